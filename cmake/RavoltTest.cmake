@@ -1,0 +1,42 @@
+# GoogleTest, built from Debian's source package with the compiler in use,
+# and ravolt_add_test(): one test executable is one ctest entry.
+set(RAVOLT_GTEST_SOURCE /usr/src/googletest CACHE PATH "GoogleTest source")
+
+function(ravolt_use_gtest)
+  if(TARGET gtest)
+    return()
+  endif()
+  set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
+  set(BUILD_GMOCK ON CACHE BOOL "" FORCE)
+  set(gtest_force_shared_crt OFF CACHE BOOL "" FORCE)
+  add_subdirectory(${RAVOLT_GTEST_SOURCE} ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
+endfunction()
+
+# ravolt_add_test(NAME name SOURCES ... [LIBS ...] [DISPLAY] [TIMEOUT s])
+#   DISPLAY: the test creates windows; it runs only in the Windows build,
+#   with the display of the test run.
+function(ravolt_add_test)
+  cmake_parse_arguments(T "DISPLAY" "NAME;TIMEOUT" "SOURCES;LIBS" ${ARGN})
+  if(T_DISPLAY AND NOT RAVOLT_WINDOWS)
+    return()
+  endif()
+  ravolt_use_gtest()
+  add_executable(${T_NAME} ${T_SOURCES})
+  target_link_libraries(${T_NAME} PRIVATE ${T_LIBS} gtest gmock gtest_main)
+  target_include_directories(${T_NAME} PRIVATE ${CMAKE_SOURCE_DIR}/tests)
+  if(RAVOLT_WINDOWS)
+    set(test_name win/${T_NAME})
+  else()
+    set(test_name native/${T_NAME})
+  endif()
+  add_test(NAME ${test_name} COMMAND ${T_NAME})
+  if(NOT T_TIMEOUT)
+    set(T_TIMEOUT 600)
+  endif()
+  set(env "TZ=UTC" "RAVOLT_TEST_DATA=${CMAKE_SOURCE_DIR}/tests/data"
+          "RAVOLT_SAMPLES=${CMAKE_SOURCE_DIR}/../shared/samples")
+  if(T_DISPLAY)
+    list(APPEND env "RAVOLT_NEEDS_DISPLAY=1")
+  endif()
+  set_tests_properties(${test_name} PROPERTIES TIMEOUT ${T_TIMEOUT} ENVIRONMENT "${env}")
+endfunction()

@@ -1,0 +1,2 @@
+/* Common services: the public interface. */
+#pragma once

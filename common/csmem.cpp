@@ -1,0 +1,2 @@
+/* Tagged memory. */
+#include "cs.h"

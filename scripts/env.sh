@@ -1,0 +1,62 @@
+# Sourced by the scripts: where things are, and the Wine and display
+# helpers that the run and test commands share.
+RAVOLT_TOP=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+RAVOLT_BUILD="$RAVOLT_TOP/build"
+export WINEPREFIX="$RAVOLT_BUILD/wine"
+export WINEARCH=win64
+export WINEDEBUG=-all
+export WINEDLLOVERRIDES="mscoree,mshtml="
+export WINELOADER=/usr/lib/wine/wine64
+export WINESERVER=/usr/lib/wine/wineserver
+JOBS=$(nproc)
+
+# Creates the project's Wine prefix once and keeps a wineserver running,
+# so that each Wine start costs little.
+wine_start() {
+    mkdir -p "$RAVOLT_BUILD"
+    if [ ! -f "$WINEPREFIX/system.reg" ]; then
+        echo "wine: creating prefix $WINEPREFIX"
+        DISPLAY= "$WINELOADER" wineboot -i >/dev/null 2>&1 || true
+        "$WINESERVER" -w
+    fi
+    "$WINESERVER" -p >/dev/null 2>&1 || true
+    # Start Wine's own services now, detached from our output: started
+    # from inside a test they would hold its output pipe open after it ends.
+    DISPLAY= "$WINELOADER" wineboot >/dev/null 2>&1 </dev/null || true
+}
+
+wine_stop() {
+    "$WINESERVER" -k >/dev/null 2>&1 || true
+}
+
+# Starts a private Xvfb and sets DISPLAY to it.
+xvfb_start() {
+    local n
+    for n in 91 92 93 94 95 96 97 98 99; do
+        [ -e /tmp/.X11-unix/X$n ] || [ -e /tmp/.X$n-lock ] && continue
+        Xvfb :$n -screen 0 1600x1000x24 -nolisten tcp >/dev/null 2>&1 &
+        RAVOLT_XVFB_PID=$!
+        export DISPLAY=:$n
+        for _ in $(seq 50); do [ -e /tmp/.X11-unix/X$n ] && return 0; sleep 0.1; done
+        return 0
+    done
+    echo "xvfb: no free display" >&2
+    return 1
+}
+
+xvfb_stop() {
+    [ -n "$RAVOLT_XVFB_PID" ] && kill "$RAVOLT_XVFB_PID" 2>/dev/null || true
+}
+
+# Configures and builds one configuration: win (the product) or native.
+build_config() {
+    local kind=$1 dir="$RAVOLT_BUILD/$1"
+    local args=(-S "$RAVOLT_TOP" -B "$dir" -G Ninja)
+    if [ "$kind" = win ]; then
+        args+=(--toolchain "$RAVOLT_TOP/cmake/mingw-w64.cmake" -DCMAKE_BUILD_TYPE=RelWithDebInfo)
+    else
+        args+=(-DCMAKE_BUILD_TYPE=Debug)
+    fi
+    [ -f "$dir/build.ninja" ] || cmake "${args[@]}" >/dev/null
+    cmake --build "$dir" -j "$JOBS"
+}
