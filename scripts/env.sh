@@ -1,8 +1,8 @@
 # Sourced by the scripts: where things are, and the Wine and display
 # helpers that the run and test commands share.
 RAVOLT_TOP=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
-RAVOLT_BUILD="$RAVOLT_TOP/build"
-export WINEPREFIX="$RAVOLT_BUILD/wine"
+RAVOLT_BUILD="${RAVOLT_BUILD:-$RAVOLT_TOP/build}"
+export WINEPREFIX="${WINEPREFIX:-$RAVOLT_TOP/build/wine}"
 export WINEARCH=win64
 export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml="
@@ -13,7 +13,7 @@ JOBS=$(nproc)
 # Creates the project's Wine prefix once and keeps a wineserver running,
 # so that each Wine start costs little.
 wine_start() {
-    mkdir -p "$RAVOLT_BUILD"
+    mkdir -p "$WINEPREFIX"
     if [ ! -f "$WINEPREFIX/system.reg" ]; then
         echo "wine: creating prefix $WINEPREFIX"
         DISPLAY= "$WINELOADER" wineboot -i >/dev/null 2>&1 || true
