@@ -27,7 +27,7 @@ struct CSITCBLOCK {
     struct CSITCQUEUE *queue;
     uint64_t request;
     uint32_t length;
-    uint32_t spare;
+    uint32_t spare[3];
     /* length bytes of data follow (48 bytes in) */
 };
 
