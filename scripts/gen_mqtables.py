@@ -42,9 +42,11 @@ with open(os.path.join(ROOT, 'scripts', 'mqown.tsv'), encoding='utf-8') as f:
         t, n, v, d = (line.rstrip('\n').split('\t') + [''])[:4]
         OWN.append((t, n, int(v, 0), d))
 
+KNOWN = set()          # names the keyword facts use: preferred among aliases
 PARM_KEYWORD = {}      # parameter name -> first MQSC keyword
 PARM_TITLE = {}        # parameter name -> documented attribute name
 for r in read_tsv('pcf-mqsc.tsv'):
+    KNOWN.add(r[0])
     if len(r) >= 3 and r[2] and r[2] != '-':
         PARM_KEYWORD.setdefault(r[0], r[2])
     if len(r) >= 8 and r[7]:
@@ -52,13 +54,16 @@ for r in read_tsv('pcf-mqsc.tsv'):
 
 VALUE_KEYWORD = {}     # value constant -> MQSC value keyword (first seen)
 for r in read_tsv('mqsc-values.tsv'):
+    if len(r) >= 2:
+        KNOWN.add(r[1])
     if len(r) >= 4 and r[3] and r[3] != '-':
         VALUE_KEYWORD.setdefault(r[1], r[3])
 
 CMD_KEYWORD = {}       # command name -> MQSC verb and object
 for r in read_tsv('pcf-commands.tsv'):
+    KNOWN.add(r[0])
     if len(r) >= 3 and r[2] and not r[2].startswith('('):
-        kw = re.sub(r'\(.*', '', r[2]).strip()
+        kw = re.sub(r'\(.*| /.*', '', r[2]).strip()
         if kw:
             CMD_KEYWORD[r[0]] = kw
 
@@ -126,10 +131,26 @@ WORDS = {
     'EXP': 'expiry', 'PERF': 'performance', 'EVENT': 'event', 'EV': 'event',
     'STAT': 'statistics', 'STATS': 'statistics', 'ACCT': 'accounting',
     'MON': 'monitoring', 'TRC': 'trace', 'RC': 'reason code',
+    'DH': 'distribution header', 'IIH': 'IMS information header',
+    'CIH': 'CICS information header', 'RFH': 'rules and formatting header',
+    'RMH': 'reference message header', 'WIH': 'work information header',
+    'DLH': 'dead-letter header', 'XQH': 'transmission queue header',
+    'TM': 'trigger message', 'CERT': 'certificate', 'CERTS': 'certificates',
+    'DEFS': 'definitions', 'CORREL': 'correlation', 'CORRELID': 'correlation id',
+    'NHA': 'native HA', 'FS': 'file system', 'MQMD': 'message descriptor',
+    'MQCFH': 'PCF header', 'BO': 'begin options', 'SPL': 'security policy',
+    'ACCTG': 'accounting', 'CONFIG': 'configuration', 'INTVL': 'interval',
+    'TIMESTAMP': 'time stamp', 'MVS': 'MVS', 'OS2': 'OS/2', 'AIX': 'AIX',
+    'OS400': 'IBM i', 'OS390': 'OS/390', 'COA': 'confirm on arrival',
+    'COD': 'confirm on delivery', 'NSK': 'NonStop', 'NSS': 'NonStop',
+    'VMS': 'OpenVMS', 'PAN': 'positive action', 'NAN': 'negative action',
+    'NT': 'NT', 'BY': 'by', 'ZOS': 'z/OS', 'VSE': 'VSE', 'UNIX': 'UNIX',
+    'CHAD': 'channel auto-definition', 'REF': 'reference', 'SUBID': 'subscription id', 'SUBNAME': 'subscription name',
 }
 
 # Reasons whose plain-word text is worded by hand rather than derived.
 REASON_TEXT = {
+    0: 'Completed successfully',
     2001: 'Alias base queue not a valid type',
     2009: 'Connection to queue manager broken',
     2012: 'Call not valid in this environment',
@@ -178,7 +199,12 @@ def words_of(name, prefix):
     for w in body.split('_'):
         if not w:
             continue
-        out.append(WORDS.get(w, w.lower()))
+        if w in WORDS:
+            out.append(WORDS[w])
+        elif len(w) <= 4 and not re.search('[AEIOU]', w[:-1] if w.endswith('S') else w):
+            out.append(w)          # an abbreviation: keep it as it is
+        else:
+            out.append(w.lower())
     text = ' '.join(out)
     text = text.replace('queue manager manager', 'queue manager')
     text = text.replace('queue manager', 'queue manager')
@@ -226,7 +252,17 @@ def family(prefixes, exclude=()):
             rows.append((n, v))
     return rows
 
-def first_per_value(rows, prefer=None):
+# Names preferred among aliases of one value where the facts name none.
+PREFERRED = {
+    'MQRC_CONVERTED_MSG_TOO_BIG', 'MQRC_STORAGE_MEDIUM_FULL',
+    'MQRCCF_QUIESCE_VALUE_ERROR', 'MQRCCF_IPADDR_ERROR',
+    'MQPL_ZOS', 'MQPL_UNIX', 'MQPL_WINDOWS_NT', 'MQPL_NSK', 'MQPL_OPENVMS',
+}
+
+def preferred(name):
+    return name in PREFERRED or name in KNOWN
+
+def first_per_value(rows, prefer=preferred):
     """One row per value, keeping the preferred (else first) name."""
     seen = {}
     order = []
@@ -292,7 +328,7 @@ def parm_prefix(n):
     return n.split('_', 1)[0] + '_'
 parms = family(PARM_PREFIXES, ['MQIASY_', 'MQIAV_', 'MQIAMO_MONITOR_'])
 parm_rows = []
-for n, v in sort_by_value(first_per_value(parms, prefer=lambda x: x in PARM_KEYWORD)):
+for n, v in sort_by_value(first_per_value(parms)):
     desc = describe(n, parm_prefix(n), TITLE)
     parm_rows.append((v, n, desc, PARM_KEYWORD.get(n)))
 for t, n, v, d in OWN:

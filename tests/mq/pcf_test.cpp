@@ -1,0 +1,361 @@
+/* PCF area and cursor: building, walking, round trips, real messages and
+ * damaged input. */
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <iterator>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "mq/pcf.h"
+#include "csmem.h"
+
+namespace {
+
+struct Item {
+    MQLONG type = 0, parameter = 0, length = 0, count = 0;
+    std::vector<uint8_t> bytes;
+};
+
+struct Walk {
+    MQLONG command = 0, compCode = 0, reason = 0;
+    std::vector<Item> items;
+};
+
+/* Walks a whole message; every value handed out must lie inside it. */
+Walk WalkAll(const void *message, int32_t length)
+{
+    Walk w;
+    MQPP pp;
+    PCFInitParse(&pp, message, length, &w.command, &w.compCode, &w.reason);
+    const uint8_t *begin = (const uint8_t *)message, *end = begin + length;
+    for (int guard = 0; w.compCode == 0; guard++) {
+        if (guard > length + 64) {
+            ADD_FAILURE() << "walk does not end";
+            break;
+        }
+        Item it;
+        void *value = nullptr;
+        PCFGetNextParm(&pp, &it.type, &it.parameter, &value, &it.length, &it.count,
+                       &w.compCode, &w.reason);
+        if (w.compCode) break;
+        if (value && it.type != MQCFT_GROUP && it.type != PCF_END_GROUP) {
+            const uint8_t *v = (const uint8_t *)value;
+            EXPECT_GE(v, begin);
+            EXPECT_LE(v + it.length, end);
+            it.bytes.assign(v, v + it.length);
+        }
+        w.items.push_back(it);
+    }
+    return w;
+}
+
+int32_t I32(const void *p, int index = 0)
+{
+    int32_t v;
+    memcpy(&v, (const uint8_t *)p + 4 * index, 4);
+    return v;
+}
+
+std::vector<uint8_t> ReadData(const char *name)
+{
+    const char *dir = getenv("RAVOLT_TEST_DATA");
+    std::string path = std::string(dir ? dir : "tests/data") + "/mq/" + name;
+    std::ifstream f(path, std::ios::binary);
+    return std::vector<uint8_t>(std::istreambuf_iterator<char>(f), {});
+}
+
+struct Area {
+    void *block = nullptr;
+    ~Area() { if (block) CSFreeMem(block); }
+};
+
+} // namespace
+
+TEST(PcfBuild, StructureLengthsFollowTheValue)
+{
+    Area a;
+    MQPP pp;
+    MQLONG cc, rc;
+    PCFInitArea(&pp, &a.block, 1, 0, 0, MQCMD_INQUIRE_Q, &cc, &rc);
+    ASSERT_EQ(cc, 0);
+    MQCFH *h = PCFHeader(&pp);
+    EXPECT_EQ(h->Type, MQCFT_COMMAND);
+    EXPECT_EQ(h->StrucLength, 36);
+    EXPECT_EQ(h->Command, MQCMD_INQUIRE_Q);
+    EXPECT_EQ(h->Control, MQCFC_LAST);
+
+    int32_t at = pp.position;
+    PCFAddParm(&pp, MQCFT_STRING, MQCA_Q_NAME, "ABCDE", 5, 0, &cc, &rc);
+    EXPECT_EQ(I32(pp.message + at, 1), 28);
+    at = pp.position;
+    PCFAddParm(&pp, MQCFT_STRING, MQCA_Q_DESC, "", 0, 0, &cc, &rc);
+    EXPECT_EQ(I32(pp.message + at, 1), 20);
+    at = pp.position;
+    PCFAddParm(&pp, MQCFT_STRING_LIST, MQCACF_Q_NAMES, "AAAAAAABBBBBBBCCCCCCC", 21, 3, &cc, &rc);
+    EXPECT_EQ(I32(pp.message + at, 1), 48);
+    EXPECT_EQ(I32(pp.message + at, 5), 7);
+    at = pp.position;
+    PCFAddParm(&pp, MQCFT_STRING, MQCA_Q_NAME, "Q1", -2, 0, &cc, &rc);
+    EXPECT_EQ(I32(pp.message + at, 4), 3);    /* with its terminator */
+    EXPECT_EQ(h, PCFHeader(&pp));
+    EXPECT_EQ(PCFHeader(&pp)->ParameterCount, 4);
+    EXPECT_EQ(cc, 0);
+
+    PCFAddParm(&pp, 23, 1, nullptr, 8, 1, &cc, &rc);
+    EXPECT_EQ(cc, MQCC_FAILED);
+    EXPECT_EQ(rc, MQRCCF_CFH_TYPE_ERROR);
+    EXPECT_EQ(PCFHeader(&pp)->ParameterCount, 4);
+}
+
+TEST(PcfBuild, AreaGrowsAndKeepsItsContents)
+{
+    Area a;
+    MQPP pp;
+    MQLONG cc, rc;
+    PCFInitArea(&pp, &a.block, 1, 0, 100, MQCMD_CHANGE_Q, &cc, &rc);
+    ASSERT_EQ(pp.size, 4096);
+    /* 5000 bytes of parameters: 50 strings of 80 characters, 100 bytes each */
+    std::string text(80, 'x');
+    for (int i = 0; i < 50; i++) {
+        text[0] = (char)('A' + i % 26);
+        PCFAddParm(&pp, MQCFT_STRING, MQCA_Q_DESC, text.c_str(), -1, 0, &cc, &rc);
+        ASSERT_EQ(cc, 0);
+    }
+    EXPECT_EQ(pp.position, 36 + 5000);
+    EXPECT_EQ(pp.size, 8192);
+    EXPECT_EQ(pp.extra, 100);
+    EXPECT_EQ((void *)pp.message, a.block);
+    Walk w = WalkAll(a.block, pp.position);
+    ASSERT_EQ(w.items.size(), 50u);
+    for (int i = 0; i < 50; i++) EXPECT_EQ(w.items[i].bytes[0], 'A' + i % 26) << i;
+
+    /* One structure larger than the area: the area grows by what it needs. */
+    std::vector<int32_t> ints(4000, 7);
+    PCFAddParm(&pp, MQCFT_INTEGER_LIST, MQIACF_Q_ATTRS, ints.data(), 16000, 0, &cc, &rc);
+    ASSERT_EQ(cc, 0);
+    EXPECT_EQ(pp.size, 8192 + 16016);
+    EXPECT_EQ(WalkAll(a.block, pp.position).items.back().count, 4000);
+}
+
+TEST(PcfBuild, FixedBufferTooSmallChangesNothing)
+{
+    alignas(4) uint8_t buffer[64];
+    void *area = buffer;
+    MQPP pp;
+    MQLONG cc, rc;
+    PCFInitArea(&pp, &area, 0, sizeof buffer, 0, MQCMD_PING_Q_MGR, &cc, &rc);
+    ASSERT_EQ(cc, 0);
+    int32_t v = 5;
+    PCFAddParm(&pp, MQCFT_INTEGER, MQIA_Q_TYPE, &v, 4, 0, &cc, &rc);
+    ASSERT_EQ(cc, 0);
+    uint8_t before[64];
+    memcpy(before, buffer, sizeof buffer);
+    PCFAddParm(&pp, MQCFT_STRING, MQCA_Q_NAME, "A.QUEUE.NAME.TOO.LONG", -1, 0, &cc, &rc);
+    EXPECT_EQ(cc, MQCC_FAILED);
+    EXPECT_EQ(rc, MQRC_STORAGE_NOT_AVAILABLE);
+    EXPECT_EQ(memcmp(before, buffer, sizeof buffer), 0);
+    EXPECT_EQ(area, (void *)buffer);
+
+    void *none = nullptr;
+    PCFInitArea(&pp, &none, 0, 0, 0, 1, &cc, &rc);
+    EXPECT_EQ(rc, MQRC_STORAGE_NOT_AVAILABLE);
+    EXPECT_EQ(none, nullptr);
+}
+
+/* Every type the builder writes comes back from the walker as built. */
+TEST(PcfWalk, RoundTripOfEveryBuiltType)
+{
+    Area a;
+    MQPP pp;
+    MQLONG cc, rc;
+    PCFInitArea(&pp, &a.block, 1, 0, 0, 10002, &cc, &rc);
+    int32_t depth = 42;
+    const int32_t list[3] = { 1, -2, 3 };
+    const uint8_t id[24] = { 0, 1, 2, 3, 0xFF, 0, 9 };
+    PCFAddParm(&pp, MQCFT_INTEGER, MQIA_CURRENT_Q_DEPTH, &depth, 4, 0, &cc, &rc);
+    PCFAddParm(&pp, MQCFT_STRING, MQCA_Q_NAME, "Q.ONE", -1, 0, &cc, &rc);
+    PCFAddParm(&pp, PCF_BYTE_STRING, 10019, id, 24, 0, &cc, &rc);
+    PCFAddParm(&pp, MQCFT_INTEGER_LIST, MQIACF_Q_ATTRS, list, 12, 0, &cc, &rc);
+    PCFAddParm(&pp, PCF_STRING_LIST, MQCACF_Q_NAMES, "ABCD", 4, 2, &cc, &rc);
+    PCFAddParm(&pp, PCF_END_GROUP, 0, nullptr, 0, 0, &cc, &rc);
+    PCFAddParm(&pp, MQCFT_GROUP, MQGACF_Q_STATISTICS_DATA, nullptr, 0, 0, &cc, &rc);
+    PCFAddParm(&pp, MQCFT_INTEGER, MQIA_Q_TYPE, &depth, 4, 0, &cc, &rc);
+    int32_t *late = (int32_t *)PCFAddParm(&pp, MQCFT_INTEGER, MQIA_MAX_Q_DEPTH, nullptr, 4, 0, &cc, &rc);
+    ASSERT_EQ(cc, 0);
+    ASSERT_NE(late, nullptr);
+    *late = 5000;
+    EXPECT_EQ(PCFHeader(&pp)->ParameterCount, 7);
+
+    std::vector<uint8_t> before((uint8_t *)a.block, (uint8_t *)a.block + pp.position);
+    Walk w = WalkAll(a.block, pp.position);
+    EXPECT_EQ(w.command, 10002);
+    EXPECT_EQ(w.reason, PCF_RC_END_OF_PARMS);
+    const MQLONG types[] = { 3, 4, 1001, 5, 6, 1000, 20, 3, 3, 1000 };
+    ASSERT_EQ(w.items.size(), std::size(types));
+    for (size_t i = 0; i < std::size(types); i++) EXPECT_EQ(w.items[i].type, types[i]) << i;
+    EXPECT_EQ(I32(w.items[0].bytes.data()), 42);
+    EXPECT_EQ(std::string(w.items[1].bytes.begin(), w.items[1].bytes.end()), "Q.ONE");
+    EXPECT_EQ(w.items[2].bytes, std::vector<uint8_t>(id, id + 24));
+    EXPECT_EQ(w.items[3].count, 3);
+    EXPECT_EQ(I32(w.items[3].bytes.data(), 1), -2);
+    EXPECT_EQ(w.items[4].count, 2);
+    EXPECT_EQ(w.items[4].length, 4);
+    EXPECT_EQ(w.items[6].parameter, MQGACF_Q_STATISTICS_DATA);
+    EXPECT_EQ(I32(w.items[8].bytes.data()), 5000);
+
+    /* The walker leaves the message as it was: a second walk is the same. */
+    EXPECT_EQ(before, std::vector<uint8_t>((uint8_t *)a.block, (uint8_t *)a.block + pp.position));
+    EXPECT_EQ(WalkAll(a.block, pp.position).items.size(), w.items.size());
+}
+
+/* A group in the middle: its parameters, the end mark, then the rest. */
+TEST(PcfWalk, GroupsEndBeforeTheParametersAfterThem)
+{
+    std::vector<int32_t> m = { MQCFT_RESPONSE, 36, 1, 42, 1, 1, 0, 0, 3,
+                               MQCFT_GROUP, 16, 8001, 2,
+                               MQCFT_INTEGER, 16, 1, 11,
+                               MQCFT_GROUP, 16, 8002, 1,
+                               MQCFT_INTEGER, 16, 2, 22,
+                               MQCFT_INTEGER, 16, 3, 33,
+                               MQCFT_GROUP, 16, 8003, 0 };
+    Walk w = WalkAll(m.data(), (int32_t)(m.size() * 4));
+    const MQLONG types[] = { 20, 3, 20, 3, 1000, 1000, 3, 20, 1000 };
+    ASSERT_EQ(w.items.size(), std::size(types));
+    for (size_t i = 0; i < std::size(types); i++) EXPECT_EQ(w.items[i].type, types[i]) << i;
+    EXPECT_EQ(w.items[6].parameter, 3);
+    EXPECT_EQ(w.reason, PCF_RC_END_OF_PARMS);
+}
+
+TEST(PcfWalk, ShortEmptyAndUnknown)
+{
+    MQPP pp;
+    MQLONG cmd, cc, rc, type, parm, len, count;
+    void *value;
+    int32_t header[9] = { 2, 36, 1, 7, 1, 1, 0, 0, 0 };
+    PCFInitParse(&pp, header, 35, &cmd, &cc, &rc);
+    EXPECT_EQ(rc, MQRC_STORAGE_NOT_AVAILABLE);
+    PCFInitParse(&pp, header, 36, &cmd, &cc, &rc);
+    EXPECT_EQ(cmd, 7);
+    PCFGetNextParm(&pp, &type, &parm, &value, &len, &count, &cc, &rc);
+    EXPECT_EQ(cc, MQCC_FAILED);
+    EXPECT_EQ(rc, PCF_RC_END_OF_PARMS);
+
+    std::vector<int32_t> m = { 2, 36, 1, 7, 1, 1, 0, 0, 2,
+                               MQCFT_INTEGER64, 24, 1, 0, 5, 0,
+                               99, 16, 1, 0 };
+    Walk w = WalkAll(m.data(), (int32_t)(m.size() * 4));
+    ASSERT_EQ(w.items.size(), 1u);
+    EXPECT_EQ(w.items[0].type, MQCFT_INTEGER64);
+    EXPECT_EQ(w.items[0].length, 8);
+    EXPECT_EQ(w.reason, MQRCCF_CFH_TYPE_ERROR);
+}
+
+/* Damaged structures end the walk with a reason, never a read outside. */
+TEST(PcfWalk, DamagedStructuresEndTheWalk)
+{
+    struct Case { std::vector<int32_t> tail; int32_t count; MQLONG reason; };
+    const Case cases[] = {
+        { { MQCFT_INTEGER, 12, 1, 5 }, 1, MQRCCF_CFIN_LENGTH_ERROR },
+        { { MQCFT_INTEGER, 400, 1, 5 }, 1, MQRCCF_CFIN_LENGTH_ERROR },
+        { { MQCFT_INTEGER, 18, 1, 5, 0 }, 1, MQRCCF_CFIN_LENGTH_ERROR },
+        { { MQCFT_STRING, 24, 1, 0, 100, 0 }, 1, MQRCCF_CFST_STRING_LENGTH_ERR },
+        { { MQCFT_STRING, 24, 1, 0, -1, 0 }, 1, MQRCCF_CFST_STRING_LENGTH_ERR },
+        { { MQCFT_INTEGER_LIST, 20, 1, 9, 0 }, 1, MQRCCF_CFIL_COUNT_ERROR },
+        { { MQCFT_STRING_LIST, 28, 1, 0, 0x10000, 0x10000, 0 }, 1, MQRCCF_CFSL_TOTAL_LENGTH_ERROR },
+        { { MQCFT_BYTE_STRING, 16, 1, 1 }, 1, MQRCCF_CFBS_STRING_LENGTH_ERR },
+        { { MQCFT_GROUP, 16, 1, -1 }, 1, MQRCCF_CFGR_PARM_COUNT_ERROR },
+        { { MQCFT_INTEGER, 16, 1, 5 }, 2, MQRCCF_CFH_PARM_COUNT_ERROR },
+        { { MQCFT_GROUP, 16, 1, 2, MQCFT_INTEGER, 16, 1, 5 }, 1, MQRCCF_CFGR_PARM_COUNT_ERROR },
+        { { MQCFT_INTEGER }, 1, MQRCCF_CFIN_LENGTH_ERROR },
+    };
+    for (const Case &c : cases) {
+        std::vector<int32_t> m = { 2, 36, 1, 7, 1, 1, 0, 0, c.count };
+        m.insert(m.end(), c.tail.begin(), c.tail.end());
+        size_t bytes = m.size() * 4;
+        std::vector<uint8_t> exact((uint8_t *)m.data(), (uint8_t *)m.data() + bytes);
+        Walk w = WalkAll(exact.data(), (int32_t)bytes);
+        EXPECT_EQ(w.compCode, MQCC_FAILED);
+        EXPECT_EQ(w.reason, c.reason) << "structure type " << c.tail[0];
+    }
+}
+
+/* Real event and statistics messages walk to their end. */
+TEST(PcfWalk, RealMessagesGiveEveryParameter)
+{
+    struct Sample { const char *file; size_t items; MQLONG firstType; };
+    /* statistics: 375 structures and the end marks of its 16 groups */
+    const Sample samples[] = {
+        { "statistics_q.dat", 375 + 16, MQCFT_STRING },
+        { "event_cfif.dat", 10 + 2, MQCFT_GROUP },
+        { "event_cfsf.dat", 10 + 2, MQCFT_GROUP },
+    };
+    for (const Sample &s : samples) {
+        std::vector<uint8_t> m = ReadData(s.file);
+        ASSERT_FALSE(m.empty()) << s.file;
+        Walk w = WalkAll(m.data(), (int32_t)m.size());
+        EXPECT_EQ(w.reason, PCF_RC_END_OF_PARMS) << s.file;
+        EXPECT_EQ(w.items.size(), s.items) << s.file;
+        EXPECT_EQ(w.items[0].type, s.firstType) << s.file;
+    }
+    std::vector<uint8_t> m = ReadData("statistics_q.dat");
+    Walk w = WalkAll(m.data(), (int32_t)m.size());
+    EXPECT_EQ(w.command, MQCMD_STATISTICS_Q);
+    EXPECT_EQ(std::string(w.items[0].bytes.begin(), w.items[0].bytes.begin() + 8), "mq_mgr1 ");
+    size_t lists64 = 0;
+    for (const Item &it : w.items)
+        if (it.type == MQCFT_INTEGER64_LIST) lists64++;
+    EXPECT_EQ(lists64, 64u);
+}
+
+/* Every prefix and many random mutations of valid messages: the walk ends
+ * and nothing is read outside the message (exact-size copies let the
+ * address sanitizer see any overread). */
+TEST(PcfWalk, PrefixesAndMutationsNeverReadOutside)
+{
+    std::vector<std::vector<uint8_t>> seeds = { ReadData("statistics_q.dat"),
+                                                ReadData("event_cfif.dat"),
+                                                ReadData("event_cfsf.dat") };
+    std::vector<int32_t> built = { 2, 36, 1, 7, 1, 1, 0, 0, 4,
+                                   MQCFT_STRING_LIST, 36, 1, 0, 2, 6, 0x41414141, 0x42424141, 0x4242,
+                                   MQCFT_BYTE_STRING, 20, 2, 3, 0x010203,
+                                   MQCFT_GROUP, 16, 3, 2, PCF_END_GROUP,
+                                   MQCFT_STRING_FILTER, 28, 4, 1, 0, 2, 0x4141 ,
+                                   MQCFT_INTEGER64_LIST, 32, 5, 2, 1, 0, 2, 0 };
+    seeds.emplace_back((uint8_t *)built.data(), (uint8_t *)built.data() + built.size() * 4);
+
+    for (const auto &seed : seeds) {
+        ASSERT_FALSE(seed.empty());
+        for (size_t n = 0; n <= seed.size(); n++) {
+            std::vector<uint8_t> prefix(seed.begin(), seed.begin() + n);
+            WalkAll(prefix.data(), (int32_t)n);
+        }
+    }
+
+    std::mt19937 rng(20261207);
+    for (int round = 0; round < 6000; round++) {
+        std::vector<uint8_t> m = seeds[round % seeds.size()];
+        int edits = 1 + rng() % 8;
+        for (int e = 0; e < edits; e++) {
+            size_t at = rng() % m.size();
+            switch (rng() % 4) {
+            case 0: m[at] = (uint8_t)rng(); break;
+            case 1: m[at & ~(size_t)3] = (uint8_t)(rng() % 32); break;   /* plausible small words */
+            case 2: {
+                int32_t v = (int32_t)(rng() % 2 ? rng() : -(int32_t)(rng() % 100));
+                if (at + 4 <= m.size()) memcpy(&m[at & ~(size_t)3], &v, 4);
+                break;
+            }
+            case 3: m.resize(1 + rng() % m.size()); break;
+            }
+            if (m.empty()) m.push_back(0);
+        }
+        std::vector<uint8_t> exact(m);
+        exact.shrink_to_fit();
+        WalkAll(exact.data(), (int32_t)exact.size());
+        if (::testing::Test::HasFailure()) break;
+    }
+}
