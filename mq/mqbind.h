@@ -1,0 +1,67 @@
+/* MQ library binding: the IBM MQ library is loaded at run time and every
+ * MQI verb is reached through a table of entry points.
+ *
+ * Two tables live for the whole process: one bound to the client library
+ * and one to the server library.  A table counts as bound when its MQCONN
+ * slot is set; it is bound wholly or not at all.  Entries an older library
+ * lacks answer CompCode 2 (MQCC_FAILED) with reason 2298. */
+#pragma once
+
+#include "mqi.h"
+
+/* Reason of a library that lacks a required entry point. */
+#define MQBIND_RC_INCOMPLETE 11
+
+/* The entry points, in slot order. */
+struct MQIEntryTable {
+    MQBACK_FN  MQBACK;
+    MQCLOSE_FN MQCLOSE;
+    MQCMIT_FN  MQCMIT;
+    MQCONN_FN  MQCONN;
+    MQCONNX_FN MQCONNX;
+    MQDISC_FN  MQDISC;
+    MQGET_FN   MQGET;
+    MQINQ_FN   MQINQ;
+    MQOPEN_FN  MQOPEN;
+    MQPUT_FN   MQPUT;
+    MQPUT1_FN  MQPUT1;
+    MQSET_FN   MQSET;
+    MQSUB_FN   MQSUB;
+    MQSUBRQ_FN MQSUBRQ;
+    MQCB_FN    MQCB;
+    MQCTL_FN   MQCTL;
+    MQCRTMH_FN MQCRTMH;
+    MQDLTMH_FN MQDLTMH;
+    MQINQMP_FN MQINQMP;
+    MQSETMP_FN MQSETMP;
+    MQDLTMP_FN MQDLTMP;
+    MQBUFMH_FN MQBUFMH;
+    MQMHBUF_FN MQMHBUF;
+    MQSTAT_FN  MQSTAT;
+};
+
+extern MQIEntryTable MQClientTable;   /* connections over a client channel */
+extern MQIEntryTable MQServerTable;   /* local bindings */
+
+/* The table a connection uses: the client table when client is not 0. */
+inline MQIEntryTable *MQTableFor(int client)
+{
+    return client ? &MQClientTable : &MQServerTable;
+}
+
+/* 1 when the table's MQCONN slot is set. */
+int MQTableBound(const MQIEntryTable *table);
+
+/* Loads the library and binds the table: 0 when every required entry is
+ * bound; the system's error code when the library cannot be loaded;
+ * 11 when a required entry (MQCLOSE included) is missing, the table then
+ * left as it was.  An empty or null name tries the server library, then
+ * the client library; a name holding "mqic" is looked for in the client
+ * directory, any other in the server directory; a name with a path in it
+ * is used as it is.  Runs under global lock 0. */
+int LoadMQLibrary(const char *libraryName, MQIEntryTable *table);
+
+/* Directories of the client and server libraries: MQIC_DLL_PATH or
+ * MQM_DLL_PATH, else MQ_INSTALLATION_PATH with bin64; never null. */
+const char *MQClientLibDir(void);
+const char *MQServerLibDir(void);
