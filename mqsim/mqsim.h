@@ -1,0 +1,41 @@
+/* The stand-in MQ library's own entry points, beside the MQI verbs:
+ * for tests, the stand-in's tool and demo set-ups.
+ *
+ * Queue managers live in folders under the directory named by the
+ * environment variable RAVOLT_MQSIM_HOME, one folder per queue manager.
+ * A queue manager is created by the first MQSC script run against it. */
+#ifndef MQSIM_MQSIM_H
+#define MQSIM_MQSIM_H
+
+#include "mqi.h"
+
+#ifdef __cplusplus
+extern "C" {
+#endif
+
+/* The next count calls of verb ("MQGET", ... or "*" for any verb) fail
+ * with reason (CompCode 2; 1 for warnings), each after delayMs; reason 0
+ * only delays.  count 0 removes the fault of that verb. */
+void MQENTRY MQSimFault(PMQCHAR verb, MQLONG count, MQLONG reason, MQLONG delayMs);
+
+/* Runs MQSC text against the queue manager, creating it when it does not
+ * exist yet.  The runmqsc-style output (echo and messages) is copied to
+ * out (null-terminated, cut to outLength).  Result: 0 when every command
+ * succeeded, else the number of commands that failed; -1 when the queue
+ * manager cannot be had (no home folder, bad name, owned by another
+ * process). */
+MQLONG MQENTRY MQSimRunMqsc(PMQCHAR qmgrName, PMQCHAR text, MQLONG outLength, PMQCHAR out);
+
+/* Ends every connection (backing out their units of work) and releases
+ * every queue manager, as if the process ended. */
+void MQENTRY MQSimShutdown(void);
+
+#ifdef __cplusplus
+}
+#endif
+
+typedef void (MQENTRY *MQSimFault_FN)(PMQCHAR, MQLONG, MQLONG, MQLONG);
+typedef MQLONG (MQENTRY *MQSimRunMqsc_FN)(PMQCHAR, PMQCHAR, MQLONG, PMQCHAR);
+typedef void (MQENTRY *MQSimShutdown_FN)(void);
+
+#endif

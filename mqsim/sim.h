@@ -1,0 +1,237 @@
+/* The stand-in queue manager's internal model, shared by its source files.
+ *
+ * Every queue manager of the process, its objects, messages, connections
+ * and handles live under one process-wide lock (SimLock); waits for
+ * messages use one condition variable that every put, commit and backout
+ * wakes.  Objects are attribute sets keyed by PCF parameter ids; each
+ * object kind has a default object whose attributes a new object copies. */
+#pragma once
+
+#include "mqi.h"
+
+#include <condition_variable>
+#include <cstdint>
+#include <cstdio>
+#include <map>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <unordered_map>
+#include <vector>
+
+/* ---- generated tables ------------------------------------------------ */
+
+enum SimAttrType { SIM_INT, SIM_STR, SIM_INTLIST, SIM_STRLIST, SIM_BYTES };
+enum { SIM_KW_RO = 1, SIM_KW_CMD = 2 };
+
+struct SimKeyword {           /* an MQSC keyword and the parameter it sets */
+    const char *keyword;
+    MQLONG id;
+    int type;                 /* SimAttrType */
+    int maxlen;
+    uint32_t kinds;           /* bit per SimKind */
+    int flags;                /* SIM_KW_* */
+};
+struct SimValueKeyword {      /* a value keyword of an enumerated parameter */
+    MQLONG id;
+    MQLONG value;
+    const char *keyword;
+};
+struct SimDefaultObject {
+    int kind;
+    const char *name;
+    const char *attrs;        /* MQSC attribute text */
+};
+
+#include "simtables.inc"
+
+const SimKeyword *SimFindKeyword(int kind, const char *kw, size_t len);
+const SimKeyword *SimKeywordById(int kind, MQLONG id);
+const SimValueKeyword *SimFindValue(MQLONG id, const char *kw, size_t len);
+/* The value keyword given alone (NOSHARE, TRIGGER, ...) for this kind. */
+const SimValueKeyword *SimFindFlag(int kind, const char *kw, size_t len);
+int SimKindByName(const char *name, size_t len);
+
+/* ---- objects ----------------------------------------------------------- */
+
+struct SimAttr {
+    int type;                 /* SimAttrType */
+    MQLONG ival;
+    std::string sval;         /* string or byte string, without padding */
+    std::vector<MQLONG> ilist;
+    std::vector<std::string> slist;
+};
+typedef std::map<MQLONG, SimAttr> SimAttrs;
+
+struct SimQueue;
+struct SimObject {
+    int kind;                 /* SimKind */
+    std::string name;
+    SimAttrs attrs;
+    SimQueue *queue;          /* messages, for local and dynamic queues */
+    struct SimConn *owner;    /* creator of a temporary dynamic queue */
+    bool temporary;           /* temporary dynamic queue: not kept on disk */
+};
+
+MQLONG SimInt(const SimObject *o, MQLONG id, MQLONG dflt = 0);
+std::string SimStr(const SimObject *o, MQLONG id);
+void SimSetInt(SimObject *o, MQLONG id, MQLONG v);
+void SimSetStr(SimObject *o, MQLONG id, const std::string &v);
+/* Blank-padded copy of a string attribute into a fixed-size field. */
+void SimPad(char *dst, size_t size, const std::string &src);
+/* A fixed-size name field up to its first blank or null. */
+std::string SimName(const char *field, size_t size);
+
+/* Applies MQSC attribute text to an attribute set: 0 or a reason, with
+ * the offending keyword's position in *errpos. */
+int SimApplyAttrs(int kind, SimAttrs *attrs, const char *text, size_t *errpos);
+
+/* ---- messages and queues ---------------------------------------------- */
+
+enum SimMsgState { SIM_MSG_LIVE, SIM_MSG_PUT_PENDING, SIM_MSG_GET_PENDING, SIM_MSG_GONE };
+
+struct SimMsg {
+    SimMsg *prev, *next;      /* delivery order */
+    MQMD md;                  /* version 2, as stored */
+    MQBYTE *data;
+    MQLONG length;
+    uint64_t token;           /* unique within the queue manager */
+    int64_t expireAt;         /* ms since the epoch, 0 = never */
+    int state;                /* SimMsgState */
+    struct SimConn *uow;      /* connection whose unit of work holds it */
+    struct SimHandle *lockedBy;
+    int pins;                 /* browse cursors resting on it */
+    bool persistent;
+};
+
+struct SimQueue {
+    SimMsg *head, *tail;
+    SimMsg *prioTail[10];     /* last message of each priority */
+    MQLONG depth;             /* messages not gone */
+    std::unordered_map<uint64_t, SimMsg *> byToken;
+    MQLONG openInput, openOutput, openBrowse;
+    bool exclusive;           /* held by an exclusive input handle */
+};
+
+/* ---- queue managers, connections, handles ----------------------------- */
+
+struct SimQMgr {
+    std::string name;
+    std::string dir;
+    SimObject *qmgrObj;
+    std::map<std::string, SimObject *> objects[SIM_K_COUNT]; /* queues under SIM_K_QLOCAL */
+    uint64_t tokenSeed;       /* high word of every message token */
+    uint64_t nextToken;
+    uint64_t dynSeq;
+    FILE *log;                /* append-only log, null while not persistent */
+    int64_t logBytes, liveBytes;
+    void *ownerLock;          /* host lock that makes this process the owner */
+    int connections;
+};
+
+struct SimConsumer {          /* a callback registered with MQCB */
+    MQHOBJ hobj;
+    MQCBD cbd;
+    MQMD md;
+    MQGMO gmo;
+    bool suspended;
+    bool started;             /* the start call has been made */
+};
+
+struct SimUowEntry {
+    SimObject *queue;
+    SimMsg *msg;
+    SimQMgr *qmgr;            /* where the queue lives */
+};
+
+struct SimConn {
+    MQHCONN hconn;
+    SimQMgr *qmgr;
+    MQLONG options;           /* MQCNO options */
+    std::string user;         /* user identifier of the connection */
+    std::string applName;
+    std::recursive_mutex call; /* one verb at a time on a shared handle */
+    std::map<MQHOBJ, struct SimHandle *> handles;
+    MQHOBJ nextHobj;
+    std::vector<SimUowEntry> uow;
+    std::vector<SimConsumer> consumers;
+    std::vector<SimConsumer> handlers;  /* event handlers */
+    int ctlState;             /* 0 stopped, 1 started, 2 suspended */
+    bool ctlStop;
+    std::thread dispatcher;
+    std::thread::id dispatcherId;
+};
+
+struct SimHandle {
+    MQHOBJ hobj;
+    SimConn *conn;
+    SimQMgr *qmgr;            /* the queue manager the object lives on */
+    SimObject *obj;           /* the object opened (alias, remote, model...) */
+    SimObject *target;        /* the local queue reached, or null */
+    MQLONG options;
+    SimMsg *cursor;           /* browse cursor, pinned */
+    SimMsg *locked;           /* message locked with MQGMO_LOCK */
+    std::string selection;    /* MQOD selection string */
+    std::vector<struct SimSelTerm> *selector;
+    MQMD context;             /* saved context of the last message got */
+    bool topic;               /* a topic opened for publishing */
+    bool deleted;             /* its queue was deleted meanwhile */
+};
+
+extern std::mutex SimLock;
+extern std::condition_variable SimWake;
+
+/* simqmgr.cpp */
+SimQMgr *SimFindQMgr(const std::string &name, int *reason);
+SimQMgr *SimCreateQMgr(const std::string &name, int *reason);
+SimQMgr *SimDefaultQMgr(int *reason);
+void SimReleaseQMgrs(void);
+SimConn *SimConnOf(MQHCONN h);
+SimObject *SimLookup(SimQMgr *q, int kind, const std::string &name);
+SimObject *SimNewObject(SimQMgr *q, int kind, const std::string &name, const SimObject *like);
+void SimDeleteObject(SimQMgr *q, SimObject *o);
+std::string SimHome(void);
+int64_t SimNowMs(void);
+
+/* simqueue.cpp */
+SimMsg *SimMsgNew(const MQMD *md, const void *data, MQLONG length);
+void SimMsgInsert(SimQueue *q, SimMsg *m, bool priorityOrder);
+void SimMsgRemove(SimQueue *q, SimMsg *m);       /* gone; freed when unpinned */
+void SimMsgUnpin(SimQueue *q, SimMsg *m);
+void SimMsgFreeAll(SimQueue *q);
+bool SimMsgExpired(const SimMsg *m, int64_t now);
+
+/* simstore.cpp */
+int SimStoreOpen(SimQMgr *q);                    /* replay and open for append */
+void SimStoreObject(SimQMgr *q, const SimObject *o);
+void SimStoreDelete(SimQMgr *q, const SimObject *o);
+void SimStorePut(SimQMgr *q, const SimObject *queue, const SimMsg *m);
+void SimStoreRemove(SimQMgr *q, const SimObject *queue, const SimMsg *m);
+void SimStoreBackout(SimQMgr *q, const SimObject *queue, const SimMsg *m);
+void SimStoreMaybeCompact(SimQMgr *q);
+void SimStoreClose(SimQMgr *q);
+
+/* simmqsc.cpp: runs MQSC text; output lines appended to *out. */
+int SimRunMqsc(SimQMgr *q, const char *text, std::string *out);
+int SimDefineDefaults(SimQMgr *q);
+
+/* simunit.cpp */
+void SimCommit(SimConn *c);
+void SimBackout(SimConn *c);
+
+/* simfault.cpp: 0, or the injected reason for this call of the verb. */
+MQLONG SimFaultCheck(const char *verb);
+
+/* simsel.cpp: selection strings */
+struct SimSelTerm { int field; int op; std::string text; MQLONG num; int join; };
+int SimSelCompile(const std::string &text, std::vector<SimSelTerm> *out);
+bool SimSelMatch(const std::vector<SimSelTerm> &terms, const MQMD *md);
+
+/* host functions: sim_posix.cpp / sim_win.cpp */
+void *SimHostLockDir(const std::string &dir);    /* null when another process owns it */
+void SimHostUnlockDir(void *lock);
+int SimHostReplace(const std::string &from, const std::string &to);
+int SimHostMkdir(const std::string &dir);
+std::string SimHostUser(void);
+std::string SimHostProgram(void);
+std::string SimHostEnv(const char *name);

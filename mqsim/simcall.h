@@ -1,0 +1,79 @@
+/* What the MQI verbs of the stand-in share: the start of every call
+ * (fault injection, connection lookup, handle sharing), structure
+ * versions and their lengths, and the connection registry. */
+#pragma once
+
+#include "sim.h"
+
+#include <cstring>
+
+/* Takes a connection for one verb: the connection's own lock (a second
+ * thread waits, or with MQCNO_HANDLE_SHARE_NO_BLOCK gets 2219), then
+ * SimLock.  reason is 0 when the call may go on. */
+struct SimCall {
+    SimConn *conn;
+    std::unique_lock<std::recursive_mutex> callLock;
+    std::unique_lock<std::mutex> lock;
+    MQLONG reason;
+};
+void SimCallBegin(SimCall *call, const char *verb, MQHCONN hconn);
+SimHandle *SimHandleOf(SimConn *c, MQHOBJ h);
+
+/* Results into the caller's CompCode and Reason. */
+static inline void SimResult(PMQLONG cc, PMQLONG rc, MQLONG reason)
+{
+    static const MQLONG warnings[] = {
+        MQRC_TRUNCATED_MSG_ACCEPTED, MQRC_TRUNCATED_MSG_FAILED, MQRC_NOT_CONVERTED,
+        MQRC_PRIORITY_EXCEEDS_MAXIMUM, MQRC_INT_ATTR_COUNT_TOO_SMALL,
+        MQRC_CHAR_ATTRS_TOO_SHORT, MQRC_NO_SUBS_MATCHED,
+    };
+    MQLONG c = reason ? MQCC_FAILED : MQCC_OK;
+    for (MQLONG w : warnings)
+        if (reason == w)
+            c = MQCC_WARNING;
+    if (cc)
+        *cc = c;
+    if (rc)
+        *rc = reason;
+}
+
+/* Byte length a structure of this version vouches for (0: bad version). */
+MQLONG SimLengthOf(const char *strucId, MQLONG version);
+
+/* Copies a caller's structure into a full-size local one (its StrucId and
+ * Version checked): 0 or the given error reason. */
+template <class T>
+static MQLONG SimCopyIn(T *local, const T &dflt, const void *user, const char *id, MQLONG error)
+{
+    *local = dflt;
+    if (!user)
+        return error;
+    const T *u = (const T *)user;
+    if (memcmp(u->StrucId, id, 4) != 0)
+        return error;
+    MQLONG len = SimLengthOf(id, u->Version);
+    if (!len)
+        return error;
+    memcpy((void *)local, user, (size_t)len);
+    return 0;
+}
+template <class T>
+static void SimCopyOut(void *user, const T &local)
+{
+    memcpy(user, (const void *)&local, (size_t)SimLengthOf(local.StrucId, local.Version));
+}
+
+/* The queue a handle reaches, its queue manager, and whether it is gone. */
+void SimForgetQueue(SimObject *o);
+void SimStoreMsgPut(SimQMgr *q, SimObject *queue, SimMsg *m);
+
+/* simget.cpp */
+MQLONG SimGet(SimConn *c, SimHandle *h, MQMD *md, MQGMO *gmo, MQLONG bufLen, void *buf,
+              MQLONG *dataLen, std::unique_lock<std::mutex> *lock);
+
+/* simcb.cpp */
+void SimStopConsumers(SimCall *call);
+
+/* Single-byte code-page conversion hook for MQGMO_CONVERT: 0 done,
+ * non-zero when these CCSIDs cannot be converted. */
+extern int (*SimConvertHook)(MQLONG fromCcsid, MQLONG toCcsid, MQBYTE *data, MQLONG length);
