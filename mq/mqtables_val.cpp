@@ -38,7 +38,7 @@ extern const MQConstRow MQValAT[] = {
     { 33, "MQAT_RRS_BATCH", "RRS batch", "RRSBATCH" },
     { 34, "MQAT_SIB", "Sib", nullptr },
     { 35, "MQAT_SYSTEM_EXTENSION", "System extension", "SYSTEMEXT" },
-    { 36, "MQAT_MCAST_PUBLISH", "Mcast publish", nullptr },
+    { 36, "MQAT_MCAST_PUBLISH", "Multicast publish", nullptr },
     { 37, "MQAT_AMQP", "AMQP", nullptr },
     { 0, nullptr, nullptr, nullptr }
 };
@@ -179,7 +179,7 @@ extern const MQConstRow MQValADOPTCHECK[] = {
     { 0, "MQADOPT_CHECK_NONE", "None", "NONE" },
     { 1, "MQADOPT_CHECK_ALL", "All", "ALL" },
     { 2, "MQADOPT_CHECK_Q_MGR_NAME", "Queue manager name", "QMNAME" },
-    { 4, "MQADOPT_CHECK_NET_ADDR", "Net addr", "NETADDR" },
+    { 4, "MQADOPT_CHECK_NET_ADDR", "Network addr", "NETADDR" },
     { 8, "MQADOPT_CHECK_CHANNEL_NAME", "Channel name", nullptr },
     { 0, nullptr, nullptr, nullptr }
 };
@@ -507,10 +507,10 @@ extern const MQConstRow MQValOT[] = {
     { 1015, "MQOT_SHORT_CHANNEL", "Short channel", "SHORT" },
     { 1016, "MQOT_CHLAUTH", "Channel authentication", nullptr },
     { 1017, "MQOT_REMOTE_Q_MGR_NAME", "Remote queue manager name", nullptr },
-    { 1019, "MQOT_PROT_POLICY", "Prot policy", nullptr },
+    { 1019, "MQOT_PROT_POLICY", "Protocol policy", nullptr },
     { 1020, "MQOT_TT_CHANNEL", "TT channel", nullptr },
     { 1021, "MQOT_AMQP_CHANNEL", "AMQP channel", nullptr },
-    { 1022, "MQOT_AUTH_REC", "Authority rec", nullptr },
+    { 1022, "MQOT_AUTH_REC", "Authority record", nullptr },
     { 0, nullptr, nullptr, nullptr }
 };
 extern const int MQValOTCount = 34;
@@ -702,7 +702,7 @@ extern const MQConstRow MQOpenOptionRows[] = {
     { 16384, "MQOO_BIND_ON_OPEN", "Bind on open", nullptr },
     { 32768, "MQOO_BIND_NOT_FIXED", "Bind not fixed", nullptr },
     { 65536, "MQOO_RESOLVE_NAMES", "Resolve names", nullptr },
-    { 131072, "MQOO_CO_OP", "Co op", nullptr },
+    { 131072, "MQOO_CO_OP", "Co operation", nullptr },
     { 262144, "MQOO_RESOLVE_LOCAL_Q", "Resolve local queue", nullptr },
     { 524288, "MQOO_NO_READ_AHEAD", "No read ahead", nullptr },
     { 1048576, "MQOO_READ_AHEAD", "Read ahead", nullptr },
@@ -775,12 +775,12 @@ extern const MQConstRow MQGmoOptionRows[] = {
     { 131072, "MQGMO_ALL_MSGS_AVAILABLE", "All messages available", nullptr },
     { 262144, "MQGMO_ALL_SEGMENTS_AVAILABLE", "All segments available", nullptr },
     { 1048576, "MQGMO_MARK_BROWSE_HANDLE", "Mark browse handle", nullptr },
-    { 2097152, "MQGMO_MARK_BROWSE_CO_OP", "Mark browse co op", nullptr },
-    { 4194304, "MQGMO_UNMARK_BROWSE_CO_OP", "Unmark browse co op", nullptr },
+    { 2097152, "MQGMO_MARK_BROWSE_CO_OP", "Mark browse co operation", nullptr },
+    { 4194304, "MQGMO_UNMARK_BROWSE_CO_OP", "Unmark browse co operation", nullptr },
     { 8388608, "MQGMO_UNMARK_BROWSE_HANDLE", "Unmark browse handle", nullptr },
     { 16777216, "MQGMO_UNMARKED_BROWSE_MSG", "Unmarked browse message", nullptr },
     { 17825808, "MQGMO_BROWSE_HANDLE", "Browse handle", nullptr },
-    { 18874384, "MQGMO_BROWSE_CO_OP", "Browse co op", nullptr },
+    { 18874384, "MQGMO_BROWSE_CO_OP", "Browse co operation", nullptr },
     { 33554432, "MQGMO_PROPERTIES_FORCE_MQRFH2", "Properties force mqrfh2", nullptr },
     { 67108864, "MQGMO_NO_PROPERTIES", "No properties", nullptr },
     { 134217728, "MQGMO_PROPERTIES_IN_HANDLE", "Properties in handle", nullptr },

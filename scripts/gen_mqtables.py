@@ -145,7 +145,16 @@ WORDS = {
     'COD': 'confirm on delivery', 'NSK': 'NonStop', 'NSS': 'NonStop',
     'VMS': 'OpenVMS', 'PAN': 'positive action', 'NAN': 'negative action',
     'NT': 'NT', 'BY': 'by', 'ZOS': 'z/OS', 'VSE': 'VSE', 'UNIX': 'UNIX',
-    'CHAD': 'channel auto-definition', 'REF': 'reference', 'SUBID': 'subscription id', 'SUBNAME': 'subscription name',
+    'CHAD': 'channel auto-definition', 'REF': 'reference',
+    'QMOPT': 'queue manager option', 'PKTS': 'packets', 'ERR': 'error',
+    'REG': 'registration', 'RCVD': 'received', 'ALLOC': 'allocation',
+    'MCAST': 'multicast', 'PROT': 'protocol', 'DISP': 'disposition',
+    'AVG': 'average', 'AUX': 'auxiliary', 'REC': 'record', 'RECS': 'records',
+    'DUR': 'durable', 'NDUR': 'non-durable', 'ENC': 'encoding', 'OP': 'operation',
+    'VAL': 'value', 'COMMS': 'communications', 'REORG': 'reorganization',
+    'NET': 'network', 'DN': 'distinguished name', 'CONS': 'console',
+    'NAMELIST': 'namelist', 'NL': 'namelist', 'PROCESS': 'process',
+    'HTTP': 'HTTP', 'SMF': 'SMF', 'OTMA': 'OTMA', 'SOAP': 'SOAP', 'SUBID': 'subscription id', 'SUBNAME': 'subscription name',
 }
 
 # Reasons whose plain-word text is worded by hand rather than derived.

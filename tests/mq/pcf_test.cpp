@@ -326,6 +326,13 @@ TEST(PcfWalk, PrefixesAndMutationsNeverReadOutside)
                                    MQCFT_STRING_FILTER, 28, 4, 1, 0, 2, 0x4141 ,
                                    MQCFT_INTEGER64_LIST, 32, 5, 2, 1, 0, 2, 0 };
     seeds.emplace_back((uint8_t *)built.data(), (uint8_t *)built.data() + built.size() * 4);
+    /* The other byte order is not decoded, but must be walked safely. */
+    std::vector<uint8_t> swapped = seeds[0];
+    for (size_t i = 0; i + 4 <= swapped.size(); i += 4) {
+        std::swap(swapped[i], swapped[i + 3]);
+        std::swap(swapped[i + 1], swapped[i + 2]);
+    }
+    seeds.push_back(swapped);
 
     for (const auto &seed : seeds) {
         ASSERT_FALSE(seed.empty());
