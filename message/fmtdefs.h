@@ -1,0 +1,29 @@
+/* Helpers for writing the static structure definitions. */
+#pragma once
+#include "fmtint.h"
+#include <climits>
+
+#define FLD(var, name, type, len, ref, flags) \
+    FmtFieldDef var = { name, type, len, ref, flags, 0, 0, nullptr, 0 }
+#define ROW(field, conds, flags) { 0, &(field), conds, (uint64_t)(flags) }
+#define ROWEND { 0, nullptr, nullptr, 0 }
+#define CEND { nullptr, 0, 0, nullptr }
+#define DEF(var, title, kind, rows, dflt) \
+    FmtStructDef var = { title, kind, rows, dflt, 0, 0, 0 }
+
+extern const FmtValueName FmtVnMsgType[], FmtVnReport[], FmtVnFeedback[],
+    FmtVnPriority[], FmtVnPersistence[], FmtVnApplType[], FmtVnMsgFlags[],
+    FmtVnPmrFields[], FmtVnFormat[], FmtVnCfType[], FmtVnControl[],
+    FmtVnCompCode[], FmtVnOperator[], FmtVnUowControl[], FmtVnLinkType[],
+    FmtVnTranState[], FmtVnCommitMode[], FmtVnSecurityScope[],
+    FmtVnObjectType[];
+
+/* Shared field descriptors */
+extern FmtFieldDef FmtFStrucId, FmtFVersion, FmtFStrucLength, FmtFEncoding,
+    FmtFCcsid, FmtFFormat, FmtFFlags, FmtFReason, FmtFCompCode;
+extern const FmtCondition FmtCondV2[], FmtCondV3[], FmtCondV4[],
+    FmtCondV5[], FmtCondV6[], FmtCondV7[], FmtCondV8[];
+extern FmtFieldDef FmtFPmrFields, FmtFRecsPresent, FmtFObjName, FmtFObjQMgr,
+    FmtFAcctToken, FmtFMsgId, FmtFMessageData;
+extern FmtFieldDef FmtFOpenOptions, FmtFCloseOptions, FmtFPmoOptions,
+    FmtFGmoOptions, FmtFSdOptions, FmtFSroOptions;

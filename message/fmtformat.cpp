@@ -1,0 +1,1154 @@
+/* The structure formatter: walks a structure definition over a byte
+ * buffer and hands one display line at a time to the caller's sink.
+ * Every length, count and offset read from the data is checked against
+ * the data before anything it points at is read. */
+#include "fmtint.h"
+#include <cstdio>
+#include <cstdlib>
+
+extern FmtStructDef FmtDefMQTM;
+
+/* ---- line emission ---- */
+
+uint32_t FmtEmit(FmtLineRec *lr, FmtLineSink sink, uint64_t context,
+                 uint32_t length)
+{
+    if (FmtNoText(lr)) {
+        length = 0;
+        lr->text[0] = 0;
+    } else {
+        lr->lineFlags |= LF_TEXT;
+    }
+    uint32_t rc = sink(context, lr, lr->text, length);
+    switch (rc) {
+    case FMT_GO_ON: return 0;
+    case FMT_BUILD_TEXT: lr->flags &= ~LR_NO_TEXT; return 0;
+    case FMT_COUNT_ONLY: lr->flags |= LR_NO_TEXT; return 0;
+    case FMT_STOP: return FMT_STOP;
+    default: lr->sinkResult = rc; return 0;
+    }
+}
+
+uint32_t FmtPrefix(const FmtLineRec *lr, char *out, uint32_t dataOffset)
+{
+    if (!(lr->flags & LR_OFFSET_PREFIX))
+        return 0;
+    return (uint32_t)snprintf(out, 16, (lr->options & LO_HEX_OFFSETS) ? "+%8.8X " : "+%8u ",
+                              dataOffset);
+}
+
+static uint32_t VEmit(FmtLineRec *lr, FmtLineSink sink, uint64_t context,
+                      uint32_t lineFlags, const char *fmt, va_list ap)
+{
+    uint32_t n = FmtPrefix(lr, lr->text, lr->dataOffset);
+    int m = vsnprintf(lr->text + n, FMT_LINE_BUFFER - n, fmt, ap);
+    if (m < 0)
+        m = 0;
+    n += (uint32_t)m < FMT_LINE_BUFFER - n ? (uint32_t)m : FMT_LINE_BUFFER - n - 1;
+    lr->lineFlags = lineFlags;
+    return FmtEmit(lr, sink, context, n);
+}
+
+uint32_t FmtEmitText(FmtLineRec *lr, FmtLineSink sink, uint64_t context,
+                     uint32_t lineFlags, const char *fmt, ...)
+{
+    va_list ap;
+    va_start(ap, fmt);
+    uint32_t rc = VEmit(lr, sink, context, lineFlags, fmt, ap);
+    va_end(ap);
+    return rc;
+}
+
+uint32_t FmtMarker(FmtLineRec *lr, FmtLineSink sink, uint64_t context,
+                   const unsigned char *at, const char *fmt, ...)
+{
+    lr->field = nullptr;
+    lr->lineClass = 0;
+    lr->dataOffset = FmtOffsetOf(lr, at);
+    lr->fieldLength = lr->valueBytes = 0;
+    va_list ap;
+    va_start(ap, fmt);
+    uint32_t rc = VEmit(lr, sink, context, LF_MARKER, fmt, ap);
+    va_end(ap);
+    return rc;
+}
+
+/* ---- helpers of the walk ---- */
+
+static uint32_t Detail(const FmtLineRec *lr) { return lr->flags & 0xFF; }
+
+static uint32_t Bound(const FmtWalkFrame *fr)
+{
+    if (!fr->hasLength)
+        return fr->remaining;
+    uint64_t used = (uint64_t)(fr->cur - fr->start);
+    if (fr->strucLength <= used)
+        return 0;
+    uint64_t rest = fr->strucLength - used;
+    return rest < fr->remaining ? (uint32_t)rest : fr->remaining;
+}
+
+static void Advance(FmtWalkFrame *fr, uint32_t n)
+{
+    if (n > fr->remaining)
+        n = fr->remaining;
+    fr->cur += n;
+    fr->remaining -= n;
+}
+
+int FmtRefValue(FmtLineRec *lr, FmtWalkFrame *frame, const FmtFieldDef *f,
+                int64_t *value)
+{
+    for (FmtWalkFrame *fr = frame; fr; fr = fr->parent) {
+        for (const FmtStructRow *row = fr->def->rows; row && row->field; row++) {
+            if (row->field != f)
+                continue;
+            const unsigned char *p = fr->start + row->offset;
+            uint32_t size = f->length ? f->length : 4;
+            if (p < lr->dataStart || p + size > lr->dataEnd || p + size < p)
+                return 0;
+            *value = FapGetFieldInt(f, p, fr->encoding, fr->ebcdic);
+            return 1;
+        }
+    }
+    return 0;
+}
+
+static void SetCcsid(FmtWalkFrame *fr, uint32_t ccsid)
+{
+    fr->ccsid = ccsid;
+    fr->ebcdic = FmtIsEbcdicCcsid(ccsid);
+    fr->cp = FmtGetCodepage(ccsid);
+}
+
+static uint32_t ResolveCcsid(const FmtLineRec *lr, const FmtWalkFrame *fr,
+                             uint32_t value)
+{
+    switch (value) {
+    case 0xFFFFFFFC: return lr->displayCcsid ? lr->displayCcsid : 850;
+    case 0xFFFFFFFD: return 850;
+    case 0xFFFFFFFE: return fr->ccsid;
+    case 0:
+        if ((fr->def->kind & SK_PCF_PARM) && fr->parent)
+            return fr->parent->ccsid;
+        return lr->displayCcsid ? lr->displayCcsid : fr->ccsid;
+    default: return value;
+    }
+}
+
+static uint32_t NameWidth(FmtStructDef *def)
+{
+    if (!def->nameWidth) {
+        uint32_t w = 0;
+        for (const FmtStructRow *row = def->rows; row && row->field; row++) {
+            uint32_t n = (uint32_t)strlen(row->field->name);
+            if (n > w)
+                w = n;
+        }
+        w += 1;
+        def->nameWidth = w < 14 ? 14 : w;
+    }
+    return def->nameWidth;
+}
+
+/* Writes the label column: name padded to the column, then ":". */
+static uint32_t Label(const FmtLineRec *lr, const FmtWalkFrame *fr,
+                      const FmtFieldDef *f, int element, char *out)
+{
+    uint32_t w = fr->def->nameWidth;
+    int n;
+    if (element > 0) {
+        char name[96];
+        snprintf(name, sizeof name, "%s [%d]", f->name, element);
+        n = snprintf(out, 128, "%-*s:", (int)w - 1, name);
+    } else {
+        n = snprintf(out, 128, "%-*s:", (int)w - 1, f->name[0] == '!' ? "" : f->name);
+    }
+    if (lr->flags & LR_RUN_OFFSET)
+        n += snprintf(out + n, 32, " {+%3.3X}:", (unsigned)(fr->cur - fr->start));
+    return (uint32_t)n;
+}
+
+static uint32_t FieldLine(FmtLineRec *lr, FmtLineSink sink, uint64_t context,
+                          const char *label, const char *value)
+{
+    return FmtEmitText(lr, sink, context, 0, "%s %s", label, value);
+}
+
+static void SetLine(FmtLineRec *lr, const FmtWalkFrame *fr, const FmtFieldDef *f,
+                    uint32_t length, uint32_t labelWidth)
+{
+    lr->field = f;
+    lr->lineClass = 0;
+    lr->structOffset = (uint32_t)(fr->cur - fr->start);
+    lr->dataOffset = lr->valueOffset = FmtOffsetOf(lr, fr->cur);
+    lr->fieldLength = lr->valueBytes = length;
+    lr->prefixLength = labelWidth;
+    lr->frame = (FmtWalkFrame *)fr;
+}
+
+static uint32_t Heading(FmtMsgInfo *msg, FmtWalkFrame *fr, FmtLineRec *lr,
+                        FmtLineSink sink, uint64_t context)
+{
+    (void)msg;
+    const FmtStructDef *def = fr->def;
+    fr->headingShown = 1;
+    if (!def->title[0] || def->title[0] == '!')
+        return 0;
+    uint32_t level = def->kind & 0xFF, detail = Detail(lr);
+    int top = fr->parent == nullptr;
+    if (level == 0 ? (!top && detail <= 1) : detail < level)
+        return 0;
+    if ((def->kind & SK_AT_PARENT_POS) && fr->parent && fr->parent->repeatStart != fr->start)
+        return 0;
+    lr->field = nullptr;
+    lr->lineClass = 0;
+    lr->dataOffset = FmtOffsetOf(lr, fr->start);
+    lr->structOffset = 0;
+    if (lr->options & LO_PLAIN)
+        return FmtEmitText(lr, sink, context, LF_HEADING, "%s", def->title);
+    return FmtEmitText(lr, sink, context, LF_HEADING, "[%5u bytes] %s",
+                       fr->remaining, def->title);
+}
+
+/* ---- value text of the simple types ---- */
+
+static uint32_t EncodingName(uint32_t v, char *out)
+{
+    static const struct { uint32_t mask; } parts[] = { {0xF}, {0xF0}, {0xF00} };
+    uint32_t n = 0;
+    out[0] = 0;
+    for (auto &part : parts) {
+        uint32_t bits = v & part.mask;
+        if (!bits)
+            continue;
+        const FmtValueName *vn = FmtVnEncodingInt;
+        while (vn->name && vn->value != bits)
+            vn++;
+        n += (uint32_t)snprintf(out + n, 64, "%s%s", n ? ", " : " (",
+                                vn->name ? vn->description : "Undefined");
+    }
+    if (n)
+        n += (uint32_t)snprintf(out + n, 4, ")");
+    return n;
+}
+
+static uint32_t IntText(const FmtFieldDef *f, const unsigned char *p,
+                        const FmtWalkFrame *fr, char *out, int64_t *value)
+{
+    uint32_t enc = f->type == FT_INT_NORMAL ? 1 : fr->encoding;
+    int64_t v = FapGetFieldInt(f, p, enc, fr->ebcdic);
+    *value = v;
+    switch (f->type) {
+    case FT_INT: case FT_INT_NORMAL: case FT_BYTE: case FT_REC_OFFSET:
+        return (uint32_t)sprintf(out, "%d", (int32_t)v);
+    case FT_FLAGS8: return (uint32_t)sprintf(out, "%2.2X", (unsigned)v);
+    case FT_FLAGS: return (uint32_t)sprintf(out, "%8.8X", (unsigned)v);
+    case FT_FLAGS16: return (uint32_t)sprintf(out, "%4.4X", (unsigned)v);
+    case FT_SHORT: case FT_INT8: return (uint32_t)sprintf(out, "%hd", (short)v);
+    case FT_SHORTH: return (uint32_t)sprintf(out, "%hd [0x'%hX']", (short)v, (unsigned short)v);
+    case FT_INT8H: return (uint32_t)sprintf(out, "%hd [0x'%X']", (short)v, (unsigned)(v & 0xFF));
+    case FT_USHORT: case FT_UINT8: return (uint32_t)sprintf(out, "%hu", (unsigned short)v);
+    case FT_USHORTH: return (uint32_t)sprintf(out, "%hu [0x'%hX']", (unsigned short)v, (unsigned short)v);
+    case FT_UINT8H: return (uint32_t)sprintf(out, "%hu [0x'%X']", (unsigned short)v, (unsigned)v);
+    case FT_UINT: return (uint32_t)sprintf(out, "%u", (uint32_t)v);
+    case FT_UINTH: return (uint32_t)sprintf(out, "%u [0x'%X']", (uint32_t)v, (uint32_t)v);
+    case FT_INTH: return (uint32_t)sprintf(out, "%d [0x'%X']", (int32_t)v, (uint32_t)v);
+    case FT_INT64: return (uint32_t)sprintf(out, "%lld", (long long)v);
+    case FT_INT64H: return (uint32_t)sprintf(out, "%lld [0x'%llX']", (long long)v, (unsigned long long)v);
+    case FT_UINT64: return (uint32_t)sprintf(out, "%llu", (unsigned long long)v);
+    case FT_UINT64H: return (uint32_t)sprintf(out, "%llu [0x'%llX']", (unsigned long long)v, (unsigned long long)v);
+    case FT_ENCODING: {
+        uint32_t n = (uint32_t)sprintf(out, "0x'%X'", (uint32_t)v);
+        return n + EncodingName((uint32_t)v, out + n);
+    }
+    case FT_POINTER:
+        return (uint32_t)sprintf(out, "0x%16.16llX", (unsigned long long)FmtRd64(p, fr->encoding));
+    }
+    return 0;
+}
+
+static int IsIntType(uint16_t t)
+{
+    switch (t) {
+    case FT_INT: case FT_INT_NORMAL: case FT_BYTE: case FT_FLAGS8: case FT_FLAGS:
+    case FT_FLAGS16: case FT_SHORT: case FT_INT8: case FT_SHORTH: case FT_INT8H:
+    case FT_USHORT: case FT_UINT8: case FT_USHORTH: case FT_UINT8H: case FT_UINT:
+    case FT_UINTH: case FT_INTH: case FT_INT64: case FT_INT64H: case FT_UINT64:
+    case FT_UINT64H: case FT_ENCODING: case FT_POINTER:
+        return 1;
+    }
+    return 0;
+}
+
+static int IsFlags(uint16_t t) { return t == FT_FLAGS || t == FT_FLAGS8 || t == FT_FLAGS16; }
+
+/* ---- the row walk ---- */
+
+struct Walk {
+    FmtMsgInfo *msg;
+    FmtWalkFrame *fr;
+    FmtLineSink sink;
+    uint64_t context;
+    FmtLineRec *lr;
+};
+
+static uint32_t FormatRow(Walk &w, const FmtStructRow *row, int element,
+                          int *skipNext);
+
+static uint32_t Incomplete(Walk &w)
+{
+    uint32_t rc = FmtMarker(w.lr, w.sink, w.context, w.fr->cur, "** Field Incomplete **");
+    return rc ? rc : FMT_RC_INCOMPLETE;
+}
+
+static uint32_t Nested(Walk &w, FmtStructDef *def, uint32_t length,
+                       const FmtStructRow *row)
+{
+    FmtWalkFrame *fr = w.fr;
+    const unsigned char *p = fr->cur;
+    uint32_t rem = length;
+    const FmtStructRow *saved = w.lr->nestedRow;
+    w.lr->nestedRow = row;
+    uint32_t rc = FapFormatStructure(w.msg, def, fr, w.sink, w.context, w.lr, &rem, &p);
+    w.lr->nestedRow = saved;
+    Advance(fr, (uint32_t)(p - fr->cur));
+    return rc;
+}
+
+/* Counted and fixed arrays: the next row repeated. */
+static uint32_t FormatArray(Walk &w, const FmtStructRow *row, int *skipNext)
+{
+    FmtWalkFrame *fr = w.fr;
+    const FmtFieldDef *f = row->field;
+    const FmtStructRow *elem = row + 1;
+    *skipNext = 1;
+    if (!elem->field)
+        return 0;
+    int64_t count = f->length;
+    if (f->type == FT_COUNTED_ARRAY && !FmtRefValue(w.lr, fr, (const FmtFieldDef *)f->reference, &count))
+        count = 0;
+    if (count <= 0)
+        return 0;
+    /* the element's size, when it is known before reading */
+    int64_t elemSize = elem->field->length;
+    uint16_t et = elem->field->type;
+    if (et == FT_TEXT_BYLEN || et == FT_BYTES_BYLEN) {
+        if (!FmtRefValue(w.lr, fr, (const FmtFieldDef *)elem->field->reference, &elemSize) || elemSize < 0)
+            elemSize = 0;
+    } else if (et == FT_STRUCT || et == FT_REPEAT || et == FT_STRUCT_BYLEN) {
+        elemSize = 0;
+    }
+    if (elemSize > 0 && count * elemSize > (int64_t)fr->remaining) {
+        uint32_t rc = FmtMarker(w.lr, w.sink, w.context, fr->cur,
+                                "Following length is larger than the available data");
+        if (rc)
+            return rc;
+        count = fr->remaining / elemSize;
+        if (count == 0)
+            return Incomplete(w);
+    }
+    if (elemSize == 0 && count > 256)
+        count = 256;
+    if (Detail(w.lr) >= (elem->flags & 0xFF)) {
+        SetLine(w.lr, fr, f, 0, 0);
+        uint32_t rc = FmtEmitText(w.lr, w.sink, w.context, 0, "%s array [1..%d]",
+                                  elem->field->name, (int)count);
+        if (rc)
+            return rc;
+    }
+    fr->count = (uint32_t)count;
+    for (int64_t i = 1; i <= count; i++) {
+        int dummy;
+        fr->element = (uint32_t)i;
+        w.lr->element = (uint32_t)i;
+        uint32_t rc = FormatRow(w, elem, (int)i, &dummy);
+        if (rc)
+            return rc;
+    }
+    fr->element = 0;
+    return 0;
+}
+
+/* Size of a record whose rows are all unconditional, else 0. */
+static int64_t FixedSize(const FmtStructDef *def)
+{
+    for (const FmtStructRow *row = def->rows; row && row->field; row++)
+        if (row->conditions)
+            return 0;
+    return def->size;
+}
+
+/* Offset of a record array, with the count row that may follow it. */
+static uint32_t FormatRecords(Walk &w, const FmtStructRow *row, int64_t offset,
+                              int *skipNext)
+{
+    FmtWalkFrame *fr = w.fr;
+    const FmtStructRow *next = row + 1;
+    int64_t count = 1;
+    if (next->field && next->field->type == FT_REC_COUNT) {
+        *skipNext = 1;
+        if (!FmtRefValue(w.lr, fr, (const FmtFieldDef *)next->field->reference, &count))
+            count = 0;
+    }
+    if (offset == 0 || count <= 0)
+        return 0;
+    FmtStructDef *def = (FmtStructDef *)row->field->reference;
+    int64_t avail = w.lr->dataEnd - fr->start;
+    int64_t size = FixedSize(def);
+    if (offset < 0 || offset > avail || (size > 0 && count * size > avail - offset))
+        return FmtMarker(w.lr, w.sink, w.context, fr->cur, "Data Appears to be Incomplete");
+    if (count > avail - offset)
+        count = avail - offset;             /* each record takes at least a byte */
+    const unsigned char *p = fr->start + offset;
+    for (int64_t i = 0; i < count; i++) {
+        uint32_t rem = (uint32_t)(w.lr->dataEnd - p);
+        const unsigned char *q = p;
+        w.lr->element = (uint32_t)(i + 1);
+        uint32_t rc = FapFormatStructure(w.msg, def, fr, w.sink, w.context, w.lr, &rem, &q);
+        if (rc)
+            return rc;
+        if (q == p)
+            break;
+        p = q;
+        if (p > fr->extent)
+            fr->extent = p;
+    }
+    return 0;
+}
+
+static uint32_t FormatCharv(Walk &w, const FmtFieldDef *f, const char *label)
+{
+    FmtWalkFrame *fr = w.fr;
+    FmtLineRec *lr = w.lr;
+    const unsigned char *p = fr->cur;
+    uint64_t ptr = FmtRd64(p, fr->encoding);
+    int32_t off = (int32_t)FmtRd32(p + 8, fr->encoding);
+    int32_t bufSize = (int32_t)FmtRd32(p + 12, fr->encoding);
+    int32_t len = (int32_t)FmtRd32(p + 16, fr->encoding);
+    int32_t ccsid = (int32_t)FmtRd32(p + 20, fr->encoding);
+    uint32_t rc = FieldLine(lr, w.sink, w.context, label,
+                            off == 0 && ptr == 0 ? "NULL" : "");
+    if (rc)
+        return rc;
+    struct { uint32_t level; const char *fmt; long long v; } sub[] = {
+        { 2, "   VSPtr     :0x%16.16llX", (long long)ptr },
+        { 2, "   VSLength  :%lld", len }, { 3, "   VSOffset  :%lld", off },
+        { 3, "   VSBufSize :%lld", bufSize }, { 3, "   VSCCSID   :%lld", ccsid } };
+    for (auto &s : sub)
+        if (Detail(lr) >= s.level && (rc = FmtEmitText(lr, w.sink, w.context, LF_CONTINUATION, s.fmt, s.v)))
+            return rc;
+    if (off == 0)
+        return 0;                       /* pointers held in data are never followed */
+    int64_t avail = lr->dataEnd - fr->start;
+    if (off < 0 || off > avail || (len >= 0 && len > avail - off))
+        return FmtMarker(lr, w.sink, w.context, p, "Data Appears to be Incomplete");
+    const unsigned char *s = fr->start + off;
+    uint32_t n = (uint32_t)len;
+    if (len < 0) {                      /* null-terminated */
+        const unsigned char *z = (const unsigned char *)memchr(s, 0, (size_t)(avail - off));
+        n = z ? (uint32_t)(z - s) : (uint32_t)(avail - off);
+    }
+    const FmtCodepage *cp = FmtGetCodepage(ccsid > 0 ? (uint32_t)ccsid : fr->ccsid);
+    rc = FmtQuotedLines(lr, w.sink, w.context, cp, 14, "   Value     :", s, n, "");
+    if (rc)
+        return rc;
+    if ((lr->flags & LR_CHARV_FOLLOW) && s + n > fr->extent)
+        fr->extent = s + ((n + 3) & ~3u) <= lr->dataEnd ? s + ((n + 3) & ~3u) : lr->dataEnd;
+    (void)f;
+    return 0;
+}
+
+/* Field length of a row: fixed, referenced or to the end of the structure. */
+static int FieldLength(Walk &w, const FmtFieldDef *f, int64_t *length)
+{
+    FmtWalkFrame *fr = w.fr;
+    switch (f->type) {
+    case FT_TEXT_BYLEN: case FT_BYTES_BYLEN: {
+        int64_t v = 0;
+        if (!FmtRefValue(w.lr, fr, (const FmtFieldDef *)f->reference, &v))
+            return 0;
+        *length = v + (f->type == FT_BYTES_BYLEN ? f->length : 0);
+        return 1;
+    }
+    case FT_CHARBP:
+        if (f->reference) {
+            int64_t v = 0;
+            if (!FmtRefValue(w.lr, fr, (const FmtFieldDef *)f->reference, &v))
+                return 0;
+            *length = v;
+            return 1;
+        }
+        break;
+    case FT_ALIGN: case FT_REC_COUNT: case FT_DESC:
+        *length = 0;
+        return 1;
+    }
+    *length = f->length == 0xFFFFFFFF ? Bound(fr) : f->length;
+    return 1;
+}
+
+static uint32_t ValueNameText(Walk &w, const FmtStructRow *row, int64_t v, char *out)
+{
+    const FmtFieldDef *f = row->field;
+    uint32_t n = 0;
+    if (f->reference && (f->flags & FF_CCSID) == 0 && !IsFlags(f->type) && f->type != FT_ENCODING &&
+        f->type != FT_REC_OFFSET)
+        n = FapFormatValueName(f, 0, v, out, w.lr);
+    if ((row->flags & RF_PCF_PARM_NAME) && FmtLinks.valueName) {
+        int64_t parm;
+        if (FmtRefValue(w.lr, w.fr, &FmtFieldParameterId, &parm)) {
+            const char *name = FmtLinks.valueName((int32_t)parm, (int32_t)v);
+            if (name)
+                n += (uint32_t)snprintf(out + n, 200, " %s", name);
+        }
+    }
+    return n;
+}
+
+/* Capture after the value: encodings, CCSIDs, lengths, format names. */
+static uint32_t Capture(Walk &w, const FmtStructRow *row, int64_t v)
+{
+    FmtWalkFrame *fr = w.fr;
+    FmtMsgInfo *msg = w.msg;
+    uint64_t fl = row->flags;
+    if ((fl & RF_ENCODING_NEXT) && v != 0) {
+        msg->encoding = (uint32_t)v;
+        if (fl & RF_APPLY_NOW)
+            fr->encoding = (uint32_t)v;
+    }
+    if (fl & (RF_CCSID_NEXT | RF_CCSID_OWN)) {
+        uint32_t c = ResolveCcsid(w.lr, fr, (uint32_t)v);
+        if (fl & RF_CCSID_NEXT) {
+            msg->ccsid = c;
+            msg->ebcdic = FmtIsEbcdicCcsid(c);
+        }
+        if (fl & (RF_CCSID_OWN | RF_APPLY_NOW))
+            SetCcsid(fr, c);
+    }
+    if (fl & RF_NAMEVAL_CCSID)
+        fr->nameValCcsid = (uint32_t)v;
+    if (fl & (RF_STRUCLEN | RF_LEN_SELF)) {
+        int64_t len = v + ((fl & RF_LEN_SELF) ? 4 : 0);
+        if (len < 0)
+            len = 0;
+        fr->strucLength = len > 0xFFFFFFFFll ? 0xFFFFFFFFu : (uint32_t)len;
+        fr->hasLength = 1;
+        uint64_t have = (uint64_t)(w.lr->dataEnd - fr->start);
+        if ((uint64_t)len > have)
+            return FmtMarker(w.lr, w.sink, w.context, fr->cur,
+                             "Following length is larger than the available data");
+    }
+    return 0;
+}
+
+static void RecordFormat(Walk &w, const unsigned char *p)
+{
+    FmtMsgInfo *msg = w.msg;
+    const FmtCodepage *cp = w.fr->cp;
+    for (int i = 0; i < 8; i++)
+        msg->format[i] = (char)(cp->toAscii ? cp->toAscii[p[i]] : p[i]);
+    uint32_t n = 8;
+    while (n && (msg->format[n - 1] == ' ' || msg->format[n - 1] == 0))
+        n--;
+    msg->formatLength = n;
+}
+
+static uint32_t FormatText(Walk &w, const FmtStructRow *row, const char *label,
+                           uint32_t labelWidth, const unsigned char *p, uint32_t len)
+{
+    const FmtFieldDef *f = row->field;
+    FmtWalkFrame *fr = w.fr;
+    char suffix[256] = "";
+    if (f->type == FT_CHARBP) {
+        const unsigned char *z = (const unsigned char *)memchr(p, 0, len);
+        if (z)
+            len = (uint32_t)(z - p);
+    }
+    if (f->reference && f->type != FT_TEXT_BYLEN) {
+        char *t = w.lr->text + 2048;        /* scratch beyond any label */
+        uint32_t n = FmtTextLength(p, len);
+        if (n > 1024)
+            n = 1024;
+        FmtPrintable(t, p, n, fr->cp);
+        t[n] = 0;
+        FapFormatEnum(fr->ccsid, f, 0, p, len, suffix);
+        return FmtEmitText(w.lr, w.sink, w.context, 0, "%s '%s'%s", label, t, suffix);
+    }
+    return FmtQuotedLines(w.lr, w.sink, w.context, fr->cp, labelWidth, label, p,
+                          f->type == FT_TEXT_BYLEN ? len : FmtTextLength(p, len), suffix);
+}
+
+static uint32_t FormatBodyField(Walk &w, const FmtStructRow *row, const unsigned char *p,
+                                uint32_t len)
+{
+    FmtMsgInfo *msg = w.msg;
+    FmtLineRec *lr = w.lr;
+    const FmtCodepage *cp = w.fr->cp;
+    const FmtFieldDef *f = row->field;
+    uint32_t rc;
+    if (len == 0) {
+        if (!(lr->options & LO_SHOW_EMPTY_END))
+            return 0;
+        SetLine(lr, w.fr, f, 0, 0);
+        return FmtEmitText(lr, w.sink, w.context, 0, "%s :", f->name);
+    }
+    if (lr->flags & LR_XML_DETECT) {
+        uint32_t i = 0;
+        while (i < len && i < 10 && (p[i] == cp->ch[CP_BLANK] || p[i] == cp->ch[CP_TAB] ||
+                                     p[i] == cp->ch[CP_CR] || p[i] == cp->ch[CP_LF]))
+            i++;
+        if (i < len && p[i] == cp->ch[CP_LT]) {
+            uint32_t rem = len;
+            const unsigned char *q = p;
+            return FapFormatXml(msg, w.fr, w.sink, w.context, lr->dataStart, lr, 0, &rem, &q);
+        }
+    }
+    static const char *const textFormats[] = { "MQSTR   ", "MQCMD1  ", "MQCMD2  " };
+    int text = w.fr->bodyKind != 0 || lr->forcedBodyKind != 0;
+    for (const char *tf : textFormats)
+        text |= memcmp(msg->format, tf, 8) == 0;
+    if (text)
+        return FapFormatBody(msg, w.sink, w.context, lr->dataStart, lr, 0, 20, len, p);
+    SetLine(lr, w.fr, f, len, 0);
+    if ((rc = FmtEmitText(lr, w.sink, w.context, 0, "%s :", f->name)))
+        return rc;
+    return FapHexDump(lr, w.sink, w.context, p, len);
+}
+
+static uint32_t FormatXmlField(Walk &w, const FmtStructRow *row, const unsigned char *p,
+                               uint32_t len)
+{
+    FmtLineRec *lr = w.lr;
+    FmtMsgInfo *msg = w.msg;
+    uint32_t savedCcsid = msg->ccsid, savedEbcdic = msg->ebcdic;
+    uint32_t nv = 0;
+    for (FmtWalkFrame *f = w.fr; f && !nv; f = f->parent)
+        nv = f->nameValCcsid;
+    if (nv) {
+        msg->ccsid = nv;
+        msg->ebcdic = FmtIsEbcdicCcsid(nv);
+    }
+    uint32_t rc;
+    lr->lineClass = 37;
+    if (Detail(lr) >= 2) {
+        uint32_t rem = len;
+        const unsigned char *q = p;
+        rc = FapFormatXml(msg, w.fr, w.sink, w.context, lr->dataStart, lr, 2, &rem, &q);
+    } else {
+        rc = FapOutputLine(msg, w.sink, w.context, lr->dataStart, len, lr, 2, 20, len, p);
+    }
+    msg->ccsid = savedCcsid;
+    msg->ebcdic = savedEbcdic;
+    (void)row;
+    return rc;
+}
+
+static uint32_t FormatDecimal(Walk &w, const FmtFieldDef *f, const char *label,
+                              const unsigned char *p)
+{
+    char val[128];
+    int valid = 1;
+    const char *kind = "Packed";
+    switch (f->type) {
+    case FT_PACKED: case FT_UPACKED: {
+        uint32_t n = f->length;
+        for (uint32_t i = 0; i < n && valid; i++) {
+            unsigned hi = p[i] >> 4, lo = p[i] & 0xF;
+            valid = hi <= 9 && (i + 1 == n || lo <= 9);
+        }
+        FapFormatPacked(f, p, w.fr->encoding, val);
+        break;
+    }
+    case FT_ZONED: kind = "Over-punched"; FapFormatZoned(f, p, w.fr->ebcdic, val, &valid); break;
+    default: kind = "Digits"; FapFormatDigits(f, p, w.fr->ebcdic, val, &valid); break;
+    }
+    if (!valid)
+        return FmtMarker(w.lr, w.sink, w.context, p, "** Invalid %s field '%s' **", kind, f->name);
+    char suffix[256] = "";
+    FapFormatTextEnum(f, 0, val, (uint32_t)strlen(val), suffix);
+    return FmtEmitText(w.lr, w.sink, w.context, 0, "%s %s%s", label, val, suffix);
+}
+
+static uint32_t FormatRow(Walk &w, const FmtStructRow *row, int element, int *skipNext)
+{
+    FmtWalkFrame *fr = w.fr;
+    FmtLineRec *lr = w.lr;
+    FmtMsgInfo *msg = w.msg;
+    const FmtFieldDef *f = row->field;
+    int shown = Detail(lr) >= (row->flags & 0xFF);
+    uint32_t rc = 0;
+
+    if (f->type == FT_COUNTED_ARRAY || f->type == FT_FIXED_ARRAY)
+        return FormatArray(w, row, skipNext);
+    if (f->type == FT_STRUCT || f->type == FT_REPEAT) {
+        FmtStructDef *def = (FmtStructDef *)f->reference;
+        if (f->type == FT_STRUCT)
+            return Nested(w, def, Bound(fr), row);
+        for (;;) {
+            const unsigned char *before = fr->cur;
+            fr->repeatStart = before;
+            if ((rc = Nested(w, def, Bound(fr), row)))
+                return rc;
+            if (fr->cur == before || Bound(fr) == 0)
+                return 0;
+        }
+    }
+    if (f->type == FT_STRUCT_BYLEN || f->type == FT_STRUCTS_BYLEN) {
+        uint32_t rest = fr->hasLength
+            ? (fr->strucLength > (uint64_t)(fr->cur - fr->start)
+                   ? fr->strucLength - (uint32_t)(fr->cur - fr->start) : 0)
+            : fr->remaining;
+        if (rest > fr->remaining) {
+            if ((rc = FmtMarker(lr, w.sink, w.context, fr->cur, "Data Appears to be Incomplete")))
+                return rc;
+            rest = fr->remaining;
+        }
+        int sections = f->type == FT_STRUCTS_BYLEN && Detail(lr) >= 3;
+        const unsigned char *begin = fr->cur;
+        if (sections) {
+            SetLine(lr, fr, f, rest, 0);
+            if ((rc = FmtEmitText(lr, w.sink, w.context, LF_HEADING, "[%5u bytes] %s", rest, f->name)))
+                return rc;
+        }
+        while (rest > 0) {
+            const unsigned char *before = fr->cur;
+            uint32_t saved = fr->remaining;
+            fr->remaining = rest;
+            rc = Nested(w, (FmtStructDef *)f->reference, rest, row);
+            uint32_t used = (uint32_t)(fr->cur - before);
+            fr->remaining = saved - used;
+            rest -= used;
+            if (rc)
+                return rc;
+            if (!used)
+                break;
+        }
+        if (sections && (!lr->endLevel || lr->endLevel < 4)) {
+            lr->field = nullptr;
+            lr->lineClass = 0;
+            lr->dataOffset = FmtOffsetOf(lr, fr->cur);
+            rc = FmtEmitText(lr, w.sink, w.context, LF_HEADING, "End of structure '%s' (%u bytes)",
+                             f->name, (uint32_t)(fr->cur - begin));
+        }
+        return rc;
+    }
+
+    int64_t len64;
+    if (!FieldLength(w, f, &len64))
+        len64 = 0;
+    if (len64 < 0 || len64 > fr->remaining)
+        return Incomplete(w);
+    uint32_t len = (uint32_t)len64;
+    const unsigned char *p = fr->cur;
+    char label[160];
+    uint32_t labelWidth = Label(lr, fr, f, element, label);
+    SetLine(lr, fr, f, len, labelWidth);
+    char val[512];
+    int64_t v = 0;
+
+    if (IsIntType(f->type) || f->type == FT_REC_OFFSET) {
+        if ((row->flags & RF_VERSION) && !(lr->options & LO_KEEP_ENCODING) &&
+            FmtRd32(p, fr->encoding) > 0xFFFFFF) {
+            uint32_t flipped = (fr->encoding & ~0xFu) | (FmtReversed(fr->encoding) ? 1 : 2);
+            fr->encoding = flipped;
+            msg->encoding = (msg->encoding & ~0xFu) | (flipped & 0xF);
+        }
+        uint32_t n = IntText(f, p, fr, val, &v);
+        if (f->type == FT_INTH && (row->flags & RF_PCF_PARM_NAME)) {
+            int64_t parm;
+            if (FmtRefValue(lr, fr, &FmtFieldParameterId, &parm) && parm == 1022 && FmtLinks.openOptions) {
+                snprintf(val, sizeof val, "%8.8X", (uint32_t)v);
+                if (shown && (rc = FieldLine(lr, w.sink, w.context, label, val)))
+                    return rc;
+                FmtFieldDef oo = { "Open Options", FT_FLAGS, 4, FmtLinks.openOptions, 0, 0, 0, nullptr, 0 };
+                if (shown && (rc = FapFormatFlags(w.sink, w.context, &oo, (uint32_t)v, labelWidth + 1, lr)))
+                    return rc;
+                Advance(fr, len);
+                return 0;
+            }
+        }
+        ValueNameText(w, row, v, val + n);
+        if (shown && (rc = FieldLine(lr, w.sink, w.context, label, val)))
+            return rc;
+        if (shown && IsFlags(f->type) && f->reference &&
+            (rc = FapFormatFlags(w.sink, w.context, f, (uint64_t)v, labelWidth + 1, lr)))
+            return rc;
+        if (f->type == FT_REC_OFFSET) {
+            Advance(fr, len);
+            if ((rc = Capture(w, row, v)))
+                return rc;
+            return FormatRecords(w, row, v, skipNext);
+        }
+    } else {
+        switch (f->type) {
+        case FT_FORMAT: {
+            RecordFormat(w, p);
+            if (!shown)
+                break;
+            char t[9];
+            FmtPrintable(t, p, 8, fr->cp);
+            t[8] = 0;
+            uint32_t n = (uint32_t)snprintf(val, sizeof val, "'%s'", t);
+            if (msg->overrideFormat[0] && memcmp(msg->overrideFormat, msg->format, 8))
+                n += (uint32_t)snprintf(val + n, 64, " Override('%.8s')", msg->overrideFormat);
+            uint32_t m = FapFormatEnum(fr->ccsid, f, 1, p, 8, val + n);
+            if (m) {
+                memmove(val + n, val + n + 1, m);   /* the constant name follows the quote */
+            } else {
+                snprintf(val + n, 32, " (Unrecognised)");
+            }
+            rc = FieldLine(lr, w.sink, w.context, label, val);
+            break;
+        }
+        case FT_HEX: case FT_ID24: case FT_BYTES_BYLEN:
+            if (shown)
+                rc = FmtHexField(lr, fr, f, w.sink, w.context, label, labelWidth, p, len);
+            break;
+        case FT_HEXDUMP:
+            if (shown && !(rc = FieldLine(lr, w.sink, w.context, label, "")))
+                rc = FapHexDump(lr, w.sink, w.context, p, len);
+            break;
+        case FT_CHAR: case FT_TEXT_BYLEN: case FT_CHARBP: case FT_CODE1:
+            if (shown)
+                rc = FormatText(w, row, label, labelWidth, p, len);
+            break;
+        case FT_TEXT_TOEND:
+            if (shown && !(rc = FieldLine(lr, w.sink, w.context, label, "")))
+                rc = FapOutputLine(msg, w.sink, w.context, lr->dataStart, len, lr, 2, 20, len, p);
+            break;
+        case FT_MSGDATA:
+            if (shown)
+                rc = FormatBodyField(w, row, p, len);
+            break;
+        case FT_XMLTEXT:
+            if (shown)
+                rc = FormatXmlField(w, row, p, len);
+            break;
+        case FT_XMLMSG: {
+            uint32_t rem = len;
+            const unsigned char *q = p;
+            if (shown)
+                rc = FapFormatXml(msg, fr, w.sink, w.context, lr->dataStart, lr, 0, &rem, &q);
+            break;
+        }
+        case FT_EDIFACT: {
+            uint32_t rem = len;
+            const unsigned char *q = p;
+            if (shown)
+                rc = EdiFormatSegments(msg, fr, w.sink, w.context, lr->dataStart, lr, 0, &rem, &q);
+            break;
+        }
+        case FT_PUTDATE: case FT_PUTTIME: {
+            char t[9];
+            FmtPrintable(t, p, 8, fr->cp);
+            t[8] = 0;
+            if (shown)
+                rc = FmtEmitText(lr, w.sink, w.context, 0, "%s '%s'", label, t);
+            break;
+        }
+        case FT_CHARV:
+            if (shown)
+                rc = FormatCharv(w, f, label);
+            break;
+        case FT_ALIGN: {
+            uint32_t a = f->length ? f->length : 1;
+            uint32_t pad = (a - (uint32_t)(fr->cur - fr->start) % a) % a;
+            Advance(fr, pad);
+            return 0;
+        }
+        case FT_REC_COUNT:
+            return 0;
+        case FT_UNKNOWN_REST:
+            if (shown)
+                rc = FmtEmitText(lr, w.sink, w.context, 0, "%s <Unknown format %u bytes>", label, len);
+            break;
+        case FT_DESC:
+            lr->field = nullptr;
+            if (shown)
+                rc = FmtEmitText(lr, w.sink, w.context, LF_HEADING, "%s%s",
+                                 (lr->flags & LR_OFFSET_PREFIX) ? "" : "",
+                                 f->reference ? (const char *)f->reference : "");
+            break;
+        case FT_FLOAT: case FT_DOUBLE: {
+            uint32_t n = FapFormatFloat(FapGetFieldFloat(f, p, fr->encoding), val, f->digits);
+            FapFormatTextEnum(f, 0, val, n, val + n);
+            if (shown)
+                rc = FieldLine(lr, w.sink, w.context, label, val);
+            break;
+        }
+        case FT_TIME32: case FT_TIME64: {
+            int64_t t = f->type == FT_TIME32 ? (int64_t)(int32_t)FmtRd32(p, 2) : (int64_t)FmtRd64(p, 2);
+            uint32_t n = f->type == FT_TIME32 ? FapFormatTime32(t, f->digits, val)
+                                              : FapFormatTime64(t, f->digits, val);
+            snprintf(val + n, 16, (f->digits & 1) ? " (UTC)" : " (Local)");
+            if (shown)
+                rc = FieldLine(lr, w.sink, w.context, label, val);
+            break;
+        }
+        case FT_PACKED: case FT_UPACKED: case FT_ZONED: case FT_DIGITS:
+            if (shown)
+                rc = FormatDecimal(w, f, label, p);
+            break;
+        default:
+            lr->lineClass = 41;
+            rc = FmtEmitText(lr, w.sink, w.context, LF_MARKER,
+                             "** INTERNAL ERROR ** Unknown field type %hd (0x%hX)",
+                             (short)f->type, (unsigned short)f->type);
+            break;
+        }
+    }
+    if (rc)
+        return rc;
+    uint32_t step = len;
+    if ((row->flags & RF_PAD4) && ((step + 3) & ~3u) <= fr->remaining)
+        step = (step + 3) & ~3u;
+    Advance(fr, step);
+    return Capture(w, row, v);
+}
+
+static int HeadingDue(const FmtStructRow *row, const FmtLineRec *lr)
+{
+    return (row->flags & 0xFF) <= Detail(lr) && row->field->type != FT_ALIGN &&
+           row->field->type != FT_REC_COUNT;
+}
+
+static uint32_t WalkRows(Walk &w)
+{
+    FmtWalkFrame *fr = w.fr;
+    FmtLineRec *lr = w.lr;
+    const FmtStructDef *def = fr->def;
+    for (const FmtStructRow *row = def->rows; row && row->field; row++) {
+        const FmtFieldDef *f = row->field;
+        int consumed = fr->cur != fr->start;
+        if ((row->flags & RF_NOTHING_CONSUMED) && consumed)
+            continue;
+        if ((row->flags & RF_AT_REPEAT_START) && fr->parent && fr->parent->repeatStart != fr->start)
+            continue;
+        if (row->conditions && f->type != FT_COUNTED_ARRAY) {
+            int c = FapTestConditions(lr, fr, row->conditions);
+            if (c == 0) {
+                if (row->flags & RF_END_ON_FAIL)
+                    break;
+                continue;
+            }
+            if (c == 200)
+                break;
+        }
+        if ((row->flags & RF_OPTIONAL) && (fr->remaining == 0 || fr->remaining < f->length))
+            continue;
+        if (fr->remaining == 0 && f->type != FT_ALIGN && f->type != FT_REC_COUNT) {
+            int showEmpty = (lr->options & LO_SHOW_EMPTY_END) &&
+                            ((row->flags & RF_SHOW_EMPTY) || (def->kind & SK_CONTENT) ||
+                             f->type == FT_STRUCT || f->type == FT_REPEAT);
+            if (!showEmpty)
+                break;
+        }
+        uint32_t rc;
+        if (!fr->headingShown && HeadingDue(row, lr) && f->type != FT_STRUCT &&
+            f->type != FT_REPEAT && (rc = Heading(w.msg, fr, lr, w.sink, w.context)))
+            return rc;
+        int skipNext = 0;
+        if ((rc = FormatRow(w, row, 0, &skipNext)))
+            return rc;
+        if (skipNext && row[1].field)
+            row++;
+    }
+    return 0;
+}
+
+/* ---- end of a structure ---- */
+
+static uint32_t PcfBookkeeping(Walk &w)
+{
+    FmtWalkFrame *fr = w.fr;
+    FmtLineRec *lr = w.lr;
+    uint32_t kind = fr->def->kind;
+    if (fr->cur == fr->start || !(kind & (SK_PCF_HEADER | SK_PCF_GROUP | SK_PCF_PARM)))
+        return 0;
+    if (kind & (SK_PCF_PARM | SK_PCF_GROUP)) {
+        if (lr->groups)
+            lr->groups->seen++;
+    }
+    if (kind & (SK_PCF_HEADER | SK_PCF_GROUP)) {
+        int64_t count = 0, id = 0;
+        FmtRefValue(lr, fr, &FmtFieldParmCount, &count);
+        int isGroup = (kind & SK_PCF_GROUP) != 0;
+        FmtRefValue(lr, fr, isGroup ? &FmtFieldParameterId : &FmtFieldCommand, &id);
+        FmtPcfGroup *g = (FmtPcfGroup *)malloc(sizeof *g);
+        if (!g)
+            return 0;
+        *g = FmtPcfGroup{ lr->groups, fr->def, fr->start, (int32_t)count, 0, (int32_t)id,
+                          (uint32_t)isGroup };
+        lr->groups = g;
+    }
+    return FapFormatEndLines(w.msg, fr, lr, w.sink, w.context, fr->remaining);
+}
+
+static uint32_t EndStructure(Walk &w, uint32_t originalRemaining)
+{
+    FmtWalkFrame *fr = w.fr;
+    FmtLineRec *lr = w.lr;
+    const FmtStructDef *def = fr->def;
+    uint32_t rc;
+    if (fr->hasLength) {
+        uint32_t len = fr->strucLength < originalRemaining ? fr->strucLength : originalRemaining;
+        fr->cur = fr->start + len;
+        fr->remaining = originalRemaining - len;
+    } else if (fr->extent > fr->cur && fr->extent <= fr->start + originalRemaining) {
+        fr->remaining = originalRemaining - (uint32_t)(fr->extent - fr->start);
+        fr->cur = fr->extent;
+    }
+    uint32_t consumed = (uint32_t)(fr->cur - fr->start);
+    if (lr->endLevel && Detail(lr) >= lr->endLevel && consumed && def->title[0] &&
+        def->title[0] != '!' && !(def->state & 4)) {
+        lr->field = nullptr;
+        lr->lineClass = 0;
+        lr->dataOffset = FmtOffsetOf(lr, fr->cur);
+        if ((rc = FmtEmitText(lr, w.sink, w.context, LF_HEADING, "End of structure '%s' (%u bytes)",
+                              def->title, consumed)))
+            return rc;
+    }
+    if ((rc = PcfBookkeeping(w)))
+        return rc;
+    if (def == &FmtDefMQTM && consumed) {
+        memset(w.msg->format, ' ', 8);
+        w.msg->formatLength = 0;
+        if (fr->remaining && (rc = FmtMarker(lr, w.sink, w.context, fr->cur,
+                                             "<Unexpected %u bytes following header>", fr->remaining)))
+            return rc;
+    }
+    return 0;
+}
+
+static uint32_t EndOfRun(Walk &w, uint32_t rc)
+{
+    FmtWalkFrame *fr = w.fr;
+    FmtLineRec *lr = w.lr;
+    if (rc == FMT_STOP)
+        return rc;
+    if (lr->groups) {
+        uint32_t r = FmtGroupIncompleteLines(lr, w.sink, w.context);
+        if (r)
+            return r;
+    }
+    if (rc == 0 && fr->remaining && !(lr->options & LO_PLAIN)) {
+        if ((rc = FmtMarker(lr, w.sink, w.context, fr->cur, "<%u Remaining Bytes>", fr->remaining)))
+            return rc;
+        if ((rc = FapHexDump(lr, w.sink, w.context, fr->cur, fr->remaining)))
+            return rc;
+        Advance(fr, fr->remaining);
+    }
+    if (rc == 0 && (lr->flags & LR_TRUNCATED))
+        rc = FmtMarker(lr, w.sink, w.context, fr->cur, "<Message Truncated>");
+    return rc == FMT_RC_INCOMPLETE ? FMT_STOP : rc;
+}
+
+static void StartRun(FmtMsgInfo *msg, FmtLineRec *lr, const unsigned char *data,
+                     uint32_t remaining)
+{
+    if (msg->override) {
+        if (msg->override[2])
+            msg->ccsid = (uint32_t)msg->override[2];
+        if (msg->override[0])
+            msg->encoding = (uint32_t)msg->override[0];
+    }
+    if (msg->overrideCcsid)
+        msg->ccsid = msg->overrideCcsid;
+    if (msg->overrideEncoding)
+        msg->encoding = msg->overrideEncoding;
+    if (lr->flags & LR_FORCE_REVERSED)
+        msg->encoding = (msg->encoding & ~0xFu) | 2;
+    else if (lr->flags & LR_FORCE_NORMAL)
+        msg->encoding = (msg->encoding & ~0xFu) | 1;
+    if (lr->flags & LR_FORCE_ASCII)
+        msg->ccsid = 850;
+    else if (lr->flags & LR_FORCE_EBCDIC)
+        msg->ccsid = 500;
+    lr->flags &= ~(LR_FORCE_REVERSED | LR_FORCE_NORMAL | LR_FORCE_ASCII | LR_FORCE_EBCDIC);
+    msg->ebcdic = FmtIsEbcdicCcsid(msg->ccsid);
+    if (!lr->displayCcsid)
+        lr->displayCcsid = 850;
+    lr->msgInfo = msg;
+    lr->dataStart = data;
+    lr->dataEnd = data + remaining;
+    lr->sinkResult = 0;
+    FmtSetDumpLayout(lr);
+}
+
+uint32_t FapFormatStructure(FmtMsgInfo *msg, FmtStructDef *def, FmtWalkFrame *parent,
+                            FmtLineSink sink, uint64_t context, FmtLineRec *lr,
+                            uint32_t *remaining, const unsigned char **data)
+{
+    if (!def)
+        return 0;
+    int top = parent == nullptr && lr->runDepth == 0;
+    char *ownBuffer = nullptr;
+    if (top) {
+        FmtLayoutAll();
+        if (!lr->text) {
+            ownBuffer = (char *)malloc(FMT_LINE_BUFFER + 256);
+            if (!ownBuffer)
+                return 0;
+            lr->text = ownBuffer;
+        }
+        StartRun(msg, lr, *data, *remaining);
+    }
+    if (parent && parent->depth > 64)
+        return 0;
+    FmtWalkFrame fr = {};
+    fr.parent = parent;
+    fr.def = def;
+    fr.start = fr.cur = fr.extent = *data;
+    fr.remaining = *remaining;
+    fr.encoding = (def->kind & SK_PARENT_ENCODING) && parent ? parent->encoding : msg->encoding;
+    SetCcsid(&fr, msg->ccsid);
+    fr.depth = parent ? parent->depth + 1 : 0;
+    fr.bodyKind = msg->bodyKind;
+    NameWidth(def);
+    FmtWalkFrame *savedFrame = lr->frame;
+    lr->frame = &fr;
+    lr->runDepth++;
+    Walk w = { msg, &fr, sink, context, lr };
+    uint32_t rc = WalkRows(w);
+    if (!FmtStopped(rc))
+        rc = EndStructure(w, *remaining);
+    if (top)
+        rc = EndOfRun(w, rc);
+    lr->runDepth--;
+    lr->frame = savedFrame;
+    *data = fr.cur;
+    *remaining = fr.remaining;
+    if (top) {
+        FmtFreeGroups(lr);
+        if (ownBuffer) {
+            free(ownBuffer);
+            lr->text = nullptr;
+        }
+        if (rc == 0)
+            rc = lr->sinkResult;
+    }
+    return rc;
+}
+
+uint32_t FapFormatMessage(const unsigned char *md, uint32_t mdLength,
+                          const unsigned char *msg, uint32_t length, FmtMsgInfo *info,
+                          FmtLineSink sink, uint64_t context, FmtLineRec *lr)
+{
+    uint32_t rc = 0;
+    uint32_t savedOptions = lr->options;
+    if (md && mdLength) {
+        lr->options |= LO_EDITING_MD;
+        const unsigned char *p = md;
+        uint32_t rem = mdLength;
+        rc = FapFormatStructure(info, &FmtDefMQMD, nullptr, sink, context, lr, &rem, &p);
+        lr->options = savedOptions;
+        if (rc == FMT_STOP)
+            return rc;
+    }
+    const unsigned char *p = msg;
+    uint32_t rem = length;
+    uint32_t rc2 = FapFormatStructure(info, &FmtDefMessageContent, nullptr, sink, context, lr,
+                                      &rem, &p);
+    return rc2 ? rc2 : rc;
+}

@@ -1,0 +1,141 @@
+/* Formatter internals shared by the message library's files: the walk
+ * frame, the code-page record of syntax characters, byte readers and the
+ * line emitter. */
+#pragma once
+
+#include "fapparse.h"
+#include <cstdarg>
+#include <cstring>
+
+/* Syntax characters of a code page, in this order. */
+enum {
+    CP_BLANK, CP_LF, CP_CR, CP_TAB, CP_LT, CP_GT, CP_LPAR, CP_RPAR,
+    CP_LBRK, CP_RBRK, CP_LBRACE, CP_RBRACE, CP_SLASH, CP_QUEST, CP_EXCL,
+    CP_MINUS, CP_PLUS, CP_COLON, CP_COMMA, CP_DOT, CP_APOS, CP_QUOTE,
+    CP_U, CP_N, CP_A, CP_B, CP_BSLASH, CP_AMP, CP_SEMI, CP_EQUALS,
+    CP_COUNT
+};
+
+struct FmtCodepage {
+    uint32_t ccsid;
+    uint32_t ebcdic;
+    const unsigned char *toAscii;      /* null for ASCII-based pages */
+    unsigned char ch[CP_COUNT];
+};
+
+const FmtCodepage *FmtGetCodepage(uint32_t ccsid);
+int FmtIsEbcdicCcsid(uint32_t ccsid);
+extern const unsigned char FmtEbcdic037[256], FmtEbcdic500[256];
+
+struct FmtPcfGroup {
+    FmtPcfGroup *next;
+    const FmtStructDef *def;
+    const unsigned char *start;
+    int32_t count;
+    int32_t seen;
+    int32_t command;            /* command or parameter id of the group */
+    uint32_t commandIsParm;
+};
+
+struct FmtWalkFrame {
+    FmtWalkFrame *parent;
+    const FmtStructDef *def;
+    const unsigned char *start;
+    const unsigned char *cur;
+    uint32_t remaining;
+    uint32_t strucLength;
+    uint32_t hasLength;         /* strucLength was recorded */
+    uint32_t encoding, ccsid, ebcdic;
+    const FmtCodepage *cp;
+    uint32_t nextEncoding, nextCcsid;
+    uint32_t rowIndex;
+    uint32_t element, count;
+    uint32_t stop;
+    uint32_t headingShown;
+    uint32_t nameValCcsid;
+    uint8_t bodyKind;
+    const unsigned char *extent;   /* furthest byte reached by records */
+    const unsigned char *repeatStart;
+    uint32_t depth;
+};
+
+/* Byte readers: encoding low nibble 2 = reversed (little-endian). */
+static inline int FmtReversed(uint32_t enc) { return (enc & 0x0F) == 2; }
+static inline uint16_t FmtRd16(const unsigned char *p, uint32_t enc)
+{
+    return FmtReversed(enc) ? (uint16_t)(p[0] | p[1] << 8)
+                            : (uint16_t)(p[1] | p[0] << 8);
+}
+static inline uint32_t FmtRd32(const unsigned char *p, uint32_t enc)
+{
+    return FmtReversed(enc)
+        ? (uint32_t)p[0] | (uint32_t)p[1] << 8 | (uint32_t)p[2] << 16 | (uint32_t)p[3] << 24
+        : (uint32_t)p[3] | (uint32_t)p[2] << 8 | (uint32_t)p[1] << 16 | (uint32_t)p[0] << 24;
+}
+static inline uint64_t FmtRd64(const unsigned char *p, uint32_t enc)
+{
+    uint64_t a = FmtRd32(p, enc), b = FmtRd32(p + 4, enc);
+    return FmtReversed(enc) ? (b << 32 | a) : (a << 32 | b);
+}
+
+/* Line emission: sets the line flags, calls the sink, handles 10/11/12.
+ * Returns FMT_STOP when the run must end, else 0. */
+uint32_t FmtEmit(FmtLineRec *lr, FmtLineSink sink, uint64_t context,
+                 uint32_t length);
+uint32_t FmtEmitText(FmtLineRec *lr, FmtLineSink sink, uint64_t context,
+                     uint32_t lineFlags, const char *fmt, ...);
+uint32_t FmtPrefix(const FmtLineRec *lr, char *out, uint32_t dataOffset);
+static inline int FmtNoText(const FmtLineRec *lr) { return (lr->flags & LR_NO_TEXT) != 0; }
+static inline uint32_t FmtOffsetOf(const FmtLineRec *lr, const unsigned char *p)
+{
+    return lr->dataStart && p >= lr->dataStart ? (uint32_t)(p - lr->dataStart) : 0;
+}
+
+/* A marker line (line flag 4) at the given data position. */
+uint32_t FmtMarker(FmtLineRec *lr, FmtLineSink sink, uint64_t context,
+                   const unsigned char *at, const char *fmt, ...);
+
+/* Text field lines: quoted pieces cut at line ends. */
+uint32_t FmtQuotedLines(FmtLineRec *lr, FmtLineSink sink, uint64_t context,
+                        const FmtCodepage *cp, uint32_t labelWidth,
+                        const char *label, const unsigned char *data,
+                        uint32_t length, const char *suffix);
+
+/* Hex field lines (types 1, 34, 1025). */
+uint32_t FmtHexField(FmtLineRec *lr, FmtWalkFrame *frame,
+                     const FmtFieldDef *f, FmtLineSink sink, uint64_t context,
+                     const char *label, uint32_t labelWidth,
+                     const unsigned char *data, uint32_t length);
+
+void FmtSetDumpLayout(FmtLineRec *lr);
+
+/* Text length of a character field (trailing NULs, then blanks). */
+uint32_t FmtTextLength(const unsigned char *data, uint32_t length);
+
+/* Translate to printable ASCII for display. */
+void FmtPrintable(char *out, const unsigned char *data, uint32_t length,
+                  const FmtCodepage *cp);
+
+/* Value of a referenced field, from the innermost frame holding it. */
+int FmtRefValue(FmtLineRec *lr, FmtWalkFrame *frame, const FmtFieldDef *f,
+                int64_t *value);
+
+/* PCF group bookkeeping. */
+uint32_t FapFormatEndLines(FmtMsgInfo *msg, FmtWalkFrame *frame,
+                           FmtLineRec *lr, FmtLineSink sink, uint64_t context,
+                           uint32_t remaining);
+uint32_t FmtGroupIncompleteLines(FmtLineRec *lr, FmtLineSink sink,
+                                 uint64_t context);
+void FmtFreeGroups(FmtLineRec *lr);
+uint32_t FmtGroupText(const FmtPcfGroup *g, const char *prefix, char *out,
+                      uint32_t outSize);
+uint32_t FmtRightAligned(FmtLineRec *lr, FmtLineSink sink, uint64_t context,
+                         uint32_t lineFlags, const char *text);
+
+extern FmtConstLinks FmtLinks;
+enum : uint32_t { FMT_RC_INCOMPLETE = 0x1000C };
+static inline int FmtStopped(uint32_t rc) { return rc == FMT_STOP || rc == FMT_RC_INCOMPLETE; }
+void FmtLinkTables();
+extern FmtFieldDef FmtFieldParameterId, FmtFieldCommand, FmtFieldParmCount,
+    FmtFieldGroupCount;
+extern const FmtValueName FmtVnEncodingInt[];

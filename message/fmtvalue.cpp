@@ -1,0 +1,419 @@
+/* Field values: integers in either byte order, packed and zoned decimals,
+ * numeric text, floats and times, and their parsing from typed text. */
+#include "fmtint.h"
+#include <cmath>
+#include <cstdio>
+#include <ctime>
+
+static uint32_t IntSize(uint16_t t)
+{
+    switch (t) {
+    case FT_INT: case FT_CHAR: case FT_ENCODING: case FT_FLAGS: case FT_REC_OFFSET:
+    case FT_INT_NORMAL: case FT_INTH: case FT_UINT: case FT_UINTH:
+        return 4;
+    case FT_POINTER: case FT_INT64H: case FT_INT64: case FT_UINT64: case FT_UINT64H:
+        return 8;
+    case FT_BYTE: case FT_FLAGS8: case FT_UINT8: case FT_UINT8H: case FT_INT8: case FT_INT8H:
+        return 1;
+    case FT_SHORT: case FT_SHORTH: case FT_FLAGS16: case FT_USHORT: case FT_USHORTH:
+        return 2;
+    }
+    return 0;
+}
+
+static unsigned char DigitChar(unsigned char c, int ebcdic)
+{
+    return ebcdic ? FmtEbcdic500[c] : c;
+}
+
+/* Magnitude of a packed field's digit nibbles. */
+static int64_t PackedToInt(const FmtFieldDef *f, const unsigned char *p)
+{
+    int64_t v = 0;
+    for (uint32_t i = 0; i < f->length; i++) {
+        v = v * 10 + ((p[i] >> 4) % 10);
+        if (i + 1 < f->length)
+            v = v * 10 + ((p[i] & 0xF) % 10);
+    }
+    return v;
+}
+
+static int PackedNegative(const FmtFieldDef *f, const unsigned char *p)
+{
+    unsigned sign = f->length ? p[f->length - 1] & 0xF : 0;
+    return f->type == FT_PACKED && (sign == 0xB || sign == 0xD);
+}
+
+/* Zoned and numeric text: digits and the sign. */
+static int64_t TextDecimal(const FmtFieldDef *f, const unsigned char *p, int ebcdic,
+                           int *negative, int *valid)
+{
+    int64_t v = 0;
+    *negative = 0;
+    *valid = 1;
+    uint32_t n = f->length, first = 0, last = n;
+    int signFirst = (f->flags & FF_SIGN_FIRST) != 0;
+    for (uint32_t i = 0; i < n; i++) {
+        unsigned char c = DigitChar(p[i], ebcdic);
+        int isSignPos = signFirst ? i == 0 : i + 1 == n;
+        if (f->type == FT_ZONED && isSignPos) {
+            static const char pos[] = "{ABCDEFGHI", neg[] = "}JKLMNOPQR";
+            const char *a = strchr(pos, c), *b = strchr(neg, c);
+            if (c && a) { v = v * 10 + (a - pos); continue; }
+            if (c && b) { v = v * 10 + (b - neg); *negative = 1; continue; }
+        }
+        if (f->type == FT_DIGITS) {
+            if (signFirst && i == 0 && (c == '+' || c == '-')) { *negative = c == '-'; first = 1; continue; }
+            if (!signFirst && i + 1 == n && c == '-') { *negative = 1; last = n - 1; continue; }
+        }
+        if (c < '0' || c > '9') { *valid = 0; continue; }
+        v = v * 10 + (c - '0');
+    }
+    (void)first; (void)last;
+    return v;
+}
+
+int64_t FapGetFieldInt(const FmtFieldDef *f, const unsigned char *p, uint32_t encoding, int ebcdic)
+{
+    int neg, valid;
+    switch (f->type) {
+    case FT_PACKED: case FT_UPACKED: return PackedToInt(f, p);
+    case FT_ZONED: case FT_DIGITS: return TextDecimal(f, p, ebcdic, &neg, &valid);
+    }
+    switch (IntSize(f->type)) {
+    case 1:
+        return (f->type == FT_INT8 || f->type == FT_INT8H) ? (int64_t)(int8_t)p[0] : (int64_t)p[0];
+    case 2: {
+        uint16_t v = FmtRd16(p, encoding);
+        return (f->type == FT_SHORT || f->type == FT_SHORTH) ? (int64_t)(int16_t)v : (int64_t)v;
+    }
+    case 4: {
+        uint32_t v = FmtRd32(p, encoding);
+        switch (f->type) {
+        case FT_UINT: case FT_UINTH: case FT_FLAGS: case FT_ENCODING: return (int64_t)v;
+        }
+        return (int64_t)(int32_t)v;
+    }
+    case 8:
+        return (int64_t)FmtRd64(p, encoding);
+    }
+    return 0;
+}
+
+/* As FapGetFieldInt, but decimal values keep their sign: row conditions
+ * compare signed values; lengths and counts use the magnitude. */
+int64_t FapGetFieldSigned(const FmtFieldDef *f, const unsigned char *p, uint32_t encoding, int ebcdic)
+{
+    int neg = 0, valid;
+    switch (f->type) {
+    case FT_PACKED: case FT_UPACKED:
+        return PackedNegative(f, p) ? -PackedToInt(f, p) : PackedToInt(f, p);
+    case FT_ZONED: case FT_DIGITS: {
+        int64_t v = TextDecimal(f, p, ebcdic, &neg, &valid);
+        return neg ? -v : v;
+    }
+    }
+    return FapGetFieldInt(f, p, encoding, ebcdic);
+}
+
+double FapGetFieldFloat(const FmtFieldDef *f, const unsigned char *p, uint32_t encoding)
+{
+    /* IEEE floats; byte order from the float part of the encoding */
+    int reversed = (encoding & 0xF00) == 0x200 || ((encoding & 0xF00) == 0 && FmtReversed(encoding));
+    uint32_t enc = reversed ? 2 : 1;
+    if (f->type == FT_FLOAT) {
+        uint32_t b = FmtRd32(p, enc);
+        float x;
+        memcpy(&x, &b, 4);
+        return x;
+    }
+    if (f->type == FT_DOUBLE) {
+        uint64_t b = FmtRd64(p, enc);
+        double x;
+        memcpy(&x, &b, 8);
+        return x;
+    }
+    return 0;
+}
+
+uint32_t FapFormatFloat(double value, char *out, uint32_t digits)
+{
+    if (!digits)
+        digits = 16;
+    int n = (value >= 10000000000.0 || value <= -10000000000.0)
+        ? snprintf(out, 64, "%.*e", (int)digits - 1, value)
+        : snprintf(out, 64, "%.*g", (int)digits, value);
+    char *e = strchr(out, 'e');
+    char *dot = strchr(out, '.');
+    if (!dot)
+        return (uint32_t)n;
+    char tail[16] = "";
+    if (e) {
+        snprintf(tail, sizeof tail, "%s", e);
+        *e = 0;
+    }
+    char *end = out + strlen(out);
+    while (end > dot + 1 && end[-1] == '0')
+        *--end = 0;
+    if (end == dot + 1)
+        *--end = 0;
+    strcat(out, tail);
+    return (uint32_t)strlen(out);
+}
+
+/* Writes digits with the field's decimal places: "-", integer part, ".". */
+static uint32_t DecimalText(const FmtFieldDef *f, int64_t v, int negative, char *out)
+{
+    char digits[40];
+    int n = snprintf(digits, sizeof digits, "%0*lld", (int)f->decimals + 1, (long long)v);
+    uint32_t o = 0;
+    if (negative)
+        out[o++] = '-';
+    else if (f->flags & FF_SHOW_PLUS)
+        out[o++] = '+';
+    int intDigits = n - (int)f->decimals;
+    memcpy(out + o, digits, (size_t)intDigits);
+    o += (uint32_t)intDigits;
+    if (f->decimals) {
+        out[o++] = '.';
+        memcpy(out + o, digits + intDigits, f->decimals);
+        o += f->decimals;
+    }
+    out[o] = 0;
+    return o;
+}
+
+uint32_t FapFormatPacked(const FmtFieldDef *f, const unsigned char *p, uint32_t encoding, char *out)
+{
+    (void)encoding;
+    return DecimalText(f, PackedToInt(f, p), PackedNegative(f, p), out);
+}
+
+uint32_t FapFormatZoned(const FmtFieldDef *f, const unsigned char *p, int ebcdic, char *out, int *valid)
+{
+    int neg;
+    int64_t v = TextDecimal(f, p, ebcdic, &neg, valid);
+    return DecimalText(f, v, neg, out);
+}
+
+uint32_t FapFormatDigits(const FmtFieldDef *f, const unsigned char *p, int ebcdic, char *out, int *valid)
+{
+    int neg;
+    int64_t v = TextDecimal(f, p, ebcdic, &neg, valid);
+    return DecimalText(f, v, neg, out);
+}
+
+/* ---- times ---- */
+
+static int64_t DaysFromCivil(int64_t y, unsigned m, unsigned d)
+{
+    y -= m <= 2;
+    const int64_t era = (y >= 0 ? y : y - 399) / 400;
+    const unsigned yoe = (unsigned)(y - era * 400);
+    const unsigned doy = (153 * (m + (m > 2 ? -3 : 9)) + 2) / 5 + d - 1;
+    const unsigned doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
+    return era * 146097 + (int64_t)doe - 719468;
+}
+
+static int DaysInMonth(int y, int m)
+{
+    static const int days[] = { 31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31 };
+    return m == 2 && ((y % 4 == 0 && y % 100) || y % 400 == 0) ? 29 : days[m - 1];
+}
+
+static int LocalOffsetMinutes(int64_t t)
+{
+    time_t tt = (time_t)t;
+    struct tm lt, ut;
+#ifdef _WIN32
+    if (localtime_s(&lt, &tt) || gmtime_s(&ut, &tt))
+        return 0;
+#else
+    if (!localtime_r(&tt, &lt) || !gmtime_r(&tt, &ut))
+        return 0;
+#endif
+    int64_t l = DaysFromCivil(lt.tm_year + 1900, lt.tm_mon + 1, lt.tm_mday) * 1440 + lt.tm_hour * 60 + lt.tm_min;
+    int64_t u = DaysFromCivil(ut.tm_year + 1900, ut.tm_mon + 1, ut.tm_mday) * 1440 + ut.tm_hour * 60 + ut.tm_min;
+    return (int)(l - u);
+}
+
+uint32_t FapFormatTime64(int64_t value, uint32_t mode, char *out)
+{
+    if (value < -62135596800LL || value > 253402300799LL)
+        return (uint32_t)sprintf(out, "00:00:00 00/00/0000");
+    if (!(mode & 1))
+        value += (int64_t)LocalOffsetMinutes(value) * 60;
+    int64_t days = value >= 0 ? value / 86400 : (value - 86399) / 86400;
+    int64_t secs = value - days * 86400;
+    /* civil from days */
+    int64_t z = days + 719468;
+    const int64_t era = (z >= 0 ? z : z - 146096) / 146097;
+    const unsigned doe = (unsigned)(z - era * 146097);
+    const unsigned yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
+    int64_t y = (int64_t)yoe + era * 400;
+    const unsigned doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
+    const unsigned mp = (5 * doy + 2) / 153;
+    const unsigned d = doy - (153 * mp + 2) / 5 + 1;
+    const unsigned m = mp < 10 ? mp + 3 : mp - 9;
+    y += m <= 2;
+    int a = (int)d, b = (int)m;
+    if (mode & 2) { a = (int)m; b = (int)d; }
+    return (uint32_t)sprintf(out, "%2.2d:%2.2d:%2.2d %2.2d/%2.2d/%4.4d", (int)(secs / 3600),
+                             (int)(secs / 60 % 60), (int)(secs % 60), a, b, (int)y);
+}
+
+uint32_t FapFormatTime32(int64_t value, uint32_t mode, char *out)
+{
+    return FapFormatTime64((int64_t)(int32_t)value, mode, out);
+}
+
+int FapParseTime64(int64_t *out, uint32_t mode, int32_t minutesOffset, const char *text, uint32_t length)
+{
+    static const char shape[] = "00:00:00 00/00/0000";
+    if (length != 19)
+        return 0;
+    for (int i = 0; i < 19; i++)
+        if (shape[i] == '0' ? (text[i] < '0' || text[i] > '9') : text[i] != shape[i])
+            return 0;
+    int h, mi, s, a, b, y;
+    char buf[20];
+    memcpy(buf, text, 19);
+    buf[19] = 0;
+    if (sscanf(buf, "%2d:%2d:%2d %2d/%2d/%4d", &h, &mi, &s, &a, &b, &y) != 6)
+        return 0;
+    int d = a, m = b;
+    if (mode & 2) { d = b; m = a; }
+    if (h > 23 || mi > 59 || s > 59 || m < 1 || m > 12 || d < 1 || d > DaysInMonth(y, m))
+        return 0;
+    int64_t t = DaysFromCivil(y, (unsigned)m, (unsigned)d) * 86400 + h * 3600 + mi * 60 + s;
+    if (!(mode & 1))
+        t -= (int64_t)minutesOffset * 60;
+    *out = t;
+    return 1;
+}
+
+int FapParseTime32(int32_t *out, uint32_t mode, int32_t minutesOffset, const char *text, uint32_t length)
+{
+    int64_t t;
+    if (!FapParseTime64(&t, mode, minutesOffset, text, length) || t < INT32_MIN || t > INT32_MAX)
+        return 0;
+    *out = (int32_t)t;
+    return 1;
+}
+
+/* ---- decimals from typed text ---- */
+
+int FapCheckNumber(const FmtFieldDef *f, const char *text, uint32_t length)
+{
+    if (!length)
+        return 0;
+    uint32_t intDigits = 0, decDigits = 0, i = 0;
+    int dot = 0;
+    if (text[0] == '-') {
+        if (f->type == FT_UPACKED)
+            return 0;
+        i = 1;
+    } else if (text[0] == '+') {
+        if (f->type != FT_ZONED && f->type != FT_DIGITS)
+            return 0;
+        i = 1;
+    }
+    for (; i < length; i++) {
+        char c = text[i];
+        if (c == '.') {
+            if (dot || !f->decimals || !intDigits)
+                return 0;
+            dot = 1;
+        } else if (c >= '0' && c <= '9') {
+            (dot ? decDigits : intDigits)++;
+        } else {
+            return 0;
+        }
+    }
+    uint32_t maxInt = f->digits;
+    if (intDigits > maxInt && !(maxInt == 0 && intDigits == 1 && text[length - 1 - decDigits - dot] == '0'))
+        return 0;
+    return intDigits + decDigits > 0 && decDigits <= f->decimals;
+}
+
+/* Splits checked text into sign and the digits padded to the field. */
+static int DigitsOf(const FmtFieldDef *f, const char *text, uint32_t length, char *digits,
+                    uint32_t count, int *negative)
+{
+    if (!FapCheckNumber(f, text, length))
+        return 0;
+    const char *dot = (const char *)memchr(text, '.', length);
+    uint32_t start = (text[0] == '-' || text[0] == '+') ? 1 : 0;
+    *negative = text[0] == '-';
+    uint32_t intEnd = dot ? (uint32_t)(dot - text) : length;
+    uint32_t intLen = intEnd - start;
+    uint32_t decLen = dot ? length - intEnd - 1 : 0;
+    if (intLen + f->decimals > count)
+        return 0;
+    memset(digits, '0', count);
+    memcpy(digits + count - f->decimals - intLen, text + start, intLen);
+    if (decLen)
+        memcpy(digits + count - f->decimals, dot + 1, decLen);
+    return 1;
+}
+
+uint32_t FapParseDecimal(const FmtFieldDef *f, const char *text, uint32_t length, int ebcdic,
+                         unsigned char *out)
+{
+    (void)ebcdic;
+    char digits[64];
+    uint32_t count = f->length * 2 - 1;
+    int neg;
+    if (count > sizeof digits || !DigitsOf(f, text, length, digits, count, &neg))
+        return 0;
+    unsigned sign = f->type == FT_UPACKED ? 0xF : neg ? 0xD : 0xC;
+    for (uint32_t i = 0; i < f->length; i++) {
+        unsigned hi = (unsigned)(digits[2 * i] - '0');
+        unsigned lo = i + 1 == f->length ? sign : (unsigned)(digits[2 * i + 1] - '0');
+        out[i] = (unsigned char)(hi << 4 | lo);
+    }
+    return f->length;
+}
+
+static void ToEbcdic(unsigned char *p, uint32_t n)
+{
+    for (uint32_t i = 0; i < n; i++) {
+        unsigned char c = p[i];
+        for (int e = 0; e < 256; e++)
+            if (FmtEbcdic500[e] == c) { p[i] = (unsigned char)e; break; }
+    }
+}
+
+uint32_t FapParseZoned(const FmtFieldDef *f, const char *text, uint32_t length, int ebcdic,
+                       unsigned char *out)
+{
+    char digits[64];
+    int neg;
+    if (f->length > sizeof digits || !DigitsOf(f, text, length, digits, f->length, &neg))
+        return 0;
+    uint32_t at = (f->flags & FF_SIGN_FIRST) ? 0 : f->length - 1;
+    int d = digits[at] - '0';
+    digits[at] = neg ? "}JKLMNOPQR"[d] : "{ABCDEFGHI"[d];
+    memcpy(out, digits, f->length);
+    if (ebcdic)
+        ToEbcdic(out, f->length);
+    return f->length;
+}
+
+uint32_t FapParseDigits(const FmtFieldDef *f, const char *text, uint32_t length, int ebcdic,
+                        unsigned char *out)
+{
+    char digits[64];
+    int neg;
+    if (f->length < 2 || f->length > sizeof digits ||
+        !DigitsOf(f, text, length, digits + ((f->flags & FF_SIGN_FIRST) ? 1 : 0), f->length - 1, &neg))
+        return 0;
+    if (f->flags & FF_SIGN_FIRST)
+        digits[0] = neg ? '-' : '+';
+    else
+        digits[f->length - 1] = neg ? '-' : '+';
+    memcpy(out, digits, f->length);
+    if (ebcdic)
+        ToEbcdic(out, f->length);
+    return f->length;
+}

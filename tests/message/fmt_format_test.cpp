@@ -1,0 +1,267 @@
+/* Golden-line tests of the structure formatter over messages built from the
+ * published layouts and over real messages, and the walk's own rules. */
+#include "fmtbuild.h"
+#include <gtest/gtest.h>
+
+namespace {
+
+std::string FormatWithMd(const std::vector<unsigned char> &md, const std::vector<unsigned char> &body,
+                         FmtLineRec lr, Recorder *rec = nullptr, uint32_t *result = nullptr)
+{
+    InstallStubTables();
+    FmtMsgInfo m = MakeMsg("        ", 546, 850);
+    Recorder local;
+    Recorder &r = rec ? *rec : local;
+    uint32_t rc = FapFormatMessage(md.empty() ? nullptr : md.data(), (uint32_t)md.size(), body.data(),
+                                   (uint32_t)body.size(), &m, RecordSink, (uint64_t)(uintptr_t)&r, &lr);
+    if (result)
+        *result = rc;
+    return Render(r);
+}
+
+TEST(FmtGolden, BuiltMessages)
+{
+    for (auto &m : BuiltMessages()) {
+        SCOPED_TRACE(m.name);
+        FmtLineRec lr = MakeLineRec(4);
+        if (m.name == "rfh2_chain")
+            lr.flags |= LR_OFFSET_PREFIX;
+        EXPECT_EQ("", CompareGolden(m.name, FormatWithMd(m.md.b, m.body.b, lr)));
+    }
+}
+
+TEST(FmtGolden, DetailLevelsAndFolderNames)
+{
+    auto all = BuiltMessages();
+    for (auto &m : all) {
+        if (m.name != "rfh2_chain" && m.name != "pcf_response_groups")
+            continue;
+        SCOPED_TRACE(m.name);
+        FmtLineRec lr = MakeLineRec(1);
+        EXPECT_EQ("", CompareGolden(m.name + "_detail1", FormatWithMd({}, m.body.b, lr)));
+    }
+    FmtLineRec lr = MakeLineRec(2);
+    lr.flags |= LR_XML_NAMES;
+    for (auto &m : all)
+        if (m.name == "rfh2_chain") {
+            std::string out = FormatWithMd(m.md.b, m.body.b, lr);
+            EXPECT_EQ("", CompareGolden("rfh2_chain_names", out));
+            EXPECT_NE(std::string::npos, out.find("JMSProperties:"));
+        }
+}
+
+struct RealMessage { const char *file, *format; uint32_t encoding, ccsid; };
+
+TEST(FmtGolden, RealMessages)
+{
+    const RealMessage real[] = {
+        { "pymqi_single_rfh2.dat", "MQHRF2  ", 273, 1208 },
+        { "pymqi_multiple_rfh2.dat", "MQHRF2  ", 273, 1208 },
+        { "pymqi_pcf_with_cfif.dat", "MQEVENT ", 546, 850 },
+        { "pymqi_pcf_with_cfsf.dat", "MQEVENT ", 546, 850 },
+        { "pymqi_statistics_q.dat", "MQADMIN ", 546, 850 },
+        { "jms_text_rfh2_enc273.bin", "MQHRF2  ", 273, 1208 },
+        { "dlh_enc546_reason2051.bin", "MQDEAD  ", 546, 819 },
+    };
+    InstallStubTables();
+    for (auto &r : real) {
+        SCOPED_TRACE(r.file);
+        auto data = ReadFile(DataDir() + r.file);
+        ASSERT_FALSE(data.empty());
+        FmtLineRec lr = MakeLineRec(3);
+        std::string out = FormatAll(MakeMsg(r.format, r.encoding, r.ccsid), data, lr);
+        EXPECT_EQ("", CompareGolden(std::string(r.file) + "", out));
+        EXPECT_EQ(std::string::npos, out.find("Incomplete")) << out;
+    }
+}
+
+TEST(FmtGolden, BrowseListingsRebuilt)
+{
+    struct { const char *listing, *bin, *golden; } cases[] = {
+        { "amqsbcg_dlh.txt", "dlh_enc546_reason2051.bin", "amqsbcg_dlh" },
+        { "amqsbcg_rfh2_enc273.txt", "jms_text_rfh2_enc273.bin", "amqsbcg_rfh2_enc273" },
+    };
+    for (auto &c : cases) {
+        SCOPED_TRACE(c.listing);
+        Listing l = ParseListing(DataDir() + c.listing);
+        EXPECT_EQ(ReadFile(DataDir() + c.bin), l.body);
+        ASSERT_EQ(364u, l.md.size());
+        std::string out = FormatWithMd(l.md.b, l.body, MakeLineRec(4));
+        EXPECT_EQ("", CompareGolden(c.golden, out));
+    }
+}
+
+/* ---- rules of the walk ---- */
+
+TEST(FmtWalk, VersionAboveByteRangeFlipsTheEncoding)
+{
+    Bytes md = BuildMD(false, 2, "MQSTR   ", 273, 1208);     /* big-endian, read as little first */
+    std::string out = FormatWithMd(md.b, Bytes().Chars("x", 1).b, MakeLineRec(4));
+    EXPECT_NE(std::string::npos, out.find("Version       : 2\n"));
+    EXPECT_NE(std::string::npos, out.find("Persistence   : 1 (Persistent)"));
+    EXPECT_NE(std::string::npos, out.find("Msg Seq No.   : 1\n"));
+    FmtLineRec keep = MakeLineRec(4);
+    keep.options |= LO_KEEP_ENCODING;
+    EXPECT_NE(std::string::npos, FormatWithMd(md.b, {}, keep).find("Version       : 33554432"));
+}
+
+TEST(FmtWalk, Version1DescriptorHasNoVersion2Rows)
+{
+    Bytes md = BuildMD(true, 1, "MQSTR   ", 546, 850);
+    std::string out = FormatWithMd(md.b, {}, MakeLineRec(4));
+    EXPECT_EQ(std::string::npos, out.find("Group Id"));
+    EXPECT_NE(std::string::npos, out.find("(324 bytes)"));
+}
+
+std::vector<std::string> Texts(const Recorder &r)
+{
+    std::vector<std::string> t;
+    for (auto &l : r.lines) t.push_back(l.text);
+    return t;
+}
+
+TEST(FmtWalk, TextBodiesSplitAtLineEnds)
+{
+    using V = std::vector<std::string>;
+    struct { const char *body; uint32_t options; V expect; } cases[] = {
+        { "a\r\nb", 0, V{ "a", "b" } },
+        { "a\r\n", 0, V{ "a", "" } },
+        { "a\nb", 0, V{ "a", "b" } },
+        { "a\r\nb", LO_NO_SPLIT, V{ "a\r\nb" } },
+    };
+    for (auto &c : cases) {
+        Recorder r;
+        FmtLineRec lr = MakeLineRec(4);
+        lr.options = c.options;
+        FormatAll(MakeMsg("MQSTR   "), Bytes().Chars(c.body, strlen(c.body)).b, lr, &r);
+        EXPECT_EQ(c.expect, Texts(r)) << c.body;
+    }
+    Recorder e;
+    const unsigned char ebcdic[] = { 0x81, 0x25, 0x82, 0x15, 0x83 };   /* a, LF, b, NL, c */
+    FormatAll(MakeMsg("MQSTR   ", 546, 500), std::vector<unsigned char>(ebcdic, ebcdic + 5), MakeLineRec(4), &e);
+    EXPECT_EQ(3u, e.lines.size());
+}
+
+TEST(FmtWalk, SinkResultsStopAndSuppress)
+{
+    Bytes md = BuildMD(true, 2, "MQSTR   ", 546, 850);
+    Recorder stop;
+    stop.stopAfter = 1;
+    uint32_t rc = 0;
+    FormatWithMd(md.b, Bytes().Chars("text", 4).b, MakeLineRec(4), &stop, &rc);
+    EXPECT_EQ(12u, rc);
+    EXPECT_EQ(1u, stop.lines.size());
+
+    Recorder quiet;
+    quiet.countOnlyAt = 1;
+    quiet.buildAt = 5;
+    FormatWithMd(md.b, Bytes().Chars("text", 4).b, MakeLineRec(4), &quiet);
+    ASSERT_GT(quiet.lines.size(), 7u);
+    for (int i = 1; i < 5; i++)
+        EXPECT_EQ("", quiet.lines[i].text) << i;
+    EXPECT_NE("", quiet.lines[5].text);
+}
+
+TEST(FmtWalk, PcfParameterCounts)
+{
+    Bytes three = BuildPcfHeader(true, 1, 13, 3);
+    CfIn(three, 20, 1);
+    CfIn(three, 20, 1);
+    std::string out = FormatAll(MakeMsg("MQADMIN "), three.b, MakeLineRec(4));
+    EXPECT_NE(std::string::npos, out.find("-- Field Command (Inquire Queue) incomplete --")) << out;
+
+    Bytes two = BuildPcfHeader(true, 1, 13, 2);
+    for (int i = 0; i < 3; i++)
+        CfIn(two, 20, 1);
+    out = FormatAll(MakeMsg("MQADMIN "), two.b, MakeLineRec(4));
+    size_t end = out.find("-- End of Command (Inquire Queue) --");
+    size_t extra = out.find("-- Fields not in PCF parameter count --");
+    ASSERT_NE(std::string::npos, end) << out;
+    ASSERT_NE(std::string::npos, extra);
+    EXPECT_LT(end, extra);
+}
+
+TEST(FmtWalk, EmptyMessageDataShownWithOption32)
+{
+    Bytes md = BuildMD(true, 2, "MQSTR   ", 546, 850);
+    FmtLineRec lr = MakeLineRec(4);
+    lr.options |= LO_SHOW_EMPTY_END;
+    EXPECT_NE(std::string::npos, FormatWithMd(md.b, {}, lr).find("|Message Data :"));
+    EXPECT_EQ(std::string::npos, FormatWithMd(md.b, {}, MakeLineRec(4)).find("Message Data"));
+}
+
+TEST(FmtWalk, UnknownFormatGivesRemainingBytesDump)
+{
+    std::string out = FormatAll(MakeMsg("MYFMT   "), Bytes().Chars("0123456789", 10).b, MakeLineRec(4));
+    EXPECT_NE(std::string::npos, out.find("<10 Remaining Bytes>"));
+    EXPECT_NE(std::string::npos, out.find("30313233 34353637 3839 ")) << out;
+    EXPECT_NE(std::string::npos, out.find("  0123456789\n"));
+    FmtLineRec lr = MakeLineRec(4);
+    lr.flags |= LR_TRUNCATED;
+    EXPECT_NE(std::string::npos, FormatAll(MakeMsg("MYFMT   "), Bytes().Chars("01", 2).b, lr).find("<Message Truncated>"));
+}
+
+/* Offsets, counts and lengths from message data are checked before use. */
+TEST(FmtFaults, RecordOffsetsAndCountsAreChecked)
+{
+    auto all = BuiltMessages();
+    const BuiltMessage *dh = nullptr;
+    for (auto &m : all) if (m.name == "dh_records") dh = &m;
+    ASSERT_TRUE(dh);
+    struct { size_t at; int64_t value; } damage[] = {
+        { 36, 0x7FFFFFFF },         /* RecsPresent */
+        { 40, 0x7FFFFFF0 },         /* ObjectRecOffset beyond the data */
+        { 44, -8 },                 /* PutMsgRecOffset negative */
+        { 40, 300 },                /* records run off the end */
+    };
+    for (auto &d : damage) {
+        Bytes body = dh->body;
+        body.Patch32(d.at, d.value);
+        body.b.resize(400);
+        Recorder r;
+        std::string out = FormatWithMd(dh->md.b, body.b, MakeLineRec(4), &r);
+        EXPECT_NE(std::string::npos, out.find("Data Appears to be Incomplete")) << out;
+    }
+    /* MQRMH offsets past the end of the header's data */
+    for (auto &m : all) {
+        if (m.name != "rmh") continue;
+        Bytes body = m.body;
+        body.Patch32(68, 5000);
+        std::string out = FormatWithMd(m.md.b, body.b, MakeLineRec(4));
+        EXPECT_NE(std::string::npos, out.find("Data Appears to be Incomplete")) << out;
+        EXPECT_NE(std::string::npos, out.find("source.file.name"));
+    }
+    /* an integer list announcing more values than there are bytes */
+    Bytes il = BuildPcfHeader(true, 1, 13, 1);
+    il.I32(5).I32(24).I32(1002).I32(0x7FFFFFFF).I32(1).I32(2);
+    std::string out = FormatAll(MakeMsg("MQADMIN "), il.b, MakeLineRec(4));
+    EXPECT_NE(std::string::npos, out.find("Following length is larger than the available data")) << out;
+}
+
+TEST(FmtFaults, CharvOffsetsAreCheckedAndPointersNotFollowed)
+{
+    FmtLayoutAll();
+    Bytes od(true);
+    od.Chars("OD  ", 4).I32(4).I32(1).Chars("Q", 48).Chars("", 48).Chars("", 48).Chars("", 12)
+        .I32(0).I32(0).I32(0).I32(0).I32(0).I32(0).I64(0).I64(0).Fill(0, 40).Chars("", 48).Chars("", 48);
+    size_t charv = od.size();
+    od.I64(0x12345678).I32(424).I32(16).I32(11).I32(1208);       /* ObjectString at offset 424 */
+    od.I64(0xDEADBEEF).I32(0).I32(0).I32(5).I32(1208);           /* SelectionString by pointer only */
+    od.I64(0).I32(9999).I32(0).I32(4).I32(1208);                 /* ResObjectString beyond the data */
+    od.I32(1).I32(0);
+    ASSERT_EQ(424u, od.size());
+    od.Chars("TOPIC/NAME!", 12);
+    (void)charv;
+    Recorder r;
+    FmtMsgInfo m = MakeMsg("        ");
+    FmtLineRec lr = MakeLineRec(3);
+    const unsigned char *p = od.b.data();
+    uint32_t rem = (uint32_t)od.size();
+    FapFormatStructure(&m, &FmtDefMQOD, nullptr, RecordSink, (uint64_t)(uintptr_t)&r, &lr, &rem, &p);
+    std::string out = Render(r);
+    EXPECT_NE(std::string::npos, out.find("'TOPIC/NAME!'")) << out;
+    EXPECT_NE(std::string::npos, out.find("Data Appears to be Incomplete"));
+    EXPECT_EQ("", CompareGolden("mqod_v4", out));
+}
+
+}
