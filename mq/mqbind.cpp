@@ -159,3 +159,12 @@ int LoadMQLibrary(const char *libraryName, MQIEntryTable *table)
     CSUnlockGlobal(CSLOCK_MEMORY);
     return result;
 }
+
+int MQBindTable(int client)
+{
+    MQIEntryTable *table = MQTableFor(client);
+    if (MQTableBound(table)) return 0;
+    const char *name = client ? getenv("RAVOLT_MQLIBNAME") : "mqm.dll";
+    if (client && !name) name = "mqic.dll";
+    return LoadMQLibrary(name, table);
+}

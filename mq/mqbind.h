@@ -61,6 +61,12 @@ int MQTableBound(const MQIEntryTable *table);
  * is used as it is.  Runs under global lock 0. */
 int LoadMQLibrary(const char *libraryName, MQIEntryTable *table);
 
+/* Binds the process-wide table of a kind unless it is bound already: the
+ * client table from RAVOLT_MQLIBNAME when set, else "mqic.dll"; the server
+ * table from "mqm.dll".  0 when the table is bound, else the result of
+ * LoadMQLibrary. */
+int MQBindTable(int client);
+
 /* Directories of the client and server libraries: MQIC_DLL_PATH or
  * MQM_DLL_PATH, else MQ_INSTALLATION_PATH with bin64; never null. */
 const char *MQClientLibDir(void);

@@ -166,6 +166,31 @@ TEST_F(MQBind, FullPathsAreUsedAsGiven)
 #endif
 }
 
+/* The process-wide tables: the client one from RAVOLT_MQLIBNAME, bound
+ * once; a failed binding leaves the table to be tried again. */
+TEST_F(MQBind, ProcessTablesBindOnce)
+{
+    SetEnv("RAVOLT_MQLIBNAME", Dir("noput1") + "mqm.dll");
+    EXPECT_EQ(MQBindTable(1), MQBIND_RC_INCOMPLETE);
+    EXPECT_FALSE(MQTableBound(&MQClientTable));
+    std::string path = Dir("nocb") + "mqic.dll";
+#ifdef _WIN32
+    path = "Z:" + path;
+    for (char &c : path)
+        if (c == '/') c = '\\';
+#endif
+    SetEnv("RAVOLT_MQLIBNAME", path);
+    ASSERT_EQ(MQBindTable(1), 0);
+    EXPECT_EQ(Connect(MQTableFor(1)), 103);
+    SetEnv("RAVOLT_MQLIBNAME", Dir("client") + "mqic.dll");
+    ASSERT_EQ(MQBindTable(1), 0);
+    EXPECT_EQ(Connect(MQTableFor(1)), 103);          /* still the first */
+    UnsetEnv("RAVOLT_MQLIBNAME");
+
+    ASSERT_EQ(MQBindTable(0), 0);
+    EXPECT_EQ(Connect(&MQServerTable), 101);
+}
+
 TEST(MQBindDirs, InstallationPathGivesBothDirectories)
 {
     UnsetEnv("MQIC_DLL_PATH");
