@@ -83,8 +83,9 @@ void SimPad(char *dst, size_t size, const std::string &src);
 std::string SimName(const char *field, size_t size);
 
 /* Applies MQSC attribute text to an attribute set: 0 or a reason, with
- * the offending keyword's position in *errpos. */
-int SimApplyAttrs(int kind, SimAttrs *attrs, const char *text, size_t *errpos);
+ * the offending keyword's position in *errpos.  lenient: keywords this
+ * stand-in does not know are passed over (the built-in default tables). */
+int SimApplyAttrs(int kind, SimAttrs *attrs, const char *text, size_t *errpos, bool lenient = false);
 
 /* ---- messages and queues ---------------------------------------------- */
 
@@ -175,6 +176,7 @@ struct SimHandle {
     std::vector<struct SimSelTerm> *selector;
     MQMD context;             /* saved context of the last message got */
     bool topic;               /* a topic opened for publishing */
+    bool creator;             /* this open made the dynamic queue */
     bool deleted;             /* its queue was deleted meanwhile */
 };
 

@@ -351,6 +351,7 @@ static MQLONG Open(SimConn *c, MQOD *od, const void *userOd, MQLONG options, Sim
     }
     std::string name = SimName(od->ObjectName, 48);
     SimObject *obj = nullptr, *target = nullptr;
+    bool creator = false;
     std::string selection = od->Version >= 4 ? CharV(od->SelectionString, userOd) : "";
     std::vector<SimSelTerm> terms;
     if (!selection.empty() && SimSelCompile(selection, &terms) != 0)
@@ -376,6 +377,11 @@ static MQLONG Open(SimConn *c, MQOD *od, const void *userOd, MQLONG options, Sim
     case MQOT_Q: {
         if (name.empty() || !(obj = SimLookup(qm, SIM_K_QLOCAL, name)))
             return MQRC_UNKNOWN_OBJECT_NAME;
+        if (!(options & (InputOptions | MQOO_BROWSE | MQOO_OUTPUT)) && obj->kind != SIM_K_QMODEL) {
+            /* inquire or set only: the definition itself */
+            target = obj->kind == SIM_K_QLOCAL ? obj : nullptr;
+            break;
+        }
         if (obj->kind == SIM_K_QMODEL) {
             if (qm != c->qmgr)
                 return MQRC_UNKNOWN_OBJECT_NAME;
@@ -394,6 +400,7 @@ static MQLONG Open(SimConn *c, MQOD *od, const void *userOd, MQLONG options, Sim
             obj->owner = c;
             SimStoreObject(qm, obj);
             SimPad(od->ObjectName, 48, dyn);
+            creator = true;
         }
         if ((reason = Resolve(&qm, &obj, options, &target)) != 0)
             break;
@@ -424,6 +431,7 @@ static MQLONG Open(SimConn *c, MQOD *od, const void *userOd, MQLONG options, Sim
     h->options = options;
     h->selection = selection;
     h->topic = od->ObjectType == MQOT_TOPIC;
+    h->creator = creator;
     MQMD blank = {MQMD_DEFAULT};
     h->context = blank;
     if (!terms.empty())
@@ -523,8 +531,11 @@ static void CloseHandle(SimConn *c, SimHandle *h, MQLONG options)
         if (h->options & MQOO_BROWSE)
             q->openBrowse--;
         bool dynamic = SimInt(t, MQIA_DEFINITION_TYPE) != MQQDT_PREDEFINED && t->owner == c;
-        bool drop = t->temporary ? dynamic : (options & (MQCO_DELETE | MQCO_DELETE_PURGE)) != 0;
-        if (drop && !q->openInput && !q->openOutput && !q->openBrowse)
+        /* a temporary dynamic queue goes with the handle that made it,
+         * whoever else has it open; a permanent one only when asked
+         * and no longer open */
+        if (t->temporary ? dynamic && t->owner == c && h->creator :
+            (options & (MQCO_DELETE | MQCO_DELETE_PURGE)) && !q->openInput && !q->openOutput && !q->openBrowse)
             DeleteQueue(h->qmgr, t);
     }
     c->handles.erase(h->hobj);
@@ -567,7 +578,7 @@ static void PutDateTime(MQMD *md)
 #else
     gmtime_r(&secs, &t);
 #endif
-    char buf[24];
+    char buf[48];
     snprintf(buf, sizeof buf, "%04d%02d%02d", t.tm_year + 1900, t.tm_mon + 1, t.tm_mday);
     memcpy(md->PutDate, buf, 8);
     snprintf(buf, sizeof buf, "%02d%02d%02d%02d", t.tm_hour, t.tm_min, t.tm_sec, (int)(ms % 1000) / 10);

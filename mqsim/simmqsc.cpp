@@ -93,7 +93,7 @@ static SimObject *Define(SimQMgr *q, int kind, const char *name, const SimObject
 {
     SimObject *o = SimNewObject(q, kind, name, like);
     size_t errpos;
-    SimApplyAttrs(kind, &o->attrs, attrs, &errpos);
+    SimApplyAttrs(kind, &o->attrs, attrs, &errpos, true);
     SetFixed(o);
     Stamp(o);
     return o;
@@ -109,7 +109,7 @@ int SimDefineDefaults(SimQMgr *q)
     }
     SimObject *m = q->qmgrObj;
     size_t errpos;
-    SimApplyAttrs(SIM_K_QMGR, &m->attrs, SimQMgrDefaults, &errpos);
+    SimApplyAttrs(SIM_K_QMGR, &m->attrs, SimQMgrDefaults, &errpos, true);
     SimSetStr(m, MQCA_Q_MGR_NAME, q->name);
     SimSetStr(m, MQCA_DEAD_LETTER_Q_NAME, "SYSTEM.DEAD.LETTER.QUEUE");
     SimSetStr(m, MQCA_COMMAND_INPUT_Q_NAME, "SYSTEM.ADMIN.COMMAND.QUEUE");
@@ -297,7 +297,9 @@ static std::vector<Command> Split(const char *text)
         while (!l.empty() && (l.back() == '\r' || l.back() == ' ' || l.back() == '\t'))
             l.pop_back();
         size_t lead = l.find_first_not_of(" \t");
-        if (!cont && (lead == std::string::npos || l[lead] == '*'))
+        if (lead != std::string::npos && l[lead] == '*')
+            continue;              /* comments, also between continued lines */
+        if (!cont && lead == std::string::npos)
             continue;
         if (cont && skipLead)
             l = lead == std::string::npos ? "" : l.substr(lead);

@@ -150,7 +150,7 @@ static int SetValue(const SimKeyword *k, SimAttr *a, const SimToken &t)
     }
 }
 
-int SimApplyAttrs(int kind, SimAttrs *attrs, const char *text, size_t *errpos)
+int SimApplyAttrs(int kind, SimAttrs *attrs, const char *text, size_t *errpos, bool lenient)
 {
     SimToken t;
     size_t pos = 0;
@@ -159,13 +159,19 @@ int SimApplyAttrs(int kind, SimAttrs *attrs, const char *text, size_t *errpos)
         *errpos = t.start;
         const SimKeyword *k = SimFindKeyword(kind, t.word.data(), t.word.size());
         if (t.hasValue) {
-            if (!k || (k->flags & SIM_KW_RO))
+            if (!k || (k->flags & SIM_KW_RO)) {
+                if (lenient)
+                    continue;
                 return MQRCCF_PARM_SYNTAX_ERROR;
+            }
             if (k->flags & SIM_KW_CMD)
                 continue;     /* LIKE, REPLACE ... are the command's own */
-            int r = SetValue(k, &(*attrs)[k->id], t);
-            if (r)
+            SimAttr a = (*attrs)[k->id];
+            int r = SetValue(k, &a, t);
+            if (r && !lenient)
                 return r;
+            if (!r)
+                (*attrs)[k->id] = a;
             continue;
         }
         const SimValueKeyword *f = SimFindFlag(kind, t.word.data(), t.word.size());
@@ -175,7 +181,7 @@ int SimApplyAttrs(int kind, SimAttrs *attrs, const char *text, size_t *errpos)
             a.ival = f->value;
             continue;
         }
-        if (k && (k->flags & SIM_KW_CMD))
+        if ((k && (k->flags & SIM_KW_CMD)) || lenient)
             continue;
         return MQRCCF_PARM_SYNTAX_ERROR;
     }

@@ -192,6 +192,7 @@ if __name__ == '__main__':
 KINDS = ['QMGR', 'QLOCAL', 'QMODEL', 'QALIAS', 'QREMOTE', 'QCLUSTER', 'CHANNEL', 'TOPIC',
          'SUB', 'NAMELIST', 'PROCESS', 'AUTHINFO', 'LISTENER', 'SERVICE', 'COMMINFO',
          'CHLAUTH', 'QMSTATUS', 'QSTATUS', 'CHSTATUS', 'LSSTATUS', 'SVSTATUS']
+WRITABLE = {'DISTL': ['QLOCAL', 'QMODEL'], 'APPLTYPE': ['PROCESS'], 'QMNAME': ['CHANNEL']}
 TYPES = {'int': 'SIM_INT', 'string': 'SIM_STR', 'intlist': 'SIM_INTLIST',
          'stringlist': 'SIM_STRLIST', 'bytes': 'SIM_BYTES'}
 
@@ -213,6 +214,13 @@ def read_keywords():
             flags = []
             if '[ro]' in desc: flags.append('SIM_KW_RO')
             if '[cmd]' in desc: flags.append('SIM_KW_CMD')
+            # a parameter read-only for one kind may be set on another
+            wmask = 0
+            for k in WRITABLE.get(kw, []):
+                wmask |= 1 << KINDS.index(k)
+            if wmask & mask:
+                rows.append((kw, int(pid), TYPES[typ], int(maxlen or 0), wmask & mask, '0', name))
+                mask &= ~wmask
             rows.append((kw, int(pid), TYPES[typ], int(maxlen or 0), mask, '|'.join(flags) or '0', name))
     return rows
 

@@ -1,0 +1,114 @@
+/* MQCB and MQCTL: consumers on a thread of the library, on the caller's
+ * thread, suspend and stop. */
+#include "simtest.h"
+
+#include <atomic>
+#include <chrono>
+#include <cstring>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+struct Seen {
+    std::mutex lock;
+    std::vector<std::string> data;
+    std::vector<MQLONG> types;
+    bool stopAfterTwo = false;
+};
+
+static void MQENTRY Consumer(MQHCONN hc, PMQVOID md, PMQVOID gmo, PMQVOID buf, PMQCBC ctx)
+{
+    (void)md;
+    (void)gmo;
+    Seen *s = (Seen *)ctx->CallbackArea;
+    std::lock_guard<std::mutex> lk(s->lock);
+    s->types.push_back(ctx->CallType);
+    if (ctx->CallType == MQCBCT_MSG_REMOVED || ctx->CallType == MQCBCT_MSG_NOT_REMOVED)
+        s->data.push_back(std::string((char *)buf, (size_t)ctx->DataLength));
+    if (s->stopAfterTwo && s->data.size() == 2) {
+        MQLONG cc, rc;
+        MQCTL(hc, MQOP_STOP, nullptr, &cc, &rc);
+    }
+}
+
+static size_t Count(Seen *s)
+{
+    std::lock_guard<std::mutex> lk(s->lock);
+    return s->data.size();
+}
+
+TEST_F(Sim, ConsumersOnLibraryThread)
+{
+    Mqsc("QM1", "DEFINE QLOCAL(Q1)\nDEFINE QLOCAL(Q2)");
+    MQHCONN h = Connect("QM1"), p = Connect("QM1");
+    MQHOBJ q1 = Open(h, "Q1", MQOO_INPUT_SHARED), q2 = Open(h, "Q2", MQOO_BROWSE);
+    Seen s;
+    MQCBD cbd = {MQCBD_DEFAULT};
+    cbd.CallbackFunction = (MQPTR)Consumer;
+    cbd.CallbackArea = &s;
+    cbd.Options = MQCBDO_START_CALL | MQCBDO_STOP_CALL;
+    MQMD md = {MQMD_DEFAULT};
+    MQGMO gmo = {MQGMO_DEFAULT};
+    gmo.Options = MQGMO_NO_SYNCPOINT;
+    MQLONG cc, rc;
+    MQCB(h, MQOP_REGISTER, &cbd, q1, &md, &gmo, &cc, &rc);
+    EXPECT_EQ(rc, 0);
+    MQGMO browse = {MQGMO_DEFAULT};
+    browse.Options = MQGMO_BROWSE_FIRST;
+    MQCB(h, MQOP_REGISTER, &cbd, q2, &md, &browse, &cc, &rc);
+    EXPECT_EQ(rc, 0);
+    MQCB(h, MQOP_REGISTER, nullptr, q1, &md, &gmo, &cc, &rc);
+    EXPECT_EQ(rc, MQRC_CBD_ERROR);
+    MQCTL(h, MQOP_START, nullptr, &cc, &rc);
+    EXPECT_EQ(rc, 0);
+    MQHOBJ o1 = Open(p, "Q1", MQOO_OUTPUT), o2 = Open(p, "Q2", MQOO_OUTPUT);
+    Put(p, o1, "a");
+    Put(p, o2, "b");
+    Put(p, o1, "c");
+    for (int i = 0; i < 200 && Count(&s) < 3; i++)
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    EXPECT_EQ(Count(&s), 3u);
+    MQCTL(h, MQOP_SUSPEND, nullptr, &cc, &rc);
+    EXPECT_EQ(rc, 0);
+    Put(p, o1, "d");
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    EXPECT_EQ(Count(&s), 3u);
+    MQCTL(h, MQOP_RESUME, nullptr, &cc, &rc);
+    for (int i = 0; i < 200 && Count(&s) < 4; i++)
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    EXPECT_EQ(Count(&s), 4u);
+    MQCTL(h, MQOP_STOP, nullptr, &cc, &rc);
+    EXPECT_EQ(rc, 0);
+    EXPECT_EQ(Depth(p, "Q1"), 0);
+    EXPECT_EQ(Depth(p, "Q2"), 1);      /* browsed, not removed */
+    std::lock_guard<std::mutex> lk(s.lock);
+    EXPECT_EQ(s.types.front(), MQCBCT_START_CALL);
+    EXPECT_EQ(s.types.back(), MQCBCT_STOP_CALL);
+}
+
+TEST_F(Sim, StartWaitUntilConsumerStops)
+{
+    Mqsc("QM1", "DEFINE QLOCAL(Q1)");
+    MQHCONN h = Connect("QM1");
+    MQHOBJ q = Open(h, "Q1", MQOO_INPUT_SHARED | MQOO_OUTPUT);
+    for (const char *m : {"x", "y", "z"})
+        Put(h, q, m);
+    Seen s;
+    s.stopAfterTwo = true;
+    MQCBD cbd = {MQCBD_DEFAULT};
+    cbd.CallbackFunction = (MQPTR)Consumer;
+    cbd.CallbackArea = &s;
+    MQMD md = {MQMD_DEFAULT};
+    MQGMO gmo = {MQGMO_DEFAULT};
+    MQLONG cc, rc;
+    MQCB(h, MQOP_REGISTER, &cbd, q, &md, &gmo, &cc, &rc);
+    MQCTL(h, MQOP_START_WAIT, nullptr, &cc, &rc);
+    EXPECT_EQ(rc, 0);
+    EXPECT_EQ(Count(&s), 2u);
+    EXPECT_EQ(Depth(h, "Q1"), 1);
+    MQCB(h, MQOP_DEREGISTER, &cbd, q, &md, &gmo, &cc, &rc);
+    EXPECT_EQ(rc, 0);
+    MQCB(h, MQOP_DEREGISTER, &cbd, q, &md, &gmo, &cc, &rc);
+    EXPECT_EQ(rc, MQRC_CALLBACK_NOT_REGISTERED);
+}

@@ -1,0 +1,101 @@
+/* Connections: queue manager names, connect options, credentials and
+ * handle sharing between threads. */
+#include "simtest.h"
+
+#include <chrono>
+#include <cstring>
+#include <thread>
+
+TEST_F(Sim, ConnectNamesAndOptions)
+{
+    Mqsc("QM1", "ALTER QMGR DESCR('first')");
+    Connect("NOSUCH", MQRC_Q_MGR_NAME_ERROR);
+    MQHCONN h = Connect("QM1");
+    MQHCONN star = Connect("*QM1");
+    EXPECT_NE(h, star);
+    MQCNO bad = {MQCNO_DEFAULT};
+    bad.Version = 9;
+    Connect("QM1", MQRC_CNO_ERROR, &bad);
+    memcpy(bad.StrucId, "XXXX", 4);
+    bad.Version = 1;
+    Connect("QM1", MQRC_CNO_ERROR, &bad);
+    for (MQLONG v = 1; v <= 8; v++) {
+        MQCNO cno = {MQCNO_DEFAULT};
+        cno.Version = v;
+        cno.Options = MQCNO_HANDLE_SHARE_BLOCK;
+        MQHCONN x = Connect("QM1", 0, &cno);
+        MQLONG cc, rc;
+        MQDISC(&x, &cc, &rc);
+        EXPECT_EQ(rc, 0);
+        EXPECT_EQ(x, MQHC_UNUSABLE_HCONN);
+    }
+    /* a client connection (with a channel definition) reaches the same queue manager */
+    MQCD cd = {MQCD_DEFAULT};
+    FILL(cd.ChannelName, "SYSTEM.DEF.SVRCONN");
+    FILL(cd.ConnectionName, "localhost(1414)");
+    MQCNO cno = {MQCNO_DEFAULT};
+    cno.Version = 7;
+    cno.ClientConnPtr = &cd;
+    FILL(cno.ApplName, "Vorsk Software Ravolt");
+    MQHCONN client = Connect("QM1", 0, &cno);
+    MQHOBJ o = Open(client, "SYSTEM.DEFAULT.LOCAL.QUEUE", MQOO_OUTPUT);
+    MQMD md = {MQMD_DEFAULT};
+    EXPECT_EQ(Put(client, o, "x", &md), 0);
+    EXPECT_EQ(std::string(md.PutApplName, 28), "Vorsk Software Ravolt       ");
+    MQLONG cc, rc;
+    MQDISC(&h, &cc, &rc);
+    MQDISC(&h, &cc, &rc);
+    EXPECT_EQ(rc, MQRC_HCONN_ERROR);
+}
+
+TEST_F(Sim, CredentialsRequired)
+{
+    Mqsc("QMA", "ALTER QMGR CUSTOM('SIMUSER(app) SIMPWD(secret)')");
+    Connect("QMA", MQRC_NOT_AUTHORIZED);
+    MQCSP csp = {MQCSP_DEFAULT};
+    csp.AuthenticationType = MQCSP_AUTH_USER_ID_AND_PWD;
+    char user[] = "app", pwd[] = "wrong";
+    csp.CSPUserIdPtr = user;
+    csp.CSPUserIdLength = 3;
+    csp.CSPPasswordPtr = pwd;
+    csp.CSPPasswordLength = 5;
+    MQCNO cno = {MQCNO_DEFAULT};
+    cno.Version = 5;
+    cno.SecurityParmsPtr = &csp;
+    Connect("QMA", MQRC_NOT_AUTHORIZED, &cno);
+    char good[] = "secret";
+    csp.CSPPasswordPtr = good;
+    csp.CSPPasswordLength = 6;
+    MQHCONN h = Connect("QMA", 0, &cno);
+    MQHOBJ o = Open(h, "SYSTEM.DEFAULT.LOCAL.QUEUE", MQOO_OUTPUT);
+    MQMD md = {MQMD_DEFAULT};
+    EXPECT_EQ(Put(h, o, "x", &md), 0);
+    EXPECT_EQ(std::string(md.UserIdentifier, 12), "app         ");
+}
+
+TEST_F(Sim, SharedHandleBlocksSecondThread)
+{
+    Mqsc("QM1", "DEFINE QLOCAL(Q1)");
+    MQCNO cno = {MQCNO_DEFAULT};
+    cno.Options = MQCNO_HANDLE_SHARE_BLOCK;
+    MQHCONN h = Connect("QM1", 0, &cno);
+    MQHOBJ in = Open(h, "Q1", MQOO_INPUT_SHARED | MQOO_OUTPUT);
+    MQLONG otherReason = -1;
+    auto start = std::chrono::steady_clock::now();
+    std::thread t([&] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        otherReason = Put(h, in, "from other thread");
+    });
+    /* this get holds the connection while it waits; the other thread's
+     * put waits for it instead of failing with 2219 */
+    MQGMO gmo = {MQGMO_DEFAULT};
+    gmo.Options = MQGMO_WAIT;
+    gmo.WaitInterval = 300;
+    EXPECT_EQ(Get(h, in, nullptr, 0, nullptr, &gmo), MQRC_NO_MSG_AVAILABLE);
+    t.join();
+    EXPECT_EQ(otherReason, 0);
+    EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(290));
+    std::string data;
+    EXPECT_EQ(Get(h, in, &data), 0);
+    EXPECT_EQ(data, "from other thread");
+}

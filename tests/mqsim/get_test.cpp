@@ -1,0 +1,185 @@
+/* MQGET: browsing, cursors and locks, matching, tokens, waits,
+ * truncation and conversion. */
+#include "simtest.h"
+
+#include <chrono>
+#include <cstring>
+#include <thread>
+
+class SimGet : public Sim {
+protected:
+    MQHCONN h;
+    MQHOBJ q;
+    void SetUp() override
+    {
+        Sim::SetUp();
+        Mqsc("QM1", "DEFINE QLOCAL(Q1)");
+        h = Connect("QM1");
+        q = Open(h, "Q1", MQOO_OUTPUT | MQOO_INPUT_SHARED | MQOO_BROWSE);
+    }
+    void PutN(int n)
+    {
+        for (int i = 0; i < n; i++) {
+            MQMD md = {MQMD_DEFAULT};
+            snprintf((char *)md.CorrelId, 24, "C%d", i % 2);
+            ASSERT_EQ(Put(h, q, "m" + std::to_string(i), &md), 0);
+        }
+    }
+};
+
+TEST_F(SimGet, BrowseCursorAndDestructiveGetUnderCursor)
+{
+    PutN(4);
+    std::string d;
+    EXPECT_EQ(Get(h, q, &d, MQGMO_BROWSE_NEXT), 0);    /* no cursor yet: first */
+    EXPECT_EQ(d, "m0");
+    EXPECT_EQ(Get(h, q, &d, MQGMO_BROWSE_NEXT), 0);
+    EXPECT_EQ(d, "m1");
+    EXPECT_EQ(Get(h, q, &d, MQGMO_BROWSE_MSG_UNDER_CURSOR), 0);
+    EXPECT_EQ(d, "m1");
+    EXPECT_EQ(Get(h, q, &d, MQGMO_MSG_UNDER_CURSOR), 0);
+    EXPECT_EQ(d, "m1");
+    EXPECT_EQ(Get(h, q, &d, MQGMO_MSG_UNDER_CURSOR), MQRC_NO_MSG_UNDER_CURSOR);
+    EXPECT_EQ(Get(h, q, &d, MQGMO_BROWSE_NEXT), 0);    /* goes on from the removed one */
+    EXPECT_EQ(d, "m2");
+    EXPECT_EQ(Get(h, q, &d, MQGMO_BROWSE_FIRST), 0);
+    EXPECT_EQ(d, "m0");
+    EXPECT_EQ(Get(h, q, &d, MQGMO_BROWSE_FIRST | MQGMO_BROWSE_NEXT), MQRC_OPTIONS_ERROR);
+    MQHOBJ outOnly = Open(h, "Q1", MQOO_OUTPUT);
+    EXPECT_EQ(Get(h, outOnly, &d, MQGMO_BROWSE_FIRST), MQRC_NOT_OPEN_FOR_BROWSE);
+    EXPECT_EQ(Get(h, outOnly, &d), MQRC_NOT_OPEN_FOR_INPUT);
+}
+
+TEST_F(SimGet, LockHidesMessageFromOthers)
+{
+    PutN(2);
+    MQHCONN h2 = Connect("QM1");
+    MQHOBJ q2 = Open(h2, "Q1", MQOO_INPUT_SHARED);
+    std::string d;
+    EXPECT_EQ(Get(h, q, &d, MQGMO_BROWSE_FIRST | MQGMO_LOCK), 0);
+    EXPECT_EQ(Get(h2, q2, &d), 0);
+    EXPECT_EQ(d, "m1");
+    EXPECT_EQ(Get(h2, q2, &d), MQRC_NO_MSG_AVAILABLE);
+    EXPECT_EQ(Get(h, q, &d, MQGMO_UNLOCK), 0);
+    EXPECT_EQ(Get(h, q, &d, MQGMO_UNLOCK), MQRC_NO_MSG_LOCKED);
+    EXPECT_EQ(Get(h2, q2, &d), 0);
+    EXPECT_EQ(d, "m0");
+}
+
+TEST_F(SimGet, MatchMsgIdCorrelIdAndToken)
+{
+    PutN(5);
+    MQMD md = {MQMD_DEFAULT};
+    memcpy(md.CorrelId, "C1", 3);
+    std::string d;
+    EXPECT_EQ(Get(h, q, &d, MQGMO_BROWSE_FIRST, &md), 0);
+    EXPECT_EQ(d, "m1");
+    MQBYTE id[24];
+    memcpy(id, md.MsgId, 24);
+    /* browse-next with the same correlation id skips the others */
+    MQMD next = {MQMD_DEFAULT};
+    memcpy(next.CorrelId, "C1", 3);
+    EXPECT_EQ(Get(h, q, &d, MQGMO_BROWSE_NEXT, &next), 0);
+    EXPECT_EQ(d, "m3");
+    MQMD byId = {MQMD_DEFAULT};
+    memcpy(byId.MsgId, id, 24);
+    EXPECT_EQ(Get(h, q, &d, MQGMO_NO_WAIT, &byId), 0);
+    EXPECT_EQ(d, "m1");
+    /* every message has its own token; a get by token finds just it */
+    MQGMO gmo = {MQGMO_DEFAULT};
+    gmo.Version = MQGMO_VERSION_3;
+    gmo.Options = MQGMO_BROWSE_FIRST;
+    gmo.MatchOptions = MQMO_NONE;
+    MQMD any = {MQMD_DEFAULT};
+    std::vector<std::string> tokens;
+    while (Get(h, q, &d, 0, &any, &gmo) == 0) {
+        tokens.push_back(std::string((char *)gmo.MsgToken, 16));
+        gmo.Options = MQGMO_BROWSE_NEXT;
+    }
+    ASSERT_EQ(tokens.size(), 4u);
+    EXPECT_NE(tokens[0], tokens[1]);
+    MQGMO byToken = {MQGMO_DEFAULT};
+    byToken.Version = MQGMO_VERSION_3;
+    byToken.MatchOptions = MQMO_MATCH_MSG_TOKEN;
+    memcpy(byToken.MsgToken, tokens[2].data(), 16);
+    EXPECT_EQ(Get(h, q, &d, 0, &any, &byToken), 0);
+    EXPECT_EQ(d, "m3");
+    EXPECT_EQ(Get(h, q, &d, 0, &any, &byToken), MQRC_NO_MSG_AVAILABLE);
+}
+
+TEST_F(SimGet, WaitIsWokenByPutFromAnotherThread)
+{
+    MQHCONN h2 = Connect("QM1");
+    MQHOBJ out = Open(h2, "Q1", MQOO_OUTPUT);
+    auto start = std::chrono::steady_clock::now();
+    std::thread t([&] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        Put(h2, out, "wake");
+    });
+    MQGMO gmo = {MQGMO_DEFAULT};
+    gmo.Options = MQGMO_WAIT;
+    gmo.WaitInterval = 10000;
+    std::string d;
+    EXPECT_EQ(Get(h, q, &d, 0, nullptr, &gmo), 0);
+    auto waited = std::chrono::steady_clock::now() - start;
+    t.join();
+    EXPECT_EQ(d, "wake");
+    EXPECT_LT(waited, std::chrono::seconds(2));
+    gmo.WaitInterval = 50;
+    EXPECT_EQ(Get(h, q, &d, 0, nullptr, &gmo), MQRC_NO_MSG_AVAILABLE);
+    /* a put under syncpoint wakes the waiter only when committed */
+    std::thread t2([&] {
+        Put(h2, out, "later", nullptr, MQPMO_SYNCPOINT);
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        MQLONG cc, rc;
+        MQCMIT(h2, &cc, &rc);
+    });
+    gmo.WaitInterval = 10000;
+    EXPECT_EQ(Get(h, q, &d, 0, nullptr, &gmo), 0);
+    EXPECT_EQ(d, "later");
+    t2.join();
+}
+
+TEST_F(SimGet, Truncation)
+{
+    PutN(2);
+    std::string d;
+    MQMD md = {MQMD_DEFAULT};
+    MQGMO gmo = {MQGMO_DEFAULT};
+    gmo.Options = MQGMO_BROWSE_FIRST;
+    MQLONG len, cc, rc;
+    char buf[1];
+    MQGET(h, q, &md, &gmo, 1, buf, &len, &cc, &rc);
+    EXPECT_EQ(rc, MQRC_TRUNCATED_MSG_FAILED);
+    EXPECT_EQ(cc, MQCC_WARNING);
+    EXPECT_EQ(len, 2);
+    /* the cursor did not move: browse-next still gives the first */
+    EXPECT_EQ(Get(h, q, &d, MQGMO_BROWSE_NEXT), 0);
+    EXPECT_EQ(d, "m0");
+    MQMD md2 = {MQMD_DEFAULT};
+    gmo.Options = MQGMO_ACCEPT_TRUNCATED_MSG;
+    MQGET(h, q, &md2, &gmo, 1, buf, &len, &cc, &rc);
+    EXPECT_EQ(rc, MQRC_TRUNCATED_MSG_ACCEPTED);
+    EXPECT_EQ(len, 2);
+    EXPECT_EQ(buf[0], 'm');
+    EXPECT_EQ(Depth(h, "Q1"), 1);    /* the truncated one was removed */
+    gmo.Options = 0;
+    MQMD md3 = {MQMD_DEFAULT};
+    MQGET(h, q, &md3, &gmo, 0, nullptr, &len, &cc, &rc);
+    EXPECT_EQ(rc, MQRC_TRUNCATED_MSG_FAILED);
+    EXPECT_EQ(Depth(h, "Q1"), 1);
+}
+
+TEST_F(SimGet, ConvertUnknownIsNotConverted)
+{
+    MQMD md = {MQMD_DEFAULT};
+    FILL(md.Format, MQFMT_STRING);
+    md.CodedCharSetId = 1208;
+    ASSERT_EQ(Put(h, q, "abc", &md), 0);
+    MQMD want = {MQMD_DEFAULT};
+    want.CodedCharSetId = 65000;
+    std::string d;
+    EXPECT_EQ(Get(h, q, &d, MQGMO_CONVERT, &want), MQRC_NOT_CONVERTED);
+    EXPECT_EQ(d, "abc");
+    EXPECT_EQ(want.CodedCharSetId, 1208);
+}

@@ -1,0 +1,160 @@
+/* Persistence: committed persistent messages survive a killed process,
+ * uncommitted work is backed out, a torn log tail is dropped, and one
+ * process at a time owns a queue manager.  The child side runs in this
+ * same executable ("--child MODE HOME"). */
+#include "simtest.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#ifdef _WIN32
+#include <windows.h>
+static void KillSelf(void) { TerminateProcess(GetCurrentProcess(), 9); }
+static const int Killed = 9;
+#else
+#include <signal.h>
+#include <unistd.h>
+static void KillSelf(void) { kill(getpid(), SIGKILL); }
+static const int Killed = 100 + SIGKILL;
+#endif
+
+static MQLONG ChildPut(MQHCONN h, MQHOBJ o, const char *text, MQLONG persistence, MQLONG options)
+{
+    MQMD md = {MQMD_DEFAULT};
+    md.Persistence = persistence;
+    MQPMO pmo = {MQPMO_DEFAULT};
+    pmo.Options = options;
+    MQLONG cc, rc;
+    MQPUT(h, o, &md, &pmo, (MQLONG)strlen(text), (PMQVOID)text, &cc, &rc);
+    return rc;
+}
+
+int SimChildMain(const char *mode, const char *home)
+{
+    SimTestSetEnv("RAVOLT_MQSIM_HOME", home);
+    char name[48];
+    FILL(name, "QM1");
+    MQHCONN h;
+    MQLONG cc, rc;
+    MQCONN(name, &h, &cc, &rc);
+    if (strcmp(mode, "connect") == 0)
+        return rc == MQRC_Q_MGR_NAME_ERROR ? 0 : 1;
+    if (rc)
+        return 2;
+    MQOD od = {MQOD_DEFAULT};
+    FILL(od.ObjectName, "P.Q");
+    MQHOBJ o;
+    MQOPEN(h, &od, MQOO_OUTPUT | MQOO_INPUT_SHARED, &o, &cc, &rc);
+    if (rc)
+        return 3;
+    MQMD md = {MQMD_DEFAULT};
+    MQGMO gmo = {MQGMO_DEFAULT};
+    gmo.Options = MQGMO_SYNCPOINT;
+    char buf[64];
+    MQLONG len;
+    MQGET(h, o, &md, &gmo, sizeof buf, buf, &len, &cc, &rc);       /* "g0", never committed */
+    if (rc)
+        return 4;
+    for (const char *p : {"p0", "p1", "p2"})
+        if (ChildPut(h, o, p, MQPER_PERSISTENT, MQPMO_NO_SYNCPOINT))
+            return 5;
+    ChildPut(h, o, "uncommitted", MQPER_PERSISTENT, MQPMO_SYNCPOINT);
+    ChildPut(h, o, "non-persistent", MQPER_NOT_PERSISTENT, MQPMO_NO_SYNCPOINT);
+    KillSelf();
+    return 6;
+}
+
+static std::string Contents(Sim *t, MQHCONN h)
+{
+    MQHOBJ o = t->Open(h, "P.Q", MQOO_BROWSE);
+    std::string all, d;
+    MQLONG opt = MQGMO_BROWSE_FIRST;
+    while (t->Get(h, o, &d, opt) == 0) {
+        all += d + ",";
+        opt = MQGMO_BROWSE_NEXT;
+    }
+    t->Close(h, o);
+    return all;
+}
+
+TEST_F(Sim, PersistentMessagesSurviveKilledProcess)
+{
+    Mqsc("QM1", "DEFINE QLOCAL(P.Q) MAXDEPTH(100)");
+    MQHCONN h = Connect("QM1");
+    MQHOBJ o = Open(h, "P.Q", MQOO_OUTPUT);
+    MQMD md = {MQMD_DEFAULT};
+    md.Persistence = MQPER_PERSISTENT;
+    ASSERT_EQ(Put(h, o, "g0", &md), 0);
+    MQSimShutdown();
+    ASSERT_EQ(SimTestRunChild("put", home), Killed);
+    h = Connect("QM1");
+    EXPECT_EQ(Contents(this, h), "g0,p0,p1,p2,");
+    /* the object definitions came back too */
+    MQHOBJ q = Open(h, "P.Q", MQOO_INQUIRE);
+    MQLONG sel = MQIA_MAX_Q_DEPTH, v = 0, cc, rc;
+    MQINQ(h, q, 1, &sel, 1, &v, 0, nullptr, &cc, &rc);
+    EXPECT_EQ(v, 100);
+    MQSimShutdown();
+    /* a record torn in the middle is dropped, the rest kept */
+    std::string log = home + "/QM1/qm.log";
+    FILE *f = fopen(log.c_str(), "ab");
+    ASSERT_TRUE(f);
+    unsigned char torn[] = {200, 0, 0, 0, 1, 2, 3, 4, 'M', 9, 9};
+    fwrite(torn, 1, sizeof torn, f);
+    fclose(f);
+    h = Connect("QM1");
+    EXPECT_EQ(Contents(this, h), "g0,p0,p1,p2,");
+}
+
+TEST_F(Sim, OneOwnerProcessPerQueueManager)
+{
+    Mqsc("QM1", "DEFINE QLOCAL(P.Q)");
+    Connect("QM1");
+    EXPECT_EQ(SimTestRunChild("connect", home), 0);     /* the child got 2059 */
+}
+
+TEST_F(Sim, DamagedLogNeverCrashes)
+{
+    Mqsc("QM1", "DEFINE QLOCAL(P.Q) DESCR('x')\nDEFINE NAMELIST(NL1) NAMES(A, B)");
+    MQHCONN h = Connect("QM1");
+    MQHOBJ o = Open(h, "P.Q", MQOO_OUTPUT);
+    MQMD md = {MQMD_DEFAULT};
+    md.Persistence = MQPER_PERSISTENT;
+    for (int i = 0; i < 3; i++)
+        Put(h, o, "persistent", &md);
+    MQSimShutdown();
+    std::string log = home + "/QM1/qm.log";
+    FILE *f = fopen(log.c_str(), "rb");
+    ASSERT_TRUE(f);
+    std::string good;
+    char buf[4096];
+    size_t n;
+    while ((n = fread(buf, 1, sizeof buf, f)) > 0)
+        good.append(buf, n);
+    fclose(f);
+    srand(7);
+    for (int round = 0; round < 60; round++) {
+        std::string bad = good;
+        if (round < 20)
+            bad.resize(good.size() * (size_t)round / 20);
+        else
+            for (int k = 0; k < 8; k++)
+                bad[(size_t)rand() % bad.size()] = (char)rand();
+        f = fopen(log.c_str(), "wb");
+        fwrite(bad.data(), 1, bad.size(), f);
+        fclose(f);
+        MQHCONN x;
+        char name[48];
+        FILL(name, "QM1");
+        MQLONG cc, rc;
+        MQCONN(name, &x, &cc, &rc);
+        if (rc == 0) {
+            MQOD od = {MQOD_DEFAULT};
+            FILL(od.ObjectName, "P.Q");
+            MQHOBJ b;
+            MQOPEN(x, &od, MQOO_BROWSE, &b, &cc, &rc);
+        }
+        MQSimShutdown();
+    }
+}

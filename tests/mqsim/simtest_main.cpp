@@ -1,0 +1,205 @@
+/* Test helpers and main(): the executable also serves as the child
+ * process of the persistence tests ("--child MODE HOME"). */
+#include "simtest.h"
+
+#include <atomic>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+#ifdef _WIN32
+#include <windows.h>
+#else
+#include <signal.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#endif
+
+void SimTestSetEnv(const char *name, const char *value)
+{
+#ifdef _WIN32
+    _putenv_s(name, value);
+    SetEnvironmentVariableA(name, value);
+#else
+    setenv(name, value, 1);
+#endif
+}
+
+static std::string ExePath;
+
+std::string SimTestHome(void)
+{
+    static std::atomic<int> n;
+#ifdef _WIN32
+    char tmp[MAX_PATH];
+    GetTempPathA(sizeof tmp, tmp);
+    std::string base = std::string(tmp) + "ravolt-mqsim-" + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(n++);
+    CreateDirectoryA(base.c_str(), nullptr);
+#else
+    std::string base = "/tmp/ravolt-mqsim-" + std::to_string(getpid()) + "-" + std::to_string(n++);
+    std::string cmd = "rm -rf '" + base + "'";
+    if (system(cmd.c_str()) != 0)
+        return base;
+    mkdir(base.c_str(), 0755);
+#endif
+    SimTestSetEnv("RAVOLT_MQSIM_HOME", base.c_str());
+    return base;
+}
+
+int SimTestRunChild(const char *mode, const std::string &home)
+{
+#ifdef _WIN32
+    std::string cmd = "\"" + ExePath + "\" --child " + mode + " \"" + home + "\"";
+    STARTUPINFOA si = {};
+    si.cb = sizeof si;
+    PROCESS_INFORMATION pi;
+    if (!CreateProcessA(nullptr, &cmd[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
+        return -1;
+    WaitForSingleObject(pi.hProcess, INFINITE);
+    DWORD code = 0;
+    GetExitCodeProcess(pi.hProcess, &code);
+    CloseHandle(pi.hProcess);
+    CloseHandle(pi.hThread);
+    return (int)code;
+#else
+    pid_t pid = fork();
+    if (pid < 0)
+        return -1;
+    if (pid == 0) {
+        execl(ExePath.c_str(), ExePath.c_str(), "--child", mode, home.c_str(), (char *)nullptr);
+        _exit(127);
+    }
+    int status = 0;
+    waitpid(pid, &status, 0);
+    if (WIFSIGNALED(status))
+        return 100 + WTERMSIG(status);
+    return WEXITSTATUS(status);
+#endif
+}
+
+void SimFill(char *field, size_t size, const char *text)
+{
+    size_t n = strlen(text);
+    memset(field, ' ', size);
+    memcpy(field, text, n < size ? n : size);
+}
+
+void Sim::SetUp()
+{
+    home = SimTestHome();
+}
+
+void Sim::TearDown()
+{
+    MQSimFault((PMQCHAR) "*", 0, 0, 0);
+    MQSimShutdown();
+}
+
+std::string Sim::Mqsc(const char *qmgr, const char *text, bool ok)
+{
+    std::string out(1 << 20, '\0');
+    MQLONG failed = MQSimRunMqsc((PMQCHAR)qmgr, (PMQCHAR)text, (MQLONG)out.size(), &out[0]);
+    out.resize(strlen(out.c_str()));
+    if (ok) {
+        EXPECT_EQ(failed, 0) << out;
+    }
+    return out;
+}
+
+MQHCONN Sim::Connect(const char *qmgr, MQLONG expectReason, MQCNO *cno)
+{
+    char name[48];
+    FILL(name, qmgr);
+    MQCNO dflt = {MQCNO_DEFAULT};
+    MQHCONN h;
+    MQLONG cc, rc;
+    MQCONNX(name, cno ? cno : &dflt, &h, &cc, &rc);
+    EXPECT_EQ(rc, expectReason);
+    return h;
+}
+
+MQHOBJ Sim::Open(MQHCONN h, const char *name, MQLONG options, MQLONG expectReason, MQOD *od)
+{
+    MQOD dflt = {MQOD_DEFAULT};
+    if (!od) {
+        od = &dflt;
+        FILL(od->ObjectName, name);
+    }
+    MQHOBJ o;
+    MQLONG cc, rc;
+    MQOPEN(h, od, options, &o, &cc, &rc);
+    EXPECT_EQ(rc, expectReason) << name;
+    return o;
+}
+
+void Sim::Close(MQHCONN h, MQHOBJ o, MQLONG options)
+{
+    MQLONG cc, rc;
+    MQCLOSE(h, &o, options, &cc, &rc);
+    EXPECT_EQ(rc, 0);
+}
+
+MQLONG Sim::Put(MQHCONN h, MQHOBJ o, const std::string &data, MQMD *md, MQLONG pmoOptions, MQPMO *pmo)
+{
+    MQMD dmd = {MQMD_DEFAULT};
+    MQPMO dpmo = {MQPMO_DEFAULT};
+    if (!pmo) {
+        pmo = &dpmo;
+        pmo->Options = pmoOptions;
+    }
+    MQLONG cc, rc;
+    MQPUT(h, o, md ? md : &dmd, pmo, (MQLONG)data.size(), (PMQVOID)data.data(), &cc, &rc);
+    return rc;
+}
+
+MQLONG Sim::Get(MQHCONN h, MQHOBJ o, std::string *data, MQLONG options, MQMD *md, MQGMO *gmo, MQLONG bufLen)
+{
+    MQMD dmd = {MQMD_DEFAULT};
+    MQGMO dgmo = {MQGMO_DEFAULT};
+    if (!gmo) {
+        gmo = &dgmo;
+        gmo->Options = options;
+    }
+    std::string buf((size_t)bufLen, '\0');
+    MQLONG len = 0, cc, rc;
+    MQGET(h, o, md ? md : &dmd, gmo, bufLen, &buf[0], &len, &cc, &rc);
+    if (data)
+        *data = buf.substr(0, (size_t)(len < bufLen ? len : bufLen));
+    return rc;
+}
+
+MQLONG Sim::Depth(MQHCONN h, const char *queue)
+{
+    MQHOBJ o = Open(h, queue, MQOO_INQUIRE);
+    MQLONG sel = MQIA_CURRENT_Q_DEPTH, depth = -1, cc, rc;
+    MQINQ(h, o, 1, &sel, 1, &depth, 0, nullptr, &cc, &rc);
+    EXPECT_EQ(rc, 0);
+    Close(h, o);
+    return depth;
+}
+
+int SimChildMain(const char *mode, const char *home);
+
+int main(int argc, char **argv)
+{
+    ExePath = argv[0];
+#ifdef _WIN32
+    char buf[MAX_PATH];
+    if (GetModuleFileNameA(nullptr, buf, sizeof buf))
+        ExePath = buf;
+#endif
+    if (argc == 4 && strcmp(argv[1], "--child") == 0)
+        return SimChildMain(argv[2], argv[3]);
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
+
+std::string Trim(const char *field, size_t size)
+{
+    size_t n = 0;
+    while (n < size && field[n] && field[n] != ' ')
+        n++;
+    return std::string(field, n);
+}
