@@ -63,8 +63,8 @@ CMD_KEYWORD = {}       # command name -> MQSC verb and object
 for r in read_tsv('pcf-commands.tsv'):
     KNOWN.add(r[0])
     if len(r) >= 3 and r[2] and not r[2].startswith('('):
-        kw = re.sub(r'\(.*| /.*', '', r[2]).strip()
-        if kw:
+        kw = re.sub(r'\(.*| /.*| LIKE$', '', r[2]).strip()
+        if re.fullmatch(r'[A-Z]+( [A-Z]+)*', kw):
             CMD_KEYWORD[r[0]] = kw
 
 # --- descriptions ----------------------------------------------------------
@@ -148,12 +148,17 @@ WORDS = {
     'CHAD': 'channel auto-definition', 'REF': 'reference',
     'QMOPT': 'queue manager option', 'PKTS': 'packets', 'ERR': 'error',
     'REG': 'registration', 'RCVD': 'received', 'ALLOC': 'allocation',
-    'MCAST': 'multicast', 'PROT': 'protocol', 'DISP': 'disposition',
+    'MCAST': 'multicast', 'PROT': 'protection', 'DISP': 'disposition',
     'AVG': 'average', 'AUX': 'auxiliary', 'REC': 'record', 'RECS': 'records',
     'DUR': 'durable', 'NDUR': 'non-durable', 'ENC': 'encoding', 'OP': 'operation',
     'VAL': 'value', 'COMMS': 'communications', 'REORG': 'reorganization',
     'NET': 'network', 'DN': 'distinguished name', 'CONS': 'console',
     'NAMELIST': 'namelist', 'NL': 'namelist', 'PROCESS': 'process',
+    'PERFM': 'performance', 'SMDSCONN': 'SMDS connection',
+    'PUBSUB': 'publish/subscribe', 'TPIPE': 'TPIPE', 'INDOUBT': 'in-doubt',
+    'XMITQ': 'transmission queue', 'MRU': 'MRU', 'CPI': 'CPI', 'STR': 'string',
+    'PFX': 'prefix', 'EXCL': 'exclude', 'OFFLDUSE': 'offload use',
+    'NESTGRP': 'nested groups', 'LOWWATER': 'low water', 'HIGHWATER': 'high water',
     'HTTP': 'HTTP', 'SMF': 'SMF', 'OTMA': 'OTMA', 'SOAP': 'SOAP', 'SUBID': 'subscription id', 'SUBNAME': 'subscription name',
 }
 
@@ -220,8 +225,10 @@ def words_of(name, prefix):
     return text
 
 def queue_mgr(parts):
-    """Join Q MGR into QMGR before the word table is applied."""
-    return re.sub(r'(^|_)Q_MGR(?=_|$)', r'\1QMGR', parts)
+    """Join Q MGR into QMGR and AUTH INFO into AUTHINFO before the word
+    table is applied."""
+    parts = re.sub(r'(^|_)Q_MGR(?=_|$)', r'\1QMGR', parts)
+    return re.sub(r'(^|_)AUTH_INFO(?=_|$)', r'\1AUTHINFO', parts)
 
 def describe(name, prefix, style):
     text = words_of(queue_mgr(name), prefix)
@@ -233,7 +240,7 @@ def describe(name, prefix, style):
         ws = text.split(' ')
         res = []
         for i, w in enumerate(ws):
-            if w and (w.isupper() or any(c.isdigit() for c in w) or w in ('z/OS', 'Db2', 'MCAs')):
+            if w and (w.isupper() or w in ('z/OS', 'Db2', 'MCAs')):
                 res.append(w)
             elif i > 0 and w in small:
                 res.append(w)
