@@ -1,0 +1,103 @@
+/* The location store: every location record lives in one balanced tree
+ * keyed by queue-manager name and second name, with rings of locations of
+ * the same queue manager and named groups.  Records leave the tree only
+ * through LocDelete and are freed later by LocFlushFreed on the
+ * user-interface thread.
+ *
+ * What the store asks of later subsystems (tree rows, threads, dialogs,
+ * capability tables, commands) goes through LOCHOOKS; an unset hook does
+ * nothing. */
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include "qms.h"
+
+struct LOCHOOKS {
+    void *context;
+    void (*addRow)(void *ctx, QMS *location, uint32_t rowFlags);
+    void (*updateRow)(void *ctx, QMS *location);
+    void (*removeRow)(void *ctx, QMS *location);
+    void (*beginBatch)(void *ctx);
+    void (*endBatch)(void *ctx);
+    /* non-zero on success; *errorText: a block for the store to free */
+    int (*runCommand)(void *ctx, QMS *location, const char *command, char **errorText);
+    void (*consoleEvent)(void *ctx, QMS *location, int32_t code, int32_t category);
+    void (*repaint)(void *ctx, uint32_t mask);
+    void (*timerOne)(void *ctx, QMS *location);
+    void (*endGetThread)(void *ctx, QMS *location);
+    void (*endPutThread)(void *ctx, QMS *location, int mode);
+    void (*freeMqscWindow)(void *ctx, QMS *location);
+    /* destroy the windows of dialogs on the location, post 11245 to others */
+    void (*closeDialogs)(void *ctx, QMS *location);
+    void (*destroyWindow)(void *ctx, void *window);
+    void (*freeCache)(void *ctx, QMS *location);
+    void (*capsForQmgr)(void *ctx, uint8_t *caps, int32_t platform, int32_t level);
+    void (*capsChanged)(void *ctx, QMS *location);     /* posts 10008 */
+    void (*broadcast)(void *ctx);                      /* posts 11245 */
+    void *(*loadBitmap)(void *ctx, const char *file, int image);
+    void (*scheduleExport)(void *ctx, QMS *location);
+};
+
+/* Program-wide settings and state of the store. */
+struct LOCGLOBALS {
+    uint64_t defaultAuthMask;          /* from the authorities file */
+    uint32_t option3;                  /* program option word 3 */
+    int32_t maxCommandLevel;           /* 0: no cap */
+    int64_t now;                       /* seconds; 0: the clock */
+    int loadingConfig;                 /* set while the configuration loads */
+    int exiting;
+    uint32_t uiThread;                 /* the user-interface thread's id */
+    int32_t highestLevel;              /* highest command level seen */
+    QMS *highestLocation;
+    uint8_t allCaps[QMS_CAPS];         /* union of every capability set */
+};
+
+extern LOCGLOBALS LocGlobals;
+extern CSTREE *LocTree;                /* the program-wide location tree */
+extern CSTREE *LocGroups;              /* the group tree */
+
+void LocSetHooks(const LOCHOOKS *hooks);
+int64_t LocNow(void);
+
+void InitLocationDefaults(QMS *record);
+QMS *LocCreate(CSTREE **tree, const QMS *templ, uint32_t rowFlags);
+int LocDelete(CSTREE **tree, QMS *record, const uint32_t *keep);
+QMS *LocFind(const char *qmName);
+QMS *LocFindByNames(const char *qmName, const char *secondName);
+void LocTouch(QMS *record);
+QMS *LocRingLatest(QMS *record);
+QMS *LocSetStatus(QMS *record, uint32_t set, uint32_t clear, int force);
+int LocMarkChanged(QMS *record);
+void LocSetDefaultLevel(QMS *record, uint32_t changed);
+void LocSetCapabilities(QMS *record, int32_t platform, int32_t level, uint32_t qsg);
+bool LocMaskMatch(uint64_t mask, uint64_t required);
+int LocSyncGroup(QMS *record);
+int LocSetGroup(QMS *record);
+QMSGROUP *LocGroupGet(const char *groupName);
+int LocLeaveGroup(QMS *record);
+void LocSetSharedText(QMS *record, const char *text);
+void LocAddToNameList(QMS *record);
+const char *LocNameList(void);
+void LocResetNameList(void);
+void CfgBroadcastChange(void);
+void SetDefaultEncoding(QMS *record);
+bool StrEqualNull(const char *a, const char *b);
+int GetMQDataPath(char *buffer);       /* 300 bytes */
+int GetQmgrDataPath(const QMS *record, char *buffer);
+/* Frees the freed-record list; only on the user-interface thread (elsewhere
+ * -1 and nothing is freed), else the number of records freed. */
+int LocFlushFreed(void);
+/* Frees what a record owns (texts, lists, kept blocks) but not the record:
+ * for a template that LocCreate did not take. */
+void LocFreeRecordData(QMS *record);
+/* The store's lock: held while the tree, rings, groups or the freed list
+ * change; a walk of the tree that may meet another thread takes it. */
+void LocLockStore(void);
+void LocUnlockStore(void);
+/* Visits every location of a tree in key order. */
+void LocForEach(CSTREE *tree, void (*fn)(QMS *, void *), void *context);
+
+/* Host part: the IBM MQ data directory from the registry; 0 when none. */
+int LocHostMQDataPath(char *buffer, size_t size);
+int LocHostIsDirectory(const char *path);

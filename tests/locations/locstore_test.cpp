@@ -1,0 +1,347 @@
+/* The location store: keys and rings, groups, status changes with their
+ * commands, capabilities, deferred deletion and the thread rules. */
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <cstdlib>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "cs.h"
+#include "locstore.h"
+
+namespace {
+
+struct Recorder {
+    std::vector<std::string> calls;
+    std::vector<std::string> commands;
+    std::vector<int> events;
+    int repaints = 0;
+};
+
+struct Store : ::testing::Test {
+    Recorder rec;
+
+    void SetUp() override
+    {
+        LOCHOOKS h = {};
+        h.context = &rec;
+        h.addRow = [](void *c, QMS *r, uint32_t) { ((Recorder *)c)->calls.push_back(std::string("add ") + r->qmName); };
+        h.removeRow = [](void *c, QMS *r) { ((Recorder *)c)->calls.push_back(std::string("remove ") + r->qmName); };
+        h.beginBatch = [](void *c) { ((Recorder *)c)->calls.push_back("begin"); };
+        h.endBatch = [](void *c) { ((Recorder *)c)->calls.push_back("end"); };
+        h.endGetThread = [](void *c, QMS *) { ((Recorder *)c)->calls.push_back("end get"); };
+        h.endPutThread = [](void *c, QMS *, int) { ((Recorder *)c)->calls.push_back("end put"); };
+        h.closeDialogs = [](void *c, QMS *) { ((Recorder *)c)->calls.push_back("dialogs"); };
+        h.timerOne = [](void *c, QMS *) { ((Recorder *)c)->calls.push_back("timer"); };
+        h.runCommand = [](void *c, QMS *, const char *cmd, char **) {
+            ((Recorder *)c)->commands.push_back(cmd);
+            return 1;
+        };
+        h.consoleEvent = [](void *c, QMS *, int32_t code, int32_t) { ((Recorder *)c)->events.push_back(code); };
+        h.repaint = [](void *c, uint32_t) { ((Recorder *)c)->repaints++; };
+        h.capsForQmgr = [](void *, uint8_t *caps, int32_t platform, int32_t level) {
+            caps[0] = (uint8_t)platform;
+            caps[1] = level >= 900;
+            caps[22] = 1;
+        };
+        h.capsChanged = [](void *c, QMS *) { ((Recorder *)c)->calls.push_back("caps"); };
+        LocSetHooks(&h);
+        LocGlobals.defaultAuthMask = 0x77;
+    }
+    void TearDown() override
+    {
+        while (LocTree)
+            LocDelete(&LocTree, (QMS *)CSTreeFirst(LocTree), nullptr);
+        LocFlushFreed();
+        LocSetHooks(nullptr);
+        LocGlobals.uiThread = 0;
+        LocGlobals.maxCommandLevel = 0;
+    }
+    QMS *Add(const char *qm, const char *second = "", const char *group = "",
+             int64_t used = 0, uint32_t flags = 0)
+    {
+        QMS t;
+        InitLocationDefaults(&t);
+        snprintf(t.qmName, sizeof t.qmName, "%s", qm);
+        snprintf(t.secondName, sizeof t.secondName, "%s", second);
+        snprintf(t.groupName, sizeof t.groupName, "%s", group);
+        t.lastUsed = used;
+        t.flags |= flags;
+        t.commandQueue[0] = 0;
+        return LocCreate(&LocTree, &t, 0);
+    }
+    static int FirstCount(QMS *r)
+    {
+        int n = 0;
+        QMS *p = r;
+        do {
+            n += (p->status & LS_FIRSTOFRING) != 0;
+            p = p->nextInRing;
+        } while (p && p != r);
+        return n;
+    }
+};
+
+TEST_F(Store, KeysRingsAndLookup)
+{
+    QMS *a = Add("QMA", "", "", 5, LF_MVS);
+    ASSERT_NE(a, nullptr);
+    EXPECT_STREQ(a->secondName, "RAVOLT");
+    EXPECT_STREQ(a->commandQueue, "SYSTEM.COMMAND.INPUT");
+    EXPECT_EQ(a->authMask, 0x77u);
+    EXPECT_EQ(a->putThread.hConn, -1);
+    EXPECT_TRUE(a->status & LS_UNKNOWN);
+    EXPECT_TRUE(a->status & LS_FIRSTOFRING);
+    EXPECT_EQ(Add("QMA"), nullptr);                /* same key */
+    QMS *b = Add("QMA", "OTHER", "", 9);
+    ASSERT_NE(b, nullptr);
+    EXPECT_EQ(a->nextInRing, b);
+    EXPECT_EQ(b->nextInRing, a);
+    EXPECT_EQ(FirstCount(a), 1);
+    EXPECT_TRUE(b->status & LS_FIRSTOFRING);       /* used later */
+    EXPECT_EQ(LocFindByNames("QMA", "OTHER"), b);
+    EXPECT_NE(LocFind("QMA"), nullptr);
+    EXPECT_EQ(LocFind(""), nullptr);
+    EXPECT_EQ(LocFind("QMB"), nullptr);
+    std::vector<std::string> want = { "add QMA", "add QMA" };
+    EXPECT_EQ(rec.calls, std::vector<std::string>({ "caps", "add QMA", "caps", "add QMA" }));
+
+    /* deleting one of two leaves the other alone and first of its ring */
+    LocDelete(&LocTree, b, nullptr);
+    EXPECT_EQ(a->nextInRing, nullptr);
+    EXPECT_TRUE(a->status & LS_FIRSTOFRING);
+    EXPECT_EQ(LocFindByNames("QMA", "OTHER"), nullptr);
+    EXPECT_EQ(LocFlushFreed(), 1);
+}
+
+TEST_F(Store, RingLatestWithEqualTimesAndNetworkPlacement)
+{
+    QMS *a = Add("R", "A", "", 0, LF_NETWORK);
+    a->placementFlags = 0x24;
+    a->placement[1] = 12345;
+    QMS *b = Add("R", "B", "", 0);
+    QMS *c = Add("R", "C", "", 0);
+    /* ring a -> c -> b? new members go just before the first found */
+    QMS *latest = LocRingLatest(a);
+    EXPECT_EQ(FirstCount(a), 1);
+    EXPECT_NE(latest, a);                          /* every other member wins over the start */
+    QMS *last = a;
+    while (last->nextInRing != a)
+        last = last->nextInRing;
+    EXPECT_EQ(latest, last);                       /* the last one visited */
+    EXPECT_TRUE(latest->flags & LF_NETWORK);
+    EXPECT_EQ(latest->placement[1], 12345);
+    EXPECT_FALSE(a->flags & LF_NETWORK);
+    EXPECT_EQ(a->placementFlags & 0x24, 0u);
+    (void)b; (void)c;
+
+    LocGlobals.now = 1000;
+    LocTouch(a);
+    EXPECT_TRUE(a->status & LS_FIRSTOFRING);
+    a->downloadState = 0x1;                        /* a download in progress */
+    LocGlobals.now = 2000;
+    LocTouch(b);
+    b->downloadState = 0;
+    EXPECT_EQ(FirstCount(a), 1);
+    LocGlobals.now = 0;
+}
+
+TEST_F(Store, GroupsKeepNameOrderAndVanishWhenEmpty)
+{
+    QMS *c = Add("C", "", "G");
+    QMS *a = Add("A", "", "G");
+    QMS *b1 = Add("B", "1", "G");
+    QMS *b2 = Add("B", "2", "G");
+    ASSERT_NE(a->group, nullptr);
+    EXPECT_EQ(a->group, c->group);
+    std::vector<QMS *> order;
+    for (QMS *p = a->group->first; p; p = p->nextInGroup)
+        order.push_back(p);
+    EXPECT_EQ(order, std::vector<QMS *>({ a, b1, b2, c }));
+    strcpy(c->groupName, "H");
+    LocSyncGroup(c);
+    EXPECT_STREQ(c->group->name, "H");
+    c->groupName[0] = 0;
+    LocSyncGroup(c);
+    EXPECT_EQ(c->group, nullptr);
+    EXPECT_EQ(CSTreeFind(LocGroups, "H", 2), nullptr);   /* group H had one member */
+    for (QMS *p : { a, b1, b2 })
+        LocDelete(&LocTree, p, nullptr);
+    EXPECT_EQ(LocGroups, nullptr);
+}
+
+TEST_F(Store, StatusChangesRunCommandsAndEvents)
+{
+    QMS *a = Add("S", "", "", 0, LF_CSL);
+    strcpy(a->failCommand, "fail %m");
+    strcpy(a->okCommand, " not run");
+    LocSetStatus(a, 0, LS_UNKNOWN, 0);             /* the state becomes known */
+    EXPECT_EQ(rec.events, std::vector<int>({ 100008 }));
+    rec.events.clear();
+    rec.calls.clear();
+    int repaints = rec.repaints;
+    LocSetStatus(a, 0, 0, 0);                      /* nothing changes */
+    EXPECT_EQ(rec.repaints, repaints);
+    LocSetStatus(a, LS_UNAVAILABLE, 0, 0);
+    EXPECT_EQ(rec.commands, std::vector<std::string>({ "fail %m" }));
+    EXPECT_EQ(rec.events, std::vector<int>({ 100007 }));
+    EXPECT_EQ(rec.repaints, repaints + 1);
+    LocSetStatus(a, LS_CANTSEND, 0, 0);            /* still failing: no second run */
+    EXPECT_EQ(rec.commands.size(), 1u);
+    LocMarkChanged(a);
+    EXPECT_EQ(a->status & 0x8006, 0u);
+    EXPECT_EQ(rec.commands.size(), 1u);            /* a blank first character: not run */
+    EXPECT_EQ(rec.events, std::vector<int>({ 100007, 100008 }));
+    a->state |= LST_REDISPLAY;
+    LocSetStatus(a, 0, 0, 0);
+    EXPECT_EQ(rec.repaints, repaints + 4);
+    EXPECT_EQ(a->state & LST_REDISPLAY, 0u);
+    LocSetStatus(a, LS_PROCESSNOW, 0, 0);
+    EXPECT_EQ(rec.calls.back(), "timer");
+    EXPECT_EQ(LocSetStatus(nullptr, 1, 0, 1), nullptr);
+}
+
+TEST_F(Store, CapabilitiesAndEncoding)
+{
+    QMS t;
+    InitLocationDefaults(&t);
+    strcpy(t.qmName, "CAPS");
+    t.platform = 3;
+    t.commandLevel = 940;
+    t.flags |= LF_PS;
+    t.flags2 |= LF2_SSLWK;
+    LocGlobals.maxCommandLevel = 920;
+    QMS *a = LocCreate(&LocTree, &t, 0);
+    ASSERT_NE(a, nullptr);
+    EXPECT_EQ(a->commandLevel, 920);
+    EXPECT_EQ(a->caps[0], 3);
+    EXPECT_EQ(a->caps[28], 1);
+    EXPECT_EQ(a->caps[46], 1);
+    EXPECT_EQ(a->caps[17], 1);
+    EXPECT_EQ(a->encoding, 273u);
+    rec.calls.clear();
+    LocSetCapabilities(a, 3, 920, 0);
+    EXPECT_TRUE(rec.calls.empty());               /* no change, no notice */
+    strcpy(a->viaQm, "GW");
+    LocSetCapabilities(a, 3, 920, 0);
+    EXPECT_EQ(a->caps[17], 0);
+    EXPECT_EQ(rec.calls, std::vector<std::string>({ "caps" }));
+
+    QMS e = {};
+    e.platform = 1;
+    SetDefaultEncoding(&e);
+    EXPECT_EQ(e.encoding, 785u);
+    e.encodingQm = 0; e.platform = 11;
+    SetDefaultEncoding(&e);
+    EXPECT_EQ(e.encoding, 546u);
+    e.encodingQm = 0; e.platform = 99; e.ccsidQm = 1208;
+    SetDefaultEncoding(&e);
+    EXPECT_EQ(e.encoding, 0u);
+    EXPECT_EQ(e.ccsid, 1208u);
+}
+
+TEST_F(Store, MaskMatchNamesAndPaths)
+{
+    EXPECT_TRUE(LocMaskMatch(0, 0));
+    EXPECT_TRUE(LocMaskMatch(0x3, 0x1));
+    EXPECT_FALSE(LocMaskMatch(0x2, 0x3));
+    EXPECT_TRUE(LocMaskMatch(0x300000000ull, 0x100000000ull));
+    EXPECT_FALSE(LocMaskMatch(0x100000000ull, 0x200000000ull));
+    EXPECT_TRUE(LocMaskMatch(0x1, 0xF00000001ull));  /* low half only */
+    EXPECT_TRUE(StrEqualNull(nullptr, ""));
+    EXPECT_FALSE(StrEqualNull("a", nullptr));
+
+    LocResetNameList();
+    QMS r = {};
+    for (int i = 0; i < 20; i++) {
+        snprintf(r.qmName, sizeof r.qmName, "QUEUE.MANAGER.%02d", i);
+        LocAddToNameList(&r);
+    }
+    std::string list = LocNameList();
+    EXPECT_LT(list.size(), 100u);
+    EXPECT_EQ(list.substr(list.size() - 3), "...");
+    EXPECT_EQ(list.find("...") , list.size() - 3);
+    LocResetNameList();
+
+#ifndef _WIN32
+    setenv("MQ_DATA_PATH", "/data/mq", 1);
+#else
+    _putenv("MQ_DATA_PATH=/data/mq");
+#endif
+    char path[300];
+    QMS q = {};
+    strcpy(q.qmName, "QM1");
+    ASSERT_EQ(GetQmgrDataPath(&q, path), 1);
+    EXPECT_EQ(std::string(path), std::string("/data/mq") + CSPathSep + "Qmgrs" + CSPathSep + "QM1");
+    q.flags = LF_CLIENT;
+    GetQmgrDataPath(&q, path);
+    EXPECT_STREQ(path, "/data/mq");
+    strcpy(q.viaQm, "X");
+    EXPECT_EQ(GetQmgrDataPath(&q, path), 0);
+}
+
+/* Deletion waits for the location's threads; the record is freed only by
+ * the user-interface thread. */
+TEST_F(Store, DeferredDeletion)
+{
+    QMS *a = Add("DEL");
+    a->getThread.state = QMSTHREAD_RUNNING;
+    a->putThread.state = QMSTHREAD_RUNNING;
+    rec.calls.clear();
+    LocDelete(&LocTree, a, nullptr);
+    EXPECT_EQ(rec.calls, std::vector<std::string>({ "end get" }));
+    EXPECT_TRUE(a->state & LST_DELETING);
+    EXPECT_EQ(LocFind("DEL"), a);
+    a->getThread.state = 0;                       /* the get thread ended */
+    LocDelete(&LocTree, a, nullptr);
+    EXPECT_EQ(rec.calls.back(), "end put");
+    a->putThread.state = 0;
+    rec.calls.clear();
+    LocDelete(&LocTree, a, nullptr);
+    EXPECT_EQ(rec.calls, std::vector<std::string>({ "begin", "dialogs", "remove DEL", "end" }));
+    EXPECT_EQ(LocFind("DEL"), nullptr);
+
+    LocGlobals.uiThread = CSGetThreadId();
+    int fromWorker = 0;
+    std::thread([&] { fromWorker = LocFlushFreed(); }).join();
+    EXPECT_EQ(fromWorker, -1);
+    EXPECT_EQ(LocFlushFreed(), 1);
+}
+
+/* A worker thread adds locations (as a returned monitor message does)
+ * while the user-interface thread looks them up and deletes others. */
+TEST_F(Store, WorkerInsertsWhileTheInterfaceThreadWorks)
+{
+    LocSetHooks(nullptr);
+    for (int i = 0; i < 100; i++)
+        Add(("UI" + std::to_string(i)).c_str());
+    std::atomic<int> added{ 0 };
+    std::thread worker([&] {
+        for (int i = 0; i < 300; i++) {
+            QMS t;
+            InitLocationDefaults(&t);
+            snprintf(t.qmName, sizeof t.qmName, "W%03d", i);
+            if (!LocFindByNames(t.qmName, "RAVOLT") && LocCreate(&LocTree, &t, 0))
+                added++;
+        }
+    });
+    for (int i = 0; i < 100; i++) {
+        QMS *r = LocFind(("UI" + std::to_string(i)).c_str());
+        ASSERT_NE(r, nullptr);
+        LocDelete(&LocTree, r, nullptr);
+        LocFind("W000");
+    }
+    worker.join();
+    EXPECT_EQ(added.load(), 300);
+    int n = 0;
+    LocLockStore();
+    for (CSTREE *e = CSTreeFirst(LocTree); e; e = e->next)
+        n++;
+    LocUnlockStore();
+    EXPECT_EQ(n, 300);
+    EXPECT_EQ(LocFlushFreed(), 100);
+}
+
+}  // namespace
