@@ -7,6 +7,7 @@
 
 static std::map<MQHCONN, SimConn *> Conns;
 static MQHCONN NextHconn = 0x01000001;
+static std::vector<SimConn *> *Retired = new std::vector<SimConn *>;  /* ended connections, kept for late waiters */
 
 /* ---- structure versions -------------------------------------------------- */
 
@@ -189,6 +190,9 @@ static void EndConnection(SimConn *c, bool commit)
     Conns.erase(c->hconn);
     c->qmgr->connections--;
     c->hconn = MQHC_UNUSABLE_HCONN;
+    std::vector<SimUowEntry>().swap(c->uow);
+    std::vector<SimConsumer>().swap(c->consumers);
+    Retired->push_back(c);
 }
 
 extern "C" void MQENTRY MQDISC(PMQHCONN pHconn, PMQLONG pCompCode, PMQLONG pReason)
