@@ -128,7 +128,17 @@ struct SimQMgr {
     int64_t logBytes, liveBytes;
     void *ownerLock;          /* host lock that makes this process the owner */
     int connections;
+    void *server;             /* state of services run beside it (command server) */
 };
+
+/* Services that run beside a queue manager, such as a command server
+ * thread serving SYSTEM.ADMIN.COMMAND.QUEUE through the MQI like any
+ * client: started (under SimLock; start a thread, make no MQI call)
+ * when a queue manager is loaded, stopped (SimLock not held; may join
+ * the thread) before the queue managers are released. */
+extern void (*SimServiceStart)(SimQMgr *q);
+extern void (*SimServiceStop)(SimQMgr *q);
+void SimForEachQMgr(void (*fn)(SimQMgr *, void *), void *ctx);
 
 struct SimConsumer {          /* a callback registered with MQCB */
     MQHOBJ hobj;
@@ -177,6 +187,7 @@ struct SimHandle {
     MQMD context;             /* saved context of the last message got */
     bool topic;               /* a topic opened for publishing */
     bool creator;             /* this open made the dynamic queue */
+    bool exclusive;           /* holds its queue for exclusive input */
     bool deleted;             /* its queue was deleted meanwhile */
 };
 

@@ -231,6 +231,10 @@ MQLONG SimGet(SimConn *c, SimHandle *h, MQMD *md, MQGMO *gmo, MQLONG bufLen, voi
             TokenOf(q, m->token, gmo->MsgToken);
         return MQRC_TRUNCATED_MSG_FAILED;
     }
+    bool syncpoint = !browse && ((gmo->Options & MQGMO_SYNCPOINT) ||
+                     ((gmo->Options & MQGMO_SYNCPOINT_IF_PERSISTENT) && m->persistent));
+    if (syncpoint && (MQLONG)c->uow.size() >= SimInt(c->qmgr->qmgrObj, MQIA_MAX_UNCOMMITTED_MSGS, 10000))
+        return MQRC_SYNCPOINT_LIMIT_REACHED;
     reason = Deliver(c, h, m, md, gmo, bufLen, buf, dataLen);
     if (m->length > bufLen)
         reason = MQRC_TRUNCATED_MSG_ACCEPTED;
@@ -255,11 +259,7 @@ MQLONG SimGet(SimConn *c, SimHandle *h, MQMD *md, MQGMO *gmo, MQLONG bufLen, voi
     if (h->locked == m)
         Unlock(h);
     h->context = m->md;
-    bool syncpoint = (gmo->Options & MQGMO_SYNCPOINT) ||
-                     ((gmo->Options & MQGMO_SYNCPOINT_IF_PERSISTENT) && m->persistent);
     if (syncpoint) {
-        if ((MQLONG)c->uow.size() >= SimInt(c->qmgr->qmgrObj, MQIA_MAX_UNCOMMITTED_MSGS, 10000))
-            return MQRC_SYNCPOINT_LIMIT_REACHED;
         m->state = SIM_MSG_GET_PENDING;
         m->uow = c;
         c->uow.push_back({h->target, m, q});

@@ -212,6 +212,15 @@ extern "C" void MQENTRY MQDISC(PMQHCONN pHconn, PMQLONG pCompCode, PMQLONG pReas
  * queue managers, as when the process ends. */
 extern "C" void MQENTRY MQSimShutdown(void)
 {
+    if (SimServiceStop) {
+        std::vector<SimQMgr *> qmgrs;
+        {
+            std::lock_guard<std::mutex> lk(SimLock);
+            SimForEachQMgr([](SimQMgr *q, void *v) { ((std::vector<SimQMgr *> *)v)->push_back(q); }, &qmgrs);
+        }
+        for (SimQMgr *q : qmgrs)
+            SimServiceStop(q);
+    }
     std::vector<MQHCONN> all;
     {
         std::lock_guard<std::mutex> lk(SimLock);
@@ -449,8 +458,7 @@ static MQLONG Open(SimConn *c, MQOD *od, const void *userOd, MQLONG options, Sim
             target->queue->openOutput++;
         if (options & MQOO_BROWSE)
             target->queue->openBrowse++;
-        if (input == MQOO_INPUT_EXCLUSIVE)
-            h->options |= 0x40000000;    /* remembers it holds the queue exclusively */
+        h->exclusive = input == MQOO_INPUT_EXCLUSIVE;
     }
     if (od->Version >= 3) {
         SimPad(od->ResolvedQName, 48, target ? target->name : obj ? obj->name : "");
@@ -527,7 +535,7 @@ static void CloseHandle(SimConn *c, SimHandle *h, MQLONG options)
             h->locked->lockedBy = nullptr;
         if (h->options & InputOptions) {
             q->openInput--;
-            if (h->options & 0x40000000)
+            if (h->exclusive)
                 q->exclusive = false;
         }
         if (h->options & MQOO_OUTPUT)

@@ -10,6 +10,8 @@ std::mutex SimLock;
 std::condition_variable SimWake;
 
 static std::map<std::string, SimQMgr *> QMgrs;
+void (*SimServiceStart)(SimQMgr *q);
+void (*SimServiceStop)(SimQMgr *q);
 
 int64_t SimNowMs(void)
 {
@@ -102,6 +104,8 @@ static SimQMgr *OpenQMgr(const std::string &name, bool create, int *reason)
         return nullptr;
     }
     QMgrs[name] = q;
+    if (SimServiceStart)
+        SimServiceStart(q);
     return q;
 }
 

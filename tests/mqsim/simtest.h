@@ -40,3 +40,7 @@ void SimFill(char *field, size_t size, const char *text);
 #define FILL(field, text) SimFill(field, sizeof(field), text)
 /* A fixed field up to its first blank. */
 std::string Trim(const char *field, size_t size);
+/* Runs a command line, returning its standard output (and exit code in *rc). */
+std::string SimTestRun(const std::string &cmd, int *rc);
+/* The folder of this test executable, with a trailing separator. */
+std::string SimTestExeDir(void);

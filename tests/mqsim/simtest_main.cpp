@@ -203,3 +203,33 @@ std::string Trim(const char *field, size_t size)
         n++;
     return std::string(field, n);
 }
+
+std::string SimTestExeDir(void)
+{
+    size_t slash = ExePath.find_last_of("/\\");
+    return slash == std::string::npos ? std::string("./") : ExePath.substr(0, slash + 1);
+}
+
+std::string SimTestRun(const std::string &cmd, int *rc)
+{
+#ifdef _WIN32
+    FILE *p = _popen(("\"" + cmd + "\"").c_str(), "rb");
+#else
+    FILE *p = popen(cmd.c_str(), "r");
+#endif
+    std::string out;
+    if (!p) {
+        *rc = -1;
+        return out;
+    }
+    char buf[4096];
+    size_t n;
+    while ((n = fread(buf, 1, sizeof buf, p)) > 0)
+        out.append(buf, n);
+#ifdef _WIN32
+    *rc = _pclose(p);
+#else
+    *rc = pclose(p);
+#endif
+    return out;
+}
