@@ -285,6 +285,9 @@ uint32_t FapEntityDecodedLen(uint32_t ccsid, const unsigned char *data,
 uint32_t FapEntityFit(uint32_t ccsid, const unsigned char *data,
                       uint32_t length, uint32_t width, int *needsDecoding);
 
+/* The code-page record (syntax characters) of a CCSID. */
+const FmtCodepage *FmtGetCodepage(uint32_t ccsid);
+
 /* EDIFACT and JSON */
 int EdiIsServiceString(const FmtCodepage *cp, const unsigned char *data,
                        uint32_t length);

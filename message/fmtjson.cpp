@@ -129,8 +129,8 @@ uint32_t FmtWrapValue(FmtMsgInfo *msg, FmtLineSink sink, uint64_t context,
                     end = k + 1;
                     break;
                 }
-                if (x == j.cp->ch[CP_COMMA] || IsOpen(j, x) || IsClose(j, x))
-                    break;
+                if (IsOpen(j, x) || IsClose(j, x) || (x == j.cp->ch[CP_COMMA] && c == j.cp->ch[CP_LBRACE]))
+                    break;      /* a short array of values stays whole; an object with members does not */
                 k++;
             }
         }

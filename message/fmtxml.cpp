@@ -337,7 +337,7 @@ static int Content(XmlRun &r, uint32_t indent, uint32_t depth, const FmtXmlTag *
         if (depth >= FMT_XML_MAX_DEPTH) {
             p = before;
             n = beforeN;
-            if (Marker(r, before, "** XML Nesting too deep **") || Rest(r, indent, &p, &n))
+            if (Marker(r, before, "** XML Nesting too deep **") || Rest(r, 0, &p, &n))
                 return X_STOP;
             return X_HANDLED;
         }

@@ -1,0 +1,192 @@
+/* Body kinds: text records, XML, JSON, EDIFACT and hex. */
+#include "fmttest.h"
+#include <gtest/gtest.h>
+
+namespace {
+
+Recorder Body(const std::string &text, uint8_t kind, uint32_t options = 0, uint32_t flags = 0,
+              uint32_t ccsid = 850)
+{
+    Recorder r;
+    FmtMsgInfo m = MakeMsg("MQSTR   ", 546, ccsid);
+    m.bodyKind = kind;
+    FmtLineRec lr = MakeLineRec(4);
+    lr.options |= options;
+    lr.flags |= flags;
+    FormatAll(m, std::vector<unsigned char>(text.begin(), text.end()), lr, &r);
+    return r;
+}
+
+std::vector<std::string> Texts(const Recorder &r)
+{
+    std::vector<std::string> t;
+    for (auto &l : r.lines) t.push_back(l.text);
+    return t;
+}
+
+using V = std::vector<std::string>;
+
+TEST(FmtBody, RecordsAndKinds)
+{
+    EXPECT_EQ((V{ "1,", "2,", "3" }), Texts(Body("1,2,3", 1)));
+    EXPECT_EQ((V{ "no separator here" }), Texts(Body("no separator here", 2)));
+    EXPECT_EQ((V{ "a", "b" }), Texts(Body("a\x01" "b", 2)));
+    EXPECT_TRUE(Body("anything", 7).lines.empty());
+    EXPECT_EQ((V{ "plain" }), Texts(Body("plain", 4)));
+}
+
+TEST(FmtBody, XmlTree)
+{
+    EXPECT_EQ((V{ "<a>", "  <b>", "    x", "  </b>", "</a>" }), Texts(Body("<a><b>x</b></a>", 5)));
+    Recorder bad = Body("<a><b>x</a>", 5);
+    ASSERT_GE(bad.lines.size(), 4u);
+    EXPECT_EQ("** XML Badly formed ** Expected end tag </b>", bad.lines[3].text);
+    EXPECT_EQ((uint32_t)LF_MARKER | LF_TEXT, bad.lines[3].lineFlags);
+    EXPECT_EQ("  </a>", bad.lines[4].text);
+    EXPECT_EQ("** XML Incomplete **", Body("<a>", 5).lines.back().text);
+    EXPECT_EQ("** XML Tag is incomplete **", Body("<a><b attr='1'", 5).lines.back().text);
+    Recorder unrec = Body("</z>rest", 5);
+    EXPECT_EQ("** Unrecognised XML Format **", unrec.lines[0].text);
+    V special = Texts(Body("<?xml version='1.0'?><!-- c --><r/>", 5));
+    EXPECT_EQ((V{ "<?xml version='1.0'?>", "<!-- c -->", "<r/>" }), special);
+    EXPECT_EQ((V{ "<t>", "  <x>", "</t>" }), Texts(Body("<t>&lt;x&gt;</t>", 5, LO_DECODE_ENTITIES)));
+    EXPECT_EQ((V{ "<t>", "  a&b;c", "</t>" }), Texts(Body("<t>a&b;c</t>", 5, LO_DECODE_ENTITIES)));
+    /* XML found in a text body when asked to look */
+    EXPECT_EQ((V{ "<a>", "  x", "</a>" }), Texts(Body("  \r\n<a>x</a>", 0, 0, LR_XML_DETECT)));
+}
+
+TEST(FmtBody, XmlTagScanner)
+{
+    const FmtCodepage *cp = nullptr;
+    struct { const char *text; uint32_t flags; const char *name; } cases[] = {
+        { "<a href='x'>", FMT_TAG_COMPLETE, "a" },
+        { "</a >", FMT_TAG_COMPLETE | FMT_TAG_END, "a" },
+        { "<br/>", FMT_TAG_COMPLETE | FMT_TAG_EMPTY, "br" },
+        { "<!-- x > y -->", FMT_TAG_COMPLETE | FMT_TAG_EMPTY | FMT_TAG_SPECIAL, "" },
+        { "<!DOCTYPE d [ <!ENTITY e 'v'> ] >", FMT_TAG_COMPLETE | FMT_TAG_EMPTY | FMT_TAG_SPECIAL, "DOCTYPE" },
+        { "<a <b>", 0, "a" },
+    };
+    cp = FmtGetCodepage(850);
+    for (auto &c : cases) {
+        const unsigned char *p = (const unsigned char *)c.text;
+        uint32_t n = (uint32_t)strlen(c.text);
+        FmtXmlTag t;
+        EXPECT_EQ(0u, FapXmlScanTag(&p, &n, 0, cp, &t)) << c.text;
+        EXPECT_EQ(c.flags, t.flags) << c.text;
+        if (*c.name) {
+            EXPECT_EQ(std::string(c.name), std::string((const char *)t.name, t.nameLength)) << c.text;
+        }
+    }
+    const unsigned char *p = (const unsigned char *)"<jms>";
+    uint32_t n = 5;
+    FmtXmlTag t;
+    FapXmlScanTag(&p, &n, 1, cp, &t);
+    EXPECT_STREQ("JMSProperties", t.display);
+}
+
+/* Deep nesting is bounded: the rest is shown as text after a marker. */
+TEST(FmtFaults, XmlNestingIsBounded)
+{
+    std::string deep;
+    for (int i = 0; i < 100000; i++) deep += "<a>";
+    Recorder r = Body(deep, 5, 0, LR_NO_TEXT);
+    bool marker = false;
+    for (auto &l : r.lines) marker |= (l.lineFlags & LF_MARKER) != 0;
+    EXPECT_TRUE(marker);
+    EXPECT_LT(r.lines.size(), 5000u);
+    Recorder shown = Body(std::string(300, ' ') + deep.substr(0, 3 * 300), 5);
+    bool found = false;
+    for (auto &l : shown.lines) found |= l.text == "** XML Nesting too deep **";
+    EXPECT_TRUE(found);
+}
+
+TEST(FmtBody, Json)
+{
+    EXPECT_EQ((V{ "{", "  \"a\": 1,", "  \"b\": \"x\"", "}" }), Texts(Body("{\"a\": 1, \"b\": \"x\"}", 3)));
+    EXPECT_EQ((V{ "{", "  \"list\": [1,2],", "  \"s\": \"a,b\"", "}" }),
+              Texts(Body("{\"list\": [1,2], \"s\": \"a,b\"}", 3)));
+    Recorder empty;
+    FmtMsgInfo m = MakeMsg("MQSTR   ");
+    FmtLineRec lr = MakeLineRec(4);
+    char buf[FMT_LINE_BUFFER];
+    lr.text = buf;
+    FmtWrapValue(&m, RecordSink, (uint64_t)(uintptr_t)&empty, nullptr, &lr, 0, 20, 0, (const unsigned char *)"");
+    EXPECT_EQ((V{ "" }), Texts(empty));
+    EXPECT_EQ((V{ "[", "  {", "    \"k\": [", "      1,", "      {\"z\": 0}", "    ]", "  }", "]" }),
+              Texts(Body("[{\"k\": [1, {\"z\": 0}]}]", 3)));
+}
+
+/* Backslash escapes inside JSON strings do not end the string. */
+TEST(FmtFaults, JsonEscapedQuotes)
+{
+    EXPECT_EQ((V{ "{", "  \"q\": \"say \\\"hi, there\\\"\",", "  \"n\": 2", "}" }),
+              Texts(Body("{\"q\": \"say \\\"hi, there\\\"\", \"n\": 2}", 3)));
+    EXPECT_EQ((V{ "{", "  \"p\": \"c:\\\\\",", "  \"n\": 2", "}" }),
+              Texts(Body("{\"p\": \"c:\\\\\", \"n\": 2}", 3)));
+}
+
+TEST(FmtBody, Edifact)
+{
+    const FmtCodepage *cp = FmtGetCodepage(850);
+    auto is = [&](const char *s) { return EdiIsServiceString(cp, (const unsigned char *)s, (uint32_t)strlen(s)); };
+    EXPECT_EQ(1, is("UNA:+.? 'UNB+UNOC:3"));
+    EXPECT_EQ(1, is("UNB+UNOC:3"));
+    EXPECT_EQ(0, is("UNH+1+ORDERS"));
+    EXPECT_EQ((V{ "UNB+A'", "UNH+1'", "UNZ+1'" }), Texts(Body("UNB+A'UNH+1'UNZ+1'", 6)));
+    Recorder open = Body("UNB+A'UNH+1", 6);
+    EXPECT_EQ((V{ "UNB+A'", "UNH+1", "** EDIFACT Segment not terminated **" }), Texts(open));
+    EXPECT_EQ((V{ "UNA:+.? |", "UNB+A|", "UNZ+1|" }), Texts(Body("UNA:+.? |UNB+A|UNZ+1|", 6)));
+    EXPECT_EQ((V{ "UNB+A'", "UNZ+1'" }), Texts(Body("UNB+A'\r\nUNZ+1'\r\n", 6)));
+}
+
+/* Detection reads nothing past the data; the release character holds. */
+TEST(FmtFaults, EdifactBoundsAndRelease)
+{
+    const FmtCodepage *cp = FmtGetCodepage(850);
+    const char *shorts[] = { "UNB", "UN", "UNA:+.? 'UNB", "UNA:+.? 'UN" };
+    for (const char *s : shorts) {
+        size_t n = strlen(s);
+        std::vector<unsigned char> exact(s, s + n);      /* no byte beyond the data */
+        EXPECT_EQ(0, EdiIsServiceString(cp, exact.data(), (uint32_t)n)) << s;
+    }
+    EXPECT_EQ((V{ "UNB+O?'Brien'", "UNZ+1'" }), Texts(Body("UNB+O?'Brien'UNZ+1'", 6)));
+    EXPECT_EQ((V{ "UNA:+.! |", "UNB+A!|B|", "UNZ+1|" }), Texts(Body("UNA:+.! |UNB+A!|B|UNZ+1|", 6)));
+    EXPECT_EQ((V{ "UNB+A?" "?'", "UNZ+1'" }), Texts(Body("UNB+A?" "?'UNZ+1'", 6)));
+}
+
+TEST(FmtBody, HexFieldsAndDumps)
+{
+    FmtLayoutAll();
+    FmtFieldDef len = { "Len", FT_INT, 4, nullptr, 0, 0, 0, nullptr, 0 };
+    FmtFieldDef bytes = { "Bytes", FT_BYTES_BYLEN, 0, &len, 0, 0, 0, nullptr, 0 };
+    FmtStructRow rows[] = { { 0, &len, nullptr, 0 }, { 0, &bytes, nullptr, 0 }, { 0, nullptr, nullptr, 0 } };
+    FmtStructDef def = { "Blob", 0, rows, nullptr, 0, 0, 0 };
+    FmtLayoutStruct(&def, 1);
+    Bytes b;
+    b.I32(16);
+    for (int i = 0; i < 16; i++) b.b.push_back((unsigned char)(0xA0 + i));
+    Recorder r;
+    FmtMsgInfo m = MakeMsg("        ");
+    FmtLineRec lr = MakeLineRec(4);
+    const unsigned char *p = b.b.data();
+    uint32_t rem = (uint32_t)b.size();
+    FapFormatStructure(&m, &def, nullptr, RecordSink, (uint64_t)(uintptr_t)&r, &lr, &rem, &p);
+    ASSERT_GE(r.lines.size(), 3u);
+    EXPECT_EQ("Bytes        : A0A1A2A3A4A5A6A7A8A9AAABACADAEAF", r.lines[2].text);
+    EXPECT_EQ(800u, r.lines[2].lineClass);
+
+    /* hex dump layout follows the width and the offset prefix */
+    std::vector<unsigned char> data(100, 0x41);
+    Recorder d;
+    FmtLineRec dl = MakeLineRec(4);
+    dl.width = 80;
+    dl.flags |= LR_OFFSET_PREFIX;
+    FormatAll(MakeMsg("BINARY  "), data, dl, &d);
+    ASSERT_GE(d.lines.size(), 2u);
+    EXPECT_EQ("+       0 <100 Remaining Bytes>", d.lines[0].text);
+    EXPECT_EQ(257u, d.lines[1].lineClass);
+    EXPECT_EQ(20u, d.lines[2].dataOffset);
+    for (auto &l : d.lines) EXPECT_LE(l.text.size(), 80u);
+}
+
+}
