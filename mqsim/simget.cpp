@@ -142,6 +142,10 @@ static MQLONG Deliver(SimConn *c, SimHandle *h, SimMsg *m, MQMD *md, MQGMO *gmo,
         memcpy(buf, m->data, (size_t)n);
     *dataLen = m->length;
     *md = m->md;
+    if (m->expireAt) {        /* what is left of the expiry, in tenths of a second */
+        int64_t left = (m->expireAt - SimNowMs() + 99) / 100;
+        md->Expiry = left < 1 ? 1 : left > 999999999 ? 999999999 : (MQLONG)left;
+    }
     if ((gmo->Options & MQGMO_CONVERT) && wantCcsid != m->md.CodedCharSetId) {
         if (wantCcsid == MQCCSI_Q_MGR)
             wantCcsid = SimInt(c->qmgr->qmgrObj, MQIA_CODED_CHAR_SET_ID, 437);

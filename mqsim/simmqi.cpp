@@ -109,7 +109,7 @@ static MQLONG Connect(PMQCHAR qmName, const MQCNO *cno, MQHCONN *out)
     if (!name.empty() && name[0] == '*')
         name = name.substr(1);
     std::lock_guard<std::mutex> lk(SimLock);
-    int reason = MQRC_Q_MGR_NAME_ERROR;
+    int reason = MQRC_Q_MGR_NOT_AVAILABLE;
     SimQMgr *q = name.empty() ? SimDefaultQMgr(&reason) : SimFindQMgr(name, &reason);
     if (!q)
         return reason;
@@ -400,7 +400,7 @@ static MQLONG Open(SimConn *c, MQOD *od, const void *userOd, MQLONG options, Sim
                 return MQRC_UNKNOWN_OBJECT_NAME;
             std::string dyn = DynamicName(qm, od->DynamicQName);
             if (dyn.empty())
-                return MQRC_Q_MGR_NAME_ERROR;
+                return MQRC_OBJECT_NAME_ERROR;
             if (SimLookup(qm, SIM_K_QLOCAL, dyn))
                 return MQRC_OBJECT_ALREADY_EXISTS;
             SimObject *model = obj;

@@ -81,7 +81,10 @@ static SimQMgr *OpenQMgr(const std::string &name, bool create, int *reason)
         return it->second;
     std::string home = SimHome();
     *reason = MQRC_Q_MGR_NAME_ERROR;
-    if (home.empty() || !ValidName(name))
+    if (!ValidName(name))
+        return nullptr;
+    *reason = MQRC_Q_MGR_NOT_AVAILABLE;      /* unknown, or owned by another process */
+    if (home.empty())
         return nullptr;
     std::string dir = QMgrDir(home, name);
     FILE *f = fopen((dir + "/qm.log").c_str(), "rb");
@@ -119,16 +122,16 @@ SimQMgr *SimCreateQMgr(const std::string &name, int *reason)
     return OpenQMgr(name, true, reason);
 }
 
-/* The queue manager a blank name or "*group" means: the only one loaded,
- * else the first under the home folder is not guessed: 2058. */
+/* The queue manager a blank name means: the one named by
+ * RAVOLT_MQSIM_DEFAULT, else the first one this process has loaded. */
 SimQMgr *SimDefaultQMgr(int *reason)
 {
-    if (QMgrs.size() >= 1)
-        return QMgrs.begin()->second;
     std::string dflt = SimHostEnv("RAVOLT_MQSIM_DEFAULT");
     if (!dflt.empty())
         return SimFindQMgr(dflt, reason);
-    *reason = MQRC_Q_MGR_NAME_ERROR;
+    if (!QMgrs.empty())
+        return QMgrs.begin()->second;
+    *reason = MQRC_Q_MGR_NOT_AVAILABLE;
     return nullptr;
 }
 

@@ -9,7 +9,8 @@
 TEST_F(Sim, ConnectNamesAndOptions)
 {
     Mqsc("QM1", "ALTER QMGR DESCR('first')");
-    Connect("NOSUCH", MQRC_Q_MGR_NAME_ERROR);
+    Connect("NOSUCH", MQRC_Q_MGR_NOT_AVAILABLE);
+    Connect("BAD!NAME", MQRC_Q_MGR_NAME_ERROR);
     MQHCONN h = Connect("QM1");
     MQHCONN star = Connect("*QM1");
     EXPECT_NE(h, star);

@@ -158,4 +158,12 @@ TEST_F(Sim, ExpiredMessagesAreNeverReturned)
     EXPECT_EQ(Depth(h, "Q1"), 1);      /* the expired one was removed */
     md.Expiry = 0;
     EXPECT_EQ(Put(h, o, "x", &md), MQRC_EXPIRY_ERROR);
+    /* a get shows what is left of the expiry */
+    EXPECT_EQ(Get(h, o, &data), 0);
+    md.Expiry = 600;
+    EXPECT_EQ(Put(h, o, "minute", &md), 0);
+    MQMD got = {MQMD_DEFAULT};
+    EXPECT_EQ(Get(h, o, &data, MQGMO_NO_WAIT, &got), 0);
+    EXPECT_LE(got.Expiry, 600);
+    EXPECT_GE(got.Expiry, 590);
 }

@@ -39,7 +39,7 @@ int SimChildMain(const char *mode, const char *home)
     MQLONG cc, rc;
     MQCONN(name, &h, &cc, &rc);
     if (strcmp(mode, "connect") == 0)
-        return rc == MQRC_Q_MGR_NAME_ERROR ? 0 : 1;
+        return rc == MQRC_Q_MGR_NOT_AVAILABLE ? 0 : 1;
     if (rc)
         return 2;
     MQOD od = {MQOD_DEFAULT};
