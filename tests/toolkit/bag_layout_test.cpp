@@ -286,6 +286,25 @@ TEST_F(Bag, CtrlDragMovesTheWholeLineAndCornersMoveBothWays)
     EXPECT_EQ(Rect(pane[2]).right, 457);
 }
 
+TEST_F(Bag, CursorShowsTheWayASplitterMoves)
+{
+    Add(0, 0, 0, 1, 1);
+    Add(1, 1, 0, 2, 1);
+    Add(2, 0, 1, 1, 2);
+    Add(3, 1, 1, 2, 2);
+    ASSERT_EQ(BagValidate(bag), 0);
+    ASSERT_EQ(BagResize(bag, 0, 0, 800, 600), 0);
+    auto cursorAt = [&](BagSplitter *s, POINT p) {
+        ClientToScreen(parent, &p);
+        SetCursorPos(p.x, p.y);
+        SendMessageA(s->window, WM_SETCURSOR, (WPARAM)s->window, MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
+        return GetCursor();
+    };
+    EXPECT_EQ(cursorAt(Split(0, 3), { 398, 100 }), LoadCursor(nullptr, IDC_SIZEWE));
+    EXPECT_EQ(cursorAt(Split(0, 1), { 100, 298 }), LoadCursor(nullptr, IDC_SIZENS));
+    EXPECT_EQ(cursorAt(Split(0, 3), { 398, 297 }), LoadCursor(nullptr, IDC_SIZEALL));
+}
+
 TEST_F(Bag, HideShowAndZoom)
 {
     BagPanePlacement pl = {};
