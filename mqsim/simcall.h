@@ -63,9 +63,17 @@ static void SimCopyOut(void *user, const T &local)
     memcpy(user, (const void *)&local, (size_t)SimLengthOf(local.StrucId, local.Version));
 }
 
-/* The queue a handle reaches, its queue manager, and whether it is gone. */
+extern std::map<MQHCONN, SimConn *> SimConns;
+
+/* simopen.cpp */
+static const MQLONG SimInputOptions = MQOO_INPUT_AS_Q_DEF | MQOO_INPUT_SHARED | MQOO_INPUT_EXCLUSIVE;
+static const MQLONG SimContextOptions = MQOO_PASS_IDENTITY_CONTEXT | MQOO_PASS_ALL_CONTEXT |
+                                        MQOO_SET_IDENTITY_CONTEXT | MQOO_SET_ALL_CONTEXT;
+MQLONG SimOpen(SimConn *c, MQOD *od, const void *userOd, MQLONG options, SimHandle **out);
+void SimCloseHandle(SimConn *c, SimHandle *h, MQLONG options);
+bool SimInhibited(const SimObject *o, MQLONG id);
+/* Forgets every reference to a queue being deleted. */
 void SimForgetQueue(SimObject *o);
-void SimStoreMsgPut(SimQMgr *q, SimObject *queue, SimMsg *m);
 
 /* simget.cpp */
 MQLONG SimGet(SimConn *c, SimHandle *h, MQMD *md, MQGMO *gmo, MQLONG bufLen, void *buf,

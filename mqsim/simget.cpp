@@ -274,3 +274,37 @@ MQLONG SimGet(SimConn *c, SimHandle *h, MQMD *md, MQGMO *gmo, MQLONG bufLen, voi
     }
     return reason;
 }
+
+/* The verb. */
+
+extern "C" void MQENTRY MQGET(MQHCONN Hconn, MQHOBJ Hobj, PMQVOID pMsgDesc, PMQVOID pGetMsgOpts,
+                              MQLONG BufferLength, PMQVOID pBuffer, PMQLONG pDataLength,
+                              PMQLONG pCompCode, PMQLONG pReason)
+{
+    SimCall call;
+    SimCallBegin(&call, "MQGET", Hconn);
+    MQLONG reason = call.reason;
+    MQMD md = {MQMD_DEFAULT};
+    MQGMO gmo = {MQGMO_DEFAULT};
+    SimHandle *h = nullptr;
+    if (!reason && !(h = SimHandleOf(call.conn, Hobj)))
+        reason = MQRC_HOBJ_ERROR;
+    if (!reason)
+        reason = SimCopyIn(&md, md, pMsgDesc, MQMD_STRUC_ID, MQRC_MD_ERROR);
+    if (!reason)
+        reason = SimCopyIn(&gmo, gmo, pGetMsgOpts, MQGMO_STRUC_ID, MQRC_GMO_ERROR);
+    if (!reason && !pDataLength)
+        reason = MQRC_DATA_LENGTH_ERROR;
+    if (!reason) {
+        MQLONG mdVersion = md.Version, gmoVersion = gmo.Version;
+        reason = SimGet(call.conn, h, &md, &gmo, BufferLength, pBuffer, pDataLength, &call.lock);
+        md.Version = mdVersion;
+        gmo.Version = gmoVersion;
+        SimCopyOut(pGetMsgOpts, gmo);
+        if (!reason || reason == MQRC_TRUNCATED_MSG_ACCEPTED || reason == MQRC_TRUNCATED_MSG_FAILED ||
+            reason == MQRC_NOT_CONVERTED)
+            SimCopyOut(pMsgDesc, md);
+    }
+    SimResult(pCompCode, pReason, reason);
+}
+

@@ -2,7 +2,7 @@
  * invisible and messages got under syncpoint stay in their place, hidden,
  * until MQCMIT makes the change or MQBACK undoes it.  Persistent changes
  * reach the log only when committed. */
-#include "sim.h"
+#include "simcall.h"
 
 void SimCommit(SimConn *c)
 {
@@ -39,3 +39,43 @@ void SimBackout(SimConn *c)
     c->uow.clear();
     SimWake.notify_all();
 }
+
+/* The verbs; MQSTAT has no asynchronous put errors to tell of. */
+
+extern "C" void MQENTRY MQCMIT(MQHCONN Hconn, PMQLONG pCompCode, PMQLONG pReason)
+{
+    SimCall call;
+    SimCallBegin(&call, "MQCMIT", Hconn);
+    if (call.conn)
+        SimCommit(call.conn);
+    SimResult(pCompCode, pReason, call.reason);
+}
+
+extern "C" void MQENTRY MQBACK(MQHCONN Hconn, PMQLONG pCompCode, PMQLONG pReason)
+{
+    SimCall call;
+    SimCallBegin(&call, "MQBACK", Hconn);
+    if (call.conn)
+        SimBackout(call.conn);
+    SimResult(pCompCode, pReason, call.reason);
+}
+
+extern "C" void MQENTRY MQSTAT(MQHCONN Hconn, MQLONG Type, PMQVOID pStatus, PMQLONG pCompCode, PMQLONG pReason)
+{
+    SimCall call;
+    SimCallBegin(&call, "MQSTAT", Hconn);
+    MQLONG reason = call.reason;
+    MQSTS sts = {MQSTS_DEFAULT};
+    if (!reason)
+        reason = SimCopyIn(&sts, sts, pStatus, MQSTS_STRUC_ID, MQRC_STS_ERROR);
+    if (!reason && Type != MQSTAT_TYPE_ASYNC_ERROR && Type != MQSTAT_TYPE_RECONNECTION &&
+        Type != MQSTAT_TYPE_RECONNECTION_ERROR)
+        reason = MQRC_STAT_TYPE_ERROR;
+    if (!reason) {
+        sts.CompCode = MQCC_OK;
+        sts.Reason = MQRC_NONE;
+        SimCopyOut(pStatus, sts);
+    }
+    SimResult(pCompCode, pReason, reason);
+}
+

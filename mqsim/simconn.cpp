@@ -1,0 +1,164 @@
+/* Connections: MQCONN, MQCONNX (channel definitions and credentials),
+ * MQDISC, and the end of every connection at shutdown. */
+#include "simcall.h"
+
+static MQHCONN NextHconn = 0x01000001;
+static std::vector<SimConn *> *Retired = new std::vector<SimConn *>;  /* ended connections, kept for late waiters */
+
+static std::string FromPtr(MQPTR p, MQLONG len)
+{
+    if (!p || len <= 0)
+        return std::string();
+    return std::string((const char *)p, (size_t)len);
+}
+
+/* User and password the queue manager asks for: CUSTOM('SIMUSER(u) SIMPWD(p)'). */
+static bool CredentialsNeeded(SimQMgr *q, std::string *user, std::string *pwd)
+{
+    std::string custom = SimStr(q->qmgrObj, MQCA_CUSTOM);
+    size_t u = custom.find("SIMUSER("), p = custom.find("SIMPWD(");
+    if (u == std::string::npos || p == std::string::npos)
+        return false;
+    u += 8;
+    p += 7;
+    *user = custom.substr(u, custom.find(')', u) - u);
+    *pwd = custom.substr(p, custom.find(')', p) - p);
+    return true;
+}
+
+static MQLONG Connect(PMQCHAR qmName, const MQCNO *cno, MQHCONN *out)
+{
+    std::string name = qmName ? SimName(qmName, 48) : std::string();
+    if (!name.empty() && name[0] == '*')
+        name = name.substr(1);
+    std::lock_guard<std::mutex> lk(SimLock);
+    int reason = MQRC_Q_MGR_NOT_AVAILABLE;
+    SimQMgr *q = name.empty() ? SimDefaultQMgr(&reason) : SimFindQMgr(name, &reason);
+    if (!q)
+        return reason;
+    std::string user = SimHostUser(), needUser, needPwd;
+    const MQCSP *csp = cno->Version >= 5 ? cno->SecurityParmsPtr : nullptr;
+    if (csp && (memcmp(csp->StrucId, MQCSP_STRUC_ID, 4) != 0 || !SimLengthOf("CSP ", csp->Version)))
+        return MQRC_CSP_ERROR;
+    std::string cuser = csp ? FromPtr(csp->CSPUserIdPtr, csp->CSPUserIdLength) : "";
+    std::string cpwd = csp ? FromPtr(csp->CSPPasswordPtr, csp->CSPPasswordLength) : "";
+    if (CredentialsNeeded(q, &needUser, &needPwd) &&
+        (!csp || csp->AuthenticationType != MQCSP_AUTH_USER_ID_AND_PWD || cuser != needUser || cpwd != needPwd))
+        return MQRC_NOT_AUTHORIZED;
+    if (!cuser.empty())
+        user = cuser;
+    SimConn *c = new SimConn();
+    c->hconn = NextHconn++;
+    c->qmgr = q;
+    c->options = cno->Options;
+    c->user = user.substr(0, 12);
+    c->applName = SimHostProgram().substr(0, 28);
+    if (cno->Version >= 7) {
+        std::string a = SimName(cno->ApplName, 28);
+        std::string full(cno->ApplName, 28);
+        while (!full.empty() && (full.back() == ' ' || full.back() == 0))
+            full.pop_back();
+        if (!a.empty())
+            c->applName = full;
+    }
+    c->nextHobj = 1;
+    q->connections++;
+    SimConns[c->hconn] = c;
+    *out = c->hconn;
+    return 0;
+}
+
+extern "C" void MQENTRY MQCONNX(PMQCHAR pQMgrName, PMQVOID pConnectOpts, PMQHCONN pHconn,
+                                PMQLONG pCompCode, PMQLONG pReason)
+{
+    MQLONG reason = SimFaultCheck("MQCONNX");
+    MQCNO cno = {MQCNO_DEFAULT};
+    if (!reason && pConnectOpts)
+        reason = SimCopyIn(&cno, cno, pConnectOpts, MQCNO_STRUC_ID, MQRC_CNO_ERROR);
+    MQLONG share = cno.Options & (MQCNO_HANDLE_SHARE_NONE | MQCNO_HANDLE_SHARE_BLOCK | MQCNO_HANDLE_SHARE_NO_BLOCK);
+    if (!reason && share && (share & (share - 1)))
+        reason = MQRC_OPTIONS_ERROR;
+    if (!reason && !pHconn)
+        reason = MQRC_HCONN_ERROR;
+    if (!reason)
+        reason = Connect(pQMgrName, &cno, pHconn);
+    if (reason && pHconn)
+        *pHconn = MQHC_UNUSABLE_HCONN;
+    SimResult(pCompCode, pReason, reason);
+}
+
+extern "C" void MQENTRY MQCONN(PMQCHAR pQMgrName, PMQHCONN pHconn, PMQLONG pCompCode, PMQLONG pReason)
+{
+    MQLONG reason = SimFaultCheck("MQCONN");
+    MQCNO cno = {MQCNO_DEFAULT};
+    if (!reason)
+        reason = pHconn ? Connect(pQMgrName, &cno, pHconn) : MQRC_HCONN_ERROR;
+    if (reason && pHconn)
+        *pHconn = MQHC_UNUSABLE_HCONN;
+    SimResult(pCompCode, pReason, reason);
+}
+
+
+/* Ends a connection: what its unit of work holds is committed (done) or
+ * backed out, its handles closed. */
+static void EndConnection(SimConn *c, bool commit)
+{
+    if (commit)
+        SimCommit(c);
+    else
+        SimBackout(c);
+    while (!c->handles.empty())
+        SimCloseHandle(c, c->handles.begin()->second, MQCO_NONE);
+    SimConns.erase(c->hconn);
+    c->qmgr->connections--;
+    c->hconn = MQHC_UNUSABLE_HCONN;
+    std::vector<SimUowEntry>().swap(c->uow);
+    std::vector<SimConsumer>().swap(c->consumers);
+    Retired->push_back(c);
+}
+
+extern "C" void MQENTRY MQDISC(PMQHCONN pHconn, PMQLONG pCompCode, PMQLONG pReason)
+{
+    SimCall call;
+    SimCallBegin(&call, "MQDISC", pHconn ? *pHconn : MQHC_UNUSABLE_HCONN);
+    if (call.conn) {
+        SimStopConsumers(&call);
+        EndConnection(call.conn, true);
+        *pHconn = MQHC_UNUSABLE_HCONN;
+        SimWake.notify_all();
+    }
+    SimResult(pCompCode, pReason, call.reason);
+}
+
+/* Ends every connection (backing out their work) and lets go of the
+ * queue managers, as when the process ends. */
+extern "C" void MQENTRY MQSimShutdown(void)
+{
+    if (SimServiceStop) {
+        std::vector<SimQMgr *> qmgrs;
+        {
+            std::lock_guard<std::mutex> lk(SimLock);
+            SimForEachQMgr([](SimQMgr *q, void *v) { ((std::vector<SimQMgr *> *)v)->push_back(q); }, &qmgrs);
+        }
+        for (SimQMgr *q : qmgrs)
+            SimServiceStop(q);
+    }
+    std::vector<MQHCONN> all;
+    {
+        std::lock_guard<std::mutex> lk(SimLock);
+        for (auto &kv : SimConns)
+            all.push_back(kv.first);
+    }
+    for (MQHCONN h : all) {
+        SimCall call;
+        SimCallBegin(&call, "", h);
+        if (!call.conn)
+            continue;
+        SimStopConsumers(&call);
+        EndConnection(call.conn, false);
+    }
+    std::lock_guard<std::mutex> lk(SimLock);
+    SimReleaseQMgrs();
+    SimWake.notify_all();
+}
+
