@@ -46,8 +46,9 @@ static void TokenOf(const SimQMgr *q, uint64_t token, MQBYTE *out)
 }
 
 struct Match {
-    bool msgId, correlId, token;
-    MQBYTE id[24], correl[24];
+    bool msgId, correlId, token, groupId, seqNumber, offset;
+    MQBYTE id[24], correl[24], group[24];
+    MQLONG seq, off;
     uint64_t tokenValue;
     const std::vector<SimSelTerm> *selector;
 };
@@ -59,6 +60,10 @@ static bool Matches(const Match &mt, const SimMsg *m)
     if (mt.correlId && memcmp(m->md.CorrelId, mt.correl, 24) != 0)
         return false;
     if (mt.token && m->token != mt.tokenValue)
+        return false;
+    if (mt.groupId && memcmp(m->md.GroupId, mt.group, 24) != 0)
+        return false;
+    if ((mt.seqNumber && m->md.MsgSeqNumber != mt.seq) || (mt.offset && m->md.Offset != mt.off))
         return false;
     return !mt.selector || SimSelMatch(*mt.selector, &m->md);
 }
@@ -188,6 +193,14 @@ MQLONG SimGet(SimConn *c, SimHandle *h, MQMD *md, MQGMO *gmo, MQLONG bufLen, voi
     mt.correlId = (mo & MQMO_MATCH_CORREL_ID) && memcmp(md->CorrelId, MQCI_NONE, 24) != 0;
     memcpy(mt.id, md->MsgId, 24);
     memcpy(mt.correl, md->CorrelId, 24);
+    if (md->Version >= MQMD_VERSION_2) {
+        mt.groupId = (mo & MQMO_MATCH_GROUP_ID) && memcmp(md->GroupId, MQGI_NONE, 24) != 0;
+        mt.seqNumber = (mo & MQMO_MATCH_MSG_SEQ_NUMBER) != 0;
+        mt.offset = (mo & MQMO_MATCH_OFFSET) != 0;
+        memcpy(mt.group, md->GroupId, 24);
+        mt.seq = md->MsgSeqNumber;
+        mt.off = md->Offset;
+    }
     if (gmo->Version >= 3 && (mo & MQMO_MATCH_MSG_TOKEN)) {
         uint64_t seed;
         memcpy(&mt.tokenValue, gmo->MsgToken, 8);

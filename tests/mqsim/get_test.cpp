@@ -105,6 +105,21 @@ TEST_F(SimGet, MatchMsgIdCorrelIdAndToken)
     EXPECT_EQ(Get(h, q, &d, 0, &any, &byToken), 0);
     EXPECT_EQ(d, "m3");
     EXPECT_EQ(Get(h, q, &d, 0, &any, &byToken), MQRC_NO_MSG_AVAILABLE);
+    /* group id and sequence number of a version-2 descriptor */
+    MQMD g = {MQMD_DEFAULT};
+    g.Version = MQMD_VERSION_2;
+    memcpy(g.GroupId, "GROUP-A", 7);
+    g.MsgSeqNumber = 2;
+    ASSERT_EQ(Put(h, q, "g2", &g), 0);
+    MQMD want = {MQMD_DEFAULT};
+    want.Version = MQMD_VERSION_2;
+    memcpy(want.GroupId, "GROUP-A", 7);
+    want.MsgSeqNumber = 2;
+    MQGMO gm = {MQGMO_DEFAULT};
+    gm.Version = MQGMO_VERSION_2;
+    gm.MatchOptions = MQMO_MATCH_GROUP_ID | MQMO_MATCH_MSG_SEQ_NUMBER;
+    EXPECT_EQ(Get(h, q, &d, 0, &want, &gm), 0);
+    EXPECT_EQ(d, "g2");
 }
 
 TEST_F(SimGet, WaitIsWokenByPutFromAnotherThread)

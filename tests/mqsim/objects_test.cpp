@@ -129,6 +129,22 @@ TEST_F(Sim, SelectionStrings)
         opt = MQGMO_BROWSE_NEXT;
     }
     EXPECT_EQ(got, "530");
+    /* every prefix and some mutations open or give 2459, never crash */
+    std::string text = sel;
+    srand(3);
+    for (size_t i = 0; i < text.size() + 200; i++) {
+        std::string s = i <= text.size() ? text.substr(0, i) : text;
+        if (i > text.size())
+            s[(size_t)rand() % s.size()] = "'= <>AND 09x\x01"[rand() % 13];
+        od.SelectionString.VSPtr = &s[0];
+        od.SelectionString.VSLength = (MQLONG)s.size();
+        MQHOBJ x;
+        MQLONG cc, rc;
+        MQOPEN(h, &od, MQOO_BROWSE, &x, &cc, &rc);
+        EXPECT_TRUE(rc == 0 || rc == MQRC_SELECTOR_SYNTAX_ERROR) << s;
+        if (rc == 0)
+            Close(h, x);
+    }
 }
 
 TEST_F(Sim, TopicPublicationAccepted)
