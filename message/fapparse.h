@@ -119,7 +119,7 @@ extern FmtStructDef FmtDefMQMD, FmtDefMQMDE, FmtDefXQH, FmtDefMQDLH,
     FmtDefMQCFSL, FmtDefMQCFBS, FmtDefMQCFGR, FmtDefMQCFIN64,
     FmtDefMQCFIL64, FmtDefMQCFIF, FmtDefMQCFSF, FmtDefMQCFBF,
     FmtDefMQOD, FmtDefMQPMO, FmtDefMQGMO, FmtDefMQCNO, FmtDefMQSD,
-    FmtDefMQSRO, FmtDefMQBO, FmtDefMQRR, FmtDefXmlSections, FmtDefXmlSection;
+    FmtDefMQSRO, FmtDefMQBO, FmtDefMQCD, FmtDefMQRR, FmtDefXmlSections, FmtDefXmlSection;
 
 /* Constant tables of the MQ engine, linked by FmtLayoutAll into the
  * "Reason", "Parameter Id", "Selector", "Command" and option fields.

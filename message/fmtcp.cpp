@@ -8,12 +8,19 @@ static const uint32_t ebcdicCcsids[] = {
     1140, 1141, 1142, 1143, 1144, 1145, 1146, 1147, 1148, 1149, 1153, 1154, 1155,
     1156, 1157, 1158, 1160, 1364, 1388, 1390, 1399, 4971, 5026, 5035, 16804 };
 
+struct EbcdicSet {
+    unsigned char bits[16805 / 8 + 1] = {};
+    EbcdicSet()
+    {
+        for (uint32_t c : ebcdicCcsids)
+            bits[c / 8] |= (unsigned char)(1u << (c % 8));
+    }
+};
+
 int FmtIsEbcdicCcsid(uint32_t ccsid)
 {
-    for (uint32_t c : ebcdicCcsids)
-        if (c == ccsid)
-            return 1;
-    return 0;
+    static const EbcdicSet set;
+    return ccsid < sizeof set.bits * 8 && (set.bits[ccsid / 8] >> (ccsid % 8) & 1);
 }
 
 static const char syntax[CP_COUNT + 1] = " \n\r\t<>()[]{}/?!-+:,.'\"UNAB\\&;=";

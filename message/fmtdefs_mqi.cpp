@@ -189,7 +189,7 @@ FmtStructList FmtStructListAll[] = {
     { &FmtDefMQSD, "SD  ", 0 }, { &FmtDefMQSRO, "SRO ", 0 },
     { &FmtDefMQTM, "TM  ", 0 }, { &FmtDefMQTMC2, "TMC ", 0 },
     { &FmtDefMQWIH, "WIH ", 0 }, { &FmtDefMQEPH, "EPH ", 0 },
-    { &FmtDefMQOR, nullptr, 0 }, { &FmtDefMQPMR, nullptr, 0 },
+    { &FmtDefMQCD, nullptr, 0 }, { &FmtDefMQOR, nullptr, 0 }, { &FmtDefMQPMR, nullptr, 0 },
     { &FmtDefMQRFH, nullptr, 0 }, { &FmtDefMQRR, nullptr, 0 },
     { &FmtDefPcfFields, nullptr, 0 }, { &FmtDefMQCFH, nullptr, 0 },
     { FmtDefCFHAdmin, nullptr, 0 }, { FmtDefCFHEvent, nullptr, 0 },

@@ -159,7 +159,13 @@ static uint32_t Label(const FmtLineRec *lr, const FmtWalkFrame *fr,
     int n;
     if (element > 0) {
         char name[96];
-        snprintf(name, sizeof name, "%s [%d]", f->name, element);
+        int digits = 1;
+        for (uint32_t c = fr->count; c >= 10; c /= 10)
+            digits++;
+        char num[16];
+        int len = snprintf(num, sizeof num, "%d", element);
+        snprintf(name, sizeof name, "%.60s [%.*s%s]", f->name, digits > len ? digits - len : 0,
+                 "          ", num);
         n = snprintf(out, 128, "%-*s:", (int)w - 1, name);
     } else {
         n = snprintf(out, 128, "%-*s:", (int)w - 1, f->name[0] == '!' ? "" : f->name);
@@ -207,6 +213,16 @@ static uint32_t Heading(FmtMsgInfo *msg, FmtWalkFrame *fr, FmtLineRec *lr,
     lr->structOffset = 0;
     if (lr->options & LO_PLAIN)
         return FmtEmitText(lr, sink, context, LF_HEADING, "%s", def->title);
+    const FmtStructRow *nested = lr->nestedRow;
+    if (nested && nested->field->name[0] != '!') {
+        int n = (int)strlen(nested->field->name);
+        while (n && (nested->field->name[n - 1] == ':' || nested->field->name[n - 1] == ' '))
+            n--;
+        size_t t = strlen(def->title), m = (size_t)n < t ? (size_t)n : t;
+        if (strncmp(nested->field->name, def->title, m))     /* not one the other's stem */
+            return FmtEmitText(lr, sink, context, LF_HEADING, "[%5u bytes] %s - (%.*s)",
+                               fr->remaining, def->title, n, nested->field->name);
+    }
     return FmtEmitText(lr, sink, context, LF_HEADING, "[%5u bytes] %s",
                        fr->remaining, def->title);
 }
@@ -768,7 +784,9 @@ static uint32_t FormatRow(Walk &w, const FmtStructRow *row, int element, int *sk
                 return 0;
             }
         }
-        ValueNameText(w, row, v, val + n);
+        n += ValueNameText(w, row, v, val + n);
+        if ((f->flags & FF_CCSID) && (lr->options & LO_CONV_NOTE) && v == (int64_t)lr->displayCcsid)
+            snprintf(val + n, 32, " (after conversion)");
         if (shown && (rc = FieldLine(lr, w.sink, w.context, label, val)))
             return rc;
         if (shown && IsFlags(f->type) && f->reference &&
@@ -926,7 +944,16 @@ static uint32_t WalkRows(Walk &w)
         if ((row->flags & RF_AT_REPEAT_START) && fr->parent && fr->parent->repeatStart != fr->start)
             continue;
         if (row->conditions && f->type != FT_COUNTED_ARRAY) {
-            int c = FapTestConditions(lr, fr, row->conditions);
+            FmtWalkFrame probe;
+            FmtWalkFrame *tested = fr;
+            if ((row->flags & RF_COND_NESTED) && f->type == FT_STRUCT && f->reference) {
+                probe = *fr;                /* the nested structure's own data */
+                probe.parent = fr;
+                probe.def = (const FmtStructDef *)f->reference;
+                probe.start = probe.cur = fr->cur;
+                tested = &probe;
+            }
+            int c = FapTestConditions(lr, tested, row->conditions);
             if (c == 0) {
                 if (row->flags & RF_END_ON_FAIL)
                     break;

@@ -70,6 +70,11 @@ void FmtLayoutStruct(FmtStructDef *def, int builtAtRunTime)
             c->field->flags |= FF_TESTED;
     }
     def->size = offset;
+    uint32_t width = 0;                 /* the name column, set here once for every thread */
+    for (FmtStructRow *row = def->rows; row && row->field; row++)
+        if (row->field->nameLength > width)
+            width = row->field->nameLength;
+    def->nameWidth = width + 1 < 14 ? 14 : width + 1;
 }
 
 void FmtLinkTables()

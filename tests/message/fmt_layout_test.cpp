@@ -25,7 +25,7 @@ TEST(FmtLayout, SizesAgreeWithPublishedLayouts)
         { &FmtDefMQCFSL, 24 }, { &FmtDefMQCFBS, 16 }, { &FmtDefMQCFGR, 16 }, { &FmtDefMQCFIN64, 24 },
         { &FmtDefMQCFIL64, 24 }, { &FmtDefMQCFIF, 20 }, { &FmtDefMQCFSF, 24 }, { &FmtDefMQCFBF, 20 },
         { &FmtDefMQOD, 424 }, { &FmtDefMQPMO, 184 }, { &FmtDefMQGMO, 112 }, { &FmtDefMQCNO, 272 },
-        { &FmtDefMQSD, 344 }, { &FmtDefMQSRO, 16 }, { &FmtDefMQBO, 12 },
+        { &FmtDefMQSD, 344 }, { &FmtDefMQSRO, 16 }, { &FmtDefMQBO, 12 }, { &FmtDefMQCD, 1992 },
     };
     for (auto &s : sizes)
         EXPECT_EQ(s.size, s.def->size) << s.def->title;
@@ -38,6 +38,9 @@ TEST(FmtLayout, SizesAgreeWithPublishedLayouts)
     EXPECT_EQ(320u, RowOffset(FmtDefMQSD, "Res. Obj. Str"));
     EXPECT_EQ(256u, RowOffset(FmtDefMQCNO, "Pointer", 5));
     EXPECT_EQ(160u, RowOffset(FmtDefMQPMO, "Orig. Handle"));
+    EXPECT_EQ(1520u, RowOffset(FmtDefMQCD, "MsgExitPtr"));
+    EXPECT_EQ(1800u, RowOffset(FmtDefMQCD, "MsgCompList"));
+    EXPECT_EQ(1984u, RowOffset(FmtDefMQCD, "SPLProtection"));
     /* the default instances carry the published initial values */
     EXPECT_EQ(0, memcmp(FmtDefMQMD.defaultInstance, "MD  \x01\0\0\0", 8));
     EXPECT_EQ(40, FmtDefMQRFH2.defaultInstance[8]);
