@@ -5,7 +5,12 @@
 
 #include <chrono>
 
+#ifdef MQSIM_CODEPAGES
+int SimConvertCodepage(MQLONG fromCcsid, MQLONG toCcsid, MQBYTE *data, MQLONG length);
+int (*SimConvertHook)(MQLONG fromCcsid, MQLONG toCcsid, MQBYTE *data, MQLONG length) = SimConvertCodepage;
+#else
 int (*SimConvertHook)(MQLONG fromCcsid, MQLONG toCcsid, MQBYTE *data, MQLONG length);
+#endif
 
 static const MQLONG BrowseOptions = MQGMO_BROWSE_FIRST | MQGMO_BROWSE_NEXT | MQGMO_BROWSE_MSG_UNDER_CURSOR;
 static const MQLONG KnownGetOptions = MQGMO_WAIT | MQGMO_NO_WAIT | MQGMO_SET_SIGNAL |

@@ -198,3 +198,27 @@ TEST_F(SimGet, ConvertUnknownIsNotConverted)
     EXPECT_EQ(d, "abc");
     EXPECT_EQ(want.CodedCharSetId, 1208);
 }
+
+#ifdef MQSIM_CODEPAGES
+TEST_F(SimGet, ConvertSingleByteString)
+{
+    MQMD md = {MQMD_DEFAULT};
+    FILL(md.Format, MQFMT_STRING);
+    md.CodedCharSetId = 437;
+    ASSERT_EQ(Put(h, q, "abc 1", &md), 0);
+    MQMD want = {MQMD_DEFAULT};
+    want.CodedCharSetId = 500;
+    std::string d;
+    EXPECT_EQ(Get(h, q, &d, MQGMO_CONVERT | MQGMO_BROWSE_FIRST, &want), 0);
+    EXPECT_EQ(d, "\x81\x82\x83\x40\xF1");
+    EXPECT_EQ(want.CodedCharSetId, 500);
+    /* not a string: returned as it is */
+    MQMD bin = {MQMD_DEFAULT};
+    bin.CodedCharSetId = 437;
+    ASSERT_EQ(Put(h, q, "xyz", &bin), 0);
+    MQMD want2 = {MQMD_DEFAULT};
+    want2.CodedCharSetId = 500;
+    EXPECT_EQ(Get(h, q, &d, MQGMO_CONVERT | MQGMO_BROWSE_NEXT, &want2), MQRC_NOT_CONVERTED);
+    EXPECT_EQ(d, "xyz");
+}
+#endif
