@@ -1,8 +1,8 @@
 /* Row conditions, value names of integer, character and numeric-text
  * values, flag lines, and the end lines of PCF headers and groups. */
 #include "fmtint.h"
+#include "csmem.h"
 #include <cstdio>
-#include <cstdlib>
 
 static uint32_t Be32(const char *s)
 {
@@ -266,7 +266,7 @@ uint32_t FapFormatEndLines(FmtMsgInfo *msg, FmtWalkFrame *frame, FmtLineRec *lr,
         char text[300];
         FmtGroupText(g, "-- End of", text, sizeof text);
         lr->groups = g->next;
-        free(g);
+        CSFreeMem(g);
         closed = 1;
         lr->dataOffset = FmtOffsetOf(lr, frame->cur);
         if ((rc = FmtRightAligned(lr, sink, context, LF_GROUP_END, text)))
@@ -288,7 +288,7 @@ uint32_t FmtGroupIncompleteLines(FmtLineRec *lr, FmtLineSink sink, uint64_t cont
         if (n >= 3 && n < sizeof text)
             snprintf(text + n - 3, sizeof text - (n - 3), " incomplete --");
         lr->groups = g->next;
-        free(g);
+        CSFreeMem(g);
         uint32_t rc = FmtRightAligned(lr, sink, context, LF_MARKER, text);
         if (rc)
             return rc;
@@ -301,6 +301,6 @@ void FmtFreeGroups(FmtLineRec *lr)
     while (lr->groups) {
         FmtPcfGroup *g = lr->groups;
         lr->groups = g->next;
-        free(g);
+        CSFreeMem(g);
     }
 }

@@ -3,8 +3,8 @@
  * Every length, count and offset read from the data is checked against
  * the data before anything it points at is read. */
 #include "fmtint.h"
+#include "csmem.h"
 #include <cstdio>
-#include <cstdlib>
 
 extern FmtStructDef FmtDefMQTM;
 
@@ -1002,7 +1002,7 @@ static uint32_t PcfBookkeeping(Walk &w)
         FmtRefValue(lr, fr, &FmtFieldParmCount, &count);
         int isGroup = (kind & SK_PCF_GROUP) != 0;
         FmtRefValue(lr, fr, isGroup ? &FmtFieldParameterId : &FmtFieldCommand, &id);
-        FmtPcfGroup *g = (FmtPcfGroup *)malloc(sizeof *g);
+        FmtPcfGroup *g = (FmtPcfGroup *)CSGetMem(sizeof *g, "PCFSTRUCT");
         if (!g)
             return 0;
         *g = FmtPcfGroup{ lr->groups, fr->def, fr->start, (int32_t)count, 0, (int32_t)id,
@@ -1114,7 +1114,7 @@ uint32_t FapFormatStructure(FmtMsgInfo *msg, FmtStructDef *def, FmtWalkFrame *pa
     if (top) {
         FmtLayoutAll();
         if (!lr->text) {
-            ownBuffer = (char *)malloc(FMT_LINE_BUFFER + 256);
+            ownBuffer = (char *)CSGetMem(FMT_LINE_BUFFER + 256, "StructLine");
             if (!ownBuffer)
                 return 0;
             lr->text = ownBuffer;
@@ -1149,7 +1149,7 @@ uint32_t FapFormatStructure(FmtMsgInfo *msg, FmtStructDef *def, FmtWalkFrame *pa
     if (top) {
         FmtFreeGroups(lr);
         if (ownBuffer) {
-            free(ownBuffer);
+            CSFreeMem(ownBuffer);
             lr->text = nullptr;
         }
         if (rc == 0)
