@@ -96,6 +96,8 @@ static MQLONG SetAttrs(SimHandle *h, MQLONG n, const MQLONG *sel, MQLONG ni, con
         return MQRC_SELECTOR_ERROR;
     if (n < 0 || n > 256)
         return MQRC_SELECTOR_COUNT_ERROR;
+    if (n > 0 && !sel)
+        return MQRC_SELECTOR_ERROR;
     MQLONG iUsed = 0, cUsed = 0;
     SimAttrs next = o->attrs;
     for (MQLONG i = 0; i < n; i++) {

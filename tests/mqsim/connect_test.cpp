@@ -100,3 +100,52 @@ TEST_F(Sim, SharedHandleBlocksSecondThread)
     EXPECT_EQ(Get(h, in, &data), 0);
     EXPECT_EQ(data, "from other thread");
 }
+
+TEST_F(Sim, BadArgumentsGiveReasonsNotCrashes)
+{
+    Mqsc("QM1", "DEFINE QLOCAL(Q1)");
+    MQHCONN h = Connect("QM1");
+    MQHOBJ o = Open(h, "Q1", MQOO_OUTPUT | MQOO_INPUT_SHARED | MQOO_INQUIRE | MQOO_SET);
+    MQLONG cc, rc, len;
+    MQHOBJ none;
+    MQOPEN(h, nullptr, MQOO_OUTPUT, &none, &cc, &rc);
+    EXPECT_EQ(rc, MQRC_OD_ERROR);
+    EXPECT_EQ(none, MQHO_UNUSABLE_HOBJ);
+    MQPUT(h, o, nullptr, nullptr, 1, nullptr, &cc, &rc);
+    EXPECT_EQ(rc, MQRC_MD_ERROR);
+    MQMD md = {MQMD_DEFAULT};
+    MQPMO pmo = {MQPMO_DEFAULT};
+    MQPUT(h, o, &md, &pmo, 4, nullptr, &cc, &rc);
+    EXPECT_EQ(rc, MQRC_BUFFER_ERROR);
+    MQPUT(h, o, &md, &pmo, -1, nullptr, &cc, &rc);
+    EXPECT_EQ(rc, MQRC_BUFFER_LENGTH_ERROR);
+    MQGMO gmo = {MQGMO_DEFAULT};
+    MQGET(h, o, &md, &gmo, 10, nullptr, &len, &cc, &rc);
+    EXPECT_EQ(rc, MQRC_BUFFER_ERROR);
+    MQGET(h, o, &md, &gmo, 0, nullptr, nullptr, &cc, &rc);
+    EXPECT_EQ(rc, MQRC_DATA_LENGTH_ERROR);
+    MQGET(h, o, &md, nullptr, 0, nullptr, &len, &cc, &rc);
+    EXPECT_EQ(rc, MQRC_GMO_ERROR);
+    MQINQ(h, o, 2, nullptr, 0, nullptr, 0, nullptr, &cc, &rc);
+    EXPECT_EQ(rc, MQRC_SELECTOR_ERROR);
+    MQSET(h, o, 2, nullptr, 0, nullptr, 0, nullptr, &cc, &rc);
+    EXPECT_EQ(rc, MQRC_SELECTOR_ERROR);
+    MQLONG sel = MQIA_INHIBIT_GET;
+    MQSET(h, o, 1, &sel, 1, nullptr, 0, nullptr, &cc, &rc);
+    EXPECT_EQ(rc, MQRC_INT_ATTR_COUNT_ERROR);
+    MQCLOSE(h, nullptr, 0, &cc, &rc);
+    EXPECT_EQ(rc, MQRC_HOBJ_ERROR);
+    MQHOBJ bogus = 12345;
+    MQCLOSE(h, &bogus, 0, &cc, &rc);
+    EXPECT_EQ(rc, MQRC_HOBJ_ERROR);
+    MQCMIT(999, &cc, &rc);
+    EXPECT_EQ(rc, MQRC_HCONN_ERROR);
+    MQDISC(nullptr, &cc, &rc);
+    EXPECT_EQ(rc, MQRC_HCONN_ERROR);
+    MQCONNX(nullptr, nullptr, nullptr, nullptr, nullptr);     /* nowhere to answer: must not crash */
+    MQSTAT(h, MQSTAT_TYPE_ASYNC_ERROR, nullptr, &cc, &rc);
+    EXPECT_EQ(rc, MQRC_STS_ERROR);
+    MQSTS sts = {MQSTS_DEFAULT};
+    MQSTAT(h, MQSTAT_TYPE_ASYNC_ERROR, &sts, &cc, &rc);
+    EXPECT_EQ(rc, 0);
+}
