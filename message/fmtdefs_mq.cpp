@@ -365,8 +365,8 @@ static const unsigned char dfltTMC2[] = { 'T','M','C',' ', ' ',' ',' ','2' };
 DEF(FmtDefMQTMC2, "Trigger Message (MQTMC2)", 1, rowsTMC2, dfltTMC2);
 
 /* ---- MQEPH: own fields, then a PCF header and its parameters ---- */
-extern FmtStructDef FmtDefPcfAdmin;
-static FLD(fEphPcf, "PCF Header", FT_STRUCT, 0, &FmtDefPcfAdmin, 0);
+extern FmtStructDef FmtDefPcfAdmin, FmtDefPcfEmbedded;
+static FLD(fEphPcf, "PCF Header", FT_STRUCT, 0, &FmtDefPcfEmbedded, 0);
 static FmtStructRow rowsEPH[] = {
     ROW(FmtFStrucId, nullptr, 2), ROW(FmtFVersion, nullptr, RF_VERSION),
     ROW(FmtFStrucLength, nullptr, RF_STRUCLEN),

@@ -175,8 +175,8 @@ static DEF(defCompcode, "Compcode", 0, rowsCompcode, nullptr);
 static DEF(defOpen, "OpenOptions", 0, rowsOpen, nullptr);
 static DEF(defClose, "CloseOptions", 0, rowsClose, nullptr);
 
-extern FmtStructDef *FmtDefCFHAdmin, *FmtDefCFHEvent, *FmtDefUnknownParm;
-extern FmtStructDef FmtDefPcfPcf, FmtDefPcfAdmin, FmtDefPcfEvent;
+extern FmtStructDef *FmtDefCFHAdmin, *FmtDefCFHEvent, *FmtDefUnknownParm, *FmtDefCFHStats, *FmtDefCFHAcct;
+extern FmtStructDef FmtDefPcfPcf, FmtDefPcfAdmin, FmtDefPcfEvent, FmtDefPcfEmbedded;
 
 FmtStructList FmtStructListAll[] = {
     { &FmtDefMQBO, "BO  ", 0 }, { &FmtDefMQCIH, "CIH ", 0 },
@@ -193,8 +193,9 @@ FmtStructList FmtStructListAll[] = {
     { &FmtDefMQRFH, nullptr, 0 }, { &FmtDefMQRR, nullptr, 0 },
     { &FmtDefPcfFields, nullptr, 0 }, { &FmtDefMQCFH, nullptr, 0 },
     { FmtDefCFHAdmin, nullptr, 0 }, { FmtDefCFHEvent, nullptr, 0 },
+    { FmtDefCFHStats, nullptr, 0 }, { FmtDefCFHAcct, nullptr, 0 },
     { &FmtDefPcfPcf, nullptr, 0 }, { &FmtDefPcfAdmin, nullptr, 0 },
-    { &FmtDefPcfEvent, nullptr, 0 },
+    { &FmtDefPcfEvent, nullptr, 0 }, { &FmtDefPcfEmbedded, nullptr, 0 },
     { &FmtDefMQCFIL, nullptr, 0 }, { &FmtDefMQCFIN, nullptr, 0 },
     { &FmtDefMQCFSL, nullptr, 0 }, { &FmtDefMQCFST, nullptr, 0 },
     { &FmtDefMQCFBS, nullptr, 0 }, { &FmtDefMQCFGR, nullptr, 0 },

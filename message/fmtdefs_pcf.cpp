@@ -111,10 +111,21 @@ static FLD(gCFH, "!MQCFH", FT_STRUCT, 0, &FmtDefMQCFH, 0);
 static FLD(gAdmin, "!MQCFH", FT_STRUCT, 0, &defCFHAdmin, 0);
 static FLD(gEvent, "!MQCFH", FT_STRUCT, 0, &defCFHEvent, 0);
 static FmtStructRow rowsPcf[] = { ROW(gCFH, nullptr, 0), ROW(fFields, nullptr, 0), ROWEND };
-static FmtStructRow rowsAdmin[] = { ROW(gAdmin, nullptr, 0), ROW(fFields, nullptr, 0), ROWEND };
+static DEF(defCFHStats, "Statistics Header (MQCFH)", SK_PCF_HEADER, rowsCFH, dfltCFH);
+static DEF(defCFHAcct, "Accounting Header (MQCFH)", SK_PCF_HEADER, rowsCFH, dfltCFH);
+static FLD(gStats, "!MQCFH", FT_STRUCT, 0, &defCFHStats, 0);
+static FLD(gAcct, "!MQCFH", FT_STRUCT, 0, &defCFHAcct, 0);
+TCOND(tStats, 21); TCOND(tAcct, 22);
+/* Statistics and accounting messages are told apart by the header's Type. */
+static FmtStructRow rowsAdmin[] = {
+    ROW(gStats, tStats, RF_COND_NESTED), ROW(gAcct, tAcct, RF_COND_NESTED),
+    ROW(gAdmin, nullptr, RF_NOTHING_CONSUMED), ROW(fFields, nullptr, 0), ROWEND };
 static FmtStructRow rowsEvent[] = { ROW(gEvent, nullptr, 0), ROW(fFields, nullptr, 0), ROWEND };
 DEF(FmtDefPcfPcf, "!MQCFH", 0, rowsPcf, nullptr);
 DEF(FmtDefPcfAdmin, "!MQCFH", 0, rowsAdmin, nullptr);
 DEF(FmtDefPcfEvent, "!MQCFH", 0, rowsEvent, nullptr);
-FmtStructDef *FmtDefCFHAdmin = &defCFHAdmin, *FmtDefCFHEvent = &defCFHEvent;
+static FmtStructRow rowsEmbedded[] = { ROW(gAdmin, nullptr, 0), ROW(fFields, nullptr, 0), ROWEND };
+DEF(FmtDefPcfEmbedded, "!MQCFH", 0, rowsEmbedded, nullptr);
+FmtStructDef *FmtDefCFHAdmin = &defCFHAdmin, *FmtDefCFHEvent = &defCFHEvent,
+    *FmtDefCFHStats = &defCFHStats, *FmtDefCFHAcct = &defCFHAcct;
 FmtStructDef *FmtDefUnknownParm = &defUnknown;

@@ -861,6 +861,16 @@ static uint32_t FormatRow(Walk &w, const FmtStructRow *row, int element, int *sk
             char t[9];
             FmtPrintable(t, p, 8, fr->cp);
             t[8] = 0;
+            /* local time needs both halves: the date and the time after it */
+            const unsigned char *d = f->type == FT_PUTDATE ? p : p - 8;
+            if ((lr->flags & LR_LOCAL_TIME) && d >= lr->dataStart && lr->dataEnd - d >= 16) {
+                char both[17];
+                FmtPrintable(both, d, 16, fr->cp);
+                if (FmtPutToLocal(both, both + 8)) {
+                    memcpy(t, f->type == FT_PUTDATE ? both : both + 8, 8);
+                    lr->converted = 1;
+                }
+            }
             if (shown)
                 rc = FmtEmitText(lr, w.sink, w.context, 0, "%s '%s'", label, t);
             break;

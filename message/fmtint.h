@@ -132,6 +132,7 @@ uint32_t FmtGroupText(const FmtPcfGroup *g, const char *prefix, char *out,
 uint32_t FmtRightAligned(FmtLineRec *lr, FmtLineSink sink, uint64_t context,
                          uint32_t lineFlags, const char *text);
 
+int FmtPutToLocal(char *date, char *time);
 extern FmtConstLinks FmtLinks;
 enum : uint32_t { FMT_RC_INCOMPLETE = 0x1000C };
 static inline int FmtStopped(uint32_t rc) { return rc == FMT_STOP || rc == FMT_RC_INCOMPLETE; }

@@ -417,3 +417,33 @@ uint32_t FapParseDigits(const FmtFieldDef *f, const char *text, uint32_t length,
         ToEbcdic(out, f->length);
     return f->length;
 }
+
+/* A put date ("YYYYMMDD") and time ("HHMMSSTH"), in ASCII, moved from UTC
+ * to local time in place; 0 when they are not a valid date and time. */
+int FmtPutToLocal(char *date, char *time)
+{
+    int v[8];
+    const char *shape[] = { date, date + 4, date + 6, time, time + 2, time + 4 };
+    const int widths[] = { 4, 2, 2, 2, 2, 2 };
+    for (int i = 0; i < 6; i++) {
+        v[i] = 0;
+        for (int k = 0; k < widths[i]; k++) {
+            char c = shape[i][k];
+            if (c < '0' || c > '9')
+                return 0;
+            v[i] = v[i] * 10 + (c - '0');
+        }
+    }
+    if (v[1] < 1 || v[1] > 12 || v[2] < 1 || v[2] > DaysInMonth(v[0], v[1]) || v[3] > 23 || v[4] > 59 || v[5] > 59)
+        return 0;
+    int64_t t = DaysFromCivil(v[0], (unsigned)v[1], (unsigned)v[2]) * 86400 + v[3] * 3600 + v[4] * 60 + v[5];
+    char text[32];
+    FapFormatTime64(t, 0, text);                     /* "hh:mm:ss dd/mm/yyyy", local */
+    char out[9];
+    memcpy(out, text + 15, 4);
+    memcpy(out + 4, text + 12, 2);
+    memcpy(out + 6, text + 9, 2);
+    memcpy(date, out, 8);
+    time[0] = text[0], time[1] = text[1], time[2] = text[3], time[3] = text[4], time[4] = text[6], time[5] = text[7];
+    return 1;
+}

@@ -1,6 +1,7 @@
 /* Field values: integers, decimals, floats, times, value names and
  * conditions. */
 #include "fmttest.h"
+int FmtPutToLocal(char *date, char *time);
 #include <gtest/gtest.h>
 
 namespace {
@@ -189,4 +190,16 @@ TEST(FmtFaults, PackedConditionsKeepTheirSign)
     }
 }
 
+}
+
+namespace {
+TEST(FmtValue, PutDateAndTimeToLocal)
+{
+    char date[9] = "20240131", time[9] = "23300000";
+    ASSERT_EQ(1, FmtPutToLocal(date, time));          /* the tests run with TZ=UTC */
+    EXPECT_EQ(std::string("20240131"), std::string(date, 8));
+    EXPECT_EQ(std::string("233000"), std::string(time, 6));
+    char bad[9] = "20241301", t2[9] = "00000000";
+    EXPECT_EQ(0, FmtPutToLocal(bad, t2));
+}
 }
