@@ -13,6 +13,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -148,7 +149,8 @@ static double GetByToken(MQHCONN hc, MQHOBJ o, long n, const std::vector<char> &
 int main(int argc, char **argv)
 {
     long n = argc > 1 ? atol(argv[1]) : 1000000;
-    if (!getenv("RAVOLT_MQSIM_HOME")) {
+    bool ownHome = !getenv("RAVOLT_MQSIM_HOME");
+    if (ownHome) {
 #ifdef _WIN32
         char tmp[MAX_PATH];
         GetTempPathA(sizeof tmp, tmp);
@@ -222,5 +224,8 @@ int main(int argc, char **argv)
     printf("  persistent get by token      %12.0f msg/s\n", pn / pgetS);
     MQDISC(&hc, &cc, &rc);
     MQSimShutdown();
+    std::error_code ec;
+    std::string home = getenv("RAVOLT_MQSIM_HOME");
+    std::filesystem::remove_all(ownHome ? home : home + "/" + qm, ec);
     return 0;
 }

@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <string>
 
 #ifdef _WIN32
@@ -95,6 +96,8 @@ void Sim::TearDown()
 {
     MQSimFault((PMQCHAR) "*", 0, 0, 0);
     MQSimShutdown();
+    std::error_code ec;
+    std::filesystem::remove_all(home, ec);
 }
 
 std::string Sim::Mqsc(const char *qmgr, const char *text, bool ok)
