@@ -255,10 +255,11 @@ QMS *LocCreate(CSTREE **tree, const QMS *templ, uint32_t rowFlags)
     t->group = nullptr;
     t->nextInGroup = nullptr;
     t->nextInRing = nullptr;
+    t->status &= ~LS_FIRSTOFRING;          /* a copied record may carry it */
 
     store_lock();
     QMS *same = find_name(*tree, t->qmName);
-    QMS *r = (QMS *)CSTreeAdd(tree, "QMS", 0, t, sizeof *t, QMS_KEYLEN);
+    QMS *r = (QMS *)CSTreeAdd(tree, "QMS", CSTREE_NORENUM, t, sizeof *t, QMS_KEYLEN);
     free(t);
     if (!r) {
         store_unlock();
@@ -559,9 +560,10 @@ int GetQmgrDataPath(const QMS *r, char *buffer)
     char data[300];
     if (!GetMQDataPath(data) || r->viaQm[0])
         return 0;
+    int n;
     if (r->flags & LF_CLIENT)
-        snprintf(buffer, 300, "%s", data);
+        n = snprintf(buffer, 300, "%s", data);
     else
-        snprintf(buffer, 300, "%s%cQmgrs%c%s", data, CSPathSep, CSPathSep, r->qmName);
-    return 1;
+        n = snprintf(buffer, 300, "%s%cQmgrs%c%s", data, CSPathSep, CSPathSep, r->qmName);
+    return n > 0 && n < 300;                   /* a cut path names no file */
 }
