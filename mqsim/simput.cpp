@@ -8,7 +8,6 @@
 
 static void PutDateTime(MQMD *md)
 {
-    using namespace std::chrono;
     int64_t ms = SimNowMs();
     time_t secs = (time_t)(ms / 1000);
     struct tm t;
@@ -40,8 +39,6 @@ static bool AllZero(const MQBYTE *p, size_t n)
             return false;
     return true;
 }
-
-/* The context a PASS_* put copies: the last message got on that handle. */
 
 static void CopyIdentity(MQMD *to, const MQMD *from)
 {
