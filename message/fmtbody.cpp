@@ -30,14 +30,14 @@ void FmtSetDumpLayout(FmtLineRec *lr)
     lr->dumpLayoutSet = 1;
 }
 
-uint32_t FmtTextLength(const unsigned char *data, uint32_t length)
+uint32_t FmtTextLength(const unsigned char *data, uint32_t length, unsigned char blank)
 {
     if (length < 10) {
         const unsigned char *z = (const unsigned char *)memchr(data, 0, length);
         if (z)
             length = (uint32_t)(z - data);
     }
-    while (length && (data[length - 1] == 0 || data[length - 1] == ' ' || data[length - 1] == 0x40))
+    while (length && (data[length - 1] == 0 || data[length - 1] == blank))
         length--;
     return length;
 }
@@ -50,10 +50,11 @@ void FmtPrintable(char *out, const unsigned char *data, uint32_t length, const F
     }
 }
 
-static void CopyDisplay(char *out, const unsigned char *data, uint32_t n, const FmtLineRec *lr,
+static void CopyDisplay(char *out, const unsigned char *data, uint32_t n, FmtLineRec *lr,
                         const FmtCodepage *cp)
 {
     if (cp->toAscii && (lr->options & LO_EBCDIC_TO_ASCII)) {
+        lr->converted = 1;
         for (uint32_t i = 0; i < n; i++)
             out[i] = (char)cp->toAscii[data[i]];
     } else {

@@ -583,7 +583,7 @@ static uint32_t FormatText(Walk &w, const FmtStructRow *row, const char *label,
     }
     if (f->reference && f->type != FT_TEXT_BYLEN) {
         char *t = w.lr->text + 2048;        /* scratch beyond any label */
-        uint32_t n = FmtTextLength(p, len);
+        uint32_t n = FmtTextLength(p, len, fr->cp->ch[CP_BLANK]);
         if (n > 1024)
             n = 1024;
         FmtPrintable(t, p, n, fr->cp);
@@ -592,7 +592,7 @@ static uint32_t FormatText(Walk &w, const FmtStructRow *row, const char *label,
         return FmtEmitText(w.lr, w.sink, w.context, 0, "%s '%s'%s", label, t, suffix);
     }
     return FmtQuotedLines(w.lr, w.sink, w.context, fr->cp, labelWidth, label, p,
-                          f->type == FT_TEXT_BYLEN ? len : FmtTextLength(p, len), suffix);
+                          f->type == FT_TEXT_BYLEN ? len : FmtTextLength(p, len, fr->cp->ch[CP_BLANK]), suffix);
 }
 
 static uint32_t FormatBodyField(Walk &w, const FmtStructRow *row, const unsigned char *p,

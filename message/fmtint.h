@@ -110,7 +110,7 @@ uint32_t FmtHexField(FmtLineRec *lr, FmtWalkFrame *frame,
 void FmtSetDumpLayout(FmtLineRec *lr);
 
 /* Text length of a character field (trailing NULs, then blanks). */
-uint32_t FmtTextLength(const unsigned char *data, uint32_t length);
+uint32_t FmtTextLength(const unsigned char *data, uint32_t length, unsigned char blank);
 
 /* Translate to printable ASCII for display. */
 void FmtPrintable(char *out, const unsigned char *data, uint32_t length,

@@ -265,3 +265,49 @@ TEST(FmtFaults, CharvOffsetsAreCheckedAndPointersNotFollowed)
 }
 
 }
+
+extern const unsigned char FmtEbcdic500[256];
+
+namespace {
+
+/* An EBCDIC dead-letter message: names, format and text in code page 500. */
+TEST(FmtGolden, EbcdicDeadLetterMessage)
+{
+    auto ebcdic = [](const char *s, size_t n) {
+        Bytes b;
+        for (size_t i = 0; i < n; i++) {
+            unsigned char c = i < strlen(s) ? (unsigned char)s[i] : ' ';
+            for (int e = 0; e < 256; e++)
+                if (FmtEbcdic500[e] == c) { b.b.push_back((unsigned char)e); break; }
+        }
+        return b;
+    };
+    Bytes md = BuildMD(false, 2, "MQDEAD  ", 785, 500);
+    Bytes body(false);
+    body.Add(ebcdic("DLH ", 4)).I32(1).I32(2051).Add(ebcdic("HOST.Q", 48)).Add(ebcdic("MVS1", 48))
+        .I32(785).I32(500).Add(ebcdic("MQSTR", 8)).I32(2).Add(ebcdic("CICSPROG", 28))
+        .Add(ebcdic("20240131", 8)).Add(ebcdic("10203040", 8));
+    body.Add(ebcdic("Line one", 8)).b.push_back(0x25);
+    body.Add(ebcdic("Line two", 8));
+    FmtLineRec lr = MakeLineRec(4);
+    lr.options |= LO_EBCDIC_TO_ASCII;
+    Recorder r;
+    std::string out = FormatWithMd(md.b, body.b, lr, &r);
+    EXPECT_EQ("", CompareGolden("ebcdic_dlh", out));
+    EXPECT_NE(std::string::npos, out.find("Format       : 'MQSTR   'MQFMT_STRING"));
+    EXPECT_NE(std::string::npos, out.find("|Line one\n"));
+    EXPECT_NE(std::string::npos, out.find("|Line two\n"));
+    EXPECT_NE(std::string::npos, out.find("'HOST.Q'"));
+}
+
+}
+
+namespace {
+TEST(FmtWalk, TrailingBlanksOfTheDataCodePageOnly)
+{
+    Bytes md = BuildMD(true, 2, "MQSTR   ", 546, 850);
+    memcpy(md.b.data() + 196, "user@       ", 12);             /* User Id ends in '@' (0x40) */
+    std::string out = FormatWithMd(md.b, {}, MakeLineRec(4));
+    EXPECT_NE(std::string::npos, out.find("'user@'")) << out;
+}
+}
