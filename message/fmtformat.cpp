@@ -297,6 +297,17 @@ static int IsIntType(uint16_t t)
     return 0;
 }
 
+/* Types whose value is already bytes or text: no raw hex column. */
+static int RawHexExcluded(uint16_t t)
+{
+    switch (t) {
+    case FT_HEX: case FT_CHAR: case FT_TEXT_BYLEN: case FT_HEXDUMP: case FT_MSGDATA:
+    case FT_PUTDATE: case FT_PUTTIME: case FT_BYTES_BYLEN:
+        return 1;
+    }
+    return 0;
+}
+
 static int IsFlags(uint16_t t) { return t == FT_FLAGS || t == FT_FLAGS8 || t == FT_FLAGS16; }
 
 /* ---- the row walk ---- */
@@ -757,8 +768,16 @@ static uint32_t FormatRow(Walk &w, const FmtStructRow *row, int element, int *sk
         return Incomplete(w);
     uint32_t len = (uint32_t)len64;
     const unsigned char *p = fr->cur;
-    char label[160];
+    char label[192];
     uint32_t labelWidth = Label(lr, fr, f, element, label);
+    if ((lr->flags & LR_HEX_RAW) && len && len < 9 && !RawHexExcluded(f->type)) {
+        static const char hx[] = "0123456789ABCDEF";
+        char raw[17];
+        for (uint32_t i = 0; i < len; i++)
+            raw[2 * i] = hx[p[i] >> 4], raw[2 * i + 1] = hx[p[i] & 15];
+        raw[2 * len] = 0;
+        labelWidth += (uint32_t)snprintf(label + labelWidth, 24, " %-16s:", raw);
+    }
     SetLine(lr, fr, f, len, labelWidth);
     char val[512];
     int64_t v = 0;

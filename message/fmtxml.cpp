@@ -81,13 +81,12 @@ uint32_t FapXmlScanTag(const unsigned char **pos, uint32_t *remaining, int useDi
                 unsigned char c = cp->toAscii ? cp->toAscii[p[i + k]] : p[i + k];
                 isDoctype = c == (unsigned char)doctype[k];
             }
+            const unsigned char *gt = i < n ? (const unsigned char *)memchr(p + i, cp->ch[CP_GT], n - i) : nullptr;
+            uint32_t before = gt ? (uint32_t)(gt - (p + i)) : n - i;   /* "[" only counts before the first ">" */
             if (i < n && p[i] == cp->ch[CP_LBRK]) {
                 t->flags |= FMT_TAG_SPECIAL;
                 end = DeclEnd(p, n, cp, i);
-            } else if (isDoctype && memchr(p + i, cp->ch[CP_LBRK], n - i) &&
-                       (const unsigned char *)memchr(p + i, cp->ch[CP_LBRK], n - i) <
-                           ((const unsigned char *)memchr(p + i, cp->ch[CP_GT], n - i)
-                                ? (const unsigned char *)memchr(p + i, cp->ch[CP_GT], n - i) : p + n)) {
+            } else if (isDoctype && before && memchr(p + i, cp->ch[CP_LBRK], before)) {
                 t->flags |= FMT_TAG_SPECIAL;
                 end = DeclEnd(p, n, cp, i);
             }

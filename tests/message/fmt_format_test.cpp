@@ -311,3 +311,15 @@ TEST(FmtWalk, TrailingBlanksOfTheDataCodePageOnly)
     EXPECT_NE(std::string::npos, out.find("'user@'")) << out;
 }
 }
+
+namespace {
+TEST(FmtWalk, RawHexBesideShortFields)
+{
+    Bytes md = BuildMD(true, 2, "MQSTR   ", 546, 850);
+    FmtLineRec lr = MakeLineRec(4);
+    lr.flags |= LR_HEX_RAW | LR_RUN_OFFSET;
+    std::string out = FormatWithMd(md.b, {}, lr);
+    EXPECT_NE(std::string::npos, out.find("|Version       : {+004}: 02000000        : 2\n")) << out;
+    EXPECT_NE(std::string::npos, out.find("|Reply Queue   : {+064}: 'REPLY.Q'"));
+}
+}
