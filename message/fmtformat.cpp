@@ -594,7 +594,7 @@ static uint32_t FormatText(Walk &w, const FmtStructRow *row, const char *label,
     }
     if (f->reference && f->type != FT_TEXT_BYLEN) {
         char *t = w.lr->text + 2048;        /* scratch beyond any label */
-        uint32_t n = FmtTextLength(p, len, fr->cp->ch[CP_BLANK]);
+        uint32_t n = f->type == FT_CODE1 ? len : FmtTextLength(p, len, fr->cp->ch[CP_BLANK]);
         if (n > 1024)
             n = 1024;
         FmtPrintable(t, p, n, fr->cp);
@@ -991,7 +991,8 @@ static uint32_t WalkRows(Walk &w)
             if (c == 200)
                 break;
         }
-        if ((row->flags & RF_OPTIONAL) && (fr->remaining == 0 || fr->remaining < f->length))
+        if ((row->flags & RF_OPTIONAL) &&
+            (fr->remaining == 0 || (f->length != 0xFFFFFFFF && fr->remaining < f->length)))
             continue;
         if (fr->remaining == 0 && f->type != FT_ALIGN && f->type != FT_REC_COUNT) {
             int showEmpty = (lr->options & LO_SHOW_EMPTY_END) &&
