@@ -8,9 +8,16 @@
 #include <cstdlib>
 #include <cstring>
 
+/* Backslash on Windows; the native checking build runs on a POSIX host. */
+#ifdef _WIN32
+#define HOST_SEP "\\"
+#else
+#define HOST_SEP "/"
+#endif
+
 int CSRunningOnWine;
-char CSPathSep = '\\';
-char CSPathSepString[2] = "\\";
+char CSPathSep = HOST_SEP[0];
+char CSPathSepString[2] = HOST_SEP;
 
 void CSInitPlatform(void)
 {

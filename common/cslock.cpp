@@ -6,13 +6,15 @@
 #include "cslock.h"
 #include "cstrace.h"
 #include "cssys.h"
+#include "cswait.h"
 
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <mutex>
 #include <new>
-#include <vector>
+#include <cstdlib>
+#include <pthread.h>
 
 struct CSOSMUTEX {
     std::mutex guard;
@@ -21,20 +23,72 @@ struct CSOSMUTEX {
     bool abandoned;
 };
 
-/* Mutexes the calling thread holds; released as abandoned at its end. */
-struct HeldMutexes {
-    std::vector<CSOSMUTEX *> list;
-    ~HeldMutexes()
-    {
-        for (CSOSMUTEX *mx : list) {
-            std::lock_guard<std::mutex> g(mx->guard);
-            mx->holder = 0;
-            mx->abandoned = true;
-            mx->freed.notify_one();
-        }
-    }
+/* Mutexes the calling thread holds, kept where the thread-exit hook of a
+ * thread key finds them: those still held at its end become abandoned.
+ * (The key's own value carries the list, so the hook needs no other
+ * thread-local storage, whose teardown order is not defined.) */
+struct HeldList {
+    size_t count;
+    size_t size;
+    CSOSMUTEX **items;
 };
-static thread_local HeldMutexes held;
+
+static void AbandonHeld(void *value)
+{
+    HeldList *list = (HeldList *)value;
+    for (size_t i = 0; i < list->count; i++) {
+        CSOSMUTEX *mx = list->items[i];
+        std::lock_guard<std::mutex> g(mx->guard);
+        mx->holder = 0;
+        mx->abandoned = true;
+        mx->freed.notify_all();
+    }
+    free(list->items);
+    free(list);
+}
+
+static pthread_key_t heldKey;
+static std::once_flag heldKeyOnce;
+
+static HeldList *Held(void)
+{
+    std::call_once(heldKeyOnce, [] { pthread_key_create(&heldKey, AbandonHeld); });
+    HeldList *list = (HeldList *)pthread_getspecific(heldKey);
+    if (!list) {
+        list = (HeldList *)calloc(1, sizeof *list);
+        if (list)
+            pthread_setspecific(heldKey, list);
+    }
+    return list;
+}
+
+static void HeldAdd(CSOSMUTEX *mx)
+{
+    HeldList *list = Held();
+    if (!list)
+        return;
+    if (list->count == list->size) {
+        size_t size = list->size ? list->size * 2 : 8;
+        CSOSMUTEX **items = (CSOSMUTEX **)realloc(list->items, size * sizeof *items);
+        if (!items)
+            return;   /* not tracked: only its abandonment goes unseen */
+        list->items = items;
+        list->size = size;
+    }
+    list->items[list->count++] = mx;
+}
+
+static void HeldRemove(CSOSMUTEX *mx)
+{
+    HeldList *list = Held();
+    if (!list)
+        return;
+    for (size_t i = list->count; i-- > 0;)
+        if (list->items[i] == mx) {
+            list->items[i] = list->items[--list->count];
+            return;
+        }
+}
 
 static std::mutex creation;
 static CSLOCK globalLocks[CSLOCK_COUNT];
@@ -59,27 +113,21 @@ static int MutexWait(CSOSMUTEX *mx, uint32_t timeout)
 {
     std::unique_lock<std::mutex> g(mx->guard);
     auto isFree = [mx] { return mx->holder == 0; };
-    if (timeout == CS_WAIT_FOREVER)
-        mx->freed.wait(g, isFree);
-    else if (!mx->freed.wait_for(g, std::chrono::milliseconds(timeout), isFree))
+    if (!CSWaitUntilReady(mx->freed, g, timeout, isFree))
         return CS_WAIT_TIMEOUT;
     mx->holder = CSSysThreadId();
     int rc = mx->abandoned ? CS_WAIT_ABANDONED : 0;
     mx->abandoned = false;
-    held.list.push_back(mx);
+    HeldAdd(mx);
     return rc;
 }
 
 static void MutexRelease(CSOSMUTEX *mx)
 {
-    for (size_t i = held.list.size(); i-- > 0;)
-        if (held.list[i] == mx) {
-            held.list.erase(held.list.begin() + (ptrdiff_t)i);
-            break;
-        }
+    HeldRemove(mx);
     std::lock_guard<std::mutex> g(mx->guard);
     mx->holder = 0;
-    mx->freed.notify_one();
+    mx->freed.notify_all();
 }
 
 /* Owner and count are written only by the holder; others merely look. */

@@ -6,6 +6,7 @@
 #include "cslock.h"
 #include "cstrace.h"
 #include "cssys.h"
+#include "cswait.h"
 
 #include <chrono>
 #include <condition_variable>
@@ -43,7 +44,7 @@ static int Post(CSHANDLEREC *h)
     if (h->count >= h->maximum)
         return 0;
     h->count++;
-    h->posted.notify_one();
+    h->posted.notify_all();
     return 1;
 }
 
@@ -53,9 +54,7 @@ static int Wait(CSHANDLEREC *h, uint32_t timeout)
         return CSSysWaitProcess(h->process, timeout);
     std::unique_lock<std::mutex> g(h->guard);
     auto ready = [h] { return h->count > 0; };
-    if (timeout == 0xFFFFFFFFu)
-        h->posted.wait(g, ready);
-    else if (!h->posted.wait_for(g, std::chrono::milliseconds(timeout), ready))
+    if (!CSWaitUntilReady(h->posted, g, timeout, ready))
         return CSWAIT_TIMEOUT;
     h->count--;
     return CSWAIT_DONE;
