@@ -121,9 +121,10 @@ extern FmtStructDef FmtDefMQMD, FmtDefMQMDE, FmtDefXQH, FmtDefMQDLH,
     FmtDefMQOD, FmtDefMQPMO, FmtDefMQGMO, FmtDefMQCNO, FmtDefMQSD,
     FmtDefMQSRO, FmtDefMQBO, FmtDefMQCD, FmtDefMQRR, FmtDefXmlSections, FmtDefXmlSection;
 
-/* Constant tables of the MQ engine, linked by FmtLayoutAll into the
- * "Reason", "Parameter Id", "Selector", "Command" and option fields.
- * valueName gives the constant name of a PCF parameter's value. */
+/* Constant tables linked by FmtLayoutAll into the "Reason", "Parameter
+ * Id", "Command" and option fields; valueName gives the constant name of a
+ * PCF parameter's value. By default the MQ engine's tables (mq/mqconst.h);
+ * FmtSetConstLinks replaces them (call it before formatting starts). */
 struct FmtConstLinks {
     const FmtValueName *reasons, *parameters, *commands;
     const FmtValueName *openOptions, *closeOptions, *pmoOptions,

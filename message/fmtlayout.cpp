@@ -5,12 +5,15 @@
 #include <mutex>
 
 FmtConstLinks FmtLinks;
+static int linksSet;                    /* the program supplied its own */
 extern unsigned char *FmtRfh2Default;
 void FmtLinkTables();
+void FmtUseMQConstTables();
 
 void FmtSetConstLinks(const FmtConstLinks *links)
 {
     FmtLinks = *links;
+    linksSet = 1;
     FmtLinkTables();
 }
 
@@ -101,6 +104,8 @@ static void LayoutAllOnce()
     for (FmtStructList *e = FmtStructListAll; e->def; e++)
         FmtLayoutStruct(e->def, 0);
     FmtRfh2Default[8] = 40;     /* StrucLength: fixed part and one folder length */
+    if (!linksSet)
+        FmtUseMQConstTables();
     FmtLinkTables();
 }
 

@@ -1,0 +1,45 @@
+/* The MQ engine's constant tables as the formatter's value tables: used
+ * when the program has not linked tables of its own (FmtSetConstLinks).
+ * The rows are copied once into the formatter's row shape. */
+#include "fmtint.h"
+#include "mq/mqconst.h"
+#include <mutex>
+#include <vector>
+
+static std::vector<FmtValueName> copies[MQTAB_COUNT];
+
+static const FmtValueName *Copy(int table)
+{
+    int count = 0;
+    const MQConstRow *rows = MQConstTable(table, &count);
+    if (!rows)
+        return nullptr;
+    std::vector<FmtValueName> &v = copies[table];
+    for (int i = 0; i <= count; i++)      /* with the ending row */
+        v.push_back({ (uint64_t)rows[i].value, rows[i].name, rows[i].desc, 0 });
+    return v.data();
+}
+
+static const char *ValueName(int32_t parameter, int32_t value)
+{
+    return MQValueName(parameter, value);
+}
+
+void FmtUseMQConstTables()
+{
+    static std::once_flag once;
+    std::call_once(once, [] {
+        FmtConstLinks l = {};
+        l.reasons = Copy(MQTAB_REASONS);
+        l.parameters = Copy(MQTAB_PARAMETERS);
+        l.commands = Copy(MQTAB_COMMANDS);
+        l.openOptions = Copy(MQTAB_OPEN_OPTIONS);
+        l.closeOptions = Copy(MQTAB_CLOSE_OPTIONS);
+        l.pmoOptions = Copy(MQTAB_PMO_OPTIONS);
+        l.gmoOptions = Copy(MQTAB_GMO_OPTIONS);
+        l.sdOptions = Copy(MQTAB_SD_OPTIONS);
+        l.sroOptions = Copy(MQTAB_SRO_OPTIONS);
+        l.valueName = ValueName;
+        FmtLinks = l;
+    });
+}
