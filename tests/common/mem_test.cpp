@@ -87,6 +87,17 @@ TEST(Memory, BufferReserveGrowth)
     EXPECT_EQ(cur, nullptr);
     EXPECT_EQ(b3.block, old);
     CSFreeMem(b3.block);
+
+    /* A cursor beyond the end is reported and only the block is kept. */
+    CSBUFFER b4 = {nullptr, 0, "TESTBUF"};
+    ASSERT_EQ(CSBufferReserve(&b4, &cur, 100), 1);
+    memset(b4.block, 'k', 100);
+    cur = b4.block + 150;
+    EXPECT_EQ(CSBufferReserve(&b4, &cur, 1), 1);
+    EXPECT_EQ(b4.size, 200u);
+    EXPECT_EQ(cur, b4.block + 100);
+    EXPECT_EQ(b4.block[99], 'k');
+    CSFreeMem(b4.block);
 }
 
 TEST(Memory, StaticPool)

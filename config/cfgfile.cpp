@@ -1,0 +1,317 @@
+/* The configuration file: reading the location blocks with their
+ * sub-blocks, writing a location block, and the safe rewrite. */
+#include "cfgfile.h"
+#include "prfdata.h"
+#include "cs.h"
+
+#include <cerrno>
+#include <cstring>
+#include <mutex>
+
+uint32_t CfgStatus;
+int CfgNoWrite;
+char ConfigFile[300] = "RAVOLT.CFG";
+char ConfigPath[300];
+
+static CFGHOOKS cfgHooks;
+static CSMUTEX writeLock;              /* one rewrite at a time */
+static std::once_flag writeLockOnce;
+
+void CfgSetHooks(const CFGHOOKS *h)
+{
+    if (h)
+        cfgHooks = *h;
+    else
+        memset(&cfgHooks, 0, sizeof cfgHooks);
+}
+
+const CFGHOOKS *CfgHooks(void)
+{
+    return &cfgHooks;
+}
+
+static int error_box(const char *caption, const char *text, int lastError)
+{
+    if (!cfgHooks.errorBox)
+        return 0;
+    return cfgHooks.errorBox(cfgHooks.context, caption, text, lastError, 1);
+}
+
+void CfgSiblingName(char *out, size_t size, const char *path, const char *ending)
+{
+    size_t n = strlen(path);
+    size_t keep = n >= 3 ? n - 3 : n;
+    snprintf(out, size, "%.*s%s", (int)keep, path, ending);
+}
+
+/* ---- reading ---------------------------------------------------------- */
+
+/* Reads tokens until an unquoted "QM:"; 0 at the end of the text. */
+static int skip_to_qm(PRFIN *in, char *token, int skip)
+{
+    uint32_t q;
+    for (;;) {
+        int len = PrfGetToken(in, &q, skip, token);
+        if (len == 0 && !q)
+            return 0;
+        if (!q && strcmp(token, "QM:") == 0)
+            return 1;
+    }
+}
+
+/* Keeps the text from `start` up to the beginning of the last token, with
+ * the blank lines around it dropped; a new block, tag `tag`. */
+static char *keep_text(PRFIN *in, size_t start, size_t end, const char *tag)
+{
+    while (start < end && strchr(" \t\r\n", in->text[start]))
+        start++;
+    while (end > start && strchr(" \t\r\n", in->text[end - 1]))
+        end--;
+    char *p = (char *)CSGetMem(end - start + 1, tag);
+    if (p) {
+        memcpy(p, in->text + start, end - start);
+        p[end - start] = 0;
+    }
+    return p;
+}
+
+/* Reads tokens up to an unquoted tag that `stop` accepts (or the end);
+ * returns the tag's length, the tag in token. */
+static int read_to_tag(PRFIN *in, char *token, uint32_t *q, int (*stop)(const char *))
+{
+    for (;;) {
+        int len = PrfGetToken(in, q, 0, token);
+        if (len == 0 && !*q)
+            return 0;
+        if (PrfIsSectionTag(token, len, *q) && stop(token))
+            return len;
+    }
+}
+
+static int any_tag(const char *) { return 1; }
+static int qm_or_evq(const char *t) { return !strcmp(t, "QM:") || !strcmp(t, "EVQ:"); }
+
+/* One location's sub-blocks, the current token being the tag after its
+ * keywords.  The length of the token that ended them (0: the end of the
+ * file), or -2: stop without finishing. */
+static int read_subblocks(PRFIN *in, QMS *r, char *token, uint32_t *q, int len)
+{
+    if (len && !strcmp(token, "CLN:")) {
+        size_t start = in->pos;
+        len = read_to_tag(in, token, q, any_tag);
+        r->rawClient = keep_text(in, start, len ? in->tokenStart : in->length, "pClCfgData");
+        if (!r->rawClient)
+            return -2;
+    }
+    if (len && !strcmp(token, "MQS:")) {
+        for (;;) {
+            len = PrfGetToken(in, q, 0, token);
+            if (len == 0 && !*q)
+                return 0;
+            if (PrfIsSectionTag(token, len, *q))
+                break;
+            CSListAdd(&r->mqscCommands, "MQSCCMD", CSLIST_COPYDATA, token, len + 1);
+        }
+    }
+    if (len && !strcmp(token, "DLG:")) {
+        size_t start = in->tokenStart;
+        len = read_to_tag(in, token, q, qm_or_evq);
+        r->rawDialogs = keep_text(in, start, len ? in->tokenStart : in->length, "DLGINFO");
+    }
+    /* event-queue blocks are read past; nothing of them is kept */
+    return len;
+}
+
+/* Reads the location blocks of an open text into a tree. */
+static void read_locations(PRFIN *in, CSTREE **tree, int64_t readTime)
+{
+    char token[PRF_TOKEN_SIZE];
+    uint32_t q;
+    if (!PrfSkipToLine(in, "AP:") || !skip_to_qm(in, token, 1)) {
+        CfgStatus |= CFG_STATUS_READ;
+        return;
+    }
+    QMS *r = (QMS *)CSGetMem(sizeof(QMS), "QMSREAD");
+    if (!r)
+        return;
+    int loading = LocGlobals.loadingConfig;
+    if (tree == &LocTree)
+        LocGlobals.loadingConfig = 1;
+    for (;;) {
+        CfgLocationDefaults(r);
+        PrfGetToken(in, &q, 0, token);
+        snprintf(r->qmName, sizeof r->qmName, "%.48s", token);
+        PrfGetToken(in, &q, 0, token);
+        snprintf(r->locationName, sizeof r->locationName, "%.99s", token);
+        PrfGetInt(in, &r->platform, token);
+        PrfGetInt(in, &r->commandLevel, token);
+        int len = CfgReadLocationKeywords(in, r, token, &q);
+        CfgFinishLocation(r, readTime);
+        QMS *added = r->qmName[0] ? LocCreate(tree, r, 0) : nullptr;
+        if (!added) {
+            LocFreeRecordData(r);
+        } else {
+            len = read_subblocks(in, added, token, &q, len);
+            if (len == -2)
+                break;
+        }
+        /* a refused location is skipped up to the next "QM:", which may
+           already be the current token */
+        int atQm = len > 0 && !q && !strcmp(token, "QM:");
+        if ((len == 0 && !q) || (!atQm && !skip_to_qm(in, token, !added))) {
+            CfgStatus |= CFG_STATUS_READ;
+            break;
+        }
+    }
+    LocGlobals.loadingConfig = loading;
+    CSFreeMem(r);
+}
+
+void CfgReadText(const char *text, size_t length, CSTREE **tree)
+{
+    PRFIN in;
+    PrfOpenText(&in, text, length);
+    read_locations(&in, tree, LocNow());
+}
+
+void CfgFileRead(const char *path, CSTREE **tree, int report, char *errorText)
+{
+    int64_t readTime = LocNow();
+    int program = tree == &LocTree;
+    PRFIN in;
+    if (PrfOpenFile(&in, path) != 0) {
+        if (program)
+            CfgStatus &= ~CFG_STATUS_PRESENT;
+        if (report) {
+            if (errorText)
+                snprintf(errorText, CFG_ERROR_TEXT, "File '%s' can not be opened.", path);
+            return;
+        }
+        CfgStatus |= CFG_STATUS_READ;
+        return;
+    }
+    if (program)
+        CfgStatus |= CFG_STATUS_PRESENT;
+    read_locations(&in, tree, readTime);
+    PrfClose(&in);
+}
+
+/* ---- writing ---------------------------------------------------------- */
+
+int CfgFileWriteLocation(QMS *r, FILE *out)
+{
+    if ((r->flags & LF_NOTSAVED) || strncmp(r->secondName, "AMQ.", 4) == 0)
+        return 0;
+    fputs("\nQM:", out);
+    CfgPutWord(out, r->qmName);
+    fputc(' ', out);
+    PrfPutQuoted(out, r->locationName, PRF_WHOLE);
+    fprintf(out, " %ld %ld\n", (long)r->platform, (long)r->commandLevel);
+    CfgWriteLocationKeywords(r, out);
+    if (r->rawClient)
+        fprintf(out, "\nCLN:\n%s\n", r->rawClient);
+    if (r->mqscCommands.first) {
+        fputs("\nMQS:\n", out);
+        for (CSLISTELEM *e = r->mqscCommands.first; e; e = e->next) {
+            PrfPutQuoted(out, (const char *)(e + 1), PRF_WHOLE);
+            fputc('\n', out);
+        }
+    }
+    if (r->rawDialogs)
+        fprintf(out, "\n%s\n", r->rawDialogs);
+    return 0;
+}
+
+static void write_one(CSTREE *e, void *out)
+{
+    CfgFileWriteLocation((QMS *)e, (FILE *)out);
+}
+
+/* Writes the whole file; 0, or the system error of the first failing
+ * write, flush or close. */
+static int write_new_file(FILE *out)
+{
+    SavePrfData(out);
+    LocLockStore();
+    CSTreeForEach(LocTree, write_one, out);
+    LocUnlockStore();
+    int rc = 0;
+    if (fflush(out) != 0 || ferror(out))
+        rc = errno ? errno : EIO;
+    if (!rc && CfgHostFlush(out) != 0)
+        rc = errno ? errno : EIO;
+    if (fclose(out) != 0 && !rc)
+        rc = errno ? errno : EIO;
+    return rc;
+}
+
+/* Copies the present file byte for byte to the backup; 0 or the system
+ * error. */
+static int copy_to_backup(const char *from, const char *to)
+{
+    FILE *in = fopen(from, "rb");
+    if (!in)
+        return errno ? errno : EIO;
+    FILE *out = fopen(to, "wb");
+    int rc = 0;
+    if (!out) {
+        rc = errno ? errno : EIO;
+    } else {
+        static char buffer[65536];
+        size_t n;
+        while (!rc && (n = fread(buffer, 1, sizeof buffer, in)) > 0)
+            if (fwrite(buffer, 1, n, out) != n)
+                rc = errno ? errno : EIO;
+        if (ferror(in) && !rc)
+            rc = EIO;
+        if (fflush(out) != 0 && !rc)
+            rc = errno ? errno : EIO;
+        if (fclose(out) != 0 && !rc)
+            rc = errno ? errno : EIO;
+    }
+    fclose(in);
+    return rc;
+}
+
+static int rewrite(void);
+
+int CfgFileWrite(void)
+{
+    if (!(CfgStatus & CFG_STATUS_READ) || CfgNoWrite)
+        return 0;
+    std::call_once(writeLockOnce, [] { CSCreateLock(&writeLock); });
+    CSLockRecursive(&writeLock, CS_WAIT_FOREVER);
+    int rc = rewrite();
+    CSUnlockRecursive(&writeLock);
+    return rc;
+}
+
+static int rewrite(void)
+{
+    char cfn[310], bak[310], text[400];
+    CfgSiblingName(cfn, sizeof cfn, ConfigFile, "CFN");
+    CfgSiblingName(bak, sizeof bak, ConfigFile, "BAK");
+    FILE *out = cfgHooks.openWrite ? cfgHooks.openWrite(cfgHooks.context, cfn)
+                                   : fopen(cfn, "w");
+    if (!out) {
+        snprintf(text, sizeof text, "Can not open file '%s' for writing\n", cfn);
+        return error_box("Operation Error", text, 0);
+    }
+    if (write_new_file(out) != 0) {
+        /* the old file stays as it was */
+        remove(cfn);
+        snprintf(text, sizeof text, "Can not write to config file '%s'", cfn);
+        return error_box("Operational Error", text, 1);
+    }
+    if ((CfgStatus & CFG_STATUS_PRESENT) && copy_to_backup(ConfigFile, bak) != 0) {
+        snprintf(text, sizeof text, "Can not backup current config file '%s'", ConfigFile);
+        if (error_box("Operational Error", text, 1))
+            return 1;
+    }
+    if (CfgHostReplace(cfn, ConfigFile) != 0) {
+        snprintf(text, sizeof text, "Can not write to config file '%s'", ConfigFile);
+        return error_box("Operational Error", text, 1);
+    }
+    CfgStatus |= CFG_STATUS_PRESENT;
+    return 0;
+}

@@ -1,0 +1,64 @@
+/* The configuration file "RAVOLT.CFG": the profile followed by one block
+ * per location; the location reader, the location writer and the safe
+ * rewrite through a "CFN" file with the previous file kept as "BAK".
+ *
+ * What the file code asks of the windows (error boxes, fitting a rectangle
+ * to a monitor) goes through CFGHOOKS; an unset hook answers OK. */
+#pragma once
+
+#include <cstdint>
+#include <cstdio>
+#include "locstore.h"
+#include "prftext.h"
+
+/* Program status bits kept by the configuration code. */
+#define CFG_STATUS_READ    2           /* a read reached the end of the file */
+#define CFG_STATUS_PRESENT 8           /* the program's own file exists */
+
+struct CFGHOOKS {
+    void *context;
+    /* An error box: caption and text, the thread's last system error shown
+     * when withLastError; OK/Cancel when okCancel.  1 for Cancel. */
+    int (*errorBox)(void *ctx, const char *caption, const char *text,
+                    int withLastError, int okCancel);
+    /* A notice without a choice (authorities file reports). */
+    void (*notice)(void *ctx, const char *caption, const char *text);
+    /* Fits a rectangle (x, y, cx, cy) into the monitor it overlaps most. */
+    void (*fitRect)(void *ctx, int32_t *rect);
+    /* Opens the new configuration file for writing (tests replace it). */
+    FILE *(*openWrite)(void *ctx, const char *path);
+};
+
+extern uint32_t CfgStatus;             /* CFG_STATUS_ bits */
+extern int CfgNoWrite;                 /* "-r": never write the file */
+extern char ConfigFile[300];           /* full path of the file */
+extern char ConfigPath[300];           /* the configuration directory */
+
+void CfgSetHooks(const CFGHOOKS *hooks);
+const CFGHOOKS *CfgHooks(void);
+
+#define CFG_ERROR_TEXT 400             /* size of a reader's error text */
+void CfgFileRead(const char *path, CSTREE **tree, int report, char *errorText);
+/* The same from a text in memory. */
+void CfgReadText(const char *text, size_t length, CSTREE **tree);
+int CfgFileWrite(void);
+int CfgFileWriteLocation(QMS *location, FILE *out);
+/* The rewrite's file names: the path with its last three characters
+ * replaced by "CFN" or "BAK". */
+void CfgSiblingName(char *out, size_t size, const char *path, const char *ending);
+
+/* Location block keywords (one block, after its header). */
+void CfgLocationDefaults(QMS *record);
+/* Applies keywords until a section tag or the end of the text; the tag (or
+ * an empty token) is left in token with its length returned. */
+int CfgReadLocationKeywords(PRFIN *in, QMS *record, char *token, uint32_t *quoted);
+void CfgFinishLocation(QMS *record, int64_t readTime);
+void CfgWriteLocationKeywords(QMS *record, FILE *out);
+/* A name written bare, or quoted when it would not read back as one word. */
+void CfgPutWord(FILE *out, const char *value);
+
+/* Host part: flushes a written file to the disk (0 on success), and puts
+ * `from` in the place of `to` in one step, replacing it (0 on success,
+ * else the system error). */
+int CfgHostFlush(FILE *file);
+int CfgHostReplace(const char *from, const char *to);

@@ -1,0 +1,384 @@
+/* Location block keywords: the reader's defaults, the keyword table with
+ * the field each keyword sets, and the writer of a location's keywords. */
+#include "cfgfile.h"
+#include "cs.h"
+
+#include <cstddef>
+#include <cstring>
+
+enum KwKind {
+    KW_STR,        /* PrfGetString into a fixed field of `width` characters */
+    KW_INT,        /* PrfGetInt into a 32-bit field */
+    KW_INT64,
+    KW_SHARED,     /* PrfGetSharedString into a shared-text slot */
+    KW_SHARED_END, /* as KW_SHARED; an empty value or a tag ends the block */
+    KW_FLAG1, KW_CLEAR1, KW_FLAG2, KW_STATUS,
+    KW_USR, KW_CL, KW_CLN, KW_INTERVAL, KW_UX, KW_UY, KW_VO, KW_APPVIEW,
+    KW_EXPM, KW_EXPO,
+};
+
+struct KEYWORD {
+    const char *name;
+    uint8_t kind;
+    uint16_t width;        /* characters of a KW_STR field */
+    size_t offset;         /* field in QMS, or the bit of a flag */
+};
+
+#define F(field) offsetof(QMS, field)
+static const KEYWORD keywords[] = {
+    { "mq", KW_STR, QMS_NAME, F(secondName) },
+    { "ccsidq", KW_INT, 0, F(ccsidQm) },
+    { "ccsidp", KW_INT, 0, F(ccsidOverride) },
+    { "encq", KW_INT, 0, F(encodingQm) },
+    { "encp", KW_INT, 0, F(encodingOverride) },
+    { "grp", KW_STR, QMS_NAME, F(groupName) },
+    { "rq", KW_STR, QMS_NAME, F(replyModel) },
+    { "rp", KW_STR, QMS_NAME, F(replyPrefix) },
+    { "cq", KW_STR, QMS_NAME, F(commandQueue) },
+    { "cmdok", KW_STR, QMS_CMDLEN, F(okCommand) },
+    { "cmdfail", KW_STR, QMS_CMDLEN, F(failCommand) },
+    { "viaqm", KW_STR, QMS_NAME, F(viaQm) },
+    { "sq", KW_STR, QMS_NAME, F(sqName) },
+    { "psq", KW_STR, QMS_NAME, F(brokerQueue) },
+    { "nnames", KW_SHARED_END, 0, F(networkNames) },
+    { "sgn", KW_SHARED_END, 0, F(securityGroup) },
+    { "sgd", KW_SHARED_END, 0, F(securityGroupDesc) },
+    { "retryint", KW_INT, 0, F(retryInterval) },
+    { "discint", KW_INT, 0, F(disconnectInterval) },
+    { "arr", KW_INT, 0, F(autoRefresh) },
+    { "arra", KW_INT, 0, F(autoRefreshOpen) },
+    { "appwnd", KW_STR, 3, F(appWindow) },
+    { "qmiconn", KW_SHARED, 0, F(iconFile[0]) },
+    { "qmiconb", KW_SHARED, 0, F(iconFile[1]) },
+    { "qmicong", KW_SHARED, 0, F(iconFile[2]) },
+    { "qmiconf", KW_SHARED, 0, F(iconFile[3]) },
+    { "ccdturl", KW_SHARED, 0, F(ccdtUrl) },
+    { "usr", KW_USR, 0, 0 },
+    { "cl", KW_CL, 0, 0 },
+    { "cln", KW_CLN, 0, 0 },
+    { "interval", KW_INTERVAL, 0, 0 },
+    { "ux", KW_UX, 0, 0 },
+    { "uy", KW_UY, 0, 0 },
+    { "vo", KW_VO, 0, 0 },
+    { "appview", KW_APPVIEW, 0, 0 },
+    { "expf", KW_STR, QMS_EXPFILE - 1, F(exportFile) },
+    { "expty", KW_INT, 0, F(exportType) },
+    { "expfr", KW_INT, 0, F(exportFrequency) },
+    { "expdy", KW_INT, 0, F(exportDay) },
+    { "expt", KW_INT64, 0, F(exportTime) },
+    { "expi", KW_INT, 0, F(exportInterval) },
+    { "expm", KW_EXPM, 0, 0 },
+    { "expo", KW_EXPO, 0, 0 },
+    { "alarm", KW_FLAG1, 0, LF_ALARM }, { "mvs", KW_FLAG1, 0, LF_MVS },
+    { "loop", KW_FLAG1, 0, LF_LOOP }, { "network", KW_FLAG1, 0, LF_NETWORK },
+    { "nc", KW_FLAG1, 0, LF_NC }, { "client", KW_FLAG1, 0, LF_CLIENT },
+    { "auto", KW_FLAG1, 0, LF_AUTO }, { "qsg", KW_FLAG1, 0, LF_QSG },
+    { "single", KW_FLAG1, 0, LF_SINGLE }, { "csl", KW_FLAG1, 0, LF_CSL },
+    { "uco", KW_FLAG1, 0, LF_UCO }, { "uce", KW_FLAG1, 0, LF_UCE },
+    { "ucn", KW_FLAG1, 0, LF_UCN }, { "expa", KW_FLAG1, 0, LF_EXPA },
+    { "expd", KW_FLAG1, 0, LF_EXPD }, { "exps", KW_FLAG1, 0, LF_EXPS },
+    { "expc", KW_FLAG1, 0, LF_EXPC }, { "ndftd", KW_FLAG1, 0, LF_NDFTD },
+    { "usrp", KW_FLAG1, 0, LF_USRP }, { "ps", KW_FLAG1, 0, LF_PS },
+    { "npsai", KW_CLEAR1, 0, LF_NPSAI }, { "http", KW_FLAG1, 0, LF_HTTP },
+    { "httpd", KW_FLAG1, 0, LF_HTTPD }, { "objd", KW_FLAG1, 0, LF_OBJD },
+    { "lognm", KW_FLAG1, 0, LF_LOGNM }, { "nau", KW_FLAG1, 0, LF_NAU },
+    { "dra", KW_FLAG1, 0, LF_DRA }, { "fgn", KW_FLAG1, 0, LF_FGN },
+    { "nomqtt", KW_FLAG1, 0, LF_NOMQTT }, { "usroam", KW_CLEAR1, 0, LF_USROAM },
+    { "usrsuc", KW_FLAG2, 0, LF2_USRSUC }, { "usrnpwcf", KW_FLAG2, 0, LF2_USRNPWCF },
+    { "nmsnochkdef", KW_FLAG2, 0, LF2_NMSNOCHKDEF },
+    { "nmsnochkhel", KW_FLAG2, 0, LF2_NMSNOCHKHEL },
+    { "sslwk", KW_FLAG2, 0, LF2_SSLWK }, { "sslv3", KW_FLAG2, 0, LF2_SSLWK },
+    { "httpnb", KW_FLAG2, 0, LF2_HTTPNB }, { "crlf", KW_FLAG2, 0, LF2_CRLF },
+    { "ucuser", KW_FLAG2, 0, LF2_UCUSER }, { "ucpw", KW_FLAG2, 0, LF2_UCPW },
+    { "disabled", KW_STATUS, 0, LS_DISABLED },
+};
+#undef F
+
+/* The flag words in the writer's order; `clear` words are written when
+ * their bit is clear. */
+struct FLAGWORD { const char *name; uint8_t word; uint8_t clear; uint32_t bit; };
+static const FLAGWORD flagOrder[] = {
+    { "mvs", 1, 0, LF_MVS }, { "lognm", 1, 0, LF_LOGNM }, { "csl", 1, 0, LF_CSL },
+    { "qsg", 1, 0, LF_QSG }, { "auto", 1, 0, LF_AUTO }, { "nc", 1, 0, LF_NC },
+    { "fgn", 1, 0, LF_FGN }, { "nau", 1, 0, LF_NAU }, { "alarm", 1, 0, LF_ALARM },
+    { "loop", 1, 0, LF_LOOP }, { "network", 1, 0, LF_NETWORK },
+    { "client", 1, 0, LF_CLIENT }, { "single", 1, 0, LF_SINGLE },
+    { "usrp", 1, 0, LF_USRP }, { "usroam", 1, 1, LF_USROAM },
+    { "nmsnochkdef", 2, 0, LF2_NMSNOCHKDEF }, { "nmsnochkhel", 2, 0, LF2_NMSNOCHKHEL },
+    { "usrsuc", 2, 0, LF2_USRSUC }, { "usrnpwcf", 2, 0, LF2_USRNPWCF },
+    { "sslwk", 2, 0, LF2_SSLWK }, { "ucuser", 2, 0, LF2_UCUSER },
+    { "ucpw", 2, 0, LF2_UCPW }, { "crlf", 2, 0, LF2_CRLF }, { "ps", 1, 0, LF_PS },
+    { "npsai", 1, 1, LF_NPSAI }, { "http", 1, 0, LF_HTTP }, { "httpd", 1, 0, LF_HTTPD },
+    { "httpnb", 2, 0, LF2_HTTPNB }, { "uco", 1, 0, LF_UCO }, { "uce", 1, 0, LF_UCE },
+    { "ucn", 1, 0, LF_UCN }, { "expa", 1, 0, LF_EXPA }, { "expd", 1, 0, LF_EXPD },
+    { "exps", 1, 0, LF_EXPS }, { "expc", 1, 0, LF_EXPC }, { "ndftd", 1, 0, LF_NDFTD },
+    { "objd", 1, 0, LF_OBJD }, { "dra", 1, 0, LF_DRA }, { "nomqtt", 1, 0, LF_NOMQTT },
+    { "disabled", 3, 0, LS_DISABLED },
+};
+
+void CfgLocationDefaults(QMS *r)
+{
+    memset(r, 0, sizeof *r);
+    strcpy(r->brokerQueue, "SYSTEM.BROKER.CONTROL.QUEUE");
+    r->flags = 0x80400000u;
+    r->exportMask = 0x1FFF;
+    r->exportType = 1;
+    r->autoRefresh = r->autoRefreshOpen = -1;
+    r->viewOptions = 0x4220;
+    memcpy(r->appWindow, "va ", 4);
+}
+
+static const KEYWORD *find_keyword(const char *token)
+{
+    for (const KEYWORD &k : keywords)
+        if (strcmp(k.name, token) == 0)
+            return &k;
+    return nullptr;
+}
+
+/* "interval": n[e n][x n[e n]]; missing parts leave their fields alone. */
+static void read_interval(const char *p, int32_t *iv)
+{
+    auto number = [&](int32_t *target) {
+        if (!((*p >= '0' && *p <= '9') || *p == '-'))
+            return;
+        int64_t v = PrfDecimal(p);
+        *target = (int32_t)(v > INT32_MAX ? INT32_MAX : v < INT32_MIN ? INT32_MIN : v);
+        if (*p == '-')
+            p++;
+        while (*p >= '0' && *p <= '9')
+            p++;
+    };
+    number(&iv[0]);
+    if (*p == 'e') { p++; number(&iv[1]); }
+    if (*p == 'x') {
+        p++;
+        number(&iv[2]);
+        if (*p == 'e') { p++; number(&iv[3]); }
+    }
+}
+
+static void set_coordinate(QMS *r, int which, int32_t value)
+{
+    uint64_t w = (uint64_t)r->placement[1];
+    if (which == 0)
+        w = (w & 0xFFFFFFFF00000000ull) | (uint32_t)value;
+    else
+        w = (w & 0xFFFFFFFFull) | ((uint64_t)(uint32_t)value << 32);
+    r->placement[1] = (int64_t)w;
+    r->placementFlags |= 0x24;
+}
+
+int CfgReadLocationKeywords(PRFIN *in, QMS *r, char *token, uint32_t *quoted)
+{
+    char *base = (char *)r;
+    for (;;) {
+        int len = PrfGetToken(in, quoted, 0, token);
+        if (len == 0 && !*quoted)
+            return 0;
+        if (PrfIsSectionTag(token, len, *quoted))
+            return len;
+        if (*quoted)
+            continue;
+        if (strncmp(token, "nms_", 4) == 0) {
+            int64_t slot = 0;
+            int valid = PrfBoundedCount(token + 4, QMS_NAMELISTS - 1, &slot);
+            int vlen = PrfGetValue(in, token, nullptr);
+            if (valid)
+                CSStringSet(&r->nameLists[slot], token, vlen);
+            continue;
+        }
+        const KEYWORD *k = find_keyword(token);
+        if (!k)
+            continue;
+        void *field = base + k->offset;
+        int32_t scratch = 0;
+        switch (k->kind) {
+        case KW_STR: PrfGetString(in, (char *)field, k->width + 1, token); break;
+        case KW_INT: PrfGetInt(in, (int32_t *)field, token); break;
+        case KW_INT64: PrfGetInt64(in, (int64_t *)field, token); break;
+        case KW_SHARED: PrfGetSharedString(in, (const char **)field, token); break;
+        case KW_SHARED_END: {
+            int vlen = PrfGetValue(in, token, quoted);
+            if (vlen == 0 || PrfIsSectionTag(token, vlen, *quoted))
+                return vlen;
+            CSStringSet((const char **)field, token, vlen);
+            break;
+        }
+        case KW_FLAG1: r->flags |= (uint32_t)k->offset; break;
+        case KW_CLEAR1: r->flags &= ~(uint32_t)k->offset; break;
+        case KW_FLAG2: r->flags2 |= (uint32_t)k->offset; break;
+        case KW_STATUS: r->status |= (uint32_t)k->offset; break;
+        case KW_USR: {
+            int vlen = PrfGetValue(in, token, nullptr);
+            CSFreeMemAndClear(&r->userId);
+            if (vlen) {
+                r->userId = (char *)CSGetMem(vlen + 1, "USR");
+                if (r->userId)
+                    memcpy(r->userId, token, vlen + 1);
+            }
+            break;
+        }
+        case KW_CL: PrfGetSharedString(in, &r->clientChannel, token); break;
+        case KW_CLN:
+            PrfGetSharedString(in, &r->clientChannel, token);
+            r->status |= LS_CLNKEYWORD;
+            break;
+        case KW_INTERVAL:
+            PrfGetValue(in, token, nullptr);
+            read_interval(token, r->interval);
+            break;
+        case KW_UX: case KW_UY:
+            scratch = 0;
+            PrfGetInt(in, &scratch, token);
+            set_coordinate(r, k->kind == KW_UY, scratch);
+            break;
+        case KW_VO:
+            scratch = r->viewOptions;
+            PrfGetInt(in, &scratch, token);
+            r->viewOptions = (uint16_t)scratch;
+            break;
+        case KW_APPVIEW: PrfGetRect(in, r->appView, token); break;
+        case KW_EXPM:
+            PrfGetInt(in, &scratch, token);
+            r->exportMask &= ~(uint32_t)scratch;
+            break;
+        case KW_EXPO:
+            PrfGetInt(in, &scratch, token);
+            r->exportMask |= (uint32_t)scratch;
+            break;
+        }
+    }
+}
+
+void CfgFinishLocation(QMS *r, int64_t readTime)
+{
+    if (r->exportTime > readTime)
+        r->exportTime = readTime;
+    const CFGHOOKS *h = CfgHooks();
+    if (h->fitRect && (r->appView[0] || r->appView[1] || r->appView[2] || r->appView[3]))
+        h->fitRect(h->context, r->appView);
+}
+
+/* ---- writing ---------------------------------------------------------- */
+
+void CfgPutWord(FILE *out, const char *value)
+{
+    if (!value[0] || strpbrk(value, " \t\r\n=()[]{},;:#\"~"))
+        PrfPutQuoted(out, value, PRF_WHOLE);
+    else
+        fputs(value, out);
+}
+
+static void put_name(FILE *out, const char *key, const char *value)
+{
+    fputs(key, out);
+    CfgPutWord(out, value);
+    fputc('\n', out);
+}
+
+static void put_shared(FILE *out, const char *key, const char *text)
+{
+    if (!text || !text[0])
+        return;
+    fputs(key, out);
+    PrfPutQuoted(out, text, PRF_WHOLE);
+    fputc('\n', out);
+}
+
+void CfgWriteLocationKeywords(QMS *r, FILE *out)
+{
+    if (r->secondName[0] && strcmp(r->secondName, "RAVOLT") != 0)
+        put_name(out, "mq=", r->secondName);
+    int any = 0;
+    const struct { const char *fmt; uint32_t v; } ccsids[] = {
+        { "ccsidq=%d ", r->ccsidQm }, { "ccsidp=%d ", r->ccsidOverride },
+        { "encq=%d ", r->encodingQm }, { "encp=%d ", r->encodingOverride },
+    };
+    for (auto &c : ccsids)
+        if (c.v) {
+            fprintf(out, c.fmt, (int)c.v);
+            any = 1;
+        }
+    if (any)
+        fputc('\n', out);
+
+    PrfPutString(out, "grp=", r->groupName, PRF_WHOLE);
+    if (r->replyModel[0])
+        put_name(out, "rq=", r->replyModel);
+    PrfPutString(out, "rp=", r->replyPrefix, PRF_WHOLE);
+    const char *defaultCq = (r->flags & LF_MVS) ? "SYSTEM.COMMAND.INPUT"
+                                               : "SYSTEM.ADMIN.COMMAND.QUEUE";
+    if (strcmp(r->commandQueue, defaultCq) != 0)
+        put_name(out, "cq=", r->commandQueue);
+    PrfPutString(out, "cmdok=", r->okCommand, PRF_WHOLE);
+    PrfPutString(out, "cmdfail=", r->failCommand, PRF_WHOLE);
+    PrfPutString(out, "viaqm=", r->viaQm, PRF_WHOLE);
+    PrfPutString(out, "sq=", r->sqName, PRF_WHOLE);
+    if (strcmp(r->brokerQueue, "SYSTEM.BROKER.CONTROL.QUEUE") != 0)
+        PrfPutString(out, "psq=", r->brokerQueue, PRF_WHOLE);
+    put_shared(out, "nnames=", r->networkNames);
+    put_shared(out, "sgn=", r->securityGroup);
+    put_shared(out, "sgd=", r->securityGroupDesc);
+    for (int i = 0; i < QMS_NAMELISTS; i++)
+        if (r->nameLists[i]) {
+            char key[16];
+            snprintf(key, sizeof key, "nms_%d=", i);
+            put_shared(out, key, r->nameLists[i]);
+        }
+    if (r->retryInterval) fprintf(out, "retryint=%d\n", (int)r->retryInterval);
+    if (r->disconnectInterval) fprintf(out, "discint=%d\n", (int)r->disconnectInterval);
+    if (r->autoRefresh != -1) fprintf(out, "arr=%d\n", (int)r->autoRefresh);
+    if (r->autoRefreshOpen != -1) fprintf(out, "arra=%d\n", (int)r->autoRefreshOpen);
+    if (memcmp(r->appWindow, "va ", 4) != 0) {
+        fputs("appwnd=", out);
+        PrfPutQuoted(out, r->appWindow, 4);
+        fputc('\n', out);
+    }
+    static const char *icons[4] = { "qmiconn=", "qmiconb=", "qmicong=", "qmiconf=" };
+    for (int i = 0; i < 4; i++)
+        put_shared(out, icons[i], r->iconFile[i]);
+    put_shared(out, "ccdturl=", r->ccdtUrl);
+
+    int line = 0;
+    for (const FLAGWORD &f : flagOrder) {
+        uint32_t word = f.word == 1 ? r->flags : f.word == 2 ? r->flags2 : r->status;
+        int set = (word & f.bit) != 0;
+        if (set != f.clear) {
+            fprintf(out, "%s ", f.name);
+            line = 1;
+        }
+    }
+    if (!(r->interval[0] == 60 && r->interval[1] == 0 &&
+          r->interval[2] == 1800 && r->interval[3] == 0)) {
+        fprintf(out, "interval=%lde%ldx%lde%ld ", (long)r->interval[0],
+                (long)r->interval[1], (long)r->interval[2], (long)r->interval[3]);
+        line = 1;
+    }
+    if (r->placementFlags & 0x20) {
+        uint64_t w = (uint64_t)r->placement[1];
+        fprintf(out, "ux=%d uy=%d ", (int)(int32_t)(uint32_t)w, (int)(int32_t)(uint32_t)(w >> 32));
+        line = 1;
+    }
+    fprintf(out, "vo=%d ", (int)(int16_t)(r->viewOptions & 0x7F20));
+    if (line)
+        fputc('\n', out);
+
+    PrfPutRect(out, "appview", r->appView);
+    if (r->exportFile[0])
+        PrfPutString(out, "expf=", r->exportFile, QMS_EXPFILE);
+    if (r->exportType != 1)
+        PrfPutInt(out, "expty=", r->exportType);
+    PrfPutInt(out, "expfr=", r->exportFrequency);
+    PrfPutInt(out, "expdy=", r->exportDay);
+    PrfPutInt64(out, "expt=", r->exportTime);
+    PrfPutInt(out, "expi=", r->exportInterval);
+    fprintf(out, "expm=%d expo=%d\n", 8191, (int)r->exportMask);
+
+    if (r->clientChannel) {
+        fputs((r->status & LS_CLNKEYWORD) ? "cln=" : "cl =", out);
+        PrfPutQuoted(out, r->clientChannel, QMS_CHLNAME);
+        fputc('\n', out);
+    }
+    PrfPutString(out, "usr=", r->userId, PRF_WHOLE);
+}

@@ -1,0 +1,511 @@
+/* Configuration text: tokenizer, typed readers and typed writers. */
+#include "prftext.h"
+#include "cs.h"
+
+#include <cerrno>
+#include <cstring>
+#include <cstdlib>
+
+/* ---- opening ---------------------------------------------------------- */
+
+int PrfOpenFile(PRFIN *in, const char *path)
+{
+    memset(in, 0, sizeof(*in));
+    FILE *f = fopen(path, "rb");
+    if (!f)
+        return errno ? errno : ENOENT;
+    size_t cap = 0, len = 0;
+    char *buf = nullptr;
+    int rc = 0;
+    for (;;) {
+        if (len == cap) {
+            size_t ncap = cap ? cap * 2 : 65536;
+            char *nbuf = (char *)CSGetMem(ncap, "PRFIN");
+            if (!nbuf) { rc = ENOMEM; break; }
+            if (buf) { memcpy(nbuf, buf, len); CSFreeMem(buf); }
+            buf = nbuf;
+            cap = ncap;
+        }
+        size_t n = fread(buf + len, 1, cap - len, f);
+        len += n;
+        if (n == 0) {
+            if (ferror(f))
+                rc = EIO;
+            break;
+        }
+    }
+    fclose(f);
+    if (rc) {
+        if (buf)
+            CSFreeMem(buf);
+        return rc;
+    }
+    /* read as text: a CR LF pair is one line end on every host */
+    size_t out = 0;
+    for (size_t i = 0; i < len; i++)
+        if (!(buf[i] == '\r' && i + 1 < len && buf[i + 1] == '\n'))
+            buf[out++] = buf[i];
+    in->owned = buf;
+    in->text = buf;
+    in->length = out;
+    return 0;
+}
+
+void PrfOpenText(PRFIN *in, const char *text, size_t length)
+{
+    memset(in, 0, sizeof(*in));
+    in->text = text;
+    in->length = length;
+}
+
+void PrfClose(PRFIN *in)
+{
+    if (in->owned)
+        CSFreeMem(in->owned);
+    memset(in, 0, sizeof(*in));
+}
+
+int PrfLineNumber(const PRFIN *in)
+{
+    int line = 1;
+    for (size_t i = 0; i < in->pos && i < in->length; i++)
+        if (in->text[i] == '\n')
+            line++;
+    return line;
+}
+
+int PrfSkipToLine(PRFIN *in, const char *start)
+{
+    size_t n = strlen(start);
+    while (in->pos < in->length) {
+        size_t lineStart = in->pos;
+        const char *nl = (const char *)memchr(in->text + lineStart, '\n',
+                                              in->length - lineStart);
+        size_t lineEnd = nl ? (size_t)(nl - in->text) + 1 : in->length;
+        in->pos = lineEnd;
+        if (lineEnd - lineStart >= n && memcmp(in->text + lineStart, start, n) == 0)
+            return 1;
+    }
+    return 0;
+}
+
+/* ---- tokenizer -------------------------------------------------------- */
+
+static inline int prf_next(PRFIN *in)
+{
+    return in->pos < in->length ? (unsigned char)in->text[in->pos++] : EOF;
+}
+
+static inline int prf_single(int c)
+{
+    return c == '=' || c == '(' || c == ')' || c == '[' || c == ']' ||
+           c == '{' || c == '}' || c == ',';
+}
+
+/* Reads a quoted string after its opening quote.  Characters beyond the
+ * token's capacity are read and dropped, so that the whole string is
+ * consumed whatever its length. */
+static int prf_quoted(PRFIN *in, int skip, char *token, int *eof)
+{
+    int len = 0;
+    *eof = 0;
+    for (;;) {
+        int c = prf_next(in);
+        if (c == EOF) { *eof = 1; break; }
+        if (c == '"')
+            break;
+        if (c == '~') {
+            c = prf_next(in);
+            if (c == EOF) { *eof = 1; break; }
+        }
+        if (!skip && len < PRF_TOKEN_MAX)
+            token[len++] = (char)c;
+    }
+    return len;
+}
+
+int PrfGetToken(PRFIN *in, uint32_t *quoted, int skip, char *token)
+{
+    int comment = 0, c;
+    *quoted = 0;
+    token[0] = 0;
+    for (;;) {
+        c = prf_next(in);
+        if (c == EOF) {
+            in->tokenStart = in->pos;
+            return 0;
+        }
+        if (c == '\r' || c == '\n') { comment = 0; continue; }
+        if (comment || c == ' ' || c == '\t')
+            continue;
+        if (c == ';' || c == '#') { comment = 1; continue; }
+        break;
+    }
+    in->tokenStart = in->pos - 1;
+    if (c == '"') {
+        int eof;
+        *quoted = 1;
+        int len = prf_quoted(in, skip, token, &eof);
+        if (skip) {
+            if (eof) { token[0] = 0; return 0; }
+            token[0] = '!'; token[1] = 0;
+            return 1;
+        }
+        token[len] = 0;
+        return len;
+    }
+    if (prf_single(c)) {
+        token[0] = (char)c; token[1] = 0;
+        return 1;
+    }
+    int len = 0;
+    token[len++] = (char)c;
+    while (len < PRF_TOKEN_MAX) {
+        c = prf_next(in);
+        if (c == EOF)
+            break;
+        if (c == ' ' || c == '\t' || c == '\r')
+            break;
+        if (c == ':') {
+            token[len++] = ':';
+            break;
+        }
+        if (c == ';' || c == '#' || c == '"' || c == '\n' || prf_single(c)) {
+            in->pos--;                    /* read again by the next call */
+            break;
+        }
+        token[len++] = (char)c;
+    }
+    token[len] = 0;
+    return len;
+}
+
+int PrfPeekToken(PRFIN *in, uint32_t *quoted, char *token)
+{
+    size_t pos = in->pos;
+    int len = PrfGetToken(in, quoted, 0, token);
+    in->pos = pos;
+    return len;
+}
+
+int PrfIsSectionTag(const char *token, int length, uint32_t quoted)
+{
+    return !quoted && length > 0 && token[length - 1] == ':';
+}
+
+int PrfGetValue(PRFIN *in, char *token, uint32_t *quoted)
+{
+    uint32_t q;
+    int len = PrfGetToken(in, &q, 0, token);
+    if (len == 1 && !q && token[0] == '=')
+        len = PrfGetToken(in, &q, 0, token);
+    if (quoted)
+        *quoted = q;
+    return len;
+}
+
+/* ---- conversions ------------------------------------------------------ */
+
+int64_t PrfDecimal(const char *text)
+{
+    while (*text == ' ' || *text == '\t')
+        text++;
+    int neg = 0;
+    if (*text == '-' || *text == '+')
+        neg = *text++ == '-';
+    int64_t v = 0;
+    while (*text >= '0' && *text <= '9') {
+        if (v < INT64_MAX / 10 - 10)
+            v = v * 10 + (*text - '0');
+        else
+            v = INT64_MAX;
+        text++;
+    }
+    return neg ? -v : v;
+}
+
+static int32_t prf_int32(const char *text)
+{
+    int64_t v = PrfDecimal(text);
+    if (v > INT32_MAX) return INT32_MAX;
+    if (v < INT32_MIN) return INT32_MIN;
+    return (int32_t)v;
+}
+
+uint32_t PrfHex(const char *text)
+{
+    while (*text == ' ' || *text == '\t')
+        text++;
+    uint64_t v = 0;
+    for (;; text++) {
+        int d;
+        if (*text >= '0' && *text <= '9') d = *text - '0';
+        else if (*text >= 'a' && *text <= 'f') d = *text - 'a' + 10;
+        else if (*text >= 'A' && *text <= 'F') d = *text - 'A' + 10;
+        else break;
+        v = v * 16 + d;
+        if (v > 0xFFFFFFFFu)
+            v = 0xFFFFFFFFu;
+    }
+    return (uint32_t)v;
+}
+
+int PrfBoundedCount(const char *text, int64_t max, int64_t *out)
+{
+    if (*text < '0' || *text > '9')
+        return 0;
+    int64_t v = 0;
+    for (; *text; text++) {
+        if (*text < '0' || *text > '9')
+            return 0;
+        v = v * 10 + (*text - '0');
+        if (v > max)
+            return 0;
+    }
+    *out = v;
+    return 1;
+}
+
+/* ---- readers ---------------------------------------------------------- */
+
+void PrfGetString(PRFIN *in, char *buffer, size_t size, char *token)
+{
+    PrfGetValue(in, token, nullptr);
+    if (size == 0)
+        return;
+    size_t n = strlen(token);
+    if (n > size - 1)
+        n = size - 1;
+    memcpy(buffer, token, n);
+    buffer[n] = 0;
+}
+
+void PrfGetSharedString(PRFIN *in, const char **slot, char *token)
+{
+    int len = PrfGetValue(in, token, nullptr);
+    CSStringSet(slot, token, len);
+}
+
+void PrfGetStringAlloc(PRFIN *in, char **slot, char *token)
+{
+    int len = PrfGetValue(in, token, nullptr);
+    if (len == 0)
+        return;
+    char *p = (char *)CSGetMem(len + 1, "PRF");
+    if (p)
+        memcpy(p, token, len + 1);
+    *slot = p;
+}
+
+void PrfGetInt(PRFIN *in, int32_t *target, char *token)
+{
+    if (PrfGetValue(in, token, nullptr))
+        *target = prf_int32(token);
+}
+
+void PrfGetShort(PRFIN *in, int16_t *target, char *token)
+{
+    if (PrfGetValue(in, token, nullptr))
+        *target = (int16_t)prf_int32(token);
+}
+
+void PrfGetInt64(PRFIN *in, int64_t *target, char *token)
+{
+    if (PrfGetValue(in, token, nullptr))
+        *target = PrfDecimal(token);
+}
+
+static void prf_get_ints(PRFIN *in, int32_t *targets, int count, char *token)
+{
+    uint32_t q;
+    if (!PrfGetValue(in, token, nullptr))
+        return;
+    targets[0] = prf_int32(token);
+    for (int i = 1; i < count; i++) {
+        if (!PrfGetToken(in, &q, 0, token))
+            return;
+        targets[i] = prf_int32(token);
+    }
+}
+
+void PrfGetRect(PRFIN *in, int32_t *four, char *token)
+{
+    prf_get_ints(in, four, 4, token);
+}
+
+void PrfGetEightInts(PRFIN *in, int32_t *eight, char *token)
+{
+    prf_get_ints(in, eight, 8, token);
+}
+
+static void prf_copy_cut(char *to, size_t size, const char *from, size_t n)
+{
+    if (n > size - 1)
+        n = size - 1;
+    memcpy(to, from, n);
+    to[n] = 0;
+}
+
+void PrfGetFont(PRFIN *in, PRFFONT *font, char *token)
+{
+    PrfGetValue(in, token, nullptr);
+    const char *face = token;
+    const char *s1 = strchr(face, '/');
+    if (!s1) {
+        prf_copy_cut(font->face, sizeof font->face, face, strlen(face));
+        font->style[0] = 0;
+        return;
+    }
+    prf_copy_cut(font->face, sizeof font->face, face, (size_t)(s1 - face));
+    const char *style = s1 + 1;
+    const char *s2 = strchr(style, '/');
+    prf_copy_cut(font->style, sizeof font->style, style,
+                 s2 ? (size_t)(s2 - style) : strlen(style));
+    if (s2) {
+        if (strchr(s2 + 1, 'u')) font->underline = 1;
+        if (strchr(s2 + 1, 's')) font->strikeout = 1;
+    }
+}
+
+int PrfGetStringArea(PRFIN *in, char **area, uint32_t *capacity, int freeOld)
+{
+    int c;
+    do
+        c = prf_next(in);
+    while (c == ' ' || c == '\t' || c == '\r' || c == '\n');
+    if (c != '"') {
+        CSFreeMemAndClear(area);
+        return -1;
+    }
+    if (!*area) {
+        *capacity = 100;
+        *area = (char *)CSGetMem(100, "STRAREA");
+        if (!*area)
+            return -1;
+    }
+    char *buf = *area;
+    uint32_t cap = *capacity, len = 0;
+    int lastWasConvertedLf = 0;
+    for (;;) {
+        c = prf_next(in);
+        if (c == EOF || c == '"')
+            break;
+        int converted = 0;
+        if (c == '~') {
+            c = prf_next(in);
+            if (c == EOF)
+                break;
+        } else if (c == '\n') {
+            if (lastWasConvertedLf) { lastWasConvertedLf = 0; continue; }
+            if (len == 0 || buf[len - 1] != '\r') {
+                buf[len++] = '\r';
+                converted = 1;
+            }
+        }
+        buf[len++] = (char)c;
+        lastWasConvertedLf = converted;
+        if (len + 10 > cap) {
+            char *nbuf = (char *)CSGetMem(cap + 100, "STRAREA");
+            if (!nbuf) {
+                CSFreeMem(buf);
+                *area = nullptr;
+                return -1;
+            }
+            memcpy(nbuf, buf, len);
+            if (freeOld)
+                CSFreeMem(buf);
+            buf = nbuf;
+            cap += 100;
+        }
+    }
+    buf[len] = 0;
+    *area = buf;
+    *capacity = cap;
+    return (int)len;
+}
+
+/* ---- writers ---------------------------------------------------------- */
+
+int PrfTextSet(const char *text)
+{
+    return text && text[0] && !(text[0] == ' ' && text[1] == 0);
+}
+
+int PrfPutQuoted(FILE *out, const char *text, size_t length)
+{
+    size_t n;
+    if (!text)
+        text = "";
+    if (length == PRF_WHOLE) {
+        n = strlen(text);
+        while (n && text[n - 1] == ' ')
+            n--;
+    } else {
+        n = strnlen(text, length);
+    }
+    fputc('"', out);
+    for (size_t i = 0; i < n; i++) {
+        if (text[i] == '"' || text[i] == '~')
+            fputc('~', out);
+        fputc(text[i], out);
+    }
+    fputc('"', out);
+    return 0;
+}
+
+void PrfPutString(FILE *out, const char *key, const char *text, size_t length)
+{
+    if (!PrfTextSet(text) || length == 0)
+        return;
+    fputs(key, out);
+    PrfPutQuoted(out, text, length);
+    fputc('\n', out);
+}
+
+void PrfPutInt(FILE *out, const char *key, int32_t value)
+{
+    if (value)
+        fprintf(out, "%s%d\n", key, (int)value);
+}
+
+void PrfPutInt64(FILE *out, const char *key, int64_t value)
+{
+    if (value)
+        fprintf(out, "%s%lld\n", key, (long long)value);
+}
+
+void PrfPutRect(FILE *out, const char *key, const int32_t *r)
+{
+    if (r[0] || r[1] || r[2] || r[3])
+        fprintf(out, "%s=%d %d %d %d \n", key, (int)r[0], (int)r[1], (int)r[2], (int)r[3]);
+}
+
+void PrfPutFont(FILE *out, const char *key, const PRFFONT *font)
+{
+    if (!font->face[0])
+        return;
+    char text[80];
+    int flags = font->underline || font->strikeout;
+    snprintf(text, sizeof text, "%.35s%s%.19s%s%s%s", font->face,
+             (font->style[0] || flags) ? "/" : "", font->style,
+             flags ? "/" : "", font->underline ? "u" : "", font->strikeout ? "s" : "");
+    fputs(key, out);
+    PrfPutQuoted(out, text, PRF_WHOLE);
+    fputc('\n', out);
+}
+
+void PrfPutPrintLayout(FILE *out, const PRFLAYOUT *layout, char letter,
+                       int16_t mainCharSet)
+{
+    fprintf(out, "PR%c:\n", letter);
+    PrfPutString(out, "  left    =", layout->left, PRF_WHOLE);
+    PrfPutString(out, "  center  =", layout->centre, PRF_WHOLE);
+    PrfPutString(out, "  right   =", layout->right, PRF_WHOLE);
+    PrfPutFont(out, "  font    =", &layout->font);
+    PrfPutInt(out, "  fontsize=", layout->font.height);
+    PrfPutInt(out, "  psize   =", layout->font.pointSize);
+    PrfPutInt(out, "  rgb     =", (int32_t)layout->font.colour);
+    if (layout->font.charSet && mainCharSet)
+        PrfPutInt(out, "  charset =", layout->font.charSet);
+    PrfPutInt(out, "  margin  =", layout->margin);
+}

@@ -1,0 +1,98 @@
+/* Configuration text: the one tokenizer of the configuration, authorities
+ * and filter files, the typed readers built on it and the typed writers
+ * that produce the same syntax.
+ *
+ * A file is read whole into memory (PRFIN) and tokenized from there; the
+ * writers write to a stdio stream opened by the caller. */
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+
+#define PRF_TOKEN_MAX   1000          /* characters of one token */
+#define PRF_TOKEN_SIZE  (PRF_TOKEN_MAX + 1)
+
+/* A configuration text being read. */
+struct PRFIN {
+    const char *text;                 /* the whole text */
+    size_t length;
+    size_t pos;                       /* next character to read */
+    size_t tokenStart;                /* where the last token began */
+    char *owned;                      /* block read from a file, or null */
+};
+
+/* Font value record (the shape used by every profile font). */
+struct PRFFONT {
+    char face[36];
+    char style[20];
+    int32_t height;
+    int32_t pointSize;
+    int16_t charSet;
+    uint8_t underline;
+    uint8_t strikeout;
+    int32_t spare;
+    uint32_t colour;
+};
+
+/* Print-layout record. */
+struct PRFLAYOUT {
+    char *left;
+    char *centre;
+    char *right;
+    PRFFONT font;                     /* height, point size, charset, rgb */
+    int16_t margin;
+};
+
+/* Opening: 0 read; else the C library's errno (ENOENT: no such file). */
+int PrfOpenFile(PRFIN *in, const char *path);
+void PrfOpenText(PRFIN *in, const char *text, size_t length);
+void PrfClose(PRFIN *in);
+/* Line number (from 1) of the read position. */
+int PrfLineNumber(const PRFIN *in);
+/* Moves past the first line that begins with `start`; 0 when none. */
+int PrfSkipToLine(PRFIN *in, const char *start);
+
+/* Tokenizer: returns the token's length, 0 at the end of the text (quoted
+ * flag 0) or for an empty quoted string (quoted flag 1). */
+int PrfGetToken(PRFIN *in, uint32_t *quoted, int skip, char *token);
+/* The next token without consuming it. */
+int PrfPeekToken(PRFIN *in, uint32_t *quoted, char *token);
+/* A word whose last character is ':' (unquoted). */
+int PrfIsSectionTag(const char *token, int length, uint32_t quoted);
+/* The value: the next token, or the one after it when that is "=". */
+int PrfGetValue(PRFIN *in, char *token, uint32_t *quoted);
+
+void PrfGetString(PRFIN *in, char *buffer, size_t size, char *token);
+void PrfGetSharedString(PRFIN *in, const char **slot, char *token);
+void PrfGetStringAlloc(PRFIN *in, char **slot, char *token);
+void PrfGetInt(PRFIN *in, int32_t *target, char *token);
+void PrfGetShort(PRFIN *in, int16_t *target, char *token);
+void PrfGetInt64(PRFIN *in, int64_t *target, char *token);
+void PrfGetRect(PRFIN *in, int32_t *four, char *token);
+void PrfGetEightInts(PRFIN *in, int32_t *eight, char *token);
+void PrfGetFont(PRFIN *in, PRFFONT *font, char *token);
+/* One quoted multi-line text into a growing block (tag "STRAREA"); its
+ * length, or -1 (the area is then freed and the slot null). */
+int PrfGetStringArea(PRFIN *in, char **area, uint32_t *capacity, int freeOld);
+
+/* Decimal conversion: leading blanks, a sign, digits; saturates. */
+int64_t PrfDecimal(const char *text);
+/* Hexadecimal conversion without prefix (base 16), saturating at 32 bits. */
+uint32_t PrfHex(const char *text);
+/* A count or index read from a file: 1 with *out set when the text is a
+ * decimal number in 0..max, else 0. */
+int PrfBoundedCount(const char *text, int64_t max, int64_t *out);
+
+/* Writers.  A length of (size_t)-1 means the whole NUL-terminated text. */
+#define PRF_WHOLE ((size_t)-1)
+int PrfPutQuoted(FILE *out, const char *text, size_t length);
+void PrfPutString(FILE *out, const char *key, const char *text, size_t length);
+void PrfPutInt(FILE *out, const char *key, int32_t value);
+void PrfPutInt64(FILE *out, const char *key, int64_t value);
+void PrfPutRect(FILE *out, const char *key, const int32_t *four);
+void PrfPutFont(FILE *out, const char *key, const PRFFONT *font);
+void PrfPutPrintLayout(FILE *out, const PRFLAYOUT *layout, char letter,
+                       int16_t mainCharSet);
+/* A text that is absent, empty or one blank counts as not set. */
+int PrfTextSet(const char *text);

@@ -1,0 +1,384 @@
+/* The configuration file: every location keyword read, written and read
+ * back; sub-blocks kept; the safe rewrite; damaged files. */
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <functional>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "cfgfile.h"
+#include "cfgtest.h"
+#include "cs.h"
+#include "prfdata.h"
+
+namespace {
+
+using cfgtest::Slurp;
+using cfgtest::Spit;
+
+struct BoxCall {
+    std::string caption, text;
+    int lastError;
+};
+
+struct Fixture : ::testing::Test {
+    std::string dir, cfg;
+    std::vector<BoxCall> boxes;
+    int answer = 0;                    /* 1: the user presses Cancel */
+    std::function<FILE *(const char *)> opener;
+
+    void SetUp() override
+    {
+        cfgtest::ClearLocations();
+        dir = cfgtest::TempDir(::testing::UnitTest::GetInstance()->current_test_info()->name());
+        cfg = dir + "/RAVOLT.CFG";
+        snprintf(ConfigFile, sizeof ConfigFile, "%s", cfg.c_str());
+        snprintf(ConfigPath, sizeof ConfigPath, "%s/", dir.c_str());
+        CfgStatus = 0;
+        CfgNoWrite = 0;
+        CFGHOOKS h = {};
+        h.context = this;
+        h.errorBox = [](void *ctx, const char *caption, const char *text, int lastError, int) {
+            auto *f = (Fixture *)ctx;
+            f->boxes.push_back({ caption, text, lastError });
+            return f->answer;
+        };
+        h.openWrite = [](void *ctx, const char *path) -> FILE * {
+            auto *f = (Fixture *)ctx;
+            return f->opener ? f->opener(path) : fopen(path, "w");
+        };
+        CfgSetHooks(&h);
+    }
+    void TearDown() override
+    {
+        CfgSetHooks(nullptr);
+        cfgtest::ClearLocations();
+    }
+    void Load()
+    {
+        cfgtest::ClearLocations();
+        LoadPrfData();
+        CfgFileRead(ConfigFile, &LocTree, 0, nullptr);
+    }
+};
+
+QMS *Find(const char *qm, const char *second = "PRIMARY")
+{
+    return LocFindByNames(qm, second);
+}
+
+std::string S(const char *p) { return p ? p : "(null)"; }
+
+/* One row per location keyword: what the fixture's first location must
+ * hold after reading. */
+struct KeywordCheck {
+    const char *keyword;
+    std::function<bool(QMS *)> holds;
+};
+
+const std::vector<KeywordCheck> keywordChecks = {
+    { "mq", [](QMS *r) { return !strcmp(r->secondName, "PRIMARY"); } },
+    { "ccsidq", [](QMS *r) { return r->ccsidQm == 1208; } },
+    { "ccsidp", [](QMS *r) { return r->ccsidOverride == 819 && r->ccsid == 819; } },
+    { "encq", [](QMS *r) { return r->encodingQm == 546; } },
+    { "encp", [](QMS *r) { return r->encodingOverride == 273 && r->encoding == 273; } },
+    { "grp", [](QMS *r) { return !strcmp(r->groupName, "Group A") && r->group &&
+                                 !strcmp(r->group->name, "Group A"); } },
+    { "rq", [](QMS *r) { return !strcmp(r->replyModel, "MY.MODEL"); } },
+    { "rp", [](QMS *r) { return !strcmp(r->replyPrefix, "REPLY.PREFIX"); } },
+    { "cq", [](QMS *r) { return !strcmp(r->commandQueue, "MY CMD.Q"); } },
+    { "cmdok", [](QMS *r) { return !strcmp(r->okCommand, "echo ok"); } },
+    { "cmdfail", [](QMS *r) { return !strcmp(r->failCommand, "echo \"failed\""); } },
+    { "viaqm", [](QMS *r) { return !strcmp(r->viaQm, "GATEWAY"); } },
+    { "sq", [](QMS *r) { return !strcmp(r->sqName, "SQ.NAME"); } },
+    { "psq", [](QMS *r) { return !strcmp(r->brokerQueue, "MY.BROKER.Q"); } },
+    { "nnames", [](QMS *r) { return S(r->networkNames) == "net1,net2"; } },
+    { "sgn", [](QMS *r) { return S(r->securityGroup) == "secgrp"; } },
+    { "sgd", [](QMS *r) { return S(r->securityGroupDesc) == "Security group"; } },
+    { "nms_", [](QMS *r) { return S(r->nameLists[0]) == "QUEUE.*" &&
+                                  S(r->nameLists[3]) == "CHAN.*" && !r->nameLists[8]; } },
+    { "retryint", [](QMS *r) { return r->retryInterval == 30; } },
+    { "discint", [](QMS *r) { return r->disconnectInterval == 600; } },
+    { "arr", [](QMS *r) { return r->autoRefresh == 15; } },
+    { "arra", [](QMS *r) { return r->autoRefreshOpen == 5; } },
+    { "appwnd", [](QMS *r) { return !strcmp(r->appWindow, "vab"); } },
+    { "qmicon", [](QMS *r) { return S(r->iconFile[0]) == "n.bmp" && S(r->iconFile[1]) == "b.bmp" &&
+                                    S(r->iconFile[2]) == "g.bmp" && S(r->iconFile[3]) == "f.bmp"; } },
+    { "ccdturl", [](QMS *r) { return S(r->ccdtUrl) == "file:///tmp/ccdt.json"; } },
+    { "usr", [](QMS *r) { return S(r->userId) == "mqadmin"; } },
+    { "cln", [](QMS *r) { return S(r->clientChannel) == "SVRCONN.CHANNEL.NAME" &&
+                                 (r->status & LS_CLNKEYWORD); } },
+    { "interval", [](QMS *r) { return r->interval[0] == 30 && r->interval[1] == 5 &&
+                                      r->interval[2] == 900 && r->interval[3] == 7; } },
+    { "ux uy", [](QMS *r) {
+          uint64_t w = (uint64_t)r->placement[1];
+          return (r->placementFlags & 0x24) == 0x24 && (int32_t)(uint32_t)w == 120 &&
+                 (int32_t)(uint32_t)(w >> 32) == -40; } },
+    { "vo", [](QMS *r) { return r->viewOptions == 0x4220; } },
+    { "appview", [](QMS *r) { return r->appView[0] == 10 && r->appView[3] == 400; } },
+    { "expf", [](QMS *r) { return !strcmp(r->exportFile, "C:\\exports\\qm1.txt"); } },
+    { "expty", [](QMS *r) { return r->exportType == 3; } },
+    { "expfr", [](QMS *r) { return r->exportFrequency == 2; } },
+    { "expdy", [](QMS *r) { return r->exportDay == 4; } },
+    { "expt", [](QMS *r) { return r->exportTime == 1600000000; } },
+    { "expi", [](QMS *r) { return r->exportInterval == 3600; } },
+    { "expm expo", [](QMS *r) { return r->exportMask == 5; } },
+    { "flags", [](QMS *r) { return r->flags == 0x7FBFFD7Fu; } },
+    { "flags2 (sslv3 as sslwk)", [](QMS *r) { return r->flags2 == 0x1FFu; } },
+    { "disabled", [](QMS *r) { return (r->status & LS_DISABLED) != 0; } },
+    { "header", [](QMS *r) { return !strcmp(r->locationName, "First location") &&
+                                    r->platform == 11 && r->commandLevel == 940; } },
+    { "CLN:", [](QMS *r) { return r->rawClient && strstr(r->rawClient, "3506=\"host(1414)\"") &&
+                                  strstr(r->rawClient, "\"three\""); } },
+    { "MQS:", [](QMS *r) {
+          if (r->mqscCommands.count != 3)
+              return false;
+          CSLISTELEM *e = r->mqscCommands.first->next->next;
+          return !strcmp((const char *)(e + 1), "ALTER:"); } },
+    { "DLG:", [](QMS *r) { return r->rawDialogs && strstr(r->rawDialogs, "LST: 2") &&
+                                  strstr(r->rawDialogs, "\"Depth > 0\"") &&
+                                  !strstr(r->rawDialogs, "EVQ"); } },
+};
+
+void CheckKeywords(const char *when)
+{
+    QMS *r = Find("QM1");
+    ASSERT_NE(r, nullptr) << when;
+    for (const KeywordCheck &c : keywordChecks)
+        EXPECT_TRUE(c.holds(r)) << c.keyword << " " << when;
+    QMS *second = Find("QM1", "SECOND");
+    ASSERT_NE(second, nullptr) << when;
+    EXPECT_EQ(second->locationName[0], 0);
+    /* two definitions of QM1 form a ring with one latest member */
+    EXPECT_EQ(r->nextInRing, second);
+    EXPECT_EQ(second->nextInRing, r);
+    EXPECT_EQ(((r->status | 0) & LS_FIRSTOFRING) + (second->status & LS_FIRSTOFRING),
+              (uint32_t)LS_FIRSTOFRING);
+    QMS *q2 = Find("QM2", "RAVOLT");
+    ASSERT_NE(q2, nullptr);
+    EXPECT_EQ(S(q2->clientChannel), "CHL2");
+    EXPECT_FALSE(q2->status & LS_CLNKEYWORD);
+    EXPECT_EQ(S(q2->commandQueue), "SYSTEM.ADMIN.COMMAND.QUEUE");
+}
+
+TEST_F(Fixture, EveryKeywordSurvivesReadWriteRead)
+{
+    std::string original = Slurp(cfgtest::DataFile("ravolt.cfg"));
+    Spit(cfg, original);
+    LocGlobals.now = 1700000000;
+    Load();
+    EXPECT_EQ(CfgStatus & (CFG_STATUS_READ | CFG_STATUS_PRESENT), 10u);
+    CheckKeywords("after the first read");
+    EXPECT_NE(Find("QM3", "AMQ.TEMP"), nullptr);
+
+    ASSERT_EQ(CfgFileWrite(), 0);
+    EXPECT_TRUE(boxes.empty());
+    std::string first = Slurp(cfg);
+    EXPECT_EQ(Slurp(dir + "/RAVOLT.BAK"), original);
+    EXPECT_FALSE(cfgtest::Exists(dir + "/RAVOLT.CFN"));
+    /* what the writer must produce */
+    EXPECT_NE(first.find("cln=\"SVRCONN.CHANNEL.NAME\""), std::string::npos);
+    EXPECT_NE(first.find("cq=\"MY CMD.Q\""), std::string::npos);
+    EXPECT_NE(first.find("rq=MY.MODEL\n"), std::string::npos);
+    EXPECT_NE(first.find("sslwk "), std::string::npos);
+    EXPECT_EQ(first.find("sslv3"), std::string::npos);
+    EXPECT_NE(first.find(" npsai "), std::string::npos);
+    EXPECT_NE(first.find("QM:QM1 \"\" 0 0\n"), std::string::npos);
+    EXPECT_NE(first.find("cl =\"CHL2\""), std::string::npos);
+    EXPECT_EQ(first.find("AMQ.TEMP"), std::string::npos);
+    EXPECT_EQ(first.find("EVQ:"), std::string::npos);
+    EXPECT_NE(first.find("FLK:"), std::string::npos);   /* profile sections kept */
+
+    Load();
+    CheckKeywords("after the rewrite");
+    EXPECT_EQ(Find("QM3", "AMQ.TEMP"), nullptr);
+    ASSERT_EQ(CfgFileWrite(), 0);
+    EXPECT_EQ(Slurp(cfg), first);
+    EXPECT_EQ(Slurp(dir + "/RAVOLT.BAK"), first);
+    LocGlobals.now = 0;
+}
+
+TEST_F(Fixture, ExportTimeInTheFutureComesBackAsReadTime)
+{
+    Spit(cfg, "AP:\nQM:A \"\" 0 0\nexpt=4000000000\nmvs\n");
+    LocGlobals.now = 1700000000;
+    Load();
+    QMS *a = Find("A", "RAVOLT");
+    ASSERT_NE(a, nullptr);
+    EXPECT_EQ(a->exportTime, 1700000000);
+    EXPECT_STREQ(a->commandQueue, "SYSTEM.COMMAND.INPUT");
+    /* the usroam and npsai defaults */
+    EXPECT_EQ(a->flags & (LF_USROAM | LF_NPSAI), (uint32_t)(LF_USROAM | LF_NPSAI));
+    LocGlobals.now = 0;
+    ASSERT_EQ(CfgFileWrite(), 0);
+    std::string text = Slurp(cfg);
+    EXPECT_EQ(text.find("cq="), std::string::npos);
+    EXPECT_EQ(text.find("usroam"), std::string::npos);
+    EXPECT_EQ(text.find("interval="), std::string::npos);
+}
+
+/* Names that would not read back as one word are written quoted. */
+TEST_F(Fixture, NamesThatAreNotWordsAreQuoted)
+{
+    Spit(cfg, "AP:\nQM:\"A B\" \"\" 0 0\nmq=\"TWO;WORDS\" rq=\"R=Q\"\n");
+    Load();
+    ASSERT_NE(Find("A B", "TWO;WORDS"), nullptr);
+    ASSERT_EQ(CfgFileWrite(), 0);
+    std::string text = Slurp(cfg);
+    EXPECT_NE(text.find("QM:\"A B\" \"\" 0 0\nmq=\"TWO;WORDS\"\n"), std::string::npos);
+    Load();
+    QMS *r = Find("A B", "TWO;WORDS");
+    ASSERT_NE(r, nullptr);
+    EXPECT_STREQ(r->replyModel, "R=Q");
+}
+
+TEST_F(Fixture, MissingFilesAndFilesWithoutProfile)
+{
+    char error[CFG_ERROR_TEXT] = "";
+    CfgFileRead(cfg.c_str(), &LocTree, 1, error);
+    EXPECT_EQ(CfgStatus & CFG_STATUS_READ, 0u);
+    EXPECT_EQ(std::string(error), "File '" + cfg + "' can not be opened.");
+    CfgFileRead(cfg.c_str(), &LocTree, 0, nullptr);
+    EXPECT_EQ(CfgStatus & CFG_STATUS_READ, (uint32_t)CFG_STATUS_READ);
+
+    CfgStatus = 0;
+    Spit(cfg, "QM:A \"x\" 0 0\n");
+    CfgFileRead(cfg.c_str(), &LocTree, 0, nullptr);
+    EXPECT_EQ(LocTree, nullptr);
+    EXPECT_EQ(CfgStatus, (uint32_t)(CFG_STATUS_READ | CFG_STATUS_PRESENT));
+}
+
+TEST_F(Fixture, RefusedAndDamagedBlocksDoNotLoseTheirNeighbours)
+{
+    Spit(cfg, "AP:\n"
+              "QM:A \"first\" 0 0\n"
+              "QM:A \"duplicate\" 0 0\nMQS:\n\"X\"\n"
+              "QM:A \"duplicate again\" 0 0\n"
+              "QM:B \"\" 0 0\nXYZ:\nfoo bar\n"
+              "QM:C \"\" 0 0\nMQS:\n\"ends with:\"\nDLG:\"t\"\nQM:D \"\" 0 0\n"
+              "QM:E \"\" 0 0\nnnames DLG:\"x\"\n");
+    Load();
+    QMS *a = Find("A", "RAVOLT");
+    ASSERT_NE(a, nullptr);
+    EXPECT_STREQ(a->locationName, "first");
+    EXPECT_EQ(a->mqscCommands.count, 0);
+    EXPECT_NE(Find("B", "RAVOLT"), nullptr);
+    QMS *c = Find("C", "RAVOLT");
+    ASSERT_NE(c, nullptr);
+    ASSERT_EQ(c->mqscCommands.count, 1);
+    EXPECT_STREQ((const char *)(c->mqscCommands.first + 1), "ends with:");
+    EXPECT_NE(Find("D", "RAVOLT"), nullptr);
+    QMS *e = Find("E", "RAVOLT");
+    ASSERT_NE(e, nullptr);
+    EXPECT_EQ(e->networkNames, nullptr);
+    EXPECT_NE(e->rawDialogs, nullptr);
+    EXPECT_EQ(CfgStatus & CFG_STATUS_READ, (uint32_t)CFG_STATUS_READ);
+}
+
+TEST_F(Fixture, NoWriteBeforeAReadOrWithOptionR)
+{
+    Spit(cfg, "AP:\nQM:A \"\" 0 0\n");
+    std::string before = Slurp(cfg);
+    EXPECT_EQ(CfgFileWrite(), 0);                 /* not read yet */
+    EXPECT_FALSE(cfgtest::Exists(dir + "/RAVOLT.CFN"));
+    Load();
+    CfgNoWrite = 1;
+    EXPECT_EQ(CfgFileWrite(), 0);
+    EXPECT_EQ(Slurp(cfg), before);
+    EXPECT_FALSE(cfgtest::Exists(dir + "/RAVOLT.CFN"));
+    EXPECT_FALSE(cfgtest::Exists(dir + "/RAVOLT.BAK"));
+}
+
+TEST_F(Fixture, FailingWriteKeepsTheOldFile)
+{
+    Spit(cfg, Slurp(cfgtest::DataFile("ravolt.cfg")));
+    std::string before = Slurp(cfg);
+    Load();
+    std::string blocker = dir + "/readonly.txt";
+    Spit(blocker, "x");
+    /* a stream on which every write fails */
+    opener = [&](const char *) { return fopen(blocker.c_str(), "r"); };
+    answer = 1;
+    EXPECT_EQ(CfgFileWrite(), 1);
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].caption, "Operational Error");
+    EXPECT_NE(boxes[0].text.find("Can not write to config file '"), std::string::npos);
+    EXPECT_EQ(Slurp(cfg), before);
+    EXPECT_FALSE(cfgtest::Exists(dir + "/RAVOLT.BAK"));
+
+    answer = 0;
+    EXPECT_EQ(CfgFileWrite(), 0);                 /* OK: the same, result 0 */
+    EXPECT_EQ(Slurp(cfg), before);
+
+    boxes.clear();
+    opener = [](const char *) -> FILE * { return nullptr; };
+    answer = 1;
+    EXPECT_EQ(CfgFileWrite(), 1);
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].caption, "Operation Error");
+    EXPECT_EQ(boxes[0].text, "Can not open file '" + dir + "/RAVOLT.CFN' for writing\n");
+    EXPECT_EQ(Slurp(cfg), before);
+}
+
+TEST_F(Fixture, RewriteNamesReplaceTheLastThreeCharacters)
+{
+    char out[64];
+    CfgSiblingName(out, sizeof out, "conf.TXT", "CFN");
+    EXPECT_STREQ(out, "conf.CFN");
+    CfgSiblingName(out, sizeof out, "ab", "BAK");
+    EXPECT_STREQ(out, "abBAK");
+
+    std::string txt = dir + "/other.TXT";
+    snprintf(ConfigFile, sizeof ConfigFile, "%s", txt.c_str());
+    Spit(txt, "AP:\nQM:A \"\" 0 0\n");
+    Load();
+    ASSERT_EQ(CfgFileWrite(), 0);
+    EXPECT_EQ(Slurp(dir + "/other.BAK"), "AP:\nQM:A \"\" 0 0\n");
+    EXPECT_NE(Slurp(txt).find("QM:A \"\" 0 0"), std::string::npos);
+    EXPECT_FALSE(cfgtest::Exists(dir + "/other.CFN"));
+}
+
+/* Every prefix and thousands of random mutations of a real configuration
+ * file are read, written and freed without a fault. */
+TEST_F(Fixture, FuzzReader)
+{
+    std::string text = Slurp(cfgtest::DataFile("ravolt.cfg"));
+    ASSERT_FALSE(text.empty());
+    FILE *sink = tmpfile();
+    ASSERT_NE(sink, nullptr);
+    auto run = [&](const std::string &t) {
+        std::vector<char> copy(t.begin(), t.end());
+        CSTREE *tree = nullptr;
+        CfgReadText(copy.data(), copy.size(), &tree);
+        for (CSTREE *e = CSTreeFirst(tree); e; e = e->next)
+            CfgFileWriteLocation((QMS *)e, sink);
+        while (tree)
+            LocDelete(&tree, (QMS *)CSTreeFirst(tree), nullptr);
+        LocFlushFreed();
+        rewind(sink);
+    };
+    for (size_t i = 0; i <= text.size(); i++)
+        run(text.substr(0, i));
+    std::mt19937 rng(7);
+    const char alphabet[] = "\"~=:;#\n {}(),QM:CLN:MQS:DLG:EVQ:nms_9 -1 99999999999";
+    for (int n = 0; n < 3000; n++) {
+        std::string m = text;
+        int edits = 1 + rng() % 8;
+        for (int k = 0; k < edits; k++) {
+            size_t at = rng() % m.size();
+            switch (rng() % 3) {
+            case 0: m[at] = alphabet[rng() % (sizeof alphabet - 1)]; break;
+            case 1: m.erase(at, 1 + rng() % 20); break;
+            default: m.insert(at, std::string(1 + rng() % 1200, alphabet[rng() % (sizeof alphabet - 1)]));
+            }
+            if (m.empty())
+                m = "AP:";
+        }
+        run(m);
+    }
+    fclose(sink);
+}
+
+}  // namespace

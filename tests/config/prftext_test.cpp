@@ -1,0 +1,259 @@
+/* Configuration text: the tokenizer, the typed readers and the writers. */
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "cfgtest.h"
+#include "cs.h"
+#include "prftext.h"
+
+namespace {
+
+struct Tok {
+    std::string text;
+    uint32_t quoted;
+};
+
+std::vector<Tok> Tokens(const std::string &text, int skip = 0)
+{
+    PRFIN in;
+    PrfOpenText(&in, text.data(), text.size());
+    std::vector<Tok> out;
+    char token[PRF_TOKEN_SIZE];
+    uint32_t q;
+    for (int guard = 0; guard < 10000; guard++) {
+        int len = PrfGetToken(&in, &q, skip, token);
+        EXPECT_EQ((size_t)len, strlen(token));
+        if (len == 0 && !q)
+            break;
+        out.push_back({ token, q });
+    }
+    return out;
+}
+
+std::string Written(void (*fn)(FILE *, void *), void *ctx)
+{
+    std::string dir = cfgtest::TempDir("writers");
+    std::string path = dir + "/out.txt";
+    FILE *f = fopen(path.c_str(), "wb");
+    fn(f, ctx);
+    fclose(f);
+    return cfgtest::Slurp(path);
+}
+
+TEST(ConfigText, SeparatorsTagsAndComments)
+{
+    auto a = Tokens("key=value");
+    auto b = Tokens("  key =  value ");
+    ASSERT_EQ(a.size(), 3u);
+    ASSERT_EQ(b.size(), 3u);
+    for (size_t i = 0; i < 3; i++)
+        EXPECT_EQ(a[i].text, b[i].text);
+
+    auto t = Tokens("QM:NAME ; comment \"not a string\"\n# another\r\n(a,b)[c]{d}:x");
+    std::vector<std::string> want = { "QM:", "NAME", "(", "a", ",", "b", ")", "[", "c", "]",
+                                      "{", "d", "}", ":x" };
+    ASSERT_EQ(t.size(), want.size());
+    for (size_t i = 0; i < want.size(); i++)
+        EXPECT_EQ(t[i].text, want[i]) << i;
+
+    auto c = Tokens("word;comment\nnext");
+    ASSERT_EQ(c.size(), 2u);
+    EXPECT_EQ(c[1].text, "next");
+}
+
+TEST(ConfigText, QuotedStringsAndEscapes)
+{
+    auto t = Tokens("\"\" after \"a~\"b~~c~d\" \"end");
+    ASSERT_EQ(t.size(), 4u);
+    EXPECT_EQ(t[0].text, "");
+    EXPECT_EQ(t[0].quoted, 1u);
+    EXPECT_EQ(t[1].text, "after");
+    EXPECT_EQ(t[2].text, "a\"b~cd");
+    EXPECT_EQ(t[3].text, "end");            /* end of text inside the string */
+
+    auto s = Tokens("\"skipped ~\" here\" word \"open", 1);
+    ASSERT_EQ(s.size(), 3u);
+    EXPECT_EQ(s[0].text, "!");
+    EXPECT_EQ(s[1].text, "word");
+    EXPECT_EQ(s[2].text, "");                /* open string at the end */
+    EXPECT_EQ(s[2].quoted, 1u);
+}
+
+/* A quoted string longer than a token is read to its closing quote; the
+ * excess is dropped and the rest of the text tokenizes normally. */
+TEST(ConfigText, LongQuotedStringIsConsumedWhole)
+{
+    std::string big(1500, 'x');
+    big[1200] = '=';
+    big[1300] = ';';
+    auto t = Tokens("key=\"" + big + "\" next=1");
+    ASSERT_EQ(t.size(), 6u);
+    EXPECT_EQ(t[2].text, std::string(1000, 'x'));
+    EXPECT_EQ(t[3].text, "next");
+    EXPECT_EQ(t[5].text, "1");
+
+    auto w = Tokens(std::string(1005, 'w'));
+    ASSERT_EQ(w.size(), 2u);
+    EXPECT_EQ(w[0].text.size(), 1000u);
+}
+
+TEST(ConfigText, TypedReaders)
+{
+    std::string text = "s=\"abcdef\" i = -42 j \"\" l=9999999999 r=1 2 3 4 "
+                       "f=\"Face/Style/us\" g=\"Mono//s\" e=1 2 3";
+    PRFIN in;
+    PrfOpenText(&in, text.data(), text.size());
+    char token[PRF_TOKEN_SIZE];
+    uint32_t q;
+    char buf[4];
+    PrfGetToken(&in, &q, 0, token);
+    PrfGetString(&in, buf, sizeof buf, token);
+    EXPECT_STREQ(buf, "abc");
+    int32_t i = 5, j = 5;
+    PrfGetToken(&in, &q, 0, token);
+    PrfGetInt(&in, &i, token);
+    EXPECT_EQ(i, -42);
+    PrfGetToken(&in, &q, 0, token);
+    PrfGetInt(&in, &j, token);               /* empty value: left alone */
+    EXPECT_EQ(j, 5);
+    int64_t l = 0;
+    PrfGetToken(&in, &q, 0, token);
+    PrfGetInt64(&in, &l, token);
+    EXPECT_EQ(l, 9999999999ll);
+    int32_t r[4] = {};
+    PrfGetToken(&in, &q, 0, token);
+    PrfGetRect(&in, r, token);
+    EXPECT_EQ(r[3], 4);
+    PRFFONT font = {};
+    PrfGetToken(&in, &q, 0, token);
+    PrfGetFont(&in, &font, token);
+    EXPECT_STREQ(font.face, "Face");
+    EXPECT_STREQ(font.style, "Style");
+    EXPECT_EQ(font.underline, 1);
+    EXPECT_EQ(font.strikeout, 1);
+    PRFFONT mono = {};
+    mono.underline = 1;
+    PrfGetToken(&in, &q, 0, token);
+    PrfGetFont(&in, &mono, token);
+    EXPECT_STREQ(mono.face, "Mono");
+    EXPECT_STREQ(mono.style, "");
+    EXPECT_EQ(mono.strikeout, 1);
+    EXPECT_EQ(mono.underline, 1);            /* absent letter: left alone */
+    int32_t e[8] = { 9, 9, 9, 9, 9, 9, 9, 9 };
+    PrfGetToken(&in, &q, 0, token);
+    PrfGetEightInts(&in, e, token);
+    EXPECT_EQ(e[2], 3);
+    EXPECT_EQ(e[3], 9);                      /* stops at the end */
+}
+
+TEST(ConfigText, ConversionsAndBounds)
+{
+    EXPECT_EQ(PrfDecimal("  -12x"), -12);
+    EXPECT_EQ(PrfDecimal("abc"), 0);
+    EXPECT_EQ(PrfDecimal("99999999999999999999999"), INT64_MAX);
+    EXPECT_EQ(PrfHex("80003fff"), 0x80003FFFu);
+    EXPECT_EQ(PrfHex("1FFFFFFFFF"), 0xFFFFFFFFu);
+    int64_t n = -1;
+    EXPECT_TRUE(PrfBoundedCount("8", 8, &n));
+    EXPECT_EQ(n, 8);
+    EXPECT_FALSE(PrfBoundedCount("9", 8, &n));
+    EXPECT_FALSE(PrfBoundedCount("-1", 8, &n));
+    EXPECT_FALSE(PrfBoundedCount("", 8, &n));
+    EXPECT_FALSE(PrfBoundedCount("99999999999999999999999", 8, &n));
+}
+
+TEST(ConfigText, StringArea)
+{
+    std::string text = "  \"line one\nline two\r\nthree~\"\"";
+    PRFIN in;
+    PrfOpenText(&in, text.data(), text.size());
+    char *area = nullptr;
+    uint32_t cap = 0;
+    int len = PrfGetStringArea(&in, &area, &cap, 1);
+    ASSERT_NE(area, nullptr);
+    EXPECT_EQ(std::string(area), "line one\r\nline two\r\nthree\"");
+    EXPECT_EQ(len, (int)strlen(area));
+
+    std::string big = "\"" + std::string(450, 'z') + "\"";
+    PrfOpenText(&in, big.data(), big.size());
+    len = PrfGetStringArea(&in, &area, &cap, 1);
+    EXPECT_EQ(len, 450);
+    EXPECT_GE(cap, 460u);
+    std::string bad = "x";
+    PrfOpenText(&in, bad.data(), bad.size());
+    EXPECT_EQ(PrfGetStringArea(&in, &area, &cap, 1), -1);
+    EXPECT_EQ(area, nullptr);
+}
+
+TEST(ConfigText, Writers)
+{
+    std::string out = Written([](FILE *f, void *) {
+        PrfPutQuoted(f, "a\"b~c   ", PRF_WHOLE);
+        fputc('|', f);
+        PrfPutQuoted(f, "    ", PRF_WHOLE);
+        fputc('|', f);
+        PrfPutQuoted(f, "ab \0zz", 4);
+        fputc('|', f);
+        PrfPutString(f, "k=", " ", PRF_WHOLE);
+        PrfPutString(f, "k=", "", PRF_WHOLE);
+        PrfPutString(f, "k=", "v", PRF_WHOLE);
+        PrfPutInt(f, "n=", 0);
+        PrfPutInt(f, "n=", -3);
+        PrfPutInt64(f, "m=", 5000000000ll);
+        int32_t zero[4] = {}, one[4] = { 0, 0, 0, 1 };
+        PrfPutRect(f, "r", zero);
+        PrfPutRect(f, "r", one);
+        PRFFONT font = {};
+        PrfPutFont(f, "font=", &font);
+        strcpy(font.face, "Face");
+        font.strikeout = 1;
+        PrfPutFont(f, "font=", &font);
+    }, nullptr);
+    EXPECT_EQ(out, "\"a~\"b~~c\"|\"\"|\"ab \"|k=\"v\"\nn=-3\nm=5000000000\n"
+                   "r=0 0 0 1 \nfont=\"Face//s\"\n");
+}
+
+TEST(ConfigText, PrintLayout)
+{
+    std::string out = Written([](FILE *f, void *) {
+        PRFLAYOUT l = {};
+        l.left = (char *)"L";
+        l.right = (char *)" ";
+        strcpy(l.font.face, "Serif");
+        l.font.height = 12;
+        l.font.charSet = 2;
+        l.margin = 5;
+        PrfPutPrintLayout(f, &l, 'H', 0);
+        PrfPutPrintLayout(f, &l, 'F', 1);
+    }, nullptr);
+    EXPECT_EQ(out, "PRH:\n  left    =\"L\"\n  font    =\"Serif\"\n  fontsize=12\n"
+                   "  margin  =5\n"
+                   "PRF:\n  left    =\"L\"\n  font    =\"Serif\"\n  fontsize=12\n"
+                   "  charset =2\n  margin  =5\n");
+}
+
+/* Every prefix and many mutations of the configuration file tokenize
+ * without reading outside the text. */
+TEST(ConfigText, FuzzTokenizer)
+{
+    std::string text = cfgtest::Slurp(cfgtest::DataFile("ravolt.cfg"));
+    ASSERT_FALSE(text.empty());
+    char token[PRF_TOKEN_SIZE];
+    uint32_t q;
+    auto run = [&](const std::string &t, int skip) {
+        std::vector<char> copy(t.begin(), t.end());   /* exact size for the sanitizers */
+        PRFIN in;
+        PrfOpenText(&in, copy.data(), copy.size());
+        int n = 0;
+        while (PrfGetToken(&in, &q, skip, token) || q)
+            ASSERT_LT(++n, 100000);
+    };
+    for (size_t i = 0; i <= text.size(); i += 3) {
+        run(text.substr(0, i), 0);
+        run(text.substr(0, i), 1);
+    }
+}
+
+}  // namespace
