@@ -25,17 +25,22 @@ static const char *OptionValue(int argc, char **argv, int *i)
     return *i + 1 < argc ? argv[++*i] : nullptr;
 }
 
+/* Option letters of the program; those followed by ':' take a value. */
+static const char optionLetters[] = "dDE:f:F:j:Jm:P:q:rt:T";
+
 static void ParseOptions(int argc, char **argv, StartOptions *opt)
 {
     memset(opt, 0, sizeof *opt);
     for (int i = 1; i < argc; i++) {
         const char *a = argv[i];
-        if ((a[0] != '-' && a[0] != '/') || !a[1])
+        const char *letter = a[0] == '-' && a[1] ? strchr(optionLetters, a[1]) : nullptr;
+        if (!letter || *letter == ':')
             continue;
+        const char *value = letter[1] == ':' ? OptionValue(argc, argv, &i) : nullptr;
         switch (a[1]) {
-        case 'T': case 't': opt->trace = 1; break;
-        case 'E': case 'e': opt->dumpDir = OptionValue(argc, argv, &i); break;
-        case 'F': case 'f': opt->dumpKind = OptionValue(argc, argv, &i); break;
+        case 'T': opt->trace = 1; break;
+        case 'E': opt->dumpDir = value; break;
+        case 'F': opt->dumpKind = value; break;
         }
     }
 }
