@@ -92,7 +92,6 @@ static IntElem ByteImage(uint32_t key, int32_t value = 0)
 
 static void CheckBytesAgainst(CSTREE *root, const std::map<uint32_t, int32_t> &ref)
 {
-    std::map<int32_t, int32_t> same;   /* compare through the stored images */
     CSTREE *c = CSTreeFirst(root);
     for (auto &kv : ref) {
         ASSERT_NE(c, nullptr);
@@ -133,13 +132,13 @@ TEST(Tree, RandomizedAgainstOrderedMap)
             int rc = CSTreeDelete(&root, nullptr, nullptr, &img.hdr, 4);
             EXPECT_EQ(rc == 0, ref.erase(key) == 1);
         }
-        IntElem probe = ByteImage(narrow(rng));
+        uint32_t pk = narrow(rng);
+        IntElem probe = ByteImage(pk);
         CSTREE *f = CSTreeFind(root, &probe.key, 4);
-        uint32_t pk = ((uint32_t)((uint8_t *)&probe.key)[0] << 24) | ((uint8_t *)&probe.key)[1] << 16 |
-                      ((uint8_t *)&probe.key)[2] << 8 | ((uint8_t *)&probe.key)[3];
         EXPECT_EQ(f != nullptr, ref.count(pk) == 1);
-        if (f)
+        if (f) {
             EXPECT_EQ(((IntElem *)f)->value, ref[pk]);
+        }
         if (round % 250 == 0)
             CheckBytesAgainst(root, ref);
     }
