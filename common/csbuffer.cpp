@@ -127,9 +127,10 @@ int CSDataShift(CSDATA *buffer, void *position, int64_t delta)
             return 0;
         memmove(p + delta, p, tail);
     } else if (delta < 0) {
-        if ((uint64_t)-delta > tail)
+        uint64_t cut = 0 - (uint64_t)delta;
+        if (cut > tail)
             return 0;
-        memmove(p, p - delta, tail - (size_t)-delta);
+        memmove(p, p + cut, tail - (size_t)cut);
     }
     buffer->length = (uint32_t)((int64_t)buffer->length + delta);
     return 1;
