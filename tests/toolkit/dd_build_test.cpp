@@ -1,0 +1,188 @@
+/* Dialog tables turned into dialogs: nesting errors, sections, lazy
+ * controls, handle reuse, many dialogs alive at once, and edit texts kept
+ * whole while their controls are released. */
+#include "toolkit/dd_test.h"
+#include <string>
+#include "csmem.h"
+
+#define ROW(type, id, text, value, sub) {(uint32_t)(type), id, text, value, sub, 0, 0, 0, 0, 0, 0}
+#define END {0, 0, nullptr, 0, nullptr, 0, 0, 0, 0, 0, 0}
+
+TEST(DDBuild, InitialiseChecksTheVersion)
+{
+    int version = 99;
+    EXPECT_EQ(DDInitialise(GetModuleHandleA(nullptr), &version, nullptr, nullptr), DDERR_VERSION);
+    EXPECT_EQ(version, 100);
+    DDInitialise(GetModuleHandleA(nullptr), &version, nullptr, nullptr);
+    EXPECT_EQ(DDInitialise(GetModuleHandleA(nullptr), &version, nullptr, nullptr), DDERR_AGAIN);
+}
+
+TEST(DDBuild, NestingErrorsFailTheWholeDialog)
+{
+    static DDFieldDef spinStatic[] = {ROW(DD_SPIN, 10, nullptr, 0, nullptr),
+                                      ROW(DD_STATIC, 11, "x", 0, nullptr), END};
+    static DDFieldDef paneNoSub[] = {ROW(DD_SPANE, 10, nullptr, 0, nullptr), END};
+    static DDFieldDef tabNoPage[] = {ROW(DD_TABCTL, 10, nullptr, 0, nullptr),
+                                     ROW(DD_STATIC, 11, "x", 0, nullptr), END};
+    static DDFieldDef tabAlone[] = {ROW(DD_TAB, 10, "page", 0, nullptr), END};
+    static DDFieldDef inner[] = {ROW(DD_STATIC, 1, "x", 0, nullptr), END};
+    static DDFieldDef splitBad[] = {ROW(DD_SPLITLR, 10, nullptr, 50000, nullptr),
+                                    ROW(DD_SPANE, 11, nullptr, 0, inner),
+                                    ROW(DD_STATIC, 12, "x", 0, nullptr), END};
+    static DDFieldDef badType[] = {ROW(200, 10, nullptr, 0, nullptr), END};
+    struct { DDFieldDef *t; int rc; } cases[] = {
+        {spinStatic, DDERR_NOBUDDY}, {paneNoSub, DDERR_NOPANE}, {tabNoPage, DDERR_NOTAB},
+        {tabAlone, DDERR_TABOUTSIDE}, {splitBad, DDERR_SPLITROW}, {badType, DDERR_TYPE}};
+    int before = DDHandleCount();
+    for (auto &c : cases) {
+        HWND w;
+        DDHANDLE dd;
+        EXPECT_EQ(DDTestDialog(c.t, 0, 300, 200, &w, &dd), c.rc);
+        EXPECT_EQ(dd, nullptr);
+        DestroyWindow(w);
+    }
+    EXPECT_EQ(DDHandleCount(), before);
+}
+
+TEST(DDBuild, EmptyTableAndNullDestroy)
+{
+    static DDFieldDef empty[] = {END};
+    HWND w;
+    DDHANDLE dd;
+    ASSERT_EQ(DDTestDialog(empty, 0, 200, 100, &w, &dd), 0);
+    ASSERT_NE(dd, nullptr);
+    EXPECT_EQ(dd->count, 0);
+    DDTestClose(w, &dd);
+    EXPECT_EQ(dd, nullptr);
+    DDHANDLE none = nullptr;
+    DDDestroy(&none);
+    DDDestroy(nullptr);
+}
+
+TEST(DDBuild, SectionsOffsetIdsOfOneTable)
+{
+    static DDFieldDef shared[] = {ROW(DD_EDIT, 1, "a", 8, nullptr), ROW(DD_STATIC, 0, "label", 0, nullptr), END};
+    static DDFieldDef table[] = {ROW(DD_SECTION, 100, nullptr, 0, shared),
+                                 ROW(DD_SECTION | DDF_NEWROW, 200, nullptr, 0, shared), END};
+    HWND w;
+    DDHANDLE dd;
+    ASSERT_EQ(DDTestDialog(table, 0, 400, 200, &w, &dd), 0);
+    ASSERT_NE(DDFindField(dd, 101), nullptr);
+    ASSERT_NE(DDFindField(dd, 201), nullptr);
+    EXPECT_EQ(DDFindField(dd, 1), nullptr);
+    EXPECT_EQ(shared[0].id, 1);            /* the included table itself is untouched */
+    int zeroIds = 0;
+    for (int i = 0; i < dd->count; i++)
+        zeroIds += dd->fields[i].row && dd->fields[i].row->id == 0;
+    EXPECT_EQ(zeroIds, 2);
+    DDSetFieldValue(dd, 101, "first");
+    DDSetFieldValue(dd, 201, "second");
+    char buf[32];
+    DDGetFieldText(dd, 101, buf, sizeof buf);
+    EXPECT_STREQ(buf, "first");
+    DDTestClose(w, &dd);
+}
+
+TEST(DDBuild, StaticControlsWaitForTheFirstLayout)
+{
+    static DDFieldDef table[] = {ROW(DD_STATIC, 10, "Label", 0, nullptr), END};
+    HWND w;
+    DDHANDLE dd;
+    ASSERT_EQ(DDTestDialog(table, 0, 0, 0, &w, &dd), 0);
+    SetWindowPos(w, nullptr, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOZORDER);
+    DDHANDLE again = nullptr;
+    DDDestroy(&dd);
+    RECT rc;
+    GetClientRect(w, &rc);
+    if (rc.right == 0 || rc.bottom == 0) {
+        ASSERT_EQ(DDCreate(w, table, 0, &again), 0);
+        EXPECT_EQ(DDFindField(again, 10)->hwnd, nullptr);
+        DDTestResize(w, 200, 100);
+        EXPECT_NE(DDFindField(again, 10)->hwnd, nullptr);
+        EXPECT_TRUE(IsWindowVisible(DDFindField(again, 10)->hwnd));
+    }
+    DDTestClose(w, &again);
+}
+
+TEST(DDBuild, HandleForAnotherTableIsRefused)
+{
+    static DDFieldDef small[] = {ROW(DD_STATIC, 10, "a", 0, nullptr), END};
+    static DDFieldDef big[] = {ROW(DD_STATIC, 10, "a", 0, nullptr), ROW(DD_EDIT, 11, "b", 5, nullptr),
+                               ROW(DD_EDIT, 12, "c", 5, nullptr), ROW(DD_EDIT, 13, "d", 5, nullptr), END};
+    HWND w;
+    DDHANDLE dd;
+    ASSERT_EQ(DDTestDialog(small, 0, 300, 100, &w, &dd), 0);
+    DDHANDLE kept = dd;
+    HWND w2 = DDTestWindow(300, 100);
+    EXPECT_EQ(DDCreate(w2, big, 0, &dd), DDERR_TABLE);
+    EXPECT_EQ(dd, kept);
+    EXPECT_EQ(DDFindField(dd, 11), nullptr);
+    /* the same table again rebuilds in place */
+    EXPECT_EQ(DDCreate(w, small, 0, &dd), 0);
+    EXPECT_EQ(dd, kept);
+    EXPECT_NE(DDFindField(dd, 10), nullptr);
+    DestroyWindow(w2);
+    DDTestClose(w, &dd);
+}
+
+TEST(DDBuild, MoreThanAHundredDialogsLiveAndDieCleanly)
+{
+    static DDFieldDef table[] = {ROW(DD_EDIT, 10, "x", 4, nullptr), END};
+    const int n = 101;
+    std::vector<HWND> wins(n);
+    std::vector<DDHANDLE> dds(n, nullptr);
+    int before = DDHandleCount();
+    for (int i = 0; i < n; i++) {
+        wins[i] = DDTestWindow(120, 40);
+        ASSERT_EQ(DDCreate(wins[i], table, 0, &dds[i]), 0) << i;
+    }
+    EXPECT_EQ(DDHandleCount(), before + n);
+    HWND edit = DDGetFieldWindow(dds[n - 1], 10, 0);
+    ASSERT_NE(edit, nullptr);
+    EXPECT_EQ(DDFindHandle(edit), dds[n - 1]);        /* found through the parent */
+    /* the 101st answers its keys: Escape with flag 32 is not set, Return has no default */
+    EXPECT_EQ(DDFindHandle(wins[n - 1]), dds[n - 1]);
+    DDDestroy(&dds[n - 1]);
+    EXPECT_EQ(DDFindHandle(wins[n - 1]), nullptr);    /* the remembered lookup went with it */
+    EXPECT_EQ(DDFindHandle(wins[0]), dds[0]);
+    for (int i = 0; i < n; i++) {
+        DDDestroy(&dds[i]);
+        DestroyWindow(wins[i]);
+    }
+    EXPECT_EQ(DDHandleCount(), before);
+    DDTestPump();
+}
+
+TEST(DDBuild, ReleasedEditKeepsItsWholeText)
+{
+    static DDFieldDef page1[] = {ROW(DD_EDIT, 11, "", 20, nullptr), END};
+    static DDFieldDef page2[] = {ROW(DD_STATIC, 12, "other", 0, nullptr), END};
+    static DDFieldDef table[] = {ROW(DD_TABCTL, 10, nullptr, 0, nullptr),
+                                 ROW(DD_TAB, 0, "One", 0, page1), ROW(DD_TAB, 0, "Two", 0, page2), END};
+    HWND w;
+    DDHANDLE dd;
+    ASSERT_EQ(DDTestDialog(table, 0, 400, 300, &w, &dd), 0);
+    std::string text;
+    for (int i = 0; i < 2000; i++)
+        text += (char)('a' + i % 26);
+    HWND edit = DDGetFieldWindow(dd, 11, 0);
+    ASSERT_NE(edit, nullptr);
+    SetWindowTextA(edit, text.c_str());
+    HWND tab = DDGetFieldWindow(dd, 10, 0);
+    SendMessageA(tab, TCM_SETCURSEL, 1, 0);
+    NMHDR nm = {tab, 10, (UINT)TCN_SELCHANGE};
+    SendMessageA(w, WM_NOTIFY, 10, (LPARAM)&nm);
+    DDTestPump();
+    EXPECT_EQ(DDFindField(dd, 11)->hwnd, nullptr);
+    std::vector<char> buf(4000);
+    EXPECT_EQ(DDGetFieldText(dd, 11, buf.data(), (int)buf.size()), 2000);
+    EXPECT_EQ(std::string(buf.data()), text);
+    EXPECT_EQ(DDFindField(dd, 11)->hwnd, nullptr);     /* served without a control */
+    SendMessageA(tab, TCM_SETCURSEL, 0, 0);
+    SendMessageA(w, WM_NOTIFY, 10, (LPARAM)&nm);
+    edit = DDFindField(dd, 11)->hwnd;
+    ASSERT_NE(edit, nullptr);
+    EXPECT_EQ(GetWindowTextLengthA(edit), 2000);
+    /* a cleared field stays empty rather than showing the row's text */
+    DDTestClose(w, &dd);
+}
