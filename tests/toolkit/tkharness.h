@@ -1,0 +1,49 @@
+/* Test harness of the window tests: a parent window that records the
+ * notifications its controls send, pixel capture from a window, and
+ * synthesized mouse and key messages. */
+#pragma once
+
+#include <windows.h>
+#include <cstdint>
+#include <cstring>
+#include <string>
+#include <vector>
+#include "tkcontrols.h"
+
+struct Recorded {
+    UINT msg;
+    WPARAM wp;
+    LPARAM lp;
+    uint8_t block[64];   /* copy of the block lParam points to, where known */
+};
+
+struct Harness {
+    HWND parent;
+    std::vector<Recorded> got;
+    LRESULT hoverAnswer = 1;     /* answer to CN_HOVER */
+    LRESULT barAnswer = 0;       /* answer to LBM_BARNEEDED */
+    HBRUSH ctlBrush = nullptr;   /* answer to WM_CTLCOLOR* */
+    COLORREF ctlText = RGB(0, 0, 0), ctlBack = RGB(255, 255, 255);
+    int measureHeight = 0, measureWidth = 0;
+};
+
+Harness &TestHarness(void);
+/* a fresh visible parent window (the previous one destroyed) */
+HWND TestParent(int width = 600, int height = 400);
+/* recorded messages of one kind */
+std::vector<Recorded> Got(UINT msg);
+void ClearGot(void);
+/* run the message queue until empty */
+void Pump(void);
+/* pixels of a window's client area, 0x00RRGGBB, row-major */
+std::vector<uint32_t> Capture(HWND hwnd, int *width, int *height);
+uint32_t PixelAt(const std::vector<uint32_t> &px, int width, int x, int y);
+/* write a capture as a 24-bit BMP */
+bool WriteBmp(const char *path, const std::vector<uint32_t> &px, int width, int height);
+/* mouse messages at client coordinates */
+void Click(HWND hwnd, int x, int y, WPARAM keys = 0);
+void MouseDown(HWND hwnd, int x, int y, WPARAM keys = 0);
+void MouseMove(HWND hwnd, int x, int y, WPARAM keys = MK_LBUTTON);
+void MouseUp(HWND hwnd, int x, int y, WPARAM keys = 0);
+/* a key with Shift and/or Ctrl held in the keyboard state */
+void Key(HWND hwnd, WPARAM vk, bool shift = false, bool ctrl = false);

@@ -1,0 +1,36 @@
+/* Toolkit internals shared by its source files: zeroed tagged blocks,
+ * the window-record slot and the shared metrics of the control family. */
+#pragma once
+
+#include <windows.h>
+#include <cstring>
+#include "csmem.h"
+
+/* a zeroed tagged block, or null */
+static inline void *TkGetMem(size_t size, const char *tag)
+{
+    void *p = CSGetMem(size, tag);
+    if (p)
+        memset(p, 0, size);
+    return p;
+}
+
+/* the record kept in window slot 0 */
+template <typename T> static inline T *TkRecord(HWND hwnd)
+{
+    return hwnd ? (T *)GetWindowLongPtrA(hwnd, 0) : nullptr;
+}
+
+/* Metrics captured by RegisterControlClasses. */
+struct TkMetrics {
+    int cxEdge2, cyEdge2;   /* twice SM_CXEDGE, SM_CYEDGE */
+    int cxVScroll, cyHScroll;
+    int cxEdge, cyEdge;
+};
+extern TkMetrics tkMetrics;
+void TkLoadMetrics(void);
+
+/* the grey of disabled text */
+COLORREF TkGrayText(void);
+/* the instance the toolkit's classes are registered with */
+HINSTANCE TkInstance(void);
