@@ -158,6 +158,24 @@ static uint16_t ConvertOne(const CpSide *from, const CpSide *to, unsigned char b
     return out;
 }
 
+/* Large buffers: when every byte value converts, one pass through a plain
+ * byte table.  0 (pair filled, nothing converted) when some value fails,
+ * so that the byte-by-byte pass finds the first failing byte. */
+static int WholeTable(const CpSide *from, const CpSide *to, const char *defaultChar,
+                      uint16_t pair[256], unsigned char *bytes, int count)
+{
+    unsigned char table[256];
+    int whole = 1;
+    for (int b = 0; b < 256; b++) {
+        pair[b] = ConvertOne(from, to, (unsigned char)b, defaultChar);
+        whole &= pair[b] <= 0xFF;
+        table[b] = (unsigned char)pair[b];
+    }
+    if (whole)
+        CSTranslateBytes(bytes, bytes, count, table);
+    return whole;
+}
+
 int CSConvertCodepage(unsigned char *bytes, int count, int fromCcsid, int toCcsid,
                       const char *defaultChar, unsigned char *badByte)
 {
@@ -169,6 +187,8 @@ int CSConvertCodepage(unsigned char *bytes, int count, int fromCcsid, int toCcsi
 
     uint16_t pair[256];
     memset(pair, 0xFF, sizeof pair);
+    if (count >= 4096 && WholeTable(&from, &to, defaultChar, pair, bytes, count))
+        return CSCP_OK;
     for (int i = 0; i < count; i++) {
         unsigned char b = bytes[i];
         uint16_t r = pair[b];

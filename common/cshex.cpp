@@ -7,6 +7,19 @@
 
 static const char hexDigits[] = "0123456789ABCDEF";
 
+/* The two upper-case hex digits of every byte value. */
+struct HexPairs {
+    char pair[256][2];
+    constexpr HexPairs() : pair()
+    {
+        for (int b = 0; b < 256; b++) {
+            pair[b][0] = "0123456789ABCDEF"[b >> 4];
+            pair[b][1] = "0123456789ABCDEF"[b & 15];
+        }
+    }
+};
+static constexpr HexPairs hexPairs;
+
 /* 0-15 for a hex digit of either case, else -1. */
 static int HexValue(char c)
 {
@@ -67,16 +80,17 @@ int UTHexDumpLine(const unsigned char *bytes, int count, int width, char *out,
         memset(out, ' ', (size_t)(charStart + width));
 
     char *p = out;
-    for (int i = 0; i < width; i++) {
-        if (groups && i && i % 4 == 0 && (i < count || gap))
+    for (int i = 0; i < count; i++) {
+        if (groups && i && i % 4 == 0)
             *p++ = ' ';
-        if (i < count) {
-            *p++ = hexDigits[bytes[i] >> 4];
-            *p++ = hexDigits[bytes[i] & 15];
-        } else {
+        memcpy(p, hexPairs.pair[bytes[i]], 2);
+        p += 2;
+    }
+    for (int i = count; i < width; i++) {     /* missing bytes: two blanks each */
+        if (groups && i && i % 4 == 0 && gap)
             *p++ = ' ';
-            *p++ = ' ';
-        }
+        *p++ = ' ';
+        *p++ = ' ';
     }
 
     int translated = 0;

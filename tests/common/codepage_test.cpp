@@ -146,6 +146,17 @@ TEST(Convert, FailuresReportTheBadByte)
     EXPECT_EQ(bad, 0xA4);
     EXPECT_EQ(Bytes(text, text + 4), Hex("C1C2A443"));   /* converted up to it */
 
+    /* The same in a large buffer. */
+    Bytes large(8192, 'a');
+    large[5000] = 0xA4;
+    EXPECT_EQ(CSConvertCodepage(large.data(), (int)large.size(), 819, 1140, nullptr, &bad), 5);
+    EXPECT_EQ(large[4999], 0x81);
+    EXPECT_EQ(large[5000], 0xA4);
+    EXPECT_EQ(large[5001], 'a');
+    large[5000] = 'a';
+    EXPECT_EQ(CSConvertCodepage(large.data(), (int)large.size(), 819, 1140, nullptr, &bad), 0);
+    EXPECT_EQ(large[8191], 0x81);
+
     /* A box-drawing character of 850 has no place in 37. */
     unsigned char box[2] = {'x', 0xB0};
     EXPECT_EQ(CSConvertCodepage(box, 2, 850, 37, nullptr, &bad), 5);
