@@ -5,7 +5,9 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <random>
 #include <string>
+#include <vector>
 
 /* Central European time of 2024: +1 hour, +2 hours from 31 March to
  * 27 October (01:00 UTC each). */
@@ -320,4 +322,51 @@ TEST_F(DateTest, FullMasks)
     EXPECT_STREQ(out, "February");
     EXPECT_STREQ(m, "x");
     EXPECT_EQ(FmtDateEscape(&s, 1, &m, m + 1, &o, out + sizeof out), -1);
+}
+
+/* Damaged masks and interval texts: every prefix and random mutations,
+ * masks in exactly sized buffers and a small output. */
+TEST_F(DateTest, DamagedMasksAndIntervals)
+{
+    std::mt19937 rng(9);
+    const char alphabet[] = "%!{}\\nDMYTtHSsPpzelmcEW 1";
+    FmtDateNames names = {"QM1", "", 1};
+    for (int round = 0; round < 3000; round++) {
+        std::string mask;
+        int len = (int)(rng() % 14);
+        for (int i = 0; i < len; i++)
+            mask += alphabet[rng() % (sizeof alphabet - 1)];
+        for (size_t cut = 0; cut <= mask.size(); cut++) {
+            std::vector<char> exact(mask.begin(), mask.begin() + (long)cut);
+            FmtDateState s;
+            memset(&s, 0, sizeof s);
+            s.flags = FMTDT_TIMEVALUE | (uint32_t)(rng() % 64);
+            s.value = 1709208000;
+            s.names = &names;
+            s.separator = '\\';
+            char out[12], *o = out;
+            const char *m = exact.data();
+            FmtPutDateTime(&s, &m, exact.data() + exact.size(), &o, out + sizeof out);
+            ASSERT_LT(o, out + sizeof out);
+            ASSERT_EQ(*o, 0);
+            std::string terminated(exact.begin(), exact.end());
+            char small[6];
+            FmtDateTime(s.value, &names, "n", '-', terminated.c_str(), small, sizeof small);
+            ASSERT_LT(strlen(small), sizeof small);
+        }
+    }
+    const char units[] = "0123456789 smhdwy-.x";
+    for (int round = 0; round < 3000; round++) {
+        std::string text;
+        int len = (int)(rng() % 12);
+        for (int i = 0; i < len; i++)
+            text += units[rng() % (sizeof units - 1)];
+        int64_t v = UTParseInterval(text.c_str());
+        ASSERT_GE(v, -1);
+        CSParseNumberUnits(text.c_str(), timeUnits, 3);
+        char d[9] = "20240229", t[9] = "12000000";
+        memcpy(d, text.c_str(), text.size() < 8 ? text.size() : 8);
+        CSAdjustDateTime(d, t, (int)(rng() % 200000) - 100000);
+        UTMQTimeToTimeGmt(d, t);
+    }
 }

@@ -312,3 +312,36 @@ TEST(Bits, MaskedAndFlags)
     UTSetFlag(&w, 0, 0xF000);
     EXPECT_EQ(w, 0x010Au);
 }
+
+/* Every width and count of a dump line stays inside the line the layout
+ * promises; hex texts of every length and damage end cleanly. */
+TEST(HexDump, EveryWidthAndCount)
+{
+    std::mt19937 rng(1);
+    std::vector<unsigned char> data(64);
+    for (auto &c : data)
+        c = (unsigned char)rng();
+    for (int width = 1; width <= 32; width++)
+        for (int count = 0; count <= width; count++)
+            for (int flags : {0, UTHEX_GROUPS, UTHEX_GROUPS | UTHEX_EBCDIC | UTHEX_SHOWEBCDIC})
+                for (int gap : {0, 1, 3}) {
+                    int groups = (flags & UTHEX_GROUPS) && width >= 8 ? (width - 1) / 4 : 0;
+                    size_t size = (size_t)(2 * width + groups + (gap ? gap + width : 0) + 1);
+                    std::vector<char> line(size);
+                    UTHexDumpLine(data.data(), count, width, line.data(), gap, flags);
+                    ASSERT_LT(strlen(line.data()), size);
+                }
+    const char digits[] = "0123456789abcdefXG ";
+    for (int round = 0; round < 2000; round++) {
+        std::string hex;
+        int len = (int)(rng() % 10);
+        for (int i = 0; i < len; i++)
+            hex += digits[rng() % (sizeof digits - 1)];
+        std::vector<unsigned char> out(8);
+        int size = (int)(rng() % 17);
+        int rc = UTHexToBytes(hex.c_str(), size, out.data());
+        ASSERT_TRUE(rc == 0 || rc == 1);
+        UTCountHexDigits(hex.data(), (int)hex.size());
+        UTHexMatch(data.data(), (int)(rng() % 16), hex.data(), (int)hex.size());
+    }
+}
