@@ -83,7 +83,7 @@ TEST(Convert, NationalCodePages)
     }
 }
 
-TEST(Convert, PartExamples)
+TEST(Convert, LettersBothWays)
 {
     unsigned char abc[3] = {'a', 'b', 'c'};
     ASSERT_EQ(CSConvertCodepage(abc, 3, 819, 500, nullptr, nullptr), 0);
