@@ -54,7 +54,7 @@ int FapTestConditions(FmtLineRec *lr, FmtWalkFrame *frames, const FmtCondition *
         if (!found)
             return 0;
         const unsigned char *p = found->start + row->offset;
-        uint32_t size = c->field->length ? c->field->length : 4;
+        uint32_t size = FmtReadSize(c->field);
         if (p < lr->dataStart || p > lr->dataEnd || size > (uint64_t)(lr->dataEnd - p))
             return 200;
         int64_t v = FapGetFieldSigned(c->field, p, found->encoding, found->ebcdic);

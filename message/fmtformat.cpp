@@ -104,7 +104,7 @@ int FmtRefValue(FmtLineRec *lr, FmtWalkFrame *frame, const FmtFieldDef *f,
             if (row->field != f)
                 continue;
             const unsigned char *p = fr->start + row->offset;
-            uint32_t size = f->length ? f->length : 4;
+            uint32_t size = FmtReadSize(f);
             if (p < lr->dataStart || p + size > lr->dataEnd || p + size < p)
                 return 0;
             *value = FapGetFieldInt(f, p, fr->encoding, fr->ebcdic);
@@ -781,6 +781,13 @@ static uint32_t FormatRow(Walk &w, const FmtStructRow *row, int element, int *sk
     SetLine(lr, fr, f, len, labelWidth);
     char val[512];
     int64_t v = 0;
+    if (len < FmtReadSize(f)) {
+        /* a field shorter than its type reads (user formats): its bytes only */
+        if (shown && (rc = FmtHexField(lr, fr, f, w.sink, w.context, label, labelWidth, p, len)))
+            return rc;
+        Advance(fr, len);
+        return 0;
+    }
 
     if (IsIntType(f->type) || f->type == FT_REC_OFFSET) {
         if ((row->flags & RF_VERSION) && !(lr->options & LO_KEEP_ENCODING) &&

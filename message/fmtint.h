@@ -133,6 +133,8 @@ uint32_t FmtRightAligned(FmtLineRec *lr, FmtLineSink sink, uint64_t context,
                          uint32_t lineFlags, const char *text);
 
 int FmtPutToLocal(char *date, char *time);
+uint32_t FmtIntSize(uint16_t type);
+uint32_t FmtReadSize(const FmtFieldDef *f);
 extern FmtConstLinks FmtLinks;
 enum : uint32_t { FMT_RC_INCOMPLETE = 0x1000C };
 static inline int FmtStopped(uint32_t rc) { return rc == FMT_STOP || rc == FMT_RC_INCOMPLETE; }

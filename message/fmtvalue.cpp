@@ -5,7 +5,7 @@
 #include <cstdio>
 #include <ctime>
 
-static uint32_t IntSize(uint16_t t)
+uint32_t FmtIntSize(uint16_t t)
 {
     switch (t) {
     case FT_INT: case FT_CHAR: case FT_ENCODING: case FT_FLAGS: case FT_REC_OFFSET:
@@ -19,6 +19,20 @@ static uint32_t IntSize(uint16_t t)
         return 2;
     }
     return 0;
+}
+
+/* Bytes a value read of the field takes. */
+uint32_t FmtReadSize(const FmtFieldDef *f)
+{
+    switch (f->type) {
+    case FT_FLOAT: case FT_TIME32: return 4;
+    case FT_DOUBLE: case FT_TIME64: return 8;
+    case FT_FORMAT: case FT_PUTDATE: case FT_PUTTIME: return 8;
+    case FT_CHARV: return 24;
+    case FT_PACKED: case FT_UPACKED: case FT_ZONED: case FT_DIGITS: return f->length;
+    case FT_CHAR: return f->length < 4 ? f->length : 4;
+    }
+    return FmtIntSize(f->type);
 }
 
 static unsigned char DigitChar(unsigned char c, int ebcdic)
@@ -79,8 +93,16 @@ int64_t FapGetFieldInt(const FmtFieldDef *f, const unsigned char *p, uint32_t en
     switch (f->type) {
     case FT_PACKED: case FT_UPACKED: return PackedToInt(f, p);
     case FT_ZONED: case FT_DIGITS: return TextDecimal(f, p, ebcdic, &neg, &valid);
+    case FT_CHAR:
+        if (f->length < 4) {            /* short character codes: their own bytes only */
+            int64_t v = 0;
+            for (uint32_t i = 0; i < f->length; i++)
+                v = v << 8 | p[i];
+            return v;
+        }
+        break;
     }
-    switch (IntSize(f->type)) {
+    switch (FmtIntSize(f->type)) {
     case 1:
         return (f->type == FT_INT8 || f->type == FT_INT8H) ? (int64_t)(int8_t)p[0] : (int64_t)p[0];
     case 2: {

@@ -203,3 +203,26 @@ TEST(FmtValue, PutDateAndTimeToLocal)
     EXPECT_EQ(0, FmtPutToLocal(bad, t2));
 }
 }
+
+namespace {
+/* A run-time field shorter than its type reads shows its bytes and reads
+ * nothing beyond them. */
+TEST(FmtValue, FieldsShorterThanTheirTypeRead)
+{
+    FmtFieldDef shortInt = { "Short Int", FT_INT, 2, nullptr, 0, 0, 0, nullptr, 0 };
+    FmtFieldDef shortDbl = { "Short Double", FT_DOUBLE, 3, nullptr, 0, 0, 0, nullptr, 0 };
+    FmtStructRow rows[] = { { 0, &shortInt, nullptr, 0 }, { 0, &shortDbl, nullptr, 0 }, { 0, nullptr, nullptr, 0 } };
+    FmtStructDef def = { "Odd", 0, rows, nullptr, 0, 0, 0 };
+    FmtLayoutStruct(&def, 1);
+    std::vector<unsigned char> data = { 0x12, 0x34, 0x56, 0x78, 0x9A };
+    Recorder r;
+    FmtMsgInfo m = MakeMsg("        ");
+    FmtLineRec lr = MakeLineRec(4);
+    const unsigned char *p = data.data();
+    uint32_t rem = (uint32_t)data.size();
+    FapFormatStructure(&m, &def, nullptr, RecordSink, (uint64_t)(uintptr_t)&r, &lr, &rem, &p);
+    std::string out = Render(r);
+    EXPECT_NE(std::string::npos, out.find("Short Int    : 1234")) << out;
+    EXPECT_NE(std::string::npos, out.find("Short Double : 56789A")) << out;
+}
+}
