@@ -935,13 +935,7 @@ int DDCreate(HWND hwnd, DDFieldDef *table, uint32_t flags, DDHANDLE *handle)
     dd->count = b.next;
     dd->state |= 1;
     if (!(flags & (DDC_KEEPPROC | DDC_KEEPPROC2))) {
-        WNDCLASSEXA wc = {sizeof wc};
-        char cls[128];
-        GetClassNameA(hwnd, cls, sizeof cls);
-        if (!GetClassInfoExA(GetModuleHandleA(nullptr), cls, &wc) &&
-            !GetClassInfoExA(ddInstance, cls, &wc) && !GetClassInfoExA(nullptr, cls, &wc))
-            wc.cbWndExtra = 0;
-        if (wc.cbWndExtra < 16) {
+        if (GetClassLongPtrA(hwnd, GCL_CBWNDEXTRA) < 16) {
             DDDestroy(&dd);
             *handle = nullptr;
             return DDERR_WINDOWBYTES;
