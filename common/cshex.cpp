@@ -117,6 +117,8 @@ void UTBytesToHex(const unsigned char *bytes, int count, char *out, int width)
         width = 2 * count;
     memset(out, ' ', (size_t)width);
     out[width] = 0;
+    if (count > width / 2)                    /* never past the field */
+        count = width / 2;
     for (int i = 0; i < count; i++) {
         out[2 * i] = hexDigits[bytes[i] >> 4];
         out[2 * i + 1] = hexDigits[bytes[i] & 15];

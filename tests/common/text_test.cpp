@@ -99,6 +99,9 @@ TEST(HexText, BytesToHexAndBack)
     EXPECT_STREQ(out, "00AB7F");
     UTBytesToHex(b, 2, out, 8);
     EXPECT_STREQ(out, "00AB    ");
+    memset(out, '#', sizeof out);
+    UTBytesToHex(b, 3, out, 3);                   /* a field too short: cut, terminated */
+    EXPECT_EQ(std::string(out, 5), std::string("00 \0#", 5));
 
     unsigned char f[4] = {9, 9, 9, 9};
     EXPECT_EQ(UTHexToBytes("0A", 8, f), 0);
