@@ -145,6 +145,106 @@ TEST(Profile, WrittenProfileReadsBackEqual)
     EXPECT_EQ(before.iactx, Prf.iactx);
 }
 
+/* One row per profile key: a line with a value other than the default, and
+ * what the profile writes for it after reading it. */
+struct KeyRow {
+    const char *input;
+    const char *written;
+};
+
+const KeyRow keyRows[] = {
+    { "main=1 2 3 4 5 6 7 8", "main=1 2 3 4 5 6 7 8\n" },
+    { "mainqm=9 8", "mainqm=9 8\n" }, { "mainmsgs=7 6", "mainmsgs=7 6\n" },
+    { "vct=D vcl=123 vcf=4 vcn=5 ver=933", "vct=D vcl=123 vcf=4 vcn=5\n" },
+    { "list qms name icon mini tree nofor", "list qms name icon mini tree nofor " },
+    { "alarm monitor dynamic", "alarm monitor dynamic savpos savsize " },
+    { "nmainobjs mainsearch desc search searchq qprefix qmgr loc",
+      "nmainobjs mainsearch desc search searchq qprefix qmgr loc " },
+    { "nphex nsavobj nauto nmulti nres nprob naro ntb nexist sys",
+      "nphex nsavobj nauto nmulti nres nprob naro ntb nexist sys " },
+    { "mqver qdep qcnt netmqver netchscnt", "mqver qdep qcnt netmqver netchscnt " },
+    { "layout=1 dsplev=2 maxm=3 maxhdb=4 eosdl=5 maxb=600 msgsms=200 msgdsp=100",
+      "layout=1 dsplev=2 maxm=3 maxhdb=4 eosdl=5 maxb=600 msgsms=200 msgdsp=100 " },
+    { "disr=\"2,20\"", "disr=\"2,20\" \n" },
+    { "dftsrchq=\"Q*\" dftsrchloc=\"L*\" pwc=\"c:\\pw.pwc\"",
+      "dftsrchq=\"Q*\"\ndftsrchloc=\"L*\"\npwc=\"c:\\pw.pwc\"\n" },
+    { "tb=1 tds=2 autod=3 hsf=4 hso=5 tcma=6 cmdexp=7 sdelay=8 fint=9 prgdelay=10",
+      "tb=1 tds=2 autod=3 hsf=4 hso=5 tcma=6 cmdexp=7 sdelay=8 fint=9 prgdelay=10 " },
+    { "objo=11 objr=12 objrty=13", "objo=11 objr=12 objrty=13 \n" },
+    { "splashs=\"s\" splashqmn=\"n\" splashqms=\"m\"",
+      "splashs=\"s\"\nsplashqmn=\"n\"\nsplashqms=\"m\"\n" },
+    { "fmtdate=\"%D\" fmtdatet=\"%T\" fmtdatey=\"%Y\" dspwnd=\"ab\"",
+      "fmtdate=\"%D\"\nfmtdatet=\"%T\"\nfmtdatey=\"%Y\"\ndspwnd=\"ab\"\n" },
+    { "mcsplitp=5 qmlistwid=6 csvsep=\"|\"", "mcsplitp=5 qmlistwid=6\ncsvsep=\"|\"\n" },
+    { "dlgadd=1 1 1 1 dlgloc=2 2 2 2 dlgprf=3 3 3 3 dlgsavem=4 4 4 4",
+      "dlgadd=1 1 1 1 \ndlgloc=2 2 2 2 \ndlgprf=3 3 3 3 \ndlgsavem=4 4 4 4 \n" },
+    { "dlgloadm=5 5 5 5 dlgapiex=6 6 6 6 dlgexp=7 7 7 7 dlgfile=8 8 8 8",
+      "dlgloadm=5 5 5 5 \ndlgapiex=6 6 6 6 \ndlgexp=7 7 7 7 \ndlgfile=8 8 8 8 \n" },
+    { "dlgprnt=1 2 3 4 dlgfilters=1 2 3 4 dlgsyncs=1 2 3 4 dlgput=1 2 3 4",
+      "dlgprnt=1 2 3 4 \ndlgfilters=1 2 3 4 \ndlgsyncs=1 2 3 4 \ndlgput=1 2 3 4 \n" },
+    { "dlgalist=1 2 3 4 dlgcolour=1 2 3 4 dlgpub=1 2 3 4 dlgdrask=1 2 3 4",
+      "dlgalist=1 2 3 4 \ndlgcolour=1 2 3 4 \ndlgpub=1 2 3 4 \ndlgdrask=1 2 3 4 \n" },
+    { "dlgar=1 2 3 4 dlggraph=1 2 3 4 dlggraphdlg=1 2 3 4 dlgversion=1 2 3 4",
+      "dlgar=1 2 3 4 \ndlggraph=1 2 3 4 \ndlggraphdlg=1 2 3 4 \ndlgversion=1 2 3 4 \n" },
+    { "dlgtrcmsg=1 2 3 4 dlgtrcmsgexp=1 2 3 4 dlgfr=1 2 3 4 prgsz=1 2 3 4",
+      "dlgtrcmsg=1 2 3 4 \ndlgtrcmsgexp=1 2 3 4 \ndlgfr=1 2 3 4 \nprgsz=1 2 3 4 \n" },
+    { "pom=FFFFFFFF po=1 po2m=FFFFFFFF po2=2 po3m=FFFFFFFF po3=3 po4m=FFFFFFFF po4=4 "
+      "po5m=21 po5=20 com=80003FFF co=5 iactx=A iuctx=B",
+      "pom=FFFFFFFF po=1 po2m=FFFFFFFF po2=2 po3m=FFFFFFFF po3=3 po4m=FFFFFFFF po4=4 "
+      "po5m=21 po5=20 com=80003FFF co=7FFFC005 iactx=A iuctx=B \n" },
+    { "snap=none snapsz=3 asnap=grid asnapsz=4", "snap=none snapsz=3\nasnap=grid asnapsz=4\n" },
+    { "appf=1 appff=2 trcmsgopt=3", "appf=1 appff=2\ntrcmsgopt=3\n" },
+    { "putpers=1 putpmoo=2 pubpers=3 pubpmoo=5 alr=6 acr=7",
+      "putpers=1 putpmoo=2 pubpers=3 pubpmoo=5\nalr=6 acr=7\n" },
+    { "exp_text\"T\" exp_mqsc\"M\" edf=1 eds=\"-\"",
+      "exp_text\"T\"\nexp_mqsc\"M\"\nedf=1 eds=\"-\"\n" },
+    { "sep1000=\"'\" seplist=\"|\" sepind=\"=\"", "sep1000=\"'\" seplist=\"|\" sepind=\"=\" \n" },
+    { "st=\"x\" wsnd=\"w\" asnd=\"a\" tf1=\"1\" tf2=\"2\" tf3=\"3\"",
+      "st=\"x\"\nwsnd=\"w\"\nasnd=\"a\"\ntf1=\"1\"\ntf2=\"2\"\ntf3=\"3\"\n" },
+    { "httpport=1 httpreqint=2 httpmaxrsp=3 httpretint=4",
+      "httpport=1 httpreqint=2 httpmaxrsp=3 httpretint=4\n" },
+    { "httproot=\"r\" httpincl=\"i\" httpexcl=\"e\" httpdc=\"d\" httpbaddr=\"a1\" httpbaddr=\"a2\"",
+      "httproot=\"r\"\nhttpincl=\"i\"\nhttpexcl=\"e\"\nhttpdc=\"d\"\nhttpbaddr=\"a1\"\nhttpbaddr=\"a2\"\n" },
+    { "netf=1 netff=2", "netf=1 netff=2\n" },
+    { "qmiconn=\"n\" qmiconb=\"b\" qmicong=\"g\" qmiconf=\"f\" appicona=\"a\" appiconi=\"i\" appiconb=\"c\"",
+      "qmiconn=\"n\"\nqmiconb=\"b\"\nqmicong=\"g\"\nqmiconf=\"f\"\nappicona=\"a\"\nappiconi=\"i\"\nappiconb=\"c\"\n" },
+    { "userfmtfile=\"u\" savemsgfile=\"s\" loadmsgfile=\"l\" expfile=\"e\" sffile=\"f\" hlpc=\"h\" hlp=\"p\"",
+      "userfmtfile=\"u\"\nsavemsgfile=\"s\"\nloadmsgfile=\"l\"\nexpfile=\"e\"\nsffile=\"f\"\nhlpc=\"h\"\nhlp=\"p\"\n" },
+    { "font=\"F/S\" fontsize=12 charset=2", "font=\"F/S\"\nfontsize=12\ncharset=2\n" },
+    { "npfont=\"N//u\" npfontsize=-9 npcharset=3", "npfont=\"N//u\"\nnpfontsize=-9\nnpcharset=3\n" },
+    { "prnsp=1 prnvm=2 prnhm=3 prnvo=4 prnho=6", "prnsp=1\nprnvm=2\nprnhm=3\nprnvo=4\nprnho=6\n" },
+    { "pfont=\"P\" pfontsize=10 pfontpsize=11", "pfont=\"P\"\npfontsize=10\npfontpsize=11\n" },
+    { "msgformat=2abcdDfhnosx_ msgformat2=c_", "msgformat=2abcdDfhnosx_ msgformat2=c_\n" },
+    { "dq=ADFHMPSbcfhmnpslt_", "dq=ADFHMPSbcfhmnpslt_\n" },
+    { "nms_0=\"A\" nms_8=\"B  \"", "nms_0=\"A\"\nnms_8=\"B\"\n" },
+    { "ccsid=1208 tz=-60", "ccsid=1208\ntz=-60\n" },
+    { "clr0=1 clr65=2", "clr0=1 clr65=2 \n" },
+    { "prb=0 32 -1", "prb=0 32 -1 \n" },
+};
+
+TEST(Profile, EveryKeyIsReadAndWritten)
+{
+    std::string text = "AP:\n";
+    for (const KeyRow &row : keyRows)
+        text += std::string(row.input) + "\n";
+    text += "vx=1 vy=2 vcx=3 vcy=4 chstype=5 chsrate=6 maxcsl=7 mitems=8 rfmaxrsp=9\n";
+    Load(text);
+    std::string out = Save();
+    for (const KeyRow &row : keyRows)
+        EXPECT_NE(out.find(row.written), std::string::npos) << row.written;
+    /* keys that are read but never written */
+    EXPECT_EQ(Prf.view[3], 4);
+    EXPECT_EQ(Prf.chstype, 5);
+    EXPECT_EQ(Prf.chsrate, 6);
+    EXPECT_EQ(Prf.maxcsl, 7);
+    EXPECT_EQ(Prf.mitems, 8);
+    EXPECT_EQ(Prf.rfmaxrsp, 9);
+    for (const char *never : { "vx=", "chstype", "maxcsl", "mitems", "rfmaxrsp" })
+        EXPECT_EQ(out.find(never), std::string::npos) << never;
+    Load(out);
+    EXPECT_EQ(Save(), out);
+}
+
 /* Every prefix and random mutations of the profile load and save without
  * a fault. */
 TEST(Profile, FuzzLoader)
