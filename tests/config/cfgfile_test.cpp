@@ -6,6 +6,7 @@
 #include <functional>
 #include <random>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "cfgfile.h"
@@ -320,6 +321,54 @@ TEST_F(Fixture, FailingWriteKeepsTheOldFile)
     EXPECT_EQ(boxes[0].caption, "Operation Error");
     EXPECT_EQ(boxes[0].text, "Can not open file '" + dir + "/RAVOLT.CFN' for writing\n");
     EXPECT_EQ(Slurp(cfg), before);
+}
+
+/* A backup that cannot be made is reported: Cancel keeps the new file
+ * beside the old one, OK replaces the old file all the same. */
+TEST_F(Fixture, BackupFailure)
+{
+    Spit(cfg, "AP:\nQM:A \"\" 0 0\n");
+    Load();
+    std::filesystem::create_directories(dir + "/RAVOLT.BAK");
+    answer = 1;
+    EXPECT_EQ(CfgFileWrite(), 1);
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].text, "Can not backup current config file '" + cfg + "'");
+    EXPECT_EQ(Slurp(cfg), "AP:\nQM:A \"\" 0 0\n");
+    EXPECT_TRUE(cfgtest::Exists(dir + "/RAVOLT.CFN"));
+    answer = 0;
+    EXPECT_EQ(CfgFileWrite(), 0);
+    EXPECT_NE(Slurp(cfg).find("\nAP:\n"), std::string::npos);
+    EXPECT_FALSE(cfgtest::Exists(dir + "/RAVOLT.CFN"));
+}
+
+/* A rewrite asked for on a worker thread while the user-interface thread
+ * adds and deletes locations writes a whole file each time. */
+TEST_F(Fixture, RewriteOnAWorkerThread)
+{
+    Spit(cfg, "AP:\n");
+    Load();
+    std::thread worker([] {
+        for (int i = 0; i < 20; i++)
+            CfgFileWrite();
+    });
+    for (int i = 0; i < 400; i++) {
+        QMS t;
+        CfgLocationDefaults(&t);
+        snprintf(t.qmName, sizeof t.qmName, "T%03d", i);
+        CSListAdd(&t.mqscCommands, "MQSCCMD", CSLIST_COPYDATA, "DISPLAY QMGR", 13);
+        if (!LocCreate(&LocTree, &t, 0))
+            LocFreeRecordData(&t);
+        if (i % 3 == 0)
+            LocDelete(&LocTree, Find(t.qmName, "RAVOLT"), nullptr);
+    }
+    worker.join();
+    ASSERT_EQ(CfgFileWrite(), 0);
+    Load();
+    int n = 0;
+    for (CSTREE *e = CSTreeFirst(LocTree); e; e = e->next)
+        n++;
+    EXPECT_EQ(n, 266);
 }
 
 TEST_F(Fixture, RewriteNamesReplaceTheLastThreeCharacters)
