@@ -10,19 +10,21 @@ export WINELOADER=/usr/lib/wine/wine64
 export WINESERVER=/usr/lib/wine/wineserver
 JOBS=$(nproc)
 
-# Creates the project's Wine prefix once and keeps a wineserver running,
+# Creates the project's Wine prefix once (call after xvfb_start) and keeps a wineserver running,
 # so that each Wine start costs little.
 wine_start() {
     mkdir -p "$WINEPREFIX"
     if [ ! -f "$WINEPREFIX/system.reg" ]; then
         echo "wine: creating prefix $WINEPREFIX"
-        DISPLAY= "$WINELOADER" wineboot -i >/dev/null 2>&1 || true
+        "$WINELOADER" wineboot -i >/dev/null 2>&1 </dev/null || true
         "$WINESERVER" -w
     fi
     "$WINESERVER" -p >/dev/null 2>&1 || true
     # Start Wine's own services now, detached from our output: started
     # from inside a test they would hold its output pipe open after it ends.
-    DISPLAY= "$WINELOADER" wineboot >/dev/null 2>&1 </dev/null || true
+    # The desktop process they start keeps the display it was given, so
+    # the display must be set before this.
+    "$WINELOADER" wineboot >/dev/null 2>&1 </dev/null || true
 }
 
 wine_stop() {
