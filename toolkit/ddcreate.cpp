@@ -1038,7 +1038,7 @@ INT_PTR DDDialogBox(DDFieldDef *table, const char *templateName, HWND parent, DL
     } else {
         /* no resource: an empty captioned template, sized by the procedure */
         struct { DLGTEMPLATE t; WORD menu, cls, title; } tpl = {};
-        tpl.t.style = WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | DS_SETFONT * 0;
+        tpl.t.style = WS_POPUP | WS_VISIBLE | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME;
         rc = DialogBoxIndirectParamA(inst, &tpl.t, parent, DDDlgProc, 0);
     }
     DDDestroy(&DDModalHandle);
