@@ -9,6 +9,7 @@ WNDPROC TkBuddyListProc(void);
 WNDPROC TkTitleListProc(void);
 WNDPROC TkTitleProc(void);
 WNDPROC TkTitleBuddyProc(void);
+WNDPROC TkSplitListProc(void);
 WNDPROC TkProgressProc(void);
 WNDPROC TkFrameProc(void);
 WNDPROC TkSelectionBoxProc(void);
@@ -71,6 +72,7 @@ int RegisterControlClasses(HINSTANCE inst)
         {ZKT_TITLELIST, TkTitleListProc, CS_DBLCLKS, 1},
         {ZKT_TITLE, TkTitleProc, CS_DBLCLKS, 1},
         {ZKT_TITLEBUDDY, TkTitleBuddyProc, CS_DBLCLKS, 1},
+        {ZKT_SPLITLIST, TkSplitListProc, CS_DBLCLKS, 1},
         {ZKT_PROGRESS, TkProgressProc, CS_DBLCLKS, 1},
         {ZKT_FRAME, TkFrameProc, CS_DBLCLKS, 1},
         {ZKT_SELECTIONBOX, TkSelectionBoxProc, CS_DBLCLKS, 1},

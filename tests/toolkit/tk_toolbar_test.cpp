@@ -51,7 +51,7 @@ TEST(Toolbar, ClicksGroupsAndPressMoveRelease)
     ToolbarButton b[] = {button(101, 1), button(0, 2, TBB_SEP), button(201, 3, 0, 7), button(202, 4, 0, 7),
                          button(301, 5, TBB_DISABLED), button(302, 6, TBB_INERT), button(303, 7, TBB_FLIPALT)};
     HWND bar = TbCreate(parent, 0, 7, b);
-    ASSERT_NE(bar, nullptr);
+    ASSERT_NE(bar, nullptr) << IsWindow(parent) << " " << GetLastError();
     ClearGot();
     Click(bar, 10, 10);                         /* 101 at 0..20 */
     EXPECT_EQ(commands(), std::vector<WPARAM>({101}));
