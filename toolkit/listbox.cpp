@@ -339,6 +339,17 @@ static LRESULT delete_item(ListBoxState *st, int32_t i)
     return st->items.n;
 }
 
+/* the buddy's horizontal position back to the start */
+static void clear_buddy_position(ListBoxState *st)
+{
+    ScrollState *bhs = BuddyHScroll(st->buddy);
+    if (bhs) {
+        bhs->position = 0;
+        ScrollUpdateBars(st->buddy, bhs, NULL, 1);
+        InvalidateRect(st->buddy, NULL, FALSE);
+    }
+}
+
 /* empty both lists */
 static void reset_content(ListBoxState *st)
 {
@@ -349,8 +360,7 @@ static void reset_content(ListBoxState *st)
     st->hs.total = st->vs.total = 0;
     st->selCount = 0;
     st->current = st->caret = -1;
-    if (st->buddy)
-        SendMessageA(st->buddy, SCROLL_REQ_SETPOS, 0, 0);
+    clear_buddy_position(st);
     refresh(st);
 }
 
@@ -364,8 +374,7 @@ static void apply_filter(ListBoxState *st, const char *text)
     st->hs.position = st->vs.position = 0;
     st->selCount = 0;
     st->current = st->caret = -1;
-    if (st->buddy)
-        SendMessageA(st->buddy, SCROLL_REQ_SETPOS, 0, 0);
+    clear_buddy_position(st);
     if (st->filter) {
         CSFreeMem(st->filter);
         st->filter = NULL;

@@ -228,7 +228,6 @@ static LRESULT CALLBACK BuddyListWndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM 
         if (wp) InvalidateRect(hwnd, NULL, FALSE);
         return 0;
     case LB_SETHORIZONTALEXTENT: ScrollSetTotal(hwnd, &b->hs, NULL, (int32_t)wp, 1); return 0;
-    case SCROLL_REQ_SETPOS: b->hs.position = 0; InvalidateRect(hwnd, NULL, FALSE); return 0;
     case WM_HSCROLL:
         ScrollHandleMessage(hwnd, &b->hs, NULL, msg, wp, lp, NULL);
         if (b->title) InvalidateRect(b->title, NULL, FALSE);

@@ -192,6 +192,8 @@ int UtilMessageBox(HWND owner, const char *text, const char *caption, UINT type)
 
 void UtilPostErrorEx(HWND owner, void *location, uint32_t flags, const char *text)
 {
+    if (!tkHost.mainWindow)
+        return;     /* nobody to report to (a null window would post to this thread) */
     size_t len = text ? strlen(text) : 0;
     ZORVAERROR *e = (ZORVAERROR *)CSGetMem(offsetof(ZORVAERROR, text) + len + 1, "ZORVAERROR");
     if (!e)

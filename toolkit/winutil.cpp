@@ -350,6 +350,8 @@ void WinPlaySound(const char *name, int alert, int force)
 
 void WinPostText(const char *text, WPARAM word)
 {
+    if (!tkHost.mainWindow)
+        return;
     size_t n = text ? strlen(text) : 0;
     char *copy = (char *)CSGetMem(n + 1, "msg");
     if (!copy)

@@ -60,6 +60,14 @@ TEST(Companions, BuddyShowsTheSameRowsAndSelects)
     auto px = Capture(buddy, &w, &h);
     EXPECT_EQ(PixelAt(px, w, 140, ih * 4 + ih / 2), PixelAt(lpx, w, 140, ih * 4 + ih / 2));
     EXPECT_NE(PixelAt(px, w, 140, ih * 4 + ih / 2), PixelAt(px, w, 140, ih * 2 + ih / 2));
+    /* the buddy keeps its own horizontal position; emptying the list resets it */
+    SendMessageA(buddy, LB_SETHORIZONTALEXTENT, 600, 0);
+    SendMessageA(buddy, WM_HSCROLL, SB_PAGEDOWN, 0);
+    EXPECT_GT(GetScrollPos(buddy, SB_HORZ), 0);
+    SetWindowPos(buddy, NULL, 170, 0, 0, 0, SWP_NOSIZE | SWP_NOZORDER);   /* a move keeps it */
+    EXPECT_GT(GetScrollPos(buddy, SB_HORZ), 0);
+    SendMessageA(list, LB_RESETCONTENT, 0, 0);
+    EXPECT_EQ(GetScrollPos(buddy, SB_HORZ), 0);
 }
 
 TEST(Companions, SplitListShowsTheLeftPaneOnRequest)

@@ -188,8 +188,12 @@ TEST(Spinner, BarsRepeatFasterAndFaster)
     ASSERT_EQ(values(s)[2], 2001);             /* one step at once */
     for (int tick = 1; tick <= 40; tick++) {
         SendMessageA(s, WM_TIMER, 25, 0);
-        if (tick == 7) EXPECT_EQ(values(s)[2], 2002);   /* after 700 ms */
-        if (tick == 13) EXPECT_EQ(values(s)[2], 2003);  /* 600 ms later */
+        if (tick == 7) {
+            EXPECT_EQ(values(s)[2], 2002);      /* after 700 ms */
+        }
+        if (tick == 13) {
+            EXPECT_EQ(values(s)[2], 2003);      /* 600 ms later */
+        }
     }
     /* 7+6+5+4+3+2 = 27 ticks for six steps, then one a tick */
     EXPECT_EQ(values(s)[2], 2001 + 6 + 13);

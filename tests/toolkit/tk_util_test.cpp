@@ -85,6 +85,11 @@ TEST(Reports, ErrorFromWorkerThreadArrivesAsBlock)
     EXPECT_STREQ((const char *)texts[0].lp, "status text");
     CSFreeMem((void *)texts[0].lp);
     tkHost.mainWindow = NULL;
+    /* no main window: nothing is posted (not even to this thread) */
+    UtilPostError(NULL, 1, "lost");
+    WinPostText("lost", 1);
+    MSG m;
+    EXPECT_FALSE(PeekMessageA(&m, (HWND)-1, 0, 0, PM_REMOVE));
 }
 
 /* a memory DC with a 32-bit DIB and its pixels */
