@@ -263,6 +263,39 @@ TEST_F(Cnt, KeysMoveTheSelection)
     EXPECT_EQ(rec->selLine, nullptr);         /* the queue went out of sight */
 }
 
+TEST_F(Cnt, ShiftAndCtrlF9OpenAndShutASubtree)
+{
+    CntLineSet *s = NewSet();
+    cntLINE *b = (cntLINE *)CSGetMem(200, "cntLINE"), *top = nullptr, *mid = nullptr;
+    const char *names[] = { "a", "b", "c" };
+    for (int i = 0; i < 3; i++) {
+        cntInitLine(b, 200, 0, 0, nullptr, nullptr);
+        cntAddExpander(b, &b);
+        cntAddSortLabel(b, &b, CNTI_SELECTABLE, 0, nullptr, names[i], -1, nullptr, nullptr);
+        cntLINE *n = nullptr;
+        if (i == 0)
+            cntAddLine(s, nullptr, b, &top);
+        else
+            cntAddChildLine(s, i == 1 ? top : mid, nullptr, b, i == 1 ? &mid : &n);
+    }
+    cntInitLine(b, 200, 0, 0, nullptr, nullptr);
+    cntAddSortLabel(b, &b, CNTI_SELECTABLE, 0, nullptr, "z", -1, nullptr, nullptr);
+    cntAddLine(s, nullptr, b, nullptr);
+    CSFreeMem(b);
+    Give(s);
+    ASSERT_EQ(Sel(), "a/a");
+    SetKeys(true, false);
+    Key(VK_F9);
+    EXPECT_EQ(rec->v.total, 4);               /* a, b, c and z */
+    SetKeys(false, true);
+    Key(VK_F9);
+    EXPECT_EQ(rec->v.total, 2);
+    EXPECT_FALSE(mid->flags & CNTL_EXPANDED);
+    SetKeys(false, false);
+    Key(VK_F9);                               /* plain F9 opens one level */
+    EXPECT_EQ(rec->v.total, 3);
+}
+
 TEST_F(Cnt, SpacePressesTheSelectedItem)
 {
     Give(Build(2, 0));
