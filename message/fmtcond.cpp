@@ -74,6 +74,36 @@ static const FmtValueName *Table(const FmtFieldDef *f)
     return (const FmtValueName *)f->reference;
 }
 
+/* Sorted tables, registered once before formatting starts. */
+static struct { const FmtValueName *table; uint32_t count; } sortedTables[16];
+static uint32_t sortedCount;
+
+void FmtMarkSortedTable(const FmtValueName *table, uint32_t count)
+{
+    if (sortedCount < 16)
+        sortedTables[sortedCount++] = { table, count };
+}
+
+/* First row of a sorted table with the value, else the ending row. */
+static const FmtValueName *SortedFind(const FmtValueName *vn, int64_t value)
+{
+    for (uint32_t i = 0; i < sortedCount; i++) {
+        if (sortedTables[i].table != vn)
+            continue;
+        uint32_t lo = 0, hi = sortedTables[i].count;
+        while (lo < hi) {
+            uint32_t mid = (lo + hi) / 2;
+            if ((int64_t)vn[mid].value < value)
+                lo = mid + 1;
+            else
+                hi = mid;
+        }
+        return lo < sortedTables[i].count && (int64_t)vn[lo].value == value ? vn + lo
+                                                                              : vn + sortedTables[i].count;
+    }
+    return nullptr;
+}
+
 uint32_t FapFormatValueName(const FmtFieldDef *f, int bare, int64_t value, char *out,
                             const FmtLineRec *lr)
 {
@@ -81,6 +111,8 @@ uint32_t FapFormatValueName(const FmtFieldDef *f, int bare, int64_t value, char 
     out[0] = 0;
     if (!vn)
         return 0;
+    if (const FmtValueName *hit = SortedFind(vn, (int32_t)value))
+        vn = hit;
     for (; vn->name; vn++) {
         if ((int64_t)vn->value != value && (uint32_t)vn->value != (uint32_t)value)
             continue;

@@ -134,6 +134,8 @@ uint32_t FmtRightAligned(FmtLineRec *lr, FmtLineSink sink, uint64_t context,
 
 int FmtPutToLocal(char *date, char *time);
 uint32_t FmtIntSize(uint16_t type);
+/* Registers a value table sorted by value (searched by halving). */
+void FmtMarkSortedTable(const FmtValueName *table, uint32_t count);
 uint32_t FmtReadSize(const FmtFieldDef *f);
 extern FmtConstLinks FmtLinks;
 enum : uint32_t { FMT_RC_INCOMPLETE = 0x1000C };

@@ -3,20 +3,30 @@
  * The rows are copied once into the formatter's row shape. */
 #include "fmtint.h"
 #include "mq/mqconst.h"
+#include <algorithm>
 #include <mutex>
 #include <vector>
 
 static std::vector<FmtValueName> copies[MQTAB_COUNT];
 
-static const FmtValueName *Copy(int table)
+/* Enumeration tables are kept in value order (equal values in table
+ * order) so that names are found by halving; flag tables keep their order. */
+static const FmtValueName *Copy(int table, bool sorted = false)
 {
     int count = 0;
     const MQConstRow *rows = MQConstTable(table, &count);
     if (!rows)
         return nullptr;
     std::vector<FmtValueName> &v = copies[table];
-    for (int i = 0; i <= count; i++)      /* with the ending row */
+    for (int i = 0; i < count; i++)
         v.push_back({ (uint64_t)rows[i].value, rows[i].name, rows[i].desc, 0 });
+    if (sorted)
+        std::stable_sort(v.begin(), v.end(), [](const FmtValueName &a, const FmtValueName &b) {
+            return (int64_t)a.value < (int64_t)b.value;
+        });
+    v.push_back({ 0, nullptr, nullptr, 0 });
+    if (sorted)
+        FmtMarkSortedTable(v.data(), (uint32_t)v.size() - 1);
     return v.data();
 }
 
@@ -30,9 +40,9 @@ void FmtUseMQConstTables()
     static std::once_flag once;
     std::call_once(once, [] {
         FmtConstLinks l = {};
-        l.reasons = Copy(MQTAB_REASONS);
-        l.parameters = Copy(MQTAB_PARAMETERS);
-        l.commands = Copy(MQTAB_COMMANDS);
+        l.reasons = Copy(MQTAB_REASONS, true);
+        l.parameters = Copy(MQTAB_PARAMETERS, true);
+        l.commands = Copy(MQTAB_COMMANDS, true);
         l.openOptions = Copy(MQTAB_OPEN_OPTIONS);
         l.closeOptions = Copy(MQTAB_CLOSE_OPTIONS);
         l.pmoOptions = Copy(MQTAB_PMO_OPTIONS);
