@@ -89,8 +89,7 @@ int main(void)
     CNTW *rec = (CNTW *)GetWindowLongPtrA(tree, GWLP_USERDATA);
     HWND child = rec->child;
     double top = Repaint(child);
-    SendMessageA(child, WM_VSCROLL, MAKEWPARAM(SB_THUMBPOSITION, 0), 0);
-    rec->v.position = rec->v.total / 2;
+    rec->v.position = rec->v.total / 2;     /* straight to the middle row */
     double middle = Repaint(child);
     SendMessageA(child, WM_VSCROLL, SB_BOTTOM, 0);
     double end = Repaint(child);
