@@ -264,4 +264,5 @@ static LRESULT CALLBACK DropTipWndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp
     return DefWindowProcA(hwnd, msg, wp, lp);
 }
 
-WNDPROC TkDropTipProc(void) { return DropTipWndProc; }
+static constexpr char DropTipWndProc_name[] = "DropTipWndProc";
+WNDPROC TkDropTipProc(void) { return TkTraced<DropTipWndProc, DropTipWndProc_name>; }

@@ -1059,7 +1059,5 @@ static LRESULT CALLBACK ListBoxWndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp
     return DefWindowProcA(hwnd, msg, wp, lp);
 }
 
-WNDPROC TkListBoxProc(void)
-{
-    return ListBoxWndProc;
-}
+static constexpr char ListBoxWndProc_name[] = "ListBoxWndProc";
+WNDPROC TkListBoxProc(void) { return TkTraced<ListBoxWndProc, ListBoxWndProc_name>; }

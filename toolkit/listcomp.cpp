@@ -356,7 +356,11 @@ static LRESULT CALLBACK TitleBuddyWndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM
     return t ? tl_route(hwnd, t, msg, wp, lp, 1) : DefWindowProcA(hwnd, msg, wp, lp);
 }
 
-WNDPROC TkTitleProc(void) { return TitleWndProc; }
-WNDPROC TkBuddyListProc(void) { return BuddyListWndProc; }
-WNDPROC TkTitleListProc(void) { return TitleListWndProc; }
-WNDPROC TkTitleBuddyProc(void) { return TitleBuddyWndProc; }
+static constexpr char TitleWndProc_name[] = "TitleWndProc";
+WNDPROC TkTitleProc(void) { return TkTraced<TitleWndProc, TitleWndProc_name>; }
+static constexpr char BuddyListWndProc_name[] = "BuddyListWndProc";
+WNDPROC TkBuddyListProc(void) { return TkTraced<BuddyListWndProc, BuddyListWndProc_name>; }
+static constexpr char TitleListWndProc_name[] = "TitleListWndProc";
+WNDPROC TkTitleListProc(void) { return TkTraced<TitleListWndProc, TitleListWndProc_name>; }
+static constexpr char TitleBuddyWndProc_name[] = "TitleBuddyWndProc";
+WNDPROC TkTitleBuddyProc(void) { return TkTraced<TitleBuddyWndProc, TitleBuddyWndProc_name>; }

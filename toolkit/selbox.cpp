@@ -340,4 +340,5 @@ static LRESULT CALLBACK SelectionBoxWndProc(HWND hwnd, UINT msg, WPARAM wp, LPAR
     return DefWindowProcA(hwnd, msg, wp, lp);
 }
 
-WNDPROC TkSelectionBoxProc(void) { return SelectionBoxWndProc; }
+static constexpr char SelectionBoxWndProc_name[] = "SelectionBoxWndProc";
+WNDPROC TkSelectionBoxProc(void) { return TkTraced<SelectionBoxWndProc, SelectionBoxWndProc_name>; }

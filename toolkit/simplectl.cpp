@@ -354,6 +354,9 @@ static LRESULT CALLBACK ButtonWndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
     return DefWindowProcA(hwnd, msg, wp, lp);
 }
 
-WNDPROC TkFrameProc(void) { return FrameWndProc; }
-WNDPROC TkProgressProc(void) { return ProgressWndProc; }
-WNDPROC TkButtonProc(void) { return ButtonWndProc; }
+static constexpr char FrameWndProc_name[] = "FrameWndProc";
+WNDPROC TkFrameProc(void) { return TkTraced<FrameWndProc, FrameWndProc_name>; }
+static constexpr char ProgressWndProc_name[] = "ProgressWndProc";
+WNDPROC TkProgressProc(void) { return TkTraced<ProgressWndProc, ProgressWndProc_name>; }
+static constexpr char ButtonWndProc_name[] = "ButtonWndProc";
+WNDPROC TkButtonProc(void) { return TkTraced<ButtonWndProc, ButtonWndProc_name>; }

@@ -863,13 +863,15 @@ static LRESULT CALLBACK SpinProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
     return DefWindowProcA(hwnd, msg, wp, lp);
 }
 
+static constexpr char SpinProc_name[] = "SpinProc";
+
 int SpinRegisterClass(HINSTANCE instance)
 {
     WNDCLASSA wc;
     if (GetClassInfoA(instance, ZKT_SPINNERS, &wc))
         return 1;
     memset(&wc, 0, sizeof wc);
-    wc.lpfnWndProc = SpinProc;
+    wc.lpfnWndProc = TkTraced<SpinProc, SpinProc_name>;
     wc.cbWndExtra = 24;
     wc.hInstance = instance;
     wc.hCursor = LoadCursor(NULL, IDC_ARROW);

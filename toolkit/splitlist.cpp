@@ -123,4 +123,5 @@ static LRESULT CALLBACK SplitListWndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM 
     return DefWindowProcA(hwnd, msg, wp, lp);
 }
 
-WNDPROC TkSplitListProc(void) { return SplitListWndProc; }
+static constexpr char SplitListWndProc_name[] = "SplitListWndProc";
+WNDPROC TkSplitListProc(void) { return TkTraced<SplitListWndProc, SplitListWndProc_name>; }

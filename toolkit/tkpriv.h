@@ -5,6 +5,19 @@
 #include <windows.h>
 #include <cstring>
 #include "csmem.h"
+#include "cstrace.h"
+
+/* A window procedure whose messages are traced while tracing is on. */
+template <WNDPROC Body, const char *Name>
+LRESULT CALLBACK TkTraced(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
+{
+    if (!CSTraceIsOn())
+        return Body(hwnd, msg, wp, lp);
+    CSTraceMsgIn(Name, hwnd, msg, (uint64_t)wp, (uint64_t)lp);
+    LRESULT r = Body(hwnd, msg, wp, lp);
+    CSTraceMsgOut(Name, hwnd, msg, (uint64_t)r);
+    return r;
+}
 
 /* a zeroed tagged block, or null */
 static inline void *TkGetMem(size_t size, const char *tag)

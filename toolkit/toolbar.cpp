@@ -399,6 +399,8 @@ static LRESULT CALLBACK TbWndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
     return DefWindowProcA(hwnd, msg, wp, lp);
 }
 
+static constexpr char TbWndProc_name[] = "TbWndProc";
+
 /* the class and the default brushes, once */
 static int register_once(void)
 {
@@ -407,7 +409,7 @@ static int register_once(void)
     WNDCLASSA wc;
     memset(&wc, 0, sizeof wc);
     wc.style = CS_HREDRAW | CS_VREDRAW;
-    wc.lpfnWndProc = TbWndProc;
+    wc.lpfnWndProc = TkTraced<TbWndProc, TbWndProc_name>;
     wc.cbWndExtra = 8;
     wc.hInstance = TkInstance();
     wc.hCursor = LoadCursor(NULL, IDC_ARROW);
