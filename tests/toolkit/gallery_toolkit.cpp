@@ -70,6 +70,16 @@ TEST(Gallery, TitleListAndBuddy)
     shoot(TestHarness().parent, "titlelist_and_buddy");
 }
 
+TEST(Gallery, SplitList)
+{
+    TestParent(520, 200);
+    HWND sl = child(ZKT_SPLITLIST, "Queue name", 0, 0, 0, 520, 200);
+    fill(sl);
+    SendMessageA(sl, LB_SETCURSEL, 2, 0);
+    SendMessageA(sl, LBM_SPLIT, 1, 0);
+    shoot(sl, "splitlist");
+}
+
 TEST(Gallery, FrameProgressAndButtons)
 {
     TestParent(420, 170);
@@ -102,8 +112,9 @@ TEST(Gallery, Spinners)
     HWND interval = child(ZKT_SPINNERS, "", SPS_CHECK, 0, 70, 420, 30, 9, (void *)&SpinInterval);
     int64_t iv[5] = {12, 6, 30, 0, 0};
     SpinSetValues(interval, 5, iv);
-    SetFocus(date);
-    SendMessageA(date, WM_KEYDOWN, VK_RIGHT, 0);
+    SendMessageA(date, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(3, 15));   /* the day is current */
+    SendMessageA(date, WM_LBUTTONUP, 0, MAKELPARAM(3, 15));
+    SendMessageA(date, WM_KEYDOWN, VK_RIGHT, 0);                         /* then the month */
     shoot(TestHarness().parent, "spinners");
 }
 
