@@ -364,6 +364,22 @@ static void refill_combo(DDField *f, HWND combo)
         SendMessageA(combo, CB_SELECTSTRING, (WPARAM)-1, (LPARAM)text);
 }
 
+/* one tab per page, the page record as item data; the current page selected */
+static void add_tabs(DDField *f, HWND tab)
+{
+    int index = 0, current = 0;
+    for (DDField *p = f->child; p; p = p->next, index++) {
+        TCITEMA item = {};
+        item.mask = TCIF_TEXT | TCIF_PARAM;
+        item.pszText = (char *)(p->row && p->row->text ? p->row->text : "");
+        item.lParam = (LPARAM)p;
+        SendMessageA(tab, TCM_INSERTITEMA, (WPARAM)index, (LPARAM)&item);
+        if (p == f->page)
+            current = index;
+    }
+    SendMessageA(tab, TCM_SETCURSEL, (WPARAM)current, 0);
+}
+
 static HWND create_control(DDHANDLE dd, DDField *f, HWND parent)
 {
     int t = DD_TYPE(f);
@@ -461,6 +477,10 @@ int DDRestoreWindow(DDHANDLE dd, DDField *f, const POINT *pos, const SIZE *size)
             break;
         case DD_COMBOBOX:
             refill_combo(f, w);
+            break;
+        case DD_TABCTL:
+            if (dd->state & 1)   /* while building, once every page is there */
+                add_tabs(f, w);
             break;
         }
         if (t == DD_EDIT && f->spinBuddy && f->spinBuddy->hwnd)
@@ -782,25 +802,16 @@ static DDFieldDef *make_field(DDBuild *b, DDFieldDef *r, DDField *parent, DDFiel
         f = new_field(b, r, parent, winParent, origin, prev);
         if (!f)
             return r + 1;
-        DDRestoreWindow(dd, f, nullptr, nullptr);
         DDField *pprev = nullptr;
-        int index = 0;
-        for (r++; (r->type & 0xFF) == DD_TAB && !b->err; r++) {
-            DDField *p = make_page(b, r, f, &pprev);
-            if (!p)
+        for (r++; (r->type & 0xFF) == DD_TAB && !b->err; r++)
+            if (!make_page(b, r, f, &pprev))
                 break;
-            if (f->hwnd) {
-                TCITEMA item = {};
-                item.mask = TCIF_TEXT | TCIF_PARAM;
-                item.pszText = (char *)(r->text ? r->text : "");
-                item.lParam = (LPARAM)p;
-                SendMessageA(f->hwnd, TCM_INSERTITEMA, index, (LPARAM)&item);
-            }
-            index++;
-        }
-        if (f->hwnd)
-            SendMessageA(f->hwnd, TCM_SETCURSEL, 0, 0);
         f->page = f->child;
+        DDRestoreWindow(dd, f, nullptr, nullptr);
+        if (f->hwnd) {
+            SendMessageA(f->hwnd, TCM_DELETEALLITEMS, 0, 0);
+            add_tabs(f, f->hwnd);
+        }
         DDReleaseControl(dd, f);
         return r;
     }
@@ -876,7 +887,9 @@ static DDFieldDef *build_level(DDBuild *b, DDFieldDef *r, DDField *parent, DDFie
             return r + 1;
         if (mode == LV_TWISTY && t == DD_TWISTYE)
             return r + 1;
-        int closes = mode == LV_IMPLICIT && (r->type & DDF_GROUPEND);
+        /* a SPIN row brings its EDIT row, which may close the group */
+        int closes = mode == LV_IMPLICIT &&
+                     ((r->type & DDF_GROUPEND) || (t == DD_SPIN && (r[1].type & DDF_GROUPEND)));
         r = make_field(b, r, parent, winParent, origin, prev, mode == LV_IMPLICIT);
         if (closes)
             break;

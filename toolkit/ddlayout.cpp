@@ -467,7 +467,6 @@ static void field_cx(DDHANDLE dd, DDField *f)
             int slack = inner - g->maxCx;
             if (g->type & DDF_HCENTRE) off += slack / 2;
             else if (g->type & DDF_RIGHT) off += slack;
-            else off += slack / 2;
             inner = g->maxCx;
         }
         g->x = off;
