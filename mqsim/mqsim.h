@@ -18,6 +18,11 @@ extern "C" {
  * only delays.  count 0 removes the fault of that verb. */
 void MQENTRY MQSimFault(PMQCHAR verb, MQLONG count, MQLONG reason, MQLONG delayMs);
 
+/* The verb name that reaches the command servers ("*" does not): the
+ * next count requests are answered after delayMs, with a single error
+ * response of reason when reason > 0, or not at all when reason is -1. */
+#define MQSIM_COMMAND_SERVER "CMDSERVER"
+
 /* Runs MQSC text against the queue manager, creating it when it does not
  * exist yet.  The runmqsc-style output (echo and messages) is copied to
  * out (null-terminated, cut to outLength).  Result: 0 when every command

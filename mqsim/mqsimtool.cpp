@@ -233,7 +233,7 @@ static int Browse(const char *qmgr, const char *queue, bool dump)
     return 0;
 }
 
-int main(int argc, char **argv)
+static int Run(int argc, char **argv)
 {
     const char *qmgr = nullptr;
     int i = 1;
@@ -268,4 +268,13 @@ int main(int argc, char **argv)
     if (strcmp(cmd, "list") == 0 || strcmp(cmd, "dump") == 0)
         return Browse(qmgr, arg, strcmp(cmd, "dump") == 0);
     return Usage();
+}
+
+/* The queue managers' command servers are stopped before the process
+ * ends, so that no thread of theirs outlives the library's data. */
+int main(int argc, char **argv)
+{
+    int rc = Run(argc, argv);
+    MQSimShutdown();
+    return rc;
 }

@@ -226,7 +226,31 @@ void SimStoreClose(SimQMgr *q);
 
 /* simmqsc.cpp: runs MQSC text; output lines appended to *out. */
 int SimRunMqsc(SimQMgr *q, const char *text, std::string *out);
+/* One MQSC command without echo: each output message (a message line
+ * and the lines that belong to it) as one string. */
+int SimMqscCommand(SimQMgr *q, const std::string &text, std::vector<std::string> *msgs);
+/* simmqscdisplay.cpp: DISPLAY of an object kind; obj is the object token. */
+int SimMqscDisplay(SimQMgr *q, const struct SimToken &obj, const char *rest, std::vector<std::string> *out);
 int SimDefineDefaults(SimQMgr *q);
+SimObject *SimTypeDefault(SimQMgr *q, int kind, MQLONG chltype);
+void SimSetFixed(SimObject *o);               /* queue type, definition type */
+void SimStamp(SimObject *o);                  /* alteration date and time */
+void SimFinishObject(SimQMgr *q, SimObject *o); /* fixed attributes, stamp, store */
+/* A queue open or holding messages of a unit of work. */
+bool SimQueueBusy(const SimObject *o);
+void SimRemoveObject(SimQMgr *q, SimObject *o);
+void SimClearQueue(SimQMgr *q, SimObject *o);
+/* Attributes read-only to IBM MQ that the stand-in lets a test set
+ * (platform and command level of the queue manager). */
+bool SimWritableAttr(int kind, MQLONG id);
+
+/* zosmqsc.cpp: an MQSC command taken as text on a z/OS queue manager's
+ * command queue, answered as the z/OS command server does. */
+void SimZosCommand(SimQMgr *q, const std::string &text, MQLONG injected, std::vector<std::string> *replies);
+
+/* cmdsrv.cpp: the command server thread of a queue manager */
+void SimCommandServerStart(SimQMgr *q);
+void SimCommandServerStop(SimQMgr *q);
 
 /* simunit.cpp */
 void SimCommit(SimConn *c);
@@ -234,6 +258,9 @@ void SimBackout(SimConn *c);
 
 /* simfault.cpp: 0, or the injected reason for this call of the verb. */
 MQLONG SimFaultCheck(const char *verb);
+/* Set on threads of the stand-in itself (the command server): their MQI
+ * calls are never failed by injected faults. */
+extern thread_local bool SimFaultExempt;
 
 /* simsel.cpp: selection strings */
 struct SimSelTerm { int field; int op; std::string text; MQLONG num; int join; };

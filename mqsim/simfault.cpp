@@ -1,6 +1,7 @@
 /* Fault injection for tests: the next N calls of a verb fail with a
  * chosen reason, or are delayed first. */
 #include "sim.h"
+#include "mqsim.h"
 
 #include <chrono>
 #include <cstring>
@@ -34,14 +35,19 @@ extern "C" void MQENTRY MQSimFault(PMQCHAR verb, MQLONG count, MQLONG reason, MQ
     Faults.push_back(f);
 }
 
+thread_local bool SimFaultExempt;
+
 MQLONG SimFaultCheck(const char *verb)
 {
     MQLONG reason = 0, delay = 0;
+    bool server = strcmp(verb, MQSIM_COMMAND_SERVER) == 0;
+    if (SimFaultExempt && !server)
+        return 0;
     {
         std::lock_guard<std::mutex> lk(FaultLock);
         for (size_t i = 0; i < Faults.size(); i++) {
             SimFault &f = Faults[i];
-            if (strcmp(f.verb, verb) != 0 && strcmp(f.verb, "*") != 0)
+            if (strcmp(f.verb, verb) != 0 && (server || strcmp(f.verb, "*") != 0))
                 continue;
             reason = f.reason;
             delay = f.delayMs;

@@ -5,6 +5,7 @@
  * new queue manager are made here too, from the default-object tables. */
 #include "sim.h"
 #include "simparse.h"
+#include "simcall.h"
 
 #include <cstring>
 #include <ctime>
@@ -42,7 +43,7 @@ static const KindText *TextOf(int kind)
     return t;
 }
 
-static void Stamp(SimObject *o)
+void SimStamp(SimObject *o)
 {
     time_t now = time(nullptr);
     struct tm tmv;
@@ -59,7 +60,7 @@ static void Stamp(SimObject *o)
 }
 
 /* Attributes every object of a kind has whatever the script says. */
-static void SetFixed(SimObject *o)
+void SimSetFixed(SimObject *o)
 {
     static const MQLONG qtypes[][2] = {
         {SIM_K_QLOCAL, MQQT_LOCAL}, {SIM_K_QMODEL, MQQT_MODEL},
@@ -73,7 +74,7 @@ static void SetFixed(SimObject *o)
 }
 
 /* The default object a new object of this kind copies. */
-static SimObject *TypeDefault(SimQMgr *q, int kind, MQLONG chltype)
+SimObject *SimTypeDefault(SimQMgr *q, int kind, MQLONG chltype)
 {
     for (const SimDefaultObject &d : SimTypeDefaults) {
         if (d.kind != kind)
@@ -94,8 +95,8 @@ static SimObject *Define(SimQMgr *q, int kind, const char *name, const SimObject
     SimObject *o = SimNewObject(q, kind, name, like);
     size_t errpos;
     SimApplyAttrs(kind, &o->attrs, attrs, &errpos, true);
-    SetFixed(o);
-    Stamp(o);
+    SimSetFixed(o);
+    SimStamp(o);
     return o;
 }
 
@@ -104,7 +105,7 @@ int SimDefineDefaults(SimQMgr *q)
     for (const SimDefaultObject &d : SimTypeDefaults)
         Define(q, d.kind, d.name, nullptr, d.attrs);
     for (const SimDefaultObject &d : SimSystemObjects) {
-        const SimObject *like = TypeDefault(q, d.kind, strstr(d.name, "SVRCONN") ? MQCHT_SVRCONN : MQCHT_RECEIVER);
+        const SimObject *like = SimTypeDefault(q, d.kind, strstr(d.name, "SVRCONN") ? MQCHT_SVRCONN : MQCHT_RECEIVER);
         Define(q, d.kind, d.name, like, d.attrs);
     }
     SimObject *m = q->qmgrObj;
@@ -118,7 +119,7 @@ int SimDefineDefaults(SimQMgr *q)
     SimSetInt(m, MQIA_COMMAND_LEVEL, 940);
     SimSetInt(m, MQIA_MAX_PRIORITY, 9);
     SimSetInt(m, MQIA_SYNCPOINT, MQSP_AVAILABLE);
-    Stamp(m);
+    SimStamp(m);
     SimSetStr(m, MQCA_CREATION_DATE, SimStr(m, MQCA_ALTERATION_DATE));
     SimSetStr(m, MQCA_CREATION_TIME, SimStr(m, MQCA_ALTERATION_TIME));
     SimSetStr(m, MQCA_Q_MGR_IDENTIFIER, q->name + "_" + SimStr(m, MQCA_CREATION_DATE) + "_" +
@@ -133,28 +134,66 @@ struct Command {
     int line;
 };
 
-static void Say(std::string *out, const std::string &line)
+/* Output of one command: one string per message (its lines joined by
+ * newlines), as runmqsc prints them and escape responses carry them. */
+typedef std::vector<std::string> SimOut;
+
+static void Say(SimOut *out, const std::string &line)
 {
-    out->append(line);
-    out->append("\n");
+    out->push_back(line);
 }
 
-static int SyntaxError(std::string *out, const std::string &text, size_t pos)
+static int SyntaxError(SimOut *out, const std::string &text, size_t pos)
 {
-    Say(out, "AMQ8405I: Syntax error detected at or near end of command segment below:-");
-    Say(out, text.substr(0, pos < text.size() ? pos + 1 : text.size()));
+    Say(out, "AMQ8405I: Syntax error detected at or near end of command segment below:-\n" +
+             text.substr(0, pos < text.size() ? pos + 1 : text.size()));
     return 1;
 }
 
-static int NotFound(std::string *out, const std::string &name)
+static int NotFound(SimOut *out, const std::string &name)
 {
     Say(out, "AMQ8147E: IBM MQ object " + name + " not found.");
     return 1;
 }
 
-static bool InUse(const SimObject *o)
+bool SimQueueBusy(const SimObject *o)
 {
-    return o->queue && (o->queue->openInput || o->queue->openOutput || o->queue->openBrowse);
+    if (!o->queue)
+        return false;
+    const SimQueue *sq = o->queue;
+    if (sq->openInput || sq->openOutput || sq->openBrowse)
+        return true;
+    for (const SimMsg *m = sq->head; m; m = m->next)
+        if (m->state == SIM_MSG_PUT_PENDING || m->state == SIM_MSG_GET_PENDING)
+            return true;
+    return false;
+}
+
+void SimFinishObject(SimQMgr *q, SimObject *o)
+{
+    SimSetFixed(o);
+    SimStamp(o);
+    SimStoreObject(q, o);
+}
+
+void SimRemoveObject(SimQMgr *q, SimObject *o)
+{
+    SimForgetQueue(o);
+    SimStoreDelete(q, o);
+    SimDeleteObject(q, o);
+}
+
+void SimClearQueue(SimQMgr *q, SimObject *o)
+{
+    SimMsg *m = o->queue->head;
+    while (m) {
+        SimMsg *next = m->next;
+        if (m->state == SIM_MSG_LIVE) {
+            SimStoreRemove(q, o, m);
+            SimMsgRemove(o->queue, m);
+        }
+        m = next;
+    }
 }
 
 /* Finds a bare keyword (REPLACE, PURGE ...) or KEYWORD(value) in the text. */
@@ -171,7 +210,25 @@ static bool FindWord(const char *text, const char *word, std::string *value)
     return false;
 }
 
-static int Run(SimQMgr *q, const std::string &text, std::string *out)
+static int Clear(SimQMgr *q, const std::string &name, SimOut *out)
+{
+    SimObject *o = SimLookup(q, SIM_K_QLOCAL, name);
+    if (!o)
+        return NotFound(out, name);
+    if (!o->queue) {
+        Say(out, "AMQ8147E: IBM MQ object " + name + " not found.");
+        return 1;
+    }
+    if (SimQueueBusy(o)) {
+        Say(out, "AMQ8148E: IBM MQ object in use.");
+        return 1;
+    }
+    SimClearQueue(q, o);
+    Say(out, "AMQ8022I: IBM MQ queue cleared.");
+    return 0;
+}
+
+static int Run(SimQMgr *q, const std::string &text, SimOut *out)
 {
     SimToken verb, obj;
     size_t pos = 0;
@@ -191,6 +248,10 @@ static int Run(SimQMgr *q, const std::string &text, std::string *out)
         op = ALTER;
     else if (verb.word == "DELETE" || verb.word == "DELE")
         op = DELETE;
+    if (verb.word == "DISPLAY" || verb.word == "DIS")
+        return SimMqscDisplay(q, obj, text.c_str() + pos, out);
+    if (verb.word == "CLEAR" && kind == SIM_K_QLOCAL && obj.values.size() == 1)
+        return Clear(q, obj.values[0], out);
     if (op == OTHER || kind < 0 || (kind == SIM_K_QMGR) != (op == ALTER && !obj.hasValue))
         return SyntaxError(out, text, objStart);
     const char *rest = text.c_str() + pos;
@@ -201,7 +262,7 @@ static int Run(SimQMgr *q, const std::string &text, std::string *out)
         if (SimApplyAttrs(kind, &a, rest, &errpos))
             return SyntaxError(out, text, pos + errpos);
         q->qmgrObj->attrs = a;
-        Stamp(q->qmgrObj);
+        SimStamp(q->qmgrObj);
         SimStoreObject(q, q->qmgrObj);
         Say(out, say->changed);
         return 0;
@@ -213,7 +274,7 @@ static int Run(SimQMgr *q, const std::string &text, std::string *out)
     if (op == DELETE) {
         if (!o || o->kind != kind)
             return NotFound(out, name);
-        if (InUse(o)) {
+        if (SimQueueBusy(o)) {
             Say(out, "AMQ8148E: IBM MQ object in use.");
             return 1;
         }
@@ -221,8 +282,7 @@ static int Run(SimQMgr *q, const std::string &text, std::string *out)
             Say(out, "AMQ8143E: IBM MQ queue not empty.");
             return 1;
         }
-        SimStoreDelete(q, o);
-        SimDeleteObject(q, o);
+        SimRemoveObject(q, o);
         Say(out, say->deleted);
         return 0;
     }
@@ -233,8 +293,8 @@ static int Run(SimQMgr *q, const std::string &text, std::string *out)
         if (SimApplyAttrs(kind, &a, rest, &errpos))
             return SyntaxError(out, text, pos + errpos);
         o->attrs = a;
-        SetFixed(o);
-        Stamp(o);
+        SimSetFixed(o);
+        SimStamp(o);
         SimStoreObject(q, o);
         Say(out, say->changed);
         return 0;
@@ -250,7 +310,7 @@ static int Run(SimQMgr *q, const std::string &text, std::string *out)
             return SyntaxError(out, text, text.size());
         chltype = v->value;
     }
-    const SimObject *like = TypeDefault(q, kind, chltype);
+    const SimObject *like = SimTypeDefault(q, kind, chltype);
     if (FindWord(rest, "LIKE", &likeName)) {
         like = SimLookup(q, kind, likeName);
         if (!like || like->kind != kind)
@@ -269,8 +329,8 @@ static int Run(SimQMgr *q, const std::string &text, std::string *out)
         o = SimNewObject(q, kind, name, nullptr);
     o->attrs = a;
     o->attrs.erase(MQCA_ALTERATION_DATE);
-    SetFixed(o);
-    Stamp(o);
+    SimSetFixed(o);
+    SimStamp(o);
     SimStoreObject(q, o);
     Say(out, say->created);
     return 0;
@@ -330,8 +390,20 @@ int SimRunMqsc(SimQMgr *q, const char *text, std::string *out)
             continue;
         char echo[32];
         snprintf(echo, sizeof echo, "%6d : ", c.line);
-        Say(out, echo + c.text);
-        failed += Run(q, c.text, out);
+        out->append(echo + c.text + "\n");
+        SimOut msgs;
+        failed += Run(q, c.text, &msgs);
+        for (const std::string &m : msgs)
+            out->append(m + "\n");
     }
+    return failed;
+}
+
+int SimMqscCommand(SimQMgr *q, const std::string &text, std::vector<std::string> *msgs)
+{
+    int failed = 0;
+    for (const Command &c : Split(text.c_str()))
+        if (!c.text.empty())
+            failed += Run(q, c.text, msgs);
     return failed;
 }

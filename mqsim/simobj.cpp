@@ -150,6 +150,11 @@ static int SetValue(const SimKeyword *k, SimAttr *a, const SimToken &t)
     }
 }
 
+bool SimWritableAttr(int kind, MQLONG id)
+{
+    return kind == SIM_K_QMGR && (id == MQIA_PLATFORM || id == MQIA_COMMAND_LEVEL);
+}
+
 int SimApplyAttrs(int kind, SimAttrs *attrs, const char *text, size_t *errpos, bool lenient)
 {
     SimToken t;
@@ -159,7 +164,7 @@ int SimApplyAttrs(int kind, SimAttrs *attrs, const char *text, size_t *errpos, b
         *errpos = t.start;
         const SimKeyword *k = SimFindKeyword(kind, t.word.data(), t.word.size());
         if (t.hasValue) {
-            if (!k || (k->flags & SIM_KW_RO)) {
+            if (!k || ((k->flags & SIM_KW_RO) && !SimWritableAttr(kind, k->id))) {
                 if (lenient)
                     continue;
                 return MQRCCF_PARM_SYNTAX_ERROR;

@@ -10,8 +10,8 @@ std::mutex SimLock;
 std::condition_variable SimWake;
 
 static std::map<std::string, SimQMgr *> QMgrs;
-void (*SimServiceStart)(SimQMgr *q);
-void (*SimServiceStop)(SimQMgr *q);
+void (*SimServiceStart)(SimQMgr *q) = SimCommandServerStart;
+void (*SimServiceStop)(SimQMgr *q) = SimCommandServerStop;
 
 int64_t SimNowMs(void)
 {

@@ -1,0 +1,483 @@
+/* The command server of a stand-in queue manager: a thread that serves
+ * SYSTEM.ADMIN.COMMAND.QUEUE through the MQI like any client, parses PCF
+ * requests, runs them on the queue manager's model and puts one response
+ * message per object to the request's reply queue.  MQSC text (format
+ * MQSTR) is taken on queue managers that say they run on z/OS. */
+#include "cmdsrv.h"
+#include "mqsim.h"
+
+#include <atomic>
+#include <cstring>
+
+struct CmdServer {
+    std::thread thread;
+    std::atomic<bool> stop;
+    std::string qmgr;
+};
+
+static const MQLONG CmdWaitMs = 50;     /* how soon a stop is noticed */
+
+/* ---- response building ------------------------------------------------ */
+
+static void Put32(std::string *d, MQLONG v)
+{
+    d->append((const char *)&v, 4);
+}
+
+static size_t Pad4(size_t n)
+{
+    return (n + 3) & ~(size_t)3;
+}
+
+CmdMsg *CmdNewMsg(CmdReply *r)
+{
+    r->msgs.push_back(CmdMsg{0, 0, 0, std::string()});
+    return &r->msgs.back();
+}
+
+void CmdAddInt(CmdMsg *m, MQLONG id, MQLONG v)
+{
+    Put32(&m->data, MQCFT_INTEGER);
+    Put32(&m->data, 16);
+    Put32(&m->data, id);
+    Put32(&m->data, v);
+    m->count++;
+}
+
+void CmdAddInt64(CmdMsg *m, MQLONG id, int64_t v)
+{
+    Put32(&m->data, MQCFT_INTEGER64);
+    Put32(&m->data, 24);
+    Put32(&m->data, id);
+    Put32(&m->data, 0);
+    m->data.append((const char *)&v, 8);
+    m->count++;
+}
+
+void CmdAddStr(CmdMsg *m, MQLONG id, const std::string &s, size_t padTo)
+{
+    std::string v = s;
+    if (v.size() < padTo)
+        v.append(padTo - v.size(), ' ');
+    size_t len = 20 + Pad4(v.size());
+    Put32(&m->data, MQCFT_STRING);
+    Put32(&m->data, (MQLONG)len);
+    Put32(&m->data, id);
+    Put32(&m->data, 0);           /* CCSID: the queue manager's */
+    Put32(&m->data, (MQLONG)v.size());
+    m->data.append(v);
+    m->data.append(Pad4(v.size()) - v.size(), '\0');
+    m->count++;
+}
+
+void CmdAddIntList(CmdMsg *m, MQLONG id, const std::vector<MQLONG> &v)
+{
+    Put32(&m->data, MQCFT_INTEGER_LIST);
+    Put32(&m->data, (MQLONG)(16 + 4 * v.size()));
+    Put32(&m->data, id);
+    Put32(&m->data, (MQLONG)v.size());
+    for (MQLONG x : v)
+        Put32(&m->data, x);
+    m->count++;
+}
+
+void CmdAddStrList(CmdMsg *m, MQLONG id, const std::vector<std::string> &v, size_t padTo)
+{
+    size_t w = padTo;
+    for (const std::string &s : v)
+        if (s.size() > w)
+            w = s.size();
+    size_t len = 24 + Pad4(w * v.size());
+    Put32(&m->data, MQCFT_STRING_LIST);
+    Put32(&m->data, (MQLONG)len);
+    Put32(&m->data, id);
+    Put32(&m->data, 0);
+    Put32(&m->data, (MQLONG)v.size());
+    Put32(&m->data, (MQLONG)w);
+    for (const std::string &s : v) {
+        m->data.append(s);
+        m->data.append(w - s.size(), ' ');
+    }
+    m->data.append(Pad4(w * v.size()) - w * v.size(), '\0');
+    m->count++;
+}
+
+void CmdAddBytes(CmdMsg *m, MQLONG id, const std::string &b)
+{
+    Put32(&m->data, MQCFT_BYTE_STRING);
+    Put32(&m->data, (MQLONG)(16 + Pad4(b.size())));
+    Put32(&m->data, id);
+    Put32(&m->data, (MQLONG)b.size());
+    m->data.append(b);
+    m->data.append(Pad4(b.size()) - b.size(), '\0');
+    m->count++;
+}
+
+void CmdError(CmdReply *r, MQLONG reason, MQLONG errParm, MQLONG errValue)
+{
+    CmdMsg *m = CmdNewMsg(r);
+    m->compCode = MQCC_FAILED;
+    m->reason = reason;
+    if (errParm)
+        CmdAddInt(m, errParm, errValue);
+}
+
+void CmdFinish(const CmdReply *r, std::vector<std::string> *out)
+{
+    size_t n = r->msgs.size();
+    for (size_t i = 0; i < n; i++) {
+        const CmdMsg &m = r->msgs[i];
+        MQCFH h = {MQCFH_DEFAULT};
+        h.Type = MQCFT_RESPONSE;
+        h.Version = r->version >= 1 && r->version <= 3 ? r->version : 1;
+        h.Command = r->command;
+        h.MsgSeqNumber = (MQLONG)i + 1;
+        h.Control = i + 1 == n ? MQCFC_LAST : MQCFC_NOT_LAST;
+        h.CompCode = m.compCode;
+        h.Reason = m.reason;
+        h.ParameterCount = m.count;
+        std::string msg((const char *)&h, sizeof h);
+        msg.append(m.data);
+        out->push_back(std::move(msg));
+    }
+}
+
+/* ---- request parsing ---------------------------------------------------- */
+
+static MQLONG Get32(const MQBYTE *p)
+{
+    MQLONG v;
+    memcpy(&v, p, 4);
+    return v;
+}
+
+static std::string Trimmed(const MQBYTE *p, size_t n)
+{
+    std::string s((const char *)p, n);
+    size_t e = s.find_last_not_of(' ');
+    s.resize(e == std::string::npos ? 0 : e + 1);
+    size_t z = s.find('\0');
+    if (z != std::string::npos)
+        s.resize(z);
+    return s;
+}
+
+/* One parameter structure at p (len bytes left): 0 or a reason. */
+static MQLONG ParseParm(const MQBYTE *p, size_t left, CmdParm *out, size_t *used)
+{
+    if (left < 12)
+        return MQRCCF_STRUCTURE_TYPE_ERROR;
+    MQLONG type = Get32(p), len = Get32(p + 4);
+    out->type = type;
+    out->id = Get32(p + 8);
+    if (len < 16 || (size_t)len > left)
+        return MQRCCF_CFH_LENGTH_ERROR;
+    *used = (size_t)len;
+    switch (type) {
+    case MQCFT_INTEGER:
+        out->ival = Get32(p + 12);
+        return len == 16 ? 0 : MQRCCF_CFIN_LENGTH_ERROR;
+    case MQCFT_INTEGER64:
+        if (len != 24)
+            return MQRCCF_CFIN_LENGTH_ERROR;
+        memcpy(&out->i64, p + 16, 8);
+        return 0;
+    case MQCFT_STRING: {
+        if (len < 20)
+            return MQRCCF_CFST_LENGTH_ERROR;
+        MQLONG sl = Get32(p + 16);
+        if (sl < 0 || sl > len - 20)
+            return MQRCCF_CFST_STRING_LENGTH_ERR;
+        out->sval = Trimmed(p + 20, (size_t)sl);
+        return 0;
+    }
+    case MQCFT_INTEGER_LIST: {
+        MQLONG n = Get32(p + 12);
+        if (n < 0 || n > (len - 16) / 4)
+            return MQRCCF_CFIL_COUNT_ERROR;
+        for (MQLONG i = 0; i < n; i++)
+            out->ilist.push_back(Get32(p + 16 + 4 * i));
+        return 0;
+    }
+    case MQCFT_STRING_LIST: {
+        if (len < 24)
+            return MQRCCF_CFSL_LENGTH_ERROR;
+        MQLONG n = Get32(p + 16), w = Get32(p + 20);
+        if (n < 0 || w < 0 || (n && (int64_t)n * w > len - 24))
+            return MQRCCF_CFSL_TOTAL_LENGTH_ERROR;
+        for (MQLONG i = 0; i < n; i++)
+            out->slist.push_back(Trimmed(p + 24 + (size_t)i * w, (size_t)w));
+        return 0;
+    }
+    case MQCFT_BYTE_STRING: {
+        MQLONG sl = Get32(p + 12);
+        if (sl < 0 || sl > len - 16)
+            return MQRCCF_CFBS_STRING_LENGTH_ERR;
+        out->sval.assign((const char *)p + 16, (size_t)sl);
+        return 0;
+    }
+    case MQCFT_INTEGER_FILTER:
+        if (len != 20)
+            return MQRCCF_CFIF_LENGTH_ERROR;
+        out->op = Get32(p + 12);
+        out->ival = Get32(p + 16);
+        return 0;
+    case MQCFT_STRING_FILTER: {
+        if (len < 24)
+            return MQRCCF_CFSF_LENGTH_ERROR;
+        out->op = Get32(p + 12);
+        MQLONG sl = Get32(p + 20);
+        if (sl < 0 || sl > len - 24)
+            return MQRCCF_CFSF_FILTER_VAL_LEN_ERR;
+        out->sval = Trimmed(p + 24, (size_t)sl);
+        return 0;
+    }
+    case MQCFT_BYTE_STRING_FILTER: {
+        if (len < 20)
+            return MQRCCF_CFBF_LENGTH_ERROR;
+        out->op = Get32(p + 12);
+        MQLONG sl = Get32(p + 16);
+        if (sl < 0 || sl > len - 20)
+            return MQRCCF_CFBF_FILTER_VAL_LEN_ERR;
+        out->sval.assign((const char *)p + 20, (size_t)sl);
+        return 0;
+    }
+    default:
+        return MQRCCF_STRUCTURE_TYPE_ERROR;
+    }
+}
+
+MQLONG CmdParse(const void *data, MQLONG length, CmdRequest *req, MQLONG *badParm)
+{
+    const MQBYTE *p = (const MQBYTE *)data;
+    *badParm = 0;
+    if (length < (MQLONG)sizeof(MQCFH))
+        return MQRCCF_CFH_LENGTH_ERROR;
+    MQCFH h;
+    memcpy(&h, p, sizeof h);
+    req->command = h.Command;
+    req->version = h.Version;
+    if (h.Type != MQCFT_COMMAND && h.Type != MQCFT_COMMAND_XR)
+        return MQRCCF_CFH_TYPE_ERROR;
+    if (h.StrucLength != (MQLONG)sizeof(MQCFH))
+        return MQRCCF_CFH_LENGTH_ERROR;
+    if (h.Version < MQCFH_VERSION_1 || h.Version > MQCFH_VERSION_3)
+        return MQRCCF_CFH_VERSION_ERROR;
+    if (h.MsgSeqNumber != 1)
+        return MQRCCF_CFH_MSG_SEQ_NUMBER_ERR;
+    if (h.Control != MQCFC_LAST)
+        return MQRCCF_CFH_CONTROL_ERROR;
+    if (h.ParameterCount < 0)
+        return MQRCCF_CFH_PARM_COUNT_ERROR;
+    size_t pos = sizeof h, end = (size_t)length;
+    for (MQLONG i = 0; i < h.ParameterCount; i++) {
+        CmdParm parm = {};
+        size_t used = 0;
+        if (pos >= end)
+            return MQRCCF_CFH_PARM_COUNT_ERROR;
+        MQLONG rc = ParseParm(p + pos, end - pos, &parm, &used);
+        if (rc) {
+            *badParm = parm.id;
+            return rc;
+        }
+        req->parms.push_back(parm);
+        pos += used;
+    }
+    return 0;
+}
+
+const CmdParm *CmdFind(const CmdRequest *req, MQLONG id)
+{
+    for (const CmdParm &p : req->parms)
+        if (p.id == id && p.type != MQCFT_INTEGER_FILTER && p.type != MQCFT_STRING_FILTER &&
+            p.type != MQCFT_BYTE_STRING_FILTER)
+            return &p;
+    return nullptr;
+}
+
+/* ---- commands of the server itself ------------------------------------- */
+
+static void PingQMgr(CmdReply *r)
+{
+    CmdNewMsg(r);
+}
+
+/* MQCMD_ESCAPE: MQSC text run by the interpreter, one response per
+ * message of its output, each holding the escape type and the text. */
+static void Escape(SimQMgr *q, const CmdRequest *req, CmdReply *r)
+{
+    const CmdParm *type = CmdFind(req, MQIACF_ESCAPE_TYPE);
+    const CmdParm *text = CmdFind(req, MQCACF_ESCAPE_TEXT);
+    if (!type)
+        return CmdError(r, MQRCCF_PARM_MISSING, MQIACF_PARAMETER_ID, MQIACF_ESCAPE_TYPE);
+    if (type->ival != MQET_MQSC)
+        return CmdError(r, MQRCCF_ESCAPE_TYPE_ERROR);
+    if (!text)
+        return CmdError(r, MQRCCF_PARM_MISSING, MQIACF_PARAMETER_ID, MQCACF_ESCAPE_TEXT);
+    std::vector<std::string> msgs;
+    SimMqscCommand(q, text->sval, &msgs);
+    for (const std::string &t : msgs) {
+        CmdMsg *m = CmdNewMsg(r);
+        CmdAddInt(m, MQIACF_ESCAPE_TYPE, MQET_MQSC);
+        CmdAddStr(m, MQCACF_ESCAPE_TEXT, t, 0);
+    }
+    if (r->msgs.empty())
+        CmdNewMsg(r);
+}
+
+/* Runs a parsed request (SimLock held). */
+static void RunRequest(SimQMgr *q, const CmdRequest *req, CmdReply *r)
+{
+    switch (req->command) {
+    case MQCMD_PING_Q_MGR:
+        return PingQMgr(r);
+    case MQCMD_ESCAPE:
+        return Escape(q, req, r);
+    default:
+        break;
+    }
+    if (CmdObjectCommand(q, req, r) == 0 || CmdStatusCommand(q, req, r) == 0)
+        return;
+    CmdError(r, MQRCCF_CFH_COMMAND_ERROR);
+}
+
+/* ---- the server thread ---------------------------------------------------- */
+
+/* The reply messages of one request message (SimLock taken here). */
+static void Answer(CmdServer *srv, const MQMD *md, const std::string &msg, std::vector<std::string> *out,
+                   MQLONG *format)
+{
+    MQLONG injected = SimFaultCheck(MQSIM_COMMAND_SERVER);  /* may sleep: a late reply */
+    if (injected == -1)
+        return;                           /* no reply at all */
+    CmdReply r;
+    std::lock_guard<std::mutex> lk(SimLock);
+    int reason;
+    SimQMgr *q = SimFindQMgr(srv->qmgr, &reason);
+    if (!q)
+        return;
+    bool zos = SimInt(q->qmgrObj, MQIA_PLATFORM) == MQPL_ZOS;
+    if (zos && memcmp(md->Format, MQFMT_STRING, 8) == 0) {
+        *format = 1;
+        SimZosCommand(q, msg, injected, out);
+        return;
+    }
+    MQLONG bad = 0;
+    CmdRequest req = {};
+    MQLONG rc = memcmp(md->Format, MQFMT_ADMIN, 8) != 0 ? MQRCCF_MD_FORMAT_ERROR
+                                                        : CmdParse(msg.data(), (MQLONG)msg.size(), &req, &bad);
+    r.command = req.command;
+    r.version = req.version;
+    if (rc)
+        CmdError(&r, rc, bad ? MQIACF_PARAMETER_ID : 0, bad);
+    else
+        RunRequest(q, &req, &r);
+    if (injected > 0) {
+        r.msgs.clear();
+        CmdError(&r, injected);
+    }
+    CmdFinish(&r, out);
+    SimWake.notify_all();
+}
+
+/* Puts the replies to the request's reply queue. */
+static void Reply(MQHCONN hc, const MQMD *req, const std::vector<std::string> &msgs, bool text)
+{
+    if (SimName(req->ReplyToQ, sizeof req->ReplyToQ).empty())
+        return;
+    MQOD od = {MQOD_DEFAULT};
+    memcpy(od.ObjectName, req->ReplyToQ, sizeof od.ObjectName);
+    memcpy(od.ObjectQMgrName, req->ReplyToQMgr, sizeof od.ObjectQMgrName);
+    MQLONG cc, rc;
+    MQHOBJ ho;
+    MQOPEN(hc, &od, MQOO_OUTPUT | MQOO_FAIL_IF_QUIESCING, &ho, &cc, &rc);
+    if (cc == MQCC_FAILED)
+        return;
+    for (const std::string &m : msgs) {
+        MQMD md = {MQMD_DEFAULT};
+        MQPMO pmo = {MQPMO_DEFAULT};
+        pmo.Options = MQPMO_NO_SYNCPOINT;
+        md.MsgType = MQMT_REPLY;
+        memcpy(md.Format, text ? MQFMT_STRING : MQFMT_ADMIN, 8);
+        md.Encoding = MQENC_NATIVE;
+        md.CodedCharSetId = req->CodedCharSetId;
+        md.Priority = req->Priority;
+        md.Persistence = req->Persistence;
+        if (req->Report & MQRO_PASS_DISCARD_AND_EXPIRY)
+            md.Expiry = req->Expiry;
+        if (req->Report & MQRO_PASS_MSG_ID)
+            memcpy(md.MsgId, req->MsgId, sizeof md.MsgId);
+        else
+            pmo.Options |= MQPMO_NEW_MSG_ID;
+        memcpy(md.CorrelId, (req->Report & MQRO_PASS_CORREL_ID) ? req->CorrelId : req->MsgId,
+               sizeof md.CorrelId);
+        MQPUT(hc, ho, &md, &pmo, (MQLONG)m.size(), (PMQVOID)m.data(), &cc, &rc);
+    }
+    MQCLOSE(hc, &ho, MQCO_NONE, &cc, &rc);
+}
+
+static void Serve(CmdServer *srv)
+{
+    SimFaultExempt = true;
+    MQHCONN hc;
+    MQLONG cc, rc;
+    MQCNO cno = {MQCNO_DEFAULT};
+    MQCONNX((PMQCHAR)srv->qmgr.c_str(), &cno, &hc, &cc, &rc);
+    if (cc == MQCC_FAILED)
+        return;
+    MQOD od = {MQOD_DEFAULT};
+    SimPad(od.ObjectName, sizeof od.ObjectName, "SYSTEM.ADMIN.COMMAND.QUEUE");
+    MQHOBJ ho;
+    MQOPEN(hc, &od, MQOO_INPUT_SHARED | MQOO_FAIL_IF_QUIESCING, &ho, &cc, &rc);
+    std::string buf(65536, '\0');
+    while (cc != MQCC_FAILED && !srv->stop) {
+        MQMD md = {MQMD_DEFAULT};
+        MQGMO gmo = {MQGMO_DEFAULT};
+        gmo.Options = MQGMO_WAIT | MQGMO_NO_SYNCPOINT | MQGMO_FAIL_IF_QUIESCING;
+        gmo.WaitInterval = CmdWaitMs;
+        MQLONG len = 0;
+        MQGET(hc, ho, &md, &gmo, (MQLONG)buf.size(), &buf[0], &len, &cc, &rc);
+        if (rc == MQRC_NO_MSG_AVAILABLE) {
+            cc = MQCC_OK;
+            continue;
+        }
+        if (rc == MQRC_TRUNCATED_MSG_FAILED) {
+            buf.resize((size_t)len);
+            cc = MQCC_OK;
+            continue;
+        }
+        if (cc == MQCC_FAILED)
+            break;
+        std::vector<std::string> replies;
+        MQLONG text = 0;
+        Answer(srv, &md, buf.substr(0, (size_t)len), &replies, &text);
+        Reply(hc, &md, replies, text != 0);
+    }
+    MQDISC(&hc, &cc, &rc);
+}
+
+/* Started when a queue manager is loaded (SimLock held), unless its
+ * command server is under manual control. */
+void SimCommandServerStart(SimQMgr *q)
+{
+    if (SimInt(q->qmgrObj, MQIA_CMD_SERVER_CONTROL) == MQSVC_CONTROL_MANUAL)
+        return;
+    CmdServer *srv = new CmdServer();
+    srv->stop = false;
+    srv->qmgr = q->name;
+    q->server = srv;
+    srv->thread = std::thread(Serve, srv);
+}
+
+void SimCommandServerStop(SimQMgr *q)
+{
+    CmdServer *srv = (CmdServer *)q->server;
+    if (!srv)
+        return;
+    srv->stop = true;
+    if (srv->thread.joinable())
+        srv->thread.join();
+    q->server = nullptr;
+    delete srv;
+}
+

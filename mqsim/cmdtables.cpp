@@ -1,0 +1,524 @@
+/* The command server's object commands, driven by one table row per
+ * object type: inquire, inquire names, create, copy, change and delete
+ * of queues, channels, topics, namelists and processes, inquire and
+ * change of the queue manager, and clear of a local queue. */
+#include "cmdsrv.h"
+
+#include <cstring>
+
+struct CmdObjType {
+    int kind;                 /* SimKind; queues: SIM_K_QLOCAL for every queue type */
+    MQLONG inquire, names, create, copy, change, del;
+    MQLONG nameId;            /* 0: the queue manager, a single object */
+    MQLONG namesId, attrsId, fromId, toId;
+    MQLONG typeId;            /* sub-type parameter (queue, channel, topic type) or 0 */
+    MQLONG typeAll;           /* its "all types" value */
+    MQLONG notFound;
+};
+
+static const CmdObjType ObjTypes[] = {
+    {SIM_K_QLOCAL, MQCMD_INQUIRE_Q, MQCMD_INQUIRE_Q_NAMES, MQCMD_CREATE_Q, MQCMD_COPY_Q, MQCMD_CHANGE_Q,
+     MQCMD_DELETE_Q, MQCA_Q_NAME, MQCACF_Q_NAMES, MQIACF_Q_ATTRS, MQCACF_FROM_Q_NAME, MQCACF_TO_Q_NAME,
+     MQIA_Q_TYPE, MQQT_ALL, MQRC_UNKNOWN_OBJECT_NAME},
+    {SIM_K_CHANNEL, MQCMD_INQUIRE_CHANNEL, MQCMD_INQUIRE_CHANNEL_NAMES, MQCMD_CREATE_CHANNEL,
+     MQCMD_COPY_CHANNEL, MQCMD_CHANGE_CHANNEL, MQCMD_DELETE_CHANNEL, MQCACH_CHANNEL_NAME,
+     MQCACH_CHANNEL_NAMES, MQIACF_CHANNEL_ATTRS, MQCACF_FROM_CHANNEL_NAME, MQCACF_TO_CHANNEL_NAME,
+     MQIACH_CHANNEL_TYPE, MQCHT_ALL, MQRCCF_CHANNEL_NOT_FOUND},
+    {SIM_K_TOPIC, MQCMD_INQUIRE_TOPIC, MQCMD_INQUIRE_TOPIC_NAMES, MQCMD_CREATE_TOPIC, MQCMD_COPY_TOPIC,
+     MQCMD_CHANGE_TOPIC, MQCMD_DELETE_TOPIC, MQCA_TOPIC_NAME, MQCACF_TOPIC_NAMES, MQIACF_TOPIC_ATTRS,
+     MQCACF_FROM_TOPIC_NAME, MQCACF_TO_TOPIC_NAME, 0, 0, MQRC_UNKNOWN_OBJECT_NAME},
+    {SIM_K_NAMELIST, MQCMD_INQUIRE_NAMELIST, MQCMD_INQUIRE_NAMELIST_NAMES, MQCMD_CREATE_NAMELIST,
+     MQCMD_COPY_NAMELIST, MQCMD_CHANGE_NAMELIST, MQCMD_DELETE_NAMELIST, MQCA_NAMELIST_NAME,
+     MQCACF_NAMELIST_NAMES, MQIACF_NAMELIST_ATTRS, MQCACF_FROM_NAMELIST_NAME, MQCACF_TO_NAMELIST_NAME, 0, 0,
+     MQRC_UNKNOWN_OBJECT_NAME},
+    {SIM_K_PROCESS, MQCMD_INQUIRE_PROCESS, MQCMD_INQUIRE_PROCESS_NAMES, MQCMD_CREATE_PROCESS,
+     MQCMD_COPY_PROCESS, MQCMD_CHANGE_PROCESS, MQCMD_DELETE_PROCESS, MQCA_PROCESS_NAME,
+     MQCACF_PROCESS_NAMES, MQIACF_PROCESS_ATTRS, MQCACF_FROM_PROCESS_NAME, MQCACF_TO_PROCESS_NAME, 0, 0,
+     MQRC_UNKNOWN_OBJECT_NAME},
+    {SIM_K_QMGR, MQCMD_INQUIRE_Q_MGR, -1, -1, -1, MQCMD_CHANGE_Q_MGR, -1, 0, 0, MQIACF_Q_MGR_ATTRS, 0, 0, 0,
+     0, 0},
+};
+
+/* Queue types and the kinds that hold them. */
+static const MQLONG QueueKinds[][2] = {
+    {MQQT_LOCAL, SIM_K_QLOCAL}, {MQQT_MODEL, SIM_K_QMODEL},
+    {MQQT_ALIAS, SIM_K_QALIAS}, {MQQT_REMOTE, SIM_K_QREMOTE},
+};
+
+static int KindOfQType(MQLONG t)
+{
+    for (const auto &k : QueueKinds)
+        if (k[0] == t)
+            return (int)k[1];
+    return -1;
+}
+
+static const CmdObjType *TypeOfKind(int kind)
+{
+    if (kind == SIM_K_QMODEL || kind == SIM_K_QALIAS || kind == SIM_K_QREMOTE)
+        kind = SIM_K_QLOCAL;
+    for (const CmdObjType &t : ObjTypes)
+        if (t.kind == kind)
+            return &t;
+    return nullptr;
+}
+
+/* The object's sub-type as the type parameter names it. */
+static MQLONG SubType(const CmdObjType *t, const SimObject *o)
+{
+    if (!t->typeId)
+        return 0;
+    return SimInt(o, t->typeId);
+}
+
+bool CmdNameMatch(const std::string &pattern, const std::string &name)
+{
+    if (!pattern.empty() && pattern.back() == '*')
+        return name.compare(0, pattern.size() - 1, pattern, 0, pattern.size() - 1) == 0;
+    return pattern == name;
+}
+
+/* ---- attributes --------------------------------------------------------- */
+
+bool CmdAttrOf(SimQMgr *q, const SimObject *o, MQLONG id, SimAttr *out)
+{
+    (void)q;
+    *out = SimAttr{};
+    const SimQueue *sq = o->queue;
+    MQLONG counted = -1;
+    if (sq && id == MQIA_CURRENT_Q_DEPTH)
+        counted = sq->depth;
+    else if (sq && id == MQIA_OPEN_INPUT_COUNT)
+        counted = sq->openInput;
+    else if (sq && id == MQIA_OPEN_OUTPUT_COUNT)
+        counted = sq->openOutput;
+    else if (o->kind == SIM_K_NAMELIST && id == MQIA_NAME_COUNT) {
+        auto it = o->attrs.find(MQCA_NAMES);
+        counted = it == o->attrs.end() ? 0 : (MQLONG)it->second.slist.size();
+    }
+    if (counted >= 0) {
+        out->type = SIM_INT;
+        out->ival = counted;
+        return true;
+    }
+    const CmdObjType *t = TypeOfKind(o->kind);
+    if (t && t->nameId && t->nameId == id) {
+            out->type = SIM_STR;
+            out->sval = o->name;
+            return true;
+        }
+    auto it = o->attrs.find(id);
+    if (it == o->attrs.end())
+        return false;
+    *out = it->second;
+    return true;
+}
+
+static size_t PadOf(int kind, MQLONG id)
+{
+    const SimKeyword *k = SimKeywordById(kind, id);
+    if (k)
+        return (size_t)k->maxlen;
+    return id >= MQCA_FIRST && id <= MQCA_LAST ? 48 : 0;
+}
+
+static void AddAttr(CmdMsg *m, int kind, MQLONG id, const SimAttr &a)
+{
+    switch (a.type) {
+    case SIM_INT:
+        return CmdAddInt(m, id, a.ival);
+    case SIM_STR:
+        return CmdAddStr(m, id, a.sval, PadOf(kind, id));
+    case SIM_INTLIST:
+        return CmdAddIntList(m, id, a.ilist);
+    case SIM_STRLIST:
+        return CmdAddStrList(m, id, a.slist, PadOf(kind, id));
+    default:
+        return CmdAddBytes(m, id, a.sval);
+    }
+}
+
+/* Attributes worked out rather than stored, per kind. */
+static const MQLONG CountedQueue[] = {MQIA_CURRENT_Q_DEPTH, MQIA_OPEN_INPUT_COUNT, MQIA_OPEN_OUTPUT_COUNT};
+
+static bool Selected(const std::vector<MQLONG> &sel, MQLONG id)
+{
+    for (MQLONG s : sel)
+        if (s == id || s == MQIACF_ALL)
+            return true;
+    return false;
+}
+
+/* One inquiry response: the object's name and the selected attributes. */
+static void Describe(SimQMgr *q, const CmdObjType *t, const SimObject *o, const std::vector<MQLONG> &sel,
+                     CmdReply *r)
+{
+    CmdMsg *m = CmdNewMsg(r);
+    SimAttr a;
+    if (t->nameId)
+        CmdAddStr(m, t->nameId, o->name, 48);
+    if (t->kind == SIM_K_QLOCAL)
+        CmdAddInt(m, MQIA_Q_TYPE, SimInt(o, MQIA_Q_TYPE));
+    for (const auto &kv : o->attrs)
+        if (kv.first != MQIA_Q_TYPE && Selected(sel, kv.first))
+            AddAttr(m, o->kind, kv.first, kv.second);
+    if (o->queue)
+        for (MQLONG id : CountedQueue)
+            if (Selected(sel, id) && CmdAttrOf(q, o, id, &a))
+                AddAttr(m, o->kind, id, a);
+    if (o->kind == SIM_K_NAMELIST && Selected(sel, MQIA_NAME_COUNT) && CmdAttrOf(q, o, MQIA_NAME_COUNT, &a))
+        AddAttr(m, o->kind, MQIA_NAME_COUNT, a);
+}
+
+/* Sets one attribute from a request parameter: 0 or a reason. */
+static MQLONG ErrorOfType(MQLONG type)
+{
+    switch (type) {
+    case MQCFT_INTEGER:
+        return MQRCCF_CFIN_PARM_ID_ERROR;
+    case MQCFT_STRING:
+        return MQRCCF_CFST_PARM_ID_ERROR;
+    case MQCFT_INTEGER_LIST:
+        return MQRCCF_CFIL_PARM_ID_ERROR;
+    case MQCFT_STRING_LIST:
+        return MQRCCF_CFSL_PARM_ID_ERROR;
+    case MQCFT_BYTE_STRING:
+        return MQRCCF_CFBS_PARM_ID_ERROR;
+    default:
+        return MQRCCF_STRUCTURE_TYPE_ERROR;
+    }
+}
+
+static bool HasValueWords(MQLONG id)
+{
+    for (const SimValueKeyword &v : SimValueKeywords)
+        if (v.id == id)
+            return true;
+    return false;
+}
+
+static bool KnownValue(MQLONG id, MQLONG value)
+{
+    for (const SimValueKeyword &v : SimValueKeywords)
+        if (v.id == id && v.value == value)
+            return true;
+    return false;
+}
+
+static MQLONG SetParm(int kind, SimAttrs *attrs, const CmdParm &p)
+{
+    static const int types[][2] = {
+        {MQCFT_INTEGER, SIM_INT}, {MQCFT_STRING, SIM_STR}, {MQCFT_INTEGER_LIST, SIM_INTLIST},
+        {MQCFT_STRING_LIST, SIM_STRLIST}, {MQCFT_BYTE_STRING, SIM_BYTES},
+    };
+    const SimKeyword *k = SimKeywordById(kind, p.id);
+    if (!k || ((k->flags & (SIM_KW_RO | SIM_KW_CMD)) && !SimWritableAttr(kind, p.id)))
+        return ErrorOfType(p.type);
+    bool typeOk = false;
+    for (const auto &t : types)
+        if (t[0] == p.type && t[1] == k->type)
+            typeOk = true;
+    if (!typeOk)
+        return ErrorOfType(p.type);
+    if (p.type == MQCFT_INTEGER && HasValueWords(p.id) && !KnownValue(p.id, p.ival) &&
+        !SimWritableAttr(kind, p.id))
+        return MQRCCF_PARM_VALUE_ERROR;
+    if (p.type == MQCFT_STRING && k->maxlen && (int)p.sval.size() > k->maxlen)
+        return MQRCCF_CFST_STRING_LENGTH_ERR;
+    SimAttr &a = (*attrs)[p.id];
+    a.type = k->type;
+    a.ival = p.ival;
+    a.sval = p.sval;
+    a.ilist = p.ilist;
+    a.slist.clear();
+    for (const std::string &s : p.slist)
+        if (!s.empty())
+            a.slist.push_back(s);
+    if (k->type == SIM_STRLIST)
+        a.ival = (MQLONG)a.slist.size();
+    return 0;
+}
+
+/* Parameters of the command itself, not attributes. */
+static bool CommandParm(const CmdObjType *t, MQLONG id)
+{
+    static const MQLONG common[] = {MQIACF_REPLACE, MQIACF_PURGE, MQCACF_COMMAND_SCOPE, MQIA_QSG_DISP,
+                                    MQIACF_QSG_DISPS};
+    for (MQLONG c : common)
+        if (c == id)
+            return true;
+    return id == t->nameId || id == t->fromId || id == t->toId || (t->typeId && id == t->typeId &&
+                                                                     t->kind == SIM_K_QLOCAL);
+}
+
+static bool ApplyParms(const CmdObjType *t, int kind, SimAttrs *attrs, const CmdRequest *req, CmdReply *r)
+{
+    for (const CmdParm &p : req->parms) {
+        if (CommandParm(t, p.id))
+            continue;
+        MQLONG rc = SetParm(kind, attrs, p);
+        if (rc) {
+            CmdError(r, rc, MQIACF_PARAMETER_ID, p.id);
+            return false;
+        }
+    }
+    return true;
+}
+
+/* ---- the commands ------------------------------------------------------------ */
+
+struct CmdCtx {
+    SimQMgr *q;
+    const CmdObjType *t;
+    const CmdRequest *req;
+    CmdReply *r;
+};
+
+static const std::string *StrParm(const CmdRequest *req, MQLONG id)
+{
+    const CmdParm *p = CmdFind(req, id);
+    return p && p->type == MQCFT_STRING ? &p->sval : nullptr;
+}
+
+static MQLONG IntParm(const CmdRequest *req, MQLONG id, MQLONG dflt)
+{
+    const CmdParm *p = CmdFind(req, id);
+    return p && p->type == MQCFT_INTEGER ? p->ival : dflt;
+}
+
+static void Missing(CmdReply *r, MQLONG id)
+{
+    CmdError(r, MQRCCF_PARM_COUNT_TOO_SMALL, MQIACF_PARAMETER_ID, id);
+}
+
+/* The objects of the type that the name (generic or not), the type
+ * selection and the filters choose, in name order. */
+static void Choose(const CmdCtx *x, const std::string &name, MQLONG typeSel, std::vector<SimObject *> *out)
+{
+    const auto &objs = x->q->objects[x->t->kind];
+    bool generic = !name.empty() && name.back() == '*';
+    auto it = generic ? objs.lower_bound(name.substr(0, name.size() - 1)) : objs.find(name);
+    for (; it != objs.end(); ++it) {
+        SimObject *o = it->second;
+        if (!CmdNameMatch(name, o->name))
+            break;
+        if (o->kind == SIM_K_QCLUSTER)
+            continue;
+        if (x->t->typeId && typeSel != x->t->typeAll && SubType(x->t, o) != typeSel)
+            continue;
+        bool pass = true;
+        for (const CmdParm &p : x->req->parms) {
+            if (p.type != MQCFT_INTEGER_FILTER && p.type != MQCFT_STRING_FILTER &&
+                p.type != MQCFT_BYTE_STRING_FILTER)
+                continue;
+            SimAttr a;
+            pass = pass && CmdAttrOf(x->q, o, p.id, &a) && CmdFilterMatch(&p, &a);
+        }
+        if (pass)
+            out->push_back(o);
+    }
+}
+
+static void Inquire(const CmdCtx *x)
+{
+    std::vector<MQLONG> sel = {MQIACF_ALL};
+    const CmdParm *ap = CmdFind(x->req, x->t->attrsId);
+    if (ap && ap->type == MQCFT_INTEGER_LIST)
+        sel = ap->ilist;
+    if (!x->t->nameId)
+        return Describe(x->q, x->t, x->q->qmgrObj, sel, x->r);
+    const std::string *name = StrParm(x->req, x->t->nameId);
+    if (!name)
+        return Missing(x->r, x->t->nameId);
+    int filters = 0;
+    for (const CmdParm &p : x->req->parms)
+        if (p.type == MQCFT_INTEGER_FILTER || p.type == MQCFT_STRING_FILTER ||
+            p.type == MQCFT_BYTE_STRING_FILTER) {
+            if (++filters > 1)
+                return CmdError(x->r, MQRCCF_TOO_MANY_FILTERS);
+            if (!CmdFilterValid(&p, x->t->kind))
+                return CmdError(x->r, MQRCCF_FILTER_ERROR, MQIACF_PARAMETER_ID, p.id);
+        }
+    std::vector<SimObject *> objs;
+    Choose(x, *name, IntParm(x->req, x->t->typeId, x->t->typeAll), &objs);
+    if (objs.empty()) {
+        if (filters && name->find('*') != std::string::npos)
+            return (void)CmdNewMsg(x->r);     /* nothing passed the filter */
+        return CmdError(x->r, x->t->notFound);
+    }
+    for (SimObject *o : objs)
+        Describe(x->q, x->t, o, sel, x->r);
+}
+
+static void Names(const CmdCtx *x)
+{
+    const std::string *name = StrParm(x->req, x->t->nameId);
+    if (!name)
+        return Missing(x->r, x->t->nameId);
+    std::vector<SimObject *> objs;
+    Choose(x, *name, IntParm(x->req, x->t->typeId, x->t->typeAll), &objs);
+    std::vector<std::string> names;
+    for (SimObject *o : objs)
+        names.push_back(o->name);
+    CmdAddStrList(CmdNewMsg(x->r), x->t->namesId, names, 48);
+}
+
+/* The kind of a new or named object: from the queue type for queues. */
+static int KindOf(const CmdCtx *x, MQLONG *reasonParm)
+{
+    *reasonParm = 0;
+    if (x->t->kind != SIM_K_QLOCAL)
+        return x->t->kind;
+    const CmdParm *p = CmdFind(x->req, MQIA_Q_TYPE);
+    if (!p) {
+        *reasonParm = MQIA_Q_TYPE;
+        return -1;
+    }
+    return KindOfQType(p->ival);
+}
+
+static bool Busy(const SimObject *o)
+{
+    return SimQueueBusy(o);
+}
+
+/* Create (from the type's default object) and copy (from another). */
+static void Make(const CmdCtx *x, bool copy)
+{
+    MQLONG missing;
+    int kind = KindOf(x, &missing);
+    if (missing)
+        return Missing(x->r, missing);
+    if (kind < 0)
+        return CmdError(x->r, MQRCCF_Q_TYPE_ERROR, MQIACF_PARAMETER_ID, MQIA_Q_TYPE);
+    MQLONG nameId = copy ? x->t->toId : x->t->nameId;
+    const std::string *name = StrParm(x->req, nameId);
+    if (!name)
+        return Missing(x->r, nameId);
+    if (name->empty() || name->size() > 48 || name->find('*') != std::string::npos)
+        return CmdError(x->r, MQRCCF_OBJECT_NAME_ERROR, MQIACF_PARAMETER_ID, nameId);
+    const SimObject *like;
+    if (copy) {
+        const std::string *from = StrParm(x->req, x->t->fromId);
+        if (!from)
+            return Missing(x->r, x->t->fromId);
+        like = SimLookup(x->q, kind, *from);
+        if (!like)
+            return CmdError(x->r, x->t->notFound);
+        if (like->kind != kind)
+            return CmdError(x->r, MQRCCF_OBJECT_WRONG_TYPE);
+    } else {
+        MQLONG chltype = 0;
+        if (kind == SIM_K_CHANNEL) {
+            chltype = IntParm(x->req, MQIACH_CHANNEL_TYPE, 0);
+            if (!chltype)
+                return Missing(x->r, MQIACH_CHANNEL_TYPE);
+        }
+        like = SimTypeDefault(x->q, kind, chltype);
+        if (kind == SIM_K_CHANNEL && !like)
+            return CmdError(x->r, MQRCCF_CHANNEL_TYPE_ERROR, MQIACF_PARAMETER_ID, MQIACH_CHANNEL_TYPE);
+    }
+    SimObject *o = SimLookup(x->q, kind, *name);
+    if (o && IntParm(x->req, MQIACF_REPLACE, 0) != MQRP_YES)
+        return CmdError(x->r, MQRCCF_OBJECT_ALREADY_EXISTS);
+    if (o && o->kind != kind)
+        return CmdError(x->r, MQRCCF_OBJECT_WRONG_TYPE);
+    SimAttrs a = like ? like->attrs : SimAttrs();
+    if (!ApplyParms(x->t, kind, &a, x->req, x->r))
+        return;
+    if (kind == SIM_K_CHANNEL && SimInt(like, MQIACH_CHANNEL_TYPE) != IntParm(x->req, MQIACH_CHANNEL_TYPE,
+                                                                              SimInt(like, MQIACH_CHANNEL_TYPE)))
+        return CmdError(x->r, MQRCCF_CHANNEL_TYPE_ERROR, MQIACF_PARAMETER_ID, MQIACH_CHANNEL_TYPE);
+    if (!o)
+        o = SimNewObject(x->q, kind, *name, nullptr);
+    o->attrs = a;
+    o->attrs.erase(MQCA_ALTERATION_DATE);
+    SimFinishObject(x->q, o);
+    CmdNewMsg(x->r);
+}
+
+/* The object a change, delete or clear names, checked against the type
+ * the request gives; null after an error response. */
+static SimObject *Named(const CmdCtx *x)
+{
+    if (!x->t->nameId)
+        return x->q->qmgrObj;
+    const std::string *name = StrParm(x->req, x->t->nameId);
+    if (!name) {
+        Missing(x->r, x->t->nameId);
+        return nullptr;
+    }
+    SimObject *o = SimLookup(x->q, x->t->kind, *name);
+    if (!o || name->find('*') != std::string::npos) {
+        CmdError(x->r, x->t->notFound);
+        return nullptr;
+    }
+    const CmdParm *tp = x->t->typeId ? CmdFind(x->req, x->t->typeId) : nullptr;
+    if (tp && tp->ival != x->t->typeAll && SubType(x->t, o) != tp->ival) {
+        CmdError(x->r, MQRCCF_OBJECT_WRONG_TYPE);
+        return nullptr;
+    }
+    return o;
+}
+
+static void Change(const CmdCtx *x)
+{
+    SimObject *o = Named(x);
+    if (!o)
+        return;
+    SimAttrs a = o->attrs;
+    if (!ApplyParms(x->t, o->kind, &a, x->req, x->r))
+        return;
+    o->attrs = a;
+    SimFinishObject(x->q, o);
+    CmdNewMsg(x->r);
+}
+
+static void Delete(const CmdCtx *x)
+{
+    SimObject *o = Named(x);
+    if (!o)
+        return;
+    if (Busy(o))
+        return CmdError(x->r, MQRCCF_OBJECT_OPEN);
+    if (o->queue && o->queue->depth > 0 && IntParm(x->req, MQIACF_PURGE, MQPO_NO) != MQPO_YES)
+        return CmdError(x->r, MQRC_Q_NOT_EMPTY);
+    SimRemoveObject(x->q, o);
+    CmdNewMsg(x->r);
+}
+
+static void Clear(const CmdCtx *x)
+{
+    SimObject *o = Named(x);
+    if (!o)
+        return;
+    if (!o->queue)
+        return CmdError(x->r, MQRCCF_Q_WRONG_TYPE);
+    if (Busy(o))
+        return CmdError(x->r, MQRC_OBJECT_IN_USE);
+    SimClearQueue(x->q, o);
+    CmdNewMsg(x->r);
+}
+
+int CmdObjectCommand(SimQMgr *q, const CmdRequest *req, CmdReply *r)
+{
+    for (const CmdObjType &t : ObjTypes) {
+        CmdCtx x = {q, &t, req, r};
+        MQLONG c = req->command;
+        if (c == t.inquire)
+            return Inquire(&x), 0;
+        if (c == t.names)
+            return Names(&x), 0;
+        if (c == t.create)
+            return Make(&x, false), 0;
+        if (c == t.copy)
+            return Make(&x, true), 0;
+        if (c == t.change)
+            return Change(&x), 0;
+        if (c == t.del)
+            return Delete(&x), 0;
+        if (c == MQCMD_CLEAR_Q && t.kind == SIM_K_QLOCAL)
+            return Clear(&x), 0;
+    }
+    return -1;
+}

@@ -1,0 +1,213 @@
+/* MQSC DISPLAY of queues, channels, topics, namelists, processes and the
+ * queue manager, in runmqsc's layout: a header message per object, then
+ * KEYWORD(value) items two to a line. */
+#include "sim.h"
+#include "simparse.h"
+
+#include <cstring>
+
+struct DisplayKind {
+    const char *word;
+    int kind;                 /* SimKind; -1 every queue type */
+    const char *nameWord;     /* keyword of the object's name */
+    const char *header;
+};
+static const DisplayKind DisplayKinds[] = {
+    {"QUEUE", -1, "QUEUE", "AMQ8409I: Display Queue details."},
+    {"Q", -1, "QUEUE", "AMQ8409I: Display Queue details."},
+    {"QLOCAL", SIM_K_QLOCAL, "QUEUE", "AMQ8409I: Display Queue details."},
+    {"QL", SIM_K_QLOCAL, "QUEUE", "AMQ8409I: Display Queue details."},
+    {"QMODEL", SIM_K_QMODEL, "QUEUE", "AMQ8409I: Display Queue details."},
+    {"QM", SIM_K_QMODEL, "QUEUE", "AMQ8409I: Display Queue details."},
+    {"QALIAS", SIM_K_QALIAS, "QUEUE", "AMQ8409I: Display Queue details."},
+    {"QA", SIM_K_QALIAS, "QUEUE", "AMQ8409I: Display Queue details."},
+    {"QREMOTE", SIM_K_QREMOTE, "QUEUE", "AMQ8409I: Display Queue details."},
+    {"QR", SIM_K_QREMOTE, "QUEUE", "AMQ8409I: Display Queue details."},
+    {"CHANNEL", SIM_K_CHANNEL, "CHANNEL", "AMQ8414I: Display Channel details."},
+    {"CHL", SIM_K_CHANNEL, "CHANNEL", "AMQ8414I: Display Channel details."},
+    {"TOPIC", SIM_K_TOPIC, "TOPIC", "AMQ8633I: Display topic details."},
+    {"TOP", SIM_K_TOPIC, "TOPIC", "AMQ8633I: Display topic details."},
+    {"NAMELIST", SIM_K_NAMELIST, "NAMELIST", "AMQ8550I: Display namelist details."},
+    {"NL", SIM_K_NAMELIST, "NAMELIST", "AMQ8550I: Display namelist details."},
+    {"PROCESS", SIM_K_PROCESS, "PROCESS", "AMQ8407I: Display Process details."},
+    {"PRO", SIM_K_PROCESS, "PROCESS", "AMQ8407I: Display Process details."},
+    {"QMGR", SIM_K_QMGR, "QMNAME", "AMQ8408I: Display Queue Manager details."},
+};
+
+/* The attribute that comes right after the name (TYPE, CHLTYPE). */
+static MQLONG TypeAttr(int kind)
+{
+    if (kind == SIM_K_QLOCAL || kind == SIM_K_QMODEL || kind == SIM_K_QALIAS || kind == SIM_K_QREMOTE)
+        return MQIA_Q_TYPE;
+    return kind == SIM_K_CHANNEL ? MQIACH_CHANNEL_TYPE : 0;
+}
+
+static const char *ValueWord(MQLONG id, MQLONG value)
+{
+    for (const SimValueKeyword &v : SimValueKeywords)
+        if (v.id == id && v.value == value)
+            return v.keyword;
+    return nullptr;
+}
+
+/* One KEYWORD(value) item, or the bare flag word. */
+static std::string Item(int kind, MQLONG id, const SimAttr &a)
+{
+    const SimKeyword *k = SimKeywordById(kind, id);
+    std::string kw = k ? k->keyword : std::to_string(id);
+    std::string v;
+    switch (a.type) {
+    case SIM_INT: {
+        const char *w = ValueWord(id, a.ival);
+        if (id == MQIA_Q_TYPE)
+            w = SimKindNames[kind];
+        if (w && id != MQIA_Q_TYPE) {
+            const SimValueKeyword *f = SimFindFlag(kind, w, strlen(w));
+            if (f && f->id == id)
+                return w;      /* SHARE, NOTRIGGER ... */
+        }
+        v = w ? w : std::to_string(a.ival);
+        break;
+    }
+    case SIM_INTLIST:
+        for (size_t i = 0; i < a.ilist.size(); i++) {
+            const char *w = ValueWord(id, a.ilist[i]);
+            v += (i ? "," : "") + (w ? std::string(w) : std::to_string(a.ilist[i]));
+        }
+        break;
+    case SIM_STRLIST:
+        for (size_t i = 0; i < a.slist.size(); i++)
+            v += (i ? "," : "") + a.slist[i];
+        break;
+    default:
+        v = a.sval;
+    }
+    return kw + "(" + (v.empty() ? std::string(" ") : v) + ")";
+}
+
+/* Items two to a line: the first in a 40-character field after three
+ * blanks; an item longer than the field stands alone. */
+static std::string Layout(const std::vector<std::string> &items)
+{
+    std::string text, line;
+    for (const std::string &it : items) {
+        if (line.empty()) {
+            line = "   " + it;
+            if (it.size() >= 40) {
+                text += "\n" + line;
+                line.clear();
+            }
+            continue;
+        }
+        if (it.size() >= 40) {
+            text += "\n" + line + "\n   " + it;
+            line.clear();
+            continue;
+        }
+        line.append(43 - line.size(), ' ');
+        text += "\n" + line + it;
+        line.clear();
+    }
+    if (!line.empty())
+        text += "\n" + line;
+    return text;
+}
+
+static bool Wanted(const std::vector<MQLONG> &ids, bool all, MQLONG id)
+{
+    if (all)
+        return true;
+    for (MQLONG i : ids)
+        if (i == id)
+            return true;
+    return false;
+}
+
+static std::string Describe(const DisplayKind *d, SimObject *o, const std::vector<MQLONG> &ids, bool all)
+{
+    std::vector<std::string> items;
+    MQLONG type = TypeAttr(o->kind);
+    items.push_back(std::string(d->nameWord) + "(" + o->name + ")");
+    if (type)
+        items.push_back(Item(o->kind, type, o->attrs[type]));
+    SimAttrs shown = o->attrs;
+    if (o->queue) {
+        SimAttr n = {SIM_INT, o->queue->depth, "", {}, {}};
+        shown[MQIA_CURRENT_Q_DEPTH] = n;
+        n.ival = o->queue->openInput;
+        shown[MQIA_OPEN_INPUT_COUNT] = n;
+        n.ival = o->queue->openOutput;
+        shown[MQIA_OPEN_OUTPUT_COUNT] = n;
+    }
+    for (const auto &kv : shown)
+        if (kv.first != type && kv.first != MQCA_Q_MGR_NAME && Wanted(ids, all, kv.first) &&
+            SimKeywordById(o->kind, kv.first))
+            items.push_back(Item(o->kind, kv.first, kv.second));
+    return std::string(d->header) + Layout(items);
+}
+
+static bool Match(const std::string &pattern, const std::string &name)
+{
+    if (!pattern.empty() && pattern.back() == '*')
+        return name.compare(0, pattern.size() - 1, pattern, 0, pattern.size() - 1) == 0;
+    return pattern == name;
+}
+
+int SimMqscDisplay(SimQMgr *q, const SimToken &obj, const char *rest, std::vector<std::string> *out)
+{
+    const DisplayKind *d = nullptr;
+    for (const DisplayKind &k : DisplayKinds)
+        if (obj.word == k.word)
+            d = &k;
+    bool single = d && d->kind == SIM_K_QMGR;
+    if (!d || (single ? obj.hasValue : obj.values.size() != 1)) {
+        out->push_back("AMQ8405I: Syntax error detected at or near end of command segment below:-\nDISPLAY " +
+                       obj.word);
+        return 1;
+    }
+    int attrKind = d->kind < 0 ? SIM_K_QLOCAL : d->kind;
+    std::vector<MQLONG> ids;
+    bool all = false;
+    SimToken t;
+    size_t pos = 0;
+    int rc;
+    while ((rc = SimNextToken(rest, &pos, &t)) == 1) {
+        if (t.word == "ALL") {
+            all = true;
+            continue;
+        }
+        const SimKeyword *k = nullptr;
+        for (int kind : {attrKind, (int)SIM_K_QMODEL, (int)SIM_K_QALIAS, (int)SIM_K_QREMOTE})
+            if (!k && (kind == attrKind || d->kind < 0))
+                k = SimFindKeyword(kind, t.word.data(), t.word.size());
+        if (!k || t.hasValue) {
+            out->push_back("AMQ8405I: Syntax error detected at or near end of command segment below:-\n" +
+                           t.word);
+            return 1;
+        }
+        ids.push_back(k->id);
+    }
+    if (rc < 0) {
+        out->push_back("AMQ8405I: Syntax error detected at or near end of command segment below:-");
+        return 1;
+    }
+    if (single) {
+        out->push_back(Describe(d, q->qmgrObj, ids, all || ids.empty()));
+        return 0;
+    }
+    const std::string &name = obj.values[0];
+    int ns = d->kind < 0 ? SIM_K_QLOCAL : d->kind == SIM_K_QMODEL || d->kind == SIM_K_QALIAS ||
+                                                  d->kind == SIM_K_QREMOTE ? SIM_K_QLOCAL : d->kind;
+    size_t before = out->size();
+    for (auto &kv : q->objects[ns]) {
+        SimObject *o = kv.second;
+        if (o->kind == SIM_K_QCLUSTER || (d->kind >= 0 && o->kind != d->kind) || !Match(name, o->name))
+            continue;
+        out->push_back(Describe(d, o, ids, all));
+    }
+    if (out->size() == before) {
+        out->push_back("AMQ8147E: IBM MQ object " + name + " not found.");
+        return 1;
+    }
+    return 0;
+}

@@ -1,0 +1,639 @@
+/* The stand-in's command server, driven as a client program drives it:
+ * PCF requests built with the program's PCF builder, put to the command
+ * queue, replies read from a dynamic reply queue and walked. */
+#include "simtest.h"
+#include "mq/pcf.h"
+
+#include <chrono>
+#include <cstring>
+#include <fstream>
+#include <map>
+#include <sstream>
+#include <thread>
+
+int SimChildMain(const char *, const char *)
+{
+    return 1;
+}
+
+/* One reply message, walked. */
+struct Reply {
+    MQMD md;
+    MQCFH cfh;
+    std::map<MQLONG, MQLONG> ints;
+    std::map<MQLONG, std::string> strs;       /* trailing blanks removed */
+    std::map<MQLONG, std::vector<MQLONG>> ilists;
+    std::map<MQLONG, std::vector<std::string>> slists;
+    std::map<MQLONG, std::string> bytes;
+    std::vector<MQLONG> order;                /* parameter ids in order */
+    std::string raw;
+};
+
+static std::string Rtrim(const char *p, size_t n)
+{
+    std::string s(p, n);
+    while (!s.empty() && s.back() == ' ')
+        s.pop_back();
+    return s;
+}
+
+static Reply Walk(const MQMD &md, const std::string &data)
+{
+    Reply r;
+    r.md = md;
+    r.raw = data;
+    MQPP pp;
+    MQLONG cmd, cc, rc;
+    PCFInitParse(&pp, data.data(), (int32_t)data.size(), &cmd, &cc, &rc);
+    EXPECT_EQ(cc, 0);
+    memcpy(&r.cfh, data.data(), sizeof r.cfh);
+    for (;;) {
+        MQLONG type, id, len, count;
+        void *v;
+        PCFGetNextParm(&pp, &type, &id, &v, &len, &count, &cc, &rc);
+        if (cc) {
+            EXPECT_EQ(rc, PCF_RC_END_OF_PARMS);
+            break;
+        }
+        r.order.push_back(id);
+        if (type == MQCFT_INTEGER)
+            r.ints[id] = *(MQLONG *)v;
+        else if (type == MQCFT_STRING)
+            r.strs[id] = Rtrim((const char *)v, (size_t)len);
+        else if (type == MQCFT_INTEGER_LIST)
+            r.ilists[id] = std::vector<MQLONG>((MQLONG *)v, (MQLONG *)v + count);
+        else if (type == MQCFT_BYTE_STRING)
+            r.bytes[id] = std::string((const char *)v, (size_t)len);
+        else if (type == MQCFT_STRING_LIST || type == PCF_STRING_LIST) {
+            size_t w = count ? (size_t)len / (size_t)count : 0;
+            for (MQLONG i = 0; i < count; i++)
+                r.slists[id].push_back(Rtrim((const char *)v + i * w, w));
+        }
+    }
+    EXPECT_EQ((MQLONG)r.order.size(), r.cfh.ParameterCount);
+    return r;
+}
+
+class Cmd : public Sim {
+public:
+    MQHCONN h = 0;
+    MQHOBJ cmdq = 0, replyq = 0;
+    char replyName[48];
+    MQPP pp;
+    void *area = nullptr;
+    alignas(8) char buffer[16384];
+
+    void Start(const char *qmgr = "QMC", const char *script = "")
+    {
+        Mqsc(qmgr, script);
+        h = Connect(qmgr);
+        cmdq = Open(h, "SYSTEM.ADMIN.COMMAND.QUEUE", MQOO_OUTPUT);
+        MQOD od = {MQOD_DEFAULT};
+        FILL(od.ObjectName, "SYSTEM.DEFAULT.MODEL.QUEUE");
+        replyq = Open(h, "SYSTEM.DEFAULT.MODEL.QUEUE", MQOO_INPUT_EXCLUSIVE, 0, &od);
+        memcpy(replyName, od.ObjectName, 48);
+    }
+    void Begin(MQLONG command)
+    {
+        MQLONG cc, rc;
+        area = buffer;
+        PCFInitArea(&pp, &area, 0, (int32_t)sizeof buffer, 0, command, &cc, &rc);
+        ASSERT_EQ(cc, 0);
+    }
+    void Int(MQLONG id, MQLONG v) { Add(MQCFT_INTEGER, id, &v, 4, 1); }
+    void Str(MQLONG id, const char *s) { Add(MQCFT_STRING, id, s, -1, 1); }
+    void Ints(MQLONG id, std::vector<MQLONG> v) { Add(MQCFT_INTEGER_LIST, id, v.data(), (int32_t)(4 * v.size()), (int32_t)v.size()); }
+    void Add(MQLONG type, MQLONG id, const void *v, int32_t len, int32_t count)
+    {
+        MQLONG cc, rc;
+        PCFAddParm(&pp, type, id, v, len, count, &cc, &rc);
+        ASSERT_EQ(cc, 0);
+    }
+    /* Appends a filter structure by hand (the builder makes no filters). */
+    void Filter(MQLONG type, MQLONG id, MQLONG op, const void *value, MQLONG len)
+    {
+        std::string s;
+        auto put = [&s](MQLONG x) { s.append((const char *)&x, 4); };
+        put(type);
+        MQLONG pad = (len + 3) & ~3;
+        put(type == MQCFT_INTEGER_FILTER ? 20 : type == MQCFT_STRING_FILTER ? 24 + pad : 20 + pad);
+        put(id);
+        put(op);
+        if (type == MQCFT_INTEGER_FILTER) {
+            put(*(const MQLONG *)value);
+        } else {
+            if (type == MQCFT_STRING_FILTER)
+                put(0);
+            put(len);
+            s.append((const char *)value, (size_t)len);
+            s.append((size_t)(pad - len), '\0');
+        }
+        extraParms += s;
+        extraCount++;
+    }
+    std::string extraParms;
+    int extraCount = 0;
+
+    /* The request as built, sent; its replies up to the last. */
+    std::vector<Reply> Send(MQLONG report = MQRO_PASS_MSG_ID, const char *format = MQFMT_ADMIN,
+                            const std::string *text = nullptr, int waitMs = 5000)
+    {
+        std::string msg = text ? *text : std::string((const char *)pp.message, (size_t)pp.position);
+        if (!text && extraCount) {
+            msg += extraParms;
+            MQCFH *cfh = (MQCFH *)&msg[0];
+            cfh->ParameterCount += extraCount;
+            extraParms.clear();
+            extraCount = 0;
+        }
+        MQMD md = {MQMD_DEFAULT};
+        md.MsgType = MQMT_REQUEST;
+        md.Report = report;
+        memcpy(md.Format, format, 8);
+        memcpy(md.ReplyToQ, replyName, 48);
+        memcpy(md.MsgId, "REQUEST-KEY-0000000000001", 24);
+        EXPECT_EQ(Put(h, cmdq, msg, &md, MQPMO_NO_SYNCPOINT), 0);
+        memcpy(sentId, md.MsgId, 24);
+        std::vector<Reply> out;
+        for (;;) {
+            MQMD rmd = {MQMD_DEFAULT};
+            MQGMO gmo = {MQGMO_DEFAULT};
+            gmo.WaitInterval = waitMs;
+            gmo.Options = MQGMO_WAIT | MQGMO_NO_SYNCPOINT;
+            std::string data;
+            MQLONG rc = Get(h, replyq, &data, MQGMO_WAIT | MQGMO_NO_SYNCPOINT, &rmd, &gmo, 1 << 20);
+            if (rc)
+                break;
+            if (memcmp(rmd.Format, MQFMT_STRING, 8) == 0) {
+                Reply r = {};
+                r.md = rmd;
+                r.raw = data;
+                out.push_back(r);
+                if (data.compare(0, 7, "CSQ9022") == 0 || data.compare(0, 7, "CSQ9023") == 0)
+                    break;
+                continue;
+            }
+            out.push_back(Walk(rmd, data));
+            if (out.back().cfh.Control == MQCFC_LAST)
+                break;
+        }
+        return out;
+    }
+    MQBYTE sentId[24];
+
+    /* One request expected to fail with reason. */
+    Reply Fails(MQLONG reason)
+    {
+        std::vector<Reply> r = Send();
+        EXPECT_EQ(r.size(), 1u);
+        if (r.empty())
+            return Reply{};
+        EXPECT_EQ(r[0].cfh.CompCode, MQCC_FAILED);
+        EXPECT_EQ(r[0].cfh.Reason, reason);
+        return r[0];
+    }
+    void Ok()
+    {
+        std::vector<Reply> r = Send();
+        ASSERT_EQ(r.size(), 1u);
+        EXPECT_EQ(r[0].cfh.CompCode, 0) << r[0].cfh.Reason;
+        EXPECT_EQ(r[0].cfh.Control, MQCFC_LAST);
+    }
+};
+
+TEST_F(Cmd, QueueManagerInquiryAndReplyDescriptor)
+{
+    Start();
+    Begin(MQCMD_INQUIRE_Q_MGR);
+    std::vector<Reply> r = Send();
+    ASSERT_EQ(r.size(), 1u);
+    const Reply &q = r[0];
+    EXPECT_EQ(q.cfh.Type, MQCFT_RESPONSE);
+    EXPECT_EQ(q.cfh.Command, MQCMD_INQUIRE_Q_MGR);
+    EXPECT_EQ(q.cfh.Control, MQCFC_LAST);
+    EXPECT_EQ(q.cfh.MsgSeqNumber, 1);
+    EXPECT_EQ(q.md.MsgType, MQMT_REPLY);
+    EXPECT_EQ(memcmp(q.md.Format, MQFMT_ADMIN, 8), 0);
+    EXPECT_EQ(memcmp(q.md.MsgId, sentId, 24), 0);       /* MQRO_PASS_MSG_ID */
+    EXPECT_EQ(memcmp(q.md.CorrelId, sentId, 24), 0);
+    EXPECT_EQ(q.strs.at(MQCA_Q_MGR_NAME), "QMC");
+    EXPECT_EQ(q.ints.at(MQIA_PLATFORM), MQPL_WINDOWS_NT);
+    EXPECT_GE(q.ints.at(MQIA_COMMAND_LEVEL), 900);
+    EXPECT_EQ(q.strs.at(MQCA_DEAD_LETTER_Q_NAME), "SYSTEM.DEAD.LETTER.QUEUE");
+    for (MQLONG id : {MQIA_CODED_CHAR_SET_ID, MQIA_MAX_UNCOMMITTED_MSGS})
+        EXPECT_TRUE(q.ints.count(id)) << id;
+    for (MQLONG id : {MQCA_DEF_XMIT_Q_NAME, MQCA_REPOSITORY_NAME, MQCA_REPOSITORY_NAMELIST})
+        EXPECT_TRUE(q.strs.count(id)) << id;
+
+    /* Without MQRO_PASS_MSG_ID a new MsgId; the request's MsgId in CorrelId. */
+    Begin(MQCMD_PING_Q_MGR);
+    r = Send(MQRO_NONE);
+    ASSERT_EQ(r.size(), 1u);
+    EXPECT_NE(memcmp(r[0].md.MsgId, sentId, 24), 0);
+    EXPECT_EQ(memcmp(r[0].md.CorrelId, sentId, 24), 0);
+
+    /* Platform and command level are settable; selectors limit the answer. */
+    Begin(MQCMD_CHANGE_Q_MGR);
+    Int(MQIA_COMMAND_LEVEL, 910);
+    Str(MQCA_DEAD_LETTER_Q_NAME, "MY.DLQ");
+    Ok();
+    Begin(MQCMD_INQUIRE_Q_MGR);
+    Ints(MQIACF_Q_MGR_ATTRS, {MQIA_COMMAND_LEVEL, MQCA_DEAD_LETTER_Q_NAME});
+    r = Send();
+    ASSERT_EQ(r.size(), 1u);
+    EXPECT_EQ(r[0].ints.at(MQIA_COMMAND_LEVEL), 910);
+    EXPECT_EQ(r[0].strs.at(MQCA_DEAD_LETTER_Q_NAME), "MY.DLQ");
+    EXPECT_EQ(r[0].cfh.ParameterCount, 2);
+
+    Begin(MQCMD_INQUIRE_Q_MGR_STATUS);
+    r = Send();
+    ASSERT_EQ(r.size(), 1u);
+    EXPECT_EQ(r[0].ints.at(MQIACF_Q_MGR_STATUS), MQQMSTA_RUNNING);
+    EXPECT_EQ(r[0].ints.at(MQIACF_CMD_SERVER_STATUS), MQSVC_STATUS_RUNNING);
+}
+
+TEST_F(Cmd, QueueLifecycle)
+{
+    Start();
+    Begin(MQCMD_CREATE_Q);
+    Str(MQCA_Q_NAME, "CMD.A");
+    Int(MQIA_Q_TYPE, MQQT_LOCAL);
+    Int(MQIA_MAX_Q_DEPTH, 1234);
+    Str(MQCA_Q_DESC, "first queue");
+    Ok();
+    Begin(MQCMD_CREATE_Q);
+    Str(MQCA_Q_NAME, "CMD.A");
+    Int(MQIA_Q_TYPE, MQQT_LOCAL);
+    Fails(MQRCCF_OBJECT_ALREADY_EXISTS);
+    Begin(MQCMD_COPY_Q);
+    Str(MQCACF_FROM_Q_NAME, "CMD.A");
+    Str(MQCACF_TO_Q_NAME, "CMD.B");
+    Int(MQIA_Q_TYPE, MQQT_LOCAL);
+    Str(MQCA_Q_DESC, "copied");
+    Ok();
+    Begin(MQCMD_CREATE_Q);
+    Str(MQCA_Q_NAME, "CMD.ALIAS");
+    Int(MQIA_Q_TYPE, MQQT_ALIAS);
+    Str(MQCA_BASE_Q_NAME, "CMD.A");
+    Ok();
+
+    /* Generic inquiry: every object in name order, one message each. */
+    Begin(MQCMD_INQUIRE_Q);
+    Str(MQCA_Q_NAME, "CMD.*");
+    std::vector<Reply> r = Send();
+    ASSERT_EQ(r.size(), 3u);
+    const char *names[] = {"CMD.A", "CMD.ALIAS", "CMD.B"};
+    for (size_t i = 0; i < 3; i++) {
+        EXPECT_EQ(r[i].strs.at(MQCA_Q_NAME), names[i]);
+        EXPECT_EQ(r[i].cfh.MsgSeqNumber, (MQLONG)i + 1);
+        EXPECT_EQ(r[i].cfh.Control, i == 2 ? MQCFC_LAST : MQCFC_NOT_LAST);
+        EXPECT_EQ(r[i].order[0], MQCA_Q_NAME);
+    }
+    EXPECT_EQ(r[0].ints.at(MQIA_MAX_Q_DEPTH), 1234);
+    EXPECT_EQ(r[2].ints.at(MQIA_MAX_Q_DEPTH), 1234);
+    EXPECT_EQ(r[2].strs.at(MQCA_Q_DESC), "copied");
+    EXPECT_EQ(r[1].strs.at(MQCA_BASE_Q_NAME), "CMD.A");
+    for (MQLONG id : {MQIA_CURRENT_Q_DEPTH, MQIA_OPEN_INPUT_COUNT, MQIA_DEF_PERSISTENCE, MQIA_INHIBIT_GET,
+                      MQIA_INHIBIT_PUT, MQIA_MAX_MSG_LENGTH, MQIA_SHAREABILITY, MQIA_TRIGGER_CONTROL,
+                      MQIA_Q_DEPTH_HIGH_LIMIT, MQIA_BACKOUT_THRESHOLD, MQIA_USAGE})
+        EXPECT_TRUE(r[0].ints.count(id)) << id;
+    for (MQLONG id : {MQCA_ALTERATION_DATE, MQCA_ALTERATION_TIME, MQCA_INITIATION_Q_NAME, MQCA_PROCESS_NAME,
+                      MQCA_BACKOUT_REQ_Q_NAME})
+        EXPECT_TRUE(r[0].strs.count(id)) << id;
+
+    /* Queue type selection and names. */
+    Begin(MQCMD_INQUIRE_Q_NAMES);
+    Str(MQCA_Q_NAME, "CMD.*");
+    Int(MQIA_Q_TYPE, MQQT_LOCAL);
+    r = Send();
+    ASSERT_EQ(r.size(), 1u);
+    EXPECT_EQ(r[0].slists.at(MQCACF_Q_NAMES), (std::vector<std::string>{"CMD.A", "CMD.B"}));
+
+    /* Change; type must match. */
+    Begin(MQCMD_CHANGE_Q);
+    Str(MQCA_Q_NAME, "CMD.A");
+    Int(MQIA_Q_TYPE, MQQT_LOCAL);
+    Int(MQIA_INHIBIT_PUT, MQQA_PUT_INHIBITED);
+    Ok();
+    MQHOBJ a = Open(h, "CMD.A", MQOO_OUTPUT, MQRC_PUT_INHIBITED);
+    Begin(MQCMD_CHANGE_Q);
+    Str(MQCA_Q_NAME, "CMD.A");
+    Int(MQIA_Q_TYPE, MQQT_ALIAS);
+    Fails(MQRCCF_OBJECT_WRONG_TYPE);
+    Begin(MQCMD_CHANGE_Q);
+    Str(MQCA_Q_NAME, "CMD.A");
+    Int(MQIA_Q_TYPE, MQQT_LOCAL);
+    Int(MQIA_INHIBIT_PUT, MQQA_PUT_ALLOWED);
+    Int(9999, 1);
+    Reply e = Fails(MQRCCF_CFIN_PARM_ID_ERROR);
+    EXPECT_EQ(e.ints.at(MQIACF_PARAMETER_ID), 9999);
+    Begin(MQCMD_CHANGE_Q);
+    Str(MQCA_Q_NAME, "CMD.A");
+    Int(MQIA_Q_TYPE, MQQT_LOCAL);
+    Int(MQIA_INHIBIT_PUT, MQQA_PUT_ALLOWED);
+    Ok();
+    (void)a;
+
+    /* Delete: not empty without purge, then with purge; clear. */
+    a = Open(h, "CMD.B", MQOO_OUTPUT);
+    Put(h, a, "one");
+    Put(h, a, "two");
+    Begin(MQCMD_CLEAR_Q);
+    Str(MQCA_Q_NAME, "CMD.B");
+    Fails(MQRC_OBJECT_IN_USE);
+    Close(h, a);
+    Begin(MQCMD_INQUIRE_Q_STATUS);
+    Str(MQCA_Q_NAME, "CMD.B");
+    r = Send();
+    ASSERT_EQ(r.size(), 1u);
+    EXPECT_EQ(r[0].ints.at(MQIA_CURRENT_Q_DEPTH), 2);
+    Begin(MQCMD_DELETE_Q);
+    Str(MQCA_Q_NAME, "CMD.B");
+    Fails(MQRC_Q_NOT_EMPTY);
+    Begin(MQCMD_CLEAR_Q);
+    Str(MQCA_Q_NAME, "CMD.B");
+    Ok();
+    EXPECT_EQ(Depth(h, "CMD.B"), 0);
+    a = Open(h, "CMD.A", MQOO_OUTPUT);
+    Put(h, a, "x");
+    Close(h, a);
+    Begin(MQCMD_DELETE_Q);
+    Str(MQCA_Q_NAME, "CMD.A");
+    Int(MQIACF_PURGE, MQPO_YES);
+    Ok();
+    Begin(MQCMD_INQUIRE_Q);
+    Str(MQCA_Q_NAME, "CMD.A");
+    Fails(MQRC_UNKNOWN_OBJECT_NAME);
+
+    /* Definitions made through the server survive a restart. */
+    MQSimShutdown();
+    Start();
+    Begin(MQCMD_INQUIRE_Q);
+    Str(MQCA_Q_NAME, "CMD.B");
+    r = Send();
+    ASSERT_EQ(r.size(), 1u);
+    EXPECT_EQ(r[0].strs.at(MQCA_Q_DESC), "copied");
+}
+
+TEST_F(Cmd, FiltersAndSelectors)
+{
+    Start("QMC", "DEFINE QLOCAL(F.SMALL) MAXDEPTH(10) DESCR('tiny one')\n"
+                 "DEFINE QLOCAL(F.BIG) MAXDEPTH(90000) DESCR('big one')\n"
+                 "DEFINE QALIAS(F.ALIAS) TARGET(F.BIG)\n");
+    MQLONG v = 1000;
+    Begin(MQCMD_INQUIRE_Q);
+    Str(MQCA_Q_NAME, "F.*");
+    Ints(MQIACF_Q_ATTRS, {MQIA_MAX_Q_DEPTH});
+    Filter(MQCFT_INTEGER_FILTER, MQIA_MAX_Q_DEPTH, MQCFOP_GREATER, &v, 4);
+    std::vector<Reply> r = Send();
+    ASSERT_EQ(r.size(), 1u);
+    EXPECT_EQ(r[0].strs.at(MQCA_Q_NAME), "F.BIG");
+    EXPECT_EQ(r[0].ints.at(MQIA_MAX_Q_DEPTH), 90000);
+    EXPECT_FALSE(r[0].strs.count(MQCA_Q_DESC));
+
+    Begin(MQCMD_INQUIRE_Q);
+    Str(MQCA_Q_NAME, "*");
+    Filter(MQCFT_STRING_FILTER, MQCA_Q_DESC, MQCFOP_LIKE, "tiny*", 5);
+    r = Send();
+    ASSERT_EQ(r.size(), 1u);
+    EXPECT_EQ(r[0].strs.at(MQCA_Q_NAME), "F.SMALL");
+
+    Begin(MQCMD_INQUIRE_Q);
+    Str(MQCA_Q_NAME, "F.*");
+    Int(MQIA_Q_TYPE, MQQT_ALIAS);
+    r = Send();
+    ASSERT_EQ(r.size(), 1u);
+    EXPECT_EQ(r[0].strs.at(MQCA_BASE_Q_NAME), "F.BIG");
+
+    /* Nothing passes: an empty good answer; a bad operator is an error. */
+    v = 1 << 30;
+    Begin(MQCMD_INQUIRE_Q);
+    Str(MQCA_Q_NAME, "F.*");
+    Filter(MQCFT_INTEGER_FILTER, MQIA_MAX_Q_DEPTH, MQCFOP_GREATER, &v, 4);
+    r = Send();
+    ASSERT_EQ(r.size(), 1u);
+    EXPECT_EQ(r[0].cfh.CompCode, 0);
+    EXPECT_EQ(r[0].cfh.ParameterCount, 0);
+    Begin(MQCMD_INQUIRE_Q);
+    Str(MQCA_Q_NAME, "F.*");
+    Filter(MQCFT_INTEGER_FILTER, MQIA_MAX_Q_DEPTH, MQCFOP_LIKE, &v, 4);
+    Fails(MQRCCF_FILTER_ERROR);
+}
+
+TEST_F(Cmd, OtherObjectKinds)
+{
+    Start();
+    struct Kind {
+        MQLONG create, inquire, names, del, copy, nameId, namesId, fromId, toId;
+    } kinds[] = {
+        {MQCMD_CREATE_CHANNEL, MQCMD_INQUIRE_CHANNEL, MQCMD_INQUIRE_CHANNEL_NAMES, MQCMD_DELETE_CHANNEL,
+         MQCMD_COPY_CHANNEL, MQCACH_CHANNEL_NAME, MQCACH_CHANNEL_NAMES, MQCACF_FROM_CHANNEL_NAME,
+         MQCACF_TO_CHANNEL_NAME},
+        {MQCMD_CREATE_TOPIC, MQCMD_INQUIRE_TOPIC, MQCMD_INQUIRE_TOPIC_NAMES, MQCMD_DELETE_TOPIC, MQCMD_COPY_TOPIC,
+         MQCA_TOPIC_NAME, MQCACF_TOPIC_NAMES, MQCACF_FROM_TOPIC_NAME, MQCACF_TO_TOPIC_NAME},
+        {MQCMD_CREATE_NAMELIST, MQCMD_INQUIRE_NAMELIST, MQCMD_INQUIRE_NAMELIST_NAMES, MQCMD_DELETE_NAMELIST,
+         MQCMD_COPY_NAMELIST, MQCA_NAMELIST_NAME, MQCACF_NAMELIST_NAMES, MQCACF_FROM_NAMELIST_NAME,
+         MQCACF_TO_NAMELIST_NAME},
+        {MQCMD_CREATE_PROCESS, MQCMD_INQUIRE_PROCESS, MQCMD_INQUIRE_PROCESS_NAMES, MQCMD_DELETE_PROCESS,
+         MQCMD_COPY_PROCESS, MQCA_PROCESS_NAME, MQCACF_PROCESS_NAMES, MQCACF_FROM_PROCESS_NAME,
+         MQCACF_TO_PROCESS_NAME},
+    };
+    for (const Kind &k : kinds) {
+        Begin(k.create);
+        Str(k.nameId, "OBJ.ONE");
+        if (k.create == MQCMD_CREATE_CHANNEL) {
+            Int(MQIACH_CHANNEL_TYPE, MQCHT_SVRCONN);
+            Str(MQCACH_DESC, "svrconn");
+        }
+        if (k.create == MQCMD_CREATE_TOPIC)
+            Str(MQCA_TOPIC_STRING, "price/fruit");
+        if (k.create == MQCMD_CREATE_NAMELIST) {
+            const char names[] = "Q.ONE                                           Q.TWO                                           ";
+            Add(MQCFT_STRING_LIST, MQCA_NAMES, names, 96, 2);
+        }
+        Ok();
+        Begin(k.copy);
+        Str(k.fromId, "OBJ.ONE");
+        Str(k.toId, "OBJ.TWO");
+        Ok();
+        Begin(k.inquire);
+        Str(k.nameId, "OBJ.*");
+        std::vector<Reply> r = Send();
+        ASSERT_EQ(r.size(), 2u) << k.inquire;
+        EXPECT_EQ(r[1].strs.at(k.nameId), "OBJ.TWO");
+        if (k.create == MQCMD_CREATE_CHANNEL) {
+            EXPECT_EQ(r[1].ints.at(MQIACH_CHANNEL_TYPE), MQCHT_SVRCONN);
+        }
+        if (k.create == MQCMD_CREATE_TOPIC) {
+            EXPECT_EQ(r[1].strs.at(MQCA_TOPIC_STRING), "price/fruit");
+        }
+        if (k.create == MQCMD_CREATE_NAMELIST) {
+            EXPECT_EQ(r[1].slists.at(MQCA_NAMES), (std::vector<std::string>{"Q.ONE", "Q.TWO"}));
+            EXPECT_EQ(r[1].ints.at(MQIA_NAME_COUNT), 2);
+        }
+        Begin(k.names);
+        Str(k.nameId, "OBJ.*");
+        r = Send();
+        ASSERT_EQ(r.size(), 1u);
+        EXPECT_EQ(r[0].slists.at(k.namesId), (std::vector<std::string>{"OBJ.ONE", "OBJ.TWO"}));
+        Begin(k.del);
+        Str(k.nameId, "OBJ.ONE");
+        Ok();
+        Begin(k.del);
+        Str(k.nameId, "OBJ.ONE");
+        Fails(k.create == MQCMD_CREATE_CHANNEL ? MQRCCF_CHANNEL_NOT_FOUND : MQRC_UNKNOWN_OBJECT_NAME);
+    }
+    Begin(MQCMD_CREATE_CHANNEL);
+    Str(MQCACH_CHANNEL_NAME, "NO.TYPE");
+    Reply e = Fails(MQRCCF_PARM_COUNT_TOO_SMALL);
+    EXPECT_EQ(e.ints.at(MQIACF_PARAMETER_ID), MQIACH_CHANNEL_TYPE);
+
+    Begin(MQCMD_INQUIRE_CONNECTION);
+    std::vector<Reply> r = Send();
+    ASSERT_GE(r.size(), 2u);                 /* ours and the command server's */
+    EXPECT_EQ(r[0].bytes.at(MQBACF_CONNECTION_ID).size(), 24u);
+}
+
+TEST_F(Cmd, MalformedRequestsAndHeaderVersions)
+{
+    Start();
+    for (MQLONG version : {1, 2, 3}) {
+        Begin(MQCMD_PING_Q_MGR);
+        ((MQCFH *)pp.message)->Version = version;
+        std::vector<Reply> r = Send();
+        ASSERT_EQ(r.size(), 1u);
+        EXPECT_EQ(r[0].cfh.CompCode, 0);
+        EXPECT_EQ(r[0].cfh.Version, version);
+    }
+    Begin(MQCMD_PING_Q_MGR);
+    ((MQCFH *)pp.message)->Version = 4;
+    Fails(MQRCCF_CFH_VERSION_ERROR);
+    Begin(4711);
+    Fails(MQRCCF_CFH_COMMAND_ERROR);
+    std::string shortMsg = "MQCFH";
+    std::vector<Reply> r = Send(MQRO_PASS_MSG_ID, MQFMT_ADMIN, &shortMsg);
+    ASSERT_EQ(r.size(), 1u);
+    EXPECT_EQ(r[0].cfh.Reason, MQRCCF_CFH_LENGTH_ERROR);
+    /* Every prefix of a good request, and a mangled length, give a reply. */
+    Begin(MQCMD_INQUIRE_Q);
+    Str(MQCA_Q_NAME, "SYSTEM.*");
+    Ints(MQIACF_Q_ATTRS, {MQIA_MAX_Q_DEPTH});
+    std::string good((const char *)pp.message, (size_t)pp.position);
+    for (size_t n = 36; n < good.size(); n += 5) {
+        std::string cut = good.substr(0, n);
+        r = Send(MQRO_PASS_MSG_ID, MQFMT_ADMIN, &cut);
+        ASSERT_EQ(r.size(), 1u) << n;
+        EXPECT_EQ(r[0].cfh.CompCode, MQCC_FAILED);
+    }
+    std::string bad = good;
+    MQLONG huge = 0x7ffffff0;
+    memcpy(&bad[36 + 4], &huge, 4);
+    r = Send(MQRO_PASS_MSG_ID, MQFMT_ADMIN, &bad);
+    ASSERT_EQ(r.size(), 1u);
+    EXPECT_EQ(r[0].cfh.CompCode, MQCC_FAILED);
+    r = Send(MQRO_PASS_MSG_ID, MQFMT_STRING, &good);
+    ASSERT_EQ(r.size(), 1u);
+    /* A Windows queue manager answers MQSC text with a PCF error. */
+}
+
+TEST_F(Cmd, InjectedFaultsReachTheServer)
+{
+    Start();
+    MQSimFault((PMQCHAR)MQSIM_COMMAND_SERVER, 1, -1, 0);
+    Begin(MQCMD_PING_Q_MGR);
+    EXPECT_TRUE(Send(MQRO_PASS_MSG_ID, MQFMT_ADMIN, nullptr, 400).empty());
+    MQSimFault((PMQCHAR)MQSIM_COMMAND_SERVER, 1, MQRC_NOT_AUTHORIZED, 0);
+    Begin(MQCMD_INQUIRE_Q_MGR);
+    Fails(MQRC_NOT_AUTHORIZED);
+    MQSimFault((PMQCHAR)MQSIM_COMMAND_SERVER, 1, 0, 600);
+    Begin(MQCMD_PING_Q_MGR);
+    EXPECT_TRUE(Send(MQRO_PASS_MSG_ID, MQFMT_ADMIN, nullptr, 200).empty());   /* late ... */
+    MQMD md = {MQMD_DEFAULT};
+    std::string data;
+    MQGMO gmo = {MQGMO_DEFAULT};
+    gmo.WaitInterval = 3000;
+    gmo.Options = MQGMO_WAIT;
+    EXPECT_EQ(Get(h, replyq, &data, MQGMO_WAIT, &md, &gmo), 0);              /* ... but it comes */
+    /* "*" faults are the client's own; the server is not hit by them. */
+    MQSimFault((PMQCHAR) "*", 1, MQRC_CONNECTION_BROKEN, 200);
+    MQSimFault((PMQCHAR) "*", 0, 0, 0);
+    Begin(MQCMD_PING_Q_MGR);
+    Ok();
+}
+
+TEST_F(Cmd, EscapeCarriesMqscOutput)
+{
+    Start("QMC", "DEFINE QLOCAL(E.ONE) DESCR('escaped')\nDEFINE QLOCAL(E.TWO)\n");
+    Begin(MQCMD_ESCAPE);
+    Int(MQIACF_ESCAPE_TYPE, MQET_MQSC);
+    Str(MQCACF_ESCAPE_TEXT, "DISPLAY QLOCAL(E.*) DESCR CURDEPTH");
+    std::vector<Reply> r = Send();
+    ASSERT_EQ(r.size(), 2u);
+    for (const Reply &x : r) {
+        ASSERT_EQ(x.order, (std::vector<MQLONG>{MQIACF_ESCAPE_TYPE, MQCACF_ESCAPE_TEXT}));
+        EXPECT_EQ(x.ints.at(MQIACF_ESCAPE_TYPE), MQET_MQSC);
+    }
+    const std::string &t = r[0].strs.at(MQCACF_ESCAPE_TEXT);
+    EXPECT_EQ(t.substr(0, 33), "AMQ8409I: Display Queue details.\n");
+    EXPECT_NE(t.find("\n   QUEUE(E.ONE)                            TYPE(QLOCAL)\n"), std::string::npos) << t;
+    EXPECT_NE(t.find("DESCR(escaped)"), std::string::npos) << t;
+    EXPECT_NE(t.find("CURDEPTH(0)"), std::string::npos) << t;
+
+    Begin(MQCMD_ESCAPE);
+    Int(MQIACF_ESCAPE_TYPE, MQET_MQSC);
+    Str(MQCACF_ESCAPE_TEXT, "DELETE QLOCAL(E.NONE)");
+    r = Send();
+    ASSERT_EQ(r.size(), 1u);
+    EXPECT_EQ(r[0].strs.at(MQCACF_ESCAPE_TEXT), "AMQ8147E: IBM MQ object E.NONE not found.");
+    Begin(MQCMD_ESCAPE);
+    Int(MQIACF_ESCAPE_TYPE, MQET_MQSC);
+    Str(MQCACF_ESCAPE_TEXT, "DISPLAY QMGR DEADQ");
+    r = Send();
+    ASSERT_EQ(r.size(), 1u);
+    EXPECT_NE(r[0].strs.at(MQCACF_ESCAPE_TEXT).find("QMNAME(QMC)"), std::string::npos);
+    EXPECT_NE(r[0].strs.at(MQCACF_ESCAPE_TEXT).find("DEADQ(SYSTEM.DEAD.LETTER.QUEUE)"), std::string::npos);
+}
+
+TEST_F(Cmd, ZosTakesMqscText)
+{
+    Start("ZQM1", "ALTER QMGR PLATFORM(MVS)\nDEFINE QLOCAL(Z.Q)\n");
+    std::string text = "DISPLAY QLOCAL(Z.Q) MAXDEPTH";
+    std::vector<Reply> r = Send(MQRO_PASS_MSG_ID, MQFMT_STRING, &text);
+    ASSERT_EQ(r.size(), 3u);
+    EXPECT_EQ(r[0].raw, "CSQN205I   COUNT=       3, RETURN=00000000, REASON=00000000");
+    EXPECT_EQ(r[1].raw.substr(0, 15), "CSQM401I +ZQM1 ");
+    EXPECT_NE(r[1].raw.find("MAXDEPTH(5000)"), std::string::npos) << r[1].raw;
+    EXPECT_EQ(r[2].raw.substr(0, 8), "CSQ9022I");
+    text = "DELETE QLOCAL(Z.NONE)";
+    r = Send(MQRO_PASS_MSG_ID, MQFMT_STRING, &text);
+    ASSERT_EQ(r.size(), 4u);
+    EXPECT_EQ(r[0].raw, "CSQN205I   COUNT=       4, RETURN=0000000C, REASON=00000008");
+    EXPECT_EQ(r[3].raw.substr(0, 8), "CSQ9023E");
+}
+
+static std::string ReadFile(const std::string &path)
+{
+    std::ifstream f(path, std::ios::binary);
+    std::stringstream s;
+    s << f.rdbuf();
+    return s.str();
+}
+
+TEST_F(Cmd, RealScriptsThroughTheInterpreter)
+{
+    const char *data = getenv("RAVOLT_TEST_DATA");
+    if (!data)
+        GTEST_SKIP() << "RAVOLT_TEST_DATA not set";
+    int ran = 0;
+    for (const char *name : {"ewiger__ibm-mq-mtls__scripts_20-config.mqsc", "ibm-messaging__mq-dev-patterns__amqp-qpid_add-tls-amqp.mqsc",
+                             "khongks__ws-liberty-mq-ccdt__ibmmq_20-config.mqsc",
+                             "ibm-messaging__mq-container__incubating_mqadvanced-server-dev_10-dev.mqsc.tpl"}) {
+        std::string text = ReadFile(std::string(data) + "/mqsim/" + name);
+        if (text.empty())
+            continue;
+        std::string out = Mqsc("SCRIPTS", (text + "\nDISPLAY QUEUE(*)\nDISPLAY CHANNEL(*) ALL\n").c_str(), false);
+        EXPECT_NE(out.find("AMQ8409I"), std::string::npos) << name;
+        ran++;
+    }
+    EXPECT_GT(ran, 0);
+}
