@@ -345,7 +345,7 @@ static void RunRequest(SimQMgr *q, const CmdRequest *req, CmdReply *r)
 
 /* The reply messages of one request message (SimLock taken here). */
 static void Answer(CmdServer *srv, const MQMD *md, const std::string &msg, std::vector<std::string> *out,
-                   MQLONG *format)
+                   MQLONG *format, std::string *dlq)
 {
     MQLONG injected = SimFaultCheck(MQSIM_COMMAND_SERVER);  /* may sleep: a late reply */
     if (injected == -1)
@@ -356,6 +356,7 @@ static void Answer(CmdServer *srv, const MQMD *md, const std::string &msg, std::
     SimQMgr *q = SimFindQMgr(srv->qmgr, &reason);
     if (!q)
         return;
+    *dlq = SimStr(q->qmgrObj, MQCA_DEAD_LETTER_Q_NAME);
     bool zos = SimInt(q->qmgrObj, MQIA_PLATFORM) == MQPL_ZOS;
     if (zos && memcmp(md->Format, MQFMT_STRING, 8) == 0) {
         *format = 1;
@@ -380,19 +381,47 @@ static void Answer(CmdServer *srv, const MQMD *md, const std::string &msg, std::
     SimWake.notify_all();
 }
 
+/* A reply that cannot be put to its reply queue goes to the dead-letter
+ * queue behind a dead-letter header, as IBM MQ's command server does. */
+static void DeadLetter(MQHCONN hc, const std::string &dlq, const MQMD *req, MQMD md, MQLONG reason,
+                       const std::string &msg)
+{
+    if (dlq.empty())
+        return;
+    MQDLH dlh = {MQDLH_DEFAULT};
+    dlh.Reason = reason;
+    memcpy(dlh.DestQName, req->ReplyToQ, sizeof dlh.DestQName);
+    memcpy(dlh.DestQMgrName, req->ReplyToQMgr, sizeof dlh.DestQMgrName);
+    dlh.Encoding = md.Encoding;
+    dlh.CodedCharSetId = md.CodedCharSetId;
+    memcpy(dlh.Format, md.Format, sizeof dlh.Format);
+    dlh.PutApplType = MQAT_QMGR;
+    SimPad(dlh.PutApplName, sizeof dlh.PutApplName, "command server");
+    SimPad(dlh.PutDate, sizeof dlh.PutDate, "");
+    SimPad(dlh.PutTime, sizeof dlh.PutTime, "");
+    std::string data((const char *)&dlh, sizeof dlh);
+    data += msg;
+    memcpy(md.Format, MQFMT_DEAD_LETTER_HEADER, 8);
+    MQOD od = {MQOD_DEFAULT};
+    SimPad(od.ObjectName, sizeof od.ObjectName, dlq);
+    MQPMO pmo = {MQPMO_DEFAULT};
+    pmo.Options = MQPMO_NO_SYNCPOINT;
+    MQLONG cc, rc;
+    MQPUT1(hc, &od, &md, &pmo, (MQLONG)data.size(), &data[0], &cc, &rc);
+}
+
 /* Puts the replies to the request's reply queue. */
-static void Reply(MQHCONN hc, const MQMD *req, const std::vector<std::string> &msgs, bool text)
+static void Reply(MQHCONN hc, const MQMD *req, const std::vector<std::string> &msgs, bool text,
+                  const std::string &dlq)
 {
     if (SimName(req->ReplyToQ, sizeof req->ReplyToQ).empty())
         return;
     MQOD od = {MQOD_DEFAULT};
     memcpy(od.ObjectName, req->ReplyToQ, sizeof od.ObjectName);
     memcpy(od.ObjectQMgrName, req->ReplyToQMgr, sizeof od.ObjectQMgrName);
-    MQLONG cc, rc;
-    MQHOBJ ho;
-    MQOPEN(hc, &od, MQOO_OUTPUT | MQOO_FAIL_IF_QUIESCING, &ho, &cc, &rc);
-    if (cc == MQCC_FAILED)
-        return;
+    MQLONG cc, rc, openRc;
+    MQHOBJ ho = MQHO_NONE;
+    MQOPEN(hc, &od, MQOO_OUTPUT | MQOO_FAIL_IF_QUIESCING, &ho, &cc, &openRc);
     for (const std::string &m : msgs) {
         MQMD md = {MQMD_DEFAULT};
         MQPMO pmo = {MQPMO_DEFAULT};
@@ -411,9 +440,14 @@ static void Reply(MQHCONN hc, const MQMD *req, const std::vector<std::string> &m
             pmo.Options |= MQPMO_NEW_MSG_ID;
         memcpy(md.CorrelId, (req->Report & MQRO_PASS_CORREL_ID) ? req->CorrelId : req->MsgId,
                sizeof md.CorrelId);
-        MQPUT(hc, ho, &md, &pmo, (MQLONG)m.size(), (PMQVOID)m.data(), &cc, &rc);
+        rc = openRc;
+        if (!openRc)
+            MQPUT(hc, ho, &md, &pmo, (MQLONG)m.size(), (PMQVOID)m.data(), &cc, &rc);
+        if (rc && rc != MQRC_NONE)
+            DeadLetter(hc, dlq, req, md, rc, m);
     }
-    MQCLOSE(hc, &ho, MQCO_NONE, &cc, &rc);
+    if (!openRc)
+        MQCLOSE(hc, &ho, MQCO_NONE, &cc, &rc);
 }
 
 static void Serve(CmdServer *srv)
@@ -450,8 +484,9 @@ static void Serve(CmdServer *srv)
             break;
         std::vector<std::string> replies;
         MQLONG text = 0;
-        Answer(srv, &md, buf.substr(0, (size_t)len), &replies, &text);
-        Reply(hc, &md, replies, text != 0);
+        std::string dlq;
+        Answer(srv, &md, buf.substr(0, (size_t)len), &replies, &text, &dlq);
+        Reply(hc, &md, replies, text != 0, dlq);
     }
     MQDISC(&hc, &cc, &rc);
 }

@@ -23,12 +23,22 @@ const SimKeyword *SimFindKeyword(int kind, const char *kw, size_t len)
     return nullptr;
 }
 
+/* The first keyword of each (kind, id), indexed once: inquiries look
+ * every attribute of every object up. */
 const SimKeyword *SimKeywordById(int kind, MQLONG id)
 {
-    for (const SimKeyword &k : SimKeywords)
-        if (k.id == id && (k.kinds & (1u << kind)))
-            return &k;
-    return nullptr;
+    static const std::unordered_map<uint64_t, const SimKeyword *> index = [] {
+        std::unordered_map<uint64_t, const SimKeyword *> m;
+        for (const SimKeyword &k : SimKeywords)
+            for (int kd = 0; kd < SIM_K_COUNT; kd++)
+                if (k.kinds & (1u << kd))
+                    m.emplace(((uint64_t)(uint32_t)kd << 32) | (uint32_t)k.id, &k);
+        return m;
+    }();
+    if (kind < 0 || kind >= SIM_K_COUNT)
+        return nullptr;
+    auto it = index.find(((uint64_t)(uint32_t)kind << 32) | (uint32_t)id);
+    return it == index.end() ? nullptr : it->second;
 }
 
 const SimValueKeyword *SimFindValue(MQLONG id, const char *kw, size_t len)

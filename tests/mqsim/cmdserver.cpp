@@ -494,6 +494,50 @@ TEST_F(Cmd, OtherObjectKinds)
     EXPECT_EQ(r[0].bytes.at(MQBACF_CONNECTION_ID).size(), 24u);
 }
 
+TEST_F(Cmd, ServerStateAndUndeliverableReplies)
+{
+    /* The running server holds the command queue open for input. */
+    Start("QMC", "DEFINE QLOCAL(TINY.REPLY) MAXDEPTH(1)\n");
+    MQHOBJ o = Open(h, "SYSTEM.ADMIN.COMMAND.QUEUE", MQOO_INQUIRE);
+    MQLONG sel = MQIA_OPEN_INPUT_COUNT, count = -1, cc, rc;
+    for (int i = 0; i < 200 && count != 1; i++) {      /* the server starts beside the loading */
+        MQINQ(h, o, 1, &sel, 1, &count, 0, nullptr, &cc, &rc);
+        if (count != 1)
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    EXPECT_EQ(count, 1);
+    Close(h, o);
+
+    /* Replies that do not fit the reply queue go to the dead-letter queue. */
+    memcpy(replyName, "TINY.REPLY                                      ", 48);
+    Begin(MQCMD_INQUIRE_Q);
+    Str(MQCA_Q_NAME, "SYSTEM.DEFAULT.*");
+    Send(MQRO_PASS_MSG_ID, MQFMT_ADMIN, nullptr, 0);
+    MQHOBJ dlq = Open(h, "SYSTEM.DEAD.LETTER.QUEUE", MQOO_INPUT_SHARED);
+    MQMD md = {MQMD_DEFAULT};
+    MQGMO gmo = {MQGMO_DEFAULT};
+    gmo.Options = MQGMO_WAIT;
+    gmo.WaitInterval = 3000;
+    std::string data;
+    ASSERT_EQ(Get(h, dlq, &data, 0, &md, &gmo), 0);
+    EXPECT_EQ(memcmp(md.Format, MQFMT_DEAD_LETTER_HEADER, 8), 0);
+    ASSERT_GT(data.size(), sizeof(MQDLH) + sizeof(MQCFH));
+    MQDLH dlh;
+    memcpy(&dlh, data.data(), sizeof dlh);
+    EXPECT_EQ(dlh.Reason, MQRC_Q_FULL);
+    EXPECT_EQ(Trim(dlh.DestQName, 48), "TINY.REPLY");
+    EXPECT_EQ(memcmp(dlh.Format, MQFMT_ADMIN, 8), 0);
+    Close(h, dlq);
+
+    /* A queue manager whose command server is under manual control has none. */
+    Mqsc("QMC", "ALTER QMGR SCMDSERV(MANUAL)");
+    MQSimShutdown();
+    h = Connect("QMC");
+    o = Open(h, "SYSTEM.ADMIN.COMMAND.QUEUE", MQOO_INQUIRE);
+    MQINQ(h, o, 1, &sel, 1, &count, 0, nullptr, &cc, &rc);
+    EXPECT_EQ(count, 0);
+}
+
 TEST_F(Cmd, MalformedRequestsAndHeaderVersions)
 {
     Start();
