@@ -461,8 +461,7 @@ int DDRestoreWindow(DDHANDLE dd, DDField *f, const POINT *pos, const SIZE *size)
             f->state &= ~DDS_CREATING;
             return 0;
         }
-        f->hwnd = w;
-        SetWindowPos(w, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+        f->hwnd = w;   /* a new child is already on top of its siblings */
         switch (t) {
         case DD_GROUPBOX: case DD_SPANE: case DD_TWISTY: case DD_SEPARATOR:
         case DD_SPLITLR: case DD_SPLITTB:
@@ -965,15 +964,25 @@ int DDCreate(HWND hwnd, DDFieldDef *table, uint32_t flags, DDHANDLE *handle)
 
 static void destroy_controls(DDHANDLE dd)
 {
-    for (int i = dd->count - 1; i >= 0; i--) {
+    /* the controls go while the dialog window is hidden: nothing repaints */
+    HWND root = dd->root.hwnd && IsWindow(dd->root.hwnd) ? dd->root.hwnd : nullptr;
+    int visible = root && IsWindowVisible(root);
+    if (visible)
+        SetWindowPos(root, nullptr, 0, 0, 0, 0, SWP_HIDEWINDOW | SWP_NOMOVE | SWP_NOSIZE |
+                     SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOREDRAW);
+    for (int i = 0; i < dd->count; i++) {
         DDField *f = &dd->fields[i];
         if (f->hwnd && IsWindow(f->hwnd)) {
             SetWindowLongPtrA(f->hwnd, GWLP_USERDATA, 0);
             DestroyWindow(f->hwnd);
         }
-        f->hwnd = nullptr;
         CSFreeMemAndClear(&f->saved);
     }
+    for (int i = 0; i < dd->count; i++)
+        dd->fields[i].hwnd = nullptr;
+    if (visible)
+        SetWindowPos(root, nullptr, 0, 0, 0, 0, SWP_SHOWWINDOW | SWP_NOMOVE | SWP_NOSIZE |
+                     SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void DDDestroy(DDHANDLE *handle)

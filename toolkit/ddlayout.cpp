@@ -20,17 +20,39 @@ static int conv(float v, int unit)
     return v < 0 ? (int)(-v) : 0;
 }
 
+/* one device context serves a whole measuring or layout pass */
+static HDC measureDC;
+static HWND measureWindow;
+
+static HDC measure_dc(DDHANDLE dd)
+{
+    if (!measureDC || measureWindow != dd->root.hwnd) {
+        if (measureDC)
+            ReleaseDC(measureWindow, measureDC);
+        measureWindow = dd->root.hwnd;
+        measureDC = GetDC(measureWindow);
+    }
+    return measureDC;
+}
+
+static void measure_done(void)
+{
+    if (measureDC)
+        ReleaseDC(measureWindow, measureDC);
+    measureDC = nullptr;
+    measureWindow = nullptr;
+}
+
 static SIZE text_extent(DDHANDLE dd, const DDField *f, const char *text, UINT extra, int width)
 {
     SIZE s = {0, 0};
     if (!text || !*text)
         return s;
-    HDC dc = GetDC(dd->root.hwnd);
+    HDC dc = measure_dc(dd);
     HGDIOBJ old = SelectObject(dc, DDFieldFontOf(dd, f));
     RECT rc = {0, 0, width, 1000};
     DrawTextA(dc, text, -1, &rc, DT_CALCRECT | extra);
     SelectObject(dc, old);
-    ReleaseDC(dd->root.hwnd, dc);
     s.cx = rc.right;
     s.cy = rc.bottom;
     return s;
@@ -360,14 +382,15 @@ static void measure(DDHANDLE dd, DDField *c, int pass)
     container_size(dd, c);
 }
 
+static int layingOut;
+
 void DDCalcNaturalSizes(DDHANDLE dd)
 {
-    HDC dc = GetDC(dd->root.hwnd);
+    HDC dc = measure_dc(dd);
     HGDIOBJ old = SelectObject(dc, DDFont(dd));
     TEXTMETRICA tm;
     GetTextMetricsA(dc, &tm);
     SelectObject(dc, old);
-    ReleaseDC(dd->root.hwnd, dc);
     dd->cw = tm.tmAveCharWidth > 0 ? tm.tmAveCharWidth : 1;
     dd->ch = tm.tmAscent + tm.tmDescent;
     dd->ch4 = dd->ch / 4;
@@ -378,6 +401,8 @@ void DDCalcNaturalSizes(DDHANDLE dd)
     measure(dd, &dd->root, 2);
     dd->classesMeasured = 1;
     dd->sizesValid = 1;
+    if (!layingOut)
+        measure_done();
 }
 
 /* ---- widths ---- */
@@ -876,8 +901,6 @@ void DDSetScrollState(DDHANDLE dd, DDField *p)
 
 /* ---- the pane entry points ---- */
 
-static int layingOut;
-
 void DDSizePane(DDHANDLE dd, DDField *p, int x, int y, int cx, int cy)
 {
     if (!dd->sizesValid)
@@ -901,6 +924,9 @@ void DDSizePane(DDHANDLE dd, DDField *p, int x, int y, int cx, int cy)
             break;
         dd->state |= 4;
     }
+    if (!--layingOut)
+        measure_done();
+    layingOut++;
     if (root) {
         DDMoveFields(dd, p);
         DDSetScrollState(dd, p);
