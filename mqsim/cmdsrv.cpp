@@ -373,6 +373,7 @@ static void Answer(CmdServer *srv, const MQMD *md, const std::string &msg, std::
         CmdError(&r, rc, bad ? MQIACF_PARAMETER_ID : 0, bad);
     else
         RunRequest(q, &req, &r);
+    SimStoreMaybeCompact(q);
     if (injected > 0) {
         r.msgs.clear();
         CmdError(&r, injected);
@@ -497,6 +498,7 @@ void SimCommandServerStart(SimQMgr *q)
 {
     if (SimInt(q->qmgrObj, MQIA_CMD_SERVER_CONTROL) == MQSVC_CONTROL_MANUAL)
         return;
+    SimHostPinModule();
     CmdServer *srv = new CmdServer();
     srv->stop = false;
     srv->qmgr = q->name;

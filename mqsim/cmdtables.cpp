@@ -168,6 +168,8 @@ static void Describe(SimQMgr *q, const CmdObjType *t, const SimObject *o, const 
                 AddAttr(m, o->kind, id, a);
     if (o->kind == SIM_K_NAMELIST && Selected(sel, MQIA_NAME_COUNT) && CmdAttrOf(q, o, MQIA_NAME_COUNT, &a))
         AddAttr(m, o->kind, MQIA_NAME_COUNT, a);
+    if (o->kind == SIM_K_QMGR && Selected(sel, MQCA_QSG_NAME) && !o->attrs.count(MQCA_QSG_NAME))
+        CmdAddStr(m, MQCA_QSG_NAME, "", 4);    /* not in a queue-sharing group */
 }
 
 /* Sets one attribute from a request parameter: 0 or a reason. */
@@ -358,9 +360,15 @@ static void Names(const CmdCtx *x)
     std::vector<SimObject *> objs;
     Choose(x, *name, IntParm(x->req, x->t->typeId, x->t->typeAll), &objs);
     std::vector<std::string> names;
-    for (SimObject *o : objs)
+    std::vector<MQLONG> types;
+    for (SimObject *o : objs) {
         names.push_back(o->name);
-    CmdAddStrList(CmdNewMsg(x->r), x->t->namesId, names, 48);
+        types.push_back(SimInt(o, MQIA_Q_TYPE));
+    }
+    CmdMsg *m = CmdNewMsg(x->r);
+    CmdAddStrList(m, x->t->namesId, names, 48);
+    if (x->t->kind == SIM_K_QLOCAL)
+        CmdAddIntList(m, MQIACF_Q_TYPES, types);
 }
 
 /* The kind of a new or named object: from the queue type for queues. */

@@ -275,3 +275,4 @@ int SimHostMkdir(const std::string &dir);
 std::string SimHostUser(void);
 std::string SimHostProgram(void);
 std::string SimHostEnv(const char *name);
+void SimHostPinModule(void);                     /* the library stays loaded */

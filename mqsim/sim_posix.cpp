@@ -61,3 +61,8 @@ std::string SimHostEnv(const char *name)
     const char *v = getenv(name);
     return v ? v : "";
 }
+
+/* The native build links the library statically: nothing to pin. */
+void SimHostPinModule(void)
+{
+}

@@ -54,3 +54,13 @@ std::string SimHostEnv(const char *name)
     DWORD n = GetEnvironmentVariableA(name, buf, sizeof buf);
     return n > 0 && n < sizeof buf ? std::string(buf, n) : "";
 }
+
+/* Keeps this module loaded until the process ends: a thread of the
+ * library (the command server) must not outlive its code when the
+ * program frees the library without MQSimShutdown. */
+void SimHostPinModule(void)
+{
+    HMODULE m;
+    GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_PIN | GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS,
+                       (LPCSTR)(void *)&SimHostPinModule, &m);
+}

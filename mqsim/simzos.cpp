@@ -58,8 +58,20 @@ void SimZosCommand(SimQMgr *q, const std::string &text, MQLONG injected, std::ve
         failed = 1;
     else
         failed = SimMqscCommand(q, cmd, &msgs);
+    std::string verb = Verb(cmd);
+    bool display = verb.compare(0, 4, " DIS") == 0;
+    if (display && failed && msgs.size() == 1 && msgs[0].compare(0, 8, "AMQ8147E") == 0) {
+        /* a display that finds nothing completes normally */
+        msgs[0] = "CSQM297I " + cpf + " CSQMDRTC NO" + verb.substr(verb.find(' ', 1)) +
+                  " FOUND MATCHING REQUEST CRITERIA";
+        failed = 0;
+    }
     std::vector<std::string> lines;
     for (const std::string &m : msgs) {
+        if (m.compare(0, 4, "CSQM") == 0) {
+            lines.push_back(m);
+            continue;
+        }
         bool change = m.compare(0, 3, "AMQ") == 0 && m.find('\n') == std::string::npos && m[7] == 'I' && !failed;
         if (!change)
             lines.push_back(ZosLine(cpf, m));
@@ -70,7 +82,7 @@ void SimZosCommand(SimQMgr *q, const std::string &text, MQLONG injected, std::ve
                  (unsigned)(injected > 0 ? injected : 0x00D44002));
         lines.push_back(code);
     }
-    lines.push_back((failed ? "CSQ9023E " : "CSQ9022I ") + cpf + " CSQMCMDS '" + Verb(cmd) + "' " +
+    lines.push_back((failed ? "CSQ9023E " : "CSQ9022I ") + cpf + " CSQMCMDS '" + verb + "' " +
                     (failed ? "ABNORMAL COMPLETION" : "NORMAL COMPLETION"));
     char head[80];
     snprintf(head, sizeof head, "CSQN205I   COUNT=%8d, RETURN=%08X, REASON=%08X", (int)lines.size() + 1,

@@ -136,7 +136,7 @@ public:
 
     /* The request as built, sent; its replies up to the last. */
     std::vector<Reply> Send(MQLONG report = MQRO_PASS_MSG_ID, const char *format = MQFMT_ADMIN,
-                            const std::string *text = nullptr, int waitMs = 5000)
+                            const std::string *text = nullptr, int waitMs = 5000, MQLONG expiry = MQEI_UNLIMITED)
     {
         std::string msg = text ? *text : std::string((const char *)pp.message, (size_t)pp.position);
         if (!text && extraCount) {
@@ -149,6 +149,7 @@ public:
         MQMD md = {MQMD_DEFAULT};
         md.MsgType = MQMT_REQUEST;
         md.Report = report;
+        md.Expiry = expiry;
         memcpy(md.Format, format, 8);
         memcpy(md.ReplyToQ, replyName, 48);
         memcpy(md.MsgId, "REQUEST-KEY-0000000000001", 24);
@@ -222,8 +223,19 @@ TEST_F(Cmd, QueueManagerInquiryAndReplyDescriptor)
     EXPECT_EQ(q.strs.at(MQCA_DEAD_LETTER_Q_NAME), "SYSTEM.DEAD.LETTER.QUEUE");
     for (MQLONG id : {MQIA_CODED_CHAR_SET_ID, MQIA_MAX_UNCOMMITTED_MSGS})
         EXPECT_TRUE(q.ints.count(id)) << id;
-    for (MQLONG id : {MQCA_DEF_XMIT_Q_NAME, MQCA_REPOSITORY_NAME, MQCA_REPOSITORY_NAMELIST})
+    for (MQLONG id : {MQCA_DEF_XMIT_Q_NAME, MQCA_REPOSITORY_NAME, MQCA_REPOSITORY_NAMELIST, MQCA_QSG_NAME})
         EXPECT_TRUE(q.strs.count(id)) << id;
+
+    /* Expiry passed on when asked. */
+    Begin(MQCMD_PING_Q_MGR);
+    r = Send(MQRO_PASS_MSG_ID | MQRO_PASS_DISCARD_AND_EXPIRY, MQFMT_ADMIN, nullptr, 5000, 600);
+    ASSERT_EQ(r.size(), 1u);
+    EXPECT_GT(r[0].md.Expiry, 0);
+    EXPECT_LE(r[0].md.Expiry, 600);
+    Begin(MQCMD_PING_Q_MGR);
+    r = Send(MQRO_PASS_MSG_ID, MQFMT_ADMIN, nullptr, 5000, 600);
+    ASSERT_EQ(r.size(), 1u);
+    EXPECT_EQ(r[0].md.Expiry, MQEI_UNLIMITED);
 
     /* Without MQRO_PASS_MSG_ID a new MsgId; the request's MsgId in CorrelId. */
     Begin(MQCMD_PING_Q_MGR);
@@ -308,6 +320,7 @@ TEST_F(Cmd, QueueLifecycle)
     r = Send();
     ASSERT_EQ(r.size(), 1u);
     EXPECT_EQ(r[0].slists.at(MQCACF_Q_NAMES), (std::vector<std::string>{"CMD.A", "CMD.B"}));
+    EXPECT_EQ(r[0].ilists.at(MQIACF_Q_TYPES), (std::vector<MQLONG>{MQQT_LOCAL, MQQT_LOCAL}));
 
     /* Change; type must match. */
     Begin(MQCMD_CHANGE_Q);
@@ -623,6 +636,16 @@ TEST_F(Cmd, EscapeCarriesMqscOutput)
     EXPECT_NE(t.find("DESCR(escaped)"), std::string::npos) << t;
     EXPECT_NE(t.find("CURDEPTH(0)"), std::string::npos) << t;
 
+    MQHOBJ o = Open(h, "E.ONE", MQOO_OUTPUT);
+    Put(h, o, "gone soon");
+    Close(h, o);
+    Begin(MQCMD_ESCAPE);
+    Int(MQIACF_ESCAPE_TYPE, MQET_MQSC);
+    Str(MQCACF_ESCAPE_TEXT, "CLEAR QLOCAL(E.ONE)");
+    r = Send();
+    ASSERT_EQ(r.size(), 1u);
+    EXPECT_EQ(r[0].strs.at(MQCACF_ESCAPE_TEXT), "AMQ8022I: IBM MQ queue cleared.");
+    EXPECT_EQ(Depth(h, "E.ONE"), 0);
     Begin(MQCMD_ESCAPE);
     Int(MQIACF_ESCAPE_TYPE, MQET_MQSC);
     Str(MQCACF_ESCAPE_TEXT, "DELETE QLOCAL(E.NONE)");
@@ -653,6 +676,20 @@ TEST_F(Cmd, ZosTakesMqscText)
     ASSERT_EQ(r.size(), 4u);
     EXPECT_EQ(r[0].raw, "CSQN205I   COUNT=       4, RETURN=0000000C, REASON=00000008");
     EXPECT_EQ(r[3].raw.substr(0, 8), "CSQ9023E");
+    text = "DISPLAY QUEUE(NOTHING.*)";
+    r = Send(MQRO_PASS_MSG_ID, MQFMT_STRING, &text);
+    ASSERT_EQ(r.size(), 3u);
+    EXPECT_EQ(r[1].raw, "CSQM297I +ZQM1 CSQMDRTC NO QUEUE FOUND MATCHING REQUEST CRITERIA");
+    EXPECT_EQ(r[2].raw.substr(0, 8), "CSQ9022I");
+    text = "DEFINE QLOCAL(Z.NEW) MAXDEPTH(7)";
+    r = Send(MQRO_PASS_MSG_ID, MQFMT_STRING, &text);
+    ASSERT_EQ(r.size(), 2u);
+    EXPECT_EQ(r[1].raw, "CSQ9022I +ZQM1 CSQMCMDS ' DEFINE QLOCAL' NORMAL COMPLETION");
+    /* The same queue manager still takes PCF. */
+    Begin(MQCMD_INQUIRE_Q_MGR);
+    r = Send();
+    ASSERT_EQ(r.size(), 1u);
+    EXPECT_EQ(r[0].ints.at(MQIA_PLATFORM), MQPL_ZOS);
 }
 
 static std::string ReadFile(const std::string &path)
