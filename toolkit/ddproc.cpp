@@ -8,6 +8,7 @@
 #include "ddint.h"
 #include "cstrace.h"
 #include "tklogic.h"
+#include "tkutil.h"
 
 /* ---- subclassing: one saved class procedure per kind ---- */
 
@@ -411,6 +412,75 @@ static void size_rich_to_text(DDHANDLE dd, DDField *f, const char *text)
     f->minCy = f->maxCy = h;
 }
 
+/* ---- engine-painted tabs ---- */
+
+static void paint_tab(HDC dc, DDHANDLE dd, DDField *f, HWND hwnd, int index, int selected, LONG style)
+{
+    RECT rc;
+    if (!SendMessageA(hwnd, TCM_GETITEMRECT, (WPARAM)index, (LPARAM)&rc))
+        return;
+    COLORREF back = f->backColour ? *f->backColour : GetSysColor(COLOR_BTNFACE);
+    int buttons = (style & TCS_BUTTONS) != 0;
+    COLORREF fill = selected && buttons ? DDShadeColour(back, 30) : !selected && !buttons ? DDShadeColour(back, -7) : back;
+    HBRUSH brush = CreateSolidBrush(fill);
+    if (selected && !buttons)
+        InflateRect(&rc, 2, 2);
+    FillRect(dc, &rc, brush);
+    DeleteObject(brush);
+    UINT sides = BF_RECT;
+    if (selected && !buttons)
+        sides = (style & TCS_VERTICAL) ? ((style & TCS_RIGHT) ? BF_TOP | BF_RIGHT | BF_BOTTOM : BF_LEFT | BF_TOP | BF_BOTTOM)
+                : (style & TCS_BOTTOM) ? BF_LEFT | BF_RIGHT | BF_BOTTOM : BF_LEFT | BF_TOP | BF_RIGHT;
+    UINT edge = buttons ? (selected ? EDGE_SUNKEN : ((style & TCS_FLATBUTTONS) ? 0 : EDGE_RAISED))
+                        : (selected ? EDGE_RAISED : EDGE_ETCHED);
+    RECT er = rc;
+    if (edge)
+        DrawEdge(dc, &er, edge, sides);
+    char text[101] = "";
+    TCITEMA item = {};
+    item.mask = TCIF_TEXT;
+    item.pszText = text;
+    item.cchTextMax = sizeof text;
+    SendMessageA(hwnd, TCM_GETITEMA, (WPARAM)index, (LPARAM)&item);
+    HGDIOBJ old = SelectObject(dc, DDFieldFontOf(dd, f));
+    SetBkMode(dc, TRANSPARENT);
+    SetTextColor(dc, f->textColour ? *f->textColour : GetSysColor(COLOR_BTNTEXT));
+    if (style & TCS_VERTICAL)
+        DrawRotatedText(dc, text, -1, &rc, DT_CENTER | DT_VCENTER | DT_SINGLELINE, (style & TCS_RIGHT) ? 270 : 90);
+    else
+        DrawTextA(dc, text, -1, &rc, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
+    SelectObject(dc, old);
+    if (selected && GetFocus() == hwnd) {
+        InflateRect(&rc, -3, -3);
+        DrawFocusRect(dc, &rc);
+    }
+}
+
+static void paint_tabs(DDHANDLE dd, DDField *f, HWND hwnd)
+{
+    PAINTSTRUCT ps;
+    HDC dc = BeginPaint(hwnd, &ps);
+    RECT rc;
+    GetClientRect(hwnd, &rc);
+    HBRUSH brush = f->brush ? *f->brush : GetSysColorBrush(COLOR_BTNFACE);
+    FillRect(dc, &rc, brush);
+    LONG style = GetWindowLongA(hwnd, GWL_STYLE);
+    RECT page = rc;
+    SendMessageA(hwnd, TCM_ADJUSTRECT, FALSE, (LPARAM)&page);
+    if (!(style & TCS_BUTTONS)) {
+        InflateRect(&page, 2, 2);
+        DrawEdge(dc, &page, EDGE_RAISED, BF_RECT);
+    }
+    int n = (int)SendMessageA(hwnd, TCM_GETITEMCOUNT, 0, 0);
+    int sel = (int)SendMessageA(hwnd, TCM_GETCURSEL, 0, 0);
+    for (int i = 0; i < n; i++)
+        if (i != sel)
+            paint_tab(dc, dd, f, hwnd, i, 0, style);
+    if (sel >= 0)
+        paint_tab(dc, dd, f, hwnd, sel, 1, style);
+    EndPaint(hwnd, &ps);
+}
+
 /* ---- the subclass procedures ---- */
 
 static int wants_return(DDField *f, HWND hwnd)
@@ -515,6 +585,26 @@ static LRESULT field_message(HWND hwnd, int kind, DDHANDLE dd, DDField *f, UINT 
             pass_to_dialog(dd, hwnd, msg, wp, lp, &r);
             return r;
         }
+        break;
+    case WM_PAINT:
+        if (kind == K_TAB && (f->value & 1)) {
+            paint_tabs(dd, f, hwnd);
+            return 0;
+        }
+        break;
+    case WM_KILLFOCUS:
+        if (kind == K_TAB && (f->value & 1))
+            InvalidateRect(hwnd, nullptr, FALSE);
+        break;
+    case 6032: case 6033:
+        if (kind == K_TAB) {
+            PostMessageA(GetParent(hwnd), msg, wp, lp);
+            return 0;
+        }
+        break;
+    case 7025:
+        if (kind == K_TAB)
+            return SendMessageA(GetParent(hwnd), msg, wp, lp);
         break;
     case WM_SETTEXT:
         if (kind == K_RICH && (f->value & 1)) {

@@ -186,3 +186,102 @@ TEST(DDBuild, ReleasedEditKeepsItsWholeText)
     /* a cleared field stays empty rather than showing the row's text */
     DDTestClose(w, &dd);
 }
+
+static WPARAM initWp;
+static LPARAM initLp;
+static LRESULT CALLBACK dialog_proc(HWND h, UINT m, WPARAM w, LPARAM l)
+{
+    if (m == WM_INITDIALOG) {
+        initWp = w;
+        initLp = l;
+        return 0;
+    }
+    return DefWindowProcA(h, m, w, l);
+}
+
+TEST(DDBuild, ModelessDialogGetsItsHandleAtInitialisation)
+{
+    static DDFieldDef table[] = {ROW(DD_EDIT, 10, "x", 8, nullptr), ROW(DD_BUTTON | DDF_NEWROW, 1, "OK", 1, nullptr), END};
+    HWND w = DDCreateDialog(nullptr, table, 0, "Modeless", "DDTESTMODELESS", nullptr, dialog_proc, 1234);
+    ASSERT_NE(w, nullptr);
+    DDHANDLE dd = (DDHANDLE)initWp;
+    EXPECT_EQ(initLp, 1234);
+    ASSERT_NE(dd, nullptr);
+    EXPECT_EQ(DDFindHandle(w), dd);
+    SetWindowPos(w, nullptr, 0, 0, 300, 200, SWP_NOMOVE | SWP_NOZORDER);
+    EXPECT_NE(DDFindField(dd, 10)->hwnd, nullptr);
+    char cls[64];
+    GetClassNameA(w, cls, sizeof cls);
+    EXPECT_STREQ(cls, "DD_DDTESTMODELESS");
+    DDDestroy(&dd);
+    DestroyWindow(w);
+    /* a bad table leaves no window and reports the code */
+    static DDFieldDef bad[] = {ROW(DD_SPANE, 10, nullptr, 0, nullptr), END};
+    EXPECT_EQ(DDCreateDialog(nullptr, bad, 0, "Bad", "DDTESTMODELESS", nullptr, dialog_proc, 0), nullptr);
+    EXPECT_EQ(GetLastError(), (DWORD)DDERR_NOPANE);
+}
+
+static LRESULT CALLBACK plain_proc(HWND h, UINT m, WPARAM w, LPARAM l)
+{
+    return DefWindowProcA(h, m, w, l);
+}
+
+TEST(DDBuild, WindowWithoutRoomForTheSavedProcedureIsRefused)
+{
+    static DDFieldDef table[] = {ROW(DD_EDIT, 10, "x", 8, nullptr), END};
+    WNDCLASSA wc = {};
+    wc.lpfnWndProc = plain_proc;
+    wc.hInstance = GetModuleHandleA(nullptr);
+    wc.lpszClassName = "DDTESTNOBYTES";
+    RegisterClassA(&wc);
+    HWND top = DDTestWindow(10, 10);
+    HWND w = CreateWindowExA(0, "DDTESTNOBYTES", "", WS_CHILD | WS_VISIBLE, 0, 0, 100, 50, top, nullptr, nullptr, nullptr);
+    DDHANDLE dd = nullptr;
+    int before = DDHandleCount();
+    EXPECT_EQ(DDCreate(w, table, 0, &dd), DDERR_WINDOWBYTES);
+    EXPECT_EQ(dd, nullptr);
+    EXPECT_EQ(DDHandleCount(), before);
+    /* leaving the procedure alone needs no room */
+    EXPECT_EQ(DDCreate(w, table, DDC_KEEPPROC, &dd), 0);
+    DDDestroy(&dd);
+    DestroyWindow(top);
+}
+
+static INT_PTR CALLBACK modal_proc(HWND h, UINT m, WPARAM, LPARAM)
+{
+    if (m == WM_INITDIALOG)
+        PostMessageA(h, WM_COMMAND, 1, 0);
+    if (m == WM_COMMAND) {
+        EndDialog(h, 77);
+        return TRUE;
+    }
+    return FALSE;
+}
+
+TEST(DDBuild, ModalDialogResultAndBuildFailure)
+{
+    static DDFieldDef table[] = {ROW(DD_BUTTON, 1, "OK", 1, nullptr), END};
+    EXPECT_EQ(DDDialogBox(table, "NO_SUCH_TEMPLATE", nullptr, modal_proc), 77);
+    EXPECT_EQ(DDModalHandle, nullptr);
+    static DDFieldDef bad[] = {ROW(DD_SPIN, 10, nullptr, 0, nullptr), ROW(DD_STATIC, 11, "x", 0, nullptr), END};
+    EXPECT_EQ(DDDialogBox(bad, "NO_SUCH_TEMPLATE", nullptr, modal_proc), DDERR_NOBUDDY);
+}
+
+TEST(DDBuild, OwnerDrawnButtonsAndEnginePaintedTabs)
+{
+    static DDFieldDef page[] = {ROW(DD_STATIC, 0, "page", 0, nullptr), END};
+    static DDFieldDef table[] = {ROW(DD_TABCTL, 10, nullptr, 0, nullptr), ROW(DD_TAB, 0, "One", 0, page),
+                                 ROW(DD_BUTTON | DDF_NEWROW, 1, "OK", 1, nullptr), END};
+    HWND w;
+    DDHANDLE dd;
+    ASSERT_EQ(DDTestDialog(table, DDC_OWNERDRAW | DDC_PAINTTABS, 300, 200, &w, &dd), 0);
+    EXPECT_EQ(table[2].value & 2, 2u);
+    EXPECT_EQ(table[0].value & 1, 1u);
+    HWND ok = DDGetFieldWindow(dd, 1, 0);
+    EXPECT_EQ(GetWindowLongA(ok, GWL_STYLE) & 0xF, BS_OWNERDRAW);
+    HWND tab = DDGetFieldWindow(dd, 10, 0);
+    UpdateWindow(tab);
+    RedrawWindow(w, nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+    EXPECT_TRUE(IsWindowVisible(ok));
+    DDTestClose(w, &dd);
+}

@@ -97,3 +97,15 @@ TEST(DDGallery, EveryFieldTypeAtTwoWidths)
     EXPECT_TRUE(DDTestShot(w, "dd_gallery_collapsed.bmp"));
     DDTestClose(w, &dd);
 }
+
+TEST(DDGallery, EnginePaintedTabsAndOwnerDrawnButtons)
+{
+    HWND w;
+    DDHANDLE dd;
+    ASSERT_EQ(DDTestDialog(gallery, DDC_OWNERDRAW | DDC_PAINTTABS, 700, 860, &w, &dd), 0);
+    static COLORREF text = RGB(0, 0, 128), back = RGB(230, 240, 255);
+    static HBRUSH brush = CreateSolidBrush(back);
+    DDSetFieldColours(dd, DD_BACKGROUND, 0, 0, 0, &text, &back, &brush);
+    EXPECT_TRUE(DDTestShot(w, "dd_gallery_painted.bmp"));
+    DDTestClose(w, &dd);
+}
