@@ -7,6 +7,7 @@
 #include "mqsim.h"
 
 #include <atomic>
+#include <cstdlib>
 #include <cstring>
 
 struct CmdServer {
@@ -492,6 +493,22 @@ static void Serve(CmdServer *srv)
     MQDISC(&hc, &cc, &rc);
 }
 
+/* A process that ends without MQSimShutdown stops its servers before
+ * the library's data is destroyed (in the Windows DLL the threads are
+ * gone by then, and the module is pinned). */
+#ifndef _WIN32
+static void StopAllAtExit(void)
+{
+    std::vector<SimQMgr *> qmgrs;
+    {
+        std::lock_guard<std::mutex> lk(SimLock);
+        SimForEachQMgr([](SimQMgr *q, void *v) { ((std::vector<SimQMgr *> *)v)->push_back(q); }, &qmgrs);
+    }
+    for (SimQMgr *q : qmgrs)
+        SimCommandServerStop(q);
+}
+#endif
+
 /* Started when a queue manager is loaded (SimLock held), unless its
  * command server is under manual control. */
 void SimCommandServerStart(SimQMgr *q)
@@ -499,6 +516,10 @@ void SimCommandServerStart(SimQMgr *q)
     if (SimInt(q->qmgrObj, MQIA_CMD_SERVER_CONTROL) == MQSVC_CONTROL_MANUAL)
         return;
     SimHostPinModule();
+#ifndef _WIN32
+    static bool atExit = std::atexit(StopAllAtExit) == 0;
+    (void)atExit;
+#endif
     CmdServer *srv = new CmdServer();
     srv->stop = false;
     srv->qmgr = q->name;

@@ -588,9 +588,21 @@ TEST_F(Cmd, MalformedRequestsAndHeaderVersions)
     r = Send(MQRO_PASS_MSG_ID, MQFMT_ADMIN, &bad);
     ASSERT_EQ(r.size(), 1u);
     EXPECT_EQ(r[0].cfh.CompCode, MQCC_FAILED);
+    /* A Windows queue manager answers MQSC text with a PCF error. */
     r = Send(MQRO_PASS_MSG_ID, MQFMT_STRING, &good);
     ASSERT_EQ(r.size(), 1u);
-    /* A Windows queue manager answers MQSC text with a PCF error. */
+    EXPECT_EQ(r[0].cfh.Reason, MQRCCF_MD_FORMAT_ERROR);
+    /* Random mutations: always a complete answer, never a crash. */
+    uint32_t seed = 12345;
+    auto next = [&seed] { return seed = seed * 1103515245u + 12345u, seed >> 8; };
+    for (int i = 0; i < 300; i++) {
+        std::string m = good;
+        for (int k = 1 + (int)(next() % 4); k > 0; k--)
+            m[next() % m.size()] = (char)next();
+        r = Send(MQRO_PASS_MSG_ID, MQFMT_ADMIN, &m);
+        ASSERT_FALSE(r.empty()) << i;
+        EXPECT_EQ(r.back().cfh.Control, MQCFC_LAST) << i;
+    }
 }
 
 TEST_F(Cmd, InjectedFaultsReachTheServer)
