@@ -64,6 +64,8 @@ static void apply_row_sizes(DDHANDLE dd, DDField *f, int natCx, int natCy)
 {
     const DDFieldDef *r = f->row;
     int t = DD_TYPE(f);
+    if (r && t == DD_RICHEDIT && (r->value & 1) && (f->state & DDS_TEXTSIZED))
+        return;   /* sized to its text when the text was set */
     f->minCx = f->minCy = f->maxCx = f->maxCy = 0;
     f->state &= ~(DDS_MAXCX | DDS_MAXCY);
     if (r && t == DD_RICHEDIT && (r->value & 1)) {

@@ -410,6 +410,8 @@ static void size_rich_to_text(DDHANDLE dd, DDField *f, const char *text)
     }
     f->minCx = f->maxCx = w;
     f->minCy = f->maxCy = h;
+    f->state |= DDS_TEXTSIZED;
+    dd->sizesValid = 0;
 }
 
 /* ---- engine-painted tabs ---- */

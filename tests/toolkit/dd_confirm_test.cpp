@@ -86,6 +86,16 @@ TEST(DDConfirm, DontShowAgainTakesEffectAtOnce)
         HWND check = DDGetFieldWindow(dd, CONFIRM_AGAIN, 0);
         EXPECT_TRUE(check && IsWindowVisible(check));
         EXPECT_EQ(GetFocus(), DDGetFieldWindow(dd, 2, 0));
+        EXPECT_TRUE(DDTestShot(dd->root.hwnd, "dd_confirm.bmp"));
+        RECT q = DDTestRect(dd, CONFIRM_QUESTION), yes = DDTestRect(dd, 1), no = DDTestRect(dd, 2);
+        RECT client;
+        GetClientRect(dd->root.hwnd, &client);
+        EXPECT_GE(q.right - q.left, 20 * dd->cw);      /* the question shows on one line */
+        EXPECT_LE(q.bottom - q.top, 3 * dd->ch);
+        EXPECT_GE(yes.top, q.bottom);
+        EXPECT_EQ(yes.right - yes.left, no.right - no.left);
+        EXPECT_LE(no.right, client.right);
+        EXPECT_LE(no.bottom, client.bottom);
         SendMessageA(check, BM_CLICK, 0, 0);
         seenOpen = option;
         SendMessageA(DDGetFieldWindow(dd, 2, 0), BM_CLICK, 0, 0);
