@@ -4,6 +4,7 @@
 #include "sim.h"
 #include "simparse.h"
 
+#include <algorithm>
 #include <cstring>
 
 struct DisplayKind {
@@ -139,10 +140,12 @@ static std::string Describe(const DisplayKind *d, SimObject *o, const std::vecto
         n.ival = o->queue->openOutput;
         shown[MQIA_OPEN_OUTPUT_COUNT] = n;
     }
+    size_t first = items.size();
     for (const auto &kv : shown)
         if (kv.first != type && kv.first != MQCA_Q_MGR_NAME && Wanted(ids, all, kv.first) &&
             SimKeywordById(o->kind, kv.first))
             items.push_back(Item(o->kind, kv.first, kv.second));
+    std::sort(items.begin() + (long)first, items.end());   /* by keyword, after name and type */
     return std::string(d->header) + Layout(items);
 }
 
