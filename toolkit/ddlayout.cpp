@@ -940,13 +940,20 @@ void DDSizePane(DDHANDLE dd, DDField *p, int x, int y, int cx, int cy)
 
 void DDLayout(DDHANDLE dd)
 {
-    if (!dd || !dd->root.hwnd || layingOut)
+    if (!dd || !dd->root.hwnd || (dd->root.state & DDS_PLACING))
         return;
-    RECT rc;
-    GetClientRect(dd->root.hwnd, &rc);
-    if (rc.right <= 0 || rc.bottom <= 0)
-        return;   /* nothing to show yet: controls wait for the first size */
-    DDSizePane(dd, &dd->root, 0, 0, rc.right, rc.bottom);
+    /* scroll bars that come or go change the client size: at most twice more */
+    dd->root.state |= DDS_PLACING;
+    for (int pass = 0; pass < 3; pass++) {
+        RECT rc;
+        GetClientRect(dd->root.hwnd, &rc);
+        if (rc.right <= 0 || rc.bottom <= 0)
+            break;   /* nothing to show yet: controls wait for the first size */
+        if (pass && rc.right == dd->root.cx && rc.bottom == dd->root.cy)
+            break;
+        DDSizePane(dd, &dd->root, 0, 0, rc.right, rc.bottom);
+    }
+    dd->root.state &= ~DDS_PLACING;
 }
 
 /* minimum client size: rows broken only at 0x400 */

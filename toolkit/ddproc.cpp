@@ -208,7 +208,7 @@ LRESULT DDCommonMessage(DDHANDLE dd, HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, 
     switch (msg) {
     case WM_SIZE:
         if (dd->state & 1)
-            DDSizePane(dd, &dd->root, 0, 0, LOWORD(lp), HIWORD(lp));
+            DDLayout(dd);
         break;
     case WM_ERASEBKGND:
         if (dd->root.brush) {

@@ -260,3 +260,33 @@ TEST(DDLayout, SplitterDragStopsAtTheEdge)
     EXPECT_EQ(s->bar, s->cx / 2);
     DDTestClose(w, &dd);
 }
+
+TEST(DDLayout, DialogTooSmallForItsFieldsScrolls)
+{
+    static DDFieldDef rows[41];
+    for (int i = 0; i < 40; i++)
+        rows[i] = F(DD_EDIT | DDF_NEWROW, 100 + i, "", 10, 0, 0, 0, 0);
+    rows[40] = END;
+    HWND w;
+    DDHANDLE dd;
+    ASSERT_EQ(DDTestDialog(rows, 0, 300, 200, &w, &dd), 0);
+    EXPECT_TRUE(dd->root.vscroll.needed);
+    EXPECT_TRUE(GetWindowLongA(w, GWL_STYLE) & WS_VSCROLL);
+    int top = DDTestRect(dd, 105).top;
+    SendMessageA(w, WM_VSCROLL, SB_LINEDOWN, 0);
+    EXPECT_EQ(DDTestRect(dd, 105).top, top - dd->ch);
+    /* Tab to a field below the visible part scrolls it into view */
+    HWND last = DDGetFieldWindow(dd, 139, 0);
+    HWND first = DDGetFieldWindow(dd, 100, 0);
+    SetFocus(first);
+    DDTestKey(first, VK_TAB, true);
+    EXPECT_EQ(GetFocus(), last);
+    RECT r = DDTestRect(dd, 139), client;
+    GetClientRect(w, &client);
+    EXPECT_LE(r.bottom, client.bottom);
+    EXPECT_GE(r.top, 0);
+    DDTestResize(w, 300, 2000);
+    EXPECT_FALSE(dd->root.vscroll.needed);
+    EXPECT_EQ(DDTestRect(dd, 100).top, 0);
+    DDTestClose(w, &dd);
+}
