@@ -7,6 +7,7 @@
 #include "mqsim.h"
 
 #include <atomic>
+#include <chrono>
 #include <cstdlib>
 #include <cstring>
 
@@ -474,6 +475,11 @@ static void Serve(CmdServer *srv)
         MQLONG len = 0;
         MQGET(hc, ho, &md, &gmo, (MQLONG)buf.size(), &buf[0], &len, &cc, &rc);
         if (rc == MQRC_NO_MSG_AVAILABLE) {
+            cc = MQCC_OK;
+            continue;
+        }
+        if (rc == MQRC_GET_INHIBITED) {           /* served again once enabled */
+            std::this_thread::sleep_for(std::chrono::milliseconds(CmdWaitMs));
             cc = MQCC_OK;
             continue;
         }

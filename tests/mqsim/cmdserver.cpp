@@ -354,6 +354,14 @@ TEST_F(Cmd, QueueLifecycle)
     Begin(MQCMD_CLEAR_Q);
     Str(MQCA_Q_NAME, "CMD.B");
     Fails(MQRC_OBJECT_IN_USE);
+    Begin(MQCMD_INQUIRE_Q_STATUS);
+    Str(MQCA_Q_NAME, "CMD.B");
+    Int(MQIACF_Q_STATUS_TYPE, MQIACF_Q_HANDLE);
+    r = Send();
+    ASSERT_EQ(r.size(), 1u);
+    EXPECT_EQ(r[0].ints.at(MQIACF_OPEN_OUTPUT), MQQSO_YES);
+    EXPECT_EQ(r[0].ints.at(MQIACF_OPEN_INPUT_TYPE), MQQSO_NO);
+    EXPECT_EQ(r[0].bytes.at(MQBACF_CONNECTION_ID).size(), 24u);
     Close(h, a);
     Begin(MQCMD_INQUIRE_Q_STATUS);
     Str(MQCA_Q_NAME, "CMD.B");
@@ -664,6 +672,15 @@ TEST_F(Cmd, EscapeCarriesMqscOutput)
     r = Send();
     ASSERT_EQ(r.size(), 1u);
     EXPECT_EQ(r[0].strs.at(MQCACF_ESCAPE_TEXT), "AMQ8147E: IBM MQ object E.NONE not found.");
+    for (const char *bad : {"DISPLAY QLOCAL(E.ONE) NOSUCHATTR", "DEFINE QLOCAL('E.Q", "FROB QLOCAL(X)",
+                            "DISPLAY QSTATUS(*)", ")))"}) {
+        Begin(MQCMD_ESCAPE);
+        Int(MQIACF_ESCAPE_TYPE, MQET_MQSC);
+        Str(MQCACF_ESCAPE_TEXT, bad);
+        r = Send();
+        ASSERT_EQ(r.size(), 1u) << bad;
+        EXPECT_EQ(r[0].strs.at(MQCACF_ESCAPE_TEXT).substr(0, 9), "AMQ8405I:") << bad;
+    }
     Begin(MQCMD_ESCAPE);
     Int(MQIACF_ESCAPE_TYPE, MQET_MQSC);
     Str(MQCACF_ESCAPE_TEXT, "DISPLAY QMGR DEADQ");
