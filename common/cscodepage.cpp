@@ -1,11 +1,12 @@
 /* Code pages: CCSID to Windows code page, the EBCDIC CCSIDs, in-place
  * single-byte conversion (through the system where it has the code page,
- * else through the program's own tables), the two fixed byte tables and
- * the ASCII-or-EBCDIC guess. */
+ * else through the program's own tables), the own tables as Latin-1 byte
+ * tables, the two fixed byte tables and the ASCII-or-EBCDIC guess. */
 #include "cscodepage.h"
 #include "cscpint.h"
 
 #include <cstring>
+#include <vector>
 
 struct CcsidRow {
     int ccsid;
@@ -31,15 +32,15 @@ static const uint16_t ebcdicCcsids[] = {
     425, 500, 803, 833, 834, 835, 836, 837, 838, 870, 871, 875, 880, 918, 924,
     930, 931, 933, 935, 937, 939, 1025, 1026, 1027, 1047, 1097, 1112, 1122,
     1123, 1130, 1132, 1137, 1140, 1141, 1142, 1143, 1144, 1145, 1146, 1147,
-    1148, 1149, 1279, 1364, 1388, 1390, 1399, 4133, 4325, 4369, 4370, 4371,
-    4372, 4373, 4374, 4376, 4378, 4380, 4381, 4386, 4393, 4396, 4516, 4520,
-    4596, 4899, 4929, 4931, 4932, 4933, 4934, 4966, 4967, 4971, 4976, 5014,
-    5026, 5029, 5031, 5033, 5035, 5123, 5143, 5484, 8229, 8448, 8478, 8482,
-    8489, 8492, 8612, 8692, 9025, 9026, 9028, 9030, 9122, 9125, 9127, 9131,
-    12325, 12544, 12588, 12712, 12788, 13218, 13219, 13221, 13223, 16421,
-    16684, 16884, 17314, 20517, 20980, 24613, 25076, 29172, 32805, 33058,
-    33268, 33698, 33699, 37364, 41460, 45556, 49652, 53748, 61696, 61711,
-    61712,
+    1148, 1149, 1153, 1154, 1155, 1156, 1157, 1158, 1160, 1279, 1364, 1388,
+    1390, 1399, 4133, 4325, 4369, 4370, 4371, 4372, 4373, 4374, 4376, 4378,
+    4380, 4381, 4386, 4393, 4396, 4516, 4520, 4596, 4899, 4929, 4931, 4932,
+    4933, 4934, 4966, 4967, 4971, 4976, 5014, 5026, 5029, 5031, 5033, 5035,
+    5123, 5143, 5484, 8229, 8448, 8478, 8482, 8489, 8492, 8612, 8692, 9025,
+    9026, 9028, 9030, 9122, 9125, 9127, 9131, 12325, 12544, 12588, 12712,
+    12788, 13218, 13219, 13221, 13223, 16421, 16684, 16804, 16884, 17314,
+    20517, 20980, 24613, 25076, 29172, 32805, 33058, 33268, 33698, 33699,
+    37364, 41460, 45556, 49652, 53748, 61696, 61711, 61712,
 };
 
 int CSCcsidToCodepage(int ccsid)
@@ -137,6 +138,33 @@ int CSCodepageDecodeByte(int codepage, unsigned char byte, uint16_t *unit)
     CpSide side;
     CpOpen(codepage, &side);
     return CpDecode(&side, byte, unit);
+}
+
+/* ---- Own tables as Latin-1 ---- */
+
+/* One 256-byte table per own code page, in the order of CSOwnCodepages,
+ * made by the first caller under the static initialiser's guard and never
+ * changed after: any thread may read them. */
+struct Latin1Tables {
+    std::vector<unsigned char> bytes;
+    Latin1Tables()
+    {
+        for (const CSCodepageTable *t = CSOwnCodepages; t->codepage; t++)
+            for (int b = 0; b < 256; b++) {
+                uint16_t unit = t->units[b];
+                bytes.push_back(unit <= 0xFF ? (unsigned char)unit : CS_LATIN1_SUBSTITUTE);
+            }
+    }
+};
+
+const unsigned char *CSSingleByteToLatin1(int ccsid)
+{
+    static const Latin1Tables tables;
+    int codepage = CSCcsidToCodepage(ccsid);
+    for (const CSCodepageTable *t = CSOwnCodepages; t->codepage; t++)
+        if (t->codepage == codepage)
+            return tables.bytes.data() + 256 * (t - CSOwnCodepages);
+    return nullptr;
 }
 
 /* ---- Conversion ---- */

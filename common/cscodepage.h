@@ -1,9 +1,10 @@
 /* Code pages and number encodings.
  *
  * IBM CCSIDs and their Windows code pages, in-place single-byte conversion
- * between CCSIDs, the per-CCSID display record (CPSETTING), the two fixed
- * byte tables (EBCDIC to printable, ASCII to EBCDIC), byte reversal of
- * integer arrays and the three MQ float encodings. */
+ * between CCSIDs, single-byte CCSIDs as Latin-1 tables, the per-CCSID
+ * display record (CPSETTING), the two fixed byte tables (EBCDIC to
+ * printable, ASCII to EBCDIC), byte reversal of integer arrays and the
+ * three MQ float encodings. */
 #pragma once
 
 #include <cstddef>
@@ -44,6 +45,13 @@ int CSIsEbcdicCcsid(int ccsid);
 /* 1 when bytes of the code page can be converted here (by the system or
  * by the program's own tables). */
 int CSCodepageKnown(int codepage);
+
+/* The CCSID's 256 byte values as Latin-1, from the program's own tables
+ * (the same on every host); a byte with no Latin-1 form, or not valid in
+ * the code page, is CS_LATIN1_SUBSTITUTE.  Null when the own tables lack
+ * the CCSID.  Built once, never changed: safe from any thread. */
+#define CS_LATIN1_SUBSTITUTE 0x1A
+const unsigned char *CSSingleByteToLatin1(int ccsid);
 
 /* Converts count bytes in place from one CCSID to another, one byte to one
  * byte.  0 done (also for equal CCSIDs or count < 1); 4 or 5 at the first

@@ -42,8 +42,10 @@ TEST(Ccsid, MapAndEbcdicSet)
     int count = 0;
     for (int c = 0; c < 70000; c++)
         count += CSIsEbcdicCcsid(c);
-    EXPECT_EQ(count, 146);
-    for (int c : {37, 273, 833, 838, 1047, 1140, 1149, 4369, 4374, 61712})
+    EXPECT_EQ(count, 154);
+    /* With the euro pages of Latin-2, Cyrillic, Turkish, the Baltic,
+     * Thai and Arabic (1153 to 1160, 16804). */
+    for (int c : {37, 273, 833, 838, 1047, 1140, 1149, 1153, 1160, 4369, 4374, 16804, 61712})
         EXPECT_TRUE(CSIsEbcdicCcsid(c)) << c;
     for (int c : {0, 437, 819, 850, 1208, 1252, 832, 839, 1150})
         EXPECT_FALSE(CSIsEbcdicCcsid(c)) << c;
@@ -213,6 +215,54 @@ TEST(Convert, SystemAndOwnTablesAgree)
 #else
     EXPECT_EQ(compared, 0);
 #endif
+}
+
+/* The own tables as Latin-1: national characters at their own bytes,
+ * the substitute for characters Latin-1 lacks, and the same answer as
+ * converting the byte to 819. */
+TEST(Latin1Tables, NationalBytesAndAgreement)
+{
+    const unsigned char *us = CSSingleByteToLatin1(37), *intl = CSSingleByteToLatin1(500);
+    const unsigned char *de = CSSingleByteToLatin1(273), *zos = CSSingleByteToLatin1(1047);
+    const unsigned char *deEuro = CSSingleByteToLatin1(1141);
+    ASSERT_TRUE(us && intl && de && zos && deEuro);
+    EXPECT_EQ(us[0xC1], 'A');
+    EXPECT_EQ(us[0x4A], 0xA2);                 /* cent */
+    EXPECT_EQ(us[0xBA], '[');
+    EXPECT_EQ(intl[0x4A], '[');
+    EXPECT_EQ(intl[0x4F], '!');
+    EXPECT_EQ(de[0x4A], 0xC4);                 /* A umlaut */
+    EXPECT_EQ(de[0xE0], 0xD6);                 /* O umlaut */
+    EXPECT_EQ(de[0xA1], 0xDF);                 /* sharp s */
+    EXPECT_EQ(de[0x63], '[');
+    EXPECT_EQ(de[0x43], '{');
+    EXPECT_EQ(de[0x7C], 0xA7);                 /* section sign */
+    EXPECT_EQ(zos[0xAD], '[');
+    EXPECT_EQ(zos[0x5F], '^');
+    EXPECT_EQ(zos[0x15], 0x85);                /* new line */
+    EXPECT_EQ(zos[0x25], '\n');
+    EXPECT_EQ(deEuro[0x4A], 0xC4);
+    EXPECT_EQ(deEuro[0x9F], CS_LATIN1_SUBSTITUTE);   /* the euro sign */
+    EXPECT_EQ(CSSingleByteToLatin1(850)[0x82], 0xE9);
+    EXPECT_EQ(CSSingleByteToLatin1(1252)[0x80], CS_LATIN1_SUBSTITUTE);
+    EXPECT_EQ(CSSingleByteToLatin1(20273), de);      /* by code page too */
+    for (int b = 0; b < 256; b++)
+        ASSERT_EQ(CSSingleByteToLatin1(819)[b], b);
+    for (int ccsid : {0, -1, 1208, 1200, 290, 1153, 54321})
+        EXPECT_EQ(CSSingleByteToLatin1(ccsid), nullptr) << ccsid;
+
+    for (int ccsid : {37, 273, 500, 875, 1026, 1047, 1140, 1141, 1149, 437, 850, 1252}) {
+        const unsigned char *t = CSSingleByteToLatin1(ccsid);
+        ASSERT_NE(t, nullptr) << ccsid;
+        EXPECT_EQ(CSSingleByteToLatin1(ccsid), t);
+        for (int b = 0; b < 256; b++) {
+            unsigned char c = (unsigned char)b;
+            if (CSConvertCodepage(&c, 1, ccsid, 819, nullptr, nullptr) == CSCP_OK)
+                EXPECT_EQ(t[b], c) << ccsid << " byte " << b;
+            else
+                EXPECT_EQ(t[b], CS_LATIN1_SUBSTITUTE) << ccsid << " byte " << b;
+        }
+    }
 }
 
 TEST(CodepageSetting, SyntaxBytesAndCache)
