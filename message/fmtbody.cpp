@@ -50,16 +50,23 @@ void FmtPrintable(char *out, const unsigned char *data, uint32_t length, const F
     }
 }
 
+/* Text for display: with option 16, through the code page's Latin-1
+ * table.  EBCDIC text always counts as converted; text of an ASCII-based
+ * page only when a byte changed, so plain ASCII is never reported so. */
 static void CopyDisplay(char *out, const unsigned char *data, uint32_t n, FmtLineRec *lr,
                         const FmtCodepage *cp)
 {
-    if (cp->toAscii && (lr->options & LO_EBCDIC_TO_ASCII)) {
-        lr->converted = 1;
-        for (uint32_t i = 0; i < n; i++)
-            out[i] = (char)cp->toAscii[data[i]];
-    } else {
+    if (!cp->toAscii || !(lr->options & LO_EBCDIC_TO_ASCII)) {
         memcpy(out, data, n);
+        return;
     }
+    uint32_t changed = cp->ebcdic;
+    for (uint32_t i = 0; i < n; i++) {
+        out[i] = (char)cp->toAscii[data[i]];
+        changed |= (unsigned char)out[i] != data[i];
+    }
+    if (changed)
+        lr->converted = 1;
 }
 
 uint32_t FapOutputLine(FmtMsgInfo *msg, FmtLineSink sink, uint64_t context,
@@ -275,16 +282,8 @@ uint32_t FmtHexField(FmtLineRec *lr, FmtWalkFrame *frame, const FmtFieldDef *f, 
         return 0;
     /* character line: each byte under its two hex digits */
     const FmtCodepage *cp = frame ? frame->cp : FmtGetCodepage(850);
-    if (f->type == FT_ID24) {
-        uint32_t ascii = 0, ebcdic = 0;
-        for (uint32_t i = 0; i < length && i < 50; i++) {
-            unsigned char c = data[i];
-            ascii += (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == ' ';
-            unsigned char e = FmtEbcdic500[c];
-            ebcdic += (e >= 'A' && e <= 'Z') || (e >= 'a' && e <= 'z') || (e >= '0' && e <= '9') || c == 0x40;
-        }
-        cp = FmtGetCodepage(ascii >= ebcdic ? 850 : 500);
-    }
+    if (f->type == FT_ID24)
+        cp = FmtGetCodepage(CSIsPlainText(data, (int)length) ? 850 : 500);
     char chars[4200];
     FmtPrintable(chars, data, length, cp);
     char line[8400];
@@ -322,13 +321,7 @@ uint32_t FmtQuotedLines(FmtLineRec *lr, FmtLineSink sink, uint64_t context, cons
                 sawEnd = 1;
                 break;
             }
-        if (cp->toAscii && (lr->options & LO_EBCDIC_TO_ASCII)) {
-            for (uint32_t i = 0; i < n; i++)
-                piece[i] = (char)cp->toAscii[data[i]];
-            lr->converted = 1;
-        } else {
-            memcpy(piece, data, n);
-        }
+        CopyDisplay(piece, data, n, lr, cp);
         piece[n] = 0;
         data += n;
         length -= n;

@@ -1,34 +1,21 @@
 /* Code-page records of the formatters: the syntax characters of a CCSID
- * (so EBCDIC data is scanned in place) and its translation to ASCII. */
+ * (so EBCDIC data is scanned in place) and its bytes as Latin-1, both
+ * from the common code-page tables.  A CCSID that has a table, or is
+ * EBCDIC, gets a record of its own, made on first use and never changed;
+ * every other CCSID shares the plain record (no table, ASCII syntax). */
 #include "fmtint.h"
-
-static const uint32_t ebcdicCcsids[] = {
-    37, 273, 277, 278, 280, 284, 285, 290, 297, 420, 424, 500, 833, 836, 838, 870,
-    871, 875, 880, 924, 930, 933, 935, 937, 939, 1025, 1026, 1047, 1112, 1122, 1123,
-    1140, 1141, 1142, 1143, 1144, 1145, 1146, 1147, 1148, 1149, 1153, 1154, 1155,
-    1156, 1157, 1158, 1160, 1364, 1388, 1390, 1399, 4971, 5026, 5035, 16804 };
-
-struct EbcdicSet {
-    unsigned char bits[16805 / 8 + 1] = {};
-    EbcdicSet()
-    {
-        for (uint32_t c : ebcdicCcsids)
-            bits[c / 8] |= (unsigned char)(1u << (c % 8));
-    }
-};
-
-int FmtIsEbcdicCcsid(uint32_t ccsid)
-{
-    static const EbcdicSet set;
-    return ccsid < sizeof set.bits * 8 && (set.bits[ccsid / 8] >> (ccsid % 8) & 1);
-}
+#include <atomic>
+#include <new>
 
 static const char syntax[CP_COUNT + 1] = " \n\r\t<>()[]{}/?!-+:,.'\"UNAB\\&;=";
 
-static void Build(FmtCodepage *cp, uint32_t ccsid, const unsigned char *toAscii)
+/* EBCDIC data of a CCSID without a table of its own is read as 500. */
+#define CCSID_EBCDIC_FALLBACK 500
+
+static void Build(FmtCodepage *cp, uint32_t ccsid, int ebcdic, const unsigned char *toAscii)
 {
     cp->ccsid = ccsid;
-    cp->ebcdic = toAscii != nullptr;
+    cp->ebcdic = (uint32_t)ebcdic;
     cp->toAscii = toAscii;
     for (int i = 0; i < CP_COUNT; i++) {
         unsigned char c = (unsigned char)syntax[i];
@@ -40,26 +27,66 @@ static void Build(FmtCodepage *cp, uint32_t ccsid, const unsigned char *toAscii)
                     break;
                 }
     }
-    if (toAscii)            /* EBCDIC line ends: 0x25 and 0x15 */
+    if (ebcdic)             /* EBCDIC line ends: 0x25 and 0x15 */
         cp->ch[CP_CR] = 0x25, cp->ch[CP_LF] = 0x15;
 }
 
-struct Pages {
-    FmtCodepage ascii, e037, e500;
-    Pages()
-    {
-        Build(&ascii, 850, nullptr);
-        Build(&e037, 37, FmtEbcdic037);
-        Build(&e500, 500, FmtEbcdic500);
-    }
+struct PlainRecord {
+    FmtCodepage cp;
+    PlainRecord() { Build(&cp, 0, 0, nullptr); }
 };
 
-/* Built once, never changed: safe to share between threads. The record
- * carries the page's syntax characters; its ccsid is the family's. */
+/* Open hashing on the CCSID.  Far more slots than CCSIDs can get records
+ * (the EBCDIC set and the CCSIDs of the own tables, some 220), so a free
+ * slot is always found; a record is published whole by one exchange. */
+#define SLOTS 1024
+static std::atomic<const FmtCodepage *> slots[SLOTS];
+
+static const FmtCodepage *Lookup(uint32_t ccsid, uint32_t *slot)
+{
+    uint32_t h = (ccsid * 2654435761u) >> 22;
+    for (uint32_t n = 0; n < SLOTS; n++, h = (h + 1) % SLOTS) {
+        const FmtCodepage *cp = slots[h].load(std::memory_order_acquire);
+        if (!cp || cp->ccsid == ccsid) {
+            *slot = h;
+            return cp;
+        }
+    }
+    *slot = SLOTS;
+    return nullptr;
+}
+
 const FmtCodepage *FmtGetCodepage(uint32_t ccsid)
 {
-    static const Pages pages;
-    if (!FmtIsEbcdicCcsid(ccsid))
-        return &pages.ascii;
-    return ccsid == 37 || ccsid == 1140 ? &pages.e037 : &pages.e500;
+    static const PlainRecord plain;
+    uint32_t slot;
+    const FmtCodepage *found = Lookup(ccsid, &slot);
+    if (found)
+        return found;
+    int ebcdic = CSIsEbcdicCcsid((int)ccsid);
+    const unsigned char *table = CSSingleByteToLatin1((int)ccsid);
+    if (!table && ebcdic)
+        table = CSSingleByteToLatin1(CCSID_EBCDIC_FALLBACK);
+    if (!table)
+        return &plain.cp;
+    FmtCodepage *made = new (std::nothrow) FmtCodepage;
+    if (!made)
+        return &plain.cp;
+    Build(made, ccsid, ebcdic, table);
+    while (slot < SLOTS) {
+        const FmtCodepage *expected = nullptr;
+        if (slots[slot].compare_exchange_strong(expected, made, std::memory_order_acq_rel))
+            return made;
+        if (expected->ccsid == ccsid) {        /* another thread was first */
+            delete made;
+            return expected;
+        }
+        found = Lookup(ccsid, &slot);
+        if (found) {
+            delete made;
+            return found;
+        }
+    }
+    delete made;
+    return &plain.cp;
 }

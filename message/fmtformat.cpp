@@ -117,7 +117,7 @@ int FmtRefValue(FmtLineRec *lr, FmtWalkFrame *frame, const FmtFieldDef *f,
 static void SetCcsid(FmtWalkFrame *fr, uint32_t ccsid)
 {
     fr->ccsid = ccsid;
-    fr->ebcdic = FmtIsEbcdicCcsid(ccsid);
+    fr->ebcdic = CSIsEbcdicCcsid((int)ccsid);
     fr->cp = FmtGetCodepage(ccsid);
 }
 
@@ -548,7 +548,7 @@ static uint32_t Capture(Walk &w, const FmtStructRow *row, int64_t v)
         uint32_t c = ResolveCcsid(w.lr, fr, (uint32_t)v);
         if (fl & RF_CCSID_NEXT) {
             msg->ccsid = c;
-            msg->ebcdic = FmtIsEbcdicCcsid(c);
+            msg->ebcdic = CSIsEbcdicCcsid((int)c);
         }
         if (fl & (RF_CCSID_OWN | RF_APPLY_NOW))
             SetCcsid(fr, c);
@@ -654,7 +654,7 @@ static uint32_t FormatXmlField(Walk &w, const FmtStructRow *row, const unsigned 
         nv = f->nameValCcsid;
     if (nv) {
         msg->ccsid = nv;
-        msg->ebcdic = FmtIsEbcdicCcsid(nv);
+        msg->ebcdic = CSIsEbcdicCcsid((int)nv);
     }
     uint32_t rc;
     lr->lineClass = 37;
@@ -1130,7 +1130,7 @@ static void StartRun(FmtMsgInfo *msg, FmtLineRec *lr, const unsigned char *data,
     else if (lr->flags & LR_FORCE_EBCDIC)
         msg->ccsid = 500;
     lr->flags &= ~(LR_FORCE_REVERSED | LR_FORCE_NORMAL | LR_FORCE_ASCII | LR_FORCE_EBCDIC);
-    msg->ebcdic = FmtIsEbcdicCcsid(msg->ccsid);
+    msg->ebcdic = CSIsEbcdicCcsid((int)msg->ccsid);
     if (!lr->displayCcsid)
         lr->displayCcsid = 850;
     lr->msgInfo = msg;

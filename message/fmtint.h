@@ -4,6 +4,7 @@
 #pragma once
 
 #include "fapparse.h"
+#include "cscodepage.h"
 #include <cstdarg>
 #include <cstring>
 
@@ -16,16 +17,15 @@ enum {
     CP_COUNT
 };
 
+/* One CCSID's record (fmtcp.cpp); shared between threads, never changed. */
 struct FmtCodepage {
-    uint32_t ccsid;
+    uint32_t ccsid;                    /* 0 in the record shared by CCSIDs without a table */
     uint32_t ebcdic;
-    const unsigned char *toAscii;      /* null for ASCII-based pages */
+    const unsigned char *toAscii;      /* the bytes as Latin-1; null when not known */
     unsigned char ch[CP_COUNT];
 };
 
 const FmtCodepage *FmtGetCodepage(uint32_t ccsid);
-int FmtIsEbcdicCcsid(uint32_t ccsid);
-extern const unsigned char FmtEbcdic037[256], FmtEbcdic500[256];
 
 struct FmtPcfGroup {
     FmtPcfGroup *next;

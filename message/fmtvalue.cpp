@@ -35,9 +35,19 @@ uint32_t FmtReadSize(const FmtFieldDef *f)
     return FmtIntSize(f->type);
 }
 
+/* Zoned and numeric text mean the same bytes in every EBCDIC code page:
+ * digits F0-F9, over-punched signs C0-C9 and D0-D9 (the zone is the sign),
+ * "+" 4E and "-" 60; code page 500 shows them as the digits, "{", "A".."I",
+ * "}", "J".."R", "+" and "-", so its table reads and writes them. */
+static const unsigned char *ZoneTable()
+{
+    static const unsigned char *const zone = CSSingleByteToLatin1(500);
+    return zone;
+}
+
 static unsigned char DigitChar(unsigned char c, int ebcdic)
 {
-    return ebcdic ? FmtEbcdic500[c] : c;
+    return ebcdic ? ZoneTable()[c] : c;
 }
 
 /* Magnitude of a packed field's digit nibbles. */
@@ -399,10 +409,11 @@ uint32_t FapParseDecimal(const FmtFieldDef *f, const char *text, uint32_t length
 
 static void ToEbcdic(unsigned char *p, uint32_t n)
 {
+    const unsigned char *zone = ZoneTable();
     for (uint32_t i = 0; i < n; i++) {
         unsigned char c = p[i];
         for (int e = 0; e < 256; e++)
-            if (FmtEbcdic500[e] == c) { p[i] = (unsigned char)e; break; }
+            if (zone[e] == c) { p[i] = (unsigned char)e; break; }
     }
 }
 

@@ -1,6 +1,9 @@
-/* Body kinds: text records, XML, JSON, EDIFACT and hex. */
+/* Body kinds: text records, XML, JSON, EDIFACT and hex; the code pages
+ * text bodies are shown in. */
 #include "fmttest.h"
+#include "fmtint.h"
 #include <gtest/gtest.h>
+#include <thread>
 
 namespace {
 
@@ -187,6 +190,95 @@ TEST(FmtBody, HexFieldsAndDumps)
     EXPECT_EQ(257u, d.lines[1].lineClass);
     EXPECT_EQ(20u, d.lines[2].dataOffset);
     for (auto &l : d.lines) EXPECT_LE(l.text.size(), 80u);
+}
+
+}
+
+namespace {
+
+struct Shown {
+    std::vector<std::string> lines;
+    uint32_t converted;
+};
+
+Shown TextIn(uint32_t ccsid, const std::string &bytes, uint32_t options = LO_EBCDIC_TO_ASCII)
+{
+    Recorder r;
+    FmtMsgInfo m = MakeMsg("MQSTR   ", 546, ccsid);
+    FmtLineRec lr = MakeLineRec(4);
+    lr.options |= options;
+    char buf[FMT_LINE_BUFFER];
+    lr.text = buf;
+    FapFormatMessage(nullptr, 0, (const unsigned char *)bytes.data(), (uint32_t)bytes.size(), &m,
+                     RecordSink, (uint64_t)(uintptr_t)&r, &lr);
+    Shown s{ {}, lr.converted };
+    for (auto &l : r.lines) s.lines.push_back(l.text);
+    return s;
+}
+
+/* Single-byte text the common tables know is shown as Latin-1; text of
+ * other CCSIDs as before: bytes unchanged, or read as 500 when EBCDIC.
+ * Only text that changed counts as converted. */
+TEST(FmtBody, TextBodiesByCodePage)
+{
+    Shown pc = TextIn(850, "caf\x82 \x9C" "5");
+    EXPECT_EQ((V{ "caf\xE9 \xA3" "5" }), pc.lines);
+    EXPECT_EQ(1u, pc.converted);
+    Shown plain = TextIn(850, "cafe");
+    EXPECT_EQ((V{ "cafe" }), plain.lines);
+    EXPECT_EQ(0u, plain.converted);
+    EXPECT_EQ((V{ "caf\x82" }), TextIn(850, "caf\x82", 0).lines);     /* not asked */
+    EXPECT_EQ((V{ "\x1A" "1" }), TextIn(1252, "\x80" "1").lines);      /* euro: no Latin-1 form */
+
+    Shown utf8 = TextIn(1208, "caf\xC3\xA9");
+    EXPECT_EQ((V{ "caf\xC3\xA9" }), utf8.lines);
+    EXPECT_EQ(0u, utf8.converted);
+
+    /* EBCDIC Latin-2 (1153) has no table here: its invariant letters and
+     * line ends read as 500, as always. */
+    Shown latin2 = TextIn(1153, "\xC8\xC5\xD3\xD3\xD6\x25\xE6\xD6");
+    EXPECT_EQ((V{ "HELLO", "WO" }), latin2.lines);
+    EXPECT_EQ(1u, latin2.converted);
+    Shown german = TextIn(273, "\xC1\x4A");
+    EXPECT_EQ((V{ "A\xC4" }), german.lines);
+    EXPECT_EQ(1u, german.converted);
+}
+
+/* Records are made once per CCSID, the same for every thread, and carry
+ * the CCSID's own syntax bytes. */
+TEST(FmtCodepageRecords, OnePerCcsidFromEveryThread)
+{
+    const uint32_t ccsids[] = { 37, 273, 500, 1047, 1141, 1153, 290, 850, 819, 1252, 437, 1208, 0,
+                                54321, 0xFFFFFFFFu, 20273, 875, 1026, 1140, 1149, 16804 };
+    const size_t n = sizeof ccsids / sizeof ccsids[0];
+    std::vector<std::vector<const FmtCodepage *>> seen(4, std::vector<const FmtCodepage *>(n));
+    std::vector<std::thread> threads;
+    for (size_t t = 0; t < seen.size(); t++)
+        threads.emplace_back([&, t] {
+            for (int round = 0; round < 50; round++)
+                for (size_t i = 0; i < n; i++)
+                    seen[t][(i + t) % n] = FmtGetCodepage(ccsids[(i + t) % n]);
+        });
+    for (auto &th : threads) th.join();
+    for (size_t t = 1; t < seen.size(); t++)
+        EXPECT_EQ(seen[0], seen[t]);
+
+    struct { uint32_t ccsid, ebcdic; unsigned char lbrk, lbrace, cr; } expect[] = {
+        { 37, 1, 0xBA, 0xC0, 0x25 }, { 500, 1, 0x4A, 0xC0, 0x25 }, { 273, 1, 0x63, 0x43, 0x25 },
+        { 1141, 1, 0x63, 0x43, 0x25 }, { 1047, 1, 0xAD, 0xC0, 0x25 }, { 1153, 1, 0x4A, 0xC0, 0x25 },
+        { 850, 0, '[', '{', '\r' }, { 1208, 0, '[', '{', '\r' }, { 54321, 0, '[', '{', '\r' } };
+    for (auto &e : expect) {
+        const FmtCodepage *cp = FmtGetCodepage(e.ccsid);
+        EXPECT_EQ(e.ebcdic, cp->ebcdic) << e.ccsid;
+        EXPECT_EQ(e.lbrk, cp->ch[CP_LBRK]) << e.ccsid;
+        EXPECT_EQ(e.lbrace, cp->ch[CP_LBRACE]) << e.ccsid;
+        EXPECT_EQ(e.cr, cp->ch[CP_CR]) << e.ccsid;
+    }
+    EXPECT_EQ(FmtGetCodepage(273)->toAscii, CSSingleByteToLatin1(273));
+    EXPECT_EQ(FmtGetCodepage(1153)->toAscii, CSSingleByteToLatin1(500));
+    EXPECT_EQ(nullptr, FmtGetCodepage(1208)->toAscii);
+    EXPECT_EQ(FmtGetCodepage(1208), FmtGetCodepage(54321));     /* the shared plain record */
+    EXPECT_NE(FmtGetCodepage(273), FmtGetCodepage(1141));
 }
 
 }

@@ -1,6 +1,8 @@
 /* Golden-line tests of the structure formatter over messages built from the
  * published layouts and over real messages, and the walk's own rules. */
 #include "fmtbuild.h"
+#include "cscodepage.h"
+#include <algorithm>
 #include <gtest/gtest.h>
 
 namespace {
@@ -266,22 +268,23 @@ TEST(FmtFaults, CharvOffsetsAreCheckedAndPointersNotFollowed)
 
 }
 
-extern const unsigned char FmtEbcdic500[256];
-
 namespace {
+
+/* Latin-1 text in an EBCDIC CCSID, blank-padded to n bytes. */
+Bytes Ebcdic(const char *s, size_t n, int ccsid = 500)
+{
+    std::vector<unsigned char> t(n, ' ');
+    memcpy(t.data(), s, std::min(n, strlen(s)));
+    EXPECT_EQ(CSCP_OK, CSConvertCodepage(t.data(), (int)n, 819, ccsid, nullptr, nullptr)) << s;
+    Bytes b;
+    b.b = t;
+    return b;
+}
 
 /* An EBCDIC dead-letter message: names, format and text in code page 500. */
 TEST(FmtGolden, EbcdicDeadLetterMessage)
 {
-    auto ebcdic = [](const char *s, size_t n) {
-        Bytes b;
-        for (size_t i = 0; i < n; i++) {
-            unsigned char c = i < strlen(s) ? (unsigned char)s[i] : ' ';
-            for (int e = 0; e < 256; e++)
-                if (FmtEbcdic500[e] == c) { b.b.push_back((unsigned char)e); break; }
-        }
-        return b;
-    };
+    auto ebcdic = [](const char *s, size_t n) { return Ebcdic(s, n); };
     Bytes md = BuildMD(false, 2, "MQDEAD  ", 785, 500);
     Bytes body(false);
     body.Add(ebcdic("DLH ", 4)).I32(1).I32(2051).Add(ebcdic("HOST.Q", 48)).Add(ebcdic("MVS1", 48))
@@ -298,6 +301,61 @@ TEST(FmtGolden, EbcdicDeadLetterMessage)
     EXPECT_NE(std::string::npos, out.find("|Line one\n"));
     EXPECT_NE(std::string::npos, out.find("|Line two\n"));
     EXPECT_NE(std::string::npos, out.find("'HOST.Q'"));
+}
+
+}
+
+namespace {
+
+/* German (273) and z/OS (1047) text shown by its own code page: the bytes
+ * are written from the published charts, not by the program's tables.
+ * Each part shows what Latin-1 characters the bytes are; read as 500
+ * (as the formatter once did) the brackets and umlauts would differ. */
+TEST(FmtGolden, NationalEbcdicBodies)
+{
+    InstallStubTables();
+    /* "Gruesse [Baeume] {Oel} section 1" with umlauts, sharp s and the
+     * section sign, then "\Ende|" after the line end 0x25. */
+    const unsigned char german[] = {
+        0xC7, 0x99, 0xD0, 0xA1, 0x85, 0x40, 0x63, 0xC2, 0xC0, 0xA4, 0x94, 0x85, 0xFC, 0x40,
+        0x43, 0xE0, 0x93, 0xDC, 0x40, 0x7C, 0x40, 0xF1, 0x25,
+        0xEC, 0xC5, 0x95, 0x84, 0x85, 0xBB };
+    /* "[z/OS] ^ not" then "~a" after the new-line byte 0x15. */
+    const unsigned char zos[] = {
+        0xAD, 0xA9, 0x61, 0xD6, 0xE2, 0xBD, 0x40, 0x5F, 0x40, 0xB0, 0x15, 0xA1, 0x81 };
+    /* {"a": [1, 2]} in 273: braces and brackets at their German bytes. */
+    const unsigned char json[] = {
+        0x43, 0x7F, 0x81, 0x7F, 0x7A, 0x40, 0x63, 0xF1, 0x6B, 0x40, 0xF2, 0xFC, 0xDC };
+    struct { const char *format; uint32_t ccsid; uint8_t kind; const unsigned char *data; size_t n; } parts[] = {
+        { "MQSTR   ", 273, 0, german, sizeof german },
+        { "MQSTR   ", 1141, 0, german, sizeof german },
+        { "MQSTR   ", 1047, 0, zos, sizeof zos },
+        { "MQSTR   ", 273, 3, json, sizeof json },
+        { "BINARY  ", 273, 0, german, sizeof german },
+    };
+    std::string all;
+    std::vector<std::string> texts;
+    for (auto &p : parts) {
+        FmtMsgInfo m = MakeMsg(p.format, 785, p.ccsid);
+        m.bodyKind = p.kind;
+        FmtLineRec lr = MakeLineRec(4);
+        lr.options |= LO_EBCDIC_TO_ASCII;
+        Recorder r;
+        all += FormatAll(m, std::vector<unsigned char>(p.data, p.data + p.n), lr, &r);
+        for (auto &l : r.lines)
+            texts.push_back(l.text);
+    }
+    EXPECT_EQ("", CompareGolden("ebcdic_national", all));
+    ASSERT_EQ(11u, texts.size());
+    EXPECT_EQ("Gr\xFC\xDF" "e [B\xE4ume] {\xD6l} \xA7 1", texts[0]);
+    EXPECT_EQ("\\Ende|", texts[1]);
+    EXPECT_EQ(texts[0], texts[2]);                  /* 1141 is 273 with the euro */
+    EXPECT_EQ("[z/OS] ^ \xAC", texts[4]);
+    EXPECT_EQ("~a", texts[5]);
+    EXPECT_EQ((std::vector<std::string>{ "{", "  \"a\": [1, 2]", "}" }),
+              std::vector<std::string>(texts.begin() + 6, texts.begin() + 9));
+    /* The dump's character column shows the ASCII ones among them. */
+    EXPECT_NE(std::string::npos, texts[10].find("Gr..e [B.ume] {.l} . 1.\\Ende|")) << texts[10];
 }
 
 }
