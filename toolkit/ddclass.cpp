@@ -14,6 +14,18 @@ static DDField *class_field(HWND hwnd, DDHANDLE *dd)
     return f;
 }
 
+/* a class procedure with the window-message trace around it */
+static LRESULT traced(const char *name, LRESULT (*body)(HWND, UINT, WPARAM, LPARAM), HWND hwnd,
+                      UINT msg, WPARAM wp, LPARAM lp)
+{
+    if (!CSTraceIsOn())
+        return body(hwnd, msg, wp, lp);
+    CSTraceMsgIn(name, hwnd, msg, wp, lp);
+    LRESULT r = body(hwnd, msg, wp, lp);
+    CSTraceMsgOut(name, hwnd, msg, (uint64_t)r);
+    return r;
+}
+
 static HBRUSH field_brush(const DDField *f)
 {
     return f->brush ? *f->brush : GetSysColorBrush(COLOR_BTNFACE);
@@ -94,7 +106,14 @@ static void paint_groupbox(DDHANDLE dd, DDField *f, HWND hwnd)
     EndPaint(hwnd, &ps);
 }
 
+static LRESULT DDGroupBoxProc_body(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
+
 LRESULT CALLBACK DDGroupBoxProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
+{
+    return traced("GroupBoxProc", DDGroupBoxProc_body, hwnd, msg, wp, lp);
+}
+
+static LRESULT DDGroupBoxProc_body(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
 {
     DDHANDLE dd;
     DDField *f = class_field(hwnd, &dd);
@@ -120,7 +139,14 @@ LRESULT CALLBACK DDGroupBoxProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
 
 /* ---- DDSPANE ---- */
 
+static LRESULT DDSpaneProc_body(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
+
 LRESULT CALLBACK DDSpaneProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
+{
+    return traced("SpaneProc", DDSpaneProc_body, hwnd, msg, wp, lp);
+}
+
+static LRESULT DDSpaneProc_body(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
 {
     DDHANDLE dd;
     DDField *f = class_field(hwnd, &dd);
@@ -135,6 +161,8 @@ LRESULT CALLBACK DDSpaneProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
             DDTrap(2081, 0);
             break;
         }
+        if (CSTraceIsOn())
+            CSTrace(1, "Spane Window Sized (%d,%d)\n", LOWORD(lp), HIWORD(lp));
         if (!(f->state & DDS_PLACING) && (dd->state & 1))
             DDSizePane(dd, f, f->x, f->y, LOWORD(lp), HIWORD(lp));
         break;
@@ -279,7 +307,14 @@ static void set_drawn(HWND hwnd, DDField *f, int pressed)
         InvalidateRect(hwnd, nullptr, FALSE);
 }
 
+static LRESULT DDTwistyProc_body(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
+
 LRESULT CALLBACK DDTwistyProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
+{
+    return traced("TwistyProc", DDTwistyProc_body, hwnd, msg, wp, lp);
+}
+
+static LRESULT DDTwistyProc_body(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
 {
     DDHANDLE dd;
     DDField *f = class_field(hwnd, &dd);
@@ -339,7 +374,14 @@ LRESULT CALLBACK DDTwistyProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
 
 /* ---- DDSEPARATOR ---- */
 
+static LRESULT DDSeparatorProc_body(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
+
 LRESULT CALLBACK DDSeparatorProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
+{
+    return traced("SeparatorProc", DDSeparatorProc_body, hwnd, msg, wp, lp);
+}
+
+static LRESULT DDSeparatorProc_body(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
 {
     DDHANDLE dd;
     DDField *f = class_field(hwnd, &dd);
@@ -391,7 +433,14 @@ static int near_bar(DDField *f, int pos)
     return pos >= f->bar - 3 && pos <= f->bar + 3;
 }
 
+static LRESULT DDSplitProc_body(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
+
 LRESULT CALLBACK DDSplitProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
+{
+    return traced("SplitProc", DDSplitProc_body, hwnd, msg, wp, lp);
+}
+
+static LRESULT DDSplitProc_body(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
 {
     DDHANDLE dd;
     DDField *f = class_field(hwnd, &dd);

@@ -456,6 +456,8 @@ int DDRestoreWindow(DDHANDLE dd, DDField *f, const POINT *pos, const SIZE *size)
         if (f->state & DDS_CREATING)
             return 0;
         f->state |= DDS_CREATING;
+        if (CSTraceIsOn())
+            CSTrace(1, "DDRestoreWindow(%s %X)\n", f->row && f->row->text ? f->row->text : "", f->type);
         HWND w = create_control(dd, f, parent);
         if (!w) {
             f->state &= ~DDS_CREATING;

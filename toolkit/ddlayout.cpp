@@ -7,6 +7,7 @@
 #include <cstring>
 #include "ddint.h"
 #include "tkspin.h"
+#include "cstrace.h"
 
 static int visible(const DDField *f)
 {
@@ -658,6 +659,8 @@ static void field_cy(DDHANDLE dd, DDField *f)
         size_cy(dd, g, g->cy, 0);
         f->contentCy = g->cy;
         if (inner < g->minCy) {
+            if (CSTraceIsOn())
+                CSTrace(1, "Re-size SPANE needed (%d,%d)\n", inner, g->minCy);
             dd->state |= 8;
             f->state |= DDS_NEEDVSCROLL;
         } else if (!(dd->state & 4)) {
@@ -901,6 +904,28 @@ void DDSetScrollState(DDHANDLE dd, DDField *p)
     ScrollUpdateBars(w, &p->hscroll, &p->vscroll, 3);
 }
 
+/* ---- the placing trace ---- */
+
+static const char *const traceNames[35] = {
+    "?????????", "STATIC", "EDIT", "BUTTON", "TAB", "GROUP", "COMBOBOX", "SCROLL", "LISTBOX",
+    "CHECKBOX", "RADIO", "GROUPBOX", "SPANE", "SPACER", "GROUPE", "TABCTL", "RICHEDIT", "TWISTY",
+    "TWISTYE", "SEPARATOR", "SPIN", "USER", "MULTIEDIT", "SECTION", "ULISTBOX", "ULISTBOXT",
+    "ULISTBOXS", "PROGRESS", "?????????", "SPIN_IND", "CONTAINER", "SPINNER", "UBUTTON",
+    "SPLITLR", "SPLITTB"};
+
+static void trace_tree(const DDField *c, int depth)
+{
+    for (const DDField *f = c->child; f; f = f->next) {
+        int t = DD_TYPE(f);
+        const char *name = t == DD_ENGINEGROUP ? "DUMMYGRP" : t == DD_ROOT ? "WINDOW" : t < 35 ? traceNames[t] : "?????????";
+        CSTrace(1, "%*s%-9.9s %10.10s Mn(%5d,%5d) Mx(%5d,%5d) Pos(%5d,%5d) Act(%5d,%5d)\n", depth * 2, "",
+                name, f->row && f->row->text ? f->row->text : "", f->minCx, f->minCy, f->maxCx, f->maxCy,
+                f->x, f->y, f->cx, f->cy);
+        if (DDIsContainer(f))
+            trace_tree(f, depth + 1);
+    }
+}
+
 /* ---- the pane entry points ---- */
 
 void DDSizePane(DDHANDLE dd, DDField *p, int x, int y, int cx, int cy)
@@ -930,6 +955,12 @@ void DDSizePane(DDHANDLE dd, DDField *p, int x, int y, int cx, int cy)
         measure_done();
     layingOut++;
     if (root) {
+        if (CSTraceIsOn()) {
+            CSTraceLock();
+            CSTrace(1, "WINDOW    Pos(%5d,%5d) Act(%5d,%5d)\n", x, y, cx, cy);
+            trace_tree(p, 1);
+            CSTraceUnlock();
+        }
         DDMoveFields(dd, p);
         DDSetScrollState(dd, p);
     } else {

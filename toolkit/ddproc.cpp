@@ -207,6 +207,8 @@ LRESULT DDCommonMessage(DDHANDLE dd, HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, 
     *handled = 0;
     switch (msg) {
     case WM_SIZE:
+        if (CSTraceIsOn())
+            CSTrace(1, "Main Window Sized (%d,%d)\n", LOWORD(lp), HIWORD(lp));
         if (dd->state & 1)
             DDLayout(dd);
         break;

@@ -4,6 +4,7 @@
 #include "toolkit/dd_test.h"
 #include <string>
 #include "csmem.h"
+#include "cstrace.h"
 
 #define ROW(type, id, text, value, sub) {(uint32_t)(type), id, text, value, sub, 0, 0, 0, 0, 0, 0}
 #define END {0, 0, nullptr, 0, nullptr, 0, 0, 0, 0, 0, 0}
@@ -284,4 +285,38 @@ TEST(DDBuild, OwnerDrawnButtonsAndEnginePaintedTabs)
     RedrawWindow(w, nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN | RDW_UPDATENOW);
     EXPECT_TRUE(IsWindowVisible(ok));
     DDTestClose(w, &dd);
+}
+
+TEST(DDBuild, TraceFileNamedByTheEnvironment)
+{
+    char dir[MAX_PATH];
+    GetTempPathA(sizeof dir, dir);
+    std::string path = std::string(dir) + "ddtrace_test.log";
+    DeleteFileA(path.c_str());
+    SetEnvironmentVariableA("DYNDLGTRC", path.c_str());
+    _putenv_s("DYNDLGTRC", path.c_str());
+    int version = 100;
+    DDInitialise(GetModuleHandleA(nullptr), &version, nullptr, nullptr);
+    _putenv_s("DYNDLGTRC", "");
+    static DDFieldDef table[] = {ROW(DD_EDIT, 10, "traced", 8, nullptr), END};
+    HWND w;
+    DDHANDLE dd;
+    ASSERT_EQ(DDTestDialog(table, 0, 200, 100, &w, &dd), 0);
+    DDTestResize(w, 250, 120);
+    SendMessageA(DDGetFieldWindow(dd, 10, 0), WM_KEYUP, 'A', 0);
+    DDTestClose(w, &dd);
+    CSTraceClose();
+    FILE *f = fopen(path.c_str(), "rb");
+    ASSERT_NE(f, nullptr);
+    std::string text;
+    char buf[4096];
+    size_t n;
+    while ((n = fread(buf, 1, sizeof buf, f)) > 0)
+        text.append(buf, n);
+    fclose(f);
+    EXPECT_NE(text.find("Main Window Sized (250,120)"), std::string::npos);
+    EXPECT_NE(text.find("DDRestoreWindow(traced"), std::string::npos);
+    EXPECT_NE(text.find("EditProc"), std::string::npos);
+    EXPECT_NE(text.find("Mn("), std::string::npos);
+    DeleteFileA(path.c_str());
 }
