@@ -2,27 +2,10 @@
  * one screenshot (BMP) per control in <build>/gallery, for a person to
  * look at. */
 #include <gtest/gtest.h>
-#include <string>
 #include "tkharness.h"
 #include "tkspin.h"
 #include "tktoolbar.h"
 #include "tkutil.h"
-
-#ifndef RAVOLT_GALLERY_DIR
-#define RAVOLT_GALLERY_DIR "gallery"
-#endif
-
-/* write the client area of a window as <name>.bmp */
-static void shoot(HWND hwnd, const char *name)
-{
-    CreateDirectoryA(RAVOLT_GALLERY_DIR, NULL);
-    int w, h;
-    std::vector<uint32_t> px = Capture(hwnd, &w, &h);
-    ASSERT_GT(w, 0);
-    ASSERT_GT(h, 0);
-    std::string path = std::string(RAVOLT_GALLERY_DIR) + "/" + name + ".bmp";
-    EXPECT_TRUE(WriteBmp(path.c_str(), px, w, h)) << path;
-}
 
 /* a child control of the gallery parent */
 static HWND child(const char *cls, const char *text, DWORD style, int x, int y, int w, int h,
@@ -52,7 +35,7 @@ TEST(Gallery, ListBox)
     SendMessageA(list, LB_SELITEMRANGE, 1, MAKELPARAM(2, 4));
     SetFocus(list);
     SendMessageA(list, LB_SETCARETINDEX, 4, 0);
-    shoot(list, "listbox");
+    EXPECT_TRUE(GalleryShot(list, "listbox"));
 }
 
 TEST(Gallery, TitleListAndBuddy)
@@ -67,7 +50,7 @@ TEST(Gallery, TitleListAndBuddy)
     fill(tl);
     SendMessageA(tl, LB_SETCURSEL, 3, 0);
     SendMessageA(list, WM_HSCROLL, SB_LINEDOWN, 0);
-    shoot(TestHarness().parent, "titlelist_and_buddy");
+    EXPECT_TRUE(GalleryShot(TestHarness().parent, "titlelist_and_buddy"));
 }
 
 TEST(Gallery, SplitList)
@@ -77,7 +60,7 @@ TEST(Gallery, SplitList)
     fill(sl);
     SendMessageA(sl, LB_SETCURSEL, 2, 0);
     SendMessageA(sl, LBM_SPLIT, 1, 0);
-    shoot(sl, "splitlist");
+    EXPECT_TRUE(GalleryShot(sl, "splitlist"));
 }
 
 TEST(Gallery, FrameProgressAndButtons)
@@ -98,7 +81,7 @@ TEST(Gallery, FrameProgressAndButtons)
     SendMessageA(b2, BM_SETCHECK, 1, 0);
     SendMessageA(b3, ZKTBM_DISABLEDLOOK, 1, 0);
     SetFocus(b1);
-    shoot(TestHarness().parent, "frame_progress_buttons");
+    EXPECT_TRUE(GalleryShot(TestHarness().parent, "frame_progress_buttons"));
 }
 
 TEST(Gallery, Spinners)
@@ -115,7 +98,7 @@ TEST(Gallery, Spinners)
     SendMessageA(date, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(3, 15));   /* the day is current */
     SendMessageA(date, WM_LBUTTONUP, 0, MAKELPARAM(3, 15));
     SendMessageA(date, WM_KEYDOWN, VK_RIGHT, 0);                         /* then the month */
-    shoot(TestHarness().parent, "spinners");
+    EXPECT_TRUE(GalleryShot(TestHarness().parent, "spinners"));
 }
 
 /* a 16 x 16 sample image on magenta (transparent) */
@@ -161,7 +144,7 @@ TEST(Gallery, Toolbar)
     b[1].flags = TBB_ALT;
     HWND bar = TbCreate(TestHarness().parent, TBS_FLAT | 0x10, 8, b);
     MouseMove(bar, 10, 10, 0);
-    shoot(bar, "toolbar");
+    EXPECT_TRUE(GalleryShot(bar, "toolbar"));
     DestroyWindow(bar);
     for (HBITMAP h : img)
         DeleteObject(h);
@@ -174,9 +157,9 @@ TEST(Gallery, SelectionBox)
     ShowWindow(box, SW_HIDE);
     fill(box);
     ShowSelectionBox(box, 0, 0, 120, 20, SB_MODE_BUTTON);
-    shoot(box, "selectionbox_button");
+    EXPECT_TRUE(GalleryShot(box, "selectionbox_button"));
     ShowSelectionBox(box, 0, 0, 120, 20, SB_MODE_EDITLIST);
-    shoot(box, "selectionbox_dropdown");
+    EXPECT_TRUE(GalleryShot(box, "selectionbox_dropdown"));
 }
 
 TEST(Gallery, DropTip)
@@ -191,6 +174,6 @@ TEST(Gallery, DropTip)
     rq.bodyLength = (uint32_t)strlen(body);
     rq.cursor = {200, 150};
     ShowDropTip(&rq);
-    shoot(DropTipWindow(), "droptip");
+    EXPECT_TRUE(GalleryShot(DropTipWindow(), "droptip"));
     HideDropTip(parent);
 }

@@ -115,6 +115,7 @@ TEST(DropTip, PlacedBesideTheCursorAndHiddenByItsOwner)
     UtilSetDisplaySource(one_monitor);
     UtilCheckMonitors();
     HWND parent = TestParent(800, 600);
+    SetWindowPos(parent, NULL, 10, 10, 800, 600, SWP_NOZORDER | SWP_NOACTIVATE);
     HWND other = CreateWindowExA(0, "STATIC", "", WS_CHILD | WS_VISIBLE, 0, 0, 10, 10, parent, NULL,
                                  GetModuleHandleA(NULL), NULL);
     DropTipRequest rq = {};

@@ -328,7 +328,9 @@ TEST(Placement, InjectedTwoMonitorLayout)
     UtilSetDisplaySource(nullptr);
     UtilCheckMonitors();
     tkHost.repaintAllWindows = nullptr;
-    POINT in = {20, 20}, out = {5000, 20};
+    RECT pr;
+    GetWindowRect(parent, &pr);
+    POINT in = {pr.left + 20, pr.top + 20}, out = {pr.left - 20, pr.top + 20};
     EXPECT_TRUE(WinPointInClient(parent, in));
     EXPECT_FALSE(WinPointInClient(parent, out));
     EXPECT_FALSE(WinPointInClient(NULL, in));

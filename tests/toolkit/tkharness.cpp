@@ -3,8 +3,17 @@
 #include "tkharness.h"
 #include "tkspin.h"
 #include <cstdio>
+#include <string>
+
+#ifndef RAVOLT_GALLERY_DIR
+#define RAVOLT_GALLERY_DIR "gallery"
+#endif
 
 static Harness harness;
+
+/* The parent sits topmost, away from the corner where other test programs
+ * sharing the display open their windows: captures read the screen. */
+enum { TEST_X = 960, TEST_Y = 560 };
 
 Harness &TestHarness(void)
 {
@@ -94,7 +103,7 @@ HWND TestParent(int width, int height)
     if (harness.parent) {
         while (HWND child = GetWindow(harness.parent, GW_CHILD))
             DestroyWindow(child);
-        SetWindowPos(harness.parent, NULL, 10, 10, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
+        SetWindowPos(harness.parent, HWND_TOPMOST, TEST_X, TEST_Y, width, height, SWP_NOACTIVATE);
     }
     harness.got.clear();
     harness.hoverAnswer = 1;
@@ -102,8 +111,8 @@ HWND TestParent(int width, int height)
     harness.ctlBrush = nullptr;
     harness.measureHeight = harness.measureWidth = 0;
     if (!harness.parent)
-        harness.parent = CreateWindowExA(0, "TKTESTPARENT", "test", WS_POPUP | WS_VISIBLE | WS_CLIPCHILDREN,
-                                     10, 10, width, height, NULL, NULL, GetModuleHandleA(NULL), NULL);
+        harness.parent = CreateWindowExA(WS_EX_TOPMOST, "TKTESTPARENT", "test",
+                                     WS_POPUP | WS_VISIBLE | WS_CLIPCHILDREN, TEST_X, TEST_Y, width, height, NULL, NULL, GetModuleHandleA(NULL), NULL);
     Pump();
     return harness.parent;
 }
@@ -201,6 +210,15 @@ bool WriteBmp(const char *path, const std::vector<uint32_t> &px, int w, int h)
         fwrite(line.data(), 1, row, f);
     }
     return fclose(f) == 0;
+}
+
+bool GalleryShot(HWND hwnd, const char *name)
+{
+    CreateDirectoryA(RAVOLT_GALLERY_DIR, NULL);
+    int w, h;
+    std::vector<uint32_t> px = Capture(hwnd, &w, &h);
+    std::string path = std::string(RAVOLT_GALLERY_DIR) + "/" + name + ".bmp";
+    return w > 0 && h > 0 && WriteBmp(path.c_str(), px, w, h);
 }
 
 void MouseDown(HWND hwnd, int x, int y, WPARAM keys)
