@@ -290,3 +290,113 @@ TEST(DDLayout, DialogTooSmallForItsFieldsScrolls)
     EXPECT_EQ(DDTestRect(dd, 100).top, 0);
     DDTestClose(w, &dd);
 }
+
+TEST(DDLayout, AlignmentInsideWiderCells)
+{
+    static DDFieldDef t[] = {
+        F(DD_EDIT, 1, "", 0, -40, 0, -40, 0), F(DD_EDIT | DDF_NOSTRETCH, 9, "", 0, -200, 0, -200, 0),
+        F(DD_EDIT | DDF_NEWROW | DDF_RIGHT, 2, "", 0, -40, 0, -40, 0), F(DD_EDIT | DDF_NOSTRETCH, 10, "", 0, -200, 0, -200, 0),
+        F(DD_EDIT | DDF_NEWROW | DDF_HCENTRE, 3, "", 0, -40, 0, -40, 0), F(DD_EDIT | DDF_NOSTRETCH, 11, "", 0, -200, 0, -200, 0),
+        F(DD_EDIT | DDF_NEWROW | DDF_TOP, 4, "", 0, -40, -10, -40, -10),
+        F(DD_EDIT | DDF_BOTTOM, 5, "", 0, -40, -10, -40, -10), F(DD_EDIT, 6, "", 0, -40, -10, -40, -10),
+        F(DD_EDIT | DDF_NOSTRETCH, 7, "", 0, -40, -30, -40, -30), END};
+    HWND w;
+    DDHANDLE dd;
+    ASSERT_EQ(DDTestDialog(t, 0, 340, 200, &w, &dd), 0);
+    /* each cell is 140 wide for a field of at most 40 */
+    ASSERT_EQ(cxOf(dd, 1), 140);
+    EXPECT_EQ(DDTestRect(dd, 1).left, 0);
+    EXPECT_EQ(DDTestRect(dd, 2).left, 100);
+    EXPECT_EQ(DDTestRect(dd, 3).left, 50);
+    /* a row 30 high holds fields of 10 at the top, bottom and centre */
+    DDField *r4 = DDFindField(dd, 4);
+    ASSERT_EQ(r4->cy, 30);
+    EXPECT_EQ(DDTestRect(dd, 4).top, r4->y);
+    EXPECT_EQ(DDTestRect(dd, 5).top, r4->y + 20);
+    EXPECT_EQ(DDTestRect(dd, 6).top, r4->y + 10);
+    DDTestClose(w, &dd);
+}
+
+TEST(DDLayout, SizeClassScopes)
+{
+    static DDFieldDef t[] = {
+        F(DD_GROUPBOX, 10, "First", 0, 0, 0, 0, 0),
+        F(DD_STATIC | DDF_CLASS1 | DDF_CLASSSIBLINGS, 1, "Name", 0, 0, 0, 0, 0), F(DD_EDIT, 2, "", 6, 0, 0, 0, 0),
+        F(DD_GROUPE, 0, nullptr, 0, 0, 0, 0, 0),
+        F(DD_GROUPBOX, 11, "Second", 0, 0, 0, 0, 0),
+        F(DD_STATIC | DDF_CLASS1 | DDF_CLASSSIBLINGS, 3, "A much longer name", 0, 0, 0, 0, 0), F(DD_EDIT, 4, "", 6, 0, 0, 0, 0),
+        F(DD_GROUPE, 0, nullptr, 0, 0, 0, 0, 0),
+        F(DD_GROUP | DDF_NEWROW, 0, nullptr, 0, 0, 0, 0, 0),
+        F(DD_STATIC | DDF_CLASS2 | DDF_CLASSDIALOG, 5, "X", 0, 0, 0, 0, 0),
+        F(DD_STATIC | DDF_CLASS3, 7, "Y", 0, 0, 0, 0, 0),
+        F(DD_GROUPE, 0, nullptr, 0, 0, 0, 0, 0),
+        F(DD_GROUP | DDF_NEWROW, 0, nullptr, 0, 0, 0, 0, 0),
+        F(DD_STATIC | DDF_CLASS2 | DDF_CLASSDIALOG, 6, "Rather wide label", 0, 0, 0, 0, 0),
+        F(DD_STATIC | DDF_CLASS3, 8, "Rather wide label too", 0, 0, 0, 0, 0),
+        F(DD_GROUPE, 0, nullptr, 0, 0, 0, 0, 0), END};
+    HWND w;
+    DDHANDLE dd;
+    ASSERT_EQ(DDTestDialog(t, 0, 800, 300, &w, &dd), 0);
+    EXPECT_EQ(DDFindField(dd, 1)->minCx, DDFindField(dd, 3)->minCx);    /* across sibling boxes */
+    EXPECT_EQ(DDFindField(dd, 5)->minCx, DDFindField(dd, 6)->minCx);    /* dialog-wide */
+    EXPECT_LT(DDFindField(dd, 7)->minCx, DDFindField(dd, 8)->minCx);    /* one level only */
+    DDTestClose(w, &dd);
+}
+
+TEST(DDLayout, NestedTwistyKeepsItsOwnState)
+{
+    static DDFieldDef inner[] = {F(DD_EDIT, 21, "", 8, 0, 0, 0, 0), END};
+    static DDFieldDef outer[] = {S(DD_TWISTY, 20, "Inner", 1, inner), F(DD_EDIT | DDF_NEWROW, 12, "", 8, 0, 0, 0, 0), END};
+    static DDFieldDef t[] = {S(DD_TWISTY, 10, "Outer", 0, outer), F(DD_BUTTON | DDF_NEWROW, 30, "Done", 1, 0, 0, 0, 0), END};
+    HWND w;
+    DDHANDLE dd;
+    ASSERT_EQ(DDTestDialog(t, 0, 300, 300, &w, &dd), 0);
+    EXPECT_NE(DDFindField(dd, 12)->hwnd, nullptr);
+    EXPECT_EQ(DDFindField(dd, 21)->hwnd, nullptr);      /* the inner one starts collapsed */
+    HWND tw = DDFindField(dd, 10)->hwnd;
+    SendMessageA(tw, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(2, 2));
+    SendMessageA(tw, WM_LBUTTONUP, 0, MAKELPARAM(2, 2));
+    EXPECT_EQ(DDFindField(dd, 12)->hwnd, nullptr);
+    EXPECT_EQ(DDFindField(dd, 20)->hwnd, nullptr);
+    SendMessageA(tw, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(2, 2));
+    SendMessageA(tw, WM_LBUTTONUP, 0, MAKELPARAM(2, 2));
+    EXPECT_NE(DDFindField(dd, 12)->hwnd, nullptr);
+    EXPECT_NE(DDFindField(dd, 20)->hwnd, nullptr);
+    EXPECT_EQ(DDFindField(dd, 21)->hwnd, nullptr);      /* still collapsed */
+    /* a release outside the header does not toggle */
+    SendMessageA(tw, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(2, 2));
+    SendMessageA(tw, WM_LBUTTONUP, 0, MAKELPARAM(-50, -50));
+    EXPECT_EQ(DDFindField(dd, 10)->value & 1, 0u);
+    /* hiding the outer twisty takes its section with it */
+    int id = 10;
+    DDShowFields(dd, &id, 1, 0, 0);
+    EXPECT_EQ(DDFindField(dd, 12)->hwnd, nullptr);
+    DDShowFields(dd, &id, 1, 1, 0);
+    EXPECT_NE(DDFindField(dd, 12)->hwnd, nullptr);
+    DDTestClose(w, &dd);
+}
+
+TEST(DDLayout, DisabledGroupBoxCaptionIsEmbossed)
+{
+    static DDFieldDef t[] = {F(DD_GROUPBOX, 10, "Caption", 0, 0, 0, 0, 0), F(DD_EDIT, 11, "", 8, 0, 0, 0, 0),
+                             F(DD_GROUPE, 0, nullptr, 0, 0, 0, 0, 0), END};
+    HWND w;
+    DDHANDLE dd;
+    ASSERT_EQ(DDTestDialog(t, 0, 300, 200, &w, &dd), 0);
+    HWND box = DDGetFieldWindow(dd, 10, 0);
+    auto whites = [&] {
+        RedrawWindow(box, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ERASE);
+        HDC dc = GetDC(box);
+        int n = 0;
+        for (int y = 0; y < dd->ch + 4; y++)
+            for (int x = dd->cw; x < dd->cw * 10; x++)
+                n += GetPixel(dc, x, y) == RGB(255, 255, 255);
+        ReleaseDC(box, dc);
+        return n;
+    };
+    int enabled = whites();
+    DDEnableField(dd, 10, 0, 0);
+    int disabled = whites();
+    EXPECT_GT(disabled, enabled);
+    DDTestClose(w, &dd);
+}
