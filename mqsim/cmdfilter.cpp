@@ -30,7 +30,7 @@ static bool ListOp(MQLONG op, bool found)
 /* Generic string match: a trailing "*" matches any rest. */
 static bool Like(const std::string &pattern, const std::string &value)
 {
-    return CmdNameMatch(pattern, value);
+    return SimNameMatch(pattern, value);
 }
 
 static bool IntMatch(const CmdParm *f, const SimAttr *v)

@@ -68,8 +68,6 @@ int CmdObjectCommand(SimQMgr *q, const CmdRequest *req, CmdReply *r);
 /* The value of an attribute of an object as an inquiry shows it:
  * stored, or worked out (depth, open counts, name). */
 bool CmdAttrOf(SimQMgr *q, const SimObject *o, MQLONG id, SimAttr *out);
-/* Generic name match: "ABC*", "*", or the exact name. */
-bool CmdNameMatch(const std::string &pattern, const std::string &name);
 
 /* cmdfilter.cpp: WHERE filters */
 /* Whether the filter's operator fits its type; whether a value passes. */

@@ -75,7 +75,7 @@ static void QueueStatus(SimQMgr *q, const CmdRequest *req, CmdReply *r)
     bool any = false;
     for (auto &kv : q->objects[SIM_K_QLOCAL]) {
         const SimObject *o = kv.second;
-        if (!o->queue || !CmdNameMatch(name->sval, o->name))
+        if (!o->queue || !SimNameMatch(name->sval, o->name))
             continue;
         any = true;
         if (handles) {

@@ -71,13 +71,6 @@ static MQLONG SubType(const CmdObjType *t, const SimObject *o)
     return SimInt(o, t->typeId);
 }
 
-bool CmdNameMatch(const std::string &pattern, const std::string &name)
-{
-    if (!pattern.empty() && pattern.back() == '*')
-        return name.compare(0, pattern.size() - 1, pattern, 0, pattern.size() - 1) == 0;
-    return pattern == name;
-}
-
 /* ---- attributes --------------------------------------------------------- */
 
 bool CmdAttrOf(SimQMgr *q, const SimObject *o, MQLONG id, SimAttr *out)
@@ -302,7 +295,7 @@ static void Choose(const CmdCtx *x, const std::string &name, MQLONG typeSel, std
     auto it = generic ? objs.lower_bound(name.substr(0, name.size() - 1)) : objs.find(name);
     for (; it != objs.end(); ++it) {
         SimObject *o = it->second;
-        if (!CmdNameMatch(name, o->name))
+        if (!SimNameMatch(name, o->name))
             break;
         if (o->kind == SIM_K_QCLUSTER)
             continue;

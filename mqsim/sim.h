@@ -79,6 +79,8 @@ void SimSetInt(SimObject *o, MQLONG id, MQLONG v);
 void SimSetStr(SimObject *o, MQLONG id, const std::string &v);
 /* Blank-padded copy of a string attribute into a fixed-size field. */
 void SimPad(char *dst, size_t size, const std::string &src);
+/* Generic name match: "ABC*", "*", or the exact name. */
+bool SimNameMatch(const std::string &pattern, const std::string &name);
 /* A fixed-size name field up to its first blank or null. */
 std::string SimName(const char *field, size_t size);
 

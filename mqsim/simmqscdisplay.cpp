@@ -149,13 +149,6 @@ static std::string Describe(const DisplayKind *d, SimObject *o, const std::vecto
     return std::string(d->header) + Layout(items);
 }
 
-static bool Match(const std::string &pattern, const std::string &name)
-{
-    if (!pattern.empty() && pattern.back() == '*')
-        return name.compare(0, pattern.size() - 1, pattern, 0, pattern.size() - 1) == 0;
-    return pattern == name;
-}
-
 int SimMqscDisplay(SimQMgr *q, const SimToken &obj, const char *rest, std::vector<std::string> *out)
 {
     const DisplayKind *d = nullptr;
@@ -204,7 +197,7 @@ int SimMqscDisplay(SimQMgr *q, const SimToken &obj, const char *rest, std::vecto
     size_t before = out->size();
     for (auto &kv : q->objects[ns]) {
         SimObject *o = kv.second;
-        if (o->kind == SIM_K_QCLUSTER || (d->kind >= 0 && o->kind != d->kind) || !Match(name, o->name))
+        if (o->kind == SIM_K_QCLUSTER || (d->kind >= 0 && o->kind != d->kind) || !SimNameMatch(name, o->name))
             continue;
         out->push_back(Describe(d, o, ids, all));
     }

@@ -102,6 +102,13 @@ void SimPad(char *dst, size_t size, const std::string &src)
     memset(dst + n, ' ', size - n);
 }
 
+bool SimNameMatch(const std::string &pattern, const std::string &name)
+{
+    if (!pattern.empty() && pattern.back() == '*')
+        return name.compare(0, pattern.size() - 1, pattern, 0, pattern.size() - 1) == 0;
+    return pattern == name;
+}
+
 std::string SimName(const char *field, size_t size)
 {
     size_t n = 0;

@@ -445,19 +445,20 @@ TEST_F(Cmd, OtherObjectKinds)
 {
     Start();
     struct Kind {
-        MQLONG create, inquire, names, del, copy, nameId, namesId, fromId, toId;
+        MQLONG create, inquire, names, del, copy, nameId, namesId, fromId, toId, change, descId;
     } kinds[] = {
         {MQCMD_CREATE_CHANNEL, MQCMD_INQUIRE_CHANNEL, MQCMD_INQUIRE_CHANNEL_NAMES, MQCMD_DELETE_CHANNEL,
          MQCMD_COPY_CHANNEL, MQCACH_CHANNEL_NAME, MQCACH_CHANNEL_NAMES, MQCACF_FROM_CHANNEL_NAME,
-         MQCACF_TO_CHANNEL_NAME},
+         MQCACF_TO_CHANNEL_NAME, MQCMD_CHANGE_CHANNEL, MQCACH_DESC},
         {MQCMD_CREATE_TOPIC, MQCMD_INQUIRE_TOPIC, MQCMD_INQUIRE_TOPIC_NAMES, MQCMD_DELETE_TOPIC, MQCMD_COPY_TOPIC,
-         MQCA_TOPIC_NAME, MQCACF_TOPIC_NAMES, MQCACF_FROM_TOPIC_NAME, MQCACF_TO_TOPIC_NAME},
+         MQCA_TOPIC_NAME, MQCACF_TOPIC_NAMES, MQCACF_FROM_TOPIC_NAME, MQCACF_TO_TOPIC_NAME, MQCMD_CHANGE_TOPIC,
+         MQCA_TOPIC_DESC},
         {MQCMD_CREATE_NAMELIST, MQCMD_INQUIRE_NAMELIST, MQCMD_INQUIRE_NAMELIST_NAMES, MQCMD_DELETE_NAMELIST,
          MQCMD_COPY_NAMELIST, MQCA_NAMELIST_NAME, MQCACF_NAMELIST_NAMES, MQCACF_FROM_NAMELIST_NAME,
-         MQCACF_TO_NAMELIST_NAME},
+         MQCACF_TO_NAMELIST_NAME, MQCMD_CHANGE_NAMELIST, MQCA_NAMELIST_DESC},
         {MQCMD_CREATE_PROCESS, MQCMD_INQUIRE_PROCESS, MQCMD_INQUIRE_PROCESS_NAMES, MQCMD_DELETE_PROCESS,
          MQCMD_COPY_PROCESS, MQCA_PROCESS_NAME, MQCACF_PROCESS_NAMES, MQCACF_FROM_PROCESS_NAME,
-         MQCACF_TO_PROCESS_NAME},
+         MQCACF_TO_PROCESS_NAME, MQCMD_CHANGE_PROCESS, MQCA_PROCESS_DESC},
     };
     for (const Kind &k : kinds) {
         Begin(k.create);
@@ -477,11 +478,19 @@ TEST_F(Cmd, OtherObjectKinds)
         Str(k.fromId, "OBJ.ONE");
         Str(k.toId, "OBJ.TWO");
         Ok();
+        Begin(k.change);
+        Str(k.nameId, "OBJ.TWO");
+        if (k.change == MQCMD_CHANGE_CHANNEL)
+            Int(MQIACH_CHANNEL_TYPE, MQCHT_SVRCONN);
+        Str(k.descId, "changed copy");
+        Ok();
         Begin(k.inquire);
         Str(k.nameId, "OBJ.*");
         std::vector<Reply> r = Send();
         ASSERT_EQ(r.size(), 2u) << k.inquire;
         EXPECT_EQ(r[1].strs.at(k.nameId), "OBJ.TWO");
+        EXPECT_EQ(r[1].strs.at(k.descId), "changed copy");
+        EXPECT_NE(r[0].strs.at(k.descId), "changed copy");
         if (k.create == MQCMD_CREATE_CHANNEL) {
             EXPECT_EQ(r[1].ints.at(MQIACH_CHANNEL_TYPE), MQCHT_SVRCONN);
         }
