@@ -209,10 +209,10 @@ int HideDropTip(HWND owner)
     return 1;
 }
 
-static void paint(HWND hwnd)
+static void paint(HWND hwnd, UINT msg, WPARAM wp)
 {
     PAINTSTRUCT ps;
-    HDC dc = BeginPaint(hwnd, &ps);
+    HDC dc = TkBeginPaint(hwnd, msg, wp, &ps);
     RECT rc;
     GetClientRect(hwnd, &rc);
     HBRUSH bg = CreateSolidBrush(RGB(255, 255, 225));
@@ -250,13 +250,14 @@ static void paint(HWND hwnd)
         }
         SelectObject(dc, old);
     }
-    EndPaint(hwnd, &ps);
+    TkEndPaint(hwnd, msg, &ps);
 }
 
 static LRESULT CALLBACK DropTipWndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
 {
     switch (msg) {
-    case WM_PAINT: paint(hwnd); return 0;
+    case WM_PAINT:
+    case WM_PRINTCLIENT: paint(hwnd, msg, wp); return 0;
     case WM_ERASEBKGND: return 1;
     case WM_NCHITTEST: return HTTRANSPARENT;
     case WM_DESTROY: if (hwnd == tip_window) tip_window = NULL; return 0;

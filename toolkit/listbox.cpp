@@ -641,12 +641,12 @@ void ListPaintRows(ListBoxState *st, HWND target, HDC dc, const RECT *paint, int
 }
 
 /* WM_PAINT of the list: double-buffered rows of the paint rectangle */
-static void paint(ListBoxState *st)
+static void paint(ListBoxState *st, UINT msg, WPARAM wp)
 {
     PAINTSTRUCT ps;
-    HDC dc = BeginPaint(st->hwnd, &ps);
+    HDC dc = TkBeginPaint(st->hwnd, msg, wp, &ps);
     if (st->redrawOff) {
-        EndPaint(st->hwnd, &ps);
+        TkEndPaint(st->hwnd, msg, &ps);
         return;
     }
     if (st->title && st->hs.position != st->lastHpos) {
@@ -676,7 +676,7 @@ static void paint(ListBoxState *st)
     SelectObject(mem, old);
     DeleteObject(bm);
     DeleteDC(mem);
-    EndPaint(st->hwnd, &ps);
+    TkEndPaint(st->hwnd, msg, &ps);
 }
 
 /* ---- size and font ---- */
@@ -1013,7 +1013,8 @@ static LRESULT CALLBACK ListBoxWndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp
     case WM_SIZE: on_size(st, LOWORD(lp), HIWORD(lp)); return 0;
     case WM_SETFOCUS: ListFocus(st, 1); return 0;
     case WM_KILLFOCUS: ListFocus(st, 0); return 0;
-    case WM_PAINT: paint(st); return 0;
+    case WM_PAINT:
+    case WM_PRINTCLIENT: paint(st, msg, wp); return 0;
     case WM_ERASEBKGND: return 1;
     case WM_SETFONT: on_font(st, (HFONT)wp); return 0;
     case WM_GETFONT: return (LRESULT)st->font;

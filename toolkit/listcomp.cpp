@@ -65,10 +65,10 @@ static int32_t title_height(HWND hwnd, HFONT font)
 }
 
 /* paint the title: own text, or the parent draws it (1227) */
-static void title_paint(HWND hwnd, TitleState *t)
+static void title_paint(HWND hwnd, TitleState *t, UINT msg, WPARAM wp)
 {
     PAINTSTRUCT ps;
-    HDC dc = BeginPaint(hwnd, &ps);
+    HDC dc = TkBeginPaint(hwnd, msg, wp, &ps);
     RECT cr;
     GetClientRect(hwnd, &cr);
     int32_t hpos = t->hs ? t->hs->position : 0;
@@ -97,7 +97,7 @@ static void title_paint(HWND hwnd, TitleState *t)
         b.title = hwnd;
         SendMessageA(GetParent(hwnd), LBM_DRAWTITLE, 1001, (LPARAM)&b);
     }
-    EndPaint(hwnd, &ps);
+    TkEndPaint(hwnd, msg, &ps);
 }
 
 static LRESULT title_create(HWND hwnd, const CREATESTRUCTA *cs)
@@ -136,7 +136,8 @@ static LRESULT CALLBACK TitleWndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
     case LBM_TITLEDATA: t->drawData = lp; InvalidateRect(hwnd, NULL, FALSE); return 0;
     case LBM_REDRAW: t->redrawOff = !wp; InvalidateRect(hwnd, NULL, FALSE); return 0;
     case WM_USER: return t->height;   /* the title height, for the layout */
-    case WM_PAINT: title_paint(hwnd, t); return 0;
+    case WM_PAINT:
+    case WM_PRINTCLIENT: title_paint(hwnd, t, msg, wp); return 0;
     case WM_ERASEBKGND: return 1;
     }
     return DefWindowProcA(hwnd, msg, wp, lp);
@@ -150,15 +151,15 @@ static ListBoxState *buddy_list(BuddyState *b)
     return b->list ? ListState(b->list) : NULL;
 }
 
-static void buddy_paint(HWND hwnd, BuddyState *b)
+static void buddy_paint(HWND hwnd, BuddyState *b, UINT msg, WPARAM wp)
 {
     PAINTSTRUCT ps;
-    HDC dc = BeginPaint(hwnd, &ps);
+    HDC dc = TkBeginPaint(hwnd, msg, wp, &ps);
     ListBoxState *st = buddy_list(b);
     RECT cr;
     GetClientRect(hwnd, &cr);
     if (b->redrawOff) {
-        EndPaint(hwnd, &ps);
+        TkEndPaint(hwnd, msg, &ps);
         return;
     }
     if (b->title) {
@@ -181,7 +182,7 @@ static void buddy_paint(HWND hwnd, BuddyState *b)
         DeleteDC(mem);
     }
     DeleteObject(bg);
-    EndPaint(hwnd, &ps);
+    TkEndPaint(hwnd, msg, &ps);
 }
 
 static LRESULT buddy_create(HWND hwnd)
@@ -255,7 +256,8 @@ static LRESULT CALLBACK BuddyListWndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM 
         b->hs.page = (uint16_t)b->width;
         ScrollUpdateBars(hwnd, &b->hs, NULL, 1);
         return 0;
-    case WM_PAINT: buddy_paint(hwnd, b); return 0;
+    case WM_PAINT:
+    case WM_PRINTCLIENT: buddy_paint(hwnd, b, msg, wp); return 0;
     case WM_ERASEBKGND: return 1;
     }
     return DefWindowProcA(hwnd, msg, wp, lp);

@@ -181,10 +181,10 @@ int HideSelectionBox(HWND box)
     return 1;
 }
 
-static void paint(SelectionBoxState *s)
+static void paint(SelectionBoxState *s, UINT msg, WPARAM wp)
 {
     PAINTSTRUCT ps;
-    HDC dc = BeginPaint(s->hwnd, &ps);
+    HDC dc = TkBeginPaint(s->hwnd, msg, wp, &ps);
     RECT rc;
     GetClientRect(s->hwnd, &rc);
     if (s->mode == SB_MODE_BUTTON) {
@@ -205,7 +205,7 @@ static void paint(SelectionBoxState *s)
         FillRect(dc, &rc, (HBRUSH)GetStockObject(WHITE_BRUSH));
         DrawEdge(dc, &rc, EDGE_RAISED, BF_RECT);
     }
-    EndPaint(s->hwnd, &ps);
+    TkEndPaint(s->hwnd, msg, &ps);
 }
 
 /* Enter: accepted; Escape: cancelled */
@@ -311,7 +311,8 @@ static LRESULT CALLBACK SelectionBoxWndProc(HWND hwnd, UINT msg, WPARAM wp, LPAR
         s->editHeight = tm.tmHeight * 3 / 2;
         return 0;
     }
-    case WM_PAINT: paint(s); return 0;
+    case WM_PAINT:
+    case WM_PRINTCLIENT: paint(s, msg, wp); return 0;
     case WM_ERASEBKGND: return 1;
     case WM_CHAR: on_char(s, wp); return 0;
     case WM_COMMAND:

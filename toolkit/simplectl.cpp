@@ -97,10 +97,10 @@ static void frame_layout(HWND hwnd, FrameState *f)
     InvalidateRect(hwnd, NULL, TRUE);
 }
 
-static void frame_paint(HWND hwnd, FrameState *f)
+static void frame_paint(HWND hwnd, FrameState *f, UINT msg, WPARAM wp)
 {
     PAINTSTRUCT ps;
-    HDC dc = BeginPaint(hwnd, &ps);
+    HDC dc = TkBeginPaint(hwnd, msg, wp, &ps);
     RECT cr;
     GetClientRect(hwnd, &cr);
     if (!f->brush)
@@ -110,7 +110,7 @@ static void frame_paint(HWND hwnd, FrameState *f)
         RECT er = f->edgeRect;
         DrawEdge(dc, &er, f->edge, BF_RECT);
     }
-    EndPaint(hwnd, &ps);
+    TkEndPaint(hwnd, msg, &ps);
 }
 
 static LRESULT CALLBACK FrameWndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
@@ -146,7 +146,8 @@ static LRESULT CALLBACK FrameWndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
         return 0;
     case LBM_FRAMEEDGE: f->edge = (UINT)wp; frame_layout(hwnd, f); return 0;
     case WM_SIZE: f->width = LOWORD(lp); f->height = HIWORD(lp); frame_layout(hwnd, f); return 0;
-    case WM_PAINT: frame_paint(hwnd, f); return 0;
+    case WM_PAINT:
+    case WM_PRINTCLIENT: frame_paint(hwnd, f, msg, wp); return 0;
     case WM_ERASEBKGND: return 1;
     case LBM_DRAWTITLE: case LBM_BARNEEDED: case LBM_SELCHANGED: case LBM_ITEMSELECTED:
     case WM_COMMAND: case WM_DRAWITEM: case WM_MEASUREITEM:
@@ -163,10 +164,10 @@ static LRESULT CALLBACK FrameWndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
 
 /* ---- progress bar ---- */
 
-static void progress_paint(HWND hwnd, ProgressState *p)
+static void progress_paint(HWND hwnd, ProgressState *p, UINT msg, WPARAM wp)
 {
     PAINTSTRUCT ps;
-    HDC dc = BeginPaint(hwnd, &ps);
+    HDC dc = TkBeginPaint(hwnd, msg, wp, &ps);
     RECT cr;
     GetClientRect(hwnd, &cr);
     HBRUSH bg = (HBRUSH)SendMessageA(GetParent(hwnd), WM_CTLCOLORLISTBOX, (WPARAM)dc, (LPARAM)hwnd);
@@ -182,7 +183,7 @@ static void progress_paint(HWND hwnd, ProgressState *p)
         FillRect(dc, &a, fg);
     FillRect(dc, &b, bg);
     DeleteObject(fg);
-    EndPaint(hwnd, &ps);
+    TkEndPaint(hwnd, msg, &ps);
 }
 
 static LRESULT CALLBACK ProgressWndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
@@ -206,7 +207,8 @@ static LRESULT CALLBACK ProgressWndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM l
         return 0;
     case WM_SETFONT: p->font = (HFONT)wp; return 0;
     case WM_SIZE: p->width = LOWORD(lp); p->height = HIWORD(lp); return 0;
-    case WM_PAINT: progress_paint(hwnd, p); return 0;
+    case WM_PAINT:
+    case WM_PRINTCLIENT: progress_paint(hwnd, p, msg, wp); return 0;
     case WM_ERASEBKGND: return 1;
     }
     return DefWindowProcA(hwnd, msg, wp, lp);
@@ -221,10 +223,10 @@ COLORREF TkGrayText(void)
     return c ? c : 0xC0C0C0;
 }
 
-static void button_paint(HWND hwnd, ButtonState *b)
+static void button_paint(HWND hwnd, ButtonState *b, UINT msg, WPARAM wp)
 {
     PAINTSTRUCT ps;
-    HDC dc = BeginPaint(hwnd, &ps);
+    HDC dc = TkBeginPaint(hwnd, msg, wp, &ps);
     GetClientRect(hwnd, &b->client);
     SetTextColor(dc, GetSysColor(COLOR_BTNTEXT));
     SetBkColor(dc, GetSysColor(COLOR_BTNFACE));
@@ -258,7 +260,7 @@ static void button_paint(HWND hwnd, ButtonState *b)
         InflateRect(&e, -cx, -cy);
         DrawFocusRect(dc, &e);
     }
-    EndPaint(hwnd, &ps);
+    TkEndPaint(hwnd, msg, &ps);
 }
 
 /* tell the parent of a click */
@@ -348,7 +350,8 @@ static LRESULT CALLBACK ButtonWndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
     case WM_LBUTTONDOWN:
     case WM_MOUSEMOVE:
     case WM_LBUTTONUP: button_mouse(hwnd, b, msg, lp); return 0;
-    case WM_PAINT: button_paint(hwnd, b); return 0;
+    case WM_PAINT:
+    case WM_PRINTCLIENT: button_paint(hwnd, b, msg, wp); return 0;
     case WM_ERASEBKGND: return 1;
     }
     return DefWindowProcA(hwnd, msg, wp, lp);

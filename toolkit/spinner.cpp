@@ -602,10 +602,10 @@ static void paint_field(SpinnerState *s, HDC dc, SpinField *f)
     }
 }
 
-static void paint(SpinnerState *s)
+static void paint(SpinnerState *s, UINT msg, WPARAM wp)
 {
     PAINTSTRUCT ps;
-    HDC dc = BeginPaint(s->hwnd, &ps);
+    HDC dc = TkBeginPaint(s->hwnd, msg, wp, &ps);
     s->dc = dc;
     SetTextColor(dc, GetSysColor(COLOR_WINDOWTEXT));
     SetBkColor(dc, GetSysColor(COLOR_BTNFACE));
@@ -624,7 +624,7 @@ static void paint(SpinnerState *s)
     s->rightmost = s->fieldsWidth;
     SelectObject(dc, old);
     s->dc = NULL;
-    EndPaint(s->hwnd, &ps);
+    TkEndPaint(s->hwnd, msg, &ps);
 }
 
 /* ---- input ---- */
@@ -834,7 +834,8 @@ static LRESULT CALLBACK SpinProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
         else InvalidateRect(hwnd, NULL, FALSE);
         return 0;
     case WM_ENABLE: enable(s, (int)wp); return 0;
-    case WM_PAINT: paint(s); return 0;
+    case WM_PAINT:
+    case WM_PRINTCLIENT: paint(s, msg, wp); return 0;
     case WM_ERASEBKGND: return 1;
     case WM_GETDLGCODE: return DLGC_WANTARROWS | DLGC_WANTCHARS;
     case WM_KEYDOWN:

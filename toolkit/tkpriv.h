@@ -28,6 +28,24 @@ static inline void *TkGetMem(size_t size, const char *tag)
     return p;
 }
 
+/* Painting for WM_PAINT and WM_PRINTCLIENT alike: the paint device
+ * context and rectangle (the whole client area for WM_PRINTCLIENT). */
+static inline HDC TkBeginPaint(HWND hwnd, UINT msg, WPARAM wp, PAINTSTRUCT *ps)
+{
+    if (msg == WM_PAINT)
+        return BeginPaint(hwnd, ps);
+    memset(ps, 0, sizeof *ps);
+    ps->hdc = (HDC)wp;
+    GetClientRect(hwnd, &ps->rcPaint);
+    return ps->hdc;
+}
+
+static inline void TkEndPaint(HWND hwnd, UINT msg, PAINTSTRUCT *ps)
+{
+    if (msg == WM_PAINT)
+        EndPaint(hwnd, ps);
+}
+
 /* the record kept in window slot 0 */
 template <typename T> static inline T *TkRecord(HWND hwnd)
 {

@@ -169,10 +169,10 @@ static void draw_button(ToolbarState *t, HDC dc, int i, RECT r)
     }
 }
 
-static void paint(ToolbarState *t)
+static void paint(ToolbarState *t, UINT msg, WPARAM wp)
 {
     PAINTSTRUCT ps;
-    HDC dc = BeginPaint(t->hwnd, &ps);
+    HDC dc = TkBeginPaint(t->hwnd, msg, wp, &ps);
     RECT cr;
     GetClientRect(t->hwnd, &cr);
     int top = top_band(t), bottom = cr.bottom - bottom_band(t);
@@ -196,7 +196,7 @@ static void paint(ToolbarState *t)
         FillRect(dc, &band, *t->light);
         draw_band(t, dc, band, t->style & TBS_BOTTOMBANDS, 0x8, 0);
     }
-    EndPaint(t->hwnd, &ps);
+    TkEndPaint(t->hwnd, msg, &ps);
 }
 
 /* repaint one button */
@@ -382,7 +382,8 @@ static LRESULT CALLBACK TbWndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
             InvalidateRect(hwnd, NULL, FALSE);
         }
         return 0;
-    case WM_PAINT: paint(t); return 0;
+    case WM_PAINT:
+    case WM_PRINTCLIENT: paint(t, msg, wp); return 0;
     case WM_ERASEBKGND: return 1;
     case WM_MOUSEMOVE: mouse_move(t, lp); return 0;
     case WM_LBUTTONDOWN: mouse_down(t, lp); return 0;

@@ -140,6 +140,33 @@ void Pump(void)
     }
 }
 
+/* draws a window and its visible children into dc, its client area at
+ * origin: erase, then WM_PRINTCLIENT, children from the bottom up */
+static void render(HWND top, HWND hwnd, HDC dc, POINT origin)
+{
+    RECT rc;
+    GetClientRect(hwnd, &rc);
+    HRGN clip = CreateRectRgn(origin.x, origin.y, origin.x + rc.right, origin.y + rc.bottom);
+    SelectClipRgn(dc, clip);
+    DeleteObject(clip);
+    SetViewportOrgEx(dc, origin.x, origin.y, NULL);
+    SendMessageA(hwnd, WM_ERASEBKGND, (WPARAM)dc, 0);
+    SendMessageA(hwnd, WM_PRINTCLIENT, (WPARAM)dc, PRF_CLIENT);
+    HWND first = GetWindow(hwnd, GW_CHILD);
+    for (HWND c = first ? GetWindow(first, GW_HWNDLAST) : NULL; c; c = GetWindow(c, GW_HWNDPREV)) {
+        if (!IsWindowVisible(c))
+            continue;
+        POINT p = {0, 0};
+        ClientToScreen(c, &p);
+        ScreenToClient(top, &p);
+        render(top, c, dc, p);
+    }
+}
+
+/* The pixels come from the windows' own painting into a memory bitmap
+ * (WM_PRINTCLIENT), not from the screen: another program's window on the
+ * same display, or a desktop on another display, cannot spoil them.
+ * Non-client parts (borders, scroll bars) are not drawn. */
 std::vector<uint32_t> Capture(HWND hwnd, int *width, int *height)
 {
     RedrawWindow(hwnd, NULL, NULL, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
@@ -160,11 +187,12 @@ std::vector<uint32_t> Capture(HWND hwnd, int *width, int *height)
     bi.bmiHeader.biPlanes = 1;
     bi.bmiHeader.biBitCount = 32;
     void *bits = NULL;
-    HDC dc = GetDC(hwnd);
-    HDC mem = CreateCompatibleDC(dc);
-    HBITMAP dib = CreateDIBSection(dc, &bi, DIB_RGB_COLORS, &bits, NULL, 0);
+    HDC screen = GetDC(NULL);
+    HDC mem = CreateCompatibleDC(screen);
+    ReleaseDC(NULL, screen);
+    HBITMAP dib = CreateDIBSection(mem, &bi, DIB_RGB_COLORS, &bits, NULL, 0);
     HGDIOBJ old = SelectObject(mem, dib);
-    BitBlt(mem, 0, 0, w, h, dc, 0, 0, SRCCOPY);
+    render(hwnd, hwnd, mem, POINT{0, 0});
     GdiFlush();
     const uint32_t *p = (const uint32_t *)bits;
     for (size_t i = 0; i < px.size(); i++)
@@ -172,7 +200,6 @@ std::vector<uint32_t> Capture(HWND hwnd, int *width, int *height)
     SelectObject(mem, old);
     DeleteObject(dib);
     DeleteDC(mem);
-    ReleaseDC(hwnd, dc);
     return px;
 }
 
