@@ -903,6 +903,8 @@ static DDFieldDef *build_level(DDBuild *b, DDFieldDef *r, DDField *parent, DDFie
 int DDCreate(HWND hwnd, DDFieldDef *table, uint32_t flags, DDHANDLE *handle)
 {
     DDLoadMetrics();
+    if (!handle || !hwnd)
+        return DDERR_STORAGE;   /* nowhere to keep the dialog */
     DDHANDLE dd = *handle;
     int count = count_rows(table);
     if (dd && dd->table != table) {

@@ -413,9 +413,20 @@ void DDCalcNaturalSizes(DDHANDLE dd)
 static void size_cx(DDHANDLE dd, DDField *c, int W, int x0);
 static void size_cy(DDHANDLE dd, DDField *c, int H, int y0);
 
+/* the size a field's control gets: its cell, narrowed to its maximum */
+static int eff_cx(const DDField *f)
+{
+    return !(f->type & DDF_FILL) && f->maxCx && f->cx > f->maxCx ? f->maxCx : f->cx;
+}
+
+static int eff_cy(const DDField *f)
+{
+    return !(f->type & DDF_FILL) && f->maxCy && f->cy > f->maxCy ? f->maxCy : f->cy;
+}
+
 static int pane_inner_cx(DDHANDLE dd, DDField *p)
 {
-    int w = p->cx;
+    int w = eff_cx(p);
     if (p->row && (p->row->style & WS_BORDER))
         w -= 2;
     if ((dd->state & 4) && (p->state & DDS_NEEDVSCROLL))
@@ -425,7 +436,7 @@ static int pane_inner_cx(DDHANDLE dd, DDField *p)
 
 static int pane_inner_cy(DDField *p)
 {
-    int h = p->cy;
+    int h = eff_cy(p);
     if (p->row && (p->row->style & WS_BORDER))
         h -= 2;
     return h > 0 ? h : 0;
@@ -508,10 +519,10 @@ static void field_cx(DDHANDLE dd, DDField *f)
     }
     case DD_TABCTL: {
         if (f->hwnd)
-            SetWindowPos(f->hwnd, nullptr, 0, 0, f->cx, f->cy > 0 ? f->cy : 100,
+            SetWindowPos(f->hwnd, nullptr, 0, 0, eff_cx(f), f->cy > 0 ? f->cy : 100,
                          SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOREDRAW);
         tab_margins(dd, f);
-        int inner = f->cx - f->marginL - f->marginR;
+        int inner = eff_cx(f) - f->marginL - f->marginR;
         int mn = 0, mx = 0, unb = 0;
         for (DDField *p = f->child; p; p = p->next) {
             p->x = f->marginL;
@@ -681,7 +692,7 @@ static void field_cy(DDHANDLE dd, DDField *f)
     case DD_TABCTL:
         for (DDField *p = f->child; p; p = p->next) {
             p->y = f->marginT;
-            p->cy = f->cy - f->marginT - f->marginB;
+            p->cy = eff_cy(f) - f->marginT - f->marginB;
             if (p->cy < 0) p->cy = 0;
             size_cy(dd, p, p->cy, p->y);
         }
@@ -852,20 +863,21 @@ void DDPlaceSplit(DDHANDLE dd, DDField *s)
     if (!a || !b)
         return;
     int lr = DD_TYPE(s) == DD_SPLITLR;
-    int extent = lr ? s->cx : s->cy;
+    int scx = eff_cx(s), scy = eff_cy(s);
+    int extent = lr ? scx : scy;
     s->bar = (int)((int64_t)s->value * extent / 100000);
     if (lr) {
         int w = s->bar - 5;
         if (w < 0) w = 0;
-        DDSizePane(dd, a, 0, 0, w, s->cy);
+        DDSizePane(dd, a, 0, 0, w, scy);
         int x2 = w + 10;
-        DDSizePane(dd, b, x2, 0, s->cx - x2 > 0 ? s->cx - x2 : 0, s->cy);
+        DDSizePane(dd, b, x2, 0, scx - x2 > 0 ? scx - x2 : 0, scy);
     } else {
         int h = s->bar - 5;
         if (h < 0) h = 0;
-        DDSizePane(dd, a, 0, 0, s->cx, h);
+        DDSizePane(dd, a, 0, 0, scx, h);
         int y2 = h + 10;
-        DDSizePane(dd, b, 0, y2, s->cx, s->cy - y2 > 0 ? s->cy - y2 : 0);
+        DDSizePane(dd, b, 0, y2, scx, scy - y2 > 0 ? scy - y2 : 0);
     }
     if (s->hwnd)
         RedrawWindow(s->hwnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN | RDW_ERASE);
