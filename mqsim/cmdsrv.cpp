@@ -33,7 +33,7 @@ static size_t Pad4(size_t n)
 
 CmdMsg *CmdNewMsg(CmdReply *r)
 {
-    r->msgs.push_back(CmdMsg{0, 0, 0, std::string()});
+    r->msgs.push_back(CmdMsg{0, 0, r->ccsid, 0, std::string()});
     return &r->msgs.back();
 }
 
@@ -65,7 +65,7 @@ void CmdAddStr(CmdMsg *m, MQLONG id, const std::string &s, size_t padTo)
     Put32(&m->data, MQCFT_STRING);
     Put32(&m->data, (MQLONG)len);
     Put32(&m->data, id);
-    Put32(&m->data, 0);           /* CCSID: the queue manager's */
+    Put32(&m->data, m->ccsid);
     Put32(&m->data, (MQLONG)v.size());
     m->data.append(v);
     m->data.append(Pad4(v.size()) - v.size(), '\0');
@@ -93,7 +93,7 @@ void CmdAddStrList(CmdMsg *m, MQLONG id, const std::vector<std::string> &v, size
     Put32(&m->data, MQCFT_STRING_LIST);
     Put32(&m->data, (MQLONG)len);
     Put32(&m->data, id);
-    Put32(&m->data, 0);
+    Put32(&m->data, m->ccsid);
     Put32(&m->data, (MQLONG)v.size());
     Put32(&m->data, (MQLONG)w);
     for (const std::string &s : v) {
@@ -352,7 +352,7 @@ static void Answer(CmdServer *srv, const MQMD *md, const std::string &msg, std::
     MQLONG injected = SimFaultCheck(MQSIM_COMMAND_SERVER);  /* may sleep: a late reply */
     if (injected == -1)
         return;                           /* no reply at all */
-    CmdReply r;
+    CmdReply r = {};
     std::lock_guard<std::mutex> lk(SimLock);
     int reason;
     SimQMgr *q = SimFindQMgr(srv->qmgr, &reason);
@@ -371,6 +371,7 @@ static void Answer(CmdServer *srv, const MQMD *md, const std::string &msg, std::
                                                         : CmdParse(msg.data(), (MQLONG)msg.size(), &req, &bad);
     r.command = req.command;
     r.version = req.version;
+    r.ccsid = SimInt(q->qmgrObj, MQIA_CODED_CHAR_SET_ID);
     if (rc)
         CmdError(&r, rc, bad ? MQIACF_PARAMETER_ID : 0, bad);
     else

@@ -32,6 +32,7 @@ struct CmdRequest {
 /* One response message under construction. */
 struct CmdMsg {
     MQLONG compCode, reason;
+    MQLONG ccsid;             /* of the strings: the queue manager's */
     MQLONG count;             /* parameters added */
     std::string data;         /* parameters, after the header */
 };
@@ -39,6 +40,7 @@ struct CmdMsg {
 struct CmdReply {
     MQLONG command;
     MQLONG version;
+    MQLONG ccsid;
     std::vector<CmdMsg> msgs;
 };
 

@@ -218,6 +218,16 @@ TEST_F(Cmd, QueueManagerInquiryAndReplyDescriptor)
     EXPECT_EQ(memcmp(q.md.MsgId, sentId, 24), 0);       /* MQRO_PASS_MSG_ID */
     EXPECT_EQ(memcmp(q.md.CorrelId, sentId, 24), 0);
     EXPECT_EQ(q.strs.at(MQCA_Q_MGR_NAME), "QMC");
+    int strings = 0;
+    for (size_t at = 36; at + 20 <= q.raw.size();) {      /* strings carry the queue manager's CCSID */
+        MQCFST st;
+        memcpy(&st, q.raw.data() + at, 20);
+        if (st.Type == MQCFT_STRING && ++strings) {
+            EXPECT_EQ(st.CodedCharSetId, q.ints.at(MQIA_CODED_CHAR_SET_ID));
+        }
+        at += (size_t)st.StrucLength;
+    }
+    EXPECT_GT(strings, 10);
     EXPECT_EQ(q.ints.at(MQIA_PLATFORM), MQPL_WINDOWS_NT);
     EXPECT_GE(q.ints.at(MQIA_COMMAND_LEVEL), 900);
     EXPECT_EQ(q.strs.at(MQCA_DEAD_LETTER_Q_NAME), "SYSTEM.DEAD.LETTER.QUEUE");
