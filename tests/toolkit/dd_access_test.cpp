@@ -189,3 +189,25 @@ TEST(DDAccess, LargerFontMakesRowsAndListItemsTaller)
     DDTestClose(w, &dd);
     DeleteObject(big);
 }
+
+TEST(DDAccess, ClearedEditStaysEmptyWhileHidden)
+{
+    HWND w;
+    DDHANDLE dd;
+    ASSERT_EQ(DDTestDialog(dialog, 0, 400, 300, &w, &dd), 0);
+    HWND edit = DDGetFieldWindow(dd, 11, 0);
+    char buf[32];
+    GetWindowTextA(edit, buf, sizeof buf);
+    EXPECT_STREQ(buf, "initial");
+    SetWindowTextA(edit, "");
+    int id = 11;
+    DDShowFields(dd, &id, 1, 0, 0);
+    EXPECT_EQ(DDFindField(dd, 11)->hwnd, nullptr);
+    strcpy(buf, "x");
+    EXPECT_EQ(DDGetFieldText(dd, 11, buf, sizeof buf), 0);
+    EXPECT_STREQ(buf, "");
+    DDShowFields(dd, &id, 1, 1, 0);
+    GetWindowTextA(DDFindField(dd, 11)->hwnd, buf, sizeof buf);
+    EXPECT_STREQ(buf, "");                      /* not the row's "initial" again */
+    DDTestClose(w, &dd);
+}

@@ -184,7 +184,6 @@ TEST(DDBuild, ReleasedEditKeepsItsWholeText)
     edit = DDFindField(dd, 11)->hwnd;
     ASSERT_NE(edit, nullptr);
     EXPECT_EQ(GetWindowTextLengthA(edit), 2000);
-    /* a cleared field stays empty rather than showing the row's text */
     DDTestClose(w, &dd);
 }
 
