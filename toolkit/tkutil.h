@@ -42,8 +42,10 @@ void UtilSetDisplaySource(TkDisplaySource source);
 
 const DisplayLayout *UtilDisplayLayout(void);
 void UtilCheckMonitors(void);
-/* Fills the size combo box of field id (its window; the dialog engine's
- * UtilFillSizeCombo finds it by id and calls this). */
+/* Fills the size combo box of field id of a dynamic dialog (nothing when
+ * the field has no window), or a combo box given by its window. */
+struct DDHANDLE_;
+void UtilFillSizeCombo(DDHANDLE_ *dialog, int fieldId);
 void UtilFillSizeComboWindow(HWND combo, int fieldId);
 void UtilUnlinkWindow(void *entry);
 

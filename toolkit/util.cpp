@@ -3,6 +3,7 @@
  * and error reports from any thread. */
 #include "tkutil.h"
 #include "tkpriv.h"
+#include "dd.h"
 #include <cmath>
 
 TkHostSettings tkHost;
@@ -89,6 +90,11 @@ void UtilFillSizeComboWindow(HWND combo, int id)
         for (int i = 0; const char *name = tkHost.bitmapName(i); i++)
             SendMessageA(combo, CB_ADDSTRING, 0, (LPARAM)name);
     SetWindowTextA(combo, kept);
+}
+
+void UtilFillSizeCombo(DDHANDLE dialog, int id)
+{
+    UtilFillSizeComboWindow(dialog ? DDGetFieldWindow(dialog, id, 0) : NULL, id);
 }
 
 void UtilUnlinkWindow(void *entry)

@@ -199,6 +199,8 @@ TEST(Utilities, SizeComboAndViewerList)
     char text[20];
     GetWindowTextA(combo, text, sizeof text);
     EXPECT_STREQ(text, "kept");
+    UtilFillSizeCombo(nullptr, 393);           /* no dialog: nothing */
+    EXPECT_EQ(SendMessageA(combo, CB_GETCOUNT, 0, 0), 2);
     tkHost.bitmapName = nullptr;
     void *a[1], *b[1], *c[1];
     void *head = a;
