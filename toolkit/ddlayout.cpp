@@ -605,7 +605,7 @@ static void size_cx(DDHANDLE dd, DDField *c, int W, int x0)
         f->nextRow = nullptr;
         if (visible(f))
             all.push_back(f);
-        else if (f->hwnd)
+        else if (f->hwnd || DDIsContainer(f))
             DDReleaseControl(dd, f);
     }
     std::vector<DDField *> row;

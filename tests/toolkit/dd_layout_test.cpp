@@ -400,3 +400,24 @@ TEST(DDLayout, DisabledGroupBoxCaptionIsEmbossed)
     EXPECT_GT(disabled, enabled);
     DDTestClose(w, &dd);
 }
+
+TEST(DDLayout, HidingAGroupHidesItsFields)
+{
+    static DDFieldDef t[] = {F(DD_GROUP, 10, nullptr, 0, 0, 0, 0, 0), F(DD_EDIT, 11, "a", 8, 0, 0, 0, 0),
+                             F(DD_LISTBOX, 12, nullptr, 0, 0, 0, 0, 0), F(DD_GROUPE, 0, nullptr, 0, 0, 0, 0, 0),
+                             F(DD_EDIT | DDF_NEWROW, 13, "b", 8, 0, 0, 0, 0), END};
+    HWND w;
+    DDHANDLE dd;
+    ASSERT_EQ(DDTestDialog(t, 0, 300, 200, &w, &dd), 0);
+    HWND list = DDFindField(dd, 12)->hwnd;
+    ASSERT_NE(list, nullptr);
+    int id = 10;
+    DDShowFields(dd, &id, 1, 0, 0);
+    EXPECT_EQ(DDFindField(dd, 11)->hwnd, nullptr);
+    EXPECT_FALSE(IsWindowVisible(list));
+    EXPECT_EQ(DDTestRect(dd, 13).top, 0);
+    DDShowFields(dd, &id, 1, 1, 0);
+    EXPECT_TRUE(IsWindowVisible(DDFindField(dd, 12)->hwnd));
+    EXPECT_NE(DDFindField(dd, 11)->hwnd, nullptr);
+    DDTestClose(w, &dd);
+}
