@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 #include "tkharness.h"
 #include "tktoolbar.h"
+#include <commctrl.h>
 
 static HBITMAP solid_bitmap(COLORREF c)
 {
@@ -124,6 +125,29 @@ TEST(Toolbar, PaintsImagesTransparently)
     DestroyWindow(bar);
     DeleteObject(red);
     DeleteObject(green);
+}
+
+TEST(Toolbar, TooltipTextOfTheButtonUnderTheCursor)
+{
+    HWND parent = TestParent(400, 100);
+    ToolbarButton b[] = {button(101, 1), button(102, 2)};
+    b[1].text = "Save &as...\tCtrl+S";
+    HWND bar = TbCreate(parent, 0, 2, b);
+    POINT pt = {30, 10};                        /* over the second button */
+    ClientToScreen(bar, &pt);
+    SetCursorPos(pt.x, pt.y);
+    NMTTDISPINFOA di = {};
+    di.hdr.hwndFrom = bar;
+    di.hdr.code = TTN_GETDISPINFOA;
+    SendMessageA(bar, WM_NOTIFY, 0, (LPARAM)&di);
+    ASSERT_NE(di.lpszText, nullptr);
+    EXPECT_STREQ(di.lpszText, "Save as...");
+    pt = {300, 10};                             /* past the buttons: no text */
+    ClientToScreen(bar, &pt);
+    SetCursorPos(pt.x, pt.y);
+    SendMessageA(bar, WM_NOTIFY, 0, (LPARAM)&di);
+    EXPECT_STREQ(di.lpszText, "");
+    DestroyWindow(bar);
 }
 
 TEST(Caption, ChoosesTheLongestTextThatFits)
