@@ -578,6 +578,25 @@ TEST_F(Cmd, ServerStateAndUndeliverableReplies)
     EXPECT_EQ(count, 0);
 }
 
+TEST_F(Cmd, QueueWithUncommittedMessagesIsInUse)
+{
+    Start("QMC", "DEFINE QLOCAL(UOW.Q)\n");
+    MQHOBJ o = Open(h, "UOW.Q", MQOO_OUTPUT);
+    EXPECT_EQ(Put(h, o, "pending", nullptr, MQPMO_SYNCPOINT), 0);
+    Close(h, o);
+    std::string out = Mqsc("QMC", "DELETE QLOCAL(UOW.Q) PURGE", false);
+    EXPECT_NE(out.find("AMQ8148E"), std::string::npos) << out;
+    Begin(MQCMD_DELETE_Q);
+    Str(MQCA_Q_NAME, "UOW.Q");
+    Int(MQIACF_PURGE, MQPO_YES);
+    Fails(MQRCCF_OBJECT_OPEN);
+    MQLONG cc, rc;
+    MQCMIT(h, &cc, &rc);
+    EXPECT_EQ(rc, 0);
+    EXPECT_EQ(Depth(h, "UOW.Q"), 1);
+    Mqsc("QMC", "DELETE QLOCAL(UOW.Q) PURGE");
+}
+
 TEST_F(Cmd, MalformedRequestsAndHeaderVersions)
 {
     Start();
