@@ -31,6 +31,7 @@ HFONT DDFont(DDHANDLE dd);
 HFONT DDFieldFontOf(DDHANDLE dd, const DDField *f);
 DDHANDLE DDHandleOfField(const DDField *f);
 int DDRegisterClasses(void);
+void DDAddTabs(DDField *tabctl, HWND tab);
 /* saved values: "SS" blocks */
 const char *DDSavedText(const DDField *f);
 char *DDMakeSaved(const char *text, size_t length, const char *items, size_t itemsLength);
