@@ -510,7 +510,8 @@ static void destroy_controls(DDHANDLE dd)
     for (int i = 0; i < dd->count; i++) {
         DDField *f = &dd->fields[i];
         if (f->hwnd && IsWindow(f->hwnd)) {
-            SetWindowLongPtrA(f->hwnd, GWLP_USERDATA, 0);
+            if (DD_TYPE(f) != DD_CONTAINER)
+                SetWindowLongPtrA(f->hwnd, GWLP_USERDATA, 0);
             DestroyWindow(f->hwnd);
         }
         CSFreeMemAndClear(&f->saved);

@@ -367,7 +367,8 @@ int DDRestoreWindow(DDHANDLE dd, DDField *f, const POINT *pos, const SIZE *size)
         if ((f->state & DDS_RECREATE) && f->savedProc &&
             f->savedProc != (WNDPROC)GetWindowLongPtrA(w, GWLP_WNDPROC))
             SetWindowLongPtrA(w, GWLP_WNDPROC, (LONG_PTR)f->savedProc);
-        SetWindowLongPtrA(w, GWLP_USERDATA, (LONG_PTR)f);
+        if (t != DD_CONTAINER)   /* the container keeps its own record there */
+            SetWindowLongPtrA(w, GWLP_USERDATA, (LONG_PTR)f);
         if (f->handFlags & DDH_DISABLED)
             EnableWindow(w, FALSE);
         f->created++;

@@ -84,6 +84,10 @@ TEST(DDGallery, EveryFieldTypeAtTwoWidths)
             EXPECT_NE(f->hwnd, nullptr) << "field " << f->row->id;
         }
     }
+    /* the container keeps its own record in its user data */
+    DDField *cnt = DDFindField(dd, 113);
+    ASSERT_NE(cnt->hwnd, nullptr);
+    EXPECT_NE(GetWindowLongPtrA(cnt->hwnd, GWLP_USERDATA), (LONG_PTR)cnt);
     EXPECT_TRUE(DDTestShot(w, "dd_gallery_wide.bmp"));
     DDTestResize(w, 450, 860);
     EXPECT_TRUE(DDTestShot(w, "dd_gallery_narrow.bmp"));
