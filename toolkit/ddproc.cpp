@@ -115,8 +115,9 @@ int DDTabToNext(DDHANDLE dd, DDField *from, int backwards)
 {
     if (!dd || dd->count == 0)
         return 0;
-    int cur = from ? (int)(from - dd->fields) : -1;
     int n = dd->count;
+    int inArray = from && from >= dd->fields && from < dd->fields + n;
+    int cur = inArray ? (int)(from - dd->fields) : backwards ? n : -1;
     DDField *target = nullptr;
     for (int step = 1; step <= n && !target; step++) {
         int i = backwards ? cur - step : cur + step;
@@ -289,7 +290,19 @@ LRESULT CALLBACK DDWinProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
 extern DDFieldDef *ddPendingTable;
 extern DLGPROC ddPendingProc;
 
+static INT_PTR dlg_message(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
+
 INT_PTR CALLBACK DDDlgProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
+{
+    if (!CSTraceIsOn())
+        return dlg_message(hwnd, msg, wp, lp);
+    CSTraceMsgIn("DlgProc", hwnd, msg, wp, lp);
+    INT_PTR r = dlg_message(hwnd, msg, wp, lp);
+    CSTraceMsgOut("DlgProc", hwnd, msg, (uint64_t)r);
+    return r;
+}
+
+static INT_PTR dlg_message(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
 {
     if (msg == WM_INITDIALOG) {
         DDHANDLE dd = nullptr;
