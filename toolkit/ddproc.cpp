@@ -584,7 +584,7 @@ static LRESULT field_message(HWND hwnd, int kind, DDHANDLE dd, DDField *f, UINT 
             f->font = (HFONT)wp == DDFont(dd) ? f->font : (HFONT)wp;
         break;
     case WM_ERASEBKGND:
-        if (kind == K_BUTTON)
+        if (kind == K_BUTTON || (kind == K_EDIT && !(GetWindowLongA(hwnd, GWL_STYLE) & ES_MULTILINE)))
             return 1;
         if (kind == K_TAB && f->brush) {
             RECT rc;
@@ -607,6 +607,18 @@ static LRESULT field_message(HWND hwnd, int kind, DDHANDLE dd, DDField *f, UINT 
         if (kind == K_TAB && (f->value & 1)) {
             paint_tabs(dd, f, hwnd);
             return 0;
+        }
+        if (kind == K_EDIT && !(GetWindowLongA(hwnd, GWL_STYLE) & ES_MULTILINE)) {
+            /* the background first, in the field's brush or the parent's */
+            HDC dc = GetDC(hwnd);
+            HBRUSH b = f->brush ? *f->brush
+                                : (HBRUSH)SendMessageA(GetParent(hwnd), WM_CTLCOLOREDIT, (WPARAM)dc, (LPARAM)hwnd);
+            if (b) {
+                RECT rc;
+                GetClientRect(hwnd, &rc);
+                FillRect(dc, &rc, b);
+            }
+            ReleaseDC(hwnd, dc);
         }
         break;
     case WM_KILLFOCUS:
