@@ -163,8 +163,14 @@ static LRESULT DDSpaneProc_body(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
         }
         if (CSTraceIsOn())
             CSTrace(1, "Spane Window Sized (%d,%d)\n", LOWORD(lp), HIWORD(lp));
-        if (!(f->state & DDS_PLACING) && (dd->state & 1))
-            DDSizePane(dd, f, f->x, f->y, LOWORD(lp), HIWORD(lp));
+        if (!(f->state & DDS_PLACING) && (dd->state & 1)) {
+            /* the pane's own size (its client area shrinks with its scroll bars) */
+            RECT rc;
+            GetWindowRect(hwnd, &rc);
+            f->state |= DDS_PLACING;
+            DDSizePane(dd, f, f->x, f->y, rc.right - rc.left, rc.bottom - rc.top);
+            f->state &= ~DDS_PLACING;
+        }
         break;
     case WM_HSCROLL: case WM_VSCROLL: case WM_MOUSEWHEEL: {
         HWND from = (HWND)lp;

@@ -810,9 +810,10 @@ static void place_field(DDHANDLE dd, DDField *f)
         cy += 10 * dd->ch;
     POINT pos = {x - DDScrollShiftX(f), y - DDScrollShiftY(f)};
     SIZE size = {cx, cy};
+    /* size messages of the control while it is placed are the engine's own */
+    uint32_t placing = f->state & DDS_PLACING;
     f->state |= DDS_PLACING;
     DDRestoreWindow(dd, f, &pos, &size);
-    f->state &= ~DDS_PLACING;
     if (t == DD_COMBOBOX && f->hwnd)
         SendMessageA(f->hwnd, CB_SETEDITSEL, 0, MAKELPARAM(-1, 0));
     switch (t) {
@@ -833,6 +834,8 @@ static void place_field(DDHANDLE dd, DDField *f)
         DDPlaceSplit(dd, f);
         break;
     }
+    if (!placing)
+        f->state &= ~DDS_PLACING;
 }
 
 void DDMoveFields(DDHANDLE dd, DDField *c)
@@ -940,6 +943,24 @@ static void trace_tree(const DDField *c, int depth)
 
 /* ---- the pane entry points ---- */
 
+/* A pane that needs a vertical scroll bar may grow by its width in the
+ * second pass; any other layout takes that back. */
+static void pane_bars(DDHANDLE dd, int add)
+{
+    for (int i = 0; i < dd->count; i++) {
+        DDField *f = &dd->fields[i];
+        if (DD_TYPE(f) != DD_SPANE || !f->maxCx)
+            continue;
+        if (!add && (f->state & DDS_MAXINCLBAR)) {
+            f->maxCx -= ddCxVScroll;
+            f->state &= ~DDS_MAXINCLBAR;
+        } else if (add && (f->state & DDS_NEEDVSCROLL) && !(f->state & DDS_MAXINCLBAR)) {
+            f->maxCx += ddCxVScroll;
+            f->state |= DDS_MAXINCLBAR;
+        }
+    }
+}
+
 void DDSizePane(DDHANDLE dd, DDField *p, int x, int y, int cx, int cy)
 {
     if (!dd->sizesValid)
@@ -951,6 +972,8 @@ void DDSizePane(DDHANDLE dd, DDField *p, int x, int y, int cx, int cy)
     dd->state &= ~(4u | 8u);
     layingOut++;
     int root = DD_TYPE(p) == DD_ROOT;
+    if (root)
+        pane_bars(dd, 0);
     for (int pass = 0; pass < 2; pass++) {
         if (root) {
             size_cx(dd, p, cx, 0);
@@ -962,6 +985,8 @@ void DDSizePane(DDHANDLE dd, DDField *p, int x, int y, int cx, int cy)
         if (!(dd->state & 8) || (dd->state & 4))
             break;
         dd->state |= 4;
+        if (root)
+            pane_bars(dd, 1);
     }
     if (!--layingOut)
         measure_done();

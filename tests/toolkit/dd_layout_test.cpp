@@ -421,3 +421,24 @@ TEST(DDLayout, HidingAGroupHidesItsFields)
     EXPECT_NE(DDFindField(dd, 11)->hwnd, nullptr);
     DDTestClose(w, &dd);
 }
+
+TEST(DDLayout, PaneWithAScrollBarGrowsByTheBarAtMost)
+{
+    static DDFieldDef rows[13];
+    for (int i = 0; i < 12; i++)
+        rows[i] = F(DD_EDIT | DDF_NEWROW, 100 + i, "", 0, -100, 0, -100, 0);
+    rows[12] = END;
+    static DDFieldDef t[] = {{DD_SPANE, 50, nullptr, 0, rows, 0, 0, 4, -100, 4, 0}, END};
+    HWND w;
+    DDHANDLE dd;
+    ASSERT_EQ(DDTestDialog(t, 0, 400, 300, &w, &dd), 0);
+    int bar = GetSystemMetrics(SM_CXVSCROLL);
+    DDField *pane = DDFindField(dd, 50);
+    EXPECT_TRUE(pane->state & DDS_NEEDVSCROLL);
+    RECT r = DDTestRect(dd, 50);
+    EXPECT_EQ(r.right - r.left, 100 + bar);
+    EXPECT_EQ(DDFindField(dd, 100)->cx, 100);
+    /* tall enough: the bar and the extra width go */
+    DDTestResize(w, 400, 2000);
+    DDTestClose(w, &dd);
+}
