@@ -49,13 +49,13 @@ int DDInitialise(HINSTANCE instance, int *version, void *, void *)
     ddInstance = instance ? instance : GetModuleHandleA(nullptr);
     ddCxEdge = GetSystemMetrics(SM_CXEDGE);
     ddCyEdge = GetSystemMetrics(SM_CYEDGE);
-    const char *spec = getenv("DYNDLGTRC");
-    if (spec && *spec) {
-        size_t n = strlen(spec) + 1;
+    const char *setting = getenv("DYNDLGTRC");
+    if (setting && *setting) {
+        size_t n = strlen(setting) + 1;
         char *dir = (char *)malloc(n + 2), *name = (char *)malloc(n + 12);
         int relative, drive;
         if (dir && name) {
-            CSParseFileSpec(spec, 0, dir, name, &relative, &drive);
+            CSParseFileSpec(setting, 0, dir, name, &relative, &drive);
             if (!dir[0])
                 strcpy(dir, "\\.");
             if (!name[0])
