@@ -1,44 +1,16 @@
 /* Gallery pictures of the pane layout and the container: a frame-like
  * window laid out by a bag (a container of locations and queues beside two
- * panes, with splitters between them), written as BMP files into the
- * current directory for a person to look at. */
+ * panes, with splitters between them), written into the gallery for a
+ * person to look at. */
 #include <gtest/gtest.h>
 #include <cstdio>
 #include <vector>
 #include "bag.h"
 #include "cnt.h"
 #include "cs.h"
+#include "tkharness.h"
 
 namespace {
-
-bool SaveBmp(HWND w, const char *name)
-{
-    RECT r;
-    GetClientRect(w, &r);
-    int cx = r.right, cy = r.bottom;
-    HDC wdc = GetDC(w), mem = CreateCompatibleDC(wdc);
-    HBITMAP bmp = CreateCompatibleBitmap(wdc, cx, cy);
-    HGDIOBJ old = SelectObject(mem, bmp);
-    BitBlt(mem, 0, 0, cx, cy, wdc, 0, 0, SRCCOPY);
-    SelectObject(mem, old);
-    BITMAPINFOHEADER bi = { sizeof bi, cx, cy, 1, 24, BI_RGB };
-    int stride = (cx * 3 + 3) & ~3;
-    std::vector<BYTE> bits((size_t)stride * cy);
-    GetDIBits(mem, bmp, 0, cy, bits.data(), (BITMAPINFO *)&bi, DIB_RGB_COLORS);
-    BITMAPFILEHEADER fh = {};
-    fh.bfType = 0x4D42;
-    fh.bfOffBits = sizeof fh + sizeof bi;
-    fh.bfSize = fh.bfOffBits + (DWORD)bits.size();
-    FILE *f = fopen(name, "wb");
-    bool ok = f && fwrite(&fh, sizeof fh, 1, f) == 1 && fwrite(&bi, sizeof bi, 1, f) == 1
-              && fwrite(bits.data(), bits.size(), 1, f) == 1;
-    if (f)
-        fclose(f);
-    DeleteObject(bmp);
-    DeleteDC(mem);
-    ReleaseDC(w, wdc);
-    return ok;
-}
 
 /* A 20-pixel expander picture: a box with a plus or a minus. */
 HBITMAP Expander(bool open)
@@ -150,8 +122,8 @@ TEST(Gallery, PaneLayoutAndContainer)
     ShowWindow(frame, SW_SHOWNA);
     SetFocus(tree);
     RedrawWindow(frame, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
-    EXPECT_TRUE(SaveBmp(frame, "gallery_pane_layout.bmp"));
-    EXPECT_TRUE(SaveBmp(tree, "gallery_container.bmp"));
+    EXPECT_TRUE(GalleryShot(frame, "pane_layout", true));
+    EXPECT_TRUE(GalleryShot(tree, "container", true));
 
     DestroyWindow(frame);
     delete bag;

@@ -86,7 +86,7 @@ TEST(DDConfirm, DontShowAgainTakesEffectAtOnce)
         HWND check = DDGetFieldWindow(dd, CONFIRM_AGAIN, 0);
         EXPECT_TRUE(check && IsWindowVisible(check));
         EXPECT_EQ(GetFocus(), DDGetFieldWindow(dd, 2, 0));
-        EXPECT_TRUE(DDTestShot(dd->root.hwnd, "dd_confirm.bmp"));
+        EXPECT_TRUE(DDTestShot(dd->root.hwnd, "dd_confirm"));
         RECT q = DDTestRect(dd, CONFIRM_QUESTION), yes = DDTestRect(dd, 1), no = DDTestRect(dd, 2);
         RECT client;
         GetClientRect(dd->root.hwnd, &client);

@@ -1,7 +1,7 @@
 /* Gallery of the dialog engine: one sample dialog holding every field
- * type, written as BMP screenshots at two widths into the working
- * directory (dd_gallery_wide.bmp, dd_gallery_narrow.bmp), and the tab
- * page and collapsed twisty of the same dialog. */
+ * type, written into the gallery at two widths (dd_gallery_wide.bmp,
+ * dd_gallery_narrow.bmp), and the tab page and collapsed twisty of the
+ * same dialog. */
 #include "toolkit/dd_test.h"
 #include "tkspin.h"
 #include "ddint.h"
@@ -88,9 +88,9 @@ TEST(DDGallery, EveryFieldTypeAtTwoWidths)
     DDField *cnt = DDFindField(dd, 113);
     ASSERT_NE(cnt->hwnd, nullptr);
     EXPECT_NE(GetWindowLongPtrA(cnt->hwnd, GWLP_USERDATA), (LONG_PTR)cnt);
-    EXPECT_TRUE(DDTestShot(w, "dd_gallery_wide.bmp"));
+    EXPECT_TRUE(DDTestShot(w, "dd_gallery_wide"));
     DDTestResize(w, 450, 860);
-    EXPECT_TRUE(DDTestShot(w, "dd_gallery_narrow.bmp"));
+    EXPECT_TRUE(DDTestShot(w, "dd_gallery_narrow"));
     HWND tw = DDGetFieldWindow(dd, 150, 0);
     SendMessageA(tw, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(3, 3));
     SendMessageA(tw, WM_LBUTTONUP, 0, MAKELPARAM(3, 3));
@@ -98,7 +98,7 @@ TEST(DDGallery, EveryFieldTypeAtTwoWidths)
     SendMessageA(tab, TCM_SETCURSEL, 1, 0);
     NMHDR nm = {tab, 121, (UINT)TCN_SELCHANGE};
     SendMessageA(w, WM_NOTIFY, 121, (LPARAM)&nm);
-    EXPECT_TRUE(DDTestShot(w, "dd_gallery_collapsed.bmp"));
+    EXPECT_TRUE(DDTestShot(w, "dd_gallery_collapsed"));
     DDTestClose(w, &dd);
 }
 
@@ -110,6 +110,6 @@ TEST(DDGallery, EnginePaintedTabsAndOwnerDrawnButtons)
     static COLORREF text = RGB(0, 0, 128), back = RGB(230, 240, 255);
     static HBRUSH brush = CreateSolidBrush(back);
     DDSetFieldColours(dd, DD_BACKGROUND, 0, 0, 0, &text, &back, &brush);
-    EXPECT_TRUE(DDTestShot(w, "dd_gallery_painted.bmp"));
+    EXPECT_TRUE(DDTestShot(w, "dd_gallery_painted"));
     DDTestClose(w, &dd);
 }

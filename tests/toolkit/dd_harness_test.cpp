@@ -2,6 +2,7 @@
 #include "toolkit/dd_test.h"
 #include <cstdio>
 #include "tkcontrols.h"
+#include "tkharness.h"
 
 static std::vector<DDTestCommand> got;
 
@@ -116,44 +117,9 @@ void DDTestKey(HWND hwnd, WPARAM vk, bool shift)
     SetKeyboardState(keys);
 }
 
-bool DDTestShot(HWND hwnd, const char *path)
+bool DDTestShot(HWND hwnd, const char *name)
 {
     RedrawWindow(hwnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
     DDTestPump();
-    RECT rc;
-    GetClientRect(hwnd, &rc);
-    int w = rc.right, h = rc.bottom;
-    if (w <= 0 || h <= 0)
-        return false;
-    HDC wdc = GetDC(hwnd);
-    HDC mem = CreateCompatibleDC(wdc);
-    BITMAPINFO bi = {};
-    bi.bmiHeader.biSize = sizeof bi.bmiHeader;
-    bi.bmiHeader.biWidth = w;
-    bi.bmiHeader.biHeight = h;
-    bi.bmiHeader.biPlanes = 1;
-    bi.bmiHeader.biBitCount = 24;
-    void *bits = nullptr;
-    HBITMAP bm = CreateDIBSection(wdc, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
-    HGDIOBJ old = SelectObject(mem, bm);
-    PrintWindow(hwnd, mem, PW_CLIENTONLY);
-    BitBlt(mem, 0, 0, w, h, wdc, 0, 0, SRCCOPY);
-    GdiFlush();
-    int stride = (w * 3 + 3) & ~3;
-    BITMAPFILEHEADER fh = {};
-    fh.bfType = 0x4D42;
-    fh.bfOffBits = sizeof fh + sizeof bi.bmiHeader;
-    fh.bfSize = fh.bfOffBits + (DWORD)(stride * h);
-    FILE *f = fopen(path, "wb");
-    bool ok = false;
-    if (f) {
-        ok = fwrite(&fh, sizeof fh, 1, f) == 1 && fwrite(&bi.bmiHeader, sizeof bi.bmiHeader, 1, f) == 1 &&
-             fwrite(bits, (size_t)(stride * h), 1, f) == 1;
-        fclose(f);
-    }
-    SelectObject(mem, old);
-    DeleteObject(bm);
-    DeleteDC(mem);
-    ReleaseDC(hwnd, wdc);
-    return ok;
+    return GalleryShot(hwnd, name, true);
 }

@@ -25,5 +25,6 @@ RECT DDTestRect(DDHANDLE dd, int id);
 void DDTestResize(HWND hwnd, int cx, int cy);
 /* a key press (down, char, up) sent to a window, Shift held when asked */
 void DDTestKey(HWND hwnd, WPARAM vk, bool shift = false);
-/* pixels of a window's client area into a 24-bit BMP file */
-bool DDTestShot(HWND hwnd, const char *path);
+/* the window redrawn and its client area written to the gallery as
+ * <name>.bmp */
+bool DDTestShot(HWND hwnd, const char *name);

@@ -239,11 +239,44 @@ bool WriteBmp(const char *path, const std::vector<uint32_t> &px, int w, int h)
     return fclose(f) == 0;
 }
 
-bool GalleryShot(HWND hwnd, const char *name)
+std::vector<uint32_t> ScreenCapture(HWND hwnd, int *width, int *height)
+{
+    RECT rc;
+    GetClientRect(hwnd, &rc);
+    int w = *width = rc.right, h = *height = rc.bottom;
+    std::vector<uint32_t> px((size_t)(w > 0 ? w : 0) * (h > 0 ? h : 0));
+    if (w <= 0 || h <= 0)
+        return px;
+    BITMAPINFO bi;
+    memset(&bi, 0, sizeof bi);
+    bi.bmiHeader.biSize = sizeof bi.bmiHeader;
+    bi.bmiHeader.biWidth = w;
+    bi.bmiHeader.biHeight = -h;
+    bi.bmiHeader.biPlanes = 1;
+    bi.bmiHeader.biBitCount = 32;
+    void *bits = NULL;
+    HDC wdc = GetDC(hwnd);
+    HDC mem = CreateCompatibleDC(wdc);
+    HBITMAP dib = CreateDIBSection(wdc, &bi, DIB_RGB_COLORS, &bits, NULL, 0);
+    HGDIOBJ old = SelectObject(mem, dib);
+    PrintWindow(hwnd, mem, PW_CLIENTONLY);
+    BitBlt(mem, 0, 0, w, h, wdc, 0, 0, SRCCOPY);
+    GdiFlush();
+    const uint32_t *p = (const uint32_t *)bits;
+    for (size_t i = 0; i < px.size(); i++)
+        px[i] = p[i] & 0xFFFFFF;
+    SelectObject(mem, old);
+    DeleteObject(dib);
+    DeleteDC(mem);
+    ReleaseDC(hwnd, wdc);
+    return px;
+}
+
+bool GalleryShot(HWND hwnd, const char *name, bool fromScreen)
 {
     CreateDirectoryA(RAVOLT_GALLERY_DIR, NULL);
     int w, h;
-    std::vector<uint32_t> px = Capture(hwnd, &w, &h);
+    std::vector<uint32_t> px = fromScreen ? ScreenCapture(hwnd, &w, &h) : Capture(hwnd, &w, &h);
     std::string path = std::string(RAVOLT_GALLERY_DIR) + "/" + name + ".bmp";
     return w > 0 && h > 0 && WriteBmp(path.c_str(), px, w, h);
 }

@@ -40,9 +40,13 @@ std::vector<uint32_t> Capture(HWND hwnd, int *width, int *height);
 uint32_t PixelAt(const std::vector<uint32_t> &px, int width, int x, int y);
 /* write a capture as a 24-bit BMP */
 bool WriteBmp(const char *path, const std::vector<uint32_t> &px, int width, int height);
-/* the gallery: a window's client area as <build>/gallery/<name>.bmp
- * (gallery programs only); false when it cannot be written */
-bool GalleryShot(HWND hwnd, const char *name);
+/* pixels of a window's client area as the screen shows it, children
+ * included (printed first, then read back from the screen where it can) */
+std::vector<uint32_t> ScreenCapture(HWND hwnd, int *width, int *height);
+/* the gallery: a window's client area as <build>/gallery/<name>.bmp,
+ * printed through WM_PRINTCLIENT or, with fromScreen, as on screen;
+ * false when it cannot be written */
+bool GalleryShot(HWND hwnd, const char *name, bool fromScreen = false);
 /* mouse messages at client coordinates */
 void Click(HWND hwnd, int x, int y, WPARAM keys = 0);
 void MouseDown(HWND hwnd, int x, int y, WPARAM keys = 0);
