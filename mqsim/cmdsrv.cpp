@@ -207,7 +207,7 @@ static MQLONG ParseParm(const MQBYTE *p, size_t left, CmdParm *out, size_t *used
         MQLONG n = Get32(p + 16), w = Get32(p + 20);
         if (n < 0 || w < 0 || (n && (int64_t)n * w > len - 24))
             return MQRCCF_CFSL_TOTAL_LENGTH_ERROR;
-        for (MQLONG i = 0; i < n; i++)
+        for (MQLONG i = 0; i < n && w > 0; i++)   /* empty strings are not kept */
             out->slist.push_back(Trimmed(p + 24 + (size_t)i * w, (size_t)w));
         return 0;
     }

@@ -651,6 +651,22 @@ TEST_F(Cmd, MalformedRequestsAndHeaderVersions)
     }
 }
 
+/* A string list of empty strings may claim any count: the server answers
+ * without building the list entry by entry. */
+TEST_F(Cmd, StringListCountPastItsBytes)
+{
+    Start();
+    Begin(MQCMD_PING_Q_MGR);
+    MQLONG sl[6] = {MQCFT_STRING_LIST, 24, MQCA_NAMES, 0, 0x7fffffff, 0};
+    extraParms.assign((const char *)sl, sizeof sl);
+    extraCount = 1;
+    std::vector<Reply> r = Send();
+    ASSERT_EQ(r.size(), 1u);
+    EXPECT_EQ(r[0].cfh.Control, MQCFC_LAST);
+    Begin(MQCMD_PING_Q_MGR);
+    Ok();
+}
+
 TEST_F(Cmd, InjectedFaultsReachTheServer)
 {
     Start();
