@@ -279,7 +279,8 @@ static void put_name(FILE *out, const char *key, const char *value)
 
 static void put_shared(FILE *out, const char *key, const char *text)
 {
-    if (!text || !text[0])
+    /* blanks only would be written as "", which ends the keywords */
+    if (!text || !text[strspn(text, " ")])
         return;
     fputs(key, out);
     PrfPutQuoted(out, text, PRF_WHOLE);

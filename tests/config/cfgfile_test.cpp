@@ -235,6 +235,31 @@ TEST_F(Fixture, NamesThatAreNotWordsAreQuoted)
     EXPECT_STREQ(r->replyModel, "R=Q");
 }
 
+/* A network-names, security-group or name-list text of blanks only must
+ * not end the location's keywords when it is read back. */
+TEST_F(Fixture, BlankTextsDoNotCutTheLocationShort)
+{
+    Spit(cfg, "AP:\nQM:A \"\" 0 0\n");
+    Load();
+    QMS *a = Find("A", "RAVOLT");
+    ASSERT_NE(a, nullptr);
+    CSStringSet(&a->networkNames, "  ", -1);
+    CSStringSet(&a->securityGroup, " ", -1);
+    CSStringSet(&a->securityGroupDesc, "   ", -1);
+    a->flags |= LF_MVS;
+    a->retryInterval = 45;
+    CSStringSet(&a->clientChannel, "CHL", -1);
+    CSListAdd(&a->mqscCommands, "MQSCCMD", CSLIST_COPYDATA, "DISPLAY QMGR", 13);
+    ASSERT_EQ(CfgFileWrite(), 0);
+    Load();
+    a = Find("A", "RAVOLT");
+    ASSERT_NE(a, nullptr);
+    EXPECT_TRUE(a->flags & LF_MVS);
+    EXPECT_EQ(a->retryInterval, 45);
+    EXPECT_EQ(S(a->clientChannel), "CHL");
+    EXPECT_EQ(a->mqscCommands.count, 1);
+}
+
 TEST_F(Fixture, MissingFilesAndFilesWithoutProfile)
 {
     char error[CFG_ERROR_TEXT] = "";
