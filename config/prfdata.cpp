@@ -35,6 +35,7 @@ enum KeyKind : uint8_t {
 enum WriteRule : uint8_t {
     W_ALWAYS, W_NOTDEF, W_NOTZERO, W_NOTDEFNZ, W_SET, W_SETNOTDEF, W_NEVER,
     W_BITSET, W_BITCLEAR,
+    W_SETBLANKS,        /* as W_SET, trailing blanks kept */
 };
 
 enum Special : uint8_t {
@@ -159,9 +160,9 @@ static const PRFKEY keys[] = {
     NUM("alr", alr, 300, W_ALWAYS, ' '), NUM("acr", acr, 600, W_ALWAYS, '\n'),
     SPECIAL("exp_text", S_EXPTEXT), SPECIAL("exp_mqsc", S_EXPMQSC),
     SPECIAL("edf", S_EDF), SPECIAL("eds", S_EDS),
-    { "sep1000", K_TEXT, W_SET, ' ', sizeof Prf.sep1000, P(sep1000), nullptr, 0, "," },
-    { "seplist", K_TEXT, W_SET, ' ', sizeof Prf.seplist, P(seplist), nullptr, 0, "; " },
-    { "sepind", K_TEXT, W_SET, ' ', sizeof Prf.sepind, P(sepind), nullptr, 0, " : " },
+    { "sep1000", K_TEXT, W_SETBLANKS, ' ', sizeof Prf.sep1000, P(sep1000), nullptr, 0, "," },
+    { "seplist", K_TEXT, W_SETBLANKS, ' ', sizeof Prf.seplist, P(seplist), nullptr, 0, "; " },
+    { "sepind", K_TEXT, W_SETBLANKS, ' ', sizeof Prf.sepind, P(sepind), nullptr, 0, " : " },
     EOL,
     SPECIAL("loc", S_LOC),
     TEXT("st", st, "", W_SET),
@@ -708,10 +709,13 @@ static void write_special(FILE *out, const PRFKEY &k)
         break;
     }
     case S_EDF: fprintf(out, "edf=%d ", Prf.edf); break;
-    case S_EDS:
+    case S_EDS: {
+        char s[2] = { Prf.eds ? Prf.eds : '/', 0 };
         fputs("eds=", out);
-        fprintf(out, "\"%c\"\n", Prf.eds ? Prf.eds : '/');
+        PrfPutQuoted(out, s, 1);
+        fputc('\n', out);
         break;
+    }
     case S_LOC:
         if (strcmp(Prf.loc, "C") != 0 && PrfTextSet(Prf.loc))
             PrfPutString(out, "loc=", Prf.loc, PRF_WHOLE);
@@ -826,7 +830,7 @@ void SavePrfData(FILE *out)
             if (k.rule == W_SETNOTDEF && k.defText && strcmp(t, k.defText) == 0)
                 break;
             fprintf(out, "%s=", k.key);
-            PrfPutQuoted(out, t, PRF_WHOLE);
+            PrfPutQuoted(out, t, k.rule == W_SETBLANKS ? strlen(t) : PRF_WHOLE);
             fputc(k.sep, out);
             break;
         }

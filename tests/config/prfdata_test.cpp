@@ -145,6 +145,27 @@ TEST(Profile, WrittenProfileReadsBackEqual)
     EXPECT_EQ(before.iactx, Prf.iactx);
 }
 
+/* The export date separator may be any character, a double quote or a
+ * tilde included, without spoiling the keys after it; the separator texts
+ * keep their blanks, so the defaults survive a save. */
+TEST(Profile, SeparatorsReadBackAsWritten)
+{
+    for (char eds : { '~', '"', '-' }) {
+        Load("AP:\n");
+        Prf.eds = eds;
+        Prf.httpport = 81;
+        std::string out = Save();
+        Load(out);
+        EXPECT_EQ(Prf.eds, eds) << out;
+        EXPECT_EQ(Prf.httpport, 81) << eds;
+    }
+    Load("AP:\n");
+    Load(Save());
+    EXPECT_STREQ(Prf.sep1000, ",");
+    EXPECT_STREQ(Prf.seplist, "; ");
+    EXPECT_STREQ(Prf.sepind, " : ");
+}
+
 /* One row per profile key: a line with a value other than the default, and
  * what the profile writes for it after reading it. */
 struct KeyRow {
