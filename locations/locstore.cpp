@@ -204,11 +204,15 @@ int LocLeaveGroup(QMS *r)
 
 int LocSetGroup(QMS *r)
 {
+    /* one hold of the lock: the group found must not be deleted by its
+       last member leaving on another thread before this one joins */
+    store_lock();
     LocLeaveGroup(r);
     QMSGROUP *g = LocGroupGet(r->groupName);
-    if (!g)
+    if (!g) {
+        store_unlock();
         return 1;
-    store_lock();
+    }
     QMS **p = &g->first;
     while (*p && memcmp((*p)->qmName, r->qmName, QMS_NAME + 1) <= 0)
         p = &(*p)->nextInGroup;

@@ -344,4 +344,28 @@ TEST_F(Store, WorkerInsertsWhileTheInterfaceThreadWorks)
     EXPECT_EQ(LocFlushFreed(), 100);
 }
 
+/* Two threads keep joining and leaving one group, each the group's only
+ * member at times: the group must not vanish between being found and
+ * being joined. */
+TEST_F(Store, GroupJoinedWhileItsLastMemberLeaves)
+{
+    LocSetHooks(nullptr);
+    auto churn = [](const char *prefix) {
+        for (int i = 0; i < 4000; i++) {
+            QMS t;
+            InitLocationDefaults(&t);
+            snprintf(t.qmName, sizeof t.qmName, "%s%d", prefix, i);
+            strcpy(t.groupName, "SHARED");
+            QMS *r = LocCreate(&LocTree, &t, 0);
+            if (r)
+                LocDelete(&LocTree, r, nullptr);
+        }
+    };
+    std::thread worker(churn, "W");
+    churn("U");
+    worker.join();
+    EXPECT_EQ(LocGroups, nullptr);
+    EXPECT_EQ(LocFlushFreed(), 8000);
+}
+
 }  // namespace
