@@ -310,6 +310,7 @@ int64_t FapGetFieldSigned(const FmtFieldDef *f, const unsigned char *data,
 double FapGetFieldFloat(const FmtFieldDef *f, const unsigned char *data,
                         uint32_t encoding);
 uint32_t FapFormatFloat(double value, char *out, uint32_t digits);
+/* Decimal text: out holds at least 100 bytes. */
 uint32_t FapFormatPacked(const FmtFieldDef *f, const unsigned char *data,
                          uint32_t encoding, char *out);
 uint32_t FapFormatZoned(const FmtFieldDef *f, const unsigned char *data,

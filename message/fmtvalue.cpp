@@ -50,16 +50,42 @@ static unsigned char DigitChar(unsigned char c, int ebcdic)
     return ebcdic ? ZoneTable()[c] : c;
 }
 
+/* A decimal as it is read: its value, held at the largest 64-bit value
+ * when it grows beyond, and its digits for display (the last ones when
+ * there are more than fit). */
+enum { MaxDecimalDigits = 96 };
+
+struct Decimal {
+    int64_t v;
+    uint32_t n;
+    char digits[MaxDecimalDigits];
+};
+
+static void AddDigit(Decimal *d, unsigned digit)
+{
+    d->v = d->v > (INT64_MAX - 9) / 10 ? INT64_MAX : d->v * 10 + digit;
+    if (d->n == MaxDecimalDigits) {
+        memmove(d->digits, d->digits + 1, MaxDecimalDigits - 1);
+        d->n--;
+    }
+    d->digits[d->n++] = (char)('0' + digit);
+}
+
 /* Magnitude of a packed field's digit nibbles. */
+static int64_t PackedToInt(const FmtFieldDef *f, const unsigned char *p, Decimal *d)
+{
+    for (uint32_t i = 0; i < f->length; i++) {
+        AddDigit(d, (p[i] >> 4) % 10);
+        if (i + 1 < f->length)
+            AddDigit(d, (p[i] & 0xF) % 10);
+    }
+    return d->v;
+}
+
 static int64_t PackedToInt(const FmtFieldDef *f, const unsigned char *p)
 {
-    int64_t v = 0;
-    for (uint32_t i = 0; i < f->length; i++) {
-        v = v * 10 + ((p[i] >> 4) % 10);
-        if (i + 1 < f->length)
-            v = v * 10 + ((p[i] & 0xF) % 10);
-    }
-    return v;
+    Decimal d = {};
+    return PackedToInt(f, p, &d);
 }
 
 static int PackedNegative(const FmtFieldDef *f, const unsigned char *p)
@@ -70,9 +96,8 @@ static int PackedNegative(const FmtFieldDef *f, const unsigned char *p)
 
 /* Zoned and numeric text: digits and the sign. */
 static int64_t TextDecimal(const FmtFieldDef *f, const unsigned char *p, int ebcdic,
-                           int *negative, int *valid)
+                           int *negative, int *valid, Decimal *d)
 {
-    int64_t v = 0;
     *negative = 0;
     *valid = 1;
     uint32_t n = f->length, first = 0, last = n;
@@ -83,18 +108,25 @@ static int64_t TextDecimal(const FmtFieldDef *f, const unsigned char *p, int ebc
         if (f->type == FT_ZONED && isSignPos) {
             static const char pos[] = "{ABCDEFGHI", neg[] = "}JKLMNOPQR";
             const char *a = strchr(pos, c), *b = strchr(neg, c);
-            if (c && a) { v = v * 10 + (a - pos); continue; }
-            if (c && b) { v = v * 10 + (b - neg); *negative = 1; continue; }
+            if (c && a) { AddDigit(d, (unsigned)(a - pos)); continue; }
+            if (c && b) { AddDigit(d, (unsigned)(b - neg)); *negative = 1; continue; }
         }
         if (f->type == FT_DIGITS) {
             if (signFirst && i == 0 && (c == '+' || c == '-')) { *negative = c == '-'; first = 1; continue; }
             if (!signFirst && i + 1 == n && c == '-') { *negative = 1; last = n - 1; continue; }
         }
         if (c < '0' || c > '9') { *valid = 0; continue; }
-        v = v * 10 + (c - '0');
+        AddDigit(d, (unsigned)(c - '0'));
     }
     (void)first; (void)last;
-    return v;
+    return d->v;
+}
+
+static int64_t TextDecimal(const FmtFieldDef *f, const unsigned char *p, int ebcdic,
+                           int *negative, int *valid)
+{
+    Decimal d = {};
+    return TextDecimal(f, p, ebcdic, negative, valid, &d);
 }
 
 int64_t FapGetFieldInt(const FmtFieldDef *f, const unsigned char *p, uint32_t encoding, int ebcdic)
@@ -194,22 +226,28 @@ uint32_t FapFormatFloat(double value, char *out, uint32_t digits)
 }
 
 /* Writes digits with the field's decimal places: "-", integer part, ".". */
-static uint32_t DecimalText(const FmtFieldDef *f, int64_t v, int negative, char *out)
+static uint32_t DecimalText(const FmtFieldDef *f, const Decimal *d, int negative, char *out)
 {
-    char digits[40];
-    int n = snprintf(digits, sizeof digits, "%0*lld", (int)f->decimals + 1, (long long)v);
+    uint32_t decimals = f->decimals < MaxDecimalDigits ? f->decimals : MaxDecimalDigits - 1;
+    uint32_t first = 0;
+    while (first < d->n && d->digits[first] == '0')
+        first++;
+    uint32_t shown = d->n - first, n = shown > decimals ? shown : decimals + 1;
+    char digits[MaxDecimalDigits];
+    memset(digits, '0', n - shown);
+    memcpy(digits + n - shown, d->digits + first, shown);
     uint32_t o = 0;
     if (negative)
         out[o++] = '-';
     else if (f->flags & FF_SHOW_PLUS)
         out[o++] = '+';
-    int intDigits = n - (int)f->decimals;
-    memcpy(out + o, digits, (size_t)intDigits);
-    o += (uint32_t)intDigits;
-    if (f->decimals) {
+    uint32_t intDigits = n - decimals;
+    memcpy(out + o, digits, intDigits);
+    o += intDigits;
+    if (decimals) {
         out[o++] = '.';
-        memcpy(out + o, digits + intDigits, f->decimals);
-        o += f->decimals;
+        memcpy(out + o, digits + intDigits, decimals);
+        o += decimals;
     }
     out[o] = 0;
     return o;
@@ -218,21 +256,25 @@ static uint32_t DecimalText(const FmtFieldDef *f, int64_t v, int negative, char 
 uint32_t FapFormatPacked(const FmtFieldDef *f, const unsigned char *p, uint32_t encoding, char *out)
 {
     (void)encoding;
-    return DecimalText(f, PackedToInt(f, p), PackedNegative(f, p), out);
+    Decimal d = {};
+    PackedToInt(f, p, &d);
+    return DecimalText(f, &d, PackedNegative(f, p), out);
 }
 
 uint32_t FapFormatZoned(const FmtFieldDef *f, const unsigned char *p, int ebcdic, char *out, int *valid)
 {
     int neg;
-    int64_t v = TextDecimal(f, p, ebcdic, &neg, valid);
-    return DecimalText(f, v, neg, out);
+    Decimal d = {};
+    TextDecimal(f, p, ebcdic, &neg, valid, &d);
+    return DecimalText(f, &d, neg, out);
 }
 
 uint32_t FapFormatDigits(const FmtFieldDef *f, const unsigned char *p, int ebcdic, char *out, int *valid)
 {
     int neg;
-    int64_t v = TextDecimal(f, p, ebcdic, &neg, valid);
-    return DecimalText(f, v, neg, out);
+    Decimal d = {};
+    TextDecimal(f, p, ebcdic, &neg, valid, &d);
+    return DecimalText(f, &d, neg, out);
 }
 
 /* ---- times ---- */

@@ -61,6 +61,31 @@ TEST(FmtValue, PackedZonedAndDigits)
     EXPECT_STREQ("+7", out);
 }
 
+/* Twenty digits and more do not fit a 64-bit integer: the display keeps
+ * every digit, and the integer reading never overflows. */
+TEST(FmtValue, DecimalsBeyondSixtyFourBits)
+{
+    char out[64];
+    const unsigned char packed[] = { 0x09, 0x99, 0x99, 0x99, 0x99, 0x99, 0x99, 0x99, 0x99, 0x99, 0x9D };
+    FmtFieldDef p = Field(FT_PACKED, 11, 18, 2);
+    FapFormatPacked(&p, packed, 546, out);
+    EXPECT_STREQ("-999999999999999999.99", out);
+    EXPECT_GT(FapGetFieldInt(&p, packed, 546, 0), 0);
+    EXPECT_LT(FapGetFieldSigned(&p, packed, 546, 0), 0);
+
+    int valid = 0;
+    FmtFieldDef z = Field(FT_ZONED, 21, 21);
+    FapFormatZoned(&z, (const unsigned char *)"12345678901234567890R", 0, out, &valid);
+    EXPECT_STREQ("-123456789012345678909", out);
+    EXPECT_TRUE(valid);
+    FmtFieldDef d = Field(FT_DIGITS, 22, 20, 2);
+    FapFormatDigits(&d, (const unsigned char *)"0000000000000000000001", 0, out, &valid);
+    EXPECT_STREQ("0.01", out);
+    FapFormatDigits(&d, (const unsigned char *)"9999999999999999999999", 0, out, &valid);
+    EXPECT_STREQ("99999999999999999999.99", out);
+    EXPECT_GT(FapGetFieldInt(&d, (const unsigned char *)"9999999999999999999999", 546, 0), 0);
+}
+
 TEST(FmtValue, DecimalsFromText)
 {
     unsigned char out[8];
