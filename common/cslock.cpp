@@ -122,6 +122,15 @@ static int MutexWait(CSOSMUTEX *mx, uint32_t timeout)
     return rc;
 }
 
+/* Whether the thread holds the mutex itself: a record's owner id may be
+ * that of a thread that ended holding it, whose id the system has since
+ * given to the caller. */
+static bool MutexHeldBy(CSOSMUTEX *mx, uint32_t self)
+{
+    std::lock_guard<std::mutex> g(mx->guard);
+    return mx->holder == self;
+}
+
 static void MutexRelease(CSOSMUTEX *mx)
 {
     HeldRemove(mx);
@@ -159,7 +168,7 @@ int CSLockIt(CSLOCK *lock, uint32_t timeout)
     CSOSMUTEX *mx = MutexOf(&lock->mutex);
     if (!mx)
         rc = -1;
-    else if (LoadOwner(&lock->owner) == self && lock->count != 0)
+    else if (LoadOwner(&lock->owner) == self && lock->count != 0 && MutexHeldBy(mx, self))
         lock->count++;
     else {
         rc = MutexWait(mx, timeout);
@@ -233,7 +242,7 @@ int CSLockRecursive(CSMUTEX *mutex, uint32_t timeout)
     CSOSMUTEX *mx = MutexOf(&mutex->mutex);
     if (!mx)
         return 0;
-    if (LoadOwner(&mutex->owner) == self && mutex->held) {
+    if (LoadOwner(&mutex->owner) == self && mutex->held && MutexHeldBy(mx, self)) {
         mutex->count++;
         return 1;
     }

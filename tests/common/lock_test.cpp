@@ -99,6 +99,36 @@ TEST(Lock, AbandonedLockIsTaken)
     EXPECT_EQ(m.held, 0);
 }
 
+/* Thread ids are recycled (quickly on Windows): a new thread that gets the
+ * id of one that ended holding a lock must wait for the mutex like any
+ * other, not count up as its holder.  The reuse is staged by giving the
+ * record the calling thread's id. */
+TEST(Lock, RecycledThreadIdDoesNotInheritALock)
+{
+    CSLOCK lock = {};
+    std::thread([&] { ASSERT_EQ(CSLockIt(&lock, 0), 0); }).join();
+    lock.owner = CSGetThreadId();
+    EXPECT_EQ(CSLockIt(&lock, 1000), 0);
+    EXPECT_EQ(lock.count, 1);
+    int other = -1;
+    std::thread([&] { other = CSLockIt(&lock, 0); }).join();
+    EXPECT_EQ(other, CS_WAIT_TIMEOUT);
+    CSUnlockIt(&lock);
+    EXPECT_EQ(lock.owner, 0u);
+
+    CSMUTEX m = {};
+    ASSERT_EQ(CSCreateLock(&m), 1);
+    std::thread([&] { ASSERT_EQ(CSLockRecursive(&m, 0), 1); }).join();
+    m.owner = CSGetThreadId();
+    EXPECT_EQ(CSLockRecursive(&m, 1000), 1);
+    EXPECT_EQ(m.count, 1);
+    int taken = -1;
+    std::thread([&] { taken = CSLockRecursive(&m, 0); }).join();
+    EXPECT_EQ(taken, 0);
+    CSUnlockRecursive(&m);
+    EXPECT_EQ(m.held, 0);
+}
+
 TEST(Lock, GlobalAndRecursiveRecords)
 {
     CSLockGlobal(10);             /* ignored, does not wait */
