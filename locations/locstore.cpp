@@ -9,7 +9,8 @@
 #include <ctime>
 #include <mutex>
 
-LOCGLOBALS LocGlobals = { ~0ull, 0, 0, 0, 0, 0, 0, 0, nullptr, {} };
+/* no rights until the authorities file has been read (or found absent) */
+LOCGLOBALS LocGlobals = { 0, 0, 0, 0, 0, 0, 0, 0, nullptr, {} };
 CSTREE *LocTree;
 CSTREE *LocGroups;
 

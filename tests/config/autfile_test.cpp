@@ -12,6 +12,25 @@
 
 namespace {
 
+/* As at start-up: the configuration's locations exist before the
+ * authorities file is read (this test runs first, on the store as the
+ * program starts it).  An error in the top section must not leave them
+ * with every right. */
+TEST(AutStartUp, AnErrorInTheTopSectionGrantsNothing)
+{
+    QMS t;
+    InitLocationDefaults(&t);
+    strcpy(t.qmName, "START");
+    QMS *a = LocCreate(&LocTree, &t, 0);
+    ASSERT_NE(a, nullptr);
+    std::string path = cfgtest::TempDir("AutStartUp") + "/RAVOLT.AUT";
+    cfgtest::Spit(path, "all\nbogus\n");
+    EXPECT_EQ(AutLoadFile(path.c_str()), 0);
+    EXPECT_EQ(a->authMask, 0u);
+    cfgtest::ClearLocations();
+    AutReset();
+}
+
 struct Aut : ::testing::Test {
     std::string dir, path;
     std::vector<std::string> notices;
