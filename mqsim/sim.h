@@ -127,6 +127,8 @@ struct SimQMgr {
     uint64_t nextToken;
     uint64_t dynSeq;
     FILE *log;                /* append-only log, null while not persistent */
+    bool batching;            /* records gathered into one, for a commit */
+    std::string batch;
     int64_t logBytes, liveBytes;
     void *ownerLock;          /* host lock that makes this process the owner */
     int connections;
@@ -224,6 +226,10 @@ void SimStorePut(SimQMgr *q, const SimObject *queue, const SimMsg *m);
 void SimStoreRemove(SimQMgr *q, const SimObject *queue, const SimMsg *m);
 void SimStoreBackout(SimQMgr *q, const SimObject *queue, const SimMsg *m);
 void SimStoreMaybeCompact(SimQMgr *q);
+/* Gathers the records written between begin and end into one record, so
+ * that a process killed meanwhile leaves all of them or none. */
+void SimStoreBatchBegin(SimQMgr *q);
+void SimStoreBatchEnd(SimQMgr *q);
 void SimStoreClose(SimQMgr *q);
 
 /* simmqsc.cpp: runs MQSC text; output lines appended to *out. */

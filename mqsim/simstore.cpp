@@ -1,8 +1,9 @@
 /* Persistence of a queue manager: one append-only log (qm.log) of object
  * definitions and deletions and of persistent messages put and removed.
  * Each record carries its length and a checksum, so that a record torn by
- * a killed process is recognised and dropped on the next start.  Every
- * record reaches the operating system before the MQI call that made it
+ * a killed process is recognised and dropped on the next start; the
+ * records of one commit go out as one record, so that none is kept alone.
+ * Every record reaches the operating system before the MQI call that made it
  * returns (no fsync: a killed process loses nothing, a crashed machine may).
  * The log is rewritten (compacted) into a new file that then replaces the
  * old one in one rename, at start and whenever it has grown well beyond
@@ -12,9 +13,10 @@
 #include <cstring>
 
 enum { REC_OBJECT = 'O', REC_DELETE = 'X', REC_PUT = 'M', REC_REMOVE = 'R',
-       REC_BACKOUT = 'B', REC_TOKEN = 'T' };
+       REC_BACKOUT = 'B', REC_TOKEN = 'T', REC_BATCH = 'U' };
 
 static const int64_t COMPACT_SLACK = 16 << 20;
+static const uint32_t MAX_RECORD = 1u << 30;
 
 /* ---- record building --------------------------------------------------- */
 
@@ -49,6 +51,13 @@ static uint32_t Checksum(const std::string &b)
     return h;
 }
 
+static void Frame(std::string *out, const std::string &payload)
+{
+    uint32_t head[2] = { (uint32_t)payload.size(), Checksum(payload) };
+    out->append((const char *)head, sizeof head);
+    out->append(payload);
+}
+
 static int64_t WriteRecord(FILE *f, const std::string &payload)
 {
     uint32_t head[2] = { (uint32_t)payload.size(), Checksum(payload) };
@@ -61,8 +70,36 @@ static void Append(SimQMgr *q, const std::string &payload)
 {
     if (!q->log)
         return;
+    if (q->batching) {
+        Frame(&q->batch, payload);
+        return;
+    }
     q->logBytes += WriteRecord(q->log, payload);
     fflush(q->log);
+}
+
+void SimStoreBatchBegin(SimQMgr *q)
+{
+    q->batching = true;
+}
+
+void SimStoreBatchEnd(SimQMgr *q)
+{
+    if (!q->batching)
+        return;
+    q->batching = false;
+    if (q->batch.empty())
+        return;
+    std::string b(1, (char)REC_BATCH);
+    b += q->batch;
+    std::string().swap(q->batch);
+    if (b.size() <= MAX_RECORD) {
+        Append(q, b);
+    } else if (q->log) {  /* too big for one record: its records one by one */
+        fwrite(b.data() + 1, 1, b.size() - 1, q->log);
+        fflush(q->log);
+        q->logBytes += (int64_t)b.size() - 1;
+    }
 }
 
 static std::string ObjectRecord(const SimObject *o)
@@ -206,6 +243,22 @@ static SimMsg *ReplayRef(SimQMgr *q, Reader *r, SimObject **queue)
     return it == o->queue->byToken.end() ? nullptr : it->second;
 }
 
+static void Replay(SimQMgr *q, const std::string &payload);
+
+/* The records of one commit, framed as in the log. */
+static void ReplayBatch(SimQMgr *q, Reader *r)
+{
+    while (r->ok && r->p < r->end) {
+        uint32_t n = r->U32(), sum = r->U32();
+        if (!r->ok || n == 0 || (size_t)(r->end - r->p) < n)
+            return;
+        std::string sub(r->p, n);
+        r->p += n;
+        if (Checksum(sub) == sum && sub[0] != REC_BATCH)
+            Replay(q, sub);
+    }
+}
+
 static void Replay(SimQMgr *q, const std::string &payload)
 {
     Reader r = { payload.data() + 1, payload.data() + payload.size(), true };
@@ -236,6 +289,9 @@ static void Replay(SimQMgr *q, const std::string &payload)
             if (r.ok)
                 m->md.BackoutCount = count;
         }
+        break;
+    case REC_BATCH:
+        ReplayBatch(q, &r);
         break;
     case REC_TOKEN: {
         uint64_t t = r.U64(), seed = r.U64();
@@ -303,7 +359,7 @@ int SimStoreOpen(SimQMgr *q)
         uint32_t head[2];
         std::string payload;
         while (fread(head, sizeof head, 1, f) == 1) {
-            if (head[0] == 0 || head[0] > (1u << 30))
+            if (head[0] == 0 || head[0] > MAX_RECORD)
                 break;
             payload.resize(head[0]);
             if (fread(&payload[0], 1, head[0], f) != head[0] || Checksum(payload) != head[1])

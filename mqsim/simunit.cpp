@@ -6,6 +6,8 @@
 
 void SimCommit(SimConn *c)
 {
+    for (const SimUowEntry &e : c->uow)
+        SimStoreBatchBegin(e.qmgr);
     for (const SimUowEntry &e : c->uow) {
         SimMsg *m = e.msg;
         if (m->state == SIM_MSG_PUT_PENDING) {
@@ -17,6 +19,8 @@ void SimCommit(SimConn *c)
             SimMsgRemove(e.queue->queue, m);
         }
     }
+    for (const SimUowEntry &e : c->uow)
+        SimStoreBatchEnd(e.qmgr);
     for (const SimUowEntry &e : c->uow)
         SimStoreMaybeCompact(e.qmgr);
     c->uow.clear();

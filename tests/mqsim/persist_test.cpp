@@ -158,3 +158,57 @@ TEST_F(Sim, DamagedLogNeverCrashes)
         MQSimShutdown();
     }
 }
+
+/* A unit of work that moves a message between queues reaches the log
+ * whole or not at all: a process killed anywhere in its commit leaves the
+ * message on exactly one of the queues. */
+TEST_F(Sim, KilledCommitNeitherLosesNorDuplicates)
+{
+    Mqsc("QM1", "DEFINE QLOCAL(A.Q)\nDEFINE QLOCAL(B.Q)");
+    MQHCONN h = Connect("QM1");
+    MQHOBJ a = Open(h, "A.Q", MQOO_OUTPUT | MQOO_INPUT_SHARED);
+    MQHOBJ b = Open(h, "B.Q", MQOO_OUTPUT);
+    MQMD md = {MQMD_DEFAULT};
+    md.Persistence = MQPER_PERSISTENT;
+    ASSERT_EQ(Put(h, a, "moved", &md), 0);
+    MQSimShutdown();
+    std::string log = home + "/QM1/qm.log";
+    auto slurp = [&log] {
+        std::string all;
+        FILE *f = fopen(log.c_str(), "rb");
+        char buf[4096];
+        size_t n;
+        while (f && (n = fread(buf, 1, sizeof buf, f)) > 0)
+            all.append(buf, n);
+        if (f)
+            fclose(f);
+        return all;
+    };
+    h = Connect("QM1");
+    std::string before = slurp();
+    a = Open(h, "A.Q", MQOO_INPUT_SHARED);
+    b = Open(h, "B.Q", MQOO_OUTPUT);
+    std::string data;
+    ASSERT_EQ(Get(h, a, &data, MQGMO_SYNCPOINT), 0);
+    md = MQMD{MQMD_DEFAULT};
+    md.Persistence = MQPER_PERSISTENT;
+    ASSERT_EQ(Put(h, b, data, &md, MQPMO_SYNCPOINT), 0);
+    MQLONG cc, rc;
+    MQCMIT(h, &cc, &rc);
+    ASSERT_EQ(rc, 0);
+    MQSimShutdown();
+    std::string after = slurp();
+    ASSERT_EQ(after.compare(0, before.size(), before), 0);
+    for (size_t cut = before.size(); cut <= after.size(); cut++) {
+        FILE *f = fopen(log.c_str(), "wb");
+        ASSERT_TRUE(f);
+        fwrite(after.data(), 1, cut, f);
+        fclose(f);
+        h = Connect("QM1");
+        MQLONG onA = Depth(h, "A.Q"), onB = Depth(h, "B.Q");
+        EXPECT_EQ(onA + onB, 1) << "log cut at " << cut << " of " << after.size();
+        MQSimShutdown();
+        if (onA + onB != 1)
+            break;
+    }
+}
