@@ -205,11 +205,11 @@ int CSStringSet(const char **slot, const char *text, int64_t length)
         len = length == -1 ? strlen(text) : strnlen(text, (size_t)length);
     if (*slot && len && strlen(*slot) == len && memcmp(*slot, text, len) == 0)
         return 0;
+    /* The new text may be a part of the old one: copied before the old
+     * one is let go. */
+    const char *copy = len ? CSStringGet(text, (int64_t)len) : nullptr;
     int released = *slot != nullptr;
     CSStringRelease(*slot);
-    *slot = nullptr;
-    if (!len)
-        return released;
-    *slot = CSStringGet(text, (int64_t)len);
-    return 1;
+    *slot = copy;
+    return len ? 1 : released;
 }

@@ -129,6 +129,21 @@ TEST(SharedString, SetSlot)
     EXPECT_EQ(CSStringSet(&slot, "", -1), 0);
 }
 
+/* A slot set from a part of its own text (its start or its end): the
+ * part is read before the old text is let go. */
+TEST(SharedString, SetSlotFromItsOwnText)
+{
+    const char *slot = nullptr;
+    ASSERT_EQ(CSStringSet(&slot, "QMGR1.SYSTEM.QUEUE", -1), 1);
+    EXPECT_EQ(CSStringSet(&slot, slot, 5), 1);
+    EXPECT_STREQ(slot, "QMGR1");
+    EXPECT_EQ(CSStringSet(&slot, slot + 2, -1), 1);
+    EXPECT_STREQ(slot, "GR1");
+    EXPECT_EQ(CSStringGet("GR1", -1), slot);
+    CSStringRelease(slot);
+    EXPECT_EQ(CSStringSet(&slot, nullptr, -1), 1);
+}
+
 /* The 16-bit count must not wrap: a text held 65535 times and more is
  * kept, never freed under its holders. */
 TEST(SharedString, CountAtItsLimitKeepsTheText)
