@@ -261,6 +261,7 @@ QMS *LocCreate(CSTREE **tree, const QMS *templ, uint32_t rowFlags)
     t->nextInGroup = nullptr;
     t->nextInRing = nullptr;
     t->status &= ~LS_FIRSTOFRING;          /* a copied record may carry it */
+    t->state &= ~LST_FREED;
 
     store_lock();
     QMS *same = find_name(*tree, t->qmName);
@@ -329,6 +330,13 @@ void LocFreeRecordData(QMS *r)
 
 int LocDelete(CSTREE **tree, QMS *r, const uint32_t *keep)
 {
+    /* each ended thread may repeat a pending deletion: the first that
+       completes it wins, later calls find the record already gone */
+    store_lock();
+    int gone = (r->state & LST_FREED) != 0;
+    store_unlock();
+    if (gone)
+        return 0;
     int program = is_program_tree(tree);
     r->state |= LST_DELETING;
     if (r->getThread.state & QMSTHREAD_RUNNING) {
@@ -371,6 +379,7 @@ int LocDelete(CSTREE **tree, QMS *r, const uint32_t *keep)
     if (leaves)
         LocLeaveGroup(r);
     r->tree.left = (CSTREE *)freedList;
+    r->state |= LST_FREED;
     freedList = r;
     store_unlock();
     if (program)

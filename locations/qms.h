@@ -48,6 +48,7 @@ enum LocationStatus : uint32_t {
 enum LocationState : uint32_t {
     LST_IDLE = 0x1, LST_REDISPLAY = 0x2, LST_DELETING = 0x4,
     LST_NEW = 0x8, LST_SUSPENDED = 0x20,
+    LST_FREED = 0x40,                  /* on the freed-record list */
 };
 
 /* Thread blocks: the parts the MQ engine owns stay opaque here. */

@@ -368,4 +368,18 @@ TEST_F(Store, GroupJoinedWhileItsLastMemberLeaves)
     EXPECT_EQ(LocFlushFreed(), 8000);
 }
 
+/* Both threads' end messages may each repeat a pending deletion: a second
+ * call for a record already deleted changes nothing. */
+TEST_F(Store, DeletionRepeatedAfterItCompleted)
+{
+    QMS *a = Add("TWICE");
+    QMS *b = Add("OTHER");
+    LocDelete(&LocTree, a, nullptr);
+    rec.calls.clear();
+    LocDelete(&LocTree, a, nullptr);
+    EXPECT_TRUE(rec.calls.empty());
+    EXPECT_EQ(LocFind("OTHER"), b);
+    EXPECT_EQ(LocFlushFreed(), 1);
+}
+
 }  // namespace
