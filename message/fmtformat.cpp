@@ -170,6 +170,8 @@ static uint32_t Label(const FmtLineRec *lr, const FmtWalkFrame *fr,
     } else {
         n = snprintf(out, 128, "%-*s:", (int)w - 1, f->name[0] == '!' ? "" : f->name);
     }
+    if (n > 127)                        /* a longer name is cut at the column's end */
+        n = 127;
     if (lr->flags & LR_RUN_OFFSET)
         n += snprintf(out + n, 32, " {+%3.3X}:", (unsigned)(fr->cur - fr->start));
     return (uint32_t)n;

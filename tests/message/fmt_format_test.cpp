@@ -266,6 +266,29 @@ TEST(FmtFaults, CharvOffsetsAreCheckedAndPointersNotFollowed)
     EXPECT_EQ("", CompareGolden("mqod_v4", out));
 }
 
+/* A field name wider than the label column (user definitions allow long
+ * descriptions): the label is cut, nothing is written beyond it. */
+TEST(FmtFaults, LongFieldNamesStayInTheLabel)
+{
+    std::string name(200, 'N');
+    FmtFieldDef value = { "", FT_INT, 4, nullptr, 0, 0, 0, nullptr, 0 };
+    value.name = name.c_str();
+    FmtStructRow rows[] = { { 0, &value, nullptr, 0 }, { 0, nullptr, nullptr, 0 } };
+    FmtStructDef def = { "Long", 0, rows, nullptr, 0, 0, 0 };
+    FmtLayoutStruct(&def, 1);
+    Bytes b(true);
+    b.I32(7);
+    Recorder r;
+    FmtMsgInfo m = MakeMsg("        ");
+    FmtLineRec lr = MakeLineRec(4);
+    lr.flags |= LR_RUN_OFFSET | LR_HEX_RAW;
+    const unsigned char *p = b.b.data();
+    uint32_t rem = (uint32_t)b.size();
+    FapFormatStructure(&m, &def, nullptr, RecordSink, (uint64_t)(uintptr_t)&r, &lr, &rem, &p);
+    std::string out = Render(r);
+    EXPECT_NE(std::string::npos, out.find("NNNN {+000}: 07000000        : 7\n")) << out;
+}
+
 }
 
 namespace {
