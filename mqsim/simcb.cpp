@@ -59,15 +59,17 @@ static bool Round(SimConn *c, std::unique_lock<std::mutex> *lock, MQPTR connArea
         gmo.Options &= ~(MQGMO_WAIT | MQGMO_ACCEPT_TRUNCATED_MSG);
         MQLONG len = 0;
         MQLONG reason = SimGet(c, h, &md, &gmo, 0, nullptr, &len, lock);
-        if (reason != MQRC_TRUNCATED_MSG_FAILED && reason != 0)
+        if (reason != MQRC_TRUNCATED_MSG_FAILED && reason != 0 && reason != MQRC_NOT_CONVERTED)
             continue;
         MQLONG bufLen = x->cbd.MaxMsgLength == MQCBD_FULL_MSG_LENGTH || x->cbd.MaxMsgLength > len ?
                         len : x->cbd.MaxMsgLength;
         void *buf = malloc(bufLen > 0 ? (size_t)bufLen : 1);
-        md = x->md;
-        gmo = x->gmo;
-        gmo.Options = (gmo.Options & ~MQGMO_WAIT) | MQGMO_ACCEPT_TRUNCATED_MSG;
-        reason = SimGet(c, h, &md, &gmo, bufLen, buf, &len, lock);
+        if (reason == MQRC_TRUNCATED_MSG_FAILED) {   /* else a message without data, already got */
+            md = x->md;
+            gmo = x->gmo;
+            gmo.Options = (gmo.Options & ~MQGMO_WAIT) | MQGMO_ACCEPT_TRUNCATED_MSG;
+            reason = SimGet(c, h, &md, &gmo, bufLen, buf, &len, lock);
+        }
         if (reason == 0 || reason == MQRC_TRUNCATED_MSG_ACCEPTED || reason == MQRC_NOT_CONVERTED) {
             SimConsumer copy = *x;
             bool browse = (gmo.Options & (MQGMO_BROWSE_FIRST | MQGMO_BROWSE_NEXT)) != 0;

@@ -112,3 +112,30 @@ TEST_F(Sim, StartWaitUntilConsumerStops)
     MQCB(h, MQOP_DEREGISTER, &cbd, q, &md, &gmo, &cc, &rc);
     EXPECT_EQ(rc, MQRC_CALLBACK_NOT_REGISTERED);
 }
+
+/* A message without data reaches its consumer like any other. */
+TEST_F(Sim, ConsumerGetsEmptyMessages)
+{
+    Mqsc("QM1", "DEFINE QLOCAL(Q1)");
+    MQHCONN h = Connect("QM1");
+    MQHOBJ q = Open(h, "Q1", MQOO_INPUT_SHARED | MQOO_OUTPUT);
+    for (const char *m : {"", "y", ""})
+        Put(h, q, m);
+    Seen s;
+    MQCBD cbd = {MQCBD_DEFAULT};
+    cbd.CallbackFunction = (MQPTR)Consumer;
+    cbd.CallbackArea = &s;
+    MQMD md = {MQMD_DEFAULT};
+    MQGMO gmo = {MQGMO_DEFAULT};
+    gmo.Options = MQGMO_NO_SYNCPOINT;
+    MQLONG cc, rc;
+    MQCB(h, MQOP_REGISTER, &cbd, q, &md, &gmo, &cc, &rc);
+    EXPECT_EQ(rc, 0);
+    MQCTL(h, MQOP_START, nullptr, &cc, &rc);
+    EXPECT_EQ(rc, 0);
+    for (int i = 0; i < 100 && Count(&s) < 3; i++)
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    MQCTL(h, MQOP_STOP, nullptr, &cc, &rc);
+    std::lock_guard<std::mutex> lk(s.lock);
+    EXPECT_EQ(s.data, (std::vector<std::string>{"", "y", ""}));
+}
