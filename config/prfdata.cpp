@@ -35,7 +35,7 @@ enum KeyKind : uint8_t {
 enum WriteRule : uint8_t {
     W_ALWAYS, W_NOTDEF, W_NOTZERO, W_NOTDEFNZ, W_SET, W_SETNOTDEF, W_NEVER,
     W_BITSET, W_BITCLEAR,
-    W_SETBLANKS,        /* as W_SET, trailing blanks kept */
+    W_ALLBLANKS,        /* always, blanks kept: a blank or empty text is a choice */
 };
 
 enum Special : uint8_t {
@@ -160,9 +160,9 @@ static const PRFKEY keys[] = {
     NUM("alr", alr, 300, W_ALWAYS, ' '), NUM("acr", acr, 600, W_ALWAYS, '\n'),
     SPECIAL("exp_text", S_EXPTEXT), SPECIAL("exp_mqsc", S_EXPMQSC),
     SPECIAL("edf", S_EDF), SPECIAL("eds", S_EDS),
-    { "sep1000", K_TEXT, W_SETBLANKS, ' ', sizeof Prf.sep1000, P(sep1000), nullptr, 0, "," },
-    { "seplist", K_TEXT, W_SETBLANKS, ' ', sizeof Prf.seplist, P(seplist), nullptr, 0, "; " },
-    { "sepind", K_TEXT, W_SETBLANKS, ' ', sizeof Prf.sepind, P(sepind), nullptr, 0, " : " },
+    { "sep1000", K_TEXT, W_ALLBLANKS, ' ', sizeof Prf.sep1000, P(sep1000), nullptr, 0, "," },
+    { "seplist", K_TEXT, W_ALLBLANKS, ' ', sizeof Prf.seplist, P(seplist), nullptr, 0, "; " },
+    { "sepind", K_TEXT, W_ALLBLANKS, ' ', sizeof Prf.sepind, P(sepind), nullptr, 0, " : " },
     EOL,
     SPECIAL("loc", S_LOC),
     TEXT("st", st, "", W_SET),
@@ -825,12 +825,13 @@ void SavePrfData(FILE *out)
             break;
         case K_TEXT: case K_SHARED: case K_ALLOC: {
             const char *t = k.kind == K_TEXT ? (const char *)k.field : *(const char **)k.field;
-            if (!PrfTextSet(t) || k.rule == W_NEVER)
+            int asIs = k.rule == W_ALLBLANKS;
+            if (!asIs && (!PrfTextSet(t) || k.rule == W_NEVER))
                 break;
             if (k.rule == W_SETNOTDEF && k.defText && strcmp(t, k.defText) == 0)
                 break;
             fprintf(out, "%s=", k.key);
-            PrfPutQuoted(out, t, k.rule == W_SETBLANKS ? strlen(t) : PRF_WHOLE);
+            PrfPutQuoted(out, t, asIs ? strlen(t) : PRF_WHOLE);
             fputc(k.sep, out);
             break;
         }

@@ -164,6 +164,12 @@ TEST(Profile, SeparatorsReadBackAsWritten)
     EXPECT_STREQ(Prf.sep1000, ",");
     EXPECT_STREQ(Prf.seplist, "; ");
     EXPECT_STREQ(Prf.sepind, " : ");
+    /* a blank or no thousands separator at all is a choice too */
+    strcpy(Prf.sep1000, " ");
+    Prf.seplist[0] = 0;
+    Load(Save());
+    EXPECT_STREQ(Prf.sep1000, " ");
+    EXPECT_STREQ(Prf.seplist, "");
 }
 
 /* One row per profile key: a line with a value other than the default, and
