@@ -73,6 +73,10 @@ void SimMsgRemove(SimQueue *q, SimMsg *m)
     if (m->state == SIM_MSG_GONE)
         return;
     m->state = SIM_MSG_GONE;
+    if (m->lockedBy) {        /* the lock goes with the message */
+        m->lockedBy->locked = nullptr;
+        m->lockedBy = nullptr;
+    }
     q->depth--;
     q->byToken.erase(m->token);
     if (m->pins == 0)

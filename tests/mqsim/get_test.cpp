@@ -66,6 +66,26 @@ TEST_F(SimGet, LockHidesMessageFromOthers)
     EXPECT_EQ(d, "m0");
 }
 
+/* A locked message that expires is gone: the lock goes with it. */
+TEST_F(SimGet, LockedMessageExpires)
+{
+    MQMD md = {MQMD_DEFAULT};
+    md.Expiry = 1;
+    ASSERT_EQ(Put(h, q, "short", &md), 0);
+    ASSERT_EQ(Put(h, q, "long"), 0);
+    std::string d;
+    EXPECT_EQ(Get(h, q, &d, MQGMO_BROWSE_FIRST | MQGMO_LOCK), 0);
+    EXPECT_EQ(Get(h, q, &d, MQGMO_BROWSE_NEXT), 0);         /* cursor leaves it, still locked */
+    std::this_thread::sleep_for(std::chrono::milliseconds(250));
+    md = MQMD{MQMD_DEFAULT};
+    memcpy(md.MsgId, "no such message", 16);
+    EXPECT_EQ(Get(h, q, &d, MQGMO_NO_WAIT, &md), MQRC_NO_MSG_AVAILABLE);  /* the expired one removed */
+    EXPECT_EQ(Get(h, q, &d, MQGMO_UNLOCK), MQRC_NO_MSG_LOCKED);
+    EXPECT_EQ(Get(h, q, &d, MQGMO_BROWSE_FIRST | MQGMO_LOCK), 0);
+    EXPECT_EQ(d, "long");
+    Close(h, q);
+}
+
 TEST_F(SimGet, MatchMsgIdCorrelIdAndToken)
 {
     PutN(5);
