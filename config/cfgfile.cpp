@@ -179,7 +179,8 @@ void CfgFileRead(const char *path, CSTREE **tree, int report, char *errorText)
     int64_t readTime = LocNow();
     int program = tree == &LocTree;
     PRFIN in;
-    if (PrfOpenFile(&in, path) != 0) {
+    int rc = PrfOpenFile(&in, path);
+    if (rc != 0) {
         if (program)
             CfgStatus &= ~CFG_STATUS_PRESENT;
         if (report) {
@@ -187,7 +188,10 @@ void CfgFileRead(const char *path, CSTREE **tree, int report, char *errorText)
                 snprintf(errorText, CFG_ERROR_TEXT, "File '%s' can not be opened.", path);
             return;
         }
-        CfgStatus |= CFG_STATUS_READ;
+        /* only a missing file is an empty configuration; one that is
+           there but cannot be read must never be rewritten */
+        if (rc == ENOENT)
+            CfgStatus |= CFG_STATUS_READ;
         return;
     }
     if (program)

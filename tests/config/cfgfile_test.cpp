@@ -276,6 +276,18 @@ TEST_F(Fixture, MissingFilesAndFilesWithoutProfile)
     EXPECT_EQ(CfgStatus, (uint32_t)(CFG_STATUS_READ | CFG_STATUS_PRESENT));
 }
 
+/* Only a file that is not there counts as an empty configuration: one
+ * that is there but cannot be read is never overwritten by a rewrite. */
+TEST_F(Fixture, UnreadableFileIsNotOverwritten)
+{
+    std::filesystem::create_directories(cfg);   /* there, but not readable as a file */
+    CfgFileRead(cfg.c_str(), &LocTree, 0, nullptr);
+    EXPECT_EQ(CfgStatus & CFG_STATUS_READ, 0u);
+    EXPECT_EQ(CfgFileWrite(), 0);
+    EXPECT_FALSE(cfgtest::Exists(dir + "/RAVOLT.CFN"));
+    EXPECT_TRUE(std::filesystem::is_directory(cfg));
+}
+
 TEST_F(Fixture, RefusedAndDamagedBlocksDoNotLoseTheirNeighbours)
 {
     Spit(cfg, "AP:\n"
