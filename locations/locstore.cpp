@@ -423,6 +423,8 @@ QMS *LocSetStatus(QMS *r, uint32_t set, uint32_t clear, int force)
 {
     if (!r)
         return r;
+    /* workers change the word too: each change is made under the lock */
+    store_lock();
     uint32_t old = r->status;
     uint32_t now = (old | set) & ~clear;
     int change = now != old;
@@ -430,6 +432,8 @@ QMS *LocSetStatus(QMS *r, uint32_t set, uint32_t clear, int force)
         r->state &= ~LST_REDISPLAY;
         change = 1;
     }
+    r->status = now;
+    store_unlock();
     if (!force && !change)
         return r;
     if (!(now & 0xC006) && (old & 0xC006)) {
@@ -442,7 +446,6 @@ QMS *LocSetStatus(QMS *r, uint32_t set, uint32_t clear, int force)
         if (r->flags & LF_CSL)
             HOOK(consoleEvent, r, 100007, 40);
     }
-    r->status = now;
     if (now & LS_PROCESSNOW)
         HOOK(timerOne, r);
     HOOK(updateRow, r);

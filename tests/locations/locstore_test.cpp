@@ -382,4 +382,23 @@ TEST_F(Store, DeletionRepeatedAfterItCompleted)
     EXPECT_EQ(LocFlushFreed(), 1);
 }
 
+/* A worker and the user-interface thread change different status bits of
+ * one location at the same time: neither change is lost. */
+TEST_F(Store, StatusChangedFromTwoThreads)
+{
+    LocSetHooks(nullptr);
+    QMS *a = Add("BUSY");
+    auto toggle = [a](uint32_t bit) {
+        for (int i = 0; i < 200000; i++) {
+            LocSetStatus(a, bit, 0, 0);
+            LocSetStatus(a, 0, bit, 0);
+        }
+        LocSetStatus(a, bit, 0, 0);
+    };
+    std::thread worker(toggle, (uint32_t)LS_CANTSEND);
+    toggle(LS_DISABLED);
+    worker.join();
+    EXPECT_EQ(a->status & (LS_CANTSEND | LS_DISABLED), (uint32_t)(LS_CANTSEND | LS_DISABLED));
+}
+
 }  // namespace
