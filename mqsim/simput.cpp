@@ -23,9 +23,11 @@ static void PutDateTime(MQMD *md)
     memcpy(md->PutTime, buf, 8);
 }
 
+/* Unique within the queue manager across runs too: the count starts at
+ * the time the process first makes one. */
 static void NewId(SimQMgr *q, MQBYTE *id)
 {
-    static uint64_t counter;
+    static uint64_t counter = (uint64_t)SimNowMs() << 20;
     memcpy(id, "AMQ ", 4);
     SimPad((char *)id + 4, 12, q->name);
     uint64_t v = q->tokenSeed + ++counter;

@@ -48,6 +48,11 @@ int SimChildMain(const char *mode, const char *home)
     MQOPEN(h, &od, MQOO_OUTPUT | MQOO_INPUT_SHARED, &o, &cc, &rc);
     if (rc)
         return 3;
+    if (strcmp(mode, "putid") == 0) {
+        rc = ChildPut(h, o, "one run", MQPER_PERSISTENT, MQPMO_NO_SYNCPOINT | MQPMO_NEW_MSG_ID);
+        MQDISC(&h, &cc, &rc);
+        return rc ? 7 : 0;
+    }
     MQMD md = {MQMD_DEFAULT};
     MQGMO gmo = {MQGMO_DEFAULT};
     gmo.Options = MQGMO_SYNCPOINT;
@@ -211,4 +216,21 @@ TEST_F(Sim, KilledCommitNeitherLosesNorDuplicates)
         if (onA + onB != 1)
             break;
     }
+}
+
+/* Message identifiers made by one run of a program are never made again
+ * by the next run. */
+TEST_F(Sim, MessageIdsUniqueAcrossRuns)
+{
+    Mqsc("QM1", "DEFINE QLOCAL(P.Q)");
+    MQSimShutdown();
+    ASSERT_EQ(SimTestRunChild("putid", home), 0);
+    ASSERT_EQ(SimTestRunChild("putid", home), 0);
+    MQHCONN h = Connect("QM1");
+    MQHOBJ o = Open(h, "P.Q", MQOO_BROWSE);
+    MQMD first = {MQMD_DEFAULT}, second = {MQMD_DEFAULT};
+    std::string d;
+    ASSERT_EQ(Get(h, o, &d, MQGMO_BROWSE_FIRST, &first), 0);
+    ASSERT_EQ(Get(h, o, &d, MQGMO_BROWSE_NEXT, &second), 0);
+    EXPECT_NE(memcmp(first.MsgId, second.MsgId, 24), 0);
 }
