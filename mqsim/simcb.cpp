@@ -165,6 +165,8 @@ static MQLONG Register(SimConn *c, MQLONG op, const void *pCbd, MQHOBJ hobj, con
         return MQRC_CALLBACK_TYPE_ERROR;
     if (!cbd.CallbackFunction)
         return MQRC_CALLBACK_ROUTINE_ERROR;
+    if (cbd.MaxMsgLength < 0 && cbd.MaxMsgLength != MQCBD_FULL_MSG_LENGTH)
+        return MQRC_MAX_MSG_LENGTH_ERROR;
     SimConsumer x = {};
     x.cbd = cbd;
     x.hobj = hobj;

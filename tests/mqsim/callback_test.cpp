@@ -139,3 +139,24 @@ TEST_F(Sim, ConsumerGetsEmptyMessages)
     std::lock_guard<std::mutex> lk(s.lock);
     EXPECT_EQ(s.data, (std::vector<std::string>{"", "y", ""}));
 }
+
+/* A consumer that could never take a message is refused when registered. */
+TEST_F(Sim, ConsumerWithNegativeMaxMsgLengthRefused)
+{
+    Mqsc("QM1", "DEFINE QLOCAL(Q1)");
+    MQHCONN h = Connect("QM1");
+    MQHOBJ q = Open(h, "Q1", MQOO_INPUT_SHARED);
+    Seen s;
+    MQCBD cbd = {MQCBD_DEFAULT};
+    cbd.CallbackFunction = (MQPTR)Consumer;
+    cbd.CallbackArea = &s;
+    cbd.MaxMsgLength = -5;
+    MQMD md = {MQMD_DEFAULT};
+    MQGMO gmo = {MQGMO_DEFAULT};
+    MQLONG cc, rc;
+    MQCB(h, MQOP_REGISTER, &cbd, q, &md, &gmo, &cc, &rc);
+    EXPECT_EQ(rc, MQRC_MAX_MSG_LENGTH_ERROR);
+    cbd.MaxMsgLength = 0;
+    MQCB(h, MQOP_REGISTER, &cbd, q, &md, &gmo, &cc, &rc);
+    EXPECT_EQ(rc, 0);
+}
