@@ -325,6 +325,10 @@ extern "C" void MQENTRY MQCLOSE(MQHCONN Hconn, PMQHOBJ pHobj, MQLONG Options, PM
     if (!reason && (Options & ~(MQCO_DELETE | MQCO_DELETE_PURGE | MQCO_KEEP_SUB | MQCO_REMOVE_SUB |
                                 MQCO_QUIESCE)))
         reason = MQRC_OPTIONS_ERROR;
+    if (!reason && (Options & (MQCO_DELETE | MQCO_DELETE_PURGE)) &&
+        (!h->target || h->obj != h->target || (SimInt(h->target, MQIA_DEFINITION_TYPE) != MQQDT_PERMANENT_DYNAMIC &&
+                                                SimInt(h->target, MQIA_DEFINITION_TYPE) != MQQDT_TEMPORARY_DYNAMIC)))
+        reason = MQRC_OPTION_NOT_VALID_FOR_TYPE;     /* only a dynamic queue is deleted */
     if (!reason && (Options & MQCO_DELETE) && h->target && h->target->queue->depth > 0 &&
         !(Options & MQCO_DELETE_PURGE) && !h->target->temporary)
         reason = MQRC_Q_NOT_EMPTY;

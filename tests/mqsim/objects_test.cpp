@@ -167,3 +167,27 @@ TEST_F(Sim, TopicPublicationAccepted)
     FILL(named.ObjectName, "NOSUCH");
     Open(h, "", MQOO_OUTPUT, MQRC_UNKNOWN_OBJECT_NAME, &named);
 }
+
+/* MQCO_DELETE and MQCO_DELETE_PURGE delete dynamic queues only: on a
+ * predefined queue they are refused and nothing is lost. */
+TEST_F(Sim, CloseDeletesOnlyDynamicQueues)
+{
+    Mqsc("QM1", "DEFINE QLOCAL(PRE.Q)\nDEFINE QMODEL(PERM.MODEL) DEFTYPE(PERMDYN)");
+    MQHCONN h = Connect("QM1");
+    MQHOBJ o = Open(h, "PRE.Q", MQOO_OUTPUT | MQOO_INPUT_SHARED);
+    ASSERT_EQ(Put(h, o, "keep me"), 0);
+    MQLONG cc, rc;
+    MQCLOSE(h, &o, MQCO_DELETE_PURGE, &cc, &rc);
+    EXPECT_EQ(rc, MQRC_OPTION_NOT_VALID_FOR_TYPE);
+    Close(h, o);
+    EXPECT_EQ(Depth(h, "PRE.Q"), 1);
+    MQOD od = {MQOD_DEFAULT};
+    FILL(od.ObjectName, "PERM.MODEL");
+    FILL(od.DynamicQName, "PERM.*");
+    MQHOBJ dyn = Open(h, "", MQOO_OUTPUT, 0, &od);
+    std::string name = Trim(od.ObjectName, 48);
+    ASSERT_EQ(Put(h, dyn, "x"), 0);
+    MQCLOSE(h, &dyn, MQCO_DELETE_PURGE, &cc, &rc);
+    EXPECT_EQ(rc, 0);
+    Open(h, name.c_str(), MQOO_OUTPUT, MQRC_UNKNOWN_OBJECT_NAME);
+}
