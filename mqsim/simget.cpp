@@ -184,6 +184,8 @@ MQLONG SimGet(SimConn *c, SimHandle *h, MQMD *md, MQGMO *gmo, MQLONG bufLen, voi
         return MQRC_NOT_OPEN_FOR_INPUT;
     if (bufLen < 0)
         return MQRC_BUFFER_LENGTH_ERROR;
+    if ((gmo->Options & MQGMO_WAIT) && gmo->WaitInterval < 0 && gmo->WaitInterval != MQWI_UNLIMITED)
+        return MQRC_WAIT_INTERVAL_ERROR;
     if (bufLen > 0 && !buf)
         return MQRC_BUFFER_ERROR;
     if (gmo->Options & MQGMO_UNLOCK) {

@@ -142,6 +142,20 @@ TEST_F(SimGet, MatchMsgIdCorrelIdAndToken)
     EXPECT_EQ(d, "g2");
 }
 
+/* A wait interval below zero (other than unlimited) is an error, not a
+ * wait of no time. */
+TEST_F(SimGet, NegativeWaitIntervalRefused)
+{
+    PutN(1);
+    MQGMO gmo = {MQGMO_DEFAULT};
+    gmo.Options = MQGMO_WAIT;
+    gmo.WaitInterval = -5;
+    std::string d;
+    EXPECT_EQ(Get(h, q, &d, 0, nullptr, &gmo), MQRC_WAIT_INTERVAL_ERROR);
+    gmo.Options = MQGMO_NO_WAIT;
+    EXPECT_EQ(Get(h, q, &d, 0, nullptr, &gmo), 0);      /* without a wait it is not looked at */
+}
+
 TEST_F(SimGet, WaitIsWokenByPutFromAnotherThread)
 {
     MQHCONN h2 = Connect("QM1");
