@@ -17,17 +17,18 @@ static SimConsumer *ConsumerOf(SimConn *c, MQHOBJ h)
 }
 
 static void Invoke(SimConn *c, SimConsumer *x, MQLONG callType, MQMD *md, MQGMO *gmo, void *buf,
-                   MQLONG dataLen, MQLONG reason, MQPTR connArea)
+                   MQLONG bufLen, MQLONG dataLen, MQLONG reason, MQPTR connArea)
 {
     MQCBC cbc = {MQCBC_DEFAULT};
     cbc.CallType = callType;
     cbc.Hobj = x->hobj;
     cbc.CallbackArea = x->cbd.CallbackArea;
     cbc.ConnectionArea = connArea;
-    cbc.CompCode = reason ? (reason == MQRC_TRUNCATED_MSG_ACCEPTED ? MQCC_WARNING : MQCC_FAILED) : MQCC_OK;
+    cbc.CompCode = reason ? (reason == MQRC_TRUNCATED_MSG_ACCEPTED || reason == MQRC_TRUNCATED_MSG_FAILED ?
+                             MQCC_WARNING : MQCC_FAILED) : MQCC_OK;
     cbc.Reason = reason;
     cbc.DataLength = dataLen;
-    cbc.BufferLength = dataLen;
+    cbc.BufferLength = bufLen;
     MQCB_FUNCTION *fn = (MQCB_FUNCTION *)x->cbd.CallbackFunction;
     fn(c->hconn, md, gmo, buf, &cbc);
 }
@@ -49,7 +50,7 @@ static bool Round(SimConn *c, std::unique_lock<std::mutex> *lock, MQPTR connArea
             if (x->cbd.Options & MQCBDO_START_CALL) {
                 SimConsumer copy = *x;
                 lock->unlock();
-                Invoke(c, &copy, MQCBCT_START_CALL, nullptr, nullptr, nullptr, 0, 0, connArea);
+                Invoke(c, &copy, MQCBCT_START_CALL, nullptr, nullptr, nullptr, 0, 0, 0, connArea);
                 lock->lock();
                 continue;
             }
@@ -67,20 +68,22 @@ static bool Round(SimConn *c, std::unique_lock<std::mutex> *lock, MQPTR connArea
         if (reason == MQRC_TRUNCATED_MSG_FAILED) {   /* else a message without data, already got */
             md = x->md;
             gmo = x->gmo;
-            gmo.Options = (gmo.Options & ~MQGMO_WAIT) | MQGMO_ACCEPT_TRUNCATED_MSG;
+            gmo.Options &= ~MQGMO_WAIT;    /* too long for MaxMsgLength: 2080 unless truncation accepted */
             reason = SimGet(c, h, &md, &gmo, bufLen, buf, &len, lock);
         }
-        if (reason == 0 || reason == MQRC_TRUNCATED_MSG_ACCEPTED || reason == MQRC_NOT_CONVERTED) {
+        if (reason == 0 || reason == MQRC_TRUNCATED_MSG_ACCEPTED || reason == MQRC_NOT_CONVERTED ||
+            reason == MQRC_TRUNCATED_MSG_FAILED) {
             SimConsumer copy = *x;
             bool browse = (gmo.Options & (MQGMO_BROWSE_FIRST | MQGMO_BROWSE_NEXT)) != 0;
+            bool left = reason == MQRC_TRUNCATED_MSG_FAILED;
             lock->unlock();
-            Invoke(c, &copy, browse ? MQCBCT_MSG_NOT_REMOVED : MQCBCT_MSG_REMOVED, &md, &gmo, buf, len,
-                   reason, connArea);
+            Invoke(c, &copy, browse || left ? MQCBCT_MSG_NOT_REMOVED : MQCBCT_MSG_REMOVED, &md, &gmo, buf,
+                   bufLen, len, reason, connArea);
             lock->lock();
-            delivered = true;
+            delivered = !left;      /* a message left in place is offered again at the next wake */
             /* a browse-first consumer moves on to browse-next */
             SimConsumer *again = ConsumerOf(c, hobj);
-            if (again && (again->gmo.Options & MQGMO_BROWSE_FIRST))
+            if (again && !left && (again->gmo.Options & MQGMO_BROWSE_FIRST))
                 again->gmo.Options = (again->gmo.Options & ~MQGMO_BROWSE_FIRST) | MQGMO_BROWSE_NEXT;
         }
         free(buf);
@@ -120,7 +123,7 @@ static MQLONG Dispatch(SimConn *c, MQHCONN hconn, MQPTR connArea, bool untilIdle
             if (x.started && (x.cbd.Options & MQCBDO_STOP_CALL) && x.cbd.CallbackFunction) {
                 SimConsumer copy = x;
                 SimLock.unlock();
-                Invoke(c, &copy, MQCBCT_STOP_CALL, nullptr, nullptr, nullptr, 0, 0, connArea);
+                Invoke(c, &copy, MQCBCT_STOP_CALL, nullptr, nullptr, nullptr, 0, 0, 0, connArea);
                 SimLock.lock();
             }
             x.started = false;

@@ -160,3 +160,63 @@ TEST_F(Sim, ConsumerWithNegativeMaxMsgLengthRefused)
     MQCB(h, MQOP_REGISTER, &cbd, q, &md, &gmo, &cc, &rc);
     EXPECT_EQ(rc, 0);
 }
+
+struct Truncated {
+    std::mutex lock;
+    std::vector<MQLONG> reasons;
+    std::vector<std::string> data;
+    std::vector<MQLONG> lengths;
+};
+
+static void MQENTRY TruncConsumer(MQHCONN, PMQVOID, PMQVOID, PMQVOID buf, PMQCBC ctx)
+{
+    Truncated *t = (Truncated *)ctx->CallbackArea;
+    std::lock_guard<std::mutex> lk(t->lock);
+    if (ctx->CallType != MQCBCT_MSG_REMOVED && ctx->CallType != MQCBCT_MSG_NOT_REMOVED)
+        return;
+    t->reasons.push_back(ctx->Reason);
+    t->lengths.push_back(ctx->DataLength);
+    MQLONG n = ctx->DataLength < ctx->BufferLength ? ctx->DataLength : ctx->BufferLength;
+    t->data.push_back(std::string((char *)buf, (size_t)n));
+}
+
+/* A message longer than the consumer's MaxMsgLength stays on the queue
+ * (2080) unless the consumer accepts truncation (2079); the buffer length
+ * it is told is that of the buffer it gets. */
+TEST_F(Sim, ConsumerMaxMsgLengthTruncation)
+{
+    Mqsc("QM1", "DEFINE QLOCAL(Q1)");
+    MQHCONN h = Connect("QM1");
+    MQHOBJ q = Open(h, "Q1", MQOO_INPUT_SHARED | MQOO_OUTPUT);
+    Put(h, q, "abcdef");
+    for (MQLONG accept : {0, MQGMO_ACCEPT_TRUNCATED_MSG}) {
+        Truncated t;
+        MQCBD cbd = {MQCBD_DEFAULT};
+        cbd.CallbackFunction = (MQPTR)TruncConsumer;
+        cbd.CallbackArea = &t;
+        cbd.MaxMsgLength = 3;
+        MQMD md = {MQMD_DEFAULT};
+        MQGMO gmo = {MQGMO_DEFAULT};
+        gmo.Options = MQGMO_NO_SYNCPOINT | accept;
+        MQLONG cc, rc;
+        MQCB(h, MQOP_REGISTER, &cbd, q, &md, &gmo, &cc, &rc);
+        ASSERT_EQ(rc, 0);
+        MQCTL(h, MQOP_START, nullptr, &cc, &rc);
+        for (int i = 0; i < 100; i++) {
+            {
+                std::lock_guard<std::mutex> lk(t.lock);
+                if (!t.reasons.empty())
+                    break;
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+        MQCTL(h, MQOP_STOP, nullptr, &cc, &rc);
+        MQCB(h, MQOP_DEREGISTER, &cbd, q, &md, &gmo, &cc, &rc);
+        std::lock_guard<std::mutex> lk(t.lock);
+        ASSERT_FALSE(t.reasons.empty());
+        EXPECT_EQ(t.reasons[0], accept ? MQRC_TRUNCATED_MSG_ACCEPTED : MQRC_TRUNCATED_MSG_FAILED);
+        EXPECT_EQ(t.lengths[0], 6);
+        EXPECT_EQ(t.data[0], "abc");
+        EXPECT_EQ(Depth(h, "Q1"), accept ? 0 : 1);
+    }
+}
