@@ -120,6 +120,9 @@ extern FmtStructDef FmtDefMQMD, FmtDefMQMDE, FmtDefXQH, FmtDefMQDLH,
     FmtDefMQCFIL64, FmtDefMQCFIF, FmtDefMQCFSF, FmtDefMQCFBF,
     FmtDefMQOD, FmtDefMQPMO, FmtDefMQGMO, FmtDefMQCNO, FmtDefMQSD,
     FmtDefMQSRO, FmtDefMQBO, FmtDefMQCD, FmtDefMQRR, FmtDefXmlSections, FmtDefXmlSection;
+/* MQCFH variants that only the editor chooses (new messages of their format) */
+extern FmtStructDef FmtDefCFHGenericPcf, FmtDefCFHGenericPcf2,
+    FmtDefCFHGenericAdmin, FmtDefCFHGenericEvent;
 
 /* Constant tables linked by FmtLayoutAll into the "Reason", "Parameter
  * Id", "Command" and option fields; valueName gives the constant name of a

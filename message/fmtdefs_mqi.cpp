@@ -175,7 +175,8 @@ static DEF(defCompcode, "Compcode", 0, rowsCompcode, nullptr);
 static DEF(defOpen, "OpenOptions", 0, rowsOpen, nullptr);
 static DEF(defClose, "CloseOptions", 0, rowsClose, nullptr);
 
-extern FmtStructDef *FmtDefCFHAdmin, *FmtDefCFHEvent, *FmtDefUnknownParm, *FmtDefCFHStats, *FmtDefCFHAcct;
+extern FmtStructDef *FmtDefCFHAdmin, *FmtDefCFHEvent, *FmtDefUnknownParm, *FmtDefCFHStats, *FmtDefCFHAcct,
+    *FmtDefCFHRoute, *FmtDefCFHActivity;
 extern FmtStructDef FmtDefPcfPcf, FmtDefPcfAdmin, FmtDefPcfEvent, FmtDefPcfEmbedded;
 
 FmtStructList FmtStructListAll[] = {
@@ -194,6 +195,8 @@ FmtStructList FmtStructListAll[] = {
     { &FmtDefPcfFields, nullptr, 0 }, { &FmtDefMQCFH, nullptr, 0 },
     { FmtDefCFHAdmin, nullptr, 0 }, { FmtDefCFHEvent, nullptr, 0 },
     { FmtDefCFHStats, nullptr, 0 }, { FmtDefCFHAcct, nullptr, 0 },
+    { &FmtDefCFHGenericAdmin, nullptr, 0 }, { &FmtDefCFHGenericPcf, nullptr, 0 },
+    { &FmtDefCFHGenericPcf2, nullptr, 0 }, { &FmtDefCFHGenericEvent, nullptr, 0 },
     { &FmtDefPcfPcf, nullptr, 0 }, { &FmtDefPcfAdmin, nullptr, 0 },
     { &FmtDefPcfEvent, nullptr, 0 }, { &FmtDefPcfEmbedded, nullptr, 0 },
     { &FmtDefMQCFIL, nullptr, 0 }, { &FmtDefMQCFIN, nullptr, 0 },

@@ -115,10 +115,24 @@ static DEF(defCFHStats, "Statistics Header (MQCFH)", SK_PCF_HEADER, rowsCFH, dfl
 static DEF(defCFHAcct, "Accounting Header (MQCFH)", SK_PCF_HEADER, rowsCFH, dfltCFH);
 static FLD(gStats, "!MQCFH", FT_STRUCT, 0, &defCFHStats, 0);
 static FLD(gAcct, "!MQCFH", FT_STRUCT, 0, &defCFHAcct, 0);
-TCOND(tStats, 21); TCOND(tAcct, 22);
-/* Statistics and accounting messages are told apart by the header's Type. */
+/* Trace-route messages and application activity trace records travel as
+ * admin messages too; their default images carry their own Type so that an
+ * inserted header formats as the variant it was chosen as. */
+static const unsigned char dfltRoute[] = {
+    10,0,0,0, 36,0,0,0, 1,0,0,0, 75,0,0,0, 1,0,0,0, 1,0,0,0 };
+static const unsigned char dfltActivity[] = {
+    26,0,0,0, 36,0,0,0, 1,0,0,0, 209,0,0,0, 1,0,0,0, 1,0,0,0 };
+static DEF(defCFHRoute, "Trace Route (MQCFH)", SK_PCF_HEADER, rowsCFH, dfltRoute);
+static DEF(defCFHActivity, "Application Activity Header (MQCFH)", SK_PCF_HEADER,
+           rowsCFH, dfltActivity);
+static FLD(gRoute, "!MQTRTE", FT_STRUCT, 0, &defCFHRoute, 0);
+static FLD(gActivity, "!MQCFH", FT_STRUCT, 0, &defCFHActivity, 0);
+TCOND(tStats, 21); TCOND(tAcct, 22); TCOND(tRoute, 10); TCOND(tActivity, 26);
+/* Statistics, accounting, trace-route and application activity messages
+ * are told apart from other admin messages by the header's Type. */
 static FmtStructRow rowsAdmin[] = {
     ROW(gStats, tStats, RF_COND_NESTED), ROW(gAcct, tAcct, RF_COND_NESTED),
+    ROW(gRoute, tRoute, RF_COND_NESTED), ROW(gActivity, tActivity, RF_COND_NESTED),
     ROW(gAdmin, nullptr, RF_NOTHING_CONSUMED), ROW(fFields, nullptr, 0), ROWEND };
 static FmtStructRow rowsEvent[] = { ROW(gEvent, nullptr, 0), ROW(fFields, nullptr, 0), ROWEND };
 DEF(FmtDefPcfPcf, "!MQCFH", 0, rowsPcf, nullptr);
@@ -126,6 +140,16 @@ DEF(FmtDefPcfAdmin, "!MQCFH", 0, rowsAdmin, nullptr);
 DEF(FmtDefPcfEvent, "!MQCFH", 0, rowsEvent, nullptr);
 static FmtStructRow rowsEmbedded[] = { ROW(gAdmin, nullptr, 0), ROW(fFields, nullptr, 0), ROWEND };
 DEF(FmtDefPcfEmbedded, "!MQCFH", 0, rowsEmbedded, nullptr);
+/* The generic variants are never chosen by the data: the editor inserts
+ * them as the header of a new message of their format. */
+static const unsigned char dfltEventCFH[] = {
+    7,0,0,0, 36,0,0,0, 1,0,0,0, 0,0,0,0, 1,0,0,0, 1,0,0,0 };
+DEF(FmtDefCFHGenericPcf, "Generic PCF Header (MQCFH)", SK_PCF_HEADER, rowsCFH, dfltCFH);
+DEF(FmtDefCFHGenericPcf2, "Generic PCF Header (MQCFH)", SK_PCF_HEADER, rowsCFH, dfltCFH);
+DEF(FmtDefCFHGenericAdmin, "Generic Admin PCF Header (MQCFH)", SK_PCF_HEADER, rowsCFH, dfltCFH);
+DEF(FmtDefCFHGenericEvent, "Generic Event Header (MQCFH)", SK_PCF_HEADER, rowsCFH, dfltEventCFH);
+
 FmtStructDef *FmtDefCFHAdmin = &defCFHAdmin, *FmtDefCFHEvent = &defCFHEvent,
-    *FmtDefCFHStats = &defCFHStats, *FmtDefCFHAcct = &defCFHAcct;
+    *FmtDefCFHStats = &defCFHStats, *FmtDefCFHAcct = &defCFHAcct,
+    *FmtDefCFHRoute = &defCFHRoute, *FmtDefCFHActivity = &defCFHActivity;
 FmtStructDef *FmtDefUnknownParm = &defUnknown;

@@ -151,6 +151,32 @@ static Bytes PcfStatistics(bool rev)
     return b;
 }
 
+/* A trace-route message: route settings in one group, one recorded
+ * activity in another. */
+static Bytes PcfTraceRoute(bool rev)
+{
+    Bytes b = BuildPcfHeader(rev, 10, 75, 2);
+    CfGr(b, 8003, 3);                                   /* MQGACF_TRACE_ROUTE */
+    CfIn(b, 1234, 2);                                   /* MQIACF_ROUTE_DETAIL */
+    CfIn(b, 1235, 1);                                   /* MQIACF_RECORDED_ACTIVITIES */
+    CfIn(b, 1236, -1);                                  /* MQIACF_MAX_ACTIVITIES */
+    CfGr(b, 8005, 1);                                   /* MQGACF_ACTIVITY */
+    CfSt(b, 2015, "QM1");                               /* MQCA_Q_MGR_NAME */
+    return b;
+}
+
+/* An application activity trace record with one traced operation. */
+static Bytes PcfAppActivity(bool rev)
+{
+    Bytes b = BuildPcfHeader(rev, 26, 209, 3);
+    CfSt(b, 2015, "QM1");                               /* MQCA_Q_MGR_NAME */
+    CfSt(b, 3024, "amqsput");                           /* MQCACF_APPL_NAME */
+    CfGr(b, 8013, 2);                                   /* MQGACF_ACTIVITY_TRACE */
+    CfIn(b, 1356, 3);                                   /* MQIACF_OPERATION_ID */
+    CfIn(b, 1242, 0);                                   /* MQIACF_COMP_CODE */
+    return b;
+}
+
 std::vector<BuiltMessage> BuiltMessages()
 {
     struct { const char *name; const char *format; bool rev; int version; Bytes (*body)(bool); } cases[] = {
@@ -174,6 +200,8 @@ std::vector<BuiltMessage> BuiltMessages()
         { "pcf_response_groups", "MQADMIN ", true, 2, PcfResponseGroups },
         { "pcf_event", "MQEVENT ", true, 2, PcfEvent },
         { "pcf_statistics", "MQADMIN ", true, 2, PcfStatistics },
+        { "pcf_trace_route", "MQADMIN ", true, 2, PcfTraceRoute },
+        { "pcf_app_activity", "MQADMIN ", false, 2, PcfAppActivity },
     };
     std::vector<BuiltMessage> out;
     for (auto &c : cases)
