@@ -314,12 +314,28 @@ static void Choose(const CmdCtx *x, const std::string &name, MQLONG typeSel, std
     }
 }
 
+/* An attribute selector: MQIACF_ALL or an integer or string attribute. */
+static bool ValidSelector(MQLONG id)
+{
+    return id == MQIACF_ALL || (id >= MQIA_FIRST && id <= MQIA_LAST) || (id >= MQCA_FIRST && id <= MQCA_LAST);
+}
+
+/* An error response naming the parameter and the selector in error. */
+static void SelectorError(CmdReply *r, MQLONG reason, MQLONG parm, MQLONG selector)
+{
+    CmdError(r, reason, MQIACF_PARAMETER_ID, parm);
+    CmdAddInt(&r->msgs.back(), MQIACF_SELECTOR, selector);
+}
+
 static void Inquire(const CmdCtx *x)
 {
     std::vector<MQLONG> sel = {MQIACF_ALL};
     const CmdParm *ap = CmdFind(x->req, x->t->attrsId);
     if (ap && ap->type == MQCFT_INTEGER_LIST)
         sel = ap->ilist;
+    for (MQLONG s : sel)
+        if (!ValidSelector(s))
+            return SelectorError(x->r, MQRCCF_ATTR_VALUE_ERROR, x->t->attrsId, s);
     if (!x->t->nameId)
         return Describe(x->q, x->t, x->q->qmgrObj, sel, x->r);
     const std::string *name = StrParm(x->req, x->t->nameId);
@@ -331,6 +347,8 @@ static void Inquire(const CmdCtx *x)
             p.type == MQCFT_BYTE_STRING_FILTER) {
             if (++filters > 1)
                 return CmdError(x->r, MQRCCF_TOO_MANY_FILTERS);
+            if (!ValidSelector(p.id) || p.id == MQIACF_ALL)
+                return SelectorError(x->r, MQRCCF_FILTER_ERROR, p.id, p.id);
             if (!CmdFilterValid(&p, x->t->kind))
                 return CmdError(x->r, MQRCCF_FILTER_ERROR, MQIACF_PARAMETER_ID, p.id);
         }
@@ -383,6 +401,22 @@ static bool Busy(const SimObject *o)
     return SimQueueBusy(o);
 }
 
+/* A new object's name: not empty, not longer than the type's names,
+ * only the characters object names take; otherwise an error response
+ * with the offset of the first bad character when there is one. */
+static bool NameValid(const CmdObjType *t, const std::string &name, MQLONG nameId, CmdReply *r)
+{
+    static const char ok[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789._/%";
+    size_t most = PadOf(t->kind, t->nameId);
+    size_t bad = name.find_first_not_of(ok);
+    if (!name.empty() && name.size() <= (most ? most : 48) && bad == std::string::npos)
+        return true;
+    CmdError(r, MQRCCF_OBJECT_NAME_ERROR, MQIACF_PARAMETER_ID, nameId);
+    if (bad != std::string::npos)
+        CmdAddInt(&r->msgs.back(), MQIACF_ERROR_OFFSET, (MQLONG)bad);
+    return false;
+}
+
 /* Create (from the type's default object) and copy (from another). */
 static void Make(const CmdCtx *x, bool copy)
 {
@@ -396,8 +430,8 @@ static void Make(const CmdCtx *x, bool copy)
     const std::string *name = StrParm(x->req, nameId);
     if (!name)
         return Missing(x->r, nameId);
-    if (name->empty() || name->size() > 48 || name->find('*') != std::string::npos)
-        return CmdError(x->r, MQRCCF_OBJECT_NAME_ERROR, MQIACF_PARAMETER_ID, nameId);
+    if (!NameValid(x->t, *name, nameId, x->r))
+        return;
     const SimObject *like;
     if (copy) {
         const std::string *from = StrParm(x->req, x->t->fromId);

@@ -1,10 +1,12 @@
 /* MQSC DISPLAY of queues, channels, topics, namelists, processes and the
  * queue manager, in runmqsc's layout: a header message per object, then
- * KEYWORD(value) items two to a line. */
-#include "sim.h"
+ * KEYWORD(value) items two to a line.  A WHERE clause is turned into the
+ * command server's filter parameter and matched by the same code. */
+#include "cmdsrv.h"
 #include "simparse.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cstring>
 
 struct DisplayKind {
@@ -62,11 +64,8 @@ static std::string Item(int kind, MQLONG id, const SimAttr &a)
         const char *w = ValueWord(id, a.ival);
         if (id == MQIA_Q_TYPE)
             w = SimKindNames[kind];
-        if (w && id != MQIA_Q_TYPE) {
-            const SimValueKeyword *f = SimFindFlag(kind, w, strlen(w));
-            if (f && f->id == id)
-                return w;      /* SHARE, NOTRIGGER ... */
-        }
+        if (w && id != MQIA_Q_TYPE && (kw == w || "NO" + kw == w))
+            return w;          /* SHARE, NOTRIGGER ...; not DEFPSIST(YES) */
         v = w ? w : std::to_string(a.ival);
         break;
     }
@@ -149,6 +148,111 @@ static std::string Describe(const DisplayKind *d, SimObject *o, const std::vecto
     return std::string(d->header) + Layout(items);
 }
 
+/* The attribute keyword of a display: of the kind, or of any queue type. */
+static const SimKeyword *AttrKeyword(const DisplayKind *d, int attrKind, const std::string &word)
+{
+    const SimKeyword *k = nullptr;
+    for (int kind : {attrKind, (int)SIM_K_QMODEL, (int)SIM_K_QALIAS, (int)SIM_K_QREMOTE})
+        if (!k && (kind == attrKind || d->kind < 0))
+            k = SimFindKeyword(kind, word.data(), word.size());
+    return k;
+}
+
+struct WhereOp {
+    const char *word;
+    MQLONG op;
+};
+static const WhereOp WhereOps[] = {
+    {"EQ", MQCFOP_EQUAL}, {"NE", MQCFOP_NOT_EQUAL}, {"LT", MQCFOP_LESS}, {"GT", MQCFOP_GREATER},
+    {"LE", MQCFOP_NOT_GREATER}, {"GE", MQCFOP_NOT_LESS}, {"LK", MQCFOP_LIKE}, {"NL", MQCFOP_NOT_LIKE},
+    {"CT", MQCFOP_CONTAINS}, {"EX", MQCFOP_EXCLUDES}, {"CTG", MQCFOP_CONTAINS_GEN},
+    {"EXG", MQCFOP_EXCLUDES_GEN},
+};
+
+static void SkipSpaces(const char *s, size_t *pos)
+{
+    while (s[*pos] == ' ' || s[*pos] == '\t' || s[*pos] == '\r' || s[*pos] == '\n')
+        (*pos)++;
+}
+
+/* A blank-delimited word of the WHERE clause, upper-cased. */
+static std::string WhereWord(const char *s, size_t *pos)
+{
+    SkipSpaces(s, pos);
+    std::string w;
+    while (s[*pos] && s[*pos] != ' ' && s[*pos] != ')' && s[*pos] != '(' && s[*pos] != '\'')
+        w.push_back((char)toupper((unsigned char)s[(*pos)++]));
+    return w;
+}
+
+/* The value: quoted as written ('it''s'), or a word folded to upper case. */
+static bool WhereValue(const char *s, size_t *pos, std::string *v)
+{
+    SkipSpaces(s, pos);
+    if (s[*pos] != '\'') {
+        *v = WhereWord(s, pos);
+        return !v->empty();
+    }
+    for ((*pos)++;; (*pos)++) {
+        if (!s[*pos])
+            return false;
+        if (s[*pos] == '\'' && s[++*pos] != '\'')
+            return true;
+        v->push_back(s[*pos]);
+    }
+}
+
+/* WHERE(keyword operator value) at rest[*pos]: 1 the clause, as a PCF
+ * filter parameter in *f; 0 none here (*pos unmoved); -1 an error. */
+static int ParseWhere(const DisplayKind *d, int attrKind, const char *rest, size_t *pos, CmdParm *f)
+{
+    size_t p = *pos;
+    if (WhereWord(rest, &p) != "WHERE")
+        return 0;
+    SkipSpaces(rest, &p);
+    if (rest[p++] != '(')
+        return -1;
+    const SimKeyword *k = AttrKeyword(d, attrKind, WhereWord(rest, &p));
+    std::string opWord = WhereWord(rest, &p), value;
+    if (!k || !WhereValue(rest, &p, &value))
+        return -1;
+    SkipSpaces(rest, &p);
+    if (rest[p++] != ')')
+        return -1;
+    *f = CmdParm{};
+    f->id = k->id;
+    f->op = -1;
+    for (const WhereOp &w : WhereOps)
+        if (opWord == w.word)
+            f->op = w.op;
+    if (k->type == SIM_INT || k->type == SIM_INTLIST) {
+        const SimValueKeyword *vw = SimFindValue(k->id, value.data(), value.size());
+        f->type = MQCFT_INTEGER_FILTER;
+        if (vw)
+            f->ival = vw->value;
+        else if (!SimParseNumber(value, &f->ival))
+            return -1;
+    } else if (k->type == SIM_STR || k->type == SIM_STRLIST) {
+        f->type = MQCFT_STRING_FILTER;
+        f->sval = value;
+    } else {
+        return -1;
+    }
+    bool list = k->type == SIM_INTLIST || k->type == SIM_STRLIST;
+    bool listOp = f->op == MQCFOP_CONTAINS || f->op == MQCFOP_EXCLUDES || f->op == MQCFOP_CONTAINS_GEN ||
+                  f->op == MQCFOP_EXCLUDES_GEN;
+    if (list != listOp || !CmdFilterValid(f, attrKind))
+        return -1;
+    *pos = p;
+    return 1;
+}
+
+static void SyntaxError(const std::string &segment, std::vector<std::string> *out)
+{
+    out->push_back("AMQ8405I: Syntax error detected at or near end of command segment below:-" +
+                   (segment.empty() ? std::string() : "\n" + segment));
+}
+
 int SimMqscDisplay(SimQMgr *q, const SimToken &obj, const char *rest, std::vector<std::string> *out)
 {
     const DisplayKind *d = nullptr;
@@ -163,30 +267,34 @@ int SimMqscDisplay(SimQMgr *q, const SimToken &obj, const char *rest, std::vecto
     }
     int attrKind = d->kind < 0 ? SIM_K_QLOCAL : d->kind;
     std::vector<MQLONG> ids;
-    bool all = false;
+    bool all = false, where = false;
+    CmdParm filter = {};
     SimToken t;
     size_t pos = 0;
     int rc;
-    while ((rc = SimNextToken(rest, &pos, &t)) == 1) {
+    for (;;) {
+        size_t at = pos;
+        int w = single || where ? 0 : ParseWhere(d, attrKind, rest, &pos, &filter);
+        if (w < 0)
+            return SyntaxError(std::string(rest + at, strlen(rest + at)), out), 1;
+        if (w > 0) {
+            where = true;
+            ids.push_back(filter.id);        /* the filter's attribute is shown */
+            continue;
+        }
+        if ((rc = SimNextToken(rest, &pos, &t)) != 1)
+            break;
         if (t.word == "ALL") {
             all = true;
             continue;
         }
-        const SimKeyword *k = nullptr;
-        for (int kind : {attrKind, (int)SIM_K_QMODEL, (int)SIM_K_QALIAS, (int)SIM_K_QREMOTE})
-            if (!k && (kind == attrKind || d->kind < 0))
-                k = SimFindKeyword(kind, t.word.data(), t.word.size());
-        if (!k || t.hasValue) {
-            out->push_back("AMQ8405I: Syntax error detected at or near end of command segment below:-\n" +
-                           t.word);
-            return 1;
-        }
+        const SimKeyword *k = AttrKeyword(d, attrKind, t.word);
+        if (!k || t.hasValue)
+            return SyntaxError(t.word, out), 1;
         ids.push_back(k->id);
     }
-    if (rc < 0) {
-        out->push_back("AMQ8405I: Syntax error detected at or near end of command segment below:-");
-        return 1;
-    }
+    if (rc < 0)
+        return SyntaxError("", out), 1;
     if (single) {
         out->push_back(Describe(d, q->qmgrObj, ids, all || ids.empty()));
         return 0;
@@ -194,14 +302,18 @@ int SimMqscDisplay(SimQMgr *q, const SimToken &obj, const char *rest, std::vecto
     const std::string &name = obj.values[0];
     int ns = d->kind < 0 ? SIM_K_QLOCAL : d->kind == SIM_K_QMODEL || d->kind == SIM_K_QALIAS ||
                                                   d->kind == SIM_K_QREMOTE ? SIM_K_QLOCAL : d->kind;
-    size_t before = out->size();
+    bool named = false;
     for (auto &kv : q->objects[ns]) {
         SimObject *o = kv.second;
         if (o->kind == SIM_K_QCLUSTER || (d->kind >= 0 && o->kind != d->kind) || !SimNameMatch(name, o->name))
             continue;
+        named = true;
+        SimAttr a;
+        if (where && !(CmdAttrOf(q, o, filter.id, &a) && CmdFilterMatch(&filter, &a)))
+            continue;
         out->push_back(Describe(d, o, ids, all));
     }
-    if (out->size() == before) {
+    if (!named) {
         out->push_back("AMQ8147E: IBM MQ object " + name + " not found.");
         return 1;
     }

@@ -451,6 +451,138 @@ TEST_F(Cmd, FiltersAndSelectors)
     Fails(MQRCCF_FILTER_ERROR);
 }
 
+/* Error responses name what was wrong: the parameter, the selector, the
+ * offset of a bad character in a name. */
+TEST_F(Cmd, ErrorResponsesCarryTheirParameters)
+{
+    Start("QMC", "DEFINE QLOCAL(X.Q)\n");
+    Begin(MQCMD_INQUIRE_Q);
+    Str(MQCA_Q_NAME, "X.*");
+    Ints(MQIACF_Q_ATTRS, {MQIA_MAX_Q_DEPTH, 99999});
+    Reply e = Fails(MQRCCF_ATTR_VALUE_ERROR);
+    EXPECT_EQ(e.ints.at(MQIACF_PARAMETER_ID), MQIACF_Q_ATTRS);
+    EXPECT_EQ(e.ints.at(MQIACF_SELECTOR), 99999);
+    Begin(MQCMD_INQUIRE_CHANNEL);
+    Str(MQCACH_CHANNEL_NAME, "*");
+    Ints(MQIACF_CHANNEL_ATTRS, {-5});
+    e = Fails(MQRCCF_ATTR_VALUE_ERROR);
+    EXPECT_EQ(e.ints.at(MQIACF_SELECTOR), -5);
+
+    MQLONG v = 0;
+    Begin(MQCMD_INQUIRE_Q);
+    Str(MQCA_Q_NAME, "*");
+    Filter(MQCFT_INTEGER_FILTER, 0, MQCFOP_EQUAL, &v, 4);
+    e = Fails(MQRCCF_FILTER_ERROR);
+    EXPECT_EQ(e.ints.at(MQIACF_SELECTOR), 0);
+    Begin(MQCMD_INQUIRE_Q);
+    Str(MQCA_Q_NAME, "*");
+    Filter(MQCFT_INTEGER_FILTER, MQIA_CURRENT_Q_DEPTH, MQCFOP_LIKE, &v, 4);
+    e = Fails(MQRCCF_FILTER_ERROR);
+    EXPECT_EQ(e.ints.at(MQIACF_PARAMETER_ID), MQIA_CURRENT_Q_DEPTH);
+
+    struct {
+        const char *name;
+        MQLONG offset;            /* -1: none */
+    } const names[] = {{"BAD NAME", 3}, {"ABC*", 3}, {"#X", 0}, {"", -1},
+                       {"A123456789012345678901234567890123456789012345678", -1}};
+    for (const auto &n : names) {
+        Begin(MQCMD_CREATE_Q);
+        Str(MQCA_Q_NAME, n.name);
+        Int(MQIA_Q_TYPE, MQQT_LOCAL);
+        e = Fails(MQRCCF_OBJECT_NAME_ERROR);
+        EXPECT_EQ(e.ints.at(MQIACF_PARAMETER_ID), MQCA_Q_NAME) << n.name;
+        EXPECT_EQ(e.ints.count(MQIACF_ERROR_OFFSET) ? e.ints.at(MQIACF_ERROR_OFFSET) : -1, n.offset) << n.name;
+    }
+    Begin(MQCMD_COPY_CHANNEL);
+    Str(MQCACF_FROM_CHANNEL_NAME, "SYSTEM.DEF.SVRCONN");
+    Str(MQCACF_TO_CHANNEL_NAME, "A.CHANNEL.NAME.TOO.LONG");
+    e = Fails(MQRCCF_OBJECT_NAME_ERROR);
+    EXPECT_EQ(e.ints.at(MQIACF_PARAMETER_ID), MQCACF_TO_CHANNEL_NAME);
+    Begin(MQCMD_CREATE_Q);
+    Str(MQCA_Q_NAME, "Good_Name/1%.x");
+    Int(MQIA_Q_TYPE, MQQT_LOCAL);
+    Ok();
+}
+
+/* MQSC DISPLAY ... WHERE(attribute operator value), through the escape. */
+TEST_F(Cmd, MqscDisplayWhere)
+{
+    Start("QMC", "DEFINE QLOCAL(W.SMALL) MAXDEPTH(10) DESCR('Tiny one') DEFPSIST(YES)\n"
+                 "DEFINE QLOCAL(W.BIG) MAXDEPTH(90000) DESCR('big one')\n"
+                 "DEFINE QALIAS(W.ALIAS) TARGET(W.BIG)\n"
+                 "DEFINE NAMELIST(W.NL) NAMES(ONE, TWO.X)\n"
+                 "DEFINE CHANNEL(W.SVR) CHLTYPE(SVRCONN) DESCR('srv')\n");
+    MQHOBJ o = Open(h, "W.BIG", MQOO_OUTPUT);
+    Put(h, o, "one");
+    Close(h, o);
+    /* The text of each answer, the objects' names found in them. */
+    auto run = [this](const std::string &text) {
+        Begin(MQCMD_ESCAPE);
+        Int(MQIACF_ESCAPE_TYPE, MQET_MQSC);
+        Str(MQCACF_ESCAPE_TEXT, text.c_str());
+        std::vector<std::string> out;
+        for (const Reply &r : Send())
+            if (r.strs.count(MQCACF_ESCAPE_TEXT))
+                out.push_back(r.strs.at(MQCACF_ESCAPE_TEXT));
+        return out;
+    };
+    struct {
+        const char *text;
+        std::vector<std::string> shown;       /* a substring of each answer, in order */
+    } const cases[] = {
+        {"DISPLAY QLOCAL(W.*) WHERE(CURDEPTH GT 0)", {"QUEUE(W.BIG)"}},
+        {"DISPLAY QUEUE(W.*) WHERE(MAXDEPTH LE 10)", {"QUEUE(W.SMALL)"}},
+        {"DISPLAY QUEUE(W.*) WHERE(MAXDEPTH NE 10)", {"QUEUE(W.BIG)"}},   /* the alias has none */
+        {"DISPLAY QUEUE(W.*) WHERE(TARGET EQ W.BIG)", {"QUEUE(W.ALIAS)"}},
+        {"DISPLAY QLOCAL(*) where (descr eq 'Tiny one')", {"QUEUE(W.SMALL)"}},
+        {"DISPLAY QLOCAL(W.*) WHERE(DESCR LK 'big*')", {"QUEUE(W.BIG)"}},
+        {"DISPLAY QLOCAL(W.*) WHERE(DESCR NL 'big*')", {"QUEUE(W.SMALL)"}},
+        {"DISPLAY QLOCAL(W.*) WHERE(DEFPSIST EQ YES)", {"DEFPSIST(YES)"}},
+        {"DISPLAY QLOCAL(W.*) MAXDEPTH WHERE(MAXDEPTH GE 10)", {"QUEUE(W.BIG)", "QUEUE(W.SMALL)"}},
+        {"DISPLAY NAMELIST(*) WHERE(NAMES CT TWO.X)", {"NAMELIST(W.NL)"}},
+        {"DISPLAY NAMELIST(W.*) WHERE(NAMES CTG TW*)", {"NAMELIST(W.NL)"}},
+        {"DISPLAY NAMELIST(W.*) WHERE(NAMES EX ONE)", {}},
+        {"DISPLAY NAMELIST(W.*) WHERE(NAMES EXG X*)", {"NAMES(ONE,TWO.X)"}},
+        {"DISPLAY CHANNEL(W.*) WHERE(DESCR EQ 'srv')", {"CHANNEL(W.SVR)"}},
+        {"DISPLAY QLOCAL(W.*) WHERE(MAXDEPTH GT 100000)", {}},
+        {"DISPLAY QLOCAL(W.NONE) WHERE(MAXDEPTH GT 1)", {"AMQ8147E"}},
+    };
+    for (const auto &c : cases) {
+        std::vector<std::string> out = run(c.text);
+        if (c.shown.empty()) {   /* nothing passed: one empty answer */
+            EXPECT_TRUE(out.empty()) << c.text << ": " << (out.empty() ? "" : out[0]);
+            continue;
+        }
+        ASSERT_EQ(out.size(), c.shown.size()) << c.text << ": " << out[0];
+        for (size_t i = 0; i < out.size(); i++)
+            EXPECT_NE(out[i].find(c.shown[i]), std::string::npos) << c.text << ": " << out[i];
+    }
+    /* The filter's attribute is shown with the name and type. */
+    std::vector<std::string> out = run("DISPLAY QLOCAL(W.BIG) WHERE(CURDEPTH EQ 1)");
+    ASSERT_EQ(out.size(), 1u);
+    EXPECT_NE(out[0].find("CURDEPTH(1)"), std::string::npos) << out[0];
+    EXPECT_EQ(out[0].find("MAXDEPTH"), std::string::npos) << out[0];
+    /* Bad clauses are syntax errors, never a crash. */
+    for (const char *bad : {"DISPLAY QLOCAL(*) WHERE(NOSUCH EQ 1)", "DISPLAY QLOCAL(*) WHERE(MAXDEPTH EQ X)",
+                            "DISPLAY QLOCAL(*) WHERE(MAXDEPTH LK 1)", "DISPLAY QLOCAL(*) WHERE(MAXDEPTH CT 1)",
+                            "DISPLAY NAMELIST(*) WHERE(NAMES EQ ONE)", "DISPLAY QLOCAL(*) WHERE(DESCR ZZ 'a')",
+                            "DISPLAY QLOCAL(*) WHERE(DESCR EQ 'open", "DISPLAY QLOCAL(*) WHERE(MAXDEPTH EQ 1",
+                            "DISPLAY QLOCAL(*) WHERE", "DISPLAY QLOCAL(*) WHERE(MAXDEPTH GT 1) WHERE(CURDEPTH GT 0)",
+                            "DISPLAY QMGR WHERE(DEADQ EQ X)"}) {
+        out = run(bad);
+        ASSERT_EQ(out.size(), 1u) << bad;
+        EXPECT_EQ(out[0].substr(0, 9), "AMQ8405I:") << bad << ": " << out[0];
+    }
+    /* Every cut clause is a syntax error; the whole one matches nothing. */
+    std::string full = "DISPLAY QLOCAL(W.*) WHERE(DESCR EQ 'it''s (here)')";
+    for (size_t n = 21; n < full.size(); n++) {
+        out = run(full.substr(0, n));
+        ASSERT_EQ(out.size(), 1u) << n;
+        EXPECT_EQ(out[0].substr(0, 9), "AMQ8405I:") << n;
+    }
+    EXPECT_TRUE(run(full).empty());
+}
+
 TEST_F(Cmd, OtherObjectKinds)
 {
     Start();
