@@ -234,3 +234,45 @@ TEST_F(Sim, MessageIdsUniqueAcrossRuns)
     ASSERT_EQ(Get(h, o, &d, MQGMO_BROWSE_NEXT, &second), 0);
     EXPECT_NE(memcmp(first.MsgId, second.MsgId, 24), 0);
 }
+
+/* The log is rewritten while a unit of work holds a persistent message
+ * got and another put: after a restart the get is undone if it was not
+ * committed, and a committed put is there. */
+TEST_F(Sim, CompactionWithWorkInFlight)
+{
+    Mqsc("QM1", "DEFINE QLOCAL(A.Q) MAXMSGL(2000000)\nDEFINE QLOCAL(CHURN.Q) MAXMSGL(2000000)");
+    MQHCONN h = Connect("QM1"), w = Connect("QM1");
+    MQHOBJ a = Open(w, "A.Q", MQOO_OUTPUT | MQOO_INPUT_SHARED);
+    MQMD md = {MQMD_DEFAULT};
+    md.Persistence = MQPER_PERSISTENT;
+    ASSERT_EQ(Put(w, a, "held", &md), 0);
+    std::string d;
+    ASSERT_EQ(Get(w, a, &d, MQGMO_SYNCPOINT), 0);              /* got, not committed */
+    md = MQMD{MQMD_DEFAULT};
+    md.Persistence = MQPER_PERSISTENT;
+    ASSERT_EQ(Put(w, a, "pending", &md, MQPMO_SYNCPOINT), 0);  /* put, not committed */
+    MQHOBJ churn = Open(h, "CHURN.Q", MQOO_OUTPUT | MQOO_INPUT_SHARED);
+    std::string big(1 << 20, 'x');
+    for (int i = 0; i < 40; i++) {                              /* enough to rewrite the log */
+        md = MQMD{MQMD_DEFAULT};
+        md.Persistence = MQPER_PERSISTENT;
+        ASSERT_EQ(Put(h, churn, big, &md), 0);
+        ASSERT_EQ(Get(h, churn, &d, MQGMO_NO_WAIT, nullptr, nullptr, 1 << 21), 0);
+    }
+    MQLONG cc, rc;
+    MQCMIT(w, &cc, &rc);                                         /* "held" gone, "pending" there */
+    ASSERT_EQ(rc, 0);
+    std::string logPath = home + "/QM1/qm.log";
+    FILE *f = fopen(logPath.c_str(), "rb");
+    ASSERT_TRUE(f);
+    fseek(f, 0, SEEK_END);
+    long size = ftell(f);
+    fclose(f);
+    EXPECT_LT(size, 20L << 20);                                  /* it was rewritten */
+    MQSimShutdown();
+    h = Connect("QM1");
+    a = Open(h, "A.Q", MQOO_INPUT_SHARED);
+    EXPECT_EQ(Get(h, a, &d), 0);
+    EXPECT_EQ(d, "pending");
+    EXPECT_EQ(Get(h, a, &d), MQRC_NO_MSG_AVAILABLE);
+}
