@@ -232,9 +232,26 @@ static void measure_entry(ListBoxState *st, ListEntry *e)
     }
 }
 
-/* the hidden position for an insert at a visible index */
-static int32_t hidden_position(ListBoxState *st, int32_t index)
+/* sorted position of a text in an entry array */
+static int32_t sorted_position(const EntryArray *a, const char *text)
 {
+    int32_t lo = 0, hi = a->n;
+    while (lo < hi) {
+        int32_t mid = (lo + hi) / 2;
+        if (strcmp(a->v[mid]->text, text) <= 0)
+            lo = mid + 1;
+        else
+            hi = mid;
+    }
+    return lo;
+}
+
+/* the hidden position for an insert at a visible index (sorted lists keep
+ * the hidden copy sorted too, so that a filter rebuilds them in order) */
+static int32_t hidden_position(ListBoxState *st, int32_t index, const char *text)
+{
+    if (st->style & LBS_SORT)
+        return sorted_position(&st->all, text);
     if (index < 0)
         return -1;
     if (!(st->style & LBS_SORT) && st->filter) {
@@ -242,20 +259,6 @@ static int32_t hidden_position(ListBoxState *st, int32_t index)
         return e && e->twin ? arr_find(&st->all, e->twin) : -1;
     }
     return index;
-}
-
-/* sorted position of a text in the visible list */
-static int32_t sorted_position(ListBoxState *st, const char *text)
-{
-    int32_t lo = 0, hi = st->items.n;
-    while (lo < hi) {
-        int32_t mid = (lo + hi) / 2;
-        if (strcmp(st->items.v[mid]->text, text) <= 0)
-            lo = mid + 1;
-        else
-            hi = mid;
-    }
-    return lo;
 }
 
 /* re-evaluate the bars and repaint unless held back */
@@ -273,7 +276,7 @@ static LRESULT add_item(ListBoxState *st, int32_t index, const char *text, uint6
     ListEntry *hidden = NULL;
     if (st->options & LBO_KEEPALL) {
         hidden = entry_new(text, "LWAD");
-        if (!hidden || arr_insert(&st->all, hidden_position(st, index), hidden) < 0) {
+        if (!hidden || arr_insert(&st->all, hidden_position(st, index, hidden->text), hidden) < 0) {
             if (hidden) CSFreeMem(hidden);
             return ADD_NOSTORAGE;
         }
@@ -284,7 +287,7 @@ static LRESULT add_item(ListBoxState *st, int32_t index, const char *text, uint6
             return ADD_FILTERED;
     }
     ListEntry *e = entry_new(text, "LWD");
-    int32_t pos = (st->style & LBS_SORT) ? sorted_position(st, e ? e->text : "") : index;
+    int32_t pos = (st->style & LBS_SORT) ? sorted_position(&st->items, e ? e->text : "") : index;
     if (!e || (pos = arr_insert(&st->items, pos, e)) < 0) {
         if (e) CSFreeMem(e);
         return ADD_NOSTORAGE;
@@ -896,6 +899,7 @@ static LRESULT lb_message(ListBoxState *st, UINT msg, WPARAM wp, LPARAM lp)
     case LB_FINDSTRING: return find_string(st, wp, (const char *)lp);
     case LB_GETSELCOUNT: return st->selCount;
     case LB_GETSELITEMS: {
+        if (!lp) return LB_ERR;
         int32_t got = 0;
         for (int32_t i = 0; i < st->items.n && got < (int32_t)wp; i++)
             if (st->items.v[i]->flags & LEF_SELECTED)

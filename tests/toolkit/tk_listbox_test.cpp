@@ -319,3 +319,32 @@ TEST(ListBox, ScrollBarNeedReported)
     SendMessageA(list, LB_SETTOPINDEX, 0, 0);
     EXPECT_EQ(SendMessageA(list, LB_GETTOPINDEX, 0, 0), 0);
 }
+
+TEST(ListBox, SortedListStaysSortedThroughAFilter)
+{
+    HWND list = make_list(LBS_SORT);
+    SendMessageA(list, CN_OPTIONS, 0, LBO_KEEPALL);
+    const char *names[] = {"PEAR", "APPLE", "PLUM", "APRICOT"};
+    for (const char *n : names)
+        SendMessageA(list, LB_ADDSTRING, 0, (LPARAM)n);
+    const char *order[] = {"APPLE", "APRICOT", "PEAR", "PLUM"};
+    char buf[32];
+    SendMessageA(list, CN_FILTER, 0, (LPARAM)"p");
+    ASSERT_EQ(SendMessageA(list, LB_GETCOUNT, 0, 0), 4);
+    for (int i = 0; i < 4; i++) {
+        SendMessageA(list, LB_GETTEXT, i, (LPARAM)buf);
+        EXPECT_STREQ(buf, order[i]);
+    }
+    SendMessageA(list, CN_FILTER, 0, (LPARAM)"ap");
+    ASSERT_EQ(SendMessageA(list, LB_GETCOUNT, 0, 0), 2);
+    SendMessageA(list, LB_GETTEXT, 0, (LPARAM)buf);
+    EXPECT_STREQ(buf, "APPLE");
+}
+
+TEST(ListBox, SelectedItemsIntoNoBufferFails)
+{
+    HWND list = make_list(LBS_MULTIPLESEL, 3);
+    SendMessageA(list, LB_SETSEL, 1, -1);
+    EXPECT_EQ(SendMessageA(list, LB_GETSELITEMS, 3, 0), LB_ERR);
+    EXPECT_EQ(selected(list), std::vector<int>({0, 1, 2}));
+}
