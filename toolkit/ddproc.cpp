@@ -136,7 +136,8 @@ int DDTabToNext(DDHANDLE dd, DDField *from, int backwards)
     return 1;
 }
 
-int DDPressDefault(DDHANDLE dd)
+/* the first shown and enabled BUTTON row with BS_DEFPUSHBUTTON */
+static DDField *default_button(DDHANDLE dd)
 {
     for (int i = 0; dd && i < dd->count; i++) {
         DDField *f = &dd->fields[i];
@@ -145,13 +146,21 @@ int DDPressDefault(DDHANDLE dd)
         if (!DDShowable(f) || (f->hwnd && !IsWindowEnabled(f->hwnd)) ||
             (!f->hwnd && (f->handFlags & DDH_DISABLED)))
             continue;
-        HWND parent = f->hwnd ? GetParent(f->hwnd) : dd->root.hwnd;
-        if (f->winParent && f->winParent->hwnd)
-            parent = f->winParent->hwnd;
-        PostMessageA(parent, WM_COMMAND, MAKEWPARAM(f->row->id, 0), (LPARAM)f->hwnd);
-        return 1;
+        return f;
     }
-    return 0;
+    return nullptr;
+}
+
+int DDPressDefault(DDHANDLE dd)
+{
+    DDField *f = default_button(dd);
+    if (!f)
+        return 0;
+    HWND parent = f->hwnd ? GetParent(f->hwnd) : dd->root.hwnd;
+    if (f->winParent && f->winParent->hwnd)
+        parent = f->winParent->hwnd;
+    PostMessageA(parent, WM_COMMAND, MAKEWPARAM(f->row->id, 0), (LPARAM)f->hwnd);
+    return 1;
 }
 
 /* ---- tab change ---- */
@@ -328,7 +337,18 @@ static INT_PTR dlg_message(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
         return TRUE;
     }
     DLGPROC proc = (DLGPROC)dd->dialogProc;
-    return proc ? proc(hwnd, msg, wp, lp) : FALSE;
+    INT_PTR done = proc ? proc(hwnd, msg, wp, lp) : FALSE;
+    if (!done && msg == DM_GETDEFID) {
+        /* Return in the modal loop: the row's default button, not IDOK (the
+         * dialog manager never saw the engine's BS_DEFPUSHBUTTON, and an
+         * owner-drawn button does not report it) */
+        DDField *f = default_button(dd);
+        if (f) {
+            SetWindowLongPtrA(hwnd, DWLP_MSGRESULT, MAKELONG(f->row->id, DC_HASDEFID));
+            return TRUE;
+        }
+    }
+    return done;
 }
 
 /* ---- owner-drawn buttons ---- */

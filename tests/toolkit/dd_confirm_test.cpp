@@ -142,3 +142,31 @@ TEST(DDConfirm, YesAndTheCloseBox)
     EXPECT_EQ(caption, "Ravolt - Object name has changed");
     DestroyWindow(owner);
 }
+
+/* Return answers with the default button "No" wherever the focus is in the
+ * dialog: on "No" itself, on the check box, in the question */
+TEST(DDConfirm, ReturnAnswersNo)
+{
+    HWND owner = DDTestWindow(200, 100);
+    static const int focusOn[] = {2, CONFIRM_AGAIN, CONFIRM_QUESTION};
+    for (int id : focusOn) {
+        uint32_t option = 1;
+        ConfirmRequest rq = {};
+        rq.owner = owner;
+        rq.verb = "delete";
+        rq.name = "Q1";
+        rq.option = &option;
+        rq.mask = 1;
+        step = [&] {
+            HWND w = DDGetFieldWindow(DDModalHandle, id, 0);
+            SetFocus(w);
+            /* posted: the modal loop sees the key as typed */
+            PostMessageA(w, WM_KEYDOWN, VK_RETURN, 0);
+            PostMessageA(w, WM_KEYUP, VK_RETURN, 0);
+        };
+        SetTimer(nullptr, 0, 30, on_timer);
+        EXPECT_EQ(WinConfirmDialog(&rq), 0) << "focus on " << id;
+        EXPECT_EQ(rq.answer, 2u) << "focus on " << id;
+    }
+    DestroyWindow(owner);
+}
