@@ -232,10 +232,17 @@ static void refill_combo(DDField *f, HWND combo)
     const char *item = text + strlen(text) + 1;
     for (; *item; item += strlen(item) + 1)
         SendMessageA(combo, CB_ADDSTRING, 0, (LPARAM)item);
-    if (!f->row || !(f->row->style & 3))
+    uint32_t kind = f->row ? f->row->style & 3 : 0;
+    if (!kind)
         SetWindowTextA(combo, text);
-    else
+    else if (kind == CBS_DROPDOWNLIST)
         SendMessageA(combo, CB_SELECTSTRING, (WPARAM)-1, (LPARAM)text);
+    else if (SendMessageA(combo, CB_SELECTSTRING, (WPARAM)-1, (LPARAM)text) == CB_ERR ||
+             GetWindowTextLengthA(combo) != (int)strlen(text)) {
+        /* typed, not an item (or only a prefix of one) */
+        SendMessageA(combo, CB_SETCURSEL, (WPARAM)-1, 0);
+        SetWindowTextA(combo, text);
+    }
 }
 
 /* one tab per page, the page record as item data; the current page selected */

@@ -319,3 +319,52 @@ TEST(DDBuild, TraceFileNamedByTheEnvironment)
     EXPECT_NE(text.find("Mn("), std::string::npos);
     DeleteFileA(path.c_str());
 }
+
+/* a combo box released with its page keeps a typed text that is not one of
+ * its items when its row asks for an editable drop-down */
+TEST(DDBuild, ReleasedDropDownKeepsItsTypedText)
+{
+    static DDFieldDef page1[] = {{DD_COMBOBOX, 11, "", 20, nullptr, CBS_DROPDOWN, 0, 0, 0, 0, 0},
+                                 {DD_COMBOBOX, 13, "", 20, nullptr, CBS_DROPDOWNLIST, 0, 0, 0, 0, 0},
+                                 END};
+    static DDFieldDef page2[] = {ROW(DD_STATIC, 12, "other", 0, nullptr), END};
+    static DDFieldDef table[] = {ROW(DD_TABCTL, 10, nullptr, 0, nullptr),
+                                 ROW(DD_TAB, 0, "One", 0, page1), ROW(DD_TAB, 0, "Two", 0, page2), END};
+    HWND w;
+    DDHANDLE dd;
+    ASSERT_EQ(DDTestDialog(table, 0, 400, 300, &w, &dd), 0);
+    for (int id : {11, 13}) {
+        HWND combo = DDGetFieldWindow(dd, id, 0);
+        ASSERT_NE(combo, nullptr);
+        SendMessageA(combo, CB_ADDSTRING, 0, (LPARAM)"QM1");
+        SendMessageA(combo, CB_ADDSTRING, 0, (LPARAM)"QM2");
+    }
+    SetWindowTextA(DDFindField(dd, 11)->hwnd, "QM9 typed");
+    SendMessageA(DDFindField(dd, 13)->hwnd, CB_SETCURSEL, 1, 0);
+    HWND tab = DDGetFieldWindow(dd, 10, 0);
+    NMHDR nm = {tab, 10, (UINT)TCN_SELCHANGE};
+    for (int page : {1, 0}) {
+        SendMessageA(tab, TCM_SETCURSEL, page, 0);
+        SendMessageA(w, WM_NOTIFY, 10, (LPARAM)&nm);
+        DDTestPump();
+    }
+    char buf[64] = "";
+    HWND combo = DDFindField(dd, 11)->hwnd;
+    ASSERT_NE(combo, nullptr);
+    GetWindowTextA(combo, buf, sizeof buf);
+    EXPECT_STREQ(buf, "QM9 typed");
+    EXPECT_EQ(SendMessageA(combo, CB_GETCOUNT, 0, 0), 2);
+    combo = DDFindField(dd, 13)->hwnd;
+    ASSERT_NE(combo, nullptr);
+    EXPECT_EQ(SendMessageA(combo, CB_GETCURSEL, 0, 0), 1);
+    /* a typed prefix of an item stays the prefix */
+    SetWindowTextA(DDFindField(dd, 11)->hwnd, "QM");
+    for (int page : {1, 0}) {
+        SendMessageA(tab, TCM_SETCURSEL, page, 0);
+        SendMessageA(w, WM_NOTIFY, 10, (LPARAM)&nm);
+        DDTestPump();
+    }
+    GetWindowTextA(DDFindField(dd, 11)->hwnd, buf, sizeof buf);
+    EXPECT_STREQ(buf, "QM");
+    DDTestClose(w, &dd);
+}
