@@ -199,8 +199,8 @@ static void field_styles(DDHANDLE dd, DDField *f, DWORD *style, DWORD *exStyle)
     }
     DWORD ex = r && r->exStyle ? r->exStyle : k.exStyle;
     if (f->state & DDS_RECREATE) {
-        if (f->savedStyle)
-            s = (DWORD)f->savedStyle;
+        if (f->savedStyle)   /* the enabled state is the field's own (DDH_DISABLED) */
+            s = (DWORD)f->savedStyle & ~WS_DISABLED;
         ex = (DWORD)f->savedExStyle;
     }
     if (DDShowable(f))

@@ -211,3 +211,35 @@ TEST(DDAccess, ClearedEditStaysEmptyWhileHidden)
     EXPECT_STREQ(buf, "");                      /* not the row's "initial" again */
     DDTestClose(w, &dd);
 }
+
+/* the enabled state set while a field has no control is the one its
+ * re-created control shows, both ways */
+TEST(DDAccess, EnablingWhileHiddenHoldsWhenShownAgain)
+{
+    HWND w;
+    DDHANDLE dd;
+    ASSERT_EQ(DDTestDialog(dialog, 0, 400, 300, &w, &dd), 0);
+    HWND tab = DDGetFieldWindow(dd, 10, 0);
+    NMHDR nm = {tab, 10, (UINT)TCN_SELCHANGE};
+    auto page = [&](int index) {
+        SendMessageA(tab, TCM_SETCURSEL, index, 0);
+        SendMessageA(w, WM_NOTIFY, 10, (LPARAM)&nm);
+        DDTestPump();
+    };
+    ASSERT_NE(DDFindField(dd, 11)->hwnd, nullptr);
+    DDEnableField(dd, 11, 0, 0);
+    page(1);
+    ASSERT_EQ(DDFindField(dd, 11)->hwnd, nullptr);
+    DDEnableField(dd, 11, 1, 0);
+    page(0);
+    HWND edit = DDFindField(dd, 11)->hwnd;
+    ASSERT_NE(edit, nullptr);
+    EXPECT_TRUE(IsWindowEnabled(edit));
+    page(1);
+    DDEnableField(dd, 11, 0, 0);
+    page(0);
+    edit = DDFindField(dd, 11)->hwnd;
+    ASSERT_NE(edit, nullptr);
+    EXPECT_FALSE(IsWindowEnabled(edit));
+    DDTestClose(w, &dd);
+}
