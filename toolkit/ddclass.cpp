@@ -517,6 +517,9 @@ static LRESULT DDSplitProc_body(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
             ReleaseCapture();
         }
         return 0;
+    case WM_CAPTURECHANGED:   /* the capture taken away ends the drag */
+        f->handFlags &= ~DDH_DRAGGING;
+        return 0;
     case DDM_SPLITSET:
         f->value = (uint32_t)wp;
         DDPlaceSplit(dd, f);

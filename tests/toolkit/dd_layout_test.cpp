@@ -442,3 +442,24 @@ TEST(DDLayout, PaneWithAScrollBarGrowsByTheBarAtMost)
     DDTestResize(w, 400, 2000);
     DDTestClose(w, &dd);
 }
+
+/* a drag whose mouse capture is taken away (another window, a message box)
+ * ends there: later moves without the button leave the bar alone */
+TEST(DDLayout, SplitterDragEndsWhenTheCaptureIsLost)
+{
+    static DDFieldDef left[] = {F(DD_LISTBOX, 11, nullptr, 0, 0, 0, 0, 0), END};
+    static DDFieldDef right[] = {F(DD_LISTBOX, 21, nullptr, 0, 0, 0, 0, 0), END};
+    static DDFieldDef t[] = {{DD_SPLITLR, 10, nullptr, 30000, nullptr, 0, 0, 0, 0, 0, 0},
+                             S(DD_SPANE, 12, nullptr, 0, left), S(DD_SPANE, 13, nullptr, 0, right), END};
+    HWND w;
+    DDHANDLE dd;
+    ASSERT_EQ(DDTestDialog(t, 0, 400, 200, &w, &dd), 0);
+    DDField *s = DDFindField(dd, 10);
+    ASSERT_NE(s->hwnd, nullptr);
+    SendMessageA(s->hwnd, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(s->bar, 50));
+    EXPECT_EQ(GetCapture(), s->hwnd);
+    ReleaseCapture();
+    SendMessageA(s->hwnd, WM_MOUSEMOVE, 0, MAKELPARAM(s->bar + 60, 50));
+    EXPECT_EQ(SendMessageA(s->hwnd, DDM_SPLITGET, 0, 0), 30000);
+    DDTestClose(w, &dd);
+}
