@@ -345,6 +345,12 @@ static LRESULT DDTwistyProc_body(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
                 twisty_toggle(dd, f);
         }
         return 0;
+    case WM_CAPTURECHANGED:   /* the capture taken away ends the press */
+        if (f->state & DDS_PRESSED) {
+            f->state &= ~DDS_PRESSED;
+            set_drawn(hwnd, f, 0);
+        }
+        return 0;
     case WM_GETDLGCODE:
         return DLGC_WANTALLKEYS;
     case WM_KEYDOWN:

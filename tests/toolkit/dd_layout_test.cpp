@@ -463,3 +463,24 @@ TEST(DDLayout, SplitterDragEndsWhenTheCaptureIsLost)
     EXPECT_EQ(SendMessageA(s->hwnd, DDM_SPLITGET, 0, 0), 30000);
     DDTestClose(w, &dd);
 }
+
+/* a twisty pressed and then robbed of the mouse capture is no longer
+ * pressed: a later button release over it does not toggle it */
+TEST(DDLayout, TwistyPressEndsWhenTheCaptureIsLost)
+{
+    static DDFieldDef section[] = {F(DD_EDIT, 12, "", 8, 0, 0, 0, 0), END};
+    static DDFieldDef t[] = {S(DD_TWISTY, 10, "Section", 0, section), END};
+    HWND w;
+    DDHANDLE dd;
+    ASSERT_EQ(DDTestDialog(t, 0, 300, 200, &w, &dd), 0);
+    DDField *f = DDFindField(dd, 10);
+    HWND tw = f->hwnd;
+    ASSERT_NE(tw, nullptr);
+    SendMessageA(tw, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(2, 2));
+    EXPECT_EQ(GetCapture(), tw);
+    ReleaseCapture();
+    EXPECT_EQ(f->state & DDS_DRAWNPRESSED, 0u);
+    SendMessageA(tw, WM_LBUTTONUP, 0, MAKELPARAM(2, 2));
+    EXPECT_EQ(f->value & 1, 0u);
+    DDTestClose(w, &dd);
+}
