@@ -416,6 +416,15 @@ static void size_rich_to_text(DDHANDLE dd, DDField *f, const char *text)
             GetTextExtentPoint32A(dc, start, (int)(q - start), &s);
             if (s.cx + 30 > limit && lastBreak)
                 break;
+            if (s.cx + 30 > limit) {
+                /* one word wider than the limit: the control breaks it
+                 * where the line is full */
+                int fit = 0;
+                GetTextExtentExPointA(dc, start, (int)(q - start), limit - 30, &fit, nullptr, &s);
+                p = start + (fit > 0 ? fit : 1);
+                width = limit;
+                break;
+            }
             width = s.cx + 30;
             lastBreak = q;
             p = q;

@@ -170,3 +170,26 @@ TEST(DDConfirm, ReturnAnswersNo)
     }
     DestroyWindow(owner);
 }
+
+/* a long name without blanks (a file path) wraps inside the question: the
+ * dialog stays on the screen with the whole question in view */
+TEST(DDConfirm, LongNameWrapsOnTheScreen)
+{
+    HWND owner = DDTestWindow(200, 100);
+    std::string name = "C:\\" + std::string(280, 'a') + ".txt";
+    RECT dialog = {}, q = {};
+    int lines = 0, ch = 0;
+    run(owner, "overwrite", name.c_str(), nullptr, 0, [&] {
+        DDHANDLE dd = DDModalHandle;
+        GetWindowRect(dd->root.hwnd, &dialog);
+        q = DDTestRect(dd, CONFIRM_QUESTION);
+        ch = dd->ch;
+        lines = (int)DDSendFieldMsg(dd, CONFIRM_QUESTION, EM_GETLINECOUNT, 0, 0);
+        SendMessageA(DDGetFieldWindow(dd, 2, 0), BM_CLICK, 0, 0);
+    });
+    EXPECT_GE(dialog.left, 0);
+    EXPECT_LE(dialog.right, GetSystemMetrics(SM_CXSCREEN));
+    EXPECT_GE(lines, 2);
+    EXPECT_GE(q.bottom - q.top, lines * ch);     /* every line in view */
+    DestroyWindow(owner);
+}
