@@ -70,7 +70,9 @@ int UIGetFileName(HWND owner, HWND edit, uint32_t flags, char *path)
         GetWindowTextA(edit, start, sizeof start);
     if (!start[0] && path)
         snprintf(start, sizeof start, "%s", path);
-    char folder[200], file[200];
+    /* as long as the caller's buffer: a longer choice could not be handed back,
+     * a shorter one would cut the starting folder or refuse a path that fits */
+    char folder[256], file[256];
     UIFileNameSplit(start, folder, file, sizeof folder);
     const FileKind &k = kinds[(flags & UIF_BITMAP) ? 1 : (flags & UIF_DRASK) ? 2 : 0];
     OPENFILENAMEA ofn;

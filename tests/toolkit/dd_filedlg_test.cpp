@@ -88,3 +88,38 @@ TEST(DDFileDialog, ChosenFileGoesToFieldAndBuffer)
     UISetFileDialogRunner(nullptr);
     DestroyWindow(host);
 }
+
+/* the system refuses a choice longer than the buffer it was given */
+static BOOL strict(OPENFILENAMEA *ofn)
+{
+    seenDir = ofn->lpstrInitialDir ? ofn->lpstrInitialDir : "";
+    if (strlen(answer) >= ofn->nMaxFile)
+        return FALSE;     /* FNERR_BUFFERTOOSMALL */
+    snprintf(ofn->lpstrFile, ofn->nMaxFile, "%s", answer);
+    return TRUE;
+}
+
+/* a path of up to 255 characters (what the caller's buffer holds) is
+ * chosen and started from whole */
+TEST(DDFileDialog, LongPathsUpToTheCallersBuffer)
+{
+    CSInitPlatform();
+    UISetFileDialogRunner(strict);
+    HWND host = DDTestWindow(300, 50);
+    std::string folder = "Z:\\" + std::string(220, 'f');
+    std::string chosen = folder + "\\" + std::string(20, 'n') + ".txt";   /* 245 */
+    HWND edit = CreateWindowExA(0, "EDIT", (folder + "\\old.txt").c_str(), WS_CHILD | ES_AUTOHSCROLL,
+                                0, 0, 200, 20, host, nullptr, nullptr, nullptr);
+    char path[256] = "";
+    answer = chosen.c_str();
+    EXPECT_EQ(UIGetFileName(host, edit, UIF_INPUT, path), 1);
+    EXPECT_EQ(seenDir, folder);
+    std::string expect = chosen;
+    if (CSRunningOnWine) {
+        CSNormalisePath(expect.data());
+        expect.resize(strlen(expect.c_str()));
+    }
+    EXPECT_EQ(std::string(path), expect);
+    UISetFileDialogRunner(nullptr);
+    DestroyWindow(host);
+}
