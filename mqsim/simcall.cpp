@@ -41,6 +41,20 @@ SimHandle *SimHandleOf(SimConn *c, MQHOBJ h)
     return it == c->handles.end() ? nullptr : it->second;
 }
 
+MQLONG SimCallHandle(const SimCall *call, MQHOBJ hobj, MQLONG need, MQLONG notOpen, SimHandle **out)
+{
+    *out = nullptr;
+    if (call->reason)
+        return call->reason;
+    SimHandle *h = SimHandleOf(call->conn, hobj);
+    if (!h)
+        return MQRC_HOBJ_ERROR;
+    if (need && !(h->options & need))
+        return notOpen;
+    *out = h;
+    return 0;
+}
+
 void SimCallBegin(SimCall *call, const char *verb, MQHCONN hconn)
 {
     call->conn = nullptr;

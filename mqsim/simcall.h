@@ -18,6 +18,10 @@ struct SimCall {
 };
 void SimCallBegin(SimCall *call, const char *verb, MQHCONN hconn);
 SimHandle *SimHandleOf(SimConn *c, MQHOBJ h);
+/* The call's object handle, opened with option need (0: any) when the
+ * call itself has not failed: the call's reason, MQRC_HOBJ_ERROR,
+ * notOpen, or 0 with *out set. */
+MQLONG SimCallHandle(const SimCall *call, MQHOBJ hobj, MQLONG need, MQLONG notOpen, SimHandle **out);
 
 /* Results into the caller's CompCode and Reason. */
 static inline void SimResult(PMQLONG cc, PMQLONG rc, MQLONG reason)

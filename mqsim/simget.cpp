@@ -303,12 +303,10 @@ extern "C" void MQENTRY MQGET(MQHCONN Hconn, MQHOBJ Hobj, PMQVOID pMsgDesc, PMQV
 {
     SimCall call;
     SimCallBegin(&call, "MQGET", Hconn);
-    MQLONG reason = call.reason;
+    SimHandle *h;
+    MQLONG reason = SimCallHandle(&call, Hobj, 0, 0, &h);
     MQMD md = {MQMD_DEFAULT};
     MQGMO gmo = {MQGMO_DEFAULT};
-    SimHandle *h = nullptr;
-    if (!reason && !(h = SimHandleOf(call.conn, Hobj)))
-        reason = MQRC_HOBJ_ERROR;
     if (!reason)
         reason = SimCopyIn(&md, md, pMsgDesc, MQMD_STRUC_ID, MQRC_MD_ERROR);
     if (!reason)

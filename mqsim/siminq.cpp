@@ -72,12 +72,8 @@ extern "C" void MQENTRY MQINQ(MQHCONN Hconn, MQHOBJ Hobj, MQLONG SelectorCount, 
 {
     SimCall call;
     SimCallBegin(&call, "MQINQ", Hconn);
-    MQLONG reason = call.reason;
-    SimHandle *h = nullptr;
-    if (!reason && !(h = SimHandleOf(call.conn, Hobj)))
-        reason = MQRC_HOBJ_ERROR;
-    if (!reason && !(h->options & MQOO_INQUIRE))
-        reason = MQRC_NOT_OPEN_FOR_INQUIRE;
+    SimHandle *h;
+    MQLONG reason = SimCallHandle(&call, Hobj, MQOO_INQUIRE, MQRC_NOT_OPEN_FOR_INQUIRE, &h);
     if (!reason)
         reason = Inquire(h, SelectorCount, pSelectors, IntAttrCount, pIntAttrs, CharAttrLength, pCharAttrs);
     SimResult(pCompCode, pReason, reason);
@@ -138,12 +134,8 @@ extern "C" void MQENTRY MQSET(MQHCONN Hconn, MQHOBJ Hobj, MQLONG SelectorCount, 
 {
     SimCall call;
     SimCallBegin(&call, "MQSET", Hconn);
-    MQLONG reason = call.reason;
-    SimHandle *h = nullptr;
-    if (!reason && !(h = SimHandleOf(call.conn, Hobj)))
-        reason = MQRC_HOBJ_ERROR;
-    if (!reason && !(h->options & MQOO_SET))
-        reason = MQRC_NOT_OPEN_FOR_SET;
+    SimHandle *h;
+    MQLONG reason = SimCallHandle(&call, Hobj, MQOO_SET, MQRC_NOT_OPEN_FOR_SET, &h);
     if (!reason)
         reason = SetAttrs(h, SelectorCount, pSelectors, IntAttrCount, pIntAttrs, CharAttrLength, pCharAttrs);
     SimResult(pCompCode, pReason, reason);

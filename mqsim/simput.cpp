@@ -247,10 +247,8 @@ extern "C" void MQENTRY MQPUT(MQHCONN Hconn, MQHOBJ Hobj, PMQVOID pMsgDesc, PMQV
 {
     SimCall call;
     SimCallBegin(&call, "MQPUT", Hconn);
-    MQLONG reason = call.reason;
-    SimHandle *h = nullptr;
-    if (!reason && !(h = SimHandleOf(call.conn, Hobj)))
-        reason = MQRC_HOBJ_ERROR;
+    SimHandle *h;
+    MQLONG reason = SimCallHandle(&call, Hobj, 0, 0, &h);
     if (!reason)
         reason = PutCall(&call, h, pMsgDesc, pPutMsgOpts, BufferLength, pBuffer);
     SimResult(pCompCode, pReason, reason);
