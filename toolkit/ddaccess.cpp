@@ -8,6 +8,7 @@
 #include "ddint.h"
 #include "csmem.h"
 #include "tkutil.h"
+#include "tkwin.h"
 
 DDField *DDFindField(DDHANDLE dd, int id)
 {
@@ -416,15 +417,7 @@ static void font_tree(HWND w, HFONT font)
         SetWindowTextA(w, text);
         CSFreeMem(text);
     }
-    if (!lstrcmpiA(cls, "ListBox")) {
-        HDC dc = GetDC(w);
-        HGDIOBJ old = SelectObject(dc, font);
-        TEXTMETRICA tm;
-        GetTextMetricsA(dc, &tm);
-        SelectObject(dc, old);
-        ReleaseDC(w, dc);
-        SendMessageA(w, LB_SETITEMHEIGHT, 0, tm.tmAscent + tm.tmDescent);
-    }
+    WinFitListBoxToFont(w, font);
     InvalidateRect(w, nullptr, TRUE);
     for (HWND c = GetWindow(w, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT))
         font_tree(c, font);

@@ -71,4 +71,7 @@ void WinPlaySound(const char *name, int alert, int force);
 
 void WinPostText(const char *text, WPARAM word);
 void WinSetChildFonts(HWND hwnd, HFONT font);
+/* a standard list box's item height from the font's ascent and descent
+ * (other windows are left alone) */
+void WinFitListBoxToFont(HWND hwnd, HFONT font);
 void WinInvalidate(HWND hwnd);

@@ -61,15 +61,21 @@ static void logfont_from(const FontDesc *d, LOGFONTA *lf, int32_t height)
     lstrcpynA(lf->lfFaceName, d->face, LF_FACESIZE);
 }
 
+/* a font's metrics, measured in a window's device context (null: the screen) */
+static void font_metrics(HWND hwnd, HFONT font, TEXTMETRICA *tm)
+{
+    HDC dc = GetDC(hwnd);
+    HGDIOBJ old = SelectObject(dc, font);
+    GetTextMetricsA(dc, tm);
+    SelectObject(dc, old);
+    ReleaseDC(hwnd, dc);
+}
+
 /* whether a font is fixed-pitch (TMPF_FIXED_PITCH clear) */
 static uint32_t measure_fixed(HFONT font)
 {
-    HDC dc = GetDC(NULL);
-    HGDIOBJ old = SelectObject(dc, font);
     TEXTMETRICA tm;
-    GetTextMetricsA(dc, &tm);
-    SelectObject(dc, old);
-    ReleaseDC(NULL, dc);
+    font_metrics(NULL, font, &tm);
     return (tm.tmPitchAndFamily & TMPF_FIXED_PITCH) ? 0 : 1;
 }
 
@@ -366,17 +372,18 @@ static BOOL CALLBACK WinSetChildFontProc(HWND hwnd, LPARAM lp)
 {
     HFONT font = (HFONT)lp;
     SendMessageA(hwnd, WM_SETFONT, (WPARAM)font, TRUE);
-    char cls[16];
-    if (GetClassNameA(hwnd, cls, sizeof cls) && lstrcmpiA(cls, "ListBox") == 0) {
-        HDC dc = GetDC(hwnd);
-        HGDIOBJ old = SelectObject(dc, font);
-        TEXTMETRICA tm;
-        GetTextMetricsA(dc, &tm);
-        SelectObject(dc, old);
-        ReleaseDC(hwnd, dc);
-        SendMessageA(hwnd, LB_SETITEMHEIGHT, 0, MAKELPARAM(tm.tmAscent + tm.tmDescent, 0));
-    }
+    WinFitListBoxToFont(hwnd, font);
     return TRUE;
+}
+
+void WinFitListBoxToFont(HWND hwnd, HFONT font)
+{
+    char cls[16];
+    if (!GetClassNameA(hwnd, cls, sizeof cls) || lstrcmpiA(cls, "ListBox") != 0)
+        return;
+    TEXTMETRICA tm;
+    font_metrics(hwnd, font, &tm);
+    SendMessageA(hwnd, LB_SETITEMHEIGHT, 0, MAKELPARAM(tm.tmAscent + tm.tmDescent, 0));
 }
 
 void WinSetChildFonts(HWND hwnd, HFONT font)
