@@ -8,7 +8,7 @@ export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml="
 export WINELOADER=/usr/lib/wine/wine64
 export WINESERVER=/usr/lib/wine/wineserver
-JOBS=$(nproc)
+JOBS=${JOBS:-$(nproc)}
 
 # Creates the project's Wine prefix once (call after xvfb_start) and keeps a wineserver running,
 # so that each Wine start costs little.
