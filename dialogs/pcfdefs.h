@@ -228,6 +228,12 @@ extern PCFCommandDef PCFQueueManagerDef, PCFQueueDef, PCFQueueListDef,
     PCFQmgrInfoDef, PCFClientChannelDef;
 extern PCFCommandDef PCFQueueNamesDef[4];            /* the four download kinds */
 
+/* Every field descriptor of the tables (null-ended), and the counts of
+ * descriptors and of distinct value tables. */
+extern const PCFFieldDef *const PCFAllDescriptors[];
+extern const int PCFDescriptorCount;
+extern const int PCFValueTableCount;
+
 /* Value record sizes of a field type: data area and PCF size bound. */
 uint32_t PCFTypeDataSize(const PCFFieldDef *field);
 uint32_t PCFTypePcfSize(const PCFFieldDef *field);
