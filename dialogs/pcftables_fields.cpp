@@ -692,9 +692,9 @@ static const PCFCommandUse CU_8[] = { { 1, nullptr, 0 }, { 2, nullptr, 0 }, { 8,
 static const PCFCommandUse CU_9[] = { { 2, nullptr, 0 }, { 13, CD_1, 0 }, { 0, nullptr, 0 } };
 static const PCFCommandUse CU_10[] = { { 1, nullptr, 0 }, { 2, nullptr, 0 }, { 21, nullptr, 0 }, { 23, nullptr, 0 }, { 25, nullptr, 0 }, { 0, nullptr, 0 } };
 static const PCFCommandUse CU_11[] = { { 161, nullptr, 0 }, { 0, nullptr, 0 } };
-static const PCFCommandUse CU_12[] = { { 13, nullptr, 0 }, { 10002, nullptr, 0 }, { 0, nullptr, 0 } };
-static const PCFCommandUse CU_13[] = { { 8, nullptr, 0 }, { 10, nullptr, 0 }, { 11, nullptr, 0 }, { 13, nullptr, 0 }, { 10001, nullptr, 0 }, { 10002, nullptr, 0 }, { 10004, nullptr, 0 }, { 10048, nullptr, 0 }, { 10049, nullptr, 0 }, { 0, nullptr, 0 } };
-static const PCFCommandUse CU_14[] = { { 8, nullptr, 0 }, { 10, nullptr, 0 }, { 11, nullptr, 0 }, { 13, nullptr, 0 }, { 0, nullptr, 0 } };
+static const PCFCommandUse CU_12[] = { { 8, nullptr, 0 }, { 10, nullptr, 0 }, { 11, nullptr, 0 }, { 13, nullptr, 0 }, { 10001, nullptr, 0 }, { 10002, nullptr, 0 }, { 10004, nullptr, 0 }, { 10048, nullptr, 0 }, { 10049, nullptr, 0 }, { 0, nullptr, 0 } };
+static const PCFCommandUse CU_13[] = { { 8, nullptr, 0 }, { 10, nullptr, 0 }, { 11, nullptr, 0 }, { 13, nullptr, 0 }, { 0, nullptr, 0 } };
+static const PCFCommandUse CU_14[] = { { 13, nullptr, 0 }, { 10002, nullptr, 0 }, { 0, nullptr, 0 } };
 static const PCFCommandUse CU_15[] = { { 8, CD_1, 0 }, { 10, CD_1, 0 }, { 11, CD_1, 0 }, { 13, CD_1, 0 }, { 0, nullptr, 0 } };
 static const PCFCommandUse CU_16[] = { { 8, CD_2, 0 }, { 10, CD_2, 0 }, { 11, CD_2, 0 }, { 13, CD_2, 0 }, { 0, nullptr, 0 } };
 static const PCFCommandUse CU_17[] = { { 8, CD_3, 0 }, { 10, CD_3, 0 }, { 11, CD_3, 0 }, { 13, CD_3, 0 }, { 0, nullptr, 0 } };
@@ -886,29 +886,29 @@ extern const PCFFieldDef FD_MQIACF_RESTART_LOG_SIZE = { 0, 0, 0, "Restart Log Si
 extern const PCFFieldDef FD_MQIACF_REUSABLE_LOG_SIZE = { 0, 0, 0, "Reusable Log Size", "reusableSize", CU_11, 0, "REUSESZ", "Reusable Log Size", 1419, 1, 0, 999999999, nullptr, 0x0 };
 extern const PCFFieldDef FD_MQIACF_LOG_IN_USE = { 0, 0, 0, "Log in Use", "logInUse", CU_11, 0, "LOGINUSE", "Log in Use", 1420, 1, 0, 999999999, nullptr, 0x0 };
 extern const PCFFieldDef FD_MQIACF_LOG_UTILIZATION = { 0, 0, 0, "Log Utilization", "logUtilization", CU_11, 0, "LOGUTIL", "Log Utilization", 1421, 1, 0, 999999999, nullptr, 0x0 };
-extern const PCFFieldDef FD_MYPCFA_MULTI_QMNAME = { 0, 0, 0, "Queue Manager Names", "multiQmname", CU_12, 0, nullptr, "QMgr", 10044, 5, 0, 48, nullptr, 0x0 };
-extern const PCFFieldDef FD_MQCA_Q_NAME = { 0, 0, 0, "Queue Name", "qName", CU_13, 1, "QUEUE", "Name", 2016, 5, 0, 48, nullptr, 0x0 };
-extern const PCFFieldDef FD_MQIA_Q_TYPE = { 0, 0, 0, "Queue Type", "qType", CU_14, 0, "TYPE", "Type", 20, 2, 0, 999999999, VT_55, 0x0 };
-extern const PCFFieldDef FD_MQCA_Q_DESC = { 0, 0, 0, "Queue Description", "qDesc", CU_14, 0, "DESCR", "Queue Description", 2013, 4, 0, 64, nullptr, 0x0 };
+extern const PCFFieldDef FD_MQCA_Q_NAME = { 0, 0, 0, "Queue Name", "qName", CU_12, 1, "QUEUE", "Name", 2016, 5, 0, 48, nullptr, 0x0 };
+extern const PCFFieldDef FD_MQIA_Q_TYPE = { 0, 0, 0, "Queue Type", "qType", CU_13, 0, "TYPE", "Type", 20, 2, 0, 999999999, VT_55, 0x0 };
+extern const PCFFieldDef FD_MYPCFA_MULTI_QMNAME = { 0, 0, 0, "Queue Manager Names", "multiQmname", CU_14, 0, nullptr, "QMgr", 10044, 4, 0, 48, nullptr, 0x0 };
+extern const PCFFieldDef FD_MQCA_Q_DESC = { 0, 0, 0, "Queue Description", "qDesc", CU_13, 0, "DESCR", "Queue Description", 2013, 4, 0, 64, nullptr, 0x0 };
 extern const PCFFieldDef FD_MQIA_DEFINITION_TYPE = { 0, 0, 0, "Definition Type", "definitionType", CU_15, 0, "DEFTYPE", "Def Type", 7, 2, 0, 999999999, VT_56, 0x0 };
-extern const PCFFieldDef FD_MQIA_QSG_DISP = { 19, 0, 0, "QSG Disposition", "qSGDisposition", CU_14, 0, "QSGDISP", "QSG Disp", 63, 2, 0, 999999999, VT_57, 0x0 };
+extern const PCFFieldDef FD_MQIA_QSG_DISP = { 19, 0, 0, "QSG Disposition", "qSGDisposition", CU_13, 0, "QSGDISP", "QSG Disp", 63, 2, 0, 999999999, VT_57, 0x0 };
 extern const PCFFieldDef FD_MQCA_BASE_Q_NAME = { 0, 0, 0, "Base Object Name", "baseQName", CU_16, 1, "TARGET/TARGQ", "Base Object Name", 2002, 4, 0, 48, nullptr, 0x0 };
 extern const PCFFieldDef FD_MQIA_BASE_TYPE = { 0, 0, 0, "Base Type", "baseType", CU_16, 0, "TARGTYPE", "Targ Type", 193, 2, 0, 999999999, VT_58, 0x0 };
 extern const PCFFieldDef FD_MQCA_REMOTE_Q_NAME = { 0, 0, 0, "Remote Queue Name", "remoteQName", CU_17, 1, "RNAME", "Remote Queue Name", 2018, 4, 0, 48, nullptr, 0x0 };
 extern const PCFFieldDef FD_MQCA_REMOTE_Q_MGR_NAME = { 0, 0, 0, "Remote Queue Manager Name", "remoteQMgrName", CU_17, 7, "RQMNAME", "Remote Queue Manager Name", 2017, 4, 0, 48, nullptr, 0x0 };
 extern const PCFFieldDef FD_MQCA_XMIT_Q_NAME = { 0, 0, 0, "Transmission Queue Name", "xmitQName", CU_17, 19, "XMITQ", "Transmission Queue Name", 2024, 4, 0, 48, nullptr, 0x0 };
 extern const PCFFieldDef FD_MQIA_USAGE = { 0, 0, 0, "Usage", "usage", CU_15, 0, "USAGE", "Usage", 12, 2, 0, 999999999, VT_59, 0x0 };
-extern const PCFFieldDef FD_MQIA_INHIBIT_PUT = { 0, 0, 0, "Inhibit Put", "inhibitPut", CU_14, 0, "PUT", "Inhibit Put", 10, 2, 0, 999999999, VT_60, 0x0 };
+extern const PCFFieldDef FD_MQIA_INHIBIT_PUT = { 0, 0, 0, "Inhibit Put", "inhibitPut", CU_13, 0, "PUT", "Inhibit Put", 10, 2, 0, 999999999, VT_60, 0x0 };
 extern const PCFFieldDef FD_MQIA_INHIBIT_GET = { 0, 0, 0, "Inhibit Get", "inhibitGet", CU_18, 0, "GET", "Inhibit Get", 9, 2, 0, 999999999, VT_61, 0x0 };
-extern const PCFFieldDef FD_MQIA_DEF_PRIORITY = { 0, 0, 0, "Default Priority", "defPriority", CU_14, 0, "DEFPRTY", "Default Priority", 6, 1, 0, 9, nullptr, 0x0 };
-extern const PCFFieldDef FD_MQIA_DEF_PERSISTENCE = { 0, 0, 0, "Default Persistence", "defPersistence", CU_14, 0, "DEFPSIST", "Default Persistence", 5, 2, 0, 999999999, VT_62, 0x0 };
-extern const PCFFieldDef FD_MQIA_DEF_PUT_RESPONSE_TYPE = { 0, 0, 0, "Default Put Response Type", "defaultPutResponse", CU_14, 0, "DEFPRESP", "Default Put Response Type", 184, 2, 0, 999999999, VT_63, 0x0 };
+extern const PCFFieldDef FD_MQIA_DEF_PRIORITY = { 0, 0, 0, "Default Priority", "defPriority", CU_13, 0, "DEFPRTY", "Default Priority", 6, 1, 0, 9, nullptr, 0x0 };
+extern const PCFFieldDef FD_MQIA_DEF_PERSISTENCE = { 0, 0, 0, "Default Persistence", "defPersistence", CU_13, 0, "DEFPSIST", "Default Persistence", 5, 2, 0, 999999999, VT_62, 0x0 };
+extern const PCFFieldDef FD_MQIA_DEF_PUT_RESPONSE_TYPE = { 0, 0, 0, "Default Put Response Type", "defaultPutResponse", CU_13, 0, "DEFPRESP", "Default Put Response Type", 184, 2, 0, 999999999, VT_63, 0x0 };
 extern const PCFFieldDef FD_MQIA_DEF_READ_AHEAD = { 0, 0, 0, "Default Read Ahead", "defReadAhead", CU_18, 0, "DEFREADA", "Default Read Ahead", 188, 2, 0, 999999999, VT_64, 0x0 };
 extern const PCFFieldDef FD_MQIA_DEF_INPUT_OPEN_OPTION = { 0, 0, 0, "Default Input Open Option", "defInputOpenOption", CU_15, 0, "DEFSOPT", "Default Input Open Option", 4, 2, 0, 999999999, VT_65, 0x0 };
 extern const PCFFieldDef FD_MQIA_SHAREABILITY = { 0, 0, 0, "Shareability", "shareability", CU_15, 0, "SHARE", "Shareability", 23, 2, 0, 999999999, VT_66, 0x0 };
 extern const PCFFieldDef FD_MQIA_MSG_DELIVERY_SEQUENCE = { 0, 0, 0, "Message Delivery Sequence", "msgDeliverySequence", CU_15, 0, "MSGDLVSQ", "Message Delivery Sequence", 16, 2, 0, 999999999, VT_67, 0x0 };
 extern const PCFFieldDef FD_MQIA_PROPERTY_CONTROL = { 0, 0, 0, "Property Control", "propertyControl", CU_18, 0, "PROPCTL", "Property Control", 190, 2, 0, 999999999, VT_68, 0x0 };
-extern const PCFFieldDef FD_MQIA_CAP_EXPIRY = { 0, 0, 0, "Cap Expiry", "capExpiry", CU_14, 0, "CAPEXPRY", "Cap Expiry", 276, 3, -1, 999999999, VT_69, 0x0 };
+extern const PCFFieldDef FD_MQIA_CAP_EXPIRY = { 0, 0, 0, "Cap Expiry", "capExpiry", CU_13, 0, "CAPEXPRY", "Cap Expiry", 276, 3, -1, 999999999, VT_69, 0x0 };
 extern const PCFFieldDef FD_MQIA_STREAM_QUEUE_QOS = { 0, 0, 0, "Stream Queue Qos", "streamQueueQOS", CU_18, 0, "STRMQOS", "Stream Queue Qos", 275, 2, 0, 999999999, VT_70, 0x0 };
 extern const PCFFieldDef FD_MQCA_STREAM_QUEUE_NAME = { 0, 0, 0, "Stream Queue Name", "streamQueueName", CU_18, 1, "STREAMQ", "Stream Queue Name", 2138, 4, 0, 48, nullptr, 0x0 };
 extern const PCFFieldDef FD_MQIA_MAX_Q_DEPTH = { 0, 0, 0, "Maximum Queue Depth", "maxQDepth", CU_15, 0, "MAXDEPTH", "Maximum Queue Depth", 15, 1, 0, 999999999, nullptr, 0x0 };
@@ -944,7 +944,7 @@ extern const PCFFieldDef FD_MQIA_Q_SERVICE_INTERVAL_EVENT = { 0, 0, 0, "Queue Se
 extern const PCFFieldDef FD_MQIA_Q_SERVICE_INTERVAL = { 0, 0, 0, "Queue Service Interval", "qServiceInterval", CU_15, 0, "QSVCINT", "Queue Service Interval", 54, 1, 0, 999999999, nullptr, 0x0 };
 extern const PCFFieldDef FD_MQCA_CLUSTER_NAME = { 0, 0, 0, "Cluster Name", "clusterName", CU_21, 6, "CLUSTER", "Clus", 2029, 4, 0, 48, nullptr, 0x0 };
 extern const PCFFieldDef FD_MQCA_CLUSTER_NAMELIST = { 0, 0, 0, "Cluster Namelist", "clusterNamelist", CU_21, 4, "CLUSNL", "Cluster Namelist", 2030, 4, 0, 48, nullptr, 0x0 };
-extern const PCFFieldDef FD_MQIA_DEF_BIND = { 0, 0, 0, "Default Bind", "defBind", CU_14, 0, "DEFBIND", "Default Bind", 61, 2, 0, 999999999, VT_79, 0x0 };
+extern const PCFFieldDef FD_MQIA_DEF_BIND = { 0, 0, 0, "Default Bind", "defBind", CU_13, 0, "DEFBIND", "Default Bind", 61, 2, 0, 999999999, VT_79, 0x0 };
 extern const PCFFieldDef FD_MQIA_CLWL_Q_RANK = { 0, 0, 0, "Cluster Workload Queue Rank", "cLWLQueueRank", CU_21, 0, "CLWLRANK", "Cluster Workload Queue Rank", 95, 1, 0, 9, nullptr, 0x0 };
 extern const PCFFieldDef FD_MQIA_CLWL_Q_PRIORITY = { 0, 0, 0, "Cluster Workload Queue Priority", "cLWLQueuePriority", CU_21, 0, "CLWLPRTY", "Cluster Workload Queue Priority", 96, 1, 0, 9, nullptr, 0x0 };
 extern const PCFFieldDef FD_MQIA_CLWL_USEQ_2 = { 0, 0, 0, "Cluster Workload Useq", "cLWLUseQ", CU_22, 0, "CLWLUSEQ", "Cluster Workload Useq", 98, 2, 0, 999999999, VT_80, 0x0 };
@@ -1204,9 +1204,9 @@ extern const PCFFieldDef *const PCFAllDescriptors[] = {
     &FD_MQIACF_REUSABLE_LOG_SIZE,
     &FD_MQIACF_LOG_IN_USE,
     &FD_MQIACF_LOG_UTILIZATION,
-    &FD_MYPCFA_MULTI_QMNAME,
     &FD_MQCA_Q_NAME,
     &FD_MQIA_Q_TYPE,
+    &FD_MYPCFA_MULTI_QMNAME,
     &FD_MQCA_Q_DESC,
     &FD_MQIA_DEFINITION_TYPE,
     &FD_MQIA_QSG_DISP,
