@@ -71,16 +71,18 @@ int PCFFieldApplies(const uint8_t *caps, uint32_t dialogFlags, const PCFCommandD
     }
     if (!conditions || !conditions->attrId)
         return 1;
-    int orGroups = 0;
+    int orGroups = 0, andGroups = 0;
     for (const PCFDependency *c = conditions; c->attrId;) {
         uint32_t id = c->attrId;
         GroupState g = { 0, 0 };
+        int tested = 0;
         for (; c->attrId == id; c++) {
             int m = listArea && row ? RowInList(listArea, row, c) : RowInArea(caps, def, area, c);
             if (m < 0)
                 return 0;
             if (m == 2)
                 continue;
+            tested = 1;
             g.anyOf |= (c->flags & PCFC_ANYOF) != 0;
             if (m == 1) {
                 g.matched = 1;
@@ -88,15 +90,20 @@ int PCFFieldApplies(const uint8_t *caps, uint32_t dialogFlags, const PCFCommandD
                     *resultFlags |= c->flags;
             }
         }
+        if (!tested)
+            continue;
         if (g.anyOf) {
             if (g.matched)
                 return 1;
             orGroups++;
         } else if (!g.matched) {
             return 0;
+        } else {
+            andGroups++;
         }
     }
-    return orGroups ? 0 : 1;
+    /* the AND groups all matched; OR groups alone must have matched */
+    return andGroups || !orGroups;
 }
 
 /* ---- authorities of commands ---- */

@@ -485,7 +485,7 @@ static const PCFValueDef VT_85[] = {
     { 0, 0, 0, 0, nullptr, nullptr }
 };
 static const PCFValueDef VT_86[] = {
-    { 0, 0, 0, 0, "Copy message id to correl id", nullptr },  /* MQRO_COPY_MSG_ID_TO_CORREL_ID */
+    { 0, 0, 0, 0, "None", nullptr },  /* MQRO_NONE */
     { 0, 0, 0, 1, "Pan", nullptr },  /* MQRO_PAN */
     { 0, 0, 0, 2, "Nan", nullptr },  /* MQRO_NAN */
     { 0, 0, 0, 4, "Activity", nullptr },  /* MQRO_ACTIVITY */

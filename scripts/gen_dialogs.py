@@ -225,7 +225,7 @@ def value_rows(name, ctx, opts):
         names = [c for c in CONST_ORDER if c.startswith(prefix)
                  and not re.search(r'_(FIRST|LAST|MASK|CURRENT_.*|VERSION_\d+|LENGTH_\d+)$', c)
                  and 'MQE_FIELDS' not in c]
-        for c in sorted(names, key=lambda c: (CONST[c], c)):
+        for c in sorted(names, key=lambda c: (CONST[c], not c.endswith('_NONE'), c)):
             v = CONST[c]
             if v in seen:
                 continue
