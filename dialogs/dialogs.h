@@ -259,6 +259,7 @@ struct DialogWords {
     uint32_t viewOptions;        /* DV_ */
     uint32_t statusFlags;        /* DS_ */
     PCFCommandDef *definition;   /* a private copy for PCFD_REPLYFIELDS kinds */
+    uint32_t ownsDefinition;     /* 1: the definition is a copy the dialog frees */
     uint16_t fieldCount;
     PCFLISTREQ first;            /* own queue manager: location and caps */
     PCFLISTREQ second;           /* queue manager B of a pair dialog */

@@ -457,17 +457,6 @@ void PCFFreePending(PCFPENDING *p)
     CSFreeMem(p);
 }
 
-/* 1 when the definition is one of the static tables'. */
-static int StaticDef(const PCFCommandDef *def)
-{
-    PCFCommandDef *const *tables[] = { PCFCommandDefs, PCFInternalDefs };
-    for (PCFCommandDef *const *t : tables)
-        for (PCFCommandDef *const *d = t; *d; d++)
-            if (*d == def)
-                return 1;
-    return 0;
-}
-
 /* A pending record holding a copy of the dialog's latest values. */
 static PCFPENDING *StartPending(DialogWords *dialog)
 {
@@ -557,8 +546,11 @@ int PCFTakeDialogData(DialogWords *dialog)
     CSUnlockGlobal(CSLOCK_DIALOGS);
     if (oldArea)
         PCFFreeData(oldDef, oldArea, 1);
-    if (p->fields && oldDef != dialog->definition && !StaticDef(oldDef))
-        PCFFreeDefCopy(oldDef);
+    if (p->fields && oldDef != dialog->definition) {
+        if (dialog->ownsDefinition)
+            PCFFreeDefCopy(oldDef);
+        dialog->ownsDefinition = 1;
+    }
     CSFreeMem(p);
     const PCFHOOKS *h = PCFHooks();
     if ((dialog->viewOptions & DV_COMPARE_DEFAULT) && h->diffFromDefault)
@@ -661,9 +653,10 @@ int PCFSetDialogData(DialogWords *dialog, QMS *location, PCFCommandDef *def, uin
                     pending->resetIndex = 1;
                 } else {
                     PCFFreeData(dialog->definition ? dialog->definition : c.def, c.area, 1);
-                    if (dialog->definition && !StaticDef(dialog->definition))
+                    if (dialog->definition && dialog->ownsDefinition)
                         PCFFreeDefCopy(dialog->definition);
                     dialog->definition = fresh;
+                    dialog->ownsDefinition = 1;
                     dialog->dataArea = grown;
                     dialog->listIndex = -1;
                     dialog->currentField = nullptr;
