@@ -3,8 +3,18 @@
 #include "dlgtest.h"
 
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
+
+#include "mqsim.h"
+
+#ifdef _WIN32
+#include <process.h>
+#define getpid _getpid
+#else
+#include <unistd.h>
+#endif
 
 namespace dlgtest {
 
@@ -133,6 +143,91 @@ std::string Dialog::Text(uint32_t attrId, int index)
 uint16_t Dialog::State(uint32_t attrId)
 {
     return PCFState(Record(attrId));
+}
+
+void StandinHome(void)
+{
+    static std::string home;
+    if (!home.empty())
+        return;
+    home = (std::filesystem::temp_directory_path() / ("ravolt-dialogs-" + std::to_string(getpid()))).string();
+    std::filesystem::remove_all(home);
+    std::filesystem::create_directories(home);
+#ifdef _WIN32
+    _putenv_s("RAVOLT_MQSIM_HOME", home.c_str());
+#else
+    setenv("RAVOLT_MQSIM_HOME", home.c_str(), 1);
+#endif
+}
+
+std::string StandinMqsc(const char *qmgr, const std::string &script)
+{
+    StandinHome();
+    std::string out(65536, '\0');
+    MQSimRunMqsc((PMQCHAR)qmgr, (PMQCHAR)script.c_str(), (MQLONG)out.size(), &out[0]);
+    out.resize(strlen(out.c_str()));
+    return out;
+}
+
+Reply Request(int32_t command)
+{
+    Reply r(command);
+    r.Put32At(0, MQCFT_COMMAND);
+    r.Put32At(24, 0);
+    return r;
+}
+
+static void Blank(char *field, size_t size, const char *text)
+{
+    size_t n = strlen(text);
+    memset(field, ' ', size);
+    memcpy(field, text, n < size ? n : size);
+}
+
+std::vector<std::string> StandinAsk(const char *qmgr, const Reply &request)
+{
+    std::vector<std::string> replies;
+    MQHCONN h;
+    MQLONG cc, rc;
+    char name[MQ_Q_MGR_NAME_LENGTH];
+    Blank(name, sizeof name, qmgr);
+    MQCONN(name, &h, &cc, &rc);
+    EXPECT_EQ(rc, 0);
+    if (cc == MQCC_FAILED)
+        return replies;
+    MQOD od = { MQOD_DEFAULT }, rod = { MQOD_DEFAULT };
+    Blank(od.ObjectName, sizeof od.ObjectName, "SYSTEM.ADMIN.COMMAND.QUEUE");
+    Blank(rod.ObjectName, sizeof rod.ObjectName, "SYSTEM.DEFAULT.MODEL.QUEUE");
+    MQHOBJ cmd, reply;
+    MQOPEN(h, &od, MQOO_OUTPUT, &cmd, &cc, &rc);
+    MQOPEN(h, &rod, MQOO_INPUT_EXCLUSIVE, &reply, &cc, &rc);
+    MQMD md = { MQMD_DEFAULT };
+    MQPMO pmo = { MQPMO_DEFAULT };
+    md.MsgType = MQMT_REQUEST;
+    memcpy(md.Format, MQFMT_ADMIN, MQ_FORMAT_LENGTH);
+    memcpy(md.ReplyToQ, rod.ObjectName, sizeof md.ReplyToQ);
+    MQPUT(h, cmd, &md, &pmo, (MQLONG)request.Length(), (PMQVOID)request.Bytes(), &cc, &rc);
+    EXPECT_EQ(rc, 0);
+    std::string buffer(1 << 20, '\0');
+    for (;;) {
+        MQMD gmd = { MQMD_DEFAULT };
+        MQGMO gmo = { MQGMO_DEFAULT };
+        gmo.Options = MQGMO_WAIT | MQGMO_NO_SYNCPOINT;
+        gmo.WaitInterval = 10000;
+        MQLONG length = 0;
+        MQGET(h, reply, &gmd, &gmo, (MQLONG)buffer.size(), &buffer[0], &length, &cc, &rc);
+        if (cc == MQCC_FAILED)
+            break;
+        replies.push_back(buffer.substr(0, (size_t)length));
+        MQLONG control;
+        memcpy(&control, &buffer[20], 4);
+        if (control & MQCFC_LAST)
+            break;
+    }
+    MQCLOSE(h, &cmd, MQCO_NONE, &cc, &rc);
+    MQCLOSE(h, &reply, MQCO_NONE, &cc, &rc);
+    MQDISC(&h, &cc, &rc);
+    return replies;
 }
 
 std::string FactsDir(void)

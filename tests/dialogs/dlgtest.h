@@ -132,6 +132,15 @@ struct Dialog {
     uint16_t State(uint32_t attrId);
 };
 
+/* The stand-in queue manager: a home folder of this process, MQSC run
+ * against a queue manager, and a PCF request put to its command queue
+ * with every reply read back (up to the last). */
+void StandinHome(void);
+std::string StandinMqsc(const char *qmgr, const std::string &script);
+std::vector<std::string> StandinAsk(const char *qmgr, const Reply &request);
+/* A request: the header of a command. */
+Reply Request(int32_t command);
+
 /* The facts folder (RAVOLT_MQFACTS), empty when not known. */
 std::string FactsDir(void);
 std::string ReadFile(const std::string &path);
