@@ -329,12 +329,16 @@ static int PairRecord(FillCtx *c, int column, const uint8_t *from, const uint8_t
     return 1;
 }
 
-/* The end of the row whose parameters start at `from`: the row's last
- * byte (exclusive) and where the next row begins; -1 past the last row;
- * or 1000 plus a type a row may not hold. */
-static int RowExtent(PCFWALK *w, const uint8_t **rowEnd)
+/* The end of the row whose parameters start at the walk's position,
+ * noting on the way the parameter that answers each column (the first
+ * with its id before a delimiter; found may be null).  0 with rowEnd set,
+ * -1 past the reply's last row, or 1000 plus a type a row may not hold. */
+static int RowExtent(FillCtx *c, PCFWALK *w, const uint8_t **rowEnd, PCFPARM *found)
 {
     PCFPARM p;
+    int searching = found != nullptr;
+    for (int i = 0; searching && i < c->ncolumns; i++)
+        found[i].start = nullptr;
     for (;;) {
         const uint8_t *before = w->pos;
         if (!PCFWalkNext(w, &p)) {
@@ -342,20 +346,26 @@ static int RowExtent(PCFWALK *w, const uint8_t **rowEnd)
             return -1;
         }
         switch (p.type) {
-        case MQCFT_INTEGER64: case MQCFT_BYTE_STRING: case MQCFT_STRING:
-        case MQCFT_INTEGER_LIST: case MQCFT_STRING_LIST: case PCFT_OWN_BYTES:
-            continue;
         case MQCFT_INTEGER:
             if (p.id == OBJECT_SEPARATOR) {
                 *rowEnd = w->pos;
                 return 0;
             }
-            continue;
+            if (p.id == RESPONSE_DELIMITER)
+                searching = 0;
+            break;
+        case MQCFT_INTEGER64: case MQCFT_BYTE_STRING: case MQCFT_STRING:
+        case MQCFT_INTEGER_LIST: case MQCFT_STRING_LIST: case PCFT_OWN_BYTES:
+            break;
         case PCFT_OWN_END:
             *rowEnd = w->pos;
             return 0;
+        default:
+            return 1000 + p.type;
         }
-        return 1000 + p.type;
+        for (int i = 0; searching && i < c->ncolumns; i++)
+            if (!found[i].start && c->columns[i].field->attrId == (uint32_t)p.id)
+                found[i] = p;
     }
 }
 
@@ -379,8 +389,11 @@ static void Restart(FillCtx *c)
         memcpy(parts.columns, c->columns, sizeof(PCFLISTENTRY) * (size_t)c->ncolumns);
 }
 
-/* Builds one row from the parameters between from and to; 0 or 1. */
-static int AddRow(FillCtx *c, const uint8_t *from, const uint8_t *to)
+#define SCAN_COLUMNS 256
+
+/* Builds one row from the parameters between from and to, with the
+ * parameters found for its columns (null: each column searches); 0 or 1. */
+static int AddRow(FillCtx *c, const uint8_t *from, const uint8_t *to, const PCFPARM *found)
 {
     PCFLISTAREA *a;
     c->cursor = c->area->used;
@@ -398,6 +411,7 @@ static int AddRow(FillCtx *c, const uint8_t *from, const uint8_t *to)
     for (int i = 0; i < c->ncolumns && !c->failed; i++) {
         const PCFFieldDef *f = c->columns[i].field;
         PCFPARM p;
+        int have = found ? (p = found[i], found[i].start != nullptr) : FindInRow(c, from, to, f->attrId, &p);
         if (f->attrId == 10044 && !pair) {
             QMS *loc = c->request->location;
             int own = c->answering && c->answering->qmName[0];
@@ -408,7 +422,7 @@ static int AddRow(FillCtx *c, const uint8_t *from, const uint8_t *to)
             TextRecord(c, i, PCFS_PRESENT, text, (uint32_t)strlen(text));
         } else if (!CapTest(nullptr, c->caps, f)) {
             EmptyRecord(c, f);
-        } else if (FindInRow(c, from, to, f->attrId, &p)) {
+        } else if (have) {
             ParmRecord(c, i, f, &p);
         } else if (!((f->type == PCFT_DATETIME || f->type == PCFT_DATETIME100) &&
                      PairRecord(c, i, from, to, f->attrId))) {
@@ -507,14 +521,16 @@ int FillListArea(DialogWords *dialog, QMS *answering, PCFLISTREQ *request, const
                    dialog->definition->list && HasNameFilter(request->location);
     if (filtered && !PCFObjectNameSelected(request->location, reply, length))
         w.left = 0;
+    PCFPARM found[SCAN_COLUMNS];
+    PCFPARM *scan = c.ncolumns <= SCAN_COLUMNS ? found : nullptr;
     while (w.pos && w.left > 0 && w.pos < w.end) {
         const uint8_t *from = w.pos, *to;
-        int end = RowExtent(&w, &to);
+        int end = RowExtent(&c, &w, &to, scan);
         if (end > 0) {
             rc = end;
             break;
         }
-        if (AddRow(&c, from, to)) {
+        if (AddRow(&c, from, to, scan)) {
             rc = 1;
             break;
         }
