@@ -37,27 +37,52 @@ struct DialogWords;
 #define PCFS_NAMECHG   0x8
 #define PCFS_ERROR     0x10
 
-/* DialogFlags (state flags). */
-#define DF_NAME_INITIAL   0x2
+/* DialogFlags (state flags) of the dialog window. */
+#define DF_NAME_INITIAL   0x2         /* the object name equals its initial name */
+#define DF_SHOW_FIELDS    0x8
+#define DF_SHOW_BUTTONS   0x10
+#define DF_SHOW_FILTER    0x20
 #define DF_CLOSING        0x40
+#define DF_FILTER_MARKED  0x80
+#define DF_MADE           0x100       /* made by PCFCommandDialog */
+#define DF_REFRESH_ASKED  0x1000
+#define DF_REFRESH_AT_OPEN 0x8000
+#define DF_KEEP_PREVIOUS  0x80000     /* the template's data area is kept */
+#define DF_CANCELLED      0x100000
+#define DF_NO_DATA        0x200000
+#define DF_HISTORY_COMBO  0x400000
+#define DF_STALE          0x800000
+#define DF_TITLE_AUTO     0x1000000
+#define DF_TITLE_FULL     0x2000000
+#define DF_TITLE_SHORT    0x4000000
+#define DF_TITLE_NAME     0x8000000
+#define DF_NO_HIDDEN_OWNER 0x20000000
+#define DF_SPLIT_TOGGLE   0x40000000
+#define DF_NAME_ASKED     0x80000000u
+/* DialogFlags bits of the values and replies, clear of the window's. */
 #define DF_AUTO_EXECUTE   0x200       /* run the execute action after the reply */
 #define DF_REFRESH_DUE    0x4000
 #define DF_MULTI_NAME     0x10000     /* multi-name mode */
 #define DF_NAME_CHANGED   0x20000
 #define DF_LIST_EDIT      0x40000
-#define DF_KEEP_PREVIOUS  0x80000
-#define DF_STALE          0x800000
-/* Further DialogFlags bits belong to the dialog window: 0x8 show fields,
- * 0x10 show buttons, 0x20 show filter, 0x80 filter-marked, 0x100 made by
- * PCFCommandDialog, 0x1000 refresh asked, 0x8000 refresh at opening,
- * 0x100000 cancelled, 0x200000 no data area, 0x400000 history combo,
- * 0x1000000-0x8000000 title mode, 0x20000000 no hidden owner, 0x40000000
- * split list, 0x80000000 name asked. */
+static_assert(((DF_AUTO_EXECUTE | DF_REFRESH_DUE | DF_MULTI_NAME | DF_NAME_CHANGED | DF_LIST_EDIT) &
+               (DF_NAME_INITIAL | DF_SHOW_FIELDS | DF_SHOW_BUTTONS | DF_SHOW_FILTER | DF_CLOSING |
+                DF_FILTER_MARKED | DF_MADE | DF_REFRESH_ASKED | DF_REFRESH_AT_OPEN | DF_KEEP_PREVIOUS |
+                DF_CANCELLED | DF_NO_DATA | DF_HISTORY_COMBO | DF_STALE | DF_TITLE_AUTO | DF_TITLE_FULL |
+                DF_TITLE_SHORT | DF_TITLE_NAME | DF_NO_HIDDEN_OWNER | DF_SPLIT_TOGGLE | DF_NAME_ASKED)) == 0,
+              "the values' dialog flags collide with none of the window's");
 
 /* DialogOptions (option flags). */
 #define DO_IN_CALLER_WINDOW 0x2
+#define DO_FILLING_COMBO    0x20
+#define DO_HIDE_SYSTEM      0x40      /* toggled by command 748 */
 #define DO_BACKGROUND       0x80
+#define DO_TOOLBAR          0x100
+#define DO_QMLIST           0x400
 #define DO_SEVERAL_QMGRS    0x800
+#define DO_QMLIST_PLACED    0x1000
+#define DO_TRACK_VALUE      0x80000
+#define DO_VALUE_DIFFERS    0x200000
 #define DO_CHILD            0x800000
 
 /* View options. */
@@ -65,6 +90,8 @@ struct DialogWords;
 #define DV_HIGHLIGHT_DEFAULT 0x100000
 #define DV_ONLY_DIFFERENT   0x200000
 #define DV_COMPARE_DEFAULT  (DV_HIGHLIGHT_DEFAULT | DV_ONLY_DIFFERENT)
+#define DV_LINE_NUMBERS     0x2000000
+#define DV_STEPPED          0x8000000
 
 /* Status flags. */
 #define DS_TRUNCATED    0x1

@@ -32,6 +32,7 @@ struct FillCtx {
     int32_t platform;
     uint32_t dateRec, timeRec;  /* put date and time records, 0 none */
     int failed;
+    uint32_t rest[257];         /* least room of the columns after each one */
 };
 
 static uint32_t Align8(uint32_t n) { return (n + 7) & ~7u; }
@@ -69,8 +70,12 @@ static uint8_t *Room(FillCtx *c, uint32_t bytes)
 static uint32_t ValueCap(FillCtx *c, int column)
 {
     uint32_t rest = 0;
-    for (int i = column + 1; i < c->ncolumns; i++)
-        rest += PCFEmptyValueLength(c->columns[i].field->type);
+    if (column < 256) {
+        rest = c->rest[column];
+    } else {
+        for (int i = column + 1; i < c->ncolumns; i++)
+            rest += PCFEmptyValueLength(c->columns[i].field->type);
+    }
     uint32_t used = c->cursor - c->rowStart + rest + PCFLV_TEXT;
     return used < ROW_MAX ? ROW_MAX - used : 0;
 }
@@ -484,6 +489,11 @@ int FillListArea(DialogWords *dialog, QMS *answering, PCFLISTREQ *request, const
     while (c.columns && c.columns[c.ncolumns].field)
         c.ncolumns++;
     c.caps = dialog ? dialog->first.caps : request->caps;
+    for (int i = c.ncolumns - 1, sum = 0; i >= 0; i--) {
+        if (i < 256)
+            c.rest[i] = (uint32_t)sum;
+        sum += (int)PCFEmptyValueLength(c.columns[i].field->type);
+    }
     c.platform = request->location ? request->location->platform : 0;
     c.need = extra + 1024 + PCFListAreaSize(c.ncolumns);
     if (!request->filling) {
@@ -524,7 +534,7 @@ int FillListArea(DialogWords *dialog, QMS *answering, PCFLISTREQ *request, const
     PCFPARM found[SCAN_COLUMNS];
     PCFPARM *scan = c.ncolumns <= SCAN_COLUMNS ? found : nullptr;
     while (w.pos && w.left > 0 && w.pos < w.end) {
-        const uint8_t *from = w.pos, *to;
+        const uint8_t *from = w.pos, *to = from;
         int end = RowExtent(&c, &w, &to, scan);
         if (end > 0) {
             rc = end;

@@ -90,7 +90,9 @@ static int ReadValue(PCFPARM *p)
 
 int PCFWalkNext(PCFWALK *walk, PCFPARM *parm)
 {
-    memset(parm, 0, sizeof *parm);
+    parm->start = nullptr;
+    parm->id = parm->length = parm->valueLength = parm->itemLength = 0;
+    parm->value = nullptr;
     if (!walk->pos || walk->left <= 0 || walk->pos + 4 > walk->end)
         return 0;
     int32_t room = (int32_t)(walk->end - walk->pos);
