@@ -82,6 +82,26 @@ TEST(ClientBlock, ReadWriteReadGivesEqualValues)
     cfgtest::ClearLocations();
 }
 
+TEST(ClientBlock, ValuesFromAReplyAreWrittenToo)
+{
+    /* a channel table or a queue manager gives values marked received */
+    MQLONG h[9] = { MQCFT_RESPONSE, 36, 1, MQCMD_INQUIRE_CHANNEL, 1, MQCFC_LAST, 0, 0, 2 };
+    std::string reply((const char *)h, sizeof h);
+    MQLONG name[5] = { MQCFT_STRING, 40, MQCACH_CHANNEL_NAME, 0, 20 };
+    reply.append((const char *)name, sizeof name).append("TO.QM1              ");
+    MQLONG hb[4] = { MQCFT_INTEGER, 16, MQIACH_HB_INTERVAL, 60 };
+    reply.append((const char *)hb, sizeof hb);
+    QMS location = {};
+    uint8_t *area = PCFNewData(&PCFClientChannelDef, "CLIENT");
+    PCFSetDialogData(nullptr, &location, &PCFClientChannelDef, area, 0, (const uint8_t *)reply.data(),
+                     (uint32_t)reply.size(), nullptr);
+    location.clientSettings = area;
+    std::string lines = Lines(&location);
+    EXPECT_NE(lines.find(" 3501=\"TO.QM1\"\n"), std::string::npos);
+    EXPECT_NE(lines.find(" 1563=60\n"), std::string::npos);
+    PCFFreeData(&PCFClientChannelDef, area, 1);
+}
+
 TEST(ClientBlock, DamagedCountsStayBounded)
 {
     for (const char *lines : { " 3510=99999999999\n\"a\"\n", " 1575=40000 1 2\n", " 3510=3\n\"only\"\n",
