@@ -35,6 +35,20 @@ struct StoreCtx {
     char message[300];
 };
 
+/* "Out of memory": a list block could not be had; 1. */
+static int NoMemory(StoreCtx *c)
+{
+    snprintf(c->message, sizeof c->message, "%s", MsgMemory);
+    return 1;
+}
+
+/* The list element being edited, at most the end of the list. */
+static int32_t ListIndex(const StoreCtx *c, int count)
+{
+    int32_t at = c->index < 0 ? 0 : c->index;
+    return at > count ? count : at;
+}
+
 static void Message(StoreCtx *c, const char *format, const PCFFieldDef *f)
 {
     snprintf(c->message, sizeof c->message, format, f->title ? f->title : "",
@@ -233,12 +247,9 @@ static int StoreString(StoreCtx *c, uint8_t *r, char *text)
         text[--n] = 0;
     PCFSTRLIST *l = StrList(c, r);
     if (!l) {
-        snprintf(c->message, sizeof c->message, "%s", MsgMemory);
-        return 1;
+        return NoMemory(c);
     }
-    int32_t at = c->index < 0 ? 0 : c->index;
-    if (at > l->count)
-        at = l->count;
+    int32_t at = ListIndex(c, l->count);
     if (n) {
         if (c->insert) {
             for (int i = 0; i < l->count; i++)
@@ -249,8 +260,7 @@ static int StoreString(StoreCtx *c, uint8_t *r, char *text)
         if (at == l->count && l->count == l->capacity) {
             l = GrowStrList(r, l, max);
             if (!l) {
-                snprintf(c->message, sizeof c->message, "%s", MsgMemory);
-                return 1;
+                return NoMemory(c);
             }
         }
         char *slot = PCFStrListItem(l, max, at);
@@ -287,8 +297,7 @@ static int StoreBytes(StoreCtx *c, uint8_t *r, const char *text)
     uint32_t room = PCFBytesRoom(f);
     uint8_t *bytes = (uint8_t *)CSGetMem(n / 2 + 1, "FieldHWNDBytes");
     if (!bytes) {
-        snprintf(c->message, sizeof c->message, "%s", MsgMemory);
-        return 1;
+        return NoMemory(c);
     }
     uint32_t count = 0;
     int bad = 0;
@@ -353,12 +362,9 @@ static int StoreEnumList(StoreCtx *c, uint8_t *r, const char *text)
     const PCFFieldDef *f = c->entry->field;
     PCFINTLIST *l = IntList(r, 1);
     if (!l) {
-        snprintf(c->message, sizeof c->message, "%s", MsgMemory);
-        return 1;
+        return NoMemory(c);
     }
-    int at = c->index < 0 ? 0 : c->index;
-    if (at > l->count)
-        at = l->count;
+    int at = ListIndex(c, l->count);
     uint16_t st = PCFState(r);
     if (!*text) {
         if (at < l->count) {
@@ -404,8 +410,7 @@ static int StoreEnumList(StoreCtx *c, uint8_t *r, const char *text)
     if (at == l->count && l->count == l->capacity) {
         l = IntList(r, l->capacity + 10);
         if (!l) {
-            snprintf(c->message, sizeof c->message, "%s", MsgMemory);
-            return 1;
+            return NoMemory(c);
         }
     }
     PCFIntListItems(l)[at] = row->value;
@@ -439,8 +444,7 @@ static int StoreNumberList(StoreCtx *c, uint8_t *r, const char *text)
     }
     int32_t *values = (int32_t *)CSGetMem(4 * (size_t)n, "FieldHWNDList");
     if (!values) {
-        snprintf(c->message, sizeof c->message, "%s", MsgMemory);
-        return 1;
+        return NoMemory(c);
     }
     const char *p = text;
     for (int i = 0; i < n; i++) {

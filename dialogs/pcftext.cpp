@@ -78,16 +78,23 @@ static const char *Element(const PCFFieldDef *f, int32_t v, char *buffer, int si
     return PCFIntValueText(f, v, buffer, size, 1);
 }
 
+/* The record of an entry that holds a value (present or received). */
+static uint8_t *ValueRecord(const uint8_t *area, const PCFFieldEntry *entry)
+{
+    if (!area || !entry || !entry->field || !PCFStoresValue(entry))
+        return nullptr;
+    uint8_t *r = (uint8_t *)area + entry->offset;
+    return PCFState(r) & (PCFS_PRESENT | PCFS_RECEIVED) ? r : nullptr;
+}
+
 const char *PCFValueText(const uint8_t *area, const PCFFieldEntry *entry, int index, char *buffer,
                          int size, int separators)
 {
     static const char empty[] = "";
-    if (!area || !entry || !entry->field || !PCFStoresValue(entry) || size < 1)
+    uint8_t *r = ValueRecord(area, entry);
+    if (!r || size < 1)
         return empty;
     const PCFFieldDef *f = entry->field;
-    uint8_t *r = (uint8_t *)area + entry->offset;
-    if (!(PCFState(r) & (PCFS_PRESENT | PCFS_RECEIVED)))
-        return empty;
     buffer[0] = 0;
     switch (f->type) {
     case PCFT_INT: case PCFT_NUMBER: case PCFT_SHOWINT:
@@ -234,12 +241,10 @@ const char *PCFExportValueText(const uint8_t *area, const PCFFieldEntry *entry, 
                                int all, char *buffer, int size)
 {
     static const char empty[] = "";
-    if (!area || !entry || !entry->field || !PCFStoresValue(entry) || size < 3)
+    uint8_t *r = ValueRecord(area, entry);
+    if (!r || size < 3)
         return empty;
     const PCFFieldDef *f = entry->field;
-    uint8_t *r = (uint8_t *)area + entry->offset;
-    if (!(PCFState(r) & (PCFS_PRESENT | PCFS_RECEIVED)))
-        return empty;
     buffer[0] = 0;
     switch (f->type) {
     case PCFT_INT: case PCFT_NUMBER: case PCFT_SHOWINT:

@@ -275,14 +275,19 @@ VALUE_TABLES = {}    # tuple of rows -> C name
 VT_ORDER = []
 
 
-def value_table(rows):
+def interned(names, order, prefix, rows):
+    """One C table per distinct list of rows: its name, None for none."""
     if not rows:
         return None
     key = tuple(rows)
-    if key not in VALUE_TABLES:
-        VALUE_TABLES[key] = f'VT_{len(VT_ORDER) + 1}'
-        VT_ORDER.append(key)
-    return VALUE_TABLES[key]
+    if key not in names:
+        names[key] = f'{prefix}_{len(order) + 1}'
+        order.append(key)
+    return names[key]
+
+
+def value_table(rows):
+    return interned(VALUE_TABLES, VT_ORDER, 'VT', rows)
 
 
 def descriptor(name, ctx):
@@ -380,13 +385,7 @@ COND_ORDER = []
 
 
 def cond_list(rows):
-    if not rows:
-        return None
-    key = tuple(rows)
-    if key not in CONDS:
-        CONDS[key] = f'CD_{len(COND_ORDER) + 1}'
-        COND_ORDER.append(key)
-    return CONDS[key]
+    return interned(CONDS, COND_ORDER, 'CD', rows)
 
 
 def parse_cond(text):
@@ -484,13 +483,7 @@ USE_ORDER = []
 
 
 def use_list(d):
-    if not d.uses:
-        return None
-    key = tuple(sorted(d.uses.items(), key=lambda kv: kv[0]))
-    if key not in USES:
-        USES[key] = f'CU_{len(USE_ORDER) + 1}'
-        USE_ORDER.append(key)
-    return USES[key]
+    return interned(USES, USE_ORDER, 'CU', sorted(d.uses.items(), key=lambda kv: kv[0]))
 
 
 for d in DESC_ORDER:
