@@ -95,8 +95,7 @@ static_assert(((DF_AUTO_EXECUTE | DF_REFRESH_DUE | DF_MULTI_NAME | DF_NAME_CHANG
 
 /* Status flags. */
 #define DS_TRUNCATED    0x1
-#define DS_NO_MESSAGES  0x2
-#define DS_QUIET        0x4           /* validation messages are not shown */
+#define DS_NO_MESSAGES  0x2           /* validation messages are not shown */
 #define DS_APPEND       0x8
 #define DS_ONLY_DIFF    0x10
 #define DS_EXPORTED     0x1000

@@ -647,7 +647,7 @@ int FieldHWNDData(DialogWords *dialog, int remember, uint8_t *area, int useAlter
         if ((c.listChanged || (entry->flags & PCFE_DEPENDS)) && !(dialog->stateFlags & DF_LIST_EDIT) &&
             h->dependChanged)
             h->dependChanged(h->context, dialog);
-        if (!(dialog->statusFlags & DS_QUIET))
+        if (!(dialog->statusFlags & DS_NO_MESSAGES))
             PCFStatus(dialog, c.message, rc ? 6 : 0);
     }
     if (block)

@@ -63,6 +63,12 @@ TEST_F(Values, IntegersAndEnumerations)
     int before = rec.dependChanged;
     Type(q, MQIA_Q_TYPE, "Alias");
     EXPECT_EQ(rec.dependChanged, before + 1);
+    /* a dialog that suppresses messages still refuses the value */
+    size_t shown = rec.statuses.size();
+    q->statusFlags |= DS_NO_MESSAGES;
+    EXPECT_EQ(Type(q, MQIA_MAX_Q_DEPTH, "-1"), 1);
+    EXPECT_EQ(rec.statuses.size(), shown);
+    q->statusFlags = 0;
     /* a shown-only field takes nothing */
     EXPECT_EQ(Type(q, MQIA_CURRENT_Q_DEPTH, "9"), 0);
     EXPECT_EQ(q.State(MQIA_CURRENT_Q_DEPTH), 0);
