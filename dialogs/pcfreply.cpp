@@ -383,7 +383,6 @@ static int MatchKeys(ReplyCtx *c, PCFWALK *w)
         PCFWALK start = *w;
         if (ObjectMatches(c, w)) {
             *w = start;
-            c->dialog->statusFlags |= DS_MATCHED;
             return 1;
         }
     }
@@ -633,6 +632,7 @@ int PCFSetDialogData(DialogWords *dialog, QMS *location, PCFCommandDef *def, uin
         }
     }
     int rc = 0, install = 1;
+    uint32_t set = 0, clear = 0;
     PCFWALK w, nested;
     PCFWalkStart(&w, response, length, c.platform);
     int hasNested = 0;
@@ -670,12 +670,13 @@ int PCFSetDialogData(DialogWords *dialog, QMS *location, PCFCommandDef *def, uin
     } else if ((c.def->flags & PCFD_HASKEYS) && !PcfPrefs.takeFirstObject) {
         /* keys are compared in the area the reply converts into */
         install = MatchKeys(&c, &w);
+        if (install)
+            set |= DS_MATCHED;
         if (install && reinit)
             PCFInitData(c.def, c.area, nullptr, 0, 1, 0);
     } else if (reinit) {
         PCFInitData(c.def, c.area, nullptr, 0, 1, 0);
     }
-    uint32_t set = 0, clear = 0;
     if (install) {
         rc = ResponseToData(&c, &w);
         if (!rc && hasNested)
