@@ -3,6 +3,7 @@
 #include "cfgfile.h"
 #include "prfdata.h"
 #include "cs.h"
+#include "dialogs.h"
 
 #include <cerrno>
 #include <cstring>
@@ -88,7 +89,6 @@ static int read_to_tag(PRFIN *in, char *token, uint32_t *q, int (*stop)(const ch
     }
 }
 
-static int any_tag(const char *) { return 1; }
 static int qm_or_evq(const char *t) { return !strcmp(t, "QM:") || !strcmp(t, "EVQ:"); }
 
 /* One location's sub-blocks, the current token being the tag after its
@@ -97,11 +97,15 @@ static int qm_or_evq(const char *t) { return !strcmp(t, "QM:") || !strcmp(t, "EV
 static int read_subblocks(PRFIN *in, QMS *r, char *token, uint32_t *q, int len)
 {
     if (len && !strcmp(token, "CLN:")) {
-        size_t start = in->pos;
-        len = read_to_tag(in, token, q, any_tag);
-        r->rawClient = keep_text(in, start, len ? in->tokenStart : in->length, "pClCfgData");
-        if (!r->rawClient)
+        PCFInitCommandDefs();
+        uint8_t *area = (uint8_t *)CSGetMem(PCFClientChannelDef.dataSize, "pClCfgData");
+        if (!area)
             return -2;
+        PCFInitData(&PCFClientChannelDef, area, nullptr, 0, 0, 0);
+        if (r->clientSettings && LocFreeClientData)
+            LocFreeClientData(r);
+        r->clientSettings = area;
+        len = RestoreObject(in, token, q, area, &PCFClientChannelDef);
     }
     if (len && !strcmp(token, "MQS:")) {
         for (;;) {
@@ -212,8 +216,10 @@ int CfgFileWriteLocation(QMS *r, FILE *out)
     PrfPutQuoted(out, r->locationName, PRF_WHOLE);
     fprintf(out, " %ld %ld\n", (long)r->platform, (long)r->commandLevel);
     CfgWriteLocationKeywords(r, out);
-    if (r->rawClient)
-        fprintf(out, "\nCLN:\n%s\n", r->rawClient);
+    if (r->clientSettings) {
+        fputs("\nCLN:\n", out);
+        SaveObject(out, (const uint8_t *)r->clientSettings, &PCFClientChannelDef);
+    }
     if (r->mqscCommands.first) {
         fputs("\nMQS:\n", out);
         for (CSLISTELEM *e = r->mqscCommands.first; e; e = e->next) {

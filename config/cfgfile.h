@@ -47,6 +47,14 @@ int CfgFileWriteLocation(QMS *location, FILE *out);
  * replaced by "CFN" or "BAK". */
 void CfgSiblingName(char *out, size_t size, const char *path, const char *ending);
 
+/* The "CLN:" lines of a client-channel data area (dialogs/pcfdefs.h):
+ * written from the values present; read back into an area that
+ * PCFInitData prepared, returning the length of the token that ended
+ * them (in token; 0 at the end of the text). */
+struct PCFCommandDef;
+void SaveObject(FILE *out, const uint8_t *area, const PCFCommandDef *def);
+int RestoreObject(PRFIN *in, char *token, uint32_t *quoted, uint8_t *area, const PCFCommandDef *def);
+
 /* Location block keywords (one block, after its header). */
 void CfgLocationDefaults(QMS *record);
 /* Applies keywords until a section tag or the end of the text; the tag (or

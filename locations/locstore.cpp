@@ -306,6 +306,8 @@ QMS *LocCreate(CSTREE **tree, const QMS *templ, uint32_t rowFlags)
 
 static void free_command(CSLISTELEM *, void *) {}
 
+void (*LocFreeClientData)(QMS *record);
+
 void LocFreeRecordData(QMS *r)
 {
     CSStringSet(&r->clientChannel, nullptr, 0);
@@ -319,6 +321,8 @@ void LocFreeRecordData(QMS *r)
         CSStringSet(&r->iconFile[i], nullptr, 0);
     CSFreeMemAndClear(&r->userId);
     CSFreeMemAndClear(&r->rawClient);
+    if (r->clientSettings && LocFreeClientData)
+        LocFreeClientData(r);
     CSFreeMemAndClear(&r->rawDialogs);
     CSFreeMemAndClear(&r->lastError);
     CSFreeMemAndClear(&r->placeholder);

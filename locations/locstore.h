@@ -91,6 +91,9 @@ int LocFlushFreed(void);
 /* Frees what a record owns (texts, lists, kept blocks) but not the record:
  * for a template that LocCreate did not take. */
 void LocFreeRecordData(QMS *record);
+/* Frees a record's client-channel data area (set by the configuration
+ * code, which knows its layout); null: nothing to free. */
+extern void (*LocFreeClientData)(QMS *record);
 /* The store's lock: held while the tree, rings, groups or the freed list
  * change; a walk of the tree that may meet another thread takes it. */
 void LocLockStore(void);

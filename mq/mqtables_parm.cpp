@@ -3,7 +3,7 @@
  * PCF parameter identifiers. */
 #include "mqtables.h"
 
-/* PCF parameter identifiers and the program's own: 1478 rows */
+/* PCF parameter identifiers and the program's own: 1483 rows */
 extern const MQConstRow MQParameterRows[] = {
     { 1, "MQIA_APPL_TYPE", "Application Type", "APPLTYPE" },
     { 2, "MQIA_CODED_CHAR_SET_ID", "Coded Char Set Id", "CCSID" },
@@ -1483,7 +1483,12 @@ extern const MQConstRow MQParameterRows[] = {
     { 10183, "MYCA_APPL_OBJECT", "Application Object", nullptr },
     { 10188, "MYCA_APPL_GROUP", "Application Group", nullptr },
     { 10500, "MYIA_REPLY_OPTIONS", "Reply Options", nullptr },
+    { 10200, "MYCA_LOCATION_TEXT", "Location", nullptr },
+    { 10216, "MYPCFA_CREATION_DATETIME", "Creation Date and Time", nullptr },
+    { 10217, "MYPCFA_ALTERATION_DATETIME", "Alteration Date and Time", nullptr },
+    { 10230, "MYPCFA_PUT_DATETIME", "Put Date and Time", nullptr },
+    { 10240, "MYPCFA_CLUSTER_DATETIME", "Cluster Date and Time", nullptr },
     { 0, nullptr, nullptr, nullptr }
 };
-extern const int MQParameterRowsCount = 1478;
+extern const int MQParameterRowsCount = 1483;
 

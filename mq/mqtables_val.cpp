@@ -824,12 +824,13 @@ extern const MQConstRow MQSroOptionRows[] = {
 };
 extern const int MQSroOptionRowsCount = 2;
 
-/* The program's own constants: 1 rows */
+/* The program's own constants: 2 rows */
 extern const MQConstRow MQProgramRows[] = {
     { 40000, "ZKT_ATTR_RESPONSE_DELIMITER", "Response delimiter", nullptr },
+    { 301162, "ZKT_OBJECT_SEPARATOR", "Object separator", nullptr },
     { 0, nullptr, nullptr, nullptr }
 };
-extern const int MQProgramRowsCount = 1;
+extern const int MQProgramRowsCount = 2;
 
 /* Value table of each parameter that has one, by parameter id. */
 extern const MQValueIndex MQValueIndexRows[] = {

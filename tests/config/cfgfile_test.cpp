@@ -12,6 +12,7 @@
 #include "cfgfile.h"
 #include "cfgtest.h"
 #include "cs.h"
+#include "dialogs.h"
 #include "prfdata.h"
 
 namespace {
@@ -131,8 +132,16 @@ const std::vector<KeywordCheck> keywordChecks = {
     { "disabled", [](QMS *r) { return (r->status & LS_DISABLED) != 0; } },
     { "header", [](QMS *r) { return !strcmp(r->locationName, "First location") &&
                                     r->platform == 11 && r->commandLevel == 940; } },
-    { "CLN:", [](QMS *r) { return r->rawClient && strstr(r->rawClient, "3506=\"host(1414)\"") &&
-                                  strstr(r->rawClient, "\"three\""); } },
+    { "CLN:", [](QMS *r) {
+          uint8_t *a = (uint8_t *)r->clientSettings;
+          if (!a)
+              return false;
+          PCFFieldEntry *exits = PCFFindField(nullptr, nullptr, PCFClientChannelDef.fields, 3510);
+          PCFSTRLIST *l = (PCFSTRLIST *)PCFRecPtr(a + exits->offset);
+          return S((char *)PCFGetStrValue(nullptr, &PCFClientChannelDef, a, 3506, nullptr)) ==
+                     "host(1414)" &&
+                 PCFGetIntValue(nullptr, &PCFClientChannelDef, a, 1501, nullptr) == 2 && l &&
+                 l->count == 3 && !strncmp(PCFStrListItem(l, exits->field->maximum, 2), "three ", 6); } },
     { "MQS:", [](QMS *r) {
           if (r->mqscCommands.count != 3)
               return false;

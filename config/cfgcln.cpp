@@ -1,0 +1,240 @@
+/* The "CLN:" sub-block of a location: the values of its client-channel
+ * data area, one line per attribute ("%5d=%d" integers, "%5d=" and a
+ * quoted text for strings, a count and one quoted line per item for
+ * string lists, a count and the items for integer lists), written from
+ * the area and read back into one. */
+#include "cfgfile.h"
+
+#include <cstring>
+
+#include "cs.h"
+#include "dialogs.h"
+
+/* Most items a list line may announce. */
+#define CLN_MAX_ITEMS 32000
+
+/* ---- writing ---- */
+
+static void SaveStrings(FILE *out, const PCFFieldEntry *e, const uint8_t *r)
+{
+    PCFSTRLIST *l = (PCFSTRLIST *)PCFRecPtr(r);
+    int max = e->field->maximum;
+    if (!l || !l->count)
+        return;
+    fprintf(out, "%5d=%d", (int)e->field->attrId, (int)l->count);
+    for (int i = 0; i < l->count; i++) {
+        const char *item = PCFStrListItem(l, max, i);
+        fputc('\n', out);
+        PrfPutQuoted(out, item, (size_t)UTTrimmedLength(item, max));
+    }
+    fputc('\n', out);
+}
+
+static void SaveInts(FILE *out, const PCFFieldEntry *e, const uint8_t *r)
+{
+    PCFINTLIST *l = (PCFINTLIST *)PCFRecPtr(r);
+    if (!l || !l->count)
+        return;
+    fprintf(out, "%5d=%d", (int)e->field->attrId, (int)l->count);
+    for (int i = 0; i < l->count; i++)
+        fprintf(out, " %d", (int)PCFIntListItems(l)[i]);
+    fputc('\n', out);
+}
+
+void SaveObject(FILE *out, const uint8_t *area, const PCFCommandDef *def)
+{
+    if (!area || !def)
+        return;
+    for (const PCFFieldEntry *e = def->fields; e->field; e++) {
+        if (e->flags & (PCFE_NOSTORE | PCFE_NOSTORE2))
+            continue;
+        const uint8_t *r = area + e->offset;
+        uint16_t st = PCFState(r);
+        int type = e->field->type;
+        /* a value from a reply counts as present as well as a typed one */
+        if (!(st & (PCFS_PRESENT | PCFS_RECEIVED)) || type < 1 || type > 25)
+            continue;
+        int specified = (st & PCFS_SPECIFIED) != 0;
+        switch (type) {
+        case PCFT_INT: case PCFT_ENUM: case PCFT_ENUMNUM: case PCFT_ENUM13: case PCFT_ENUM14:
+        case PCFT_NUMBER:
+            if (specified)
+                fprintf(out, "%5d=%d\n", (int)e->field->attrId, (int)PCFRecInt(r));
+            break;
+        case PCFT_FLAGSET:
+            if (specified) {
+                PCFINTLIST *l = (PCFINTLIST *)PCFRecPtr(r);
+                int32_t v = 0;
+                for (int i = 0; l && i < l->count; i++)
+                    v |= PCFIntListItems(l)[i];
+                fprintf(out, "%5d=%d\n", (int)e->field->attrId, (int)v);
+            }
+            break;
+        case PCFT_STRING: case PCFT_NAME: case PCFT_STRING25:
+            if (specified) {
+                const char *text = PCFRecText((uint8_t *)r);
+                fprintf(out, "%5d=", (int)e->field->attrId);
+                PrfPutQuoted(out, text, (size_t)UTTrimmedLength(text, (int)strlen(text)));
+                fputc('\n', out);
+            }
+            break;
+        case PCFT_STRLIST: case PCFT_MULTISTR:
+            SaveStrings(out, e, r);
+            break;
+        case PCFT_ENUMLIST: case PCFT_INTLIST:
+            SaveInts(out, e, r);
+            break;
+        }
+    }
+}
+
+/* ---- reading ---- */
+
+static void Replace(uint8_t *r, void *block)
+{
+    void *old = PCFRecPtr(r);
+    if (old)
+        CSFreeMem(old);
+    PCFSetRecPtr(r, block);
+}
+
+/* n quoted items after a count, or the value as the only item. */
+static int RestoreStrings(PRFIN *in, char *token, uint32_t *q, const PCFFieldEntry *e, uint8_t *r,
+                          const char *value)
+{
+    int64_t n = 1;
+    int counted = PrfBoundedCount(value, CLN_MAX_ITEMS, &n);
+    if (!counted)
+        n = 1;
+    int max = e->field->maximum > 0 ? e->field->maximum : 1;
+    PCFSTRLIST *l = (PCFSTRLIST *)CSGetMem((size_t)(n + 1) * (size_t)max + 15, "PCFSTRLHDR1");
+    if (l) {
+        memset(l, ' ', (size_t)(n + 1) * (size_t)max + 15);
+        l->size = (uint32_t)((n + 1) * max + 15);
+        l->reserved = 0;
+        l->capacity = (int16_t)(n + 1);
+        l->count = (int16_t)n;
+    }
+    int rc = 1;
+    for (int64_t i = 0; i < n; i++) {
+        const char *item = value;
+        if (counted) {
+            int len = PrfGetToken(in, q, 0, token);
+            if (!len && !*q) {
+                n = i;
+                rc = 0;
+                break;
+            }
+            item = token;
+        }
+        size_t len = strlen(item);
+        if (l)
+            memcpy(PCFStrListItem(l, max, (int)i), item, len < (size_t)max ? len : (size_t)max);
+    }
+    if (l) {
+        l->count = (int16_t)n;
+        Replace(r, l);
+        PCFSetState(r, PCFState(r) | PCFS_SPECIFIED);
+    }
+    return rc;
+}
+
+static int RestoreInts(PRFIN *in, char *token, uint32_t *q, uint8_t *r, const char *value)
+{
+    int64_t n;
+    if (!PrfBoundedCount(value, CLN_MAX_ITEMS, &n))
+        return 1;
+    PCFINTLIST *l = (PCFINTLIST *)CSGetMem(4 * (size_t)n + 12, "PCFINTLHDR");
+    if (l) {
+        l->capacity = (int16_t)(n + 1);
+        l->count = (int16_t)n;
+    }
+    for (int64_t i = 0; i < n; i++) {
+        if (!PrfGetToken(in, q, 0, token) && !*q) {
+            if (l)
+                l->count = (int16_t)i;
+            n = i;
+            break;
+        }
+        if (l)
+            PCFIntListItems(l)[i] = (int32_t)PrfDecimal(token);
+    }
+    if (l) {
+        Replace(r, l);
+        PCFSetState(r, PCFState(r) | PCFS_SPECIFIED);
+    }
+    return 1;
+}
+
+/* Sets a flag set from one integer: one element. */
+static void RestoreFlagSet(uint8_t *r, int32_t v)
+{
+    PCFINTLIST *l = (PCFINTLIST *)CSGetMem(sizeof(PCFINTLIST) + 8, "PCFINTLHDR");
+    if (!l)
+        return;
+    l->capacity = 2;
+    l->count = v ? 1 : 0;
+    PCFIntListItems(l)[0] = v;
+    Replace(r, l);
+    PCFSetState(r, PCFState(r) | PCFS_SPECIFIED);
+}
+
+int RestoreObject(PRFIN *in, char *token, uint32_t *quoted, uint8_t *area, const PCFCommandDef *def)
+{
+    char value[PRF_TOKEN_SIZE];
+    int len = PrfGetToken(in, quoted, 0, token);
+    while (len || *quoted) {
+        if (PrfIsSectionTag(token, len, *quoted))
+            return len;
+        uint32_t id = (uint32_t)PrfDecimal(token);
+        len = PrfGetToken(in, quoted, 0, token);
+        if (len == 1 && !*quoted && token[0] == '=')
+            len = PrfGetToken(in, quoted, 0, token);
+        if ((!len && !*quoted) || PrfIsSectionTag(token, len, *quoted))
+            return len;
+        memcpy(value, token, (size_t)len + 1);
+        PCFFieldEntry *e = PCFFindField(nullptr, nullptr, def->fields, id);
+        if (!e || !PCFStoresValue(e)) {
+            /* an attribute this program does not know: its items go too */
+            do
+                len = PrfGetToken(in, quoted, 0, token);
+            while (*quoted);
+            continue;
+        }
+        uint8_t *r = area + e->offset;
+        PCFSetState(r, PCFState(r) | PCFS_PRESENT | PCFS_RECEIVED);
+        int type = e->field->type;
+        if (type == PCFT_FLAGSET) {
+            RestoreFlagSet(r, (int32_t)PrfDecimal(value));
+        } else if (PCFEmptyValueLength(type) == 14 && type != PCFT_MESSAGE) {
+            PCFSetRecInt(r, (int32_t)PrfDecimal(value));
+            PCFSetState(r, PCFState(r) | PCFS_SPECIFIED);
+        } else if (type == PCFT_STRING || type == PCFT_NAME || type == PCFT_STRING25) {
+            size_t max = e->field->maximum > 0 ? (size_t)e->field->maximum : 0;
+            char *text = PCFRecText(r);
+            memset(text, 0, max + 1);
+            memcpy(text, value, strlen(value) < max ? strlen(value) : max);
+            PCFSetState(r, PCFState(r) | PCFS_SPECIFIED);
+        } else if (type == PCFT_STRLIST || type == PCFT_MULTISTR) {
+            if (!RestoreStrings(in, token, quoted, e, r, value))
+                return 0;
+        } else if (type == PCFT_ENUMLIST || type == PCFT_INTLIST) {
+            RestoreInts(in, token, quoted, r, value);
+        }
+        len = PrfGetToken(in, quoted, 0, token);
+    }
+    return 0;
+}
+
+/* A location's client-channel area is freed with its data. */
+static void FreeClientSettings(QMS *location)
+{
+    if (location->clientSettings) {
+        PCFFreeData(&PCFClientChannelDef, (uint8_t *)location->clientSettings, 1);
+        location->clientSettings = nullptr;
+    }
+}
+
+static struct ClientFreeing {
+    ClientFreeing() { LocFreeClientData = FreeClientSettings; }
+} clientFreeing;
