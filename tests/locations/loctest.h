@@ -25,10 +25,10 @@ inline std::string DataDir()
     return std::string(d ? d : "tests/data") + "/locations/";
 }
 
+/* A real sample (copied under tests/data/locations/samples with its source). */
 inline std::string Sample(const std::string &folder, const std::string &name)
 {
-    const char *d = getenv("RAVOLT_SAMPLES");
-    return std::string(d ? d : "../shared/samples") + "/" + folder + "/" + name;
+    return DataDir() + "samples/" + folder + "/" + name;
 }
 
 inline std::string ReadText(const std::string &path)
