@@ -76,6 +76,11 @@ void ChlSetDefaults(CHLDEF *channel);
  * decryption's code. */
 int ConvertChannelRecord(const unsigned char *stored, size_t length, CHLDEF **out,
                          size_t *outLength, char *error);
+/* The same into a caller's buffer of room bytes; *needed receives the
+ * channel record's length, and 10011 says it does not fit (nothing
+ * written, no message). */
+int ChlConvertInto(const unsigned char *stored, size_t length, CHLDEF *out, size_t room,
+                   size_t *needed, char *error);
 /* Expands the exit lists and the peer name into blocks of their own: 0;
  * 1 "File exit format error" or "No storage."; 10005 (peer name). */
 int ReadChannelExits(CHLDEF *channel, char *error);

@@ -15,7 +15,8 @@
 
 #define SIGNATURE  "AMQR"
 #define HEADER     20                  /* slot header bytes */
-#define WINDOW     65536               /* read-ahead window */
+#define WINDOW     65536               /* read-ahead window, reading on */
+#define JUMP       4096                /* window read after a jump elsewhere */
 
 struct SLOT {
     int64_t offset;
@@ -64,11 +65,17 @@ static size_t read_at(CCDTFILE *h, int64_t offset, void *out, size_t n)
         return fread(out, 1, n, h->file);
     }
     if (offset < h->windowStart || offset + (int64_t)n > h->windowStart + h->windowLength) {
+        /* a chain in physical order reads on through big windows; one that
+           jumps about reads little at each place */
+        int64_t end = h->windowStart + h->windowLength;
+        size_t want = offset >= h->windowStart && offset < end + WINDOW ? WINDOW : JUMP;
+        if ((size_t)n > want)
+            want = WINDOW;
         h->windowLength = 0;
         if (seek_to(h->file, offset) != 0)
             return 0;
         h->windowStart = offset;
-        h->windowLength = (int32_t)fread(h->window, 1, WINDOW, h->file);
+        h->windowLength = (int32_t)fread(h->window, 1, want, h->file);
         if ((int64_t)n > h->windowLength)
             n = (size_t)h->windowLength;
     }

@@ -478,14 +478,18 @@ static void field_value(JREADER *r, const JPATH *row, const char *name)
 
 static const JPATH *find_row(const char *path, const char *name)
 {
-    for (const JPATH &p : paths)
-        if (strcasecmp(p.path, path) == 0)
-            return &p;
-    size_t n = strlen(name);
-    for (const JPATH &p : paths) {
-        size_t l = strlen(p.path);
-        if (l > n && p.path[l - n - 1] == '.' && strcasecmp(p.path + l - n, name) == 0)
-            return &p;
+    static size_t lengths[sizeof paths / sizeof paths[0]];
+    if (!lengths[0])
+        for (size_t i = 0; i < sizeof paths / sizeof paths[0]; i++)
+            lengths[i] = strlen(paths[i].path);
+    size_t p = strlen(path), n = strlen(name);
+    for (size_t i = 0; i < sizeof paths / sizeof paths[0]; i++)
+        if (lengths[i] == p && strcasecmp(paths[i].path, path) == 0)
+            return &paths[i];
+    for (size_t i = 0; i < sizeof paths / sizeof paths[0]; i++) {
+        size_t l = lengths[i];
+        if (l > n && paths[i].path[l - n - 1] == '.' && strcasecmp(paths[i].path + l - n, name) == 0)
+            return &paths[i];
     }
     return nullptr;
 }
@@ -647,8 +651,16 @@ static void read_object(JREADER *r, const JCONTEXT *c, int depth)
             next_token(r);
             continue;
         }
-        size_t keep = strlen(r->path);
-        snprintf(r->path + keep, sizeof r->path - keep, ".%s", r->token);
+        /* the path grows by ".name", cut to its room */
+        size_t keep = strlen(r->path), room = PATH_MAX_ - keep;
+        size_t add = room ? 1 + (size_t)r->tokenLength : 0;
+        if (add > room)
+            add = room;
+        if (add) {
+            r->path[keep] = '.';
+            memcpy(r->path + keep + 1, r->token, add - 1);
+        }
+        r->path[keep + add] = 0;
         size_t nameLength = strnlen(r->token, NAME_MAX_);
         memcpy(member.name, r->token, nameLength);
         member.name[nameLength] = 0;

@@ -86,40 +86,49 @@ static size_t build_single_lists(const CHLDEF *c, unsigned char *out)
     return n;
 }
 
-int ConvertChannelRecord(const unsigned char *stored, size_t length, CHLDEF **out,
-                         size_t *outLength, char *error)
+/* Checks a stored record and measures its channel record: 0 with the
+ * version, the bytes of its fields and of the channel record's tail. */
+static int measure(const unsigned char *stored, size_t length, int32_t *version, size_t *fields,
+                   size_t *tail, char *error)
 {
-    *out = nullptr;
-    *outLength = 0;
     if (length < CHL_NAME + 4) {
         snprintf(error, CHL_ERROR_SIZE, "Error accessing file RC(%d)", CCDT_SHORT);
         return RCHN_ACCESS;
     }
-    int32_t version = le32(stored + CHL_NAME);
-    size_t fields = ChlStoredFieldBytes(version);
-    if (!fields) {
+    *version = le32(stored + CHL_NAME);
+    *fields = ChlStoredFieldBytes(*version);
+    if (!*fields) {
         snprintf(error, CHL_ERROR_SIZE,
                  "AMQ8427: Sorry, this program does not support reading version %d channel records",
-                 (int)version);
+                 (int)*version);
         return RCHN_BADHANDLE;
     }
-    if (length < fields) {
+    if (length < *fields) {
         /* a record cut short of its own version's fields */
         snprintf(error, CHL_ERROR_SIZE, "Error accessing file RC(%d)", CCDT_SHORT);
         return RCHN_ACCESS;
     }
-    CHLDEF probe;
-    size_t tail = length - fields;
-    if (version < 4) {
+    *tail = length - *fields;
+    if (*version < 4) {
+        CHLDEF probe;
         ChlSetDefaults(&probe);
-        copy_fields(&probe, stored, version);
-        tail = build_single_lists(&probe, nullptr);
+        copy_fields(&probe, stored, *version);
+        *tail = build_single_lists(&probe, nullptr);
     }
-    CHLDEF *c = (CHLDEF *)CSGetMem(sizeof(CHLDEF) + tail, "CHLDEF");
-    if (!c) {
-        snprintf(error, CHL_ERROR_SIZE, "Storage not available");
-        return RCHN_NOSTORAGE;
-    }
+    return 0;
+}
+
+int ChlConvertInto(const unsigned char *stored, size_t length, CHLDEF *c, size_t room,
+                   size_t *needed, char *error)
+{
+    int32_t version;
+    size_t fields, tail;
+    int rc = measure(stored, length, &version, &fields, &tail, error);
+    if (rc)
+        return rc;
+    *needed = sizeof(CHLDEF) + tail;
+    if (room < *needed)
+        return RCHN_TOOLARGE;
     ChlSetDefaults(c);
     copy_fields(c, stored, version);
     c->tailLength = (int32_t)tail;
@@ -129,15 +138,36 @@ int ConvertChannelRecord(const unsigned char *stored, size_t length, CHLDEF **ou
         memcpy(CHL_TAIL(c), stored + fields, tail);
     /* a version 1 record has no user id or password to restore */
     if (c->encrypt && version >= 2) {
-        int rc = ChlDecryptAuth((unsigned char *)c->cd.UserIdentifier, 24);
+        rc = ChlDecryptAuth((unsigned char *)c->cd.UserIdentifier, 24);
         if (rc) {
             snprintf(error, CHL_ERROR_SIZE, "Failed to restore userid/password information RC(%d)", rc);
-            CSFreeMem(c);
             return rc;
         }
     }
+    return 0;
+}
+
+int ConvertChannelRecord(const unsigned char *stored, size_t length, CHLDEF **out,
+                         size_t *outLength, char *error)
+{
+    *out = nullptr;
+    *outLength = 0;
+    int32_t version;
+    size_t fields, tail;
+    int rc = measure(stored, length, &version, &fields, &tail, error);
+    if (rc)
+        return rc;
+    size_t size = sizeof(CHLDEF) + tail;
+    CHLDEF *c = (CHLDEF *)CSGetMem(size, "CHLDEF");
+    if (!c) {
+        snprintf(error, CHL_ERROR_SIZE, "Storage not available");
+        return RCHN_NOSTORAGE;
+    }
+    if ((rc = ChlConvertInto(stored, length, c, size, outLength, error)) != 0) {
+        CSFreeMem(c);
+        return rc;
+    }
     *out = c;
-    *outLength = sizeof(CHLDEF) + tail;
     return 0;
 }
 

@@ -190,6 +190,16 @@ static int read_channel(RCHN *h, const unsigned char *key, int mode, CHLDEF *out
     }
     memcpy(h->lastName, h->stored, CHL_NAME);
     h->lastName[CHL_NAME] = 0;
+    size_t needed;
+    rc = ChlConvertInto(h->stored, n, out, *outLength, &needed, error);
+    if (rc == 0) {
+        *outLength = needed;
+        h->returned = 1;
+        return 0;
+    }
+    if (rc != RCHN_TOOLARGE)
+        return rc;
+    /* too large for the caller: its leading part from a converted copy */
     CHLDEF *c;
     size_t length;
     if ((rc = ConvertChannelRecord(h->stored, n, &c, &length, error)) != 0)
