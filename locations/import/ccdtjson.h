@@ -15,3 +15,5 @@ int JsonReadText(const char *text, size_t length, const char *file, JSONREPORT r
 /* The text of ".timestamps.altered": 1 with the seconds since 1970 (UTC);
  * *tooSmall set for a time before 1000 seconds; 0 when malformed. */
 int JsonParseAlterTime(const char *text, int64_t *seconds, int *tooSmall);
+/* A new channel-list handle of a kind; null with "Storage not available". */
+RCHN *RchnNewHandle(int32_t kind, char *error);

@@ -166,17 +166,10 @@ int LoadJsonCcdt(JSONREPORT report, void *context, char *spec, int reportMissing
 
 int RchnOpenJson(RCHN **handle, const char *fileName, char *error)
 {
-    RCHN *h = (RCHN *)CSGetMem(sizeof(RCHN), "RCHN");
-    if (!h) {
-        *handle = nullptr;
-        snprintf(error, CHL_ERROR_SIZE, "Storage not available");
+    RCHN *h = *handle = RchnNewHandle(1, error);
+    if (!h)
         return RCHN_NOSTORAGE;
-    }
-    memset(h, 0, sizeof *h);
-    memcpy(h->eye, "RCHN", 4);
-    h->kind = 1;
     snprintf(h->path, sizeof h->path, "%s", fileName ? fileName : "");
-    *handle = h;
     return 0;
 }
 

@@ -1,7 +1,7 @@
 /* The channel list over a binary table: finding the table from a file
  * specification and the IBM MQ environment, walking its channels in name
  * order, finding one by name, and the single channel of MQSERVER. */
-#include "ccdt.h"
+#include "ccdtjson.h"
 #include "locstore.h"
 #include "cs.h"
 
@@ -75,20 +75,27 @@ int RchnResolvePath(const char *spec, char *path, char *error)
     return 0;
 }
 
-int RchnOpen(char *spec, RCHN **handle, char *error)
+RCHN *RchnNewHandle(int32_t kind, char *error)
 {
-    *handle = nullptr;
     RCHN *h = (RCHN *)CSGetMem(sizeof(RCHN), "RCHN");
     if (!h) {
         snprintf(error, CHL_ERROR_SIZE, "Storage not available");
-        return RCHN_NOSTORAGE;
+        return nullptr;
     }
     memset(h, 0, sizeof *h);
     memcpy(h->eye, "RCHN", 4);
+    h->kind = kind;
+    return h;
+}
+
+int RchnOpen(char *spec, RCHN **handle, char *error)
+{
+    RCHN *h = *handle = RchnNewHandle(0, error);
+    if (!h)
+        return RCHN_NOSTORAGE;
     const char *server = getenv("MQSERVER");
     if (spec[0] == '!' && server) {
         snprintf(h->path, sizeof h->path, "%s", spec);
-        *handle = h;
         return 0;
     }
     int rc = RchnResolvePath(spec, h->path, error);
@@ -107,10 +114,10 @@ int RchnOpen(char *spec, RCHN **handle, char *error)
     }
     if (rc) {
         CSFreeMem(h);
+        *handle = nullptr;
         return rc;
     }
     snprintf(spec, CHL_PATH_SIZE, "%s", h->path);
-    *handle = h;
     return 0;
 }
 
