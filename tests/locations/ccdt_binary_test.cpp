@@ -269,6 +269,13 @@ TEST(BinaryFixtures, StoredUserIdAndPasswordDecryptedOnlyWhenMarked)
     ccdtgen::Bytes stored = ccdtfix::EncryptedAuth();
     EXPECT_EQ(0, memcmp(t.c()->cd.UserIdentifier, stored.data(), 24));
 
+    /* a version 1 record has no user id or password to decrypt */
+    ccdtgen::Record v1 = ccdtgen::Channel("ENC.V1", 1);
+    v1.Int("Encrypt", 1);
+    Opened one(TempTable("encv1.TAB", ccdtgen::Table({ccdtgen::FromRecord(v1)})));
+    ASSERT_EQ(one.First(), 0) << one.error;
+    EXPECT_EQ(Trim(one.c()->cd.UserIdentifier, 24), "");
+
     unsigned char odd[7] = {1, 2, 3, 4, 5, 6, 7};
     EXPECT_EQ(ChlDecryptAuth(odd, 7), 1001);
     EXPECT_EQ(odd[6], 7);

@@ -153,6 +153,24 @@ TEST_F(ImportTest, JsonTableNamedWithoutItsKindIsReadAndImported)
     ImportListFree(list);
 }
 
+TEST_F(ImportTest, JsonImportReadsItsOwnTableAgain)
+{
+    /* two windows read two JSON tables; the one program-wide list holds the
+       second when the first imports */
+    IMPORTLIST *first = ReadList(IMP_CCDT, Sample("ccdt-json", "Jencheng1__jms-2__mq_ccdt_ccdt-uniform.json"));
+    IMPORTLIST *second = ReadList(IMP_CCDT, Sample("ccdt-json", "ibm-messaging__mq-dev-patterns__ccdt.json"));
+    IMPORTENTRY *qm2 = Entry(first, "QM2");
+    ASSERT_NE(qm2, nullptr);
+    EXPECT_EQ(qm2->position, 2);
+    EXPECT_EQ(ImportEntries(first, &qm2, 1, "", "", 0), 1);
+    char channel[CHL_NAME + 1], conn[265];
+    ImportClientNames(LocFind("QM2"), channel, conn);
+    EXPECT_STREQ(channel, "APP.SVRCONN");
+    EXPECT_STREQ(conn, "10.10.10.11(1414)");
+    ImportListFree(first);
+    ImportListFree(second);
+}
+
 TEST_F(ImportTest, ReaderMessagesAndTablesWithoutChannels)
 {
     IMPORTLIST *list = ReadList(IMP_CCDT, Sample("ccdt-json", "ewiger__ibm-mq-mtls__client_ccdt.json"));
