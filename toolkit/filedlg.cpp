@@ -14,6 +14,11 @@ void UISetFileDialogRunner(UIFileDialogRunner r)
     runner = r;
 }
 
+BOOL UIRunFileDialog(OPENFILENAMEA *ofn)
+{
+    return runner ? runner(ofn) : GetOpenFileNameA(ofn);
+}
+
 static void copy_part(char *out, size_t size, const char *from, size_t length)
 {
     if (!size)
@@ -86,7 +91,7 @@ int UIGetFileName(HWND owner, HWND edit, uint32_t flags, char *path)
     ofn.lpstrInitialDir = folder[0] ? folder : nullptr;
     ofn.lpstrTitle = (flags & UIF_INPUT) ? k.inputTitle : "Output Message file name";
     ofn.Flags = OFN_HIDEREADONLY | OFN_PATHMUSTEXIST | ((flags & UIF_INPUT) ? OFN_FILEMUSTEXIST : 0);
-    BOOL ok = runner ? runner(&ofn) : GetOpenFileNameA(&ofn);
+    BOOL ok = UIRunFileDialog(&ofn);
     if (!ok)
         return 0;
     if (CSRunningOnWine)

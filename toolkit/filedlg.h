@@ -15,6 +15,8 @@ void UIFileNameSplit(const char *text, char *folder, char *name, size_t size);
 /* 1 when a file was chosen (written into the field and into path, which
  * holds at least 256 bytes), 0 when cancelled or failed. */
 int UIGetFileName(HWND owner, HWND edit, uint32_t flags, char *path);
+/* The system's open-file dialog, or the test hook's when one is set. */
+BOOL UIRunFileDialog(OPENFILENAMEA *ofn);
 /* Test hook: replaces the system dialog (same contract as GetOpenFileNameA). */
 typedef BOOL (*UIFileDialogRunner)(OPENFILENAMEA *ofn);
 void UISetFileDialogRunner(UIFileDialogRunner runner);

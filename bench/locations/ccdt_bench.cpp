@@ -1,0 +1,156 @@
+/* Benchmark: walk a binary channel table and a JSON channel table of
+ * 10,000 channels each (every channel converted and its exits expanded),
+ * beside reading the same bytes with plain stdio calls, in the same run.
+ * Usage: locations_bench [dir]. */
+#include <chrono>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "ccdtgen.h"
+#include "ccdtjson.h"
+#include "cs.h"
+
+#define CHANNELS 10000
+#define ROUNDS 5
+
+static double now_ms()
+{
+    using namespace std::chrono;
+    return duration<double, std::milli>(steady_clock::now().time_since_epoch()).count();
+}
+
+static std::string name_of(int i)
+{
+    char name[24];
+    snprintf(name, sizeof name, "APP%05d.SVRCONN", i);
+    return name;
+}
+
+/* 10,000 version 11 channels with exit lists, stored in an order other
+ * than their key order. */
+static ccdtgen::Bytes binary_table()
+{
+    std::vector<ccdtgen::Slot> slots;
+    for (int i = 0; i < CHANNELS; i++) {
+        int n = (i * 7919) % CHANNELS;
+        ccdtgen::Record r = ccdtgen::Channel(name_of(n), 11, "QM" + std::to_string(n % 100),
+                                             "host" + std::to_string(n) + "(1414)");
+        r.Tail(ccdtgen::ExitLists({{}, {}, {"sendexit(Entry)"}, {"data"}, {}, {}}))
+            .Int("ExitListsLen", 28).Text("SSL Cipher Spec", "TLS_RSA_WITH_AES_256_CBC_SHA256");
+        slots.push_back(ccdtgen::FromRecord(r));
+    }
+    return ccdtgen::Table(slots);
+}
+
+static std::string json_table()
+{
+    std::string t = "{\n  \"channel\": [\n";
+    for (int i = 0; i < CHANNELS; i++) {
+        t += std::string(i ? ",\n" : "") + "    {\n      \"name\": \"" + name_of(i) +
+             "\",\n      \"type\": \"clientConnection\",\n      \"clientConnection\": {\n"
+             "        \"connection\": [{\"host\": \"host" + std::to_string(i) + "\", \"port\": 1414}],\n"
+             "        \"queueManager\": \"QM" + std::to_string(i % 100) + "\"\n      },\n"
+             "      \"exits\": {\"send\": [{\"name\": \"sendexit(Entry)\", \"userData\": \"data\"}]},\n"
+             "      \"transmissionSecurity\": {\"cipherSpecification\": \"TLS_RSA_WITH_AES_256_CBC_SHA256\"}\n    }";
+    }
+    return t + "\n  ]\n}\n";
+}
+
+static void write_file(const std::string &path, const void *data, size_t n)
+{
+    FILE *f = fopen(path.c_str(), "wb");
+    fwrite(data, 1, n, f);
+    fclose(f);
+}
+
+static double plain_read(const std::string &path, size_t *bytes)
+{
+    double t0 = now_ms();
+    FILE *f = fopen(path.c_str(), "rb");
+    static char buffer[65536];
+    size_t n, total = 0;
+    while ((n = fread(buffer, 1, sizeof buffer, f)) > 0)
+        total += n;
+    fclose(f);
+    *bytes = total;
+    return now_ms() - t0;
+}
+
+static int walk_binary(const std::string &path, std::vector<uint8_t> &buffer)
+{
+    char spec[CHL_PATH_SIZE], error[CHL_ERROR_SIZE];
+    snprintf(spec, sizeof spec, "%s", path.c_str());
+    RCHN *h;
+    if (RchnOpen(spec, &h, error))
+        return -1;
+    CHLDEF *c = (CHLDEF *)buffer.data();
+    int count = 0;
+    for (int rc = 0;; count++) {
+        size_t n = buffer.size();
+        rc = count ? RchnNext(h, c, &n, error) : RchnFirst(h, c, &n, error);
+        if (rc)
+            break;
+        ReadChannelExits(c, error);
+        FreeChannelDef(c, 0);
+    }
+    RchnClose(h, error);
+    return count;
+}
+
+static int walk_json(const std::string &path, std::vector<uint8_t> &buffer)
+{
+    char spec[CHL_PATH_SIZE], error[CHL_ERROR_SIZE];
+    snprintf(spec, sizeof spec, "%s", path.c_str());
+    if (!LoadJsonCcdt(nullptr, nullptr, spec, 0))
+        return -1;
+    RCHN *h;
+    RchnOpenJson(&h, spec, error);
+    JSONSEARCH s = {};
+    CHLDEF *c = (CHLDEF *)buffer.data();
+    int count = 0;
+    for (int rc = 0;; count++) {
+        size_t n = buffer.size();
+        rc = count ? RchnNextJson(h, &s, &n, c) : RchnFirstJson(h, &s, &n, c);
+        if (rc)
+            break;
+        ReadChannelExits(c, error);
+        FreeChannelDef(c, 0);
+    }
+    RchnCloseJson(h);
+    return count;
+}
+
+int main(int argc, char **argv)
+{
+    std::string dir = argc > 1 ? argv[1] : ".";
+    std::string bin = dir + "/BENCH.TAB", json = dir + "/bench.json";
+    ccdtgen::Bytes table = binary_table();
+    std::string text = json_table();
+    write_file(bin, table.data(), table.size());
+    write_file(json, text.data(), text.size());
+    std::vector<uint8_t> buffer(CHL_BUFFER);
+    double walkBin = 0, walkJson = 0, plainBin = 0, plainJson = 0;
+    size_t binBytes = 0, jsonBytes = 0;
+    int binCount = 0, jsonCount = 0;
+    for (int r = 0; r < ROUNDS; r++) {
+        plainBin += plain_read(bin, &binBytes);
+        double t0 = now_ms();
+        binCount = walk_binary(bin, buffer);
+        walkBin += now_ms() - t0;
+        plainJson += plain_read(json, &jsonBytes);
+        t0 = now_ms();
+        jsonCount = walk_json(json, buffer);
+        walkJson += now_ms() - t0;
+    }
+    JsonCcdtFree();
+    printf("binary table: %d channels, %zu bytes\n", binCount, binBytes);
+    printf("  walk %.2f ms, plain read %.2f ms, ratio %.1f\n", walkBin / ROUNDS, plainBin / ROUNDS,
+           walkBin / plainBin);
+    printf("JSON table: %d channels, %zu bytes\n", jsonCount, jsonBytes);
+    printf("  load and walk %.2f ms, plain read %.2f ms, ratio %.1f\n", walkJson / ROUNDS,
+           plainJson / ROUNDS, walkJson / plainJson);
+    remove(bin.c_str());
+    remove(json.c_str());
+    return binCount == CHANNELS && jsonCount == CHANNELS ? 0 : 1;
+}

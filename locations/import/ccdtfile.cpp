@@ -1,0 +1,272 @@
+/* The keyed record file of a binary channel table: the "AMQR" signature,
+ * then record slots whose records in use form a chain in key order
+ * through their next-smaller and next-greater offsets.  A search starts
+ * where the previous one stopped, so a walk in key order costs a header
+ * or two per record; reads go through a window of the file.
+ *
+ * The chain comes from the file and is not trusted: a search that meets a
+ * key out of order (a loop), runs longer than the file has slots, or is
+ * sent outside the file stops with CCDT_DAMAGED or CCDT_SHORT. */
+#include "ccdt.h"
+#include "cs.h"
+
+#include <cerrno>
+#include <cstring>
+
+#define SIGNATURE  "AMQR"
+#define HEADER     20                  /* slot header bytes */
+#define WINDOW     65536               /* read-ahead window, reading on */
+#define JUMP       4096                /* window read after a jump elsewhere */
+
+struct SLOT {
+    int64_t offset;
+    uint32_t slotLength;               /* 0: end of the chain */
+    uint32_t contentLength;            /* 0: a free slot */
+    uint32_t smaller, greater;         /* file offsets, 0 none */
+};
+
+static uint32_t u32(const unsigned char *p)
+{
+    return (uint32_t)p[0] | (uint32_t)p[1] << 8 | (uint32_t)p[2] << 16 | (uint32_t)p[3] << 24;
+}
+
+static int seek_to(FILE *f, int64_t offset)
+{
+#ifdef _WIN32
+    return _fseeki64(f, offset, SEEK_SET);
+#else
+    return fseeko(f, (off_t)offset, SEEK_SET);
+#endif
+}
+
+static int64_t file_size(FILE *f)
+{
+#ifdef _WIN32
+    if (_fseeki64(f, 0, SEEK_END) != 0)
+        return -1;
+    return _ftelli64(f);
+#else
+    if (fseeko(f, 0, SEEK_END) != 0)
+        return -1;
+    return (int64_t)ftello(f);
+#endif
+}
+
+/* Reads up to n bytes at offset; the count read. */
+static size_t read_at(CCDTFILE *h, int64_t offset, void *out, size_t n)
+{
+    if (offset < 0 || offset >= h->size || n == 0)
+        return 0;
+    if ((int64_t)n > h->size - offset)
+        n = (size_t)(h->size - offset);
+    if (n > WINDOW / 2) {
+        if (seek_to(h->file, offset) != 0)
+            return 0;
+        return fread(out, 1, n, h->file);
+    }
+    if (offset < h->windowStart || offset + (int64_t)n > h->windowStart + h->windowLength) {
+        /* a chain in physical order reads on through big windows; one that
+           jumps about reads little at each place */
+        int64_t end = h->windowStart + h->windowLength;
+        size_t want = offset >= h->windowStart && offset < end + WINDOW ? WINDOW : JUMP;
+        if ((size_t)n > want)
+            want = WINDOW;
+        h->windowLength = 0;
+        if (seek_to(h->file, offset) != 0)
+            return 0;
+        h->windowStart = offset;
+        h->windowLength = (int32_t)fread(h->window, 1, want, h->file);
+        if ((int64_t)n > h->windowLength)
+            n = (size_t)h->windowLength;
+    }
+    memcpy(out, h->window + (offset - h->windowStart), n);
+    return n;
+}
+
+int CcdtOpen(const char *path, int keyLength, CCDTFILE **handle)
+{
+    *handle = nullptr;
+    if (keyLength <= 0 || keyLength > CCDT_MAX_KEY)
+        return CCDT_KEYLENGTH;
+    FILE *f = fopen(path, "rb");
+    if (!f) {
+        int e = errno;
+        return (e == ENOENT || e == EACCES || e == ENAMETOOLONG || e == ENOTDIR || e == 0)
+                   ? CCDT_NOFILE : e;
+    }
+    char sig[4];
+    int64_t size = file_size(f);
+    if (size < 4 || seek_to(f, 0) != 0 || fread(sig, 1, 4, f) != 4) {
+        fclose(f);
+        return CCDT_SHORT;
+    }
+    if (memcmp(sig, SIGNATURE, 4) != 0) {
+        fclose(f);
+        return CCDT_BADSIG;
+    }
+    CCDTFILE *h = (CCDTFILE *)CSGetMem(sizeof(CCDTFILE), "CCDTFILE");
+    unsigned char *window = (unsigned char *)CSGetMem(WINDOW, "CCDTWINDOW");
+    if (!h || !window) {
+        if (h) CSFreeMem(h);
+        if (window) CSFreeMem(window);
+        fclose(f);
+        return CCDT_NOSTORAGE;
+    }
+    memset(h, 0, sizeof *h);
+    h->file = f;
+    h->size = size;
+    h->keyLength = keyLength;
+    h->window = window;
+    *handle = h;
+    return 0;
+}
+
+int CcdtClose(CCDTFILE *h)
+{
+    if (!h)
+        return CCDT_NOHANDLE;
+    fclose(h->file);
+    CSFreeMem(h->window);
+    CSFreeMem(h);
+    return 0;
+}
+
+/* Reads a slot header: 0, CCDT_SHORT when nothing (or a cut header) was
+ * read; a slot length of 0 needs only its own four bytes. */
+static int read_slot(CCDTFILE *h, int64_t offset, SLOT *s)
+{
+    unsigned char b[HEADER];
+    size_t n = read_at(h, offset, b, HEADER);
+    if (n < 4)
+        return CCDT_SHORT;
+    memset(s, 0, sizeof *s);
+    s->offset = offset;
+    s->slotLength = u32(b);
+    if (s->slotLength == 0)
+        return 0;
+    if (n < HEADER)
+        return CCDT_SHORT;
+    s->contentLength = u32(b + 4);
+    s->smaller = u32(b + 12);
+    s->greater = u32(b + 16);
+    return 0;
+}
+
+/* The key of a slot in use; CCDT_DAMAGED when the content is shorter. */
+static int read_key(CCDTFILE *h, const SLOT *s, unsigned char *key)
+{
+    if (s->contentLength < (uint32_t)h->keyLength)
+        return CCDT_DAMAGED;
+    if (read_at(h, s->offset + HEADER, key, (size_t)h->keyLength) != (size_t)h->keyLength)
+        return CCDT_SHORT;
+    return 0;
+}
+
+/* Searches the chain for key from where the last search stopped.  0 found
+ * (at *found), CCDT_NOTFOUND (nothing compared), CCDT_GREATER or
+ * CCDT_SMALLER (stopped at *found), or a damage code. */
+static int search(CCDTFILE *h, const unsigned char *key, SLOT *found)
+{
+    int64_t offset = h->stopOffset ? h->stopOffset : 4;
+    int last = 0;                      /* sign of the last comparison */
+    unsigned char prevKey[CCDT_MAX_KEY], recKey[CCDT_MAX_KEY];
+    int64_t steps = 0, limit = h->size / HEADER + 2;
+    for (;;) {
+        if (++steps > limit || offset < 4 || offset > h->size)
+            return CCDT_DAMAGED;
+        SLOT s;
+        int rc = read_slot(h, offset, &s);
+        if (rc)
+            return rc;
+        if (s.slotLength == 0)
+            return last == 0 ? CCDT_NOTFOUND : last < 0 ? CCDT_SMALLER : CCDT_GREATER;
+        if (s.contentLength == 0) {    /* a free slot */
+            if (s.slotLength < HEADER)
+                return CCDT_DAMAGED;
+            offset += s.slotLength;
+            continue;
+        }
+        if ((rc = read_key(h, &s, recKey)) != 0)
+            return rc;
+        h->stopOffset = offset;
+        *found = s;
+        int cmp = memcmp(recKey, key, (size_t)h->keyLength);
+        if (cmp == 0)
+            return 0;
+        int sign = cmp < 0 ? -1 : 1;
+        if (last == -sign)             /* the wanted key lies between the two */
+            return sign < 0 ? CCDT_SMALLER : CCDT_GREATER;
+        /* walking one way, each key must lie further that way: a key met
+           again or out of order means the chain loops */
+        if (last == sign && memcmp(recKey, prevKey, (size_t)h->keyLength) * sign >= 0)
+            return CCDT_DAMAGED;
+        memcpy(prevKey, recKey, (size_t)h->keyLength);
+        last = sign;
+        uint32_t next = sign < 0 ? s.greater : s.smaller;
+        if (next == 0)
+            return sign < 0 ? CCDT_SMALLER : CCDT_GREATER;
+        offset = next;
+    }
+}
+
+/* The offset of the record mode asks for, from a search result; 0 none. */
+static int choose(CCDTFILE *h, int rc, const SLOT *stop, int mode, int64_t *chosen)
+{
+    *chosen = 0;
+    if (rc == CCDT_NOTFOUND)
+        return CCDT_NOTFOUND;
+    if (mode == 1)
+        return rc == 0 ? (*chosen = stop->offset, 0) : CCDT_NOTFOUND;
+    if (rc == CCDT_GREATER) {
+        *chosen = stop->offset;
+        return 0;
+    }
+    (void)h;
+    if (stop->greater == 0)
+        return CCDT_NOTFOUND;
+    *chosen = stop->greater;
+    return 0;
+}
+
+int CcdtReadRecord(CCDTFILE *h, const unsigned char *key, unsigned char *buffer,
+                   size_t *length, int mode)
+{
+    if (!h)
+        return CCDT_NOHANDLE;
+    size_t size = buffer ? *length : 0;
+    SLOT stop;
+    memset(&stop, 0, sizeof stop);
+    int rc = search(h, key, &stop);
+    if (rc != 0 && rc != CCDT_NOTFOUND && rc != CCDT_GREATER && rc != CCDT_SMALLER)
+        return rc;
+    int64_t offset;
+    if ((rc = choose(h, rc, &stop, mode, &offset)) != 0)
+        return rc;
+    SLOT s;
+    unsigned char recKey[CCDT_MAX_KEY];
+    if (offset < 4 || offset >= h->size)
+        return CCDT_DAMAGED;
+    if ((rc = read_slot(h, offset, &s)) != 0)
+        return rc;
+    if (s.slotLength == 0 || s.contentLength == 0)
+        return CCDT_DAMAGED;
+    if ((int64_t)s.contentLength > h->size - offset - HEADER)
+        return CCDT_SHORT;
+    if ((rc = read_key(h, &s, recKey)) != 0)
+        return rc;
+    if (recKey[0] == '{') {            /* a special record of IBM MQ */
+        if (buffer)
+            memset(buffer, 0, size);
+        return CCDT_NOTFOUND;
+    }
+    if (mode == 2 && memcmp(recKey, key, (size_t)h->keyLength) <= 0)
+        return CCDT_DAMAGED;           /* the chain runs backwards */
+    size_t want = s.contentLength < size ? s.contentLength : size;
+    if (want && read_at(h, offset + HEADER, buffer, want) != want)
+        return CCDT_SHORT;
+    h->lastOffset = offset;
+    h->stopOffset = offset;
+    memcpy(h->lastKey, recKey, (size_t)h->keyLength);
+    *length = s.contentLength;
+    return s.contentLength > size ? CCDT_TOOLONG : 0;
+}
