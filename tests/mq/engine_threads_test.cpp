@@ -113,6 +113,7 @@ TEST_F(EngineTest, NoUncommittedLimitMeansOneHundred)
     };
     QMS *r = Location("QM1");
     Mqsc("QM1", "DEFINE QLOCAL(APP.Q)");
+    Main.startGetThread = false;
     EXPECT_EQ(InitialiseMQ(r, &r->putThread.hConn, nullptr, nullptr, MQE_PUTSIDE), 0);
     EXPECT_EQ(Engine(r)->maxUncommitted, 100);
     CloseQueueAndReset(r, &r->putThread.hConn, 0, MQE_PUTSIDE);
@@ -275,6 +276,7 @@ TEST_F(EngineTest, ALocalQueueManagerWithoutCommandServer)
     Mqsc("QM1", "ALTER QMGR SCMDSERV(MANUAL)");
     ShutdownStandIn();
     QMS *r = Location("QM1");
+    Main.startGetThread = false;
     EXPECT_EQ(InitialiseMQ(r, &r->putThread.hConn, nullptr, nullptr, MQE_PUTSIDE), 0);
     EXPECT_TRUE(HasText(Main.ErrorTexts(r), "Failed to start the command server"));
     CloseQueueAndReset(r, &r->putThread.hConn, 0, MQE_PUTSIDE);

@@ -108,10 +108,10 @@ size_t Recorder::Count(const std::string &verb, const std::string &object)
 }
 
 void Recorder::Fail(const std::string &verb, const std::string &object, MQLONG reason, int count,
-                    uint32_t delayMs)
+                    uint32_t delayMs, int skip)
 {
     std::lock_guard<std::mutex> g(lock);
-    faults.push_back({verb, object, reason, count, delayMs});
+    faults.push_back({verb, object, reason, count, delayMs, skip});
 }
 
 static std::string ObjectOf(MQHCONN h, MQHOBJ o)
@@ -121,22 +121,31 @@ static std::string ObjectOf(MQHCONN h, MQHOBJ o)
     return it == openNames.end() ? std::string() : it->second;
 }
 
-/* An injected fault of the call, or 0; its delay is served first. */
+/* An injected fault of the call, or 0; its delay is served first.  Every
+ * matching fault still skipping counts the call; the first other one
+ * fires. */
 static MQLONG Injected(const std::string &verb, const std::string &object)
 {
     MQLONG reason = 0;
     uint32_t delay = 0;
     {
         std::lock_guard<std::mutex> g(Rec.lock);
+        bool fired = false;
         for (size_t i = 0; i < Rec.faults.size(); i++) {
             MQFault &f = Rec.faults[i];
             if (f.verb != verb || (!f.object.empty() && f.object != object))
                 continue;
+            if (f.skip > 0) {
+                f.skip--;
+                continue;
+            }
+            if (fired)
+                continue;
+            fired = true;
             reason = f.reason;
             delay = f.delayMs;
             if (f.count > 0 && --f.count == 0)
-                Rec.faults.erase(Rec.faults.begin() + (long)i);
-            break;
+                Rec.faults.erase(Rec.faults.begin() + (long)i--);
         }
     }
     if (delay)
@@ -759,6 +768,13 @@ void EngineTest::Stop(QMS *r)
             EndGetThread(r);
             WaitFor([r] { return !MQEState(&r->getThread); }, 5000);
         }
+        if (MQEState(&r->getThread) && !(MQEState(&r->putThread) & TS_RUNNING)) {
+            /* a get thread left without its put thread: its connection goes */
+            MQHCONN h = std::atomic_ref<MQHCONN>(r->getThread.hConn).load();
+            MQLONG cc, rc;
+            StandIn.MQDISC(&h, &cc, &rc);
+            WaitFor([r] { return !MQEState(&r->getThread); }, 5000);
+        }
         if (MQEState(&r->putThread) && !MQEState(&r->getThread)) {
             MQESetState(&r->putThread, 0, TS_ENDREQ);
             EndPutThread(r, 0);
@@ -767,7 +783,8 @@ void EngineTest::Stop(QMS *r)
         if (!MQEState(&r->putThread) && !MQEState(&r->getThread))
             return;
     }
-    ADD_FAILURE() << "threads of " << r->qmName << " did not end";
+    ADD_FAILURE() << "threads of " << r->qmName << " did not end: put " << MQEState(&r->putThread)
+                  << " get " << MQEState(&r->getThread);
 }
 
 MQHCONN EngineTest::Own(const char *qm)

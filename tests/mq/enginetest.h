@@ -52,6 +52,7 @@ struct MQFault {
     MQLONG reason;               /* 0: only the delay */
     int count;                   /* calls still to hit; -1 unlimited */
     uint32_t delayMs;            /* real milliseconds before the call */
+    int skip;                    /* matching calls let through first */
 };
 
 /* The recording table over the stand-in. */
@@ -66,7 +67,7 @@ struct Recorder {
     std::vector<MQCall> Of(const std::string &verb, const std::string &object = "");
     size_t Count(const std::string &verb, const std::string &object = "");
     void Fail(const std::string &verb, const std::string &object, MQLONG reason, int count = 1,
-              uint32_t delayMs = 0);
+              uint32_t delayMs = 0, int skip = 0);
 };
 extern Recorder Rec;
 /* The stand-in's own table (calls that the recorder does not see). */
