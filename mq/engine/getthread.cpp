@@ -153,9 +153,7 @@ static void GetThreadProc(void *arg)
     e->getThreadId = CSGetThreadId();
     if ((MQEState(&r->putThread) & TS_CONNECTED) && e->putGeneration == e->getGeneration) {
         MQESetState(&r->getThread, TS_RUNNING, TS_STARTING);
-        MQELockConnection(r, MQE_GETSIDE);
         int rc = InitialiseMQ(r, &r->getThread.hConn, nullptr, nullptr, MQE_GETSIDE);
-        MQEUnlockConnection(r, MQE_GETSIDE);
         if (rc == 0 && e->putGeneration == e->getGeneration)
             GetReplyLoop(r, 1);
     }

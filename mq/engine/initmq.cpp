@@ -184,6 +184,7 @@ static int open_reply_queue(QMS *r, MQELOC *e, int side, MQHCONN h, int client, 
     return 0;
 }
 
+/* Connects one side and sets it up under the side's connection lock. */
 int InitialiseMQ(QMS *r, MQHCONN *slot, char *qmName, MQIEntryTable **tablep, int side)
 {
     MQELOC *e = MQELocOf(r);
@@ -200,8 +201,12 @@ int InitialiseMQ(QMS *r, MQHCONN *slot, char *qmName, MQIEntryTable **tablep, in
     if (tablep)
         *tablep = table;
     int client = EngIsClient(r);
+    /* the connection is made outside the lock (a credentials prompt may
+     * take long); what uses it is set up under it */
+    MQELockConnection(r, side);
     if (cc == MQCC_FAILED) {
         connect_failed(r, e, side, slot, reason, text, sizeof text);
+        MQEUnlockConnection(r, side);
         post_result(r, text);
         return reason;
     }
@@ -216,6 +221,7 @@ int InitialiseMQ(QMS *r, MQHCONN *slot, char *qmName, MQIEntryTable **tablep, in
     if (rc) {
         EngSetStatus(r, LS_UNAVAILABLE, 0);
         CloseQueueAndReset(r, slot, client, side);
+        MQEUnlockConnection(r, side);
         post_result(r, text);
         return rc;
     }
@@ -223,6 +229,7 @@ int InitialiseMQ(QMS *r, MQHCONN *slot, char *qmName, MQIEntryTable **tablep, in
         EngCopy(qmName, e->objectQMgr, 49);
     QMSTHREAD *t = side_thread(r, side);
     MQESetState(t, TS_SETUP, 0);
+    MQEUnlockConnection(r, side);
     MQEPostFrame(nullptr, side == MQE_PUTSIDE ? FM_PUT_CONNECTED : FM_GET_CONNECTED, 0, r, 0);
     MQEPostFrame(nullptr, FM_STATE, 0, r, 0);
     post_result(r, text);

@@ -7,13 +7,10 @@
 
 #include "cs.h"
 
-/* The put side's connection (re)made under its lock: 0 or the reason. */
+/* The put side's connection (re)made: 0 or the reason. */
 static int connect_put_side(QMS *r)
 {
-    MQELockConnection(r, MQE_PUTSIDE);
-    int rc = InitialiseMQ(r, &r->putThread.hConn, nullptr, nullptr, MQE_PUTSIDE);
-    MQEUnlockConnection(r, MQE_PUTSIDE);
-    return rc;
+    return InitialiseMQ(r, &r->putThread.hConn, nullptr, nullptr, MQE_PUTSIDE);
 }
 
 static void disconnect_put_side(QMS *r)

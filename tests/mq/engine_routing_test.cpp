@@ -171,9 +171,11 @@ TEST_F(EngineTest, PutDialogRequests)
     EXPECT_EQ(Depth("QM1", "APP.Q"), 3);
     std::string text = Main.Texts(FM_TEXT)[0];
     EXPECT_EQ(text.rfind("3 messages put in ", 0), 0u) << text;
-    for (const PortMessage &m : Main.messages)
-        if (m.message == FM_TEXT)
+    for (const PortMessage &m : Main.messages) {
+        if (m.message == FM_TEXT) {
             EXPECT_EQ(m.window, (void *)0x4711);
+        }
+    }
 
     /* one without syncpoint: no commit, the singular text */
     t = PutRequest("QM1", "APP.Q", 1, 0);

@@ -436,7 +436,14 @@ static int64_t startTime;
 
 static uint64_t ClockTick(void *)
 {
-    return 10000000 + RealMs() * Clock.scale + (uint64_t)Clock.offsetMs.load();
+    uint64_t base = Clock.frozen ? Clock.frozenAt.load() : 10000000 + RealMs() * Clock.scale;
+    return base + (uint64_t)Clock.offsetMs.load();
+}
+
+void TestClock::Freeze()
+{
+    frozenAt = 10000000 + RealMs() * scale;
+    frozen = true;
 }
 
 static int64_t ClockTime(void *ctx)
@@ -446,9 +453,13 @@ static int64_t ClockTime(void *ctx)
 
 static void ClockSleep(void *, uint32_t ms)
 {
-    uint32_t real = ms / Clock.scale;
-    if (real)
-        RealSleep(real);
+    if (Clock.frozen) {
+        Clock.Advance(ms);
+        return;
+    }
+    uint64_t micros = (uint64_t)ms * 1000 / Clock.scale;
+    if (micros)
+        std::this_thread::sleep_for(std::chrono::microseconds(micros));
     else
         std::this_thread::yield();
 }
@@ -620,7 +631,7 @@ size_t AgentLog::Commands()
 static AgentCall Note(QMS *r, MQHCONN h, MQMD *md, void *data, int32_t length)
 {
     AgentCall c = { r, h, *md, std::string(data ? (const char *)data : "", data ? (size_t)length : 0),
-                    CSGetThreadId() };
+                    CSGetThreadId(), MQETick() };
     return c;
 }
 
@@ -668,6 +679,7 @@ void EngineTest::SetUp()
     Agent.Clear();
     Clock.scale = 100;
     Clock.offsetMs = 0;
+    Clock.frozen = false;
     MQESetClock(&testClock);
     MQESetPort(&testPort);
     MQEResetHooks();
@@ -704,6 +716,7 @@ void EngineTest::TearDown()
         Stop(r);
     StopWorker(TRF_ANALYSER, PS_ANALYSER);
     StopWorker(TRF_MESSAGE, PS_MESSAGE);
+    Clock.frozen = false;
     Clock.scale = 1000;
     MQEShutdown();
     for (QMS *r : locations)

@@ -110,7 +110,11 @@ extern MainWindowPlay Main;
 struct TestClock {
     std::atomic<uint32_t> scale{100};
     std::atomic<int64_t> offsetMs{0};
+    /* frozen: the tick stands still but for Advance, sleeps pass at once */
+    std::atomic<bool> frozen{false};
+    std::atomic<uint64_t> frozenAt{0};
     void Advance(int64_t ms) { offsetMs += ms; }
+    void Freeze();
 };
 extern TestClock Clock;
 
@@ -151,6 +155,7 @@ struct AgentCall {
     MQMD md;
     std::string data;
     uint32_t thread;
+    uint64_t tick;
 };
 struct AgentLog {
     std::mutex lock;
