@@ -82,6 +82,14 @@ void EngStopWorkers(void);
 int EngQueueToPutThread(QMS *location, const ThreadRequest *request, void *block);
 /* Frees what waits in a queue of ThreadRequests, then deletes it. */
 void EngDrainQueue(CSITCQUEUE *queue);
+/* 1 when a thread of the location may not start: it runs, the location
+ * restarts, or it is never refreshed ("fgn"). */
+int EngThreadBarred(QMS *location, QMSTHREAD *thread);
+/* Starts a location thread under the threads lock unless it runs or is
+ * starting: prepare (0 or a failure), the state "starting", the thread;
+ * undo when the thread cannot start.  0 or the failure. */
+int EngStartThreadOf(QMS *location, QMSTHREAD *thread, int (*prepare)(MQELOC *),
+                     void (*proc)(void *), void (*undo)(MQELOC *));
 /* The engine-wide lock of thread starts and ends and of the request
  * queues' lives. */
 void EngLockThreads(void);

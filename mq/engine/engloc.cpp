@@ -84,6 +84,11 @@ MQHCONN MQEConnection(QMS *r, int side, MQIEntryTable **table, void ***cache)
     return std::atomic_ref<int32_t>(t->hConn).load();
 }
 
+int EngThreadBarred(QMS *r, QMSTHREAD *t)
+{
+    return (MQEState(t) & TS_RUNNING) || (r->status & LS_RESTARTING) || (r->flags & LF_FGN);
+}
+
 uint16_t MQEState(QMSTHREAD *t)
 {
     return std::atomic_ref<uint16_t>(t->state).load();
@@ -95,6 +100,29 @@ void MQESetState(QMSTHREAD *t, uint16_t set, uint16_t clear)
     uint16_t old = word.load();
     while (!word.compare_exchange_weak(old, (uint16_t)((old & ~clear) | set))) {
     }
+}
+
+int EngStartThreadOf(QMS *r, QMSTHREAD *t, int (*prepare)(MQELOC *), void (*proc)(void *),
+                     void (*undo)(MQELOC *))
+{
+    MQELOC *e = MQELocOf(r);
+    if (!e)
+        return MQRC_STORAGE_NOT_AVAILABLE;
+    EngLockThreads();
+    int rc = 0;
+    if (!(MQEState(t) & (TS_RUNNING | TS_STARTING))) {
+        rc = prepare(e);
+        if (!rc) {
+            MQESetState(t, TS_STARTING, 0xFFFF);
+            rc = EngStartThread(proc, r);
+            if (rc) {
+                MQESetState(t, 0, 0xFFFF);
+                undo(e);
+            }
+        }
+    }
+    EngUnlockThreads();
+    return rc;
 }
 
 /* ---- request queues ---- */

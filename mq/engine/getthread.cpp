@@ -166,26 +166,22 @@ static void GetThreadProc(void *arg)
     MQEPostFrame(nullptr, FM_GET_ENDED, 0, r, 0);
 }
 
+/* A new get thread belongs to the put thread of this generation. */
+static int take_generation(MQELOC *e)
+{
+    e->getGeneration = e->putGeneration;
+    return 0;
+}
+
+static void no_undo(MQELOC *)
+{
+}
+
 int StartGetThread(QMS *r)
 {
-    uint16_t put = MQEState(&r->putThread);
-    if ((MQEState(&r->getThread) & TS_RUNNING) || (r->status & LS_RESTARTING) || (r->flags & LF_FGN) ||
-        (put & TS_SINGLE))
+    if (EngThreadBarred(r, &r->getThread) || (MQEState(&r->putThread) & TS_SINGLE))
         return 0;
-    MQELOC *e = MQELocOf(r);
-    if (!e)
-        return MQRC_STORAGE_NOT_AVAILABLE;
-    EngLockThreads();
-    int rc = 0;
-    if (!(MQEState(&r->getThread) & (TS_RUNNING | TS_STARTING))) {
-        MQESetState(&r->getThread, TS_STARTING, 0xFFFF);
-        e->getGeneration = e->putGeneration;
-        rc = EngStartThread(GetThreadProc, r);
-        if (rc)
-            MQESetState(&r->getThread, 0, 0xFFFF);
-    }
-    EngUnlockThreads();
-    return rc;
+    return EngStartThreadOf(r, &r->getThread, take_generation, GetThreadProc, no_undo);
 }
 
 int EndGetThread(QMS *r)

@@ -168,32 +168,28 @@ static void PutThreadProc(void *arg)
     end_put_thread(r, e);
 }
 
+/* The request queue of a new put thread, and its next generation. */
+static int open_requests(MQELOC *e)
+{
+    int rc = CSQueueCreate(&e->requests);
+    if (rc)
+        return rc;
+    e->queueOpen = 1;
+    e->putGeneration++;
+    return 0;
+}
+
+static void close_requests(MQELOC *e)
+{
+    EngDrainQueue(&e->requests);
+    e->queueOpen = 0;
+}
+
 int StartPutThread(QMS *r)
 {
-    if ((MQEState(&r->putThread) & TS_RUNNING) || (r->status & LS_RESTARTING) || (r->flags & LF_FGN) ||
-        (MQEProgramState() & PS_ENDING))
+    if (EngThreadBarred(r, &r->putThread) || (MQEProgramState() & PS_ENDING))
         return 0;
-    MQELOC *e = MQELocOf(r);
-    if (!e)
-        return MQRC_STORAGE_NOT_AVAILABLE;
-    EngLockThreads();
-    int rc = 0;
-    if (!(MQEState(&r->putThread) & (TS_RUNNING | TS_STARTING))) {
-        rc = CSQueueCreate(&e->requests);
-        if (!rc) {
-            e->queueOpen = 1;
-            MQESetState(&r->putThread, TS_STARTING, 0xFFFF);
-            e->putGeneration++;
-            rc = EngStartThread(PutThreadProc, r);
-            if (rc) {
-                EngDrainQueue(&e->requests);
-                e->queueOpen = 0;
-                MQESetState(&r->putThread, 0, 0xFFFF);
-            }
-        }
-    }
-    EngUnlockThreads();
-    return rc;
+    return EngStartThreadOf(r, &r->putThread, open_requests, PutThreadProc, close_requests);
 }
 
 int EndPutThread(QMS *r, int disconnectOnly)

@@ -47,29 +47,29 @@ static MQLONG settle(MQACTION *a, MQIEntryTable *t, MQHCONN h, int commit)
     return cc == MQCC_FAILED ? rc : 0;
 }
 
+/* Commits one pending connection; a failure is answered to the
+ * requester.  0 or the reason. */
+static MQLONG commit_pending(MQACTION *a, MQIEntryTable *t, MQHCONN h, int32_t *pending)
+{
+    if (!*pending)
+        return 0;
+    MQLONG rc = settle(a, t, h, 1);
+    if (rc)
+        MQEHooks.errorResponse(a->location, 0, a, a->hconn, a->cache, a->command, a->requestMD, rc,
+                               0, 0, 0, 0);
+    else
+        *pending = 0;
+    return rc;
+}
+
 int CommitAllUOW(MQACTION *a)
 {
     for (UOW *u = a->units; u; u = u->next) {
-        if (!u->pending)
-            continue;
-        MQLONG rc = settle(a, u->table, u->hconn, 1);
-        if (rc) {
-            MQEHooks.errorResponse(a->location, 0, a, a->hconn, a->cache, a->command, a->requestMD, rc,
-                                   0, 0, 0, 0);
+        MQLONG rc = commit_pending(a, u->table, u->hconn, &u->pending);
+        if (rc)
             return rc;
-        }
-        u->pending = 0;
     }
-    if (!a->pending)
-        return 0;
-    MQLONG rc = settle(a, a->table, a->hconn, 1);
-    if (rc) {
-        MQEHooks.errorResponse(a->location, 0, a, a->hconn, a->cache, a->command, a->requestMD, rc,
-                               0, 0, 0, 0);
-        return rc;
-    }
-    a->pending = 0;
-    return 0;
+    return commit_pending(a, a->table, a->hconn, &a->pending);
 }
 
 int BackoutAllUOW(MQACTION *a)

@@ -323,43 +323,41 @@ static void MQENTRY RecPUT(MQHCONN h, MQHOBJ o, PMQVOID md, PMQVOID pmo, MQLONG 
     Keep(c);
 }
 
-static void MQENTRY RecINQ(MQHCONN h, MQHOBJ o, MQLONG count, PMQLONG selectors, MQLONG intCount,
-                           PMQLONG ints, MQLONG charLength, PMQCHAR chars, PMQLONG cc, PMQLONG rc)
+/* MQINQ and MQSET share their parameters; an MQSET keeps its first
+ * value, an MQINQ that worked passes its values to Rec.onInq. */
+static void Attributes(const char *verb, MQINQ_FN call, MQHCONN h, MQHOBJ o, MQLONG count,
+                       PMQLONG selectors, MQLONG intCount, PMQLONG ints, MQLONG charLength,
+                       PMQCHAR chars, PMQLONG cc, PMQLONG rc)
 {
     MQCall c;
-    c.verb = "MQINQ";
+    c.verb = verb;
     c.hconn = h;
     c.hobj = o;
     c.object = ObjectOf(h, o);
+    bool set = call == StandIn.MQSET;
+    c.options = set && intCount > 0 ? ints[0] : 0;
     MQLONG reason = Injected(c.verb, c.object);
     if (reason)
         Fake(cc, rc, reason);
     else
-        StandIn.MQINQ(h, o, count, selectors, intCount, ints, charLength, chars, cc, rc);
-    if (*cc != MQCC_FAILED && Rec.onInq)
+        call(h, o, count, selectors, intCount, ints, charLength, chars, cc, rc);
+    if (!set && *cc != MQCC_FAILED && Rec.onInq)
         Rec.onInq(count, selectors, intCount, ints);
     c.cc = *cc;
     c.rc = *rc;
     Keep(c);
 }
 
+static void MQENTRY RecINQ(MQHCONN h, MQHOBJ o, MQLONG count, PMQLONG selectors, MQLONG intCount,
+                           PMQLONG ints, MQLONG charLength, PMQCHAR chars, PMQLONG cc, PMQLONG rc)
+{
+    Attributes("MQINQ", StandIn.MQINQ, h, o, count, selectors, intCount, ints, charLength, chars, cc, rc);
+}
+
 static void MQENTRY RecSET(MQHCONN h, MQHOBJ o, MQLONG count, PMQLONG selectors, MQLONG intCount,
                            PMQLONG ints, MQLONG charLength, PMQCHAR chars, PMQLONG cc, PMQLONG rc)
 {
-    MQCall c;
-    c.verb = "MQSET";
-    c.hconn = h;
-    c.hobj = o;
-    c.object = ObjectOf(h, o);
-    c.options = intCount > 0 ? ints[0] : 0;
-    MQLONG reason = Injected(c.verb, c.object);
-    if (reason)
-        Fake(cc, rc, reason);
-    else
-        StandIn.MQSET(h, o, count, selectors, intCount, ints, charLength, chars, cc, rc);
-    c.cc = *cc;
-    c.rc = *rc;
-    Keep(c);
+    Attributes("MQSET", StandIn.MQSET, h, o, count, selectors, intCount, ints, charLength, chars, cc, rc);
 }
 
 static std::string ConnName(MQHCONN h)
@@ -369,36 +367,31 @@ static std::string ConnName(MQHCONN h)
     return it == connNames.end() ? std::string() : it->second;
 }
 
-static void MQENTRY RecCMIT(MQHCONN h, PMQLONG cc, PMQLONG rc)
+/* MQCMIT and MQBACK: recorded under the connection's queue manager. */
+static void Settle(const char *verb, MQHCONN h, PMQLONG cc, PMQLONG rc, MQBACK_FN call)
 {
     MQCall c;
-    c.verb = "MQCMIT";
+    c.verb = verb;
     c.hconn = h;
     c.object = ConnName(h);
     MQLONG reason = Injected(c.verb, c.object);
     if (reason)
         Fake(cc, rc, reason);
     else
-        StandIn.MQCMIT(h, cc, rc);
+        call(h, cc, rc);
     c.cc = *cc;
     c.rc = *rc;
     Keep(c);
 }
 
+static void MQENTRY RecCMIT(MQHCONN h, PMQLONG cc, PMQLONG rc)
+{
+    Settle("MQCMIT", h, cc, rc, StandIn.MQCMIT);
+}
+
 static void MQENTRY RecBACK(MQHCONN h, PMQLONG cc, PMQLONG rc)
 {
-    MQCall c;
-    c.verb = "MQBACK";
-    c.hconn = h;
-    c.object = ConnName(h);
-    MQLONG reason = Injected(c.verb, c.object);
-    if (reason)
-        Fake(cc, rc, reason);
-    else
-        StandIn.MQBACK(h, cc, rc);
-    c.cc = *cc;
-    c.rc = *rc;
-    Keep(c);
+    Settle("MQBACK", h, cc, rc, StandIn.MQBACK);
 }
 
 static void InstallRecorder(void)
