@@ -226,6 +226,14 @@ int ConnectMQ(QMS *r, MQHCONN *hconn, MQIEntryTable **tablep, char *text, int si
         *rc = 10;
         return *rc;
     }
+    /* copies: the prompt may replace the location's texts meanwhile */
+    uint32_t token = 0;
+    PWCLock(&token);
+    char *userCopy = r->userId ? EngTextBlock(r->userId, "CREDS") : nullptr;
+    char *passwordCopy = r->password ? EngTextBlock(r->password, "CREDS") : nullptr;
+    PWCUnlock(&token);
+    user = userCopy;
+    password = passwordCopy;
     explicit_credentials(r, &p, user, password);
     char name[48];
     connect_name(r, name);
@@ -238,5 +246,7 @@ int ConnectMQ(QMS *r, MQHCONN *hconn, MQIEntryTable **tablep, char *text, int si
     }
     credential_notices(r, *cc, *rc, (r->flags & LF_USRP) ? password : nullptr);
     MQEFreeChannel(&p.cd, &p.sco);
+    CSFreeMemAndClear(&userCopy);
+    CSFreeMemAndClear(&passwordCopy);
     return *cc == MQCC_FAILED ? *rc : 0;
 }
