@@ -33,8 +33,17 @@ size_t Listed(void)
 
 }  // namespace
 
+/* The Windows build makes a record with its window: the window tests
+ * cover it there; the records alone are tested natively. */
+#ifdef _WIN32
+#define RECORDS_ONLY() GTEST_SKIP() << "records with windows: mq_progress_window_tests"
+#else
+#define RECORDS_ONLY() (void)0
+#endif
+
 TEST_F(EngineTest, ARecordServesOneWorker)
 {
+    RECORDS_ONLY();
     Prf.prgdelay = -1;
     EXPECT_EQ(ProgCreate(nullptr, keyA, "Copy"), nullptr);   /* progress windows switched off */
     Prf.prgdelay = 3;
@@ -61,6 +70,7 @@ TEST_F(EngineTest, ARecordServesOneWorker)
 
 TEST_F(EngineTest, StatusAndValueTexts)
 {
+    RECORDS_ONLY();
     Clock.Freeze();
     PROGRESS *p = ProgCreate(nullptr, keyA, "Copying");
     ASSERT_NE(p, nullptr);
@@ -118,6 +128,7 @@ TEST_F(EngineTest, StatusAndValueTexts)
 
 TEST_F(EngineTest, ShortOperationsAndCompletion)
 {
+    RECORDS_ONLY();
     Clock.Freeze();
     PROGRESS *p = ProgCreate(nullptr, keyA, "Move");
     PROGTEXTS t;
@@ -137,11 +148,8 @@ TEST_F(EngineTest, ShortOperationsAndCompletion)
 
 TEST_F(EngineTest, FinishAndDestroyRacingFreeARecordOnce)
 {
-#ifdef _WIN32
-    const int rounds = 300;
-#else
+    RECORDS_ONLY();
     const int rounds = 2000;
-#endif
     for (int i = 0; i < rounds; i++) {
         uint8_t key[24] = {};
         memcpy(key, &i, sizeof i);

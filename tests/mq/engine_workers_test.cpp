@@ -157,6 +157,7 @@ TEST_F(EngineTest, MessageCommandsWaitForTheirConnection)
     ASSERT_TRUE(WaitFor([slow] { return (MQEState(&slow->putThread) & TS_SETUP) != 0; }));
 
     /* a connection that fails: dropped, though the thread retries */
+    Clock.scale = 100;
     QMS *gone = Location("QM9", 0, 30);
     ASSERT_EQ(Post(gone, TRF_MESSAGE), 0);
     ASSERT_TRUE(WaitFor([gone] { return (MQEState(&gone->putThread) & TS_RETRYING) != 0; }));

@@ -450,11 +450,17 @@ static void ClockSleep(void *, uint32_t ms)
         Clock.Advance(ms);
         return;
     }
+    /* a sleep lasts at least its engine time, however coarse the host's
+     * sleeps are */
+    uint64_t before = ClockTick(nullptr);
     uint64_t micros = (uint64_t)ms * 1000 / Clock.scale;
     if (micros)
         std::this_thread::sleep_for(std::chrono::microseconds(micros));
     else
         std::this_thread::yield();
+    uint64_t slept = ClockTick(nullptr) - before;
+    if (slept < ms)
+        Clock.Advance((int64_t)(ms - slept));
 }
 
 static uint32_t ClockWait(void *, uint32_t ms)
