@@ -223,6 +223,18 @@ TEST_F(EngineTest, CredentialsComeFromThePromptOrTheConnectionFails)
     EXPECT_EQ(Main.Count(FM_PWD_REFUSED, r), 1u);
     EXPECT_NE(std::string(r->lastError ? r->lastError : "").find("RC(2035)"), std::string::npos);
 
+    /* nobody to ask: no wait, reason 10 */
+    CSFreeMemAndClear(&r->password);
+    MQESetPort(nullptr);
+    EXPECT_EQ(ConnectMQ(r, &h, &t, text, sizeof text, &cc, &rc), 10);
+    EXPECT_EQ(r->credentialsPending, 0);
+    static const MQEPORT none = { nullptr, [](void *, void *, uint32_t, uintptr_t, void *, int) { return 0; },
+                                  nullptr };
+    MQESetPort(&none);
+    EXPECT_EQ(ConnectMQ(r, &h, &t, text, sizeof text, &cc, &rc), 10);
+    RecordPort();
+    Main.password = "wrong";
+
     /* keeping on after authorisation failures is a preference */
     Clock.Advance(5000);
     Prf.po[2] |= 0x2000;

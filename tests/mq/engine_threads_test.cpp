@@ -157,6 +157,29 @@ TEST_F(EngineTest, FailedConnectionsAreRetriedButNotWithinFourSeconds)
     EXPECT_EQ(Main.Count(FM_PUT_ENDED, gone), 1u);
 }
 
+TEST_F(EngineTest, DisconnectOnlyLeavesTheThreadToReconnectWhenNeeded)
+{
+    Mqsc("QM1", "DEFINE QLOCAL(APP.Q)");
+    QMS *r = Location("QM1", 0, 30);
+    Main.startGetThread = false;
+    ASSERT_EQ(StartPutThread(r), 0);
+    ASSERT_TRUE(WaitFor([r] { return (MQEState(&r->putThread) & TS_SETUP) != 0; }));
+    ASSERT_EQ(EndPutThread(r, 1), 0);
+    ASSERT_TRUE(WaitFor([r] { return !(MQEState(&r->putThread) & (TS_CONNECTED | TS_ENDREQ)); }));
+    EXPECT_TRUE(MQEState(&r->putThread) & TS_RUNNING);
+    EXPECT_EQ(Rec.Count("MQDISC"), 1u);
+    /* a command connects it again */
+    strcpy(r->commandQueue, "APP.Q");
+    std::vector<uint8_t> msg = PcfCommand(1);
+    ASSERT_EQ(PostThreadRequest(r, nullptr, 0, nullptr, nullptr, Block(msg.data(), msg.size()),
+                                (uint32_t)msg.size()), 0);
+    ASSERT_TRUE(WaitFor([] { return Rec.Count("MQPUT", "APP.Q") == 1; }));
+    EXPECT_EQ(Rec.Count("MQCONNX"), 2u);
+    /* and a later end is not taken for the one already done */
+    ASSERT_EQ(EndPutThread(r, 0), 0);
+    ASSERT_TRUE(WaitFor([r] { return MQEState(&r->putThread) == 0; }));
+}
+
 TEST_F(EngineTest, IdleThreadsEndAfterTheDisconnectInterval)
 {
     Clock.scale = 1000;

@@ -104,6 +104,8 @@ struct MainWindowPlay {
     std::vector<std::string> ErrorTexts(QMS *location = nullptr);
 };
 extern MainWindowPlay Main;
+/* Puts the main window's part back as the engine's port. */
+void RecordPort(void);
 
 /* The engine clock of the tests: engine time runs scale times faster
  * than real time, and can be moved on. */
