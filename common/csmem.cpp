@@ -4,6 +4,7 @@
 #include "cslock.h"
 #include "cstrace.h"
 
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
@@ -16,16 +17,35 @@ static_assert(sizeof(CSMEMHEADER) == MEM_HEADER, "block header is 48 bytes");
 
 static CSMEMSTATS stats;
 
+/* Tests: allocations of one tag that are refused (under lock 0). */
+static char failTag[32];
+static int failCount;
+
+void CSMemFailTag(const char *tag, int count)
+{
+    CSLockGlobal(CSLOCK_MEMORY);
+    snprintf(failTag, sizeof failTag, "%s", tag ? tag : "");
+    failCount = count > 0 ? count : 0;
+    CSUnlockGlobal(CSLOCK_MEMORY);
+}
+
+static int refused(const char *tag)
+{
+    if (!failCount || !tag || strcmp(tag, failTag))
+        return 0;
+    failCount--;
+    return 1;
+}
+
 void *CSGetMem(size_t size, const char *tag)
 {
-    (void)tag;
     int tracing = CSTraceIsOn();
     if (tracing)
         CSTraceEntry("CSGetMem");
     CSLockGlobal(CSLOCK_MEMORY);
     CSMEMHEADER *h = nullptr;
     /* The total is kept in 32 bits: larger requests are refused. */
-    if (size <= (size_t)UINT32_MAX - MEM_EXTRA) {
+    if (size <= (size_t)UINT32_MAX - MEM_EXTRA && !refused(tag)) {
         size_t total = size + MEM_EXTRA;
         uint32_t cls = 2;
         if (total < MEM_SMALL) {

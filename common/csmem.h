@@ -29,6 +29,8 @@ struct CSMEMSTATS {
 /* Returns the address just past a new header, or null when the heap
  * refuses or when size + header would not fit in 32 bits. */
 void *CSGetMem(size_t size, const char *tag);
+/* Tests: the next count requests with this tag are refused (0 ends it). */
+void CSMemFailTag(const char *tag, int count);
 /* Returns a block from CSGetMem; block must not be null. */
 void CSFreeMem(void *block);
 /* slot is the address of a pointer variable (of any pointer type): when the

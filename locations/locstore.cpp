@@ -320,6 +320,7 @@ void LocFreeRecordData(QMS *r)
     for (int i = 0; i < 4; i++)
         CSStringSet(&r->iconFile[i], nullptr, 0);
     CSFreeMemAndClear(&r->userId);
+    CSFreeMemAndClear(&r->password);
     CSFreeMemAndClear(&r->rawClient);
     if (r->clientSettings && LocFreeClientData)
         LocFreeClientData(r);

@@ -109,6 +109,8 @@ struct QMS {
     const char *clientChannel;         /* shared text */
     const char *networkNames;          /* shared text */
     char *userId;                      /* block "USR" */
+    char *password;                    /* block "PWD", never saved */
+    uint8_t credentialsPending;        /* a worker waits for the credentials prompt */
     void *kdbEntry;
     const char *nameLists[QMS_NAMELISTS];   /* shared texts */
     uint32_t ccsidOverride, ccsidQm, ccsid;

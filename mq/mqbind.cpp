@@ -80,6 +80,16 @@ static int BindEntries(void *module, MQIEntryTable *scratch)
     return result;
 }
 
+int MQEntryMissing(const void *entry)
+{
+    if (!entry)
+        return 1;
+    for (const EntryDef &e : Entries)
+        if (e.fallback == entry)
+            return 1;
+    return 0;
+}
+
 /* Publishes a fully bound table: MQCONN, the slot that marks it bound,
  * is written last, so a thread that sees it set sees every other slot. */
 static void Publish(MQIEntryTable *table, const MQIEntryTable *scratch)

@@ -52,6 +52,10 @@ inline MQIEntryTable *MQTableFor(int client)
 /* 1 when the table's MQCONN slot is set. */
 int MQTableBound(const MQIEntryTable *table);
 
+/* 1 when an entry is missing from the library: null, or the fallback
+ * that answers 2298. */
+int MQEntryMissing(const void *entry);
+
 /* Loads the library and binds the table: 0 when every required entry is
  * bound; the system's error code when the library cannot be loaded;
  * 11 when a required entry (MQCLOSE included) is missing, the table then

@@ -236,6 +236,11 @@ MQLONG SimGet(SimConn *c, SimHandle *h, MQMD *md, MQGMO *gmo, MQLONG bufLen, voi
         if (gmo->WaitInterval == MQWI_UNLIMITED)
             SimWake.wait(*lock);
         else if (SimWake.wait_until(*lock, deadline) == std::cv_status::timeout) {
+            /* the queue may have gone while the wait ran out */
+            if (h->deleted)
+                return MQRC_Q_DELETED;
+            if (c->hconn == MQHC_UNUSABLE_HCONN)
+                return MQRC_CONNECTION_BROKEN;
             m = Find(h, gmo->Options, mt, &reason);
             if (!m && !reason)
                 return MQRC_NO_MSG_AVAILABLE;

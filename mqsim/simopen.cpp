@@ -91,8 +91,6 @@ static MQLONG CheckInput(SimObject *obj, SimObject *t, MQLONG options, MQLONG *e
     MQLONG in = options & SimInputOptions;
     if (!in)
         return 0;
-    if (SimInhibited(obj, MQIA_INHIBIT_GET) || SimInhibited(t, MQIA_INHIBIT_GET))
-        return MQRC_GET_INHIBITED;
     if (in == MQOO_INPUT_AS_Q_DEF)
         in = SimInt(t, MQIA_DEF_INPUT_OPEN_OPTION, MQOO_INPUT_SHARED) == MQOO_INPUT_EXCLUSIVE ?
              MQOO_INPUT_EXCLUSIVE : MQOO_INPUT_SHARED;

@@ -53,6 +53,19 @@ TEST(Memory, SizesThatWouldWrapAreRefused)
     EXPECT_EQ(after.sequence, before.sequence);
 }
 
+TEST(Memory, TestsCanRefuseOneTag)
+{
+    CSMemFailTag("REFUSED", 2);
+    void *other = CSGetMem(10, "OTHER");
+    EXPECT_NE(other, nullptr);
+    EXPECT_EQ(CSGetMem(10, "REFUSED"), nullptr);
+    EXPECT_EQ(CSGetMem(10, "REFUSED"), nullptr);
+    void *third = CSGetMem(10, "REFUSED");
+    EXPECT_NE(third, nullptr);
+    CSFreeMem(other);
+    CSFreeMem(third);
+}
+
 TEST(Memory, BufferReserveGrowth)
 {
     CSBUFFER buf = {nullptr, 0, "TESTBUF"};

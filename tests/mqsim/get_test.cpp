@@ -4,6 +4,7 @@
 
 #include <chrono>
 #include <cstring>
+#include <filesystem>
 #include <thread>
 
 class SimGet : public Sim {
@@ -187,6 +188,49 @@ TEST_F(SimGet, WaitIsWokenByPutFromAnotherThread)
     EXPECT_EQ(Get(h, q, &d, 0, nullptr, &gmo), 0);
     EXPECT_EQ(d, "later");
     t2.join();
+}
+
+TEST(SimGetRace, WaitEndingAsItsQueueIsDeletedReports2052)
+{
+    /* the deletion lands near the end of the wait, now before, now after
+     * it ran out: the waiter gets 2052 or 2033, never a crash */
+    std::string home = SimTestHome();
+    MQLONG failed = MQSimRunMqsc((PMQCHAR) "QM1", (PMQCHAR) "", 0, nullptr);
+    ASSERT_EQ(failed, 0);
+    for (int round = 0; round < 40; round++) {
+        char name[48];
+        MQHCONN owner, reader;
+        MQLONG cc, rc;
+        SimFill(name, sizeof name, "QM1");
+        MQCONN(name, &owner, &cc, &rc);
+        MQCONN(name, &reader, &cc, &rc);
+        MQOD od = {MQOD_DEFAULT};
+        FILL(od.ObjectName, "SYSTEM.DEFAULT.MODEL.QUEUE");
+        FILL(od.DynamicQName, "RACE.*");
+        MQHOBJ dyn, in;
+        MQOPEN(owner, &od, MQOO_OUTPUT, &dyn, &cc, &rc);
+        ASSERT_EQ(rc, 0);
+        MQOPEN(reader, &od, MQOO_INPUT_SHARED, &in, &cc, &rc);
+        ASSERT_EQ(rc, 0);
+        std::thread t([&] {
+            std::this_thread::sleep_for(std::chrono::milliseconds(20 + round % 3));
+            MQLONG c2, r2;
+            MQDISC(&owner, &c2, &r2);
+        });
+        MQMD md = {MQMD_DEFAULT};
+        MQGMO gmo = {MQGMO_DEFAULT};
+        gmo.Options = MQGMO_WAIT;
+        gmo.WaitInterval = 21;
+        char buf[16];
+        MQLONG len;
+        MQGET(reader, in, &md, &gmo, sizeof buf, buf, &len, &cc, &rc);
+        t.join();
+        EXPECT_TRUE(rc == MQRC_Q_DELETED || rc == MQRC_NO_MSG_AVAILABLE) << rc;
+        MQDISC(&reader, &cc, &rc);
+    }
+    MQSimShutdown();
+    std::error_code ec;
+    std::filesystem::remove_all(home, ec);
 }
 
 TEST_F(SimGet, Truncation)

@@ -83,7 +83,10 @@ TEST_F(Sim, OpenOptionsAndInhibition)
     MQSET(h, s, 2, sel, 2, vals, 0, nullptr, &cc, &rc);
     EXPECT_EQ(rc, 0);
     EXPECT_EQ(Put(h, s, "x"), MQRC_PUT_INHIBITED);
-    Open(h2, "Q1", MQOO_INPUT_SHARED, MQRC_GET_INHIBITED);
+    /* a get-inhibited queue opens for input; its gets fail */
+    MQHOBJ in = Open(h2, "Q1", MQOO_INPUT_SHARED);
+    EXPECT_EQ(Get(h2, in, nullptr), MQRC_GET_INHIBITED);
+    Close(h2, in);
     Open(h2, "Q1", MQOO_OUTPUT, MQRC_PUT_INHIBITED);
     MQLONG got[2] = {-1, -1};
     MQINQ(h, s, 2, sel, 2, got, 0, nullptr, &cc, &rc);

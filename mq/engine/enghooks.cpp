@@ -1,0 +1,15 @@
+/* The table through which the engine calls the command agent and the
+ * pieces of later subsystems; tests replace entries of it. */
+#include "engint.h"
+
+static const MQEHOOKS defaults = {
+    AnalyseCommand, ProcessCommand, SendErrorResponse, RequestQmgrRefresh, StartDownload,
+    QListBuild, VerCheckRun, ImportLocalQMgrs, LoadUnloadQueue, DebugDumpMessage,
+};
+
+MQEHOOKS MQEHooks = defaults;
+
+void MQEResetHooks(void)
+{
+    MQEHooks = defaults;
+}

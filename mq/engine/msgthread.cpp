@@ -1,0 +1,58 @@
+/* The message thread's work: each in-process message command runs on the
+ * connection of its location's put thread, under that connection's lock,
+ * once the put thread has set the connection up. */
+#include "engint.h"
+
+#include <atomic>
+
+void EngRequestMD(MQMD *md, const ThreadRequest *request);
+
+#define CONNECT_ROUNDS 80
+#define CONNECT_ROUND_MS 250
+
+/* 1 when the location's connection is set up, or after 20 s of waiting;
+ * 0 when the connection attempt failed or gave way to a new one. */
+static int wait_for_connection(QMS *r)
+{
+    uint16_t state = MQEState(&r->putThread);
+    if (!(state & (TS_RUNNING | TS_STARTING)) && StartPutThread(r))
+        return 0;
+    MQELOC *e = MQELocOf(r);
+    if (!e)
+        return 0;
+    uint64_t failed = std::atomic_ref<uint64_t>(e->lastFailTick).load();
+    for (int i = 0; i < CONNECT_ROUNDS; i++) {
+        state = MQEState(&r->putThread);
+        if (state & TS_SETUP)
+            return 1;
+        uint64_t now = std::atomic_ref<uint64_t>(e->lastFailTick).load();
+        if (!(state & TS_STARTING) || (now && now != failed))
+            return 0;
+        MQESleep(CONNECT_ROUND_MS);
+    }
+    return 1;
+}
+
+int EngServeMessage(ThreadRequest *request, void *block)
+{
+    if (request->kind == TRK_END)
+        return 1;
+    if (request->kind != TRK_PUT)
+        return 0;
+    QMS *r = request->location;
+    if (r && !wait_for_connection(r))
+        return 0;
+    MQMD md;
+    EngRequestMD(&md, request);
+    MQEHooks.debugDump(r, 1, &md, block, (int32_t)request->dataLength);
+    int32_t stop = 0;
+    if (!r) {
+        MQEHooks.process(nullptr, &stop, MQHC_UNUSABLE_HCONN, &md, block, (int32_t)request->dataLength);
+        return 0;
+    }
+    MQELockConnection(r, MQE_PUTSIDE);
+    MQHCONN h = MQEConnection(r, MQE_PUTSIDE, nullptr, nullptr);
+    MQEHooks.process(r, &stop, h, &md, block, (int32_t)request->dataLength);
+    MQEUnlockConnection(r, MQE_PUTSIDE);
+    return 0;
+}

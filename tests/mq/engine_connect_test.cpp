@@ -1,0 +1,267 @@
+/* Connecting a location: the channel definition and its version, exits
+ * and TLS, the connect-options version and its retry, the queue manager
+ * name, credentials through the main window, and missing libraries. */
+#include "enginetest.h"
+
+#include <cstring>
+
+#include "cs.h"
+#include "prfdata.h"
+#include "mq/engine/clndef_standin.h"
+#include "mq/engine/kdbs_standin.h"
+
+namespace {
+
+/* A client location with its own client-channel data area. */
+struct ClientArea {
+    std::vector<uint8_t> area;
+    ClientArea() : area((size_t)ClientChannelAreaSize(), 0) {}
+    void *data() { return area.data(); }
+};
+
+MQCD Convert(QMS *r, MQSCO **sco)
+{
+    MQCD cd;
+    EXPECT_EQ(ConvertDataMQCD(r, &cd, sco), 0);
+    return cd;
+}
+
+std::string Text(const char *field, size_t size)
+{
+    return Trim(field, size);
+}
+
+}  // namespace
+
+TEST_F(EngineTest, ChannelVersionIsTheLowestThatCarriesEveryValue)
+{
+    QMS *r = Location("QM1", LF_CLIENT);
+    ClientArea a;
+    r->clientSettings = a.data();
+    ClnSetString(a.data(), MQCACH_CHANNEL_NAME, "APP.SVRCONN");
+    ClnSetString(a.data(), MQCACH_CONNECTION_NAME, "host(1414)");
+    ClnSetInt(a.data(), MQIACH_HB_INTERVAL, 30);
+    MQSCO *sco = nullptr;
+    MQCD cd = Convert(r, &sco);
+    EXPECT_EQ(cd.Version, 4);
+    EXPECT_EQ(cd.StrucLength, 1568);
+    EXPECT_EQ(Text(cd.ChannelName, 20), "APP.SVRCONN");
+    EXPECT_EQ(Text(cd.ConnectionName, 264), "host(1414)");
+    EXPECT_EQ(cd.HeartbeatInterval, 30);
+    EXPECT_EQ(cd.MaxMsgLength, 104857600);
+    EXPECT_EQ(sco, nullptr);
+
+    MQCD label;
+    MQEDefaultMQCD(&label);
+    memcpy(label.CertificateLabel, "ibmwebspheremq", 14);
+    ChooseMQCDVersion(&label);
+    EXPECT_EQ(label.Version, 11);
+    EXPECT_EQ(label.StrucLength, 1984);
+
+    /* the last field of version 8 lies past the end the old table gave */
+    ClnSetInt(a.data(), MQIACH_SHARING_CONVERSATIONS, 1);
+    cd = Convert(r, &sco);
+    EXPECT_EQ(cd.Version, 8);
+    EXPECT_EQ(cd.StrucLength, 1888);
+    EXPECT_EQ(cd.SharingConversations, 1);
+    r->clientSettings = nullptr;
+}
+
+TEST_F(EngineTest, ExitListsGetAUserDataEntryForEveryExit)
+{
+    QMS *r = Location("QM1", LF_CLIENT);
+    ClientArea a;
+    r->clientSettings = a.data();
+    const char *exits[] = {"EXITA(entry)", "EXITB(entry)", "EXITC(entry)"};
+    ClnSetList(a.data(), MQCACH_MSG_EXIT_NAME, exits, nullptr, 3);
+    MQSCO *sco = nullptr;
+    MQCD cd = Convert(r, &sco);
+    ASSERT_EQ(cd.MsgExitsDefined, 3);
+    ASSERT_NE(cd.MsgUserDataPtr, nullptr);
+    const char *names = (const char *)cd.MsgExitPtr, *data = (const char *)cd.MsgUserDataPtr;
+    EXPECT_EQ(Text(names + 2 * cd.ExitNameLength, cd.ExitNameLength), "EXITC(entry)");
+    EXPECT_EQ(std::string(data, 3 * cd.ExitDataLength), std::string(3 * cd.ExitDataLength, ' '));
+    EXPECT_EQ(cd.SendExitsDefined, 0);
+    EXPECT_EQ(cd.SendExitPtr, nullptr);
+    MQEFreeChannel(&cd, &sco);
+
+    const char *one[] = {"first data"};
+    ClnSetList(a.data(), MQCACH_MSG_EXIT_USER_DATA, one, nullptr, 1);
+    cd = Convert(r, &sco);
+    data = (const char *)cd.MsgUserDataPtr;
+    EXPECT_EQ(Text(data, cd.ExitDataLength), "first data");
+    EXPECT_EQ(std::string(data + cd.ExitDataLength, 2 * cd.ExitDataLength),
+              std::string(2 * cd.ExitDataLength, ' '));
+    MQEFreeChannel(&cd, &sco);
+    EXPECT_EQ(cd.MsgExitPtr, nullptr);
+    r->clientSettings = nullptr;
+}
+
+TEST_F(EngineTest, TlsValuesCountOnlyWithACipherAndUseTheRememberedKeyPassword)
+{
+    QMS *r = Location("QM1", LF_CLIENT);
+    ClientArea a;
+    r->clientSettings = a.data();
+    ClnSetString(a.data(), MQCA_SSL_KEY_REPOSITORY, "C:\\keys\\client");
+    ClnSetString(a.data(), MQCA_CERT_LABEL, "mylabel");
+    ClnSetString(a.data(), MQCA_LDAP_USER_NAME, "cn=ldap");
+    ClnSetInt(a.data(), 10297, 1);
+    MQSCO *sco = nullptr;
+    MQCD cd = Convert(r, &sco);
+    EXPECT_EQ(sco, nullptr);                   /* no cipher: no TLS */
+    EXPECT_EQ(r->kdbEntry, nullptr);
+
+    ClnSetString(a.data(), MQCACH_SSL_CIPHER_SPEC, "TLS_RSA_WITH_AES_128_CBC_SHA256");
+    ClnSetString(a.data(), MQCACH_SSL_SHORT_PEER_NAME, "CN=QM1");
+    cd = Convert(r, &sco);
+    ASSERT_NE(sco, nullptr);
+    EXPECT_EQ(Text(sco->KeyRepository, 256), "C:\\keys\\client");
+    EXPECT_EQ(Text(sco->CertificateLabel, 64), "mylabel");
+    ASSERT_NE(r->kdbEntry, nullptr);
+    EXPECT_EQ(sco->Version, 6);                /* the location now has TLS settings */
+    EXPECT_EQ(sco->KeyRepoPasswordPtr, ((KDBS *)r->kdbEntry)->password);
+    ASSERT_EQ(sco->AuthInfoRecCount, 1);
+    EXPECT_EQ(std::string(sco->AuthInfoRecPtr->LDAPUserNamePtr, (size_t)sco->AuthInfoRecPtr->LDAPUserNameLength),
+              "cn=ldap");
+    EXPECT_EQ(std::string((const char *)cd.SSLPeerNamePtr, (size_t)cd.SSLPeerNameLength), "CN=QM1");
+    EXPECT_GE(cd.Version, 7);
+    MQEFreeChannel(&cd, &sco);
+    EXPECT_EQ(sco, nullptr);
+    r->kdbEntry = nullptr;
+    r->clientSettings = nullptr;
+}
+
+TEST_F(EngineTest, ConnectNameAndOptions)
+{
+    Mqsc("QM1", "DEFINE QLOCAL(APP.Q)");
+    QMS *plain = Location("QM1");
+    QMS *group = Location("QM1", LF_LOGNM);
+    QMS *star = Location("*QM1", LF_LOGNM);
+    for (QMS *r : {plain, group, star}) {
+        MQHCONN h;
+        MQIEntryTable *t;
+        MQLONG cc, rc;
+        char text[300];
+        EXPECT_EQ(ConnectMQ(r, &h, &t, text, sizeof text, &cc, &rc), 0) << text;
+        EXPECT_EQ(t, &MQServerTable);
+        t->MQDISC(&h, &cc, &rc);
+    }
+    std::vector<MQCall> calls = Rec.Of("MQCONNX");
+    ASSERT_EQ(calls.size(), 3u);
+    EXPECT_EQ(calls[0].object, "QM1");
+    EXPECT_EQ(calls[1].object, "*QM1");
+    EXPECT_EQ(calls[2].object, "*QM1");
+    EXPECT_EQ(calls[0].cno.Version, MQCNO_VERSION_7);
+    EXPECT_EQ(calls[0].cno.Options, MQCNO_HANDLE_SHARE_BLOCK);
+    EXPECT_EQ(Trim(calls[0].cno.ApplName, 28), "Vorsk Software Ravolt");
+}
+
+TEST_F(EngineTest, CcdtUrlWithCredentialsRetriesWithTheUrlKept)
+{
+    Mqsc("QM1", "ALTER QMGR CUSTOM('SIMUSER(app) SIMPWD(secret)')");
+    QMS *r = Location("QM1", LF_CLIENT | LF_USRP);
+    CSStringSet(&r->ccdtUrl, "file:///var/mqm/ccdt.json", 25);
+    Main.user = "app";
+    Main.password = "secret";
+    Rec.Fail("MQCONNX", "QM1", MQRC_CNO_ERROR);
+    MQHCONN h;
+    MQIEntryTable *t;
+    MQLONG cc, rc;
+    char text[300];
+    EXPECT_EQ(ConnectMQ(r, &h, &t, text, sizeof text, &cc, &rc), 0) << text;
+    EXPECT_EQ(t, &MQClientTable);
+    std::vector<MQCall> calls = Rec.Of("MQCONNX");
+    ASSERT_EQ(calls.size(), 2u);
+    EXPECT_EQ(calls[0].cno.Version, MQCNO_VERSION_7);
+    EXPECT_EQ(calls[0].rc, MQRC_CNO_ERROR);
+    EXPECT_GE(calls[1].cno.Version, 6);       /* not 5: the URL needs 6 */
+    EXPECT_EQ(calls[1].ccdtUrl, "file:///var/mqm/ccdt.json");
+    EXPECT_EQ(calls[1].cspUser, "app");
+    EXPECT_EQ(calls[1].csp.AuthenticationType, MQCSP_AUTH_USER_ID_AND_PWD);
+    EXPECT_EQ(calls[1].rc, 0);
+    t->MQDISC(&h, &cc, &rc);
+    CSStringSet(&r->ccdtUrl, nullptr, 0);
+}
+
+TEST_F(EngineTest, CredentialsComeFromThePromptOrTheConnectionFails)
+{
+    Mqsc("QM1", "ALTER QMGR CUSTOM('SIMUSER(app) SIMPWD(secret)')");
+    QMS *r = Location("QM1", LF_USRP);
+    MQHCONN h;
+    MQIEntryTable *t;
+    MQLONG cc, rc;
+    char text[300];
+
+    /* filled by the prompt: connected with them */
+    Main.user = "app";
+    Main.password = "secret";
+    EXPECT_EQ(ConnectMQ(r, &h, &t, text, sizeof text, &cc, &rc), 0);
+    ASSERT_EQ(Main.credentialRequests.size(), 1u);
+    EXPECT_EQ(Main.credentialRequests[0].location, r);
+    EXPECT_EQ(Main.credentialRequests[0].userMissing, 1);
+    EXPECT_EQ(Rec.Of("MQCONNX").back().cspPassword, "secret");
+    EXPECT_EQ(r->credentialsPending, 0);
+    t->MQDISC(&h, &cc, &rc);
+
+    /* the prompt left empty: reason 10, no call */
+    CSFreeMemAndClear(&r->userId);
+    CSFreeMemAndClear(&r->password);
+    Main.fillCredentials = false;
+    size_t calls = Rec.Count("MQCONNX");
+    EXPECT_EQ(ConnectMQ(r, &h, &t, text, sizeof text, &cc, &rc), 10);
+    EXPECT_EQ(cc, MQCC_FAILED);
+    EXPECT_EQ(Rec.Count("MQCONNX"), calls);
+
+    /* a wrong password: 2035, the location suspended, the remembered
+     * password reported refused */
+    Main.fillCredentials = true;
+    Main.password = "wrong";
+    Main.messages.clear();
+    EXPECT_EQ(InitialiseMQ(r, &r->putThread.hConn, nullptr, nullptr, MQE_PUTSIDE), MQRC_NOT_AUTHORIZED);
+    EXPECT_TRUE(r->state & LST2_AUTHFAILED);
+    EXPECT_TRUE(r->status & LS_UNAVAILABLE);
+    EXPECT_EQ(Main.Count(FM_PWD_REFUSED, r), 1u);
+    EXPECT_NE(std::string(r->lastError ? r->lastError : "").find("RC(2035)"), std::string::npos);
+
+    /* nobody to ask: no wait, reason 10 */
+    CSFreeMemAndClear(&r->password);
+    MQESetPort(nullptr);
+    EXPECT_EQ(ConnectMQ(r, &h, &t, text, sizeof text, &cc, &rc), 10);
+    EXPECT_EQ(r->credentialsPending, 0);
+    static const MQEPORT none = { nullptr, [](void *, void *, uint32_t, uintptr_t, void *, int) { return 0; },
+                                  nullptr };
+    MQESetPort(&none);
+    EXPECT_EQ(ConnectMQ(r, &h, &t, text, sizeof text, &cc, &rc), 10);
+    RecordPort();
+    Main.password = "wrong";
+
+    /* keeping on after authorisation failures is a preference */
+    Clock.Advance(5000);
+    Prf.po[2] |= 0x2000;
+    EXPECT_EQ(InitialiseMQ(r, &r->putThread.hConn, nullptr, nullptr, MQE_PUTSIDE), MQRC_NOT_AUTHORIZED);
+    EXPECT_FALSE(r->state & LST2_AUTHFAILED);
+}
+
+TEST_F(EngineTest, ClientWithoutMqconnxIsRefusedWithItsText)
+{
+    QMS *r = Location("QM1", LF_CLIENT);
+    ClientArea a;
+    ClnSetString(a.data(), MQCACH_CHANNEL_NAME, "APP.SVRCONN");
+    MQIEntryTable saved = MQClientTable;
+    MQClientTable.MQCONNX = nullptr;
+    MQHCONN h;
+    MQIEntryTable *t;
+    MQLONG cc, rc;
+    char text[300];
+    r->clientSettings = a.data();
+    EXPECT_EQ(ConnectMQ(r, &h, &t, text, sizeof text, &cc, &rc), MQRC_ENVIRONMENT_ERROR);
+    EXPECT_STREQ(text, "The IBM MQ client must support MQCONNX. RC(2012)");
+    EXPECT_STREQ(r->lastError, text);
+    EXPECT_TRUE(r->status & LS_UNAVAILABLE);
+    r->clientSettings = nullptr;
+    CSStringSet(&r->ccdtUrl, "http://host/ccdt.json", 21);
+    EXPECT_EQ(ConnectMQ(r, &h, &t, text, sizeof text, &cc, &rc), MQRC_ENVIRONMENT_ERROR);
+    EXPECT_STREQ(text, "The IBM MQ client must support MQCONNX to use the CCDT URL. RC(2012)");
+    CSStringSet(&r->ccdtUrl, nullptr, 0);
+    MQClientTable = saved;
+}
