@@ -101,10 +101,10 @@ static uint32_t DescriptorRun(PCFDATA *ed, FmtLineSink sink, FmtLineRec *lr)
     mdInfo.ccsid = 850;
     memset(mdInfo.format, ' ', 8);
     ed->runBuffer = &ed->descriptor;
-    lr->options |= LO_EDITING_MD;
+    lr->options |= LO_EDITING_MD | LO_EMPTY_LINE;
     uint32_t rc = FapFormatStructure(&mdInfo, &FmtDefMQMD, nullptr, sink, (uint64_t)(uintptr_t)ed,
                                      lr, &rem, &p);
-    lr->options &= ~LO_EDITING_MD;
+    lr->options &= ~(LO_EDITING_MD | LO_EMPTY_LINE);
     return rc;
 }
 

@@ -117,7 +117,9 @@ void EdLineLayout(const FmtLineRec *lr, const char *text, uint32_t length, EdLay
                          ? prefix + label : prefix + label + 1;
             out->dataLength = 0;
         } else if (QuotedType(type)) {
-            column = prefix + label + 2;
+            /* an empty text is shown without its quotes unless empty lines are asked for */
+            int bare = lr->valueBytes == 0 && RawQuoted(f) && !(lr->options & LO_EMPTY_LINE);
+            column = prefix + label + (bare ? 1 : 2);
             valueLength = (int32_t)lr->valueBytes;
             out->rawValue = (uint8_t)RawQuoted(f);
         } else {
