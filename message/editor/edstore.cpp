@@ -97,7 +97,8 @@ void EdLineLayout(const FmtLineRec *lr, const char *text, uint32_t length, EdLay
     switch (cls) {
     case LK_TEXT: case LK_XML_TEXT:
         column = prefix + label;
-        valueLength = text && length ? (int32_t)length - column : (int32_t)lr->valueBytes;
+        if (lr->valueBytes)             /* a display name (valueBytes 0) is no value */
+            valueLength = text && length ? (int32_t)length - column : (int32_t)lr->valueBytes;
         out->rawValue = 1;
         break;
     case LK_DUMP: case LK_BYTES_DUMP:
