@@ -147,7 +147,11 @@ static int BodyKindApplies(const FmtMsgInfo *info)
     return memcmp(info->format, "MQ", 2) != 0 || memcmp(info->format, "MQSTR   ", 8) == 0;
 }
 
-uint32_t EdFormatMessage(FmtLineSink sink, PCFDATA *ed)
+static int runDepth;
+
+int EdRunActive(void) { return runDepth; }
+
+static uint32_t FormatRun(FmtLineSink sink, PCFDATA *ed)
 {
     DialogWords *d = ed->dialog;
     if (!d || !ed->dataSlot)
@@ -207,6 +211,14 @@ uint32_t EdFormatMessage(FmtLineSink sink, PCFDATA *ed)
         p = none;
     return FapFormatStructure(&info, (FmtStructDef *)body, nullptr, sink, (uint64_t)(uintptr_t)ed,
                               lr, &rem, &p);
+}
+
+uint32_t EdFormatMessage(FmtLineSink sink, PCFDATA *ed)
+{
+    runDepth++;
+    uint32_t rc = FormatRun(sink, ed);
+    runDepth--;
+    return rc;
 }
 
 /* ---- the display sink ---- */

@@ -82,6 +82,8 @@ struct DialogWords {
     void *toolbar;
     void *menu;
     uint32_t browseState;
+    uint32_t fieldTop;          /* the field pane's top line, line count, visible lines */
+    uint16_t fieldCount, fieldVisible;
     uint32_t confirmOptions;    /* the user's option word of questions not to ask */
 };
 

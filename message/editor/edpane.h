@@ -207,6 +207,8 @@ struct PCFDATA {
     uint32_t gutterWidth;       /* line-number characters */
     uint32_t countRuns;         /* formatting runs made (for measurements) */
     uint32_t displayRuns;
+    PCFDATA *nextPane;          /* the chain of open pane windows */
+    void *font;                 /* the pane's font (HFONT) */
 };
 
 /* ---- the host: what the window (or a test) does for the pane ----------- */
@@ -262,6 +264,8 @@ PCFDATA *EdCreatePane(DialogWords *dialog);
 void EdFreePane(PCFDATA *ed);
 
 uint32_t EdFormatMessage(FmtLineSink sink, PCFDATA *ed);
+/* 1 while a formatting run of a pane is in progress */
+int EdRunActive(void);
 uint32_t EdDisplayLineSink(uint64_t context, FmtLineRec *lr, char *text, uint32_t length);
 void EdStoreLine(PCFDATA *ed, const FmtLineRec *lr, LINEDATA *line, const char *text,
                  uint32_t length, int checkPrintable);
