@@ -307,6 +307,8 @@ void EdReload(PCFDATA *ed)
     }
     EdSyncDataArea(ed, 1);
     EdFreeUndoList(ed);
-    if (ed->dialog)
+    if (ed->dialog) {
+        EdSetQueueName(ed->dialog);
         EdSyncPutContext(ed->dialog);
+    }
 }

@@ -63,6 +63,8 @@ static void RunColours(int bits, int cursorLine, int deferred, COLORREF *text, C
         fg = CLR_TITLES_TEXT, bg = CLR_TITLES_BACK;
     else if (bits & EV_TYPED)
         fg = deferred ? CLR_DEFER_TEXT : CLR_ERROR_TEXT, bg = deferred ? CLR_DEFER_BACK : CLR_ERROR_BACK;
+    else if (bits & EV_HIGHLIGHT)               /* the highlight text stands out of values too */
+        fg = CLR_SEARCH_TEXT, bg = CLR_SEARCH_BACK;
     else if (bits & EV_VALUE)
         fg = cursorLine && !(bits & EV_SELECTED) ? CLR_CURRENT_TEXT : CLR_BASE_TEXT,
         bg = cursorLine && !(bits & EV_SELECTED) ? CLR_CURRENT_BACK : CLR_BASE_BACK;
@@ -70,8 +72,6 @@ static void RunColours(int bits, int cursorLine, int deferred, COLORREF *text, C
         fg = CLR_TITLES_TEXT, bg = CLR_TITLES_BACK;
     else if (bits & EV_HEADER_ERROR)
         fg = CLR_HEADER_TEXT, bg = CLR_HEADER_BACK;
-    else if (bits & EV_HIGHLIGHT)
-        fg = CLR_SEARCH_TEXT, bg = CLR_SEARCH_BACK;
     else
         fg = CLR_EDIT_TEXT, bg = CLR_EDIT_BACK;
     *text = EdColour(fg);
@@ -173,7 +173,8 @@ static void CollectEvents(PCFDATA *ed, int32_t line, const LINEDATA *l, int type
     if (EdHasSelection(ed)) {
         const EdPosition *s, *e;
         EdSelectionEnds(ed, &s, &e);
-        if (line > s->line && line < e->line)
+        /* lines after the start are selected from their first column */
+        if (line > s->line && line <= e->line)
             ev->Add(0, EV_SELECTED, 0);
         if (line == s->line)
             ev->Add(s->column, EV_SELECTED, 0);
