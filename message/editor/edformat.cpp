@@ -291,6 +291,7 @@ void EdSyncDataArea(PCFDATA *ed, int load)
         ed->generation++;
         memset(&ed->cursor, 0, sizeof ed->cursor);
         ed->rememberedColumn = 0;
+        ed->scroll.top = 0;             /* a new message is shown from its start */
         EdSetFormatName(d);
     }
     ed->anchor.column = ED_UNSET;

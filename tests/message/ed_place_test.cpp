@@ -54,8 +54,9 @@ TEST_F(EdPlace, TheNinthDigitOfAHexBodyLineStandsInColumnNine)
 
 TEST_F(EdPlace, APositionBetweenLinesGoesToTheNextLinesFirstDigit)
 {
+    std::string text = "ab\r\ncd";
     Bytes body;
-    body.Raw("ab\r\ncd", 6);
+    body.Chars(text.c_str(), text.size());
     Load(EdDescriptor("MQSTR   "), body);
     int32_t ab = Find("ab"), cd = Find("cd");
     ASSERT_GE(ab, 0);

@@ -105,8 +105,9 @@ TEST_F(EdView, BodyKindsAndSwitches)
     SetViewModeOption(&d, 926);
     EXPECT_EQ(d.viewSwitches[0], 0u);
     /* the body kind applies to strings, not to IBM MQ's own formats */
+    std::string values = "a,b,c";
     Bytes csv;
-    csv.Raw("a,b,c", 5);
+    csv.Chars(values.c_str(), values.size());
     SetViewModeOption(&d, 925);
     Load(EdDescriptor("MQSTR   "), csv);
     EXPECT_GE(Find("a,"), 0);

@@ -153,6 +153,13 @@ void EdHostDialog::Destroy()
 
 void EdHostDialog::Load(const std::vector<unsigned char> &md, const std::vector<unsigned char> &body)
 {
+    Fill(md, body);
+    PostMessageA(window, UM_PCF_UPDATE_DIALOG, 0, 1);
+    PumpWith(this);
+}
+
+void EdHostDialog::Fill(const std::vector<unsigned char> &md, const std::vector<unsigned char> &body)
+{
     memset(&area.descriptor, 0, sizeof area.descriptor);
     if (!md.empty()) {
         size_t n = md.size() < 364 ? md.size() : 364;
@@ -167,8 +174,6 @@ void EdHostDialog::Load(const std::vector<unsigned char> &md, const std::vector<
         memcpy(block.data() + 4, body.data(), n);
     area.message.block = block.data();
     area.message.state = 1;
-    PostMessageA(window, UM_PCF_UPDATE_DIALOG, 0, 1);
-    PumpWith(this);
 }
 
 void EdHostDialog::Command(int id)

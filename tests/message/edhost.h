@@ -27,6 +27,8 @@ struct EdHostDialog {
     void Destroy();
     /* the message into the data area and 10004 with bit 0 to the pane */
     void Load(const std::vector<unsigned char> &md, const std::vector<unsigned char> &body);
+    /* the message into the data area only */
+    void Fill(const std::vector<unsigned char> &md, const std::vector<unsigned char> &body);
     void Load(const Bytes &md, const Bytes &body) { Load(md.b, body.b); }
     void Command(int id);
     /* a key through the message loop with the view accelerators */

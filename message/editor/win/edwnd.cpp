@@ -171,6 +171,7 @@ static LRESULT OnCreate(HWND hwnd, const CREATESTRUCTA *cs)
     SetWindowLongPtrA(hwnd, GWLP_USERDATA, (LONG_PTR)ed);
     ed->window = hwnd;
     ed->format = EdFormatMessage;
+    ed->scroll.flags |= SCROLL_DISABLENOSCROLL;   /* a bar that comes and goes would change the width */
     ed->nextPane = panes;
     panes = ed;
     if (DialogWords *d = ed->dialog) {
