@@ -4,7 +4,8 @@
  * formatter alone formatting the same message into a counting sink in
  * the same run.  Each figure is given in formatter runs. */
 #include "edpane.h"
-#include "eddata_standin.h"
+#include "edbytes.h"
+#include "benchmsgs.h"
 #include "qms.h"
 #include <chrono>
 #include <cstdio>
@@ -29,48 +30,6 @@ uint32_t CountSink(uint64_t context, FmtLineRec *, char *, uint32_t)
     return 0;
 }
 
-void Put32(std::vector<unsigned char> &b, uint32_t v)
-{
-    for (int i = 0; i < 4; i++) b.push_back((unsigned char)(v >> (8 * i)));
-}
-
-std::vector<unsigned char> Descriptor(const char *format)
-{
-    std::vector<unsigned char> md(364, 0);
-    memcpy(md.data(), "MD  ", 4);
-    md[4] = 2;
-    md[24] = 0x22; md[25] = 0x02;
-    md[28] = 0x52; md[29] = 0x03;
-    memcpy(md.data() + 32, format, 8);
-    return md;
-}
-
-std::vector<unsigned char> TextBody(size_t size)
-{
-    std::vector<unsigned char> b;
-    const char *line = "The formatter shows each line of a text body on its own display line.\r\n";
-    while (b.size() < size) b.insert(b.end(), line, line + strlen(line));
-    b.resize(size);
-    return b;
-}
-
-std::vector<unsigned char> PcfBody(size_t size)
-{
-    std::vector<unsigned char> b;
-    uint32_t head[9] = { 2, 36, 1, 13, 1, 1, 0, 0, 0 };
-    for (uint32_t v : head) Put32(b, v);
-    uint32_t count = 0;
-    while (b.size() + 64 < size) {
-        Put32(b, 3); Put32(b, 16); Put32(b, 20); Put32(b, count & 7);
-        Put32(b, 4); Put32(b, 40); Put32(b, 2016); Put32(b, 0); Put32(b, 20);
-        const char *s = "QUEUE.NAME.000000   ";
-        b.insert(b.end(), s, s + 20);
-        count += 2;
-    }
-    for (int i = 0; i < 4; i++) b[32 + i] = (unsigned char)(count >> (8 * i));
-    return b;
-}
-
 /* The formatter alone: descriptor and data into a counting sink, text
  * built (or, with countOnly, suppressed as the pane's line count does). */
 double FormatterAlone(const std::vector<unsigned char> &md, const std::vector<unsigned char> &body,
@@ -93,19 +52,14 @@ double FormatterAlone(const std::vector<unsigned char> &md, const std::vector<un
 
 /* The pane without a window: a dialog with a location and data area. */
 struct Headless {
-    QMS *qms = (QMS *)calloc(1, sizeof(QMS));
+    QMS *qms = nullptr;
     DialogWords d{};
     EdMessageArea area{};
     std::vector<unsigned char> block;
     PCFDATA *ed;
     Headless()
     {
-        qms->ccsid = qms->ccsidQm = 850;
-        d.location = qms;
-        d.dataArea = &area;
-        d.viewWords[0] = 3 | VW_FORMATTED | VW_SHOW_MD;
-        d.charWidth = 8;
-        d.lineHeight = 16;
+        EdTestDialog(&d, &qms, &area);
         ed = EdCreatePane(&d);
         ed->scroll.visible = 50;
         ed->width = 100 * 8;
@@ -117,14 +71,7 @@ struct Headless {
     }
     void Fill(const std::vector<unsigned char> &md, const std::vector<unsigned char> &body)
     {
-        memcpy(area.descriptor.bytes, md.data(), 364);
-        area.descriptor.length = 364;
-        area.descriptor.state = 1;
-        block.assign(4 + body.size(), 0);
-        uint32_t n = (uint32_t)body.size();
-        memcpy(block.data(), &n, 4);
-        memcpy(block.data() + 4, body.data(), n);
-        area.message.block = block.data();
+        FillMessageArea(&area, &block, md, body);
     }
 };
 
@@ -195,13 +142,13 @@ void RunWindow(const char *name, const std::vector<unsigned char> &md, const std
 int main()
 {
     const size_t size = 10 * 1024 * 1024;
-    std::vector<unsigned char> text = TextBody(size), pcf = PcfBody(size);
-    RunHeadless("text message", Descriptor("MQSTR   "), text);
-    RunHeadless("PCF message", Descriptor("MQADMIN "), pcf);
+    std::vector<unsigned char> text = BenchTextBody(size), pcf = BenchPcfBody(size);
+    RunHeadless("text message", BenchDescriptor("MQSTR   "), text);
+    RunHeadless("PCF message", BenchDescriptor("MQADMIN "), pcf);
 #ifdef _WIN32
     if (getenv("RAVOLT_NEEDS_DISPLAY")) {
-        RunWindow("text message", Descriptor("MQSTR   "), text);
-        RunWindow("PCF message", Descriptor("MQADMIN "), pcf);
+        RunWindow("text message", BenchDescriptor("MQSTR   "), text);
+        RunWindow("PCF message", BenchDescriptor("MQADMIN "), pcf);
     }
 #endif
     return 0;

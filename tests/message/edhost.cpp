@@ -92,15 +92,7 @@ bool EdHostDialog::Create(int width, int height, const char *title)
     RegisterControlClasses(inst);
     if (!EdRegisterPaneClass(inst))
         return false;
-    qms = (QMS *)calloc(1, sizeof(QMS));
-    snprintf(qms->qmName, sizeof qms->qmName, "QM1");
-    qms->ccsid = qms->ccsidQm = 850;
-    qms->encoding = 546;
-    d.location = qms;
-    d.dataArea = &area;
-    d.charWidth = 8;
-    d.lineHeight = 16;
-    snprintf(area.queueName, sizeof area.queueName, "APP.QUEUE");
+    EdTestDialog(&d, &qms, &area);
     menu = ViewMenu();
     RECT r = { 0, 0, width, height };
     AdjustWindowRect(&r, WS_OVERLAPPEDWINDOW, TRUE);
@@ -160,20 +152,7 @@ void EdHostDialog::Load(const std::vector<unsigned char> &md, const std::vector<
 
 void EdHostDialog::Fill(const std::vector<unsigned char> &md, const std::vector<unsigned char> &body)
 {
-    memset(&area.descriptor, 0, sizeof area.descriptor);
-    if (!md.empty()) {
-        size_t n = md.size() < 364 ? md.size() : 364;
-        memcpy(area.descriptor.bytes, md.data(), n);
-        area.descriptor.length = (uint32_t)n;
-        area.descriptor.state = 1;
-    }
-    block.assign(4 + body.size(), 0);
-    uint32_t n = (uint32_t)body.size();
-    memcpy(block.data(), &n, 4);
-    if (n)
-        memcpy(block.data() + 4, body.data(), n);
-    area.message.block = block.data();
-    area.message.state = 1;
+    FillMessageArea(&area, &block, md, body);
 }
 
 void EdHostDialog::Command(int id)

@@ -7,7 +7,7 @@
 #include <windows.h>
 #include "edwnd.h"
 #include "eddata_standin.h"
-#include "fmtbuild.h"
+#include "edbytes.h"
 #include "qms.h"
 #include <string>
 #include <vector>

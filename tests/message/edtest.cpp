@@ -47,16 +47,7 @@ void EdFixture::SetUp()
     edHost = EdHost{ RecKey, RecInvalidate, RecScrollTo, NoPane, NoPane, RecCaret, RecCell,
                      RecStatus, NoDialog, NoDialog, RecConfirm, RecMissing, NoCaption, RecCommand,
                      NoPost, RecCheck, RecButton, NoDialog, NoSound };
-    qms = (QMS *)calloc(1, sizeof(QMS));
-    snprintf(qms->qmName, sizeof qms->qmName, "QM1");
-    qms->ccsid = qms->ccsidQm = 850;
-    qms->encoding = 546;
-    d.location = qms;
-    d.dataArea = &area;
-    d.viewWords[0] = 3 | VW_FORMATTED | VW_SHOW_MD;
-    d.charWidth = 8;
-    d.lineHeight = 16;
-    snprintf(area.queueName, sizeof area.queueName, "APP.QUEUE");
+    EdTestDialog(&d, &qms, &area);
     ed = EdCreatePane(&d);
     ASSERT_NE(ed, nullptr);
     Size(40);
@@ -72,19 +63,7 @@ void EdFixture::TearDown()
 
 void EdFixture::Load(const std::vector<unsigned char> &md, const std::vector<unsigned char> &body)
 {
-    memset(&area.descriptor, 0, sizeof area.descriptor);
-    if (!md.empty()) {
-        memcpy(area.descriptor.bytes, md.data(), md.size() < 364 ? md.size() : 364);
-        area.descriptor.length = (uint32_t)(md.size() < 364 ? md.size() : 364);
-        area.descriptor.state = 1;
-    }
-    block.assign(4 + body.size(), 0);
-    uint32_t n = (uint32_t)body.size();
-    memcpy(block.data(), &n, 4);
-    if (n)
-        memcpy(block.data() + 4, body.data(), n);
-    area.message.block = block.data();
-    area.message.state = 1;
+    FillMessageArea(&area, &block, md, body);
     EdReload(ed);
     EdBuildLineData(ed, 1);
 }
@@ -104,10 +83,7 @@ std::string EdFixture::Text(int32_t line)
 
 int32_t EdFixture::Find(const char *piece)
 {
-    for (int32_t i = 0; i < ed->scroll.lineCount; i++)
-        if (Text(i).find(piece) != std::string::npos)
-            return i;
-    return -1;
+    return EdFindLine(ed, piece);
 }
 
 void EdFixture::Key(int vk, bool shift, bool control)
@@ -124,13 +100,3 @@ Bytes EdDescriptor(const char *format, int32_t ccsid, int32_t encoding)
     return md;
 }
 
-Bytes EdTextLines(int count)
-{
-    Bytes b;
-    char line[32];
-    for (int i = 1; i <= count; i++) {
-        int n = snprintf(line, sizeof line, i < count ? "line %05d\n" : "line %05d", i);
-        b.Raw(line, (size_t)n);
-    }
-    return b;
-}

@@ -8,7 +8,7 @@
 #include "eddialog.h"
 #include "eddata_standin.h"
 #include "edops.h"
-#include "fmtbuild.h"
+#include "edbytes.h"
 #include "qms.h"
 #include <gtest/gtest.h>
 #include <cstring>
@@ -52,5 +52,3 @@ struct EdFixture : ::testing::Test {
 
 /* A descriptor of the format with CCSID and encoding, in this machine's order. */
 Bytes EdDescriptor(const char *format, int32_t ccsid = 850, int32_t encoding = 546);
-/* A text body of count numbered lines ("line 00001" ...), LF between. */
-Bytes EdTextLines(int count);

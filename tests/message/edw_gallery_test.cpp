@@ -40,15 +40,6 @@ struct PaneGallery : ::testing::Test {
         Resize(600);
     }
     PCFDATA *ed() { return host.ed; }
-    int32_t Find(const char *piece)
-    {
-        for (int32_t i = 0; i < ed()->scroll.lineCount; i++) {
-            LINEDATA *l = EdGetLine(ed(), i);
-            if (l && std::string(l->text, l->textLength).find(piece) != std::string::npos)
-                return i;
-        }
-        return -1;
-    }
     /* a selection from the line's value across some lines, the cursor at
      * its end inside a field, top lines above it; the picture */
     void Shot(const char *name, int32_t line, int across, int above = 8)
@@ -75,7 +66,7 @@ TEST_F(PaneGallery, RulesHeaderWithXml)
     body.Raw("<order><item sku=\"A17\">pencil</item><qty>12</qty></order>", 56);
     host.d.viewWords[0] = 2 | VW_FORMATTED | VW_SHOW_MD | LR_XML_DETECT;
     host.Load(BuildMD(true, 2, "MQHRF2  ", 546, 1208), body);
-    Shot("message_pane_rfh2_xml", Find("blue"), 2, 45);
+    Shot("message_pane_rfh2_xml", EdFindLine(ed(), "blue"), 2, 45);
 }
 
 TEST_F(PaneGallery, PcfResponseWithGroups)
@@ -87,7 +78,7 @@ TEST_F(PaneGallery, PcfResponseWithGroups)
             m = &b;
     ASSERT_NE(m, nullptr);
     host.Load(BuildMD(true, 2, "MQADMIN ", 546, 850), m->body);
-    Shot("message_pane_pcf_groups", Find("Parameter Id"), 2, 2);
+    Shot("message_pane_pcf_groups", EdFindLine(ed(), "Parameter Id"), 2, 2);
 }
 
 TEST_F(PaneGallery, RawHexView)
@@ -111,7 +102,7 @@ TEST_F(PaneGallery, EbcdicMessage)
         else
             CSConvertCodepage(&c, 1, 850, 500, nullptr, nullptr);
     host.Load(BuildMD(true, 2, "MQSTR   ", 785, 500).b, body);
-    int32_t line = Find("\xD7\xC1\xE8\xD9\xD6\xD3\xD3");    /* "PAYROLL" in 500 */
+    int32_t line = EdFindLine(ed(), "\xD7\xC1\xE8\xD9\xD6\xD3\xD3");    /* "PAYROLL" in 500 */
     EXPECT_EQ(EdGetLine(ed(), line)->ccsid, 500u);
     Shot("message_pane_ebcdic", line, 2, 28);
 }

@@ -17,34 +17,15 @@ struct PaneKeys : ::testing::Test {
     PCFDATA *ed() { return host.ed; }
     DialogWords &d() { return host.d; }
     Bytes Md(const char *format = "MQSTR   ") { return BuildMD(true, 2, format, 546, 850); }
-    Bytes Lines(int count)
-    {
-        Bytes b;
-        char line[32];
-        for (int i = 1; i <= count; i++) {
-            int n = snprintf(line, sizeof line, i < count ? "line %05d\n" : "line %05d", i);
-            b.Raw(line, (size_t)n);
-        }
-        return b;
-    }
-    int32_t Find(const char *piece)
-    {
-        for (int32_t i = 0; i < ed()->scroll.lineCount; i++) {
-            LINEDATA *l = EdGetLine(ed(), i);
-            if (l && std::string(l->text, l->textLength).find(piece) != std::string::npos)
-                return i;
-        }
-        return -1;
-    }
 };
 
 TEST_F(PaneKeys, ArrowsHomeEndPagesAndTab)
 {
-    host.Load(Md(), Lines(300));
+    host.Load(Md(), EdTextLines(300));
     ASSERT_GT(ed()->scroll.lineCount, 300);
     EXPECT_GT(ed()->scroll.visible, 10);
     EXPECT_EQ(GetFocus(), host.pane);
-    int32_t body = Find("line 00001");
+    int32_t body = EdFindLine(ed(), "line 00001");
     EdMoveCursor(ed(), 0, 0, MC_GOTO, 3, body);
     Key(host.pane, VK_DOWN);
     Key(host.pane, VK_RIGHT);
@@ -76,8 +57,8 @@ TEST_F(PaneKeys, ArrowsHomeEndPagesAndTab)
 
 TEST_F(PaneKeys, ShiftSelectionThenAPlainArrow)
 {
-    host.Load(Md(), Lines(50));
-    int32_t body = Find("line 00010");
+    host.Load(Md(), EdTextLines(50));
+    int32_t body = EdFindLine(ed(), "line 00010");
     EdMoveCursor(ed(), 0, 0, MC_GOTO, 2, body);
     Key(host.pane, VK_RIGHT, true);
     Key(host.pane, VK_DOWN, true);
@@ -91,7 +72,7 @@ TEST_F(PaneKeys, ShiftSelectionThenAPlainArrow)
 
 TEST_F(PaneKeys, ClickAndDragSelect)
 {
-    host.Load(Md(), Lines(50));
+    host.Load(Md(), EdTextLines(50));
     int32_t line = ed()->scroll.top + 3;
     MouseDown(host.pane, host.ColumnX(4), host.RowY(line));
     EXPECT_EQ(ed()->cursor.line, line);
@@ -115,8 +96,8 @@ TEST_F(PaneKeys, ClickAndDragSelect)
 
 TEST_F(PaneKeys, WheelAndThumbPastSixtyFiveThousandLines)
 {
-    host.Load(Md(), Lines(70000));
-    int32_t count = ed()->scroll.lineCount, body = Find("line 00001");
+    host.Load(Md(), EdTextLines(70000));
+    int32_t count = ed()->scroll.lineCount, body = EdFindLine(ed(), "line 00001");
     ASSERT_GT(count, 65535);
     ScrollSetWheelLines(3);
     SendMessageA(host.pane, WM_MOUSEWHEEL, MAKEWPARAM(0, -120), 0);
@@ -148,14 +129,14 @@ TEST_F(PaneKeys, WheelAndThumbPastSixtyFiveThousandLines)
 
 TEST_F(PaneKeys, InsertAndTheThreeCarets)
 {
-    host.Load(Md(), Lines(20));
+    host.Load(Md(), EdTextLines(20));
     int w, h;
     Key(host.pane, VK_HOME, false, true);          /* a heading: no field */
     EXPECT_EQ(ed()->caretKind, 1u);
     EdCaretShape(&w, &h);
     EXPECT_EQ(w, ed()->charWidth);
     EXPECT_LT(h, ed()->charHeight / 2);             /* an underline */
-    int32_t body = Find("line 00002");
+    int32_t body = EdFindLine(ed(), "line 00002");
     EdMoveCursor(ed(), 0, 0, MC_GOTO, 2, body);
     ASSERT_EQ(ed()->cursor.line, body);
     EXPECT_EQ(ed()->caretKind, 2u);
@@ -179,7 +160,7 @@ TEST_F(PaneKeys, InsertAndTheThreeCarets)
 
 TEST_F(PaneKeys, SizingKeepsOrChangesTheWidth)
 {
-    host.Load(Md(), Lines(200));
+    host.Load(Md(), EdTextLines(200));
     uint32_t counts = ed()->countRuns, runs = ed()->displayRuns;
     RECT w, r;
     GetWindowRect(host.pane, &w);
@@ -210,7 +191,7 @@ TEST_F(PaneKeys, SizingKeepsOrChangesTheWidth)
 
 TEST_F(PaneKeys, TheFontMessageMeasuresTheFont)
 {
-    host.Load(Md(), Lines(20));
+    host.Load(Md(), EdTextLines(20));
     d().lineSpacing = 4;
     Prf.npfont.height = -20;
     SendMessageA(host.pane, UM_PANE_NEWFONT, 0, 0);

@@ -64,39 +64,20 @@ struct PanePaint : ::testing::Test {
                 best = s.first, most = s.second;
         return best;
     }
-    int32_t Find(const char *piece)
-    {
-        for (int32_t i = 0; i < ed()->scroll.lineCount; i++) {
-            LINEDATA *l = EdGetLine(ed(), i);
-            if (l && std::string(l->text, l->textLength).find(piece) != std::string::npos)
-                return i;
-        }
-        return -1;
-    }
-    Bytes Lines(int count, const char *text = "line")
-    {
-        Bytes b;
-        char line[64];
-        for (int i = 1; i <= count; i++) {
-            int n = snprintf(line, sizeof line, "%s %05d\n", text, i);
-            b.Raw(line, (size_t)n);
-        }
-        return b;
-    }
 };
 
 TEST_F(PanePaint, TitlesFieldsAndTheCurrentField)
 {
-    host.Load(BuildMD(true, 2, "MQSTR   ", 546, 850), Lines(40));
+    host.Load(BuildMD(true, 2, "MQSTR   ", 546, 850), EdTextLines(40));
     Snap();
     EXPECT_EQ(Cells(0, 0, 10), Rgb(CLR_TITLES_BACK));           /* the descriptor's heading */
-    int32_t version = Find("Version");
+    int32_t version = EdFindLine(ed(), "Version");
     LINEDATA *l = EdGetLine(ed(), version);
     EXPECT_EQ(Cells(version, 0, l->valueColumn - 2), Rgb(CLR_EDIT_BACK));    /* the label */
     EXPECT_EQ(Cells(version, l->valueColumn, l->valueColumn), Rgb(CLR_BASE_BACK));
     host.d.viewWords[0] &= ~VW_SHOW_MD;
     EdBuildLineData(ed(), 1);
-    int32_t body = Find("line 00003");
+    int32_t body = EdFindLine(ed(), "line 00003");
     EdMoveCursor(ed(), 0, 0, MC_GOTO, 1, body);
     Snap();
     EXPECT_EQ(Cells(body, 0, 9), Rgb(CLR_CURRENT_BACK));        /* the cursor's field */
@@ -107,8 +88,8 @@ TEST_F(PanePaint, TitlesFieldsAndTheCurrentField)
 TEST_F(PanePaint, AThreeLineSelectionSwapsTheColours)
 {
     host.d.viewWords[0] &= ~VW_SHOW_MD;
-    host.Load(BuildMD(true, 2, "MQSTR   ", 546, 850), Lines(40));
-    int32_t first = Find("line 00005");
+    host.Load(BuildMD(true, 2, "MQSTR   ", 546, 850), EdTextLines(40));
+    int32_t first = EdFindLine(ed(), "line 00005");
     EdMoveCursor(ed(), 0, 0, MC_GOTO, 2, first);
     EdMoveCursor(ed(), 0, 0, MC_EXTEND_TO, 4, first + 2);
     Snap();
@@ -144,8 +125,8 @@ TEST_F(PanePaint, TheHexCursorsShadow)
 
 TEST_F(PanePaint, TypedTextInDeferAndErrorColours)
 {
-    host.Load(BuildMD(true, 2, "MQSTR   ", 546, 850), Lines(5));
-    int32_t priority = Find("Priority");
+    host.Load(BuildMD(true, 2, "MQSTR   ", 546, 850), EdTextLines(5));
+    int32_t priority = EdFindLine(ed(), "Priority");
     LINEDATA *l = EdGetLine(ed(), priority);
     EdMoveCursor(ed(), 0, 0, MC_GOTO, l->valueColumn, priority);
     CSDataSet(&ed()->typed, "12345", 6, 0);

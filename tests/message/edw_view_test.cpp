@@ -26,16 +26,6 @@ struct PaneView : ::testing::Test {
                 return (b[i].flags & TBB_TICKED) != 0;
         return false;
     }
-    Bytes Lines(int count)
-    {
-        Bytes b;
-        char line[32];
-        for (int i = 1; i <= count; i++) {
-            int n = snprintf(line, sizeof line, i < count ? "line %05d\n" : "line %05d", i);
-            b.Raw(line, (size_t)n);
-        }
-        return b;
-    }
     std::string Clipboard()
     {
         std::string s;
@@ -52,7 +42,7 @@ struct PaneView : ::testing::Test {
 
 TEST_F(PaneView, AcceleratorsOnTheViewWords)
 {
-    host.Load(BuildMD(true, 2, "MQSTR   ", 546, 850), Lines(20));
+    host.Load(BuildMD(true, 2, "MQSTR   ", 546, 850), EdTextLines(20));
     host.AccelKey('H', false, true);                 /* Ctrl+H: raw bytes */
     EXPECT_TRUE(host.d.viewWords[0] & VW_RAW_BYTES);
     EXPECT_TRUE(MenuChecked(568));
@@ -100,7 +90,7 @@ TEST_F(PaneView, BodyKindsFromTheMenu)
 TEST_F(PaneView, DisplayCopiesReadBackFromTheClipboard)
 {
     host.d.viewWords[0] &= ~VW_SHOW_MD;
-    host.Load(BuildMD(true, 2, "MQSTR   ", 546, 850), Lines(1000));
+    host.Load(BuildMD(true, 2, "MQSTR   ", 546, 850), EdTextLines(1000));
     host.Command(692);
     std::string all = Clipboard();
     size_t lines = 0;
@@ -125,7 +115,7 @@ TEST_F(PaneView, DisplayCopiesReadBackFromTheClipboard)
         askedPtr->push_back(q);
         return 0;
     };
-    host.Load(BuildMD(true, 2, "MQSTR   ", 546, 850), Lines(6000));
+    host.Load(BuildMD(true, 2, "MQSTR   ", 546, 850), EdTextLines(6000));
     host.Command(692);
     edHost.confirm = saved;
     ASSERT_EQ(asked.size(), 1u);
@@ -147,7 +137,7 @@ static HANDLE WINAPI RefuseSet(UINT, HANDLE) { return NULL; }
 
 TEST_F(PaneView, AFailedCopyIsNeverReportedAsDone)
 {
-    host.Load(BuildMD(true, 2, "MQSTR   ", 546, 850), Lines(10));
+    host.Load(BuildMD(true, 2, "MQSTR   ", 546, 850), EdTextLines(10));
     UtilSetMessageBoxSink(RecordBox);
     boxes.clear();
     struct { EdClipboardCalls calls; const char *text; } cases[] = {
@@ -175,7 +165,7 @@ TEST_F(PaneView, TheCodePageNoticeComesAfterThePaintOncePerCodePage)
     UtilSetMessageBoxSink(RecordBox);
     boxes.clear();
     boxesInRuns = 0;
-    host.Load(BuildMD(true, 2, "MQSTR   ", 546, 4713), Lines(30));
+    host.Load(BuildMD(true, 2, "MQSTR   ", 546, 4713), EdTextLines(30));
     UpdateWindow(host.pane);
     PumpWith(&host);
     ASSERT_EQ(boxes.size(), 1u);
@@ -183,7 +173,7 @@ TEST_F(PaneView, TheCodePageNoticeComesAfterThePaintOncePerCodePage)
     EXPECT_EQ(boxesInRuns, 0);
     InvalidateRect(host.pane, NULL, FALSE);
     UpdateWindow(host.pane);
-    host.Load(BuildMD(true, 2, "MQSTR   ", 546, 4713), Lines(30));
+    host.Load(BuildMD(true, 2, "MQSTR   ", 546, 4713), EdTextLines(30));
     EXPECT_EQ(boxes.size(), 1u);
     UtilSetMessageBoxSink(nullptr);
 }
@@ -193,7 +183,7 @@ TEST_F(PaneView, DebugAndFrameCaptions)
     strcpy(host.d.titleTag, "MSG1");
     Prf.po[0] &= ~0x80000000u;
     Prf.po[2] &= ~0x800000u;
-    host.Load(BuildMD(true, 2, "MQSTR   ", 546, 850), Lines(10));
+    host.Load(BuildMD(true, 2, "MQSTR   ", 546, 850), EdTextLines(10));
     char title[300];
     GetWindowTextA(host.window, title, sizeof title);
     EXPECT_STREQ(title, "Ravolt - [MSG1] - QM1/APP.QUEUE");
