@@ -74,6 +74,7 @@ struct FmtStructDef {
     uint32_t size;              /* set by the layout pass */
     uint32_t state;             /* 1 run-time built, 2 laid out, 4 no end line */
     uint32_t nameWidth;
+    uint32_t defaultLength;     /* bytes of defaultInstance */
 };
 
 struct FmtStructList {
@@ -193,6 +194,19 @@ enum : uint32_t {
 };
 
 struct FmtResume { const unsigned char *data; uint32_t remaining; };
+
+/* What the XML formatter reports with each XML line (FmtLineRec.tag):
+ * the element the line belongs to and, on a tag line, the tag and the
+ * data offset of its partner (the end tag of a start tag, the start tag
+ * of an end tag).  Valid during the sink call only; sinks copy it. */
+struct FmtTagInfo {
+    uint32_t element;           /* data offset of the enclosing start tag ("<") */
+    uint32_t tag;               /* this tag's "<"; FMT_NO_TAG on a text line */
+    uint32_t tagLength;         /* bytes up to and with its ">" */
+    uint32_t partner;           /* the partner's "<", or FMT_NO_TAG */
+    uint32_t flags;             /* FMT_TAG_* of the tag */
+};
+enum : uint32_t { FMT_NO_TAG = 0xFFFFFFFFu };
 struct FmtPcfGroup;
 
 struct FmtLineRec {
@@ -230,6 +244,7 @@ struct FmtLineRec {
     const FmtStructRow *nestedRow;
     const void *userFormats;
     uint32_t endLevel;
+    const FmtTagInfo *tag;      /* XML lines, else null */
     /* private to a run */
     char *text;                 /* the run's 16 KB line buffer */
     uint32_t sinkResult;        /* last result other than 0, 10, 11 */

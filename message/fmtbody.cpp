@@ -107,6 +107,7 @@ uint32_t FapOutputLine(FmtMsgInfo *msg, FmtLineSink sink, uint64_t context,
                 }
         lr->dataOffset = lr->valueOffset = FmtOffsetOf(lr, p);
         lr->valueBytes = take;
+        lr->prefixLength = indent;
         lr->lineClass = cls;
         lr->lineFlags &= LF_XML | LF_XML_TAG | LF_XML_END | LF_XML_SPECIAL;
         uint32_t n = 0;
@@ -222,6 +223,7 @@ uint32_t FapHexDump(FmtLineRec *lr, FmtLineSink sink, uint64_t context, const un
         lr->lineFlags = 0;
         lr->dataOffset = lr->valueOffset = FmtOffsetOf(lr, p);
         lr->valueBytes = n;
+        lr->prefixLength = 0;
         lr->valueWidth = (n - 1) / 4 + 2 * n;
         uint32_t o = 0;
         if (!FmtNoText(lr)) {
@@ -309,6 +311,9 @@ uint32_t FmtQuotedLines(FmtLineRec *lr, FmtLineSink sink, uint64_t context, cons
     char *piece = lr->text + FMT_LINE_BUFFER / 2 + 64;
     uint32_t rc;
     int first = 1;
+    lr->prefixLength = labelWidth;      /* the quote follows the label and a blank */
+    lr->dataOffset = lr->valueOffset = FmtOffsetOf(lr, data);
+    lr->valueBytes = 0;
     if (length == 0)
         return FmtEmitText(lr, sink, context, 0, "%s %s%s", label,
                            (lr->options & LO_EMPTY_LINE) ? "''" : "", suffix);
@@ -323,6 +328,8 @@ uint32_t FmtQuotedLines(FmtLineRec *lr, FmtLineSink sink, uint64_t context, cons
             }
         CopyDisplay(piece, data, n, lr, cp);
         piece[n] = 0;
+        lr->dataOffset = lr->valueOffset = FmtOffsetOf(lr, data);
+        lr->valueBytes = n;
         data += n;
         length -= n;
         if (sawEnd) {

@@ -8,8 +8,11 @@
 #define ROW(field, conds, flags) { 0, &(field), conds, (uint64_t)(flags) }
 #define ROWEND { 0, nullptr, nullptr, 0 }
 #define CEND { nullptr, 0, 0, nullptr }
+/* The length of a default instance: the array's size, 0 without one. */
+template <size_t N> constexpr uint32_t FmtDefaultSize(const unsigned char (&)[N]) { return N; }
+constexpr uint32_t FmtDefaultSize(std::nullptr_t) { return 0; }
 #define DEF(var, title, kind, rows, dflt) \
-    FmtStructDef var = { title, kind, rows, dflt, 0, 0, 0 }
+    FmtStructDef var = { title, kind, rows, dflt, 0, 0, 0, FmtDefaultSize(dflt) }
 
 extern const FmtValueName FmtVnMsgType[], FmtVnReport[], FmtVnFeedback[],
     FmtVnPriority[], FmtVnPersistence[], FmtVnApplType[], FmtVnMsgFlags[],

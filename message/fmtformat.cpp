@@ -601,6 +601,7 @@ static uint32_t FormatText(Walk &w, const FmtStructRow *row, const char *label,
             n = 1024;
         FmtPrintable(t, p, n, fr->cp);
         t[n] = 0;
+        w.lr->valueBytes = n;               /* the characters shown */
         FapFormatEnum(fr->ccsid, f, 0, p, len, suffix);
         return FmtEmitText(w.lr, w.sink, w.context, 0, "%s '%s'%s", label, t, suffix);
     }

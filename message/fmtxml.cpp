@@ -215,6 +215,7 @@ struct XmlRun {
     const unsigned char *start;
     int names;
     uint32_t lines;
+    FmtTagInfo info;            /* reported with each XML line */
 };
 enum { X_OK, X_INCOMPLETE, X_BADLY, X_UNRECOGNISED, X_HANDLED, X_STOP };
 }
@@ -223,13 +224,69 @@ static uint32_t Lines(XmlRun &r, uint32_t indent, const unsigned char *p, uint32
 {
     r.lines++;
     r.lr->lineFlags = flags;
+    r.lr->tag = &r.info;
     uint32_t rc = FapOutputLine(r.msg, r.sink, r.context, r.start, n, r.lr, indent, 20, n, p);
+    r.lr->tag = nullptr;
     r.lr->lineFlags = 0;
     return rc;
 }
 
+/* A text line reports its element only. */
+static void TextInfo(XmlRun &r)
+{
+    r.info.tag = r.info.partner = FMT_NO_TAG;
+    r.info.tagLength = r.info.flags = 0;
+}
+
+/* The end tag that closes the element opened by t, or null when the data
+ * ends first or the nesting is broken.  Only searched while the lines
+ * carry text: counting runs never pay for it. */
+static const unsigned char *EndTagOf(XmlRun &r, const FmtXmlTag &t, const unsigned char *p, uint32_t n)
+{
+    uint32_t depth = 0;
+    while (n) {
+        const unsigned char *q = (const unsigned char *)memchr(p, r.cp->ch[CP_LT], n);
+        if (!q)
+            return nullptr;
+        n -= (uint32_t)(q - p);
+        p = q;
+        FmtXmlTag s;
+        const unsigned char *at = p;
+        FapXmlScanTag(&p, &n, 0, r.cp, &s);
+        if (!(s.flags & FMT_TAG_COMPLETE))
+            return nullptr;
+        if (s.flags & FMT_TAG_END) {
+            if (depth == 0)
+                return s.nameLength == t.nameLength && memcmp(s.name, t.name, t.nameLength) == 0 ? at : nullptr;
+            depth--;
+        } else if (!(s.flags & FMT_TAG_EMPTY) && ++depth > FMT_XML_MAX_DEPTH) {
+            return nullptr;
+        }
+    }
+    return nullptr;
+}
+
+/* The tag line's report: the tag, its flags and its partner. */
+static void TagInfo(XmlRun &r, const FmtXmlTag &t, const FmtXmlTag *open, const unsigned char *after,
+                    uint32_t afterN)
+{
+    FmtLineRec *lr = r.lr;
+    r.info.tag = FmtOffsetOf(lr, t.start);
+    r.info.tagLength = (uint32_t)(t.end - t.start + 1);
+    r.info.flags = t.flags;
+    r.info.partner = FMT_NO_TAG;
+    if ((t.flags & FMT_TAG_END) && open) {
+        r.info.partner = FmtOffsetOf(lr, open->start);
+    } else if (!(t.flags & (FMT_TAG_END | FMT_TAG_EMPTY)) && !FmtNoText(lr)) {
+        const unsigned char *end = EndTagOf(r, t, after, afterN);
+        if (end)
+            r.info.partner = FmtOffsetOf(lr, end);
+    }
+}
+
 static uint32_t Text(XmlRun &r, uint32_t indent, const unsigned char *p, uint32_t n)
 {
+    TextInfo(r);
     while (n && IsSpace(r.cp, *p))
         p++, n--;
     while (n && IsSpace(r.cp, p[n - 1]))
@@ -240,12 +297,14 @@ static uint32_t Text(XmlRun &r, uint32_t indent, const unsigned char *p, uint32_
 static uint32_t Marker(XmlRun &r, const unsigned char *at, const char *text)
 {
     r.lines++;
+    r.lr->tag = nullptr;
     return FmtMarker(r.lr, r.sink, r.context, at, "%s", text);
 }
 
 /* The rest of the data as plain text lines. */
 static uint32_t Rest(XmlRun &r, uint32_t indent, const unsigned char **p, uint32_t *n)
 {
+    TextInfo(r);
     uint32_t rc = *n ? Lines(r, indent, *p, *n, 0) : 0;
     *p += *n;
     *n = 0;
@@ -266,6 +325,8 @@ static uint32_t TagLine(XmlRun &r, uint32_t indent, const FmtXmlTag &t)
     lr->lineFlags = flags;
     lr->dataOffset = FmtOffsetOf(lr, t.start);
     lr->lineClass = 37;
+    lr->prefixLength = indent;          /* a display name: no value to edit */
+    lr->valueBytes = 0;
     char name[256];
     uint32_t n = t.display ? t.displayLength : (t.nameLength < 200 ? t.nameLength : 200);
     if (t.display)
@@ -274,9 +335,12 @@ static uint32_t TagLine(XmlRun &r, uint32_t indent, const FmtXmlTag &t)
         FmtPrintable(name, t.name, n, r.cp);
     name[n] = 0;
     r.lines++;
+    lr->tag = &r.info;
     uint32_t rc = FmtEmitText(lr, r.sink, r.context, flags, "%*s%s:", (int)indent, "", name);
+    lr->tag = nullptr;
     if (rc || !t.attrStart || t.attrEnd <= t.attrStart)
         return rc;
+    TextInfo(r);
     const unsigned char *a = t.attrStart, *e = t.attrEnd;
     while (a < e) {
         while (a < e && IsSpace(r.cp, *a))
@@ -300,7 +364,9 @@ static int Content(XmlRun &r, uint32_t indent, uint32_t depth, const FmtXmlTag *
 {
     const unsigned char *&p = *pp;
     uint32_t &n = *pn;
+    uint32_t element = open ? FmtOffsetOf(r.lr, open->start) : FMT_NO_TAG;
     for (;;) {
+        r.info.element = element;
         if (n == 0)
             return open ? X_INCOMPLETE : X_OK;
         const unsigned char *q = (const unsigned char *)memchr(p, r.cp->ch[CP_LT], n);
@@ -326,9 +392,11 @@ static int Content(XmlRun &r, uint32_t indent, uint32_t depth, const FmtXmlTag *
                 n = beforeN;
                 return open ? X_BADLY : X_UNRECOGNISED;
             }
+            TagInfo(r, t, open, p, n);
             return TagLine(r, indent >= 2 ? indent - 2 : 0, t) ? X_STOP : X_OK;
         }
         if (t.flags & FMT_TAG_EMPTY) {
+            TagInfo(r, t, open, p, n);
             if (TagLine(r, indent, t))
                 return X_STOP;
             continue;
@@ -340,9 +408,12 @@ static int Content(XmlRun &r, uint32_t indent, uint32_t depth, const FmtXmlTag *
                 return X_STOP;
             return X_HANDLED;
         }
+        TagInfo(r, t, open, p, n);
+        r.info.element = r.info.tag;
         if (TagLine(r, indent, t))
             return X_STOP;
         int st = Content(r, indent + 2, depth + 1, &t, pp, pn, bad);
+        r.info.element = element;
         if (st == X_OK)
             continue;
         if (st == X_BADLY) {
@@ -366,7 +437,9 @@ uint32_t FapFormatXml(FmtMsgInfo *msg, FmtWalkFrame *frame, FmtLineSink sink, ui
 {
     (void)frame;
     XmlRun r = { msg, sink, context, lr, FmtGetCodepage(msg->ccsid), messageStart,
-                 (lr->flags & LR_XML_NAMES) != 0, 0 };
+                 (lr->flags & LR_XML_NAMES) != 0, 0, {} };
+    TextInfo(r);
+    r.info.element = FMT_NO_TAG;
     const unsigned char *p = *data;
     uint32_t n = *remaining;
     FmtXmlTag bad;
@@ -388,6 +461,7 @@ uint32_t FapFormatXml(FmtMsgInfo *msg, FmtWalkFrame *frame, FmtLineSink sink, ui
             lr->field = nullptr;
             lr->lineClass = 37;
             lr->dataOffset = FmtOffsetOf(lr, *data);
+            lr->prefixLength = lr->valueBytes = 0;
             rc = FmtEmitText(lr, sink, context, 0, "%s", "");
         }
         break;

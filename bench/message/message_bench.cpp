@@ -2,6 +2,7 @@
  * unknown format (shown as hex) into a counting sink and, in the same run,
  * dumps the same bytes as plain 16-byte hex lines; prints the ratios. */
 #include "fapparse.h"
+#include "benchmsgs.h"
 #include <chrono>
 #include <cstdio>
 #include <cstring>
@@ -18,48 +19,6 @@ uint32_t CountSink(uint64_t context, FmtLineRec *, char *, uint32_t n)
     c->lines++;
     c->bytes += n;
     return 0;
-}
-
-void Put32(std::vector<unsigned char> &b, uint32_t v)
-{
-    for (int i = 0; i < 4; i++) b.push_back((unsigned char)(v >> (8 * i)));
-}
-
-std::vector<unsigned char> Descriptor(const char *format)
-{
-    std::vector<unsigned char> md(364, 0);
-    memcpy(md.data(), "MD  ", 4);
-    md[4] = 2;
-    md[24] = 0x22; md[25] = 0x02;                      /* 546 */
-    md[28] = 0x52; md[29] = 0x03;                      /* 850 */
-    memcpy(md.data() + 32, format, 8);
-    return md;
-}
-
-std::vector<unsigned char> TextBody(size_t size)
-{
-    std::vector<unsigned char> b;
-    const char *line = "The formatter shows each line of a text body on its own display line.\r\n";
-    while (b.size() < size) b.insert(b.end(), line, line + strlen(line));
-    b.resize(size);
-    return b;
-}
-
-std::vector<unsigned char> PcfBody(size_t size)
-{
-    std::vector<unsigned char> b;
-    uint32_t head[9] = { 2, 36, 1, 13, 1, 1, 0, 0, 0 };
-    for (uint32_t v : head) Put32(b, v);
-    uint32_t count = 0;
-    while (b.size() + 64 < size) {
-        Put32(b, 3); Put32(b, 16); Put32(b, 20); Put32(b, count & 7);           /* MQCFIN */
-        Put32(b, 4); Put32(b, 40); Put32(b, 2016); Put32(b, 0); Put32(b, 20);   /* MQCFST */
-        const char *s = "QUEUE.NAME.000000   ";
-        b.insert(b.end(), s, s + 20);
-        count += 2;
-    }
-    for (int i = 0; i < 4; i++) b[32 + i] = (unsigned char)(count >> (8 * i));
-    return b;
 }
 
 /* The baseline: 16 bytes a line, hex digits then characters. */
@@ -100,7 +59,7 @@ template <class F> double Best(F f, int rounds = 3)
 
 void Run(const char *name, const char *format, const std::vector<unsigned char> &body)
 {
-    std::vector<unsigned char> md = Descriptor(format);
+    std::vector<unsigned char> md = BenchDescriptor(format);
     Count fc, hc;
     double tf = Best([&] {
         fc = Count();
@@ -124,8 +83,8 @@ void Run(const char *name, const char *format, const std::vector<unsigned char> 
 int main()
 {
     const size_t size = 10 * 1024 * 1024;
-    Run("text body", "MQSTR   ", TextBody(size));
-    Run("PCF message", "MQADMIN ", PcfBody(size));
-    Run("binary body", "BINARY  ", TextBody(size));     /* unknown format: hex dump lines */
+    Run("text body", "MQSTR   ", BenchTextBody(size));
+    Run("PCF message", "MQADMIN ", BenchPcfBody(size));
+    Run("binary body", "BINARY  ", BenchTextBody(size));     /* unknown format: hex dump lines */
     return 0;
 }

@@ -1,0 +1,416 @@
+/* The message editor pane: the state of one pane (PCFDATA), its cached
+ * display lines (LINEDATA), cursor positions, and the window-free
+ * operations on them: formatting runs with their line sinks, the line
+ * cache, line counting and placement, field location, cursor movement,
+ * the key table, message formats, view words and the discard check.
+ *
+ * The pane's window (win/) draws the cached lines and turns window
+ * messages into these calls; everything here also runs without a window,
+ * through the host hooks (EdHost) that the window code fills. */
+#pragma once
+
+#include "fapparse.h"
+#include "csbuffer.h"
+#include <cstddef>
+#include <cstdint>
+
+struct DialogWords;
+struct PCFDATA;
+
+/* ---- words and flags ------------------------------------------------- */
+
+/* The first message-view word is the line record's formatting flags (the
+ * detail level in its low byte, the LR_* bits); these three are the
+ * view's own. */
+enum : uint32_t {
+    VW_RAW_BYTES = 0x100,       /* the data as one hex dump */
+    VW_FORMATTED = 0x200,       /* the data formatted by its structures */
+    VW_SHOW_MD = 0x400,         /* the descriptor's lines first */
+};
+
+/* Edit flags of PCFDATA */
+enum : uint32_t {
+    EF_REBUILD = 1, EF_UNDOING = 2, EF_REDOING = 4, EF_HALF_BYTE = 8,
+    EF_GROUP_OPEN = 16, EF_ENUM_OPEN = 32, EF_HEADER_ERROR = 64, EF_KEEP_FOCUS = 128,
+};
+
+/* Display classes added to a line's field flags */
+enum : uint32_t {
+    DC_HEX = 1,                 /* hex digits, one column per half-byte */
+    DC_HEX_FROM_LINE = 2,       /* hex digits counted from the line offset */
+    DC_HEX_GROUPED = 4,         /* hex bytes, a blank after every eight digits */
+    DC_HEX_DUMP = 8,            /* the character line of hex */
+    DC_NUMBER = 16,             /* a number edited as a whole value */
+    DC_TIME = 32,               /* a time stamp edited as a whole value */
+    DC_CLASSES = 63,
+};
+
+/* Line kinds the formatter gives hex output (FmtLineRec.lineClass) */
+enum : uint16_t {
+    LK_TEXT = 5, LK_HEX_PAIRS = 32, LK_XML_TEXT = 37, LK_DUMP = 257, LK_DUMP_CHARS = 288,
+    LK_BYTES_CHARS = 544, LK_BYTES_DUMP = 769, LK_BYTES_PAIRS = 800,
+};
+
+enum { ED_UNSET = -1 };                 /* the column of an unset anchor */
+enum { ED_STATUS_SIZE = 100 };          /* status text: 99 characters and a NUL */
+enum { ED_CACHE_AROUND = 5000, ED_CACHE_SLACK = 200 };
+enum { ED_DUMP_GAP = 2 };               /* the formatter's gap before a dump's characters */
+
+/* ---- records ---------------------------------------------------------- */
+
+/* A position in display terms (line, column) and in data terms (buffer,
+ * half-byte offset), with the line's field it lies in. */
+struct EdPosition {
+    int32_t column;             /* ED_UNSET: no anchor */
+    int32_t line;
+    CSDATA *buffer;             /* the descriptor or data buffer, or null */
+    uint32_t digit;             /* half-bytes from the buffer's start */
+    const FmtFieldDef *field;
+    uint16_t lineType;
+    uint8_t placed;             /* the counting pass gave it its line */
+    int8_t overflow;            /* typed text longer than the value shown */
+    uint8_t valueColumn;        /* the column inside a numeric value */
+    uint32_t fieldOffset;       /* of the line's field */
+    uint32_t elementOffset;
+    const FmtStructDef *frame;  /* the field's structure */
+    uint32_t frameOffset;
+};
+
+/* One cached display line. */
+struct LINEDATA {
+    const char *text;           /* in the line text store, not terminated */
+    uint16_t textLength;
+    int16_t valueLength;        /* characters of the value shown */
+    uint32_t lineFlags;         /* LF_* of the formatter */
+    CSDATA *buffer;             /* where the line's bytes lie */
+    uint32_t fieldOffset;       /* data offset of the line's field */
+    uint32_t elementOffset;     /* lines of one element or structure share it */
+    uint32_t runOffset;         /* offset of the field inside its structure */
+    uint32_t lineOffset;        /* the first byte the line shows */
+    uint32_t dataLength;        /* bytes the line shows */
+    int16_t valueColumn;        /* where the value begins */
+    int16_t hexColumns;         /* width of the hex part of a dump line */
+    uint16_t lineType;          /* field type or line kind; 0 no field */
+    const FmtFieldDef *field;
+    uint32_t fieldAttributes;   /* the array index the formatter gave */
+    uint32_t fieldLength;
+    uint32_t displayClass;      /* field flags with DC_* added */
+    uint8_t printable;          /* every value byte printable in its code page */
+    uint8_t ebcdic;
+    uint8_t bodyKind;
+    uint8_t rawValue;           /* the value is message bytes (else formatter text) */
+    const FmtStructDef *structure;
+    uint32_t structOffset;      /* of that instance in the buffer */
+    const FmtStructDef *outer;  /* the nearest frame that is not a repeat */
+    uint32_t outerOffset;
+    uint32_t encoding;
+    uint32_t ccsid;
+    const FmtTagInfo *element;  /* XML lines: the element and tag report */
+};
+
+/* The line text store: one block of texts ("LINEAREA"). */
+struct EdLineArea {
+    uint32_t capacity;
+    uint32_t used;
+    /* the texts follow */
+};
+
+/* The pane's vertical scroll record: the shape of the toolkit's
+ * ScrollState, so that the window code hands it on as it is. */
+struct EdScroll {
+    int32_t top;                /* first visible line */
+    int32_t lineCount;
+    uint16_t visible;
+    uint16_t lineHeight;
+    uint16_t flags, nesting, owner, needed;
+};
+
+/* What a line count depended on: a count is made again only when one of
+ * these changed. */
+struct EdCountKey {
+    const void *md, *data;
+    uint32_t mdLength, dataLength;
+    uint32_t generation;        /* PCFDATA.generation */
+    uint32_t view[2];
+    uint32_t bodyKind;
+    uint32_t width;
+    const FmtStructDef *formatter;
+    uint32_t valid;
+};
+
+/* Editor state of one message dialog (tag "PCFDATA"). */
+struct PCFDATA {
+    void *descriptorSlot;       /* PCFBytesValue of dialog field 10036 */
+    void *dataSlot;             /* PCFBlockValue of dialog field 10037 */
+    CSDATA descriptor;          /* the MQMD being edited: 0 or 364 bytes */
+    CSDATA data;                /* the message data being edited */
+    char queueName[49];
+    uint32_t queueNameLength;
+    const FmtStructDef *bodyFormatter;
+    uint32_t messageState;      /* 1: the dialog's view options lack 0x40 */
+    uint32_t qmCcsid;
+    int32_t width, height;      /* client area in pixels */
+    FmtLineRec lineRec;
+    uint32_t editFlags;         /* EF_* */
+    uint32_t typing;            /* typed text waits in the typing buffer */
+    uint32_t deferred;          /* the typed field is stored when typing ends */
+    CSDATA typed;               /* the typing buffer, NUL-terminated */
+    uint32_t insertMode;
+    uint32_t insertingLineEnd;
+    void *undoPosition;         /* the editing operations' undo list */
+    uint32_t statusShown;
+    char status[ED_STATUS_SIZE];
+    uint32_t noRedraw;          /* while Replace All runs */
+    void *selectionBox;         /* ZKTSELECTIONBOX of named values */
+    int32_t listLine;           /* -1 none */
+    const unsigned char *partnerTag;
+    const FmtTagInfo *partnerElement;
+    int32_t trackedChange;
+    char *find[4];              /* find and replacement, typed and converted */
+    uint32_t findState[8];
+    EdPosition found;
+    uint32_t quiet;
+    EdPosition cursor;
+    EdPosition anchor;
+    EdPosition mark;            /* kept by menu 905, returned to by 906 */
+    uint32_t movingToEnd;
+    uint32_t flush;
+    uint32_t cursorFromPartner;
+    uint32_t refreshPositions;
+    int32_t rememberedColumn;
+    int32_t cacheFirst, cacheLast;
+    int32_t cacheCapacity;
+    LINEDATA *cache;            /* "LINEDATA" */
+    FmtTagInfo *cacheTags;      /* the XML reports of the cached lines */
+    EdLineArea *lineArea;       /* "LINEAREA" */
+    uint32_t capturing;
+    uint32_t hoverTracking;
+    uint32_t caretKind;         /* 0 none, 1 outside a field, 2 in a field */
+    int16_t charWidth, charHeight;
+    EdScroll scroll;            /* top line, line count, visible lines, line height */
+    uint32_t scrolling;
+    char highlight[50];         /* marked in every painted line */
+    int32_t runLine, runFirst, runLast;
+    CSDATA *runBuffer;          /* the buffer of the walk in progress */
+    DialogWords *dialog;
+    uint32_t (*format)(FmtLineSink sink, PCFDATA *ed);
+    void *window;
+    void *paintDc;
+    /* beside the pane's own fields: what the engine reads (sent and
+     * compared bytes) and the count bookkeeping */
+    void *savedDescriptor;      /* "PHEX Copy" blocks of the message as it */
+    void *savedData;            /*   was loaded or last sent */
+    uint32_t noFormat;          /* the message does not format */
+    char formatName[9];         /* the descriptor's format name */
+    uint32_t generation;        /* incremented by every change of the bytes */
+    EdCountKey counted;
+    uint32_t gutterWidth;       /* line-number characters */
+    uint32_t countRuns;         /* formatting runs made (for measurements) */
+    uint32_t displayRuns;
+    PCFDATA *nextPane;          /* the chain of open pane windows */
+    void *font;                 /* the pane's font (HFONT) */
+};
+
+/* ---- the host: what the window (or a test) does for the pane ----------- */
+
+enum { ED_KEY_SHIFT = 0x10, ED_KEY_CONTROL = 0x11, ED_KEY_MENU = 0x12 };
+
+struct EdHost {
+    /* 1 while the key (ED_KEY_*) is down */
+    int (*keyDown)(int key);
+    /* repaint the rows of lines first..last (last -1: to the last visible) */
+    void (*invalidate)(PCFDATA *ed, int32_t first, int32_t last);
+    /* bring the line into view by the toolkit's go-to request */
+    void (*scrollTo)(PCFDATA *ed, int32_t line);
+    /* re-evaluate the scroll bar from ed->scroll */
+    void (*scrollBars)(PCFDATA *ed);
+    void (*placeCaret)(PCFDATA *ed);
+    void (*recreateCaret)(PCFDATA *ed);
+    /* pixels of one character of the CCSID in the pane's font */
+    int (*cellWidth)(PCFDATA *ed, uint32_t ccsid);
+    /* the dialog's status line (mode 1 information, 6 error) */
+    void (*status)(DialogWords *dialog, const char *text, int mode);
+    void (*countWindow)(DialogWords *dialog);
+    void (*browseState)(DialogWords *dialog);
+    /* a "!" question; non-zero when the user agrees */
+    int (*confirm)(DialogWords *dialog, const char *question, uint32_t *option, uint32_t bit);
+    /* a CCSID whose code page is missing was met: tell the user once the run is over */
+    void (*codepageMissing)(PCFDATA *ed, uint32_t ccsid);
+    /* the pane's top-level window caption (debug state) */
+    void (*caption)(PCFDATA *ed, const char *text);
+    /* the dialog's view command and a posted 10004 */
+    void (*viewCommand)(DialogWords *dialog, int id);
+    void (*postUpdate)(DialogWords *dialog, uintptr_t wp, intptr_t lp);
+    /* check marks and tool bar buttons of the view commands */
+    void (*checkItem)(DialogWords *dialog, int id, int checked);
+    void (*pressButton)(DialogWords *dialog, int id, int pressed);
+    /* the put-context menu texts changed */
+    void (*contextTexts)(DialogWords *dialog);
+    /* the error sound of a failure */
+    void (*errorSound)(void);
+};
+extern EdHost edHost;
+/* the defaults: nothing happens, keys are up, cells are charWidth wide */
+void EdHostDefaults(EdHost *host);
+
+/* Process-wide switch: the state caption after each group, move and paint. */
+extern int edDebugSwitch;
+
+/* ---- formatting runs and the line cache (edcache.cpp) ------------------ */
+
+/* A zeroed pane state for the dialog (its metrics copied), or null; freed
+ * with everything it holds by EdFreePane. */
+PCFDATA *EdCreatePane(DialogWords *dialog);
+void EdFreePane(PCFDATA *ed);
+
+uint32_t EdFormatMessage(FmtLineSink sink, PCFDATA *ed);
+/* 1 while a formatting run of a pane is in progress */
+int EdRunActive(void);
+uint32_t EdDisplayLineSink(uint64_t context, FmtLineRec *lr, char *text, uint32_t length);
+void EdStoreLine(PCFDATA *ed, const FmtLineRec *lr, LINEDATA *line, const char *text,
+                 uint32_t length, int checkPrintable);
+void EdCacheLine(PCFDATA *ed, int32_t index, const char *text, uint32_t length, const FmtLineRec *lr);
+void EdUpdateLinePos(PCFDATA *ed, const FmtLineRec *lr);
+void EdBuildLineData(PCFDATA *ed, int force);
+LINEDATA *EdGetLine(PCFDATA *ed, int32_t line);
+/* the cached record of a line, or null (the cache is not moved) */
+LINEDATA *EdCachedLine(PCFDATA *ed, int32_t line);
+/* 1 when the sink is one of the pane's own (run line counting); further
+ * sinks of the pane (copies, searches) register themselves. */
+int EdIsPaneSink(FmtLineSink sink);
+void EdRegisterPaneSink(FmtLineSink sink);
+/* makes line the top line (limited to the range) */
+void EdSetTop(PCFDATA *ed, int32_t line);
+
+/* ---- the line text store (edlinearea.cpp) ------------------------------ */
+
+/* Appends a line's text, moving the store (and the cached lines' text
+ * pointers) when it must grow; the text's address, or null when storage
+ * runs out. */
+const char *EdLineAreaReserve(PCFDATA *ed, const char *text, uint32_t length);
+void EdLineAreaEmpty(PCFDATA *ed);
+
+/* ---- where a line's value lies (edstore.cpp) --------------------------- */
+
+struct EdLayout {
+    uint16_t lineType;          /* 0: the line has no field */
+    int16_t valueColumn;
+    int16_t valueLength;
+    int16_t hexColumns;
+    uint32_t lineOffset, dataLength;
+    uint32_t ccsid;             /* of the value's characters */
+    uint8_t rawValue;
+};
+/* From the formatter's record (and the text when it was built). */
+void EdLineLayout(const FmtLineRec *lr, const char *text, uint32_t length, EdLayout *out);
+uint32_t EdDisplayClass(uint16_t lineType);
+/* The CCSID of the bytes a character line shows. */
+uint32_t EdLineCcsid(const FmtLineRec *lr);
+
+/* ---- counting and placing (edcount.cpp) ------------------------------- */
+
+uint32_t EdCountLineSink(uint64_t context, FmtLineRec *lr, char *text, uint32_t length);
+void EdPlacePosition(PCFDATA *ed, const FmtLineRec *lr, int isCursor, EdPosition *pos);
+/* the digits a line covers, and the column of digit d (counted from the
+ * line's first digit) inside its value */
+uint32_t EdLineDigits(uint16_t lineType, uint32_t dataLength, uint32_t valueLength);
+int32_t EdDigitColumn(uint16_t lineType, uint32_t d, int32_t valueLength, int32_t keptColumn);
+/* 0 or 1: which half of a byte the column of a hex field stands on */
+int EdHexNibble(uint16_t lineType, int32_t column);
+int EdIsCharType(uint16_t type);
+/* Ends pending typing when the flush flag is set and counts the lines
+ * again when anything they depend on changed. */
+void EdFlushTyping(PCFDATA *ed);
+/* counts unconditionally */
+void EdCountLines(PCFDATA *ed);
+
+/* ---- fields and cursor (edfield.cpp, edcursor.cpp) -------------------- */
+
+struct EdFieldAt {
+    LINEDATA *line;
+    unsigned char *field;       /* the field's first byte */
+    unsigned char *address;     /* the byte at the column */
+    uint32_t limit;             /* bytes the field may hold */
+    uint32_t lineDigit;         /* half-byte position of the line's start */
+    uint32_t digit;             /* half-byte position of the column */
+};
+int EdFindField(PCFDATA *ed, EdFieldAt *out, int32_t column, int32_t line, int32_t delta,
+                int join, int clamp);
+/* the widest text of a numeric type, 0 when it has none, -1: always one more */
+int EdValueAllowance(uint16_t type);
+int EdLineContinues(PCFDATA *ed, int sameType, int32_t line);
+int EdCanJoinField(PCFDATA *ed, const LINEDATA *line);
+const FmtTagInfo *EdLineElement(PCFDATA *ed, const LINEDATA *line, int32_t lineNumber);
+int64_t EdStructFieldValue(PCFDATA *ed, const LINEDATA *line, const FmtFieldDef *field,
+                           unsigned char **address);
+void EdXmlSelectionRange(PCFDATA *ed, const EdPosition *first, const EdPosition *second);
+int32_t EdColumnFromX(PCFDATA *ed, int32_t line, int32_t x);
+
+enum {
+    MC_TAB = 9, MC_EXTEND_TO = 30, MC_PAGE_UP = 33, MC_PAGE_DOWN = 34, MC_END = 35,
+    MC_HOME = 36, MC_LEFT = 37, MC_UP = 38, MC_RIGHT = 39, MC_DOWN = 40, MC_GOTO = 41,
+};
+void EdMoveCursor(PCFDATA *ed, int extendAllowed, int wrap, int code, int32_t column, int32_t line);
+void EdTabField(PCFDATA *ed, int backwards);
+int EdSelectAll(DialogWords *dialog);
+void EdSelectAnchor(DialogWords *dialog);
+void EdSelectMark(DialogWords *dialog);
+/* 1 when a selection exists */
+int EdHasSelection(const PCFDATA *ed);
+/* the earlier and the later of anchor and cursor */
+void EdSelectionEnds(const PCFDATA *ed, const EdPosition **start, const EdPosition **end);
+
+/* ---- keys (edkeys.cpp) ------------------------------------------------ */
+
+/* WM_KEYDOWN: 1 when the key was used */
+int EdKeyDown(PCFDATA *ed, int key);
+int EdCharProc(PCFDATA *ed, int character);
+int EdTypeText(PCFDATA *ed, const char *text, uint32_t length);
+void EdSetPending(PCFDATA *ed, int on);
+int EdSetFieldInt(PCFDATA *ed, LINEDATA *line, const FmtFieldDef *field, unsigned char *address,
+                  uint32_t encoding, int64_t value, int ebcdic);
+void EdSetErrorText(PCFDATA *ed, const char *text);
+
+/* ---- messages and formats (edformat.cpp) ------------------------------ */
+
+void EdSetDefaultDescriptor(DialogWords *dialog, const char *format, int32_t ccsid, int32_t encoding);
+int EdSetMessageFormat(DialogWords *dialog);
+int EdSetGenericFormat(DialogWords *dialog, const char *format, int32_t ccsid, int32_t encoding);
+void EdSetQueueName(DialogWords *dialog);
+void EdSetFormatName(DialogWords *dialog);
+void EdSyncDataArea(PCFDATA *ed, int load);
+void EdSyncPutContext(DialogWords *dialog);
+/* the structure a format name chooses a default header by, or null */
+FmtStructDef *EdHeaderForFormat(const char *format);
+/* a new message arrived in the data area (10004 with bit 0) */
+void EdReload(PCFDATA *ed);
+
+/* ---- view commands (edview.cpp) --------------------------------------- */
+
+void ToggleViewOption(DialogWords *dialog, uint32_t *first, uint32_t *second, int menuId);
+void SetViewModeOption(DialogWords *dialog, int menuId);
+/* the check marks and tool bar buttons of both groups, from the words */
+void EdShowViewState(DialogWords *dialog);
+void SetLineNumberWidth(PCFDATA *ed);
+int ConfirmDiscardEdits(DialogWords *dialog);
+/* The display copy as text: the lines of the range (670 page, 692 all,
+ * 813 selection), each with CR LF, then a NUL; null when there is nothing
+ * (no selection) or storage runs out.  *size: bytes with the NUL.  With
+ * ask set, a copy of 51,200 bytes or more is asked first (null, *size 0
+ * when the user declines). */
+char *EdViewCopyText(DialogWords *dialog, int menuId, uint32_t *size, int ask);
+/* the text of the debug caption */
+void EdDebugStateText(PCFDATA *ed, char *out, size_t size);
+void EdDebugState(PCFDATA *ed);
+
+/* ---- pieces the pane reaches elsewhere --------------------------------- */
+
+/* The body formatter for the data (a user format, or "Message Content")
+ * and the user format of a queue and format name (null: none). */
+FmtStructDef *UFChooseFormatter(PCFDATA *ed, FmtMsgInfo *info, const unsigned char *data,
+                                uint32_t length);
+FmtStructDef *UFFindFormat(const char *queue, uint32_t queueLength, const char *format,
+                           uint32_t formatLength, int32_t ccsid, int32_t encoding);
+/* A "PHEX Copy" block in *slot: {u32 capacity, u32 length, bytes}; 1
+ * copied, 0 out of storage. */
+int MessageCopyBuffer(void **slot, const void *bytes, uint32_t length);

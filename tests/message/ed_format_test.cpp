@@ -1,0 +1,167 @@
+/* Messages and formats: the default descriptor's bytes, the default
+ * header of every format the user can pick (in 850 and 546 as it stands,
+ * converted for other code pages and byte orders), a format without a
+ * header, and the structure conversion itself. */
+#include "edtest.h"
+#include "fmtint.h"
+#include "structconv.h"
+#include "cscodepage.h"
+#include "prfdata.h"
+
+struct EdFormat : EdFixture {};
+
+static int32_t Le32(const unsigned char *p) { return (int32_t)FmtRd32(p, 546); }
+
+TEST_F(EdFormat, TheDefaultDescriptor)
+{
+    EdSetDefaultDescriptor(&d, "MQSTR   ", 0, 0);
+    ASSERT_EQ(ed->descriptor.length, 364u);
+    const unsigned char *md = ed->descriptor.data;
+    EXPECT_EQ(std::string((const char *)md, 4), "MD  ");
+    struct { uint32_t at; int32_t value; } ints[] = {
+        { 4, 2 }, { 8, 0 }, { 12, 8 }, { 16, -1 }, { 20, 0 }, { 24, 546 }, { 28, 850 }, { 40, -1 },
+        { 44, 2 }, { 96, 0 }, { 272, 0 }, { 348, 1 }, { 352, 0 }, { 356, 0 }, { 360, -1 } };
+    for (auto &i : ints)
+        EXPECT_EQ(Le32(md + i.at), i.value) << "offset " << i.at;
+    EXPECT_EQ(std::string((const char *)md + 32, 8), "MQSTR   ");
+    EXPECT_EQ(std::string((const char *)md + 276, 44), std::string(44, ' '));
+    for (uint32_t at : { 48u, 72u, 100u, 148u, 196u, 208u, 240u, 320u, 324u })
+        EXPECT_EQ(md[at], 0) << "offset " << at;
+    /* the location's defaults, and given values over them */
+    qms->encoding = 273;
+    qms->ccsid = 500;
+    EdSetDefaultDescriptor(&d, "MQSTR   ", 0, 0);
+    EXPECT_EQ(Le32(ed->descriptor.data + 24), 273);
+    EXPECT_EQ(Le32(ed->descriptor.data + 28), 500);
+    EdSetDefaultDescriptor(&d, "MQSTR   ", 1208, 546);
+    EXPECT_EQ(Le32(ed->descriptor.data + 24), 546);
+    EXPECT_EQ(Le32(ed->descriptor.data + 28), 1208);
+}
+
+TEST_F(EdFormat, EveryFormatGetsItsHeader)
+{
+    static const struct { const char *format; const char *title; } rows[] = {
+        { "MQADMIN ", "Generic Admin PCF Header (MQCFH)" }, { "MQCICS  ", "CICS Information Header (MQCIH)" },
+        { "MQDEAD  ", "Dead Letter Queue Header (MQDLH)" }, { "MQHDIST ", "Distribution List Header (MQDH)" },
+        { "MQHEPCF ", "Embedded PCF Header (MQEPH)" }, { "MQEVENT ", "Generic Event Header (MQCFH)" },
+        { "MQIMS   ", "IMS Information Header (MQIIH)" }, { "MQHMDE  ", "Message Descriptor Extension (MQMDE)" },
+        { "MQPCF   ", "Generic PCF Header (MQCFH)" }, { "MQHRF   ", "Rules and Formatting (MQRFH)" },
+        { "MQHRF2  ", "Rules and Formatting (MQRFH2)" }, { "MQTRIG  ", "Trigger Message (MQTM)" },
+        { "MQHWIH  ", "Work Information Header (MQWIH)" }, { "MQXMIT  ", "Transmission Queue Header (XQH)" },
+    };
+    FmtLayoutAll();
+    for (auto &r : rows) {
+        FmtStructDef *def = EdHeaderForFormat(r.format);
+        ASSERT_NE(def, nullptr) << r.format;
+        EXPECT_STREQ(def->title, r.title);
+        Load(EdDescriptor(r.format), Bytes());
+        rec.commands.clear();
+        ASSERT_TRUE(EdSetMessageFormat(&d)) << r.format;
+        EXPECT_EQ(ed->data.length, def->size) << r.format;
+        uint32_t n = def->defaultLength < def->size ? def->defaultLength : def->size;
+        EXPECT_EQ(0, memcmp(ed->data.data, def->defaultInstance, n)) << r.format;
+        EXPECT_EQ(std::string((const char *)ed->descriptor.data + 32, 8), r.format);
+        EXPECT_EQ(ed->cursor.buffer, &ed->data);
+        EXPECT_EQ(ed->cursor.digit, 0u);
+        EXPECT_FALSE(EdHasSelection(ed));
+        EXPECT_EQ(rec.commands, std::vector<int>{ 955 });
+        EXPECT_TRUE(d.displayFlags & DSP_FORMATTED);
+        /* the header shows as its structure (a PCF header by its kind) */
+        EdBuildLineData(ed, 1);
+        EXPECT_GE(Find(strrchr(r.title, '(')), 0) << r.format;
+    }
+    EXPECT_EQ(EdHeaderForFormat("MQSTR   "), nullptr);
+}
+
+TEST_F(EdFormat, TheRulesHeaderInItsCodePage)
+{
+    FmtLayoutAll();
+    FmtStructDef *def = &FmtDefMQRFH2;
+    /* 850 and 546: the default instance as it stands */
+    Load(EdDescriptor("MQHRF2  ", 850, 546), Bytes());
+    ASSERT_TRUE(EdSetMessageFormat(&d));
+    ASSERT_EQ(ed->data.length, def->size);
+    EXPECT_EQ(0, memcmp(ed->data.data, def->defaultInstance, def->defaultLength));
+    /* 500 and 785: character fields in EBCDIC, integers in normal order */
+    Load(EdDescriptor("MQHRF2  ", 500, 785), Bytes());
+    ASSERT_TRUE(EdSetMessageFormat(&d));
+    const unsigned char *p = ed->data.data;
+    EXPECT_EQ(0, memcmp(p, "\xD9\xC6\xC8\x40", 4));          /* "RFH " */
+    EXPECT_EQ(FmtRd32(p + 4, 1), 2u);                        /* Version */
+    EXPECT_EQ(FmtRd32(p + 8, 1), Le32(def->defaultInstance + 8) + 0u);
+    EXPECT_EQ(FmtRd32(p + 12, 1), 546u);                     /* Encoding of what follows */
+    EXPECT_EQ(0, memcmp(p + 20, "\x40\x40\x40\x40\x40\x40\x40\x40", 8));   /* Format */
+    EXPECT_EQ(FmtRd32(p + 32, 1), 1208u);                    /* NameValueCCSID */
+    EXPECT_EQ(Le32(ed->descriptor.data + 28), 500);
+}
+
+TEST_F(EdFormat, AFormatWithoutHeaderGetsAnEmptyBody)
+{
+    Load(EdDescriptor("MYAPP   "), EdTextLines(3));
+    ASSERT_TRUE(EdSetMessageFormat(&d));
+    EXPECT_EQ(ed->data.length, 0u);
+    EXPECT_EQ(std::string((const char *)ed->descriptor.data + 32, 8), "MYAPP   ");
+    /* no descriptor at all: string defaults first */
+    Load(std::vector<unsigned char>(), std::vector<unsigned char>());
+    ASSERT_TRUE(EdSetMessageFormat(&d));
+    EXPECT_EQ(ed->descriptor.length, 364u);
+    EXPECT_EQ(std::string((const char *)ed->descriptor.data + 32, 8), "MQSTR   ");
+    EXPECT_EQ(ed->data.length, 0u);
+    /* the data area received the new descriptor */
+    EXPECT_EQ(area.descriptor.length, 364u);
+    EXPECT_EQ(0, memcmp(area.descriptor.bytes, ed->descriptor.data, 364));
+}
+
+TEST_F(EdFormat, StructConvertFieldsTurnsCharactersAndByteOrder)
+{
+    FmtLayoutAll();
+    unsigned char dlh[172];
+    memset(dlh, 0, sizeof dlh);
+    memcpy(dlh, FmtDefMQDLH.defaultInstance, FmtDefMQDLH.defaultLength);
+    memcpy(dlh + 12, "TARGET.Q", 8);
+    dlh[8] = 0x25;                                           /* Reason 2085 in 546 */
+    dlh[9] = 0x08;
+    unsigned char *p = dlh;
+    EXPECT_EQ(StructConvertFields(&FmtDefMQDLH, &p, sizeof dlh, 850, 546, 500, 785), 0);
+    EXPECT_EQ(p, dlh + FmtDefMQDLH.size);
+    EXPECT_EQ(0, memcmp(dlh, "\xC4\xD3\xC8\x40", 4));        /* "DLH " */
+    EXPECT_EQ(FmtRd32(dlh + 4, 1), 1u);
+    EXPECT_EQ(FmtRd32(dlh + 8, 1), 2085u);
+    EXPECT_EQ(0, memcmp(dlh + 12, "\xE3\xC1\xD9\xC7\xC5\xE3\x4B\xD8", 8));
+    /* and back */
+    p = dlh;
+    EXPECT_EQ(StructConvertFields(&FmtDefMQDLH, &p, sizeof dlh, 500, 785, 850, 546), 0);
+    EXPECT_EQ(0, memcmp(dlh, "DLH ", 4));
+    EXPECT_EQ(Le32(dlh + 8), 2085);
+    /* a length that ends inside a field stops before it */
+    p = dlh;
+    EXPECT_EQ(StructConvertFields(&FmtDefMQDLH, &p, 10, 850, 546, 850, 273), 0);
+    EXPECT_EQ(p, dlh + 8);
+    /* a character the target cannot hold ends the walk with its code */
+    unsigned char bad[8] = { 'M', 'D', 'E', ' ', 2, 0, 0, 0 };
+    bad[1] = 0xFE;
+    p = bad;
+    EXPECT_NE(StructConvertFields(&FmtDefMQMDE, &p, sizeof bad, 850, 546, 37, 785), 0);
+}
+
+TEST_F(EdFormat, EdifactIsDetectedWhenThePreferenceAsks)
+{
+    std::string edi = "UNA:+.? 'UNB+UNOC:3+SENDER+RECEIVER+240131:1200+1'UNH+1+ORDERS:D:96A:UN'"
+                      "UNT+2+1'UNZ+1+1'";
+    Bytes body;
+    body.Chars(edi.c_str(), edi.size());
+    d.viewWords[0] &= ~VW_SHOW_MD;
+    Size(40, 200);
+    uint32_t saved = Prf.po[3];
+    Prf.po[3] &= ~0x200000u;
+    Load(EdDescriptor("ORDERS  "), body);
+    EXPECT_EQ(Find("UNH+1"), Find("UNB+UNOC"));      /* one text line */
+    Prf.po[3] |= 0x200000u;
+    ed->flush = 1;
+    EdBuildLineData(ed, 1);
+    EXPECT_EQ(ed->bodyFormatter->title, std::string("Edifact"));
+    int32_t unb = Find("UNB+UNOC"), unh = Find("UNH+1");
+    EXPECT_GE(unb, 0);
+    EXPECT_EQ(unh, unb + 1);                         /* a line per segment */
+    Prf.po[3] = saved;
+}
