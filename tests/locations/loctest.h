@@ -27,10 +27,11 @@ inline std::string DataDir()
     return std::string(d ? d : "tests/data") + "/locations/";
 }
 
-/* A real sample (copied under tests/data/locations/samples with its source). */
+/* A real sample of the shared folder that RAVOLT_SAMPLES names. */
 inline std::string Sample(const std::string &folder, const std::string &name)
 {
-    return DataDir() + "samples/" + folder + "/" + name;
+    const char *d = getenv("RAVOLT_SAMPLES");
+    return std::string(d ? d : "../shared/samples") + "/" + folder + "/" + name;
 }
 
 inline std::string ReadText(const std::string &path)
