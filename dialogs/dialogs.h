@@ -130,6 +130,9 @@ inline char *PCFStrListItem(PCFSTRLIST *l, int maximum, int index)
 }
 inline int32_t *PCFIntListItems(PCFINTLIST *l) { return (int32_t *)(l + 1); }
 inline uint8_t *PCFMsgBufBytes(PCFMSGBUF *b) { return (uint8_t *)(b + 1); }
+/* Field types by their value records: a 32-bit integer, a text. */
+int PCFIsIntType(int type);
+int PCFIsTextType(int type);
 /* Empty attached lists of a capacity (strings blank-filled); null without
  * storage or above 32767 elements. */
 PCFSTRLIST *PCFNewStrList(int capacity, int maximum, const char *tag);

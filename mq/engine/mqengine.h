@@ -292,6 +292,10 @@ int ConnectMQ(QMS *location, MQHCONN *hconn, MQIEntryTable **table, char *errorT
               int errorSize, MQLONG *compCode, MQLONG *reason);
 /* 0, or 2071; *sco is null without TLS data.  Free with MQEFreeChannel. */
 int ConvertDataMQCD(QMS *location, MQCD *mqcd, MQSCO **sco);
+/* The same from a data area of a client-connection definition. */
+struct PCFCommandDef;
+int MQEConvertChannel(const PCFCommandDef *def, const uint8_t *area, QMS *location,
+                      MQCD *mqcd, MQSCO **sco);
 void MQEFreeChannel(MQCD *mqcd, MQSCO **sco);
 /* The generic default MQCD with MaxMsgLength 104857600. */
 void MQEDefaultMQCD(MQCD *mqcd);
