@@ -45,12 +45,15 @@ void ChooseMQCDVersion(MQCD *cd)
 
 #define NO_POSITION 0xFFFFFFFFu
 
-/* A record that holds a value (set by the user, a reply or the
- * configuration file). */
+/* A record that holds a value (set by the user, a reply, an import or
+ * the configuration file); an empty text holds none, so that the MQCD
+ * keeps its default there. */
 static const uint8_t *stored(const uint8_t *area, const PCFFieldEntry *e)
 {
     const uint8_t *r = area + e->offset;
-    return PCFStoresValue(e) && (PCFState(r) & (PCFS_PRESENT | PCFS_RECEIVED)) ? r : nullptr;
+    if (!PCFStoresValue(e) || !(PCFState(r) & (PCFS_PRESENT | PCFS_RECEIVED)))
+        return nullptr;
+    return PCFIsTextType(e->field->type) && !PCFRecText((uint8_t *)r)[0] ? nullptr : r;
 }
 
 /* The stored record of a field of the definition, or null. */
