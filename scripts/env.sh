@@ -53,8 +53,8 @@ xvfb_start() {
             kill -0 "$RAVOLT_XVFB_PID" 2>/dev/null || break   # the display is taken
             sleep 0.1
         done
-        kill "$RAVOLT_XVFB_PID" 2>/dev/null
-        wait "$RAVOLT_XVFB_PID" 2>/dev/null
+        kill "$RAVOLT_XVFB_PID" 2>/dev/null || true
+        wait "$RAVOLT_XVFB_PID" 2>/dev/null || true
         RAVOLT_XVFB_PID=
     done
     rm -f "$file"
