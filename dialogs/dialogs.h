@@ -130,6 +130,13 @@ inline char *PCFStrListItem(PCFSTRLIST *l, int maximum, int index)
 }
 inline int32_t *PCFIntListItems(PCFINTLIST *l) { return (int32_t *)(l + 1); }
 inline uint8_t *PCFMsgBufBytes(PCFMSGBUF *b) { return (uint8_t *)(b + 1); }
+/* Field types by their value records: a 32-bit integer, a text. */
+int PCFIsIntType(int type);
+int PCFIsTextType(int type);
+/* Empty attached lists of a capacity (strings blank-filled); null without
+ * storage or above 32767 elements. */
+PCFSTRLIST *PCFNewStrList(int capacity, int maximum, const char *tag);
+PCFINTLIST *PCFNewIntList(int capacity, const char *tag);
 
 /* Reading and writing value records (records are not aligned). */
 uint16_t PCFState(const uint8_t *record);
@@ -388,6 +395,8 @@ void PCFInitData(PCFCommandDef *def, uint8_t *area, DialogWords *dialog, int nam
 void PCFFreeData(const PCFCommandDef *def, uint8_t *area, int freeArea);
 void PCFCopyData(const PCFCommandDef *def, uint8_t *target, const uint8_t *source);
 void PCFCopyResponseData(const PCFCommandDef *def, uint8_t **slot, const uint8_t *source);
+/* 1 when equal: lists by their elements, other records over their compare
+ * length, or else by the values they hold (present and specified). */
 int PCFCompareData(const PCFCommandDef *def, const uint8_t *a, const uint8_t *b);
 /* 1 when the entry has a record in the data area. */
 int PCFStoresValue(const PCFFieldEntry *entry);

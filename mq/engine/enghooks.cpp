@@ -1,6 +1,7 @@
 /* The table through which the engine calls the command agent and the
  * pieces of later subsystems; tests replace entries of it. */
 #include "engint.h"
+#include "locimport.h"
 
 static const MQEHOOKS defaults = {
     AnalyseCommand, ProcessCommand, SendErrorResponse, RequestQmgrRefresh, StartDownload,

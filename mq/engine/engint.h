@@ -10,7 +10,7 @@
 #include "mqengine.h"
 #include "mq/mqconst.h"
 #include "kdbs_standin.h"
-#include "clndef_standin.h"
+#include "dialogs.h"
 
 /* The program's own codes the engine uses. */
 enum {

@@ -127,7 +127,6 @@ int RequestQmgrRefresh(QMS *location, uint32_t kinds, const char *prefix, int wa
 int StartDownload(QMS *location);
 int QListBuild(void *frame);
 int VerCheckRun(ThreadRequest *request);
-int ImportLocalQMgrs(int interactive);
 int LoadUnloadQueue(QMS *location, ThreadRequest *request, void *controlBlock);
 void DebugDumpMessage(QMS *location, int direction, const MQMD *md, const void *data,
                       int32_t length);
@@ -146,7 +145,7 @@ struct MQEHOOKS {
     int (*startDownload)(QMS *);
     int (*qlistBuild)(void *frame);
     int (*verCheckRun)(ThreadRequest *);
-    int (*importLocal)(int);
+    void (*importLocal)(int);   /* ImportLocalQMgrs of the location imports */
     int (*loadUnload)(QMS *, ThreadRequest *, void *);
     void (*debugDump)(QMS *, int, const MQMD *, const void *, int32_t);
 };
@@ -292,6 +291,10 @@ int ConnectMQ(QMS *location, MQHCONN *hconn, MQIEntryTable **table, char *errorT
               int errorSize, MQLONG *compCode, MQLONG *reason);
 /* 0, or 2071; *sco is null without TLS data.  Free with MQEFreeChannel. */
 int ConvertDataMQCD(QMS *location, MQCD *mqcd, MQSCO **sco);
+/* The same from a data area of a client-connection definition. */
+struct PCFCommandDef;
+int MQEConvertChannel(const PCFCommandDef *def, const uint8_t *area, QMS *location,
+                      MQCD *mqcd, MQSCO **sco);
 void MQEFreeChannel(MQCD *mqcd, MQSCO **sco);
 /* The generic default MQCD with MaxMsgLength 104857600. */
 void MQEDefaultMQCD(MQCD *mqcd);

@@ -130,10 +130,11 @@ static int put_dialog(QMS *threadLoc, ThreadRequest *rq, uint8_t *data)
             break;
     }
     if (cc == MQCC_FAILED) {
+        /* settled before the window hears of it */
         EngMQErrorText(text, sizeof text, "Error putting to queue", qm, queue, rc);
-        window_text(rq, text);
         if (rq->syncpoint)
             settle_after_failure(t, h);
+        window_text(rq, text);
     } else if (rq->syncpoint && (t->MQCMIT(h, &cc, &rc), cc == MQCC_FAILED)) {
         EngFormat(text, sizeof text, "MQCMIT failed RC(%ld) %s", (long)rc, MQReasonText(rc));
         window_text(rq, text);
