@@ -4,6 +4,7 @@
  * the data before anything it points at is read. */
 #include "fmtint.h"
 #include "csmem.h"
+#include "userfmt.h"
 #include <cstdio>
 
 extern FmtStructDef FmtDefMQTM;
@@ -96,9 +97,25 @@ static void Advance(FmtWalkFrame *fr, uint32_t n)
     fr->remaining -= n;
 }
 
+/* Keeps the value of a length or count field as it was read: its row's
+ * laid-out offset is wrong when a field of varying length comes before. */
+static void KeepRefValue(FmtWalkFrame *fr, const FmtFieldDef *f, int64_t v)
+{
+    uint32_t i = fr->refCount++ % 4;
+    fr->refField[i] = f;
+    fr->refValue[i] = v;
+}
+
 int FmtRefValue(FmtLineRec *lr, FmtWalkFrame *frame, const FmtFieldDef *f,
                 int64_t *value)
 {
+    if (f && (f->flags & FF_REFERENCED))
+        for (FmtWalkFrame *fr = frame; fr; fr = fr->parent)
+            for (uint32_t i = 0; i < fr->refCount && i < 4; i++)
+                if (fr->refField[i] == f) {
+                    *value = fr->refValue[i];
+                    return 1;
+                }
     for (FmtWalkFrame *fr = frame; fr; fr = fr->parent) {
         for (const FmtStructRow *row = fr->def->rows; row && row->field; row++) {
             if (row->field != f)
@@ -345,6 +362,20 @@ static uint32_t Nested(Walk &w, FmtStructDef *def, uint32_t length,
     return rc;
 }
 
+/* After the headers of "Message Content": the rest by a user format that
+ * its format name chooses, when the caller gave the user format state. */
+static uint32_t BodyByFormatName(Walk &w, const FmtStructRow *row)
+{
+    FmtWalkFrame *fr = w.fr;
+    const UFMatchState *given = (const UFMatchState *)w.lr->userFormats;
+    if (!given || !(fr->def->kind & SK_CONTENT) || Bound(fr) == 0)
+        return 0;
+    UFMatchState st = *given;
+    UFStateFor(&st, w.msg->format, w.msg->encoding, w.msg->ccsid, given->queue, given->queueLength);
+    FmtStructDef *def = UFFindFormat(1, st.queue, st.queueLength, fr->cur, Bound(fr), &st);
+    return def ? Nested(w, def, Bound(fr), row) : 0;
+}
+
 /* Counted and fixed arrays: the next row repeated. */
 static uint32_t FormatArray(Walk &w, const FmtStructRow *row, int *skipNext)
 {
@@ -366,9 +397,18 @@ static uint32_t FormatArray(Walk &w, const FmtStructRow *row, int *skipNext)
         if (!FmtRefValue(w.lr, fr, (const FmtFieldDef *)elem->field->reference, &elemSize) || elemSize < 0)
             elemSize = 0;
     } else if (et == FT_STRUCT || et == FT_REPEAT || et == FT_STRUCT_BYLEN) {
+        const FmtStructDef *n = (const FmtStructDef *)elem->field->reference;
+        elemSize = et == FT_STRUCT && n && (n->state & 9) == 1 ? n->size : 0;
+    } else if (elemSize == 0xFFFFFFFF) {
         elemSize = 0;
     }
-    if (elemSize > 0 && count * elemSize > (int64_t)fr->remaining) {
+    /* "as many as the data holds" */
+    int toEnd = f->type == FT_FIXED_ARRAY && f->length == 0xFFFFFFFF;
+    if (toEnd && elemSize > 0)
+        count = fr->remaining / elemSize;
+    if (toEnd && count == 0)
+        return 0;
+    if (!toEnd && elemSize > 0 && count * elemSize > (int64_t)fr->remaining) {
         uint32_t rc = FmtMarker(w.lr, w.sink, w.context, fr->cur,
                                 "Following length is larger than the available data");
         if (rc)
@@ -377,23 +417,30 @@ static uint32_t FormatArray(Walk &w, const FmtStructRow *row, int *skipNext)
         if (count == 0)
             return Incomplete(w);
     }
-    if (elemSize == 0 && count > 256)
+    int unknown = toEnd && elemSize == 0;
+    int byProgress = elemSize == 0 && (toEnd || et == FT_STRUCT);
+    if (elemSize == 0 && !byProgress && count > 256)
         count = 256;
     if (Detail(w.lr) >= (elem->flags & 0xFF)) {
         SetLine(w.lr, fr, f, 0, 0);
-        uint32_t rc = FmtEmitText(w.lr, w.sink, w.context, 0, "%s array [1..%d]",
-                                  elem->field->name, (int)count);
+        uint32_t rc = unknown ? FmtEmitText(w.lr, w.sink, w.context, 0, "%s array [1..*]", elem->field->name)
+                              : FmtEmitText(w.lr, w.sink, w.context, 0, "%s array [1..%d]",
+                                            elem->field->name, (int)count);
         if (rc)
             return rc;
     }
-    fr->count = (uint32_t)count;
+    fr->count = unknown ? 0 : (uint32_t)count;
     for (int64_t i = 1; i <= count; i++) {
         int dummy;
+        const unsigned char *before = fr->cur;
         fr->element = (uint32_t)i;
         w.lr->element = (uint32_t)i;
         uint32_t rc = FormatRow(w, elem, (int)i, &dummy);
         if (rc)
             return rc;
+        /* elements of unknown size end with the data or when one takes nothing */
+        if (byProgress && (fr->cur == before || fr->remaining == 0))
+            break;
     }
     fr->element = 0;
     return 0;
@@ -501,7 +548,7 @@ static int FieldLength(Walk &w, const FmtFieldDef *f, int64_t *length)
         return 1;
     }
     case FT_CHARBP:
-        if (f->reference) {
+        if (f->reference && f->length == 0) {
             int64_t v = 0;
             if (!FmtRefValue(w.lr, fr, (const FmtFieldDef *)f->reference, &v))
                 return 0;
@@ -521,8 +568,8 @@ static uint32_t ValueNameText(Walk &w, const FmtStructRow *row, int64_t v, char 
 {
     const FmtFieldDef *f = row->field;
     uint32_t n = 0;
-    if (f->reference && (f->flags & FF_CCSID) == 0 && !IsFlags(f->type) && f->type != FT_ENCODING &&
-        f->type != FT_REC_OFFSET)
+    if (f->reference && ((f->flags & FF_CCSID) == 0 || (f->flags & 0x2000)) && !IsFlags(f->type) &&
+        f->type != FT_ENCODING && f->type != FT_REC_OFFSET)
         n = FapFormatValueName(f, 0, v, out, w.lr);
     if ((row->flags & RF_PCF_PARM_NAME) && FmtLinks.valueName) {
         int64_t parm;
@@ -583,6 +630,30 @@ static void RecordFormat(Walk &w, const unsigned char *p)
     msg->formatLength = n;
 }
 
+/* A value line followed by the date text of the field's date mask in the
+ * column 25 places after the names. */
+static uint32_t DateLine(Walk &w, const FmtFieldDef *f, const unsigned char *p, const char *fmt,
+                         const char *label, const char *value, const char *suffix)
+{
+    char line[2048], date[96];
+    char *end = date;
+    int n = snprintf(line, sizeof line - 128, fmt, label, value, suffix);
+    if (n < 0)
+        n = 0;
+    if (n > (int)sizeof line - 128)
+        n = (int)sizeof line - 128;
+    UFFormatDateTime(w.fr->ccsid, f, 0, p, &end);
+    *end = 0;
+    if (date[0]) {
+        int column = (int)w.fr->def->nameWidth + 25;
+        do
+            line[n++] = ' ';
+        while (n < column && n < (int)sizeof line - 100);
+        n += snprintf(line + n, 96, "%s", date);
+    }
+    return FmtEmitText(w.lr, w.sink, w.context, 0, "%.*s", n, line);
+}
+
 static uint32_t FormatText(Walk &w, const FmtStructRow *row, const char *label,
                            uint32_t labelWidth, const unsigned char *p, uint32_t len)
 {
@@ -594,14 +665,18 @@ static uint32_t FormatText(Walk &w, const FmtStructRow *row, const char *label,
         if (z)
             len = (uint32_t)(z - p);
     }
-    if (f->reference && f->type != FT_TEXT_BYLEN) {
+    int table = f->reference && f->type != FT_TEXT_BYLEN && !(f->type == FT_CHARBP && f->length == 0);
+    if (table || f->dateLayout) {
         char *t = w.lr->text + 2048;        /* scratch beyond any label */
         uint32_t n = f->type == FT_CODE1 ? len : FmtTextLength(p, len, fr->cp->ch[CP_BLANK]);
         if (n > 1024)
             n = 1024;
         FmtPrintable(t, p, n, fr->cp);
         t[n] = 0;
-        FapFormatEnum(fr->ccsid, f, 0, p, len, suffix);
+        if (table && f->type != FT_TEXT_BYLEN)
+            FapFormatEnum(fr->ccsid, f, 0, p, len, suffix);
+        if (f->dateLayout && f->type == FT_CHAR)
+            return DateLine(w, f, p, "%s '%s'%s", label, t, suffix);
         return FmtEmitText(w.lr, w.sink, w.context, 0, "%s '%s'%s", label, t, suffix);
     }
     return FmtQuotedLines(w.lr, w.sink, w.context, fr->cp, labelWidth, label, p,
@@ -696,6 +771,8 @@ static uint32_t FormatDecimal(Walk &w, const FmtFieldDef *f, const char *label,
         return FmtMarker(w.lr, w.sink, w.context, p, "** Invalid %s field '%s' **", kind, f->name);
     char suffix[256] = "";
     FapFormatTextEnum(f, 0, val, (uint32_t)strlen(val), suffix);
+    if (f->dateLayout)
+        return DateLine(w, f, p, "%s %s%s", label, val, suffix);
     return FmtEmitText(w.lr, w.sink, w.context, 0, "%s %s%s", label, val, suffix);
 }
 
@@ -720,8 +797,9 @@ static uint32_t FormatRow(Walk &w, const FmtStructRow *row, int element, int *sk
             if ((rc = Nested(w, def, Bound(fr), row)))
                 return rc;
             if (fr->cur == before || Bound(fr) == 0)
-                return 0;
+                break;
         }
+        return BodyByFormatName(w, row);
     }
     if (f->type == FT_STRUCT_BYLEN || f->type == FT_STRUCTS_BYLEN) {
         uint32_t rest = fr->hasLength
@@ -799,6 +877,8 @@ static uint32_t FormatRow(Walk &w, const FmtStructRow *row, int element, int *sk
             msg->encoding = (msg->encoding & ~0xFu) | (flipped & 0xF);
         }
         uint32_t n = IntText(f, p, fr, val, &v);
+        if (f->flags & FF_REFERENCED)
+            KeepRefValue(fr, f, v);
         if (f->type == FT_INTH && (row->flags & RF_PCF_PARM_NAME)) {
             int64_t parm;
             if (FmtRefValue(lr, fr, &FmtFieldParameterId, &parm) && parm == 1022 && FmtLinks.openOptions) {
@@ -841,6 +921,9 @@ static uint32_t FormatRow(Walk &w, const FmtStructRow *row, int element, int *sk
             uint32_t m = FapFormatEnum(fr->ccsid, f, 1, p, 8, val + n);
             if (m) {
                 memmove(val + n, val + n + 1, m);   /* the constant name follows the quote */
+            } else if (const UFFormatName *u = UFFindByName(t, 8)) {
+                if (u->description)
+                    snprintf(val + n, sizeof val - n, " (%s)", u->description);
             } else {
                 snprintf(val + n, 32, " (Unrecognised)");
             }
@@ -943,6 +1026,8 @@ static uint32_t FormatRow(Walk &w, const FmtStructRow *row, int element, int *sk
             break;
         }
         case FT_PACKED: case FT_UPACKED: case FT_ZONED: case FT_DIGITS:
+            if (f->flags & FF_REFERENCED)
+                KeepRefValue(fr, f, FapGetFieldInt(f, p, fr->encoding, fr->ebcdic));
             if (shown)
                 rc = FormatDecimal(w, f, label, p);
             break;

@@ -57,6 +57,10 @@ struct FmtWalkFrame {
     const unsigned char *extent;   /* furthest byte reached by records */
     const unsigned char *repeatStart;
     uint32_t depth;
+    /* values of length and count fields (FF_REFERENCED) where they were read */
+    const FmtFieldDef *refField[4];
+    int64_t refValue[4];
+    uint32_t refCount;
 };
 
 /* Byte readers: encoding low nibble 2 = reversed (little-endian). */
