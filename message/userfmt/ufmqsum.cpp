@@ -8,7 +8,7 @@
 #include <cstdio>
 #include <cstring>
 
-#define MQCA_Q_MGR_NAME 2015
+#define PARM_QMGR_NAME 2015           /* MQCA_Q_MGR_NAME */
 #define PCF_MAX_STRING_PARM 520
 
 /* Integers of data whose encoding has bit 0 set are big-endian. */
@@ -99,7 +99,7 @@ static void StringParm(const MSGSUMCTX *ctx, UFTEXT *t, const unsigned char *p, 
         CSMakePrintable((unsigned char *)text, (const unsigned char *)text, (int)length);
     while (length && text[length - 1] == ' ')
         length--;
-    if (parm == MQCA_Q_MGR_NAME && IsOwnQmgr(ctx, text, length))
+    if (parm == PARM_QMGR_NAME && IsOwnQmgr(ctx, text, length))
         return;
     UFTextPrintf(t, " %s:'%.*s'", MQParmDesc((int32_t)parm), (int)length, text);
 }

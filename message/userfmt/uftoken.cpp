@@ -158,7 +158,7 @@ int UFParseError(void *owner, UFPARSER *p, const char *fmt, const char *arg, int
         if (k > 0)
             used += (size_t)k < sizeof text - used ? (size_t)k : sizeof text - used - 1;
     }
-    snprintf(text + used, sizeof text - used, "\n%s", message);
+    snprintf(text + used, sizeof text - used, used ? "\n%s" : "%s", message);
     if (p && p->errors)
         (*p->errors)++;
     UFReport(owner, text, caption);
