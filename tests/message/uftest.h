@@ -96,6 +96,7 @@ inline std::string FormatWith(FmtStructDef *def, const std::vector<unsigned char
     FmtMsgInfo m = MakeMsg("        ", encoding, ccsid);
     FmtLineRec lr = MakeLineRec(4);
     lr.width = width;
+    lr.options |= LO_EBCDIC_TO_ASCII;           /* EBCDIC text shown readable */
     Recorder r;
     std::vector<unsigned char> copy(data);
     const unsigned char *p = copy.data();
