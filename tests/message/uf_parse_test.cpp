@@ -6,7 +6,6 @@
 #include "csmem.h"
 #include <cstring>
 
-static const char *Name(const FmtFieldDef *f) { return f ? f->name : "<none>"; }
 
 TEST_F(UserFormats, TypeWordsGiveTheirTypesAndLengths)
 {

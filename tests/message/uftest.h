@@ -6,6 +6,7 @@
 #include "fmttest.h"
 #include "userfmt.h"
 #include "ufint.h"
+#include "cshost.h"
 #include <gtest/gtest.h>
 #include <chrono>
 #include <cstdio>
@@ -66,7 +67,13 @@ protected:
         UFPREFS p = { &options, fileName.c_str(), dir.c_str(), 850 };
         UFSetPreferences(&p);
     }
-    std::string Path(const std::string &name) const { return dir + "/" + name; }
+    /* A file's name as the program joins it to the folder. */
+    std::string Path(const std::string &name) const
+    {
+        char joined[700];
+        CSAppendPath(joined, dir.c_str(), name.c_str());
+        return joined;
+    }
     void Write(const std::string &name, const std::string &text)
     {
         std::filesystem::create_directories(std::filesystem::path(Path(name)).parent_path());
