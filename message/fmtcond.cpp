@@ -122,7 +122,10 @@ uint32_t FapFormatValueName(const FmtFieldDef *f, int bare, int64_t value, char 
             return (uint32_t)sprintf(out, "%s", vn->description);
         if (lr && (lr->flags & LR_CONST_NAMES))
             return (uint32_t)sprintf(out, " %s (%s)", vn->name, vn->description);
-        return (uint32_t)sprintf(out, " (%s)", vn->description);
+        char *p = FmtPutStr(FmtPutMem(out, " (", 2), vn->description);    /* " (%s)" */
+        *p++ = ')';
+        *p = 0;
+        return (uint32_t)(p - out);
     }
     if ((f->flags & FF_CCSID) || bare)
         return 0;

@@ -34,8 +34,13 @@ uint32_t FmtPrefix(const FmtLineRec *lr, char *out, uint32_t dataOffset)
 {
     if (!(lr->flags & LR_OFFSET_PREFIX))
         return 0;
-    return (uint32_t)snprintf(out, 16, (lr->options & LO_HEX_OFFSETS) ? "+%8.8X " : "+%8u ",
-                              dataOffset);
+    /* "+%8.8X " or "+%8u " */
+    char *p = out;
+    *p++ = '+';
+    p = (lr->options & LO_HEX_OFFSETS) ? FmtPutHex(p, dataOffset, 8) : FmtPutUDecWidth(p, dataOffset, 8);
+    *p++ = ' ';
+    *p = 0;
+    return (uint32_t)(p - out);
 }
 
 static uint32_t VEmit(FmtLineRec *lr, FmtLineSink sink, uint64_t context,
@@ -185,7 +190,16 @@ static uint32_t Label(const FmtLineRec *lr, const FmtWalkFrame *fr,
                  "          ", num);
         n = snprintf(out, 128, "%-*s:", (int)w - 1, name);
     } else {
-        n = snprintf(out, 128, "%-*s:", (int)w - 1, f->name[0] == '!' ? "" : f->name);
+        /* "%-*s:" cut at 127 characters */
+        uint32_t len = f->name[0] == '!' ? 0 : f->nameLength ? f->nameLength : (uint32_t)strlen(f->name);
+        uint32_t k = len < 127 ? len : 127;
+        memcpy(out, f->name, k);
+        while (k < w - 1 && k < 127)
+            out[k++] = ' ';
+        if (k < 127)
+            out[k++] = ':';
+        out[k] = 0;
+        n = (int)k;
     }
     if (n > 127)                        /* a longer name is cut at the column's end */
         n = 127;
@@ -194,10 +208,15 @@ static uint32_t Label(const FmtLineRec *lr, const FmtWalkFrame *fr,
     return (uint32_t)n;
 }
 
+/* "%s %s": the label and the value. */
 static uint32_t FieldLine(FmtLineRec *lr, FmtLineSink sink, uint64_t context,
                           const char *label, const char *value)
 {
-    return FmtEmitText(lr, sink, context, 0, "%s %s", label, value);
+    if (FmtNoText(lr))
+        return FmtEmit(lr, sink, context, 0);
+    char *p = FmtPutStr(FmtLineStart(lr), label);
+    *p++ = ' ';
+    return FmtLineEnd(lr, sink, context, 0, FmtPutStr(p, value));
 }
 
 static void SetLine(FmtLineRec *lr, const FmtWalkFrame *fr, const FmtFieldDef *f,
@@ -232,6 +251,15 @@ static uint32_t Heading(FmtMsgInfo *msg, FmtWalkFrame *fr, FmtLineRec *lr,
     lr->structOffset = 0;
     if (lr->options & LO_PLAIN)
         return FmtEmitText(lr, sink, context, LF_HEADING, "%s", def->title);
+    if (FmtNoText(lr)) {
+        lr->lineFlags = LF_HEADING;
+        return FmtEmit(lr, sink, context, 0);
+    }
+    /* "[%5u bytes] %s", then " - (%.*s)" with the nested row's name */
+    char *p = FmtLineStart(lr);
+    *p++ = '[';
+    p = FmtPutStr(FmtPutUDecWidth(p, fr->remaining, 5), " bytes] ");
+    p = FmtPutStr(p, def->title);
     const FmtStructRow *nested = lr->nestedRow;
     if (nested && nested->field->name[0] != '!') {
         int n = (int)strlen(nested->field->name);
@@ -239,11 +267,25 @@ static uint32_t Heading(FmtMsgInfo *msg, FmtWalkFrame *fr, FmtLineRec *lr,
             n--;
         size_t t = strlen(def->title), m = (size_t)n < t ? (size_t)n : t;
         if (strncmp(nested->field->name, def->title, m))     /* not one the other's stem */
-            return FmtEmitText(lr, sink, context, LF_HEADING, "[%5u bytes] %s - (%.*s)",
-                               fr->remaining, def->title, n, nested->field->name);
+        {
+            p = FmtPutMem(FmtPutMem(p, " - (", 4), nested->field->name, (size_t)n);
+            *p++ = ')';
+        }
     }
-    return FmtEmitText(lr, sink, context, LF_HEADING, "[%5u bytes] %s",
-                       fr->remaining, def->title);
+    return FmtLineEnd(lr, sink, context, LF_HEADING, p);
+}
+
+/* "End of structure '%s' (%u bytes)" */
+static uint32_t EndLine(FmtLineRec *lr, FmtLineSink sink, uint64_t context, const char *title,
+                        uint32_t bytes)
+{
+    if (FmtNoText(lr)) {
+        lr->lineFlags = LF_HEADING;
+        return FmtEmit(lr, sink, context, 0);
+    }
+    char *p = FmtPutStr(FmtPutMem(FmtLineStart(lr), "End of structure '", 18), title);
+    p = FmtPutUDec(FmtPutMem(p, "' (", 3), bytes);
+    return FmtLineEnd(lr, sink, context, LF_HEADING, FmtPutMem(p, " bytes)", 7));
 }
 
 /* ---- value text of the simple types ---- */
@@ -268,39 +310,53 @@ static uint32_t EncodingName(uint32_t v, char *out)
     return n;
 }
 
+/* The value text of an integer field, as "%d", "%8.8X", "%hu [0x'%hX']" ... */
 static uint32_t IntText(const FmtFieldDef *f, const unsigned char *p,
                         const FmtWalkFrame *fr, char *out, int64_t *value)
 {
     uint32_t enc = f->type == FT_INT_NORMAL ? 1 : fr->encoding;
     int64_t v = FapGetFieldInt(f, p, enc, fr->ebcdic);
     *value = v;
+    char *o = out;
+    uint64_t hex;                       /* the value of a " [0x'%X']" suffix */
     switch (f->type) {
     case FT_INT: case FT_INT_NORMAL: case FT_BYTE: case FT_REC_OFFSET:
-        return (uint32_t)sprintf(out, "%d", (int32_t)v);
-    case FT_FLAGS8: return (uint32_t)sprintf(out, "%2.2X", (unsigned)v);
-    case FT_FLAGS: return (uint32_t)sprintf(out, "%8.8X", (unsigned)v);
-    case FT_FLAGS16: return (uint32_t)sprintf(out, "%4.4X", (unsigned)v);
-    case FT_SHORT: case FT_INT8: return (uint32_t)sprintf(out, "%hd", (short)v);
-    case FT_SHORTH: return (uint32_t)sprintf(out, "%hd [0x'%hX']", (short)v, (unsigned short)v);
-    case FT_INT8H: return (uint32_t)sprintf(out, "%hd [0x'%X']", (short)v, (unsigned)(v & 0xFF));
-    case FT_USHORT: case FT_UINT8: return (uint32_t)sprintf(out, "%hu", (unsigned short)v);
-    case FT_USHORTH: return (uint32_t)sprintf(out, "%hu [0x'%hX']", (unsigned short)v, (unsigned short)v);
-    case FT_UINT8H: return (uint32_t)sprintf(out, "%hu [0x'%X']", (unsigned short)v, (unsigned)v);
-    case FT_UINT: return (uint32_t)sprintf(out, "%u", (uint32_t)v);
-    case FT_UINTH: return (uint32_t)sprintf(out, "%u [0x'%X']", (uint32_t)v, (uint32_t)v);
-    case FT_INTH: return (uint32_t)sprintf(out, "%d [0x'%X']", (int32_t)v, (uint32_t)v);
-    case FT_INT64: return (uint32_t)sprintf(out, "%lld", (long long)v);
-    case FT_INT64H: return (uint32_t)sprintf(out, "%lld [0x'%llX']", (long long)v, (unsigned long long)v);
-    case FT_UINT64: return (uint32_t)sprintf(out, "%llu", (unsigned long long)v);
-    case FT_UINT64H: return (uint32_t)sprintf(out, "%llu [0x'%llX']", (unsigned long long)v, (unsigned long long)v);
+        o = FmtPutDec(o, (int32_t)v);
+        break;
+    case FT_FLAGS8: o = FmtPutHex(o, (uint32_t)v, 2); break;
+    case FT_FLAGS: o = FmtPutHex(o, (uint32_t)v, 8); break;
+    case FT_FLAGS16: o = FmtPutHex(o, (uint32_t)v, 4); break;
+    case FT_SHORT: case FT_INT8: o = FmtPutDec(o, (short)v); break;
+    case FT_USHORT: case FT_UINT8: o = FmtPutUDec(o, (unsigned short)v); break;
+    case FT_UINT: o = FmtPutUDec(o, (uint32_t)v); break;
+    case FT_INT64: o = FmtPutDec(o, v); break;
+    case FT_UINT64: o = FmtPutUDec(o, (uint64_t)v); break;
+    case FT_SHORTH: case FT_INT8H: case FT_USHORTH: case FT_UINT8H: case FT_UINTH: case FT_INTH:
+    case FT_INT64H: case FT_UINT64H:
+        switch (f->type) {
+        case FT_SHORTH: o = FmtPutDec(o, (short)v); hex = (unsigned short)v; break;
+        case FT_INT8H: o = FmtPutDec(o, (short)v); hex = (unsigned)(v & 0xFF); break;
+        case FT_USHORTH: o = FmtPutUDec(o, (unsigned short)v); hex = (unsigned short)v; break;
+        case FT_UINT8H: o = FmtPutUDec(o, (unsigned short)v); hex = (unsigned)v; break;
+        case FT_UINTH: o = FmtPutUDec(o, (uint32_t)v); hex = (uint32_t)v; break;
+        case FT_INTH: o = FmtPutDec(o, (int32_t)v); hex = (uint32_t)v; break;
+        case FT_INT64H: o = FmtPutDec(o, v); hex = (uint64_t)v; break;
+        default: o = FmtPutUDec(o, (uint64_t)v); hex = (uint64_t)v; break;
+        }
+        o = FmtPutHex(FmtPutMem(o, " [0x'", 5), hex, 1);
+        o = FmtPutMem(o, "']", 2);
+        break;
     case FT_ENCODING: {
         uint32_t n = (uint32_t)sprintf(out, "0x'%X'", (uint32_t)v);
         return n + EncodingName((uint32_t)v, out + n);
     }
     case FT_POINTER:
         return (uint32_t)sprintf(out, "0x%16.16llX", (unsigned long long)FmtRd64(p, fr->encoding));
+    default:
+        return 0;
     }
-    return 0;
+    *o = 0;
+    return (uint32_t)(o - out);
 }
 
 static int IsIntType(uint16_t t)
@@ -575,8 +631,13 @@ static uint32_t ValueNameText(Walk &w, const FmtStructRow *row, int64_t v, char 
         int64_t parm;
         if (FmtRefValue(w.lr, w.fr, &FmtFieldParameterId, &parm)) {
             const char *name = FmtLinks.valueName((int32_t)parm, (int32_t)v);
-            if (name)
-                n += (uint32_t)snprintf(out + n, 200, " %s", name);
+            if (name) {                 /* " %s", at most 199 characters */
+                size_t k = strlen(name);
+                out[n] = ' ';
+                memcpy(out + n + 1, name, k < 198 ? k : 198);
+                n += 1 + (uint32_t)(k < 198 ? k : 198);
+                out[n] = 0;
+            }
         }
     }
     return n;
@@ -835,8 +896,7 @@ static uint32_t FormatRow(Walk &w, const FmtStructRow *row, int element, int *sk
             lr->field = nullptr;
             lr->lineClass = 0;
             lr->dataOffset = FmtOffsetOf(lr, fr->cur);
-            rc = FmtEmitText(lr, w.sink, w.context, LF_HEADING, "End of structure '%s' (%u bytes)",
-                             f->name, (uint32_t)(fr->cur - begin));
+            rc = EndLine(lr, w.sink, w.context, f->name, (uint32_t)(fr->cur - begin));
         }
         return rc;
     }
@@ -1156,8 +1216,7 @@ static uint32_t EndStructure(Walk &w, uint32_t originalRemaining)
         lr->field = nullptr;
         lr->lineClass = 0;
         lr->dataOffset = FmtOffsetOf(lr, fr->cur);
-        if ((rc = FmtEmitText(lr, w.sink, w.context, LF_HEADING, "End of structure '%s' (%u bytes)",
-                              def->title, consumed)))
+        if ((rc = EndLine(lr, w.sink, w.context, def->title, consumed)))
             return rc;
     }
     if ((rc = PcfBookkeeping(w)))

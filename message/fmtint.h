@@ -89,6 +89,27 @@ uint32_t FmtEmit(FmtLineRec *lr, FmtLineSink sink, uint64_t context,
 uint32_t FmtEmitText(FmtLineRec *lr, FmtLineSink sink, uint64_t context,
                      uint32_t lineFlags, const char *fmt, ...);
 uint32_t FmtPrefix(const FmtLineRec *lr, char *out, uint32_t dataOffset);
+
+/* Line text written directly (fmtput.cpp): each appends at p and returns
+ * the new end; FmtLineStart gives the place after the offset prefix and
+ * FmtLineEnd terminates the line and hands it to the sink. */
+char *FmtPutUDec(char *p, uint64_t v);
+char *FmtPutDec(char *p, int64_t v);
+char *FmtPutUDecWidth(char *p, uint64_t v, int width);
+char *FmtPutHex(char *p, uint64_t v, int minDigits);
+static inline char *FmtPutMem(char *p, const void *s, size_t n)
+{
+    memcpy(p, s, n);
+    return p + n;
+}
+static inline char *FmtPutStr(char *p, const char *s) { return FmtPutMem(p, s, strlen(s)); }
+static inline char *FmtPutFill(char *p, char c, size_t n)
+{
+    memset(p, c, n);
+    return p + n;
+}
+char *FmtLineStart(FmtLineRec *lr);
+uint32_t FmtLineEnd(FmtLineRec *lr, FmtLineSink sink, uint64_t context, uint32_t lineFlags, char *end);
 static inline int FmtNoText(const FmtLineRec *lr) { return (lr->flags & LR_NO_TEXT) != 0; }
 static inline uint32_t FmtOffsetOf(const FmtLineRec *lr, const unsigned char *p)
 {
