@@ -208,15 +208,20 @@ static uint32_t Label(const FmtLineRec *lr, const FmtWalkFrame *fr,
     return (uint32_t)n;
 }
 
-/* "%s %s": the label and the value. */
+/* "%s %s": the label and the value (lengths when known, else -1). */
 static uint32_t FieldLine(FmtLineRec *lr, FmtLineSink sink, uint64_t context,
-                          const char *label, const char *value)
+                          const char *label, const char *value, int labelLength = -1,
+                          int valueLength = -1)
 {
-    if (FmtNoText(lr))
+    if (FmtNoText(lr)) {
+        lr->lineFlags = 0;
         return FmtEmit(lr, sink, context, 0);
-    char *p = FmtPutStr(FmtLineStart(lr), label);
+    }
+    char *p = FmtLineStart(lr);
+    p = labelLength < 0 ? FmtPutStr(p, label) : FmtPutMem(p, label, (size_t)labelLength);
     *p++ = ' ';
-    return FmtLineEnd(lr, sink, context, 0, FmtPutStr(p, value));
+    p = valueLength < 0 ? FmtPutStr(p, value) : FmtPutMem(p, value, (size_t)valueLength);
+    return FmtLineEnd(lr, sink, context, 0, p);
 }
 
 static void SetLine(FmtLineRec *lr, const FmtWalkFrame *fr, const FmtFieldDef *f,
@@ -311,12 +316,14 @@ static uint32_t EncodingName(uint32_t v, char *out)
 }
 
 /* The value text of an integer field, as "%d", "%8.8X", "%hu [0x'%hX']" ... */
-static uint32_t IntText(const FmtFieldDef *f, const unsigned char *p,
-                        const FmtWalkFrame *fr, char *out, int64_t *value)
+static int64_t IntValue(const FmtFieldDef *f, const unsigned char *p, const FmtWalkFrame *fr)
 {
-    uint32_t enc = f->type == FT_INT_NORMAL ? 1 : fr->encoding;
-    int64_t v = FapGetFieldInt(f, p, enc, fr->ebcdic);
-    *value = v;
+    return FapGetFieldInt(f, p, f->type == FT_INT_NORMAL ? 1 : fr->encoding, fr->ebcdic);
+}
+
+static uint32_t IntText(const FmtFieldDef *f, const unsigned char *p,
+                        const FmtWalkFrame *fr, char *out, int64_t v)
+{
     char *o = out;
     uint64_t hex;                       /* the value of a " [0x'%X']" suffix */
     switch (f->type) {
@@ -720,7 +727,8 @@ static uint32_t FormatText(Walk &w, const FmtStructRow *row, const char *label,
 {
     const FmtFieldDef *f = row->field;
     FmtWalkFrame *fr = w.fr;
-    char suffix[256] = "";
+    char suffix[256];
+    suffix[0] = 0;
     if (f->type == FT_CHARBP) {
         const unsigned char *z = (const unsigned char *)memchr(p, 0, len);
         if (z)
@@ -830,7 +838,8 @@ static uint32_t FormatDecimal(Walk &w, const FmtFieldDef *f, const char *label,
     }
     if (!valid)
         return FmtMarker(w.lr, w.sink, w.context, p, "** Invalid %s field '%s' **", kind, f->name);
-    char suffix[256] = "";
+    char suffix[256];
+    suffix[0] = 0;
     FapFormatTextEnum(f, 0, val, (uint32_t)strlen(val), suffix);
     if (f->dateLayout)
         return DateLine(w, f, p, "%s %s%s", label, val, suffix);
@@ -936,9 +945,11 @@ static uint32_t FormatRow(Walk &w, const FmtStructRow *row, int element, int *sk
             fr->encoding = flipped;
             msg->encoding = (msg->encoding & ~0xFu) | (flipped & 0xF);
         }
-        uint32_t n = IntText(f, p, fr, val, &v);
+        v = IntValue(f, p, fr);
         if (f->flags & FF_REFERENCED)
             KeepRefValue(fr, f, v);
+        int wantText = shown && !FmtNoText(lr);
+        uint32_t n = wantText ? IntText(f, p, fr, val, v) : 0;
         if (f->type == FT_INTH && (row->flags & RF_PCF_PARM_NAME)) {
             int64_t parm;
             if (FmtRefValue(lr, fr, &FmtFieldParameterId, &parm) && parm == 1022 && FmtLinks.openOptions) {
@@ -952,10 +963,13 @@ static uint32_t FormatRow(Walk &w, const FmtStructRow *row, int element, int *sk
                 return 0;
             }
         }
-        n += ValueNameText(w, row, v, val + n);
-        if ((f->flags & FF_CCSID) && (lr->options & LO_CONV_NOTE) && v == (int64_t)lr->displayCcsid)
-            snprintf(val + n, 32, " (after conversion)");
-        if (shown && (rc = FieldLine(lr, w.sink, w.context, label, val)))
+        if (wantText) {
+            n += ValueNameText(w, row, v, val + n);
+            if ((f->flags & FF_CCSID) && (lr->options & LO_CONV_NOTE) && v == (int64_t)lr->displayCcsid)
+                n += (uint32_t)snprintf(val + n, 32, " (after conversion)");
+        }
+        val[n] = 0;
+        if (shown && (rc = FieldLine(lr, w.sink, w.context, label, val, (int)labelWidth, (int)n)))
             return rc;
         if (shown && IsFlags(f->type) && f->reference &&
             (rc = FapFormatFlags(w.sink, w.context, f, (uint64_t)v, labelWidth + 1, lr)))
@@ -1306,13 +1320,26 @@ uint32_t FapFormatStructure(FmtMsgInfo *msg, FmtStructDef *def, FmtWalkFrame *pa
     }
     if (parent && parent->depth > 64)
         return 0;
-    FmtWalkFrame fr = {};
+    /* every field but the value cache, which refCount guards: no block clear
+       for each of the many small structures of a PCF message */
+    FmtWalkFrame fr;
     fr.parent = parent;
     fr.def = def;
     fr.start = fr.cur = fr.extent = *data;
     fr.remaining = *remaining;
+    fr.strucLength = fr.hasLength = 0;
     fr.encoding = (def->kind & SK_PARENT_ENCODING) && parent ? parent->encoding : msg->encoding;
-    SetCcsid(&fr, msg->ccsid);
+    if (parent && parent->ccsid == msg->ccsid) {
+        fr.ccsid = parent->ccsid;
+        fr.ebcdic = parent->ebcdic;
+        fr.cp = parent->cp;
+    } else {
+        SetCcsid(&fr, msg->ccsid);
+    }
+    fr.nextEncoding = fr.nextCcsid = 0;
+    fr.rowIndex = fr.element = fr.count = fr.stop = fr.headingShown = fr.nameValCcsid = 0;
+    fr.repeatStart = nullptr;
+    fr.refCount = 0;
     fr.depth = parent ? parent->depth + 1 : 0;
     fr.bodyKind = msg->bodyKind;
     NameWidth(def);
