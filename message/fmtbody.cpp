@@ -280,7 +280,7 @@ uint32_t FmtHexField(FmtLineRec *lr, FmtWalkFrame *frame, const FmtFieldDef *f, 
         lr->lineFlags = 0;
         rc = FmtEmit(lr, sink, context, 0);
     } else {
-        char *p = FmtPutStr(FmtLineStart(lr), label);       /* "%s %s" */
+        char *p = FmtPutMem(FmtLineStart(lr), label, labelWidth);   /* "%s %s" */
         *p++ = ' ';
         rc = FmtLineEnd(lr, sink, context, 0, FmtPutMem(p, hex, 2 * length));
     }
@@ -345,7 +345,7 @@ uint32_t FmtQuotedLines(FmtLineRec *lr, FmtLineSink sink, uint64_t context, cons
         } else {
             /* "%s '%.*s'%s", continued under the label as "%*s '%.*s'%s" */
             char *p = FmtLineStart(lr);
-            p = first ? FmtPutStr(p, label) : FmtPutFill(p, ' ', labelWidth);
+            p = first ? FmtPutMem(p, label, labelWidth) : FmtPutFill(p, ' ', labelWidth);
             const char *z = (const char *)memchr(piece, 0, n);
             p = FmtPutMem(FmtPutMem(p, " '", 2), piece, z ? (size_t)(z - piece) : n);
             *p++ = '\'';

@@ -11,25 +11,6 @@ extern FmtStructDef FmtDefMQTM;
 
 /* ---- line emission ---- */
 
-uint32_t FmtEmit(FmtLineRec *lr, FmtLineSink sink, uint64_t context,
-                 uint32_t length)
-{
-    if (FmtNoText(lr)) {
-        length = 0;
-        lr->text[0] = 0;
-    } else {
-        lr->lineFlags |= LF_TEXT;
-    }
-    uint32_t rc = sink(context, lr, lr->text, length);
-    switch (rc) {
-    case FMT_GO_ON: return 0;
-    case FMT_BUILD_TEXT: lr->flags &= ~LR_NO_TEXT; return 0;
-    case FMT_COUNT_ONLY: lr->flags |= LR_NO_TEXT; return 0;
-    case FMT_STOP: return FMT_STOP;
-    default: lr->sinkResult = rc; return 0;
-    }
-}
-
 uint32_t FmtPrefix(const FmtLineRec *lr, char *out, uint32_t dataOffset)
 {
     if (!(lr->flags & LR_OFFSET_PREFIX))
@@ -174,11 +155,19 @@ static uint32_t NameWidth(FmtStructDef *def)
 }
 
 /* Writes the label column: name padded to the column, then ":". */
+/* The label column; with build 0 (no text wanted) only its width, the
+ * text left empty. */
 static uint32_t Label(const FmtLineRec *lr, const FmtWalkFrame *fr,
-                      const FmtFieldDef *f, int element, char *out)
+                      const FmtFieldDef *f, int element, char *out, int build = 1)
 {
     uint32_t w = fr->def->nameWidth;
     int n;
+    if (!build && element <= 0 && !(lr->flags & LR_RUN_OFFSET)) {
+        uint32_t len = f->name[0] == '!' ? 0 : f->nameLength ? f->nameLength : (uint32_t)strlen(f->name);
+        uint32_t k = len > w - 1 ? len : w - 1;
+        out[0] = 0;
+        return k + 1 < 127 ? k + 1 : 127;
+    }
     if (element > 0) {
         char name[96];
         int digits = 1;
@@ -193,9 +182,12 @@ static uint32_t Label(const FmtLineRec *lr, const FmtWalkFrame *fr,
         /* "%-*s:" cut at 127 characters */
         uint32_t len = f->name[0] == '!' ? 0 : f->nameLength ? f->nameLength : (uint32_t)strlen(f->name);
         uint32_t k = len < 127 ? len : 127;
-        memcpy(out, f->name, k);
-        while (k < w - 1 && k < 127)
-            out[k++] = ' ';
+        FmtPutMem(out, f->name, k);
+        uint32_t column = w - 1 < 127 ? w - 1 : 127;
+        if (k < column) {
+            FmtPutFill(out + k, ' ', column - k);
+            k = column;
+        }
         if (k < 127)
             out[k++] = ':';
         out[k] = 0;
@@ -627,7 +619,9 @@ static int FieldLength(Walk &w, const FmtFieldDef *f, int64_t *length)
     return 1;
 }
 
-static uint32_t ValueNameText(Walk &w, const FmtStructRow *row, int64_t v, char *out)
+/* parm: the structure's parameter id when it was read already, else null */
+static uint32_t ValueNameText(Walk &w, const FmtStructRow *row, int64_t v, char *out,
+                              const int64_t *known = nullptr)
 {
     const FmtFieldDef *f = row->field;
     uint32_t n = 0;
@@ -636,7 +630,7 @@ static uint32_t ValueNameText(Walk &w, const FmtStructRow *row, int64_t v, char 
         n = FapFormatValueName(f, 0, v, out, w.lr);
     if ((row->flags & RF_PCF_PARM_NAME) && FmtLinks.valueName) {
         int64_t parm;
-        if (FmtRefValue(w.lr, w.fr, &FmtFieldParameterId, &parm)) {
+        if (known ? (parm = *known, 1) : FmtRefValue(w.lr, w.fr, &FmtFieldParameterId, &parm)) {
             const char *name = FmtLinks.valueName((int32_t)parm, (int32_t)v);
             if (name) {                 /* " %s", at most 199 characters */
                 size_t k = strlen(name);
@@ -918,7 +912,7 @@ static uint32_t FormatRow(Walk &w, const FmtStructRow *row, int element, int *sk
     uint32_t len = (uint32_t)len64;
     const unsigned char *p = fr->cur;
     char label[192];
-    uint32_t labelWidth = Label(lr, fr, f, element, label);
+    uint32_t labelWidth = Label(lr, fr, f, element, label, shown && !FmtNoText(lr));
     if ((lr->flags & LR_HEX_RAW) && len && len < 9 && !RawHexExcluded(f->type)) {
         static const char hx[] = "0123456789ABCDEF";
         char raw[17];
@@ -950,9 +944,11 @@ static uint32_t FormatRow(Walk &w, const FmtStructRow *row, int element, int *sk
             KeepRefValue(fr, f, v);
         int wantText = shown && !FmtNoText(lr);
         uint32_t n = wantText ? IntText(f, p, fr, val, v) : 0;
+        int64_t parm;
+        int parmKnown = 0;
         if (f->type == FT_INTH && (row->flags & RF_PCF_PARM_NAME)) {
-            int64_t parm;
-            if (FmtRefValue(lr, fr, &FmtFieldParameterId, &parm) && parm == 1022 && FmtLinks.openOptions) {
+            parmKnown = FmtRefValue(lr, fr, &FmtFieldParameterId, &parm);
+            if (parmKnown && parm == 1022 && FmtLinks.openOptions) {
                 snprintf(val, sizeof val, "%8.8X", (uint32_t)v);
                 if (shown && (rc = FieldLine(lr, w.sink, w.context, label, val)))
                     return rc;
@@ -964,7 +960,7 @@ static uint32_t FormatRow(Walk &w, const FmtStructRow *row, int element, int *sk
             }
         }
         if (wantText) {
-            n += ValueNameText(w, row, v, val + n);
+            n += ValueNameText(w, row, v, val + n, parmKnown ? &parm : nullptr);
             if ((f->flags & FF_CCSID) && (lr->options & LO_CONV_NOTE) && v == (int64_t)lr->displayCcsid)
                 n += (uint32_t)snprintf(val + n, 32, " (after conversion)");
         }
@@ -1144,10 +1140,13 @@ static uint32_t WalkRows(Walk &w)
             FmtWalkFrame probe;
             FmtWalkFrame *tested = fr;
             if ((row->flags & RF_COND_NESTED) && f->type == FT_STRUCT && f->reference) {
-                probe = *fr;                /* the nested structure's own data */
+                /* the nested structure's own data: what the test reads of a frame */
                 probe.parent = fr;
                 probe.def = (const FmtStructDef *)f->reference;
                 probe.start = probe.cur = fr->cur;
+                probe.encoding = fr->encoding;
+                probe.ebcdic = fr->ebcdic;
+                probe.bodyKind = fr->bodyKind;
                 tested = &probe;
             }
             int c = FapTestConditions(lr, tested, row->conditions);

@@ -55,15 +55,3 @@ char *FmtPutHex(char *p, uint64_t v, int minDigits)
         *p++ = digits[--n];
     return p;
 }
-
-char *FmtLineStart(FmtLineRec *lr)
-{
-    return lr->text + FmtPrefix(lr, lr->text, lr->dataOffset);
-}
-
-uint32_t FmtLineEnd(FmtLineRec *lr, FmtLineSink sink, uint64_t context, uint32_t lineFlags, char *end)
-{
-    *end = 0;
-    lr->lineFlags = lineFlags;
-    return FmtEmit(lr, sink, context, (uint32_t)(end - lr->text));
-}
