@@ -240,6 +240,8 @@ struct FmtLineRec {
     char *text;                 /* the run's 16 KB line buffer */
     uint32_t sinkResult;        /* last result other than 0, 10, 11 */
     uint32_t runDepth;
+    struct FmtLineCache *lineCache;   /* texts of integer lines met before */
+    uint32_t integerLines;
 };
 
 enum { FMT_LINE_BUFFER = 16384 };

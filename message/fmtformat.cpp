@@ -911,8 +911,13 @@ static uint32_t FormatRow(Walk &w, const FmtStructRow *row, int element, int *sk
         return Incomplete(w);
     uint32_t len = (uint32_t)len64;
     const unsigned char *p = fr->cur;
+    int wantText = shown && !FmtNoText(lr);
+    /* an integer line shown before in this run is taken from its cache */
+    int cacheable = wantText && element <= 0 && !(lr->flags & (LR_RUN_OFFSET | LR_HEX_RAW)) &&
+                    IsIntType(f->type) && f->type != FT_ENCODING && f->type != FT_POINTER &&
+                    len >= FmtReadSize(f);
     char label[192];
-    uint32_t labelWidth = Label(lr, fr, f, element, label, shown && !FmtNoText(lr));
+    uint32_t labelWidth = Label(lr, fr, f, element, label, wantText && !cacheable);
     if ((lr->flags & LR_HEX_RAW) && len && len < 9 && !RawHexExcluded(f->type)) {
         static const char hx[] = "0123456789ABCDEF";
         char raw[17];
@@ -942,13 +947,15 @@ static uint32_t FormatRow(Walk &w, const FmtStructRow *row, int element, int *sk
         v = IntValue(f, p, fr);
         if (f->flags & FF_REFERENCED)
             KeepRefValue(fr, f, v);
-        int wantText = shown && !FmtNoText(lr);
-        uint32_t n = wantText ? IntText(f, p, fr, val, v) : 0;
-        int64_t parm;
+        int64_t parm = INT64_MIN;
         int parmKnown = 0;
         if (f->type == FT_INTH && (row->flags & RF_PCF_PARM_NAME)) {
             parmKnown = FmtRefValue(lr, fr, &FmtFieldParameterId, &parm);
+            if (!parmKnown)
+                parm = INT64_MIN;
             if (parmKnown && parm == 1022 && FmtLinks.openOptions) {
+                if (cacheable)
+                    Label(lr, fr, f, element, label, 1);
                 snprintf(val, sizeof val, "%8.8X", (uint32_t)v);
                 if (shown && (rc = FieldLine(lr, w.sink, w.context, label, val)))
                     return rc;
@@ -959,14 +966,32 @@ static uint32_t FormatRow(Walk &w, const FmtStructRow *row, int element, int *sk
                 return 0;
             }
         }
-        if (wantText) {
-            n += ValueNameText(w, row, v, val + n, parmKnown ? &parm : nullptr);
-            if ((f->flags & FF_CCSID) && (lr->options & LO_CONV_NOTE) && v == (int64_t)lr->displayCcsid)
-                n += (uint32_t)snprintf(val + n, 32, " (after conversion)");
+        FmtLineCacheEntry *e = cacheable ? FmtCacheSlot(lr, row, v, parm) : nullptr;
+        if (e && e->row == row && e->value == v && e->parm == parm) {
+            if ((rc = FmtLineEnd(lr, w.sink, w.context, 0, FmtPutMem(FmtLineStart(lr), e->text, e->length))))
+                return rc;
+        } else {
+            if (cacheable)
+                Label(lr, fr, f, element, label, 1);
+            uint32_t n = wantText ? IntText(f, p, fr, val, v) : 0;
+            if (wantText) {
+                n += ValueNameText(w, row, v, val + n, parmKnown ? &parm : nullptr);
+                if ((f->flags & FF_CCSID) && (lr->options & LO_CONV_NOTE) && v == (int64_t)lr->displayCcsid)
+                    n += (uint32_t)snprintf(val + n, 32, " (after conversion)");
+            }
+            val[n] = 0;
+            if (shown && (rc = FieldLine(lr, w.sink, w.context, label, val, (int)labelWidth, (int)n)))
+                return rc;
+            if (e && labelWidth + 1 + n <= FMT_LINE_CACHE_TEXT) {
+                e->row = row;
+                e->value = v;
+                e->parm = parm;
+                e->length = labelWidth + 1 + n;
+                memcpy(e->text, label, labelWidth);
+                e->text[labelWidth] = ' ';
+                memcpy(e->text + labelWidth + 1, val, n);
+            }
         }
-        val[n] = 0;
-        if (shown && (rc = FieldLine(lr, w.sink, w.context, label, val, (int)labelWidth, (int)n)))
-            return rc;
         if (shown && IsFlags(f->type) && f->reference &&
             (rc = FapFormatFlags(w.sink, w.context, f, (uint64_t)v, labelWidth + 1, lr)))
             return rc;
@@ -1293,6 +1318,8 @@ static void StartRun(FmtMsgInfo *msg, FmtLineRec *lr, const unsigned char *data,
     if (!lr->displayCcsid)
         lr->displayCcsid = 850;
     lr->msgInfo = msg;
+    lr->lineCache = nullptr;
+    lr->integerLines = 0;
     lr->dataStart = data;
     lr->dataEnd = data + remaining;
     lr->sinkResult = 0;
@@ -1357,6 +1384,7 @@ uint32_t FapFormatStructure(FmtMsgInfo *msg, FmtStructDef *def, FmtWalkFrame *pa
     *remaining = fr.remaining;
     if (top) {
         FmtFreeGroups(lr);
+        FmtCacheFree(lr);
         if (ownBuffer) {
             CSFreeMem(ownBuffer);
             lr->text = nullptr;

@@ -151,6 +151,23 @@ static inline uint32_t FmtOffsetOf(const FmtLineRec *lr, const unsigned char *p)
     return lr->dataStart && p >= lr->dataStart ? (uint32_t)(p - lr->dataStart) : 0;
 }
 
+/* Texts of integer field lines (label, blank, value, value name) already
+ * built in this run, by row, value and parameter id: a PCF message repeats
+ * the same few lines hundreds of thousands of times.  Made once a run has
+ * shown enough such lines, freed at its end. */
+enum { FMT_LINE_CACHE_SLOTS = 512, FMT_LINE_CACHE_TEXT = 100, FMT_LINE_CACHE_AFTER = 512 };
+struct FmtLineCacheEntry {
+    const FmtStructRow *row;            /* null: empty */
+    int64_t value, parm;
+    uint32_t length;
+    char text[FMT_LINE_CACHE_TEXT];
+};
+struct FmtLineCache {
+    FmtLineCacheEntry slots[FMT_LINE_CACHE_SLOTS];
+};
+FmtLineCacheEntry *FmtCacheSlot(FmtLineRec *lr, const FmtStructRow *row, int64_t value, int64_t parm);
+void FmtCacheFree(FmtLineRec *lr);
+
 /* A marker line (line flag 4) at the given data position. */
 uint32_t FmtMarker(FmtLineRec *lr, FmtLineSink sink, uint64_t context,
                    const unsigned char *at, const char *fmt, ...);
