@@ -1140,7 +1140,26 @@ static uint32_t FormatRow(Walk &w, const FmtStructRow *row, int element, int *sk
     if ((row->flags & RF_PAD4) && ((step + 3) & ~3u) <= fr->remaining)
         step = (step + 3) & ~3u;
     Advance(fr, step);
+    if (!(row->flags & (RF_ENCODING_NEXT | RF_CCSID_NEXT | RF_CCSID_OWN | RF_NAMEVAL_CCSID | RF_STRUCLEN |
+                        RF_LEN_SELF)))
+        return 0;                       /* nothing to capture */
     return Capture(w, row, v);
+}
+
+/* The condition of a PCF parameter on its own Type: one integer item on
+ * the first field of the structure tested, answered as the full test would
+ * answer it (100 holds, 0 fails, 200 outside the data); -1 for any other
+ * condition list. */
+static int FirstFieldTest(const FmtLineRec *lr, const FmtStructDef *def, const unsigned char *start,
+                          uint32_t encoding, const FmtCondition *c)
+{
+    if (!c->field || c[1].field || c->field->type != FT_INT || !def->rows || def->rows[0].field != c->field)
+        return -1;
+    const unsigned char *p = start + def->rows[0].offset;
+    if (p < lr->dataStart || p > lr->dataEnd || (uint64_t)(lr->dataEnd - p) < 4)
+        return 200;
+    int64_t v = (int32_t)FmtRd32(p, encoding);
+    return v >= c->low && v <= c->high ? 100 : 0;
 }
 
 static int HeadingDue(const FmtStructRow *row, const FmtLineRec *lr)
@@ -1162,19 +1181,26 @@ static uint32_t WalkRows(Walk &w)
         if ((row->flags & RF_AT_REPEAT_START) && fr->parent && fr->parent->repeatStart != fr->start)
             continue;
         if (row->conditions && f->type != FT_COUNTED_ARRAY) {
-            FmtWalkFrame probe;
-            FmtWalkFrame *tested = fr;
+            int c;
             if ((row->flags & RF_COND_NESTED) && f->type == FT_STRUCT && f->reference) {
-                /* the nested structure's own data: what the test reads of a frame */
-                probe.parent = fr;
-                probe.def = (const FmtStructDef *)f->reference;
-                probe.start = probe.cur = fr->cur;
-                probe.encoding = fr->encoding;
-                probe.ebcdic = fr->ebcdic;
-                probe.bodyKind = fr->bodyKind;
-                tested = &probe;
+                const FmtStructDef *nested = (const FmtStructDef *)f->reference;
+                c = FirstFieldTest(lr, nested, fr->cur, fr->encoding, row->conditions);
+                if (c < 0) {
+                    /* the nested structure's own data: what the test reads of a frame */
+                    FmtWalkFrame probe;
+                    probe.parent = fr;
+                    probe.def = nested;
+                    probe.start = probe.cur = fr->cur;
+                    probe.encoding = fr->encoding;
+                    probe.ebcdic = fr->ebcdic;
+                    probe.bodyKind = fr->bodyKind;
+                    c = FapTestConditions(lr, &probe, row->conditions);
+                }
+            } else {
+                c = FirstFieldTest(lr, def, fr->start, fr->encoding, row->conditions);
+                if (c < 0)
+                    c = FapTestConditions(lr, fr, row->conditions);
             }
-            int c = FapTestConditions(lr, tested, row->conditions);
             if (c == 0) {
                 if (row->flags & RF_END_ON_FAIL)
                     break;
