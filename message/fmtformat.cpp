@@ -154,7 +154,6 @@ static uint32_t NameWidth(FmtStructDef *def)
     return def->nameWidth;
 }
 
-/* Writes the label column: name padded to the column, then ":". */
 /* The label column; with build 0 (no text wanted) only its width, the
  * text left empty. */
 static uint32_t Label(const FmtLineRec *lr, const FmtWalkFrame *fr,
@@ -310,6 +309,8 @@ static uint32_t EncodingName(uint32_t v, char *out)
 /* The value text of an integer field, as "%d", "%8.8X", "%hu [0x'%hX']" ... */
 static int64_t IntValue(const FmtFieldDef *f, const unsigned char *p, const FmtWalkFrame *fr)
 {
+    if (f->type == FT_INT || f->type == FT_INTH)      /* the common case, as FapGetFieldInt reads it */
+        return (int32_t)FmtRd32(p, fr->encoding);
     return FapGetFieldInt(f, p, f->type == FT_INT_NORMAL ? 1 : fr->encoding, fr->ebcdic);
 }
 

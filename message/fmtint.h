@@ -165,7 +165,19 @@ struct FmtLineCacheEntry {
 struct FmtLineCache {
     FmtLineCacheEntry slots[FMT_LINE_CACHE_SLOTS];
 };
-FmtLineCacheEntry *FmtCacheSlot(FmtLineRec *lr, const FmtStructRow *row, int64_t value, int64_t parm);
+FmtLineCache *FmtCacheMake(FmtLineRec *lr);
+/* The slot of a line: null until the run has shown enough integer lines
+ * (small messages do without the cache). */
+static inline FmtLineCacheEntry *FmtCacheSlot(FmtLineRec *lr, const FmtStructRow *row, int64_t value,
+                                              int64_t parm)
+{
+    FmtLineCache *cache = lr->lineCache ? lr->lineCache : FmtCacheMake(lr);
+    if (!cache)
+        return nullptr;
+    uint64_t h = ((uint64_t)(uintptr_t)row >> 3) * 0x9E3779B97F4A7C15ull ^ (uint64_t)value * 0xC2B2AE3D27D4EB4Full ^
+                 (uint64_t)parm * 0x165667B19E3779F9ull;
+    return &cache->slots[(h >> 32) % FMT_LINE_CACHE_SLOTS];
+}
 void FmtCacheFree(FmtLineRec *lr);
 
 /* A marker line (line flag 4) at the given data position. */

@@ -57,24 +57,19 @@ char *FmtPutHex(char *p, uint64_t v, int minDigits)
     return p;
 }
 
-/* The slot of a line: null until the run has shown enough integer lines
- * (small messages do without the cache). */
-FmtLineCacheEntry *FmtCacheSlot(FmtLineRec *lr, const FmtStructRow *row, int64_t value, int64_t parm)
+/* Makes the cache once the run has shown enough integer lines. */
+FmtLineCache *FmtCacheMake(FmtLineRec *lr)
 {
+    if (++lr->integerLines < FMT_LINE_CACHE_AFTER)
+        return nullptr;
+    lr->lineCache = (FmtLineCache *)CSGetMem(sizeof(FmtLineCache), "StructLineCache");
     if (!lr->lineCache) {
-        if (++lr->integerLines < FMT_LINE_CACHE_AFTER)
-            return nullptr;
-        lr->lineCache = (FmtLineCache *)CSGetMem(sizeof(FmtLineCache), "StructLineCache");
-        if (!lr->lineCache) {
-            lr->integerLines = 0;
-            return nullptr;
-        }
-        for (FmtLineCacheEntry &e : lr->lineCache->slots)
-            e.row = nullptr;
+        lr->integerLines = 0;
+        return nullptr;
     }
-    uint64_t h = ((uint64_t)(uintptr_t)row >> 3) * 0x9E3779B97F4A7C15ull ^ (uint64_t)value * 0xC2B2AE3D27D4EB4Full ^
-                 (uint64_t)parm * 0x165667B19E3779F9ull;
-    return &lr->lineCache->slots[(h >> 32) % FMT_LINE_CACHE_SLOTS];
+    for (FmtLineCacheEntry &e : lr->lineCache->slots)
+        e.row = nullptr;
+    return lr->lineCache;
 }
 
 void FmtCacheFree(FmtLineRec *lr)

@@ -91,7 +91,7 @@ Count PlainHexDump(const std::vector<unsigned char> &data)
     return c;
 }
 
-template <class F> double Best(F f, int rounds = 7)
+template <class F> double Best(F f, int rounds = 11)
 {
     double best = 1e30;
     for (int i = 0; i < rounds; i++) {
