@@ -833,12 +833,18 @@ static uint32_t FormatDecimal(Walk &w, const FmtFieldDef *f, const char *label,
     }
     if (!valid)
         return FmtMarker(w.lr, w.sink, w.context, p, "** Invalid %s field '%s' **", kind, f->name);
+    if (FmtNoText(w.lr)) {
+        w.lr->lineFlags = 0;
+        return FmtEmit(w.lr, w.sink, w.context, 0);
+    }
     char suffix[256];
     suffix[0] = 0;
     FapFormatTextEnum(f, 0, val, (uint32_t)strlen(val), suffix);
     if (f->dateLayout)
         return DateLine(w, f, p, "%s %s%s", label, val, suffix);
-    return FmtEmitText(w.lr, w.sink, w.context, 0, "%s %s%s", label, val, suffix);
+    char *o = FmtPutStr(FmtLineStart(w.lr), label);            /* "%s %s%s" */
+    *o++ = ' ';
+    return FmtLineEnd(w.lr, w.sink, w.context, 0, FmtPutStr(FmtPutStr(o, val), suffix));
 }
 
 static uint32_t FormatRow(Walk &w, const FmtStructRow *row, int element, int *skipNext)
@@ -1258,6 +1264,8 @@ static uint32_t PcfBookkeeping(Walk &w)
                           (uint32_t)isGroup };
         lr->groups = g;
     }
+    if (!lr->groups || lr->groups->seen < lr->groups->count)
+        return 0;                       /* no group is complete */
     return FapFormatEndLines(w.msg, fr, lr, w.sink, w.context, fr->remaining);
 }
 
