@@ -404,10 +404,36 @@ static uint32_t Incomplete(Walk &w)
     return rc ? rc : FMT_RC_INCOMPLETE;
 }
 
+/* The condition of a PCF parameter on its own Type: one integer item on
+ * the first field of the structure tested, answered as the full test would
+ * answer it (100 holds, 0 fails, 200 outside the data); -1 for any other
+ * condition list. */
+static int FirstFieldTest(const FmtLineRec *lr, const FmtStructDef *def, const unsigned char *start,
+                          uint32_t encoding, const FmtCondition *c)
+{
+    if (!c->field || c[1].field || c->field->type != FT_INT || !def->rows || def->rows[0].field != c->field)
+        return -1;
+    const unsigned char *p = start + def->rows[0].offset;
+    if (p < lr->dataStart || p > lr->dataEnd || (uint64_t)(lr->dataEnd - p) < 4)
+        return 200;
+    int64_t v = (int32_t)FmtRd32(p, encoding);
+    return v >= c->low && v <= c->high ? 100 : 0;
+}
+
 static uint32_t Nested(Walk &w, FmtStructDef *def, uint32_t length,
                        const FmtStructRow *row)
 {
     FmtWalkFrame *fr = w.fr;
+    /* A structure whose first row ends it when its Type does not hold (the
+     * PCF parameters tried one after the other): not entered for data of
+     * another type, which would show nothing and take nothing. */
+    const FmtStructRow *first = def ? def->rows : nullptr;
+    if (first && first->field && first->conditions && first->field->type != FT_COUNTED_ARRAY) {
+        uint32_t enc = (def->kind & SK_PARENT_ENCODING) ? fr->encoding : w.msg->encoding;
+        int c = FirstFieldTest(w.lr, def, fr->cur, enc, first->conditions);
+        if (c == 200 || (c == 0 && (first->flags & RF_END_ON_FAIL)))
+            return 0;
+    }
     const unsigned char *p = fr->cur;
     uint32_t rem = length;
     const FmtStructRow *saved = w.lr->nestedRow;
@@ -1151,22 +1177,6 @@ static uint32_t FormatRow(Walk &w, const FmtStructRow *row, int element, int *sk
                         RF_LEN_SELF)))
         return 0;                       /* nothing to capture */
     return Capture(w, row, v);
-}
-
-/* The condition of a PCF parameter on its own Type: one integer item on
- * the first field of the structure tested, answered as the full test would
- * answer it (100 holds, 0 fails, 200 outside the data); -1 for any other
- * condition list. */
-static int FirstFieldTest(const FmtLineRec *lr, const FmtStructDef *def, const unsigned char *start,
-                          uint32_t encoding, const FmtCondition *c)
-{
-    if (!c->field || c[1].field || c->field->type != FT_INT || !def->rows || def->rows[0].field != c->field)
-        return -1;
-    const unsigned char *p = start + def->rows[0].offset;
-    if (p < lr->dataStart || p > lr->dataEnd || (uint64_t)(lr->dataEnd - p) < 4)
-        return 200;
-    int64_t v = (int32_t)FmtRd32(p, encoding);
-    return v >= c->low && v <= c->high ? 100 : 0;
 }
 
 static int HeadingDue(const FmtStructRow *row, const FmtLineRec *lr)
