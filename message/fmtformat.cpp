@@ -950,7 +950,9 @@ static uint32_t FormatRow(Walk &w, const FmtStructRow *row, int element, int *sk
                     IsIntType(f->type) && f->type != FT_ENCODING && f->type != FT_POINTER &&
                     len >= FmtReadSize(f);
     char label[192];
-    uint32_t labelWidth = Label(lr, fr, f, element, label, wantText && !cacheable);
+    label[0] = 0;
+    /* a cached line knows its label's width; others measure it now */
+    uint32_t labelWidth = cacheable ? 0 : Label(lr, fr, f, element, label, wantText);
     if ((lr->flags & LR_HEX_RAW) && len && len < 9 && !RawHexExcluded(f->type)) {
         static const char hx[] = "0123456789ABCDEF";
         char raw[17];
@@ -988,7 +990,7 @@ static uint32_t FormatRow(Walk &w, const FmtStructRow *row, int element, int *sk
                 parm = INT64_MIN;
             if (parmKnown && parm == 1022 && FmtLinks.openOptions) {
                 if (cacheable)
-                    Label(lr, fr, f, element, label, 1);
+                    lr->prefixLength = labelWidth = Label(lr, fr, f, element, label, 1);
                 snprintf(val, sizeof val, "%8.8X", (uint32_t)v);
                 if (shown && (rc = FieldLine(lr, w.sink, w.context, label, val)))
                     return rc;
@@ -1001,11 +1003,12 @@ static uint32_t FormatRow(Walk &w, const FmtStructRow *row, int element, int *sk
         }
         FmtLineCacheEntry *e = cacheable ? FmtCacheSlot(lr, row, v, parm) : nullptr;
         if (e && e->row == row && e->value == v && e->parm == parm) {
+            lr->prefixLength = labelWidth = e->labelWidth;
             if ((rc = FmtLineEnd(lr, w.sink, w.context, 0, FmtPutMem(FmtLineStart(lr), e->text, e->length))))
                 return rc;
         } else {
             if (cacheable)
-                Label(lr, fr, f, element, label, 1);
+                lr->prefixLength = labelWidth = Label(lr, fr, f, element, label, 1);
             uint32_t n = wantText ? IntText(f, p, fr, val, v) : 0;
             if (wantText) {
                 n += ValueNameText(w, row, v, val + n, parmKnown ? &parm : nullptr);
@@ -1020,6 +1023,7 @@ static uint32_t FormatRow(Walk &w, const FmtStructRow *row, int element, int *sk
                 e->value = v;
                 e->parm = parm;
                 e->length = labelWidth + 1 + n;
+                e->labelWidth = labelWidth;
                 memcpy(e->text, label, labelWidth);
                 e->text[labelWidth] = ' ';
                 memcpy(e->text + labelWidth + 1, val, n);

@@ -159,7 +159,7 @@ enum { FMT_LINE_CACHE_SLOTS = 512, FMT_LINE_CACHE_TEXT = 100, FMT_LINE_CACHE_AFT
 struct FmtLineCacheEntry {
     const FmtStructRow *row;            /* null: empty */
     int64_t value, parm;
-    uint32_t length;
+    uint32_t length, labelWidth;
     char text[FMT_LINE_CACHE_TEXT];
 };
 struct FmtLineCache {
