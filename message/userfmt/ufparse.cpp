@@ -210,8 +210,8 @@ int UFParseFile(void *owner, int mayBeMissing, UFPARSER *including, const char *
     size_t length = 0;
     file.buffer = CSFileLoad(f, &length);
     fclose(f);
-    if (!file.buffer)
-        return UFParseError(owner, reporter, "Can not allocate format storage.", nullptr, 0);
+    if (!file.buffer)           /* a folder, or a file that cannot be read */
+        return UFParseError(owner, reporter, "Can not open user format file '%.*s'.", file.path, -1);
     file.pos = file.buffer;
     file.end = file.buffer + length;
     int rc = Statements(&file, tail);

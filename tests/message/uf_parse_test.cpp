@@ -240,6 +240,7 @@ TEST_F(UserFormats, EveryErrorTextFromAFileOfItsOwn)
         { "junk", "Unexpected Token 'junk' found." },
         { "include", "Expected file name to follow include statment" },
         { "include missing.fmt", "Can not open user format file '" },
+        { "include .", "Can not open user format file '" },               /* a folder */
         { "struct A {\n int a;\n}\nstruct A {\n int b;\n}", "Stucture 'A' is already defined." },
         { "struct A {\n struct B b;\n}", "Unknown structure 'B' specified." },
         { "struct A {\n int a;\n int a;\n}", "Field 'a' is already defined." },
