@@ -142,6 +142,16 @@ int UFExpectedError(UFPARSER *p, const UFTOKEN *t, const char *word);
 /* A name of a kind ("Structure", "Field", "Enumeration", "Array"). */
 int UFReadName(UFPARSER *p, UFTOKEN *t, const char *kind, int flags);
 int UFValidName(const UFTOKEN *t);
+/* The token as a NUL-ended key of the indexes. */
+void UFTokenKey(const UFTOKEN *t, char *key, size_t size);
+/* A name of a kind found in an index: its record, or null with notDefined
+ * reported. */
+void *UFReadDefined(UFPARSER *p, UFTOKEN *t, const char *kind, CSTREE *index, const char *notDefined);
+/* The name of a new statement, on its keyword's line and not yet in the
+ * index (else defined is reported), as a key. */
+int UFReadNewName(UFPARSER *p, const char *kind, CSTREE *index, const char *defined, char *key, size_t size);
+/* "Can not allocate format storage." */
+int UFNoStorage(UFPARSER *p);
 /* A number token: decimal or 0x hex, at most 40 characters. */
 int UFNumber(UFPARSER *p, const UFTOKEN *t, int64_t *value);
 int UFReadNumber(UFPARSER *p, int64_t *value, int flags);

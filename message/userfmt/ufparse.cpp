@@ -44,7 +44,7 @@ static int ParseEnumEntry(UFPARSER *p, uint32_t kind, const UFTOKEN *value, RowA
     } else {
         char *text = UFStrDup(gen, value->text, value->length);
         if (!text)
-            return UFParseError(p->owner, p, "Can not allocate format storage.", nullptr, 0);
+            return UFNoStorage(p);
         row.value = (uint64_t)(uintptr_t)text;
     }
     if (!UFExpect(p, ",", 0))
@@ -64,20 +64,15 @@ static int ParseEnumEntry(UFPARSER *p, uint32_t kind, const UFTOKEN *value, RowA
         UFUnget(p, &s);
     }
     if (!row.name || !row.description || !AddRow(rows, row))
-        return UFParseError(p->owner, p, "Can not allocate format storage.", nullptr, 0);
+        return UFNoStorage(p);
     return 1;
 }
 
 static int ParseEnum(UFPARSER *p, uint32_t kind)
 {
-    UFTOKEN name;
-    if (!UFReadName(p, &name, "Enumeration", UFT_SAME_LINE))
-        return 0;
     char key[512];
-    snprintf(key, sizeof key, "%.*s", (int)name.length, name.text);
-    if (UFFindEnum(p->gen, key))
-        return UFParseError(p->owner, p, "Enumeration '%.*s' is already defined.", name.text, (int)name.length);
-    if (!UFExpect(p, "{", 0))
+    if (!UFReadNewName(p, "Enumeration", p->gen->enums, "Enumeration '%.*s' is already defined.", key, sizeof key) ||
+        !UFExpect(p, "{", 0))
         return 0;
     RowArray rows = {};
     int ok = 1;
@@ -104,7 +99,7 @@ static int ParseEnum(UFPARSER *p, uint32_t kind)
             e->table = table;
         }
         if (!e || !table || !e->name || !UFIndexAdd(&p->gen->enums, "Enumm", e->name, e))
-            ok = UFParseError(p->owner, p, "Can not allocate format storage.", nullptr, 0);
+            ok = UFNoStorage(p);
     }
     CSFreeMemAndClear(&rows.rows);
     return ok;

@@ -7,11 +7,6 @@
 #include <cstdio>
 #include <cstring>
 
-static int NoStorage(UFPARSER *p)
-{
-    return UFParseError(p->owner, p, "Can not allocate format storage.", nullptr, 0);
-}
-
 static const char *const formatterWords[] = { "auto", "csv", "fix", "json", "text", "xml", "edifact" };
 
 /* Queue names: a letter, then letters, digits and "*%/._?" ("$none": empty). */
@@ -53,11 +48,11 @@ static int AddFormatNames(UFPARSER *p, const UFRULE *r, const char *description,
             continue;
         UFFormatName *u = (UFFormatName *)UFAlloc(gen, sizeof(UFFormatName));
         if (!u)
-            return NoStorage(p);
+            return UFNoStorage(p);
         u->name = n->text;
         u->length = n->length;
         if (descLength && !(u->description = UFStrDup(gen, description, descLength)))
-            return NoStorage(p);
+            return UFNoStorage(p);
         u->next = gen->names;
         gen->names = u;
     }
@@ -72,7 +67,7 @@ static UFNAME *AddName(UFPARSER *p, UFRULE *r, UFNAME ***tail, const UFTOKEN *t)
     while (r->kind == UFR_FORMAT && length && t->text[length - 1] == ' ')
         length--;
     if (!n || !(n->text = UFStrDup(p->gen, t->text, length))) {
-        NoStorage(p);
+        UFNoStorage(p);
         return nullptr;
     }
     n->length = length;
@@ -129,13 +124,9 @@ static int StructList(UFPARSER *p, UFRULE *list)
     UFNAME **tail = &list->names;
     for (;;) {
         UFTOKEN t;
-        if (!UFReadName(p, &t, "Structure", 0))
-            return 0;
-        char key[512];
-        snprintf(key, sizeof key, "%.*s", (int)t.length, t.text);
-        UFSTRUCT *s = UFFindStruct(p->gen, key);
+        UFSTRUCT *s = (UFSTRUCT *)UFReadDefined(p, &t, "Structure", p->gen->structs, "Stucture '%.*s' is not defined.");
         if (!s)
-            return UFParseError(p->owner, p, "Stucture '%.*s' is not defined.", t.text, (int)t.length);
+            return 0;
         UFNAME *n = AddName(p, list, &tail, &t);
         if (!n)
             return 0;
@@ -175,7 +166,7 @@ static int Override(UFPARSER *p, UFRULE *r)
 {
     UFOverride *o = (UFOverride *)UFAlloc(p->gen, sizeof(UFOverride));
     if (!o)
-        return NoStorage(p);
+        return UFNoStorage(p);
     if (!UFExpect(p, "{", 0))
         return 0;
     for (;;) {
@@ -232,7 +223,7 @@ static int Body(UFPARSER *p, UFRULE *r)
         } else if (UFIs(&t, "struct")) {
             UFRULE *list = (UFRULE *)UFAlloc(p->gen, sizeof(UFRULE));
             if (!list)
-                return NoStorage(p);
+                return UFNoStorage(p);
             list->kind = UFR_LIST;
             *childTail = list;
             childTail = &list->next;
@@ -254,7 +245,7 @@ int UFParseRule(UFPARSER *p, uint32_t kind, UFRULE ***tail)
 {
     UFRULE *r = (UFRULE *)UFAlloc(p->gen, sizeof(UFRULE));
     if (!r)
-        return NoStorage(p);
+        return UFNoStorage(p);
     r->kind = kind;
     **tail = r;
     *tail = &r->next;

@@ -79,11 +79,6 @@ struct Field {
     int lengthSet;              /* a first dimension gave hex or text its length */
 };
 
-static int NoStorage(UFPARSER *p)
-{
-    return UFParseError(p->owner, p, "Can not allocate format storage.", nullptr, 0);
-}
-
 static int AddRow(Build *b, FmtFieldDef *f, uint64_t flags, UFCOND *cond)
 {
     if (b->count + 1 >= b->capacity) {
@@ -93,7 +88,7 @@ static int AddRow(Build *b, FmtFieldDef *f, uint64_t flags, UFCOND *cond)
         if (!rows || !conds) {
             if (rows) CSFreeMem(rows);
             if (conds) CSFreeMem(conds);
-            return NoStorage(b->p);
+            return UFNoStorage(b->p);
         }
         if (b->rows) {
             memcpy(rows, b->rows, b->count * sizeof *rows);
@@ -176,7 +171,7 @@ static int DateMask(UFPARSER *p, FmtFieldDef *f, const UFTOKEN *t)
     if (!ValidMask(t->text, t->length))
         return UFParseError(p->owner, p, "Invalid date string format.", nullptr, 0);
     f->dateLayout = UFStrDup(p->gen, t->text, t->length);
-    return f->dateLayout ? 1 : NoStorage(p);
+    return f->dateLayout ? 1 : UFNoStorage(p);
 }
 
 /* "n" or "n.m": 1 read, 0 not of that form. */
@@ -297,7 +292,7 @@ static int Dimension(Build *b, Field *fd)
         if (!UFValidName(&t))
             return UFParseError(p->owner, p, "'%.*s' is not a valid Array name.", t.text, (int)t.length);
         char key[512];
-        snprintf(key, sizeof key, "%.*s", (int)t.length, t.text);
+        UFTokenKey(&t, key, sizeof key);
         UFFIELD *e = (UFFIELD *)UFIndexFind(b->s->fields, key);
         if (!e)
             return UFParseError(p->owner, p, "Array field '%.*s' is not defined.", t.text, (int)t.length);
@@ -330,7 +325,7 @@ static int Dimension(Build *b, Field *fd)
     fd->array = countField ? NewField(p, "!array", FT_COUNTED_ARRAY, 0)
                            : NewField(p, "!array", FT_FIXED_ARRAY, (uint32_t)count);
     if (!fd->array)
-        return NoStorage(p);
+        return UFNoStorage(p);
     fd->array->reference = countField;
     return 1;
 }
@@ -341,13 +336,9 @@ static int Enumeration(UFPARSER *p, Field *fd)
 {
     FmtFieldDef *f = fd->f;
     UFTOKEN t;
-    if (!UFReadName(p, &t, "Enumeration", 0))
-        return 0;
-    char key[512];
-    snprintf(key, sizeof key, "%.*s", (int)t.length, t.text);
-    UFENUM *e = UFFindEnum(p->gen, key);
+    UFENUM *e = (UFENUM *)UFReadDefined(p, &t, "Enumeration", p->gen->enums, "Enumeration '%.*s' is not defined.");
     if (!e)
-        return UFParseError(p->owner, p, "Enumeration '%.*s' is not defined.", t.text, (int)t.length);
+        return 0;
     if (IsIntegerType(f->type)) {
         if (e->kind != UF_ENUM_INT)
             return UFParseError(p->owner, p, "Enumeration '%.*s' is not of integer type.", t.text, (int)t.length);
@@ -396,7 +387,7 @@ static int Conditional(Build *b, Field *fd)
                             name, -1);
     UFCOND *c = (UFCOND *)UFAlloc(p->gen, sizeof(UFCOND));
     if (!c)
-        return NoStorage(p);
+        return UFNoStorage(p);
     c->type = f->type;
     if (f->type == FT_HEX) {
         if (t.length > 2 * (uint64_t)f->length)
@@ -405,7 +396,7 @@ static int Conditional(Build *b, Field *fd)
             return UFParseError(p->owner, p, "Conditional value '%.*s' should be in hex.", t.text, (int)t.length);
         c->length = (t.length + 1) / 2;
         if (!(c->bytes = (unsigned char *)UFAlloc(p->gen, c->length)))
-            return NoStorage(p);
+            return UFNoStorage(p);
         for (uint32_t i = 0; i < t.length; i++) {
             int d = HexValue(t.text[i]);
             if (d < 0)
@@ -422,7 +413,7 @@ static int Conditional(Build *b, Field *fd)
         c->bytes = (unsigned char *)UFStrDup(p->gen, t.text, t.length);
         c->converted = (unsigned char *)UFAlloc(p->gen, t.length + 1);
         if (!c->bytes || !c->converted)
-            return NoStorage(p);
+            return UFNoStorage(p);
     } else if ((c->length = CondWidth(f->type)) != 0) {
         if (!UFNumber(p, &t, &c->number))
             return 0;
@@ -493,10 +484,10 @@ static int EndOfField(UFPARSER *p, Field *fd, int descField)
         n = 200;
     if (descField) {
         fd->f->reference = UFStrDup(p->gen, d, n);
-        return fd->f->reference ? 1 : NoStorage(p);
+        return fd->f->reference ? 1 : UFNoStorage(p);
     }
     if (n && !(fd->f->name = UFStrDup(p->gen, d, n)))
-        return NoStorage(p);
+        return UFNoStorage(p);
     return 1;
 }
 
@@ -531,7 +522,7 @@ static int AddField(Build *b, Field *fd)
     if (fd->key) {
         UFFIELD *e = (UFFIELD *)UFAlloc(b->p->gen, sizeof(UFFIELD));
         if (!e)
-            return NoStorage(b->p);
+            return UFNoStorage(b->p);
         e->field = f;
         e->row = b->count - 1;
         if (!UFIndexAdd(&b->s->fields, "UFFIELD", fd->key, e))
@@ -566,13 +557,9 @@ static int FieldName(Build *b, Field *fd)
     UFPARSER *p = b->p;
     UFTOKEN t;
     if (fd->f->type == FT_STRUCT) {
-        if (!UFReadName(p, &t, "Structure", 0))
-            return 0;
-        char key[512];
-        snprintf(key, sizeof key, "%.*s", (int)t.length, t.text);
-        UFSTRUCT *n = UFFindStruct(p->gen, key);
+        UFSTRUCT *n = (UFSTRUCT *)UFReadDefined(p, &t, "Structure", p->gen->structs, "Unknown structure '%.*s' specified.");
         if (!n)
-            return UFParseError(p->owner, p, "Unknown structure '%.*s' specified.", t.text, (int)t.length);
+            return 0;
         fd->f->reference = &n->def;
         fd->f->length = n->def.size;
         UFTOKEN second;
@@ -584,12 +571,12 @@ static int FieldName(Build *b, Field *fd)
         return 0;
     }
     char key[512];
-    snprintf(key, sizeof key, "%.*s", (int)t.length, t.text);
+    UFTokenKey(&t, key, sizeof key);
     if (UFIndexFind(b->s->fields, key))
         return UFParseError(p->owner, p, "Field '%.*s' is already defined.", t.text, (int)t.length);
     fd->key = UFStrDup(p->gen, t.text, t.length);
     fd->f->name = fd->key;
-    return fd->key ? 1 : NoStorage(p);
+    return fd->key ? 1 : UFNoStorage(p);
 }
 
 static int ParseField(Build *b, const UFTOKEN *typeToken)
@@ -607,7 +594,7 @@ static int ParseField(Build *b, const UFTOKEN *typeToken)
     }
     Field fd = {};
     if (!(fd.f = NewField(p, w->type == FT_DESC ? "!desc" : "!align", w->type, w->length)))
-        return NoStorage(p);
+        return UFNoStorage(p);
     if (w->type == FT_PACKED || w->type == FT_UPACKED)
         fd.f->digits = 7;
     else if (w->type == FT_ZONED)
@@ -641,7 +628,7 @@ static int Finish(Build *b, const char *title)
     FmtStructRow *rows = (FmtStructRow *)UFAlloc(p->gen, (b->count + 1) * sizeof(FmtStructRow));
     UFCOND **conds = (UFCOND **)UFAlloc(p->gen, (b->count + 1) * sizeof(UFCOND *));
     if (!rows || !conds)
-        return NoStorage(p);
+        return UFNoStorage(p);
     if (b->count) {
         memcpy(rows, b->rows, b->count * sizeof *rows);
         memcpy(conds, b->conds, b->count * sizeof *conds);
@@ -654,29 +641,25 @@ static int Finish(Build *b, const char *title)
         s->def.state |= 8;
     FmtLayoutStruct(&s->def, 1);
     if (!UFIndexAdd(&p->gen->structs, "Struct", s->name, s))
-        return NoStorage(p);
+        return UFNoStorage(p);
     return 1;
 }
 
 int UFParseStruct(UFPARSER *p)
 {
-    UFTOKEN name;
-    if (!UFReadName(p, &name, "Structure", UFT_SAME_LINE))
-        return 0;
     char key[512];
-    snprintf(key, sizeof key, "%.*s", (int)name.length, name.text);
-    if (UFFindStruct(p->gen, key))
-        return UFParseError(p->owner, p, "Stucture '%.*s' is already defined.", name.text, (int)name.length);
+    if (!UFReadNewName(p, "Structure", p->gen->structs, "Stucture '%.*s' is already defined.", key, sizeof key))
+        return 0;
     UFSTRUCT *s = (UFSTRUCT *)UFAlloc(p->gen, sizeof(UFSTRUCT));
     if (!s || !(s->name = UFStrDup(p->gen, key, strlen(key))))
-        return NoStorage(p);
+        return UFNoStorage(p);
     const char *title = s->name;
     UFTOKEN t;
     if (UFNext(p, &t, UFT_SEMI) && UFIs(&t, ";")) {
         const char *d;
         uint32_t n = UFRestOfLine(p, &d);
         if (n && !(title = UFStrDup(p->gen, d, n > 200 ? 200 : n)))
-            return NoStorage(p);
+            return UFNoStorage(p);
     } else {
         UFUnget(p, &t);
     }

@@ -212,6 +212,39 @@ int UFReadName(UFPARSER *p, UFTOKEN *t, const char *kind, int flags)
     return 1;
 }
 
+void UFTokenKey(const UFTOKEN *t, char *key, size_t size)
+{
+    snprintf(key, size, "%.*s", (int)t->length, t->text);
+}
+
+void *UFReadDefined(UFPARSER *p, UFTOKEN *t, const char *kind, CSTREE *index, const char *notDefined)
+{
+    if (!UFReadName(p, t, kind, 0))
+        return nullptr;
+    char key[512];
+    UFTokenKey(t, key, sizeof key);
+    void *found = UFIndexFind(index, key);
+    if (!found)
+        UFParseError(p->owner, p, notDefined, t->text, (int)t->length);
+    return found;
+}
+
+int UFReadNewName(UFPARSER *p, const char *kind, CSTREE *index, const char *defined, char *key, size_t size)
+{
+    UFTOKEN t;
+    if (!UFReadName(p, &t, kind, UFT_SAME_LINE))
+        return 0;
+    UFTokenKey(&t, key, size);
+    if (UFIndexFind(index, key))
+        return UFParseError(p->owner, p, defined, t.text, (int)t.length);
+    return 1;
+}
+
+int UFNoStorage(UFPARSER *p)
+{
+    return UFParseError(p->owner, p, "Can not allocate format storage.", nullptr, 0);
+}
+
 /* ---- numbers ---- */
 
 static int HexDigit(char c)
