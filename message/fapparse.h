@@ -234,7 +234,10 @@ struct FmtLineRec {
     FmtPcfGroup *groups;
     uint64_t result;
     const FmtStructRow *nestedRow;
-    const void *userFormats;
+    const void *userFormats;    /* a UFMatchState (userfmt.h) naming the queue: the
+                                   data after the headers of "Message Content" is
+                                   formatted by the user structure its format
+                                   name chooses; null: never */
     uint32_t endLevel;
     /* private to a run */
     char *text;                 /* the run's 16 KB line buffer */

@@ -2,6 +2,7 @@
  * program's settings and hooks, and loading, which parses into a fresh set
  * and frees the old one only after the panes have formatted again. */
 #include "ufint.h"
+#include "cslock.h"
 #include <cstring>
 
 static uint32_t defaultOptions = UF_OPT_ALLOW | UF_OPT_EDIFACT | UF_OPT_HEX_OFFSETS | UF_OPT_SUMMARY;
@@ -153,17 +154,25 @@ int UFLoadFormats(void *owner, int mayBeMissing)
     building = gen;
     UFRULE **tail = &gen->rules;
     int rc = UFParseFile(owner, mayBeMissing, nullptr, prefs.fileName, &tail);
+    /* Worker threads format debug dumps under the dump lock: they see
+     * either set whole, and never one being freed. */
+    CSLockGlobal(CSLOCK_DUMP);
     UFGEN *old = current;
     current = gen;
+    CSUnlockGlobal(CSLOCK_DUMP);
     building = nullptr;
     loading = 0;
     UFReapplyFormats();
+    CSLockGlobal(CSLOCK_DUMP);
     FreeGeneration(old);
+    CSUnlockGlobal(CSLOCK_DUMP);
     return rc;
 }
 
 void UFFreeFormats(void)
 {
+    CSLockGlobal(CSLOCK_DUMP);
     FreeGeneration(current);
     current = nullptr;
+    CSUnlockGlobal(CSLOCK_DUMP);
 }
