@@ -373,7 +373,7 @@ static int Conditional(Build *b, Field *fd)
     UFPARSER *p = b->p;
     FmtFieldDef *f = fd->f;
     UFTOKEN t;
-    UFNext(p, &t, 0);
+    UFNext(p, &t, UFT_SEMI);            /* a ";" here is no value, not a comment */
     const char *name = fd->key;
     if (f->length == 0 || f->length == 0xFFFFFFFF) {
         if (!name)
@@ -405,7 +405,7 @@ static int Conditional(Build *b, Field *fd)
             c->bytes[nibble / 2] |= (unsigned char)(nibble & 1 ? d : d << 4);
         }
     } else if (f->type == FT_CHAR) {
-        if (t.kind == TK_END)
+        if (t.kind == TK_END || (t.kind == TK_OP && t.text[0] == ';'))
             return UFExpectedError(p, &t, "value");
         if (t.length > f->length)
             return UFParseError(p->owner, p, "Conditional string is larger than actual string field.", nullptr, 0);
