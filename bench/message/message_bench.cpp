@@ -67,7 +67,7 @@ std::vector<unsigned char> RecordBody(size_t size)
 {
     std::vector<unsigned char> b;
     for (uint32_t id = 0; b.size() + 22 <= size; id++) {
-        Put32(b, id);
+        BenchPut32(b, id);
         const char *name = "WIDGET.NAME ";
         b.insert(b.end(), name, name + 12);
         unsigned char amount[4] = { 0x00, 0x12, 0x34, 0x5C };
