@@ -37,7 +37,7 @@ static int finish(VERHTTP *h, int result)
     h->result = result;
     if (result == VERHTTP_DONE) {
         h->state = ST_DONE;
-        h->length = h->headerLength + h->bodyLength;
+        h->length = h->parsed = h->headerLength + h->bodyLength;
         h->data[h->length] = 0;
     } else if (result == VERHTTP_BAD) {
         h->state = ST_BAD;
