@@ -17,6 +17,7 @@
 static const char windowClass[] = "TK47_BROWSER";
 static const CLSID *browserClass = &CLSID_WebBrowser;
 int BrowserLastEmbed;
+long BrowserLastNavigate;
 
 void BrowserSetClassId(const _GUID *clsid)
 {
@@ -155,7 +156,7 @@ int BrowserNavigate(HWND hwnd, const char *address)
     VariantInit(&empty);
     url.vt = VT_BSTR;
     url.bstrVal = text;
-    IWebBrowser2_Navigate2(web, &url, &empty, &empty, &empty, &empty);
+    BrowserLastNavigate = IWebBrowser2_Navigate2(web, &url, &empty, &empty, &empty, &empty);
     VariantClear(&url);
     IWebBrowser2_Release(web);
     return 0;

@@ -77,5 +77,7 @@ void ShellSetOpenHook(ShellOpenHook hook);
  * system's WebBrowser). */
 struct _GUID;
 void BrowserSetClassId(const _GUID *clsid);
-/* The last BrowserEmbed result of a browser window being made. */
+/* The last BrowserEmbed result of a browser window being made, and the
+ * last answer of the control's Navigate2. */
 extern int BrowserLastEmbed;
+extern long BrowserLastNavigate;

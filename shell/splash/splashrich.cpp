@@ -116,7 +116,9 @@ LRESULT CALLBACK SplashRichEditProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
     return DefWindowProcA(hwnd, msg, wp, lp);
 }
 
-/* every character protected, so that EN_PROTECTED refuses each change */
+/* every character protected, so that EN_PROTECTED refuses each change
+ * (the control is also made read-only: not every rich edit asks before a
+ * paste or a deletion) */
 static void protect_all(HWND control)
 {
     CHARFORMAT2A cf = {};
@@ -149,6 +151,8 @@ HWND SplashRichWindow(HWND owner, const char *title, QMS *location, const char *
         WinOpError("Can not create rich edit control");
         return nullptr;
     }
+    HFONT font = winFonts.mainFont ? winFonts.mainFont : (HFONT)GetStockObject(DEFAULT_GUI_FONT);
+    SendMessageA(c, WM_SETFONT, (WPARAM)font, FALSE);
     SendMessageA(c, EM_SETEVENTMASK, 0, ENM_LINK | ENM_PROTECTED);
     SendMessageA(c, EM_AUTOURLDETECT, TRUE, 0);
     SendMessageA(c, EM_EXLIMITTEXT, 0, 0x7FFFFFF0);
@@ -159,6 +163,7 @@ HWND SplashRichWindow(HWND owner, const char *title, QMS *location, const char *
     else
         SetWindowTextA(c, errorText);
     protect_all(c);
+    SendMessageA(c, EM_SETREADONLY, TRUE, 0);
     SetWindowPos(w, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
     ShowWindow(w, SW_SHOW);
     UpdateWindow(w);

@@ -139,8 +139,10 @@ struct HWND__;
 void VerCheckRequest(HWND__ *window, int interactive);
 /* The analyser thread's side of request kind 11. */
 int VerCheckRun(ThreadRequest *request);
-/* An automatic check's result on the main frame (frees it). */
+/* An automatic check's result on the main frame (frees it); sets
+ * verResultArrived. */
 void VerCheckResult(HWND__ *window, TK47VERSION *result);
+extern int verResultArrived;
 /* The "Ravolt Version Check" dialog; null when it cannot be made. */
 HWND__ *VerShowDialog(HWND__ *window, int interactive, const TK47VERSION *result);
 /* Test hook: the name resolver (null: gethostbyname); answers 0 and an
