@@ -162,6 +162,14 @@ int BrowserNavigate(HWND hwnd, const char *address)
     return 0;
 }
 
+/* the location no longer has this window as its splash window */
+static void forget_location(HWND hwnd)
+{
+    QMS *location = (QMS *)RemovePropA(hwnd, "TK47LOCATION");
+    if (location && location->splashWindow == hwnd)
+        location->splashWindow = nullptr;
+}
+
 LRESULT CALLBACK BrowserProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
 {
     switch (msg) {
@@ -171,18 +179,19 @@ LRESULT CALLBACK BrowserProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
         if (location)
             location->splashWindow = hwnd;
         BrowserLastEmbed = BrowserEmbed(hwnd);
-        return BrowserLastEmbed ? -1 : 0;
+        if (BrowserLastEmbed == 0)
+            return 0;
+        /* the window will not be: it is not the location's either */
+        forget_location(hwnd);
+        return -1;
     }
     case WM_SIZE:
         set_size(hwnd, LOWORD(lp), HIWORD(lp));
         return 0;
-    case WM_DESTROY: {
-        QMS *location = (QMS *)RemovePropA(hwnd, "TK47LOCATION");
-        if (location && location->splashWindow == hwnd)
-            location->splashWindow = nullptr;
+    case WM_DESTROY:
+        forget_location(hwnd);
         release_browser(hwnd);
         return 0;
-    }
     }
     return DefWindowProcA(hwnd, msg, wp, lp);
 }
