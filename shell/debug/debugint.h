@@ -9,8 +9,9 @@
 #include "cslock.h"
 #include "debugwin.h"
 
-/* A posted copy of a line (lParam), which the window frees. */
-enum { UM_DEBUGLINE = WM_APP + 1 };
+/* A posted copy of a line (lParam), which the window frees; and the
+ * request to show the lines gathered since the last one. */
+enum { UM_DEBUGLINE = WM_APP + 1, UM_DEBUGFLUSH = WM_APP + 2 };
 
 struct DebugState {
     std::atomic<HWND> window;      /* none while closed */
@@ -18,9 +19,15 @@ struct DebugState {
     FILE *file;                    /* the debug file, when open */
     char fileName[MAX_PATH];
     CSLOCK fileLock;               /* the file's writes and its closing */
+    char *pending;                 /* lines not yet in the view (tag "DEBUGVIEW") */
+    size_t pendingLength, pendingSize;
+    int flushPosted;
 };
 extern DebugState debugState;
 
 void DebugFileWrite(const char *text);
-/* Appends a line to the view (user-interface thread). */
-void DebugAppend(HWND dialog, const char *text);
+/* User-interface thread: a line joins those waiting for the view, which
+ * UM_DEBUGFLUSH appends in one insertion; DebugDropPending forgets them. */
+void DebugQueueLine(HWND dialog, const char *text);
+void DebugFlush(HWND dialog);
+void DebugDropPending(void);

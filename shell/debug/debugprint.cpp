@@ -2,10 +2,14 @@
  * request and response messages formatted field by field under a
  * banner, each line also into the debug file.
  *
- * Any thread may write.  The user-interface thread appends to the view at
- * once; other threads post a copy of each line, which the window frees
- * (and which is freed here when the post fails), so no worker ever waits
- * for the window.  The file's writes and its closing share one lock. */
+ * Any thread may write.  Other threads than the user-interface thread
+ * post a copy of each line, which the window frees (and which is freed
+ * here when the post fails), so no worker ever waits for the window.  On
+ * the user-interface thread the lines gather and go into the view in one
+ * insertion when the window next gets to its messages: an edit control
+ * with scroll bars can take a long time for each insertion.  The file's
+ * writes and its closing share one lock; a line is in the file as soon
+ * as it is printed. */
 #include <windows.h>
 
 #include <cstdio>
@@ -49,30 +53,73 @@ void DebugFileWrite(const char *text)
     CSUnlockIt(&debugState.fileLock);
 }
 
-void DebugAppend(HWND dialog, const char *text)
+/* drops whole lines from the front of the waiting lines so that at most
+ * the view's limit waits */
+static void keep_pending_tail(void)
 {
-    HWND edit = GetDlgItem(dialog, DEBUG_EDIT);
-    if (!edit)
+    DebugState &d = debugState;
+    if (d.pendingLength <= DEBUG_TEXT_LIMIT)
         return;
+    size_t cut = d.pendingLength - DEBUG_TEXT_LIMIT;
+    const char *nl = (const char *)memchr(d.pending + cut, '\n', d.pendingLength - cut);
+    cut = nl ? (size_t)(nl + 1 - d.pending) : d.pendingLength;
+    memmove(d.pending, d.pending + cut, d.pendingLength - cut + 1);
+    d.pendingLength -= cut;
+}
+
+void DebugQueueLine(HWND dialog, const char *text)
+{
+    DebugState &d = debugState;
     size_t n = strlen(text);
     if (n > DEBUG_TEXT_LIMIT - 2)
         n = DEBUG_TEXT_LIMIT - 2;
+    if (d.pendingLength + n + 3 > d.pendingSize) {
+        size_t size = (d.pendingLength + n + 3) * 2;
+        char *block = (char *)CSGetMem(size, "DEBUGVIEW");
+        if (!block)
+            return;
+        if (d.pending) {
+            memcpy(block, d.pending, d.pendingLength);
+            CSFreeMem(d.pending);
+        }
+        d.pending = block;
+        d.pendingSize = size;
+    }
+    memcpy(d.pending + d.pendingLength, text, n);
+    memcpy(d.pending + d.pendingLength + n, "\r\n", 3);
+    d.pendingLength += n + 2;
+    keep_pending_tail();
+    if (!d.flushPosted && PostMessageA(dialog, UM_DEBUGFLUSH, 0, 0))
+        d.flushPosted = 1;
+    else if (!d.flushPosted)
+        DebugFlush(dialog);
+}
+
+void DebugDropPending(void)
+{
+    CSFreeMemAndClear(&debugState.pending);
+    debugState.pendingLength = debugState.pendingSize = 0;
+}
+
+void DebugFlush(HWND dialog)
+{
+    DebugState &d = debugState;
+    HWND edit = GetDlgItem(dialog, DEBUG_EDIT);
+    d.flushPosted = 0;
+    if (!edit || !d.pendingLength)
+        return;
     int32_t length = GetWindowTextLengthA(edit);
     int32_t lines = (int32_t)SendMessageA(edit, EM_GETLINECOUNT, 0, 0);
-    int32_t drop = DebugTrimCount(length, lines, (int32_t)n + 2);
+    int32_t drop = DebugTrimCount(length, lines, (int32_t)d.pendingLength);
     if (drop) {
         SendMessageA(edit, EM_SETSEL, 0, drop);
         SendMessageA(edit, EM_REPLACESEL, FALSE, (LPARAM)"");
         length -= drop;
     }
-    char *line = (char *)CSGetMem(n + 3, "DEBUGLINE");
-    if (!line)
-        return;
-    memcpy(line, text, n);
-    memcpy(line + n, "\r\n", 3);
     SendMessageA(edit, EM_SETSEL, length, length);
-    SendMessageA(edit, EM_REPLACESEL, FALSE, (LPARAM)line);
-    CSFreeMem(line);
+    SendMessageA(edit, EM_REPLACESEL, FALSE, (LPARAM)d.pending);
+    d.pendingLength = 0;
+    d.pending[0] = 0;
 }
 
 void DebugPrint(int category, const char *text)
@@ -82,7 +129,7 @@ void DebugPrint(int category, const char *text)
         return;
     DebugFileWrite(text);
     if (GetWindowThreadProcessId(w, nullptr) == GetCurrentThreadId()) {
-        DebugAppend(w, text);
+        DebugQueueLine(w, text);
         return;
     }
     size_t n = strlen(text) + 1;

@@ -45,8 +45,10 @@ static LRESULT CALLBACK DebugEditProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
 {
     if (msg == WM_CHAR) {
         int effect = DebugApplyKey(&debugSwitches, (int)wp);
-        if (effect == 3)
+        if (effect == 3) {
+            debugState.pendingLength = 0;
             SetWindowTextA(hwnd, "");
+        }
         if (effect == 2)
             for (int i = 0; DebugHelpLines[i]; i++)
                 DebugPrint(DBG_ALWAYS, DebugHelpLines[i]);
@@ -115,9 +117,12 @@ static INT_PTR CALLBACK DebugDlgProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
     case UM_DEBUGLINE:
         if (lp) {
             if (debugState.window.load() == hwnd)
-                DebugAppend(hwnd, (const char *)lp);
+                DebugQueueLine(hwnd, (const char *)lp);
             CSFreeMem((void *)lp);
         }
+        return TRUE;
+    case UM_DEBUGFLUSH:
+        DebugFlush(hwnd);
         return TRUE;
     case WM_CLOSE:
         debugState.window.store(nullptr);
@@ -131,6 +136,8 @@ static INT_PTR CALLBACK DebugDlgProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
         }
         UtilRemoveModeless(hwnd);
         drop_posted_lines(hwnd);
+        DebugDropPending();
+        debugState.flushPosted = 0;
         return TRUE;
     }
     return FALSE;
