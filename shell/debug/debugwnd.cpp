@@ -11,6 +11,7 @@
 #include "debugint.h"
 #include "cs.h"
 #include "shellhost.h"
+#include "splash.h"
 #include "tkwin.h"
 
 /* DLG_DEBUG: an overlapped dialog holding the edit control */
@@ -92,15 +93,6 @@ static void init_dialog(HWND hwnd)
     open_file();
 }
 
-/* lines posted to a window that goes are freed */
-static void drop_posted_lines(HWND hwnd)
-{
-    MSG msg;
-    while (PeekMessageA(&msg, hwnd, UM_DEBUGLINE, UM_DEBUGLINE, PM_REMOVE))
-        if (msg.lParam)
-            CSFreeMem((void *)msg.lParam);
-}
-
 static INT_PTR CALLBACK DebugDlgProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
 {
     switch (msg) {
@@ -135,7 +127,7 @@ static INT_PTR CALLBACK DebugDlgProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
             close_file();
         }
         UtilRemoveModeless(hwnd);
-        drop_posted_lines(hwnd);
+        ShellDropPostedBlocks(hwnd, UM_DEBUGLINE);
         DebugDropPending();
         debugState.flushPosted = 0;
         return TRUE;

@@ -34,15 +34,7 @@ int BrowserRegisterClass(HWND)
         WinOpError("Can not access the OLE Environment");
         return 0;
     }
-    WNDCLASSA wc = {};
-    wc.style = CS_HREDRAW | CS_VREDRAW;
-    wc.lpfnWndProc = BrowserProc;
-    wc.hInstance = GetModuleHandleA(nullptr);
-    wc.hIcon = LoadIconA(nullptr, (LPCSTR)IDI_APPLICATION);
-    wc.hCursor = LoadCursorA(nullptr, (LPCSTR)IDC_ARROW);
-    wc.hbrBackground = (HBRUSH)(COLOR_WINDOW + 1);
-    wc.lpszClassName = windowClass;
-    if (!RegisterClassA(&wc) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS)
+    if (!SplashRegisterWindowClass(windowClass, BrowserProc))
         return 0;
     registered = 1;
     return 1;

@@ -42,6 +42,15 @@ static HRESULT site_query(BrowserSite *site, REFIID riid, void **out)
     return S_OK;
 }
 
+/* GetWindow of the in-place site and frame: the host window */
+static HRESULT host_window(BrowserSite *site, HWND *out)
+{
+    if (!out)
+        return E_POINTER;
+    *out = site->window;
+    return S_OK;
+}
+
 /* ---- IOleClientSite ---- */
 
 static HRESULT STDMETHODCALLTYPE ClientQuery(IOleClientSite *This, REFIID riid, void **out)
@@ -78,10 +87,7 @@ static ULONG STDMETHODCALLTYPE SiteAddRef(IOleInPlaceSite *) { return 1; }
 static ULONG STDMETHODCALLTYPE SiteRelease(IOleInPlaceSite *) { return 1; }
 static HRESULT STDMETHODCALLTYPE SiteGetWindow(IOleInPlaceSite *This, HWND *out)
 {
-    if (!out)
-        return E_POINTER;
-    *out = SITE_OF(This, inPlaceSite)->window;
-    return S_OK;
+    return host_window(SITE_OF(This, inPlaceSite), out);
 }
 static HRESULT STDMETHODCALLTYPE SiteContextHelp(IOleInPlaceSite *, WINBOOL) { return E_NOTIMPL; }
 static HRESULT STDMETHODCALLTYPE SiteYes(IOleInPlaceSite *) { return S_OK; }
@@ -141,10 +147,7 @@ static ULONG STDMETHODCALLTYPE FrameAddRef(IOleInPlaceFrame *) { return 1; }
 static ULONG STDMETHODCALLTYPE FrameRelease(IOleInPlaceFrame *) { return 1; }
 static HRESULT STDMETHODCALLTYPE FrameGetWindow(IOleInPlaceFrame *This, HWND *out)
 {
-    if (!out)
-        return E_POINTER;
-    *out = SITE_OF(This, inPlaceFrame)->window;
-    return S_OK;
+    return host_window(SITE_OF(This, inPlaceFrame), out);
 }
 static HRESULT STDMETHODCALLTYPE FrameContextHelp(IOleInPlaceFrame *, WINBOOL) { return E_NOTIMPL; }
 static HRESULT STDMETHODCALLTYPE FrameGetBorder(IOleInPlaceFrame *, LPRECT) { return E_NOTIMPL; }

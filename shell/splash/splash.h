@@ -73,6 +73,9 @@ void BrowserSiteFree(BrowserSite *site);
 typedef int (*ShellOpenHook)(HWND__ *owner, const char *target);
 int ShellOpenLink(HWND__ *owner, const char *target);
 void ShellSetOpenHook(ShellOpenHook hook);
+/* Frees the blocks (lParam) of the messages of one kind still queued for
+ * a window that goes. */
+void ShellDropPostedBlocks(HWND__ *window, unsigned int message);
 /* Test hook: the class object the browser window asks for (null: the
  * system's WebBrowser). */
 struct _GUID;

@@ -16,5 +16,8 @@ LRESULT CALLBACK SplashRichEditProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
 LRESULT CALLBACK BrowserProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
 HWND SplashBrowserWindow(HWND owner, const char *title, QMS *location, const char *address,
                          PlaceRect r);
+/* Registers a splash window class (once is enough); 0 on failure. */
+int SplashRegisterWindowClass(const char *name, WNDPROC proc);
+
 /* The rich edit window's control (id 1000). */
 enum { SPLASH_CONTROL = 1000 };

@@ -26,15 +26,7 @@ int RichEditRegisterClass(HWND)
         controlClass = "RichEdit20A";
     else
         return 0;
-    WNDCLASSA wc = {};
-    wc.style = CS_HREDRAW | CS_VREDRAW;
-    wc.lpfnWndProc = SplashRichEditProc;
-    wc.hInstance = GetModuleHandleA(nullptr);
-    wc.hIcon = LoadIconA(nullptr, (LPCSTR)IDI_APPLICATION);
-    wc.hCursor = LoadCursorA(nullptr, (LPCSTR)IDC_ARROW);
-    wc.hbrBackground = (HBRUSH)(COLOR_WINDOW + 1);
-    wc.lpszClassName = windowClass;
-    if (!RegisterClassA(&wc) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS)
+    if (!SplashRegisterWindowClass(windowClass, SplashRichEditProc))
         return 0;
     registered = 1;
     return 1;

@@ -142,15 +142,6 @@ static void open_link(VERSIONWORDS *rec)
     ShellOpenLink(rec->dd->root.hwnd, address);
 }
 
-/* results still queued for a window that goes are freed */
-static void drop_pending_results(HWND hwnd)
-{
-    MSG msg;
-    while (PeekMessageA(&msg, hwnd, UM_VERSION_RESULT, UM_VERSION_RESULT, PM_REMOVE))
-        if (msg.lParam)
-            CSFreeMem((void *)msg.lParam);
-}
-
 static LRESULT CALLBACK VersionProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
 {
     VERSIONWORDS *rec = record_of(hwnd);
@@ -188,7 +179,7 @@ static LRESULT CALLBACK VersionProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
         return 0;
     case WM_DESTROY:
         UtilRemoveModeless(hwnd);
-        drop_pending_results(hwnd);
+        ShellDropPostedBlocks(hwnd, UM_VERSION_RESULT);
         if (rec) {
             SetWindowLongPtrA(hwnd, 0, 0);
             DDDestroy(&rec->dd);

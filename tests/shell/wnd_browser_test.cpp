@@ -29,7 +29,7 @@ const CLSID refusesSite = {0x6b1e2f30, 0x4c2d, 0x4e7a, {0x91, 0x0c, 0x5d, 0x1e, 
 int alive;                 /* fake objects not yet released */
 
 /* an OLE object without IWebBrowser2; refuses its client site when asked */
-struct FakeOle : IOleObject {
+struct FakeOle final : IOleObject {
     LONG refs = 1;
     bool refuseSite;
     explicit FakeOle(bool refuse) : refuseSite(refuse) { alive++; }

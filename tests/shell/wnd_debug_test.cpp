@@ -35,12 +35,11 @@ HWND Edit(void)
     return GetDlgItem(DebugWindow(), DEBUG_EDIT);
 }
 
-/* the view's lines */
-std::vector<std::string> ViewLines(void)
+/* a text's lines, without their line ends */
+std::vector<std::string> SplitLines(const std::string &text)
 {
-    PumpAll();
     std::vector<std::string> lines;
-    std::string text = WindowText(Edit()), line;
+    std::string line;
     std::istringstream in(text);
     while (std::getline(in, line)) {
         if (!line.empty() && line.back() == '\r')
@@ -50,17 +49,16 @@ std::vector<std::string> ViewLines(void)
     return lines;
 }
 
+/* the view's lines, once the window has shown what waits */
+std::vector<std::string> ViewLines(void)
+{
+    PumpAll();
+    return SplitLines(WindowText(Edit()));
+}
+
 std::vector<std::string> FileLines(const std::string &path)
 {
-    std::vector<std::string> lines;
-    std::string text = ReadWhole(path), line;
-    std::istringstream in(text);
-    while (std::getline(in, line)) {
-        if (!line.empty() && line.back() == '\r')
-            line.pop_back();
-        lines.push_back(line);
-    }
-    return lines;
+    return SplitLines(ReadWhole(path));
 }
 
 void Type(int key)
