@@ -13,6 +13,7 @@
 #include <cstdio>
 #include <cstring>
 #include <fstream>
+#include <set>
 #include <string>
 
 #include "shelltest.h"
@@ -319,6 +320,12 @@ TEST(BrowserReal, Child)
             (unsigned long)BrowserLastNavigate, loc.splashWindow ? "open" : "none");
     fflush(out);
     PumpUntil([] { return false; }, 3000);
+    if (loc.splashWindow) {
+        int width = 0, height = 0;
+        std::vector<uint32_t> px = ScreenCapture((HWND)loc.splashWindow, &width, &height);
+        std::set<uint32_t> colours(px.begin(), px.end());
+        fprintf(out, "client area %dx%d: %zu distinct colours\n", width, height, colours.size());
+    }
     struct Walk { FILE *out; } walk = {out};
     EnumWindows([](HWND w, LPARAM lp) -> BOOL {
         DWORD pid = 0;
