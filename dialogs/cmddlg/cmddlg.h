@@ -208,6 +208,11 @@ int PCFEditorTenths(const PCFFieldEntry *entry);
 /* A field's title for a title mode (0: the dialog's); "Oops!" traps. */
 const char *PCFFieldTitle(const DialogWords *dialog, uint32_t mode, const PCFLISTENTRY *column);
 
+/* The value text of an element as a new block ("FIELDTEXT", the caller
+ * frees it), cut to limit characters (0: whole); null without storage. */
+char *PCFValueCopy(const DialogWords *dialog, const PCFFieldEntry *entry, int32_t element, int limit);
+#define PCF_VALUE_SHOWN 5000   /* characters of a value the pane paints */
+
 /* Field positions (AccessField modes). */
 enum { AF_SKIP_READONLY = 1, AF_STRICT = 2, AF_DIFFERENT = 4, AF_IN_TAB = 8 };
 /* Kind of a found position. */

@@ -222,6 +222,24 @@ int PCFLineAt(const DialogWords *d, int32_t line, PCFFieldEntry **entry, int32_t
                        start, 0, entry, element, mode, 0, kind);
 }
 
+char *PCFValueCopy(const DialogWords *d, const PCFFieldEntry *e, int32_t element, int limit)
+{
+    int maximum = e && e->field && e->field->maximum > 0 ? e->field->maximum : 64;
+    size_t size = (size_t)maximum * 2 + 1100;
+    char *text = (char *)CSGetMem(size, "FIELDTEXT");
+    if (!text)
+        return nullptr;
+    text[0] = 0;
+    const char *v = d->dataArea && e ? PCFValueText(d->dataArea, e, element, text, (int)size, 1) : nullptr;
+    if (v && v != text)
+        snprintf(text, size, "%s", v);
+    else if (!v)
+        text[0] = 0;
+    if (limit > 0 && strlen(text) > (size_t)limit)
+        text[limit] = 0;
+    return text;
+}
+
 /* ---- sizes and titles ---- */
 
 int PCFValueChars(const PCFFieldEntry *e)

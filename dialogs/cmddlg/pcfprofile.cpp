@@ -106,7 +106,7 @@ DLGINFO *PCFGetDlgInfo(const PCFCommandDef *def, QMS *location)
     char key[DLGINFO_TITLE] = {};
     memcpy(key, def->title, strlen(def->title));
     DLGINFO *info = (DLGINFO *)CSTreeFind(*root, key, DLGINFO_TITLE);
-    int plain = !def->list && def != &PCFMessageDef;
+    int plain = !def->list && def->title != PCFMessageDef.title;   /* private copies share the title */
     if (!info) {
         DLGINFO fresh;
         memset(&fresh, 0, sizeof fresh);

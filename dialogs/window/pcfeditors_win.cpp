@@ -159,14 +159,14 @@ static int IsCombo(HWND w)
     return w && GetClassNameA(w, cls, sizeof cls) && _stricmp(cls, "COMBOBOX") == 0;
 }
 
-/* The value text of the current field and element. */
-static const char *CurrentText(DialogWords *d, char *buffer, int size)
+/* Whether a text equals the current field's value (0 without storage:
+ * taken as differing). */
+static int SameAsValue(DialogWords *d, const char *text)
 {
-    if (!d->currentField || !d->dataArea)
-        return "";
-    int32_t element = d->listIndex > 0 ? d->listIndex : 0;
-    const char *t = PCFValueText(d->dataArea, d->currentField, element, buffer, size, 1);
-    return t ? t : "";
+    char *value = PCFValueCopy(d, d->currentField, d->listIndex > 0 ? d->listIndex : 0, 0);
+    int same = value && strcmp(text, value) == 0;
+    CSFreeMemAndClear(&value);
+    return same;
 }
 
 void PCFShowFieldValue(DialogWords *d, int onlyIfChanged)
@@ -174,14 +174,16 @@ void PCFShowFieldValue(DialogWords *d, int onlyIfChanged)
     HWND w = PCFWnd(d->valueWindow);
     if (!w || !d->currentField)
         return;
-    char value[1100], shown[1026];
-    const char *t = CurrentText(d, value, sizeof value);
-    if (onlyIfChanged) {
-        GetWindowTextA(w, shown, sizeof shown);
-        if (strncmp(shown, t, 1025) == 0)
-            return;
-    }
-    SetWindowTextA(w, t);
+    char *value = PCFValueCopy(d, d->currentField, d->listIndex > 0 ? d->listIndex : 0, 0), shown[1026];
+    if (!value)
+        return;
+    GetWindowTextA(w, shown, sizeof shown);
+    int same = strncmp(shown, value, 1025) == 0;
+    if (!onlyIfChanged || !same)
+        SetWindowTextA(w, value);
+    CSFreeMem(value);
+    if (onlyIfChanged && same)
+        return;
     if (IsCombo(w))
         SendMessageA(w, CB_SETEDITSEL, 0, MAKELPARAM(-1, 0));
     else
@@ -194,9 +196,14 @@ static int StoreCurrent(DialogWords *d)
     HWND w = PCFWnd(d->valueWindow);
     if (!d->currentField || !w || !IsWindowVisible(w) || (GetWindowLongA(w, GWL_STYLE) & ES_READONLY))
         return 1;
-    char typed[TEXT_MAX + 2], value[1100];
-    GetWindowTextA(w, typed, sizeof typed);
-    if (strcmp(typed, CurrentText(d, value, sizeof value)) == 0)
+    int n = GetWindowTextLengthA(w);
+    char *typed = (char *)CSGetMem((size_t)n + 2, "COMBO");
+    if (!typed)
+        return 1;
+    GetWindowTextA(w, typed, n + 1);
+    int same = SameAsValue(d, typed);
+    CSFreeMem(typed);
+    if (same)
         return 1;
     return FieldHWNDData(d, 1, nullptr, 0, d->currentField, nullptr, -1, 0) == 0;
 }
@@ -380,8 +387,7 @@ void PCFFieldTextChanged(DialogWords *d, HWND control, int fromList)
         GetWindowTextA(control, text, sizeof text);
     }
     if (d->optionFlags & DO_TRACK_VALUE) {
-        char value[1100];
-        int differs = strcmp(text, CurrentText(d, value, sizeof value)) != 0;
+        int differs = !SameAsValue(d, text);
         int was = (d->optionFlags & DO_VALUE_DIFFERS) != 0;
         d->optionFlags = differs ? d->optionFlags | DO_VALUE_DIFFERS : d->optionFlags & ~DO_VALUE_DIFFERS;
         if (differs != was)

@@ -14,7 +14,6 @@
 #include "tkscroll.h"
 #include "tkwin.h"
 
-#define VALUE_SHOWN 5000      /* characters of a value painted */
 
 /* The field window's own record. */
 struct FieldsRecord {
@@ -343,15 +342,12 @@ static void PaintLine(DialogWords *d, HDC dc, int32_t line, const RECT *client)
     RECT tr = title;
     tr.left += 2 * d->border;
     DrawTextA(dc, t, -1, &tr, DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX);
-    char *text = (char *)CSGetMem(VALUE_SHOWN + 1, "FIELDTEXT");
-    if (!text)
-        return;
-    const char *v = kind == AF_NEW_ELEMENT ? "" : PCFValueText(d->dataArea, e, element, text, VALUE_SHOWN + 1, 1);
+    char *text = kind == AF_NEW_ELEMENT ? nullptr : PCFValueCopy(d, e, element, PCF_VALUE_SHOWN);
     SetTextColor(dc, *ColourRef(vs + 1));
     RECT vr = value;
     vr.left += d->charWidth / 2;
-    DrawTextA(dc, v ? v : "", (int)strnlen(v ? v : "", VALUE_SHOWN), &vr, DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX);
-    CSFreeMem(text);
+    DrawTextA(dc, text ? text : "", -1, &vr, DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX);
+    CSFreeMemAndClear(&text);
 }
 
 static void PaintFields(HWND hwnd, UINT msg, WPARAM wp, DialogWords *d)

@@ -318,7 +318,7 @@ static void DestroyParts(DialogWords *d)
 
 void PCFCloseDialog(DialogWords *d)
 {
-    HWND hwnd = PCFWnd(d->window), owner = PCFWnd(d->ownerWindow);
+    HWND hwnd = PCFWnd(d->window);
     if (CSTraceIsOn())
         CSTrace(1, "WM_CLOSE\n");
     d->stateFlags |= DF_CLOSING;
@@ -334,13 +334,15 @@ void PCFCloseDialog(DialogWords *d)
         return;
     }
     DestroyWindow(hwnd);              /* WM_NCDESTROY frees the instance */
-    if (owner && !(d->optionFlags & DO_CHILD))
-        DestroyWindow(owner);
 }
 
-/* WM_NCDESTROY: the window has gone; others renumbered, instance freed. */
+/* WM_NCDESTROY: the window has gone; others renumbered, the hidden owner
+ * asked to go, the instance freed. */
 static void Destroyed(DialogWords *d, HWND hwnd)
 {
+    HWND owner = PCFWnd(d->ownerWindow);
+    if (owner && !(d->optionFlags & (DO_CHILD | DO_IN_CALLER_WINDOW)))
+        PostMessageA(owner, WM_CLOSE, 0, 0);
     SetWindowLongPtrA(hwnd, GWLP_USERDATA, 0);
     if (PCFActiveDialog == d)
         PCFActiveDialog = nullptr;
