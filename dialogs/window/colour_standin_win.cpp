@@ -10,18 +10,25 @@ static COLORREF Colours[PRF_COLOURS];
 static HBRUSH Brushes[PRF_COLOURS];
 static int Made;
 
-/* The first scheme's colours of the slots the dialogs use. */
+/* The first scheme's base colours and each slot's parent, by which a
+ * slot without a colour of its own takes one. */
 static COLORREF Fallback(int slot)
 {
-    static const COLORREF scheme[] = {
-        RGB(0xC0, 0xC0, 0xC0), RGB(0, 0, 0), RGB(0xAA, 0xAA, 0xAA), RGB(0, 0, 0xFF), RGB(0xC0, 0xC0, 0xC0),
-        RGB(0xC0, 0xC0, 0xC0), RGB(0, 0, 0xFF), RGB(0xC0, 0xC0, 0xC0), RGB(0, 0, 0), RGB(0xAA, 0xAA, 0xAA),
-        RGB(0, 0, 0), RGB(0xC0, 0xC0, 0xC0), RGB(0, 0, 0), RGB(0xAA, 0xAA, 0xAA), RGB(0, 0, 0),
-        RGB(0xC0, 0xC0, 0xC0), RGB(0, 0, 0),
+    static const int8_t parent[PRF_COLOURS] = {
+        -1, -1, -1, -1, 0, 0, 3, 0, 1, -1, 1, 0, 1, 2, 1, 0, 1, 0, 1, 0, 1, 9, 1, 0, 3, 1, 1, 0, 1, 0, 2, 1, 0,
+        -1, 33, 2, 33, 2, 2, 3, 2, 3, 27, 26, -1, -1, 26, -1, 20, -1, -1, -1, -1, -1, -1, -1, 0, 1, 0, 1, 9, 1,
+        9, 1, 2, 1,
     };
-    if (slot < (int)(sizeof scheme / sizeof scheme[0]))
-        return scheme[slot];
-    return slot == 21 ? RGB(0xAA, 0xAA, 0xAA) : slot % 2 ? RGB(0, 0, 0) : RGB(0xC0, 0xC0, 0xC0);
+    switch (slot) {
+    case 0: case 4: return RGB(0xC0, 0xC0, 0xC0);
+    case 2: case 9: return RGB(0xAA, 0xAA, 0xAA);
+    case 3: return RGB(0, 0, 0xFF);
+    case 33: return RGB(0xC8, 0xC8, 0xC8);
+    case 31: return RGB(0xE0, 0xE0, 0xE0);
+    }
+    if (slot < 0 || slot >= PRF_COLOURS || parent[slot] < 0)
+        return RGB(0, 0, 0);
+    return Fallback(parent[slot]);
 }
 
 static void Make(void)

@@ -140,7 +140,8 @@ TEST_F(Fields, UpperCaseEditorsSwapTheCaseOfTypedLetters)
 
 TEST_F(Fields, TabVisitsWindowsByPositionAndWraps)
 {
-    DialogWords *d = Open(&PCFQueueDef);
+    Location qm("QMTAB");                      /* actions are enabled with a location */
+    DialogWords *d = Open(&PCFQueueDef, &qm.q);
     ASSERT_NE(d, nullptr);
     HWND hwnd = PCFWnd(d->window);
     HWND refresh = GetDlgItem(hwnd, 1), define = GetDlgItem(hwnd, 565), cancel = GetDlgItem(hwnd, 2);
@@ -168,6 +169,9 @@ TEST_F(Fields, TabVisitsWindowsByPositionAndWraps)
     /* Ctrl+Home and Ctrl+End: the first and the last window */
     LoopKey(VK_HOME, false, true);
     EXPECT_EQ(GetFocus(), PCFWnd(d->tabWindow));
+    LoopKey(VK_END, false, true);               /* forward from the tab strip: into the fields */
+    EXPECT_EQ(GetFocus(), PCFWnd(d->valueWindow));
+    SetFocus(define);
     LoopKey(VK_END, false, true);
     EXPECT_EQ(GetFocus(), cancel);
     /* Return and F5 issue the default action */

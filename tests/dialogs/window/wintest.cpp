@@ -52,20 +52,22 @@ Location::~Location()
 /* The request an action sends, from the dialog's values. */
 static Reply Build(DialogWords *d, const PCFActionDef *a)
 {
-    char name[64] = "", text[200] = "";
-    PCFGetValueText(d, MQCA_Q_NAME, name, sizeof name);
+    char nameBuffer[64] = "", textBuffer[200] = "";
+    const char *name = PCFGetValueText(d, MQCA_Q_NAME, nameBuffer, sizeof nameBuffer), *text = "";
+    if (!name)
+        name = "";
     Reply r = Request((int32_t)a->command);
     switch (a->command) {
     case MQCMD_INQUIRE_Q:
         r.Str(MQCA_Q_NAME, name);
         break;
     case MQCMD_CHANGE_Q_MGR:
-        PCFGetValueText(d, MQCA_Q_MGR_DESC, text, sizeof text);
-        r.Str(MQCA_Q_MGR_DESC, text);
+        text = PCFGetValueText(d, MQCA_Q_MGR_DESC, textBuffer, sizeof textBuffer);
+        r.Str(MQCA_Q_MGR_DESC, text ? text : "");
         break;
     case MQCMD_CHANGE_Q:
-        PCFGetValueText(d, MQCA_Q_DESC, text, sizeof text);
-        r.Str(MQCA_Q_NAME, name).Int(MQIA_Q_TYPE, MQQT_LOCAL).Str(MQCA_Q_DESC, text);
+        text = PCFGetValueText(d, MQCA_Q_DESC, textBuffer, sizeof textBuffer);
+        r.Str(MQCA_Q_NAME, name).Int(MQIA_Q_TYPE, MQQT_LOCAL).Str(MQCA_Q_DESC, text ? text : "");
         break;
     }
     return r;
