@@ -40,57 +40,47 @@ void PCFSubclassTitleBar(DialogWords *, HWND) {}
 
 LRESULT CALLBACK PCFListPaneProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
 {
-    if (msg == WM_CREATE) {
-        SetWindowLongPtrA(hwnd, GWLP_USERDATA, (LONG_PTR)((CREATESTRUCTA *)lp)->lpCreateParams);
+    DialogWords *d = PCFPaneBind(hwnd, msg, lp);
+    if (msg == WM_CREATE || msg == WM_NCDESTROY)
         return 0;
-    }
-    DialogWords *d = (DialogWords *)GetWindowLongPtrA(hwnd, GWLP_USERDATA);
-    switch (msg) {
-    case WM_SIZE:
-        if (d)
-            PCFSizeListArea(d);
-        return 0;
-    case WM_ERASEBKGND: return 1;
-    case WM_DRAWITEM: case WM_COMMAND: case WM_CTLCOLOREDIT: case WM_CTLCOLORSTATIC: case WM_CTLCOLORLISTBOX:
-    case WM_CTLCOLORBTN: case UM_DRAW_TITLE: case UM_LIST_SIZE: case UM_LEAVE_NEXT: case UM_LEAVE_PREVIOUS:
-    case 1240: case 1253:
+    if (PCFPaneForwards(msg))
         return SendMessageA(GetParent(hwnd), msg, wp, lp);
-    case WM_NCDESTROY: SetWindowLongPtrA(hwnd, GWLP_USERDATA, 0); return 0;
-    }
-    return DefWindowProcA(hwnd, msg, wp, lp);
+    if (msg == WM_SIZE && d)
+        PCFSizeListArea(d);
+    return msg == WM_ERASEBKGND ? 1 : msg == WM_SIZE ? 0 : DefWindowProcA(hwnd, msg, wp, lp);
+}
+
+/* A framed placeholder with a centred text. */
+static LRESULT Placeholder(HWND hwnd, UINT msg, WPARAM wp, int slot, COLORREF colour, const char *text)
+{
+    PAINTSTRUCT ps;
+    HDC dc = msg == WM_PAINT ? BeginPaint(hwnd, &ps) : (HDC)wp;
+    RECT rc;
+    GetClientRect(hwnd, &rc);
+    FillRect(dc, &rc, ColourBrush(slot));
+    DrawEdge(dc, &rc, EDGE_SUNKEN, BF_RECT);
+    SetBkMode(dc, TRANSPARENT);
+    SetTextColor(dc, colour);
+    HGDIOBJ old = SelectObject(dc, (HFONT)SendMessageA(GetParent(hwnd), WM_GETFONT, 0, 0));
+    DrawTextA(dc, text, -1, &rc, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
+    SelectObject(dc, old);
+    if (msg == WM_PAINT)
+        EndPaint(hwnd, &ps);
+    return 0;
 }
 
 LRESULT CALLBACK PCFCountProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
 {
-    if (msg == WM_CREATE) {
-        SetWindowLongPtrA(hwnd, GWLP_USERDATA, (LONG_PTR)((CREATESTRUCTA *)lp)->lpCreateParams);
+    DialogWords *d = PCFPaneBind(hwnd, msg, lp);
+    if (msg == WM_CREATE || msg == WM_NCDESTROY)
         return 0;
-    }
-    DialogWords *d = (DialogWords *)GetWindowLongPtrA(hwnd, GWLP_USERDATA);
     if ((msg == WM_PAINT || msg == WM_PRINTCLIENT) && d) {
-        PAINTSTRUCT ps;
-        HDC dc = msg == WM_PAINT ? BeginPaint(hwnd, &ps) : (HDC)wp;
-        RECT rc;
-        GetClientRect(hwnd, &rc);
-        FillRect(dc, &rc, ColourBrush(4));
-        DrawEdge(dc, &rc, EDGE_SUNKEN, BF_RECT);
         char text[40] = "";
         if (d->definition && d->definition->list)
             snprintf(text, sizeof text, "%u / %u", (unsigned)d->rowCounts[1], (unsigned)d->rowCounts[0]);
-        SetBkMode(dc, TRANSPARENT);
-        SetTextColor(dc, *ColourRef(1));
-        HGDIOBJ old = SelectObject(dc, (HFONT)SendMessageA(GetParent(hwnd), WM_GETFONT, 0, 0));
-        DrawTextA(dc, text, -1, &rc, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
-        SelectObject(dc, old);
-        if (msg == WM_PAINT)
-            EndPaint(hwnd, &ps);
-        return 0;
+        return Placeholder(hwnd, msg, wp, 4, *ColourRef(1), text);
     }
-    if (msg == WM_ERASEBKGND)
-        return 1;
-    if (msg == WM_NCDESTROY)
-        SetWindowLongPtrA(hwnd, GWLP_USERDATA, 0);
-    return DefWindowProcA(hwnd, msg, wp, lp);
+    return msg == WM_ERASEBKGND ? 1 : DefWindowProcA(hwnd, msg, wp, lp);
 }
 
 /* ---- filters, export ---- */
@@ -104,23 +94,9 @@ void ExpOpenDialog(DialogWords *) {}
 
 LRESULT CALLBACK PCFDataProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
 {
-    if (msg == WM_PAINT || msg == WM_PRINTCLIENT) {
-        PAINTSTRUCT ps;
-        HDC dc = msg == WM_PAINT ? BeginPaint(hwnd, &ps) : (HDC)wp;
-        RECT rc;
-        GetClientRect(hwnd, &rc);
-        FillRect(dc, &rc, ColourBrush(19));
-        DrawEdge(dc, &rc, EDGE_SUNKEN, BF_RECT);
-        SetBkMode(dc, TRANSPARENT);
-        SetTextColor(dc, RGB(0x80, 0x80, 0x80));
-        DrawTextA(dc, "(message data)", -1, &rc, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
-        if (msg == WM_PAINT)
-            EndPaint(hwnd, &ps);
-        return 0;
-    }
-    if (msg == WM_ERASEBKGND)
-        return 1;
-    return DefWindowProcA(hwnd, msg, wp, lp);
+    if (msg == WM_PAINT || msg == WM_PRINTCLIENT)
+        return Placeholder(hwnd, msg, wp, 19, RGB(0x80, 0x80, 0x80), "(message data)");
+    return msg == WM_ERASEBKGND ? 1 : DefWindowProcA(hwnd, msg, wp, lp);
 }
 
 void *PCFEditorCreate(DialogWords *) { return nullptr; }

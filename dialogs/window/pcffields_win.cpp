@@ -479,14 +479,33 @@ LRESULT CALLBACK PCFFieldProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
 
 /* ---- the fields pane of a list dialog ---- */
 
+int PCFPaneForwards(UINT msg)
+{
+    switch (msg) {
+    case WM_DRAWITEM: case WM_COMMAND: case WM_CTLCOLOREDIT: case WM_CTLCOLORSTATIC: case WM_CTLCOLORLISTBOX:
+    case WM_CTLCOLORBTN: case UM_DRAW_TITLE: case UM_LIST_SIZE: case UM_LEAVE_NEXT: case UM_LEAVE_PREVIOUS:
+    case 1240: case 1253: case WM_NOTIFY:
+        return 1;
+    }
+    return 0;
+}
+
+DialogWords *PCFPaneBind(HWND hwnd, UINT msg, LPARAM lp)
+{
+    if (msg == WM_CREATE)
+        SetWindowLongPtrA(hwnd, GWLP_USERDATA, (LONG_PTR)((CREATESTRUCTA *)lp)->lpCreateParams);
+    else if (msg == WM_NCDESTROY)
+        SetWindowLongPtrA(hwnd, GWLP_USERDATA, 0);
+    return (DialogWords *)GetWindowLongPtrA(hwnd, GWLP_USERDATA);
+}
+
 LRESULT CALLBACK PCFFieldsPaneProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
 {
-    if (msg == WM_CREATE) {
-        SetWindowLongPtrA(hwnd, GWLP_USERDATA, (LONG_PTR)((CREATESTRUCTA *)lp)->lpCreateParams);
+    DialogWords *d = PCFPaneBind(hwnd, msg, lp);
+    if (msg == WM_CREATE || msg == WM_NCDESTROY)
         return 0;
-    }
-    DialogWords *d = (DialogWords *)GetWindowLongPtrA(hwnd, GWLP_USERDATA);
-    HWND parent = GetParent(hwnd);
+    if (PCFPaneForwards(msg))
+        return SendMessageA(GetParent(hwnd), msg, wp, lp);
     switch (msg) {
     case WM_SIZE:
         if (d)
@@ -500,11 +519,6 @@ LRESULT CALLBACK PCFFieldsPaneProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
         return 0;
     }
     case WM_ERASEBKGND: return 1;
-    case WM_DRAWITEM: case WM_COMMAND: case WM_CTLCOLOREDIT: case WM_CTLCOLORSTATIC: case WM_CTLCOLORLISTBOX:
-    case WM_CTLCOLORBTN: case UM_DRAW_TITLE: case UM_LIST_SIZE: case UM_LEAVE_NEXT: case UM_LEAVE_PREVIOUS:
-    case 1240: case 1253: case WM_NOTIFY:
-        return SendMessageA(parent, msg, wp, lp);
-    case WM_NCDESTROY: SetWindowLongPtrA(hwnd, GWLP_USERDATA, 0); return 0;
     }
     return DefWindowProcA(hwnd, msg, wp, lp);
 }

@@ -51,6 +51,10 @@ LRESULT CALLBACK PCFCommandProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
 LRESULT CALLBACK PCFFieldsPaneProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
 LRESULT CALLBACK PCFFieldProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
 LRESULT CALLBACK PCFButtonProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
+/* The panes of a dialog: the messages they pass to the dialog, and the
+ * dialog bound at creation (cleared at the end). */
+int PCFPaneForwards(UINT msg);
+DialogWords *PCFPaneBind(HWND hwnd, UINT msg, LPARAM lp);
 /* The instance of a command dialog window (either class, or an existing
  * window the dialog lives in), or null. */
 DialogWords *PCFDialogOf(HWND hwnd);

@@ -209,8 +209,9 @@ TEST_F(Fields, AResizeLaysEverythingOutAgain)
             EXPECT_GT(r.left, previous);
             EXPECT_LE(r.right, client.right);
             EXPECT_EQ(r.bottom - r.top, d->buttonHeight);
-            if (top >= 0)
+            if (top >= 0) {
                 EXPECT_EQ(r.top, top);
+            }
             top = r.top;
             previous = r.right - 1;
         }

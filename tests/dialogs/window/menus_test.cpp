@@ -128,14 +128,16 @@ TEST_F(Menus, ShowHideTextsChecksAndToolbarAfterToggles)
         SCOPED_TRACE(t.id);
         EXPECT_EQ(ItemText(d, t.id), t.before);
         EXPECT_FALSE(Ticked(d, t.id));
-        if (t.window)
+        if (t.window) {
             EXPECT_FALSE(IsWindowVisible(PCFWnd(*t.window)));
+        }
         SendMessageA(hwnd, WM_COMMAND, t.id, 0);
         Pump();
         EXPECT_EQ(ItemText(d, t.id), t.after);
         EXPECT_TRUE(Ticked(d, t.id));
-        if (t.window)
+        if (t.window) {
             EXPECT_TRUE(IsWindowVisible(PCFWnd(*t.window)));
+        }
     }
     EXPECT_TRUE(IsWindowVisible(GetDlgItem(hwnd, 578)));
     EXPECT_EQ(d->dlgInfo->optA & (DLGA_BUTTONS | DLGA_FIELDS | DLGA_FILTER),
