@@ -9,6 +9,7 @@
 
 #include "autfile.h"
 #include "tktoolbar.h"
+#include "tkutil.h"
 
 using namespace wintest;
 using namespace dlgtest;
@@ -245,6 +246,52 @@ TEST_F(Fields, AResizeLaysEverythingOutAgain)
     EXPECT_LE(listPane.bottom, status.top);
     EXPECT_GT(listPane.bottom - listPane.top, 0);
     EXPECT_TRUE(IsWindowVisible(PCFWnd(l->fieldWindow)));
+}
+
+int Monitors = 2;
+
+TEST_F(Fields, PlacementsStopOnceTheMonitorsChange)
+{
+    UtilSetDisplaySource([](DisplayLayout *l) {
+        l->monitors = Monitors;
+        l->desktop = { 0, 0, Monitors * 1600, 1000 };
+        l->monitor[0] = { 0, 0, 1600, 1000 };
+        l->monitor[1] = { 1600, 0, 3200, 1000 };
+        return 1;
+    });
+    UtilCheckMonitors();
+    PCFSetMonitors(0, 0);                             /* counted by the first dialog */
+    Location qm("QMPLACE");
+    DialogWords *d = Open(&PCFQueueDef, &qm.q);
+    ASSERT_NE(d, nullptr);
+    EXPECT_EQ(PCFMonitorsAtStart(), 2);
+    EXPECT_EQ(PCFPlacementSlot(), 1);
+    /* the default size keeps within three quarters of the work area */
+    RECT r;
+    GetWindowRect(PCFWnd(d->window), &r);
+    EXPECT_LE(r.right - r.left, 3 * 3200 / 4 + 2 * (d->margin + 8));
+    MoveWindow(PCFWnd(d->window), 100, 120, 600, 400, TRUE);
+    Pump();
+    EXPECT_TRUE(d->dlgInfo->optA & DLGA_POSSAVED);
+    EXPECT_EQ(d->dlgInfo->x2, 100);
+    EXPECT_EQ(d->dlgInfo->cx2, 600);
+    EXPECT_EQ(d->dlgInfo->x, 0);                      /* the single-monitor slot untouched */
+    Monitors = 1;
+    UtilCheckMonitors();
+    MoveWindow(PCFWnd(d->window), 300, 320, 500, 300, TRUE);
+    Pump();
+    EXPECT_TRUE(PCFPlacementChanged());
+    EXPECT_EQ(d->dlgInfo->x2, 100);
+    EXPECT_EQ(d->dlgInfo->cx2, 600);
+    EXPECT_EQ(d->dlgInfo->x, 0);
+    Monitors = 2;
+    UtilCheckMonitors();
+    MoveWindow(PCFWnd(d->window), 400, 420, 500, 300, TRUE);
+    Pump();
+    EXPECT_EQ(d->dlgInfo->x2, 100);                   /* nothing more until the program ends */
+    UtilSetDisplaySource(nullptr);
+    UtilCheckMonitors();
+    PCFSetMonitors(1, 1);
 }
 
 }  // namespace
