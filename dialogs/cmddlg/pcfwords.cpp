@@ -6,6 +6,7 @@
 #include "cmddlg.h"
 #include "../pcfint.h"
 #include "laterpieces.h"
+#include "../lists/pcflists.h"
 
 #include <ctime>
 #include <initializer_list>
@@ -209,6 +210,7 @@ static void FreeParts(DialogWords *d)
     PCFFilterFree(d);
     PCFFreePending(d->pending);
     d->pending = nullptr;
+    PCFListStateFree(d);
     if (d->dataArea && d->definition)
         PCFFreeData(d->definition, d->dataArea, 1);
     d->dataArea = nullptr;
