@@ -208,7 +208,10 @@ static void MeasureTitles(DialogWords *d, PCFLISTSTATE *st, const PCFMEASURE *m,
         int n = (int)strlen(title);
         c->titleChars = n;
         c->titleWidth = (m->list ? PCFTextWidth(m->list, title, n) : n) + mark;
-        c->deviceTitle = m->device ? PCFTextWidth(m->device, title, n) : 0;
+        /* a printed "Auto" title is the short one unless the full one fits */
+        const PCFFieldDef *f = columns[i].field;
+        const char *printed = (!mode || mode == DF_TITLE_AUTO) && f->shortTitle ? f->shortTitle : title;
+        c->deviceTitle = m->device ? PCFTextWidth(m->device, printed, (int)strlen(printed)) : 0;
     }
 }
 

@@ -58,7 +58,8 @@ static int32_t Natural(DialogWords *d, PCFLISTSTATE *st, const PCFLISTENTRY *col
             int32_t title = PcfListPrefs.valuesOnly ? 0 : c->titleWidth;
             c->width = (c->valueWidth > title ? c->valueWidth : title) + 2 * margin;
             c->chars = (c->valueChars > c->titleChars ? c->valueChars : c->titleChars) + 1;
-            c->printWidth = (c->deviceWidth > c->deviceTitle ? c->deviceWidth : c->deviceTitle) + 2 * deviceMargin + 100;
+            c->printWidth = (c->deviceWidth > c->deviceTitle ? c->deviceWidth : c->deviceTitle) +
+                            (st->printExtra ? st->printExtra : 2 * deviceMargin + 100);
         }
         PCFUSERWIDTH *u = UserWidth(st, f, 0);
         if (u && u->width > 0)

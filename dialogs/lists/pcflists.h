@@ -170,6 +170,7 @@ struct PCFLISTSTATE {
     PCFUSERWIDTH userWidths[32];
     int32_t neededWidth;
     int32_t room;                 /* the list window's width at the last layout */
+    int32_t printExtra;           /* added to each print width (0: 104) */
     int evalFailed;               /* the filter failed at a row */
     int predictive;               /* a shown area holds predictive text */
 };
