@@ -298,7 +298,7 @@ static void Close(HWND hwnd, CHGLIST *c)
         }
         DDHANDLE dd = Dd(c);
         DDDestroy(&dd);
-        CSFreeMem(c->base);
+        CSFreeMemAndClear(&c->base);
         CSFreeMem(c);
         SetWindowLongPtrA(hwnd, 0, 0);
     }
@@ -396,7 +396,7 @@ void PCFAlterListOpen(DialogWords *d)
                              GetModuleHandleA(nullptr), c);
     if (!w) {
         WinOpError("CreateWindow");
-        CSFreeMem(c->base);
+        CSFreeMemAndClear(&c->base);
         CSFreeMem(c);
         return;
     }

@@ -166,7 +166,7 @@ static int EnsureCols(PCFLISTSTATE *st, uint32_t n)
         memset(c, 0, sizeof *c * n);
         if (st->colCount)
             memcpy(c, st->cols, sizeof *c * st->colCount);
-        CSFreeMem(st->cols);
+        CSFreeMemAndClear(&st->cols);
         st->cols = c;
         st->colCapacity = n;
     }
@@ -227,7 +227,7 @@ static int KeyRoom(PCFLISTSTATE *st)
         return 0;
     if (st->keysUsed)
         memcpy(k, st->keys, st->keysUsed);
-    CSFreeMem(st->keys);
+    CSFreeMemAndClear(&st->keys);
     st->keys = k;
     st->keysCapacity = capacity;
     return 1;
@@ -303,7 +303,7 @@ static int AddShown(PCFLISTSTATE *st, PCFROW *row, uint32_t key, int selected)
             return 0;
         if (st->count)
             memcpy(r, st->rows, sizeof *r * st->count);
-        CSFreeMem(st->rows);
+        CSFreeMemAndClear(&st->rows);
         st->rows = r;
         st->capacity = capacity;
     }
@@ -585,7 +585,7 @@ void PCFHoldShownAreas(DialogWords *d)
         }
     for (uint32_t i = 0; i < st->heldCount; i++)
         ReleaseRefBlock(&st->held[i]);
-    CSFreeMem(st->held);
+    CSFreeMemAndClear(&st->held);
     st->held = held;
     st->heldCount = st->heldCapacity = k;
 }

@@ -140,7 +140,7 @@ void PCFReleaseColumns(PCFLISTENTRY *columns)
             return;                           /* kept: a small leak, never a dangling list */
         if (RetiredCount)
             memcpy(grown, Retired, sizeof *grown * (size_t)RetiredCount);
-        CSFreeMem(Retired);
+        CSFreeMemAndClear(&Retired);
         Retired = grown;
         RetiredCapacity = capacity;
     }

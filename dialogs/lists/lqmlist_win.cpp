@@ -115,8 +115,8 @@ void PCFQmListInit(DialogWords *d)
     cntLINE *b = (cntLINE *)CSGetMem(500, "cntLINE");
     if (!set || !b) {
         WinOpError(set ? "CSGetMem(cntLINE)" : "CSGetMem(cntHEADER)");
-        CSFreeMem(set);
-        CSFreeMem(b);
+        CSFreeMemAndClear(&set);
+        CSFreeMemAndClear(&b);
         return;
     }
     memset(set, 0, sizeof *set);

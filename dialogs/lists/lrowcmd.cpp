@@ -56,7 +56,7 @@ static int ReadSelection(DialogWords *d, int *count)
         PCFROW **grown = (PCFROW **)CSGetMem(sizeof *grown * (size_t)(n + 3), "SELECTIONS");
         if (!grown)
             return 0;
-        CSFreeMem(Selection);
+        CSFreeMemAndClear(&Selection);
         Selection = grown;
         SelectionCapacity = n + 3;
     }
