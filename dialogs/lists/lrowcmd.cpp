@@ -44,33 +44,39 @@ int PCFSelectedList(DialogWords *d, PCFROW **rows, int max)
     return SelectionSource(d, rows, max);
 }
 
-/* The program-wide selection array ("SELECTIONS"), grown 3 beyond need. */
-static PCFROW **Selection;
-static int SelectionCapacity;
-
-static int ReadSelection(DialogWords *d, int *count)
-{
+/* The selected rows in order: a few in place, more in a block tagged
+ * "SELECTIONS" that the caller frees (Done). */
+struct Selected {
     PCFROW *few[20];
-    int n = PCFSelectedList(d, few, 20);
-    if (n > SelectionCapacity) {
-        PCFROW **grown = (PCFROW **)CSGetMem(sizeof *grown * (size_t)(n + 3), "SELECTIONS");
-        if (!grown)
-            return 0;
-        CSFreeMemAndClear(&Selection);
-        Selection = grown;
-        SelectionCapacity = n + 3;
+    PCFROW **rows;
+    int count;
+};
+
+static int ReadSelection(DialogWords *d, Selected *s)
+{
+    s->rows = s->few;
+    s->count = PCFSelectedList(d, s->few, 20);
+    if (s->count <= 20)
+        return 1;
+    s->rows = (PCFROW **)CSGetMem(sizeof *s->rows * (size_t)(s->count + 3), "SELECTIONS");
+    if (!s->rows) {
+        s->rows = s->few;
+        return 0;
     }
-    *count = n > 20 ? PCFSelectedList(d, Selection, n) : n;
-    if (n <= 20)
-        memcpy(Selection, few, sizeof *few * (size_t)n);
+    s->count = PCFSelectedList(d, s->rows, s->count);
     return 1;
+}
+
+static void Done(Selected *s)
+{
+    if (s->rows != s->few)
+        CSFreeMem(s->rows);
 }
 
 int32_t NextSelectedIndex(DialogWords *d, int32_t cursor)
 {
-    int count = 0;
-    if (!ReadSelection(d, &count))
-        return -1;
+    PCFROW *few[1];
+    int count = PCFSelectedList(d, few, 1);
     return cursor + 1 < count ? cursor + 1 : -1;
 }
 
@@ -258,18 +264,21 @@ int PCFRowCommand(DialogWords *d, QMS **location, PCFREQINFO *info, const PCFCom
         memset(info, 0, sizeof *info);
     if (name)
         name[0] = 0;
-    int count = 0;
-    if (!ReadSelection(d, &count)) {
+    Selected sel;
+    if (!ReadSelection(d, &sel)) {
         PCFStatus(d, "No Storage", 1);
         return 1;
     }
+    int count = sel.count;
     int32_t next = *cursor < 0 ? 0 : *cursor + 1;
     if (next >= count) {
         *cursor = -2;
+        Done(&sel);
         return 1;
     }
     *cursor = next + 1 < count ? next : -2;
-    PCFROW *row = Selection[next];
+    PCFROW *row = sel.rows[next];
+    Done(&sel);
     PCFLISTAREA *area = PCFRowArea(d, row);
     PCFLISTREQ *r = row->request;
     int live = 0;
@@ -303,7 +312,7 @@ int PCFRowCommand(DialogWords *d, QMS **location, PCFREQINFO *info, const PCFCom
 /* ---- one command for all rows ---- */
 
 /* The list parameter of a column's attribute: every selected row's value. */
-static int ListParm(MQPP *pp, DialogWords *d, const PCFFieldDef *f, int count, MQLONG *cc, MQLONG *rc)
+static int ListParm(MQPP *pp, DialogWords *d, const PCFFieldDef *f, PCFROW **rows, int count, MQLONG *cc, MQLONG *rc)
 {
     int width = f->type == PCFT_HEX ? (f->maximum > 0 ? f->maximum : 1) : (f->maximum > 0 ? f->maximum : 48);
     int integers = PCFIsIntType(f->type) || f->type == PCFT_FLAGSET;
@@ -316,8 +325,8 @@ static int ListParm(MQPP *pp, DialogWords *d, const PCFFieldDef *f, int count, M
     }
     memset(values, f->type == PCFT_HEX ? 0 : ' ', bytes);
     for (int i = 0; i < count; i++) {
-        PCFLISTAREA *area = PCFRowArea(d, Selection[i]);
-        uint8_t *v = area ? FindItemAttr(area, f->attrId, Selection[i]) : nullptr;
+        PCFLISTAREA *area = PCFRowArea(d, rows[i]);
+        uint8_t *v = area ? FindItemAttr(area, f->attrId, rows[i]) : nullptr;
         if (!v || !(PCFState(v) & PCFS_PRESENT))
             continue;
         if (integers) {
@@ -388,11 +397,12 @@ int BuildSelectionList(DialogWords *d, const PCFCommandDef *target, const PCFAct
                        uint32_t room, uint32_t *length)
 {
     *length = 0;
-    int count = 0;
-    if (!ReadSelection(d, &count)) {
+    Selected sel;
+    if (!ReadSelection(d, &sel)) {
         PCFStatus(d, "No Storage", 1);
         return 1;
     }
+    int count = sel.count;
     MQLONG cc = 0, rc = 0;
     MQPP pp;
     void *buffer = out;
@@ -407,13 +417,16 @@ int BuildSelectionList(DialogWords *d, const PCFCommandDef *target, const PCFAct
             if (columns[i].field->attrId == e->field->attrId)
                 column = i;
         if (column >= 0 && count > 0) {
-            ListParm(&pp, d, columns[column].field, count, &cc, &rc);
+            ListParm(&pp, d, columns[column].field, sel.rows, count, &cc, &rc);
         } else if (!(e->flags & PCFE_NOSTORE)) {
             int bad = AreaParm(&pp, d, e, &cc, &rc);
-            if (bad)
+            if (bad) {
+                Done(&sel);
                 return bad;
+            }
         }
     }
+    Done(&sel);
     AddInt(&pp, QUALIFIER, (int32_t)((uintptr_t)d & 0x7FFFFFFF), &cc, &rc);
     if (cc)
         return (int)rc;
