@@ -2,9 +2,12 @@
  * pieces of later subsystems; tests replace entries of it. */
 #include "engint.h"
 
+#include "cfgfile.h"
+
 static const MQEHOOKS defaults = {
     AnalyseCommand, ProcessCommand, SendErrorResponse, RequestQmgrRefresh, StartDownload,
     QListBuild, VerCheckRun, ImportLocalQMgrs, LoadUnloadQueue, DebugDumpMessage,
+    ProcessResponse, MarkDialogsStale, CfgFileWrite,
 };
 
 MQEHOOKS MQEHooks = defaults;
