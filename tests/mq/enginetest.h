@@ -175,6 +175,9 @@ void RecordAgent(void);
 /* Lets go of every queue manager of the stand-in (they load again when
  * next used). */
 void ShutdownStandIn(void);
+/* The stand-in's own fault: the nth call of verb on qmgr (null: any) and
+ * count - 1 after it fail with reason; count 0 takes it back. */
+void StandInFaultAt(const char *verb, const char *qmgr, MQLONG nth, MQLONG count, MQLONG reason);
 
 /* A PCF command message of one code, no parameters. */
 std::vector<uint8_t> PcfCommand(int32_t command);
