@@ -231,11 +231,15 @@ int HandleMonitorMessage(QMS *r, MQHCONN h, MQMD *md, const void *data, int32_t 
         return 0;
     MonMSG m = {};
     memcpy(&m, data, (size_t)(length < MONMSG_WIRE ? length : MONMSG_WIRE));
+    if (!strchr("mrts\"", m.kind) || !m.kind)
+        return 0;
     if ((m.kind == 'm' || m.kind == 'r') && length < MONMSG_WIRE)
         return 0;
     char qm[49], queue[49];
     EngTrimName(qm, md->ReplyToQMgr, 48);
     EngTrimName(queue, md->ReplyToQ, 48);
+    if (!qm[0] || !queue[0])
+        return 0;
     QMS *loc = owner_of(r, qm, queue, m.interval);
     if (!loc)
         return 0;

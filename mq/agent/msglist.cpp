@@ -221,12 +221,12 @@ static MQLONG browse(AGENTREQ *rq, LISTREQ *l, MSGREAD *r, MQPP *out)
             }
         }
         n++;
-        MQLONG cc = 0;
+        MQLONG cc = 0, failed = 0;
         if (n > l->first)
-            PCFAddParm(out, PCF_END_GROUP, 0, nullptr, 0, 0, &cc, &rc);
+            PCFAddParm(out, PCF_END_GROUP, 0, nullptr, 0, 0, &cc, &failed);
         if (!cc && n >= l->first)
-            rc = add_message(out, l, r, position, data, got < l->allowance ? got : l->allowance);
-        if (cc || rc)
+            failed = add_message(out, l, r, position, data, got < l->allowance ? got : l->allowance);
+        if (cc || failed)
             return AgentError(rq, MQRC_STORAGE_NOT_AVAILABLE);
         if (n >= l->last)
             return 0;

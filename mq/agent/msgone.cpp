@@ -191,7 +191,7 @@ static int32_t detail_limit(const ONEREQ *o)
  * truncated: the reason (2071 when the area cannot grow). */
 static MQLONG read_detail(MSGREAD *r, const ONEREQ *o, int64_t wanted, int32_t limit)
 {
-    MQLONG last = MQGMO_BROWSE_FIRST | ((o->qualifier & DQ_NOTRUNCATE) ? 0 : MQGMO_ACCEPT_TRUNCATED_MSG);
+    MQLONG last = (o->qualifier & DQ_NOTRUNCATE) ? 0 : MQGMO_ACCEPT_TRUNCATED_MSG;
     for (;;) {
         MQLONG rc = browse_to(r, o, wanted, last);
         if (rc != MQRC_TRUNCATED_MSG_FAILED)
