@@ -94,9 +94,8 @@ static int resolve(MSGACTION *a, const STRIPPED *s, TARGET *t)
 {
     const char *queue = a->targetQ, *qm = a->targetQM;
     int strip = (a->qualifier & DQ_STRIP) != 0;
-    if (strip && s->found) {
-        if (is_star(queue))
-            queue = s->queue;
+    if (strip && s->found && is_star(queue)) {
+        queue = s->queue;
         if (is_star(qm))
             qm = s->qm;
     }

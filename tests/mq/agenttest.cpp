@@ -317,6 +317,24 @@ std::vector<QMsg> AgentTest::Browse(const char *qm, const char *queue)
     return out;
 }
 
+void AgentTest::Drain(const char *qm, const char *queue)
+{
+    MQHCONN h = Conn(qm);
+    MQHOBJ o = OpenQ(h, queue, MQOO_INPUT_SHARED);
+    char buffer[16];
+    for (;;) {
+        MQMD md = {MQMD_DEFAULT};
+        MQGMO gmo = {MQGMO_DEFAULT};
+        gmo.Options = MQGMO_NO_WAIT | MQGMO_ACCEPT_TRUNCATED_MSG | MQGMO_NO_SYNCPOINT;
+        MQLONG length, cc, rc;
+        StandIn.MQGET(h, o, &md, &gmo, sizeof buffer, buffer, &length, &cc, &rc);
+        if (cc == MQCC_FAILED)
+            break;
+    }
+    MQLONG cc, rc;
+    StandIn.MQCLOSE(h, &o, MQCO_NONE, &cc, &rc);
+}
+
 PROGRESS *TestProgress(uint8_t keyByte)
 {
     PROGRESS *p = (PROGRESS *)CSGetMem(sizeof(PROGRESS), "PROGRESS");

@@ -94,6 +94,9 @@ public:
     /* Puts count messages "<prefix><n>" (n from 1), returns their MsgIds. */
     std::vector<std::string> Fill(const char *qm, const char *queue, int count,
                                   const std::string &prefix = "msg", MQMD *md = nullptr);
+    /* Takes every message off a queue (CLEAR refuses a queue the agent
+     * keeps open). */
+    void Drain(const char *qm, const char *queue);
     /* The committed messages of a queue, in order (browsed). */
     std::vector<QMsg> Browse(const char *qm, const char *queue);
     /* The stand-in's own connection to qm (one per queue manager). */
