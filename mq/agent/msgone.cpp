@@ -15,6 +15,7 @@
 #define DETAIL_DEFAULT 10000
 #define DETAIL_SPARE 2000              /* answer bytes beside the data */
 #define SELECTOR_LENGTH 10240
+#define LONGEST_MESSAGE 104857600      /* the longest message a queue manager takes */
 
 /* What both commands read from their request. */
 struct ONEREQ {
@@ -180,11 +181,11 @@ int GetMsgCmd(QMS *loc, int32_t command, MQHCONN h, void **cache, MQMD *md, MQPP
 
 /* ---- MYCMD_INQUIRE_MSGDETAIL, MYCMD_INQUIRE_MSGDETAIL_NEXT_FAST ---- */
 
+/* The size limit, never above the longest message a queue manager takes. */
 static int32_t detail_limit(const ONEREQ *o)
 {
-    if (o->maxSize > 0)
-        return o->maxSize;
-    return Prf.maxm > 0 ? Prf.maxm : DETAIL_DEFAULT;
+    int32_t limit = o->maxSize > 0 ? o->maxSize : Prf.maxm > 0 ? Prf.maxm : DETAIL_DEFAULT;
+    return limit < LONGEST_MESSAGE ? limit : LONGEST_MESSAGE;
 }
 
 /* Reads the wanted message, growing the area while it is refused as
@@ -206,8 +207,8 @@ static MQLONG read_detail(MSGREAD *r, const ONEREQ *o, int64_t wanted, int32_t l
 
 static int answer_detail(AGENTREQ *rq, const ONEREQ *o, MSGREAD *r, int64_t position, int32_t limit)
 {
-    int64_t want = (int64_t)limit + DETAIL_SPARE;
-    int32_t size = want > INT32_MAX ? INT32_MAX : (int32_t)want;
+    int32_t shown = r->length < r->size ? r->length : r->size;
+    int32_t size = shown + DETAIL_SPARE;
     void *area = CSGetMem((size_t)size, "MsgDetailAns");
     if (!area)
         return AgentError(rq, MQRC_STORAGE_NOT_AVAILABLE);
@@ -215,7 +216,6 @@ static int answer_detail(AGENTREQ *rq, const ONEREQ *o, MSGREAD *r, int64_t posi
     MQLONG cc, rc = 0;
     PCFInitArea(&out, &area, 1, size, 0, MYCMD_INQUIRE_MSGDETAIL, &cc, &rc);
     int32_t pos = (int32_t)position;
-    int32_t shown = r->length < r->size ? r->length : r->size;
     r->md.Version = r->mdVersion;
     const struct { int32_t type, id; const void *value; int32_t length; int present; } parms[] = {
         { MQCFT_STRING, MQCA_Q_NAME, o->queue, -1, 1 },
