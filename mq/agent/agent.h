@@ -43,6 +43,9 @@ enum : uint32_t {
 int AddMsgDescParms(MQPP *cursor, uint32_t mask, const MQMD *md);
 /* The mask bit of an attribute id; 0 for an id that is not one. */
 uint32_t MsgAttrBit(int32_t attribute);
+/* Bytes AddMsgDescParms adds for the mask; bytes of one parameter. */
+int32_t MsgDescParmsSize(uint32_t mask);
+int32_t MsgParmSize(int32_t type, int32_t length);
 
 /* ---- monitor messages ------------------------------------------------------ */
 

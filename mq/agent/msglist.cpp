@@ -14,8 +14,7 @@
 #define LIST_DATA_DEFAULT 120          /* bytes read per message */
 #define LIST_ALLOWANCE 500             /* bytes of data per message in the answer */
 #define LIST_MIN_DATA 10
-#define LIST_PER_MESSAGE 300           /* answer bytes beside the data */
-#define LIST_FIRST_AREA (4 << 20)      /* the answer starts no larger */
+#define LIST_FIRST_AREA (64 << 20)     /* the answer starts no larger */
 #define SEARCH_AREA 30720
 #define RANGE_LENGTH 15
 #define SELECTOR_LENGTH 10240
@@ -29,6 +28,45 @@ struct LISTREQ {
     int32_t searchLength;
     char *selector;                    /* tag "Selector" */
 };
+
+/* The answer area of the last list, kept for the next one (a list on any
+ * thread takes it whole or not at all): a long list is then answered in
+ * memory already in use, not in fresh pages. */
+struct KEPTAREA {
+    void *area;
+    int32_t size;
+};
+static CSMUTEX keptLock;
+static KEPTAREA kept;
+
+/* An answer area of at least size bytes (*got: its size), or null. */
+static void *take_area(int32_t size, int32_t *got)
+{
+    CSLockRecursive(&keptLock, CS_WAIT_FOREVER);
+    KEPTAREA k = kept;
+    if (k.area && k.size >= size)
+        kept.area = nullptr;
+    CSUnlockRecursive(&keptLock);
+    if (k.area && k.size >= size) {
+        *got = k.size;
+        return k.area;
+    }
+    *got = size;
+    return CSGetMem((size_t)size, "InquireMsgs Response");
+}
+
+static void keep_area(void *area, int32_t size)
+{
+    CSLockRecursive(&keptLock, CS_WAIT_FOREVER);
+    KEPTAREA old = kept;
+    if (!old.area || old.size <= size) {
+        kept.area = area;
+        kept.size = size;
+        area = old.area;
+    }
+    CSUnlockRecursive(&keptLock);
+    CSFreeMemAndClear(&area);
+}
 
 /* The range of message numbers as the request gives it, bounded by the
  * profile's largest range. */
@@ -156,6 +194,20 @@ static int parse(AGENTREQ *rq, MQPP *pp, LISTREQ *l, int32_t *ccsid)
     return 0;
 }
 
+/* The answer's bytes for one listed message at most. */
+static int64_t message_size(const LISTREQ *l)
+{
+    const struct { uint32_t bit; int32_t type, length; } own[] = {
+        { MA_POSITION, MQCFT_INTEGER, 4 }, { MA_TOKEN, PCF_BYTE_STRING, 16 },
+        { MA_MSGLEN, MQCFT_INTEGER, 4 }, { MA_MESSAGE, PCF_BYTE_STRING, l->allowance },
+    };
+    int64_t n = 4 + MsgDescParmsSize(l->mask);
+    for (const auto &o : own)
+        if (l->mask & o.bit)
+            n += MsgParmSize(o.type, o.length);
+    return n;
+}
+
 /* The parameters of one listed message; 0 or the area's failure. */
 static MQLONG add_message(MQPP *out, const LISTREQ *l, const MSGREAD *r, int64_t position,
                           const uint8_t *data, int32_t shown)
@@ -269,9 +321,9 @@ int InquireMsgsCmd(QMS *loc, int32_t command, MQHCONN h, void **cache, MQMD *md,
             AgentError(&rq, rc);
             goto done;
         }
-        int64_t want = (l.last - l.first + 1) * (l.allowance + LIST_PER_MESSAGE);
-        int32_t size = want > LIST_FIRST_AREA ? LIST_FIRST_AREA : (int32_t)want;
-        void *area = CSGetMem((size_t)size, "InquireMsgs Response");
+        int64_t want = 36 + (l.last - l.first + 1) * message_size(&l);
+        int32_t size;
+        void *area = take_area(want > LIST_FIRST_AREA ? LIST_FIRST_AREA : (int32_t)want, &size);
         if (!area) {
             AgentError(&rq, MQRC_STORAGE_NOT_AVAILABLE);
             goto done;
@@ -281,7 +333,7 @@ int InquireMsgsCmd(QMS *loc, int32_t command, MQHCONN h, void **cache, MQMD *md,
         PCFInitArea(&out, &area, 1, size, 0, command, &cc, &rc);
         if (!browse(&rq, &l, &r, &out))
             SendResponse(loc, h, cache, md, &out, 1);
-        CSFreeMem(area);
+        keep_area(area, out.size);
     }
 done:
     AgentFreeArea(&r);

@@ -70,15 +70,15 @@ MQLONG AgentOpen(AGENTREQ *rq, MSGREAD *r, const char *queue, MQLONG options, ui
 
 MQLONG AgentGet(MSGREAD *r, MQLONG options, const uint8_t *msgId, const uint8_t *token)
 {
+    static const MQMD mdInit = {MQMD_DEFAULT};
+    static const MQGMO gmoInit = {MQGMO_DEFAULT};
     for (;;) {
-        const MQMD mdInit = {MQMD_DEFAULT};
         r->md = mdInit;
         r->md.Version = r->mdVersion;
         r->md.Encoding = MQENC_NATIVE;
         r->md.CodedCharSetId = r->ccsid;
         if (msgId)
             memcpy(r->md.MsgId, msgId, sizeof r->md.MsgId);
-        const MQGMO gmoInit = {MQGMO_DEFAULT};
         r->gmo = gmoInit;
         r->gmo.Version = token || r->gmoVersion >= MQGMO_VERSION_3 ? MQGMO_VERSION_3 : MQGMO_VERSION_1;
         r->gmo.Options = options | r->baseOptions;

@@ -180,6 +180,26 @@ int AddMsgDescParms(MQPP *pp, uint32_t mask, const MQMD *md)
     return 0;
 }
 
+/* Bytes of a parameter of that type and value length. */
+static int32_t parm_size(int32_t type, int32_t length)
+{
+    return type == MQCFT_INTEGER ? 16 : (length + 23) & ~3;
+}
+
+int32_t MsgDescParmsSize(uint32_t mask)
+{
+    int32_t n = 0;
+    for (const DescField &f : DescFields)
+        if (mask & f.bit)
+            n += parm_size(f.type, f.length);
+    return n;
+}
+
+int32_t MsgParmSize(int32_t type, int32_t length)
+{
+    return parm_size(type, length);
+}
+
 /* The attributes a list may ask for that are no descriptor fields. */
 static const struct { int32_t attribute; uint32_t bit; } OwnAttrs[] = {
     { MYPCFA_POSITION, MA_POSITION }, { MYPCFA_MESSAGE, MA_MESSAGE },
