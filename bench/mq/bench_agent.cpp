@@ -16,7 +16,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <filesystem>
 #include <string>
 #include <thread>
 
@@ -26,11 +25,9 @@
 #include "mq/mqconst.h"
 #include "mq/pcf.h"
 #include "mqsim.h"
+#include "benchmq.h"
 #include "prfdata.h"
 
-#ifdef _WIN32
-#include <windows.h>
-#endif
 
 static const char *QMGR = "BENCH";
 static const int LIST_BYTES = 120;     /* what the list reads of each message */
@@ -41,28 +38,6 @@ static std::atomic<int> answers;
 static char lastText[300];
 static std::chrono::steady_clock::time_point arrived;   /* the answer reached the receiver */
 static double walked;                                   /* seconds the receiver walked it */
-
-static double Seconds(std::chrono::steady_clock::time_point since)
-{
-    return std::chrono::duration<double>(std::chrono::steady_clock::now() - since).count();
-}
-
-static void Check(const char *what, MQLONG rc)
-{
-    if (rc != 0) {
-        fprintf(stderr, "%s failed: %d\n", what, (int)rc);
-        exit(1);
-    }
-}
-
-static void Mqsc(const char *text)
-{
-    static char out[65536];
-    if (MQSimRunMqsc((PMQCHAR)QMGR, (PMQCHAR)text, sizeof out, out) != 0) {
-        fprintf(stderr, "MQSC failed:\n%s\n", out);
-        exit(1);
-    }
-}
 
 /* The receiver of the in-process responses: walks each one with the PCF
  * cursor, counting rows. */
@@ -87,7 +62,7 @@ static int Receive(QMS *, uint32_t, MQMD *, void *data, uint32_t length)
             snprintf(lastText, sizeof lastText, "%.*s", (int)len, (const char *)value);
     }
     rows = n;
-    walked = Seconds(arrived);
+    walked = BenchSeconds(arrived);
     answers++;
     return 0;
 }
@@ -103,53 +78,9 @@ static void Report(void *, void *, QMS *, uint32_t, const char *text)
         fprintf(stderr, "%s\n", text);
 }
 
-static void BindStandIn(void)
-{
-    MQIEntryTable t = {};
-    t.MQBACK = MQBACK;
-    t.MQCLOSE = MQCLOSE;
-    t.MQCMIT = MQCMIT;
-    t.MQCONN = MQCONN;
-    t.MQCONNX = MQCONNX;
-    t.MQDISC = MQDISC;
-    t.MQGET = MQGET;
-    t.MQINQ = MQINQ;
-    t.MQOPEN = MQOPEN;
-    t.MQPUT = MQPUT;
-    t.MQPUT1 = MQPUT1;
-    t.MQSET = MQSET;
-    MQServerTable = t;
-    MQClientTable = t;
-}
-
-static MQHCONN Connect(void)
-{
-    char name[48];
-    memset(name, ' ', sizeof name);
-    memcpy(name, QMGR, strlen(QMGR));
-    MQCNO cno = {MQCNO_DEFAULT};
-    MQHCONN h;
-    MQLONG cc, rc;
-    MQCONNX(name, &cno, &h, &cc, &rc);
-    Check("MQCONNX", rc);
-    return h;
-}
-
-static MQHOBJ Open(MQHCONN h, const char *queue, MQLONG options)
-{
-    MQOD od = {MQOD_DEFAULT};
-    memset(od.ObjectName, ' ', 48);
-    memcpy(od.ObjectName, queue, strlen(queue));
-    MQHOBJ o;
-    MQLONG cc, rc;
-    MQOPEN(h, &od, options, &o, &cc, &rc);
-    Check("MQOPEN", rc);
-    return o;
-}
-
 static void Fill(MQHCONN h, long n)
 {
-    MQHOBJ o = Open(h, "BENCH.Q", MQOO_OUTPUT);
+    MQHOBJ o = BenchOpen(h, "BENCH.Q", MQOO_OUTPUT);
     MQPMO pmo = {MQPMO_DEFAULT};
     pmo.Options = MQPMO_SYNCPOINT;
     char data[200];
@@ -160,7 +91,7 @@ static void Fill(MQHCONN h, long n)
         int len = snprintf(data, sizeof data, "message %ld of the benchmark, with some text after it to be "
                                               "a little longer than a list shows of it", i);
         MQPUT(h, o, &md, &pmo, len, data, &cc, &rc);
-        Check("MQPUT", rc);
+        BenchCheck("MQPUT", rc);
         if (i % 10000 == 9999)
             MQCMIT(h, &cc, &rc);
     }
@@ -172,7 +103,7 @@ static void Fill(MQHCONN h, long n)
 static double RawBrowse(MQHCONN h, long *count)
 {
     auto start = std::chrono::steady_clock::now();
-    MQHOBJ o = Open(h, "BENCH.Q", MQOO_BROWSE);
+    MQHOBJ o = BenchOpen(h, "BENCH.Q", MQOO_BROWSE);
     char buffer[LIST_BYTES];
     MQLONG options = MQGMO_BROWSE_FIRST | MQGMO_ACCEPT_TRUNCATED_MSG | MQGMO_NO_WAIT;
     long n = 0;
@@ -190,7 +121,7 @@ static double RawBrowse(MQHCONN h, long *count)
     MQLONG cc, rc;
     MQCLOSE(h, &o, MQCO_NONE, &cc, &rc);
     *count = n;
-    return Seconds(start);
+    return BenchSeconds(start);
 }
 
 /* Posts one command to the message thread and waits for its answer. */
@@ -231,7 +162,7 @@ static double Agent(QMS *r, int32_t command, const char *queue, const char *targ
 static double RawMove(MQHCONN h, const char *from, const char *to)
 {
     auto start = std::chrono::steady_clock::now();
-    MQHOBJ in = Open(h, from, MQOO_INPUT_SHARED), out = Open(h, to, MQOO_OUTPUT);
+    MQHOBJ in = BenchOpen(h, from, MQOO_INPUT_SHARED), out = BenchOpen(h, to, MQOO_OUTPUT);
     static char buffer[32768];
     long n = 0;
     MQLONG cc, rc;
@@ -246,36 +177,24 @@ static double RawMove(MQHCONN h, const char *from, const char *to)
         MQPMO pmo = {MQPMO_DEFAULT};
         pmo.Options = MQPMO_SYNCPOINT;
         MQPUT(h, out, &md, &pmo, len, buffer, &cc, &rc);
-        Check("MQPUT", rc);
+        BenchCheck("MQPUT", rc);
         if (++n % BATCH == 0)
             MQCMIT(h, &cc, &rc);
     }
     MQCMIT(h, &cc, &rc);
     MQCLOSE(h, &in, MQCO_NONE, &cc, &rc);
     MQCLOSE(h, &out, MQCO_NONE, &cc, &rc);
-    return Seconds(start);
+    return BenchSeconds(start);
 }
 
 int main(int argc, char **argv)
 {
     long n = argc > 1 ? atol(argv[1]) : 100000;
     const char *only = argc > 2 ? argv[2] : "";
-    std::string home;
-    if (!getenv("RAVOLT_MQSIM_HOME")) {
-        home = (std::filesystem::temp_directory_path() / "ravolt-bench-agent").string();
-        std::error_code ec;
-        std::filesystem::remove_all(home, ec);
-        std::filesystem::create_directories(home, ec);
-#ifdef _WIN32
-        _putenv_s("RAVOLT_MQSIM_HOME", home.c_str());
-        SetEnvironmentVariableA("RAVOLT_MQSIM_HOME", home.c_str());
-#else
-        setenv("RAVOLT_MQSIM_HOME", home.c_str(), 1);
-#endif
-    }
-    Mqsc("DEFINE QLOCAL(BENCH.Q) MAXDEPTH(999999999) REPLACE\nDEFINE QLOCAL(BENCH.T) MAXDEPTH(999999999) REPLACE\n"
+    std::string home = BenchHome("ravolt-bench-agent");
+    BenchMqsc(QMGR, "DEFINE QLOCAL(BENCH.Q) MAXDEPTH(999999999) REPLACE\nDEFINE QLOCAL(BENCH.T) MAXDEPTH(999999999) REPLACE\n"
          "ALTER QMGR MAXUMSGS(999999999)");
-    BindStandIn();
+    BenchBindStandIn();
     PrfSetDefaults();
     Prf.maxb = (int32_t)n;
     MQEPORT port = { nullptr, Quiet, Report };
@@ -291,7 +210,7 @@ int main(int argc, char **argv)
     }
     while (!(MQEState(&r->putThread) & TS_SETUP))
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    MQHCONN h = Connect();
+    MQHCONN h = BenchConnect(QMGR);
     Fill(h, n);
 
     double raw = 1e9, agent = 1e9, walk = 1e9;
@@ -328,9 +247,6 @@ int main(int argc, char **argv)
     MQDISC(&h, &cc, &rc);
     MQEShutdown();
     MQSimShutdown();
-    if (!home.empty()) {
-        std::error_code ec;
-        std::filesystem::remove_all(home, ec);
-    }
+    BenchRemoveHome(home);
     return 0;
 }

@@ -63,6 +63,13 @@ int AgentUnknown(AGENTREQ *rq, const AGENTPARM *p);
 /* A required name missing: 3015 with the parameter id. */
 int AgentMissing(AGENTREQ *rq, int32_t parameter);
 
+/* The end of a walk that needs a queue name: 0, or -1 when the walk
+ * failed or the name is missing (answered). */
+int AgentWalkEnd(AGENTREQ *rq, int more, const char *queue);
+/* Length of a string parameter up to its first NUL, without trailing
+ * blanks. */
+int32_t AgentTextLength(const AGENTPARM *p);
+
 /* Values of parameters; each answers a wrong type (3014) or a bad length
  * itself and returns -1 then, else 0. */
 /* A string without trailing blanks and NULs, at most max characters
@@ -91,6 +98,17 @@ int AgentTakeInts(AGENTREQ *rq, const AGENTPARM *p, AGENTLIST *list);
 /* A message descriptor of a request (version 1 or 2, at least as long as
  * its version) into a whole version 2 MQMD. */
 int AgentTakeMD(AGENTREQ *rq, const AGENTPARM *p, MQMD *md);
+
+/* One answer of these values (those with a value: then the descriptor
+ * fields of the mask), as the last part, in an area of size bytes that
+ * grows when needed: 0, or the reason (answered). */
+struct AGENTVALUE {
+    int32_t type, id;
+    const void *value;
+    int32_t length;
+};
+int AgentAnswer(AGENTREQ *rq, int32_t size, const char *tag, const AGENTVALUE *values, int count,
+                uint32_t mask, const MQMD *md);
 
 /* ---- reading messages ---- */
 

@@ -149,10 +149,8 @@ int CloseQueueCmd(QMS *r, int32_t command, MQHCONN h, void **cache, MQMD *md, MQ
         if (AgentString(&rq, &p, queue, AGENT_NAME))
             return 0;
     }
-    if (more < 0)
+    if (AgentWalkEnd(&rq, more, queue))
         return 0;
-    if (!queue[0])
-        return AgentMissing(&rq, MQCA_Q_NAME);
     if (!r)
         return AgentError(&rq, MQRC_HCONN_ERROR);
     char qm[49];

@@ -26,7 +26,7 @@ struct LISTREQ {
     uint32_t mask, qualifier;
     const uint8_t *search;
     int32_t searchLength;
-    char *selector;                    /* tag "Selector" */
+    char selector[SELECTOR_LENGTH + 1];
 };
 
 /* The answer area of the last list, kept for the next one (a list on any
@@ -107,31 +107,6 @@ static int take_attributes(AGENTREQ *rq, const AGENTPARM *p, uint32_t *mask)
     return 0;
 }
 
-/* A copy of a selection string (tag "Selector"): 0, or -1 answered. */
-static int take_selector(AGENTREQ *rq, const AGENTPARM *p, char **out)
-{
-    if (p->type != MQCFT_STRING)
-        return AgentUnknown(rq, p);
-    int32_t n = (int32_t)strnlen((const char *)p->value, (size_t)p->length);
-    while (n && p->value[n - 1] == ' ')
-        n--;
-    if (n > SELECTOR_LENGTH) {
-        AgentError(rq, MQRCCF_CFST_STRING_LENGTH_ERR, MQIACF_PARAMETER_ID, p->id);
-        return -1;
-    }
-    CSFreeMemAndClear(out);
-    if (!n)
-        return 0;
-    *out = (char *)CSGetMem((size_t)n + 1, "Selector");
-    if (!*out) {
-        AgentError(rq, MQRC_STORAGE_NOT_AVAILABLE);
-        return -1;
-    }
-    memcpy(*out, p->value, (size_t)n);
-    (*out)[n] = 0;
-    return 0;
-}
-
 /* Reads the request: 0, or -1 answered. */
 static int parse(AGENTREQ *rq, MQPP *pp, LISTREQ *l, int32_t *ccsid)
 {
@@ -173,25 +148,17 @@ static int parse(AGENTREQ *rq, MQPP *pp, LISTREQ *l, int32_t *ccsid)
             if (p.type != MQCFT_STRING)
                 return AgentUnknown(rq, &p);
             l->search = p.value;
-            l->searchLength = (int32_t)strnlen((const char *)p.value, (size_t)p.length);
-            while (l->searchLength && p.value[l->searchLength - 1] == ' ')
-                l->searchLength--;
+            l->searchLength = AgentTextLength(&p);
             break;
         case MYPCFA_MSG_SELECTOR:
-            if (take_selector(rq, &p, &l->selector))
+            if (AgentString(rq, &p, l->selector, SELECTOR_LENGTH))
                 return -1;
             break;
         default:
             return AgentUnknown(rq, &p);
         }
     }
-    if (more < 0)
-        return -1;
-    if (!l->queue[0]) {
-        AgentMissing(rq, MQCA_Q_NAME);
-        return -1;
-    }
-    return 0;
+    return AgentWalkEnd(rq, more, l->queue);
 }
 
 /* The answer's bytes for one listed message at most. */
@@ -316,7 +283,8 @@ int InquireMsgsCmd(QMS *loc, int32_t command, MQHCONN h, void **cache, MQMD *md,
         r.ccsid = ccsid;
         r.gmoVersion = (l.mask & MA_TOKEN) ? MQGMO_VERSION_3 : MQGMO_VERSION_1;
         r.baseOptions = AgentGetOptions(loc, l.qualifier, 0);
-        MQLONG rc = AgentOpen(&rq, &r, l.queue, AgentBrowseOptions(loc, 0), MQC_EQUAL, l.selector);
+        MQLONG rc = AgentOpen(&rq, &r, l.queue, AgentBrowseOptions(loc, 0), MQC_EQUAL,
+                              l.selector[0] ? l.selector : nullptr);
         if (rc) {
             AgentError(&rq, rc);
             goto done;
@@ -337,6 +305,5 @@ int InquireMsgsCmd(QMS *loc, int32_t command, MQHCONN h, void **cache, MQMD *md,
     }
 done:
     AgentFreeArea(&r);
-    CSFreeMemAndClear(&l.selector);
     return 0;
 }

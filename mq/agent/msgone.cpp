@@ -87,12 +87,8 @@ static int parse(AGENTREQ *rq, MQPP *pp, ONEREQ *o, int detail)
             return AgentUnknown(rq, &p);
         }
     }
-    if (more < 0)
+    if (AgentWalkEnd(rq, more, o->queue))
         return -1;
-    if (!o->queue[0]) {
-        AgentMissing(rq, MQCA_Q_NAME);
-        return -1;
-    }
     if (!rq->location) {
         AgentError(rq, MQRC_HCONN_ERROR);
         return -1;
@@ -132,27 +128,17 @@ static MQLONG browse_to(MSGREAD *r, const ONEREQ *o, int64_t wanted, MQLONG last
 
 static int answer_row(AGENTREQ *rq, const ONEREQ *o, MSGREAD *r, int64_t position)
 {
-    void *area = CSGetMem(ROW_AREA, "10000 - Message");
-    if (!area)
-        return AgentError(rq, MQRC_STORAGE_NOT_AVAILABLE);
-    MQPP out;
-    MQLONG cc, rc;
-    PCFInitArea(&out, &area, 1, ROW_AREA, 0, rq->command, &cc, &rc);
     int32_t pos = (int32_t)position;
     int32_t shown = r->length < ROW_DATA ? r->length : ROW_DATA;
-    PCFAddParm(&out, MQCFT_STRING, MQCA_Q_NAME, o->queue, -1, 1, &cc, &rc);
-    PCFAddParm(&out, MQCFT_INTEGER, MYPCFA_POSITION, &pos, 4, 1, &cc, &rc);
-    PCFAddParm(&out, MQCFT_INTEGER, MYPCFA_MSGLEN, &r->length, 4, 1, &cc, &rc);
-    PCFAddParm(&out, PCF_BYTE_STRING, MYPCFA_MSGID, r->md.MsgId, 24, 1, &cc, &rc);
-    if (r->gmo.Version > MQGMO_VERSION_2)
-        PCFAddParm(&out, PCF_BYTE_STRING, MYPCFA_MSG_TOKEN, r->gmo.MsgToken, 16, 1, &cc, &rc);
-    PCFAddParm(&out, PCF_BYTE_STRING, MYPCFA_MESSAGE, r->buffer, shown, 1, &cc, &rc);
-    if (AddMsgDescParms(&out, ~(uint32_t)MA_MSGID, &r->md))
-        AgentError(rq, MQRC_STORAGE_NOT_AVAILABLE);
-    else
-        SendResponse(rq->location, rq->hconn, rq->cache, rq->md, &out, 1);
-    CSFreeMem(area);
-    return 0;
+    const AGENTVALUE values[] = {
+        { MQCFT_STRING, MQCA_Q_NAME, o->queue, -1 },
+        { MQCFT_INTEGER, MYPCFA_POSITION, &pos, 4 },
+        { MQCFT_INTEGER, MYPCFA_MSGLEN, &r->length, 4 },
+        { PCF_BYTE_STRING, MYPCFA_MSGID, r->md.MsgId, 24 },
+        { PCF_BYTE_STRING, MYPCFA_MSG_TOKEN, r->gmo.Version > MQGMO_VERSION_2 ? r->gmo.MsgToken : nullptr, 16 },
+        { PCF_BYTE_STRING, MYPCFA_MESSAGE, r->buffer, shown },
+    };
+    return AgentAnswer(rq, ROW_AREA, "10000 - Message", values, 6, ~(uint32_t)MA_MSGID, &r->md);
 }
 
 int GetMsgCmd(QMS *loc, int32_t command, MQHCONN h, void **cache, MQMD *md, MQPP *pp)
@@ -207,38 +193,20 @@ static MQLONG read_detail(MSGREAD *r, const ONEREQ *o, int64_t wanted, int32_t l
 
 static int answer_detail(AGENTREQ *rq, const ONEREQ *o, MSGREAD *r, int64_t position, int32_t limit)
 {
-    int32_t shown = r->length < r->size ? r->length : r->size;
-    int32_t size = shown + DETAIL_SPARE;
-    void *area = CSGetMem((size_t)size, "MsgDetailAns");
-    if (!area)
-        return AgentError(rq, MQRC_STORAGE_NOT_AVAILABLE);
-    MQPP out;
-    MQLONG cc, rc = 0;
-    PCFInitArea(&out, &area, 1, size, 0, MYCMD_INQUIRE_MSGDETAIL, &cc, &rc);
     int32_t pos = (int32_t)position;
+    int32_t shown = r->length < r->size ? r->length : r->size;
     r->md.Version = r->mdVersion;
-    const struct { int32_t type, id; const void *value; int32_t length; int present; } parms[] = {
-        { MQCFT_STRING, MQCA_Q_NAME, o->queue, -1, 1 },
-        { MQCFT_INTEGER, MYPCFA_POSITION, &pos, 4, 1 },
-        { MQCFT_INTEGER, MYPCFA_MSGLEN, &r->length, 4, 1 },
-        { MQCFT_INTEGER, MYPCFA_MAX_MSG_SIZE, &limit, 4, 1 },
-        { PCF_BYTE_STRING, MYPCFA_FULLMESSAGE, r->buffer, shown, 1 },
-        { PCF_BYTE_STRING, MYPCFA_MSGID, r->md.MsgId, 24, 1 },
-        { PCF_BYTE_STRING, MYPCFA_MSG_TOKEN, r->gmo.MsgToken, 16, r->gmo.Version > MQGMO_VERSION_2 },
-        { PCF_BYTE_STRING, MYPCFA_MSGDESCRIPTOR, &r->md, MQMD_LENGTH_2, 1 },
+    const AGENTVALUE values[] = {
+        { MQCFT_STRING, MQCA_Q_NAME, o->queue, -1 },
+        { MQCFT_INTEGER, MYPCFA_POSITION, &pos, 4 },
+        { MQCFT_INTEGER, MYPCFA_MSGLEN, &r->length, 4 },
+        { MQCFT_INTEGER, MYPCFA_MAX_MSG_SIZE, &limit, 4 },
+        { PCF_BYTE_STRING, MYPCFA_FULLMESSAGE, r->buffer, shown },
+        { PCF_BYTE_STRING, MYPCFA_MSGID, r->md.MsgId, 24 },
+        { PCF_BYTE_STRING, MYPCFA_MSG_TOKEN, r->gmo.Version > MQGMO_VERSION_2 ? r->gmo.MsgToken : nullptr, 16 },
+        { PCF_BYTE_STRING, MYPCFA_MSGDESCRIPTOR, &r->md, MQMD_LENGTH_2 },
     };
-    for (const auto &p : parms) {
-        if (p.present)
-            PCFAddParm(&out, p.type, p.id, p.value, p.length, 1, &cc, &rc);
-        if (cc)
-            break;
-    }
-    if (cc)
-        AgentError(rq, rc);
-    else
-        SendResponse(rq->location, rq->hconn, rq->cache, rq->md, &out, 1);
-    CSFreeMem(area);
-    return 0;
+    return AgentAnswer(rq, shown + DETAIL_SPARE, "MsgDetailAns", values, 8, 0, nullptr);
 }
 
 int MsgDetailCmd(QMS *loc, int32_t command, MQHCONN h, void **cache, MQMD *md, MQPP *pp)

@@ -38,6 +38,17 @@ int AgentMissing(AGENTREQ *rq, int32_t parameter)
     return AgentError(rq, MQRCCF_CFST_PARM_ID_ERROR, MQIACF_PARAMETER_ID, parameter);
 }
 
+int AgentWalkEnd(AGENTREQ *rq, int more, const char *queue)
+{
+    if (more < 0)
+        return -1;
+    if (!queue[0]) {
+        AgentMissing(rq, MQCA_Q_NAME);
+        return -1;
+    }
+    return 0;
+}
+
 int AgentNext(AGENTREQ *rq, MQPP *pp, AGENTPARM *p)
 {
     MQLONG cc, rc;
@@ -53,13 +64,19 @@ int AgentNext(AGENTREQ *rq, MQPP *pp, AGENTPARM *p)
     return -1;
 }
 
+int32_t AgentTextLength(const AGENTPARM *p)
+{
+    int32_t n = (int32_t)strnlen((const char *)p->value, (size_t)p->length);
+    while (n && p->value[n - 1] == ' ')
+        n--;
+    return n;
+}
+
 int AgentString(AGENTREQ *rq, const AGENTPARM *p, char *out, int max)
 {
     if (p->type != MQCFT_STRING)
         return AgentUnknown(rq, p);
-    int32_t n = (int32_t)strnlen((const char *)p->value, (size_t)p->length);
-    while (n && p->value[n - 1] == ' ')
-        n--;
+    int32_t n = AgentTextLength(p);
     if (n > max) {
         AgentError(rq, MQRCCF_CFST_STRING_LENGTH_ERR, MQIACF_PARAMETER_ID, p->id);
         return -1;

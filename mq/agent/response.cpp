@@ -121,6 +121,28 @@ int SendErrorResponse(QMS *r, int32_t replyOptions, MQACTION *action, MQHCONN hc
     return SendResponse(r, hconn, cache, request, &pp, 1);
 }
 
+int AgentAnswer(AGENTREQ *rq, int32_t size, const char *tag, const AGENTVALUE *values, int count,
+                uint32_t mask, const MQMD *md)
+{
+    void *area = CSGetMem((size_t)size, tag);
+    if (!area)
+        return AgentError(rq, MQRC_STORAGE_NOT_AVAILABLE);
+    MQPP out;
+    MQLONG cc, rc = 0;
+    PCFInitArea(&out, &area, 1, size, 0, rq->command, &cc, &rc);
+    for (int i = 0; i < count && !cc; i++)
+        if (values[i].value)
+            PCFAddParm(&out, values[i].type, values[i].id, values[i].value, values[i].length, 1, &cc, &rc);
+    if (!cc && mask)
+        rc = AddMsgDescParms(&out, mask, md);
+    if (cc || rc)
+        AgentError(rq, rc);
+    else
+        SendResponse(rq->location, rq->hconn, rq->cache, rq->md, &out, 1);
+    CSFreeMem(area);
+    return rc;
+}
+
 /* ---- descriptor fields ---- */
 
 struct DescField {

@@ -255,24 +255,12 @@ MQHCONN AgentTest::Conn(const char *qm)
     return h;
 }
 
-static MQHOBJ OpenQ(MQHCONN h, const char *queue, MQLONG options)
-{
-    MQOD od = {MQOD_DEFAULT};
-    memset(od.ObjectName, ' ', 48);
-    memcpy(od.ObjectName, queue, strlen(queue));
-    MQHOBJ o = MQHO_UNUSABLE_HOBJ;
-    MQLONG cc, rc;
-    StandIn.MQOPEN(h, &od, options, &o, &cc, &rc);
-    EXPECT_EQ(rc, 0) << queue;
-    return o;
-}
-
 std::vector<std::string> AgentTest::Fill(const char *qm, const char *queue, int count,
                                          const std::string &prefix, MQMD *model)
 {
     MQHCONN h = Conn(qm);
     MQLONG options = MQOO_OUTPUT | (model ? MQOO_SET_ALL_CONTEXT : 0);
-    MQHOBJ o = OpenQ(h, queue, options);
+    MQHOBJ o = OpenOwn(h, queue, options);
     std::vector<std::string> ids;
     MQLONG cc, rc;
     for (int i = 1; i <= count; i++) {
@@ -294,7 +282,7 @@ std::vector<std::string> AgentTest::Fill(const char *qm, const char *queue, int 
 std::vector<QMsg> AgentTest::Browse(const char *qm, const char *queue)
 {
     MQHCONN h = Conn(qm);
-    MQHOBJ o = OpenQ(h, queue, MQOO_BROWSE);
+    MQHOBJ o = OpenOwn(h, queue, MQOO_BROWSE);
     std::vector<QMsg> out;
     std::vector<char> buffer(1 << 20);
     MQLONG options = MQGMO_BROWSE_FIRST | MQGMO_NO_WAIT;
@@ -320,7 +308,7 @@ std::vector<QMsg> AgentTest::Browse(const char *qm, const char *queue)
 void AgentTest::Drain(const char *qm, const char *queue)
 {
     MQHCONN h = Conn(qm);
-    MQHOBJ o = OpenQ(h, queue, MQOO_INPUT_SHARED);
+    MQHOBJ o = OpenOwn(h, queue, MQOO_INPUT_SHARED);
     char buffer[16];
     for (;;) {
         MQMD md = {MQMD_DEFAULT};

@@ -67,8 +67,9 @@ void CheckResponses(const char *what)
     auto parts = Got.All();
     for (size_t i = 0; i < parts.size(); i++) {
         EXPECT_EQ(parts[i].walkReason, PCF_RC_END_OF_PARMS) << what;
-        if (i + 1 == parts.size())
+        if (i + 1 == parts.size()) {
             EXPECT_EQ(parts[i].cfh.Control, MQCFC_LAST) << what;
+        }
     }
 }
 
@@ -96,21 +97,9 @@ public:
         if (Browse("QM1", "APP.Q").size() < 5)
             Fill("QM1", "APP.Q", 10, "fuzz message ");
     }
-    /* One request of exactly its length. */
-    void Process(const std::vector<uint8_t> &data, MQLONG msgType = MQMT_REQUEST)
-    {
-        Got.Clear();
-        void *block = data.empty() ? nullptr : CSGetMem(data.size(), "FUZZ");
-        if (block)
-            memcpy(block, data.data(), data.size());
-        MQMD md = RequestMD(r);
-        md.MsgType = msgType;
-        int32_t stop = 0;
-        ProcessCommand(r, &stop, r->putThread.hConn, &md, block, (int32_t)data.size());
-        CSFreeMemAndClear(&block);
-        CheckResponses("request");
-    }
-    void Analyse(const std::vector<uint8_t> &data, const char *format, MQLONG msgType)
+    /* One input of exactly its length to the agent's entry point. */
+    void Feed(int (*entry)(QMS *, int32_t *, MQHCONN, MQMD *, void *, int32_t), MQHCONN h,
+              const std::vector<uint8_t> &data, const char *format, MQLONG msgType)
     {
         Got.Clear();
         void *block = data.empty() ? nullptr : CSGetMem(data.size(), "FUZZ");
@@ -120,8 +109,17 @@ public:
         md.MsgType = msgType;
         memcpy(md.Format, format, 8);
         int32_t stop = 0;
-        AnalyseCommand(r, &stop, r->getThread.hConn, &md, block, (int32_t)data.size());
+        entry(r, &stop, h, &md, block, (int32_t)data.size());
         CSFreeMemAndClear(&block);
+    }
+    void Process(const std::vector<uint8_t> &data, MQLONG msgType = MQMT_REQUEST)
+    {
+        Feed(ProcessCommand, r->putThread.hConn, data, "MQADMIN ", msgType);
+        CheckResponses("request");
+    }
+    void Analyse(const std::vector<uint8_t> &data, const char *format, MQLONG msgType)
+    {
+        Feed(AnalyseCommand, r->getThread.hConn, data, format, msgType);
     }
 };
 

@@ -165,8 +165,9 @@ TEST_F(ExactlyOnce, EveryStartingMessageIsAccountedFor)
             } else {
                 EXPECT_EQ(doubled, 0) << "doubled within one queue manager";
             }
-            if (s.command == MYCMD_DELETE_MSGS)
+            if (s.command == MYCMD_DELETE_MSGS) {
                 EXPECT_EQ(removed % batch, 0) << "only committed batches are removed";
+            }
         }
     }
     /* the one window there is: the first batch of a move to QM2 doubled

@@ -822,7 +822,7 @@ MQHCONN EngineTest::Own(const char *qm)
     return h;
 }
 
-static MQHOBJ OpenOwn(MQHCONN h, const char *queue, MQLONG options)
+MQHOBJ OpenOwn(MQHCONN h, const char *queue, MQLONG options)
 {
     MQOD od = {MQOD_DEFAULT};
     memset(od.ObjectName, ' ', 48);
