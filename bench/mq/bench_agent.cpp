@@ -233,10 +233,15 @@ int main(int argc, char **argv)
     }
     if (!strcmp(only, "list"))
         n = 0;
-    double rawMove = n ? RawMove(h, "BENCH.Q", "BENCH.T") : 0;
-    double agentMove = n ? Agent(r, MYCMD_MOVE_MSGS, "BENCH.T", "BENCH.Q", n) : 0;
+    double rawMove = 1e9, agentMove = 1e9;
+    for (int round = 0; round < 3 && n; round++) {
+        double a = RawMove(h, "BENCH.Q", "BENCH.T");
+        double b = Agent(r, MYCMD_MOVE_MSGS, "BENCH.T", "BENCH.Q", n);
+        rawMove = a < rawMove ? a : rawMove;
+        agentMove = b < agentMove ? b : agentMove;
+    }
     if (n) {
-        printf("move of %ld messages, commits every %d:\n", n, BATCH);
+        printf("move of %ld messages, commits every %d (best of 3):\n", n, BATCH);
         printf("  raw MQGET+MQPUT loop     %8.3f s  %10.0f msg/s\n", rawMove, n / rawMove);
         printf("  MYCMD_MOVE_MSGS          %8.3f s  %10.0f msg/s  %.2f of the raw rate\n", agentMove,
                n / agentMove, rawMove / agentMove);

@@ -47,11 +47,29 @@ static const ActionKind *kind_of(int32_t command)
 
 /* Context options of the qualifier: open options of targets and put
  * options. */
-static const struct { uint32_t bits; MQLONG open, put; } Contexts[] = {
+struct ContextRow {
+    uint32_t bits;
+    MQLONG open, put;
+};
+static const ContextRow Contexts[] = {
     { DQ_SETALL, MQOO_SET_ALL_CONTEXT, MQPMO_SET_ALL_CONTEXT },
     { DQ_PASSALL, MQOO_PASS_ALL_CONTEXT, MQPMO_PASS_ALL_CONTEXT },
     { DQ_SETIDENTITY, MQOO_SET_IDENTITY_CONTEXT, MQPMO_SET_IDENTITY_CONTEXT },
 };
+static const ContextRow NoContext = { 0, 0, 0 };
+
+/* The context of the puts.  A copy only browses, and a browse saves no
+ * context to pass: it sets all of it from the message it read. */
+static const ContextRow *context_of(uint32_t qualifier, int32_t command)
+{
+    uint32_t bits = qualifier & DQ_CONTEXT;
+    if (bits == DQ_PASSALL && command == MYCMD_COPY_MSGS)
+        bits = DQ_SETALL;
+    for (const ContextRow &c : Contexts)
+        if (bits == c.bits)
+            return &c;
+    return &NoContext;
+}
 
 /* ---- the request ---- */
 
@@ -132,30 +150,15 @@ static int check(MSGACTION *a, const ActionKind *k)
 
 /* ---- opening and counting ---- */
 
-static MQLONG context_open(uint32_t q)
-{
-    for (const auto &c : Contexts)
-        if ((q & DQ_CONTEXT) == c.bits)
-            return c.open;
-    return 0;
-}
-
-static MQLONG context_put(uint32_t q)
-{
-    for (const auto &c : Contexts)
-        if ((q & DQ_CONTEXT) == c.bits)
-            return c.put;
-    return 0;
-}
-
 static MQLONG open_source(MSGACTION *a, const ActionKind *k)
 {
     QMS *r = a->rq.location;
     uint32_t q = a->qualifier;
-    a->targetOptions = MQOO_OUTPUT | context_open(q);
-    a->putOptions = (k->command == MYCMD_ADD_MSG ? MQPMO_NO_SYNCPOINT : MQPMO_SYNCPOINT) | context_put(q);
+    const ContextRow *context = context_of(q, k->command);
+    a->targetOptions = MQOO_OUTPUT | context->open;
+    a->putOptions = MQPMO_SYNCPOINT | context->put;
     MQLONG options = MQOO_INPUT_SHARED | MQOO_BROWSE;
-    if ((q & DQ_CONTEXT) == DQ_PASSALL)
+    if (context->bits == DQ_PASSALL)
         options |= MQOO_SAVE_ALL_CONTEXT;
     if (q & DQ_ALL)
         options |= MQOO_INQUIRE;
@@ -163,7 +166,7 @@ static MQLONG open_source(MSGACTION *a, const ActionKind *k)
         options |= MQOO_READ_AHEAD;
     if (k->command == MYCMD_UPDATE_MSG)
         options |= a->targetOptions;
-    return AgentOpen(&a->rq, &a->src, a->queue, options, 0, a->selector[0] ? a->selector : nullptr);
+    return AgentOpen(&a->rq, &a->src, a->queue, options, MQC_EQUAL, a->selector[0] ? a->selector : nullptr);
 }
 
 /* The operation's total: the queue's depth, or the messages selected. */
@@ -455,8 +458,9 @@ static void run(MSGACTION *a, const ActionKind *k)
             return;
         }
     } else {
-        a->targetOptions = MQOO_OUTPUT | context_open(a->qualifier);
-        a->putOptions = MQPMO_NO_SYNCPOINT | context_put(a->qualifier);
+        const ContextRow *context = context_of(a->qualifier, k->command);
+        a->targetOptions = MQOO_OUTPUT | context->open;
+        a->putOptions = MQPMO_NO_SYNCPOINT | context->put;
         a->total = 1;
     }
     ProgSetPosition(a->base.progress, 0, (uint64_t)a->total);

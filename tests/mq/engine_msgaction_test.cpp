@@ -320,6 +320,20 @@ TEST_F(AgentTest, ContextOptionsOfMovedMessages)
                   c.pmo);
         EXPECT_TRUE(puts[0].options & MQPMO_SYNCPOINT);
     }
+    /* a copy browses, which saves no context to pass: "pass all" sets all
+     * from the message read */
+    Drain("QM1", "TARGET.Q");
+    Fill("QM1", "APP.Q", 1, "c", &model);
+    Rec.Clear();
+    EXPECT_EQ(Run(r, Pcf(MYCMD_COPY_MSGS).Str(MQCA_Q_NAME, "APP.Q").Str(MYPCFA_TARGET_Q, "TARGET.Q")
+                         .Str(MYPCFA_TARGET_QM, "*").Int(MYPCFA_DIALOG_QUALIFIER, 0x8 | 0x200))[0].Text(),
+              "1 message copied");
+    auto copied = Browse("QM1", "TARGET.Q");
+    ASSERT_EQ(copied.size(), 1u);
+    EXPECT_EQ(Trim(copied[0].md.UserIdentifier, 12), "alice");
+    EXPECT_EQ(Trim(copied[0].md.PutApplName, 28), "origin-app");
+    EXPECT_EQ(Trim(copied[0].md.ApplIdentityData, 32), "identity-data");
+    EXPECT_TRUE(Rec.Of("MQPUT", "TARGET.Q")[0].options & MQPMO_SET_ALL_CONTEXT);
 }
 
 TEST_F(AgentTest, UpdateByTokenAndAddWithoutSyncpoint)
