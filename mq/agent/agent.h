@@ -100,6 +100,8 @@ int ConsoleAddEntry(QMS *location, int32_t event, int mode, int kind, const char
                     int32_t dataLength, const void *data);
 /* The location store's event hook (LOCHOOKS.consoleEvent). */
 void ConsoleLocationEvent(void *ctx, QMS *location, int32_t code, int32_t kind);
+/* Removes a location's entries (before the location record goes). */
+void ConsoleForgetLocation(QMS *location);
 /* Entries now kept. */
 int32_t ConsoleCount(void);
 /* Empties the console (program end, tests). */

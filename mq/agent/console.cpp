@@ -165,6 +165,18 @@ void ConsoleLocationEvent(void *, QMS *r, int32_t code, int32_t kind)
     ConsoleAddEntry(r, code, CSL_NORMAL, kind, nullptr, nullptr, nullptr, 0, 0, nullptr);
 }
 
+void ConsoleForgetLocation(QMS *r)
+{
+    CSLockGlobal(CSLOCK_EVENTS);
+    for (CSTREE *t = CSTreeFirst(ConsoleTree); t;) {
+        CSTREE *next = t->next;
+        if (((CSLENTRY *)t)->location == r)
+            CSTreeDelete(&ConsoleTree, ConsoleFreeEntry, nullptr, t, CSL_KEY);
+        t = next;
+    }
+    CSUnlockGlobal(CSLOCK_EVENTS);
+}
+
 int32_t ConsoleCount(void)
 {
     CSLockGlobal(CSLOCK_EVENTS);

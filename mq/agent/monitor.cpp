@@ -177,9 +177,11 @@ static void padded(char *out, const char *name)
 static QMS *owner_of(QMS *r, const char *qm, const char *queue, uint32_t interval)
 {
     MQELOC *e = MQELocOf(r);
-    char own[49];
+    char own[49], inquired[49];
     EngTrimName(own, r->qmName, 48);
-    if (!strcmp(qm, own) && ((e && !strcmp(queue, e->replyQ)) || !strcmp(queue, r->secondName)))
+    EngObjectQMgr(r, inquired);
+    int ownQm = !strcmp(qm, own) || !strcmp(qm, inquired);
+    if (ownQm && ((e && !strcmp(queue, e->replyQ)) || !strcmp(queue, r->secondName)))
         return r;
     QMS *found = LocFindByNames(qm, queue);
     if (found)

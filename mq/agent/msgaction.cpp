@@ -102,6 +102,12 @@ static int parse(MSGACTION *a, MQPP *pp)
             rc = AgentInt(rq, &p, &v);
             a->src.ccsid = rq->replyOptions = v;
             break;
+        case MYPCFA_MAX_MSG_SIZE:                /* what a message dialog sends along */
+            rc = AgentInt(rq, &p, &v);
+            break;
+        case MYPCFA_FORMAT:                      /* the descriptor's own is put */
+            rc = p.type == MQCFT_STRING ? 0 : AgentUnknown(rq, &p);
+            break;
         default:
             return AgentUnknown(rq, &p);
         }

@@ -77,11 +77,11 @@ static int parse(AGENTREQ *rq, MQPP *pp, ONEREQ *o, int detail)
             if (AgentString(rq, &p, o->selector, SELECTOR_LENGTH))
                 return -1;
             break;
-        case MYPCFA_MAX_MSG_SIZE:
-            if (!detail)
-                return AgentUnknown(rq, &p);
+        case MYPCFA_MAX_MSG_SIZE:          /* a row reads its fixed 120 bytes */
             if (AgentInt(rq, &p, &o->maxSize))
                 return -1;
+            if (!detail)
+                o->maxSize = 0;
             break;
         default:
             return AgentUnknown(rq, &p);

@@ -131,9 +131,9 @@ static int put_dialog(QMS *threadLoc, ThreadRequest *rq, uint8_t *data)
     }
     if (cc == MQCC_FAILED) {
         EngMQErrorText(text, sizeof text, "Error putting to queue", qm, queue, rc);
-        window_text(rq, text);
         if (rq->syncpoint)
             settle_after_failure(t, h);
+        window_text(rq, text);
     } else if (rq->syncpoint && (t->MQCMIT(h, &cc, &rc), cc == MQCC_FAILED)) {
         EngFormat(text, sizeof text, "MQCMIT failed RC(%ld) %s", (long)rc, MQReasonText(rc));
         window_text(rq, text);

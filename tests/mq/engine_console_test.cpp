@@ -177,6 +177,12 @@ TEST_F(Console, TheLocationStoreRecordsAvailability)
     EXPECT_TRUE(Events().empty());                 /* available again: the entry goes */
     LocSetStatus(b, LS_UNAVAILABLE, 0, 0);         /* not a "csl" location */
     EXPECT_TRUE(Events().empty());
+    /* a location that goes takes its entries with it */
+    LocSetStatus(a, LS_UNAVAILABLE, 0, 0);
+    Add(b, MQRC_Q_FULL, "Q1");
+    EXPECT_EQ(ConsoleCount(), 2);
+    ConsoleForgetLocation(a);
+    EXPECT_EQ(Events(), (std::vector<int32_t>{MQRC_Q_FULL}));
 }
 
 TEST_F(Console, InquiryAndDeleteWithTheirFiltersAndTexts)
