@@ -264,8 +264,9 @@ void SimCommandServerStop(SimQMgr *q);
 void SimCommit(SimConn *c);
 void SimBackout(SimConn *c);
 
-/* simfault.cpp: 0, or the injected reason for this call of the verb. */
-MQLONG SimFaultCheck(const char *verb);
+/* simfault.cpp: 0, or the injected reason for this call of the verb on
+ * that queue manager (null: not known). */
+MQLONG SimFaultCheck(const char *verb, const char *qmgr = nullptr);
 /* Set on threads of the stand-in itself (the command server): their MQI
  * calls are never failed by injected faults. */
 extern thread_local bool SimFaultExempt;

@@ -3,9 +3,12 @@
 #include "engint.h"
 #include "locimport.h"
 
+#include "cfgfile.h"
+
 static const MQEHOOKS defaults = {
     AnalyseCommand, ProcessCommand, SendErrorResponse, RequestQmgrRefresh, StartDownload,
     QListBuild, VerCheckRun, ImportLocalQMgrs, LoadUnloadQueue, DebugDumpMessage,
+    ProcessResponse, MarkDialogsStale, CfgFileWrite,
 };
 
 MQEHOOKS MQEHooks = defaults;
