@@ -387,10 +387,11 @@ static int WriteXml(EXPCTX *c, PCFCommandDef *def, uint8_t *area, const char *na
     int qmgr = def->mqscObject && !strcmp(def->mqscObject, "QMGR");
     char escaped[EXP_VALUE * 6], value[EXP_VALUE * 4], keyword[64];
     ExpXmlEscape(name, 1, escaped, sizeof escaped);
-    snprintf(c->buffer, EXP_BUFFER, "<%s %s='%s'>", tag, qmgr ? "QMname=" : "Name=", escaped);
+    snprintf(c->buffer, EXP_BUFFER, "<%s %s'%s'>", tag, qmgr ? "QMname=" : "Name=", escaped);
     ExpLine(c, c->buffer, 1);
+    PCFFieldEntry *nameField = PCFFindNameField(def->fields);
     for (PCFFieldEntry *e = def->fields; e && e->field; e++) {
-        if (!Exportable(e, queue) || !HasValue(area, e))
+        if (!Exportable(e, queue) || e == nameField || !HasValue(area, e))
             continue;
         if (compared && !(PCFState(area + e->offset) & PCFS_AREADIFF))
             continue;
@@ -401,8 +402,8 @@ static int WriteXml(EXPCTX *c, PCFCommandDef *def, uint8_t *area, const char *na
         snprintf(line, EXP_BUFFER, "<%s>", keyword);
         int count = Elements(area, e);
         for (int i = 0; i < count; i++) {
-            ExpXmlEscape(PCFExportValueText(area, e, i, 0, 1, value, sizeof value), 0, escaped,
-                         sizeof escaped);
+            const char *v = PCFExportValueText(area, e, i, 0, 1, value, sizeof value);
+            ExpXmlEscape(v[strspn(v, " ")] ? v : "", 0, escaped, sizeof escaped);
             size_t n = strlen(line);
             snprintf(line + n, EXP_BUFFER - n, "%s%s", i ? ";" : "", escaped);
         }
