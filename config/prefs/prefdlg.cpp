@@ -639,14 +639,10 @@ static void on_init(HWND hwnd, DDHANDLE dd)
 static void on_start(PREFWINDOW *p)
 {
     SendMessageA(p->hwnd, UM_PREF_LOAD, 0, 0);
-    SIZE need;
-    DDCalcMinSize(p->dd, &need);
-    RECT rc = { 0, 0, need.cx, need.cy };
-    AdjustWindowRectEx(&rc, GetWindowLongA(p->hwnd, GWL_STYLE), FALSE, GetWindowLongA(p->hwnd, GWL_EXSTYLE));
     const int32_t *saved = Prf.dialogs[DLG_PRF];
-    int cx = saved[2] > rc.right - rc.left ? saved[2] : rc.right - rc.left;
-    int cy = saved[3] > rc.bottom - rc.top ? saved[3] : rc.bottom - rc.top;
-    WinPositionAtCursor(p->hwnd, cx, cy, 0);
+    SIZE size;
+    DDWindowSize(p->dd, p->hwnd, 84, 34, saved[2], saved[3], &size);
+    WinPositionAtCursor(p->hwnd, size.cx, size.cy, 0);
     ShowWindow(p->hwnd, SW_SHOW);
 }
 

@@ -256,14 +256,10 @@ static void remember(EXPWORDS *w)
 
 static void on_start(EXPWORDS *w)
 {
-    SIZE need;
-    DDCalcMinSize(w->dd, &need);
-    RECT rc = { 0, 0, need.cx, need.cy };
-    AdjustWindowRectEx(&rc, GetWindowLongA(w->hwnd, GWL_STYLE), FALSE, GetWindowLongA(w->hwnd, GWL_EXSTYLE));
     const int32_t *saved = Prf.dialogs[DLG_EXP];
-    int cx = saved[2] > rc.right - rc.left ? saved[2] : rc.right - rc.left;
-    int cy = saved[3] > rc.bottom - rc.top ? saved[3] : rc.bottom - rc.top;
-    WinPositionAtCursor(w->hwnd, cx, cy, 0);
+    SIZE size;
+    DDWindowSize(w->dd, w->hwnd, 66, 11, saved[2], saved[3], &size);
+    WinPositionAtCursor(w->hwnd, size.cx, size.cy, 0);
     ShowWindow(w->hwnd, SW_SHOW);
 }
 

@@ -428,13 +428,9 @@ static void on_init(HWND hwnd, DDHANDLE dd)
 static void on_start(MCDIALOG *d)
 {
     HWND hwnd = (HWND)d->window;
-    SIZE need;
-    DDCalcMinSize((DDHANDLE)d->dd, &need);
-    RECT rc = { 0, 0, need.cx, need.cy };
-    AdjustWindowRectEx(&rc, GetWindowLongA(hwnd, GWL_STYLE), FALSE, GetWindowLongA(hwnd, GWL_EXSTYLE));
-    int cx = LocDlgSettings.multiSize[0] > rc.right - rc.left ? LocDlgSettings.multiSize[0] : rc.right - rc.left;
-    int cy = LocDlgSettings.multiSize[1] > rc.bottom - rc.top ? LocDlgSettings.multiSize[1] : rc.bottom - rc.top;
-    WinPositionAtCursor(hwnd, cx, cy, 0);
+    SIZE size;
+    DDWindowSize((DDHANDLE)d->dd, hwnd, 110, 32, LocDlgSettings.multiSize[0], LocDlgSettings.multiSize[1], &size);
+    WinPositionAtCursor(hwnd, size.cx, size.cy, 0);
     ShowWindow(hwnd, SW_SHOW);
 }
 

@@ -85,7 +85,7 @@ static DDFieldDef OptionsPage[] = {
     EDIT(RTF_LOCATION, 40),                                                       \
     ROW(DD_STATIC | DDF_NEWROW | DDF_CLASS1, 0, "Queue Manager ", 0, 0),          \
     EDIT(RTF_QMNAME, 40),                                                         \
-    SUB(DD_TABCTL | DDF_NEWROW, 0, nullptr, nullptr),                             \
+    SUB(DD_TABCTL | DDF_NEWROW, RTF_TABS, nullptr, nullptr),                      \
     SUB(DD_TAB, 0, "Connection", ConnectionPage), SUB(DD_TAB, 0, "Security", SecurityPage), \
     SUB(DD_TAB, 0, "Options", OptionsPage),                                       \
     ROW(DD_STATIC | DDF_NEWROW, RTF_ERROR, "", 0, 0)
@@ -559,14 +559,10 @@ static void on_size(RTABWORDS *w, WPARAM how)
 static void on_start(RTABWORDS *w, QMS *source)
 {
     SendMessageA(w->hwnd, UM_LOC_RELOAD, 0, (LPARAM)source);
-    const int32_t *size = w->addMode ? LocDlgSettings.addSize : LocDlgSettings.settingsSize;
-    SIZE need;
-    DDCalcMinSize(w->dd, &need);
-    RECT rc = { 0, 0, need.cx, need.cy };
-    AdjustWindowRectEx(&rc, GetWindowLongA(w->hwnd, GWL_STYLE), FALSE, GetWindowLongA(w->hwnd, GWL_EXSTYLE));
-    int cx = size[0] > rc.right - rc.left ? size[0] : rc.right - rc.left;
-    int cy = size[1] > rc.bottom - rc.top ? size[1] : rc.bottom - rc.top;
-    WinPositionAtCursor(w->hwnd, cx, cy, 0);
+    const int32_t *saved = w->addMode ? LocDlgSettings.addSize : LocDlgSettings.settingsSize;
+    SIZE size;
+    DDWindowSize(w->dd, w->hwnd, 64, 30, saved[0], saved[1], &size);
+    WinPositionAtCursor(w->hwnd, size.cx, size.cy, 0);
     ShowWindow(w->hwnd, SW_SHOW);
 }
 
