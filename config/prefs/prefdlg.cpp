@@ -515,9 +515,9 @@ static void zone_click(PREFWINDOW *p)
     show_time_zone(p);
 }
 
-static void relative_click(PREFWINDOW *p)
+static void relative_click(PREFWINDOW *p, int id)
 {
-    UTSetFlag(&Prf.po[4], DDGetCheck(p->dd, PF_LAST24H), 0x1);
+    UTSetFlag(&Prf.po[4], id == PF_LAST24H, 0x1);
     p->words.word[PW_PO5] = (p->words.word[PW_PO5] & ~0x1u) | (Prf.po[4] & 0x1u);
     relabel_formats(p);
     HOOK(repaint, 0x1000);
@@ -580,7 +580,7 @@ static void on_command(PREFWINDOW *p, int id, int code)
         break;
     case PF_TODAYRADIO: case PF_LAST24H:
         if (code == BN_CLICKED)
-            relative_click(p);
+            relative_click(p, id);
         break;
     case PF_TIMESAMPLE: case PF_TODAYSAMPLE: case PF_YESTERDAYSAMPLE:
         if (code == CBN_SELCHANGE)

@@ -155,19 +155,7 @@ int DateFormatMeasure(const char *const *templates, int count)
 
 void PrefDateExample(int format, char separator, int64_t moment, char *out, size_t size)
 {
-    FmtDateState state;
-    memset(&state, 0, sizeof state);
-    char sep = separator ? separator : '/';
-    if (!TimeToTm(&state, &moment)) {
-        snprintf(out, size, "%s", "");
-        return;
-    }
-    int day = state.tm.tm_mday, month = state.tm.tm_mon + 1, year = state.tm.tm_year + 1900;
-    int first = format >= 2 ? month : day, second = format >= 2 ? day : month;
-    if (format == 1 || format == 3)
-        snprintf(out, size, "%2.2d%c%2.2d%c%2.2d", first, sep, second, sep, year % 100);
-    else
-        snprintf(out, size, "%2.2d%c%2.2d%c%4.4d", first, sep, second, sep, year);
+    ExpDateText(format, separator, moment, out, size, nullptr, 0);
 }
 
 void PrefNormaliseSoundTimes(const char *text, char *out, size_t size)

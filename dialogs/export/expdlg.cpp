@@ -236,7 +236,14 @@ static void on_command(EXPWORDS *w, int id, int code)
             type_changed(w);
         break;
     case EXD_BROWSE: browse(w); break;
-    case EXD_TOFILE: case EXD_TOCLIP: case EXD_APPEND: enable_header(w); break;
+    case EXD_TOFILE: case EXD_TOCLIP:
+        if (code == BN_CLICKED) {
+            DDSetCheck(w->dd, EXD_TOFILE, id == EXD_TOFILE);
+            DDSetCheck(w->dd, EXD_TOCLIP, id == EXD_TOCLIP);
+        }
+        enable_header(w);
+        break;
+    case EXD_APPEND: enable_header(w); break;
     }
 }
 
@@ -258,7 +265,7 @@ static void on_start(EXPWORDS *w)
 {
     const int32_t *saved = Prf.dialogs[DLG_EXP];
     SIZE size;
-    DDWindowSize(w->dd, w->hwnd, 66, 11, saved[2], saved[3], &size);
+    DDWindowSize(w->dd, w->hwnd, 66, 8, saved[2], saved[3], &size);
     WinPositionAtCursor(w->hwnd, size.cx, size.cy, 0);
     ShowWindow(w->hwnd, SW_SHOW);
 }

@@ -22,6 +22,8 @@ struct EXPCTX {
     const char *defaultNames;          /* the accepted default names, or null */
     char separator;                    /* the CSV separator */
     int widths[EXP_MAX_COLUMNS];       /* text columns, without the blank after each */
+    PCFLISTAREA *mappedArea;           /* the area whose columns are mapped below */
+    PCFFieldEntry *mapped[EXP_MAX_COLUMNS];   /* each column's entry of the object, or null */
     int dateWidth;
 };
 

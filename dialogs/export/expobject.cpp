@@ -99,6 +99,19 @@ static void CopyValue(EXPCTX *c, PCFFieldEntry *e, const PCFFieldDef *col, const
     PCFStoreText(c->objectDef, c->work, e, t, n, message, sizeof message);
 }
 
+/* The entry of the object that takes each column of an area, found once
+ * per area. */
+static void MapColumns(EXPCTX *c, PCFLISTAREA *area, const PCFLISTPARTS *parts)
+{
+    if (c->mappedArea == area)
+        return;
+    c->mappedArea = area;
+    for (int i = 0; i < area->columns && i < EXP_MAX_COLUMNS && parts->columns[i].field; i++) {
+        PCFFieldEntry *e = PCFFindField(nullptr, c->caps, c->objectDef->fields, parts->columns[i].field->attrId);
+        c->mapped[i] = e && PCFStoresValue(e) ? e : nullptr;
+    }
+}
+
 void ExpRowToArea(EXPCTX *c, PCFLISTAREA *area, PCFROW *row)
 {
     PCFCommandDef *def = c->objectDef;
@@ -106,12 +119,12 @@ void ExpRowToArea(EXPCTX *c, PCFLISTAREA *area, PCFROW *row)
     PCFInitData(def, c->work, nullptr, 0, 0, 0);
     PCFLISTPARTS parts;
     PCFListAreaPointers(area, &parts);
+    MapColumns(c, area, &parts);
     uint8_t *v = (uint8_t *)row + PCFLA_ROWHEADER;
-    for (int i = 0; i < area->columns && parts.columns[i].field; i++) {
+    for (int i = 0; i < area->columns && i < EXP_MAX_COLUMNS && parts.columns[i].field; i++) {
         const PCFFieldDef *col = parts.columns[i].field;
-        PCFFieldEntry *e = PCFFindField(nullptr, c->caps, def->fields, col->attrId);
-        if (e && PCFStoresValue(e) && (PCFState(v) & PCFS_PRESENT))
-            CopyValue(c, e, col, v);
+        if (c->mapped[i] && (PCFState(v) & PCFS_PRESENT))
+            CopyValue(c, c->mapped[i], col, v);
         v = PCFNextValue(v, col);
     }
 }
@@ -269,21 +282,26 @@ static void Quote(const char *name, char *out, size_t size)
 struct MqscOut {
     EXPCTX *c;
     char *line;
+    size_t used;
 };
-
-static void Continue(MqscOut *o)
-{
-    size_t n = strlen(o->line);
-    snprintf(o->line + n, EXP_BUFFER - n, "  +");
-    ExpLine(o->c, o->line, 1);
-    o->line[0] = 0;
-}
 
 static void Append(MqscOut *o, const char *text)
 {
-    size_t n = strlen(o->line);
-    if (n < EXP_BUFFER - 1)
-        snprintf(o->line + n, EXP_BUFFER - n, "%s", text);
+    size_t n = strlen(text);
+    if (o->used + n >= EXP_BUFFER)
+        n = EXP_BUFFER - 1 - o->used;
+    memcpy(o->line + o->used, text, n);
+    o->used += n;
+    o->line[o->used] = 0;
+}
+
+/* Ends the line being built with "  +" and starts the next. */
+static void Continue(MqscOut *o)
+{
+    Append(o, "  +");
+    ExpLine(o->c, o->line, 1);
+    o->used = 0;
+    o->line[0] = 0;
 }
 
 /* The value text of element i, or the empty value of a field without one. */
@@ -318,7 +336,9 @@ static void MqscField(MqscOut *o, const uint8_t *area, const PCFFieldEntry *e, i
             Append(o, keyword);
             Append(o, "(");
         } else {
-            snprintf(o->line, EXP_BUFFER, "%*s,", 7 + (int)strlen(keyword), "");
+            for (size_t k = 0; k < 7 + strlen(keyword); k++)
+                Append(o, " ");
+            Append(o, ",");
         }
         Append(o, v);
     }
@@ -345,13 +365,14 @@ static int WriteMqsc(EXPCTX *c, PCFCommandDef *def, uint8_t *area, const char *n
     const char *typeKeyword = command == 11 ? QueueKeyword(c, def, area) : nullptr;
     if (command == 11 && (!typeKeyword || !strcmp(typeKeyword, "QCLUSTER")))
         return 0;
-    MqscOut o = { c, c->buffer };
+    MqscOut o = { c, c->buffer, 0 };
     char quoted[2 * 50 + 4];
     Quote(name, quoted, sizeof quoted);
     if (command == 1)
         snprintf(o.line, EXP_BUFFER, "ALTER  %s", def->mqscObject);
     else
         snprintf(o.line, EXP_BUFFER, "DEFINE %s(%s)", typeKeyword, quoted);
+    o.used = strlen(o.line);
     for (PCFFieldEntry *e = def->fields; e && e->field; e++) {
         if (!Exportable(e, command == 11))
             continue;

@@ -98,6 +98,11 @@ void ExpandFileTemplateAt(const QMS *location, EXPTEMPLATECTX *context, const ch
 /* A header template expanded for a queue manager and a definition's title. */
 void ExpHeaderText(const char *templ, const char *qmName, const char *title, int64_t now,
                    char *out, size_t size);
+/* A moment's local date in an export date format (0 "DD/MM/YYYY", 1
+ * "DD/MM/YY", 2 "MM/DD/YYYY", 3 "MM/DD/YY") with a separator ("/" for
+ * none), and its time "hh:mm:ss" (time may be null). */
+void ExpDateText(int format, char separator, int64_t moment, char *date, size_t dateSize, char *time,
+                 size_t timeSize);
 /* The 24-character local time text "Wed Feb 17 19:37:14 2021". */
 void ExpTimeText(int64_t now, char *out, size_t size);
 /* A file name with its extension replaced by an export type's (only when

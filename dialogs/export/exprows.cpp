@@ -136,40 +136,72 @@ void ExpMeasureColumns(EXPCTX *c, PCFLISTAREA *area, PCFROW **rows, int count)
     }
 }
 
-/* Appends text padded (or right-aligned) to a width and one blank. */
-static void Cell(char *line, size_t size, const char *text, int width, int right)
+/* A line being built in the run's buffer, its length kept. */
+struct LINE {
+    char *text;
+    size_t used;
+};
+
+static void Put(LINE *l, const char *text, size_t n)
 {
-    size_t n = strlen(line);
-    if (n < size)
-        snprintf(line + n, size - n, right ? "%*s " : "%-*s ", width, text);
+    if (l->used + n >= EXP_BUFFER)
+        n = EXP_BUFFER - 1 - l->used;
+    memcpy(l->text + l->used, text, n);
+    l->used += n;
+    l->text[l->used] = 0;
+}
+
+static void Repeat(LINE *l, char c, size_t n)
+{
+    while (n-- && l->used + 1 < EXP_BUFFER)
+        l->text[l->used++] = c;
+    l->text[l->used] = 0;
+}
+
+/* Appends text padded (or right-aligned) to a width and one blank. */
+static void Cell(LINE *l, const char *text, int width, int right)
+{
+    size_t n = strlen(text), pad = (size_t)width > n ? (size_t)width - n : 0;
+    if (right)
+        Repeat(l, ' ', pad);
+    Put(l, text, n);
+    if (!right)
+        Repeat(l, ' ', pad);
+    Repeat(l, ' ', 1);
 }
 
 /* Appends a separator and a CSV value. */
-static void CsvCell(EXPCTX *c, char *line, size_t size, int *first, const char *text, int keep)
+static void CsvCell(EXPCTX *c, LINE *l, int *first, const char *text, int keep)
 {
     char value[2 * EXP_VALUE + 4];
     ExpCsvValue(text, c->separator, keep, value, sizeof value);
-    const char sep[2] = { c->separator, 0 };
-    size_t n = strlen(line);
-    if (n < size)
-        snprintf(line + n, size - n, "%s%s", *first ? "" : sep, value);
+    if (!*first)
+        Put(l, &c->separator, 1);
+    Put(l, value, strlen(value));
     *first = 0;
+}
+
+static void Finish(EXPCTX *c, LINE *l, int trim)
+{
+    if (trim)
+        l->used = (size_t)UTTrimRight(l->text, (int)l->used);
+    ExpLine(c, l->text, 1);
 }
 
 void ExpWriteHeadings(EXPCTX *c, PCFLISTAREA *area)
 {
     PCFLISTPARTS parts;
     PCFListAreaPointers(area, &parts);
-    char *line = c->buffer;
-    line[0] = 0;
+    LINE l = { c->buffer, 0 };
+    l.text[0] = 0;
     int csv = c->run->type == EXP_CSV, first = 1;
     if (c->run->dateTime) {
         if (csv) {
-            CsvCell(c, line, EXP_BUFFER, &first, "Date", 0);
-            CsvCell(c, line, EXP_BUFFER, &first, "Time", 0);
+            CsvCell(c, &l, &first, "Date", 0);
+            CsvCell(c, &l, &first, "Time", 0);
         } else {
-            Cell(line, EXP_BUFFER, "Date", c->dateWidth, 0);
-            Cell(line, EXP_BUFFER, "Time    ", 8, 0);
+            Cell(&l, "Date", c->dateWidth, 0);
+            Cell(&l, "Time    ", 8, 0);
         }
     }
     for (int i = 0; i < area->columns && i < EXP_MAX_COLUMNS && parts.columns[i].field; i++) {
@@ -177,62 +209,49 @@ void ExpWriteHeadings(EXPCTX *c, PCFLISTAREA *area)
         if (!ExpShownColumn(&parts.columns[i]))
             continue;
         if (csv) {
-            char quoted[EXP_VALUE + 4];
-            snprintf(quoted, sizeof quoted, "\"%s\"", f->type == PCFT_BAR ? "   " : ExpColumnTitle(f));
-            const char sep[2] = { c->separator, 0 };
-            size_t n = strlen(line);
-            snprintf(line + n, EXP_BUFFER - n, "%s%s", first ? "" : sep, quoted);
+            const char *title = f->type == PCFT_BAR ? "   " : ExpColumnTitle(f);
+            if (!first)
+                Put(&l, &c->separator, 1);
+            Put(&l, "\"", 1);
+            Put(&l, title, strlen(title));
+            Put(&l, "\"", 1);
             first = 0;
         } else {
-            Cell(line, EXP_BUFFER, ExpColumnTitle(f), c->widths[i], 0);
+            Cell(&l, ExpColumnTitle(f), c->widths[i], 0);
         }
     }
-    UTTrimRight(line, (int)strlen(line));
-    ExpLine(c, line, 1);
+    Finish(c, &l, 1);
     if (csv)
         return;
-    line[0] = 0;
+    l.used = 0;
+    l.text[0] = 0;
     if (c->run->dateTime) {
-        size_t n = strlen(line);
-        memset(line + n, '=', (size_t)c->dateWidth);
-        line[n + c->dateWidth] = 0;
-        strcat(line, " ======== ");
+        Repeat(&l, '=', (size_t)c->dateWidth);
+        Put(&l, " ======== ", 10);
     }
     for (int i = 0; i < area->columns && i < EXP_MAX_COLUMNS && parts.columns[i].field; i++) {
         if (!ExpShownColumn(&parts.columns[i]))
             continue;
-        size_t n = strlen(line);
-        if (n + (size_t)c->widths[i] + 2 >= EXP_BUFFER)
-            break;
-        memset(line + n, '=', (size_t)c->widths[i]);
-        line[n + c->widths[i]] = ' ';
-        line[n + c->widths[i] + 1] = 0;
+        Repeat(&l, '=', (size_t)c->widths[i]);
+        Repeat(&l, ' ', 1);
     }
-    UTTrimRight(line, (int)strlen(line));
-    ExpLine(c, line, 1);
+    Finish(c, &l, 1);
 }
 
 /* The date and time that begin a row of a dialog showing them. */
-static void DateTimeCells(EXPCTX *c, char *line, int *first)
+static void DateTimeCells(EXPCTX *c, LINE *l, int *first)
 {
     int64_t now = c->run->now ? c->run->now : CSGetCurrentTime();
-    FmtDateState s;
-    memset(&s, 0, sizeof s);
-    TimeToTm(&s, &now);
     char date[40], time[16];
-    int day = s.tm.tm_mday, month = s.tm.tm_mon + 1, year = s.tm.tm_year + 1900;
-    int a = Prf.edf >= 2 ? month : day, b = Prf.edf >= 2 ? day : month;
-    char sep = Prf.eds ? Prf.eds : '/';
-    if (Prf.edf == 1 || Prf.edf == 3)
-        snprintf(date, sizeof date, "%2.2d%c%2.2d%c%2.2d", a, sep, b, sep, year % 100);
-    else
-        snprintf(date, sizeof date, "%2.2d%c%2.2d%c%4.4d", a, sep, b, sep, year);
-    snprintf(time, sizeof time, "%2.2d:%2.2d:%2.2d", s.tm.tm_hour, s.tm.tm_min, s.tm.tm_sec);
+    ExpDateText(Prf.edf, Prf.eds, now, date, sizeof date, time, sizeof time);
     if (c->run->type == EXP_CSV) {
-        CsvCell(c, line, EXP_BUFFER, first, date, 0);
-        CsvCell(c, line, EXP_BUFFER, first, time, 0);
+        CsvCell(c, l, first, date, 0);
+        CsvCell(c, l, first, time, 0);
     } else {
-        snprintf(line, EXP_BUFFER, "%s %s ", date, time);
+        Put(l, date, strlen(date));
+        Put(l, " ", 1);
+        Put(l, time, strlen(time));
+        Put(l, " ", 1);
     }
 }
 
@@ -240,12 +259,13 @@ int ExpWriteRow(EXPCTX *c, PCFLISTAREA *area, PCFROW *row, int isDefault)
 {
     PCFLISTPARTS parts;
     PCFListAreaPointers(area, &parts);
-    char *line = c->buffer, value[EXP_VALUE];
-    line[0] = 0;
+    char value[EXP_VALUE];
+    LINE l = { c->buffer, 0 };
+    l.text[0] = 0;
     int csv = c->run->type == EXP_CSV, first = 1, number;
     int onlyDiff = (c->run->options & EXPO_ONLYDIFF) && !isDefault;
     if (c->run->dateTime)
-        DateTimeCells(c, line, &first);
+        DateTimeCells(c, &l, &first);
     uint8_t *v = (uint8_t *)row + PCFLA_ROWHEADER;
     for (int i = 0; i < area->columns && parts.columns[i].field; i++) {
         const PCFFieldDef *f = parts.columns[i].field;
@@ -254,15 +274,14 @@ int ExpWriteRow(EXPCTX *c, PCFLISTAREA *area, PCFROW *row, int isDefault)
             if (onlyDiff && !(PCFState(v) & PCFS_LISTDIFF) && f->type != PCFT_MARKER)
                 text = "";
             if (csv)
-                CsvCell(c, line, EXP_BUFFER, &first, text, 0);
+                CsvCell(c, &l, &first, text, 0);
             else
-                Cell(line, EXP_BUFFER, text, i < EXP_MAX_COLUMNS ? c->widths[i] : 0, number);
+                Cell(&l, text, i < EXP_MAX_COLUMNS ? c->widths[i] : 0, number);
         }
         v = PCFNextValue(v, f);
     }
-    if (!csv)
-        UTTrimRight(line, (int)strlen(line));
-    return ExpLine(c, line, 1);
+    Finish(c, &l, !csv);
+    return c->run->target->error ? -1 : 0;
 }
 
 /* ---- quoting --------------------------------------------------------------------- */

@@ -37,6 +37,23 @@ void ExpTimeText(int64_t now, char *out, size_t size)
              t.tm_year + 1900);
 }
 
+void ExpDateText(int format, char separator, int64_t moment, char *date, size_t dateSize, char *time,
+                 size_t timeSize)
+{
+    FmtDateState s;
+    memset(&s, 0, sizeof s);
+    TimeToTm(&s, &moment);
+    int day = s.tm.tm_mday, month = s.tm.tm_mon + 1, year = s.tm.tm_year + 1900;
+    int first = format >= 2 ? month : day, second = format >= 2 ? day : month;
+    char sep = separator ? separator : '/';
+    if (format == 1 || format == 3)
+        snprintf(date, dateSize, "%2.2d%c%2.2d%c%2.2d", first, sep, second, sep, year % 100);
+    else
+        snprintf(date, dateSize, "%2.2d%c%2.2d%c%4.4d", first, sep, second, sep, year);
+    if (time)
+        snprintf(time, timeSize, "%2.2d:%2.2d:%2.2d", s.tm.tm_hour, s.tm.tm_min, s.tm.tm_sec);
+}
+
 /* ---- file-name templates ------------------------------------------------- */
 
 /* Appends n bytes, never past the 259 characters the output holds. */

@@ -389,7 +389,9 @@ static void on_command(MCDIALOG *d, int id, int code)
     case MC_BYQM: case MC_BYLOC:
         if (code != BN_CLICKED)
             break;
-        d->byQmName = DDGetCheck((DDHANDLE)d->dd, MC_BYQM);
+        DDSetCheck((DDHANDLE)d->dd, MC_BYQM, id == MC_BYQM);
+        DDSetCheck((DDHANDLE)d->dd, MC_BYLOC, id == MC_BYLOC);
+        d->byQmName = id == MC_BYQM;
         d->measured = 0;
         InvalidateRect(field(d, MC_LOCLIST), nullptr, TRUE);
         break;

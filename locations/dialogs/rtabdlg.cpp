@@ -457,6 +457,12 @@ static void on_command(RTABWORDS *w, int id, int code)
     case RTF_CONFIGURE:
         on_configure(w);
         break;
+    case RTF_CRLF: case RTF_LF:
+        if (code == BN_CLICKED) {
+            DDSetCheck(w->dd, RTF_CRLF, id == RTF_CRLF);
+            DDSetCheck(w->dd, RTF_LF, id == RTF_LF);
+        }
+        break;
     case RTF_GROUP:
         if (code == CBN_DROPDOWN)
             refill_combo(w, RTF_GROUP, RtabGroupNames, r->groupName);
