@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "benchask.h"
 #include "export.h"
 #include "mqsim.h"
 #include "prfdata.h"
@@ -20,65 +21,6 @@
 static double Seconds(std::chrono::steady_clock::time_point since)
 {
     return std::chrono::duration<double>(std::chrono::steady_clock::now() - since).count();
-}
-
-static void Check(const char *what, MQLONG rc)
-{
-    if (rc) {
-        fprintf(stderr, "%s failed: %d\n", what, (int)rc);
-        exit(1);
-    }
-}
-
-static void Fill(char *field, size_t size, const char *text)
-{
-    size_t n = strlen(text);
-    memset(field, ' ', size);
-    memcpy(field, text, n < size ? n : size);
-}
-
-/* The replies of one INQUIRE_Q of every queue with every attribute. */
-static std::vector<std::string> Replies(MQHCONN h)
-{
-    MQLONG header[9] = {MQCFT_COMMAND, 36, 1, MQCMD_INQUIRE_Q, 1, MQCFC_LAST, 0, 0, 2};
-    std::string m((const char *)header, sizeof header);
-    MQLONG name[5] = {MQCFT_STRING, 28, MQCA_Q_NAME, 0, 7};
-    m.append((const char *)name, sizeof name).append("BENCH.*\0", 8);
-    MQLONG attrs[5] = {MQCFT_INTEGER_LIST, 20, MQIACF_Q_ATTRS, 1, MQIACF_ALL};
-    m.append((const char *)attrs, sizeof attrs);
-    MQOD od = {MQOD_DEFAULT}, rod = {MQOD_DEFAULT};
-    Fill(od.ObjectName, sizeof od.ObjectName, "SYSTEM.ADMIN.COMMAND.QUEUE");
-    Fill(rod.ObjectName, sizeof rod.ObjectName, "SYSTEM.DEFAULT.MODEL.QUEUE");
-    MQHOBJ cmd, reply;
-    MQLONG cc, rc;
-    MQOPEN(h, &od, MQOO_OUTPUT, &cmd, &cc, &rc);
-    Check("MQOPEN command queue", rc);
-    MQOPEN(h, &rod, MQOO_INPUT_EXCLUSIVE, &reply, &cc, &rc);
-    Check("MQOPEN reply queue", rc);
-    MQMD md = {MQMD_DEFAULT};
-    MQPMO pmo = {MQPMO_DEFAULT};
-    md.MsgType = MQMT_REQUEST;
-    memcpy(md.Format, MQFMT_ADMIN, 8);
-    memcpy(md.ReplyToQ, rod.ObjectName, 48);
-    MQPUT(h, cmd, &md, &pmo, (MQLONG)m.size(), &m[0], &cc, &rc);
-    Check("MQPUT request", rc);
-    std::vector<std::string> out;
-    std::string buf(1 << 20, '\0');
-    for (;;) {
-        MQMD rmd = {MQMD_DEFAULT};
-        MQGMO gmo = {MQGMO_DEFAULT};
-        gmo.Options = MQGMO_WAIT | MQGMO_NO_SYNCPOINT;
-        gmo.WaitInterval = 60000;
-        MQLONG len = 0;
-        MQGET(h, reply, &rmd, &gmo, (MQLONG)buf.size(), &buf[0], &len, &cc, &rc);
-        Check("MQGET reply", rc);
-        out.push_back(buf.substr(0, (size_t)len));
-        MQCFH cfh;
-        memcpy(&cfh, buf.data(), sizeof cfh);
-        if (cfh.Control == MQCFC_LAST)
-            break;
-    }
-    return out;
 }
 
 static PCFLISTAREA *Posted;
@@ -151,6 +93,7 @@ int main(int argc, char **argv)
                  i, i, 1000 + i, i % 3 ? "TRIGGER TRIGTYPE(DEPTH) TRIGDPTH(7) INITQ(BENCH.INIT)" : "NOSHARE");
         script += line;
     }
+    script += "DEFINE QLOCAL(REPLY.BENCH) MAXDEPTH(999999999)\n";
     if (MQSimRunMqsc((PMQCHAR) "BENCHEXP", (PMQCHAR)script.c_str(), 0, nullptr) != 0) {
         fprintf(stderr, "queue definitions failed\n");
         return 1;
@@ -158,8 +101,8 @@ int main(int argc, char **argv)
     MQHCONN h;
     MQLONG cc, rc;
     MQCONN((PMQCHAR) "BENCHEXP", &h, &cc, &rc);
-    Check("MQCONN", rc);
-    std::vector<std::string> replies = Replies(h);
+    BenchCheck("MQCONN", rc);
+    std::vector<std::string> replies = BenchInquireQueues(h, "BENCH.*", "REPLY.BENCH");
 
     PrfLoadText("AP:\n", 4);
     PCFPrefsDefaults();
