@@ -16,6 +16,8 @@ using namespace exptest;
 namespace {
 
 const std::string LongDescr = "A description of sixty-four characters: it's \"long\" & <wide>; ok";
+/* 128 characters: its MQSC line of about 150 is split twice */
+const std::string Custom = "custom" + std::string(114, 'c') + "&<;\"end\"";
 
 std::string Script()
 {
@@ -26,7 +28,7 @@ std::string Script()
            "DEFINE QLOCAL(APP.TRIG) TRIGGER TRIGTYPE(DEPTH) TRIGDPTH(5) TRIGMPRI(3) INITQ(APP.INIT) +\n"
            "  PROCESS(APP.PROC) TRIGDATA('start it') DESCR('" + quoted + "') MAXDEPTH(1234) +\n"
            "  DEFPSIST(YES) NOSHARE DEFSOPT(EXCL) BOTHRESH(3) BOQNAME(APP.BACKOUT) HARDENBO\n"
-           "DEFINE QLOCAL(APP.INIT) GET(DISABLED) PUT(DISABLED) DEFPRTY(7)\n"
+           "DEFINE QLOCAL(APP.INIT) GET(DISABLED) PUT(DISABLED) DEFPRTY(7) CUSTOM('" + Custom + "')\n"
            "DEFINE QLOCAL(FARQM.XQ) USAGE(XMITQ) MSGDLVSQ(FIFO)\n"
            "DEFINE QALIAS(APP.ALIAS) TARGET(APP.TRIG) DESCR('alias; of <trig>')\n"
            "DEFINE QREMOTE(APP.REMOTE) RNAME(FAR.Q) RQMNAME(FARQM) XMITQ(FARQM.XQ)\n"
@@ -117,8 +119,12 @@ TEST_F(Readback, QueueListAsMqscRecreatesEveryQueue)
     std::string path = TempPath("queues.mqs");
     Exported e = ExportFile(list.get(), EXP_MQSC, 0, path, "wb");
     ASSERT_EQ(e.count, 7) << e.message << e.text;
-    for (const std::string &l : Lines(e.text))
+    int split = 0;
+    for (const std::string &l : Lines(e.text)) {
         EXPECT_LE(l.size(), 71u) << l;
+        split += l.size() == 71 && l.back() == '-';
+    }
+    EXPECT_GE(split, 3);                            /* DESCR once, CUSTOM twice */
     EXPECT_NE(e.text.find("DEFINE QLOCAL('app.lower')"), std::string::npos);
     EXPECT_EQ(e.text.find("SYSTEM."), std::string::npos);
     RunInto("QMEXP1", e.text);
@@ -266,6 +272,7 @@ TEST_F(Readback, XmlAndCsvGiveTheSameNamesAndValues)
     auto objects = ReadXml(x.text);
     EXPECT_EQ(objects.size(), 5u);
     EXPECT_EQ(objects["APP.TRIG"]["DESCR"], LongDescr);
+    EXPECT_EQ(objects["APP.INIT"]["CUSTOM"], Custom);
     EXPECT_EQ(objects["APP.TRIG"]["TRIGDPTH"], "5");
     EXPECT_EQ(objects["APP.TRIG"]["TRIGGER"], "TRIGGER");
     EXPECT_EQ(objects["APP.ALIAS"]["DESCR"], "alias; of <trig>");
