@@ -137,6 +137,7 @@ TEST_F(Prefs, StoresAndNormalisedTexts)
     snprintf(in.fint, sizeof in.fint, "0");
     snprintf(in.hso, sizeof in.hso, "-4");
     snprintf(in.timeZone, sizeof in.timeZone, "1.5");
+    in.systemZone = 0;                                  /* the configured zone counts */
     snprintf(in.csvsep, sizeof in.csvsep, "%s", "");
     snprintf(in.sffile, sizeof in.sffile, "  shared.flt  ");
     snprintf(in.timeFormat, sizeof in.timeFormat, "%s", "");
