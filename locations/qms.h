@@ -133,7 +133,8 @@ struct QMS {
     char exportFile[QMS_EXPFILE];
     uint32_t exportMask;
     int32_t exportType, exportDay, exportFrequency, exportInterval;
-    int64_t exportTime;
+    int64_t exportTime;                /* next automatic export */
+    int64_t exportLast;                /* last automatic export (not saved) */
     char locationName[QMS_LOCNAME + 1];
     char *displayName;
     char okCommand[QMS_CMDLEN + 1];
