@@ -9,6 +9,7 @@
 #include "csmem.h"
 #include "prfdata.h"
 #include "qms.h"
+#include "userfmt.h"
 #include <cstdio>
 #include <cstring>
 
@@ -178,11 +179,16 @@ static uint32_t FormatRun(FmtLineSink sink, PCFDATA *ed)
     }
     FmtMsgInfo info;
     DescribeData(ed, &info);
+    /* the user formats of the pane's queue: the body's structure, and
+       what a header's format name chooses for the data after it */
+    UFMatchState uf = {};
+    UFStateFor(&uf, info.format, info.encoding, info.ccsid, ed->queueName, ed->queueNameLength);
+    lr->userFormats = &uf;
     const FmtStructDef *body = &FmtDefMessageContent;
     if (lr->flags & VW_FORMATTED) {
-        const FmtStructDef *chosen = UFChooseFormatter(ed, &info, ed->data.data, ed->data.length);
-        if (chosen)
+        if (const FmtStructDef *chosen = UFChooseFormatter(ed, &uf))
             body = chosen;
+        UFApplyState(&uf, &info);
     }
     if (ed->bodyFormatter && ed->bodyFormatter != body)
         ed->flush = 1;
@@ -217,6 +223,7 @@ uint32_t EdFormatMessage(FmtLineSink sink, PCFDATA *ed)
 {
     runDepth++;
     uint32_t rc = FormatRun(sink, ed);
+    ed->lineRec.userFormats = nullptr;      /* the run's own state */
     runDepth--;
     return rc;
 }
@@ -425,6 +432,7 @@ PCFDATA *EdCreatePane(DialogWords *dialog)
     ed->listLine = -1;
     ed->cacheLast = -1;
     ed->format = EdFormatMessage;
+    EdUseUserFormats();
     if (dialog) {
         ed->charWidth = (int16_t)dialog->charWidth;
         ed->charHeight = (int16_t)dialog->lineHeight;

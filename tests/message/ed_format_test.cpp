@@ -6,7 +6,6 @@
 #include "fmtint.h"
 #include "structconv.h"
 #include "cscodepage.h"
-#include "prfdata.h"
 
 struct EdFormat : EdFixture {};
 
@@ -142,26 +141,4 @@ TEST_F(EdFormat, StructConvertFieldsTurnsCharactersAndByteOrder)
     bad[1] = 0xFE;
     p = bad;
     EXPECT_NE(StructConvertFields(&FmtDefMQMDE, &p, sizeof bad, 850, 546, 37, 785), 0);
-}
-
-TEST_F(EdFormat, EdifactIsDetectedWhenThePreferenceAsks)
-{
-    std::string edi = "UNA:+.? 'UNB+UNOC:3+SENDER+RECEIVER+240131:1200+1'UNH+1+ORDERS:D:96A:UN'"
-                      "UNT+2+1'UNZ+1+1'";
-    Bytes body;
-    body.Chars(edi.c_str(), edi.size());
-    d.viewWords[0] &= ~VW_SHOW_MD;
-    Size(40, 200);
-    uint32_t saved = Prf.po[3];
-    Prf.po[3] &= ~0x200000u;
-    Load(EdDescriptor("ORDERS  "), body);
-    EXPECT_EQ(Find("UNH+1"), Find("UNB+UNOC"));      /* one text line */
-    Prf.po[3] |= 0x200000u;
-    ed->flush = 1;
-    EdBuildLineData(ed, 1);
-    EXPECT_EQ(ed->bodyFormatter->title, std::string("Edifact"));
-    int32_t unb = Find("UNB+UNOC"), unh = Find("UNH+1");
-    EXPECT_GE(unb, 0);
-    EXPECT_EQ(unh, unb + 1);                         /* a line per segment */
-    Prf.po[3] = saved;
 }
