@@ -6,6 +6,7 @@
 static const MQEHOOKS defaults = {
     AnalyseCommand, ProcessCommand, SendErrorResponse, RequestQmgrRefresh, StartDownload,
     QListBuild, VerCheckRun, ImportLocalQMgrs, LoadUnloadQueue, DebugDumpMessage,
+    ConfirmDiscardEdits, EdSetFormatName, EdSetMessageFormat, EdSetGenericFormat,
 };
 
 MQEHOOKS MQEHooks = defaults;

@@ -130,6 +130,13 @@ int VerCheckRun(ThreadRequest *request);
 int LoadUnloadQueue(QMS *location, ThreadRequest *request, void *controlBlock);
 void DebugDumpMessage(QMS *location, int direction, const MQMD *md, const void *data,
                       int32_t length);
+/* The message editor of a dialog (its pane): around a command that puts
+ * or updates an edited message. */
+struct DialogWords;
+int ConfirmDiscardEdits(DialogWords *dialog);
+void EdSetFormatName(DialogWords *dialog);
+int EdSetMessageFormat(DialogWords *dialog);
+int EdSetGenericFormat(DialogWords *dialog, const char *format, int32_t ccsid, int32_t encoding);
 /* The main window's list of modeless dialogs (the progress window). */
 int AddModeless(void *window, int kind, void *owner1, void *owner2);
 void UtilRemoveModeless(void *window);
@@ -148,6 +155,10 @@ struct MQEHOOKS {
     void (*importLocal)(int);   /* ImportLocalQMgrs of the location imports */
     int (*loadUnload)(QMS *, ThreadRequest *, void *);
     void (*debugDump)(QMS *, int, const MQMD *, const void *, int32_t);
+    int (*confirmDiscard)(DialogWords *);
+    void (*setFormatName)(DialogWords *);
+    int (*setMessageFormat)(DialogWords *);
+    int (*setGenericFormat)(DialogWords *, const char *, int32_t, int32_t);
 };
 extern MQEHOOKS MQEHooks;
 /* Puts the default hooks back. */

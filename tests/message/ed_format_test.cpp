@@ -1,11 +1,13 @@
 /* Messages and formats: the default descriptor's bytes, the default
  * header of every format the user can pick (in 850 and 546 as it stands,
  * converted for other code pages and byte orders), a format without a
- * header, and the structure conversion itself. */
+ * header, the structure conversion itself, and the engine's hooks that
+ * reach these calls. */
 #include "edtest.h"
 #include "fmtint.h"
 #include "structconv.h"
 #include "cscodepage.h"
+#include "mq/engine/mqengine.h"
 
 struct EdFormat : EdFixture {};
 
@@ -141,4 +143,22 @@ TEST_F(EdFormat, StructConvertFieldsTurnsCharactersAndByteOrder)
     bad[1] = 0xFE;
     p = bad;
     EXPECT_NE(StructConvertFields(&FmtDefMQMDE, &p, sizeof bad, 850, 546, 37, 785), 0);
+}
+
+TEST_F(EdFormat, TheEngineReachesTheEditorThroughItsHooks)
+{
+    MQEResetHooks();
+    Load(EdDescriptor("MQHRF2  "), EdTextLines(3));
+    memset(ed->formatName, 0, sizeof ed->formatName);
+    MQEHooks.setFormatName(&d);
+    EXPECT_STREQ(ed->formatName, "MQHRF2  ");
+    ed->data.data[0] = 'L';
+    rec.answer = 0;
+    EXPECT_EQ(MQEHooks.confirmDiscard(&d), 1);          /* declined: the edits stay */
+    EXPECT_EQ(rec.questions.size(), 1u);
+    ASSERT_EQ(MQEHooks.setMessageFormat(&d), 1);
+    EXPECT_EQ(ed->data.length, EdHeaderForFormat("MQHRF2  ")->size);
+    ASSERT_EQ(MQEHooks.setGenericFormat(&d, "MQSTR   ", 0, 0), 1);
+    EXPECT_EQ(ed->data.length, 0u);
+    EXPECT_EQ(std::string((const char *)ed->descriptor.data + 32, 8), "MQSTR   ");
 }
