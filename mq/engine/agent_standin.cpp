@@ -1,6 +1,7 @@
 /* Stand-in for the command agent until it exists: a reply read from a
- * reply queue and an in-process command are looked at only for
- * MYCMD_STOP_SVR, which ends the reply loop; error answers go nowhere. */
+ * reply queue goes to the debug dump and, like an in-process command, is
+ * looked at only for MYCMD_STOP_SVR, which ends the reply loop; error
+ * answers go nowhere. */
 #include "engint.h"
 
 #include "mq/pcf.h"
@@ -16,8 +17,10 @@ static int is_stop(const void *data, int32_t length)
     return cc == 0 && command == MYCMD_STOP_SVR_CODE;
 }
 
-int AnalyseCommand(QMS *, int32_t *stopIndicator, MQHCONN, MQMD *, void *data, int32_t length)
+int AnalyseCommand(QMS *location, int32_t *stopIndicator, MQHCONN, MQMD *md, void *data,
+                   int32_t length)
 {
+    MQEHooks.debugDump(location, 0, md, data, length);
     if (!is_stop(data, length))
         return 0;
     if (stopIndicator)
