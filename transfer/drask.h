@@ -238,6 +238,9 @@ int LoadUnloadQueue(QMS *location, ThreadRequest *request, void *block);
 int DraskLoadUnload(DRASKTHREAD *thread, ThreadRequest *request, DROPT *o);
 /* The message loop: 0 or an error code with the error text set. */
 int DraskRun(DROPT *o);
+/* Asks the open lists of a queue whose messages changed to refresh, as
+ * the program-wide options ask (queue lists, message lists). */
+void DraskRefreshLists(QMS *location, const char *queue);
 /* Strips dead-letter and transmission headers from the current message. */
 void DraskStripHeaders(DROPT *o);
 /* 1 when the current message is selected by the searches and ages. */

@@ -200,8 +200,7 @@ static void close_queue(DROPT *o, MQHOBJ *h)
     *h = MQHO_UNUSABLE_HOBJ;
 }
 
-/* The open lists of a queue whose messages changed. */
-static void refresh_lists(QMS *location, const char *queue)
+void DraskRefreshLists(QMS *location, const char *queue)
 {
     if (!location || !queue[0])
         return;
@@ -253,9 +252,9 @@ int DraskLoadUnload(DRASKTHREAD *t, ThreadRequest *request, DROPT *o)
     if (rc)
         ProgSetDone(o->progress, rc == DRC_ABORTED || o->uow);
     if (o->hSource != MQHO_UNUSABLE_HOBJ && (o->options & (DRO_MOVE | DRO_PURGE)))
-        refresh_lists(t->location, o->sourceQ);
+        DraskRefreshLists(t->location, o->sourceQ);
     if (o->hTarget != MQHO_UNUSABLE_HOBJ && o->written)
-        refresh_lists(t->location, o->targetQ);
+        DraskRefreshLists(t->location, o->targetQ);
     close_queue(o, &o->hSource);
     close_queue(o, &o->hTarget);
     ProgFinish(o->progress);
