@@ -217,6 +217,12 @@ int DraskReadBcg(DROPT *o);
 int DraskReadPlain(DROPT *o);
 /* Checks and decodes the plain-file options: 0 or 3229. */
 int DraskCheckPlain(DROPT *o);
+/* The input file made ready (plain-file options checked, or the file
+ * recognised): 0, DRC_END (nothing in it) or an error code. */
+int DraskPrepareInput(DROPT *o);
+/* The next message of the input file by its kind: 0, DRC_END, or an
+ * error code with the error text set. */
+int DraskReadMessage(DROPT *o);
 /* Makes room for more data bytes in the message buffer: 0 or 2071. */
 int DraskReserve(DROPT *o, uint64_t needed);
 

@@ -329,7 +329,7 @@ static int message_line(DROPT *o, Sections *s)
         int rc = dump_line(o, at, &s->dumped);
         return rc ? rc : 1;
     }
-    int64_t shown, total;
+    int64_t shown = -1, total = -1;
     int known = s->shown < 0 ? length_line(o, &shown, &total) : 0;
     if (known < 0)
         return DraskBadLine(o, DRC_BADFILE, "Invalid message length");

@@ -159,15 +159,20 @@ static void backout(DROPT *o)
 
 /* ---- one message ---- */
 
-static int read_next(DROPT *o)
+int DraskReadMessage(DROPT *o)
 {
-    if (o->hSource != MQHO_UNUSABLE_HOBJ)
-        return get_message(o, 0);
     if (o->options2 & DRO2_PLAIN)
         return DraskReadPlain(o);
     if (o->options & DRO_AMQSBCG)
         return DraskReadBcg(o);
     return DraskReadAttributes(o);
+}
+
+static int read_next(DROPT *o)
+{
+    if (o->hSource != MQHO_UNUSABLE_HOBJ)
+        return get_message(o, 0);
+    return DraskReadMessage(o);
 }
 
 static int deliver(DROPT *o)
@@ -223,17 +228,20 @@ static int count_messages(DROPT *o)
     }
 }
 
+int DraskPrepareInput(DROPT *o)
+{
+    if (o->options2 & DRO2_PLAIN)
+        return DraskCheckPlain(o);
+    return DraskRecognise(o);
+}
+
 static int prepare(DROPT *o)
 {
     if ((o->options & (DRO_CTX_PASSALL | DRO_CTX_PASSID)) && !o->sourceQ[0])
         return DraskFail(o, DRC_CONTEXT, "An input queue must be supplied to pass context");
     if (!o->msgCapacity && DraskReserve(o, 1))
         return DraskFail(o, DRC_STORAGE, "Unable to allocate %d bytes message storage", 4);
-    if (!o->in)
-        return 0;
-    if (o->options2 & DRO2_PLAIN)
-        return DraskCheckPlain(o);
-    return DraskRecognise(o);
+    return o->in ? DraskPrepareInput(o) : 0;
 }
 
 int DraskRun(DROPT *o)

@@ -17,8 +17,8 @@
 #include "tkwin.h"
 
 enum {
-    MF_STATUS = 103, MF_CHOOSE = 186, MF_OVERWRITE = 187, MF_APPEND = 188, MF_SAVE = 243,
-    MF_LOAD = 244, MF_FILE = 412, FIRST_LINE_MAX = 500,
+    KV_STATUS = 103, KV_CHOOSE = 186, KV_OVERWRITE = 187, KV_APPEND = 188, KV_SAVE = 243,
+    KV_LOAD = 244, KV_FILE = 412, FIRST_LINE_MAX = 500,
 };
 
 /* The record of one load or save dialog (tag "MSGFILEWORDS"). */
@@ -35,22 +35,22 @@ struct MSGFILEWORDS {
 
 static DDFieldDef DLG_LOADMSG[] = {
     ROW(DD_STATIC, 0, "File name", 0, 0),
-    ROW(DD_EDIT, MF_FILE, "", 40, 0),
-    ROW(DD_BUTTON, MF_CHOOSE, "...", 1, 0),
-    ROWS(DD_STATIC | DDF_NEWROW, MF_STATUS, "", 1, 0, 50, 1),
-    ROW(DD_BUTTON | DDF_NEWROW, MF_LOAD, "Load", 1, BS_DEFPUSHBUTTON),
+    ROW(DD_EDIT, KV_FILE, "", 40, 0),
+    ROW(DD_BUTTON, KV_CHOOSE, "...", 1, 0),
+    ROWS(DD_STATIC | DDF_NEWROW, KV_STATUS, "", 1, 0, 50, 1),
+    ROW(DD_BUTTON | DDF_NEWROW, KV_LOAD, "Load", 1, BS_DEFPUSHBUTTON),
     ROW(DD_BUTTON, IDCANCEL, "Cancel", 1, 0),
     END,
 };
 
 static DDFieldDef DLG_SAVEMSG[] = {
     ROW(DD_STATIC, 0, "File name", 0, 0),
-    ROW(DD_EDIT, MF_FILE, "", 40, 0),
-    ROW(DD_BUTTON, MF_CHOOSE, "...", 1, 0),
-    ROW(DD_CHECKBOX | DDF_NEWROW, MF_OVERWRITE, "Overwrite", 0, 0),
-    ROW(DD_CHECKBOX, MF_APPEND, "Append", 0, 0),
-    ROWS(DD_STATIC | DDF_NEWROW, MF_STATUS, "", 1, 0, 50, 1),
-    ROW(DD_BUTTON | DDF_NEWROW, MF_SAVE, "Save", 1, BS_DEFPUSHBUTTON),
+    ROW(DD_EDIT, KV_FILE, "", 40, 0),
+    ROW(DD_BUTTON, KV_CHOOSE, "...", 1, 0),
+    ROW(DD_CHECKBOX | DDF_NEWROW, KV_OVERWRITE, "Overwrite", 0, 0),
+    ROW(DD_CHECKBOX, KV_APPEND, "Append", 0, 0),
+    ROWS(DD_STATIC | DDF_NEWROW, KV_STATUS, "", 1, 0, 50, 1),
+    ROW(DD_BUTTON | DDF_NEWROW, KV_SAVE, "Save", 1, BS_DEFPUSHBUTTON),
     ROW(DD_BUTTON, IDCANCEL, "Cancel", 1, 0),
     END,
 };
@@ -98,7 +98,7 @@ static void failed(MSGFILEWORDS *mw, const char *text)
 
 static int file_name(MSGFILEWORDS *mw, char *name, size_t size)
 {
-    return XferFieldText(mw->dd, MF_FILE, name, (int)size) > 0;
+    return XferFieldText(mw->dd, KV_FILE, name, (int)size) > 0;
 }
 
 /* ---- loading ---- */
@@ -191,9 +191,9 @@ int LoadMsgFromFile(DialogWords *dialog)
 /* How the file opens ("wb" or "ab"), or null when the user declines. */
 static const char *save_mode(MSGFILEWORDS *mw, const char *name)
 {
-    if (DDGetCheck(mw->dd, MF_APPEND))
+    if (DDGetCheck(mw->dd, KV_APPEND))
         return "ab";
-    if (!DDGetCheck(mw->dd, MF_OVERWRITE) && DraskFileExists(name)) {
+    if (!DDGetCheck(mw->dd, KV_OVERWRITE) && DraskFileExists(name)) {
         char question[400];
         snprintf(question, sizeof question, "!File '%s' already exists. Would you like to overwrite it ?",
                  name);
@@ -273,7 +273,7 @@ static MSGFILEWORDS *words_of(HWND hwnd)
 static void name_changed(MSGFILEWORDS *mw)
 {
     char name[DR_FILE + 1];
-    DDEnableField(mw->dd, mw->save ? MF_SAVE : MF_LOAD, file_name(mw, name, sizeof name), 0);
+    DDEnableField(mw->dd, mw->save ? KV_SAVE : KV_LOAD, file_name(mw, name, sizeof name), 0);
     XferStatus(mw->dd, "");
 }
 
@@ -282,7 +282,7 @@ static void init_dialog(HWND hwnd, DDHANDLE dd, MSGFILEWORDS *mw)
     mw->dd = dd;
     mw->window = hwnd;
     SetWindowLongPtrA(hwnd, 0, (LONG_PTR)mw);
-    DDSetFieldText(dd, MF_FILE, DR_FILE, mw->save ? Prf.savemsgfile : Prf.loadmsgfile);
+    DDSetFieldText(dd, KV_FILE, DR_FILE, mw->save ? Prf.savemsgfile : Prf.loadmsgfile);
     name_changed(mw);
     XferSetFont(dd);
     XferSetColours(hwnd, dd);
@@ -291,21 +291,21 @@ static void init_dialog(HWND hwnd, DDHANDLE dd, MSGFILEWORDS *mw)
 static void command(MSGFILEWORDS *mw, int id, int code)
 {
     switch (id) {
-    case MF_FILE:
+    case KV_FILE:
         if (code == EN_CHANGE)
             name_changed(mw);
         break;
-    case MF_CHOOSE: {
+    case KV_CHOOSE: {
         char path[300];
-        HWND edit = DDGetFieldWindow(mw->dd, MF_FILE, 0);
+        HWND edit = DDGetFieldWindow(mw->dd, KV_FILE, 0);
         if (edit && UIGetFileName(mw->window, edit, (mw->save ? 0 : UIF_INPUT) | UIF_DRASK, path))
             name_changed(mw);
         break;
     }
-    case MF_LOAD:
+    case KV_LOAD:
         LoadMsgFromFile(mw->owner);
         break;
-    case MF_SAVE:
+    case KV_SAVE:
         SaveMsgToFile(mw->owner);
         break;
     case IDCANCEL:
