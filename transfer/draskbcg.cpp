@@ -102,6 +102,8 @@ static int store_value(DROPT *o, uint8_t *field, uint32_t kind, uint32_t length,
         return 0;
     }
     case DRA_CHAR: {
+        if (!t->length)
+            return 0;          /* '': a field of NULs, the default */
         uint32_t copy = t->length < length ? t->length : length;
         memcpy(field, t->text, copy);
         memset(field + copy, ' ', length - copy);
@@ -111,8 +113,9 @@ static int store_value(DROPT *o, uint8_t *field, uint32_t kind, uint32_t length,
         if (t->length < 3 || t->text[0] != 'X' || t->text[1] != '\'' || t->text[t->length - 1] != '\'')
             return DraskBadLine(o, DRC_BADFILE, "Badly formed hex string");
         uint8_t bytes[64];
-        int64_t got = DraskHexPairs(t->text + 2, t->length - 3, bytes, length);
-        if (got < 0)
+        uint32_t digits = t->length - 3;
+        int64_t got = DraskHexPairs(t->text + 2, digits, bytes, length);
+        if (got < 0 || (got < length && (uint64_t)got * 2 != digits))
             return DraskBadLine(o, DRC_BADFILE, "Badly formed HEX string");
         memcpy(field, bytes, (size_t)got);
         return 0;
@@ -206,6 +209,8 @@ static int deadletter_section(DROPT *o, MQDLH *dlh)
             const char *bracket = (const char *)memchr(t.text, '[', t.length);
             if (bracket)
                 t.length = (uint32_t)(bracket - t.text);
+            if (!t.length || t.text[t.length - 1] < '0' || t.text[t.length - 1] > '9')
+                return DraskBadLine(o, DRC_BADFILE, "Invalid attribute value");
         }
         if ((rc = store_value(o, (uint8_t *)dlh + f->offset, f->kind, f->length, &t)) != 0)
             return rc;

@@ -194,7 +194,7 @@ static int find_start(DROPT *o, size_t *at)
         int rc = have(o, i + (size_t)o->startLength);
         if (rc != 1)
             return rc;
-        if (balanced(&b) && !memcmp(p->buffer + i, o->startDelim, (size_t)o->startLength)) {
+        if (balanced(&b) && (!o->startLength || !memcmp(p->buffer + i, o->startDelim, (size_t)o->startLength))) {
             *at = i;
             return 1;
         }

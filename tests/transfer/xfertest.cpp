@@ -16,9 +16,20 @@
 #define GETPID() (long)getpid()
 #endif
 
+static std::string dir;
+
+/* The folder goes with the process. */
+static struct TempCleanup {
+    ~TempCleanup()
+    {
+        std::error_code ec;
+        if (!dir.empty())
+            std::filesystem::remove_all(dir, ec);
+    }
+} tempCleanup;
+
 std::string TempDir(void)
 {
-    static std::string dir;
     if (dir.empty()) {
         std::filesystem::path p = std::filesystem::temp_directory_path() /
                                   ("ravolt-transfer-" + std::to_string(GETPID()));
