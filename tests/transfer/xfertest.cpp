@@ -31,8 +31,13 @@ static struct TempCleanup {
 std::string TempDir(void)
 {
     if (dir.empty()) {
-        std::filesystem::path p = std::filesystem::temp_directory_path() /
-                                  ("ravolt-transfer-" + std::to_string(GETPID()));
+        std::filesystem::path base = std::filesystem::temp_directory_path();
+#ifndef _WIN32
+        std::error_code shm;
+        if (std::filesystem::is_directory("/dev/shm", shm))
+            base = "/dev/shm";         /* the fuzz runs write many small files */
+#endif
+        std::filesystem::path p = base / ("ravolt-transfer-" + std::to_string(GETPID()));
         std::error_code ec;
         std::filesystem::remove_all(p, ec);
         std::filesystem::create_directories(p);
