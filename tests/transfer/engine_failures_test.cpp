@@ -34,6 +34,7 @@ TEST_F(Transfer, AbortBacksOutTheUnitOfWork)
     PROGRESS *p = ProgCreate(nullptr, key, "Moving messages");
     ASSERT_NE(p, nullptr);
     ProgAddRef(p);                                 /* the run's */
+    Rec.Fail("MQGET", "Q1", 0, -1, 1);            /* each get takes a while */
     std::atomic<bool> done{false};
     std::thread watcher([&] {
         while (!done && Rec.Count("MQGET", "Q1") < 60)
