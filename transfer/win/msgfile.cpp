@@ -35,23 +35,23 @@ struct MSGFILEWORDS {
 
 static DDFieldDef DLG_LOADMSG[] = {
     ROW(DD_STATIC, 0, "File name", 0, 0),
-    ROW(DD_EDIT, KV_FILE, "", 40, 0),
-    ROW(DD_BUTTON, KV_CHOOSE, "...", 1, 0),
+    ROW(DD_EDIT | DDF_NOBREAK, KV_FILE, "", 40, 0),
+    ROW(DD_BUTTON | DDF_NOBREAK, KV_CHOOSE, "...", 1, 0),
     ROWS(DD_STATIC | DDF_NEWROW, KV_STATUS, "", 1, 0, 50, 1),
     ROW(DD_BUTTON | DDF_NEWROW, KV_LOAD, "Load", 1, BS_DEFPUSHBUTTON),
-    ROW(DD_BUTTON, IDCANCEL, "Cancel", 1, 0),
+    ROW(DD_BUTTON | DDF_NOBREAK, IDCANCEL, "Cancel", 1, 0),
     END,
 };
 
 static DDFieldDef DLG_SAVEMSG[] = {
     ROW(DD_STATIC, 0, "File name", 0, 0),
-    ROW(DD_EDIT, KV_FILE, "", 40, 0),
-    ROW(DD_BUTTON, KV_CHOOSE, "...", 1, 0),
+    ROW(DD_EDIT | DDF_NOBREAK, KV_FILE, "", 40, 0),
+    ROW(DD_BUTTON | DDF_NOBREAK, KV_CHOOSE, "...", 1, 0),
     ROW(DD_CHECKBOX | DDF_NEWROW, KV_OVERWRITE, "Overwrite", 0, 0),
-    ROW(DD_CHECKBOX, KV_APPEND, "Append", 0, 0),
+    ROW(DD_CHECKBOX | DDF_NOBREAK, KV_APPEND, "Append", 0, 0),
     ROWS(DD_STATIC | DDF_NEWROW, KV_STATUS, "", 1, 0, 50, 1),
     ROW(DD_BUTTON | DDF_NEWROW, KV_SAVE, "Save", 1, BS_DEFPUSHBUTTON),
-    ROW(DD_BUTTON, IDCANCEL, "Cancel", 1, 0),
+    ROW(DD_BUTTON | DDF_NOBREAK, IDCANCEL, "Cancel", 1, 0),
     END,
 };
 

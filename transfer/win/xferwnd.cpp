@@ -148,10 +148,10 @@ int32_t XferPlatformOf(const char *qmgr, QMS *location)
 
 void XferPlaceWindow(HWND hwnd, DDHANDLE dd, int slot)
 {
+    SIZE need;
+    DDCalcMinSize(dd, &need);
     int cx = Prf.dialogs[slot][2], cy = Prf.dialogs[slot][3];
     if (cx <= 0 || cy <= 0) {
-        SIZE need;
-        DDCalcMinSize(dd, &need);
         RECT frame = {0, 0, need.cx, need.cy};
         AdjustWindowRectEx(&frame, (DWORD)GetWindowLongA(hwnd, GWL_STYLE), FALSE,
                            (DWORD)GetWindowLongA(hwnd, GWL_EXSTYLE));
@@ -159,6 +159,14 @@ void XferPlaceWindow(HWND hwnd, DDHANDLE dd, int slot)
         cy = frame.bottom - frame.top;
     }
     WinPositionAtCursor(hwnd, cx, cy, 0);
+    /* a frame wider than the system said still leaves the fields room */
+    RECT client, window;
+    GetClientRect(hwnd, &client);
+    GetWindowRect(hwnd, &window);
+    int dx = need.cx - client.right, dy = need.cy - client.bottom;
+    if (dx > 0 || dy > 0)
+        SetWindowPos(hwnd, nullptr, 0, 0, window.right - window.left + (dx > 0 ? dx : 0),
+                     window.bottom - window.top + (dy > 0 ? dy : 0), SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void XferRememberSize(HWND hwnd, int slot)
