@@ -5,6 +5,7 @@
  * rule, a file's bytes, the target's lists refreshed, the queued and the
  * MQI publish, and loads and unloads with their status texts. */
 #include "wndtest.h"
+#include "xferengine.h"
 
 #include <commctrl.h>
 #include <algorithm>

@@ -5,7 +5,11 @@
 
 #include <windows.h>
 
-#include "xferengine.h"
+#include <functional>
+#include <string>
+
+#include "dd.h"
+#include "mq/engine/mqengine.h"
 #include "xferwnd.h"
 
 /* The engine's port of these tests: messages for a window reach it (the
