@@ -88,8 +88,13 @@ struct DRPLAIN {
 
 /* The line reader's state. */
 struct DRLINES {
-    uint8_t *chunk;            /* read-ahead of the input, "DRASKREAD" */
+    const uint8_t *chunk;      /* read-ahead: the buffer, or a view of the file */
     size_t chunkCapacity, chunkPos, chunkEnd;
+    uint8_t *buffer;           /* "DRASKREAD", where the file is read */
+    void *view;                /* a mapped window of the file, or null */
+    size_t viewLength;
+    int mapping;               /* 0 not tried, 1 the file is mapped, -1 read */
+    uint64_t fileSize, fileOffset;   /* of the next window */
     int eof;
     int held;                  /* the line in the buffer is not consumed */
     int atEnd;                 /* the held state is end of file */
@@ -133,8 +138,10 @@ struct DROPT {
     uint64_t total;            /* of the progress: source depth or input size */
     uint8_t *msg;              /* data buffer, "DRASKMSG" */
     uint32_t msgCapacity, msgLength, dataStart;
-    char *line;                /* line buffer, "DRASKLINE" */
-    uint32_t lineCapacity, lineLength;
+    char *line;                /* the current line: in the read-ahead or the store */
+    uint32_t lineLength;
+    char *lineStore;           /* lines that cross a read-ahead, "DRASKLINE" */
+    uint32_t lineCapacity;
     int64_t lineNumber;
     DRLINES lines;
     char *outBuffer;           /* writer's text of one message, "DRASKOUT" */
@@ -207,6 +214,8 @@ enum { DRL_PEEK = 0, DRL_NEXT = 1, DRL_RAW = 2 };
 /* One line into the block's line buffer: 1 a line, 0 end of file, or an
  * error code (storage). */
 int DraskReadLine(DROPT *o, int mode);
+/* DraskReadLine(o, DRL_NEXT), quicker for the common lines. */
+int DraskNextLine(DROPT *o);
 /* Recognises an input file (amqsbcg or Drask layout): 0, DRC_END (no
  * message in it), or 2208. */
 int DraskRecognise(DROPT *o);
@@ -259,6 +268,11 @@ FILE *DraskOpenFile(const char *name, const char *mode);
 int DraskFileExists(const char *name);
 /* Size of an open file, -1 when it cannot be told. */
 int64_t DraskFileSize(FILE *f);
+/* A read-only view of length bytes of the file from offset (a multiple
+ * of DraskMapGranularity), or null; released with DraskUnmapView. */
+void *DraskMapView(FILE *f, uint64_t offset, size_t length);
+void DraskUnmapView(void *view, size_t length);
+uint32_t DraskMapGranularity(void);
 /* Flushes the system's buffers of the file to the disk: 0 or errno. */
 int DraskSyncFile(FILE *f);
 int DraskLastError(void);

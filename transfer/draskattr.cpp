@@ -64,12 +64,34 @@ void DraskDefaultMD(MQMD *md)
     md->OriginalLength = MQOL_UNDEFINED;
 }
 
+/* The row of each three-letter code, by the letters' positions. */
+static int8_t codeRows[26 * 26 * 26];
+
+static int code_slot(const char *code)
+{
+    int slot = 0;
+    for (int i = 0; i < 3; i++) {
+        if (code[i] < 'A' || code[i] > 'Z')
+            return -1;
+        slot = slot * 26 + (code[i] - 'A');
+    }
+    return slot;
+}
+
+static struct CodeInit {
+    CodeInit()
+    {
+        memset(codeRows, -1, sizeof codeRows);
+        for (int i = 0; DraskAttrTable[i].kind; i++)
+            if (DraskAttrTable[i].code[0])
+                codeRows[code_slot(DraskAttrTable[i].code)] = (int8_t)i;
+    }
+} codeInit;
+
 const DraskAttr *DraskFindCode(const char *code)
 {
-    for (const DraskAttr *a = DraskAttrTable; a->kind; a++)
-        if (a->code[0] && !memcmp(a->code, code, 3))
-            return a;
-    return nullptr;
+    int slot = code_slot(code);
+    return slot >= 0 && codeRows[slot] >= 0 ? &DraskAttrTable[codeRows[slot]] : nullptr;
 }
 
 const DraskAttr *DraskFindName(const char *name, size_t length)
@@ -97,9 +119,14 @@ void DraskInit(DROPT *o)
 void DraskFreeBuffers(DROPT *o)
 {
     CSFreeMemAndClear(&o->msg);
-    CSFreeMemAndClear(&o->line);
+    CSFreeMemAndClear(&o->lineStore);
+    o->line = nullptr;
     CSFreeMemAndClear(&o->outBuffer);
-    CSFreeMemAndClear(&o->lines.chunk);
+    CSFreeMemAndClear(&o->lines.buffer);
+    if (o->lines.view)
+        DraskUnmapView(o->lines.view, o->lines.viewLength);
+    o->lines.view = nullptr;
+    o->lines.chunk = nullptr;
     CSFreeMemAndClear(&o->plain.buffer);
     o->msgCapacity = o->lineCapacity = 0;
     o->outCapacity = o->lines.chunkCapacity = o->plain.capacity = 0;

@@ -2,6 +2,8 @@
  * to the disk through the C runtime's descriptors. */
 #include "drask.h"
 
+#include <windows.h>
+
 #include <cerrno>
 #include <io.h>
 #include <sys/stat.h>
@@ -23,6 +25,31 @@ int64_t DraskFileSize(FILE *f)
     if (!f || _fstat64(_fileno(f), &st))
         return -1;
     return (int64_t)st.st_size;
+}
+
+void *DraskMapView(FILE *f, uint64_t offset, size_t length)
+{
+    HANDLE file = (HANDLE)_get_osfhandle(_fileno(f));
+    if (file == INVALID_HANDLE_VALUE || GetFileType(file) != FILE_TYPE_DISK)
+        return nullptr;
+    HANDLE mapping = CreateFileMappingA(file, nullptr, PAGE_READONLY, 0, 0, nullptr);
+    if (!mapping)
+        return nullptr;
+    void *view = MapViewOfFile(mapping, FILE_MAP_READ, (DWORD)(offset >> 32), (DWORD)offset, length);
+    CloseHandle(mapping);
+    return view;
+}
+
+void DraskUnmapView(void *view, size_t)
+{
+    UnmapViewOfFile(view);
+}
+
+uint32_t DraskMapGranularity(void)
+{
+    SYSTEM_INFO info;
+    GetSystemInfo(&info);
+    return info.dwAllocationGranularity ? info.dwAllocationGranularity : 65536;
 }
 
 int DraskSyncFile(FILE *f)

@@ -10,8 +10,9 @@
 #include "cs.h"
 
 enum { CHUNK_SIZE = 256 * 1024, FIRST_LINE = 512 };
+#define MAP_WINDOW ((uint64_t)64 << 20)
 
-/* Room for the line to grow to n characters and a NUL: 1, or 0. */
+/* Room in the line store for n characters and a NUL: 1, or 0. */
 static int line_room(DROPT *o, uint64_t n)
 {
     if (n + 1 <= o->lineCapacity)
@@ -26,14 +27,44 @@ static int line_room(DROPT *o, uint64_t n)
         return 0;
     if (o->lineLength)
         memcpy(b, o->line, o->lineLength);
-    CSFreeMemAndClear(&o->line);
-    o->line = b;
+    CSFreeMemAndClear(&o->lineStore);
+    o->lineStore = o->line = b;
     o->lineCapacity = (uint32_t)want;
     return 1;
 }
 
-/* Refills the read-ahead chunk: 1 bytes are there, 0 end of file, else
- * an error code. */
+/* The next window of a mapped file: 1, 0 at its end, -1 when it cannot
+ * be mapped (the file is read from there on). */
+static int map_window(DROPT *o)
+{
+    DRLINES *l = &o->lines;
+    if (l->view)
+        DraskUnmapView(l->view, l->viewLength);
+    l->view = nullptr;
+    l->chunk = nullptr;
+    l->chunkPos = l->chunkEnd = 0;
+    if (l->fileOffset >= l->fileSize) {
+        l->eof = 1;
+        return 0;
+    }
+    uint64_t from = l->fileOffset & ~(uint64_t)(DraskMapGranularity() - 1);
+    uint64_t length = l->fileSize - from < MAP_WINDOW ? l->fileSize - from : MAP_WINDOW;
+    l->view = DraskMapView(o->in, from, (size_t)length);
+    if (!l->view) {
+        l->mapping = -1;
+        return fseeko64(o->in, (int64_t)l->fileOffset, SEEK_SET) ? -2 : -1;
+    }
+    l->viewLength = (size_t)length;
+    l->chunk = (const uint8_t *)l->view;
+    l->chunkPos = (size_t)(l->fileOffset - from);
+    l->chunkEnd = (size_t)length;
+    l->fileOffset = from + length;
+    return 1;
+}
+
+/* Refills the read-ahead: 1 bytes are there, 0 end of file, else an
+ * error code.  A regular file is mapped window by window; anything else
+ * is read into the buffer. */
 static int refill(DROPT *o)
 {
     DRLINES *l = &o->lines;
@@ -41,16 +72,30 @@ static int refill(DROPT *o)
         return 1;
     if (l->eof || !o->in)
         return 0;
-    if (!l->chunk) {
-        l->chunk = (uint8_t *)CSGetMem(CHUNK_SIZE, "DRASKREAD");
-        if (!l->chunk)
+    if (!l->mapping) {
+        int64_t size = DraskFileSize(o->in);
+        l->fileSize = size > 0 ? (uint64_t)size : 0;
+        l->fileOffset = 0;
+        l->mapping = size > 0 && !ftello64(o->in) ? 1 : -1;
+    }
+    if (l->mapping > 0) {
+        int rc = map_window(o);
+        if (rc >= 0)
+            return rc;
+        if (rc == -2)
+            return DraskFail(o, DRC_BADFILE, "Error reading from input file RC(%d)", DraskLastError());
+    }
+    if (!l->buffer) {
+        l->buffer = (uint8_t *)CSGetMem(CHUNK_SIZE, "DRASKREAD");
+        if (!l->buffer)
             return DraskFail(o, DRC_STORAGE, "Unable to allocate %d bytes line storage", CHUNK_SIZE);
         l->chunkCapacity = CHUNK_SIZE;
     }
     errno = 0;
-    size_t n = fread(l->chunk, 1, l->chunkCapacity, o->in);
+    size_t n = fread(l->buffer, 1, l->chunkCapacity, o->in);
     if (!n && ferror(o->in))
         return DraskFail(o, DRC_BADFILE, "Error reading from input file RC(%d)", errno ? errno : EIO);
+    l->chunk = l->buffer;
     l->chunkPos = 0;
     l->chunkEnd = n;
     if (n < l->chunkCapacity)
@@ -58,12 +103,27 @@ static int refill(DROPT *o)
     return n ? 1 : 0;
 }
 
-/* One physical line with its newline into the line buffer: 1, 0 at end
- * of file, or an error code. */
-static int physical_line(DROPT *o)
+/* One physical line with its newline: where the read-ahead holds it
+ * whole (and the caller will not keep its newline) the line stays there,
+ * else it is gathered in the line store.  1, 0 at end of file, or an
+ * error code. */
+static int physical_line(DROPT *o, int inPlace)
 {
     DRLINES *l = &o->lines;
     o->lineLength = 0;
+    o->line = o->lineStore;
+    if (inPlace && l->chunkPos < l->chunkEnd) {
+        const uint8_t *from = l->chunk + l->chunkPos;
+        const uint8_t *nl = (const uint8_t *)memchr(from, '\n', l->chunkEnd - l->chunkPos);
+        if (nl) {
+            size_t take = (size_t)(nl - from) + 1;
+            o->line = (char *)from;     /* not written to: it may be a view */
+            o->lineLength = (uint32_t)take;
+            l->chunkPos += take;
+            o->inPosition += take;
+            return 1;
+        }
+    }
     for (;;) {
         int rc = refill(o);
         if (rc != 1)
@@ -99,9 +159,10 @@ int DraskReadLine(DROPT *o, int mode)
         return l->atEnd ? 0 : 1;
     l->held = 0;
     for (;;) {
-        int rc = physical_line(o);
+        int rc = physical_line(o, mode != DRL_RAW);
         if (rc != 1) {
             o->lineLength = 0;
+            o->line = o->lineStore;
             if (o->line)
                 o->line[0] = 0;
             if (rc == 0) {
@@ -122,11 +183,38 @@ int DraskReadLine(DROPT *o, int mode)
             if (o->line[0] == '*' && !(o->options & DRO_AMQSBCG))
                 continue;
         }
-        o->line[o->lineLength] = 0;
+        if (o->line == o->lineStore)
+            o->line[o->lineLength] = 0;    /* a line in place is not written to */
         l->held = 1;
         l->atEnd = 0;
         return 1;
     }
+}
+
+int DraskNextLine(DROPT *o)
+{
+    DRLINES *l = &o->lines;
+    if (l->chunkPos < l->chunkEnd) {
+        const uint8_t *from = l->chunk + l->chunkPos;
+        uint8_t c = *from;
+        if (c != '*' && c != '\n' && c != '\r' && c != ' ' && c != '\t') {
+            const uint8_t *nl = (const uint8_t *)memchr(from, '\n', l->chunkEnd - l->chunkPos);
+            if (nl) {
+                size_t take = (size_t)(nl - from) + 1, n = take - 1;
+                if (n && from[n - 1] == '\r')
+                    n--;
+                o->line = (char *)from;
+                o->lineLength = (uint32_t)n;
+                l->chunkPos += take;
+                o->inPosition += take;
+                o->lineNumber++;
+                l->held = 1;
+                l->atEnd = 0;
+                return 1;
+            }
+        }
+    }
+    return DraskReadLine(o, DRL_NEXT);
 }
 
 static int begins(const DROPT *o, const char *prefix)

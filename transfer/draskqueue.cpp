@@ -14,6 +14,8 @@
 
 #define OPTION_REFRESH_QUEUE_LISTS 0x10     /* third option word: lists of queues */
 
+enum { OUTPUT_BUFFER = 1 << 20 };
+
 static void send_text(void *, void *window, const char *text)
 {
     SendErrorText(window, text);
@@ -109,6 +111,7 @@ static int open_files(DROPT *o)
         ProgApiEnd(o->progress);
         if (!o->out)
             return DraskFail(o, DRC_WRITE, "Can not open output file '%s'", o->outFile);
+        setvbuf(o->out, nullptr, _IOFBF, OUTPUT_BUFFER);
     }
     return 0;
 }
@@ -146,8 +149,8 @@ static int count_first(DRASKTHREAD *t, void *window, DROPT *o)
         return 1;
     }
     rewind(o->in);
-    memset(&o->plain, 0, sizeof o->plain);
     CSFreeMemAndClear(&o->plain.buffer);
+    memset(&o->plain, 0, sizeof o->plain);
     o->inPosition = 0;
     return 0;
 }

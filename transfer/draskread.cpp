@@ -4,23 +4,33 @@
 #include "draskint.h"
 
 #include <cstring>
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
 
 #include "cs.h"
 
 static int8_t hexTable[256];
+/* A digit's value, or 0x100 for a byte that is none (two of them or'ed
+ * show a bad pair in one test). */
+static uint16_t digitValue[256];
 
 static struct HexInit {
     HexInit()
     {
         memset(hexTable, -1, sizeof hexTable);
+        for (int i = 0; i < 256; i++)
+            digitValue[i] = 0x100;
         for (int i = 0; i < 10; i++)
             hexTable['0' + i] = (int8_t)i;
         for (int i = 0; i < 6; i++)
             hexTable['A' + i] = hexTable['a' + i] = (int8_t)(10 + i);
+        for (int i = 0; i < 256; i++)
+            if (hexTable[i] >= 0)
+                digitValue[i] = (uint16_t)hexTable[i];
     }
 } hexInit;
 
-extern const int8_t *const DraskHexTable;
 const int8_t *const DraskHexTable = hexTable;
 
 int DraskBadLine(DROPT *o, int code, const char *what)
@@ -29,21 +39,63 @@ int DraskBadLine(DROPT *o, int code, const char *what)
                      o->inFile);
 }
 
+/* A digit's value, 0xFF for a byte that is none. */
+static uint8_t nibble[256];
+
+static struct NibbleInit {
+    NibbleInit()
+    {
+        for (int i = 0; i < 256; i++)
+            nibble[i] = hexTable[i] >= 0 ? (uint8_t)hexTable[i] : 0xFF;
+    }
+} nibbleInit;
+
 int64_t DraskHexPairs(const char *text, uint32_t length, uint8_t *out, uint64_t max)
 {
     const uint8_t *p = (const uint8_t *)text;
     uint64_t n = 0;
     uint32_t i = 0;
-    while (n < max && i < length) {
-        int hi = hexTable[p[i]];
-        if (hi < 0)
+#ifdef __SSE2__
+    /* sixteen digits at a time while they are all digits */
+    const __m128i zero = _mm_setzero_si128(), low = _mm_set1_epi16(0x00FF);
+    while (n + 8 <= max && i + 16 <= length) {
+        __m128i v = _mm_loadu_si128((const __m128i *)(p + i));
+        __m128i folded = _mm_or_si128(v, _mm_set1_epi8(0x20));
+        __m128i digit = _mm_and_si128(_mm_cmpgt_epi8(v, _mm_set1_epi8('0' - 1)),
+                                      _mm_cmplt_epi8(v, _mm_set1_epi8('9' + 1)));
+        __m128i letter = _mm_and_si128(_mm_cmpgt_epi8(folded, _mm_set1_epi8('a' - 1)),
+                                       _mm_cmplt_epi8(folded, _mm_set1_epi8('f' + 1)));
+        if (_mm_movemask_epi8(_mm_or_si128(digit, letter)) != 0xFFFF)
             break;
-        int lo = i + 1 < length ? hexTable[p[i + 1]] : -1;
-        if (lo < 0)
-            return -1;
+        __m128i value = _mm_or_si128(_mm_and_si128(digit, _mm_sub_epi8(v, _mm_set1_epi8('0'))),
+                                     _mm_and_si128(letter, _mm_sub_epi8(folded, _mm_set1_epi8('a' - 10))));
+        __m128i pairs = _mm_or_si128(_mm_slli_epi16(_mm_and_si128(value, low), 4), _mm_srli_epi16(value, 8));
+        _mm_storel_epi64((__m128i *)(out + n), _mm_packus_epi16(pairs, zero));
+        n += 8;
+        i += 16;
+    }
+#endif
+    /* eight digits at a time while they are all digits */
+    while (n + 4 <= max && i + 8 <= length) {
+        const uint8_t *q = p + i;
+        uint32_t a = nibble[q[0]], b = nibble[q[1]], c = nibble[q[2]], d = nibble[q[3]];
+        uint32_t e = nibble[q[4]], f = nibble[q[5]], g = nibble[q[6]], h = nibble[q[7]];
+        if ((a | b | c | d | e | f | g | h) & 0xF0)
+            break;
+        uint32_t word = (a << 4 | b) | (c << 4 | d) << 8 | (e << 4 | f) << 16 | (g << 4 | h) << 24;
+        memcpy(out + n, &word, 4);
+        n += 4;
+        i += 8;
+    }
+    while (n < max && i + 1 < length) {
+        uint8_t hi = nibble[p[i]], lo = nibble[p[i + 1]];
+        if ((hi | lo) & 0xF0)
+            break;
         out[n++] = (uint8_t)(hi << 4 | lo);
         i += 2;
     }
+    if (n < max && i < length && hexTable[p[i]] >= 0 && (i + 1 >= length || hexTable[p[i + 1]] < 0))
+        return -1;             /* a digit without its partner */
     return (int64_t)n;
 }
 
@@ -173,6 +225,35 @@ static int data_kind(const DROPT *o)
     return c == 'X' || c == 'S' || c == 'T' ? c : 0;
 }
 
+/* The X lines that follow in the read-ahead, whole and well formed,
+ * decoded where they lie (a line of any other kind, a comment, a bad
+ * pair or the read-ahead's end leaves the rest to the line reader). */
+static int x_lines_ahead(DROPT *o)
+{
+    DRLINES *l = &o->lines;
+    while (l->chunkPos + 2 < l->chunkEnd && l->chunk[l->chunkPos] == 'X' && l->chunk[l->chunkPos + 1] == ' ') {
+        const char *line = (const char *)l->chunk + l->chunkPos;
+        const char *nl = (const char *)memchr(line, '\n', l->chunkEnd - l->chunkPos);
+        if (!nl)
+            return 0;
+        uint32_t n = (uint32_t)(nl - line), i = 2;
+        uint32_t end = n && line[n - 1] == '\r' ? n - 1 : n;
+        while (i < end && line[i] == ' ')
+            i++;
+        int rc = DraskReserve(o, (uint64_t)o->msgLength + end + 1);
+        if (rc)
+            return rc;
+        int64_t got = DraskHexPairs(line + i, end - i, o->msg + o->msgLength, UINT64_MAX);
+        if (got < 0)
+            return 0;
+        o->msgLength += (uint32_t)got;
+        o->lineNumber++;
+        l->chunkPos += n + 1;
+        o->inPosition += n + 1;
+    }
+    return 0;
+}
+
 static int read_data(DROPT *o)
 {
     while (int kind = data_kind(o)) {
@@ -180,9 +261,11 @@ static int read_data(DROPT *o)
         if (rc)
             return rc;
         rc = kind == 'X' ? x_line(o) : kind == 'S' ? s_line(o) : t_line(o);
+        if (!rc && kind == 'X')
+            rc = x_lines_ahead(o);
         if (rc)
             return rc;
-        rc = DraskReadLine(o, DRL_NEXT);
+        rc = DraskNextLine(o);
         if (rc == 0)
             break;
         if (rc != 1)
@@ -204,12 +287,12 @@ int DraskReadAttributes(DROPT *o)
     if (o->line[0] != 'A' && o->line[0] != 'N')
         return DraskFail(o, DRC_BADFILE, "Expected message attribute at line %lld of file '%s'",
                          (long long)o->lineNumber, o->inFile);
-    if (o->line[0] == 'N' && (rc = DraskReadLine(o, DRL_NEXT)) < 0)
+    if (o->line[0] == 'N' && (rc = DraskNextLine(o)) < 0)
         return rc;
     while (o->lineLength && o->line[0] == 'A') {
         if ((rc = attr_line(o)) != 0)
             return rc;
-        if ((rc = DraskReadLine(o, DRL_NEXT)) < 0 || rc > 1)
+        if ((rc = DraskNextLine(o)) < 0 || rc > 1)
             return rc;
     }
     if (!data_kind(o))
