@@ -126,27 +126,63 @@ static int store_value(DROPT *o, uint8_t *field, uint32_t kind, uint32_t length,
                      (int)kind, (long long)o->lineNumber, o->inFile);
 }
 
-/* ---- the descriptor section ---- */
+/* ---- sections of name and value tokens ---- */
 
-static int descriptor_section(DROPT *o)
+struct SectionField {
+    uint32_t kind, offset, length;
+};
+
+/* The field a name token names: 1, or 0 when it names none. */
+typedef int (*FieldOf)(const Tokens *name, SectionField *out);
+
+/* Name and value pairs up to the next "****" line, each value stored in
+ * base.  In a dead-letter header section a "[NAME]" token after a number
+ * is passed over and the integers must hold digits. */
+static int read_section(DROPT *o, uint8_t *base, FieldOf field, int deadLetter)
 {
     Tokens t = {o->lineLength, nullptr, 0};
     for (;;) {
         int rc = next_token(o, &t);
         if (rc == TK_END)
-            break;
+            return 0;
         if (rc == TK_EOF)
             return DraskBadLine(o, DRC_BADFILE, "Unexpected end of file");
         if (rc != TK_TOKEN)
             return rc;
-        const DraskAttr *a = DraskFindName(t.text, t.length);
-        if (!a)
+        if (deadLetter && t.text[0] == '[')
+            continue;          /* the name of the reason before it */
+        SectionField f;
+        if (!field(&t, &f))
             return unknown_name(o, &t);
         if ((rc = value_token(o, &t)) != 0)
             return rc;
-        if ((rc = store_value(o, (uint8_t *)&o->md + a->offset, a->kind, a->length, &t)) != 0)
+        if (deadLetter && f.kind == DRA_INT) {
+            const char *bracket = (const char *)memchr(t.text, '[', t.length);
+            if (bracket)
+                t.length = (uint32_t)(bracket - t.text);
+            if (!t.length || t.text[t.length - 1] < '0' || t.text[t.length - 1] > '9')
+                return DraskBadLine(o, DRC_BADFILE, "Invalid attribute value");
+        }
+        if ((rc = store_value(o, base + f.offset, f.kind, f.length, &t)) != 0)
             return rc;
     }
+}
+
+/* ---- the descriptor section ---- */
+
+static int descriptor_field(const Tokens *t, SectionField *out)
+{
+    const DraskAttr *a = DraskFindName(t->text, t->length);
+    if (a)
+        *out = {a->kind, a->offset, a->length};
+    return a != nullptr;
+}
+
+static int descriptor_section(DROPT *o)
+{
+    int rc = read_section(o, (uint8_t *)&o->md, descriptor_field, 0);
+    if (rc)
+        return rc;
     MQMD d;
     DraskDefaultMD(&d);
     if (!memcmp(&o->md.GroupId, &d.GroupId, sizeof d - offsetof(MQMD, GroupId)))
@@ -158,30 +194,32 @@ static int descriptor_section(DROPT *o)
 
 struct DlhField {
     const char *name;
-    uint32_t kind, offset, length;
+    SectionField field;
 };
 
 static const DlhField dlhFields[] = {
-    {"StrucId", DRA_CHAR, offsetof(MQDLH, StrucId), 4},
-    {"Version", DRA_INT, offsetof(MQDLH, Version), 4},
-    {"Reason", DRA_INT, offsetof(MQDLH, Reason), 4},
-    {"DestQName", DRA_CHAR, offsetof(MQDLH, DestQName), 48},
-    {"DestQMgrName", DRA_CHAR, offsetof(MQDLH, DestQMgrName), 48},
-    {"Encoding", DRA_INT, offsetof(MQDLH, Encoding), 4},
-    {"CodedCharSetId", DRA_INT, offsetof(MQDLH, CodedCharSetId), 4},
-    {"Format", DRA_CHAR, offsetof(MQDLH, Format), 8},
-    {"PutApplType", DRA_INT, offsetof(MQDLH, PutApplType), 4},
-    {"PutApplName", DRA_CHAR, offsetof(MQDLH, PutApplName), 28},
-    {"PutDate", DRA_CHAR, offsetof(MQDLH, PutDate), 8},
-    {"PutTime", DRA_CHAR, offsetof(MQDLH, PutTime), 8},
+    {"StrucId", {DRA_CHAR, offsetof(MQDLH, StrucId), 4}},
+    {"Version", {DRA_INT, offsetof(MQDLH, Version), 4}},
+    {"Reason", {DRA_INT, offsetof(MQDLH, Reason), 4}},
+    {"DestQName", {DRA_CHAR, offsetof(MQDLH, DestQName), 48}},
+    {"DestQMgrName", {DRA_CHAR, offsetof(MQDLH, DestQMgrName), 48}},
+    {"Encoding", {DRA_INT, offsetof(MQDLH, Encoding), 4}},
+    {"CodedCharSetId", {DRA_INT, offsetof(MQDLH, CodedCharSetId), 4}},
+    {"Format", {DRA_CHAR, offsetof(MQDLH, Format), 8}},
+    {"PutApplType", {DRA_INT, offsetof(MQDLH, PutApplType), 4}},
+    {"PutApplName", {DRA_CHAR, offsetof(MQDLH, PutApplName), 28}},
+    {"PutDate", {DRA_CHAR, offsetof(MQDLH, PutDate), 8}},
+    {"PutTime", {DRA_CHAR, offsetof(MQDLH, PutTime), 8}},
 };
 
-static const DlhField *dlh_field(const Tokens *t)
+static int deadletter_field(const Tokens *t, SectionField *out)
 {
     for (const DlhField &f : dlhFields)
-        if (strlen(f.name) == t->length && !memcmp(f.name, t->text, t->length))
-            return &f;
-    return nullptr;
+        if (strlen(f.name) == t->length && !memcmp(f.name, t->text, t->length)) {
+            *out = f.field;
+            return 1;
+        }
+    return 0;
 }
 
 /* The printed header, in the descriptor's encoding and character set. */
@@ -189,32 +227,9 @@ static int deadletter_section(DROPT *o, MQDLH *dlh)
 {
     static const MQDLH init = {MQDLH_DEFAULT};
     *dlh = init;
-    Tokens t = {o->lineLength, nullptr, 0};
-    for (;;) {
-        int rc = next_token(o, &t);
-        if (rc == TK_END)
-            break;
-        if (rc == TK_EOF)
-            return DraskBadLine(o, DRC_BADFILE, "Unexpected end of file");
-        if (rc != TK_TOKEN)
-            return rc;
-        if (t.text[0] == '[')
-            continue;          /* the name of the reason before it */
-        const DlhField *f = dlh_field(&t);
-        if (!f)
-            return unknown_name(o, &t);
-        if ((rc = value_token(o, &t)) != 0)
-            return rc;
-        if (f->kind == DRA_INT) {
-            const char *bracket = (const char *)memchr(t.text, '[', t.length);
-            if (bracket)
-                t.length = (uint32_t)(bracket - t.text);
-            if (!t.length || t.text[t.length - 1] < '0' || t.text[t.length - 1] > '9')
-                return DraskBadLine(o, DRC_BADFILE, "Invalid attribute value");
-        }
-        if ((rc = store_value(o, (uint8_t *)dlh + f->offset, f->kind, f->length, &t)) != 0)
-            return rc;
-    }
+    int rc = read_section(o, (uint8_t *)dlh, deadletter_field, 1);
+    if (rc)
+        return rc;
     if ((o->md.Encoding & MQENC_INTEGER_MASK) == MQENC_INTEGER_NORMAL) {
         CSSwap32(&dlh->Version, 2);
         CSSwap32(&dlh->Encoding, 2);
@@ -223,8 +238,9 @@ static int deadletter_section(DROPT *o, MQDLH *dlh)
     if (CSIsEbcdicCcsid(o->md.CodedCharSetId)) {
         uint8_t *b = (uint8_t *)dlh;
         for (const DlhField &f : dlhFields)
-            if (f.kind == DRA_CHAR)
-                CSTranslateBytes(b + f.offset, b + f.offset, (int)f.length, CSAsciiToEbcdic);
+            if (f.field.kind == DRA_CHAR)
+                CSTranslateBytes(b + f.field.offset, b + f.field.offset, (int)f.field.length,
+                                 CSAsciiToEbcdic);
     }
     return 0;
 }

@@ -332,39 +332,9 @@ static LRESULT CALLBACK DraskDlgProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
         if (dw)
             command(dw, LOWORD(wp));
         return 0;
-    case UM_XFER_TEXT:
-        if (dw)
-            XferTakeText(dw->dd, lp);
-        else if (lp)
-            CSFreeMem((void *)lp);
-        return 0;
-    case UM_XFER_OPERROR:
-        if (dw)
-            XferStatus(dw->dd, (const char *)lp);
-        return 0;
-    case UM_NEWFONT:
-        if (dw)
-            XferSetFont(dw->dd);
-        return 0;
-    case UM_COLOURSCHANGED:
-        if (dw)
-            XferSetColours(hwnd, dw->dd);
-        return 0;
-    case WM_SIZE:
-        XferRememberSize(hwnd, DLG_DRASK);
-        return 0;
-    case WM_CLOSE:
-        DestroyWindow(hwnd);
-        return 0;
-    case WM_DESTROY:
-        UtilRemoveModeless(hwnd);
-        if (dw) {
-            SetWindowLongPtrA(hwnd, 0, 0);
-            DDDestroy(&dw->dd);
-            CSFreeMem(dw);
-        }
-        return 0;
     }
+    if (XferWindowMessage(hwnd, dw ? &dw->dd : nullptr, dw, msg, wp, lp, DLG_DRASK))
+        return 0;
     return DefWindowProcA(hwnd, msg, wp, lp);
 }
 

@@ -161,19 +161,32 @@ static int take_message(MSGFILEWORDS *mw, PCFDATA *ed, const DROPT *o)
     return 0;
 }
 
-int LoadMsgFromFile(DialogWords *dialog)
+/* The open dialog of a message dialog, its editor and a block with the
+ * file's name from 412; null when one of them is missing. */
+static DROPT *file_block(DialogWords *dialog, int save, MSGFILEWORDS **mw, PCFDATA **ed)
 {
-    MSGFILEWORDS *mw = find_open(dialog, 0);
-    PCFDATA *ed = dialog ? dialog->editor : nullptr;
-    if (!mw || !ed)
-        return 1;
+    *mw = find_open(dialog, save);
+    *ed = dialog ? dialog->editor : nullptr;
+    if (!*mw || !*ed)
+        return nullptr;
     DROPT *o = (DROPT *)CSGetMem(sizeof *o, "DROPT");
     if (!o) {
-        failed(mw, "Can not allocate storage.");
-        return 1;
+        failed(*mw, "Can not allocate storage.");
+        return nullptr;
     }
     DraskInit(o);
-    file_name(mw, o->inFile, sizeof o->inFile);
+    o->options = 0;
+    file_name(*mw, save ? o->outFile : o->inFile, sizeof o->inFile);
+    return o;
+}
+
+int LoadMsgFromFile(DialogWords *dialog)
+{
+    MSGFILEWORDS *mw;
+    PCFDATA *ed;
+    DROPT *o = file_block(dialog, 0, &mw, &ed);
+    if (!o)
+        return 1;
     int rc = ConfirmDiscardEdits(dialog) || read_first(mw, o) || take_message(mw, ed, o);
     if (!rc) {
         XferStatus(mw->dd, "Message successfully loaded");
@@ -224,18 +237,11 @@ static int write_message(MSGFILEWORDS *mw, PCFDATA *ed, DROPT *o)
 
 int SaveMsgToFile(DialogWords *dialog)
 {
-    MSGFILEWORDS *mw = find_open(dialog, 1);
-    PCFDATA *ed = dialog ? dialog->editor : nullptr;
-    if (!mw || !ed)
+    MSGFILEWORDS *mw;
+    PCFDATA *ed;
+    DROPT *o = file_block(dialog, 1, &mw, &ed);
+    if (!o)
         return 1;
-    DROPT *o = (DROPT *)CSGetMem(sizeof *o, "DROPT");
-    if (!o) {
-        failed(mw, "Can not allocate storage.");
-        return 1;
-    }
-    DraskInit(o);
-    o->options = 0;
-    file_name(mw, o->outFile, sizeof o->outFile);
     int rc = 1;
     const char *mode = nullptr;
     if (ed->noFormat &&
@@ -325,31 +331,13 @@ static LRESULT CALLBACK MsgFileProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
         if (mw)
             command(mw, LOWORD(wp), HIWORD(wp));
         return 0;
-    case UM_NEWFONT:
-        if (mw)
-            XferSetFont(mw->dd);
-        return 0;
-    case UM_COLOURSCHANGED:
-        if (mw)
-            XferSetColours(hwnd, mw->dd);
-        return 0;
-    case WM_SIZE:
-        if (mw)
-            XferRememberSize(hwnd, mw->save ? DLG_SAVEM : DLG_LOADM);
-        return 0;
-    case WM_CLOSE:
-        DestroyWindow(hwnd);
-        return 0;
     case WM_DESTROY:
-        UtilRemoveModeless(hwnd);
-        if (mw) {
-            SetWindowLongPtrA(hwnd, 0, 0);
+        if (mw)
             forget(mw);
-            DDDestroy(&mw->dd);
-            CSFreeMem(mw);
-        }
-        return 0;
+        break;
     }
+    if (XferWindowMessage(hwnd, mw ? &mw->dd : nullptr, mw, msg, wp, lp, mw && mw->save ? DLG_SAVEM : DLG_LOADM))
+        return 0;
     return DefWindowProcA(hwnd, msg, wp, lp);
 }
 

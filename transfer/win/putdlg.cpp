@@ -188,16 +188,6 @@ static void result_text(PUTWORDS *pw, LPARAM block)
     XferRefreshLists(qmgr, queue);
 }
 
-static void destroy(HWND hwnd, PUTWORDS *pw)
-{
-    UtilRemoveModeless(hwnd);
-    if (!pw)
-        return;
-    SetWindowLongPtrA(hwnd, 0, 0);
-    DDDestroy(&pw->dd);
-    CSFreeMem(pw);
-}
-
 static LRESULT CALLBACK PutProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
 {
     PUTWORDS *pw = words_of(hwnd);
@@ -214,28 +204,9 @@ static LRESULT CALLBACK PutProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
         else if (lp)
             CSFreeMem((void *)lp);
         return 0;
-    case UM_XFER_OPERROR:
-        if (pw)
-            XferStatus(pw->dd, (const char *)lp);
-        return 0;
-    case UM_NEWFONT:
-        if (pw)
-            XferSetFont(pw->dd);
-        return 0;
-    case UM_COLOURSCHANGED:
-        if (pw)
-            XferSetColours(hwnd, pw->dd);
-        return 0;
-    case WM_SIZE:
-        XferRememberSize(hwnd, DLG_PUT);
-        return 0;
-    case WM_CLOSE:
-        DestroyWindow(hwnd);
-        return 0;
-    case WM_DESTROY:
-        destroy(hwnd, pw);
-        return 0;
     }
+    if (XferWindowMessage(hwnd, pw ? &pw->dd : nullptr, pw, msg, wp, lp, DLG_PUT))
+        return 0;
     return DefWindowProcA(hwnd, msg, wp, lp);
 }
 

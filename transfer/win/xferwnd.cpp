@@ -10,6 +10,7 @@
 #include "cs.h"
 #include "dialogs.h"
 #include "locstore.h"
+#include "mq/engine/mqengine.h"
 #include "prfdata.h"
 #include "tkplace.h"
 #include "tkutil.h"
@@ -203,4 +204,43 @@ void XferRefreshLists(const char *qmgr, const char *queue)
     QMS *location = qmgr && qmgr[0] && queue && queue[0] ? LocFind(qmgr) : nullptr;
     if (location)
         DraskRefreshLists(location, queue);
+}
+
+int XferWindowMessage(HWND hwnd, DDHANDLE *dd, void *record, UINT msg, WPARAM, LPARAM lp, int slot)
+{
+    switch (msg) {
+    case UM_XFER_TEXT:
+        if (record)
+            XferTakeText(*dd, lp);
+        else if (lp)
+            CSFreeMem((void *)lp);
+        return 1;
+    case UM_XFER_OPERROR:
+        if (record)
+            XferStatus(*dd, (const char *)lp);
+        return 1;
+    case UM_NEWFONT:
+        if (record)
+            XferSetFont(*dd);
+        return 1;
+    case UM_COLOURSCHANGED:
+        if (record)
+            XferSetColours(hwnd, *dd);
+        return 1;
+    case WM_SIZE:
+        XferRememberSize(hwnd, slot);
+        return 1;
+    case WM_CLOSE:
+        DestroyWindow(hwnd);
+        return 1;
+    case WM_DESTROY:
+        UtilRemoveModeless(hwnd);
+        if (record) {
+            SetWindowLongPtrA(hwnd, 0, 0);
+            DDDestroy(dd);
+            CSFreeMem(record);
+        }
+        return 1;
+    }
+    return 0;
 }

@@ -89,5 +89,10 @@ int XferRegisterClass(const char *name, WNDPROC proc);
  * registers it with the message loop and shows it. */
 HWND XferCreateWindow(const char *cls, const char *title, PUTWORDS *pw, int slot);
 
+/* The messages every transfer window handles alike (texts and errors for
+ * the status line, font, colours, the size kept, closing, the record
+ * freed with the dialog): 1 when handled.  dd is the record's handle. */
+int XferWindowMessage(HWND hwnd, DDHANDLE *dd, void *record, UINT msg, WPARAM wp, LPARAM lp, int slot);
+
 /* The open lists of a queue refreshed, as the program's options ask. */
 void XferRefreshLists(const char *qmgr, const char *queue);
