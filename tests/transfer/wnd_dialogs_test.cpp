@@ -270,3 +270,28 @@ TEST_F(Windows, LoadUnloadDialog)
     ASSERT_TRUE(PumpUntil([&] { return DepthOf("Q1") == 0; }));
     EXPECT_EQ(ReadMessages(file).msgs.size(), 2u);                  /* "message 1" and "message 10" */
 }
+
+/* As a list dialog opens them for its selected row: the queue, stream or
+ * topic given; without one the location's last-used queue. */
+TEST_F(Windows, OpenedForASelectedRow)
+{
+    HWND put = PutDialog(loc, "ROW.Q");
+    DDHANDLE dd = DDFindHandle(put);
+    EXPECT_EQ(Field(dd, PF_QUEUE), "ROW.Q");
+    DestroyWindow(put);
+    HWND drask = DraskDialog(loc, "ROW.Q");
+    dd = DDFindHandle(drask);
+    EXPECT_EQ(Field(dd, DF_INQUEUE), "ROW.Q");
+    EXPECT_EQ(Field(dd, DF_OUTQUEUE), "ROW.Q");
+    DestroyWindow(drask);
+    HWND pub = PublishDialog(loc, "MY.STREAM", "price/fruit");
+    dd = DDFindHandle(pub);
+    EXPECT_EQ(Field(dd, PF_STREAM), "MY.STREAM");
+    EXPECT_EQ(Field(dd, PF_TOPIC), "price/fruit");
+    DestroyWindow(pub);
+    strcpy(loc->lastQueue, "LAST.Q");
+    put = PutDialog(loc, nullptr);
+    EXPECT_EQ(Field(DDFindHandle(put), PF_QUEUE), "LAST.Q");
+    DestroyWindow(put);
+    PumpFor(10);
+}
