@@ -315,6 +315,12 @@ struct DialogWords {
     uint32_t closePending;
     uint32_t instance;
     void *context;               /* the window code's own record */
+
+    /* ---- the filters' fields (filters/filters.h) ---- */
+    void *filterProgram, *filterContext;
+    char *filterText;            /* "FILTER" */
+    void *filterWindow;          /* the filter field (a combo box) */
+    void *columnFilters;         /* COLFSTATE */
 };
 
 /* The program-wide chain of open dialogs (newest first), under lock 5. */
