@@ -298,11 +298,15 @@ int ColFilterDisableAll(DialogWords *d)
     return any;
 }
 
+void (*ColFilterDestroyPopup)(void *popup);
+
 void ColFilterFreeAll(DialogWords *d)
 {
     COLFSTATE *st = d ? (COLFSTATE *)d->columnFilters : nullptr;
     if (!st)
         return;
+    if (st->popup && ColFilterDestroyPopup)
+        ColFilterDestroyPopup(st->popup);
     while (st->chain) {
         COLFILTER *cf = st->chain;
         st->chain = cf->next;

@@ -99,6 +99,9 @@ struct COLFSTATE {
     int32_t dragged;             /* the user moved the pop-up */
     int32_t stale;               /* the layout needs doing again */
     int32_t x, y;                /* recorded position */
+    void *list, *titleBar;       /* the list and title bar it sits under */
+    int32_t cell[4];             /* the open column's title cell */
+    uint32_t applying;           /* an apply is reading the controls */
 };
 
 /* The dialog's state, made on first use; null without storage. */
@@ -125,8 +128,11 @@ void ColFilterCountValue(DialogWords *dialog, PCFLISTAREA *area, const PCFLISTEN
                          PCFROW *row);
 /* Every record disabled; 1 when one was enabled. */
 int ColFilterDisableAll(DialogWords *dialog);
-/* Frees every record with its values, and the control table. */
+/* Frees every record with its values, and the control table (an open
+ * pop-up first goes through ColFilterDestroyPopup, which the window code
+ * sets). */
 void ColFilterFreeAll(DialogWords *dialog);
+extern void (*ColFilterDestroyPopup)(void *popup);
 /* The filter text of a record (copied; 0 without storage). */
 int ColFilterSetText(COLFILTER *filter, const char *text, int length);
 /* The selected-value list from the value-table rows that pass. */

@@ -237,7 +237,7 @@ int PCFCheckVars(DialogWords *d, int useList)
     PCFLISTAREA *area = FltDialogArea(d);
     enum { WANT_MAX = 64 };
     NEWCOL want[WANT_MAX];
-    int wanted = 0, missing;
+    int wanted = 0, missing = 0;
     int examinedIsCurrent = !(useList && area);
     if (!examinedIsCurrent) {
         PCFLISTPARTS parts;
