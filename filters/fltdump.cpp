@@ -60,7 +60,7 @@ void FltDumpProgram(const char *title, const FilterProgram *p, char *buffer, siz
     const uint8_t *end = p->first + p->used;
     for (const uint8_t *at = p->first; at < end; at += ((const FNODE *)at)->length) {
         const FNODE *node = (const FNODE *)at;
-        Add(buffer, size, &n, "%5d %4d %s %2.2X %s ", (int)(at - p->first), (int)node->length, KindText(node),
+        Add(buffer, size, &n, "%5d %4d %s %2.2X %s", (int)(at - p->first), (int)node->length, KindText(node),
             node->kind, TypeText(node));
         switch (FNodeKind(node)) {
         case FK_VAR:

@@ -61,17 +61,18 @@ struct FNODE {
     uint16_t code;
 };
 
-struct FOPNODE {                  /* binary, unary, sequence: 16 bytes */
+struct FOPNODE {                  /* binary, unary, sequence: 24 bytes */
     FNODE n;
-    uint32_t spare[2];
+    FLTPLACE place;               /* where the operator stands */
 };
 
 struct FLTFUNC;
-struct FCALLNODE {                /* function call: 24 bytes */
+struct FCALLNODE {                /* function call: 40 bytes */
     FNODE n;
     uint32_t count;               /* parameters */
     uint32_t spare;
     const FLTFUNC *func;
+    FLTPLACE last;                /* where the last parameter begins */
 };
 
 struct FIFNODE {                  /* if: 24 bytes */

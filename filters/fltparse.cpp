@@ -99,7 +99,6 @@ static void ReadToken(FPARSE *p, FTOKEN *t)
         t->kind = TK_END;
         t->text[0] = 0;
         t->place = r->last;
-        t->place.start = t->place.end;
         if (r->error[0])
             p->failed = 1;
         return;
@@ -211,6 +210,7 @@ static int EmitOp(FPARSE *p, const FPENDING *op, uint32_t depthBase)
     n.n.length = sizeof n;
     n.n.kind = op->unary ? FK_UNARY : FK_BINARY;
     n.n.code = op->code;
+    n.place = op->place;
     if (!Prepend(p, &n, sizeof n))
         return 1;
     return CombineDepths(p, op->unary ? 1 : 2, depthBase);
@@ -333,6 +333,7 @@ static int ParseCall(FPARSE *p, const FLTFUNC *f)
     Advance(p);
     uint32_t base = p->depthTop;
     int count = 0;
+    FLTPLACE last = p->tok.place;
     if (Is(&p->tok, ")")) {
         Advance(p);
     } else {
@@ -345,6 +346,7 @@ static int ParseCall(FPARSE *p, const FLTFUNC *f)
                 FFail(p, nullptr, "',' found where expression expected");
                 return 1;
             }
+            last = p->tok.place;
             if (Nest(p, 1) || ParseExpression(p))
                 return 1;
             p->depth--;
@@ -382,6 +384,7 @@ static int ParseCall(FPARSE *p, const FLTFUNC *f)
     c.n.code = FOP_CALL;
     c.count = (uint32_t)count;
     c.func = f;
+    c.last = last;
     if (!Prepend(p, &c, sizeof c))
         return 1;
     return count ? CombineDepths(p, (uint32_t)count, base) : PushDepth(p, 1);

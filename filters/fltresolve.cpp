@@ -174,11 +174,12 @@ static int ResolvePair(FPARSE *p, FBUF *out, uint32_t rightAt, uint32_t leftAt)
 }
 
 /* The last parameter of a cell function: a field's attribute id. */
-static int CellField(FPARSE *p, const FLTFUNC *fn, const uint8_t **cursor, FBUF *out)
+static int CellField(FPARSE *p, const FCALLNODE *call, const uint8_t **cursor, FBUF *out)
 {
+    const FLTFUNC *fn = call->func;
     const FNODE *n = (const FNODE *)*cursor;
     if (FNodeKind(n) != FK_VAR) {
-        FFail(p, nullptr, "Sorry, the last parameter of '%s' should be a field name", fn->name);
+        FFail(p, &call->last, "Sorry, the last parameter of '%s' should be a field name", fn->name);
         return 1;
     }
     const FVARNODE *v = (const FVARNODE *)n;
@@ -263,7 +264,7 @@ static int Resolve(FPARSE *p, const uint8_t **cursor, const uint8_t *end, FBUF *
     if (n->code == FOP_CALL) {
         const FCALLNODE *c = (const FCALLNODE *)n;
         for (uint32_t i = 0; i < c->count; i++) {
-            int rc = i == 0 && IsCellFunction(c->func) ? CellField(p, c->func, cursor, out)
+            int rc = i == 0 && IsCellFunction(c->func) ? CellField(p, c, cursor, out)
                                                          : Resolve(p, cursor, end, out);
             if (rc)
                 return 1;
@@ -303,7 +304,7 @@ static int Resolve(FPARSE *p, const uint8_t **cursor, const uint8_t *end, FBUF *
         }
         FCONSTNODE folded;
         if (FltFoldBinary(n->code, l, r, &folded)) {
-            FFail(p, nullptr, "Error evaluating '%c%c'", n->code >> 8, n->code & 0xFF);
+            FFail(p, &((const FOPNODE *)n)->place, "Error evaluating '%c%c'", n->code >> 8, n->code & 0xFF);
             return 1;
         }
         return Replace(p, out, at, &folded);

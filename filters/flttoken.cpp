@@ -139,7 +139,7 @@ static int Reference(FLTREADER *r, const char *start, const char *end)
         n = FLT_TOKEN_MAX;
     memcpy(name, start + 1, n);
     name[n] = 0;
-    for (const FLTLEVEL *l = cur->up; l && name[0]; l = l->up)
+    for (const FLTLEVEL *l = cur; l && name[0]; l = l->up)
         if (!strcmp(LevelName(l), name)) {
             FltReaderError(r, nullptr, "Circular filter dependancy on filter '%s'", name);
             return 1;
