@@ -216,10 +216,13 @@ int PCFEvalVarColumns(DialogWords *dialog, PCFROW *row)
     row->flags &= ~(uint32_t)(FLTR_FLASH | FLTR_CELLFLASH);
     QMS *loc = RowLocation(dialog, row);
     ctx->row = row;
-    ctx->qmName = loc ? loc->qmName : "";
-    ctx->locName = loc ? loc->locationName : "";
-    ctx->qmLength = (uint16_t)strlen(ctx->qmName);
-    ctx->locLength = (uint16_t)strlen(ctx->locName);
+    const char *qm = loc ? loc->qmName : "";
+    if (qm != ctx->qmName) {
+        ctx->qmName = qm;
+        ctx->locName = loc ? loc->locationName : "";
+        ctx->qmLength = (uint16_t)strlen(ctx->qmName);
+        ctx->locLength = (uint16_t)strlen(ctx->locName);
+    }
     for (uint32_t i = 0; i < prog->varCount; i++) {
         FVARNODE *v = prog->vars[i];
         if (v->flags & VF_SYSTEM) {

@@ -29,6 +29,19 @@ static void Pop(FilterEvalContext *ctx, int n) { ctx->slotTop -= n; }
 
 static void EvalNode(FilterEvalContext *ctx, const uint8_t **cursor, FVAL *out);
 
+/* An operand: a leaf is read in place, anything else evaluated. */
+static inline void Operand(FilterEvalContext *ctx, const uint8_t **cursor, FVAL *out)
+{
+    const FNODE *n = (const FNODE *)*cursor;
+    if (n->kind & (FK_CONST | FK_VAR)) {
+        *cursor += n->length;
+        FValFromNode(n, out);
+    } else {
+        EvalNode(ctx, cursor, out);
+    }
+}
+
+
 /* A unary operator on a value; a missing one gives 0. */
 static void Unary(uint16_t code, const FVAL *v, FVAL *out)
 {
@@ -85,7 +98,7 @@ static void EvalCall(FilterEvalContext *ctx, const FCALLNODE *c, const uint8_t *
     int n = (int)c->count;
     FVAL *args = Push(ctx, n);
     for (int i = 0; i < n; i++)
-        EvalNode(ctx, cursor, &args[i]);
+        Operand(ctx, cursor, &args[i]);
     const FLTFUNC *f = c->func;
     if (!f->missing)
         for (int i = 0; i < n; i++)
@@ -131,8 +144,8 @@ static void EvalNode(FilterEvalContext *ctx, const uint8_t **cursor, FVAL *out)
         return;
     }
     FVAL *right = Push(ctx, 2), *left = right + 1;
-    EvalNode(ctx, cursor, right);
-    EvalNode(ctx, cursor, left);
+    Operand(ctx, cursor, right);
+    Operand(ctx, cursor, left);
     PCFEvalOperator(ctx, n, right, left, out);
     Pop(ctx, 2);
 }
@@ -146,6 +159,8 @@ void PCFEvalInitContext(FilterProgram *program, FilterEvalContext *ctx, int init
     ctx->program = program;
     ctx->initialPass = (uint32_t)initialPass;
     ctx->boundArea = nullptr;
+    ctx->qmName = ctx->locName = nullptr;
+    ctx->qmLength = ctx->locLength = 0;
     if (!program)
         return;
     for (uint32_t i = 0; i < program->varCount; i++)

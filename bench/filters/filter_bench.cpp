@@ -112,8 +112,8 @@ int main(int argc, char **argv)
         printf("the list fill made %d rows\n", area ? (int)area->rows : -1);
         return 1;
     }
-    const char *text = "bg(curdepth > 1000, red); sort(5000 - curdepth); "
-                       "curdepth > 100 & queue == 'APP.*' & type = local";
+    const char *text = argc > 3 ? argv[3] : "bg(curdepth > 1000, red); sort(5000 - curdepth); "
+                                            "curdepth > 100 & queue == 'APP.*' & type = local";
     char error[FLT_ERROR_SIZE];
     FLTREADER reader;
     FltReaderInit(&reader, text, -1, "", error);
@@ -154,7 +154,7 @@ int main(int argc, char **argv)
     }
     size_t shown = 0;
     for (size_t i = 0; i < list.size(); i++) {
-        if (byFilter[i] != byHand[i] || flagsFilter[i] != flagsHand[i]) {
+        if (argc <= 3 && (byFilter[i] != byHand[i] || flagsFilter[i] != flagsHand[i])) {
             printf("row %zu differs: filter %d/%08x, by hand %d/%08x\n", i, byFilter[i], flagsFilter[i],
                    byHand[i], flagsHand[i]);
             return 1;
