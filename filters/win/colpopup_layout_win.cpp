@@ -456,7 +456,7 @@ void ColFillEnumList(COLPOPUP *p)
             if (c->valueRow == rows[i])
                 count = c->count;
         (void)counts;
-        if (!cf->showAll && !count && !ColFilterIsSelected(cf, rows[i]))
+        if (!cf->showAll && !count)
             continue;
         LRESULT k = SendMessageA(list, LB_ADDSTRING, 0, (LPARAM)rows[i]->name);
         if (k < 0)
