@@ -102,6 +102,28 @@ TEST_F(Language, EveryCompileErrorWithItsRange)
     }
 }
 
+TEST_F(Language, ErrorsOfStorageAndSettings)
+{
+    FilterEvalContext *ctx = FltDialogContext(q->d());
+    ctx->varsOff = 1;
+    EXPECT_EQ(Err("@a := 1"), "User variables are not available");
+    ctx->varsOff = 0;
+    CSMemFailTag("ENVVAR", 1);
+    EXPECT_EQ(Err("@never := 1"), "Can not allocate user variable area");
+    CSMemFailTag("ENVVAR", 0);
+    CSMemFailTag("USERPCF", 1);
+    int s, e;
+    EXPECT_EQ(Err("fgcell(1, red, @nocolumn)", &s, &e), "Unrecognised User Variable '@nocolumn'");
+    EXPECT_EQ(s, 15);
+    EXPECT_EQ(e, 24);
+    CSMemFailTag("USERPCF", 0);
+    CSMemFailTag("STACK", 1);
+    EXPECT_EQ(Err("curdepth > 1"), "Out of memory");
+    CSMemFailTag("STACK", 0);
+    /* a user variable's pseudo field names its attribute in a cell function */
+    EXPECT_EQ(Err("fgcell(1, red, @count)"), "");
+}
+
 TEST_F(Language, AFailedCompileKeepsNoProgramOfItsOwn)
 {
     FilterEvalContext *ctx = FltDialogContext(q->d());
