@@ -201,62 +201,52 @@ static void Status(FilterEvalContext *ctx, const char *text)
     FltStatus(ctx->dialog, text, 129);
 }
 
-static void FnStatus(FilterEvalContext *ctx, const FCALLNODE *, FVAL *s, int n, FVAL *)
+/* The parameters from the first'th on, in call order. */
+static int From(FVAL *s, int n, int first, const FVAL **values)
 {
-    if (!ActionRow(ctx))
-        return;
-    const FVAL *values[FLT_PARAMS_MAX];
-    for (int i = 0; i < n; i++)
-        values[i] = Arg(s, n, i);
-    char text[FLT_OUTPUT_MAX + 1];
-    FltPrintValues(values, n, text, sizeof text);
-    Status(ctx, text);
+    for (int i = first; i < n; i++)
+        values[i - first] = Arg(s, n, i);
+    return n - first;
 }
 
-static void FnStatusf(FilterEvalContext *ctx, const FCALLNODE *, FVAL *s, int n, FVAL *)
+/* The text of print (no format) or printf (the first value a format)
+ * over the parameters from the first'th on; its length. */
+static int Printed(FVAL *s, int n, int first, int formatted, char *text)
 {
-    if (!ActionRow(ctx) || n < 1)
-        return;
     const FVAL *values[FLT_PARAMS_MAX];
-    for (int i = 1; i < n; i++)
-        values[i - 1] = Arg(s, n, i);
-    char text[FLT_OUTPUT_MAX + 1];
-    FltFormatValues(Arg(s, n, 0), values, n - 1, text, sizeof text);
-    Status(ctx, text);
+    int count = From(s, n, first + formatted, values);
+    if (formatted)
+        return FltFormatValues(Arg(s, n, first), values, count, text, FLT_OUTPUT_MAX + 1);
+    return FltPrintValues(values, count, text, FLT_OUTPUT_MAX + 1);
 }
+
+static void StatusText(FilterEvalContext *ctx, FVAL *s, int n, int formatted)
+{
+    char text[FLT_OUTPUT_MAX + 1];
+    if (ActionRow(ctx) && n >= formatted) {
+        Printed(s, n, 0, formatted, text);
+        Status(ctx, text);
+    }
+}
+
+static void FnStatus(FilterEvalContext *c, const FCALLNODE *, FVAL *s, int n, FVAL *) { StatusText(c, s, n, 0); }
+static void FnStatusf(FilterEvalContext *c, const FCALLNODE *, FVAL *s, int n, FVAL *) { StatusText(c, s, n, 1); }
 
 /* ---- files ------------------------------------------------------------- */
 
-static void WriteFile(FilterEvalContext *ctx, FVAL *file, const char *text, int length)
+static void FileText(FilterEvalContext *ctx, FVAL *s, int n, int formatted)
 {
-    int slot = FltFileSlot(ctx, file, "w", 1);
+    char text[FLT_OUTPUT_MAX + 1];
+    if (!ActionRow(ctx) || n < 1 + formatted)
+        return;
+    int length = Printed(s, n, 1, formatted, text);
+    int slot = FltFileSlot(ctx, Arg(s, n, 0), "w", 1);
     if (slot >= 0 && length > 0)
         fwrite(text, 1, (size_t)length, ctx->files[slot].stream);
 }
 
-static void FnFprint(FilterEvalContext *ctx, const FCALLNODE *, FVAL *s, int n, FVAL *)
-{
-    if (!ActionRow(ctx) || n < 1)
-        return;
-    const FVAL *values[FLT_PARAMS_MAX];
-    for (int i = 1; i < n; i++)
-        values[i - 1] = Arg(s, n, i);
-    char text[FLT_OUTPUT_MAX + 1];
-    int length = FltPrintValues(values, n - 1, text, sizeof text);
-    WriteFile(ctx, Arg(s, n, 0), text, length);
-}
-
-static void FnFprintf(FilterEvalContext *ctx, const FCALLNODE *, FVAL *s, int n, FVAL *)
-{
-    if (!ActionRow(ctx) || n < 2)
-        return;
-    const FVAL *values[FLT_PARAMS_MAX];
-    for (int i = 2; i < n; i++)
-        values[i - 2] = Arg(s, n, i);
-    char text[FLT_OUTPUT_MAX + 1];
-    int length = FltFormatValues(Arg(s, n, 1), values, n - 2, text, sizeof text);
-    WriteFile(ctx, Arg(s, n, 0), text, length);
-}
+static void FnFprint(FilterEvalContext *c, const FCALLNODE *, FVAL *s, int n, FVAL *) { FileText(c, s, n, 0); }
+static void FnFprintf(FilterEvalContext *c, const FCALLNODE *, FVAL *s, int n, FVAL *) { FileText(c, s, n, 1); }
 
 static void FnFopen(FilterEvalContext *ctx, const FCALLNODE *, FVAL *s, int n, FVAL *r)
 {

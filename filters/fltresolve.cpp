@@ -107,6 +107,19 @@ static void FieldVariable(FVARNODE *v, const PCFFieldDef *f)
     v->n.kind = (uint8_t)(FK_VAR | FltFieldVarType(f));
 }
 
+/* The field a name stands for; null after an error. */
+static const PCFFieldDef *FieldNamed(FPARSE *p, const FVARNODE *v)
+{
+    const PCFFieldDef *f;
+    const PCFValueDef *row;
+    int rc = FltFindField(p->caps, p->def, v->name, "", &f, &row);
+    if (rc == 2)
+        FFail(p, &v->place, "Ambiguous keyword '%s'", v->name);
+    else if (rc)
+        FFail(p, &v->place, "Unrecognised keyword '%s'", v->name);
+    return rc ? nullptr : f;
+}
+
 /* A name by itself. */
 static int ResolveName(FPARSE *p, FVARNODE *v)
 {
@@ -114,17 +127,9 @@ static int ResolveName(FPARSE *p, FVARNODE *v)
         return UserVariable(p, v);
     if (v->name[0] == '_')
         return SystemField(p, v);
-    const PCFFieldDef *f;
-    const PCFValueDef *row;
-    int rc = FltFindField(p->caps, p->def, v->name, "", &f, &row);
-    if (rc == 2) {
-        FFail(p, &v->place, "Ambiguous keyword '%s'", v->name);
+    const PCFFieldDef *f = FieldNamed(p, v);
+    if (!f)
         return 1;
-    }
-    if (rc) {
-        FFail(p, &v->place, "Unrecognised keyword '%s'", v->name);
-        return 1;
-    }
     FieldVariable(v, f);
     return 0;
 }
@@ -195,17 +200,9 @@ static int CellField(FPARSE *p, const FCALLNODE *call, const uint8_t **cursor, F
         }
         c.i = (int32_t)f->attrId;
     } else {
-        const PCFFieldDef *f;
-        const PCFValueDef *row;
-        int rc = FltFindField(p->caps, p->def, v->name, "", &f, &row);
-        if (rc == 2) {
-            FFail(p, &v->place, "Ambiguous keyword '%s'", v->name);
+        const PCFFieldDef *f = FieldNamed(p, v);
+        if (!f)
             return 1;
-        }
-        if (rc) {
-            FFail(p, &v->place, "Unrecognised keyword '%s'", v->name);
-            return 1;
-        }
         c.i = (int32_t)f->attrId;
     }
     return Append(p, out, &c, sizeof c);

@@ -43,6 +43,9 @@ COLFCTL *ColControl(COLFSTATE *st, int id);
 HWND ColControlWindow(COLFSTATE *st, int id);
 /* Sets the controls from the record. */
 void ColSetControls(COLPOPUP *p);
+/* The spinners of a point in time (local) and of a length of time. */
+void ColWriteTime(HWND spin, const COLTIME *t);
+void ColWriteDuration(HWND spin, const COLTIME *t);
 /* Fills the value lists (883, 998). */
 void ColFillValueList(COLPOPUP *p, int keepTop);
 void ColFillEnumList(COLPOPUP *p);

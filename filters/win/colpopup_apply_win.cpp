@@ -95,26 +95,6 @@ static int ReadDuration(HWND spin, COLTIME *t)
     return changed;
 }
 
-static void WriteTime(HWND spin, const COLTIME *t)
-{
-    FmtDateState s = {};
-    int64_t v = t->seconds;
-    if (!spin || !TimeToTm(&s, &v))
-        return;
-    int64_t values[7] = { s.tm.tm_mday, s.tm.tm_mon, s.tm.tm_year + 1900, s.tm.tm_hour, s.tm.tm_min,
-                          s.tm.tm_sec, t->hundredths };
-    SpinSetValues(spin, 7, values);
-}
-
-static void WriteDuration(HWND spin, const COLTIME *t)
-{
-    if (!spin)
-        return;
-    int64_t s = t->seconds < 0 ? 0 : t->seconds;
-    int64_t values[5] = { s / 86400, s / 3600 % 24, s / 60 % 60, s % 60, t->hundredths };
-    SpinSetValues(spin, 5, values);
-}
-
 /* Reads the spinners that are on and derives the third; 1 when anything
  * changed. */
 static int ReadRange(COLPOPUP *p, COLFSTATE *st, COLFILTER *cf)
@@ -132,9 +112,9 @@ static int ReadRange(COLPOPUP *p, COLFSTATE *st, COLFILTER *cf)
         changed |= ReadDuration(length, &cf->length);
     p->filling++;
     switch (ColFilterDerive(cf)) {
-    case CFC_UNTIL: WriteTime(until, &cf->until); break;
-    case CFC_FROM: WriteTime(from, &cf->from); break;
-    case CFC_FOR: WriteDuration(length, &cf->length); break;
+    case CFC_UNTIL: ColWriteTime(until, &cf->until); break;
+    case CFC_FROM: ColWriteTime(from, &cf->from); break;
+    case CFC_FOR: ColWriteDuration(length, &cf->length); break;
     }
     p->filling--;
     return changed;
@@ -381,7 +361,7 @@ void ColOnSpinner(COLPOPUP *p, const SpinNotifyBlock *b)
             cf->until.seconds = ColNow();
             cf->until.hundredths = 0;
             p->filling++;
-            WriteTime(b->spinner, &cf->until);
+            ColWriteTime(b->spinner, &cf->until);
             p->filling--;
         } else if (b->code == SPN_CLEARED) {
             cf->bounds &= ~(uint32_t)CFB_NOW;

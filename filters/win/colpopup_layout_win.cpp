@@ -370,7 +370,7 @@ static void SetBound(COLFSTATE *st, int id, int set, int32_t value, const PCFFie
 }
 
 /* The spinner values of a time ("From", "Until"), as local time. */
-static void SetTime(HWND spin, const COLTIME *t)
+void ColWriteTime(HWND spin, const COLTIME *t)
 {
     FmtDateState s = {};
     int64_t v = t->seconds;
@@ -381,7 +381,7 @@ static void SetTime(HWND spin, const COLTIME *t)
     SpinSetValues(spin, 7, values);
 }
 
-static void SetDuration(HWND spin, const COLTIME *t)
+void ColWriteDuration(HWND spin, const COLTIME *t)
 {
     if (!spin)
         return;
@@ -415,9 +415,9 @@ void ColSetControls(COLPOPUP *p)
             Check(st, c->id, ColFilterIsSelected(cf, c->valueRow));
     HWND from = ColControlWindow(st, CFC_FROM), until = ColControlWindow(st, CFC_UNTIL),
          length = ColControlWindow(st, CFC_FOR);
-    SetTime(from, &cf->from);
-    SetTime(until, &cf->until);
-    SetDuration(length, &cf->length);
+    ColWriteTime(from, &cf->from);
+    ColWriteTime(until, &cf->until);
+    ColWriteDuration(length, &cf->length);
     if (from)
         SpinSetCheck(from, -1, (cf->bounds & CFB_FROM) != 0);
     if (until) {

@@ -172,14 +172,15 @@ Reply Queues(const std::vector<QueueRow> &rows)
     return r;
 }
 
-std::string Compile(DialogWords *d, const std::string &text, int *start, int *end)
+/* Compiles a text: "" or the error with its prefix and outer range. */
+static std::string Parse(const std::string &text, const std::string &outerName, DialogWords *d,
+                         FilterProgram **prog, int *start, int *end)
 {
     char error[FLT_ERROR_SIZE];
     FLTREADER reader;
-    FltReaderInit(&reader, text.c_str(), (int)text.size(), "", error);
-    FilterEvalContext *ctx = FltDialogContext(d);
-    FilterProgram *prog = nullptr;
-    int rc = PCFEvalParse(PCFDialogCaps(d), d->definition, ctx, &prog, &reader);
+    FltReaderInit(&reader, text.c_str(), (int)text.size(), outerName.c_str(), error);
+    int rc = d ? PCFEvalParse(PCFDialogCaps(d), d->definition, FltDialogContext(d), prog, &reader)
+               : PCFEvalParse(nullptr, nullptr, nullptr, prog, &reader);
     std::string result;
     if (rc) {
         char prefix[FLT_ERROR_SIZE];
@@ -191,36 +192,28 @@ std::string Compile(DialogWords *d, const std::string &text, int *start, int *en
             *start = s;
         if (end)
             *end = e;
-    } else {
-        FilterProgram *old = (FilterProgram *)d->filterProgram;
-        PCFFreeProgram(&old);
-        d->filterProgram = prog;
     }
     FltReaderFree(&reader);
     return result;
 }
 
+std::string Compile(DialogWords *d, const std::string &text, int *start, int *end)
+{
+    FilterProgram *prog = nullptr;
+    std::string result = Parse(text, "", d, &prog, start, end);
+    if (prog) {
+        FilterProgram *old = (FilterProgram *)d->filterProgram;
+        PCFFreeProgram(&old);
+        d->filterProgram = prog;
+    }
+    return result;
+}
+
 std::string Check(const std::string &text, const std::string &outerName, int *start, int *end)
 {
-    char error[FLT_ERROR_SIZE];
-    FLTREADER reader;
-    FltReaderInit(&reader, text.c_str(), (int)text.size(), outerName.c_str(), error);
     FilterProgram *prog = nullptr;
-    int rc = PCFEvalParse(nullptr, nullptr, nullptr, &prog, &reader);
+    std::string result = Parse(text, outerName, nullptr, &prog, start, end);
     PCFFreeProgram(&prog);
-    std::string result;
-    if (rc) {
-        char prefix[FLT_ERROR_SIZE];
-        FltErrorPrefix(&reader, prefix, sizeof prefix);
-        result = std::string(prefix) + error;
-        int s = -1, e = -1;
-        PCFEvalErrorPos(&reader, 1, &s, &e);
-        if (start)
-            *start = s;
-        if (end)
-            *end = e;
-    }
-    FltReaderFree(&reader);
     return result;
 }
 
