@@ -177,13 +177,14 @@ static void FnSystem(FilterEvalContext *ctx, const FCALLNODE *, FVAL *s, int n, 
     char text[256];
     if (!ActionRow(ctx) || !FValToInt(Arg(s, n, 0)) || !Text255(Arg(s, n, 1), text) || !h->runCommand)
         return;
+    /* an error text that comes back is shown, whatever the result says */
     char *error = nullptr;
-    if (h->runCommand(h->context, ctx->dialog->first.location, ctx->dialog, ctx->row, text, &error) && error) {
+    h->runCommand(h->context, ctx->dialog->first.location, ctx->dialog, ctx->row, text, &error);
+    if (error) {
         if (h->noteBox)
             h->noteBox(h->context, ctx->dialog, error);
-    }
-    if (error)
         CSFreeMem(error);
+    }
 }
 
 static void FnSound(FilterEvalContext *ctx, const FCALLNODE *, FVAL *s, int n, FVAL *)
