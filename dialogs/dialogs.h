@@ -342,8 +342,6 @@ struct DialogWords {
     uint32_t refreshRate;
     int64_t refreshLast, refreshNext;
     int32_t refreshAlign;
-    int32_t exportType;
-    char exportFile[300];
     /* metrics and computed sizes, in pixels */
     uint16_t charWidth, lineHeight, linePitch;
     uint16_t border, lineGap, margin, fourthSize;
@@ -380,6 +378,21 @@ struct DialogWords {
     uint64_t repeatWParam;
     int64_t repeatLParam;
     uint32_t browseState;
+    /* export of object definitions (saved with the dialog's options) */
+    int32_t exportType;          /* 0 Text, 1 MQSC, 2 CSV, 3 XML, 4 DataPoints */
+    int32_t exportSelection;     /* 0 all shown, 1 selected */
+    char exportFile[260];        /* file-name template */
+    int32_t exportSequence;      /* its "%i" */
+    int32_t exportMaximum;       /* 0: no maximum */
+    uint8_t exportAppend;
+    uint8_t exportOnlyDiff;      /* only the values that differ from the default */
+    uint8_t exportAlwaysHeader;  /* headings also when appending */
+    uint8_t exportSystem;        /* include SYSTEM. objects */
+    uint8_t exportDefaults;      /* include the default objects */
+    uint8_t exportToClipboard;   /* the previous export went to the clipboard */
+    uint8_t exportDue;           /* an automatic export is due */
+    void *exportDialog;          /* the open export dialog window */
+    uint32_t chooseGeneration;   /* Choose Queue Manager asks once per generation */
 };
 
 /* markFlags: the window's status word, apart from the flag words above. */

@@ -3,9 +3,13 @@
 #include "engint.h"
 #include "locimport.h"
 
+#include "cfgfile.h"
+
 static const MQEHOOKS defaults = {
     AnalyseCommand, ProcessCommand, SendErrorResponse, RequestQmgrRefresh, StartDownload,
     QListBuild, VerCheckRun, ImportLocalQMgrs, LoadUnloadQueue, DebugDumpMessage,
+    ProcessResponse, MarkDialogsStale, CfgFileWrite,
+    ConfirmDiscardEdits, EdSetFormatName, EdSetMessageFormat, EdSetGenericFormat,
 };
 
 MQEHOOKS MQEHooks = defaults;
