@@ -1,7 +1,6 @@
-/* Entry points of pieces built later (the message editor, the filters),
- * as their own parts name them, for the window-free side of the command
- * dialog.  Until those pieces land, later_standin.cpp gives each its
- * least behaviour (nothing to free). */
+/* Entry points of the pieces the window-free side of the command dialog
+ * frees with a dialog: the message editor's state (later_standin.cpp
+ * stands in until the editor lands) and the filter's (filters/). */
 #pragma once
 
 #include "dialogs.h"

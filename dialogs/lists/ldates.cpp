@@ -10,9 +10,13 @@
 #include "csdate.h"
 #include "prfdata.h"
 
-/* Fields of a pair record. */
-#define PAIR_TIME       12        /* int64: seconds, or hundredths for type 36 */
-#define PAIR_HUNDREDTHS 20        /* int32 */
+/* Fields of a pair record: the MQ date and time as they came (8
+ * characters each, read by the column filters), the time as a number,
+ * the display text. */
+#define PAIR_HUNDREDTHS 8         /* int32 */
+#define PAIR_DATE       12
+#define PAIR_CLOCK      20
+#define PAIR_TIME       28        /* int64: seconds, or hundredths for type 36 */
 #define PAIR_TEXT       36
 
 /* Digits of a fixed-width field; -1 when one is not a digit. */
@@ -125,6 +129,10 @@ uint32_t PCFPairRecord(uint8_t *out, int type, const char *date, int dn, const c
         sort = value * 100 + hundredths;
     memcpy(out + PAIR_TIME, &sort, 8);
     Put32(out + PAIR_HUNDREDTHS, hundredths);
+    if (date && dn > 0)
+        memcpy(out + PAIR_DATE, date, (size_t)(dn > 8 ? 8 : dn));
+    if (time && tn > 0)
+        memcpy(out + PAIR_CLOCK, time, (size_t)(tn > 8 ? 8 : tn));
     memcpy(out + PAIR_TEXT, text, (size_t)n + 1);
     return PAIR_TEXT + (uint32_t)n;
 }
