@@ -18,14 +18,11 @@
 #include "cs.h"
 #include "qms.h"
 
-static PCFLISTFILTER FilterHooks;
+static PCFLISTFILTER FilterHooks = PCFFilterListHooks;
 
 void PCFSetListFilter(const PCFLISTFILTER *hooks)
 {
-    if (hooks)
-        FilterHooks = *hooks;
-    else
-        memset(&FilterHooks, 0, sizeof FilterHooks);
+    FilterHooks = hooks ? *hooks : PCFFilterListHooks;
 }
 
 const PCFLISTFILTER *PCFListFilter(void)

@@ -224,6 +224,9 @@ struct PCFLISTFILTER {
     int (*colFilterable)(void *ctx, const PCFFieldDef *field);
     void (*colToggle)(void *ctx, DialogWords *dialog, int column);
 };
+/* The filters' own hooks (the dialog's filter program and column
+ * filters); null sets them back. */
+extern const PCFLISTFILTER PCFFilterListHooks;
 void PCFSetListFilter(const PCFLISTFILTER *hooks);
 const PCFLISTFILTER *PCFListFilter(void);
 

@@ -266,9 +266,11 @@ TEST_F(Rows, WidthsTitlesCutAndSpareRoomShared)
     EXPECT_EQ(needed, room);
     EXPECT_TRUE(c[widest].flags & PCFL_CUT);
     EXPECT_EQ(st->cols[widest].width, before - 20);
-    for (uint32_t i = 0; i < st->colCount; i++)
-        if ((int)i != widest)
+    for (uint32_t i = 0; i < st->colCount; i++) {
+        if ((int)i != widest) {
             EXPECT_FALSE(c[i].flags & PCFL_CUT) << i;
+        }
+    }
     EXPECT_STREQ(PCFFieldTitle(d, 0, &c[widest]), c[widest].field->shortTitle);
     (void)depth;
     /* a width the user set is kept, never below 1 pixel, and forgotten on reset */
