@@ -4,6 +4,7 @@
  * and their carrying over, column moves, and lists rebuilt for new
  * columns. */
 #include "listtest.h"
+#include "filters.h"
 
 #include <algorithm>
 
@@ -227,6 +228,27 @@ TEST_F(Rows, AFilterThatFailsAtARowLeavesTheRestOut)
     PCFSetListFilter(&f);
     EXPECT_EQ(Build(d), 0);
     EXPECT_EQ(Shown(d, MQCA_Q_NAME).size(), 4u);
+}
+
+TEST_F(Rows, TheDialogsFilterProgramDecidesByDefault)
+{
+    char error[FLT_ERROR_SIZE];
+    const char *text = "curdepth > 2";
+    FLTREADER reader;
+    FltReaderInit(&reader, text, (int)strlen(text), "", error);
+    FilterProgram *program = nullptr;
+    ASSERT_EQ(PCFEvalParse(PCFDialogCaps(d), d->definition, FltDialogContext(d), &program, &reader), 0) << error;
+    FltReaderFree(&reader);
+    d->filterProgram = program;
+    EXPECT_EQ(Build(d), 0);
+    std::vector<std::string> shown = Shown(d, MQCA_Q_NAME);
+    std::sort(shown.begin(), shown.end());
+    EXPECT_EQ(shown, std::vector<std::string>({ "A.Q", "B.Q", "a.q" }));
+    /* without a program every row shows again */
+    PCFFreeProgram(&program);
+    d->filterProgram = nullptr;
+    Build(d);
+    EXPECT_EQ(Shown(d, MQCA_Q_NAME).size(), 5u);
 }
 
 /* ---- widths ---- */
