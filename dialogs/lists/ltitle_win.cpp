@@ -200,18 +200,20 @@ static void Move(DialogWords *d, HWND bar, LPARAM lp)
 
 static void Up(DialogWords *d, HWND bar, LPARAM lp)
 {
+    /* the press is read first: releasing the capture ends the drag */
+    int32_t pressX = Drag.pressX, from = Drag.column;
+    int resizing = Drag.resizing;
+    Drag.pressX = -1000;
     ReleaseCapture();
     int32_t x = (short)LOWORD(lp) + ScrollPos(d, bar), y = (short)HIWORD(lp), left, right;
     int border;
     int column = PCFColumnAt(d, x, BORDER, &left, &right, &border);
-    if (Drag.pressX != -1000 && !Drag.resizing && InBand(d, y) && column >= 0 && Drag.column >= 0) {
-        if (column != Drag.column) {
-            int from = Drag.column;
-            Drag.pressX = -1000;
+    if (pressX != -1000 && !resizing && InBand(d, y) && column >= 0 && from >= 0) {
+        if (column != from) {
             PCFMoveColumns(d, from, column);
             RedrawWindow(PCFWnd(d->splitList), nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN);
         } else {
-            PCFSortList(d, Drag.pressX);
+            PCFSortList(d, pressX);
         }
     }
     Drag.pressX = -1000;
