@@ -7,6 +7,7 @@
  * an overlong value is cut.  A fresh area gets its column table with its
  * first row whatever the command's sequence number. */
 #include "pcfint.h"
+#include "lists/pcflists.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -308,29 +309,19 @@ static int FindInRow(FillCtx *c, const uint8_t *from, const uint8_t *to, uint32_
     return 0;
 }
 
-/* A date-time pair column built from its date and time parameters. */
-static int PairRecord(FillCtx *c, int column, const uint8_t *from, const uint8_t *to, uint32_t attrId)
+/* A date-time pair column built from its date and time parameters: the
+ * display text of the date formats, the time as its sort value. */
+static int PairRecord(FillCtx *c, const PCFFieldDef *f, const uint8_t *from, const uint8_t *to)
 {
     uint32_t dateId, timeId;
     PCFPARM d, t;
-    if (!FindDateTimePair(attrId, &dateId, &timeId) || !FindInRow(c, from, to, dateId, &d) ||
+    if (!FindDateTimePair(f->attrId, &dateId, &timeId) || !FindInRow(c, from, to, dateId, &d) ||
         d.type != MQCFT_STRING || !FindInRow(c, from, to, timeId, &t) || t.type != MQCFT_STRING)
         return 0;
-    char text[64];
-    int dn = PCFTrimmedLength(d.value, d.valueLength), tn = PCFTrimmedLength(t.value, t.valueLength);
-    int n = snprintf(text, sizeof text, "%.*s %.*s", dn > 20 ? 20 : dn, (const char *)d.value,
-                     tn > 20 ? 20 : tn, (const char *)t.value);
-    uint8_t *r = Room(c, 36 + (uint32_t)n + 1);
-    if (!r)
-        return 1;
-    memset(r, 0, 36);
-    Put16(r, PCFS_PRESENT);
-    Put16(r + 2, (uint16_t)n);
-    memcpy(r + 12, d.value, (size_t)(dn > 8 ? 8 : dn));
-    memcpy(r + 20, t.value, (size_t)(tn > 8 ? 8 : tn));
-    memcpy(r + 36, text, (size_t)n + 1);
-    c->cursor += 36 + (uint32_t)n;
-    (void)column;
+    uint8_t *r = Room(c, 36 + 128);
+    if (r)
+        c->cursor += PCFPairRecord(r, f->type, (const char *)d.value, d.valueLength, (const char *)t.value,
+                                   t.valueLength);
     return 1;
 }
 
@@ -430,7 +421,7 @@ static int AddRow(FillCtx *c, const uint8_t *from, const uint8_t *to, const PCFP
         } else if (have) {
             ParmRecord(c, i, f, &p);
         } else if (!((f->type == PCFT_DATETIME || f->type == PCFT_DATETIME100) &&
-                     PairRecord(c, i, from, to, f->attrId))) {
+                     PairRecord(c, f, from, to))) {
             EmptyRecord(c, f);
         }
     }

@@ -2,6 +2,7 @@
  * values of a data area, action rows, value rows and definitions by
  * title, command code or object type. */
 #include "pcfint.h"
+#include "lists/pcflists.h"
 
 #include <cctype>
 
@@ -225,7 +226,7 @@ const char *PCFParmText(DialogWords *dialog, PCFROW *row, const PCFFieldDef *fie
     if (!dialog || !dialog->definition)
         return nullptr;
     if (dialog->definition->detail) {
-        PCFLISTAREA *area = dialog->first.replyArea;
+        PCFLISTAREA *area = row ? PCFRowArea(dialog, row) : nullptr;
         if (!row || !area)
             return nullptr;
         PCFLISTPARTS parts;

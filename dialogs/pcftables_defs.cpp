@@ -661,7 +661,7 @@ static PCFFieldEntry FE_queue[] = {
 };
 static const PCFActionDef AC_queues[] = {
     { 0, 0, 0, 13, 1, "DISPLAY", "&Refresh", 0x1C001, 0x0, nullptr, nullptr, nullptr, "Display refreshed" },
-    { 0, 0, 0, 13, 582, "DISPLAY", "&Properties...", 0x1, 0x10, nullptr, nullptr, nullptr, nullptr },
+    { 0, 0, 0, 13, 517, "DISPLAY", "&Properties...", 0xD, 0x10, nullptr, nullptr, nullptr, nullptr },
     { 0, 0, 0, 11, 565, "DEFINE", "&New...", 0x1, 0x10, nullptr, nullptr, nullptr, nullptr },
     { 0, 0, 0, 12, 578, "DELETE", "De&lete", 0x1, 0x0, nullptr, "delete queue", "delete these %d queues", "Queue %s deleted" },
     { 0, 0, 0, 9, 579, "CLEAR", "&Clear", 0x40, 0x0, nullptr, "clear queue", "clear these %d queues", "Queue %s cleared" },

@@ -1,25 +1,6 @@
-/* Stand-ins for the window-free entry points of pieces built later
- * (laterpieces.h): the editor state and filters have nothing to free yet,
- * and every column of a list is kept.  The real pieces replace this file. */
+/* Stand-in for the window-free entry point of the message editor, built
+ * later (laterpieces.h): its state has nothing to free yet.  The real
+ * piece replaces this file. */
 #include "laterpieces.h"
 
 void PCFEditorFree(DialogWords *) {}
-void PCFEvalBindContext(DialogWords *) {}
-void PCFEvalFreeContext(DialogWords *) {}
-void PCFFilterFree(DialogWords *) {}
-void ColFilterFreeAll(DialogWords *) {}
-
-void CheckValidOneList(DialogWords *, QMS *, PCFLISTENTRY *columns, PCFLISTENTRY **slot,
-                       uint32_t *owns)
-{
-    if (!*slot) {
-        *slot = columns;
-        *owns = 0;
-    }
-}
-
-/* The queue definitions are the ones whose default objects are kept. */
-const void *GetDownloadEntry(const PCFCommandDef *definition)
-{
-    return definition == &PCFQueueDef || definition == &PCFQueueListDef ? definition : nullptr;
-}

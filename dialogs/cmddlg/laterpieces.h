@@ -1,7 +1,6 @@
-/* Entry points of pieces built later (the message editor, the filters,
- * the list rows), as their own parts name them, for the window-free side
- * of the command dialog.  Until those pieces land, later_standin.cpp
- * gives each its least behaviour (nothing to free, every column kept). */
+/* Entry points of the pieces the window-free side of the command dialog
+ * frees with a dialog: the message editor's state (later_standin.cpp
+ * stands in until the editor lands) and the filter's (filters/). */
 #pragma once
 
 #include "dialogs.h"
@@ -14,10 +13,3 @@ void PCFEvalBindContext(DialogWords *dialog);
 void PCFEvalFreeContext(DialogWords *dialog);
 void PCFFilterFree(DialogWords *dialog);
 void ColFilterFreeAll(DialogWords *dialog);
-/* Keeps the column list in *slot when the location supports every
- * column, else a new list of the columns it does support. */
-void CheckValidOneList(DialogWords *dialog, QMS *location, PCFLISTENTRY *columns,
-                       PCFLISTENTRY **slot, uint32_t *owns);
-/* The object-download row of a definition (the default objects a
- * location keeps), or null. */
-const void *GetDownloadEntry(const PCFCommandDef *definition);

@@ -3,6 +3,7 @@
  * rows carry combined columns (after the time display changed). */
 #include "cmddlg.h"
 #include "../pcfint.h"
+#include "../lists/pcflists.h"
 
 #include <cstdio>
 #include <cstring>
@@ -125,8 +126,10 @@ static PCFLISTAREA *Room(PCFLISTAREA *copy, uint32_t more)
 /* Appends one row, its pair columns made again; null when out of storage. */
 static PCFLISTAREA *CopyRow(PCFLISTAREA *copy, PCFLISTAREA *area, PCFROW *row, const PCFLISTENTRY *columns)
 {
-    uint32_t length = row->length ? row->length : PCFLA_ROWHEADER;
-    copy = Room(copy, length + 64 * 8);
+    uint32_t length = row->length ? row->length : PCFLA_ROWHEADER, pairs = 0;
+    for (int i = 0; columns[i].field; i++)
+        pairs += IsPair(columns[i].field->type);
+    copy = Room(copy, length + (36 + 128) * pairs + 8);
     if (!copy)
         return nullptr;
     uint8_t *start = (uint8_t *)copy + copy->used, *out = start;
@@ -141,17 +144,9 @@ static PCFLISTAREA *CopyRow(PCFLISTAREA *copy, PCFLISTAREA *area, PCFROW *row, c
         int dn, tn;
         if (IsPair(f->type) && FindDateTimePair(f->attrId, &dateId, &timeId) &&
             (dn = RowText(area, row, dateId, &date)) > 0 && (tn = RowText(area, row, timeId, &time)) >= 0) {
-            if ((uint32_t)(out - start) + 36 + 64 > copy->size - copy->used)
+            if ((uint32_t)(out - start) + 36 + 128 > copy->size - copy->used)
                 return copy;
-            char text[64];
-            int tl = snprintf(text, sizeof text, "%.*s %.*s", dn > 20 ? 20 : dn, date, tn > 20 ? 20 : tn,
-                              time ? time : "");
-            memset(out, 0, 36);
-            Put16(out, PCFS_PRESENT);
-            Put16(out + 2, (uint16_t)tl);
-            PairValue(date, dn, time, tn, out + 12);
-            memcpy(out + 36, text, (size_t)tl + 1);
-            out += 36 + tl;
+            out += PCFPairRecord(out, f->type, date, dn, time, tn);
         } else {
             memcpy(out, v, n);
             out += n;

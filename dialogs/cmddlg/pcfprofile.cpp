@@ -4,7 +4,7 @@
  * for a single monitor, one for several) with the rule that stops
  * recording once the monitors differ from those counted at start-up. */
 #include "cmddlg.h"
-#include "laterpieces.h"
+#include "../lists/pcflists.h"
 
 #include <cstring>
 

@@ -6,6 +6,7 @@
 #include "cmddlg.h"
 #include "../pcfint.h"
 #include "laterpieces.h"
+#include "../lists/pcflists.h"
 
 #include <ctime>
 #include <initializer_list>
@@ -164,6 +165,14 @@ void PCFClearFilterMark(DialogWords *dialog)
         FilterMarked--;
 }
 
+void PCFSetFilterMark(DialogWords *dialog)
+{
+    if (dialog->stateFlags & DF_FILTER_MARKED)
+        return;
+    dialog->stateFlags |= DF_FILTER_MARKED;
+    FilterMarked++;
+}
+
 /* ---- making and freeing ---- */
 
 DialogWords *GetDialogWords(const DialogWords *templ, int existingWindow)
@@ -209,6 +218,7 @@ static void FreeParts(DialogWords *d)
     PCFFilterFree(d);
     PCFFreePending(d->pending);
     d->pending = nullptr;
+    PCFListStateFree(d);
     if (d->dataArea && d->definition)
         PCFFreeData(d->definition, d->dataArea, 1);
     d->dataArea = nullptr;

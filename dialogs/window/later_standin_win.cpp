@@ -1,54 +1,11 @@
 /* Stand-ins for the pieces built later that the command dialog's windows
- * call (laterwin.h): the list rows, title bars, count window and list
- * pane do their least (panes pass messages on and size the list, the
- * count window shows the row counts), filters and export do nothing, the
- * message editor is a placeholder data window, and the queue-manager
- * pair is taken as valid.  The real pieces replace this file. */
+ * call (laterwin.h): filters and export do nothing, the message editor
+ * is a placeholder data window, and the queue-manager pair is taken as
+ * valid.  The real pieces replace this file. */
 #include "pcfwin.h"
 #include "laterwin.h"
 
 #include <cstdio>
-
-/* ---- lists ---- */
-
-void PCFUpdateList(DialogWords *, int, HDC, int, uintptr_t, PCFLISTAREA *) {}
-void PCFCalculateListSizes(DialogWords *, int) {}
-void PCFDrawListItem(DialogWords *, const DRAWITEMSTRUCT *) {}
-LRESULT PCFDrawTitleBar(DialogWords *, LPARAM) { return 0; }
-void PCFUpdateListCount(DialogWords *) {}
-void PCFCheckLists(DialogWords *) {}
-void PCFRefreshList(DialogWords *, int) {}
-void PCFCopySortMarks(DialogWords *, PCFLISTREQ *, PCFLISTAREA *) {}
-void PCFPrintArea(DialogWords *, int, LPARAM) {}
-void PCFAlterListOpen(DialogWords *) {}
-void PCFBuildQmList(DialogWords *) {}
-void PCFStepMessage(DialogWords *, int32_t) {}
-void PCFCopyListText(DialogWords *) {}
-void PCFAutoRefreshDialog(DialogWords *) {}
-void PCFInitAutoRefresh(DialogWords *) {}
-void PCFDiffFromDefault(DialogWords *, PCFLISTREQ *) {}
-void PCFClickDialog(DialogWords *, int32_t) {}
-int PCFSelectedRows(DialogWords *, PCFROW **first, PCFLISTAREA **area)
-{
-    if (first)
-        *first = nullptr;
-    if (area)
-        *area = nullptr;
-    return 0;
-}
-void PCFSubclassTitleBar(DialogWords *, HWND) {}
-
-LRESULT CALLBACK PCFListPaneProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
-{
-    DialogWords *d = PCFPaneBind(hwnd, msg, lp);
-    if (msg == WM_CREATE || msg == WM_NCDESTROY)
-        return 0;
-    if (PCFPaneForwards(msg))
-        return SendMessageA(GetParent(hwnd), msg, wp, lp);
-    if (msg == WM_SIZE && d)
-        PCFSizeListArea(d);
-    return msg == WM_ERASEBKGND ? 1 : msg == WM_SIZE ? 0 : DefWindowProcA(hwnd, msg, wp, lp);
-}
 
 /* A framed placeholder with a centred text. */
 static LRESULT Placeholder(HWND hwnd, UINT msg, WPARAM wp, int slot, COLORREF colour, const char *text)
@@ -67,20 +24,6 @@ static LRESULT Placeholder(HWND hwnd, UINT msg, WPARAM wp, int slot, COLORREF co
     if (msg == WM_PAINT)
         EndPaint(hwnd, &ps);
     return 0;
-}
-
-LRESULT CALLBACK PCFCountProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
-{
-    DialogWords *d = PCFPaneBind(hwnd, msg, lp);
-    if (msg == WM_CREATE || msg == WM_NCDESTROY)
-        return 0;
-    if ((msg == WM_PAINT || msg == WM_PRINTCLIENT) && d) {
-        char text[40] = "";
-        if (d->definition && d->definition->list)
-            snprintf(text, sizeof text, "%u / %u", (unsigned)d->rowCounts[1], (unsigned)d->rowCounts[0]);
-        return Placeholder(hwnd, msg, wp, 4, *ColourRef(1), text);
-    }
-    return msg == WM_ERASEBKGND ? 1 : DefWindowProcA(hwnd, msg, wp, lp);
 }
 
 /* ---- filters, export ---- */

@@ -6,6 +6,7 @@
  * them. */
 #include "pcfwin.h"
 #include "laterwin.h"
+#include "pcflistwin.h"
 
 #include "bag.h"
 #include "cnt.h"

@@ -6,6 +6,7 @@
  * queue-manager list, field windows and the message data window). */
 #include "pcfwin.h"
 #include "laterwin.h"
+#include "pcflistwin.h"
 #include "../pcfint.h"
 
 #include <commctrl.h>
@@ -346,7 +347,8 @@ static int MakeLists(DialogWords *d)
 {
     const PCFCommandDef *def = d->definition;
     HWND pane = PCFWnd(d->listPane), fields = PCFWnd(d->fieldsPane);
-    HWND split = Child(d, pane, ZKT_SPLITLIST, WS_VISIBLE | WS_TABSTOP, PCFC_SPLITLIST,
+    HWND split = Child(d, pane, ZKT_SPLITLIST,
+                       WS_VISIBLE | WS_TABSTOP | LBS_OWNERDRAWFIXED | LBS_EXTENDEDSEL | LBS_NOTIFY, PCFC_SPLITLIST,
                        "WinCreateWindow failed: LISTBOX");
     if (!split)
         return 0;

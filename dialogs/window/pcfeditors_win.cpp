@@ -5,6 +5,7 @@
  * follows typing; drop-downs fill from value tables and name lists. */
 #include "pcfwin.h"
 #include "laterwin.h"
+#include "pcflistwin.h"
 
 #include <commctrl.h>
 #include <initializer_list>

@@ -5,6 +5,7 @@
  * placing of the editing window over the current line's value cell. */
 #include "pcfwin.h"
 #include "laterwin.h"
+#include "pcflistwin.h"
 
 #include <commctrl.h>
 #include <windowsx.h>

@@ -6,6 +6,7 @@
  * dialog and monitor layout. */
 #include "pcfwin.h"
 #include "laterwin.h"
+#include "pcflistwin.h"
 
 #include "bag.h"
 #include "cs.h"

@@ -4,6 +4,7 @@
  * (PCFSetMenu), the show/hide texts, and the view commands. */
 #include "pcfwin.h"
 #include "laterwin.h"
+#include "pcflistwin.h"
 
 #include "autfile.h"
 #include "cs.h"

@@ -6,6 +6,7 @@
  * commands themselves are pcfcommand_win.cpp's. */
 #include "pcfwin.h"
 #include "laterwin.h"
+#include "pcflistwin.h"
 
 #include <commctrl.h>
 #include <initializer_list>
@@ -66,7 +67,6 @@ static LRESULT UpdateList(DialogWords *d, WPARAM wp, LPARAM lp)
     if (CSTraceIsOn())
         CSTrace(1, "UM_PCF_UPDATE_LIST(%8X,%8X)\n", (unsigned)wp, (unsigned)lp);
     PCFCopySortMarks(d, request, area);
-    PCFTakeListArea(d, request, area);
     PCFUpdateList(d, 0, nullptr, 1, wp, area);
     const PCFSHELLHOOKS *s = PCFShellHooks();
     if (s->openStartupMessage)

@@ -4,6 +4,7 @@
  * core calls (status, value window, focus, repaint); the shell's hooks. */
 #include "pcfwin.h"
 #include "laterwin.h"
+#include "pcflistwin.h"
 
 #include "cs.h"
 #include "qms.h"
@@ -212,4 +213,5 @@ void PCFWindowHooks(PCFHOOKS *h)
     h->repaintFields = HookRepaint;
     h->dependChanged = HookDepend;
     h->diffFromDefault = HookDiff;
+    PCFListWindowHooks();
 }

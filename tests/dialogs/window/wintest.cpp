@@ -14,6 +14,7 @@
 #include "mq/capability.h"
 #include "pcfint.h"
 #include "tkcontrols.h"
+#include "pcflistwin.h"
 
 using namespace dlgtest;
 
@@ -57,6 +58,18 @@ static Reply Build(DialogWords *d, const PCFActionDef *a)
     if (!name)
         name = "";
     Reply r = Request((int32_t)a->command);
+    if (d->definition->list && a->command == MQCMD_INQUIRE_Q) {
+        /* a list: every queue, its WHERE filter sent along */
+        r.Str(MQCA_Q_NAME, "*").Ints(MQIACF_Q_ATTRS, { MQIACF_ALL });
+        uint32_t length = 0;
+        const uint8_t *where = PCFWhereFilter(d, &length);
+        if (where) {
+            r.data.append((const char *)where, length);
+            r.count++;
+            r.Put32At(32, r.count);
+        }
+        return r;
+    }
     switch (a->command) {
     case MQCMD_INQUIRE_Q:
         r.Str(MQCA_Q_NAME, name);
@@ -82,7 +95,9 @@ static void Run(DialogWords *d, QMS *location, const PCFActionDef *a, Reply requ
         MQCFH h;
         memcpy(&h, reply.data(), sizeof h);
         failed |= h.CompCode != MQCC_OK;
-        if (a->command == MQCMD_INQUIRE_Q_MGR || a->command == MQCMD_INQUIRE_Q)
+        if (d->definition->list && a->command == MQCMD_INQUIRE_Q)
+            FillListArea(d, location, &d->first, (const uint8_t *)reply.data(), (uint32_t)reply.size(), 0);
+        else if (a->command == MQCMD_INQUIRE_Q_MGR || a->command == MQCMD_INQUIRE_Q)
             PCFSetDialogData(d, location, nullptr, nullptr, 1, (const uint8_t *)reply.data(), (uint32_t)reply.size(),
                              nullptr);
     }
@@ -105,6 +120,11 @@ static int DoCommand(void *, DialogWords *d, uint32_t id, PCFLISTREQ *, void *)
     const PCFActionDef *a = PCFFindActionDef(d->definition->actions, id);
     if (!a || !a->command)
         return 1;
+    /* a list's actions that open a dialog, as the engine's do */
+    if (d->definition->list && (a->flags & 0x10))
+        return PCFDialogDialog(d, a) ? 0 : 1;
+    if (d->definition->list && (a->flags & 0x4))
+        return PCFListDialog(d, a) ? 0 : 1;
     Reply request = Build(d, a);
     QMS *location = d->first.location;
     Eng->running++;

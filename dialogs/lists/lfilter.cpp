@@ -1,0 +1,66 @@
+/* The list fill's filter hooks served by the filters: the dialog's filter
+ * program run on each row with the row's place in the fill, and its
+ * column filters applied.  These are the hooks a rebuild uses unless a
+ * caller sets others (PCFSetListFilter). */
+#include "pcflists.h"
+#include "filters.h"
+#include "colfilter.h"
+
+/* Where the fill is: the area of the current row and the row's place
+ * (user-interface thread only, like the fill). */
+struct FillPlace {
+    PCFLISTAREA *area;
+    uint32_t index;
+    int last;
+};
+static FillPlace Place;
+
+static int Begin(void *, DialogWords *d)
+{
+    PCFFilterFillBegin(d);
+    Place = {};
+    return d->filterProgram != nullptr;
+}
+
+static void RowVars(void *, DialogWords *, uint32_t, int last, uint32_t index)
+{
+    Place.index = index;
+    Place.last = last;
+}
+
+static int Bind(void *, DialogWords *d, PCFLISTAREA *area, PCFROW *)
+{
+    if (area != Place.area) {
+        Place.area = area;
+        PCFFilterFillArea(d, area);
+    }
+    return 0;
+}
+
+static int Evaluate(void *, DialogWords *d, PCFROW *row, int *show)
+{
+    int r = PCFFilterFillRow(d, row, (int)Place.index, Place.last);
+    if (r < 0)
+        return 1;
+    *show = r;
+    return 0;
+}
+
+static int Rescan(void *, DialogWords *d)
+{
+    Place.area = nullptr;
+    return PCFFilterFillRescan(d);
+}
+
+static void End(void *, DialogWords *d)
+{
+    PCFFilterFillEnd(d);
+}
+
+static int ColumnsMatch(void *, DialogWords *d, PCFLISTAREA *area, PCFROW *row)
+{
+    return ColFilterMatchArea(d, area, row);
+}
+
+const PCFLISTFILTER PCFFilterListHooks = { nullptr, Begin, RowVars, Bind, Evaluate, Rescan, End,
+                                           ColumnsMatch, nullptr, nullptr, nullptr, nullptr, nullptr };

@@ -1,0 +1,250 @@
+/* The list pane that holds a list dialog's split list (sizing it, passing
+ * its notifications on, dragging rows onto a drop target), the count
+ * window ("%d / %d"), showing and hiding the panes together, stepping a
+ * message dialog to the previous or next message, and copying the rows
+ * as text. */
+#include "pcflistwin.h"
+#include "pcfwin.h"
+
+#include <cstdio>
+#include <initializer_list>
+
+#include "cs.h"
+#include "tkcontrols.h"
+#include "tkwin.h"
+
+#define MSG_POSITION 10033
+#define MSG_TOKEN    10038
+#define MSG_ID       10019
+
+static PCFDRAGHOOKS DragHooks;
+
+void PCFSetDragHooks(const PCFDRAGHOOKS *hooks)
+{
+    if (hooks)
+        DragHooks = *hooks;
+    else
+        memset(&DragHooks, 0, sizeof DragHooks);
+}
+
+/* ---- the list pane ---- */
+
+static HCURSOR Target(LPARAM lp)
+{
+    POINT pt = { (short)LOWORD(lp), (short)HIWORD(lp) };
+    return DragHooks.overTarget ? DragHooks.overTarget(DragHooks.context, pt) : nullptr;
+}
+
+/* 6027: a drop; over a target, copy (Shift) or move the rows there. */
+static void Drop(DialogWords *d, LPARAM lp)
+{
+    HCURSOR over = Target(lp);
+    if (DragHooks.cancel)
+        DragHooks.cancel(DragHooks.context);
+    if (!over)
+        return;
+    uint32_t id = GetKeyState(VK_SHIFT) < 0 ? 597 : 598;
+    const PCFHOOKS *h = PCFHooks();
+    d->displayFlags |= 0x4000;
+    if (h->doCommand)
+        h->doCommand(h->context, d, id, nullptr, nullptr);
+    d->displayFlags &= ~0x4000u;
+}
+
+LRESULT CALLBACK PCFListPaneProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
+{
+    DialogWords *d = PCFPaneBind(hwnd, msg, lp);
+    if (msg == WM_CREATE || msg == WM_NCDESTROY)
+        return 0;
+    if (PCFPaneForwards(msg))
+        return SendMessageA(GetParent(hwnd), msg, wp, lp);
+    switch (msg) {
+    case WM_SIZE:
+        if (d)
+            PCFSizeListArea(d);
+        return 0;
+    case WM_ERASEBKGND:
+        return 1;
+    case CN_DRAGOUT: {
+        HCURSOR c = Target(lp);
+        SetCursor(c ? c : LoadCursor(nullptr, IDC_NO));
+        return 0;
+    }
+    case CN_DROP:
+        if (d)
+            Drop(d, lp);
+        return 0;
+    case CN_DRAGBACK:
+        if (DragHooks.cancel)
+            DragHooks.cancel(DragHooks.context);
+        return 0;
+    }
+    return DefWindowProcA(hwnd, msg, wp, lp);
+}
+
+/* ---- the count window ---- */
+
+void PCFCountText(const DialogWords *d, char *out, size_t size)
+{
+    out[0] = 0;
+    if (d->definition && d->definition->list)
+        snprintf(out, size, "%u / %u", (unsigned)d->rowCounts[1], (unsigned)d->rowCounts[0]);
+}
+
+static void PaintCount(DialogWords *d, HWND hwnd, HDC dc)
+{
+    RECT rc;
+    GetClientRect(hwnd, &rc);
+    FillRect(dc, &rc, ColourBrush(4));
+    SetBkMode(dc, TRANSPARENT);
+    SetTextColor(dc, *ColourRef(1));
+    HGDIOBJ old = SelectObject(dc, (HFONT)SendMessageA(GetParent(hwnd), WM_GETFONT, 0, 0));
+    if (d->definition && d->definition->list && (d->definition->flags & PCFD_PAIR)) {
+        char left[40], right[40];
+        snprintf(left, sizeof left, "%u / %u", (unsigned)d->rowCounts[1], (unsigned)d->rowCounts[0]);
+        snprintf(right, sizeof right, "%u / %u", (unsigned)d->rowCounts[3], (unsigned)d->rowCounts[2]);
+        RECT a = rc, b = rc;
+        a.right = b.left = rc.right / 2;
+        DrawTextA(dc, left, -1, &a, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
+        DrawTextA(dc, right, -1, &b, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
+    } else {
+        char text[40];
+        PCFCountText(d, text, sizeof text);
+        DrawTextA(dc, text, -1, &rc, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
+    }
+    SelectObject(dc, old);
+    DrawEdge(dc, &rc, EDGE_SUNKEN, BF_RECT);
+}
+
+LRESULT CALLBACK PCFCountProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
+{
+    DialogWords *d = PCFPaneBind(hwnd, msg, lp);
+    if (msg == WM_CREATE || msg == WM_NCDESTROY)
+        return 0;
+    if ((msg == WM_PAINT || msg == WM_PRINTCLIENT) && d) {
+        PAINTSTRUCT ps;
+        HDC dc = msg == WM_PAINT ? BeginPaint(hwnd, &ps) : (HDC)wp;
+        PaintCount(d, hwnd, dc);
+        if (msg == WM_PAINT)
+            EndPaint(hwnd, &ps);
+        return 0;
+    }
+    return msg == WM_ERASEBKGND ? 1 : DefWindowProcA(hwnd, msg, wp, lp);
+}
+
+/* ---- panes shown and hidden ---- */
+
+void PCFShowPanes(DialogWords *d, int show)
+{
+    int cmd = show ? SW_SHOW : SW_HIDE;
+    for (void *w : { d->splitList, d->statusWindow, d->fieldWindow, d->dataWindow })
+        if (w)
+            ShowWindow(PCFWnd(w), cmd);
+    if (show) {
+        d->displayFlags &= ~0x2000u;
+        PCFPositionDialogFields(d, 1);
+        for (void *w : { d->splitList, d->statusWindow })
+            if (w)
+                InvalidateRect(PCFWnd(w), nullptr, TRUE);
+    } else {
+        d->displayFlags |= 0x2000;
+        for (void *w : { d->toolbar, d->qmList })
+            if (w)
+                ShowWindow(PCFWnd(w), SW_HIDE);
+    }
+}
+
+/* ---- stepping messages ---- */
+
+void PCFStepMessage(DialogWords *d, int32_t command)
+{
+    const PCFHOOKS *h = PCFHooks();
+    int forward = command == 563;
+    uint16_t state = 0;
+    uint8_t *token = PCFGetStrValue(PCFDialogCaps(d), d->definition, d->dataArea, MSG_TOKEN, &state);
+    if (forward && token && (state & PCFS_PRESENT)) {
+        if (h->doCommand)
+            h->doCommand(h->context, d, 887, nullptr, nullptr);
+        return;
+    }
+    int32_t position = PCFGetIntValue(PCFDialogCaps(d), d->definition, d->dataArea, MSG_POSITION, nullptr);
+    if (!forward && position < 2) {
+        PCFDialogStatus(d, "Already at first message.", nullptr, 6);
+        return;
+    }
+    if (!forward && token) {
+        uint8_t *record = token - 2;
+        PCFSetState(record, (uint16_t)(PCFState(record) & ~(PCFS_PRESENT | PCFS_SPECIFIED | PCFS_NAMECHG)));
+    }
+    char text[24];
+    snprintf(text, sizeof text, "%ld", (long)(forward ? position + 1 : position - 1));
+    PCFSetFieldText(d, MSG_POSITION, text);
+    PCFSetFieldText(d, MSG_ID, "");
+    d->viewOptions &= ~(uint32_t)DV_STEPPED;
+    PostMessageA(PCFWnd(d->window), WM_COMMAND, PCFID_DEFAULT, 0);
+    if (d->fieldWindow)
+        InvalidateRect(PCFWnd(d->fieldWindow), nullptr, TRUE);
+}
+
+/* ---- copying ---- */
+
+/* Every row (Shift) or the selected ones as lines of tab-separated cells. */
+static char *RowsText(DialogWords *d, int all, size_t *length)
+{
+    PCFLISTSTATE *st = PCFListState(d);
+    size_t capacity = 4096, used = 0;
+    char *text = (char *)CSGetMem(capacity, "CLIPTEXT");
+    if (!text || !st)
+        return text;
+    HWND list = PCFWnd(d->rightList);
+    for (uint32_t i = 0; i < st->count; i++) {
+        if (!all && !(list ? SendMessageA(list, LB_GETSEL, i, 0) > 0 : st->rows[i].selected))
+            continue;
+        char line[8192];
+        int n = PCFRowText(d, st->rows[i].row, line, sizeof line);
+        if (used + (size_t)n + 3 > capacity) {
+            size_t grown = 2 * capacity + (size_t)n;
+            char *g = (char *)CSGetMem(grown, "CLIPTEXT");
+            if (!g)
+                break;
+            memcpy(g, text, used);
+            CSFreeMem(text);
+            text = g;
+            capacity = grown;
+        }
+        memcpy(text + used, line, (size_t)n);
+        used += (size_t)n;
+        text[used++] = '\r';
+        text[used++] = '\n';
+    }
+    text[used] = 0;
+    *length = used;
+    return text;
+}
+
+void PCFCopyListText(DialogWords *d)
+{
+    int ctrl = GetKeyState(VK_CONTROL) < 0, shift = GetKeyState(VK_SHIFT) < 0;
+    int export_ = d->definition == &PCFMessageListDef ? !ctrl : ctrl;
+    if (export_)
+        return;                                     /* the export of objects is not there yet */
+    size_t length = 0;
+    char *text = RowsText(d, shift, &length);
+    if (!text)
+        return;
+    HGLOBAL mem = GlobalAlloc(GMEM_MOVEABLE, length + 1);
+    if (mem) {
+        memcpy(GlobalLock(mem), text, length + 1);
+        GlobalUnlock(mem);
+        if (OpenClipboard(PCFWnd(d->window))) {
+            EmptyClipboard();
+            if (!SetClipboardData(CF_TEXT, mem))
+                GlobalFree(mem);
+            CloseClipboard();
+        } else {
+            GlobalFree(mem);
+            WinOpError("OpenClipboard");
+        }
+    }
+    CSFreeMem(text);
+}

@@ -1,0 +1,119 @@
+/* List dialogs, the windows: the list pane and its split list fed from
+ * the rows the core builds (pcflists.h), row and title painting, the
+ * title bars' mouse (resizing, moving and sorting columns) and tool tips,
+ * the count window, the queue-manager list pane, the dialogs a row opens,
+ * copying, printing, "Auto Refresh Rate" and "Change List Contents".
+ * Windows only; user-interface thread. */
+#pragma once
+
+#include <windows.h>
+#include "pcflists.h"
+#include "tkprint.h"
+
+#define PCF_CLASS_ALTERLIST "RVOLT_ALTERLIST"
+
+/* Private messages of the list windows. */
+enum PCFListMessage {
+    UM_SORTED = 11363,            /* the sort marks changed (Change List Contents) */
+    UM_REFRESH_TIMES = 11380,     /* the auto-refresh times changed */
+    UM_AR_SHOW = 11228,           /* the auto-refresh dialog shows its values */
+    UM_COLOURS = 11247
+};
+
+/* Installs what the core asks of the windows: the selection read from the
+ * list window, and UM_NEW_LIST sent to a dialog. */
+void PCFListWindowHooks(void);
+
+/* ---- rows ---- */
+
+/* Rebuilds the rows (a new area of a record taken in first); mode
+ * PCFU_ bits; device: measure for a printer too; keep: keep the
+ * selection; request and area: a newly arrived list. */
+void PCFUpdateList(DialogWords *dialog, int mode, HDC device, int keepSelection, uintptr_t request,
+                   PCFLISTAREA *area);
+/* Column widths for the list window's room; flags 1 forgets user widths. */
+void PCFCalculateListSizes(DialogWords *dialog, int flags);
+void PCFRefreshList(DialogWords *dialog, int postRefresh);
+void PCFCheckLists(DialogWords *dialog);
+void PCFUpdateListCount(DialogWords *dialog);
+void PCFDiffFromDefault(DialogWords *dialog, PCFLISTREQ *request);
+/* The selected rows: their number, the first and its area. */
+int PCFSelectedRows(DialogWords *dialog, PCFROW **firstRow, PCFLISTAREA **area);
+/* The character widths of a device's current font. */
+void PCFDeviceCharWidths(HDC dc, PCFCHARWIDTHS *out);
+
+/* ---- painting ---- */
+
+/* One row painted: the columns and widths of the dialog, the row, the
+ * colours and the list's item state (0x1 selected, 0x2000 the row above
+ * selected, 0x4000 the row below). */
+struct PCFDRAWROW {
+    int print;
+    DialogWords *dialog;
+    const PCFLISTENTRY *columns;  /* the dialog's column list */
+    const PCFLISTENTRY *areaColumns;
+    PCFROW *row;
+    HDC dc;
+    COLORREF text, back;
+    UINT state;
+    RECT rect;                    /* left: minus the scroll offset */
+};
+void PCFDrawRow(const PCFDRAWROW *draw);
+void PCFDrawListItem(DialogWords *dialog, const DRAWITEMSTRUCT *draw);
+void PCFDrawDigits(HDC dc, const char *text, int length, const RECT *rect);
+LRESULT PCFDrawTitleBar(DialogWords *dialog, LPARAM drawRecord);
+/* The program-wide flash phase the drawing reads. */
+extern int PCFFlashPhase;
+
+/* ---- title bars ---- */
+
+void PCFSubclassTitleBar(DialogWords *dialog, HWND titleBar);
+/* A click on the heading at x (title-bar coordinates, scroll added). */
+void PCFSortList(DialogWords *dialog, int32_t x);
+/* The shown column under the cursor in a title bar and its rectangle. */
+const PCFFieldDef *PCFListColumnAtCursor(DialogWords *dialog, HWND titleBar, RECT *rect);
+/* The tip text of a title bar at a client x ("%s (%s)", or " "). */
+void PCFTitleTipText(DialogWords *dialog, HWND titleBar, int32_t x, char *out, size_t size);
+
+/* ---- panes ---- */
+
+LRESULT CALLBACK PCFListPaneProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
+LRESULT CALLBACK PCFCountProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
+/* The count window's text: "%d / %d" of a list dialog. */
+void PCFCountText(const DialogWords *dialog, char *out, size_t size);
+void PCFShowPanes(DialogWords *dialog, int show);
+void PCFStepMessage(DialogWords *dialog, int32_t command);
+void PCFCopyListText(DialogWords *dialog);
+/* What a drag over a drop target issues; the shell hooks tell targets. */
+struct PCFDRAGHOOKS {
+    void *context;
+    HCURSOR (*overTarget)(void *ctx, POINT screen);     /* null: none */
+    void (*cancel)(void *ctx);
+};
+void PCFSetDragHooks(const PCFDRAGHOOKS *hooks);
+
+/* ---- the queue-manager list pane ---- */
+
+void PCFBuildQmList(DialogWords *dialog);
+void PCFQmListInit(DialogWords *dialog);
+
+/* ---- dialogs a row opens ---- */
+
+DialogWords *PCFListDialog(DialogWords *dialog, const PCFActionDef *action);
+DialogWords *PCFDialogDialog(DialogWords *dialog, const PCFActionDef *action);
+void PCFClickDialog(DialogWords *dialog, int32_t line);
+
+/* ---- printing ---- */
+
+/* 11337 (measure) and 11338 (a page); the print state is freed by 11339. */
+void PCFPrintArea(DialogWords *dialog, int measure, LPARAM context);
+
+/* ---- the two windows ---- */
+
+void PCFAutoRefreshDialog(DialogWords *dialog);
+void PCFAlterListOpen(DialogWords *dialog);
+/* Fills the window's lists and sort choices again. */
+void PCFAlterListFill(CHGLIST *record);
+/* The open windows of a dialog (its pop-up slots). */
+#define PCF_POPUP_AUTOREFRESH 1
+#define PCF_POPUP_ALTERLIST   3

@@ -1,0 +1,27 @@
+/* The page loop of printing a window's content: the window measures its
+ * content (11337), draws one page band after another (11338) and lets go
+ * of its print state (11339), each time with the print context, on any
+ * device context (a printer's, a metafile's or a bitmap's). */
+#pragma once
+
+#include <windows.h>
+#include <cstdint>
+
+enum { UM_PRINT_MEASURE_MSG = 11337, UM_PRINT_PAGE_MSG = 11338, UM_PRINT_RELEASE_MSG = 11339 };
+
+struct TkPrintContext {
+    HDC device;
+    double scale;                 /* device units per screen pixel */
+    int32_t contentWidth, contentHeight;   /* set by measuring */
+    int32_t lineHeight;           /* set by measuring */
+    int32_t headerLines;          /* set by measuring: lines every page repeats */
+    int32_t left, top, right, bottom;      /* the page's area on the device */
+    int32_t first;                /* content offset (lines) the page starts at */
+    void *state;                  /* the window's print state (freed by 11339) */
+};
+
+/* The pages of a window's content on a device, the area of each page
+ * given; startPage and endPage (may be null) frame each page.  The number
+ * of pages drawn, 0 when the window measured nothing. */
+int TkPrintPages(HWND window, HDC device, const RECT *area, double scale,
+                 int (*startPage)(void *ctx, int page), void (*endPage)(void *ctx), void *ctx);
