@@ -94,12 +94,11 @@ HWND CreateFrame(FrameWords *templ)
     f->window = w;
     ShellFrameTitle(f);
     PostMessageA(w, FRM_STARTUP1, 0, 0);
+    f->link.rebuildPending = 1;
     if (FrameFirst() == f)
         become_main(f);
-    else {
-        f->link.rebuildPending = 1;
+    else
         AnalyserRefresh(&f->link);
-    }
     return w;
 }
 

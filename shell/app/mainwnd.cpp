@@ -158,6 +158,8 @@ static int main_frame(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, LRESULT *result
             LocTouch(r);
         else if (refresh && r)
             refresh(r);
+        if (msg == FRM_QINFO && r)
+            LocUpdateRow(r, 0);
         return 1;
     }
     switch (msg) {

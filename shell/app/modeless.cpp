@@ -102,8 +102,14 @@ HWND UtilTopLevelParent(HWND window)
     return top;
 }
 
+ShellConfirmProc ShellConfirmHook;
+
 int ShellConfirm(HWND owner, uint32_t nameChanged, const char *verb, const char *name,
                  uint32_t *option, uint32_t mask)
 {
+    if (option && !(*option & mask))
+        return 1;
+    if (ShellConfirmHook)
+        return ShellConfirmHook(owner, verb, name);
     return WinConfirm(owner, nameChanged, verb, name, option, mask);
 }

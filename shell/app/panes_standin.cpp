@@ -34,10 +34,10 @@ void PCFShowPanes(DialogWords *d, int show)
         return;
     HWND w = PCFWnd(d->window);
     int hidden = (d->displayFlags & PANES_HIDDEN) != 0;
-    if (!show && !hidden) {
+    if (!show) {
         d->displayFlags |= PANES_HIDDEN;
         EnumChildWindows(w, hide_child, (LPARAM)w);
-    } else if (show && hidden) {
+    } else if (hidden) {
         d->displayFlags &= ~PANES_HIDDEN;
         EnumChildWindows(w, show_child, (LPARAM)w);
         PCFPositionDialogFields(d, 1);

@@ -361,8 +361,8 @@ CntLineSet *ShellBuildLines(FrameWords *f)
     b.set = (CntLineSet *)CSGetMem(sizeof(CntLineSet), "cntHEADER");
     b.scratch = (cntLINE *)CSGetMem(512, "cntLINE");
     if (!b.set || !b.scratch) {
-        CSFreeMem(b.set);
-        CSFreeMem(b.scratch);
+        CSFreeMemAndClear(&b.set);
+        CSFreeMemAndClear(&b.scratch);
         UtilPostError(nullptr, 1, !b.set ? "CSGetMem(cntHEADER)" : "CSGetMem(cntLINE)");
         return nullptr;
     }
@@ -400,7 +400,7 @@ CntLineSet *ShellBuildLines(FrameWords *f)
     }
     LocUnlockStore();
     CSUnlockGlobal(CSLOCK_OBJECTS);
-    CSFreeMem(b.scratch);
+    CSFreeMemAndClear(&b.scratch);
     if (b.failed) {
         cntFreeLines(b.set, 1);
         UtilPostError(nullptr, 1, "CSGetMem(cntLINE)");

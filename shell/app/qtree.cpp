@@ -83,7 +83,8 @@ static void display_name(QMS *r)
     char *old = r->displayName;
     r->displayName = copy;
     LocUnlockStore();
-    CSFreeMem(old);
+    if (old)
+        CSFreeMem(old);
 }
 
 void LocUpdateRow(QMS *r, uint32_t)

@@ -240,5 +240,10 @@ void DragSetCursorMode(HWND list, const char *text, int copyAllowed, POINT posit
 void DragCancel(void);
 int DragInProgress(void);
 
+/* The confirmation questions of the shell go to this hook when it is set
+ * (tests answer them; 1 yes). */
+typedef int (*ShellConfirmProc)(HWND owner, const char *verb, const char *name);
+extern ShellConfirmProc ShellConfirmHook;
+
 /* The program's hooks in the other subsystems (wiring.cpp). */
 void ShellInstallHooks(void);

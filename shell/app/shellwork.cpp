@@ -8,6 +8,7 @@
 #include "debugwin.h"
 #include "impwnd.h"
 #include "locdlgwin.h"
+#include "loccache.h"
 #include "mq/engine/mqengine.h"
 #include "mq/engine/progress.h"
 #include "prefwin.h"
@@ -48,6 +49,7 @@ void ShellWorkDefaults(void)
     w.loadFormats = load_formats;
     w.progressUpdate = ProgUpdateAll;
     w.requestRefresh = request_refresh;
+    w.refreshList[1] = LocRefreshQueueInfo;
     ShellWork = w;
 }
 

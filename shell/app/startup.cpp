@@ -10,6 +10,7 @@
 #include <commctrl.h>
 #include <cstdio>
 #include <cstring>
+#include <initializer_list>
 
 #include "cfgfile.h"
 #include "cmddlg.h"
@@ -292,6 +293,12 @@ static void place_frame(FrameWords *f)
         rect.x = pt.x;
         rect.y = pt.y;
     }
+    WinFitRect(&rect, 1, FIT_TWO_THIRDS);
+    if (rect.x == CW_USEDEFAULT || rect.y == CW_USEDEFAULT) {
+        const AreaRect &a = UtilDisplayLayout()->desktop;
+        rect.x = a.left + (a.right - a.left - rect.cx) / 2;
+        rect.y = a.top + (a.bottom - a.top - rect.cy) / 2;
+    }
     WinFitWindowRect(f->window, &rect, 1, FIT_TWO_THIRDS);
     ShowWindow(f->window, SW_SHOWNORMAL);
 }
@@ -305,6 +312,10 @@ void StartupStep2(FrameWords *f)
     gate_menu(f->menu);
     DrawMenuBar(f->window);
     place_frame(f);
+    /* the panes' own start-up has shown their windows: hidden they stay */
+    for (DialogWords *pane : { f->listPane, f->msgPane })
+        if (pane && (pane->displayFlags & 0x2000))
+            PCFShowPanes(pane, 0);
     if (!Shell.startupPending)
         return;
     StartAnalyserThread();
