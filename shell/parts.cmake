@@ -27,7 +27,7 @@ if(RAVOLT_WINDOWS)
   add_library(shellparts STATIC ${shellparts_sources})
   target_include_directories(shellparts PUBLIC ${parts}/app)
   target_link_libraries(shellparts PUBLIC shellparts_logic dialogs_win locdialogs prefs locimport
-                        dlgexport toolkit message mq locations config common ws2_32 ole32
+                        dlgexport transfer_dialogs toolkit message mq locations config common ws2_32 ole32
                         oleaut32 uuid shell32 comctl32 comdlg32)
 else()
   file(GLOB shellparts_sources CONFIGURE_DEPENDS ${parts}/version/*_posix.cpp

@@ -16,7 +16,8 @@
 #include "userfmt.h"
 #include "version.h"
 
-SHELLWORK ShellWork;
+static SHELLWORK defaults(void);
+SHELLWORK ShellWork = defaults();
 
 static HWND add_location(HWND owner, QMS *copyFrom) { return RtabOpen(owner, nullptr, copyFrom); }
 static HWND open_location(HWND owner, QMS *location) { return RtabOpen(owner, location, nullptr); }
@@ -27,8 +28,13 @@ static int request_refresh(QMS *location, uint32_t bits, const char *prefix, int
 {
     return MQEHooks.requestRefresh(location, bits, prefix, force);
 }
+/* The transfer windows (xferwork.cpp). */
+void ShellPutDialog(QMS *location, int flags);
+void ShellPublishDialog(QMS *location, void *topic, int flags);
+void ShellDraskDialog(QMS *location, int flags);
 
-void ShellWorkDefaults(void)
+/* The handlers of every part that is built. */
+static SHELLWORK defaults(void)
 {
     SHELLWORK w = {};
     w.addLocation = add_location;
@@ -50,7 +56,15 @@ void ShellWorkDefaults(void)
     w.progressUpdate = ProgUpdateAll;
     w.requestRefresh = request_refresh;
     w.refreshList[1] = LocRefreshQueueInfo;
-    ShellWork = w;
+    w.putDialog = ShellPutDialog;
+    w.publishDialog = ShellPublishDialog;
+    w.loadUnloadDialog = ShellDraskDialog;
+    return w;
+}
+
+void ShellWorkDefaults(void)
+{
+    ShellWork = defaults();
 }
 
 /* The handler each menu command needs. */

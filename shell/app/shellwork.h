@@ -1,5 +1,6 @@
 /* The work of other parts of the program that the shell starts: one table
- * of handlers.  ShellWorkDefaults fills each entry whose part is built;
+ * of handlers.  It starts (and ShellWorkDefaults puts it back) with each
+ * entry whose part is built filled;
  * an empty entry greys its menu commands (FrameInitMenu) and makes its
  * start-up or timer step do nothing.  Tests empty or replace entries. */
 #pragma once

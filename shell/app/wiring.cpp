@@ -72,6 +72,8 @@ static int alt_key(void *)
     return AltKeyOption();
 }
 
+void ShellMessageFile(void *, DialogWords *dialog, int32_t command);
+
 static HBITMAP toolbar_image(void *, int32_t command)
 {
     return ShellMenuBitmap(command);
@@ -284,6 +286,7 @@ void ShellInstallHooks(void)
     s.openStartupMessage = startup_message;
     s.altKeyOption = alt_key;
     s.toolbarImage = toolbar_image;
+    s.messageFile = ShellMessageFile;
     PCFSetShellHooks(&s);
 
     LOCHOOKS l = {};

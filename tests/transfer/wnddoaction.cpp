@@ -1,6 +1,8 @@
-/* Stand-in for the shell's DoAction until the application shell exists:
- * of the location commands it carries out only the transfer windows'
- * (641 put, 747 publish, 731 load/unload), for the given location. */
+/* The shell's DoAction as the transfer window tests need it: of the
+ * location commands only the transfer windows' (641 put, 747 publish,
+ * 731 load/unload), for the given location.  (The program's own is the
+ * shell's, which brings the command dialog's windows; these tests run
+ * the message editor's pane, which stands in for them.) */
 #include "xferwnd.h"
 
 struct DialogWords;
