@@ -54,7 +54,9 @@ static SHELLWORK defaults(void)
     w.splashShow = SplashShow;
     w.loadFormats = load_formats;
     w.progressUpdate = ProgUpdateAll;
-    w.requestRefresh = request_refresh;
+    /* the engine's refresh (request_refresh) is stood in for until it lands */
+    w.requestRefresh = ShellQmgrRefresh;
+    (void)request_refresh;
     w.refreshList[1] = LocRefreshQueueInfo;
     w.putDialog = ShellPutDialog;
     w.publishDialog = ShellPublishDialog;

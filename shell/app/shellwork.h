@@ -80,3 +80,8 @@ int ShellMissingCommands(int32_t *ids, int max);
 
 /* The engine's refresh bits (its named kinds). */
 enum : uint32_t { REFRESH_QMGR = 0x1, REFRESH_QLIST = 0x2 };
+
+/* The queue-list refresh that stands in for the engine's until it lands
+ * (standin/qmrefresh_standin.cpp), and how many of its workers run. */
+int ShellQmgrRefresh(QMS *location, uint32_t bits, const char *prefix, int force);
+int ShellRefreshesRunning(void);

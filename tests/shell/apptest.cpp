@@ -3,12 +3,10 @@
  * back. */
 #include "apptest.h"
 
-#include <atomic>
 #include <cstdio>
 #include <cstring>
 #include <fstream>
 #include <iterator>
-#include <thread>
 
 #include "cs.h"
 #include "cshost.h"
@@ -21,11 +19,9 @@
 #include "shellint.h"
 #include "shellwork.h"
 
-static MQIEntryTable table;
 static MQSimRunMqsc_FN runMqsc;
 static std::string configDir;
 static QMS *demo;
-static std::atomic<int> workers;
 
 static void SetEnv(const char *name, const char *value)
 {
@@ -80,7 +76,6 @@ HWND AppStart(void)
     char error[300];
     if (CSLoadLibrary("mqm.dll", MQSIM_DIR, error, sizeof error, &module) == 0)
         runMqsc = (MQSimRunMqsc_FN)CSGetProcAddress(module, "MQSimRunMqsc");
-    LoadMQLibrary("mqm.dll", &table);
     AppMqsc("RAVOLT.DEMO", DemoScript());
     configDir = ScratchDir() + "ravolt.cfg.d\\";
     CreateDirectoryA(configDir.c_str(), nullptr);
@@ -129,132 +124,15 @@ std::vector<RefreshCall> &Refreshes(void)
     return calls;
 }
 
-static void Pad(char *field, const char *text, size_t n)
-{
-    memset(field, ' ', n);
-    memcpy(field, text, strnlen(text, n));
-}
-
-static void Trim(char *out, const char *field, size_t n)
-{
-    memcpy(out, field, n);
-    out[n] = 0;
-    for (size_t i = n; i > 0 && (out[i - 1] == ' ' || !out[i - 1]); i--)
-        out[i - 1] = 0;
-}
-
-/* One reply's queue into the location's queue information. */
-static void TakeQueue(QMS *r, const uint8_t *reply, MQLONG length)
-{
-    MQPP pp;
-    MQLONG command, cc, rc, type, id, len, count;
-    void *value;
-    PCFInitParse(&pp, reply, length, &command, &cc, &rc);
-    if (cc || PCFHeader(&pp)->CompCode)
-        return;
-    QINFO in;
-    memset(&in, 0, sizeof in);
-    in.location = r;
-    int32_t depth = 0, defType = 1;
-    char cluster[49] = "";
-    for (;;) {
-        PCFGetNextParm(&pp, &type, &id, &value, &len, &count, &cc, &rc);
-        if (cc)
-            break;
-        if (type == MQCFT_STRING && id == MQCA_Q_NAME)
-            Trim(in.name, (const char *)value, len < 48 ? (size_t)len : 48);
-        else if (type == MQCFT_STRING && id == MQCA_CLUSTER_NAME)
-            Trim(cluster, (const char *)value, len < 48 ? (size_t)len : 48);
-        else if (type == MQCFT_INTEGER && id == MQIA_Q_TYPE)
-            in.type = (uint32_t)*(MQLONG *)value;
-        else if (type == MQCFT_INTEGER && id == MQIA_CURRENT_Q_DEPTH)
-            depth = *(MQLONG *)value;
-        else if (type == MQCFT_INTEGER && id == MQIA_DEFINITION_TYPE)
-            defType = *(MQLONG *)value;
-    }
-    if (!in.name[0] || !in.type)
-        return;
-    memcpy(in.attrs, &depth, 4);
-    memcpy(in.attrs + 12, &defType, 4);
-    if (in.type == 1 || in.type == 2) {
-        in.flags |= 0x10;
-        in.depthClass = depth == 0 ? 0 : depth < 10 ? 1 : depth < 100 ? 2 : depth < 1000 ? 3 : 4;
-    }
-    if (cluster[0])
-        in.flags |= 0x40;
-    LocAddQueueInfo(&in);
-}
-
-static void Inquire(QMS *r, std::string prefix)
-{
-    MQHCONN h = 0;
-    MQLONG cc, rc;
-    char qm[48];
-    Pad(qm, r->qmName, 48);
-    table.MQCONN(qm, &h, &cc, &rc);
-    if (cc == MQCC_FAILED) {
-        workers--;
-        return;
-    }
-    MQOD cmd = {MQOD_DEFAULT}, reply = {MQOD_DEFAULT};
-    Pad(cmd.ObjectName, "SYSTEM.ADMIN.COMMAND.QUEUE", 48);
-    Pad(reply.ObjectName, "SYSTEM.DEFAULT.MODEL.QUEUE", 48);
-    Pad(reply.DynamicQName, "SHELLTEST.*", 48);
-    MQHOBJ hc = 0, hr = 0;
-    table.MQOPEN(h, &cmd, MQOO_OUTPUT, &hc, &cc, &rc);
-    table.MQOPEN(h, &reply, MQOO_INPUT_EXCLUSIVE, &hr, &cc, &rc);
-    void *area = nullptr;
-    MQPP pp;
-    PCFInitArea(&pp, &area, 1, 0, 0, MQCMD_INQUIRE_Q, &cc, &rc);
-    PCFAddParm(&pp, MQCFT_STRING, MQCA_Q_NAME, prefix.c_str(), -1, 0, &cc, &rc);
-    MQMD md = {MQMD_DEFAULT};
-    memcpy(md.Format, MQFMT_ADMIN, 8);
-    md.MsgType = MQMT_REQUEST;
-    memcpy(md.ReplyToQ, reply.ObjectName, 48);
-    MQPMO pmo = {MQPMO_DEFAULT};
-    LocMarkQueues(r, prefix.c_str());
-    table.MQPUT(h, hc, &md, &pmo, pp.position, area, &cc, &rc);
-    CSFreeMem(area);
-    std::vector<uint8_t> buffer(100000);
-    for (;;) {
-        MQMD rmd = {MQMD_DEFAULT};
-        MQGMO gmo = {MQGMO_DEFAULT};
-        gmo.Options = MQGMO_WAIT | MQGMO_CONVERT;
-        gmo.WaitInterval = 10000;
-        MQLONG got = 0;
-        table.MQGET(h, hr, &rmd, &gmo, (MQLONG)buffer.size(), buffer.data(), &got, &cc, &rc);
-        if (cc == MQCC_FAILED)
-            break;
-        CSLockGlobal(CSLOCK_OBJECTS);
-        TakeQueue(r, buffer.data(), got);
-        CSUnlockGlobal(CSLOCK_OBJECTS);
-        if (((MQCFH *)buffer.data())->Control == MQCFC_LAST)
-            break;
-    }
-    LocMarkObjectsByName(prefix.c_str(), r);
-    LocLockStore();
-    r->downloadState |= 0x200000000ull;
-    LocUnlockStore();
-    table.MQCLOSE(h, &hr, MQCO_DELETE_PURGE, &cc, &rc);
-    table.MQCLOSE(h, &hc, MQCO_NONE, &cc, &rc);
-    table.MQDISC(&h, &cc, &rc);
-    MQEPostFrame(nullptr, FRM_QINFO, 0, r, 0);
-    workers--;
-}
-
 int AppRefresh(QMS *r, uint32_t bits, const char *prefix, int)
 {
     Refreshes().push_back({r ? r->qmName : "", prefix ? prefix : "", bits});
-    if (!r || !(bits & REFRESH_QLIST))
-        return 0;
-    workers++;
-    std::thread(Inquire, r, std::string(prefix && *prefix ? prefix : "*")).detach();
-    return 1;
+    return ShellQmgrRefresh(r, bits, prefix, 0);
 }
 
 bool AppRefreshDone(int ms)
 {
-    if (!PumpUntil([] { return workers.load() == 0; }, ms))
+    if (!PumpUntil([] { return ShellRefreshesRunning() == 0; }, ms))
         return false;
     /* the posted refresh, then the rebuild it asks for */
     for (int i = 0; i < 5; i++) {

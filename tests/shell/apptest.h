@@ -1,8 +1,7 @@
 /* The application shell running in the test's own process: started once
  * with a fresh configuration folder whose name has a dot, over the
- * stand-in queue manager RAVOLT.DEMO; a refresh that asks the stand-in's
- * command server for the queues on a worker thread, as the queue-manager
- * refresh does; recorded confirmations; and the tree's lines read back. */
+ * stand-in queue manager RAVOLT.DEMO; the refreshes the shell asks for,
+ * recorded; recorded confirmations; and the tree's lines read back. */
 #pragma once
 
 #include <windows.h>
@@ -26,9 +25,8 @@ std::string AppConfigDir(void);
 /* MQSC against a stand-in queue manager of the test's home. */
 int AppMqsc(const char *qmgr, const std::string &text);
 
-/* The refresh the shell asks for: the queue list of a location inquired
- * from its command server on a worker thread (the shell's handler while
- * the tests run); the calls made. */
+/* The refreshes the shell asks for, recorded and handed on to its own
+ * handler (the queue list inquired on a worker thread); the calls made. */
 struct RefreshCall {
     std::string qm, prefix;
     uint32_t bits;
