@@ -7,7 +7,10 @@
 #include <string>
 
 #include "apptest.h"
+#include "cs.h"
 #include "dd.h"
+#include "shellint.h"
+#include "mq/engine/mqengine.h"
 
 enum { FV_STATUS = 103, FV_RELOAD = 133, FV_TEXT = 413 };
 
@@ -83,4 +86,22 @@ TEST(AppWindows, FileViewerSaysLoadingForABigFileAndRefusesBinary)
     EXPECT_NE(FieldText(b, FV_STATUS).find("does not appear to be a text file"), std::string::npos);
     DestroyWindow(b);
     PumpAll();
+}
+
+/* Blocks handed to a frame that is gone: a question is answered "no"
+ * (its asker goes on), other blocks are released; nothing is posted. */
+TEST(AppWindows, BlocksPostedToAGoneFrameAreReleased)
+{
+    AppStart();
+    PumpAll();
+    HWND gone = CreateWindowExA(0, "STATIC", "", 0, 0, 0, 0, 0, nullptr, nullptr, nullptr, nullptr);
+    DestroyWindow(gone);
+    MQEASK ask = {};
+    ask.answer = 1;
+    EXPECT_EQ(ShellPostBlock(gone, FRM_ASK, 0, &ask), 0);
+    EXPECT_EQ(ask.done, 1);
+    EXPECT_EQ(ask.answer, 0);
+    EXPECT_EQ(ShellPostBlock(gone, FRM_TEXT, 0, CSGetMem(100, "TEXT")), 0);
+    EXPECT_EQ(ShellPostBlock(nullptr, FRM_OPERROR, 0, CSGetMem(100, "ERR")), 0);
+    EXPECT_EQ(ShellPostBlock(gone, FRM_LINES, 0, ShellBuildLines(AppMain())), 0);
 }
