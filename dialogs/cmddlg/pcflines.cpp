@@ -94,11 +94,19 @@ static int DifferencesOnly(const DialogWords *d)
     return (d->viewOptions & DV_ONLY_DIFFERENT) && d->definition && !d->definition->list;
 }
 
+/* The data area as the pane's entries read it: a list's pane shows its
+ * detail entries, whose records the list's own area does not hold (their
+ * offsets are another definition's, or none), so they are read as empty. */
+static const uint8_t *PaneArea(const DialogWords *d)
+{
+    return PCFPaneFields(d) == d->definition->fields ? d->dataArea : nullptr;
+}
+
 int PCFEntryShown(const DialogWords *d, const PCFFieldEntry *e, int *readOnly)
 {
     int ro = 0;
     int shown = e && e->field &&
-                Counts(d->definition, PCFDialogCaps(d), d->stateFlags, d->dataArea, e,
+                Counts(d->definition, PCFDialogCaps(d), d->stateFlags, PaneArea(d), e,
                        DifferencesOnly(d) ? AF_DIFFERENT : 0, 0, &ro);
     if (readOnly)
         *readOnly = ro;
@@ -108,7 +116,7 @@ int PCFEntryShown(const DialogWords *d, const PCFFieldEntry *e, int *readOnly)
 int PCFEntryLines(const DialogWords *d, const PCFFieldEntry *e)
 {
     int ro;
-    return PCFEntryShown(d, e, &ro) ? Positions(d->dataArea, e, ro) : 0;
+    return PCFEntryShown(d, e, &ro) ? Positions(PaneArea(d), e, ro) : 0;
 }
 
 void PCFCountLines(DialogWords *d)
@@ -173,6 +181,8 @@ int AccessField(const PCFCommandDef *def, const uint8_t *caps, uint32_t dialogFl
     if (wanted < 0)
         wanted = 0;
     PCFFieldEntry *e = def->list && def->detail ? def->detail : def->fields;
+    if (e != def->fields)
+        area = nullptr;             /* see PaneArea */
     int32_t pos = 0;
     if (currentEntry && current >= 0 && current <= wanted) {
         e = currentEntry;

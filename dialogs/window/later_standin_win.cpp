@@ -44,7 +44,7 @@ LRESULT CALLBACK PCFDataProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
 
 void *PCFEditorCreate(DialogWords *) { return nullptr; }
 int EdCommand(DialogWords *, int32_t) { return 0; }
-void SetViewModeOption(DialogWords *, int32_t) {}
+void PCFSetViewMode(DialogWords *, int32_t) {}
 void ToggleViewOption(DialogWords *, int32_t) {}
 void ViewCopyToClipboard(DialogWords *, int32_t) {}
 void EdSetLineNumbers(DialogWords *, int) {}

@@ -20,7 +20,9 @@ void ExpOpenDialog(DialogWords *dialog);
 LRESULT CALLBACK PCFDataProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
 void *PCFEditorCreate(DialogWords *dialog);
 int EdCommand(DialogWords *dialog, int32_t command);
-void SetViewModeOption(DialogWords *dialog, int32_t command);
+/* The view mode of 922-930 (the editor's SetViewModeOption works on its own
+ * dialog record). */
+void PCFSetViewMode(DialogWords *dialog, int32_t command);
 void ToggleViewOption(DialogWords *dialog, int32_t command);
 void ViewCopyToClipboard(DialogWords *dialog, int32_t command);
 void EdSetLineNumbers(DialogWords *dialog, int on);

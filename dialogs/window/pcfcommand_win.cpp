@@ -287,7 +287,7 @@ static LRESULT MessageFile(DialogWords *d, int32_t id, int, LPARAM, int *)
 
 static LRESULT ViewMode(DialogWords *d, int32_t id, int, LPARAM, int *)
 {
-    SetViewModeOption(d, id);
+    PCFSetViewMode(d, id);
     if (d->dataWindow)
         SendMessageA(PCFWnd(d->dataWindow), UM_PCF_REFORMAT, 0, 0);
     return 0;

@@ -24,6 +24,10 @@ void EngRequestMD(MQMD *md, const ThreadRequest *request)
     EngPadName(md->ReplyToQ, e ? e->replyQ : "", 48);
 }
 
+/* The frames whose lines the analyser rebuilds (the shell's list). */
+MQEFRAMELINK *MQEFrames;
+uint32_t MQERebuildAgain;
+
 void EngAnalyserStart(void)
 {
     if (EngImportLocalAtStart())

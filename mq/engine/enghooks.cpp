@@ -5,9 +5,16 @@
 
 #include "cfgfile.h"
 
+/* The lines of the frames are built by the shell, which installs its
+ * builder; until then a rebuild does nothing. */
+static int no_lines(void *)
+{
+    return 0;
+}
+
 static const MQEHOOKS defaults = {
     AnalyseCommand, ProcessCommand, SendErrorResponse, RequestQmgrRefresh, StartDownload,
-    QListBuild, VerCheckRun, ImportLocalQMgrs, LoadUnloadQueue, DebugDumpMessage,
+    no_lines, VerCheckRun, ImportLocalQMgrs, LoadUnloadQueue, DebugDumpMessage,
     ProcessResponse, MarkDialogsStale, CfgFileWrite,
     ConfirmDiscardEdits, EdSetFormatName, EdSetMessageFormat, EdSetGenericFormat,
 };

@@ -1,4 +1,5 @@
-/* Helpers of the shell parts' window tests. */
+/* Helpers of the shell's window tests: the program's own loop filters
+ * serve every pumped message. */
 #include "shelltest.h"
 
 #include <atomic>
@@ -7,19 +8,16 @@
 #include <fstream>
 #include <iterator>
 
-#include "shellstandin.h"
+#include "shell.h"
 #include "splash.h"
 #include "tkutil.h"
 
 void PumpAll(void)
 {
     MSG msg;
-    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-        if (ModelessDialogMessage(&msg))
-            continue;
-        TranslateMessage(&msg);
-        DispatchMessageA(&msg);
-    }
+    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE))
+        if (!ShellFilterMessage(&msg))
+            DispatchMessageA(&msg);
 }
 
 bool PumpUntil(const std::function<bool()> &done, int ms)

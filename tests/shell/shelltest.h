@@ -12,7 +12,7 @@
 
 #include "tkharness.h"
 
-/* runs the message queue (modeless dialogs first) until empty */
+/* runs the message queue through the program's loop filters until empty */
 void PumpAll(void);
 /* pumps until the condition holds or ms pass; the condition's last value */
 bool PumpUntil(const std::function<bool()> &done, int ms = 10000);

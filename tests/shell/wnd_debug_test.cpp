@@ -1,5 +1,5 @@
 /* The debug window under Xvfb: opened by menu command 723 through the
- * stand-in frame, its keys with the status and help lines, the debug file
+ * host frame, its keys with the status and help lines, the debug file
  * holding everything shown, dumps of a real PCF request and reply between
  * the MQ engine's threads and the stand-in's command server, the version
  * check's HTTP lines, the view's trimming (fault 2) and writers on several
@@ -22,7 +22,7 @@
 
 #include "httpserver.h"
 #include "shelltest.h"
-#include "shellstandin.h"
+#include "partshost.h"
 #include "debugwin.h"
 #include "version.h"
 #include "cs.h"
@@ -80,7 +80,7 @@ std::string Status(const char *req, const char *rsp, const char *http, const cha
 
 /* What each debug window test sets up: the switches, the debug file (left
  * over from an earlier run, replaced when the window opens) and the
- * stand-in frame. */
+ * host frame. */
 struct DebugSetup {
     std::string file;
     HWND frame = nullptr;
@@ -89,7 +89,7 @@ struct DebugSetup {
         debugSwitches = {1, 0, 1, 0, 1, 1};
         file = WriteScratch("debug.txt", "left over from an earlier run\r\n");
         _putenv_s("RAVOLT_DEBUGFILE", file.c_str());
-        frame = StandinFrameCreate();
+        frame = HostFrameCreate();
     }
     void End(void)
     {

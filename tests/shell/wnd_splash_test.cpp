@@ -13,7 +13,7 @@
 
 #include "httpserver.h"
 #include "shelltest.h"
-#include "shellstandin.h"
+#include "partshost.h"
 #include "splash.h"
 #include "cs.h"
 #include "prfdata.h"
@@ -257,12 +257,12 @@ TEST_F(SplashWnd, ShellReachesItThroughMessage11388AndTheStartupFile)
     std::string start = File("start.txt", "Good morning.\r\n");
     Prf.splashqmn = path.c_str();
     Prf.splashs = start.c_str();
-    HWND frame = StandinFrameCreate();
+    HWND frame = HostFrameCreate();
     loc.splashShown = 1;                 /* 11388 forces it */
     SendMessageA(frame, UM_SPLASH_SHOW, 0, (LPARAM)&loc);
     ASSERT_NE(loc.splashWindow, nullptr);
     EXPECT_EQ(SplashText((HWND)loc.splashWindow), "Queue manager information.\n");
-    EXPECT_EQ(StandinStartupSplash(frame), 1);
+    EXPECT_EQ(HostStartupSplash(frame), 1);
     HWND startup = nullptr;
     for (HWND w : SplashWindows())
         if (WindowText(w) == "Ravolt Start-up")

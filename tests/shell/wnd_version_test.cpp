@@ -1,5 +1,5 @@
 /* The "Ravolt Version Check" dialog under Xvfb, fed by the loopback
- * server through the stand-in frame: menu command 932, the About box's
+ * server through the host frame: menu command 932, the About box's
  * button 557, the timer's automatic check as "vct" says, the failure box
  * from the fifth failure in a row, and results whose window went. */
 #include <gtest/gtest.h>
@@ -9,7 +9,7 @@
 
 #include "httpserver.h"
 #include "shelltest.h"
-#include "shellstandin.h"
+#include "partshost.h"
 #include "shellhost.h"
 #include "mq/engine/mqengine.h"
 #include "version.h"
@@ -43,7 +43,7 @@ struct VersionWnd : ::testing::Test {
         Prf.vct = 'B';
         Prf.vcf = Prf.vcn = 0;
         Prf.vcl = 0;
-        frame = StandinFrameCreate();
+        frame = HostFrameCreate();
         /* the dialog engine keeps one table for the process from the first dialog on */
         static HWND first = VerShowDialog(nullptr, 1, nullptr);
         if (IsWindow(first))
@@ -72,7 +72,7 @@ struct VersionWnd : ::testing::Test {
     /* one tick of the frame's timer at the given count */
     void TickAt(int32_t tick)
     {
-        standinTick = tick - 1;
+        hostTick = tick - 1;
         verResultArrived = 0;
         SendMessageA(frame, WM_TIMER, 5, 0);
     }
@@ -113,7 +113,7 @@ TEST_F(VersionWnd, MenuCommandShowsRetrievingThenTheVersions)
 TEST_F(VersionWnd, AboutBoxButtonStartsACheck)
 {
     server.ServeBody(VersionPage("9.3.3 Jan 1 2001"));
-    HWND about = StandinAboutBox(frame);
+    HWND about = HostAboutBox(frame);
     ASSERT_NE(about, nullptr);
     SendMessageA(GetDlgItem(about, ABOUT_CHECK_VERSION), BM_CLICK, 0, 0);
     PumpAll();

@@ -28,10 +28,10 @@ HWND SaveMsgDialog(DialogWords *dialog);
 int LoadMsgFromFile(DialogWords *dialog);
 int SaveMsgToFile(DialogWords *dialog);
 
-/* What the shell and the command dialog do for the transfer windows
- * (doaction_standin.cpp and cmddlg_standin.cpp stand in for them): a
- * location command (641 put, 747 publish, 731 load/unload), and a
- * message dialog's commands 918 (save) and 919 (load). */
+/* What the shell and the command dialog do for the transfer windows (the
+ * shell's DoAction; cmddlg_standin.cpp stands in for the command
+ * dialog): a location command (641 put, 747 publish, 731 load/unload),
+ * and a message dialog's commands 918 (save) and 919 (load). */
 DialogWords *DoAction(HWND window, QMS *location, void *object, int id);
 int PCFDialogCommand(DialogWords *dialog, int id);
 

@@ -1,12 +1,11 @@
-/* Stand-in for the application shell's main frame, until the shell
- * exists: the analyser thread started as at start-up, the one-second
- * timer's version-check step, the menu commands "Check for latest Ravolt
- * version..." (932) and "View Debug Window..." (723), the version-check
- * result (11387), a location's splash (11388), the start-up file, and an
- * About box whose button 557 starts a check. */
+/* The host frame of the shell parts' window tests: the analyser thread
+ * started as at start-up, the one-second timer's version-check step, the
+ * menu commands "Check for latest Ravolt version..." (932) and "View Debug
+ * Window..." (723), the version-check result (11387), a location's splash
+ * (11388), the start-up file, and a box whose button 557 starts a check. */
 #include <windows.h>
 
-#include "shellstandin.h"
+#include "partshost.h"
 #include "shellhost.h"
 #include "version.h"
 #include "splash.h"
@@ -16,13 +15,13 @@
 #include "qms.h"
 #include "mq/engine/mqengine.h"
 
-int32_t standinTick = 7;
+int32_t hostTick = 7;
 
 /* the timer's step 7 */
 static void timer_tick(HWND hwnd)
 {
-    standinTick++;
-    if (VerTickConsidered(standinTick) && VerCheckDue(CSGetCurrentTime()))
+    hostTick++;
+    if (VerTickConsidered(hostTick) && VerCheckDue(CSGetCurrentTime()))
         VerCheckRequest(hwnd, 0);
 }
 
@@ -50,7 +49,7 @@ static LRESULT CALLBACK FrameProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
     return DefWindowProcA(hwnd, msg, wp, lp);
 }
 
-HWND StandinFrameCreate(void)
+HWND HostFrameCreate(void)
 {
     StartAnalyserThread();
     WNDCLASSA wc = {};
@@ -58,13 +57,13 @@ HWND StandinFrameCreate(void)
     wc.hInstance = GetModuleHandleA(nullptr);
     wc.hCursor = LoadCursorA(nullptr, (LPCSTR)IDC_ARROW);
     wc.hbrBackground = (HBRUSH)(COLOR_WINDOW + 1);
-    wc.lpszClassName = "RAVOLT_STANDIN";
+    wc.lpszClassName = "RAVOLT_PARTSHOST";
     RegisterClassA(&wc);
-    return CreateWindowExA(0, "RAVOLT_STANDIN", "Ravolt", WS_OVERLAPPEDWINDOW, 100, 100, 500, 300,
+    return CreateWindowExA(0, "RAVOLT_PARTSHOST", "Ravolt", WS_OVERLAPPEDWINDOW, 100, 100, 500, 300,
                            nullptr, nullptr, wc.hInstance, nullptr);
 }
 
-int StandinStartupSplash(HWND frame)
+int HostStartupSplash(HWND frame)
 {
     if (!Prf.splashs || !*Prf.splashs)
         return 0;
@@ -80,13 +79,13 @@ static LRESULT CALLBACK AboutProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
     return DefWindowProcA(hwnd, msg, wp, lp);
 }
 
-HWND StandinAboutBox(HWND owner)
+HWND HostAboutBox(HWND owner)
 {
     WNDCLASSA wc = {};
     wc.lpfnWndProc = AboutProc;
     wc.hInstance = GetModuleHandleA(nullptr);
     wc.hbrBackground = (HBRUSH)(COLOR_BTNFACE + 1);
-    wc.lpszClassName = "RAVOLT_STANDIN_ABOUT";
+    wc.lpszClassName = "RAVOLT_PARTSHOST_ABOUT";
     RegisterClassA(&wc);
     HWND w = CreateWindowExA(0, wc.lpszClassName, "About Kelvane - Ravolt",
                              WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_VISIBLE, 150, 150, 360,

@@ -1,0 +1,156 @@
+/* Location commands and the opening of object windows: the frames' menu
+ * commands on the selected location, and the commands the command dialogs
+ * hand to the shell, behind the authorities' gates. */
+#include "shell.h"
+#include "shellint.h"
+#include "shellwork.h"
+
+#include <cstring>
+
+#include "cmddlg.h"
+#include "cs.h"
+#include "locstore.h"
+#include "pcfwin.h"
+#include "prfdata.h"
+#include "tkwin.h"
+
+/* The window table: command, the definition it opens, the authority it
+ * needs. */
+static const struct {
+    int32_t id;
+    PCFCommandDef *definition;
+    uint64_t mask;
+} windowTable[] = {
+    { 533, &PCFQueueDef, 0x1000000000ull },
+    { 534, &PCFQueueListDef, 0x1000000000ull },
+    { 565, &PCFMessageDetailDef, 0x1 },
+    { 566, &PCFMessageListDef, 0x1 },
+    { 567, &PCFMessageDef, 0x1 },
+    { 542, &PCFQueueManagerDef, 0x1000000000000000ull },
+    { 543, &PCFCommandLevelDef, 0x1000000000000000ull },
+};
+
+static int marked(const QMS *r)
+{
+    return (r->flags & (LF_NC | LF_FGN)) != 0;
+}
+
+static void error_sound(void)
+{
+    WinPlaySound(Prf.wsnd[0] ? Prf.wsnd : "beep", 0, 0);
+}
+
+struct FINDOPEN {
+    const PCFCommandDef *definition;
+    QMS *location;
+    DialogWords *found;
+};
+
+static int find_open(DialogWords *d, void *ctx)
+{
+    FINDOPEN *f = (FINDOPEN *)ctx;
+    if (d->definition != f->definition || d->first.location != f->location || d->ownerSlot)
+        return 0;
+    f->found = d;
+    return 1;
+}
+
+/* An open dialog of a definition for a location: not closing, not a
+ * frame's pane. */
+static DialogWords *FindOpenDialog(const PCFCommandDef *definition, QMS *location)
+{
+    FINDOPEN f = { definition, location, nullptr };
+    PCFForEachDialog(find_open, &f);
+    return f.found;
+}
+
+static DialogWords *open_window(QMS *r, int32_t id)
+{
+    if (id == 545)
+        id = 542;
+    for (const auto &row : windowTable) {
+        if (row.id != id)
+            continue;
+        uint64_t have = r ? r->authMask : AutTotals;
+        if (!LocMaskMatch(have, row.mask))
+            return nullptr;
+        DialogWords *open = FindOpenDialog(row.definition, r);
+        int shift = GetKeyState(VK_SHIFT) < 0;
+        int reuse = (Prf.opt1 & 0x40000) != 0;
+        if (open && (reuse ? !shift : shift)) {
+            ActivateWindow(PCFWnd(open->window));
+            return open;
+        }
+        DialogWords t;
+        memset(&t, 0, sizeof t);
+        t.definition = row.definition;
+        t.first.location = r;
+        return PCFCommandDialog(nullptr, nullptr, &t, nullptr);
+    }
+    return nullptr;
+}
+
+static void refresh(HWND window, QMS *r)
+{
+    if (marked(r)) {
+        error_sound();
+        return;
+    }
+    FrameWords *f = FrameOf(UtilTopLevelParent(window));
+    if (f)
+        CheckQueuePrefix(f, 1);
+    if (ShellWork.requestRefresh)
+        ShellWork.requestRefresh(r, REFRESH_QMGR | REFRESH_QLIST, f ? f->prefixText : "*", 1);
+}
+
+static void mark_all(QMS *r, void *)
+{
+    LocMarkChanged(r);
+}
+
+static void delete_location(HWND window, QMS *r)
+{
+    if ((Prf.co & 0x80000000u) &&
+        !ShellConfirm(window, 0, "delete location", ShellLocationName(r), nullptr, 0))
+        return;
+    LocDelete(&LocTree, r, nullptr);
+}
+
+DialogWords *DoAction(HWND window, QMS *r, void *, int32_t id)
+{
+    if (!AutMenuAllowed(id))
+        return nullptr;
+    if (id == 687)
+        id = 545;
+    NoteCommandUse(id, (int32_t)CSGetCurrentTime());
+    static const int32_t needLocation[] = { 508, 621, 671, 686, 749, 750, 815, 816 };
+    for (int32_t n : needLocation)
+        if (n == id && !r)
+            return nullptr;
+    switch (id) {
+    case 508: refresh(window, r); return nullptr;
+    case 621:
+        r->state |= LST_SUSPENDED;
+        EndPutThread(r, 0);
+        return nullptr;
+    case 641: if (ShellWork.putDialog && r) ShellWork.putDialog(r, 0); return nullptr;
+    case 747: if (ShellWork.publishDialog && r) ShellWork.publishDialog(r, nullptr, 0); return nullptr;
+    case 731: if (ShellWork.loadUnloadDialog && r) ShellWork.loadUnloadDialog(r, 0); return nullptr;
+    case 671: if (r) LocMarkChanged(r); return nullptr;
+    case 672: LocForEach(LocTree, mark_all, nullptr); return nullptr;
+    case 686: if (ShellWork.addLocation) ShellWork.addLocation(window, r); return nullptr;
+    case 749: if (ShellWork.openLocation) ShellWork.openLocation(window, r); return nullptr;
+    case 750: delete_location(window, r); return nullptr;
+    case 815: ShowMQErrorLog(r); return nullptr;
+    case 816: ShowMQIniFile(r); return nullptr;
+    case 533: case 534: case 542: case 543: case 545:
+        if (r && marked(r)) {
+            error_sound();
+            return nullptr;
+        }
+        return open_window(r, id);
+    case 565: case 566: case 567:
+        return open_window(r, id);
+    }
+    return nullptr;
+}

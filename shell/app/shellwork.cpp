@@ -1,0 +1,106 @@
+/* The table of handlers through which the shell starts the work of the
+ * other parts: filled with every part that is built, the rest left empty
+ * (their commands grey, their steps do nothing). */
+#include "shellwork.h"
+
+#include <cstddef>
+
+#include "debugwin.h"
+#include "impwnd.h"
+#include "locdlgwin.h"
+#include "loccache.h"
+#include "mq/engine/mqengine.h"
+#include "mq/engine/progress.h"
+#include "prefwin.h"
+#include "splash.h"
+#include "userfmt.h"
+#include "version.h"
+
+static SHELLWORK defaults(void);
+SHELLWORK ShellWork = defaults();
+
+static HWND add_location(HWND owner, QMS *copyFrom) { return RtabOpen(owner, nullptr, copyFrom); }
+static HWND open_location(HWND owner, QMS *location) { return RtabOpen(owner, location, nullptr); }
+static HWND import_local_open(void *list) { return ImportLocalOpenDialog((IMPORTLIST *)list); }
+static void version_result(HWND window, void *result) { VerCheckResult(window, (TK47VERSION *)result); }
+static int load_formats(HWND owner, uint32_t flags) { return UFLoadFormats(owner, (int)flags); }
+static int request_refresh(QMS *location, uint32_t bits, const char *prefix, int force)
+{
+    return MQEHooks.requestRefresh(location, bits, prefix, force);
+}
+/* The transfer windows (xferwork.cpp). */
+void ShellPutDialog(QMS *location, int flags);
+void ShellPublishDialog(QMS *location, void *topic, int flags);
+void ShellDraskDialog(QMS *location, int flags);
+
+/* The handlers of every part that is built. */
+static SHELLWORK defaults(void)
+{
+    SHELLWORK w = {};
+    w.addLocation = add_location;
+    w.openLocation = open_location;
+    w.changeLocations = MultiChgOpen;
+    w.importCcdt = ImportCCDTDialog;
+    w.importLocal = ImportLocalQMgrs;
+    w.importExplorer = ImportMQExplorerDialog;
+    w.importConfig = ImportConfigDialog;
+    w.importLocalOpen = import_local_open;
+    w.importMaster = ImportMasterConfig;
+    w.preferences = PrefDialog;
+    w.versionCheck = VerCheckRequest;
+    w.versionResult = version_result;
+    w.debugWindow = DebugStart;
+    w.splashFile = SplashShowFile;
+    w.splashShow = SplashShow;
+    w.loadFormats = load_formats;
+    w.progressUpdate = ProgUpdateAll;
+    /* the engine's refresh (request_refresh) is stood in for until it lands */
+    w.requestRefresh = ShellQmgrRefresh;
+    (void)request_refresh;
+    w.refreshList[1] = LocRefreshQueueInfo;
+    w.putDialog = ShellPutDialog;
+    w.publishDialog = ShellPublishDialog;
+    w.loadUnloadDialog = ShellDraskDialog;
+    return w;
+}
+
+void ShellWorkDefaults(void)
+{
+    ShellWork = defaults();
+}
+
+/* The handler each menu command needs. */
+struct SERVED {
+    int32_t id;
+    size_t offset;
+};
+#define ENTRY(field) offsetof(SHELLWORK, field)
+static const SERVED served[] = {
+    { 518, ENTRY(addLocation) }, { 686, ENTRY(addLocation) }, { 749, ENTRY(openLocation) },
+    { 938, ENTRY(changeLocations) }, { 884, ENTRY(importCcdt) }, { 862, ENTRY(importLocal) },
+    { 956, ENTRY(importExplorer) }, { 931, ENTRY(importConfig) }, { 546, ENTRY(preferences) },
+    { 584, ENTRY(colourDialog) }, { 685, ENTRY(filterManager) }, { 641, ENTRY(putDialog) },
+    { 747, ENTRY(publishDialog) }, { 731, ENTRY(loadUnloadDialog) },
+    { 894, ENTRY(editorCommand) }, { 895, ENTRY(editorCommand) }, { 896, ENTRY(editorCommand) },
+    { 897, ENTRY(editorCommand) }, { 898, ENTRY(editorCommand) }, { 899, ENTRY(editorCommand) },
+    { 900, ENTRY(editorCommand) }, { 902, ENTRY(editorCommand) }, { 903, ENTRY(editorCommand) },
+    { 910, ENTRY(editorCommand) }, { 937, ENTRY(editorCommand) }, { 932, ENTRY(versionCheck) },
+    { 723, ENTRY(debugWindow) }, { 508, ENTRY(requestRefresh) },
+};
+
+int ShellCommandServed(int32_t id)
+{
+    for (const SERVED &s : served)
+        if (s.id == id)
+            return *(void **)((char *)&ShellWork + s.offset) != nullptr;
+    return 1;
+}
+
+int ShellMissingCommands(int32_t *ids, int max)
+{
+    int n = 0;
+    for (const SERVED &s : served)
+        if (n < max && !ShellCommandServed(s.id))
+            ids[n++] = s.id;
+    return n;
+}

@@ -1,0 +1,357 @@
+/* The shell's part in the other subsystems: every hook table that asks
+ * for the main window, the frames' trees, threads, dialogs, modeless
+ * windows, repaints or boxes is filled here once at start-up. */
+#include "shell.h"
+#include "shellint.h"
+#include "shellwork.h"
+
+#include <cstdio>
+#include <cstring>
+#include <initializer_list>
+
+#include "mq/agent/agent.h"
+#include "cfgfile.h"
+#include "cmddlg.h"
+#include "cs.h"
+#include "export.h"
+#include "locimport.h"
+#include "locdlg.h"
+#include "locstore.h"
+#include "mq/capability.h"
+#include "pcfwin.h"
+#include "prefs.h"
+#include "prfdata.h"
+#include "tkutil.h"
+#include "tkwin.h"
+#include "tkplace.h"
+#include "userfmt.h"
+
+/* ---- the engine ---- */
+
+static int port_message(void *, void *window, uint32_t message, uintptr_t wp, void *lp, int send)
+{
+    HWND target = window ? (HWND)window : Shell.mainWindow;
+    if (!target || !IsWindow(target))
+        return 0;
+    if (send) {
+        SendMessageA(target, message, wp, (LPARAM)lp);
+        return 1;
+    }
+    return PostMessageA(target, message, wp, (LPARAM)lp) ? 1 : 0;
+}
+
+static void port_error(void *, void *owner, QMS *location, uint32_t flags, const char *text)
+{
+    UtilPostErrorEx((HWND)owner, location, flags, text);
+}
+
+/* ---- the command dialogs ---- */
+
+static void do_action(void *, HWND window, QMS *location, void *row, int32_t command)
+{
+    DoAction(window, location, row, command);
+}
+
+static void add_modeless(void *, HWND window, int kind, QMS *location, uintptr_t word)
+{
+    AddModeless(window, kind, location, (void *)word);
+}
+
+static void remove_modeless(void *, HWND window)
+{
+    UtilRemoveModeless(window);
+}
+
+static void startup_message(void *, DialogWords *dialog)
+{
+    OpenStartupMessage(dialog);
+}
+
+static int alt_key(void *)
+{
+    return AltKeyOption();
+}
+
+void ShellMessageFile(void *, DialogWords *dialog, int32_t command);
+
+static HBITMAP toolbar_image(void *, int32_t command)
+{
+    return ShellMenuBitmap(command);
+}
+
+void ShellDialogContextMenu(void *, WPARAM wp, LPARAM lp);
+
+/* ---- the location store ---- */
+
+static void add_row(void *, QMS *r, uint32_t flags) { LocAddRow(r, flags); }
+static void update_row(void *, QMS *r) { LocUpdateRow(r, 0); }
+static void remove_row(void *, QMS *r) { LocRefreshRow(r); }
+static void begin_batch(void *) { LocListBeginUpdate(); }
+static void end_batch(void *) { LocListEndUpdate(); }
+static void repaint(void *, uint32_t mask)
+{
+    if (ShellWork.repaintAllWindows)
+        ShellWork.repaintAllWindows(mask);
+}
+static void end_get(void *, QMS *r) { EndGetThread(r); }
+static void end_put(void *, QMS *r, int mode) { EndPutThread(r, mode); }
+static void destroy_window(void *, void *w) { DestroyWindow((HWND)w); }
+static void caps_for(void *, uint8_t *caps, int32_t platform, int32_t level)
+{
+    CapSetForQmgr(caps, platform, level);
+}
+static void *load_bitmap(void *, const char *file, int image) { return GetBitmapByName(file, image); }
+static void schedule_export(void *, QMS *r) { ExpScheduleNext(r); }
+
+/* A location goes: what the console, the engine and the caches keep of it. */
+static void free_cache(void *, QMS *r)
+{
+    ConsoleForgetLocation(r);
+    if (ShellWork.freeCache)
+        ShellWork.freeCache(r, 0);
+    MQEForgetLocation(r);
+}
+
+struct LOCDIALOGS {
+    QMS *location;
+    HWND close[256];
+    int count;
+};
+
+static int collect_location_dialogs(DialogWords *d, void *ctx)
+{
+    LOCDIALOGS *c = (LOCDIALOGS *)ctx;
+    if (d->first.location == c->location && !d->ownerSlot && d->window && c->count < 256)
+        c->close[c->count++] = PCFWnd(d->window);
+    else if (d->window)
+        PostMessageA(PCFWnd(d->window), UM_QMLIST_CHANGED, 0, 0);
+    return 0;
+}
+
+/* The windows of dialogs on a deleted location go; the others hear of it. */
+static void close_dialogs(void *, QMS *r)
+{
+    LOCDIALOGS c = { r, {}, 0 };
+    PCFForEachDialog(collect_location_dialogs, &c);
+    for (int i = 0; i < c.count; i++)
+        if (IsWindow(c.close[i]))
+            SendMessageA(c.close[i], WM_CLOSE, 0, 0);
+    for (FrameWords *f = FrameFirst(); f; f = FrameNext(f))
+        for (DialogWords *pane : { f->listPane, f->msgPane })
+            if (pane && pane->first.location == r)
+                pane->first.location = nullptr;
+}
+
+static int caps_changed_one(DialogWords *d, void *ctx)
+{
+    if (d->first.location == (QMS *)ctx && d->window)
+        PostMessageA(PCFWnd(d->window), UM_PCF_LOCATION, 0, 0);
+    return 0;
+}
+
+static void caps_changed(void *, QMS *r) { PCFForEachDialog(caps_changed_one, r); }
+
+static int broadcast_one(DialogWords *d, void *)
+{
+    if (d->window)
+        PostMessageA(PCFWnd(d->window), UM_QMLIST_CHANGED, 0, 0);
+    return 0;
+}
+
+static void broadcast(void *) { PCFForEachDialog(broadcast_one, nullptr); }
+
+/* ---- the location dialogs and the Preferences ---- */
+
+static int post(void *, void *window, uint32_t message, uintptr_t wp, intptr_t lp)
+{
+    return window && IsWindow((HWND)window) && PostMessageA((HWND)window, message, wp, lp);
+}
+static void start_put(void *, QMS *r) { StartPutThread(r); }
+static DialogWords *command_dialog(void *, void *owner, DialogWords *templ,
+                                   void (*done)(DialogWords *))
+{
+    templ->release = done;
+    return PCFCommandDialog(nullptr, (HWND)owner, templ, nullptr);
+}
+static void focus_window(void *, void *w) { ActivateWindow((HWND)w); }
+static void close_window(void *, void *w) { SendMessageA((HWND)w, WM_CLOSE, 0, 0); }
+static void splash_show(void *, QMS *r)
+{
+    if (ShellWork.splashShow)
+        ShellWork.splashShow(Shell.mainWindow, nullptr, r, 1, 1);
+}
+static void show_ini(void *, QMS *r) { ShowMQIniFile(r); }
+static void show_log(void *, QMS *r) { ShowMQErrorLog(r); }
+static void loc_add_modeless(void *, void *w, int kind, uintptr_t a, uintptr_t b)
+{
+    AddModeless(w, kind, (void *)a, (void *)b);
+}
+static void loc_remove_modeless(void *, void *w) { UtilRemoveModeless(w); }
+static void config_changed(void *) {}
+
+static void locnotify(void *) { LocListCommand(Shell.mainWindow, 0); }
+static int uf_load(void *, void *owner, uint32_t flags)
+{
+    return ShellWork.loadFormats ? ShellWork.loadFormats((HWND)owner, flags) : 0;
+}
+static void uf_reapply(void *) { UFReapplyFormats(); }
+static int tabs_one(DialogWords *d, void *)
+{
+    if (d->window)
+        PostMessageA(PCFWnd(d->window), UM_FIELDS_CHANGED, 0, 0);
+    return 0;
+}
+static void tabs_changed(void *) { PCFForEachDialog(tabs_one, nullptr); }
+static void filter_refresh(void *)
+{
+    if (ShellWork.filterRefresh)
+        ShellWork.filterRefresh();
+}
+static void loc_list(void *) { LocListCommand(Shell.mainWindow, 0); }
+static void program_icon(void *)
+{
+    if (Shell.mainWindow)
+        SendMessageA(Shell.mainWindow, WM_SETICON, ICON_BIG, (LPARAM)Shell.icons[0]);
+}
+static void drop_user(void *) { DynQueueUserNameReset(); }
+static void play(void *, const char *name) { WinPlaySound(name, 0, 1); }
+static void pref_add_modeless(void *, void *w) { AddModeless(w, 0, nullptr, nullptr); }
+static void pref_remove_modeless(void *, void *w) { UtilRemoveModeless(w); }
+static void splash_test(void *, int, const char *source)
+{
+    if (ShellWork.splashFile)
+        ShellWork.splashFile(Shell.mainWindow, "Ravolt Splash Test", nullptr, source, 1, 0);
+}
+
+/* ---- the configuration file and the profile ---- */
+
+static int cfg_error_box(void *, const char *caption, const char *text, int withLastError,
+                         int okCancel)
+{
+    if (withLastError)
+        return WinOpErrorEx(Shell.mainWindow, text, okCancel);
+    return ShellBox(Shell.mainWindow, text, caption,
+                    (okCancel ? MB_OKCANCEL : MB_OK) | MB_ICONEXCLAMATION) == IDCANCEL;
+}
+
+static void cfg_notice(void *, const char *caption, const char *text)
+{
+    ShellBox(Shell.mainWindow, text, caption, MB_OK | MB_ICONEXCLAMATION);
+}
+
+static void cfg_fit(void *, int32_t *rect)
+{
+    PlaceRect r = { rect[0], rect[1], rect[2], rect[3] };
+    WinFitRect(&r, 1, 0);
+    rect[0] = r.x;
+    rect[1] = r.y;
+    rect[2] = r.cx;
+    rect[3] = r.cy;
+}
+
+static void prf_box(void *, const char *text, const char *caption)
+{
+    ShellBox(Shell.mainWindow, text, caption, MB_OK | MB_ICONEXCLAMATION);
+}
+
+/* The connection name of a location's client settings (searches). */
+static const char *ShellClientConnection(const QMS *r, char *buffer, size_t size)
+{
+    char channel[64], connection[300];
+    ImportClientNames(r, channel, connection);
+    snprintf(buffer, size, "%s", connection);
+    return buffer;
+}
+
+static void tk_repaint(int mask)
+{
+    if (ShellWork.repaintAllWindows)
+        ShellWork.repaintAllWindows((uint32_t)mask);
+}
+
+void ShellInstallHooks(void)
+{
+    MQEPORT port = { nullptr, port_message, port_error };
+    MQESetPort(&port);
+    MQEHooks.qlistBuild = QListBuild;
+
+    PCFHOOKS h = *PCFHooks();
+    PCFWindowHooks(&h);
+    PCFSetHooks(&h);
+    PCFSHELLHOOKS s = {};
+    s.doAction = do_action;
+    s.contextMenu = ShellDialogContextMenu;
+    s.addModeless = add_modeless;
+    s.removeModeless = remove_modeless;
+    s.openStartupMessage = startup_message;
+    s.altKeyOption = alt_key;
+    s.toolbarImage = toolbar_image;
+    s.messageFile = ShellMessageFile;
+    PCFSetShellHooks(&s);
+
+    LOCHOOKS l = {};
+    l.addRow = add_row;
+    l.updateRow = update_row;
+    l.removeRow = remove_row;
+    l.beginBatch = begin_batch;
+    l.endBatch = end_batch;
+    l.consoleEvent = ConsoleLocationEvent;
+    l.repaint = repaint;
+    l.endGetThread = end_get;
+    l.endPutThread = end_put;
+    l.closeDialogs = close_dialogs;
+    l.destroyWindow = destroy_window;
+    l.freeCache = free_cache;
+    l.capsForQmgr = caps_for;
+    l.capsChanged = caps_changed;
+    l.broadcast = broadcast;
+    l.loadBitmap = load_bitmap;
+    l.scheduleExport = schedule_export;
+    LocSetHooks(&l);
+
+    LOCDLGHOOKS d = {};
+    d.post = post;
+    d.startPutThread = start_put;
+    d.endPutThread = end_put;
+    d.commandDialog = command_dialog;
+    d.focusWindow = focus_window;
+    d.closeWindow = close_window;
+    d.splashShow = splash_show;
+    d.showIniFile = show_ini;
+    d.showErrorLog = show_log;
+    d.repaint = repaint;
+    d.addModeless = loc_add_modeless;
+    d.removeModeless = loc_remove_modeless;
+    d.configChanged = config_changed;
+    LocDlgSetHooks(&d);
+
+    PREFHOOKS p = {};
+    p.repaint = repaint;
+    p.locNotifyWindows = locnotify;
+    p.ufLoadFormats = uf_load;
+    p.ufReapplyFormats = uf_reapply;
+    p.tabsChanged = tabs_changed;
+    p.filterManagerRefresh = filter_refresh;
+    p.locListCommand = loc_list;
+    p.programIcon = program_icon;
+    p.dropQueueUserName = drop_user;
+    p.configChanged = config_changed;
+    p.splashTest = splash_test;
+    p.playSound = play;
+    p.addModeless = pref_add_modeless;
+    p.removeModeless = pref_remove_modeless;
+    PrefSetHooks(&p);
+
+    CFGHOOKS c = {};
+    c.errorBox = cfg_error_box;
+    c.notice = cfg_notice;
+    c.fitRect = cfg_fit;
+    CfgSetHooks(&c);
+    PRFHOOKS r = {};
+    r.messageBox = prf_box;
+    PrfSetHooks(&r);
+
+    tkHost.repaintAllWindows = tk_repaint;
+    tkHost.bitmapName = ShellBitmapName;
+    ShellConnectionName = ShellClientConnection;
+}

@@ -1,0 +1,107 @@
+/* The shell's own windows in the test's process: the About box and the
+ * file viewer (a real ini file, a big file's "Loading" notice, reload
+ * keeping its place, a file that is no text). */
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <string>
+
+#include "apptest.h"
+#include "cs.h"
+#include "dd.h"
+#include "shellint.h"
+#include "mq/engine/mqengine.h"
+
+enum { FV_STATUS = 103, FV_RELOAD = 133, FV_TEXT = 413 };
+
+static std::string FieldText(HWND w, int id)
+{
+    HWND f = DDGetFieldWindow(DDFindHandle(w), id, 0);
+    int n = f ? GetWindowTextLengthA(f) : 0;
+    std::string t(n + 1, 0);
+    if (f)
+        GetWindowTextA(f, t.data(), n + 1);
+    t.resize(n);
+    return t;
+}
+
+TEST(AppWindows, AboutBoxOpensOnceAndCloses)
+{
+    AppStart();
+    AboutDialog(nullptr);
+    HWND about = AboutWindow();
+    ASSERT_NE(about, nullptr);
+    AboutDialog(nullptr);
+    EXPECT_EQ(AboutWindow(), about);
+    EXPECT_EQ(WindowText(about), "About Kelvane - Ravolt");
+    PumpAll();
+    GalleryDialogShot(about, "about_box");
+    SendMessageA(about, WM_CLOSE, 0, 0);
+    PumpAll();
+    EXPECT_EQ(AboutWindow(), nullptr);
+}
+
+TEST(AppWindows, FileViewerShowsAnIniFileAndKeepsItsPlaceOnReload)
+{
+    AppStart();
+    std::string path = std::string(RAVOLT_TOP) + "/../shared/samples/ini-mqsc/ODOWDAIBM__mq01__qm.ini";
+    HWND v = FileViewCreate("qm.ini", path.c_str());
+    ASSERT_NE(v, nullptr);
+    PumpAll();
+    std::string text = FieldText(v, FV_TEXT);
+    EXPECT_NE(text.find("Module Name: qm.ini"), std::string::npos);
+    EXPECT_NE(text.find("\r\n"), std::string::npos);
+    EXPECT_EQ(FieldText(v, FV_STATUS).rfind("File read at ", 0), 0u);
+    GalleryDialogShot(v, "file_viewer");
+    HWND edit = DDGetFieldWindow(DDFindHandle(v), FV_TEXT, 0);
+    SendMessageA(edit, EM_LINESCROLL, 0, 20);
+    int first = (int)SendMessageA(edit, EM_GETFIRSTVISIBLELINE, 0, 0);
+    EXPECT_GT(first, 0);
+    SendMessageA(v, WM_COMMAND, FV_RELOAD, 0);
+    PumpAll();
+    EXPECT_EQ((int)SendMessageA(edit, EM_GETFIRSTVISIBLELINE, 0, 0), first);
+    DestroyWindow(v);
+    PumpAll();
+}
+
+TEST(AppWindows, FileViewerSaysLoadingForABigFileAndRefusesBinary)
+{
+    AppStart();
+    std::string big = std::string(2 * 1024 * 1024, 'x');
+    for (size_t i = 79; i < big.size(); i += 80)
+        big[i] = '\n';
+    std::string bigPath = WriteScratch("big.log", big);
+    HWND v = FileViewCreate("big.log", bigPath.c_str());
+    ASSERT_NE(v, nullptr);
+    EXPECT_EQ(FieldText(v, FV_TEXT).rfind("Loading 2MB from file", 0), 0u);
+    PumpAll();
+    EXPECT_GT(FieldText(v, FV_TEXT).size(), big.size());   /* every line end as CR LF */
+    DestroyWindow(v);
+
+    std::string binPath = WriteScratch("data.bin", std::string("\x01\x02\x03 binary", 10));
+    HWND b = FileViewCreate("data.bin", binPath.c_str());
+    ASSERT_NE(b, nullptr);
+    PumpAll();
+    EXPECT_EQ(FieldText(b, FV_TEXT), "");
+    EXPECT_NE(FieldText(b, FV_STATUS).find("does not appear to be a text file"), std::string::npos);
+    DestroyWindow(b);
+    PumpAll();
+}
+
+/* Blocks handed to a frame that is gone: a question is answered "no"
+ * (its asker goes on), other blocks are released; nothing is posted. */
+TEST(AppWindows, BlocksPostedToAGoneFrameAreReleased)
+{
+    AppStart();
+    PumpAll();
+    HWND gone = CreateWindowExA(0, "STATIC", "", 0, 0, 0, 0, 0, nullptr, nullptr, nullptr, nullptr);
+    DestroyWindow(gone);
+    MQEASK ask = {};
+    ask.answer = 1;
+    EXPECT_EQ(ShellPostBlock(gone, FRM_ASK, 0, &ask), 0);
+    EXPECT_EQ(ask.done, 1);
+    EXPECT_EQ(ask.answer, 0);
+    EXPECT_EQ(ShellPostBlock(gone, FRM_TEXT, 0, CSGetMem(100, "TEXT")), 0);
+    EXPECT_EQ(ShellPostBlock(nullptr, FRM_OPERROR, 0, CSGetMem(100, "ERR")), 0);
+    EXPECT_EQ(ShellPostBlock(gone, FRM_LINES, 0, ShellBuildLines(AppMain())), 0);
+}

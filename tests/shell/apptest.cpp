@@ -1,0 +1,243 @@
+/* The shell in the test's own process (apptest.h): start-up over the
+ * stand-in, the refresh worker, recorded questions and the tree read
+ * back. */
+#include "apptest.h"
+
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <iterator>
+
+#include "cs.h"
+#include "cshost.h"
+#include "loccache.h"
+#include "locstore.h"
+#include "mqsim.h"
+#include "mq/mqbind.h"
+#include "mq/pcf.h"
+#include "prfdata.h"
+#include "shellint.h"
+#include "shellwork.h"
+
+static MQSimRunMqsc_FN runMqsc;
+static std::string configDir;
+static QMS *demo;
+
+static void SetEnv(const char *name, const char *value)
+{
+    _putenv_s(name, value);
+    SetEnvironmentVariableA(name, value);
+}
+
+int AppMqsc(const char *qmgr, const std::string &text)
+{
+    std::string copy = text;
+    static char out[65536];
+    return runMqsc ? (int)runMqsc((PMQCHAR)qmgr, (PMQCHAR)copy.c_str(), sizeof out, out) : -1;
+}
+
+static std::string DemoScript(void)
+{
+    std::ifstream f(std::string(RAVOLT_TOP) + "/scripts/demo.mqsc", std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(f), std::istreambuf_iterator<char>());
+}
+
+std::vector<Question> &Questions(void)
+{
+    static std::vector<Question> q;
+    return q;
+}
+
+static int answerWith = 1;
+
+void AnswerQuestions(int answer)
+{
+    answerWith = answer;
+    Questions().clear();
+}
+
+static int Answer(HWND, const char *verb, const char *name)
+{
+    Questions().push_back({verb ? verb : "", name ? name : ""});
+    return answerWith;
+}
+
+HWND AppStart(void)
+{
+    static bool started;
+    if (started)
+        return Shell.mainWindow;
+    started = true;
+    SetEnv("MQM_DLL_PATH", MQSIM_DIR);
+    std::string home = ScratchDir() + "qmgrs";
+    CreateDirectoryA(home.c_str(), nullptr);
+    SetEnv("RAVOLT_MQSIM_HOME", home.c_str());
+    void *module = nullptr;
+    char error[300];
+    if (CSLoadLibrary("mqm.dll", MQSIM_DIR, error, sizeof error, &module) == 0)
+        runMqsc = (MQSimRunMqsc_FN)CSGetProcAddress(module, "MQSimRunMqsc");
+    AppMqsc("RAVOLT.DEMO", DemoScript());
+    configDir = ScratchDir() + "ravolt.cfg.d\\";
+    CreateDirectoryA(configDir.c_str(), nullptr);
+    static std::string dirArg = configDir.substr(0, configDir.size() - 1);
+    static char *argv[] = { (char *)"ravolt.exe", (char *)"-f", (char *)dirArg.c_str(), nullptr };
+    RecordBoxesAndLinks();
+    if (!ShellStartup(GetModuleHandleA(nullptr), 3, argv))
+        return nullptr;
+    Prf.po[2] &= ~0x40000u;                /* no exit question unless a test asks */
+    QMS t;
+    memset(&t, 0, sizeof t);
+    InitLocationDefaults(&t);
+    strcpy(t.qmName, "RAVOLT.DEMO");
+    strcpy(t.locationName, "RAVOLT.DEMO");
+    demo = LocCreate(&LocTree, &t, 0);
+    ShellWork.requestRefresh = AppRefresh;
+    ShellConfirmHook = Answer;
+    if (!CreateFrame(nullptr))
+        return nullptr;
+    PumpUntil([] { return !Shell.startupPending; });
+    return Shell.mainWindow;
+}
+
+FrameWords *AppMain(void)
+{
+    AppStart();
+    return FrameFirst();
+}
+
+QMS *AppDemo(void)
+{
+    AppStart();
+    return demo;
+}
+
+std::string AppConfigDir(void)
+{
+    return configDir;
+}
+
+/* ---- the refresh worker ---- */
+
+std::vector<RefreshCall> &Refreshes(void)
+{
+    static std::vector<RefreshCall> calls;
+    return calls;
+}
+
+int AppRefresh(QMS *r, uint32_t bits, const char *prefix, int)
+{
+    Refreshes().push_back({r ? r->qmName : "", prefix ? prefix : "", bits});
+    return ShellQmgrRefresh(r, bits, prefix, 0);
+}
+
+bool AppRefreshDone(int ms)
+{
+    if (!PumpUntil([] { return ShellRefreshesRunning() == 0; }, ms))
+        return false;
+    /* the posted refresh, then the rebuild it asks for */
+    for (int i = 0; i < 5; i++) {
+        PumpAll();
+        PumpUntil([] {
+            for (FrameWords *f = FrameFirst(); f; f = FrameNext(f))
+                if (f->link.rebuildPending)
+                    return false;
+            return true;
+        }, 2000);
+        Sleep(30);
+    }
+    PumpAll();
+    return true;
+}
+
+/* ---- the tree read back ---- */
+
+static std::string LineText(const cntLINE *l)
+{
+    std::string text;
+    for (cntITEM *it = cntFirstItem(l); it; it = cntNextItem(it))
+        if (it->type == CNTI_TEXT)
+            text += it->text;
+    size_t b = text.find_first_not_of(' ');
+    return b == std::string::npos ? "" : text.substr(b);
+}
+
+static void Walk(cntLINE *l, int depth, bool visible, std::vector<TreeLine> &out)
+{
+    for (; l; l = l->next) {
+        QMS *r;
+        out.push_back({depth, LineText(l), ShellLineKind(l, &r), l});
+        if (!visible || (l->flags & CNTL_EXPANDED))
+            Walk(l->child, depth + 1, visible, out);
+    }
+}
+
+std::vector<TreeLine> TreeLines(FrameWords *f, bool visibleOnly)
+{
+    std::vector<TreeLine> out;
+    if (f && f->lines)
+        Walk(f->lines->first, 0, visibleOnly, out);
+    return out;
+}
+
+cntLINE *FindLine(FrameWords *f, const std::string &text)
+{
+    for (const TreeLine &l : TreeLines(f))
+        if (l.text == text || l.text.rfind(text, 0) == 0)
+            return l.line;
+    return nullptr;
+}
+
+std::vector<std::string> ChildTexts(cntLINE *line)
+{
+    std::vector<std::string> out;
+    for (cntLINE *c = line ? line->child : nullptr; c; c = c->next)
+        out.push_back(LineText(c));
+    return out;
+}
+
+CNTW *TreeRecord(FrameWords *f)
+{
+    return f && f->tree ? (CNTW *)GetWindowLongPtrA(f->tree, GWLP_USERDATA) : nullptr;
+}
+
+bool ExpandLine(FrameWords *f, cntLINE *line)
+{
+    if (!SendMessageA(f->panel, CN_EXPANDING, 0, (LPARAM)line))
+        return false;
+    line->flags |= CNTL_EXPANDED;
+    if (f->lines)
+        f->lines->flags |= 1;
+    CNTW *rec = TreeRecord(f);
+    cntSetFont(f->tree, rec ? rec->font : nullptr);
+    return true;
+}
+
+/* ---- keys and messages through the loop ---- */
+
+void LoopMessage(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
+{
+    MSG m = {};
+    m.hwnd = hwnd;
+    m.message = msg;
+    m.wParam = wp;
+    m.lParam = lp;
+    if (!ShellFilterMessage(&m))
+        DispatchMessageA(&m);
+}
+
+void LoopKey(HWND hwnd, WPARAM vk, bool ctrl, bool shift, bool alt)
+{
+    BYTE keys[256], saved[256];
+    GetKeyboardState(saved);
+    memcpy(keys, saved, sizeof keys);
+    keys[VK_CONTROL] = ctrl ? 0x80 : 0;
+    keys[VK_SHIFT] = shift ? 0x80 : 0;
+    keys[VK_MENU] = alt ? 0x80 : 0;
+    SetKeyboardState(keys);
+    LPARAM down = alt ? (1 << 29) : 0;
+    LoopMessage(hwnd, alt ? WM_SYSKEYDOWN : WM_KEYDOWN, vk, down | 1);
+    PumpAll();
+    LoopMessage(hwnd, alt ? WM_SYSKEYUP : WM_KEYUP, vk, down | 0xC0000001);
+    SetKeyboardState(saved);
+    PumpAll();
+}

@@ -1,0 +1,65 @@
+/* The application shell running in the test's own process: started once
+ * with a fresh configuration folder whose name has a dot, over the
+ * stand-in queue manager RAVOLT.DEMO; the refreshes the shell asks for,
+ * recorded; recorded confirmations; and the tree's lines read back. */
+#pragma once
+
+#include <windows.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "shell.h"
+#include "shelltest.h"
+
+struct QMS;
+
+/* Starts the shell (once per process) and answers its main frame. */
+HWND AppStart(void);
+FrameWords *AppMain(void);
+/* The location of RAVOLT.DEMO. */
+QMS *AppDemo(void);
+/* The configuration folder ("...\ravolt.cfg.N\") and its file. */
+std::string AppConfigDir(void);
+/* MQSC against a stand-in queue manager of the test's home. */
+int AppMqsc(const char *qmgr, const std::string &text);
+
+/* The refreshes the shell asks for, recorded and handed on to its own
+ * handler (the queue list inquired on a worker thread); the calls made. */
+struct RefreshCall {
+    std::string qm, prefix;
+    uint32_t bits;
+};
+std::vector<RefreshCall> &Refreshes(void);
+int AppRefresh(QMS *location, uint32_t bits, const char *prefix, int force);
+/* Waits until the worker of the last refresh is done and its lines are in. */
+bool AppRefreshDone(int ms = 20000);
+
+/* Confirmations: the questions asked, answered with answer. */
+struct Question {
+    std::string verb, name;
+};
+std::vector<Question> &Questions(void);
+void AnswerQuestions(int answer);
+
+/* A frame's tree: each line's text (items joined) at its depth. */
+struct TreeLine {
+    int depth;
+    std::string text;
+    int kind;
+    cntLINE *line;
+};
+std::vector<TreeLine> TreeLines(FrameWords *frame, bool visibleOnly = false);
+/* The line with the text, or null. */
+cntLINE *FindLine(FrameWords *frame, const std::string &text);
+/* The children's texts of a line. */
+std::vector<std::string> ChildTexts(cntLINE *line);
+/* Expands a line as a click of its expander does (asking the panel). */
+bool ExpandLine(FrameWords *frame, cntLINE *line);
+/* The container's record of a frame's tree. */
+CNTW *TreeRecord(FrameWords *frame);
+/* A message through the program's loop filters, then dispatched. */
+void LoopMessage(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
+/* A key pressed and let go through the loop with Ctrl/Shift/Alt held. */
+void LoopKey(HWND hwnd, WPARAM vk, bool ctrl = false, bool shift = false, bool alt = false);

@@ -1,0 +1,253 @@
+/* The real ravolt.exe started from outside with a configuration of its
+ * own in a folder whose name has a dot, and a watchdog that logs every
+ * box the program shows and answers it: the frame appears, closing it
+ * asks and writes the configuration once (nothing with "-r"), a bad
+ * option shows the usage box whose closing ends the program, and a
+ * configuration that cannot be read is reported once at start-up.  Every wait
+ * has a hard limit; a test ends only the process it started. */
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <algorithm>
+#include <atomic>
+#include <cstring>
+#include <fstream>
+#include <iterator>
+#include <map>
+#include <string>
+#include <thread>
+#include <vector>
+
+static std::string ProgramDir(void)
+{
+    char path[MAX_PATH];
+    GetModuleFileNameA(nullptr, path, sizeof path);
+    std::string p = path;
+    return p.substr(0, p.find_last_of("\\/") + 1);
+}
+
+static std::string ReadAll(const std::string &path)
+{
+    std::ifstream f(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(f), std::istreambuf_iterator<char>());
+}
+
+static bool Exists(const std::string &path)
+{
+    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+/* A fresh configuration folder "...\ravolt.bb.N" holding text as RAVOLT.CFG. */
+static std::string ConfigDir(const std::string &text)
+{
+    static int n;
+    char temp[MAX_PATH];
+    GetTempPathA(sizeof temp, temp);
+    std::string dir = std::string(temp) + "ravolt.bb." + std::to_string(GetCurrentProcessId()) + "." +
+                      std::to_string(++n);
+    CreateDirectoryA(dir.c_str(), nullptr);
+    std::ofstream(dir + "\\RAVOLT.CFG", std::ios::binary) << text;
+    return dir;
+}
+
+struct Shown {
+    std::string caption, text;
+};
+
+/* The started program and the watchdog over its boxes. */
+struct Program {
+    PROCESS_INFORMATION pi = {};
+    std::vector<Shown> boxes;
+    std::atomic<bool> watching{false};
+    std::thread watchdog;
+    const char *answer = "Yes";
+
+    bool Start(const std::string &args)
+    {
+        std::string line = "\"" + ProgramDir() + "ravolt.exe\" " + args;
+        STARTUPINFOA si = {sizeof si};
+        std::vector<char> cmd(line.begin(), line.end());
+        cmd.push_back(0);
+        if (!CreateProcessA(nullptr, cmd.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                            ProgramDir().c_str(), &si, &pi))
+            return false;
+        watching = true;
+        watchdog = std::thread([this] { Watch(); });
+        return true;
+    }
+    /* The program's visible top-level windows of a class (null: any). */
+    std::vector<HWND> Windows(const char *cls)
+    {
+        struct Ctx { DWORD pid; const char *cls; std::vector<HWND> out; } c{pi.dwProcessId, cls, {}};
+        EnumWindows([](HWND w, LPARAM lp) -> BOOL {
+            Ctx *c = (Ctx *)lp;
+            DWORD pid = 0;
+            GetWindowThreadProcessId(w, &pid);
+            char name[64] = "";
+            GetClassNameA(w, name, sizeof name);
+            if (pid == c->pid && IsWindowVisible(w) && (!c->cls || !strcmp(name, c->cls)))
+                c->out.push_back(w);
+            return TRUE;
+        }, (LPARAM)&c);
+        return c.out;
+    }
+    static std::string Text(HWND w)
+    {
+        char t[512] = "";
+        GetWindowTextA(w, t, sizeof t);
+        return t;
+    }
+    /* A button's text without its mnemonic mark and outer blanks. */
+    static std::string Label(HWND w)
+    {
+        std::string t = Text(w);
+        t.erase(std::remove(t.begin(), t.end(), '&'), t.end());
+        size_t b = t.find_first_not_of(' '), e = t.find_last_not_of(' ');
+        return b == std::string::npos ? "" : t.substr(b, e - b + 1);
+    }
+    /* Every dialog box: logged once with its static texts, then its
+     * answer button (or its close) pressed. */
+    void Watch(void)
+    {
+        std::vector<HWND> seen;
+        std::map<HWND, int> tries;
+        while (watching) {
+            for (HWND w : Windows("#32770")) {
+                if (std::find(seen.begin(), seen.end(), w) != seen.end())
+                    continue;
+                seen.push_back(w);
+                Shown s{Text(w), ""};
+                std::vector<HWND> children;
+                EnumChildWindows(w, [](HWND c, LPARAM lp) -> BOOL {
+                    ((std::vector<HWND> *)lp)->push_back(c);
+                    return TRUE;
+                }, (LPARAM)&children);
+                HWND button = nullptr;
+                for (HWND c : children) {
+                    char cls[32] = "";
+                    GetClassNameA(c, cls, sizeof cls);
+                    if (!strcmp(cls, "Button") && (Label(c) == answer || Label(c) == "OK"))
+                        button = c;
+                    else if (strcmp(cls, "Button") && !Text(c).empty())
+                        s.text += Text(c) + "|";
+                }
+                if (!button && ++tries[w] < 30) {       /* its controls may come later */
+                    seen.pop_back();
+                    continue;
+                }
+                boxes.push_back(s);
+                if (button)
+                    PostMessageA(button, BM_CLICK, 0, 0);
+                else
+                    PostMessageA(w, WM_COMMAND, IDCANCEL, 0);
+            }
+            Sleep(100);
+        }
+    }
+    HWND WaitFor(const char *cls, int ms)
+    {
+        for (int waited = 0; waited < ms; waited += 100) {
+            std::vector<HWND> found = Windows(cls);
+            if (!found.empty())
+                return found[0];
+            if (WaitForSingleObject(pi.hProcess, 100) == WAIT_OBJECT_0)
+                return nullptr;
+        }
+        return nullptr;
+    }
+    /* The exit code, or -1 when it did not end within ms (then ended). */
+    long WaitExit(int ms)
+    {
+        DWORD code = 0;
+        if (WaitForSingleObject(pi.hProcess, ms) != WAIT_OBJECT_0) {
+            TerminateProcess(pi.hProcess, 99);
+            WaitForSingleObject(pi.hProcess, 5000);
+            return -1;
+        }
+        GetExitCodeProcess(pi.hProcess, &code);
+        return (long)code;
+    }
+    ~Program()
+    {
+        if (pi.hProcess) {
+            if (WaitForSingleObject(pi.hProcess, 0) != WAIT_OBJECT_0) {
+                TerminateProcess(pi.hProcess, 99);
+                WaitForSingleObject(pi.hProcess, 5000);
+            }
+            CloseHandle(pi.hProcess);
+            CloseHandle(pi.hThread);
+        }
+        watching = false;
+        if (watchdog.joinable())
+            watchdog.join();
+    }
+};
+
+static const char demoConfig[] = "AP:\nQM:RAVOLT.DEMO \"RAVOLT.DEMO\" 0 0\n";
+
+TEST(Program, FrameAppearsAndClosingAsksThenWritesTheConfigurationOnce)
+{
+    std::string dir = ConfigDir(demoConfig);
+    Program p;
+    ASSERT_TRUE(p.Start("-f \"" + dir + "\""));
+    HWND frame = p.WaitFor("RAVOLT", 30000);
+    ASSERT_NE(frame, nullptr);
+    EXPECT_EQ(Program::Text(frame).rfind("Ravolt", 0), 0u);
+    PostMessageA(frame, WM_CLOSE, 0, 0);
+    EXPECT_EQ(p.WaitExit(30000), 0);
+    ASSERT_EQ(p.boxes.size(), 1u);
+    EXPECT_EQ(p.boxes[0].caption, "Ravolt - Confirmation");
+    std::string written = ReadAll(dir + "\\RAVOLT.CFG");
+    EXPECT_NE(written.find("AP:"), std::string::npos);
+    EXPECT_NE(written.find("QM:RAVOLT.DEMO"), std::string::npos);
+    EXPECT_NE(written.find("sdelay="), std::string::npos);
+    EXPECT_EQ(ReadAll(dir + "\\RAVOLT.BAK"), demoConfig);
+}
+
+TEST(Program, ReadOnlyRunWritesNothing)
+{
+    std::string dir = ConfigDir(demoConfig);
+    Program p;
+    ASSERT_TRUE(p.Start("-r -f \"" + dir + "\""));
+    HWND frame = p.WaitFor("RAVOLT", 30000);
+    ASSERT_NE(frame, nullptr);
+    PostMessageA(frame, WM_CLOSE, 0, 0);
+    EXPECT_EQ(p.WaitExit(30000), 0);
+    EXPECT_EQ(ReadAll(dir + "\\RAVOLT.CFG"), demoConfig);
+    EXPECT_FALSE(Exists(dir + "\\RAVOLT.BAK"));
+}
+
+TEST(Program, BadOptionShowsTheUsageAndClosingItEnds)
+{
+    std::string dir = ConfigDir(demoConfig);
+    Program p;
+    p.answer = "OK";
+    ASSERT_TRUE(p.Start("-x -f \"" + dir + "\""));
+    EXPECT_GE(p.WaitExit(30000), 0);
+    ASSERT_FALSE(p.boxes.empty());
+    EXPECT_EQ(p.boxes[0].caption, "Ravolt - Program Usage");
+    EXPECT_TRUE(p.Windows("RAVOLT").empty());
+    EXPECT_EQ(ReadAll(dir + "\\RAVOLT.CFG"), demoConfig);
+}
+
+TEST(Program, UnreadableConfigurationIsReportedOnceAndStartUpGoesOn)
+{
+    std::string dir = ConfigDir("");
+    DeleteFileA((dir + "\\RAVOLT.CFG").c_str());
+    CreateDirectoryA((dir + "\\RAVOLT.CFG").c_str(), nullptr);  /* there, but no file to read */
+    Program p;
+    ASSERT_TRUE(p.Start("-f \"" + dir + "\""));
+    HWND frame = p.WaitFor("RAVOLT", 30000);
+    ASSERT_NE(frame, nullptr);
+    for (int i = 0; i < 50 && p.boxes.empty(); i++)
+        Sleep(100);
+    Sleep(500);
+    ASSERT_EQ(p.boxes.size(), 1u);
+    EXPECT_EQ(p.boxes[0].caption, "Ravolt - Operational error");
+    EXPECT_NE(p.boxes[0].text.find("can not be opened"), std::string::npos) << p.boxes[0].text;
+    PostMessageA(frame, WM_CLOSE, 0, 0);
+    EXPECT_EQ(p.WaitExit(30000), 0);
+    EXPECT_EQ(p.boxes.size(), 2u);
+    EXPECT_FALSE(Exists(dir + "\\RAVOLT.BAK"));
+}
