@@ -318,6 +318,11 @@ void LocFreeRecordData(QMS *r)
     for (int i = 0; i < 4; i++)
         CSStringSet(&r->iconFile[i], nullptr, 0);
     CSFreeMemAndClear(&r->userId);
+    if (r->password) {
+        memset(r->password, 0, strlen(r->password));
+        CSFreeMem(r->password);
+        r->password = nullptr;
+    }
     CSFreeMemAndClear(&r->rawClient);
     CSFreeMemAndClear(&r->rawDialogs);
     CSFreeMemAndClear(&r->lastError);

@@ -49,6 +49,8 @@ enum LocationState : uint32_t {
     LST_IDLE = 0x1, LST_REDISPLAY = 0x2, LST_DELETING = 0x4,
     LST_NEW = 0x8, LST_SUSPENDED = 0x20,
     LST_FREED = 0x40,                  /* on the freed-record list */
+    LST_SAVECREDS = 0x100,             /* save the credentials after the
+                                          next successful connection */
 };
 
 /* Thread blocks: the parts the MQ engine owns stay opaque here. */
@@ -70,11 +72,13 @@ struct QMSGROUP {
     QMS *first;                        /* members in name order */
 };
 
-/* Cached-list status block (the location timer's own). */
+/* Cached-list status block (the location timer's own): flags 0x2
+ * updates suspended, 0x4 the next refresh is a full one. */
 struct QMSCACHE {
     uint32_t flags;
-    uint32_t count;
+    uint32_t count;                    /* entries changed */
     int64_t time;
+    uint32_t values;                   /* values changed */
 };
 
 struct QMS {
@@ -109,6 +113,9 @@ struct QMS {
     const char *clientChannel;         /* shared text */
     const char *networkNames;          /* shared text */
     char *userId;                      /* block "USR" */
+    char *password;                    /* block "PWD"; never saved */
+    uint8_t credWaiting;               /* a worker waits for credentials */
+    void *credDialog;                  /* the open credentials prompt */
     void *kdbEntry;
     const char *nameLists[QMS_NAMELISTS];   /* shared texts */
     uint32_t ccsidOverride, ccsidQm, ccsid;
