@@ -2,6 +2,7 @@
  * sub-blocks, writing a location block, and the safe rewrite. */
 #include "cfgfile.h"
 #include "prfdata.h"
+#include "cfgdialog.h"
 #include "cs.h"
 
 #include <cerrno>
@@ -89,7 +90,6 @@ static int read_to_tag(PRFIN *in, char *token, uint32_t *q, int (*stop)(const ch
 }
 
 static int any_tag(const char *) { return 1; }
-static int qm_or_evq(const char *t) { return !strcmp(t, "QM:") || !strcmp(t, "EVQ:"); }
 
 /* One location's sub-blocks, the current token being the tag after its
  * keywords.  The length of the token that ended them (0: the end of the
@@ -113,10 +113,9 @@ static int read_subblocks(PRFIN *in, QMS *r, char *token, uint32_t *q, int len)
             CSListAdd(&r->mqscCommands, "MQSCCMD", CSLIST_COPYDATA, token, len + 1);
         }
     }
-    if (len && !strcmp(token, "DLG:")) {
-        size_t start = in->tokenStart;
-        len = read_to_tag(in, token, q, qm_or_evq);
-        r->rawDialogs = keep_text(in, start, len ? in->tokenStart : in->length, "DLGINFO");
+    while (len && !*q && !strcmp(token, "DLG:")) {
+        len = CfgFileParseDialog(in, &r->dialogs, r->caps, token);
+        *q = 0;
     }
     /* event-queue blocks are read past; nothing of them is kept */
     return len;
@@ -221,8 +220,7 @@ int CfgFileWriteLocation(QMS *r, FILE *out)
             fputc('\n', out);
         }
     }
-    if (r->rawDialogs)
-        fprintf(out, "\n%s\n", r->rawDialogs);
+    CfgWriteDialogs(r->dialogs, out);
     return 0;
 }
 

@@ -1,6 +1,7 @@
 /* The location store: creation, lookup, rings, groups, status changes,
  * capabilities and deferred deletion of location records. */
 #include "locstore.h"
+#include "loccache.h"
 #include "cs.h"
 
 #include <cstdio>
@@ -18,6 +19,8 @@ static LOCHOOKS hooks;
 static CSMUTEX storeLock;
 static std::once_flag storeLockOnce;
 static QMS *freedList;                 /* chained through the first word */
+struct FREEDBLOCK { FREEDBLOCK *next; };
+static FREEDBLOCK *freedBlocks, *freedElements;  /* cached objects */
 static char nameList[100];
 static int nameListClosed;
 
@@ -36,6 +39,11 @@ static void store_unlock(void)
 
 void LocLockStore(void) { store_lock(); }
 void LocUnlockStore(void) { store_unlock(); }
+
+const LOCHOOKS *LocHooks(void)
+{
+    return &hooks;
+}
 
 void LocSetHooks(const LOCHOOKS *h)
 {
@@ -375,7 +383,10 @@ int LocDelete(CSTREE **tree, QMS *r, const uint32_t *keep)
     if (r->settingsWindow) HOOK(destroyWindow, r->settingsWindow);
     if (r->secondWindow) HOOK(destroyWindow, r->secondWindow);
     r->settingsWindow = r->secondWindow = nullptr;
-    HOOK(freeCache, r);
+    if (hooks.freeCache)
+        hooks.freeCache(hooks.context, r);
+    else
+        LocFreeCache(r, 1);
     CSFreeMemAndClear(&r->rawClient);
     if (r->mqscCommands.first)
         CSListFree(&r->mqscCommands, free_command, nullptr);
@@ -392,6 +403,16 @@ int LocDelete(CSTREE **tree, QMS *r, const uint32_t *keep)
     return 0;
 }
 
+void LocFreeLater(void *block, int treeElement)
+{
+    FREEDBLOCK *b = (FREEDBLOCK *)block;
+    store_lock();
+    FREEDBLOCK **list = treeElement ? &freedElements : &freedBlocks;
+    b->next = *list;
+    *list = b;
+    store_unlock();
+}
+
 int LocFlushFreed(void)
 {
     if (LocGlobals.uiThread && CSGetThreadId() != LocGlobals.uiThread)
@@ -399,8 +420,20 @@ int LocFlushFreed(void)
     store_lock();
     QMS *list = freedList;
     freedList = nullptr;
+    FREEDBLOCK *elements = freedElements, *blocks = freedBlocks;
+    freedElements = freedBlocks = nullptr;
     store_unlock();
     int n = 0;
+    for (FREEDBLOCK *b = elements, *next; b; b = next, n++) {
+        next = b->next;
+        b->next = nullptr;
+        CSLinkRemoveAll(b, 0);
+        CSFreeMem(b);
+    }
+    for (FREEDBLOCK *b = blocks, *next; b; b = next, n++) {
+        next = b->next;
+        CSFreeMem(b);
+    }
     while (list) {
         QMS *next = (QMS *)list->tree.left;
         CSLinkRemoveAll(list, 0);
@@ -451,8 +484,12 @@ QMS *LocSetStatus(QMS *r, uint32_t set, uint32_t clear, int force)
         if (r->flags & LF_CSL)
             HOOK(consoleEvent, r, 100007, 40);
     }
-    if (now & LS_PROCESSNOW)
-        HOOK(timerOne, r);
+    if (now & LS_PROCESSNOW) {
+        if (hooks.timerOne)
+            hooks.timerOne(hooks.context, r);
+        else
+            LocTimerOne(r);
+    }
     HOOK(updateRow, r);
     if (change)
         HOOK(repaint, 128);

@@ -58,6 +58,7 @@ extern CSTREE *LocTree;                /* the program-wide location tree */
 extern CSTREE *LocGroups;              /* the group tree */
 
 void LocSetHooks(const LOCHOOKS *hooks);
+const LOCHOOKS *LocHooks(void);
 int64_t LocNow(void);
 
 void InitLocationDefaults(QMS *record);
@@ -91,6 +92,10 @@ int LocFlushFreed(void);
 /* Frees what a record owns (texts, lists, kept blocks) but not the record:
  * for a template that LocCreate did not take. */
 void LocFreeRecordData(QMS *record);
+/* Puts a block of a cached list (from CSGetMem, its first word free) on
+ * the freed-record list; LocFlushFreed frees it, after its links when
+ * it is a tree element. */
+void LocFreeLater(void *block, int treeElement);
 /* The store's lock: held while the tree, rings, groups or the freed list
  * change; a walk of the tree that may meet another thread takes it. */
 void LocLockStore(void);

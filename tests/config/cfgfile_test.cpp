@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "cfgfile.h"
+#include "cfgdialog.h"
 #include "cfgtest.h"
 #include "cs.h"
 #include "prfdata.h"
@@ -138,9 +139,13 @@ const std::vector<KeywordCheck> keywordChecks = {
               return false;
           CSLISTELEM *e = r->mqscCommands.first->next->next;
           return !strcmp((const char *)(e + 1), "ALTER:"); } },
-    { "DLG:", [](QMS *r) { return r->rawDialogs && strstr(r->rawDialogs, "LST: 2") &&
-                                  strstr(r->rawDialogs, "\"Depth > 0\"") &&
-                                  !strstr(r->rawDialogs, "EVQ"); } },
+    { "DLG:", [](QMS *r) {
+          DLGINFO *d = DlgInfoFind(r->dialogs, "Queue List");
+          return d && d->x == 10 && d->refresh == 30 && (d->optA & DLGA_FILTER) &&
+                 DlgColumnCount(d->columns) >= 2 &&
+                 DefFieldAttribute(d->columns[0].field) == 2016 &&
+                 DefFieldAttribute(d->columns[1].field) == 3 && d->filters.count == 1 &&
+                 !strcmp((const char *)(d->filters.first + 1), "Depth > 0"); } },
 };
 
 void CheckKeywords(const char *when)
@@ -311,7 +316,10 @@ TEST_F(Fixture, RefusedAndDamagedBlocksDoNotLoseTheirNeighbours)
     QMS *e = Find("E", "RAVOLT");
     ASSERT_NE(e, nullptr);
     EXPECT_EQ(e->networkNames, nullptr);
-    EXPECT_NE(e->rawDialogs, nullptr);
+    /* a title that names no dialog kind is kept as read */
+    DLGINFO *kept = DlgInfoFind(e->dialogs, "x");
+    ASSERT_NE(kept, nullptr);
+    EXPECT_STREQ(kept->raw, "DLG:\"x\"");
     EXPECT_EQ(CfgStatus & CFG_STATUS_READ, (uint32_t)CFG_STATUS_READ);
 }
 
