@@ -1,6 +1,9 @@
 /* The profile: key table, defaults, reader, derivations and writer. */
 #include "prfdata.h"
 #include "cfgfile.h"
+#include "colours.h"
+#include "prfsect.h"
+#include "pwcache.h"
 #include "cs.h"
 
 #include <clocale>
@@ -240,6 +243,7 @@ void PrfFree(void)
     if (Prf.httpbaddr.first)
         CSListFree(&Prf.httpbaddr, free_text, nullptr);
     CSFreeMemAndClear(&Prf.sections);
+    PrfFreeSections();
     memset(&Prf, 0, sizeof Prf);
 }
 
@@ -292,6 +296,7 @@ void PrfSetDefaults(void)
     if (CSRunningOnWine)
         snprintf(Prf.hlpc, sizeof Prf.hlpc, "/usr/bin/evince");
     memset(Prf.switchOff, 0, sizeof Prf.switchOff);
+    memcpy(Prf.colours, ColourScheme(0), sizeof Prf.colours);
 }
 
 /* ---- reading ---------------------------------------------------------- */
@@ -530,6 +535,7 @@ static void derive(void)
     Prf.sepLength[0] = (int32_t)strlen(Prf.sep1000);
     Prf.sepLength[1] = (int32_t)strlen(Prf.seplist);
     Prf.sepLength[2] = (int32_t)strlen(Prf.sepind);
+    PWCRefreshFileName();
     const char *comma = strchr(Prf.disr, ',');
     int32_t first = comma ? (int32_t)PrfDecimal(Prf.disr) : 1;
     int32_t last = (int32_t)PrfDecimal(comma ? comma + 1 : Prf.disr);
@@ -567,32 +573,8 @@ static void derive(void)
     Prf.maxb = clamp(Prf.maxb, 10, 30000);
     Prf.msgsms = clamp(Prf.msgsms, 108, 500);
     Prf.msgdsp = clamp(Prf.msgdsp, 10, 200);
-}
-
-/* Keeps the profile sections, from the tag that ended the keys up to the
- * first location block, to be written back unchanged. */
-static void keep_sections(PRFIN *in, char *token)
-{
-    size_t start = in->tokenStart, end = in->length;
-    uint32_t q;
-    for (;;) {
-        int len = PrfGetToken(in, &q, 0, token);
-        if (len == 0 && !q)
-            break;
-        if (!q && !strcmp(token, "QM:")) {
-            end = in->tokenStart;
-            break;
-        }
-    }
-    while (end > start && strchr(" \t\r\n", in->text[end - 1]))
-        end--;
-    if (end <= start)
-        return;
-    Prf.sections = (char *)CSGetMem(end - start + 1, "PRFSECT");
-    if (Prf.sections) {
-        memcpy(Prf.sections, in->text + start, end - start);
-        Prf.sections[end - start] = 0;
-    }
+    if (Prf.po[3] & 0x80)
+        PrfReadSharedFilters();
 }
 
 static void load(PRFIN *in, int opened)
@@ -609,8 +591,12 @@ static void load(PRFIN *in, int opened)
                 highest = i;
         if (prfHooks.colourScheme)
             prfHooks.colourScheme(prfHooks.context, Prf.colours, Prf.colourKnown, highest + 1);
+        else
+            PrfFillColours(highest);
         if (len && strcmp(token, "QM:") != 0)
-            keep_sections(in, token);
+            PrfReadSections(in, token, len);
+    } else if (!prfHooks.colourScheme) {
+        PrfFillColours(-1);
     }
     derive();
     Prf.loading = 0;
@@ -860,6 +846,5 @@ void SavePrfData(FILE *out)
         }
     }
     (void)flagLine;
-    if (Prf.sections)
-        fprintf(out, "\n%s\n", Prf.sections);
+    PrfWriteSections(out);
 }
