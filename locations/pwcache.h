@@ -61,8 +61,13 @@ struct PWCHOOKS {
     void (*preferencesChanged)(void *ctx);
     /* message 11227 with a text to a location's settings dialog window */
     void (*settingsText)(void *ctx, QMS *location, const char *text);
-    /* the log-on (or creation) dialog and the credentials prompt */
-    void (*accessDialog)(void *ctx, int cancelAllowed, int offerCreation);
+    /* the log-on (or creation) dialog, in creation mode when creation is
+       set: 1 when it is open */
+    int (*accessDialog)(void *ctx, int cancelAllowed, int creation);
+    /* whether the log-on dialog is open or opening */
+    int (*accessDialogOpen)(void *ctx);
+    /* a yes-or-no question ("!..." as WinConfirm takes it): 1 for yes */
+    int (*confirm)(void *ctx, const char *question);
     void (*userIdDialog)(void *ctx, QMS *location, int askUser, int askKdb);
 };
 void PWCSetHooks(const PWCHOOKS *hooks);
