@@ -94,7 +94,7 @@ void DlgInfoFreeTree(CSTREE **tree)
 DLGINFO *DlgInfoFind(CSTREE *tree, const char *title)
 {
     char key[DLGINFO_TITLE] = { 0 };
-    strncpy(key, title, DLGINFO_TITLE - 1);
+    memcpy(key, title, strnlen(title, DLGINFO_TITLE - 1));
     return (DLGINFO *)CSTreeFind(tree, key, DLGINFO_TITLE);
 }
 
@@ -251,7 +251,7 @@ static int keep_unknown(PRFIN *in, CSTREE **tree, const char *title, size_t star
         end--;
     DLGINFO d;
     memset(&d, 0, sizeof d);
-    strncpy(d.title, title, DLGINFO_TITLE - 1);
+    memcpy(d.title, title, strnlen(title, DLGINFO_TITLE - 1));
     d.raw = (char *)CSGetMem(end - start + 1, "DLGINFO");
     if (!d.raw)
         return len;
@@ -287,7 +287,7 @@ int CfgFileParseDialog(PRFIN *in, CSTREE **tree, const uint8_t *caps, char *toke
     if (!d)
         return keep_unknown(in, tree, "", start, token, &q);
     memset(d, 0, sizeof *d);
-    strncpy(d->title, title, DLGINFO_TITLE - 1);
+    memcpy(d->title, title, strnlen(title, DLGINFO_TITLE - 1));
     d->align = -1;
     d->def = def;
     int len = read_keywords(in, d, token, &q);

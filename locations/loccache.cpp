@@ -68,7 +68,7 @@ LOCGROUPENT *LocAddGroupEntry(QMS *r, const char *name)
         return nullptr;
     LOCGROUPENT g;
     memset(&g, 0, sizeof g);
-    strncpy(g.name, name, QMS_NAME);
+    memcpy(g.name, name, strnlen(name, QMS_NAME));
     CSTREE *found = CSTreeFind(c->groups, g.name, QMS_NAME);
     if (found)
         return (LOCGROUPENT *)found;
@@ -96,7 +96,7 @@ LOCNAMED *LocAddNamed(QMS *r, const char *name)
         return nullptr;
     LOCNAMED n;
     memset(&n, 0, sizeof n);
-    strncpy(n.name, name, QMS_NAME);
+    memcpy(n.name, name, strnlen(name, QMS_NAME));
     return (LOCNAMED *)CSTreeAdd(&c->named, "LOCNAMED", CSTREE_NORENUM, &n, sizeof n,
                                  QMS_NAME);
 }

@@ -31,7 +31,7 @@ QINFO *LocFindQueueInfo(QMS *r, const char *name)
     if (!c)
         return nullptr;
     char key[QINFO_KEY] = { 0 };
-    strncpy(key, name, QMS_NAME);
+    memcpy(key, name, strnlen(name, QMS_NAME));
     return (QINFO *)CSTreeFind(c->queues, key, QINFO_KEY);
 }
 

@@ -1,7 +1,7 @@
 /* The password cache: a text file that remembers, from one run to the
  * next, the user id and password a location connects with, its passwords
  * enciphered under a key derived from one cache password.  Here: the two
- * ciphers, the file operations on an open cache (PWCH), the log-on rule
+ * ciphers, the file operations on an open cache (PWCHND), the log-on rule
  * with its limited attempts, the result codes, the cache file name, the
  * cache lock and the remembered key-database passwords (KDBS).
  *
@@ -34,8 +34,8 @@ enum PwcCode {
 #define PWC_TEXT_MAX 400             /* PWCErrorText's buffer */
 #define PWC_ATTEMPTS 4
 
-/* An open cache. */
-struct PWCH {
+/* An open cache (the name PWCH is taken by the Windows headers). */
+struct PWCHND {
     char readPassword[PWC_PASSWORD_MAX + 1];
     char writePassword[PWC_PASSWORD_MAX + 1];
     FILE *in;                         /* the cache file */
@@ -101,14 +101,14 @@ void PWCWriteKeyValue(FILE *out, const char *key, const char *value);
 void PWCUnescape(char *text);
 
 int PWCOpen(const char *fileName, const char *password, const char *newPassword,
-            const char *hint, int rewrite, int mustExist, PWCH **handle);
-void PWCClose(PWCH **handle);
+            const char *hint, int rewrite, int mustExist, PWCHND **handle);
+void PWCClose(PWCHND **handle);
 /* user id and password in new blocks for the caller to free */
-int PWCFindEntry(PWCH *h, const char *qmName, const char *secondName, const char *group,
+int PWCFindEntry(PWCHND *h, const char *qmName, const char *secondName, const char *group,
                  char **userId, char **password);
-int PWCWriteEntry(PWCH *h, const char *qmName, const char *secondName, const char *group,
+int PWCWriteEntry(PWCHND *h, const char *qmName, const char *secondName, const char *group,
                   const char *userId, const char *password);
-int PWCDeleteEntry(PWCH *h, const char *qmName, const char *secondName, const char *group);
+int PWCDeleteEntry(PWCHND *h, const char *qmName, const char *secondName, const char *group);
 int PWCChangePassword(const char *fileName, const char *oldPassword,
                       const char *newPassword, const char *hint);
 int PWCGetHint(const char *fileName, char **hint);

@@ -265,7 +265,7 @@ static int check_auth_code(FILE *in, const char *authCode)
 /* Copies the header for a new cache password: the check line gets the
  * new value, the old hint line gives way to the new one.  The header
  * ends at the hint line; an entry met before it stays to be read. */
-static int copy_header(PWCH *h, const char *authCode, const char *hint)
+static int copy_header(PWCHND *h, const char *authCode, const char *hint)
 {
     CSDATA line = {};
     rewind(h->in);
@@ -294,7 +294,7 @@ static int copy_header(PWCH *h, const char *authCode, const char *hint)
 }
 
 int PWCOpen(const char *fileName, const char *password, const char *newPassword,
-            const char *hint, int rewrite, int mustExist, PWCH **handle)
+            const char *hint, int rewrite, int mustExist, PWCHND **handle)
 {
     *handle = nullptr;
     char auth[17], newAuth[17];
@@ -302,7 +302,7 @@ int PWCOpen(const char *fileName, const char *password, const char *newPassword,
         PWCAuthCode(password, auth);
     if (newPassword)
         PWCAuthCode(newPassword, newAuth);
-    PWCH *h = (PWCH *)CSGetMem(sizeof(PWCH), "PWCH");
+    PWCHND *h = (PWCHND *)CSGetMem(sizeof(PWCHND), "PWCHND");
     if (!h)
         return PWC_STORAGE;
     memset(h, 0, sizeof *h);
@@ -337,9 +337,9 @@ int PWCOpen(const char *fileName, const char *password, const char *newPassword,
     return PWC_OK;
 }
 
-void PWCClose(PWCH **handle)
+void PWCClose(PWCHND **handle)
 {
-    PWCH *h = *handle;
+    PWCHND *h = *handle;
     if (!h)
         return;
     if (h->in)
@@ -356,7 +356,7 @@ void PWCClose(PWCH **handle)
 /* Ends a rewrite: the ".NEW" file takes the cache file's place in one
  * step when all of it was written; else it goes and the cache file stays
  * as it was (1005). */
-static int finish_rewrite(PWCH *h)
+static int finish_rewrite(PWCHND *h)
 {
     fclose(h->in);
     h->in = nullptr;
@@ -371,7 +371,7 @@ static int finish_rewrite(PWCH *h)
 
 /* ---- entries ------------------------------------------------------- */
 
-int PWCFindEntry(PWCH *h, const char *qmName, const char *secondName, const char *group,
+int PWCFindEntry(PWCHND *h, const char *qmName, const char *secondName, const char *group,
                  char **userId, char **password)
 {
     *userId = *password = nullptr;
@@ -402,7 +402,7 @@ int PWCFindEntry(PWCH *h, const char *qmName, const char *secondName, const char
     return rc;
 }
 
-int PWCWriteEntry(PWCH *h, const char *qmName, const char *secondName, const char *group,
+int PWCWriteEntry(PWCHND *h, const char *qmName, const char *secondName, const char *group,
                   const char *userId, const char *password)
 {
     if (!h->out)
@@ -440,7 +440,7 @@ int PWCWriteEntry(PWCH *h, const char *qmName, const char *secondName, const cha
     return rc;
 }
 
-int PWCDeleteEntry(PWCH *h, const char *qmName, const char *secondName, const char *group)
+int PWCDeleteEntry(PWCHND *h, const char *qmName, const char *secondName, const char *group)
 {
     return PWCWriteEntry(h, qmName, secondName, group, nullptr, nullptr);
 }
@@ -448,7 +448,7 @@ int PWCDeleteEntry(PWCH *h, const char *qmName, const char *secondName, const ch
 int PWCChangePassword(const char *fileName, const char *oldPassword,
                       const char *newPassword, const char *hint)
 {
-    PWCH *h;
+    PWCHND *h;
     int rc = PWCOpen(fileName, oldPassword, newPassword, hint, 1, 1, &h);
     if (rc != PWC_OK)
         return rc;

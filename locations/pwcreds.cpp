@@ -137,7 +137,7 @@ int PWCAccessDecide(int offerCreation, int (*ask)(void *ctx, const char *questio
         post_error(nullptr, "Please specify a cache file to access");
         return -1;
     }
-    PWCH *h = nullptr;
+    PWCHND *h = nullptr;
     int rc = PWCOpen(PWCFileName(), nullptr, nullptr, nullptr, 0, 0, &h);
     PWCClose(&h);
     if (rc == PWC_NOFILE) {
@@ -196,7 +196,7 @@ void PWCGetCredentials(QMS *location, int needUser, int needKdb)
         int held = 0;
         PWCLock(&held);
         if (uses_cache(location)) {
-            PWCH *h = nullptr;
+            PWCHND *h = nullptr;
             int rc = PWC_NOFILE;
             if (PWCIsOpen()) {
                 rc = PWCOpen(PWCFileName(), PWCCurrentPassword(), nullptr, nullptr, 0, 1, &h);
@@ -241,7 +241,7 @@ void PWCSaveCredentials(QMS *location)
         ShareGroupCredentials(location);
         return;
     }
-    PWCH *h = nullptr;
+    PWCHND *h = nullptr;
     int rc = PWC_NOFILE;
     if (PWCIsOpen()) {
         rc = PWCOpen(PWCFileName(), PWCCurrentPassword(), nullptr, nullptr, 1, 1, &h);
@@ -278,7 +278,7 @@ void PWCDeleteCredentials(QMS *location)
         forget_password(location);
         return;
     }
-    PWCH *h = nullptr;
+    PWCHND *h = nullptr;
     if (PWCIsOpen()) {
         int rc = PWCOpen(PWCFileName(), PWCCurrentPassword(), nullptr, nullptr, 1, 1, &h);
         if (rc == PWC_OK) {
@@ -445,7 +445,7 @@ int PWCSetDecide(void)
         post_error(nullptr, "Please specify a cache file to set the password");
         return -1;
     }
-    PWCH *h = nullptr;
+    PWCHND *h = nullptr;
     int rc = PWCOpen(PWCFileName(), nullptr, nullptr, nullptr, 0, 0, &h);
     PWCClose(&h);
     if (rc == PWC_NOFILE)

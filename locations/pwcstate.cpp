@@ -116,7 +116,7 @@ void PWCResetState(void)
 int PWCLogon(const char *password, const char *hint)
 {
     clear_password();
-    PWCH *h = nullptr;
+    PWCHND *h = nullptr;
     int rc = PWCOpen(fileName, password, nullptr, hint, hint != nullptr, 0, &h);
     PWCClose(&h);
     if (rc == PWC_OK) {
