@@ -355,11 +355,16 @@ static void remove_member(QMS *r, LOCMEMBER *m)
     LocFreeLater(m, 1);
 }
 
+static void chain_member(LOCMEMBER *m, void *ctx)
+{
+    if (m->flags & LOCM_CHAIN)
+        join_chain((PASS *)ctx, m);
+}
+
+/* with every chain established: attributes passed on, stale members gone */
 static void settle_member(LOCMEMBER *m, void *ctx)
 {
     PASS *p = (PASS *)ctx;
-    if (m->flags & LOCM_CHAIN)
-        join_chain(p, m);
     if ((m->flags & LOCM_PASS) && m->head == m)
         pass_attributes(p->r, m);
     if (m->flags & LOCM_STALE)
@@ -388,6 +393,7 @@ int LocRefreshListA(QMS *r)
             r->caches[7].count++;
             LocFreeLater(e, 1);
         }
+        each_member(p.c, chain_member, &p);
         each_member(p.c, settle_member, &p);
         changes = r->caches[7].count != before;
     }
