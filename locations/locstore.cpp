@@ -2,6 +2,7 @@
  * capabilities and deferred deletion of location records. */
 #include "locstore.h"
 #include "loccache.h"
+#include "pwcreds.h"
 #include "cs.h"
 
 #include <cstdio>
@@ -383,6 +384,7 @@ int LocDelete(CSTREE **tree, QMS *r, const uint32_t *keep)
     if (r->settingsWindow) HOOK(destroyWindow, r->settingsWindow);
     if (r->secondWindow) HOOK(destroyWindow, r->secondWindow);
     r->settingsWindow = r->secondWindow = nullptr;
+    PWCForgetLocation(r);              /* its waiting cache requests */
     if (hooks.freeCache)
         hooks.freeCache(hooks.context, r);
     else

@@ -112,6 +112,9 @@ int PWCDeleteEntry(PWCHND *h, const char *qmName, const char *secondName, const 
 int PWCChangePassword(const char *fileName, const char *oldPassword,
                       const char *newPassword, const char *hint);
 int PWCGetHint(const char *fileName, char **hint);
+/* Puts a rewritten file in the cache file's place in one step: 0, or the
+ * system error (CfgHostReplace; tests make it fail). */
+extern int (*PWCReplaceFile)(const char *from, const char *to);
 const char *PWCErrorText(int code, const char *fileName, char *out);
 
 /* ---- program-wide state -------------------------------------------- */

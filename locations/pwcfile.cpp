@@ -9,6 +9,8 @@
 
 #include <cstring>
 
+int (*PWCReplaceFile)(const char *from, const char *to) = CfgHostReplace;
+
 /* ---- lines and tokens ---------------------------------------------- */
 
 /* Reads one line of any length without its line end; 0 at the end of
@@ -362,7 +364,7 @@ static int finish_rewrite(PWCHND *h)
     h->in = nullptr;
     FILE *out = h->out;
     h->out = nullptr;
-    if (close_written(out) || CfgHostReplace(h->newName, h->fileName) != 0) {
+    if (close_written(out) || PWCReplaceFile(h->newName, h->fileName) != 0) {
         remove(h->newName);
         return PWC_CREATE;
     }
