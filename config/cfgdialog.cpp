@@ -386,5 +386,5 @@ static void write_one(CSTREE *e, void *out)
 
 void CfgWriteDialogs(CSTREE *tree, FILE *out)
 {
-    CSTreeForEach(tree, write_one, out);
+    CSListForEach(tree, write_one, out);
 }

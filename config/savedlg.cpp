@@ -168,12 +168,21 @@ void SavedDialogCopy(void *, SAVEDDIALOG *target, const SAVEDDIALOG *source, uin
 
 /* ---- the list ------------------------------------------------------------ */
 
+/* the tree key of an id: ordered as the numbers are */
+static void set_key(uint8_t *key, int32_t id)
+{
+    uint32_t v = (uint32_t)id;
+    for (int i = 0; i < 4; i++)
+        key[i] = (uint8_t)(v >> (24 - 8 * i));
+}
+
 int SavedDialogAdd(const SAVEDDIALOG *record, SAVEDDIALOG **out)
 {
     SAVEDDIALOG copy = *record;
     copy.id = lastId + 1;
+    set_key(copy.key, copy.id);
     SAVEDDIALOG *r = (SAVEDDIALOG *)CSTreeAdd(&SavedDialogs, "DIALOGS", CSTREE_NORENUM, &copy,
-                                              sizeof copy, CSKEY_INT32);
+                                              sizeof copy, 4);
     if (out)
         *out = r;
     if (!r)
@@ -184,7 +193,9 @@ int SavedDialogAdd(const SAVEDDIALOG *record, SAVEDDIALOG **out)
 
 SAVEDDIALOG *SavedDialogFind(int32_t id)
 {
-    return (SAVEDDIALOG *)CSTreeFind(SavedDialogs, &id, CSKEY_INT32);
+    uint8_t key[4];
+    set_key(key, id);
+    return (SAVEDDIALOG *)CSTreeFind(SavedDialogs, key, 4);
 }
 
 void SavedDialogFreeAll(void)
@@ -356,6 +367,7 @@ static void init_template(SAVEDDIALOG *t)
         if (p.kind == PK_INT || p.kind == PK_SELECTOR || p.kind == PK_INTERVAL)
             *int_at(t, p) = PD_UNSET;
     t->st.rest = t->st.ds2 = t->st.ds3 = t->opt10117 = t->opt10130 = 1;
+    t->gtype = 0;                      /* a single dialog unless told */
     t->st.align = t->saved.align = -1;
     t->saved.typ = PD_UNSET;
 }
@@ -548,7 +560,7 @@ static int dialog_inquire(DLGREPLY *agent, int32_t command, REQUEST *q)
                 return matched;
             break;
         case CMD_DELETE:
-            CSTreeDelete(&SavedDialogs, nullptr, nullptr, e, CSKEY_INT32);
+            CSTreeDelete(&SavedDialogs, nullptr, nullptr, e, 4);
             break;
         case CMD_CHANGE:
             SavedDialogCopy(nullptr, r, &q->t, q->given);
@@ -794,5 +806,5 @@ static void write_saved_dialog(CSTREE *e, void *ctx)
 
 void PrfWriteSavedDialogs(FILE *out)
 {
-    CSTreeForEach(SavedDialogs, write_saved_dialog, out);
+    CSListForEach(SavedDialogs, write_saved_dialog, out);
 }

@@ -42,7 +42,8 @@ struct PDGSTATE {
 
 struct SAVEDDIALOG {
     CSTREE tree;
-    int32_t id;                        /* key */
+    uint8_t key[4];                    /* the id, most significant byte first */
+    int32_t id;
     int32_t gtype;
     char desc[50];
     char grps[50];
