@@ -55,6 +55,21 @@ int PrfReadFilters(PRFIN *in, int selector, char *token)
     }
 }
 
+/* A filter text in quotes: its line ends as the file's own, so that the
+ * reader makes them CR LF again on every host. */
+static void put_text(FILE *out, const char *text)
+{
+    fputc('"', out);
+    for (const char *p = text; *p; p++) {
+        if (p[0] == '\r' && p[1] == '\n')
+            continue;
+        if (*p == '"' || *p == '~')
+            fputc('~', out);
+        fputc(*p, out);
+    }
+    fputc('"', out);
+}
+
 void PrfWriteFilter(FILE *out, const FILKEY *f)
 {
     if (PrfTextSet(f->name)) {
@@ -66,7 +81,7 @@ void PrfWriteFilter(FILE *out, const FILKEY *f)
         fputs("  shr\n", out);
     if (PrfTextSet(f->text)) {
         fputs("  v =", out);
-        PrfPutQuoted(out, f->text, strlen(f->text));
+        put_text(out, f->text);
         fputc('\n', out);
     }
 }

@@ -95,7 +95,7 @@ protected:
     void SetUp() override
     {
         dir = cfgtest::TempDir("pwcache");
-        file = dir + "/RAVOLT.PWC";
+        file = dir + CSPathSepString + "RAVOLT.PWC";
         PWCResetState();
         PWCReplaceFile = CfgHostReplace;
     }
@@ -337,7 +337,7 @@ TEST_F(Cache, FileNameFromTheTemplate)
     PWCResolveFileName("", out);
     EXPECT_EQ(std::string(out), dir + CSPathSepString + "RAVOLT.PWC");
     PWCResolveFileName("sub/my.pwc", out);
-    EXPECT_EQ(std::string(out), dir + CSPathSepString + "sub/my.pwc");
+    EXPECT_EQ(std::string(out), dir + CSPathSepString + "sub" + CSPathSepString + "my.pwc");
     /* an existing directory is one even with a dot in its name */
     std::filesystem::create_directory(dir + "/v1.2");
     PWCResolveFileName((dir + "/v1.2").c_str(), out);
