@@ -595,7 +595,7 @@ HWND PCFColourDialog(HWND owner)
     if (cx < 200 || cy < 200) {
         SIZE need;
         DDCalcMinSize(w->dd, &need);
-        RECT rc = { 0, 0, need.cx + 20, need.cy + 120 };
+        RECT rc = { 0, 0, need.cx + 200, need.cy + 160 };
         AdjustWindowRectEx(&rc, GetWindowLongA(hwnd, GWL_STYLE), FALSE, 0);
         cx = rc.right - rc.left;
         cy = rc.bottom - rc.top;

@@ -83,10 +83,10 @@ static DDFieldDef CACHESETDLG[] = {
 
 static DDFieldDef USERIDDLG[] = {
     ROW(DD_GROUPBOX, USR_USERGROUP, nullptr, 0, 0),
-    ROW(DD_STATIC, USR_TEXT, "Please enter your connection details:", 1, 0),
+    {DD_STATIC, USR_TEXT, "Please enter your connection details:", 0, nullptr, 0, 60, 0, 0, 0, 0},
     LABEL("Userid  "), ROW(DD_EDIT, USR_USERID, "", 40, ES_AUTOHSCROLL),
     LABEL("Password  "), ROW(DD_EDIT, USR_PASSWORD, "", 40, PW),
-    ROW(DD_STATIC | DDF_NEWROW, USR_WARNING, "Warning Text", 0, 0),
+    {DD_STATIC | DDF_NEWROW, USR_WARNING, "Warning Text", 0, nullptr, 0, 50, 0, 0, 0, 0},
     ROW(DD_GROUPE, 0, nullptr, 0, 0),
     ROW(DD_GROUPBOX | DDF_NEWROW, USR_KDBGROUP, nullptr, 0, 0),
     ROW(DD_STATIC, 0, "Please enter the password for Key Database File :", 0, 0),
@@ -109,9 +109,10 @@ static int field_has_text(DDHANDLE dd, int id)
     return DDGetFieldTextLength(dd, id) > 0;
 }
 
+/* a field, or a group box with all it holds */
 static void show(DDHANDLE dd, int id, int on)
 {
-    DDShowFields(dd, &id, 1, on, 1);
+    DDShowFields(dd, &id, 1, on, 0);
 }
 
 static void focus(DDHANDLE dd, int id)
@@ -160,13 +161,14 @@ static void load_failed(void)
 /* the status line, the fields to empty and the sound of a refused OK */
 static void refused(DDHANDLE dd, const char *status, int clear, int sound, int firstField)
 {
-    DDSetFieldText(dd, PWC_STATUS, 0, status);
     if (clear & 1)
         DDSetFieldText(dd, firstField, 0, "");
     if (clear & 2) {
         DDSetFieldText(dd, PWC_PASSWORD, 0, "");
         DDSetFieldText(dd, PWC_CONFIRM, 0, "");
     }
+    /* after the fields: emptying them clears the status line */
+    DDSetFieldText(dd, PWC_STATUS, 0, status);
     if (sound)
         warning_sound();
 }
