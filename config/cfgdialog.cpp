@@ -315,46 +315,46 @@ int CfgFileParseDialog(PRFIN *in, CSTREE **tree, const uint8_t *caps, char *toke
 
 /* ---- writing ---------------------------------------------------------- */
 
-static void put_quoted_line(FILE *out, const char *key, const char *text, size_t max)
+static void put_quoted_line(PRFOUT *out, const char *key, const char *text, size_t max)
 {
-    fputs(key, out);
+    PrfOutText(out, key);
     PrfPutQuoted(out, text, max ? max : strlen(text));
-    fputc('\n', out);
+    PrfOutChar(out, '\n');
 }
 
-int CfgFileWriteDialog(const DLGINFO *d, FILE *out)
+int CfgFileWriteDialog(const DLGINFO *d, PRFOUT *out)
 {
     if (d->raw) {
-        fprintf(out, "\n%s\n", d->raw);
+        PrfOutFormat(out, "\n%s\n", d->raw);
         return 0;
     }
-    fputs("\nDLG:", out);
+    PrfOutText(out, "\nDLG:");
     PrfPutQuoted(out, d->title, PRF_WHOLE);
-    fputc('\n', out);
+    PrfOutChar(out, '\n');
     if ((Prf.opt1 & 0x10) && (d->optA & DLGA_POSSAVED))
-        fprintf(out, "x=%ld y=%ld x2=%ld y2=%ld ", (long)d->x, (long)d->y, (long)d->x2,
+        PrfOutFormat(out, "x=%ld y=%ld x2=%ld y2=%ld ", (long)d->x, (long)d->y, (long)d->x2,
                 (long)d->y2);
     if ((Prf.opt1 & 0x20) && (d->optA & DLGA_SIZESAVED))
-        fprintf(out, "cx=%ld cy=%ld cx2=%ld cy2=%ld ", (long)d->cx, (long)d->cy,
+        PrfOutFormat(out, "cx=%ld cy=%ld cx2=%ld cy2=%ld ", (long)d->cx, (long)d->cy,
                 (long)d->cx2, (long)d->cy2);
-    fputc('\n', out);
+    PrfOutChar(out, '\n');
     int any = 0;
     if (d->refresh)
-        any = fprintf(out, "refresh=%ld ", (long)d->refresh);
+        any = PrfOutFormat(out, "refresh=%ld ", (long)d->refresh);
     if (d->align != -1)
-        any = fprintf(out, "align=%ld ", (long)d->align);
+        any = PrfOutFormat(out, "align=%ld ", (long)d->align);
     for (const DLGFLAG &f : dlgFlags)
         if ((f.word ? d->optB : d->optA) & f.bit)
-            any = fprintf(out, "%s ", f.name);
+            any = PrfOutFormat(out, "%s ", f.name);
     const struct { const char *name; int32_t v; } tail[] = {
         { "ds3", d->ds3 }, { "autoexptype", d->autoexptype }, { "exptype", d->exptype },
         { "expseltype", d->expseltype },
     };
     for (const auto &t : tail)
         if (t.v)
-            any = fprintf(out, "%s=%ld ", t.name, (long)t.v);
+            any = PrfOutFormat(out, "%s=%ld ", t.name, (long)t.v);
     if (any)
-        fputc('\n', out);
+        PrfOutChar(out, '\n');
     if (d->autoexpfile[0])
         put_quoted_line(out, " autoexpfile=", d->autoexpfile, 300);
     if (d->expfile[0])
@@ -363,17 +363,17 @@ int CfgFileWriteDialog(const DLGINFO *d, FILE *out)
         put_quoted_line(out, "dftfilter=", d->dftFilter, 0);
     int n = DlgColumnCount(d->columns);
     if (n) {
-        fprintf(out, "LST: %d ", n);
+        PrfOutFormat(out, "LST: %d ", n);
         for (int i = 0; i < n; i++)
-            fprintf(out, "%ld %ld ", (long)DefFieldAttribute(d->columns[i].field),
+            PrfOutFormat(out, "%ld %ld ", (long)DefFieldAttribute(d->columns[i].field),
                     (long)d->columns[i].flags);
-        fputc('\n', out);
+        PrfOutChar(out, '\n');
     }
     if (d->filters.first) {
-        fputs("\nFLT:\n", out);
+        PrfOutText(out, "\nFLT:\n");
         for (CSLISTELEM *e = d->filters.first; e; e = e->next) {
             PrfPutQuoted(out, (const char *)(e + 1), (size_t)e->length);
-            fputc('\n', out);
+            PrfOutChar(out, '\n');
         }
     }
     return 0;
@@ -381,10 +381,10 @@ int CfgFileWriteDialog(const DLGINFO *d, FILE *out)
 
 static void write_one(CSTREE *e, void *out)
 {
-    CfgFileWriteDialog((const DLGINFO *)e, (FILE *)out);
+    CfgFileWriteDialog((const DLGINFO *)e, (PRFOUT *)out);
 }
 
-void CfgWriteDialogs(CSTREE *tree, FILE *out)
+void CfgWriteDialogs(CSTREE *tree, PRFOUT *out)
 {
     CSListForEach(tree, write_one, out);
 }

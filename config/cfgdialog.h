@@ -49,9 +49,9 @@ extern CSTREE *DlgInfoGlobal;          /* the profile's global entries */
  * the tree; returns the length of the token that ended it (0 at the end
  * of the text), the token in token. */
 int CfgFileParseDialog(PRFIN *in, CSTREE **tree, const uint8_t *caps, char *token);
-int CfgFileWriteDialog(const DLGINFO *info, FILE *out);
+int CfgFileWriteDialog(const DLGINFO *info, PRFOUT *out);
 /* Every entry of a tree, in key order. */
-void CfgWriteDialogs(CSTREE *tree, FILE *out);
+void CfgWriteDialogs(CSTREE *tree, PRFOUT *out);
 DLGINFO *DlgInfoFind(CSTREE *tree, const char *title);
 void DlgInfoFreeTree(CSTREE **tree);
 

@@ -201,43 +201,53 @@ void CfgFileRead(const char *path, CSTREE **tree, int report, char *errorText)
 
 /* ---- writing ---------------------------------------------------------- */
 
-int CfgFileWriteLocation(QMS *r, FILE *out)
+int CfgFileWriteLocation(QMS *r, PRFOUT *out)
 {
     if ((r->flags & LF_NOTSAVED) || strncmp(r->secondName, "AMQ.", 4) == 0)
         return 0;
-    fputs("\nQM:", out);
+    PrfOutText(out, "\nQM:");
     CfgPutWord(out, r->qmName);
-    fputc(' ', out);
+    PrfOutChar(out, ' ');
     PrfPutQuoted(out, r->locationName, PRF_WHOLE);
-    fprintf(out, " %ld %ld\n", (long)r->platform, (long)r->commandLevel);
+    PrfOutFormat(out, " %ld %ld\n", (long)r->platform, (long)r->commandLevel);
     CfgWriteLocationKeywords(r, out);
     if (r->rawClient)
-        fprintf(out, "\nCLN:\n%s\n", r->rawClient);
+        PrfOutFormat(out, "\nCLN:\n%s\n", r->rawClient);
     if (r->mqscCommands.first) {
-        fputs("\nMQS:\n", out);
+        PrfOutText(out, "\nMQS:\n");
         for (CSLISTELEM *e = r->mqscCommands.first; e; e = e->next) {
             PrfPutQuoted(out, (const char *)(e + 1), PRF_WHOLE);
-            fputc('\n', out);
+            PrfOutChar(out, '\n');
         }
     }
     CfgWriteDialogs(r->dialogs, out);
     return 0;
 }
 
+int CfgFileWriteLocation(QMS *r, FILE *file)
+{
+    PRFOUT out;
+    PrfOutOpen(&out, file);
+    CfgFileWriteLocation(r, &out);
+    return PrfOutClose(&out);
+}
+
 static void write_one(CSTREE *e, void *out)
 {
-    CfgFileWriteLocation((QMS *)e, (FILE *)out);
+    CfgFileWriteLocation((QMS *)e, (PRFOUT *)out);
 }
 
 /* Writes the whole file; 0, or the system error of the first failing
  * write, flush or close. */
 static int write_new_file(FILE *out)
 {
-    SavePrfData(out);
+    PRFOUT text;
+    PrfOutOpen(&text, out);
+    SavePrfData(&text);
     LocLockStore();
-    CSTreeForEach(LocTree, write_one, out);
+    CSListForEach(LocTree, write_one, &text);       /* in key order */
     LocUnlockStore();
-    int rc = 0;
+    int rc = PrfOutClose(&text) != 0 ? (errno ? errno : EIO) : 0;
     if (fflush(out) != 0 || ferror(out))
         rc = errno ? errno : EIO;
     if (!rc && CfgHostFlush(out) != 0)

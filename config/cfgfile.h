@@ -42,6 +42,7 @@ void CfgFileRead(const char *path, CSTREE **tree, int report, char *errorText);
 /* The same from a text in memory. */
 void CfgReadText(const char *text, size_t length, CSTREE **tree);
 int CfgFileWrite(void);
+int CfgFileWriteLocation(QMS *location, PRFOUT *out);
 int CfgFileWriteLocation(QMS *location, FILE *out);
 /* The rewrite's file names: the path with its last three characters
  * replaced by "CFN" or "BAK". */
@@ -53,9 +54,9 @@ void CfgLocationDefaults(QMS *record);
  * an empty token) is left in token with its length returned. */
 int CfgReadLocationKeywords(PRFIN *in, QMS *record, char *token, uint32_t *quoted);
 void CfgFinishLocation(QMS *record, int64_t readTime);
-void CfgWriteLocationKeywords(QMS *record, FILE *out);
+void CfgWriteLocationKeywords(QMS *record, PRFOUT *out);
 /* A name written bare, or quoted when it would not read back as one word. */
-void CfgPutWord(FILE *out, const char *value);
+void CfgPutWord(PRFOUT *out, const char *value);
 
 /* Host part: flushes a written file to the disk (0 on success), and puts
  * `from` in the place of `to` in one step, replacing it (0 on success,

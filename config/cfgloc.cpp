@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <cstring>
+#include <mutex>
 
 enum KwKind {
     KW_STR,        /* PrfGetString into a fixed field of `width` characters */
@@ -128,11 +129,38 @@ void CfgLocationDefaults(QMS *r)
     memcpy(r->appWindow, "va ", 4);
 }
 
+/* The keywords by a hash of their names (open addressing), made once. */
+#define KW_SLOTS 256
+
+static uint32_t name_hash(const char *s)
+{
+    uint32_t h = 2166136261u;
+    for (; *s; s++)
+        h = (h ^ (uint8_t)*s) * 16777619u;
+    return h;
+}
+
+static const KEYWORD *const *keyword_table(void)
+{
+    static const KEYWORD *table[KW_SLOTS];
+    static std::once_flag built;
+    std::call_once(built, [] {
+        for (const KEYWORD &k : keywords) {
+            uint32_t i = name_hash(k.name) % KW_SLOTS;
+            while (table[i])
+                i = (i + 1) % KW_SLOTS;
+            table[i] = &k;
+        }
+    });
+    return table;
+}
+
 static const KEYWORD *find_keyword(const char *token)
 {
-    for (const KEYWORD &k : keywords)
-        if (strcmp(k.name, token) == 0)
-            return &k;
+    const KEYWORD *const *table = keyword_table();
+    for (uint32_t i = name_hash(token) % KW_SLOTS; table[i]; i = (i + 1) % KW_SLOTS)
+        if (strcmp(table[i]->name, token) == 0)
+            return table[i];
     return nullptr;
 }
 
@@ -262,32 +290,32 @@ void CfgFinishLocation(QMS *r, int64_t readTime)
 
 /* ---- writing ---------------------------------------------------------- */
 
-void CfgPutWord(FILE *out, const char *value)
+void CfgPutWord(PRFOUT *out, const char *value)
 {
     if (!value[0] || strpbrk(value, " \t\r\n=()[]{},;:#\"~"))
         PrfPutQuoted(out, value, PRF_WHOLE);
     else
-        fputs(value, out);
+        PrfOutText(out, value);
 }
 
-static void put_name(FILE *out, const char *key, const char *value)
+static void put_name(PRFOUT *out, const char *key, const char *value)
 {
-    fputs(key, out);
+    PrfOutText(out, key);
     CfgPutWord(out, value);
-    fputc('\n', out);
+    PrfOutChar(out, '\n');
 }
 
-static void put_shared(FILE *out, const char *key, const char *text)
+static void put_shared(PRFOUT *out, const char *key, const char *text)
 {
     /* blanks only would be written as "", which ends the keywords */
     if (!text || !text[strspn(text, " ")])
         return;
-    fputs(key, out);
+    PrfOutText(out, key);
     PrfPutQuoted(out, text, PRF_WHOLE);
-    fputc('\n', out);
+    PrfOutChar(out, '\n');
 }
 
-void CfgWriteLocationKeywords(QMS *r, FILE *out)
+void CfgWriteLocationKeywords(QMS *r, PRFOUT *out)
 {
     if (r->secondName[0] && strcmp(r->secondName, "RAVOLT") != 0)
         put_name(out, "mq=", r->secondName);
@@ -298,11 +326,11 @@ void CfgWriteLocationKeywords(QMS *r, FILE *out)
     };
     for (auto &c : ccsids)
         if (c.v) {
-            fprintf(out, c.fmt, (int)c.v);
+            PrfOutFormat(out, c.fmt, (int)c.v);
             any = 1;
         }
     if (any)
-        fputc('\n', out);
+        PrfOutChar(out, '\n');
 
     PrfPutString(out, "grp=", r->groupName, PRF_WHOLE);
     if (r->replyModel[0])
@@ -327,14 +355,14 @@ void CfgWriteLocationKeywords(QMS *r, FILE *out)
             snprintf(key, sizeof key, "nms_%d=", i);
             put_shared(out, key, r->nameLists[i]);
         }
-    if (r->retryInterval) fprintf(out, "retryint=%d\n", (int)r->retryInterval);
-    if (r->disconnectInterval) fprintf(out, "discint=%d\n", (int)r->disconnectInterval);
-    if (r->autoRefresh != -1) fprintf(out, "arr=%d\n", (int)r->autoRefresh);
-    if (r->autoRefreshOpen != -1) fprintf(out, "arra=%d\n", (int)r->autoRefreshOpen);
+    if (r->retryInterval) PrfOutFormat(out, "retryint=%d\n", (int)r->retryInterval);
+    if (r->disconnectInterval) PrfOutFormat(out, "discint=%d\n", (int)r->disconnectInterval);
+    if (r->autoRefresh != -1) PrfOutFormat(out, "arr=%d\n", (int)r->autoRefresh);
+    if (r->autoRefreshOpen != -1) PrfOutFormat(out, "arra=%d\n", (int)r->autoRefreshOpen);
     if (memcmp(r->appWindow, "va ", 4) != 0) {
-        fputs("appwnd=", out);
+        PrfOutText(out, "appwnd=");
         PrfPutQuoted(out, r->appWindow, 4);
-        fputc('\n', out);
+        PrfOutChar(out, '\n');
     }
     static const char *icons[4] = { "qmiconn=", "qmiconb=", "qmicong=", "qmiconf=" };
     for (int i = 0; i < 4; i++)
@@ -346,24 +374,24 @@ void CfgWriteLocationKeywords(QMS *r, FILE *out)
         uint32_t word = f.word == 1 ? r->flags : f.word == 2 ? r->flags2 : r->status;
         int set = (word & f.bit) != 0;
         if (set != f.clear) {
-            fprintf(out, "%s ", f.name);
+            PrfOutFormat(out, "%s ", f.name);
             line = 1;
         }
     }
     if (!(r->interval[0] == 60 && r->interval[1] == 0 &&
           r->interval[2] == 1800 && r->interval[3] == 0)) {
-        fprintf(out, "interval=%lde%ldx%lde%ld ", (long)r->interval[0],
+        PrfOutFormat(out, "interval=%lde%ldx%lde%ld ", (long)r->interval[0],
                 (long)r->interval[1], (long)r->interval[2], (long)r->interval[3]);
         line = 1;
     }
     if (r->placementFlags & 0x20) {
         uint64_t w = (uint64_t)r->placement[1];
-        fprintf(out, "ux=%d uy=%d ", (int)(int32_t)(uint32_t)w, (int)(int32_t)(uint32_t)(w >> 32));
+        PrfOutFormat(out, "ux=%d uy=%d ", (int)(int32_t)(uint32_t)w, (int)(int32_t)(uint32_t)(w >> 32));
         line = 1;
     }
-    fprintf(out, "vo=%d ", (int)(int16_t)(r->viewOptions & 0x7F20));
+    PrfOutFormat(out, "vo=%d ", (int)(int16_t)(r->viewOptions & 0x7F20));
     if (line)
-        fputc('\n', out);
+        PrfOutChar(out, '\n');
 
     PrfPutRect(out, "appview", r->appView);
     if (r->exportFile[0])
@@ -374,12 +402,12 @@ void CfgWriteLocationKeywords(QMS *r, FILE *out)
     PrfPutInt(out, "expdy=", r->exportDay);
     PrfPutInt64(out, "expt=", r->exportTime);
     PrfPutInt(out, "expi=", r->exportInterval);
-    fprintf(out, "expm=%d expo=%d\n", 8191, (int)r->exportMask);
+    PrfOutFormat(out, "expm=%d expo=%d\n", 8191, (int)r->exportMask);
 
     if (r->clientChannel) {
-        fputs((r->status & LS_CLNKEYWORD) ? "cln=" : "cl =", out);
+        PrfOutText(out, (r->status & LS_CLNKEYWORD) ? "cln=" : "cl =");
         PrfPutQuoted(out, r->clientChannel, QMS_CHLNAME);
-        fputc('\n', out);
+        PrfOutChar(out, '\n');
     }
     PrfPutString(out, "usr=", r->userId, PRF_WHOLE);
 }

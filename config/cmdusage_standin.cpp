@@ -25,12 +25,12 @@ void SetCommandUsage(int32_t commandId, int32_t lastUse, int32_t meanInterval)
     CSListAdd(&rows, "USAGE", 0, &u, sizeof u);
 }
 
-void WriteCommandUsage(FILE *out)
+void WriteCommandUsage(PRFOUT *out)
 {
     for (CSLISTELEM *e = rows.first; e; e = e->next) {
         USAGE *u = (USAGE *)e;
         if ((uint32_t)u->id != 0xFFFFFFFFu)
-            fprintf(out, "(%d %d %d)", (int)u->id, (int)u->last, (int)u->mean);
+            PrfOutFormat(out, "(%d %d %d)", (int)u->id, (int)u->last, (int)u->mean);
     }
 }
 

@@ -57,40 +57,40 @@ int PrfReadFilters(PRFIN *in, int selector, char *token)
 
 /* A filter text in quotes: its line ends as the file's own, so that the
  * reader makes them CR LF again on every host. */
-static void put_text(FILE *out, const char *text)
+static void put_text(PRFOUT *out, const char *text)
 {
-    fputc('"', out);
+    PrfOutChar(out, '"');
     for (const char *p = text; *p; p++) {
         if (p[0] == '\r' && p[1] == '\n')
             continue;
         if (*p == '"' || *p == '~')
-            fputc('~', out);
-        fputc(*p, out);
+            PrfOutChar(out, '~');
+        PrfOutChar(out, *p);
     }
-    fputc('"', out);
+    PrfOutChar(out, '"');
 }
 
-void PrfWriteFilter(FILE *out, const FILKEY *f)
+void PrfWriteFilter(PRFOUT *out, const FILKEY *f)
 {
     if (PrfTextSet(f->name)) {
-        fputs("  n =", out);
+        PrfOutText(out, "  n =");
         PrfPutQuoted(out, f->name, PRF_WHOLE);
-        fputc('\n', out);
+        PrfOutChar(out, '\n');
     }
     if (f->flags & FILKEY_SHARED)
-        fputs("  shr\n", out);
+        PrfOutText(out, "  shr\n");
     if (PrfTextSet(f->text)) {
-        fputs("  v =", out);
+        PrfOutText(out, "  v =");
         put_text(out, f->text);
-        fputc('\n', out);
+        PrfOutChar(out, '\n');
     }
 }
 
-void PrfWriteFilters(FILE *out)
+void PrfWriteFilters(PRFOUT *out)
 {
     if (!FltLocalFilters)
         return;
-    fputs("FLK:\n", out);
+    PrfOutText(out, "FLK:\n");
     for (CSTREE *e = CSTreeFirst(FltLocalFilters); e; e = e->next)
         PrfWriteFilter(out, (const FILKEY *)e);
 }
@@ -135,12 +135,14 @@ static const FILKEY *exported(CSTREE *e, int local)
 
 int PrfExportFilters(char *message)
 {
-    FILE *out = fopen(Prf.sffile, "w");
-    if (!out) {
+    FILE *file = fopen(Prf.sffile, "w");
+    if (!file) {
         snprintf(message, 400, "Can not open file '%s'", Prf.sffile);
         return 0;
     }
-    fputs("FLK:\n", out);
+    PRFOUT o, *out = &o;
+    PrfOutOpen(out, file);
+    PrfOutText(out, "FLK:\n");
     const FILKEY *a = exported(CSTreeFirst(FltLocalFilters), 1);
     const FILKEY *b = exported(CSTreeFirst(FltSharedFilters), 0);
     int count = 0;
@@ -154,8 +156,8 @@ int PrfExportFilters(char *message)
         if (c >= 0)
             b = exported(b->tree.next, 0);
     }
-    int bad = ferror(out);
-    if (fclose(out) != 0 || bad) {
+    int bad = PrfOutClose(out) != 0 || ferror(file);
+    if (fclose(file) != 0 || bad) {
         snprintf(message, 400, "Can not write to file '%s'", Prf.sffile);
         return 0;
     }

@@ -638,14 +638,14 @@ void PrfGetTimeZone(void)
 
 /* ---- writing ---------------------------------------------------------- */
 
-static void write_letters(FILE *out, uint32_t word, const LETTER *table, size_t n)
+static void write_letters(PRFOUT *out, uint32_t word, const LETTER *table, size_t n)
 {
     for (size_t i = 0; i < n; i++)
         if (word & table[i].bit)
-            fputc(table[i].letter, out);
+            PrfOutChar(out, table[i].letter);
 }
 
-static void write_font(FILE *out, const char *key, const PRFFONT *f, const char *sizeKey,
+static void write_font(PRFOUT *out, const char *key, const PRFFONT *f, const char *sizeKey,
                        const char *extraKey, int32_t extra, int charset)
 {
     if (!f->face[0])
@@ -653,24 +653,24 @@ static void write_font(FILE *out, const char *key, const PRFFONT *f, const char 
     char k[24];
     snprintf(k, sizeof k, "%s=", key);
     PrfPutFont(out, k, f);
-    fprintf(out, "%s=%ld\n", sizeKey, (long)f->height);
+    PrfOutFormat(out, "%s=%ld\n", sizeKey, (long)f->height);
     if (extraKey && (charset ? extra != 0 : 1))
-        fprintf(out, "%s=%ld\n", extraKey, (long)extra);
+        PrfOutFormat(out, "%s=%ld\n", extraKey, (long)extra);
 }
 
-static void write_special(FILE *out, const PRFKEY &k)
+static void write_special(PRFOUT *out, const PRFKEY &k)
 {
     switch (k.size) {
     case S_VER:
-        fprintf(out, "ver=%d x=%ld y=%ld cx=%ld cy=%ld\n", PRF_VERSION, (long)Prf.main[0],
+        PrfOutFormat(out, "ver=%d x=%ld y=%ld cx=%ld cy=%ld\n", PRF_VERSION, (long)Prf.main[0],
                 (long)Prf.main[1], (long)Prf.main[2], (long)Prf.main[3]);
         break;
     case S_CSVSEP:
         if (Prf.csvsep && Prf.csvsep != ' ' && Prf.csvsep != ',') {
             char s[2] = { Prf.csvsep, 0 };
-            fputs("csvsep=", out);
+            PrfOutText(out, "csvsep=");
             PrfPutQuoted(out, s, 1);
-            fputc('\n', out);
+            PrfOutChar(out, '\n');
         }
         break;
     case S_SNAP: case S_ASNAP: {
@@ -678,28 +678,28 @@ static void write_special(FILE *out, const PRFKEY &k)
         uint32_t first = snap ? PRF_OPT1_SNAPQM : PRF_OPT1_ASNAPOBJ;
         uint32_t grid = snap ? PRF_OPT1_SNAPGRID : PRF_OPT1_ASNAPGRID;
         if (!(Prf.opt1 & (first | grid)))
-            fprintf(out, "%s=none ", k.key);
+            PrfOutFormat(out, "%s=none ", k.key);
         if (Prf.opt1 & first)
-            fprintf(out, "%s=%s ", k.key, snap ? "qm" : "obj");
+            PrfOutFormat(out, "%s=%s ", k.key, snap ? "qm" : "obj");
         if (Prf.opt1 & grid)
-            fprintf(out, "%s=grid ", k.key);
+            PrfOutFormat(out, "%s=grid ", k.key);
         break;
     }
     case S_EXPTEXT: case S_EXPMQSC: {
         const char *t = k.size == S_EXPTEXT ? Prf.expText : Prf.expMqsc;
         if (PrfTextSet(t)) {
-            fputs(k.key, out);
+            PrfOutText(out, k.key);
             PrfPutQuoted(out, t, PRF_WHOLE);
-            fputc('\n', out);
+            PrfOutChar(out, '\n');
         }
         break;
     }
-    case S_EDF: fprintf(out, "edf=%d ", Prf.edf); break;
+    case S_EDF: PrfOutFormat(out, "edf=%d ", Prf.edf); break;
     case S_EDS: {
         char s[2] = { Prf.eds ? Prf.eds : '/', 0 };
-        fputs("eds=", out);
+        PrfOutText(out, "eds=");
         PrfPutQuoted(out, s, 1);
-        fputc('\n', out);
+        PrfOutChar(out, '\n');
         break;
     }
     case S_LOC:
@@ -724,33 +724,33 @@ static void write_special(FILE *out, const PRFKEY &k)
         write_font(out, "pfont", &Prf.pfont, "pfontsize", "pfontpsize", Prf.pfont.pointSize, 0);
         break;
     case S_MSGFORMAT:
-        fprintf(out, "msgformat=%d", (int)Prf.msgFormat);
+        PrfOutFormat(out, "msgformat=%d", (int)Prf.msgFormat);
         write_letters(out, Prf.msgFlags, msgLetters, std::size(msgLetters));
-        fprintf(out, "_ msgformat2=%s_\n", (Prf.msgFlags2 & 2) ? "c" : "");
+        PrfOutFormat(out, "_ msgformat2=%s_\n", (Prf.msgFlags2 & 2) ? "c" : "");
         break;
     case S_DQ:
-        fputs("dq=", out);
+        PrfOutText(out, "dq=");
         write_letters(out, Prf.dumpFormat, dqLetters, std::size(dqLetters));
-        fputs("_\n", out);
+        PrfOutText(out, "_\n");
         break;
     case S_NMS:
         for (int i = 0; i < PRF_NAMESTDS; i++)
             if (Prf.nameStandards[i]) {
-                fprintf(out, "nms_%d=", i);
+                PrfOutFormat(out, "nms_%d=", i);
                 PrfPutQuoted(out, Prf.nameStandards[i], PRF_WHOLE);
-                fputc('\n', out);
+                PrfOutChar(out, '\n');
             }
         break;
     case S_CLR: {
         int n = 0;
         for (int i = 0; i < PRF_COLOURS; i++)
             if (Prf.colourKnown[i]) {
-                fprintf(out, "clr%d=%d ", i, (int)Prf.colours[i]);
+                PrfOutFormat(out, "clr%d=%d ", i, (int)Prf.colours[i]);
                 if (++n % 4 == 0)
-                    fputc('\n', out);
+                    PrfOutChar(out, '\n');
             }
         if (n % 4)
-            fputc('\n', out);
+            PrfOutChar(out, '\n');
         break;
     }
     case S_PRB: {
@@ -758,12 +758,12 @@ static void write_special(FILE *out, const PRFKEY &k)
         for (int i = 0; i < PRF_SWITCHES; i++)
             if (Prf.switchOff[i]) {
                 if (!any)
-                    fputs("prb=", out);
-                fprintf(out, "%d ", i);
+                    PrfOutText(out, "prb=");
+                PrfOutFormat(out, "%d ", i);
                 any = 1;
             }
         if (any)
-            fputs("-1 \n", out);
+            PrfOutText(out, "-1 \n");
         break;
     }
     }
@@ -780,15 +780,15 @@ static int should_write(const PRFKEY &k, int64_t value)
     }
 }
 
-void SavePrfData(FILE *out)
+void SavePrfData(PRFOUT *out)
 {
-    fputs("\nAP:\n", out);
+    PrfOutText(out, "\nAP:\n");
     int flagLine = 0;
     for (const PRFKEY &k : keys) {
         int64_t v = 0;
         switch (k.kind) {
         case K_EOL:
-            fputc('\n', out);
+            PrfOutChar(out, '\n');
             break;
         case K_INT: case K_SHORT: case K_INT64: case K_HEX:
             v = k.kind == K_INT ? *(int32_t *)k.field
@@ -797,17 +797,17 @@ void SavePrfData(FILE *out)
             if (!should_write(k, v))
                 break;
             if (k.kind == K_HEX)
-                fprintf(out, "%s=%X%c", k.key, (unsigned)v, k.sep);
+                PrfOutFormat(out, "%s=%X%c", k.key, (unsigned)v, k.sep);
             else if (k.kind == K_INT64 && k.size != 32)
-                fprintf(out, "%s=%lld%c", k.key, (long long)v, k.sep);
+                PrfOutFormat(out, "%s=%lld%c", k.key, (long long)v, k.sep);
             else
-                fprintf(out, "%s=%d%c", k.key, (int)(int32_t)v, k.sep);
+                PrfOutFormat(out, "%s=%d%c", k.key, (int)(int32_t)v, k.sep);
             break;
         case K_CHAR:
-            fprintf(out, "%s=%c%c", k.key, *(char *)k.field ? *(char *)k.field : 'B', k.sep);
+            PrfOutFormat(out, "%s=%c%c", k.key, *(char *)k.field ? *(char *)k.field : 'B', k.sep);
             break;
         case K_MASK: case K_WORD:
-            fprintf(out, "%s=%X ", k.key, *(uint32_t *)k.field);
+            PrfOutFormat(out, "%s=%X ", k.key, *(uint32_t *)k.field);
             break;
         case K_TEXT: case K_SHARED: case K_ALLOC: {
             const char *t = k.kind == K_TEXT ? (const char *)k.field : *(const char **)k.field;
@@ -816,19 +816,19 @@ void SavePrfData(FILE *out)
                 break;
             if (k.rule == W_SETNOTDEF && k.defText && strcmp(t, k.defText) == 0)
                 break;
-            fprintf(out, "%s=", k.key);
+            PrfOutFormat(out, "%s=", k.key);
             PrfPutQuoted(out, t, asIs ? strlen(t) : PRF_WHOLE);
-            fputc(k.sep, out);
+            PrfOutChar(out, k.sep);
             break;
         }
         case K_TWO: {
             int32_t *t = (int32_t *)k.field;
-            fprintf(out, "%s=%d %d\n", k.key, (int)t[0], (int)t[1]);
+            PrfOutFormat(out, "%s=%d %d\n", k.key, (int)t[0], (int)t[1]);
             break;
         }
         case K_EIGHT: {
             int32_t *t = (int32_t *)k.field;
-            fprintf(out, "%s=%d %d %d %d %d %d %d %d\n", k.key, (int)t[0], (int)t[1],
+            PrfOutFormat(out, "%s=%d %d %d %d %d %d %d %d\n", k.key, (int)t[0], (int)t[1],
                     (int)t[2], (int)t[3], (int)t[4], (int)t[5], (int)t[6], (int)t[7]);
             break;
         }
@@ -837,7 +837,7 @@ void SavePrfData(FILE *out)
             uint32_t word = k.kind == K_FLAG16 ? *(uint16_t *)k.field : *(uint32_t *)k.field;
             int set = (word & (uint32_t)k.def) != 0;
             if (set == (k.rule == W_BITSET)) {
-                fprintf(out, "%s ", k.key);
+                PrfOutFormat(out, "%s ", k.key);
                 flagLine = 1;
             }
             break;
@@ -847,4 +847,12 @@ void SavePrfData(FILE *out)
     }
     (void)flagLine;
     PrfWriteSections(out);
+}
+
+void SavePrfData(FILE *file)
+{
+    PRFOUT out;
+    PrfOutOpen(&out, file);
+    SavePrfData(&out);
+    PrfOutClose(&out);
 }

@@ -157,17 +157,17 @@ int PrfReadTextList(PRFIN *in, CSLIST *list, char *token)
     }
 }
 
-void PrfWriteTextList(FILE *out, const CSLIST *list, const char *tag)
+void PrfWriteTextList(PRFOUT *out, const CSLIST *list, const char *tag)
 {
     if (!list->first)
         return;
-    fprintf(out, "\n%s", tag);
+    PrfOutFormat(out, "\n%s", tag);
     for (CSLISTELEM *e = list->first; e; e = e->next) {
         const FRENTRY *f = (const FRENTRY *)e;
-        fprintf(out, "\n%d ", (int)f->number);
+        PrfOutFormat(out, "\n%d ", (int)f->number);
         PrfPutQuoted(out, f->text, PRF_WHOLE);
     }
-    fputc('\n', out);
+    PrfOutChar(out, '\n');
 }
 
 /* ---- customised column lists ("GDG:") --------------------------------- */
@@ -275,7 +275,7 @@ static int columns_are_default(const void *def)
     return DefCurrentColumns(def) == DefDefaultColumns(def);
 }
 
-static void write_gdg(FILE *out)
+static void write_gdg(PRFOUT *out)
 {
     for (int list = 0; list < 2; list++)
         for (int i = 0; const void *def = DefAt(list, i); i++) {
@@ -286,17 +286,17 @@ static void write_gdg(FILE *out)
             for (int k = 0; c[k].field; k++)
                 if (k == 0 || DefFieldAttribute(c[k].field) != DefFieldAttribute(c[k - 1].field))
                     distinct++;
-            fprintf(out, "\nGDG:\"%s\"\nLST: %d ", DefTitle(def), distinct);
+            PrfOutFormat(out, "\nGDG:\"%s\"\nLST: %d ", DefTitle(def), distinct);
             for (int k = 0; c[k].field; k++)
                 if (k == 0 || DefFieldAttribute(c[k].field) != DefFieldAttribute(c[k - 1].field))
-                    fprintf(out, "%ld %ld ", (long)DefFieldAttribute(c[k].field),
+                    PrfOutFormat(out, "%ld %ld ", (long)DefFieldAttribute(c[k].field),
                             (long)c[k].flags);
-            fputc('\n', out);
+            PrfOutChar(out, '\n');
         }
     for (CSLISTELEM *e = PrfSections.keptColumns.first; e; e = e->next) {
         char *text;
         memcpy(&text, e + 1, sizeof text);
-        fprintf(out, "\n%s\n", text);
+        PrfOutFormat(out, "\n%s\n", text);
     }
 }
 
@@ -344,14 +344,14 @@ static int read_object_lists(PRFIN *in, int index, char *token, int *stop)
     }
 }
 
-static void write_strings(FILE *out, const CSLIST *list, const char *tag)
+static void write_strings(PRFOUT *out, const CSLIST *list, const char *tag)
 {
     if (!list->first)
         return;
-    fprintf(out, "\n%s\n", tag);
+    PrfOutFormat(out, "\n%s\n", tag);
     for (CSLISTELEM *e = list->first; e; e = e->next) {
         PrfPutQuoted(out, (const char *)(e + 1), PRF_WHOLE);
-        fputc('\n', out);
+        PrfOutChar(out, '\n');
     }
 }
 
@@ -425,18 +425,18 @@ int PrfReadSections(PRFIN *in, char *token, int len)
     }
 }
 
-void PrfWriteSections(FILE *out)
+void PrfWriteSections(PRFOUT *out)
 {
     PRFSECTIONS &p = PrfSections;
     static const char letters[3] = { 'T', 'H', 'F' };
     for (int i = 0; i < 3; i++) {
-        fputc('\n', out);
+        PrfOutChar(out, '\n');
         PrfPutPrintLayout(out, &p.layouts[i], letters[i], Prf.font.charSet);
     }
     PrfWriteFilters(out);
-    fputs("MNU:\n", out);
+    PrfOutText(out, "MNU:\n");
     WriteCommandUsage(out);
-    fputc('\n', out);
+    PrfOutChar(out, '\n');
     PrfWriteTextList(out, &p.findList, "FRF:");
     PrfWriteTextList(out, &p.replaceList, "FRR:");
     CfgWriteDialogs(DlgInfoGlobal, out);

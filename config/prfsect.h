@@ -42,7 +42,7 @@ extern const char *const PrfObjectTags[PRF_OBJLISTS];
 /* Reads the sections from the tag in token (its length len); returns with
  * the tag that ended them (or an empty token) in token. */
 int PrfReadSections(PRFIN *in, char *token, int len);
-void PrfWriteSections(FILE *out);
+void PrfWriteSections(PRFOUT *out);
 void PrfFreeSections(void);
 
 int PrfReadPrintLayout(PRFIN *in, PRFLAYOUT *layout, char *token);
@@ -51,9 +51,9 @@ int PrfReadFilters(PRFIN *in, int selector, char *token);
 int PrfReadMenuRows(PRFIN *in, char *token);
 int PrfReadTextList(PRFIN *in, CSLIST *list, char *token);
 int PrfSkipMonitorSection(PRFIN *in, char *token);
-void PrfWriteFilter(FILE *out, const FILKEY *filter);
-void PrfWriteFilters(FILE *out);
-void PrfWriteTextList(FILE *out, const CSLIST *list, const char *tag);
+void PrfWriteFilter(PRFOUT *out, const FILKEY *filter);
+void PrfWriteFilters(PRFOUT *out);
+void PrfWriteTextList(PRFOUT *out, const CSLIST *list, const char *tag);
 
 /* The shared filter file named by "sffile". */
 void PrfReadSharedFilters(void);

@@ -3,6 +3,7 @@
 #include "cs.h"
 
 #include <cerrno>
+#include <cstdarg>
 #include <cstring>
 #include <cstdlib>
 
@@ -424,6 +425,109 @@ int PrfGetStringArea(PRFIN *in, char **area, uint32_t *capacity, int freeOld)
     return (int)len;
 }
 
+/* ---- output ------------------------------------------------------------- */
+
+#define PRFOUT_BLOCK 65536
+
+void PrfOutOpen(PRFOUT *out, FILE *file)
+{
+    memset(out, 0, sizeof *out);
+    out->file = file;
+}
+
+/* Makes room for `needed` more bytes: a full buffer goes to the stream,
+ * a buffer without one grows. */
+void PrfOutSpill(PRFOUT *out, size_t needed)
+{
+    if (out->file && out->length) {
+        if (fwrite(out->data, 1, out->length, out->file) != out->length)
+            out->failed = 1;
+        out->length = 0;
+    }
+    if (out->capacity - out->length >= needed)
+        return;
+    size_t want = out->capacity ? out->capacity : PRFOUT_BLOCK;
+    while (want - out->length < needed)
+        want *= 2;
+    char *grown = (char *)CSGetMem(want, "PRFOUT");
+    if (!grown) {
+        out->failed = 1;
+        return;
+    }
+    if (out->length)
+        memcpy(grown, out->data, out->length);
+    if (out->data)
+        CSFreeMem(out->data);
+    out->data = grown;
+    out->capacity = want;
+}
+
+int PrfOutClose(PRFOUT *out)
+{
+    if (out->file && out->length &&
+        fwrite(out->data, 1, out->length, out->file) != out->length)
+        out->failed = 1;
+    if (out->data)
+        CSFreeMem(out->data);
+    int rc = out->failed ? -1 : 0;
+    memset(out, 0, sizeof *out);
+    return rc;
+}
+
+void PrfOutWrite(PRFOUT *out, const char *bytes, size_t n)
+{
+    if (out->capacity - out->length < n)
+        PrfOutSpill(out, n);
+    if (out->capacity - out->length < n)
+        return;
+    memcpy(out->data + out->length, bytes, n);
+    out->length += n;
+}
+
+void PrfOutText(PRFOUT *out, const char *text)
+{
+    PrfOutWrite(out, text, strlen(text));
+}
+
+void PrfOutInt(PRFOUT *out, int64_t value)
+{
+    char digits[24];
+    int n = 0;
+    uint64_t v = value < 0 ? 0 - (uint64_t)value : (uint64_t)value;
+    do
+        digits[sizeof digits - 1 - n++] = (char)('0' + v % 10);
+    while ((v /= 10) != 0);
+    if (value < 0)
+        digits[sizeof digits - 1 - n++] = '-';
+    PrfOutWrite(out, digits + sizeof digits - n, (size_t)n);
+}
+
+int PrfOutFormat(PRFOUT *out, const char *format, ...)
+{
+    char line[512];
+    va_list ap;
+    va_start(ap, format);
+    int n = vsnprintf(line, sizeof line, format, ap);
+    va_end(ap);
+    if (n < 0)
+        return 0;
+    if ((size_t)n < sizeof line) {
+        PrfOutWrite(out, line, (size_t)n);
+        return n;
+    }
+    char *big = (char *)CSGetMem((size_t)n + 1, "PRFLINE");
+    if (!big) {
+        out->failed = 1;
+        return 0;
+    }
+    va_start(ap, format);
+    vsnprintf(big, (size_t)n + 1, format, ap);
+    va_end(ap);
+    PrfOutWrite(out, big, (size_t)n);
+    CSFreeMem(big);
+    return n;
+}
+
 /* ---- writers ---------------------------------------------------------- */
 
 int PrfTextSet(const char *text)
@@ -431,7 +535,7 @@ int PrfTextSet(const char *text)
     return text && text[0] && !(text[0] == ' ' && text[1] == 0);
 }
 
-int PrfPutQuoted(FILE *out, const char *text, size_t length)
+int PrfPutQuoted(PRFOUT *out, const char *text, size_t length)
 {
     size_t n;
     if (!text)
@@ -443,44 +547,54 @@ int PrfPutQuoted(FILE *out, const char *text, size_t length)
     } else {
         n = strnlen(text, length);
     }
-    fputc('"', out);
-    for (size_t i = 0; i < n; i++) {
-        if (text[i] == '"' || text[i] == '~')
-            fputc('~', out);
-        fputc(text[i], out);
-    }
-    fputc('"', out);
+    PrfOutChar(out, '"');
+    /* runs without a character to escape go in one piece */
+    size_t from = 0;
+    for (size_t i = 0; i < n; i++)
+        if (text[i] == '"' || text[i] == '~') {
+            PrfOutWrite(out, text + from, i - from);
+            PrfOutChar(out, '~');
+            from = i;
+        }
+    PrfOutWrite(out, text + from, n - from);
+    PrfOutChar(out, '"');
     return 0;
 }
 
-void PrfPutString(FILE *out, const char *key, const char *text, size_t length)
+void PrfPutString(PRFOUT *out, const char *key, const char *text, size_t length)
 {
     if (!PrfTextSet(text) || length == 0)
         return;
-    fputs(key, out);
+    PrfOutText(out, key);
     PrfPutQuoted(out, text, length);
-    fputc('\n', out);
+    PrfOutChar(out, '\n');
 }
 
-void PrfPutInt(FILE *out, const char *key, int32_t value)
+void PrfPutInt(PRFOUT *out, const char *key, int32_t value)
 {
-    if (value)
-        fprintf(out, "%s%d\n", key, (int)value);
+    if (!value)
+        return;
+    PrfOutText(out, key);
+    PrfOutInt(out, value);
+    PrfOutChar(out, '\n');
 }
 
-void PrfPutInt64(FILE *out, const char *key, int64_t value)
+void PrfPutInt64(PRFOUT *out, const char *key, int64_t value)
 {
-    if (value)
-        fprintf(out, "%s%lld\n", key, (long long)value);
+    if (!value)
+        return;
+    PrfOutText(out, key);
+    PrfOutInt(out, value);
+    PrfOutChar(out, '\n');
 }
 
-void PrfPutRect(FILE *out, const char *key, const int32_t *r)
+void PrfPutRect(PRFOUT *out, const char *key, const int32_t *r)
 {
     if (r[0] || r[1] || r[2] || r[3])
-        fprintf(out, "%s=%d %d %d %d \n", key, (int)r[0], (int)r[1], (int)r[2], (int)r[3]);
+        PrfOutFormat(out, "%s=%d %d %d %d \n", key, (int)r[0], (int)r[1], (int)r[2], (int)r[3]);
 }
 
-void PrfPutFont(FILE *out, const char *key, const PRFFONT *font)
+void PrfPutFont(PRFOUT *out, const char *key, const PRFFONT *font)
 {
     if (!font->face[0])
         return;
@@ -489,15 +603,15 @@ void PrfPutFont(FILE *out, const char *key, const PRFFONT *font)
     snprintf(text, sizeof text, "%.35s%s%.19s%s%s%s", font->face,
              (font->style[0] || flags) ? "/" : "", font->style,
              flags ? "/" : "", font->underline ? "u" : "", font->strikeout ? "s" : "");
-    fputs(key, out);
+    PrfOutText(out, key);
     PrfPutQuoted(out, text, PRF_WHOLE);
-    fputc('\n', out);
+    PrfOutChar(out, '\n');
 }
 
-void PrfPutPrintLayout(FILE *out, const PRFLAYOUT *layout, char letter,
+void PrfPutPrintLayout(PRFOUT *out, const PRFLAYOUT *layout, char letter,
                        int16_t mainCharSet)
 {
-    fprintf(out, "PR%c:\n", letter);
+    PrfOutFormat(out, "PR%c:\n", letter);
     PrfPutString(out, "  left    =", layout->left, PRF_WHOLE);
     PrfPutString(out, "  center  =", layout->centre, PRF_WHOLE);
     PrfPutString(out, "  right   =", layout->right, PRF_WHOLE);

@@ -737,7 +737,7 @@ int PrfReadSavedDialog(PRFIN *in, char *token)
     return len;
 }
 
-static void write_state(FILE *out, const PDGSTATE *s, const char *prefix)
+static void write_state(PRFOUT *out, const PDGSTATE *s, const char *prefix)
 {
     int open = 0;
     for (const PDGKEY &k : stateKeys) {
@@ -754,20 +754,20 @@ static void write_state(FILE *out, const PDGSTATE *s, const char *prefix)
         }
         if (write) {
             if (!open)
-                fputs("  ", out);
+                PrfOutText(out, "  ");
             open = 1;
             if (k.kind == PG_FLAG) {
-                fprintf(out, "%s%s ", prefix, k.name);
+                PrfOutFormat(out, "%s%s ", prefix, k.name);
             } else if (k.kind == PG_TEXT) {
-                fprintf(out, "%s%s=", prefix, k.name);
+                PrfOutFormat(out, "%s%s=", prefix, k.name);
                 PrfPutQuoted(out, field, (size_t)k.size);
-                fputc(' ', out);
+                PrfOutChar(out, ' ');
             } else {
-                fprintf(out, "%s%s=%d ", prefix, k.name, (int)v);
+                PrfOutFormat(out, "%s%s=%d ", prefix, k.name, (int)v);
             }
         }
         if (k.endsLine && open) {
-            fputc('\n', out);
+            PrfOutChar(out, '\n');
             open = 0;
         }
     }
@@ -775,36 +775,36 @@ static void write_state(FILE *out, const PDGSTATE *s, const char *prefix)
 
 static void write_saved_dialog(CSTREE *e, void *ctx)
 {
-    FILE *out = (FILE *)ctx;
+    PRFOUT *out = (PRFOUT *)ctx;
     const SAVEDDIALOG *r = (const SAVEDDIALOG *)e;
-    fprintf(out, "\nPDG: \n  gtype=%d\n", (int)r->gtype);
+    PrfOutFormat(out, "\nPDG: \n  gtype=%d\n", (int)r->gtype);
     if (PrfTextSet(r->desc)) {
-        fputs("  desc=", out);
+        PrfOutText(out, "  desc=");
         PrfPutQuoted(out, r->desc, 49);
-        fputc('\n', out);
+        PrfOutChar(out, '\n');
     }
     if (PrfTextSet(r->grps)) {
-        fputs("  grps=", out);
+        PrfOutText(out, "  grps=");
         PrfPutQuoted(out, r->grps, 49);
-        fputc('\n', out);
+        PrfOutChar(out, '\n');
     }
     if (r->gtype != 0)
         return;
-    fprintf(out, "  type=%d %s\n", (int)r->type, r->autoStart ? "auto " : "");
+    PrfOutFormat(out, "  type=%d %s\n", (int)r->type, r->autoStart ? "auto " : "");
     if (PrfTextSet(r->qm)) {
-        fputs("  qm=", out);
+        PrfOutText(out, "  qm=");
         PrfPutQuoted(out, r->qm, 49);
-        fputc('\n', out);
+        PrfOutChar(out, '\n');
     }
     if (strcmp(r->desc, "#") != 0)
         write_state(out, &r->st, "");
     if (r->hasSaved) {
-        fputs("  sav\n", out);
+        PrfOutText(out, "  sav\n");
         write_state(out, &r->saved, "s_");
     }
 }
 
-void PrfWriteSavedDialogs(FILE *out)
+void PrfWriteSavedDialogs(PRFOUT *out)
 {
     CSListForEach(SavedDialogs, write_saved_dialog, out);
 }

@@ -118,7 +118,7 @@ int DialogCommand(DLGREPLY *agent, int32_t command, const void *request, int32_t
 
 /* The profile's "PDG:" sections. */
 int PrfReadSavedDialog(PRFIN *in, char *token);
-void PrfWriteSavedDialogs(FILE *out);
+void PrfWriteSavedDialogs(PRFOUT *out);
 
 /* Alignment times: "hh:mm:ss" (or "None" for -1) and back; -2 when the
  * text is no time. */

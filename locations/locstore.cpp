@@ -199,9 +199,12 @@ int LocLeaveGroup(QMS *r)
     if (!g)
         return 1;
     store_lock();
-    for (QMS **p = &g->first; *p; p = &(*p)->nextInGroup)
+    QMS *before = nullptr;
+    for (QMS **p = &g->first; *p; before = *p, p = &(*p)->nextInGroup)
         if (*p == r) {
             *p = r->nextInGroup;
+            if (g->last == r)
+                g->last = before;
             break;
         }
     r->nextInGroup = nullptr;
@@ -223,11 +226,17 @@ int LocSetGroup(QMS *r)
         store_unlock();
         return 1;
     }
+    /* after every member whose name is not greater: at once after the
+       last one when no member's name is greater (a file read in order) */
     QMS **p = &g->first;
+    if (g->last && memcmp(g->last->qmName, r->qmName, QMS_NAME + 1) <= 0)
+        p = &g->last->nextInGroup;
     while (*p && memcmp((*p)->qmName, r->qmName, QMS_NAME + 1) <= 0)
         p = &(*p)->nextInGroup;
     r->nextInGroup = *p;
     *p = r;
+    if (!r->nextInGroup)
+        g->last = r;
     r->group = g;
     store_unlock();
     return 1;
@@ -248,7 +257,8 @@ int LocSyncGroup(QMS *r)
 
 QMS *LocCreate(CSTREE **tree, const QMS *templ, uint32_t rowFlags)
 {
-    QMS *t = (QMS *)malloc(sizeof(QMS));
+    /* the record itself goes into the tree: one block, one copy */
+    QMS *t = (QMS *)CSGetMem(sizeof(QMS), "QMS");
     if (!t)
         return nullptr;
     memcpy(t, templ, sizeof *t);
@@ -274,9 +284,10 @@ QMS *LocCreate(CSTREE **tree, const QMS *templ, uint32_t rowFlags)
 
     store_lock();
     QMS *same = find_name(*tree, t->qmName);
-    QMS *r = (QMS *)CSTreeAdd(tree, "QMS", CSTREE_NORENUM, t, sizeof *t, QMS_KEYLEN);
-    free(t);
+    QMS *r = (QMS *)CSTreeAdd(tree, "QMS", CSTREE_NORENUM | CSTREE_INSERT, t, sizeof *t,
+                              QMS_KEYLEN);
     if (!r) {
+        CSFreeMem(t);
         store_unlock();
         return nullptr;
     }

@@ -70,6 +70,7 @@ struct QMSGROUP {
     CSTREE tree;                       /* key: the 49-byte name */
     char name[QMS_NAME + 1];
     QMS *first;                        /* members in name order */
+    QMS *last;                         /* the last of them */
 };
 
 /* Cached-list status block (the location timer's own): flags 0x2

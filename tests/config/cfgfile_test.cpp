@@ -206,6 +206,19 @@ TEST_F(Fixture, EveryKeywordSurvivesReadWriteRead)
     LocGlobals.now = 0;
 }
 
+/* A file with every keyword, sub-block and profile section is written
+ * exactly as the golden file has it (the writer's speed work keeps it). */
+TEST_F(Fixture, WrittenFileEqualsTheGoldenFile)
+{
+    Spit(cfg, Slurp(cfgtest::DataFile("golden-in.cfg")));
+    Load();
+    ASSERT_EQ(CfgFileWrite(), 0);
+    EXPECT_EQ(Slurp(cfg), Slurp(cfgtest::DataFile("golden.cfg")));
+    Load();                                     /* and reads back to the same */
+    ASSERT_EQ(CfgFileWrite(), 0);
+    EXPECT_EQ(Slurp(cfg), Slurp(cfgtest::DataFile("golden.cfg")));
+}
+
 TEST_F(Fixture, ExportTimeInTheFutureComesBackAsReadTime)
 {
     Spit(cfg, "AP:\nQM:A \"\" 0 0\nexpt=4000000000\nmvs\n");

@@ -189,13 +189,15 @@ TEST(ConfigText, StringArea)
 
 TEST(ConfigText, Writers)
 {
-    std::string out = Written([](FILE *f, void *) {
+    std::string out = Written([](FILE *file, void *) {
+        PRFOUT o, *f = &o;
+        PrfOutOpen(f, file);
         PrfPutQuoted(f, "a\"b~c   ", PRF_WHOLE);
-        fputc('|', f);
+        PrfOutChar(f, '|');
         PrfPutQuoted(f, "    ", PRF_WHOLE);
-        fputc('|', f);
+        PrfOutChar(f, '|');
         PrfPutQuoted(f, "ab \0zz", 4);
-        fputc('|', f);
+        PrfOutChar(f, '|');
         PrfPutString(f, "k=", " ", PRF_WHOLE);
         PrfPutString(f, "k=", "", PRF_WHOLE);
         PrfPutString(f, "k=", "v", PRF_WHOLE);
@@ -210,14 +212,18 @@ TEST(ConfigText, Writers)
         strcpy(font.face, "Face");
         font.strikeout = 1;
         PrfPutFont(f, "font=", &font);
+        PrfOutInt(f, INT64_MIN + 1);
+        PrfOutClose(f);
     }, nullptr);
     EXPECT_EQ(out, "\"a~\"b~~c\"|\"\"|\"ab \"|k=\"v\"\nn=-3\nm=5000000000\n"
-                   "r=0 0 0 1 \nfont=\"Face//s\"\n");
+                   "r=0 0 0 1 \nfont=\"Face//s\"\n-9223372036854775807");
 }
 
 TEST(ConfigText, PrintLayout)
 {
-    std::string out = Written([](FILE *f, void *) {
+    std::string out = Written([](FILE *file, void *) {
+        PRFOUT o, *f = &o;
+        PrfOutOpen(f, file);
         PRFLAYOUT l = {};
         l.left = (char *)"L";
         l.right = (char *)" ";
@@ -227,6 +233,7 @@ TEST(ConfigText, PrintLayout)
         l.margin = 5;
         PrfPutPrintLayout(f, &l, 'H', 0);
         PrfPutPrintLayout(f, &l, 'F', 1);
+        PrfOutClose(f);
     }, nullptr);
     EXPECT_EQ(out, "PRH:\n  left    =\"L\"\n  font    =\"Serif\"\n  fontsize=12\n"
                    "  margin  =5\n"
