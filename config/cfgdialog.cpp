@@ -300,16 +300,12 @@ int CfgFileParseDialog(PRFIN *in, CSTREE **tree, const uint8_t *caps, char *toke
         len = read_columns(in, d, caps, token, &q);
     if (len && !strcmp(token, "FLT:"))
         len = read_filter_lines(in, d, token, &q);
-    DLGINFO *kept = (DLGINFO *)CSTreeAdd(tree, "DLGINFO", CSTREE_NORENUM, d, sizeof *d,
-                                         DLGINFO_TITLE);
-    if (kept) {
-        /* the list elements name their owning list: it moved */
-        for (CSLISTELEM *e = kept->filters.first; e; e = e->next)
-            e->list = &kept->filters;
-    } else {
+    /* the block itself goes into the tree */
+    if (!CSTreeAdd(tree, "DLGINFO", CSTREE_NORENUM | CSTREE_INSERT, d, sizeof *d,
+                   DLGINFO_TITLE)) {
         free_info(&d->tree, nullptr);
+        CSFreeMem(d);
     }
-    CSFreeMem(d);
     return len;
 }
 
@@ -325,7 +321,9 @@ static void put_quoted_line(PRFOUT *out, const char *key, const char *text, size
 int CfgFileWriteDialog(const DLGINFO *d, PRFOUT *out)
 {
     if (d->raw) {
-        PrfOutFormat(out, "\n%s\n", d->raw);
+        PrfOutChar(out, '\n');
+        PrfOutText(out, d->raw);
+        PrfOutChar(out, '\n');
         return 0;
     }
     PrfOutText(out, "\nDLG:");
@@ -343,9 +341,13 @@ int CfgFileWriteDialog(const DLGINFO *d, PRFOUT *out)
         any = PrfOutFormat(out, "refresh=%ld ", (long)d->refresh);
     if (d->align != -1)
         any = PrfOutFormat(out, "align=%ld ", (long)d->align);
-    for (const DLGFLAG &f : dlgFlags)
-        if ((f.word ? d->optB : d->optA) & f.bit)
-            any = PrfOutFormat(out, "%s ", f.name);
+    for (const DLGFLAG &f : dlgFlags) {
+        if (!((f.word ? d->optB : d->optA) & f.bit))
+            continue;
+        PrfOutText(out, f.name);
+        PrfOutChar(out, ' ');
+        any = 1;
+    }
     const struct { const char *name; int32_t v; } tail[] = {
         { "ds3", d->ds3 }, { "autoexptype", d->autoexptype }, { "exptype", d->exptype },
         { "expseltype", d->expseltype },
@@ -364,9 +366,10 @@ int CfgFileWriteDialog(const DLGINFO *d, PRFOUT *out)
     int n = DlgColumnCount(d->columns);
     if (n) {
         PrfOutFormat(out, "LST: %d ", n);
-        for (int i = 0; i < n; i++)
-            PrfOutFormat(out, "%ld %ld ", (long)DefFieldAttribute(d->columns[i].field),
-                    (long)d->columns[i].flags);
+        for (int i = 0; i < n; i++) {
+            PrfOutKeyInt(out, "", DefFieldAttribute(d->columns[i].field), ' ');
+            PrfOutKeyInt(out, "", d->columns[i].flags, ' ');
+        }
         PrfOutChar(out, '\n');
     }
     if (d->filters.first) {

@@ -130,26 +130,32 @@ static void read_locations(PRFIN *in, CSTREE **tree, int64_t readTime)
         CfgStatus |= CFG_STATUS_READ;
         return;
     }
-    QMS *r = (QMS *)CSGetMem(sizeof(QMS), "QMSREAD");
-    if (!r)
-        return;
     int loading = LocGlobals.loadingConfig;
-    if (tree == &LocTree)
+    int program = tree == &LocTree;
+    if (program) {
         LocGlobals.loadingConfig = 1;
+        LocLockStore();              /* once for the whole read, not per location */
+    }
     for (;;) {
+        /* read straight into the record the tree will keep */
+        QMS *r = LocNewRecord(tree);
+        if (!r)
+            break;
         CfgLocationDefaults(r);
         PrfGetToken(in, &q, 0, token);
-        snprintf(r->qmName, sizeof r->qmName, "%.48s", token);
+        UTStrCopy(r->qmName, token, sizeof r->qmName);
         PrfGetToken(in, &q, 0, token);
-        snprintf(r->locationName, sizeof r->locationName, "%.99s", token);
+        UTStrCopy(r->locationName, token, sizeof r->locationName);
         PrfGetInt(in, &r->platform, token);
         PrfGetInt(in, &r->commandLevel, token);
         int len = CfgReadLocationKeywords(in, r, token, &q);
         CfgFinishLocation(r, readTime);
-        QMS *added = r->qmName[0] ? LocCreate(tree, r, 0) : nullptr;
-        if (!added) {
-            LocFreeRecordData(r);
-        } else {
+        QMS *added = nullptr;
+        if (r->qmName[0])
+            added = LocCreateRecord(tree, r, 0);
+        else
+            LocDropRecord(r);
+        if (added) {
             len = read_subblocks(in, added, token, &q, len);
             if (len == -2)
                 break;
@@ -162,8 +168,9 @@ static void read_locations(PRFIN *in, CSTREE **tree, int64_t readTime)
             break;
         }
     }
+    if (program)
+        LocUnlockStore();
     LocGlobals.loadingConfig = loading;
-    CSFreeMem(r);
 }
 
 void CfgReadText(const char *text, size_t length, CSTREE **tree)
@@ -209,10 +216,14 @@ int CfgFileWriteLocation(QMS *r, PRFOUT *out)
     CfgPutWord(out, r->qmName);
     PrfOutChar(out, ' ');
     PrfPutQuoted(out, r->locationName, PRF_WHOLE);
-    PrfOutFormat(out, " %ld %ld\n", (long)r->platform, (long)r->commandLevel);
+    PrfOutKeyInt(out, " ", r->platform, ' ');
+    PrfOutKeyInt(out, "", r->commandLevel, '\n');
     CfgWriteLocationKeywords(r, out);
-    if (r->rawClient)
-        PrfOutFormat(out, "\nCLN:\n%s\n", r->rawClient);
+    if (r->rawClient) {
+        PrfOutText(out, "\nCLN:\n");
+        PrfOutText(out, r->rawClient);
+        PrfOutChar(out, '\n');
+    }
     if (r->mqscCommands.first) {
         PrfOutText(out, "\nMQS:\n");
         for (CSLISTELEM *e = r->mqscCommands.first; e; e = e->next) {

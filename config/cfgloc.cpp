@@ -320,13 +320,13 @@ void CfgWriteLocationKeywords(QMS *r, PRFOUT *out)
     if (r->secondName[0] && strcmp(r->secondName, "RAVOLT") != 0)
         put_name(out, "mq=", r->secondName);
     int any = 0;
-    const struct { const char *fmt; uint32_t v; } ccsids[] = {
-        { "ccsidq=%d ", r->ccsidQm }, { "ccsidp=%d ", r->ccsidOverride },
-        { "encq=%d ", r->encodingQm }, { "encp=%d ", r->encodingOverride },
+    const struct { const char *key; uint32_t v; } ccsids[] = {
+        { "ccsidq=", r->ccsidQm }, { "ccsidp=", r->ccsidOverride },
+        { "encq=", r->encodingQm }, { "encp=", r->encodingOverride },
     };
     for (auto &c : ccsids)
         if (c.v) {
-            PrfOutFormat(out, c.fmt, (int)c.v);
+            PrfOutKeyInt(out, c.key, (int)c.v, ' ');
             any = 1;
         }
     if (any)
@@ -355,10 +355,10 @@ void CfgWriteLocationKeywords(QMS *r, PRFOUT *out)
             snprintf(key, sizeof key, "nms_%d=", i);
             put_shared(out, key, r->nameLists[i]);
         }
-    if (r->retryInterval) PrfOutFormat(out, "retryint=%d\n", (int)r->retryInterval);
-    if (r->disconnectInterval) PrfOutFormat(out, "discint=%d\n", (int)r->disconnectInterval);
-    if (r->autoRefresh != -1) PrfOutFormat(out, "arr=%d\n", (int)r->autoRefresh);
-    if (r->autoRefreshOpen != -1) PrfOutFormat(out, "arra=%d\n", (int)r->autoRefreshOpen);
+    if (r->retryInterval) PrfOutKeyInt(out, "retryint=", r->retryInterval, '\n');
+    if (r->disconnectInterval) PrfOutKeyInt(out, "discint=", r->disconnectInterval, '\n');
+    if (r->autoRefresh != -1) PrfOutKeyInt(out, "arr=", r->autoRefresh, '\n');
+    if (r->autoRefreshOpen != -1) PrfOutKeyInt(out, "arra=", r->autoRefreshOpen, '\n');
     if (memcmp(r->appWindow, "va ", 4) != 0) {
         PrfOutText(out, "appwnd=");
         PrfPutQuoted(out, r->appWindow, 4);
@@ -374,7 +374,8 @@ void CfgWriteLocationKeywords(QMS *r, PRFOUT *out)
         uint32_t word = f.word == 1 ? r->flags : f.word == 2 ? r->flags2 : r->status;
         int set = (word & f.bit) != 0;
         if (set != f.clear) {
-            PrfOutFormat(out, "%s ", f.name);
+            PrfOutText(out, f.name);
+            PrfOutChar(out, ' ');
             line = 1;
         }
     }
@@ -389,7 +390,7 @@ void CfgWriteLocationKeywords(QMS *r, PRFOUT *out)
         PrfOutFormat(out, "ux=%d uy=%d ", (int)(int32_t)(uint32_t)w, (int)(int32_t)(uint32_t)(w >> 32));
         line = 1;
     }
-    PrfOutFormat(out, "vo=%d ", (int)(int16_t)(r->viewOptions & 0x7F20));
+    PrfOutKeyInt(out, "vo=", (int16_t)(r->viewOptions & 0x7F20), ' ');
     if (line)
         PrfOutChar(out, '\n');
 
@@ -402,7 +403,7 @@ void CfgWriteLocationKeywords(QMS *r, PRFOUT *out)
     PrfPutInt(out, "expdy=", r->exportDay);
     PrfPutInt64(out, "expt=", r->exportTime);
     PrfPutInt(out, "expi=", r->exportInterval);
-    PrfOutFormat(out, "expm=%d expo=%d\n", 8191, (int)r->exportMask);
+    PrfOutKeyInt(out, "expm=8191 expo=", (int)r->exportMask, '\n');
 
     if (r->clientChannel) {
         PrfOutText(out, (r->status & LS_CLNKEYWORD) ? "cln=" : "cl =");

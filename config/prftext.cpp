@@ -9,31 +9,62 @@
 
 /* ---- opening ---------------------------------------------------------- */
 
+/* Drops the CR of every CR LF pair in place; the new length. */
+static size_t drop_cr(char *buf, size_t len)
+{
+    char *cr = (char *)memchr(buf, '\r', len);
+    if (!cr)
+        return len;
+    size_t out = (size_t)(cr - buf), at = out;
+    while (at < len) {
+        /* at a CR: dropped when a LF follows */
+        if (at + 1 < len && buf[at + 1] == '\n')
+            at++;
+        else
+            buf[out++] = buf[at++];
+        const char *next = (const char *)memchr(buf + at, '\r', len - at);
+        size_t run = (next ? (size_t)(next - buf) : len) - at;
+        memmove(buf + out, buf + at, run);
+        out += run;
+        at += run;
+    }
+    return out;
+}
+
 int PrfOpenFile(PRFIN *in, const char *path)
 {
     memset(in, 0, sizeof(*in));
     FILE *f = fopen(path, "rb");
     if (!f)
         return errno ? errno : ENOENT;
-    size_t cap = 0, len = 0;
-    char *buf = nullptr;
-    int rc = 0;
-    for (;;) {
-        if (len == cap) {
-            size_t ncap = cap ? cap * 2 : 65536;
-            char *nbuf = (char *)CSGetMem(ncap, "PRFIN");
-            if (!nbuf) { rc = ENOMEM; break; }
-            if (buf) { memcpy(nbuf, buf, len); CSFreeMem(buf); }
-            buf = nbuf;
-            cap = ncap;
-        }
+    /* the whole file in one block: its size first, growing only when the
+       file grows while it is read */
+    size_t cap = 65536, len = 0;
+    if (fseek(f, 0, SEEK_END) == 0) {
+        long size = ftell(f);
+        if (size >= 0 && (unsigned long)size < SIZE_MAX - 2)
+            cap = (size_t)size + 1;
+        fseek(f, 0, SEEK_SET);
+    }
+    char *buf = (char *)CSGetMem(cap, "PRFIN");
+    int rc = buf ? 0 : ENOMEM;
+    while (!rc) {
         size_t n = fread(buf + len, 1, cap - len, f);
         len += n;
-        if (n == 0) {
+        if (len < cap) {
             if (ferror(f))
                 rc = EIO;
             break;
         }
+        char *nbuf = (char *)CSGetMem(cap * 2, "PRFIN");
+        if (!nbuf) {
+            rc = ENOMEM;
+            break;
+        }
+        memcpy(nbuf, buf, len);
+        CSFreeMem(buf);
+        buf = nbuf;
+        cap *= 2;
     }
     fclose(f);
     if (rc) {
@@ -42,13 +73,9 @@ int PrfOpenFile(PRFIN *in, const char *path)
         return rc;
     }
     /* read as text: a CR LF pair is one line end on every host */
-    size_t out = 0;
-    for (size_t i = 0; i < len; i++)
-        if (!(buf[i] == '\r' && i + 1 < len && buf[i + 1] == '\n'))
-            buf[out++] = buf[i];
     in->owned = buf;
     in->text = buf;
-    in->length = out;
+    in->length = drop_cr(buf, len);
     return 0;
 }
 
@@ -97,55 +124,94 @@ static inline int prf_next(PRFIN *in)
     return in->pos < in->length ? (unsigned char)in->text[in->pos++] : EOF;
 }
 
-static inline int prf_single(int c)
+/* Character classes of the tokenizer. */
+enum PrfClass : uint8_t {
+    PC_WORD, PC_BLANK, PC_CR, PC_LF, PC_COMMENT, PC_QUOTE, PC_SINGLE, PC_COLON,
+};
+
+static const uint8_t *prf_classes(void)
 {
-    return c == '=' || c == '(' || c == ')' || c == '[' || c == ']' ||
-           c == '{' || c == '}' || c == ',';
+    static uint8_t table[256];
+    static const int ready = [] {
+        table[(uint8_t)' '] = table[(uint8_t)'\t'] = PC_BLANK;
+        table[(uint8_t)'\r'] = PC_CR;
+        table[(uint8_t)'\n'] = PC_LF;
+        table[(uint8_t)';'] = table[(uint8_t)'#'] = PC_COMMENT;
+        table[(uint8_t)'"'] = PC_QUOTE;
+        table[(uint8_t)':'] = PC_COLON;
+        for (const char *c = "=()[]{},"; *c; c++)
+            table[(uint8_t)*c] = PC_SINGLE;
+        return 1;
+    }();
+    (void)ready;
+    return table;
 }
 
 /* Reads a quoted string after its opening quote.  Characters beyond the
  * token's capacity are read and dropped, so that the whole string is
- * consumed whatever its length. */
+ * consumed whatever its length; runs without "~" are copied whole. */
 static int prf_quoted(PRFIN *in, int skip, char *token, int *eof)
 {
+    const char *p = in->text + in->pos, *end = in->text + in->length;
     int len = 0;
     *eof = 0;
     for (;;) {
-        int c = prf_next(in);
-        if (c == EOF) { *eof = 1; break; }
-        if (c == '"')
+        const char *run = p;
+        while (p < end && *p != '"' && *p != '~')
+            p++;
+        if (!skip && len < PRF_TOKEN_MAX) {
+            size_t n = (size_t)(p - run);
+            if (n > (size_t)(PRF_TOKEN_MAX - len))
+                n = (size_t)(PRF_TOKEN_MAX - len);
+            memcpy(token + len, run, n);
+            len += (int)n;
+        }
+        if (p == end) {
+            *eof = 1;
             break;
-        if (c == '~') {
-            c = prf_next(in);
-            if (c == EOF) { *eof = 1; break; }
+        }
+        if (*p++ == '"')
+            break;
+        if (p == end) {              /* a "~" at the very end */
+            *eof = 1;
+            break;
         }
         if (!skip && len < PRF_TOKEN_MAX)
-            token[len++] = (char)c;
+            token[len++] = *p;
+        p++;
     }
+    in->pos = (size_t)(p - in->text);
     return len;
 }
 
 int PrfGetToken(PRFIN *in, uint32_t *quoted, int skip, char *token)
 {
-    int comment = 0, c;
+    const uint8_t *cls = prf_classes();
+    const char *text = in->text, *p = text + in->pos, *end = text + in->length;
     *quoted = 0;
     token[0] = 0;
+    /* blanks, line ends and comments up to the token */
     for (;;) {
-        c = prf_next(in);
-        if (c == EOF) {
-            in->tokenStart = in->pos;
+        if (p == end) {
+            in->pos = in->tokenStart = in->length;
             return 0;
         }
-        if (c == '\r' || c == '\n') { comment = 0; continue; }
-        if (comment || c == ' ' || c == '\t')
-            continue;
-        if (c == ';' || c == '#') { comment = 1; continue; }
-        break;
+        uint8_t c = cls[(uint8_t)*p];
+        if (c == PC_BLANK || c == PC_CR || c == PC_LF) {
+            p++;
+        } else if (c == PC_COMMENT) {
+            while (p < end && *p != '\r' && *p != '\n')
+                p++;
+        } else {
+            break;
+        }
     }
-    in->tokenStart = in->pos - 1;
-    if (c == '"') {
+    in->tokenStart = (size_t)(p - text);
+    uint8_t c = cls[(uint8_t)*p];
+    if (c == PC_QUOTE) {
         int eof;
         *quoted = 1;
+        in->pos = in->tokenStart + 1;
         int len = prf_quoted(in, skip, token, &eof);
         if (skip) {
             if (eof) { token[0] = 0; return 0; }
@@ -155,29 +221,29 @@ int PrfGetToken(PRFIN *in, uint32_t *quoted, int skip, char *token)
         token[len] = 0;
         return len;
     }
-    if (prf_single(c)) {
-        token[0] = (char)c; token[1] = 0;
+    if (c == PC_SINGLE) {
+        token[0] = *p;
+        token[1] = 0;
+        in->pos = in->tokenStart + 1;
         return 1;
     }
-    int len = 0;
-    token[len++] = (char)c;
-    while (len < PRF_TOKEN_MAX) {
-        c = prf_next(in);
-        if (c == EOF)
-            break;
-        if (c == ' ' || c == '\t' || c == '\r')
-            break;
-        if (c == ':') {
-            token[len++] = ':';
-            break;
-        }
-        if (c == ';' || c == '#' || c == '"' || c == '\n' || prf_single(c)) {
-            in->pos--;                    /* read again by the next call */
-            break;
-        }
-        token[len++] = (char)c;
+    /* a word: up to a blank or line end (read past), a colon (taken), or
+       a character that starts the next token (left) */
+    const char *start = p++;
+    const char *limit = end - start > PRF_TOKEN_MAX ? start + PRF_TOKEN_MAX : end;
+    while (p < limit && cls[(uint8_t)*p] == PC_WORD)
+        p++;
+    int len = (int)(p - start);
+    memcpy(token, start, (size_t)len);
+    if (p < limit) {
+        c = cls[(uint8_t)*p];
+        if (c == PC_BLANK || c == PC_CR)
+            p++;
+        else if (c == PC_COLON)
+            token[len++] = *p++;
     }
     token[len] = 0;
+    in->pos = (size_t)(p - text);
     return len;
 }
 
@@ -476,6 +542,8 @@ int PrfOutClose(PRFOUT *out)
 
 void PrfOutWrite(PRFOUT *out, const char *bytes, size_t n)
 {
+    if (n == 0)
+        return;
     if (out->capacity - out->length < n)
         PrfOutSpill(out, n);
     if (out->capacity - out->length < n)
@@ -500,6 +568,14 @@ void PrfOutInt(PRFOUT *out, int64_t value)
     if (value < 0)
         digits[sizeof digits - 1 - n++] = '-';
     PrfOutWrite(out, digits + sizeof digits - n, (size_t)n);
+}
+
+void PrfOutKeyInt(PRFOUT *out, const char *key, int64_t value, char sep)
+{
+    PrfOutText(out, key);
+    PrfOutInt(out, value);
+    if (sep)
+        PrfOutChar(out, sep);
 }
 
 int PrfOutFormat(PRFOUT *out, const char *format, ...)

@@ -110,6 +110,8 @@ inline void PrfOutChar(PRFOUT *out, char c)
 void PrfOutWrite(PRFOUT *out, const char *bytes, size_t n);
 void PrfOutText(PRFOUT *out, const char *text);
 void PrfOutInt(PRFOUT *out, int64_t value);
+/* key, value and one separator character (none when sep is 0) */
+void PrfOutKeyInt(PRFOUT *out, const char *key, int64_t value, char sep);
 /* printf-style, for the rarer lines; the number of characters added. */
 int PrfOutFormat(PRFOUT *out, const char *format, ...)
 #ifdef __GNUC__

@@ -89,8 +89,8 @@ static QINFO *replace_type(QMS *r, QINFO *old, const QINFO *in)
     QINFO *q = LocAddQueueInfoRec(r, in);
     if (!q) {
         CSLINK *links = old->tree.links;
-        CSTreeAdd(&c->queues, type_tag(old->type), CSTREE_INSERT | CSTREE_NORENUM, old, 0,
-                  QINFO_KEY);
+        CSTreeAdd(&c->queues, type_tag(old->type), CSTREE_INSERT | CSTREE_NORENUM, old,
+                  offsetof(QINFO, attrs) + QInfoAttrSize(old->type), QINFO_KEY);
         old->tree.links = links;
         return nullptr;
     }

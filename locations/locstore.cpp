@@ -180,25 +180,23 @@ void LocTouch(QMS *r)
 
 /* ---- groups ----------------------------------------------------------- */
 
-QMSGROUP *LocGroupGet(const char *groupName)
+/* The group helpers run under the store lock. */
+static QMSGROUP *group_get_locked(const char *groupName)
 {
     QMSGROUP g;
     memset(&g, 0, sizeof g);
     set_name(g.name, groupName, QMS_NAME);
-    store_lock();
     QMSGROUP *found = (QMSGROUP *)CSTreeFind(LocGroups, g.name, QMS_NAME + 1);
     if (!found)
         found = (QMSGROUP *)CSTreeAdd(&LocGroups, "QMSGROUP", 0, &g, sizeof g, QMS_NAME + 1);
-    store_unlock();
     return found;
 }
 
-int LocLeaveGroup(QMS *r)
+static void leave_group_locked(QMS *r)
 {
     QMSGROUP *g = r->group;
     if (!g)
-        return 1;
-    store_lock();
+        return;
     QMS *before = nullptr;
     for (QMS **p = &g->first; *p; before = *p, p = &(*p)->nextInGroup)
         if (*p == r) {
@@ -211,23 +209,16 @@ int LocLeaveGroup(QMS *r)
     r->group = nullptr;
     if (!g->first)
         CSTreeDelete(&LocGroups, nullptr, nullptr, &g->tree, QMS_NAME + 1);
-    store_unlock();
-    return 1;
 }
 
-int LocSetGroup(QMS *r)
+/* after every member whose name is not greater: at once after the last
+   one when no member's name is greater (a file read in order) */
+static void set_group_locked(QMS *r)
 {
-    /* one hold of the lock: the group found must not be deleted by its
-       last member leaving on another thread before this one joins */
-    store_lock();
-    LocLeaveGroup(r);
-    QMSGROUP *g = LocGroupGet(r->groupName);
-    if (!g) {
-        store_unlock();
-        return 1;
-    }
-    /* after every member whose name is not greater: at once after the
-       last one when no member's name is greater (a file read in order) */
+    leave_group_locked(r);
+    QMSGROUP *g = group_get_locked(r->groupName);
+    if (!g)
+        return;
     QMS **p = &g->first;
     if (g->last && memcmp(g->last->qmName, r->qmName, QMS_NAME + 1) <= 0)
         p = &g->last->nextInGroup;
@@ -238,30 +229,136 @@ int LocSetGroup(QMS *r)
     if (!r->nextInGroup)
         g->last = r;
     r->group = g;
+}
+
+static void sync_group_locked(QMS *r)
+{
+    if (r->groupName[0]) {
+        if (!r->group || strcmp(r->group->name, r->groupName) != 0)
+            set_group_locked(r);
+    } else if (r->group) {
+        leave_group_locked(r);
+    }
+}
+
+QMSGROUP *LocGroupGet(const char *groupName)
+{
+    store_lock();
+    QMSGROUP *found = group_get_locked(groupName);
+    store_unlock();
+    return found;
+}
+
+int LocLeaveGroup(QMS *r)
+{
+    if (!r->group)
+        return 1;
+    store_lock();
+    leave_group_locked(r);
+    store_unlock();
+    return 1;
+}
+
+int LocSetGroup(QMS *r)
+{
+    /* one hold of the lock: the group found must not be deleted by its
+       last member leaving on another thread before this one joins */
+    store_lock();
+    set_group_locked(r);
     store_unlock();
     return 1;
 }
 
 int LocSyncGroup(QMS *r)
 {
-    if (r->groupName[0]) {
-        if (!r->group || strcmp(r->group->name, r->groupName) != 0)
-            LocSetGroup(r);
-    } else if (r->group) {
-        LocLeaveGroup(r);
-    }
+    store_lock();
+    sync_group_locked(r);
+    store_unlock();
     return 1;
+}
+
+/* ---- the record pool --------------------------------------------------- */
+
+/* Records of the program-wide tree come from blocks of QMS_SLAB: one
+ * allocation each, which the host's heap serves far faster than as many
+ * allocations of a record's size.  A freed record goes back to the pool. */
+#define QMS_SLAB 64
+
+struct QMSSLAB {
+    QMSSLAB *next;
+    void *spare;
+    QMS records[QMS_SLAB];
+};
+
+static QMSSLAB *slabs;
+static QMS *pool;                      /* chained through the first word */
+
+/* under the store lock */
+static QMS *record_get(void)
+{
+    if (!pool) {
+        QMSSLAB *s = (QMSSLAB *)CSGetMem(sizeof(QMSSLAB), "QMSSLAB");
+        if (s) {
+            s->next = slabs;
+            slabs = s;
+            for (int i = QMS_SLAB - 1; i >= 0; i--) {
+                s->records[i].tree.left = (CSTREE *)pool;
+                pool = &s->records[i];
+            }
+        }
+    }
+    QMS *r = pool;
+    if (r)
+        pool = (QMS *)r->tree.left;
+    return r;
+}
+
+static void record_put(QMS *r)
+{
+    store_lock();
+    r->tree.left = (CSTREE *)pool;
+    pool = r;
+    store_unlock();
+}
+
+static void record_free(QMS *r)
+{
+    if (r->state & LST_POOLED)
+        record_put(r);
+    else
+        CSFreeMem(r);
 }
 
 /* ---- creation and deletion -------------------------------------------- */
 
-QMS *LocCreate(CSTREE **tree, const QMS *templ, uint32_t rowFlags)
+/* A block for a record of a tree: from the pool for the program-wide
+ * tree.  Under the store lock. */
+static QMS *new_block(int program)
 {
-    /* the record itself goes into the tree: one block, one copy */
-    QMS *t = (QMS *)CSGetMem(sizeof(QMS), "QMS");
-    if (!t)
-        return nullptr;
-    memcpy(t, templ, sizeof *t);
+    return program ? record_get() : (QMS *)CSGetMem(sizeof(QMS), "QMS");
+}
+
+QMS *LocNewRecord(CSTREE **tree)
+{
+    store_lock();
+    QMS *t = new_block(is_program_tree(tree));
+    store_unlock();
+    return t;
+}
+
+void LocDropRecord(QMS *record)
+{
+    LocFreeRecordData(record);
+    record_free(record);
+}
+
+/* Puts a filled block into a tree as a new location; on failure the
+ * block goes (and its texts and lists when ownsData is set). */
+static QMS *insert_record(CSTREE **tree, QMS *t, uint32_t rowFlags, int ownsData)
+{
+    int program = is_program_tree(tree);
+    store_lock();
+    t->state = program ? (t->state | LST_POOLED) : (t->state & ~LST_POOLED);
     memset(&t->tree, 0, sizeof t->tree);
     if (!t->interval[0]) t->interval[0] = 60;
     if (!t->interval[2]) t->interval[2] = 1800;
@@ -282,12 +379,13 @@ QMS *LocCreate(CSTREE **tree, const QMS *templ, uint32_t rowFlags)
     t->status &= ~LS_FIRSTOFRING;          /* a copied record may carry it */
     t->state &= ~LST_FREED;
 
-    store_lock();
     QMS *same = find_name(*tree, t->qmName);
     QMS *r = (QMS *)CSTreeAdd(tree, "QMS", CSTREE_NORENUM | CSTREE_INSERT, t, sizeof *t,
                               QMS_KEYLEN);
     if (!r) {
-        CSFreeMem(t);
+        if (ownsData)
+            LocFreeRecordData(t);
+        record_free(t);
         store_unlock();
         return nullptr;
     }
@@ -303,13 +401,14 @@ QMS *LocCreate(CSTREE **tree, const QMS *templ, uint32_t rowFlags)
     } else {
         r->status |= LS_FIRSTOFRING;
     }
+    if (program)
+        sync_group_locked(r);
     store_unlock();
-    if (!is_program_tree(tree))
+    if (!program)
         return r;
 
     if (r->nextInRing)
         LocRingLatest(r);
-    LocSyncGroup(r);
     LocSetCapabilities(r, r->platform, r->commandLevel, r->flags & LF_QSG);
     static const int images[4] = { 10, 12, 11, 41 };
     for (int i = 0; i < 4; i++)
@@ -322,6 +421,20 @@ QMS *LocCreate(CSTREE **tree, const QMS *templ, uint32_t rowFlags)
     if (!LocGlobals.loadingConfig)
         CfgBroadcastChange();
     return r;
+}
+
+QMS *LocCreate(CSTREE **tree, const QMS *templ, uint32_t rowFlags)
+{
+    QMS *t = LocNewRecord(tree);
+    if (!t)
+        return nullptr;
+    memcpy(t, templ, sizeof *t);
+    return insert_record(tree, t, rowFlags, 0);
+}
+
+QMS *LocCreateRecord(CSTREE **tree, QMS *record, uint32_t rowFlags)
+{
+    return insert_record(tree, record, rowFlags, 1);
 }
 
 static void free_command(CSLISTELEM *, void *) {}
@@ -451,7 +564,7 @@ int LocFlushFreed(void)
         QMS *next = (QMS *)list->tree.left;
         CSLinkRemoveAll(list, 0);
         LocFreeRecordData(list);
-        CSFreeMem(list);
+        record_free(list);
         list = next;
         n++;
     }

@@ -63,6 +63,13 @@ int64_t LocNow(void);
 
 void InitLocationDefaults(QMS *record);
 QMS *LocCreate(CSTREE **tree, const QMS *templ, uint32_t rowFlags);
+/* The same without a copy, for a reader of many locations: a block for a
+ * new record of the tree, filled by the caller and then taken over by
+ * LocCreateRecord (which frees it, its texts and lists included, when the
+ * tree refuses it); LocDropRecord frees one that is not wanted. */
+QMS *LocNewRecord(CSTREE **tree);
+QMS *LocCreateRecord(CSTREE **tree, QMS *record, uint32_t rowFlags);
+void LocDropRecord(QMS *record);
 int LocDelete(CSTREE **tree, QMS *record, const uint32_t *keep);
 QMS *LocFind(const char *qmName);
 QMS *LocFindByNames(const char *qmName, const char *secondName);

@@ -51,6 +51,7 @@ enum LocationState : uint32_t {
     LST_FREED = 0x40,                  /* on the freed-record list */
     LST_SAVECREDS = 0x100,             /* save the credentials after the
                                           next successful connection */
+    LST_POOLED = 0x200,                /* the record's block is from the pool */
 };
 
 /* Thread blocks: the parts the MQ engine owns stay opaque here. */

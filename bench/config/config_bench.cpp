@@ -51,13 +51,14 @@ static void add_locations(int count)
         t.commandLevel = 940;
         t.flags |= LF_CLIENT | LF_AUTO;
         CSStringSet(&t.clientChannel, "SVRCONN.CHANNEL", -1);
-        CSListAdd(&t.mqscCommands, "MQSCCMD", CSLIST_COPYDATA, "DISPLAY QMGR", 13);
+        if (!getenv("BENCH_NOSUB"))
+            CSListAdd(&t.mqscCommands, "MQSCCMD", CSLIST_COPYDATA, "DISPLAY QMGR", 13);
         QMS *r = LocCreate(&LocTree, &t, 0);
         if (!r) {
             LocFreeRecordData(&t);
             continue;
         }
-        if (i % 10 == 0) {                   /* a saved dialog layout now and then */
+        if (i % 10 == 0 && !getenv("BENCH_NOSUB")) {    /* a dialog layout now and then */
             static const char entry[] = "DLG:\"Queue List\"\nx=1 y=2 refresh=5\nLST: 1 2016 4\n";
             PRFIN in;
             char token[PRF_TOKEN_SIZE];
@@ -97,9 +98,12 @@ int main(int argc, char **argv)
         /* the parts of a rewrite, apart */
         FILE *f = fopen(scratch.c_str(), "w");
         t0 = now_ms();
-        SavePrfData(f);
+        PRFOUT text;
+        PrfOutOpen(&text, f);
+        SavePrfData(&text);
         for (CSTREE *e = CSTreeFirst(LocTree); e; e = e->next)
-            CfgFileWriteLocation((QMS *)e, f);
+            CfgFileWriteLocation((QMS *)e, &text);
+        PrfOutClose(&text);
         fflush(f);
         t.format += now_ms() - t0;
         t0 = now_ms();
