@@ -47,6 +47,15 @@ void CfgSiblingName(char *out, size_t size, const char *path, const char *ending
 
 /* ---- reading ---------------------------------------------------------- */
 
+/* Whether a token (a buffer of PRF_TOKEN_SIZE) is the tag: a compare of
+ * known size the compiler does in line, where a library call per tag
+ * costs more on some hosts. */
+template <size_t N>
+static inline bool is_tag(const char *token, const char (&tag)[N])
+{
+    return memcmp(token, tag, N) == 0;
+}
+
 /* Reads tokens until an unquoted "QM:"; 0 at the end of the text. */
 static int skip_to_qm(PRFIN *in, char *token, int skip)
 {
@@ -55,7 +64,7 @@ static int skip_to_qm(PRFIN *in, char *token, int skip)
         int len = PrfGetToken(in, &q, skip, token);
         if (len == 0 && !q)
             return 0;
-        if (!q && strcmp(token, "QM:") == 0)
+        if (!q && is_tag(token, "QM:"))
             return 1;
     }
 }
@@ -96,14 +105,14 @@ static int any_tag(const char *) { return 1; }
  * file), or -2: stop without finishing. */
 static int read_subblocks(PRFIN *in, QMS *r, char *token, uint32_t *q, int len)
 {
-    if (len && !strcmp(token, "CLN:")) {
+    if (len && is_tag(token, "CLN:")) {
         size_t start = in->pos;
         len = read_to_tag(in, token, q, any_tag);
         r->rawClient = keep_text(in, start, len ? in->tokenStart : in->length, "pClCfgData");
         if (!r->rawClient)
             return -2;
     }
-    if (len && !strcmp(token, "MQS:")) {
+    if (len && is_tag(token, "MQS:")) {
         for (;;) {
             len = PrfGetToken(in, q, 0, token);
             if (len == 0 && !*q)
@@ -113,7 +122,7 @@ static int read_subblocks(PRFIN *in, QMS *r, char *token, uint32_t *q, int len)
             CSListAdd(&r->mqscCommands, "MQSCCMD", CSLIST_COPYDATA, token, len + 1);
         }
     }
-    while (len && !*q && !strcmp(token, "DLG:")) {
+    while (len && !*q && is_tag(token, "DLG:")) {
         len = CfgFileParseDialog(in, &r->dialogs, r->caps, token);
         *q = 0;
     }
@@ -124,7 +133,7 @@ static int read_subblocks(PRFIN *in, QMS *r, char *token, uint32_t *q, int len)
 /* Reads the location blocks of an open text into a tree. */
 static void read_locations(PRFIN *in, CSTREE **tree, int64_t readTime)
 {
-    char token[PRF_TOKEN_SIZE];
+    char token[PRF_TOKEN_SIZE] = {};         /* is_tag reads whole tags */
     uint32_t q;
     if (!PrfSkipToLine(in, "AP:") || !skip_to_qm(in, token, 1)) {
         CfgStatus |= CFG_STATUS_READ;
@@ -162,7 +171,7 @@ static void read_locations(PRFIN *in, CSTREE **tree, int64_t readTime)
         }
         /* a refused location is skipped up to the next "QM:", which may
            already be the current token */
-        int atQm = len > 0 && !q && !strcmp(token, "QM:");
+        int atQm = len > 0 && !q && is_tag(token, "QM:");
         if ((len == 0 && !q) || (!atQm && !skip_to_qm(in, token, !added))) {
             CfgStatus |= CFG_STATUS_READ;
             break;
@@ -253,7 +262,7 @@ static void write_one(CSTREE *e, void *out)
 static int write_new_file(FILE *out)
 {
     PRFOUT text;
-    PrfOutOpen(&text, out);
+    PrfOutOpenBinary(&text, out);       /* the host's line ends put here */
     SavePrfData(&text);
     LocLockStore();
     CSListForEach(LocTree, write_one, &text);       /* in key order */
@@ -315,7 +324,7 @@ static int rewrite(void)
     CfgSiblingName(cfn, sizeof cfn, ConfigFile, "CFN");
     CfgSiblingName(bak, sizeof bak, ConfigFile, "BAK");
     FILE *out = cfgHooks.openWrite ? cfgHooks.openWrite(cfgHooks.context, cfn)
-                                   : fopen(cfn, "w");
+                                   : fopen(cfn, "wb");
     if (!out) {
         snprintf(text, sizeof text, "Can not open file '%s' for writing\n", cfn);
         return error_box("Operation Error", text, 0);

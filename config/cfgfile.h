@@ -25,7 +25,8 @@ struct CFGHOOKS {
     void (*notice)(void *ctx, const char *caption, const char *text);
     /* Fits a rectangle (x, y, cx, cy) into the monitor it overlaps most. */
     void (*fitRect)(void *ctx, int32_t *rect);
-    /* Opens the new configuration file for writing (tests replace it). */
+    /* Opens the new configuration file for writing, in binary mode: the
+     * writer puts the host's line ends (tests replace it). */
     FILE *(*openWrite)(void *ctx, const char *path);
 };
 

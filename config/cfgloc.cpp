@@ -5,7 +5,6 @@
 
 #include <cstddef>
 #include <cstring>
-#include <mutex>
 
 enum KwKind {
     KW_STR,        /* PrfGetString into a fixed field of `width` characters */
@@ -140,27 +139,36 @@ static uint32_t name_hash(const char *s)
     return h;
 }
 
-static const KEYWORD *const *keyword_table(void)
-{
-    static const KEYWORD *table[KW_SLOTS];
-    static std::once_flag built;
-    std::call_once(built, [] {
+struct KEYWORDTABLE {
+    const KEYWORD *slot[KW_SLOTS];
+    uint8_t length[KW_SLOTS];
+    KEYWORDTABLE() : slot(), length()
+    {
         for (const KEYWORD &k : keywords) {
             uint32_t i = name_hash(k.name) % KW_SLOTS;
-            while (table[i])
+            while (slot[i])
                 i = (i + 1) % KW_SLOTS;
-            table[i] = &k;
+            slot[i] = &k;
+            length[i] = (uint8_t)strlen(k.name);
         }
-    });
-    return table;
-}
+    }
+};
 
-static const KEYWORD *find_keyword(const char *token)
+/* The keyword of a token of `len` characters: the lengths compared first,
+ * then the characters in line (keywords are short). */
+static const KEYWORD *find_keyword(const char *token, int len)
 {
-    const KEYWORD *const *table = keyword_table();
-    for (uint32_t i = name_hash(token) % KW_SLOTS; table[i]; i = (i + 1) % KW_SLOTS)
-        if (strcmp(table[i]->name, token) == 0)
-            return table[i];
+    static const KEYWORDTABLE table;       /* built on first use */
+    for (uint32_t i = name_hash(token) % KW_SLOTS; table.slot[i]; i = (i + 1) % KW_SLOTS) {
+        if (table.length[i] != len)
+            continue;
+        const char *name = table.slot[i]->name;
+        int j = 0;
+        while (j < len && name[j] == token[j])
+            j++;
+        if (j == len)
+            return table.slot[i];
+    }
     return nullptr;
 }
 
@@ -208,7 +216,7 @@ int CfgReadLocationKeywords(PRFIN *in, QMS *r, char *token, uint32_t *quoted)
             return len;
         if (*quoted)
             continue;
-        if (strncmp(token, "nms_", 4) == 0) {
+        if (token[0] == 'n' && token[1] == 'm' && token[2] == 's' && token[3] == '_') {
             int64_t slot = 0;
             int valid = PrfBoundedCount(token + 4, QMS_NAMELISTS - 1, &slot);
             int vlen = PrfGetValue(in, token, nullptr);
@@ -216,7 +224,7 @@ int CfgReadLocationKeywords(PRFIN *in, QMS *r, char *token, uint32_t *quoted)
                 CSStringSet(&r->nameLists[slot], token, vlen);
             continue;
         }
-        const KEYWORD *k = find_keyword(token);
+        const KEYWORD *k = find_keyword(token, len);
         if (!k)
             continue;
         void *field = base + k->offset;
@@ -290,12 +298,26 @@ void CfgFinishLocation(QMS *r, int64_t readTime)
 
 /* ---- writing ---------------------------------------------------------- */
 
+/* The characters that make a word need quotes. */
+struct WORDBREAKS {
+    bool c[256];
+    constexpr WORDBREAKS() : c()
+    {
+        for (const char *p = " \t\r\n=()[]{},;:#\"~"; *p; p++)
+            c[(uint8_t)*p] = true;
+    }
+};
+static constexpr WORDBREAKS wordBreaks;
+
 void CfgPutWord(PRFOUT *out, const char *value)
 {
-    if (!value[0] || strpbrk(value, " \t\r\n=()[]{},;:#\"~"))
+    const char *p = value;
+    while (*p && !wordBreaks.c[(uint8_t)*p])
+        p++;
+    if (!value[0] || *p)
         PrfPutQuoted(out, value, PRF_WHOLE);
     else
-        PrfOutText(out, value);
+        PrfOutWrite(out, value, (size_t)(p - value));
 }
 
 static void put_name(PRFOUT *out, const char *key, const char *value)
@@ -317,7 +339,7 @@ static void put_shared(PRFOUT *out, const char *key, const char *text)
 
 void CfgWriteLocationKeywords(QMS *r, PRFOUT *out)
 {
-    if (r->secondName[0] && strcmp(r->secondName, "RAVOLT") != 0)
+    if (r->secondName[0] && memcmp(r->secondName, "RAVOLT", sizeof "RAVOLT") != 0)
         put_name(out, "mq=", r->secondName);
     int any = 0;
     const struct { const char *key; uint32_t v; } ccsids[] = {
@@ -336,15 +358,16 @@ void CfgWriteLocationKeywords(QMS *r, PRFOUT *out)
     if (r->replyModel[0])
         put_name(out, "rq=", r->replyModel);
     PrfPutString(out, "rp=", r->replyPrefix, PRF_WHOLE);
-    const char *defaultCq = (r->flags & LF_MVS) ? "SYSTEM.COMMAND.INPUT"
-                                               : "SYSTEM.ADMIN.COMMAND.QUEUE";
-    if (strcmp(r->commandQueue, defaultCq) != 0)
+    int defaultCq = (r->flags & LF_MVS)
+        ? !memcmp(r->commandQueue, "SYSTEM.COMMAND.INPUT", sizeof "SYSTEM.COMMAND.INPUT")
+        : !memcmp(r->commandQueue, "SYSTEM.ADMIN.COMMAND.QUEUE", sizeof "SYSTEM.ADMIN.COMMAND.QUEUE");
+    if (!defaultCq)
         put_name(out, "cq=", r->commandQueue);
     PrfPutString(out, "cmdok=", r->okCommand, PRF_WHOLE);
     PrfPutString(out, "cmdfail=", r->failCommand, PRF_WHOLE);
     PrfPutString(out, "viaqm=", r->viaQm, PRF_WHOLE);
     PrfPutString(out, "sq=", r->sqName, PRF_WHOLE);
-    if (strcmp(r->brokerQueue, "SYSTEM.BROKER.CONTROL.QUEUE") != 0)
+    if (memcmp(r->brokerQueue, "SYSTEM.BROKER.CONTROL.QUEUE", sizeof "SYSTEM.BROKER.CONTROL.QUEUE") != 0)
         PrfPutString(out, "psq=", r->brokerQueue, PRF_WHOLE);
     put_shared(out, "nnames=", r->networkNames);
     put_shared(out, "sgn=", r->securityGroup);

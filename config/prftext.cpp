@@ -9,26 +9,58 @@
 
 /* ---- opening ---------------------------------------------------------- */
 
-/* Drops the CR of every CR LF pair in place; the new length. */
+/* Puts the first n bytes of the word v at w: one store when it cannot
+ * reach past r + 8 (bytes already loaded), else byte by byte. */
+static inline char *put_bytes(char *w, const char *r, uint64_t v, int n)
+{
+    if (w <= r) {
+        memcpy(w, &v, 8);
+    } else {
+        for (int i = 0; i < n; i++, v >>= 8)
+            w[i] = (char)v;
+    }
+    return w + n;
+}
+
+/* Drops the CR of every CR LF pair in place; the new length.  One pass
+ * eight bytes at a time, each word handled from a register: a file
+ * written on Windows has a CR every line, so a library call per line
+ * would cost more than the rest of the reading. */
 static size_t drop_cr(char *buf, size_t len)
 {
-    char *cr = (char *)memchr(buf, '\r', len);
-    if (!cr)
-        return len;
-    size_t out = (size_t)(cr - buf), at = out;
-    while (at < len) {
-        /* at a CR: dropped when a LF follows */
-        if (at + 1 < len && buf[at + 1] == '\n')
-            at++;
-        else
-            buf[out++] = buf[at++];
-        const char *next = (const char *)memchr(buf + at, '\r', len - at);
-        size_t run = (next ? (size_t)(next - buf) : len) - at;
-        memmove(buf + out, buf + at, run);
-        out += run;
-        at += run;
+    const uint64_t ones = 0x0101010101010101ull, highs = 0x8080808080808080ull;
+    const uint64_t crs = ones * '\r';
+    char *w = buf;
+    const char *r = buf, *end = buf + len;
+    while (end - r >= 8) {
+        uint64_t v;
+        memcpy(&v, r, 8);
+        int pos = 0;                 /* bytes of v already handled */
+        while (pos < 8) {
+            uint64_t rest = v >> (8 * pos);   /* zeros shifted in are no CR */
+            uint64_t x = rest ^ crs;
+            uint64_t hit = (x - ones) & ~x & highs;  /* lowest set byte: the first CR */
+            if (!hit) {
+                w = put_bytes(w, r, rest, 8 - pos);
+                break;
+            }
+            int k = __builtin_ctzll(hit) / 8;        /* the CR at pos + k */
+            w = put_bytes(w, r, rest, k);
+            int at = pos + k;
+            char next = at < 7 ? (char)(v >> (8 * (at + 1))) : r + 8 < end ? r[8] : 0;
+            if (next != '\n')
+                *w++ = '\r';        /* a lone CR stays */
+            pos = at + 1;
+        }
+        r += 8;
     }
-    return out;
+    while (r < end) {
+        if (*r == '\r' && r + 1 < end && r[1] == '\n')
+            r++;
+        else
+            *w++ = *r++;
+    }
+    return (size_t)(w - buf);
 }
 
 int PrfOpenFile(PRFIN *in, const char *path)
@@ -129,42 +161,43 @@ enum PrfClass : uint8_t {
     PC_WORD, PC_BLANK, PC_CR, PC_LF, PC_COMMENT, PC_QUOTE, PC_SINGLE, PC_COLON,
 };
 
-static const uint8_t *prf_classes(void)
+struct PRFCLASSES {
+    uint8_t c[256];
+    constexpr PRFCLASSES() : c()
+    {
+        c[(uint8_t)' '] = c[(uint8_t)'\t'] = PC_BLANK;
+        c[(uint8_t)'\r'] = PC_CR;
+        c[(uint8_t)'\n'] = PC_LF;
+        c[(uint8_t)';'] = c[(uint8_t)'#'] = PC_COMMENT;
+        c[(uint8_t)'"'] = PC_QUOTE;
+        c[(uint8_t)':'] = PC_COLON;
+        for (const char *p = "=()[]{},"; *p; p++)
+            c[(uint8_t)*p] = PC_SINGLE;
+    }
+};
+
+static constexpr PRFCLASSES prfClasses;      /* made by the compiler */
+
+static inline const uint8_t *prf_classes(void)
 {
-    static uint8_t table[256];
-    static const int ready = [] {
-        table[(uint8_t)' '] = table[(uint8_t)'\t'] = PC_BLANK;
-        table[(uint8_t)'\r'] = PC_CR;
-        table[(uint8_t)'\n'] = PC_LF;
-        table[(uint8_t)';'] = table[(uint8_t)'#'] = PC_COMMENT;
-        table[(uint8_t)'"'] = PC_QUOTE;
-        table[(uint8_t)':'] = PC_COLON;
-        for (const char *c = "=()[]{},"; *c; c++)
-            table[(uint8_t)*c] = PC_SINGLE;
-        return 1;
-    }();
-    (void)ready;
-    return table;
+    return prfClasses.c;
 }
 
 /* Reads a quoted string after its opening quote.  Characters beyond the
  * token's capacity are read and dropped, so that the whole string is
- * consumed whatever its length; runs without "~" are copied whole. */
+ * consumed whatever its length. */
 static int prf_quoted(PRFIN *in, int skip, char *token, int *eof)
 {
     const char *p = in->text + in->pos, *end = in->text + in->length;
     int len = 0;
     *eof = 0;
+    int cap = skip ? 0 : PRF_TOKEN_MAX;
     for (;;) {
-        const char *run = p;
-        while (p < end && *p != '"' && *p != '~')
+        /* copied as scanned: the runs are short, a call each would cost more */
+        while (p < end && *p != '"' && *p != '~') {
+            if (len < cap)
+                token[len++] = *p;
             p++;
-        if (!skip && len < PRF_TOKEN_MAX) {
-            size_t n = (size_t)(p - run);
-            if (n > (size_t)(PRF_TOKEN_MAX - len))
-                n = (size_t)(PRF_TOKEN_MAX - len);
-            memcpy(token + len, run, n);
-            len += (int)n;
         }
         if (p == end) {
             *eof = 1;
@@ -176,7 +209,7 @@ static int prf_quoted(PRFIN *in, int skip, char *token, int *eof)
             *eof = 1;
             break;
         }
-        if (!skip && len < PRF_TOKEN_MAX)
+        if (len < cap)
             token[len++] = *p;
         p++;
     }
@@ -229,12 +262,13 @@ int PrfGetToken(PRFIN *in, uint32_t *quoted, int skip, char *token)
     }
     /* a word: up to a blank or line end (read past), a colon (taken), or
        a character that starts the next token (left) */
-    const char *start = p++;
+    const char *start = p;
     const char *limit = end - start > PRF_TOKEN_MAX ? start + PRF_TOKEN_MAX : end;
+    char *t = token;
+    *t++ = *p++;                     /* copied as scanned: no call per token */
     while (p < limit && cls[(uint8_t)*p] == PC_WORD)
-        p++;
+        *t++ = *p++;
     int len = (int)(p - start);
-    memcpy(token, start, (size_t)len);
     if (p < limit) {
         c = cls[(uint8_t)*p];
         if (c == PC_BLANK || c == PC_CR)
@@ -501,13 +535,64 @@ void PrfOutOpen(PRFOUT *out, FILE *file)
     out->file = file;
 }
 
+void PrfOutOpenBinary(PRFOUT *out, FILE *file)
+{
+    PrfOutOpen(out, file);
+#ifdef _WIN32
+    out->crlf = 1;
+#endif
+}
+
+/* Hands the buffer to the stream, every LF as CR LF when asked: eight
+ * bytes at a time into a second buffer, a word without a LF moved whole. */
+static void out_emit(PRFOUT *out)
+{
+    if (!out->crlf) {
+        if (fwrite(out->data, 1, out->length, out->file) != out->length)
+            out->failed = 1;
+        return;
+    }
+    const uint64_t ones = 0x0101010101010101ull, highs = 0x8080808080808080ull;
+    const uint64_t lfs = ones * '\n';
+    char lines[2 * 8192 + 16];
+    const char *p = out->data, *end = out->data + out->length;
+    while (p < end) {
+        char *w = lines;
+        const char *stop = end - p > 8192 ? p + 8192 : end;
+        while (stop - p >= 8) {
+            uint64_t v;
+            memcpy(&v, p, 8);
+            uint64_t x = v ^ lfs;
+            if (!((x - ones) & ~x & highs)) {
+                memcpy(w, &v, 8);
+                w += 8;
+                p += 8;
+                continue;
+            }
+            for (int i = 0; i < 8; i++) {
+                if (p[i] == '\n')
+                    *w++ = '\r';
+                *w++ = p[i];
+            }
+            p += 8;
+        }
+        for (; p < stop; p++) {
+            if (*p == '\n')
+                *w++ = '\r';
+            *w++ = *p;
+        }
+        size_t n = (size_t)(w - lines);
+        if (fwrite(lines, 1, n, out->file) != n)
+            out->failed = 1;
+    }
+}
+
 /* Makes room for `needed` more bytes: a full buffer goes to the stream,
  * a buffer without one grows. */
 void PrfOutSpill(PRFOUT *out, size_t needed)
 {
     if (out->file && out->length) {
-        if (fwrite(out->data, 1, out->length, out->file) != out->length)
-            out->failed = 1;
+        out_emit(out);
         out->length = 0;
     }
     if (out->capacity - out->length >= needed)
@@ -530,9 +615,8 @@ void PrfOutSpill(PRFOUT *out, size_t needed)
 
 int PrfOutClose(PRFOUT *out)
 {
-    if (out->file && out->length &&
-        fwrite(out->data, 1, out->length, out->file) != out->length)
-        out->failed = 1;
+    if (out->file && out->length)
+        out_emit(out);
     if (out->data)
         CSFreeMem(out->data);
     int rc = out->failed ? -1 : 0;
@@ -554,7 +638,16 @@ void PrfOutWrite(PRFOUT *out, const char *bytes, size_t n)
 
 void PrfOutText(PRFOUT *out, const char *text)
 {
-    PrfOutWrite(out, text, strlen(text));
+    /* copied as measured: keys and words are short, a length call each
+       would cost more than the copy on some hosts */
+    for (; *text; text++) {
+        if (out->length == out->capacity) {
+            PrfOutSpill(out, 1);
+            if (out->length == out->capacity)
+                return;
+        }
+        out->data[out->length++] = *text;
+    }
 }
 
 void PrfOutInt(PRFOUT *out, int64_t value)

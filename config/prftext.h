@@ -94,8 +94,13 @@ struct PRFOUT {
     size_t capacity;
     FILE *file;
     int failed;
+    int crlf;          /* every LF goes out as CR LF (a binary stream) */
 };
 void PrfOutOpen(PRFOUT *out, FILE *file);
+/* For a stream opened in binary mode: the host's line ends are put by the
+ * writer itself (CR LF on Windows), far faster than a text-mode stream
+ * that looks at every byte. */
+void PrfOutOpenBinary(PRFOUT *out, FILE *file);
 /* Writes what is left to the stream and frees the buffer: 0, or -1 when
  * any write or allocation failed. */
 int PrfOutClose(PRFOUT *out);

@@ -9,7 +9,6 @@
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
-#include <mutex>
 
 /* no rights until the authorities file has been read (or found absent) */
 LOCGLOBALS LocGlobals = { 0, 0, 0, 0, 0, 0, 0, 0, nullptr, {} };
@@ -18,7 +17,6 @@ CSTREE *LocGroups;
 
 static LOCHOOKS hooks;
 static CSMUTEX storeLock;
-static std::once_flag storeLockOnce;
 static QMS *freedList;                 /* chained through the first word */
 struct FREEDBLOCK { FREEDBLOCK *next; };
 static FREEDBLOCK *freedBlocks, *freedElements;  /* cached objects */
@@ -29,7 +27,8 @@ static int nameListClosed;
 
 static void store_lock(void)
 {
-    std::call_once(storeLockOnce, [] { CSCreateLock(&storeLock); });
+    static const int created = CSCreateLock(&storeLock);  /* once; later a load */
+    (void)created;
     CSLockRecursive(&storeLock, CS_WAIT_FOREVER);
 }
 
@@ -362,10 +361,13 @@ static QMS *insert_record(CSTREE **tree, QMS *t, uint32_t rowFlags, int ownsData
     memset(&t->tree, 0, sizeof t->tree);
     if (!t->interval[0]) t->interval[0] = 60;
     if (!t->interval[2]) t->interval[2] = 1800;
-    if (!t->secondName[0]) strcpy(t->secondName, "RAVOLT");
-    if (!t->commandQueue[0])
-        strcpy(t->commandQueue, (t->flags & LF_MVS) ? "SYSTEM.COMMAND.INPUT"
-                                                   : "SYSTEM.ADMIN.COMMAND.QUEUE");
+    if (!t->secondName[0]) memcpy(t->secondName, "RAVOLT", sizeof "RAVOLT");
+    if (!t->commandQueue[0]) {
+        if (t->flags & LF_MVS)
+            memcpy(t->commandQueue, "SYSTEM.COMMAND.INPUT", sizeof "SYSTEM.COMMAND.INPUT");
+        else
+            memcpy(t->commandQueue, "SYSTEM.ADMIN.COMMAND.QUEUE", sizeof "SYSTEM.ADMIN.COMMAND.QUEUE");
+    }
     set_name(t->qmName, t->qmName, QMS_NAME);
     set_name(t->secondName, t->secondName, QMS_NAME);
     t->putThread.hConn = t->getThread.hConn = -1;
@@ -379,7 +381,6 @@ static QMS *insert_record(CSTREE **tree, QMS *t, uint32_t rowFlags, int ownsData
     t->status &= ~LS_FIRSTOFRING;          /* a copied record may carry it */
     t->state &= ~LST_FREED;
 
-    QMS *same = find_name(*tree, t->qmName);
     QMS *r = (QMS *)CSTreeAdd(tree, "QMS", CSTREE_NORENUM | CSTREE_INSERT, t, sizeof *t,
                               QMS_KEYLEN);
     if (!r) {
@@ -392,6 +393,13 @@ static QMS *insert_record(CSTREE **tree, QMS *t, uint32_t rowFlags, int ownsData
     /* the list elements name their owning list: it moved with the record */
     for (CSLISTELEM *e = r->mqscCommands.first; e; e = e->next)
         e->list = &r->mqscCommands;
+    /* records of one queue manager name sit side by side in key order: a
+       neighbour tells whether the name has a ring already, with no search */
+    QMS *same = nullptr;
+    if (r->tree.prev && !memcmp(((QMS *)r->tree.prev)->qmName, r->qmName, QMS_NAME + 1))
+        same = (QMS *)r->tree.prev;
+    else if (r->tree.next && !memcmp(((QMS *)r->tree.next)->qmName, r->qmName, QMS_NAME + 1))
+        same = (QMS *)r->tree.next;
     if (same) {
         QMS *pred = same;
         while (pred->nextInRing && pred->nextInRing != same)

@@ -96,10 +96,10 @@ int main(int argc, char **argv)
         t.write += now_ms() - t0;
 
         /* the parts of a rewrite, apart */
-        FILE *f = fopen(scratch.c_str(), "w");
+        FILE *f = fopen(scratch.c_str(), "wb");      /* as CfgFileWrite does */
         t0 = now_ms();
         PRFOUT text;
-        PrfOutOpen(&text, f);
+        PrfOutOpenBinary(&text, f);
         SavePrfData(&text);
         for (CSTREE *e = CSTreeFirst(LocTree); e; e = e->next)
             CfgFileWriteLocation((QMS *)e, &text);

@@ -2,6 +2,9 @@
  * back; sub-blocks kept; the safe rewrite; damaged files. */
 #include <gtest/gtest.h>
 
+#include <fstream>
+#include <iterator>
+
 #include <cstring>
 #include <functional>
 #include <random>
@@ -49,7 +52,7 @@ struct Fixture : ::testing::Test {
         };
         h.openWrite = [](void *ctx, const char *path) -> FILE * {
             auto *f = (Fixture *)ctx;
-            return f->opener ? f->opener(path) : fopen(path, "w");
+            return f->opener ? f->opener(path) : fopen(path, "wb");
         };
         CfgSetHooks(&h);
     }
@@ -217,6 +220,23 @@ TEST_F(Fixture, WrittenFileEqualsTheGoldenFile)
     Load();                                     /* and reads back to the same */
     ASSERT_EQ(CfgFileWrite(), 0);
     EXPECT_EQ(Slurp(cfg), Slurp(cfgtest::DataFile("golden.cfg")));
+    /* the host's line ends, put by the writer: CR LF on Windows (never a
+       doubled CR), LF elsewhere */
+    std::ifstream raw(cfg, std::ios::binary);
+    std::string bytes((std::istreambuf_iterator<char>(raw)), std::istreambuf_iterator<char>());
+    size_t lfs = 0, pairs = 0;
+    for (size_t i = 0; i < bytes.size(); i++)
+        if (bytes[i] == '\n') {
+            lfs++;
+            pairs += i > 0 && bytes[i - 1] == '\r';
+        }
+    ASSERT_GT(lfs, 100u);
+#ifdef _WIN32
+    EXPECT_EQ(pairs, lfs);
+    EXPECT_EQ(bytes.find("\r\r"), std::string::npos);
+#else
+    EXPECT_EQ(pairs, 0u);
+#endif
 }
 
 TEST_F(Fixture, ExportTimeInTheFutureComesBackAsReadTime)

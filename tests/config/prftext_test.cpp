@@ -241,6 +241,49 @@ TEST(ConfigText, PrintLayout)
                    "  charset =2\n  margin  =5\n");
 }
 
+/* A file read from disk has the CR of every CR LF pair dropped and every
+ * other byte kept, wherever the pairs fall against the reader's word
+ * steps: each pair at every offset, runs of CRs, lone CRs before a word's
+ * end and at the file's end, and many random mixes. */
+TEST(ConfigText, FileLineEnds)
+{
+    auto expected = [](const std::string &t) {
+        std::string out;
+        for (size_t i = 0; i < t.size(); i++)
+            if (!(t[i] == '\r' && i + 1 < t.size() && t[i + 1] == '\n'))
+                out += t[i];
+        return out;
+    };
+    std::string path = cfgtest::TempDir("lineends") + "/f.cfg";
+    auto check = [&](const std::string &t) {
+        cfgtest::Spit(path, t);
+        PRFIN in;
+        ASSERT_EQ(PrfOpenFile(&in, path.c_str()), 0);
+        EXPECT_EQ(std::string(in.text, in.length), expected(t)) << "input size " << t.size();
+        PrfClose(&in);
+    };
+    for (size_t at = 0; at < 20; at++) {
+        check(std::string(at, 'a') + "\r\n" + std::string(20, 'b'));
+        check(std::string(at, 'a') + "\r\r\n" + std::string(9, 'b') + "\r");
+        check(std::string(at, 'a') + "\rx\r\r" + std::string(at, 'b'));
+    }
+    check("");
+    check("\r");
+    check("\r\n");
+    check("\n\r");
+    uint32_t seed = 12345;
+    const char alphabet[] = "ab \r\n\r";
+    for (int round = 0; round < 400; round++) {
+        std::string t;
+        size_t n = round % 70;
+        for (size_t i = 0; i < n; i++) {
+            seed = seed * 1103515245u + 12345u;
+            t += alphabet[(seed >> 16) % 6];
+        }
+        check(t);
+    }
+}
+
 /* Every prefix and many mutations of the configuration file tokenize
  * without reading outside the text. */
 TEST(ConfigText, FuzzTokenizer)
