@@ -27,6 +27,7 @@ struct PWCWORDS {
     DDHANDLE dd;
     uint32_t mode;                     /* 1 creation (the set-password dialog too) */
     uint32_t cancel;                   /* Cancel allowed */
+    uint32_t set;                      /* the set-password dialog, not log-on or creation */
 };
 
 /* The prompt's creation parameters and record. */
@@ -222,48 +223,7 @@ static void access_ok(HWND hwnd, PWCWORDS *w)
     SecureZeroMemory(confirm, sizeof confirm);
 }
 
-static LRESULT CALLBACK AccessProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
-{
-    PWCWORDS *w = (PWCWORDS *)record_of(hwnd);
-    switch (msg) {
-    case WM_CREATE:
-        SetWindowLongPtrA(hwnd, 0, (LONG_PTR)((CREATESTRUCTA *)lp)->lpCreateParams);
-        return 0;
-    case WM_INITDIALOG:
-        if (w) {
-            w->dd = (DDHANDLE)wp;
-            access_init(hwnd, w);
-        }
-        return 0;
-    case WM_COMMAND:
-        if (!w)
-            break;
-        if ((LOWORD(wp) == PWC_PASSWORD || LOWORD(wp) == PWC_CONFIRM) && HIWORD(wp) == EN_CHANGE)
-            update_ok(w, 0);
-        else if (LOWORD(wp) == 1)
-            access_ok(hwnd, w);
-        else if (LOWORD(wp) == 2 && w->cancel)
-            PostMessageA(hwnd, WM_CLOSE, 0, 0);
-        return 0;
-    case WM_CLOSE:
-        if (w) {
-            DDDestroy(&w->dd);
-            SetWindowLongPtrA(hwnd, 0, 0);
-            CSFreeMem(w);
-        }
-        accessWindow = nullptr;
-        PWCRunPendingRequests();
-        DestroyWindow(hwnd);
-        return 0;
-    case WM_DESTROY:
-        UtilRemoveModeless(hwnd);
-        break;
-    default:
-        if (w && font_and_colours(hwnd, w->dd, msg))
-            return 0;
-    }
-    return DefWindowProcA(hwnd, msg, wp, lp);
-}
+static LRESULT CALLBACK PasswordProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
 
 static int open_access(void *, int cancelAllowed, int creation)
 {
@@ -277,7 +237,7 @@ static int open_access(void *, int cancelAllowed, int creation)
     HWND hwnd = DDCreateDialog(nullptr, creation ? CACHECREATEDLG : CACHEACCESSDLG, 0,
                                creation ? "Password Cache Creation" : "Password Cache Logon",
                                creation ? "CACHECREATEDLG" : "CACHEACCESSDLG", mainWindow,
-                               AccessProc, (LPARAM)w);
+                               PasswordProc, (LPARAM)w);
     accessOpening = 0;
     if (!hwnd) {
         CSFreeMem(w);
@@ -343,7 +303,8 @@ static void set_ok(HWND hwnd, PWCWORDS *w)
     SecureZeroMemory(confirm, sizeof confirm);
 }
 
-static LRESULT CALLBACK SetProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
+/* The window procedure of the log-on, creation and set-password dialogs. */
+static LRESULT CALLBACK PasswordProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
 {
     PWCWORDS *w = (PWCWORDS *)record_of(hwnd);
     switch (msg) {
@@ -353,27 +314,38 @@ static LRESULT CALLBACK SetProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
     case WM_INITDIALOG:
         if (w) {
             w->dd = (DDHANDLE)wp;
-            set_init(hwnd, w);
+            if (w->set)
+                set_init(hwnd, w);
+            else
+                access_init(hwnd, w);
         }
         return 0;
     case WM_COMMAND:
         if (!w)
             break;
         if ((LOWORD(wp) == PWC_PASSWORD || LOWORD(wp) == PWC_CONFIRM) && HIWORD(wp) == EN_CHANGE)
-            update_ok(w, 1);
-        else if (LOWORD(wp) == 1)
+            update_ok(w, (int)w->set);
+        else if (LOWORD(wp) == 1 && w->set)
             set_ok(hwnd, w);
-        else if (LOWORD(wp) == 2)
+        else if (LOWORD(wp) == 1)
+            access_ok(hwnd, w);
+        else if (LOWORD(wp) == 2 && w->cancel)
             PostMessageA(hwnd, WM_CLOSE, 0, 0);
         return 0;
-    case WM_CLOSE:
+    case WM_CLOSE: {
+        int set = w ? (int)w->set : setWindow == hwnd;
         if (w) {
             DDDestroy(&w->dd);
             SetWindowLongPtrA(hwnd, 0, 0);
             CSFreeMem(w);
         }
+        if (!set) {
+            accessWindow = nullptr;
+            PWCRunPendingRequests();
+        }
         DestroyWindow(hwnd);
         return 0;
+    }
     case WM_DESTROY:
         if (setWindow == hwnd)
             setWindow = nullptr;
@@ -405,8 +377,9 @@ void PWCSetPasswordDialog(HWND owner)
     memset(w, 0, sizeof *w);
     w->mode = 1;
     w->cancel = 1;
+    w->set = 1;
     HWND hwnd = DDCreateDialog(nullptr, CACHESETDLG, 0, "Password Cache File Set Password",
-                               "CACHESETDLG", owner, SetProc, (LPARAM)w);
+                               "CACHESETDLG", owner, PasswordProc, (LPARAM)w);
     if (!hwnd) {
         CSFreeMem(w);
         load_failed();
