@@ -297,9 +297,15 @@ int PrfIsSectionTag(const char *token, int length, uint32_t quoted)
 int PrfGetValue(PRFIN *in, char *token, uint32_t *quoted)
 {
     uint32_t q;
-    int len = PrfGetToken(in, &q, 0, token);
-    if (len == 1 && !q && token[0] == '=')
+    int len;
+    if (in->pos < in->length && in->text[in->pos] == '=') {
+        in->tokenStart = in->pos++;          /* "key=value": the "=" taken in line */
         len = PrfGetToken(in, &q, 0, token);
+    } else {
+        len = PrfGetToken(in, &q, 0, token);
+        if (len == 1 && !q && token[0] == '=')
+            len = PrfGetToken(in, &q, 0, token);
+    }
     if (quoted)
         *quoted = q;
     return len;
