@@ -11,7 +11,7 @@
 
 /* Puts the first n bytes of the word v at w: one store when it cannot
  * reach past r + 8 (bytes already loaded), else byte by byte. */
-static inline char *put_bytes(char *w, const char *r, uint64_t v, int n)
+__attribute__((always_inline)) static inline char *put_bytes(char *w, const char *r, uint64_t v, int n)
 {
     if (w <= r) {
         memcpy(w, &v, 8);
