@@ -116,7 +116,7 @@ static int read_keywords(PRFIN *in, DLGINFO *d, char *token, uint32_t *q)
             continue;
         int done = 0;
         for (const DLGFLAG &f : dlgFlags)
-            if (!strcmp(token, f.name)) {
+            if (token[0] == f.name[0] && !strcmp(token, f.name)) {
                 (f.word ? d->optB : d->optA) |= f.bit;
                 done = 1;
             }
@@ -136,7 +136,7 @@ static int read_keywords(PRFIN *in, DLGINFO *d, char *token, uint32_t *q)
             continue;
         }
         for (const DLGINT &k : dlgInts)
-            if (!strcmp(token, k.name)) {
+            if (token[0] == k.name[0] && !strcmp(token, k.name)) {
                 PrfGetInt(in, (int32_t *)((char *)d + k.offset), token);
                 done = 1;
                 break;
@@ -252,11 +252,9 @@ static int keep_unknown(PRFIN *in, CSTREE **tree, const char *title, size_t star
     DLGINFO d;
     memset(&d, 0, sizeof d);
     memcpy(d.title, title, strnlen(title, DLGINFO_TITLE - 1));
-    d.raw = (char *)CSGetMem(end - start + 1, "DLGINFO");
+    d.raw = PrfCopyText(in->text + start, end - start, "DLGINFO");
     if (!d.raw)
         return len;
-    memcpy(d.raw, in->text + start, end - start);
-    d.raw[end - start] = 0;
     if (!CSTreeAdd(tree, "DLGINFO", CSTREE_NORENUM, &d, sizeof d, DLGINFO_TITLE))
         CSFreeMem(d.raw);
     return len;

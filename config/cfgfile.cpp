@@ -77,12 +77,7 @@ static char *keep_text(PRFIN *in, size_t start, size_t end, const char *tag)
         start++;
     while (end > start && strchr(" \t\r\n", in->text[end - 1]))
         end--;
-    char *p = (char *)CSGetMem(end - start + 1, tag);
-    if (p) {
-        memcpy(p, in->text + start, end - start);
-        p[end - start] = 0;
-    }
-    return p;
+    return PrfCopyText(in->text + start, end - start, tag);
 }
 
 /* Reads tokens up to an unquoted tag that `stop` accepts (or the end);

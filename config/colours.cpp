@@ -286,7 +286,8 @@ int ColourConvertScheme(const char *file, char *message, size_t size)
         size_t end = nl ? (size_t)(nl - in.text) : in.length;
         if (count < CLR_SLOTS + 8) {
             lines[count] = in.text + at;
-            lengths[count] = end - at;
+            /* a CR LF pair ends the line as a LF does */
+            lengths[count] = end - at - (nl && end > at && in.text[end - 1] == '\r');
         }
         count++;
         at = end + 1;

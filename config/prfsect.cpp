@@ -248,11 +248,9 @@ static int keep_columns(PRFIN *in, size_t start, char *token)
     size_t end = len || q ? in->tokenStart : in->length;
     while (end > start && strchr(" \t\r\n", in->text[end - 1]))
         end--;
-    char *text = (char *)CSGetMem(end - start + 1, "GDG");
+    char *text = PrfCopyText(in->text + start, end - start, "GDG");
     if (!text)
         return len;
-    memcpy(text, in->text + start, end - start);
-    text[end - start] = 0;
     if (!CSListAdd(&PrfSections.keptColumns, "GDG", CSLIST_COPYDATA, &text, sizeof text))
         CSFreeMem(text);
     return len;

@@ -9,58 +9,17 @@
 
 /* ---- opening ---------------------------------------------------------- */
 
-/* Puts the first n bytes of the word v at w: one store when it cannot
- * reach past r + 8 (bytes already loaded), else byte by byte. */
-__attribute__((always_inline)) static inline char *put_bytes(char *w, const char *r, uint64_t v, int n)
+char *PrfCopyText(const char *text, size_t n, const char *tag)
 {
-    if (w <= r) {
-        memcpy(w, &v, 8);
-    } else {
-        for (int i = 0; i < n; i++, v >>= 8)
-            w[i] = (char)v;
-    }
-    return w + n;
-}
-
-/* Drops the CR of every CR LF pair in place; the new length.  One pass
- * eight bytes at a time, each word handled from a register: a file
- * written on Windows has a CR every line, so a library call per line
- * would cost more than the rest of the reading. */
-static size_t drop_cr(char *buf, size_t len)
-{
-    const uint64_t ones = 0x0101010101010101ull, highs = 0x8080808080808080ull;
-    const uint64_t crs = ones * '\r';
-    char *w = buf;
-    const char *r = buf, *end = buf + len;
-    while (end - r >= 8) {
-        uint64_t v;
-        memcpy(&v, r, 8);
-        int pos = 0;                 /* bytes of v already handled */
-        while (pos < 8) {
-            uint64_t rest = v >> (8 * pos);   /* zeros shifted in are no CR */
-            uint64_t x = rest ^ crs;
-            uint64_t hit = (x - ones) & ~x & highs;  /* lowest set byte: the first CR */
-            if (!hit) {
-                w = put_bytes(w, r, rest, 8 - pos);
-                break;
-            }
-            int k = __builtin_ctzll(hit) / 8;        /* the CR at pos + k */
-            w = put_bytes(w, r, rest, k);
-            int at = pos + k;
-            char next = at < 7 ? (char)(v >> (8 * (at + 1))) : r + 8 < end ? r[8] : 0;
-            if (next != '\n')
-                *w++ = '\r';        /* a lone CR stays */
-            pos = at + 1;
-        }
-        r += 8;
-    }
-    while (r < end) {
-        if (*r == '\r' && r + 1 < end && r[1] == '\n')
-            r++;
-        else
-            *w++ = *r++;
-    }
-    return (size_t)(w - buf);
+    char *copy = (char *)CSGetMem(n + 1, tag);
+    if (!copy)
+        return nullptr;
+    size_t w = 0;
+    for (size_t i = 0; i < n; i++)
+        if (!(text[i] == '\r' && i + 1 < n && text[i + 1] == '\n'))
+            copy[w++] = text[i];
+    copy[w] = 0;
+    return copy;
 }
 
 int PrfOpenFile(PRFIN *in, const char *path)
@@ -104,10 +63,10 @@ int PrfOpenFile(PRFIN *in, const char *path)
             CSFreeMem(buf);
         return rc;
     }
-    /* read as text: a CR LF pair is one line end on every host */
+    /* kept as read: the readers take a CR LF pair as one line end */
     in->owned = buf;
     in->text = buf;
-    in->length = drop_cr(buf, len);
+    in->length = len;
     return 0;
 }
 
@@ -163,8 +122,10 @@ enum PrfClass : uint8_t {
 
 struct PRFCLASSES {
     uint8_t c[256];
-    constexpr PRFCLASSES() : c()
+    uint8_t quoteStop[256];          /* what ends a run inside quotes */
+    constexpr PRFCLASSES() : c(), quoteStop()
     {
+        quoteStop[(uint8_t)'"'] = quoteStop[(uint8_t)'~'] = quoteStop[(uint8_t)'\r'] = 1;
         c[(uint8_t)' '] = c[(uint8_t)'\t'] = PC_BLANK;
         c[(uint8_t)'\r'] = PC_CR;
         c[(uint8_t)'\n'] = PC_LF;
@@ -192,16 +153,27 @@ static int prf_quoted(PRFIN *in, int skip, char *token, int *eof)
     int len = 0;
     *eof = 0;
     int cap = skip ? 0 : PRF_TOKEN_MAX;
+    const uint8_t *stop = prfClasses.quoteStop;
     for (;;) {
-        /* copied as scanned: the runs are short, a call each would cost more */
-        while (p < end && *p != '"' && *p != '~') {
-            if (len < cap)
-                token[len++] = *p;
+        /* a run up to a quote, an escape or a CR: copied as scanned while
+           the token has room (the runs are short, a call each would cost
+           more), then passed over */
+        const char *room = end - p > cap - len ? p + (cap - len) : end;
+        char *t = token + len;
+        while (p < room && !stop[(uint8_t)*p])
+            *t++ = *p++;
+        len = (int)(t - token);
+        while (p < end && !stop[(uint8_t)*p])
             p++;
-        }
         if (p == end) {
             *eof = 1;
             break;
+        }
+        if (*p == '\r') {               /* the CR of a CR LF pair is dropped */
+            if (!(p + 1 < end && p[1] == '\n') && len < cap)
+                token[len++] = '\r';
+            p++;
+            continue;
         }
         if (*p++ == '"')
             break;
@@ -209,6 +181,8 @@ static int prf_quoted(PRFIN *in, int skip, char *token, int *eof)
             *eof = 1;
             break;
         }
+        if (*p == '\r' && p + 1 < end && p[1] == '\n')
+            p++;                     /* an escaped line end: the pair's LF */
         if (len < cap)
             token[len++] = *p;
         p++;
@@ -498,10 +472,14 @@ int PrfGetStringArea(PRFIN *in, char **area, uint32_t *capacity, int freeOld)
         if (c == EOF || c == '"')
             break;
         int converted = 0;
+        if (c == '\r' && in->pos < in->length && in->text[in->pos] == '\n')
+            c = prf_next(in);             /* a CR LF pair is one line end */
         if (c == '~') {
             c = prf_next(in);
             if (c == EOF)
                 break;
+            if (c == '\r' && in->pos < in->length && in->text[in->pos] == '\n')
+                c = prf_next(in);         /* an escaped line end: the pair's LF */
         } else if (c == '\n') {
             if (lastWasConvertedLf) { lastWasConvertedLf = 0; continue; }
             if (len == 0 || buf[len - 1] != '\r') {

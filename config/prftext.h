@@ -45,9 +45,14 @@ struct PRFLAYOUT {
     int16_t margin;
 };
 
-/* Opening: 0 read; else the C library's errno (ENOENT: no such file). */
+/* Opening: 0 read; else the C library's errno (ENOENT: no such file).
+ * The text is kept as it is; the readers take a CR LF pair as one line end
+ * (tokens, quoted strings, string areas and PrfCopyText). */
 int PrfOpenFile(PRFIN *in, const char *path);
 void PrfOpenText(PRFIN *in, const char *text, size_t length);
+/* A new block (tag `tag`) with n characters of a text read, each CR LF
+ * pair as LF, and a NUL; null when memory is short. */
+char *PrfCopyText(const char *text, size_t n, const char *tag);
 void PrfClose(PRFIN *in);
 /* Line number (from 1) of the read position. */
 int PrfLineNumber(const PRFIN *in);

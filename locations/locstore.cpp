@@ -179,15 +179,40 @@ void LocTouch(QMS *r)
 
 /* ---- groups ----------------------------------------------------------- */
 
-/* The group helpers run under the store lock. */
+/* The group helpers run under the store lock.  Groups found lately are
+ * kept by a hash of their names: reading a file asks the group tree about
+ * a group once rather than once per member (a tree search compares whole
+ * names at every level). */
+#define GROUP_CACHE 256
+static QMSGROUP *groupCache[GROUP_CACHE];
+
+static unsigned group_slot(const char *name)
+{
+    uint32_t h = 2166136261u;
+    for (int i = 0; i < QMS_NAME && name[i]; i++)
+        h = (h ^ (uint8_t)name[i]) * 16777619u;
+    return (h ^ (h >> 16)) % GROUP_CACHE;
+}
+
 static QMSGROUP *group_get_locked(const char *groupName)
 {
     QMSGROUP g;
     memset(&g, 0, sizeof g);
     set_name(g.name, groupName, QMS_NAME);
-    QMSGROUP *found = (QMSGROUP *)CSTreeFind(LocGroups, g.name, QMS_NAME + 1);
+    unsigned slot = group_slot(g.name);
+    QMSGROUP *found = groupCache[slot];
+    if (found) {
+        int i = 0;
+        while (i < QMS_NAME && g.name[i] && found->name[i] == g.name[i])
+            i++;
+        if (found->name[i] == g.name[i])
+            return found;
+    }
+    found = (QMSGROUP *)CSTreeFind(LocGroups, g.name, QMS_NAME + 1);
     if (!found)
         found = (QMSGROUP *)CSTreeAdd(&LocGroups, "QMSGROUP", 0, &g, sizeof g, QMS_NAME + 1);
+    if (found)
+        groupCache[slot] = found;
     return found;
 }
 
@@ -206,8 +231,12 @@ static void leave_group_locked(QMS *r)
         }
     r->nextInGroup = nullptr;
     r->group = nullptr;
-    if (!g->first)
+    if (!g->first) {
+        unsigned slot = group_slot(g->name);
+        if (groupCache[slot] == g)
+            groupCache[slot] = nullptr;
         CSTreeDelete(&LocGroups, nullptr, nullptr, &g->tree, QMS_NAME + 1);
+    }
 }
 
 /* after every member whose name is not greater: at once after the last

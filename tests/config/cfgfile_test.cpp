@@ -220,6 +220,14 @@ TEST_F(Fixture, WrittenFileEqualsTheGoldenFile)
     Load();                                     /* and reads back to the same */
     ASSERT_EQ(CfgFileWrite(), 0);
     EXPECT_EQ(Slurp(cfg), Slurp(cfgtest::DataFile("golden.cfg")));
+    /* the input with CR LF line ends gives the same file */
+    std::string crlf;
+    for (char c : Slurp(cfgtest::DataFile("golden-in.cfg")))
+        crlf += c == '\n' ? std::string("\r\n") : std::string(1, c);
+    Spit(cfg, crlf);
+    Load();
+    ASSERT_EQ(CfgFileWrite(), 0);
+    EXPECT_EQ(Slurp(cfg), Slurp(cfgtest::DataFile("golden.cfg")));
     /* the host's line ends, put by the writer: CR LF on Windows (never a
        doubled CR), LF elsewhere */
     std::ifstream raw(cfg, std::ios::binary);

@@ -141,6 +141,14 @@ TEST(Colours, WriteAndConvertTexts)
               std::string::npos);
     EXPECT_NE(converted.find(" {MAKERGB(  0,  0,255), 0 }, /*Protected Field Foreground             */\n"),
               std::string::npos);
+    /* the same file with CR LF line ends converts to the same text */
+    std::string crlf;
+    for (char c : text)
+        crlf += c == '\n' ? std::string("\r\n") : std::string(1, c);
+    cfgtest::Spit(file, crlf);
+    remove((file + ".convert.txt").c_str());
+    ASSERT_EQ(ColourConvertScheme(file.c_str(), message, sizeof message), 0);
+    EXPECT_EQ(cfgtest::Slurp(file + ".convert.txt"), converted);
     /* a file of the wrong length, none, no name */
     ColourWriteScheme(file.c_str(), ColourScheme(1));    /* appended: twice as long */
     EXPECT_EQ(ColourConvertScheme(file.c_str(), message, sizeof message), -1);
