@@ -23,13 +23,12 @@ const std::string Block =
 /* The "CLN:" lines a location's area writes. */
 std::string Lines(QMS *q)
 {
-    FILE *f = tmpfile();
-    SaveObject(f, (const uint8_t *)q->clientSettings, &PCFClientChannelDef);
-    std::string out(4096, '\0');
-    rewind(f);
-    out.resize(fread(&out[0], 1, out.size(), f));
-    fclose(f);
-    return out;
+    PRFOUT out;
+    PrfOutOpen(&out, nullptr);                 /* kept in memory */
+    SaveObject(&out, (const uint8_t *)q->clientSettings, &PCFClientChannelDef);
+    std::string text(out.data ? out.data : "", out.length);
+    PrfOutClose(&out);
+    return text;
 }
 
 QMS *ReadOne(const std::string &text)
