@@ -2,18 +2,35 @@
  * data area, one line per attribute ("%5d=%d" integers, "%5d=" and a
  * quoted text for strings, a count and one quoted line per item for
  * string lists, a count and the items for integer lists), written from
- * the area and read back into one. */
+ * the area and read back into one.  Passwords are read but never
+ * written. */
 #include "cfgfile.h"
 
 #include <cstring>
 
 #include "cs.h"
 #include "dialogs.h"
+#include "mqi.h"
 
 /* Most items a list line may announce. */
 #define CLN_MAX_ITEMS 32000
 
 /* ---- writing ---- */
+
+/* Passwords are never written: the file is plain text, and a location's
+ * passwords belong in the enciphered password cache.  A value read from
+ * an older file still reaches the area (and the connection) for the run. */
+static const uint32_t unsavedAttributes[] = {
+    MQCACH_PASSWORD, MQCA_SSL_KEY_REPO_PASSWORD, MQCA_LDAP_PASSWORD,
+};
+
+static int never_saved(uint32_t attrId)
+{
+    for (uint32_t id : unsavedAttributes)
+        if (id == attrId)
+            return 1;
+    return 0;
+}
 
 /* "%5d=" of an attribute: its id right-aligned in five columns. */
 static void SaveId(PRFOUT *out, const PCFFieldEntry *e)
@@ -54,7 +71,7 @@ void SaveObject(PRFOUT *out, const uint8_t *area, const PCFCommandDef *def)
     if (!area || !def)
         return;
     for (const PCFFieldEntry *e = def->fields; e->field; e++) {
-        if ((e->flags & (PCFE_NOSTORE | PCFE_NOSTORE2)))
+        if ((e->flags & (PCFE_NOSTORE | PCFE_NOSTORE2)) || never_saved(e->field->attrId))
             continue;
         const uint8_t *r = area + e->offset;
         uint16_t st = PCFState(r);

@@ -101,6 +101,23 @@ TEST(ClientBlock, ValuesFromAReplyAreWrittenToo)
     PCFFreeData(&PCFClientChannelDef, area, 1);
 }
 
+/* The channel password of an older file (or of an imported table, whose
+ * own copy is enciphered) reaches the area but is never written back. */
+TEST(ClientBlock, PasswordIsReadButNotWritten)
+{
+    QMS *q = ReadOne("AP:\nQM:QMC \"c\" 11 940\n\nCLN:\n 3501=\"C\"\n 3518=\"s3cret\"\n 3517=\"appuser\"\n");
+    ASSERT_NE(q, nullptr);
+    PCFFieldEntry *pwd = PCFFindField(nullptr, nullptr, PCFClientChannelDef.fields, MQCACH_PASSWORD);
+    ASSERT_NE(pwd, nullptr);
+    char b[100];
+    EXPECT_STREQ(PCFValueText((uint8_t *)q->clientSettings, pwd, 0, b, sizeof b, 1), "s3cret");
+    std::string lines = Lines(q);
+    EXPECT_EQ(lines.find("3518"), std::string::npos);
+    EXPECT_EQ(lines.find("s3cret"), std::string::npos);
+    EXPECT_NE(lines.find(" 3517=\"appuser\"\n"), std::string::npos);    /* the user id stays */
+    cfgtest::ClearLocations();
+}
+
 TEST(ClientBlock, DamagedCountsStayBounded)
 {
     for (const char *lines : { " 3510=99999999999\n\"a\"\n", " 1575=40000 1 2\n", " 3510=3\n\"only\"\n",
