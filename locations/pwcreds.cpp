@@ -366,10 +366,13 @@ void CredPromptAccepted(QMS *r, int askUser, int askKdb, const char *userId,
         PWCUnlock(&held);
         ShareGroupCredentials(r);
         if (changed && uses_cache(r)) {
-            if (r->flags2 & LF2_USRSUC)
+            if (r->flags2 & LF2_USRSUC) {
+                LocLockStore();        /* the connecting worker writes the word too */
                 r->state |= LST_SAVECREDS;
-            else
+                LocUnlockStore();
+            } else {
                 PWCSaveCredentials(r);
+            }
         }
     }
     if (askKdb && r->kdbEntry) {

@@ -55,7 +55,8 @@ void ShareGroupCredentials(QMS *location);
 int PWCAccessDialog(int cancelAllowed, int offerCreation);
 void UserIdDialog(QMS *location, int askUser, int askKdb);
 
-/* The worker's wait: the next sleep after `slept` ms slept in all. */
+/* The waiting worker's next sleep after `slept` ms slept in all (the
+ * engine's RequestCredentials waits in these steps). */
 uint32_t CredWaitStep(int64_t slept);
 /* A location's credentials are complete for what it asks. */
 int CredMissing(const QMS *location, int *needUser, int *needKdb);
@@ -87,14 +88,3 @@ int PWCAccessOk(int creation, const char *password, const char *confirm, const c
 int PWCSetDecide(void);
 int PWCSetOk(const char *oldPassword, const char *newPassword, const char *confirm,
              const char *hint, char *status, int *clear, int *sound);
-
-/* ---- the worker's side until the connection code takes it over ------- */
-
-/* What the waiting worker and the connection post to the main frame; the
- * sleep it waits with (tests make it short). */
-struct CREDPORT {
-    void *context;
-    void (*postFrame)(void *ctx, uint32_t message, void *block);
-    void (*sleep)(void *ctx, uint32_t ms);
-};
-void CredSetPort(const CREDPORT *port);

@@ -1,18 +1,22 @@
 /* Credentials: the worker's back-off, the requests waiting for the cache
  * password and their fallback, the dialogs' decisions, and connections
- * to a stand-in queue manager that asks for a user id and password, with
- * a test frame that routes 11354, 11378 and 11379 on this thread. */
+ * made by the engine to a stand-in queue manager that asks for a user id
+ * and password, with a test frame that routes 11354, 11378 and 11379 on
+ * this thread. */
 #include "mqsim/simtest.h"
 #include "pwcreds.h"
 #include "cfgfile.h"
 #include "locstore.h"
 #include "prfdata.h"
 #include "mq/mqbind.h"
+#include "mq/engine/mqengine.h"
 #include "cs.h"
 #include "config/cfgtest.h"
 
 #include <atomic>
+#include <chrono>
 #include <cstring>
+#include <ctime>
 #include <deque>
 #include <mutex>
 #include <thread>
@@ -21,10 +25,6 @@ int SimChildMain(const char *, const char *)
 {
     return 1;
 }
-
-int RequestCredentials(QMS *location, const char **userId, const char **password);
-int ConnectMQ(QMS *location, MQHCONN *hconn, MQIEntryTable **table, char *errorText,
-              MQLONG *compCode, MQLONG *reason);
 
 namespace {
 
@@ -95,15 +95,26 @@ public:
         PWCRefreshFileName();
         ui = Ui();
         install_ui();
-        CREDPORT port = {};
+        /* the engine's main-window messages are kept for Route */
+        MQEPORT port = {};
         port.context = this;
-        port.postFrame = [](void *ctx, uint32_t message, void *block) {
+        port.message = [](void *ctx, void *, uint32_t message, uintptr_t, void *block, int) {
             Creds *c = (Creds *)ctx;
             std::lock_guard<std::mutex> g(c->lock);
             c->posted.emplace_back(message, block);
+            return 1;
         };
-        port.sleep = [](void *, uint32_t) { CSSleep(1); };
-        CredSetPort(&port);
+        MQESetPort(&port);
+        /* the worker's waits short */
+        MQECLOCK clock = {};
+        clock.time = [](void *) { return (int64_t)time(nullptr); };
+        clock.tick = [](void *) {
+            using namespace std::chrono;
+            return (uint64_t)duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
+        };
+        clock.sleep = [](void *, uint32_t) { CSSleep(1); };
+        clock.wait = [](void *, uint32_t ms) { return ms; };
+        MQESetClock(&clock);
         MQServerTable.MQCONN = MQCONN;
         MQServerTable.MQCONNX = MQCONNX;
         MQServerTable.MQDISC = MQDISC;
@@ -114,7 +125,8 @@ public:
         while (LocTree)
             LocDelete(&LocTree, (QMS *)CSTreeFirst(LocTree), nullptr);
         LocFlushFreed();
-        CredSetPort(nullptr);
+        MQESetPort(nullptr);
+        MQESetClock(nullptr);
         PWCSetHooks(nullptr);
         EXPECT_EQ(PWCPendingCount(), 0);    /* a deleted location's requests go with it */
         PWCResetState();
@@ -151,8 +163,8 @@ public:
         MQHCONN hc = MQHC_UNUSABLE_HCONN;
         std::thread worker([&] {
             MQIEntryTable *table;
-            char text[200];
-            ConnectMQ(r, &hc, &table, text, &cc, &reason);
+            char text[300];
+            ConnectMQ(r, &hc, &table, text, sizeof text, &cc, &reason);
             done = 1;
         });
         while (!done)
