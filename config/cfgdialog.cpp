@@ -204,7 +204,7 @@ static int read_columns(PRFIN *in, DLGINFO *d, const uint8_t *caps, char *token,
         if (id == previous)
             continue;
         previous = id;
-        const void *field = DefFindField(d->def, id, caps);
+        const PCFFieldDef *field = DefFindField(d->def, id, caps);
         if (field) {
             list[count].field = field;
             list[count].flags = (uint32_t)flags;

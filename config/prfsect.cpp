@@ -208,7 +208,7 @@ static int read_column_list(PRFIN *in, const void *def, char *token)
             continue;
         }
         previous = id;
-        const void *field = DefFindField(def, id, nullptr);
+        const PCFFieldDef *field = DefFindField(def, id, nullptr);
         if (field && DefFieldType(field) != 6) {
             list[count].field = field;
             list[count].flags = (uint32_t)flags;

@@ -111,32 +111,31 @@ TEST(Sections, OrderStopsTheProfile)
 TEST(Sections, ColumnListsMergeWithTheDefaults)
 {
     /* saved columns without sort marks take the default list's; the
-       always-present columns join */
-    Load("AP:\nDLG:\"Queue List\"\nLST: 3 3 0 3 7 15 1\n");
+       always-present columns (the queue name) join */
+    Load("AP:\nDLG:\"Queue List\"\nLST: 3 3 0 3 7 20 1\n");
     DLGINFO *d = DlgInfoFind(DlgInfoGlobal, "Queue List");
-    ASSERT_EQ(DlgColumnCount(d->columns), 4);
+    ASSERT_EQ(DlgColumnCount(d->columns), 3);
     EXPECT_EQ(DefFieldAttribute(d->columns[0].field), 3);
-    EXPECT_EQ(d->columns[0].flags, 0x40u);                            /* from the default */
+    EXPECT_EQ(d->columns[0].flags, 0u);
+    EXPECT_EQ(DefFieldAttribute(d->columns[1].field), 20);
     EXPECT_EQ(DefFieldAttribute(d->columns[2].field), 2016);
-    EXPECT_EQ(d->columns[2].flags, 0x14u);
-    EXPECT_EQ(DefFieldAttribute(d->columns[3].field), 20);
+    EXPECT_EQ(d->columns[2].flags, 0x14u);                            /* its sort mark too */
     /* with a sort mark of its own the list keeps it */
-    Load("AP:\nDLG:\"Queue List\"\nLST: 1 15 4\n");
+    Load("AP:\nDLG:\"Queue List\"\nLST: 1 3 4\n");
     d = DlgInfoFind(DlgInfoGlobal, "Queue List");
     EXPECT_EQ(d->columns[0].flags, 4u);
     EXPECT_EQ(d->columns[1].flags, (uint32_t)DLGCOL_ALWAYS);
-    /* "GDG:": repeated ids once, type-6 fields left out, default bits */
-    Load("AP:\nGDG:\"Queue List\"\nLST: 4 2013 1 2013 2 4000 0 3 0\n");
+    /* "GDG:": repeated ids once, unknown ids left out, default bits */
+    Load("AP:\nGDG:\"Queue List\"\nLST: 4 63 1 63 2 4000 0 3 0\n");
     const void *def = DefFindCommand("Queue List");
     const DLGCOLUMN *c = DefCurrentColumns(def);
     ASSERT_NE(c, DefDefaultColumns(def));
-    ASSERT_EQ(DlgColumnCount(c), 4);
-    EXPECT_EQ(DefFieldAttribute(c[0].field), 2013);
+    ASSERT_EQ(DlgColumnCount(c), 3);
+    EXPECT_EQ(DefFieldAttribute(c[0].field), 63);
     EXPECT_EQ(c[0].flags, 0x201u);                                    /* 0x200 from the default */
     EXPECT_EQ(DefFieldAttribute(c[1].field), 3);
     EXPECT_EQ(DefFieldAttribute(c[2].field), 2016);
-    EXPECT_NE(Save().find("GDG:\"Queue List\"\nLST: 4 2013 513 3 64 2016 20 20 16 \n"),
-              std::string::npos);
+    EXPECT_NE(Save().find("GDG:\"Queue List\"\nLST: 3 63 513 3 0 2016 20 \n"), std::string::npos);
 }
 
 /* Entries of dialog kinds no definition knows are kept as read, and what

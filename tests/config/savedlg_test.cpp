@@ -223,7 +223,7 @@ TEST_F(Dialogs, DeveloperDialogsAndCapture)
     c.record = nullptr;
     EXPECT_EQ(SavedDialogCapture(0, &c, "x"), nullptr);
     c.noSave = 0;
-    c.def = DefFindCommand("Event Console");
+    c.def = DefFindCommand("Queue Manager");           /* not in the type table */
     EXPECT_EQ(SavedDialogCapture(0, &c, "x"), nullptr);
     EXPECT_EQ(DlgTypeValue1(1), 2016);
     EXPECT_EQ(DlgTypeValue2(1), 20);
