@@ -20,6 +20,7 @@ enum DlgOptionA : uint32_t {
     DLGA_FIELDS = 0x8, DLGA_BUTTONS = 0x10, DLGA_FILTER = 0x20,
     DLGA_POSSAVED = 0x2000, DLGA_SIZESAVED = 0x4000, DLGA_INITREFRESH = 0x8000,
     DLGA_AUTOREFRESH = 0x1000,
+    DLGA_TAUTO = 0x1000000,            /* title by column (not written) */
     DLGA_TFULL = 0x2000000, DLGA_TSHORT = 0x4000000, DLGA_TMQSC = 0x8000000,
 };
 /* Option word B. */

@@ -590,7 +590,7 @@ HWND PCFColourDialog(HWND owner)
         return nullptr;
     }
     chooser = hwnd;
-    AddModeless(hwnd);
+    AddModeless(hwnd, 1, nullptr, nullptr);
     int cx = Prf.dialogs[DLG_COLOUR][2], cy = Prf.dialogs[DLG_COLOUR][3];
     if (cx < 200 || cy < 200) {
         SIZE need;

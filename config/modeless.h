@@ -1,12 +1,17 @@
 /* The program's list of open modeless dialogs: the message loop offers
- * each message to them, and font and colour changes reach them. */
+ * each message to those of kind 1, and font and colour changes reach
+ * every one.  Each modeless window registers itself when it opens and
+ * removes itself on WM_DESTROY. */
 #pragma once
 
 #include <windows.h>
 
-int AddModeless(HWND hwnd);
-void UtilRemoveModeless(HWND hwnd);
-/* The dialog after `after` (null: the first); null at the end. */
+/* kind 1: a dialog that needs IsDialogMessage; the owner words name what
+ * the window belongs to (a location, a dialog). */
+int AddModeless(void *window, int kind, void *owner1, void *owner2);
+void UtilRemoveModeless(void *window);
+/* The window after `after` (null: the first); null at the end. */
 HWND ModelessNext(HWND after);
-/* The message handled by one of the dialogs (IsDialogMessage). */
+int ModelessCount(void);
+/* The message handled by one of the kind-1 dialogs (IsDialogMessage). */
 int ModelessDialogMessage(MSG *msg);

@@ -198,9 +198,17 @@ SAVEDDIALOG *SavedDialogFind(int32_t id)
     return (SAVEDDIALOG *)CSTreeFind(SavedDialogs, key, 4);
 }
 
+void (*SavedDialogDropped)(SAVEDDIALOG *record);
+
+static void dropped(CSTREE *e, void *)
+{
+    if (SavedDialogDropped)
+        SavedDialogDropped((SAVEDDIALOG *)e);
+}
+
 void SavedDialogFreeAll(void)
 {
-    CSTreeFree(&SavedDialogs, nullptr, nullptr);
+    CSTreeFree(&SavedDialogs, dropped, nullptr);
     lastId = 0;
 }
 
@@ -212,7 +220,7 @@ static void mark_stale(void)
 
 /* ---- capture ----------------------------------------------------------- */
 
-static int capture_type(const void *def)
+int32_t DlgTypeOf(const void *def)
 {
     for (const auto &t : dlgTypes)
         if (def && DefFindCommand(t.title) == def)
@@ -220,9 +228,22 @@ static int capture_type(const void *def)
     return 0;
 }
 
+/* The captured window state as a record's state: its rectangle for both
+ * monitor layouts, show state, filter and name. */
+static void take_capture(PDGSTATE *s, const SAVEDDIALOG *r)
+{
+    s->x = s->x2 = r->normal[0];
+    s->y = s->y2 = r->normal[1];
+    s->cx = s->cx2 = r->normal[2];
+    s->cy = s->cy2 = r->normal[3];
+    s->rest = r->showState;
+    UTStrCopy(s->fil, r->filterText, sizeof s->fil);
+    UTStrCopy(s->obj, r->nameValue, sizeof s->obj);
+}
+
 SAVEDDIALOG *SavedDialogCapture(int useTitle, DLGCAPTURE *dlg, const char *titleText)
 {
-    int type = capture_type(dlg->def);
+    int type = DlgTypeOf(dlg->def);
     if (dlg->noSave || !type)
         return dlg->record;
     SAVEDDIALOG fresh, *r = dlg->record;
@@ -244,17 +265,11 @@ SAVEDDIALOG *SavedDialogCapture(int useTitle, DLGCAPTURE *dlg, const char *title
     UTStrCopy(r->caption, dlg->caption ? dlg->caption : "", sizeof r->caption);
     UTStrCopy(r->nameValue, dlg->nameValue ? dlg->nameValue : "", sizeof r->nameValue);
     if (useTitle) {
-        PDGSTATE *s = &r->saved;
-        s->x = s->x2 = r->normal[0];
-        s->y = s->y2 = r->normal[1];
-        s->cx = s->cx2 = r->normal[2];
-        s->cy = s->cy2 = r->normal[3];
-        s->rest = r->showState;
-        UTStrCopy(s->fil, r->filterText, sizeof s->fil);
-        UTStrCopy(s->obj, r->nameValue, sizeof s->obj);
+        take_capture(&r->saved, r);
         r->hasSaved = 1;
     }
     if (r == &fresh) {
+        take_capture(&fresh.st, &fresh);   /* a new record opens where it was captured */
         SavedDialogAdd(&fresh, &r);
         dlg->record = r;
     }
@@ -524,7 +539,7 @@ static int inquire_one(DLGREPLY *agent, const REQUEST *q, SAVEDDIALOG *r, int la
             }
         }
         if (want & 0x800)
-            add_int(&resp, PD_OPEN, hooks.isOpen ? hooks.isOpen(hooks.context, r) : 0);
+            add_int(&resp, PD_OPEN, r->openDialog != nullptr);
         if (want & 0x10)
             add_int(&resp, 10098, r->st.rest);
         if ((want & 0xC0000) && r->st.typ != PD_UNSET && (r->type == 1 || r->type == 2))
@@ -560,6 +575,7 @@ static int dialog_inquire(DLGREPLY *agent, int32_t command, REQUEST *q)
                 return matched;
             break;
         case CMD_DELETE:
+            dropped(e, nullptr);
             CSTreeDelete(&SavedDialogs, nullptr, nullptr, e, 4);
             break;
         case CMD_CHANGE:

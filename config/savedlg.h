@@ -62,6 +62,7 @@ struct SAVEDDIALOG {
     char filterText[300];
     char caption[100];
     char nameValue[50];
+    void *openDialog;                  /* the open dialog showing it, or null */
 };
 
 extern CSTREE *SavedDialogs;
@@ -73,8 +74,6 @@ struct SAVEDDLGHOOKS {
     /* 11349 (switch) or 11348 (start) to the main window with the record */
     void (*post)(void *ctx, uint32_t message, uintptr_t word, SAVEDDIALOG *record);
     void (*markDialogsStale)(void *ctx, int32_t command);
-    /* whether the saved dialog has an open window */
-    int (*isOpen)(void *ctx, const SAVEDDIALOG *record);
 };
 void SavedDialogSetHooks(const SAVEDDLGHOOKS *hooks);
 
@@ -82,6 +81,8 @@ void SavedDialogSetHooks(const SAVEDDLGHOOKS *hooks);
 int32_t DlgTypeValue1(int32_t type);
 int32_t DlgTypeValue2(int32_t type);
 const void *DlgTypeValue3(int32_t type);
+/* The type of a definition in the table, or 0. */
+int32_t DlgTypeOf(const void *def);
 
 /* Adds a copy with the next sequence number (returned in *out when given):
  * 0, or 4018. */
@@ -91,6 +92,9 @@ void SavedDialogCopy(void *caller, SAVEDDIALOG *target, const SAVEDDIALOG *sourc
                      uint64_t mask);
 SAVEDDIALOG *SavedDialogFind(int32_t id);
 void SavedDialogFreeAll(void);
+/* Called with each record about to be freed (a delete command, the end):
+ * the dialogs opened from it let go of it.  Null: nothing to tell. */
+extern void (*SavedDialogDropped)(SAVEDDIALOG *record);
 
 /* What an open list dialog shows, as SavedDialogCapture records it. */
 struct DLGCAPTURE {

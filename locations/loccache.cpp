@@ -475,7 +475,6 @@ void LocFreeCache(QMS *r, int alsoSettings)
     if (locTimerHooks.freeDownloadData)
         locTimerHooks.freeDownloadData(locTimerHooks.context, r);
     CSFreeMemAndClear(&r->lastError);
-    CSFreeMemAndClear(&r->rawDialogs);
     while (r->mqscCommands.first)
         CSListRemove(r->mqscCommands.first);
 }

@@ -562,10 +562,8 @@ void LocFreeRecordData(QMS *r)
         CSFreeMem(r->password);
         r->password = nullptr;
     }
-    CSFreeMemAndClear(&r->rawClient);
     if (r->clientSettings && LocFreeClientData)
         LocFreeClientData(r);
-    CSFreeMemAndClear(&r->rawDialogs);
     CSFreeMemAndClear(&r->lastError);
     CSFreeMemAndClear(&r->placeholder);
     CSFreeMemAndClear(&r->displayName);
@@ -614,7 +612,6 @@ int LocDelete(CSTREE **tree, QMS *r, const uint32_t *keep)
         hooks.freeCache(hooks.context, r);
     else
         LocFreeCache(r, 1);
-    CSFreeMemAndClear(&r->rawClient);
     if (r->mqscCommands.first)
         CSListFree(&r->mqscCommands, free_command, nullptr);
     memset(&r->mqscCommands, 0, sizeof r->mqscCommands);

@@ -245,7 +245,7 @@ static int open_access(void *, int cancelAllowed, int creation)
         return 0;
     }
     accessWindow = hwnd;
-    AddModeless(hwnd);
+    AddModeless(hwnd, 1, nullptr, nullptr);
     place(hwnd, 60, creation ? 13 : 11);
     return 1;
 }
@@ -386,7 +386,7 @@ void PWCSetPasswordDialog(HWND owner)
         return;
     }
     setWindow = hwnd;
-    AddModeless(hwnd);
+    AddModeless(hwnd, 1, nullptr, nullptr);
     place(hwnd, 80, 18);
 }
 
@@ -529,7 +529,7 @@ static void open_prompt(void *, QMS *location, int askUser, int askKdb)
         return;
     }
     location->credDialog = hwnd;
-    AddModeless(hwnd);
+    AddModeless(hwnd, 1, location, nullptr);
     place(hwnd, 80, CredPromptLines(askUser, askKdb));
 }
 

@@ -148,8 +148,6 @@ struct QMS {
     char failCommand[QMS_CMDLEN + 1];
     void *clientDialog;
     void *clientSettings;              /* the client-connection data area */
-    char *rawClient;                   /* "CLN:" lines kept as read */
-    char *rawDialogs;                  /* "DLG:" entries kept as read */
     const char *ccdtUrl;               /* shared text */
     QMSCACHE caches[8];
     int32_t retryInterval, disconnectInterval;

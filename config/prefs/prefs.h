@@ -181,6 +181,8 @@ struct PREFHOOKS {
     void (*removeModeless)(void *ctx, void *window);
     void (*timeZoneChanged)(void *ctx);                            /* PrfGetTimeZone ran */
 };
+/* Null: the defaults, which reach the repaint announcement, the dialog
+ * colours and the password cache directly (the rest do nothing). */
 void PrefSetHooks(const PREFHOOKS *hooks);
 const PREFHOOKS *PrefHooks(void);
 

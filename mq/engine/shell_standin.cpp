@@ -1,7 +1,8 @@
 /* Stand-in for what the application shell gives the engine, until the
  * shell exists: the frame list (empty), the line builder, the version
- * check's follow-up, the debug window's dump and the list of modeless
- * dialogs, which do nothing. */
+ * check's follow-up and the debug window's dump, which do nothing.  (The
+ * list of modeless dialogs is the configuration's stand-in,
+ * config/modeless_standin_win.cpp.) */
 #include "engint.h"
 
 MQEFRAMELINK *MQEFrames;
@@ -18,14 +19,5 @@ int VerCheckRun(ThreadRequest *)
 }
 
 void DebugDumpMessage(QMS *, int, const MQMD *, const void *, int32_t)
-{
-}
-
-int AddModeless(void *, int, void *, void *)
-{
-    return 0;
-}
-
-void UtilRemoveModeless(void *)
 {
 }

@@ -2,7 +2,8 @@
  * exists: the one-second timer's version-check step, the menu commands
  * "Check for latest Ravolt version..." (932) and "View Debug Window..."
  * (723), the version-check result (11387), a location's splash (11388),
- * the start-up file, and an About box whose button 557 starts a check. */
+ * the start-up file, an About box whose button 557 starts a check, and
+ * the activation of a window. */
 #include <windows.h>
 
 #include "shellstandin.h"
@@ -92,4 +93,11 @@ HWND StandinAboutBox(HWND owner)
         CreateWindowExA(0, "BUTTON", "Check for later version...", WS_CHILD | WS_VISIBLE, 20, 40,
                         220, 28, w, (HMENU)(INT_PTR)ABOUT_CHECK_VERSION, wc.hInstance, nullptr);
     return w;
+}
+
+void ActivateWindow(HWND window)
+{
+    if (IsIconic(window))
+        ShowWindow(window, SW_RESTORE);
+    SetForegroundWindow(window);
 }
