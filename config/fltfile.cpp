@@ -135,13 +135,13 @@ static const FILKEY *exported(CSTREE *e, int local)
 
 int PrfExportFilters(char *message)
 {
-    FILE *file = fopen(Prf.sffile, "w");
+    FILE *file = fopen(Prf.sffile, "wb");
     if (!file) {
         snprintf(message, 400, "Can not open file '%s'", Prf.sffile);
         return 0;
     }
     PRFOUT o, *out = &o;
-    PrfOutOpen(out, file);
+    PrfOutOpenBinary(out, file);
     PrfOutText(out, "FLK:\n");
     const FILKEY *a = exported(CSTreeFirst(FltLocalFilters), 1);
     const FILKEY *b = exported(CSTreeFirst(FltSharedFilters), 0);

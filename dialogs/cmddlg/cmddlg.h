@@ -114,6 +114,7 @@ int MarkDialogsStale(QMS *location, uint32_t command, int unused, int listOnly, 
 /* Dialogs whose filter marked them (state flag 0x80). */
 int32_t PCFFilterMarkedCount(void);
 void PCFClearFilterMark(DialogWords *dialog);
+void PCFSetFilterMark(DialogWords *dialog);
 
 /* ---- titles and status ---------------------------------------------- */
 

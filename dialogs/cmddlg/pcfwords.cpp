@@ -164,6 +164,14 @@ void PCFClearFilterMark(DialogWords *dialog)
         FilterMarked--;
 }
 
+void PCFSetFilterMark(DialogWords *dialog)
+{
+    if (dialog->stateFlags & DF_FILTER_MARKED)
+        return;
+    dialog->stateFlags |= DF_FILTER_MARKED;
+    FilterMarked++;
+}
+
 /* ---- making and freeing ---- */
 
 DialogWords *GetDialogWords(const DialogWords *templ, int existingWindow)

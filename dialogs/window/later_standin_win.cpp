@@ -1,9 +1,9 @@
 /* Stand-ins for the pieces built later that the command dialog's windows
  * call (laterwin.h): the list rows, title bars, count window and list
  * pane do their least (panes pass messages on and size the list, the
- * count window shows the row counts), filters and export do nothing, the
- * message editor is a placeholder data window, and the queue-manager
- * pair is taken as valid.  The real pieces replace this file. */
+ * count window shows the row counts), the message editor is a
+ * placeholder data window, and the queue-manager pair is taken as valid.
+ * The real pieces replace this file. */
 #include "pcfwin.h"
 #include "laterwin.h"
 
@@ -82,13 +82,6 @@ LRESULT CALLBACK PCFCountProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
     }
     return msg == WM_ERASEBKGND ? 1 : DefWindowProcA(hwnd, msg, wp, lp);
 }
-
-/* ---- filters, export ---- */
-
-int PCFNewFilter(DialogWords *, int) { return 0; }
-void PCFCheckVars(DialogWords *) {}
-void ColFilterClearChanged(DialogWords *) {}
-void ExpOpenDialog(DialogWords *) {}
 
 /* ---- the message editor ---- */
 

@@ -1,12 +1,16 @@
 /* Entry points of pieces built later, as their own parts name them, that
  * the command dialog's windows call: the list rows, title bars, count
- * window and list pane; the filters; the export; the message editor and
- * its structure editing; the queue-manager pair check.  Until those
- * pieces land, later_standin_win.cpp gives each its least behaviour. */
+ * window and list pane; the message editor and its structure editing;
+ * the queue-manager pair check.  Until those pieces land,
+ * later_standin_win.cpp gives each its least behaviour.  The filters
+ * (filters.h, fltwin.h) and the export dialog (expwin.h) are real. */
 #pragma once
 
 #include <windows.h>
 #include "dialogs.h"
+#include "filters.h"
+#include "fltwin.h"
+#include "expwin.h"
 
 /* Lists. */
 void PCFUpdateList(DialogWords *dialog, int mode, HDC device, int keepSelection, uintptr_t word,
@@ -33,14 +37,6 @@ int PCFSelectedRows(DialogWords *dialog, PCFROW **firstRow, PCFLISTAREA **area);
 void PCFSubclassTitleBar(DialogWords *dialog, HWND titleBar);
 LRESULT CALLBACK PCFListPaneProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
 LRESULT CALLBACK PCFCountProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
-
-/* Filters. */
-int PCFNewFilter(DialogWords *dialog, int apply);
-void PCFCheckVars(DialogWords *dialog);
-void ColFilterClearChanged(DialogWords *dialog);
-
-/* Export. */
-void ExpOpenDialog(DialogWords *dialog);
 
 /* The message editor of a message dialog and its structure editing. */
 LRESULT CALLBACK PCFDataProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);

@@ -9,6 +9,7 @@ static const MQEHOOKS defaults = {
     AnalyseCommand, ProcessCommand, SendErrorResponse, RequestQmgrRefresh, StartDownload,
     QListBuild, VerCheckRun, ImportLocalQMgrs, LoadUnloadQueue, DebugDumpMessage,
     ProcessResponse, MarkDialogsStale, CfgFileWrite,
+    ConfirmDiscardEdits, EdSetFormatName, EdSetMessageFormat, EdSetGenericFormat,
 };
 
 MQEHOOKS MQEHooks = defaults;
