@@ -15,6 +15,8 @@
 #include "pwcreds.h"
 #ifdef _WIN32
 #include "colourwin.h"
+#include "fltwin.h"
+#include "modeless.h"
 #include "pwcwin.h"
 #endif
 
@@ -23,7 +25,8 @@ int PrefDateWidth;
 /* ---- hooks ----------------------------------------------------------------- */
 
 /* What the Preferences reach without the shell: the repaint announcement,
- * the dialog colours and the password cache. */
+ * the dialog colours, the password cache, the modeless list and the
+ * Filter Manager. */
 static void RealRepaint(void *, uint32_t mask) { RepaintAllWindows(mask); }
 static void RealNotifyWindows(void *) { LocNotifyWindows(); }
 static void RealPwcRefresh(void *) { PWCRefreshFileName(); }
@@ -46,16 +49,23 @@ static int RealPwcState(void *, int *open, char *fileName, size_t size)
 #ifdef _WIN32
 static void RealSetDlgColours(void *, void *dialog) { SetDlgColours((DDHANDLE)dialog); }
 static void RealPwcSetPassword(void *, void *owner) { PWCSetPasswordDialog((HWND)owner); }
+static void RealAddModeless(void *, void *window) { AddModeless(window, 1, nullptr, nullptr); }
+static void RealRemoveModeless(void *, void *window) { UtilRemoveModeless(window); }
+static void RealFilterManagerRefresh(void *) { FltRefreshDialog(); }
 #else
 #define RealSetDlgColours nullptr
 #define RealPwcSetPassword nullptr
+#define RealAddModeless nullptr
+#define RealRemoveModeless nullptr
+#define RealFilterManagerRefresh nullptr
 #endif
 
 static const PREFHOOKS defaultHooks = {
     .repaint = RealRepaint, .setDlgColours = RealSetDlgColours,
-    .locNotifyWindows = RealNotifyWindows, .pwcResolve = RealPwcResolve,
-    .pwcRefresh = RealPwcRefresh, .pwcSetPassword = RealPwcSetPassword,
-    .pwcAccess = RealPwcAccess, .pwcState = RealPwcState,
+    .locNotifyWindows = RealNotifyWindows, .filterManagerRefresh = RealFilterManagerRefresh,
+    .pwcResolve = RealPwcResolve, .pwcRefresh = RealPwcRefresh,
+    .pwcSetPassword = RealPwcSetPassword, .pwcAccess = RealPwcAccess, .pwcState = RealPwcState,
+    .addModeless = RealAddModeless, .removeModeless = RealRemoveModeless,
 };
 static PREFHOOKS hooks = defaultHooks;
 

@@ -182,7 +182,8 @@ struct PREFHOOKS {
     void (*timeZoneChanged)(void *ctx);                            /* PrfGetTimeZone ran */
 };
 /* Null: the defaults, which reach the repaint announcement, the dialog
- * colours and the password cache directly (the rest do nothing). */
+ * colours, the password cache, the modeless list and the Filter Manager
+ * directly (the rest do nothing). */
 void PrefSetHooks(const PREFHOOKS *hooks);
 const PREFHOOKS *PrefHooks(void);
 

@@ -55,8 +55,8 @@ struct LOCDLGHOOKS {
 };
 
 /* Null: the defaults, which reach a location's credentials and key-database
- * password, the repaint announcement and the dialog colours directly (the
- * rest do nothing). */
+ * password, the repaint announcement, the dialog colours and the modeless
+ * list directly (the rest do nothing). */
 void LocDlgSetHooks(const LOCDLGHOOKS *hooks);
 const LOCDLGHOOKS *LocDlgHooks(void);
 /* Program-wide settings the dialogs read. */

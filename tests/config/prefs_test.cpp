@@ -12,6 +12,9 @@
 #include "cs.h"
 #include "prefs.h"
 #include "pwcache.h"
+#ifdef _WIN32
+#include "modeless.h"
+#endif
 
 namespace {
 
@@ -269,6 +272,15 @@ TEST_F(Prefs, DefaultHooksReachThePasswordCache)
     EXPECT_STREQ(name, expect);
     snprintf(in.pwc, sizeof in.pwc, "%s", "");
     EXPECT_EQ(Apply(), "");
+#ifdef _WIN32
+    /* the Preferences window joins the program's one modeless list */
+    int before = ModelessCount();
+    HWND window = (HWND)(uintptr_t)0x5150;
+    PrefHooks()->addModeless(nullptr, window);
+    EXPECT_EQ(ModelessNext(nullptr), window);
+    PrefHooks()->removeModeless(nullptr, window);
+    EXPECT_EQ(ModelessCount(), before);
+#endif
 }
 
 TEST_F(Prefs, TimeFormatSamples)

@@ -5,10 +5,9 @@
  * once). */
 #include "flttest.h"
 #include "prfdata.h"
+#include "../config/cfgtest.h"
 
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 
 using namespace flttest;
 
@@ -103,17 +102,7 @@ struct Export : Named_ {
         Named_::TearDown();
     }
     /* The file as text: the host's line ends as LF. */
-    std::string Read()
-    {
-        std::ifstream f(file, std::ios::binary);
-        std::stringstream s;
-        s << f.rdbuf();
-        std::string text = s.str(), out;
-        for (size_t i = 0; i < text.size(); i++)
-            if (!(text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n'))
-                out += text[i];
-        return out;
-    }
+    std::string Read() { return cfgtest::Slurp(file); }
 };
 
 TEST_F(Export, OnlyExportableLocalsAndEveryShared)

@@ -9,6 +9,9 @@
 
 #include "dialogs.h"
 #include "pwcache.h"
+#ifdef _WIN32
+#include "modeless.h"
+#endif
 
 using namespace locdlgtest;
 
@@ -300,6 +303,15 @@ TEST_F(Apply, SecurityButtonsReachTheCredentials)
     EXPECT_EQ(a->password, nullptr);
     a->kdbEntry = nullptr;
     PWCResetState();
+#ifdef _WIN32
+    /* a settings window joins the program's one modeless list, owned by its location */
+    int before = ModelessCount();
+    HWND window = (HWND)(uintptr_t)0x5151;
+    LocDlgHooks()->addModeless(nullptr, window, 1, (uintptr_t)a, 0);
+    EXPECT_EQ(ModelessNext(nullptr), window);
+    LocDlgHooks()->removeModeless(nullptr, window);
+    EXPECT_EQ(ModelessCount(), before);
+#endif
 }
 
 TEST_F(Apply, ClientChannelAreaAndItsCompletion)
