@@ -2,51 +2,76 @@
  * data area, one line per attribute ("%5d=%d" integers, "%5d=" and a
  * quoted text for strings, a count and one quoted line per item for
  * string lists, a count and the items for integer lists), written from
- * the area and read back into one. */
+ * the area and read back into one.  Passwords are read but never
+ * written. */
 #include "cfgfile.h"
 
 #include <cstring>
 
 #include "cs.h"
 #include "dialogs.h"
+#include "mqi.h"
 
 /* Most items a list line may announce. */
 #define CLN_MAX_ITEMS 32000
 
 /* ---- writing ---- */
 
-static void SaveStrings(FILE *out, const PCFFieldEntry *e, const uint8_t *r)
+/* Passwords are never written: the file is plain text, and a location's
+ * passwords belong in the enciphered password cache.  A value read from
+ * an older file still reaches the area (and the connection) for the run. */
+static const uint32_t unsavedAttributes[] = {
+    MQCACH_PASSWORD, MQCA_SSL_KEY_REPO_PASSWORD, MQCA_LDAP_PASSWORD,
+};
+
+static int never_saved(uint32_t attrId)
+{
+    for (uint32_t id : unsavedAttributes)
+        if (id == attrId)
+            return 1;
+    return 0;
+}
+
+/* "%5d=" of an attribute: its id right-aligned in five columns. */
+static void SaveId(PRFOUT *out, const PCFFieldEntry *e)
+{
+    PrfOutFormat(out, "%5d=", (int)e->field->attrId);
+}
+
+static void SaveStrings(PRFOUT *out, const PCFFieldEntry *e, const uint8_t *r)
 {
     PCFSTRLIST *l = (PCFSTRLIST *)PCFRecPtr(r);
     int max = e->field->maximum;
     if (!l || !l->count)
         return;
-    fprintf(out, "%5d=%d", (int)e->field->attrId, (int)l->count);
+    SaveId(out, e);
+    PrfOutInt(out, l->count);
     for (int i = 0; i < l->count; i++) {
         const char *item = PCFStrListItem(l, max, i);
-        fputc('\n', out);
+        PrfOutChar(out, '\n');
         PrfPutQuoted(out, item, (size_t)UTTrimmedLength(item, max));
     }
-    fputc('\n', out);
+    PrfOutChar(out, '\n');
 }
 
-static void SaveInts(FILE *out, const PCFFieldEntry *e, const uint8_t *r)
+static void SaveInts(PRFOUT *out, const PCFFieldEntry *e, const uint8_t *r)
 {
     PCFINTLIST *l = (PCFINTLIST *)PCFRecPtr(r);
     if (!l || !l->count)
         return;
-    fprintf(out, "%5d=%d", (int)e->field->attrId, (int)l->count);
+    SaveId(out, e);
+    PrfOutInt(out, l->count);
     for (int i = 0; i < l->count; i++)
-        fprintf(out, " %d", (int)PCFIntListItems(l)[i]);
-    fputc('\n', out);
+        PrfOutKeyInt(out, " ", PCFIntListItems(l)[i], 0);
+    PrfOutChar(out, '\n');
 }
 
-void SaveObject(FILE *out, const uint8_t *area, const PCFCommandDef *def)
+void SaveObject(PRFOUT *out, const uint8_t *area, const PCFCommandDef *def)
 {
     if (!area || !def)
         return;
     for (const PCFFieldEntry *e = def->fields; e->field; e++) {
-        if (e->flags & (PCFE_NOSTORE | PCFE_NOSTORE2))
+        if ((e->flags & (PCFE_NOSTORE | PCFE_NOSTORE2)) || never_saved(e->field->attrId))
             continue;
         const uint8_t *r = area + e->offset;
         uint16_t st = PCFState(r);
@@ -58,8 +83,10 @@ void SaveObject(FILE *out, const uint8_t *area, const PCFCommandDef *def)
         switch (type) {
         case PCFT_INT: case PCFT_ENUM: case PCFT_ENUMNUM: case PCFT_ENUM13: case PCFT_ENUM14:
         case PCFT_NUMBER:
-            if (specified)
-                fprintf(out, "%5d=%d\n", (int)e->field->attrId, (int)PCFRecInt(r));
+            if (specified) {
+                SaveId(out, e);
+                PrfOutKeyInt(out, "", PCFRecInt(r), '\n');
+            }
             break;
         case PCFT_FLAGSET:
             if (specified) {
@@ -67,15 +94,16 @@ void SaveObject(FILE *out, const uint8_t *area, const PCFCommandDef *def)
                 int32_t v = 0;
                 for (int i = 0; l && i < l->count; i++)
                     v |= PCFIntListItems(l)[i];
-                fprintf(out, "%5d=%d\n", (int)e->field->attrId, (int)v);
+                SaveId(out, e);
+                PrfOutKeyInt(out, "", v, '\n');
             }
             break;
         case PCFT_STRING: case PCFT_NAME: case PCFT_STRING25:
             if (specified) {
                 const char *text = PCFRecText((uint8_t *)r);
-                fprintf(out, "%5d=", (int)e->field->attrId);
+                SaveId(out, e);
                 PrfPutQuoted(out, text, (size_t)UTTrimmedLength(text, (int)strlen(text)));
-                fputc('\n', out);
+                PrfOutChar(out, '\n');
             }
             break;
         case PCFT_STRLIST: case PCFT_MULTISTR:

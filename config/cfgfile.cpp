@@ -2,6 +2,7 @@
  * sub-blocks, writing a location block, and the safe rewrite. */
 #include "cfgfile.h"
 #include "prfdata.h"
+#include "cfgdialog.h"
 #include "cs.h"
 #include "dialogs.h"
 
@@ -47,6 +48,15 @@ void CfgSiblingName(char *out, size_t size, const char *path, const char *ending
 
 /* ---- reading ---------------------------------------------------------- */
 
+/* Whether a token (a buffer of PRF_TOKEN_SIZE) is the tag: a compare of
+ * known size the compiler does in line, where a library call per tag
+ * costs more on some hosts. */
+template <size_t N>
+static inline bool is_tag(const char *token, const char (&tag)[N])
+{
+    return memcmp(token, tag, N) == 0;
+}
+
 /* Reads tokens until an unquoted "QM:"; 0 at the end of the text. */
 static int skip_to_qm(PRFIN *in, char *token, int skip)
 {
@@ -55,48 +65,17 @@ static int skip_to_qm(PRFIN *in, char *token, int skip)
         int len = PrfGetToken(in, &q, skip, token);
         if (len == 0 && !q)
             return 0;
-        if (!q && strcmp(token, "QM:") == 0)
+        if (!q && is_tag(token, "QM:"))
             return 1;
     }
 }
-
-/* Keeps the text from `start` up to the beginning of the last token, with
- * the blank lines around it dropped; a new block, tag `tag`. */
-static char *keep_text(PRFIN *in, size_t start, size_t end, const char *tag)
-{
-    while (start < end && strchr(" \t\r\n", in->text[start]))
-        start++;
-    while (end > start && strchr(" \t\r\n", in->text[end - 1]))
-        end--;
-    char *p = (char *)CSGetMem(end - start + 1, tag);
-    if (p) {
-        memcpy(p, in->text + start, end - start);
-        p[end - start] = 0;
-    }
-    return p;
-}
-
-/* Reads tokens up to an unquoted tag that `stop` accepts (or the end);
- * returns the tag's length, the tag in token. */
-static int read_to_tag(PRFIN *in, char *token, uint32_t *q, int (*stop)(const char *))
-{
-    for (;;) {
-        int len = PrfGetToken(in, q, 0, token);
-        if (len == 0 && !*q)
-            return 0;
-        if (PrfIsSectionTag(token, len, *q) && stop(token))
-            return len;
-    }
-}
-
-static int qm_or_evq(const char *t) { return !strcmp(t, "QM:") || !strcmp(t, "EVQ:"); }
 
 /* One location's sub-blocks, the current token being the tag after its
  * keywords.  The length of the token that ended them (0: the end of the
  * file), or -2: stop without finishing. */
 static int read_subblocks(PRFIN *in, QMS *r, char *token, uint32_t *q, int len)
 {
-    if (len && !strcmp(token, "CLN:")) {
+    if (len && is_tag(token, "CLN:")) {
         PCFInitCommandDefs();
         uint8_t *area = (uint8_t *)CSGetMem(PCFClientChannelDef.dataSize, "pClCfgData");
         if (!area)
@@ -107,7 +86,7 @@ static int read_subblocks(PRFIN *in, QMS *r, char *token, uint32_t *q, int len)
         r->clientSettings = area;
         len = RestoreObject(in, token, q, area, &PCFClientChannelDef);
     }
-    if (len && !strcmp(token, "MQS:")) {
+    if (len && is_tag(token, "MQS:")) {
         for (;;) {
             len = PrfGetToken(in, q, 0, token);
             if (len == 0 && !*q)
@@ -117,10 +96,9 @@ static int read_subblocks(PRFIN *in, QMS *r, char *token, uint32_t *q, int len)
             CSListAdd(&r->mqscCommands, "MQSCCMD", CSLIST_COPYDATA, token, len + 1);
         }
     }
-    if (len && !strcmp(token, "DLG:")) {
-        size_t start = in->tokenStart;
-        len = read_to_tag(in, token, q, qm_or_evq);
-        r->rawDialogs = keep_text(in, start, len ? in->tokenStart : in->length, "DLGINFO");
+    while (len && !*q && is_tag(token, "DLG:")) {
+        len = CfgFileParseDialog(in, &r->dialogs, r->caps, token);
+        *q = 0;
     }
     /* event-queue blocks are read past; nothing of them is kept */
     return len;
@@ -129,46 +107,53 @@ static int read_subblocks(PRFIN *in, QMS *r, char *token, uint32_t *q, int len)
 /* Reads the location blocks of an open text into a tree. */
 static void read_locations(PRFIN *in, CSTREE **tree, int64_t readTime)
 {
-    char token[PRF_TOKEN_SIZE];
+    char token[PRF_TOKEN_SIZE] = {};         /* is_tag reads whole tags */
     uint32_t q;
     if (!PrfSkipToLine(in, "AP:") || !skip_to_qm(in, token, 1)) {
         CfgStatus |= CFG_STATUS_READ;
         return;
     }
-    QMS *r = (QMS *)CSGetMem(sizeof(QMS), "QMSREAD");
-    if (!r)
-        return;
     int loading = LocGlobals.loadingConfig;
-    if (tree == &LocTree)
+    int program = tree == &LocTree;
+    if (program) {
         LocGlobals.loadingConfig = 1;
+        LocLockStore();              /* once for the whole read, not per location */
+    }
     for (;;) {
+        /* read straight into the record the tree will keep */
+        QMS *r = LocNewRecord(tree);
+        if (!r)
+            break;
         CfgLocationDefaults(r);
         PrfGetToken(in, &q, 0, token);
-        snprintf(r->qmName, sizeof r->qmName, "%.48s", token);
+        UTStrCopy(r->qmName, token, sizeof r->qmName);
         PrfGetToken(in, &q, 0, token);
-        snprintf(r->locationName, sizeof r->locationName, "%.99s", token);
+        UTStrCopy(r->locationName, token, sizeof r->locationName);
         PrfGetInt(in, &r->platform, token);
         PrfGetInt(in, &r->commandLevel, token);
         int len = CfgReadLocationKeywords(in, r, token, &q);
         CfgFinishLocation(r, readTime);
-        QMS *added = r->qmName[0] ? LocCreate(tree, r, 0) : nullptr;
-        if (!added) {
-            LocFreeRecordData(r);
-        } else {
+        QMS *added = nullptr;
+        if (r->qmName[0])
+            added = LocCreateRecord(tree, r, 0);
+        else
+            LocDropRecord(r);
+        if (added) {
             len = read_subblocks(in, added, token, &q, len);
             if (len == -2)
                 break;
         }
         /* a refused location is skipped up to the next "QM:", which may
            already be the current token */
-        int atQm = len > 0 && !q && !strcmp(token, "QM:");
+        int atQm = len > 0 && !q && is_tag(token, "QM:");
         if ((len == 0 && !q) || (!atQm && !skip_to_qm(in, token, !added))) {
             CfgStatus |= CFG_STATUS_READ;
             break;
         }
     }
+    if (program)
+        LocUnlockStore();
     LocGlobals.loadingConfig = loading;
-    CSFreeMem(r);
 }
 
 void CfgReadText(const char *text, size_t length, CSTREE **tree)
@@ -206,46 +191,56 @@ void CfgFileRead(const char *path, CSTREE **tree, int report, char *errorText)
 
 /* ---- writing ---------------------------------------------------------- */
 
-int CfgFileWriteLocation(QMS *r, FILE *out)
+int CfgFileWriteLocation(QMS *r, PRFOUT *out)
 {
     if ((r->flags & LF_NOTSAVED) || strncmp(r->secondName, "AMQ.", 4) == 0)
         return 0;
-    fputs("\nQM:", out);
+    PrfOutText(out, "\nQM:");
     CfgPutWord(out, r->qmName);
-    fputc(' ', out);
+    PrfOutChar(out, ' ');
     PrfPutQuoted(out, r->locationName, PRF_WHOLE);
-    fprintf(out, " %ld %ld\n", (long)r->platform, (long)r->commandLevel);
+    PrfOutKeyInt(out, " ", r->platform, ' ');
+    PrfOutKeyInt(out, "", r->commandLevel, '\n');
     CfgWriteLocationKeywords(r, out);
     if (r->clientSettings) {
-        fputs("\nCLN:\n", out);
+        PrfOutText(out, "\nCLN:\n");
         SaveObject(out, (const uint8_t *)r->clientSettings, &PCFClientChannelDef);
     }
     if (r->mqscCommands.first) {
-        fputs("\nMQS:\n", out);
+        PrfOutText(out, "\nMQS:\n");
         for (CSLISTELEM *e = r->mqscCommands.first; e; e = e->next) {
             PrfPutQuoted(out, (const char *)(e + 1), PRF_WHOLE);
-            fputc('\n', out);
+            PrfOutChar(out, '\n');
         }
     }
-    if (r->rawDialogs)
-        fprintf(out, "\n%s\n", r->rawDialogs);
+    CfgWriteDialogs(r->dialogs, out);
     return 0;
+}
+
+int CfgFileWriteLocation(QMS *r, FILE *file)
+{
+    PRFOUT out;
+    PrfOutOpen(&out, file);
+    CfgFileWriteLocation(r, &out);
+    return PrfOutClose(&out);
 }
 
 static void write_one(CSTREE *e, void *out)
 {
-    CfgFileWriteLocation((QMS *)e, (FILE *)out);
+    CfgFileWriteLocation((QMS *)e, (PRFOUT *)out);
 }
 
 /* Writes the whole file; 0, or the system error of the first failing
  * write, flush or close. */
 static int write_new_file(FILE *out)
 {
-    SavePrfData(out);
+    PRFOUT text;
+    PrfOutOpenBinary(&text, out);       /* the host's line ends put here */
+    SavePrfData(&text);
     LocLockStore();
-    CSTreeForEach(LocTree, write_one, out);
+    CSListForEach(LocTree, write_one, &text);       /* in key order */
     LocUnlockStore();
-    int rc = 0;
+    int rc = PrfOutClose(&text) != 0 ? (errno ? errno : EIO) : 0;
     if (fflush(out) != 0 || ferror(out))
         rc = errno ? errno : EIO;
     if (!rc && CfgHostFlush(out) != 0)
@@ -302,7 +297,7 @@ static int rewrite(void)
     CfgSiblingName(cfn, sizeof cfn, ConfigFile, "CFN");
     CfgSiblingName(bak, sizeof bak, ConfigFile, "BAK");
     FILE *out = cfgHooks.openWrite ? cfgHooks.openWrite(cfgHooks.context, cfn)
-                                   : fopen(cfn, "w");
+                                   : fopen(cfn, "wb");
     if (!out) {
         snprintf(text, sizeof text, "Can not open file '%s' for writing\n", cfn);
         return error_box("Operation Error", text, 0);

@@ -25,7 +25,8 @@ struct CFGHOOKS {
     void (*notice)(void *ctx, const char *caption, const char *text);
     /* Fits a rectangle (x, y, cx, cy) into the monitor it overlaps most. */
     void (*fitRect)(void *ctx, int32_t *rect);
-    /* Opens the new configuration file for writing (tests replace it). */
+    /* Opens the new configuration file for writing, in binary mode: the
+     * writer puts the host's line ends (tests replace it). */
     FILE *(*openWrite)(void *ctx, const char *path);
 };
 
@@ -42,6 +43,7 @@ void CfgFileRead(const char *path, CSTREE **tree, int report, char *errorText);
 /* The same from a text in memory. */
 void CfgReadText(const char *text, size_t length, CSTREE **tree);
 int CfgFileWrite(void);
+int CfgFileWriteLocation(QMS *location, PRFOUT *out);
 int CfgFileWriteLocation(QMS *location, FILE *out);
 /* The rewrite's file names: the path with its last three characters
  * replaced by "CFN" or "BAK". */
@@ -52,7 +54,7 @@ void CfgSiblingName(char *out, size_t size, const char *path, const char *ending
  * PCFInitData prepared, returning the length of the token that ended
  * them (in token; 0 at the end of the text). */
 struct PCFCommandDef;
-void SaveObject(FILE *out, const uint8_t *area, const PCFCommandDef *def);
+void SaveObject(PRFOUT *out, const uint8_t *area, const PCFCommandDef *def);
 int RestoreObject(PRFIN *in, char *token, uint32_t *quoted, uint8_t *area, const PCFCommandDef *def);
 
 /* Location block keywords (one block, after its header). */
@@ -61,9 +63,9 @@ void CfgLocationDefaults(QMS *record);
  * an empty token) is left in token with its length returned. */
 int CfgReadLocationKeywords(PRFIN *in, QMS *record, char *token, uint32_t *quoted);
 void CfgFinishLocation(QMS *record, int64_t readTime);
-void CfgWriteLocationKeywords(QMS *record, FILE *out);
+void CfgWriteLocationKeywords(QMS *record, PRFOUT *out);
 /* A name written bare, or quoted when it would not read back as one word. */
-void CfgPutWord(FILE *out, const char *value);
+void CfgPutWord(PRFOUT *out, const char *value);
 
 /* Host part: flushes a written file to the disk (0 on success), and puts
  * `from` in the place of `to` in one step, replacing it (0 on success,

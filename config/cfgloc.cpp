@@ -128,11 +128,50 @@ void CfgLocationDefaults(QMS *r)
     memcpy(r->appWindow, "va ", 4);
 }
 
-static const KEYWORD *find_keyword(const char *token)
+/* The keywords by a hash of their names (open addressing), made once.  The
+ * hash looks at the length and four characters only (both ends), which
+ * sets the keywords apart with almost no second probe. */
+#define KW_SLOTS 256
+
+static uint32_t name_hash(const char *s, size_t len)
 {
-    for (const KEYWORD &k : keywords)
-        if (strcmp(k.name, token) == 0)
-            return &k;
+    uint8_t c0 = (uint8_t)s[0], c1 = (uint8_t)s[1];       /* s[1]: NUL for one character */
+    uint8_t cl = (uint8_t)s[len ? len - 1 : 0], cp = (uint8_t)s[len >= 2 ? len - 2 : 0];
+    return (c0 * 191u + c1 * 208u + cl * 117u + cp * 54u + (uint32_t)len * 5u) % KW_SLOTS;
+}
+
+struct KEYWORDTABLE {
+    const KEYWORD *slot[KW_SLOTS];
+    uint8_t length[KW_SLOTS];
+    KEYWORDTABLE() : slot(), length()
+    {
+        for (const KEYWORD &k : keywords) {
+            uint32_t i = name_hash(k.name, strlen(k.name));
+            while (slot[i])
+                i = (i + 1) % KW_SLOTS;
+            slot[i] = &k;
+            length[i] = (uint8_t)strlen(k.name);
+        }
+    }
+};
+
+/* The keyword of a token of `len` characters: the lengths compared first,
+ * then the characters in line (keywords are short). */
+static const KEYWORD *find_keyword(const char *token, int len)
+{
+    static const KEYWORDTABLE table;       /* built on first use */
+    if (len <= 0)
+        return nullptr;
+    for (uint32_t i = name_hash(token, (size_t)len); table.slot[i]; i = (i + 1) % KW_SLOTS) {
+        if (table.length[i] != len)
+            continue;
+        const char *name = table.slot[i]->name;
+        int j = 0;
+        while (j < len && name[j] == token[j])
+            j++;
+        if (j == len)
+            return table.slot[i];
+    }
     return nullptr;
 }
 
@@ -180,7 +219,7 @@ int CfgReadLocationKeywords(PRFIN *in, QMS *r, char *token, uint32_t *quoted)
             return len;
         if (*quoted)
             continue;
-        if (strncmp(token, "nms_", 4) == 0) {
+        if (token[0] == 'n' && token[1] == 'm' && token[2] == 's' && token[3] == '_') {
             int64_t slot = 0;
             int valid = PrfBoundedCount(token + 4, QMS_NAMELISTS - 1, &slot);
             int vlen = PrfGetValue(in, token, nullptr);
@@ -188,7 +227,7 @@ int CfgReadLocationKeywords(PRFIN *in, QMS *r, char *token, uint32_t *quoted)
                 CSStringSet(&r->nameLists[slot], token, vlen);
             continue;
         }
-        const KEYWORD *k = find_keyword(token);
+        const KEYWORD *k = find_keyword(token, len);
         if (!k)
             continue;
         void *field = base + k->offset;
@@ -262,61 +301,76 @@ void CfgFinishLocation(QMS *r, int64_t readTime)
 
 /* ---- writing ---------------------------------------------------------- */
 
-void CfgPutWord(FILE *out, const char *value)
+/* The characters that make a word need quotes. */
+struct WORDBREAKS {
+    bool c[256];
+    constexpr WORDBREAKS() : c()
+    {
+        for (const char *p = " \t\r\n=()[]{},;:#\"~"; *p; p++)
+            c[(uint8_t)*p] = true;
+    }
+};
+static constexpr WORDBREAKS wordBreaks;
+
+void CfgPutWord(PRFOUT *out, const char *value)
 {
-    if (!value[0] || strpbrk(value, " \t\r\n=()[]{},;:#\"~"))
+    const char *p = value;
+    while (*p && !wordBreaks.c[(uint8_t)*p])
+        p++;
+    if (!value[0] || *p)
         PrfPutQuoted(out, value, PRF_WHOLE);
     else
-        fputs(value, out);
+        PrfOutWrite(out, value, (size_t)(p - value));
 }
 
-static void put_name(FILE *out, const char *key, const char *value)
+static void put_name(PRFOUT *out, const char *key, const char *value)
 {
-    fputs(key, out);
+    PrfOutText(out, key);
     CfgPutWord(out, value);
-    fputc('\n', out);
+    PrfOutChar(out, '\n');
 }
 
-static void put_shared(FILE *out, const char *key, const char *text)
+static void put_shared(PRFOUT *out, const char *key, const char *text)
 {
     /* blanks only would be written as "", which ends the keywords */
     if (!text || !text[strspn(text, " ")])
         return;
-    fputs(key, out);
+    PrfOutText(out, key);
     PrfPutQuoted(out, text, PRF_WHOLE);
-    fputc('\n', out);
+    PrfOutChar(out, '\n');
 }
 
-void CfgWriteLocationKeywords(QMS *r, FILE *out)
+void CfgWriteLocationKeywords(QMS *r, PRFOUT *out)
 {
-    if (r->secondName[0] && strcmp(r->secondName, "RAVOLT") != 0)
+    if (r->secondName[0] && memcmp(r->secondName, "RAVOLT", sizeof "RAVOLT") != 0)
         put_name(out, "mq=", r->secondName);
     int any = 0;
-    const struct { const char *fmt; uint32_t v; } ccsids[] = {
-        { "ccsidq=%d ", r->ccsidQm }, { "ccsidp=%d ", r->ccsidOverride },
-        { "encq=%d ", r->encodingQm }, { "encp=%d ", r->encodingOverride },
+    const struct { const char *key; uint32_t v; } ccsids[] = {
+        { "ccsidq=", r->ccsidQm }, { "ccsidp=", r->ccsidOverride },
+        { "encq=", r->encodingQm }, { "encp=", r->encodingOverride },
     };
     for (auto &c : ccsids)
         if (c.v) {
-            fprintf(out, c.fmt, (int)c.v);
+            PrfOutKeyInt(out, c.key, (int)c.v, ' ');
             any = 1;
         }
     if (any)
-        fputc('\n', out);
+        PrfOutChar(out, '\n');
 
     PrfPutString(out, "grp=", r->groupName, PRF_WHOLE);
     if (r->replyModel[0])
         put_name(out, "rq=", r->replyModel);
     PrfPutString(out, "rp=", r->replyPrefix, PRF_WHOLE);
-    const char *defaultCq = (r->flags & LF_MVS) ? "SYSTEM.COMMAND.INPUT"
-                                               : "SYSTEM.ADMIN.COMMAND.QUEUE";
-    if (strcmp(r->commandQueue, defaultCq) != 0)
+    int defaultCq = (r->flags & LF_MVS)
+        ? !memcmp(r->commandQueue, "SYSTEM.COMMAND.INPUT", sizeof "SYSTEM.COMMAND.INPUT")
+        : !memcmp(r->commandQueue, "SYSTEM.ADMIN.COMMAND.QUEUE", sizeof "SYSTEM.ADMIN.COMMAND.QUEUE");
+    if (!defaultCq)
         put_name(out, "cq=", r->commandQueue);
     PrfPutString(out, "cmdok=", r->okCommand, PRF_WHOLE);
     PrfPutString(out, "cmdfail=", r->failCommand, PRF_WHOLE);
     PrfPutString(out, "viaqm=", r->viaQm, PRF_WHOLE);
     PrfPutString(out, "sq=", r->sqName, PRF_WHOLE);
-    if (strcmp(r->brokerQueue, "SYSTEM.BROKER.CONTROL.QUEUE") != 0)
+    if (memcmp(r->brokerQueue, "SYSTEM.BROKER.CONTROL.QUEUE", sizeof "SYSTEM.BROKER.CONTROL.QUEUE") != 0)
         PrfPutString(out, "psq=", r->brokerQueue, PRF_WHOLE);
     put_shared(out, "nnames=", r->networkNames);
     put_shared(out, "sgn=", r->securityGroup);
@@ -327,14 +381,14 @@ void CfgWriteLocationKeywords(QMS *r, FILE *out)
             snprintf(key, sizeof key, "nms_%d=", i);
             put_shared(out, key, r->nameLists[i]);
         }
-    if (r->retryInterval) fprintf(out, "retryint=%d\n", (int)r->retryInterval);
-    if (r->disconnectInterval) fprintf(out, "discint=%d\n", (int)r->disconnectInterval);
-    if (r->autoRefresh != -1) fprintf(out, "arr=%d\n", (int)r->autoRefresh);
-    if (r->autoRefreshOpen != -1) fprintf(out, "arra=%d\n", (int)r->autoRefreshOpen);
+    if (r->retryInterval) PrfOutKeyInt(out, "retryint=", r->retryInterval, '\n');
+    if (r->disconnectInterval) PrfOutKeyInt(out, "discint=", r->disconnectInterval, '\n');
+    if (r->autoRefresh != -1) PrfOutKeyInt(out, "arr=", r->autoRefresh, '\n');
+    if (r->autoRefreshOpen != -1) PrfOutKeyInt(out, "arra=", r->autoRefreshOpen, '\n');
     if (memcmp(r->appWindow, "va ", 4) != 0) {
-        fputs("appwnd=", out);
+        PrfOutText(out, "appwnd=");
         PrfPutQuoted(out, r->appWindow, 4);
-        fputc('\n', out);
+        PrfOutChar(out, '\n');
     }
     static const char *icons[4] = { "qmiconn=", "qmiconb=", "qmicong=", "qmiconf=" };
     for (int i = 0; i < 4; i++)
@@ -346,24 +400,25 @@ void CfgWriteLocationKeywords(QMS *r, FILE *out)
         uint32_t word = f.word == 1 ? r->flags : f.word == 2 ? r->flags2 : r->status;
         int set = (word & f.bit) != 0;
         if (set != f.clear) {
-            fprintf(out, "%s ", f.name);
+            PrfOutText(out, f.name);
+            PrfOutChar(out, ' ');
             line = 1;
         }
     }
     if (!(r->interval[0] == 60 && r->interval[1] == 0 &&
           r->interval[2] == 1800 && r->interval[3] == 0)) {
-        fprintf(out, "interval=%lde%ldx%lde%ld ", (long)r->interval[0],
+        PrfOutFormat(out, "interval=%lde%ldx%lde%ld ", (long)r->interval[0],
                 (long)r->interval[1], (long)r->interval[2], (long)r->interval[3]);
         line = 1;
     }
     if (r->placementFlags & 0x20) {
         uint64_t w = (uint64_t)r->placement[1];
-        fprintf(out, "ux=%d uy=%d ", (int)(int32_t)(uint32_t)w, (int)(int32_t)(uint32_t)(w >> 32));
+        PrfOutFormat(out, "ux=%d uy=%d ", (int)(int32_t)(uint32_t)w, (int)(int32_t)(uint32_t)(w >> 32));
         line = 1;
     }
-    fprintf(out, "vo=%d ", (int)(int16_t)(r->viewOptions & 0x7F20));
+    PrfOutKeyInt(out, "vo=", (int16_t)(r->viewOptions & 0x7F20), ' ');
     if (line)
-        fputc('\n', out);
+        PrfOutChar(out, '\n');
 
     PrfPutRect(out, "appview", r->appView);
     if (r->exportFile[0])
@@ -374,12 +429,12 @@ void CfgWriteLocationKeywords(QMS *r, FILE *out)
     PrfPutInt(out, "expdy=", r->exportDay);
     PrfPutInt64(out, "expt=", r->exportTime);
     PrfPutInt(out, "expi=", r->exportInterval);
-    fprintf(out, "expm=%d expo=%d\n", 8191, (int)r->exportMask);
+    PrfOutKeyInt(out, "expm=8191 expo=", (int)r->exportMask, '\n');
 
     if (r->clientChannel) {
-        fputs((r->status & LS_CLNKEYWORD) ? "cln=" : "cl =", out);
+        PrfOutText(out, (r->status & LS_CLNKEYWORD) ? "cln=" : "cl =");
         PrfPutQuoted(out, r->clientChannel, QMS_CHLNAME);
-        fputc('\n', out);
+        PrfOutChar(out, '\n');
     }
     PrfPutString(out, "usr=", r->userId, PRF_WHOLE);
 }

@@ -1,6 +1,9 @@
 /* The profile: key table, defaults, reader, derivations and writer. */
 #include "prfdata.h"
 #include "cfgfile.h"
+#include "colours.h"
+#include "prfsect.h"
+#include "pwcache.h"
 #include "cs.h"
 
 #include <clocale>
@@ -240,6 +243,7 @@ void PrfFree(void)
     if (Prf.httpbaddr.first)
         CSListFree(&Prf.httpbaddr, free_text, nullptr);
     CSFreeMemAndClear(&Prf.sections);
+    PrfFreeSections();
     memset(&Prf, 0, sizeof Prf);
 }
 
@@ -292,6 +296,7 @@ void PrfSetDefaults(void)
     if (CSRunningOnWine)
         snprintf(Prf.hlpc, sizeof Prf.hlpc, "/usr/bin/evince");
     memset(Prf.switchOff, 0, sizeof Prf.switchOff);
+    memcpy(Prf.colours, ColourScheme(0), sizeof Prf.colours);
 }
 
 /* ---- reading ---------------------------------------------------------- */
@@ -530,6 +535,7 @@ static void derive(void)
     Prf.sepLength[0] = (int32_t)strlen(Prf.sep1000);
     Prf.sepLength[1] = (int32_t)strlen(Prf.seplist);
     Prf.sepLength[2] = (int32_t)strlen(Prf.sepind);
+    PWCRefreshFileName();
     const char *comma = strchr(Prf.disr, ',');
     int32_t first = comma ? (int32_t)PrfDecimal(Prf.disr) : 1;
     int32_t last = (int32_t)PrfDecimal(comma ? comma + 1 : Prf.disr);
@@ -567,32 +573,8 @@ static void derive(void)
     Prf.maxb = clamp(Prf.maxb, 10, 30000);
     Prf.msgsms = clamp(Prf.msgsms, 108, 500);
     Prf.msgdsp = clamp(Prf.msgdsp, 10, 200);
-}
-
-/* Keeps the profile sections, from the tag that ended the keys up to the
- * first location block, to be written back unchanged. */
-static void keep_sections(PRFIN *in, char *token)
-{
-    size_t start = in->tokenStart, end = in->length;
-    uint32_t q;
-    for (;;) {
-        int len = PrfGetToken(in, &q, 0, token);
-        if (len == 0 && !q)
-            break;
-        if (!q && !strcmp(token, "QM:")) {
-            end = in->tokenStart;
-            break;
-        }
-    }
-    while (end > start && strchr(" \t\r\n", in->text[end - 1]))
-        end--;
-    if (end <= start)
-        return;
-    Prf.sections = (char *)CSGetMem(end - start + 1, "PRFSECT");
-    if (Prf.sections) {
-        memcpy(Prf.sections, in->text + start, end - start);
-        Prf.sections[end - start] = 0;
-    }
+    if (Prf.po[3] & 0x80)
+        PrfReadSharedFilters();
 }
 
 static void load(PRFIN *in, int opened)
@@ -609,8 +591,12 @@ static void load(PRFIN *in, int opened)
                 highest = i;
         if (prfHooks.colourScheme)
             prfHooks.colourScheme(prfHooks.context, Prf.colours, Prf.colourKnown, highest + 1);
+        else
+            PrfFillColours(highest);
         if (len && strcmp(token, "QM:") != 0)
-            keep_sections(in, token);
+            PrfReadSections(in, token, len);
+    } else if (!prfHooks.colourScheme) {
+        PrfFillColours(-1);
     }
     derive();
     Prf.loading = 0;
@@ -652,14 +638,14 @@ void PrfGetTimeZone(void)
 
 /* ---- writing ---------------------------------------------------------- */
 
-static void write_letters(FILE *out, uint32_t word, const LETTER *table, size_t n)
+static void write_letters(PRFOUT *out, uint32_t word, const LETTER *table, size_t n)
 {
     for (size_t i = 0; i < n; i++)
         if (word & table[i].bit)
-            fputc(table[i].letter, out);
+            PrfOutChar(out, table[i].letter);
 }
 
-static void write_font(FILE *out, const char *key, const PRFFONT *f, const char *sizeKey,
+static void write_font(PRFOUT *out, const char *key, const PRFFONT *f, const char *sizeKey,
                        const char *extraKey, int32_t extra, int charset)
 {
     if (!f->face[0])
@@ -667,24 +653,24 @@ static void write_font(FILE *out, const char *key, const PRFFONT *f, const char 
     char k[24];
     snprintf(k, sizeof k, "%s=", key);
     PrfPutFont(out, k, f);
-    fprintf(out, "%s=%ld\n", sizeKey, (long)f->height);
+    PrfOutFormat(out, "%s=%ld\n", sizeKey, (long)f->height);
     if (extraKey && (charset ? extra != 0 : 1))
-        fprintf(out, "%s=%ld\n", extraKey, (long)extra);
+        PrfOutFormat(out, "%s=%ld\n", extraKey, (long)extra);
 }
 
-static void write_special(FILE *out, const PRFKEY &k)
+static void write_special(PRFOUT *out, const PRFKEY &k)
 {
     switch (k.size) {
     case S_VER:
-        fprintf(out, "ver=%d x=%ld y=%ld cx=%ld cy=%ld\n", PRF_VERSION, (long)Prf.main[0],
+        PrfOutFormat(out, "ver=%d x=%ld y=%ld cx=%ld cy=%ld\n", PRF_VERSION, (long)Prf.main[0],
                 (long)Prf.main[1], (long)Prf.main[2], (long)Prf.main[3]);
         break;
     case S_CSVSEP:
         if (Prf.csvsep && Prf.csvsep != ' ' && Prf.csvsep != ',') {
             char s[2] = { Prf.csvsep, 0 };
-            fputs("csvsep=", out);
+            PrfOutText(out, "csvsep=");
             PrfPutQuoted(out, s, 1);
-            fputc('\n', out);
+            PrfOutChar(out, '\n');
         }
         break;
     case S_SNAP: case S_ASNAP: {
@@ -692,28 +678,28 @@ static void write_special(FILE *out, const PRFKEY &k)
         uint32_t first = snap ? PRF_OPT1_SNAPQM : PRF_OPT1_ASNAPOBJ;
         uint32_t grid = snap ? PRF_OPT1_SNAPGRID : PRF_OPT1_ASNAPGRID;
         if (!(Prf.opt1 & (first | grid)))
-            fprintf(out, "%s=none ", k.key);
+            PrfOutFormat(out, "%s=none ", k.key);
         if (Prf.opt1 & first)
-            fprintf(out, "%s=%s ", k.key, snap ? "qm" : "obj");
+            PrfOutFormat(out, "%s=%s ", k.key, snap ? "qm" : "obj");
         if (Prf.opt1 & grid)
-            fprintf(out, "%s=grid ", k.key);
+            PrfOutFormat(out, "%s=grid ", k.key);
         break;
     }
     case S_EXPTEXT: case S_EXPMQSC: {
         const char *t = k.size == S_EXPTEXT ? Prf.expText : Prf.expMqsc;
         if (PrfTextSet(t)) {
-            fputs(k.key, out);
+            PrfOutText(out, k.key);
             PrfPutQuoted(out, t, PRF_WHOLE);
-            fputc('\n', out);
+            PrfOutChar(out, '\n');
         }
         break;
     }
-    case S_EDF: fprintf(out, "edf=%d ", Prf.edf); break;
+    case S_EDF: PrfOutFormat(out, "edf=%d ", Prf.edf); break;
     case S_EDS: {
         char s[2] = { Prf.eds ? Prf.eds : '/', 0 };
-        fputs("eds=", out);
+        PrfOutText(out, "eds=");
         PrfPutQuoted(out, s, 1);
-        fputc('\n', out);
+        PrfOutChar(out, '\n');
         break;
     }
     case S_LOC:
@@ -738,33 +724,33 @@ static void write_special(FILE *out, const PRFKEY &k)
         write_font(out, "pfont", &Prf.pfont, "pfontsize", "pfontpsize", Prf.pfont.pointSize, 0);
         break;
     case S_MSGFORMAT:
-        fprintf(out, "msgformat=%d", (int)Prf.msgFormat);
+        PrfOutFormat(out, "msgformat=%d", (int)Prf.msgFormat);
         write_letters(out, Prf.msgFlags, msgLetters, std::size(msgLetters));
-        fprintf(out, "_ msgformat2=%s_\n", (Prf.msgFlags2 & 2) ? "c" : "");
+        PrfOutFormat(out, "_ msgformat2=%s_\n", (Prf.msgFlags2 & 2) ? "c" : "");
         break;
     case S_DQ:
-        fputs("dq=", out);
+        PrfOutText(out, "dq=");
         write_letters(out, Prf.dumpFormat, dqLetters, std::size(dqLetters));
-        fputs("_\n", out);
+        PrfOutText(out, "_\n");
         break;
     case S_NMS:
         for (int i = 0; i < PRF_NAMESTDS; i++)
             if (Prf.nameStandards[i]) {
-                fprintf(out, "nms_%d=", i);
+                PrfOutFormat(out, "nms_%d=", i);
                 PrfPutQuoted(out, Prf.nameStandards[i], PRF_WHOLE);
-                fputc('\n', out);
+                PrfOutChar(out, '\n');
             }
         break;
     case S_CLR: {
         int n = 0;
         for (int i = 0; i < PRF_COLOURS; i++)
             if (Prf.colourKnown[i]) {
-                fprintf(out, "clr%d=%d ", i, (int)Prf.colours[i]);
+                PrfOutFormat(out, "clr%d=%d ", i, (int)Prf.colours[i]);
                 if (++n % 4 == 0)
-                    fputc('\n', out);
+                    PrfOutChar(out, '\n');
             }
         if (n % 4)
-            fputc('\n', out);
+            PrfOutChar(out, '\n');
         break;
     }
     case S_PRB: {
@@ -772,12 +758,12 @@ static void write_special(FILE *out, const PRFKEY &k)
         for (int i = 0; i < PRF_SWITCHES; i++)
             if (Prf.switchOff[i]) {
                 if (!any)
-                    fputs("prb=", out);
-                fprintf(out, "%d ", i);
+                    PrfOutText(out, "prb=");
+                PrfOutFormat(out, "%d ", i);
                 any = 1;
             }
         if (any)
-            fputs("-1 \n", out);
+            PrfOutText(out, "-1 \n");
         break;
     }
     }
@@ -794,15 +780,15 @@ static int should_write(const PRFKEY &k, int64_t value)
     }
 }
 
-void SavePrfData(FILE *out)
+void SavePrfData(PRFOUT *out)
 {
-    fputs("\nAP:\n", out);
+    PrfOutText(out, "\nAP:\n");
     int flagLine = 0;
     for (const PRFKEY &k : keys) {
         int64_t v = 0;
         switch (k.kind) {
         case K_EOL:
-            fputc('\n', out);
+            PrfOutChar(out, '\n');
             break;
         case K_INT: case K_SHORT: case K_INT64: case K_HEX:
             v = k.kind == K_INT ? *(int32_t *)k.field
@@ -811,17 +797,17 @@ void SavePrfData(FILE *out)
             if (!should_write(k, v))
                 break;
             if (k.kind == K_HEX)
-                fprintf(out, "%s=%X%c", k.key, (unsigned)v, k.sep);
+                PrfOutFormat(out, "%s=%X%c", k.key, (unsigned)v, k.sep);
             else if (k.kind == K_INT64 && k.size != 32)
-                fprintf(out, "%s=%lld%c", k.key, (long long)v, k.sep);
+                PrfOutFormat(out, "%s=%lld%c", k.key, (long long)v, k.sep);
             else
-                fprintf(out, "%s=%d%c", k.key, (int)(int32_t)v, k.sep);
+                PrfOutFormat(out, "%s=%d%c", k.key, (int)(int32_t)v, k.sep);
             break;
         case K_CHAR:
-            fprintf(out, "%s=%c%c", k.key, *(char *)k.field ? *(char *)k.field : 'B', k.sep);
+            PrfOutFormat(out, "%s=%c%c", k.key, *(char *)k.field ? *(char *)k.field : 'B', k.sep);
             break;
         case K_MASK: case K_WORD:
-            fprintf(out, "%s=%X ", k.key, *(uint32_t *)k.field);
+            PrfOutFormat(out, "%s=%X ", k.key, *(uint32_t *)k.field);
             break;
         case K_TEXT: case K_SHARED: case K_ALLOC: {
             const char *t = k.kind == K_TEXT ? (const char *)k.field : *(const char **)k.field;
@@ -830,19 +816,19 @@ void SavePrfData(FILE *out)
                 break;
             if (k.rule == W_SETNOTDEF && k.defText && strcmp(t, k.defText) == 0)
                 break;
-            fprintf(out, "%s=", k.key);
+            PrfOutFormat(out, "%s=", k.key);
             PrfPutQuoted(out, t, asIs ? strlen(t) : PRF_WHOLE);
-            fputc(k.sep, out);
+            PrfOutChar(out, k.sep);
             break;
         }
         case K_TWO: {
             int32_t *t = (int32_t *)k.field;
-            fprintf(out, "%s=%d %d\n", k.key, (int)t[0], (int)t[1]);
+            PrfOutFormat(out, "%s=%d %d\n", k.key, (int)t[0], (int)t[1]);
             break;
         }
         case K_EIGHT: {
             int32_t *t = (int32_t *)k.field;
-            fprintf(out, "%s=%d %d %d %d %d %d %d %d\n", k.key, (int)t[0], (int)t[1],
+            PrfOutFormat(out, "%s=%d %d %d %d %d %d %d %d\n", k.key, (int)t[0], (int)t[1],
                     (int)t[2], (int)t[3], (int)t[4], (int)t[5], (int)t[6], (int)t[7]);
             break;
         }
@@ -851,7 +837,7 @@ void SavePrfData(FILE *out)
             uint32_t word = k.kind == K_FLAG16 ? *(uint16_t *)k.field : *(uint32_t *)k.field;
             int set = (word & (uint32_t)k.def) != 0;
             if (set == (k.rule == W_BITSET)) {
-                fprintf(out, "%s ", k.key);
+                PrfOutFormat(out, "%s ", k.key);
                 flagLine = 1;
             }
             break;
@@ -860,6 +846,13 @@ void SavePrfData(FILE *out)
         }
     }
     (void)flagLine;
-    if (Prf.sections)
-        fprintf(out, "\n%s\n", Prf.sections);
+    PrfWriteSections(out);
+}
+
+void SavePrfData(FILE *file)
+{
+    PRFOUT out;
+    PrfOutOpen(&out, file);
+    SavePrfData(&out);
+    PrfOutClose(&out);
 }

@@ -120,6 +120,7 @@ void PrfSetHooks(const PRFHOOKS *hooks);
 void LoadPrfData(void);
 /* Reads the profile from a text (LoadPrfData reads the configuration file). */
 void PrfLoadText(const char *text, size_t length);
+void SavePrfData(PRFOUT *out);
 void SavePrfData(FILE *out);
 void PrfGetTimeZone(void);
 void PrfSetDefaults(void);

@@ -3,10 +3,24 @@
 #include "cs.h"
 
 #include <cerrno>
+#include <cstdarg>
 #include <cstring>
 #include <cstdlib>
 
 /* ---- opening ---------------------------------------------------------- */
+
+char *PrfCopyText(const char *text, size_t n, const char *tag)
+{
+    char *copy = (char *)CSGetMem(n + 1, tag);
+    if (!copy)
+        return nullptr;
+    size_t w = 0;
+    for (size_t i = 0; i < n; i++)
+        if (!(text[i] == '\r' && i + 1 < n && text[i + 1] == '\n'))
+            copy[w++] = text[i];
+    copy[w] = 0;
+    return copy;
+}
 
 int PrfOpenFile(PRFIN *in, const char *path)
 {
@@ -14,25 +28,34 @@ int PrfOpenFile(PRFIN *in, const char *path)
     FILE *f = fopen(path, "rb");
     if (!f)
         return errno ? errno : ENOENT;
-    size_t cap = 0, len = 0;
-    char *buf = nullptr;
-    int rc = 0;
-    for (;;) {
-        if (len == cap) {
-            size_t ncap = cap ? cap * 2 : 65536;
-            char *nbuf = (char *)CSGetMem(ncap, "PRFIN");
-            if (!nbuf) { rc = ENOMEM; break; }
-            if (buf) { memcpy(nbuf, buf, len); CSFreeMem(buf); }
-            buf = nbuf;
-            cap = ncap;
-        }
+    /* the whole file in one block: its size first, growing only when the
+       file grows while it is read */
+    size_t cap = 65536, len = 0;
+    if (fseek(f, 0, SEEK_END) == 0) {
+        long size = ftell(f);
+        if (size >= 0 && (unsigned long)size < SIZE_MAX - 2)
+            cap = (size_t)size + 1;
+        fseek(f, 0, SEEK_SET);
+    }
+    char *buf = (char *)CSGetMem(cap, "PRFIN");
+    int rc = buf ? 0 : ENOMEM;
+    while (!rc) {
         size_t n = fread(buf + len, 1, cap - len, f);
         len += n;
-        if (n == 0) {
+        if (len < cap) {
             if (ferror(f))
                 rc = EIO;
             break;
         }
+        char *nbuf = (char *)CSGetMem(cap * 2, "PRFIN");
+        if (!nbuf) {
+            rc = ENOMEM;
+            break;
+        }
+        memcpy(nbuf, buf, len);
+        CSFreeMem(buf);
+        buf = nbuf;
+        cap *= 2;
     }
     fclose(f);
     if (rc) {
@@ -40,14 +63,10 @@ int PrfOpenFile(PRFIN *in, const char *path)
             CSFreeMem(buf);
         return rc;
     }
-    /* read as text: a CR LF pair is one line end on every host */
-    size_t out = 0;
-    for (size_t i = 0; i < len; i++)
-        if (!(buf[i] == '\r' && i + 1 < len && buf[i + 1] == '\n'))
-            buf[out++] = buf[i];
+    /* kept as read: the readers take a CR LF pair as one line end */
     in->owned = buf;
     in->text = buf;
-    in->length = out;
+    in->length = len;
     return 0;
 }
 
@@ -96,10 +115,33 @@ static inline int prf_next(PRFIN *in)
     return in->pos < in->length ? (unsigned char)in->text[in->pos++] : EOF;
 }
 
-static inline int prf_single(int c)
+/* Character classes of the tokenizer. */
+enum PrfClass : uint8_t {
+    PC_WORD, PC_BLANK, PC_CR, PC_LF, PC_COMMENT, PC_QUOTE, PC_SINGLE, PC_COLON,
+};
+
+struct PRFCLASSES {
+    uint8_t c[256];
+    uint8_t quoteStop[256];          /* what ends a run inside quotes */
+    constexpr PRFCLASSES() : c(), quoteStop()
+    {
+        quoteStop[(uint8_t)'"'] = quoteStop[(uint8_t)'~'] = quoteStop[(uint8_t)'\r'] = 1;
+        c[(uint8_t)' '] = c[(uint8_t)'\t'] = PC_BLANK;
+        c[(uint8_t)'\r'] = PC_CR;
+        c[(uint8_t)'\n'] = PC_LF;
+        c[(uint8_t)';'] = c[(uint8_t)'#'] = PC_COMMENT;
+        c[(uint8_t)'"'] = PC_QUOTE;
+        c[(uint8_t)':'] = PC_COLON;
+        for (const char *p = "=()[]{},"; *p; p++)
+            c[(uint8_t)*p] = PC_SINGLE;
+    }
+};
+
+static constexpr PRFCLASSES prfClasses;      /* made by the compiler */
+
+static inline const uint8_t *prf_classes(void)
 {
-    return c == '=' || c == '(' || c == ')' || c == '[' || c == ']' ||
-           c == '{' || c == '}' || c == ',';
+    return prfClasses.c;
 }
 
 /* Reads a quoted string after its opening quote.  Characters beyond the
@@ -107,44 +149,76 @@ static inline int prf_single(int c)
  * consumed whatever its length. */
 static int prf_quoted(PRFIN *in, int skip, char *token, int *eof)
 {
+    const char *p = in->text + in->pos, *end = in->text + in->length;
     int len = 0;
     *eof = 0;
+    int cap = skip ? 0 : PRF_TOKEN_MAX;
+    const uint8_t *stop = prfClasses.quoteStop;
     for (;;) {
-        int c = prf_next(in);
-        if (c == EOF) { *eof = 1; break; }
-        if (c == '"')
+        /* a run up to a quote, an escape or a CR: copied as scanned while
+           the token has room (the runs are short, a call each would cost
+           more), then passed over */
+        const char *room = end - p > cap - len ? p + (cap - len) : end;
+        char *t = token + len;
+        while (p < room && !stop[(uint8_t)*p])
+            *t++ = *p++;
+        len = (int)(t - token);
+        while (p < end && !stop[(uint8_t)*p])
+            p++;
+        if (p == end) {
+            *eof = 1;
             break;
-        if (c == '~') {
-            c = prf_next(in);
-            if (c == EOF) { *eof = 1; break; }
         }
-        if (!skip && len < PRF_TOKEN_MAX)
-            token[len++] = (char)c;
+        if (*p == '\r') {               /* the CR of a CR LF pair is dropped */
+            if (!(p + 1 < end && p[1] == '\n') && len < cap)
+                token[len++] = '\r';
+            p++;
+            continue;
+        }
+        if (*p++ == '"')
+            break;
+        if (p == end) {              /* a "~" at the very end */
+            *eof = 1;
+            break;
+        }
+        if (*p == '\r' && p + 1 < end && p[1] == '\n')
+            p++;                     /* an escaped line end: the pair's LF */
+        if (len < cap)
+            token[len++] = *p;
+        p++;
     }
+    in->pos = (size_t)(p - in->text);
     return len;
 }
 
 int PrfGetToken(PRFIN *in, uint32_t *quoted, int skip, char *token)
 {
-    int comment = 0, c;
+    const uint8_t *cls = prf_classes();
+    const char *text = in->text, *p = text + in->pos, *end = text + in->length;
     *quoted = 0;
     token[0] = 0;
+    /* blanks, line ends and comments up to the token */
     for (;;) {
-        c = prf_next(in);
-        if (c == EOF) {
-            in->tokenStart = in->pos;
+        if (p == end) {
+            in->pos = in->tokenStart = in->length;
             return 0;
         }
-        if (c == '\r' || c == '\n') { comment = 0; continue; }
-        if (comment || c == ' ' || c == '\t')
-            continue;
-        if (c == ';' || c == '#') { comment = 1; continue; }
-        break;
+        uint8_t c = cls[(uint8_t)*p];
+        if (c == PC_BLANK || c == PC_CR || c == PC_LF) {
+            p++;
+        } else if (c == PC_COMMENT) {
+            while (p < end && *p != '\r' && *p != '\n')
+                p++;
+        } else {
+            break;
+        }
     }
-    in->tokenStart = in->pos - 1;
-    if (c == '"') {
+    in->tokenStart = (size_t)(p - text);
+    uint8_t c = cls[(uint8_t)*p];
+    if (c == PC_QUOTE) {
         int eof;
         *quoted = 1;
+        in->pos = in->tokenStart + 1;
         int len = prf_quoted(in, skip, token, &eof);
         if (skip) {
             if (eof) { token[0] = 0; return 0; }
@@ -154,29 +228,30 @@ int PrfGetToken(PRFIN *in, uint32_t *quoted, int skip, char *token)
         token[len] = 0;
         return len;
     }
-    if (prf_single(c)) {
-        token[0] = (char)c; token[1] = 0;
+    if (c == PC_SINGLE) {
+        token[0] = *p;
+        token[1] = 0;
+        in->pos = in->tokenStart + 1;
         return 1;
     }
-    int len = 0;
-    token[len++] = (char)c;
-    while (len < PRF_TOKEN_MAX) {
-        c = prf_next(in);
-        if (c == EOF)
-            break;
-        if (c == ' ' || c == '\t' || c == '\r')
-            break;
-        if (c == ':') {
-            token[len++] = ':';
-            break;
-        }
-        if (c == ';' || c == '#' || c == '"' || c == '\n' || prf_single(c)) {
-            in->pos--;                    /* read again by the next call */
-            break;
-        }
-        token[len++] = (char)c;
+    /* a word: up to a blank or line end (read past), a colon (taken), or
+       a character that starts the next token (left) */
+    const char *start = p;
+    const char *limit = end - start > PRF_TOKEN_MAX ? start + PRF_TOKEN_MAX : end;
+    char *t = token;
+    *t++ = *p++;                     /* copied as scanned: no call per token */
+    while (p < limit && cls[(uint8_t)*p] == PC_WORD)
+        *t++ = *p++;
+    int len = (int)(p - start);
+    if (p < limit) {
+        c = cls[(uint8_t)*p];
+        if (c == PC_BLANK || c == PC_CR)
+            p++;
+        else if (c == PC_COLON)
+            token[len++] = *p++;
     }
     token[len] = 0;
+    in->pos = (size_t)(p - text);
     return len;
 }
 
@@ -196,9 +271,15 @@ int PrfIsSectionTag(const char *token, int length, uint32_t quoted)
 int PrfGetValue(PRFIN *in, char *token, uint32_t *quoted)
 {
     uint32_t q;
-    int len = PrfGetToken(in, &q, 0, token);
-    if (len == 1 && !q && token[0] == '=')
+    int len;
+    if (in->pos < in->length && in->text[in->pos] == '=') {
+        in->tokenStart = in->pos++;          /* "key=value": the "=" taken in line */
         len = PrfGetToken(in, &q, 0, token);
+    } else {
+        len = PrfGetToken(in, &q, 0, token);
+        if (len == 1 && !q && token[0] == '=')
+            len = PrfGetToken(in, &q, 0, token);
+    }
     if (quoted)
         *quoted = q;
     return len;
@@ -391,10 +472,14 @@ int PrfGetStringArea(PRFIN *in, char **area, uint32_t *capacity, int freeOld)
         if (c == EOF || c == '"')
             break;
         int converted = 0;
+        if (c == '\r' && in->pos < in->length && in->text[in->pos] == '\n')
+            c = prf_next(in);             /* a CR LF pair is one line end */
         if (c == '~') {
             c = prf_next(in);
             if (c == EOF)
                 break;
+            if (c == '\r' && in->pos < in->length && in->text[in->pos] == '\n')
+                c = prf_next(in);         /* an escaped line end: the pair's LF */
         } else if (c == '\n') {
             if (lastWasConvertedLf) { lastWasConvertedLf = 0; continue; }
             if (len == 0 || buf[len - 1] != '\r') {
@@ -424,6 +509,178 @@ int PrfGetStringArea(PRFIN *in, char **area, uint32_t *capacity, int freeOld)
     return (int)len;
 }
 
+/* ---- output ------------------------------------------------------------- */
+
+#define PRFOUT_BLOCK 65536
+
+void PrfOutOpen(PRFOUT *out, FILE *file)
+{
+    memset(out, 0, sizeof *out);
+    out->file = file;
+}
+
+void PrfOutOpenBinary(PRFOUT *out, FILE *file)
+{
+    PrfOutOpen(out, file);
+#ifdef _WIN32
+    out->crlf = 1;
+#endif
+}
+
+/* Hands the buffer to the stream, every LF as CR LF when asked: eight
+ * bytes at a time into a second buffer, a word without a LF moved whole. */
+static void out_emit(PRFOUT *out)
+{
+    if (!out->crlf) {
+        if (fwrite(out->data, 1, out->length, out->file) != out->length)
+            out->failed = 1;
+        return;
+    }
+    const uint64_t ones = 0x0101010101010101ull, highs = 0x8080808080808080ull;
+    const uint64_t lfs = ones * '\n';
+    char lines[2 * 8192 + 16];
+    const char *p = out->data, *end = out->data + out->length;
+    while (p < end) {
+        char *w = lines;
+        const char *stop = end - p > 8192 ? p + 8192 : end;
+        while (stop - p >= 8) {
+            uint64_t v;
+            memcpy(&v, p, 8);
+            uint64_t x = v ^ lfs;
+            if (!((x - ones) & ~x & highs)) {
+                memcpy(w, &v, 8);
+                w += 8;
+                p += 8;
+                continue;
+            }
+            for (int i = 0; i < 8; i++) {
+                if (p[i] == '\n')
+                    *w++ = '\r';
+                *w++ = p[i];
+            }
+            p += 8;
+        }
+        for (; p < stop; p++) {
+            if (*p == '\n')
+                *w++ = '\r';
+            *w++ = *p;
+        }
+        size_t n = (size_t)(w - lines);
+        if (fwrite(lines, 1, n, out->file) != n)
+            out->failed = 1;
+    }
+}
+
+/* Makes room for `needed` more bytes: a full buffer goes to the stream,
+ * a buffer without one grows. */
+void PrfOutSpill(PRFOUT *out, size_t needed)
+{
+    if (out->file && out->length) {
+        out_emit(out);
+        out->length = 0;
+    }
+    if (out->capacity - out->length >= needed)
+        return;
+    size_t want = out->capacity ? out->capacity : PRFOUT_BLOCK;
+    while (want - out->length < needed)
+        want *= 2;
+    char *grown = (char *)CSGetMem(want, "PRFOUT");
+    if (!grown) {
+        out->failed = 1;
+        return;
+    }
+    if (out->length)
+        memcpy(grown, out->data, out->length);
+    if (out->data)
+        CSFreeMem(out->data);
+    out->data = grown;
+    out->capacity = want;
+}
+
+int PrfOutClose(PRFOUT *out)
+{
+    if (out->file && out->length)
+        out_emit(out);
+    if (out->data)
+        CSFreeMem(out->data);
+    int rc = out->failed ? -1 : 0;
+    memset(out, 0, sizeof *out);
+    return rc;
+}
+
+void PrfOutWrite(PRFOUT *out, const char *bytes, size_t n)
+{
+    if (n == 0)
+        return;
+    if (out->capacity - out->length < n)
+        PrfOutSpill(out, n);
+    if (out->capacity - out->length < n)
+        return;
+    memcpy(out->data + out->length, bytes, n);
+    out->length += n;
+}
+
+void PrfOutText(PRFOUT *out, const char *text)
+{
+    /* copied as measured: keys and words are short, a length call each
+       would cost more than the copy on some hosts */
+    for (; *text; text++) {
+        if (out->length == out->capacity) {
+            PrfOutSpill(out, 1);
+            if (out->length == out->capacity)
+                return;
+        }
+        out->data[out->length++] = *text;
+    }
+}
+
+void PrfOutInt(PRFOUT *out, int64_t value)
+{
+    char digits[24];
+    int n = 0;
+    uint64_t v = value < 0 ? 0 - (uint64_t)value : (uint64_t)value;
+    do
+        digits[sizeof digits - 1 - n++] = (char)('0' + v % 10);
+    while ((v /= 10) != 0);
+    if (value < 0)
+        digits[sizeof digits - 1 - n++] = '-';
+    PrfOutWrite(out, digits + sizeof digits - n, (size_t)n);
+}
+
+void PrfOutKeyInt(PRFOUT *out, const char *key, int64_t value, char sep)
+{
+    PrfOutText(out, key);
+    PrfOutInt(out, value);
+    if (sep)
+        PrfOutChar(out, sep);
+}
+
+int PrfOutFormat(PRFOUT *out, const char *format, ...)
+{
+    char line[512];
+    va_list ap;
+    va_start(ap, format);
+    int n = vsnprintf(line, sizeof line, format, ap);
+    va_end(ap);
+    if (n < 0)
+        return 0;
+    if ((size_t)n < sizeof line) {
+        PrfOutWrite(out, line, (size_t)n);
+        return n;
+    }
+    char *big = (char *)CSGetMem((size_t)n + 1, "PRFLINE");
+    if (!big) {
+        out->failed = 1;
+        return 0;
+    }
+    va_start(ap, format);
+    vsnprintf(big, (size_t)n + 1, format, ap);
+    va_end(ap);
+    PrfOutWrite(out, big, (size_t)n);
+    CSFreeMem(big);
+    return n;
+}
+
 /* ---- writers ---------------------------------------------------------- */
 
 int PrfTextSet(const char *text)
@@ -431,7 +688,7 @@ int PrfTextSet(const char *text)
     return text && text[0] && !(text[0] == ' ' && text[1] == 0);
 }
 
-int PrfPutQuoted(FILE *out, const char *text, size_t length)
+int PrfPutQuoted(PRFOUT *out, const char *text, size_t length)
 {
     size_t n;
     if (!text)
@@ -443,44 +700,54 @@ int PrfPutQuoted(FILE *out, const char *text, size_t length)
     } else {
         n = strnlen(text, length);
     }
-    fputc('"', out);
-    for (size_t i = 0; i < n; i++) {
-        if (text[i] == '"' || text[i] == '~')
-            fputc('~', out);
-        fputc(text[i], out);
-    }
-    fputc('"', out);
+    PrfOutChar(out, '"');
+    /* runs without a character to escape go in one piece */
+    size_t from = 0;
+    for (size_t i = 0; i < n; i++)
+        if (text[i] == '"' || text[i] == '~') {
+            PrfOutWrite(out, text + from, i - from);
+            PrfOutChar(out, '~');
+            from = i;
+        }
+    PrfOutWrite(out, text + from, n - from);
+    PrfOutChar(out, '"');
     return 0;
 }
 
-void PrfPutString(FILE *out, const char *key, const char *text, size_t length)
+void PrfPutString(PRFOUT *out, const char *key, const char *text, size_t length)
 {
     if (!PrfTextSet(text) || length == 0)
         return;
-    fputs(key, out);
+    PrfOutText(out, key);
     PrfPutQuoted(out, text, length);
-    fputc('\n', out);
+    PrfOutChar(out, '\n');
 }
 
-void PrfPutInt(FILE *out, const char *key, int32_t value)
+void PrfPutInt(PRFOUT *out, const char *key, int32_t value)
 {
-    if (value)
-        fprintf(out, "%s%d\n", key, (int)value);
+    if (!value)
+        return;
+    PrfOutText(out, key);
+    PrfOutInt(out, value);
+    PrfOutChar(out, '\n');
 }
 
-void PrfPutInt64(FILE *out, const char *key, int64_t value)
+void PrfPutInt64(PRFOUT *out, const char *key, int64_t value)
 {
-    if (value)
-        fprintf(out, "%s%lld\n", key, (long long)value);
+    if (!value)
+        return;
+    PrfOutText(out, key);
+    PrfOutInt(out, value);
+    PrfOutChar(out, '\n');
 }
 
-void PrfPutRect(FILE *out, const char *key, const int32_t *r)
+void PrfPutRect(PRFOUT *out, const char *key, const int32_t *r)
 {
     if (r[0] || r[1] || r[2] || r[3])
-        fprintf(out, "%s=%d %d %d %d \n", key, (int)r[0], (int)r[1], (int)r[2], (int)r[3]);
+        PrfOutFormat(out, "%s=%d %d %d %d \n", key, (int)r[0], (int)r[1], (int)r[2], (int)r[3]);
 }
 
-void PrfPutFont(FILE *out, const char *key, const PRFFONT *font)
+void PrfPutFont(PRFOUT *out, const char *key, const PRFFONT *font)
 {
     if (!font->face[0])
         return;
@@ -489,15 +756,15 @@ void PrfPutFont(FILE *out, const char *key, const PRFFONT *font)
     snprintf(text, sizeof text, "%.35s%s%.19s%s%s%s", font->face,
              (font->style[0] || flags) ? "/" : "", font->style,
              flags ? "/" : "", font->underline ? "u" : "", font->strikeout ? "s" : "");
-    fputs(key, out);
+    PrfOutText(out, key);
     PrfPutQuoted(out, text, PRF_WHOLE);
-    fputc('\n', out);
+    PrfOutChar(out, '\n');
 }
 
-void PrfPutPrintLayout(FILE *out, const PRFLAYOUT *layout, char letter,
+void PrfPutPrintLayout(PRFOUT *out, const PRFLAYOUT *layout, char letter,
                        int16_t mainCharSet)
 {
-    fprintf(out, "PR%c:\n", letter);
+    PrfOutFormat(out, "PR%c:\n", letter);
     PrfPutString(out, "  left    =", layout->left, PRF_WHOLE);
     PrfPutString(out, "  center  =", layout->centre, PRF_WHOLE);
     PrfPutString(out, "  right   =", layout->right, PRF_WHOLE);

@@ -3,7 +3,8 @@
  * that produce the same syntax.
  *
  * A file is read whole into memory (PRFIN) and tokenized from there; the
- * writers write to a stdio stream opened by the caller. */
+ * writers gather their text in a PRFOUT and hand it to a stdio stream
+ * opened by the caller. */
 #pragma once
 
 #include <cstddef>
@@ -44,9 +45,14 @@ struct PRFLAYOUT {
     int16_t margin;
 };
 
-/* Opening: 0 read; else the C library's errno (ENOENT: no such file). */
+/* Opening: 0 read; else the C library's errno (ENOENT: no such file).
+ * The text is kept as it is; the readers take a CR LF pair as one line end
+ * (tokens, quoted strings, string areas and PrfCopyText). */
 int PrfOpenFile(PRFIN *in, const char *path);
 void PrfOpenText(PRFIN *in, const char *text, size_t length);
+/* A new block (tag `tag`) with n characters of a text read, each CR LF
+ * pair as LF, and a NUL; null when memory is short. */
+char *PrfCopyText(const char *text, size_t n, const char *tag);
 void PrfClose(PRFIN *in);
 /* Line number (from 1) of the read position. */
 int PrfLineNumber(const PRFIN *in);
@@ -84,15 +90,54 @@ uint32_t PrfHex(const char *text);
  * decimal number in 0..max, else 0. */
 int PrfBoundedCount(const char *text, int64_t max, int64_t *out);
 
+/* Output gathered in memory and handed to a stream in large pieces (a
+ * full buffer, then the rest when closed); without a stream it stays in
+ * memory.  Writing never fails half-way: a failure is remembered. */
+struct PRFOUT {
+    char *data;
+    size_t length;
+    size_t capacity;
+    FILE *file;
+    int failed;
+    int crlf;          /* every LF goes out as CR LF (a binary stream) */
+};
+void PrfOutOpen(PRFOUT *out, FILE *file);
+/* For a stream opened in binary mode: the host's line ends are put by the
+ * writer itself (CR LF on Windows), far faster than a text-mode stream
+ * that looks at every byte. */
+void PrfOutOpenBinary(PRFOUT *out, FILE *file);
+/* Writes what is left to the stream and frees the buffer: 0, or -1 when
+ * any write or allocation failed. */
+int PrfOutClose(PRFOUT *out);
+void PrfOutSpill(PRFOUT *out, size_t needed);
+inline void PrfOutChar(PRFOUT *out, char c)
+{
+    if (out->length == out->capacity)
+        PrfOutSpill(out, 1);
+    if (out->length < out->capacity)
+        out->data[out->length++] = c;
+}
+void PrfOutWrite(PRFOUT *out, const char *bytes, size_t n);
+void PrfOutText(PRFOUT *out, const char *text);
+void PrfOutInt(PRFOUT *out, int64_t value);
+/* key, value and one separator character (none when sep is 0) */
+void PrfOutKeyInt(PRFOUT *out, const char *key, int64_t value, char sep);
+/* printf-style, for the rarer lines; the number of characters added. */
+int PrfOutFormat(PRFOUT *out, const char *format, ...)
+#ifdef __GNUC__
+    __attribute__((format(printf, 2, 3)))
+#endif
+    ;
+
 /* Writers.  A length of (size_t)-1 means the whole NUL-terminated text. */
 #define PRF_WHOLE ((size_t)-1)
-int PrfPutQuoted(FILE *out, const char *text, size_t length);
-void PrfPutString(FILE *out, const char *key, const char *text, size_t length);
-void PrfPutInt(FILE *out, const char *key, int32_t value);
-void PrfPutInt64(FILE *out, const char *key, int64_t value);
-void PrfPutRect(FILE *out, const char *key, const int32_t *four);
-void PrfPutFont(FILE *out, const char *key, const PRFFONT *font);
-void PrfPutPrintLayout(FILE *out, const PRFLAYOUT *layout, char letter,
+int PrfPutQuoted(PRFOUT *out, const char *text, size_t length);
+void PrfPutString(PRFOUT *out, const char *key, const char *text, size_t length);
+void PrfPutInt(PRFOUT *out, const char *key, int32_t value);
+void PrfPutInt64(PRFOUT *out, const char *key, int64_t value);
+void PrfPutRect(PRFOUT *out, const char *key, const int32_t *four);
+void PrfPutFont(PRFOUT *out, const char *key, const PRFFONT *font);
+void PrfPutPrintLayout(PRFOUT *out, const PRFLAYOUT *layout, char letter,
                        int16_t mainCharSet);
 /* A text that is absent, empty or one blank counts as not set. */
 int PrfTextSet(const char *text);

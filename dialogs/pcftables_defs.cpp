@@ -340,7 +340,7 @@ static PCFLISTENTRY CL_queueColumns[] = {
     { &FD_MQIA_CURRENT_Q_DEPTH, 0x803 },
     { nullptr, 0 }
 };
-static const PCFListDef LD_queueColumns = { CL_queueColumns, CL_queueColumns, 1352, 1 };
+static PCFListDef LD_queueColumns = { CL_queueColumns, CL_queueColumns, 1352, 1 };
 static PCFLISTENTRY CL_messageColumns[] = {
     { &FD_MYPCFA_POSITION, 0x817 },
     { &FD_MYPCFA_MSGID, 0x803 },
@@ -352,7 +352,7 @@ static PCFLISTENTRY CL_messageColumns[] = {
     { &FD_MYPCFA_ENCODING, 0x803 },
     { nullptr, 0 }
 };
-static const PCFListDef LD_messageColumns = { CL_messageColumns, CL_messageColumns, 1352, 2 };
+static PCFListDef LD_messageColumns = { CL_messageColumns, CL_messageColumns, 1352, 2 };
 static PCFLISTENTRY CL_downloadColumns[] = {
     { &FD_MQCA_Q_NAME, 0x817 },
     { &FD_MQIA_Q_TYPE, 0x803 },
@@ -372,7 +372,7 @@ static PCFLISTENTRY CL_downloadColumns[] = {
     { &FD_MQIA_QSG_DISP, 0x201 },
     { nullptr, 0 }
 };
-static const PCFListDef LD_downloadColumns = { CL_downloadColumns, CL_downloadColumns, 1511, 1 };
+static PCFListDef LD_downloadColumns = { CL_downloadColumns, CL_downloadColumns, 1511, 1 };
 
 static const PCFActionDef AC_qmgr[] = {
     { 0, 0, 0, 2, 1, "DISPLAY QMGR", "&Refresh", 0x1C001, 0x0, nullptr, nullptr, nullptr, "Display refreshed" },

@@ -310,9 +310,8 @@ void FltDeleteEntry(FILKEY *entry);
 /* Whether the entry lies in the local list. */
 int FltIsLocal(const FILKEY *entry);
 
-/* From the profile: the shared filter file's export (a stand-in until
- * the profile's own lands); the count, with the result text in message
- * (400 bytes). */
+/* From the profile: the shared filter file's export; the count, with
+ * the result text in message (400 bytes). */
 int PrfExportFilters(char *message);
 /* RunUserCommand of the command engine (a stand-in until it lands). */
 int RunUserCommand(QMS *location, DialogWords *dialog, PCFROW *row, const char *templ,

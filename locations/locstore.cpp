@@ -1,13 +1,14 @@
 /* The location store: creation, lookup, rings, groups, status changes,
  * capabilities and deferred deletion of location records. */
 #include "locstore.h"
+#include "loccache.h"
+#include "pwcreds.h"
 #include "cs.h"
 
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
-#include <mutex>
 
 /* no rights until the authorities file has been read (or found absent) */
 LOCGLOBALS LocGlobals = { 0, 0, 0, 0, 0, 0, 0, 0, nullptr, {} };
@@ -16,8 +17,9 @@ CSTREE *LocGroups;
 
 static LOCHOOKS hooks;
 static CSMUTEX storeLock;
-static std::once_flag storeLockOnce;
 static QMS *freedList;                 /* chained through the first word */
+struct FREEDBLOCK { FREEDBLOCK *next; };
+static FREEDBLOCK *freedBlocks, *freedElements;  /* cached objects */
 static char nameList[100];
 static int nameListClosed;
 
@@ -25,7 +27,8 @@ static int nameListClosed;
 
 static void store_lock(void)
 {
-    std::call_once(storeLockOnce, [] { CSCreateLock(&storeLock); });
+    static const int created = CSCreateLock(&storeLock);  /* once; later a load */
+    (void)created;
     CSLockRecursive(&storeLock, CS_WAIT_FOREVER);
 }
 
@@ -36,6 +39,11 @@ static void store_unlock(void)
 
 void LocLockStore(void) { store_lock(); }
 void LocUnlockStore(void) { store_unlock(); }
+
+const LOCHOOKS *LocHooks(void)
+{
+    return &hooks;
+}
 
 void LocSetHooks(const LOCHOOKS *h)
 {
@@ -171,34 +179,110 @@ void LocTouch(QMS *r)
 
 /* ---- groups ----------------------------------------------------------- */
 
-QMSGROUP *LocGroupGet(const char *groupName)
+/* The group helpers run under the store lock.  Groups found lately are
+ * kept by a hash of their names: reading a file asks the group tree about
+ * a group once rather than once per member (a tree search compares whole
+ * names at every level). */
+#define GROUP_CACHE 256
+static QMSGROUP *groupCache[GROUP_CACHE];
+
+static unsigned group_slot(const char *name)
+{
+    uint32_t h = 2166136261u;
+    for (int i = 0; i < QMS_NAME && name[i]; i++)
+        h = (h ^ (uint8_t)name[i]) * 16777619u;
+    return (h ^ (h >> 16)) % GROUP_CACHE;
+}
+
+static QMSGROUP *group_get_locked(const char *groupName)
 {
     QMSGROUP g;
     memset(&g, 0, sizeof g);
     set_name(g.name, groupName, QMS_NAME);
-    store_lock();
-    QMSGROUP *found = (QMSGROUP *)CSTreeFind(LocGroups, g.name, QMS_NAME + 1);
+    unsigned slot = group_slot(g.name);
+    QMSGROUP *found = groupCache[slot];
+    if (found) {
+        int i = 0;
+        while (i < QMS_NAME && g.name[i] && found->name[i] == g.name[i])
+            i++;
+        if (found->name[i] == g.name[i])
+            return found;
+    }
+    found = (QMSGROUP *)CSTreeFind(LocGroups, g.name, QMS_NAME + 1);
     if (!found)
         found = (QMSGROUP *)CSTreeAdd(&LocGroups, "QMSGROUP", 0, &g, sizeof g, QMS_NAME + 1);
+    if (found)
+        groupCache[slot] = found;
+    return found;
+}
+
+static void leave_group_locked(QMS *r)
+{
+    QMSGROUP *g = r->group;
+    if (!g)
+        return;
+    QMS *before = nullptr;
+    for (QMS **p = &g->first; *p; before = *p, p = &(*p)->nextInGroup)
+        if (*p == r) {
+            *p = r->nextInGroup;
+            if (g->last == r)
+                g->last = before;
+            break;
+        }
+    r->nextInGroup = nullptr;
+    r->group = nullptr;
+    if (!g->first) {
+        unsigned slot = group_slot(g->name);
+        if (groupCache[slot] == g)
+            groupCache[slot] = nullptr;
+        CSTreeDelete(&LocGroups, nullptr, nullptr, &g->tree, QMS_NAME + 1);
+    }
+}
+
+/* after every member whose name is not greater: at once after the last
+   one when no member's name is greater (a file read in order) */
+static void set_group_locked(QMS *r)
+{
+    leave_group_locked(r);
+    QMSGROUP *g = group_get_locked(r->groupName);
+    if (!g)
+        return;
+    QMS **p = &g->first;
+    if (g->last && memcmp(g->last->qmName, r->qmName, QMS_NAME + 1) <= 0)
+        p = &g->last->nextInGroup;
+    while (*p && memcmp((*p)->qmName, r->qmName, QMS_NAME + 1) <= 0)
+        p = &(*p)->nextInGroup;
+    r->nextInGroup = *p;
+    *p = r;
+    if (!r->nextInGroup)
+        g->last = r;
+    r->group = g;
+}
+
+static void sync_group_locked(QMS *r)
+{
+    if (r->groupName[0]) {
+        if (!r->group || strcmp(r->group->name, r->groupName) != 0)
+            set_group_locked(r);
+    } else if (r->group) {
+        leave_group_locked(r);
+    }
+}
+
+QMSGROUP *LocGroupGet(const char *groupName)
+{
+    store_lock();
+    QMSGROUP *found = group_get_locked(groupName);
     store_unlock();
     return found;
 }
 
 int LocLeaveGroup(QMS *r)
 {
-    QMSGROUP *g = r->group;
-    if (!g)
+    if (!r->group)
         return 1;
     store_lock();
-    for (QMS **p = &g->first; *p; p = &(*p)->nextInGroup)
-        if (*p == r) {
-            *p = r->nextInGroup;
-            break;
-        }
-    r->nextInGroup = nullptr;
-    r->group = nullptr;
-    if (!g->first)
-        CSTreeDelete(&LocGroups, nullptr, nullptr, &g->tree, QMS_NAME + 1);
+    leave_group_locked(r);
     store_unlock();
     return 1;
 }
@@ -208,30 +292,16 @@ int LocSetGroup(QMS *r)
     /* one hold of the lock: the group found must not be deleted by its
        last member leaving on another thread before this one joins */
     store_lock();
-    LocLeaveGroup(r);
-    QMSGROUP *g = LocGroupGet(r->groupName);
-    if (!g) {
-        store_unlock();
-        return 1;
-    }
-    QMS **p = &g->first;
-    while (*p && memcmp((*p)->qmName, r->qmName, QMS_NAME + 1) <= 0)
-        p = &(*p)->nextInGroup;
-    r->nextInGroup = *p;
-    *p = r;
-    r->group = g;
+    set_group_locked(r);
     store_unlock();
     return 1;
 }
 
 int LocSyncGroup(QMS *r)
 {
-    if (r->groupName[0]) {
-        if (!r->group || strcmp(r->group->name, r->groupName) != 0)
-            LocSetGroup(r);
-    } else if (r->group) {
-        LocLeaveGroup(r);
-    }
+    store_lock();
+    sync_group_locked(r);
+    store_unlock();
     return 1;
 }
 
@@ -250,6 +320,19 @@ static void leave_ring(QMS *r)
     LocRingLatest(pred);
 }
 
+/* Records of one queue manager name sit side by side in key order: a
+ * neighbour in the tree tells whether the name has a ring already, with
+ * no search.  Under the store lock. */
+static QMS *same_name_neighbour(QMS *r)
+{
+    QMS *prev = (QMS *)r->tree.prev, *next = (QMS *)r->tree.next;
+    if (prev && !memcmp(prev->qmName, r->qmName, QMS_NAME + 1))
+        return prev;
+    if (next && !memcmp(next->qmName, r->qmName, QMS_NAME + 1))
+        return next;
+    return nullptr;
+}
+
 /* Puts a record into the ring of another record of the same queue
  * manager, just before it, or makes it first of a ring of its own. */
 static void join_ring(QMS *r, QMS *same)
@@ -265,21 +348,98 @@ static void join_ring(QMS *r, QMS *same)
     r->nextInRing = same;
 }
 
+/* ---- the record pool --------------------------------------------------- */
+
+/* Records of the program-wide tree come from blocks of QMS_SLAB: one
+ * allocation each, which the host's heap serves far faster than as many
+ * allocations of a record's size.  A freed record goes back to the pool. */
+#define QMS_SLAB 64
+
+struct QMSSLAB {
+    QMSSLAB *next;
+    void *spare;
+    QMS records[QMS_SLAB];
+};
+
+static QMSSLAB *slabs;
+static QMS *pool;                      /* chained through the first word */
+
+/* under the store lock */
+static QMS *record_get(void)
+{
+    if (!pool) {
+        QMSSLAB *s = (QMSSLAB *)CSGetMem(sizeof(QMSSLAB), "QMSSLAB");
+        if (s) {
+            s->next = slabs;
+            slabs = s;
+            for (int i = QMS_SLAB - 1; i >= 0; i--) {
+                s->records[i].tree.left = (CSTREE *)pool;
+                pool = &s->records[i];
+            }
+        }
+    }
+    QMS *r = pool;
+    if (r)
+        pool = (QMS *)r->tree.left;
+    return r;
+}
+
+static void record_put(QMS *r)
+{
+    store_lock();
+    r->tree.left = (CSTREE *)pool;
+    pool = r;
+    store_unlock();
+}
+
+static void record_free(QMS *r)
+{
+    if (r->state & LST_POOLED)
+        record_put(r);
+    else
+        CSFreeMem(r);
+}
+
 /* ---- creation and deletion -------------------------------------------- */
 
-QMS *LocCreate(CSTREE **tree, const QMS *templ, uint32_t rowFlags)
+/* A block for a record of a tree: from the pool for the program-wide
+ * tree.  Under the store lock. */
+static QMS *new_block(int program)
 {
-    QMS *t = (QMS *)malloc(sizeof(QMS));
-    if (!t)
-        return nullptr;
-    memcpy(t, templ, sizeof *t);
+    return program ? record_get() : (QMS *)CSGetMem(sizeof(QMS), "QMS");
+}
+
+QMS *LocNewRecord(CSTREE **tree)
+{
+    store_lock();
+    QMS *t = new_block(is_program_tree(tree));
+    store_unlock();
+    return t;
+}
+
+void LocDropRecord(QMS *record)
+{
+    LocFreeRecordData(record);
+    record_free(record);
+}
+
+/* Puts a filled block into a tree as a new location; on failure the
+ * block goes (and its texts and lists when ownsData is set). */
+static QMS *insert_record(CSTREE **tree, QMS *t, uint32_t rowFlags, int ownsData)
+{
+    int program = is_program_tree(tree);
+    store_lock();
+    t->state = program ? (t->state | LST_POOLED) : (t->state & ~LST_POOLED);
     memset(&t->tree, 0, sizeof t->tree);
     if (!t->interval[0]) t->interval[0] = 60;
     if (!t->interval[2]) t->interval[2] = 1800;
-    if (!t->secondName[0]) strcpy(t->secondName, "RAVOLT");
-    if (!t->commandQueue[0])
-        strcpy(t->commandQueue, (t->flags & LF_MVS) ? "SYSTEM.COMMAND.INPUT"
-                                                   : "SYSTEM.ADMIN.COMMAND.QUEUE");
+    if (!t->secondName[0]) memcpy(t->secondName, "RAVOLT", sizeof "RAVOLT");
+    if (!t->commandQueue[0]) {
+        if (t->flags & LF_MVS)
+            memcpy(t->commandQueue, "SYSTEM.COMMAND.INPUT", sizeof "SYSTEM.COMMAND.INPUT");
+        else
+            memcpy(t->commandQueue, "SYSTEM.ADMIN.COMMAND.QUEUE", sizeof "SYSTEM.ADMIN.COMMAND.QUEUE");
+    }
     set_name(t->qmName, t->qmName, QMS_NAME);
     set_name(t->secondName, t->secondName, QMS_NAME);
     t->putThread.hConn = t->getThread.hConn = -1;
@@ -293,25 +453,27 @@ QMS *LocCreate(CSTREE **tree, const QMS *templ, uint32_t rowFlags)
     t->status &= ~LS_FIRSTOFRING;          /* a copied record may carry it */
     t->state &= ~LST_FREED;
 
-    store_lock();
-    QMS *same = find_name(*tree, t->qmName);
-    QMS *r = (QMS *)CSTreeAdd(tree, "QMS", CSTREE_NORENUM, t, sizeof *t, QMS_KEYLEN);
-    free(t);
+    QMS *r = (QMS *)CSTreeAdd(tree, "QMS", CSTREE_NORENUM | CSTREE_INSERT, t, sizeof *t,
+                              QMS_KEYLEN);
     if (!r) {
+        if (ownsData)
+            LocFreeRecordData(t);
+        record_free(t);
         store_unlock();
         return nullptr;
     }
     /* the list elements name their owning list: it moved with the record */
     for (CSLISTELEM *e = r->mqscCommands.first; e; e = e->next)
         e->list = &r->mqscCommands;
-    join_ring(r, same);
+    join_ring(r, same_name_neighbour(r));
+    if (program)
+        sync_group_locked(r);
     store_unlock();
-    if (!is_program_tree(tree))
+    if (!program)
         return r;
 
     if (r->nextInRing)
         LocRingLatest(r);
-    LocSyncGroup(r);
     LocSetCapabilities(r, r->platform, r->commandLevel, r->flags & LF_QSG);
     static const int images[4] = { 10, 12, 11, 41 };
     for (int i = 0; i < 4; i++)
@@ -342,20 +504,20 @@ int LocRekey(CSTREE **tree, QMS *r, const char *qmName, const char *secondName)
     if (newRing)
         leave_ring(r);
     memcpy(r->qmName, key, QMS_KEYLEN);
-    /* inserting clears the element header: the record's links stay */
+    /* inserting clears the element header: the record's links stay (the
+       block itself stays where it is, a pooled one included) */
     CSLINK *links = r->tree.links;
     uint16_t refs = r->tree.refs;
-    QMS *same = newRing ? find_name(*tree, r->qmName) : nullptr;
     CSTreeAdd(tree, "QMS", CSTREE_INSERT | CSTREE_NORENUM, r, sizeof *r, QMS_KEYLEN);
     r->tree.links = links;
     r->tree.refs = refs;
     if (newRing) {
-        join_ring(r, same);
+        join_ring(r, same_name_neighbour(r));
         if (r->nextInRing)
             LocRingLatest(r);
     }
     if (r->group)
-        LocSetGroup(r);                /* members are kept in name order */
+        set_group_locked(r);           /* members are kept in name order */
     store_unlock();
     if (is_program_tree(tree)) {
         HOOK(removeRow, r);            /* the row moves to its new place */
@@ -363,6 +525,20 @@ int LocRekey(CSTREE **tree, QMS *r, const char *qmName, const char *secondName)
         CfgBroadcastChange();
     }
     return 0;
+}
+
+QMS *LocCreate(CSTREE **tree, const QMS *templ, uint32_t rowFlags)
+{
+    QMS *t = LocNewRecord(tree);
+    if (!t)
+        return nullptr;
+    memcpy(t, templ, sizeof *t);
+    return insert_record(tree, t, rowFlags, 0);
+}
+
+QMS *LocCreateRecord(CSTREE **tree, QMS *record, uint32_t rowFlags)
+{
+    return insert_record(tree, record, rowFlags, 1);
 }
 
 static void free_command(CSLISTELEM *, void *) {}
@@ -381,11 +557,13 @@ void LocFreeRecordData(QMS *r)
     for (int i = 0; i < 4; i++)
         CSStringSet(&r->iconFile[i], nullptr, 0);
     CSFreeMemAndClear(&r->userId);
-    CSFreeMemAndClear(&r->password);
-    CSFreeMemAndClear(&r->rawClient);
+    if (r->password) {
+        memset(r->password, 0, strlen(r->password));
+        CSFreeMem(r->password);
+        r->password = nullptr;
+    }
     if (r->clientSettings && LocFreeClientData)
         LocFreeClientData(r);
-    CSFreeMemAndClear(&r->rawDialogs);
     CSFreeMemAndClear(&r->lastError);
     CSFreeMemAndClear(&r->placeholder);
     CSFreeMemAndClear(&r->displayName);
@@ -429,8 +607,11 @@ int LocDelete(CSTREE **tree, QMS *r, const uint32_t *keep)
     if (r->settingsWindow) HOOK(destroyWindow, r->settingsWindow);
     if (r->secondWindow) HOOK(destroyWindow, r->secondWindow);
     r->settingsWindow = r->secondWindow = nullptr;
-    HOOK(freeCache, r);
-    CSFreeMemAndClear(&r->rawClient);
+    PWCForgetLocation(r);              /* its waiting cache requests */
+    if (hooks.freeCache)
+        hooks.freeCache(hooks.context, r);
+    else
+        LocFreeCache(r, 1);
     if (r->mqscCommands.first)
         CSListFree(&r->mqscCommands, free_command, nullptr);
     memset(&r->mqscCommands, 0, sizeof r->mqscCommands);
@@ -446,6 +627,16 @@ int LocDelete(CSTREE **tree, QMS *r, const uint32_t *keep)
     return 0;
 }
 
+void LocFreeLater(void *block, int treeElement)
+{
+    FREEDBLOCK *b = (FREEDBLOCK *)block;
+    store_lock();
+    FREEDBLOCK **list = treeElement ? &freedElements : &freedBlocks;
+    b->next = *list;
+    *list = b;
+    store_unlock();
+}
+
 int LocFlushFreed(void)
 {
     if (LocGlobals.uiThread && CSGetThreadId() != LocGlobals.uiThread)
@@ -453,13 +644,25 @@ int LocFlushFreed(void)
     store_lock();
     QMS *list = freedList;
     freedList = nullptr;
+    FREEDBLOCK *elements = freedElements, *blocks = freedBlocks;
+    freedElements = freedBlocks = nullptr;
     store_unlock();
     int n = 0;
+    for (FREEDBLOCK *b = elements, *next; b; b = next, n++) {
+        next = b->next;
+        b->next = nullptr;
+        CSLinkRemoveAll(b, 0);
+        CSFreeMem(b);
+    }
+    for (FREEDBLOCK *b = blocks, *next; b; b = next, n++) {
+        next = b->next;
+        CSFreeMem(b);
+    }
     while (list) {
         QMS *next = (QMS *)list->tree.left;
         CSLinkRemoveAll(list, 0);
         LocFreeRecordData(list);
-        CSFreeMem(list);
+        record_free(list);
         list = next;
         n++;
     }
@@ -505,8 +708,12 @@ QMS *LocSetStatus(QMS *r, uint32_t set, uint32_t clear, int force)
         if (r->flags & LF_CSL)
             HOOK(consoleEvent, r, 100007, 40);
     }
-    if (now & LS_PROCESSNOW)
-        HOOK(timerOne, r);
+    if (now & LS_PROCESSNOW) {
+        if (hooks.timerOne)
+            hooks.timerOne(hooks.context, r);
+        else
+            LocTimerOne(r);
+    }
     HOOK(updateRow, r);
     if (change)
         HOOK(repaint, 128);

@@ -58,10 +58,18 @@ extern CSTREE *LocTree;                /* the program-wide location tree */
 extern CSTREE *LocGroups;              /* the group tree */
 
 void LocSetHooks(const LOCHOOKS *hooks);
+const LOCHOOKS *LocHooks(void);
 int64_t LocNow(void);
 
 void InitLocationDefaults(QMS *record);
 QMS *LocCreate(CSTREE **tree, const QMS *templ, uint32_t rowFlags);
+/* The same without a copy, for a reader of many locations: a block for a
+ * new record of the tree, filled by the caller and then taken over by
+ * LocCreateRecord (which frees it, its texts and lists included, when the
+ * tree refuses it); LocDropRecord frees one that is not wanted. */
+QMS *LocNewRecord(CSTREE **tree);
+QMS *LocCreateRecord(CSTREE **tree, QMS *record, uint32_t rowFlags);
+void LocDropRecord(QMS *record);
 int LocDelete(CSTREE **tree, QMS *record, const uint32_t *keep);
 /* Gives a record of the tree a new queue-manager name and second name
  * (empty: "RAVOLT"): it leaves its ring and joins the ring of its new
@@ -99,6 +107,10 @@ void LocFreeRecordData(QMS *record);
 /* Frees a record's client-channel data area (set by the configuration
  * code, which knows its layout); null: nothing to free. */
 extern void (*LocFreeClientData)(QMS *record);
+/* Puts a block of a cached list (from CSGetMem, its first word free) on
+ * the freed-record list; LocFlushFreed frees it, after its links when
+ * it is a tree element. */
+void LocFreeLater(void *block, int treeElement);
 /* The store's lock: held while the tree, rings, groups or the freed list
  * change; a walk of the tree that may meet another thread takes it. */
 void LocLockStore(void);

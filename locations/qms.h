@@ -49,6 +49,9 @@ enum LocationState : uint32_t {
     LST_IDLE = 0x1, LST_REDISPLAY = 0x2, LST_DELETING = 0x4,
     LST_NEW = 0x8, LST_SUSPENDED = 0x20,
     LST_FREED = 0x40,                  /* on the freed-record list */
+    LST_SAVECREDS = 0x100,             /* save the credentials after the
+                                          next successful connection */
+    LST_POOLED = 0x200,                /* the record's block is from the pool */
 };
 
 /* Thread blocks: the parts the MQ engine owns stay opaque here. */
@@ -68,13 +71,16 @@ struct QMSGROUP {
     CSTREE tree;                       /* key: the 49-byte name */
     char name[QMS_NAME + 1];
     QMS *first;                        /* members in name order */
+    QMS *last;                         /* the last of them */
 };
 
-/* Cached-list status block (the location timer's own). */
+/* Cached-list status block (the location timer's own): flags 0x2
+ * updates suspended, 0x4 the next refresh is a full one. */
 struct QMSCACHE {
     uint32_t flags;
-    uint32_t count;
+    uint32_t count;                    /* entries changed */
     int64_t time;
+    uint32_t values;                   /* values changed */
 };
 
 struct QMS {
@@ -111,6 +117,7 @@ struct QMS {
     char *userId;                      /* block "USR" */
     char *password;                    /* block "PWD", never saved */
     uint8_t credentialsPending;        /* a worker waits for the credentials prompt */
+    void *credDialog;                  /* the open credentials prompt */
     void *kdbEntry;
     const char *nameLists[QMS_NAMELISTS];   /* shared texts */
     uint32_t ccsidOverride, ccsidQm, ccsid;
@@ -141,8 +148,6 @@ struct QMS {
     char failCommand[QMS_CMDLEN + 1];
     void *clientDialog;
     void *clientSettings;              /* the client-connection data area */
-    char *rawClient;                   /* "CLN:" lines kept as read */
-    char *rawDialogs;                  /* "DLG:" entries kept as read */
     const char *ccdtUrl;               /* shared text */
     QMSCACHE caches[8];
     int32_t retryInterval, disconnectInterval;

@@ -546,7 +546,8 @@ for lv in LISTS.values():
         out.append(f'    {{ &{d.cname}, 0x{fl:X} }},')
     out.append('    { nullptr, 0 }')
     out.append('};')
-    out.append(f'static const PCFListDef LD_{lv["var"]} = {{ CL_{lv["var"]}, CL_{lv["var"]}, '
+    # not const: the current list is the one a profile's column list sets
+    out.append(f'static PCFListDef LD_{lv["var"]} = {{ CL_{lv["var"]}, CL_{lv["var"]}, '
                f'{lv["attr"]}, {lv["kind"]} }};')
 out.append('')
 COUNTS = []

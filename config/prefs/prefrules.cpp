@@ -10,19 +10,70 @@
 #include <cstring>
 
 #include "cs.h"
+#include "colours.h"
 #include "export.h"
+#include "pwcreds.h"
+#ifdef _WIN32
+#include "colourwin.h"
+#include "fltwin.h"
+#include "modeless.h"
+#include "pwcwin.h"
+#endif
 
-static PREFHOOKS hooks;
 int PrefDateWidth;
+
+/* ---- hooks ----------------------------------------------------------------- */
+
+/* What the Preferences reach without the shell: the repaint announcement,
+ * the dialog colours, the password cache, the modeless list and the
+ * Filter Manager. */
+static void RealRepaint(void *, uint32_t mask) { RepaintAllWindows(mask); }
+static void RealNotifyWindows(void *) { LocNotifyWindows(); }
+static void RealPwcRefresh(void *) { PWCRefreshFileName(); }
+static void RealPwcAccess(void *, void *) { PWCAccessDialog(1, 1); }
+
+static void RealPwcResolve(void *, const char *templ, char *out, size_t size)
+{
+    char name[PWC_PATH_MAX + 1];
+    PWCResolveFileName(templ, name);
+    snprintf(out, size, "%s", name);
+}
+
+static int RealPwcState(void *, int *open, char *fileName, size_t size)
+{
+    *open = PWCIsOpen();
+    snprintf(fileName, size, "%s", PWCFileName());
+    return PWCIsEnabled();
+}
+
+#ifdef _WIN32
+static void RealSetDlgColours(void *, void *dialog) { SetDlgColours((DDHANDLE)dialog); }
+static void RealPwcSetPassword(void *, void *owner) { PWCSetPasswordDialog((HWND)owner); }
+static void RealAddModeless(void *, void *window) { AddModeless(window, 1, nullptr, nullptr); }
+static void RealRemoveModeless(void *, void *window) { UtilRemoveModeless(window); }
+static void RealFilterManagerRefresh(void *) { FltRefreshDialog(); }
+#else
+#define RealSetDlgColours nullptr
+#define RealPwcSetPassword nullptr
+#define RealAddModeless nullptr
+#define RealRemoveModeless nullptr
+#define RealFilterManagerRefresh nullptr
+#endif
+
+static const PREFHOOKS defaultHooks = {
+    .repaint = RealRepaint, .setDlgColours = RealSetDlgColours,
+    .locNotifyWindows = RealNotifyWindows, .filterManagerRefresh = RealFilterManagerRefresh,
+    .pwcResolve = RealPwcResolve, .pwcRefresh = RealPwcRefresh,
+    .pwcSetPassword = RealPwcSetPassword, .pwcAccess = RealPwcAccess, .pwcState = RealPwcState,
+    .addModeless = RealAddModeless, .removeModeless = RealRemoveModeless,
+};
+static PREFHOOKS hooks = defaultHooks;
 
 #define HOOK(name, ...) do { if (hooks.name) hooks.name(hooks.context __VA_OPT__(,) __VA_ARGS__); } while (0)
 
 void PrefSetHooks(const PREFHOOKS *h)
 {
-    if (h)
-        hooks = *h;
-    else
-        memset(&hooks, 0, sizeof hooks);
+    hooks = h ? *h : defaultHooks;
 }
 
 const PREFHOOKS *PrefHooks(void)

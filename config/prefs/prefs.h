@@ -181,6 +181,9 @@ struct PREFHOOKS {
     void (*removeModeless)(void *ctx, void *window);
     void (*timeZoneChanged)(void *ctx);                            /* PrfGetTimeZone ran */
 };
+/* Null: the defaults, which reach the repaint announcement, the dialog
+ * colours, the password cache, the modeless list and the Filter Manager
+ * directly (the rest do nothing). */
 void PrefSetHooks(const PREFHOOKS *hooks);
 const PREFHOOKS *PrefHooks(void);
 

@@ -14,7 +14,8 @@
 #include <cstddef>
 #include <cstdint>
 #include "dialogs.h"
-#include "dlgrec_standin.h"
+#include "cfgdialog.h"
+#include "savedlg.h"
 
 /* Control ids of the dialog's children. */
 enum PCFControlId {
@@ -135,6 +136,9 @@ void PCFErrorSoundReset(void);
 
 DLGINFO *PCFGetDlgInfo(const PCFCommandDef *definition, QMS *location);
 void PCFGetDialogProfile(DialogWords *dialog);
+/* The dialog's shown parts, refresh and display words as the settings of
+ * the saved dialog it shows (what PCFGetDialogProfile reads back). */
+void PCFPutSavedSettings(const DialogWords *dialog, PDGSTATE *settings);
 /* A default size for the work area (width, height in pixels). */
 void GetDialogSize(DialogWords *dialog, int32_t workCx, int32_t workCy);
 

@@ -177,6 +177,23 @@ static void SavedSettings(DialogWords *d)
     d->displayFlags = (d->displayFlags & ~0x3Fu) | ((uint32_t)s->ds3 & 0x3F);
 }
 
+void PCFPutSavedSettings(const DialogWords *d, PDGSTATE *s)
+{
+    static const struct { uint32_t pd, df; } shown[] = {
+        { PDF_INITREFRESH, DF_REFRESH_AT_OPEN }, { PDF_BUTTONS, DF_SHOW_BUTTONS },
+        { PDF_FIELDS, DF_SHOW_FIELDS }, { PDF_FILTER, DF_SHOW_FILTER },
+    };
+    for (const auto &b : shown)
+        SetBit(&s->flags, b.pd, d->stateFlags & b.df);
+    SetBit(&s->flags, PDF_TL, d->optionFlags & DO_TOOLBAR);
+    s->refresh = (int32_t)d->refreshRate;
+    s->align = d->refreshAlign;
+    s->autoexptype = d->exportType;
+    UTStrCopy(s->autoexpfile, d->exportFile, sizeof s->autoexpfile);
+    s->ds2 = (int32_t)(((uint32_t)s->ds2 & ~PROFILE_OPTIONS) | (d->optionFlags & PROFILE_OPTIONS));
+    s->ds3 = (int32_t)(((uint32_t)s->ds3 & ~0x3Fu) | (d->displayFlags & 0x3F));
+}
+
 void PCFGetDialogProfile(DialogWords *d)
 {
     const PCFCommandDef *def = d->definition;

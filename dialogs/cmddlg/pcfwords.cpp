@@ -197,6 +197,20 @@ DialogWords *GetDialogWords(const DialogWords *templ, int existingWindow)
     return d;
 }
 
+/* A saved dialog that goes: the dialogs opened from it let go of it. */
+static void ForgetSaved(SAVEDDIALOG *record)
+{
+    CSLockGlobal(CSLOCK_DIALOGS);
+    for (DialogWords *d = PCFOpenDialogs; d; d = d->next)
+        if (d->saved == record)
+            d->saved = nullptr;
+    CSUnlockGlobal(CSLOCK_DIALOGS);
+}
+
+static struct SavedForgetting {
+    SavedForgetting() { SavedDialogDropped = ForgetSaved; }
+} savedForgetting;
+
 /* The blocks of one list record; the record itself stays. */
 static void ReleaseList(PCFLISTREQ *r)
 {

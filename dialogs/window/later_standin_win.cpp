@@ -1,7 +1,7 @@
 /* Stand-ins for the pieces built later that the command dialog's windows
- * call (laterwin.h): filters and export do nothing, the message editor
- * is a placeholder data window, and the queue-manager pair is taken as
- * valid.  The real pieces replace this file. */
+ * call (laterwin.h): the message editor is a placeholder data window,
+ * and the queue-manager pair is taken as valid.  The real pieces replace
+ * this file. */
 #include "pcfwin.h"
 #include "laterwin.h"
 
@@ -26,12 +26,6 @@ static LRESULT Placeholder(HWND hwnd, UINT msg, WPARAM wp, int slot, COLORREF co
     return 0;
 }
 
-/* ---- filters, export ---- */
-
-int PCFNewFilter(DialogWords *, int) { return 0; }
-void PCFCheckVars(DialogWords *) {}
-void ColFilterClearChanged(DialogWords *) {}
-void ExpOpenDialog(DialogWords *) {}
 
 /* ---- the message editor ---- */
 

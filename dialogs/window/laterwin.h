@@ -1,20 +1,17 @@
 /* Entry points of pieces built later, as their own parts name them, that
- * the command dialog's windows call: the filters; the export; the
- * message editor and its structure editing; the queue-manager pair
- * check.  Until those pieces land, later_standin_win.cpp gives each its
- * least behaviour. */
+ * the command dialog's windows call: the message editor and its
+ * structure editing; the queue-manager pair check.  Until those pieces
+ * land, later_standin_win.cpp gives each its least behaviour.  The
+ * filters (filters.h, fltwin.h), the export dialog (expwin.h) and the
+ * lists (../lists) are real. */
 #pragma once
 
 #include <windows.h>
 #include "dialogs.h"
+#include "filters.h"
+#include "fltwin.h"
+#include "expwin.h"
 
-/* Filters. */
-int PCFNewFilter(DialogWords *dialog, int apply);
-void PCFCheckVars(DialogWords *dialog);
-void ColFilterClearChanged(DialogWords *dialog);
-
-/* Export. */
-void ExpOpenDialog(DialogWords *dialog);
 
 /* The message editor of a message dialog and its structure editing. */
 LRESULT CALLBACK PCFDataProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);

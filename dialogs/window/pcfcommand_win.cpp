@@ -177,7 +177,7 @@ static LRESULT FilterDefault(DialogWords *d, int32_t, int, LPARAM, int *)
 
 static LRESULT Export(DialogWords *d, int32_t, int, LPARAM, int *)
 {
-    ExpOpenDialog(d);
+    ExpOpenDialog(d, PCFWnd(d->window));
     return 0;
 }
 

@@ -212,7 +212,7 @@ static LRESULT PrivateMessage(DialogWords *d, UINT msg, WPARAM wp, LPARAM lp, in
     case UM_NEW_LIST:
         PCFDialogTitle(d, nullptr);
         PCFCheckLists(d);
-        PCFCheckVars(d);
+        PCFCheckVars(d, 1);
         PCFRefreshList(d, 1);
         return 0;
     case UM_QMLIST_CHANGED: PCFBuildQmList(d); return 0;

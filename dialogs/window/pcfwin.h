@@ -7,6 +7,7 @@
 
 #include <windows.h>
 #include "cmddlg.h"
+#include "colourwin.h"           /* the live colour table's brushes */
 
 #define PCF_CLASS_COMMAND    "RAVOLT_COMMAND"
 #define PCF_CLASS_CHILD      "RAVOLT_CHLD_COMMAND"
@@ -36,6 +37,10 @@ struct PCFSHELLHOOKS {
     void (*messageFile)(void *ctx, DialogWords *dialog, int32_t command);
 };
 void PCFSetShellHooks(const PCFSHELLHOOKS *hooks);
+
+/* Records an open list dialog as a saved dialog (savedlg.h) from what its
+ * window shows; the dialog's record, a new one, or null. */
+SAVEDDIALOG *SavedDialogCapture(int useTitle, DialogWords *dialog, const char *titleText);
 const PCFSHELLHOOKS *PCFShellHooks(void);
 
 /* The program's active command dialog (set on WM_ACTIVATE). */
@@ -140,7 +145,3 @@ DialogWords *GetCommandTarget(void);
  * Ctrl+Home/End, F5, Alt-characters): 1 when the message was consumed. */
 int PCFTranslateKey(const MSG *msg);
 
-/* ---- colours (the live colour table's brushes) ---- */
-
-HBRUSH ColourBrush(int slot);
-COLORREF *ColourRef(int slot);

@@ -54,6 +54,9 @@ struct LOCDLGHOOKS {
     void (*getCounters)(void *ctx, QMS *location, int32_t *first, int32_t *second);
 };
 
+/* Null: the defaults, which reach a location's credentials and key-database
+ * password, the repaint announcement, the dialog colours and the modeless
+ * list directly (the rest do nothing). */
 void LocDlgSetHooks(const LOCDLGHOOKS *hooks);
 const LOCDLGHOOKS *LocDlgHooks(void);
 /* Program-wide settings the dialogs read. */

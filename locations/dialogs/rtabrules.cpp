@@ -9,19 +9,50 @@
 #include <cstring>
 
 #include "cs.h"
+#include "colours.h"
 #include "dialogs.h"
+#include "pwcreds.h"
+#ifdef _WIN32
+#include "colourwin.h"
+#include "modeless.h"
+#endif
 
-static LOCDLGHOOKS hooks;
 LOCDLGSETTINGS LocDlgSettings;
+
+/* ---- hooks ------------------------------------------------------------ */
+
+/* What the location dialogs reach without the shell: the credentials and
+ * key-database password of a location, the repaint announcement, the
+ * dialog colours and the modeless list. */
+static void RealUserIdDialog(void *, void *, QMS *r) { UserIdDialog(r, 1, 0); }
+static void RealDeleteCredentials(void *, QMS *r) { PWCDeleteCredentials(r); }
+static void RealKdbForget(void *, QMS *r) { KDBForget((KDBS *)r->kdbEntry, r, 1); }
+static void RealRepaint(void *, uint32_t mask) { RepaintAllWindows(mask); }
+#ifdef _WIN32
+static void RealSetDlgColours(void *, void *dialog) { SetDlgColours((DDHANDLE)dialog); }
+static void RealAddModeless(void *, void *window, int kind, uintptr_t owner1, uintptr_t owner2)
+{
+    AddModeless(window, kind, (void *)owner1, (void *)owner2);
+}
+static void RealRemoveModeless(void *, void *window) { UtilRemoveModeless(window); }
+#else
+#define RealSetDlgColours nullptr
+#define RealAddModeless nullptr
+#define RealRemoveModeless nullptr
+#endif
+
+static const LOCDLGHOOKS defaultHooks = {
+    .userIdDialog = RealUserIdDialog, .deleteCredentials = RealDeleteCredentials,
+    .kdbForget = RealKdbForget, .repaint = RealRepaint, .setDlgColours = RealSetDlgColours,
+    .addModeless = RealAddModeless, .removeModeless = RealRemoveModeless,
+};
+static LOCDLGHOOKS hooks = defaultHooks;
 
 #define HOOK(name, ...) do { if (hooks.name) hooks.name(hooks.context __VA_OPT__(,) __VA_ARGS__); } while (0)
 
 void LocDlgSetHooks(const LOCDLGHOOKS *h)
 {
-    if (h)
-        hooks = *h;
-    else
-        memset(&hooks, 0, sizeof hooks);
+    hooks = h ? *h : defaultHooks;
 }
 
 const LOCDLGHOOKS *LocDlgHooks(void)

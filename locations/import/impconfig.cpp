@@ -89,18 +89,14 @@ static void copy_location(QMS *t, const QMS *f)
         CSStringSet(&t->iconFile[i], f->iconFile[i], -1);
         t->iconBitmap[i] = nullptr;
     }
-    struct { char **slot; const char *tag; } blocks[] = {
-        { &t->userId, "USR" }, { &t->rawDialogs, "DLGINFO" } };
-    for (auto &b : blocks) {
-        const char *s = *b.slot;
-        *b.slot = nullptr;
-        if (s && (*b.slot = (char *)CSGetMem(strlen(s) + 1, b.tag)) != nullptr)
-            strcpy(*b.slot, s);
-    }
+    t->userId = nullptr;
+    if (f->userId && (t->userId = (char *)CSGetMem(strlen(f->userId) + 1, "USR")) != nullptr)
+        strcpy(t->userId, f->userId);
+    t->password = nullptr;
+    t->credDialog = nullptr;
     memset(&t->mqscCommands, 0, sizeof t->mqscCommands);
     for (CSLISTELEM *e = f->mqscCommands.first; e; e = e->next)
         CSListAdd(&t->mqscCommands, "MQSCCMD", CSLIST_COPYDATA, e + 1, e->length);
-    t->rawClient = nullptr;
     t->clientSettings = t->clientDialog = nullptr;
     t->lastError = t->placeholder = t->displayName = nullptr;
     t->queueMasks = nullptr;

@@ -60,14 +60,16 @@ int PostMonMsg(QMS *r, int test)
         m->lastResponse = e ? e->monLastResponse : 0;
     }
     const uint8_t key[24] = {};
+    /* counted before it goes: its answer may come back before the post returns */
+    outstanding++;
     int rc = PostThreadRequest(r, nullptr, TRF_REPLYQ | TRF_MONITOR, nullptr, key, m, MONMSG_WIRE);
     if (rc) {
+        answered();
         CSFreeMem(m);
         return rc;
     }
     if (!test)
         r->monitorSent = MQETime();
-    outstanding++;
     return 0;
 }
 

@@ -9,67 +9,58 @@
 #include <cstring>
 
 #include "cs.h"
+#include "locstore.h"
 
 /* ---- credentials ---- */
 
-static int user_missing(QMS *r)
+/* Whether the wait for credentials is over without them: the program or
+ * the location's threads are ending. */
+static int wait_abandoned(QMS *r)
 {
-    return (r->flags & LF_USRP) && (!r->userId || !r->userId[0] || !r->password || !r->password[0]);
+    if ((MQEProgramState() & PS_ENDING) || LocGlobals.exiting)
+        return 1;
+    return r && (std::atomic_ref<uint8_t>(r->threadStop).load() ||
+                 (MQEState(&r->putThread) & TS_ENDREQ));
 }
 
-static int key_missing(QMS *r)
+void WaitWhileFlagSet(volatile uint8_t *flag, int *held, QMS *location)
 {
-    KDBS *k = (KDBS *)r->kdbEntry;
-    return k && !k->password[0];
-}
-
-/* The wait steps: 200 ms for the first 20 s, then longer. */
-static uint32_t credential_step(uint64_t slept)
-{
-    static const struct { uint64_t upTo; uint32_t step; } steps[] = {
-        { 20000, 200 }, { 40000, 1000 }, { 60000, 2000 }, { 120000, 4000 }, { 300000, 10000 },
-    };
-    for (const auto &s : steps)
-        if (slept < s.upTo)
-            return s.step;
-    return 20000;
-}
-
-void WaitWhileFlagSet(volatile uint8_t *flag, uint32_t *lockToken)
-{
-    uint64_t slept = 0;
-    while (std::atomic_ref<uint8_t>(*(uint8_t *)flag).load() && !(MQEProgramState() & PS_ENDING)) {
-        uint32_t step = credential_step(slept);
-        PWCUnlock(lockToken);
+    int64_t slept = 0;
+    while (std::atomic_ref<uint8_t>(*(uint8_t *)flag).load()) {
+        if (wait_abandoned(location)) {
+            std::atomic_ref<uint8_t>(*(uint8_t *)flag).store(0);
+            break;
+        }
+        uint32_t step = CredWaitStep(slept);
+        PWCUnlock(held);
         MQESleep(step);
-        PWCLock(lockToken);
+        PWCLock(held);
         slept += step;
     }
 }
 
 int RequestCredentials(QMS *r, const char **userId, const char **password)
 {
-    uint32_t token = 0;
-    PWCLock(&token);
-    int userGone = user_missing(r), keyGone = key_missing(r);
-    if (userGone || keyGone) {
+    int held = 0, needUser, needKdb;
+    PWCLock(&held);
+    if (CredMissing(r, &needUser, &needKdb)) {
         std::atomic_ref<uint8_t>(r->credentialsPending).store(1);
-        MQECREDREQ *ask = (MQECREDREQ *)CSGetMem(sizeof *ask, "CREDREQ");
+        CREDREQUEST *ask = (CREDREQUEST *)CSGetMem(sizeof *ask, "CREDREQUEST");
         if (ask) {
             ask->location = r;
-            ask->userMissing = userGone;
-            ask->keyMissing = keyGone;
+            ask->needUser = (uint32_t)needUser;
+            ask->needKdb = (uint32_t)needKdb;
         }
         if (!ask || !MQEPostBlock(nullptr, FM_CREDENTIALS, 0, ask, 0))
             std::atomic_ref<uint8_t>(r->credentialsPending).store(0);
-        WaitWhileFlagSet(&r->credentialsPending, &token);
+        WaitWhileFlagSet(&r->credentialsPending, &held, r);
     }
-    int complete = !(userGone && user_missing(r)) && !(keyGone && key_missing(r));
+    int complete = !CredMissing(r, &needUser, &needKdb);
     if (userId)
         *userId = r->userId;
     if (password)
         *password = r->password;
-    PWCUnlock(&token);
+    PWCUnlock(&held);
     return complete;
 }
 
@@ -184,8 +175,8 @@ static void connect_name(QMS *r, char *name)
 static void credential_notices(QMS *r, MQLONG cc, MQLONG reason, const char *password)
 {
     if (cc != MQCC_FAILED) {
-        if (r->state & LST2_CREDSENTERED) {
-            EngSetState2(r, 0, LST2_CREDSENTERED);
+        if (r->state & LST_SAVECREDS) {
+            EngSetState2(r, 0, LST_SAVECREDS);
             MQEPostFrame(nullptr, FM_REMEMBER_PWD, 0, r, 0);
         }
         return;
@@ -227,11 +218,11 @@ int ConnectMQ(QMS *r, MQHCONN *hconn, MQIEntryTable **tablep, char *text, int si
         return *rc;
     }
     /* copies: the prompt may replace the location's texts meanwhile */
-    uint32_t token = 0;
-    PWCLock(&token);
+    int held = 0;
+    PWCLock(&held);
     char *userCopy = r->userId ? EngTextBlock(r->userId, "CREDS") : nullptr;
     char *passwordCopy = r->password ? EngTextBlock(r->password, "CREDS") : nullptr;
-    PWCUnlock(&token);
+    PWCUnlock(&held);
     user = userCopy;
     password = passwordCopy;
     explicit_credentials(r, &p, user, password);

@@ -1,6 +1,6 @@
 /* What the files of the engine share among themselves: fixed-field
  * copies, MQ error texts, the preferences they read and the pieces that
- * other subsystems will supply (their stand-ins' headers). */
+ * other subsystems supply. */
 #pragma once
 
 #include <cstddef>
@@ -9,7 +9,7 @@
 
 #include "mqengine.h"
 #include "mq/mqconst.h"
-#include "kdbs_standin.h"
+#include "pwcache.h"
 #include "dialogs.h"
 
 /* The program's own codes the engine uses. */

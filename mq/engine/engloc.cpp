@@ -208,6 +208,5 @@ void MQEShutdown(void)
             free_block(list);
         list = next;
     }
-    KDBForgetAll();
     MQESetProgramState(0, PS_ENDING);
 }

@@ -21,6 +21,7 @@
 #include "mqi.h"
 #include "mq/mqbind.h"
 #include "qms.h"
+#include "pwcreds.h"
 #include "csthread.h"
 #include "cslock.h"
 
@@ -53,17 +54,10 @@ enum FrameMessage {
     FM_GET_ENDED = 11240,
     FM_STATE = 11241,           /* connection state changed: redraw */
     FM_TEXT = 11244,            /* a text block to a given window, which frees it */
-    FM_CREDENTIALS = 11354,     /* ask for credentials: MQECREDREQ */
-    FM_REMEMBER_PWD = 11378,    /* remember the password just entered */
-    FM_PWD_REFUSED = 11379,     /* the remembered password was refused */
+    FM_CREDENTIALS = CRED_MSG_REQUEST,  /* ask for credentials: CREDREQUEST */
+    FM_REMEMBER_PWD = CRED_MSG_SAVE,    /* remember the password just entered */
+    FM_PWD_REFUSED = CRED_MSG_FORGET,   /* the remembered password was refused */
     FM_ASK = 11391,             /* ask and wait: MQEASK */
-};
-
-/* lParam of FM_CREDENTIALS (tag "CREDREQ"); the receiver frees it. */
-struct MQECREDREQ {
-    QMS *location;
-    int32_t userMissing;        /* user id or password missing */
-    int32_t keyMissing;         /* key-repository password missing */
 };
 
 /* lParam of FM_ASK (tag "ASKREPLY"): the receiver sets answer, then done;
@@ -259,7 +253,9 @@ enum : uint16_t {
     TS_CLIENT = 0x10, TS_SINGLE = 0x20, TS_ENDREQ = 0x40, TS_SETUP = 0x80,
 };
 /* State word 2 (QMS.state) bits the engine writes. */
-enum : uint32_t { LST2_CHANGED = 0x2, LST2_AUTHFAILED = 0x20, LST2_CREDSENTERED = 0x100 };
+/* (The mark to save the credentials after the next connection is the
+ * location record's LST_SAVECREDS.) */
+enum : uint32_t { LST2_CHANGED = 0x2, LST2_AUTHFAILED = 0x20 };
 
 enum { MQE_PUTSIDE = 1, MQE_GETSIDE = 2 };
 
@@ -338,9 +334,11 @@ int EndGetThread(QMS *location);
 int InitialiseMQ(QMS *location, MQHCONN *hconn, char *qmName, MQIEntryTable **table, int side);
 int GetReplyLoop(QMS *location, int wait);
 void CloseQueueAndReset(QMS *location, MQHCONN *hconn, int client, int sides);
-/* Sleeps while *flag is set, letting go of the password-cache lock token
- * while asleep; ends early when the program ends. */
-void WaitWhileFlagSet(volatile uint8_t *flag, uint32_t *lockToken);
+/* Sleeps while *flag is set, letting go of the password-cache lock (held
+ * says whether this caller holds it) while asleep.  The wait is given up,
+ * the flag cleared, when the program ends or, with a location, when its
+ * threads are asked to end. */
+void WaitWhileFlagSet(volatile uint8_t *flag, int *held, QMS *location);
 int PostAndWaitReply(int32_t value, const char *text);
 void SendErrorText(void *window, const char *text);
 void SetLocationErrorText(QMS *location, const char *text);

@@ -186,7 +186,7 @@ static int main_frame(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, LRESULT *result
     case FRM_ENDBATCH: LocListEndUpdate(); return 1;
     case FRM_CREDENTIALS:
         if (ShellWork.getCredentials && lp)
-            ShellWork.getCredentials(((MQECREDREQ *)lp)->location, (void *)lp);
+            ShellWork.getCredentials(((CREDREQUEST *)lp)->location, (void *)lp);
         else if (lp)
             CSFreeMem((void *)lp);
         return 1;

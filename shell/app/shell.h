@@ -17,6 +17,7 @@
 #include "bag.h"
 #include "cnt.h"
 #include "shellrules.h"
+#include "modeless.h"
 #include "mq/engine/mqengine.h"
 
 struct DialogWords;
@@ -202,12 +203,8 @@ HBITMAP QueueBitmap(int index);
 /* ---- services (modeless.cpp, operror.cpp, about.cpp, fileview.cpp,
  * bitmaps.cpp, ctxmenu.cpp, drag.cpp) ---- */
 
-int AddModeless(void *window, int kind, void *owner1, void *owner2);
-void UtilRemoveModeless(void *window);
-int ModelessDialogMessage(MSG *msg);
-int ModelessCount(void);
-/* Each modeless entry: window, kind, owner words. */
-void ModelessForEach(void (*fn)(HWND window, int kind, void *o1, void *o2, void *ctx), void *ctx);
+/* The modeless list is modeless.h's; a window it does not hold. */
+void ModelessNotFound(void *window);
 void AddRefreshWindow(void *record);
 void RemoveRefreshWindow(void *record);
 int AltKeyOption(void);

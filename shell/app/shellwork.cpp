@@ -12,6 +12,8 @@
 #include "mq/engine/mqengine.h"
 #include "mq/engine/progress.h"
 #include "prefwin.h"
+#include "pwcreds.h"
+#include "cs.h"
 #include "splash.h"
 #include "userfmt.h"
 #include "version.h"
@@ -27,6 +29,13 @@ static int load_formats(HWND owner, uint32_t flags) { return UFLoadFormats(owner
 static int request_refresh(QMS *location, uint32_t bits, const char *prefix, int force)
 {
     return MQEHooks.requestRefresh(location, bits, prefix, force);
+}
+/* 11354: the credentials a waiting worker asks for; the block is ours. */
+static void get_credentials(QMS *location, void *request)
+{
+    CREDREQUEST *rq = (CREDREQUEST *)request;
+    PWCGetCredentials(location, (int)rq->needUser, (int)rq->needKdb);
+    CSFreeMem(rq);
 }
 /* The transfer windows (xferwork.cpp). */
 void ShellPutDialog(QMS *location, int flags);
@@ -53,6 +62,9 @@ static SHELLWORK defaults(void)
     w.splashFile = SplashShowFile;
     w.splashShow = SplashShow;
     w.loadFormats = load_formats;
+    w.getCredentials = get_credentials;
+    w.saveCredentials = PWCSaveCredentials;
+    w.forgetCredentials = PWCDeleteCredentials;
     w.progressUpdate = ProgUpdateAll;
     /* the engine's refresh (request_refresh) is stood in for until it lands */
     w.requestRefresh = ShellQmgrRefresh;

@@ -4,6 +4,7 @@
  * and "-t", and the exit that confirms, writes the configuration and lets
  * the timer end the locations' threads. */
 #include "shell.h"
+#include "cmdusage.h"
 #include "shellint.h"
 #include "shellwork.h"
 
@@ -203,6 +204,9 @@ int ShellStartup(HINSTANCE instance, int argc, char **argv)
     Shell.startupPending = 1;
     Shell.tick = 7;
     CSInitPlatform();
+    ModelessSetNotFound(ModelessNotFound);
+    static const CMDUSAGEHOOKS usage = { SetCommandUsage, CommandUsageText };
+    CmdUsageSetHooks(&usage);
     make_brushes();
     if (!load_icons() || !register_classes())
         return 0;

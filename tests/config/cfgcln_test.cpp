@@ -23,13 +23,12 @@ const std::string Block =
 /* The "CLN:" lines a location's area writes. */
 std::string Lines(QMS *q)
 {
-    FILE *f = tmpfile();
-    SaveObject(f, (const uint8_t *)q->clientSettings, &PCFClientChannelDef);
-    std::string out(4096, '\0');
-    rewind(f);
-    out.resize(fread(&out[0], 1, out.size(), f));
-    fclose(f);
-    return out;
+    PRFOUT out;
+    PrfOutOpen(&out, nullptr);                 /* kept in memory */
+    SaveObject(&out, (const uint8_t *)q->clientSettings, &PCFClientChannelDef);
+    std::string text(out.data ? out.data : "", out.length);
+    PrfOutClose(&out);
+    return text;
 }
 
 QMS *ReadOne(const std::string &text)
@@ -100,6 +99,23 @@ TEST(ClientBlock, ValuesFromAReplyAreWrittenToo)
     EXPECT_NE(lines.find(" 3501=\"TO.QM1\"\n"), std::string::npos);
     EXPECT_NE(lines.find(" 1563=60\n"), std::string::npos);
     PCFFreeData(&PCFClientChannelDef, area, 1);
+}
+
+/* The channel password of an older file (or of an imported table, whose
+ * own copy is enciphered) reaches the area but is never written back. */
+TEST(ClientBlock, PasswordIsReadButNotWritten)
+{
+    QMS *q = ReadOne("AP:\nQM:QMC \"c\" 11 940\n\nCLN:\n 3501=\"C\"\n 3518=\"s3cret\"\n 3517=\"appuser\"\n");
+    ASSERT_NE(q, nullptr);
+    PCFFieldEntry *pwd = PCFFindField(nullptr, nullptr, PCFClientChannelDef.fields, MQCACH_PASSWORD);
+    ASSERT_NE(pwd, nullptr);
+    char b[100];
+    EXPECT_STREQ(PCFValueText((uint8_t *)q->clientSettings, pwd, 0, b, sizeof b, 1), "s3cret");
+    std::string lines = Lines(q);
+    EXPECT_EQ(lines.find("3518"), std::string::npos);
+    EXPECT_EQ(lines.find("s3cret"), std::string::npos);
+    EXPECT_NE(lines.find(" 3517=\"appuser\"\n"), std::string::npos);    /* the user id stays */
+    cfgtest::ClearLocations();
 }
 
 TEST(ClientBlock, DamagedCountsStayBounded)

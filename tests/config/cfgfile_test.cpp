@@ -2,6 +2,9 @@
  * back; sub-blocks kept; the safe rewrite; damaged files. */
 #include <gtest/gtest.h>
 
+#include <fstream>
+#include <iterator>
+
 #include <cstring>
 #include <functional>
 #include <random>
@@ -10,6 +13,7 @@
 #include <vector>
 
 #include "cfgfile.h"
+#include "cfgdialog.h"
 #include "cfgtest.h"
 #include "cs.h"
 #include "dialogs.h"
@@ -49,7 +53,7 @@ struct Fixture : ::testing::Test {
         };
         h.openWrite = [](void *ctx, const char *path) -> FILE * {
             auto *f = (Fixture *)ctx;
-            return f->opener ? f->opener(path) : fopen(path, "w");
+            return f->opener ? f->opener(path) : fopen(path, "wb");
         };
         CfgSetHooks(&h);
     }
@@ -147,9 +151,13 @@ const std::vector<KeywordCheck> keywordChecks = {
               return false;
           CSLISTELEM *e = r->mqscCommands.first->next->next;
           return !strcmp((const char *)(e + 1), "ALTER:"); } },
-    { "DLG:", [](QMS *r) { return r->rawDialogs && strstr(r->rawDialogs, "LST: 2") &&
-                                  strstr(r->rawDialogs, "\"Depth > 0\"") &&
-                                  !strstr(r->rawDialogs, "EVQ"); } },
+    { "DLG:", [](QMS *r) {
+          DLGINFO *d = DlgInfoFind(r->dialogs, "Queue List");
+          return d && d->x == 10 && d->refresh == 30 && (d->optA & DLGA_FILTER) &&
+                 DlgColumnCount(d->columns) >= 2 &&
+                 DefFieldAttribute(d->columns[0].field) == 2016 &&
+                 DefFieldAttribute(d->columns[1].field) == 3 && d->filters.count == 1 &&
+                 !strcmp((const char *)(d->filters.first + 1), "Depth > 0"); } },
 };
 
 void CheckKeywords(const char *when)
@@ -208,6 +216,44 @@ TEST_F(Fixture, EveryKeywordSurvivesReadWriteRead)
     EXPECT_EQ(Slurp(cfg), first);
     EXPECT_EQ(Slurp(dir + "/RAVOLT.BAK"), first);
     LocGlobals.now = 0;
+}
+
+/* A file with every keyword, sub-block and profile section is written
+ * exactly as the golden file has it (the writer's speed work keeps it). */
+TEST_F(Fixture, WrittenFileEqualsTheGoldenFile)
+{
+    Spit(cfg, Slurp(cfgtest::DataFile("golden-in.cfg")));
+    Load();
+    ASSERT_EQ(CfgFileWrite(), 0);
+    EXPECT_EQ(Slurp(cfg), Slurp(cfgtest::DataFile("golden.cfg")));
+    Load();                                     /* and reads back to the same */
+    ASSERT_EQ(CfgFileWrite(), 0);
+    EXPECT_EQ(Slurp(cfg), Slurp(cfgtest::DataFile("golden.cfg")));
+    /* the input with CR LF line ends gives the same file */
+    std::string crlf;
+    for (char c : Slurp(cfgtest::DataFile("golden-in.cfg")))
+        crlf += c == '\n' ? std::string("\r\n") : std::string(1, c);
+    Spit(cfg, crlf);
+    Load();
+    ASSERT_EQ(CfgFileWrite(), 0);
+    EXPECT_EQ(Slurp(cfg), Slurp(cfgtest::DataFile("golden.cfg")));
+    /* the host's line ends, put by the writer: CR LF on Windows (never a
+       doubled CR), LF elsewhere */
+    std::ifstream raw(cfg, std::ios::binary);
+    std::string bytes((std::istreambuf_iterator<char>(raw)), std::istreambuf_iterator<char>());
+    size_t lfs = 0, pairs = 0;
+    for (size_t i = 0; i < bytes.size(); i++)
+        if (bytes[i] == '\n') {
+            lfs++;
+            pairs += i > 0 && bytes[i - 1] == '\r';
+        }
+    ASSERT_GT(lfs, 100u);
+#ifdef _WIN32
+    EXPECT_EQ(pairs, lfs);
+    EXPECT_EQ(bytes.find("\r\r"), std::string::npos);
+#else
+    EXPECT_EQ(pairs, 0u);
+#endif
 }
 
 TEST_F(Fixture, ExportTimeInTheFutureComesBackAsReadTime)
@@ -320,7 +366,10 @@ TEST_F(Fixture, RefusedAndDamagedBlocksDoNotLoseTheirNeighbours)
     QMS *e = Find("E", "RAVOLT");
     ASSERT_NE(e, nullptr);
     EXPECT_EQ(e->networkNames, nullptr);
-    EXPECT_NE(e->rawDialogs, nullptr);
+    /* a title that names no dialog kind is kept as read */
+    DLGINFO *kept = DlgInfoFind(e->dialogs, "x");
+    ASSERT_NE(kept, nullptr);
+    EXPECT_STREQ(kept->raw, "DLG:\"x\"");
     EXPECT_EQ(CfgStatus & CFG_STATUS_READ, (uint32_t)CFG_STATUS_READ);
 }
 

@@ -11,6 +11,10 @@
 
 #include "cs.h"
 #include "prefs.h"
+#include "pwcache.h"
+#ifdef _WIN32
+#include "modeless.h"
+#endif
 
 namespace {
 
@@ -249,6 +253,34 @@ TEST_F(Prefs, RepaintMaskAndAnnouncements)
     EXPECT_NE(PrefApply(&in, &copy, nullptr, &e), 0);
     EXPECT_EQ(e.field, PF_UFFILE);
     EXPECT_NE(Prf.maxb, 77);
+}
+
+/* Without the shell's hooks the apply reaches the password cache itself:
+ * the cache file name follows the template, and the state it reports. */
+TEST_F(Prefs, DefaultHooksReachThePasswordCache)
+{
+    PrefSetHooks(nullptr);
+    PWCResetState();
+    snprintf(in.pwc, sizeof in.pwc, "%s", "cachedir/MY.PWC");
+    EXPECT_EQ(Apply(), "");
+    char expect[PWC_PATH_MAX + 1], name[PWC_PATH_MAX + 1];
+    PWCResolveFileName("cachedir/MY.PWC", expect);
+    EXPECT_STREQ(PWCFileName(), expect);
+    int open = 1;
+    EXPECT_EQ(PrefHooks()->pwcState(nullptr, &open, name, sizeof name), 1);
+    EXPECT_EQ(open, 0);
+    EXPECT_STREQ(name, expect);
+    snprintf(in.pwc, sizeof in.pwc, "%s", "");
+    EXPECT_EQ(Apply(), "");
+#ifdef _WIN32
+    /* the Preferences window joins the program's one modeless list */
+    int before = ModelessCount();
+    HWND window = (HWND)(uintptr_t)0x5150;
+    PrefHooks()->addModeless(nullptr, window);
+    EXPECT_EQ(ModelessNext(nullptr), window);
+    PrefHooks()->removeModeless(nullptr, window);
+    EXPECT_EQ(ModelessCount(), before);
+#endif
 }
 
 TEST_F(Prefs, TimeFormatSamples)

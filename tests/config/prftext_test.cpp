@@ -189,13 +189,15 @@ TEST(ConfigText, StringArea)
 
 TEST(ConfigText, Writers)
 {
-    std::string out = Written([](FILE *f, void *) {
+    std::string out = Written([](FILE *file, void *) {
+        PRFOUT o, *f = &o;
+        PrfOutOpen(f, file);
         PrfPutQuoted(f, "a\"b~c   ", PRF_WHOLE);
-        fputc('|', f);
+        PrfOutChar(f, '|');
         PrfPutQuoted(f, "    ", PRF_WHOLE);
-        fputc('|', f);
+        PrfOutChar(f, '|');
         PrfPutQuoted(f, "ab \0zz", 4);
-        fputc('|', f);
+        PrfOutChar(f, '|');
         PrfPutString(f, "k=", " ", PRF_WHOLE);
         PrfPutString(f, "k=", "", PRF_WHOLE);
         PrfPutString(f, "k=", "v", PRF_WHOLE);
@@ -210,14 +212,18 @@ TEST(ConfigText, Writers)
         strcpy(font.face, "Face");
         font.strikeout = 1;
         PrfPutFont(f, "font=", &font);
+        PrfOutInt(f, INT64_MIN + 1);
+        PrfOutClose(f);
     }, nullptr);
     EXPECT_EQ(out, "\"a~\"b~~c\"|\"\"|\"ab \"|k=\"v\"\nn=-3\nm=5000000000\n"
-                   "r=0 0 0 1 \nfont=\"Face//s\"\n");
+                   "r=0 0 0 1 \nfont=\"Face//s\"\n-9223372036854775807");
 }
 
 TEST(ConfigText, PrintLayout)
 {
-    std::string out = Written([](FILE *f, void *) {
+    std::string out = Written([](FILE *file, void *) {
+        PRFOUT o, *f = &o;
+        PrfOutOpen(f, file);
         PRFLAYOUT l = {};
         l.left = (char *)"L";
         l.right = (char *)" ";
@@ -227,11 +233,71 @@ TEST(ConfigText, PrintLayout)
         l.margin = 5;
         PrfPutPrintLayout(f, &l, 'H', 0);
         PrfPutPrintLayout(f, &l, 'F', 1);
+        PrfOutClose(f);
     }, nullptr);
     EXPECT_EQ(out, "PRH:\n  left    =\"L\"\n  font    =\"Serif\"\n  fontsize=12\n"
                    "  margin  =5\n"
                    "PRF:\n  left    =\"L\"\n  font    =\"Serif\"\n  fontsize=12\n"
                    "  charset =2\n  margin  =5\n");
+}
+
+/* A text with CR LF line ends reads as the same text with LF ones: its
+ * tokens (words, quoted strings across lines, comments), its string areas
+ * and the raw copies, for many random mixes of words, quotes, escapes,
+ * comments, pairs and lone CRs; and a file is kept as it was read. */
+TEST(ConfigText, CrLfReadsAsLf)
+{
+    auto lf = [](const std::string &t) {
+        std::string out;
+        for (size_t i = 0; i < t.size(); i++)
+            if (!(t[i] == '\r' && i + 1 < t.size() && t[i + 1] == '\n'))
+                out += t[i];
+        return out;
+    };
+    auto area = [](const std::string &t) {
+        PRFIN in;
+        PrfOpenText(&in, t.data(), t.size());
+        char *a = nullptr;
+        uint32_t cap = 0;
+        int n = PrfGetStringArea(&in, &a, &cap, 1);
+        std::string out = n < 0 || !a ? "<none>" : std::string(a, (size_t)n);
+        CSFreeMemAndClear(&a);
+        return out;
+    };
+    auto tokens = [](const std::string &t) {
+        std::string out;
+        for (const Tok &k : Tokens(t))
+            out += (k.quoted ? "q:" : "w:") + k.text + "|";
+        return out;
+    };
+    const char *pieces[] = { "ab", " ", "=", "\"", "~", "\r", "\n", "\r\n", "; c", "Q:", "\t" };
+    uint32_t seed = 12345;
+    int compared = 0;
+    for (int round = 0; round < 600; round++) {
+        std::string t;
+        for (int i = 0, n = round % 40; i < n; i++) {
+            seed = seed * 1103515245u + 12345u;
+            t += pieces[(seed >> 16) % 11];
+        }
+        std::string u = lf(t);
+        /* "\r\r\n" leaves a pair behind, read again as one line end */
+        if (u.find("\r\n") == std::string::npos) {
+            compared++;
+            EXPECT_EQ(tokens(t), tokens(u)) << round;
+            EXPECT_EQ(area(t), area(u)) << round;
+        }
+        char *copy = PrfCopyText(t.data(), t.size(), "T");
+        ASSERT_NE(copy, nullptr);
+        EXPECT_EQ(std::string(copy), u) << round;
+        CSFreeMem(copy);
+    }
+    EXPECT_GT(compared, 300);
+    std::string path = cfgtest::TempDir("lineends") + "/f.cfg";
+    cfgtest::Spit(path, "a\r\nb\rc\n");
+    PRFIN in;
+    ASSERT_EQ(PrfOpenFile(&in, path.c_str()), 0);
+    EXPECT_EQ(std::string(in.text, in.length), "a\r\nb\rc\n");
+    PrfClose(&in);
 }
 
 /* Every prefix and many mutations of the configuration file tokenize

@@ -5,10 +5,9 @@
  * once). */
 #include "flttest.h"
 #include "prfdata.h"
+#include "../config/cfgtest.h"
 
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 
 using namespace flttest;
 
@@ -102,13 +101,8 @@ struct Export : Named_ {
         std::filesystem::remove(file);
         Named_::TearDown();
     }
-    std::string Read()
-    {
-        std::ifstream f(file, std::ios::binary);
-        std::stringstream s;
-        s << f.rdbuf();
-        return s.str();
-    }
+    /* The file as text: the host's line ends as LF. */
+    std::string Read() { return cfgtest::Slurp(file); }
 };
 
 TEST_F(Export, OnlyExportableLocalsAndEveryShared)

@@ -246,11 +246,12 @@ inline std::string Client(const QMS *r)
 {
     if (!r || !r->clientSettings)
         return "";
-    std::string path = TempDir("client") + "/cln.txt";
-    FILE *f = fopen(path.c_str(), "wb");
-    SaveObject(f, (const uint8_t *)r->clientSettings, &PCFClientChannelDef);
-    fclose(f);
-    return ReadText(path);
+    PRFOUT out;
+    PrfOutOpen(&out, nullptr);                 /* kept in memory */
+    SaveObject(&out, (const uint8_t *)r->clientSettings, &PCFClientChannelDef);
+    std::string text(out.data ? out.data : "", out.length);
+    PrfOutClose(&out);
+    return text;
 }
 
 }  // namespace loctest

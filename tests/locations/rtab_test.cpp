@@ -8,6 +8,10 @@
 #include <string>
 
 #include "dialogs.h"
+#include "pwcache.h"
+#ifdef _WIN32
+#include "modeless.h"
+#endif
 
 using namespace locdlgtest;
 
@@ -279,6 +283,35 @@ TEST_F(Apply, SecurityTabAndGroupDescriptions)
     RtabEnables(a, RTC_CLIENT, &en);
     EXPECT_FALSE(en.apply);
     EXPECT_TRUE(en.configure && en.ccdtUrl);
+}
+
+/* Without the shell's hooks the Security tab's buttons reach the location's
+ * key-database password and its saved credentials themselves. */
+TEST_F(Apply, SecurityButtonsReachTheCredentials)
+{
+    QMS *a = Add("QMA");
+    KDBS *kdb = nullptr;
+    KDBFind("/keys/qma.kdb", &kdb, 1);
+    snprintf(kdb->password, sizeof kdb->password, "kdbpw");
+    a->kdbEntry = kdb;
+    a->password = (char *)CSGetMem(sizeof "secret", "PWD");
+    memcpy(a->password, "secret", sizeof "secret");
+    LocDlgSetHooks(nullptr);
+    LocDlgHooks()->kdbForget(nullptr, a);
+    EXPECT_STREQ(kdb->password, "");
+    LocDlgHooks()->deleteCredentials(nullptr, a);       /* no cache in use: just forgotten */
+    EXPECT_EQ(a->password, nullptr);
+    a->kdbEntry = nullptr;
+    PWCResetState();
+#ifdef _WIN32
+    /* a settings window joins the program's one modeless list, owned by its location */
+    int before = ModelessCount();
+    HWND window = (HWND)(uintptr_t)0x5151;
+    LocDlgHooks()->addModeless(nullptr, window, 1, (uintptr_t)a, 0);
+    EXPECT_EQ(ModelessNext(nullptr), window);
+    LocDlgHooks()->removeModeless(nullptr, window);
+    EXPECT_EQ(ModelessCount(), before);
+#endif
 }
 
 TEST_F(Apply, ClientChannelAreaAndItsCompletion)

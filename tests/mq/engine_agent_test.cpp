@@ -8,6 +8,7 @@
 #include <cstring>
 
 #include "cs.h"
+#include "savedlg.h"
 
 namespace {
 
@@ -94,9 +95,21 @@ TEST_F(AgentTest, UnknownCommandsAreAnsweredWithoutParameters)
         EXPECT_EQ(parts[0].cfh.ParameterCount, 0);
         EXPECT_EQ(parts[0].cfh.Control, MQCFC_LAST);
     }
-    /* the saved-dialog and publish/subscribe slots answer the same until filled */
-    for (int32_t code : {63, 10020, 10025, 10026, 10027})
+    /* the publish/subscribe slots answer the same until filled */
+    for (int32_t code : {63, 10026, 10027})
         EXPECT_EQ(Run(r, Pcf(code))[0].cfh.Reason, MQRCCF_CFH_COMMAND_ERROR) << code;
+    /* the saved dialogs answer their commands: a create, then its record by id */
+    auto made = Run(r, Pcf(MYCMD_CREATE_DIALOG).Int(10096, 1).Str(10105, "QM1").Str(10109, "Mine"));
+    ASSERT_EQ(made.size(), 1u);
+    EXPECT_EQ(made[0].cfh.Command, MYCMD_CREATE_DIALOG);
+    EXPECT_EQ(made[0].cfh.Reason, 100004);
+    EXPECT_EQ(made[0].Str(10084), "Dialog created");
+    auto found = Run(r, Pcf(MYCMD_INQUIRE_DIALOG).Int(10095, made[0].Int(10095)));
+    ASSERT_EQ(found.size(), 1u);
+    EXPECT_EQ(found[0].cfh.CompCode, MQCC_OK);
+    EXPECT_EQ(found[0].Str(10109), "Mine");
+    EXPECT_EQ(found[0].cfh.Control, MQCFC_LAST);
+    SavedDialogFreeAll();
     /* shorter than a PCF header: nothing is answered */
     Got.Clear();
     int32_t stop = 0;

@@ -8,7 +8,7 @@
 #include "cs.h"
 #include "dialogs.h"
 #include "prfdata.h"
-#include "mq/engine/kdbs_standin.h"
+#include "pwcache.h"
 
 namespace {
 
@@ -274,7 +274,7 @@ TEST_F(EngineTest, CredentialsComeFromThePromptOrTheConnectionFails)
     EXPECT_EQ(ConnectMQ(r, &h, &t, text, sizeof text, &cc, &rc), 0);
     ASSERT_EQ(Main.credentialRequests.size(), 1u);
     EXPECT_EQ(Main.credentialRequests[0].location, r);
-    EXPECT_EQ(Main.credentialRequests[0].userMissing, 1);
+    EXPECT_EQ(Main.credentialRequests[0].needUser, 1u);
     EXPECT_EQ(Rec.Of("MQCONNX").back().cspPassword, "secret");
     EXPECT_EQ(r->credentialsPending, 0);
     t->MQDISC(&h, &cc, &rc);

@@ -15,7 +15,7 @@
 #include "mqsim.h"
 #include "prfdata.h"
 #include "mq/engine/progress.h"
-#include "mq/engine/kdbs_standin.h"
+#include "pwcache.h"
 
 #ifdef _WIN32
 #include <windows.h>
@@ -541,24 +541,24 @@ static char *Dup(const std::string &s, const char *tag)
 }
 
 /* The prompt's answer: the credentials, or nothing. */
-static void AnswerCredentials(MQECREDREQ *ask)
+static void AnswerCredentials(CREDREQUEST *ask)
 {
-    uint32_t token = 0;
+    int held = 0;
     QMS *r = ask->location;
-    PWCLock(&token);
+    PWCLock(&held);
     if (Main.fillCredentials) {
-        if (ask->userMissing) {
+        if (ask->needUser) {
             CSFreeMemAndClear(&r->userId);
             CSFreeMemAndClear(&r->password);
             r->userId = Dup(Main.user, "USR");
             r->password = Dup(Main.password, "PWD");
         }
-        if (ask->keyMissing && r->kdbEntry)
+        if (ask->needKdb && r->kdbEntry)
             snprintf(((KDBS *)r->kdbEntry)->password, sizeof ((KDBS *)nullptr)->password, "%s",
                      Main.keyPassword.c_str());
     }
     std::atomic_ref<uint8_t>(r->credentialsPending).store(0);
-    PWCUnlock(&token);
+    PWCUnlock(&held);
 }
 
 static int PortMessageIn(void *, void *window, uint32_t message, uintptr_t, void *lParam, int send)
@@ -572,7 +572,7 @@ static int PortMessageIn(void *, void *window, uint32_t message, uintptr_t, void
         m.lParam = nullptr;
         break;
     case FM_CREDENTIALS: {
-        MQECREDREQ ask = *(MQECREDREQ *)lParam;
+        CREDREQUEST ask = *(CREDREQUEST *)lParam;
         CSFreeMem(lParam);
         m.lParam = ask.location;
         {
@@ -730,6 +730,7 @@ void EngineTest::TearDown()
     for (QMS *r : locations)
         LocDelete(&LocTree, r, nullptr);
     LocFlushFreed();
+    PWCResetState();             /* no key-database password outlives a test */
     locations.clear();
     for (MQHCONN h : own) {
         MQLONG cc, rc;

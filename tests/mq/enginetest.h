@@ -96,7 +96,7 @@ struct MainWindowPlay {
     bool fillCredentials = true; /* on 11354; else the prompt is left empty */
     std::string user, password, keyPassword;
     int answer = 1;              /* on 11391 */
-    std::vector<MQECREDREQ> credentialRequests;
+    std::vector<CREDREQUEST> credentialRequests;
 
     void Clear();
     size_t Count(uint32_t message, QMS *location = nullptr);

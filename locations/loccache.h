@@ -1,0 +1,205 @@
+/* The location timer and what each location caches of its queue manager.
+ *
+ * LocTimerTick runs every second over every location: idle marks, object
+ * downloads, automatic refreshes, status polls, automatic connection and
+ * monitor messages, and the counts behind the main window's status text.
+ *
+ * Each location caches queue information (QINFO, kind 2) and six further
+ * object lists (kinds 1 and 3 to 7), filled by the MQ reply processing on
+ * worker threads under global lock 1.  Removing stale entries and redraws
+ * happen only on the user-interface thread: a refresh function called
+ * elsewhere records the work and posts the list's message to the main
+ * frame, which calls the same function again. */
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include "cslist.h"
+#include "qms.h"
+
+/* Refresh request bits of RequestQmgrRefresh. */
+enum LocRefreshBits : uint32_t {
+    LOCREF_QMGR = 0x1,         /* queue-manager attributes */
+    LOCREF_QLIST = 0x2,        /* the queue list */
+    LOCREF_POLL = 0x4,         /* status poll */
+    LOCREF_DOWNLOAD = 0x8,     /* object-definition download */
+    LOCREF_AUTO = 0x10,        /* automatic refresh, quiet on failure */
+};
+
+/* Main-frame messages of the cached lists. */
+enum LocFrameMessage : uint32_t {
+    LOCMSG_ENDSTATUS = 11230,
+    LOCMSG_LISTA = 11365, LOCMSG_QINFO = 11366, LOCMSG_LISTF = 11367,
+    LOCMSG_LISTB = 11368, LOCMSG_LISTE = 11369, LOCMSG_LISTD = 11370,
+    LOCMSG_LISTC = 11372, LOCMSG_TOUCH = 11373, LOCMSG_WINDOW = 11375,
+};
+
+/* What the timer and the caches ask of the engine and the windows; unset
+ * hooks do nothing (an unset refresh answers 0). */
+struct LOCTIMERHOOKS {
+    void *context;
+    int (*requestRefresh)(void *ctx, QMS *location, uint32_t bits, const char *prefix,
+                          int wait);
+    void (*startPutThread)(void *ctx, QMS *location);
+    void (*setDownloadState)(void *ctx, QMS *location, uint32_t bits);
+    void (*postMonitor)(void *ctx, QMS *location);
+    /* WM_SETICON (ICON_BIG) on the main window: the error icon or not */
+    void (*setMainIcon)(void *ctx, int error);
+    /* a main-frame message with the location (none for 11230) in lParam */
+    void (*postFrame)(void *ctx, uint32_t message, QMS *location);
+    /* a message to the location's open window */
+    void (*postWindow)(void *ctx, void *window, uint32_t message);
+    /* open object dialogs of the location showing an attribute refresh */
+    void (*markDialogsStale)(void *ctx, QMS *location, int32_t attribute);
+    void (*openStartupQueue)(void *ctx, QMS *location);
+    void (*freeDownloadData)(void *ctx, QMS *location);
+    void (*freeClientSettings)(void *ctx, QMS *location);
+};
+void LocSetTimerHooks(const LOCTIMERHOOKS *hooks);
+
+/* Counts of the last timer pass. */
+struct LOCCOUNTS {
+    int32_t seen;              /* locations */
+    int32_t inError;
+    int32_t running;           /* still running a thread, not yet disconnected */
+};
+extern LOCCOUNTS LocCounts;
+/* The location of the "-m" option, whose queue opens once its queue
+ * information first arrives. */
+extern QMS *LocStartupLocation;
+
+int LocTimerTick(int64_t now);
+int LocTimerOne(QMS *record);
+/* A location counts as in error (status 0x8000 or 0x2, or 0x4 without 0x8). */
+int LocInError(const QMS *record);
+
+/* ---- queue information (kind 2) ------------------------------------- */
+
+/* QINFO flags. */
+enum QInfoFlags : uint16_t {
+    QI_UNCONFIRMED = 0x1,      /* not confirmed by the current inquiry */
+    QI_REMOVE = 0x4,
+    QI_DEPTHKNOWN = 0x10,
+    QI_CLUSTER = 0x40,
+    QI_KEEP = 0x100,           /* never removed by a refresh, not shown */
+};
+
+#define QINFO_LINEWORDS 8
+#define QINFO_ATTRMAX 150
+
+/* One queue of a location: the common part, then the depth class and the
+ * type's attribute block (116 bytes for local and model queues, 50 for
+ * alias, 150 for remote); kept records are allocated to their type's
+ * size.  The incoming record of an inquiry has the full size. */
+struct QINFO {
+    CSTREE tree;
+    char name[QMS_NAME + 1];           /* key */
+    uint8_t nameLength;
+    uint32_t type;                     /* 1 local, 2 model, 3 alias, 6 remote */
+    uint8_t descLength;
+    char desc[65];
+    uint16_t flags;                    /* QInfoFlags */
+    const char *text;                  /* shared text */
+    QMS *location;
+    int32_t line[QINFO_LINEWORDS];     /* the tree line's words */
+    uint32_t depthClass;               /* types 1 and 2 */
+    uint8_t attrs[QINFO_ATTRMAX];
+};
+
+/* Bytes of a type's attribute block; 0 for a type that is not kept. */
+size_t QInfoAttrSize(uint32_t type);
+QINFO *LocFindQueueInfo(QMS *record, const char *name);
+void LocMarkQueues(QMS *record, const char *pattern);
+QINFO *LocAddQueueInfo(QINFO *incoming);
+QINFO *LocAddQueueInfoRec(QMS *record, const QINFO *incoming);
+/* At the end of an inquiry for a name pattern: unconfirmed matches are
+ * marked for removal. */
+void LocMarkObjectsByName(const char *pattern, QMS *record);
+
+/* ---- the other cached lists ------------------------------------------ */
+
+#define LOCOBJ_STALE 0x1
+#define LOCOBJ_LINK 4                  /* link type of cross references */
+
+/* An entry of kinds 1 and 3 to 6: the key (20 bytes for kinds 1 and 5,
+ * 48 for the others, NUL-padded), its flags and what a removal releases.
+ * The downloaded bytes follow in data. */
+struct LOCOBJ {
+    CSTREE tree;
+    char name[QMS_NAME + 1];
+    uint32_t flags;                    /* LOCOBJ_STALE */
+    uint32_t typeWord;                 /* kinds 1 and 5: 6 lives in kind 5 */
+    const char *shared;                /* kinds 1, 5: name; kind 6: text */
+    const char **names;                /* kind 3: shared names */
+    int32_t nameCount;
+    uint8_t data[8];
+};
+
+/* Kind 7: groups, each a tree of members keyed by 117 bytes, and a
+ * separate list of named entries the members refer to. */
+enum LocMemberFlags : uint32_t {
+    LOCM_CHANGED = 0x1, LOCM_STALE = 0x2, LOCM_CHAIN = 0x4, LOCM_PASS = 0x8,
+    LOCM_FREED = 0x8000,
+};
+#define LOCMEMBER_KEY 117
+
+struct LOCNAMED {
+    CSTREE tree;
+    char name[QMS_NAME + 1];
+    uint32_t flags;                    /* LOCOBJ_STALE */
+};
+
+struct LOCGROUPENT;
+struct LOCMEMBER {
+    CSTREE tree;
+    char key[LOCMEMBER_KEY];           /* the member's own name is its first 48 */
+    uint32_t flags;                    /* LocMemberFlags */
+    LOCMEMBER *head;                   /* head of its same-name chain */
+    LOCMEMBER *nextSame;
+    LOCGROUPENT *group;
+    LOCNAMED *named;
+    const char *sharedName;            /* the attributes a head passes on */
+    int32_t values[3];
+    uint32_t flagWord;                 /* bits 0x3000 pass on */
+    int64_t values64[3];
+    CSTREE *refs[2];                   /* its two reference trees */
+};
+
+struct LOCGROUPENT {
+    CSTREE tree;
+    char name[QMS_NAME + 1];
+    uint32_t flags;
+    CSTREE *members;
+};
+
+/* The cached lists of one location (QMS.objectCaches). */
+struct LOCCACHES {
+    CSTREE *queues;                    /* kind 2 */
+    CSTREE *lists[8];                  /* kinds 1, 3, 4, 5, 6 */
+    CSTREE *groups;                    /* kind 7 */
+    CSTREE *named;                     /* kind 7's separate list */
+};
+
+/* The location's caches, made on first use (null when no storage). */
+LOCCACHES *LocCaches(QMS *record);
+/* Adds an entry of a kind (1, 3 to 6) from a template; null when the key
+ * exists or storage runs out.  size: the whole entry. */
+LOCOBJ *LocAddObject(QMS *record, int kind, const LOCOBJ *templ, size_t size);
+LOCGROUPENT *LocAddGroupEntry(QMS *record, const char *name);
+LOCMEMBER *LocAddMember(QMS *record, LOCGROUPENT *group, const LOCMEMBER *templ);
+LOCNAMED *LocAddNamed(QMS *record, const char *name);
+
+int LocRefreshQueueInfo(QMS *record);
+int LocRefreshListA(QMS *record);
+int LocRefreshListB(QMS *record);
+int LocRefreshListC(QMS *record);
+int LocRefreshListD(QMS *record);
+int LocRefreshListE(QMS *record);
+int LocRefreshListF(QMS *record);
+/* Frees everything cached for a location; with alsoSettings also its
+ * client channel settings. */
+void LocFreeCache(QMS *record, int alsoSettings);
+
+/* Whether the calling thread is the user-interface thread (any thread
+ * while none is recorded). */
+int LocOnUiThread(void);
