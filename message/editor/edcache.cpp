@@ -307,6 +307,7 @@ void EdUpdateLinePos(PCFDATA *ed, const FmtLineRec *lr)
     line->field = fresh.field;
     line->structOffset = fresh.structOffset;
     line->outerOffset = fresh.outerOffset;
+    line->lengthParentOffset = fresh.lengthParentOffset;
 }
 
 /* ---- the cache ---- */
@@ -447,8 +448,11 @@ void EdFreePane(PCFDATA *ed)
     CSFreeMemAndClear(&ed->lineArea);
     CSFreeMemAndClear(&ed->savedDescriptor);
     CSFreeMemAndClear(&ed->savedData);
-    for (char *&f : ed->find)
+    for (FRText *&f : ed->find)
         CSFreeMemAndClear(&f);
+    if (ed->enumList)
+        EdFreeEnumList((EdEnumList *)ed->enumList);
+    CSFreeMemAndClear(&ed->enumList);
     if (ed->dialog && ed->dialog->editor == ed)
         ed->dialog->editor = nullptr;
     CSFreeMem(ed);

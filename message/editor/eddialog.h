@@ -26,7 +26,7 @@ enum : uint32_t {
 };
 
 /* The dialog's status word beside its flag words (bits of its own) */
-enum : uint32_t { DST_TRUNCATED = 0x1 };
+enum : uint32_t { DST_TRUNCATED = 0x1, DST_CONVERTED = 0x2 };
 
 /* Body kinds of the view-mode commands */
 enum : uint32_t {
