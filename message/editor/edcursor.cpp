@@ -231,6 +231,7 @@ void EdMoveCursor(PCFDATA *ed, int extendAllowed, int wrap, int code, int32_t co
     edHost.invalidate(ed, first, last);
     if (!ed->noRedraw && ed->dialog)
         edHost.countWindow(ed->dialog);
+    EdXmlSelectionRange(ed, &ed->cursor, EdHasSelection(ed) ? &ed->anchor : &ed->cursor);
     EdDebugState(ed);
 }
 

@@ -16,14 +16,13 @@ static const char noData[] = "There is no data to delete";
 /* Partner tracking ends when a tag delimiter goes. */
 static void EndTracking(PCFDATA *ed, const LINEDATA *l, uint32_t at, uint32_t count)
 {
-    if (!ed->partnerTag)
+    if (!ed->tracking)
         return;
     const FmtCodepage *cp = FmtGetCodepage(l->dataCcsid);
     for (uint32_t i = 0; i < count && at + i < l->buffer->length; i++) {
         unsigned char c = l->buffer->data[at + i];
         if (c == cp->ch[CP_LT] || c == cp->ch[CP_GT]) {
-            ed->partnerTag = nullptr;
-            ed->partnerElement = nullptr;
+            ed->tracking = 0;
             ed->trackedChange = 0;
             return;
         }
@@ -46,7 +45,7 @@ static void LineEndUnit(const LINEDATA *l, uint32_t *at, uint32_t *count, int ba
 }
 
 /* count bytes of a character field from at. */
-static int DeleteBytesOfField(PCFDATA *ed, EdFieldAt *at, uint32_t pos, uint32_t count)
+int EdDeleteField(PCFDATA *ed, EdFieldAt *at, uint32_t pos, uint32_t count)
 {
     LINEDATA *l = at->line;
     CSDATA *b = l->buffer;
@@ -166,7 +165,7 @@ int EdDeleteChars(PCFDATA *ed, EdFieldAt *at, int count, int direction, int *aga
             return 0;
         }
         LineEndUnit(l, &pos, &n, direction < 0);
-        return DeleteBytesOfField(ed, at, pos, n);
+        return EdDeleteField(ed, at, pos, n);
     }
     default:
         EdSetErrorText(ed, edNotAtField);
@@ -260,9 +259,9 @@ static int DeleteInField(PCFDATA *ed, const SelEnd *s, const SelEnd *e)
     case EK_CHAR:
         if (e->digit / 2 <= s->digit / 2)
             return 0;
-        if (ed->partnerTag)
+        if (ed->tracking)
             ed->trackedChange = -(int32_t)(e->digit / 2 - s->digit / 2);
-        return DeleteBytesOfField(ed, &at, s->digit / 2, e->digit / 2 - s->digit / 2);
+        return EdDeleteField(ed, &at, s->digit / 2, e->digit / 2 - s->digit / 2);
     default:
         return 0;
     }

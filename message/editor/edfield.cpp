@@ -260,8 +260,7 @@ int EdFindField(PCFDATA *ed, EdFieldAt *out, int32_t column, int32_t line, int32
 
 void EdXmlSelectionRange(PCFDATA *ed, const EdPosition *a, const EdPosition *b)
 {
-    ed->partnerTag = nullptr;
-    ed->partnerElement = nullptr;
+    ed->tracking = 0;
     ed->trackedChange = 0;
     if (!(Prf.po[3] & 0x80000))
         return;
@@ -269,10 +268,14 @@ void EdXmlSelectionRange(PCFDATA *ed, const EdPosition *a, const EdPosition *b)
     if (!la || !lb || !(la->lineFlags & LF_XML) || !(lb->lineFlags & LF_XML))
         return;
     const FmtTagInfo *ea = EdLineElement(ed, la, a->line), *eb = EdLineElement(ed, lb, b->line);
-    if (!ea || ea != eb)
+    const FmtTagInfo *tag = la->element;
+    if (!ea || ea != eb || !(la->lineFlags & LF_XML_TAG) || !tag || tag->tag == FMT_NO_TAG ||
+        tag->partner == FMT_NO_TAG)
         return;
-    ed->partnerElement = ea;
-    ed->partnerTag = la->buffer->data + ea->tag;
+    ed->tracking = 1;
+    ed->trackTag = tag->tag;
+    ed->trackPartner = tag->partner;
+    ed->trackBuffer = la->buffer;
 }
 
 int32_t EdColumnFromX(PCFDATA *ed, int32_t line, int32_t x)

@@ -37,6 +37,10 @@ int EdDeleteValue(PCFDATA *ed, EdFieldAt *at, int count, int backward);
 int EdInsertTextChar(PCFDATA *ed, EdFieldAt *at, const unsigned char *text, uint32_t length, int insert);
 int EdInsertHexChar(PCFDATA *ed, EdFieldAt *at, const char *text, uint32_t length, int insert);
 
+/* count bytes of the located field's characters from a data offset (the
+ * field's own rules: shifts, length-aware strings, plain deletes). */
+int EdDeleteField(PCFDATA *ed, EdFieldAt *at, uint32_t pos, uint32_t count);
+
 /* The row of the line's field in its structure, or null. */
 const FmtStructRow *EdFieldRow(const LINEDATA *line);
 /* The row of a structure that holds its length (flags 0x2000 or 0x400000). */

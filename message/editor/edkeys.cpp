@@ -70,10 +70,17 @@ int EdKeyDown(PCFDATA *ed, int key)
     case VK_DELETE_:
         DeleteKey(ed, 0);
         return 1;
-    case VK_F4_:
-        if (EdShowEnumList(ed))
-            ed->editFlags |= EF_ENUM_OPEN;
+    case VK_F4_: {
+        ed->listLine = ed->cursor.line;
+        LINEDATA *l = EdGetLine(ed, ed->cursor.line);
+        if (!l || !EdShowEnumList(ed)) {
+            EdSetStatus(ed, "There are no enumerated values for this field");
+            return 1;
+        }
+        ed->editFlags |= EF_ENUM_OPEN;
+        edChoice.show(ed, ed->cursor.line, l->valueColumn + l->valueLength, 1);
         return 1;
+    }
     }
     return 0;
 }

@@ -140,6 +140,8 @@ struct EdClipboardHost {
     char *(*getText)(uint32_t *size);
     char *(*getHex)(uint32_t *size);
     void (*close)(void);
+    /* a clipboard call failed: tell the user (null: the status text only) */
+    void (*failed)(const char *what);
 };
 extern EdClipboardHost edClipboard;
 void EdClipboardDefaults(EdClipboardHost *host);

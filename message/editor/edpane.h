@@ -188,9 +188,11 @@ struct PCFDATA {
     uint32_t noRedraw;          /* while Replace All runs */
     void *selectionBox;         /* ZKTSELECTIONBOX of named values */
     int32_t listLine;           /* -1 none */
-    const unsigned char *partnerTag;
-    const FmtTagInfo *partnerElement;
-    int32_t trackedChange;
+    uint32_t tracking;          /* an XML tag name is edited: its partner follows */
+    uint32_t trackTag;          /* data offsets of the edited tag's "<" and its */
+    uint32_t trackPartner;      /*   partner's (as they were when tracking began) */
+    CSDATA *trackBuffer;
+    int32_t trackedChange;      /* net change of the edited name since then */
     FRText *find[4];     /* find and replacement, typed and converted */
     EdFindState findState;
     EdPosition found;
@@ -439,6 +441,16 @@ int ConfirmDiscardEdits(DialogWords *dialog);
  * ask set, a copy of 51,200 bytes or more is asked first (null, *size 0
  * when the user declines). */
 char *EdViewCopyText(DialogWords *dialog, int menuId, uint32_t *size, int ask);
+/* A range of display lines copied as text (two runs: size, then copy). */
+struct EdCopyRange {
+    int32_t first, last;        /* lines */
+    int32_t startColumn;        /* on the first line, -1: whole */
+    int32_t endColumn;          /* on the last line, -1: whole */
+    int clipboard;              /* field bytes converted, unprintable bytes dots */
+    char *out;                  /* null while sizing */
+    uint64_t size;              /* each line's piece and CR LF */
+};
+void EdRunCopy(PCFDATA *ed, EdCopyRange *range);
 /* the text of the debug caption */
 void EdDebugStateText(PCFDATA *ed, char *out, size_t size);
 void EdDebugState(PCFDATA *ed);
@@ -451,6 +463,8 @@ FmtStructDef *UFChooseFormatter(PCFDATA *ed, FmtMsgInfo *info, const unsigned ch
                                 uint32_t length);
 FmtStructDef *UFFindFormat(const char *queue, uint32_t queueLength, const char *format,
                            uint32_t formatLength, int32_t ccsid, int32_t encoding);
+/* Calls each with the name of every user format (the Format field's list). */
+void UFEachFormatName(void (*each)(void *context, const char *name), void *context);
 /* A "PHEX Copy" block in *slot: {u32 capacity, u32 length, bytes}; 1
  * copied, 0 out of storage. */
 int MessageCopyBuffer(void **slot, const void *bytes, uint32_t length);

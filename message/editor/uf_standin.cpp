@@ -1,7 +1,7 @@
 /* Stand-ins of the user-format selection until user formats are built:
  * the body is "Message Content", or "Edifact" when the preference asks to
  * detect EDIFACT and the data begins with a service string; no user
- * format is ever found. */
+ * format is ever found or named. */
 #include "edpane.h"
 #include "fmtint.h"
 #include "prfdata.h"
@@ -27,4 +27,8 @@ FmtStructDef *UFChooseFormatter(PCFDATA *ed, FmtMsgInfo *info, const unsigned ch
 FmtStructDef *UFFindFormat(const char *, uint32_t, const char *, uint32_t, int32_t, int32_t)
 {
     return nullptr;
+}
+
+void UFEachFormatName(void (*)(void *, const char *), void *)
+{
 }
