@@ -38,8 +38,9 @@ static int32_t ValueEnd(const LINEDATA *l)
 {
     int32_t end = l->valueColumn + l->valueLength;
     int widest = EdValueAllowance(l->lineType);
-    if (widest < 0 || (widest > 0 && l->valueLength < widest) || l->fieldLength == 0xFFFFFFFF || !l->field)
-        return end + 1;
+    if (widest < 0 || (widest > 0 && l->valueLength < widest) || l->fieldLength == 0xFFFFFFFF ||
+        l->fieldLength == 0 || !l->field)
+        return end + 1;                 /* open fields and strings that grow */
     if (EdIsCharType(l->lineType) && l->fieldLength != 0 && (uint32_t)l->valueLength < l->fieldLength &&
         l->lineType != FT_MSGDATA)
         return end + 1;                 /* a fixed text shown without its padding */

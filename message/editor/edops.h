@@ -40,6 +40,8 @@ static inline unsigned char *EdUndoBytes(EdUndoRecord *r) { return (unsigned cha
  * two to a byte (digit n in byte n / 2, high half first). */
 int EdDeleteBytes(PCFDATA *ed, CSDATA *buffer, uint32_t at, uint32_t count);
 int EdInsertBytes(PCFDATA *ed, CSDATA *buffer, uint32_t at, const void *bytes, uint32_t count);
+/* count bytes of one value inserted */
+int EdInsertRun(PCFDATA *ed, CSDATA *buffer, uint32_t at, unsigned char value, uint32_t count);
 int EdReplaceBytes(PCFDATA *ed, CSDATA *buffer, uint32_t at, const void *bytes, uint32_t count);
 /* Shifts the bytes from at to the region's end by shift (right when
  * positive) and fills the vacated bytes from bytes (fewer than 2: the

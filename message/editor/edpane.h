@@ -195,7 +195,8 @@ struct PCFDATA {
     int32_t trackedChange;      /* net change of the edited name since then */
     FRText *find[4];     /* find and replacement, typed and converted */
     EdFindState findState;
-    EdPosition found;
+    EdPosition found;           /* the last match: its line and column */
+    LINEDATA foundLine;         /*   and a copy of its line */
     uint32_t quiet;
     EdPosition cursor;
     EdPosition anchor;

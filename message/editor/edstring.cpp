@@ -176,9 +176,7 @@ int EdStringInsert(PCFDATA *ed, LINEDATA *l, uint32_t at, const unsigned char *t
         grow = Round4(grow);
     uint32_t region = s.length + s.pad;
     if (grow) {
-        static const unsigned char zero = 0;
-        unsigned char fill = s.padChar;
-        if (!EdInsertBytes(ed, b, s.start + region, s.stringLengthAt ? &zero : &fill, grow) ||
+        if (!EdInsertRun(ed, b, s.start + region, s.stringLengthAt ? 0 : s.padChar, grow) ||
             !Resize(ed, l, &s, (int32_t)grow))
             return 0;
     }
@@ -258,9 +256,8 @@ int EdBytesInsert(PCFDATA *ed, LINEDATA *l, uint32_t digit, const unsigned char 
         uint32_t grow = bytes > s.pad ? bytes - s.pad : 0;
         if (grow && s.pad4)
             grow = Round4(grow);
-        static const unsigned char zero = 0;
         uint32_t region = s.length + s.pad;
-        if (grow && (!EdInsertBytes(ed, b, s.start + region, &zero, grow) || !Resize(ed, l, &s, (int32_t)grow)))
+        if (grow && (!EdInsertRun(ed, b, s.start + region, 0, grow) || !Resize(ed, l, &s, (int32_t)grow)))
             return 0;
         unsigned char stack[129];
         unsigned char *run = bytes <= sizeof stack ? stack : (unsigned char *)CSGetMem(bytes, "CHEX");

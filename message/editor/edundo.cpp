@@ -445,6 +445,21 @@ int EdInsertBytes(PCFDATA *ed, CSDATA *buffer, uint32_t at, const void *bytes, u
     return Edit(ed, UNDO_INSERT_BYTES, buffer, 0, buffer->length, at, (int32_t)count, bytes, count);
 }
 
+int EdInsertRun(PCFDATA *ed, CSDATA *buffer, uint32_t at, unsigned char value, uint32_t count)
+{
+    if (at > buffer->length || count > 0x7FFFFFFF) {
+        EdSetErrorText(ed, "Cannot insert beyond end of field");
+        return 0;
+    }
+    if (!count)
+        return 1;
+    if (!Room(buffer, count)) {
+        EdSetErrorText(ed, noMemory);
+        return 0;
+    }
+    return Edit(ed, UNDO_INSERT_BYTES, buffer, 0, buffer->length, at, (int32_t)count, &value, 1);
+}
+
 int EdReplaceBytes(PCFDATA *ed, CSDATA *buffer, uint32_t at, const void *bytes, uint32_t count)
 {
     if (at > buffer->length || count > buffer->length - at || count > 0x7FFFFFFF) {
