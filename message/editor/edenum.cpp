@@ -300,7 +300,9 @@ int EdFindPartnerTag(PCFDATA *ed, const LINEDATA *l)
         EdSetStatus(ed, notOnTag);
         return 0;
     }
-    const FmtCodepage *cp = FmtGetCodepage(l->dataCcsid ? l->dataCcsid : l->ccsid);
+    uint32_t ccsid = l->structure || ed->descriptor.length < 32 ? l->dataCcsid
+                                                                 : FmtRd32(ed->descriptor.data + 28, 546);
+    const FmtCodepage *cp = FmtGetCodepage(ccsid);
     int which, kind = Bracket(cp, b->data[at], &which);
     if (!kind) {
         EdSetStatus(ed, notOnTag);

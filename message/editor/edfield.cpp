@@ -266,7 +266,7 @@ void EdXmlSelectionRange(PCFDATA *ed, const EdPosition *a, const EdPosition *b)
     if (!(Prf.po[3] & 0x80000))
         return;
     LINEDATA *la = EdCachedLine(ed, a->line), *lb = EdCachedLine(ed, b->line);
-    if (!la || !lb || !(la->lineFlags & LF_XML) || !(lb->lineFlags & LF_XML))
+    if (!la || !lb || !(la->lineFlags & (LF_XML | LF_XML_TAG)) || !(lb->lineFlags & (LF_XML | LF_XML_TAG)))
         return;
     const FmtTagInfo *ea = EdLineElement(ed, la, a->line), *eb = EdLineElement(ed, lb, b->line);
     const FmtTagInfo *tag = la->element;

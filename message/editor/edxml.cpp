@@ -210,7 +210,7 @@ static uint32_t TagLength(const LINEDATA *l, const EdFieldSpan *s, uint32_t offs
     uint32_t rem = (uint32_t)(end - offset);
     FmtXmlTag tag;
     const unsigned char *q = p;
-    if (!FapXmlScanTag(&q, &rem, 0, FmtGetCodepage(l->dataCcsid), &tag) || !tag.end)
+    if (FapXmlScanTag(&q, &rem, 0, FmtGetCodepage(l->dataCcsid), &tag) || !(tag.flags & FMT_TAG_COMPLETE))
         return 0;
     return (uint32_t)(tag.end - p) + 1;
 }
@@ -291,7 +291,7 @@ static int NameAt(const LINEDATA *l, const EdFieldSpan *s, uint32_t offset, cons
         return 0;
     uint32_t rem = (uint32_t)(end - offset);
     FmtXmlTag tag;
-    if (!FapXmlScanTag(&p, &rem, 0, FmtGetCodepage(l->dataCcsid), &tag) || !tag.name)
+    if (FapXmlScanTag(&p, &rem, 0, FmtGetCodepage(l->dataCcsid), &tag) || !tag.name)
         return 0;
     *name = tag.name;
     *length = tag.nameLength;
