@@ -49,10 +49,15 @@ static int SameText(const FRText *a, const FRText *b)
     return a->ccsid == b->ccsid && a->length == b->length && memcmp(a->text, b->text, a->length) == 0;
 }
 
+/* The lists keep the newest entry last. */
+const FRText *FRNewest(const CSLIST *history) { return (const FRText *)history->last; }
+
 void FRAddHistory(CSLIST *history, FRText *entry)
 {
-    FRText *first = (FRText *)history->first;
-    if (first && SameText(first, entry)) {
+    if (!entry)
+        return;
+    const FRText *newest = FRNewest(history);
+    if (newest && SameText(newest, entry)) {
         CSFreeMem(entry);
         return;
     }
@@ -62,7 +67,7 @@ void FRAddHistory(CSLIST *history, FRText *entry)
             break;
         }
     if (history->count >= FR_HISTORY_MOST)
-        CSListRemove(history->last);
+        CSListRemove(history->first);
     CSListAdd(history, "FR", CSLIST_LINK, entry, sizeof *entry + entry->length);
 }
 
@@ -116,7 +121,7 @@ void FindSetReplace(PCFDATA *ed, uint32_t ccsid)
 /* A pane string renewed from the newest history entry when it differs. */
 static int Renew(PCFDATA *ed, int typed, int other, const CSLIST *history)
 {
-    const FRText *newest = (const FRText *)history->first;
+    const FRText *newest = FRNewest(history);
     if (ed->find[typed] && SameText(ed->find[typed], newest))
         return 1;
     FRText *t = FRNewText(newest->text, newest->length, EdKeyboardCcsid());
@@ -145,12 +150,12 @@ int FRValidate(DialogWords *d, int id)
     if (replace[0])
         if (FRText *t = FRNewText(replace, (uint32_t)strlen(replace), keyboard))
             FRAddHistory(&frReplaceHistory, t);
-    if (!find[0] || !frFindHistory.first) {
+    if (!find[0] || !FRNewest(&frFindHistory)) {
         FRStatus(d, enterFind);
         return 0;
     }
     const FRText *was = ed->find[F_TYPED];
-    int renewed = !was || !SameText(was, (const FRText *)frFindHistory.first);
+    int renewed = !was || !SameText(was, FRNewest(&frFindHistory));
     if (!Renew(ed, F_TYPED, F_CONVERTED, &frFindHistory)) {
         FRStatus(d, "No storage available");
         return 0;
@@ -160,11 +165,11 @@ int FRValidate(DialogWords *d, int id)
     FindSetSearch(ed, keyboard);
     if (id == FR_FIND)
         return 1;
-    if (!replace[0] && !frReplaceHistory.first) {
+    if (!FRNewest(&frReplaceHistory)) {
         FRStatus(d, "Please enter a replace string");
         return 0;
     }
-    const FRText *newest = (const FRText *)frReplaceHistory.first;
+    const FRText *newest = FRNewest(&frReplaceHistory);
     if (SameText(ed->find[F_TYPED], newest)) {
         FRStatus(d, "The Find and Replace text are the same");
         return 0;
@@ -220,7 +225,7 @@ int EdMatchAtPos(PCFDATA *ed, const LINEDATA *l, int32_t column)
         return 0;
     const CSDATA *b = l->buffer;
     uint32_t cls = l->displayClass & DC_CLASSES;
-    if (EdKindOf(l) == EK_VALUE || (!l->rawValue && cls == 0)) {
+    if (EdKindOf(l) == EK_VALUE) {
         if (column + (int32_t)typed->length > l->valueColumn + l->valueLength || !l->text)
             return 0;
         return SameBytes(typed->text, typed->length, (const unsigned char *)l->text + column, matchCase, 0);
@@ -253,6 +258,24 @@ int EdMatchAtPos(PCFDATA *ed, const LINEDATA *l, int32_t column)
     return SameBytes(f->text, f->length, b->data + at, matchCase, CSIsEbcdicCcsid((int)l->dataCcsid));
 }
 
+/* Gives a position its line and column on the lines of its field from
+ * a line on (a match may run on over the lines below). */
+static void PlaceFrom(PCFDATA *ed, int32_t line, const LINEDATA *first, EdPosition *pos)
+{
+    for (int32_t i = line; i < ed->scroll.lineCount && i < line + 10000; i++) {
+        const LINEDATA *l = EdCachedLine(ed, i);
+        if (!l || l->buffer != first->buffer || l->fieldOffset != first->fieldOffset || l->lineType != first->lineType)
+            break;
+        uint32_t from = 2 * l->lineOffset, to = 2 * (l->lineOffset + l->dataLength);
+        if (pos->digit < from || pos->digit > to)
+            continue;
+        pos->line = i;
+        pos->column = l->valueColumn + EdDigitColumn(l->lineType, pos->digit - from, l->valueLength, 0);
+        pos->placed = 1;
+        return;
+    }
+}
+
 int FRSelectMatch(PCFDATA *ed, const LINEDATA *l)
 {
     const FRText *typed = ed->find[F_TYPED];
@@ -278,7 +301,7 @@ int FRSelectMatch(PCFDATA *ed, const LINEDATA *l)
     case DC_HEX_GROUPED: from = 2 * L + (uint32_t)(k - k / 9); to = from + X; break;
     case DC_HEX_DUMP: from = 2 * (L + (uint32_t)k / 2); to = from + 2 * F; break;
     case 0:
-        if (!l->rawValue)
+        if (EdKindOf(l) != EK_CHAR)
             return 0;
         from = 2 * (L + (uint32_t)k);
         to = from + 2 * F;
@@ -288,6 +311,8 @@ int FRSelectMatch(PCFDATA *ed, const LINEDATA *l)
     }
     c->digit = from;
     a->digit = to;
+    c->placed = 1;
+    PlaceFrom(ed, c->line, l, a);
     return 1;
 }
 
@@ -364,8 +389,7 @@ uint32_t FindSearchSink(uint64_t context, FmtLineRec *lr, char *text, uint32_t l
         if (inValue)
             match = EdMatchAtPos(ed, &l, k);
         if (!match && !s->dataOnly && k + typed->length <= length &&
-            (!inValue || !l.rawValue) &&
-            SameBytes(typed->text, typed->length, (const unsigned char *)text + k, s->matchCase, 0))
+            !inValue && SameBytes(typed->text, typed->length, (const unsigned char *)text + k, s->matchCase, 0))
             match = 1;
         if (match && Record(s, &l, line, k))
             return FMT_STOP;
@@ -419,17 +443,13 @@ static void SelectFound(PCFDATA *ed)
     c->lineType = l->lineType;
     c->frame = l->structure;
     c->placed = 1;
-    int placed = ed->findState.inField && FRSelectMatch(ed, l);
-    if (!placed) {
+    if (!ed->findState.inField || !FRSelectMatch(ed, l)) {
         ed->anchor = *c;
         ed->anchor.column += (int32_t)typed->length;
         ed->anchor.buffer = nullptr;
         c->buffer = nullptr;
-    } else {
-        ed->flush = 1;
-        EdFlushTyping(ed);
     }
-    EdMoveCursor(ed, 0, 0, MC_EXTEND_TO, ed->cursor.column, ed->cursor.line);
+    EdMoveCursor(ed, 0, 0, MC_EXTEND_TO, ed->found.column, ed->found.line);
 }
 
 int FRFindNext(DialogWords *d, int fromDialog, int reverse, int report)
@@ -521,17 +541,17 @@ int FindReplaceOnce(DialogWords *d, int inAll)
     f->replacing = 1;
     f->error = 0;
     int ok = 0;
-    LINEDATA *l = &ed->foundLine;
-    if (!ed->scroll.lineCount) {
+    LINEDATA *l = ed->scroll.lineCount ? EdGetLine(ed, ed->cursor.line) : nullptr;
+    if (!l) {
         FRStatus(d, "Please select a message");
     } else if (f->matched && f->inField && ed->cursor.line == ed->found.line &&
                ed->cursor.column == ed->found.column && EdMatchAtPos(ed, l, ed->cursor.column)) {
-        FRSelectMatch(ed, l);
-        if (EdKindOf(l) == EK_VALUE) {
+        LINEDATA line = *l;
+        if (!FRSelectMatch(ed, &line)) {
+            ok = 0;
+        } else if (EdKindOf(&line) == EK_VALUE) {
             ok = FindReplaceNumber(d, inAll);
         } else {
-            ed->flush = 1;
-            EdFlushTyping(ed);
             ok = EdDeleteSelection(d, ed, 0);
             const FRText *with = ed->find[R_TYPED];
             if (ok && with && with->length) {
@@ -636,7 +656,7 @@ int FindReplaceAll(DialogWords *d)
     if (ok) {
         ed->anchor.column = ED_UNSET;
         ed->cursor.line = 0;
-        ed->cursor.column = 0;
+        ed->cursor.column = -1;             /* before the first line's first column */
         ok = FRFindNext(d, 0, 0, 1);
     }
     if (ok) {

@@ -37,8 +37,9 @@ struct EdFindHost {
 };
 extern EdFindHost edFind;
 
-/* The program-wide histories, newest first. */
+/* The program-wide histories (the newest entry last in the list). */
 extern CSLIST frFindHistory, frReplaceHistory;
+const FRText *FRNewest(const CSLIST *history);
 FRText *FRNewText(const char *text, uint32_t length, uint32_t ccsid);
 /* Puts the entry first (an equal one first already: freed instead). */
 void FRAddHistory(CSLIST *history, FRText *entry);
