@@ -35,7 +35,7 @@ void EdHostDefaults(EdHost *h)
 {
     *h = EdHost{ NoKey, NoLines, NoLine, NoPane, NoPane, NoPane, CharCell, NoStatus,
                  NoDialog, NoDialog, Agree, NoCodepage, NoCaption, NoCommand, NoPost,
-                 NoItem, NoItem, NoDialog, NoSound };
+                 NoItem, NoItem, NoDialog, NoSound, nullptr };
 }
 
 static EdHost DefaultHost()

@@ -147,6 +147,16 @@ static uint32_t DataRange(PCFDATA *ed, const CopyEnd *s, const CopyEnd *e, CSDAT
     return (uint32_t)(end - a.byte);
 }
 
+/* Identifies the hex text a copy put on the clipboard: its end digits
+ * belong to that text only. */
+static uint64_t HexHash(const char *hex, uint32_t n)
+{
+    uint64_t h = 1469598103934665603ull;
+    for (uint32_t i = 0; i < n; i++)
+        h = (h ^ (unsigned char)hex[i]) * 1099511628211ull;
+    return h;
+}
+
 /* The hex digits of the bytes ("CHEX" work block). */
 static int PutHex(PCFDATA *ed, const unsigned char *bytes, uint32_t count)
 {
@@ -156,6 +166,7 @@ static int PutHex(PCFDATA *ed, const unsigned char *bytes, uint32_t count)
         return 0;
     }
     UTBytesToHex(bytes, (int)count, hex, 0);
+    ed->copyHash = HexHash(hex, count * 2);
     int ok = edClipboard.setHex(hex, count * 2);
     CSFreeMem(hex);
     return ok;
@@ -339,7 +350,9 @@ int EdPasteData(PCFDATA *ed, int flags, unsigned char **block, uint32_t *digits)
     if (hex && n) {
         if (flags & PD_HEX) {
             uint32_t length = n;
-            *block = EdHexTextToData(ed, flags, hex, &length, ed->copyStartDigit, ed->copyEndDigit);
+            int ours = HexHash(hex, n) == ed->copyHash;
+            *block = EdHexTextToData(ed, flags, hex, &length, ours ? ed->copyStartDigit : 0,
+                                     ours ? ed->copyEndDigit : 0);
             *digits = length;
         } else {
             *block = ClipBlock(ed, hex, n);

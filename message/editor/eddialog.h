@@ -85,6 +85,8 @@ struct DialogWords {
     uint32_t fieldTop;          /* the field pane's top line, line count, visible lines */
     uint16_t fieldCount, fieldVisible;
     uint32_t confirmOptions;    /* the user's option word of questions not to ask */
+    void *findWindow;           /* the "Find and Replace" dialog and its */
+    void *findDialog;           /*   dynamic dialog handle, while open */
 };
 
 /* Dialog services the pane calls (the command dialog's). */

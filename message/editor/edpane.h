@@ -244,6 +244,7 @@ struct PCFDATA {
     uint32_t agreed;            /* EA_* questions answered yes for this message */
     uint8_t copyStartDigit;     /* digits of the last copy's ends */
     uint8_t copyEndDigit;
+    uint64_t copyHash;          /* of the hex text the last copy put there */
     void *enumList;             /* the selection box's EdEnumList */
     uint32_t structMenuBuilt;   /* the context sub-menus were filled */
 };

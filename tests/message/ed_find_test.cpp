@@ -98,7 +98,7 @@ TEST_F(EdFind, IgnoreCaseOnEbcdicData)
 TEST_F(EdFind, MatchesAndSelectionsOnEveryKindOfLine)
 {
     Bytes md = EdDescriptor("MQSTR   ");
-    d.viewWords[0] |= LR_HEX_CHARLINE | VW_SHOW_MD;
+    d.viewWords[0] |= (uint32_t)LR_HEX_CHARLINE | (uint32_t)VW_SHOW_MD;
     Load(md, EdTextLines(1));
     findText = "x";
     FRValidate(&d, FR_FIND);

@@ -47,7 +47,7 @@ void EdFixture::SetUp()
     edRec = &rec;
     edHost = EdHost{ RecKey, RecInvalidate, RecScrollTo, NoPane, NoPane, RecCaret, RecCell,
                      RecStatus, NoDialog, NoDialog, RecConfirm, RecMissing, NoCaption, RecCommand,
-                     NoPost, RecCheck, RecButton, NoDialog, NoSound };
+                     NoPost, RecCheck, RecButton, NoDialog, NoSound, nullptr };
     EdTestDialog(&d, &qms, &area);
     ed = EdCreatePane(&d);
     ASSERT_NE(ed, nullptr);
