@@ -141,13 +141,15 @@ int FRValidate(DialogWords *d, int id)
     ed->findState.changed = 0;
     char find[256], replace[256];
     find[0] = replace[0] = 0;
-    if (!edFind.texts(d, find, sizeof find, replace, sizeof replace))
+    int texts = edFind.texts(d, find, sizeof find, replace, sizeof replace);
+    if (!texts)
         return 0;
     uint32_t keyboard = EdKeyboardCcsid();
     if (find[0])
         if (FRText *t = FRNewText(find, (uint32_t)strlen(find), keyboard))
             FRAddHistory(&frFindHistory, t);
-    if (replace[0])
+    /* an empty replacement is one too: the occurrences are deleted */
+    if (id != FR_FIND && texts == 2)
         if (FRText *t = FRNewText(replace, (uint32_t)strlen(replace), keyboard))
             FRAddHistory(&frReplaceHistory, t);
     if (!find[0] || !FRNewest(&frFindHistory)) {
@@ -342,7 +344,10 @@ static int Record(SearchRun *s, const LINEDATA *l, int32_t line, int32_t column)
             return 0;
     }
     int after = Before(s->startLine, s->startColumn, line, column);
-    if (!s->backward && !after && s->recorded)
+    /* Replace All goes from the start to the end once: a match behind
+     * the last replacement is never taken again (a number that shows the
+     * same text after its replacement would be replaced for ever) */
+    if (!s->backward && !after && (s->recorded || ed->findState.replacingAll))
         return 0;
     if (s->backward && !Before(line, column, s->startLine, s->startColumn))
         f->wrapped = 1;

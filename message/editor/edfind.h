@@ -27,8 +27,9 @@ enum { FR_HISTORY_MOST = 21 };
 
 /* What the find code asks of the dialog window. */
 struct EdFindHost {
-    /* The dialog's texts (replace null when it has none) and options set
-     * into the dialog's display flags; 0 without a dialog window. */
+    /* The dialog's texts and options (set into the dialog's display
+     * flags): 2 with a replacement text (it may be empty), 1 with the find
+     * text only, 0 without a dialog window. */
     int (*texts)(DialogWords *dialog, char *find, uint32_t findSize, char *replace, uint32_t replaceSize);
     /* a text for the dialog's status line (control 103) */
     void (*status)(DialogWords *dialog, const char *text);

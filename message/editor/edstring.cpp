@@ -49,8 +49,11 @@ int EdWriteInt(PCFDATA *ed, CSDATA *b, uint32_t at, uint32_t encoding, int64_t v
 
 int EdIsLengthAware(const LINEDATA *l)
 {
-    if (!l || !l->field || !EdLengthRow(l->structure))
+    if (!l || !EdLengthRow(l->structure))
         return 0;
+    /* the rest of an XML section after a marker comes without its field */
+    if (!l->field)
+        return EdKindOf(l) == EK_CHAR && l->lengthParent != nullptr;
     uint32_t length = l->field->length;
     switch (l->field->type) {
     case FT_TEXT_BYLEN: case FT_BYTES_BYLEN: case FT_XMLTEXT: case FT_CHARBP: case FT_TEXT_TOEND:
@@ -108,8 +111,8 @@ static int Shape(const LINEDATA *l, StringShape *s)
     uint64_t end = (uint64_t)s->structStart + s->structLength;
     if (s->start > end)
         return 0;
-    const FmtFieldDef *ref = (const FmtFieldDef *)l->field->reference;
-    uint16_t t = l->field->type;
+    const FmtFieldDef *ref = l->field ? (const FmtFieldDef *)l->field->reference : nullptr;
+    uint16_t t = l->field ? l->field->type : 0;
     if (ref && (t == FT_TEXT_BYLEN || t == FT_BYTES_BYLEN || t == FT_CHARBP)) {
         for (const FmtStructRow *r = l->structure->rows; r && r->field; r++)
             if (r->field == ref)

@@ -187,6 +187,8 @@ const char *StructRowTitle(int row)
 /* The row's fixed length, computed on first use. */
 static uint32_t FixedLength(int row)
 {
+    if (row < 0 || row >= STRUCT_ROWS)
+        return 0;
     StructMenuRow *r = &StructMenuTable[row];
     const FmtStructDef *def = StructRowDef(row);
     if (!r->fixedLength && def)
@@ -337,6 +339,19 @@ void StructLocate(StructContext *c, DialogWords *d)
     if (c->current < 0)
         return;
     c->previous = c->current - 1;
+    /* a structure inside one that ends before the current one (an MQEPH's
+     * PCF, an MQRFH2's sections) is not its neighbour: the outer one is */
+    if (c->previous >= 0) {
+        const StructNode *cur = &c->nodes[c->current];
+        for (int j = 0; j < c->previous; j++) {
+            const StructNode *o = &c->nodes[j], *p = &c->nodes[c->previous];
+            if (o->start <= p->start && o->start + o->length >= p->start + p->length &&
+                o->start + o->length <= cur->start) {
+                c->previous = j;
+                break;
+            }
+        }
+    }
     if (c->previous < 0 || c->nodes[c->current].row < 0 || c->nodes[c->previous].row < 0)
         c->previous = STRUCT_MD;
     uint32_t r = RowFlags(c, c->current);
@@ -358,6 +373,8 @@ int StructHoldsParameters(const StructNode *n)
     uint32_t kind = n->def->kind;
     if (!(kind & (SK_PCF_HEADER | SK_PCF_GROUP)))
         return 0;
+    if ((kind & SK_PCF_HEADER) && n->eph)
+        return 1;                           /* an MQEPH's own PCF header */
     return NodeInt(n, (kind & SK_PCF_HEADER) ? PCF_COUNT : GROUP_COUNT) != 0;
 }
 
@@ -559,12 +576,17 @@ static void Done(PCFDATA *ed, uint32_t at)
     ed->editFlags |= EF_REBUILD;
 }
 
+static uint32_t TableFlags(int row)
+{
+    return row >= 0 && row < STRUCT_ROWS ? StructMenuTable[row].flags : 0;
+}
+
 static int StructInsert(StructContext *c, int after, int previous, uint32_t at, int row)
 {
     PCFDATA *ed = c->ed;
     DialogWords *d = c->dialog;
     const FmtStructDef *def = StructRowDef(row);
-    uint32_t flags = StructMenuTable[row].flags;
+    uint32_t flags = TableFlags(row);
     uint32_t n = FixedLength(row);
     if (!def || !n)
         return 0;
@@ -652,7 +674,8 @@ int StructInsertBefore(DialogWords *d, int id)
     if (row >= 0) {
         if (c.current < 0) {
             ok = StructInsert(&c, 0, STRUCT_MD, 0, row);
-        } else if (c.previous == -1) {
+        } else if (c.previous == -1 || ((TableFlags(row) & SMR_HEADER) && c.nodes[c.current].eph)) {
+            /* (a header cannot go inside an MQEPH before its PCF header) */
             EdSetStatus(c.ed, "No previous structure for insertion");
         } else {
             ok = StructInsert(&c, 0, c.previous, c.nodes[c.current].start, row);
@@ -717,6 +740,10 @@ int StructRemove(DialogWords *d)
         memcpy(header, node.buffer->data + node.start, sizeof header);
         unsigned char *p = header;
         StructConvertFields(&FmtDefXQH, &p, sizeof header, (int)node.ccsid, (int32_t)node.encoding, 850, 546);
+        /* behind another header the descriptor keeps describing that one:
+         * its Encoding, CodedCharSetId and Format stay */
+        if (c.previous != STRUCT_MD && ed->descriptor.length >= 40)
+            memcpy(header + XQH_MD + 24, ed->descriptor.data + 24, 16);
         ok = EdReplaceBytes(ed, &ed->descriptor, 0, header + XQH_MD, MD_V1);
     }
     StructNode rfh;

@@ -65,7 +65,8 @@ enum { STRUCT_MD = -2 };
 void StructLocate(StructContext *context, DialogWords *dialog);
 void StructFreeContext(StructContext *context);
 const StructNode *StructNodeAt(const StructContext *context, int index);
-/* 1 for a PCF header or group whose ParameterCount is not 0. */
+/* 1 for a PCF header or group whose ParameterCount is not 0, and for the
+ * PCF header an MQEPH holds: neither may be removed. */
 int StructHoldsParameters(const StructNode *node);
 /* Whether the current structure is a PCF list and its element index (-1
  * before the values or no list). */

@@ -43,6 +43,9 @@ static int Accepts(const StructContext *c, Filter filter, int row)
     case HEADER_BEFORE:
         if (!(r & SMR_HEADER) || (f & SC_XML_SECTION) || ((f & SC_HEADER) && !(r & SMR_CHAINS)))
             return 0;
+        /* the PCF header inside an MQEPH is part of it, not a link of the chain */
+        if (c->current >= 0 && c->nodes[c->current].eph)
+            return 0;
         return (f & SC_PREVIOUS_HEADER) ? (NodeRowFlags(c, c->previous) & SMR_CHAINS) != 0 : !(f & SC_PCF_PARM);
     case HEADER_AFTER:
         return (r & SMR_HEADER) && !(f & SC_PCF_PARM) &&

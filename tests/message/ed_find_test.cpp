@@ -15,9 +15,10 @@ static bool withReplace = true;
 static int TestTexts(DialogWords *, char *find, uint32_t fs, char *replace, uint32_t rs)
 {
     snprintf(find, fs, "%s", findText.c_str());
-    if (withReplace)
-        snprintf(replace, rs, "%s", replaceText.c_str());
-    return 1;
+    if (!withReplace)
+        return 1;
+    snprintf(replace, rs, "%s", replaceText.c_str());
+    return 2;
 }
 
 struct EdFind : EdFixture {
@@ -157,6 +158,24 @@ TEST_F(EdFind, ReplaceAllReplacesEachOriginalOnceInOneStep)
     /* equal texts */
     EXPECT_FALSE(ReplaceAll("a", "a"));
     EXPECT_EQ(Last(), "The Find and Replace text are the same");
+}
+
+TEST_F(EdFind, AnEmptyReplacementDeletesAndANumberShowingTheSameTextEndsReplaceAll)
+{
+    Load(EdDescriptor("MQSTR   "), Bytes().Raw("red, blue, red", 14));
+    ASSERT_TRUE(ReplaceAll("red", "x"));
+    EdUndo(ed, 0);
+    /* an empty replacement is not the previous one: the text goes */
+    ASSERT_TRUE(ReplaceAll("red", ""));
+    EXPECT_EQ(Body(), ", blue, ");
+    /* "0x'222'" as "0X'222'" stores 0x222 again, which shows "0x'222'":
+     * replaced once, then the end (not round and round) */
+    Load(EdDescriptor("MQDEAD  "), BuildDLH(true, "MQSTR   "));
+    std::string before = Body();
+    d.displayFlags |= FO_MATCH_CASE;
+    ASSERT_TRUE(ReplaceAll("x", "X")) << Last();
+    EXPECT_EQ(Body(), before);
+    EXPECT_EQ(Last(), "1 occurences changed");
 }
 
 TEST_F(EdFind, AFailingReplacementRollsEverythingBack)

@@ -157,3 +157,28 @@ TEST_F(EdPcfString, XmlSectionsGrowAndShrinkInFours)
     EXPECT_EQ(Int(8), rfh);
     EXPECT_EQ(Bytes_(40, 20), "<usr><a>1</a></usr> ");
 }
+
+TEST_F(EdPcfString, AnEmptySectionAndTheRestAfterAMarkerGrowTheirSection)
+{
+    /* an empty section, then one whose XML breaks off after a marker */
+    Bytes r = BuildRfh2(true, "MQSTR   ", { "", "<a><b>1</b></c>" });
+    r.Raw("body", 4);
+    Load(EdDescriptor("MQHRF2  "), r);
+    int32_t rfh = Int(8);
+    int32_t empty = Find("XML Length") + 1;
+    EdMoveCursor(ed, 0, 0, MC_GOTO, Line(empty)->valueColumn, empty);
+    Type("z");
+    EXPECT_EQ(Int(36), 4);
+    EXPECT_EQ(Bytes_(40, 4), "z   ");
+    EXPECT_EQ(Int(44), 16);
+    EXPECT_EQ(Int(8), rfh + 4);
+    int32_t rest = Find("</c>");
+    ASSERT_GE(rest, 0);
+    ASSERT_EQ(Line(rest)->field, nullptr);
+    EdMoveCursor(ed, 0, 0, MC_GOTO, Line(rest)->valueColumn, rest);
+    Type("yy");                                 /* one blank left: four more */
+    EXPECT_EQ(Int(44), 20);
+    EXPECT_EQ(Int(8), rfh + 8);
+    EXPECT_EQ(Bytes_(48, 20), "<a><b>1</b>yy</c>   ");
+    EXPECT_EQ(Bytes_(ed->data.length - 4, 4), "body");
+}

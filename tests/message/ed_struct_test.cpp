@@ -276,6 +276,47 @@ TEST_F(EdStruct, AnEmbeddedPcfHeadersLengthFollowsItsParameters)
     EXPECT_EQ(ed->data.length, 72u);
 }
 
+TEST_F(EdStruct, AnEmbeddedPcfHeaderBelongsToItsMqeph)
+{
+    Bytes eph;
+    eph.Chars("EPH ", 4).I32(1).I32(68).I32(546).I32(850).Chars("MQHMDE  ", 8).I32(0);
+    eph.Add(BuildPcfHeader(true, 1, 13, 0));
+    eph.Chars("MDE ", 4).I32(2).I32(72).I32(546).I32(850).Chars("MQSTR   ", 8).I32(0).Fill(0, 40);
+    eph.Raw("body", 4);
+    Load(EdDescriptor("MQHEPCF "), eph);
+    /* no header goes before it, and it is not removed */
+    Goto("Parm Count");
+    std::string menu = Menu(1);
+    EXPECT_EQ(menu.find("Header Before"), std::string::npos) << menu;
+    EXPECT_EQ(Menu(0), "");
+    std::vector<unsigned char> before(ed->data.data, ed->data.data + ed->data.length);
+    EdEditCommand(&d, SM_BEFORE + Row("Dead Letter Queue Header (MQDLH)"));
+    EdEditCommand(&d, SM_REMOVE);
+    EXPECT_EQ(std::vector<unsigned char>(ed->data.data, ed->data.data + ed->data.length), before);
+    /* the header after it is the MQEPH's neighbour, not its PCF header's */
+    Goto("'MDE'");
+    EdEditCommand(&d, SM_REMOVE);
+    EXPECT_EQ(std::string((const char *)ed->data.data + 20, 8), "MQSTR   ");
+    EXPECT_EQ(ed->data.length, 68u + 4);
+    EXPECT_EQ(Walk(32), 0);
+}
+
+TEST_F(EdStruct, AnMqxqhBehindAnotherHeaderLeavesTheDescriptorsChain)
+{
+    Load(EdDescriptor("MQSTR   "), EdTextLines(1));
+    Goto("line 00001");
+    EdEditCommand(&d, SM_BEFORE + Row("Dead Letter Queue Header (MQDLH)"));
+    Goto("Dest. Queue");
+    EdEditCommand(&d, SM_AFTER + Row("Transmission Queue Header (XQH)"));
+    ASSERT_EQ(std::string((const char *)ed->data.data + 116, 8), "MQXMIT  ");
+    Goto("Remote Q");
+    rec.answer = 1;                             /* copy its fields into the descriptor */
+    EdEditCommand(&d, SM_REMOVE);
+    EXPECT_EQ(MdFormat(), "MQDEAD  ");
+    EXPECT_EQ(std::string((const char *)ed->data.data + 116, 8), "MQSTR   ");
+    EXPECT_EQ(std::string((const char *)ed->data.data + 172, 10), "line 00001");
+}
+
 TEST_F(EdStruct, XmlSectionsGrowTheirMqrfh2)
 {
     Bytes r = BuildRfh2(true, "MQSTR   ", { "<usr><a>1</a></usr>" });

@@ -63,7 +63,7 @@ static int Texts(DialogWords *d, char *find, uint32_t fs, char *replace, uint32_
     if (DDGetCheck(dd, ID_DATA_ONLY))
         options |= FO_DATA_ONLY;
     d->displayFlags = (d->displayFlags & ~(FO_BACKWARD | FO_MATCH_CASE | FO_DATA_ONLY)) | options;
-    return 1;
+    return 2;
 }
 
 static void Status(DialogWords *d, const char *text)
