@@ -22,28 +22,13 @@ namespace {
 using Clock = std::chrono::steady_clock;
 double Since(Clock::time_point t) { return std::chrono::duration<double>(Clock::now() - t).count(); }
 
-struct Headless {
-    QMS *qms = nullptr;
-    DialogWords d{};
-    EdMessageArea area{};
-    std::vector<unsigned char> block;
-    PCFDATA *ed;
+struct Headless : EdHeadlessPane {
     Headless(const std::vector<unsigned char> &md, const std::vector<unsigned char> &body)
     {
-        EdTestDialog(&d, &qms, &area);
-        ed = EdCreatePane(&d);
-        ed->scroll.visible = 50;
-        ed->width = 100 * 8;
-        ed->height = 50 * 16;
         ed->insertMode = 1;
-        FillMessageArea(&area, &block, md, body);
+        Fill(md, body);
         EdReload(ed);
         EdBuildLineData(ed, 1);
-    }
-    ~Headless()
-    {
-        EdFreePane(ed);
-        free(qms);
     }
 };
 

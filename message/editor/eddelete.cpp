@@ -141,16 +141,8 @@ int EdDeleteChars(PCFDATA *ed, EdFieldAt *at, int count, int direction, int *aga
     if (again)
         *again = 0;
     LINEDATA *l = at->line;
-    if (!l || !l->lineType || !l->buffer) {
-        EdSetErrorText(ed, edNotAtField);
+    if (!EdMayChange(ed, l))
         return 0;
-    }
-    if (!EdCanEdit(ed, l))
-        return 0;
-    if ((l->lineType == FT_PUTDATE || l->lineType == FT_PUTTIME) && EdLocalTimeShown()) {
-        EdSetErrorText(ed, "Cannot edit time or date field while local time displayed");
-        return 0;
-    }
     if (count < 1)
         return 0;
     switch (EdKindOf(l)) {

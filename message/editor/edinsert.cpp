@@ -300,21 +300,28 @@ static int InsertIntoString(PCFDATA *ed, LINEDATA *l, uint32_t pos, const unsign
 
 /* ---- the entry point ---- */
 
-int EdInsertText(PCFDATA *ed, EdFieldAt *at, const char *text, uint32_t length, int insert)
+int EdMayChange(PCFDATA *ed, const LINEDATA *l)
 {
-    LINEDATA *l = at->line;
     if (!l || !l->lineType || !l->buffer) {
         EdSetErrorText(ed, edNotAtField);
         return 0;
     }
     if (!EdCanEdit(ed, l))
         return 0;
-    if (HasLineEnd(text, length) && !(ed->typing && ed->deferred) && !TakesLineEnds(l)) {
-        EdSetErrorText(ed, "Newline character is not valid for this type of field");
-        return 0;
-    }
     if ((l->lineType == FT_PUTDATE || l->lineType == FT_PUTTIME) && EdLocalTimeShown()) {
         EdSetErrorText(ed, "Cannot edit time or date field while local time displayed");
+        return 0;
+    }
+    return 1;
+}
+
+int EdInsertText(PCFDATA *ed, EdFieldAt *at, const char *text, uint32_t length, int insert)
+{
+    LINEDATA *l = at->line;
+    if (!EdMayChange(ed, l))
+        return 0;
+    if (HasLineEnd(text, length) && !(ed->typing && ed->deferred) && !TakesLineEnds(l)) {
+        EdSetErrorText(ed, "Newline character is not valid for this type of field");
         return 0;
     }
     switch (EdKindOf(l)) {

@@ -17,6 +17,10 @@ uint32_t EdKeyboardCcsid(void);
 int EdConvertText(PCFDATA *ed, unsigned char *text, uint32_t length, uint32_t from, uint32_t to);
 /* 1 while time stamps are shown in local time. */
 int EdLocalTimeShown(void);
+/* The line's field may be changed now: a field, the questions before the
+ * first edit agreed to, no local time shown over a put date or time; 0
+ * with the status text set. */
+int EdMayChange(PCFDATA *ed, const LINEDATA *l);
 
 /* How an edit treats the field of a line. */
 enum EdFieldKind { EK_NONE, EK_VALUE, EK_HEX, EK_CHAR };

@@ -430,7 +430,9 @@ int EdDeleteBytes(PCFDATA *ed, CSDATA *buffer, uint32_t at, uint32_t count)
     return Edit(ed, UNDO_DELETE_BYTES, buffer, 0, buffer->length, at, (int32_t)count, nullptr, 0);
 }
 
-int EdInsertBytes(PCFDATA *ed, CSDATA *buffer, uint32_t at, const void *bytes, uint32_t count)
+/* count bytes inserted from source (one byte: that byte repeated) */
+static int Insert(PCFDATA *ed, CSDATA *buffer, uint32_t at, uint32_t count, const void *source,
+                  uint32_t sourceLength)
 {
     if (at > buffer->length || count > 0x7FFFFFFF) {
         EdSetErrorText(ed, "Cannot insert beyond end of field");
@@ -442,22 +444,17 @@ int EdInsertBytes(PCFDATA *ed, CSDATA *buffer, uint32_t at, const void *bytes, u
         EdSetErrorText(ed, noMemory);
         return 0;
     }
-    return Edit(ed, UNDO_INSERT_BYTES, buffer, 0, buffer->length, at, (int32_t)count, bytes, count);
+    return Edit(ed, UNDO_INSERT_BYTES, buffer, 0, buffer->length, at, (int32_t)count, source, sourceLength);
+}
+
+int EdInsertBytes(PCFDATA *ed, CSDATA *buffer, uint32_t at, const void *bytes, uint32_t count)
+{
+    return Insert(ed, buffer, at, count, bytes, count);
 }
 
 int EdInsertRun(PCFDATA *ed, CSDATA *buffer, uint32_t at, unsigned char value, uint32_t count)
 {
-    if (at > buffer->length || count > 0x7FFFFFFF) {
-        EdSetErrorText(ed, "Cannot insert beyond end of field");
-        return 0;
-    }
-    if (!count)
-        return 1;
-    if (!Room(buffer, count)) {
-        EdSetErrorText(ed, noMemory);
-        return 0;
-    }
-    return Edit(ed, UNDO_INSERT_BYTES, buffer, 0, buffer->length, at, (int32_t)count, &value, 1);
+    return Insert(ed, buffer, at, count, &value, 1);
 }
 
 int EdReplaceBytes(PCFDATA *ed, CSDATA *buffer, uint32_t at, const void *bytes, uint32_t count)

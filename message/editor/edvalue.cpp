@@ -335,6 +335,19 @@ static int PutText(PCFDATA *ed, EdFieldAt *at, const char *text, uint32_t n, uin
     return 1;
 }
 
+/* The typing text begun for the line (n characters) and the cursor's
+ * index k in it; 0 (the status text set) without storage. */
+static int TypedAtCursor(PCFDATA *ed, const LINEDATA *l, uint32_t *n, uint32_t *k)
+{
+    if (!StartText(ed, l)) {
+        EdSetErrorText(ed, edNoMemory);
+        return 0;
+    }
+    *n = (uint32_t)strlen((const char *)ed->typed.data);
+    *k = ed->cursor.column > l->valueColumn ? (uint32_t)(ed->cursor.column - l->valueColumn) : 0;
+    return 1;
+}
+
 int EdTypeValue(PCFDATA *ed, EdFieldAt *at, const char *text, uint32_t length, int insert)
 {
     LINEDATA *l = at->line;
@@ -360,13 +373,10 @@ int EdTypeValue(PCFDATA *ed, EdFieldAt *at, const char *text, uint32_t length, i
             EdSetErrorText(ed, edBadChar);
             return 0;
         }
-    if (!StartText(ed, l)) {
-        EdSetErrorText(ed, edNoMemory);
+    uint32_t n, k;
+    if (!TypedAtCursor(ed, l, &n, &k))
         return 0;
-    }
     char now[64];
-    uint32_t n = (uint32_t)strlen((const char *)ed->typed.data);
-    uint32_t k = ed->cursor.column > l->valueColumn ? (uint32_t)(ed->cursor.column - l->valueColumn) : 0;
     if (k > n)
         k = n;
     uint32_t keep = insert ? n - k : (n - k > length ? n - k - length : 0);
@@ -388,15 +398,12 @@ int EdDeleteValue(PCFDATA *ed, EdFieldAt *at, int count, int backward)
         EdSetErrorText(ed, edNotAtField);
         return 0;
     }
-    if (!StartText(ed, l)) {
-        EdSetErrorText(ed, edNoMemory);
+    uint32_t n, k;
+    if (!TypedAtCursor(ed, l, &n, &k))
         return 0;
-    }
     char now[64];
-    uint32_t n = (uint32_t)strlen((const char *)ed->typed.data);
     if (n >= sizeof now)
         n = sizeof now - 1;
-    uint32_t k = ed->cursor.column > l->valueColumn ? (uint32_t)(ed->cursor.column - l->valueColumn) : 0;
     uint32_t c = (uint32_t)count;
     if (backward) {
         if (k < c) {

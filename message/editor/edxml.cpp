@@ -201,18 +201,22 @@ int EdUncomment(PCFDATA *ed)
 /* ---- selecting and jumping ---- */
 
 /* Bytes of the tag whose "<" is at offset (its scan), 0 when none. */
-static uint32_t TagLength(const LINEDATA *l, const EdFieldSpan *s, uint32_t offset)
+static int ScanTagAt(const LINEDATA *l, const EdFieldSpan *s, uint32_t offset, FmtXmlTag *tag)
 {
     const unsigned char *p = l->buffer->data + offset;
     uint64_t end = (uint64_t)s->start + s->length;
     if (offset >= end)
         return 0;
     uint32_t rem = (uint32_t)(end - offset);
+    return FapXmlScanTag(&p, &rem, 0, FmtGetCodepage(l->dataCcsid), tag) == 0;
+}
+
+static uint32_t TagLength(const LINEDATA *l, const EdFieldSpan *s, uint32_t offset)
+{
     FmtXmlTag tag;
-    const unsigned char *q = p;
-    if (FapXmlScanTag(&q, &rem, 0, FmtGetCodepage(l->dataCcsid), &tag) || !(tag.flags & FMT_TAG_COMPLETE))
+    if (!ScanTagAt(l, s, offset, &tag) || !(tag.flags & FMT_TAG_COMPLETE))
         return 0;
-    return (uint32_t)(tag.end - p) + 1;
+    return (uint32_t)(tag.end - (l->buffer->data + offset)) + 1;
 }
 
 /* Anchor and cursor on two data offsets of the cursor line's buffer. */
@@ -285,13 +289,8 @@ int EdJumpToPartner(PCFDATA *ed, LINEDATA *l)
 static int NameAt(const LINEDATA *l, const EdFieldSpan *s, uint32_t offset, const unsigned char **name,
                   uint32_t *length)
 {
-    const unsigned char *p = l->buffer->data + offset;
-    uint64_t end = (uint64_t)s->start + s->length;
-    if (offset >= end)
-        return 0;
-    uint32_t rem = (uint32_t)(end - offset);
     FmtXmlTag tag;
-    if (FapXmlScanTag(&p, &rem, 0, FmtGetCodepage(l->dataCcsid), &tag) || !tag.name)
+    if (!ScanTagAt(l, s, offset, &tag) || !tag.name)
         return 0;
     *name = tag.name;
     *length = tag.nameLength;

@@ -6,7 +6,7 @@
 #include "edtest.h"
 #include "edstruct.h"
 #include "fmtint.h"
-#include "mq/pcf.h"
+#include "edprop.h"
 #include "prfdata.h"
 
 struct EdStruct : EdFixture {
@@ -58,24 +58,10 @@ struct EdStruct : EdFixture {
     /* walks the PCF with the MQ library's walker: the parameters, or -1 */
     int Walk(uint32_t at = 0, bool bigEndian = false)
     {
-        std::vector<unsigned char> copy(ed->data.data + at, ed->data.data + ed->data.length);
-        if (bigEndian)
-            for (size_t i = 0; i + 4 <= copy.size(); i += 4)
-                std::swap(copy[i], copy[i + 3]), std::swap(copy[i + 1], copy[i + 2]);
-        MQPP pp;
-        MQLONG command, cc, rc, type, parm, length, count;
-        void *value;
-        PCFInitParse(&pp, copy.data(), (int32_t)copy.size(), &command, &cc, &rc);
-        if (cc)
-            return -1;
-        int n = 0;
-        for (;;) {
-            PCFGetNextParm(&pp, &type, &parm, &value, &length, &count, &cc, &rc);
-            if (cc)
-                return rc == PCF_RC_END_OF_PARMS ? n : -1;
-            if (type != PCF_END_GROUP)
-                n++;
-        }
+        int all;
+        size_t used;
+        return EdWalkPcf(ed->data.data + at, ed->data.length - at, bigEndian ? 273 : 546, &all, &used).empty() ? all
+                                                                                                            : -1;
     }
 };
 

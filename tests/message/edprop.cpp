@@ -147,44 +147,58 @@ uint32_t Rd(const std::vector<unsigned char> &b, size_t at, uint32_t encoding)
     return (uint32_t)b[at] << 24 | (uint32_t)b[at + 1] << 16 | (uint32_t)b[at + 2] << 8 | (uint32_t)b[at + 3];
 }
 
-/* The walker over a host-order copy: its parameters reach the header's
- * count and end exactly at the end. */
-std::string WalkPcf(const std::vector<unsigned char> &b, size_t start, size_t end, uint32_t encoding)
+}
+
+std::string EdWalkPcf(const unsigned char *data, size_t length, uint32_t encoding, int *all, size_t *used)
 {
-    std::vector<unsigned char> copy(b.begin() + (long)start, b.begin() + (long)end);
+    std::vector<unsigned char> copy(data, data + length);
     if ((encoding & 0xF) != 2)
         for (size_t i = 0; i + 4 <= copy.size(); i += 4)
             std::swap(copy[i], copy[i + 3]), std::swap(copy[i + 1], copy[i + 2]);
     MQPP pp;
-    MQLONG command, cc, rc, type, parm, length, count;
+    MQLONG command, cc, rc, type, parm, plength, count;
     void *value;
+    *all = 0;
+    *used = 0;
     PCFInitParse(&pp, copy.data(), (int32_t)copy.size(), &command, &cc, &rc);
     if (cc)
         return "the PCF header cannot be read (" + std::to_string(rc) + ")";
-    int depth = 0, top = 0, all = 0;
+    int depth = 0, top = 0;
     for (;;) {
-        PCFGetNextParm(&pp, &type, &parm, &value, &length, &count, &cc, &rc);
+        PCFGetNextParm(&pp, &type, &parm, &value, &plength, &count, &cc, &rc);
         if (cc) {
             if (rc != PCF_RC_END_OF_PARMS)
-                return "the PCF walk stops after " + std::to_string(all) + " parameters (" + std::to_string(rc) + ")";
+                return "the PCF walk stops after " + std::to_string(*all) + " parameters (" + std::to_string(rc) + ")";
             break;
         }
         if (type == PCF_END_GROUP) {
             depth--;
             continue;
         }
-        all++;
+        ++*all;
         if (depth == 0)
             top++;
         if (type == 20)
             depth++;
     }
+    *used = (size_t)pp.position;
     MQCFH *h = (MQCFH *)copy.data();
     if (top != h->ParameterCount)
         return "ParameterCount " + std::to_string(h->ParameterCount) + ", walked " + std::to_string(top);
-    if ((size_t)pp.position != copy.size())
-        return "bytes after the counted parameters at " + std::to_string(pp.position);
     return "";
+}
+
+namespace {
+
+/* The walk reaches the header's count and the end of the bytes. */
+std::string WalkPcf(const std::vector<unsigned char> &b, size_t start, size_t end, uint32_t encoding)
+{
+    int all;
+    size_t used;
+    std::string e = EdWalkPcf(b.data() + start, end - start, encoding, &all, &used);
+    if (e.empty() && used != end - start)
+        return "bytes after the counted parameters at " + std::to_string(used);
+    return e;
 }
 
 bool IsPcfFormat(const char *f)
@@ -570,7 +584,7 @@ struct Driver {
                 return NOT_REPORTED;
             int n = kind ? 2 + (int)run->rng.Below(5) : 1;
             action = "type";
-            for (int i = 0; i < n; i++) {
+            for (int i = 0; i < n && Editable(); i++) {     /* the cursor moves on */
                 int ch = chars[run->rng.Below(sizeof chars / sizeof *chars)];
                 action += (char)ch;
                 EdCharProc(ed, ch);

@@ -10,6 +10,7 @@
  * count) and the long run in bench/. */
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 
@@ -27,3 +28,8 @@ EdPropResult EdPropRun(uint64_t seed, uint32_t sequences, uint32_t length);
 /* The names of the seed messages, in their order. */
 int EdPropSeedCount(void);
 const char *EdPropSeedName(int index);
+/* The MQ library's walker over a host-order copy of a PCF message in the
+ * encoding: "" when its parameters reach the header's ParameterCount,
+ * else what stopped it; *all counts every parameter (group headers and
+ * their members), *used the bytes walked. */
+std::string EdWalkPcf(const unsigned char *data, size_t length, uint32_t encoding, int *all, size_t *used);
