@@ -265,3 +265,11 @@ void CSUnlockRecursive(CSMUTEX *mutex)
         MutexRelease(mutex->mutex);
     }
 }
+
+void CSDeleteLock(CSMUTEX *mutex)
+{
+    delete mutex->mutex;
+    mutex->mutex = nullptr;
+    mutex->created = mutex->held = mutex->count = 0;
+    mutex->owner = 0;
+}

@@ -54,3 +54,6 @@ int CSCreateLock(CSMUTEX *mutex);
 int CSLockRecursive(CSMUTEX *mutex, uint32_t timeout);
 /* Releases one level when the calling thread holds it; else nothing. */
 void CSUnlockRecursive(CSMUTEX *mutex);
+/* Lets go of the mutex of a lock that nobody holds or waits for any more
+ * (a lock inside a block about to be freed). */
+void CSDeleteLock(CSMUTEX *mutex);

@@ -130,6 +130,13 @@ inline char *PCFStrListItem(PCFSTRLIST *l, int maximum, int index)
 }
 inline int32_t *PCFIntListItems(PCFINTLIST *l) { return (int32_t *)(l + 1); }
 inline uint8_t *PCFMsgBufBytes(PCFMSGBUF *b) { return (uint8_t *)(b + 1); }
+/* Field types by their value records: a 32-bit integer, a text. */
+int PCFIsIntType(int type);
+int PCFIsTextType(int type);
+/* Empty attached lists of a capacity (strings blank-filled); null without
+ * storage or above 32767 elements. */
+PCFSTRLIST *PCFNewStrList(int capacity, int maximum, const char *tag);
+PCFINTLIST *PCFNewIntList(int capacity, const char *tag);
 
 /* Reading and writing value records (records are not aligned). */
 uint16_t PCFState(const uint8_t *record);
@@ -308,7 +315,100 @@ struct DialogWords {
     uint32_t closePending;
     uint32_t instance;
     void *context;               /* the window code's own record */
+
+    /* ---- the command dialog window's fields (cmddlg/cmddlg.h) ---- */
+    DialogWords **ownerSlot;     /* a slot outside that points at this instance */
+    void (*release)(DialogWords *dialog);   /* called when the instance is freed */
+    struct DLGINFO *dlgInfo;     /* saved options of this kind: the location's */
+    struct DLGINFO *globalInfo;  /* and the program-wide record of a list dialog */
+    struct SAVEDDIALOG *saved;   /* the saved dialog it was opened from, or null */
+    PCFCommandDef *executeDef;   /* prompt dialogs: opened by the execute action */
+    uint64_t executeWords[2];
+    int64_t opened;
+    uint32_t markFlags;          /* DM_: the status word of the window */
+    uint32_t shownStatus;        /* flags of the status text shown */
+    int64_t requestSent;         /* when the last request was sent */
+    char *fixedStatus;           /* overrides every status text when set */
+    char captionText[52];        /* the title tag in brackets */
+    void *whereFilter;
+    void *filterProgram, *filterContext;
+    char *filterText;            /* "FILTER" */
+    char filterShown[300];
+    uint32_t profileWords[2];
+    uint32_t viewWords[2];       /* message-view options */
+    uint32_t numericWords[2];    /* numeric display words (942-955) */
+    uint32_t addContext, updateContext;
+    /* auto refresh: rate (seconds), last and next, alignment, export */
+    uint32_t refreshRate;
+    int64_t refreshLast, refreshNext;
+    int32_t refreshAlign;
+    /* metrics and computed sizes, in pixels */
+    uint16_t charWidth, lineHeight, linePitch;
+    uint16_t border, lineGap, margin, fourthSize;
+    uint16_t buttonRowWidth, buttonHeight, paneWidth, paneHeight, titleWidth, longestTitle,
+        totalFieldHeight;
+    uint16_t fieldCx, fieldCy;   /* field window */
+    uint16_t countWidth;
+    uint16_t listGeometry[2];
+    uint32_t rowCounts[4];
+    int32_t placement[2][4];     /* x, y, cx, cy: one monitor, several */
+    /* the field pane */
+    uint32_t topLine;
+    uint16_t lineCount, visibleLines;
+    uint32_t currentLine;        /* all ones: none */
+    uint32_t firstValueLine;
+    uint32_t currentTab, shownTab;
+    struct { uint16_t lines; PCFFieldEntry *first; } tabs[10];
+    uint32_t tabsShown;          /* tabs with lines at the last tab build */
+    /* windows (HWND on Windows) */
+    void *ownerWindow, *dataWindow, *editor;
+    void *editWindow, *edit2Window, *comboWindow, *combo2Window;
+    void *tabWindow, *fieldWindow, *splitList, *qmList, *listPane, *fieldsPane;
+    void *leftList, *rightList, *leftTitle, *rightTitle, *tipWindow, *tipTitle;
+    void *statusWindow, *countWindow, *filterWindow, *toolbar, *filterButton, *historyCombo;
+    void *popups[4];
+    void *menu;
+    void *bag;                   /* the pane layout */
+    void *pairAreas[2];
+    void *workBlocks[3];
+    void *columnFilters;
+    uint32_t listSizeOption;
+    /* the last repeatable command (message, wParam, lParam) */
+    uint32_t repeatMessage;
+    uint64_t repeatWParam;
+    int64_t repeatLParam;
+    uint32_t browseState;
+    /* export of object definitions (saved with the dialog's options) */
+    int32_t exportType;          /* 0 Text, 1 MQSC, 2 CSV, 3 XML, 4 DataPoints */
+    int32_t exportSelection;     /* 0 all shown, 1 selected */
+    char exportFile[260];        /* file-name template */
+    int32_t exportSequence;      /* its "%i" */
+    int32_t exportMaximum;       /* 0: no maximum */
+    uint8_t exportAppend;
+    uint8_t exportOnlyDiff;      /* only the values that differ from the default */
+    uint8_t exportAlwaysHeader;  /* headings also when appending */
+    uint8_t exportSystem;        /* include SYSTEM. objects */
+    uint8_t exportDefaults;      /* include the default objects */
+    uint8_t exportToClipboard;   /* the previous export went to the clipboard */
+    uint8_t exportDue;           /* an automatic export is due */
+    void *exportDialog;          /* the open export dialog window */
+    uint32_t chooseGeneration;   /* Choose Queue Manager asks once per generation */
 };
+
+/* markFlags: the window's status word, apart from the flag words above. */
+#define DM_TITLE_FROZEN   0x1         /* the title is not composed again */
+#define DM_HTTP           0x2         /* the title begins "HTTP:" */
+#define DM_REQUEST_SENT   0x4         /* a request was sent, no status text since */
+#define DM_CREATED_HIDDEN 0x8         /* shown by its first status text */
+#define DM_QUIET          0x10        /* no error sound */
+#define DM_LAID_OUT       0x20        /* the first layout is done */
+#define DM_EXPORT_DUE     0x40        /* automatic export waiting */
+#define DM_WAITING        0x80        /* auto refresh waits for replies */
+#define DM_TIMED_OUT      0x100       /* the queue manager did not answer */
+#define DM_TRUNCATED      0x200       /* the message shown is cut short */
+#define DM_DESTROYED      0x400       /* the window has ended */
+#define DM_POS_SET        0x800       /* the placement holds a position */
+#define DM_SIZE_SET       0x1000      /* the placement holds a size */
 
 /* The program-wide chain of open dialogs (newest first), under lock 5. */
 extern DialogWords *PCFOpenDialogs;
@@ -374,6 +474,12 @@ struct PCFHOOKS {
     /* The topic string of a cached topic object (1 found). */
     int (*findTopic)(void *ctx, QMS *location, const char *name, char *topicString, int size,
                      uint64_t *value);
+    /* The command-level query of a location (the queue-manager inquiry
+     * whose reply records the level): 0 when it was sent. */
+    int (*levelQuery)(void *ctx, QMS *location);
+    /* Under global lock 5: frees the finished commands in flight of a
+     * dialog; 1 while one of them is still being processed. */
+    int (*dropCommands)(void *ctx, DialogWords *dialog);
 };
 void PCFSetHooks(const PCFHOOKS *hooks);
 const PCFHOOKS *PCFHooks(void);
@@ -388,6 +494,8 @@ void PCFInitData(PCFCommandDef *def, uint8_t *area, DialogWords *dialog, int nam
 void PCFFreeData(const PCFCommandDef *def, uint8_t *area, int freeArea);
 void PCFCopyData(const PCFCommandDef *def, uint8_t *target, const uint8_t *source);
 void PCFCopyResponseData(const PCFCommandDef *def, uint8_t **slot, const uint8_t *source);
+/* 1 when equal: lists by their elements, other records over their compare
+ * length, or else by the values they hold (present and specified). */
 int PCFCompareData(const PCFCommandDef *def, const uint8_t *a, const uint8_t *b);
 /* 1 when the entry has a record in the data area. */
 int PCFStoresValue(const PCFFieldEntry *entry);

@@ -221,6 +221,38 @@ static int SameMsgBufs(const PCFMSGBUF *a, const PCFMSGBUF *b)
     return na == nb && (!na || !memcmp(a + 1, b + 1, na));
 }
 
+/* Whether a record holds a value of its own: present or received, and
+ * specified (what a saved configuration keeps). */
+static int HoldsValue(const uint8_t *r)
+{
+    uint16_t st = PCFState(r);
+    return (st & (PCFS_PRESENT | PCFS_RECEIVED)) && (st & PCFS_SPECIFIED);
+}
+
+/* Two records without a compare length, by the values they hold: neither
+ * holds one, or both hold the same. */
+static int SameValues(const PCFFieldEntry *e, const uint8_t *ra, const uint8_t *rb)
+{
+    int ha = HoldsValue(ra), hb = HoldsValue(rb), type = e->field->type;
+    if (ha != hb)
+        return 0;
+    if (!ha)
+        return 1;
+    if (PCFIsIntType(type))
+        return PCFRecInt(ra) == PCFRecInt(rb);
+    if (PCFIsTextType(type))
+        return strncmp((const char *)ra + REC_VALUE, (const char *)rb + REC_VALUE,
+                       (size_t)(e->field->maximum > 0 ? e->field->maximum : 0) + 1) == 0;
+    if (type == PCFT_HEX || type == PCFT_BYTES || type == PCFT_WIDEHEX) {
+        uint32_t n = PCFRecBytesLength(ra), room = PCFBytesRoom(e->field);
+        return n == PCFRecBytesLength(rb) && !memcmp(ra + REC_BYTES, rb + REC_BYTES, n < room ? n : room);
+    }
+    if (type == PCFT_DATETIME || type == PCFT_DATETIME100)
+        return !memcmp(ra + REC_VALUE, rb + REC_VALUE, 16) &&
+               strncmp((const char *)ra + REC_PAIRTEXT, (const char *)rb + REC_PAIRTEXT, PAIR_TEXT_MAX + 1) == 0;
+    return 1;
+}
+
 int PCFCompareData(const PCFCommandDef *def, const uint8_t *a, const uint8_t *b)
 {
     if (!a || !b)
@@ -239,6 +271,8 @@ int PCFCompareData(const PCFCommandDef *def, const uint8_t *a, const uint8_t *b)
             same = SameIntLists((const PCFINTLIST *)PCFRecPtr(ra), (const PCFINTLIST *)PCFRecPtr(rb));
         else if (e->compareLength)
             same = !memcmp(ra, rb, 2 + (size_t)e->compareLength);
+        else
+            same = SameValues(e, ra, rb);
         if (!same)
             return 0;
     }

@@ -111,7 +111,7 @@ int PCFRefreshObjectDialogs(QMS *location, const PCFCommandDef *def, int delay, 
     CSLockGlobal(CSLOCK_DIALOGS);
     for (DialogWords *d = PCFOpenDialogs; d; d = d->next) {
         const PCFCommandDef *dd = d->definition;
-        if (!dd || !dd->list || FirstCommand(dd) != command || PCFNameFieldId(dd) != nameAttr ||
+        if ((d->stateFlags & DF_CLOSING) || !dd || !dd->list || FirstCommand(dd) != command || PCFNameFieldId(dd) != nameAttr ||
             (dd->flags & PCFD_SELECTOR) != selector || !d->objectName[0] ||
             !NamesMatch(d->objectName, name))
             continue;

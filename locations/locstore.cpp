@@ -235,6 +235,36 @@ int LocSyncGroup(QMS *r)
     return 1;
 }
 
+/* Takes a record out of its ring; the ring's remaining members choose
+ * their latest again.  Called with the store locked. */
+static void leave_ring(QMS *r)
+{
+    if (!r->nextInRing)
+        return;
+    QMS *pred = r;
+    while (pred->nextInRing != r)
+        pred = pred->nextInRing;
+    pred->nextInRing = (r->nextInRing == pred) ? nullptr : r->nextInRing;
+    r->nextInRing = nullptr;
+    r->status &= ~LS_FIRSTOFRING;
+    LocRingLatest(pred);
+}
+
+/* Puts a record into the ring of another record of the same queue
+ * manager, just before it, or makes it first of a ring of its own. */
+static void join_ring(QMS *r, QMS *same)
+{
+    if (!same) {
+        r->status |= LS_FIRSTOFRING;
+        return;
+    }
+    QMS *pred = same;
+    while (pred->nextInRing && pred->nextInRing != same)
+        pred = pred->nextInRing;
+    pred->nextInRing = r;
+    r->nextInRing = same;
+}
+
 /* ---- creation and deletion -------------------------------------------- */
 
 QMS *LocCreate(CSTREE **tree, const QMS *templ, uint32_t rowFlags)
@@ -274,15 +304,7 @@ QMS *LocCreate(CSTREE **tree, const QMS *templ, uint32_t rowFlags)
     /* the list elements name their owning list: it moved with the record */
     for (CSLISTELEM *e = r->mqscCommands.first; e; e = e->next)
         e->list = &r->mqscCommands;
-    if (same) {
-        QMS *pred = same;
-        while (pred->nextInRing && pred->nextInRing != same)
-            pred = pred->nextInRing;
-        pred->nextInRing = r;
-        r->nextInRing = same;
-    } else {
-        r->status |= LS_FIRSTOFRING;
-    }
+    join_ring(r, same);
     store_unlock();
     if (!is_program_tree(tree))
         return r;
@@ -302,6 +324,45 @@ QMS *LocCreate(CSTREE **tree, const QMS *templ, uint32_t rowFlags)
     if (!LocGlobals.loadingConfig)
         CfgBroadcastChange();
     return r;
+}
+
+int LocRekey(CSTREE **tree, QMS *r, const char *qmName, const char *secondName)
+{
+    char key[QMS_KEYLEN];
+    set_name(key, qmName ? qmName : "", QMS_NAME);
+    set_name(key + QMS_NAME + 1, secondName && secondName[0] ? secondName : "RAVOLT", QMS_NAME);
+    store_lock();
+    QMS *taken = (QMS *)CSTreeFind(*tree, key, QMS_KEYLEN);
+    if (taken) {
+        store_unlock();
+        return taken == r ? 0 : 1;
+    }
+    int newRing = memcmp(key, r->qmName, QMS_NAME + 1) != 0;
+    CSTreeUnlink(tree, &r->tree, QMS_KEYLEN);
+    if (newRing)
+        leave_ring(r);
+    memcpy(r->qmName, key, QMS_KEYLEN);
+    /* inserting clears the element header: the record's links stay */
+    CSLINK *links = r->tree.links;
+    uint16_t refs = r->tree.refs;
+    QMS *same = newRing ? find_name(*tree, r->qmName) : nullptr;
+    CSTreeAdd(tree, "QMS", CSTREE_INSERT | CSTREE_NORENUM, r, sizeof *r, QMS_KEYLEN);
+    r->tree.links = links;
+    r->tree.refs = refs;
+    if (newRing) {
+        join_ring(r, same);
+        if (r->nextInRing)
+            LocRingLatest(r);
+    }
+    if (r->group)
+        LocSetGroup(r);                /* members are kept in name order */
+    store_unlock();
+    if (is_program_tree(tree)) {
+        HOOK(removeRow, r);            /* the row moves to its new place */
+        HOOK(addRow, r, 0);
+        CfgBroadcastChange();
+    }
+    return 0;
 }
 
 static void free_command(CSLISTELEM *, void *) {}
@@ -358,14 +419,7 @@ int LocDelete(CSTREE **tree, QMS *r, const uint32_t *keep)
         CSTreeUnlink(tree, &r->tree, QMS_KEYLEN);
     if (program)
         HOOK(beginBatch);
-    if (r->nextInRing) {
-        QMS *pred = r;
-        while (pred->nextInRing != r)
-            pred = pred->nextInRing;
-        pred->nextInRing = (r->nextInRing == pred) ? nullptr : r->nextInRing;
-        r->nextInRing = nullptr;
-        LocRingLatest(pred);
-    }
+    leave_ring(r);
     store_unlock();
     if (!LocGlobals.exiting)
         HOOK(freeMqscWindow, r);

@@ -63,6 +63,11 @@ int64_t LocNow(void);
 void InitLocationDefaults(QMS *record);
 QMS *LocCreate(CSTREE **tree, const QMS *templ, uint32_t rowFlags);
 int LocDelete(CSTREE **tree, QMS *record, const uint32_t *keep);
+/* Gives a record of the tree a new queue-manager name and second name
+ * (empty: "RAVOLT"): it leaves its ring and joins the ring of its new
+ * queue manager, each ring keeping one first-of-ring.  1 when another
+ * record holds that pair (nothing changes), else 0. */
+int LocRekey(CSTREE **tree, QMS *record, const char *qmName, const char *secondName);
 QMS *LocFind(const char *qmName);
 QMS *LocFindByNames(const char *qmName, const char *secondName);
 void LocTouch(QMS *record);

@@ -133,7 +133,8 @@ struct QMS {
     char exportFile[QMS_EXPFILE];
     uint32_t exportMask;
     int32_t exportType, exportDay, exportFrequency, exportInterval;
-    int64_t exportTime;
+    int64_t exportTime;                /* next automatic export */
+    int64_t exportLast;                /* last automatic export (not saved) */
     char locationName[QMS_LOCNAME + 1];
     char *displayName;
     char okCommand[QMS_CMDLEN + 1];
@@ -163,4 +164,5 @@ struct QMS {
     int32_t appView[4];
     uint16_t viewOptions;
     char appWindow[4];
+    char lastQueue[QMS_NAME + 1];      /* the queue the put and load dialogs last used */
 };

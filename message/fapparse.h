@@ -72,7 +72,8 @@ struct FmtStructDef {
     FmtStructRow *rows;
     const unsigned char *defaultInstance;
     uint32_t size;              /* set by the layout pass */
-    uint32_t state;             /* 1 run-time built, 2 laid out, 4 no end line */
+    uint32_t state;             /* 1 run-time built, 2 laid out, 4 no end line,
+                                   8 its size varies with the data */
     uint32_t nameWidth;
     uint32_t defaultLength;     /* bytes of defaultInstance */
 };
@@ -87,7 +88,9 @@ struct FmtStructList {
 enum : uint32_t {
     FF_TESTED = 0x100, FF_ENCODING = 0x200, FF_STRUCID = 0x400,
     FF_CCSID = 0x800, FF_FORMAT = 0x4000, FF_SIGN_FIRST = 0x8000,
-    FF_SHOW_PLUS = 0x20000
+    FF_SHOW_PLUS = 0x20000,
+    FF_REFERENCED = 0x40000     /* a length or count of a later field: the walk
+                                   keeps its value where it was read */
 };
 
 /* Row flags (low byte: detail level) */
@@ -99,7 +102,10 @@ enum : uint64_t {
     RF_NOTHING_CONSUMED = 0x200000, RF_LEN_SELF = 0x400000,
     RF_COND_NESTED = 0x2000000, RF_NAMEVAL_CCSID = 0x4000000,
     RF_STRING_LIST = 0x10000000, RF_PAD4 = 0x20000000,
-    RF_VERSION = 0x80000000ull
+    RF_VERSION = 0x80000000ull,
+    /* user formats only (also as structure kinds): a conditional value,
+       a summary field */
+    RF_UF_CONDITION = 0x8000000, RF_UF_SUMMARY = 0x40000000
 };
 
 /* Structure kinds */
@@ -242,13 +248,18 @@ struct FmtLineRec {
     FmtPcfGroup *groups;
     uint64_t result;
     const FmtStructRow *nestedRow;
-    const void *userFormats;
+    const void *userFormats;    /* a UFMatchState (userfmt.h) naming the queue: the
+                                   data after the headers of "Message Content" is
+                                   formatted by the user structure its format
+                                   name chooses; null: never */
     uint32_t endLevel;
     const FmtTagInfo *tag;      /* XML lines, else null */
     /* private to a run */
     char *text;                 /* the run's 16 KB line buffer */
     uint32_t sinkResult;        /* last result other than 0, 10, 11 */
     uint32_t runDepth;
+    struct FmtLineCache *lineCache;   /* texts of integer lines met before */
+    uint32_t integerLines;
 };
 
 enum { FMT_LINE_BUFFER = 16384 };

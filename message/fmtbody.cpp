@@ -278,7 +278,15 @@ uint32_t FmtHexField(FmtLineRec *lr, FmtWalkFrame *frame, const FmtFieldDef *f, 
     }
     hex[2 * length] = 0;
     lr->lineClass = f->type == FT_BYTES_BYLEN ? 800 : 32;
-    if ((rc = FmtEmitText(lr, sink, context, 0, "%s %s", label, hex)))
+    if (FmtNoText(lr)) {
+        lr->lineFlags = 0;
+        rc = FmtEmit(lr, sink, context, 0);
+    } else {
+        char *p = FmtPutMem(FmtLineStart(lr), label, labelWidth);   /* "%s %s" */
+        *p++ = ' ';
+        rc = FmtLineEnd(lr, sink, context, 0, FmtPutMem(p, hex, 2 * length));
+    }
+    if (rc)
         return rc;
     if (f->type != FT_ID24 && !(lr->flags & LR_HEX_CHARLINE))
         return 0;
@@ -337,11 +345,19 @@ uint32_t FmtQuotedLines(FmtLineRec *lr, FmtLineSink sink, uint64_t context, cons
             if (length && *data == lf) { data++; length--; }
         }
         const char *end = length ? "" : suffix;
-        if (first)
-            rc = FmtEmitText(lr, sink, context, 0, "%s '%.*s'%s", label, (int)n, piece, end);
-        else
-            rc = FmtEmitText(lr, sink, context, LF_CONTINUATION, "%*s '%.*s'%s", (int)labelWidth, "",
-                             (int)n, piece, end);
+        uint32_t flags = first ? 0 : LF_CONTINUATION;
+        if (FmtNoText(lr)) {
+            lr->lineFlags = flags;
+            rc = FmtEmit(lr, sink, context, 0);
+        } else {
+            /* "%s '%.*s'%s", continued under the label as "%*s '%.*s'%s" */
+            char *p = FmtLineStart(lr);
+            p = first ? FmtPutMem(p, label, labelWidth) : FmtPutFill(p, ' ', labelWidth);
+            const char *z = (const char *)memchr(piece, 0, n);
+            p = FmtPutMem(FmtPutMem(p, " '", 2), piece, z ? (size_t)(z - piece) : n);
+            *p++ = '\'';
+            rc = FmtLineEnd(lr, sink, context, flags, FmtPutStr(p, end));
+        }
         if (rc)
             return rc;
         first = 0;

@@ -57,8 +57,9 @@ int FapTestConditions(FmtLineRec *lr, FmtWalkFrame *frames, const FmtCondition *
         uint32_t size = FmtReadSize(c->field);
         if (p < lr->dataStart || p > lr->dataEnd || size > (uint64_t)(lr->dataEnd - p))
             return 200;
-        int64_t v = FapGetFieldSigned(c->field, p, found->encoding, found->ebcdic);
         uint16_t t = c->field->type;
+        int64_t v = t == FT_INT || t == FT_INTH ? (int64_t)(int32_t)FmtRd32(p, found->encoding)
+                                                : FapGetFieldSigned(c->field, p, found->encoding, found->ebcdic);
         if (t == FT_FLAGS8 || t == FT_FLAGS) {
             if (!(v & (int64_t)(uint32_t)c->low))
                 return 0;
@@ -122,7 +123,10 @@ uint32_t FapFormatValueName(const FmtFieldDef *f, int bare, int64_t value, char 
             return (uint32_t)sprintf(out, "%s", vn->description);
         if (lr && (lr->flags & LR_CONST_NAMES))
             return (uint32_t)sprintf(out, " %s (%s)", vn->name, vn->description);
-        return (uint32_t)sprintf(out, " (%s)", vn->description);
+        char *p = FmtPutStr(FmtPutMem(out, " (", 2), vn->description);    /* " (%s)" */
+        *p++ = ')';
+        *p = 0;
+        return (uint32_t)(p - out);
     }
     if ((f->flags & FF_CCSID) || bare)
         return 0;

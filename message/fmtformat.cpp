@@ -4,37 +4,24 @@
  * the data before anything it points at is read. */
 #include "fmtint.h"
 #include "csmem.h"
+#include "userfmt.h"
 #include <cstdio>
 
 extern FmtStructDef FmtDefMQTM;
 
 /* ---- line emission ---- */
 
-uint32_t FmtEmit(FmtLineRec *lr, FmtLineSink sink, uint64_t context,
-                 uint32_t length)
-{
-    if (FmtNoText(lr)) {
-        length = 0;
-        lr->text[0] = 0;
-    } else {
-        lr->lineFlags |= LF_TEXT;
-    }
-    uint32_t rc = sink(context, lr, lr->text, length);
-    switch (rc) {
-    case FMT_GO_ON: return 0;
-    case FMT_BUILD_TEXT: lr->flags &= ~LR_NO_TEXT; return 0;
-    case FMT_COUNT_ONLY: lr->flags |= LR_NO_TEXT; return 0;
-    case FMT_STOP: return FMT_STOP;
-    default: lr->sinkResult = rc; return 0;
-    }
-}
-
 uint32_t FmtPrefix(const FmtLineRec *lr, char *out, uint32_t dataOffset)
 {
     if (!(lr->flags & LR_OFFSET_PREFIX))
         return 0;
-    return (uint32_t)snprintf(out, 16, (lr->options & LO_HEX_OFFSETS) ? "+%8.8X " : "+%8u ",
-                              dataOffset);
+    /* "+%8.8X " or "+%8u " */
+    char *p = out;
+    *p++ = '+';
+    p = (lr->options & LO_HEX_OFFSETS) ? FmtPutHex(p, dataOffset, 8) : FmtPutUDecWidth(p, dataOffset, 8);
+    *p++ = ' ';
+    *p = 0;
+    return (uint32_t)(p - out);
 }
 
 static uint32_t VEmit(FmtLineRec *lr, FmtLineSink sink, uint64_t context,
@@ -96,9 +83,25 @@ static void Advance(FmtWalkFrame *fr, uint32_t n)
     fr->remaining -= n;
 }
 
+/* Keeps the value of a length or count field as it was read: its row's
+ * laid-out offset is wrong when a field of varying length comes before. */
+static void KeepRefValue(FmtWalkFrame *fr, const FmtFieldDef *f, int64_t v)
+{
+    uint32_t i = fr->refCount++ % 4;
+    fr->refField[i] = f;
+    fr->refValue[i] = v;
+}
+
 int FmtRefValue(FmtLineRec *lr, FmtWalkFrame *frame, const FmtFieldDef *f,
                 int64_t *value)
 {
+    if (f && (f->flags & FF_REFERENCED))
+        for (FmtWalkFrame *fr = frame; fr; fr = fr->parent)
+            for (uint32_t i = 0; i < fr->refCount && i < 4; i++)
+                if (fr->refField[i] == f) {
+                    *value = fr->refValue[i];
+                    return 1;
+                }
     for (FmtWalkFrame *fr = frame; fr; fr = fr->parent) {
         for (const FmtStructRow *row = fr->def->rows; row && row->field; row++) {
             if (row->field != f)
@@ -151,12 +154,19 @@ static uint32_t NameWidth(FmtStructDef *def)
     return def->nameWidth;
 }
 
-/* Writes the label column: name padded to the column, then ":". */
+/* The label column; with build 0 (no text wanted) only its width, the
+ * text left empty. */
 static uint32_t Label(const FmtLineRec *lr, const FmtWalkFrame *fr,
-                      const FmtFieldDef *f, int element, char *out)
+                      const FmtFieldDef *f, int element, char *out, int build = 1)
 {
     uint32_t w = fr->def->nameWidth;
     int n;
+    if (!build && element <= 0 && !(lr->flags & LR_RUN_OFFSET)) {
+        uint32_t len = f->name[0] == '!' ? 0 : f->nameLength ? f->nameLength : (uint32_t)strlen(f->name);
+        uint32_t k = len > w - 1 ? len : w - 1;
+        out[0] = 0;
+        return k + 1 < 127 ? k + 1 : 127;
+    }
     if (element > 0) {
         char name[96];
         int digits = 1;
@@ -168,7 +178,19 @@ static uint32_t Label(const FmtLineRec *lr, const FmtWalkFrame *fr,
                  "          ", num);
         n = snprintf(out, 128, "%-*s:", (int)w - 1, name);
     } else {
-        n = snprintf(out, 128, "%-*s:", (int)w - 1, f->name[0] == '!' ? "" : f->name);
+        /* "%-*s:" cut at 127 characters */
+        uint32_t len = f->name[0] == '!' ? 0 : f->nameLength ? f->nameLength : (uint32_t)strlen(f->name);
+        uint32_t k = len < 127 ? len : 127;
+        FmtPutMem(out, f->name, k);
+        uint32_t column = w - 1 < 127 ? w - 1 : 127;
+        if (k < column) {
+            FmtPutFill(out + k, ' ', column - k);
+            k = column;
+        }
+        if (k < 127)
+            out[k++] = ':';
+        out[k] = 0;
+        n = (int)k;
     }
     if (n > 127)                        /* a longer name is cut at the column's end */
         n = 127;
@@ -177,10 +199,20 @@ static uint32_t Label(const FmtLineRec *lr, const FmtWalkFrame *fr,
     return (uint32_t)n;
 }
 
+/* "%s %s": the label and the value (lengths when known, else -1). */
 static uint32_t FieldLine(FmtLineRec *lr, FmtLineSink sink, uint64_t context,
-                          const char *label, const char *value)
+                          const char *label, const char *value, int labelLength = -1,
+                          int valueLength = -1)
 {
-    return FmtEmitText(lr, sink, context, 0, "%s %s", label, value);
+    if (FmtNoText(lr)) {
+        lr->lineFlags = 0;
+        return FmtEmit(lr, sink, context, 0);
+    }
+    char *p = FmtLineStart(lr);
+    p = labelLength < 0 ? FmtPutStr(p, label) : FmtPutMem(p, label, (size_t)labelLength);
+    *p++ = ' ';
+    p = valueLength < 0 ? FmtPutStr(p, value) : FmtPutMem(p, value, (size_t)valueLength);
+    return FmtLineEnd(lr, sink, context, 0, p);
 }
 
 static void SetLine(FmtLineRec *lr, const FmtWalkFrame *fr, const FmtFieldDef *f,
@@ -215,6 +247,15 @@ static uint32_t Heading(FmtMsgInfo *msg, FmtWalkFrame *fr, FmtLineRec *lr,
     lr->structOffset = 0;
     if (lr->options & LO_PLAIN)
         return FmtEmitText(lr, sink, context, LF_HEADING, "%s", def->title);
+    if (FmtNoText(lr)) {
+        lr->lineFlags = LF_HEADING;
+        return FmtEmit(lr, sink, context, 0);
+    }
+    /* "[%5u bytes] %s", then " - (%.*s)" with the nested row's name */
+    char *p = FmtLineStart(lr);
+    *p++ = '[';
+    p = FmtPutStr(FmtPutUDecWidth(p, fr->remaining, 5), " bytes] ");
+    p = FmtPutStr(p, def->title);
     const FmtStructRow *nested = lr->nestedRow;
     if (nested && nested->field->name[0] != '!') {
         int n = (int)strlen(nested->field->name);
@@ -222,11 +263,25 @@ static uint32_t Heading(FmtMsgInfo *msg, FmtWalkFrame *fr, FmtLineRec *lr,
             n--;
         size_t t = strlen(def->title), m = (size_t)n < t ? (size_t)n : t;
         if (strncmp(nested->field->name, def->title, m))     /* not one the other's stem */
-            return FmtEmitText(lr, sink, context, LF_HEADING, "[%5u bytes] %s - (%.*s)",
-                               fr->remaining, def->title, n, nested->field->name);
+        {
+            p = FmtPutMem(FmtPutMem(p, " - (", 4), nested->field->name, (size_t)n);
+            *p++ = ')';
+        }
     }
-    return FmtEmitText(lr, sink, context, LF_HEADING, "[%5u bytes] %s",
-                       fr->remaining, def->title);
+    return FmtLineEnd(lr, sink, context, LF_HEADING, p);
+}
+
+/* "End of structure '%s' (%u bytes)" */
+static uint32_t EndLine(FmtLineRec *lr, FmtLineSink sink, uint64_t context, const char *title,
+                        uint32_t bytes)
+{
+    if (FmtNoText(lr)) {
+        lr->lineFlags = LF_HEADING;
+        return FmtEmit(lr, sink, context, 0);
+    }
+    char *p = FmtPutStr(FmtPutMem(FmtLineStart(lr), "End of structure '", 18), title);
+    p = FmtPutUDec(FmtPutMem(p, "' (", 3), bytes);
+    return FmtLineEnd(lr, sink, context, LF_HEADING, FmtPutMem(p, " bytes)", 7));
 }
 
 /* ---- value text of the simple types ---- */
@@ -251,39 +306,57 @@ static uint32_t EncodingName(uint32_t v, char *out)
     return n;
 }
 
-static uint32_t IntText(const FmtFieldDef *f, const unsigned char *p,
-                        const FmtWalkFrame *fr, char *out, int64_t *value)
+/* The value text of an integer field, as "%d", "%8.8X", "%hu [0x'%hX']" ... */
+static int64_t IntValue(const FmtFieldDef *f, const unsigned char *p, const FmtWalkFrame *fr)
 {
-    uint32_t enc = f->type == FT_INT_NORMAL ? 1 : fr->encoding;
-    int64_t v = FapGetFieldInt(f, p, enc, fr->ebcdic);
-    *value = v;
+    if (f->type == FT_INT || f->type == FT_INTH)      /* the common case, as FapGetFieldInt reads it */
+        return (int32_t)FmtRd32(p, fr->encoding);
+    return FapGetFieldInt(f, p, f->type == FT_INT_NORMAL ? 1 : fr->encoding, fr->ebcdic);
+}
+
+static uint32_t IntText(const FmtFieldDef *f, const unsigned char *p,
+                        const FmtWalkFrame *fr, char *out, int64_t v)
+{
+    char *o = out;
+    uint64_t hex;                       /* the value of a " [0x'%X']" suffix */
     switch (f->type) {
     case FT_INT: case FT_INT_NORMAL: case FT_BYTE: case FT_REC_OFFSET:
-        return (uint32_t)sprintf(out, "%d", (int32_t)v);
-    case FT_FLAGS8: return (uint32_t)sprintf(out, "%2.2X", (unsigned)v);
-    case FT_FLAGS: return (uint32_t)sprintf(out, "%8.8X", (unsigned)v);
-    case FT_FLAGS16: return (uint32_t)sprintf(out, "%4.4X", (unsigned)v);
-    case FT_SHORT: case FT_INT8: return (uint32_t)sprintf(out, "%hd", (short)v);
-    case FT_SHORTH: return (uint32_t)sprintf(out, "%hd [0x'%hX']", (short)v, (unsigned short)v);
-    case FT_INT8H: return (uint32_t)sprintf(out, "%hd [0x'%X']", (short)v, (unsigned)(v & 0xFF));
-    case FT_USHORT: case FT_UINT8: return (uint32_t)sprintf(out, "%hu", (unsigned short)v);
-    case FT_USHORTH: return (uint32_t)sprintf(out, "%hu [0x'%hX']", (unsigned short)v, (unsigned short)v);
-    case FT_UINT8H: return (uint32_t)sprintf(out, "%hu [0x'%X']", (unsigned short)v, (unsigned)v);
-    case FT_UINT: return (uint32_t)sprintf(out, "%u", (uint32_t)v);
-    case FT_UINTH: return (uint32_t)sprintf(out, "%u [0x'%X']", (uint32_t)v, (uint32_t)v);
-    case FT_INTH: return (uint32_t)sprintf(out, "%d [0x'%X']", (int32_t)v, (uint32_t)v);
-    case FT_INT64: return (uint32_t)sprintf(out, "%lld", (long long)v);
-    case FT_INT64H: return (uint32_t)sprintf(out, "%lld [0x'%llX']", (long long)v, (unsigned long long)v);
-    case FT_UINT64: return (uint32_t)sprintf(out, "%llu", (unsigned long long)v);
-    case FT_UINT64H: return (uint32_t)sprintf(out, "%llu [0x'%llX']", (unsigned long long)v, (unsigned long long)v);
+        o = FmtPutDec(o, (int32_t)v);
+        break;
+    case FT_FLAGS8: o = FmtPutHex(o, (uint32_t)v, 2); break;
+    case FT_FLAGS: o = FmtPutHex(o, (uint32_t)v, 8); break;
+    case FT_FLAGS16: o = FmtPutHex(o, (uint32_t)v, 4); break;
+    case FT_SHORT: case FT_INT8: o = FmtPutDec(o, (short)v); break;
+    case FT_USHORT: case FT_UINT8: o = FmtPutUDec(o, (unsigned short)v); break;
+    case FT_UINT: o = FmtPutUDec(o, (uint32_t)v); break;
+    case FT_INT64: o = FmtPutDec(o, v); break;
+    case FT_UINT64: o = FmtPutUDec(o, (uint64_t)v); break;
+    case FT_SHORTH: case FT_INT8H: case FT_USHORTH: case FT_UINT8H: case FT_UINTH: case FT_INTH:
+    case FT_INT64H: case FT_UINT64H:
+        switch (f->type) {
+        case FT_SHORTH: o = FmtPutDec(o, (short)v); hex = (unsigned short)v; break;
+        case FT_INT8H: o = FmtPutDec(o, (short)v); hex = (unsigned)(v & 0xFF); break;
+        case FT_USHORTH: o = FmtPutUDec(o, (unsigned short)v); hex = (unsigned short)v; break;
+        case FT_UINT8H: o = FmtPutUDec(o, (unsigned short)v); hex = (unsigned)v; break;
+        case FT_UINTH: o = FmtPutUDec(o, (uint32_t)v); hex = (uint32_t)v; break;
+        case FT_INTH: o = FmtPutDec(o, (int32_t)v); hex = (uint32_t)v; break;
+        case FT_INT64H: o = FmtPutDec(o, v); hex = (uint64_t)v; break;
+        default: o = FmtPutUDec(o, (uint64_t)v); hex = (uint64_t)v; break;
+        }
+        o = FmtPutHex(FmtPutMem(o, " [0x'", 5), hex, 1);
+        o = FmtPutMem(o, "']", 2);
+        break;
     case FT_ENCODING: {
         uint32_t n = (uint32_t)sprintf(out, "0x'%X'", (uint32_t)v);
         return n + EncodingName((uint32_t)v, out + n);
     }
     case FT_POINTER:
         return (uint32_t)sprintf(out, "0x%16.16llX", (unsigned long long)FmtRd64(p, fr->encoding));
+    default:
+        return 0;
     }
-    return 0;
+    *o = 0;
+    return (uint32_t)(o - out);
 }
 
 static int IsIntType(uint16_t t)
@@ -331,10 +404,36 @@ static uint32_t Incomplete(Walk &w)
     return rc ? rc : FMT_RC_INCOMPLETE;
 }
 
+/* The condition of a PCF parameter on its own Type: one integer item on
+ * the first field of the structure tested, answered as the full test would
+ * answer it (100 holds, 0 fails, 200 outside the data); -1 for any other
+ * condition list. */
+static int FirstFieldTest(const FmtLineRec *lr, const FmtStructDef *def, const unsigned char *start,
+                          uint32_t encoding, const FmtCondition *c)
+{
+    if (!c->field || c[1].field || c->field->type != FT_INT || !def->rows || def->rows[0].field != c->field)
+        return -1;
+    const unsigned char *p = start + def->rows[0].offset;
+    if (p < lr->dataStart || p > lr->dataEnd || (uint64_t)(lr->dataEnd - p) < 4)
+        return 200;
+    int64_t v = (int32_t)FmtRd32(p, encoding);
+    return v >= c->low && v <= c->high ? 100 : 0;
+}
+
 static uint32_t Nested(Walk &w, FmtStructDef *def, uint32_t length,
                        const FmtStructRow *row)
 {
     FmtWalkFrame *fr = w.fr;
+    /* A structure whose first row ends it when its Type does not hold (the
+     * PCF parameters tried one after the other): not entered for data of
+     * another type, which would show nothing and take nothing. */
+    const FmtStructRow *first = def ? def->rows : nullptr;
+    if (first && first->field && first->conditions && first->field->type != FT_COUNTED_ARRAY) {
+        uint32_t enc = (def->kind & SK_PARENT_ENCODING) ? fr->encoding : w.msg->encoding;
+        int c = FirstFieldTest(w.lr, def, fr->cur, enc, first->conditions);
+        if (c == 200 || (c == 0 && (first->flags & RF_END_ON_FAIL)))
+            return 0;
+    }
     const unsigned char *p = fr->cur;
     uint32_t rem = length;
     const FmtStructRow *saved = w.lr->nestedRow;
@@ -343,6 +442,20 @@ static uint32_t Nested(Walk &w, FmtStructDef *def, uint32_t length,
     w.lr->nestedRow = saved;
     Advance(fr, (uint32_t)(p - fr->cur));
     return rc;
+}
+
+/* After the headers of "Message Content": the rest by a user format that
+ * its format name chooses, when the caller gave the user format state. */
+static uint32_t BodyByFormatName(Walk &w, const FmtStructRow *row)
+{
+    FmtWalkFrame *fr = w.fr;
+    const UFMatchState *given = (const UFMatchState *)w.lr->userFormats;
+    if (!given || !(fr->def->kind & SK_CONTENT) || Bound(fr) == 0)
+        return 0;
+    UFMatchState st = *given;
+    UFStateFor(&st, w.msg->format, w.msg->encoding, w.msg->ccsid, given->queue, given->queueLength);
+    FmtStructDef *def = UFFindFormat(1, st.queue, st.queueLength, fr->cur, Bound(fr), &st);
+    return def ? Nested(w, def, Bound(fr), row) : 0;
 }
 
 /* Counted and fixed arrays: the next row repeated. */
@@ -366,9 +479,18 @@ static uint32_t FormatArray(Walk &w, const FmtStructRow *row, int *skipNext)
         if (!FmtRefValue(w.lr, fr, (const FmtFieldDef *)elem->field->reference, &elemSize) || elemSize < 0)
             elemSize = 0;
     } else if (et == FT_STRUCT || et == FT_REPEAT || et == FT_STRUCT_BYLEN) {
+        const FmtStructDef *n = (const FmtStructDef *)elem->field->reference;
+        elemSize = et == FT_STRUCT && n && (n->state & 9) == 1 ? n->size : 0;
+    } else if (elemSize == 0xFFFFFFFF) {
         elemSize = 0;
     }
-    if (elemSize > 0 && count * elemSize > (int64_t)fr->remaining) {
+    /* "as many as the data holds" */
+    int toEnd = f->type == FT_FIXED_ARRAY && f->length == 0xFFFFFFFF;
+    if (toEnd && elemSize > 0)
+        count = fr->remaining / elemSize;
+    if (toEnd && count == 0)
+        return 0;
+    if (!toEnd && elemSize > 0 && count * elemSize > (int64_t)fr->remaining) {
         uint32_t rc = FmtMarker(w.lr, w.sink, w.context, fr->cur,
                                 "Following length is larger than the available data");
         if (rc)
@@ -377,23 +499,30 @@ static uint32_t FormatArray(Walk &w, const FmtStructRow *row, int *skipNext)
         if (count == 0)
             return Incomplete(w);
     }
-    if (elemSize == 0 && count > 256)
+    int unknown = toEnd && elemSize == 0;
+    int byProgress = elemSize == 0 && (toEnd || et == FT_STRUCT);
+    if (elemSize == 0 && !byProgress && count > 256)
         count = 256;
     if (Detail(w.lr) >= (elem->flags & 0xFF)) {
         SetLine(w.lr, fr, f, 0, 0);
-        uint32_t rc = FmtEmitText(w.lr, w.sink, w.context, 0, "%s array [1..%d]",
-                                  elem->field->name, (int)count);
+        uint32_t rc = unknown ? FmtEmitText(w.lr, w.sink, w.context, 0, "%s array [1..*]", elem->field->name)
+                              : FmtEmitText(w.lr, w.sink, w.context, 0, "%s array [1..%d]",
+                                            elem->field->name, (int)count);
         if (rc)
             return rc;
     }
-    fr->count = (uint32_t)count;
+    fr->count = unknown ? 0 : (uint32_t)count;
     for (int64_t i = 1; i <= count; i++) {
         int dummy;
+        const unsigned char *before = fr->cur;
         fr->element = (uint32_t)i;
         w.lr->element = (uint32_t)i;
         uint32_t rc = FormatRow(w, elem, (int)i, &dummy);
         if (rc)
             return rc;
+        /* elements of unknown size end with the data or when one takes nothing */
+        if (byProgress && (fr->cur == before || fr->remaining == 0))
+            break;
     }
     fr->element = 0;
     return 0;
@@ -501,7 +630,7 @@ static int FieldLength(Walk &w, const FmtFieldDef *f, int64_t *length)
         return 1;
     }
     case FT_CHARBP:
-        if (f->reference) {
+        if (f->reference && f->length == 0) {
             int64_t v = 0;
             if (!FmtRefValue(w.lr, fr, (const FmtFieldDef *)f->reference, &v))
                 return 0;
@@ -517,19 +646,26 @@ static int FieldLength(Walk &w, const FmtFieldDef *f, int64_t *length)
     return 1;
 }
 
-static uint32_t ValueNameText(Walk &w, const FmtStructRow *row, int64_t v, char *out)
+/* parm: the structure's parameter id when it was read already, else null */
+static uint32_t ValueNameText(Walk &w, const FmtStructRow *row, int64_t v, char *out,
+                              const int64_t *known = nullptr)
 {
     const FmtFieldDef *f = row->field;
     uint32_t n = 0;
-    if (f->reference && (f->flags & FF_CCSID) == 0 && !IsFlags(f->type) && f->type != FT_ENCODING &&
-        f->type != FT_REC_OFFSET)
+    if (f->reference && ((f->flags & FF_CCSID) == 0 || (f->flags & 0x2000)) && !IsFlags(f->type) &&
+        f->type != FT_ENCODING && f->type != FT_REC_OFFSET)
         n = FapFormatValueName(f, 0, v, out, w.lr);
     if ((row->flags & RF_PCF_PARM_NAME) && FmtLinks.valueName) {
         int64_t parm;
-        if (FmtRefValue(w.lr, w.fr, &FmtFieldParameterId, &parm)) {
+        if (known ? (parm = *known, 1) : FmtRefValue(w.lr, w.fr, &FmtFieldParameterId, &parm)) {
             const char *name = FmtLinks.valueName((int32_t)parm, (int32_t)v);
-            if (name)
-                n += (uint32_t)snprintf(out + n, 200, " %s", name);
+            if (name) {                 /* " %s", at most 199 characters */
+                size_t k = strlen(name);
+                out[n] = ' ';
+                memcpy(out + n + 1, name, k < 198 ? k : 198);
+                n += 1 + (uint32_t)(k < 198 ? k : 198);
+                out[n] = 0;
+            }
         }
     }
     return n;
@@ -583,18 +719,44 @@ static void RecordFormat(Walk &w, const unsigned char *p)
     msg->formatLength = n;
 }
 
+/* A value line followed by the date text of the field's date mask in the
+ * column 25 places after the names. */
+static uint32_t DateLine(Walk &w, const FmtFieldDef *f, const unsigned char *p, const char *fmt,
+                         const char *label, const char *value, const char *suffix)
+{
+    char line[2048], date[96];
+    char *end = date;
+    int n = snprintf(line, sizeof line - 128, fmt, label, value, suffix);
+    if (n < 0)
+        n = 0;
+    if (n > (int)sizeof line - 128)
+        n = (int)sizeof line - 128;
+    UFFormatDateTime(w.fr->ccsid, f, 0, p, &end);
+    *end = 0;
+    if (date[0]) {
+        int column = (int)w.fr->def->nameWidth + 25;
+        do
+            line[n++] = ' ';
+        while (n < column && n < (int)sizeof line - 100);
+        n += snprintf(line + n, 96, "%s", date);
+    }
+    return FmtEmitText(w.lr, w.sink, w.context, 0, "%.*s", n, line);
+}
+
 static uint32_t FormatText(Walk &w, const FmtStructRow *row, const char *label,
                            uint32_t labelWidth, const unsigned char *p, uint32_t len)
 {
     const FmtFieldDef *f = row->field;
     FmtWalkFrame *fr = w.fr;
-    char suffix[256] = "";
+    char suffix[256];
+    suffix[0] = 0;
     if (f->type == FT_CHARBP) {
         const unsigned char *z = (const unsigned char *)memchr(p, 0, len);
         if (z)
             len = (uint32_t)(z - p);
     }
-    if (f->reference && f->type != FT_TEXT_BYLEN) {
+    int table = f->reference && f->type != FT_TEXT_BYLEN && !(f->type == FT_CHARBP && f->length == 0);
+    if (table || f->dateLayout) {
         char *t = w.lr->text + 2048;        /* scratch beyond any label */
         uint32_t n = f->type == FT_CODE1 ? len : FmtTextLength(p, len, fr->cp->ch[CP_BLANK]);
         if (n > 1024)
@@ -602,7 +764,10 @@ static uint32_t FormatText(Walk &w, const FmtStructRow *row, const char *label,
         FmtPrintable(t, p, n, fr->cp);
         t[n] = 0;
         w.lr->valueBytes = n;               /* the characters shown */
-        FapFormatEnum(fr->ccsid, f, 0, p, len, suffix);
+        if (table && f->type != FT_TEXT_BYLEN)
+            FapFormatEnum(fr->ccsid, f, 0, p, len, suffix);
+        if (f->dateLayout && f->type == FT_CHAR)
+            return DateLine(w, f, p, "%s '%s'%s", label, t, suffix);
         return FmtEmitText(w.lr, w.sink, w.context, 0, "%s '%s'%s", label, t, suffix);
     }
     return FmtQuotedLines(w.lr, w.sink, w.context, fr->cp, labelWidth, label, p,
@@ -695,9 +860,18 @@ static uint32_t FormatDecimal(Walk &w, const FmtFieldDef *f, const char *label,
     }
     if (!valid)
         return FmtMarker(w.lr, w.sink, w.context, p, "** Invalid %s field '%s' **", kind, f->name);
-    char suffix[256] = "";
+    if (FmtNoText(w.lr)) {
+        w.lr->lineFlags = 0;
+        return FmtEmit(w.lr, w.sink, w.context, 0);
+    }
+    char suffix[256];
+    suffix[0] = 0;
     FapFormatTextEnum(f, 0, val, (uint32_t)strlen(val), suffix);
-    return FmtEmitText(w.lr, w.sink, w.context, 0, "%s %s%s", label, val, suffix);
+    if (f->dateLayout)
+        return DateLine(w, f, p, "%s %s%s", label, val, suffix);
+    char *o = FmtPutStr(FmtLineStart(w.lr), label);            /* "%s %s%s" */
+    *o++ = ' ';
+    return FmtLineEnd(w.lr, w.sink, w.context, 0, FmtPutStr(FmtPutStr(o, val), suffix));
 }
 
 static uint32_t FormatRow(Walk &w, const FmtStructRow *row, int element, int *skipNext)
@@ -721,8 +895,9 @@ static uint32_t FormatRow(Walk &w, const FmtStructRow *row, int element, int *sk
             if ((rc = Nested(w, def, Bound(fr), row)))
                 return rc;
             if (fr->cur == before || Bound(fr) == 0)
-                return 0;
+                break;
         }
+        return BodyByFormatName(w, row);
     }
     if (f->type == FT_STRUCT_BYLEN || f->type == FT_STRUCTS_BYLEN) {
         uint32_t rest = fr->hasLength
@@ -758,8 +933,7 @@ static uint32_t FormatRow(Walk &w, const FmtStructRow *row, int element, int *sk
             lr->field = nullptr;
             lr->lineClass = 0;
             lr->dataOffset = FmtOffsetOf(lr, fr->cur);
-            rc = FmtEmitText(lr, w.sink, w.context, LF_HEADING, "End of structure '%s' (%u bytes)",
-                             f->name, (uint32_t)(fr->cur - begin));
+            rc = EndLine(lr, w.sink, w.context, f->name, (uint32_t)(fr->cur - begin));
         }
         return rc;
     }
@@ -771,8 +945,15 @@ static uint32_t FormatRow(Walk &w, const FmtStructRow *row, int element, int *sk
         return Incomplete(w);
     uint32_t len = (uint32_t)len64;
     const unsigned char *p = fr->cur;
+    int wantText = shown && !FmtNoText(lr);
+    /* an integer line shown before in this run is taken from its cache */
+    int cacheable = wantText && element <= 0 && !(lr->flags & (LR_RUN_OFFSET | LR_HEX_RAW)) &&
+                    IsIntType(f->type) && f->type != FT_ENCODING && f->type != FT_POINTER &&
+                    len >= FmtReadSize(f);
     char label[192];
-    uint32_t labelWidth = Label(lr, fr, f, element, label);
+    label[0] = 0;
+    /* a cached line knows its label's width; others measure it now */
+    uint32_t labelWidth = cacheable ? 0 : Label(lr, fr, f, element, label, wantText);
     if ((lr->flags & LR_HEX_RAW) && len && len < 9 && !RawHexExcluded(f->type)) {
         static const char hx[] = "0123456789ABCDEF";
         char raw[17];
@@ -799,10 +980,18 @@ static uint32_t FormatRow(Walk &w, const FmtStructRow *row, int element, int *sk
             fr->encoding = flipped;
             msg->encoding = (msg->encoding & ~0xFu) | (flipped & 0xF);
         }
-        uint32_t n = IntText(f, p, fr, val, &v);
+        v = IntValue(f, p, fr);
+        if (f->flags & FF_REFERENCED)
+            KeepRefValue(fr, f, v);
+        int64_t parm = INT64_MIN;
+        int parmKnown = 0;
         if (f->type == FT_INTH && (row->flags & RF_PCF_PARM_NAME)) {
-            int64_t parm;
-            if (FmtRefValue(lr, fr, &FmtFieldParameterId, &parm) && parm == 1022 && FmtLinks.openOptions) {
+            parmKnown = FmtRefValue(lr, fr, &FmtFieldParameterId, &parm);
+            if (!parmKnown)
+                parm = INT64_MIN;
+            if (parmKnown && parm == 1022 && FmtLinks.openOptions) {
+                if (cacheable)
+                    lr->prefixLength = labelWidth = Label(lr, fr, f, element, label, 1);
                 snprintf(val, sizeof val, "%8.8X", (uint32_t)v);
                 if (shown && (rc = FieldLine(lr, w.sink, w.context, label, val)))
                     return rc;
@@ -813,11 +1002,34 @@ static uint32_t FormatRow(Walk &w, const FmtStructRow *row, int element, int *sk
                 return 0;
             }
         }
-        n += ValueNameText(w, row, v, val + n);
-        if ((f->flags & FF_CCSID) && (lr->options & LO_CONV_NOTE) && v == (int64_t)lr->displayCcsid)
-            snprintf(val + n, 32, " (after conversion)");
-        if (shown && (rc = FieldLine(lr, w.sink, w.context, label, val)))
-            return rc;
+        FmtLineCacheEntry *e = cacheable ? FmtCacheSlot(lr, row, v, parm) : nullptr;
+        if (e && e->row == row && e->value == v && e->parm == parm) {
+            lr->prefixLength = labelWidth = e->labelWidth;
+            if ((rc = FmtLineEnd(lr, w.sink, w.context, 0, FmtPutMem(FmtLineStart(lr), e->text, e->length))))
+                return rc;
+        } else {
+            if (cacheable)
+                lr->prefixLength = labelWidth = Label(lr, fr, f, element, label, 1);
+            uint32_t n = wantText ? IntText(f, p, fr, val, v) : 0;
+            if (wantText) {
+                n += ValueNameText(w, row, v, val + n, parmKnown ? &parm : nullptr);
+                if ((f->flags & FF_CCSID) && (lr->options & LO_CONV_NOTE) && v == (int64_t)lr->displayCcsid)
+                    n += (uint32_t)snprintf(val + n, 32, " (after conversion)");
+            }
+            val[n] = 0;
+            if (shown && (rc = FieldLine(lr, w.sink, w.context, label, val, (int)labelWidth, (int)n)))
+                return rc;
+            if (e && labelWidth + 1 + n <= FMT_LINE_CACHE_TEXT) {
+                e->row = row;
+                e->value = v;
+                e->parm = parm;
+                e->length = labelWidth + 1 + n;
+                e->labelWidth = labelWidth;
+                memcpy(e->text, label, labelWidth);
+                e->text[labelWidth] = ' ';
+                memcpy(e->text + labelWidth + 1, val, n);
+            }
+        }
         if (shown && IsFlags(f->type) && f->reference &&
             (rc = FapFormatFlags(w.sink, w.context, f, (uint64_t)v, labelWidth + 1, lr)))
             return rc;
@@ -842,6 +1054,9 @@ static uint32_t FormatRow(Walk &w, const FmtStructRow *row, int element, int *sk
             uint32_t m = FapFormatEnum(fr->ccsid, f, 1, p, 8, val + n);
             if (m) {
                 memmove(val + n, val + n + 1, m);   /* the constant name follows the quote */
+            } else if (const UFFormatName *u = UFFindByName(t, 8)) {
+                if (u->description)
+                    snprintf(val + n, sizeof val - n, " (%s)", u->description);
             } else {
                 snprintf(val + n, 32, " (Unrecognised)");
             }
@@ -944,6 +1159,8 @@ static uint32_t FormatRow(Walk &w, const FmtStructRow *row, int element, int *sk
             break;
         }
         case FT_PACKED: case FT_UPACKED: case FT_ZONED: case FT_DIGITS:
+            if (f->flags & FF_REFERENCED)
+                KeepRefValue(fr, f, FapGetFieldInt(f, p, fr->encoding, fr->ebcdic));
             if (shown)
                 rc = FormatDecimal(w, f, label, p);
             break;
@@ -961,6 +1178,9 @@ static uint32_t FormatRow(Walk &w, const FmtStructRow *row, int element, int *sk
     if ((row->flags & RF_PAD4) && ((step + 3) & ~3u) <= fr->remaining)
         step = (step + 3) & ~3u;
     Advance(fr, step);
+    if (!(row->flags & (RF_ENCODING_NEXT | RF_CCSID_NEXT | RF_CCSID_OWN | RF_NAMEVAL_CCSID | RF_STRUCLEN |
+                        RF_LEN_SELF)))
+        return 0;                       /* nothing to capture */
     return Capture(w, row, v);
 }
 
@@ -983,16 +1203,26 @@ static uint32_t WalkRows(Walk &w)
         if ((row->flags & RF_AT_REPEAT_START) && fr->parent && fr->parent->repeatStart != fr->start)
             continue;
         if (row->conditions && f->type != FT_COUNTED_ARRAY) {
-            FmtWalkFrame probe;
-            FmtWalkFrame *tested = fr;
+            int c;
             if ((row->flags & RF_COND_NESTED) && f->type == FT_STRUCT && f->reference) {
-                probe = *fr;                /* the nested structure's own data */
-                probe.parent = fr;
-                probe.def = (const FmtStructDef *)f->reference;
-                probe.start = probe.cur = fr->cur;
-                tested = &probe;
+                const FmtStructDef *nested = (const FmtStructDef *)f->reference;
+                c = FirstFieldTest(lr, nested, fr->cur, fr->encoding, row->conditions);
+                if (c < 0) {
+                    /* the nested structure's own data: what the test reads of a frame */
+                    FmtWalkFrame probe;
+                    probe.parent = fr;
+                    probe.def = nested;
+                    probe.start = probe.cur = fr->cur;
+                    probe.encoding = fr->encoding;
+                    probe.ebcdic = fr->ebcdic;
+                    probe.bodyKind = fr->bodyKind;
+                    c = FapTestConditions(lr, &probe, row->conditions);
+                }
+            } else {
+                c = FirstFieldTest(lr, def, fr->start, fr->encoding, row->conditions);
+                if (c < 0)
+                    c = FapTestConditions(lr, fr, row->conditions);
             }
-            int c = FapTestConditions(lr, tested, row->conditions);
             if (c == 0) {
                 if (row->flags & RF_END_ON_FAIL)
                     break;
@@ -1049,6 +1279,8 @@ static uint32_t PcfBookkeeping(Walk &w)
                           (uint32_t)isGroup };
         lr->groups = g;
     }
+    if (!lr->groups || lr->groups->seen < lr->groups->count)
+        return 0;                       /* no group is complete */
     return FapFormatEndLines(w.msg, fr, lr, w.sink, w.context, fr->remaining);
 }
 
@@ -1072,8 +1304,7 @@ static uint32_t EndStructure(Walk &w, uint32_t originalRemaining)
         lr->field = nullptr;
         lr->lineClass = 0;
         lr->dataOffset = FmtOffsetOf(lr, fr->cur);
-        if ((rc = FmtEmitText(lr, w.sink, w.context, LF_HEADING, "End of structure '%s' (%u bytes)",
-                              def->title, consumed)))
+        if ((rc = EndLine(lr, w.sink, w.context, def->title, consumed)))
             return rc;
     }
     if ((rc = PcfBookkeeping(w)))
@@ -1137,6 +1368,8 @@ static void StartRun(FmtMsgInfo *msg, FmtLineRec *lr, const unsigned char *data,
     if (!lr->displayCcsid)
         lr->displayCcsid = 850;
     lr->msgInfo = msg;
+    lr->lineCache = nullptr;
+    lr->integerLines = 0;
     lr->dataStart = data;
     lr->dataEnd = data + remaining;
     lr->sinkResult = 0;
@@ -1163,13 +1396,26 @@ uint32_t FapFormatStructure(FmtMsgInfo *msg, FmtStructDef *def, FmtWalkFrame *pa
     }
     if (parent && parent->depth > 64)
         return 0;
-    FmtWalkFrame fr = {};
+    /* every field but the value cache, which refCount guards: no block clear
+       for each of the many small structures of a PCF message */
+    FmtWalkFrame fr;
     fr.parent = parent;
     fr.def = def;
     fr.start = fr.cur = fr.extent = *data;
     fr.remaining = *remaining;
+    fr.strucLength = fr.hasLength = 0;
     fr.encoding = (def->kind & SK_PARENT_ENCODING) && parent ? parent->encoding : msg->encoding;
-    SetCcsid(&fr, msg->ccsid);
+    if (parent && parent->ccsid == msg->ccsid) {
+        fr.ccsid = parent->ccsid;
+        fr.ebcdic = parent->ebcdic;
+        fr.cp = parent->cp;
+    } else {
+        SetCcsid(&fr, msg->ccsid);
+    }
+    fr.nextEncoding = fr.nextCcsid = 0;
+    fr.rowIndex = fr.element = fr.count = fr.stop = fr.headingShown = fr.nameValCcsid = 0;
+    fr.repeatStart = nullptr;
+    fr.refCount = 0;
     fr.depth = parent ? parent->depth + 1 : 0;
     fr.bodyKind = msg->bodyKind;
     NameWidth(def);
@@ -1188,6 +1434,7 @@ uint32_t FapFormatStructure(FmtMsgInfo *msg, FmtStructDef *def, FmtWalkFrame *pa
     *remaining = fr.remaining;
     if (top) {
         FmtFreeGroups(lr);
+        FmtCacheFree(lr);
         if (ownBuffer) {
             CSFreeMem(ownBuffer);
             lr->text = nullptr;

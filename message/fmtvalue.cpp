@@ -5,36 +5,6 @@
 #include <cstdio>
 #include <ctime>
 
-uint32_t FmtIntSize(uint16_t t)
-{
-    switch (t) {
-    case FT_INT: case FT_CHAR: case FT_ENCODING: case FT_FLAGS: case FT_REC_OFFSET:
-    case FT_INT_NORMAL: case FT_INTH: case FT_UINT: case FT_UINTH:
-        return 4;
-    case FT_POINTER: case FT_INT64H: case FT_INT64: case FT_UINT64: case FT_UINT64H:
-        return 8;
-    case FT_BYTE: case FT_FLAGS8: case FT_UINT8: case FT_UINT8H: case FT_INT8: case FT_INT8H:
-        return 1;
-    case FT_SHORT: case FT_SHORTH: case FT_FLAGS16: case FT_USHORT: case FT_USHORTH:
-        return 2;
-    }
-    return 0;
-}
-
-/* Bytes a value read of the field takes. */
-uint32_t FmtReadSize(const FmtFieldDef *f)
-{
-    switch (f->type) {
-    case FT_FLOAT: case FT_TIME32: return 4;
-    case FT_DOUBLE: case FT_TIME64: return 8;
-    case FT_FORMAT: case FT_PUTDATE: case FT_PUTTIME: return 8;
-    case FT_CHARV: return 24;
-    case FT_PACKED: case FT_UPACKED: case FT_ZONED: case FT_DIGITS: return f->length;
-    case FT_CHAR: return f->length < 4 ? f->length : 4;
-    }
-    return FmtIntSize(f->type);
-}
-
 /* Zoned and numeric text mean the same bytes in every EBCDIC code page:
  * digits F0-F9, over-punched signs C0-C9 and D0-D9 (the zone is the sign),
  * "+" 4E and "-" 60; code page 500 shows them as the digits, "{", "A".."I",

@@ -12,6 +12,8 @@
 
 #include <cstdint>
 
+#include "mqown.h"     /* MYCMD_, MYPCFA_, MYRC_ and ZKT_ as named constants */
+
 struct MQConstRow {
     int64_t     value;    /* the constant's value */
     const char *name;     /* constant name, "MQRC_UNKNOWN_OBJECT_NAME"; null ends a table */

@@ -3,7 +3,7 @@
  * PCF parameter identifiers. */
 #include "mqtables.h"
 
-/* PCF parameter identifiers and the program's own: 1483 rows */
+/* PCF parameter identifiers and the program's own: 1486 rows */
 extern const MQConstRow MQParameterRows[] = {
     { 1, "MQIA_APPL_TYPE", "Application Type", "APPLTYPE" },
     { 2, "MQIA_CODED_CHAR_SET_ID", "Coded Char Set Id", "CCSID" },
@@ -1488,7 +1488,10 @@ extern const MQConstRow MQParameterRows[] = {
     { 10217, "MYPCFA_ALTERATION_DATETIME", "Alteration Date and Time", nullptr },
     { 10230, "MYPCFA_PUT_DATETIME", "Put Date and Time", nullptr },
     { 10240, "MYPCFA_CLUSTER_DATETIME", "Cluster Date and Time", nullptr },
+    { 10201, "MYCA_GROUP", "Group", nullptr },
+    { 10501, "MYCA_ACTION_TARGET_QM", "Target Queue Manager Used", nullptr },
+    { 10502, "MYCA_ACTION_TARGET_Q", "Target Queue Used", nullptr },
     { 0, nullptr, nullptr, nullptr }
 };
-extern const int MQParameterRowsCount = 1483;
+extern const int MQParameterRowsCount = 1486;
 

@@ -3,7 +3,7 @@
  * Reason and feedback codes. */
 #include "mqtables.h"
 
-/* Reason codes: 932 rows */
+/* Reason codes: 934 rows */
 extern const MQConstRow MQReasonRows[] = {
     { 0, "MQRC_NONE", "Completed successfully", nullptr },
     { 2001, "MQRC_ALIAS_BASE_Q_TYPE_ERROR", "Alias base queue not a valid type", nullptr },
@@ -937,9 +937,11 @@ extern const MQConstRow MQReasonRows[] = {
     { 6129, "MQRC_REFERENCE_ERROR", "Reference error", nullptr },
     { 6130, "MQRC_XR_NOT_AVAILABLE", "XR not available", nullptr },
     { 29440, "MQRC_SUB_JOIN_NOT_ALTERABLE", "Subscription join not alterable", nullptr },
+    { 100001, "MYRC_NO_CONSOLE_ENTRY", "No matching console entry found", nullptr },
+    { 100004, "MYRC_INFORMATION", "Information message", nullptr },
     { 0, nullptr, nullptr, nullptr }
 };
-extern const int MQReasonRowsCount = 932;
+extern const int MQReasonRowsCount = 934;
 
 /* Feedback codes: 52 rows */
 extern const MQConstRow MQFeedbackRows[] = {

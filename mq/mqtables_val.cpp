@@ -824,13 +824,18 @@ extern const MQConstRow MQSroOptionRows[] = {
 };
 extern const int MQSroOptionRowsCount = 2;
 
-/* The program's own constants: 2 rows */
+/* The program's own constants: 7 rows */
 extern const MQConstRow MQProgramRows[] = {
     { 40000, "ZKT_ATTR_RESPONSE_DELIMITER", "Response delimiter", nullptr },
     { 301162, "ZKT_OBJECT_SEPARATOR", "Object separator", nullptr },
+    { 100007, "ZKT_EVENT_LOCATION_UNAVAILABLE", "Location not available", nullptr },
+    { 100008, "ZKT_EVENT_LOCATION_AVAILABLE", "Location available", nullptr },
+    { 100013, "ZKT_EVENT_OBJECT_STATE_1", "Object event", nullptr },
+    { 100014, "ZKT_EVENT_OBJECT_STATE_2", "Object event", nullptr },
+    { 100015, "ZKT_EVENT_OBJECT_CLEARED", "Object event cleared", nullptr },
     { 0, nullptr, nullptr, nullptr }
 };
-extern const int MQProgramRowsCount = 2;
+extern const int MQProgramRowsCount = 7;
 
 /* Value table of each parameter that has one, by parameter id. */
 extern const MQValueIndex MQValueIndexRows[] = {

@@ -140,6 +140,15 @@ void *PCFAddParm(MQPP *pp, int32_t type, int32_t parameter, const void *value,
         bytes = length;
         strucLength = Round4((int64_t)length + 23);
         break;
+    case MQCFT_BYTE_STRING:
+        if (length < 0) {
+            Fail(compCode, reason, MQRCCF_CFBS_STRING_LENGTH_ERR);
+            return nullptr;
+        }
+        fixed = 16;
+        bytes = length;
+        strucLength = Round4((int64_t)length + 19);
+        break;
     case MQCFT_INTEGER_LIST:
         if (length < 0) {
             Fail(compCode, reason, MQRCCF_CFIL_COUNT_ERROR);
@@ -198,6 +207,10 @@ void *PCFAddParm(MQPP *pp, int32_t type, int32_t parameter, const void *value,
     case PCF_BYTE_STRING:
         Put32(s + 16, length);
         result = s + 20;
+        break;
+    case MQCFT_BYTE_STRING:
+        Put32(s + 12, length);
+        result = s + 16;
         break;
     case MQCFT_INTEGER_LIST:
         Put32(s + 12, count);

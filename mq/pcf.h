@@ -50,8 +50,8 @@ struct MQPP {
 void PCFInitArea(MQPP *pp, void **area, int mayAllocate, int32_t areaSize,
                  int32_t extra, int32_t command, MQLONG *compCode, MQLONG *reason);
 
-/* Appends one parameter of type 3, 4, 5, 6, 20, 1000, 1001 or 1002 (written
- * as 6).  Strings: length -1 takes the text up to its zero, -2 the same
+/* Appends one parameter of type 3, 4, 5, 6, 9, 20, 1000, 1001 or 1002
+ * (written as 6).  Strings: length -1 takes the text up to its zero, -2 the same
  * with the zero; lists: length is the total in bytes; string lists: count
  * is the number of strings.  value may be null: the bytes are then left
  * for the caller to fill through the returned address (the Value field,
@@ -71,7 +71,7 @@ void PCFInitParse(MQPP *pp, const void *message, int32_t length, MQLONG *command
 /* Hands out the next parameter: its type, id, value address, length in
  * bytes and count.  A finished group reports type 1000 without consuming
  * anything; a group header (20) reports only type and id.  Read-only types
- * beside the built ones: 9 byte string; 23 and 25 64-bit integer and list;
+ * beside the built ones: 23 and 25 64-bit integer and list;
  * 13, 14, 15 filters, whose value address is the Operator word followed by
  * the rest of the structure.  The end of the parameters gives CompCode 2
  * with reason 10000; a structure that does not lie inside the message or

@@ -18,6 +18,13 @@ extern "C" {
  * only delays.  count 0 removes the fault of that verb. */
 void MQENTRY MQSimFault(PMQCHAR verb, MQLONG count, MQLONG reason, MQLONG delayMs);
 
+/* The nth call from now of verb ("MQGET", ... or "*") on queue manager
+ * qmgr (null or blank: any; for MQCONN and MQCONNX the name connected
+ * to) and the count - 1 calls after it fail with reason; the calls
+ * before it go through.  count 0 removes the fault of that verb and
+ * queue manager. */
+void MQENTRY MQSimFaultAt(PMQCHAR verb, PMQCHAR qmgr, MQLONG nth, MQLONG count, MQLONG reason);
+
 /* The verb name that reaches the command servers ("*" does not): the
  * next count requests are answered after delayMs, with a single error
  * response of reason when reason > 0, or not at all when reason is -1. */
@@ -40,6 +47,7 @@ void MQENTRY MQSimShutdown(void);
 #endif
 
 typedef void (MQENTRY *MQSimFault_FN)(PMQCHAR, MQLONG, MQLONG, MQLONG);
+typedef void (MQENTRY *MQSimFaultAt_FN)(PMQCHAR, PMQCHAR, MQLONG, MQLONG, MQLONG);
 typedef MQLONG (MQENTRY *MQSimRunMqsc_FN)(PMQCHAR, PMQCHAR, MQLONG, PMQCHAR);
 typedef void (MQENTRY *MQSimShutdown_FN)(void);
 

@@ -3,7 +3,9 @@
  *   mqsim [-d HOME] -m QMGR mqsc FILE|-         run an MQSC script (creates the queue manager)
  *   mqsim [-d HOME] -m QMGR put QUEUE FILE...   put each file as one message
  *         [-f FORMAT] [-p PRIORITY] [-P] (persistent) [-c CORRELID] [-i MSGID]
- *         [-r REPLYTOQ] [-R REPLYTOQMGR] [-C CCSID] [-t MSGTYPE] [-e EXPIRY]
+ *         [-r REPLYTOQ] [-R REPLYTOQMGR] [-C CCSID] [-E ENCODING] [-t MSGTYPE]
+ *         [-e EXPIRY]    (a file holding a transmission or dead-letter header
+ *         goes as it is, with -f MQXMIT or -f MQDEAD and the header's -E)
  *   mqsim [-d HOME] -m QMGR list QUEUE          one line per message
  *   mqsim [-d HOME] -m QMGR dump QUEUE          descriptors and data in hex
  *
@@ -22,7 +24,8 @@ static int Usage(void)
 {
     fprintf(stderr, "usage: mqsim [-d home] -m qmgr mqsc FILE|-\n"
                     "       mqsim [-d home] -m qmgr put QUEUE [-f fmt] [-p prio] [-P] [-c correlid] [-i msgid]\n"
-                    "             [-r replytoq] [-R replytoqmgr] [-C ccsid] [-t msgtype] [-e expiry] FILE...\n"
+                    "             [-r replytoq] [-R replytoqmgr] [-C ccsid] [-E encoding] [-t msgtype]\n"
+                    "             [-e expiry] FILE...\n"
                     "       mqsim [-d home] -m qmgr list|dump QUEUE\n");
     return 2;
 }
@@ -124,6 +127,7 @@ static int Put(const char *qmgr, const char *queue, int argc, char **argv)
         case 'r': Pad(md.ReplyToQ, 48, v); break;
         case 'R': Pad(md.ReplyToQMgr, 48, v); break;
         case 'C': md.CodedCharSetId = atoi(v); break;
+        case 'E': md.Encoding = atoi(v); break;
         case 't': md.MsgType = atoi(v); break;
         case 'e': md.Expiry = atoi(v); break;
         default: return Usage();

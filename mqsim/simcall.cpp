@@ -58,12 +58,13 @@ MQLONG SimCallHandle(const SimCall *call, MQHOBJ hobj, MQLONG need, MQLONG notOp
 void SimCallBegin(SimCall *call, const char *verb, MQHCONN hconn)
 {
     call->conn = nullptr;
-    call->reason = SimFaultCheck(verb);
-    if (call->reason)
-        return;
     std::unique_lock<std::mutex> lk(SimLock);
     SimConn *c = SimConnOf(hconn);
+    std::string qmgr = c && c->qmgr ? c->qmgr->name : std::string();
     lk.unlock();
+    call->reason = SimFaultCheck(verb, c ? qmgr.c_str() : nullptr);
+    if (call->reason)
+        return;
     if (!c) {
         call->reason = MQRC_HCONN_ERROR;
         return;

@@ -71,7 +71,7 @@ static MQLONG Connect(PMQCHAR qmName, const MQCNO *cno, MQHCONN *out)
 extern "C" void MQENTRY MQCONNX(PMQCHAR pQMgrName, PMQVOID pConnectOpts, PMQHCONN pHconn,
                                 PMQLONG pCompCode, PMQLONG pReason)
 {
-    MQLONG reason = SimFaultCheck("MQCONNX");
+    MQLONG reason = SimFaultCheck("MQCONNX", pQMgrName ? SimName(pQMgrName, 48).c_str() : "");
     MQCNO cno = {MQCNO_DEFAULT};
     if (!reason && pConnectOpts)
         reason = SimCopyIn(&cno, cno, pConnectOpts, MQCNO_STRUC_ID, MQRC_CNO_ERROR);
@@ -89,7 +89,7 @@ extern "C" void MQENTRY MQCONNX(PMQCHAR pQMgrName, PMQVOID pConnectOpts, PMQHCON
 
 extern "C" void MQENTRY MQCONN(PMQCHAR pQMgrName, PMQHCONN pHconn, PMQLONG pCompCode, PMQLONG pReason)
 {
-    MQLONG reason = SimFaultCheck("MQCONN");
+    MQLONG reason = SimFaultCheck("MQCONN", pQMgrName ? SimName(pQMgrName, 48).c_str() : "");
     MQCNO cno = {MQCNO_DEFAULT};
     if (!reason)
         reason = pHconn ? Connect(pQMgrName, &cno, pHconn) : MQRC_HCONN_ERROR;

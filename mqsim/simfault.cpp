@@ -1,5 +1,6 @@
-/* Fault injection for tests: the next N calls of a verb fail with a
- * chosen reason, or are delayed first. */
+/* Fault injection for tests: calls of a verb fail with a chosen reason,
+ * or are delayed first; a fault may wait for the n-th call from now, and
+ * may hit only calls on one queue manager. */
 #include "sim.h"
 #include "mqsim.h"
 
@@ -8,6 +9,8 @@
 
 struct SimFault {
     char verb[16];
+    std::string qmgr;  /* "" any queue manager */
+    MQLONG skip;       /* matching calls let through first */
     MQLONG count;      /* calls still to fail or delay */
     MQLONG reason;     /* 0: delay only */
     MQLONG delayMs;
@@ -16,28 +19,49 @@ struct SimFault {
 static std::mutex FaultLock;
 static std::vector<SimFault> Faults;
 
-/* verb: "MQGET", ... or "*" for every verb; count 0 removes the fault. */
-extern "C" void MQENTRY MQSimFault(PMQCHAR verb, MQLONG count, MQLONG reason, MQLONG delayMs)
+/* Replaces the fault of the verb (and queue manager); count 0 removes it. */
+static void SetFault(PMQCHAR verb, const std::string &qmgr, MQLONG skip, MQLONG count, MQLONG reason,
+                     MQLONG delayMs)
 {
     if (!verb)
         return;
     std::lock_guard<std::mutex> lk(FaultLock);
     for (size_t i = 0; i < Faults.size(); i++)
-        if (strcmp(Faults[i].verb, verb) == 0)
+        if (strcmp(Faults[i].verb, verb) == 0 && Faults[i].qmgr == qmgr)
             Faults.erase(Faults.begin() + (long)i--);
     if (count <= 0)
         return;
     SimFault f = {};
     snprintf(f.verb, sizeof f.verb, "%s", verb);
+    f.qmgr = qmgr;
+    f.skip = skip > 0 ? skip : 0;
     f.count = count;
     f.reason = reason;
     f.delayMs = delayMs;
     Faults.push_back(f);
 }
 
+extern "C" void MQENTRY MQSimFault(PMQCHAR verb, MQLONG count, MQLONG reason, MQLONG delayMs)
+{
+    SetFault(verb, "", 0, count, reason, delayMs);
+}
+
+extern "C" void MQENTRY MQSimFaultAt(PMQCHAR verb, PMQCHAR qmgr, MQLONG nth, MQLONG count, MQLONG reason)
+{
+    SetFault(verb, qmgr ? SimName(qmgr, strnlen(qmgr, 48)) : "", nth - 1, count, reason, 0);
+}
+
 thread_local bool SimFaultExempt;
 
-MQLONG SimFaultCheck(const char *verb)
+/* Whether a fault concerns a call of the verb on that queue manager. */
+static bool Concerns(const SimFault &f, const char *verb, const char *qmgr, bool server)
+{
+    if (strcmp(f.verb, verb) != 0 && (server || strcmp(f.verb, "*") != 0))
+        return false;
+    return f.qmgr.empty() || (qmgr && f.qmgr == qmgr);
+}
+
+MQLONG SimFaultCheck(const char *verb, const char *qmgr)
 {
     MQLONG reason = 0, delay = 0;
     bool server = strcmp(verb, MQSIM_COMMAND_SERVER) == 0;
@@ -47,8 +71,12 @@ MQLONG SimFaultCheck(const char *verb)
         std::lock_guard<std::mutex> lk(FaultLock);
         for (size_t i = 0; i < Faults.size(); i++) {
             SimFault &f = Faults[i];
-            if (strcmp(f.verb, verb) != 0 && (server || strcmp(f.verb, "*") != 0))
+            if (!Concerns(f, verb, qmgr, server))
                 continue;
+            if (f.skip > 0) {
+                f.skip--;
+                break;
+            }
             reason = f.reason;
             delay = f.delayMs;
             if (--f.count == 0)

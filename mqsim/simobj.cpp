@@ -172,6 +172,17 @@ bool SimWritableAttr(int kind, MQLONG id)
     return kind == SIM_K_QMGR && (id == MQIA_PLATFORM || id == MQIA_COMMAND_LEVEL);
 }
 
+/* 1 when a keyword takes a value in a command on this kind: not one that
+ * stands alone (SHARE, HARDENBO, TRIGGER: their words are their values),
+ * and not DEFTYPE outside a model queue. */
+static bool TakesValue(int kind, const SimKeyword *k)
+{
+    const SimValueKeyword *f = SimFindFlag(kind, k->keyword, strlen(k->keyword));
+    if (f && f->id == k->id)
+        return false;
+    return k->id != MQIA_DEFINITION_TYPE || kind == SIM_K_QMODEL;
+}
+
 int SimApplyAttrs(int kind, SimAttrs *attrs, const char *text, size_t *errpos, bool lenient)
 {
     SimToken t;
@@ -188,6 +199,8 @@ int SimApplyAttrs(int kind, SimAttrs *attrs, const char *text, size_t *errpos, b
             }
             if (k->flags & SIM_KW_CMD)
                 continue;     /* LIKE, REPLACE ... are the command's own */
+            if (!lenient && !TakesValue(kind, k))
+                return MQRCCF_PARM_SYNTAX_ERROR;
             SimAttr a = (*attrs)[k->id];
             int r = SetValue(k, &a, t);
             if (r && !lenient)

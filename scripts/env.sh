@@ -22,8 +22,9 @@ wine_start() {
     "$WINESERVER" -p >/dev/null 2>&1 || true
     # Start Wine's own services now, detached from our output: started
     # from inside a test they would hold its output pipe open after it ends.
-    # The desktop process they start keeps the display it was given, so
-    # the display must be set before this.
+    # (The desktop process is not among them: it comes and goes with the
+    # programs, taking the display of the one that starts it, which is why
+    # scripts/wine-run gives every program the display.)
     "$WINELOADER" wineboot >/dev/null 2>&1 </dev/null || true
 }
 
@@ -31,17 +32,32 @@ wine_stop() {
     "$WINESERVER" -k >/dev/null 2>&1 || true
 }
 
-# Starts a private Xvfb and sets DISPLAY to it.
+# Starts a private Xvfb and sets DISPLAY to it.  The X server decides which
+# display is free (its lock file settles two runs starting at once) and
+# names it through -displayfd only once it accepts connections: a display
+# that another run owns, and may stop, is never shared, and nothing starts
+# before the server is ready.
 xvfb_start() {
-    local n
+    local n file
+    file=$(mktemp)
     for n in 91 92 93 94 95 96 97 98 99; do
-        [ -e /tmp/.X11-unix/X$n ] || [ -e /tmp/.X$n-lock ] && continue
-        Xvfb :$n -screen 0 1600x1000x24 -nolisten tcp >/dev/null 2>&1 &
+        : > "$file"
+        Xvfb :$n -displayfd 3 -screen 0 1600x1000x24 -nolisten tcp 3>"$file" >/dev/null 2>&1 &
         RAVOLT_XVFB_PID=$!
-        export DISPLAY=:$n
-        for _ in $(seq 50); do [ -e /tmp/.X11-unix/X$n ] && return 0; sleep 0.1; done
-        return 0
+        for _ in $(seq 600); do
+            if [ -s "$file" ]; then
+                export DISPLAY=:$(head -n 1 "$file")
+                rm -f "$file"
+                return 0
+            fi
+            kill -0 "$RAVOLT_XVFB_PID" 2>/dev/null || break   # the display is taken
+            sleep 0.1
+        done
+        kill "$RAVOLT_XVFB_PID" 2>/dev/null || true
+        wait "$RAVOLT_XVFB_PID" 2>/dev/null || true
+        RAVOLT_XVFB_PID=
     done
+    rm -f "$file"
     echo "xvfb: no free display" >&2
     return 1
 }

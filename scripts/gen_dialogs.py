@@ -448,11 +448,14 @@ for df in DEFS:
             flags |= 0x2
         rows = parse_cond(fo['cond']) if 'cond' in fo else type_cond(d, opts)
         cond = cond_list(rows)
+        # wcond: the condition of the commands that write the attribute,
+        # where they take it in fewer cases than the dialog shows it
+        wcond = cond_list(parse_cond(fo['wcond'])) if 'wcond' in fo else cond
         uses = [(int(fo['use']), False)] if 'use' in fo else uses_of(opts)
         for code, write in uses:
             if write and (flags & 0x2):
                 continue
-            d.uses.setdefault(code, cond)
+            d.uses.setdefault(code, wcond if write else cond)
         entries.append({'desc': d, 'flags': flags, 'cond': cond,
                         'default': fo.get('default'), 'mqcd': fo.get('mqcd')})
     df['entries'] = entries

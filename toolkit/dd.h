@@ -154,6 +154,10 @@ int DDHandleCount(void);
 void DDSizePane(DDHANDLE dd, DDField *pane, int x, int y, int cx, int cy);
 void DDLayout(DDHANDLE dd);        /* the whole dialog at its client size */
 void DDCalcMinSize(DDHANDLE dd, SIZE *size);
+/* The window size of a dialog: at least its minimum and the given
+ * character cells, or the remembered window size when larger. */
+void DDWindowSize(DDHANDLE dd, HWND hwnd, int columns, int lines, int32_t savedCx, int32_t savedCy,
+                  SIZE *size);
 
 /* Field access by row id. */
 DDField *DDFindField(DDHANDLE dd, int id);

@@ -1066,3 +1066,16 @@ void DDCalcMinSize(DDHANDLE dd, SIZE *size)
     size->cx = w;
     size->cy = h;
 }
+
+void DDWindowSize(DDHANDLE dd, HWND hwnd, int columns, int lines, int32_t savedCx, int32_t savedCy,
+                  SIZE *size)
+{
+    SIZE need;
+    DDCalcMinSize(dd, &need);
+    int cx = columns * dd->cw > need.cx ? columns * dd->cw : need.cx;
+    int cy = lines * dd->ch > need.cy ? lines * dd->ch : need.cy;
+    RECT rc = {0, 0, cx, cy};
+    AdjustWindowRectEx(&rc, GetWindowLongA(hwnd, GWL_STYLE), FALSE, GetWindowLongA(hwnd, GWL_EXSTYLE));
+    size->cx = savedCx > rc.right - rc.left ? savedCx : rc.right - rc.left;
+    size->cy = savedCy > rc.bottom - rc.top ? savedCy : rc.bottom - rc.top;
+}

@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "benchask.h"
 #include "dialogs.h"
 #include "mq/pcf.h"
 #include "mqsim.h"
@@ -20,73 +21,6 @@
 static double Seconds(std::chrono::steady_clock::time_point since)
 {
     return std::chrono::duration<double>(std::chrono::steady_clock::now() - since).count();
-}
-
-static void Check(const char *what, MQLONG rc)
-{
-    if (rc) {
-        fprintf(stderr, "%s failed: %d\n", what, (int)rc);
-        exit(1);
-    }
-}
-
-static void Fill(char *field, size_t size, const char *text)
-{
-    size_t n = strlen(text);
-    memset(field, ' ', size);
-    memcpy(field, text, n < size ? n : size);
-}
-
-static MQHOBJ Open(MQHCONN h, const char *name, MQLONG options, char *dynName = nullptr)
-{
-    MQOD od = {MQOD_DEFAULT};
-    Fill(od.ObjectName, sizeof od.ObjectName, name);
-    MQHOBJ o;
-    MQLONG cc, rc;
-    MQOPEN(h, &od, options, &o, &cc, &rc);
-    Check("MQOPEN", rc);
-    if (dynName)
-        memcpy(dynName, od.ObjectName, 48);
-    return o;
-}
-
-/* The replies of one INQUIRE_Q of every queue with every attribute. */
-static std::vector<std::string> Replies(MQHCONN h)
-{
-    MQLONG header[9] = {MQCFT_COMMAND, 36, 1, MQCMD_INQUIRE_Q, 1, MQCFC_LAST, 0, 0, 2};
-    std::string m((const char *)header, sizeof header);
-    MQLONG name[5] = {MQCFT_STRING, 24, MQCA_Q_NAME, 0, 1};
-    m.append((const char *)name, sizeof name).append("*\0\0\0", 4);
-    MQLONG attrs[5] = {MQCFT_INTEGER_LIST, 20, MQIACF_Q_ATTRS, 1, MQIACF_ALL};
-    m.append((const char *)attrs, sizeof attrs);
-    MQHOBJ cmd = Open(h, "SYSTEM.ADMIN.COMMAND.QUEUE", MQOO_OUTPUT);
-    char replyName[48];
-    MQHOBJ reply = Open(h, "BENCH.REPLY", MQOO_INPUT_EXCLUSIVE, replyName);
-    MQMD md = {MQMD_DEFAULT};
-    MQPMO pmo = {MQPMO_DEFAULT};
-    MQLONG cc, rc;
-    md.MsgType = MQMT_REQUEST;
-    memcpy(md.Format, MQFMT_ADMIN, 8);
-    memcpy(md.ReplyToQ, replyName, 48);
-    MQPUT(h, cmd, &md, &pmo, (MQLONG)m.size(), &m[0], &cc, &rc);
-    Check("MQPUT request", rc);
-    std::vector<std::string> out;
-    std::string buf(1 << 20, '\0');
-    for (;;) {
-        MQMD rmd = {MQMD_DEFAULT};
-        MQGMO gmo = {MQGMO_DEFAULT};
-        gmo.Options = MQGMO_WAIT | MQGMO_NO_SYNCPOINT;
-        gmo.WaitInterval = 60000;
-        MQLONG len = 0;
-        MQGET(h, reply, &rmd, &gmo, (MQLONG)buf.size(), &buf[0], &len, &cc, &rc);
-        Check("MQGET reply", rc);
-        out.push_back(buf.substr(0, (size_t)len));
-        MQCFH cfh;
-        memcpy(&cfh, buf.data(), sizeof cfh);
-        if (cfh.Control == MQCFC_LAST)
-            break;
-    }
-    return out;
 }
 
 /* The baseline: every parameter of every reply handed out once. */
@@ -140,8 +74,8 @@ int main(int argc, char **argv)
     MQHCONN h;
     MQLONG cc, rc;
     MQCONN((PMQCHAR) "BENCHDLG", &h, &cc, &rc);
-    Check("MQCONN", rc);
-    std::vector<std::string> replies = Replies(h);
+    BenchCheck("MQCONN", rc);
+    std::vector<std::string> replies = BenchInquireQueues(h, "*", "BENCH.REPLY");
     size_t bytes = 0;
     for (const std::string &r : replies)
         bytes += r.size();

@@ -11,7 +11,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <filesystem>
 #include <string>
 #include <thread>
 
@@ -19,40 +18,14 @@
 #include "locstore.h"
 #include "mq/engine/mqengine.h"
 #include "mqsim.h"
+#include "benchmq.h"
 #include "prfdata.h"
 
-#ifdef _WIN32
-#include <windows.h>
-#else
-#include <unistd.h>
-#endif
 
 static const char *QMGR = "BENCH";
 static const char *QUEUE = "BENCH.Q";
 static std::atomic<int> texts;
 static char lastText[400];
-
-static double Seconds(std::chrono::steady_clock::time_point since)
-{
-    return std::chrono::duration<double>(std::chrono::steady_clock::now() - since).count();
-}
-
-static void Check(const char *what, MQLONG rc)
-{
-    if (rc != 0) {
-        fprintf(stderr, "%s failed: %d\n", what, (int)rc);
-        exit(1);
-    }
-}
-
-static void Mqsc(const char *text)
-{
-    static char out[65536];
-    if (MQSimRunMqsc((PMQCHAR)QMGR, (PMQCHAR)text, sizeof out, out) != 0) {
-        fprintf(stderr, "MQSC failed:\n%s\n", out);
-        exit(1);
-    }
-}
 
 /* Empties the queue once the put worker has closed it. */
 static void Clear(void)
@@ -84,67 +57,23 @@ static void Report(void *, void *, QMS *, uint32_t, const char *text)
         fprintf(stderr, "%s\n", text);
 }
 
-static void BindStandIn(void)
-{
-    MQIEntryTable t = {};
-    t.MQBACK = MQBACK;
-    t.MQCLOSE = MQCLOSE;
-    t.MQCMIT = MQCMIT;
-    t.MQCONN = MQCONN;
-    t.MQCONNX = MQCONNX;
-    t.MQDISC = MQDISC;
-    t.MQGET = MQGET;
-    t.MQINQ = MQINQ;
-    t.MQOPEN = MQOPEN;
-    t.MQPUT = MQPUT;
-    t.MQPUT1 = MQPUT1;
-    t.MQSET = MQSET;
-    MQServerTable = t;
-    MQClientTable = t;
-}
-
-static MQHCONN Connect(void)
-{
-    char name[48];
-    memset(name, ' ', sizeof name);
-    memcpy(name, QMGR, strlen(QMGR));
-    MQCNO cno = {MQCNO_DEFAULT};
-    MQHCONN h;
-    MQLONG cc, rc;
-    MQCONNX(name, &cno, &h, &cc, &rc);
-    Check("MQCONNX", rc);
-    return h;
-}
-
-static MQHOBJ Open(MQHCONN h, MQLONG options)
-{
-    MQOD od = {MQOD_DEFAULT};
-    memset(od.ObjectName, ' ', 48);
-    memcpy(od.ObjectName, QUEUE, strlen(QUEUE));
-    MQHOBJ o;
-    MQLONG cc, rc;
-    MQOPEN(h, &od, options, &o, &cc, &rc);
-    Check("MQOPEN", rc);
-    return o;
-}
-
 /* The baseline: N puts under syncpoint and one commit. */
 static double RawPuts(MQHCONN h, long n, const char *data)
 {
     auto start = std::chrono::steady_clock::now();
-    MQHOBJ o = Open(h, MQOO_OUTPUT);
+    MQHOBJ o = BenchOpen(h, QUEUE, MQOO_OUTPUT);
     MQPMO pmo = {MQPMO_DEFAULT};
     pmo.Options = MQPMO_SYNCPOINT;
     MQLONG cc, rc;
     for (long i = 0; i < n; i++) {
         MQMD md = {MQMD_DEFAULT};
         MQPUT(h, o, &md, &pmo, 1024, (PMQVOID)data, &cc, &rc);
-        Check("MQPUT", rc);
+        BenchCheck("MQPUT", rc);
     }
     MQCMIT(h, &cc, &rc);
-    Check("MQCMIT", rc);
+    BenchCheck("MQCMIT", rc);
     MQCLOSE(h, &o, MQCO_NONE, &cc, &rc);
-    return Seconds(start);
+    return BenchSeconds(start);
 }
 
 /* The same through the engine: posted to the put thread, done when the
@@ -166,7 +95,7 @@ static double EnginePuts(QMS *r, long n, const char *data)
     }
     while (texts == before)
         std::this_thread::yield();
-    double took = Seconds(start);
+    double took = BenchSeconds(start);
     if (!strstr(lastText, "messages put in")) {
         fprintf(stderr, "%s\n", lastText);
         exit(1);
@@ -183,9 +112,9 @@ static double CacheHits(MQHCONN h, long n)
         MQLONG cc, rc;
         MQOpenCached(h, 0, &cache, 0, nullptr, QUEUE, nullptr, nullptr, MQOO_OUTPUT, 0, nullptr, 0, &o,
                      nullptr, &cc, &rc);
-        Check("MQOpenCached", rc);
+        BenchCheck("MQOpenCached", rc);
     }
-    double took = Seconds(start);
+    double took = BenchSeconds(start);
     MQEmptyCache(&cache, 1);
     return took;
 }
@@ -194,31 +123,19 @@ static double OpenClose(MQHCONN h, long n)
 {
     auto start = std::chrono::steady_clock::now();
     for (long i = 0; i < n; i++) {
-        MQHOBJ o = Open(h, MQOO_OUTPUT);
+        MQHOBJ o = BenchOpen(h, QUEUE, MQOO_OUTPUT);
         MQLONG cc, rc;
         MQCLOSE(h, &o, MQCO_NONE, &cc, &rc);
     }
-    return Seconds(start);
+    return BenchSeconds(start);
 }
 
 int main(int argc, char **argv)
 {
     long n = argc > 1 ? atol(argv[1]) : 100000;
-    std::string home;
-    if (!getenv("RAVOLT_MQSIM_HOME")) {
-        home = (std::filesystem::temp_directory_path() / "ravolt-bench-engine").string();
-        std::error_code ec;
-        std::filesystem::remove_all(home, ec);
-        std::filesystem::create_directories(home, ec);
-#ifdef _WIN32
-        _putenv_s("RAVOLT_MQSIM_HOME", home.c_str());
-        SetEnvironmentVariableA("RAVOLT_MQSIM_HOME", home.c_str());
-#else
-        setenv("RAVOLT_MQSIM_HOME", home.c_str(), 1);
-#endif
-    }
-    Mqsc("DEFINE QLOCAL(BENCH.Q) MAXDEPTH(999999999) REPLACE\nALTER QMGR MAXUMSGS(999999999)");
-    BindStandIn();
+    std::string home = BenchHome("ravolt-bench-engine");
+    BenchMqsc(QMGR, "DEFINE QLOCAL(BENCH.Q) MAXDEPTH(999999999) REPLACE\nALTER QMGR MAXUMSGS(999999999)");
+    BenchBindStandIn();
     PrfSetDefaults();
     MQEPORT port = { nullptr, Receive, Report };
     MQESetPort(&port);
@@ -233,7 +150,7 @@ int main(int argc, char **argv)
     while (!(MQEState(&r->putThread) & TS_SETUP))
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
     std::string data(1024, 'x');
-    MQHCONN h = Connect();
+    MQHCONN h = BenchConnect(QMGR);
     double raw = 1e9, engine = 1e9;
     for (int round = 0; round < 3; round++) {
         double a = RawPuts(h, n, data.data());
@@ -261,9 +178,6 @@ int main(int argc, char **argv)
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
     MQEShutdown();
     MQSimShutdown();
-    if (!home.empty()) {
-        std::error_code ec;
-        std::filesystem::remove_all(home, ec);
-    }
+    BenchRemoveHome(home);
     return 0;
 }

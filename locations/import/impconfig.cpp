@@ -6,6 +6,7 @@
 #include "impint.h"
 #include "cfgfile.h"
 #include "cs.h"
+#include "dialogs.h"
 
 #include <cstring>
 
@@ -60,7 +61,9 @@ int LocDiffers(const QMS *a, const QMS *b)
             return 1;
     return strcmp(a->locationName, b->locationName) != 0 || !StrEqualNull(a->ccdtUrl, b->ccdtUrl) ||
            ((a->flags ^ b->flags) & IMPORTED_FLAGS) != 0 ||
-           !StrEqualNull(a->networkNames, b->networkNames) || !ImportClientEqual(a, b);
+           !StrEqualNull(a->networkNames, b->networkNames) ||
+           !PCFCompareData(&PCFClientChannelDef, (const uint8_t *)a->clientSettings,
+                           (const uint8_t *)b->clientSettings);
 }
 
 /* ---- creating or updating one location --------------------------------------- */
@@ -140,9 +143,10 @@ QMS *ImportLocationFromFile(QMS *f, const char *group, const char *names)
             return nullptr;
         }
     }
-    if (r->settingsWindow && !ImportHasClient(f))
+    if (r->settingsWindow && !f->clientSettings)
         ImportSettingsEvent(r, 0);
-    ImportClientCopy(r, f);
+    PCFCopyResponseData(&PCFClientChannelDef, (uint8_t **)&r->clientSettings,
+                        (const uint8_t *)f->clientSettings);
     if (r->settingsWindow)
         ImportSettingsEvent(r, 1);
     LocSetDefaultLevel(r, 0);
@@ -172,8 +176,7 @@ void ReadConfigImportFile(IMPORTLIST *list)
         if (!e)
             break;
         e->fileLocation = f;
-        if (ImportHasClient(f))
-            ImportClientNames(f, e->channel, e->connection);
+        ImportClientNames(f, e->channel, e->connection);
         QMS *defined = ImportFindLocation(f->qmName, f->secondName);
         if (defined)
             e->differs = (uint8_t)LocDiffers(defined, f);

@@ -5,6 +5,7 @@
 #include "locimport.h"
 #include "impint.h"
 #include "cs.h"
+#include "dialogs.h"
 
 #include <cstring>
 
@@ -221,10 +222,16 @@ QMS *ImportCreateLocation(IMPORTLIST *list, IMPORTENTRY *e, const CHLDEF *channe
     if (e->commandLevel)
         t.commandLevel = e->commandLevel;
     QMS *r = nullptr;
-    if (!channel || ConvertChannel(channel, &t) == 0)
-        r = LocCreate(&LocTree, &t, 0);
-    if (!r)
+    if (channel && !(t.clientSettings = ImportClientSettings(channel))) {
         LocFreeRecordData(&t);
+        return nullptr;
+    }
+    if (!(r = LocCreate(&LocTree, &t, 0))) {
+        if (t.clientSettings)
+            PCFFreeData(&PCFClientChannelDef, (uint8_t *)t.clientSettings, 1);
+        t.clientSettings = nullptr;
+        LocFreeRecordData(&t);
+    }
     return r;
 }
 

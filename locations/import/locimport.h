@@ -157,15 +157,15 @@ void ImportMapCipher(char *cipher);
 
 /* ---- the location's client channel settings ------------------------------------------ */
 
-/* Fills a location's client channel settings from a channel record: 0, or
- * non-zero without storage. */
-int ConvertChannel(const CHLDEF *channel, QMS *location);
-int ImportHasClient(const QMS *location);
-/* 1 when two locations' client settings are the same (both absent too). */
-int ImportClientEqual(const QMS *a, const QMS *b);
-/* Replaces to's client settings by a copy of from's (none: freed). */
-int ImportClientCopy(QMS *to, const QMS *from);
-/* The channel name and connection name of the client settings. */
+/* Fills client channel settings (a data area of the client-connection
+ * definition) from a channel record: 0, or non-zero when a list could not
+ * be stored. */
+int ConvertChannel(const CHLDEF *channel, uint8_t *settings);
+/* New settings ("pClCfgData") filled from a channel record; null without
+ * storage. */
+uint8_t *ImportClientSettings(const CHLDEF *channel);
+/* The channel name and connection name of a location's client settings
+ * (empty without them). */
 void ImportClientNames(const QMS *location, char *channel, char *connection);
 
 /* ---- host parts ------------------------------------------------------------------ */

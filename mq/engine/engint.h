@@ -10,7 +10,7 @@
 #include "mqengine.h"
 #include "mq/mqconst.h"
 #include "kdbs_standin.h"
-#include "clndef_standin.h"
+#include "dialogs.h"
 
 /* The program's own codes the engine uses. */
 enum {
@@ -90,6 +90,10 @@ int EngThreadBarred(QMS *location, QMSTHREAD *thread);
  * undo when the thread cannot start.  0 or the failure. */
 int EngStartThreadOf(QMS *location, QMSTHREAD *thread, int (*prepare)(MQELOC *),
                      void (*proc)(void *), void (*undo)(MQELOC *));
+/* Starts the location's put thread when it does not run and waits for
+ * its connection: 1 when set up, or after 20 s of waiting; 0 when the
+ * connection attempt failed or gave way to a new one. */
+int EngWaitForConnection(QMS *location);
 /* The engine-wide lock of thread starts and ends and of the request
  * queues' lives. */
 void EngLockThreads(void);

@@ -1,7 +1,8 @@
 /* The channel definition (MQCD) of a client location: built from the
- * location's stored client-channel values, with exit lists, compression
- * lists and the TLS structures (MQSCO, MQAIR); and the choice of the
- * lowest MQCD version that carries every value set. */
+ * location's client-channel data area, walking the client-connection
+ * definition's fields with their MQCD positions, with exit lists,
+ * compression lists and the TLS structures (MQSCO, MQAIR); and the choice
+ * of the lowest MQCD version that carries every value set. */
 #include "engint.h"
 
 #include <cstring>
@@ -40,6 +41,38 @@ void ChooseMQCDVersion(MQCD *cd)
     cd->StrucLength = cdLength[version];
 }
 
+/* ---- value records ---- */
+
+#define NO_POSITION 0xFFFFFFFFu
+
+/* A record that holds a value (set by the user, a reply, an import or
+ * the configuration file); an empty text holds none, so that the MQCD
+ * keeps its default there. */
+static const uint8_t *stored(const uint8_t *area, const PCFFieldEntry *e)
+{
+    const uint8_t *r = area + e->offset;
+    if (!PCFStoresValue(e) || !(PCFState(r) & (PCFS_PRESENT | PCFS_RECEIVED)))
+        return nullptr;
+    return PCFIsTextType(e->field->type) && !PCFRecText((uint8_t *)r)[0] ? nullptr : r;
+}
+
+/* The stored record of a field of the definition, or null. */
+static const uint8_t *stored_of(const PCFCommandDef *def, const uint8_t *area, int32_t id,
+                                const PCFFieldEntry **entry)
+{
+    PCFFieldEntry *e = PCFFindField(nullptr, nullptr, def->fields, (uint32_t)id);
+    if (entry)
+        *entry = e;
+    return e ? stored(area, e) : nullptr;
+}
+
+/* The text of a stored text record, null when empty. */
+static const char *record_text(const uint8_t *r)
+{
+    const char *t = r ? PCFRecText((uint8_t *)r) : nullptr;
+    return t && t[0] ? t : nullptr;
+}
+
 /* ---- exit lists ---- */
 
 /* One kind of exit: the name list, the user-data list and the MQCD's
@@ -61,36 +94,46 @@ static const ExitKind exitKinds[3] = {
 static MQPTR *ptr_at(MQCD *cd, size_t offset) { return (MQPTR *)((char *)cd + offset); }
 static MQLONG *long_at(MQCD *cd, size_t offset) { return (MQLONG *)((char *)cd + offset); }
 
+/* The stored string list of a field, with its element width; null when
+ * there is none or it is empty. */
+static const PCFSTRLIST *string_list(const PCFCommandDef *def, const uint8_t *area, int32_t id,
+                                     int *width)
+{
+    const PCFFieldEntry *e;
+    const uint8_t *r = stored_of(def, area, id, &e);
+    const PCFSTRLIST *l = r ? (const PCFSTRLIST *)PCFRecPtr(r) : nullptr;
+    *width = r && e->field->maximum > 0 ? e->field->maximum : 0;
+    return l && l->count > 0 && *width ? l : nullptr;
+}
+
 /* A blank-filled array of count entries of width, the stored elements
  * copied in; null when out of storage. */
-static char *list_array(void *area, const CLNFIELD *f, int32_t count, int32_t width, const char *tag)
+static char *list_array(const PCFSTRLIST *l, int maximum, int32_t count, int32_t width, const char *tag)
 {
     char *array = (char *)CSGetMem((size_t)count * width, tag);
     if (!array)
         return nullptr;
     memset(array, ' ', (size_t)count * width);
-    int32_t stored = 0;
-    const char *v = f && (*ClnState(area, f) & CLN_PRESENT) ? (const char *)ClnValue(area, f, &stored) : nullptr;
-    for (int32_t i = 0; v && i < stored && i < count; i++) {
-        const char *element = v + (size_t)f->length * i;
-        memcpy(array + (size_t)width * i, element, (size_t)UTTrimmedLength(element, f->length));
+    for (int32_t i = 0; l && i < l->count && i < count; i++) {
+        const char *element = PCFStrListItem((PCFSTRLIST *)l, maximum, i);
+        int n = UTTrimmedLength(element, maximum < width ? maximum : width);
+        memcpy(array + (size_t)width * i, element, (size_t)n);
     }
     return array;
 }
 
 /* Exit names and their user data: 0 or 2071. */
-static int set_exits(MQCD *cd, void *area)
+static int set_exits(MQCD *cd, const PCFCommandDef *def, const uint8_t *area)
 {
     for (const ExitKind &k : exitKinds) {
-        const CLNFIELD *names = ClnFind(k.names);
-        int32_t count = 0;
-        if (!names || !(*ClnState(area, names) & CLN_PRESENT))
+        int nameMax, dataMax;
+        const PCFSTRLIST *names = string_list(def, area, k.names, &nameMax);
+        if (!names)
             continue;
-        ClnValue(area, names, &count);
-        if (count == 0)
-            continue;
-        char *nameArray = list_array(area, names, count, cd->ExitNameLength, "EXITNAMESs");
-        char *dataArray = list_array(area, ClnFind(k.data), count, cd->ExitDataLength, "EXITUSERAREAs");
+        const PCFSTRLIST *data = string_list(def, area, k.data, &dataMax);
+        int32_t count = names->count;
+        char *nameArray = list_array(names, nameMax, count, cd->ExitNameLength, "EXITNAMESs");
+        char *dataArray = list_array(data, dataMax, count, cd->ExitDataLength, "EXITUSERAREAs");
         *ptr_at(cd, k.namePtr) = nameArray;
         *ptr_at(cd, k.dataPtr) = dataArray;
         *long_at(cd, k.defined) = count;
@@ -114,44 +157,66 @@ void MQEFreeChannel(MQCD *cd, MQSCO **sco)
 
 /* ---- plain fields ---- */
 
-static int is_exit_list(int32_t parameter)
+static int is_exit_list(uint32_t parameter)
 {
     for (const ExitKind &k : exitKinds)
-        if (parameter == k.names || parameter == k.data)
+        if ((int32_t)parameter == k.names || (int32_t)parameter == k.data)
             return 1;
     return 0;
 }
 
-/* Copies a text of at most width characters, blank padded. */
-static void copy_text(char *out, const char *text, int32_t width)
+/* An integer list into the MQCD's list at, -1 after the stored elements. */
+static void set_int_list(char *at, const PCFFieldEntry *e, const uint8_t *r)
 {
-    EngPadName(out, text, (size_t)width);
+    int32_t capacity = e->field->attrId == MQIACH_HDR_COMPRESSION ? 2 : 16;
+    const PCFINTLIST *l = (const PCFINTLIST *)PCFRecPtr(r);
+    int32_t count = l ? l->count : 0;
+    for (int32_t i = 0; i < capacity; i++) {
+        MQLONG value = i < count ? PCFIntListItems((PCFINTLIST *)l)[i] : -1;
+        memcpy(at + 4 * i, &value, 4);
+    }
 }
 
-/* One value with an MQCD position, by field type. */
-static void set_field(MQCD *cd, void *area, const CLNFIELD *f)
+/* One stored value with an MQCD position, by field type. */
+static void set_field(MQCD *cd, const PCFFieldEntry *e, const uint8_t *r)
 {
-    char *at = (char *)cd + f->mqcdOffset;
-    int32_t count = 0;
-    const void *v = ClnValue(area, f, &count);
-    switch (f->type) {
-    case 1: case 2: case 3: case 13: case 14: case 15: case 24:
-        memcpy(at, v, 4);
-        break;
-    case 4: case 5: case 25:
-        copy_text(at, (const char *)v, f->length);
-        break;
-    case 19: case 22: {
-        int32_t capacity = f->parameter == MQIACH_HDR_COMPRESSION ? 2 : 16;
-        for (int32_t i = 0; i < capacity; i++) {
-            MQLONG value = -1;
-            if (i < count)
-                memcpy(&value, (const char *)v + 4 * i, 4);
-            memcpy(at + 4 * i, &value, 4);
-        }
+    uint32_t position = e->mqcdOffset;
+    char *at = (char *)cd + position;
+    size_t room = sizeof *cd - position;
+    switch (e->field->type) {
+    case PCFT_INT: case PCFT_ENUM: case PCFT_ENUMNUM: case PCFT_ENUM13: case PCFT_ENUM14:
+    case PCFT_NUMBER: {
+        MQLONG v = PCFRecInt(r);
+        if (room >= 4)
+            memcpy(at, &v, 4);
         break;
     }
-    default:          /* 8, 9 and the rest: not copied */
+    case PCFT_FLAGSET: {
+        const PCFINTLIST *l = (const PCFINTLIST *)PCFRecPtr(r);
+        MQLONG v = 0;
+        for (int i = 0; l && i < l->count; i++)
+            v |= PCFIntListItems((PCFINTLIST *)l)[i];
+        if (room >= 4)
+            memcpy(at, &v, 4);
+        break;
+    }
+    case PCFT_STRING: case PCFT_NAME: case PCFT_STRING25: {
+        const char *text = PCFRecText((uint8_t *)r);
+        if (position == offsetof(MQCD, SSLPeerNamePtr)) {
+            /* the peer name goes by pointer and length */
+            cd->SSLPeerNamePtr = text[0] ? (MQPTR)text : nullptr;
+            cd->SSLPeerNameLength = (MQLONG)strlen(text);
+            break;
+        }
+        size_t width = e->field->maximum > 0 ? (size_t)e->field->maximum : 0;
+        EngPadName(at, text, width < room ? width : room);
+        break;
+    }
+    case PCFT_ENUMLIST: case PCFT_INTLIST:
+        if (room >= 64 || (e->field->attrId == MQIACH_HDR_COMPRESSION && room >= 8))
+            set_int_list(at, e, r);
+        break;
+    default:          /* byte strings and the rest: not copied */
         break;
     }
 }
@@ -164,26 +229,25 @@ struct TlsParts {
     int useSco, useAir;
 };
 
-static const char *text_of(void *area, int32_t parameter)
+/* The text of a TLS field the definition holds without an MQCD position. */
+static const char *tls_text(const PCFCommandDef *def, const uint8_t *area, int32_t id)
 {
-    const CLNFIELD *f = ClnFind(parameter);
-    if (!f || !(*ClnState(area, f) & CLN_PRESENT))
-        return nullptr;
-    const char *v = (const char *)ClnValue(area, f, nullptr);
-    return v[0] ? v : nullptr;
+    const PCFFieldEntry *e;
+    const uint8_t *r = stored_of(def, area, id, &e);
+    return r && e->mqcdOffset == NO_POSITION && PCFIsTextType(e->field->type) ? record_text(r) : nullptr;
 }
 
 /* The TLS values without an MQCD position, once a cipher is set. */
-static void take_tls(QMS *r, MQCD *cd, void *area, TlsParts *t)
+static void take_tls(QMS *r, MQCD *cd, const PCFCommandDef *def, const uint8_t *area, TlsParts *t)
 {
-    const char *label = text_of(area, MQCA_CERT_LABEL);
-    const char *peer = text_of(area, MQCACH_SSL_SHORT_PEER_NAME);
-    const char *repository = text_of(area, MQCA_SSL_KEY_REPOSITORY);
-    const char *infoName = text_of(area, MQCA_AUTH_INFO_CONN_NAME);
-    const char *ldapUser = text_of(area, MQCA_LDAP_USER_NAME);
-    const char *ldapPassword = text_of(area, MQCA_LDAP_PASSWORD);
+    const char *label = tls_text(def, area, MQCA_CERT_LABEL);
+    const char *peer = tls_text(def, area, MQCACH_SSL_SHORT_PEER_NAME);
+    const char *repository = tls_text(def, area, MQCA_SSL_KEY_REPOSITORY);
+    const char *infoName = tls_text(def, area, MQCA_AUTH_INFO_CONN_NAME);
+    const char *ldapUser = tls_text(def, area, MQCA_LDAP_USER_NAME);
+    const char *ldapPassword = tls_text(def, area, MQCA_LDAP_PASSWORD);
     if (label) {
-        copy_text(t->sco.CertificateLabel, label, 64);
+        EngPadName(t->sco.CertificateLabel, label, 64);
         t->sco.Version = MQSCO_VERSION_5;
         t->useSco = 1;
     }
@@ -192,23 +256,21 @@ static void take_tls(QMS *r, MQCD *cd, void *area, TlsParts *t)
         cd->SSLPeerNameLength = (MQLONG)strlen(peer);
     }
     if (repository) {
-        copy_text(t->sco.KeyRepository, repository, 256);
+        EngPadName(t->sco.KeyRepository, repository, 256);
         t->useSco = 1;
     }
     if (infoName)
-        copy_text(t->air.AuthInfoConnName, infoName, 264);
+        EngPadName(t->air.AuthInfoConnName, infoName, 264);
     if (ldapUser) {
         t->air.LDAPUserNamePtr = (PMQCHAR)ldapUser;
         t->air.LDAPUserNameLength = (MQLONG)strlen(ldapUser);
     }
     if (ldapPassword)
-        copy_text(t->air.LDAPPassword, ldapPassword, 32);
+        EngPadName(t->air.LDAPPassword, ldapPassword, 32);
     t->useAir = infoName || ldapUser || ldapPassword;
-    const CLNFIELD *lookup = ClnFind(CLN_KDB_LOOKUP);
-    int32_t wanted = 0;
-    if (lookup && (*ClnState(area, lookup) & CLN_PRESENT))
-        memcpy(&wanted, ClnValue(area, lookup, nullptr), 4);
-    if (wanted == 1 && repository)
+    const PCFFieldEntry *e;
+    const uint8_t *lookup = stored_of(def, area, CLN_KDB_LOOKUP, &e);
+    if (lookup && PCFIsIntType(e->field->type) && PCFRecInt(lookup) == 1 && repository)
         KDBFind(repository, (KDBS **)&r->kdbEntry, 1);
 }
 
@@ -243,28 +305,29 @@ static int make_sco(TlsParts *t, MQSCO **sco)
     return 0;
 }
 
-int ConvertDataMQCD(QMS *r, MQCD *cd, MQSCO **sco)
+int MQEConvertChannel(const PCFCommandDef *def, const uint8_t *area, QMS *r, MQCD *cd, MQSCO **sco)
 {
     MQEDefaultMQCD(cd);
     *sco = nullptr;
-    void *area = r->clientSettings;
     int rc = 0, cipher = 0;
     if (area) {
-        for (const CLNFIELD *f = ClientChannelFields(); f->parameter; f++) {
-            if (!(*ClnState(area, f) & CLN_PRESENT) || f->mqcdOffset < 0 || is_exit_list(f->parameter))
+        for (const PCFFieldEntry *e = def->fields; e->field; e++) {
+            const uint8_t *rec = stored(area, e);
+            if (!rec || e->mqcdOffset == NO_POSITION || e->mqcdOffset >= sizeof *cd ||
+                is_exit_list(e->field->attrId))
                 continue;
-            set_field(cd, area, f);
-            if (f->parameter == MQCACH_SSL_CIPHER_SPEC && text_of(area, f->parameter))
+            set_field(cd, e, rec);
+            if (e->field->attrId == MQCACH_SSL_CIPHER_SPEC && PCFIsTextType(e->field->type) && record_text(rec))
                 cipher = 1;
         }
-        rc = set_exits(cd, area);
+        rc = set_exits(cd, def, area);
     }
     TlsParts tls;
     tls.sco = defaultSco;
     tls.air = defaultAir;
     tls.useSco = tls.useAir = 0;
     if (area && cipher)
-        take_tls(r, cd, area, &tls);
+        take_tls(r, cd, def, area, &tls);
     take_key_password(r, &tls);
     ChooseMQCDVersion(cd);
     if (!rc)
@@ -272,4 +335,10 @@ int ConvertDataMQCD(QMS *r, MQCD *cd, MQSCO **sco)
     if (rc)
         MQEFreeChannel(cd, sco);
     return rc;
+}
+
+int ConvertDataMQCD(QMS *r, MQCD *cd, MQSCO **sco)
+{
+    PCFInitCommandDefs();
+    return MQEConvertChannel(&PCFClientChannelDef, (const uint8_t *)r->clientSettings, r, cd, sco);
 }

@@ -1,6 +1,7 @@
 /* The MQ engine: connecting a location, its put and get threads, thread
  * requests and their routing, the queue handle cache, the analyser and
- * message threads, and units of work.
+ * message threads, and units of work.  The command agent that serves the
+ * requests is ../agent/agent.h.
  *
  * Windows never call the MQ interface: every piece of MQ work is a
  * ThreadRequest queued by PostThreadRequest to a location's put thread,
@@ -45,6 +46,7 @@ uint32_t MQEWait(uint32_t ms);
 
 enum FrameMessage {
     FM_OPERROR = 11227,         /* operational error (through the port's opError) */
+    FM_TALK = 11233,            /* a talk text block; wParam the location it came from */
     FM_PUT_CONNECTED = 11237,   /* the main window starts the get thread */
     FM_PUT_ENDED = 11238,
     FM_GET_CONNECTED = 11239,
@@ -127,10 +129,21 @@ int RequestQmgrRefresh(QMS *location, uint32_t kinds, const char *prefix, int wa
 int StartDownload(QMS *location);
 int QListBuild(void *frame);
 int VerCheckRun(ThreadRequest *request);
-int ImportLocalQMgrs(int interactive);
 int LoadUnloadQueue(QMS *location, ThreadRequest *request, void *controlBlock);
 void DebugDumpMessage(QMS *location, int direction, const MQMD *md, const void *data,
                       int32_t length);
+/* The receiver of replies and in-process responses (reply processing);
+ * value: the connection handle the reply came on. */
+int ProcessResponse(QMS *location, uint32_t value, MQMD *md, void *data, uint32_t length);
+/* Flags for refresh every open dialog whose list shows the attribute. */
+void MarkDialogsStale(int32_t attribute);
+/* The message editor of a dialog (its pane): around a command that puts
+ * or updates an edited message. */
+struct DialogWords;
+int ConfirmDiscardEdits(DialogWords *dialog);
+void EdSetFormatName(DialogWords *dialog);
+int EdSetMessageFormat(DialogWords *dialog);
+int EdSetGenericFormat(DialogWords *dialog, const char *format, int32_t ccsid, int32_t encoding);
 /* The main window's list of modeless dialogs (the progress window). */
 int AddModeless(void *window, int kind, void *owner1, void *owner2);
 void UtilRemoveModeless(void *window);
@@ -146,9 +159,16 @@ struct MQEHOOKS {
     int (*startDownload)(QMS *);
     int (*qlistBuild)(void *frame);
     int (*verCheckRun)(ThreadRequest *);
-    int (*importLocal)(int);
+    void (*importLocal)(int);   /* ImportLocalQMgrs of the location imports */
     int (*loadUnload)(QMS *, ThreadRequest *, void *);
     void (*debugDump)(QMS *, int, const MQMD *, const void *, int32_t);
+    int (*response)(QMS *, uint32_t, MQMD *, void *, uint32_t);
+    void (*markStale)(int32_t attribute);
+    int (*writeConfig)(void);
+    int (*confirmDiscard)(DialogWords *);
+    void (*setFormatName)(DialogWords *);
+    int (*setMessageFormat)(DialogWords *);
+    int (*setGenericFormat)(DialogWords *, const char *, int32_t, int32_t);
 };
 extern MQEHOOKS MQEHooks;
 /* Puts the default hooks back. */
@@ -266,6 +286,10 @@ struct MQELOC {
     int32_t replySize;
     int32_t firstReplyCcsid;
     char userIdentifier[13];   /* commands run under it, blank padded */
+    /* monitor messages (the command agent's) */
+    uint32_t monLastResponse;  /* ms */
+    int64_t monForwardedTime;  /* when a forwarded measurement was taken */
+    char monAnswerQ[49], monAnswerQMgr[49];    /* where answers were last put */
 };
 
 /* The block of a location, made on first use; null when out of storage. */
@@ -292,6 +316,10 @@ int ConnectMQ(QMS *location, MQHCONN *hconn, MQIEntryTable **table, char *errorT
               int errorSize, MQLONG *compCode, MQLONG *reason);
 /* 0, or 2071; *sco is null without TLS data.  Free with MQEFreeChannel. */
 int ConvertDataMQCD(QMS *location, MQCD *mqcd, MQSCO **sco);
+/* The same from a data area of a client-connection definition. */
+struct PCFCommandDef;
+int MQEConvertChannel(const PCFCommandDef *def, const uint8_t *area, QMS *location,
+                      MQCD *mqcd, MQSCO **sco);
 void MQEFreeChannel(MQCD *mqcd, MQSCO **sco);
 /* The generic default MQCD with MaxMsgLength 104857600. */
 void MQEDefaultMQCD(MQCD *mqcd);
@@ -392,6 +420,9 @@ struct MQACTION {
     MQMD *requestMD;
     void **cache;
     PROGRESS *progress;
+    int32_t targetChosen;      /* the names below were used */
+    char targetQMgr[49];       /* the first target of a copy or move */
+    char targetQ[49];
 };
 
 UOW *FindUOW(MQACTION *action, QMS *location, MQHCONN hconn);

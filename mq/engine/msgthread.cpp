@@ -10,9 +10,7 @@ void EngRequestMD(MQMD *md, const ThreadRequest *request);
 #define CONNECT_ROUNDS 80
 #define CONNECT_ROUND_MS 250
 
-/* 1 when the location's connection is set up, or after 20 s of waiting;
- * 0 when the connection attempt failed or gave way to a new one. */
-static int wait_for_connection(QMS *r)
+int EngWaitForConnection(QMS *r)
 {
     uint16_t state = MQEState(&r->putThread);
     if (!(state & (TS_RUNNING | TS_STARTING)) && StartPutThread(r))
@@ -40,7 +38,7 @@ int EngServeMessage(ThreadRequest *request, void *block)
     if (request->kind != TRK_PUT)
         return 0;
     QMS *r = request->location;
-    if (r && !wait_for_connection(r))
+    if (r && !EngWaitForConnection(r))
         return 0;
     MQMD md;
     EngRequestMD(&md, request);

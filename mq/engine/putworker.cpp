@@ -116,7 +116,9 @@ static int put_dialog(QMS *threadLoc, ThreadRequest *rq, uint8_t *data)
                   (rq->asynchronous ? MQPMO_ASYNC_RESPONSE : 0) | (pmo.Options & MQPMO_SCOPE_QMGR);
     MQMD base = {MQMD_DEFAULT};
     base.MsgType = MQMT_DATAGRAM;
-    base.Persistence = rq->persistent ? MQPER_PERSISTENT : MQPER_NOT_PERSISTENT;
+    /* 2: as the queue's definition */
+    base.Persistence = rq->persistent == MQPER_PERSISTENCE_AS_Q_DEF ? MQPER_PERSISTENCE_AS_Q_DEF
+                       : rq->persistent ? MQPER_PERSISTENT : MQPER_NOT_PERSISTENT;
     base.Priority = MQPRI_PRIORITY_AS_Q_DEF;
     EngPadName(base.ReplyToQ, "", 48);
     set_format(&base, rq->flags);
@@ -130,10 +132,11 @@ static int put_dialog(QMS *threadLoc, ThreadRequest *rq, uint8_t *data)
             break;
     }
     if (cc == MQCC_FAILED) {
+        /* settled before the window hears of it */
         EngMQErrorText(text, sizeof text, "Error putting to queue", qm, queue, rc);
-        window_text(rq, text);
         if (rq->syncpoint)
             settle_after_failure(t, h);
+        window_text(rq, text);
     } else if (rq->syncpoint && (t->MQCMIT(h, &cc, &rc), cc == MQCC_FAILED)) {
         EngFormat(text, sizeof text, "MQCMIT failed RC(%ld) %s", (long)rc, MQReasonText(rc));
         window_text(rq, text);

@@ -129,6 +129,41 @@ TEST(DataArea, CopiesAreIndependentAndCompareAcrossCapacities)
     EXPECT_EQ(Blocks(), before);
 }
 
+TEST(DataArea, ComparisonSeesEveryValueNotOnlyLists)
+{
+    PCFInitCommandDefs();
+    PCFCommandDef *def = &PCFClientChannelDef;
+    uint8_t *a = PCFNewData(def, "A"), *b = PCFNewData(def, "B");
+    auto set = [def](uint8_t *area, uint32_t id, const char *text) {
+        PCFStoreText(def, area, PCFFindField(nullptr, nullptr, def->fields, id), text, -1, nullptr, 0);
+    };
+    for (uint8_t *area : {a, b}) {
+        set(area, MQCACH_CHANNEL_NAME, "APP.SVRCONN");
+        set(area, MQCACH_CONNECTION_NAME, "host(1414)");
+        set(area, MQIACH_HB_INTERVAL, "300");
+    }
+    EXPECT_EQ(PCFCompareData(def, a, b), 1);
+    set(b, MQCACH_CONNECTION_NAME, "other(1414)");
+    EXPECT_EQ(PCFCompareData(def, a, b), 0);       /* a moved queue manager differs */
+    set(b, MQCACH_CONNECTION_NAME, "host(1414)");
+    set(b, MQIACH_HB_INTERVAL, "60");
+    EXPECT_EQ(PCFCompareData(def, a, b), 0);
+    set(b, MQIACH_HB_INTERVAL, "300");
+    /* a value only one side holds differs; a record present but never
+       specified holds none */
+    set(a, MQCACH_LOCAL_ADDRESS, "(2020)");
+    EXPECT_EQ(PCFCompareData(def, a, b), 0);
+    uint8_t *local = b + PCFFindField(nullptr, nullptr, def->fields, MQCACH_LOCAL_ADDRESS)->offset;
+    strcpy(PCFRecText(local), "(2020)");
+    EXPECT_EQ(PCFCompareData(def, a, b), 0);
+    PCFSetState(local, PCFS_PRESENT);
+    uint8_t *other = a + PCFFindField(nullptr, nullptr, def->fields, MQCACH_LOCAL_ADDRESS)->offset;
+    PCFSetState(other, PCFS_PRESENT);
+    EXPECT_EQ(PCFCompareData(def, a, b), 1);
+    PCFFreeData(def, a, 1);
+    PCFFreeData(def, b, 1);
+}
+
 TEST(DataArea, FindFieldByNameOnTheQueueDefinition)
 {
     PCFFieldEntry *e;

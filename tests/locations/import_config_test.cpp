@@ -71,8 +71,9 @@ TEST_F(ImportTest, ConfigFileListedWithExistsAndDiffers)
     EXPECT_EQ(a->platform, 3);
     EXPECT_EQ(a->commandLevel, 930);
     EXPECT_TRUE(a->flags & LF_CLIENT);
-    EXPECT_TRUE(ImportClientEqual(a, e[2]->fileLocation));
-    EXPECT_NE(a->rawClient, e[2]->fileLocation->rawClient);   /* a copy of its own */
+    ASSERT_NE(a->clientSettings, nullptr);
+    EXPECT_NE(a->clientSettings, e[2]->fileLocation->clientSettings);   /* a copy of its own */
+    EXPECT_EQ(Client(a), Client(e[2]->fileLocation));
     EXPECT_FALSE(LocDiffers(a, e[2]->fileLocation));
 
     /* a group typed in wins over the file's */
@@ -112,7 +113,7 @@ TEST_F(ImportTest, LocationsDifferInEveryImportedSetting)
     CSTREE *tree = nullptr;
     QMS t;
     memcpy(&t, a, sizeof t);
-    t.rawClient = nullptr;
+    t.clientSettings = nullptr;
     t.networkNames = t.ccdtUrl = nullptr;
     QMS *b = LocCreate(&tree, &t, 0);
     ASSERT_NE(b, nullptr);
@@ -134,8 +135,18 @@ TEST_F(ImportTest, LocationsDifferInEveryImportedSetting)
     flip([](QMS *r) { LocSetSharedText(r, "n"); }, "network names");
     for (uint32_t bit : {LF_MVS, LF_CLIENT, LF_AUTO, LF_USRP, LF_USROAM})
         flip([bit](QMS *r) { r->flags ^= bit; }, "flag");
-    flip([](QMS *r) { r->rawClient = (char *)CSGetMem(12, "pClCfgData"); strcpy(r->rawClient, " 3501=\"X\""); },
-         "client settings");
+    flip([](QMS *r) { r->clientSettings = ClientArea("X", "h(1)"); }, "client settings");
+    /* both with client settings: a moved connection counts */
+    a->clientSettings = ClientArea("X", "h(1)");
+    b->clientSettings = ClientArea("X", "h(1)");
+    EXPECT_FALSE(LocDiffers(a, b));
+    PCFFreeData(&PCFClientChannelDef, (uint8_t *)b->clientSettings, 1);
+    b->clientSettings = ClientArea("X", "moved(1)");
+    EXPECT_TRUE(LocDiffers(a, b));
+    PCFFreeData(&PCFClientChannelDef, (uint8_t *)a->clientSettings, 1);
+    a->clientSettings = nullptr;
+    ImportEmptyTree(&tree);
+    b = LocCreate(&tree, &t, 0);
     /* what is not imported does not count */
     b->flags ^= LF_NC;
     strcpy(b->okCommand, "echo");

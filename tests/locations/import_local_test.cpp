@@ -72,7 +72,7 @@ TEST_F(ImportTest, LocalListHandedOverOrNoneFound)
     QMS *r = LocFind("saturn.queue.manager");
     ASSERT_NE(r, nullptr);
     EXPECT_FALSE(r->flags & LF_CLIENT);
-    EXPECT_EQ(r->rawClient, nullptr);
+    EXPECT_EQ(r->clientSettings, nullptr);
     ImportMarkEntries(list);
     EXPECT_FALSE(ImportEntryShown(list, rows[0], 0));
     ImportListFree(list);

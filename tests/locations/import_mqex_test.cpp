@@ -90,7 +90,7 @@ TEST_F(ImportTest, ExplorerLocationsWithTheirClientSettings)
     EXPECT_STREQ(via->networkNames, "typed");
     QMS *ccdt = LocFind("QM.CCDT");
     EXPECT_TRUE(ccdt->flags & LF_CLIENT);
-    EXPECT_EQ(ccdt->rawClient, nullptr);
+    EXPECT_EQ(ccdt->clientSettings, nullptr);
     ImportListFree(list);
 }
 

@@ -116,6 +116,53 @@ TEST_F(Store, KeysRingsAndLookup)
     EXPECT_EQ(LocFlushFreed(), 1);
 }
 
+/* A new queue-manager name moves a record to its place in the tree, out
+ * of its old ring and into the new one, each with one first of ring; a
+ * pair already taken is refused and nothing moves. */
+TEST_F(Store, RekeyMovesBetweenRings)
+{
+    QMS *a1 = Add("QMA", "ONE", "G", 1);
+    QMS *a2 = Add("QMA", "TWO", "G", 2);
+    QMS *b = Add("QMB", "", "G", 3);
+    QMS *c = Add("QMC", "", "G", 4);
+    ASSERT_TRUE(a1 && a2 && b && c);
+    rec.calls.clear();
+    EXPECT_EQ(LocRekey(&LocTree, a2, "QMB", "RAVOLT"), 1);   /* taken by b */
+    EXPECT_STREQ(a2->qmName, "QMA");
+    EXPECT_EQ(a1->nextInRing, a2);
+    EXPECT_EQ(LocRekey(&LocTree, a2, "QMA", "TWO"), 0);      /* its own pair */
+    EXPECT_TRUE(rec.calls.empty());
+
+    ASSERT_EQ(LocRekey(&LocTree, a2, "QMB", "TWO"), 0);
+    EXPECT_EQ(LocFindByNames("QMB", "TWO"), a2);
+    EXPECT_EQ(LocFindByNames("QMA", "TWO"), nullptr);
+    EXPECT_EQ(a1->nextInRing, nullptr);                        /* left alone */
+    EXPECT_TRUE(a1->status & LS_FIRSTOFRING);
+    EXPECT_EQ(b->nextInRing, a2);
+    EXPECT_EQ(FirstCount(b), 1);
+    EXPECT_TRUE(b->status & LS_FIRSTOFRING);                   /* used later than a2 */
+    EXPECT_EQ(rec.calls, std::vector<std::string>({ "remove QMB", "add QMB" }));
+
+    /* the tree's key order and the group's name order follow */
+    std::vector<QMS *> order;
+    for (CSTREE *e = CSTreeFirst(LocTree); e; e = e->next)
+        order.push_back((QMS *)e);
+    EXPECT_EQ(order, std::vector<QMS *>({ a1, b, a2, c }));
+    ASSERT_EQ(LocRekey(&LocTree, a1, "QMD", ""), 0);
+    EXPECT_STREQ(a1->secondName, "RAVOLT");
+    order.clear();
+    for (QMS *p = b->group->first; p; p = p->nextInGroup)
+        order.push_back(p);
+    EXPECT_EQ(order, std::vector<QMS *>({ b, a2, c, a1 }));
+
+    /* leaving a ring of two: the one left is alone and first */
+    ASSERT_EQ(LocRekey(&LocTree, b, "QMC", "X"), 0);
+    EXPECT_EQ(a2->nextInRing, nullptr);
+    EXPECT_TRUE(a2->status & LS_FIRSTOFRING);
+    EXPECT_EQ(FirstCount(c), 1);
+    EXPECT_EQ(LocFind("QMB"), a2);
+}
+
 TEST_F(Store, RingLatestWithEqualTimesAndNetworkPlacement)
 {
     QMS *a = Add("R", "A", "", 0, LF_NETWORK);

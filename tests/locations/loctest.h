@@ -14,7 +14,9 @@
 #include <string>
 #include <vector>
 
+#include "cfgfile.h"
 #include "cs.h"
+#include "dialogs.h"
 #include "locimport.h"
 
 namespace loctest {
@@ -25,10 +27,11 @@ inline std::string DataDir()
     return std::string(d ? d : "tests/data") + "/locations/";
 }
 
-/* A real sample (copied under tests/data/locations/samples with its source). */
+/* A real sample of the shared folder that RAVOLT_SAMPLES names. */
 inline std::string Sample(const std::string &folder, const std::string &name)
 {
-    return DataDir() + "samples/" + folder + "/" + name;
+    const char *d = getenv("RAVOLT_SAMPLES");
+    return std::string(d ? d : "../shared/samples") + "/" + folder + "/" + name;
 }
 
 inline std::string ReadText(const std::string &path)
@@ -227,9 +230,27 @@ inline IMPORTENTRY *Entry(IMPORTLIST *list, const std::string &qm)
     return nullptr;
 }
 
+/* Client settings holding a channel and connection name. */
+inline void *ClientArea(const char *channel, const char *connection)
+{
+    PCFCommandDef *def = &PCFClientChannelDef;
+    uint8_t *area = PCFNewData(def, "pClCfgData");
+    PCFStoreText(def, area, PCFFindField(nullptr, nullptr, def->fields, 3501), channel, -1, nullptr, 0);
+    PCFStoreText(def, area, PCFFindField(nullptr, nullptr, def->fields, 3506), connection, -1, nullptr, 0);
+    return area;
+}
+
+/* A location's client settings as the configuration file's "CLN:" block
+ * holds them (empty without settings). */
 inline std::string Client(const QMS *r)
 {
-    return r && r->rawClient ? r->rawClient : "";
+    if (!r || !r->clientSettings)
+        return "";
+    std::string path = TempDir("client") + "/cln.txt";
+    FILE *f = fopen(path.c_str(), "wb");
+    SaveObject(f, (const uint8_t *)r->clientSettings, &PCFClientChannelDef);
+    fclose(f);
+    return ReadText(path);
 }
 
 }  // namespace loctest

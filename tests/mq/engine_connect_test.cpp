@@ -6,17 +6,32 @@
 #include <cstring>
 
 #include "cs.h"
+#include "dialogs.h"
 #include "prfdata.h"
-#include "mq/engine/clndef_standin.h"
 #include "mq/engine/kdbs_standin.h"
 
 namespace {
 
-/* A client location with its own client-channel data area. */
+/* A data area of the client-connection definition (or of another one),
+ * filled as typed values. */
 struct ClientArea {
-    std::vector<uint8_t> area;
-    ClientArea() : area((size_t)ClientChannelAreaSize(), 0) {}
-    void *data() { return area.data(); }
+    PCFCommandDef *def;
+    uint8_t *area;
+    explicit ClientArea(PCFCommandDef *d = &PCFClientChannelDef) : def(d)
+    {
+        PCFInitCommandDefs();
+        area = PCFNewData(def, "pClCfgData");
+    }
+    ~ClientArea() { PCFFreeData(def, area, 1); }
+    void *data() { return area; }
+    /* a value as typed; a list field takes one more element */
+    void Set(uint32_t id, const char *text)
+    {
+        PCFFieldEntry *e = PCFFindField(nullptr, nullptr, def->fields, id);
+        ASSERT_NE(e, nullptr) << id;
+        char message[200];
+        EXPECT_EQ(PCFStoreText(def, area, e, text, -1, message, sizeof message), 0) << message;
+    }
 };
 
 MQCD Convert(QMS *r, MQSCO **sco)
@@ -38,9 +53,9 @@ TEST_F(EngineTest, ChannelVersionIsTheLowestThatCarriesEveryValue)
     QMS *r = Location("QM1", LF_CLIENT);
     ClientArea a;
     r->clientSettings = a.data();
-    ClnSetString(a.data(), MQCACH_CHANNEL_NAME, "APP.SVRCONN");
-    ClnSetString(a.data(), MQCACH_CONNECTION_NAME, "host(1414)");
-    ClnSetInt(a.data(), MQIACH_HB_INTERVAL, 30);
+    a.Set(MQCACH_CHANNEL_NAME, "APP.SVRCONN");
+    a.Set(MQCACH_CONNECTION_NAME, "host(1414)");
+    a.Set(MQIACH_HB_INTERVAL, "30");
     MQSCO *sco = nullptr;
     MQCD cd = Convert(r, &sco);
     EXPECT_EQ(cd.Version, 4);
@@ -59,11 +74,25 @@ TEST_F(EngineTest, ChannelVersionIsTheLowestThatCarriesEveryValue)
     EXPECT_EQ(label.StrucLength, 1984);
 
     /* the last field of version 8 lies past the end the old table gave */
-    ClnSetInt(a.data(), MQIACH_SHARING_CONVERSATIONS, 1);
+    a.Set(MQIACH_SHARING_CONVERSATIONS, "1");
     cd = Convert(r, &sco);
     EXPECT_EQ(cd.Version, 8);
     EXPECT_EQ(cd.StrucLength, 1888);
     EXPECT_EQ(cd.SharingConversations, 1);
+
+    /* compression lists end with -1; the certificate label has its MQCD
+       place */
+    a.Set(MQIACH_MSG_COMPRESSION, "ZLIBFAST");
+    a.Set(MQIACH_MSG_COMPRESSION, "RLE");
+    a.Set(MQCA_CERT_LABEL, "mylabel");
+    cd = Convert(r, &sco);
+    EXPECT_EQ(cd.MsgCompList[0], MQCOMPRESS_ZLIBFAST);
+    EXPECT_EQ(cd.MsgCompList[1], MQCOMPRESS_RLE);
+    EXPECT_EQ(cd.MsgCompList[2], -1);
+    EXPECT_EQ(cd.HdrCompList[0], MQCOMPRESS_NONE);
+    EXPECT_EQ(Text(cd.CertificateLabel, 64), "mylabel");
+    EXPECT_EQ(cd.Version, 11);
+    EXPECT_EQ(sco, nullptr);
     r->clientSettings = nullptr;
 }
 
@@ -72,51 +101,99 @@ TEST_F(EngineTest, ExitListsGetAUserDataEntryForEveryExit)
     QMS *r = Location("QM1", LF_CLIENT);
     ClientArea a;
     r->clientSettings = a.data();
-    const char *exits[] = {"EXITA(entry)", "EXITB(entry)", "EXITC(entry)"};
-    ClnSetList(a.data(), MQCACH_MSG_EXIT_NAME, exits, nullptr, 3);
+    for (const char *exit : {"EXITA(entry)", "EXITB(entry)", "EXITC(entry)"})
+        a.Set(MQCACH_SEND_EXIT_NAME, exit);
     MQSCO *sco = nullptr;
     MQCD cd = Convert(r, &sco);
-    ASSERT_EQ(cd.MsgExitsDefined, 3);
-    ASSERT_NE(cd.MsgUserDataPtr, nullptr);
-    const char *names = (const char *)cd.MsgExitPtr, *data = (const char *)cd.MsgUserDataPtr;
+    ASSERT_EQ(cd.SendExitsDefined, 3);
+    ASSERT_NE(cd.SendUserDataPtr, nullptr);
+    const char *names = (const char *)cd.SendExitPtr, *data = (const char *)cd.SendUserDataPtr;
     EXPECT_EQ(Text(names + 2 * cd.ExitNameLength, cd.ExitNameLength), "EXITC(entry)");
     EXPECT_EQ(std::string(data, 3 * cd.ExitDataLength), std::string(3 * cd.ExitDataLength, ' '));
-    EXPECT_EQ(cd.SendExitsDefined, 0);
-    EXPECT_EQ(cd.SendExitPtr, nullptr);
+    EXPECT_EQ(cd.ReceiveExitsDefined, 0);
+    EXPECT_EQ(cd.ReceiveExitPtr, nullptr);
+    EXPECT_EQ(cd.MsgExitsDefined, 0);
     MQEFreeChannel(&cd, &sco);
 
-    const char *one[] = {"first data"};
-    ClnSetList(a.data(), MQCACH_MSG_EXIT_USER_DATA, one, nullptr, 1);
+    a.Set(MQCACH_SEND_EXIT_USER_DATA, "first data");
     cd = Convert(r, &sco);
-    data = (const char *)cd.MsgUserDataPtr;
+    data = (const char *)cd.SendUserDataPtr;
     EXPECT_EQ(Text(data, cd.ExitDataLength), "first data");
     EXPECT_EQ(std::string(data + cd.ExitDataLength, 2 * cd.ExitDataLength),
               std::string(2 * cd.ExitDataLength, ' '));
     MQEFreeChannel(&cd, &sco);
-    EXPECT_EQ(cd.MsgExitPtr, nullptr);
+    EXPECT_EQ(cd.SendExitPtr, nullptr);
     r->clientSettings = nullptr;
 }
 
-TEST_F(EngineTest, TlsValuesCountOnlyWithACipherAndUseTheRememberedKeyPassword)
+TEST_F(EngineTest, TlsValuesOfTheChannelDefinition)
 {
     QMS *r = Location("QM1", LF_CLIENT);
     ClientArea a;
     r->clientSettings = a.data();
-    ClnSetString(a.data(), MQCA_SSL_KEY_REPOSITORY, "C:\\keys\\client");
-    ClnSetString(a.data(), MQCA_CERT_LABEL, "mylabel");
-    ClnSetString(a.data(), MQCA_LDAP_USER_NAME, "cn=ldap");
-    ClnSetInt(a.data(), 10297, 1);
+    a.Set(MQCACH_SSL_CIPHER_SPEC, "TLS_RSA_WITH_AES_128_CBC_SHA256");
+    a.Set(MQCACH_SSL_PEER_NAME, "CN=QM1,O=Example");
     MQSCO *sco = nullptr;
     MQCD cd = Convert(r, &sco);
+    EXPECT_EQ(Text(cd.SSLCipherSpec, 32), "TLS_RSA_WITH_AES_128_CBC_SHA256");
+    /* the peer name by pointer and length, the fields after it untouched */
+    ASSERT_NE(cd.SSLPeerNamePtr, nullptr);
+    EXPECT_EQ(std::string((const char *)cd.SSLPeerNamePtr, (size_t)cd.SSLPeerNameLength), "CN=QM1,O=Example");
+    EXPECT_EQ(cd.KeepAliveInterval, MQKAI_AUTO);
+    EXPECT_EQ(Text(cd.LocalAddress, 48), "");
+    EXPECT_EQ(cd.Version, 7);
+    EXPECT_EQ(sco, nullptr);                   /* nothing for an MQSCO */
+    MQEFreeChannel(&cd, &sco);
+    r->clientSettings = nullptr;
+}
+
+TEST_F(EngineTest, TlsValuesWithoutAnMqcdPlaceCountOnlyWithACipher)
+{
+    /* a definition that also holds the key repository, its password
+       lookup and an LDAP user, none with an MQCD place */
+    PCFInitCommandDefs();
+    std::vector<PCFFieldEntry> fields;
+    for (PCFFieldEntry *e = PCFClientChannelDef.fields; e->field; e++)
+        fields.push_back(*e);
+    auto field = [](uint32_t id, int16_t type, int32_t max) {
+        PCFFieldDef f = {};
+        f.title = "TLS";
+        f.attrId = id;
+        f.type = type;
+        f.maximum = max;
+        return f;
+    };
+    static const PCFFieldDef extra[] = {
+        field(MQCA_SSL_KEY_REPOSITORY, PCFT_STRING, 256), field(10297, PCFT_INT, 1),
+        field(MQCA_LDAP_USER_NAME, PCFT_STRING, 100), field(MQCACH_SSL_SHORT_PEER_NAME, PCFT_STRING, 256),
+    };
+    for (const PCFFieldDef &f : extra) {
+        PCFFieldEntry e = {};
+        e.field = &f;
+        e.mqcdOffset = 0xFFFFFFFF;
+        fields.push_back(e);
+    }
+    fields.push_back(PCFFieldEntry{});
+    PCFCommandDef def = PCFClientChannelDef;
+    def.fields = fields.data();
+    PCFPrepareDef(&def);
+
+    QMS *r = Location("QM1", LF_CLIENT);
+    ClientArea a(&def);
+    a.Set(MQCA_SSL_KEY_REPOSITORY, "C:\\keys\\client");
+    a.Set(MQCA_LDAP_USER_NAME, "cn=ldap");
+    a.Set(10297, "1");
+    MQSCO *sco = nullptr;
+    MQCD cd;
+    ASSERT_EQ(MQEConvertChannel(&def, a.area, r, &cd, &sco), 0);
     EXPECT_EQ(sco, nullptr);                   /* no cipher: no TLS */
     EXPECT_EQ(r->kdbEntry, nullptr);
 
-    ClnSetString(a.data(), MQCACH_SSL_CIPHER_SPEC, "TLS_RSA_WITH_AES_128_CBC_SHA256");
-    ClnSetString(a.data(), MQCACH_SSL_SHORT_PEER_NAME, "CN=QM1");
-    cd = Convert(r, &sco);
+    a.Set(MQCACH_SSL_CIPHER_SPEC, "TLS_RSA_WITH_AES_128_CBC_SHA256");
+    a.Set(MQCACH_SSL_SHORT_PEER_NAME, "CN=QM1");
+    ASSERT_EQ(MQEConvertChannel(&def, a.area, r, &cd, &sco), 0);
     ASSERT_NE(sco, nullptr);
     EXPECT_EQ(Text(sco->KeyRepository, 256), "C:\\keys\\client");
-    EXPECT_EQ(Text(sco->CertificateLabel, 64), "mylabel");
     ASSERT_NE(r->kdbEntry, nullptr);
     EXPECT_EQ(sco->Version, 6);                /* the location now has TLS settings */
     EXPECT_EQ(sco->KeyRepoPasswordPtr, ((KDBS *)r->kdbEntry)->password);
@@ -128,7 +205,6 @@ TEST_F(EngineTest, TlsValuesCountOnlyWithACipherAndUseTheRememberedKeyPassword)
     MQEFreeChannel(&cd, &sco);
     EXPECT_EQ(sco, nullptr);
     r->kdbEntry = nullptr;
-    r->clientSettings = nullptr;
 }
 
 TEST_F(EngineTest, ConnectNameAndOptions)
@@ -246,7 +322,7 @@ TEST_F(EngineTest, ClientWithoutMqconnxIsRefusedWithItsText)
 {
     QMS *r = Location("QM1", LF_CLIENT);
     ClientArea a;
-    ClnSetString(a.data(), MQCACH_CHANNEL_NAME, "APP.SVRCONN");
+    a.Set(MQCACH_CHANNEL_NAME, "APP.SVRCONN");
     MQIEntryTable saved = MQClientTable;
     MQClientTable.MQCONNX = nullptr;
     MQHCONN h;

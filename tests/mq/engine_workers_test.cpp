@@ -89,7 +89,6 @@ TEST_F(EngineTest, AnalyserRebuildsChecksVersionsAndImportsAtStart)
     MQEHooks.importLocal = [](int interactive) {
         EXPECT_EQ(interactive, 0);
         imports++;
-        return 0;
     };
     Prf.po[3] |= 0x100;
     MQEFRAMELINK main = {}, second = {};

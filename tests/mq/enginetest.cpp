@@ -30,6 +30,7 @@ MQIEntryTable StandIn;
 
 static MQSimRunMqsc_FN runMqsc;
 static MQSimShutdown_FN shutdownSim;
+static MQSimFaultAt_FN faultAt;
 
 static void SetEnv(const char *name, const char *value)
 {
@@ -53,6 +54,7 @@ static void BindStandIn(void)
     ASSERT_EQ(CSLoadLibrary("mqm.dll", MQSIM_DIR, error, sizeof error, &module), 0) << error;
     runMqsc = (MQSimRunMqsc_FN)CSGetProcAddress(module, "MQSimRunMqsc");
     shutdownSim = (MQSimShutdown_FN)CSGetProcAddress(module, "MQSimShutdown");
+    faultAt = (MQSimFaultAt_FN)CSGetProcAddress(module, "MQSimFaultAt");
 #else
     StandIn.MQBACK = MQBACK;
     StandIn.MQCLOSE = MQCLOSE;
@@ -68,6 +70,7 @@ static void BindStandIn(void)
     StandIn.MQSET = MQSET;
     runMqsc = MQSimRunMqsc;
     shutdownSim = MQSimShutdown;
+    faultAt = MQSimFaultAt;
 #endif
 }
 
@@ -563,6 +566,7 @@ static int PortMessageIn(void *, void *window, uint32_t message, uintptr_t, void
     PortMessage m = { message, window, lParam, "", send };
     switch (message) {
     case FM_TEXT:
+    case FM_TALK:
         m.text = (const char *)lParam;
         CSFreeMem(lParam);
         m.lParam = nullptr;
@@ -818,7 +822,7 @@ MQHCONN EngineTest::Own(const char *qm)
     return h;
 }
 
-static MQHOBJ OpenOwn(MQHCONN h, const char *queue, MQLONG options)
+MQHOBJ OpenOwn(MQHCONN h, const char *queue, MQLONG options)
 {
     MQOD od = {MQOD_DEFAULT};
     memset(od.ObjectName, ' ', 48);
@@ -856,6 +860,11 @@ void EngineTest::Put(const char *qm, const char *queue, const std::string &data,
 void ShutdownStandIn(void)
 {
     shutdownSim();
+}
+
+void StandInFaultAt(const char *verb, const char *qmgr, MQLONG nth, MQLONG count, MQLONG reason)
+{
+    faultAt((PMQCHAR)verb, (PMQCHAR)qmgr, nth, count, reason);
 }
 
 std::vector<uint8_t> PcfCommand(int32_t command)

@@ -175,7 +175,12 @@ void RecordAgent(void);
 /* Lets go of every queue manager of the stand-in (they load again when
  * next used). */
 void ShutdownStandIn(void);
+/* The stand-in's own fault: the nth call of verb on qmgr (null: any) and
+ * count - 1 after it fail with reason; count 0 takes it back. */
+void StandInFaultAt(const char *verb, const char *qmgr, MQLONG nth, MQLONG count, MQLONG reason);
 
+/* A queue opened through the stand-in's own table (expects success). */
+MQHOBJ OpenOwn(MQHCONN h, const char *queue, MQLONG options);
 /* A PCF command message of one code, no parameters. */
 std::vector<uint8_t> PcfCommand(int32_t command);
 /* A copy of a block in CSGetMem storage. */

@@ -212,6 +212,34 @@ TEST(PcfWalk, RoundTripOfEveryBuiltType)
     EXPECT_EQ(WalkAll(a.block, pp.position).items.size(), w.items.size());
 }
 
+/* MQCFBS (type 9): written as IBM MQ lays it out, its length rounded up
+ * to a multiple of 4 with the padding cleared, and walked back. */
+TEST(PcfWalk, ByteStringsOfTypeNine)
+{
+    Area a;
+    MQPP pp;
+    MQLONG cc, rc;
+    PCFInitArea(&pp, &a.block, 1, 0, 0, 10001, &cc, &rc);
+    const uint8_t id[21] = { 1, 2, 3, 0, 0xFE };
+    uint8_t *at = (uint8_t *)PCFAddParm(&pp, MQCFT_BYTE_STRING, 10019, id, 21, 0, &cc, &rc);
+    ASSERT_EQ(cc, 0);
+    EXPECT_EQ(at, (uint8_t *)a.block + 36 + 16);
+    PCFAddParm(&pp, MQCFT_BYTE_STRING, 10038, nullptr, 0, 0, &cc, &rc);
+    EXPECT_EQ(pp.position, 36 + 40 + 16);
+    const uint8_t *s = (const uint8_t *)a.block + 36;
+    EXPECT_EQ(I32(s), MQCFT_BYTE_STRING);
+    EXPECT_EQ(I32(s, 1), 40);
+    EXPECT_EQ(I32(s, 3), 21);
+    EXPECT_EQ(s[16 + 21], 0);
+    Walk w = WalkAll(a.block, pp.position);
+    EXPECT_EQ(w.reason, PCF_RC_END_OF_PARMS);
+    ASSERT_EQ(w.items.size(), 2u);
+    EXPECT_EQ(w.items[0].bytes, std::vector<uint8_t>(id, id + 21));
+    EXPECT_EQ(w.items[1].length, 0);
+    PCFAddParm(&pp, MQCFT_BYTE_STRING, 10038, id, -1, 0, &cc, &rc);
+    EXPECT_EQ(rc, MQRCCF_CFBS_STRING_LENGTH_ERR);
+}
+
 /* A group in the middle: its parameters, the end mark, then the rest. */
 TEST(PcfWalk, GroupsEndBeforeTheParametersAfterThem)
 {

@@ -32,3 +32,49 @@ TEST_F(Sim, FaultInjection)
     MQINQ(h, q, 0, nullptr, 0, nullptr, 0, nullptr, &cc, &rc);
     EXPECT_EQ(rc, MQRC_OPTIONS_ERROR);
 }
+
+/* A fault that waits for the n-th call and hits only one queue manager:
+ * a put, get or commit fails mid-way, and a target's commit fails while
+ * the source's goes through. */
+TEST_F(Sim, FaultAtTheNthCallOfOneQueueManager)
+{
+    Mqsc("QMA", "DEFINE QLOCAL(Q1)");
+    Mqsc("QMB", "DEFINE QLOCAL(Q2)");
+    MQHCONN a = Connect("QMA"), b = Connect("QMB");
+    MQHOBJ qa = Open(a, "Q1", MQOO_OUTPUT | MQOO_INPUT_SHARED);
+    MQHOBJ qb = Open(b, "Q2", MQOO_OUTPUT | MQOO_INPUT_SHARED);
+    MQSimFaultAt((PMQCHAR) "MQPUT", (PMQCHAR) "QMA", 3, 1, MQRC_Q_FULL);
+    EXPECT_EQ(Put(b, qb, "b"), 0);                 /* another queue manager: not counted */
+    EXPECT_EQ(Put(a, qa, "1"), 0);
+    EXPECT_EQ(Put(a, qa, "2"), 0);
+    EXPECT_EQ(Put(a, qa, "3"), MQRC_Q_FULL);       /* the third on QMA */
+    EXPECT_EQ(Put(a, qa, "4"), 0);
+    EXPECT_EQ(Depth(a, "Q1"), 3);
+
+    /* the target's commit fails alone: its put stays uncommitted */
+    EXPECT_EQ(Put(b, qb, "pending", nullptr, MQPMO_SYNCPOINT), 0);
+    std::string data;
+    EXPECT_EQ(Get(a, qa, &data, MQGMO_SYNCPOINT | MQGMO_NO_WAIT), 0);
+    MQSimFaultAt((PMQCHAR) "MQCMIT", (PMQCHAR) "QMB   ", 1, 1, MQRC_BACKED_OUT);
+    MQLONG cc, rc;
+    MQCMIT(b, &cc, &rc);
+    EXPECT_EQ(rc, MQRC_BACKED_OUT);
+    MQCMIT(a, &cc, &rc);
+    EXPECT_EQ(rc, 0);
+    EXPECT_EQ(Depth(a, "Q1"), 2);
+    EXPECT_EQ(Depth(b, "Q2"), 2);                  /* the depth counts the uncommitted put */
+    MQBACK(b, &cc, &rc);
+    EXPECT_EQ(Depth(b, "Q2"), 1);
+
+    /* the middle get of three, any queue manager; count 0 takes it back */
+    MQSimFaultAt((PMQCHAR) "MQGET", nullptr, 2, 1, MQRC_CONNECTION_BROKEN);
+    EXPECT_EQ(Get(b, qb, &data), 0);
+    EXPECT_EQ(Get(a, qa, &data), MQRC_CONNECTION_BROKEN);
+    EXPECT_EQ(Get(a, qa, &data), 0);
+    MQSimFaultAt((PMQCHAR) "MQPUT", nullptr, 1, 5, MQRC_Q_FULL);
+    MQSimFaultAt((PMQCHAR) "MQPUT", nullptr, 1, 0, 0);
+    EXPECT_EQ(Put(a, qa, "5"), 0);
+    MQSimFaultAt((PMQCHAR) "MQCONNX", (PMQCHAR) "QMB", 1, 1, MQRC_Q_MGR_NOT_AVAILABLE);
+    Connect("QMA");
+    Connect("QMB", MQRC_Q_MGR_NOT_AVAILABLE);
+}

@@ -167,3 +167,41 @@ TEST_F(Sim, ExpiredMessagesAreNeverReturned)
     EXPECT_LE(got.Expiry, 600);
     EXPECT_GE(got.Expiry, 590);
 }
+
+/* Messages carrying a transmission or dead-letter header, put as plain
+ * data on a local or a transmission queue, come back byte for byte with
+ * their descriptor, in either integer encoding. */
+TEST_F(Sim, HeaderMessagesComeBackByteForByte)
+{
+    Mqsc("QM1", "DEFINE QLOCAL(XQ) USAGE(XMITQ)\nDEFINE QLOCAL(DLQ)");
+    MQHCONN h = Connect("QM1");
+    std::string xqh(428 + 5, '\0');
+    memcpy(&xqh[0], "XQH \0\0\0\x01", 8);             /* big-endian Version 1 */
+    memcpy(&xqh[8], "TARGET.Q", 8);
+    memcpy(&xqh[104], "MD  ", 4);
+    memcpy(&xqh[428], "hello", 5);
+    std::string dlh(172 + 3, ' ');
+    memcpy(&dlh[0], "DLH \x01\0\0\0", 8);
+    memcpy(&dlh[172], "abc", 3);
+    struct Case { const char *queue, *format; MQLONG encoding; const std::string *data; } cases[] = {
+        { "XQ", MQFMT_XMIT_Q_HEADER, 273, &xqh }, { "DLQ", MQFMT_DEAD_LETTER_HEADER, 546, &dlh },
+        { "DLQ", MQFMT_XMIT_Q_HEADER, 546, &xqh },
+    };
+    for (const Case &c : cases) {
+        MQHOBJ q = Open(h, c.queue, MQOO_OUTPUT | MQOO_INPUT_SHARED);
+        MQMD md = {MQMD_DEFAULT};
+        memcpy(md.Format, c.format, 8);
+        md.Encoding = c.encoding;
+        md.CodedCharSetId = 500;
+        ASSERT_EQ(Put(h, q, *c.data, &md), 0);
+        MQMD back = {MQMD_DEFAULT};
+        back.Version = MQMD_VERSION_2;
+        std::string data;
+        ASSERT_EQ(Get(h, q, &data, MQGMO_NO_WAIT, &back), 0) << c.queue;
+        EXPECT_EQ(data, *c.data);
+        EXPECT_EQ(memcmp(back.Format, c.format, 8), 0);
+        EXPECT_EQ(back.Encoding, c.encoding);
+        EXPECT_EQ(back.CodedCharSetId, 500);
+        Close(h, q);
+    }
+}

@@ -3,6 +3,8 @@
 #include "simtest.h"
 
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
 
 static void WriteFile(const std::string &path, const std::string &data)
 {
@@ -40,4 +42,39 @@ TEST_F(Sim, ToolRunsScriptsPutsAndDumps)
     /* what the tool put is there for the library too */
     MQHCONN h = Connect("TOOLQM");
     EXPECT_EQ(Depth(h, "TOOL.Q"), 2);
+}
+
+/* The tool puts a file holding a whole dead-letter message (the real
+ * sample) as it is, with the header's format and encoding. */
+TEST_F(Sim, ToolPutsAHeaderMessageAsItIs)
+{
+#ifdef _WIN32
+    std::string tool = SimTestExeDir() + "mqsim.exe";
+#else
+    std::string tool = SimTestExeDir() + "mqsim";
+#endif
+    const char *samples = getenv("RAVOLT_SAMPLES");
+    ASSERT_TRUE(samples);
+    std::string sample = std::string(samples) + "/mq-messages/yukun-blog_DLH_enc546_reason2051.bin";
+    FILE *f = fopen(sample.c_str(), "rb");
+    ASSERT_TRUE(f);
+    std::string bytes(4096, '\0');
+    bytes.resize(fread(&bytes[0], 1, bytes.size(), f));
+    fclose(f);
+    ASSERT_EQ(bytes.size(), 198u);
+    Mqsc("TOOLQM", "DEFINE QLOCAL(DLQ)");
+    MQSimShutdown();
+    std::string base = "\"" + tool + "\" -d \"" + home + "\" -m TOOLQM ";
+    int rc;
+    SimTestRun(base + "put DLQ -P -f MQDEAD -E 546 -C 819 \"" + sample + "\"", &rc);
+    EXPECT_EQ(rc, 0);
+    MQHCONN h = Connect("TOOLQM");
+    MQHOBJ q = Open(h, "DLQ", MQOO_INPUT_SHARED);
+    MQMD md = {MQMD_DEFAULT};
+    std::string data;
+    ASSERT_EQ(Get(h, q, &data, MQGMO_NO_WAIT, &md), 0);
+    EXPECT_EQ(data, bytes);
+    EXPECT_EQ(memcmp(md.Format, "MQDEAD  ", 8), 0);
+    EXPECT_EQ(md.Encoding, 546);
+    EXPECT_EQ(md.CodedCharSetId, 819);
 }

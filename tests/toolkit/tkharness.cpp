@@ -2,6 +2,9 @@
  * capture and synthesized input. */
 #include "tkharness.h"
 #include "tkspin.h"
+#include "dd.h"
+#include "tkutil.h"
+#include <commctrl.h>
 #include <cstdio>
 #include <string>
 
@@ -313,4 +316,62 @@ void Key(HWND hwnd, WPARAM vk, bool shift, bool ctrl)
     SendMessageA(hwnd, WM_KEYUP, vk, 0);
     ks[VK_SHIFT] = ks[VK_CONTROL] = 0;
     SetKeyboardState(ks);
+}
+
+/* ---- dialogs of the program ---- */
+
+void TestDialogsInit(void)
+{
+    static bool done;
+    if (done)
+        return;
+    done = true;
+    int version = 100;
+    DDInitialise(GetModuleHandleA(NULL), &version, NULL, NULL);
+    RegisterControlClasses(GetModuleHandleA(NULL));
+}
+
+void TestSelectTab(DDHANDLE_ *dd, HWND dialog, int tabId, int index)
+{
+    HWND tab = DDGetFieldWindow(dd, tabId, 0);
+    SendMessageA(tab, TCM_SETCURSEL, (WPARAM)index, 0);
+    NMHDR nm = {tab, (UINT_PTR)tabId, (UINT)TCN_SELCHANGE};
+    SendMessageA(dialog, WM_NOTIFY, (WPARAM)tabId, (LPARAM)&nm);
+    Pump();
+}
+
+void TestType(HWND edit, const char *text)
+{
+    SetFocus(edit);
+    for (const char *p = text; *p; p++)
+        SendMessageA(edit, WM_CHAR, (WPARAM)(unsigned char)*p, 0);
+    Pump();
+}
+
+static std::vector<TestBox> boxes;
+static int boxAnswer = IDOK;
+
+std::vector<TestBox> &TestBoxes(void)
+{
+    return boxes;
+}
+
+static int CatchBox(HWND, const char *text, const char *caption, UINT)
+{
+    boxes.push_back({text ? text : "", caption ? caption : ""});
+    return boxAnswer;
+}
+
+void TestCatchBoxes(int answer)
+{
+    boxAnswer = answer;
+    boxes.clear();
+    UtilSetMessageBoxSink(CatchBox);
+}
+
+bool GalleryDialogShot(HWND hwnd, const char *name)
+{
+    RedrawWindow(hwnd, NULL, NULL, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+    Pump();
+    return GalleryShot(hwnd, name, true);
 }

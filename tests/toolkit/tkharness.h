@@ -54,3 +54,20 @@ void MouseMove(HWND hwnd, int x, int y, WPARAM keys = MK_LBUTTON);
 void MouseUp(HWND hwnd, int x, int y, WPARAM keys = 0);
 /* a key with Shift and/or Ctrl held in the keyboard state */
 void Key(HWND hwnd, WPARAM vk, bool shift = false, bool ctrl = false);
+
+/* Dialogs of the program: the dialog engine and the program's control
+ * classes set up once, a page of a dynamic dialog's tab control shown,
+ * typed text (WM_CHAR per character), and message boxes caught in a list
+ * (answered with the given answer) instead of shown. */
+struct DDHANDLE_;
+void TestDialogsInit(void);
+void TestSelectTab(DDHANDLE_ *dd, HWND dialog, int tabId, int index);
+void TestType(HWND edit, const char *text);
+struct TestBox {
+    std::string text, caption;
+};
+std::vector<TestBox> &TestBoxes(void);
+void TestCatchBoxes(int answer);
+/* A dialog window redrawn and written to the gallery as the screen shows
+ * it (labels and frames included). */
+bool GalleryDialogShot(HWND hwnd, const char *name);

@@ -1,0 +1,352 @@
+/* List rows as text tables and CSV: the shown columns, their titles and
+ * widths, the value of a row's column as text, quoting of CSV values and
+ * escaping of XML text. */
+#include "expint.h"
+
+#include <cstdarg>
+#include <cstring>
+
+#include "cs.h"
+#include "prfdata.h"
+
+int ExpShownColumn(const PCFLISTENTRY *column)
+{
+    return column->field && (column->flags & (PCFL_SHOWN | PCFL_EXPORTED)) &&
+           column->field->type != PCFT_HEADING;
+}
+
+const char *ExpColumnTitle(const PCFFieldDef *f)
+{
+    if (f->type == PCFT_MARKER || f->type == PCFT_BAR)
+        return "";
+    return f->shortTitle && *f->shortTitle ? f->shortTitle : f->title ? f->title : "";
+}
+
+/* Copies n bytes of text, cut to the value buffer. */
+static const char *Copy(char *buffer, const char *text, size_t n)
+{
+    if (n > EXP_VALUE - 1)
+        n = EXP_VALUE - 1;
+    memcpy(buffer, text, n);
+    buffer[n] = 0;
+    return buffer;
+}
+
+const char *ExpRowValue(EXPCTX *c, const PCFFieldDef *f, const uint8_t *r, int textExport,
+                        char *buffer, int *number)
+{
+    (void)c;
+    *number = 0;
+    buffer[0] = 0;
+    uint16_t st = PCFState(r);
+    if (f->type == PCFT_MARKER) {
+        int32_t v = PCFListInt(r);
+        return strcpy(buffer, v == 20 ? "* " : v == 30 ? "> " : v == 40 ? "< " : "  ");
+    }
+    if (f->type == PCFT_BAR)
+        return strcpy(buffer, textExport ? "|" : "");
+    if (!(st & PCFS_PRESENT))
+        return buffer;
+    const char *text = (const char *)r + PCFLV_TEXT;
+    uint32_t n = PCFListLength(r);
+    switch (f->type) {
+    case PCFT_INT: case PCFT_NUMBER: case PCFT_SHOWINT: case PCFT_SIGNED:
+        *number = 1;
+        return PCFIntValueText(f, PCFListInt(r), buffer, EXP_VALUE, 1);
+    case PCFT_ENUM: case PCFT_ENUMNUM: case PCFT_ENUM13: case PCFT_ENUM14: {
+        const PCFValueDef *row = PCFFindValue(f->values, PCFListInt(r));
+        if (row)
+            return Copy(buffer, row->name, strlen(row->name));
+        *number = 1;
+        snprintf(buffer, EXP_VALUE, "%ld", (long)PCFListInt(r));
+        return buffer;
+    }
+    case PCFT_FLAGSET:
+        *number = 1;
+        snprintf(buffer, EXP_VALUE, "%lu", (unsigned long)(uint32_t)PCFListInt(r));
+        return buffer;
+    case PCFT_REAL: {
+        double d;
+        memcpy(&d, r + PCFLV_INT, sizeof d);
+        *number = 1;
+        snprintf(buffer, EXP_VALUE, "%.2f", d);
+        return buffer;
+    }
+    case PCFT_MULTISTR: {
+        char *joined = nullptr;
+        uint32_t capacity = 0;
+        int length = 0;
+        const char *t = PCFMultiStringFormat(r, &joined, &capacity, &length);
+        Copy(buffer, t, (size_t)length);
+        if (joined)
+            CSFreeMem(joined);
+        return buffer;
+    }
+    case PCFT_ENUMLIST: case PCFT_INTLIST: {
+        char list[EXP_BUFFER];
+        PCFListValueText(r, f, list, sizeof list);
+        return Copy(buffer, list, strlen(list));
+    }
+    case PCFT_HEX: case PCFT_BYTES: case PCFT_WIDEHEX: {
+        Copy(buffer, text, n);
+        for (char *p = buffer; *p; p++)
+            if ((unsigned char)*p < 0x20 || (unsigned char)*p >= 0x7F)
+                *p = '.';
+        return buffer;
+    }
+    case PCFT_DATETIME: case PCFT_DATETIME100:
+        return Copy(buffer, (const char *)r + 36, n);
+    case PCFT_WIDE17:
+        return Copy(buffer, text, strnlen(text, 50));
+    }
+    return Copy(buffer, text, n);
+}
+
+/* ---- text columns -------------------------------------------------------------- */
+
+static int ColumnWidth(const PCFFieldDef *f)
+{
+    if (f->type == PCFT_MARKER)
+        return 2;
+    if (f->type == PCFT_BAR)
+        return 1;
+    return (int)strlen(ExpColumnTitle(f));
+}
+
+void ExpMeasureColumns(EXPCTX *c, PCFLISTAREA *area, PCFROW **rows, int count)
+{
+    PCFLISTPARTS parts;
+    PCFListAreaPointers(area, &parts);
+    char value[EXP_VALUE];
+    int number;
+    for (int i = 0; i < area->columns && i < EXP_MAX_COLUMNS; i++)
+        c->widths[i] = ExpShownColumn(&parts.columns[i]) ? ColumnWidth(parts.columns[i].field) : 0;
+    for (int k = 0; k < count; k++) {
+        uint8_t *v = (uint8_t *)rows[k] + PCFLA_ROWHEADER;
+        for (int i = 0; i < area->columns && parts.columns[i].field; i++) {
+            const PCFFieldDef *f = parts.columns[i].field;
+            if (i < EXP_MAX_COLUMNS && ExpShownColumn(&parts.columns[i]) &&
+                f->type != PCFT_MARKER && f->type != PCFT_BAR) {
+                int n = (int)strlen(ExpRowValue(c, f, v, 1, value, &number));
+                if (n > c->widths[i])
+                    c->widths[i] = n;
+            }
+            v = PCFNextValue(v, f);
+        }
+    }
+}
+
+/* A line being built in the run's buffer, its length kept. */
+struct LINE {
+    char *text;
+    size_t used;
+};
+
+static void Put(LINE *l, const char *text, size_t n)
+{
+    if (l->used + n >= EXP_BUFFER)
+        n = EXP_BUFFER - 1 - l->used;
+    memcpy(l->text + l->used, text, n);
+    l->used += n;
+    l->text[l->used] = 0;
+}
+
+static void Repeat(LINE *l, char c, size_t n)
+{
+    while (n-- && l->used + 1 < EXP_BUFFER)
+        l->text[l->used++] = c;
+    l->text[l->used] = 0;
+}
+
+/* Appends text padded (or right-aligned) to a width and one blank. */
+static void Cell(LINE *l, const char *text, int width, int right)
+{
+    size_t n = strlen(text), pad = (size_t)width > n ? (size_t)width - n : 0;
+    if (right)
+        Repeat(l, ' ', pad);
+    Put(l, text, n);
+    if (!right)
+        Repeat(l, ' ', pad);
+    Repeat(l, ' ', 1);
+}
+
+/* Appends a separator and a CSV value. */
+static void CsvCell(EXPCTX *c, LINE *l, int *first, const char *text, int keep)
+{
+    char value[2 * EXP_VALUE + 4];
+    ExpCsvValue(text, c->separator, keep, value, sizeof value);
+    if (!*first)
+        Put(l, &c->separator, 1);
+    Put(l, value, strlen(value));
+    *first = 0;
+}
+
+static void Finish(EXPCTX *c, LINE *l, int trim)
+{
+    if (trim)
+        l->used = (size_t)UTTrimRight(l->text, (int)l->used);
+    ExpLine(c, l->text, 1);
+}
+
+void ExpWriteHeadings(EXPCTX *c, PCFLISTAREA *area)
+{
+    PCFLISTPARTS parts;
+    PCFListAreaPointers(area, &parts);
+    LINE l = { c->buffer, 0 };
+    l.text[0] = 0;
+    int csv = c->run->type == EXP_CSV, first = 1;
+    if (c->run->dateTime) {
+        if (csv) {
+            CsvCell(c, &l, &first, "Date", 0);
+            CsvCell(c, &l, &first, "Time", 0);
+        } else {
+            Cell(&l, "Date", c->dateWidth, 0);
+            Cell(&l, "Time    ", 8, 0);
+        }
+    }
+    for (int i = 0; i < area->columns && i < EXP_MAX_COLUMNS && parts.columns[i].field; i++) {
+        const PCFFieldDef *f = parts.columns[i].field;
+        if (!ExpShownColumn(&parts.columns[i]))
+            continue;
+        if (csv) {
+            const char *title = f->type == PCFT_BAR ? "   " : ExpColumnTitle(f);
+            if (!first)
+                Put(&l, &c->separator, 1);
+            Put(&l, "\"", 1);
+            Put(&l, title, strlen(title));
+            Put(&l, "\"", 1);
+            first = 0;
+        } else {
+            Cell(&l, ExpColumnTitle(f), c->widths[i], 0);
+        }
+    }
+    Finish(c, &l, 1);
+    if (csv)
+        return;
+    l.used = 0;
+    l.text[0] = 0;
+    if (c->run->dateTime) {
+        Repeat(&l, '=', (size_t)c->dateWidth);
+        Put(&l, " ======== ", 10);
+    }
+    for (int i = 0; i < area->columns && i < EXP_MAX_COLUMNS && parts.columns[i].field; i++) {
+        if (!ExpShownColumn(&parts.columns[i]))
+            continue;
+        Repeat(&l, '=', (size_t)c->widths[i]);
+        Repeat(&l, ' ', 1);
+    }
+    Finish(c, &l, 1);
+}
+
+/* The date and time that begin a row of a dialog showing them. */
+static void DateTimeCells(EXPCTX *c, LINE *l, int *first)
+{
+    int64_t now = c->run->now ? c->run->now : CSGetCurrentTime();
+    char date[40], time[16];
+    ExpDateText(Prf.edf, Prf.eds, now, date, sizeof date, time, sizeof time);
+    if (c->run->type == EXP_CSV) {
+        CsvCell(c, l, first, date, 0);
+        CsvCell(c, l, first, time, 0);
+    } else {
+        Put(l, date, strlen(date));
+        Put(l, " ", 1);
+        Put(l, time, strlen(time));
+        Put(l, " ", 1);
+    }
+}
+
+int ExpWriteRow(EXPCTX *c, PCFLISTAREA *area, PCFROW *row, int isDefault)
+{
+    PCFLISTPARTS parts;
+    PCFListAreaPointers(area, &parts);
+    char value[EXP_VALUE];
+    LINE l = { c->buffer, 0 };
+    l.text[0] = 0;
+    int csv = c->run->type == EXP_CSV, first = 1, number;
+    int onlyDiff = (c->run->options & EXPO_ONLYDIFF) && !isDefault;
+    if (c->run->dateTime)
+        DateTimeCells(c, &l, &first);
+    uint8_t *v = (uint8_t *)row + PCFLA_ROWHEADER;
+    for (int i = 0; i < area->columns && parts.columns[i].field; i++) {
+        const PCFFieldDef *f = parts.columns[i].field;
+        if (ExpShownColumn(&parts.columns[i])) {
+            const char *text = ExpRowValue(c, f, v, !csv, value, &number);
+            if (onlyDiff && !(PCFState(v) & PCFS_LISTDIFF) && f->type != PCFT_MARKER)
+                text = "";
+            if (csv)
+                CsvCell(c, &l, &first, text, 0);
+            else
+                Cell(&l, text, i < EXP_MAX_COLUMNS ? c->widths[i] : 0, number);
+        }
+        v = PCFNextValue(v, f);
+    }
+    Finish(c, &l, !csv);
+    return c->run->target->error ? -1 : 0;
+}
+
+/* ---- quoting --------------------------------------------------------------------- */
+
+void ExpCsvValue(const char *text, char separator, int keepBlanks, char *out, size_t size)
+{
+    const char *t = text ? text : "";
+    if (!keepBlanks)
+        while (*t == ' ')
+            t++;
+    if (!*t) {
+        snprintf(out, size, "\"\"");
+        return;
+    }
+    int quote = strpbrk(t, ",\"\r\n") != nullptr || (separator && strchr(t, separator));
+    size_t n = 0;
+    if (quote && n + 1 < size)
+        out[n++] = '"';
+    for (; *t && n + 3 < size; t++) {
+        if (*t == '"')
+            out[n++] = '"';
+        out[n++] = *t;
+    }
+    if (quote && n + 1 < size)
+        out[n++] = '"';
+    out[n] = 0;
+}
+
+void ExpXmlEscape(const char *text, int attribute, char *out, size_t size)
+{
+    size_t n = 0;
+    for (const char *t = text ? text : ""; *t; t++) {
+        const char *rep = nullptr;
+        switch (*t) {
+        case '&': rep = "&amp;"; break;
+        case '<': rep = "&lt;"; break;
+        case '>': rep = "&gt;"; break;
+        case '\'': rep = attribute ? "&apos;" : nullptr; break;
+        case '"': rep = attribute ? "&quot;" : nullptr; break;
+        }
+        size_t len = rep ? strlen(rep) : 1;
+        if (n + len + 1 > size)
+            break;
+        memcpy(out + n, rep ? rep : t, len);
+        n += len;
+    }
+    out[n] = 0;
+}
+
+/* ---- lines ------------------------------------------------------------------------ */
+
+int ExpLine(EXPCTX *c, const char *text, int endLine)
+{
+    int split = c->run->type == EXP_MQSC && c->run->target->file != nullptr;
+    return ExpWriteLine(c->run->target, endLine, split, text, -1);
+}
+
+void ExpDebug(EXPCTX *c, const char *format, ...)
+{
+    if (!c->debug)
+        return;
+    char line[EXP_BUFFER];
+    va_list ap;
+    va_start(ap, format);
+    vsnprintf(line, sizeof line, format, ap);
+    va_end(ap);
+    ExpWriteLine(c->run->target, 1, 0, line, -1);
+}

@@ -1,0 +1,161 @@
+/* The keyboard of command dialogs: Tab and Shift+Tab visit the dialog's
+ * windows by their place on the screen (and the field pane line by
+ * line), wrapping at the ends; the program's message loop hands Tab,
+ * Return, F5, Ctrl+Home/End and Alt-characters to the command dialog of
+ * either class that owns the focus. */
+#include "pcfwin.h"
+
+#include "cs.h"
+
+#define CANDIDATES 30
+
+/* ---- window order ---- */
+
+struct Candidates {
+    HWND focus;
+    HWND windows[CANDIDATES];
+    PCFTABRECT rects[CANDIDATES];
+    int n;
+};
+
+static void Add(Candidates *c, HWND w, int focused)
+{
+    if (c->n >= CANDIDATES)
+        return;
+    RECT r;
+    GetWindowRect(w, &r);
+    c->windows[c->n] = w;
+    c->rects[c->n] = { r.left, r.top, r.right, r.bottom, focused, 0 };
+    c->n++;
+}
+
+static BOOL CALLBACK Collect(HWND w, LPARAM lp)
+{
+    Candidates *c = (Candidates *)lp;
+    LONG style = GetWindowLongA(w, GWL_STYLE);
+    if (w == c->focus || !(style & WS_TABSTOP) || !IsWindowVisible(w) || !IsWindowEnabled(w) ||
+        (c->focus && IsChild(w, c->focus)))
+        return TRUE;
+    Add(c, w, 0);
+    return c->n < CANDIDATES;
+}
+
+HWND TabFirstWindowByPosition(HWND dialog, int forward, int fromEnd)
+{
+    Candidates c = {};
+    c.focus = GetFocus();
+    if (c.focus && c.focus != dialog && IsChild(dialog, c.focus))
+        Add(&c, c.focus, 1);
+    else
+        c.focus = nullptr;
+    EnumChildWindows(dialog, Collect, (LPARAM)&c);
+    /* the rectangles are sorted in place: keep the windows alongside */
+    PCFTABRECT sorted[CANDIDATES];
+    memcpy(sorted, c.rects, sizeof(PCFTABRECT) * (size_t)c.n);
+    for (int i = 0; i < c.n; i++)
+        sorted[i].holdsFocus = i;            /* the index travels in a spare field */
+    int pick = PCFTabOrderPick(sorted, c.n, forward, fromEnd);
+    if (pick < 0)
+        return dialog;
+    HWND w = c.windows[sorted[pick].holdsFocus];
+    SetFocus(w);
+    return w;
+}
+
+/* ---- Tab ---- */
+
+static int InEditor(DialogWords *d, HWND focus)
+{
+    HWND editor = PCFWnd(d->valueWindow);
+    return editor && focus && (focus == editor || IsChild(editor, focus));
+}
+
+HWND TabWindowByPosition(HWND dialog, int, int forward, int fromEnd)
+{
+    DialogWords *d = PCFDialogOf(dialog);
+    if (!d)
+        return nullptr;
+    HWND focus = GetFocus();
+    int inEditor = InEditor(d, focus);
+    if (focus && focus == PCFWnd(d->tabWindow) && forward) {
+        PCFFocusFields(d, 1);
+        return GetFocus();
+    }
+    if (inEditor && !fromEnd && PCFStepField(d, forward, 0))
+        return GetFocus();
+    HWND reached = TabFirstWindowByPosition(dialog, forward, fromEnd);
+    if (!forward && reached == PCFWnd(d->tabWindow) &&
+        !(d->valueWindow && IsWindowVisible(PCFWnd(d->valueWindow)))) {
+        PCFFocusFields(d, 0);
+        return GetFocus();
+    }
+    HWND now = GetFocus();
+    if (now == focus && !inEditor) {
+        if (fromEnd)
+            return now;
+        TabFirstWindowByPosition(dialog, !forward, 1);
+        now = GetFocus();
+    }
+    if (InEditor(d, now) && (!inEditor || now == focus))
+        PCFStepField(d, fromEnd ? forward : !forward, 1);
+    return GetFocus();
+}
+
+/* ---- the command target and the message loop's keys ---- */
+
+DialogWords *GetCommandTarget(void)
+{
+    char cls[32];
+    for (HWND w = GetFocus(); w; w = GetParent(w)) {
+        if (!GetClassNameA(w, cls, sizeof cls))
+            return nullptr;
+        if (strcmp(cls, PCF_CLASS_CHILD) == 0 || strcmp(cls, PCF_CLASS_COMMAND) == 0)
+            return PCFDialogOf(w);
+        if (strcmp(cls, "ZKTSELECTIONBOX") == 0)
+            return nullptr;
+    }
+    return nullptr;
+}
+
+/* A frame's message pane handles these keys in its editor itself. */
+static int MessagePane(const DialogWords *d)
+{
+    return (d->optionFlags & DO_IN_CALLER_WINDOW) && d->definition && (d->definition->flags & PCFD_MSGDIALOG);
+}
+
+int PCFTranslateKey(const MSG *msg)
+{
+    if (msg->message == WM_SYSCHAR) {
+        DialogWords *d = GetCommandTarget();
+        return d && PCFIssueAction(d, (char)msg->wParam) >= 0;
+    }
+    if (msg->message != WM_KEYDOWN && msg->message != WM_CHAR)
+        return 0;
+    DialogWords *d = GetCommandTarget();
+    if (!d)
+        return 0;
+    HWND dialog = PCFWnd(d->window);
+    int down = msg->message == WM_KEYDOWN, ctrl = GetKeyState(VK_CONTROL) < 0;
+    if (msg->wParam == VK_F5 && down) {
+        PCFIssueDefaultAction(nullptr, d, nullptr);
+        return 1;
+    }
+    if (MessagePane(d))
+        return 0;
+    switch (msg->wParam) {
+    case VK_TAB:
+        if (down)
+            TabWindowByPosition(dialog, 1, GetKeyState(VK_SHIFT) >= 0, ctrl);
+        return 1;
+    case VK_RETURN:
+        if (down)
+            PCFIssueDefaultAction(nullptr, d, nullptr);
+        return 1;
+    case VK_END: case VK_HOME:
+        if (!down || !ctrl)
+            return 0;
+        TabWindowByPosition(dialog, 1, msg->wParam == VK_END, 1);
+        return 1;
+    }
+    return 0;
+}

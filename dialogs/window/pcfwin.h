@@ -1,0 +1,146 @@
+/* The command dialog's windows: creation (PCFCommandDialog), the window
+ * procedure, the field pane with its editing windows and tabs, buttons,
+ * menus and toolbar, layout and placement, status line and title, and
+ * the keyboard routing of the program's message loop.  Windows only;
+ * the window-free decisions are cmddlg.h's. */
+#pragma once
+
+#include <windows.h>
+#include "cmddlg.h"
+
+#define PCF_CLASS_COMMAND    "RAVOLT_COMMAND"
+#define PCF_CLASS_CHILD      "RAVOLT_CHLD_COMMAND"
+#define PCF_CLASS_HIDDEN     "RAVOLT_HIDDEN"
+#define PCF_CLASS_FIELDS     "PCFFields"
+#define PCF_CLASS_DATA       "PCFData"
+#define PCF_CLASS_LISTPANE   "RAVOLT_LISTPANE"
+#define PCF_CLASS_FIELDSPANE "RAVOLT_FIELDSPANE"
+#define PCF_CLASS_COUNT      "RAVOLT_COUNT"
+
+/* A window slot of the instance as a window. */
+inline HWND PCFWnd(void *slot) { return (HWND)slot; }
+
+/* What the shell gives the dialogs: its location commands, context menu,
+ * modeless list, frames and named bitmaps.  Unset hooks do nothing. */
+struct PCFSHELLHOOKS {
+    void *context;
+    void (*doAction)(void *ctx, HWND window, QMS *location, void *row, int32_t command);
+    void (*contextMenu)(void *ctx, WPARAM wp, LPARAM lp);
+    void (*addModeless)(void *ctx, HWND window, int kind, QMS *location, uintptr_t word);
+    void (*removeModeless)(void *ctx, HWND window);
+    void (*openStartupMessage)(void *ctx, DialogWords *dialog);
+    int (*altKeyOption)(void *ctx);
+    /* a named toolbar image of a command, or null for a generated one */
+    HBITMAP (*toolbarImage)(void *ctx, int32_t command);
+    /* the frame's load and save of a message (918, 919) */
+    void (*messageFile)(void *ctx, DialogWords *dialog, int32_t command);
+};
+void PCFSetShellHooks(const PCFSHELLHOOKS *hooks);
+const PCFSHELLHOOKS *PCFShellHooks(void);
+
+/* The program's active command dialog (set on WM_ACTIVATE). */
+extern DialogWords *PCFActiveDialog;
+
+/* ---- creation and the procedure ---- */
+
+int PCFRegisterClasses(void);
+DialogWords *PCFCommandDialog(HWND existingWindow, HWND parentWindow, DialogWords *templ,
+                              const uint8_t *capabilities);
+int PCFCreateDialogFields(DialogWords *dialog);
+LRESULT CALLBACK PCFCommandProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
+LRESULT CALLBACK PCFFieldsPaneProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
+LRESULT CALLBACK PCFFieldProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
+LRESULT CALLBACK PCFButtonProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
+/* The panes of a dialog: the messages they pass to the dialog, and the
+ * dialog bound at creation (cleared at the end). */
+int PCFPaneForwards(UINT msg);
+DialogWords *PCFPaneBind(HWND hwnd, UINT msg, LPARAM lp);
+/* The instance of a command dialog window (either class, or an existing
+ * window the dialog lives in), or null. */
+DialogWords *PCFDialogOf(HWND hwnd);
+/* WM_COMMAND of the dialog. */
+LRESULT PCFCommand(DialogWords *dialog, WPARAM wp, LPARAM lp);
+/* Fills the window hooks of the core (status, values, focus, repaint);
+ * the engine's hooks are left as they are. */
+void PCFWindowHooks(PCFHOOKS *hooks);
+/* Sends a message to the window of every open dialog (not closing). */
+void PCFBroadcast(UINT msg, WPARAM wp, LPARAM lp);
+/* WM_CLOSE's steps for a dialog, also for one the caller ends. */
+void PCFCloseDialog(DialogWords *dialog);
+
+/* ---- status and title ---- */
+
+void PCFDialogStatus(DialogWords *dialog, const char *text, QMS *location, uint32_t flags);
+void PCFDialogStatusShow(DialogWords *dialog, const char *text, QMS *location, uint32_t flags);
+void PCFDialogTitle(DialogWords *dialog, const char *suffix);
+
+/* ---- field pane ---- */
+
+void PCFSetFontMetrics(DialogWords *dialog);
+void PCFCalculateMaxSizes(DialogWords *dialog);
+int PCFCreateFieldWindows(DialogWords *dialog, int recreate);
+void PCFCountFields(DialogWords *dialog);
+void PosField(DialogWords *dialog);
+int ActivateField(DialogWords *dialog, int32_t line, int strict);
+void PCFShowFieldValue(DialogWords *dialog, int onlyIfChanged);
+int PCFFieldKey(HWND window, WPARAM key, int inCombo);
+int PCFStepField(DialogWords *dialog, int forward, int toEnd);
+void PCFFillFieldCombo(DialogWords *dialog, int force);
+int PCFDependChanged(DialogWords *dialog);
+void PCFSelectTab(DialogWords *dialog);
+void PCFSizeFieldTabs(HWND tabControl, RECT *rc);
+void PCFBuildTabs(DialogWords *dialog);
+/* Focus into the field pane at its first (forward) or last field; 1 when
+ * the editing window got the focus. */
+int PCFFocusFields(DialogWords *dialog, int forward);
+void PCFFieldTextChanged(DialogWords *dialog, HWND control, int fromList);
+/* The editing window's rectangle for the current line (client
+ * coordinates of the field window); 0 when none is placed. */
+int PCFEditorRect(DialogWords *dialog, HWND editor, RECT *rc);
+void FillHistoryCombo(QMS *location, HWND combo);
+
+/* ---- buttons, menus, toolbar ---- */
+
+HMENU PCFCreateMenu(DialogWords *dialog, int isBar, HMENU parentMenu, int openingRow,
+                    const PCFCommandDef *definition, int hasDownloadEntry, int *ioRow, int rowCount);
+int PCFCreateButtons(DialogWords *dialog, HMENU menu, int *outHasToolbar, int *ioRow);
+int PCFCreateToolbar(DialogWords *dialog);
+void PCFSetMenu(DialogWords *dialog);
+void PCFSetShowHideTexts(DialogWords *dialog);
+void PCFSetContextMenuTexts(DialogWords *dialog);
+void PCFViewCommand(DialogWords *dialog, int32_t command);
+void PCFDrawButton(DialogWords *dialog, const DRAWITEMSTRUCT *draw);
+void PCFSetWindowsColours(DialogWords *dialog);
+void PCFSetFilterValues(DialogWords *dialog);
+void PCFUpdateBrowseState(DialogWords *dialog, int notify);
+int PCFCheckBrowsable(DialogWords *dialog);
+LRESULT CALLBACK PCFTabSubclassProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
+/* The colour pair of a child (WM_CTLCOLOR*): its brush, or null. */
+HBRUSH PCFChildColours(DialogWords *dialog, HWND child, HDC dc);
+
+/* ---- layout and placement ---- */
+
+void PCFPositionDialog(DialogWords *dialog);
+void PCFPositionDialogFields(DialogWords *dialog, int relayout);
+void PCFPositionListPane(DialogWords *dialog);
+void PCFSizeListArea(DialogWords *dialog);
+void PCFPositionButtons(DialogWords *dialog, int relabel);
+void PCFSavePlacement(DialogWords *dialog);
+int PCFResolveObjectName(HWND owner, DialogWords *templ);
+/* Records a move or size of the dialog window. */
+void PCFRecordPlacement(DialogWords *dialog, int moved);
+
+/* ---- keys ---- */
+
+HWND TabWindowByPosition(HWND dialogWindow, int tabKey, int forward, int fromEnd);
+HWND TabFirstWindowByPosition(HWND dialogWindow, int forward, int fromEnd);
+/* The command dialog (either class) that owns the focus, or null. */
+DialogWords *GetCommandTarget(void);
+/* The message loop's key routing for command dialogs (Tab, Return,
+ * Ctrl+Home/End, F5, Alt-characters): 1 when the message was consumed. */
+int PCFTranslateKey(const MSG *msg);
+
+/* ---- colours (the live colour table's brushes) ---- */
+
+HBRUSH ColourBrush(int slot);
+COLORREF *ColourRef(int slot);

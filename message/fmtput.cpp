@@ -1,0 +1,79 @@
+/* Line text without the C library's formatted printing: decimal and hex
+ * numbers and strings appended to the run's line buffer, and the start
+ * and end of a line.  Each writer gives exactly what the printf format
+ * named beside it gives. */
+#include "fmtint.h"
+#include "csmem.h"
+
+/* "%llu" */
+char *FmtPutUDec(char *p, uint64_t v)
+{
+    char digits[20];
+    int n = 0;
+    do {
+        digits[n++] = (char)('0' + v % 10);
+        v /= 10;
+    } while (v);
+    while (n)
+        *p++ = digits[--n];
+    return p;
+}
+
+/* "%lld" */
+char *FmtPutDec(char *p, int64_t v)
+{
+    if (v < 0) {
+        *p++ = '-';
+        return FmtPutUDec(p, 0 - (uint64_t)v);
+    }
+    return FmtPutUDec(p, (uint64_t)v);
+}
+
+/* "%*llu": right-aligned in width blanks */
+char *FmtPutUDecWidth(char *p, uint64_t v, int width)
+{
+    char digits[20];
+    char *end = FmtPutUDec(digits, v);
+    int n = (int)(end - digits);
+    while (n < width--)
+        *p++ = ' ';
+    return FmtPutMem(p, digits, (size_t)n);
+}
+
+/* "%.*llX": upper-case hex of at least minDigits digits */
+char *FmtPutHex(char *p, uint64_t v, int minDigits)
+{
+    static const char hex[] = "0123456789ABCDEF";
+    char digits[16];
+    int n = 0;
+    do {
+        digits[n++] = hex[v & 15];
+        v >>= 4;
+    } while (v);
+    while (n < minDigits)
+        digits[n++] = '0';
+    while (n)
+        *p++ = digits[--n];
+    return p;
+}
+
+/* Makes the cache once the run has shown enough integer lines. */
+FmtLineCache *FmtCacheMake(FmtLineRec *lr)
+{
+    if (++lr->integerLines < FMT_LINE_CACHE_AFTER)
+        return nullptr;
+    lr->lineCache = (FmtLineCache *)CSGetMem(sizeof(FmtLineCache), "StructLineCache");
+    if (!lr->lineCache) {
+        lr->integerLines = 0;
+        return nullptr;
+    }
+    for (FmtLineCacheEntry &e : lr->lineCache->slots)
+        e.row = nullptr;
+    return lr->lineCache;
+}
+
+void FmtCacheFree(FmtLineRec *lr)
+{
+    CSFreeMemAndClear(&lr->lineCache);
+    lr->integerLines = 0;
+}

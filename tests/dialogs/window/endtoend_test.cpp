@@ -1,0 +1,143 @@
+/* End to end against the stand-in queue manager, through the engine's
+ * hooks (here the tests' stand-in for the engine, which asks the queue
+ * manager on worker threads and hands the replies over as the engine's
+ * reply processing does): the Queue Manager and Queue dialogs show the
+ * queue manager's values, an alter changes them there; and the gallery
+ * pictures of the Queue dialog's tabs, the Queue Manager dialog and the
+ * Message dialog's frame. */
+#include "wintest.h"
+
+#include <commctrl.h>
+
+#include "autfile.h"
+#include "mqsim.h"
+
+using namespace wintest;
+using namespace dlgtest;
+
+namespace {
+
+const char *Qmgr = "QMDLGWIN";
+
+struct EndToEnd : Windows {
+    void SetUp() override
+    {
+        Windows::SetUp();
+        AutGlobalMask = ~0ull;
+        StandinMqsc(Qmgr, "ALTER QMGR DESCR('as made')\n"
+                          "DEFINE QLOCAL(APP.ONE) DESCR('first queue') MAXDEPTH(4000) REPLACE\n"
+                          "DEFINE QLOCAL(APP.TWO) REPLACE\n");
+        engine.standin = 1;
+    }
+    /* The line of a field in the shown tab, or -1. */
+    static int LineOf(DialogWords *d, uint32_t attrId)
+    {
+        for (int line = 0; line < d->lineCount; line++) {
+            PCFFieldEntry *e = nullptr;
+            int32_t element = 0;
+            if (!PCFLineAt(d, line, &e, &element, nullptr) && e->field->attrId == attrId)
+                return line;
+        }
+        return -1;
+    }
+    static std::string Value(DialogWords *d, uint32_t attrId)
+    {
+        char text[200] = "";
+        const char *v = PCFGetValueText(d, attrId, text, sizeof text);
+        return v ? v : "";
+    }
+    static std::string Status(DialogWords *d)
+    {
+        char text[200] = "";
+        GetWindowTextA(PCFWnd(d->statusWindow), text, sizeof text);
+        return text;
+    }
+    /* Types a text into a field's editor and leaves the line with Tab. */
+    void Type(DialogWords *d, uint32_t attrId, const char *text)
+    {
+        int line = LineOf(d, attrId);
+        ASSERT_GE(line, 0);
+        ActivateField(d, line, 0);
+        SetFocus(PCFWnd(d->valueWindow));
+        SetWindowTextA(PCFWnd(d->valueWindow), text);
+        LoopKey(VK_TAB);
+        EXPECT_NE(d->currentLine, (uint32_t)line);
+    }
+    void Command(DialogWords *d, int id)
+    {
+        SendMessageA(PCFWnd(d->window), WM_COMMAND, id, 0);
+        Settle();
+    }
+    static std::string Mqsc(const char *command)
+    {
+        return StandinMqsc(Qmgr, command);
+    }
+};
+
+TEST_F(EndToEnd, QueueManagerDialogShowsAndAltersTheQueueManager)
+{
+    Location qm(Qmgr, 0);
+    DialogWords *d = Open(&PCFQueueManagerDef, &qm.q);
+    ASSERT_NE(d, nullptr);
+    Settle();
+    EXPECT_EQ(engine.calls, std::vector<std::string>({ std::string("level ") + Qmgr, "do 1" }));
+    EXPECT_EQ(Value(d, MQCA_Q_MGR_NAME), Qmgr);
+    EXPECT_EQ(Value(d, MQCA_Q_MGR_DESC), "as made");
+    EXPECT_EQ(Value(d, MQIA_COMMAND_LEVEL), std::to_string(qm.q.commandLevel));
+    EXPECT_EQ(Status(d), "Display refreshed");
+    Type(d, MQCA_Q_MGR_DESC, "altered from the dialog");
+    Command(d, 575);
+    EXPECT_NE(Mqsc("DISPLAY QMGR DESCR").find("altered from the dialog"), std::string::npos);
+    EXPECT_EQ(Status(d), std::string("Queue manager ") + Qmgr + " altered");
+    GalleryShot(PCFWnd(d->window), "dialog_queue_manager", true);
+}
+
+TEST_F(EndToEnd, QueueDialogShowsAndAltersAQueue)
+{
+    Location qm(Qmgr);
+    DialogWords *d = Open(&PCFQueueDef, &qm.q);
+    ASSERT_NE(d, nullptr);
+    MoveWindow(PCFWnd(d->window), 40, 40, 760, 560, TRUE);
+    Type(d, MQCA_Q_NAME, "APP.ONE");
+    Command(d, 1);
+    EXPECT_EQ(Value(d, MQCA_Q_DESC), "first queue");
+    EXPECT_EQ(Value(d, MQIA_MAX_Q_DEPTH), "4,000");
+    Type(d, MQCA_Q_DESC, "second thoughts");
+    Command(d, 575);
+    EXPECT_NE(Mqsc("DISPLAY QLOCAL(APP.ONE) DESCR").find("second thoughts"), std::string::npos);
+    EXPECT_EQ(Status(d), "Queue APP.ONE altered");
+    /* the gallery: one picture per tab */
+    HWND tabs = PCFWnd(d->tabWindow);
+    ASSERT_NE(tabs, nullptr);
+    int count = (int)SendMessageA(tabs, TCM_GETITEMCOUNT, 0, 0);
+    EXPECT_GE(count, 4);
+    for (int i = 0; i < count; i++) {
+        TabCtrl_SetCurSel(tabs, i);
+        NMHDR n = { tabs, PCFC_TABS, (UINT)TCN_SELCHANGE };
+        SendMessageA(PCFWnd(d->window), WM_NOTIFY, PCFC_TABS, (LPARAM)&n);
+        Pump();
+        char name[40];
+        snprintf(name, sizeof name, "dialog_queue_tab%d", i + 1);
+        EXPECT_TRUE(GalleryShot(PCFWnd(d->window), name, true));
+    }
+}
+
+TEST_F(EndToEnd, MessageDialogFrame)
+{
+    DialogWords *d = Open(&PCFMessageDef);
+    ASSERT_NE(d, nullptr);
+    HWND hwnd = PCFWnd(d->window);
+    SendMessageA(hwnd, WM_COMMAND, 502, 0);
+    MoveWindow(hwnd, 40, 40, 760, 560, TRUE);
+    Pump();
+    RECT fields = InParent(PCFWnd(d->fieldWindow)), data = InParent(PCFWnd(d->dataWindow));
+    RECT bar = InParent(PCFWnd(d->toolbar)), count = InParent(PCFWnd(d->countWindow));
+    EXPECT_TRUE(IsWindowVisible(PCFWnd(d->fieldWindow)));
+    EXPECT_LE(fields.bottom, bar.top);                 /* the toolbar below the fields */
+    EXPECT_LE(bar.bottom, data.top);
+    EXPECT_GT(data.bottom - data.top, fields.bottom - fields.top);
+    EXPECT_EQ(count.right - count.left, 16 * d->charWidth);
+    EXPECT_TRUE(GalleryShot(hwnd, "dialog_message_frame", true));
+}
+
+}  // namespace

@@ -1,0 +1,230 @@
+/* Menu bar, push buttons and toolbar of command dialogs: what they hold
+ * for a definition, empty submenus and leading separators left out,
+ * actions the authorities refuse left out everywhere, the show/hide texts,
+ * check marks and pressed toolbar buttons after the view toggles, and the
+ * status history. */
+#include "wintest.h"
+
+#include "autfile.h"
+#include "tktoolbar.h"
+#include "tkwin.h"
+
+using namespace wintest;
+using namespace dlgtest;
+
+namespace {
+
+struct Menus : Windows {
+    void SetUp() override
+    {
+        Windows::SetUp();
+        AutGlobalMask = ~0ull;
+    }
+    static std::vector<int32_t> ToolbarIds(DialogWords *d)
+    {
+        std::vector<int32_t> ids;
+        int n = 0;
+        const ToolbarButton *b = d->toolbar ? TbButtons(PCFWnd(d->toolbar), &n) : nullptr;
+        for (int i = 0; i < n; i++)
+            if (b[i].id)
+                ids.push_back(b[i].id);
+        std::sort(ids.begin(), ids.end());
+        return ids;
+    }
+    static bool Ticked(DialogWords *d, int32_t id)
+    {
+        int n = 0;
+        const ToolbarButton *b = TbButtons(PCFWnd(d->toolbar), &n);
+        for (int i = 0; i < n; i++)
+            if (b[i].id == id)
+                return (b[i].flags & TBB_TICKED) != 0;
+        return false;
+    }
+    static std::string ItemText(DialogWords *d, int32_t id)
+    {
+        char text[100] = "";
+        GetMenuStringA((HMENU)d->menu, (UINT)id, text, sizeof text, MF_BYCOMMAND);
+        return text;
+    }
+    static bool Checked(DialogWords *d, int32_t id)
+    {
+        return (GetMenuState((HMENU)d->menu, (UINT)id, MF_BYCOMMAND) & MF_CHECKED) != 0;
+    }
+};
+
+TEST_F(Menus, MenuBarOfAnObjectDialog)
+{
+    DialogWords *d = Open(&PCFQueueDef);
+    ASSERT_NE(d, nullptr);
+    HMENU bar = GetMenu(PCFWnd(d->window));
+    EXPECT_EQ(MenuItems(bar), std::vector<std::string>({ ">Options", "-", "&Refresh", "&Define", "&Alter", "C&opy",
+                                                          "De&lete", "-", "&Clear", "Reset &Statistics",
+                                                          "Close &Handles", "-", "&Browse", "&Put..." }));
+    EXPECT_EQ(MenuItems(Submenu(bar, "Options")),
+              std::vector<std::string>({ "Auto Refresh...", "Highlight difference from default",
+                                         "Display difference from default", "-", "Export...", "-", "Hide Buttons",
+                                         "Hide Toolbar" }));
+    /* buttons of the rows with flag 0x1, at least 6 character widths each */
+    for (int32_t id : { 1, 565, 575, 577, 578, 566, 2 }) {
+        HWND b = GetDlgItem(PCFWnd(d->window), id);
+        ASSERT_NE(b, nullptr) << id;
+        EXPECT_TRUE(IsWindowVisible(b)) << id;
+        RECT r = InParent(b);
+        EXPECT_GE(r.right - r.left, 6 * d->charWidth) << id;
+    }
+    EXPECT_EQ(GetDlgItem(PCFWnd(d->window), 579), nullptr);      /* Clear: a menu item only */
+    EXPECT_EQ(ToolbarIds(d), std::vector<int32_t>({ 1, 501, 754 }));
+}
+
+TEST_F(Menus, EmptySubmenusAndLeadingSeparatorsLeaveNothing)
+{
+    /* the message dialog's Options start after two separator rows */
+    DialogWords *m = Open(&PCFMessageDef);
+    ASSERT_NE(m, nullptr);
+    HMENU bar = GetMenu(PCFWnd(m->window));
+    EXPECT_EQ(MenuItems(Submenu(bar, "Options")),
+              std::vector<std::string>({ "Show Buttons", "Hide Toolbar", "Show Fields" }));
+    std::vector<std::string> items = MenuItems(bar);
+    for (size_t i = 1; i < items.size(); i++)
+        EXPECT_FALSE(items[i] == "-" && items[i - 1] == "-") << i;
+    EXPECT_NE(std::find(items.begin(), items.end(), ">&Edit"), items.end());
+    Close(m);
+    /* every row of the Options refused: no Options at all */
+    for (int32_t id : { 504, 735, 736, 657, 501, 754 })
+        AutAddMenuRestriction(id);
+    DialogWords *d = Open(&PCFQueueDef);
+    ASSERT_NE(d, nullptr);
+    items = MenuItems(GetMenu(PCFWnd(d->window)));
+    ASSERT_FALSE(items.empty());
+    EXPECT_EQ(items[0], "&Refresh");
+    EXPECT_EQ(std::find(items.begin(), items.end(), ">Options"), items.end());
+}
+
+TEST_F(Menus, ARefusedActionHasNoButtonItemOrToolbarButton)
+{
+    AutAddMenuRestriction(1);
+    DialogWords *d = Open(&PCFQueueListDef);
+    ASSERT_NE(d, nullptr);
+    HWND hwnd = PCFWnd(d->window);
+    EXPECT_EQ(GetDlgItem(hwnd, 1), nullptr);
+    EXPECT_EQ(GetMenuState((HMENU)d->menu, 1, MF_BYCOMMAND), (UINT)-1);
+    std::vector<int32_t> ids = ToolbarIds(d);
+    EXPECT_EQ(std::find(ids.begin(), ids.end(), 1), ids.end());
+    EXPECT_EQ(ids, std::vector<int32_t>({ 501, 502, 503, 684, 754, 762, 780, 789, 960 }));
+    EXPECT_NE(GetMenuState((HMENU)d->menu, 578, MF_BYCOMMAND), (UINT)-1);
+}
+
+TEST_F(Menus, ShowHideTextsChecksAndToolbarAfterToggles)
+{
+    DialogWords *d = Open(&PCFQueueListDef);
+    ASSERT_NE(d, nullptr);
+    HWND hwnd = PCFWnd(d->window);
+    struct Toggle { int32_t id; const char *before, *after; void **window; } toggles[] = {
+        { 501, "Show Buttons", "Hide Buttons", nullptr },
+        { 502, "Show Fields", "Hide Fields", &d->fieldWindow },
+        { 503, "Show Filter", "Hide Filter", &d->filterWindow },
+    };
+    for (const Toggle &t : toggles) {
+        SCOPED_TRACE(t.id);
+        EXPECT_EQ(ItemText(d, t.id), t.before);
+        EXPECT_FALSE(Ticked(d, t.id));
+        if (t.window) {
+            EXPECT_FALSE(IsWindowVisible(PCFWnd(*t.window)));
+        }
+        SendMessageA(hwnd, WM_COMMAND, t.id, 0);
+        Pump();
+        EXPECT_EQ(ItemText(d, t.id), t.after);
+        EXPECT_TRUE(Ticked(d, t.id));
+        if (t.window) {
+            EXPECT_TRUE(IsWindowVisible(PCFWnd(*t.window)));
+        }
+    }
+    EXPECT_TRUE(IsWindowVisible(GetDlgItem(hwnd, 578)));
+    EXPECT_EQ(d->dlgInfo->optA & (DLGA_BUTTONS | DLGA_FIELDS | DLGA_FILTER),
+              (uint32_t)(DLGA_BUTTONS | DLGA_FIELDS | DLGA_FILTER));
+    EXPECT_EQ(ItemText(d, 754), "Hide Toolbar");
+    SendMessageA(hwnd, WM_COMMAND, 754, 0);
+    Pump();
+    EXPECT_EQ(ItemText(d, 754), "Show Toolbar");
+    EXPECT_FALSE(IsWindowVisible(PCFWnd(d->toolbar)));
+    EXPECT_FALSE(d->dlgInfo->optB & DLGB_TL);
+    SendMessageA(hwnd, WM_COMMAND, 501, 0);
+    Pump();
+    EXPECT_FALSE(IsWindowVisible(GetDlgItem(hwnd, 578)));
+    /* check marks: title modes, hidden system objects, view options */
+    EXPECT_TRUE(Checked(d, 610));
+    SendMessageA(hwnd, WM_COMMAND, 612, 0);
+    EXPECT_TRUE(Checked(d, 612));
+    EXPECT_FALSE(Checked(d, 610));
+    EXPECT_EQ(d->dlgInfo->optA & DF_TITLE_MODES, (uint32_t)DF_TITLE_SHORT);
+    EXPECT_FALSE(Checked(d, 748));
+    SendMessageA(hwnd, WM_COMMAND, 748, 0);
+    EXPECT_TRUE(Checked(d, 748));
+    EXPECT_TRUE(d->dlgInfo->optB & DLGB_NOSYS);
+    EXPECT_FALSE(Checked(d, 684));
+    SendMessageA(hwnd, WM_COMMAND, 684, 0);
+    EXPECT_TRUE(Checked(d, 684));
+    EXPECT_TRUE(Ticked(d, 684));
+}
+
+TEST_F(Menus, StatusHistoryOfThirty)
+{
+    DialogWords *d = Open(&PCFQueueDef);
+    ASSERT_NE(d, nullptr);
+    HWND status = PCFWnd(d->statusWindow);
+    PCFDialogStatus(d, "same", nullptr, 1);
+    PCFDialogStatus(d, "same", nullptr, 1);
+    EXPECT_EQ(SendMessageA(status, CB_GETCOUNT, 0, 0), 1);
+    for (int i = 0; i < 35; i++)
+        PCFDialogStatus(d, ("text " + std::to_string(i)).c_str(), nullptr, 1);
+    EXPECT_EQ(SendMessageA(status, CB_GETCOUNT, 0, 0), 30);
+    char first[40], last[40];
+    SendMessageA(status, CB_GETLBTEXT, 0, (LPARAM)first);
+    SendMessageA(status, CB_GETLBTEXT, 29, (LPARAM)last);
+    EXPECT_STREQ(first, "text 34");
+    EXPECT_STREQ(last, "text 5");
+    /* precedence: a text with flag 32 stays against an empty one */
+    PCFDialogStatus(d, "kept", nullptr, 32);
+    PCFDialogStatus(d, "", nullptr, 0);
+    char shown[40];
+    GetWindowTextA(status, shown, sizeof shown);
+    EXPECT_STREQ(shown, "kept");
+    PCFDialogStatus(d, "sent", nullptr, 2);
+    EXPECT_TRUE(d->markFlags & DM_REQUEST_SENT);
+    PCFDialogStatus(d, "answered", nullptr, 0);
+    EXPECT_FALSE(d->markFlags & DM_REQUEST_SENT);
+    d->fixedStatus = (char *)CSGetMem(8, "STATUS");
+    strcpy(d->fixedStatus, "fixed");
+    PCFDialogStatus(d, "other", nullptr, 0);
+    GetWindowTextA(status, shown, sizeof shown);
+    EXPECT_STREQ(shown, "fixed");
+}
+
+int64_t FakeNow;
+int Sounds;
+
+TEST_F(Menus, ErrorSoundsAtMostOnceInTwoSeconds)
+{
+    DialogWords *d = Open(&PCFQueueDef);
+    ASSERT_NE(d, nullptr);
+    FakeNow = 5000;
+    Sounds = 0;
+    PCFClock = [] { return FakeNow; };
+    WinSetSoundHooks([] { return FakeNow; }, [](int, const char *) { Sounds++; });
+    PCFDialogStatus(d, "bad", nullptr, 4);
+    PCFDialogStatus(d, "bad again", nullptr, 4);
+    EXPECT_EQ(Sounds, 1);
+    FakeNow += 1;
+    PCFDialogStatus(d, "still bad", nullptr, 4);
+    EXPECT_EQ(Sounds, 1);
+    FakeNow += 1;
+    PCFDialogStatus(d, "bad later", nullptr, 4);
+    EXPECT_EQ(Sounds, 2);
+    d->markFlags |= DM_QUIET;
+    FakeNow += 10;
+    PCFDialogStatus(d, "quiet", nullptr, 4);
+    EXPECT_EQ(Sounds, 2);
+    WinSetSoundHooks(nullptr, nullptr);
+}
+
+}  // namespace

@@ -1,0 +1,70 @@
+/* Test helpers of the command dialog's window tests: dialogs opened and
+ * closed with the window hooks installed, a recorder of what reaches the
+ * command engine, a stand-in for the engine's dialog commands that asks
+ * the stand-in queue manager on a worker thread, a test message loop
+ * that routes keys as the program's loop does, and window lookups. */
+#pragma once
+
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <atomic>
+#include <string>
+#include <vector>
+
+#include "dialogs/dlgtest.h"
+#include "pcfwin.h"
+#include "qms.h"
+#include "tkharness.h"
+
+namespace wintest {
+
+/* What reached the engine's hooks. */
+struct Engine {
+    std::vector<std::string> calls;    /* "level QM", "do 1", "all 1" */
+    int levelFails = 0;                /* the level query cannot be sent */
+    int busy = 0;                      /* a command still being processed */
+    int standin = 0;                   /* carry out commands against the stand-in */
+    std::atomic<int> running{ 0 };     /* worker threads still at work */
+};
+extern Engine *Eng;
+
+/* A location of the tests, its capabilities for a Windows queue manager. */
+struct Location {
+    QMS q = {};
+    explicit Location(const char *name, int known = 1);
+    ~Location();
+};
+
+struct Windows : ::testing::Test {
+    Engine engine;
+    int64_t blocks = 0;
+    void SetUp() override;
+    void TearDown() override;
+    /* A dialog of a definition, shown and started (messages pumped); a
+     * child dialog (DO_CHILD) in the harness's parent window.  Closing a
+     * shown top-level window costs Wine two seconds without a window
+     * manager: tests that make many use child or background dialogs. */
+    DialogWords *Open(PCFCommandDef *def, QMS *location = nullptr, uint32_t options = 0, uint32_t state = 0);
+    void Close(DialogWords *d);
+    /* The dialog records kept by a location (null: none) and program-wide. */
+    void Forget(QMS *location);
+    /* Pumps until the engine's workers are done (at most ms). */
+    void Settle(int ms = 10000);
+};
+
+/* The first descendant of a window of a class (and control id, or -1). */
+HWND FindChild(HWND parent, const char *cls, int id = -1);
+/* Top-level windows of a class owned by this process's thread. */
+int CountWindows(const char *cls);
+/* The texts of a menu's items ("-" separators, ">name" submenus). */
+std::vector<std::string> MenuItems(HMENU menu);
+HMENU Submenu(HMENU menu, const char *name);
+/* A message loop pass as the program's: keys first to PCFTranslateKey. */
+void Loop(void);
+/* A key through the loop: WM_KEYDOWN (and WM_CHAR) to the focus window. */
+void LoopKey(WPARAM vk, bool shift = false, bool ctrl = false);
+/* The rectangle of a window in its parent's client coordinates. */
+RECT InParent(HWND w);
+
+}  // namespace wintest
