@@ -6,6 +6,7 @@
 #include "edint.h"
 #include "eddialog.h"
 #include "csmem.h"
+#include "userfmt.h"
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
