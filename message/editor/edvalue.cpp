@@ -30,19 +30,10 @@ int EdIsValueType(uint16_t t)
 uint32_t EdValueWidth(const FmtFieldDef *f)
 {
     switch (f->type) {
-    case FT_INT: case FT_INTH: case FT_UINT: case FT_UINTH: case FT_ENCODING: case FT_FLAGS:
-    case FT_REC_OFFSET: case FT_INT_NORMAL: case FT_FLOAT: case FT_TIME32:
-        return 4;
-    case FT_SHORT: case FT_SHORTH: case FT_USHORT: case FT_USHORTH: case FT_FLAGS16:
-        return 2;
-    case FT_BYTE: case FT_FLAGS8: case FT_INT8: case FT_INT8H: case FT_UINT8: case FT_UINT8H:
-        return 1;
-    case FT_INT64: case FT_INT64H: case FT_UINT64: case FT_UINT64H: case FT_DOUBLE: case FT_TIME64:
-        return 8;
-    case FT_PACKED: case FT_UPACKED: case FT_ZONED: case FT_DIGITS:
-        return f->length;
+    case FT_CHAR: case FT_POINTER: case FT_FORMAT: case FT_PUTDATE: case FT_PUTTIME: case FT_CHARV:
+        return 0;                       /* read as values, typed as text or not at all */
     }
-    return 0;
+    return FmtReadSize(f);
 }
 
 void EdPutInt(unsigned char *out, uint32_t width, uint64_t value, uint32_t encoding)
