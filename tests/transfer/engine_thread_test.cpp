@@ -16,9 +16,12 @@ std::atomic<uint64_t> deleteStarted{0};
 std::atomic<int> deleted{0};
 
 /* A message-list delete as the message thread would run it: one
- * destructive get from Q1 on the connection it is given. */
-int DeleteOne(QMS *, int32_t *, MQHCONN h, MQMD *, void *, int32_t)
+ * destructive get from Q1 on the connection it is given.  Other commands
+ * (the get thread's stop) go to the agent. */
+int DeleteOne(QMS *r, int32_t *stop, MQHCONN h, MQMD *requestMD, void *data, int32_t length)
 {
+    if (length >= 36 && ((const MQCFH *)data)->Command != 10014)
+        return ProcessCommand(r, stop, h, requestMD, data, length);   /* the end of the get thread */
     deleteStarted = MQETick();
     MQOD od = {MQOD_DEFAULT};
     Fill(od.ObjectName, sizeof od.ObjectName, "Q1");
