@@ -152,9 +152,19 @@ int64_t FapGetFieldSigned(const FmtFieldDef *f, const unsigned char *p, uint32_t
 
 double FapGetFieldFloat(const FmtFieldDef *f, const unsigned char *p, uint32_t encoding)
 {
-    /* IEEE floats; byte order from the float part of the encoding */
+    /* byte order from the float part of the encoding; S/390 hex floats
+       are made IEEE first */
     int reversed = (encoding & 0xF00) == 0x200 || ((encoding & 0xF00) == 0 && FmtReversed(encoding));
     uint32_t enc = reversed ? 2 : 1;
+    unsigned char s390[8];
+    if ((encoding & 0xF00) == 0x300 && (f->type == FT_FLOAT || f->type == FT_DOUBLE)) {
+        memcpy(s390, p, f->type == FT_FLOAT ? 4 : 8);
+        if (f->type == FT_FLOAT)
+            CSConvertFloat32(s390, 0x300, 0x100);
+        else
+            CSConvertFloat64(s390, 0x300, 0x100);
+        p = s390;
+    }
     if (f->type == FT_FLOAT) {
         uint32_t b = FmtRd32(p, enc);
         float x;

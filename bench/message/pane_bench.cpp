@@ -50,30 +50,7 @@ double FormatterAlone(const std::vector<unsigned char> &md, const std::vector<un
     return Since(t);
 }
 
-/* The pane without a window: a dialog with a location and data area. */
-struct Headless {
-    QMS *qms = nullptr;
-    DialogWords d{};
-    EdMessageArea area{};
-    std::vector<unsigned char> block;
-    PCFDATA *ed;
-    Headless()
-    {
-        EdTestDialog(&d, &qms, &area);
-        ed = EdCreatePane(&d);
-        ed->scroll.visible = 50;
-        ed->width = 100 * 8;
-    }
-    ~Headless()
-    {
-        EdFreePane(ed);
-        free(qms);
-    }
-    void Fill(const std::vector<unsigned char> &md, const std::vector<unsigned char> &body)
-    {
-        FillMessageArea(&area, &block, md, body);
-    }
-};
+using Headless = EdHeadlessPane;
 
 void Report(const char *what, double seconds, double formatter, uint32_t counts, uint32_t displays)
 {

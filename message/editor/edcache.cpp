@@ -36,7 +36,7 @@ void EdHostDefaults(EdHost *h)
 {
     *h = EdHost{ NoKey, NoLines, NoLine, NoPane, NoPane, NoPane, CharCell, NoStatus,
                  NoDialog, NoDialog, Agree, NoCodepage, NoCaption, NoCommand, NoPost,
-                 NoItem, NoItem, NoDialog, NoSound };
+                 NoItem, NoItem, NoDialog, NoSound, nullptr };
 }
 
 static EdHost DefaultHost()
@@ -313,6 +313,7 @@ void EdUpdateLinePos(PCFDATA *ed, const FmtLineRec *lr)
     line->field = fresh.field;
     line->structOffset = fresh.structOffset;
     line->outerOffset = fresh.outerOffset;
+    line->lengthParentOffset = fresh.lengthParentOffset;
 }
 
 /* ---- the cache ---- */
@@ -454,8 +455,11 @@ void EdFreePane(PCFDATA *ed)
     CSFreeMemAndClear(&ed->lineArea);
     CSFreeMemAndClear(&ed->savedDescriptor);
     CSFreeMemAndClear(&ed->savedData);
-    for (char *&f : ed->find)
+    for (FRText *&f : ed->find)
         CSFreeMemAndClear(&f);
+    if (ed->enumList)
+        EdFreeEnumList((EdEnumList *)ed->enumList);
+    CSFreeMemAndClear(&ed->enumList);
     if (ed->dialog && ed->dialog->editor == ed)
         ed->dialog->editor = nullptr;
     CSFreeMem(ed);

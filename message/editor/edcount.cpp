@@ -49,8 +49,10 @@ int32_t EdDigitColumn(uint16_t t, uint32_t d, int32_t valueLength, int32_t kept)
         int32_t c = (int32_t)(d + d / 8);
         return valueLength > 0 && c > valueLength ? valueLength : c;
     }
-    case LK_HEX_PAIRS: case LK_BYTES_PAIRS: case LK_DUMP_CHARS: case LK_BYTES_CHARS:
-        return (int32_t)(d & ~1u);
+    case LK_HEX_PAIRS: case LK_BYTES_PAIRS:
+        return (int32_t)d;              /* a column per digit */
+    case LK_DUMP_CHARS: case LK_BYTES_CHARS:
+        return (int32_t)(d & ~1u);      /* a byte's character over its two digits */
     }
     if (TextColumns(t))
         return (int32_t)(d / 2);
@@ -70,10 +72,16 @@ int EdHexNibble(uint16_t t, int32_t c)
 }
 
 /* Digits past the line's own bytes that still belong to it: the end of
- * the data (where text is added), and the line end that cut a text. */
-static uint32_t ExtraDigits(const CSDATA *b, const EdLayout *lay)
+ * the data (where text is added), the line end that cut a text, and the
+ * end of a string whose length is recorded (where it grows). */
+static uint32_t ExtraDigits(const CSDATA *b, const EdLayout *lay, const FmtLineRec *lr, uint32_t fieldOffset)
 {
     uint64_t end = (uint64_t)lay->lineOffset + lay->dataLength;
+    const FmtFieldDef *f = lr->field;
+    int grows = f && (f->length == 0 || f->length == 0xFFFFFFFF) && lr->fieldLength != 0xFFFFFFFF &&
+                end == (uint64_t)fieldOffset + lr->fieldLength;
+    if (grows && (lay->lineType == LK_BYTES_PAIRS || TextColumns(lay->lineType)))
+        return 2;
     if (lay->lineType == LK_DUMP || lay->lineType == LK_BYTES_DUMP)
         return end >= b->length ? 1 : 0;
     if (!TextColumns(lay->lineType) && lay->dataLength)
@@ -94,11 +102,11 @@ void EdPlacePosition(PCFDATA *ed, const FmtLineRec *lr, int isCursor, EdPosition
     if (!lay.lineType)
         return;
     uint32_t first = 2 * lay.lineOffset;
+    uint32_t fieldOffset = (lr->frame ? FmtOffsetOf(lr, lr->frame->start) : 0) + lr->structOffset;
     uint32_t span = EdLineDigits(lay.lineType, lay.dataLength, (uint32_t)lay.valueLength) +
-                    ExtraDigits(b, &lay);
+                    ExtraDigits(b, &lay, lr, fieldOffset);
     if (span == 0)
         return;
-    uint32_t fieldOffset = (lr->frame ? FmtOffsetOf(lr, lr->frame->start) : 0) + lr->structOffset;
     uint32_t elementOffset = lr->tag && lr->tag->element != FMT_NO_TAG
                                  ? lr->tag->element
                                  : lr->frame ? FmtOffsetOf(lr, lr->frame->start) : 0;

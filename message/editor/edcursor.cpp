@@ -2,6 +2,7 @@
  * columns, the selection kept from an anchor, the data position behind
  * the cursor, Tab between fields, Select All and the mark. */
 #include "edpane.h"
+#include "edops.h"
 #include "eddialog.h"
 #include <cstring>
 
@@ -136,7 +137,7 @@ static void DataPosition(PCFDATA *ed, const LINEDATA *l, const EdFieldAt *at, in
         return;
     int32_t k = c->column - l->valueColumn;
     int32_t chars = l->valueColumn + l->hexColumns + ED_DUMP_GAP;
-    if (l->displayClass & (DC_NUMBER | DC_TIME)) {
+    if ((l->displayClass & (DC_NUMBER | DC_TIME)) || EdIsValueType(l->lineType)) {
         c->valueColumn = (uint8_t)(k < 0 ? 0 : k > 255 ? 255 : k);
         c->digit = 2 * l->lineOffset;
     } else if ((l->lineType == LK_DUMP || l->lineType == LK_BYTES_DUMP) && c->column >= chars) {
@@ -230,6 +231,7 @@ void EdMoveCursor(PCFDATA *ed, int extendAllowed, int wrap, int code, int32_t co
     edHost.invalidate(ed, first, last);
     if (!ed->noRedraw && ed->dialog)
         edHost.countWindow(ed->dialog);
+    EdXmlSelectionRange(ed, &ed->cursor, EdHasSelection(ed) ? &ed->anchor : &ed->cursor);
     EdDebugState(ed);
 }
 

@@ -26,7 +26,7 @@ enum : uint32_t {
 };
 
 /* The dialog's status word beside its flag words (bits of its own) */
-enum : uint32_t { DST_TRUNCATED = 0x1 };
+enum : uint32_t { DST_TRUNCATED = 0x1, DST_CONVERTED = 0x2 };
 
 /* Body kinds of the view-mode commands */
 enum : uint32_t {
@@ -85,6 +85,8 @@ struct DialogWords {
     uint32_t fieldTop;          /* the field pane's top line, line count, visible lines */
     uint16_t fieldCount, fieldVisible;
     uint32_t confirmOptions;    /* the user's option word of questions not to ask */
+    void *findWindow;           /* the "Find and Replace" dialog and its */
+    void *findDialog;           /*   dynamic dialog handle, while open */
 };
 
 /* Dialog services the pane calls (the command dialog's). */

@@ -38,8 +38,9 @@ static int32_t ValueEnd(const LINEDATA *l)
 {
     int32_t end = l->valueColumn + l->valueLength;
     int widest = EdValueAllowance(l->lineType);
-    if (widest < 0 || (widest > 0 && l->valueLength < widest) || l->fieldLength == 0xFFFFFFFF || !l->field)
-        return end + 1;
+    if (widest < 0 || (widest > 0 && l->valueLength < widest) || l->fieldLength == 0xFFFFFFFF ||
+        l->fieldLength == 0 || !l->field)
+        return end + 1;                 /* open fields and strings that grow */
     if (EdIsCharType(l->lineType) && l->fieldLength != 0 && (uint32_t)l->valueLength < l->fieldLength &&
         l->lineType != FT_MSGDATA)
         return end + 1;                 /* a fixed text shown without its padding */
@@ -260,19 +261,22 @@ int EdFindField(PCFDATA *ed, EdFieldAt *out, int32_t column, int32_t line, int32
 
 void EdXmlSelectionRange(PCFDATA *ed, const EdPosition *a, const EdPosition *b)
 {
-    ed->partnerTag = nullptr;
-    ed->partnerElement = nullptr;
+    ed->tracking = 0;
     ed->trackedChange = 0;
     if (!(Prf.po[3] & 0x80000))
         return;
     LINEDATA *la = EdCachedLine(ed, a->line), *lb = EdCachedLine(ed, b->line);
-    if (!la || !lb || !(la->lineFlags & LF_XML) || !(lb->lineFlags & LF_XML))
+    if (!la || !lb || !(la->lineFlags & (LF_XML | LF_XML_TAG)) || !(lb->lineFlags & (LF_XML | LF_XML_TAG)))
         return;
     const FmtTagInfo *ea = EdLineElement(ed, la, a->line), *eb = EdLineElement(ed, lb, b->line);
-    if (!ea || ea != eb)
+    const FmtTagInfo *tag = la->element;
+    if (!ea || ea != eb || !(la->lineFlags & LF_XML_TAG) || !tag || tag->tag == FMT_NO_TAG ||
+        tag->partner == FMT_NO_TAG)
         return;
-    ed->partnerElement = ea;
-    ed->partnerTag = la->buffer->data + ea->tag;
+    ed->tracking = 1;
+    ed->trackTag = tag->tag;
+    ed->trackPartner = tag->partner;
+    ed->trackBuffer = la->buffer;
 }
 
 int32_t EdColumnFromX(PCFDATA *ed, int32_t line, int32_t x)

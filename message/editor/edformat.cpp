@@ -22,17 +22,14 @@ static void Put32(unsigned char *p, int32_t v)
         p[i] = (unsigned char)((uint32_t)v >> (8 * i));
 }
 
-void EdSetDefaultDescriptor(DialogWords *d, const char *format, int32_t ccsid, int32_t encoding)
+void EdDefaultDescriptorBytes(const DialogWords *d, unsigned char *md, const char *format, int32_t ccsid,
+                              int32_t encoding)
 {
-    PCFDATA *ed = d->editor;
-    if (!ed || !CSDataSet(&ed->descriptor, nullptr, 0, MD_LENGTH))
-        return;
-    const QMS *q = d->location;
+    const QMS *q = d ? d->location : nullptr;
     if (!encoding)
         encoding = q && q->encoding ? (int32_t)q->encoding : 546;
     if (!ccsid)
         ccsid = q && q->ccsid ? (int32_t)q->ccsid : 850;
-    unsigned char *md = ed->descriptor.data;
     memset(md, 0, MD_LENGTH);
     memcpy(md, "MD  ", 4);
     Put32(md + 4, 2);                   /* Version */
@@ -46,6 +43,14 @@ void EdSetDefaultDescriptor(DialogWords *d, const char *format, int32_t ccsid, i
     memset(md + 276, ' ', 28 + 8 + 8);  /* PutApplName, PutDate, PutTime */
     Put32(md + 348, 1);                 /* MsgSeqNumber */
     Put32(md + 360, -1);                /* OriginalLength */
+}
+
+void EdSetDefaultDescriptor(DialogWords *d, const char *format, int32_t ccsid, int32_t encoding)
+{
+    PCFDATA *ed = d->editor;
+    if (!ed || !CSDataSet(&ed->descriptor, nullptr, 0, MD_LENGTH))
+        return;
+    EdDefaultDescriptorBytes(d, ed->descriptor.data, format, ccsid, encoding);
     ed->descriptor.length = MD_LENGTH;
     ed->generation++;
 }
@@ -296,7 +301,8 @@ void EdSyncDataArea(PCFDATA *ed, int load)
         EdSetFormatName(d);
     }
     ed->anchor.column = ED_UNSET;
-    memset(ed->findState, 0, sizeof ed->findState);
+    ed->findState.startLine = ed->findState.startColumn = 0;
+    ed->findState.matched = 0;
     edHost.pressButton(d, 904, (d->status & DST_TRUNCATED) != 0);
     edHost.countWindow(d);
 }

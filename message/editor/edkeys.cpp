@@ -22,23 +22,19 @@ static void Rebuild(PCFDATA *ed)
     EdBuildLineData(ed, 1);
 }
 
-/* One unit deleted, and a second when the first asks for it. */
-static int DeleteUnits(PCFDATA *ed, int32_t delta, int32_t second, int join, int direction)
+/* One unit deleted at the cursor (Delete) or before it (Backspace). */
+static int DeleteUnit(PCFDATA *ed, int backward)
 {
     EdFieldAt at;
-    if (EdFindField(ed, &at, -1, -1, delta, join, 0) < 0)
+    if (EdFindField(ed, &at, -1, -1, backward ? -1 : 0, 1, 0) < 0)
         return 0;
     int again = 0;
-    int ok = EdDeleteChars(ed, &at, 1, direction, &again);
+    int ok = EdDeleteChars(ed, &at, 1, backward ? -1 : 0, &again);
     ed->trackedChange--;
-    if (ok && again) {
-        ok = EdFindField(ed, &at, -1, -1, second, join, 0) >= 0 && EdDeleteChars(ed, &at, 1, direction, &again);
-        ed->trackedChange--;
-    }
     return ok;
 }
 
-/* Delete (forward) and Backspace (backward): the selection, else units. */
+/* Delete (forward) and Backspace (backward): the selection, else a unit. */
 static int DeleteKey(PCFDATA *ed, int backward)
 {
     EdBeginUndoGroup(ed);
@@ -46,9 +42,9 @@ static int DeleteKey(PCFDATA *ed, int backward)
     if (EdHasSelection(ed))
         ok = EdDeleteSelection(ed->dialog, ed, 0);
     else
-        ok = backward ? DeleteUnits(ed, -1, -2, 0, -1) : DeleteUnits(ed, 0, 0, 1, 0);
+        ok = DeleteUnit(ed, backward);
     if (ok)
-        EdSyncPartnerTag(ed);
+        ok = EdSyncPartnerTag(ed);
     EdEndUndoGroup(ed, ok);
     if (ok)
         Rebuild(ed);
@@ -74,10 +70,17 @@ int EdKeyDown(PCFDATA *ed, int key)
     case VK_DELETE_:
         DeleteKey(ed, 0);
         return 1;
-    case VK_F4_:
-        if (EdShowEnumList(ed))
-            ed->editFlags |= EF_ENUM_OPEN;
+    case VK_F4_: {
+        ed->listLine = ed->cursor.line;
+        LINEDATA *l = EdGetLine(ed, ed->cursor.line);
+        if (!l || !EdShowEnumList(ed)) {
+            EdSetStatus(ed, "There are no enumerated values for this field");
+            return 1;
+        }
+        ed->editFlags |= EF_ENUM_OPEN;
+        edChoice.show(ed, ed->cursor.line, l->valueColumn + l->valueLength, 1);
         return 1;
+    }
     }
     return 0;
 }
@@ -182,7 +185,7 @@ int EdCharProc(PCFDATA *ed, int ch)
             Rebuild(ed);
         return 1;
     case 3:
-        EdCopy(d);
+        EdCopy(d, 0);
         return 0;
     case 8:
         DeleteKey(ed, 1);
@@ -242,6 +245,10 @@ int EdSetFieldInt(PCFDATA *ed, LINEDATA *line, const FmtFieldDef *field, unsigne
 {
     unsigned char bytes[100];
     uint32_t n = 0;
+    CSDATA *b = line->buffer;
+    if (!b || address < b->data || address > b->data + b->length)
+        return 0;
+    uint32_t at = (uint32_t)(address - b->data);
     switch (field->type) {
     case FT_INT: case 5: case FT_ENCODING: case FT_FLAGS: case FT_REC_OFFSET: case FT_POINTER:
     case FT_INT_NORMAL: case FT_INTH: case FT_UINT: case FT_UINTH:
@@ -259,15 +266,11 @@ int EdSetFieldInt(PCFDATA *ed, LINEDATA *line, const FmtFieldDef *field, unsigne
                                     : FapParseDecimal(field, text, (uint32_t)strlen(text), ebcdic, bytes);
         if (!n)
             return 0;
-        return EdReplaceBytes(ed, line->buffer, address, bytes, n);
+        return EdReplaceBytes(ed, b, at, bytes, n);
     }
     default:
         return 0;
     }
-    int reversed = (encoding & 0xF) == 2 || n == 1;
-    for (uint32_t i = 0; i < n; i++) {
-        uint32_t shift = 8 * (reversed ? i : n - 1 - i);
-        bytes[i] = (unsigned char)((uint64_t)value >> shift);
-    }
-    return EdReplaceBytes(ed, line->buffer, address, bytes, n);
+    EdPutInt(bytes, n, (uint64_t)value, field->type == FT_INT_NORMAL ? 1 : encoding);
+    return EdReplaceBytes(ed, b, at, bytes, n);
 }

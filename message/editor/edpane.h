@@ -16,6 +16,7 @@
 
 struct DialogWords;
 struct PCFDATA;
+struct FRText;
 
 /* ---- words and flags ------------------------------------------------- */
 
@@ -106,6 +107,10 @@ struct LINEDATA {
     uint32_t encoding;
     uint32_t ccsid;
     const FmtTagInfo *element;  /* XML lines: the element and tag report */
+    uint32_t dataCcsid;         /* the CCSID of the field's bytes */
+    const FmtStructDef *lengthParent;   /* the nearest enclosing structure with */
+    uint32_t lengthParentOffset;        /*   a length field, its offset and */
+    uint32_t lengthParentEncoding;      /*   encoding (none: null) */
 };
 
 /* The line text store: one block of texts ("LINEAREA"). */
@@ -138,6 +143,26 @@ struct EdCountKey {
     uint32_t valid;
 };
 
+/* The find and replace progress of a pane (the strings are in find[]). */
+struct EdFindState {
+    int32_t startLine, startColumn;     /* the search start */
+    uint32_t wrapped;
+    uint32_t replacing;                 /* one replacement runs */
+    uint32_t replacingAll;
+    uint32_t error;                     /* a replacement failed */
+    int32_t lastLine;                   /* line after the last replacement */
+    uint32_t replaced;                  /* replacements made */
+    uint32_t progressStep, progress;
+    uint32_t occurrences;
+    uint32_t ordinal;                   /* matches met in this run */
+    uint32_t expected, expectedStep;    /* the match that counts, and its step */
+    uint32_t matched;                   /* a match was recorded */
+    uint32_t inField;                   /* it lies inside a field value */
+    uint32_t changed;                   /* the dialog's strings changed */
+    uint32_t options;                   /* FO_* of the last validation */
+    int32_t x, y, cx, cy;               /* the dialog's place */
+};
+
 /* Editor state of one message dialog (tag "PCFDATA"). */
 struct PCFDATA {
     void *descriptorSlot;       /* PCFBytesValue of dialog field 10036 */
@@ -163,12 +188,15 @@ struct PCFDATA {
     uint32_t noRedraw;          /* while Replace All runs */
     void *selectionBox;         /* ZKTSELECTIONBOX of named values */
     int32_t listLine;           /* -1 none */
-    const unsigned char *partnerTag;
-    const FmtTagInfo *partnerElement;
-    int32_t trackedChange;
-    char *find[4];              /* find and replacement, typed and converted */
-    uint32_t findState[8];
-    EdPosition found;
+    uint32_t tracking;          /* an XML tag name is edited: its partner follows */
+    uint32_t trackTag;          /* data offsets of the edited tag's "<" and its */
+    uint32_t trackPartner;      /*   partner's (as they were when tracking began) */
+    CSDATA *trackBuffer;
+    int32_t trackedChange;      /* net change of the edited name since then */
+    FRText *find[4];     /* find and replacement, typed and converted */
+    EdFindState findState;
+    EdPosition found;           /* the last match: its line and column */
+    LINEDATA foundLine;         /*   and a copy of its line */
     uint32_t quiet;
     EdPosition cursor;
     EdPosition anchor;
@@ -209,6 +237,16 @@ struct PCFDATA {
     uint32_t displayRuns;
     PCFDATA *nextPane;          /* the chain of open pane windows */
     void *font;                 /* the pane's font (HFONT) */
+    /* the editing operations' bookkeeping */
+    uint16_t undoGroup;         /* the group counter */
+    EdPosition groupCursor;     /* cursor and anchor when the group opened */
+    EdPosition groupAnchor;
+    uint32_t agreed;            /* EA_* questions answered yes for this message */
+    uint8_t copyStartDigit;     /* digits of the last copy's ends */
+    uint8_t copyEndDigit;
+    uint64_t copyHash;          /* of the hex text the last copy put there */
+    void *enumList;             /* the selection box's EdEnumList */
+    uint32_t structMenuBuilt;   /* the context sub-menus were filled */
 };
 
 /* ---- the host: what the window (or a test) does for the pane ----------- */
@@ -248,6 +286,8 @@ struct EdHost {
     void (*contextTexts)(DialogWords *dialog);
     /* the error sound of a failure */
     void (*errorSound)(void);
+    /* the dialog gets the whole message again (null: nothing) */
+    void (*fetchWhole)(DialogWords *dialog);
 };
 extern EdHost edHost;
 /* the defaults: nothing happens, keys are up, cells are charWidth wide */
@@ -374,6 +414,10 @@ void EdSetErrorText(PCFDATA *ed, const char *text);
 /* ---- messages and formats (edformat.cpp) ------------------------------ */
 
 void EdSetDefaultDescriptor(DialogWords *dialog, const char *format, int32_t ccsid, int32_t encoding);
+/* The 364 bytes of a default version-2 descriptor (0: the location's
+ * encoding and CCSID, else 546 and 850). */
+void EdDefaultDescriptorBytes(const DialogWords *dialog, unsigned char *md, const char *format, int32_t ccsid,
+                              int32_t encoding);
 int EdSetMessageFormat(DialogWords *dialog);
 int EdSetGenericFormat(DialogWords *dialog, const char *format, int32_t ccsid, int32_t encoding);
 void EdSetQueueName(DialogWords *dialog);
@@ -399,6 +443,16 @@ int ConfirmDiscardEdits(DialogWords *dialog);
  * ask set, a copy of 51,200 bytes or more is asked first (null, *size 0
  * when the user declines). */
 char *EdViewCopyText(DialogWords *dialog, int menuId, uint32_t *size, int ask);
+/* A range of display lines copied as text (two runs: size, then copy). */
+struct EdCopyRange {
+    int32_t first, last;        /* lines */
+    int32_t startColumn;        /* on the first line, -1: whole */
+    int32_t endColumn;          /* on the last line, -1: whole */
+    int clipboard;              /* field bytes converted, unprintable bytes dots */
+    char *out;                  /* null while sizing */
+    uint64_t size;              /* each line's piece and CR LF */
+};
+void EdRunCopy(PCFDATA *ed, EdCopyRange *range);
 /* the text of the debug caption */
 void EdDebugStateText(PCFDATA *ed, char *out, size_t size);
 void EdDebugState(PCFDATA *ed);

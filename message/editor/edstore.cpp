@@ -181,6 +181,27 @@ static int Printable(const unsigned char *p, uint32_t n, int ebcdic)
     return 1;
 }
 
+/* 1 when the structure has a row that holds its length. */
+static int HasLengthRow(const FmtStructDef *def)
+{
+    for (const FmtStructRow *row = def ? def->rows : nullptr; row && row->field; row++)
+        if (row->flags & (RF_STRUCLEN | RF_LEN_SELF))
+            return 1;
+    return 0;
+}
+
+/* The nearest frame around the line's structure that records its length. */
+static void LengthParent(const FmtLineRec *lr, const FmtWalkFrame *fr, LINEDATA *line)
+{
+    for (fr = fr ? fr->parent : nullptr; fr; fr = fr->parent)
+        if (HasLengthRow(fr->def)) {
+            line->lengthParent = fr->def;
+            line->lengthParentOffset = FmtOffsetOf(lr, fr->start);
+            line->lengthParentEncoding = fr->encoding;
+            return;
+        }
+}
+
 /* The frame's outermost repeat: the frame a repeated group was cut from. */
 static const FmtWalkFrame *OuterFrame(const FmtWalkFrame *fr)
 {
@@ -218,6 +239,8 @@ void EdStoreLine(PCFDATA *ed, const FmtLineRec *lr, LINEDATA *line, const char *
     line->printable = 1;
     line->ccsid = 850;
     line->encoding = fr ? fr->encoding : 546;
+    line->dataCcsid = fr ? fr->ccsid : 850;
+    LengthParent(lr, fr, line);
     if (!lay.lineType)
         return;
     line->lineType = lay.lineType;
@@ -225,6 +248,8 @@ void EdStoreLine(PCFDATA *ed, const FmtLineRec *lr, LINEDATA *line, const char *
     line->fieldLength = lr->field ? lr->field->length : 0;
     line->displayClass = (lr->field ? lr->field->flags : 0) | EdDisplayClass(lay.lineType);
     line->ccsid = lay.ccsid;
+    if (lay.rawValue)
+        line->dataCcsid = lay.ccsid;
     line->ebcdic = (uint8_t)CSIsEbcdicCcsid((int)lay.ccsid);
     line->rawValue = lay.rawValue;
     CSDATA *b = line->buffer;

@@ -6,6 +6,7 @@
 #include "eddialog.h"
 #include "csmem.h"
 #include "prfdata.h"
+#include "cscodepage.h"
 #include <cstdio>
 #include <cstring>
 
@@ -151,18 +152,10 @@ int ConfirmDiscardEdits(DialogWords *d)
 
 /* ---- the display copy ---- */
 
-struct CopyRun {
-    PCFDATA *ed;
-    int32_t first, last;        /* lines */
-    int32_t startColumn;        /* on the first line, -1: whole */
-    int32_t endColumn;          /* on the last line, -1: whole */
-    char *out;                  /* null while sizing */
-    uint64_t size;
-};
-static CopyRun *copyRun;        /* the run in progress (interface thread only) */
+static EdCopyRange *copyRun;    /* the run in progress (interface thread only) */
 
 /* The piece of a line in the range. */
-static void Piece(const CopyRun *c, int32_t line, uint32_t length, uint32_t *from, uint32_t *to)
+static void Piece(const EdCopyRange *c, int32_t line, uint32_t length, uint32_t *from, uint32_t *to)
 {
     *from = 0;
     *to = length;
@@ -172,16 +165,43 @@ static void Piece(const CopyRun *c, int32_t line, uint32_t length, uint32_t *fro
         *from = (uint32_t)c->startColumn < *to ? (uint32_t)c->startColumn : *to;
 }
 
-static uint32_t CopySink(uint64_t context, FmtLineRec *, char *text, uint32_t length)
+/* The clipboard's form of a piece: a character field's bytes in the
+ * keyboard's code page, every other byte that is not printable a dot. */
+static void ClipboardPiece(const FmtLineRec *lr, const char *text, uint32_t length, uint32_t from,
+                           uint32_t to, char *out)
+{
+    EdLayout lay;
+    EdLineLayout(lr, text, length, &lay);
+    uint32_t vc = (uint32_t)lay.valueColumn, ve = vc + (uint32_t)lay.valueLength;
+    memcpy(out, text + from, to - from);
+    if (lay.lineType && lay.rawValue && EdIsCharType(lay.lineType)) {
+        uint32_t a = from > vc ? from : vc, b = to < ve ? to : ve;
+        if (a < b) {
+            uint32_t keyboard = Prf.keyboardCodepage > 0 ? (uint32_t)Prf.keyboardCodepage : 850;
+            CSConvertCodepage((unsigned char *)out + (a - from), (int)(b - a), (int)lay.ccsid, (int)keyboard,
+                              ".", nullptr);
+        }
+    }
+    for (uint32_t i = 0; i < to - from; i++) {
+        unsigned char c = (unsigned char)out[i];
+        if (c < 0x20 || c == 0x7F)
+            out[i] = '.';
+    }
+}
+
+static uint32_t CopySink(uint64_t context, FmtLineRec *lr, char *text, uint32_t length)
 {
     PCFDATA *ed = (PCFDATA *)(uintptr_t)context;
-    CopyRun *c = copyRun;
+    EdCopyRange *c = copyRun;
     int32_t line = ed->runLine++;
     if (line >= c->first) {
         uint32_t from, to;
         Piece(c, line, length, &from, &to);
         if (c->out) {
-            memcpy(c->out + c->size, text + from, to - from);
+            if (c->clipboard)
+                ClipboardPiece(lr, text, length, from, to, c->out + c->size);
+            else
+                memcpy(c->out + c->size, text + from, to - from);
             memcpy(c->out + c->size + (to - from), "\r\n", 2);
         }
         c->size += to - from + 2;
@@ -189,15 +209,17 @@ static uint32_t CopySink(uint64_t context, FmtLineRec *, char *text, uint32_t le
     return line >= c->last ? FMT_STOP : line + 1 == c->first ? FMT_BUILD_TEXT : FMT_GO_ON;
 }
 
-static uint32_t RunCopy(CopyRun *c)
+void EdRunCopy(PCFDATA *ed, EdCopyRange *c)
 {
-    PCFDATA *ed = c->ed;
+    c->size = 0;
     ed->runFirst = c->first;
     copyRun = c;
     EdRegisterPaneSink(CopySink);
-    uint32_t rc = ed->format ? ed->format(CopySink, ed) : EdFormatMessage(CopySink, ed);
+    if (ed->format)
+        ed->format(CopySink, ed);
+    else
+        EdFormatMessage(CopySink, ed);
     copyRun = nullptr;
-    return rc;
 }
 
 char *EdViewCopyText(DialogWords *d, int menuId, uint32_t *size, int ask)
@@ -206,7 +228,7 @@ char *EdViewCopyText(DialogWords *d, int menuId, uint32_t *size, int ask)
     PCFDATA *ed = d ? d->editor : nullptr;
     if (!ed)
         return nullptr;
-    CopyRun c = { ed, 0, 0, -1, -1, nullptr, 0 };
+    EdCopyRange c = { 0, 0, -1, -1, 0, nullptr, 0 };
     if (menuId == 670) {
         c.first = ed->scroll.top;
         c.last = ed->scroll.top + (ed->scroll.visible ? ed->scroll.visible : 1) - 1;
@@ -222,7 +244,7 @@ char *EdViewCopyText(DialogWords *d, int menuId, uint32_t *size, int ask)
         c.startColumn = s->column;
         c.endColumn = e->column;
     }
-    RunCopy(&c);
+    EdRunCopy(ed, &c);
     uint64_t total = c.size;
     if (total >= 51200 && ask) {
         char question[160];
@@ -240,8 +262,7 @@ char *EdViewCopyText(DialogWords *d, int menuId, uint32_t *size, int ask)
         return nullptr;
     }
     c.out = text;
-    c.size = 0;
-    RunCopy(&c);
+    EdRunCopy(ed, &c);
     if (c.size > total)
         c.size = total;                 /* the message cannot change between the runs */
     text[c.size] = 0;

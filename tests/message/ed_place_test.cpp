@@ -83,13 +83,14 @@ TEST_F(EdPlace, EachFieldClassHasItsColumn)
     PlaceAt(&ed->descriptor, 2 * 148 + 2 * 2);
     EXPECT_EQ(ed->cursor.line, qmgr);
     EXPECT_EQ(ed->cursor.column, Line(qmgr)->valueColumn + 2);
-    /* hex pairs (MsgId at 48): the first digit of the pair, then its character line is left alone */
+    /* hex pairs (MsgId at 48): a column per digit (a second digit too, where
+       typing fills it), then its character line is left alone */
     int32_t msgId = LineOfOffset(LK_HEX_PAIRS, 48);
     ASSERT_GE(msgId, 0);
     EXPECT_EQ(Line(msgId + 1)->lineType, LK_DUMP_CHARS);
     PlaceAt(&ed->descriptor, 2 * 48 + 5);
     EXPECT_EQ(ed->cursor.line, msgId);
-    EXPECT_EQ(ed->cursor.column, Line(msgId)->valueColumn + 4);
+    EXPECT_EQ(ed->cursor.column, Line(msgId)->valueColumn + 5);
     /* a number keeps its column inside the value text (Priority at 40) */
     int32_t priority = LineOfOffset(FT_INT, 40);
     ASSERT_GE(priority, 0);
@@ -125,7 +126,7 @@ TEST_F(EdPlace, DigitColumnsOfTheTable)
     EXPECT_EQ(EdDigitColumn(FT_HEX, 5, 0, 0), 5);
     EXPECT_EQ(EdDigitColumn(LK_DUMP, 8, 35, 0), 9);
     EXPECT_EQ(EdDigitColumn(LK_DUMP, 32, 35, 0), 35);        /* at most the width */
-    EXPECT_EQ(EdDigitColumn(LK_HEX_PAIRS, 7, 0, 0), 6);
+    EXPECT_EQ(EdDigitColumn(LK_HEX_PAIRS, 7, 0, 0), 7);
     EXPECT_EQ(EdDigitColumn(LK_DUMP_CHARS, 3, 0, 0), 2);
     EXPECT_EQ(EdDigitColumn(FT_CHAR, 7, 0, 0), 3);
     EXPECT_EQ(EdDigitColumn(FT_INT, 7, 0, 4), 4);            /* kept */

@@ -7,6 +7,8 @@
 #include "uftest.h"
 #include "fmtint.h"
 #include "cscodepage.h"
+#include "edfind.h"
+#include "edops.h"
 
 struct EdUserFormats : EdFixture, UFFiles {
     void SetUp() override
@@ -157,4 +159,61 @@ TEST_F(EdUserFormats, AUserFormatPickedAsTheFormatGivesItsStructure)
     ASSERT_TRUE(EdSetMessageFormat(&d));
     EXPECT_EQ(ed->data.length, 0u);
     EXPECT_EQ(std::string((const char *)ed->descriptor.data + 32, 8), "NOSUCH  ");
+}
+
+/* Floats of a user structure, typed and replaced, are written in the
+ * float part of the message's encoding (IEEE reversed, normal, S/390),
+ * whatever its integer part says. */
+static const char *prices =
+    "struct Price ; Prices\n{\n float price;\n double total;\n}\n"
+    "format PRICES\n{\n struct Price;\n}\n";
+
+static int FloatTexts(DialogWords *, char *find, uint32_t fs, char *replace, uint32_t rs)
+{
+    snprintf(find, fs, "-2");
+    snprintf(replace, rs, "0.25");
+    return 2;
+}
+
+TEST_F(EdUserFormats, FloatsTypedOrReplacedKeepTheirFloatEncoding)
+{
+    ASSERT_EQ(LoadFormats(prices), 1) << errors.Last();
+    EdFindHost savedFind = edFind;
+    edFind.texts = FloatTexts;
+    for (uint32_t enc : { 0x221u, 0x112u, 0x311u, 0x312u }) {
+        Bytes body;
+        body.b.resize(12);
+        EdPutFloat(body.b.data(), 4, 1.5, enc);
+        EdPutFloat(body.b.data() + 4, 8, -2.0, enc);
+        Load(EdDescriptor("PRICES  ", 850, (int32_t)enc), body);
+        ed->insertMode = 1;
+        int32_t price = Find("price"), total = Find("total");
+        ASSERT_GE(price, 0) << std::hex << enc;
+        ASSERT_GE(total, 0);
+        const FmtFieldDef *pf = Line(price)->field, *tf = Line(total)->field;
+        uint32_t at = Line(price)->lineOffset, totalAt = Line(total)->lineOffset;
+        /* "2" typed before "1.5" */
+        EdMoveCursor(ed, 0, 0, MC_GOTO, Line(price)->valueColumn, price);
+        EdCharProc(ed, '2');
+        EdFlushTyping(ed);
+        EXPECT_EQ(FapGetFieldFloat(pf, ed->data.data + at, enc), 21.5) << Text(price);
+        unsigned char want[8];
+        EdPutFloat(want, 4, 21.5, enc);
+        EXPECT_EQ(memcmp(ed->data.data + at, want, 4), 0) << std::hex << enc;
+        /* "-2" replaced by "0.25" in the double */
+        d.displayFlags |= FO_DATA_ONLY;
+        EdMoveCursor(ed, 0, 0, MC_GOTO, 0, price);
+        ASSERT_TRUE(FRFindNext(&d, 1, 0, 1)) << Text(total);
+        ASSERT_TRUE(FRValidate(&d, FR_REPLACE));
+        ASSERT_TRUE(FindReplaceOnce(&d, 0)) << rec.statuses.back();
+        EXPECT_EQ(FapGetFieldFloat(tf, ed->data.data + totalAt, enc), 0.25);
+        EdPutFloat(want, 8, 0.25, enc);
+        EXPECT_EQ(memcmp(ed->data.data + totalAt, want, 8), 0) << std::hex << enc;
+        EdUndo(ed, 0);
+        EdUndo(ed, 0);
+        EXPECT_EQ(ed->data.length, 12u);
+        EXPECT_EQ(memcmp(ed->data.data, body.b.data(), 12), 0);
+    }
+    edFind = savedFind;
+    FRFreeHistories();
 }

@@ -74,3 +74,30 @@ inline int32_t EdFindLine(PCFDATA *ed, const char *piece)
     }
     return -1;
 }
+
+/* A pane without a window on a test dialog (the benchmarks'): 50 lines of
+ * 100 cells; Fill puts a message into the data area for EdReload. */
+struct EdHeadlessPane {
+    QMS *qms = nullptr;
+    DialogWords d{};
+    EdMessageArea area{};
+    std::vector<unsigned char> block;
+    PCFDATA *ed;
+    EdHeadlessPane()
+    {
+        EdTestDialog(&d, &qms, &area);
+        ed = EdCreatePane(&d);
+        ed->scroll.visible = 50;
+        ed->width = 100 * 8;
+        ed->height = 50 * 16;
+    }
+    ~EdHeadlessPane()
+    {
+        EdFreePane(ed);
+        free(qms);
+    }
+    void Fill(const std::vector<unsigned char> &md, const std::vector<unsigned char> &body)
+    {
+        FillMessageArea(&area, &block, md, body);
+    }
+};

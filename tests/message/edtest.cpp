@@ -10,7 +10,8 @@ EdRecorder *edRec;
 
 static int RecKey(int key)
 {
-    return key == ED_KEY_SHIFT ? edRec->shift : key == ED_KEY_CONTROL ? edRec->control : 0;
+    return key == ED_KEY_SHIFT ? edRec->shift : key == ED_KEY_CONTROL ? edRec->control
+           : key == ED_KEY_MENU ? edRec->alt : 0;
 }
 static void RecInvalidate(PCFDATA *, int32_t, int32_t) { edRec->invalidations++; }
 /* the toolkit's go-to request: the least scroll that shows the line */
@@ -46,7 +47,7 @@ void EdFixture::SetUp()
     edRec = &rec;
     edHost = EdHost{ RecKey, RecInvalidate, RecScrollTo, NoPane, NoPane, RecCaret, RecCell,
                      RecStatus, NoDialog, NoDialog, RecConfirm, RecMissing, NoCaption, RecCommand,
-                     NoPost, RecCheck, RecButton, NoDialog, NoSound };
+                     NoPost, RecCheck, RecButton, NoDialog, NoSound, nullptr };
     EdTestDialog(&d, &qms, &area);
     ed = EdCreatePane(&d);
     ASSERT_NE(ed, nullptr);

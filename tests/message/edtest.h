@@ -16,7 +16,7 @@
 #include <vector>
 
 struct EdRecorder {
-    int shift = 0, control = 0;
+    int shift = 0, control = 0, alt = 0;
     int cell = 8;                           /* pixels per character */
     std::vector<std::string> statuses;
     std::vector<std::string> questions;

@@ -2,6 +2,7 @@
  * kinds (then the pane formats again), the display copy to the clipboard,
  * the mark, the view accelerators, and the captions the pane sets. */
 #include "edwnd.h"
+#include "edops.h"
 #include "csmem.h"
 #include "prfdata.h"
 #include "qms.h"
@@ -44,8 +45,10 @@ int EdDialogCommand(DialogWords *d, int id)
     case 906:
         EdSelectMark(d);
         return 1;
+    case 900:
+        return FRShowDialog(d);
     }
-    return 0;
+    return EdEditCommand(d, id);
 }
 
 /* A failed clipboard call: the block is not the clipboard's, the user is told. */

@@ -410,7 +410,10 @@ int EdRegisterPaneClass(HINSTANCE instance)
     edHost = EdHost{ KeyDown, HostInvalidate, HostScrollTo, HostScrollBars, HostPlaceCaret,
                      HostRecreateCaret, HostCellWidth, HostStatus, HostCount, HostBrowse, HostConfirm,
                      HostMissing, HostCaption, HostView, HostPost, HostCheck, HostButton, HostContext,
-                     HostSound };
+                     HostSound, nullptr };
+    EdUseSystemClipboard();
+    EdUseSelectionBox();
+    EdUseFindDialog();
     WNDCLASSA wc = {};
     if (GetClassInfoA(instance, PCFDATA_CLASS, &wc))
         return 1;

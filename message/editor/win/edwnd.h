@@ -53,8 +53,9 @@ void EdCaretShape(int *width, int *height);
 
 /* Commands of a message dialog for its pane (edcommand.cpp): the view
  * words 568-573, 609, 640, 673, 674, 737, 775, 936, the body kinds
- * 922-930, the display copies 670, 692, 813 and the mark 905, 906.
- * 1 when the id was one of them. */
+ * 922-930, the display copies 670, 692, 813, the mark 905, 906, the find
+ * dialog 900 and the editing commands (EdEditCommand).  1 when the id was
+ * one of them. */
 int EdDialogCommand(DialogWords *dialog, int id);
 void ViewCopyToClipboard(DialogWords *dialog, int menuId);
 void SetFrameTitle(DialogWords *dialog);
@@ -69,6 +70,19 @@ struct EdClipboardCalls {
     HANDLE (WINAPI *set)(UINT, HANDLE);
 };
 void EdSetClipboardCalls(const EdClipboardCalls *calls);
+
+/* The editing hosts of the window build: the system clipboard, the
+ * pane's selection box of named values, the find dialog's controls
+ * (EdRegisterPaneClass installs all three). */
+void EdUseSystemClipboard(void);
+void EdUseSelectionBox(void);
+void EdUseFindDialog(void);
+/* The "Find and Replace" dialog of a message dialog (menu 900). */
+int FRShowDialog(DialogWords *dialog);
+LRESULT CALLBACK FRDlgProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
+/* Fills the "<AMP>" and "<RMP>" pop-ups of a context menu bar for the
+ * cursor's place; 1 when either offers anything. */
+int StructShowMenus(DialogWords *dialog, HMENU bar);
 
 /* The open panes (the user formats' reformat walk). */
 PCFDATA *EdFirstPane(void);
