@@ -146,6 +146,8 @@ struct DROPT {
     DRLINES lines;
     char *outBuffer;           /* writer's text of one message, "DRASKOUT" */
     size_t outCapacity, outLength;
+    int32_t holdOutput;        /* the output file is unbuffered: the writer holds the
+                                  text of several messages and writes it in large pieces */
     int32_t asyncRefused;      /* the target refused asynchronous puts */
     int32_t flushed;           /* the output was flushed since the last write */
     char error[600];
@@ -204,7 +206,11 @@ int DraskWriteHeader(DROPT *o, const char *queue);
 int DraskWriteMessage(DROPT *o, const MQMD *md, const uint8_t *data, uint32_t length, int noBlank);
 /* The attribute lines of a descriptor into the block's text. */
 void DraskWriteAttr(DROPT *o, const MQMD *md);
-/* 0, or 2102 when the output cannot be flushed (and made durable when
+/* Writes the text the writer holds (holdOutput): 0, or the errno of a
+ * failed write (the error text is left alone). */
+int DraskWriteHeld(DROPT *o);
+/* Writes the text held (holdOutput), then flushes the output: 0, or
+ * 2102 when it cannot be written or flushed (and made durable when
  * durable is set). */
 int DraskFlushOutput(DROPT *o, int durable);
 

@@ -69,13 +69,14 @@ static int8_t codeRows[26 * 26 * 26];
 
 static int code_slot(const char *code)
 {
-    int slot = 0;
-    for (int i = 0; i < 3; i++) {
-        if (code[i] < 'A' || code[i] > 'Z')
-            return -1;
-        slot = slot * 26 + (code[i] - 'A');
-    }
-    return slot;
+    unsigned a = (unsigned)(uint8_t)code[0] - 'A';
+    if (a >= 26)
+        return -1;
+    unsigned b = (unsigned)(uint8_t)code[1] - 'A';
+    if (b >= 26)
+        return -1;
+    unsigned c = (unsigned)(uint8_t)code[2] - 'A';
+    return c < 26 ? (int)((a * 26 + b) * 26 + c) : -1;
 }
 
 static struct CodeInit {

@@ -3,6 +3,10 @@
 
 #include "drask.h"
 
+/* The first LF of the n bytes from p, or null.  Lines are found with this
+ * rather than memchr, which some C runtimes scan a byte at a time. */
+const uint8_t *DraskFindNewline(const uint8_t *p, size_t n);
+
 /* -1 for a byte that is no hex digit, else its value. */
 extern const int8_t *const DraskHexTable;
 

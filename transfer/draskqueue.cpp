@@ -14,8 +14,6 @@
 
 #define OPTION_REFRESH_QUEUE_LISTS 0x10     /* third option word: lists of queues */
 
-enum { OUTPUT_BUFFER = 1 << 20 };
-
 static void send_text(void *, void *window, const char *text)
 {
     SendErrorText(window, text);
@@ -111,7 +109,9 @@ static int open_files(DROPT *o)
         ProgApiEnd(o->progress);
         if (!o->out)
             return DraskFail(o, DRC_WRITE, "Can not open output file '%s'", o->outFile);
-        setvbuf(o->out, nullptr, _IOFBF, OUTPUT_BUFFER);
+        /* the writer holds its text and writes it in large pieces */
+        setvbuf(o->out, nullptr, _IONBF, 0);
+        o->holdOutput = 1;
     }
     return 0;
 }
@@ -182,6 +182,9 @@ static int close_files(DROPT *o)
         o->in = nullptr;
     }
     if (o->out) {
+        /* a run that stopped short may leave text held: it goes out as a
+         * stream's buffer would (the run has failed already) */
+        DraskWriteHeld(o);
         ProgApiStart(o->progress, PROG_FCLOSE);
         int failed = fclose(o->out) != 0;
         ProgApiEnd(o->progress);

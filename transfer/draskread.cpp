@@ -11,23 +11,15 @@
 #include "cs.h"
 
 static int8_t hexTable[256];
-/* A digit's value, or 0x100 for a byte that is none (two of them or'ed
- * show a bad pair in one test). */
-static uint16_t digitValue[256];
 
 static struct HexInit {
     HexInit()
     {
         memset(hexTable, -1, sizeof hexTable);
-        for (int i = 0; i < 256; i++)
-            digitValue[i] = 0x100;
         for (int i = 0; i < 10; i++)
             hexTable['0' + i] = (int8_t)i;
         for (int i = 0; i < 6; i++)
             hexTable['A' + i] = hexTable['a' + i] = (int8_t)(10 + i);
-        for (int i = 0; i < 256; i++)
-            if (hexTable[i] >= 0)
-                digitValue[i] = (uint16_t)hexTable[i];
     }
 } hexInit;
 
@@ -50,27 +42,41 @@ static struct NibbleInit {
     }
 } nibbleInit;
 
+#ifdef __SSE2__
+/* Sixteen characters as eight bytes at out (pairs that hold a byte
+ * that is no digit come out as anything); the mask of the characters
+ * that are digits. */
+static inline unsigned decode_block(const uint8_t *p, uint8_t *out)
+{
+    __m128i v = _mm_loadu_si128((const __m128i *)p);
+    __m128i d = _mm_sub_epi8(v, _mm_set1_epi8('0'));
+    __m128i l = _mm_sub_epi8(_mm_or_si128(v, _mm_set1_epi8(0x20)), _mm_set1_epi8('a'));
+    __m128i digit = _mm_cmpeq_epi8(_mm_min_epu8(d, _mm_set1_epi8(9)), d);
+    __m128i letter = _mm_cmpeq_epi8(_mm_min_epu8(l, _mm_set1_epi8(5)), l);
+    /* a digit's d is below its l + 10, a letter's l + 10 below its d */
+    __m128i value = _mm_min_epu8(d, _mm_add_epi8(l, _mm_set1_epi8(10)));
+    __m128i pairs = _mm_or_si128(_mm_slli_epi16(_mm_and_si128(value, _mm_set1_epi16(0x00FF)), 4),
+                                 _mm_srli_epi16(value, 8));
+    _mm_storel_epi64((__m128i *)out, _mm_packus_epi16(pairs, pairs));
+    return (unsigned)_mm_movemask_epi8(_mm_or_si128(digit, letter));
+}
+#endif
+
 int64_t DraskHexPairs(const char *text, uint32_t length, uint8_t *out, uint64_t max)
 {
     const uint8_t *p = (const uint8_t *)text;
     uint64_t n = 0;
     uint32_t i = 0;
 #ifdef __SSE2__
-    /* sixteen digits at a time while they are all digits */
-    const __m128i zero = _mm_setzero_si128(), low = _mm_set1_epi16(0x00FF);
+    /* sixteen digits at a time, up to the first byte that is no digit */
     while (n + 8 <= max && i + 16 <= length) {
-        __m128i v = _mm_loadu_si128((const __m128i *)(p + i));
-        __m128i folded = _mm_or_si128(v, _mm_set1_epi8(0x20));
-        __m128i digit = _mm_and_si128(_mm_cmpgt_epi8(v, _mm_set1_epi8('0' - 1)),
-                                      _mm_cmplt_epi8(v, _mm_set1_epi8('9' + 1)));
-        __m128i letter = _mm_and_si128(_mm_cmpgt_epi8(folded, _mm_set1_epi8('a' - 1)),
-                                       _mm_cmplt_epi8(folded, _mm_set1_epi8('f' + 1)));
-        if (_mm_movemask_epi8(_mm_or_si128(digit, letter)) != 0xFFFF)
+        unsigned valid = decode_block(p + i, out + n);
+        if (valid != 0xFFFF) {
+            unsigned digits = (unsigned)__builtin_ctz(~valid) & ~1u;
+            n += digits / 2;
+            i += digits;
             break;
-        __m128i value = _mm_or_si128(_mm_and_si128(digit, _mm_sub_epi8(v, _mm_set1_epi8('0'))),
-                                     _mm_and_si128(letter, _mm_sub_epi8(folded, _mm_set1_epi8('a' - 10))));
-        __m128i pairs = _mm_or_si128(_mm_slli_epi16(_mm_and_si128(value, low), 4), _mm_srli_epi16(value, 8));
-        _mm_storel_epi64((__m128i *)(out + n), _mm_packus_epi16(pairs, zero));
+        }
         n += 8;
         i += 16;
     }
@@ -226,32 +232,73 @@ static int data_kind(const DROPT *o)
 }
 
 /* The X lines that follow in the read-ahead, whole and well formed,
- * decoded where they lie (a line of any other kind, a comment, a bad
- * pair or the read-ahead's end leaves the rest to the line reader). */
+ * decoded where they lie: each line's digits are decoded up to the first
+ * byte that is none, and its end is looked for only when that byte is no
+ * line end (a line of any other kind, a comment, a bad pair, a line
+ * longer than the buffer's room or the read-ahead's end leaves the rest
+ * to the line reader). */
 static int x_lines_ahead(DROPT *o)
 {
+    enum { ROOM = 64 * 1024 };
     DRLINES *l = &o->lines;
-    while (l->chunkPos + 2 < l->chunkEnd && l->chunk[l->chunkPos] == 'X' && l->chunk[l->chunkPos + 1] == ' ') {
-        const char *line = (const char *)l->chunk + l->chunkPos;
-        const char *nl = (const char *)memchr(line, '\n', l->chunkEnd - l->chunkPos);
+    const uint8_t *from = l->chunk + l->chunkPos, *at = from, *end = l->chunk + l->chunkEnd;
+    uint8_t *out = o->msg + o->msgLength, *limit = o->msg + o->msgCapacity;
+    int64_t lines = 0;
+    int rc = 0;
+    while (end - at > 2 && at[0] == 'X' && at[1] == ' ') {
+        const uint8_t *p = at + 2;
+        while (p < end && *p == ' ')
+            p++;
+        if (limit - out < ROOM / 16) {
+            o->msgLength = (uint32_t)(out - o->msg);
+            if ((rc = DraskReserve(o, (uint64_t)o->msgLength + ROOM)) != 0)
+                break;
+            out = o->msg + o->msgLength;
+            limit = o->msg + o->msgCapacity;
+        }
+        uint8_t *q = out;
+        int stopped = 0, odd = 0;
+#ifdef __SSE2__
+        while (end - p >= 16 && limit - q >= 8) {
+            unsigned valid = decode_block(p, q);
+            if (valid != 0xFFFF) {
+                unsigned digits = (unsigned)__builtin_ctz(~valid);
+                odd = digits & 1;
+                p += digits & ~1u;
+                q += digits / 2;
+                stopped = 1;
+                break;
+            }
+            p += 16;
+            q += 8;
+        }
+#endif
+        if (odd)
+            break;             /* a digit without its partner: the line reader tells */
+        if (!stopped) {
+            size_t avail = (size_t)(end - p) < UINT32_MAX ? (size_t)(end - p) : UINT32_MAX;
+            int64_t got = DraskHexPairs((const char *)p, (uint32_t)avail, q, (uint64_t)(limit - q));
+            if (got < 0 || got == limit - q)
+                break;
+            p += 2 * got;
+            q += got;
+        }
+        const uint8_t *nl = p;
+        if (p < end && *p == '\r' && p + 1 < end && p[1] == '\n')
+            nl = p + 1;
+        else if (p >= end || *p != '\n')
+            nl = DraskFindNewline(p, (size_t)(end - p));
         if (!nl)
-            return 0;
-        uint32_t n = (uint32_t)(nl - line), i = 2;
-        uint32_t end = n && line[n - 1] == '\r' ? n - 1 : n;
-        while (i < end && line[i] == ' ')
-            i++;
-        int rc = DraskReserve(o, (uint64_t)o->msgLength + end + 1);
-        if (rc)
-            return rc;
-        int64_t got = DraskHexPairs(line + i, end - i, o->msg + o->msgLength, UINT64_MAX);
-        if (got < 0)
-            return 0;
-        o->msgLength += (uint32_t)got;
-        o->lineNumber++;
-        l->chunkPos += n + 1;
-        o->inPosition += n + 1;
+            break;
+        out = q;
+        at = nl + 1;
+        lines++;
     }
-    return 0;
+    o->msgLength = (uint32_t)(out - o->msg);
+    o->lineNumber += lines;
+    l->chunkPos += (size_t)(at - from);
+    o->inPosition += (uint64_t)(at - from);
+    return rc;
 }
 
 static int read_data(DROPT *o)

@@ -15,6 +15,8 @@
 
 #define DRASK_VERSION "9.0.0"
 
+enum { HOLD_SIZE = 1 << 20 };   /* the piece written when the text is held */
+
 /* a-z, A-Z, 0-9 and " '()+,-./:=?_" */
 static int safe_byte(uint8_t c)
 {
@@ -64,26 +66,39 @@ static struct PairInit {
     }
 } pairInit;
 
+#ifdef __SSE2__
+/* The 32 digits of sixteen bytes: nibbles interleaved, then '0' + n
+ * (+ 7 from 10). */
+static inline void encode_block(const uint8_t *bytes, char *p)
+{
+    const __m128i mask = _mm_set1_epi8(0x0F), nine = _mm_set1_epi8(9);
+    const __m128i zero = _mm_set1_epi8('0'), letters = _mm_set1_epi8('A' - '0' - 10);
+    __m128i v = _mm_loadu_si128((const __m128i *)bytes);
+    __m128i hi = _mm_and_si128(_mm_srli_epi16(v, 4), mask), lo = _mm_and_si128(v, mask);
+    __m128i first = _mm_unpacklo_epi8(hi, lo), second = _mm_unpackhi_epi8(hi, lo);
+    first = _mm_add_epi8(_mm_add_epi8(first, zero), _mm_and_si128(_mm_cmpgt_epi8(first, nine), letters));
+    second = _mm_add_epi8(_mm_add_epi8(second, zero), _mm_and_si128(_mm_cmpgt_epi8(second, nine), letters));
+    _mm_storeu_si128((__m128i *)p, first);
+    _mm_storeu_si128((__m128i *)(p + 16), second);
+}
+#endif
+
 static void add_hex(DROPT *o, const uint8_t *bytes, uint32_t n)
 {
     char *p = o->outBuffer + o->outLength;
     uint32_t i = 0;
 #ifdef __SSE2__
-    /* sixteen bytes at a time: nibbles interleaved, then '0' + n (+ 7 from 10) */
-    const __m128i mask = _mm_set1_epi8(0x0F), nine = _mm_set1_epi8(9);
-    const __m128i zero = _mm_set1_epi8('0'), letters = _mm_set1_epi8('A' - '0' - 10);
-    for (; i + 16 <= n; i += 16, p += 32) {
-        __m128i v = _mm_loadu_si128((const __m128i *)(bytes + i));
-        __m128i hi = _mm_and_si128(_mm_srli_epi16(v, 4), mask), lo = _mm_and_si128(v, mask);
-        __m128i first = _mm_unpacklo_epi8(hi, lo), second = _mm_unpackhi_epi8(hi, lo);
-        first = _mm_add_epi8(_mm_add_epi8(first, zero), _mm_and_si128(_mm_cmpgt_epi8(first, nine), letters));
-        second = _mm_add_epi8(_mm_add_epi8(second, zero), _mm_and_si128(_mm_cmpgt_epi8(second, nine), letters));
-        _mm_storeu_si128((__m128i *)p, first);
-        _mm_storeu_si128((__m128i *)(p + 16), second);
+    if (n >= 16) {
+        for (; i + 16 <= n; i += 16)
+            encode_block(bytes + i, p + 2 * i);
+        /* the last sixteen bytes again, over digits already there */
+        if (i < n)
+            encode_block(bytes + n - 16, p + 2 * (n - 16));
+        i = n;
     }
 #endif
-    for (; i < n; i++, p += 2)
-        memcpy(p, hexPairs[bytes[i]], 2);
+    for (; i < n; i++)
+        memcpy(p + 2 * i, hexPairs[bytes[i]], 2);
     o->outLength += 2 * (size_t)n;
 }
 
@@ -105,21 +120,28 @@ static void add_int(DROPT *o, int32_t v)
     o->outLength = (size_t)(p - o->outBuffer);
 }
 
-/* Writes and empties the text: 0 or 2102. */
-static int emit(DROPT *o, int withReason)
+int DraskWriteHeld(DROPT *o)
 {
     size_t n = o->outLength;
     o->outLength = 0;
-    if (!o->out)
+    if (!o->out || !n)
         return 0;
     errno = 0;
-    if (n && fwrite(o->outBuffer, 1, n, o->out) != n) {
-        int e = errno;
-        if (withReason)
-            return DraskFail(o, DRC_WRITE, "Can not write to file '%s' RC(%d)", o->outFile, e);
-        return DraskFail(o, DRC_WRITE, "Can not write to file '%s'", o->outFile);
-    }
+    return fwrite(o->outBuffer, 1, n, o->out) == n ? 0 : errno ? errno : EIO;
+}
+
+/* Writes and empties the text, or holds it while it is under the piece
+ * size: 0 or 2102. */
+static int emit(DROPT *o, int withReason)
+{
     o->flushed = 0;
+    if (o->holdOutput && o->outLength < HOLD_SIZE)
+        return 0;
+    int e = DraskWriteHeld(o);
+    if (e && withReason)
+        return DraskFail(o, DRC_WRITE, "Can not write to file '%s' RC(%d)", o->outFile, e);
+    if (e)
+        return DraskFail(o, DRC_WRITE, "Can not write to file '%s'", o->outFile);
     return 0;
 }
 
@@ -259,7 +281,7 @@ static int write_safe(DROPT *o, const uint8_t *data, uint32_t length)
 
 int DraskWriteMessage(DROPT *o, const MQMD *md, const uint8_t *data, uint32_t length, int noBlank)
 {
-    o->outLength = 0;
+    size_t start = o->outLength;   /* after the text held */
     if (o->options & DRO_INDEX) {
         char index[40];
         int n = snprintf(index, sizeof index, "* Index %lld\n", (long long)o->selected);
@@ -277,7 +299,7 @@ int DraskWriteMessage(DROPT *o, const MQMD *md, const uint8_t *data, uint32_t le
             add(o, "\n", 1);
     }
     if (rc) {
-        o->outLength = 0;
+        o->outLength = start;
         return DraskFail(o, DRC_STORAGE, "Unable to allocate %llu bytes line storage",
                          (unsigned long long)length * 3);
     }
@@ -288,12 +310,15 @@ int DraskFlushOutput(DROPT *o, int durable)
 {
     if (!o->out)
         return 0;
+    int e = DraskWriteHeld(o);
+    if (e)
+        return DraskFail(o, DRC_WRITE, "Error flushing data to file '%s'RC(%d)", o->outFile, e);
     errno = 0;
     if (fflush(o->out) || ferror(o->out))
         return DraskFail(o, DRC_WRITE, "Error flushing data to file '%s'RC(%d)", o->outFile,
                          errno ? errno : EIO);
     if (durable) {
-        int e = DraskSyncFile(o->out);
+        e = DraskSyncFile(o->out);
         if (e)
             return DraskFail(o, DRC_WRITE, "Error flushing data to file '%s'RC(%d)", o->outFile, e);
     }

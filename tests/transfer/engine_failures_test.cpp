@@ -3,7 +3,8 @@
  * with their texts and lose no message; read ahead and asynchronous puts
  * refused with 2046 are tried again without; a truncated get is read
  * again into a bigger buffer; 2119 counts as a message, 2034 under the
- * cursor skips one; context options that cannot work are refused. */
+ * cursor skips one; context options that cannot work are refused; a
+ * failed unload keeps the messages it wrote. */
 #include "xferengine.h"
 
 #include <atomic>
@@ -101,8 +102,8 @@ TEST_F(Transfer, FullDiskBacksOutAndIsNeverCompleted)
     EXPECT_EQ(DepthOf("Q1"), 2);
     EXPECT_EQ(Rec.Count("MQCMIT"), 0u);
     EXPECT_EQ(Rec.Count("MQBACK"), 1u);
-    /* more than the buffer holds: a write fails first */
-    PutMany("Q1", 48);
+    /* more than the writer holds (a megabyte of text): a write fails first */
+    PutMany("Q1", 48, std::string(12000, 'p').c_str());
     o = Block();
     strcpy(o->sourceQ, "Q1");
     strcpy(o->outFile, "/dev/full");
@@ -120,6 +121,28 @@ TEST_F(Transfer, FullDiskBacksOutAndIsNeverCompleted)
     EXPECT_EQ(LastText(), "Error flushing data to file '/dev/full'RC(28)");
 }
 #endif
+
+TEST_F(Transfer, AFailedUnloadKeepsWhatItWrote)
+{
+    /* the writer holds the text of several messages: a get that fails
+     * leaves the file with every message before it */
+    PutMany("Q1", 10);
+    /* the fifth message fails (the first get is made twice: its buffer
+     * was too small) */
+    Rec.Fail("MQGET", "Q1", MQRC_CONNECTION_BROKEN, 1, 0, 5);
+    std::string out = TempDir() + "/stopped.drask";
+    DROPT *o = Block();
+    strcpy(o->sourceQ, "Q1");
+    strcpy(o->outFile, out.c_str());
+    o->options |= DRO_OVERWRITE;
+    EXPECT_EQ(Run(o), MQRC_CONNECTION_BROKEN);
+    EXPECT_EQ(LastText().rfind("MQGET(Q1) failed RC(2009)", 0), 0u) << LastText();
+    XRead r = ReadMessages(out);
+    EXPECT_EQ(r.rc, 0) << r.error;
+    ASSERT_EQ(r.msgs.size(), 4u);
+    EXPECT_EQ(r.msgs[3].data, "message 4");
+    EXPECT_EQ(DepthOf("Q1"), 10);
+}
 
 TEST_F(Transfer, RefusedReadAheadAndAsynchronousPutsAreTriedWithout)
 {

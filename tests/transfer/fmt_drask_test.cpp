@@ -132,6 +132,32 @@ TEST(DraskFormat, RandomMessagesReadBackEqualInEveryLayout)
     }
 }
 
+TEST(DraskFormat, LinesOfEveryWidthReadBackEqual)
+{
+    /* X lines shorter and longer than the reader's sixteen-digit steps,
+     * lines wider than its room for decoding in place, with LF and CR LF */
+    std::mt19937 rng(70);
+    static const int32_t widths[] = {1, 7, 8, 16, 24, 25, 33, 5000};
+    for (int32_t width : widths) {
+        for (uint32_t opt : {0u, (uint32_t)DRO_COLUMN}) {
+            SCOPED_TRACE("width " + std::to_string(width) + " options " + std::to_string(opt));
+            std::vector<XMsg> msgs;
+            for (int i = 0; i < 12; i++) {
+                size_t n = i == 0 ? 0 : rng() % 3 == 0 ? rng() % 40 : rng() % 12000;
+                msgs.push_back({RandomMD(rng, 2), RandomBytes(rng, n)});
+            }
+            std::string text = WriteMessages(msgs, opt, nullptr, width), crlf;
+            for (char c : text)
+                crlf += c == '\n' ? std::string("\r\n") : std::string(1, c);
+            for (const std::string &t : {text, crlf}) {
+                XRead r = ReadMessages(TempFile("width.drask", t));
+                ASSERT_EQ(r.rc, 0) << r.error;
+                ExpectMessages(r.msgs, msgs);
+            }
+        }
+    }
+}
+
 TEST(DraskFormat, ReaderTolerates)
 {
     /* comments and blank lines anywhere, "N", unquoted and escaped S
@@ -233,6 +259,17 @@ TEST(DraskFormat, ErrorTextsNameTheirLine)
         {"* DRASK\nA PER 1\nB 1\n", DRC_BADFILE, "Expected message at line 3 of file"},
         {"* DRASK\nA PER 1\nX 414\n", DRC_BADFILE, "Badly formed HEX string on line 3 of file"},
         {"* DRASK\nA PER 1\nX 41 4\nX 4G\n", DRC_BADFILE, "Badly formed HEX string on line 4 of file"},
+        /* a bad line among long ones: an odd digit, a letter that is none */
+        {"* DRASK\nA PER 1\nX 00112233445566778899AABBCCDDEEFF00112233445566778899\n"
+         "X 00112233445566778899AABBCCDDEEFF0\nX 00112233445566778899AABBCCDDEEFF00112233445566778899\n",
+         DRC_BADFILE, "Badly formed HEX string on line 4 of file"},
+        {"* DRASK\nA PER 1\nX 00112233445566778899AABBCCDDEEFF00112233445566778899\n"
+         "X 00112233445566778899AABBCCDDEEFF00112233445566778899\n"
+         "X 00112233445566778899AABBCCDDEEFF0011223344556677889\nX 00112233445566778899AABBCCDDEEFF00112233445566778899\n",
+         DRC_BADFILE, "Badly formed HEX string on line 5 of file"},
+        {"* DRASK\nA PER 1\nX 00112233445566778899AABBCCDDEEFF00112233445566778899\n"
+         "X 0011223344556677889G\nX 00112233445566778899AABBCCDDEEFF00112233445566778899\n",
+         DRC_BADFILE, "Badly formed HEX string on line 4 of file"},
         {"* DRASK\nA PER 1\nS \"ab~c\"\n", DRC_BADFILE, "Unexpected escape sequence on line 3 of file"},
         {"* DRASK\nA PER 1\nS \"abc\n", DRC_BADFILE, "Invalid string line - no terminating \" symbol on line 3 of file"},
         {"PK\x03\x04 not a message file\n", DRC_BADFILE, "does not appear to be a DRASK file"},

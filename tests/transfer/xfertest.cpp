@@ -116,13 +116,14 @@ XRead ReadMessages(const std::string &path, uint32_t options, uint32_t options2,
     return out;
 }
 
-std::string WriteMessages(const std::vector<XMsg> &msgs, uint32_t options, const char *queue)
+std::string WriteMessages(const std::vector<XMsg> &msgs, uint32_t options, const char *queue, int32_t lineWidth)
 {
     static int n;
     std::string path = TempDir() + "/written" + std::to_string(++n) + ".drask";
     DROPT *o = (DROPT *)CSGetMem(sizeof(DROPT), "DROPT");
     DraskInit(o);
     o->options = options;
+    o->lineWidth = lineWidth;
     UTStrCopy(o->outFile, path.c_str(), sizeof o->outFile);
     o->out = DraskOpenFile(path.c_str(), "wb");
     EXPECT_NE(o->out, nullptr);

@@ -34,8 +34,10 @@ std::string SamplePath(const std::string &name);
 /* Every message of a file as the engine's readers see it. */
 XRead ReadMessages(const std::string &path, uint32_t options = 0, uint32_t options2 = 0,
                    const std::string &start = "", const std::string &end = "");
-/* The text of a Drask file of the messages (header time fixed). */
-std::string WriteMessages(const std::vector<XMsg> &msgs, uint32_t options, const char *queue = nullptr);
+/* The text of a Drask file of the messages (header time fixed), lineWidth
+ * bytes to an X line. */
+std::string WriteMessages(const std::vector<XMsg> &msgs, uint32_t options, const char *queue = nullptr,
+                          int32_t lineWidth = 25);
 
 /* A descriptor as the reader defaults it, then a plain text message. */
 MQMD DefaultMD(void);
