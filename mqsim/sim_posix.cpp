@@ -75,14 +75,22 @@ void SimHostPinModule(void)
 
 /* ---- sockets of the local channel ---------------------------------------- */
 
+/* A stream socket and the loopback address with a port (0: any). */
+static int Loopback(sockaddr_in *a, int port)
+{
+    *a = sockaddr_in();
+    a->sin_family = AF_INET;
+    a->sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    a->sin_port = htons((uint16_t)port);
+    return socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+}
+
 SimSocket SimHostListen(int *port)
 {
-    int s = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_in a;
+    int s = Loopback(&a, 0);
     if (s < 0)
         return -1;
-    sockaddr_in a = {};
-    a.sin_family = AF_INET;
-    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
     socklen_t len = sizeof a;
     if (bind(s, (sockaddr *)&a, sizeof a) != 0 || listen(s, 64) != 0 || getsockname(s, (sockaddr *)&a, &len) != 0) {
         close(s);
@@ -103,13 +111,10 @@ SimSocket SimHostAccept(SimSocket s)
 
 SimSocket SimHostConnect(int port)
 {
-    int s = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_in a;
+    int s = Loopback(&a, port);
     if (s < 0)
         return -1;
-    sockaddr_in a = {};
-    a.sin_family = AF_INET;
-    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    a.sin_port = htons((uint16_t)port);
     if (connect(s, (sockaddr *)&a, sizeof a) != 0) {
         close(s);
         return -1;

@@ -79,18 +79,27 @@ static bool SocketsReady(void)
     return ready;
 }
 
+/* A stream socket (not inherited) and the loopback address with a port
+ * (0: any). */
+static SOCKET Loopback(sockaddr_in *a, int port)
+{
+    *a = sockaddr_in();
+    a->sin_family = AF_INET;
+    a->sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    a->sin_port = htons((u_short)port);
+    if (!SocketsReady())
+        return INVALID_SOCKET;
+    return WSASocketA(AF_INET, SOCK_STREAM, IPPROTO_TCP, nullptr, 0, WSA_FLAG_NO_HANDLE_INHERIT);
+}
+
 SimSocket SimHostListen(int *port)
 {
-    if (!SocketsReady())
-        return -1;
-    SOCKET s = WSASocketA(AF_INET, SOCK_STREAM, IPPROTO_TCP, nullptr, 0, WSA_FLAG_NO_HANDLE_INHERIT);
+    sockaddr_in a;
+    SOCKET s = Loopback(&a, 0);
     if (s == INVALID_SOCKET)
         return -1;
     BOOL excl = TRUE;
     setsockopt(s, SOL_SOCKET, SO_EXCLUSIVEADDRUSE, (const char *)&excl, sizeof excl);
-    sockaddr_in a = {};
-    a.sin_family = AF_INET;
-    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
     int len = sizeof a;
     if (bind(s, (sockaddr *)&a, sizeof a) != 0 || listen(s, 64) != 0 || getsockname(s, (sockaddr *)&a, &len) != 0) {
         closesocket(s);
@@ -108,15 +117,10 @@ SimSocket SimHostAccept(SimSocket s)
 
 SimSocket SimHostConnect(int port)
 {
-    if (!SocketsReady())
-        return -1;
-    SOCKET s = WSASocketA(AF_INET, SOCK_STREAM, IPPROTO_TCP, nullptr, 0, WSA_FLAG_NO_HANDLE_INHERIT);
+    sockaddr_in a;
+    SOCKET s = Loopback(&a, port);
     if (s == INVALID_SOCKET)
         return -1;
-    sockaddr_in a = {};
-    a.sin_family = AF_INET;
-    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    a.sin_port = htons((u_short)port);
     if (connect(s, (sockaddr *)&a, sizeof a) != 0) {
         closesocket(s);
         return -1;
