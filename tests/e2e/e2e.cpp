@@ -321,7 +321,7 @@ static std::string Hex(const MQBYTE *p, size_t n)
 MQLONG E2EQueue(const char *qmgr, const char *queue, std::vector<E2EMsg> *out)
 {
     out->clear();
-    MQCHAR48 name;
+    char name[48];
     memset(name, ' ', 48);
     memcpy(name, qmgr, strnlen(qmgr, 48));
     MQHCONN hc;

@@ -11,6 +11,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <string>
 
 /* The queues the fill script fills or leaves empty for the road. */
@@ -119,6 +120,17 @@ static int Start(Road *r)
     return 0;
 }
 
+/* The road's folders go unless a step failed (kept to look into). */
+static int Finish(Road *r, int result)
+{
+    MQSimShutdown();
+    if (result != 1) {
+        std::error_code ec;
+        std::filesystem::remove_all(r->home, ec);
+    }
+    return result;
+}
+
 /* 10: the program ends through its own exit; nothing changed meanwhile. */
 static void Exit(Road *r)
 {
@@ -138,16 +150,16 @@ int main(int argc, char **argv)
     r.tool = WinPath(argv[2]);
     r.fill = argv[3];
     if (!Prepare(&r))
-        return 1;
+        return Finish(&r, 1);
     int started = Start(&r);
     if (started) {
         E2EWatchdogStop();
         E2EEnd(&r.program, 1000);
         if (started == 77)
             fprintf(stderr, "e2e: the program opened no window: the road is not driven\n");
-        return started;
+        return Finish(&r, started);
     }
     Exit(&r);
     fprintf(stderr, "e2e: %d failure(s)\n", r.failures);
-    return r.failures ? 1 : 0;
+    return Finish(&r, r.failures ? 1 : 0);
 }
