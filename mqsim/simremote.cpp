@@ -239,7 +239,9 @@ bool SimRemoteDisc(PMQHCONN pHconn, PMQLONG pCompCode, PMQLONG pReason)
         f.Put32(SIMCH_DISC);
         Exchange(&call, f, &r);
     }
-    if (call.reason != MQRC_HCONN_ERROR && call.reason != MQRC_CALL_IN_PROGRESS) {
+    /* ended when the owner disconnected it or the channel is lost; an
+     * injected failure leaves it connected, as in the owner */
+    if (call.answered || call.reason == MQRC_CONNECTION_BROKEN) {
         Forget(call.r);
         *pHconn = MQHC_UNUSABLE_HCONN;
     }
