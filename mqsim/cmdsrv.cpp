@@ -349,7 +349,7 @@ static void RunRequest(SimQMgr *q, const CmdRequest *req, CmdReply *r)
 static void Answer(CmdServer *srv, const MQMD *md, const std::string &msg, std::vector<std::string> *out,
                    MQLONG *format, std::string *dlq)
 {
-    MQLONG injected = SimFaultCheck(MQSIM_COMMAND_SERVER);  /* may sleep: a late reply */
+    MQLONG injected = SimFaultCheck(MQSIM_COMMAND_SERVER, srv->qmgr.c_str());  /* may sleep: a late reply */
     if (injected == -1)
         return;                           /* no reply at all */
     CmdReply r = {};

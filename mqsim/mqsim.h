@@ -25,6 +25,14 @@ void MQENTRY MQSimFault(PMQCHAR verb, MQLONG count, MQLONG reason, MQLONG delayM
  * queue manager. */
 void MQENTRY MQSimFaultAt(PMQCHAR verb, PMQCHAR qmgr, MQLONG nth, MQLONG count, MQLONG reason);
 
+/* Arms a fault, as MQSimFaultAt does with a delay of delayMs before each
+ * call it strikes, inside the process that owns queue manager qmgr (this
+ * one when it owns it): the calls struck are that process's own, never
+ * those it serves to other processes.  0, or 2059 when no process owns
+ * the queue manager. */
+MQLONG MQENTRY MQSimFaultInOwner(PMQCHAR verb, PMQCHAR qmgr, MQLONG nth, MQLONG count, MQLONG reason,
+                                 MQLONG delayMs);
+
 /* The verb name that reaches the command servers ("*" does not): the
  * next count requests are answered after delayMs, with a single error
  * response of reason when reason > 0, or not at all when reason is -1. */
@@ -50,5 +58,6 @@ typedef void (MQENTRY *MQSimFault_FN)(PMQCHAR, MQLONG, MQLONG, MQLONG);
 typedef void (MQENTRY *MQSimFaultAt_FN)(PMQCHAR, PMQCHAR, MQLONG, MQLONG, MQLONG);
 typedef MQLONG (MQENTRY *MQSimRunMqsc_FN)(PMQCHAR, PMQCHAR, MQLONG, PMQCHAR);
 typedef void (MQENTRY *MQSimShutdown_FN)(void);
+typedef MQLONG (MQENTRY *MQSimFaultInOwner_FN)(PMQCHAR, PMQCHAR, MQLONG, MQLONG, MQLONG, MQLONG);
 
 #endif

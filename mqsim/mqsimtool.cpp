@@ -4,8 +4,12 @@
  *   mqsim [-d HOME] -m QMGR put QUEUE FILE...   put each file as one message
  *         [-f FORMAT] [-p PRIORITY] [-P] (persistent) [-c CORRELID] [-i MSGID]
  *         [-r REPLYTOQ] [-R REPLYTOQMGR] [-C CCSID] [-E ENCODING] [-t MSGTYPE]
- *         [-e EXPIRY]    (a file holding a transmission or dead-letter header
- *         goes as it is, with -f MQXMIT or -f MQDEAD and the header's -E)
+ *         [-e EXPIRY] [-F FEEDBACK] [-u USERID] [-a APPLIDENTITYDATA]
+ *         [-A PUTAPPLNAME] [-n COUNT] [-D REASON,DESTQ[,DESTQMGR]]
+ *         (a file holding a transmission or dead-letter header goes as it
+ *         is, with -f MQXMIT or -f MQDEAD and the header's -E; -D wraps
+ *         each file in a dead-letter header instead; -n puts each file
+ *         COUNT times, every message with a MsgId of its own)
  *   mqsim [-d HOME] -m QMGR list QUEUE          one line per message
  *   mqsim [-d HOME] -m QMGR dump QUEUE          descriptors and data in hex
  *
@@ -17,6 +21,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <ctime>
 #include <string>
 #include <vector>
 
@@ -25,7 +30,8 @@ static int Usage(void)
     fprintf(stderr, "usage: mqsim [-d home] -m qmgr mqsc FILE|-\n"
                     "       mqsim [-d home] -m qmgr put QUEUE [-f fmt] [-p prio] [-P] [-c correlid] [-i msgid]\n"
                     "             [-r replytoq] [-R replytoqmgr] [-C ccsid] [-E encoding] [-t msgtype]\n"
-                    "             [-e expiry] FILE...\n"
+                    "             [-e expiry] [-F feedback] [-u userid] [-a applidentitydata]\n"
+                    "             [-A putapplname] [-n count] [-D reason,destq[,destqmgr]] FILE...\n"
                     "       mqsim [-d home] -m qmgr list|dump QUEUE\n");
     return 2;
 }
@@ -104,11 +110,50 @@ static int OpenQueue(MQHCONN hc, const char *queue, MQLONG options, MQHOBJ *ho)
     return cc == MQCC_FAILED ? Fail("MQOPEN", rc) : 0;
 }
 
+/* A dead-letter header for -D: "reason,destq[,destqmgr]"; the body's
+ * format, encoding and code page move into it. */
+static bool ParseDeadLetter(const char *spec, MQDLH *dlh)
+{
+    MQDLH d = {MQDLH_DEFAULT};
+    char q[49] = "", qm[49] = "";
+    int reason;
+    if (sscanf(spec, "%d,%48[^,],%48s", &reason, q, qm) < 2)
+        return false;
+    d.Reason = reason;
+    Pad(d.DestQName, 48, q);
+    Pad(d.DestQMgrName, 48, qm);
+    Pad(d.PutApplName, 28, "mqsim");
+    Pad(d.PutDate, 8, "");
+    Pad(d.PutTime, 8, "");
+    *dlh = d;
+    return true;
+}
+
+/* The message of one file: the data, behind a dead-letter header when
+ * asked; the descriptor then names the header. */
+static std::string Wrap(const std::string &data, const MQDLH *dlh, MQMD *md)
+{
+    if (!dlh)
+        return data;
+    MQDLH d = *dlh;
+    d.Encoding = md->Encoding;
+    d.CodedCharSetId = md->CodedCharSetId;
+    memcpy(d.Format, md->Format, 8);
+    d.PutApplType = MQAT_DEFAULT;
+    memcpy(md->Format, MQFMT_DEAD_LETTER_HEADER, 8);
+    md->Encoding = MQENC_NATIVE;
+    return std::string((const char *)&d, sizeof d) + data;
+}
+
 static int Put(const char *qmgr, const char *queue, int argc, char **argv)
 {
     MQMD md = {MQMD_DEFAULT};
     MQPMO pmo = {MQPMO_DEFAULT};
     pmo.Options = MQPMO_NO_SYNCPOINT;
+    MQDLH dlh;
+    bool wrap = false;
+    long count = 1;
+    MQLONG context = 0;        /* MQPMO_SET_IDENTITY_CONTEXT or MQPMO_SET_ALL_CONTEXT */
     int i = 0;
     for (; i < argc && argv[i][0] == '-' && argv[i][1]; i++) {
         char opt = argv[i][1];
@@ -130,28 +175,50 @@ static int Put(const char *qmgr, const char *queue, int argc, char **argv)
         case 'E': md.Encoding = atoi(v); break;
         case 't': md.MsgType = atoi(v); break;
         case 'e': md.Expiry = atoi(v); break;
+        case 'F': md.Feedback = atoi(v); break;
+        case 'u': Pad(md.UserIdentifier, 12, v); context |= MQPMO_SET_IDENTITY_CONTEXT; break;
+        case 'a': Pad(md.ApplIdentityData, 32, v); context |= MQPMO_SET_IDENTITY_CONTEXT; break;
+        case 'A': Pad(md.PutApplName, 28, v); context = MQPMO_SET_ALL_CONTEXT; break;
+        case 'n': count = atol(v); if (count < 1) return Usage(); break;
+        case 'D': if (!ParseDeadLetter(v, &dlh)) return Usage(); wrap = true; break;
         default: return Usage();
         }
     }
+    if (context & MQPMO_SET_ALL_CONTEXT) {
+        context = MQPMO_SET_ALL_CONTEXT;          /* the origin as now, by this tool */
+        time_t now = time(nullptr);
+        struct tm *t = gmtime(&now);
+        char date[9], tod[9];
+        strftime(date, sizeof date, "%Y%m%d", t);
+        strftime(tod, sizeof tod, "%H%M%S00", t);
+        memcpy(md.PutDate, date, 8);
+        memcpy(md.PutTime, tod, 8);
+        md.PutApplType = MQAT_DEFAULT;
+    }
+    pmo.Options |= context;
     if (i >= argc)
         return Usage();
     MQHCONN hc;
     MQHOBJ ho;
-    if (Connect(qmgr, &hc) || OpenQueue(hc, queue, MQOO_OUTPUT, &ho))
+    MQLONG oo = MQOO_OUTPUT | (context == MQPMO_SET_ALL_CONTEXT ? MQOO_SET_ALL_CONTEXT :
+                               context ? MQOO_SET_IDENTITY_CONTEXT : 0);
+    if (Connect(qmgr, &hc) || OpenQueue(hc, queue, oo, &ho))
         return 1;
-    MQBYTE msgId[24];
-    memcpy(msgId, md.MsgId, 24);
+    MQMD given = md;
     for (; i < argc; i++) {
-        std::string data;
-        if (!ReadFile(argv[i], &data)) {
+        std::string file;
+        if (!ReadFile(argv[i], &file)) {
             fprintf(stderr, "mqsim: cannot read %s\n", argv[i]);
             return 1;
         }
-        memcpy(md.MsgId, msgId, 24);
-        MQLONG cc, rc;
-        MQPUT(hc, ho, &md, &pmo, (MQLONG)data.size(), data.empty() ? nullptr : &data[0], &cc, &rc);
-        if (cc == MQCC_FAILED)
-            return Fail("MQPUT", rc);
+        for (long n = 0; n < count; n++) {
+            md = given;
+            std::string data = Wrap(file, wrap ? &dlh : nullptr, &md);
+            MQLONG cc, rc;
+            MQPUT(hc, ho, &md, &pmo, (MQLONG)data.size(), data.empty() ? nullptr : &data[0], &cc, &rc);
+            if (cc == MQCC_FAILED)
+                return Fail("MQPUT", rc);
+        }
     }
     MQLONG cc, rc;
     MQDISC(&hc, &cc, &rc);
@@ -229,6 +296,7 @@ static int Browse(const char *qmgr, const char *queue, bool dump)
         printf("  UserIdentifier '%s' PutApplType %d PutApplName '%s' PutDate %s PutTime %s\n",
                Field(md.UserIdentifier, 12).c_str(), (int)md.PutApplType, Field(md.PutApplName, 28).c_str(),
                Field(md.PutDate, 8).c_str(), Field(md.PutTime, 8).c_str());
+        printf("  ApplIdentityData '%s' Feedback %d\n", Field(md.ApplIdentityData, 32).c_str(), (int)md.Feedback);
         printf("  Length %d\n", (int)len);
         DumpData(buf.data(), len);
     }

@@ -175,6 +175,7 @@ struct SimConn {
     bool ctlStop;
     std::thread dispatcher;
     std::thread::id dispatcherId;
+    bool broken;              /* broken: every call answers 2009 */
 };
 
 struct SimHandle {
@@ -209,6 +210,10 @@ SimObject *SimLookup(SimQMgr *q, int kind, const std::string &name);
 SimObject *SimNewObject(SimQMgr *q, int kind, const std::string &name, const SimObject *like);
 void SimDeleteObject(SimQMgr *q, SimObject *o);
 std::string SimHome(void);
+/* The folder of a queue manager under the home folder. */
+std::string SimQMgrDir(const std::string &name);
+/* Whether this process has the queue manager loaded. */
+bool SimQMgrLoaded(const std::string &name);
 int64_t SimNowMs(void);
 
 /* simqueue.cpp */
@@ -280,6 +285,10 @@ void SimBackout(SimConn *c);
 /* simfault.cpp: 0, or the injected reason for this call of the verb on
  * that queue manager (null: not known). */
 MQLONG SimFaultCheck(const char *verb, const char *qmgr = nullptr);
+/* Replaces the fault of the verb and queue manager ("" any): skip calls
+ * let through, then count calls failed with reason after delayMs; count
+ * 0 removes it. */
+void SimFaultArm(const char *verb, const std::string &qmgr, MQLONG skip, MQLONG count, MQLONG reason, MQLONG delayMs);
 /* Set on threads of the stand-in itself (the command server): their MQI
  * calls are never failed by injected faults. */
 extern thread_local bool SimFaultExempt;
@@ -298,3 +307,14 @@ std::string SimHostUser(void);
 std::string SimHostProgram(void);
 std::string SimHostEnv(const char *name);
 void SimHostPinModule(void);                     /* the library stays loaded */
+/* Sockets of the local channel, on the loopback address only: -1 when
+ * none.  Listen picks a free port and tells it. */
+typedef intptr_t SimSocket;
+SimSocket SimHostListen(int *port);
+SimSocket SimHostAccept(SimSocket s);
+SimSocket SimHostConnect(int port);
+bool SimHostSendAll(SimSocket s, const void *p, size_t n);
+bool SimHostRecvAll(SimSocket s, void *p, size_t n);
+void SimHostShutdownSocket(SimSocket s);         /* wakes a blocked receive */
+void SimHostCloseSocket(SimSocket s);
+int SimHostRemove(const std::string &path);

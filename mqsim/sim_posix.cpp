@@ -1,12 +1,18 @@
 /* Host services of the stand-in on POSIX systems: the owner lock of a
- * queue manager's folder, atomic file replacement, user and program. */
+ * queue manager's folder, atomic file replacement, user and program,
+ * sockets of the local channel. */
 #include "sim.h"
 
+#include <arpa/inet.h>
+#include <cerrno>
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
+#include <netinet/in.h>
+#include <netinet/tcp.h>
 #include <pwd.h>
 #include <sys/file.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -65,4 +71,101 @@ std::string SimHostEnv(const char *name)
 /* The native build links the library statically: nothing to pin. */
 void SimHostPinModule(void)
 {
+}
+
+/* ---- sockets of the local channel ---------------------------------------- */
+
+/* A stream socket and the loopback address with a port (0: any). */
+static int Loopback(sockaddr_in *a, int port)
+{
+    *a = sockaddr_in();
+    a->sin_family = AF_INET;
+    a->sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    a->sin_port = htons((uint16_t)port);
+    return socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+}
+
+SimSocket SimHostListen(int *port)
+{
+    sockaddr_in a;
+    int s = Loopback(&a, 0);
+    if (s < 0)
+        return -1;
+    socklen_t len = sizeof a;
+    if (bind(s, (sockaddr *)&a, sizeof a) != 0 || listen(s, 64) != 0 || getsockname(s, (sockaddr *)&a, &len) != 0) {
+        close(s);
+        return -1;
+    }
+    *port = ntohs(a.sin_port);
+    return s;
+}
+
+SimSocket SimHostAccept(SimSocket s)
+{
+    for (;;) {
+        int c = accept4((int)s, nullptr, nullptr, SOCK_CLOEXEC);
+        if (c >= 0 || errno != EINTR)
+            return c < 0 ? -1 : c;
+    }
+}
+
+SimSocket SimHostConnect(int port)
+{
+    sockaddr_in a;
+    int s = Loopback(&a, port);
+    if (s < 0)
+        return -1;
+    if (connect(s, (sockaddr *)&a, sizeof a) != 0) {
+        close(s);
+        return -1;
+    }
+    int one = 1;
+    setsockopt(s, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
+    return s;
+}
+
+bool SimHostSendAll(SimSocket s, const void *p, size_t n)
+{
+    const char *b = (const char *)p;
+    while (n > 0) {
+        ssize_t k = send((int)s, b, n, MSG_NOSIGNAL);
+        if (k < 0 && errno == EINTR)
+            continue;
+        if (k <= 0)
+            return false;
+        b += k;
+        n -= (size_t)k;
+    }
+    return true;
+}
+
+bool SimHostRecvAll(SimSocket s, void *p, size_t n)
+{
+    char *b = (char *)p;
+    while (n > 0) {
+        ssize_t k = recv((int)s, b, n, 0);
+        if (k < 0 && errno == EINTR)
+            continue;
+        if (k <= 0)
+            return false;
+        b += k;
+        n -= (size_t)k;
+    }
+    return true;
+}
+
+void SimHostShutdownSocket(SimSocket s)
+{
+    shutdown((int)s, SHUT_RDWR);
+}
+
+void SimHostCloseSocket(SimSocket s)
+{
+    if (s >= 0)
+        close((int)s);
+}
+
+int SimHostRemove(const std::string &path)
+{
+    return unlink(path.c_str());
 }

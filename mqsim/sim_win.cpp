@@ -1,7 +1,10 @@
 /* Host services of the stand-in on Windows: the owner lock of a queue
- * manager's folder, atomic file replacement, user and program. */
+ * manager's folder, atomic file replacement, user and program, sockets
+ * of the local channel. */
 #include "sim.h"
 
+#include <winsock2.h>
+#include <ws2tcpip.h>
 #include <windows.h>
 
 #include <cstdlib>
@@ -63,4 +66,108 @@ void SimHostPinModule(void)
     HMODULE m;
     GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_PIN | GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS,
                        (LPCSTR)(void *)&SimHostPinModule, &m);
+}
+
+/* ---- sockets of the local channel ---------------------------------------- */
+
+static bool SocketsReady(void)
+{
+    static bool ready = [] {
+        WSADATA wsa;
+        return WSAStartup(MAKEWORD(2, 2), &wsa) == 0;
+    }();
+    return ready;
+}
+
+/* A stream socket (not inherited) and the loopback address with a port
+ * (0: any). */
+static SOCKET Loopback(sockaddr_in *a, int port)
+{
+    *a = sockaddr_in();
+    a->sin_family = AF_INET;
+    a->sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    a->sin_port = htons((u_short)port);
+    if (!SocketsReady())
+        return INVALID_SOCKET;
+    return WSASocketA(AF_INET, SOCK_STREAM, IPPROTO_TCP, nullptr, 0, WSA_FLAG_NO_HANDLE_INHERIT);
+}
+
+SimSocket SimHostListen(int *port)
+{
+    sockaddr_in a;
+    SOCKET s = Loopback(&a, 0);
+    if (s == INVALID_SOCKET)
+        return -1;
+    BOOL excl = TRUE;
+    setsockopt(s, SOL_SOCKET, SO_EXCLUSIVEADDRUSE, (const char *)&excl, sizeof excl);
+    int len = sizeof a;
+    if (bind(s, (sockaddr *)&a, sizeof a) != 0 || listen(s, 64) != 0 || getsockname(s, (sockaddr *)&a, &len) != 0) {
+        closesocket(s);
+        return -1;
+    }
+    *port = ntohs(a.sin_port);
+    return (SimSocket)s;
+}
+
+SimSocket SimHostAccept(SimSocket s)
+{
+    SOCKET c = accept((SOCKET)s, nullptr, nullptr);
+    return c == INVALID_SOCKET ? -1 : (SimSocket)c;
+}
+
+SimSocket SimHostConnect(int port)
+{
+    sockaddr_in a;
+    SOCKET s = Loopback(&a, port);
+    if (s == INVALID_SOCKET)
+        return -1;
+    if (connect(s, (sockaddr *)&a, sizeof a) != 0) {
+        closesocket(s);
+        return -1;
+    }
+    BOOL one = TRUE;
+    setsockopt(s, IPPROTO_TCP, TCP_NODELAY, (const char *)&one, sizeof one);
+    return (SimSocket)s;
+}
+
+bool SimHostSendAll(SimSocket s, const void *p, size_t n)
+{
+    const char *b = (const char *)p;
+    while (n > 0) {
+        int k = send((SOCKET)s, b, n > 1 << 20 ? 1 << 20 : (int)n, 0);
+        if (k <= 0)
+            return false;
+        b += k;
+        n -= (size_t)k;
+    }
+    return true;
+}
+
+bool SimHostRecvAll(SimSocket s, void *p, size_t n)
+{
+    char *b = (char *)p;
+    while (n > 0) {
+        int k = recv((SOCKET)s, b, n > 1 << 20 ? 1 << 20 : (int)n, 0);
+        if (k <= 0)
+            return false;
+        b += k;
+        n -= (size_t)k;
+    }
+    return true;
+}
+
+void SimHostShutdownSocket(SimSocket s)
+{
+    shutdown((SOCKET)s, SD_BOTH);
+}
+
+void SimHostCloseSocket(SimSocket s)
+{
+    if (s != -1)
+        closesocket((SOCKET)s);
+}
+
+int SimHostRemove(const std::string &path)
+{
+    return DeleteFileA(path.c_str()) ? 0 : -1;
 }

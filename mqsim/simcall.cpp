@@ -57,13 +57,15 @@ MQLONG SimCallHandle(const SimCall *call, MQHOBJ hobj, MQLONG need, MQLONG notOp
 
 void SimCallBegin(SimCall *call, const char *verb, MQHCONN hconn)
 {
-    call->conn = nullptr;
+    call->conn = call->brokenConn = nullptr;
     std::unique_lock<std::mutex> lk(SimLock);
     SimConn *c = SimConnOf(hconn);
     std::string qmgr = c && c->qmgr ? c->qmgr->name : std::string();
     lk.unlock();
     call->reason = SimFaultCheck(verb, c ? qmgr.c_str() : nullptr);
-    if (call->reason)
+    /* an injected 2009 breaks the connection, as a lost channel does */
+    bool breaking = call->reason == MQRC_CONNECTION_BROKEN && c;
+    if (call->reason && !breaking)
         return;
     if (!c) {
         call->reason = MQRC_HCONN_ERROR;
@@ -86,6 +88,13 @@ void SimCallBegin(SimCall *call, const char *verb, MQHCONN hconn)
         return;
     }
     call->conn = c;
+    if (breaking && !c->broken)
+        SimBreakConnection(call);
     call->reason = 0;
+    if (c->broken) {
+        call->conn = nullptr;
+        call->brokenConn = c;
+        call->reason = MQRC_CONNECTION_BROKEN;
+    }
 }
 

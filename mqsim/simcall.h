@@ -11,13 +11,16 @@
  * thread waits, or with MQCNO_HANDLE_SHARE_NO_BLOCK gets 2219), then
  * SimLock.  reason is 0 when the call may go on. */
 struct SimCall {
-    SimConn *conn;
+    SimConn *conn;            /* null when the call may not go on */
+    SimConn *brokenConn;      /* the connection, when it is broken (2009) */
     std::unique_lock<std::recursive_mutex> callLock;
     std::unique_lock<std::mutex> lock;
     MQLONG reason;
 };
 void SimCallBegin(SimCall *call, const char *verb, MQHCONN hconn);
 SimHandle *SimHandleOf(SimConn *c, MQHOBJ h);
+/* simconn.cpp: breaks the call's connection (an injected 2009). */
+void SimBreakConnection(SimCall *call);
 /* The call's object handle, opened with option need (0: any) when the
  * call itself has not failed: the call's reason, MQRC_HOBJ_ERROR,
  * notOpen, or 0 with *out set. */
@@ -73,6 +76,8 @@ extern std::map<MQHCONN, SimConn *> SimConns;
 static const MQLONG SimInputOptions = MQOO_INPUT_AS_Q_DEF | MQOO_INPUT_SHARED | MQOO_INPUT_EXCLUSIVE;
 static const MQLONG SimContextOptions = MQOO_PASS_IDENTITY_CONTEXT | MQOO_PASS_ALL_CONTEXT |
                                         MQOO_SET_IDENTITY_CONTEXT | MQOO_SET_ALL_CONTEXT;
+/* The string of a variable-length field, its offset taken from base. */
+std::string SimCharV(const MQCHARV &v, const void *base);
 MQLONG SimOpen(SimConn *c, MQOD *od, const void *userOd, MQLONG options, SimHandle **out);
 void SimCloseHandle(SimConn *c, SimHandle *h, MQLONG options);
 bool SimInhibited(const SimObject *o, MQLONG id);

@@ -2,6 +2,7 @@
  * of the stand-in (MQOP_START) or on the caller's thread
  * (MQOP_START_WAIT), with suspend, resume and stop. */
 #include "simcall.h"
+#include "simchannel.h"
 
 #include <chrono>
 #include <cstdlib>
@@ -202,6 +203,8 @@ static MQLONG Register(SimConn *c, MQLONG op, const void *pCbd, MQHOBJ hobj, con
 extern "C" void MQENTRY MQCB(MQHCONN Hconn, MQLONG Operation, PMQVOID pCallbackDesc, MQHOBJ Hobj,
                              PMQVOID pMsgDesc, PMQVOID pGetMsgOpts, PMQLONG pCompCode, PMQLONG pReason)
 {
+    if (SimRemoteUnsupported(Hconn, pCompCode, pReason))
+        return;
     SimCall call;
     SimCallBegin(&call, "MQCB", Hconn);
     MQLONG reason = call.reason;
@@ -228,6 +231,8 @@ extern "C" void MQENTRY MQCB(MQHCONN Hconn, MQLONG Operation, PMQVOID pCallbackD
 
 extern "C" void MQENTRY MQCTL(MQHCONN Hconn, MQLONG Operation, PMQVOID pControlOpts, PMQLONG pCompCode, PMQLONG pReason)
 {
+    if (SimRemoteUnsupported(Hconn, pCompCode, pReason))
+        return;
     SimCall call;
     SimCallBegin(&call, "MQCTL", Hconn);
     MQLONG reason = call.reason;

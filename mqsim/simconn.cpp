@@ -1,6 +1,9 @@
 /* Connections: MQCONN, MQCONNX (channel definitions and credentials),
- * MQDISC, and the end of every connection at shutdown. */
+ * MQDISC, connections broken, and the end of every connection at
+ * shutdown.  A queue manager that another process owns is reached over
+ * the local channel (simremote.cpp). */
 #include "simcall.h"
+#include "simchannel.h"
 
 static MQHCONN NextHconn = 0x01000001;
 static std::vector<SimConn *> *Retired = new std::vector<SimConn *>;  /* ended connections, kept for late waiters */
@@ -26,16 +29,19 @@ static bool CredentialsNeeded(SimQMgr *q, std::string *user, std::string *pwd)
     return true;
 }
 
-static MQLONG Connect(PMQCHAR qmName, const MQCNO *cno, MQHCONN *out)
+/* Connects to a queue manager of this process (loaded now if need be);
+ * one that is not available here is looked for in the process that owns
+ * it. */
+static MQLONG ConnectHere(const std::string &name, const MQCNO *cno, MQHCONN *out, std::string *elsewhere)
 {
-    std::string name = qmName ? SimName(qmName, 48) : std::string();
-    if (!name.empty() && name[0] == '*')
-        name = name.substr(1);
     std::lock_guard<std::mutex> lk(SimLock);
     int reason = MQRC_Q_MGR_NOT_AVAILABLE;
     SimQMgr *q = name.empty() ? SimDefaultQMgr(&reason) : SimFindQMgr(name, &reason);
-    if (!q)
+    if (!q) {
+        if (reason == MQRC_Q_MGR_NOT_AVAILABLE)
+            *elsewhere = name.empty() ? SimHostEnv("RAVOLT_MQSIM_DEFAULT") : name;
         return reason;
+    }
     std::string user = SimHostUser(), needUser, needPwd;
     const MQCSP *csp = cno->Version >= 5 ? cno->SecurityParmsPtr : nullptr;
     if (csp && (memcmp(csp->StrucId, MQCSP_STRUC_ID, 4) != 0 || !SimLengthOf("CSP ", csp->Version)))
@@ -66,6 +72,18 @@ static MQLONG Connect(PMQCHAR qmName, const MQCNO *cno, MQHCONN *out)
     SimConns[c->hconn] = c;
     *out = c->hconn;
     return 0;
+}
+
+static MQLONG Connect(PMQCHAR qmName, const MQCNO *cno, MQHCONN *out)
+{
+    std::string name = qmName ? SimName(qmName, 48) : std::string();
+    if (!name.empty() && name[0] == '*')
+        name = name.substr(1);
+    std::string elsewhere;
+    MQLONG reason = ConnectHere(name, cno, out, &elsewhere);
+    if (reason == MQRC_Q_MGR_NOT_AVAILABLE && !elsewhere.empty())
+        reason = SimRemoteConnect(elsewhere, cno, out);
+    return reason;
 }
 
 extern "C" void MQENTRY MQCONNX(PMQCHAR pQMgrName, PMQVOID pConnectOpts, PMQHCONN pHconn,
@@ -117,13 +135,31 @@ static void EndConnection(SimConn *c, bool commit)
     Retired->push_back(c);
 }
 
+/* Breaks a connection as a lost channel does: its unit of work backed
+ * out, its handles closed; every later call answers 2009. */
+void SimBreakConnection(SimCall *call)
+{
+    SimConn *c = call->conn;
+    SimStopConsumers(call);
+    SimBackout(c);
+    while (!c->handles.empty())
+        SimCloseHandle(c, c->handles.begin()->second, MQCO_NONE);
+    c->broken = true;
+    SimWake.notify_all();
+}
+
 extern "C" void MQENTRY MQDISC(PMQHCONN pHconn, PMQLONG pCompCode, PMQLONG pReason)
 {
+    if (SimRemoteDisc(pHconn, pCompCode, pReason))
+        return;
     SimCall call;
     SimCallBegin(&call, "MQDISC", pHconn ? *pHconn : MQHC_UNUSABLE_HCONN);
-    if (call.conn) {
+    SimConn *c = call.conn ? call.conn : call.brokenConn;
+    if (c) {
+        /* a broken connection ends too, answering 2009 */
+        call.conn = c;
         SimStopConsumers(&call);
-        EndConnection(call.conn, true);
+        EndConnection(c, !c->broken);
         *pHconn = MQHC_UNUSABLE_HCONN;
         SimWake.notify_all();
     }
@@ -143,6 +179,8 @@ extern "C" void MQENTRY MQSimShutdown(void)
         for (SimQMgr *q : qmgrs)
             SimServiceStop(q);
     }
+    SimRemoteEndAll();
+    SimChannelEndServed();
     std::vector<MQHCONN> all;
     {
         std::lock_guard<std::mutex> lk(SimLock);
@@ -152,6 +190,8 @@ extern "C" void MQENTRY MQSimShutdown(void)
     for (MQHCONN h : all) {
         SimCall call;
         SimCallBegin(&call, "", h);
+        if (!call.conn)
+            call.conn = call.brokenConn;
         if (!call.conn)
             continue;
         SimStopConsumers(&call);

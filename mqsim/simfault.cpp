@@ -19,8 +19,7 @@ struct SimFault {
 static std::mutex FaultLock;
 static std::vector<SimFault> Faults;
 
-/* Replaces the fault of the verb (and queue manager); count 0 removes it. */
-static void SetFault(PMQCHAR verb, const std::string &qmgr, MQLONG skip, MQLONG count, MQLONG reason,
+void SimFaultArm(const char *verb, const std::string &qmgr, MQLONG skip, MQLONG count, MQLONG reason,
                      MQLONG delayMs)
 {
     if (!verb)
@@ -43,12 +42,12 @@ static void SetFault(PMQCHAR verb, const std::string &qmgr, MQLONG skip, MQLONG 
 
 extern "C" void MQENTRY MQSimFault(PMQCHAR verb, MQLONG count, MQLONG reason, MQLONG delayMs)
 {
-    SetFault(verb, "", 0, count, reason, delayMs);
+    SimFaultArm(verb, "", 0, count, reason, delayMs);
 }
 
 extern "C" void MQENTRY MQSimFaultAt(PMQCHAR verb, PMQCHAR qmgr, MQLONG nth, MQLONG count, MQLONG reason)
 {
-    SetFault(verb, qmgr ? SimName(qmgr, strnlen(qmgr, 48)) : "", nth - 1, count, reason, 0);
+    SimFaultArm(verb, qmgr ? SimName(qmgr, strnlen(qmgr, 48)) : "", nth - 1, count, reason, 0);
 }
 
 thread_local bool SimFaultExempt;

@@ -2,6 +2,7 @@
  * token, selection strings, truncation, conversion, syncpoint, and waits
  * that any put, commit or backout of the process ends at once. */
 #include "simcall.h"
+#include "simchannel.h"
 
 #include <chrono>
 
@@ -224,7 +225,7 @@ MQLONG SimGet(SimConn *c, SimHandle *h, MQMD *md, MQGMO *gmo, MQLONG bufLen, voi
     for (;;) {
         if (h->deleted)
             return MQRC_Q_DELETED;
-        if (c->hconn == MQHC_UNUSABLE_HCONN)
+        if (c->hconn == MQHC_UNUSABLE_HCONN || c->broken)
             return MQRC_CONNECTION_BROKEN;
         if (!browse && (SimInt(h->target, MQIA_INHIBIT_GET) == 1 || (h->obj && SimInt(h->obj, MQIA_INHIBIT_GET) == 1)))
             return MQRC_GET_INHIBITED;
@@ -239,7 +240,7 @@ MQLONG SimGet(SimConn *c, SimHandle *h, MQMD *md, MQGMO *gmo, MQLONG bufLen, voi
             /* the queue may have gone while the wait ran out */
             if (h->deleted)
                 return MQRC_Q_DELETED;
-            if (c->hconn == MQHC_UNUSABLE_HCONN)
+            if (c->hconn == MQHC_UNUSABLE_HCONN || c->broken)
                 return MQRC_CONNECTION_BROKEN;
             m = Find(h, gmo->Options, mt, &reason);
             if (!m && !reason)
@@ -306,6 +307,8 @@ extern "C" void MQENTRY MQGET(MQHCONN Hconn, MQHOBJ Hobj, PMQVOID pMsgDesc, PMQV
                               MQLONG BufferLength, PMQVOID pBuffer, PMQLONG pDataLength,
                               PMQLONG pCompCode, PMQLONG pReason)
 {
+    if (SimRemoteGet(Hconn, Hobj, pMsgDesc, pGetMsgOpts, BufferLength, pBuffer, pDataLength, pCompCode, pReason))
+        return;
     SimCall call;
     SimCallBegin(&call, "MQGET", Hconn);
     SimHandle *h;

@@ -1,6 +1,7 @@
 /* MQINQ and MQSET: attributes of queues and the queue manager by
  * selector, some worked out when asked (depth, open counts, names). */
 #include "simcall.h"
+#include "simchannel.h"
 
 /* Attributes worked out when asked rather than stored. */
 static bool Dynamic(const SimHandle *h, const SimObject *o, MQLONG id, MQLONG *iv, std::string *sv)
@@ -70,6 +71,9 @@ extern "C" void MQENTRY MQINQ(MQHCONN Hconn, MQHOBJ Hobj, MQLONG SelectorCount, 
                               MQLONG IntAttrCount, PMQLONG pIntAttrs, MQLONG CharAttrLength,
                               PMQCHAR pCharAttrs, PMQLONG pCompCode, PMQLONG pReason)
 {
+    if (SimRemoteInq(Hconn, Hobj, SelectorCount, pSelectors, IntAttrCount, pIntAttrs, CharAttrLength, pCharAttrs,
+                     pCompCode, pReason))
+        return;
     SimCall call;
     SimCallBegin(&call, "MQINQ", Hconn);
     SimHandle *h;
@@ -132,6 +136,9 @@ extern "C" void MQENTRY MQSET(MQHCONN Hconn, MQHOBJ Hobj, MQLONG SelectorCount, 
                               MQLONG IntAttrCount, PMQLONG pIntAttrs, MQLONG CharAttrLength,
                               PMQCHAR pCharAttrs, PMQLONG pCompCode, PMQLONG pReason)
 {
+    if (SimRemoteSet(Hconn, Hobj, SelectorCount, pSelectors, IntAttrCount, pIntAttrs, CharAttrLength, pCharAttrs,
+                     pCompCode, pReason))
+        return;
     SimCall call;
     SimCallBegin(&call, "MQSET", Hconn);
     SimHandle *h;

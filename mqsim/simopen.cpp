@@ -2,8 +2,9 @@
  * its dynamic queues), the queue manager and topics; open options,
  * sharing, inhibition and selection strings. */
 #include "simcall.h"
+#include "simchannel.h"
 
-static std::string CharV(const MQCHARV &v, const void *base)
+std::string SimCharV(const MQCHARV &v, const void *base)
 {
     if (v.VSLength == 0)
         return std::string();
@@ -121,7 +122,7 @@ MQLONG SimOpen(SimConn *c, MQOD *od, const void *userOd, MQLONG options, SimHand
     std::string name = SimName(od->ObjectName, 48);
     SimObject *obj = nullptr, *target = nullptr;
     bool creator = false;
-    std::string selection = od->Version >= 4 ? CharV(od->SelectionString, userOd) : "";
+    std::string selection = od->Version >= 4 ? SimCharV(od->SelectionString, userOd) : "";
     std::vector<SimSelTerm> terms;
     if (!selection.empty() && SimSelCompile(selection, &terms) != 0)
         return MQRC_SELECTOR_SYNTAX_ERROR;
@@ -134,7 +135,7 @@ MQLONG SimOpen(SimConn *c, MQOD *od, const void *userOd, MQLONG options, SimHand
         obj = qm->qmgrObj;
         break;
     case MQOT_TOPIC: {
-        std::string str = od->Version >= 4 ? CharV(od->ObjectString, userOd) : "";
+        std::string str = od->Version >= 4 ? SimCharV(od->ObjectString, userOd) : "";
         if (name.empty() && str.empty())
             return MQRC_UNKNOWN_OBJECT_NAME;
         if (!name.empty() && !(obj = SimLookup(qm, SIM_K_TOPIC, name)))
@@ -202,7 +203,7 @@ MQLONG SimOpen(SimConn *c, MQOD *od, const void *userOd, MQLONG options, SimHand
     h->topic = od->ObjectType == MQOT_TOPIC;
     if (h->topic)
         h->topicString = SimTopicString(qm, obj ? obj->name : "",
-                                        od->Version >= 4 ? CharV(od->ObjectString, userOd) : "");
+                                        od->Version >= 4 ? SimCharV(od->ObjectString, userOd) : "");
     h->creator = creator;
     MQMD blank = {MQMD_DEFAULT};
     h->context = blank;
@@ -233,6 +234,8 @@ MQLONG SimOpen(SimConn *c, MQOD *od, const void *userOd, MQLONG options, SimHand
 extern "C" void MQENTRY MQOPEN(MQHCONN Hconn, PMQVOID pObjDesc, MQLONG Options, PMQHOBJ pHobj,
                                PMQLONG pCompCode, PMQLONG pReason)
 {
+    if (SimRemoteOpen(Hconn, pObjDesc, Options, pHobj, pCompCode, pReason))
+        return;
     SimCall call;
     SimCallBegin(&call, "MQOPEN", Hconn);
     MQLONG reason = call.reason;
@@ -317,6 +320,8 @@ void SimCloseHandle(SimConn *c, SimHandle *h, MQLONG options)
 
 extern "C" void MQENTRY MQCLOSE(MQHCONN Hconn, PMQHOBJ pHobj, MQLONG Options, PMQLONG pCompCode, PMQLONG pReason)
 {
+    if (SimRemoteClose(Hconn, pHobj, Options, pCompCode, pReason))
+        return;
     SimCall call;
     SimCallBegin(&call, "MQCLOSE", Hconn);
     MQLONG reason = call.reason;

@@ -2,6 +2,7 @@
  * context options, queue limits, priority and persistence defaults,
  * syncpoint. */
 #include "simcall.h"
+#include "simchannel.h"
 
 #include <chrono>
 #include <ctime>
@@ -263,6 +264,8 @@ static MQLONG PutCall(SimCall *call, SimHandle *h, PMQVOID pMsgDesc, PMQVOID pPu
 extern "C" void MQENTRY MQPUT(MQHCONN Hconn, MQHOBJ Hobj, PMQVOID pMsgDesc, PMQVOID pPutMsgOpts,
                               MQLONG BufferLength, PMQVOID pBuffer, PMQLONG pCompCode, PMQLONG pReason)
 {
+    if (SimRemotePut(Hconn, Hobj, pMsgDesc, pPutMsgOpts, BufferLength, pBuffer, pCompCode, pReason))
+        return;
     SimCall call;
     SimCallBegin(&call, "MQPUT", Hconn);
     SimHandle *h;
@@ -275,6 +278,8 @@ extern "C" void MQENTRY MQPUT(MQHCONN Hconn, MQHOBJ Hobj, PMQVOID pMsgDesc, PMQV
 extern "C" void MQENTRY MQPUT1(MQHCONN Hconn, PMQVOID pObjDesc, PMQVOID pMsgDesc, PMQVOID pPutMsgOpts,
                                MQLONG BufferLength, PMQVOID pBuffer, PMQLONG pCompCode, PMQLONG pReason)
 {
+    if (SimRemotePut1(Hconn, pObjDesc, pMsgDesc, pPutMsgOpts, BufferLength, pBuffer, pCompCode, pReason))
+        return;
     SimCall call;
     SimCallBegin(&call, "MQPUT1", Hconn);
     MQLONG reason = call.reason;

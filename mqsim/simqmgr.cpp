@@ -2,6 +2,7 @@
  * folder (RAVOLT_MQSIM_HOME), loaded from their log on first use and
  * owned by this process from then on; their objects. */
 #include "sim.h"
+#include "simchannel.h"
 
 #include <chrono>
 #include <random>
@@ -26,6 +27,18 @@ std::string SimHome(void)
 
 /* A queue manager's folder: its name with the characters a file name
  * cannot hold replaced. */
+static std::string QMgrDir(const std::string &home, const std::string &name);
+
+std::string SimQMgrDir(const std::string &name)
+{
+    return QMgrDir(SimHome(), name);
+}
+
+bool SimQMgrLoaded(const std::string &name)
+{
+    return QMgrs.count(name) != 0;
+}
+
 static std::string QMgrDir(const std::string &home, const std::string &name)
 {
     std::string d = name;
@@ -109,6 +122,7 @@ static SimQMgr *OpenQMgr(const std::string &name, bool create, int *reason)
     QMgrs[name] = q;
     if (SimServiceStart)
         SimServiceStart(q);
+    SimChannelPublish(q);
     return q;
 }
 
@@ -144,6 +158,7 @@ void SimForEachQMgr(void (*fn)(SimQMgr *, void *), void *ctx)
 void SimReleaseQMgrs(void)
 {
     for (auto &kv : QMgrs) {
+        SimChannelWithdraw(kv.second);
         SimStoreClose(kv.second);
         SimHostUnlockDir(kv.second->ownerLock);
         FreeQMgr(kv.second);

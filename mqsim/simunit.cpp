@@ -3,6 +3,7 @@
  * until MQCMIT makes the change or MQBACK undoes it.  Persistent changes
  * reach the log only when committed. */
 #include "simcall.h"
+#include "simchannel.h"
 
 void SimCommit(SimConn *c)
 {
@@ -48,6 +49,8 @@ void SimBackout(SimConn *c)
 
 extern "C" void MQENTRY MQCMIT(MQHCONN Hconn, PMQLONG pCompCode, PMQLONG pReason)
 {
+    if (SimRemoteSyncpoint(Hconn, true, pCompCode, pReason))
+        return;
     SimCall call;
     SimCallBegin(&call, "MQCMIT", Hconn);
     if (call.conn)
@@ -57,6 +60,8 @@ extern "C" void MQENTRY MQCMIT(MQHCONN Hconn, PMQLONG pCompCode, PMQLONG pReason
 
 extern "C" void MQENTRY MQBACK(MQHCONN Hconn, PMQLONG pCompCode, PMQLONG pReason)
 {
+    if (SimRemoteSyncpoint(Hconn, false, pCompCode, pReason))
+        return;
     SimCall call;
     SimCallBegin(&call, "MQBACK", Hconn);
     if (call.conn)
@@ -66,9 +71,12 @@ extern "C" void MQENTRY MQBACK(MQHCONN Hconn, PMQLONG pCompCode, PMQLONG pReason
 
 extern "C" void MQENTRY MQSTAT(MQHCONN Hconn, MQLONG Type, PMQVOID pStatus, PMQLONG pCompCode, PMQLONG pReason)
 {
+    /* a remote connection has no asynchronous put errors either */
     SimCall call;
-    SimCallBegin(&call, "MQSTAT", Hconn);
-    MQLONG reason = call.reason;
+    bool remote = SimRemoteHconn(Hconn);
+    if (!remote)
+        SimCallBegin(&call, "MQSTAT", Hconn);
+    MQLONG reason = remote ? 0 : call.reason;
     MQSTS sts = {MQSTS_DEFAULT};
     if (!reason)
         reason = SimCopyIn(&sts, sts, pStatus, MQSTS_STRUC_ID, MQRC_STS_ERROR);

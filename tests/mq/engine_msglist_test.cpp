@@ -228,10 +228,10 @@ TEST_F(AgentTest, RefusedDescriptorVersionsAndStaleHandles)
         EXPECT_EQ(Rec.Count("MQOPEN", "APP.Q"), opens + 1);
     }
     /* any other failure ends the list with its reason and nothing else */
-    FaultAt("MQGET", "QM1", 2, MQRC_CONNECTION_BROKEN);
+    FaultAt("MQGET", "QM1", 2, MQRC_RESOURCE_PROBLEM);
     auto parts = Run(r, Pcf(MYCMD_INQUIRE_MSGS).Str(MQCA_Q_NAME, "APP.Q"));
     ASSERT_EQ(parts.size(), 1u);
-    EXPECT_EQ(parts[0].cfh.Reason, MQRC_CONNECTION_BROKEN);
+    EXPECT_EQ(parts[0].cfh.Reason, MQRC_RESOURCE_PROBLEM);
     EXPECT_EQ(parts[0].cfh.ParameterCount, 0);
     EXPECT_EQ(Run(r, Pcf(MYCMD_INQUIRE_MSGS).Str(MQCA_Q_NAME, "NO.SUCH.Q"))[0].cfh.Reason,
               MQRC_UNKNOWN_OBJECT_NAME);

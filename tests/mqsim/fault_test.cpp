@@ -8,9 +8,9 @@ TEST_F(Sim, FaultInjection)
     Mqsc("QM1", "DEFINE QLOCAL(Q1)");
     MQHCONN h = Connect("QM1");
     MQHOBJ q = Open(h, "Q1", MQOO_OUTPUT | MQOO_INPUT_SHARED);
-    MQSimFault((PMQCHAR) "MQPUT", 2, MQRC_CONNECTION_BROKEN, 0);
-    EXPECT_EQ(Put(h, q, "x"), MQRC_CONNECTION_BROKEN);
-    EXPECT_EQ(Put(h, q, "x"), MQRC_CONNECTION_BROKEN);
+    MQSimFault((PMQCHAR) "MQPUT", 2, MQRC_RESOURCE_PROBLEM, 0);
+    EXPECT_EQ(Put(h, q, "x"), MQRC_RESOURCE_PROBLEM);
+    EXPECT_EQ(Put(h, q, "x"), MQRC_RESOURCE_PROBLEM);
     EXPECT_EQ(Put(h, q, "x"), 0);
     MQSimFault((PMQCHAR) "MQGET", 1, MQRC_TRUNCATED_MSG_FAILED, 0);
     MQLONG len, cc, rc;
@@ -67,9 +67,9 @@ TEST_F(Sim, FaultAtTheNthCallOfOneQueueManager)
     EXPECT_EQ(Depth(b, "Q2"), 1);
 
     /* the middle get of three, any queue manager; count 0 takes it back */
-    MQSimFaultAt((PMQCHAR) "MQGET", nullptr, 2, 1, MQRC_CONNECTION_BROKEN);
+    MQSimFaultAt((PMQCHAR) "MQGET", nullptr, 2, 1, MQRC_RESOURCE_PROBLEM);
     EXPECT_EQ(Get(b, qb, &data), 0);
-    EXPECT_EQ(Get(a, qa, &data), MQRC_CONNECTION_BROKEN);
+    EXPECT_EQ(Get(a, qa, &data), MQRC_RESOURCE_PROBLEM);
     EXPECT_EQ(Get(a, qa, &data), 0);
     MQSimFaultAt((PMQCHAR) "MQPUT", nullptr, 1, 5, MQRC_Q_FULL);
     MQSimFaultAt((PMQCHAR) "MQPUT", nullptr, 1, 0, 0);

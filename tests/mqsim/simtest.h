@@ -13,6 +13,14 @@
 /* Runs the test executable again as a child: its result (exit code), or
  * -1 when it could not be started. */
 int SimTestRunChild(const char *mode, const std::string &home);
+/* The same, without waiting: a handle for SimTestWaitChild (-1: not
+ * started). */
+intptr_t SimTestStartChild(const char *mode, const std::string &home);
+int SimTestWaitChild(intptr_t child);
+/* Waits up to ms for a file to exist. */
+bool SimTestWaitFile(const std::string &path, int ms);
+/* Makes an empty file. */
+void SimTestTouch(const std::string &path);
 
 class Sim : public ::testing::Test {
 public:

@@ -3,6 +3,8 @@
 #include "simtest.h"
 
 #include <atomic>
+#include <chrono>
+#include <thread>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -20,7 +22,7 @@
 
 static std::string ExePath;
 
-int SimTestRunChild(const char *mode, const std::string &home)
+intptr_t SimTestStartChild(const char *mode, const std::string &home)
 {
 #ifdef _WIN32
     std::string cmd = "\"" + ExePath + "\" --child " + mode + " \"" + home + "\"";
@@ -29,12 +31,8 @@ int SimTestRunChild(const char *mode, const std::string &home)
     PROCESS_INFORMATION pi;
     if (!CreateProcessA(nullptr, &cmd[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
         return -1;
-    WaitForSingleObject(pi.hProcess, INFINITE);
-    DWORD code = 0;
-    GetExitCodeProcess(pi.hProcess, &code);
-    CloseHandle(pi.hProcess);
     CloseHandle(pi.hThread);
-    return (int)code;
+    return (intptr_t)pi.hProcess;
 #else
     pid_t pid = fork();
     if (pid < 0)
@@ -43,12 +41,51 @@ int SimTestRunChild(const char *mode, const std::string &home)
         execl(ExePath.c_str(), ExePath.c_str(), "--child", mode, home.c_str(), (char *)nullptr);
         _exit(127);
     }
+    return pid;
+#endif
+}
+
+int SimTestWaitChild(intptr_t child)
+{
+    if (child == -1)
+        return -1;
+#ifdef _WIN32
+    WaitForSingleObject((HANDLE)child, INFINITE);
+    DWORD code = 0;
+    GetExitCodeProcess((HANDLE)child, &code);
+    CloseHandle((HANDLE)child);
+    return (int)code;
+#else
     int status = 0;
-    waitpid(pid, &status, 0);
+    waitpid((pid_t)child, &status, 0);
     if (WIFSIGNALED(status))
         return 100 + WTERMSIG(status);
     return WEXITSTATUS(status);
 #endif
+}
+
+int SimTestRunChild(const char *mode, const std::string &home)
+{
+    return SimTestWaitChild(SimTestStartChild(mode, home));
+}
+
+bool SimTestWaitFile(const std::string &path, int ms)
+{
+    for (int waited = 0;; waited += 10) {
+        if (FILE *f = fopen(path.c_str(), "rb")) {
+            fclose(f);
+            return true;
+        }
+        if (waited >= ms)
+            return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+}
+
+void SimTestTouch(const std::string &path)
+{
+    if (FILE *f = fopen(path.c_str(), "wb"))
+        fclose(f);
 }
 
 void Sim::SetUp()

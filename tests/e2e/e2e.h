@@ -1,0 +1,97 @@
+/* The end-to-end harness: the program started as a user starts it, its
+ * top-level windows found, driven by synthesized input and window
+ * messages, what they show read back, every message box answered and
+ * logged by a watchdog, and the queues checked through the MQI from
+ * this process (over the stand-in's local channel to the program, which
+ * owns the queue manager). */
+#pragma once
+
+#include <windows.h>
+
+#include "mqi.h"
+
+#include <map>
+#include <string>
+#include <vector>
+
+/* ---- processes ---------------------------------------------------------- */
+
+struct E2EProcess {
+    HANDLE process;
+    DWORD pid;
+};
+/* Starts a command line in a folder: false when it cannot start. */
+bool E2EStart(E2EProcess *p, const std::string &cmdline, const std::string &dir);
+/* Runs a command line to its end: its exit code, -1 when it cannot
+ * start or outlives ms. */
+int E2ERun(const std::string &cmdline, int ms);
+/* Whether it still runs; waits up to ms for it to end. */
+bool E2EEnded(E2EProcess *p, int ms);
+/* Ends the process started: its windows asked to close, then, after ms,
+ * terminated.  Only ever the process it started. */
+void E2EEnd(E2EProcess *p, int ms);
+
+/* ---- windows ------------------------------------------------------------- */
+
+/* Visible top-level windows of a process. */
+std::vector<HWND> E2ETopWindows(DWORD pid);
+/* The first visible top-level window of the process whose title holds
+ * part (any when null), waited for up to ms; null when none came. */
+HWND E2EWaitWindow(DWORD pid, const char *part, int ms);
+/* A window's text, read across processes. */
+std::string E2EText(HWND hwnd);
+/* A descendant by class (null: any) and control id (-1: any). */
+HWND E2EFindChild(HWND parent, const char *cls, int id);
+/* Brings a window forward so that synthesized input reaches it. */
+void E2EBringForward(HWND hwnd);
+/* Synthesized input: text as typed, one key with modifiers, a mouse
+ * click at client coordinates of a window. */
+void E2ETypeText(const char *text);
+void E2EKey(WORD vk, bool ctrl = false, bool shift = false, bool alt = false);
+void E2EClick(HWND hwnd, int x, int y, bool right = false);
+/* A menu command sent as the menu sends it. */
+void E2ECommand(HWND frame, int id);
+/* The clipboard's text. */
+std::string E2EClipboard(void);
+/* A screen picture of the window into the gallery folder
+ * (<gallery>/<name>.bmp). */
+bool E2EShot(HWND hwnd, const char *name);
+
+/* ---- the watchdog of message boxes ----------------------------------------- */
+
+struct E2EBox {
+    std::string caption, text;
+};
+/* Starts watching the process's dialog boxes: each one's caption and
+ * text logged, then answered with the button of id answer. */
+void E2EWatchdogStart(DWORD pid, int answer);
+void E2EWatchdogAnswer(int answer);
+std::vector<E2EBox> E2EWatchdogTake(void);
+void E2EWatchdogStop(void);
+
+/* ---- queues ------------------------------------------------------------------ */
+
+/* One message as a step checks it: its data's digest and the descriptor
+ * fields a step must keep. */
+struct E2EMsg {
+    std::string msgId;          /* hex */
+    std::string digest;         /* of the data */
+    MQMD md;
+    MQLONG length;
+};
+/* Every message of a queue, browsed in order: 0 or the reason. */
+MQLONG E2EQueue(const char *qmgr, const char *queue, std::vector<E2EMsg> *out);
+/* A queue's messages by MsgId; false (with why) when an id occurs twice. */
+bool E2EById(const std::vector<E2EMsg> &msgs, std::map<std::string, E2EMsg> *out, std::string *why);
+/* Whether two sets of queues hold the same messages, nothing lost and
+ * nothing doubled, whichever queue each is on now: the differences. */
+std::string E2ESameMessages(const std::vector<E2EMsg> &before, const std::vector<E2EMsg> &after);
+std::string E2EDigest(const void *p, size_t n);
+
+/* ---- the fill script ---------------------------------------------------------- */
+
+/* Runs each line of a fill script (mqsim tool arguments; "#" comments;
+ * ${SAMPLES} and ${HERE} replaced) with the tool against a home folder:
+ * the empty string, or the first line that failed. */
+std::string E2EFill(const std::string &tool, const std::string &script, const std::string &home,
+                    const std::string &samples);

@@ -1,0 +1,344 @@
+/* The local channel: a second process reaches a queue manager that
+ * another process has loaded, the owner's faults strike the owner's own
+ * calls, and a broken connection backs out its work.  The owner and the
+ * other clients are this executable run again ("--child chan-...");
+ * they take orders through files in the home folder. */
+#include "simtest.h"
+
+#include <chrono>
+#include <cstdio>
+#include <cstring>
+#include <thread>
+
+#ifdef _WIN32
+#include <windows.h>
+static void KillSelf(void) { TerminateProcess(GetCurrentProcess(), 9); }
+#else
+#include <signal.h>
+#include <unistd.h>
+static void KillSelf(void) { kill(getpid(), SIGKILL); }
+#endif
+
+static MQLONG PutText(MQHCONN h, MQHOBJ o, const char *text, MQLONG options)
+{
+    MQMD md = {MQMD_DEFAULT};
+    MQPMO pmo = {MQPMO_DEFAULT};
+    pmo.Options = options;
+    MQLONG cc, rc;
+    MQPUT(h, o, &md, &pmo, (MQLONG)strlen(text), (PMQVOID)text, &cc, &rc);
+    return rc;
+}
+
+/* The owner's work when told ("go"): five puts and a commit on a
+ * connection of its own, each reason written to "result". */
+static void OwnerWork(const std::string &home)
+{
+    char name[48];
+    FILL(name, "QM1");
+    MQHCONN h;
+    MQHOBJ o;
+    MQLONG cc, rc;
+    std::string out;
+    MQCONN(name, &h, &cc, &rc);
+    MQOD od = {MQOD_DEFAULT};
+    FILL(od.ObjectName, "P.Q");
+    MQOPEN(h, &od, MQOO_OUTPUT, &o, &cc, &rc);
+    for (int i = 0; i < 5; i++)
+        out += std::to_string(PutText(h, o, "owner", MQPMO_SYNCPOINT)) + " ";
+    MQCMIT(h, &cc, &rc);
+    out += std::to_string(rc);
+    MQDISC(&h, &cc, &rc);
+    FILE *f = fopen((home + "/result.new").c_str(), "wb");
+    fputs(out.c_str(), f);
+    fclose(f);
+    rename((home + "/result.new").c_str(), (home + "/result").c_str());
+}
+
+int SimChannelChild(const char *mode, const std::string &home)
+{
+    char name[48];
+    FILL(name, "QM1");
+    MQHCONN h;
+    MQLONG cc, rc;
+    MQCONN(name, &h, &cc, &rc);
+    if (rc)
+        return 1;
+    if (strcmp(mode, "chan-owner") == 0) {
+        SimTestTouch(home + "/ready");
+        for (int i = 0; i < 6000; i++) {
+            if (remove((home + "/go").c_str()) == 0)
+                OwnerWork(home);
+            if (remove((home + "/quit").c_str()) == 0) {
+                MQSimShutdown();
+                return 0;
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+        return 2;
+    }
+    if (strcmp(mode, "chan-vanish") == 0) {
+        /* a client killed with a destructive get uncommitted */
+        MQOD od = {MQOD_DEFAULT};
+        FILL(od.ObjectName, "P.Q");
+        MQHOBJ o;
+        MQOPEN(h, &od, MQOO_INPUT_SHARED, &o, &cc, &rc);
+        MQMD md = {MQMD_DEFAULT};
+        MQGMO gmo = {MQGMO_DEFAULT};
+        gmo.Options = MQGMO_SYNCPOINT | MQGMO_NO_WAIT;
+        char buf[64];
+        MQLONG len;
+        MQGET(h, o, &md, &gmo, sizeof buf, buf, &len, &cc, &rc);
+        if (rc)
+            return 3;
+        KillSelf();
+    }
+    return 4;
+}
+
+class Channel : public Sim {
+public:
+    intptr_t owner = -1;
+    void StartOwner()
+    {
+        MQSimShutdown();
+        owner = SimTestStartChild("chan-owner", home);
+        ASSERT_TRUE(SimTestWaitFile(home + "/ready", 20000));
+    }
+    int StopOwner()
+    {
+        SimTestTouch(home + "/quit");
+        int rc = SimTestWaitChild(owner);
+        owner = -1;
+        return rc;
+    }
+    void TearDown() override
+    {
+        if (owner != -1)
+            StopOwner();
+        Sim::TearDown();
+    }
+    /* Polls the depth until it is as expected (the owner ends a lost
+     * client's work as soon as it sees the channel close). */
+    MQLONG DepthBecomes(MQHCONN h, const char *queue, MQLONG want)
+    {
+        MQLONG d = -1;
+        for (int i = 0; i < 500 && (d = Depth(h, queue)) != want; i++)
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        return d;
+    }
+};
+
+/* Every verb the channel carries, as it behaves in the owner: puts and
+ * put1 with their ids back, browse, gets under syncpoint with commit and
+ * back out, a waiting get woken by another connection's put, truncation,
+ * inquire, set, close and disconnect; the tool lists while the owner
+ * runs; the owner's end breaks the connections it served. */
+TEST_F(Channel, ServesEveryVerbToASecondProcess)
+{
+    Mqsc("QM1", "DEFINE QLOCAL(P.Q) DESCR('served')\nDEFINE QLOCAL(R.Q)");
+    StartOwner();
+    MQHCONN h = Connect("QM1"), h2 = Connect("QM1");
+    ASSERT_NE(h, MQHC_UNUSABLE_HCONN);
+    MQHOBJ o = Open(h, "P.Q", MQOO_INPUT_SHARED | MQOO_OUTPUT | MQOO_BROWSE | MQOO_INQUIRE | MQOO_SET);
+    MQMD md = {MQMD_DEFAULT};
+    memcpy(md.MsgId, "first-message-id........", 24);
+    ASSERT_EQ(Put(h, o, "one", &md), 0);
+    ASSERT_EQ(Put(h, o, "two"), 0);
+    MQOD od = {MQOD_DEFAULT};
+    FILL(od.ObjectName, "P.Q");
+    MQMD md1 = {MQMD_DEFAULT};
+    MQPMO pmo = {MQPMO_DEFAULT};
+    MQLONG cc, rc;
+    MQPUT1(h, &od, &md1, &pmo, 5, (PMQVOID) "three", &cc, &rc);
+    ASSERT_EQ(rc, 0);
+    EXPECT_NE(memcmp(md1.MsgId, MQMI_NONE, 24), 0);           /* the owner's new id came back */
+    EXPECT_EQ(Depth(h2, "P.Q"), 3);
+
+    MQHOBJ b = Open(h2, "P.Q", MQOO_BROWSE);
+    std::string data;
+    MQMD got = {MQMD_DEFAULT};
+    ASSERT_EQ(Get(h2, b, &data, MQGMO_BROWSE_FIRST, &got), 0);
+    EXPECT_EQ(data, "one");
+    EXPECT_EQ(memcmp(got.MsgId, "first-message-id", 16), 0);
+    /* a get under syncpoint hides the message from others until backed out */
+    ASSERT_EQ(Get(h, o, &data, MQGMO_SYNCPOINT | MQGMO_NO_WAIT), 0);
+    EXPECT_EQ(Get(h2, b, &data, MQGMO_BROWSE_FIRST), 0);
+    EXPECT_EQ(data, "two");
+    MQBACK(h, &cc, &rc);
+    EXPECT_EQ(rc, 0);
+    MQMD again = {MQMD_DEFAULT};
+    EXPECT_EQ(Get(h2, b, &data, MQGMO_BROWSE_FIRST, &again), 0);
+    EXPECT_EQ(data, "one");
+    EXPECT_EQ(again.BackoutCount, 1);
+    ASSERT_EQ(Get(h, o, &data, MQGMO_SYNCPOINT | MQGMO_NO_WAIT), 0);
+    MQCMIT(h, &cc, &rc);
+    EXPECT_EQ(rc, 0);
+    EXPECT_EQ(Depth(h2, "P.Q"), 2);
+    /* too small a buffer: 2080 with the length */
+    MQLONG len = 0;
+    char small[2];
+    MQMD tmd = {MQMD_DEFAULT};
+    MQGMO gmo = {MQGMO_DEFAULT};
+    gmo.Options = MQGMO_BROWSE_FIRST;
+    MQGET(h2, b, &tmd, &gmo, sizeof small, small, &len, &cc, &rc);
+    EXPECT_EQ(rc, MQRC_TRUNCATED_MSG_FAILED);
+    EXPECT_EQ(len, 3);
+    EXPECT_EQ(memcmp(small, "tw", 2), 0);
+
+    /* inquire and set */
+    MQLONG sels[] = {MQCA_Q_DESC, MQIA_INHIBIT_PUT}, ints[1] = {-1};
+    char chars[64];
+    MQINQ(h, o, 2, sels, 1, ints, 64, chars, &cc, &rc);
+    EXPECT_EQ(rc, 0);
+    EXPECT_EQ(std::string(chars, 6), "served");
+    MQLONG inhibit = MQQA_PUT_INHIBITED;
+    MQSET(h, o, 1, &sels[1], 1, &inhibit, 0, nullptr, &cc, &rc);
+    EXPECT_EQ(rc, 0);
+    EXPECT_EQ(Put(h, o, "refused"), MQRC_PUT_INHIBITED);
+    inhibit = MQQA_PUT_ALLOWED;
+    MQSET(h, o, 1, &sels[1], 1, &inhibit, 0, nullptr, &cc, &rc);
+
+    /* a waiting get on one connection, woken by a put on another */
+    MQHOBJ r = Open(h2, "R.Q", MQOO_INPUT_SHARED);
+    std::string waited;
+    MQLONG waitRc = -1;
+    std::thread waiter([&] {
+        MQGMO wg = {MQGMO_DEFAULT};
+        wg.Options = MQGMO_WAIT;
+        wg.WaitInterval = 10000;
+        waitRc = Get(h2, r, &waited, 0, nullptr, &wg);
+    });
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    MQHOBJ ro = Open(h, "R.Q", MQOO_OUTPUT);
+    EXPECT_EQ(Put(h, ro, "wake"), 0);
+    waiter.join();
+    EXPECT_EQ(waitRc, 0);
+    EXPECT_EQ(waited, "wake");
+
+    /* the tool lists and dumps while the owner runs */
+#ifdef _WIN32
+    std::string tool = SimTestExeDir() + "mqsim.exe";
+#else
+    std::string tool = SimTestExeDir() + "mqsim";
+#endif
+    int trc;
+    std::string out = SimTestRun("\"" + tool + "\" -d \"" + home + "\" -m QM1 dump P.Q", &trc);
+    EXPECT_EQ(trc, 0);
+    EXPECT_NE(out.find("Message 2"), std::string::npos) << out;
+    EXPECT_NE(out.find("74 68 72 65 65"), std::string::npos) << out;   /* "three" */
+
+    Close(h, o);
+    MQDISC(&h, &cc, &rc);
+    EXPECT_EQ(rc, 0);
+    EXPECT_EQ(Put(h, ro, "after"), MQRC_HCONN_ERROR);
+    /* the owner ends: what it served is broken */
+    EXPECT_EQ(StopOwner(), 0);
+    MQLONG sel = MQIA_CURRENT_Q_DEPTH, d;
+    MQINQ(h2, b, 1, &sel, 1, &d, 0, nullptr, &cc, &rc);
+    EXPECT_EQ(rc, MQRC_CONNECTION_BROKEN);
+}
+
+/* A client that vanishes has its unit of work backed out by the owner;
+ * a channel file whose key is wrong reaches nothing. */
+TEST_F(Channel, VanishedClientIsBackedOutAndKeysAreChecked)
+{
+    Mqsc("QM1", "DEFINE QLOCAL(P.Q)");
+    StartOwner();
+    MQHCONN h = Connect("QM1");
+    MQHOBJ o = Open(h, "P.Q", MQOO_OUTPUT | MQOO_BROWSE);
+    ASSERT_EQ(Put(h, o, "kept"), 0);
+    EXPECT_NE(SimTestRunChild("chan-vanish", home), 3);
+    EXPECT_EQ(DepthBecomes(h, "P.Q", 1), 1);
+    MQMD md = {MQMD_DEFAULT};
+    std::string data;
+    MQLONG bc = 0;
+    for (int i = 0; i < 200 && bc == 0; i++) {        /* the back out may lag the kill */
+        ASSERT_EQ(Get(h, o, &data, MQGMO_BROWSE_FIRST, &md), 0);
+        bc = md.BackoutCount;
+        if (!bc)
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    EXPECT_EQ(data, "kept");
+    EXPECT_EQ(bc, 1);
+
+    std::string chan = home + "/QM1/channel";
+    FILE *f = fopen(chan.c_str(), "rb");
+    ASSERT_TRUE(f);
+    int port = 0;
+    ASSERT_EQ(fscanf(f, "%d", &port), 1);
+    fclose(f);
+    f = fopen(chan.c_str(), "wb");
+    fprintf(f, "%d 0123456789abcdef\n", port);
+    fclose(f);
+    Connect("QM1", MQRC_Q_MGR_NOT_AVAILABLE);
+    EXPECT_EQ(MQSimFaultInOwner((PMQCHAR) "MQPUT", (PMQCHAR) "QM1", 1, 1, 2009, 0), MQRC_Q_MGR_NOT_AVAILABLE);
+}
+
+/* Faults armed from another process strike the owner's own calls at the
+ * n-th call, never the calls it serves; an injected 2009 breaks the
+ * owner's connection (its work backed out, later calls 2009), and one
+ * injected on a served connection by its client does the same. */
+TEST_F(Channel, FaultsInTheOwnerAndBrokenConnections)
+{
+    Mqsc("QM1", "DEFINE QLOCAL(P.Q)");
+    StartOwner();
+    EXPECT_EQ(MQSimFaultInOwner((PMQCHAR) "MQPUT", (PMQCHAR) "QM1", 3, 1, MQRC_CONNECTION_BROKEN, 0), 0);
+    MQHCONN h = Connect("QM1");
+    MQHOBJ o = Open(h, "P.Q", MQOO_OUTPUT);
+    EXPECT_EQ(Put(h, o, "served, not struck"), 0);
+    EXPECT_EQ(Put(h, o, "served, not struck"), 0);
+    EXPECT_EQ(Put(h, o, "served, not struck"), 0);
+    SimTestTouch(home + "/go");
+    ASSERT_TRUE(SimTestWaitFile(home + "/result", 20000));
+    FILE *f = fopen((home + "/result").c_str(), "rb");
+    char result[128] = "";
+    ASSERT_TRUE(fgets(result, sizeof result, f));
+    fclose(f);
+    EXPECT_STREQ(result, "0 0 2009 2009 2009 2009");
+    EXPECT_EQ(Depth(h, "P.Q"), 3);                       /* the owner's two puts backed out */
+
+    /* the client's own fault on its served connection */
+    ASSERT_EQ(Put(h, o, "uncommitted", nullptr, MQPMO_SYNCPOINT), 0);
+    MQSimFault((PMQCHAR) "MQCMIT", 1, MQRC_CONNECTION_BROKEN, 0);
+    MQLONG cc, rc;
+    MQCMIT(h, &cc, &rc);
+    EXPECT_EQ(rc, MQRC_CONNECTION_BROKEN);
+    EXPECT_EQ(Put(h, o, "later"), MQRC_CONNECTION_BROKEN);
+    MQHCONN h2 = Connect("QM1");
+    EXPECT_EQ(DepthBecomes(h2, "P.Q", 3), 3);
+    MQDISC(&h, &cc, &rc);
+    EXPECT_EQ(rc, MQRC_CONNECTION_BROKEN);
+    EXPECT_EQ(h, MQHC_UNUSABLE_HCONN);
+}
+
+/* In one process: an injected 2009 ends the unit of work and every
+ * later call, the disconnect included; other connections go on. */
+TEST_F(Sim, InjectedConnectionBrokenBreaksTheConnection)
+{
+    Mqsc("QM1", "DEFINE QLOCAL(P.Q)");
+    MQHCONN h = Connect("QM1"), other = Connect("QM1");
+    MQHOBJ o = Open(h, "P.Q", MQOO_OUTPUT | MQOO_INPUT_SHARED);
+    MQHOBJ k = Open(other, "P.Q", MQOO_OUTPUT);
+    ASSERT_EQ(Put(other, k, "committed"), 0);
+    ASSERT_EQ(Put(h, o, "pending", nullptr, MQPMO_SYNCPOINT), 0);
+    std::string data;
+    ASSERT_EQ(Get(h, o, &data, MQGMO_SYNCPOINT), 0);
+    EXPECT_EQ(data, "committed");
+    MQSimFaultAt((PMQCHAR) "MQGET", (PMQCHAR) "QM1", 1, 1, MQRC_CONNECTION_BROKEN);
+    EXPECT_EQ(Get(h, o, &data), MQRC_CONNECTION_BROKEN);
+    EXPECT_EQ(Put(h, o, "after"), MQRC_CONNECTION_BROKEN);
+    MQLONG cc, rc;
+    MQCMIT(h, &cc, &rc);
+    EXPECT_EQ(rc, MQRC_CONNECTION_BROKEN);
+    /* backed out: the got message is back, the put one gone; the queue
+     * is no longer held open by the broken connection */
+    EXPECT_EQ(Depth(other, "P.Q"), 1);
+    MQHOBJ x = Open(other, "P.Q", MQOO_INPUT_EXCLUSIVE);
+    MQMD md = {MQMD_DEFAULT};
+    EXPECT_EQ(Get(other, x, &data, MQGMO_NO_WAIT, &md), 0);
+    EXPECT_EQ(data, "committed");
+    EXPECT_EQ(md.BackoutCount, 1);
+    MQDISC(&h, &cc, &rc);
+    EXPECT_EQ(rc, MQRC_CONNECTION_BROKEN);
+    EXPECT_EQ(h, MQHC_UNUSABLE_HCONN);
+}
