@@ -17,9 +17,3 @@ void CheckValidOneList(DialogWords *, QMS *, PCFLISTENTRY *columns, PCFLISTENTRY
         *owns = 0;
     }
 }
-
-/* The queue definitions are the ones whose default objects are kept. */
-const void *GetDownloadEntry(const PCFCommandDef *definition)
-{
-    return definition == &PCFQueueDef || definition == &PCFQueueListDef ? definition : nullptr;
-}

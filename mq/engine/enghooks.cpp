@@ -4,11 +4,18 @@
 #include "locimport.h"
 
 #include "cfgfile.h"
+#include "cmddlg.h"
+
+/* The program's own lists of no location (the event console's). */
+static void MarkListsStale(int32_t command)
+{
+    MarkDialogsStale(nullptr, (uint32_t)command, 0, 1, 0);
+}
 
 static const MQEHOOKS defaults = {
     AnalyseCommand, ProcessCommand, SendErrorResponse, RequestQmgrRefresh, StartDownload,
     QListBuild, VerCheckRun, ImportLocalQMgrs, LoadUnloadQueue, DebugDumpMessage,
-    ProcessResponse, MarkDialogsStale, CfgFileWrite,
+    ProcessResponse, MarkListsStale, CfgFileWrite,
 };
 
 MQEHOOKS MQEHooks = defaults;
