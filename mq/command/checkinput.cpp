@@ -474,6 +474,28 @@ static int Field(CHECK *c, const PCFFieldEntry *e, const char *defaultName)
     return 1;
 }
 
+/* The dialog's WHERE filter: a whole MQCFIF, MQCFSF or MQCFBF, read
+ * within its own length. */
+static void Filter(CHECK *c, const uint8_t *f)
+{
+    int32_t w[6] = {};
+    memcpy(w, f, 8);
+    int32_t fixed = w[0] == MQCFT_INTEGER_FILTER ? 20 : w[0] == MQCFT_STRING_FILTER ? 24
+                  : w[0] == MQCFT_BYTE_STRING_FILTER ? 20 : 0;
+    if (!fixed || w[1] < fixed)
+        return;
+    memcpy(w, f, (size_t)fixed);
+    int32_t n = w[0] == MQCFT_STRING_FILTER ? w[5] : w[4];
+    if (w[0] == MQCFT_INTEGER_FILTER)
+        Add(c, w[0], w[2], &w[4], 4, w[3]);
+    else if (n >= 0 && n <= w[1] - fixed)
+        Add(c, w[0], w[2], f + fixed, n, w[3]);
+    else
+        return;
+    if (c->building)
+        PCFHeader(&c->pp)->Version = MQCFH_VERSION_3;
+}
+
 /* After the fields: the filter, the qualifier, the attribute lists. */
 static void Trailer(CHECK *c)
 {
@@ -481,18 +503,8 @@ static void Trailer(CHECK *c)
     const PCFCommandDef *def = in->definition;
     const PCFActionDef *a = in->action;
     const uint8_t *f = in->filter;
-    if (f && !(in->location && (in->location->flags & LF_MVS))) {
-        int32_t w[6];
-        memcpy(w, f, sizeof w);
-        if (w[0] == MQCFT_INTEGER_FILTER)
-            Add(c, w[0], w[2], &w[4], 4, w[3]);
-        else if (w[0] == MQCFT_STRING_FILTER)
-            Add(c, w[0], w[2], f + 24, w[5], w[3]);
-        else if (w[0] == MQCFT_BYTE_STRING_FILTER)
-            Add(c, w[0], w[2], f + 20, w[4], w[3]);
-        if (c->building)
-            PCFHeader(&c->pp)->Version = MQCFH_VERSION_3;
-    }
+    if (f && !(in->location && (in->location->flags & LF_MVS)))
+        Filter(c, f);
     if (a->flags & 0x400000)
         AddInt(c, MYPCFA_DIALOG_QUALIFIER, (int32_t)in->qualifier);
     if (a->flags & 0x2000000) {
