@@ -98,7 +98,8 @@ IFCMD *IfcmdHold(const uint8_t *key);
  * 1 when the record was released. */
 int IfcmdLetGo(IFCMD *record);
 /* For FreeDialogWords (under lock 5): releases the finished records of a
- * dialog; 1 while one of them is still being processed. */
+ * dialog; 1 while one of them still waits for replies or is being
+ * processed (the dialog is then freed when it ends). */
 int IfcmdDropDialog(DialogWords *dialog);
 /* Records in flight (tests, the no-response watch). */
 int32_t IfcmdCount(void);

@@ -75,32 +75,55 @@ static int Listed(const IFCMD *r)
     return r && CSListContains(InFlight.first, r) != nullptr;
 }
 
+/* Under lock 5: a record released now, or marked for its last handler;
+ * a closing dialog whose record went is noted for PCFReleaseClosing. */
+static void Drop(IFCMD *r, DialogWords **closing, int *n, int most)
+{
+    if (r->users) {
+        r->released = 1;
+        return;
+    }
+    DialogWords *d = r->dialog;
+    Release(r);
+    if (d && (d->stateFlags & DF_CLOSING) && *n < most) {
+        for (int i = 0; i < *n; i++)
+            if (closing[i] == d)
+                return;
+        closing[(*n)++] = d;
+    }
+}
+
+static void FreeClosing(DialogWords **closing, int n)
+{
+    for (int i = 0; i < n; i++)
+        PCFReleaseClosing(closing[i]);
+}
+
 void IfcmdFree(IFCMD *r)
 {
+    DialogWords *closing[1];
+    int n = 0;
     CSLockGlobal(CSLOCK_DIALOGS);
-    if (Listed(r)) {
-        if (r->users)
-            r->released = 1;
-        else
-            Release(r);
-    }
+    if (Listed(r))
+        Drop(r, closing, &n, 1);
     CSUnlockGlobal(CSLOCK_DIALOGS);
+    FreeClosing(closing, n);
 }
 
 void IfcmdPurge(int64_t, QMS *location, int all)
 {
+    DialogWords *closing[64];
+    int n = 0;
     CSLockGlobal(CSLOCK_DIALOGS);
     for (CSLISTELEM *e = InFlight.first, *next; e; e = next) {
         next = e->next;
         IFCMD *r = (IFCMD *)e;
         if ((location && r->location != location) || (r->keep && !all))
             continue;
-        if (r->users)
-            r->released = 1;
-        else
-            Release(r);
+        Drop(r, closing, &n, 64);
     }
     CSUnlockGlobal(CSLOCK_DIALOGS);
+    FreeClosing(closing, n);
 }
 
 IFCMD *IfcmdHold(const uint8_t *key)
@@ -143,12 +166,10 @@ int IfcmdDropDialog(DialogWords *d)
         IFCMD *r = (IFCMD *)e;
         if (r->dialog != d)
             continue;
-        if (r->users) {
-            r->released = 1;
-            busy = 1;
-        } else {
+        if (r->users || !r->complete)
+            busy = 1;                          /* it goes with its last reply */
+        else
             Release(r);
-        }
     }
     CSUnlockGlobal(CSLOCK_DIALOGS);
     return busy;

@@ -230,17 +230,20 @@ TEST_F(Replies, APurgeOrACloseWhileAReplyIsHandled)
     EXPECT_EQ(IfcmdCount(), 0);
     Feed(&qm, key, Reply(MQCMD_INQUIRE_Q).Str(MQCA_Q_DESC, "after"));
     EXPECT_EQ(q.Value(MQCA_Q_DESC), "");
-    /* a dialog closed while a reply is handled stays until it is done */
+    /* a dialog closed with a command in flight stays until it ends */
     TestDialog *closing = new TestDialog(&PCFQueueDef, &qm);
     closing->Set(MQCA_Q_NAME, "APP.TWO");
     key = Send(*closing, 1);
-    r = IfcmdHold((const uint8_t *)&key);
     DialogWords *d = closing->d;
     EXPECT_EQ(FreeDialogWords(d), 0);
     EXPECT_TRUE(d->stateFlags & DF_CLOSING);
+    EXPECT_EQ(d->window, nullptr);
     closing->d = nullptr;
     delete closing;
-    std::thread([r] { IfcmdLetGo(r); }).join();
+    std::thread([this, key] {
+        Feed(&qm, key, Reply(MQCMD_INQUIRE_Q, false).Str(MQCA_Q_NAME, "APP.TWO"));
+        Feed(&qm, key, Reply(MQCMD_INQUIRE_Q).Str(MQCA_Q_NAME, "APP.TWO").Str(MQCA_Q_DESC, "late"));
+    }).join();
     for (DialogWords *o = PCFOpenDialogs; o; o = o->next)
         EXPECT_NE(o, d);
     EXPECT_EQ(IfcmdCount(), 0);
