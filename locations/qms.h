@@ -168,4 +168,5 @@ struct QMS {
     int32_t appView[4];
     uint16_t viewOptions;
     char appWindow[4];
+    char lastQueue[QMS_NAME + 1];      /* the queue the put and load dialogs last used */
 };

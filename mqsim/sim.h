@@ -190,6 +190,7 @@ struct SimHandle {
     std::vector<struct SimSelTerm> *selector;
     MQMD context;             /* saved context of the last message got */
     bool topic;               /* a topic opened for publishing */
+    std::string topicString;  /* the topic's full string */
     bool creator;             /* this open made the dynamic queue */
     bool exclusive;           /* holds its queue for exclusive input */
     bool deleted;             /* its queue was deleted meanwhile */
@@ -259,6 +260,18 @@ void SimZosCommand(SimQMgr *q, const std::string &text, MQLONG injected, std::ve
 /* cmdsrv.cpp: the command server thread of a queue manager */
 void SimCommandServerStart(SimQMgr *q);
 void SimCommandServerStop(SimQMgr *q);
+
+/* simpub.cpp: the full topic string of a topic object and a string
+ * given with it (joined by "/"); delivery of a publication to the
+ * destination queue of each administrative subscription of the same
+ * topic string: the number of subscriptions reached, or -1 with *reason
+ * when one of them failed. */
+std::string SimTopicString(SimQMgr *q, const std::string &objectName, const std::string &given);
+int SimPublish(SimConn *c, SimQMgr *q, const std::string &topic, const MQMD *md, MQLONG len,
+               const void *buf, bool syncpoint, MQLONG *reason);
+/* simput.cpp: a message of a put (or a delivered publication) onto a
+ * local queue, in the connection's unit of work when syncpoint. */
+void SimEnqueue(SimConn *c, SimQMgr *tq, SimObject *t, MQMD *m, MQLONG len, const void *buf, bool syncpoint);
 
 /* simunit.cpp */
 void SimCommit(SimConn *c);

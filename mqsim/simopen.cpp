@@ -200,6 +200,9 @@ MQLONG SimOpen(SimConn *c, MQOD *od, const void *userOd, MQLONG options, SimHand
     h->options = options;
     h->selection = selection;
     h->topic = od->ObjectType == MQOT_TOPIC;
+    if (h->topic)
+        h->topicString = SimTopicString(qm, obj ? obj->name : "",
+                                        od->Version >= 4 ? CharV(od->ObjectString, userOd) : "");
     h->creator = creator;
     MQMD blank = {MQMD_DEFAULT};
     h->context = blank;

@@ -174,9 +174,22 @@ static MQLONG Put(SimConn *c, SimHandle *h, MQMD *md, MQLONG mdLen, MQPMO *pmo, 
     if (reason)
         return reason;
     if (h->topic) {
-        /* a publication is accepted; nothing subscribes here */
-        PutDateTime(md);
-        return (pmo->Options & MQPMO_WARN_IF_NO_SUBS_MATCHED) ? MQRC_NO_SUBS_MATCHED : 0;
+        /* a publication goes to the subscriptions of its topic */
+        if (m.Persistence == MQPER_PERSISTENCE_AS_Q_DEF)
+            m.Persistence = MQPER_NOT_PERSISTENT;
+        if (m.Priority == MQPRI_PRIORITY_AS_Q_DEF)
+            m.Priority = 0;
+        if ((pmo->Options & MQPMO_NEW_MSG_ID) || AllZero(m.MsgId, 24))
+            NewId(c->qmgr, m.MsgId);
+        MQLONG failed = 0;
+        int reached = SimPublish(c, h->qmgr, h->topicString, &m, len, buf,
+                                 (pmo->Options & MQPMO_SYNCPOINT) != 0, &failed);
+        if (reached < 0)
+            return failed;
+        memcpy(md->MsgId, m.MsgId, 24);
+        CopyIdentity(md, &m);
+        CopyOrigin(md, &m);
+        return !reached && (pmo->Options & MQPMO_WARN_IF_NO_SUBS_MATCHED) ? MQRC_NO_SUBS_MATCHED : 0;
     }
     if (SimInhibited(obj, MQIA_INHIBIT_PUT) || SimInhibited(t, MQIA_INHIBIT_PUT))
         return MQRC_PUT_INHIBITED;
@@ -200,12 +213,25 @@ static MQLONG Put(SimConn *c, SimHandle *h, MQMD *md, MQLONG mdLen, MQPMO *pmo, 
         NewId(c->qmgr, m.MsgId);
     if (pmo->Options & MQPMO_NEW_CORREL_ID)
         NewId(c->qmgr, m.CorrelId);
-    m.BackoutCount = 0;
-    SimMsg *msg = SimMsgNew(&m, buf, len);
     SimQMgr *tq = h->qmgr;
+    SimEnqueue(c, tq, t, &m, len, buf, syncpoint);
+    /* What the caller's descriptor gets back. */
+    memcpy(md->MsgId, m.MsgId, 24);
+    memcpy(md->CorrelId, m.CorrelId, 24);
+    CopyIdentity(md, &m);
+    CopyOrigin(md, &m);
+    SimPad(pmo->ResolvedQName, 48, t->name);
+    SimPad(pmo->ResolvedQMgrName, 48, tq->name);
+    return warn;
+}
+
+void SimEnqueue(SimConn *c, SimQMgr *tq, SimObject *t, MQMD *m, MQLONG len, const void *buf, bool syncpoint)
+{
+    m->BackoutCount = 0;
+    SimMsg *msg = SimMsgNew(m, buf, len);
     msg->token = tq->nextToken++;
-    msg->persistent = m.Persistence == MQPER_PERSISTENT;
-    msg->expireAt = m.Expiry == MQEI_UNLIMITED ? 0 : SimNowMs() + (int64_t)m.Expiry * 100;
+    msg->persistent = m->Persistence == MQPER_PERSISTENT;
+    msg->expireAt = m->Expiry == MQEI_UNLIMITED ? 0 : SimNowMs() + (int64_t)m->Expiry * 100;
     SimMsgInsert(t->queue, msg, SimInt(t, MQIA_MSG_DELIVERY_SEQUENCE) == MQMDS_PRIORITY);
     if (syncpoint) {
         msg->state = SIM_MSG_PUT_PENDING;
@@ -216,14 +242,6 @@ static MQLONG Put(SimConn *c, SimHandle *h, MQMD *md, MQLONG mdLen, MQPMO *pmo, 
         SimStoreMaybeCompact(tq);
         SimWake.notify_all();
     }
-    /* What the caller's descriptor gets back. */
-    memcpy(md->MsgId, m.MsgId, 24);
-    memcpy(md->CorrelId, m.CorrelId, 24);
-    CopyIdentity(md, &m);
-    CopyOrigin(md, &m);
-    SimPad(pmo->ResolvedQName, 48, t->name);
-    SimPad(pmo->ResolvedQMgrName, 48, tq->name);
-    return warn;
 }
 
 static MQLONG PutCall(SimCall *call, SimHandle *h, PMQVOID pMsgDesc, PMQVOID pPutMsgOpts, MQLONG len, PMQVOID buf)

@@ -1,11 +1,10 @@
 /* What the version check, the splash display and the debug window use of
- * the application shell and the MQ engine: the program's version text,
- * the modeless-dialog list, window activation and the thread requests of
- * the analyser thread.
+ * the application shell: the program's version text, the modeless-dialog
+ * list and window activation.  (The thread requests of the analyser
+ * thread are the MQ engine's, mq/engine/mqengine.h.)
  *
- * Until the shell and the engine exist, shell/standin/ stands in for
- * them with the same signatures; the engine's own header replaces the
- * request declarations below as soon as it is on the include path. */
+ * Until the shell exists, shell/standin/ stands in for it with the same
+ * signatures. */
 #pragma once
 
 #include <cstddef>
@@ -24,38 +23,3 @@ int AddModeless(void *window, int kind, void *owner1, void *owner2);
 void UtilRemoveModeless(void *window);
 /* Restores (when minimized) and activates a window. */
 void ActivateWindow(HWND__ *window);
-
-#if __has_include("mqengine.h")
-#include "mqengine.h"
-#else
-/* ThreadRequestKind and ThreadRequestFlags used here. */
-enum { TRK_VERCHECK = 11 };
-enum : uint32_t { TRF_MSGINFO = 0x20, TRF_KIND = 0x40, TRF_ANALYSER = 0x4000 };
-
-/* One request, copied whole into the consumer's queue (200 bytes). */
-struct ThreadRequest {
-    uint32_t kind;
-    uint32_t flags;
-    uint8_t key[24];
-    char qmName[48];
-    uint16_t info1;
-    char queueName[48];
-    uint16_t info2;
-    void *resultWindow;
-    uint32_t dataLength;
-    uint32_t count;
-    uint8_t persistent;
-    uint8_t syncpoint;
-    uint8_t asynchronous;
-    uint8_t correlId[24];
-    char userId[12];
-    QMS *location;
-};
-static_assert(sizeof(ThreadRequest) == 200, "a thread request is 200 bytes");
-
-struct SELECTIONINFO;
-/* 0 queued; the block passes to the consumer only then. */
-int PostThreadRequest(QMS *location, const SELECTIONINFO *selection, uint32_t flags,
-                      const ThreadRequest *templ, const uint8_t *key, void *block,
-                      uint32_t length);
-#endif

@@ -2,8 +2,9 @@
  * call (laterwin.h): the list rows, title bars, count window and list
  * pane do their least (panes pass messages on and size the list, the
  * count window shows the row counts), filters and export do nothing, the
- * message editor is a placeholder data window, and the queue-manager
- * pair is taken as valid.  The real pieces replace this file. */
+ * message editor is a placeholder data window, and a change of the
+ * queue-manager pair retitles the dialog.  The real pieces replace this
+ * file. */
 #include "pcfwin.h"
 #include "laterwin.h"
 
@@ -101,7 +102,6 @@ LRESULT CALLBACK PCFDataProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
 
 void *PCFEditorCreate(DialogWords *) { return nullptr; }
 int EdCommand(DialogWords *, int32_t) { return 0; }
-void SetViewModeOption(DialogWords *, int32_t) {}
 void ToggleViewOption(DialogWords *, int32_t) {}
 void ViewCopyToClipboard(DialogWords *, int32_t) {}
 void EdSetLineNumbers(DialogWords *, int) {}
@@ -114,7 +114,6 @@ void StructRemoveArrayElement(DialogWords *) {}
 
 /* ---- the queue-manager pair ---- */
 
-int CheckQmgrPair(DialogWords *, int) { return 1; }
 void PCFQmgrPairChanged(DialogWords *d, PCFFieldEntry *entry, int)
 {
     FieldHWNDData(d, 1, nullptr, 0, entry, nullptr, -1, 0);

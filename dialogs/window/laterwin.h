@@ -1,7 +1,7 @@
 /* Entry points of pieces built later, as their own parts name them, that
  * the command dialog's windows call: the list rows, title bars, count
  * window and list pane; the filters; the export; the message editor and
- * its structure editing; the queue-manager pair check.  Until those
+ * its structure editing; a change of the queue-manager pair.  Until those
  * pieces land, later_standin_win.cpp gives each its least behaviour. */
 #pragma once
 
@@ -59,6 +59,5 @@ void StructRemove(DialogWords *dialog);
 void StructAddArrayElement(DialogWords *dialog, int before);
 void StructRemoveArrayElement(DialogWords *dialog);
 
-/* The queue-manager pair of a two-queue-manager dialog (1 valid). */
-int CheckQmgrPair(DialogWords *dialog, int statusMode);
+/* The queue-manager pair's field changed. */
 void PCFQmgrPairChanged(DialogWords *dialog, PCFFieldEntry *entry, int fromList);

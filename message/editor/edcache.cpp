@@ -9,6 +9,7 @@
 #include "csmem.h"
 #include "prfdata.h"
 #include "qms.h"
+#include "userfmt.h"
 #include <cstdio>
 #include <cstring>
 
@@ -69,24 +70,24 @@ void EdRegisterPaneSink(FmtLineSink sink)
 
 static uint32_t Rd32(const unsigned char *p) { return FmtRd32(p, 546); }
 
-/* What the descriptor says of the data that follows it. */
-static void DescribeData(PCFDATA *ed, FmtMsgInfo *info)
+/* What the descriptor says of the data that follows it, also as the
+ * user formats' state for the pane's queue. */
+static void DescribeData(PCFDATA *ed, FmtMsgInfo *info, UFMatchState *uf)
 {
     memset(info, 0, sizeof *info);
     info->encoding = 546;
     info->ccsid = 850;
     memset(info->format, ' ', 8);
-    if (ed->descriptor.length < 40)
-        return;
-    const unsigned char *md = ed->descriptor.data;
-    info->encoding = Rd32(md + 24);
-    info->ccsid = Rd32(md + 28);
-    memcpy(info->format, md + 32, 8);
-    uint32_t n = 8;
-    while (n && (info->format[n - 1] == ' ' || info->format[n - 1] == 0))
-        n--;
-    info->formatLength = n;
-    info->ebcdic = (uint32_t)CSIsEbcdicCcsid((int)info->ccsid);
+    if (ed->descriptor.length >= 40) {
+        const unsigned char *md = ed->descriptor.data;
+        info->encoding = Rd32(md + 24);
+        info->ccsid = Rd32(md + 28);
+        memcpy(info->format, md + 32, 8);
+        info->ebcdic = (uint32_t)CSIsEbcdicCcsid((int)info->ccsid);
+    }
+    memset(uf, 0, sizeof *uf);
+    UFStateFor(uf, info->format, info->encoding, info->ccsid, ed->queueName, ed->queueNameLength);
+    info->formatLength = uf->formatLength;
 }
 
 /* The descriptor's lines, walked as an MQMD in 850 and 546. */
@@ -177,12 +178,16 @@ static uint32_t FormatRun(FmtLineSink sink, PCFDATA *ed)
         ed->scroll.lineCount = 0;
     }
     FmtMsgInfo info;
-    DescribeData(ed, &info);
+    UFMatchState uf;
+    DescribeData(ed, &info, &uf);
+    /* the user formats of the pane's queue: the body's structure, and
+       what a header's format name chooses for the data after it */
+    lr->userFormats = &uf;
     const FmtStructDef *body = &FmtDefMessageContent;
     if (lr->flags & VW_FORMATTED) {
-        const FmtStructDef *chosen = UFChooseFormatter(ed, &info, ed->data.data, ed->data.length);
-        if (chosen)
+        if (const FmtStructDef *chosen = UFChooseFormatter(ed, &uf))
             body = chosen;
+        UFApplyState(&uf, &info);
     }
     if (ed->bodyFormatter && ed->bodyFormatter != body)
         ed->flush = 1;
@@ -217,6 +222,7 @@ uint32_t EdFormatMessage(FmtLineSink sink, PCFDATA *ed)
 {
     runDepth++;
     uint32_t rc = FormatRun(sink, ed);
+    ed->lineRec.userFormats = nullptr;      /* the run's own state */
     runDepth--;
     return rc;
 }
@@ -425,6 +431,7 @@ PCFDATA *EdCreatePane(DialogWords *dialog)
     ed->listLine = -1;
     ed->cacheLast = -1;
     ed->format = EdFormatMessage;
+    EdUseUserFormats();
     if (dialog) {
         ed->charWidth = (int16_t)dialog->charWidth;
         ed->charHeight = (int16_t)dialog->lineHeight;

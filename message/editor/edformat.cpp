@@ -10,6 +10,7 @@
 #include "csmem.h"
 #include "prfdata.h"
 #include "qms.h"
+#include "userfmt.h"
 #include <cstdio>
 #include <cstring>
 
@@ -169,10 +170,10 @@ int EdSetMessageFormat(DialogWords *d)
     FmtStructDef *def = EdHeaderForFormat(format);
     int userFormat = 0;
     if (!def) {
-        uint32_t n = 8;
-        while (n && (format[n - 1] == ' ' || format[n - 1] == 0))
-            n--;
-        def = UFFindFormat(ed->queueName, ed->queueNameLength, format, n, ccsid, encoding);
+        /* a user format named by the format: its first structure */
+        UFMatchState st = {};
+        UFStateFor(&st, format, (uint32_t)encoding, (uint32_t)ccsid, ed->queueName, ed->queueNameLength);
+        def = UFFindFormat(0, ed->queueName, ed->queueNameLength, nullptr, 0, &st);
         if (!def)
             return EdSetGenericFormat(d, format, ccsid, encoding);
         userFormat = 1;

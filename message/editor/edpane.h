@@ -403,14 +403,13 @@ char *EdViewCopyText(DialogWords *dialog, int menuId, uint32_t *size, int ask);
 void EdDebugStateText(PCFDATA *ed, char *out, size_t size);
 void EdDebugState(PCFDATA *ed);
 
+/* ---- user formats (eduserfmt.cpp) -------------------------------------- */
+
+/* Lets the chooser of user formats read panes (done when a pane is made). */
+void EdUseUserFormats(void);
+
 /* ---- pieces the pane reaches elsewhere --------------------------------- */
 
-/* The body formatter for the data (a user format, or "Message Content")
- * and the user format of a queue and format name (null: none). */
-FmtStructDef *UFChooseFormatter(PCFDATA *ed, FmtMsgInfo *info, const unsigned char *data,
-                                uint32_t length);
-FmtStructDef *UFFindFormat(const char *queue, uint32_t queueLength, const char *format,
-                           uint32_t formatLength, int32_t ccsid, int32_t encoding);
 /* A "PHEX Copy" block in *slot: {u32 capacity, u32 length, bytes}; 1
  * copied, 0 out of storage. */
 int MessageCopyBuffer(void **slot, const void *bytes, uint32_t length);

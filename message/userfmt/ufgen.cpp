@@ -130,6 +130,12 @@ const UFFormatName *UFFormatNames(void)
     return current ? current->names : nullptr;
 }
 
+void UFEachFormatName(void (*each)(void *context, const char *name), void *context)
+{
+    for (const UFFormatName *u = UFFormatNames(); u; u = u->next)
+        each(context, u->name);
+}
+
 /* ---- loading ---- */
 
 void UFReapplyFormats(void)

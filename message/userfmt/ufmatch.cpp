@@ -251,11 +251,6 @@ const UFFormatName *UFFindByName(const char *name, uint32_t length)
 
 /* ---- the chooser ---- */
 
-static uint32_t Le32(const unsigned char *p)
-{
-    return (uint32_t)p[0] | (uint32_t)p[1] << 8 | (uint32_t)p[2] << 16 | (uint32_t)p[3] << 24;
-}
-
 FmtStructDef *UFChooseFormatterView(const UFPaneView *v, UFMatchState *state)
 {
     FmtStructDef *def = &FmtDefMessageContent;
@@ -263,8 +258,8 @@ FmtStructDef *UFChooseFormatterView(const UFPaneView *v, UFMatchState *state)
     if (!v->md || v->mdLength < 40 || !v->data || !v->length)
         return def;
     /* the pane's descriptor is kept in encoding 546, CCSID 850 */
-    UFStateFor(state, (const char *)v->md + 32, Le32(v->md + 24), Le32(v->md + 28), v->queue,
-               v->queueLength);
+    UFStateFor(state, (const char *)v->md + 32, FmtRd32(v->md + 24, 546), FmtRd32(v->md + 28, 546),
+               v->queue, v->queueLength);
     const FmtCodepage *cp = FmtGetCodepage(state->ccsid);
     if (!cp || v->fixedView)
         return def;

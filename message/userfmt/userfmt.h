@@ -114,6 +114,9 @@ struct UFFormatName {
     const char *description;        /* null when none */
 };
 const UFFormatName *UFFormatNames(void);
+/* Calls each with every user format name, newest first (the list of a
+ * Format field's values). */
+void UFEachFormatName(void (*each)(void *context, const char *name), void *context);
 /* Exactly by the name up to its first blank, else by an entry used as a
  * wildcard pattern; null when none. */
 const UFFormatName *UFFindByName(const char *name, uint32_t length);

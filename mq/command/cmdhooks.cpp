@@ -87,6 +87,38 @@ int CmdPostRequest(QMS *location, const SELECTIONINFO *selection, uint32_t flags
     return PostThreadRequest(location, selection, flags, nullptr, key, block, length);
 }
 
+/* The message editor: its hooks, else the engine's calls of the editor. */
+int CmdKeepEdits(DialogWords *d)
+{
+    if (Hooks.discardEdits)
+        return Hooks.discardEdits(Hooks.context, d);
+    return MQEHooks.confirmDiscard ? MQEHooks.confirmDiscard(d) : 0;
+}
+
+void CmdMessageFormat(DialogWords *d)
+{
+    if (Hooks.messageFormat)
+        Hooks.messageFormat(Hooks.context, d);
+    else if (MQEHooks.setMessageFormat)
+        MQEHooks.setMessageFormat(d);
+}
+
+void CmdGenericFormat(DialogWords *d, const char *format)
+{
+    if (Hooks.genericFormat)
+        Hooks.genericFormat(Hooks.context, d, format);
+    else if (MQEHooks.setGenericFormat)
+        MQEHooks.setGenericFormat(d, format, 0, 0);
+}
+
+void CmdFormatName(DialogWords *d)
+{
+    if (Hooks.formatName)
+        Hooks.formatName(Hooks.context, d);
+    else if (MQEHooks.setFormatName)
+        MQEHooks.setFormatName(d);
+}
+
 int CmdEditedMessage(DialogWords *d, CMDMESSAGE *out)
 {
     memset(out, 0, sizeof *out);

@@ -31,6 +31,12 @@ int CmdBox(DialogWords *dialog, const char *text, const char *caption, int yesNo
 int CmdPostRequest(QMS *location, const SELECTIONINFO *selection, uint32_t flags, const uint8_t *key,
                    void *block, uint32_t length);
 int CmdEditedMessage(DialogWords *dialog, CMDMESSAGE *out);
+/* The message editor around a put or update (the engine's editor calls
+ * when the hooks are unset): 1 when the user keeps unsaved edits. */
+int CmdKeepEdits(DialogWords *dialog);
+void CmdMessageFormat(DialogWords *dialog);
+void CmdGenericFormat(DialogWords *dialog, const char *format);
+void CmdFormatName(DialogWords *dialog);
 
 /* ---- the engine's block of a location ---- */
 

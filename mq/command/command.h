@@ -325,7 +325,8 @@ struct CMDHOOKS {
     void (*publishDialog)(void *ctx, QMS *location, const char *stream, const char *topic);
     /* the dialog's filter compiled: 0 or the compiler's error */
     int (*newFilter)(void *ctx, DialogWords *dialog);
-    /* the message editor: 1 when the user keeps unsaved edits */
+    /* the message editor (unset: the engine's calls of the editor):
+     * 1 when the user keeps unsaved edits */
     int (*discardEdits)(void *ctx, DialogWords *dialog);
     void (*formatName)(void *ctx, DialogWords *dialog);
     void (*messageFormat)(void *ctx, DialogWords *dialog);

@@ -36,17 +36,14 @@ static int EditGuard(DOCMD *c)
             d->viewOptions &= ~DV_EDIT_GUARD;
         return 1;
     }
-    const CMDHOOKS *h = CmdHooks();
-    if (h->discardEdits && h->discardEdits(h->context, d))
+    if (CmdKeepEdits(d))
         return 0;
     if (a->id == 920) {
-        if (h->messageFormat)
-            h->messageFormat(h->context, d);
+        CmdMessageFormat(d);
         return 0;
     }
     if (a->id == 921) {
-        if (h->genericFormat)
-            h->genericFormat(h->context, d, "MQSTR   ");
+        CmdGenericFormat(d, "MQSTR   ");
         return 0;
     }
     return 1;
@@ -88,8 +85,8 @@ static void RefreshAction(DOCMD *c)
     const CMDHOOKS *h = CmdHooks();
     if (!(c->action->flags & PCFA_REFRESH))
         return;
-    if (c->definition == &PCFMessageDef && h->formatName)
-        h->formatName(h->context, d);
+    if (c->definition == &PCFMessageDef)
+        CmdFormatName(d);
     if (c->definition == &PCFMessageListDef && h->syncPanel)
         h->syncPanel(h->context, d);
     if (c->definition->list) {

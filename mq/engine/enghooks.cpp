@@ -16,6 +16,7 @@ static const MQEHOOKS defaults = {
     AnalyseCommand, ProcessCommand, SendErrorResponse, RequestQmgrRefresh, StartDownload,
     QListBuild, VerCheckRun, ImportLocalQMgrs, LoadUnloadQueue, DebugDumpMessage,
     ProcessResponse, MarkListsStale, CfgFileWrite,
+    ConfirmDiscardEdits, EdSetFormatName, EdSetMessageFormat, EdSetGenericFormat,
 };
 
 MQEHOOKS MQEHooks = defaults;

@@ -136,6 +136,13 @@ void DebugDumpMessage(QMS *location, int direction, const MQMD *md, const void *
 /* The receiver of replies and in-process responses (reply processing);
  * value: the connection handle the reply came on. */
 int ProcessResponse(QMS *location, uint32_t value, MQMD *md, void *data, uint32_t length);
+/* The message editor of a dialog (its pane): around a command that puts
+ * or updates an edited message. */
+struct DialogWords;
+int ConfirmDiscardEdits(DialogWords *dialog);
+void EdSetFormatName(DialogWords *dialog);
+int EdSetMessageFormat(DialogWords *dialog);
+int EdSetGenericFormat(DialogWords *dialog, const char *format, int32_t ccsid, int32_t encoding);
 /* The main window's list of modeless dialogs (the progress window). */
 int AddModeless(void *window, int kind, void *owner1, void *owner2);
 void UtilRemoveModeless(void *window);
@@ -159,6 +166,10 @@ struct MQEHOOKS {
      * actions hold the command */
     void (*markStale)(int32_t command);
     int (*writeConfig)(void);
+    int (*confirmDiscard)(DialogWords *);
+    void (*setFormatName)(DialogWords *);
+    int (*setMessageFormat)(DialogWords *);
+    int (*setGenericFormat)(DialogWords *, const char *, int32_t, int32_t);
 };
 extern MQEHOOKS MQEHooks;
 /* Puts the default hooks back. */

@@ -203,8 +203,12 @@ int EndPutThread(QMS *r, int disconnectOnly)
     request.kind = disconnectOnly ? TRK_DISCONNECT : TRK_END;
     request.count = 1;
     request.location = r;
-    int rc = EngQueueToPutThread(r, &request, nullptr);
+    /* marked before it is queued: the thread may serve a disconnect at
+       once, and a mark set after that would refuse every later end */
     MQESetState(&r->putThread, TS_ENDREQ, 0);
+    int rc = EngQueueToPutThread(r, &request, nullptr);
+    if (rc)
+        MQESetState(&r->putThread, 0, TS_ENDREQ);
     MQEPostFrame(nullptr, FM_STATE, 0, r, 0);
     return rc;
 }

@@ -116,7 +116,9 @@ static int put_dialog(QMS *threadLoc, ThreadRequest *rq, uint8_t *data)
                   (rq->asynchronous ? MQPMO_ASYNC_RESPONSE : 0) | (pmo.Options & MQPMO_SCOPE_QMGR);
     MQMD base = {MQMD_DEFAULT};
     base.MsgType = MQMT_DATAGRAM;
-    base.Persistence = rq->persistent ? MQPER_PERSISTENT : MQPER_NOT_PERSISTENT;
+    /* 2: as the queue's definition */
+    base.Persistence = rq->persistent == MQPER_PERSISTENCE_AS_Q_DEF ? MQPER_PERSISTENCE_AS_Q_DEF
+                       : rq->persistent ? MQPER_PERSISTENT : MQPER_NOT_PERSISTENT;
     base.Priority = MQPRI_PRIORITY_AS_Q_DEF;
     EngPadName(base.ReplyToQ, "", 48);
     set_format(&base, rq->flags);

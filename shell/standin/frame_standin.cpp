@@ -1,8 +1,9 @@
 /* Stand-in for the application shell's main frame, until the shell
- * exists: the one-second timer's version-check step, the menu commands
- * "Check for latest Ravolt version..." (932) and "View Debug Window..."
- * (723), the version-check result (11387), a location's splash (11388),
- * the start-up file, and an About box whose button 557 starts a check. */
+ * exists: the analyser thread started as at start-up, the one-second
+ * timer's version-check step, the menu commands "Check for latest Ravolt
+ * version..." (932) and "View Debug Window..." (723), the version-check
+ * result (11387), a location's splash (11388), the start-up file, and an
+ * About box whose button 557 starts a check. */
 #include <windows.h>
 
 #include "shellstandin.h"
@@ -13,6 +14,7 @@
 #include "cs.h"
 #include "prfdata.h"
 #include "qms.h"
+#include "mq/engine/mqengine.h"
 
 int32_t standinTick = 7;
 
@@ -50,6 +52,7 @@ static LRESULT CALLBACK FrameProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
 
 HWND StandinFrameCreate(void)
 {
+    StartAnalyserThread();
     WNDCLASSA wc = {};
     wc.lpfnWndProc = FrameProc;
     wc.hInstance = GetModuleHandleA(nullptr);

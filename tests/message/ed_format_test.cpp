@@ -1,12 +1,13 @@
 /* Messages and formats: the default descriptor's bytes, the default
  * header of every format the user can pick (in 850 and 546 as it stands,
  * converted for other code pages and byte orders), a format without a
- * header, and the structure conversion itself. */
+ * header, the structure conversion itself, and the engine's hooks that
+ * reach these calls. */
 #include "edtest.h"
 #include "fmtint.h"
 #include "structconv.h"
 #include "cscodepage.h"
-#include "prfdata.h"
+#include "mq/engine/mqengine.h"
 
 struct EdFormat : EdFixture {};
 
@@ -144,24 +145,20 @@ TEST_F(EdFormat, StructConvertFieldsTurnsCharactersAndByteOrder)
     EXPECT_NE(StructConvertFields(&FmtDefMQMDE, &p, sizeof bad, 850, 546, 37, 785), 0);
 }
 
-TEST_F(EdFormat, EdifactIsDetectedWhenThePreferenceAsks)
+TEST_F(EdFormat, TheEngineReachesTheEditorThroughItsHooks)
 {
-    std::string edi = "UNA:+.? 'UNB+UNOC:3+SENDER+RECEIVER+240131:1200+1'UNH+1+ORDERS:D:96A:UN'"
-                      "UNT+2+1'UNZ+1+1'";
-    Bytes body;
-    body.Chars(edi.c_str(), edi.size());
-    d.viewWords[0] &= ~VW_SHOW_MD;
-    Size(40, 200);
-    uint32_t saved = Prf.po[3];
-    Prf.po[3] &= ~0x200000u;
-    Load(EdDescriptor("ORDERS  "), body);
-    EXPECT_EQ(Find("UNH+1"), Find("UNB+UNOC"));      /* one text line */
-    Prf.po[3] |= 0x200000u;
-    ed->flush = 1;
-    EdBuildLineData(ed, 1);
-    EXPECT_EQ(ed->bodyFormatter->title, std::string("Edifact"));
-    int32_t unb = Find("UNB+UNOC"), unh = Find("UNH+1");
-    EXPECT_GE(unb, 0);
-    EXPECT_EQ(unh, unb + 1);                         /* a line per segment */
-    Prf.po[3] = saved;
+    MQEResetHooks();
+    Load(EdDescriptor("MQHRF2  "), EdTextLines(3));
+    memset(ed->formatName, 0, sizeof ed->formatName);
+    MQEHooks.setFormatName(&d);
+    EXPECT_STREQ(ed->formatName, "MQHRF2  ");
+    ed->data.data[0] = 'L';
+    rec.answer = 0;
+    EXPECT_EQ(MQEHooks.confirmDiscard(&d), 1);          /* declined: the edits stay */
+    EXPECT_EQ(rec.questions.size(), 1u);
+    ASSERT_EQ(MQEHooks.setMessageFormat(&d), 1);
+    EXPECT_EQ(ed->data.length, EdHeaderForFormat("MQHRF2  ")->size);
+    ASSERT_EQ(MQEHooks.setGenericFormat(&d, "MQSTR   ", 0, 0), 1);
+    EXPECT_EQ(ed->data.length, 0u);
+    EXPECT_EQ(std::string((const char *)ed->descriptor.data + 32, 8), "MQSTR   ");
 }

@@ -1,44 +1,11 @@
 /* A message put to and got from the stand-in queue manager (edmq.h). */
 #include "edmq.h"
+#include "simhome.h"
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
-#ifdef _WIN32
-#include <windows.h>
-#else
-#include <sys/stat.h>
-#include <unistd.h>
-#endif
 
 const char standInApplName[] = "EditorPaneTest";
 const char standInUserId[] = "edtester";
-
-static std::string FreshHome(const char *qmgr)
-{
-    static int n;
-#ifdef _WIN32
-    char tmp[MAX_PATH];
-    GetTempPathA(sizeof tmp, tmp);
-    std::string home = std::string(tmp) + "ravolt-ed-" + qmgr + "-" + std::to_string(GetCurrentProcessId()) +
-                       "-" + std::to_string(n++);
-    CreateDirectoryA(home.c_str(), nullptr);
-    _putenv_s("RAVOLT_MQSIM_HOME", home.c_str());
-    SetEnvironmentVariableA("RAVOLT_MQSIM_HOME", home.c_str());
-#else
-    std::string home = "/tmp/ravolt-ed-" + std::string(qmgr) + "-" + std::to_string(getpid()) + "-" +
-                       std::to_string(n++);
-    mkdir(home.c_str(), 0755);
-    setenv("RAVOLT_MQSIM_HOME", home.c_str(), 1);
-#endif
-    return home;
-}
-
-static void Fill(char *field, size_t size, const char *text)
-{
-    size_t n = strlen(text);
-    memset(field, ' ', size);
-    memcpy(field, text, n < size ? n : size);
-}
 
 static std::string Failed(const char *verb, MQLONG reason)
 {
@@ -51,7 +18,7 @@ std::string PutAndGet(const MQIEntryTable *t, MQSimRunMqsc_FN mqsc, const char *
                       const std::vector<unsigned char> &body, const char *format, int ccsid,
                       int encoding, StandInMessage *out)
 {
-    FreshHome(qmgr);
+    SimTestHome();
     char result[2048];
     if (mqsc((PMQCHAR)qmgr, (PMQCHAR) "DEFINE QLOCAL(ED.Q) REPLACE\n", sizeof result, result) != 0)
         return std::string("MQSC: ") + result;
@@ -61,7 +28,7 @@ std::string PutAndGet(const MQIEntryTable *t, MQSimRunMqsc_FN mqsc, const char *
     if (cc == MQCC_FAILED)
         return Failed("MQCONN", rc);
     MQOD od = { MQOD_DEFAULT };
-    Fill(od.ObjectName, sizeof od.ObjectName, "ED.Q");
+    SimFill(od.ObjectName, sizeof od.ObjectName, "ED.Q");
     MQHOBJ ho = 0;
     t->MQOPEN(hc, &od, MQOO_OUTPUT | MQOO_INPUT_AS_Q_DEF | MQOO_SET_ALL_CONTEXT, &ho, &cc, &rc);
     if (cc == MQCC_FAILED)
@@ -71,8 +38,8 @@ std::string PutAndGet(const MQIEntryTable *t, MQSimRunMqsc_FN mqsc, const char *
     memcpy(md.Format, format, 8);
     md.CodedCharSetId = ccsid;
     md.Encoding = encoding;
-    Fill(md.PutApplName, sizeof md.PutApplName, standInApplName);
-    Fill(md.UserIdentifier, sizeof md.UserIdentifier, standInUserId);
+    SimFill(md.PutApplName, sizeof md.PutApplName, standInApplName);
+    SimFill(md.UserIdentifier, sizeof md.UserIdentifier, standInUserId);
     memcpy(md.PutDate, "20240131", 8);
     memcpy(md.PutTime, "12000000", 8);
     md.PutApplType = 11;

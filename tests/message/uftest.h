@@ -1,6 +1,6 @@
-/* Shared pieces of the user format tests: a fixture that writes format
- * files into a folder of its own, points the preferences at them, and
- * records every parse error instead of showing a box. */
+/* Shared pieces of the user format tests (the editor's too): format files
+ * written into a folder of their own, the preferences pointed at them,
+ * and every parse error recorded instead of shown in a box. */
 #pragma once
 
 #include "fmttest.h"
@@ -34,16 +34,16 @@ inline void UFRecordError(void *context, void *, const char *text, const char *c
     e->captions.push_back(caption);
 }
 
-class UserFormats : public ::testing::Test {
-protected:
+/* A folder of format files of its own, the preferences pointed at it and
+ * every parse error recorded instead of shown: Start before, Stop after. */
+struct UFFiles {
     std::string dir;
     UFErrors errors;
     uint32_t options = UF_OPT_ALLOW | UF_OPT_EDIFACT | UF_OPT_SUMMARY;
     std::string fileName = "RAVOLT.FMT";
 
-    void SetUp() override
+    void Start()
     {
-        InstallStubTables();
         static int serial;
         dir = (std::filesystem::temp_directory_path() /
                ("ravolt_uf_" + std::to_string(std::chrono::steady_clock::now().time_since_epoch().count()) +
@@ -52,7 +52,7 @@ protected:
         UFSetErrorReporter(UFRecordError, &errors);
         Prefs();
     }
-    void TearDown() override
+    void Stop()
     {
         UFFreeFormats();
         UFSetErrorReporter(nullptr, nullptr);
@@ -88,6 +88,16 @@ protected:
         Write(fileName, text);
         return UFLoadFormats(nullptr, 0);
     }
+};
+
+class UserFormats : public ::testing::Test, public UFFiles {
+protected:
+    void SetUp() override
+    {
+        InstallStubTables();
+        Start();
+    }
+    void TearDown() override { Stop(); }
     UFSTRUCT *Struct(const char *name) { return UFFindStruct(UFCurrent(), name); }
     const FmtStructRow *Row(const char *structName, int index)
     {

@@ -180,6 +180,23 @@ TEST_F(EngineTest, DisconnectOnlyLeavesTheThreadToReconnectWhenNeeded)
     ASSERT_TRUE(WaitFor([r] { return MQEState(&r->putThread) == 0; }));
 }
 
+TEST_F(EngineTest, AnEndServedAtOnceLeavesNoMarkBehind)
+{
+    /* the thread may serve a disconnect before EndPutThread returns: the
+       end-requested mark must not outlive it, or every later end is lost */
+    Mqsc("QM1", "DEFINE QLOCAL(APP.Q)");
+    QMS *r = Location("QM1", 0, 30);
+    Main.startGetThread = false;
+    ASSERT_EQ(StartPutThread(r), 0);
+    ASSERT_TRUE(WaitFor([r] { return (MQEState(&r->putThread) & TS_SETUP) != 0; }));
+    for (int i = 0; i < 500; i++) {
+        ASSERT_EQ(EndPutThread(r, 1), 0);
+        ASSERT_TRUE(WaitFor([r] { return !(MQEState(&r->putThread) & TS_ENDREQ); }, 2000)) << "round " << i;
+    }
+    ASSERT_EQ(EndPutThread(r, 0), 0);
+    ASSERT_TRUE(WaitFor([r] { return MQEState(&r->putThread) == 0; }));
+}
+
 TEST_F(EngineTest, IdleThreadsEndAfterTheDisconnectInterval)
 {
     Clock.scale = 1000;

@@ -4,14 +4,12 @@
 
 #include "mqi.h"
 #include "mqsim.h"
+#include "simhome.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
 
-/* Makes a new home folder, points RAVOLT_MQSIM_HOME at it and returns it. */
-std::string SimTestHome(void);
-void SimTestSetEnv(const char *name, const char *value);
 /* Runs the test executable again as a child: its result (exit code), or
  * -1 when it could not be started. */
 int SimTestRunChild(const char *mode, const std::string &home);
@@ -36,7 +34,6 @@ public:
     MQLONG Depth(MQHCONN h, const char *queue);
 };
 
-void SimFill(char *field, size_t size, const char *text);
 #define FILL(field, text) SimFill(field, sizeof(field), text)
 /* A fixed field up to its first blank. */
 std::string Trim(const char *field, size_t size);

@@ -18,36 +18,7 @@
 #include <unistd.h>
 #endif
 
-void SimTestSetEnv(const char *name, const char *value)
-{
-#ifdef _WIN32
-    _putenv_s(name, value);
-    SetEnvironmentVariableA(name, value);
-#else
-    setenv(name, value, 1);
-#endif
-}
-
 static std::string ExePath;
-
-std::string SimTestHome(void)
-{
-    static std::atomic<int> n;
-#ifdef _WIN32
-    char tmp[MAX_PATH];
-    GetTempPathA(sizeof tmp, tmp);
-    std::string base = std::string(tmp) + "ravolt-mqsim-" + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(n++);
-    CreateDirectoryA(base.c_str(), nullptr);
-#else
-    std::string base = "/tmp/ravolt-mqsim-" + std::to_string(getpid()) + "-" + std::to_string(n++);
-    std::string cmd = "rm -rf '" + base + "'";
-    if (system(cmd.c_str()) != 0)
-        return base;
-    mkdir(base.c_str(), 0755);
-#endif
-    SimTestSetEnv("RAVOLT_MQSIM_HOME", base.c_str());
-    return base;
-}
 
 int SimTestRunChild(const char *mode, const std::string &home)
 {
@@ -78,13 +49,6 @@ int SimTestRunChild(const char *mode, const std::string &home)
         return 100 + WTERMSIG(status);
     return WEXITSTATUS(status);
 #endif
-}
-
-void SimFill(char *field, size_t size, const char *text)
-{
-    size_t n = strlen(text);
-    memset(field, ' ', size);
-    memcpy(field, text, n < size ? n : size);
 }
 
 void Sim::SetUp()

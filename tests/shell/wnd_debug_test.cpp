@@ -1,16 +1,19 @@
 /* The debug window under Xvfb: opened by menu command 723 through the
  * stand-in frame, its keys with the status and help lines, the debug file
- * holding everything shown, dumps of a real PCF request and reply to the
- * stand-in's command server, the version check's HTTP lines, the view's
- * trimming (fault 2) and writers on several threads at once (fault 3). */
+ * holding everything shown, dumps of a real PCF request and reply between
+ * the MQ engine's threads and the stand-in's command server, the version
+ * check's HTTP lines, the view's trimming (fault 2) and writers on several
+ * threads at once (fault 3). */
 #include <gtest/gtest.h>
 
 #include <windows.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <cstdio>
 #include <cstring>
+#include <mutex>
 #include <set>
 #include <sstream>
 #include <string>
@@ -25,7 +28,7 @@
 #include "cs.h"
 #include "mq/pcf.h"
 #include "mqi.h"
-#include "mqsim.h"
+#include "enginetest.h"
 #include "qms.h"
 
 namespace {
@@ -75,21 +78,20 @@ std::string Status(const char *req, const char *rsp, const char *http, const cha
 
 }  // namespace
 
-struct DebugWnd : ::testing::Test {
+/* What each debug window test sets up: the switches, the debug file (left
+ * over from an earlier run, replaced when the window opens) and the
+ * stand-in frame. */
+struct DebugSetup {
     std::string file;
     HWND frame = nullptr;
-    QMS loc;
-    void SetUp() override
+    void Begin(void)
     {
         debugSwitches = {1, 0, 1, 0, 1, 1};
         file = WriteScratch("debug.txt", "left over from an earlier run\r\n");
         _putenv_s("RAVOLT_DEBUGFILE", file.c_str());
         frame = StandinFrameCreate();
-        memset(&loc, 0, sizeof loc);
-        strcpy(loc.qmName, "QMDBG");
-        strcpy(loc.locationName, "Test QMDBG");
     }
-    void TearDown() override
+    void End(void)
     {
         if (DebugWindow())
             SendMessageA(DebugWindow(), WM_CLOSE, 0, 0);
@@ -102,6 +104,32 @@ struct DebugWnd : ::testing::Test {
         SendMessageA(frame, WM_COMMAND, IDM_DEBUG_WINDOW, 0);
         PumpAll();
         ASSERT_NE(DebugWindow(), nullptr);
+    }
+};
+
+struct DebugWnd : ::testing::Test, DebugSetup {
+    QMS loc;
+    void SetUp() override
+    {
+        Begin();
+        memset(&loc, 0, sizeof loc);
+        strcpy(loc.qmName, "QMDBG");
+        strcpy(loc.locationName, "Test QMDBG");
+    }
+    void TearDown() override { End(); }
+};
+
+/* The same with the MQ engine connecting locations to the stand-in. */
+struct DebugEngine : EngineTest, DebugSetup {
+    void SetUp() override
+    {
+        EngineTest::SetUp();
+        Begin();
+    }
+    void TearDown() override
+    {
+        End();
+        EngineTest::TearDown();
     }
 };
 
@@ -183,88 +211,99 @@ TEST_F(DebugWnd, KeysChangeTheSwitchesAndTheFileKeepsEverything)
     EXPECT_EQ(FileLines(file), shown);
 }
 
-TEST_F(DebugWnd, RealRequestAndReplyOfTheCommandServer)
-{
-    /* a queue manager of the stand-in, asked for its attributes */
-    std::string home = ScratchDir();
-    _putenv_s("RAVOLT_MQSIM_HOME", home.c_str());
-    char out[2000];
-    ASSERT_EQ(MQSimRunMqsc((PMQCHAR) "QMDBG", (PMQCHAR) "DEFINE QLOCAL(APP.Q)\n", sizeof out, out), 0) << out;
-    MQHCONN h = 0;
-    MQLONG cc, rc;
-    MQCONN((PMQCHAR) "QMDBG", &h, &cc, &rc);
-    ASSERT_EQ(cc, 0) << rc;
-    MQOD od = {MQOD_DEFAULT};
-    strncpy(od.ObjectName, "SYSTEM.ADMIN.COMMAND.QUEUE", sizeof od.ObjectName);
-    MQHOBJ cmdq = 0, replyq = 0;
-    MQOPEN(h, &od, MQOO_OUTPUT, &cmdq, &cc, &rc);
-    ASSERT_EQ(cc, 0) << rc;
-    MQOD rod = {MQOD_DEFAULT};
-    strncpy(rod.ObjectName, "SYSTEM.DEFAULT.MODEL.QUEUE", sizeof rod.ObjectName);
-    MQOPEN(h, &rod, MQOO_INPUT_EXCLUSIVE, &replyq, &cc, &rc);
-    ASSERT_EQ(cc, 0) << rc;
-    alignas(8) char area[4096];
-    void *a = area;
-    MQPP pp;
-    PCFInitArea(&pp, &a, 0, sizeof area, 0, MQCMD_INQUIRE_Q_MGR, &cc, &rc);
-    ASSERT_EQ(cc, 0);
-    MQMD md = {MQMD_DEFAULT};
-    md.MsgType = MQMT_REQUEST;
-    memcpy(md.Format, MQFMT_ADMIN, 8);
-    memcpy(md.ReplyToQ, rod.ObjectName, sizeof md.ReplyToQ);
-    MQPMO pmo = {MQPMO_DEFAULT};
-    pmo.Options = MQPMO_NO_SYNCPOINT;
-    MQPUT(h, cmdq, &md, &pmo, pp.position, pp.message, &cc, &rc);
-    ASSERT_EQ(cc, 0) << rc;
-    std::vector<char> reply(65536);
-    MQMD rmd = {MQMD_DEFAULT};
-    MQGMO gmo = {MQGMO_DEFAULT};
-    gmo.Options = MQGMO_WAIT | MQGMO_NO_SYNCPOINT;
-    gmo.WaitInterval = 5000;
-    MQLONG length = 0;
-    MQGET(h, replyq, &rmd, &gmo, (MQLONG)reply.size(), reply.data(), &length, &cc, &rc);
-    ASSERT_EQ(cc, 0) << rc;
-    MQDISC(&h, &cc, &rc);
-    MQSimShutdown();
+namespace {
 
+/* Replies the get thread handed to the agent, counted once the agent (and
+ * the dump in it) is done; the last one kept. */
+std::atomic<int> repliesDone;
+std::mutex replyLock;
+MQMD lastReplyMD;
+std::vector<char> lastReply;
+
+int CountedReply(QMS *r, int32_t *stop, MQHCONN h, MQMD *md, void *data, int32_t length)
+{
+    int rc = AnalyseCommand(r, stop, h, md, data, length);
+    {
+        std::lock_guard<std::mutex> g(replyLock);
+        lastReplyMD = *md;
+        lastReply.assign((char *)data, (char *)data + length);
+    }
+    repliesDone++;
+    return rc;
+}
+
+/* Asks the location's queue manager for its attributes through the engine
+ * and waits until the reply has been through the agent. */
+void Inquire(QMS *r)
+{
+    std::vector<uint8_t> msg = PcfCommand(MQCMD_INQUIRE_Q_MGR);
+    int before = repliesDone;
+    ASSERT_EQ(PostThreadRequest(r, nullptr, 0, nullptr, nullptr, Block(msg.data(), msg.size()),
+                                (uint32_t)msg.size()), 0);
+    ASSERT_TRUE(PumpUntil([&] { return repliesDone > before; }));
+}
+
+std::vector<std::string> Banners(const std::vector<std::string> &lines, size_t from)
+{
+    std::vector<std::string> banners;
+    for (size_t i = from; i < lines.size(); i++)
+        if (lines[i].rfind("**********", 0) == 0)
+            banners.push_back(lines[i]);
+    return banners;
+}
+
+}  // namespace
+
+TEST_F(DebugEngine, RealRequestAndReplyOfTheCommandServer)
+{
+    /* a queue manager of the stand-in, asked for its attributes by the
+       engine's put thread; its command server's reply read by the get thread */
+    Mqsc("QMDBG", "DEFINE QLOCAL(APP.Q)");
+    QMS *r = Location("QMDBG");
+    snprintf(r->locationName, sizeof r->locationName, "Test QMDBG");
+    MQEHooks.analyse = CountedReply;
     debugSwitches.level = 3;
     Open();
+    Connect(r);
     size_t first = ViewLines().size();
-    DebugDumpMessage(&loc, 1, &md, pp.message, pp.position);
-    DebugDumpMessage(&loc, 0, &rmd, reply.data(), length);
+    Inquire(r);
     std::vector<std::string> view = ViewLines();
     std::vector<std::string> tail(view.begin() + (long)first, view.end());
     /* requests on, responses off (the defaults): the request alone */
     ASSERT_GT(tail.size(), 2u);
-    EXPECT_EQ(tail[0], "********** > Test QMDBG QMDBG **********");
+    EXPECT_EQ(Banners(tail, 0), std::vector<std::string>{"********** > Test QMDBG QMDBG **********"});
     std::string joined;
     for (const std::string &l : tail) {
         EXPECT_LE(l.size(), 100u) << l;
         joined += l + "\n";
     }
     EXPECT_NE(joined.find("Inquire Queue Manager"), std::string::npos) << joined;
-    EXPECT_EQ(joined.find("**********  <"), std::string::npos);
-    EXPECT_EQ(joined.find("< Test"), std::string::npos);
 
     /* requests off, responses on: only "<" banners */
     Type('r');
     Type('s');
     first = ViewLines().size();
-    DebugDumpMessage(&loc, 1, &md, pp.message, pp.position);
-    DebugDumpMessage(&loc, 0, &rmd, reply.data(), length);
-    DebugDumpMessage(nullptr, 0, &rmd, reply.data(), length);
+    Inquire(r);
+    {
+        std::lock_guard<std::mutex> g(replyLock);
+        DebugDumpMessage(nullptr, 0, &lastReplyMD, lastReply.data(), (int32_t)lastReply.size());
+    }
     view = ViewLines();
-    std::vector<std::string> banners;
-    for (size_t i = first; i < view.size(); i++)
-        if (view[i].rfind("**********", 0) == 0)
-            banners.push_back(view[i]);
-    ASSERT_EQ(banners.size(), 2u);
-    EXPECT_EQ(banners[0], "********** < Test QMDBG QMDBG **********");
-    EXPECT_EQ(banners[1], "********** < <Unknown> **********");
+    EXPECT_EQ(Banners(view, first), (std::vector<std::string>{"********** < Test QMDBG QMDBG **********",
+                                                               "********** < <Unknown> **********"}));
     joined.clear();
     for (size_t i = first; i < view.size(); i++)
         joined += view[i] + "\n";
     EXPECT_NE(joined.find("QMDBG"), std::string::npos) << joined;
+
+    /* both on: the request and its reply */
+    Type('r');
+    first = ViewLines().size();
+    Inquire(r);
+    std::vector<std::string> banners = Banners(ViewLines(), first);
+    std::sort(banners.begin(), banners.end());
+    EXPECT_EQ(banners, (std::vector<std::string>{"********** < Test QMDBG QMDBG **********",
+                                                 "********** > Test QMDBG QMDBG **********"}));
     GalleryShot(DebugWindow(), "debug_window", true);
     /* the file has the view's lines */
     EXPECT_EQ(FileLines(file), ViewLines());

@@ -11,6 +11,7 @@
 #include "shelltest.h"
 #include "shellstandin.h"
 #include "shellhost.h"
+#include "mq/engine/mqengine.h"
 #include "version.h"
 #include "cs.h"
 #include "dd.h"

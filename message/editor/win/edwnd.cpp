@@ -12,6 +12,7 @@
 #include "tkwin.h"
 #include "tkcontrols.h"
 #include "confirm.h"
+#include "userfmt.h"
 #include <cstddef>
 #include <cstdio>
 #include <windowsx.h>
@@ -392,8 +393,20 @@ LRESULT CALLBACK PCFDataProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
     return DefWindowProcA(hwnd, msg, wp, lp);
 }
 
+/* The user formats were loaded again: every open pane formats its
+ * message anew, counting its lines again, so that no line or position
+ * keeps a definition of the set that is freed after this walk. */
+static void ReformatPanes(void *)
+{
+    for (PCFDATA *ed = EdFirstPane(); ed; ed = EdNextPane(ed)) {
+        ed->counted.valid = 0;
+        SendMessageA(Window(ed), UM_PANE_REFORMAT, 0, 0);
+    }
+}
+
 int EdRegisterPaneClass(HINSTANCE instance)
 {
+    UFSetReformatWalk(ReformatPanes, nullptr);
     edHost = EdHost{ KeyDown, HostInvalidate, HostScrollTo, HostScrollBars, HostPlaceCaret,
                      HostRecreateCaret, HostCellWidth, HostStatus, HostCount, HostBrowse, HostConfirm,
                      HostMissing, HostCaption, HostView, HostPost, HostCheck, HostButton, HostContext,

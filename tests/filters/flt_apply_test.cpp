@@ -1,0 +1,231 @@
+/* A filter applied to a list dialog: compiling only when the text
+ * changes, clearing, a failed compile keeping the previous filter with
+ * its error shown and selected (or the Filter Manager opened on a named
+ * filter), the recent-filter lists, the columns a filter asks for (user
+ * variables included) and its passes over the rows: "_last" per list
+ * area, a second pass on "_rescan", assignments to user variables and
+ * their columns. */
+#include "flttest.h"
+#include "fltint.h"
+
+using namespace flttest;
+
+namespace {
+
+struct Apply : ::testing::Test {
+    Recorder rec;
+    ListDialog *q = nullptr;
+    void SetUp() override
+    {
+        rec.Install();
+        q = new ListDialog(&PCFQueueListDef);
+        q->Fill(Queues({ { "Q.A", MQQT_LOCAL, 5, 100 }, { "Q.B", MQQT_LOCAL, 500, 1000 },
+                         { "R.C", MQQT_REMOTE, 0, 10 } }));
+    }
+    void TearDown() override
+    {
+        delete q;
+        ClearNamed();
+        rec.Uninstall();
+    }
+    int New(const std::string &text, int refresh = 0)
+    {
+        rec.field = text;
+        return PCFNewFilter(q->d(), refresh);
+    }
+    FilterProgram *Prog() { return (FilterProgram *)q->d()->filterProgram; }
+    std::vector<std::string> Recent(CSLIST &l)
+    {
+        std::vector<std::string> v;
+        for (CSLISTELEM *e = l.first; e; e = e->next)
+            v.push_back((const char *)(e + 1));
+        return v;
+    }
+    std::vector<std::string> Titles()
+    {
+        std::vector<std::string> t;
+        for (PCFLISTENTRY *c = FltDialogColumns(q->d()); c && c->field; c++)
+            t.push_back(std::string(c->field->shortTitle) + (c->flags & 0x10000 ? "-" : c->flags & 2 ? "+" : ""));
+        return t;
+    }
+};
+
+TEST_F(Apply, CompilesOnlyWhenTheTextChanges)
+{
+    EXPECT_EQ(New("  curdepth > 100  "), 0);
+    FilterProgram *first = Prog();
+    ASSERT_NE(first, nullptr);
+    EXPECT_STREQ(q->d()->filterText, "curdepth > 100");
+    EXPECT_EQ(New("curdepth > 100"), 0);
+    EXPECT_EQ(Prog(), first);
+    EXPECT_EQ(rec.valueFills, 1);
+    /* a changed text compiles again and clears the user's sort choice */
+    q->d()->displayFlags |= 0x600;
+    EXPECT_EQ(New("curdepth > 1"), 0);
+    EXPECT_EQ(q->d()->displayFlags & 0x600, 0u);
+    EXPECT_EQ(Shown(q->d()), std::vector<int>({ 0, 1 }));
+    /* clearing frees the program and shows every row */
+    int64_t before = Blocks();
+    EXPECT_EQ(New("   "), 0);
+    EXPECT_EQ(Prog(), nullptr);
+    EXPECT_EQ(q->d()->filterText, nullptr);
+    EXPECT_LT(Blocks(), before);
+    EXPECT_EQ(Shown(q->d()), std::vector<int>({ 0, 1, 2 }));
+    /* no filter field: nothing happens */
+    rec.noField = 1;
+    EXPECT_EQ(New("curdepth > 1"), 0);
+    EXPECT_EQ(Prog(), nullptr);
+}
+
+TEST_F(Apply, AFailedCompileKeepsThePreviousFilterAndSelectsTheError)
+{
+    ASSERT_EQ(New("curdepth > 100"), 0);
+    FilterProgram *kept = Prog();
+    EXPECT_EQ(New("type = local & nosuch > 1"), 1);
+    EXPECT_EQ(Prog(), kept);
+    EXPECT_STREQ(q->d()->filterText, "curdepth > 100");
+    EXPECT_EQ(rec.LastStatus(6), "Unrecognised keyword 'nosuch'");
+    ASSERT_EQ(rec.selections.size(), 1u);
+    EXPECT_EQ(rec.selections[0], std::make_pair(15, 21));
+    EXPECT_EQ(Shown(q->d()), std::vector<int>({ 1 }));
+    /* an error inside a named filter opens the Filter Manager on it */
+    Named("OUTER", "type = local & $INNER");
+    Named("INNER", "curdepth >");
+    EXPECT_EQ(New("$OUTER"), 1);
+    EXPECT_EQ(rec.LastStatus(6), "OUTER/INNER:Unexpected operator '> '");
+    EXPECT_EQ(rec.namedErrors, std::vector<std::string>({ "INNER:9-10" }));
+    EXPECT_EQ(rec.selections.size(), 1u);
+    EXPECT_EQ(Prog(), kept);
+}
+
+TEST_F(Apply, RecentFilterLists)
+{
+    FltPrefs.recentMax = 3;
+    for (const char *t : { "curdepth > 1", "curdepth > 2", "curdepth > 3", "curdepth > 2", "curdepth > 4" })
+        ASSERT_EQ(New(t), 0);
+    EXPECT_EQ(Recent(rec.own), std::vector<std::string>({ "curdepth > 4", "curdepth > 2", "curdepth > 3" }));
+    EXPECT_EQ(Recent(rec.kind), Recent(rec.own));
+    /* one list serving both is not doubled */
+    rec.sharedList = 1;
+    ASSERT_EQ(New("curdepth > 5"), 0);
+    EXPECT_EQ(Recent(rec.own), std::vector<std::string>({ "curdepth > 5", "curdepth > 4", "curdepth > 2" }));
+    /* a failed compile is not remembered */
+    EXPECT_EQ(New("curdepth >"), 1);
+    EXPECT_EQ(Recent(rec.own).front(), "curdepth > 5");
+    FltPrefsDefaults();
+}
+
+TEST_F(Apply, ColumnsTheFilterAsksFor)
+{
+    /* a field that is no column: appended, hidden, then found in the rows */
+    ASSERT_EQ(New("curdepth > maxdepth / 2"), 0);
+    EXPECT_EQ(rec.refreshLists, 1);
+    EXPECT_EQ(Titles().back(), "Maximum Queue Depth");
+    std::vector<int> before = Shown(q->d());
+    EXPECT_EQ(rec.LastStatus(2), "Variable maxdepth not found.");
+    EXPECT_TRUE(before.empty());
+    q->Fill(Queues({ { "Q.A", MQQT_LOCAL, 5, 100 }, { "Q.B", MQQT_LOCAL, 500, 1000 },
+                     { "R.C", MQQT_REMOTE, 9, 10 } }));
+    EXPECT_EQ(Shown(q->d()), std::vector<int>({ 2 }));
+    /* "#" shows a column, hidecol hides one, showcol places one */
+    ASSERT_EQ(New("curdepth > 0; maxdepth#; hidecol(type); showcol(curdepth, 1)"), 0);
+    std::vector<std::string> t = Titles();
+    EXPECT_EQ(t[1], "Depth+");
+    EXPECT_EQ(t[3], "Type-");
+    EXPECT_EQ(t.back(), "Maximum Queue Depth+");
+    /* the same text again asks for no new columns */
+    int refreshes = rec.refreshLists;
+    EXPECT_EQ(New("curdepth > 0; maxdepth#; hidecol(type); showcol(curdepth, 1)"), 0);
+    EXPECT_EQ(rec.refreshLists, refreshes);
+    /* another filter undoes the marks the previous one put */
+    ASSERT_EQ(New("1"), 0);
+    t = Titles();
+    EXPECT_EQ(t[3], "Type+");
+    EXPECT_EQ(t.back(), "Maximum Queue Depth");
+    /* a user variable with "#" gets a column of its own, titled with its name */
+    ASSERT_EQ(New("@count# := _index * 10; @$tag# := queue + '!'; @@half# := curdepth / 2"), 0);
+    t = Titles();
+    ASSERT_GE(t.size(), 3u);
+    EXPECT_EQ(std::vector<std::string>(t.end() - 3, t.end()), std::vector<std::string>({ "count+", "tag+", "half+" }));
+    q->Fill(Queues({ { "Q.A", MQQT_LOCAL, 5, 100 }, { "Q.B", MQQT_LOCAL, 500, 1000 } }));
+    EXPECT_EQ(Shown(q->d()), std::vector<int>({ 0, 1 }));
+    std::vector<PCFROW *> rows = q->Rows();
+    const PCFFieldDef *count = PCFUserVarField("@count"), *tag = PCFUserVarField("@$tag"),
+                      *half = PCFUserVarField("@@half");
+    EXPECT_EQ(count->type, PCFT_SIGNED);
+    EXPECT_EQ(tag->type, PCFT_WIDE17);
+    EXPECT_EQ(half->type, PCFT_REAL);
+    EXPECT_EQ(q->Int(rows[1], count->attrId), 10);
+    uint8_t *rec1 = q->Record(rows[1], tag->attrId);
+    EXPECT_EQ(std::string((char *)rec1 + PCFLV_TEXT, PCFListLength(rec1)), "Q.B!");
+    EXPECT_EQ(FGetReal(q->Record(rows[1], half->attrId) + PCFLV_INT), 250.0);
+    EXPECT_TRUE(PCFState(q->Record(rows[1], count->attrId)) & FLTV_CHANGED);
+}
+
+TEST_F(Apply, AssignmentsWriteOnlyUserVariables)
+{
+    ASSERT_EQ(New("@$t# := '" + std::string(120, 'x') + "'; curdepth := 77; queue := 'ZZ'; _index := 9; "
+                  "_rescan := 0; @v := (curdepth := 5); 1"),
+              0);
+    q->Fill(Queues({ { "Q.A", MQQT_LOCAL, 5, 100 } }));
+    EXPECT_EQ(Shown(q->d()), std::vector<int>({ 0 }));
+    PCFROW *r = q->Rows()[0];
+    EXPECT_EQ(q->Int(r, MQIA_CURRENT_Q_DEPTH), 5);
+    EXPECT_EQ(q->Text(r, MQCA_Q_NAME), "Q.A");
+    EXPECT_EQ(FltUserVar(FltDialogContext(q->d()), "@v")->i, 0);
+    /* the 62-byte record of a string column takes 49 characters */
+    uint8_t *t = q->Record(r, PCFUserVarField("@$t")->attrId);
+    EXPECT_EQ(PCFListLength(t), 49);
+    EXPECT_EQ(std::string((char *)t + PCFLV_TEXT, 49), std::string(49, 'x'));
+    EXPECT_EQ(t[PCFLV_TEXT + 49], 0);
+}
+
+TEST_F(Apply, UserVariablesSurviveRecompilesAndRefreshes)
+{
+    ASSERT_EQ(New("@n := @n + 1; @$names := @$names + queue"), 0);
+    Shown(q->d());
+    ASSERT_EQ(New("@n := @n + 10; 1"), 0);
+    Shown(q->d());
+    FilterEvalContext *ctx = FltDialogContext(q->d());
+    EXPECT_EQ(FltUserVar(ctx, "@n")->i, 33);
+    EXPECT_EQ(std::string(FltUserVar(ctx, "@$names")->s), "Q.AQ.BR.C");
+    /* "%" names give each object its own variable */
+    ASSERT_EQ(New("@seen%n := @seen%n + 1; @$where%O := _qmname + _locname; @%% := 1"), 0);
+    Shown(q->d());
+    Shown(q->d());
+    EXPECT_EQ(FltUserVar(ctx, "@seenQ.B")->i, 2);
+    EXPECT_EQ(std::string(FltUserVar(ctx, "@$where|R.C")->s), "QM1First location");
+    EXPECT_EQ(FltUserVar(ctx, "@%")->i, 1);
+    /* a very long completed name is bounded */
+    ASSERT_EQ(New("@" + std::string(250, 'n') + "%o%o%o%o%o := 1"), 0);
+    EXPECT_EQ(Shown(q->d()).size(), 3u);
+}
+
+TEST_F(Apply, PassesLastPerAreaAndRescan)
+{
+    ASSERT_EQ(New("@seen := @seen + 1; if (_last) @lastrow := _index; if (_first) @firsts := @firsts + 1; "
+                  "if (_index = 1 & !_scan) _rescan := 1; @items := _items; _scan | _index <> 1"),
+              0);
+    std::vector<int> v = Fill(q->d());
+    EXPECT_EQ(v, std::vector<int>({ 1, 1, 1 }));
+    FilterEvalContext *ctx = FltDialogContext(q->d());
+    EXPECT_EQ(FltUserVar(ctx, "@seen")->i, 6);
+    EXPECT_EQ(FltUserVar(ctx, "@lastrow")->i, 2);
+    EXPECT_EQ(FltUserVar(ctx, "@firsts")->i, 2);
+    EXPECT_EQ(FltUserVar(ctx, "@items")->i, 3);
+}
+
+TEST_F(Apply, TheDialogsFieldSortsRunBeforeTheRefresh)
+{
+    EXPECT_EQ(New("sortd(curdepth)", 1), 0);
+    EXPECT_EQ(rec.updates, 1);
+    PCFLISTENTRY *cols = FltDialogColumns(q->d());
+    EXPECT_EQ(cols[8].flags & 0x4C, 12u);
+    /* without a list area the refresh is posted */
+    ListDialog empty(&PCFQueueListDef);
+    rec.field = "curdepth > 1";
+    EXPECT_EQ(PCFNewFilter(empty.d(), 1), 0);
+    EXPECT_EQ(rec.posts, 1);
+}
+
+}  // namespace

@@ -1,0 +1,160 @@
+/* The pane with user formats: the structure that a format or queue rule
+ * chooses shows in the pane (overrides reach the data walk; a header's
+ * format name formats the data after it), EDIFACT detection through the
+ * chooser and a body kind the user fixed, and a user format picked as the
+ * message's format giving the message its structure. */
+#include "edtest.h"
+#include "uftest.h"
+#include "fmtint.h"
+#include "cscodepage.h"
+
+struct EdUserFormats : EdFixture, UFFiles {
+    void SetUp() override
+    {
+        EdFixture::SetUp();
+        Start();
+    }
+    void TearDown() override
+    {
+        Stop();
+        EdFixture::TearDown();
+    }
+    using EdFixture::Load;
+    int LoadFormats(const char *text) { return UFFiles::Load(text); }
+    /* formats the message again, as a format change does */
+    void Again()
+    {
+        ed->flush = 1;
+        EdBuildLineData(ed, 1);
+    }
+};
+
+/* The shop's formats: a format rule, one with an override, and a queue
+ * rule choosing between two structures by their first field. */
+static const char *shop =
+    "struct Order ; An order\n{\n int qty;\n char item[6];\n}\n"
+    "struct Cancel ; A cancellation\n{\n char kind[3] = CAN;\n int order;\n}\n"
+    "struct Entry ; An entry\n{\n char kind[3] = ENT;\n int entry;\n}\n"
+    "format ORDERS ; Orders of the shop\n{\n struct Order;\n}\n"
+    "format LEGACY\n{\n override { CodedCharSetId = 500 }\n struct Order;\n}\n"
+    "queue APP.* {\n struct Cancel, Entry;\n}\n";
+
+static Bytes OrderBytes(bool ebcdic = false)
+{
+    Bytes b;
+    b.I32(12).Chars("WIDGET", 6);
+    if (ebcdic)
+        for (size_t i = 4; i < b.size(); i++)
+            b.b[i] = CSAsciiToEbcdic[b.b[i]];
+    return b;
+}
+
+TEST_F(EdUserFormats, TheChosenStructureShowsInThePane)
+{
+    ASSERT_EQ(LoadFormats(shop), 1) << errors.Last();
+    Load(EdDescriptor("ORDERS  "), OrderBytes());
+    EXPECT_STREQ(ed->bodyFormatter->title, "An order");
+    EXPECT_GE(Find("qty          : 12"), 0);
+    int32_t item = Find("item         : 'WIDGET'");
+    ASSERT_GE(item, 0);
+    EXPECT_EQ(Line(item)->ccsid, 850u);
+    EXPECT_GE(Find("'ORDERS  ' (Orders of the shop)"), 0);   /* the descriptor's Format field */
+
+    /* the override's CCSID formats the data */
+    Load(EdDescriptor("LEGACY  "), OrderBytes(true));
+    item = Find("item");
+    ASSERT_GE(item, 0);
+    EXPECT_EQ(Line(item)->ccsid, 500u);
+
+    /* the pane's queue (APP.QUEUE) with the data's first field */
+    Bytes cancel, entry, other;
+    cancel.Chars("CAN", 3).I32(4711);
+    entry.Chars("ENT", 3).I32(7);
+    other.Chars("XYZ", 3).I32(7);
+    Load(EdDescriptor("MQSTR   "), cancel);
+    EXPECT_GE(Find("order        : 4711"), 0);
+    Load(EdDescriptor("MQSTR   "), entry);
+    EXPECT_GE(Find("entry        : 7"), 0);
+    Load(EdDescriptor("MQSTR   "), other);
+    EXPECT_EQ(ed->bodyFormatter, &FmtDefMessageContent);
+
+    /* a dead letter naming the format: the data after its header */
+    Bytes dlh = BuildDLH(true, "ORDERS  ");
+    dlh.Raw(OrderBytes().b.data(), OrderBytes().size());
+    Load(EdDescriptor("MQDEAD  "), dlh);
+    EXPECT_EQ(ed->bodyFormatter, &FmtDefMessageContent);
+    EXPECT_GE(Find("qty          : 12"), 0);
+
+    /* user formats switched off */
+    Load(EdDescriptor("ORDERS  "), OrderBytes());
+    options &= ~UF_OPT_ALLOW;
+    Again();
+    EXPECT_EQ(ed->bodyFormatter, &FmtDefMessageContent);
+    EXPECT_LT(Find("qty"), 0);
+}
+
+TEST_F(EdUserFormats, EdifactIsDetectedWhenThePreferenceAsks)
+{
+    ASSERT_EQ(LoadFormats(shop), 1) << errors.Last();
+    std::string edi = "UNA:+.? 'UNB+UNOC:3+SENDER+RECEIVER+240131:1200+1'UNH+1+ORDERS:D:96A:UN'"
+                      "UNT+2+1'UNZ+1+1'";
+    Bytes body;
+    body.Chars(edi.c_str(), edi.size());
+    d.viewWords[0] &= ~VW_SHOW_MD;
+    Size(40, 200);
+    options &= ~UF_OPT_EDIFACT;
+    Load(EdDescriptor("EDI     "), body);
+    EXPECT_EQ(Find("UNH+1"), Find("UNB+UNOC"));      /* one text line */
+    options |= UF_OPT_EDIFACT;
+    Again();
+    EXPECT_EQ(ed->bodyFormatter, &FmtDefEdifact);
+    int32_t unb = Find("UNB+UNOC"), unh = Find("UNH+1");
+    EXPECT_GE(unb, 0);
+    EXPECT_EQ(unh, unb + 1);                         /* a line per segment */
+    /* a body kind the user chose keeps "Message Content", a user format too */
+    d.bodyKind = BK_TEXT;
+    Again();
+    EXPECT_EQ(ed->bodyFormatter, &FmtDefMessageContent);
+    Load(EdDescriptor("ORDERS  "), OrderBytes());
+    EXPECT_EQ(ed->bodyFormatter, &FmtDefMessageContent);
+    d.bodyKind = BK_AUTO;
+    Again();
+    EXPECT_STREQ(ed->bodyFormatter->title, "An order");
+}
+
+static void CollectName(void *context, const char *name)
+{
+    ((std::vector<std::string> *)context)->push_back(name);
+}
+
+TEST_F(EdUserFormats, AUserFormatPickedAsTheFormatGivesItsStructure)
+{
+    ASSERT_EQ(LoadFormats(shop), 1) << errors.Last();
+    /* the names a Format field offers beside IBM MQ's */
+    std::vector<std::string> names;
+    UFEachFormatName(CollectName, &names);
+    EXPECT_EQ(names, (std::vector<std::string>{ "LEGACY", "ORDERS" }));
+
+    for (int32_t ccsid : { 850, 500 }) {
+        Load(EdDescriptor("ORDERS  ", ccsid), Bytes());
+        ASSERT_TRUE(EdSetMessageFormat(&d));
+        ASSERT_EQ(ed->data.length, 10u) << ccsid;          /* int and char[6] */
+        unsigned char blank = ccsid == 500 ? 0x40 : ' ';
+        EXPECT_EQ(std::vector<unsigned char>(ed->data.data, ed->data.data + 10),
+                  (std::vector<unsigned char>{ 0, 0, 0, 0, blank, blank, blank, blank, blank, blank }));
+        EXPECT_EQ(std::string((const char *)ed->descriptor.data + 32, 8), "ORDERS  ");
+        EdBuildLineData(ed, 1);
+        EXPECT_STREQ(ed->bodyFormatter->title, "An order");
+        EXPECT_GE(Find("qty          : 0"), 0);
+    }
+    /* another format: the first structure of the queue's rule (APP.*) */
+    Load(EdDescriptor("NOSUCH  "), OrderBytes());
+    ASSERT_TRUE(EdSetMessageFormat(&d));
+    EXPECT_EQ(ed->data.length, 7u);                    /* Cancel: char[3] and int */
+    /* on a queue no rule names: no header */
+    snprintf(area.queueName, sizeof area.queueName, "OTHER.Q");
+    Load(EdDescriptor("NOSUCH  "), OrderBytes());
+    ASSERT_TRUE(EdSetMessageFormat(&d));
+    EXPECT_EQ(ed->data.length, 0u);
+    EXPECT_EQ(std::string((const char *)ed->descriptor.data + 32, 8), "NOSUCH  ");
+}

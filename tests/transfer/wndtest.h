@@ -1,0 +1,29 @@
+/* Window tests of the transfer dialogs: the engine's port delivering the
+ * put thread's texts to the dialog windows, message pumping while the
+ * put thread works, and the dynamic dialog engine started once. */
+#pragma once
+
+#include <windows.h>
+
+#include <functional>
+#include <string>
+
+#include "dd.h"
+#include "mq/engine/mqengine.h"
+#include "xferwnd.h"
+
+/* The engine's port of these tests: messages for a window reach it (the
+ * put thread's texts), 11237 starts the get thread, others go nowhere. */
+void WindowPort(void);
+/* Runs the thread's messages until done() holds or realMs pass. */
+bool PumpUntil(std::function<bool()> done, uint32_t realMs = 20000);
+void PumpFor(uint32_t realMs);
+/* The engine of dynamic dialogs and the program's controls, once. */
+void StartWindows(void);
+/* The status line (103) of a dynamic dialog. */
+std::string Status(DDHANDLE dd);
+/* The record (first window word) of a transfer window of a class. */
+HWND FindTransferWindow(const char *cls);
+/* Answers the next modal confirmation with Yes (1) or No (2); the
+ * question asked goes to *question. */
+void AnswerConfirmation(int button, std::string *question);

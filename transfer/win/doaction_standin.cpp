@@ -1,0 +1,24 @@
+/* Stand-in for the shell's DoAction until the application shell exists:
+ * of the location commands it carries out only the transfer windows'
+ * (641 put, 747 publish, 731 load/unload), for the given location. */
+#include "xferwnd.h"
+
+struct DialogWords;
+
+enum { IDM_PUT = 641, IDM_PUBLISH = 747, IDM_DRASK = 731 };
+
+DialogWords *DoAction(HWND, QMS *location, void *, int id)
+{
+    switch (id) {
+    case IDM_PUT:
+        PutDialog(location, nullptr);
+        break;
+    case IDM_PUBLISH:
+        PublishDialog(location, nullptr, nullptr);
+        break;
+    case IDM_DRASK:
+        DraskDialog(location, nullptr);
+        break;
+    }
+    return nullptr;
+}
