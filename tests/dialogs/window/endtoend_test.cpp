@@ -9,6 +9,7 @@
 
 #include "autfile.h"
 #include "mqsim.h"
+#include "prfdata.h"
 
 using namespace wintest;
 using namespace dlgtest;
@@ -119,6 +120,40 @@ TEST_F(EndToEnd, QueueDialogShowsAndAltersAQueue)
         snprintf(name, sizeof name, "dialog_queue_tab%d", i + 1);
         EXPECT_TRUE(GalleryShot(PCFWnd(d->window), name, true));
     }
+}
+
+TEST_F(EndToEnd, SelectedQueuesDeletedAfterThePluralQuestion)
+{
+    Mqsc("DEFINE QLOCAL(APP.D1) REPLACE\nDEFINE QLOCAL(APP.D2) REPLACE\nDEFINE QLOCAL(APP.D3) REPLACE\n");
+    Location qm(Qmgr);
+    DialogWords *d = Open(&PCFQueueListDef, &qm.q);
+    ASSERT_NE(d, nullptr);
+    PCFSetFieldText(d, MQCA_Q_NAME, "APP.D*");
+    Command(d, 1);
+    int rows = 0;
+    for (PCFROW *r = PCFFirstRow(d->first.replyArea); r; r = PCFNextRow(d->first.replyArea, r), rows++)
+        r->flags |= 0x1;                               /* selected */
+    ASSERT_EQ(rows, 3);
+    uint32_t options = Prf.co;
+    Prf.co |= 0x80000000u;                             /* deletes are confirmed */
+    std::string question;
+    AnswerConfirmation(1, &question);
+    Command(d, 578);
+    Prf.co = options;
+    EXPECT_NE(question.find("delete these 3 queues"), std::string::npos) << question;
+    std::string left = Mqsc("DISPLAY QUEUE(APP.D*)");
+    EXPECT_EQ(left.find("APP.D1)"), std::string::npos) << left;
+    EXPECT_EQ(left.find("APP.D3)"), std::string::npos) << left;
+    /* No sends nothing */
+    Mqsc("DEFINE QLOCAL(APP.D1) REPLACE\n");
+    Command(d, 1);
+    for (PCFROW *r = PCFFirstRow(d->first.replyArea); r; r = PCFNextRow(d->first.replyArea, r))
+        r->flags |= 0x1;
+    Prf.co |= 0x80000000u;
+    AnswerConfirmation(2, &question);
+    Command(d, 578);
+    Prf.co = options;
+    EXPECT_NE(Mqsc("DISPLAY QUEUE(APP.D1)").find("APP.D1)"), std::string::npos);
 }
 
 TEST_F(EndToEnd, MessageDialogFrame)

@@ -64,5 +64,8 @@ void Loop(void);
 void LoopKey(WPARAM vk, bool shift = false, bool ctrl = false);
 /* The rectangle of a window in its parent's client coordinates. */
 RECT InParent(HWND w);
+/* The next confirmation answered by a click on its button (1 Yes, 2 No)
+ * once it shows; its question into *question. */
+void AnswerConfirmation(int button, std::string *question);
 
 }  // namespace wintest
