@@ -157,6 +157,7 @@ static void free_block(MQELOC *e)
     MQEmptyCache(&e->cache[0], 1);
     MQEmptyCache(&e->cache[1], 1);
     CSFreeMemAndClear(&e->replyBuffer);
+    CmdFreeBlock(e->command);
     CSDeleteLock(&e->lock[0]);
     CSDeleteLock(&e->lock[1]);
     CSFreeMem(e);

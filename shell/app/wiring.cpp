@@ -10,6 +10,8 @@
 #include <initializer_list>
 
 #include "mq/agent/agent.h"
+#include "mq/command/command.h"
+#include "xferwnd.h"
 #include "cfgfile.h"
 #include "cmddlg.h"
 #include "cs.h"
@@ -72,7 +74,6 @@ static int alt_key(void *)
     return AltKeyOption();
 }
 
-void ShellMessageFile(void *, DialogWords *dialog, int32_t command);
 
 static HBITMAP toolbar_image(void *, int32_t command)
 {
@@ -275,8 +276,12 @@ void ShellInstallHooks(void)
     MQESetPort(&port);
     MQEHooks.qlistBuild = QListBuild;
 
+    CMDHOOKS engine = {};
+    PCFEngineHooks(&engine);
+    CmdSetHooks(&engine);
     PCFHOOKS h = *PCFHooks();
     PCFWindowHooks(&h);
+    CmdDialogHooks(&h);
     PCFSetHooks(&h);
     PCFSHELLHOOKS s = {};
     s.doAction = do_action;
@@ -286,7 +291,7 @@ void ShellInstallHooks(void)
     s.openStartupMessage = startup_message;
     s.altKeyOption = alt_key;
     s.toolbarImage = toolbar_image;
-    s.messageFile = ShellMessageFile;
+    s.messageFile = MsgFileCommand;
     PCFSetShellHooks(&s);
 
     LOCHOOKS l = {};
