@@ -6,6 +6,7 @@
 
 #include "csdate.h"
 #include "mq/command/cmdint.h"
+#include "mq/engine/mqengine.h"
 #include "mq/pcf.h"
 #include "prfdata.h"
 
@@ -261,8 +262,10 @@ struct Defaults : Lists {
     uint8_t *local = nullptr;
     void SetUp() override
     {
-        Lists::SetUp();
         strcpy(qm.qmName, "QMDEF");
+        CmdLocOf(&qm);                   /* the engine's first location makes its list */
+        MQEForgetLocation(&qm);
+        Lists::SetUp();
         CapSetAll(qm.caps);
         local = PCFNewData(&PCFQueueDef, "DEFAULTQ");
         Set(local, MQCA_Q_NAME, "SYSTEM.DEFAULT.LOCAL.QUEUE");
@@ -274,6 +277,7 @@ struct Defaults : Lists {
     void TearDown() override
     {
         FreeDownloadData(&qm);
+        MQEForgetLocation(&qm);          /* the engine's block of the location */
         PCFFreeData(&PCFQueueDef, local, 1);
         Lists::TearDown();
     }

@@ -1,5 +1,6 @@
 /* Test helpers of the command engine (cmdtest.h). */
 #include "cmdtest.h"
+#include "locstore.h"
 
 #include <cstring>
 
@@ -276,6 +277,7 @@ Loc::~Loc()
 {
     IfcmdPurge(0, &q, 1);
     LocFreeCache(&q, 0);
+    LocFlushFreed();                 /* records a refresh left for later */
     MQEForgetLocation(&q);
     CSFreeMemAndClear(&q.lastError);
 }

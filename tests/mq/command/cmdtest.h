@@ -130,3 +130,13 @@ void Feed(QMS *location, const CMDKEY &key, const Reply &reply);
 std::vector<std::pair<int32_t, int32_t>> Parms(const uint8_t *message, uint32_t length);
 
 }  // namespace cmdtest
+
+/* The queue records a location keeps (those not marked for removal). */
+inline int32_t QueueRecords(QMS *r)
+{
+    LOCCACHES *c = (LOCCACHES *)r->objectCaches;
+    int32_t n = 0;
+    for (CSTREE *e = c ? CSTreeFirst(c->queues) : nullptr; e; e = e->next)
+        n += !(((QINFO *)e)->flags & QI_REMOVE);
+    return n;
+}

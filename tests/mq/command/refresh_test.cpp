@@ -142,7 +142,7 @@ TEST_F(Refresh, QueuesTheirFillLevelsAndTheOnesThatWent)
                      .Int(59, 4).Str(MQCA_CLUSTER_NAMELIST, "CLUSTERS more").Str(MQCA_XMIT_Q_NAME, "XQ");
     Give(&rec, last);
     EXPECT_EQ(LocFindQueueInfo(&qm, "APP.OLD"), nullptr);
-    EXPECT_EQ((int32_t)qm.q.caches[2].count, 4);
+    EXPECT_EQ(QueueRecords(&qm.q), 4);
     QINFO *q = LocFindQueueInfo(&qm, "APP.FILL1");
     ASSERT_NE(q, nullptr);
     EXPECT_EQ(q->depthClass, 1u);
@@ -169,7 +169,7 @@ TEST_F(Refresh, QueueNamesArePairedWithTypesByIndex)
     Loc qm("QMNAMES");
     IFCMD rec = Record(&qm, &PCFQueueNamesDef[3]);
     Give(&rec, Reply(MQCMD_INQUIRE_Q_NAMES).Strs(3011, { "Q.A", "Q.B", "Q.C" }, 48).Ints(1261, { 1, 3 }));
-    EXPECT_EQ((int32_t)qm.q.caches[2].count, 2);
+    EXPECT_EQ(QueueRecords(&qm.q), 2);
     ASSERT_NE(LocFindQueueInfo(&qm, "Q.B"), nullptr);
     EXPECT_EQ(LocFindQueueInfo(&qm, "Q.B")->type, 3u);
     EXPECT_EQ(LocFindQueueInfo(&qm, "Q.C"), nullptr);
@@ -178,7 +178,7 @@ TEST_F(Refresh, QueueNamesArePairedWithTypesByIndex)
     Reply broken = Reply(MQCMD_INQUIRE_Q_NAMES).Ints(1261, { 1 }).Strs(3011, { "Q.E" }, 48);
     broken.Put32At(36 + 20 + 16, 9);                     /* nine strings said, one there */
     Give(&rec, broken);
-    EXPECT_EQ((int32_t)qm.q.caches[2].count, 2);
+    EXPECT_EQ(QueueRecords(&qm.q), 2);
     EXPECT_EQ(LocFindQueueInfo(&qm, "Q.D"), nullptr);
     EXPECT_EQ(LocFindQueueInfo(&qm, "Q.E"), nullptr);
 }
