@@ -12,11 +12,14 @@ function(ravolt_use_gtest)
   add_subdirectory(${RAVOLT_GTEST_SOURCE} ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
 endfunction()
 
-# ravolt_add_test(NAME name SOURCES ... [LIBS ...] [DISPLAY] [TIMEOUT s])
+# ravolt_add_test(NAME name SOURCES ... [LIBS ...] [DISPLAY] [CLIPBOARD] [TIMEOUT s])
 #   DISPLAY: the test creates windows; it runs only in the Windows build,
 #   with the display of the test run.
+#   CLIPBOARD: the test puts text on the clipboard or reads it back; the
+#   clipboard is one for every process of the wineserver, so such tests
+#   never run at the same time.
 function(ravolt_add_test)
-  cmake_parse_arguments(T "DISPLAY" "NAME;TIMEOUT" "SOURCES;LIBS" ${ARGN})
+  cmake_parse_arguments(T "DISPLAY;CLIPBOARD" "NAME;TIMEOUT" "SOURCES;LIBS" ${ARGN})
   if(T_DISPLAY AND NOT RAVOLT_WINDOWS)
     return()
   endif()
@@ -39,4 +42,7 @@ function(ravolt_add_test)
     list(APPEND env "RAVOLT_NEEDS_DISPLAY=1")
   endif()
   set_tests_properties(${test_name} PROPERTIES TIMEOUT ${T_TIMEOUT} ENVIRONMENT "${env}")
+  if(T_CLIPBOARD)
+    set_tests_properties(${test_name} PROPERTIES RESOURCE_LOCK clipboard)
+  endif()
 endfunction()
