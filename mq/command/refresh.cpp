@@ -48,7 +48,7 @@ uint32_t RefreshKindBits(int32_t kind, int *force)
 
 CMDLOC *CmdLocFind(QMS *r)
 {
-    MQELOC *e = r ? MQELocOf(r) : nullptr;
+    MQELOC *e = MQELocFind(r);
     return e ? (CMDLOC *)e->command : nullptr;
 }
 

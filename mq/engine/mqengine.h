@@ -292,6 +292,8 @@ struct MQELOC {
 
 /* The block of a location, made on first use; null when out of storage. */
 MQELOC *MQELocOf(QMS *location);
+/* The block of a location if it has one (none is made). */
+MQELOC *MQELocFind(QMS *location);
 /* Takes (1) or releases the lock of one connection of a location. */
 int MQELockConnection(QMS *location, int side);
 void MQEUnlockConnection(QMS *location, int side);
