@@ -14,6 +14,7 @@
 #include "mq/capability.h"
 #include "../engine/engint.h"
 #include "cmddlg.h"
+#include "pcflists.h"
 #include "loccache.h"
 
 /* ---- the hooks ---- */
@@ -118,20 +119,10 @@ void MQSCFreeState(IFCMD *record);
 /* The broker's reply handler. */
 void PSHandleReply(IFCMD *record, uint32_t value, const MQMD *md, const uint8_t *data, uint32_t length);
 
-/* The list rows' command builders and selection (until they exist: rows
- * of the dialog's list areas whose flags have ROW_SELECTED). */
-#define ROW_SELECTED 0x1
-/* The next selected row after the index (-1 first); -1 at the end. */
-int32_t NextSelectedIndex(DialogWords *dialog, int32_t previous, PCFROW **row);
+/* The selected rows of a list dialog: their count, and the row at an
+ * index of the selection (null past its end). */
 int32_t SelectedRowCount(DialogWords *dialog);
-/* The command for the next selected row: 0, 1 (a row without location),
- * or a PCF reason; *cursor -2 after the last row. */
-int PCFRowCommand(DialogWords *dialog, QMS **location, SELECTIONINFO *selection,
-                  const PCFCommandDef *target, const PCFActionDef *action, int32_t *cursor,
-                  void *buffer, int32_t size, uint32_t *length, char *name);
-/* One command for every selected row: 0, or a PCF reason. */
-int BuildSelectionList(DialogWords *dialog, const PCFCommandDef *target, const PCFActionDef *action,
-                       void *buffer, int32_t size, uint32_t *length, char *name);
+PCFROW *SelectedRowAt(DialogWords *dialog, int32_t index);
 
 /* ---- one command being issued (PCFDoCommand and its passes) ---- */
 

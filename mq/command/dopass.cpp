@@ -119,6 +119,34 @@ static void CheckOnly(DOCMD *c)
     }
 }
 
+/* The command of the next selected row: rows whose list has gone are
+ * passed over; the cursor is -2 once the last row's command is built, so
+ * that one is still sent.  0: nothing (more) to send. */
+static int FromNextRow(DOCMD *c, const PCFCommandDef *target, SELECTIONINFO *sel, char *name, uint32_t *length,
+                       QMS **rowLocation)
+{
+    PCFREQINFO info;
+    int rc;
+    int32_t before;
+    do {
+        before = c->continuation;
+        rc = PCFRowCommand(c->dialog, rowLocation, &info, target, c->action, &c->continuation,
+                           (uint8_t *)c->buffer, (uint32_t)c->bufferSize, length, name);
+    } while (rc == 1 && c->continuation >= 0 && c->continuation != before);
+    if (rc == 1 && c->continuation == -2)
+        return 0;
+    if (rc) {
+        CmdStatus(c->dialog, "Unexpected Error, possibly storage", c->location, SK_ERROR);
+        c->result = 1;
+        return 0;
+    }
+    if (info.flags & PCFSEL_CORREL) {
+        sel->flags |= TRF_CORRELID;
+        memcpy(sel->correlId, info.correlId, sizeof sel->correlId);
+    }
+    return 1;
+}
+
 /* Step 10.5: the message of the next selected row, or one for all; 0
  * ends the command. */
 static int FromRows(DOCMD *c, SELECTIONINFO *sel, char *name, uint32_t *length, QMS **rowLocation)
@@ -131,24 +159,16 @@ static int FromRows(DOCMD *c, SELECTIONINFO *sel, char *name, uint32_t *length, 
         return 0;
     char text[200];
     if (a->flags & 0x40000) {
-        int rc = BuildSelectionList(c->dialog, target, a, c->buffer, c->bufferSize, length, name);
+        int rc = BuildSelectionList(c->dialog, target, a, (uint8_t *)c->buffer, (uint32_t)c->bufferSize, length);
         if (rc) {
             snprintf(text, sizeof text, "Unexpected error constructing command RC(%d) %s", rc, MQReasonText(rc));
             CmdStatus(c->dialog, text, c->location, SK_ERROR);
             c->result = 1;
             return 0;
         }
-    } else {
-        int rc = PCFRowCommand(c->dialog, rowLocation, sel, target, a, &c->continuation, c->buffer,
-                               c->bufferSize, length, name);
-        if (rc) {
-            CmdStatus(c->dialog, "Unexpected Error, possibly storage", c->location, SK_ERROR);
-            c->result = 1;
-            return 0;
-        }
-    }
-    if (c->continuation == -2)
+    } else if (!FromNextRow(c, target, sel, name, length, rowLocation)) {
         return 0;
+    }
     if ((a->id == 597 || a->id == 598) && c->definition == &PCFMessageListDef) {
         char qm[64] = "", q[64] = "", source[64] = "", own[49];
         const char *v = PCFGetValueText(c->dialog, MYPCFA_TARGET_QM, qm, sizeof qm);

@@ -57,8 +57,8 @@ void SelectedRowNames(DialogWords *d, const PCFActionDef *a, int32_t *continuati
         return;
     }
     if (d->definition->list && d->definition != &PCFMessageListDef) {
-        PCFROW *row = nullptr;
-        int32_t next = NextSelectedIndex(d, *continuation, &row);
+        int32_t next = NextSelectedIndex(d, *continuation);
+        PCFROW *row = SelectedRowAt(d, next);
         if (next < 0 || !row) {
             *continuation = -2;
             return;

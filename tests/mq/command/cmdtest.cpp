@@ -3,9 +3,11 @@
 #include "locstore.h"
 
 #include <cstring>
+#include <map>
 
 #include "cs.h"
 #include "cmddlg.h"
+#include "pcflists.h"
 #include "mq/capability.h"
 
 namespace cmdtest {
@@ -122,9 +124,23 @@ static void HLibStatus(void *, DialogWords *d, const char *text, uint32_t flags)
     H->statuses.push_back({ d, text ? text : "", nullptr, flags });
 }
 
+/* The rows a test selected, as the list window's selection would give
+ * them (in row order). */
+static std::map<DialogWords *, std::vector<PCFROW *>> Selections;
+
+static int TestSelection(DialogWords *d, PCFROW **rows, int max)
+{
+    auto it = Selections.find(d);
+    int n = it == Selections.end() ? 0 : (int)it->second.size();
+    for (int i = 0; i < n && i < max; i++)
+        rows[i] = it->second[(size_t)i];
+    return n;
+}
+
 void Hooks::Install()
 {
     H = this;
+    PCFSetSelectionSource(TestSelection);
     CMDHOOKS c = {};
     c.status = HStatus;
     c.title = HTitle;
@@ -145,6 +161,8 @@ void Hooks::Install()
 void Hooks::Remove()
 {
     Pump();
+    PCFSetSelectionSource(nullptr);
+    Selections.clear();
     CmdSetHooks(nullptr);
     PCFSetHooks(nullptr);
     H = nullptr;
@@ -251,12 +269,14 @@ std::vector<std::string> TestDialog::Column(uint32_t attrId)
 
 void TestDialog::Select(const std::vector<std::string> &names)
 {
+    std::vector<PCFROW *> &chosen = Selections[d];
+    chosen.clear();
     for (PCFROW *r = PCFFirstRow(d->first.replyArea); r; r = PCFNextRow(d->first.replyArea, r)) {
         uint8_t *v = FindItemAttr(d->first.replyArea, MQCA_Q_NAME, r);
         std::string name = v ? std::string((const char *)v + PCFLV_TEXT, PCFListLength(v)) : "";
         for (const std::string &n : names)
             if (n == name)
-                r->flags |= 0x1;
+                chosen.push_back(r);
     }
 }
 
