@@ -55,7 +55,8 @@ static void InputOf(DOCMD *c, CHECKINPUT *in, SELECTIONINFO *sel, char *name, CM
     in->index = c->continuation;
     in->request = sel;
     in->objectName = name;
-    in->filter = d ? (const uint8_t *)d->whereFilter : nullptr;
+    uint32_t filterLength = 0;
+    in->filter = d ? PCFWhereFilter(d, &filterLength) : nullptr;
     uint32_t command = c->action->command;
     if ((command == MYCMD_UPDATE_MSG || command == MYCMD_ADD_MSG) && CmdEditedMessage(d, msg)) {
         in->editedMd = msg->md;

@@ -82,8 +82,11 @@ static uint32_t RowsIn(const uint8_t *data, uint32_t length)
 /* The attribute name of a WHERE filter's parameter. */
 static void FilterName(const REPLY *x, char *out, size_t size)
 {
-    int32_t id;
-    memcpy(&id, (const uint8_t *)x->dialog->whereFilter + 8, 4);
+    uint32_t length = 0;
+    const uint8_t *filter = PCFWhereFilter(x->dialog, &length);
+    int32_t id = 0;
+    if (filter && length >= 12)
+        memcpy(&id, filter + 8, 4);
     const PCFCommandDef *def = x->definition;
     PCFFieldEntry *e = PCFFindField(nullptr, nullptr, def->list && def->detail ? def->detail : def->fields,
                                     (uint32_t)id);

@@ -20,6 +20,7 @@
 #include "locdlg.h"
 #include "locstore.h"
 #include "mq/capability.h"
+#include "pcflistwin.h"
 #include "pcfwin.h"
 #include "prefs.h"
 #include "prfdata.h"
@@ -81,6 +82,24 @@ static HBITMAP toolbar_image(void *, int32_t command)
 }
 
 void ShellDialogContextMenu(void *, WPARAM wp, LPARAM lp);
+
+/* ---- what the command engine opens or shows through the shell ---- */
+
+static void dialog_dialog(void *, DialogWords *d, const PCFActionDef *a) { PCFDialogDialog(d, a); }
+static void list_dialog(void *, DialogWords *d, const PCFActionDef *a) { PCFListDialog(d, a); }
+static void sync_panel(void *, DialogWords *d) { SyncPanelQMgr(d); }
+static void put_dialog(void *, QMS *r, const char *queue) { PutDialog(r, queue); }
+static void drask_dialog(void *, QMS *r, const char *queue) { DraskDialog(r, queue); }
+static void publish_dialog(void *, QMS *r, const char *stream, const char *topic)
+{
+    PublishDialog(r, stream, topic);
+}
+/* The queue manager's splash text, once, for a dialog's command. */
+static void splash(void *, void *window, QMS *r)
+{
+    if (ShellWork.splashShow)
+        ShellWork.splashShow(window ? (HWND)window : Shell.mainWindow, nullptr, r, 0, 0);
+}
 
 /* ---- the location store ---- */
 
@@ -278,6 +297,13 @@ void ShellInstallHooks(void)
 
     CMDHOOKS engine = {};
     PCFEngineHooks(&engine);
+    engine.dialogDialog = dialog_dialog;
+    engine.listDialog = list_dialog;
+    engine.syncPanel = sync_panel;
+    engine.putDialog = put_dialog;
+    engine.draskDialog = drask_dialog;
+    engine.publishDialog = publish_dialog;
+    engine.splash = splash;
     CmdSetHooks(&engine);
     PCFHOOKS h = *PCFHooks();
     PCFWindowHooks(&h);

@@ -130,10 +130,10 @@ TEST_F(EndToEnd, SelectedQueuesDeletedAfterThePluralQuestion)
     ASSERT_NE(d, nullptr);
     PCFSetFieldText(d, MQCA_Q_NAME, "APP.D*");
     Command(d, 1);
-    int rows = 0;
-    for (PCFROW *r = PCFFirstRow(d->first.replyArea); r; r = PCFNextRow(d->first.replyArea, r), rows++)
-        r->flags |= 0x1;                               /* selected */
-    ASSERT_EQ(rows, 3);
+    HWND list = PCFWnd(d->rightList);
+    ASSERT_NE(list, nullptr);
+    ASSERT_EQ(SendMessageA(list, LB_GETCOUNT, 0, 0), 3);
+    SendMessageA(list, LB_SETSEL, TRUE, -1);            /* every row selected */
     uint32_t options = Prf.co;
     Prf.co |= 0x80000000u;                             /* deletes are confirmed */
     std::string question;
@@ -147,8 +147,7 @@ TEST_F(EndToEnd, SelectedQueuesDeletedAfterThePluralQuestion)
     /* No sends nothing */
     Mqsc("DEFINE QLOCAL(APP.D1) REPLACE\n");
     Command(d, 1);
-    for (PCFROW *r = PCFFirstRow(d->first.replyArea); r; r = PCFNextRow(d->first.replyArea, r))
-        r->flags |= 0x1;
+    SendMessageA(list, LB_SETSEL, TRUE, -1);
     Prf.co |= 0x80000000u;
     AnswerConfirmation(2, &question);
     Command(d, 578);

@@ -4,6 +4,7 @@
  * stand-in queue manager linked into the tests and whose replies reach
  * the dialog windows as in the program. */
 #include "wintest.h"
+#include "pcflistwin.h"
 
 #include "autfile.h"
 #include "mqsim.h"
@@ -131,6 +132,8 @@ void Windows::SetUp()
     MQESetPort(&Port);
     CMDHOOKS c = {};
     PCFEngineHooks(&c);
+    c.listDialog = [](void *, DialogWords *d, const PCFActionDef *a) { PCFListDialog(d, a); };
+    c.dialogDialog = [](void *, DialogWords *d, const PCFActionDef *a) { PCFDialogDialog(d, a); };
     CmdSetHooks(&c);
     PCFHOOKS h = {};
     PCFWindowHooks(&h);

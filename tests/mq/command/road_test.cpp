@@ -13,6 +13,7 @@
 #include "locstore.h"
 #include "prfdata.h"
 #include "mq/capability.h"
+#include "pcflists.h"
 
 using namespace cmdtest;
 
@@ -240,13 +241,13 @@ TEST_F(Road, QueueListsRowsAndAWhereThatMatchesNothing)
     EXPECT_EQ(seen, (std::vector<uint32_t>{ UM_PCF_UPDATE_LIST, UM_PCF_UPDATE_DIALOG }));
     EXPECT_EQ(hooks.LastText(d.d), "Display refreshed");
     /* a WHERE that nothing passes */
-    static const int32_t where[] = { MQCFT_INTEGER_FILTER, 20, MQIA_CURRENT_Q_DEPTH, MQCFOP_GREATER, 100000 };
-    d->whereFilter = (void *)where;
+    const int32_t depth = 100000;
+    ASSERT_EQ(SetWhereFilter(d.d, 1, MQCFT_INTEGER_FILTER, MQIA_CURRENT_Q_DEPTH, MQCFOP_GREATER, &depth, 4), 0);
     EXPECT_EQ(Do(d, 1), 0);
     EXPECT_EQ(d.Rows(), 0);
     const char *title = PCFFindField(nullptr, nullptr, PCFQueueDef.fields, MQIA_CURRENT_Q_DEPTH)->field->title;
     EXPECT_EQ(hooks.LastText(d.d), std::string("No definitions found with a matching ") + title + " value.");
-    d->whereFilter = nullptr;
+    PCFFreeWhereFilter(d.d);
 }
 
 TEST_F(Road, AQueueShownAlteredDefinedAndRefused)
