@@ -92,6 +92,9 @@ static_assert(((DF_AUTO_EXECUTE | DF_REFRESH_DUE | DF_MULTI_NAME | DF_NAME_CHANG
 #define DV_COMPARE_DEFAULT  (DV_HIGHLIGHT_DEFAULT | DV_ONLY_DIFFERENT)
 #define DV_LINE_NUMBERS     0x2000000
 #define DV_STEPPED          0x8000000
+/* View options the command engine reads. */
+#define DV_ALL_MESSAGES     0x8       /* an action applies to all messages */
+#define DV_NEW_OBJECT       0x4000000 /* names of a new object are checked */
 
 /* Status flags. */
 #define DS_TRUNCATED    0x1
@@ -101,6 +104,11 @@ static_assert(((DF_AUTO_EXECUTE | DF_REFRESH_DUE | DF_MULTI_NAME | DF_NAME_CHANG
 #define DS_EXPORTED     0x1000
 #define DS_WANT_COMPLETE 0x20         /* the whole message was asked for */
 #define DS_MATCHED      0x40          /* key matching found the object */
+#define DS_NO_CONFIRM   0x8000        /* actions are not confirmed */
+#define DS_SEARCH       0x1000000     /* a Message List searches its messages */
+
+/* Display flags the command engine sets. */
+#define DD_NAMES_MAPPED 0x800         /* names mapped between two naming patterns */
 
 /* ---- data areas ------------------------------------------------------ */
 
@@ -393,6 +401,7 @@ struct DialogWords {
     uint8_t exportDue;           /* an automatic export is due */
     void *exportDialog;          /* the open export dialog window */
     uint32_t chooseGeneration;   /* Choose Queue Manager asks once per generation */
+    char timeTexts[3][56];       /* the last refresh's time stamps, by the profile's templates */
 };
 
 /* markFlags: the window's status word, apart from the flag words above. */
@@ -409,6 +418,9 @@ struct DialogWords {
 #define DM_DESTROYED      0x400       /* the window has ended */
 #define DM_POS_SET        0x800       /* the placement holds a position */
 #define DM_SIZE_SET       0x1000      /* the placement holds a size */
+#define DM_NO_INPUT_STATUS 0x2000     /* input errors leave the status line alone */
+#define DM_CONFIRM_DUE    0x4000      /* the second confirmation of a put is due */
+#define DM_FIELDS_READ    0x8000      /* the active field is already read */
 
 /* The program-wide chain of open dialogs (newest first), under lock 5. */
 extern DialogWords *PCFOpenDialogs;

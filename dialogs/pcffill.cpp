@@ -357,7 +357,7 @@ static int RowExtent(FillCtx *c, PCFWALK *w, const uint8_t **rowEnd, PCFPARM *fo
             *rowEnd = w->pos;
             return 0;
         default:
-            return 1000 + p.type;
+            return PCFTypeError(p.type);
         }
         for (int i = 0; searching && i < c->ncolumns; i++)
             if (!found[i].start && c->columns[i].field->attrId == (uint32_t)p.id)

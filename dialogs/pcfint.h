@@ -44,6 +44,10 @@ struct PCFWALK {
     int32_t platform;        /* MQPL_OS400: string-list lengths recomputed */
 };
 
+/* The code of a parameter type a value may not hold: 1000 plus the type
+ * (a type no structure has gives 1000). */
+inline int PCFTypeError(int32_t type) { return type >= 0 && type < 100000 ? 1000 + type : 1000; }
+
 /* Sets a walk on a reply; 0 when it is shorter than an MQCFH. */
 int PCFWalkStart(PCFWALK *walk, const uint8_t *reply, uint32_t length, int32_t platform);
 /* The next parameter: 1 handed out, 0 at the end (also a structure that

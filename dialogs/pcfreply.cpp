@@ -261,7 +261,7 @@ static int StoreParm(ReplyCtx *c, const PCFPARM *p)
                 p->type == MQCFT_STRING_LIST || p->type == MQCFT_BYTE_STRING ||
                 p->type == MQCFT_INTEGER64 || p->type == PCFT_OWN_BYTES;
     if (!known)
-        return 1000 + p->type;
+        return PCFTypeError(p->type);
     PCFFieldEntry *e = PCFFindField(c->dialog, c->caps, c->def->fields, (uint32_t)p->id);
     if (!e || !PCFStoresValue(e)) {
         int quiet = (p->id == 19 && (p->type == MQCFT_INTEGER || p->type == MQCFT_INTEGER64)) ||

@@ -291,6 +291,7 @@ extern const PCFFieldDef FD_MYPCFA_TARGET_QM;
 extern const PCFFieldDef FD_MYPCFA_DIALOG_QUALIFIER;
 extern const PCFFieldDef FD_MYPCFA_MSGDESCRIPTOR;
 extern const PCFFieldDef FD_MYPCFA_FULLMESSAGE;
+extern const PCFFieldDef FD_MYPCFA_WHERE;
 extern const PCFFieldDef FD_MQCACH_CHANNEL_NAME;
 extern const PCFFieldDef FD_MQIACH_CHANNEL_TYPE;
 extern const PCFFieldDef FD_MQIACH_XMIT_PROTOCOL_TYPE;
@@ -559,14 +560,14 @@ static const PCFActionDef AC_queue[] = {
     { 0, 0, 0, 11, 565, "DEFINE", "&Define", 0x4001, 0x6, nullptr, nullptr, nullptr, "Queue %s defined" },
     { 0, 0, 0, 8, 575, "ALTER", "&Alter", 0x4001, 0x2, nullptr, nullptr, nullptr, "Queue %s altered" },
     { 0, 0, 0, 10, 577, "DEFINE", "C&opy", 0x1, 0x4, nullptr, nullptr, nullptr, "Queue %s copied" },
-    { 0, 0, 0, 12, 578, "DELETE", "De&lete", 0x1, 0x8, nullptr, "delete queue", nullptr, "Queue %s deleted" },
+    { 0, 0, 0, 12, 578, "DELETE", "De&lete", 0x41, 0x8, nullptr, "delete queue", nullptr, "Queue %s deleted" },
     { 0, 0, 0, 0, 65535, nullptr, nullptr, 0x80, 0x0, nullptr, nullptr, nullptr, nullptr },
     { 0, 0, 0, 9, 579, "CLEAR", "&Clear", 0x40, 0x0, nullptr, "clear queue", nullptr, "Queue %s cleared" },
     { 0, 0, 0, 17, 580, "RESET", "Reset &Statistics", 0x0, 0x0, nullptr, nullptr, nullptr, "Statistics of queue %s reset" },
     { 0, 0, 0, 10010, 581, nullptr, "Close &Handles", 0x0, 0x0, nullptr, nullptr, nullptr, "Handles of queue %s closed" },
     { 0, 0, 0, 0, 65535, nullptr, nullptr, 0x80, 0x0, nullptr, nullptr, nullptr, nullptr },
     { 0, 0, 0, 10002, 566, nullptr, "&Browse", 0x4001, 0x0, nullptr, nullptr, nullptr, "Browsing %s" },
-    { 0, 0, 0, 0, 567, nullptr, "&Put...", 0x0, 0x0, nullptr, nullptr, nullptr, nullptr },
+    { 0, 0, 0, 0, 567, nullptr, "&Put...", 0x800, 0x0, nullptr, nullptr, nullptr, nullptr },
     { 0, 0, 0, 0, 2, nullptr, "Cancel", 0x21, 0x0, nullptr, nullptr, nullptr, nullptr },
     { 0, 0, 0, 0, 0, nullptr, nullptr, 0, 0, nullptr, nullptr, nullptr, nullptr }
 };
@@ -663,14 +664,14 @@ static const PCFActionDef AC_queues[] = {
     { 0, 0, 0, 13, 1, "DISPLAY", "&Refresh", 0x1C001, 0x0, nullptr, nullptr, nullptr, "Display refreshed" },
     { 0, 0, 0, 13, 517, "DISPLAY", "&Properties...", 0xD, 0x10, nullptr, nullptr, nullptr, nullptr },
     { 0, 0, 0, 11, 565, "DEFINE", "&New...", 0x1, 0x10, nullptr, nullptr, nullptr, nullptr },
-    { 0, 0, 0, 12, 578, "DELETE", "De&lete", 0x1, 0x0, nullptr, "delete queue", "delete these %d queues", "Queue %s deleted" },
-    { 0, 0, 0, 9, 579, "CLEAR", "&Clear", 0x40, 0x0, nullptr, "clear queue", "clear these %d queues", "Queue %s cleared" },
-    { 0, 0, 0, 17, 580, "RESET", "Reset &Statistics", 0x0, 0x0, nullptr, nullptr, nullptr, "Statistics of queue %s reset" },
+    { 0, 0, 0, 12, 578, "DELETE", "De&lete", 0x43, 0x0, nullptr, "delete queue", "delete these %d queues", "Queue %s deleted" },
+    { 0, 0, 0, 9, 579, "CLEAR", "&Clear", 0x42, 0x0, nullptr, "clear queue", "clear these %d queues", "Queue %s cleared" },
+    { 0, 0, 0, 17, 580, "RESET", "Reset &Statistics", 0x2, 0x0, nullptr, nullptr, nullptr, "Statistics of queue %s reset" },
     { 0, 0, 0, 0, 65535, nullptr, nullptr, 0x80, 0x0, nullptr, nullptr, nullptr, nullptr },
     { 0, 0, 0, 10002, 566, nullptr, "&Browse", 0x4001, 0x0, nullptr, nullptr, nullptr, nullptr },
-    { 0, 0, 0, 0, 567, nullptr, "&Put...", 0x0, 0x0, nullptr, nullptr, nullptr, nullptr },
-    { 0, 0, 0, 0, 583, nullptr, "&Load/Unload...", 0x0, 0x0, nullptr, nullptr, nullptr, nullptr },
-    { 0, 0, 0, 0, 584, nullptr, "&Publish...", 0x0, 0x0, nullptr, nullptr, nullptr, nullptr },
+    { 0, 0, 0, 0, 567, nullptr, "&Put...", 0x800, 0x0, nullptr, nullptr, nullptr, nullptr },
+    { 0, 0, 0, 0, 583, nullptr, "&Load/Unload...", 0x800, 0x0, nullptr, nullptr, nullptr, nullptr },
+    { 0, 0, 0, 0, 584, nullptr, "&Publish...", 0x800, 0x0, nullptr, nullptr, nullptr, nullptr },
     { 0, 0, 0, 0, 65535, nullptr, nullptr, 0x80, 0x0, nullptr, nullptr, nullptr, nullptr },
     { 0, 0, 0, 13, 585, "DISPLAY", "Show &All Types", 0x0, 0x0, nullptr, nullptr, nullptr, nullptr },
     { 0, 0, 0, 0, 2, nullptr, "Cancel", 0x21, 0x0, nullptr, nullptr, nullptr, nullptr },
@@ -691,9 +692,9 @@ static const PCFActionDef AC_msgdet[] = {
     { 0, 0, 0, 0, 563, nullptr, "Ne&xt Position", 0x1, 0x0, nullptr, nullptr, nullptr, nullptr },
     { 0, 0, 0, 0, 65535, nullptr, nullptr, 0x80, 0x0, nullptr, nullptr, nullptr, nullptr },
     { 0, 0, 0, 10004, 596, nullptr, "&Open", 0x4001, 0x10, nullptr, nullptr, nullptr, nullptr },
-    { 0, 0, 0, 10007, 597, nullptr, "&Copy", 0x1, 0x0, nullptr, "copy message", nullptr, "Message copied" },
-    { 0, 0, 0, 10008, 598, nullptr, "&Move", 0x1, 0x0, nullptr, "move message", nullptr, "Message moved" },
-    { 0, 0, 0, 10009, 599, nullptr, "De&lete", 0x1, 0x0, nullptr, "delete message", nullptr, "Message deleted" },
+    { 0, 0, 0, 10007, 597, nullptr, "&Copy", 0x10000001, 0x0, nullptr, "copy message", nullptr, "Message copied" },
+    { 0, 0, 0, 10008, 598, nullptr, "&Move", 0x20000001, 0x0, nullptr, "move message", nullptr, "Message moved" },
+    { 0, 0, 0, 10009, 599, nullptr, "De&lete", 0x40000001, 0x0, nullptr, "delete message", nullptr, "Message deleted" },
     { 0, 0, 0, 0, 65535, nullptr, nullptr, 0x80, 0x0, nullptr, nullptr, nullptr, nullptr },
     { 0, 0, 0, 0, 65535, nullptr, "&View", 0x80000, 0x0, nullptr, nullptr, nullptr, nullptr },
     { 0, 0, 0, 0, 568, nullptr, "&Hex", 0x4000, 0x0, nullptr, nullptr, nullptr, nullptr },
@@ -759,13 +760,13 @@ static PCFFieldEntry FE_msgdet[] = {
 static const PCFActionDef AC_msgs[] = {
     { 0, 0, 0, 10002, 1, nullptr, "&Refresh", 0x1C001, 0x0, nullptr, nullptr, nullptr, "Display refreshed" },
     { 0, 0, 0, 10004, 596, nullptr, "&Open", 0x4001, 0x10, nullptr, nullptr, nullptr, nullptr },
-    { 0, 0, 0, 10007, 597, nullptr, "?8:&Copy All:&Copy", 0x4001, 0x0, nullptr, "copy message", "copy these %d messages", "%s" },
-    { 0, 0, 0, 10008, 598, nullptr, "?8:&Move All:&Move", 0x4001, 0x0, nullptr, "move message", "move these %d messages", "%s" },
-    { 0, 0, 0, 10009, 599, nullptr, "?8:De&lete All:De&lete", 0x4001, 0x0, nullptr, "delete message", "delete these %d messages", "%s" },
+    { 0, 0, 0, 10007, 597, nullptr, "?8:&Copy All:&Copy", 0x10004001, 0x0, nullptr, "copy message", "copy these %d messages", "%s" },
+    { 0, 0, 0, 10008, 598, nullptr, "?8:&Move All:&Move", 0x20004001, 0x0, nullptr, "move message", "move these %d messages", "%s" },
+    { 0, 0, 0, 10009, 599, nullptr, "?8:De&lete All:De&lete", 0x40004001, 0x0, nullptr, "delete message", "delete these %d messages", "%s" },
     { 0, 0, 0, 0, 65535, nullptr, nullptr, 0x80, 0x0, nullptr, nullptr, nullptr, nullptr },
     { 0, 0, 0, 10049, 941, nullptr, "&Add", 0x0, 0x100, nullptr, nullptr, nullptr, nullptr },
-    { 0, 0, 0, 0, 567, nullptr, "&Put...", 0x0, 0x0, nullptr, nullptr, nullptr, nullptr },
-    { 0, 0, 0, 0, 583, nullptr, "&Load/Unload...", 0x0, 0x0, nullptr, nullptr, nullptr, nullptr },
+    { 0, 0, 0, 0, 567, nullptr, "&Put...", 0x800, 0x0, nullptr, nullptr, nullptr, nullptr },
+    { 0, 0, 0, 0, 583, nullptr, "&Load/Unload...", 0x800, 0x0, nullptr, nullptr, nullptr, nullptr },
     { 0, 0, 0, 0, 551, nullptr, "&Save to File...", 0x0, 0x0, nullptr, nullptr, nullptr, nullptr },
     { 0, 0, 0, 0, 65535, nullptr, nullptr, 0x80, 0x0, nullptr, nullptr, nullptr, nullptr },
     { 0, 0, 0, 0, 65535, nullptr, "&Select", 0x80000, 0x0, nullptr, nullptr, nullptr, nullptr },
@@ -965,12 +966,14 @@ static PCFFieldEntry FE_qmgrinfo[] = { { 0, 0, 0, nullptr, nullptr, 0, 0, nullpt
 static PCFFieldEntry FE_qnames1[] = {
     { 0, 0, 0, nullptr, &FD_MQCA_Q_NAME, 0, 0x840, "*", 0xFFFFFFFF, 0 },
     { 0, 0, 0, nullptr, &FD_MQIA_Q_TYPE, 0, 0x0, "All", 0xFFFFFFFF, 0 },
+    { 0, 0, 0, nullptr, &FD_MYPCFA_WHERE, 0, 0x0, nullptr, 0xFFFFFFFF, 0 },
     { 0, 0, 0, nullptr, nullptr, 0, 0, nullptr, 0xFFFFFFFF, 0 }
 };
 static PCFFieldEntry FE_qnames2[] = {
     { 0, 0, 0, nullptr, &FD_MQCA_Q_NAME, 0, 0x840, "*", 0xFFFFFFFF, 0 },
     { 0, 0, 0, nullptr, &FD_MQIA_Q_TYPE, 0, 0x0, "All", 0xFFFFFFFF, 0 },
     { 0, 0, 0, nullptr, &FD_MQIACF_CLUSTER_INFO, 0, 0x0, nullptr, 0xFFFFFFFF, 0 },
+    { 0, 0, 0, nullptr, &FD_MYPCFA_WHERE, 0, 0x0, nullptr, 0xFFFFFFFF, 0 },
     { 0, 0, 0, nullptr, nullptr, 0, 0, nullptr, 0xFFFFFFFF, 0 }
 };
 static PCFFieldEntry FE_qnames3[] = {

@@ -313,9 +313,6 @@ int FltIsLocal(const FILKEY *entry);
 /* From the profile: the shared filter file's export; the count, with
  * the result text in message (400 bytes). */
 int PrfExportFilters(char *message);
-/* RunUserCommand of the command engine (a stand-in until it lands). */
-int RunUserCommand(QMS *location, DialogWords *dialog, PCFROW *row, const char *templ,
-                   char **errorText);
 
 /* ---- column filters ---------------------------------------------------- */
 

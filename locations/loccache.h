@@ -80,7 +80,9 @@ enum QInfoFlags : uint16_t {
     QI_UNCONFIRMED = 0x1,      /* not confirmed by the current inquiry */
     QI_REMOVE = 0x4,
     QI_DEPTHKNOWN = 0x10,
+    QI_INNAMELIST = 0x20,      /* its cluster came from a cluster namelist */
     QI_CLUSTER = 0x40,
+    QI_CLUSALIAS = 0x80,       /* a cluster queue-manager alias */
     QI_KEEP = 0x100,           /* never removed by a refresh, not shown */
 };
 
@@ -106,6 +108,19 @@ struct QINFO {
     uint8_t attrs[QINFO_ATTRMAX];
 };
 
+/* The attribute blocks: local and model queues (116 bytes), aliases (50),
+ * remote queues (150).  The cluster name is the record's shared text. */
+struct QATTRLOCAL {
+    int32_t depth, maxDepth, usage, definitionType;
+    char initQ[QMS_NAME + 1], process[QMS_NAME + 1];
+};
+struct QATTRALIAS {
+    char baseQ[QMS_NAME + 1];
+};
+struct QATTRREMOTE {
+    char remoteQ[QMS_NAME + 1], remoteQMgr[QMS_NAME + 1], xmitQ[QMS_NAME + 1];
+};
+static_assert(sizeof(QATTRLOCAL) <= 116 && sizeof(QATTRREMOTE) <= 150, "attribute blocks");
 /* Bytes of a type's attribute block; 0 for a type that is not kept. */
 size_t QInfoAttrSize(uint32_t type);
 QINFO *LocFindQueueInfo(QMS *record, const char *name);

@@ -98,8 +98,12 @@ struct QMS {
     QMS *nextInGroup;
     uint32_t status;                   /* LocationStatus */
     uint32_t state;                    /* LocationState */
-    uint64_t downloadState;
-    uint64_t pendingReply;
+    /* the queue-manager refresh's marks (0x1 and 0x2 asked, 0x20000 list
+     * replies arriving, 0x100000000 and 0x200000000 replied) and its
+     * due word (0x2 the queue list is due); the older names stay until
+     * every user has moved */
+    union { uint64_t refreshMarks; uint64_t downloadState; };
+    union { uint64_t refreshDue; uint64_t pendingReply; };
     uint32_t flags;                    /* LocationFlags */
     uint32_t flags2;                   /* LocationFlags2 */
     uint64_t authMask;

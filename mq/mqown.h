@@ -123,6 +123,7 @@ enum MQOwnParameter : int32_t {
     MYCA_GROUP = 10201,
     MYCA_ACTION_TARGET_QM = 10501,
     MYCA_ACTION_TARGET_Q = 10502,
+    MYPCFA_WHERE = 10262,
 };
 
 /* Reason codes */

@@ -3,7 +3,7 @@
  * PCF parameter identifiers. */
 #include "mqtables.h"
 
-/* PCF parameter identifiers and the program's own: 1486 rows */
+/* PCF parameter identifiers and the program's own: 1487 rows */
 extern const MQConstRow MQParameterRows[] = {
     { 1, "MQIA_APPL_TYPE", "Application Type", "APPLTYPE" },
     { 2, "MQIA_CODED_CHAR_SET_ID", "Coded Char Set Id", "CCSID" },
@@ -1491,7 +1491,8 @@ extern const MQConstRow MQParameterRows[] = {
     { 10201, "MYCA_GROUP", "Group", nullptr },
     { 10501, "MYCA_ACTION_TARGET_QM", "Target Queue Manager Used", nullptr },
     { 10502, "MYCA_ACTION_TARGET_Q", "Target Queue Used", nullptr },
+    { 10262, "MYPCFA_WHERE", "Where Condition", nullptr },
     { 0, nullptr, nullptr, nullptr }
 };
-extern const int MQParameterRowsCount = 1486;
+extern const int MQParameterRowsCount = 1487;
 

@@ -170,6 +170,22 @@ void *PCFAddParm(MQPP *pp, int32_t type, int32_t parameter, const void *value,
         bytes = (int64_t)(length / count) * count;
         strucLength = Round4(bytes + 27);
         break;
+    case MQCFT_INTEGER_FILTER:
+        strucLength = fixed = 20;
+        break;
+    case MQCFT_STRING_FILTER:
+    case MQCFT_BYTE_STRING_FILTER:
+        if (length == -1 || length == -2)
+            length = value ? (int32_t)strlen((const char *)value) + (length == -2) : 0;
+        if (length < 0) {
+            Fail(compCode, reason, type == MQCFT_STRING_FILTER ? MQRCCF_CFSF_FILTER_VAL_LEN_ERR
+                                                               : MQRCCF_CFBF_FILTER_VAL_LEN_ERR);
+            return nullptr;
+        }
+        fixed = type == MQCFT_STRING_FILTER ? 24 : 20;
+        bytes = length;
+        strucLength = Round4((int64_t)length + fixed + 3);
+        break;
     case MQCFT_GROUP:
         strucLength = fixed = 16;
         break;
@@ -222,9 +238,25 @@ void *PCFAddParm(MQPP *pp, int32_t type, int32_t parameter, const void *value,
         Put32(s + 20, length / count);
         result = s + 24;
         break;
+    case MQCFT_INTEGER_FILTER:           /* Operator (count), FilterValue */
+        Put32(s + 12, count);
+        result = s + 16;
+        if (value) memcpy(result, value, 4);
+        break;
+    case MQCFT_STRING_FILTER:            /* Operator, CCSID 0, length, value */
+        Put32(s + 12, count);
+        Put32(s + 20, length);
+        result = s + 24;
+        break;
+    case MQCFT_BYTE_STRING_FILTER:       /* Operator, length, value */
+        Put32(s + 12, count);
+        Put32(s + 16, length);
+        result = s + 20;
+        break;
     }
     if (result && bytes) {
-        if (value && type != MQCFT_INTEGER) memcpy(result, value, bytes);
+        if (value && type != MQCFT_INTEGER && type != MQCFT_INTEGER_FILTER)
+            memcpy(result, value, bytes);
         /* Padding after the value is cleared, so no stale bytes travel. */
         memset(result + bytes, 0, strucLength - fixed - bytes);
     }

@@ -50,10 +50,11 @@ struct MQPP {
 void PCFInitArea(MQPP *pp, void **area, int mayAllocate, int32_t areaSize,
                  int32_t extra, int32_t command, MQLONG *compCode, MQLONG *reason);
 
-/* Appends one parameter of type 3, 4, 5, 6, 9, 20, 1000, 1001 or 1002
- * (written as 6).  Strings: length -1 takes the text up to its zero, -2 the same
- * with the zero; lists: length is the total in bytes; string lists: count
- * is the number of strings.  value may be null: the bytes are then left
+/* Appends one parameter of type 3, 4, 5, 6, 9, 13, 14, 15, 20, 1000, 1001
+ * or 1002 (written as 6).  Strings: length -1 takes the text up to its
+ * zero, -2 the same with the zero; lists: length is the total in bytes;
+ * string lists: count is the number of strings; filters (integer, string,
+ * byte string): count is the operator, value the filter value.  value may be null: the bytes are then left
  * for the caller to fill through the returned address (the Value field,
  * first element or first string byte), which stays valid until the next
  * call that may grow the area.  Null for a group, an end mark or failure. */

@@ -184,10 +184,13 @@ static MQLONG ErrorOfType(MQLONG type)
     }
 }
 
-static bool HasValueWords(MQLONG id)
+/* An enumeration: its value words name every value it takes.  A number
+ * whose only words are special negative values (DEFPRTY's ASPARENT)
+ * takes plain numbers too. */
+static bool Enumerated(MQLONG id)
 {
     for (const SimValueKeyword &v : SimValueKeywords)
-        if (v.id == id)
+        if (v.id == id && v.value >= 0)
             return true;
     return false;
 }
@@ -215,7 +218,7 @@ static MQLONG SetParm(int kind, SimAttrs *attrs, const CmdParm &p)
             typeOk = true;
     if (!typeOk)
         return ErrorOfType(p.type);
-    if (p.type == MQCFT_INTEGER && HasValueWords(p.id) && !KnownValue(p.id, p.ival) &&
+    if (p.type == MQCFT_INTEGER && Enumerated(p.id) && !KnownValue(p.id, p.ival) &&
         !SimWritableAttr(kind, p.id))
         return MQRCCF_PARM_VALUE_ERROR;
     if (p.type == MQCFT_STRING && k->maxlen && (int)p.sval.size() > k->maxlen)

@@ -73,7 +73,10 @@ for r in read_tsv('mqsc-values.tsv'):
     VALUES.setdefault(r[0], []).append((r[1], int(r[2]), None if r[3] == '-' else r[3], r[4]))
 
 CMD_VERB = {}
+CMD_PARMS = {}       # command -> parameter names it takes (required and main optional)
 for r in read_tsv('pcf-commands.tsv'):
+    if len(r) >= 6 and r[1].isdigit():
+        CMD_PARMS[int(r[1])] = set(re.findall(r'\bMQ[A-Z0-9_]+', r[4] + ' ' + r[5]))
     if len(r) >= 3 and not r[2].startswith('('):
         words = re.sub(r'\(.*', '', r[2].split(' / ')[0]).split()
         if words:
@@ -422,6 +425,13 @@ def type_cond(d, def_opts):
 # --- definitions -----------------------------------------------------------
 
 
+def takes(code, write, name):
+    """Whether a field is a parameter of a command: a writing command takes
+    every attribute; another IBM MQ command only the parameters its facts
+    name (an inquiry or delete carries its keys, not the values shown)."""
+    return write or code >= 10000 or code not in CMD_PARMS or name in CMD_PARMS[code]
+
+
 def uses_of(def_opts):
     out = []
     for u in def_opts.get('uses', '').split(','):
@@ -451,7 +461,11 @@ for df in DEFS:
         # wcond: the condition of the commands that write the attribute,
         # where they take it in fewer cases than the dialog shows it
         wcond = cond_list(parse_cond(fo['wcond'])) if 'wcond' in fo else cond
-        uses = [(int(fo['use']), False)] if 'use' in fo else uses_of(opts)
+        if 'use' in fo:
+            uses = [(int(fo['use']), False)]
+        else:
+            uses = [(c, w) for c, w in uses_of(opts) if takes(c, w, d.name)]
+        uses += [(int(c), False) for c in fo.get('also', '').split(',') if c]
         for code, write in uses:
             if write and (flags & 0x2):
                 continue

@@ -4,7 +4,7 @@
  * it differs.  The object's name (and its type) is always marked, so that
  * a view of the differences alone still names the object. */
 #include "pcflists.h"
-#include "download_standin.h"
+#include "mq/command/command.h"
 #include "../pcfint.h"
 
 #include "qms.h"
@@ -66,7 +66,7 @@ int PCFCompareDefault(QMS *location, const PCFCommandDef *def, uint8_t *area, in
     uint32_t key = PCFNameFieldId(def);
     const DOWNLOADROW *row = FindDownloadEntryById(key);
     uint32_t second = row && row->typeAttr ? (uint32_t)PCFGetIntValue(nullptr, def, area, row->typeAttr, nullptr) : 0;
-    uint8_t *defaults = row ? FindDownloadedObject(location, key, second) : nullptr;
+    const uint8_t *defaults = row ? FindDownloadedObject(location, key, (int32_t)second) : nullptr;
     if (!defaults) {
         ClearMarks(def, area);
         return 0;
@@ -79,7 +79,7 @@ int PCFCompareDefault(QMS *location, const PCFCommandDef *def, uint8_t *area, in
         uint8_t *mine = area + e->offset;
         PCFFieldEntry *de = layout == def ? e : PCFFindSameField(nullptr, layout->fields, f);
         int differs = de && PCFStoresValue(de) && f->type >= 1 && f->type <= 36 &&
-                      !RecordsEqual(f, mine, defaults + de->offset);
+                      !RecordsEqual(f, mine, (uint8_t *)defaults + de->offset);
         if (f->attrId == key && (f->type == 4 || f->type == 5 || f->type == 25)) {
             const char *name = PCFRecText(mine);
             *systemName |= strncmp(name, "SYSTEM.", 7) == 0;
@@ -193,7 +193,7 @@ void PCFDiffFromDefaultCore(DialogWords *d, PCFLISTREQ *r)
     }
     PCFLISTAREA *area = r ? PCFCurrentArea(r) : nullptr;
     const PCFCommandDef *objDef = ObjectDef(def);
-    const DOWNLOADROW *row = objDef ? GetDownloadEntry(objDef) : nullptr;
+    const DOWNLOADROW *row = objDef ? (const DOWNLOADROW *)GetDownloadEntry(objDef) : nullptr;
     if (!area || !row)
         return;
     PCFLISTPARTS parts;
@@ -205,11 +205,11 @@ void PCFDiffFromDefaultCore(DialogWords *d, PCFLISTREQ *r)
             uint8_t *t = FindItemAttr(area, row->typeAttr, x);
             type = t && (PCFState(t) & PCFS_PRESENT) ? (uint32_t)PCFListInt(t) : 0;
         }
-        uint8_t *defaults = FindDownloadedObject(r->location, row->nameAttr, type);
+        const uint8_t *defaults = FindDownloadedObject(r->location, row->nameAttr, (int32_t)type);
         uint8_t *v = (uint8_t *)x + PCFLA_ROWHEADER;
         for (int i = 0; parts.columns[i].field; i++) {
             const PCFFieldDef *f = parts.columns[i].field;
-            int same = defaults ? ValueEqual(f, v, row->object, defaults) : 0;
+            int same = defaults ? ValueEqual(f, v, row->object, (uint8_t *)defaults) : 0;
             if (same < 0)
                 return;
             int mark = !same || f->attrId == row->nameAttr || (row->typeAttr && f->attrId == row->typeAttr);

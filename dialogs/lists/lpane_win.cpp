@@ -132,7 +132,14 @@ LRESULT CALLBACK PCFCountProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
     return msg == WM_ERASEBKGND ? 1 : DefWindowProcA(hwnd, msg, wp, lp);
 }
 
-/* ---- panes shown and hidden ---- */
+/* ---- panes shown and hidden, and refreshed ---- */
+
+/* The dialog's default refresh (its command 1), posted. */
+void PCFPostRefresh(DialogWords *d)
+{
+    if (d && d->window)
+        PostMessageA(PCFWnd(d->window), WM_COMMAND, 1, 0);
+}
 
 void PCFShowPanes(DialogWords *d, int show)
 {

@@ -82,6 +82,7 @@ LRESULT CALLBACK PCFCountProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
 /* The count window's text: "%d / %d" of a list dialog. */
 void PCFCountText(const DialogWords *dialog, char *out, size_t size);
 void PCFShowPanes(DialogWords *dialog, int show);
+void PCFPostRefresh(DialogWords *dialog);
 void PCFStepMessage(DialogWords *dialog, int32_t command);
 void PCFCopyListText(DialogWords *dialog);
 /* What a drag over a drop target issues; the shell hooks tell targets. */

@@ -1,7 +1,6 @@
 /* Stand-ins for the pieces built later that the command dialog's windows
- * call (laterwin.h): the message editor is a placeholder data window,
- * and the queue-manager pair is taken as valid.  The real pieces replace
- * this file. */
+ * call (laterwin.h): the message editor is a placeholder data window.
+ * The real piece replaces this file. */
 #include "pcfwin.h"
 #include "laterwin.h"
 
@@ -51,7 +50,6 @@ void StructRemoveArrayElement(DialogWords *) {}
 
 /* ---- the queue-manager pair ---- */
 
-int CheckQmgrPair(DialogWords *, int) { return 1; }
 void PCFQmgrPairChanged(DialogWords *d, PCFFieldEntry *entry, int)
 {
     FieldHWNDData(d, 1, nullptr, 0, entry, nullptr, -1, 0);

@@ -1,9 +1,9 @@
 /* Entry points of pieces built later, as their own parts name them, that
  * the command dialog's windows call: the message editor and its
- * structure editing; the queue-manager pair check.  Until those pieces
- * land, later_standin_win.cpp gives each its least behaviour.  The
- * filters (filters.h, fltwin.h), the export dialog (expwin.h) and the
- * lists (../lists) are real. */
+ * structure editing.  Until it lands, later_standin_win.cpp gives each
+ * its least behaviour.  The filters (filters.h, fltwin.h), the export
+ * dialog (expwin.h), the lists (../lists) and the queue-manager pair
+ * check (the command engine's) are real. */
 #pragma once
 
 #include <windows.h>
@@ -32,6 +32,5 @@ void StructRemove(DialogWords *dialog);
 void StructAddArrayElement(DialogWords *dialog, int before);
 void StructRemoveArrayElement(DialogWords *dialog);
 
-/* The queue-manager pair of a two-queue-manager dialog (1 valid). */
-int CheckQmgrPair(DialogWords *dialog, int statusMode);
+/* The queue-manager pair's field changed. */
 void PCFQmgrPairChanged(DialogWords *dialog, PCFFieldEntry *entry, int fromList);

@@ -11,6 +11,7 @@
 #include "bag.h"
 #include "cnt.h"
 #include "cs.h"
+#include "mq/command/command.h"
 #include "tktoolbar.h"
 
 /* A handler: its result; *repeat set for a repeatable command. */

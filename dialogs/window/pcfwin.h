@@ -68,6 +68,10 @@ LRESULT PCFCommand(DialogWords *dialog, WPARAM wp, LPARAM lp);
 /* Fills the window hooks of the core (status, values, focus, repaint);
  * the engine's hooks are left as they are. */
 void PCFWindowHooks(PCFHOOKS *hooks);
+/* Fills the command engine's window hooks (status, title, menus, the
+ * end messages of a command, confirmations, boxes, errors). */
+struct CMDHOOKS;
+void PCFEngineHooks(CMDHOOKS *hooks);
 /* Sends a message to the window of every open dialog (not closing). */
 void PCFBroadcast(UINT msg, WPARAM wp, LPARAM lp);
 /* WM_CLOSE's steps for a dialog, also for one the caller ends. */

@@ -6,6 +6,7 @@
 #include "fltwin.h"
 #include "tkwin.h"
 #include "cs.h"
+#include "mq/command/command.h"
 
 #include <cstring>
 

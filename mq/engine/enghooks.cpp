@@ -4,6 +4,13 @@
 #include "locimport.h"
 
 #include "cfgfile.h"
+#include "cmddlg.h"
+
+/* The program's own lists of no location (the event console's). */
+static void MarkListsStale(int32_t command)
+{
+    MarkDialogsStale(nullptr, (uint32_t)command, 0, 1, 0);
+}
 
 /* The lines of the frames are built by the shell, which installs its
  * builder; until then a rebuild does nothing. */
@@ -15,7 +22,7 @@ static int no_lines(void *)
 static const MQEHOOKS defaults = {
     AnalyseCommand, ProcessCommand, SendErrorResponse, RequestQmgrRefresh, StartDownload,
     no_lines, VerCheckRun, ImportLocalQMgrs, LoadUnloadQueue, DebugDumpMessage,
-    ProcessResponse, MarkDialogsStale, CfgFileWrite,
+    ProcessResponse, MarkListsStale, CfgFileWrite,
     ConfirmDiscardEdits, EdSetFormatName, EdSetMessageFormat, EdSetGenericFormat,
 };
 

@@ -99,6 +99,9 @@ int EngWaitForConnection(QMS *location);
 void EngLockThreads(void);
 void EngUnlockThreads(void);
 
+/* Frees the command engine's block of a location (../command). */
+void CmdFreeBlock(void *block);
+
 /* The MQ error texts of an MQI call. */
 void EngMQErrorText(char *out, size_t size, const char *what, const char *qm,
                     const char *object, MQLONG reason);

@@ -24,13 +24,21 @@ void EngUnlockThreads(void)
 }
 
 /* A record copied from another keeps that one's pointer: the block
- * names its owner, so a copy gets a block of its own. */
-MQELOC *MQELocOf(QMS *r)
+ * names its owner, so a copy has none until it gets one of its own. */
+MQELOC *MQELocFind(QMS *r)
 {
     if (!r)
         return nullptr;
     MQELOC *e = (MQELOC *)std::atomic_ref<void *>(r->putThread.engine).load();
-    if (e && e->location == r)
+    return e && e->location == r ? e : nullptr;
+}
+
+MQELOC *MQELocOf(QMS *r)
+{
+    if (!r)
+        return nullptr;
+    MQELOC *e = MQELocFind(r);
+    if (e)
         return e;
     CSLockRecursive(&blocksLock, CS_WAIT_FOREVER);
     e = (MQELOC *)r->putThread.engine;
@@ -157,6 +165,7 @@ static void free_block(MQELOC *e)
     MQEmptyCache(&e->cache[0], 1);
     MQEmptyCache(&e->cache[1], 1);
     CSFreeMemAndClear(&e->replyBuffer);
+    CmdFreeBlock(e->command);
     CSDeleteLock(&e->lock[0]);
     CSDeleteLock(&e->lock[1]);
     CSFreeMem(e);

@@ -119,8 +119,9 @@ int SendErrorResponse(QMS *location, int32_t replyOptions, MQACTION *action, MQH
                       void **handleCache, int32_t command, MQMD *requestMD, int32_t reason,
                       int32_t extraId, int32_t extraValue, int32_t errorParmId,
                       intptr_t errorParmValue);
-int RequestQmgrRefresh(QMS *location, uint32_t kinds, const char *prefix, int wait);
-int StartDownload(QMS *location);
+/* The queue-manager refresh and the object download (../command). */
+int RequestQmgrRefresh(QMS *location, uint32_t kinds, const char *prefix, int force);
+int StartDownload(QMS *location, uint32_t force);
 int QListBuild(void *frame);
 int VerCheckRun(ThreadRequest *request);
 int LoadUnloadQueue(QMS *location, ThreadRequest *request, void *controlBlock);
@@ -129,8 +130,6 @@ void DebugDumpMessage(QMS *location, int direction, const MQMD *md, const void *
 /* The receiver of replies and in-process responses (reply processing);
  * value: the connection handle the reply came on. */
 int ProcessResponse(QMS *location, uint32_t value, MQMD *md, void *data, uint32_t length);
-/* Flags for refresh every open dialog whose list shows the attribute. */
-void MarkDialogsStale(int32_t attribute);
 /* The message editor of a dialog (its pane): around a command that puts
  * or updates an edited message. */
 struct DialogWords;
@@ -150,14 +149,16 @@ struct MQEHOOKS {
     int (*errorResponse)(QMS *, int32_t, MQACTION *, MQHCONN, void **, int32_t, MQMD *,
                          int32_t, int32_t, int32_t, int32_t, intptr_t);
     int (*requestRefresh)(QMS *, uint32_t, const char *, int);
-    int (*startDownload)(QMS *);
+    int (*startDownload)(QMS *, uint32_t force);
     int (*qlistBuild)(void *frame);
     int (*verCheckRun)(ThreadRequest *);
     void (*importLocal)(int);   /* ImportLocalQMgrs of the location imports */
     int (*loadUnload)(QMS *, ThreadRequest *, void *);
     void (*debugDump)(QMS *, int, const MQMD *, const void *, int32_t);
     int (*response)(QMS *, uint32_t, MQMD *, void *, uint32_t);
-    void (*markStale)(int32_t attribute);
+    /* flags for refresh the open list dialogs (of no location) whose
+     * actions hold the command */
+    void (*markStale)(int32_t command);
     int (*writeConfig)(void);
     int (*confirmDiscard)(DialogWords *);
     void (*setFormatName)(DialogWords *);
@@ -286,10 +287,13 @@ struct MQELOC {
     uint32_t monLastResponse;  /* ms */
     int64_t monForwardedTime;  /* when a forwarded measurement was taken */
     char monAnswerQ[49], monAnswerQMgr[49];    /* where answers were last put */
+    void *command;             /* the command engine's block (refresh, download) */
 };
 
 /* The block of a location, made on first use; null when out of storage. */
 MQELOC *MQELocOf(QMS *location);
+/* The block of a location if it has one (none is made). */
+MQELOC *MQELocFind(QMS *location);
 /* Takes (1) or releases the lock of one connection of a location. */
 int MQELockConnection(QMS *location, int side);
 void MQEUnlockConnection(QMS *location, int side);

@@ -34,7 +34,7 @@ static QMS *consumer_of(QMS *r)
         if (first_time(r, 0x20000000u))
             MQEHooks.requestRefresh(r, 0x1, nullptr, 0);
         if (!(r->flags & LF_NDFTD) && first_time(r, 0x40000000u))
-            MQEHooks.startDownload(r);
+            MQEHooks.startDownload(r, 0);
     }
     return via;
 }

@@ -10,6 +10,8 @@
 #include <initializer_list>
 
 #include "mq/agent/agent.h"
+#include "mq/command/command.h"
+#include "xferwnd.h"
 #include "cfgfile.h"
 #include "cmddlg.h"
 #include "cs.h"
@@ -18,6 +20,7 @@
 #include "locdlg.h"
 #include "locstore.h"
 #include "mq/capability.h"
+#include "pcflistwin.h"
 #include "pcfwin.h"
 #include "prefs.h"
 #include "prfdata.h"
@@ -72,7 +75,6 @@ static int alt_key(void *)
     return AltKeyOption();
 }
 
-void ShellMessageFile(void *, DialogWords *dialog, int32_t command);
 
 static HBITMAP toolbar_image(void *, int32_t command)
 {
@@ -80,6 +82,24 @@ static HBITMAP toolbar_image(void *, int32_t command)
 }
 
 void ShellDialogContextMenu(void *, WPARAM wp, LPARAM lp);
+
+/* ---- what the command engine opens or shows through the shell ---- */
+
+static void dialog_dialog(void *, DialogWords *d, const PCFActionDef *a) { PCFDialogDialog(d, a); }
+static void list_dialog(void *, DialogWords *d, const PCFActionDef *a) { PCFListDialog(d, a); }
+static void sync_panel(void *, DialogWords *d) { SyncPanelQMgr(d); }
+static void put_dialog(void *, QMS *r, const char *queue) { PutDialog(r, queue); }
+static void drask_dialog(void *, QMS *r, const char *queue) { DraskDialog(r, queue); }
+static void publish_dialog(void *, QMS *r, const char *stream, const char *topic)
+{
+    PublishDialog(r, stream, topic);
+}
+/* The queue manager's splash text, once, for a dialog's command. */
+static void splash(void *, void *window, QMS *r)
+{
+    if (ShellWork.splashShow)
+        ShellWork.splashShow(window ? (HWND)window : Shell.mainWindow, nullptr, r, 0, 0);
+}
 
 /* ---- the location store ---- */
 
@@ -275,8 +295,19 @@ void ShellInstallHooks(void)
     MQESetPort(&port);
     MQEHooks.qlistBuild = QListBuild;
 
+    CMDHOOKS engine = {};
+    PCFEngineHooks(&engine);
+    engine.dialogDialog = dialog_dialog;
+    engine.listDialog = list_dialog;
+    engine.syncPanel = sync_panel;
+    engine.putDialog = put_dialog;
+    engine.draskDialog = drask_dialog;
+    engine.publishDialog = publish_dialog;
+    engine.splash = splash;
+    CmdSetHooks(&engine);
     PCFHOOKS h = *PCFHooks();
     PCFWindowHooks(&h);
+    CmdDialogHooks(&h);
     PCFSetHooks(&h);
     PCFSHELLHOOKS s = {};
     s.doAction = do_action;
@@ -286,7 +317,7 @@ void ShellInstallHooks(void)
     s.openStartupMessage = startup_message;
     s.altKeyOption = alt_key;
     s.toolbarImage = toolbar_image;
-    s.messageFile = ShellMessageFile;
+    s.messageFile = MsgFileCommand;
     PCFSetShellHooks(&s);
 
     LOCHOOKS l = {};

@@ -1,6 +1,6 @@
 /* The transfer windows as the shell opens them: put, publish and
- * load/unload for a location, and a message dialog's message saved to or
- * loaded from a file (918, 919). */
+ * load/unload for a location (a message dialog's 918 and 919 are the
+ * transfer windows' MsgFileCommand). */
 #include "xferwnd.h"
 
 void ShellPutDialog(QMS *location, int)
@@ -16,12 +16,4 @@ void ShellPublishDialog(QMS *location, void *, int)
 void ShellDraskDialog(QMS *location, int)
 {
     DraskDialog(location, nullptr);
-}
-
-void ShellMessageFile(void *, DialogWords *dialog, int32_t command)
-{
-    if (command == 918)
-        SaveMsgDialog(dialog);
-    else if (command == 919)
-        LoadMsgDialog(dialog);
 }

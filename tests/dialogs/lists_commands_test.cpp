@@ -5,7 +5,8 @@
 #include "listtest.h"
 
 #include "csdate.h"
-#include "download_standin.h"
+#include "mq/command/cmdint.h"
+#include "mq/engine/mqengine.h"
 #include "mq/pcf.h"
 #include "prfdata.h"
 
@@ -13,6 +14,22 @@ using namespace listtest;
 using dlgtest::Reply;
 
 namespace {
+
+/* A default object of a type kept for a location, as the download keeps
+ * the ones it accepts. */
+void KeepDefault(QMS *r, int32_t type, const uint8_t *area)
+{
+    CMDLOC *l = CmdLocOf(r);
+    ASSERT_NE(l, nullptr);
+    size_t size = sizeof(DEFOBJ) + PCFQueueDef.dataSize;
+    DEFOBJ *o = (DEFOBJ *)CSGetMem(size, "DFT");
+    memset(o, 0, size);
+    PCFCopyData(&PCFQueueDef, DefObjArea(o), area);
+    o->type = type;
+    CSListAdd(&l->objects[0], "DEFOBJ", 0, o, size);
+    CSFreeMem(o);
+    l->downloadState |= DL_DONE;
+}
 
 int32_t Get32(const uint8_t *p)
 {
@@ -245,19 +262,23 @@ struct Defaults : Lists {
     uint8_t *local = nullptr;
     void SetUp() override
     {
-        Lists::SetUp();
         strcpy(qm.qmName, "QMDEF");
+        CmdLocOf(&qm);                   /* the engine's first location makes its list */
+        MQEForgetLocation(&qm);
+        Lists::SetUp();
         CapSetAll(qm.caps);
         local = PCFNewData(&PCFQueueDef, "DEFAULTQ");
         Set(local, MQCA_Q_NAME, "SYSTEM.DEFAULT.LOCAL.QUEUE");
         Set(local, MQIA_Q_TYPE, "Local");
         Set(local, MQIA_MAX_Q_DEPTH, "5000");
         SetList(local, { "ONE", "TWO" });
-        DownloadStandinKeep(&qm, MQQT_LOCAL, local);
+        KeepDefault(&qm, MQQT_LOCAL, local);
     }
     void TearDown() override
     {
-        DownloadStandinForget(nullptr);
+        FreeDownloadData(&qm);
+        MQEForgetLocation(&qm);          /* the engine's block of the location */
+        PCFFreeData(&PCFQueueDef, local, 1);
         Lists::TearDown();
     }
     static void Set(uint8_t *area, uint32_t id, const char *text)

@@ -208,8 +208,8 @@ TEST(Tables, DefinitionsHaveTheirShapeAndSizes)
         { &PCFMessageDef, "Message", 92, 11, 0, 0, 0x400166, 10010, "MSGDETAIL", "msg", 178, 840 },
         { &PCFCommandLevelDef, "Command Level", 4, 2, 0, 0, 0x1, 0, "CMDLVL", nullptr, 12, 568 },
         { &PCFQmgrInfoDef, "Queue Manager", 4, 0, 1001, 0, 0, 0, "QMGR", nullptr, 0, 536 },
-        { &PCFQueueNamesDef[0], "Queue List", 14, 2, 1002, 0, 0, 0, "QUEUE", nullptr, 477, 1044 },
-        { &PCFQueueNamesDef[1], "Queue List", 14, 3, 1002, 0, 0, 0, "QUEUE", nullptr, 483, 1060 },
+        { &PCFQueueNamesDef[0], "Queue List", 14, 3, 1002, 0, 0, 0, "QUEUE", nullptr, 477, 1044 },
+        { &PCFQueueNamesDef[1], "Queue List", 14, 4, 1002, 0, 0, 0, "QUEUE", nullptr, 483, 1060 },
         { &PCFQueueNamesDef[2], "Queue List", 14, 3, 1002, 0, 0, 0, "QUEUE", nullptr, 528, 1116 },
         { &PCFQueueNamesDef[3], "Queue List", 14, 3, 1002, 0, 0, 0, "QUEUE", nullptr, 528, 1116 },
         { &PCFClientChannelDef, "Client Channel Definition", 4, 31, 0, 0, 0x828, 0, "CHANNEL", nullptr, 2008, 12896 },
@@ -253,7 +253,7 @@ TEST(Tables, DefinitionsHaveTheirShapeAndSizes)
                 ASSERT_LT(++n, 200);
         }
     }
-    EXPECT_EQ(PCFDescriptorCount, 314);
+    EXPECT_EQ(PCFDescriptorCount, 315);
     EXPECT_EQ(PCFValueTableCount, 98);
     int actions = 0;
     for (const DefRow &r : rows)

@@ -111,7 +111,7 @@ TEST_F(EngineTest, ALocationReachedThroughAnothersConnection)
         ++*refreshCount;
         return 0;
     };
-    MQEHooks.startDownload = [](QMS *) { return ++*downloadCount, 0; };
+    MQEHooks.startDownload = [](QMS *, uint32_t) { return ++*downloadCount, 0; };
     Mqsc("QMA", "DEFINE QLOCAL(APP.Q)");
     Mqsc("QMB", "DEFINE QLOCAL(APP.Q)");
     QMS *a = Location("QMA");

@@ -31,6 +31,7 @@ MQIEntryTable StandIn;
 static MQSimRunMqsc_FN runMqsc;
 static MQSimShutdown_FN shutdownSim;
 static MQSimFaultAt_FN faultAt;
+static MQSimFault_FN fault;
 
 static void SetEnv(const char *name, const char *value)
 {
@@ -55,6 +56,7 @@ static void BindStandIn(void)
     runMqsc = (MQSimRunMqsc_FN)CSGetProcAddress(module, "MQSimRunMqsc");
     shutdownSim = (MQSimShutdown_FN)CSGetProcAddress(module, "MQSimShutdown");
     faultAt = (MQSimFaultAt_FN)CSGetProcAddress(module, "MQSimFaultAt");
+    fault = (MQSimFault_FN)CSGetProcAddress(module, "MQSimFault");
 #else
     StandIn.MQBACK = MQBACK;
     StandIn.MQCLOSE = MQCLOSE;
@@ -71,6 +73,7 @@ static void BindStandIn(void)
     runMqsc = MQSimRunMqsc;
     shutdownSim = MQSimShutdown;
     faultAt = MQSimFaultAt;
+    fault = MQSimFault;
 #endif
 }
 
@@ -866,6 +869,11 @@ void ShutdownStandIn(void)
 void StandInFaultAt(const char *verb, const char *qmgr, MQLONG nth, MQLONG count, MQLONG reason)
 {
     faultAt((PMQCHAR)verb, (PMQCHAR)qmgr, nth, count, reason);
+}
+
+void StandInFault(const char *verb, MQLONG count, MQLONG reason, MQLONG delayMs)
+{
+    fault((PMQCHAR)verb, count, reason, delayMs);
 }
 
 std::vector<uint8_t> PcfCommand(int32_t command)

@@ -178,6 +178,9 @@ void ShutdownStandIn(void);
 /* The stand-in's own fault: the nth call of verb on qmgr (null: any) and
  * count - 1 after it fail with reason; count 0 takes it back. */
 void StandInFaultAt(const char *verb, const char *qmgr, MQLONG nth, MQLONG count, MQLONG reason);
+/* The stand-in's fault of the next count calls of a verb ("CMDSERVER":
+ * the command servers' answers); count 0 takes it back. */
+void StandInFault(const char *verb, MQLONG count, MQLONG reason, MQLONG delayMs);
 
 /* A queue opened through the stand-in's own table (expects success). */
 MQHOBJ OpenOwn(MQHCONN h, const char *queue, MQLONG options);

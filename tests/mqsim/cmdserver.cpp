@@ -356,6 +356,18 @@ TEST_F(Cmd, QueueLifecycle)
     Int(MQIA_INHIBIT_PUT, MQQA_PUT_ALLOWED);
     Ok();
     (void)a;
+    /* a number whose only word is a special value (DEFPRTY ASPARENT) takes
+     * plain numbers; an enumeration only its own values */
+    Begin(MQCMD_CHANGE_Q);
+    Str(MQCA_Q_NAME, "CMD.A");
+    Int(MQIA_Q_TYPE, MQQT_LOCAL);
+    Int(MQIA_DEF_PRIORITY, 7);
+    Ok();
+    Begin(MQCMD_CHANGE_Q);
+    Str(MQCA_Q_NAME, "CMD.A");
+    Int(MQIA_Q_TYPE, MQQT_LOCAL);
+    Int(MQIA_MONITORING_Q, 5);
+    EXPECT_EQ(Fails(MQRCCF_PARM_VALUE_ERROR).ints.at(MQIACF_PARAMETER_ID), MQIA_MONITORING_Q);
 
     /* Delete: not empty without purge, then with purge; clear. */
     a = Open(h, "CMD.B", MQOO_OUTPUT);

@@ -384,3 +384,11 @@ HWND SaveMsgDialog(DialogWords *dialog)
 {
     return open_dialog(dialog, 1);
 }
+
+void MsgFileCommand(void *, DialogWords *dialog, int32_t command)
+{
+    if (command == IDM_SAVEMSG)
+        SaveMsgDialog(dialog);
+    else if (command == IDM_LOADMSG)
+        LoadMsgDialog(dialog);
+}

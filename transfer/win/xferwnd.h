@@ -28,12 +28,13 @@ HWND SaveMsgDialog(DialogWords *dialog);
 int LoadMsgFromFile(DialogWords *dialog);
 int SaveMsgToFile(DialogWords *dialog);
 
-/* What the shell and the command dialog do for the transfer windows (the
- * shell's DoAction; cmddlg_standin.cpp stands in for the command
- * dialog): a location command (641 put, 747 publish, 731 load/unload),
- * and a message dialog's commands 918 (save) and 919 (load). */
+/* What the shell does for the transfer windows (its DoAction): a location
+ * command (641 put, 747 publish, 731 load/unload). */
 DialogWords *DoAction(HWND window, QMS *location, void *object, int id);
-int PCFDialogCommand(DialogWords *dialog, int id);
+/* A message dialog's commands 918 (save) and 919 (load): the command
+ * dialog's shell hook messageFile, which the shell fills with it. */
+enum { IDM_SAVEMSG = 918, IDM_LOADMSG = 919 };
+void MsgFileCommand(void *ctx, DialogWords *dialog, int32_t command);
 
 /* ---- shared by the windows (xferwnd.cpp) ---- */
 

@@ -1,20 +1,19 @@
 /* Test helpers of the command dialog's window tests (wintest.h).  The
- * engine's hooks here stand in for the command engine: they record what
- * reaches it and, for the tests that ask, carry out inquiries and alters
- * against the stand-in queue manager on a worker thread, returning the
- * replies through the same calls the engine's reply processing makes
- * (PCFSetDialogData, PCFDialogStatus, UM_PCF_REPLY_DONE). */
+ * engine's hooks record what reaches the command engine and, for the
+ * tests that ask, pass it on to the engine itself, whose threads ask the
+ * stand-in queue manager linked into the tests and whose replies reach
+ * the dialog windows as in the program. */
 #include "wintest.h"
-
-#include <thread>
+#include "pcflistwin.h"
 
 #include "autfile.h"
+#include "mqsim.h"
+#include "mq/command/command.h"
 #include "cs.h"
 #include "locstore.h"
 #include "mq/capability.h"
 #include "pcfint.h"
 #include "tkcontrols.h"
-#include "pcflistwin.h"
 
 using namespace dlgtest;
 
@@ -27,6 +26,7 @@ Engine *Eng;
 
 Location::Location(const char *name, int known)
 {
+    InitLocationDefaults(&q);
     snprintf(q.qmName, sizeof q.qmName, "%s", name);
     q.platform = MQPL_WINDOWS_NT;
     q.commandLevel = 940;
@@ -44,138 +44,76 @@ static void FreeInfo(CSTREE *e, void *)
 
 Location::~Location()
 {
+    EndGetThread(&q);
+    EndPutThread(&q, 0);
+    for (int i = 0; i < 1000 && (MQEState(&q.putThread) || MQEState(&q.getThread)); i++)
+        Sleep(5);
+    IfcmdPurge(0, &q, 1);
+    MQEForgetLocation(&q);
     CSTreeFree(&q.dialogs, FreeInfo, nullptr);
     CSFreeMemAndClear(&q.lastError);
 }
 
 /* ---- the engine's hooks ---- */
 
-/* The request an action sends, from the dialog's values. */
-static Reply Build(DialogWords *d, const PCFActionDef *a)
-{
-    char nameBuffer[64] = "", textBuffer[200] = "";
-    const char *name = PCFGetValueText(d, MQCA_Q_NAME, nameBuffer, sizeof nameBuffer), *text = "";
-    if (!name)
-        name = "";
-    Reply r = Request((int32_t)a->command);
-    if (d->definition->list && a->command == MQCMD_INQUIRE_Q) {
-        /* a list: every queue, its WHERE filter sent along */
-        r.Str(MQCA_Q_NAME, "*").Ints(MQIACF_Q_ATTRS, { MQIACF_ALL });
-        uint32_t length = 0;
-        const uint8_t *where = PCFWhereFilter(d, &length);
-        if (where) {
-            r.data.append((const char *)where, length);
-            r.count++;
-            r.Put32At(32, r.count);
-        }
-        return r;
-    }
-    switch (a->command) {
-    case MQCMD_INQUIRE_Q:
-        r.Str(MQCA_Q_NAME, name);
-        break;
-    case MQCMD_CHANGE_Q_MGR:
-        text = PCFGetValueText(d, MQCA_Q_MGR_DESC, textBuffer, sizeof textBuffer);
-        r.Str(MQCA_Q_MGR_DESC, text ? text : "");
-        break;
-    case MQCMD_CHANGE_Q:
-        text = PCFGetValueText(d, MQCA_Q_DESC, textBuffer, sizeof textBuffer);
-        r.Str(MQCA_Q_NAME, name).Int(MQIA_Q_TYPE, MQQT_LOCAL).Str(MQCA_Q_DESC, text ? text : "");
-        break;
-    }
-    return r;
-}
+/* The command engine's own hooks, behind the recording ones. */
+static PCFHOOKS Real;
 
-/* On the worker: the replies into the dialog, the action's status text. */
-static void Run(DialogWords *d, QMS *location, const PCFActionDef *a, Reply request)
-{
-    std::vector<std::string> replies = StandinAsk(location->qmName, request);
-    int failed = 0;
-    for (const std::string &reply : replies) {
-        MQCFH h;
-        memcpy(&h, reply.data(), sizeof h);
-        failed |= h.CompCode != MQCC_OK;
-        if (d->definition->list && a->command == MQCMD_INQUIRE_Q)
-            FillListArea(d, location, &d->first, (const uint8_t *)reply.data(), (uint32_t)reply.size(), 0);
-        else if (a->command == MQCMD_INQUIRE_Q_MGR || a->command == MQCMD_INQUIRE_Q)
-            PCFSetDialogData(d, location, nullptr, nullptr, 1, (const uint8_t *)reply.data(), (uint32_t)reply.size(),
-                             nullptr);
-    }
-    if (a->status && !failed) {
-        char text[200];
-        snprintf(text, sizeof text, a->status, d->objectName[0] ? d->objectName : location->qmName);
-        PCFDialogStatus(d, text, location, 0);
-    } else if (failed) {
-        PCFDialogStatus(d, "Command failed", location, 4);
-    }
-    PostMessageA(PCFWnd(d->window), UM_PCF_REPLY_DONE, 0, (LPARAM)a->command);
-    PostMessageA(PCFWnd(d->window), UM_PCF_UPDATE_DIALOG, 1, 0);
-}
-
-static int DoCommand(void *, DialogWords *d, uint32_t id, PCFLISTREQ *, void *)
+static int DoCommand(void *ctx, DialogWords *d, uint32_t id, PCFLISTREQ *entry, void *targets)
 {
     Eng->calls.push_back("do " + std::to_string(id));
-    if (!Eng->standin || !d || !d->first.location)
-        return 0;
-    const PCFActionDef *a = PCFFindActionDef(d->definition->actions, id);
-    if (!a || !a->command)
-        return 1;
-    /* a list's actions that open a dialog, as the engine's do */
-    if (d->definition->list && (a->flags & 0x10))
-        return PCFDialogDialog(d, a) ? 0 : 1;
-    if (d->definition->list && (a->flags & 0x4))
-        return PCFListDialog(d, a) ? 0 : 1;
-    Reply request = Build(d, a);
-    QMS *location = d->first.location;
-    Eng->running++;
-    std::thread([=] {
-        Run(d, location, a, request);
-        Eng->running--;
-    }).detach();
-    return 0;
+    return Eng->standin ? Real.doCommand(ctx, d, id, entry, targets) : 0;
 }
 
 static int SendToAll(void *ctx, DialogWords *d, uint32_t id)
 {
     Eng->calls.push_back("all " + std::to_string(id));
-    return Eng->standin ? DoCommand(ctx, d, id, nullptr, nullptr) : 0;
+    return Eng->standin ? Real.sendToAll(ctx, d, id) : 0;
 }
 
-/* The level from the queue manager's reply. */
-static void TakeLevel(QMS *location, const std::string &reply)
-{
-    PCFWALK w;
-    PCFPARM p;
-    if (!PCFWalkStart(&w, (const uint8_t *)reply.data(), (uint32_t)reply.size(), 0))
-        return;
-    while (PCFWalkNext(&w, &p))
-        if (p.type == MQCFT_INTEGER && p.id == MQIA_COMMAND_LEVEL)
-            location->commandLevel = Get32(p.value);
-        else if (p.type == MQCFT_INTEGER && p.id == MQIA_PLATFORM)
-            location->platform = Get32(p.value);
-    CapSetForQmgr(location->caps, location->platform, location->commandLevel);
-}
-
-static int LevelQuery(void *, QMS *location)
+static int LevelQuery(void *ctx, QMS *location)
 {
     Eng->calls.push_back(std::string("level ") + location->qmName);
     if (Eng->levelFails)
         return 1;
-    if (Eng->standin) {
-        Eng->running++;
-        std::thread([=] {
-            for (const std::string &r : StandinAsk(location->qmName, Request(MQCMD_INQUIRE_Q_MGR)))
-                TakeLevel(location, r);
-            location->downloadState = (location->downloadState & ~LEVEL_ASKED) | LEVEL_KNOWN;
-            Eng->running--;
-        }).detach();
-    }
+    return Eng->standin ? Real.levelQuery(ctx, location) : 0;
+}
+
+static int DropCommands(void *ctx, DialogWords *d)
+{
+    return Eng && Eng->busy ? 1 : Real.dropCommands(ctx, d);
+}
+
+/* The main window as the engine sees it: a location's get thread starts
+ * when its put side is connected. */
+static int PortMessage(void *, void *, uint32_t message, uintptr_t, void *lParam, int)
+{
+    if (message == FM_PUT_CONNECTED)
+        StartGetThread((QMS *)lParam);
     return 0;
 }
 
-static int DropCommands(void *, DialogWords *)
+static void PortError(void *, void *, QMS *, uint32_t, const char *) {}
+
+static const MQEPORT Port = { nullptr, PortMessage, PortError };
+
+/* The engine's library table: the stand-in core linked into the tests. */
+static void BindStandIn(void)
 {
-    return Eng ? Eng->busy : 0;
+    MQIEntryTable t = {};
+    t.MQBACK = MQBACK;
+    t.MQCLOSE = MQCLOSE;
+    t.MQCMIT = MQCMIT;
+    t.MQCONN = MQCONN;
+    t.MQCONNX = MQCONNX;
+    t.MQDISC = MQDISC;
+    t.MQGET = MQGET;
+    t.MQINQ = MQINQ;
+    t.MQOPEN = MQOPEN;
+    t.MQPUT = MQPUT;
+    t.MQPUT1 = MQPUT1;
+    t.MQSET = MQSET;
+    MQServerTable = MQClientTable = t;
 }
 
 /* ---- the fixture ---- */
@@ -189,8 +127,17 @@ void Windows::SetUp()
     PcfWinPrefs.captionTagsOff = 1;
     LocGlobals.uiThread = GetCurrentThreadId();
     Eng = &engine;
+    StandinHome();
+    BindStandIn();
+    MQESetPort(&Port);
+    CMDHOOKS c = {};
+    PCFEngineHooks(&c);
+    c.listDialog = [](void *, DialogWords *d, const PCFActionDef *a) { PCFListDialog(d, a); };
+    c.dialogDialog = [](void *, DialogWords *d, const PCFActionDef *a) { PCFDialogDialog(d, a); };
+    CmdSetHooks(&c);
     PCFHOOKS h = {};
     PCFWindowHooks(&h);
+    CmdDialogHooks(&Real);
     h.doCommand = DoCommand;
     h.sendToAll = SendToAll;
     h.levelQuery = LevelQuery;
@@ -216,6 +163,8 @@ void Windows::TearDown()
     }
     CSTreeFree(&DlgInfoGlobal, FreeInfo, nullptr);
     AutReset();
+    CmdSetHooks(nullptr);
+    MQESetPort(nullptr);
     PCFSetHooks(nullptr);
     PCFSetShellHooks(nullptr);
     PCFClock = nullptr;
@@ -255,7 +204,7 @@ void Windows::Close(DialogWords *d)
 
 void Windows::Settle(int ms)
 {
-    for (int waited = 0; (Eng && Eng->running) && waited < ms; waited += 10) {
+    for (int waited = 0; IfcmdCount() && waited < ms; waited += 10) {
         Pump();
         Sleep(10);
     }

@@ -1,14 +1,13 @@
 /* Test helpers of the command dialog's window tests: dialogs opened and
  * closed with the window hooks installed, a recorder of what reaches the
- * command engine, a stand-in for the engine's dialog commands that asks
- * the stand-in queue manager on a worker thread, a test message loop
+ * command engine (which passes it on to the engine against the stand-in
+ * queue manager when a test asks), a test message loop
  * that routes keys as the program's loop does, and window lookups. */
 #pragma once
 
 #include <gtest/gtest.h>
 #include <windows.h>
 
-#include <atomic>
 #include <string>
 #include <vector>
 
@@ -24,8 +23,7 @@ struct Engine {
     std::vector<std::string> calls;    /* "level QM", "do 1", "all 1" */
     int levelFails = 0;                /* the level query cannot be sent */
     int busy = 0;                      /* a command still being processed */
-    int standin = 0;                   /* carry out commands against the stand-in */
-    std::atomic<int> running{ 0 };     /* worker threads still at work */
+    int standin = 0;                   /* pass commands on to the engine */
 };
 extern Engine *Eng;
 
@@ -49,7 +47,7 @@ struct Windows : ::testing::Test {
     void Close(DialogWords *d);
     /* The dialog records kept by a location (null: none) and program-wide. */
     void Forget(QMS *location);
-    /* Pumps until the engine's workers are done (at most ms). */
+    /* Pumps until no command is in flight (at most ms). */
     void Settle(int ms = 10000);
 };
 
@@ -66,5 +64,8 @@ void Loop(void);
 void LoopKey(WPARAM vk, bool shift = false, bool ctrl = false);
 /* The rectangle of a window in its parent's client coordinates. */
 RECT InParent(HWND w);
+/* The next confirmation answered by a click on its button (1 Yes, 2 No)
+ * once it shows; its question into *question. */
+void AnswerConfirmation(int button, std::string *question);
 
 }  // namespace wintest

@@ -1,0 +1,285 @@
+/* The object-definition download: the default objects of a queue manager
+ * (its four SYSTEM.DEFAULT queues) fetched once per connection and kept
+ * in the location, one table row after the other, so that dialogs can
+ * compare with the defaults.  A generation tells a download's replies
+ * from those of an earlier one. */
+#include "cmdint.h"
+
+#include "cs.h"
+
+const DOWNLOADROW DownloadTable[DOWNLOAD_ROWS] = {
+    { 0, 0, 0, &PCFQueueDef, &PCFQueueListDef, "SYSTEM.DEFAULT.*", MQCA_Q_NAME, MQIA_Q_TYPE,
+      ",SYSTEM.DEFAULT.REMOTE.QUEUE,SYSTEM.DEFAULT.MODEL.QUEUE,SYSTEM.DEFAULT.ALIAS.QUEUE,"
+      "SYSTEM.DEFAULT.LOCAL.QUEUE," },
+};
+
+/* ---- lookups ---- */
+
+int FindDownloadEntry(const PCFCommandDef *def, const DOWNLOADROW **row)
+{
+    for (int i = 0; i < DOWNLOAD_ROWS; i++)
+        if (def && (DownloadTable[i].object == def || DownloadTable[i].list == def)) {
+            if (row)
+                *row = &DownloadTable[i];
+            return i;
+        }
+    return -1;
+}
+
+const void *GetDownloadEntry(const PCFCommandDef *def)
+{
+    const DOWNLOADROW *row = nullptr;
+    return FindDownloadEntry(def, &row) >= 0 ? row : nullptr;
+}
+
+const DOWNLOADROW *FindDownloadEntryById(uint32_t nameAttr)
+{
+    for (const DOWNLOADROW &row : DownloadTable)
+        if (row.nameAttr == nameAttr)
+            return &row;
+    return nullptr;
+}
+
+int FindNameInList(const DOWNLOADROW *row, const char *name, int32_t length)
+{
+    if (!row || !name || length <= 0)
+        return 0;
+    for (const char *p = strchr(row->accepted, ','); p && p[1]; p = strchr(p + 1, ',')) {
+        const char *end = strchr(p + 1, ',');
+        if (end && end - (p + 1) == length && !memcmp(p + 1, name, (size_t)length))
+            return 1;
+    }
+    return 0;
+}
+
+const uint8_t *FindDownloadedObject(QMS *r, uint32_t nameAttr, int32_t type)
+{
+    CMDLOC *l = CmdLocFind(r);
+    const DOWNLOADROW *row = FindDownloadEntryById(nameAttr);
+    if (!l || !row)
+        return nullptr;
+    const uint8_t *found = nullptr;
+    CSLockGlobal(CSLOCK_OBJECTS);
+    if (l->downloadState & DL_DONE)
+        for (CSLISTELEM *e = l->objects[row - DownloadTable].first; e && !found; e = e->next)
+            if (((DEFOBJ *)e)->type == type)
+                found = DefObjArea((DEFOBJ *)e);
+    CSUnlockGlobal(CSLOCK_OBJECTS);
+    return found;
+}
+
+/* ---- state ---- */
+
+uint32_t DownloadState(QMS *r)
+{
+    CMDLOC *l = CmdLocFind(r);
+    return l ? l->downloadState : 0;
+}
+
+void SetDownloadState(QMS *r, uint32_t bits)
+{
+    CMDLOC *l = CmdLocOf(r);
+    if (!l)
+        return;
+    CSLockGlobal(CSLOCK_OBJECTS);
+    l->generation = 0;
+    l->downloadState = bits | DL_FAILED;
+    CSUnlockGlobal(CSLOCK_OBJECTS);
+}
+
+/* Under lock 1: the download ends failed (no storage: also 0x8). */
+static void Fail(CMDLOC *l, int storage)
+{
+    l->downloadState = DL_FAILED | (storage ? DL_NOSTORAGE : 0);
+    l->generation = 0;
+}
+
+static void FreeObject(CSLISTELEM *e, void *context)
+{
+    const DOWNLOADROW *row = (const DOWNLOADROW *)context;
+    PCFFreeData(row->object, DefObjArea((DEFOBJ *)e), 0);
+}
+
+static void FreeRow(CMDLOC *l, int i)
+{
+    CSListFree(&l->objects[i], FreeObject, (void *)&DownloadTable[i]);
+}
+
+void FreeDownloadData(QMS *r)
+{
+    CMDLOC *l = CmdLocFind(r);
+    if (!l)
+        return;
+    CSLockGlobal(CSLOCK_OBJECTS);
+    for (int i = 0; i < DOWNLOAD_ROWS; i++)
+        FreeRow(l, i);
+    if (l->area && l->current)
+        PCFFreeData(l->current, l->area, 0);
+    CSFreeMemAndClear(&l->area);
+    l->areaSize = 0;
+    l->current = nullptr;
+    CSUnlockGlobal(CSLOCK_OBJECTS);
+}
+
+void CmdFreeBlock(void *block)
+{
+    CMDLOC *l = (CMDLOC *)block;
+    if (!l)
+        return;
+    for (int i = 0; i < DOWNLOAD_ROWS; i++)
+        FreeRow(l, i);
+    if (l->area && l->current)
+        PCFFreeData(l->current, l->area, 0);
+    CSFreeMemAndClear(&l->area);
+    CSFreeMem(l);
+}
+
+/* ---- the download ---- */
+
+int StartDownload(QMS *r, uint32_t force)
+{
+    CMDLOC *l = CmdLocOf(r);
+    if (!l || (r->flags & LF_FGN))
+        return 1;
+    PCFInitCommandDefs();
+    CSLockGlobal(CSLOCK_OBJECTS);
+    if ((l->downloadState & DL_RUNNING) || r->commandLevel <= 0 || ((l->downloadState & DL_DONE) && !force)) {
+        CSUnlockGlobal(CSLOCK_OBJECTS);
+        return 1;
+    }
+    if (!l->generation)
+        l->generation = (uint32_t)CmdNow();
+    l->generation++;
+    l->nextRow = 0;
+    l->downloadState = DL_RUNNING;
+    CSUnlockGlobal(CSLOCK_OBJECTS);
+    NextDownload(r);
+    return 0;
+}
+
+/* Under lock 1: the download area emptied for a definition. */
+static int AreaFor(CMDLOC *l, PCFCommandDef *def)
+{
+    if (l->area && l->current)
+        PCFFreeData(l->current, l->area, 0);
+    if (!l->area || l->areaSize < def->dataSize) {
+        CSFreeMemAndClear(&l->area);
+        l->area = (uint8_t *)CSGetMem(def->dataSize ? def->dataSize : 1, "DO");
+        l->areaSize = l->area ? def->dataSize : 0;
+        if (!l->area)
+            return 0;
+    }
+    PCFInitData(def, l->area, nullptr, 0, 0, 0);
+    l->current = def;
+    return 1;
+}
+
+void NextDownload(QMS *r)
+{
+    CMDLOC *l = CmdLocFind(r);
+    if (!l)
+        return;
+    CSLockGlobal(CSLOCK_OBJECTS);
+    int i = l->nextRow;
+    while (i < DOWNLOAD_ROWS && !CapTest(nullptr, r->caps, &DownloadTable[i]))
+        i++;
+    if (i >= DOWNLOAD_ROWS) {
+        l->downloadState = DL_DONE;
+        CSUnlockGlobal(CSLOCK_OBJECTS);
+        return;
+    }
+    const DOWNLOADROW *row = &DownloadTable[i];
+    l->nextRow = i + 1;
+    l->row = row;
+    FreeRow(l, i);
+    if (!AreaFor(l, row->object)) {
+        Fail(l, 1);
+        CSUnlockGlobal(CSLOCK_OBJECTS);
+        return;
+    }
+    PCFFieldEntry *name = PCFFindField(nullptr, nullptr, row->object->fields, row->nameAttr);
+    char message[200];
+    if (name)
+        PCFStoreText(row->object, l->area, name, row->pattern, -1, message, sizeof message);
+    uint32_t generation = l->generation;
+    uint8_t *area = l->area;
+    CSUnlockGlobal(CSLOCK_OBJECTS);
+    if (PCFDoCommand(nullptr, 0, 1, PCFID_DEFAULT, row->object, area, nullptr, r, 1, generation, DownloadResponse,
+                     row->pattern, nullptr)) {
+        CSLockGlobal(CSLOCK_OBJECTS);
+        Fail(l, 0);
+        CSUnlockGlobal(CSLOCK_OBJECTS);
+    }
+}
+
+/* Under lock 1: a default object kept when its name is accepted; 0 when
+ * it could not be stored. */
+static int Keep(CMDLOC *l, QMS *r, const DOWNLOADROW *row, int index)
+{
+    PCFCommandDef *def = row->object;
+    PCFFieldEntry *e = PCFFindField(nullptr, nullptr, def->fields, row->nameAttr);
+    char buffer[QMS_NAME + 1];
+    const char *name = e ? PCFValueText(l->area, e, 0, buffer, sizeof buffer, 0) : nullptr;
+    if (!name || !FindNameInList(row, name, (int32_t)strlen(name)))
+        return 1;
+    size_t size = sizeof(DEFOBJ) + def->dataSize;
+    DEFOBJ *o = (DEFOBJ *)CSGetMem(size, "DFT");
+    if (!o)
+        return 0;
+    memset(o, 0, size);
+    PCFCopyData(def, DefObjArea(o), l->area);
+    uint16_t state = 0;
+    o->type = row->typeAttr ? PCFGetIntValue(r->caps, def, l->area, row->typeAttr, &state) : 0;
+    CSLISTELEM *kept = CSListAdd(&l->objects[index], "DEFOBJ", 0, o, size);
+    if (!kept)
+        PCFFreeData(def, DefObjArea(o), 0);
+    CSFreeMem(o);
+    if (!kept)
+        return 0;
+    l->stored++;
+    return 1;
+}
+
+void DownloadResponse(IFCMD *record, uint32_t, const uint8_t *data, uint32_t length, uint32_t error, const char *)
+{
+    QMS *r = record->location;
+    CMDLOC *l = CmdLocFind(r);
+    if (!l)
+        return;
+    const DOWNLOADROW *row = nullptr;
+    int index = FindDownloadEntry(record->definition, &row);
+    int next = 0;
+    CSLockGlobal(CSLOCK_OBJECTS);
+    if (index < 0 || record->callerValue != l->generation || !(l->downloadState & DL_RUNNING)) {
+        CSUnlockGlobal(CSLOCK_OBJECTS);        /* an earlier download's */
+        return;
+    }
+    if (record->definition != l->current && (!AreaFor(l, record->definition) || !data || error)) {
+        if (!l->area)
+            Fail(l, 1);
+        CSUnlockGlobal(CSLOCK_OBJECTS);
+        return;
+    }
+    l->lastReply = CmdNow();
+    int stopped = 0;
+    if (error) {
+        Fail(l, 0);                            /* the queue manager refused the inquiry */
+        stopped = 1;
+    } else if (data && length) {
+        if (!AreaFor(l, record->definition) ||
+            PCFSetDialogData(nullptr, r, record->definition, l->area, 1, data, length, nullptr)) {
+            Fail(l, !l->area);
+            stopped = 1;
+        } else if (!Keep(l, r, row, index)) {
+            Fail(l, 1);
+            stopped = 1;
+        }
+    }
+    if (record->complete && !stopped)
+        next = 1;
+    else if (l->area && l->current)
+        AreaFor(l, l->current);
+    CSUnlockGlobal(CSLOCK_OBJECTS);
+    if (next)
+        NextDownload(r);
+}

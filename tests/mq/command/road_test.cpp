@@ -1,0 +1,374 @@
+/* End to end against the stand-in through the MQI and the engine's real
+ * threads, with the windows recorded: a location learns its queue
+ * manager and queues and downloads its default queues; dialogs list,
+ * show, alter, define and delete queues; a queueing failure in the middle
+ * of a multi-object command; two queue managers of a group; errors that
+ * come back from the command server. */
+#include "cmdtest.h"
+#include "../enginetest.h"
+
+#include <cstring>
+
+#include "cs.h"
+#include "locstore.h"
+#include "prfdata.h"
+#include "mq/capability.h"
+#include "pcflists.h"
+
+using namespace cmdtest;
+
+namespace {
+
+int CapsChanged;
+std::vector<std::string> UserCommands;
+std::mutex UserLock;
+
+void CapsFor(void *, uint8_t *caps, int32_t platform, int32_t level)
+{
+    CapSetForQmgr(caps, platform, level);
+}
+void Changed(void *, QMS *)
+{
+    CapsChanged++;
+}
+int RunCommand(void *, QMS *, const char *command, char **)
+{
+    std::lock_guard<std::mutex> g(UserLock);
+    UserCommands.push_back(command);
+    return 1;
+}
+
+struct Road : EngineTest {
+    Hooks hooks;
+    void SetUp() override
+    {
+        EngineTest::SetUp();
+        hooks.Install();
+        hooks.onFrame = [](const FrameMsg &m) {
+            if (m.message == 11383)
+                RequestQmgrRefresh(m.location, (uint32_t)m.wParam, nullptr, 0);
+        };
+        LOCHOOKS l = {};
+        l.capsForQmgr = CapsFor;
+        l.capsChanged = Changed;
+        l.runCommand = RunCommand;
+        LocSetHooks(&l);
+        CapsChanged = 0;
+        UserCommands.clear();
+    }
+    void TearDown() override
+    {
+        WaitFor([] { return IfcmdCount() == 0; }, 5000);
+        hooks.Pump();
+        IfcmdPurge(0, nullptr, 1);
+        for (QMS *r : locations)
+            LocFreeCache(r, 0);
+        hooks.Remove();
+        LocSetHooks(nullptr);
+        EngineTest::TearDown();
+    }
+    /* Messages put to the stand-in's queue. */
+    void Fill(const char *qm, const char *queue, int count)
+    {
+        MQHCONN h = Own(qm);
+        MQHOBJ o = OpenOwn(h, queue, MQOO_OUTPUT);
+        MQMD md = { MQMD_DEFAULT };
+        MQPMO pmo = { MQPMO_DEFAULT };
+        pmo.Options = MQPMO_NO_SYNCPOINT;
+        MQLONG cc, rc;
+        for (int i = 0; i < count; i++) {
+            md = { MQMD_DEFAULT };
+            StandIn.MQPUT(h, o, &md, &pmo, 4, (PMQVOID) "data", &cc, &rc);
+        }
+        StandIn.MQCLOSE(h, &o, MQCO_NONE, &cc, &rc);
+    }
+    /* The action of a dialog, waited for to its end and taken over. */
+    int Do(TestDialog &d, uint32_t action)
+    {
+        size_t ends = hooks.Count(UM_PCF_UPDATE_DIALOG, d.d);
+        int rc = PCFDoCommand(d.d, 0, 1, action, nullptr, nullptr, nullptr, nullptr, 0, 0, nullptr, nullptr, nullptr);
+        EXPECT_TRUE(WaitFor([&] { return IfcmdCount() == 0; }));
+        (void)ends;
+        hooks.Pump();
+        return rc;
+    }
+    /* The command codes put to the command queue. */
+    std::vector<int32_t> Commands()
+    {
+        std::vector<int32_t> out;
+        for (const MQCall &c : Rec.Of("MQPUT", "SYSTEM.ADMIN.COMMAND.QUEUE")) {
+            int32_t code;
+            memcpy(&code, c.data.data() + 12, 4);
+            out.push_back(code);
+        }
+        return out;
+    }
+    /* A location that may do everything. */
+    QMS *Location(const char *qm)
+    {
+        QMS *r = EngineTest::Location(qm);
+        r->authMask = ~0ull;
+        return r;
+    }
+    bool Refreshed(QMS *r)
+    {
+        return WaitFor([r] { return (r->refreshMarks & RM_QUEUES_DONE) && !(r->refreshMarks & RM_BUSY); });
+    }
+};
+
+TEST_F(Road, ALocationLearnsItsQueueManagerAndQueues)
+{
+    Mqsc("QMROAD", "DEFINE QLOCAL(APP.DLQ)\nDEFINE QLOCAL(APP.XMITQ) USAGE(XMITQ)\n"
+                   "ALTER QMGR DEADQ(APP.DLQ) DEFXMITQ(APP.XMITQ)\n"
+                   "DEFINE QLOCAL(APP.FILL1) MAXDEPTH(5000)\nDEFINE QLOCAL(APP.FILL2) MAXDEPTH(5000)\n"
+                   "DEFINE QALIAS(APP.ALIAS) TARGET(APP.FILL1)\n"
+                   "DEFINE QREMOTE(APP.REMOTE) RNAME(THERE) RQMNAME(QMX) XMITQ(APP.XMITQ)\n"
+                   "DEFINE QMODEL(APP.MODEL)\nDEFINE QLOCAL(APP.Q1)\nDEFINE QLOCAL(APP.Q2)\n"
+                   "DEFINE QLOCAL(APP.Q3)\nDEFINE QLOCAL(APP.Q4)\nDEFINE QLOCAL(APP.Q5)\n");
+    Fill("QMROAD", "APP.FILL1", 1000);
+    Fill("QMROAD", "APP.FILL2", 1001);
+    QMS *r = Location("QMROAD");
+    /* a queue list asked before the level is known goes after it */
+    EXPECT_EQ(RequestQmgrRefresh(r, RK_QUEUES, "*", 0), 0);
+    RequestQmgrRefresh(r, RK_QMGR, nullptr, 0);
+    ASSERT_TRUE(Refreshed(r));
+    EXPECT_EQ(Commands(), (std::vector<int32_t>{ MQCMD_INQUIRE_Q_MGR, MQCMD_INQUIRE_Q, MQCMD_INQUIRE_Q }));
+    CMDQMGR got;
+    ASSERT_TRUE(CmdReported(r, &got));
+    EXPECT_STREQ(got.name, "QMROAD");
+    EXPECT_STREQ(got.deadLetterQ, "APP.DLQ");
+    EXPECT_STREQ(got.xmitQ, "APP.XMITQ");
+    EXPECT_GT(r->ccsidQm, 0u);
+    EXPECT_GT(r->commandLevel, 0);
+    uint8_t caps[CAP_COUNT] = {};
+    CapSetForQmgr(caps, r->platform, r->commandLevel);
+    for (int i = 0; i < CAP_COUNT; i++)
+        EXPECT_EQ(r->caps[i], i == 17 ? 1 : caps[i]) << i;
+    const struct { const char *name; uint32_t type, level; } want[] = {
+        { "APP.FILL1", MQQT_LOCAL, 1 }, { "APP.FILL2", MQQT_LOCAL, 2 }, { "APP.ALIAS", MQQT_ALIAS, 0 },
+        { "APP.REMOTE", MQQT_REMOTE, 0 }, { "APP.MODEL", MQQT_MODEL, 0 }, { "APP.Q5", MQQT_LOCAL, 0 },
+        { "APP.XMITQ", MQQT_LOCAL, 0 },
+    };
+    for (const auto &w : want) {
+        QINFO *q = LocFindQueueInfo(r, w.name);
+        ASSERT_NE(q, nullptr) << w.name;
+        EXPECT_EQ(q->type, w.type) << w.name;
+        EXPECT_EQ(q->depthClass, w.level) << w.name;
+    }
+    EXPECT_EQ(((const QATTRLOCAL *)LocFindQueueInfo(r, "APP.XMITQ")->attrs)->usage, MQUS_TRANSMISSION);
+    EXPECT_STREQ(((const QATTRALIAS *)LocFindQueueInfo(r, "APP.ALIAS")->attrs)->baseQ, "APP.FILL1");
+    EXPECT_GE(hooks.Frames(11373, r), 1u);
+    EXPECT_GE(hooks.Frames(11228, r), 1u);
+    /* a queue deleted goes at the next refresh */
+    Mqsc("QMROAD", "DELETE QLOCAL(APP.Q5)\n");
+    RequestQmgrRefresh(r, RK_QUEUES, nullptr, 1);
+    ASSERT_TRUE(WaitFor([r] { return !LocFindQueueInfo(r, "APP.Q5") && !(r->refreshMarks & RM_BUSY); }));
+    EXPECT_NE(LocFindQueueInfo(r, "APP.Q4"), nullptr);
+    /* one names inquiry when the option says so; its types kept */
+    Prf.po[3] |= 0x4000000;
+    Rec.Clear();
+    RequestQmgrRefresh(r, RK_QUEUES, nullptr, 1);
+    ASSERT_TRUE(Refreshed(r));
+    EXPECT_EQ(Commands(), std::vector<int32_t>{ MQCMD_INQUIRE_Q_NAMES });
+    EXPECT_EQ(LocFindQueueInfo(r, "APP.ALIAS")->type, (uint32_t)MQQT_ALIAS);
+    Prf.po[3] &= ~0x4000000u;
+    /* a foreign location is never refreshed */
+    r->flags |= LF_FGN;
+    Rec.Clear();
+    EXPECT_EQ(RequestQmgrRefresh(r, RK_QMGR | RK_QUEUES, "*", 1), 0);
+    RealSleep(50);
+    EXPECT_EQ(Rec.Count("MQPUT"), 0u);
+    r->flags &= ~LF_FGN;
+    /* another platform and level: other capabilities, told to the windows */
+    Mqsc("QMROAD", "ALTER QMGR PLATFORM(MVS) CMDLEVEL(910)\n");
+    int changed = CapsChanged;
+    RequestQmgrRefresh(r, RK_QMGR, nullptr, 1);
+    ASSERT_TRUE(WaitFor([r] { return r->platform == MQPL_ZOS && !(r->refreshMarks & RM_BUSY); }));
+    EXPECT_EQ(r->commandLevel, 910);
+    memset(caps, 0, sizeof caps);
+    CapSetForQmgr(caps, MQPL_ZOS, 910);
+    for (int i = 0; i < CAP_COUNT; i++)
+        EXPECT_EQ(r->caps[i], i == 17 ? 1 : caps[i]) << i;
+    EXPECT_EQ(CapsChanged, changed + 1);
+}
+
+TEST_F(Road, TheDefaultQueuesAreDownloaded)
+{
+    Mqsc("QMDOWN", "DEFINE QLOCAL(APP.Q)\n");
+    QMS *r = Location("QMDOWN");
+    EXPECT_EQ(StartDownload(r, 0), 1);                   /* the level is not known yet */
+    RequestQmgrRefresh(r, RK_QMGR, nullptr, 0);
+    ASSERT_TRUE(WaitFor([r] { return r->commandLevel > 0; }));
+    EXPECT_EQ(StartDownload(r, 0), 0);
+    ASSERT_TRUE(WaitFor([r] { return DownloadState(r) == DL_DONE; }));
+    const struct { int32_t type; const char *name; } kept[] = {
+        { MQQT_LOCAL, "SYSTEM.DEFAULT.LOCAL.QUEUE" }, { MQQT_ALIAS, "SYSTEM.DEFAULT.ALIAS.QUEUE" },
+        { MQQT_MODEL, "SYSTEM.DEFAULT.MODEL.QUEUE" }, { MQQT_REMOTE, "SYSTEM.DEFAULT.REMOTE.QUEUE" },
+    };
+    PCFFieldEntry *e = PCFFindField(nullptr, nullptr, PCFQueueDef.fields, MQCA_Q_NAME);
+    for (const auto &k : kept) {
+        const uint8_t *area = FindDownloadedObject(r, MQCA_Q_NAME, k.type);
+        ASSERT_NE(area, nullptr) << k.name;
+        char text[64];
+        EXPECT_STREQ(PCFValueText(area, e, 0, text, sizeof text, 0), k.name);
+    }
+    Rec.Clear();
+    EXPECT_EQ(StartDownload(r, 0), 1);                   /* done: not again unless forced */
+    EXPECT_EQ(Rec.Count("MQPUT"), 0u);
+    EXPECT_EQ(StartDownload(r, 1), 0);
+    ASSERT_TRUE(WaitFor([r] { return DownloadState(r) == DL_DONE; }));
+    EXPECT_NE(FindDownloadedObject(r, MQCA_Q_NAME, MQQT_MODEL), nullptr);
+}
+
+TEST_F(Road, QueueListsRowsAndAWhereThatMatchesNothing)
+{
+    Mqsc("QMLIST", "DEFINE QLOCAL(APP.A)\nDEFINE QLOCAL(APP.B)\nDEFINE QALIAS(APP.C) TARGET(APP.A)\n");
+    QMS *r = Location("QMLIST");
+    TestDialog d(&PCFQueueListDef, r);
+    hooks.messages.clear();
+    EXPECT_EQ(Do(d, 1), 0);
+    std::string all = Mqsc("QMLIST", "DISPLAY QUEUE(*)\n");
+    size_t queues = 0;
+    for (size_t at = all.find("QUEUE("); at != std::string::npos; at = all.find("QUEUE(", at + 1))
+        queues++;
+    EXPECT_EQ((size_t)d.Rows(), queues - 1);             /* the command's own echo */
+    std::vector<std::string> names = d.Column(MQCA_Q_NAME);
+    EXPECT_NE(std::find(names.begin(), names.end(), "APP.C"), names.end());
+    std::vector<uint32_t> seen;
+    for (const DlgMsg &m : hooks.messages)
+        if (m.dialog == d.d)
+            seen.push_back(m.message);
+    EXPECT_EQ(seen, (std::vector<uint32_t>{ UM_PCF_UPDATE_LIST, UM_PCF_UPDATE_DIALOG }));
+    EXPECT_EQ(hooks.LastText(d.d), "Display refreshed");
+    /* a WHERE that nothing passes */
+    const int32_t depth = 100000;
+    ASSERT_EQ(SetWhereFilter(d.d, 1, MQCFT_INTEGER_FILTER, MQIA_CURRENT_Q_DEPTH, MQCFOP_GREATER, &depth, 4), 0);
+    EXPECT_EQ(Do(d, 1), 0);
+    EXPECT_EQ(d.Rows(), 0);
+    const char *title = PCFFindField(nullptr, nullptr, PCFQueueDef.fields, MQIA_CURRENT_Q_DEPTH)->field->title;
+    EXPECT_EQ(hooks.LastText(d.d), std::string("No definitions found with a matching ") + title + " value.");
+    PCFFreeWhereFilter(d.d);
+}
+
+TEST_F(Road, AQueueShownAlteredDefinedAndRefused)
+{
+    Mqsc("QMQUEUE", "DEFINE QLOCAL(APP.ONE) DESCR('first queue') MAXDEPTH(4000)\n");
+    QMS *r = Location("QMQUEUE");
+    TestDialog q(&PCFQueueDef, r);
+    q.Set(MQCA_Q_NAME, "APP.ONE");
+    EXPECT_EQ(Do(q, 1), 0);
+    EXPECT_EQ(q.Value(MQCA_Q_DESC), "first queue");
+    EXPECT_EQ(q.Value(MQIA_MAX_Q_DEPTH), "4,000");
+    q.Set(MQCA_Q_DESC, "second thoughts");
+    EXPECT_EQ(Do(q, 575), 0);
+    EXPECT_EQ(hooks.LastText(q.d), "Queue 'APP.ONE' altered");
+    EXPECT_NE(Mqsc("QMQUEUE", "DISPLAY QLOCAL(APP.ONE) DESCR\n").find("second thoughts"), std::string::npos);
+    q.Set(MQCA_Q_DESC, "");
+    EXPECT_EQ(Do(q, 1), 0);
+    EXPECT_EQ(q.Value(MQCA_Q_DESC), "second thoughts");
+    /* a queue that is not there: only an error reply, 10002 before 10004 */
+    hooks.messages.clear();
+    q.Set(MQCA_Q_NAME, "APP.NONE");
+    EXPECT_EQ(Do(q, 1), 0);
+    EXPECT_EQ(hooks.LastText(q.d), std::string("'APP.NONE':") + MQReasonText(MQRC_UNKNOWN_OBJECT_NAME));
+    ASSERT_GE(hooks.messages.size(), 2u);
+    EXPECT_EQ(hooks.messages[hooks.messages.size() - 2].message, (uint32_t)UM_PCF_REPLY_DONE);
+    EXPECT_EQ(hooks.messages.back().message, (uint32_t)UM_PCF_UPDATE_DIALOG);
+    /* a new name with a bad character: where it is */
+    q.Set(MQCA_Q_NAME, "BAD#NAME");
+    EXPECT_EQ(Do(q, 565), 0);
+    EXPECT_EQ(hooks.LastText(q.d),
+              std::string("'BAD#NAME':") + MQReasonText(MQRCCF_OBJECT_NAME_ERROR) + " Offset 3.");
+    /* a reason the command server gives */
+    q.Set(MQCA_Q_NAME, "APP.ONE");
+    StandInFault("CMDSERVER", 1, MQRC_PUT_INHIBITED, 0);
+    EXPECT_EQ(Do(q, 1), 0);
+    EXPECT_EQ(hooks.LastText(q.d), std::string("'APP.ONE':") + MQReasonText(MQRC_PUT_INHIBITED));
+    /* a queue manager that does not take PCF: MQSC from now on, the
+     * refresh asked again */
+    StandInFault("CMDSERVER", 1, MQRCCF_CFH_VERSION_ERROR, 0);
+    EXPECT_EQ(Do(q, 1), 0);
+    EXPECT_TRUE(r->flags & LF_MVS);
+    EXPECT_GE(hooks.Frames(11383, r), 1u);
+    EXPECT_EQ(PCFDoCommand(q.d, 0, 1, 1, nullptr, nullptr, nullptr, nullptr, 0, 0, nullptr, nullptr, nullptr), 1);
+    EXPECT_EQ(hooks.LastText(q.d), "PCF Conversion failed");
+}
+
+TEST_F(Road, ThreeSelectedQueuesDeletedWhenTheSecondCannotBeQueued)
+{
+    Mqsc("QMDEL", "DEFINE QLOCAL(APP.D1)\nDEFINE QLOCAL(APP.D2)\nDEFINE QLOCAL(APP.D3)\nDEFINE QLOCAL(APP.E)\n");
+    QMS *r = Location("QMDEL");
+    snprintf(r->failCommand, sizeof r->failCommand, "on-failure");
+    snprintf(r->okCommand, sizeof r->okCommand, "on-success");
+    TestDialog d(&PCFQueueListDef, r);
+    d.Set(MQCA_Q_NAME, "APP.D*");
+    EXPECT_EQ(Do(d, 1), 0);
+    ASSERT_EQ(d.Rows(), 3);
+    d.Select({ "APP.D1", "APP.D2", "APP.D3" });
+    Prf.co |= 0x80000000u;
+    hooks.failPost = hooks.posts + 2;
+    hooks.answers = { 1 };
+    UserCommands.clear();
+    int rc = PCFDoCommand(d.d, 0, 1, 578, nullptr, nullptr, nullptr, nullptr, 0, 0, nullptr, nullptr, nullptr);
+    EXPECT_EQ(rc, 1);
+    ASSERT_EQ(hooks.questions.size(), 1u);
+    EXPECT_EQ(hooks.questions[0].text, "delete these 3 queues");
+    EXPECT_EQ(hooks.questions[0].bit, 0x80000000u);
+    bool shown = false;
+    for (const std::string &t : hooks.Texts(d.d))
+        shown |= t.rfind("Error putting to QMDEL/SYSTEM.ADMIN.COMMAND.QUEUE RC(2053) ", 0) == 0;
+    EXPECT_TRUE(shown);
+    EXPECT_EQ(UserCommands, (std::vector<std::string>{ "on-failure", "on-success" }));
+    ASSERT_TRUE(WaitFor([] { return IfcmdCount() == 0; }));
+    std::string left = Mqsc("QMDEL", "DISPLAY QUEUE(APP.*)\n");
+    EXPECT_EQ(left.find("APP.D1)"), std::string::npos);
+    EXPECT_NE(left.find("APP.D2)"), std::string::npos);
+    EXPECT_EQ(left.find("APP.D3)"), std::string::npos);
+    EXPECT_NE(left.find("APP.E)"), std::string::npos);
+    Prf.co = 0;
+}
+
+TEST_F(Road, OneActionToTwoQueueManagersOfAGroup)
+{
+    Mqsc("QMGRPA", "DEFINE QLOCAL(APP.ONLY.A)\n");
+    Mqsc("QMGRPB", "DEFINE QLOCAL(APP.ONLY.B)\n");
+    QMS *a = Location("QMGRPA"), *b = Location("QMGRPB");
+    TestDialog d(&PCFQueueListDef, a);
+    d.Set(MQCA_Q_NAME, "APP.*");
+    PCFLISTREQ *other = (PCFLISTREQ *)CSGetMem(sizeof(PCFLISTREQ), "QMSREQ");
+    memset(other, 0, sizeof *other);
+    other->location = b;
+    other->caps = b->caps;
+    other->columns = d->first.columns;
+    other->flags = PCFLR_SELECTED;
+    d->first.flags = PCFLR_SELECTED;
+    d->first.next = other;
+    d->lists = &d->first;
+    EXPECT_EQ(SendToAllInGroup(d.d, 1, 1, nullptr, nullptr, 0), 0);
+    ASSERT_TRUE(WaitFor([] { return IfcmdCount() == 0; }));
+    hooks.Pump();
+    EXPECT_EQ(d.Column(MQCA_Q_NAME), std::vector<std::string>{ "APP.ONLY.A" });
+    ASSERT_NE(other->replyArea, nullptr);
+    uint8_t *v = FindItemAttr(other->replyArea, MQCA_Q_NAME, PCFFirstRow(other->replyArea));
+    ASSERT_NE(v, nullptr);
+    EXPECT_EQ(std::string((const char *)v + PCFLV_TEXT, PCFListLength(v)), "APP.ONLY.B");
+    v = FindItemAttr(other->replyArea, MYPCFA_MULTI_QMNAME, PCFFirstRow(other->replyArea));
+    EXPECT_EQ(std::string((const char *)v + PCFLV_TEXT, PCFListLength(v)), "QMGRPB");
+}
+
+TEST_F(Road, TheQueueManagerWithItsStatus)
+{
+    Mqsc("QMSTAT", "ALTER QMGR DESCR('the stand-in')\n");
+    QMS *r = Location("QMSTAT");
+    RequestQmgrRefresh(r, RK_QMGR, nullptr, 0);
+    ASSERT_TRUE(WaitFor([r] { return r->commandLevel > 0 && IfcmdCount() == 0; }));
+    TestDialog d(&PCFQueueManagerDef, r);
+    Rec.Clear();
+    EXPECT_EQ(Do(d, 1), 0);
+    EXPECT_EQ(Commands(), (std::vector<int32_t>{ MQCMD_INQUIRE_Q_MGR, MQCMD_INQUIRE_Q_MGR_STATUS }));
+    EXPECT_EQ(d.Value(MQCA_Q_MGR_DESC), "the stand-in");
+    EXPECT_NE(d.Value(MQIACF_Q_MGR_STATUS), "");
+    EXPECT_EQ(hooks.LastText(d.d), "Status refreshed");
+}
+
+}  // namespace
