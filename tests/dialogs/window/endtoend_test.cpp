@@ -177,20 +177,30 @@ TEST_F(EndToEnd, MessageDialogFrame)
     EXPECT_TRUE(GalleryShot(hwnd, "dialog_message_frame", true));
 }
 
+/* A connection to the test queue manager and the descriptor of one of
+ * its queues; false when the connection fails. */
+static bool Connect(const char *queue, MQHCONN *hc, MQOD *od)
+{
+    char name[48] = {};
+    snprintf(name, sizeof name, "%s", Qmgr);
+    MQLONG cc = 0, rc = 0;
+    MQCONN(name, hc, &cc, &rc);
+    MQOD fresh = { MQOD_DEFAULT };
+    memset(fresh.ObjectName, ' ', sizeof fresh.ObjectName);
+    memcpy(fresh.ObjectName, queue, strlen(queue));
+    *od = fresh;
+    return cc != MQCC_FAILED;
+}
+
 /* The messages of a queue of the stand-in, browsed (formats, bodies). */
 static std::vector<std::string> Messages(const char *queue, std::vector<std::string> *formats = nullptr)
 {
     std::vector<std::string> out;
-    char name[48] = {};
-    snprintf(name, sizeof name, "%s", Qmgr);
     MQHCONN hc = 0;
+    MQOD od;
     MQLONG cc = 0, rc = 0;
-    MQCONN(name, &hc, &cc, &rc);
-    if (cc == MQCC_FAILED)
+    if (!Connect(queue, &hc, &od))
         return out;
-    MQOD od = { MQOD_DEFAULT };
-    memset(od.ObjectName, ' ', sizeof od.ObjectName);
-    memcpy(od.ObjectName, queue, strlen(queue));
     MQHOBJ ho = 0;
     MQOPEN(hc, &od, MQOO_BROWSE, &ho, &cc, &rc);
     for (int i = 0; cc != MQCC_FAILED && i < 100; i++) {
@@ -214,16 +224,11 @@ static std::vector<std::string> Messages(const char *queue, std::vector<std::str
 /* A text message put to a queue of the stand-in. */
 static bool PutText(const char *queue, const std::string &text)
 {
-    char name[48] = {};
-    snprintf(name, sizeof name, "%s", Qmgr);
     MQHCONN hc = 0;
+    MQOD od;
     MQLONG cc = 0, rc = 0;
-    MQCONN(name, &hc, &cc, &rc);
-    if (cc == MQCC_FAILED)
+    if (!Connect(queue, &hc, &od))
         return false;
-    MQOD od = { MQOD_DEFAULT };
-    memset(od.ObjectName, ' ', sizeof od.ObjectName);
-    memcpy(od.ObjectName, queue, strlen(queue));
     MQMD md = { MQMD_DEFAULT };
     memcpy(md.Format, MQFMT_STRING, 8);
     md.CodedCharSetId = 850;
