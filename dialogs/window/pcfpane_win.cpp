@@ -57,7 +57,7 @@ static int EditedMessage(void *, DialogWords *d, CMDMESSAGE *out)
     PCFDATA *ed = d ? d->editor : nullptr;
     if (!ed)
         return 0;
-    if (ed->typing)
+    if (ed->typing && PCFOnUiThread())
         EdSetPending(ed, 0);         /* what is typed belongs to the message */
     static const uint8_t none = 0;         /* an empty message is still the pane's */
     out->md = ed->descriptor.data ? ed->descriptor.data : &none;
