@@ -126,12 +126,18 @@ int Edited(void *, DialogWords *, CMDMESSAGE *out)
     return 1;
 }
 
-TEST_F(Checks, ContextFieldsOfAPut)
+/* The test's edited message becomes the message dialog's. */
+void UseEdited(Checks *test)
 {
-    Current = this;
+    Current = test;
     CMDHOOKS h = *CmdHooks();
     h.editedMessage = Edited;
     CmdSetHooks(&h);
+}
+
+TEST_F(Checks, ContextFieldsOfAPut)
+{
+    UseEdited(this);
     Loc qm("QMCTX");
     TestDialog m(&PCFMessageDef, &qm);
     memcpy(edited.UserIdentifier, "alice       ", 12);
@@ -178,10 +184,7 @@ TEST_F(Checks, ContextFieldsOfAPut)
  * message buffer, written in place, and the record after it untouched. */
 TEST_F(Checks, SentDescriptorIntoTheMessageBuffer)
 {
-    Current = this;
-    CMDHOOKS h = *CmdHooks();
-    h.editedMessage = Edited;
-    CmdSetHooks(&h);
+    UseEdited(this);
     Loc qm("QMSENT");
     TestDialog m(&PCFMessageDef, &qm);
     PCFFieldEntry *de = PCFFindField(nullptr, nullptr, PCFMessageDef.fields, MYPCFA_MSGDESCRIPTOR);
