@@ -23,6 +23,7 @@
 struct QMS;
 struct AUTQMASK;
 struct DialogWords;
+struct PCFDATA;
 
 /* Window messages of the command dialog. */
 #define UM_PCF_REPLY_DONE    10002
@@ -138,6 +139,8 @@ inline char *PCFStrListItem(PCFSTRLIST *l, int maximum, int index)
 }
 inline int32_t *PCFIntListItems(PCFINTLIST *l) { return (int32_t *)(l + 1); }
 inline uint8_t *PCFMsgBufBytes(PCFMSGBUF *b) { return (uint8_t *)(b + 1); }
+/* An empty message buffer of a capacity (tagged), or null. */
+PCFMSGBUF *PCFNewMsgBuf(uint32_t capacity, const char *tag);
 /* Field types by their value records: a 32-bit integer, a text. */
 int PCFIsIntType(int type);
 int PCFIsTextType(int type);
@@ -369,7 +372,8 @@ struct DialogWords {
     struct { uint16_t lines; PCFFieldEntry *first; } tabs[10];
     uint32_t tabsShown;          /* tabs with lines at the last tab build */
     /* windows (HWND on Windows) */
-    void *ownerWindow, *dataWindow, *editor;
+    void *ownerWindow, *dataWindow;
+    PCFDATA *editor;             /* the message editor pane's state */
     void *editWindow, *edit2Window, *comboWindow, *combo2Window;
     void *tabWindow, *fieldWindow, *splitList, *qmList, *listPane, *fieldsPane;
     void *leftList, *rightList, *leftTitle, *rightTitle, *tipWindow, *tipTitle;
@@ -386,6 +390,12 @@ struct DialogWords {
     uint64_t repeatWParam;
     int64_t repeatLParam;
     uint32_t browseState;
+    /* the message editor pane of a message dialog */
+    uint32_t bodyKind;           /* the body kind of 922-930 */
+    uint32_t viewSwitches[2];    /* 926: Return types separators; 927: typing aids */
+    char queueName[49];          /* the message's queue (attribute 2016) */
+    void *findWindow;            /* the "Find and Replace" dialog and its */
+    void *findDialog;            /*   dynamic dialog handle, while open */
     /* export of object definitions (saved with the dialog's options) */
     int32_t exportType;          /* 0 Text, 1 MQSC, 2 CSV, 3 XML, 4 DataPoints */
     int32_t exportSelection;     /* 0 all shown, 1 selected */
@@ -421,6 +431,7 @@ struct DialogWords {
 #define DM_NO_INPUT_STATUS 0x2000     /* input errors leave the status line alone */
 #define DM_CONFIRM_DUE    0x4000      /* the second confirmation of a put is due */
 #define DM_FIELDS_READ    0x8000      /* the active field is already read */
+#define DM_CONVERTED      0x10000     /* the message shown was converted by the get */
 
 /* The program-wide chain of open dialogs (newest first), under lock 5. */
 extern DialogWords *PCFOpenDialogs;

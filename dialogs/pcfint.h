@@ -69,7 +69,6 @@ int PCFEntryCaps(const uint8_t *caps, const PCFFieldEntry *entry);
 /* Attached blocks. */
 PCFSTRLIST *PCFNewStrList(int capacity, int maximum, const char *tag);
 PCFINTLIST *PCFNewIntList(int capacity, const char *tag);
-PCFMSGBUF *PCFNewMsgBuf(uint32_t capacity, const char *tag);
 uint32_t PCFAttachedSize(int type, const void *block);
 
 /* Hooks with their defaults. */

@@ -1,6 +1,6 @@
 /* Entry points of the pieces the window-free side of the command dialog
- * frees with a dialog: the message editor's state (later_standin.cpp
- * stands in until the editor lands) and the filter's (filters/). */
+ * frees with a dialog: the message editor's state (message/editor) and
+ * the filter's (filters/). */
 #pragma once
 
 #include "dialogs.h"

@@ -1,9 +1,7 @@
-/* Entry points of pieces built later, as their own parts name them, that
- * the command dialog's windows call: the message editor and its
- * structure editing.  Until it lands, later_standin_win.cpp gives each
- * its least behaviour.  The filters (filters.h, fltwin.h), the export
- * dialog (expwin.h), the lists (../lists) and the queue-manager pair
- * check (the command engine's) are real. */
+/* The pieces of other subsystems that the command dialog's windows call:
+ * the message editor pane of a message dialog (its window, commands and
+ * view words), the filters (filters.h, fltwin.h), the export dialog
+ * (expwin.h) and the lists (../lists). */
 #pragma once
 
 #include <windows.h>
@@ -11,26 +9,21 @@
 #include "filters.h"
 #include "fltwin.h"
 #include "expwin.h"
+#include "edwnd.h"
+#include "edops.h"
+#include "mq/command/command.h"
 
-
-/* The message editor of a message dialog and its structure editing. */
-LRESULT CALLBACK PCFDataProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
-void *PCFEditorCreate(DialogWords *dialog);
-int EdCommand(DialogWords *dialog, int32_t command);
-/* The view mode of 922-930 (the editor's SetViewModeOption works on its own
- * dialog record). */
-void PCFSetViewMode(DialogWords *dialog, int32_t command);
-void ToggleViewOption(DialogWords *dialog, int32_t command);
-void ViewCopyToClipboard(DialogWords *dialog, int32_t command);
-void EdSetLineNumbers(DialogWords *dialog, int on);
-/* Browse-state bits of the editor: 1 undo, 2 redo, 0x20 changed, 0x8
- * a selection; -1 without a shown message. */
-int EdBrowseBits(DialogWords *dialog);
-void StructInsertBefore(DialogWords *dialog, int32_t command);
-void StructInsertAfter(DialogWords *dialog, int32_t command);
-void StructRemove(DialogWords *dialog);
-void StructAddArrayElement(DialogWords *dialog, int before);
-void StructRemoveArrayElement(DialogWords *dialog);
-
-/* The queue-manager pair's field changed. */
+/* The queue-manager pair's field changed (its combo box's selection, or
+ * with fromList 0 its text): the value is stored, the pair validated and
+ * the title set again. */
 void PCFQmgrPairChanged(DialogWords *dialog, PCFFieldEntry *entry, int fromList);
+/* The browse-state bits of a message dialog's pane: 1 undo, 2 redo, 0x8 a
+ * selection, 0x20 changed; -1 without a pane or a shown message. */
+int PCFEditorBrowseBits(DialogWords *dialog);
+/* An editing command of a message dialog's pane (894-937, 4000-6003);
+ * 1 when the pane took it. */
+int PCFEditorCommand(DialogWords *dialog, int32_t command);
+/* The line-number gutter after the view option changed. */
+void PCFEditorLineNumbers(DialogWords *dialog);
+/* The edited message of a message dialog for the command engine. */
+void PCFEditorHooks(CMDHOOKS *hooks);

@@ -184,7 +184,8 @@ static LRESULT Export(DialogWords *d, int32_t, int, LPARAM, int *)
 
 static LRESULT CopyView(DialogWords *d, int32_t id, int, LPARAM, int *)
 {
-    ViewCopyToClipboard(d, id);
+    if (d->editor)
+        ViewCopyToClipboard(d, id);
     return 0;
 }
 
@@ -269,12 +270,11 @@ static LRESULT CopyList(DialogWords *d, int32_t, int, LPARAM, int *)
     return 0;
 }
 
-/* Editor commands; cut, paste and select-all rebuild the lines. */
+/* Editor commands of the pane; those that change the bytes rebuild its
+ * lines themselves. */
 static LRESULT Editor(DialogWords *d, int32_t id, int, LPARAM, int *)
 {
-    int changed = EdCommand(d, id);
-    if (changed && (id == 897 || id == 898 || id == 899 || id == 900) && d->dataWindow)
-        SendMessageA(PCFWnd(d->dataWindow), UM_PCF_REFORMAT, 0, 0);
+    PCFEditorCommand(d, id);
     return 0;
 }
 
@@ -286,21 +286,20 @@ static LRESULT MessageFile(DialogWords *d, int32_t id, int, LPARAM, int *)
     return 0;
 }
 
+/* The body kind (922-930): the pane formats again. */
 static LRESULT ViewMode(DialogWords *d, int32_t id, int, LPARAM, int *)
 {
-    PCFSetViewMode(d, id);
-    if (d->dataWindow)
-        SendMessageA(PCFWnd(d->dataWindow), UM_PCF_REFORMAT, 0, 0);
+    PCFEditorCommand(d, id);
     return 0;
 }
 
+/* The message-view words, which also become the program-wide defaults. */
 static LRESULT ViewOption(DialogWords *d, int32_t id, int, LPARAM, int *)
 {
-    ToggleViewOption(d, id);
+    if (!PCFEditorCommand(d, id))
+        return 0;
     PcfWinPrefs.viewWords[0] = d->viewWords[0];
     PcfWinPrefs.viewWords[1] = d->viewWords[1];
-    if (d->dataWindow)
-        SendMessageA(PCFWnd(d->dataWindow), UM_PCF_REFORMAT, 0, 0);
     return 0;
 }
 
@@ -353,16 +352,7 @@ static LRESULT LocationCommand(DialogWords *d, int32_t id, int, LPARAM, int *)
 
 static LRESULT Structure(DialogWords *d, int32_t id, int, LPARAM, int *repeat)
 {
-    if (id < 5000)
-        StructInsertBefore(d, id);
-    else if (id < 6000)
-        StructInsertAfter(d, id);
-    else if (id == 6000)
-        StructRemove(d);
-    else if (id == 6001 || id == 6002)
-        StructAddArrayElement(d, id == 6001);
-    else
-        StructRemoveArrayElement(d);
+    PCFEditorCommand(d, id);
     *repeat = 1;
     return 0;
 }
@@ -394,7 +384,8 @@ static const CommandRow Commands[] = {
     { 670, 670, CopyView }, { 692, 692, CopyView }, { 813, 813, CopyView }, { 684, 684, SplitList },
     { 696, 696, SaveDialog }, { 748, 748, HideSystem }, { 762, 762, ResetWidths }, { 780, 780, QmListPane },
     { 789, 789, ResetQmList }, { 796, 796, CopyList },
-    { 894, 900, Editor }, { 905, 906, Editor }, { 910, 912, Editor }, { 914, 917, Editor }, { 937, 937, Editor },
+    { 894, 900, Editor }, { 902, 903, Editor }, { 905, 906, Editor }, { 910, 912, Editor }, { 914, 917, Editor },
+    { 937, 937, Editor },
     { 918, 919, MessageFile }, { 922, 930, ViewMode },
     { 568, 573, ViewOption }, { 609, 609, ViewOption }, { 640, 640, ViewOption }, { 673, 674, ViewOption },
     { 737, 737, ViewOption }, { 775, 775, ViewOption }, { 936, 936, ViewOption },

@@ -54,7 +54,6 @@ int PCFRegisterClasses(void)
     HICON app = LoadIcon(nullptr, IDI_APPLICATION);
     struct Row { const char *name; WNDPROC proc; UINT style; HICON icon; } rows[] = {
         { PCF_CLASS_FIELDS, PCFFieldProc, CS_DBLCLKS, icon },
-        { PCF_CLASS_DATA, PCFDataProc, CS_DBLCLKS, icon },
         { PCF_CLASS_COMMAND, PCFCommandProc, 0, icon },
         { PCF_CLASS_CHILD, PCFCommandProc, 0, icon },
         { PCF_CLASS_HIDDEN, PCFHiddenProc, 0, app },
@@ -65,6 +64,8 @@ int PCFRegisterClasses(void)
     for (const Row &r : rows)
         if (!Register(r.name, r.proc, r.style, r.icon))
             return 0;
+    if (!EdRegisterPaneClass(Instance))          /* "PCFData", the message editor pane */
+        return 0;
     INITCOMMONCONTROLSEX icc = { sizeof icc, ICC_TAB_CLASSES | ICC_BAR_CLASSES };
     InitCommonControlsEx(&icc);
     CapSetAll(DefaultCaps);
@@ -393,18 +394,15 @@ static int MakeLists(DialogWords *d)
     return 1;
 }
 
-/* Step 7: the message editor's state and data window. */
+/* Step 7: the message editor's state and its pane window. */
 static int MakeDataWindow(DialogWords *d, HWND hwnd)
 {
-    d->editor = PCFEditorCreate(d);
-    HWND data = CreateWindowExA(0, PCF_CLASS_DATA, "", WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN | WS_VSCROLL |
-                                WS_TABSTOP, 0, 0, 0, 0, hwnd, (HMENU)(intptr_t)PCFC_DATA, Instance, d->editor ? d->editor : d);
-    if (!data) {
+    PCFDATA *ed = EdCreatePane(d);
+    if (!ed) {
         WinOpError("CreateWindow failed: Data window");
         return 0;
     }
-    d->dataWindow = data;
-    return 1;
+    return EdCreatePaneWindow(d, hwnd, ed) != nullptr;
 }
 
 /* Step 8: the pane layout of a list dialog. */

@@ -13,6 +13,7 @@
 #include "cs.h"
 #include "locstore.h"
 #include "mq/capability.h"
+#include "mq/command/command.h"
 #include "tkwin.h"
 
 #define TEXT_MAX 1023          /* longest text change tracking reads */
@@ -411,6 +412,20 @@ void PCFFieldTextChanged(DialogWords *d, HWND control, int fromList)
 static int Tracked(const DialogWords *d)
 {
     return d->currentField && (d->currentField->field->type == PCFT_NAME || (d->currentField->flags & 0x800));
+}
+
+void PCFQmgrPairChanged(DialogWords *d, PCFFieldEntry *entry, int fromList)
+{
+    char text[64] = "";
+    const char *value = nullptr;
+    HWND combo = d->valueWindow ? PCFWnd(d->valueWindow) : nullptr;
+    LRESULT at = combo && fromList ? SendMessageA(combo, CB_GETCURSEL, 0, 0) : CB_ERR;
+    if (at != CB_ERR && SendMessageA(combo, CB_GETLBTEXTLEN, (WPARAM)at, 0) < (LRESULT)sizeof text &&
+        SendMessageA(combo, CB_GETLBTEXT, (WPARAM)at, (LPARAM)text) != CB_ERR)
+        value = text;
+    FieldHWNDData(d, 1, nullptr, 0, entry, value, -1, 0);
+    CheckQmgrPair(d, 0);
+    PCFDialogTitle(d, nullptr);
 }
 
 static void PairOrStore(DialogWords *d, int fromList)

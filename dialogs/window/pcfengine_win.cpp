@@ -97,4 +97,5 @@ void PCFEngineHooks(CMDHOOKS *h)
     h->box = Box;
     h->postError = PostError;
     h->newFilter = NewFilter;
+    PCFEditorHooks(h);
 }

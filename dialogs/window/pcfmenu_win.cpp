@@ -429,7 +429,8 @@ static int DataActionEnabled(DialogWords *d, const PCFActionDef *a)
 static void EditorItems(DialogWords *d)
 {
     static const struct { int32_t id; uint32_t bit; } items[] = {
-        { 894, 2 }, { 895, 1 }, { 896, 8 }, { 897, 8 }, { 898, 4 }, { 899, 4 }, { 905, 4 }, { 906, 32 }, { 6004, 16 },
+        { 894, 1 }, { 895, 2 }, { 896, 8 }, { 897, 8 }, { 898, 4 }, { 899, 4 }, { 905, 4 }, { 906, 32 }, { 6004, 16 },
+        { 937, 4 }, { 900, 4 },
     };
     HMENU menu = (HMENU)d->menu;
     for (const auto &it : items) {
@@ -510,7 +511,7 @@ void PCFViewCommand(DialogWords *d, int32_t command)
         if (d->saved)
             d->saved->st.ds3 = (int32_t)((d->saved->st.ds3 & ~0x3F) | (d->displayFlags & 0x3F));
     }
-    EdSetLineNumbers(d, (d->viewOptions & 0x2000000) != 0);
+    PCFEditorLineNumbers(d);
     if ((before ^ d->viewOptions) & 0x8)
         PCFPositionButtons(d, 1);
     PCFSetMenu(d);
@@ -533,7 +534,7 @@ void PCFViewCommand(DialogWords *d, int32_t command)
 
 void PCFUpdateBrowseState(DialogWords *d, int notify)
 {
-    int bits = EdBrowseBits(d);
+    int bits = PCFEditorBrowseBits(d);
     uint32_t state = 0;
     if (bits >= 0) {
         state = d->repeatMessage ? 20 : 4;

@@ -74,7 +74,9 @@ static LRESULT UpdateList(DialogWords *d, WPARAM wp, LPARAM lp)
     return 0;
 }
 
-/* 10004: converted data taken over; fields, menu and value again. */
+/* 10004: converted data taken over; fields, menu and value again.  The
+ * pane of a message dialog loads the message of a data area taken over
+ * (lParam bit 0), and only of that. */
 static LRESULT UpdateDialog(DialogWords *d, WPARAM recheck)
 {
     int took = PCFTakeDialogData(d);
@@ -83,7 +85,7 @@ static LRESULT UpdateDialog(DialogWords *d, WPARAM recheck)
         PCFCountFields(d);
     }
     if (d->dataWindow)
-        SendMessageA(PCFWnd(d->dataWindow), UM_PCF_UPDATE_DIALOG, recheck, 0);
+        SendMessageA(PCFWnd(d->dataWindow), UM_PCF_UPDATE_DIALOG, recheck, took ? 1 : 0);
     PCFSetMenu(d);
     if (d->fieldWindow)
         InvalidateRect(PCFWnd(d->fieldWindow), nullptr, TRUE);

@@ -4,6 +4,7 @@
 #include "edpane.h"
 #include "edops.h"
 #include "eddialog.h"
+#include "laterpieces.h"
 #include "fmtint.h"
 #include "cscodepage.h"
 #include "csmem.h"
@@ -167,7 +168,7 @@ static uint32_t FormatRun(FmtLineSink sink, PCFDATA *ed)
         lr->flags |= LR_LOCAL_TIME;
     int cell = edHost.cellWidth(ed, 850);
     lr->width = cell > 0 && ed->width > 0 ? (uint32_t)(ed->width / cell) : 0;
-    lr->displayCcsid = d->location && ed->qmCcsid ? ed->qmCcsid : 850;
+    lr->displayCcsid = EdLocation(d) && ed->qmCcsid ? ed->qmCcsid : 850;
     if (EdIsPaneSink(sink)) {
         ed->runLine = 0;
         if (ed->runFirst != 0)
@@ -198,7 +199,7 @@ static uint32_t FormatRun(FmtLineSink sink, PCFDATA *ed)
             return rc;
     }
     ed->runBuffer = &ed->data;
-    if (d->status & DST_TRUNCATED)
+    if (EdTruncated(d))
         lr->flags |= LR_TRUNCATED;
     if (lr->flags & VW_RAW_BYTES)
         return RawBytesRun(ed, sink, lr, &info);
@@ -436,7 +437,7 @@ PCFDATA *EdCreatePane(DialogWords *dialog)
     if (dialog) {
         ed->charWidth = (int16_t)dialog->charWidth;
         ed->charHeight = (int16_t)dialog->lineHeight;
-        ed->scroll.lineHeight = (uint16_t)(dialog->lineHeight + dialog->lineSpacing);
+        ed->scroll.lineHeight = (uint16_t)(dialog->lineHeight + dialog->lineGap);
         dialog->editor = ed;
     }
     return ed;
@@ -463,4 +464,11 @@ void EdFreePane(PCFDATA *ed)
     if (ed->dialog && ed->dialog->editor == ed)
         ed->dialog->editor = nullptr;
     CSFreeMem(ed);
+}
+
+/* The dialog's side: a message dialog's pane state goes with the dialog. */
+void PCFEditorFree(DialogWords *dialog)
+{
+    if (dialog && dialog->editor)
+        EdFreePane(dialog->editor);
 }

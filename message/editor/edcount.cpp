@@ -169,7 +169,7 @@ static void CountKey(const PCFDATA *ed, EdCountKey *k)
     if (d) {
         k->view[0] = d->viewWords[0];
         k->view[1] = d->viewWords[1];
-        k->bodyKind = d->bodyKind | (d->status & DST_TRUNCATED) << 16;
+        k->bodyKind = d->bodyKind | (uint32_t)EdTruncated(d) << 16;
     }
     k->width = (uint32_t)ed->width;
     k->formatter = ed->bodyFormatter;

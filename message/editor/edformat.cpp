@@ -25,7 +25,7 @@ static void Put32(unsigned char *p, int32_t v)
 void EdDefaultDescriptorBytes(const DialogWords *d, unsigned char *md, const char *format, int32_t ccsid,
                               int32_t encoding)
 {
-    const QMS *q = d ? d->location : nullptr;
+    const QMS *q = EdLocation(d);
     if (!encoding)
         encoding = q && q->encoding ? (int32_t)q->encoding : 546;
     if (!ccsid)
@@ -139,8 +139,8 @@ static void FormatApplied(DialogWords *d, PCFDATA *ed)
     d->displayFlags &= ~DSP_MSG_STATE;
     static const uint32_t states[] = { ATTR_MSG_STATE1, ATTR_MSG_STATE2 };
     for (uint32_t id : states)
-        if (uint16_t *state = (uint16_t *)PCFDialogValue(d, id))
-            *state &= (uint16_t)~3u;
+        if (uint8_t *record = EdDialogValue(d, id))
+            PCFSetState(record, (uint16_t)(PCFState(record) & ~3u));
     EdSyncDataArea(ed, 0);
     d->displayFlags |= DSP_FORMATTED;
     edHost.viewCommand(d, 955);
@@ -212,7 +212,8 @@ int EdSetMessageFormat(DialogWords *d)
 void EdSetQueueName(DialogWords *d)
 {
     PCFDATA *ed = d->editor;
-    const char *name = PCFGetValueText(d, ATTR_QUEUE_NAME, nullptr);
+    char text[64];
+    const char *name = PCFGetValueText(d, ATTR_QUEUE_NAME, text, sizeof text);
     size_t n = name ? strlen(name) : 0;
     if (n > 48)
         n = 48;
@@ -244,27 +245,59 @@ void EdSyncPutContext(DialogWords *d)
     edHost.contextTexts(d);
 }
 
-/* The value records of the message, looked up once. */
+uint8_t *EdDialogValue(DialogWords *d, uint32_t attributeId)
+{
+    if (!d || !d->dataArea || !d->definition)
+        return nullptr;
+    PCFFieldEntry *e = PCFFindField(d, PCFDialogCaps(d), d->definition->fields, attributeId);
+    return e && PCFStoresValue(e) ? d->dataArea + e->offset : nullptr;
+}
+
+PCFMSGBUF *EdMessageBuffer(uint8_t *record, uint32_t capacity)
+{
+    PCFMSGBUF *b = (PCFMSGBUF *)PCFRecPtr(record);
+    if (b && b->capacity >= capacity)
+        return b;
+    PCFMSGBUF *g = PCFNewMsgBuf(capacity, "PHEX Data");
+    if (!g)
+        return nullptr;
+    if (b) {
+        memcpy(PCFMsgBufBytes(g), PCFMsgBufBytes(b), b->length);
+        g->length = b->length;
+        CSFreeMem(b);
+    }
+    PCFSetRecPtr(record, g);
+    return g;
+}
+
+/* The value records of the message in the data area the dialog holds now
+ * (a reply swaps in a new one). */
 static int FindSlots(PCFDATA *ed, DialogWords *d)
 {
-    if (!ed->descriptorSlot) {
-        ed->descriptorSlot = PCFDialogValue(d, ATTR_MSGDESCRIPTOR);
-        if (PCFBytesValue *md = (PCFBytesValue *)ed->descriptorSlot)
-            md->maxLength = MD_LENGTH;
-    }
-    if (!ed->dataSlot)
-        ed->dataSlot = PCFDialogValue(d, ATTR_FULLMESSAGE);
+    ed->descriptorSlot = EdDialogValue(d, ATTR_MSGDESCRIPTOR);
+    ed->dataSlot = EdDialogValue(d, ATTR_FULLMESSAGE);
     return ed->descriptorSlot && ed->dataSlot;
+}
+
+/* The bytes of a message record: its buffer's when it holds a value
+ * (present, or received and specified by a reply), else none. */
+static uint32_t RecordBytes(uint8_t *record, const uint8_t **bytes)
+{
+    PCFMSGBUF *b = (PCFMSGBUF *)PCFRecPtr(record);
+    *bytes = b ? PCFMsgBufBytes(b) : nullptr;
+    uint16_t held = PCFS_PRESENT | PCFS_RECEIVED | PCFS_SPECIFIED;
+    return b && (PCFState(record) & held) ? b->length : 0;
 }
 
 void EdSyncDataArea(PCFDATA *ed, int load)
 {
     DialogWords *d = ed->dialog;
-    if (!d || (d->stateFlags & DF_NO_DATA_AREA) || !d->location)
+    QMS *q = EdLocation(d);
+    if (!d || (d->stateFlags & DF_NO_DATA) || !q)
         return;
-    if (!(d->viewOptions & VO_STEPPING))
+    if (!(d->viewOptions & DV_STEPPED))
         d->displayFlags &= ~DSP_FORMATTED;
-    if (d->viewOptions & VO_MSG_STATE)
+    if (d->viewOptions & DV_MSG_STATE)
         d->displayFlags &= ~DSP_MSG_STATE;
     else
         d->displayFlags |= DSP_MSG_STATE;
@@ -273,25 +306,29 @@ void EdSyncDataArea(PCFDATA *ed, int load)
         edHost.countWindow(d);
         return;
     }
-    ed->qmCcsid = d->location->ccsidQm ? d->location->ccsidQm : d->location->ccsid;
-    ed->messageState = !(d->viewOptions & VO_MSG_STATE);
-    PCFBytesValue *md = (PCFBytesValue *)ed->descriptorSlot;
-    PCFBlockValue *msg = (PCFBlockValue *)ed->dataSlot;
+    ed->qmCcsid = q->ccsidQm ? q->ccsidQm : q->ccsid;
+    ed->messageState = !(d->viewOptions & DV_MSG_STATE);
+    uint8_t *mdRecord = (uint8_t *)ed->descriptorSlot, *msgRecord = (uint8_t *)ed->dataSlot;
     if (!load) {
+        /* the descriptor goes back; the data stays the pane's alone */
         uint32_t n = ed->descriptor.length < MD_LENGTH ? ed->descriptor.length : MD_LENGTH;
-        memcpy(md->bytes, ed->descriptor.data ? ed->descriptor.data : md->bytes, n);
-        md->length = n;
+        if (PCFMSGBUF *md = n ? EdMessageBuffer(mdRecord, MD_LENGTH) : (PCFMSGBUF *)PCFRecPtr(mdRecord)) {
+            if (n)
+                memcpy(PCFMsgBufBytes(md), ed->descriptor.data, n);
+            md->length = n;
+        }
         if (n)
-            md->state |= 1;
-        if (msg->block)
-            memset(msg->block, 0, 4);
+            PCFSetState(mdRecord, PCFState(mdRecord) | PCFS_PRESENT);
+        if (PCFMSGBUF *msg = (PCFMSGBUF *)PCFRecPtr(msgRecord))
+            msg->length = 0;
     } else {
-        uint32_t mdLength = (md->state & 1) && md->length <= MD_LENGTH ? md->length : 0;
-        uint32_t dataLength = 0;
-        if (msg->block)
-            memcpy(&dataLength, msg->block, 4);
-        CSDataSet(&ed->descriptor, md->bytes, mdLength, 0);
-        CSDataSet(&ed->data, msg->block ? msg->block + 4 : nullptr, dataLength, DATA_RESERVE);
+        const uint8_t *mdBytes, *dataBytes;
+        uint32_t mdLength = RecordBytes(mdRecord, &mdBytes);
+        uint32_t dataLength = RecordBytes(msgRecord, &dataBytes);
+        if (mdLength > MD_LENGTH)
+            mdLength = 0;
+        CSDataSet(&ed->descriptor, mdBytes, mdLength, 0);
+        CSDataSet(&ed->data, dataBytes, dataLength, DATA_RESERVE);
         MessageCopyBuffer(&ed->savedDescriptor, ed->descriptor.data, ed->descriptor.length);
         MessageCopyBuffer(&ed->savedData, ed->data.data, ed->data.length);
         ed->generation++;
@@ -303,7 +340,7 @@ void EdSyncDataArea(PCFDATA *ed, int load)
     ed->anchor.column = ED_UNSET;
     ed->findState.startLine = ed->findState.startColumn = 0;
     ed->findState.matched = 0;
-    edHost.pressButton(d, 904, (d->status & DST_TRUNCATED) != 0);
+    edHost.pressButton(d, 904, EdTruncated(d) != 0);
     edHost.countWindow(d);
 }
 

@@ -73,12 +73,12 @@ int EdCanEdit(PCFDATA *ed, const LINEDATA *line)
                  "may not be exactly as they appear in the message.\n\nAre you sure you want to edit the "
                  "message in this mode?", ASK_SUBSTITUTION))
         return 0;
-    if (d && (d->status & DST_CONVERTED) &&
+    if (d && EdConverted(d) &&
         !AskOnce(ed, EA_CONVERTED,
                  "!This message has been converted. Are you sure you want to edit the converted version of "
                  "the message?", ASK_CONVERTED))
         return 0;
-    if (d && (d->status & DST_TRUNCATED)) {
+    if (d && (EdTruncated(d))) {
         if (edHost.confirm(d, "!In order to edit the message you must have the entire message retrieved from "
                               "the Queue Manager. Would you like to retrieve the entire message now?",
                            &Prf.co, ASK_FETCH) && edHost.fetchWhole)

@@ -112,7 +112,7 @@ static int ReturnKey(PCFDATA *ed)
         ok = EdTypeText(ed, d->bodyKind == BK_CSV ? "," : "\x01", 1);
     } else {
         const char *end = ed->typing && ed->deferred ? "\r"
-                          : d && d->location && (d->location->flags2 & LF2_CRLF) ? "\r\n" : "\n";
+                          : EdLocation(d) && (EdLocation(d)->flags2 & LF2_CRLF) ? "\r\n" : "\n";
         ed->insertingLineEnd = 1;
         ok = EdTypeText(ed, end, (uint32_t)strlen(end));
         ed->insertingLineEnd = 0;

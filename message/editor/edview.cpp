@@ -112,7 +112,7 @@ void SetViewModeOption(DialogWords *d, int menuId)
 
 void SetLineNumberWidth(PCFDATA *ed)
 {
-    if (!ed->dialog || !(ed->dialog->viewOptions & VO_LINE_NUMBERS)) {
+    if (!ed->dialog || !(ed->dialog->viewOptions & DV_LINE_NUMBERS)) {
         ed->gutterWidth = 0;
         return;
     }

@@ -152,9 +152,11 @@ static int add_pieces(AGENTREQ *rq, const AGENTPARM *p, const uint8_t *bytes, in
     return 0;
 }
 
+/* Byte strings, string lists, and the MQCFST in which a dialog's byte
+ * field (a message's MsgId or token) travels with its bytes. */
 int AgentTakeItems(AGENTREQ *rq, const AGENTPARM *p, AGENTLIST *l)
 {
-    if (is_bytes(p))
+    if (is_bytes(p) || p->type == MQCFT_STRING)
         return add_pieces(rq, p, p->value, p->length, l);
     if (p->type != MQCFT_STRING_LIST && p->type != PCF_STRING_LIST)
         return AgentUnknown(rq, p);

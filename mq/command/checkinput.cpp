@@ -179,6 +179,8 @@ static int TakesPart(CHECK *c, const PCFFieldEntry *e, const PCFCommandUse *u, c
 {
     const PCFFieldDef *f = e->field;
     CHECKINPUT *in = c->in;
+    if (f->type == PCFT_MESSAGE && (in->editedMd || in->editedMsg))
+        return 1;                       /* the edited message of an update or add */
     if ((u->flags & 4) && IsString(f->type) && Blank(Text(v))) {
         in->error[0] = 0;
         return -1;
@@ -355,6 +357,19 @@ static void WriteInteger(CHECK *c, const PCFFieldDef *f, const VALUE *v)
     AddInt(c, id, value);
 }
 
+/* A message buffer field: the editor's bytes when it holds the message,
+ * else the buffer's. */
+static void WriteMessage(CHECK *c, const PCFFieldDef *f, const VALUE *v)
+{
+    CHECKINPUT *in = c->in;
+    if ((f->attrId == MYPCFA_MSGDESCRIPTOR && in->editedMd) || (f->attrId == MYPCFA_FULLMESSAGE && in->editedMsg)) {
+        WriteShownOnly(c, f);
+        return;
+    }
+    PCFMSGBUF *b = v->record ? (PCFMSGBUF *)PCFRecPtr(v->record) : nullptr;
+    Add(c, MQCFT_BYTE_STRING, (int32_t)f->attrId, b ? PCFMsgBufBytes(b) : nullptr, b ? (int32_t)b->length : 0, 1);
+}
+
 static void WriteIntList(CHECK *c, const PCFFieldDef *f, const VALUE *v, int orTogether)
 {
     PCFINTLIST *l = v->record ? (PCFINTLIST *)PCFRecPtr(v->record) : nullptr;
@@ -428,6 +443,9 @@ static void WriteValue(CHECK *c, const PCFFieldEntry *e, const VALUE *v, const c
     }
     case PCFT_SHOWONLY:
         WriteShownOnly(c, f);
+        break;
+    case PCFT_MESSAGE:                  /* the descriptor and data of a message dialog */
+        WriteMessage(c, f, v);
         break;
     default:
         break;

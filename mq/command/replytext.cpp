@@ -280,8 +280,19 @@ int LoadMessageFields(DialogWords *d)
     PCFFieldEntry *me = PCFFindField(d, caps, d->definition->fields, MYPCFA_FULLMESSAGE);
     if (!de || !me)
         return 0;
-    if (m.md && m.mdLength <= sizeof(MQMD) && PCFStoresValue(de) && m.mdLength <= PCFBytesRoom(de->field))
-        PCFSetRecBytes(d->dataArea + de->offset, de->field, m.md, m.mdLength);
+    uint8_t *rec = PCFStoresValue(de) ? d->dataArea + de->offset : nullptr;
+    PCFMSGBUF *b = rec && de->field->type == PCFT_MESSAGE ? (PCFMSGBUF *)PCFRecPtr(rec) : nullptr;
+    if (m.md && m.mdLength <= sizeof(MQMD) && b) {
+        /* a message buffer (the record holds its pointer): written in
+         * place when it has the room, never grown here */
+        if (b->capacity >= m.mdLength) {
+            memcpy(PCFMsgBufBytes(b), m.md, m.mdLength);
+            b->length = m.mdLength;
+        }
+    } else if (m.md && m.mdLength <= sizeof(MQMD) && rec && de->field->type != PCFT_MESSAGE &&
+               m.mdLength <= PCFBytesRoom(de->field)) {
+        PCFSetRecBytes(rec, de->field, m.md, m.mdLength);
+    }
     MessageCopyBuffer(m.dataCopy, m.data, m.dataLength);
     return 1;
 }

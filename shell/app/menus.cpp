@@ -19,9 +19,6 @@
 #include "prfdata.h"
 #include "tkutil.h"
 
-/* Editor state bits of ShellWork.editorState. */
-enum { ED_ACTIVE = 1, ED_UNDO = 2, ED_REDO = 4, ED_SELECTION = 8, ED_REPEAT = 16 };
-
 /* ---- finding submenus ---- */
 
 /* The submenu (at any depth) that holds a command, with its parent and

@@ -7,6 +7,7 @@
 
 #include "debugwin.h"
 #include "impwnd.h"
+#include "laterwin.h"
 #include "locdlgwin.h"
 #include "loccache.h"
 #include "mq/engine/mqengine.h"
@@ -37,6 +38,21 @@ static void get_credentials(QMS *location, void *request)
     PWCGetCredentials(location, (int)rq->needUser, (int)rq->needKdb);
     CSFreeMem(rq);
 }
+/* The message pane's editor: its menu state from the dialog's browse
+ * bits, and the question before its edits are dropped. */
+static uint32_t editor_state(DialogWords *pane)
+{
+    int bits = PCFEditorBrowseBits(pane);
+    if (bits < 0)
+        return 0;
+    uint32_t state = ED_ACTIVE;
+    state |= (bits & 0x1) ? ED_UNDO : 0;
+    state |= (bits & 0x2) ? ED_REDO : 0;
+    state |= (bits & 0x8) ? ED_SELECTION : 0;
+    state |= pane->repeatMessage ? ED_REPEAT : 0;
+    return state;
+}
+
 /* The transfer windows (xferwork.cpp). */
 void ShellPutDialog(QMS *location, int flags);
 void ShellPublishDialog(QMS *location, void *topic, int flags);
@@ -73,6 +89,9 @@ static SHELLWORK defaults(void)
     w.putDialog = ShellPutDialog;
     w.publishDialog = ShellPublishDialog;
     w.loadUnloadDialog = ShellDraskDialog;
+    w.editorCommand = PCFEditorCommand;
+    w.editorState = editor_state;
+    w.confirmDiscard = ConfirmDiscardEdits;
     return w;
 }
 

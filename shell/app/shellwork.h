@@ -40,7 +40,7 @@ struct SHELLWORK {
      * 937 (1 when something changed), its state bits, and the discard
      * question before a frame closes (0: may close) */
     int (*editorCommand)(DialogWords *pane, int32_t id);
-    uint32_t (*editorState)(DialogWords *pane);
+    uint32_t (*editorState)(DialogWords *pane);             /* ED_* */
     int (*confirmDiscard)(DialogWords *pane);
     /* version check, debug window, splash */
     void (*versionCheck)(HWND window, int interactive);       /* 932, the timer */
@@ -70,6 +70,8 @@ struct SHELLWORK {
     int (*requestRefresh)(QMS *location, uint32_t bits, const char *prefix, int force);
 };
 extern SHELLWORK ShellWork;
+/* The frame's message editor's state bits (editorState). */
+enum { ED_ACTIVE = 1, ED_UNDO = 2, ED_REDO = 4, ED_SELECTION = 8, ED_REPEAT = 16 };
 void ShellWorkDefaults(void);
 
 /* 1 when the handler behind a menu command is there (or the command

@@ -109,8 +109,8 @@ TEST_F(EdFormat, AFormatWithoutHeaderGetsAnEmptyBody)
     EXPECT_EQ(std::string((const char *)ed->descriptor.data + 32, 8), "MQSTR   ");
     EXPECT_EQ(ed->data.length, 0u);
     /* the data area received the new descriptor */
-    EXPECT_EQ(area.descriptor.length, 364u);
-    EXPECT_EQ(0, memcmp(area.descriptor.bytes, ed->descriptor.data, 364));
+    EXPECT_EQ(area.Buffer(ATTR_MSGDESCRIPTOR)->length, 364u);
+    EXPECT_EQ(0, memcmp(PCFMsgBufBytes(area.Buffer(ATTR_MSGDESCRIPTOR)), ed->descriptor.data, 364));
 }
 
 TEST_F(EdFormat, StructConvertFieldsTurnsCharactersAndByteOrder)

@@ -295,18 +295,18 @@ TEST_F(EdTyping, TheQuestionsBeforeAnEdit)
     EXPECT_EQ(Body(), "XYline 00001");
     d.viewWords[1] &= ~LO_DECODE_ENTITIES;
     /* a converted message */
-    d.status |= DST_CONVERTED;
+    d.markFlags |= DM_CONVERTED;
     rec.answer = 0;
     Type("Z");
     EXPECT_NE(rec.questions.back().find("has been converted"), std::string::npos);
     EXPECT_EQ(Body(), "XYline 00001");
-    d.status &= ~DST_CONVERTED;
+    d.markFlags &= ~DM_CONVERTED;
     /* a partial message: the whole one is asked for, the edit refused */
     int fetched = 0;
     static int *fetchCount;
     fetchCount = &fetched;
     edHost.fetchWhole = [](DialogWords *) { (*fetchCount)++; };
-    d.status |= DST_TRUNCATED;
+    d.statusFlags |= DS_TRUNCATED;
     rec.answer = 1;
     size_t statuses = rec.statuses.size();
     Type("Z");
@@ -314,7 +314,7 @@ TEST_F(EdTyping, TheQuestionsBeforeAnEdit)
     EXPECT_EQ(fetched, 1);
     EXPECT_EQ(Body(), "XYline 00001");
     EXPECT_EQ(rec.statuses.size(), statuses);  /* quiet: nothing to report */
-    d.status &= ~DST_TRUNCATED;
+    d.statusFlags &= ~DS_TRUNCATED;
     edHost.fetchWhole = nullptr;
     /* expert-only fields */
     Prf.opt1 &= ~0x200000u;

@@ -154,7 +154,7 @@ TEST_F(EdUserFormats, AUserFormatPickedAsTheFormatGivesItsStructure)
     ASSERT_TRUE(EdSetMessageFormat(&d));
     EXPECT_EQ(ed->data.length, 7u);                    /* Cancel: char[3] and int */
     /* on a queue no rule names: no header */
-    snprintf(area.queueName, sizeof area.queueName, "OTHER.Q");
+    area.SetQueue("OTHER.Q");
     Load(EdDescriptor("NOSUCH  "), OrderBytes());
     ASSERT_TRUE(EdSetMessageFormat(&d));
     EXPECT_EQ(ed->data.length, 0u);

@@ -73,7 +73,7 @@ TEST_F(EdView, RawAndFormattedViewsAndTheDescriptorToggle)
 
 TEST_F(EdView, TheRawViewShowsTheDataAsOneDump)
 {
-    d.status |= DST_TRUNCATED;
+    d.statusFlags |= DS_TRUNCATED;
     d.viewWords[0] &= ~VW_SHOW_MD;
     Load(EdDescriptor("MQSTR   "), EdTextLines(10));
     Command(568);
@@ -118,7 +118,7 @@ TEST_F(EdView, TheGutterHoldsTheLineCountsDigitsAndTwo)
 {
     SetLineNumberWidth(ed);
     EXPECT_EQ(ed->gutterWidth, 0u);
-    d.viewOptions |= VO_LINE_NUMBERS;
+    d.viewOptions |= DV_LINE_NUMBERS;
     SetLineNumberWidth(ed);
     EXPECT_EQ(ed->gutterWidth, 3u);                  /* no lines: one digit */
     Load(EdDescriptor("MQSTR   "), EdTextLines(1000));

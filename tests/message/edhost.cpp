@@ -1,125 +1,74 @@
-/* The test message dialog (edhost.h). */
+/* The program's Message dialog as the pane's test host (edhost.h). */
 #include "edhost.h"
 #include "tkharness.h"
 #include "tktoolbar.h"
 #include "csmem.h"
+#include "pcfwin.h"
+#include "mq/capability.h"
+#include "locstore.h"
 #include <cstdio>
 #include <cstdlib>
 
-static const char hostClass[] = "RavoltTestMessageDialog";
-
-static EdHostDialog *HostOf(HWND hwnd) { return (EdHostDialog *)GetWindowLongPtrA(hwnd, GWLP_USERDATA); }
-
-static void Layout(EdHostDialog *h)
+/* The dialog lays itself out; its client is resized to the asked size. */
+static void Resize(EdHostDialog *h, int width, int height)
 {
-    RECT r;
-    GetClientRect(h->window, &r);
-    int bar = h->toolbar ? TbGetHeight(h->toolbar) : 0;
-    if (h->toolbar)
-        MoveWindow(h->toolbar, 0, 0, r.right, bar, TRUE);
-    MoveWindow(h->status, 0, r.bottom - 24, r.right - 120, 200, TRUE);
-    MoveWindow(h->count, r.right - 120, r.bottom - 24, 120, 24, TRUE);
-    MoveWindow(h->pane, 0, bar, r.right, r.bottom - bar - 24, TRUE);
-}
-
-static LRESULT CALLBACK HostProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
-{
-    EdHostDialog *h = HostOf(hwnd);
-    switch (msg) {
-    case WM_CREATE:
-        SetWindowLongPtrA(hwnd, GWLP_USERDATA, (LONG_PTR)((CREATESTRUCTA *)lp)->lpCreateParams);
-        return 0;
-    case WM_SIZE:
-        if (h && h->pane)
-            Layout(h);
-        return 0;
-    case WM_COMMAND:
-        if (h && EdDialogCommand(&h->d, LOWORD(wp)))
-            return 0;
-        break;
-    case UM_PCF_UPDATE_DIALOG:
-        if (h && h->pane)
-            SendMessageA(h->pane, UM_PCF_UPDATE_DIALOG, wp, lp);
-        return 0;
-    }
-    return DefWindowProcA(hwnd, msg, wp, lp);
-}
-
-/* The view commands' menu and tool bar. */
-static HMENU ViewMenu()
-{
-    static const struct { int id; const char *text; } items[] = {
-        { 568, "&Hex\tCtrl+H" }, { 569, "&Formatted\tCtrl+Shift+H" }, { 570, "Level &1\tCtrl+1" },
-        { 571, "Level &2\tCtrl+2" }, { 572, "Level &3\tCtrl+3" }, { 573, "&Descriptor\tCtrl+0" },
-        { 609, "&Offsets" }, { 640, "&Character line" }, { 673, "Detect &XML" }, { 674, "XML &names" },
-        { 737, "Dump c&haracters" }, { 775, "No &split" }, { 936, "&Entities" }, { 922, "&Automatic" },
-        { 925, "&CSV" }, { 924, "F&IX" }, { 923, "&JSON" }, { 928, "&Text" }, { 929, "X&ML" },
-        { 930, "&EDIFACT" }, { 926, "Return &separates" }, { 927, "Typing &aids" },
-        { 670, "Copy &page" }, { 692, "Copy &all" }, { 813, "Copy &selection" },
-    };
-    HMENU bar = CreateMenu(), view = CreatePopupMenu();
-    for (auto &i : items)
-        AppendMenuA(view, MF_STRING, (UINT_PTR)i.id, i.text);
-    AppendMenuA(bar, MF_POPUP, (UINT_PTR)view, "&View");
-    return bar;
-}
-
-static HWND ViewToolbar(HWND parent)
-{
-    static const int ids[] = { 568, 569, 573, 609, 640, 570, 571, 572 };
-    ToolbarButton b[8] = {};
-    for (int i = 0; i < 8; i++) {
-        b[i].text = "View";
-        b[i].id = ids[i];
-        b[i].key = i + 1;
-        b[i].flags = TBB_CHECK;
-    }
-    return TbCreate(parent, 0, 8, b);
+    RECT r = { 0, 0, width, height };
+    AdjustWindowRectEx(&r, (DWORD)GetWindowLongA(h->window, GWL_STYLE), GetMenu(h->window) != NULL,
+                       (DWORD)GetWindowLongA(h->window, GWL_EXSTYLE));
+    SetWindowPos(h->window, NULL, 20, 20, r.right - r.left, r.bottom - r.top, SWP_NOZORDER);
 }
 
 bool EdHostDialog::Create(int width, int height, const char *title)
 {
+    (void)title;
     HINSTANCE inst = GetModuleHandleA(NULL);
-    WNDCLASSA wc = {};
-    if (!GetClassInfoA(inst, hostClass, &wc)) {
-        wc.lpfnWndProc = HostProc;
-        wc.hInstance = inst;
-        wc.hCursor = LoadCursor(NULL, IDC_ARROW);
-        wc.hbrBackground = (HBRUSH)(COLOR_BTNFACE + 1);
-        wc.lpszClassName = hostClass;
-        RegisterClassA(&wc);
-    }
     RegisterControlClasses(inst);
-    if (!EdRegisterPaneClass(inst))
+    if (!PCFRegisterClasses())
         return false;
-    EdTestDialog(&d, &qms, &area);
-    menu = ViewMenu();
-    RECT r = { 0, 0, width, height };
-    AdjustWindowRect(&r, WS_OVERLAPPEDWINDOW, TRUE);
-    window = CreateWindowExA(0, hostClass, title, WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, 20, 20,
-                             r.right - r.left, r.bottom - r.top, NULL, menu, inst, this);
-    if (!window)
+    PCFInitCommandDefs();
+    LocGlobals.uiThread = GetCurrentThreadId();
+    qms = (QMS *)calloc(1, sizeof(QMS));
+    InitLocationDefaults(qms);
+    snprintf(qms->qmName, sizeof qms->qmName, "QM1");
+    qms->ccsid = qms->ccsidQm = 850;
+    qms->encoding = 546;
+    qms->platform = 11;                          /* Windows */
+    qms->commandLevel = 940;
+    qms->authMask = ~0ull;
+    CapSetForQmgr(qms->caps, qms->platform, qms->commandLevel);
+    qms->downloadState = 0x100000000ull;      /* the command level is known: no level query */
+    DialogWords t = {};
+    t.definition = &PCFMessageDef;
+    t.first.location = qms;
+    t.stateFlags = DF_SHOW_BUTTONS;
+    d = PCFCommandDialog(nullptr, nullptr, &t, nullptr);
+    if (!d)
         return false;
-    d.window = window;
-    d.menu = menu;
-    toolbar = ViewToolbar(window);
-    d.toolbar = toolbar;
-    status = CreateWindowExA(0, "EDIT", "", WS_CHILD | WS_VISIBLE | ES_READONLY, 0, 0, 10, 10, window,
-                             (HMENU)17, inst, nullptr);
-    count = CreateWindowExA(0, "STATIC", "", WS_CHILD | WS_VISIBLE, 0, 0, 10, 10, window, (HMENU)32, inst,
-                            nullptr);
-    d.statusLine = status;
-    d.countWindow = count;
-    ed = EdCreatePane(&d);
-    pane = EdCreatePaneWindow(&d, window, ed);
-    if (!pane)
+    window = PCFWnd(d->window);
+    pane = PCFWnd(d->dataWindow);
+    status = PCFWnd(d->statusWindow);
+    count = PCFWnd(d->countWindow);
+    toolbar = PCFWnd(d->toolbar);
+    menu = (HMENU)d->menu;
+    ed = d->editor;
+    if (!pane || !ed)
         return false;
+    lineGap = d->lineGap;
+    viewOptions = d->viewOptions;
     int n;
     const ACCEL *a = EdViewAccelerators(&n);
     accelerators = CreateAcceleratorTableA((ACCEL *)a, n);
-    Layout(this);
     ShowWindow(window, SW_SHOW);
+    PumpWith(this);
+    Resize(this, width, height);
     UpdateWindow(window);
+    /* the test's own message in the message's own queue */
+    uint8_t *q = EdDialogValue(d, ATTR_QUEUE_NAME);
+    PCFFieldEntry *e = PCFFindField(d, PCFDialogCaps(d), PCFMessageDef.fields, ATTR_QUEUE_NAME);
+    char message[200];
+    if (q && e)
+        PCFStoreText(&PCFMessageDef, d->dataArea, e, "APP.QUEUE", -1, message, sizeof message);
+    d->viewWords[0] = 3 | VW_FORMATTED | VW_SHOW_MD;
     SetFocus(pane);
     PumpWith(this);
     return true;
@@ -130,29 +79,29 @@ void EdHostDialog::Destroy()
     if (window) {
         SetWindowPos(window, NULL, 0, 0, 0, 0, SWP_HIDEWINDOW | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER |
                      SWP_NOACTIVATE);
-        DestroyWindow(window);
+        SendMessageA(window, WM_CLOSE, 0, 0);
     }
     window = pane = nullptr;
+    d = nullptr;
+    ed = nullptr;
     if (accelerators)
         DestroyAcceleratorTable(accelerators);
     accelerators = nullptr;
-    EdFreePane(ed);
-    ed = nullptr;
+    Pump();
     free(qms);
     qms = nullptr;
-    Pump();
 }
 
 void EdHostDialog::Load(const std::vector<unsigned char> &md, const std::vector<unsigned char> &body)
 {
     Fill(md, body);
-    PostMessageA(window, UM_PCF_UPDATE_DIALOG, 0, 1);
+    PostMessageA(pane, UM_PCF_UPDATE_DIALOG, 0, 1);
     PumpWith(this);
 }
 
 void EdHostDialog::Fill(const std::vector<unsigned char> &md, const std::vector<unsigned char> &body)
 {
-    FillMessageArea(&area, &block, md, body);
+    FillMessageRecords(EdDialogValue(d, ATTR_MSGDESCRIPTOR), EdDialogValue(d, ATTR_FULLMESSAGE), md, body);
 }
 
 void EdHostDialog::Command(int id)
@@ -213,22 +162,25 @@ EdHostDialog &SharedHost(void)
 
 void ResetHost(EdHostDialog &host)
 {
-    DialogWords &d = host.d;
+    DialogWords &d = *host.d;
     d.viewWords[0] = 3 | VW_FORMATTED | VW_SHOW_MD;
     d.viewWords[1] = 0;
     d.bodyKind = BK_AUTO;
     d.viewSwitches[0] = 0;
     d.viewSwitches[1] = 1;
-    d.status = 0;
-    d.viewOptions = 0;
-    d.lineSpacing = 0;
-    d.titleTag[0] = 0;
+    d.statusFlags &= ~DS_TRUNCATED;
+    d.markFlags &= ~DM_CONVERTED;
+    d.viewOptions = host.viewOptions;
+    d.lineGap = host.lineGap;
+    d.captionText[0] = 0;
     host.ed->anchor.column = ED_UNSET;
     host.ed->highlight[0] = 0;
     host.ed->typing = host.ed->deferred = 0;
     host.ed->capturing = 0;
     edDebugSwitch = 0;
-    Layout(&host);
+    RECT r;                                         /* the dialog lays its panes out again */
+    GetClientRect(host.window, &r);
+    SendMessageA(host.window, WM_SIZE, SIZE_RESTORED, MAKELPARAM(r.right, r.bottom));
     SetFocus(host.pane);
     ToggleViewOption(&d, &d.viewWords[0], &d.viewWords[1], 0);
     PumpWith(&host);

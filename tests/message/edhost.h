@@ -1,12 +1,12 @@
-/* A small message dialog that hosts the editor pane until the command
- * dialog holds it: a dialog instance with a location and a message data
- * area, the pane, a status line, a count window, a menu of the view
- * commands and a tool bar of their buttons. */
+/* The program's Message dialog holding the editor pane, for the pane's
+ * window tests: opened by the command dialog's open path on a location,
+ * with its status line, count window, menus and tool bar; messages go
+ * into its data area as reply processing leaves them. */
 #pragma once
 
 #include <windows.h>
 #include "edwnd.h"
-#include "eddata_standin.h"
+#include "eddialog.h"
 #include "edbytes.h"
 #include "qms.h"
 #include <string>
@@ -16,11 +16,11 @@ struct EdHostDialog {
     HWND window = nullptr, pane = nullptr, status = nullptr, count = nullptr, toolbar = nullptr;
     HMENU menu = nullptr;
     HACCEL accelerators = nullptr;
-    DialogWords d{};
-    EdMessageArea area{};
+    DialogWords *d = nullptr;
     QMS *qms = nullptr;
     PCFDATA *ed = nullptr;
-    std::vector<unsigned char> block;
+    uint16_t lineGap = 0;
+    uint32_t viewOptions = 0;
 
     /* a shown dialog of the client size; the pane gets the focus */
     bool Create(int width = 900, int height = 600, const char *title = "Message");

@@ -6,7 +6,7 @@
 
 #include "edpane.h"
 #include "eddialog.h"
-#include "eddata_standin.h"
+#include "eddialog.h"
 #include "edops.h"
 #include "edbytes.h"
 #include "qms.h"

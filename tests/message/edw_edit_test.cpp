@@ -42,8 +42,8 @@ struct PaneEdit : ::testing::Test {
     {
         edHost.confirm = confirm;
         Prf.po[3] = savedPo3;
-        if (host.d.findWindow)
-            DestroyWindow((HWND)host.d.findWindow);
+        if (host.d->findWindow)
+            DestroyWindow((HWND)host.d->findWindow);
         PumpWith(&host);
     }
     PCFDATA *ed() { return host.ed; }
@@ -70,7 +70,7 @@ struct PaneEdit : ::testing::Test {
 TEST_F(PaneEdit, TypedKeysAidsAndUndo)
 {
     /* JSON: "{" gives "{}" with the cursor between them */
-    host.d.bodyKind = BK_JSON;
+    host.d->bodyKind = BK_JSON;
     host.Load(Md(), Bytes().Raw("[\"q\"]", 5));
     int32_t line = EdFindLine(ed(), "\"q\"");
     ASSERT_GE(line, 0);
@@ -79,7 +79,7 @@ TEST_F(PaneEdit, TypedKeysAidsAndUndo)
     EXPECT_EQ(Body(), "[{}\"q\"]");
     EXPECT_EQ(ed()->cursor.digit, 4u);
     /* "<" in an empty string message: an empty element */
-    host.d.bodyKind = BK_AUTO;
+    host.d->bodyKind = BK_AUTO;
     Prf.po[3] |= 0x80000;
     host.Load(Md(), Bytes());
     line = EdFindLine(ed(), "Message Data");
@@ -108,8 +108,8 @@ TEST_F(PaneEdit, TypedKeysAidsAndUndo)
 TEST_F(PaneEdit, ReturnTypesALineEndOrASeparator)
 {
     host.Load(Md(), Bytes().Raw("qq,zz", 5));
-    host.d.bodyKind = BK_CSV;
-    host.d.viewSwitches[0] = 1;
+    host.d->bodyKind = BK_CSV;
+    host.d->viewSwitches[0] = 1;
     SendMessageA(host.pane, UM_PANE_REFORMAT, 0, 0);
     int32_t line = EdFindLine(ed(), "qq");
     ASSERT_GE(line, 0);
@@ -117,8 +117,8 @@ TEST_F(PaneEdit, ReturnTypesALineEndOrASeparator)
     Chars("\r");
     EXPECT_EQ(Body(), "q,q,zz");
     /* overtype: the line end is still inserted, overtype stays */
-    host.d.viewSwitches[0] = 0;
-    host.d.bodyKind = BK_AUTO;
+    host.d->viewSwitches[0] = 0;
+    host.d->bodyKind = BK_AUTO;
     host.Load(Md(), Bytes().Raw("qz", 2));
     ed()->insertMode = 0;
     At(EdFindLine(ed(), "qz"), 1);
@@ -199,7 +199,7 @@ TEST_F(PaneEdit, TheSystemClipboard)
     EXPECT_EQ(Body(), "ABABxy");
     Keys(false, false, true);
     At(line, 0);
-    EXPECT_TRUE(EdPaste(&host.d));
+    EXPECT_TRUE(EdPaste(host.d));
     Keys(false, false, false);
     EXPECT_EQ(asked.size(), 1u);
     EXPECT_EQ(Body(), "41 42ABABxy");
@@ -213,7 +213,7 @@ TEST_F(PaneEdit, TheSystemClipboard)
     /* the question before a large copy */
     host.Load(Md(), EdTextLines(6000));
     answer = 0;
-    EdSelectAll(&host.d);
+    EdSelectAll(host.d);
     host.Command(896);
     ASSERT_FALSE(asked.empty());
     EXPECT_NE(asked.back().find("The data is quite large"), std::string::npos);
@@ -227,9 +227,9 @@ TEST_F(PaneEdit, TheFindAndReplaceDialog)
     host.Load(Md(), Bytes().Raw("red green\nred blue", 18));
     At(0, 0);
     host.Command(900);
-    HWND dlg = (HWND)host.d.findWindow;
+    HWND dlg = (HWND)host.d->findWindow;
     ASSERT_NE(dlg, nullptr);
-    DDHANDLE dd = (DDHANDLE)host.d.findDialog;
+    DDHANDLE dd = (DDHANDLE)host.d->findDialog;
     HWND find = DDGetFieldWindow(dd, 415, 0), button = DDGetFieldWindow(dd, FR_FIND, 0);
     ASSERT_NE(find, nullptr);
     /* the buttons follow the find text */
@@ -269,7 +269,7 @@ TEST_F(PaneEdit, TheFindAndReplaceDialog)
     EXPECT_GE(SendMessageA(find, CB_GETCOUNT, 0, 0), 1);
     SendMessageA(dlg, WM_COMMAND, IDCANCEL, 0);
     PumpWith(&host);
-    EXPECT_EQ(host.d.findWindow, nullptr);
+    EXPECT_EQ(host.d->findWindow, nullptr);
 }
 
 /* ---- named values ---- */
@@ -344,7 +344,7 @@ TEST_F(PaneEdit, StructureSubMenusOfAMenuBar)
     host.Load(Md("MQADMIN "), pcf);
     int32_t value = EdFindLine(ed(), "Value ");
     At(value, EdGetLine(ed(), value)->valueColumn);
-    EXPECT_TRUE(StructShowMenus(&host.d, bar));
+    EXPECT_TRUE(StructShowMenus(host.d, bar));
     EXPECT_EQ(GetMenuItemCount(add), 2);        /* structure before and after */
     char text[100];
     GetMenuStringA(add, 1, text, sizeof text, MF_BYPOSITION);
@@ -363,7 +363,7 @@ TEST_F(PaneEdit, StructureSubMenusOfAMenuBar)
     EXPECT_EQ(FmtRd32(ed()->data.data + 32, 546), 3u);
     /* in the descriptor both are greyed */
     At(EdFindLine(ed(), "Priority"), 20);
-    EXPECT_FALSE(StructShowMenus(&host.d, bar));
+    EXPECT_FALSE(StructShowMenus(host.d, bar));
     EXPECT_TRUE(GetMenuState(bar, 1, MF_BYPOSITION) & MF_GRAYED);
     DestroyMenu(bar);
 }
@@ -375,9 +375,9 @@ TEST_F(PaneEdit, GalleryOfTheFindDialogAndTheValueList)
     host.Load(Md(), Bytes().Raw("<order><item>red</item><item>blue</item></order>", 48));
     At(0, 0);
     host.Command(900);
-    HWND dlg = (HWND)host.d.findWindow;
+    HWND dlg = (HWND)host.d->findWindow;
     ASSERT_NE(dlg, nullptr);
-    DDHANDLE dd = (DDHANDLE)host.d.findDialog;
+    DDHANDLE dd = (DDHANDLE)host.d->findDialog;
     SetWindowTextA(DDGetFieldWindow(dd, 415, 0), "blue");
     SetWindowTextA(DDGetFieldWindow(dd, 524, 0), "green");
     SendMessageA(dlg, WM_COMMAND, MAKEWPARAM(415, CBN_EDITUPDATE), 0);

@@ -64,7 +64,7 @@ TEST_F(PaneGallery, RulesHeaderWithXml)
                                             "<jms><Dst>queue:///APP.QUEUE</Dst><Pri>4</Pri></jms>",
                                             "<usr><colour>blue</colour><size dt='i4'>7</size></usr>" });
     body.Raw("<order><item sku=\"A17\">pencil</item><qty>12</qty></order>", 56);
-    host.d.viewWords[0] = 2 | VW_FORMATTED | VW_SHOW_MD | LR_XML_DETECT;
+    host.d->viewWords[0] = 2 | VW_FORMATTED | VW_SHOW_MD | LR_XML_DETECT;
     host.Load(BuildMD(true, 2, "MQHRF2  ", 546, 1208), body);
     Shot("message_pane_rfh2_xml", EdFindLine(ed(), "blue"), 2, 45);
 }
@@ -85,7 +85,7 @@ TEST_F(PaneGallery, RawHexView)
 {
     Bytes body = BuildRfh2(true, "MQSTR   ", { "<usr><colour>blue</colour></usr>" });
     body.Raw("A message shown as its bytes, sixteen to a line and more.", 57);
-    host.d.viewWords[0] = 3 | VW_RAW_BYTES | LR_HEX_GROUP_BLANK;
+    host.d->viewWords[0] = 3 | VW_RAW_BYTES | LR_HEX_GROUP_BLANK;
     host.Load(BuildMD(true, 2, "MQHRF2  ", 546, 1208), body);
     Shot("message_pane_raw_hex", 2, 1);
 }

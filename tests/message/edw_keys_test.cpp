@@ -15,7 +15,7 @@ struct PaneKeys : ::testing::Test {
         ResetHost(host);
     }
     PCFDATA *ed() { return host.ed; }
-    DialogWords &d() { return host.d; }
+    DialogWords &d() { return *host.d; }
     Bytes Md(const char *format = "MQSTR   ") { return BuildMD(true, 2, format, 546, 850); }
 };
 
@@ -192,7 +192,7 @@ TEST_F(PaneKeys, SizingKeepsOrChangesTheWidth)
 TEST_F(PaneKeys, TheFontMessageMeasuresTheFont)
 {
     host.Load(Md(), EdTextLines(20));
-    d().lineSpacing = 4;
+    d().lineGap = 4;
     Prf.npfont.height = -20;
     SendMessageA(host.pane, UM_PANE_NEWFONT, 0, 0);
     PumpWith(&host);
@@ -202,7 +202,7 @@ TEST_F(PaneKeys, TheFontMessageMeasuresTheFont)
     GetClientRect(host.pane, &r);
     EXPECT_EQ(ed()->scroll.visible, r.bottom / ed()->scroll.lineHeight);
     Prf.npfont.height = -13;
-    d().lineSpacing = 0;
+    d().lineGap = 0;
     SendMessageA(host.pane, UM_PANE_NEWFONT, 0, 0);
     PumpWith(&host);
 }

@@ -75,7 +75,7 @@ TEST_F(PanePaint, TitlesFieldsAndTheCurrentField)
     LINEDATA *l = EdGetLine(ed(), version);
     EXPECT_EQ(Cells(version, 0, l->valueColumn - 2), Rgb(CLR_EDIT_BACK));    /* the label */
     EXPECT_EQ(Cells(version, l->valueColumn, l->valueColumn), Rgb(CLR_BASE_BACK));
-    host.d.viewWords[0] &= ~VW_SHOW_MD;
+    host.d->viewWords[0] &= ~VW_SHOW_MD;
     EdBuildLineData(ed(), 1);
     int32_t body = EdFindLine(ed(), "line 00003");
     EdMoveCursor(ed(), 0, 0, MC_GOTO, 1, body);
@@ -87,7 +87,7 @@ TEST_F(PanePaint, TitlesFieldsAndTheCurrentField)
 
 TEST_F(PanePaint, AThreeLineSelectionSwapsTheColours)
 {
-    host.d.viewWords[0] &= ~VW_SHOW_MD;
+    host.d->viewWords[0] &= ~VW_SHOW_MD;
     host.Load(BuildMD(true, 2, "MQSTR   ", 546, 850), EdTextLines(40));
     int32_t first = EdFindLine(ed(), "line 00005");
     EdMoveCursor(ed(), 0, 0, MC_GOTO, 2, first);
@@ -106,7 +106,7 @@ TEST_F(PanePaint, TheHexCursorsShadow)
     std::vector<unsigned char> body(64);
     for (size_t i = 0; i < body.size(); i++)
         body[i] = (unsigned char)('A' + i % 26);
-    host.d.viewWords[0] = 3 | VW_RAW_BYTES;
+    host.d->viewWords[0] = 3 | VW_RAW_BYTES;
     host.Load(std::vector<unsigned char>(), body);
     int32_t dump = 1;
     LINEDATA *l = EdGetLine(ed(), dump);
@@ -144,7 +144,7 @@ TEST_F(PanePaint, TypedTextInDeferAndErrorColours)
 
 TEST_F(PanePaint, MoreEventsThanTheListHolds)
 {
-    host.d.viewWords[0] &= ~VW_SHOW_MD;
+    host.d->viewWords[0] &= ~VW_SHOW_MD;
     Bytes body;
     std::string many(300, 'a');
     body.Raw(many.data(), many.size());
@@ -162,7 +162,7 @@ TEST_F(PanePaint, MoreEventsThanTheListHolds)
 TEST_F(PanePaint, AnEmptyPaneIsBackgroundOnly)
 {
     PCFDATA *saved = host.ed;
-    host.d.viewWords[0] = 3;                                     /* neither view: no lines */
+    host.d->viewWords[0] = 3;                                     /* neither view: no lines */
     host.Load(std::vector<unsigned char>(), std::vector<unsigned char>());
     ASSERT_EQ(saved->scroll.lineCount, 0);
     Snap();

@@ -44,28 +44,28 @@ TEST_F(PaneView, AcceleratorsOnTheViewWords)
 {
     host.Load(BuildMD(true, 2, "MQSTR   ", 546, 850), EdTextLines(20));
     host.AccelKey('H', false, true);                 /* Ctrl+H: raw bytes */
-    EXPECT_TRUE(host.d.viewWords[0] & VW_RAW_BYTES);
+    EXPECT_TRUE(host.d->viewWords[0] & VW_RAW_BYTES);
     EXPECT_TRUE(MenuChecked(568));
     EXPECT_FALSE(MenuChecked(569));
     EXPECT_TRUE(ButtonTicked(568));
     EXPECT_EQ(EdGetLine(ed(), 0)->lineFlags & LF_HEADING, (uint32_t)LF_HEADING);
     host.AccelKey('H', true, true);                  /* Ctrl+Shift+H: formatted */
-    EXPECT_TRUE(host.d.viewWords[0] & VW_FORMATTED);
-    EXPECT_FALSE(host.d.viewWords[0] & VW_RAW_BYTES);
-    EXPECT_TRUE(host.d.viewWords[0] & LR_HEX_GROUP_BLANK);
+    EXPECT_TRUE(host.d->viewWords[0] & VW_FORMATTED);
+    EXPECT_FALSE(host.d->viewWords[0] & VW_RAW_BYTES);
+    EXPECT_TRUE(host.d->viewWords[0] & LR_HEX_GROUP_BLANK);
     EXPECT_TRUE(ButtonTicked(569));
     EXPECT_FALSE(ButtonTicked(568));
-    uint32_t words = host.d.viewWords[0];
+    uint32_t words = host.d->viewWords[0];
     int32_t lines = ed()->scroll.lineCount;
     host.AccelKey('0', false, true);                 /* Ctrl+0 twice */
     EXPECT_NE(ed()->scroll.lineCount, lines);
     EXPECT_FALSE(MenuChecked(573));
     host.AccelKey('0', false, true);
-    EXPECT_EQ(host.d.viewWords[0], words);
+    EXPECT_EQ(host.d->viewWords[0], words);
     EXPECT_EQ(ed()->scroll.lineCount, lines);
     EXPECT_TRUE(MenuChecked(573));
     host.AccelKey('1', false, true);
-    EXPECT_EQ(host.d.viewWords[0] & 0xFF, 1u);
+    EXPECT_EQ(host.d->viewWords[0] & 0xFF, 1u);
     EXPECT_TRUE(MenuChecked(570));
     EXPECT_TRUE(ButtonTicked(570));
     EXPECT_FALSE(MenuChecked(572));
@@ -77,7 +77,7 @@ TEST_F(PaneView, BodyKindsFromTheMenu)
     json.Raw("{\"a\":1,\"b\":[1,2]}", 17);
     host.Load(BuildMD(true, 2, "MQSTR   ", 546, 850), json);
     host.Command(923);
-    EXPECT_EQ(host.d.bodyKind, (uint32_t)BK_JSON);
+    EXPECT_EQ(host.d->bodyKind, (uint32_t)BK_JSON);
     EXPECT_TRUE(MenuChecked(923));
     EXPECT_FALSE(MenuChecked(922));
     EXPECT_EQ(EdGetLine(ed(), ed()->scroll.lineCount - 1)->bodyKind, BK_JSON);
@@ -89,7 +89,7 @@ TEST_F(PaneView, BodyKindsFromTheMenu)
 
 TEST_F(PaneView, DisplayCopiesReadBackFromTheClipboard)
 {
-    host.d.viewWords[0] &= ~VW_SHOW_MD;
+    host.d->viewWords[0] &= ~VW_SHOW_MD;
     host.Load(BuildMD(true, 2, "MQSTR   ", 546, 850), EdTextLines(1000));
     host.Command(692);
     std::string all = Clipboard();
@@ -146,7 +146,7 @@ TEST_F(PaneView, AFailedCopyIsNeverReportedAsDone)
         { { OpenClipboard, EmptyClipboard, RefuseSet }, "SetClipboard failed" },
     };
     for (auto &c : cases) {
-        PCFDialogStatus(&host.d, "", 0, 1);
+        EdDialogStatus(host.d, "", 1);
         EdSetClipboardCalls(&c.calls);
         host.Command(692);
         EXPECT_EQ(host.StatusText(), "") << c.text;
@@ -180,7 +180,7 @@ TEST_F(PaneView, TheCodePageNoticeComesAfterThePaintOncePerCodePage)
 
 TEST_F(PaneView, DebugAndFrameCaptions)
 {
-    strcpy(host.d.titleTag, "MSG1");
+    strcpy(host.d->captionText, "MSG1");
     Prf.po[0] &= ~0x80000000u;
     Prf.po[2] &= ~0x800000u;
     host.Load(BuildMD(true, 2, "MQSTR   ", 546, 850), EdTextLines(10));
@@ -188,7 +188,7 @@ TEST_F(PaneView, DebugAndFrameCaptions)
     GetWindowTextA(host.window, title, sizeof title);
     EXPECT_STREQ(title, "Ravolt - [MSG1] - QM1/APP.QUEUE");
     Prf.po[2] |= 0x800000u;                          /* no title tag */
-    SetFrameTitle(&host.d);
+    SetFrameTitle(host.d);
     GetWindowTextA(host.window, title, sizeof title);
     EXPECT_STREQ(title, "Ravolt - QM1/APP.QUEUE");
     Prf.po[2] &= ~0x800000u;
@@ -197,7 +197,7 @@ TEST_F(PaneView, DebugAndFrameCaptions)
     GetWindowTextA(host.window, title, sizeof title);
     EXPECT_EQ(std::string(title).find(" Scr(0,"), 0u) << title;
     edDebugSwitch = 0;
-    ViewDebugText(&host.d);
+    ViewDebugText(host.d);
     GetWindowTextA(host.window, title, sizeof title);
     EXPECT_NE(std::string(title).find("Scr(0,"), std::string::npos) << title;
 }

@@ -64,7 +64,7 @@ TEST(SingleMessage, SaveAndLoadWithTheEditor)
     remove(file.c_str());
     host.Load(Descriptor("MQSTR   "), Body("the first message"));
 
-    MsgFileCommand(nullptr, &host.d, 918);
+    MsgFileCommand(nullptr, host.d, 918);
     DDHANDLE sd;
     HWND save = Dialog("DD_DLG_SAVEMSG", &sd);
     ASSERT_NE(save, nullptr);
@@ -103,13 +103,13 @@ TEST(SingleMessage, SaveAndLoadWithTheEditor)
     EXPECT_EQ(two.msgs[0].data, "the first message");
     EXPECT_EQ(two.msgs[1].data, "the second message");
     /* opened again: the same dialog */
-    MsgFileCommand(nullptr, &host.d, 918);
+    MsgFileCommand(nullptr, host.d, 918);
     EXPECT_EQ(FindWindowA("DD_DLG_SAVEMSG", nullptr), save);
 
     /* loading takes the first message, after the discard question */
     confirmations.clear();
     host.ed->data.data[0] = 'T';                     /* an edit not saved */
-    MsgFileCommand(nullptr, &host.d, 919);
+    MsgFileCommand(nullptr, host.d, 919);
     DDHANDLE ld;
     HWND load = Dialog("DD_DLG_LOADMSG", &ld);
     ASSERT_NE(load, nullptr);

@@ -1,13 +1,9 @@
 /* The shell's services as the transfer window tests need them: of the
  * location commands of DoAction only the transfer windows' (641 put, 747
- * publish, 731 load/unload), for the given location, and a modeless list
- * that only keeps its windows.  (The program's own are the shell's, which
- * bring the command dialog's windows and every part of the program; these
- * tests run the message editor's pane, which stands in for them.) */
+ * publish, 731 load/unload), for the given location.  (The program's own
+ * is the shell's, which brings every part of the program; the modeless
+ * list is the configuration's own.) */
 #include "xferwnd.h"
-
-#include <algorithm>
-#include <vector>
 
 struct DialogWords;
 
@@ -27,17 +23,4 @@ DialogWords *DoAction(HWND, QMS *location, void *, int id)
         break;
     }
     return nullptr;
-}
-
-static std::vector<void *> modeless;
-
-int AddModeless(void *window, int, void *, void *)
-{
-    modeless.push_back(window);
-    return 0;
-}
-
-void UtilRemoveModeless(void *window)
-{
-    modeless.erase(std::remove(modeless.begin(), modeless.end(), window), modeless.end());
 }

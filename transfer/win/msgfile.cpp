@@ -369,7 +369,7 @@ static HWND open_dialog(DialogWords *dialog, int save)
         WinOpError("WinLoadDlg failed");
         return nullptr;
     }
-    AddModeless(w, 0, dialog ? dialog->location : nullptr, nullptr);
+    AddModeless(w, 0, EdLocation(dialog), nullptr);
     XferPlaceWindow(w, mw->dd, save ? DLG_SAVEM : DLG_LOADM);
     ShowWindow(w, SW_SHOW);
     return w;

@@ -69,7 +69,7 @@ void ViewCopyToClipboard(DialogWords *d, int menuId)
     if (!block) {
         if (text || size) {
             snprintf(status, sizeof status, "Can't allocate %u byte global heap", size);
-            PCFDialogStatus(d, status, 0, 6);
+            EdDialogStatus(d, status, 6);
         }
         if (text)
             CSFreeMem(text);
@@ -86,7 +86,7 @@ void ViewCopyToClipboard(DialogWords *d, int menuId)
     if (!clipboard.set(CF_TEXT, block))
         return ClipboardFailed(block, "SetClipboard failed", 1);
     CloseClipboard();
-    PCFDialogStatus(d, "Copied to clipboard", 0, 1);
+    EdDialogStatus(d, "Copied to clipboard", 1);
 }
 
 static const ACCEL viewAccelerators[] = {
@@ -108,14 +108,14 @@ void SetFrameTitle(DialogWords *d)
         return;
     char title[300];
     int n = snprintf(title, sizeof title, "Ravolt");
-    int tagged = !(Prf.po[0] & 0x80000000u) && !(Prf.po[2] & 0x800000) && d->titleTag[0];
+    int tagged = !(Prf.po[0] & 0x80000000u) && !(Prf.po[2] & 0x800000) && d->captionText[0];
     if (tagged)
-        n += snprintf(title + n, sizeof title - (size_t)n, " - [%s]", d->titleTag);
-    if (d->location) {
+        n += snprintf(title + n, sizeof title - (size_t)n, " - [%s]", d->captionText);
+    if (QMS *q = EdLocation(d)) {
         if (d->queueName[0])
-            snprintf(title + n, sizeof title - (size_t)n, " - %s/%s", d->location->qmName, d->queueName);
+            snprintf(title + n, sizeof title - (size_t)n, " - %s/%s", q->qmName, d->queueName);
         else
-            snprintf(title + n, sizeof title - (size_t)n, " - %s", d->location->qmName);
+            snprintf(title + n, sizeof title - (size_t)n, " - %s", q->qmName);
     }
     SetWindowTextA(top, title);
 }
@@ -124,8 +124,8 @@ void ViewDebugText(DialogWords *d)
 {
     PCFDATA *ed = d->editor;
     char text[200];
-    int n = snprintf(text, sizeof text, "Scr(%d,%d,%d) ", (int)d->fieldTop, (int)d->fieldCount,
-                     (int)d->fieldVisible);
+    int n = snprintf(text, sizeof text, "Scr(%d,%d,%d) ", (int)d->topLine, (int)d->lineCount,
+                     (int)d->visibleLines);
     if (ed)
         snprintf(text + n, sizeof text - (size_t)n, "Scr(%d,%d,%d) ", ed->scroll.top, ed->scroll.lineCount,
                  ed->scroll.visible);

@@ -74,7 +74,7 @@ static void Status(DialogWords *d, const char *text)
 
 static void Progress(DialogWords *d)
 {
-    PCFRepaintCount(d);
+    EdDialogCount(d);
     if (d->countWindow)
         UpdateWindow((HWND)d->countWindow);
 }
@@ -149,6 +149,7 @@ static void OnInit(HWND hwnd, DDHANDLE dd, DialogWords *d)
 static void OnDestroy(HWND hwnd, DialogWords *d)
 {
     SetWindowLongPtrA(hwnd, GWLP_USERDATA, 0);
+    EdDialogModeless(hwnd, d, 0);
     if (!d)
         return;
     DDHANDLE dd = Handle(d);
@@ -288,6 +289,7 @@ int FRShowDialog(DialogWords *d)
         return 1;
     }
     SetWindowLongA(w, GWL_STYLE, GetWindowLongA(w, GWL_STYLE) & ~(WS_MINIMIZEBOX | WS_MAXIMIZEBOX));
+    EdDialogModeless(w, d, 1);                      /* its keys through the program's loop */
     EdFindState *f = &ed->findState;
     if (!f->cx) {
         SIZE need;

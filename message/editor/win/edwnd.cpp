@@ -126,9 +126,9 @@ static int HostCellWidth(PCFDATA *ed, uint32_t ccsid)
     CPSETTING *cp = CSGetCodepageSetting((int)ccsid, Window(ed), ed->font, nullptr);
     return cp && cp->cellWidth > 0 ? cp->cellWidth : ed->charWidth;
 }
-static void HostStatus(DialogWords *d, const char *text, int mode) { PCFDialogStatus(d, text, 0, mode); }
-static void HostCount(DialogWords *d) { PCFRepaintCount(d); }
-static void HostBrowse(DialogWords *d) { PCFUpdateBrowseState(d); }
+static void HostStatus(DialogWords *d, const char *text, int mode) { EdDialogStatus(d, text, mode); }
+static void HostCount(DialogWords *d) { EdDialogCount(d); }
+static void HostBrowse(DialogWords *d) { EdDialogBrowseState(d); }
 static int HostConfirm(DialogWords *d, const char *question, uint32_t *option, uint32_t bit)
 {
     return WinConfirm(d ? (HWND)d->window : NULL, 0, question, nullptr, option, bit);
@@ -144,7 +144,7 @@ static void HostCaption(PCFDATA *ed, const char *text)
     if (top)
         SetWindowTextA(top, text);
 }
-static void HostView(DialogWords *d, int id) { PCFViewCommand(d, id); }
+static void HostView(DialogWords *d, int id) { EdDialogView(d, id); }
 static void HostPost(DialogWords *d, uintptr_t wp, intptr_t lp)
 {
     if (d && d->window)
@@ -160,7 +160,7 @@ static void HostButton(DialogWords *d, int id, int on)
     if (d && d->toolbar)
         TbSetButtonState((HWND)d->toolbar, id, on);
 }
-static void HostContext(DialogWords *d) { PCFSetContextMenuTexts(d); }
+static void HostContext(DialogWords *d) { EdDialogContextTexts(d); }
 static void HostSound(void) { WinPlaySound(Prf.wsnd, 0, 0); }
 
 /* ---- messages ---- */
@@ -223,7 +223,7 @@ static void OnNewFont(HWND hwnd, PCFDATA *ed)
     ed->font = font;
     ed->charWidth = (int16_t)tm.tmAveCharWidth;
     ed->charHeight = (int16_t)(tm.tmHeight + tm.tmExternalLeading);
-    ed->scroll.lineHeight = (uint16_t)(ed->charHeight + (ed->dialog ? ed->dialog->lineSpacing : 0));
+    ed->scroll.lineHeight = (uint16_t)(ed->charHeight + (ed->dialog ? ed->dialog->lineGap : 0));
     ed->scroll.visible = (uint16_t)(ed->scroll.lineHeight ? ed->height / ed->scroll.lineHeight : 0);
     for (uint32_t ccsid : { 850u, 500u, 437u, 1208u, 819u, 37u })
         if (CPSETTING *cp = CSGetCodepageSetting((int)ccsid, nullptr, nullptr, nullptr))

@@ -12,7 +12,6 @@
 
 enum {
     PANE_ID = 24,
-    UM_PCF_UPDATE_DIALOG = 10004,
     UM_PANE_REFORMAT = 10011,
     UM_PANE_NEWFONT = 11242,
     UM_PANE_NOTICE = WM_APP + 0x3A1,    /* wParam: a CCSID whose code page is missing */
@@ -88,9 +87,12 @@ int StructShowMenus(DialogWords *dialog, HMENU bar);
 PCFDATA *EdFirstPane(void);
 PCFDATA *EdNextPane(PCFDATA *ed);
 
-/* Dialog services the pane's window calls (the command dialog's). */
-void PCFDialogStatus(DialogWords *dialog, const char *text, int reserved, int mode);
-void PCFUpdateBrowseState(DialogWords *dialog);
-void PCFViewCommand(DialogWords *dialog, int id);
-void PCFSetContextMenuTexts(DialogWords *dialog);
-void PCFRepaintCount(DialogWords *dialog);
+/* The holding dialog's services (eddlgsvc.cpp): its status line (mode 1
+ * information, 6 error), menu state, view command, put-context texts,
+ * count window, and the program's modeless list (add 1, remove 0). */
+void EdDialogStatus(DialogWords *dialog, const char *text, int mode);
+void EdDialogBrowseState(DialogWords *dialog);
+void EdDialogView(DialogWords *dialog, int id);
+void EdDialogContextTexts(DialogWords *dialog);
+void EdDialogCount(DialogWords *dialog);
+void EdDialogModeless(HWND window, DialogWords *dialog, int add);

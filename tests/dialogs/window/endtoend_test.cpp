@@ -1,13 +1,16 @@
 /* End to end against the stand-in queue manager through the command
  * engine, its threads and its reply processing: the Queue Manager and Queue dialogs show the
- * queue manager's values, an alter changes them there; and the gallery
- * pictures of the Queue dialog's tabs, the Queue Manager dialog and the
- * Message dialog's frame. */
+ * queue manager's values, an alter changes them there; the Message
+ * dialog shows a message in its editor pane and an edit updates it on
+ * the queue; and the gallery pictures of the Queue dialog's tabs, the
+ * Queue Manager dialog and the Message dialog. */
 #include "wintest.h"
 
 #include <commctrl.h>
 
 #include "autfile.h"
+#include "edpane.h"
+#include "eddialog.h"
 #include "mqsim.h"
 #include "prfdata.h"
 
@@ -171,6 +174,132 @@ TEST_F(EndToEnd, MessageDialogFrame)
     EXPECT_GT(data.bottom - data.top, fields.bottom - fields.top);
     EXPECT_EQ(count.right - count.left, 16 * d->charWidth);
     EXPECT_TRUE(GalleryShot(hwnd, "dialog_message_frame", true));
+}
+
+/* A connection to the test queue manager and the descriptor of one of
+ * its queues; false when the connection fails. */
+static bool Connect(const char *queue, MQHCONN *hc, MQOD *od)
+{
+    char name[48] = {};
+    snprintf(name, sizeof name, "%s", Qmgr);
+    MQLONG cc = 0, rc = 0;
+    MQCONN(name, hc, &cc, &rc);
+    MQOD fresh = { MQOD_DEFAULT };
+    memset(fresh.ObjectName, ' ', sizeof fresh.ObjectName);
+    memcpy(fresh.ObjectName, queue, strlen(queue));
+    *od = fresh;
+    return cc != MQCC_FAILED;
+}
+
+/* The messages of a queue of the stand-in, browsed (formats, bodies). */
+static std::vector<std::string> Messages(const char *queue, std::vector<std::string> *formats = nullptr)
+{
+    std::vector<std::string> out;
+    MQHCONN hc = 0;
+    MQOD od;
+    MQLONG cc = 0, rc = 0;
+    if (!Connect(queue, &hc, &od))
+        return out;
+    MQHOBJ ho = 0;
+    MQOPEN(hc, &od, MQOO_BROWSE, &ho, &cc, &rc);
+    for (int i = 0; cc != MQCC_FAILED && i < 100; i++) {
+        MQMD md = { MQMD_DEFAULT };
+        MQGMO gmo = { MQGMO_DEFAULT };
+        gmo.Options = MQGMO_NO_WAIT | (i ? MQGMO_BROWSE_NEXT : MQGMO_BROWSE_FIRST);
+        char body[4096];
+        MQLONG length = 0;
+        MQGET(hc, ho, &md, &gmo, sizeof body, body, &length, &cc, &rc);
+        if (cc == MQCC_FAILED)
+            break;
+        out.emplace_back(body, (size_t)length);
+        if (formats)
+            formats->emplace_back(md.Format, 8);
+    }
+    MQCLOSE(hc, &ho, MQCO_NONE, &cc, &rc);
+    MQDISC(&hc, &cc, &rc);
+    return out;
+}
+
+/* A text message put to a queue of the stand-in. */
+static bool PutText(const char *queue, const std::string &text)
+{
+    MQHCONN hc = 0;
+    MQOD od;
+    MQLONG cc = 0, rc = 0;
+    if (!Connect(queue, &hc, &od))
+        return false;
+    MQMD md = { MQMD_DEFAULT };
+    memcpy(md.Format, MQFMT_STRING, 8);
+    md.CodedCharSetId = 850;
+    MQPMO pmo = { MQPMO_DEFAULT };
+    pmo.Options = MQPMO_NO_SYNCPOINT;
+    MQPUT1(hc, &od, &md, &pmo, (MQLONG)text.size(), (PMQVOID)text.data(), &cc, &rc);
+    MQLONG put = cc;
+    MQDISC(&hc, &cc, &rc);
+    return put != MQCC_FAILED;
+}
+
+/* The line of the pane whose text holds a piece, -1 when none. */
+static int32_t PaneLine(PCFDATA *ed, const char *piece)
+{
+    for (int32_t i = 0; i < ed->scroll.lineCount; i++) {
+        const LINEDATA *l = EdGetLine(ed, i);
+        if (l && l->text && std::string(l->text, l->textLength).find(piece) != std::string::npos)
+            return i;
+    }
+    return -1;
+}
+
+TEST_F(EndToEnd, MessageDialogShowsEditsAndUpdatesTheMessage)
+{
+    Mqsc("CLEAR QLOCAL(APP.TWO)\n");
+    ASSERT_TRUE(PutText("APP.TWO", "hello queue"));
+    Location qm(Qmgr);
+    DialogWords *d = Open(&PCFMessageDef, &qm.q);
+    ASSERT_NE(d, nullptr);
+    HWND hwnd = PCFWnd(d->window);
+    MoveWindow(hwnd, 40, 40, 760, 560, TRUE);
+    PCFSetFieldText(d, MQCA_Q_NAME, "APP.TWO");
+    Command(d, 1);                                     /* the engine reads the message */
+    PCFDATA *ed = d->editor;
+    ASSERT_NE(ed, nullptr);
+    ASSERT_EQ(std::string((const char *)ed->data.data, ed->data.length), "hello queue") << Status(d);
+    EXPECT_GE(ed->descriptor.length, 324u);
+    Command(d, 569);                                   /* formatted, with the descriptor, through the dialog */
+    if (!(d->viewWords[0] & VW_SHOW_MD))
+        Command(d, 573);
+    int32_t line = PaneLine(ed, "hello queue");
+    ASSERT_GE(line, 0);
+    EXPECT_GE(PaneLine(ed, "MQSTR"), 0);               /* the descriptor's lines first */
+    EXPECT_TRUE(GalleryShot(hwnd, "dialog_message_formatted", true));
+
+    /* the editing commands un-grey as the pane's state allows */
+    HMENU menu = (HMENU)d->menu;
+    EXPECT_TRUE(GetMenuState(menu, 894, MF_BYCOMMAND) & MF_GRAYED);
+    EXPECT_FALSE(GetMenuState(menu, 937, MF_BYCOMMAND) & MF_GRAYED);
+    const LINEDATA *l = EdGetLine(ed, line);
+    ASSERT_NE(l, nullptr);
+    EdMoveCursor(ed, 0, 0, MC_GOTO, l->valueColumn, line);
+    ed->insertMode = 0;
+    SetFocus(PCFWnd(d->dataWindow));
+    for (char c : std::string("J"))
+        SendMessageA(PCFWnd(d->dataWindow), WM_CHAR, (WPARAM)(unsigned char)c, 1);
+    Pump();
+    EXPECT_EQ(std::string((const char *)ed->data.data, ed->data.length), "Jello queue");
+    EXPECT_FALSE(GetMenuState(menu, 894, MF_BYCOMMAND) & MF_GRAYED);
+    Command(d, 894);                                   /* undo and redo through the dialog */
+    EXPECT_EQ(std::string((const char *)ed->data.data, ed->data.length), "hello queue");
+    Command(d, 895);
+    EXPECT_EQ(std::string((const char *)ed->data.data, ed->data.length), "Jello queue");
+
+    Command(d, 946);                                   /* Update: the edited message replaces it */
+    std::vector<std::string> formats;
+    std::vector<std::string> left = Messages("APP.TWO", &formats);
+    EXPECT_EQ(left, std::vector<std::string>({ "Jello queue" })) << Status(d);
+    EXPECT_EQ(formats, std::vector<std::string>({ "MQSTR   " }));
+    Command(d, 1);                                     /* read again: the message as it is now */
+    EXPECT_EQ(std::string((const char *)ed->data.data, ed->data.length), "Jello queue") << Status(d);
+    EXPECT_EQ(Messages("APP.TWO").size(), 1u);
 }
 
 }  // namespace

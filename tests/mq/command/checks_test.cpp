@@ -1,7 +1,8 @@
 /* The checks before a command: the confirmation texts and the option bits
  * they are switched off with, the naming patterns and standards of a new
- * queue, the context fields of a put, the put-context bits of the dialog
- * qualifier, and user command templates. */
+ * queue, the context fields of a put, the sent descriptor kept in a
+ * message dialog, the put-context bits of the dialog qualifier, and user
+ * command templates. */
 #include "cmdtest.h"
 
 #include <cstring>
@@ -125,12 +126,18 @@ int Edited(void *, DialogWords *, CMDMESSAGE *out)
     return 1;
 }
 
-TEST_F(Checks, ContextFieldsOfAPut)
+/* The test's edited message becomes the message dialog's. */
+void UseEdited(Checks *test)
 {
-    Current = this;
+    Current = test;
     CMDHOOKS h = *CmdHooks();
     h.editedMessage = Edited;
     CmdSetHooks(&h);
+}
+
+TEST_F(Checks, ContextFieldsOfAPut)
+{
+    UseEdited(this);
     Loc qm("QMCTX");
     TestDialog m(&PCFMessageDef, &qm);
     memcpy(edited.UserIdentifier, "alice       ", 12);
@@ -171,6 +178,29 @@ TEST_F(Checks, ContextFieldsOfAPut)
     EXPECT_NE(hooks.questions[hooks.questions.size() - 2].text.find("such as 'UserIdentifier', are blank"),
               std::string::npos);
     EXPECT_NE(hooks.questions.back().text.find("such as 'PutApplName'"), std::string::npos);
+}
+
+/* The sent descriptor back into a Message dialog: its record holds a
+ * message buffer, written in place, and the record after it untouched. */
+TEST_F(Checks, SentDescriptorIntoTheMessageBuffer)
+{
+    UseEdited(this);
+    Loc qm("QMSENT");
+    TestDialog m(&PCFMessageDef, &qm);
+    PCFFieldEntry *de = PCFFindField(nullptr, nullptr, PCFMessageDef.fields, MYPCFA_MSGDESCRIPTOR);
+    PCFFieldEntry *me = PCFFindField(nullptr, nullptr, PCFMessageDef.fields, MYPCFA_FULLMESSAGE);
+    ASSERT_TRUE(de && me && m.d->dataArea);
+    uint8_t *mdRec = m.d->dataArea + de->offset, *msgRec = m.d->dataArea + me->offset;
+    PCFMSGBUF *b = PCFNewMsgBuf(sizeof(MQMD) + 4, "PHEX Data");
+    ASSERT_NE(b, nullptr);
+    PCFSetRecPtr(mdRec, b);
+    void *data = PCFRecPtr(msgRec);
+    memcpy(edited.PutApplName, "sent", 4);
+    EXPECT_EQ(LoadMessageFields(m.d), 1);
+    EXPECT_EQ(PCFRecPtr(mdRec), (void *)b);
+    EXPECT_EQ(b->length, sizeof(MQMD));
+    EXPECT_EQ(0, memcmp(PCFMsgBufBytes(b), &edited, sizeof(MQMD)));
+    EXPECT_EQ(PCFRecPtr(msgRec), data);
 }
 
 TEST_F(Checks, PutContextBitsOfTheQualifier)

@@ -1,0 +1,78 @@
+/* The message editor pane of a message dialog, from the dialog's side:
+ * the editing commands handed to it, its browse-state bits for the menu
+ * state, the line-number gutter, and the edited message the command
+ * engine puts or updates. */
+#include "pcfwin.h"
+#include "laterwin.h"
+
+#include "edstruct.h"
+#include "mq/command/command.h"
+
+/* 1 when the pane shows a message (or had one loaded). */
+static int ShowsMessage(const PCFDATA *ed)
+{
+    return ed->descriptor.length || ed->data.length || ed->savedDescriptor || ed->savedData;
+}
+
+int PCFEditorBrowseBits(DialogWords *d)
+{
+    PCFDATA *ed = d ? d->editor : nullptr;
+    if (!ed || !ShowsMessage(ed))
+        return -1;
+    int bits = 0;
+    if (EdCanUndo(ed))
+        bits |= 0x1;
+    if (EdCanRedo(ed))
+        bits |= 0x2;
+    if (EdHasSelection(ed))
+        bits |= 0x8;
+    if (ed->mark.buffer)
+        bits |= 0x20;
+    return bits;
+}
+
+int PCFEditorCommand(DialogWords *d, int32_t command)
+{
+    if (!d || !d->editor)
+        return 0;
+    int taken = EdDialogCommand(d, command);
+    PCFUpdateBrowseState(d, 1);
+    return taken;
+}
+
+/* The gutter follows the view option; the lines are drawn again. */
+void PCFEditorLineNumbers(DialogWords *d)
+{
+    if (!d || !d->editor)
+        return;
+    SetLineNumberWidth(d->editor);
+    if (d->dataWindow)
+        InvalidateRect(PCFWnd(d->dataWindow), nullptr, FALSE);
+}
+
+/* The engine's view of the edited message: the pane's bytes and the
+ * copies kept when the message was loaded. */
+static int EditedMessage(void *, DialogWords *d, CMDMESSAGE *out)
+{
+    PCFDATA *ed = d ? d->editor : nullptr;
+    if (!ed)
+        return 0;
+    if (ed->typing && PCFOnUiThread())
+        EdSetPending(ed, 0);         /* what is typed belongs to the message */
+    static const uint8_t none = 0;         /* an empty message is still the pane's */
+    out->md = ed->descriptor.data ? ed->descriptor.data : &none;
+    out->mdLength = ed->descriptor.length;
+    out->data = ed->data.data ? ed->data.data : &none;
+    out->dataLength = ed->data.length;
+    if (const PCFMSGBUF *saved = (const PCFMSGBUF *)ed->savedDescriptor) {
+        out->savedMd = (const uint8_t *)(saved + 1);
+        out->savedMdLength = saved->length;
+    }
+    out->dataCopy = &ed->savedData;
+    return 1;
+}
+
+void PCFEditorHooks(CMDHOOKS *h)
+{
+    h->editedMessage = EditedMessage;
+}
