@@ -100,6 +100,8 @@ int IfcmdLetGo(IFCMD *record);
 /* For FreeDialogWords (under lock 5): releases the finished records of a
  * dialog; 1 while one of them is still being processed. */
 int IfcmdDropDialog(DialogWords *dialog);
+/* The record of a dialog with a callback (the console's), or null. */
+IFCMD *IfcmdFind(DialogWords *dialog, IFCMDCALLBACK callback);
 /* Records in flight (tests, the no-response watch). */
 int32_t IfcmdCount(void);
 /* The key of a record: origin, sequence, its address, time and serial. */
