@@ -196,8 +196,8 @@ static MQSCCMD *AddEntry(IFCMD *r, const char *text, size_t n, const char *outNa
     MQSCCMD *image = (MQSCCMD *)CSGetMem(size, "MQSCCMD");
     char *name = outName ? (char *)CSGetMem(strlen(outName) + 1, "MQSCFILE") : nullptr;
     if (!image || (outName && !name)) {
-        CSFreeMem(image);
-        CSFreeMem(name);
+        CSFreeMemAndClear(&image);
+        CSFreeMemAndClear(&name);
         return nullptr;
     }
     memset(image, 0, size);
@@ -212,14 +212,14 @@ static MQSCCMD *AddEntry(IFCMD *r, const char *text, size_t n, const char *outNa
     CSUnlockGlobal(CSLOCK_DIALOGS);
     CSFreeMem(image);
     if (!e)
-        CSFreeMem(name);
+        CSFreeMemAndClear(&name);
     return e;
 }
 
 static void RemoveEntry(MQSCCMD *e)
 {
     CSLockGlobal(CSLOCK_DIALOGS);
-    CSFreeMem(e->outName);
+    CSFreeMemAndClear(&e->outName);
     CSListRemove(&e->link);
     CSUnlockGlobal(CSLOCK_DIALOGS);
 }

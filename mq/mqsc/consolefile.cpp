@@ -28,7 +28,7 @@ static int ReadLine(MQSCFILEREADER *r, size_t *length)
                 return 0;
             if (n)
                 memcpy(line, r->line, n);
-            CSFreeMem(r->line);
+            CSFreeMemAndClear(&r->line);
             r->line = line;
             r->lineSize = grown;
         }
@@ -286,6 +286,6 @@ void MQSCFileCommand(DialogWords *d, const PCFActionDef *action, const char *tex
         RunCommands(&f, &r);
     }
     fclose(r.file);
-    CSFreeMem(r.command);
-    CSFreeMem(r.line);
+    CSFreeMemAndClear(&r.command);
+    CSFreeMemAndClear(&r.line);
 }

@@ -91,7 +91,7 @@ void MQSCOpenOutputFile(DialogWords *d, IFCMD *r, MQSCCMD *entry)
         entry->file = o->file;
         o->file = nullptr;
         if (o->flags & (MC_COMPLETE | MC_HEADER)) {
-            CSFreeMem(o->outName);
+            CSFreeMemAndClear(&o->outName);
             CSListRemove(&o->link);
         }
         return;
@@ -111,7 +111,7 @@ static void CloseEntry(MQSCCMD *e)
     if (e->file)
         fclose(e->file);
     e->file = nullptr;
-    CSFreeMem(e->outName);
+    CSFreeMemAndClear(&e->outName);
     e->outName = nullptr;
     CSListRemove(&e->link);
 }

@@ -62,7 +62,7 @@ void MQSCAppendResponseText(MQSCPcf *s, const char *text, size_t length)
         memcpy(grown, s->text, old);
     memcpy(grown + old, text, length);
     grown[old + length] = 0;
-    CSFreeMem(s->text);
+    CSFreeMemAndClear(&s->text);
     s->text = grown;
     s->hasText = 1;
 }
