@@ -268,7 +268,9 @@ static void AttributeList(BUILD *b, const int32_t *ids, int32_t count)
         return;
     char keyword[MQSC_KEYWORD_SIZE];
     for (int32_t i = 0; i < count && !b->failed; i++) {
-        const PCFFieldEntry *e = Listable(b, ids[i]) ? FieldOf(b->def->fields, b->caps, ids[i]) : nullptr;
+        const PCFFieldEntry *e = nullptr;
+        if (Listable(b, ids[i]) && !(e = FieldOf(b->def->fields, b->caps, ids[i])))
+            e = FieldOf(b->def->detail, b->caps, ids[i]);
         MQSCKeywordForm(e ? e->field->keyword : nullptr, 1, keyword, sizeof keyword);
         if (keyword[0]) {
             MQSCPuts(&b->t, keyword);
