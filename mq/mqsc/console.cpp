@@ -101,15 +101,15 @@ uint8_t *MQSCEscapeRequest(const char *text, uint32_t *length)
 
 int MQSCEscapeText(const uint8_t *reply, uint32_t length, const char **text, uint32_t *textLength)
 {
-    int32_t w[10];
+    int32_t w[9];                /* MQCFIN at 36, MQCFST at 52, its string at 72 */
     if (!reply || length < 72)
         return 0;
     memcpy(w, reply + 36, sizeof w);
     if (w[0] != MQCFT_INTEGER || w[2] != MQIACF_ESCAPE_TYPE || w[4] != MQCFT_STRING || w[6] != MQCACF_ESCAPE_TEXT ||
-        w[9] < 0)
+        w[8] < 0)
         return 0;
     *text = (const char *)reply + 72;
-    *textLength = (uint32_t)w[9] < length - 72 ? (uint32_t)w[9] : length - 72;
+    *textLength = (uint32_t)w[8] < length - 72 ? (uint32_t)w[8] : length - 72;
     return 1;
 }
 

@@ -132,24 +132,108 @@ static int KeywordIsForm(const char *keyword, const char *word)
     return 0;
 }
 
+/* ---- the keyword forms of a field list, sorted once ---- */
+
+/* One keyword form of a field entry; entries of one form keep the list's
+ * order. */
+struct FORM {
+    char word[MQSC_KEYWORD_SIZE + 1];
+    uint32_t order;
+    const PCFFieldEntry *entry;
+};
+struct FORMINDEX {
+    const PCFFieldEntry *list;
+    FORM *forms;
+    uint32_t count;
+};
+#define MAX_INDEXES 64
+static FORMINDEX Indexes[MAX_INDEXES];
+static int IndexCount;
+
+static int CompareForms(const void *a, const void *b)
+{
+    const FORM *x = (const FORM *)a, *y = (const FORM *)b;
+    int c = strcmp(x->word, y->word);
+    return c ? c : x->order < y->order ? -1 : x->order > y->order;
+}
+
+/* The forms of a list, made on first use (the definitions never change);
+ * null without storage, then the list is searched field by field. */
+static const FORMINDEX *IndexOf(const PCFFieldEntry *list)
+{
+    CSLockGlobal(CSLOCK_DIALOGS);
+    const FORMINDEX *found = nullptr;
+    for (int i = 0; i < IndexCount && !found; i++)
+        if (Indexes[i].list == list)
+            found = &Indexes[i];
+    if (!found && IndexCount < MAX_INDEXES) {
+        uint32_t n = 0;
+        for (const PCFFieldEntry *e = list; e->field; e++)
+            for (const char *k = e->field->keyword; k && *k; k = strchr(k, '/') ? strchr(k, '/') + 1 : nullptr)
+                n++;
+        FORM *forms = (FORM *)malloc((n ? n : 1) * sizeof *forms);   /* kept for the program's life */
+        if (forms) {
+            uint32_t at = 0;
+            for (const PCFFieldEntry *e = list; e->field; e++)
+                for (int form = 0; e->field->type != PCFT_STRLIST; form++) {
+                    const char *k = e->field->keyword;
+                    for (int skip = 0; k && skip < form; skip++)
+                        k = strchr(k, '/') ? strchr(k, '/') + 1 : nullptr;
+                    if (!k || !*k)
+                        break;
+                    MQSCKeywordForm(k, 0, forms[at].word, sizeof forms[at].word);
+                    forms[at].order = at;
+                    forms[at++].entry = e;
+                }
+            qsort(forms, at, sizeof *forms, CompareForms);
+            Indexes[IndexCount] = { list, forms, at };
+            found = &Indexes[IndexCount++];
+        }
+    }
+    CSUnlockGlobal(CSLOCK_DIALOGS);
+    return found;
+}
+
+/* One candidate field: 1 when it is taken with its row. */
+static int Candidate(const PCFFieldEntry *e, const uint8_t *caps, const char *keyword, const char *value, size_t n,
+                     const PCFValueDef **row, const PCFFieldEntry **kept)
+{
+    const PCFFieldDef *f = e->field;
+    if (f->values && (*row = RowByKeyword(f->values, value, n)) != nullptr)
+        return 1;
+    if (*keyword && (!*kept || (CapTest(nullptr, caps, e) && CapTest(nullptr, caps, f))))
+        *kept = e;
+    return 0;
+}
+
 /* The field of a keyword (empty: a bare word) and the row its value names. */
-static const PCFFieldEntry *FindField(const PCFCommandDef *def, const uint8_t *caps, const char *keyword,
-                                      const char *value, const PCFValueDef **row)
+static const PCFFieldEntry *FindField(const PCFFieldEntry *list, const FORMINDEX *x, const uint8_t *caps,
+                                      const char *keyword, const char *value, const PCFValueDef **row)
 {
     *row = nullptr;
     const PCFFieldEntry *kept = nullptr;
-    const PCFFieldEntry *list = def->detail ? def->detail : def->fields;
     size_t n = strlen(value);
+    if (x && *keyword) {
+        FORM key = {};
+        CmdCopy(key.word, keyword, sizeof key.word);
+        uint32_t lo = 0, hi = x->count;
+        while (lo < hi) {
+            uint32_t mid = (lo + hi) / 2;
+            if (strcmp(x->forms[mid].word, key.word) < 0)
+                lo = mid + 1;
+            else
+                hi = mid;
+        }
+        for (; lo < x->count && !strcmp(x->forms[lo].word, key.word); lo++)
+            if (Candidate(x->forms[lo].entry, caps, keyword, value, n, row, &kept))
+                return x->forms[lo].entry;
+        return kept;
+    }
     for (const PCFFieldEntry *e = list; e && e->field; e++) {
-        const PCFFieldDef *f = e->field;
-        if (f->type == PCFT_STRLIST || (*keyword && !KeywordIsForm(f->keyword, keyword)))
+        if (e->field->type == PCFT_STRLIST || (*keyword && !KeywordIsForm(e->field->keyword, keyword)))
             continue;
-        if (f->values && (*row = RowByKeyword(f->values, value, n)) != nullptr)
+        if (Candidate(e, caps, keyword, value, n, row, &kept))
             return e;
-        if (!*keyword)
-            continue;
-        if (!kept || (CapTest(nullptr, caps, e) && CapTest(nullptr, caps, f)))
-            kept = e;
     }
     return kept;
 }
@@ -330,6 +414,9 @@ void PCFMQSCValues(const uint8_t *caps, char *unhandled, MQSCPcf *state, const c
         value = small;
         valueSize = VALUE_SIZE;
     }
+    const PCFCommandDef *def = state->definition;
+    const PCFFieldEntry *fields = def ? (def->detail ? def->detail : def->fields) : nullptr;
+    const FORMINDEX *index = fields ? IndexOf(fields) : nullptr;
     for (;;) {
         MQSCNextKeyword(caps, &p, &left, keyword, value, valueSize);
         if (!keyword[0] && !value[0])
@@ -342,7 +429,7 @@ void PCFMQSCValues(const uint8_t *caps, char *unhandled, MQSCPcf *state, const c
             CmdCopy(value, keyword, (size_t)valueSize + 1);
             keyword[0] = 0;
         }
-        x.entry = state->definition ? FindField(state->definition, caps, keyword, value, &x.row) : nullptr;
+        x.entry = fields ? FindField(fields, index, caps, keyword, value, &x.row) : nullptr;
         if (x.entry)
             WriteField(&x, value, list, listLength);
         else if (unhandled)
