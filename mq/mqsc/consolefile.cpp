@@ -124,7 +124,8 @@ int MQSCFileNameDialog(uint32_t input, DialogWords *d, char *errorText, char *fi
     dlg.size = sizeof name;
     dlg.mustExist = input != 0;
     uint32_t error = 0;
-    if (!Runner || !Runner(RunnerContext, &dlg, &error)) {
+    int chosen = Runner ? Runner(RunnerContext, &dlg, &error) : MQSCSystemFileDialog(&dlg, &error);
+    if (!chosen) {
         if (error) {
             snprintf(errorText, 64, "Dialog failed RC(%X)", (unsigned)error);
             CmdStatus(d, errorText, d ? d->first.location : nullptr, SK_FAILURE);

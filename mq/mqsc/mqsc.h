@@ -174,6 +174,8 @@ struct MQSCFILEDIALOG {
 };
 typedef int (*MQSCFILERUNNER)(void *context, MQSCFILEDIALOG *dialog, uint32_t *error);
 void MQSCSetFileRunner(MQSCFILERUNNER runner, void *context);
+/* The system's dialog (the runner when none is set): 1 chosen. */
+int MQSCSystemFileDialog(MQSCFILEDIALOG *dialog, uint32_t *error);
 int MQSCFileNameDialog(uint32_t input, DialogWords *dialog, char *errorText, char *fileName);
 
 /* ---- histories ---- */

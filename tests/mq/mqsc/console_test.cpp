@@ -352,3 +352,35 @@ TEST_F(Console, AZosQueueManagerTakesPlainText)
 }
 
 }  // namespace
+
+#ifdef _WIN32
+#include "toolkit/filedlg.h"
+
+namespace {
+
+/* Without a runner the common dialog is asked (its test hook here). */
+OPENFILENAMEA Seen;
+std::string SeenFilter;
+
+TEST(ConsoleWindows, TheCommonDialogAsksForTheName)
+{
+    UISetFileDialogRunner([](OPENFILENAMEA *ofn) -> BOOL {
+        Seen = *ofn;
+        SeenFilter.assign(ofn->lpstrFilter, 36);
+        strcpy(ofn->lpstrFile, "C:\\work\\chosen.mqs");
+        return TRUE;
+    });
+    char name[128] = "C:\\work\\out?";
+    char error[64];
+    EXPECT_EQ(MQSCFileNameDialog(0, nullptr, error, name), 0);
+    EXPECT_STREQ(name, "C:\\work\\chosen.mqs");
+    EXPECT_STREQ(Seen.lpstrTitle, "Output MQSC file name");
+    EXPECT_STREQ(Seen.lpstrInitialDir, "C:\\work\\out");
+    EXPECT_EQ(Seen.nMaxFile, 128u);
+    EXPECT_TRUE(Seen.Flags & OFN_NOREADONLYRETURN);
+    EXPECT_EQ(SeenFilter, std::string("All\0*.*\0Text\0*.TXT\0MQSC\0*.MQS\0\0", 36));
+    UISetFileDialogRunner(nullptr);
+}
+
+}  // namespace
+#endif
