@@ -354,6 +354,7 @@ TEST_F(Console, AZosQueueManagerTakesPlainText)
 }  // namespace
 
 #ifdef _WIN32
+#include "cshost.h"
 #include "toolkit/filedlg.h"
 
 namespace {
@@ -367,13 +368,13 @@ TEST(ConsoleWindows, TheCommonDialogAsksForTheName)
     UISetFileDialogRunner([](OPENFILENAMEA *ofn) -> BOOL {
         Seen = *ofn;
         SeenFilter.assign(ofn->lpstrFilter, 36);
-        strcpy(ofn->lpstrFile, "C:\\work\\chosen.mqs");
+        strcpy(ofn->lpstrFile, "Z:\\work\\chosen.mqs");
         return TRUE;
     });
     char name[128] = "C:\\work\\out?";
     char error[64];
     EXPECT_EQ(MQSCFileNameDialog(0, nullptr, error, name), 0);
-    EXPECT_STREQ(name, "C:\\work\\chosen.mqs");
+    EXPECT_STREQ(name, CSRunningOnWine ? "/work/chosen.mqs" : "Z:\\work\\chosen.mqs");
     EXPECT_STREQ(Seen.lpstrTitle, "Output MQSC file name");
     EXPECT_STREQ(Seen.lpstrInitialDir, "C:\\work\\out");
     EXPECT_EQ(Seen.nMaxFile, 128u);
