@@ -147,7 +147,7 @@ static const PCFFieldEntry *FieldOf(const PCFFieldEntry *list, const uint8_t *ca
 void PCFBuildWhere(MQSCTEXT *t, const PCFCommandDef *def, const uint8_t *caps, int32_t type,
                    int32_t parameter, const uint8_t *value, int32_t length)
 {
-    if (!def)
+    if (!def || (type != MQCFT_INTEGER_FILTER && type != MQCFT_STRING_FILTER && type != MQCFT_BYTE_STRING_FILTER))
         return;
     const PCFFieldEntry *detail = def->detail;
     if (!detail && def->objectId == PCFQueueListDef.objectId && def->list)
@@ -187,20 +187,29 @@ void PCFBuildWhere(MQSCTEXT *t, const PCFCommandDef *def, const uint8_t *caps, i
     MQSCPut(t, ")", 1);
 }
 
-/* The dialog's filter structure, read within its own length. */
+/* The dialog's filter structure, walked as the one parameter of a
+ * message so that it is read within its own length. */
 static void DialogWhere(MQSCTEXT *t, const PCFCommandDef *def, const uint8_t *caps, const uint8_t *f)
 {
-    int32_t w[6] = {};
-    memcpy(w, f, 8);
-    int32_t fixed = w[0] == MQCFT_INTEGER_FILTER ? 20 : w[0] == MQCFT_STRING_FILTER ? 24
-                  : w[0] == MQCFT_BYTE_STRING_FILTER ? 20 : 0;
-    if (!fixed || w[1] < fixed)
+    int32_t length;
+    memcpy(&length, f + 4, 4);
+    if (length < 16 || length > 0x10000)
         return;
-    memcpy(w, f, (size_t)fixed);
-    int32_t n = w[0] == MQCFT_INTEGER_FILTER ? 0 : w[0] == MQCFT_STRING_FILTER ? w[5] : w[4];
-    if (n < 0 || n > w[1] - fixed)
+    uint8_t *message = (uint8_t *)CSGetMem((size_t)length + 36, "MQSCWhere");
+    if (!message)
         return;
-    PCFBuildWhere(t, def, caps, w[0], w[2], f + 12, fixed - 12 + n);
+    const int32_t head[9] = { MQCFT_COMMAND, 36, MQCFH_VERSION_3, 0, 1, MQCFC_LAST, 0, 0, 1 };
+    memcpy(message, head, sizeof head);
+    memcpy(message + 36, f, (size_t)length);
+    MQPP pp;
+    MQLONG command, cc, rc, type, parameter, n, count;
+    void *value;
+    PCFInitParse(&pp, message, length + 36, &command, &cc, &rc);
+    if (!cc)
+        PCFGetNextParm(&pp, &type, &parameter, &value, &n, &count, &cc, &rc);
+    if (!cc && (type == MQCFT_INTEGER_FILTER || type == MQCFT_STRING_FILTER || type == MQCFT_BYTE_STRING_FILTER))
+        PCFBuildWhere(t, def, caps, type, parameter, (const uint8_t *)value, n);
+    CSFreeMem(message);
 }
 
 /* ---- the command ---- */
