@@ -911,6 +911,25 @@ TEST_F(Cmd, ZosTakesMqscText)
     ASSERT_EQ(r.size(), 3u);
     EXPECT_EQ(r[1].raw, "CSQM297I +ZQM1 CSQMDRTC NO QUEUE FOUND MATCHING REQUEST CRITERIA");
     EXPECT_EQ(r[2].raw.substr(0, 8), "CSQ9022I");
+    /* what MQSC text of the program's dialogs holds */
+    Mqsc("ZQM1", "DEFINE QALIAS(Z.ALIAS) TARGET(Z.Q)\nALTER QLOCAL(Z.Q) CLUSTER(CL1)\n");
+    text = "DISPLAY QUEUE('Z.*') TYPE(QALIAS) CLUSTER(' ') CLUSQMGR CURDEPTH ";
+    r = Send(MQRO_PASS_MSG_ID, MQFMT_STRING, &text);
+    ASSERT_EQ(r.size(), 3u);
+    EXPECT_NE(r[1].raw.find("QUEUE(Z.ALIAS)"), std::string::npos) << r[1].raw;
+    text = "DISPLAY QUEUE('Z.*') TYPE(ALL) CLUSTER('CL*') ALL";
+    r = Send(MQRO_PASS_MSG_ID, MQFMT_STRING, &text);
+    ASSERT_EQ(r.size(), 3u);
+    EXPECT_NE(r[1].raw.find("QUEUE(Z.Q)"), std::string::npos) << r[1].raw;
+    text = "DISPLAY QUEUE('Z.*') WHERE(DESCR EQ 'it''s') TYPE(QLOCAL)";
+    r = Send(MQRO_PASS_MSG_ID, MQFMT_STRING, &text);
+    ASSERT_GE(r.size(), 2u);
+    EXPECT_EQ(r.back().raw.substr(0, 8), "CSQ9022I");
+    text = "DISPLAY QUEUE(*) TYPE(QSOMETHING)";
+    r = Send(MQRO_PASS_MSG_ID, MQFMT_STRING, &text);
+    ASSERT_EQ(r.size(), 4u);
+    EXPECT_EQ(r[3].raw.substr(0, 8), "CSQ9023E");
+    EXPECT_EQ(r[1].raw.substr(0, 15), "CSQ9002E +ZQM1 ") << r[1].raw;
     text = "DEFINE QLOCAL(Z.NEW) MAXDEPTH(7)";
     r = Send(MQRO_PASS_MSG_ID, MQFMT_STRING, &text);
     ASSERT_EQ(r.size(), 2u);
