@@ -361,13 +361,15 @@ namespace {
 
 /* Without a runner the common dialog is asked (its test hook here). */
 OPENFILENAMEA Seen;
-std::string SeenFilter;
+std::string SeenFilter, SeenTitle, SeenFolder;
 
 TEST(ConsoleWindows, TheCommonDialogAsksForTheName)
 {
     UISetFileDialogRunner([](OPENFILENAMEA *ofn) -> BOOL {
         Seen = *ofn;
-        SeenFilter.assign(ofn->lpstrFilter, 36);
+        SeenFilter.assign(ofn->lpstrFilter, 31);
+        SeenTitle = ofn->lpstrTitle;
+        SeenFolder = ofn->lpstrInitialDir ? ofn->lpstrInitialDir : "";
         strcpy(ofn->lpstrFile, "Z:\\work\\chosen.mqs");
         return TRUE;
     });
@@ -375,11 +377,11 @@ TEST(ConsoleWindows, TheCommonDialogAsksForTheName)
     char error[64];
     EXPECT_EQ(MQSCFileNameDialog(0, nullptr, error, name), 0);
     EXPECT_STREQ(name, CSRunningOnWine ? "/work/chosen.mqs" : "Z:\\work\\chosen.mqs");
-    EXPECT_STREQ(Seen.lpstrTitle, "Output MQSC file name");
-    EXPECT_STREQ(Seen.lpstrInitialDir, "C:\\work\\out");
+    EXPECT_EQ(SeenTitle, "Output MQSC file name");
+    EXPECT_EQ(SeenFolder, "C:\\work\\out");
     EXPECT_EQ(Seen.nMaxFile, 128u);
     EXPECT_TRUE(Seen.Flags & OFN_NOREADONLYRETURN);
-    EXPECT_EQ(SeenFilter, std::string("All\0*.*\0Text\0*.TXT\0MQSC\0*.MQS\0\0", 36));
+    EXPECT_EQ(SeenFilter, std::string("All\0*.*\0Text\0*.TXT\0MQSC\0*.MQS\0\0", 31));
     UISetFileDialogRunner(nullptr);
 }
 

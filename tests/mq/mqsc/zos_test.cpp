@@ -17,6 +17,14 @@ using namespace mqsctest;
 namespace {
 
 struct Zos : Live {
+    /* The status text of a dialog that starts so, or "". */
+    std::string Starting(DialogWords *d, const char *prefix)
+    {
+        for (const std::string &t : hooks.Texts(d))
+            if (!t.compare(0, strlen(prefix), prefix))
+                return t;
+        return "";
+    }
     QMS *Mvs(const char *qm, const char *setup)
     {
         Mqsc(qm, (std::string("ALTER QMGR PLATFORM(MVS) CMDLEVEL(910)\n") + setup).c_str());
@@ -92,14 +100,14 @@ TEST_F(Zos, ErrorsAndAnEmptyDisplay)
     TestDialog q(&PCFQueueDef, r);
     q.Set(MQCA_Q_NAME, "APP.NONE");
     EXPECT_EQ(Do(q, 578), 0);
-    std::string text = hooks.LastText(q.d);
-    EXPECT_EQ(text.compare(0, 8, "CSQM125I"), 0) << text;
+    std::string text = Starting(q.d, "CSQM125I");    /* "Request sent..." may come after it */
+    EXPECT_FALSE(text.empty());
     EXPECT_EQ(text.find("CSQM090E"), std::string::npos) << text;
     TestDialog list(&PCFQueueListDef, r);
     list.Set(MQCA_Q_NAME, "NOTHING.*");
     EXPECT_EQ(Do(list, 1), 0);
     EXPECT_EQ(list.Rows(), 0);
-    EXPECT_EQ(hooks.LastText(list.d).compare(0, 7, "CSQM297"), 0) << hooks.LastText(list.d);
+    EXPECT_FALSE(Starting(list.d, "CSQM297I").empty());
     EXPECT_GE(hooks.Count(UM_PCF_UPDATE_LIST, list.d), 1u);
 }
 
