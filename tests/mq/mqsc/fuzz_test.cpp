@@ -6,6 +6,8 @@
 #include "../fuzztest.h"
 
 #include <cstring>
+#include <ctime>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 
@@ -106,7 +108,10 @@ TEST_F(Fuzz, ConsoleRepliesAndTheirLines)
 
 TEST_F(Fuzz, CommandFileReader)
 {
-    std::string path = (std::string(getenv("TMPDIR") ? getenv("TMPDIR") : "/tmp")) + "/ravolt-mqsc-fuzz.mqsc";
+    /* a name of this run's own: the native and the Windows tests run at once */
+    std::string path = (std::filesystem::temp_directory_path() /
+                        ("ravolt-mqsc-fuzz-" + std::to_string((long long)time(nullptr)) + "-" +
+                         std::to_string((unsigned long long)(uintptr_t)&path % 1000003) + ".mqsc")).string();
     std::vector<std::vector<uint8_t>> inputs = {
         Bytes("* c\nDEFINE QLOCAL(A) +\n* inside\n  DESCR('x') -\nREPLACE\n\n  +\nDIS Q(*)\r\nALTER +"),
     };
