@@ -65,8 +65,8 @@ static void Release(IFCMD *r)
 {
     CmdSeqRelease(r->sequenceBlock);
     r->sequenceBlock = nullptr;
+    MQSCFreeState(r);                         /* closes the console's files first */
     CSListFree(&r->consoleCommands, nullptr, nullptr);
-    MQSCFreeState(r);
     CSListRemove(&r->link);
 }
 
@@ -173,6 +173,16 @@ int IfcmdDropDialog(DialogWords *d)
     }
     CSUnlockGlobal(CSLOCK_DIALOGS);
     return busy;
+}
+
+IFCMD *IfcmdFind(DialogWords *dialog, IFCMDCALLBACK callback)
+{
+    CSLockGlobal(CSLOCK_DIALOGS);
+    CSLISTELEM *e = InFlight.first;
+    while (e && !(((IFCMD *)e)->dialog == dialog && ((IFCMD *)e)->callback == callback && !((IFCMD *)e)->released))
+        e = e->next;
+    CSUnlockGlobal(CSLOCK_DIALOGS);
+    return (IFCMD *)e;
 }
 
 int32_t IfcmdCount(void)
