@@ -67,7 +67,7 @@ void Live::TearDown()
     hooks.Pump();
     IfcmdPurge(0, nullptr, 1);
     for (QMS *r : locations)
-        LocFreeQueueInfo(r);
+        LocFreeCache(r, 0);
     hooks.Remove();
     LocSetHooks(nullptr);
     EngineTest::TearDown();

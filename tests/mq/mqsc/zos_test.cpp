@@ -55,12 +55,12 @@ TEST_F(Zos, TheRefreshLearnsTheQueueManagerAndItsQueues)
     QINFO *q = LocFindQueueInfo(r, "APP.FILL");
     ASSERT_NE(q, nullptr);
     EXPECT_EQ(q->type, (uint32_t)MQQT_LOCAL);
-    EXPECT_EQ(q->depth, 1);
-    EXPECT_EQ(q->maxDepth, 5000);
+    EXPECT_EQ(((const QATTRLOCAL *)q->attrs)->depth, 1);
+    EXPECT_EQ(((const QATTRLOCAL *)q->attrs)->maxDepth, 5000);
     ASSERT_NE(LocFindQueueInfo(r, "APP.ALIAS"), nullptr);
     EXPECT_EQ(LocFindQueueInfo(r, "APP.ALIAS")->type, (uint32_t)MQQT_ALIAS);
-    EXPECT_STREQ(LocFindQueueInfo(r, "APP.ALIAS")->related1, "APP.FILL");
-    EXPECT_EQ(LocFindQueueInfo(r, "APP.XMIT")->usage, MQUS_TRANSMISSION);
+    EXPECT_STREQ(((const QATTRALIAS *)LocFindQueueInfo(r, "APP.ALIAS")->attrs)->baseQ, "APP.FILL");
+    EXPECT_EQ(((const QATTRLOCAL *)LocFindQueueInfo(r, "APP.XMIT")->attrs)->usage, MQUS_TRANSMISSION);
     for (const std::string &text : Puts())
         EXPECT_EQ(text.compare(0, 7, "DISPLAY"), 0) << text;
 }
