@@ -122,7 +122,8 @@ void MQSCFreeState(IFCMD *record);
 /* The header an MQSC console reply of an mvs location stands under: empty,
  * marked last at a completion message. */
 void MQSCConsoleHeader(const uint8_t *data, uint32_t length, MQCFH *head);
-/* The broker's reply handler. */
+/* The broker's reply handler, and the release of a query's record. */
+void PSFreeQuery(IFCMD *record);
 void PSHandleReply(IFCMD *record, uint32_t value, const MQMD *md, const uint8_t *data, uint32_t length);
 
 /* The list rows' command builders and selection (until they exist: rows

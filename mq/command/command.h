@@ -103,6 +103,9 @@ int IfcmdLetGo(IFCMD *record);
 int IfcmdDropDialog(DialogWords *dialog);
 /* The record of a dialog with a callback (the console's), or null. */
 IFCMD *IfcmdFind(DialogWords *dialog, IFCMDCALLBACK callback);
+/* The first record the match accepts (under lock 5), held like
+ * IfcmdHold; null when none. */
+IFCMD *IfcmdHoldMatch(int (*match)(const IFCMD *, const void *), const void *context);
 /* Records in flight (tests, the no-response watch). */
 int32_t IfcmdCount(void);
 /* The key of a record: origin, sequence, its address, time and serial. */

@@ -66,6 +66,8 @@ static void Release(IFCMD *r)
     CmdSeqRelease(r->sequenceBlock);
     r->sequenceBlock = nullptr;
     MQSCFreeState(r);                         /* closes the console's files first */
+    if (r->publish)
+        PSFreeQuery(r);
     CSListFree(&r->consoleCommands, nullptr, nullptr);
     CSListRemove(&r->link);
 }
@@ -181,6 +183,18 @@ IFCMD *IfcmdFind(DialogWords *dialog, IFCMDCALLBACK callback)
     CSLISTELEM *e = InFlight.first;
     while (e && !(((IFCMD *)e)->dialog == dialog && ((IFCMD *)e)->callback == callback && !((IFCMD *)e)->released))
         e = e->next;
+    CSUnlockGlobal(CSLOCK_DIALOGS);
+    return (IFCMD *)e;
+}
+
+IFCMD *IfcmdHoldMatch(int (*match)(const IFCMD *, const void *), const void *context)
+{
+    CSLockGlobal(CSLOCK_DIALOGS);
+    CSLISTELEM *e = InFlight.first;
+    while (e && (((IFCMD *)e)->released || !match((IFCMD *)e, context)))
+        e = e->next;
+    if (e)
+        ((IFCMD *)e)->users++;
     CSUnlockGlobal(CSLOCK_DIALOGS);
     return (IFCMD *)e;
 }
