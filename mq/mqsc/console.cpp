@@ -7,6 +7,7 @@
 
 #include "cs.h"
 #include "locstore.h"
+#include "pcflists.h"
 
 #define STATUS_KIND_FILE_ERROR 33
 
@@ -367,7 +368,7 @@ void IssueMQSC(DialogWords *d, const PCFActionDef *action)
         return;
     }
     MQSCHistoryAdd(d, input);
-    if (d->stateFlags & 0x4)
+    if (d->optionFlags & DO_AUTO_EXPORT)
         d->markFlags |= DM_EXPORT_DUE;
     d->lastRefresh = CmdNow();
     SPLIT s = { d, action };

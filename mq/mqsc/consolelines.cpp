@@ -7,6 +7,7 @@
 #include <cerrno>
 
 #include "cs.h"
+#include "export.h"
 
 #define STATUS_KIND_FILE 33
 
@@ -227,8 +228,11 @@ void MQSCResponseLines(IFCMD *r, uint32_t, const uint8_t *data, uint32_t length,
     if (r->complete && current)
         Complete(current, r);
     CSUnlockGlobal(CSLOCK_DIALOGS);
-    if (r->complete && (d->markFlags & DM_EXPORT_DUE))
-        d->markFlags &= ~DM_EXPORT_DUE;          /* the export itself comes with the dialogs */
+    if (r->complete && (d->markFlags & DM_EXPORT_DUE)) {
+        d->markFlags &= ~DM_EXPORT_DUE;
+        d->exportDue = 1;
+        ExpAutoExport(d, 1);
+    }
     CmdDialogMessage(d, UM_PCF_UPDATE_DIALOG, 0, 0, 0);
 }
 

@@ -11,6 +11,7 @@
 #include "cs.h"
 #include "locstore.h"
 #include "prfdata.h"
+#include "pcflists.h"
 
 using namespace cmdtest;
 using namespace mqsctest;
@@ -211,6 +212,31 @@ TEST_F(Console, CommandsRepliesRedirectionAndSearch)
     EXPECT_EQ(Lines(d->d).size(), 0u);
     Type("   ");
     EXPECT_EQ(hooks.LastText(d->d), "You must enter a command.");
+}
+
+TEST_F(Console, TheAutomaticExportFollowsACommandAndTheConsoleGoesWithItsDialog)
+{
+    Mqsc("QMEXP", "DEFINE QLOCAL(APP.X)\n");
+    Open("QMEXP");
+    std::string out = Path("auto.txt");
+    CmdCopy(d->d->exportFile, out.c_str(), sizeof d->d->exportFile);
+    /* without the dialog's option nothing is exported */
+    Type("DISPLAY QLOCAL(APP.X)");
+    ASSERT_TRUE(Answered());
+    EXPECT_FALSE(std::ifstream(out).good());
+    d->d->optionFlags |= DO_AUTO_EXPORT;
+    Type("DISPLAY QLOCAL(APP.X)");
+    ASSERT_TRUE(Answered());
+    EXPECT_TRUE(WaitFor([&] { return std::ifstream(out).good(); }));
+    EXPECT_FALSE(d->d->markFlags & DM_EXPORT_DUE);
+    EXPECT_EQ(d->d->exportDue, 0);
+    /* the dialog goes: its console record and reply lines go too */
+    ASSERT_FALSE(Lines(d->d).empty());
+    DialogWords *gone = d->d;
+    delete d;
+    d = nullptr;
+    EXPECT_EQ(MQSCConsoleFind(gone), nullptr);
+    EXPECT_TRUE(WaitFor([] { return IfcmdCount() == 0; }));
 }
 
 TEST_F(Console, TheConfigurationExportRunsAsAFile)
