@@ -458,6 +458,68 @@ TEST_F(Broker, BadRequestsAreAnsweredWithoutAQuery)
     EXPECT_EQ(Depth("PSQV", Control), 0);
 }
 
+/* A query sent by the command engine without a dialog: the request goes
+ * to the location's own reply queue and the responses come back through
+ * the reply callback. */
+const PCFCommandUse QueryUse[] = { { MYCMD_INQUIRE_SUBSCRIBER, nullptr, 0 }, { 0, nullptr, 0 } };
+const PCFFieldDef StreamField = { 0, 0, 0, "Stream Name", "stream", QueryUse, 0, nullptr, "Stream", MQCACF_STREAM_NAME, 4, 0,
+                                  48, nullptr, 0 };
+const PCFFieldDef TopicField = { 0, 0, 0, "Topic", "topic", QueryUse, 0, nullptr, "Topic", MQCACF_TOPIC, 4, 0, 256, nullptr,
+                                 0 };
+PCFFieldEntry QueryFields[] = {
+    { 0, 0, 0, nullptr, &StreamField, 0, 0, nullptr, 0xFFFFFFFF, 0 },
+    { 0, 0, 0, nullptr, &TopicField, 0, 0, nullptr, 0xFFFFFFFF, 0 },
+    { 0, 0, 0, nullptr, nullptr, 0, 0, nullptr, 0xFFFFFFFF, 0 },
+};
+const PCFActionDef QueryActions[] = {
+    { 0, 0, 0, MYCMD_INQUIRE_SUBSCRIBER, PCFID_DEFAULT, nullptr, "&Refresh", 0, 0, nullptr, nullptr, nullptr, nullptr },
+    { 0, 0, 0, 0, 0, nullptr, nullptr, 0, 0, nullptr, nullptr, nullptr, nullptr },
+};
+PCFCommandDef QueryDef = { 0, 0, 0, "Subscribers", QueryActions, QueryFields, 0, 0, nullptr, nullptr, 0, 0, 0x2, 0,
+                           nullptr, nullptr, nullptr };
+
+std::vector<PcfPart> called;
+void Collect(IFCMD *, uint32_t, const uint8_t *data, uint32_t length, uint32_t, const char *)
+{
+    std::lock_guard<std::mutex> g(answersLock);
+    if (data)
+        called.push_back(ParsePart(data, length));
+}
+
+TEST_F(Broker, TheCommandEngineSendsAQueryAndTakesItsAnswer)
+{
+    Start("PSQE");
+    pubs["S1"] = { Publication("Subscribers", "t", { Identity("QMX", "Q.A", "a") }) };
+    PCFPrepareDef(&QueryDef);
+    uint8_t *area = (uint8_t *)CSGetMem(QueryDef.dataSize ? QueryDef.dataSize : 1, "Query Area");
+    PCFInitData(&QueryDef, area, nullptr, 0, 0, 0);
+    char message[200];
+    ASSERT_EQ(PCFStoreText(&QueryDef, area, &QueryFields[0], "S1", -1, message, sizeof message), 0) << message;
+    ASSERT_EQ(PCFStoreText(&QueryDef, area, &QueryFields[1], "t", -1, message, sizeof message), 0) << message;
+    called.clear();
+    ASSERT_EQ(PCFDoCommand(nullptr, 0, 1, PCFID_DEFAULT, &QueryDef, area, nullptr, r, 1, 0, Collect, nullptr, nullptr), 0);
+    for (int i = 0; i < 100 && got.empty(); i++)
+        Take();
+    ASSERT_FALSE(got.empty());
+    Answer(got[0]);
+    for (int i = 0; i < 50 && got.size() < 3; i++) {
+        if (Take() == 0)
+            Answer(got.back());
+    }
+    EXPECT_TRUE(WaitFor([] {
+        std::lock_guard<std::mutex> g(answersLock);
+        return !called.empty();
+    }));
+    {
+        std::lock_guard<std::mutex> g(answersLock);
+        ASSERT_EQ(called.size(), 1u);
+        EXPECT_EQ(called[0].cfh.Command, MYCMD_INQUIRE_SUBSCRIBER);
+        EXPECT_EQ(called[0].Str(MQCA_Q_NAME), "Q.A");
+    }
+    EXPECT_TRUE(WaitFor([] { return IfcmdCount() == 0; }));
+    PCFFreeData(&QueryDef, area, 1);
+}
+
 /* Publications and broker replies cut at every length and mutated, given
  * to a waiting query on this thread: whatever goes out is a whole PCF
  * message, and the query ends cleanly afterwards. */
