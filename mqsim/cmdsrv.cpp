@@ -426,12 +426,14 @@ static void Reply(MQHCONN hc, const MQMD *req, const std::vector<std::string> &m
     MQLONG cc, rc, openRc;
     MQHOBJ ho = MQHO_NONE;
     MQOPEN(hc, &od, MQOO_OUTPUT | MQOO_FAIL_IF_QUIESCING, &ho, &cc, &openRc);
-    for (const std::string &m : msgs) {
+    for (size_t i = 0; i < msgs.size(); i++) {
+        const std::string &m = msgs[i];
         MQMD md = {MQMD_DEFAULT};
         MQPMO pmo = {MQPMO_DEFAULT};
         pmo.Options = MQPMO_NO_SYNCPOINT;
         md.MsgType = MQMT_REPLY;
-        memcpy(md.Format, text ? MQFMT_STRING : MQFMT_ADMIN, 8);
+        /* z/OS text replies: the count line first, then the others */
+        memcpy(md.Format, !text ? MQFMT_ADMIN : i == 0 ? "MQCMD1  " : "MQCMD2  ", 8);
         md.Encoding = MQENC_NATIVE;
         md.CodedCharSetId = req->CodedCharSetId;
         md.Priority = req->Priority;

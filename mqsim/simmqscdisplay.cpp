@@ -247,6 +247,24 @@ static int ParseWhere(const DisplayKind *d, int attrKind, const char *rest, size
     return 1;
 }
 
+static bool ClusterMatch(SimObject *o, const std::vector<std::pair<MQLONG, std::string>> &clusters)
+{
+    for (const auto &c : clusters)
+        if (!SimNameMatch(c.second, SimStr(o, c.first)))
+            return false;
+    return true;
+}
+
+/* Attributes DISPLAY QUEUE takes that only cluster queues have. */
+static bool DisplayOnly(const std::string &word)
+{
+    static const char *const words[] = {"CLUSQMGR", "CLUSDATE", "CLUSTIME", "CLUSQT", "QMID"};
+    for (const char *w : words)
+        if (word == w)
+            return true;
+    return false;
+}
+
 static void SyntaxError(const std::string &segment, std::vector<std::string> *out)
 {
     out->push_back("AMQ8405I: Syntax error detected at or near end of command segment below:-" +
@@ -268,6 +286,8 @@ int SimMqscDisplay(SimQMgr *q, const SimToken &obj, const char *rest, std::vecto
     int attrKind = d->kind < 0 ? SIM_K_QLOCAL : d->kind;
     std::vector<MQLONG> ids;
     bool all = false, where = false;
+    int typeKind = -1;
+    std::vector<std::pair<MQLONG, std::string>> clusters;
     CmdParm filter = {};
     SimToken t;
     size_t pos = 0;
@@ -288,6 +308,24 @@ int SimMqscDisplay(SimQMgr *q, const SimToken &obj, const char *rest, std::vecto
             all = true;
             continue;
         }
+        if (t.word == "TYPE" && t.hasValue && d->kind < 0 && t.values.size() == 1) {
+            /* DISPLAY QUEUE(...) TYPE(QLOCAL): one queue type, or ALL */
+            typeKind = t.values[0] == "ALL" ? -1 : SimKindByName(t.values[0].data(), t.values[0].size());
+            if (t.values[0] != "ALL" && (typeKind < 0 || typeKind == SIM_K_QMGR))
+                return SyntaxError(t.word, out), 1;
+            continue;
+        }
+        if (d->kind < 0 && t.hasValue && t.values.size() == 1 && (t.word == "CLUSTER" || t.word == "CLUSNL")) {
+            /* a generic cluster or namelist name selects; a blank one does not */
+            std::string v = t.values[0];
+            while (!v.empty() && v.back() == ' ')
+                v.pop_back();
+            if (!v.empty())
+                clusters.push_back({t.word == "CLUSTER" ? MQCA_CLUSTER_NAME : MQCA_CLUSTER_NAMELIST, v});
+            continue;
+        }
+        if (d->kind < 0 && !t.hasValue && DisplayOnly(t.word))
+            continue;                        /* cluster attributes: no cluster here */
         const SimKeyword *k = AttrKeyword(d, attrKind, t.word);
         if (!k || t.hasValue)
             return SyntaxError(t.word, out), 1;
@@ -305,7 +343,8 @@ int SimMqscDisplay(SimQMgr *q, const SimToken &obj, const char *rest, std::vecto
     bool named = false;
     for (auto &kv : q->objects[ns]) {
         SimObject *o = kv.second;
-        if (o->kind == SIM_K_QCLUSTER || (d->kind >= 0 && o->kind != d->kind) || !SimNameMatch(name, o->name))
+        if (o->kind == SIM_K_QCLUSTER || (d->kind >= 0 && o->kind != d->kind) || !SimNameMatch(name, o->name) ||
+            (typeKind >= 0 && o->kind != typeKind) || !ClusterMatch(o, clusters))
             continue;
         named = true;
         SimAttr a;

@@ -29,7 +29,10 @@ static std::string ZosLine(const std::string &cpf, const std::string &msg)
     std::string id = "CSQM401I";
     std::string body = msg;
     size_t nl = msg.find('\n');
-    if (msg.compare(0, 3, "AMQ") == 0 && nl != std::string::npos) {
+    if (msg.compare(0, 8, "AMQ8405I") == 0) {
+        id = "CSQ9002E";                         /* a syntax error, not attributes */
+        body = nl != std::string::npos ? msg.substr(nl + 1) : "";
+    } else if (msg.compare(0, 3, "AMQ") == 0 && nl != std::string::npos) {
         body = msg.substr(nl + 1);               /* DISPLAY: attribute lines */
         if (msg.compare(0, 8, "AMQ8408I") == 0)
             id = "CSQM409I";

@@ -2,6 +2,7 @@
  * with the calls that use it, and the engine's part of the dialogs
  * library's hooks. */
 #include "cmdint.h"
+#include "../mqsc/mqsc.h"
 
 #include "cs.h"
 #include "locstore.h"
@@ -171,7 +172,10 @@ static int LevelQueryHook(void *, QMS *location)
 
 static int DropCommandsHook(void *, DialogWords *d)
 {
-    return IfcmdDropDialog(d);
+    int busy = IfcmdDropDialog(d);
+    if (!busy)
+        MQSCConsoleFree(d);                   /* its reply lines go with it */
+    return busy;
 }
 
 void CmdDialogHooks(PCFHOOKS *h)

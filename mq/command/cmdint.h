@@ -106,17 +106,25 @@ struct MQSCPcf {
     int32_t reason;
     uint32_t hasText;
     char *text;                  /* collected text */
-    uint8_t spare[16];
+    uint32_t replies, items;     /* replies seen, sum of their counts */
+    uint32_t returnCode;
+    uint32_t outstanding;        /* queue managers still to answer */
+    char member[6];              /* the queue manager of the last notice */
 };
 void IssueMQSC(DialogWords *dialog, const PCFActionDef *action);
-/* The request message replaced by MQSC text: 0, or 1 when it could not
- * be converted. */
-int PCFBuildMQSC(MQSCPcf *state, void **message, uint32_t *length);
+/* The request message replaced by MQSC text: 0, 1 when it could not be
+ * converted, 2071 when the text would not fit. */
+int PCFBuildMQSC(DialogWords *dialog, const uint8_t *caps, const PCFCommandDef *dialogDef,
+                 MQSCPcf *state, void **message, uint32_t *length);
 /* 0 converted (a PCF message in *pcf or none), else the failure. */
 int MQSCResponseToPcf(IFCMD *record, const MQMD *md, const uint8_t *data, uint32_t length,
                       uint8_t **pcf, uint32_t *pcfLength);
 void MQSCFreeState(IFCMD *record);
-/* The broker's reply handler. */
+/* The header an MQSC console reply of an mvs location stands under: empty,
+ * marked last at a completion message. */
+void MQSCConsoleHeader(const uint8_t *data, uint32_t length, MQCFH *head);
+/* The broker's reply handler, and the release of a query's record. */
+void PSFreeQuery(IFCMD *record);
 void PSHandleReply(IFCMD *record, uint32_t value, const MQMD *md, const uint8_t *data, uint32_t length);
 
 /* The selected rows of a list dialog: their count, and the row at an

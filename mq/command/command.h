@@ -101,6 +101,11 @@ int IfcmdLetGo(IFCMD *record);
  * dialog; 1 while one of them still waits for replies or is being
  * processed (the dialog is then freed when it ends). */
 int IfcmdDropDialog(DialogWords *dialog);
+/* The record of a dialog with a callback (the console's), or null. */
+IFCMD *IfcmdFind(DialogWords *dialog, IFCMDCALLBACK callback);
+/* The first record the match accepts (under lock 5), held like
+ * IfcmdHold; null when none. */
+IFCMD *IfcmdHoldMatch(int (*match)(const IFCMD *, const void *), const void *context);
 /* Records in flight (tests, the no-response watch). */
 int32_t IfcmdCount(void);
 /* The key of a record: origin, sequence, its address, time and serial. */

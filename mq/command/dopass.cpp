@@ -278,12 +278,14 @@ static int ToMqsc(DOCMD *c, uint32_t command, uint32_t *length, MQSCPcf **state)
     PCFCommandDef *def = PCFFindCommandByCode(c->definition, command, 0, 0);
     s->definition = def ? def : c->definition;
     s->command = command;
-    if (PCFBuildMQSC(s, &c->buffer, length)) {
+    const uint8_t *caps = c->dialog ? c->dialog->first.caps : c->location->caps;
+    if (PCFBuildMQSC(c->dialog, caps, c->definition, s, &c->buffer, length)) {
         CSFreeMem(s);
         CmdStatus(c->dialog, "PCF Conversion failed", c->location, SK_ERROR);
         c->result = 1;
         return 0;
     }
+    c->bufferSize = (int32_t)*length;        /* the text replaced the message */
     *state = s;
     return 1;
 }

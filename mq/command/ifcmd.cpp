@@ -65,8 +65,10 @@ static void Release(IFCMD *r)
 {
     CmdSeqRelease(r->sequenceBlock);
     r->sequenceBlock = nullptr;
+    MQSCFreeState(r);                         /* closes the console's files first */
+    if (r->publish)
+        PSFreeQuery(r);
     CSListFree(&r->consoleCommands, nullptr, nullptr);
-    MQSCFreeState(r);
     CSListRemove(&r->link);
 }
 
@@ -173,6 +175,28 @@ int IfcmdDropDialog(DialogWords *d)
     }
     CSUnlockGlobal(CSLOCK_DIALOGS);
     return busy;
+}
+
+IFCMD *IfcmdFind(DialogWords *dialog, IFCMDCALLBACK callback)
+{
+    CSLockGlobal(CSLOCK_DIALOGS);
+    CSLISTELEM *e = InFlight.first;
+    while (e && !(((IFCMD *)e)->dialog == dialog && ((IFCMD *)e)->callback == callback && !((IFCMD *)e)->released))
+        e = e->next;
+    CSUnlockGlobal(CSLOCK_DIALOGS);
+    return (IFCMD *)e;
+}
+
+IFCMD *IfcmdHoldMatch(int (*match)(const IFCMD *, const void *), const void *context)
+{
+    CSLockGlobal(CSLOCK_DIALOGS);
+    CSLISTELEM *e = InFlight.first;
+    while (e && (((IFCMD *)e)->released || !match((IFCMD *)e, context)))
+        e = e->next;
+    if (e)
+        ((IFCMD *)e)->users++;
+    CSUnlockGlobal(CSLOCK_DIALOGS);
+    return (IFCMD *)e;
 }
 
 int32_t IfcmdCount(void)

@@ -308,8 +308,15 @@ static void EndOfReply(REPLY *x)
 static void PcfReply(REPLY *x)
 {
     IFCMD *r = x->record;
-    if (x->action && (x->action->flags2 & 0x800))
+    if (x->action && (x->action->flags2 & 0x800)) {
         r->complete = 0;
+        if (r->location && (r->location->flags & LF_MVS)) {
+            MQSCConsoleHeader(x->data, x->length, &x->head);
+            x->last = (x->head.Control & MQCFC_LAST) != 0;
+            GoodReply(x);
+            return;
+        }
+    }
     if (x->length < sizeof(MQCFH))
         return;
     memcpy(&x->head, x->data, sizeof x->head);

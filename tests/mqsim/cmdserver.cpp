@@ -165,7 +165,7 @@ public:
             MQLONG rc = Get(h, replyq, &data, MQGMO_WAIT | MQGMO_NO_SYNCPOINT, &rmd, &gmo, 1 << 20);
             if (rc)
                 break;
-            if (memcmp(rmd.Format, MQFMT_STRING, 8) == 0) {
+            if (memcmp(rmd.Format, "MQCMD", 5) == 0) {
                 Reply r = {};
                 r.md = rmd;
                 r.raw = data;
@@ -895,6 +895,9 @@ TEST_F(Cmd, ZosTakesMqscText)
     std::vector<Reply> r = Send(MQRO_PASS_MSG_ID, MQFMT_STRING, &text);
     ASSERT_EQ(r.size(), 3u);
     EXPECT_EQ(r[0].raw, "CSQN205I   COUNT=       3, RETURN=00000000, REASON=00000000");
+    EXPECT_EQ(std::string(r[0].md.Format, 8), "MQCMD1  ");
+    EXPECT_EQ(std::string(r[1].md.Format, 8), "MQCMD2  ");
+    EXPECT_EQ(std::string(r[2].md.Format, 8), "MQCMD2  ");
     EXPECT_EQ(r[1].raw.substr(0, 15), "CSQM401I +ZQM1 ");
     EXPECT_NE(r[1].raw.find("MAXDEPTH(5000)"), std::string::npos) << r[1].raw;
     EXPECT_EQ(r[2].raw.substr(0, 8), "CSQ9022I");
@@ -908,6 +911,25 @@ TEST_F(Cmd, ZosTakesMqscText)
     ASSERT_EQ(r.size(), 3u);
     EXPECT_EQ(r[1].raw, "CSQM297I +ZQM1 CSQMDRTC NO QUEUE FOUND MATCHING REQUEST CRITERIA");
     EXPECT_EQ(r[2].raw.substr(0, 8), "CSQ9022I");
+    /* what MQSC text of the program's dialogs holds */
+    Mqsc("ZQM1", "DEFINE QALIAS(Z.ALIAS) TARGET(Z.Q)\nALTER QLOCAL(Z.Q) CLUSTER(CL1)\n");
+    text = "DISPLAY QUEUE('Z.*') TYPE(QALIAS) CLUSTER(' ') CLUSQMGR CURDEPTH ";
+    r = Send(MQRO_PASS_MSG_ID, MQFMT_STRING, &text);
+    ASSERT_EQ(r.size(), 3u);
+    EXPECT_NE(r[1].raw.find("QUEUE(Z.ALIAS)"), std::string::npos) << r[1].raw;
+    text = "DISPLAY QUEUE('Z.*') TYPE(ALL) CLUSTER('CL*') ALL";
+    r = Send(MQRO_PASS_MSG_ID, MQFMT_STRING, &text);
+    ASSERT_EQ(r.size(), 3u);
+    EXPECT_NE(r[1].raw.find("QUEUE(Z.Q)"), std::string::npos) << r[1].raw;
+    text = "DISPLAY QUEUE('Z.*') WHERE(DESCR EQ 'it''s') TYPE(QLOCAL)";
+    r = Send(MQRO_PASS_MSG_ID, MQFMT_STRING, &text);
+    ASSERT_GE(r.size(), 2u);
+    EXPECT_EQ(r.back().raw.substr(0, 8), "CSQ9022I");
+    text = "DISPLAY QUEUE(*) TYPE(QSOMETHING)";
+    r = Send(MQRO_PASS_MSG_ID, MQFMT_STRING, &text);
+    ASSERT_EQ(r.size(), 4u);
+    EXPECT_EQ(r[3].raw.substr(0, 8), "CSQ9023E");
+    EXPECT_EQ(r[1].raw.substr(0, 15), "CSQ9002E +ZQM1 ") << r[1].raw;
     text = "DEFINE QLOCAL(Z.NEW) MAXDEPTH(7)";
     r = Send(MQRO_PASS_MSG_ID, MQFMT_STRING, &text);
     ASSERT_EQ(r.size(), 2u);

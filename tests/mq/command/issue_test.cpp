@@ -110,13 +110,14 @@ TEST_F(Issue, RequestFlagsRouteEachKind)
         EXPECT_EQ(hooks.sent[(size_t)i].flags, expect[i]) << i;
     }
     /* an mvs location sends the program's own commands as PCF, others as
-     * MQSC text (which cannot be made yet) */
+     * MQSC text */
     qm.q.flags |= LF_MVS;
     EXPECT_EQ(PCFDoCommand(nullptr, 0, 1, 802, &RoutedDef, nullptr, nullptr, &qm, 1, 0, nullptr, nullptr, nullptr), 0);
     EXPECT_EQ(hooks.sent.size(), 5u);
-    EXPECT_EQ(PCFDoCommand(nullptr, 0, 1, 803, &RoutedDef, nullptr, nullptr, &qm, 1, 0, nullptr, nullptr, nullptr), 1);
-    EXPECT_EQ(hooks.sent.size(), 5u);
-    EXPECT_EQ(hooks.LastText(), "PCF Conversion failed");
+    EXPECT_EQ(PCFDoCommand(nullptr, 0, 1, 803, &RoutedDef, nullptr, nullptr, &qm, 1, 0, nullptr, nullptr, nullptr), 0);
+    ASSERT_EQ(hooks.sent.size(), 6u);
+    EXPECT_EQ(hooks.sent[5].flags, (uint32_t)(TRF_IFCMD | TRF_BROKER | TRF_TEXT));
+    EXPECT_EQ(hooks.sent[5].data, "DISPLAY ALL");
 }
 
 /* A two-queue-manager definition: the name fields of A and B. */

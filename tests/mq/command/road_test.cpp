@@ -290,8 +290,9 @@ TEST_F(Road, AQueueShownAlteredDefinedAndRefused)
     EXPECT_EQ(Do(q, 1), 0);
     EXPECT_TRUE(r->flags & LF_MVS);
     EXPECT_GE(hooks.Frames(11383, r), 1u);
-    EXPECT_EQ(PCFDoCommand(q.d, 0, 1, 1, nullptr, nullptr, nullptr, nullptr, 0, 0, nullptr, nullptr, nullptr), 1);
-    EXPECT_EQ(hooks.LastText(q.d), "PCF Conversion failed");
+    /* now MQSC text, which a distributed command server refuses */
+    EXPECT_EQ(Do(q, 1), 0);
+    EXPECT_EQ(hooks.LastText(q.d), std::string("'APP.ONE':") + MQReasonText(MQRCCF_MD_FORMAT_ERROR));
 }
 
 TEST_F(Road, ThreeSelectedQueuesDeletedWhenTheSecondCannotBeQueued)
