@@ -63,31 +63,50 @@ static void Fail(Road *r, const char *step, const std::string &why)
     r->failures++;
 }
 
-/* A queue's current depth through MQINQ: -1 when it cannot be asked. */
-static MQLONG Depth(const char *queue)
+/* An attribute of a queue (or of the queue manager when queue is null)
+ * through MQINQ: an integer selector's value into *value, a character
+ * selector's (trailing blanks cut) into *text.  False when it cannot be
+ * asked. */
+static bool Inquire(const char *queue, MQLONG selector, MQLONG *value, std::string *text)
 {
     char qm[48];
     memset(qm, ' ', sizeof qm);
     memcpy(qm, "E2EQM", 5);
     MQHCONN hc;
-    MQLONG cc, rc, depth = -1;
+    MQLONG cc, rc;
     MQCONN(qm, &hc, &cc, &rc);
     if (cc == MQCC_FAILED)
-        return -1;
+        return false;
     MQOD od = {MQOD_DEFAULT};
-    memset(od.ObjectName, ' ', sizeof od.ObjectName);
-    memcpy(od.ObjectName, queue, strlen(queue));
+    od.ObjectType = queue ? MQOT_Q : MQOT_Q_MGR;
+    if (queue)
+        memcpy(od.ObjectName, queue, strlen(queue));
     MQHOBJ ho;
     MQOPEN(hc, &od, MQOO_INQUIRE, &ho, &cc, &rc);
-    if (cc != MQCC_FAILED) {
-        MQLONG selector = MQIA_CURRENT_Q_DEPTH;
-        MQINQ(hc, ho, 1, &selector, 1, &depth, 0, nullptr, &cc, &rc);
-        if (cc == MQCC_FAILED)
-            depth = -1;
+    bool ok = cc != MQCC_FAILED;
+    if (ok) {
+        char chars[MQ_Q_MGR_DESC_LENGTH + 1] = "";
+        MQLONG ints = 0;
+        bool isText = selector >= MQCA_FIRST && selector <= MQCA_LAST;
+        MQINQ(hc, ho, 1, &selector, isText ? 0 : 1, &ints, isText ? MQ_Q_MGR_DESC_LENGTH : 0, chars, &cc, &rc);
+        ok = cc != MQCC_FAILED;
+        if (ok && value)
+            *value = ints;
+        if (ok && text) {
+            *text = std::string(chars, isText ? MQ_Q_MGR_DESC_LENGTH : 0);
+            text->erase(text->find_last_not_of(' ') + 1);
+        }
         MQCLOSE(hc, &ho, MQCO_NONE, &cc, &rc);
     }
     MQDISC(&hc, &cc, &rc);
-    return depth;
+    return ok;
+}
+
+/* A queue's current depth through MQINQ: -1 when it cannot be asked. */
+static MQLONG Depth(const char *queue)
+{
+    MQLONG depth = -1;
+    return Inquire(queue, MQIA_CURRENT_Q_DEPTH, &depth, nullptr) ? depth : -1;
 }
 
 /* Every road queue as it is now: nothing lost or doubled anywhere, and
@@ -361,6 +380,114 @@ static void DeadLetters(Road *r)
     CheckQueues(r, "dead letters", nullptr, 0);
 }
 
+/* The field editor of an object dialog: the edit lying over its
+ * current line. */
+static HWND FieldEditor(HWND dialog)
+{
+    HWND fields = E2EFindChild(dialog, "PCFFields", 19);
+    return fields ? E2EFindChild(fields, "Edit", 20) : nullptr;
+}
+
+/* Text typed over the whole of a field editor's value. */
+static void TypeOver(HWND editor, const char *text)
+{
+    SendMessageA(editor, EM_SETSEL, 0, -1);
+    for (const char *p = text; *p; p++)
+        SendMessageA(editor, WM_CHAR, (WPARAM)(unsigned char)*p, 0);
+}
+
+/* A dialog's push button pressed. */
+static void Press(HWND dialog, int id)
+{
+    HWND button = E2EFindChild(dialog, "Button", id);
+    if (button)
+        SendMessageA(button, BM_CLICK, 0, 0);
+}
+
+/* Opens an object dialog with a menu command on the tree's selection,
+ * steps its field editor down to the line showing was, types now over
+ * it, presses Alter and waits for the status line to say so: the dialog
+ * (closed by the caller), or null with the failure logged. */
+static HWND AlterField(Road *r, const char *step, int command, const char *title, const char *name,
+                       const char *was, const char *now, const char *shot)
+{
+    E2ECommand(r->frame, command);
+    HWND dialog = nullptr;
+    for (int waited = 0; !dialog && waited < 10000; waited += 200) {
+        for (HWND w : E2ETopWindows(r->program.pid)) {
+            std::string t = E2EText(w);
+            if (t.size() >= strlen(title) && t.compare(t.size() - strlen(title), strlen(title), title) == 0)
+                dialog = w;
+        }
+        Sleep(200);
+    }
+    HWND editor = dialog ? FieldEditor(dialog) : nullptr;
+    if (!editor) {
+        std::string titles;
+        for (HWND w : E2ETopWindows(r->program.pid))
+            titles += " \"" + E2EText(w) + "\"";
+        Fail(r, step, std::string("no ") + title + " dialog with a field editor among" + titles);
+        return dialog;
+    }
+    if (name) {                                        /* the object's name typed, then Refresh */
+        TypeOver(editor, name);
+        Press(dialog, 1);
+    }
+    /* the reply fills the fields; then each line is clicked from the top
+       until the editor lies over the one that shows was */
+    HWND fields = E2EFindChild(dialog, "PCFFields", 19);
+    bool found = false;
+    for (int round = 0; round < 20 && !found; round++) {
+        Sleep(250);
+        for (int y = 5; y < 400 && !found; y += 10) {
+            LPARAM at = MAKELPARAM(300, y);
+            SendMessageA(fields, WM_LBUTTONDOWN, MK_LBUTTON, at);
+            SendMessageA(fields, WM_LBUTTONUP, 0, at);
+            editor = FieldEditor(dialog);
+            found = editor && E2EText(editor) == was;
+        }
+    }
+    if (!found) {
+        Fail(r, step, std::string("the field showing \"") + was + "\" was not reached");
+        return dialog;
+    }
+    TypeOver(editor, now);
+    Press(dialog, 575);
+    HWND status = E2EFindChild(dialog, "ComboBox", 17);
+    std::string said;
+    for (int waited = 0; waited < 10000; waited += 200) {
+        said = status ? E2EText(status) : "";
+        if (said.find("altered") != std::string::npos)
+            break;
+        Sleep(200);
+    }
+    if (said.find("altered") == std::string::npos)
+        Fail(r, step, "Alter was not confirmed: \"" + said + "\"");
+    E2EShot(dialog, shot);
+    return dialog;
+}
+
+/* 9: the Queue Manager and Queue dialogs alter a description each; MQINQ
+ * shows the new values, and no message moved. */
+static void Alter(Road *r)
+{
+    ClickLine(Tree(r), 8);                           /* the location's line */
+    HWND d = AlterField(r, "queue", 533, "/Queue", "E2E.TARGET1", "empty target", "target of the road",
+                        "road-09-queue");
+    std::string text;
+    if (!Inquire("E2E.TARGET1", MQCA_Q_DESC, nullptr, &text) || text != "target of the road")
+        Fail(r, "queue", "MQINQ shows the description \"" + text + "\"");
+    if (d)
+        PostMessageA(d, WM_CLOSE, 0, 0);
+    d = AlterField(r, "queue manager", 542, "/Queue Manager", nullptr, "road queue manager", "altered on the road",
+                   "road-09-queue-manager");
+    if (!Inquire(nullptr, MQCA_Q_MGR_DESC, nullptr, &text) || text != "altered on the road")
+        Fail(r, "queue manager", "MQINQ shows the description \"" + text + "\"");
+    if (d)
+        PostMessageA(d, WM_CLOSE, 0, 0);
+    CheckQueues(r, "alter", nullptr, 0);
+}
+
 /* The road's folders go unless a step failed (kept to look into). */
 static int Finish(Road *r, int result)
 {
@@ -441,6 +568,7 @@ int main(int argc, char **argv)
     }
     Browse(&r);
     DeadLetters(&r);
+    Alter(&r);
     Exit(&r);
     fprintf(stderr, "e2e: %d failure(s)\n", r.failures);
     return Finish(&r, r.failures ? 1 : 0);
