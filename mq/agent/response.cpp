@@ -105,6 +105,10 @@ int SendErrorResponse(QMS *r, int32_t replyOptions, MQACTION *action, MQHCONN hc
     void *slot = area;
     MQPP pp;
     MQLONG cc, rc;
+    /* a command that failed because MQ ended the connection has the
+       location connect again before its next command */
+    if (r && MQEEndsConnection(reason) && hconn == MQEConnection(r, MQE_PUTSIDE, nullptr, nullptr))
+        MQEConnectionLost(r, reason);
     PCFInitArea(&pp, &slot, 0, sizeof area, 0, command, &cc, &rc);
     if (extraId)
         PCFAddParm(&pp, MQCFT_INTEGER, extraId, &extraValue, 4, 1, &cc, &rc);

@@ -94,6 +94,11 @@ int EngStartThreadOf(QMS *location, QMSTHREAD *thread, int (*prepare)(MQELOC *),
  * its connection: 1 when set up, or after 20 s of waiting; 0 when the
  * connection attempt failed or gave way to a new one. */
 int EngWaitForConnection(QMS *location);
+/* 1 when the put side is set up but its connection was marked lost. */
+int EngPutSideLost(QMS *location);
+/* Makes the put side again, under its lock, when it is not connected or
+ * the location is unavailable: 0 or the reason. */
+int EngRemakePutSide(QMS *location);
 /* The engine-wide lock of thread starts and ends and of the request
  * queues' lives. */
 void EngLockThreads(void);

@@ -346,6 +346,13 @@ void WaitWhileFlagSet(volatile uint8_t *flag, int *held, QMS *location);
 int PostAndWaitReply(int32_t value, const char *text);
 void SendErrorText(void *window, const char *text);
 void SetLocationErrorText(QMS *location, const char *text);
+/* Whether a reason means MQ has ended the connection (2009 and the
+ * quiescing and stopping reasons). */
+int MQEEndsConnection(int32_t reason);
+/* A put-side connection that such a reason ended is marked: the location
+ * shows it as unavailable, and the put side is made again before its next
+ * request or message command. */
+void MQEConnectionLost(QMS *location, int32_t reason);
 
 /* ---- handle cache --------------------------------------------------------- */
 

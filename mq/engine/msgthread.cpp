@@ -40,6 +40,10 @@ int EngServeMessage(ThreadRequest *request, void *block)
     QMS *r = request->location;
     if (r && !EngWaitForConnection(r))
         return 0;
+    /* a connection MQ ended under an earlier command is made again first,
+       before the request's descriptor names the (new) reply queue */
+    if (r && EngPutSideLost(r))
+        EngRemakePutSide(r);
     MQMD md;
     EngRequestMD(&md, request);
     MQEHooks.debugDump(r, 1, &md, block, (int32_t)request->dataLength);

@@ -34,6 +34,16 @@ static int connected(QMS *r)
     return (MQEState(&r->putThread) & TS_CONNECTED) != 0;
 }
 
+int EngRemakePutSide(QMS *r)
+{
+    MQELockConnection(r, MQE_PUTSIDE);
+    int rc = 0;
+    if (!connected(r) || (r->status & LS_UNAVAILABLE))
+        rc = reconnect(r);
+    MQEUnlockConnection(r, MQE_PUTSIDE);
+    return rc;
+}
+
 /* Single mode: one poll of the reply queue and the wait before the next
  * (0.5 s, then 1 s twice, then 2 s). */
 static uint32_t poll_replies(QMS *r, MQELOC *e)
@@ -99,7 +109,7 @@ static int run_request(QMS *r, ThreadRequest *request, void *block)
         return 0;
     }
     if ((kind == TRK_PUT || kind == TRK_LOADUNLOAD) && (!connected(r) || (r->status & LS_UNAVAILABLE)) &&
-        reconnect(r)) {
+        EngRemakePutSide(r)) {
         CSFreeMemAndClear(&block);
         return 0;
     }
@@ -154,8 +164,8 @@ static void PutThreadProc(void *arg)
         uint64_t block = 0;
         int got = CSQueueGet(&e->requests, &request, sizeof request, &block, MQEWait(timeout));
         if (got == CSWAIT_TIMEOUT) {
-            if (r->status & LS_UNAVAILABLE)
-                reconnect(r);
+            if ((r->status & LS_UNAVAILABLE) || EngPutSideLost(r))
+                EngRemakePutSide(r);
             else if (e->idleArmed)
                 break;
             continue;

@@ -148,7 +148,7 @@ void FrameCommand(FrameWords *f, int32_t id)
         if (ShellWork.repaintAllWindows)
             ShellWork.repaintAllWindows(0x800);
         break;
-    case 542:
+    case 542: case 533: case 534: case 566:
         if (FrameGetSelLocation(w))
             location_command(f, id);
         break;

@@ -6,7 +6,8 @@
  * most one copy, a delete removes exactly what it reports.  Only a move
  * to a second queue manager whose source commit fails after the target's
  * went through may double a batch, and it does only there.  Also: a move
- * interleaved with a put dialog's commit on the same connection. */
+ * interleaved with a put dialog's commit on the same connection, and a
+ * move cut off by a broken connection finished on a new one. */
 #include "agenttest.h"
 
 #include <cstring>
@@ -234,4 +235,47 @@ TEST_F(ExactlyOnce, AMoveAndAPutDialogShareTheConnectionSafely)
     }
     EXPECT_GT(back, 0u);
     EXPECT_GT(commit, back);
+}
+
+/* A move in batches cut off by a broken connection: the batches committed
+ * before the break have moved and the rest is still on the source, the
+ * answer names the reason, the location shows the connection lost, and
+ * the next move runs on a connection made again and moves the rest. */
+TEST_F(ExactlyOnce, AMoveCutOffByABrokenConnectionFinishesOnANewOne)
+{
+    std::vector<std::string> ids = Fill("QM1", "SRC.Q", 23);
+    ASSERT_EQ(StartMessageThread(), 0);
+    auto move = [this](uint8_t keyByte) {
+        std::vector<uint8_t> m = Pcf(MYCMD_MOVE_MSGS).Str(MQCA_Q_NAME, "SRC.Q").Str(MYPCFA_TARGET_Q, "TARGET.Q")
+                                     .Str(MYPCFA_TARGET_QM, "*").Int(MYPCFA_DIALOG_QUALIFIER, 0x8 | 0x20).Data();
+        uint8_t key[24] = {keyByte};
+        Got.Clear();
+        EXPECT_EQ(PostThreadRequest(r1, nullptr, TRF_MESSAGE, nullptr, key, Block(m.data(), m.size()),
+                                    (uint32_t)m.size()), 0);
+        EXPECT_TRUE(WaitFor([] { return Got.Count() == 1; }));
+        std::vector<PcfPart> all = Got.All();
+        return all.empty() ? PcfPart() : all[0];
+    };
+    MQHCONN before = r1->putThread.hConn;
+    FaultAt("MQGET", "QM1", 14, MQRC_CONNECTION_BROKEN);
+    PcfPart p = move(7);
+    StandInFaultAt("MQGET", "QM1", 1, 0, 0);
+    EXPECT_EQ(p.cfh.Reason, MQRC_CONNECTION_BROKEN) << p.Text();
+    EXPECT_NE(r1->status & LS_UNAVAILABLE, 0u);
+    auto source = Census(Browse("QM1", "SRC.Q")), target = Census(Browse("QM1", "TARGET.Q"));
+    EXPECT_GT(target.size(), 0u) << "a committed batch is kept";
+    EXPECT_GT(source.size(), 0u) << "the batch cut off is back on the source";
+    EXPECT_EQ(target.size() % 5, 0u) << "only whole batches moved";
+    for (const std::string &id : ids)
+        EXPECT_EQ(source.count(id) + target.count(id), 1u);
+
+    p = move(8);
+    EXPECT_EQ(p.cfh.Reason, MYRC_INFORMATION) << p.Text();
+    EXPECT_EQ(Reported(p), (int)source.size());
+    EXPECT_NE(r1->putThread.hConn, before);
+    EXPECT_EQ(r1->status & LS_UNAVAILABLE, 0u);
+    EXPECT_TRUE(Browse("QM1", "SRC.Q").empty());
+    target = Census(Browse("QM1", "TARGET.Q"));
+    for (const std::string &id : ids)
+        EXPECT_EQ(target.count(id), 1u);
 }
