@@ -148,3 +148,24 @@ TEST(AppTree, ASearchIsAppliedAfterTheDelayWithoutTyping)
     EXPECT_TRUE(PumpUntil([&] { return FindLine(f, "RAVOLT.DEMO") != nullptr; }, 5000));
     Prf.sdelay = saved;
 }
+
+/* A location marked "auto" (as scripts/run writes RAVOLT.DEMO) is
+ * connected by the location timer, learns its queue manager at once and
+ * shows its queues as soon as it is expanded. */
+TEST(AppTree, AnAutomaticLocationConnectsOnTheTimerAndExpandsStraightAway)
+{
+    FrameWords *f = AppMain();
+    ASSERT_EQ(AppMqsc("RAVOLT.AUTO", "DEFINE QLOCAL(AUTO.Q)\n"), 0);
+    QMS *r = AppLocation("RAVOLT.AUTO");
+    ASSERT_NE(r, nullptr);
+    r->flags |= LF_AUTO;
+    ASSERT_TRUE(PumpUntil([&] { return (r->putThread.state & 0x4) && r->commandLevel > 0; }, 20000));
+    ASSERT_TRUE(PumpUntil([&] { return FindLine(f, "RAVOLT.AUTO") != nullptr; }, 5000));
+    Refreshes().clear();
+    ASSERT_TRUE(ExpandLine(f, FindLine(f, "RAVOLT.AUTO")));
+    EXPECT_NE(r->refreshMarks & RM_QUEUES_ASKED, 0u);   /* sent at once */
+    ASSERT_TRUE(AppRefreshDone(20000, r));
+    EXPECT_TRUE(Has(ChildTexts(FindLine(f, "RAVOLT.AUTO")), "AUTO.Q"));
+    r->flags &= ~LF_AUTO;
+    AppRemoveLocation(r);
+}

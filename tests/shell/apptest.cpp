@@ -139,6 +139,17 @@ static bool Settled(QMS *r)
     return (r->refreshMarks & RM_QUEUES_DONE) && !(r->refreshMarks & RM_BUSY);
 }
 
+/* Every frame's lines rebuilt as asked. */
+static bool Rebuilt(int ms)
+{
+    return PumpUntil([] {
+        for (FrameWords *f = FrameFirst(); f; f = FrameNext(f))
+            if (f->link.rebuildPending)
+                return false;
+        return true;
+    }, ms);
+}
+
 bool AppRefreshDone(int ms, QMS *r)
 {
     if (!r)
@@ -148,12 +159,7 @@ bool AppRefreshDone(int ms, QMS *r)
     /* the posted list refresh, then the rebuild it asks for */
     for (int i = 0; i < 5; i++) {
         PumpAll();
-        PumpUntil([] {
-            for (FrameWords *f = FrameFirst(); f; f = FrameNext(f))
-                if (f->link.rebuildPending)
-                    return false;
-            return true;
-        }, 2000);
+        Rebuilt(2000);
         Sleep(30);
     }
     PumpAll();
@@ -187,12 +193,7 @@ void AppRemoveLocation(QMS *r)
     PumpUntil([r] { return !((r->putThread.state | r->getThread.state) & QMSTHREAD_RUNNING); }, 20000);
     LocDelete(&LocTree, r, nullptr);
     PumpAll();
-    PumpUntil([] {
-        for (FrameWords *f = FrameFirst(); f; f = FrameNext(f))
-            if (f->link.rebuildPending)
-                return false;
-        return true;
-    }, 5000);
+    Rebuilt(5000);
     PumpAll();
 }
 
