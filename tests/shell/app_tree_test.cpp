@@ -54,7 +54,7 @@ TEST(AppTree, AQueueListAskedBeforeConnectingArrivesWithTheQueueManager)
     EXPECT_TRUE(Has(lines, "TREE.ONE"));
     EXPECT_TRUE(Has(lines, "Other Queues"));
     EXPECT_FALSE(Has(lines, "Definitions not yet loaded..."));
-    EXPECT_EQ(ShellDownloadBitmap(r), ShellBitmap(BMP_DL_DONE));
+    EXPECT_TRUE(PumpUntil([r] { return ShellDownloadBitmap(r) == ShellBitmap(BMP_DL_DONE); }, 10000));
 
     /* a forced refresh: the loading icon until its replies are in */
     Refreshes().clear();
@@ -64,7 +64,7 @@ TEST(AppTree, AQueueListAskedBeforeConnectingArrivesWithTheQueueManager)
     EXPECT_NE(r->refreshMarks & RM_BUSY, 0u);
     EXPECT_EQ(ShellDownloadBitmap(r), ShellBitmap(BMP_DL_LOADING));
     ASSERT_TRUE(AppRefreshDone(20000, r));
-    EXPECT_EQ(ShellDownloadBitmap(r), ShellBitmap(BMP_DL_DONE));
+    EXPECT_TRUE(PumpUntil([r] { return ShellDownloadBitmap(r) == ShellBitmap(BMP_DL_DONE); }, 10000));
     EXPECT_TRUE(Has(ChildTexts(FindLine(f, "RAVOLT.TREE")), "TREE.ONE"));
     AppRemoveLocation(r);
     EXPECT_EQ(FindLine(f, "RAVOLT.TREE"), nullptr);
