@@ -5,8 +5,7 @@
 # the command line, the configuration path, searches, tiling, the context
 # menu's order, the tree's texts, the file viewer's checks, version page,
 # HTTP response, splash templates and placement, debug texts) form
-# shellparts_logic, built in both configurations.  standin/ stands in for
-# the location caches' queue information until it lands.  The MQ engine
+# shellparts_logic, built in both configurations.  The MQ engine
 # calls the version check's follow-up and the debug dump, and shellparts
 # posts the engine's thread requests: the two libraries link each other.
 # The native build has no windows: its shellparts is the halves that
@@ -17,12 +16,12 @@ file(GLOB shellparts_logic_sources CONFIGURE_DEPENDS
      ${parts}/rules/*.cpp)
 add_library(shellparts_logic STATIC ${shellparts_logic_sources})
 target_include_directories(shellparts_logic PUBLIC ${parts} ${parts}/version ${parts}/splash
-                           ${parts}/debug ${parts}/standin ${parts}/rules)
+                           ${parts}/debug ${parts}/rules)
 target_link_libraries(shellparts_logic PUBLIC config locations toolkit_logic common)
 
 if(RAVOLT_WINDOWS)
   file(GLOB shellparts_sources CONFIGURE_DEPENDS ${parts}/version/*.cpp ${parts}/splash/*.cpp
-       ${parts}/debug/*.cpp ${parts}/standin/*.cpp ${parts}/app/*.cpp)
+       ${parts}/debug/*.cpp ${parts}/app/*.cpp)
   list(FILTER shellparts_sources EXCLUDE REGEX "(_logic|_posix)\\.cpp$")
   add_library(shellparts STATIC ${shellparts_sources})
   target_include_directories(shellparts PUBLIC ${parts}/app)

@@ -45,6 +45,41 @@ HBITMAP ShellBitmap(int id)
     return nullptr;
 }
 
+/* A picture for a menu item: menus draw item bitmaps as they are, so the
+ * copy has the key colour (its top-left pixel) replaced by the menu's
+ * background.  Copies are made once per picture. */
+HBITMAP ShellMenuItemBitmap(HBITMAP source)
+{
+    static struct { HBITMAP source, copy; } made[64];
+    static int count;
+    BITMAP bm;
+    if (!source || !GetObjectA(source, sizeof bm, &bm))
+        return source;
+    for (int i = 0; i < count; i++)
+        if (made[i].source == source)
+            return made[i].copy;
+    if (count == (int)(sizeof made / sizeof made[0]))
+        return source;
+    HDC screen = GetDC(nullptr);
+    HDC from = CreateCompatibleDC(screen), to = CreateCompatibleDC(screen);
+    HBITMAP copy = CreateCompatibleBitmap(screen, bm.bmWidth, bm.bmHeight);
+    ReleaseDC(nullptr, screen);
+    if (copy) {
+        HGDIOBJ oldFrom = SelectObject(from, source), oldTo = SelectObject(to, copy);
+        RECT all = { 0, 0, bm.bmWidth, bm.bmHeight };
+        FillRect(to, &all, GetSysColorBrush(COLOR_MENU));
+        TransparentBlt(to, 0, 0, bm.bmWidth, bm.bmHeight, from, 0, 0, bm.bmWidth, bm.bmHeight,
+                       GetPixel(from, 0, 0));
+        SelectObject(from, oldFrom);
+        SelectObject(to, oldTo);
+        made[count].source = source;
+        made[count++].copy = copy;
+    }
+    DeleteDC(from);
+    DeleteDC(to);
+    return copy ? copy : source;
+}
+
 HBITMAP QueueBitmap(int index)
 {
     return ShellBitmap(LIST_FIRST + index);

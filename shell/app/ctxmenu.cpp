@@ -63,7 +63,7 @@ void LocContextMenu(QMS *r, HWND window, uint32_t kinds, HMENU menu, int)
         if ((Prf.po[0] & 0x8) && row.bitmap) {
             MENUITEMINFOA mi = { sizeof mi };
             mi.fMask = MIIM_BITMAP;
-            mi.hbmpItem = ShellBitmap(row.bitmap);
+            mi.hbmpItem = ShellMenuItemBitmap(ShellBitmap(row.bitmap));
             SetMenuItemInfoA(to, (UINT)row.id, FALSE, &mi);
         }
     }

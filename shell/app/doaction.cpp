@@ -100,7 +100,7 @@ static void refresh(HWND window, QMS *r)
     if (f)
         CheckQueuePrefix(f, 1);
     if (ShellWork.requestRefresh)
-        ShellWork.requestRefresh(r, REFRESH_QMGR | REFRESH_QLIST, f ? f->prefixText : "*", 1);
+        ShellWork.requestRefresh(r, ShellRefreshBits(REFRESH_KIND_ALL), f ? f->prefixText : "*", 1);
 }
 
 static void mark_all(QMS *r, void *)

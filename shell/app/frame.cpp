@@ -65,6 +65,7 @@ static void become_main(FrameWords *f)
     Shell.mainWindow = f->window;
     Shell.statusLine = f->status;
     tkHost.mainWindow = f->window;
+    ShellFollowMainWindow(f->window);
     if (!Shell.accelTarget || !IsWindow(Shell.accelTarget))
         Shell.accelTarget = f->window;
     if (f->window)
@@ -205,6 +206,7 @@ void FrameUnlink(FrameWords *previous, FrameWords *f)
         Shell.mainWindow = nullptr;
         Shell.statusLine = nullptr;
         tkHost.mainWindow = nullptr;
+        ShellFollowMainWindow(nullptr);
     }
 }
 

@@ -98,8 +98,7 @@ static void put_thread_ended(QMS *r, int put)
 
 static void ask(MQEASK *a)
 {
-    if (ShellConfirm(Shell.mainWindow, 0, a->text ? a->text : "", nullptr, nullptr, 0))
-        a->answer = 1;
+    a->answer = ShellConfirm(Shell.mainWindow, 0, a->text ? a->text : "", nullptr, nullptr, 0) ? 1 : 0;
     a->done = 1;
 }
 

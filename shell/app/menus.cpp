@@ -168,7 +168,7 @@ void FrameInitMenu(HWND window)
     if ((Prf.po[0] & 0x8) && r) {
         MENUITEMINFOA mi = { sizeof mi };
         mi.fMask = MIIM_BITMAP;
-        mi.hbmpItem = LocStatusBitmap(r);
+        mi.hbmpItem = ShellMenuItemBitmap(LocStatusBitmap(r));
         SetMenuItemInfoA(m, 734, FALSE, &mi);
     }
     if (!(f->flags & (FF_QMNAME | FF_LOCATION)))

@@ -55,7 +55,7 @@ HBITMAP LocStatusBitmap(QMS *r)
     return ShellBitmap(id);
 }
 
-static HBITMAP download_bitmap(QMS *r)
+HBITMAP ShellDownloadBitmap(QMS *r)
 {
     if (r->flags & LF_FGN)
         return ShellBitmap(BMP_DL_DONE);
@@ -148,11 +148,11 @@ static int QListIconDraw(HWND child, UINT code, cntITEM *, CNTW *rec)
     if (!r)
         return 0;
     if (code == CN_PAINT) {
-        draw(rec, download_bitmap(r));
+        draw(rec, ShellDownloadBitmap(r));
     } else if (code == CN_CLICKED) {
         FrameWords *f = tree_frame(child);
         if (f && CheckQueuePrefix(f, 1) && ShellWork.requestRefresh)
-            ShellWork.requestRefresh(r, REFRESH_QLIST, f->prefixText, 1);
+            ShellWork.requestRefresh(r, ShellRefreshBits(REFRESH_KIND_QLIST), f->prefixText, 1);
     }
     return 0;
 }

@@ -274,7 +274,7 @@ LRESULT TreeExpanding(FrameWords *f, cntLINE *line)
         return 0;
     LOCCACHES *c = (LOCCACHES *)r->objectCaches;
     if ((!c || !c->queues) && ShellWork.requestRefresh)
-        ShellWork.requestRefresh(r, REFRESH_QLIST, f->prefixText, 1);
+        ShellWork.requestRefresh(r, ShellRefreshBits(REFRESH_KIND_QLIST), f->prefixText, 1);
     return 1;
 }
 

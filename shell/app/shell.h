@@ -221,6 +221,8 @@ void ShowMQIniFile(QMS *location);
 HBITMAP GetBitmapByName(const char *name, int size);
 int LoadBitmaps(void);
 HBITMAP ShellBitmap(int id);
+/* The picture as a menu item shows it (on the menu's background). */
+HBITMAP ShellMenuItemBitmap(HBITMAP bitmap);
 void LogLine(HWND owner, const char *text, const char *name);
 BOOL CALLBACK MonitorEnumProc(HMONITOR monitor, HDC dc, LPRECT rect, LPARAM lp);
 HWND UtilTopLevelParent(HWND window);

@@ -34,6 +34,10 @@ int ShellQueueType(QMS *location, const char *name, uint32_t *type);
 int32_t QInfoDepth(const struct QINFO *queue);
 int32_t QInfoDefType(const struct QINFO *queue);
 
+/* A location line's download icon: not loaded, loading while the refresh
+ * marks have 0x1ef, idle or loaded. */
+HBITMAP ShellDownloadBitmap(QMS *location);
+
 /* Rebuilds every frame's lines (now, on this thread, when asked). */
 void ShellRebuildTrees(int now);
 /* Raised whenever a location leaves the trees: lines built before are
@@ -70,6 +74,10 @@ int ShellBox(HWND owner, const char *text, const char *caption, UINT type);
 /* The frame messages a frame handles (mainwnd.cpp). */
 int ShellFrameMessage(FrameWords *frame, HWND hwnd, UINT msg, WPARAM wp, LPARAM lp,
                       LRESULT *result);
+
+/* The colour chooser's repaints and the Filter Manager's owner go to
+ * the main window (wiring.cpp). */
+void ShellFollowMainWindow(HWND main);
 
 /* The location the Windows-menu, command and context-menu code acts on. */
 QMS *ShellSelectedLocation(FrameWords *frame);

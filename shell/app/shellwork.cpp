@@ -10,11 +10,16 @@
 #include "laterwin.h"
 #include "locdlgwin.h"
 #include "loccache.h"
+#include "mq/command/command.h"
 #include "mq/engine/mqengine.h"
 #include "mq/engine/progress.h"
 #include "prefwin.h"
 #include "pwcreds.h"
+#include "colours.h"
+#include "colourwin.h"
 #include "cs.h"
+#include "fltwin.h"
+#include "pwcache.h"
 #include "splash.h"
 #include "userfmt.h"
 #include "version.h"
@@ -31,6 +36,22 @@ static int request_refresh(QMS *location, uint32_t bits, const char *prefix, int
 {
     return MQEHooks.requestRefresh(location, bits, prefix, force);
 }
+uint32_t ShellRefreshBits(int32_t kind)
+{
+    return RefreshKindBits(kind, nullptr);
+}
+static_assert(REFRESH_QMGR == RK_QMGR, "the engine's queue-manager bit");
+
+static void colour_dialog(HWND owner) { PCFColourDialog(owner); }
+static void filter_manager(void) { FltOpenDialog(nullptr); }
+static int error_counts(int32_t *seen, int32_t *inError)
+{
+    *seen = LocCounts.seen;
+    *inError = LocCounts.inError;
+    return LocCounts.inError;
+}
+void ShellCheckDialogs(void);
+
 /* 11354: the credentials a waiting worker asks for; the block is ours. */
 static void get_credentials(QMS *location, void *request)
 {
@@ -72,6 +93,17 @@ static SHELLWORK defaults(void)
     w.importLocalOpen = import_local_open;
     w.importMaster = ImportMasterConfig;
     w.preferences = PrefDialog;
+    w.colourDialog = colour_dialog;
+    w.repaintAllWindows = RepaintAllWindows;
+    w.filterManager = filter_manager;
+    w.filterRefresh = FltRefreshDialog;
+    w.colFilterDeferred = ColFilterDeferred;
+    w.colFilterFollow = ColFilterFollow;
+    w.colFilterPlace = ColFilterPlace;
+    w.cachePassword = PWCSetPassword;
+    w.timerTick = LocTimerTick;
+    w.errorCounts = error_counts;
+    w.checkResponses = ShellCheckDialogs;
     w.versionCheck = VerCheckRequest;
     w.versionResult = version_result;
     w.debugWindow = DebugStart;
@@ -82,9 +114,7 @@ static SHELLWORK defaults(void)
     w.saveCredentials = PWCSaveCredentials;
     w.forgetCredentials = PWCDeleteCredentials;
     w.progressUpdate = ProgUpdateAll;
-    /* the engine's refresh (request_refresh) is stood in for until it lands */
-    w.requestRefresh = ShellQmgrRefresh;
-    (void)request_refresh;
+    w.requestRefresh = request_refresh;
     w.refreshList[1] = LocRefreshQueueInfo;
     w.putDialog = ShellPutDialog;
     w.publishDialog = ShellPublishDialog;

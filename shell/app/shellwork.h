@@ -80,10 +80,8 @@ int ShellCommandServed(int32_t id);
 /* The commands whose handler is missing, for the README's list and tests. */
 int ShellMissingCommands(int32_t *ids, int max);
 
-/* The engine's refresh bits (its named kinds). */
-enum : uint32_t { REFRESH_QMGR = 0x1, REFRESH_QLIST = 0x2 };
-
-/* The queue-list refresh that stands in for the engine's until it lands
- * (standin/qmrefresh_standin.cpp), and how many of its workers run. */
-int ShellQmgrRefresh(QMS *location, uint32_t bits, const char *prefix, int force);
-int ShellRefreshesRunning(void);
+/* The engine's refresh: queue-manager attributes are its bit 0x1; the
+ * other callers' requests go through its table of named kinds. */
+enum : uint32_t { REFRESH_QMGR = 0x1 };
+enum : int32_t { REFRESH_KIND_QLIST = 3, REFRESH_KIND_ALL = 23 };
+uint32_t ShellRefreshBits(int32_t kind);

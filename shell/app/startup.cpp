@@ -18,6 +18,7 @@
 #include "cs.h"
 #include "dd.h"
 #include "locdlg.h"
+#include "loccache.h"
 #include "locimport.h"
 #include "locstore.h"
 #include "pcfwin.h"
@@ -339,7 +340,7 @@ void StartupStep2(FrameWords *f)
 
 static void clear_startup(void)
 {
-    Shell.startupLocation = nullptr;
+    Shell.startupLocation = LocStartupLocation = nullptr;
     ShellOptions.qmName[0] = ShellOptions.queue[0] = ShellOptions.token[0] = 0;
 }
 
@@ -349,9 +350,9 @@ void OpenStartupQMgr(HWND frame)
     FrameWords *f = FrameOf(frame);
     if (r) {
         if (f && CheckQueuePrefix(f, 1)) {
-            Shell.startupLocation = r;
+            Shell.startupLocation = LocStartupLocation = r;
             if (ShellWork.requestRefresh)
-                ShellWork.requestRefresh(r, REFRESH_QLIST, f->prefixText, 1);
+                ShellWork.requestRefresh(r, ShellRefreshBits(REFRESH_KIND_QLIST), f->prefixText, 1);
         }
     } else {
         char text[200];
@@ -445,6 +446,6 @@ void ShellShutdown(void)
     }
     Shell.status = 0;
     Shell.startupPending = 1;
-    Shell.startupLocation = nullptr;
+    Shell.startupLocation = LocStartupLocation = nullptr;
     LocGlobals.exiting = 0;
 }

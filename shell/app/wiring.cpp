@@ -14,8 +14,12 @@
 #include "xferwnd.h"
 #include "cfgfile.h"
 #include "cmddlg.h"
+#include "colourwin.h"
+#include "csdate.h"
+#include "fltwin.h"
 #include "cs.h"
 #include "export.h"
+#include "loccache.h"
 #include "locimport.h"
 #include "locdlg.h"
 #include "locstore.h"
@@ -289,8 +293,69 @@ static void tk_repaint(int mask)
         ShellWork.repaintAllWindows((uint32_t)mask);
 }
 
+/* ---- the location timer and the caches ---- */
+
+static_assert(LOCREF_QMGR == RK_QMGR && LOCREF_QLIST == RK_QUEUES && LOCREF_POLL == RK_POLL &&
+              LOCREF_DOWNLOAD == RK_DOWNLOAD && LOCREF_AUTO == RK_AUTO,
+              "the location timer asks for the engine's refresh bits");
+
+static int timer_refresh(void *, QMS *r, uint32_t bits, const char *prefix, int wait)
+{
+    return ShellWork.requestRefresh ? ShellWork.requestRefresh(r, bits, prefix, wait) : 0;
+}
+static void download_state(void *, QMS *r, uint32_t bits) { SetDownloadState(r, bits); }
+static void post_monitor(void *, QMS *r) { PostMonMsg(r, 0); }
+static void main_icon(void *, int error)
+{
+    if (Shell.mainWindow)
+        SendMessageA(Shell.mainWindow, WM_SETICON, ICON_BIG, (LPARAM)Shell.icons[error ? 2 : 0]);
+}
+static void post_frame(void *, uint32_t message, QMS *r) { MQEPostFrame(nullptr, message, 0, r, 0); }
+static void post_window(void *, void *w, uint32_t message) { PostMessageA((HWND)w, message, 0, 0); }
+static void startup_queue(void *, QMS *r) { OpenStartupQueue(r); }
+static void free_download(void *, QMS *r) { FreeDownloadData(r); }
+
+static void install_timer_hooks(void)
+{
+    LOCTIMERHOOKS t = {};
+    t.requestRefresh = timer_refresh;
+    t.startPutThread = start_put;
+    t.setDownloadState = download_state;
+    t.postMonitor = post_monitor;
+    t.setMainIcon = main_icon;
+    t.postFrame = post_frame;
+    t.postWindow = post_window;
+    t.openStartupQueue = startup_queue;
+    t.freeDownloadData = free_download;
+    LocSetTimerHooks(&t);
+}
+
+/* ---- the colour chooser and the Filter Manager follow the main window ---- */
+
+static void repaint_frames(uint32_t)
+{
+    for (FrameWords *f = FrameFirst(); f; f = FrameNext(f))
+        if (f->window)
+            RedrawWindow(f->window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+}
+static DialogWords *active_dialog(void) { return PCFActiveDialog; }
+static int filter_confirm(HWND owner, const char *question, const char *name)
+{
+    return ShellConfirm(owner, 0, question, name, nullptr, 0);
+}
+
+void ShellFollowMainWindow(HWND main)
+{
+    ColourInitWindows(main, repaint_frames);
+    FltWinHost.owner = main;
+    FltWinHost.activeDialog = active_dialog;
+    FltWinHost.confirm = filter_confirm;
+    FltWinHost.clock = CSGetCurrentTime;
+}
+
 void ShellInstallHooks(void)
 {
+    install_timer_hooks();
     MQEPORT port = { nullptr, port_message, port_error };
     MQESetPort(&port);
     MQEHooks.qlistBuild = QListBuild;

@@ -1,31 +1,81 @@
-/* The queue-manager tree of a frame over the stand-in: location lines,
- * the queue list a refresh brings, where each queue goes, searches and
- * the prefix. */
+/* The queue-manager tree of a frame over the stand-in, filled by the MQ
+ * engine's refresh: location lines, the placeholder and the download
+ * icon before and while the queue list comes, where each queue goes, the
+ * prefix's errors and the search typed into the panel. */
 #include <gtest/gtest.h>
 
 #include <algorithm>
 
 #include "apptest.h"
 #include "locstore.h"
+#include "mq/command/command.h"
+#include "prfdata.h"
+#include "shellint.h"
+#include "shellwork.h"
 
 static bool Has(const std::vector<std::string> &v, const std::string &s)
 {
     return std::find(v.begin(), v.end(), s) != v.end();
 }
 
+static std::string StatusText(FrameWords *f)
+{
+    return WindowText(GetDlgItem(f->panel, PANEL_STATUS));
+}
+
+/* A location of its own, never connected before, for the road from
+ * "not yet loaded" to the queue lines. */
+TEST(AppTree, AQueueListAskedBeforeConnectingArrivesWithTheQueueManager)
+{
+    FrameWords *f = AppMain();
+    int32_t idle = Prf.objo;
+    Prf.objo = 0;                                     /* never idle: loaded */
+    ASSERT_EQ(AppMqsc("RAVOLT.TREE", "DEFINE QLOCAL(TREE.ONE)\nDEFINE QALIAS(TREE.TWO) TARGET(TREE.ONE)\n"), 0);
+    QMS *r = AppLocation("RAVOLT.TREE");
+    ASSERT_NE(r, nullptr);
+    ASSERT_TRUE(PumpUntil([&] { return FindLine(f, "RAVOLT.TREE") != nullptr; }, 5000));
+    EXPECT_EQ(ShellDownloadBitmap(r), ShellBitmap(BMP_DL_NOTLOADED));
+    Refreshes().clear();
+    ASSERT_TRUE(ExpandLine(f, FindLine(f, "RAVOLT.TREE")));
+    ASSERT_EQ(Refreshes().size(), 1u);
+    EXPECT_EQ(Refreshes()[0].bits, (uint32_t)RK_QUEUES);
+    EXPECT_EQ(Refreshes()[0].prefix, "*");
+    PumpAll();
+    /* the level is not known: the list waits, nothing is outstanding */
+    EXPECT_EQ(r->refreshMarks & RM_BUSY, 0u);
+    EXPECT_EQ(ChildTexts(FindLine(f, "RAVOLT.TREE")), std::vector<std::string>{"Definitions not yet loaded..."});
+
+    ASSERT_TRUE(AppConnect(r));
+    ASSERT_TRUE(AppRefreshDone(20000, r));
+    CMDQMGR got;
+    ASSERT_TRUE(CmdReported(r, &got));
+    EXPECT_STREQ(got.name, "RAVOLT.TREE");
+    std::vector<std::string> lines = ChildTexts(FindLine(f, "RAVOLT.TREE"));
+    EXPECT_TRUE(Has(lines, "TREE.ONE"));
+    EXPECT_TRUE(Has(lines, "Other Queues"));
+    EXPECT_FALSE(Has(lines, "Definitions not yet loaded..."));
+    EXPECT_TRUE(PumpUntil([r] { return ShellDownloadBitmap(r) == ShellBitmap(BMP_DL_DONE); }, 10000));
+
+    /* a forced refresh: the loading icon until its replies are in */
+    Refreshes().clear();
+    DoAction(f->window, r, nullptr, 508);
+    ASSERT_EQ(Refreshes().size(), 1u);
+    EXPECT_EQ(Refreshes()[0].bits, (uint32_t)(RK_QMGR | RK_QUEUES));
+    EXPECT_NE(r->refreshMarks & RM_BUSY, 0u);
+    EXPECT_EQ(ShellDownloadBitmap(r), ShellBitmap(BMP_DL_LOADING));
+    ASSERT_TRUE(AppRefreshDone(20000, r));
+    EXPECT_TRUE(PumpUntil([r] { return ShellDownloadBitmap(r) == ShellBitmap(BMP_DL_DONE); }, 10000));
+    EXPECT_TRUE(Has(ChildTexts(FindLine(f, "RAVOLT.TREE")), "TREE.ONE"));
+    AppRemoveLocation(r);
+    EXPECT_EQ(FindLine(f, "RAVOLT.TREE"), nullptr);
+    Prf.objo = idle;
+}
+
 TEST(AppTree, ExpandingTheDemoLocationBringsItsQueuesIntoTheirPlaces)
 {
     FrameWords *f = AppMain();
-    PumpUntil([&] { return FindLine(f, "RAVOLT.DEMO") != nullptr; }, 5000);
+    ASSERT_TRUE(AppDemoExpanded(f));
     cntLINE *demo = FindLine(f, "RAVOLT.DEMO");
-    ASSERT_NE(demo, nullptr);
-    Refreshes().clear();
-    ASSERT_TRUE(ExpandLine(f, demo));
-    ASSERT_EQ(Refreshes().size(), 1u);
-    EXPECT_EQ(Refreshes()[0].qm, "RAVOLT.DEMO");
-    EXPECT_EQ(Refreshes()[0].prefix, "*");
-    ASSERT_TRUE(AppRefreshDone());
-    demo = FindLine(f, "RAVOLT.DEMO");
     ASSERT_NE(demo, nullptr);
     std::vector<std::string> top = ChildTexts(demo);
     EXPECT_TRUE(Has(top, "Other Queues"));
@@ -43,4 +93,79 @@ TEST(AppTree, ExpandingTheDemoLocationBringsItsQueuesIntoTheirPlaces)
         EXPECT_EQ(l.text.find("MODEL"), std::string::npos) << l.text;
     EXPECT_TRUE(FindLine(f, "RAVOLT.DEMO")->flags & CNTL_EXPANDED);
     GalleryDialogShot(f->window, "frame_demo_expanded");
+}
+
+/* A bad prefix: its error on the panel's status line (11), the line
+ * does not expand and no refresh is asked; a good one clears it. */
+TEST(AppTree, PrefixErrorsShowOnTheStatusLine)
+{
+    FrameWords *f = AppMain();
+    ASSERT_TRUE(AppDemoExpanded(f));
+    cntLINE *demo = FindLine(f, "RAVOLT.DEMO");
+    struct { const char *text, *error; } bad[] = {
+        { "DE*MO", "Asterisk can only be at the end of the Queue prefix" },
+        { "DEMO Q", "Queue Prefix contains invalid characters" },
+    };
+    for (const auto &b : bad) {
+        SetWindowTextA(f->prefix, b.text);
+        Refreshes().clear();
+        EXPECT_EQ(SendMessageA(f->panel, CN_EXPANDING, 0, (LPARAM)demo), 0) << b.text;
+        EXPECT_EQ(StatusText(f), b.error);
+        EXPECT_TRUE(Refreshes().empty());
+    }
+    SetWindowTextA(f->prefix, "DEMO.RE");
+    EXPECT_TRUE(CheckQueuePrefix(f, 1));
+    EXPECT_EQ(StatusText(f), "");
+    EXPECT_STREQ(f->prefixText, "DEMO.RE*");
+    SetWindowTextA(f->prefix, "*");
+    EXPECT_TRUE(CheckQueuePrefix(f, 1));
+    PumpAll();
+}
+
+/* Typing in the search field applies only after "sdelay" of quiet. */
+TEST(AppTree, ASearchIsAppliedAfterTheDelayWithoutTyping)
+{
+    FrameWords *f = AppMain();
+    ASSERT_TRUE(AppDemoExpanded(f));
+    int32_t saved = Prf.sdelay;
+    Prf.sdelay = 400;
+    SetWindowTextA(f->search, "NOSUCHLOCATION");
+    ASSERT_TRUE(Shell.searchPending);
+    ASSERT_NE(f->searchTick, 0u);
+    ShellTimerTick(Shell.mainWindow);                 /* too soon: not yet */
+    EXPECT_NE(f->searchTick, 0u);
+    PumpAll();
+    EXPECT_NE(FindLine(f, "RAVOLT.DEMO"), nullptr);
+    Sleep(500);
+    ShellTimerTick(Shell.mainWindow);
+    EXPECT_EQ(f->searchTick, 0u);
+    ASSERT_TRUE(PumpUntil([&] { return FindLine(f, "RAVOLT.DEMO") == nullptr; }, 5000));
+    ShellTimerTick(Shell.mainWindow);                 /* no frame waits: the flag goes */
+    EXPECT_FALSE(Shell.searchPending);
+
+    SetWindowTextA(f->search, "");
+    ApplySearch(f);
+    EXPECT_TRUE(PumpUntil([&] { return FindLine(f, "RAVOLT.DEMO") != nullptr; }, 5000));
+    Prf.sdelay = saved;
+}
+
+/* A location marked "auto" (as scripts/run writes RAVOLT.DEMO) is
+ * connected by the location timer, learns its queue manager at once and
+ * shows its queues as soon as it is expanded. */
+TEST(AppTree, AnAutomaticLocationConnectsOnTheTimerAndExpandsStraightAway)
+{
+    FrameWords *f = AppMain();
+    ASSERT_EQ(AppMqsc("RAVOLT.AUTO", "DEFINE QLOCAL(AUTO.Q)\n"), 0);
+    QMS *r = AppLocation("RAVOLT.AUTO");
+    ASSERT_NE(r, nullptr);
+    r->flags |= LF_AUTO;
+    ASSERT_TRUE(PumpUntil([&] { return (r->putThread.state & 0x4) && r->commandLevel > 0; }, 20000));
+    ASSERT_TRUE(PumpUntil([&] { return FindLine(f, "RAVOLT.AUTO") != nullptr; }, 5000));
+    Refreshes().clear();
+    ASSERT_TRUE(ExpandLine(f, FindLine(f, "RAVOLT.AUTO")));
+    EXPECT_NE(r->refreshMarks & RM_QUEUES_ASKED, 0u);   /* sent at once */
+    ASSERT_TRUE(AppRefreshDone(20000, r));
+    EXPECT_TRUE(Has(ChildTexts(FindLine(f, "RAVOLT.AUTO")), "AUTO.Q"));
+    r->flags &= ~LF_AUTO;
+    AppRemoveLocation(r);
 }

@@ -105,3 +105,24 @@ TEST(AppWindows, BlocksPostedToAGoneFrameAreReleased)
     EXPECT_EQ(ShellPostBlock(nullptr, FRM_OPERROR, 0, CSGetMem(100, "ERR")), 0);
     EXPECT_EQ(ShellPostBlock(gone, FRM_LINES, 0, ShellBuildLines(AppMain())), 0);
 }
+
+/* Menu items show the pictures on the menu's background, not on their
+ * key colour; one copy per picture. */
+TEST(AppWindows, MenuItemPicturesLoseTheirKeyColour)
+{
+    AppStart();
+    HBITMAP source = ShellBitmap(BMP_BROWSE);
+    ASSERT_NE(source, nullptr);
+    HBITMAP item = ShellMenuItemBitmap(source);
+    ASSERT_NE(item, nullptr);
+    EXPECT_NE(item, source);
+    EXPECT_EQ(ShellMenuItemBitmap(source), item);
+    HDC dc = CreateCompatibleDC(nullptr);
+    HGDIOBJ old = SelectObject(dc, source);
+    COLORREF key = GetPixel(dc, 0, 0);
+    SelectObject(dc, item);
+    EXPECT_EQ(GetPixel(dc, 0, 0), GetSysColor(COLOR_MENU));
+    EXPECT_NE(GetPixel(dc, 0, 0), key);
+    SelectObject(dc, old);
+    DeleteDC(dc);
+}

@@ -15,11 +15,13 @@
 #include "mqsim.h"
 #include "mq/mqbind.h"
 #include "mq/pcf.h"
+#include "mq/command/command.h"
 #include "prfdata.h"
 #include "shellint.h"
 #include "shellwork.h"
 
 static MQSimRunMqsc_FN runMqsc;
+static int (*engineRefresh)(QMS *, uint32_t, const char *, int);
 static std::string configDir;
 static QMS *demo;
 
@@ -91,6 +93,7 @@ HWND AppStart(void)
     strcpy(t.qmName, "RAVOLT.DEMO");
     strcpy(t.locationName, "RAVOLT.DEMO");
     demo = LocCreate(&LocTree, &t, 0);
+    engineRefresh = ShellWork.requestRefresh;
     ShellWork.requestRefresh = AppRefresh;
     ShellConfirmHook = Answer;
     if (!CreateFrame(nullptr))
@@ -124,29 +127,85 @@ std::vector<RefreshCall> &Refreshes(void)
     return calls;
 }
 
-int AppRefresh(QMS *r, uint32_t bits, const char *prefix, int)
+int AppRefresh(QMS *r, uint32_t bits, const char *prefix, int force)
 {
     Refreshes().push_back({r ? r->qmName : "", prefix ? prefix : "", bits});
-    return ShellQmgrRefresh(r, bits, prefix, 0);
+    return engineRefresh ? engineRefresh(r, bits, prefix, force) : 0;
 }
 
-bool AppRefreshDone(int ms)
+/* The queue list has arrived and nothing is outstanding. */
+static bool Settled(QMS *r)
 {
-    if (!PumpUntil([] { return ShellRefreshesRunning() == 0; }, ms))
+    return (r->refreshMarks & RM_QUEUES_DONE) && !(r->refreshMarks & RM_BUSY);
+}
+
+/* Every frame's lines rebuilt as asked. */
+static bool Rebuilt(int ms)
+{
+    return PumpUntil([] {
+        for (FrameWords *f = FrameFirst(); f; f = FrameNext(f))
+            if (f->link.rebuildPending)
+                return false;
+        return true;
+    }, ms);
+}
+
+bool AppRefreshDone(int ms, QMS *r)
+{
+    if (!r)
+        r = demo;
+    if (!PumpUntil([r] { return Settled(r); }, ms))
         return false;
-    /* the posted refresh, then the rebuild it asks for */
+    /* the posted list refresh, then the rebuild it asks for */
     for (int i = 0; i < 5; i++) {
         PumpAll();
-        PumpUntil([] {
-            for (FrameWords *f = FrameFirst(); f; f = FrameNext(f))
-                if (f->link.rebuildPending)
-                    return false;
-            return true;
-        }, 2000);
+        Rebuilt(2000);
         Sleep(30);
     }
     PumpAll();
     return true;
+}
+
+bool AppConnect(QMS *r)
+{
+    if (!r)
+        r = demo;
+    if (!(r->putThread.state & 0x4))
+        StartPutThread(r);
+    return PumpUntil([r] { return (r->putThread.state & 0x4) && r->commandLevel > 0; }, 20000);
+}
+
+QMS *AppLocation(const char *qm)
+{
+    AppStart();
+    QMS t;
+    memset(&t, 0, sizeof t);
+    InitLocationDefaults(&t);
+    snprintf(t.qmName, sizeof t.qmName, "%s", qm);
+    snprintf(t.locationName, sizeof t.locationName, "%s", qm);
+    return LocCreate(&LocTree, &t, 0);
+}
+
+void AppRemoveLocation(QMS *r)
+{
+    if (r->putThread.state)
+        EndPutThread(r, 0);
+    PumpUntil([r] { return !((r->putThread.state | r->getThread.state) & QMSTHREAD_RUNNING); }, 20000);
+    LocDelete(&LocTree, r, nullptr);
+    PumpAll();
+    Rebuilt(5000);
+    PumpAll();
+}
+
+bool AppDemoExpanded(FrameWords *f)
+{
+    if (!PumpUntil([f] { return FindLine(f, "RAVOLT.DEMO") != nullptr; }, 5000) || !AppConnect(demo))
+        return false;
+    cntLINE *line = FindLine(f, "RAVOLT.DEMO");
+    if (!(line->flags & CNTL_EXPANDED) && !ExpandLine(f, line))
+        return false;
+    return AppRefreshDone() &&
+           PumpUntil([f] { return FindLine(f, "DEMO.REQUEST") != nullptr; }, 5000);
 }
 
 /* ---- the tree read back ---- */

@@ -25,16 +25,26 @@ std::string AppConfigDir(void);
 /* MQSC against a stand-in queue manager of the test's home. */
 int AppMqsc(const char *qmgr, const std::string &text);
 
-/* The refreshes the shell asks for, recorded and handed on to its own
- * handler (the queue list inquired on a worker thread); the calls made. */
+/* The refreshes the shell asks for, recorded and handed on to the MQ
+ * engine's refresh; the calls made. */
 struct RefreshCall {
     std::string qm, prefix;
     uint32_t bits;
 };
 std::vector<RefreshCall> &Refreshes(void);
 int AppRefresh(QMS *location, uint32_t bits, const char *prefix, int force);
-/* Waits until the worker of the last refresh is done and its lines are in. */
-bool AppRefreshDone(int ms = 20000);
+/* Waits until the location's (RAVOLT.DEMO's) queue list has arrived with
+ * nothing outstanding and the frames' lines are rebuilt. */
+bool AppRefreshDone(int ms = 20000, QMS *location = nullptr);
+/* Connects a location (RAVOLT.DEMO) and waits until its queue manager's
+ * attributes have arrived. */
+bool AppConnect(QMS *location = nullptr);
+/* A location of its own for a queue manager (not connected), and its
+ * removal (disconnected first). */
+QMS *AppLocation(const char *qm);
+void AppRemoveLocation(QMS *location);
+/* RAVOLT.DEMO connected and expanded in a frame, its queue lines in. */
+bool AppDemoExpanded(FrameWords *frame);
 
 /* Confirmations: the questions asked, answered with answer. */
 struct Question {

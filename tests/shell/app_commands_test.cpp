@@ -1,0 +1,440 @@
+/* Commands, menus and keys of the shell in the test's process: what the
+ * authorities and the options take away or grey, the commands whose parts
+ * are now served, keys reaching a stand-alone command dialog, the frame
+ * messages of workers (errors, questions) and an exit while connected.
+ * The gallery keeps each top-level menu open, the context menu and the
+ * usage dialog. */
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <cctype>
+#include <functional>
+#include <cstring>
+#include <thread>
+
+#include "apptest.h"
+#include "autfile.h"
+#include "cfgfile.h"
+#include "cmddlg.h"
+#include "colourwin.h"
+#include "cs.h"
+#include "fltwin.h"
+#include "locstore.h"
+#include "pcfwin.h"
+#include "prfdata.h"
+#include "pwcache.h"
+#include "shellint.h"
+#include "shellwork.h"
+#include "tkutil.h"
+
+static UINT MenuState(FrameWords *f, UINT id)
+{
+    SendMessageA(f->window, WM_INITMENU, (WPARAM)f->menu, 0);
+    return GetMenuState(f->menu, id, MF_BYCOMMAND);
+}
+
+static bool Absent(FrameWords *f, UINT id)
+{
+    return GetMenuState(f->menu, id, MF_BYCOMMAND) == (UINT)-1;
+}
+
+/* The focus on a field of a dialog, taken back when a window of another
+ * test program has it: the keys of the loop go to the focus. */
+static HWND FocusOn(HWND dialog, HWND field)
+{
+    auto on = [field] {
+        HWND f = GetFocus();
+        return f && (f == field || IsChild(field, f)) ? f : nullptr;
+    };
+    for (int i = 0; i < 50; i++) {
+        if (HWND f = on())
+            return f;
+        SetForegroundWindow(dialog);
+        SetActiveWindow(dialog);
+        SetFocus(field);
+        PumpAll();
+        if (HWND f = on())
+            return f;
+        Sleep(20);
+    }
+    return nullptr;
+}
+
+/* ParseOptions over another command line, the test's put back after. */
+static void ParseWith(std::vector<const char *> args)
+{
+    int argc = Shell.argc;
+    char **argv = Shell.argv;
+    std::vector<char *> v;
+    for (const char *a : args)
+        v.push_back((char *)a);
+    v.push_back(nullptr);
+    Shell.argc = (int)args.size();
+    Shell.argv = v.data();
+    ParseOptions(1);
+    Shell.argc = argc;
+    Shell.argv = argv;
+}
+
+TEST(AppCommands, MenusFollowTheOptionsAndTheServedParts)
+{
+    FrameWords *f = AppMain();
+    EXPECT_TRUE(Absent(f, 723));                  /* no "-D": no debug window command */
+    for (UINT id : { 584u, 685u, 546u, 518u })
+        EXPECT_FALSE(MenuState(f, id) & MF_GRAYED) << id;
+    for (UINT id : { 894u, 895u, 898u, 900u })   /* the editor's: not served here */
+        EXPECT_TRUE(MenuState(f, id) & MF_GRAYED) << id;
+    EXPECT_FALSE(MenuState(f, 522) & MF_GRAYED);
+    ParseWith({ "ravolt.exe", "-r" });
+    EXPECT_TRUE(ShellOptions.readOnly);
+    EXPECT_TRUE(MenuState(f, 522) & MF_GRAYED);
+    ShellOptions.readOnly = 0;
+    CfgNoWrite = 0;
+    EXPECT_FALSE(MenuState(f, 522) & MF_GRAYED);
+
+    /* check marks follow the frame's display flags */
+    uint32_t flags = f->flags;
+    EXPECT_FALSE(MenuState(f, 885) & MF_CHECKED);
+    SendMessageA(f->window, WM_COMMAND, 885, 0);
+    EXPECT_TRUE(MenuState(f, 885) & MF_CHECKED);
+    SendMessageA(f->window, WM_COMMAND, 885, 0);
+    EXPECT_FALSE(MenuState(f, 885) & MF_CHECKED);
+    EXPECT_TRUE(MenuState(f, 907) & MF_CHECKED);  /* the queue manager's name by default */
+    f->flags = flags;
+
+    /* "-D" keeps the debug window's command in the next frame */
+    ParseWith({ "ravolt.exe", "-D" });
+    HWND w = CreateFrame(f);
+    ASSERT_NE(w, nullptr);
+    PumpAll();
+    EXPECT_FALSE(Absent(FrameOf(w), 723));
+    SendMessageA(w, WM_CLOSE, 0, 0);
+    PumpAll();
+    ShellOptions.debugWindow = 0;
+    ParseWith({ "ravolt.exe" });
+}
+
+/* "nomenu" commands of the authorities: gone from a new frame's menu (an
+ * emptied submenu with them) and refused however they are asked for. */
+TEST(AppCommands, NomenuCommandsAreRemovedAndRefused)
+{
+    FrameWords *main = AppMain();
+    QMS *kept = AppLocation("RAVOLT.KEPT");
+    ASSERT_NE(kept, nullptr);
+    uint64_t totals = AutTotals, global = AutGlobalMask;
+    for (int32_t id : { 750, 528, 884, 862, 956, 931 })
+        AutAddMenuRestriction(id);
+    HWND w = CreateFrame(main);
+    ASSERT_NE(w, nullptr);
+    PumpAll();
+    FrameWords *f = FrameOf(w);
+    for (UINT id : { 750u, 528u, 884u })
+        EXPECT_TRUE(Absent(f, id)) << id;
+    EXPECT_FALSE(Absent(f, 749u));
+    for (int i = 0, n = GetMenuItemCount(f->menu); i < n; i++) {
+        HMENU sub = GetSubMenu(f->menu, i);
+        for (int j = 0, m = sub ? GetMenuItemCount(sub) : 0; j < m; j++) {
+            char text[100] = "";
+            GetMenuStringA(sub, (UINT)j, text, sizeof text, MF_BYPOSITION);
+            EXPECT_STRNE(text, "&Import Locations");  /* every entry gone: the submenu too */
+        }
+    }
+    AnswerQuestions(1);
+    DoAction(w, kept, nullptr, 750);
+    EXPECT_NE(LocFind("RAVOLT.KEPT"), nullptr);
+    SendMessageA(w, WM_COMMAND, 528, 0);
+    PumpAll();
+    EXPECT_EQ(AboutWindow(), nullptr);
+    SendMessageA(w, WM_CLOSE, 0, 0);
+    PumpAll();
+    AutReset();
+    AutTotals = totals;
+    AutGlobalMask = global;
+    DoAction(main->window, kept, nullptr, 750);
+    EXPECT_EQ(LocFind("RAVOLT.KEPT"), nullptr);
+    PumpAll();
+}
+
+/* The colour schemes and the Filter Manager open their windows; "-P"
+ * gives the password cache its password. */
+TEST(AppCommands, ServedCommandsOpenTheirPartsWindows)
+{
+    FrameWords *f = AppMain();
+    SendMessageA(f->window, WM_COMMAND, 584, 0);
+    PumpAll();
+    HWND chooser = ColourChooserWindow();
+    ASSERT_NE(chooser, nullptr);
+    EXPECT_TRUE(IsWindowVisible(chooser));
+    SendMessageA(f->window, WM_COMMAND, 584, 0);   /* once only */
+    EXPECT_EQ(ColourChooserWindow(), chooser);
+    SendMessageA(chooser, WM_CLOSE, 0, 0);
+    PumpAll();
+    EXPECT_EQ(ColourChooserWindow(), nullptr);
+
+    SendMessageA(f->window, WM_COMMAND, 685, 0);
+    PumpAll();
+    HWND manager = FltManagerWindow();
+    ASSERT_NE(manager, nullptr);
+    EXPECT_TRUE(IsWindowVisible(manager));
+    EXPECT_EQ(GetWindow(manager, GW_OWNER), f->window);
+    FltCloseDialog();
+    PumpAll();
+    EXPECT_EQ(FltManagerWindow(), nullptr);
+
+    ParseWith({ "ravolt.exe", "-P", "cache secret" });
+    EXPECT_STREQ(PWCCurrentPassword(), "cache secret");
+    PWCSetPassword("");
+    ShellOptions.password = nullptr;
+}
+
+/* The one-second timer reports a command server that gave no answer on
+ * the dialog waiting for it. */
+TEST(AppCommands, TheTimerReportsACommandServerThatDoesNotAnswer)
+{
+    FrameWords *f = AppMain();
+    ASSERT_TRUE(AppConnect());
+    DialogWords *d = DoAction(f->window, AppDemo(), nullptr, 534);
+    ASSERT_NE(d, nullptr);
+    PumpUntil([d] { return !(d->markFlags & DM_REQUEST_SENT); }, 2000);
+    d->markFlags |= DM_REQUEST_SENT;              /* as if still waiting, long since */
+    d->requestSent = CSGetCurrentTime() - 30;
+    ShellTimerTick(Shell.mainWindow);
+    PumpAll();
+    EXPECT_FALSE(d->markFlags & DM_REQUEST_SENT);
+    EXPECT_NE(WindowText(PCFWnd(d->statusWindow)).find("No response from Command Server"), std::string::npos);
+    SendMessageA(PCFWnd(d->window), WM_CLOSE, 0, 0);
+    PumpAll();
+}
+
+/* Tab, Return and F5 reach a stand-alone command dialog from its fields;
+ * "t", "#" and "$" typed there are only characters. */
+TEST(AppCommands, KeysReachAStandAloneCommandDialog)
+{
+    FrameWords *f = AppMain();
+    ASSERT_TRUE(AppConnect());
+    DialogWords *d = DoAction(f->window, AppDemo(), nullptr, 534);
+    ASSERT_NE(d, nullptr);
+    HWND dialog = PCFWnd(d->window);
+    char cls[64] = "";
+    GetClassNameA(dialog, cls, sizeof cls);
+    EXPECT_STREQ(cls, "RAVOLT_COMMAND");
+    PumpUntil([d] { return !(d->markFlags & DM_REQUEST_SENT); }, 2000);
+    HWND first = GetNextDlgTabItem(dialog, nullptr, FALSE);
+    ASSERT_NE(first, nullptr);
+    HWND focus = FocusOn(dialog, first);
+    ASSERT_NE(focus, nullptr);
+
+    d->requestSent = 0;
+    for (const char *c = "t#$"; *c; c++) {
+        LoopMessage(focus, WM_CHAR, (WPARAM)*c, 1);
+        PumpAll();
+    }
+    EXPECT_EQ(d->requestSent, 0);
+
+    for (WPARAM key : { (WPARAM)VK_F5, (WPARAM)VK_RETURN }) {
+        d->requestSent = 0;
+        for (int attempt = 0; attempt < 5 && !d->requestSent; attempt++)
+            if (HWND at = FocusOn(dialog, first))
+                LoopKey(at, key);
+        EXPECT_NE(d->requestSent, 0) << key;
+        PumpUntil([d] { return !(d->markFlags & DM_REQUEST_SENT); }, 2000);
+    }
+    /* Tab moves the focus to the dialog's next field (tried again when
+     * another program's window took the focus meanwhile) */
+    bool moved = false;
+    for (int attempt = 0; attempt < 5 && !moved; attempt++) {
+        HWND at = FocusOn(dialog, first);
+        if (!at)
+            continue;
+        LoopKey(at, VK_TAB);
+        HWND now = GetFocus();
+        moved = now && now != at && !IsChild(first, now) && IsChild(dialog, now);
+    }
+    EXPECT_TRUE(moved);
+    SendMessageA(dialog, WM_CLOSE, 0, 0);
+    PumpAll();
+}
+
+/* 11227: flag 1 shows the box, 2 keeps the text on the location, 4 tells
+ * the location's open dialogs. */
+TEST(AppCommands, OperationalErrorsGoWhereTheirFlagsSay)
+{
+    FrameWords *f = AppMain();
+    QMS *demo = AppDemo();
+    PumpAll();
+    Boxes().clear();
+    UtilPostError(demo, 2, "Kept on the location");
+    UtilPostError(demo, 1, "Shown in a box");
+    UtilPostError(nullptr, 4, "No location: nobody to tell");
+    PumpAll();
+    ASSERT_EQ(Boxes().size(), 1u);
+    EXPECT_EQ(Boxes()[0].text, "Shown in a box");
+    EXPECT_EQ(Boxes()[0].caption, "Ravolt - Operational error");
+    ASSERT_NE(demo->lastError, nullptr);
+    EXPECT_STREQ(demo->lastError, "Kept on the location");
+
+    DialogWords *d = DoAction(f->window, demo, nullptr, 534);
+    ASSERT_NE(d, nullptr);
+    PumpUntil([d] { return !(d->markFlags & DM_REQUEST_SENT); }, 5000);
+    PumpAll();
+    UtilPostError(demo, 4, "Told to its dialogs");
+    EXPECT_TRUE(PumpUntil([d] {
+        return WindowText(PCFWnd(d->statusWindow)).find("Told to its dialogs") != std::string::npos;
+    }, 2000));
+    SendMessageA(PCFWnd(d->window), WM_CLOSE, 0, 0);
+    PumpAll();
+}
+
+/* 11391: a worker's question, answered on the user-interface thread while
+ * the worker polls the block's done word. */
+TEST(AppCommands, AWorkersQuestionIsAnsweredWhileItWaits)
+{
+    AppMain();
+    for (int answer : { 1, 0 }) {
+        AnswerQuestions(answer);
+        MQEASK ask = {};
+        ask.text = (char *)"Go on with the copy?";
+        ask.answer = -1;
+        std::atomic<bool> finished{false};
+        std::thread worker([&] {
+            MQEPostFrame(nullptr, FRM_ASK, 0, &ask, 0);
+            while (!((volatile MQEASK &)ask).done)
+                Sleep(5);
+            finished = true;
+        });
+        EXPECT_TRUE(PumpUntil([&] { return finished.load(); }, 5000));
+        worker.join();
+        ASSERT_EQ(Questions().size(), 1u);
+        EXPECT_EQ(Questions()[0].verb, "Go on with the copy?");
+        EXPECT_EQ(ask.answer, answer ? 1 : 0);
+    }
+}
+
+/* ---- the gallery: menus and the usage dialog, shot while open ---- */
+
+static const char *shotName;
+static bool shotTaken;
+
+/* This thread's open popup menu (the display is shared with other test
+ * programs). */
+static BOOL CALLBACK FindMenu(HWND w, LPARAM found)
+{
+    char cls[16] = "";
+    GetClassNameA(w, cls, sizeof cls);
+    if (!strcmp(cls, "#32768") && IsWindowVisible(w)) {
+        *(HWND *)found = w;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+static void CALLBACK ShootMenu(HWND, UINT, UINT_PTR id, DWORD)
+{
+    HWND menu = nullptr;
+    EnumThreadWindows(GetCurrentThreadId(), FindMenu, (LPARAM)&menu);
+    if (menu && IsWindowVisible(menu)) {
+        shotTaken = GalleryShot(menu, shotName, true);
+        KillTimer(nullptr, id);
+        EndMenu();
+    }
+}
+
+static void CALLBACK ShootDialog(HWND, UINT, UINT_PTR id, DWORD)
+{
+    HWND w = FindWindowA(nullptr, "Ravolt - Program Usage");
+    if (w && IsWindowVisible(w)) {
+        shotTaken = GalleryDialogShot(w, shotName);
+        KillTimer(nullptr, id);
+        PostMessageA(w, WM_CLOSE, 0, 0);
+    }
+}
+
+static bool Shoot(const char *name, TIMERPROC proc, const std::function<void()> &open)
+{
+    shotName = name;
+    shotTaken = false;
+    UINT_PTR timer = SetTimer(nullptr, 0, 200, proc);
+    open();
+    KillTimer(nullptr, timer);
+    PumpAll();
+    return shotTaken;
+}
+
+TEST(AppCommands, GalleryOfTheMenusAndTheUsageDialog)
+{
+    FrameWords *f = AppMain();
+    ASSERT_TRUE(AppDemoExpanded(f));
+    SetForegroundWindow(f->window);
+    PumpAll();
+    SendMessageA(f->window, WM_INITMENU, (WPARAM)f->menu, 0);
+    for (int i = 0, n = GetMenuItemCount(f->menu); i < n; i++) {
+        char text[64] = "", name[80] = "menu_";
+        GetMenuStringA(f->menu, (UINT)i, text, sizeof text, MF_BYPOSITION);
+        size_t len = strlen(name);
+        for (char *c = text; *c && len + 1 < sizeof name; c++)
+            if (isalnum((unsigned char)*c))
+                name[len++] = (char)tolower((unsigned char)*c);
+        name[len] = 0;
+        HMENU sub = GetSubMenu(f->menu, i);
+        ASSERT_NE(sub, nullptr) << text;
+        SendMessageA(f->window, WM_INITMENUPOPUP, (WPARAM)sub, i);
+        RECT r;
+        GetMenuItemRect(f->window, f->menu, (UINT)i, &r);
+        EXPECT_TRUE(Shoot(name, ShootMenu, [&] {
+            TrackPopupMenu(sub, TPM_LEFTALIGN, r.left, r.bottom, 0, f->window, nullptr);
+        })) << name;
+    }
+    TreeRecord(f)->selLine = FindLine(f, "RAVOLT.DEMO");
+    SendMessageA(f->window, WM_ACTIVATE, WA_ACTIVE, 0);   /* the frame the menu is for */
+    EXPECT_TRUE(Shoot("menu_context_location", ShootMenu, [&] {
+        ContextMenu(f->panel, POINT{ 120, 160 });
+    }));
+    EXPECT_TRUE(Shoot("usage_dialog", ShootDialog, [] {
+        EXPECT_EQ(DialogBoxParamA(GetModuleHandleA(nullptr), "DLG_USAGE", nullptr, UsageDlgProc, 0), 0);
+    }));
+}
+
+/* The exit confirmed while a location is connected: threads are asked to
+ * end, and the quit message comes on the first tick at which none runs. */
+TEST(AppCommands, AnExitWhileConnectedQuitsOnceNoThreadRuns)
+{
+    FrameWords *f = AppMain();
+    ASSERT_TRUE(AppConnect());
+    ASSERT_GT(ShellRunningCount(), 0);
+    uint32_t po = Prf.po[2];
+    Prf.po[2] |= 0x40000u;
+    AnswerQuestions(1);
+    ExitProgram(f->window);
+    ASSERT_EQ(Questions().size(), 1u);
+    EXPECT_EQ(Questions()[0].verb, "exit the program");
+    EXPECT_TRUE(Shell.status & SHELL_EXITING);
+    bool quit = false;
+    int runningAtQuit = -1, ticksAfterNone = 0;
+    DWORD end = GetTickCount() + 20000;
+    while (!quit && GetTickCount() < end) {
+        bool none = ShellRunningCount() == 0;
+        ShellTimerTick(f->window);
+        MSG m;
+        while (PeekMessageA(&m, nullptr, 0, 0, PM_REMOVE)) {
+            if (m.message == WM_QUIT) {
+                quit = true;
+                runningAtQuit = ShellRunningCount();
+                break;
+            }
+            if (m.message == WM_TIMER && m.hwnd == f->window)
+                continue;                         /* the ticks are the test's */
+            if (!ShellFilterMessage(&m))
+                DispatchMessageA(&m);
+        }
+        if (none && !quit)
+            ticksAfterNone++;
+        Sleep(20);
+    }
+    EXPECT_TRUE(quit);
+    EXPECT_EQ(runningAtQuit, 0);
+    EXPECT_EQ(ticksAfterNone, 0);
+    Shell.status &= ~SHELL_EXITING;
+    LocGlobals.exiting = 0;
+    Prf.po[2] = po;
+    AnswerQuestions(1);
+}
