@@ -82,8 +82,9 @@ TEST(AppCommands, MenusFollowTheOptionsAndTheServedParts)
     EXPECT_TRUE(Absent(f, 723));                  /* no "-D": no debug window command */
     for (UINT id : { 584u, 685u, 546u, 518u })
         EXPECT_FALSE(MenuState(f, id) & MF_GRAYED) << id;
-    for (UINT id : { 894u, 895u, 898u, 900u })   /* the editor's: not served here */
+    for (UINT id : { 894u, 895u, 898u })         /* the editor's: no message shown */
         EXPECT_TRUE(MenuState(f, id) & MF_GRAYED) << id;
+    EXPECT_FALSE(MenuState(f, 900) & MF_GRAYED);  /* Find and Replace is always there */
     EXPECT_FALSE(MenuState(f, 522) & MF_GRAYED);
     ParseWith({ "ravolt.exe", "-r" });
     EXPECT_TRUE(ShellOptions.readOnly);
