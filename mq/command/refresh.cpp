@@ -175,15 +175,20 @@ int RequestQmgrRefresh(QMS *r, uint32_t kinds, const char *prefix, int force)
         uint64_t need = PCFCommandMask(MQCMD_INQUIRE_Q, &known);
         send = (kinds & RK_QUEUES) && LocMaskMatch(r->authMask, known ? need : 0) &&
                (forced || !(r->refreshMarks & (RM_QUEUES_ASKED | RM_QUEUES_DONE)));
+        /* marked before the request goes: its reply may be handled on the
+         * get thread before the sender runs again */
+        if (send) {
+            r->refreshMarks |= RM_QUEUES_ASKED;
+            r->refreshDue &= ~(uint64_t)RK_QUEUES;
+        }
         result = 1;
     } else if (l) {
         l->reported.pendingKinds |= kinds & RK_QUEUES;
     }
     CSUnlockGlobal(CSLOCK_OBJECTS);
-    if (send && SendQueues(r, prefix)) {
+    if (send && !SendQueues(r, prefix)) {
         CSLockGlobal(CSLOCK_OBJECTS);
-        r->refreshMarks |= RM_QUEUES_ASKED;
-        r->refreshDue &= ~(uint64_t)RK_QUEUES;
+        r->refreshMarks &= ~RM_QUEUES_ASKED;
         CSUnlockGlobal(CSLOCK_OBJECTS);
     }
     CmdFrameMessage(MSG_LOCATION_LIST, 0, r);

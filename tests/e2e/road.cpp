@@ -159,7 +159,7 @@ static bool Prepare(Road *r)
     /* the configuration names the road's one location, with the reply
        queue model a location added by hand gets */
     std::ofstream cfg(r->config + "\\RAVOLT.CFG", std::ios::binary);
-    cfg << "AP:\nQM:E2EQM \"E2EQM\" 0 0\nrq=SYSTEM.DEFAULT.MODEL.QUEUE\n";
+    cfg << "AP:\nQM:E2EQM \"E2EQM\" 0 0 auto\nrq=SYSTEM.DEFAULT.MODEL.QUEUE\n";
     cfg.close();
     std::string qmHome = r->home + "\\qm";
     SetEnvironmentVariableA("RAVOLT_MQSIM_HOME", qmHome.c_str());
