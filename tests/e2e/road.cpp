@@ -152,7 +152,9 @@ static bool Prepare(Road *r)
 {
     char tmp[MAX_PATH];
     GetTempPathA(sizeof tmp, tmp);
-    r->home = std::string(tmp) + "ravolt-e2e-" + std::to_string(GetCurrentProcessId());
+    /* process ids come round again in a Wine prefix: the time as well */
+    r->home = std::string(tmp) + "ravolt-e2e-" + std::to_string(GetCurrentProcessId()) + "-" +
+              std::to_string(GetTickCount64());
     r->config = r->home + "\\config.road";          /* a dot in the path */
     CreateDirectoryA(r->home.c_str(), nullptr);
     CreateDirectoryA(r->config.c_str(), nullptr);
