@@ -5,6 +5,7 @@
  * messages and the dialogs an action opens). */
 #include "pcfwin.h"
 #include "laterwin.h"
+#include "pcflistwin.h"
 
 #include "mq/command/command.h"
 #include "tkutil.h"
@@ -85,6 +86,27 @@ static int NewFilter(void *, DialogWords *d)
     return PCFNewFilter(d, 0);
 }
 
+/* The caption of the window that holds the dialog, set on the dialog's
+ * own thread (replies arrive on the location's thread). */
+static void FrameTitle(void *, DialogWords *d)
+{
+    if (PCFOnUiThread())
+        SetFrameTitle(d);
+    else if (d->window)
+        PostMessageA(PCFWnd(d->window), UM_PCF_FRAMETITLE, 0, 0);
+}
+
+/* Queue Manager A or B changed, or a default action went out through one
+ * of the dialog's queue managers: a pair shares its column list again and
+ * the queue-manager list is drawn anew. */
+static void QmListChanged(void *, DialogWords *d)
+{
+    if (PCFOnUiThread() && d->definition && (d->definition->flags & PCFD_PAIR))
+        PCFCheckLists(d);
+    if (d->qmList)
+        InvalidateRect(PCFWnd(d->qmList), nullptr, FALSE);
+}
+
 void PCFEngineHooks(CMDHOOKS *h)
 {
     h->status = Status;
@@ -97,5 +119,7 @@ void PCFEngineHooks(CMDHOOKS *h)
     h->box = Box;
     h->postError = PostError;
     h->newFilter = NewFilter;
+    h->frameTitle = FrameTitle;
+    h->qmListChanged = QmListChanged;
     PCFEditorHooks(h);
 }

@@ -303,3 +303,63 @@ TEST_F(EndToEnd, MessageDialogShowsEditsAndUpdatesTheMessage)
 }
 
 }  // namespace
+
+namespace {
+
+/* The engine's editor and frame hooks as the program installs them: the
+ * Message List's refresh titles the frame that holds it; Update asks
+ * before putting a message the pane could not format; after an Update
+ * the pane's kept copies are the message put, so that reading again
+ * does not ask to drop edits, while a new edit does. */
+TEST_F(EndToEnd, TheEngineReachesTheEditorAndTheFrame)
+{
+    Mqsc("CLEAR QLOCAL(APP.TWO)\n");
+    ASSERT_TRUE(PutText("APP.TWO", "hello queue"));
+    Location qm(Qmgr);
+    DialogWords *list = Open(&PCFMessageListDef, &qm.q, DO_CHILD);
+    ASSERT_NE(list, nullptr);
+    HWND frame = GetAncestor(PCFWnd(list->window), GA_ROOT);
+    SetWindowTextA(frame, "before");
+    PCFSetFieldText(list, MQCA_Q_NAME, "APP.TWO");
+    Command(list, 1);
+    char title[300] = "";
+    GetWindowTextA(frame, title, sizeof title);
+    EXPECT_EQ(std::string(title).compare(0, 6, "Ravolt"), 0) << title;
+    EXPECT_NE(std::string(title).find(" - QMDLGWIN"), std::string::npos) << title;
+    Close(list);
+
+    DialogWords *d = Open(&PCFMessageDef, &qm.q);
+    ASSERT_NE(d, nullptr);
+    PCFSetFieldText(d, MQCA_Q_NAME, "APP.TWO");
+    Command(d, 1);
+    PCFDATA *ed = d->editor;
+    ASSERT_NE(ed, nullptr);
+    ASSERT_EQ(std::string((const char *)ed->data.data, ed->data.length), "hello queue") << Status(d);
+    uint32_t options = Prf.co;
+    Prf.co |= 0x1000 | 256;
+    ed->data.data[0] = 'J';
+    ed->noFormat = 1;
+    std::string question;
+    AnswerConfirmation(2, &question);
+    Command(d, 946);
+    EXPECT_NE(question.find("does not appear to format correctly"), std::string::npos) << question;
+    EXPECT_EQ(Messages("APP.TWO"), std::vector<std::string>({ "hello queue" }));
+    ed->noFormat = 0;
+    ASSERT_GE(ed->descriptor.length, 44u);
+    ed->descriptor.data[40] = 3;                       /* Priority edited too */
+    Command(d, 946);
+    EXPECT_EQ(Messages("APP.TWO"), std::vector<std::string>({ "Jello queue" })) << Status(d);
+    question.clear();
+    AnswerConfirmation(2, &question);                  /* a wrong question is declined, not hung on */
+    Command(d, 1);
+    EXPECT_EQ(question, "");
+    EXPECT_EQ(std::string((const char *)ed->data.data, ed->data.length), "Jello queue") << Status(d);
+    ed->data.data[0] = 'M';
+    AnswerConfirmation(2, &question);
+    Command(d, 1);
+    EXPECT_NE(question.find("has not been saved"), std::string::npos) << question;
+    EXPECT_EQ(std::string((const char *)ed->data.data, ed->data.length), "Mello queue");
+    Prf.co = options;
+}
+
+}  // namespace
