@@ -16,6 +16,7 @@
 #include "cmddlg.h"
 #include "cs.h"
 #include "export.h"
+#include "fltwin.h"
 #include "locimport.h"
 #include "locdlg.h"
 #include "locstore.h"
@@ -305,6 +306,12 @@ void ShellInstallHooks(void)
     engine.publishDialog = publish_dialog;
     engine.splash = splash;
     CmdSetHooks(&engine);
+    EXPHOOKS exportHooks = {};
+    ExpDefaultHooks(&exportHooks);
+    ExpSetHooks(&exportHooks);
+    FLTHOOKS filterHooks = {};
+    PCFFilterWindowHooks(&filterHooks);
+    FltInstallWindowHooks(&filterHooks);
     PCFHOOKS h = *PCFHooks();
     PCFWindowHooks(&h);
     CmdDialogHooks(&h);
