@@ -86,16 +86,6 @@ static int NewFilter(void *, DialogWords *d)
     return PCFNewFilter(d, 0);
 }
 
-/* The caption of the window that holds the dialog, set on the dialog's
- * own thread (replies arrive on the location's thread). */
-static void FrameTitle(void *, DialogWords *d)
-{
-    if (PCFOnUiThread())
-        SetFrameTitle(d);
-    else if (d->window)
-        PostMessageA(PCFWnd(d->window), UM_PCF_FRAMETITLE, 0, 0);
-}
-
 /* Queue Manager A or B changed, or a default action went out through one
  * of the dialog's queue managers: a pair shares its column list again and
  * the queue-manager list is drawn anew. */
@@ -119,7 +109,6 @@ void PCFEngineHooks(CMDHOOKS *h)
     h->box = Box;
     h->postError = PostError;
     h->newFilter = NewFilter;
-    h->frameTitle = FrameTitle;
     h->qmListChanged = QmListChanged;
     PCFEditorHooks(h);
 }

@@ -209,7 +209,6 @@ static LRESULT PrivateMessage(DialogWords *d, UINT msg, WPARAM wp, LPARAM lp, in
     case UM_PCF_TITLE: case UM_PCF_STATUS: case UM_PCF_TEXT: return PostedText(d, msg, wp, lp);
     case UM_OPERROR: PCFDialogStatus(d, (const char *)lp, nullptr, 6); return 0;
     case UM_PCF_LOCATION: return LocationChanged(d);
-    case UM_PCF_FRAMETITLE: SetFrameTitle(d); return 0;
     case UM_INITDLG: return InitDialog(d);
     case UM_NEWFONT: return NewFont(d, wp);
     case UM_NEW_LIST:
