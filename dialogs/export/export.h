@@ -125,6 +125,8 @@ struct EXPHOOKS {
 };
 void ExpSetHooks(const EXPHOOKS *hooks);
 const EXPHOOKS *ExpHooks(void);
+/* The hooks on the command engine's downloaded default objects. */
+void ExpDefaultHooks(EXPHOOKS *hooks);
 
 /* 1 when the name is a whole element of a comma-delimited list. */
 int ExpNameInList(const char *list, const char *name, int length);

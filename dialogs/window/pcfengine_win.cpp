@@ -5,6 +5,7 @@
  * messages and the dialogs an action opens). */
 #include "pcfwin.h"
 #include "laterwin.h"
+#include "pcflistwin.h"
 
 #include "mq/command/command.h"
 #include "tkutil.h"
@@ -85,6 +86,17 @@ static int NewFilter(void *, DialogWords *d)
     return PCFNewFilter(d, 0);
 }
 
+/* Queue Manager A or B changed, or a default action went out through one
+ * of the dialog's queue managers: a pair shares its column list again and
+ * the queue-manager list is drawn anew. */
+static void QmListChanged(void *, DialogWords *d)
+{
+    if (PCFOnUiThread() && d->definition && (d->definition->flags & PCFD_PAIR))
+        PCFCheckLists(d);
+    if (d->qmList)
+        InvalidateRect(PCFWnd(d->qmList), nullptr, FALSE);
+}
+
 void PCFEngineHooks(CMDHOOKS *h)
 {
     h->status = Status;
@@ -97,5 +109,6 @@ void PCFEngineHooks(CMDHOOKS *h)
     h->box = Box;
     h->postError = PostError;
     h->newFilter = NewFilter;
+    h->qmListChanged = QmListChanged;
     PCFEditorHooks(h);
 }

@@ -69,10 +69,43 @@ static int EditedMessage(void *, DialogWords *d, CMDMESSAGE *out)
         out->savedMdLength = saved->length;
     }
     out->dataCopy = &ed->savedData;
+    out->mdCopy = &ed->savedDescriptor;
     return 1;
+}
+
+/* 1 when the user keeps the pane's unsaved edits. */
+static int DiscardEdits(void *, DialogWords *d)
+{
+    return ConfirmDiscardEdits(d);
+}
+
+static void FormatName(void *, DialogWords *d)
+{
+    EdSetFormatName(d);
+}
+
+static void MessageFormat(void *, DialogWords *d)
+{
+    EdSetMessageFormat(d);
+}
+
+static void GenericFormat(void *, DialogWords *d, const char *format)
+{
+    EdSetGenericFormat(d, format, 0, 0);
+}
+
+/* 1 when the pane could not format the message it holds. */
+static int NotFormatting(void *, DialogWords *d)
+{
+    return d && d->editor && d->editor->noFormat;
 }
 
 void PCFEditorHooks(CMDHOOKS *h)
 {
+    h->discardEdits = DiscardEdits;
+    h->formatName = FormatName;
+    h->messageFormat = MessageFormat;
+    h->genericFormat = GenericFormat;
+    h->notFormatting = NotFormatting;
     h->editedMessage = EditedMessage;
 }

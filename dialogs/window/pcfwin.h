@@ -72,6 +72,11 @@ void PCFWindowHooks(PCFHOOKS *hooks);
  * end messages of a command, confirmations, boxes, errors). */
 struct CMDHOOKS;
 void PCFEngineHooks(CMDHOOKS *hooks);
+/* Fills the filters' hooks into the dialog (status, list updates, the
+ * filter field's drop-down and recent lists); the caller adds the
+ * filters' own window hooks. */
+struct FLTHOOKS;
+void PCFFilterWindowHooks(FLTHOOKS *hooks);
 /* Sends a message to the window of every open dialog (not closing). */
 void PCFBroadcast(UINT msg, WPARAM wp, LPARAM lp);
 /* WM_CLOSE's steps for a dialog, also for one the caller ends. */

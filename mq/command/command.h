@@ -277,6 +277,9 @@ const DOWNLOADROW *FindDownloadEntryById(uint32_t nameAttr);
 /* The stored default object of a type (its data area), or null; also
  * while the download is not done. */
 const uint8_t *FindDownloadedObject(QMS *location, uint32_t nameAttr, int32_t type);
+/* The index-th stored default object of a definition's row (from 0),
+ * or null past the last one or while the download is not done. */
+const uint8_t *DownloadedObjectAt(QMS *location, const PCFCommandDef *definition, int index);
 /* 1 when the name is a whole element of the row's accepted names. */
 int FindNameInList(const DOWNLOADROW *row, const char *name, int32_t length);
 /* The reply callbacks. */
@@ -295,6 +298,7 @@ struct CMDMESSAGE {
     const uint8_t *savedMd;      /* the copy kept when it was loaded */
     uint32_t savedMdLength;
     void **dataCopy;             /* the slot of the kept message copy */
+    void **mdCopy;               /* the slot of the kept descriptor copy (may be null) */
 };
 
 struct CMDHOOKS {

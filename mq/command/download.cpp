@@ -52,20 +52,34 @@ int FindNameInList(const DOWNLOADROW *row, const char *name, int32_t length)
     return 0;
 }
 
-const uint8_t *FindDownloadedObject(QMS *r, uint32_t nameAttr, int32_t type)
+/* The stored object of a row that is of the type (any type when index
+ * is not negative: the index-th one), once the download is done. */
+static const uint8_t *Stored(QMS *r, const DOWNLOADROW *row, int32_t type, int index)
 {
     CMDLOC *l = CmdLocFind(r);
-    const DOWNLOADROW *row = FindDownloadEntryById(nameAttr);
     if (!l || !row)
         return nullptr;
     const uint8_t *found = nullptr;
     CSLockGlobal(CSLOCK_OBJECTS);
     if (l->downloadState & DL_DONE)
         for (CSLISTELEM *e = l->objects[row - DownloadTable].first; e && !found; e = e->next)
-            if (((DEFOBJ *)e)->type == type)
+            if (index < 0 ? ((DEFOBJ *)e)->type == type : index-- == 0)
                 found = DefObjArea((DEFOBJ *)e);
     CSUnlockGlobal(CSLOCK_OBJECTS);
     return found;
+}
+
+const uint8_t *FindDownloadedObject(QMS *r, uint32_t nameAttr, int32_t type)
+{
+    return Stored(r, FindDownloadEntryById(nameAttr), type, -1);
+}
+
+const uint8_t *DownloadedObjectAt(QMS *r, const PCFCommandDef *definition, int index)
+{
+    const DOWNLOADROW *row = nullptr;
+    if (index < 0 || FindDownloadEntry(definition, &row) < 0)
+        return nullptr;
+    return Stored(r, row, 0, index);
 }
 
 /* ---- state ---- */

@@ -294,5 +294,7 @@ int LoadMessageFields(DialogWords *d)
         PCFSetRecBytes(rec, de->field, m.md, m.mdLength);
     }
     MessageCopyBuffer(m.dataCopy, m.data, m.dataLength);
+    if (m.mdCopy && m.md)              /* what was put is no longer an unsaved edit */
+        MessageCopyBuffer(m.mdCopy, m.md, m.mdLength);
     return 1;
 }

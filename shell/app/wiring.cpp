@@ -370,6 +370,12 @@ void ShellInstallHooks(void)
     engine.publishDialog = publish_dialog;
     engine.splash = splash;
     CmdSetHooks(&engine);
+    EXPHOOKS exportHooks = {};
+    ExpDefaultHooks(&exportHooks);
+    ExpSetHooks(&exportHooks);
+    FLTHOOKS filterHooks = {};
+    PCFFilterWindowHooks(&filterHooks);
+    FltInstallWindowHooks(&filterHooks);
     PCFHOOKS h = *PCFHooks();
     PCFWindowHooks(&h);
     CmdDialogHooks(&h);

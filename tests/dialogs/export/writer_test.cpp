@@ -10,6 +10,10 @@
 #include "expint.h"
 #include "locstore.h"
 #include "prfdata.h"
+#include "mq/capability.h"
+#include "mq/command/command.h"
+#include "mq/engine/mqengine.h"
+#include "cs.h"
 
 using namespace exptest;
 
@@ -203,6 +207,102 @@ TEST_F(Writers, SystemAndDefaultObjects)
     EXPECT_EQ(Names(e, "DEFINE QMODEL("), V({ "'SYSTEM.DEFAULT.MODEL.QUEUE'" }));
     for (uint8_t *&a : defaultAreas)
         PCFFreeData(&PCFQueueDef, a, 1);
+}
+
+/* The command engine's download of a location's default objects, its
+ * request swallowed and its replies given straight to the download. */
+CMDKEY Posted;
+int Swallow(QMS *, const SELECTIONINFO *, uint32_t, const ThreadRequest *, const uint8_t *key, void *block,
+            uint32_t)
+{
+    memcpy(&Posted, key, sizeof Posted);
+    CSFreeMem(block);
+    return 0;
+}
+
+void Download(QMS *location, const std::vector<Reply> &replies)
+{
+    CMDHOOKS c = {};
+    c.postRequest = Swallow;
+    CmdSetHooks(&c);
+    CapSetForQmgr(location->caps, location->platform, location->commandLevel);
+    ASSERT_EQ(StartDownload(location, 0), 0);
+    IFCMD *posted = IfcmdHold((const uint8_t *)&Posted);
+    ASSERT_NE(posted, nullptr);
+    IFCMD rec = {};
+    rec.location = location;
+    rec.definition = posted->definition;
+    rec.callerValue = posted->callerValue;
+    IfcmdLetGo(posted);
+    for (size_t i = 0; i < replies.size(); i++) {
+        rec.complete = i + 1 == replies.size();
+        DownloadResponse(&rec, MQCMD_INQUIRE_Q, replies[i].Bytes(), replies[i].Length(), 0, "");
+    }
+    CmdSetHooks(nullptr);
+}
+
+/* A CSV line's values (quotes taken off). */
+std::vector<std::string> CsvValues(const std::string &line)
+{
+    std::vector<std::string> out(1);
+    int quoted = 0;
+    for (char ch : line)
+        if (ch == '"')
+            quoted = !quoted;
+        else if (ch == ',' && !quoted)
+            out.emplace_back();
+        else
+            out.back() += ch;
+    return out;
+}
+
+TEST_F(Writers, TheEnginesDownloadedDefaultsAreComparedAndWrittenFirst)
+{
+    ListDialog list(&PCFQueueListDef, GoldenColumns());
+    list.Fill(Queues("plain"));
+    Reply local(MQCMD_INQUIRE_Q, false), model(MQCMD_INQUIRE_Q, false), other(MQCMD_INQUIRE_Q);
+    local.Str(MQCA_Q_NAME, "SYSTEM.DEFAULT.LOCAL.QUEUE", 22).Int(MQIA_Q_TYPE, MQQT_LOCAL).Str(MQCA_Q_DESC, "")
+        .Int(MQIA_MAX_Q_DEPTH, 5000).Int(MQIA_CURRENT_Q_DEPTH, 1234567).Int(MQIA_DEF_PERSISTENCE, 0);
+    model.Str(MQCA_Q_NAME, "SYSTEM.DEFAULT.MODEL.QUEUE", 22).Int(MQIA_Q_TYPE, MQQT_MODEL)
+        .Int(MQIA_MAX_Q_DEPTH, 5000);
+    other.Str(MQCA_Q_NAME, "SYSTEM.DEFAULT.INITIATION.QUEUE", 17).Int(MQIA_Q_TYPE, MQQT_LOCAL)
+        .Int(MQIA_MAX_Q_DEPTH, 1);
+    Download(&list.location, { local, model, other });
+    ASSERT_EQ(DownloadState(&list.location), DL_DONE);
+    EXPHOOKS h = {};
+    ExpDefaultHooks(&h);
+    ExpSetHooks(&h);
+    typedef std::vector<std::string> V;
+
+    /* SYSTEM objects: the download's accepted names are the defaults */
+    EXPECT_EQ(Names(ExportText(list.get(), EXP_MQSC, EXPO_SYSTEM), "DEFINE QLOCAL("),
+              V({ "'APP.ONE'", "'SYSTEM.ADMIN.COMMAND.QUEUE'" }));
+    /* the downloaded defaults go first (the initiation queue is no default),
+       and the list's row of a default is then not written again */
+    Exported e = ExportText(list.get(), EXP_MQSC, EXPO_DEFAULTS);
+    EXPECT_EQ(Names(e, "DEFINE QLOCAL("), V({ "'SYSTEM.DEFAULT.LOCAL.QUEUE'", "'APP.ONE'" }));
+    EXPECT_EQ(Names(e, "DEFINE QMODEL("), V({ "'SYSTEM.DEFAULT.MODEL.QUEUE'" }));
+
+    /* only differences: APP.ONE keeps the default depth and differs in
+       persistence and description */
+    Exported mqsc = ExportText(list.get(), EXP_MQSC, EXPO_ONLYDIFF);
+    size_t app = mqsc.text.find("DEFINE QLOCAL('APP.ONE')");
+    ASSERT_NE(app, std::string::npos);
+    std::string one = mqsc.text.substr(app, mqsc.text.find("DEFINE", app + 6) - app);
+    EXPECT_EQ(one.find("MAXDEPTH"), std::string::npos) << one;
+    EXPECT_NE(one.find("DEFPSIST"), std::string::npos) << one;
+    EXPECT_NE(one.find("DESCR('plain')"), std::string::npos) << one;
+    auto lines = Lines(ExportText(list.get(), EXP_CSV, EXPO_ONLYDIFF).text);
+    ASSERT_GE(lines.size(), 2u);
+    V values = CsvValues(lines[1]);
+    ASSERT_EQ(values.size(), 7u) << lines[1];
+    EXPECT_EQ(values[0], "APP.ONE");
+    EXPECT_EQ(values[2], "plain");
+    EXPECT_EQ(values[3], "");                     /* the default's depth */
+    EXPECT_EQ(values[4], "");                     /* the default's current depth */
+    EXPECT_NE(values[5], "");
+    FreeDownloadData(&list.location);
+    IfcmdPurge(0, &list.location, 1);
 }
 
 /* Marks as the default comparison would: depth and persistence differ

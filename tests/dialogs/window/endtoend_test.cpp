@@ -303,3 +303,38 @@ TEST_F(EndToEnd, MessageDialogShowsEditsAndUpdatesTheMessage)
 }
 
 }  // namespace
+
+namespace {
+
+/* The engine's editor hooks as the program installs them: Update asks
+ * before putting a message the pane could not format. */
+TEST_F(EndToEnd, TheEngineReachesTheEditor)
+{
+    Mqsc("CLEAR QLOCAL(APP.TWO)\n");
+    ASSERT_TRUE(PutText("APP.TWO", "hello queue"));
+    Location qm(Qmgr);
+    DialogWords *d = Open(&PCFMessageDef, &qm.q);
+    ASSERT_NE(d, nullptr);
+    PCFSetFieldText(d, MQCA_Q_NAME, "APP.TWO");
+    Command(d, 1);
+    PCFDATA *ed = d->editor;
+    ASSERT_NE(ed, nullptr);
+    ASSERT_EQ(std::string((const char *)ed->data.data, ed->data.length), "hello queue") << Status(d);
+    uint32_t options = Prf.co;
+    Prf.co = (Prf.co | 0x1000) & ~256u;               /* only the formatting question */
+    ed->data.data[0] = 'J';
+    ed->noFormat = 1;
+    std::string question;
+    AnswerConfirmation(2, &question);
+    Command(d, 946);
+    EXPECT_NE(question.find("does not appear to format correctly"), std::string::npos) << question;
+    EXPECT_EQ(Messages("APP.TWO"), std::vector<std::string>({ "hello queue" }));
+    ed->noFormat = 0;
+    Command(d, 946);
+    EXPECT_EQ(Messages("APP.TWO"), std::vector<std::string>({ "Jello queue" })) << Status(d);
+    Command(d, 1);
+    EXPECT_EQ(std::string((const char *)ed->data.data, ed->data.length), "Jello queue") << Status(d);
+    Prf.co = options;
+}
+
+}  // namespace

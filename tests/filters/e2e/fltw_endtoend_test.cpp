@@ -1,10 +1,8 @@
 /* End to end under Xvfb: a Queue List and a Message List opened on the
  * stand-in queue manager, filled through the command engine and the
- * list pane, filtered from their filter field.  This needs the command
- * dialog's windows, the list pane's rows and the engine's dialog
- * commands; tests/filters/CMakeLists.txt builds it only when
- * RAVOLT_FILTER_E2E is on, once those are in the tree (it uses the
- * command dialog tests' helpers, tests/dialogs/window/wintest.h). */
+ * list pane, filtered from their filter field with the hooks the
+ * program installs (the command dialog tests' helpers,
+ * tests/dialogs/window/wintest.h). */
 #include "dialogs/window/wintest.h"
 #include "fltwin.h"
 #include "tkcontrols.h"
@@ -23,7 +21,7 @@ struct EndToEnd : Windows {
                                       "DEFINE QREMOTE(APP.REMOTE) RNAME(A) RQMNAME(B)\n");
         loc = new Location("FLTQM");
         FLTHOOKS h = {};
-        PCFFilterWindowHooks(&h);          /* the dialog code's status, recent lists, updates */
+        PCFFilterWindowHooks(&h);          /* the dialog's status, recent lists, updates */
         FltInstallWindowHooks(&h);
     }
     void TearDown() override
@@ -32,7 +30,16 @@ struct EndToEnd : Windows {
         delete loc;
         Windows::TearDown();
     }
-    HWND List(DialogWords *d) { return (HWND)d->leftList; }
+    HWND List(DialogWords *d) { return (HWND)d->rightList; }
+    /* A Queue List of every queue, read through the engine. */
+    DialogWords *Queues()
+    {
+        DialogWords *d = Open(&PCFQueueListDef, &loc->q);
+        PCFSetFieldText(d, MQCA_Q_NAME, "*");
+        SendMessageA((HWND)d->window, WM_COMMAND, 1, 0);
+        Settle();
+        return d;
+    }
     int Rows(DialogWords *d) { return (int)SendMessageA(List(d), LB_GETCOUNT, 0, 0); }
     void Filter(DialogWords *d, const char *text)
     {
@@ -44,8 +51,7 @@ struct EndToEnd : Windows {
 
 TEST_F(EndToEnd, ATypedFilterHidesAndShowsRows)
 {
-    DialogWords *d = Open(&PCFQueueListDef, &loc->q);
-    Settle();
+    DialogWords *d = Queues();
     int all = Rows(d);
     ASSERT_GT(all, 4);
     Filter(d, "queue == 'APP.*' & type = local");
@@ -66,10 +72,9 @@ TEST_F(EndToEnd, ATypedFilterHidesAndShowsRows)
 
 TEST_F(EndToEnd, ColumnsColoursAndFlashing)
 {
-    DialogWords *d = Open(&PCFQueueListDef, &loc->q);
-    Settle();
+    DialogWords *d = Queues();
     Filter(d, "@n# := _index; showcol(curdepth, 0); hidecol(type); bg(queue == 'SYS.*', red); "
-              "flash(type = remote); 1");
+              "flash(queue == 'APP.*' & type = remote); 1");
     PCFLISTENTRY *cols = FltDialogColumns(d);
     EXPECT_EQ(cols[0].field->attrId, (uint32_t)MQIA_CURRENT_Q_DEPTH);
     bool named = false;
@@ -89,12 +94,13 @@ TEST_F(EndToEnd, ColumnsColoursAndFlashing)
 
 TEST_F(EndToEnd, AnErrorInANamedFilterOpensTheManager)
 {
-    FltStoreEntry("BROKEN", "curdepth >", 1, 0, nullptr);
-    DialogWords *d = Open(&PCFQueueListDef, &loc->q);
-    Settle();
+    FILKEY *named = nullptr;
+    ASSERT_EQ(FltStoreEntry("BROKEN", "curdepth >", 1, 0, &named), 0);
+    DialogWords *d = Queues();
     Filter(d, "$BROKEN");
-    ASSERT_NE(FltManagerWindow(), nullptr);
-    FltFreeLists();
+    EXPECT_NE(FltManagerWindow(), nullptr);
+    FltCloseDialog();
+    FltDeleteEntry(named);
     Close(d);
 }
 

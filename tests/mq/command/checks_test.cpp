@@ -7,6 +7,7 @@
 
 #include <cstring>
 
+#include "cs.h"
 #include "prfdata.h"
 
 using namespace cmdtest;
@@ -117,8 +118,10 @@ TEST_F(Checks, NamingPatternsAndStandards)
 
 /* The edited message of the tests' message dialog. */
 Checks *Current;
+void *KeptMd;                    /* the kept descriptor copy of the last load */
 int Edited(void *, DialogWords *, CMDMESSAGE *out)
 {
+    out->mdCopy = &KeptMd;
     out->md = (const uint8_t *)&Current->edited;
     out->mdLength = sizeof(MQMD);
     out->savedMd = (const uint8_t *)&Current->saved;
@@ -201,6 +204,13 @@ TEST_F(Checks, SentDescriptorIntoTheMessageBuffer)
     EXPECT_EQ(b->length, sizeof(MQMD));
     EXPECT_EQ(0, memcmp(PCFMsgBufBytes(b), &edited, sizeof(MQMD)));
     EXPECT_EQ(PCFRecPtr(msgRec), data);
+    /* the kept copy is renewed: what was put is no unsaved edit */
+    ASSERT_NE(KeptMd, nullptr);
+    uint32_t kept[2];
+    memcpy(kept, KeptMd, sizeof kept);
+    EXPECT_EQ(kept[1], sizeof(MQMD));
+    EXPECT_EQ(0, memcmp((uint8_t *)KeptMd + 8, &edited, sizeof(MQMD)));
+    CSFreeMemAndClear(&KeptMd);
 }
 
 TEST_F(Checks, PutContextBitsOfTheQualifier)
