@@ -147,8 +147,11 @@ int IfcmdLetGo(IFCMD *r)
     CSLockGlobal(CSLOCK_DIALOGS);
     if (r->users)
         r->users--;
-    if (!r->users && (r->released || (r->complete && !r->keep))) {
-        if (r->dialog && (r->dialog->stateFlags & DF_CLOSING))
+    /* a kept record (the console's) goes with its last reply once its
+     * dialog has been closed */
+    int dialogGone = r->dialog && (r->dialog->stateFlags & DF_CLOSING);
+    if (!r->users && (r->released || (r->complete && (!r->keep || dialogGone)))) {
+        if (dialogGone)
             closing = r->dialog;
         Release(r);
         released = 1;
