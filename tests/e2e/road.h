@@ -1,0 +1,62 @@
+/* The road's record and the kit its steps share: the program started
+ * with the road's configuration, the tree and the frame's message list
+ * read as a user reads them, object dialogs' fields typed over, and the
+ * road queues checked through the MQI after every step. */
+#pragma once
+
+#include "e2e.h"
+
+#include <string>
+#include <vector>
+
+/* The queues the fill script fills or leaves empty for the road, in the
+ * order of Road.queues. */
+extern const char *const RoadQueues[];
+extern const int RoadQueueCount;
+enum { RQ_TEXT, RQ_XML, RQ_JSON, RQ_PCF, RQ_RFH2, RQ_MANY, RQ_TARGET1, RQ_TARGET2, RQ_LOADED, RQ_DLQ, RQ_COUNT };
+
+/* Where a queue's line is in the tree (client y of the tree's child). */
+struct TreeLine {
+    std::string queue;
+    int y;
+};
+
+struct Road {
+    std::string ravolt, tool, fill, home, config;
+    E2EProcess program;
+    HWND frame;
+    std::vector<TreeLine> lines;                    /* as the last scan found them */
+    std::vector<E2EMsg> queues[RQ_COUNT];           /* as the last check left them */
+    int failures;
+};
+
+std::string WinPath(std::string p);
+void Fail(Road *r, const char *step, const std::string &why);
+bool Inquire(const char *queue, MQLONG selector, MQLONG *value, std::string *text);
+MQLONG Depth(const char *queue);
+void CheckQueues(Road *r, const char *step, const char *const *touched, int ntouched, bool full = false);
+std::string FileText(const std::string &path);
+
+/* the program started with the road's configuration, -m opening the
+   location: 0, 1 on failure, 77 when no window came */
+int Launch(Road *r, const char *step);
+
+/* the tree and the panel */
+HWND Panel(Road *r);
+HWND Tree(Road *r);
+std::string SearchText(Road *r);
+std::string Status(Road *r);
+void SearchQueues(Road *r, const char *text);
+void ClickLine(HWND tree, int y, bool twice = false);
+void ScanTree(Road *r);
+const TreeLine *LineOf(Road *r, const char *queue);
+bool TreeShowsRoad(Road *r, int ms, std::string *missing);
+
+/* the frame's message list */
+int ListRows(Road *r);
+int OpenFromTree(Road *r, const char *step, const char *queue, int rows);
+
+/* object dialogs */
+HWND FieldEditor(HWND dialog);
+void TypeOver(HWND editor, const char *text);
+void Press(HWND dialog, int id);
