@@ -2,7 +2,10 @@
  * manager filled by fill.mqsim, each step followed by a check of the
  * queues through the MQI and a picture into the gallery.
  *
- *   e2e_road RAVOLT.EXE MQSIM.EXE FILL-SCRIPT
+ *   e2e_road RAVOLT.EXE MQSIM.EXE FILL-SCRIPT [--faults]
+ *
+ * With --faults it makes the fault run instead, on a queue manager of
+ * its own: MQ faults struck while the user works.
  *
  * The steps driven: the start with the location expanded (every road
  * queue in the tree), a queue's message list opened from the tree (as
@@ -234,10 +237,38 @@ static void Exit(Road *r)
     CheckQueues(r, "start again", nullptr, 0, true);
 }
 
+/* The fault run ends through File Exit as well: every queue browsed
+ * in full, nothing lost or doubled by the faults. */
+static void Quit(Road *r)
+{
+    E2ECommand(r->frame, 519);
+    if (!E2EEnded(&r->program, 30000))
+        Fail(r, "quit", "the program did not end after File Exit");
+    E2EWatchdogStop();
+    E2EEnd(&r->program, 1000);
+    CheckQueues(r, "quit", nullptr, 0, true);
+}
+
+typedef void (*RoadStep)(Road *r);
+
+/* The road after the start, in a user's order. */
+static const RoadStep RoadSteps[] = {
+    Browse,
+    DeadLetters,
+    Alter,
+    Exit,
+};
+
+/* The fault run after the start, on a queue manager of its own. */
+static const RoadStep FaultSteps[] = {
+    Quit,
+};
+
 int main(int argc, char **argv)
 {
-    if (argc != 4) {
-        fprintf(stderr, "usage: e2e_road RAVOLT.EXE MQSIM.EXE FILL-SCRIPT\n");
+    bool faults = argc == 5 && strcmp(argv[4], "--faults") == 0;
+    if (argc != 4 && !faults) {
+        fprintf(stderr, "usage: e2e_road RAVOLT.EXE MQSIM.EXE FILL-SCRIPT [--faults]\n");
         return 2;
     }
     Road r = {};
@@ -254,10 +285,12 @@ int main(int argc, char **argv)
             fprintf(stderr, "e2e: the program opened no window: the road is not driven\n");
         return Finish(&r, started);
     }
-    Browse(&r);
-    DeadLetters(&r);
-    Alter(&r);
-    Exit(&r);
+    if (faults)
+        for (RoadStep step : FaultSteps)
+            step(&r);
+    else
+        for (RoadStep step : RoadSteps)
+            step(&r);
     fprintf(stderr, "e2e: %d failure(s)\n", r.failures);
     return Finish(&r, r.failures ? 1 : 0);
 }
