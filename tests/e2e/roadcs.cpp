@@ -257,6 +257,9 @@ void SilentServer(Road *r)
     }
     if (!KeyIn(r->frame, 'R', true))                 /* File, Refresh Information */
         Fail(r, step, "the frame does not come forward for Ctrl+R");
+    if (!Answers(r->frame))
+        Fail(r, step, "the frame does not answer while its refresh waits");
+    E2EBringForward(qm);
     if (!StatusComes(qm, "No response from Command Server", 15000))
         Fail(r, step, "the dialog's status says \"" + DialogStatus(qm) + "\"");
     E2EShot(qm, "faults-02-silent-server");
@@ -288,6 +291,7 @@ void SilentServer(Road *r)
         Fail(r, step, "the refresh after the server started was not answered");
     if (!FieldShown(qm, "road queue manager"))
         Fail(r, step, "the refreshed dialog does not show the queue manager's description");
+    E2EBringForward(qm);
     E2EShot(qm, "faults-02-server-answers");
 
     /* silent again, a refresh waiting: File Exit ends the program */
