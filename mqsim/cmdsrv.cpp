@@ -471,6 +471,10 @@ static void Serve(CmdServer *srv)
     MQOPEN(hc, &od, MQOO_INPUT_SHARED | MQOO_FAIL_IF_QUIESCING, &ho, &cc, &rc);
     std::string buf(65536, '\0');
     while (cc != MQCC_FAILED && !srv->stop) {
+        if (SimCommandServerStopped(srv->qmgr.c_str())) {   /* requests wait on the queue */
+            std::this_thread::sleep_for(std::chrono::milliseconds(CmdWaitMs));
+            continue;
+        }
         MQMD md = {MQMD_DEFAULT};
         MQGMO gmo = {MQGMO_DEFAULT};
         gmo.Options = MQGMO_WAIT | MQGMO_NO_SYNCPOINT | MQGMO_FAIL_IF_QUIESCING;

@@ -38,6 +38,13 @@ MQLONG MQENTRY MQSimFaultInOwner(PMQCHAR verb, PMQCHAR qmgr, MQLONG nth, MQLONG 
  * response of reason when reason > 0, or not at all when reason is -1. */
 #define MQSIM_COMMAND_SERVER "CMDSERVER"
 
+/* The reason that stops a command server instead (after nth - 1 more
+ * requests answered), as a stopped one in IBM MQ: requests stay on
+ * SYSTEM.ADMIN.COMMAND.QUEUE unanswered until the fault is removed
+ * (count 0), when the server starts again and answers them in order.
+ * The count given is not used up. */
+#define MQSIM_CMDSERVER_STOPPED (-2)
+
 /* Runs MQSC text against the queue manager, creating it when it does not
  * exist yet.  The runmqsc-style output (echo and messages) is copied to
  * out (null-terminated, cut to outLength).  Result: 0 when every command

@@ -285,6 +285,8 @@ void SimBackout(SimConn *c);
 /* simfault.cpp: 0, or the injected reason for this call of the verb on
  * that queue manager (null: not known). */
 MQLONG SimFaultCheck(const char *verb, const char *qmgr = nullptr);
+/* Whether the command server of qmgr is stopped by a fault now. */
+bool SimCommandServerStopped(const char *qmgr);
 /* Replaces the fault of the verb and queue manager ("" any): skip calls
  * let through, then count calls failed with reason after delayMs; count
  * 0 removes it. */

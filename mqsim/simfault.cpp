@@ -76,6 +76,8 @@ MQLONG SimFaultCheck(const char *verb, const char *qmgr)
                 f.skip--;
                 break;
             }
+            if (f.reason == MQSIM_CMDSERVER_STOPPED)
+                break;                    /* a request taken before the stop is answered */
             reason = f.reason;
             delay = f.delayMs;
             if (--f.count == 0)
@@ -86,4 +88,13 @@ MQLONG SimFaultCheck(const char *verb, const char *qmgr)
     if (delay > 0)
         std::this_thread::sleep_for(std::chrono::milliseconds(delay));
     return reason;
+}
+
+bool SimCommandServerStopped(const char *qmgr)
+{
+    std::lock_guard<std::mutex> lk(FaultLock);
+    for (const SimFault &f : Faults)
+        if (Concerns(f, MQSIM_COMMAND_SERVER, qmgr, true) && f.reason == MQSIM_CMDSERVER_STOPPED && f.skip == 0)
+            return true;
+    return false;
 }

@@ -176,7 +176,7 @@ void PCFStepMessage(DialogWords *d, int32_t command)
     }
     int32_t position = PCFGetIntValue(PCFDialogCaps(d), d->definition, d->dataArea, MSG_POSITION, nullptr);
     if (!forward && position < 2) {
-        PCFDialogStatus(d, "Already at first message.", nullptr, 6);
+        PCFDialogStatus(d, "Already at first message.", nullptr, 4);
         return;
     }
     if (!forward && token) {

@@ -20,12 +20,17 @@ static HWND Owner(const DialogWords *d)
     return d ? PCFWnd(d->window) : nullptr;
 }
 
+/* The engine's status kinds as the status line's flags: no kind reports
+ * a request just sent (the engine marks its requests itself), so a
+ * notice, a failure or a command's last answer never leaves the dialog
+ * waiting for the command server. */
 static void Status(void *, DialogWords *d, const char *text, QMS *location, uint32_t kind, int show)
 {
+    uint32_t flags = kind & ~2u;
     if (show)
-        PCFDialogStatusShow(d, text, location, kind);
+        PCFDialogStatusShow(d, text, location, flags);
     else
-        PCFDialogStatus(d, text, location, kind);
+        PCFDialogStatus(d, text, location, flags);
 }
 
 static void Title(void *, DialogWords *d, const char *suffix)

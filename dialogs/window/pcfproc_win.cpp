@@ -207,7 +207,7 @@ static LRESULT PrivateMessage(DialogWords *d, UINT msg, WPARAM wp, LPARAM lp, in
     case UM_PCF_UPDATE_LIST: return UpdateList(d, wp, lp);
     case UM_PCF_UPDATE_DIALOG: return UpdateDialog(d, wp);
     case UM_PCF_TITLE: case UM_PCF_STATUS: case UM_PCF_TEXT: return PostedText(d, msg, wp, lp);
-    case UM_OPERROR: PCFDialogStatus(d, (const char *)lp, nullptr, 6); return 0;
+    case UM_OPERROR: PCFDialogStatus(d, (const char *)lp, nullptr, 4); return 0;
     case UM_PCF_LOCATION: return LocationChanged(d);
     case UM_INITDLG: return InitDialog(d);
     case UM_NEWFONT: return NewFont(d, wp);

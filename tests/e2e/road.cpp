@@ -255,12 +255,14 @@ typedef void (*RoadStep)(Road *r);
 static const RoadStep RoadSteps[] = {
     Browse,
     DeadLetters,
+    SecondFrame,
     Alter,
     Exit,
 };
 
 /* The fault run after the start, on a queue manager of its own. */
 static const RoadStep FaultSteps[] = {
+    SilentServer,
     Quit,
 };
 

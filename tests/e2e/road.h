@@ -60,3 +60,8 @@ int OpenFromTree(Road *r, const char *step, const char *queue, int rows);
 HWND FieldEditor(HWND dialog);
 void TypeOver(HWND editor, const char *text);
 void Press(HWND dialog, int id);
+
+/* roadcs.cpp: a step from a second frame by its accelerators; the
+   command server silent (the fault run) */
+void SecondFrame(Road *r);
+void SilentServer(Road *r);

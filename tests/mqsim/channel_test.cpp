@@ -311,6 +311,30 @@ TEST_F(Channel, FaultsInTheOwnerAndBrokenConnections)
     EXPECT_EQ(h, MQHC_UNUSABLE_HCONN);
 }
 
+/* A command server stopped from another process inside the owner
+ * leaves a request on the command queue, unanswered, until it is
+ * started again; then the reply comes. */
+TEST_F(Channel, CommandServerStoppedInTheOwner)
+{
+    Mqsc("QM1", "DEFINE QLOCAL(REPLY.Q)");
+    StartOwner();
+    ASSERT_EQ(MQSimFaultInOwner((PMQCHAR)MQSIM_COMMAND_SERVER, (PMQCHAR) "QM1", 1, 1, MQSIM_CMDSERVER_STOPPED, 0), 0);
+    MQHCONN h = Connect("QM1");
+    MQHOBJ o = Open(h, "SYSTEM.ADMIN.COMMAND.QUEUE", MQOO_OUTPUT);
+    MQCFH ping = {MQCFT_COMMAND, MQCFH_STRUC_LENGTH, MQCFH_VERSION_1, MQCMD_PING_Q_MGR, 1, MQCFC_LAST, 0, 0, 0};
+    MQMD md = {MQMD_DEFAULT};
+    md.MsgType = MQMT_REQUEST;
+    memcpy(md.Format, MQFMT_ADMIN, 8);
+    FILL(md.ReplyToQ, "REPLY.Q");
+    ASSERT_EQ(Put(h, o, std::string((const char *)&ping, sizeof ping), &md), 0);
+    std::this_thread::sleep_for(std::chrono::milliseconds(400));
+    EXPECT_EQ(Depth(h, "SYSTEM.ADMIN.COMMAND.QUEUE"), 1);
+    EXPECT_EQ(Depth(h, "REPLY.Q"), 0);
+    ASSERT_EQ(MQSimFaultInOwner((PMQCHAR)MQSIM_COMMAND_SERVER, (PMQCHAR) "QM1", 1, 0, 0, 0), 0);
+    EXPECT_EQ(DepthBecomes(h, "REPLY.Q", 1), 1);
+    EXPECT_EQ(Depth(h, "SYSTEM.ADMIN.COMMAND.QUEUE"), 0);
+}
+
 /* In one process: an injected 2009 ends the unit of work and every
  * later call, the disconnect included; other connections go on. */
 TEST_F(Sim, InjectedConnectionBrokenBreaksTheConnection)

@@ -836,6 +836,41 @@ TEST_F(Cmd, InjectedFaultsReachTheServer)
     Ok();
 }
 
+/* A stopped command server leaves its requests on the command queue and
+ * answers them, in order, once started again; a stop armed for later
+ * lets the requests before it through. */
+TEST_F(Cmd, StoppedServerAnswersOnceStarted)
+{
+    Start();
+    MQSimFaultAt((PMQCHAR)MQSIM_COMMAND_SERVER, (PMQCHAR) "QMC", 2, 1, MQSIM_CMDSERVER_STOPPED);
+    Begin(MQCMD_PING_Q_MGR);
+    Ok();                                                          /* the one let through */
+    EXPECT_TRUE(Send(MQRO_PASS_MSG_ID, MQFMT_ADMIN, nullptr, 300).empty());
+    Begin(MQCMD_INQUIRE_Q_MGR);
+    EXPECT_TRUE(Send(MQRO_PASS_MSG_ID, MQFMT_ADMIN, nullptr, 300).empty());
+    EXPECT_EQ(Depth(h, "SYSTEM.ADMIN.COMMAND.QUEUE"), 2);          /* both wait there */
+    Begin(MQCMD_PING_Q_MGR);
+    EXPECT_TRUE(Send(MQRO_PASS_MSG_ID, MQFMT_ADMIN, nullptr, 300).empty());  /* still stopped */
+    MQSimFaultAt((PMQCHAR)MQSIM_COMMAND_SERVER, (PMQCHAR) "QMC", 1, 0, 0);  /* started */
+    std::vector<MQLONG> commands;
+    for (int i = 0; i < 3; i++) {
+        MQMD md = {MQMD_DEFAULT};
+        MQGMO gmo = {MQGMO_DEFAULT};
+        gmo.WaitInterval = 3000;
+        gmo.Options = MQGMO_WAIT;
+        std::string data;
+        ASSERT_EQ(Get(h, replyq, &data, MQGMO_WAIT, &md, &gmo, 1 << 20), 0) << i;
+        Reply r = Walk(md, data);
+        EXPECT_EQ(r.cfh.CompCode, MQCC_OK);
+        if (r.cfh.Control == MQCFC_LAST)
+            commands.push_back(r.cfh.Command);
+        else
+            i--;
+    }
+    EXPECT_EQ(commands, (std::vector<MQLONG>{MQCMD_PING_Q_MGR, MQCMD_INQUIRE_Q_MGR, MQCMD_PING_Q_MGR}));
+    EXPECT_EQ(Depth(h, "SYSTEM.ADMIN.COMMAND.QUEUE"), 0);
+}
+
 TEST_F(Cmd, EscapeCarriesMqscOutput)
 {
     Start("QMC", "DEFINE QLOCAL(E.ONE) DESCR('escaped')\nDEFINE QLOCAL(E.TWO)\n");

@@ -210,6 +210,27 @@ TEST(AppCommands, TheTimerReportsACommandServerThatDoesNotAnswer)
     PumpAll();
 }
 
+/* A dialog that got its answer waits for nothing: however long after,
+ * the timer reports no silent command server (the Queue Manager dialog,
+ * answered with a follow-up, and a list). */
+TEST(AppCommands, AnAnsweredDialogIsNotReportedSilent)
+{
+    FrameWords *f = AppMain();
+    ASSERT_TRUE(AppConnect());
+    for (int id : {542, 534}) {
+        DialogWords *d = DoAction(f->window, AppDemo(), nullptr, id);
+        ASSERT_NE(d, nullptr);
+        PumpUntil([] { return false; }, 1500);       /* the answers, follow-up included */
+        EXPECT_FALSE(d->markFlags & DM_REQUEST_SENT) << id;
+        d->requestSent = CSGetCurrentTime() - 30;
+        ShellTimerTick(Shell.mainWindow);
+        PumpAll();
+        EXPECT_EQ(WindowText(PCFWnd(d->statusWindow)).find("No response"), std::string::npos) << id;
+        SendMessageA(PCFWnd(d->window), WM_CLOSE, 0, 0);
+        PumpAll();
+    }
+}
+
 /* Tab, Return and F5 reach a stand-alone command dialog from its fields;
  * "t", "#" and "$" typed there are only characters. */
 TEST(AppCommands, KeysReachAStandAloneCommandDialog)
