@@ -50,18 +50,7 @@ static MQIEntryTable table;
 
 static void Bind(void)
 {
-    table.MQBACK = MQBACK;
-    table.MQCLOSE = MQCLOSE;
-    table.MQCMIT = MQCMIT;
-    table.MQCONN = MQCONN;
-    table.MQCONNX = MQCONNX;
-    table.MQDISC = MQDISC;
-    table.MQGET = MQGET;
-    table.MQINQ = MQINQ;
-    table.MQOPEN = MQOPEN;
-    table.MQPUT = MQPUT;
-    table.MQPUT1 = MQPUT1;
-    table.MQSET = MQSET;
+    MQLinkedTable(&table);
 }
 
 static MQHOBJ Open(MQHCONN h, const char *queue, MQLONG options)

@@ -11,6 +11,7 @@
 #include <cstdio>
 #include <initializer_list>
 
+#include "confirm.h"
 #include "cs.h"
 #include "dd.h"
 #include "mq/capability.h"

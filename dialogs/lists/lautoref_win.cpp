@@ -10,6 +10,7 @@
 #include <commctrl.h>
 #include <cstdio>
 
+#include "confirm.h"
 #include "cs.h"
 #include "dd.h"
 #include "filedlg.h"

@@ -73,13 +73,6 @@ static void Done(Selected *s)
         CSFreeMem(s->rows);
 }
 
-int32_t NextSelectedIndex(DialogWords *d, int32_t cursor)
-{
-    PCFROW *few[1];
-    int count = PCFSelectedList(d, few, 1);
-    return cursor + 1 < count ? cursor + 1 : -1;
-}
-
 /* ---- writing parameters ---- */
 
 static void AddInt(MQPP *pp, int32_t id, int32_t v, MQLONG *cc, MQLONG *rc)

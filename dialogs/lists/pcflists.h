@@ -315,8 +315,6 @@ void PCFDiffFromDefaultCore(DialogWords *dialog, PCFLISTREQ *request);
 typedef int (*PCFSELECTED)(DialogWords *dialog, PCFROW **rows, int max);
 void PCFSetSelectionSource(PCFSELECTED source);
 int PCFSelectedList(DialogWords *dialog, PCFROW **rows, int max);
-/* Iterates the selected rows' indexes: -1 starts, -1 ends. */
-int32_t NextSelectedIndex(DialogWords *dialog, int32_t cursor);
 
 #define PCFSEL_CORREL 0x100
 struct PCFREQINFO {

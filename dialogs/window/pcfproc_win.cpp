@@ -13,6 +13,7 @@
 
 #include "bag.h"
 #include "cnt.h"
+#include "confirm.h"
 #include "cs.h"
 #include "qms.h"
 #include "tkcontrols.h"

@@ -57,9 +57,10 @@ void SelectedRowNames(DialogWords *d, const PCFActionDef *a, int32_t *continuati
         return;
     }
     if (d->definition->list && d->definition != &PCFMessageListDef) {
-        int32_t next = NextSelectedIndex(d, *continuation);
+        /* the row after the last one opened, read once by its place */
+        int32_t next = *continuation + 1;
         PCFROW *row = SelectedRowAt(d, next);
-        if (next < 0 || !row) {
+        if (!row) {
             *continuation = -2;
             return;
         }

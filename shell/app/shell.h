@@ -19,6 +19,7 @@
 #include "shellrules.h"
 #include "modeless.h"
 #include "mq/engine/mqengine.h"
+#include "pcflistwin.h"
 
 struct DialogWords;
 struct QMS;
@@ -151,9 +152,6 @@ int IsWindowShown(HWND window);
 void SetFrameFonts(FrameWords *frame);
 void SetAllFrameFonts(void);
 void ShellFrameTitle(FrameWords *frame);
-/* The panes: shown or hidden, and their default refresh. */
-void PCFShowPanes(DialogWords *pane, int show);
-void PCFPostRefresh(DialogWords *pane);
 
 /* ---- the main window (mainwnd.cpp, timer.cpp) ---- */
 

@@ -103,7 +103,10 @@ public:
     MQHCONN Conn(const char *qm);
     std::map<std::string, MQHCONN> conns;
     std::vector<std::pair<std::string, std::string>> faults;
-    /* A stand-in fault taken back at the end of the test. */
+    /* A stand-in fault taken back at the end of the test.  It counts the
+     * calls of every thread on the queue manager, the get thread's MQGET
+     * on the reply queue among them: a fault meant for the calls on one
+     * queue is armed with Rec.Fail. */
     void FaultAt(const char *verb, const char *qmgr, MQLONG nth, MQLONG reason, MQLONG count = 1);
 };
 

@@ -205,8 +205,10 @@ TEST_F(AgentTest, RefusedDescriptorVersionsAndStaleHandles)
     Mqsc("QM1", "DEFINE QLOCAL(APP.Q)");
     Fill("QM1", "APP.Q", 3);
     QMS *r = Connected("QM1");
-    /* a queue manager that refuses version 2 descriptors: version 1 */
-    FaultAt("MQGET", "QM1", 1, MQRC_MD_ERROR);
+    /* a queue manager that refuses version 2 descriptors: version 1.  The
+     * faults strike the gets on APP.Q only: the get thread's own MQGET on
+     * the reply queue, whenever it comes, never takes them. */
+    Rec.Fail("MQGET", "APP.Q", MQRC_MD_ERROR);
     PcfPart list = Run(r, Pcf(MYCMD_INQUIRE_MSGS).Str(MQCA_Q_NAME, "APP.Q")
                               .Ints(MYPCFA_MSG_ATTRS, {MYPCFA_POSITION}))[0];
     EXPECT_EQ(list.items.size(), 3u);
@@ -221,14 +223,14 @@ TEST_F(AgentTest, RefusedDescriptorVersionsAndStaleHandles)
     for (MQLONG reason : {MQRC_HOBJ_ERROR, MQRC_OBJECT_CHANGED}) {
         size_t opens = Rec.Count("MQOPEN", "APP.Q");
         size_t closes = Rec.Count("MQCLOSE", "APP.Q");
-        FaultAt("MQGET", "QM1", 1, reason);
+        Rec.Fail("MQGET", "APP.Q", reason);
         EXPECT_EQ(Run(r, Pcf(MYCMD_INQUIRE_MSG).Str(MQCA_Q_NAME, "APP.Q"))[0].cfh.Reason, reason);
         EXPECT_EQ(Rec.Count("MQCLOSE", "APP.Q"), closes + 1);
         EXPECT_EQ(Run(r, Pcf(MYCMD_INQUIRE_MSG).Str(MQCA_Q_NAME, "APP.Q"))[0].cfh.Reason, 0);
         EXPECT_EQ(Rec.Count("MQOPEN", "APP.Q"), opens + 1);
     }
     /* any other failure ends the list with its reason and nothing else */
-    FaultAt("MQGET", "QM1", 2, MQRC_RESOURCE_PROBLEM);
+    Rec.Fail("MQGET", "APP.Q", MQRC_RESOURCE_PROBLEM, 1, 0, 1);
     auto parts = Run(r, Pcf(MYCMD_INQUIRE_MSGS).Str(MQCA_Q_NAME, "APP.Q"));
     ASSERT_EQ(parts.size(), 1u);
     EXPECT_EQ(parts[0].cfh.Reason, MQRC_RESOURCE_PROBLEM);

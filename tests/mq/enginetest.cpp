@@ -58,18 +58,7 @@ static void BindStandIn(void)
     faultAt = (MQSimFaultAt_FN)CSGetProcAddress(module, "MQSimFaultAt");
     fault = (MQSimFault_FN)CSGetProcAddress(module, "MQSimFault");
 #else
-    StandIn.MQBACK = MQBACK;
-    StandIn.MQCLOSE = MQCLOSE;
-    StandIn.MQCMIT = MQCMIT;
-    StandIn.MQCONN = MQCONN;
-    StandIn.MQCONNX = MQCONNX;
-    StandIn.MQDISC = MQDISC;
-    StandIn.MQGET = MQGET;
-    StandIn.MQINQ = MQINQ;
-    StandIn.MQOPEN = MQOPEN;
-    StandIn.MQPUT = MQPUT;
-    StandIn.MQPUT1 = MQPUT1;
-    StandIn.MQSET = MQSET;
+    MQLinkedTable(&StandIn);
     runMqsc = MQSimRunMqsc;
     shutdownSim = MQSimShutdown;
     faultAt = MQSimFaultAt;

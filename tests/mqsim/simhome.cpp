@@ -29,8 +29,10 @@ std::string SimTestHome(void)
 #ifdef _WIN32
     char tmp[MAX_PATH];
     GetTempPathA(sizeof tmp, tmp);
-    std::string base = std::string(tmp) + "ravolt-mqsim-" + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(n++);
-    CreateDirectoryA(base.c_str(), nullptr);
+    std::string base;
+    do      /* a folder made now: Wine hands out process ids again */
+        base = std::string(tmp) + "ravolt-mqsim-" + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(n++);
+    while (!CreateDirectoryA(base.c_str(), nullptr) && GetLastError() == ERROR_ALREADY_EXISTS);
 #else
     std::string base = "/tmp/ravolt-mqsim-" + std::to_string(getpid()) + "-" + std::to_string(n++);
     std::string cmd = "rm -rf '" + base + "'";

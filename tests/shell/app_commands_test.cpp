@@ -78,7 +78,19 @@ static void ParseWith(std::vector<const char *> args)
 
 TEST(AppCommands, MenusFollowTheOptionsAndTheServedParts)
 {
-    FrameWords *f = AppMain();
+    /* a frame of its own, made without "-D" and its display flags cleared:
+     * nothing that other tests left in the main frame or the options
+     * counts */
+    ShellOptions.debugWindow = 0;
+    ShellOptions.readOnly = 0;
+    CfgNoWrite = 0;
+    ParseWith({ "ravolt.exe" });
+    uint32_t defaults = Shell.defaultFlags;       /* the toggles below keep theirs */
+    HWND own = CreateFrame(AppMain());
+    ASSERT_NE(own, nullptr);
+    PumpAll();
+    FrameWords *f = FrameOf(own);
+    f->flags = 0;
     EXPECT_TRUE(Absent(f, 723));                  /* no "-D": no debug window command */
     for (UINT id : { 584u, 685u, 546u, 518u })
         EXPECT_FALSE(MenuState(f, id) & MF_GRAYED) << id;
@@ -97,14 +109,12 @@ TEST(AppCommands, MenusFollowTheOptionsAndTheServedParts)
     EXPECT_FALSE(MenuState(f, 522) & MF_GRAYED);
 
     /* check marks follow the frame's display flags */
-    uint32_t flags = f->flags;
     EXPECT_FALSE(MenuState(f, 885) & MF_CHECKED);
     SendMessageA(f->window, WM_COMMAND, 885, 0);
     EXPECT_TRUE(MenuState(f, 885) & MF_CHECKED);
     SendMessageA(f->window, WM_COMMAND, 885, 0);
     EXPECT_FALSE(MenuState(f, 885) & MF_CHECKED);
     EXPECT_TRUE(MenuState(f, 907) & MF_CHECKED);  /* the queue manager's name by default */
-    f->flags = flags;
 
     /* "-D" keeps the debug window's command in the next frame */
     ParseWith({ "ravolt.exe", "-D" });
@@ -113,9 +123,12 @@ TEST(AppCommands, MenusFollowTheOptionsAndTheServedParts)
     PumpAll();
     EXPECT_FALSE(Absent(FrameOf(w), 723));
     SendMessageA(w, WM_CLOSE, 0, 0);
+    SendMessageA(own, WM_CLOSE, 0, 0);
     PumpAll();
     ShellOptions.debugWindow = 0;
     ParseWith({ "ravolt.exe" });
+    Shell.defaultFlags = defaults;
+    ShellStoreSettings();
 }
 
 /* "nomenu" commands of the authorities: gone from a new frame's menu (an
@@ -339,45 +352,69 @@ TEST(AppCommands, AWorkersQuestionIsAnsweredWhileItWaits)
 
 static const char *shotName;
 static bool shotTaken;
+static int shotTicks;
 
-/* This thread's open popup menu (the display is shared with other test
- * programs). */
-static BOOL CALLBACK FindMenu(HWND w, LPARAM found)
+/* A top-level window of this thread by its class and, when given, its
+ * title.  The display is shared with other test programs (the program
+ * test shows the same usage dialog in a ravolt.exe of its own): a window
+ * of theirs must never be shot or closed in place of ours, which would
+ * leave ours open and the test waiting for good. */
+struct OWNWINDOW {
+    const char *cls, *title;
+    HWND found;
+};
+
+static BOOL CALLBACK FindOwn(HWND w, LPARAM lp)
 {
-    char cls[16] = "";
+    OWNWINDOW *o = (OWNWINDOW *)lp;
+    char cls[16] = "", title[100] = "";
     GetClassNameA(w, cls, sizeof cls);
-    if (!strcmp(cls, "#32768") && IsWindowVisible(w)) {
-        *(HWND *)found = w;
-        return FALSE;
-    }
-    return TRUE;
+    GetWindowTextA(w, title, sizeof title);
+    if (strcmp(cls, o->cls) || (o->title && strcmp(title, o->title)))
+        return TRUE;
+    o->found = w;
+    return FALSE;
+}
+
+static HWND OwnWindow(const char *cls, const char *title)
+{
+    OWNWINDOW o = { cls, title, nullptr };
+    EnumThreadWindows(GetCurrentThreadId(), FindOwn, (LPARAM)&o);
+    return o.found;
+}
+
+/* Each tick: the window shot once it shows, then closed; closed unshot
+ * when it has not shown in 10 s, so that the test fails and goes on. */
+static bool ShotDone(HWND w, UINT_PTR id, bool (*shoot)(HWND, const char *))
+{
+    bool shown = w && IsWindowVisible(w);
+    if (shown)
+        shotTaken = shoot(w, shotName);
+    if (!shown && ++shotTicks < 50)
+        return false;
+    KillTimer(nullptr, id);
+    return true;
 }
 
 static void CALLBACK ShootMenu(HWND, UINT, UINT_PTR id, DWORD)
 {
-    HWND menu = nullptr;
-    EnumThreadWindows(GetCurrentThreadId(), FindMenu, (LPARAM)&menu);
-    if (menu && IsWindowVisible(menu)) {
-        shotTaken = GalleryShot(menu, shotName, true);
-        KillTimer(nullptr, id);
+    auto screen = [](HWND w, const char *name) { return GalleryShot(w, name, true); };
+    if (ShotDone(OwnWindow("#32768", nullptr), id, screen))
         EndMenu();
-    }
 }
 
 static void CALLBACK ShootDialog(HWND, UINT, UINT_PTR id, DWORD)
 {
-    HWND w = FindWindowA(nullptr, "Ravolt - Program Usage");
-    if (w && IsWindowVisible(w)) {
-        shotTaken = GalleryDialogShot(w, shotName);
-        KillTimer(nullptr, id);
+    HWND w = OwnWindow("#32770", "Ravolt - Program Usage");
+    if (ShotDone(w, id, GalleryDialogShot) && w)
         PostMessageA(w, WM_CLOSE, 0, 0);
-    }
 }
 
 static bool Shoot(const char *name, TIMERPROC proc, const std::function<void()> &open)
 {
     shotName = name;
     shotTaken = false;
+    shotTicks = 0;
     UINT_PTR timer = SetTimer(nullptr, 0, 200, proc);
     open();
     KillTimer(nullptr, timer);

@@ -54,7 +54,9 @@ TEST(AppQueue, TheObjectsMenuOpensItsDialogsForTheSelectedLocation)
         PumpAll();
         HWND found = nullptr;
         for (HWND w = nullptr; (w = FindWindowExA(nullptr, w, PCF_CLASS_COMMAND, nullptr)) != nullptr;) {
-            if (WindowText(w).find(item.title) != std::string::npos)
+            /* ours only: other test programs share the display */
+            if (GetWindowThreadProcessId(w, nullptr) == GetCurrentThreadId() &&
+                WindowText(w).find(item.title) != std::string::npos)
                 found = w;
         }
         EXPECT_NE(found, nullptr) << "menu item " << item.id << " opened no " << item.title;

@@ -93,6 +93,8 @@ HWND AppStart(void)
     strcpy(t.qmName, "RAVOLT.DEMO");
     strcpy(t.locationName, "RAVOLT.DEMO");
     demo = LocCreate(&LocTree, &t, 0);
+    if (!demo)
+        return nullptr;
     engineRefresh = ShellWork.requestRefresh;
     ShellWork.requestRefresh = AppRefresh;
     ShellConfirmHook = Answer;
@@ -169,7 +171,9 @@ bool AppRefreshDone(int ms, QMS *r)
 bool AppConnect(QMS *r)
 {
     if (!r)
-        r = demo;
+        r = AppDemo();
+    if (!r)
+        return false;
     if (!(r->putThread.state & 0x4))
         StartPutThread(r);
     return PumpUntil([r] { return (r->putThread.state & 0x4) && r->commandLevel > 0; }, 20000);

@@ -44,9 +44,10 @@ static std::string ConfigDir(const std::string &text)
     static int n;
     char temp[MAX_PATH];
     GetTempPathA(sizeof temp, temp);
-    std::string dir = std::string(temp) + "ravolt.bb." + std::to_string(GetCurrentProcessId()) + "." +
-                      std::to_string(++n);
-    CreateDirectoryA(dir.c_str(), nullptr);
+    std::string dir;
+    do      /* a folder made now: Wine hands out process ids again */
+        dir = std::string(temp) + "ravolt.bb." + std::to_string(GetCurrentProcessId()) + "." + std::to_string(++n);
+    while (!CreateDirectoryA(dir.c_str(), nullptr) && GetLastError() == ERROR_ALREADY_EXISTS);
     std::ofstream(dir + "\\RAVOLT.CFG", std::ios::binary) << text;
     return dir;
 }

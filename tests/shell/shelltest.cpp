@@ -35,13 +35,18 @@ bool PumpUntil(const std::function<bool()> &done, int ms)
 
 std::string ScratchDir(void)
 {
+    /* always a folder made now: Wine hands out process ids again, and a
+     * folder an earlier run left (its queue managers and configuration)
+     * would be taken for this run's */
     static std::atomic<int> n;
     char tmp[MAX_PATH];
     GetTempPathA(sizeof tmp, tmp);
-    std::string dir = std::string(tmp) + "ravolt-shell-" + std::to_string(GetCurrentProcessId()) + "-" +
-                      std::to_string(n++) + "\\";
-    CreateDirectoryA(dir.c_str(), nullptr);
-    return dir;
+    for (;;) {
+        std::string dir = std::string(tmp) + "ravolt-shell-" + std::to_string(GetCurrentProcessId()) + "-" +
+                          std::to_string(n++) + "\\";
+        if (CreateDirectoryA(dir.c_str(), nullptr) || GetLastError() != ERROR_ALREADY_EXISTS)
+            return dir;
+    }
 }
 
 std::string WriteScratch(const std::string &name, const std::string &bytes)

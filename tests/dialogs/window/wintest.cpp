@@ -101,18 +101,7 @@ static const MQEPORT Port = { nullptr, PortMessage, PortError };
 static void BindStandIn(void)
 {
     MQIEntryTable t = {};
-    t.MQBACK = MQBACK;
-    t.MQCLOSE = MQCLOSE;
-    t.MQCMIT = MQCMIT;
-    t.MQCONN = MQCONN;
-    t.MQCONNX = MQCONNX;
-    t.MQDISC = MQDISC;
-    t.MQGET = MQGET;
-    t.MQINQ = MQINQ;
-    t.MQOPEN = MQOPEN;
-    t.MQPUT = MQPUT;
-    t.MQPUT1 = MQPUT1;
-    t.MQSET = MQSET;
+    MQLinkedTable(&t);
     MQServerTable = MQClientTable = t;
 }
 

@@ -329,6 +329,36 @@ TEST_F(Road, ThreeSelectedQueuesDeletedWhenTheSecondCannotBeQueued)
     Prf.co = 0;
 }
 
+/* Put and Load/Unload of a list open one window per selected row, in
+ * the rows' order, on the row's queue manager; none without a selection. */
+TEST_F(Road, PutAndLoadOpenAWindowForEverySelectedQueue)
+{
+    Mqsc("QMROWS", "DEFINE QLOCAL(APP.R1)\nDEFINE QLOCAL(APP.R2)\nDEFINE QLOCAL(APP.R3)\n");
+    QMS *r = Location("QMROWS");
+    TestDialog d(&PCFQueueListDef, r);
+    d.Set(MQCA_Q_NAME, "APP.R*");
+    EXPECT_EQ(Do(d, 1), 0);
+    ASSERT_EQ(d.Rows(), 3);
+    static std::vector<std::string> opened;
+    CMDHOOKS c = *CmdHooks();
+    c.putDialog = [](void *, QMS *l, const char *q) { opened.push_back(std::string("put ") + l->qmName + " " + q); };
+    c.draskDialog = [](void *, QMS *l, const char *q) { opened.push_back(std::string("load ") + l->qmName + " " + q); };
+    CmdSetHooks(&c);
+    auto run = [&d](uint32_t action) {
+        opened.clear();
+        PCFDoCommand(d.d, 0, 1, action, nullptr, nullptr, nullptr, nullptr, 0, 0, nullptr, nullptr, nullptr);
+        return opened;
+    };
+    using Texts = std::vector<std::string>;
+    d.Select({ "APP.R3", "APP.R1" });
+    EXPECT_EQ(run(567), (Texts{ "put QMROWS APP.R1", "put QMROWS APP.R3" }));
+    EXPECT_EQ(run(583), (Texts{ "load QMROWS APP.R1", "load QMROWS APP.R3" }));
+    d.Select({ "APP.R2" });
+    EXPECT_EQ(run(567), (Texts{ "put QMROWS APP.R2" }));
+    d.Select({});
+    EXPECT_EQ(run(583), Texts{});
+}
+
 TEST_F(Road, OneActionToTwoQueueManagersOfAGroup)
 {
     Mqsc("QMGRPA", "DEFINE QLOCAL(APP.ONLY.A)\n");
