@@ -20,6 +20,13 @@ wine_start() {
         "$WINESERVER" -w
     fi
     "$WINESERVER" -p >/dev/null 2>&1 || true
+    # A program that crashes ends at once with its backtrace on stderr:
+    # Wine's crash dialog would wait on the display for a click that never
+    # comes, and the test with it until its time ran out.
+    if ! grep -q '"ShowCrashDialog"=dword:00000000' "$WINEPREFIX/user.reg" 2>/dev/null; then
+        "$WINELOADER" reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f \
+            >/dev/null 2>&1 </dev/null || true
+    fi
     # Start Wine's own services now, detached from our output: started
     # from inside a test they would hold its output pipe open after it ends.
     # (The desktop process is not among them: it comes and goes with the
