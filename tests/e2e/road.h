@@ -60,3 +60,10 @@ int OpenFromTree(Road *r, const char *step, const char *queue, int rows);
 HWND FieldEditor(HWND dialog);
 void TypeOver(HWND editor, const char *text);
 void Press(HWND dialog, int id);
+
+/* the message steps (roadmsg.cpp): messages opened and read, an edit
+   saved, the dead letter read, a save whose put fails */
+void OpenMessages(Road *r);
+void EditMessage(Road *r);
+void OpenDeadLetter(Road *r);
+void FailedSave(Road *r);
