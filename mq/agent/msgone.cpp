@@ -77,6 +77,8 @@ static int parse(AGENTREQ *rq, MQPP *pp, ONEREQ *o, int detail)
             if (AgentString(rq, &p, o->selector, SELECTOR_LENGTH))
                 return -1;
             break;
+        case MYPCFA_MSG_ATTRS:             /* a list's columns, sent along by its Open */
+            break;
         case MYPCFA_MAX_MSG_SIZE:          /* a row reads its fixed 120 bytes */
             if (AgentInt(rq, &p, &o->maxSize))
                 return -1;

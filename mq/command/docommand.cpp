@@ -19,7 +19,8 @@ static const PCFActionDef *FindAction(const PCFCommandDef *def, uint32_t id)
     return def ? PCFFindActionDef(def->actions, id) : nullptr;
 }
 
-/* Step 3, the edited-message guard: 0 ends the command. */
+/* Step 3, the edited-message guard: 0 ends the command.  Update and
+ * Add put the edited message itself: they never ask whether to drop it. */
 static int EditGuard(DOCMD *c)
 {
     DialogWords *d = c->dialog;
@@ -27,7 +28,9 @@ static int EditGuard(DOCMD *c)
     if (!(a->flags2 & 0x100))
         return 1;
     int pass = 0;
-    if (a->id == PCFID_DEFAULT)
+    if (a->command == MYCMD_UPDATE_MSG || a->command == MYCMD_ADD_MSG)
+        pass = 1;
+    else if (a->id == PCFID_DEFAULT)
         pass = (d->viewOptions & DV_EDIT_GUARD) != 0;
     else if (a->id == 904)
         pass = 1, d->viewOptions |= DV_EDIT_GUARD;

@@ -251,7 +251,10 @@ static void Quit(Road *r)
 
 typedef void (*RoadStep)(Road *r);
 
-/* The road after the start, in a user's order. */
+/* The road after the start, in a user's order.  The message steps of
+ * roadmsg.cpp (OpenMessages and EditMessage after Browse, OpenDeadLetter
+ * in DeadLetters, FailedSave in the fault run) wait here until a row's
+ * Open brings its message into the frame's message pane. */
 static const RoadStep RoadSteps[] = {
     Browse,
     DeadLetters,

@@ -65,3 +65,10 @@ void Press(HWND dialog, int id);
    command server silent (the fault run) */
 void SecondFrame(Road *r);
 void SilentServer(Road *r);
+
+/* the message steps (roadmsg.cpp): messages opened and read, an edit
+   saved, the dead letter read, a save whose put fails */
+void OpenMessages(Road *r);
+void EditMessage(Road *r);
+void OpenDeadLetter(Road *r);
+void FailedSave(Road *r);

@@ -154,6 +154,11 @@ TEST_F(AgentTest, TokensEmptyQueuesAndReadingByToken)
                                 .Int(MYPCFA_POSITION, 3).Bytes(MYPCFA_MSG_TOKEN, token3))[0];
     EXPECT_EQ(detail.cfh.Command, MYCMD_INQUIRE_MSGDETAIL);
     EXPECT_EQ(detail.Bytes(MYPCFA_FULLMESSAGE), "m4");
+    /* a list's Open sends the list's columns along: they change nothing */
+    detail = Run(r, Pcf(MYCMD_INQUIRE_MSGDETAIL).Str(MQCA_Q_NAME, "APP.Q").Ints(MYPCFA_MSG_ATTRS, {MYPCFA_MSGID})
+                        .Int(MYPCFA_POSITION, 3).Bytes(MYPCFA_MSG_TOKEN, token3))[0];
+    EXPECT_EQ(detail.cfh.Reason, 0);
+    EXPECT_EQ(detail.Bytes(MYPCFA_FULLMESSAGE), "m3");
     /* a token whose message has gone */
     Run(r, Pcf(MYCMD_DELETE_MSGS).Str(MQCA_Q_NAME, "APP.Q").Int(MYPCFA_DIALOG_QUALIFIER, 0x2)
                .Ints(MYPCFA_POSITION, {3}));

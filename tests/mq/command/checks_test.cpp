@@ -238,6 +238,38 @@ TEST_F(Checks, PutContextBitsOfTheQualifier)
     EXPECT_EQ(PutContextFlags(m.d, &other), 0u);
 }
 
+/* The edited-message guard: moving on in a message dialog asks whether
+ * to drop the edits (and stops when they are kept); Update and Add put
+ * the edits themselves and never ask. */
+int GuardAsked;
+int KeepEdits(void *, DialogWords *)
+{
+    GuardAsked++;
+    return 1;
+}
+
+TEST_F(Checks, SavingAnEditedMessageNeverAsksToDropIt)
+{
+    Loc qm("QMGUARD");
+    hooks.swallow = 1;
+    TestDialog m(&PCFMessageDef, &qm);
+    m.Set(MQCA_Q_NAME, "APP.EDIT");
+    CMDHOOKS h = *CmdHooks();
+    h.discardEdits = KeepEdits;
+    CmdSetHooks(&h);
+    GuardAsked = 0;
+    EXPECT_EQ(PCFDoCommand(m.d, 0, 1, 887, nullptr, nullptr, nullptr, nullptr, 1, 0, nullptr, nullptr, nullptr), 0);
+    EXPECT_EQ(GuardAsked, 1);                           /* Next: asked, kept, nothing sent */
+    EXPECT_TRUE(hooks.sent.empty());
+    const uint32_t saves[] = { 941, 946 };
+    for (uint32_t id : saves) {
+        m->viewOptions |= DV_STEPPED;               /* an Edit passed the guard */
+        PCFDoCommand(m.d, 0, 1, id, nullptr, nullptr, nullptr, nullptr, 1, 0, nullptr, nullptr, nullptr);
+        EXPECT_EQ(GuardAsked, 1) << id;
+    }
+    EXPECT_FALSE(m->viewOptions & DV_STEPPED);            /* Update ends an Edit's pass */
+}
+
 TEST_F(Checks, UserCommandTemplates)
 {
     Loc qm("QMUSER");

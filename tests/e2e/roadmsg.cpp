@@ -1,0 +1,343 @@
+/* The road's message steps: messages opened from the frame's message
+ * list into the Message dialog and read back through Select All and
+ * Copy in its message pane; an edit of a descriptor field and of a word
+ * of the body saved with Update; and, in the fault run, a save whose
+ * put fails: nothing lost or doubled, the user told, the edit kept, and
+ * the second save leaving exactly the new message. */
+#include "road.h"
+#include "mqsim.h"
+
+#include <cstring>
+
+/* ---- the message list and the Message dialog ---------------------------------- */
+
+/* The list box of the frame's message list. */
+static HWND MessageList(Road *r)
+{
+    HWND split = E2EFindChild(r->frame, "ZKTSPLITLIST", -1);
+    return split ? E2EFindChild(split, "ZKTLISTBOX", -1) : nullptr;
+}
+
+static HWND Pane(HWND dialog)
+{
+    return E2EFindChild(dialog, "PCFData", 24);
+}
+
+static std::string PaneText(HWND dialog);
+static std::string LastCopied;      /* the pane's text as last copied */
+
+/* A row of the frame's message list opened as a user opens it: clicked,
+ * then its Open command; the message comes into the frame's message pane.
+ * The pane's Message dialog once it shows a message other than the one
+ * it showed (or, after a while, the same one), or null with the failure
+ * logged. */
+static HWND OpenMessage(Road *r, const char *step, int row)
+{
+    std::string was = LastCopied;
+    HWND list = MessageList(r);
+    HWND pane = E2EFindChild(r->frame, "PCFData", 24);
+    if (!list || !pane) {
+        Fail(r, step, "the frame shows no message list and message pane");
+        return nullptr;
+    }
+    HWND dialog = GetParent(pane);
+    E2EBringForward(r->frame);
+    int height = (int)SendMessageA(list, LB_GETITEMHEIGHT, 0, 0);
+    if (height <= 0)
+        height = 16;
+    int top = (int)SendMessageA(list, LB_GETTOPINDEX, 0, 0);
+    LPARAM at = MAKELPARAM(40, (row - top) * height + height / 2);
+    SendMessageA(list, WM_LBUTTONDOWN, MK_LBUTTON, at);
+    SendMessageA(list, WM_LBUTTONUP, 0, at);
+    HWND lists = list;
+    char cls[64] = "";
+    while (lists && (GetClassNameA(lists, cls, sizeof cls), strcmp(cls, "RAVOLT_CHLD_COMMAND") != 0))
+        lists = GetParent(lists);
+    if (lists)
+        E2ECommand(lists, 596);                     /* the row's Open */
+    for (int waited = 0; waited < 4000; waited += 500) {
+        Sleep(500);
+        std::string text = PaneText(dialog);
+        if (!text.empty() && text != was)
+            return dialog;
+    }
+    if (!was.empty())
+        return dialog;
+    E2EShot(r->frame, "e2e-open-failed");
+    Fail(r, step, "row " + std::to_string(row) + " brought no message into the message pane");
+    return nullptr;
+}
+
+/* The dialog's status line. */
+static std::string DialogStatus(HWND dialog)
+{
+    HWND status = E2EFindChild(dialog, "ComboBox", 17);
+    return status ? E2EText(status) : std::string();
+}
+
+/* The message pane's whole text: a click in the pane, Ctrl+A and Ctrl+C,
+ * and the clipboard read. */
+static std::string PaneText(HWND dialog)
+{
+    HWND pane = Pane(dialog);
+    if (!pane)
+        return "";
+    E2EBringForward(dialog);
+    RECT rc;
+    GetClientRect(pane, &rc);
+    E2EClick(pane, rc.right / 2, 4);
+    if (OpenClipboard(nullptr)) {
+        EmptyClipboard();
+        CloseClipboard();
+    }
+    E2ECommand(dialog, 937);                        /* Edit, Select All */
+    E2ECommand(dialog, 896);                        /* Edit, Copy */
+    std::string text;
+    for (int waited = 0; text.empty() && waited < 1000; waited += 100) {
+        Sleep(100);
+        text = E2EClipboard();
+    }
+    LastCopied = text;
+    return text;
+}
+
+/* The number of the first line of text holding what (-1: none). */
+static int LineOfText(const std::string &text, const char *what)
+{
+    size_t at = text.find(what);
+    if (at == std::string::npos)
+        return -1;
+    int line = 0;
+    for (size_t i = 0; i < at; i++)
+        line += text[i] == '\n';
+    return line;
+}
+
+/* What a step expects to read: every text must be in the copied pane. */
+static void Expect(Road *r, const char *step, const std::string &text, const char *const *wanted, const char *what)
+{
+    std::string missing;
+    for (const char *const *w = wanted; *w; w++)
+        if (text.find(*w) == std::string::npos)
+            missing += std::string(" \"") + *w + "\"";
+    if (!missing.empty())
+        Fail(r, step, std::string(what) + " lacks" + missing + "; the pane copied:\n" + text);
+}
+
+/* Opens row of the list, copies the pane, checks what it must show and
+ * leaves a picture. */
+static void ReadMessage(Road *r, const char *step, int row, const char *const *wanted, const char *what,
+                        const char *shot)
+{
+    HWND d = OpenMessage(r, step, row);
+    if (!d)
+        return;
+    std::string text = PaneText(d);
+    if (text.empty())
+        Fail(r, step, std::string(what) + ": Select All and Copy left nothing on the clipboard");
+    else
+        Expect(r, step, text, wanted, what);
+    if (shot)
+        E2EShot(d, shot);
+}
+
+/* ---- 3: messages opened ---------------------------------------------------------- */
+
+static const char *const TextWants[] = {"MsgId", "ReplyToQ", "MQSTR", "The first text message of the road", nullptr};
+static const char *const XmlWants[] = {"<order", "</order>", nullptr};
+static const char *const JsonWants[] = {"deliver Monday", "\"sku\"", nullptr};
+static const char *const PcfWants[] = {"MQADMIN", nullptr};
+static const char *const RfhWants[] = {"MQHRF2", "<mcd>", nullptr};
+static const char *const ChainedWants[] = {"MQHRF2", nullptr};
+static const char *const BigEndianWants[] = {"273", "<jms>", nullptr};
+static const char *const DeadLetterWants[] = {"MQDEAD", "MQRC_PUT_INHIBITED", nullptr};
+
+/* Every kind of message of the road opened and read as text: the
+ * descriptor's fields, the XML and JSON bodies, the PCF parameters, the
+ * RFH2 folders single, chained and big-endian. */
+void OpenMessages(Road *r)
+{
+    const char *step = "open messages";
+    if (OpenFromTree(r, step, "E2E.TEXT", (int)r->queues[RQ_TEXT].size()) > 0)
+        ReadMessage(r, step, 0, TextWants, "the text message", "road-03-text");
+    if (OpenFromTree(r, step, "E2E.XML", (int)r->queues[RQ_XML].size()) > 0)
+        ReadMessage(r, step, 0, XmlWants, "the XML message", "road-03-xml");
+    if (OpenFromTree(r, step, "E2E.JSON", (int)r->queues[RQ_JSON].size()) > 0)
+        ReadMessage(r, step, 0, JsonWants, "the JSON message", "road-03-json");
+    if (OpenFromTree(r, step, "E2E.PCF", (int)r->queues[RQ_PCF].size()) > 0) {
+        ReadMessage(r, step, 0, PcfWants, "the PCF message", "road-03-pcf");
+        ReadMessage(r, step, 2, PcfWants, "the statistics message", nullptr);
+    }
+    if (OpenFromTree(r, step, "E2E.RFH2", (int)r->queues[RQ_RFH2].size()) > 0) {
+        ReadMessage(r, step, 0, RfhWants, "the RFH2 message", "road-03-rfh2");
+        ReadMessage(r, step, 1, ChainedWants, "the chained RFH2 message", nullptr);
+        ReadMessage(r, step, 2, BigEndianWants, "the big-endian RFH2 message", "road-03-rfh2-273");
+    }
+    CheckQueues(r, step, nullptr, 0);
+}
+
+/* 8, the dead-letter queue's first message opened: its header formatted,
+ * the reason by name. */
+void OpenDeadLetter(Road *r)
+{
+    ReadMessage(r, "dead letters", 0, DeadLetterWants, "the dead letter", "road-08-dead-letter");
+}
+
+/* ---- 4: an edit saved ---------------------------------------------------------------- */
+
+static const char ReplyTo[] = "E2E.REPLIES";
+static const char EditedWord[] = "fixed";
+
+/* The descriptor's ReplyToQ and the body's word "first" typed over, as a
+ * user types: the cursor brought to each line from the top with the
+ * arrow keys and Home (the value's start).  False when a line was not
+ * found in the pane's text. */
+static bool TypeEdits(Road *r, const char *step, HWND d)
+{
+    std::string text = PaneText(d);
+    int field = LineOfText(text, "ReplyToQ"), body = LineOfText(text, "The first text");
+    if (field < 0 || body < 0) {
+        Fail(r, step, "no ReplyToQ or body line in the pane:\n" + text);
+        return false;
+    }
+    size_t lineStart = text.rfind('\n', text.find("The first text"));
+    lineStart = lineStart == std::string::npos ? 0 : lineStart + 1;
+    int keys[][2] = {{field, 0}, {body, 4}};
+    const char *typed[] = {ReplyTo, EditedWord};
+    for (int i = 0; i < 2; i++) {
+        E2EKey(VK_HOME, true);
+        for (int n = 0; n < keys[i][0]; n++)
+            E2EKey(VK_DOWN);
+        E2EKey(VK_HOME);
+        for (int n = 0; n < keys[i][1]; n++)
+            E2EKey(VK_RIGHT);
+        E2ETypeText(typed[i]);
+        Sleep(200);
+    }
+    return true;
+}
+
+/* Update pressed (the dialog's own command) and its answer awaited in
+ * the status line: the status text. */
+static std::string Save(HWND d)
+{
+    E2ECommand(d, 946);
+    std::string said;
+    for (int waited = 0; waited < 10000; waited += 200) {
+        said = DialogStatus(d);
+        if (said.find("updated") != std::string::npos || said.find("RC(") != std::string::npos ||
+            said.find("MQRC_") != std::string::npos)
+            break;
+        Sleep(200);
+    }
+    return said;
+}
+
+/* The queue holds exactly one message with the id, changed as typed. */
+static void CheckSaved(Road *r, const char *step, int queue, const std::string &msgId, const std::string &digest,
+                       size_t depth)
+{
+    const E2EMsg *m = nullptr;
+    int count = 0;
+    for (const E2EMsg &q : r->queues[queue])
+        if (q.msgId == msgId)
+            m = &q, count++;
+    if (r->queues[queue].size() != depth)
+        Fail(r, step, std::string(RoadQueues[queue]) + " holds " + std::to_string(r->queues[queue].size()) +
+                          " messages, not " + std::to_string(depth));
+    if (count != 1) {
+        Fail(r, step, "the edited message is there " + std::to_string(count) + " times");
+        return;
+    }
+    std::string replyTo(m->md.ReplyToQ, sizeof m->md.ReplyToQ);
+    replyTo.erase(replyTo.find_last_not_of(' ') + 1);
+    if (replyTo != ReplyTo)
+        Fail(r, step, "the saved ReplyToQ is \"" + replyTo + "\"");
+    if (m->digest != digest)
+        Fail(r, step, "the saved body is not the one typed");
+}
+
+/* The digest of the first text message's body with its word typed over. */
+static std::string EditedDigest(Road *r)
+{
+    std::string text = FileText(r->fill.substr(0, r->fill.find_last_of("/\\") + 1) + "data/text1.txt");
+    size_t at = text.find("first");
+    if (at != std::string::npos)
+        text.replace(at, 5, EditedWord);
+    return E2EDigest(text.data(), text.size());
+}
+
+/* The first message of E2E.TEXT opened, edited and saved: the queue then
+ * holds it once, with the new ReplyToQ and body. */
+void EditMessage(Road *r)
+{
+    const char *step = "edit and save";
+    size_t depth = r->queues[RQ_TEXT].size();
+    if (OpenFromTree(r, step, "E2E.TEXT", (int)depth) <= 0)
+        return;
+    HWND d = OpenMessage(r, step, 0);
+    if (!d)
+        return;
+    std::string first = r->queues[RQ_TEXT][0].msgId;
+    if (TypeEdits(r, step, d)) {
+        E2EShot(d, "road-04-edited");
+        std::string said = Save(d);
+        if (said.find("updated") == std::string::npos)
+            Fail(r, step, "Update was not confirmed: \"" + said + "\"");
+        E2EShot(d, "road-04-saved");
+    }
+    const char *touched[] = {"E2E.TEXT"};
+    CheckQueues(r, step, touched, 1);
+    CheckSaved(r, step, RQ_TEXT, first, EditedDigest(r), depth);
+    for (const E2EBox &b : E2EWatchdogTake())
+        Fail(r, step, "a message box came: \"" + b.caption + "\": " + b.text);
+}
+
+/* ---- the fault run: a save whose put fails ------------------------------------------- */
+
+/* The edited message's put struck with MQRC_Q_FULL in the program: the
+ * queue keeps the original alone and unchanged, the user is told the
+ * reason by name, the edit stays in the pane; the second save then
+ * leaves exactly the new message. */
+void FailedSave(Road *r)
+{
+    const char *step = "failed save";
+    size_t depth = r->queues[RQ_TEXT].size();
+    if (OpenFromTree(r, step, "E2E.TEXT", (int)depth) <= 0)
+        return;
+    HWND d = OpenMessage(r, step, 0);
+    if (!d || !TypeEdits(r, step, d)) {
+            return;
+    }
+    E2EMsg original = r->queues[RQ_TEXT][0];
+    /* the request's own put to the agent goes first, the message's second */
+    if (MQSimFaultInOwner((PMQCHAR) "MQPUT", (PMQCHAR) "E2EQM", 2, 1, MQRC_Q_FULL, 0))
+        Fail(r, step, "no process owns E2EQM to arm the fault in");
+    std::string said = Save(d);
+    MQSimFaultInOwner((PMQCHAR) "MQPUT", (PMQCHAR) "E2EQM", 1, 0, 0, 0);
+    std::string told = said;
+    for (const E2EBox &b : E2EWatchdogTake())
+        told += " / " + b.text;
+    if (told.find("MQRC_Q_FULL") == std::string::npos || told.find("E2E.TEXT") == std::string::npos)
+        Fail(r, step, "the user was not told the put failed with MQRC_Q_FULL: \"" + told + "\"");
+    E2EShot(d, "road-faults-save-failed");
+    const char *touched[] = {"E2E.TEXT"};
+    CheckQueues(r, step, touched, 1);
+    std::map<std::string, E2EMsg> now;
+    std::string why;
+    E2EById(r->queues[RQ_TEXT], &now, &why);
+    auto kept = now.find(original.msgId);
+    if (r->queues[RQ_TEXT].size() != depth || kept == now.end() || kept->second.digest != original.digest ||
+        memcmp(kept->second.md.ReplyToQ, original.md.ReplyToQ, sizeof original.md.ReplyToQ))
+        Fail(r, step, "after the failed save E2E.TEXT does not hold the original message alone and unchanged");
+    std::string text = PaneText(d);
+    if (text.find(ReplyTo) == std::string::npos || text.find("The fixed text") == std::string::npos)
+        Fail(r, step, "the edit did not stay in the dialog:\n" + text);
+    said = Save(d);
+    if (said.find("updated") == std::string::npos)
+        Fail(r, step, "the second Update was not confirmed: \"" + said + "\"");
+    CheckQueues(r, step, touched, 1);
+    CheckSaved(r, step, RQ_TEXT, original.msgId, EditedDigest(r), depth);
+    for (const E2EBox &b : E2EWatchdogTake())
+        Fail(r, step, "a message box came: \"" + b.caption + "\": " + b.text);
+}
