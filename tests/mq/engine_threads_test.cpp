@@ -63,6 +63,8 @@ TEST_F(EngineTest, ConnectingSetsUpBothSidesAndTellsTheMainWindow)
     EXPECT_GT(strlen(e->replyQ), prefix.size());
     EXPECT_STREQ(e->objectQMgr, "QM1");
     EXPECT_EQ(e->maxUncommitted, 10000);
+    /* the get side tells the main window just after it is set up */
+    WaitFor([r] { return Main.Count(FM_GET_CONNECTED, r) >= 1 && Main.Count(FM_STATE, r) >= 2; });
     EXPECT_EQ(Main.Count(FM_PUT_CONNECTED, r), 1u);
     EXPECT_EQ(Main.Count(FM_GET_CONNECTED, r), 1u);
     EXPECT_GE(Main.Count(FM_STATE, r), 2u);

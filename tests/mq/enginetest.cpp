@@ -771,7 +771,9 @@ void EngineTest::Connect(QMS *r)
     ASSERT_EQ(StartPutThread(r), 0);
     bool single = (r->flags & LF_SINGLE) != 0;
     ASSERT_TRUE(WaitFor([r, single] {
-        return (MQEState(&r->putThread) & TS_SETUP) && (single || (MQEState(&r->getThread) & TS_SETUP));
+        /* the put side's start ends after its notices to the main window */
+        return (MQEState(&r->putThread) & (TS_SETUP | TS_STARTING)) == TS_SETUP &&
+               (single || (MQEState(&r->getThread) & TS_SETUP));
     })) << "put state " << MQEState(&r->putThread) << " get state " << MQEState(&r->getThread);
 }
 
