@@ -254,6 +254,7 @@ typedef void (*RoadStep)(Road *r);
 /* The road after the start, in a user's order. */
 static const RoadStep RoadSteps[] = {
     Browse,
+    CopyMoveDelete,
     DeadLetters,
     Alter,
     Exit,
