@@ -89,3 +89,5 @@ bool RoadMoveRows(Road *r, const char *step, const char *queue, const std::vecto
 
 /* The road's step of copy, move and delete. */
 void CopyMoveDelete(Road *r);
+/* The fault run's move cut off by a broken connection. */
+void BrokenMove(Road *r);

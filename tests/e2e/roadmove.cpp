@@ -273,3 +273,51 @@ void CopyMoveDelete(Road *r)
     if (r->queues[RQ_MANY].size() != many.size())
         Fail(r, step, "E2E.MANY holds " + std::to_string(r->queues[RQ_MANY].size()) + " messages at the end");
 }
+
+/* ---- the fault run ------------------------------------------------------------- */
+
+/* The connection broken in the middle of a move: ten rows of the queue
+ * of a few thousand moved to an empty target while the program's third
+ * MQPUT from now breaks its connection (2009).  The move is one unit of
+ * work: nothing has moved, nothing is doubled, the user is told with the
+ * reason's name; the same move once the location is connected again
+ * completes. */
+void BrokenMove(Road *r)
+{
+    const char *step = "broken move";
+    std::vector<E2EMsg> many = Now("E2E.MANY");
+    std::vector<int> rows;
+    std::vector<E2EMsg> moved;
+    for (int i = 0; i < 10 && i < (int)many.size(); i++) {
+        rows.push_back(i);
+        moved.push_back(many[i]);
+    }
+    MQLONG rc = MQSimFaultInOwner((PMQCHAR) "MQPUT", (PMQCHAR) "E2EQM", 3, 1, MQRC_CONNECTION_BROKEN, 0);
+    if (rc) {
+        Fail(r, step, "the fault cannot be armed in the program: reason " + std::to_string(rc));
+        return;
+    }
+    RoadSaid said;
+    bool ended = RoadMoveRows(r, step, "E2E.MANY", rows, "E2E.TARGET1", &said, 60000, "fault-01-broken-move");
+    if (!ended)
+        Fail(r, step, "the program did not say the move ended: \"" + said.status + "\"");
+    std::string told = said.status;
+    for (const E2EBox &b : said.boxes)
+        told += "\n" + b.caption + ": " + b.text;
+    if (told.find("MQRC_CONNECTION_BROKEN") == std::string::npos && told.find("2009") == std::string::npos)
+        Fail(r, step, "the user was not told of the broken connection: " + told);
+    fprintf(stderr, "e2e: %s: the program said: %s\n", step, told.c_str());
+    MQSimFaultInOwner((PMQCHAR) "MQPUT", (PMQCHAR) "E2EQM", 1, 0, 0, 0);
+    /* backed out as one unit: the source as it was, the target empty */
+    Expect(r, step, "E2E.TARGET1", {});
+    if (Depth("E2E.MANY") != (MQLONG)many.size())
+        Fail(r, step, "E2E.MANY holds " + std::to_string(Depth("E2E.MANY")) + " messages after the break");
+    const char *touched[] = {"E2E.MANY", "E2E.TARGET1"};
+    CheckQueues(r, step, touched, 2);
+
+    /* connected again on the next request: the same rows moved */
+    ended = RoadMoveRows(r, step, "E2E.MANY", rows, "E2E.TARGET1", &said, 60000, "fault-01-move-again");
+    Said(r, step, ended, said, "10 messages moved");
+    Expect(r, step, "E2E.TARGET1", moved);
+    CheckQueues(r, step, touched, 2);
+}
