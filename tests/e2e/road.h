@@ -75,7 +75,8 @@ enum RoadAct { RA_COPY = 597, RA_MOVE = 598, RA_DELETE = 599 };
 /* From the frame's message list of queue (opened from the tree when the
  * frame shows another), acts on the rows at the given indexes (from 0,
  * in the list's first page), or on all messages of the queue when rows
- * is empty ("Move All"): the rows clicked (Ctrl held), a copy or move
+ * is empty ("Move All", which the list cannot be switched to yet: that
+ * fails the step): the rows clicked (Ctrl held), a copy or move
  * dropped on the target's tree line (Shift held for a copy), a delete
  * by its command; the confirmation answered Yes (its picture shot as
  * "<shot>-confirm" when shot is given, the list as "<shot>" once the
