@@ -224,6 +224,14 @@ TEST_F(Commands, OneCommandForAllRowsWithLists)
     EXPECT_EQ(parms[1].type, MQCFT_INTEGER_LIST);
     EXPECT_EQ(parms[1].value, "6,10,1");
     EXPECT_EQ(parms.back().id, 10051);                 /* the dialog's qualifier last */
+    /* the qualifier is the view's selection mode; none chosen: each id at
+       its position (never the dialog's address) */
+    d->viewOptions = 0x20;
+    ASSERT_EQ(BuildSelectionList(d, &Channels, PCFFindActionDef(Actions, 520), buffer, sizeof buffer, &length), 0);
+    EXPECT_EQ(Walk(buffer, length, &command).back().value, "33");
+    d->viewOptions = 0x8;
+    ASSERT_EQ(BuildSelectionList(d, &Channels, PCFFindActionDef(Actions, 520), buffer, sizeof buffer, &length), 0);
+    EXPECT_EQ(Walk(buffer, length, &command).back().value, "8");
 }
 
 TEST_F(Commands, WhereFilters)

@@ -257,6 +257,7 @@ typedef void (*RoadStep)(Road *r);
  * Open brings its message into the frame's message pane. */
 static const RoadStep RoadSteps[] = {
     Browse,
+    CopyMoveDelete,
     DeadLetters,
     SecondFrame,
     Alter,
@@ -265,6 +266,7 @@ static const RoadStep RoadSteps[] = {
 
 /* The fault run after the start, on a queue manager of its own. */
 static const RoadStep FaultSteps[] = {
+    BrokenMove,
     SilentServer,
     Quit,
 };
