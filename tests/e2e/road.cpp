@@ -254,6 +254,8 @@ typedef void (*RoadStep)(Road *r);
 /* The road after the start, in a user's order. */
 static const RoadStep RoadSteps[] = {
     Browse,
+    PutNew,
+    UnloadLoad,
     DeadLetters,
     Alter,
     Exit,

@@ -60,3 +60,23 @@ int OpenFromTree(Road *r, const char *step, const char *queue, int rows);
 HWND FieldEditor(HWND dialog);
 void TypeOver(HWND editor, const char *text);
 void Press(HWND dialog, int id);
+
+/* The put dialog (roadput.cpp), opened from the frame's menu on the
+   location's line and filled as a user fills it; Put pressed.  The
+   dialog, or null with the failure logged. */
+struct RoadPut {
+    const char *queue;
+    const char *text;          /* typed; "\n" is the Enter key */
+    const char *persistence;   /* an entry of its list: "Persistent", ... */
+    const char *count;         /* Message Count (null: "1") */
+    bool syncpoint;
+    const char *shot;          /* the filled dialog's picture, or null */
+};
+HWND RoadPutDialog(Road *r, const char *step, const RoadPut &put);
+/* The put dialog's status line once the put thread has answered (up to
+   ms): "1 message put in ..." or the failure's text. */
+std::string RoadPutResult(HWND dialog, int ms);
+
+/* steps 5 and 7 */
+void PutNew(Road *r);
+void UnloadLoad(Road *r);
