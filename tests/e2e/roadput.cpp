@@ -6,6 +6,7 @@
 
 #include <commctrl.h>
 
+#include <cctype>
 #include <cstring>
 #include <map>
 
@@ -199,24 +200,61 @@ void PutNew(Road *r)
 
 /* ---- unload and load ------------------------------------------------------------ */
 
-/* The descriptor fields a load with "Set all context" keeps: the
- * message's own and its whole context. */
-static std::string DescriptorDiff(const MQMD &a, const MQMD &b)
-{
+/* The descriptor fields a load keeps whatever its context option: the
+ * message's own (its MsgId and data are checked apart); then the
+ * context fields, which only "Set all context" keeps. */
 #define FIELD(f) {#f, offsetof(MQMD, f), sizeof(((MQMD *)nullptr)->f)}
-    static const struct { const char *name; size_t at, size; } kept[] = {
-        FIELD(Report), FIELD(MsgType), FIELD(Expiry), FIELD(Feedback), FIELD(Encoding),
-        FIELD(CodedCharSetId), FIELD(Format), FIELD(Priority), FIELD(Persistence), FIELD(CorrelId),
-        FIELD(ReplyToQ), FIELD(ReplyToQMgr), FIELD(UserIdentifier), FIELD(AccountingToken),
-        FIELD(ApplIdentityData), FIELD(PutApplType), FIELD(PutApplName), FIELD(PutDate), FIELD(PutTime),
-        FIELD(ApplOriginData),
-    };
+static const struct { const char *name; size_t at, size; } Kept[] = {
+    FIELD(Report), FIELD(MsgType), FIELD(Expiry), FIELD(Feedback), FIELD(Encoding),
+    FIELD(CodedCharSetId), FIELD(Format), FIELD(Priority), FIELD(Persistence), FIELD(CorrelId),
+    FIELD(ReplyToQ), FIELD(ReplyToQMgr),
+    FIELD(UserIdentifier), FIELD(AccountingToken), FIELD(ApplIdentityData), FIELD(PutApplType),
+    FIELD(PutApplName), FIELD(PutDate), FIELD(PutTime), FIELD(ApplOriginData),
+};
 #undef FIELD
-    std::string why;
-    for (const auto &f : kept)
-        if (memcmp((const char *)&a + f.at, (const char *)&b + f.at, f.size) != 0)
-            why += std::string(why.empty() ? "" : ", ") + f.name;
+enum { OWN_FIELDS = 12 };
+
+/* The context a load with "Default context" gives: the loading
+ * program's, put now.  Empty, or what is not. */
+static std::string DefaultContextDiff(const MQMD &was, const MQMD &now)
+{
+    std::string why, name(now.PutApplName, 28);
+    for (char &c : name)
+        c = (char)tolower((unsigned char)c);
+    if (name.find("ravolt") == std::string::npos)
+        why += "PutApplName \"" + std::string(now.PutApplName, 28) + "\" ";
+    std::string put(was.PutDate, 16), loaded(now.PutDate, 16);
+    if (loaded < put)
+        why += "PutDate and PutTime " + loaded + " before " + put + " ";
+    if (std::string(now.UserIdentifier, 12).find_first_not_of(' ') == std::string::npos)
+        why += "a blank UserIdentifier ";
     return why;
+}
+
+/* Each message of loaded as it was in source: data, MsgId, its own
+ * descriptor fields, and its context as the option gives it. */
+static void CheckLoaded(Road *r, const std::vector<E2EMsg> &source, const std::vector<E2EMsg> &loaded,
+                        const char *context)
+{
+    std::string diff = E2ESameMessages(source, loaded);
+    if (!diff.empty() || loaded.size() != source.size())
+        Fail(r, "load", std::string("E2E.LOADED does not hold what was unloaded:\n") + diff);
+    std::map<std::string, E2EMsg> was;
+    E2EById(source, &was, &diff);
+    bool setAll = strcmp(context, "Set all context") == 0;
+    for (const E2EMsg &m : loaded) {
+        auto it = was.find(m.msgId);
+        if (it == was.end())
+            continue;
+        std::string why;
+        for (size_t i = 0; i < (setAll ? sizeof Kept / sizeof Kept[0] : (size_t)OWN_FIELDS); i++)
+            if (memcmp((const char *)&it->second.md + Kept[i].at, (const char *)&m.md + Kept[i].at, Kept[i].size))
+                why += std::string(Kept[i].name) + " ";
+        if (!setAll)
+            why += DefaultContextDiff(it->second.md, m.md);
+        if (!why.empty())
+            Fail(r, "load", "message " + m.msgId + " loaded with " + context + " has other " + why);
+    }
 }
 
 /* The run's texts in the dialog's status line until it is done: what
@@ -227,64 +265,69 @@ static std::string RunResult(HWND dialog)
     return WaitStatus(dialog, busy, 1, 30000);
 }
 
-/* 7: E2E.RFH2 unloaded to a file in the road's home (the messages got,
- * Move), then the file loaded into the empty E2E.LOADED with "Set all
- * context": the same messages (MsgId and data), each with its descriptor
- * and context as they were; E2E.RFH2 is left empty. */
-void UnloadLoad(Road *r)
+/* A queue unloaded to a file, its messages got (Move), then the file
+ * loaded into E2E.LOADED with a context option, in the one dialog: the
+ * queue left empty, the file an unload of it, E2E.LOADED holding its
+ * messages as the option says. */
+static void UnloadThenLoad(Road *r, HWND dialog, int queue, const char *file, const char *context,
+                           const char *unloadShot, const char *loadShot)
 {
-    std::vector<E2EMsg> source = r->queues[RQ_RFH2];
-    std::string file = r->home + "\\rfh2.drask";
-    HWND dialog = OpenByMenu(r, "unload", MENU_LOADUNLOAD, "Queue Load/Unload from 'E2EQM'");
-    if (!dialog)
-        return;
+    const char *name = RoadQueues[queue];
+    std::vector<E2EMsg> source = r->queues[queue], before = r->queues[RQ_LOADED];
     if (!ChooseTab(dialog, ID_INPUTTAB, 0) || !ChooseTab(dialog, ID_OUTPUTTAB, 1))
         Fail(r, "unload", "the Queue input and DRASK File output tabs cannot be chosen");
-    TypeInto(dialog, ID_QUEUE, "E2E.RFH2");
+    TypeInto(dialog, ID_QUEUE, name);
     Check(dialog, ID_MOVE, true);
-    TypeInto(dialog, ID_OUTFILE, file.c_str());
+    TypeInto(dialog, ID_OUTFILE, file);
     Press(dialog, ID_APPLY);
     std::string said = RunResult(dialog);
-    std::string want = "Completed: " + std::to_string(source.size()) + " Messages (";
+    std::string want = "Completed: " + std::to_string(source.size()) + " Message" + (source.size() == 1 ? "" : "s") + " (";
     if (said.compare(0, want.size(), want) != 0)
         Fail(r, "unload", "the dialog says \"" + said + "\"");
-    E2EShot(dialog, "road-07-unload");
+    if (unloadShot)
+        E2EShot(dialog, unloadShot);
     std::string text = FileText(file);
-    if (text.compare(0, 7, "* DRASK") != 0 || text.find("* Queue = E2E.RFH2") == std::string::npos)
-        Fail(r, "unload", "the file " + file + " is no unload of E2E.RFH2");
-    if (Depth("E2E.RFH2") != 0)
-        Fail(r, "unload", "E2E.RFH2 still holds " + std::to_string(Depth("E2E.RFH2")) + " messages");
+    if (text.compare(0, 7, "* DRASK") != 0 || text.find(std::string("* Queue = ") + name) == std::string::npos)
+        Fail(r, "unload", std::string("the file ") + file + " is no unload of " + name);
+    if (Depth(name) != 0)
+        Fail(r, "unload", std::string(name) + " still holds " + std::to_string(Depth(name)) + " messages");
 
-    /* the same dialog, the other way round */
     if (!ChooseTab(dialog, ID_INPUTTAB, 1) || !ChooseTab(dialog, ID_OUTPUTTAB, 0))
         Fail(r, "load", "the DRASK File input and Queue output tabs cannot be chosen");
-    TypeInto(dialog, ID_INFILE, file.c_str());
+    TypeInto(dialog, ID_INFILE, file);
     TypeInto(dialog, ID_OUTQUEUE, "E2E.LOADED");
-    if (!Choose(dialog, ID_CONTEXT, "Set all context"))
-        Fail(r, "load", "the dialog offers no \"Set all context\"");
+    if (!Choose(dialog, ID_CONTEXT, context))
+        Fail(r, "load", std::string("the dialog offers no \"") + context + "\"");
     Press(dialog, ID_APPLY);
     said = RunResult(dialog);
     if (said.compare(0, want.size(), want) != 0)
         Fail(r, "load", "the dialog says \"" + said + "\"");
-    E2EShot(dialog, "road-07-load");
-    PostMessageA(dialog, WM_CLOSE, 0, 0);
+    if (loadShot)
+        E2EShot(dialog, loadShot);
 
     std::vector<E2EMsg> loaded;
     if (E2EQueue("E2EQM", "E2E.LOADED", &loaded)) {
         Fail(r, "load", "E2E.LOADED cannot be browsed");
         return;
     }
-    std::string diff = E2ESameMessages(source, loaded);
-    if (!diff.empty())
-        Fail(r, "load", "E2E.LOADED does not hold what E2E.RFH2 held:\n" + diff);
-    std::map<std::string, E2EMsg> was;
-    E2EById(source, &was, &diff);
-    for (const E2EMsg &m : loaded) {
-        auto it = was.find(m.msgId);
-        std::string fields = it == was.end() ? "" : DescriptorDiff(it->second.md, m.md);
-        if (!fields.empty())
-            Fail(r, "load", "message " + m.msgId + " was loaded with other " + fields);
-    }
-    const char *touched[] = {"E2E.RFH2", "E2E.LOADED"};
+    CheckLoaded(r, source, NewMessages(before, loaded), context);
+    if (loaded.size() != before.size() + source.size())
+        Fail(r, "load", "E2E.LOADED holds " + std::to_string(loaded.size()) + " messages");
+    const char *touched[] = {name, "E2E.LOADED"};
     CheckQueues(r, "load", touched, 2);
+}
+
+/* 7: E2E.RFH2 unloaded to a file in the road's home and loaded into the
+ * empty E2E.LOADED with "Set all context" (every descriptor field as it
+ * was); then E2E.JSON the same way with "Default context" (the message's
+ * own fields kept, the context the program's, put now). */
+void UnloadLoad(Road *r)
+{
+    HWND dialog = OpenByMenu(r, "unload", MENU_LOADUNLOAD, "Queue Load/Unload from 'E2EQM'");
+    if (!dialog)
+        return;
+    UnloadThenLoad(r, dialog, RQ_RFH2, (r->home + "\\rfh2.drask").c_str(), "Set all context", "road-07-unload",
+                   "road-07-load");
+    UnloadThenLoad(r, dialog, RQ_JSON, (r->home + "\\json.drask").c_str(), "Default context", nullptr, nullptr);
+    PostMessageA(dialog, WM_CLOSE, 0, 0);
 }
