@@ -156,7 +156,7 @@ static std::vector<E2EMsg> NewMessages(const std::vector<E2EMsg> &before, const 
 void PutNew(Road *r)
 {
     const char *typed = "Put through the road's put dialog\nsecond line: 42 <ok/>";
-    RoadPut put = {"E2E.TEXT", typed, "Persistent", "1", true, "road-05-put"};
+    RoadPut put = {"E2E.TEXT", typed, "Persistent", "1", true, nullptr};
     std::vector<E2EMsg> before = r->queues[RQ_TEXT];
     HWND dialog = RoadPutDialog(r, "put", put);
     if (!dialog)
@@ -164,7 +164,7 @@ void PutNew(Road *r)
     std::string said = RoadPutResult(dialog, 15000);
     if (said.compare(0, 17, "1 message put in ") != 0)
         Fail(r, "put", "the put dialog says \"" + said + "\"");
-    E2EShot(dialog, "road-05-put-done");
+    E2EShot(dialog, "road-05-put");
     PostMessageA(dialog, WM_CLOSE, 0, 0);
 
     MQLONG platform = 0;
