@@ -73,6 +73,8 @@ struct RoadPut {
     const char *shot;          /* the filled dialog's picture, or null */
 };
 HWND RoadPutDialog(Road *r, const char *step, const RoadPut &put);
+/* The same, filled but Put not pressed: Press(dialog, IDOK) puts. */
+HWND RoadPutFill(Road *r, const char *step, const RoadPut &put);
 /* The put dialog's status line once the put thread has answered (up to
    ms): "1 message put in ..." or the failure's text. */
 std::string RoadPutResult(HWND dialog, int ms);

@@ -113,7 +113,7 @@ static HWND OpenByMenu(Road *r, const char *step, int command, const char *title
 
 /* ---- the put dialog ---------------------------------------------------------- */
 
-HWND RoadPutDialog(Road *r, const char *step, const RoadPut &put)
+HWND RoadPutFill(Road *r, const char *step, const RoadPut &put)
 {
     HWND dialog = OpenByMenu(r, step, MENU_PUT, "MQPUT from 'E2EQM'");
     if (!dialog)
@@ -126,7 +126,14 @@ HWND RoadPutDialog(Road *r, const char *step, const RoadPut &put)
     TypeInto(dialog, ID_MESSAGE, put.text);
     if (put.shot)
         E2EShot(dialog, put.shot);
-    Press(dialog, IDOK);
+    return dialog;
+}
+
+HWND RoadPutDialog(Road *r, const char *step, const RoadPut &put)
+{
+    HWND dialog = RoadPutFill(r, step, put);
+    if (dialog)
+        Press(dialog, IDOK);
     return dialog;
 }
 
@@ -331,3 +338,4 @@ void UnloadLoad(Road *r)
     UnloadThenLoad(r, dialog, RQ_JSON, (r->home + "\\json.drask").c_str(), "Default context", nullptr, nullptr);
     PostMessageA(dialog, WM_CLOSE, 0, 0);
 }
+
