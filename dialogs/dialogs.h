@@ -97,6 +97,10 @@ static_assert(((DF_AUTO_EXECUTE | DF_REFRESH_DUE | DF_MULTI_NAME | DF_NAME_CHANG
 #define DV_ALL_MESSAGES     0x8       /* an action applies to all messages */
 #define DV_NEW_OBJECT       0x4000000 /* names of a new object are checked */
 
+/* Display flag: a drag-and-drop command is being built (its target is
+ * the drop's, not the dialog's target fields). */
+#define PCFDISP_DROP        0x4000
+
 /* Status flags. */
 #define DS_TRUNCATED    0x1
 #define DS_NO_MESSAGES  0x2           /* validation messages are not shown */

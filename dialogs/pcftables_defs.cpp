@@ -760,9 +760,9 @@ static PCFFieldEntry FE_msgdet[] = {
 static const PCFActionDef AC_msgs[] = {
     { 0, 0, 0, 10002, 1, nullptr, "&Refresh", 0x1C001, 0x0, nullptr, nullptr, nullptr, "Display refreshed" },
     { 0, 0, 0, 10004, 596, nullptr, "&Open", 0x4001, 0x10, nullptr, nullptr, nullptr, nullptr },
-    { 0, 0, 0, 10007, 597, nullptr, "?8:&Copy All:&Copy", 0x10004001, 0x0, nullptr, "copy message", "copy these %d messages", "%s" },
-    { 0, 0, 0, 10008, 598, nullptr, "?8:&Move All:&Move", 0x20004001, 0x0, nullptr, "move message", "move these %d messages", "%s" },
-    { 0, 0, 0, 10009, 599, nullptr, "?8:De&lete All:De&lete", 0x40004001, 0x0, nullptr, "delete message", "delete these %d messages", "%s" },
+    { 0, 0, 0, 10007, 597, nullptr, "?8:&Copy All:&Copy", 0x10044403, 0x40400, nullptr, "copy message", "copy these %d messages", "%s" },
+    { 0, 0, 0, 10008, 598, nullptr, "?8:&Move All:&Move", 0x20044403, 0x40400, nullptr, "move message", "move these %d messages", "%s" },
+    { 0, 0, 0, 10009, 599, nullptr, "?8:De&lete All:De&lete", 0x40044403, 0x40400, nullptr, "delete message", "delete these %d messages", "%s" },
     { 0, 0, 0, 0, 65535, nullptr, nullptr, 0x80, 0x0, nullptr, nullptr, nullptr, nullptr },
     { 0, 0, 0, 10049, 941, nullptr, "&Add", 0x0, 0x100, nullptr, nullptr, nullptr, nullptr },
     { 0, 0, 0, 0, 567, nullptr, "&Put...", 0x800, 0x0, nullptr, nullptr, nullptr, nullptr },
@@ -797,6 +797,8 @@ static PCFFieldEntry FE_msgs[] = {
     { 0, 0, 0, nullptr, &FD_MYPCFA_TARGET_QM, 0, 0x0, nullptr, 0xFFFFFFFF, 0 },
     { 0, 0, 0, nullptr, &FD_MYPCFA_DIALOG_QUALIFIER, 0, 0x2, nullptr, 0xFFFFFFFF, 0 },
     { 0, 0, 0, nullptr, &FD_MYPCFA_MULTI_QMNAME, 0, 0x2, nullptr, 0xFFFFFFFF, 0 },
+    { 0, 0, 0, nullptr, &FD_MYPCFA_POSITION, 0, 0x484, nullptr, 0xFFFFFFFF, 0 },
+    { 0, 0, 0, nullptr, &FD_MYPCFA_MSGID, 0, 0x484, nullptr, 0xFFFFFFFF, 0 },
     { 0, 0, 0, nullptr, nullptr, 0, 0, nullptr, 0xFFFFFFFF, 0 }
 };
 static PCFFieldEntry FE_msgattrs[] = {

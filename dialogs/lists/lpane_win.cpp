@@ -29,26 +29,26 @@ void PCFSetDragHooks(const PCFDRAGHOOKS *hooks)
 
 /* ---- the list pane ---- */
 
-static HCURSOR Target(LPARAM lp)
+static HCURSOR Target(HWND pane, LPARAM lp)
 {
     POINT pt = { (short)LOWORD(lp), (short)HIWORD(lp) };
-    return DragHooks.overTarget ? DragHooks.overTarget(DragHooks.context, pt) : nullptr;
+    return DragHooks.overTarget ? DragHooks.overTarget(DragHooks.context, pane, pt) : nullptr;
 }
 
 /* 6027: a drop; over a target, copy (Shift) or move the rows there. */
-static void Drop(DialogWords *d, LPARAM lp)
+static void Drop(DialogWords *d, HWND pane, LPARAM lp)
 {
-    HCURSOR over = Target(lp);
+    HCURSOR over = Target(pane, lp);
     if (DragHooks.cancel)
         DragHooks.cancel(DragHooks.context);
     if (!over)
         return;
     uint32_t id = GetKeyState(VK_SHIFT) < 0 ? 597 : 598;
     const PCFHOOKS *h = PCFHooks();
-    d->displayFlags |= 0x4000;
+    d->displayFlags |= PCFDISP_DROP;
     if (h->doCommand)
         h->doCommand(h->context, d, id, nullptr, nullptr);
-    d->displayFlags &= ~0x4000u;
+    d->displayFlags &= ~PCFDISP_DROP;
 }
 
 LRESULT CALLBACK PCFListPaneProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
@@ -66,13 +66,13 @@ LRESULT CALLBACK PCFListPaneProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
     case WM_ERASEBKGND:
         return 1;
     case CN_DRAGOUT: {
-        HCURSOR c = Target(lp);
+        HCURSOR c = Target(hwnd, lp);
         SetCursor(c ? c : LoadCursor(nullptr, IDC_NO));
         return 0;
     }
     case CN_DROP:
         if (d)
-            Drop(d, lp);
+            Drop(d, hwnd, lp);
         return 0;
     case CN_DRAGBACK:
         if (DragHooks.cancel)

@@ -350,6 +350,12 @@ static int ListParm(MQPP *pp, DialogWords *d, const PCFFieldDef *f, PCFROW **row
 /* The last target queue and queue manager of a copy or move. */
 static char LastTarget[2][50];
 
+void PCFSetDropTarget(const char *queue, const char *qmgr)
+{
+    UTStrCopy(LastTarget[0], queue ? queue : "", sizeof LastTarget[0]);
+    UTStrCopy(LastTarget[1], qmgr ? qmgr : "", sizeof LastTarget[1]);
+}
+
 /* A parameter from the dialog's data area; 2110 for a type it cannot send. */
 static int AreaParm(MQPP *pp, DialogWords *d, const PCFFieldEntry *e, MQLONG *cc, MQLONG *rc)
 {
@@ -363,7 +369,7 @@ static int AreaParm(MQPP *pp, DialogWords *d, const PCFFieldEntry *e, MQLONG *cc
         return 0;
     case 4: case 5: case 25: {
         const char *text = present ? PCFRecText(r) : "";
-        if ((d->definition->flags & 0x4000) && (f->attrId == TARGET_Q || f->attrId == TARGET_QM)) {
+        if ((d->displayFlags & PCFDISP_DROP) && (f->attrId == TARGET_Q || f->attrId == TARGET_QM)) {
             char *last = LastTarget[f->attrId == TARGET_QM];
             if (*text)
                 UTStrCopy(last, text, sizeof LastTarget[0]);
@@ -427,7 +433,12 @@ int BuildSelectionList(DialogWords *d, const PCFCommandDef *target, const PCFAct
         }
     }
     Done(&sel);
-    AddInt(&pp, QUALIFIER, (int32_t)((uintptr_t)d & 0x7FFFFFFF), &cc, &rc);
+    /* the view's selection mode; none chosen: each id checked at its
+       position, so that a row whose message has gone acts on no other */
+    uint32_t qualifier = d->viewOptions;
+    if (!(qualifier & 0xF))
+        qualifier |= 0x1;
+    AddInt(&pp, QUALIFIER, (int32_t)qualifier, &cc, &rc);
     if (cc)
         return (int)rc;
     *length = (uint32_t)pp.position;

@@ -332,6 +332,10 @@ int PCFRowCommand(DialogWords *dialog, QMS **location, PCFREQINFO *info, const P
  * "No Storage"), 2110 for a type it cannot send, else an MQ reason. */
 int BuildSelectionList(DialogWords *dialog, const PCFCommandDef *target, const PCFActionDef *action,
                        uint8_t *out, uint32_t room, uint32_t *length);
+/* The target of a copy or move dropped on a queue: the queue and its
+ * queue manager, taken by BuildSelectionList while the drop's command is
+ * built (display flag PCFDISP_DROP) and kept as the last target. */
+void PCFSetDropTarget(const char *queue, const char *qmgr);
 /* The dialog's WHERE filter: MQCFT_INTEGER_FILTER, _STRING_FILTER or
  * _BYTE_STRING_FILTER (hex text); length -1: NUL-ended.  0, 1 bad input. */
 int SetWhereFilter(DialogWords *dialog, int active, int32_t type, int32_t parameter, int32_t op,

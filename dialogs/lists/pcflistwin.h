@@ -88,7 +88,7 @@ void PCFCopyListText(DialogWords *dialog);
 /* What a drag over a drop target issues; the shell hooks tell targets. */
 struct PCFDRAGHOOKS {
     void *context;
-    HCURSOR (*overTarget)(void *ctx, POINT screen);     /* null: none */
+    HCURSOR (*overTarget)(void *ctx, HWND pane, POINT screen);     /* null: none */
     void (*cancel)(void *ctx);
 };
 void PCFSetDragHooks(const PCFDRAGHOOKS *hooks);

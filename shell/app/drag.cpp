@@ -8,6 +8,7 @@
 #include <cstring>
 
 #include "cmddlg.h"
+#include "pcflistwin.h"
 #include "pcfwin.h"
 #include "tkcontrols.h"
 #include "tkwin.h"
@@ -106,4 +107,36 @@ void DragCancel(void)
 int DragInProgress(void)
 {
     return drag.active;
+}
+
+/* The list panes' hooks: the queue under the point (a drop there copies
+ * or moves the rows to it: its queue and queue manager become the
+ * target of the command the drop builds), and the drag's end. */
+static HCURSOR pane_over_target(void *, HWND pane, POINT screen)
+{
+    HCURSOR cursor = nullptr;
+    int found = DragOverTarget(pane, screen, &cursor);
+    DragSetCursorMode(pane, nullptr, 1, screen);
+    if (!found)
+        return nullptr;
+    char qm[49] = "";
+    if (drag.location)
+        snprintf(qm, sizeof qm, "%.48s", drag.location->qmName);
+    for (size_t n = strlen(qm); n && qm[n - 1] == ' '; n--)
+        qm[n - 1] = 0;
+    PCFSetDropTarget(drag.queue, qm);
+    return cursor;
+}
+
+static void pane_drag_cancel(void *)
+{
+    DragCancel();
+}
+
+void DragInstallHooks(void)
+{
+    PCFDRAGHOOKS h = {};
+    h.overTarget = pane_over_target;
+    h.cancel = pane_drag_cancel;
+    PCFSetDragHooks(&h);
 }

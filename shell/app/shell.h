@@ -238,6 +238,8 @@ int DragOverTarget(HWND source, POINT screen, HCURSOR *cursor);
 void DragSetCursorMode(HWND list, const char *text, int copyAllowed, POINT position);
 void DragCancel(void);
 int DragInProgress(void);
+/* The dialogs' list panes told where a drag of their rows is. */
+void DragInstallHooks(void);
 
 /* The confirmation questions of the shell go to this hook when it is set
  * (tests answer them; 1 yes). */

@@ -390,6 +390,7 @@ void ShellInstallHooks(void)
     s.toolbarImage = toolbar_image;
     s.messageFile = MsgFileCommand;
     PCFSetShellHooks(&s);
+    DragInstallHooks();
 
     LOCHOOKS l = {};
     l.addRow = add_row;

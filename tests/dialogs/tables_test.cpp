@@ -204,7 +204,7 @@ TEST(Tables, DefinitionsHaveTheirShapeAndSizes)
         { &PCFQueueDef, "Queue", 13, 86, 0, 0, 0x80, 0, "QUEUE", "queue", 1435, 3304 },
         { &PCFQueueListDef, "Queue List", 14, 5, 1002, 588, 0x8080, 0, "QUEUE", "queues", 545, 2600 },
         { &PCFMessageDetailDef, "Message Detail", 30, 36, 0, 0, 0x22, 10010, "MESSAGE", "msgdet", 1113, 2344 },
-        { &PCFMessageListDef, "Message List", 25, 11, 10001, 594, 0x80002, 10010, "MESSAGE", "msgs", 11162, 11875 },
+        { &PCFMessageListDef, "Message List", 25, 13, 10001, 594, 0x80002, 10010, "MESSAGE", "msgs", 11162, 11875 },
         { &PCFMessageDef, "Message", 90, 11, 0, 0, 0x400166, 10010, "MSGDETAIL", "msg", 178, 840 },
         { &PCFCommandLevelDef, "Command Level", 4, 2, 0, 0, 0x1, 0, "CMDLVL", nullptr, 12, 568 },
         { &PCFQmgrInfoDef, "Queue Manager", 4, 0, 1001, 0, 0, 0, "QMGR", nullptr, 0, 536 },

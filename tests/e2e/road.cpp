@@ -255,6 +255,7 @@ typedef void (*RoadStep)(Road *r);
 static const RoadStep RoadSteps[] = {
     Browse,
     PutNew,
+    CopyMoveDelete,
     UnloadLoad,
     DeadLetters,
     Alter,

@@ -82,3 +82,32 @@ std::string RoadPutResult(HWND dialog, int ms);
 /* steps 5 and 7 */
 void PutNew(Road *r);
 void UnloadLoad(Road *r);
+
+/* ---- copy, move and delete in the frame's message list (roadmove.cpp) ---- */
+
+/* What the program said of a copy, move or delete: whether it said the
+ * command ended (within the time given), the message list's status line
+ * then, and the boxes it showed meanwhile (the confirmation first). */
+struct RoadSaid {
+    bool ended;
+    std::string status;
+    std::vector<E2EBox> boxes;
+};
+enum RoadAct { RA_COPY = 597, RA_MOVE = 598, RA_DELETE = 599 };
+/* From the frame's message list of queue (opened from the tree when the
+ * frame shows another), acts on the rows at the given indexes (from 0,
+ * in the list's first page), or on all messages of the queue when rows
+ * is empty ("Move All"): the rows clicked (Ctrl held), a copy or move
+ * dropped on the target's tree line (Shift held for a copy), a delete
+ * by its command; the confirmation answered Yes (its picture shot as
+ * "<shot>-confirm" when shot is given, the list as "<shot>" once the
+ * command ended).  Returns once the program said the command ended, or
+ * after ms: true when it did. */
+bool RoadActRows(Road *r, const char *step, RoadAct act, const char *queue, const std::vector<int> &rows,
+                 const char *target, RoadSaid *said, int ms = 60000, const char *shot = nullptr);
+/* The move: RoadActRows with RA_MOVE. */
+bool RoadMoveRows(Road *r, const char *step, const char *queue, const std::vector<int> &rows, const char *target,
+                  RoadSaid *said, int ms = 60000, const char *shot = nullptr);
+
+/* The road's step of copy, move and delete. */
+void CopyMoveDelete(Road *r);
