@@ -257,7 +257,9 @@ typedef void (*RoadStep)(Road *r);
  * Open brings its message into the frame's message pane. */
 static const RoadStep RoadSteps[] = {
     Browse,
+    PutNew,
     CopyMoveDelete,
+    UnloadLoad,
     DeadLetters,
     SecondFrame,
     Alter,

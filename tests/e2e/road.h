@@ -73,6 +73,28 @@ void EditMessage(Road *r);
 void OpenDeadLetter(Road *r);
 void FailedSave(Road *r);
 
+/* The put dialog (roadput.cpp), opened from the frame's menu on the
+   location's line and filled as a user fills it; Put pressed.  The
+   dialog, or null with the failure logged. */
+struct RoadPut {
+    const char *queue;
+    const char *text;          /* typed; "\n" is the Enter key */
+    const char *persistence;   /* an entry of its list: "Persistent", ... */
+    const char *count;         /* Message Count (null: "1") */
+    bool syncpoint;
+    const char *shot;          /* the filled dialog's picture, or null */
+};
+HWND RoadPutDialog(Road *r, const char *step, const RoadPut &put);
+/* The same, filled but Put not pressed: Press(dialog, IDOK) puts. */
+HWND RoadPutFill(Road *r, const char *step, const RoadPut &put);
+/* The put dialog's status line once the put thread has answered (up to
+   ms): "1 message put in ..." or the failure's text. */
+std::string RoadPutResult(HWND dialog, int ms);
+
+/* steps 5 and 7 */
+void PutNew(Road *r);
+void UnloadLoad(Road *r);
+
 /* ---- copy, move and delete in the frame's message list (roadmove.cpp) ---- */
 
 /* What the program said of a copy, move or delete: whether it said the
