@@ -294,12 +294,14 @@ int main(int argc, char **argv)
             fprintf(stderr, "e2e: the program opened no window: the road is not driven\n");
         return Finish(&r, started);
     }
-    if (faults)
-        for (RoadStep step : FaultSteps)
-            step(&r);
-    else
-        for (RoadStep step : RoadSteps)
-            step(&r);
+    const RoadStep *steps = faults ? FaultSteps : RoadSteps;
+    size_t count = faults ? sizeof FaultSteps / sizeof *FaultSteps : sizeof RoadSteps / sizeof *RoadSteps;
+    for (size_t i = 0; i < count; i++) {
+        ULONGLONG began = GetTickCount64();
+        steps[i](&r);
+        fprintf(stderr, "e2e: step %zu of the %s took %.1f s\n", i + 1, faults ? "fault run" : "road",
+                (GetTickCount64() - began) / 1000.0);
+    }
     fprintf(stderr, "e2e: %d failure(s)\n", r.failures);
     return Finish(&r, r.failures ? 1 : 0);
 }
