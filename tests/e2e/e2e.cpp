@@ -318,17 +318,23 @@ static std::string Hex(const MQBYTE *p, size_t n)
     return s;
 }
 
-MQLONG E2EQueue(const char *qmgr, const char *queue, std::vector<E2EMsg> *out)
+MQLONG E2EConnect(const char *qmgr, MQHCONN *hc)
 {
-    out->clear();
     char name[48];
     memset(name, ' ', 48);
     memcpy(name, qmgr, strnlen(qmgr, 48));
+    MQLONG cc, rc;
+    MQCONN(name, hc, &cc, &rc);
+    return cc == MQCC_FAILED ? rc : 0;
+}
+
+MQLONG E2EQueue(const char *qmgr, const char *queue, std::vector<E2EMsg> *out)
+{
+    out->clear();
     MQHCONN hc;
     MQHOBJ ho;
-    MQLONG cc, rc;
-    MQCONN(name, &hc, &cc, &rc);
-    if (cc == MQCC_FAILED)
+    MQLONG cc = MQCC_OK, rc = E2EConnect(qmgr, &hc);
+    if (rc)
         return rc;
     MQOD od = {MQOD_DEFAULT};
     memset(od.ObjectName, ' ', 48);

@@ -79,6 +79,8 @@ struct E2EMsg {
     MQMD md;
     MQLONG length;
 };
+/* A connection to a queue manager by its name: 0 or the reason. */
+MQLONG E2EConnect(const char *qmgr, MQHCONN *hc);
 /* Every message of a queue, browsed in order: 0 or the reason. */
 MQLONG E2EQueue(const char *qmgr, const char *queue, std::vector<E2EMsg> *out);
 /* A queue's messages by MsgId; false (with why) when an id occurs twice. */

@@ -198,6 +198,17 @@ static int Finish(Road *r, int result)
     return result;
 }
 
+/* File Exit, as the menu sends it: the program must end within 30 s
+ * (the watchdog answering its question), and is ended otherwise. */
+static void ExitProgram(Road *r, const char *step)
+{
+    E2ECommand(r->frame, 519);
+    if (!E2EEnded(&r->program, 30000))
+        Fail(r, step, "the program did not end after File Exit");
+    E2EWatchdogStop();
+    E2EEnd(&r->program, 1000);
+}
+
 /* 10: the program ends through its own exit (the question answered
  * Yes): the configuration is written once, the previous one kept; the
  * next start finds the location and its queues again. */
@@ -205,11 +216,7 @@ static void Exit(Road *r)
 {
     std::string before = FileText(r->config + "\\RAVOLT.CFG");
     E2ECommand(r->frame, 934);                      /* View, Save search values */
-    E2ECommand(r->frame, 519);
-    if (!E2EEnded(&r->program, 30000))
-        Fail(r, "exit", "the program did not end after File Exit");
-    E2EWatchdogStop();
-    E2EEnd(&r->program, 1000);
+    ExitProgram(r, "exit");
     std::string after = FileText(r->config + "\\RAVOLT.CFG");
     if (after.find("QM:E2EQM") == std::string::npos)
         Fail(r, "exit", "the configuration written holds no location E2EQM");
@@ -229,11 +236,7 @@ static void Exit(Road *r)
     if (!TreeShowsRoad(r, 30000, &missing))
         Fail(r, "start again", "queues missing from the tree: " + missing);
     E2EShot(r->frame, "road-10-start-again");
-    E2ECommand(r->frame, 519);
-    if (!E2EEnded(&r->program, 30000))
-        Fail(r, "start again", "the program did not end after File Exit");
-    E2EWatchdogStop();
-    E2EEnd(&r->program, 1000);
+    ExitProgram(r, "start again");
     CheckQueues(r, "start again", nullptr, 0, true);
 }
 
@@ -241,11 +244,7 @@ static void Exit(Road *r)
  * in full, nothing lost or doubled by the faults. */
 static void Quit(Road *r)
 {
-    E2ECommand(r->frame, 519);
-    if (!E2EEnded(&r->program, 30000))
-        Fail(r, "quit", "the program did not end after File Exit");
-    E2EWatchdogStop();
-    E2EEnd(&r->program, 1000);
+    ExitProgram(r, "quit");
     CheckQueues(r, "quit", nullptr, 0, true);
 }
 

@@ -40,13 +40,9 @@ void Fail(Road *r, const char *step, const std::string &why)
  * asked. */
 bool Inquire(const char *queue, MQLONG selector, MQLONG *value, std::string *text)
 {
-    char qm[48];
-    memset(qm, ' ', sizeof qm);
-    memcpy(qm, "E2EQM", 5);
     MQHCONN hc;
     MQLONG cc, rc;
-    MQCONN(qm, &hc, &cc, &rc);
-    if (cc == MQCC_FAILED)
+    if (E2EConnect("E2EQM", &hc))
         return false;
     MQOD od = {MQOD_DEFAULT};
     od.ObjectType = queue ? MQOT_Q : MQOT_Q_MGR;
