@@ -8,6 +8,7 @@
 #include <cstring>
 
 #include "cmddlg.h"
+#include "cstext.h"
 #include "pcflistwin.h"
 #include "pcfwin.h"
 #include "tkcontrols.h"
@@ -122,8 +123,7 @@ static HCURSOR pane_over_target(void *, HWND pane, POINT screen)
     char qm[49] = "";
     if (drag.location)
         snprintf(qm, sizeof qm, "%.48s", drag.location->qmName);
-    for (size_t n = strlen(qm); n && qm[n - 1] == ' '; n--)
-        qm[n - 1] = 0;
+    UTTrimRight(qm, (int)strlen(qm));
     PCFSetDropTarget(drag.queue, qm);
     return cursor;
 }
