@@ -152,16 +152,8 @@ static HWND AlterField(Road *r, const char *step, int command, const char *title
     }
     TypeOver(editor, now);
     Press(dialog, 575);
-    HWND status = E2EFindChild(dialog, "ComboBox", 17);
-    std::string said;
-    for (int waited = 0; waited < 10000; waited += 200) {
-        said = status ? E2EText(status) : "";
-        if (said.find("altered") != std::string::npos)
-            break;
-        Sleep(200);
-    }
-    if (said.find("altered") == std::string::npos)
-        Fail(r, step, "Alter was not confirmed: \"" + said + "\"");
+    if (!StatusComes(dialog, "altered", 10000))
+        Fail(r, step, "Alter was not confirmed: \"" + DialogStatus(dialog) + "\"");
     E2EShot(dialog, shot);
     return dialog;
 }

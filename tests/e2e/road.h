@@ -47,12 +47,15 @@ HWND Tree(Road *r);
 std::string SearchText(Road *r);
 std::string Status(Road *r);
 void SearchQueues(Road *r, const char *text);
+/* a frame's Search Queues field */
+HWND SearchField(HWND frame);
 void ClickLine(HWND tree, int y, bool twice = false);
 void ScanTree(Road *r);
 const TreeLine *LineOf(Road *r, const char *queue);
 bool TreeShowsRoad(Road *r, int ms, std::string *missing);
 
-/* the frame's message list */
+/* the frame's message list: a frame's split list, its rows */
+HWND MessageList(HWND frame);
 int ListRows(Road *r);
 int OpenFromTree(Road *r, const char *step, const char *queue, int rows);
 
@@ -60,6 +63,11 @@ int OpenFromTree(Road *r, const char *step, const char *queue, int rows);
 HWND FieldEditor(HWND dialog);
 void TypeOver(HWND editor, const char *text);
 void Press(HWND dialog, int id);
+/* a command dialog's status line */
+std::string DialogStatus(HWND dialog);
+/* waits up to ms for it to hold (or, with absent, no longer hold) text:
+   whether it came to */
+bool StatusComes(HWND dialog, const char *text, int ms, bool absent = false);
 
 /* roadcs.cpp: a step from a second frame by its accelerators; the
    command server silent (the fault run) */

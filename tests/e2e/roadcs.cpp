@@ -36,27 +36,6 @@ static bool Answers(HWND w)
     return w && SendMessageTimeoutA(w, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 2000, &out) != 0;
 }
 
-/* A command dialog's status line. */
-static std::string DialogStatus(HWND dialog)
-{
-    HWND status = E2EFindChild(dialog, "ComboBox", 17);
-    return status ? E2EText(status) : std::string();
-}
-
-/* Waits up to ms for the dialog's status line to hold (or, with absent,
- * no longer hold) text: whether it came to. */
-static bool StatusComes(HWND dialog, const char *text, int ms, bool absent = false)
-{
-    for (int waited = 0;; waited += 200) {
-        bool holds = DialogStatus(dialog).find(text) != std::string::npos;
-        if (holds != absent)
-            return true;
-        if (waited >= ms)
-            return false;
-        Sleep(200);
-    }
-}
-
 /* Whether a line of an object dialog's fields shows text: each line is
  * clicked from the top and the field editor over it read. */
 static bool FieldShown(HWND dialog, const char *text)
@@ -98,19 +77,6 @@ static bool CommandsAnswered(int ms)
 }
 
 /* ---- a second frame ------------------------------------------------------------ */
-
-/* The panel's Search Queues field of a frame. */
-static HWND SearchField(HWND frame)
-{
-    HWND panel = E2EFindChild(frame, "RAVOLTQM", -1);
-    return panel ? E2EFindChild(panel, "ComboBox", 33) : nullptr;
-}
-
-/* A frame's message list (its split list). */
-static HWND MessageList(HWND frame)
-{
-    return E2EFindChild(frame, "ZKTSPLITLIST", -1);
-}
 
 /* A key pressed in a window brought forward: false when it would not
  * come forward (the key then goes nowhere). */

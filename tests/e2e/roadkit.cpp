@@ -126,10 +126,15 @@ HWND Tree(Road *r)
     return panel ? E2EFindChild(panel, "CntChildContainer", -1) : nullptr;
 }
 
+HWND SearchField(HWND frame)
+{
+    HWND panel = E2EFindChild(frame, "RAVOLTQM", -1);
+    return panel ? E2EFindChild(panel, "ComboBox", 33) : nullptr;
+}
+
 std::string SearchText(Road *r)
 {
-    HWND panel = Panel(r);
-    HWND field = panel ? E2EFindChild(panel, "ComboBox", 33) : nullptr;
+    HWND field = SearchField(r->frame);
     return field ? E2EText(field) : std::string();
 }
 
@@ -144,8 +149,7 @@ std::string Status(Road *r)
  * queues whose names hold it. */
 void SearchQueues(Road *r, const char *text)
 {
-    HWND panel = Panel(r);
-    HWND field = panel ? E2EFindChild(panel, "ComboBox", 33) : nullptr;
+    HWND field = SearchField(r->frame);
     if (field)
         SendMessageA(field, WM_SETTEXT, 0, (LPARAM)text);
 }
@@ -207,10 +211,15 @@ bool TreeShowsRoad(Road *r, int ms, std::string *missing)
     }
 }
 
+HWND MessageList(HWND frame)
+{
+    return E2EFindChild(frame, "ZKTSPLITLIST", -1);
+}
+
 /* The rows of the frame's message list (its split list's list box). */
 int ListRows(Road *r)
 {
-    HWND list = E2EFindChild(r->frame, "ZKTSPLITLIST", -1);
+    HWND list = MessageList(r->frame);
     if (!list)
         return -1;
     DWORD_PTR n = 0;
@@ -300,4 +309,22 @@ std::string FileText(const std::string &path)
     std::stringstream ss;
     ss << in.rdbuf();
     return ss.str();
+}
+
+std::string DialogStatus(HWND dialog)
+{
+    HWND status = dialog ? E2EFindChild(dialog, "ComboBox", 17) : nullptr;
+    return status ? E2EText(status) : std::string();
+}
+
+bool StatusComes(HWND dialog, const char *text, int ms, bool absent)
+{
+    for (int waited = 0;; waited += 200) {
+        bool holds = DialogStatus(dialog).find(text) != std::string::npos;
+        if (holds != absent)
+            return true;
+        if (waited >= ms)
+            return false;
+        Sleep(200);
+    }
 }

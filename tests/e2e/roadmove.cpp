@@ -14,7 +14,7 @@
 
 static HWND ListBox(Road *r)
 {
-    return E2EFindChild(r->frame, "ZKTSPLITLIST", -1);
+    return MessageList(r->frame);
 }
 
 /* The message list's pane and its dialog window (the pane's parent). */
@@ -32,9 +32,7 @@ static HWND ListDialog(Road *r)
 
 static std::string ListStatus(Road *r)
 {
-    HWND d = ListDialog(r);
-    HWND status = d ? E2EFindChild(d, "ComboBox", 17) : nullptr;
-    return status ? E2EText(status) : std::string();
+    return DialogStatus(ListDialog(r));
 }
 
 /* Whether the list acts on all messages: its action reads "Move All". */

@@ -12,9 +12,9 @@
 /* ---- the message list and the Message dialog ---------------------------------- */
 
 /* The list box of the frame's message list. */
-static HWND MessageList(Road *r)
+static HWND MessageRows(Road *r)
 {
-    HWND split = E2EFindChild(r->frame, "ZKTSPLITLIST", -1);
+    HWND split = MessageList(r->frame);
     return split ? E2EFindChild(split, "ZKTLISTBOX", -1) : nullptr;
 }
 
@@ -34,7 +34,7 @@ static std::string LastCopied;      /* the pane's text as last copied */
 static HWND OpenMessage(Road *r, const char *step, int row)
 {
     std::string was = LastCopied;
-    HWND list = MessageList(r);
+    HWND list = MessageRows(r);
     HWND pane = E2EFindChild(r->frame, "PCFData", 24);
     if (!list || !pane) {
         Fail(r, step, "the frame shows no message list and message pane");
@@ -66,13 +66,6 @@ static HWND OpenMessage(Road *r, const char *step, int row)
     E2EShot(r->frame, "e2e-open-failed");
     Fail(r, step, "row " + std::to_string(row) + " brought no message into the message pane");
     return nullptr;
-}
-
-/* The dialog's status line. */
-static std::string DialogStatus(HWND dialog)
-{
-    HWND status = E2EFindChild(dialog, "ComboBox", 17);
-    return status ? E2EText(status) : std::string();
 }
 
 /* The message pane's whole text: a click in the pane, Ctrl+A and Ctrl+C,
