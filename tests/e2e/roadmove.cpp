@@ -229,10 +229,10 @@ static void Said(Road *r, const char *step, bool ended, const RoadSaid &said, co
 }
 
 /* 6: two rows of the text queue copied to an empty target (dropped on
- * its tree line with Shift), one copy deleted by selection and the other
- * by Delete All; three rows of the queue of a few thousand moved to the
- * second target, and moved back with Move All.  Every queue ends as
- * filled (the three moved rows now last on their queue). */
+ * its tree line with Shift), the copies deleted one selected row at a
+ * time; three rows of the queue of a few thousand moved to the second
+ * target (dropped on its line) and moved back the same way.  Every queue
+ * ends as filled (the three moved rows now last on their queue). */
 void CopyMoveDelete(Road *r)
 {
     const char *step = "copy, move, delete";
@@ -280,7 +280,7 @@ void CopyMoveDelete(Road *r)
 void BrokenMove(Road *r)
 {
     const char *step = "broken move";
-    std::vector<E2EMsg> many = Now("E2E.MANY");
+    std::vector<E2EMsg> many = r->queues[RQ_MANY];     /* as the last check browsed it */
     std::vector<int> rows;
     std::vector<E2EMsg> moved;
     for (int i = 0; i < 10 && i < (int)many.size(); i++) {
