@@ -207,12 +207,30 @@ static void release_text(const char **slot)
     CSStringSet(slot, nullptr, 0);
 }
 
+/* The start-up queue of "-m" opens after every refresh of its location's
+ * queue information, an unchanged one too: on the user-interface thread
+ * now, from another through the frame's message (unless the refresh
+ * posted it already). */
+static void startup_queue(QMS *r, int posted)
+{
+    if (r != LocStartupLocation)
+        return;
+    if (!LocOnUiThread()) {
+        if (!posted)
+            post_frame(LOCMSG_QINFO, r);
+    } else if (locTimerHooks.openStartupQueue) {
+        locTimerHooks.openStartupQueue(locTimerHooks.context, r);
+    }
+}
+
 int LocRefreshQueueInfo(QMS *r)
 {
     CSLockGlobal(CSLOCK_OBJECTS);
     int batched;
+    int posted = r->caches[2].count || r->caches[2].values;
     if (!refresh_begin(r, 2, LOCMSG_QINFO, &batched)) {
         CSUnlockGlobal(CSLOCK_OBJECTS);
+        startup_queue(r, posted);
         return 0;
     }
     LOCCACHES *c = (LOCCACHES *)r->objectCaches;
@@ -229,8 +247,7 @@ int LocRefreshQueueInfo(QMS *r)
     CSUnlockGlobal(CSLOCK_OBJECTS);
     if (batched)
         batch(0);
-    if (r == LocStartupLocation && locTimerHooks.openStartupQueue)
-        locTimerHooks.openStartupQueue(locTimerHooks.context, r);
+    startup_queue(r, 1);
     LocFlushFreed();
     return 0;
 }

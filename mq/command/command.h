@@ -98,8 +98,9 @@ IFCMD *IfcmdHold(const uint8_t *key);
  * 1 when the record was released. */
 int IfcmdLetGo(IFCMD *record);
 /* For FreeDialogWords (under lock 5): releases the finished records of a
- * dialog; 1 while one of them still waits for replies or is being
- * processed (the dialog is then freed when it ends). */
+ * dialog and its console's record, answered or not; 1 while one of them
+ * still waits for replies or is being processed (the dialog is then freed
+ * when it ends). */
 int IfcmdDropDialog(DialogWords *dialog);
 /* The record of a dialog with a callback (the console's), or null. */
 IFCMD *IfcmdFind(DialogWords *dialog, IFCMDCALLBACK callback);

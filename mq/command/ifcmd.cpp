@@ -147,10 +147,10 @@ int IfcmdLetGo(IFCMD *r)
     CSLockGlobal(CSLOCK_DIALOGS);
     if (r->users)
         r->users--;
-    /* a kept record (the console's) goes with its last reply once its
-     * dialog has been closed */
+    /* a kept record (the console's) goes with the handler once its
+     * dialog has been closed, answered or not */
     int dialogGone = r->dialog && (r->dialog->stateFlags & DF_CLOSING);
-    if (!r->users && (r->released || (r->complete && (!r->keep || dialogGone)))) {
+    if (!r->users && (r->released || (r->keep ? dialogGone : r->complete))) {
         if (dialogGone)
             closing = r->dialog;
         Release(r);
@@ -171,8 +171,10 @@ int IfcmdDropDialog(DialogWords *d)
         IFCMD *r = (IFCMD *)e;
         if (r->dialog != d)
             continue;
-        if (r->users || !r->complete)
-            busy = 1;                          /* it goes with its last reply */
+        /* a command's record goes with its last reply; the console's
+         * goes with its dialog (a reply still to come finds no record) */
+        if (r->users || (!r->complete && !r->keep))
+            busy = 1;
         else
             Release(r);
     }

@@ -82,11 +82,11 @@ std::vector<HWND> E2ETopWindows(DWORD pid)
     return e.found;
 }
 
-HWND E2EWaitWindow(DWORD pid, const char *part, int ms)
+HWND E2EWaitWindow(DWORD pid, const char *part, int ms, HWND exclude)
 {
     for (int waited = 0; waited <= ms; waited += 50) {
         for (HWND w : E2ETopWindows(pid))
-            if (!part || E2EText(w).find(part) != std::string::npos)
+            if (w != exclude && (!part || E2EText(w).find(part) != std::string::npos))
                 return w;
         Sleep(50);
     }

@@ -36,8 +36,9 @@ void E2EEnd(E2EProcess *p, int ms);
 /* Visible top-level windows of a process. */
 std::vector<HWND> E2ETopWindows(DWORD pid);
 /* The first visible top-level window of the process whose title holds
- * part (any when null), waited for up to ms; null when none came. */
-HWND E2EWaitWindow(DWORD pid, const char *part, int ms);
+ * part (any when null), other than exclude, waited for up to ms; null when
+ * none came. */
+HWND E2EWaitWindow(DWORD pid, const char *part, int ms, HWND exclude = nullptr);
 /* A window's text, read across processes. */
 std::string E2EText(HWND hwnd);
 /* A descendant by class (null: any) and control id (-1: any). */

@@ -13,21 +13,6 @@
 
 /* ---- small helpers ---------------------------------------------------------- */
 
-/* A top-level window of the program whose title holds part (other than
- * not_; a dialog waiting on a reply says so after its name), waited for
- * up to ms. */
-static HWND WaitTitled(Road *r, const char *part, int ms, HWND not_ = nullptr)
-{
-    for (int waited = 0;; waited += 200) {
-        for (HWND w : E2ETopWindows(r->program.pid))
-            if (w != not_ && E2EText(w).find(part) != std::string::npos)
-                return w;
-        if (waited >= ms)
-            return nullptr;
-        Sleep(200);
-    }
-}
-
 /* Whether the window's thread answers within two seconds: a window that
  * waits on the command server would not. */
 static bool Answers(HWND w)
@@ -215,7 +200,7 @@ void SilentServer(Road *r)
     ClickLine(Tree(r), 8);                           /* the location's line */
     CommandServer(r, step, true);
     E2ECommand(r->frame, 542);                       /* Objects, Queue Manager */
-    HWND qm = WaitTitled(r, "/Queue Manager", 10000);
+    HWND qm = E2EWaitWindow(r->program.pid, "/Queue Manager", 10000);
     if (!qm) {
         Fail(r, step, "no Queue Manager dialog while the command server is silent");
         CommandServer(r, step, false);
@@ -235,7 +220,7 @@ void SilentServer(Road *r)
     if (n != (int)r->queues[RQ_TEXT].size())
         Fail(r, step, "the list of E2E.TEXT shows " + std::to_string(n) + " rows");
     E2ECommand(r->frame, 533);                       /* Objects, Queue */
-    HWND queue = WaitTitled(r, "/Queue", 10000, qm);
+    HWND queue = E2EWaitWindow(r->program.pid, "/Queue", 10000, qm);
     if (!queue || !Answers(queue))
         Fail(r, step, "the Queue dialog did not open while the command server is silent");
     else

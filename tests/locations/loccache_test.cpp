@@ -275,6 +275,46 @@ TEST_F(QueueInfo, WorkerPostsAndTheInterfaceThreadRemoves)
     EXPECT_EQ(seen.batches, 1);              /* one change: no batch */
 }
 
+/* The "-m" start-up queue opens after its location's queue information
+ * is refreshed, also when the list arrives unchanged: at once on the
+ * user-interface thread, through the frame's message from a worker. */
+TEST_F(QueueInfo, TheStartupQueueOpensAfterAnUnchangedList)
+{
+    Start("DEFINE QLOCAL(START.Q)\n");
+    static int opened;
+    opened = 0;
+    LOCTIMERHOOKS t = {};
+    t.postFrame = [](void *, uint32_t message, QMS *) { seen.posts.push_back(message); };
+    t.openStartupQueue = [](void *, QMS *) { opened++; };
+    LocSetTimerHooks(&t);
+    Inquire("START.*");
+    ASSERT_EQ(Cache().size(), 1u);
+    LocStartupLocation = loc;
+    Inquire("START.*");                      /* nothing changed */
+    EXPECT_EQ(opened, 1);
+    LocGlobals.uiThread = CSGetThreadId();
+    seen.posts.clear();
+    std::vector<std::string> replies = Replies("START.*");
+    std::thread([&] {
+        LocMarkQueues(loc, "START.*");
+        for (const std::string &data : replies) {
+            QINFO q = from_reply(loc, data);
+            CSStringSet(&q.text, q.desc, -1);
+            LocAddQueueInfo(&q);
+        }
+        LocMarkObjectsByName("START.*", loc);
+        LocRefreshQueueInfo(loc);
+    }).join();
+    EXPECT_EQ(seen.posts, std::vector<uint32_t>{ LOCMSG_QINFO });
+    EXPECT_EQ(opened, 1);
+    LocRefreshQueueInfo(loc);                /* as the main frame does on 11366 */
+    EXPECT_EQ(opened, 2);
+    /* a location that is not the start-up one opens nothing */
+    LocStartupLocation = nullptr;
+    Inquire("START.*");
+    EXPECT_EQ(opened, 2);
+}
+
 /* ---- the other lists -------------------------------------------------------- */
 
 class Lists : public ::testing::Test {

@@ -451,7 +451,7 @@ TEST_F(AgentTest, TheProgressRecordCountsAndFinishes)
     PROGRESS *f = TestProgress(0x44);
     md = RequestMD(r, 0x44);
     Fill("QM1", "APP.Q", 2);
-    FaultAt("MQGET", "QM1", 2, MQRC_CONNECTION_BROKEN);
+    Rec.Break("MQGET", "APP.Q", 1);
     EXPECT_EQ(Run(r, Pcf(MYCMD_DELETE_MSGS).Str(MQCA_Q_NAME, "APP.Q").Int(MYPCFA_DIALOG_QUALIFIER, 0x8),
                   &md)[0].cfh.Reason, MQRC_CONNECTION_BROKEN);
     EXPECT_TRUE(f->ended);

@@ -59,6 +59,7 @@ static void BindStandIn(void)
     fault = (MQSimFault_FN)CSGetProcAddress(module, "MQSimFault");
 #else
     MQLinkedTable(&StandIn);
+    StandIn.MQSTAT = MQSTAT;                 /* for BreakConnection only */
     runMqsc = MQSimRunMqsc;
     shutdownSim = MQSimShutdown;
     faultAt = MQSimFaultAt;
@@ -106,7 +107,13 @@ void Recorder::Fail(const std::string &verb, const std::string &object, MQLONG r
                     uint32_t delayMs, int skip)
 {
     std::lock_guard<std::mutex> g(lock);
-    faults.push_back({verb, object, reason, count, delayMs, skip});
+    faults.push_back({verb, object, reason, count, delayMs, skip, false});
+}
+
+void Recorder::Break(const std::string &verb, const std::string &object, int skip)
+{
+    std::lock_guard<std::mutex> g(lock);
+    faults.push_back({verb, object, MQRC_CONNECTION_BROKEN, 1, 0, skip, true});
 }
 
 static std::string ObjectOf(MQHCONN h, MQHOBJ o)
@@ -116,13 +123,28 @@ static std::string ObjectOf(MQHCONN h, MQHOBJ o)
     return it == openNames.end() ? std::string() : it->second;
 }
 
-/* An injected fault of the call, or 0; its delay is served first.  Every
- * matching fault still skipping counts the call; the first other one
- * fires. */
-static MQLONG Injected(const std::string &verb, const std::string &object)
+/* Breaks connection h in the stand-in through its own fault, armed for
+ * MQSTAT: the engine never calls it, so no other thread's call can take
+ * the fault first. */
+static void BreakConnection(MQHCONN h)
+{
+    static std::mutex one;
+    std::lock_guard<std::mutex> g(one);
+    StandInFaultAt("MQSTAT", nullptr, 1, 1, MQRC_CONNECTION_BROKEN);
+    MQSTS sts = {MQSTS_DEFAULT};
+    MQLONG cc, rc;
+    StandIn.MQSTAT(h, MQSTAT_TYPE_ASYNC_ERROR, &sts, &cc, &rc);
+}
+
+/* An injected fault of the call on connection h, or 0; its delay is
+ * served first.  Every matching fault still skipping counts the call; the
+ * first other one fires.  A fault that breaks the connection does so and
+ * answers 0: the call goes on and meets the broken connection. */
+static MQLONG Injected(const std::string &verb, const std::string &object, MQHCONN h)
 {
     MQLONG reason = 0;
     uint32_t delay = 0;
+    bool breaks = false;
     {
         std::lock_guard<std::mutex> g(Rec.lock);
         bool fired = false;
@@ -139,12 +161,17 @@ static MQLONG Injected(const std::string &verb, const std::string &object)
             fired = true;
             reason = f.reason;
             delay = f.delayMs;
+            breaks = f.breaks;
             if (f.count > 0 && --f.count == 0)
                 Rec.faults.erase(Rec.faults.begin() + (long)i--);
         }
     }
     if (delay)
         RealSleep(delay);
+    if (breaks) {
+        BreakConnection(h);
+        return 0;
+    }
     return reason;
 }
 
@@ -200,7 +227,7 @@ static void MQENTRY RecCONNX(PMQCHAR name, PMQVOID options, PMQHCONN h, PMQLONG 
         if (cno->Version >= 6 && cno->CCDTUrlPtr)
             c.ccdtUrl.assign(cno->CCDTUrlPtr, (size_t)cno->CCDTUrlLength);
     }
-    MQLONG reason = Injected(c.verb, c.object);
+    MQLONG reason = Injected(c.verb, c.object, MQHC_UNUSABLE_HCONN);
     if (reason)
         Fake(cc, rc, reason);
     else
@@ -237,7 +264,7 @@ static void MQENTRY RecOPEN(MQHCONN h, PMQVOID odp, MQLONG options, PMQHOBJ o, P
     c.object = od->ObjectType == MQOT_Q_MGR ? std::string("qmgr") : Field(od->ObjectName, 48);
     if (od->Version >= 4 && od->ObjectString.VSPtr)
         c.objectString.assign((const char *)od->ObjectString.VSPtr, (size_t)od->ObjectString.VSLength);
-    MQLONG reason = Injected(c.verb, c.object);
+    MQLONG reason = Injected(c.verb, c.object, h);
     if (reason)
         Fake(cc, rc, reason);
     else
@@ -279,7 +306,7 @@ static void MQENTRY RecGET(MQHCONN h, MQHOBJ o, PMQVOID md, PMQVOID gmo, MQLONG 
     c.options = ((MQGMO *)gmo)->Options;
     c.waitInterval = ((MQGMO *)gmo)->WaitInterval;
     c.tick = MQETick();
-    MQLONG reason = Injected(c.verb, c.object);
+    MQLONG reason = Injected(c.verb, c.object, h);
     if (reason)
         Fake(cc, rc, reason);
     else
@@ -307,7 +334,7 @@ static void MQENTRY RecPUT(MQHCONN h, MQHOBJ o, PMQVOID md, PMQVOID pmo, MQLONG 
     c.options = c.pmo.Options;
     if (buffer && length > 0)
         c.data.assign((const char *)buffer, (size_t)(length < 4096 ? length : 4096));
-    MQLONG reason = Injected(c.verb, c.object);
+    MQLONG reason = Injected(c.verb, c.object, h);
     if (reason)
         Fake(cc, rc, reason);
     else
@@ -331,7 +358,7 @@ static void Attributes(const char *verb, MQINQ_FN call, MQHCONN h, MQHOBJ o, MQL
     c.object = ObjectOf(h, o);
     bool set = call == StandIn.MQSET;
     c.options = set && intCount > 0 ? ints[0] : 0;
-    MQLONG reason = Injected(c.verb, c.object);
+    MQLONG reason = Injected(c.verb, c.object, h);
     if (reason)
         Fake(cc, rc, reason);
     else
@@ -369,7 +396,7 @@ static void Settle(const char *verb, MQHCONN h, PMQLONG cc, PMQLONG rc, MQBACK_F
     c.verb = verb;
     c.hconn = h;
     c.object = ConnName(h);
-    MQLONG reason = Injected(c.verb, c.object);
+    MQLONG reason = Injected(c.verb, c.object, h);
     if (reason)
         Fake(cc, rc, reason);
     else

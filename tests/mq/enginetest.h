@@ -53,6 +53,7 @@ struct MQFault {
     int count;                   /* calls still to hit; -1 unlimited */
     uint32_t delayMs;            /* real milliseconds before the call */
     int skip;                    /* matching calls let through first */
+    bool breaks;                 /* reason 2009: the connection broken for real */
 };
 
 /* The recording table over the stand-in. */
@@ -68,6 +69,12 @@ struct Recorder {
     size_t Count(const std::string &verb, const std::string &object = "");
     void Fail(const std::string &verb, const std::string &object, MQLONG reason, int count = 1,
               uint32_t delayMs = 0, int skip = 0);
+    /* The call after skip matching ones breaks its connection in the
+     * stand-in, as a lost channel does (its unit of work backed out, every
+     * later call on it 2009), and meets the break itself: a fault that
+     * strikes one queue's calls, never another thread's on the same queue
+     * manager. */
+    void Break(const std::string &verb, const std::string &object, int skip = 0);
 };
 extern Recorder Rec;
 /* The stand-in's own table (calls that the recorder does not see). */

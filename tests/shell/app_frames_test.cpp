@@ -85,7 +85,6 @@ TEST(AppFrames, ASecondFrameCreatedAndClosedLeavesNoBlockBehind)
         PumpUntil([] { return false; }, 300);
         return true;
     };
-    int64_t first = Blocks();
     ASSERT_TRUE(use());                           /* what the first one sets up for good */
     int64_t before = Blocks();
     for (int i = 0; i < 3; i++) {

@@ -34,7 +34,7 @@ public:
     void TearDown() override
     {
         for (const char *cls : {"RAVOLT_PUT", "RAVOLT_PUBLISH", "DD_DRASKDLG"})
-            while (HWND w = FindWindowA(cls, nullptr))
+            while (HWND w = FindTransferWindow(cls))
                 DestroyWindow(w);
         PumpFor(20);
         Transfer::TearDown();
@@ -43,7 +43,7 @@ public:
     HWND Open(int id, const char *cls, DDHANDLE *dd)
     {
         DoAction(nullptr, loc, nullptr, id);
-        HWND w = FindWindowA(cls, nullptr);
+        HWND w = FindTransferWindow(cls);
         EXPECT_NE(w, nullptr) << cls;
         *dd = w ? DDFindHandle(w) : nullptr;
         return w;

@@ -46,7 +46,7 @@ std::string EditorData(PCFDATA *ed)
 
 HWND Dialog(const char *cls, DDHANDLE *dd)
 {
-    HWND w = FindWindowA(cls, nullptr);
+    HWND w = FindTransferWindow(cls);
     *dd = w ? DDFindHandle(w) : nullptr;
     return w;
 }
@@ -104,7 +104,7 @@ TEST(SingleMessage, SaveAndLoadWithTheEditor)
     EXPECT_EQ(two.msgs[1].data, "the second message");
     /* opened again: the same dialog */
     MsgFileCommand(nullptr, host.d, 918);
-    EXPECT_EQ(FindWindowA("DD_DLG_SAVEMSG", nullptr), save);
+    EXPECT_EQ(FindTransferWindow("DD_DLG_SAVEMSG"), save);
 
     /* loading takes the first message, after the discard question */
     confirmations.clear();

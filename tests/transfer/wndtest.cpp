@@ -82,7 +82,13 @@ std::string Status(DDHANDLE dd)
 
 HWND FindTransferWindow(const char *cls)
 {
-    return FindWindowA(cls, nullptr);
+    for (HWND w = nullptr; (w = FindWindowExA(nullptr, w, cls, nullptr)) != nullptr;) {
+        DWORD pid = 0;
+        GetWindowThreadProcessId(w, &pid);
+        if (pid == GetCurrentProcessId())
+            return w;
+    }
+    return nullptr;
 }
 
 static int confirmButton;

@@ -22,7 +22,8 @@ void PumpFor(uint32_t realMs);
 void StartWindows(void);
 /* The status line (103) of a dynamic dialog. */
 std::string Status(DDHANDLE dd);
-/* The record (first window word) of a transfer window of a class. */
+/* This process's top-level window of a class (others that run at the
+ * same time may show windows of the same class). */
 HWND FindTransferWindow(const char *cls);
 /* Answers the next modal confirmation with Yes (1) or No (2); the
  * question asked goes to *question. */

@@ -242,6 +242,32 @@ TEST_F(Console, TheAutomaticExportFollowsACommandAndTheConsoleGoesWithItsDialog)
     EXPECT_TRUE(WaitFor([gone] { return IfcmdCount() == 0 && MQSCConsoleFind(gone) == nullptr; }));
 }
 
+/* A console closed while its command waits on a slow command server goes
+ * at once, record and reply lines with it; the late reply, when it comes,
+ * finds nothing to go to. */
+TEST_F(Console, AConsoleClosedWhileItsCommandWaitsGoesWithItsDialog)
+{
+    Mqsc("QMLATE", "DEFINE QLOCAL(APP.L)\n");
+    Open("QMLATE");
+    auto repliesGot = [] {
+        size_t n = 0;
+        for (const MQCall &c : Rec.Of("MQGET"))
+            n += c.cc == MQCC_OK && c.object != "SYSTEM.ADMIN.COMMAND.QUEUE";
+        return n;
+    };
+    StandInFault("CMDSERVER", 1, 0, 3000);
+    Type("DISPLAY QLOCAL(APP.L) DESCR");
+    ASSERT_TRUE(WaitFor([this] { return Sent().size() == 1; }));
+    size_t got = repliesGot();
+    DialogWords *gone = d->d;
+    delete d;
+    d = nullptr;
+    EXPECT_TRUE(WaitFor([gone] { return IfcmdCount() == 0 && MQSCConsoleFind(gone) == nullptr; }, 1500));
+    EXPECT_TRUE(WaitFor([&] { return repliesGot() > got; }, 10000)) << "the late reply never came";
+    RealSleep(200);
+    EXPECT_EQ(IfcmdCount(), 0);
+}
+
 TEST_F(Console, TheConfigurationExportRunsAsAFile)
 {
     const char *samples = getenv("RAVOLT_SAMPLES");
