@@ -456,6 +456,32 @@ static void Reply(MQHCONN hc, const MQMD *req, const std::vector<std::string> &m
         MQCLOSE(hc, &ho, MQCO_NONE, &cc, &rc);
 }
 
+/* Waits for the next request and takes it, into *buf: 0, or the reason
+ * there is none (2033 after the wait).  The request is seen first by a
+ * browse and taken only when the server is not stopped meanwhile: a
+ * request that comes while it is stopped stays on the queue. */
+static MQLONG TakeRequest(CmdServer *srv, MQHCONN hc, MQHOBJ ho, MQMD *md, std::string *buf, MQLONG *len)
+{
+    MQGMO gmo = {MQGMO_DEFAULT};
+    gmo.Options = MQGMO_BROWSE_FIRST | MQGMO_WAIT | MQGMO_ACCEPT_TRUNCATED_MSG | MQGMO_FAIL_IF_QUIESCING;
+    gmo.WaitInterval = CmdWaitMs;
+    MQMD seen = {MQMD_DEFAULT};
+    MQLONG cc, rc;
+    MQGET(hc, ho, &seen, &gmo, 0, nullptr, len, &cc, &rc);
+    if (cc == MQCC_FAILED)
+        return rc;
+    if (SimCommandServerStopped(srv->qmgr.c_str()))
+        return MQRC_NO_MSG_AVAILABLE;
+    for (;;) {
+        gmo.Options = MQGMO_MSG_UNDER_CURSOR | MQGMO_NO_WAIT | MQGMO_NO_SYNCPOINT | MQGMO_FAIL_IF_QUIESCING;
+        *md = MQMD{MQMD_DEFAULT};
+        MQGET(hc, ho, md, &gmo, (MQLONG)buf->size(), &(*buf)[0], len, &cc, &rc);
+        if (rc != MQRC_TRUNCATED_MSG_FAILED)
+            return rc == MQRC_NO_MSG_UNDER_CURSOR ? MQRC_NO_MSG_AVAILABLE : rc;
+        buf->resize((size_t)*len);
+    }
+}
+
 static void Serve(CmdServer *srv)
 {
     SimFaultExempt = true;
@@ -468,7 +494,7 @@ static void Serve(CmdServer *srv)
     MQOD od = {MQOD_DEFAULT};
     SimPad(od.ObjectName, sizeof od.ObjectName, "SYSTEM.ADMIN.COMMAND.QUEUE");
     MQHOBJ ho;
-    MQOPEN(hc, &od, MQOO_INPUT_SHARED | MQOO_FAIL_IF_QUIESCING, &ho, &cc, &rc);
+    MQOPEN(hc, &od, MQOO_INPUT_SHARED | MQOO_BROWSE | MQOO_FAIL_IF_QUIESCING, &ho, &cc, &rc);
     std::string buf(65536, '\0');
     while (cc != MQCC_FAILED && !srv->stop) {
         if (SimCommandServerStopped(srv->qmgr.c_str())) {   /* requests wait on the queue */
@@ -476,26 +502,15 @@ static void Serve(CmdServer *srv)
             continue;
         }
         MQMD md = {MQMD_DEFAULT};
-        MQGMO gmo = {MQGMO_DEFAULT};
-        gmo.Options = MQGMO_WAIT | MQGMO_NO_SYNCPOINT | MQGMO_FAIL_IF_QUIESCING;
-        gmo.WaitInterval = CmdWaitMs;
         MQLONG len = 0;
-        MQGET(hc, ho, &md, &gmo, (MQLONG)buf.size(), &buf[0], &len, &cc, &rc);
-        if (rc == MQRC_NO_MSG_AVAILABLE) {
-            cc = MQCC_OK;
+        rc = TakeRequest(srv, hc, ho, &md, &buf, &len);
+        if (rc == MQRC_NO_MSG_AVAILABLE)
             continue;
-        }
         if (rc == MQRC_GET_INHIBITED) {           /* served again once enabled */
             std::this_thread::sleep_for(std::chrono::milliseconds(CmdWaitMs));
-            cc = MQCC_OK;
             continue;
         }
-        if (rc == MQRC_TRUNCATED_MSG_FAILED) {
-            buf.resize((size_t)len);
-            cc = MQCC_OK;
-            continue;
-        }
-        if (cc == MQCC_FAILED)
+        if (rc)
             break;
         std::vector<std::string> replies;
         MQLONG text = 0;

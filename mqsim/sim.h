@@ -317,6 +317,7 @@ SimSocket SimHostAccept(SimSocket s);
 SimSocket SimHostConnect(int port);
 bool SimHostSendAll(SimSocket s, const void *p, size_t n);
 bool SimHostRecvAll(SimSocket s, void *p, size_t n);
+long SimHostRecvSome(SimSocket s, void *p, size_t n);   /* what has come, up to n: <= 0 when closed */
 void SimHostShutdownSocket(SimSocket s);         /* wakes a blocked receive */
 void SimHostCloseSocket(SimSocket s);
 int SimHostRemove(const std::string &path);

@@ -100,10 +100,19 @@ SimSocket SimHostListen(int *port)
     return s;
 }
 
+/* Small writes go out at once, not held for the peer's acknowledgement. */
+static void NoDelay(int s)
+{
+    int one = 1;
+    setsockopt(s, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
+}
+
 SimSocket SimHostAccept(SimSocket s)
 {
     for (;;) {
         int c = accept4((int)s, nullptr, nullptr, SOCK_CLOEXEC);
+        if (c >= 0)
+            NoDelay(c);
         if (c >= 0 || errno != EINTR)
             return c < 0 ? -1 : c;
     }
@@ -119,8 +128,7 @@ SimSocket SimHostConnect(int port)
         close(s);
         return -1;
     }
-    int one = 1;
-    setsockopt(s, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
+    NoDelay(s);
     return s;
 }
 
@@ -139,13 +147,20 @@ bool SimHostSendAll(SimSocket s, const void *p, size_t n)
     return true;
 }
 
+long SimHostRecvSome(SimSocket s, void *p, size_t n)
+{
+    for (;;) {
+        ssize_t k = recv((int)s, p, n, 0);
+        if (k >= 0 || errno != EINTR)
+            return (long)k;
+    }
+}
+
 bool SimHostRecvAll(SimSocket s, void *p, size_t n)
 {
     char *b = (char *)p;
     while (n > 0) {
-        ssize_t k = recv((int)s, b, n, 0);
-        if (k < 0 && errno == EINTR)
-            continue;
+        long k = SimHostRecvSome(s, b, n);
         if (k <= 0)
             return false;
         b += k;

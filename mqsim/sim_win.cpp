@@ -109,10 +109,20 @@ SimSocket SimHostListen(int *port)
     return (SimSocket)s;
 }
 
+/* Small writes go out at once, not held for the peer's acknowledgement. */
+static void NoDelay(SOCKET s)
+{
+    BOOL one = TRUE;
+    setsockopt(s, IPPROTO_TCP, TCP_NODELAY, (const char *)&one, sizeof one);
+}
+
 SimSocket SimHostAccept(SimSocket s)
 {
     SOCKET c = accept((SOCKET)s, nullptr, nullptr);
-    return c == INVALID_SOCKET ? -1 : (SimSocket)c;
+    if (c == INVALID_SOCKET)
+        return -1;
+    NoDelay(c);
+    return (SimSocket)c;
 }
 
 SimSocket SimHostConnect(int port)
@@ -125,8 +135,7 @@ SimSocket SimHostConnect(int port)
         closesocket(s);
         return -1;
     }
-    BOOL one = TRUE;
-    setsockopt(s, IPPROTO_TCP, TCP_NODELAY, (const char *)&one, sizeof one);
+    NoDelay(s);
     return (SimSocket)s;
 }
 
@@ -143,11 +152,16 @@ bool SimHostSendAll(SimSocket s, const void *p, size_t n)
     return true;
 }
 
+long SimHostRecvSome(SimSocket s, void *p, size_t n)
+{
+    return recv((SOCKET)s, (char *)p, n > 1 << 20 ? 1 << 20 : (int)n, 0);
+}
+
 bool SimHostRecvAll(SimSocket s, void *p, size_t n)
 {
     char *b = (char *)p;
     while (n > 0) {
-        int k = recv((SOCKET)s, b, n > 1 << 20 ? 1 << 20 : (int)n, 0);
+        long k = SimHostRecvSome(s, b, n);
         if (k <= 0)
             return false;
         b += k;

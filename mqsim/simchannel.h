@@ -7,7 +7,11 @@
  * Each request and each reply is one frame: its length (4 bytes), then
  * for a request the operation (4 bytes) and its fields.  Both ends are
  * the same build of the library, so structures travel as they are, with
- * their pointer fields cleared. */
+ * their pointer fields cleared.  A frame goes out in one send, and the
+ * sockets do not hold back small writes: a call costs one round trip,
+ * never a wait for the peer's delayed acknowledgement.  The two ends
+ * take turns (a request, then its reply), so at most one frame is ever
+ * on its way to a reader. */
 #pragma once
 
 #include "sim.h"
@@ -23,11 +27,18 @@ enum SimChannelOp {
 /* Largest frame taken: the largest message and its structures. */
 static const uint32_t SimChannelMaxFrame = 110u * 1024 * 1024;
 
-/* A frame being written or read. */
+/* A frame being written or read: its length's 4 bytes lead the data. */
 struct SimFrame {
-    std::string data;
-    size_t pos = 0;
+    std::string data = std::string(4, '\0');
+    size_t pos = 4;
     bool bad = false;           /* a read ran past the end */
+
+    void Reset()
+    {
+        data.assign(4, '\0');
+        pos = 4;
+        bad = false;
+    }
 
     void Put32(MQLONG v) { data.append((const char *)&v, 4); }
     void PutBytes(const void *p, size_t n)
@@ -80,7 +91,7 @@ struct SimFrame {
     }
 };
 
-bool SimFrameSend(SimSocket s, const SimFrame &f);
+bool SimFrameSend(SimSocket s, SimFrame *f);
 bool SimFrameRecv(SimSocket s, SimFrame *f);
 
 /* The folder's channel file: port and key (false when there is none). */

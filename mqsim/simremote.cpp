@@ -51,7 +51,7 @@ static SimSocket Reach(const std::string &qmgr)
     SimFrame f, r;
     f.Put32(SIMCH_HELLO);
     f.PutString(key);
-    if (!SimFrameSend(s, f) || !SimFrameRecv(s, &r) || r.Get32() != 0 || r.bad) {
+    if (!SimFrameSend(s, &f) || !SimFrameRecv(s, &r) || r.Get32() != 0 || r.bad) {
         SimHostCloseSocket(s);
         return -1;
     }
@@ -106,7 +106,7 @@ MQLONG SimRemoteConnect(const std::string &qmgr, const MQCNO *cno, MQHCONN *out)
     f.Put32(csp ? 1 : 0);
     f.Put32(csp ? csp->AuthenticationType : 0);
     MQLONG cc = MQCC_FAILED, rc = MQRC_Q_MGR_NOT_AVAILABLE;
-    if (SimFrameSend(s, f) && SimFrameRecv(s, &r)) {
+    if (SimFrameSend(s, &f) && SimFrameRecv(s, &r)) {
         cc = r.Get32();
         rc = r.Get32();
     }
@@ -169,7 +169,7 @@ static bool Begin(RemoteCall *call, const char *verb, MQHCONN h)
 
 /* Sends the request and reads the reply up to its completion code and
  * reason; false (2009, the connection broken) when the channel fails. */
-static bool Exchange(RemoteCall *call, const SimFrame &req, SimFrame *rep)
+static bool Exchange(RemoteCall *call, SimFrame *req, SimFrame *rep)
 {
     if (!SimFrameSend(call->r->sock, req) || !SimFrameRecv(call->r->sock, rep)) {
         Break(call->r);
@@ -237,7 +237,7 @@ bool SimRemoteDisc(PMQHCONN pHconn, PMQLONG pCompCode, PMQLONG pReason)
     if (!call.reason) {
         SimFrame f, r;
         f.Put32(SIMCH_DISC);
-        Exchange(&call, f, &r);
+        Exchange(&call, &f, &r);
     }
     /* ended when the owner disconnected it or the channel is lost; an
      * injected failure leaves it connected, as in the owner */
@@ -265,7 +265,7 @@ bool SimRemoteOpen(MQHCONN Hconn, PMQVOID pObjDesc, MQLONG Options, PMQHOBJ pHob
         f.Put32(SIMCH_OPEN);
         PutOd(&f, od, pObjDesc);
         f.Put32(Options);
-        if (Exchange(&call, f, &r)) {
+        if (Exchange(&call, &f, &r)) {
             MQHOBJ ho = r.Get32();
             MQOD back = od;
             r.GetStruct(&back);
@@ -292,7 +292,7 @@ bool SimRemoteClose(MQHCONN Hconn, PMQHOBJ pHobj, MQLONG Options, PMQLONG pCompC
         f.Put32(SIMCH_CLOSE);
         f.Put32(*pHobj);
         f.Put32(Options);
-        if (Exchange(&call, f, &r))
+        if (Exchange(&call, &f, &r))
             *pHobj = r.Get32();
     }
     Finish(call, pCompCode, pReason);
@@ -322,7 +322,7 @@ bool SimRemoteGet(MQHCONN Hconn, MQHOBJ Hobj, PMQVOID pMsgDesc, PMQVOID pGetMsgO
         f.PutStruct(md);
         f.PutStruct(gmo);
         f.Put32(BufferLength);
-        if (Exchange(&call, f, &r)) {
+        if (Exchange(&call, &f, &r)) {
             MQLONG len = r.Get32();
             MQMD mdBack = md;
             MQGMO gmoBack = gmo;
@@ -369,7 +369,7 @@ static void RemotePut(RemoteCall *call, MQHOBJ Hobj, PMQVOID pObjDesc, PMQVOID p
     f.PutStruct(md);
     f.PutStruct(pmo);
     f.PutBytes(pBuffer, (size_t)BufferLength);
-    if (!Exchange(call, f, &r))
+    if (!Exchange(call, &f, &r))
         return;
     MQOD odBack = od;
     MQMD mdBack = md;
@@ -440,7 +440,7 @@ bool SimRemoteInq(MQHCONN Hconn, MQHOBJ Hobj, MQLONG SelectorCount, PMQLONG pSel
         f.PutBytes(pSelectors, (size_t)SelectorCount * 4);
         f.Put32(ni);
         f.Put32(nc);
-        if (Exchange(&call, f, &r)) {
+        if (Exchange(&call, &f, &r)) {
             size_t n, m;
             const char *ints = r.GetBytes(&n);
             const char *chars = r.GetBytes(&m);
@@ -469,7 +469,7 @@ bool SimRemoteSet(MQHCONN Hconn, MQHOBJ Hobj, MQLONG SelectorCount, PMQLONG pSel
         f.PutBytes(pSelectors, (size_t)SelectorCount * 4);
         f.PutBytes(pIntAttrs, pIntAttrs ? (size_t)IntAttrCount * 4 : 0);
         f.PutBytes(pCharAttrs, pCharAttrs ? (size_t)CharAttrLength : 0);
-        Exchange(&call, f, &r);
+        Exchange(&call, &f, &r);
     }
     Finish(call, pCompCode, pReason);
     return true;
@@ -484,7 +484,7 @@ bool SimRemoteSyncpoint(MQHCONN Hconn, bool commit, PMQLONG pCompCode, PMQLONG p
     SimFrame f, r;
     if (!call.reason) {
         f.Put32(commit ? SIMCH_CMIT : SIMCH_BACK);
-        Exchange(&call, f, &r);
+        Exchange(&call, &f, &r);
     }
     Finish(call, pCompCode, pReason);
     return true;
@@ -539,7 +539,7 @@ extern "C" MQLONG MQENTRY MQSimFaultInOwner(PMQCHAR verb, PMQCHAR qmgr, MQLONG n
     f.Put32(count);
     f.Put32(reason);
     f.Put32(delayMs);
-    bool ok = SimFrameSend(s, f) && SimFrameRecv(s, &r) && r.Get32() == MQCC_OK && !r.bad;
+    bool ok = SimFrameSend(s, &f) && SimFrameRecv(s, &r) && r.Get32() == MQCC_OK && !r.bad;
     SimHostCloseSocket(s);
     return ok ? 0 : MQRC_Q_MGR_NOT_AVAILABLE;
 }

@@ -22,21 +22,35 @@ static std::set<SimSocket> &Sockets = *new std::set<SimSocket>;      /* connecti
 
 /* ---- frames and the channel file ---------------------------------------- */
 
-bool SimFrameSend(SimSocket s, const SimFrame &f)
+bool SimFrameSend(SimSocket s, SimFrame *f)
 {
-    uint32_t n = (uint32_t)f.data.size();
-    return SimHostSendAll(s, &n, 4) && SimHostSendAll(s, f.data.data(), n);
+    uint32_t n = (uint32_t)(f->data.size() - 4);
+    memcpy(&f->data[0], &n, 4);
+    return SimHostSendAll(s, f->data.data(), f->data.size());
 }
+
+/* Bytes asked of the socket at once: a small frame arrives whole in one
+ * receive (the peer sends nothing more until it is answered). */
+static const size_t RecvChunk = 16 * 1024;
 
 bool SimFrameRecv(SimSocket s, SimFrame *f)
 {
-    uint32_t n;
-    if (!SimHostRecvAll(s, &n, 4) || n > SimChannelMaxFrame)
-        return false;
-    f->data.resize(n);
-    f->pos = 0;
+    f->data.resize(RecvChunk);
+    f->pos = 4;
     f->bad = false;
-    return SimHostRecvAll(s, &f->data[0], n);
+    size_t have = 0;
+    while (have < 4) {
+        long k = SimHostRecvSome(s, &f->data[have], RecvChunk - have);
+        if (k <= 0)
+            return false;
+        have += (size_t)k;
+    }
+    uint32_t n;
+    memcpy(&n, f->data.data(), 4);
+    if (n > SimChannelMaxFrame || have > 4 + (size_t)n)
+        return false;
+    f->data.resize(4 + (size_t)n);
+    return SimHostRecvAll(s, &f->data[have], 4 + (size_t)n - have);
 }
 
 bool SimChannelRead(const std::string &dir, int *port, std::string *key)
@@ -293,14 +307,14 @@ static void Serve(SimSocket s)
     SimFrame f, r;
     bool ok = SimFrameRecv(s, &f) && f.Get32() == SIMCH_HELLO && f.GetString() == Key && !f.bad;
     r.Put32(ok ? 0 : MQRC_NOT_AUTHORIZED);
-    ok = SimFrameSend(s, r) && ok;
+    ok = SimFrameSend(s, &r) && ok;
     while (ok && SimFrameRecv(s, &f)) {
         MQLONG op = f.Get32();
         if (f.bad || op <= SIMCH_HELLO || op >= SIMCH_OP_COUNT)
             break;
-        r = SimFrame();
+        r.Reset();
         Handlers[op](&sc, &f, &r);
-        if (f.bad || !SimFrameSend(s, r))
+        if (f.bad || !SimFrameSend(s, &r))
             break;
     }
     if (sc.hc != MQHC_UNUSABLE_HCONN) {      /* the client went away */

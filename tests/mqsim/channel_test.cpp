@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <cstring>
 #include <thread>
+#include <vector>
 
 #ifdef _WIN32
 #include <windows.h>
@@ -236,6 +237,71 @@ TEST_F(Channel, ServesEveryVerbToASecondProcess)
     MQLONG sel = MQIA_CURRENT_Q_DEPTH, d;
     MQINQ(h2, b, 1, &sel, 1, &d, 0, nullptr, &cc, &rc);
     EXPECT_EQ(rc, MQRC_CONNECTION_BROKEN);
+}
+
+/* Messages of every size cross whole and in order, each way: sizes
+ * around the point where a frame no longer fits one receive, and ones
+ * of megabytes; a browse of a few thousand messages over the channel
+ * sees each once, in the owner's order, as a browse in the owner does;
+ * destructive gets under syncpoint backed out leave them as they were. */
+TEST_F(Channel, MessagesOfEverySizeAndManyCrossWholeInOrder)
+{
+    Mqsc("QM1", "DEFINE QLOCAL(P.Q) MAXMSGL(8388608)\nDEFINE QLOCAL(MANY.Q) MAXDEPTH(10000)\n"
+                "ALTER QMGR MAXMSGL(8388608) MAXUMSGS(10000)");
+    StartOwner();
+    MQHCONN h = Connect("QM1");
+    MQHOBJ o = Open(h, "P.Q", MQOO_OUTPUT | MQOO_BROWSE | MQOO_INPUT_SHARED);
+    std::vector<size_t> sizes = {0, 1, 4096};
+    for (size_t edge : {16384, 65536})
+        for (size_t n = edge - 640; n < edge + 64; n += 61)
+            sizes.push_back(n);
+    sizes.push_back((1 << 20) + 7);
+    sizes.push_back(3 << 20);
+    std::vector<std::string> sent;
+    for (size_t i = 0; i < sizes.size(); i++) {
+        std::string data(sizes[i], '\0');
+        for (size_t k = 0; k < data.size(); k++)
+            data[k] = (char)(k * 31 + i * 7 + k / 251);
+        sent.push_back(data);
+        ASSERT_EQ(Put(h, o, data), 0) << sizes[i];
+    }
+    std::string got;
+    for (size_t i = 0; i < sent.size(); i++) {
+        ASSERT_EQ(Get(h, o, &got, i ? MQGMO_BROWSE_NEXT : MQGMO_BROWSE_FIRST, nullptr, nullptr, 4 << 20), 0);
+        EXPECT_TRUE(got == sent[i]) << "message " << i << " of " << sizes[i] << " bytes came back as " << got.size();
+    }
+    EXPECT_EQ(Get(h, o, &got, MQGMO_BROWSE_NEXT), MQRC_NO_MSG_AVAILABLE);
+
+    /* the many: put in one unit of work, browsed by id in order */
+    MQHOBJ m = Open(h, "MANY.Q", MQOO_OUTPUT | MQOO_BROWSE | MQOO_INPUT_SHARED);
+    const int count = 3000;
+    for (int i = 0; i < count; i++)
+        ASSERT_EQ(Put(h, m, "message " + std::to_string(i), nullptr, MQPMO_SYNCPOINT), 0);
+    MQLONG cc, rc;
+    MQCMIT(h, &cc, &rc);
+    ASSERT_EQ(rc, 0);
+    MQHCONN h2 = Connect("QM1");
+    MQHOBJ b = Open(h2, "MANY.Q", MQOO_BROWSE);
+    for (int pass = 0; pass < 2; pass++) {
+        int seen = 0;
+        MQLONG browse = MQGMO_BROWSE_FIRST;
+        MQMD md = {MQMD_DEFAULT};
+        while (Get(h2, b, &got, browse, &md) == 0) {
+            EXPECT_EQ(got, "message " + std::to_string(seen));
+            EXPECT_EQ(md.BackoutCount, pass);
+            browse = MQGMO_BROWSE_NEXT;
+            seen++;
+            md = MQMD{MQMD_DEFAULT};
+        }
+        EXPECT_EQ(seen, count);
+        /* taken under syncpoint by the other connection, then backed out */
+        for (int i = 0; pass == 0 && i < count; i++)
+            ASSERT_EQ(Get(h, m, &got, MQGMO_SYNCPOINT | MQGMO_NO_WAIT), 0);
+        EXPECT_EQ(Get(h2, b, &got, MQGMO_BROWSE_FIRST), pass == 0 ? MQRC_NO_MSG_AVAILABLE : 0);
+        MQBACK(h, &cc, &rc);
+        EXPECT_EQ(rc, 0);
+    }
+    EXPECT_EQ(Depth(h2, "MANY.Q"), count);
 }
 
 /* A client that vanishes has its unit of work backed out by the owner;
