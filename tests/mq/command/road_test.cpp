@@ -82,13 +82,13 @@ struct Road : EngineTest {
         }
         StandIn.MQCLOSE(h, &o, MQCO_NONE, &cc, &rc);
     }
-    /* The action of a dialog, waited for to its end and taken over. */
+    /* The action of a dialog, waited for to its end (the dialog told its
+       data changed, with the last status text) and taken over. */
     int Do(TestDialog &d, uint32_t action)
     {
         size_t ends = hooks.Count(UM_PCF_UPDATE_DIALOG, d.d);
         int rc = PCFDoCommand(d.d, 0, 1, action, nullptr, nullptr, nullptr, nullptr, 0, 0, nullptr, nullptr, nullptr);
-        EXPECT_TRUE(WaitFor([&] { return IfcmdCount() == 0; }));
-        (void)ends;
+        EXPECT_TRUE(WaitFor([&] { return IfcmdCount() == 0 && hooks.Count(UM_PCF_UPDATE_DIALOG, d.d) > ends; }));
         hooks.Pump();
         return rc;
     }
