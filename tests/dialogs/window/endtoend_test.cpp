@@ -11,6 +11,7 @@
 #include "autfile.h"
 #include "edpane.h"
 #include "eddialog.h"
+#include "mq/engine/mqengine.h"
 #include "mq/mqconst.h"
 #include "mqsim.h"
 #include "prfdata.h"
@@ -308,6 +309,7 @@ TEST_F(EndToEnd, MessageListSelectsRowsAndMovesAllMessages)
     EXPECT_TRUE(checked(608));
     EXPECT_TRUE(GalleryShot(hwnd, "dialog_message_list_all", true));
 
+    ASSERT_EQ(StartMessageThread(), 0);                 /* the message commands' worker */
     PCFSetFieldText(d, MYPCFA_TARGET_Q, "APP.TWO");
     PCFSetFieldText(d, MYPCFA_TARGET_QM, Qmgr);
     uint32_t options = Prf.co;
