@@ -128,9 +128,10 @@ static int failed(MSGACTION *a, const TARGET *t, const char *what, MQLONG reason
     ActionPrefix(a, prefix);
     shown_name(t, name, sizeof name);
     ProgSetDone(a->base.progress, 1);
-    char shown[200];
-    AgentErrorText(&a->rq, reason, "%s%s '%s' RC(%ld) %s", prefix, what, name, (long)reason,
-                   MQReasonShown(reason, shown, sizeof shown));
+    char shown[200], committed[80];
+    ActionCommitted(a, committed);
+    AgentErrorText(&a->rq, reason, "%s%s '%s' RC(%ld) %s%s", prefix, what, name, (long)reason,
+                   MQReasonShown(reason, shown, sizeof shown), committed);
     return reason;
 }
 

@@ -268,6 +268,8 @@ TEST_F(ExactlyOnce, AMoveCutOffByABrokenConnectionFinishesOnANewOne)
     EXPECT_NE(r1->status & LS_UNAVAILABLE, 0u);
     auto source = Census(Browse("QM1", "SRC.Q")), target = Census(Browse("QM1", "TARGET.Q"));
     EXPECT_GT(target.size(), 0u) << "a committed batch is kept";
+    EXPECT_NE(p.Text().find("; " + std::to_string(target.size()) + " messages moved before the failure"),
+              std::string::npos) << p.Text();
     EXPECT_GT(source.size(), 0u) << "the batch cut off is back on the source";
     EXPECT_EQ(target.size() % 5, 0u) << "only whole batches moved";
     for (const std::string &id : ids)
