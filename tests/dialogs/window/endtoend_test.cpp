@@ -249,9 +249,11 @@ static bool PutText(const char *queue, const std::string &text)
  * bit. */
 TEST_F(EndToEnd, MessageListSelectsRowsAndMovesAllMessages)
 {
-    Mqsc("CLEAR QLOCAL(APP.ONE)\nCLEAR QLOCAL(APP.TWO)\n");
+    /* queues of its own: the message commands' worker keeps its handles */
+    Mqsc("DEFINE QLOCAL(APP.ALL.FROM) REPLACE\nDEFINE QLOCAL(APP.ALL.TO) REPLACE\n"
+         "CLEAR QLOCAL(APP.ALL.FROM)\nCLEAR QLOCAL(APP.ALL.TO)\n");
     for (const char *text : { "one", "two", "three", "four" })
-        ASSERT_TRUE(PutText("APP.ONE", text));
+        ASSERT_TRUE(PutText("APP.ALL.FROM", text));
     Location qm(Qmgr);
     DialogWords *d = Open(&PCFMessageListDef, &qm.q);
     ASSERT_NE(d, nullptr);
@@ -264,7 +266,7 @@ TEST_F(EndToEnd, MessageListSelectsRowsAndMovesAllMessages)
         GetWindowTextA(w, text, sizeof text);
         return std::string(text);
     };
-    PCFSetFieldText(d, MQCA_Q_NAME, "APP.ONE");
+    PCFSetFieldText(d, MQCA_Q_NAME, "APP.ALL.FROM");
     Command(d, 1);
     ASSERT_EQ(SendMessageA(list, LB_GETCOUNT, 0, 0), 4) << Status(d);
     uint32_t view = d->viewOptions;
@@ -310,7 +312,7 @@ TEST_F(EndToEnd, MessageListSelectsRowsAndMovesAllMessages)
     EXPECT_TRUE(GalleryShot(hwnd, "dialog_message_list_all", true));
 
     ASSERT_EQ(StartMessageThread(), 0);                 /* the message commands' worker */
-    PCFSetFieldText(d, MYPCFA_TARGET_Q, "APP.TWO");
+    PCFSetFieldText(d, MYPCFA_TARGET_Q, "APP.ALL.TO");
     PCFSetFieldText(d, MYPCFA_TARGET_QM, Qmgr);
     uint32_t options = Prf.co;
     Prf.co |= 0x8;                                      /* a move of all messages is confirmed */
@@ -318,9 +320,9 @@ TEST_F(EndToEnd, MessageListSelectsRowsAndMovesAllMessages)
     AnswerConfirmation(1, &question);
     Command(d, 598);
     Prf.co = options;
-    EXPECT_NE(question.find("move all messages from queue 'APP.ONE'"), std::string::npos) << question;
-    EXPECT_EQ(Messages("APP.TWO"), std::vector<std::string>({ "one", "two", "three", "four" })) << Status(d);
-    EXPECT_TRUE(Messages("APP.ONE").empty());
+    EXPECT_NE(question.find("move all messages from queue 'APP.ALL.FROM'"), std::string::npos) << question;
+    EXPECT_EQ(Messages("APP.ALL.TO"), std::vector<std::string>({ "one", "two", "three", "four" })) << Status(d);
+    EXPECT_TRUE(Messages("APP.ALL.FROM").empty());
     EXPECT_NE(Status(d).find("4 messages moved"), std::string::npos) << Status(d);
 
     /* an action on all messages is one: the list is back on its rows */
