@@ -131,6 +131,16 @@ const char *MQReasonName(int32_t reason)
     return r ? r->name : nullptr;
 }
 
+const char *MQReasonShown(int32_t reason, char *out, size_t size)
+{
+    const char *name = MQReasonName(reason), *text = MQReasonText(reason);
+    if (name && text[0])
+        snprintf(out, size, "%s (%s)", name, text);
+    else
+        snprintf(out, size, "%s", name ? name : text);
+    return out;
+}
+
 /* A name counts as given when its first character is neither zero nor
  * blank; it is taken up to 48 characters. */
 static bool Given(const char *name)

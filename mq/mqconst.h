@@ -10,6 +10,7 @@
  * definitions have a header of the same short name. */
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 #include "mqown.h"     /* MYCMD_, MYPCFA_, MYRC_ and ZKT_ as named constants */
@@ -69,6 +70,12 @@ const char *MQReasonText(int32_t reason);
 const char *MQCmdName(int32_t command);
 const char *MQParmName(int32_t parameterId);
 const char *MQReasonName(int32_t reason);
+
+/* A reason as the user is told it: its constant name with its text in
+ * brackets ("MQRC_CONNECTION_BROKEN (Connection to queue manager
+ * broken)"), either alone when the other is missing, "" when neither.
+ * Returns out. */
+const char *MQReasonShown(int32_t reason, char *out, size_t size);
 
 /* One line to the standard error stream:
  * "<verb> on object '<qmgr>/<object>' returned <reason> <text>." */

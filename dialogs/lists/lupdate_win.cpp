@@ -64,6 +64,23 @@ static int WindowSelected(DialogWords *d, PCFROW **rows, int max)
     return got;
 }
 
+void PCFSelectRows(DialogWords *d, int how)
+{
+    HWND list = d->rightList ? List(d) : nullptr;
+    if (!list)
+        return;
+    if (how == PCFSEL_INVERT) {
+        int n = (int)SendMessageA(list, LB_GETCOUNT, 0, 0);
+        for (int i = 0; i < n; i++)
+            SendMessageA(list, LB_SETSEL, SendMessageA(list, LB_GETSEL, (WPARAM)i, 0) <= 0, (LPARAM)i);
+    } else {
+        SendMessageA(list, LB_SETSEL, how == PCFSEL_ALL, -1);
+    }
+    InvalidateRect(list, nullptr, FALSE);
+    PCFUpdateListCount(d);
+    PCFSetMenu(d);
+}
+
 int PCFSelectedRows(DialogWords *d, PCFROW **first, PCFLISTAREA **area)
 {
     PCFROW *row = nullptr;

@@ -245,6 +245,12 @@ PCFLISTAREA *PCFRowArea(DialogWords *dialog, const PCFROW *row);
 /* The selected rows of the last rebuild (tests and the window's fallback). */
 int PCFShownSelected(DialogWords *dialog, PCFROW **rows, int max);
 
+/* A message list's range of message numbers ("first,last"; unreadable:
+ * "1,100") moved to the first, next or previous page of its size, into
+ * out; 0 when the page would pass the largest number. */
+enum { PCFPAGE_FIRST, PCFPAGE_NEXT, PCFPAGE_PREVIOUS };
+int PCFPageRange(const char *range, int how, char *out, size_t size);
+
 /* Column layout: widths from the measures for a room (the list window's
  * width); flags 1 forgets the user's widths.  The needed width. */
 int32_t PCFLayoutColumns(DialogWords *dialog, int32_t room, int flags);

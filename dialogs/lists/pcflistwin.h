@@ -37,6 +37,10 @@ void PCFRefreshList(DialogWords *dialog, int postRefresh);
 void PCFCheckLists(DialogWords *dialog);
 void PCFUpdateListCount(DialogWords *dialog);
 void PCFDiffFromDefault(DialogWords *dialog, PCFLISTREQ *request);
+/* Every row of the list window selected, none, or each one's selection
+ * turned over; the count window and the menu state follow. */
+enum { PCFSEL_ALL, PCFSEL_NONE, PCFSEL_INVERT };
+void PCFSelectRows(DialogWords *dialog, int how);
 /* The selected rows: their number, the first and its area. */
 int PCFSelectedRows(DialogWords *dialog, PCFROW **firstRow, PCFLISTAREA **area);
 /* The character widths of a device's current font. */

@@ -14,6 +14,8 @@
 #include "mq/command/command.h"
 #include "tktoolbar.h"
 
+#define MSG_RANGE 10047          /* a message list's range of message numbers */
+
 /* A handler: its result; *repeat set for a repeatable command. */
 typedef LRESULT (*CommandFn)(DialogWords *d, int32_t id, int notify, LPARAM lp, int *repeat);
 
@@ -350,6 +352,16 @@ static LRESULT LocationCommand(DialogWords *d, int32_t id, int, LPARAM, int *)
     return 0;
 }
 
+/* 6010-6012: every row of the list selected, none, or the selection
+ * inverted. */
+static LRESULT SelectRows(DialogWords *d, int32_t id, int, LPARAM, int *)
+{
+    static const int how[] = { PCFSEL_ALL, PCFSEL_NONE, PCFSEL_INVERT };
+    if (d->definition && d->definition->list)
+        PCFSelectRows(d, how[id - 6010]);
+    return 0;
+}
+
 static LRESULT Structure(DialogWords *d, int32_t id, int, LPARAM, int *repeat)
 {
     PCFEditorCommand(d, id);
@@ -371,6 +383,19 @@ static LRESULT Action(DialogWords *d, int32_t id, int, LPARAM, int *)
     if (id == PCFID_DEFAULT && d->qmList)
         return h->sendToAll ? h->sendToAll(h->context, d, (uint32_t)id) : 0;
     return h->doCommand ? h->doCommand(h->context, d, (uint32_t)id, nullptr, nullptr) : 0;
+}
+
+/* 6013-6015: the first, next or previous page of a message list: its
+ * range moved, the list asked for again. */
+static LRESULT Page(DialogWords *d, int32_t id, int, LPARAM, int *)
+{
+    static const int how[] = { PCFPAGE_FIRST, PCFPAGE_NEXT, PCFPAGE_PREVIOUS };
+    char range[40] = "", paged[40];
+    const char *now = PCFGetValueText(d, MSG_RANGE, range, sizeof range);
+    if (!PCFPageRange(now, how[id - 6013], paged, sizeof paged))
+        return 0;
+    PCFSetFieldText(d, MSG_RANGE, paged);
+    return Action(d, PCFID_DEFAULT, 0, 0, nullptr);
 }
 
 static const CommandRow Commands[] = {
@@ -401,7 +426,8 @@ static const CommandRow Commands[] = {
     { 783, 784, LocationCommand }, { 786, 787, LocationCommand }, { 803, 803, LocationCommand },
     { 817, 818, LocationCommand }, { 820, 821, LocationCommand }, { 823, 823, LocationCommand },
     { 825, 827, LocationCommand }, { 838, 839, LocationCommand },
-    { 4000, 6003, Structure }, { 6004, 6004, Repeat },
+    { 4000, 6003, Structure }, { 6004, 6004, Repeat }, { 6010, 6012, SelectRows },
+    { 6013, 6015, Page },
 };
 
 /* Controls whose notifications are no commands. */

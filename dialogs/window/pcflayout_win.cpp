@@ -48,7 +48,7 @@ static void Relabel(DialogWords *d, const PCFActionDef *a, const char *label, HW
         mi.dwTypeData = (char *)label;
         SetMenuItemInfoA((HMENU)d->menu, a->id, FALSE, &mi);
     }
-    if (button && IsWindowVisible(button))
+    if (button)                                  /* hidden too: showing it relabels nothing */
         SetWindowTextA(button, label);
 }
 

@@ -13,7 +13,10 @@
 #include "mq/mqconst.h"
 
 #define AGENT_NAME 48              /* queue and queue-manager names */
-#define AGENT_ERROR_AREA 200       /* an error response never grows */
+/* An error response never grows: room for the header, a text of
+ * AgentErrorText's 400 characters, its integers and the two target
+ * names (a text that did not fit was dropped without a word). */
+#define AGENT_ERROR_AREA 1024
 
 /* A handler of one command code: it answers through SendResponse. */
 typedef int (*AGENTFN)(QMS *location, int32_t command, MQHCONN hconn, void **cache,
@@ -198,6 +201,7 @@ struct MSGACTION {
     MQLONG targetOptions;          /* open options of targets */
     int32_t handled;               /* messages handled */
     int32_t batch;                 /* commit every so many; 0 only at the end */
+    int32_t committed;             /* handled when the last batch was committed */
     int64_t total;
     int lockHeld;                  /* a browse may have locked a message */
 };
@@ -211,3 +215,6 @@ UOW *ConnectTargetQmgr(MSGACTION *a, const char *qmName);
 /* "Message(%d) : " with the number of the message being handled, or
  * nothing for update and add (out: 40). */
 void ActionPrefix(const MSGACTION *a, char *out);
+/* "; %d messages moved before the failure" (copied, deleted) when
+ * batches were committed before it, else nothing (out: 80). */
+void ActionCommitted(const MSGACTION *a, char *out);

@@ -233,13 +233,32 @@ static MQLONG read_msg(MSGACTION *a, MQLONG options, const uint8_t *msgId, const
     }
 }
 
-/* A failure of the walk: the record marked, the reason answered. */
-static int walk_failed(MSGACTION *a, MQLONG reason)
+void ActionCommitted(const MSGACTION *a, char *out)
+{
+    out[0] = 0;
+    if (a->committed > 0)
+        EngFormat(out, 80, "; %d message%s %s before the failure", (int)a->committed, a->committed == 1 ? "" : "s",
+                  kind_of(a->base.command)->done);
+}
+
+/* A failure of the source queue: the record marked, the reason answered
+ * with its name and the message it struck ("Error getting from queue"
+ * in the walk, "Error opening queue" before it). */
+static int source_failed(MSGACTION *a, MQLONG reason, const char *what)
 {
     ProgSetDone(a->base.progress, 1);
     if (reason == MQRC_STORAGE_NOT_AVAILABLE)
         return AgentErrorText(&a->rq, reason, "Failure allocating message area");
-    return AgentError(&a->rq, reason);
+    char prefix[40], shown[200], committed[80];
+    ActionPrefix(a, prefix);
+    ActionCommitted(a, committed);
+    return AgentErrorText(&a->rq, reason, "%s%s '%s' RC(%ld) %s%s", prefix, what, a->queue, (long)reason,
+                          MQReasonShown(reason, shown, sizeof shown), committed);
+}
+
+static int walk_failed(MSGACTION *a, MQLONG reason)
+{
+    return source_failed(a, reason, "Error getting from queue");
 }
 
 static int selection_failed(MSGACTION *a, const char *format)
@@ -278,6 +297,7 @@ static int handled(MSGACTION *a, const ActionKind *k)
             ProgSetDone(a->base.progress, 1);
             return rc;
         }
+        a->committed = a->handled;
     }
     return aborted(a);
 }
@@ -460,7 +480,7 @@ static void run(MSGACTION *a, const ActionKind *k)
         if (!rc)
             rc = count_total(a);
         if (rc) {
-            walk_failed(a, rc);
+            source_failed(a, rc, "Error opening queue");
             return;
         }
     } else {

@@ -55,8 +55,10 @@ UOW *ConnectTargetQmgr(MSGACTION *a, const char *qmName)
         (!EngWaitForConnection(t) || !(MQEState(&t->putThread) & TS_SETUP))) {
         MQELOC *e = MQELocOf(t);
         MQLONG reason = e && e->lastFailReason ? e->lastFailReason : MQRC_Q_MGR_NOT_AVAILABLE;
+        char shown[200];
         AgentErrorText(&a->rq, MQRCCF_CFH_COMMAND_ERROR, "Error connecting%s to '%s' RC(%ld) %s",
-                       EngIsClient(t) ? " via client" : "", qmName, (long)reason, MQReasonText(reason));
+                       EngIsClient(t) ? " via client" : "", qmName, (long)reason,
+                       MQReasonShown(reason, shown, sizeof shown));
         return nullptr;
     }
     return FindUOW(&a->base, t, MQEConnection(t, MQE_PUTSIDE, nullptr, nullptr));
@@ -126,8 +128,10 @@ static int failed(MSGACTION *a, const TARGET *t, const char *what, MQLONG reason
     ActionPrefix(a, prefix);
     shown_name(t, name, sizeof name);
     ProgSetDone(a->base.progress, 1);
-    AgentErrorText(&a->rq, reason, "%s%s '%s' RC(%ld) %s", prefix, what, name, (long)reason,
-                   MQReasonText(reason));
+    char shown[200], committed[80];
+    ActionCommitted(a, committed);
+    AgentErrorText(&a->rq, reason, "%s%s '%s' RC(%ld) %s%s", prefix, what, name, (long)reason,
+                   MQReasonShown(reason, shown, sizeof shown), committed);
     return reason;
 }
 

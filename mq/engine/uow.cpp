@@ -48,17 +48,20 @@ static MQLONG settle(MQACTION *a, MQIEntryTable *t, MQHCONN h, int commit)
 }
 
 /* Commits one pending connection; a failure is answered to the
- * requester.  0 or the reason. */
+ * requester with the reason's name.  0 or the reason. */
 static MQLONG commit_pending(MQACTION *a, MQIEntryTable *t, MQHCONN h, int32_t *pending)
 {
     if (!*pending)
         return 0;
     MQLONG rc = settle(a, t, h, 1);
-    if (rc)
+    if (rc) {
+        char shown[200], text[260];
+        EngFormat(text, sizeof text, "MQCMIT failed RC(%ld) %s", (long)rc, MQReasonShown(rc, shown, sizeof shown));
         MQEHooks.errorResponse(a->location, 0, a, a->hconn, a->cache, a->command, a->requestMD, rc,
-                               0, 0, 0, 0);
-    else
+                               0, 0, MYPCFA_ERROR_MESSAGE_ID, (intptr_t)text);
+    } else {
         *pending = 0;
+    }
     return rc;
 }
 

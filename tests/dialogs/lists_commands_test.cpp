@@ -443,3 +443,23 @@ TEST_F(Dates, TodayYesterdayAndOtherDays)
 }
 
 }  // namespace
+
+/* Paging keeps the page's size; it never goes before message 1 or past
+ * the largest number, and an unreadable range pages from "1,100". */
+TEST(Paging, PagesOfTheRangesSize)
+{
+    const struct { const char *range; int how; const char *paged; } cases[] = {
+        { "1,100", PCFPAGE_NEXT, "101,200" }, { "101,200", PCFPAGE_PREVIOUS, "1,100" },
+        { "31,80", PCFPAGE_PREVIOUS, "1,50" }, { "51,60", PCFPAGE_FIRST, "1,10" },
+        { "50", PCFPAGE_NEXT, "51,100" }, { "x", PCFPAGE_NEXT, "101,200" },
+        { "9,3", PCFPAGE_NEXT, "101,200" }, { nullptr, PCFPAGE_PREVIOUS, "1,100" },
+    };
+    for (const auto &c : cases) {
+        char out[40] = "";
+        EXPECT_EQ(PCFPageRange(c.range, c.how, out, sizeof out), 1) << (c.range ? c.range : "null");
+        EXPECT_STREQ(out, c.paged) << (c.range ? c.range : "null");
+    }
+    char out[40] = "unchanged";
+    EXPECT_EQ(PCFPageRange("2147483600,2147483647", PCFPAGE_NEXT, out, sizeof out), 0);
+    EXPECT_STREQ(out, "unchanged");
+}

@@ -260,6 +260,7 @@ static const RoadStep RoadSteps[] = {
 /* The fault run after the start, on a queue manager of its own. */
 static const RoadStep FaultSteps[] = {
     BrokenMove,
+    PutDuringMove,
     SilentServer,
     Quit,
 };

@@ -130,7 +130,16 @@ bool RoadActRows(Road *r, const char *step, RoadAct act, const char *queue, cons
 bool RoadMoveRows(Road *r, const char *step, const char *queue, const std::vector<int> &rows, const char *target,
                   RoadSaid *said, int ms = 60000, const char *shot = nullptr);
 
+/* The frame's message list's Commit in Batches turned on or off. */
+void RoadBatches(Road *r, bool on);
+/* A queue too deep to browse whole holding want[from, from + depth):
+ * its depth, first messages and last one; false with the failures. */
+bool RoadHolds(Road *r, const char *step, const char *queue, const std::vector<E2EMsg> &want, size_t from,
+               size_t depth);
+
 /* The road's step of copy, move and delete. */
 void CopyMoveDelete(Road *r);
 /* The fault run's move cut off by a broken connection. */
 void BrokenMove(Road *r);
+/* The fault run's put through the put dialog beside a move (roadfault.cpp). */
+void PutDuringMove(Road *r);

@@ -1,7 +1,8 @@
 /* The road's copy, move and delete: rows of a queue's message list in
- * the frame copied and moved by dropping them on a queue's tree line,
- * deleted by the list's command, with their confirmations; and the
- * connection broken in the middle of a batched move. */
+ * the frame, or all its messages, copied and moved by dropping them on a
+ * queue's tree line, deleted by the list's command, with their
+ * confirmations; and the connection broken in the middle of a batched
+ * Move All of the queue of a few thousand. */
 #include "road.h"
 #include "mqsim.h"
 
@@ -9,6 +10,9 @@
 #include <cstring>
 
 #define CN_DROP 6027            /* what the message list tells its pane of a drop */
+#define ALL_MESSAGES 604        /* the list's Options menu: All Messages */
+#define IN_BATCHES 608          /* and Commit in Batches */
+#define CONFIRM_QUESTION 238    /* the confirmation's question */
 
 /* ---- the frame's message list ------------------------------------------------ */
 
@@ -41,6 +45,34 @@ static bool AllMessages(Road *r)
     HWND d = ListDialog(r);
     HWND button = d ? E2EFindChild(d, "Button", RA_MOVE) : nullptr;
     return button && E2EText(button).find("All") != std::string::npos;
+}
+
+/* An item of the list's Options menu chosen (the list's context menu
+ * offers its menu): what the item sends. */
+static void ListOption(Road *r, int id)
+{
+    SendMessageA(ListDialog(r), WM_COMMAND, id, 0);
+    Sleep(200);
+}
+
+/* All Messages turned on or off as asked: whether the list's actions
+ * then read as asked. */
+static bool SwitchAll(Road *r, bool on)
+{
+    if (AllMessages(r) != on)
+        ListOption(r, ALL_MESSAGES);
+    return AllMessages(r) == on;
+}
+
+/* Commit in Batches, whose state only the menu's check mark shows: the
+ * road turns it on and off in pairs, beginning from off. */
+static bool Batches;
+
+void RoadBatches(Road *r, bool on)
+{
+    if (Batches != on)
+        ListOption(r, IN_BATCHES);
+    Batches = on;
 }
 
 
@@ -130,13 +162,12 @@ bool RoadActRows(Road *r, const char *step, RoadAct act, const char *queue, cons
             Sleep(200);
     }
     E2EBringForward(r->frame);
-    /* the message list offers no way to its all-messages view: its View
-       All command is its Next Page */
-    if (rows.empty() && !AllMessages(r)) {
-        Fail(r, step, "the list of " + std::string(queue) + " cannot be switched to all messages");
+    if (!SwitchAll(r, rows.empty())) {
+        Fail(r, step, "the list of " + std::string(queue) + " cannot be switched " +
+                          (rows.empty() ? "to" : "from") + " all messages");
         return false;
     }
-    if (AllMessages(r) != rows.empty() || (!rows.empty() && !ClickRows(r, rows))) {
+    if (!rows.empty() && !ClickRows(r, rows)) {
         Fail(r, step, "the rows to act on could not be selected in the list of " + std::string(queue));
         return false;
     }
@@ -164,6 +195,8 @@ bool RoadActRows(Road *r, const char *step, RoadAct act, const char *queue, cons
             E2EShot(box, name.c_str());
         E2EBox b;
         b.caption = E2EText(box);
+        if (HWND question = E2EFindChild(box, nullptr, CONFIRM_QUESTION))
+            b.text = E2EText(question);
         said->boxes.push_back(b);
         PostMessageA(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
     }
@@ -218,7 +251,10 @@ static void Expect(Road *r, const char *step, const char *queue, const std::vect
                           std::to_string(want.size()) + " asked:\n" + E2ESameMessages(want, now));
 }
 
-static void Said(Road *r, const char *step, bool ended, const RoadSaid &said, const char *want)
+/* What the program said of a command: that it ended with want, after a
+ * confirmation (whose question holds asked, when given). */
+static void Said(Road *r, const char *step, bool ended, const RoadSaid &said, const std::string &want,
+                 const char *asked = nullptr)
 {
     if (!ended)
         Fail(r, step, "the program did not say the command ended: \"" + said.status + "\"");
@@ -226,13 +262,94 @@ static void Said(Road *r, const char *step, bool ended, const RoadSaid &said, co
         Fail(r, step, "the program said \"" + said.status + "\", not \"" + want + "\"");
     if (said.boxes.empty() || said.boxes[0].caption.find("Confirmation") == std::string::npos)
         Fail(r, step, "no confirmation was asked");
+    else if (asked && said.boxes[0].text.find(asked) == std::string::npos)
+        Fail(r, step, "the confirmation asked \"" + said.boxes[0].text + "\", not \"" + asked + "\"");
+}
+
+/* ---- the queue of a few thousand, without a browse of all of it ------------------ */
+
+/* A queue browsed from its start, at most n messages, or (with id, 24
+ * bytes) only the message of that MsgId: 0 or the reason. */
+static MQLONG Head(const char *queue, size_t n, std::vector<E2EMsg> *out, const MQBYTE *id = nullptr)
+{
+    out->clear();
+    MQHCONN hc;
+    MQHOBJ ho;
+    MQLONG cc = MQCC_OK, rc = E2EConnect("E2EQM", &hc);
+    if (rc)
+        return rc;
+    MQOD od = {MQOD_DEFAULT};
+    memset(od.ObjectName, ' ', 48);
+    memcpy(od.ObjectName, queue, strnlen(queue, 48));
+    MQOPEN(hc, &od, MQOO_BROWSE, &ho, &cc, &rc);
+    std::vector<char> buf(1 << 16);
+    MQGMO gmo = {MQGMO_DEFAULT};
+    gmo.Version = MQGMO_VERSION_2;
+    gmo.Options = MQGMO_BROWSE_FIRST | MQGMO_NO_WAIT;
+    gmo.MatchOptions = id ? MQMO_MATCH_MSG_ID : MQMO_NONE;
+    while (cc != MQCC_FAILED && out->size() < n) {
+        MQMD md = {MQMD_DEFAULT};
+        md.Version = MQMD_VERSION_2;
+        if (id)
+            memcpy(md.MsgId, id, 24);
+        MQLONG len = 0;
+        MQGET(hc, ho, &md, &gmo, (MQLONG)buf.size(), buf.data(), &len, &cc, &rc);
+        if (cc == MQCC_FAILED)
+            break;
+        E2EMsg m;
+        char hex[49];
+        for (int i = 0; i < 24; i++)
+            snprintf(hex + 2 * i, 3, "%02X", md.MsgId[i]);
+        m.msgId = hex;
+        m.digest = E2EDigest(buf.data(), (size_t)len);
+        m.md = md;
+        m.length = len;
+        out->push_back(m);
+        gmo.Options = MQGMO_BROWSE_NEXT | MQGMO_NO_WAIT;
+    }
+    if (rc == MQRC_NO_MSG_AVAILABLE)
+        rc = 0;
+    MQLONG c2, r2;
+    MQCLOSE(hc, &ho, MQCO_NONE, &c2, &r2);
+    MQDISC(&hc, &c2, &r2);
+    return rc;
+}
+
+bool RoadHolds(Road *r, const char *step, const char *queue, const std::vector<E2EMsg> &want, size_t from,
+               size_t depth)
+{
+    size_t before = (size_t)r->failures;
+    MQLONG now = Depth(queue);
+    if (now != (MQLONG)depth)
+        Fail(r, step, std::string(queue) + " holds " + std::to_string(now) + " messages, not " +
+                          std::to_string(depth));
+    size_t n = depth < 5 ? depth : 5;
+    if (from + depth > want.size()) {
+        Fail(r, step, std::string(queue) + ": fewer messages known than it should hold");
+        return false;
+    }
+    std::vector<E2EMsg> head, first(want.begin() + (long)from, want.begin() + (long)(from + n));
+    MQLONG rc = Head(queue, n, &head);
+    if (rc)
+        Fail(r, step, std::string("browse of ") + queue + " failed, reason " + std::to_string(rc));
+    else if (!Same(head, first))
+        Fail(r, step, std::string(queue) + " does not begin with the messages it should:\n" +
+                          E2ESameMessages(first, head));
+    /* and its last message found by its MsgId */
+    const E2EMsg &last = want[from + depth - 1];
+    if (depth && (Head(queue, 1, &head, last.md.MsgId) || !Same(head, {last})))
+        Fail(r, step, std::string(queue) + " does not hold message " + last.msgId + " as it should");
+    return (size_t)r->failures == before;
 }
 
 /* 6: two rows of the text queue copied to an empty target (dropped on
  * its tree line with Shift), the copies deleted one selected row at a
  * time; three rows of the queue of a few thousand moved to the second
- * target (dropped on its line) and moved back the same way.  Every queue
- * ends as filled (the three moved rows now last on their queue). */
+ * target (dropped on its line) and moved back the same way.  Then all
+ * rows, the list switched to all messages: the text queue copied whole
+ * to the first target (Copy All), that moved whole to the second (Move
+ * All) and deleted there (Delete All), each after its question.  Every
+ * queue ends as filled (the three moved rows now last on their queue). */
 void CopyMoveDelete(Road *r)
 {
     const char *step = "copy, move, delete";
@@ -267,52 +384,91 @@ void CopyMoveDelete(Road *r)
     CheckQueues(r, step, moved, 2);
     if (r->queues[RQ_MANY].size() != many.size())
         Fail(r, step, "E2E.MANY holds " + std::to_string(r->queues[RQ_MANY].size()) + " messages at the end");
+
+    /* all rows */
+    text = Now("E2E.TEXT");
+    std::string n = std::to_string(text.size());
+    ok = RoadActRows(r, step, RA_COPY, "E2E.TEXT", {}, "E2E.TARGET1", &said, 30000, "road-06-copy-all");
+    Said(r, step, ok, said, n + " messages copied", "copy all messages from queue 'E2E.TEXT'");
+    Expect(r, step, "E2E.TARGET1", text);
+    Expect(r, step, "E2E.TEXT", text);
+    ok = RoadActRows(r, step, RA_MOVE, "E2E.TARGET1", {}, "E2E.TARGET2", &said, 30000, "road-06-move-all");
+    Said(r, step, ok, said, n + " messages moved", "move all messages from queue 'E2E.TARGET1'");
+    Expect(r, step, "E2E.TARGET1", {});
+    Expect(r, step, "E2E.TARGET2", text);
+    ok = RoadActRows(r, step, RA_DELETE, "E2E.TARGET2", {}, nullptr, &said, 30000, "road-06-delete-all");
+    Said(r, step, ok, said, n + " messages deleted", "delete all messages from queue 'E2E.TARGET2'");
+    Expect(r, step, "E2E.TARGET2", {});
+    if (!SwitchAll(r, false))
+        Fail(r, step, "the list cannot be switched back to the selected rows");
+    const char *all[] = {"E2E.TEXT", "E2E.TARGET1", "E2E.TARGET2"};
+    CheckQueues(r, step, all, 3);
 }
 
 /* ---- the fault run ------------------------------------------------------------- */
 
-/* The connection broken in the middle of a move: ten rows of the queue
- * of a few thousand moved to an empty target while the program's third
- * MQPUT from now breaks its connection (2009).  The move is one unit of
- * work: nothing has moved, nothing is doubled, the user is told with the
- * reason's name; the same move once the location is connected again
- * completes. */
+/* The connection broken in the middle of a move: all of the queue of a
+ * few thousand moved to an empty target in batches (Move All with Commit
+ * in Batches) while the program's 1200th MQPUT from now breaks its
+ * connection (2009).  The batches committed before the break have moved,
+ * in order; the rest, the batch cut off among them, is still on the
+ * source; the user is told so, with the reason's name.  Once the location is
+ * connected again (on the next request) moving the rest completes.  The
+ * queues of a few thousand are checked by their depths, their first
+ * messages and their last one; the part moved first is browsed whole. */
 void BrokenMove(Road *r)
 {
     const char *step = "broken move";
     std::vector<E2EMsg> many = r->queues[RQ_MANY];     /* as the last check browsed it */
-    std::vector<int> rows;
-    std::vector<E2EMsg> moved;
-    for (int i = 0; i < 10 && i < (int)many.size(); i++) {
-        rows.push_back(i);
-        moved.push_back(many[i]);
-    }
-    MQLONG rc = MQSimFaultInOwner((PMQCHAR) "MQPUT", (PMQCHAR) "E2EQM", 3, 1, MQRC_CONNECTION_BROKEN, 0);
+    size_t total = many.size();
+    MQLONG rc = MQSimFaultInOwner((PMQCHAR) "MQPUT", (PMQCHAR) "E2EQM", 1200, 1, MQRC_CONNECTION_BROKEN, 0);
     if (rc) {
         Fail(r, step, "the fault cannot be armed in the program: reason " + std::to_string(rc));
         return;
     }
     RoadSaid said;
-    bool ended = RoadMoveRows(r, step, "E2E.MANY", rows, "E2E.TARGET1", &said, 60000, "fault-01-broken-move");
+    OpenFromTree(r, step, "E2E.MANY", 100);
+    RoadBatches(r, true);
+    ULONGLONG began = GetTickCount64();
+    bool ended = RoadMoveRows(r, step, "E2E.MANY", {}, "E2E.TARGET1", &said, 300000, "fault-01-broken-move");
+    fprintf(stderr, "e2e: %s: the move cut off took %.1f s\n", step, (GetTickCount64() - began) / 1000.0);
+    MQSimFaultInOwner((PMQCHAR) "MQPUT", (PMQCHAR) "E2EQM", 1, 0, 0, 0);
     if (!ended)
         Fail(r, step, "the program did not say the move ended: \"" + said.status + "\"");
     std::string told = said.status;
     for (const E2EBox &b : said.boxes)
         told += "\n" + b.caption + ": " + b.text;
-    if (told.find("MQRC_CONNECTION_BROKEN") == std::string::npos && told.find("2009") == std::string::npos)
-        Fail(r, step, "the user was not told of the broken connection: " + told);
+    if (said.status.find("MQRC_CONNECTION_BROKEN") == std::string::npos)
+        Fail(r, step, "the user was not told of the broken connection by its name: " + told);
     fprintf(stderr, "e2e: %s: the program said: %s\n", step, told.c_str());
-    MQSimFaultInOwner((PMQCHAR) "MQPUT", (PMQCHAR) "E2EQM", 1, 0, 0, 0);
-    /* backed out as one unit: the source as it was, the target empty */
-    Expect(r, step, "E2E.TARGET1", {});
-    if (Depth("E2E.MANY") != (MQLONG)many.size())
-        Fail(r, step, "E2E.MANY holds " + std::to_string(Depth("E2E.MANY")) + " messages after the break");
-    const char *touched[] = {"E2E.MANY", "E2E.TARGET1"};
-    CheckQueues(r, step, touched, 2);
 
-    /* connected again on the next request: the same rows moved */
-    ended = RoadMoveRows(r, step, "E2E.MANY", rows, "E2E.TARGET1", &said, 60000, "fault-01-move-again");
-    Said(r, step, ended, said, "10 messages moved");
-    Expect(r, step, "E2E.TARGET1", moved);
-    CheckQueues(r, step, touched, 2);
+    /* whole batches moved, in order; the rest on the source */
+    MQLONG moved = Depth("E2E.TARGET1");
+    if (moved <= 0 || moved >= 1200)
+        Fail(r, step, "E2E.TARGET1 holds " + std::to_string(moved) + " messages: no batch committed before " +
+                          "the break, or the batch cut off was kept");
+    size_t n = moved > 0 && (size_t)moved < total ? (size_t)moved : 0;
+    std::string before = "; " + std::to_string(n) + " messages moved before the failure";
+    if (n && said.status.find(before) == std::string::npos)
+        Fail(r, step, "the user was not told that " + std::to_string(n) + " messages had moved: " + said.status);
+    r->queues[RQ_TARGET1].assign(many.begin(), many.begin() + (long)n);
+    r->queues[RQ_MANY].assign(many.begin() + (long)n, many.end());
+    RoadHolds(r, step, "E2E.MANY", many, n, total - n);
+    const char *target[] = {"E2E.TARGET1"};
+    CheckQueues(r, step, target, 1);
+    if (!Same(r->queues[RQ_TARGET1], std::vector<E2EMsg>(many.begin(), many.begin() + (long)n)))
+        Fail(r, step, "E2E.TARGET1 does not hold the first " + std::to_string(n) + " messages in order");
+
+    /* connected again on the next request: the rest moved */
+    began = GetTickCount64();
+    ended = RoadMoveRows(r, step, "E2E.MANY", {}, "E2E.TARGET1", &said, 300000, "fault-01-move-rest");
+    fprintf(stderr, "e2e: %s: moving the rest took %.1f s\n", step, (GetTickCount64() - began) / 1000.0);
+    Said(r, step, ended, said, std::to_string(total - n) + " messages moved",
+         "move all messages from queue 'E2E.MANY'");
+    RoadBatches(r, false);
+    r->queues[RQ_MANY].clear();
+    r->queues[RQ_TARGET1] = many;
+    RoadHolds(r, step, "E2E.TARGET1", many, 0, total);
+    const char *source[] = {"E2E.MANY"};
+    CheckQueues(r, step, source, 1);
 }

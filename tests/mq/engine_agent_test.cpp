@@ -283,8 +283,9 @@ TEST_F(AgentTest, ErrorPatternsAndTheFixedErrorArea)
                             .Bytes(MYPCFA_MSGID, Name(24, 'x'), MQCFT_BYTE_STRING));
     EXPECT_EQ(parts[0].cfh.Reason, MQRC_NO_MSG_AVAILABLE);
 
-    /* the error area does not grow: a long text is left out, the rest goes */
-    std::string text(300, 'e');
+    /* the error area does not grow: a text longer than any the program
+       makes is left out, the rest goes */
+    std::string text(1200, 'e');
     Got.Clear();
     SendErrorResponse(r, 1208, nullptr, r->putThread.hConn, nullptr, 10002, &md, 2085,
                       MYPCFA_POSITION, 7, MYPCFA_ERROR_MESSAGE, (intptr_t)text.c_str());
@@ -295,6 +296,21 @@ TEST_F(AgentTest, ErrorPatternsAndTheFixedErrorArea)
     EXPECT_FALSE(parts[0].Has(MYPCFA_ERROR_MESSAGE));
     EXPECT_EQ(parts[0].Int(MYIA_REPLY_OPTIONS), 1208);
     EXPECT_EQ(parts[0].Ids(), (std::vector<int32_t>{MYPCFA_POSITION, MYIA_REPLY_OPTIONS}));
+    /* the longest text the program makes fits, with the integers and
+       the target names of a copy or move */
+    MQACTION action = {};
+    action.targetChosen = 1;
+    memset(action.targetQMgr, 'M', 48);
+    memset(action.targetQ, 'Q', 48);
+    text.assign(399, 't');
+    Got.Clear();
+    SendErrorResponse(r, 1208, &action, r->putThread.hConn, nullptr, 10008, &md, 2009,
+                      MYPCFA_POSITION, 7, MYPCFA_ERROR_MESSAGE, (intptr_t)text.c_str());
+    parts = Got.All();
+    ASSERT_EQ(parts.size(), 1u);
+    EXPECT_EQ(parts[0].Text(), text);
+    EXPECT_EQ(parts[0].Ids(), (std::vector<int32_t>{MYPCFA_POSITION, MYPCFA_ERROR_MESSAGE, MYIA_REPLY_OPTIONS,
+                                                    MYCA_ACTION_TARGET_QM, MYCA_ACTION_TARGET_Q}));
     /* a short one fits, its NUL included */
     Got.Clear();
     SendErrorResponse(r, 0, nullptr, r->putThread.hConn, nullptr, 10002, &md, 2085, 0, 0,

@@ -132,6 +132,8 @@ TEST_F(ExactlyOnce, EveryStartingMessageIsAccountedFor)
             PcfPart p = Act(s);
             StandInFaultAt(s.verb, s.faultQm, 1, 0, 0);
             EXPECT_NE(p.cfh.Reason, MYRC_INFORMATION) << "the failure went unnoticed: " << p.Text();
+            const char *name = !strcmp(s.verb, "MQCMIT") ? "MQRC_BACKED_OUT" : "MQRC_RESOURCE_PROBLEM";
+            EXPECT_NE(p.Text().find(name), std::string::npos) << "the reason is not named: " << p.Text();
             auto source = Census(Browse("QM1", "SRC.Q"));
             auto target = s.command == MYCMD_DELETE_MSGS ? std::map<std::string, int>()
                                                          : Census(Browse(TargetQm(s), TargetQ(s)));
@@ -262,9 +264,13 @@ TEST_F(ExactlyOnce, AMoveCutOffByABrokenConnectionFinishesOnANewOne)
     Rec.Break("MQGET", "SRC.Q", 13);
     PcfPart p = move(7);
     EXPECT_EQ(p.cfh.Reason, MQRC_CONNECTION_BROKEN) << p.Text();
+    EXPECT_NE(p.Text().find("Error getting from queue 'SRC.Q' RC(2009) MQRC_CONNECTION_BROKEN"), std::string::npos)
+        << p.Text();
     EXPECT_NE(r1->status & LS_UNAVAILABLE, 0u);
     auto source = Census(Browse("QM1", "SRC.Q")), target = Census(Browse("QM1", "TARGET.Q"));
     EXPECT_GT(target.size(), 0u) << "a committed batch is kept";
+    EXPECT_NE(p.Text().find("; " + std::to_string(target.size()) + " messages moved before the failure"),
+              std::string::npos) << p.Text();
     EXPECT_GT(source.size(), 0u) << "the batch cut off is back on the source";
     EXPECT_EQ(target.size() % 5, 0u) << "only whole batches moved";
     /* broken for real: every call on it from the break on answers 2009 */

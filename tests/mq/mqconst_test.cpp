@@ -42,6 +42,12 @@ TEST(MQConst, Lookups)
     EXPECT_STREQ(MQReasonText(258), "Expiration");          /* a feedback code */
     EXPECT_STREQ(MQReasonText(123456), "");
     EXPECT_STREQ(MQReasonName(2085), "MQRC_UNKNOWN_OBJECT_NAME");
+    /* as the user is told a reason: the name first, the text if known */
+    char shown[80];
+    EXPECT_STREQ(MQReasonShown(2009, shown, sizeof shown),
+                 "MQRC_CONNECTION_BROKEN (Connection to queue manager broken)");
+    EXPECT_STREQ(MQReasonShown(123456, shown, sizeof shown), "");
+    EXPECT_STREQ(MQReasonShown(2009, shown, 10), "MQRC_CONN");
 
     EXPECT_STREQ(MQCmdDesc(13), "Inquire Queue");
     EXPECT_STREQ(MQCmdDesc(10002), "Inquire Messages");

@@ -11,6 +11,8 @@
 #include "autfile.h"
 #include "edpane.h"
 #include "eddialog.h"
+#include "mq/engine/mqengine.h"
+#include "mq/mqconst.h"
 #include "mqsim.h"
 #include "prfdata.h"
 
@@ -237,6 +239,99 @@ static bool PutText(const char *queue, const std::string &text)
     MQLONG put = cc;
     MQDISC(&hc, &cc, &rc);
     return put != MQCC_FAILED;
+}
+
+/* The message list's own commands and the view commands beside them:
+ * Select All, None and Invert act on the rows and leave the view alone;
+ * Next Page goes to the engine; All Messages relabels Move to "Move All",
+ * which then moves every message of the queue after its question, with
+ * no row selected, and once; Commit in Batches is checked by its own
+ * bit. */
+TEST_F(EndToEnd, MessageListSelectsRowsAndMovesAllMessages)
+{
+    /* queues of its own: the message commands' worker keeps its handles */
+    Mqsc("DEFINE QLOCAL(APP.ALL.FROM) REPLACE\nDEFINE QLOCAL(APP.ALL.TO) REPLACE\n"
+         "CLEAR QLOCAL(APP.ALL.FROM)\nCLEAR QLOCAL(APP.ALL.TO)\n");
+    for (const char *text : { "one", "two", "three", "four" })
+        ASSERT_TRUE(PutText("APP.ALL.FROM", text));
+    Location qm(Qmgr);
+    DialogWords *d = Open(&PCFMessageListDef, &qm.q);
+    ASSERT_NE(d, nullptr);
+    HWND hwnd = PCFWnd(d->window), list = PCFWnd(d->rightList);
+    HMENU menu = (HMENU)d->menu;
+    auto checked = [menu](int id) { return (GetMenuState(menu, (UINT)id, MF_BYCOMMAND) & MF_CHECKED) != 0; };
+    auto selected = [list] { return (int)SendMessageA(list, LB_GETSELCOUNT, 0, 0); };
+    auto label = [](HWND w) {
+        char text[80] = "";
+        GetWindowTextA(w, text, sizeof text);
+        return std::string(text);
+    };
+    PCFSetFieldText(d, MQCA_Q_NAME, "APP.ALL.FROM");
+    Command(d, 1);
+    ASSERT_EQ(SendMessageA(list, LB_GETCOUNT, 0, 0), 4) << Status(d);
+    uint32_t view = d->viewOptions;
+    Command(d, 6010);
+    EXPECT_EQ(selected(), 4);
+    Command(d, 6012);
+    EXPECT_EQ(selected(), 0);
+    SendMessageA(list, LB_SETSEL, TRUE, 1);
+    Command(d, 6012);
+    EXPECT_EQ(selected(), 3);
+    EXPECT_EQ(SendMessageA(list, LB_GETSEL, 1, 0), 0);
+    Command(d, 6011);
+    EXPECT_EQ(selected(), 0);
+    EXPECT_EQ(d->viewOptions, view);
+    /* Next Page asks for the next hundred, Previous and First Page for
+       the first again */
+    engine.calls.clear();
+    PCFSetFieldText(d, MYPCFA_MSG_RANGE, "1,100");
+    Command(d, 6014);
+    EXPECT_EQ(engine.calls, std::vector<std::string>({ "do 1" }));
+    char range[40] = "";
+    EXPECT_STREQ(PCFGetValueText(d, MYPCFA_MSG_RANGE, range, sizeof range), "101,200");
+    EXPECT_EQ(SendMessageA(list, LB_GETCOUNT, 0, 0), 0);
+    Command(d, 6015);
+    EXPECT_STREQ(PCFGetValueText(d, MYPCFA_MSG_RANGE, range, sizeof range), "1,100");
+    EXPECT_EQ(SendMessageA(list, LB_GETCOUNT, 0, 0), 4);
+    Command(d, 6014);
+    Command(d, 6013);
+    EXPECT_STREQ(PCFGetValueText(d, MYPCFA_MSG_RANGE, range, sizeof range), "1,100");
+    EXPECT_EQ(d->viewOptions, view);
+
+    HWND move = GetDlgItem(hwnd, 598);
+    ASSERT_NE(move, nullptr);
+    EXPECT_TRUE(GetMenuState(menu, 598, MF_BYCOMMAND) & MF_GRAYED);   /* no row, not all */
+    EXPECT_FALSE(GetMenuState(menu, 604, MF_BYCOMMAND) & MF_GRAYED);
+    Command(d, 604);
+    EXPECT_TRUE(d->viewOptions & 0x8);
+    EXPECT_TRUE(checked(604));
+    EXPECT_EQ(label(move), "&Move All");
+    EXPECT_FALSE(GetMenuState(menu, 598, MF_BYCOMMAND) & MF_GRAYED);
+    Command(d, 608);
+    EXPECT_TRUE(checked(608));
+    EXPECT_TRUE(GalleryShot(hwnd, "dialog_message_list_all", true));
+
+    ASSERT_EQ(StartMessageThread(), 0);                 /* the message commands' worker */
+    PCFSetFieldText(d, MYPCFA_TARGET_Q, "APP.ALL.TO");
+    PCFSetFieldText(d, MYPCFA_TARGET_QM, Qmgr);
+    uint32_t options = Prf.co;
+    Prf.co |= 0x8;                                      /* a move of all messages is confirmed */
+    std::string question;
+    AnswerConfirmation(1, &question);
+    Command(d, 598);
+    Prf.co = options;
+    EXPECT_NE(question.find("move all messages from queue 'APP.ALL.FROM'"), std::string::npos) << question;
+    EXPECT_EQ(Messages("APP.ALL.TO"), std::vector<std::string>({ "one", "two", "three", "four" })) << Status(d);
+    EXPECT_TRUE(Messages("APP.ALL.FROM").empty());
+    EXPECT_NE(Status(d).find("4 messages moved"), std::string::npos) << Status(d);
+
+    /* an action on all messages is one: the list is back on its rows */
+    EXPECT_FALSE(checked(604));
+    EXPECT_EQ(label(move), "&Move");
+    EXPECT_TRUE(checked(608));
+    Command(d, 608);
+    EXPECT_FALSE(checked(608));
+    EXPECT_EQ(d->viewOptions & ~0xFu, view & ~0xFu);
 }
 
 /* The line of the pane whose text holds a piece, -1 when none. */
