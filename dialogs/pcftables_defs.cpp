@@ -759,7 +759,7 @@ static PCFFieldEntry FE_msgdet[] = {
 };
 static const PCFActionDef AC_msgs[] = {
     { 0, 0, 0, 10002, 1, nullptr, "&Refresh", 0x1C001, 0x0, nullptr, nullptr, nullptr, "Display refreshed" },
-    { 0, 0, 0, 10004, 596, nullptr, "&Open", 0x4001, 0x10, nullptr, nullptr, nullptr, nullptr },
+    { 0, 0, 0, 10004, 596, nullptr, "&Open", 0x400D, 0x10, nullptr, nullptr, nullptr, nullptr },
     { 0, 0, 0, 10007, 597, nullptr, "?8:&Copy All:&Copy", 0x10044403, 0x40400, nullptr, "copy message", "copy these %d messages", "%s" },
     { 0, 0, 0, 10008, 598, nullptr, "?8:&Move All:&Move", 0x20044403, 0x40400, nullptr, "move message", "move these %d messages", "%s" },
     { 0, 0, 0, 10009, 599, nullptr, "?8:De&lete All:De&lete", 0x40044403, 0x40400, nullptr, "delete message", "delete these %d messages", "%s" },

@@ -14,6 +14,10 @@
 #define APPL_TYPE   10182
 #define APPL_TAG    3058
 
+/* Asked of the frame that holds a pane dialog: its pane that shows the
+ * new dialog's kind (a message), or 0. */
+#define WM_FRAME_WHICHPANE 11384
+
 static HWND Owner(DialogWords *d)
 {
     return d->ownerWindow && !(d->optionFlags & DO_CHILD) ? PCFWnd(d->ownerWindow) : nullptr;
@@ -56,6 +60,19 @@ static void CopyFields(DialogWords *from, DialogWords *to, int lists)
             FieldHWNDData(to, 0, nullptr, 0, t, PCFValueText(from->dataArea, e, 0, text, sizeof text, 0), -1, 0);
         }
     }
+}
+
+/* A pane of a frame reuses the frame's pane of the new dialog's kind: a
+ * message opened from the frame's message list shows in its message
+ * pane.  Null when the frame has none. */
+static DialogWords *FramePane(DialogWords *d, HWND parent, DialogWords *t)
+{
+    if (!(d->optionFlags & DO_CHILD) || !parent)
+        return nullptr;
+    DialogWords *pane = (DialogWords *)SendMessageA(parent, WM_FRAME_WHICHPANE, 0, (LPARAM)t);
+    if (pane && pane->definition == &PCFMessageDef)
+        pane->viewOptions &= ~(uint32_t)DV_STEPPED;
+    return pane;
 }
 
 /* Action 861's presets. */
@@ -109,7 +126,9 @@ DialogWords *PCFListDialog(DialogWords *d, const PCFActionDef *action)
         t.stateFlags |= 0x50000;
     t.optionFlags = d->optionFlags & DO_CHILD;
     HWND parent = (d->optionFlags & DO_CHILD) ? GetParent(PCFWnd(d->window)) : Owner(d);
-    DialogWords *nd = PCFCommandDialog(nullptr, parent, &t, nullptr);
+    DialogWords *nd = FramePane(d, parent, &t);
+    if (!nd)
+        nd = PCFCommandDialog(nullptr, parent, &t, nullptr);
     if (!nd)
         return nullptr;
     if (!(target->flags & 0x4000))

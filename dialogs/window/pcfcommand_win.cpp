@@ -324,6 +324,18 @@ static LRESULT ColumnFilterShown(DialogWords *d, int32_t, int, LPARAM, int *)
     return 0;
 }
 
+/* What a double click on a row issues: 517 (the object's Properties), or
+ * in a list without it, such as a message list, its action that opens
+ * the row (Open). */
+static int OpenId(DialogWords *d)
+{
+    const PCFActionDef *actions = d->definition->actions;
+    if (PCFFindActionDef(actions, 517))
+        return 517;
+    const PCFActionDef *open = PCFFindActionFlags(actions, 0x4, 0);
+    return open ? open->id : 517;
+}
+
 /* Notifications of the lists: a double click opens, a selection sets the menu. */
 static LRESULT Lists(DialogWords *d, int32_t, int notify, LPARAM, int *)
 {
@@ -331,7 +343,7 @@ static LRESULT Lists(DialogWords *d, int32_t, int notify, LPARAM, int *)
         const PCFSHELLHOOKS *s = PCFShellHooks();
         int browse = d->definition == &PCFQueueListDef && s->altKeyOption && s->altKeyOption(s->context) &&
                      PCFCheckBrowsable(d);
-        SendMessageA(Wnd(d), WM_COMMAND, browse ? 782 : 517, 0);
+        SendMessageA(Wnd(d), WM_COMMAND, browse ? 782 : OpenId(d), 0);
     } else if (notify == LBN_SELCHANGE) {
         PCFSetMenu(d);
     }

@@ -105,7 +105,10 @@ void EdPlacePosition(PCFDATA *ed, const FmtLineRec *lr, int isCursor, EdPosition
     uint32_t fieldOffset = (lr->frame ? FmtOffsetOf(lr, lr->frame->start) : 0) + lr->structOffset;
     uint32_t span = EdLineDigits(lay.lineType, lay.dataLength, (uint32_t)lay.valueLength) +
                     ExtraDigits(b, &lay, lr, fieldOffset);
-    if (span == 0)
+    /* a descriptor's text field keeps a position in its blank tail (a
+       short or empty value typed on) at the end of the value shown */
+    int blankTail = lay.lineType == FT_CHAR && (lr->options & LO_EDITING_MD);
+    if (span == 0 && !blankTail)
         return;
     uint32_t elementOffset = lr->tag && lr->tag->element != FMT_NO_TAG
                                  ? lr->tag->element
@@ -118,7 +121,9 @@ void EdPlacePosition(PCFDATA *ed, const FmtLineRec *lr, int isCursor, EdPosition
         if (isCursor && ed->typing)
             EdSetPending(ed, 0);
     } else if (pos->digit >= first + span) {
-        return;
+        if (!blankTail || pos->digit >= first + 2 * lr->fieldLength)
+            return;
+        pos->digit = first + span;
     }
     if (pos->placed && !ed->flush &&
         (pos->fieldOffset != fieldOffset || pos->elementOffset != elementOffset ||

@@ -79,8 +79,8 @@ int32_t AgentTextLength(const AGENTPARM *p);
  * (3011 with the parameter id when longer) into out (max + 1). */
 int AgentString(AGENTREQ *rq, const AGENTPARM *p, char *out, int max);
 int AgentInt(AGENTREQ *rq, const AGENTPARM *p, int32_t *out);
-/* A byte string (types 1001 and 9) of at least need bytes (3257 when
- * shorter). */
+/* A byte string (types 1001 and 9, or the MQCFST in which a dialog's
+ * byte field travels) of at least need bytes (3257 when shorter). */
 int AgentBytes(AGENTREQ *rq, const AGENTPARM *p, int32_t need, const uint8_t **bytes,
                int32_t *length);
 

@@ -78,6 +78,8 @@ static int parse(AGENTREQ *rq, MQPP *pp, ONEREQ *o, int detail)
                 return -1;
             break;
         case MYPCFA_MSG_ATTRS:             /* a list's columns, sent along by its Open */
+        case MYPCFA_FORMAT:                /* the Message dialog's format and length, */
+        case MYPCFA_MSGLEN:                /* taken from the row it was opened from */
             break;
         case MYPCFA_MAX_MSG_SIZE:          /* a row reads its fixed 120 bytes */
             if (AgentInt(rq, &p, &o->maxSize))

@@ -101,7 +101,7 @@ static int is_bytes(const AGENTPARM *p)
 
 int AgentBytes(AGENTREQ *rq, const AGENTPARM *p, int32_t need, const uint8_t **bytes, int32_t *length)
 {
-    if (!is_bytes(p))
+    if (!is_bytes(p) && p->type != MQCFT_STRING)
         return AgentUnknown(rq, p);
     if (p->length < need) {
         AgentError(rq, MQRCCF_CFBS_STRING_LENGTH_ERR, MQIACF_PARAMETER_ID, p->id);

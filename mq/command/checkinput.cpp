@@ -358,10 +358,13 @@ static void WriteInteger(CHECK *c, const PCFFieldDef *f, const VALUE *v)
 }
 
 /* A message buffer field: the editor's bytes when it holds the message,
- * else the buffer's. */
+ * else the buffer's; only a command that puts the message carries it (a
+ * read of a shown message never sends that message back). */
 static void WriteMessage(CHECK *c, const PCFFieldDef *f, const VALUE *v)
 {
     CHECKINPUT *in = c->in;
+    if (c->command != MYCMD_UPDATE_MSG && c->command != MYCMD_ADD_MSG)
+        return;
     if ((f->attrId == MYPCFA_MSGDESCRIPTOR && in->editedMd) || (f->attrId == MYPCFA_FULLMESSAGE && in->editedMsg)) {
         WriteShownOnly(c, f);
         return;

@@ -242,16 +242,16 @@ static void Quit(Road *r)
 
 typedef void (*RoadStep)(Road *r);
 
-/* The road after the start, in a user's order.  The message steps of
- * roadmsg.cpp (OpenMessages and EditMessage after Browse, OpenDeadLetter
- * in DeadLetters, FailedSave in the fault run) wait here until a row's
- * Open brings its message into the frame's message pane. */
+/* The road after the start, in a user's order. */
 static const RoadStep RoadSteps[] = {
     Browse,
+    OpenMessages,
+    EditMessage,
     PutNew,
     CopyMoveDelete,
     UnloadLoad,
     DeadLetters,
+    OpenDeadLetter,
     SecondFrame,
     Alter,
     Exit,
@@ -262,6 +262,7 @@ static const RoadStep FaultSteps[] = {
     BrokenMove,
     PutDuringMove,
     SilentServer,
+    FailedSave,
     Quit,
 };
 

@@ -1,6 +1,7 @@
 /* The road's message steps: messages opened from the frame's message
- * list into the Message dialog and read back through Select All and
- * Copy in its message pane; an edit of a descriptor field and of a word
+ * list into the frame's message pane (its Message dialog), the
+ * descriptor shown above the data, and read back through Select All and
+ * Copy in the pane; an edit of a descriptor field and of a word
  * of the body saved with Update; and, in the fault run, a save whose
  * put fails: nothing lost or doubled, the user told, the edit kept, and
  * the second save leaving exactly the new message. */
@@ -75,7 +76,7 @@ static std::string PaneText(HWND dialog)
     HWND pane = Pane(dialog);
     if (!pane)
         return "";
-    E2EBringForward(dialog);
+    E2EBringForward(GetAncestor(dialog, GA_ROOT));
     RECT rc;
     GetClientRect(pane, &rc);
     E2EClick(pane, rc.right / 2, 4);
@@ -92,6 +93,19 @@ static std::string PaneText(HWND dialog)
     }
     LastCopied = text;
     return text;
+}
+
+/* The pane shows the message descriptor above the data: View,
+ * Descriptor (Ctrl+0) chosen when it does not yet (the choice stays for
+ * the messages opened later). */
+static void ShowDescriptor(Road *r, HWND dialog)
+{
+    if (PaneText(dialog).find("(MQMD)") != std::string::npos)
+        return;
+    E2ECommand(r->frame, 573);
+    for (int waited = 0; waited < 3000; waited += 300)
+        if (PaneText(dialog).find("(MQMD)") != std::string::npos)
+            return;
 }
 
 /* The number of the first line of text holding what (-1: none). */
@@ -125,25 +139,26 @@ static void ReadMessage(Road *r, const char *step, int row, const char *const *w
     HWND d = OpenMessage(r, step, row);
     if (!d)
         return;
+    ShowDescriptor(r, d);
     std::string text = PaneText(d);
     if (text.empty())
         Fail(r, step, std::string(what) + ": Select All and Copy left nothing on the clipboard");
     else
         Expect(r, step, text, wanted, what);
     if (shot)
-        E2EShot(d, shot);
+        E2EShot(GetAncestor(d, GA_ROOT), shot);
 }
 
 /* ---- 3: messages opened ---------------------------------------------------------- */
 
-static const char *const TextWants[] = {"MsgId", "ReplyToQ", "MQSTR", "The first text message of the road", nullptr};
+static const char *const TextWants[] = {"Msg Id", "Reply Queue", "MQSTR", "The first text message of the road", nullptr};
 static const char *const XmlWants[] = {"<order", "</order>", nullptr};
 static const char *const JsonWants[] = {"deliver Monday", "\"sku\"", nullptr};
 static const char *const PcfWants[] = {"MQADMIN", nullptr};
 static const char *const RfhWants[] = {"MQHRF2", "<mcd>", nullptr};
 static const char *const ChainedWants[] = {"MQHRF2", nullptr};
-static const char *const BigEndianWants[] = {"273", "<jms>", nullptr};
-static const char *const DeadLetterWants[] = {"MQDEAD", "MQRC_PUT_INHIBITED", nullptr};
+static const char *const BigEndianWants[] = {"Normal integers", "<jms>", nullptr};
+static const char *const DeadLetterWants[] = {"MQDEAD", "2051 (Puts inhibited for the queue)", nullptr};
 
 /* Every kind of message of the road opened and read as text: the
  * descriptor's fields, the XML and JSON bodies, the PCF parameters, the
@@ -181,31 +196,46 @@ void OpenDeadLetter(Road *r)
 static const char ReplyTo[] = "E2E.REPLIES";
 static const char EditedWord[] = "fixed";
 
+/* A key as the keyboard sends it to the message pane: its WM_KEYDOWN,
+ * or the WM_CHAR of a character, through the program's message loop. */
+static void PaneKey(HWND pane, UINT msg, WPARAM key, int times = 1)
+{
+    for (int i = 0; i < times; i++)
+        PostMessageA(pane, msg, key, 1);
+}
+
 /* The descriptor's ReplyToQ and the body's word "first" typed over, as a
- * user types: the cursor brought to each line from the top with the
- * arrow keys and Home (the value's start).  False when a line was not
- * found in the pane's text. */
+ * user types: the cursor brought up to the first line with the arrow
+ * key, down to each line and to the value's start with Home, along it
+ * with the right arrow.  False when a line was not found in the pane's
+ * text. */
 static bool TypeEdits(Road *r, const char *step, HWND d)
 {
+    ShowDescriptor(r, d);
     std::string text = PaneText(d);
-    int field = LineOfText(text, "ReplyToQ"), body = LineOfText(text, "The first text");
-    if (field < 0 || body < 0) {
-        Fail(r, step, "no ReplyToQ or body line in the pane:\n" + text);
+    int field = LineOfText(text, "Reply Queue"), body = LineOfText(text, "The first text");
+    HWND pane = Pane(d);
+    if (field < 0 || body < 0 || !pane) {
+        Fail(r, step, "no Reply Queue or body line in the pane:\n" + text);
         return false;
     }
-    size_t lineStart = text.rfind('\n', text.find("The first text"));
-    lineStart = lineStart == std::string::npos ? 0 : lineStart + 1;
+    int lines = 1 + LineOfText(text + "\x01", "\x01");
     int keys[][2] = {{field, 0}, {body, 4}};
     const char *typed[] = {ReplyTo, EditedWord};
     for (int i = 0; i < 2; i++) {
-        E2EKey(VK_HOME, true);
-        for (int n = 0; n < keys[i][0]; n++)
-            E2EKey(VK_DOWN);
-        E2EKey(VK_HOME);
-        for (int n = 0; n < keys[i][1]; n++)
-            E2EKey(VK_RIGHT);
-        E2ETypeText(typed[i]);
-        Sleep(200);
+        PaneKey(pane, WM_KEYDOWN, VK_UP, lines);
+        PaneKey(pane, WM_KEYDOWN, VK_DOWN, keys[i][0]);
+        PaneKey(pane, WM_KEYDOWN, VK_HOME);
+        PaneKey(pane, WM_KEYDOWN, VK_RIGHT, keys[i][1]);
+        if (i == 0)                                    /* Insert: the empty queue name grows as typed */
+            PaneKey(pane, WM_KEYDOWN, VK_INSERT);
+        for (const char *c = typed[i]; *c; c++) {    /* at a typist's pace: the pane redraws between keys */
+            PaneKey(pane, WM_CHAR, (WPARAM)(unsigned char)*c);
+            Sleep(60);
+        }
+        if (i == 0)                                    /* back to overwriting for the body's word */
+            PaneKey(pane, WM_KEYDOWN, VK_INSERT);
+        Sleep(500);
     }
     return true;
 }
@@ -242,7 +272,7 @@ static void CheckSaved(Road *r, const char *step, int queue, const std::string &
         Fail(r, step, "the edited message is there " + std::to_string(count) + " times");
         return;
     }
-    std::string replyTo(m->md.ReplyToQ, sizeof m->md.ReplyToQ);
+    std::string replyTo(m->md.ReplyToQ, strnlen(m->md.ReplyToQ, sizeof m->md.ReplyToQ));   /* a NUL ends a name */
     replyTo.erase(replyTo.find_last_not_of(' ') + 1);
     if (replyTo != ReplyTo)
         Fail(r, step, "the saved ReplyToQ is \"" + replyTo + "\"");
@@ -273,11 +303,11 @@ void EditMessage(Road *r)
         return;
     std::string first = r->queues[RQ_TEXT][0].msgId;
     if (TypeEdits(r, step, d)) {
-        E2EShot(d, "road-04-edited");
+        E2EShot(GetAncestor(d, GA_ROOT), "road-04-edited");
         std::string said = Save(d);
         if (said.find("updated") == std::string::npos)
             Fail(r, step, "Update was not confirmed: \"" + said + "\"");
-        E2EShot(d, "road-04-saved");
+        E2EShot(GetAncestor(d, GA_ROOT), "road-04-saved");
     }
     const char *touched[] = {"E2E.TEXT"};
     CheckQueues(r, step, touched, 1);
@@ -311,9 +341,9 @@ void FailedSave(Road *r)
     std::string told = said;
     for (const E2EBox &b : E2EWatchdogTake())
         told += " / " + b.text;
-    if (told.find("MQRC_Q_FULL") == std::string::npos || told.find("E2E.TEXT") == std::string::npos)
-        Fail(r, step, "the user was not told the put failed with MQRC_Q_FULL: \"" + told + "\"");
-    E2EShot(d, "road-faults-save-failed");
+    if (told.find("RC(2053) Queue full") == std::string::npos || told.find("E2E.TEXT") == std::string::npos)
+        Fail(r, step, "the user was not told the put failed with 2053 (queue full): \"" + told + "\"");
+    E2EShot(GetAncestor(d, GA_ROOT), "road-faults-save-failed");
     const char *touched[] = {"E2E.TEXT"};
     CheckQueues(r, step, touched, 1);
     std::map<std::string, E2EMsg> now;

@@ -375,3 +375,21 @@ TEST_F(EdTyping, RefusedEditsSayWhy)
     EXPECT_FALSE(Last().empty());
     (void)reply;
 }
+
+/* A short value typed into a blank fixed text field (the descriptor's
+ * Reply QMgr, emptied): the cursor stays after the value as it grows,
+ * never wandering off into the fields below. */
+TEST_F(EdTyping, AValueTypedIntoABlankFixedFieldGrowsInPlace)
+{
+    Load(EdDescriptor("MQSTR   "), EdTextLines(2));
+    std::string user = Text(Goto("User Id"));
+    int32_t line = Goto("Reply QMgr");
+    ASSERT_GE(line, 0);
+    while (Text(line).find("''") == std::string::npos && Line(line)->valueLength > 0)
+        Key(VK_DELETE_KEY);
+    ASSERT_NE(Text(line).find("''"), std::string::npos) << Text(line);
+    Type("QM.TWO");
+    EXPECT_EQ(ed->cursor.line, line);
+    EXPECT_NE(Text(line).find("'QM.TWO'"), std::string::npos) << Text(line);
+    EXPECT_EQ(Text(Goto("User Id")), user);
+}

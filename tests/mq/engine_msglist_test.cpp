@@ -159,6 +159,14 @@ TEST_F(AgentTest, TokensEmptyQueuesAndReadingByToken)
                         .Int(MYPCFA_POSITION, 3).Bytes(MYPCFA_MSG_TOKEN, token3))[0];
     EXPECT_EQ(detail.cfh.Reason, 0);
     EXPECT_EQ(detail.Bytes(MYPCFA_FULLMESSAGE), "m3");
+    /* the Message dialog's Refresh: its id and token in a string's layout,
+     * with the format and length it took from the row */
+    std::string id3 = detail.Bytes(MYPCFA_MSGID);
+    detail = Run(r, Pcf(MYCMD_INQUIRE_MSGDETAIL).Str(MQCA_Q_NAME, "APP.Q").Int(MYPCFA_POSITION, 3)
+                        .Bytes(MYPCFA_MSG_TOKEN, token3, MQCFT_STRING).Bytes(MYPCFA_MSGID, id3, MQCFT_STRING)
+                        .Int(MYPCFA_DIALOG_QUALIFIER, 0x4).Str(MYPCFA_FORMAT, "MQSTR").Int(MYPCFA_MSGLEN, 2))[0];
+    EXPECT_EQ(detail.cfh.Reason, 0);
+    EXPECT_EQ(detail.Bytes(MYPCFA_FULLMESSAGE), "m3");
     /* a token whose message has gone */
     Run(r, Pcf(MYCMD_DELETE_MSGS).Str(MQCA_Q_NAME, "APP.Q").Int(MYPCFA_DIALOG_QUALIFIER, 0x2)
                .Ints(MYPCFA_POSITION, {3}));

@@ -1,6 +1,7 @@
 /* Opening a queue into a frame's panes: a queue line activated (the
- * panes shown with the queue and location, and the caption), and the
- * start-up options "-m" and "-q". */
+ * panes shown with the queue and location, and the caption), the
+ * start-up options "-m" and "-q", and a row of the message list opened
+ * into the frame's message pane. */
 #include <gtest/gtest.h>
 
 #include "apptest.h"
@@ -8,6 +9,11 @@
 #include "pcfwin.h"
 #include "mq/command/command.h"
 #include "shellint.h"
+#include "edpane.h"
+#include "mqi.h"
+#include "mq/mqown.h"
+
+#include <cstring>
 
 static std::string PaneQueue(DialogWords *d)
 {
@@ -109,4 +115,117 @@ TEST(AppQueue, StartupOptionsOpenTheirQueueOrSayWhatIsWrong)
     EXPECT_STREQ(ShellOptions.queue, "");
     ASSERT_TRUE(AppRefreshDone(20000, r));
     AppRemoveLocation(r);
+}
+
+/* ---- a message opened from the frame's message list ---- */
+
+typedef void (*MQCONN_FN)(PMQCHAR, PMQHCONN, PMQLONG, PMQLONG);
+typedef void (*MQPUT1_FN)(MQHCONN, PMQVOID, PMQVOID, PMQVOID, MQLONG, PMQVOID, PMQLONG, PMQLONG);
+typedef void (*MQDISC_FN)(PMQHCONN, PMQLONG, PMQLONG);
+
+/* Texts put on a queue of RAVOLT.DEMO through the stand-in's MQI. */
+static bool PutTexts(const char *queue, std::initializer_list<const char *> texts)
+{
+    HMODULE mqm = GetModuleHandleA("mqm.dll");
+    auto conn = mqm ? (MQCONN_FN)GetProcAddress(mqm, "MQCONN") : nullptr;
+    auto put1 = mqm ? (MQPUT1_FN)GetProcAddress(mqm, "MQPUT1") : nullptr;
+    auto disc = mqm ? (MQDISC_FN)GetProcAddress(mqm, "MQDISC") : nullptr;
+    if (!conn || !put1 || !disc)
+        return false;
+    MQCHAR qm[MQ_Q_MGR_NAME_LENGTH];
+    memset(qm, ' ', sizeof qm);
+    memcpy(qm, "RAVOLT.DEMO", 11);
+    MQHCONN h = 0;
+    MQLONG cc = 0, rc = 0;
+    conn(qm, &h, &cc, &rc);
+    if (cc == MQCC_FAILED)
+        return false;
+    bool ok = true;
+    for (const char *text : texts) {
+        MQOD od = { MQOD_DEFAULT };
+        MQMD md = { MQMD_DEFAULT };
+        MQPMO pmo = { MQPMO_DEFAULT };
+        memset(od.ObjectName, ' ', sizeof od.ObjectName);
+        memcpy(od.ObjectName, queue, strlen(queue));
+        memcpy(md.Format, MQFMT_STRING, MQ_FORMAT_LENGTH);
+        pmo.Options = MQPMO_NO_SYNCPOINT;
+        put1(h, &od, &md, &pmo, (MQLONG)strlen(text), (PMQVOID)text, &cc, &rc);
+        ok = ok && cc == MQCC_OK;
+    }
+    disc(&h, &cc, &rc);
+    return ok;
+}
+
+/* The first descendant window of a class. */
+static HWND ChildOfClass(HWND parent, const char *cls)
+{
+    struct Find { const char *cls; HWND found; } find = { cls, nullptr };
+    EnumChildWindows(parent, [](HWND w, LPARAM lp) -> BOOL {
+        Find *f = (Find *)lp;
+        char name[64] = "";
+        GetClassNameA(w, name, sizeof name);
+        if (strcmp(name, f->cls))
+            return TRUE;
+        f->found = w;
+        return FALSE;
+    }, (LPARAM)&find);
+    return find.found;
+}
+
+/* The point of a row of a list box, in its client area. */
+static LPARAM RowPoint(HWND list, int row)
+{
+    int height = (int)SendMessageA(list, LB_GETITEMHEIGHT, 0, 0);
+    if (height <= 0)
+        height = 16;
+    int top = (int)SendMessageA(list, LB_GETTOPINDEX, 0, 0);
+    return MAKELPARAM(40, (row - top) * height + height / 2);
+}
+
+/* The frame's message pane shows a text of the message's body. */
+static bool PaneShows(FrameWords *f, const char *text)
+{
+    PCFDATA *ed = f->msgPane ? f->msgPane->editor : nullptr;
+    for (int32_t i = 0; ed && i < ed->scroll.lineCount; i++) {
+        const LINEDATA *l = EdGetLine(ed, i);
+        if (l && l->text && std::string(l->text, l->textLength).find(text) != std::string::npos)
+            return true;
+    }
+    return false;
+}
+
+/* A row of the frame's message list opened, by its Open command or by a
+ * double click, shows that message in the frame's message pane (no
+ * dialog of its own), with the row's position. */
+TEST(AppQueue, AMessageListRowOpensInTheFramesMessagePane)
+{
+    FrameWords *f = AppMain();
+    ASSERT_TRUE(AppDemoExpanded(f));
+    ASSERT_TRUE(PutTexts("DEMO.REPLY", { "the first message to open", "the second message to open" }));
+    cntLINE *q = FindLine(f, "DEMO.REPLY");
+    ASSERT_NE(q, nullptr);
+    TreeActivated(f, q);
+    HWND listWnd = PCFWnd(f->listPane->window);
+    HWND rows = ChildOfClass(listWnd, "ZKTLISTBOX");
+    ASSERT_NE(rows, nullptr);
+    ASSERT_TRUE(PumpUntil([&] { return SendMessageA(rows, LB_GETCOUNT, 0, 0) == 2; }, 20000));
+    DialogWords *pane = f->msgPane;
+
+    LPARAM at = RowPoint(rows, 1);
+    SendMessageA(rows, WM_LBUTTONDOWN, MK_LBUTTON, at);
+    SendMessageA(rows, WM_LBUTTONUP, 0, at);
+    SendMessageA(listWnd, WM_COMMAND, 596, 0);
+    EXPECT_TRUE(PumpUntil([&] { return PaneShows(f, "the second message to open"); }, 20000));
+    EXPECT_EQ(f->msgPane, pane);
+    char text[64] = "";
+    const char *position = PCFGetValueText(pane, MYPCFA_POSITION, text, sizeof text);
+    EXPECT_STREQ(position ? position : "", "2");
+    GalleryDialogShot(f->window, "frame_message_opened");
+
+    at = RowPoint(rows, 0);
+    SendMessageA(rows, WM_LBUTTONDOWN, MK_LBUTTON, at);
+    SendMessageA(rows, WM_LBUTTONUP, 0, at);
+    SendMessageA(rows, WM_LBUTTONDBLCLK, MK_LBUTTON, at);
+    EXPECT_TRUE(PumpUntil([&] { return PaneShows(f, "the first message to open"); }, 20000));
+    EXPECT_EQ(f->msgPane, pane);
 }

@@ -317,4 +317,30 @@ TEST_F(Input, StringListsAndFilterStructures)
     CSFreeMem(l);
 }
 
+/* A Message dialog's received descriptor and message go back only with
+ * the commands that put them (Update, Add), never with its Refresh. */
+TEST_F(Input, AMessageGoesOnlyWithTheCommandsThatPutIt)
+{
+    Use(&PCFMessageDef);
+    Text(MQCA_Q_NAME, "APP.MSG");
+    for (uint32_t id : { (uint32_t)MYPCFA_MSGDESCRIPTOR, (uint32_t)MYPCFA_FULLMESSAGE }) {
+        PCFMSGBUF *b = PCFNewMsgBuf(16, "PHEX Data");
+        ASSERT_NE(b, nullptr);
+        memcpy(PCFMsgBufBytes(b), "received", 8);
+        b->length = 8;
+        PCFSetRecPtr(Rec(id), b);
+        PCFSetState(Rec(id), PCFS_PRESENT | PCFS_RECEIVED);
+    }
+    auto has = [&](int32_t id) {
+        auto p = Parms(buffer, in.length);
+        return std::count(p.begin(), p.end(), std::make_pair((int32_t)MQCFT_BYTE_STRING, id)) == 1;
+    };
+    ASSERT_EQ(Build(1), 0) << in.error;                    /* Refresh */
+    EXPECT_FALSE(has(MYPCFA_MSGDESCRIPTOR));
+    EXPECT_FALSE(has(MYPCFA_FULLMESSAGE));
+    ASSERT_EQ(Build(946), 0) << in.error;                  /* Update */
+    EXPECT_TRUE(has(MYPCFA_MSGDESCRIPTOR));
+    EXPECT_TRUE(has(MYPCFA_FULLMESSAGE));
+}
+
 }  // namespace
