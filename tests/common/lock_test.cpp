@@ -25,7 +25,7 @@ static std::string TrapRecord()
 
 TEST(Lock, RecursionAndReleaseWithoutOwnership)
 {
-    CSLOCK lock = {};
+    static CSLOCK lock;           /* static, as the program's locks are: its mutex is never freed */
     for (int i = 0; i < 3; i++)
         ASSERT_EQ(CSLockIt(&lock, 0), 0);
     EXPECT_EQ(lock.count, 3);
@@ -46,7 +46,7 @@ TEST(Lock, RecursionAndReleaseWithoutOwnership)
 
 TEST(Lock, CrossThreadTimeouts)
 {
-    CSLOCK lock = {};
+    static CSLOCK lock;           /* static, as the program's locks are: its mutex is never freed */
     ASSERT_EQ(CSLockIt(&lock, CS_WAIT_FOREVER), 0);
     int zeroWait = -1, shortWait = -1;
     long long waited = 0;
@@ -79,7 +79,7 @@ TEST(Lock, CrossThreadTimeouts)
 
 TEST(Lock, AbandonedLockIsTaken)
 {
-    CSLOCK lock = {};
+    static CSLOCK lock;           /* static, as the program's locks are: its mutex is never freed */
     std::thread([&] { ASSERT_EQ(CSLockIt(&lock, 0), 0); }).join();
     EXPECT_EQ(CSLockIt(&lock, 1000), 0);
     EXPECT_EQ(lock.owner, CSGetThreadId());
@@ -97,6 +97,7 @@ TEST(Lock, AbandonedLockIsTaken)
     EXPECT_EQ(m.count, 1);
     CSUnlockRecursive(&m);
     EXPECT_EQ(m.held, 0);
+    CSDeleteLock(&m);
 }
 
 /* Thread ids are recycled (quickly on Windows): a new thread that gets the
@@ -105,7 +106,7 @@ TEST(Lock, AbandonedLockIsTaken)
  * record the calling thread's id. */
 TEST(Lock, RecycledThreadIdDoesNotInheritALock)
 {
-    CSLOCK lock = {};
+    static CSLOCK lock;           /* static, as the program's locks are: its mutex is never freed */
     std::thread([&] { ASSERT_EQ(CSLockIt(&lock, 0), 0); }).join();
     lock.owner = CSGetThreadId();
     EXPECT_EQ(CSLockIt(&lock, 1000), 0);
@@ -127,6 +128,7 @@ TEST(Lock, RecycledThreadIdDoesNotInheritALock)
     EXPECT_EQ(taken, 0);
     CSUnlockRecursive(&m);
     EXPECT_EQ(m.held, 0);
+    CSDeleteLock(&m);
 }
 
 TEST(Lock, GlobalAndRecursiveRecords)
@@ -158,4 +160,5 @@ TEST(Lock, GlobalAndRecursiveRecords)
     EXPECT_EQ(m.held, 0);
     CSUnlockRecursive(&m);
     EXPECT_EQ(m.held, 0);
+    CSDeleteLock(&m);
 }
