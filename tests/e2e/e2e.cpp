@@ -328,7 +328,7 @@ MQLONG E2EConnect(const char *qmgr, MQHCONN *hc)
     return cc == MQCC_FAILED ? rc : 0;
 }
 
-MQLONG E2EQueue(const char *qmgr, const char *queue, std::vector<E2EMsg> *out)
+MQLONG E2EQueue(const char *qmgr, const char *queue, std::vector<E2EMsg> *out, size_t limit, const MQBYTE *id)
 {
     out->clear();
     MQHCONN hc;
@@ -342,11 +342,15 @@ MQLONG E2EQueue(const char *qmgr, const char *queue, std::vector<E2EMsg> *out)
     MQOPEN(hc, &od, MQOO_BROWSE, &ho, &cc, &rc);
     std::vector<char> buf(1 << 20);
     MQGMO gmo = {MQGMO_DEFAULT};
+    gmo.Version = MQGMO_VERSION_2;
     gmo.Options = MQGMO_BROWSE_FIRST | MQGMO_NO_WAIT;
-    while (cc != MQCC_FAILED) {
+    gmo.MatchOptions = id ? MQMO_MATCH_MSG_ID : MQMO_NONE;
+    while (cc != MQCC_FAILED && out->size() < limit) {
         E2EMsg m;
         MQMD md = {MQMD_DEFAULT};
         md.Version = MQMD_VERSION_2;
+        if (id)
+            memcpy(md.MsgId, id, 24);
         MQLONG len = 0;
         MQGET(hc, ho, &md, &gmo, (MQLONG)buf.size(), buf.data(), &len, &cc, &rc);
         if (rc == MQRC_TRUNCATED_MSG_FAILED) {

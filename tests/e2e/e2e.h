@@ -82,8 +82,10 @@ struct E2EMsg {
 };
 /* A connection to a queue manager by its name: 0 or the reason. */
 MQLONG E2EConnect(const char *qmgr, MQHCONN *hc);
-/* Every message of a queue, browsed in order: 0 or the reason. */
-MQLONG E2EQueue(const char *qmgr, const char *queue, std::vector<E2EMsg> *out);
+/* The messages of a queue, browsed in order (at most limit; with id, 24
+ * bytes, only the message of that MsgId): 0 or the reason. */
+MQLONG E2EQueue(const char *qmgr, const char *queue, std::vector<E2EMsg> *out, size_t limit = (size_t)-1,
+                const MQBYTE *id = nullptr);
 /* A queue's messages by MsgId; false (with why) when an id occurs twice. */
 bool E2EById(const std::vector<E2EMsg> &msgs, std::map<std::string, E2EMsg> *out, std::string *why);
 /* Whether two sets of queues hold the same messages, nothing lost and

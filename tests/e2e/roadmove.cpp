@@ -268,53 +268,6 @@ static void Said(Road *r, const char *step, bool ended, const RoadSaid &said, co
 
 /* ---- the queue of a few thousand, without a browse of all of it ------------------ */
 
-/* A queue browsed from its start, at most n messages, or (with id, 24
- * bytes) only the message of that MsgId: 0 or the reason. */
-static MQLONG Head(const char *queue, size_t n, std::vector<E2EMsg> *out, const MQBYTE *id = nullptr)
-{
-    out->clear();
-    MQHCONN hc;
-    MQHOBJ ho;
-    MQLONG cc = MQCC_OK, rc = E2EConnect("E2EQM", &hc);
-    if (rc)
-        return rc;
-    MQOD od = {MQOD_DEFAULT};
-    memset(od.ObjectName, ' ', 48);
-    memcpy(od.ObjectName, queue, strnlen(queue, 48));
-    MQOPEN(hc, &od, MQOO_BROWSE, &ho, &cc, &rc);
-    std::vector<char> buf(1 << 16);
-    MQGMO gmo = {MQGMO_DEFAULT};
-    gmo.Version = MQGMO_VERSION_2;
-    gmo.Options = MQGMO_BROWSE_FIRST | MQGMO_NO_WAIT;
-    gmo.MatchOptions = id ? MQMO_MATCH_MSG_ID : MQMO_NONE;
-    while (cc != MQCC_FAILED && out->size() < n) {
-        MQMD md = {MQMD_DEFAULT};
-        md.Version = MQMD_VERSION_2;
-        if (id)
-            memcpy(md.MsgId, id, 24);
-        MQLONG len = 0;
-        MQGET(hc, ho, &md, &gmo, (MQLONG)buf.size(), buf.data(), &len, &cc, &rc);
-        if (cc == MQCC_FAILED)
-            break;
-        E2EMsg m;
-        char hex[49];
-        for (int i = 0; i < 24; i++)
-            snprintf(hex + 2 * i, 3, "%02X", md.MsgId[i]);
-        m.msgId = hex;
-        m.digest = E2EDigest(buf.data(), (size_t)len);
-        m.md = md;
-        m.length = len;
-        out->push_back(m);
-        gmo.Options = MQGMO_BROWSE_NEXT | MQGMO_NO_WAIT;
-    }
-    if (rc == MQRC_NO_MSG_AVAILABLE)
-        rc = 0;
-    MQLONG c2, r2;
-    MQCLOSE(hc, &ho, MQCO_NONE, &c2, &r2);
-    MQDISC(&hc, &c2, &r2);
-    return rc;
-}
-
 bool RoadHolds(Road *r, const char *step, const char *queue, const std::vector<E2EMsg> &want, size_t from,
                size_t depth)
 {
@@ -329,7 +282,7 @@ bool RoadHolds(Road *r, const char *step, const char *queue, const std::vector<E
         return false;
     }
     std::vector<E2EMsg> head, first(want.begin() + (long)from, want.begin() + (long)(from + n));
-    MQLONG rc = Head(queue, n, &head);
+    MQLONG rc = E2EQueue("E2EQM", queue, &head, n);
     if (rc)
         Fail(r, step, std::string("browse of ") + queue + " failed, reason " + std::to_string(rc));
     else if (!Same(head, first))
@@ -337,7 +290,7 @@ bool RoadHolds(Road *r, const char *step, const char *queue, const std::vector<E
                           E2ESameMessages(first, head));
     /* and its last message found by its MsgId */
     const E2EMsg &last = want[from + depth - 1];
-    if (depth && (Head(queue, 1, &head, last.md.MsgId) || !Same(head, {last})))
+    if (depth && (E2EQueue("E2EQM", queue, &head, 1, last.md.MsgId) || !Same(head, {last})))
         Fail(r, step, std::string(queue) + " does not hold message " + last.msgId + " as it should");
     return (size_t)r->failures == before;
 }
