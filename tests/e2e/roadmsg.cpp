@@ -341,7 +341,8 @@ void FailedSave(Road *r)
     std::string told = said;
     for (const E2EBox &b : E2EWatchdogTake())
         told += " / " + b.text;
-    if (told.find("RC(2053) Queue full") == std::string::npos || told.find("E2E.TEXT") == std::string::npos)
+    if (told.find("RC(2053) MQRC_Q_FULL (Queue full)") == std::string::npos ||
+        told.find("E2E.TEXT") == std::string::npos)
         Fail(r, step, "the user was not told the put failed with 2053 (queue full): \"" + told + "\"");
     E2EShot(GetAncestor(d, GA_ROOT), "road-faults-save-failed");
     const char *touched[] = {"E2E.TEXT"};
