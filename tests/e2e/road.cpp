@@ -203,15 +203,22 @@ static void ExitProgram(Road *r, const char *step)
 
 /* 10: the program ends through its own exit (the question answered
  * Yes): the configuration is written once, the previous one kept; the
- * next start finds the location and its queues again. */
+ * next start finds the location and its queues, the queue depths shown
+ * (kept in the configuration), the search text and the frame where the
+ * user had put it. */
 static void Exit(Road *r)
 {
     std::string before = FileText(r->config + "\\RAVOLT.CFG");
+    /* the frame moved and sized as a user's drag leaves it */
+    const RECT placed = { 40, 30, 1000, 690 };
+    MoveWindow(r->frame, placed.left, placed.top, placed.right - placed.left, placed.bottom - placed.top, TRUE);
     E2ECommand(r->frame, 934);                      /* View, Save search values */
     ExitProgram(r, "exit");
     std::string after = FileText(r->config + "\\RAVOLT.CFG");
     if (after.find("QM:E2EQM") == std::string::npos)
         Fail(r, "exit", "the configuration written holds no location E2EQM");
+    if (after.find("qdep") == std::string::npos)
+        Fail(r, "exit", "the configuration written does not keep View, Show Queue Depth");
     if (after == before)
         Fail(r, "exit", "the configuration was not written");
     if (FileText(r->config + "\\RAVOLT.BAK") != before)
@@ -224,6 +231,13 @@ static void Exit(Road *r)
     }
     if (SearchText(r) != "E2E.")
         Fail(r, "start again", "the search text is not back: \"" + SearchText(r) + "\"");
+    RECT now;
+    GetWindowRect(r->frame, &now);
+    if (!EqualRect(&now, &placed))
+        Fail(r, "start again", "the frame is at " + std::to_string(now.left) + "," + std::to_string(now.top) + " " +
+                                   std::to_string(now.right - now.left) + "x" + std::to_string(now.bottom - now.top) +
+                                   ", not where it was left");
+
     std::string missing;
     if (!TreeShowsRoad(r, 30000, &missing))
         Fail(r, "start again", "queues missing from the tree: " + missing);
