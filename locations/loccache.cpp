@@ -145,7 +145,8 @@ static void release_object(QMS *r, LOCOBJ *o, int kind)
 /* ---- the refresh family --------------------------------------------- */
 
 /* The part every refresh shares: off the user-interface thread the work
- * is only recorded and posted.  1 when the list is to be walked here. */
+ * is only recorded and posted.  1 when the list is to be walked here,
+ * -1 when the frame was asked to do it, 0 when nothing changed. */
 static int refresh_begin(QMS *r, int kind, uint32_t message, int *batched)
 {
     QMSCACHE *b = &r->caches[kind];
@@ -155,9 +156,10 @@ static int refresh_begin(QMS *r, int kind, uint32_t message, int *batched)
             r->entriesChanged = 1;
         if (b->values)
             r->valuesChanged = 1;
-        if (b->count || b->values)
-            post_frame(message, r);
-        return 0;
+        if (!b->count && !b->values)
+            return 0;
+        post_frame(message, r);
+        return -1;
     }
     if ((b->flags & 0x2) || (!(b->flags & 0x4) && !b->count && !b->values))
         return 0;
@@ -175,7 +177,7 @@ static int refresh_list(QMS *r, int kind, uint32_t message)
 {
     CSLockGlobal(CSLOCK_OBJECTS);
     int batched;
-    if (!refresh_begin(r, kind, message, &batched)) {
+    if (refresh_begin(r, kind, message, &batched) <= 0) {
         CSUnlockGlobal(CSLOCK_OBJECTS);
         return 0;
     }
@@ -227,10 +229,10 @@ int LocRefreshQueueInfo(QMS *r)
 {
     CSLockGlobal(CSLOCK_OBJECTS);
     int batched;
-    int posted = r->caches[2].count || r->caches[2].values;
-    if (!refresh_begin(r, 2, LOCMSG_QINFO, &batched)) {
+    int begun = refresh_begin(r, 2, LOCMSG_QINFO, &batched);
+    if (begun <= 0) {
         CSUnlockGlobal(CSLOCK_OBJECTS);
-        startup_queue(r, posted);
+        startup_queue(r, begun < 0);
         return 0;
     }
     LOCCACHES *c = (LOCCACHES *)r->objectCaches;
@@ -392,7 +394,7 @@ int LocRefreshListA(QMS *r)
 {
     CSLockGlobal(CSLOCK_OBJECTS);
     int batched;
-    if (!refresh_begin(r, 7, LOCMSG_LISTA, &batched)) {
+    if (refresh_begin(r, 7, LOCMSG_LISTA, &batched) <= 0) {
         CSUnlockGlobal(CSLOCK_OBJECTS);
         return 0;
     }
