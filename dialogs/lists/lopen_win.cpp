@@ -14,10 +14,6 @@
 #define APPL_TYPE   10182
 #define APPL_TAG    3058
 
-/* Asked of the frame that holds a pane dialog: its pane that shows the
- * new dialog's kind (a message), or 0. */
-#define WM_FRAME_WHICHPANE 11384
-
 static HWND Owner(DialogWords *d)
 {
     return d->ownerWindow && !(d->optionFlags & DO_CHILD) ? PCFWnd(d->ownerWindow) : nullptr;
@@ -69,7 +65,7 @@ static DialogWords *FramePane(DialogWords *d, HWND parent, DialogWords *t)
 {
     if (!(d->optionFlags & DO_CHILD) || !parent)
         return nullptr;
-    DialogWords *pane = (DialogWords *)SendMessageA(parent, WM_FRAME_WHICHPANE, 0, (LPARAM)t);
+    DialogWords *pane = (DialogWords *)SendMessageA(parent, UM_FRAME_WHICHPANE, 0, (LPARAM)t);
     if (pane && pane->definition == &PCFMessageDef)
         pane->viewOptions &= ~(uint32_t)DV_STEPPED;
     return pane;

@@ -16,6 +16,7 @@
 enum PCFListMessage {
     UM_SORTED = 11363,            /* the sort marks changed (Change List Contents) */
     UM_REFRESH_TIMES = 11380,     /* the auto-refresh times changed */
+    UM_FRAME_WHICHPANE = 11384,   /* to a pane's frame: its pane for a dialog (lParam), or 0 */
     UM_AR_SHOW = 11228,           /* the auto-refresh dialog shows its values */
     UM_COLOURS = 11247
 };

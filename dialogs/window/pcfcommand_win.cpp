@@ -12,9 +12,8 @@
 #include "cnt.h"
 #include "cs.h"
 #include "mq/command/command.h"
+#include "mq/mqown.h"
 #include "tktoolbar.h"
-
-#define MSG_RANGE 10047          /* a message list's range of message numbers */
 
 /* A handler: its result; *repeat set for a repeatable command. */
 typedef LRESULT (*CommandFn)(DialogWords *d, int32_t id, int notify, LPARAM lp, int *repeat);
@@ -403,10 +402,10 @@ static LRESULT Page(DialogWords *d, int32_t id, int, LPARAM, int *)
 {
     static const int how[] = { PCFPAGE_FIRST, PCFPAGE_NEXT, PCFPAGE_PREVIOUS };
     char range[40] = "", paged[40];
-    const char *now = PCFGetValueText(d, MSG_RANGE, range, sizeof range);
+    const char *now = PCFGetValueText(d, MYPCFA_MSG_RANGE, range, sizeof range);
     if (!PCFPageRange(now, how[id - 6013], paged, sizeof paged))
         return 0;
-    PCFSetFieldText(d, MSG_RANGE, paged);
+    PCFSetFieldText(d, MYPCFA_MSG_RANGE, paged);
     return Action(d, PCFID_DEFAULT, 0, 0, nullptr);
 }
 
