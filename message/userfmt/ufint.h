@@ -136,6 +136,8 @@ int UFIsNoCase(const UFTOKEN *t, const char *word);
  * returns 0.  argLength -1: a NUL-ended argument; fmt without "%.*s" takes
  * none. */
 int UFParseError(void *owner, UFPARSER *p, const char *fmt, const char *arg, int argLength);
+/* An error the parse goes on after: reported without the stopped note. */
+void UFParseWarning(UFPARSER *p, const char *fmt, const char *arg, int argLength);
 /* "Expected '%s' missing." or "'%.*s' found where '%s' expected." */
 int UFExpect(UFPARSER *p, const char *word, int flags);
 int UFExpectedError(UFPARSER *p, const UFTOKEN *t, const char *word);

@@ -143,14 +143,16 @@ static int StructList(UFPARSER *p, UFRULE *list)
     }
 }
 
-/* "formatter" word: errors are reported and parsing goes on. */
+/* "formatter" word, on its line or a later one: errors are reported and
+ * parsing goes on. */
 static void Formatter(UFPARSER *p, UFRULE *node)
 {
     UFTOKEN t;
-    if (!UFNext(p, &t, UFT_SAME_LINE) || t.kind == TK_END || t.kind == TK_OP || UFIs(&t, "}")) {
-        if (t.kind != TK_END && UFIs(&t, "}"))
+    UFNext(p, &t, 0);
+    if (t.kind == TK_END || t.kind == TK_OP || UFIs(&t, "}")) {
+        if (t.kind != TK_END)
             UFUnget(p, &t);
-        UFParseError(p->owner, p, "Expected formatter name.", nullptr, 0);
+        UFParseWarning(p, "Expected formatter name.", nullptr, 0);
         return;
     }
     for (uint8_t k = 0; k < sizeof formatterWords / sizeof *formatterWords; k++)
@@ -158,7 +160,7 @@ static void Formatter(UFPARSER *p, UFRULE *node)
             node->bodyKind = k;
             return;
         }
-    UFParseError(p->owner, p, "Unrecognised formatter name '%.*s'.", t.text, (int)t.length);
+    UFParseWarning(p, "Unrecognised formatter name '%.*s'.", t.text, (int)t.length);
 }
 
 /* "override" "{" { key "=" value } "}", given to every name of the rule. */

@@ -186,6 +186,36 @@ TEST_F(UserFormats, RulesNestStructureListsFormattersAndOverrides)
     EXPECT_EQ(u->next, nullptr);                          /* MQSTR is IBM MQ's */
 }
 
+TEST_F(UserFormats, AFormatterWordOnTheNextLineLoadsAndTheRestOfTheFileFollows)
+{
+    /* the word may stand on any later line, and what follows still loads */
+    ASSERT_EQ(Load("format JSONMSG {\n formatter\n   json\n}\n"
+                   "format FIXED { formatter\n\n ; a comment line between\n Fix }\n"
+                   "struct After {\n int a;\n}\n"), 1) << errors.Last();
+    EXPECT_TRUE(errors.texts.empty());
+    const UFRULE *r = UFCurrent()->rules;
+    ASSERT_NE(r, nullptr);
+    EXPECT_EQ(r->bodyKind, UF_BODY_JSON);
+    ASSERT_NE(r->next, nullptr);
+    EXPECT_EQ(r->next->bodyKind, UF_BODY_FIX);
+    EXPECT_NE(Struct("After"), nullptr);
+
+    /* a missing word before "}" is reported and parsing goes on */
+    EXPECT_EQ(Load("format A { formatter\n}\nstruct After {\n int a;\n}\n"), 0);
+    EXPECT_EQ(errors.texts.size(), 1u);
+    EXPECT_EQ(errors.Last(), "Expected formatter name.");
+    EXPECT_FALSE(errors.Stopped());
+    EXPECT_NE(Struct("After"), nullptr);
+
+    /* an error that ends the parse says that what follows was not loaded */
+    errors.texts.clear();
+    EXPECT_EQ(Load("struct A {\n int a b;\n}\nstruct Lost {\n int l;\n}\n"), 0);
+    EXPECT_EQ(errors.Last(), "'b' found where ';' was expected.");
+    EXPECT_TRUE(errors.Stopped());
+    EXPECT_EQ(errors.texts.back().compare(0, 10, "At line 2 "), 0) << errors.texts.back();
+    EXPECT_EQ(Struct("Lost"), nullptr);
+}
+
 TEST_F(UserFormats, CommentsAndLongLines)
 {
     /* a token across the 500th byte of a line, and a description of 600 */
@@ -322,7 +352,8 @@ TEST_F(UserFormats, IncludesResolveAgainstTheIncludingFolderAndShowTheirChain)
     std::string expected = "At line 2 of file '" + Path("RAVOLT.FMT") + "'\n" +
                            "At line 4 of file '" + Path("sub/common.fmt") + "'\n" +
                            "At line 3 of file '" + Path("sub/more.fmt") + "'\n\n" +
-                           "'c' found where ';' was expected.";
+                           "'c' found where ';' was expected.\n\n"
+                           "Loading stopped here: what follows in the file was not loaded.";
     EXPECT_EQ(errors.texts.back(), expected);
     EXPECT_NE(Struct("Common"), nullptr) << "what was built before the error stays";
 }
