@@ -351,10 +351,13 @@ static int Enumeration(UFPARSER *p, Field *fd)
     } else {
         return UFParseError(p->owner, p, "Enumerations are not supported for this field type", nullptr, 0);
     }
-    /* a text whose length comes from another field keeps that field as
-     * its reference; its values have no names */
-    if (!f->reference)
-        f->reference = e->table;
+    /* a text whose length comes from another field holds that field as
+     * its reference: there is no room for value names, so the definition
+     * is refused rather than its names silently dropped */
+    if (f->reference)
+        return UFParseError(p->owner, p, "Enumerations are not supported on variable length fields such as '%.*s'.",
+                            fd->key ? fd->key : "", -1);
+    f->reference = e->table;
     return UFExpect(p, ")", 0);
 }
 

@@ -293,6 +293,8 @@ TEST_F(UserFormats, EveryErrorTextFromAFileOfItsOwn)
         { "enum_int E { 1, X }\nstruct A {\n char a[2] (E);\n}", "Enumeration 'E' is not of character type." },
         { "enum_int E { 1, X }\nstruct A {\n packed a (E);\n}", "Enumeration 'E' is not of suitable type." },
         { "enum E { A, X }\nstruct A {\n hex a (E);\n}", "Enumerations are not supported for this field type" },
+        { "enum E { A, X }\nstruct A {\n int n;\n char v[n] (E);\n}",
+          "Enumerations are not supported on variable length fields such as 'v'." },
         { "struct A {\n int n;\n char v[n] = AB;\n}",
           "Conditional values are not supported on variable length fields such as 'v'." },
         { "struct A {\n int n;\n char v[n];\n int x = 5;\n}",
