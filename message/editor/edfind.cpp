@@ -429,7 +429,10 @@ static int Search(PCFDATA *ed, int backward, int dataOnly)
     ed->found.line = s.line;
     ed->found.column = s.column;
     if (!backward && !Before(s.startLine, s.startColumn, s.line, s.column))
-        f->wrapped = s.line == s.startLine && s.column == s.startColumn ? 2 : 1;
+        f->wrapped = 1;
+    /* either way, coming back to the start means the text occurs once */
+    if (f->wrapped && s.line == s.startLine && s.column == s.startColumn)
+        f->wrapped = 2;
     return 1;
 }
 

@@ -66,6 +66,11 @@ TEST_F(EdFind, SearchesWrapAndSayWhen)
     /* selected: the cursor at its start, the anchor after it */
     ASSERT_TRUE(EdHasSelection(ed));
     EXPECT_EQ(ed->anchor.digit, ed->cursor.digit + 6);
+    /* backwards, the only occurrence lying exactly at the cursor */
+    EdMoveCursor(ed, 0, 0, MC_GOTO, 0, Find("one"));
+    ASSERT_TRUE(Next("one", 1));
+    EXPECT_EQ(ed->cursor.line, Find("one"));
+    EXPECT_EQ(Last(), "Text found at line:" + std::to_string(Find("one") + 1) + ": only one occurence");
     /* backwards from the start wraps to the last */
     EdMoveCursor(ed, 0, 0, MC_GOTO, 0, two);
     ASSERT_TRUE(Next("t", 1));
