@@ -102,8 +102,8 @@ static int store_value(DROPT *o, uint8_t *field, uint32_t kind, uint32_t length,
         return 0;
     }
     case DRA_CHAR: {
-        if (!t->length)
-            return 0;          /* '': a field of NULs, the default */
+        /* '' and short values are padded with blanks, as the queue
+           manager pads them */
         uint32_t copy = t->length < length ? t->length : length;
         memcpy(field, t->text, copy);
         memset(field + copy, ' ', length - copy);

@@ -93,9 +93,9 @@ TEST(AmqsbcgListings, NewerListingsWithSectionsPagesAndSeveralMessages)
     EXPECT_EQ(r.msgs[1].md.CodedCharSetId, 500);
     EXPECT_EQ(Field(r.msgs[1].md.ReplyToQ, 48), Padded("REPLY.Q", 48));
     EXPECT_EQ(Field(r.msgs[1].md.ApplIdentityData, 32), Padded("app identity data", 32));
-    /* '' is a field of NULs */
-    EXPECT_EQ(Field(r.msgs[0].md.ReplyToQ, 48), std::string(48, '\0'));
-    EXPECT_EQ(Field(r.msgs[0].md.ApplIdentityData, 32), std::string(32, '\0'));
+    /* '' is a field of blanks, as the queue manager gives it */
+    EXPECT_EQ(Field(r.msgs[0].md.ReplyToQ, 48), std::string(48, ' '));
+    EXPECT_EQ(Field(r.msgs[0].md.ApplIdentityData, 32), std::string(32, ' '));
     EXPECT_EQ(Field(r.msgs[2].md.ReplyToQMgr, 48), Padded("QM9", 48));
 }
 
