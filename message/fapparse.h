@@ -196,7 +196,8 @@ enum : uint32_t {
 enum : uint32_t {
     LF_TEXT = 1, LF_HEADING = 2, LF_MARKER = 4, LF_GROUP_END = 8,
     LF_CONTINUATION = 16, LF_XML = 32, LF_XML_TAG = 64, LF_XML_END = 128,
-    LF_XML_SPECIAL = 0x100
+    LF_XML_SPECIAL = 0x100,
+    LF_DUMP = 0x200             /* a hex dump's line (its hex or its characters) */
 };
 
 struct FmtResume { const unsigned char *data; uint32_t remaining; };

@@ -5,6 +5,10 @@
 
 static uint32_t PrefixWidth(const FmtLineRec *lr) { return (lr->flags & LR_OFFSET_PREFIX) ? 10 : 0; }
 
+/* Whether a dump's characters stand beside its hex (else on a line of
+ * their own under it, View > Characters, or not at all). */
+static int SideChars(const FmtLineRec *lr) { return !(lr->flags & (LR_DUMP_NO_CHARS | LR_HEX_CHARLINE)); }
+
 void FmtSetDumpLayout(FmtLineRec *lr)
 {
     if (lr->width == 0)
@@ -19,14 +23,14 @@ void FmtSetDumpLayout(FmtLineRec *lr)
     if (!lr->dumpGap)
         lr->dumpGap = 2;
     uint32_t groups;
-    if (lr->flags & LR_DUMP_NO_CHARS)
+    if (!SideChars(lr))
         groups = w / 9;
     else
         groups = w > lr->dumpGap ? (w - lr->dumpGap) / ((lr->flags & LR_HEX_GROUP_BLANK) ? 13 : 12) : 0;
     if (groups < 1)
         groups = 1;
     lr->dumpBytesPerLine = 4 * groups;
-    lr->dumpCharColumn = lr->dumpBytesPerLine * 2 + groups - 1 + lr->dumpGap;
+    lr->dumpCharColumn = lr->dumpBytesPerLine * 2 + groups - 1 + lr->dumpGap + 2;   /* after "| " */
     lr->dumpLayoutSet = 1;
 }
 
@@ -202,6 +206,110 @@ uint32_t FapFormatBody(FmtMsgInfo *msg, FmtLineSink sink, uint64_t context,
 
 static const char hexDigits[] = "0123456789ABCDEF";
 
+/* A dump line's common record: where its bytes are and how wide. */
+static void DumpLineRec(FmtLineRec *lr, const unsigned char *p, uint32_t n, uint32_t indent, uint32_t cls)
+{
+    lr->field = nullptr;
+    lr->lineClass = cls;
+    lr->lineFlags = LF_DUMP;
+    lr->dataOffset = lr->valueOffset = FmtOffsetOf(lr, p);
+    lr->valueBytes = n;
+    lr->prefixLength = indent;
+    lr->valueWidth = (n - 1) / 4 + 2 * n;
+}
+
+/* The hex groups of n bytes: a blank after every fourth byte but the last. */
+static uint32_t PutHex(char *t, const unsigned char *p, uint32_t n)
+{
+    uint32_t h = 0;
+    for (uint32_t i = 0; i < n; i++) {
+        t[h++] = hexDigits[p[i] >> 4];
+        t[h++] = hexDigits[p[i] & 0xF];
+        if ((i & 3) == 3 && i + 1 < n)
+            t[h++] = ' ';
+    }
+    return h;
+}
+
+/* The character line: each byte's character under its first digit. */
+static uint32_t PutCharsUnder(char *t, const unsigned char *p, uint32_t n, const FmtCodepage *cp)
+{
+    char chars[FMT_LINE_BUFFER / 4];
+    FmtPrintable(chars, p, n, cp);
+    uint32_t h = 0;
+    for (uint32_t i = 0; i < n; i++) {
+        t[h++] = chars[i];
+        t[h++] = ' ';
+        if ((i & 3) == 3 && i + 1 < n)
+            t[h++] = ' ';
+    }
+    return h;
+}
+
+/* The dump of a range, bpl bytes a line, indent blanks after the offset
+ * prefix: hex lines with their characters beside them after "| ", or,
+ * with the character view on its own line, hex and character lines in
+ * turn.  bytes: the range is a byte string's (classes 769 and 544, else
+ * 257 and 288). */
+static uint32_t DumpLines(FmtLineRec *lr, FmtLineSink sink, uint64_t context, const unsigned char *data,
+                          uint64_t length, uint32_t indent, uint32_t bpl, int bytes)
+{
+    const FmtCodepage *cp = FmtGetCodepage(lr->msgInfo ? lr->msgInfo->ccsid : 850);
+    uint32_t hexWidth = bpl * 2 + bpl / 4 - 1;
+    int side = SideChars(lr), under = !side && !(lr->flags & LR_DUMP_NO_CHARS);
+    uint32_t savedBpl = lr->dumpBytesPerLine;
+    lr->dumpBytesPerLine = bpl;         /* the editor reads the line's own width */
+    const unsigned char *p = data;
+    uint64_t rem = length;
+    uint32_t rc = 0;
+    while (rem && !rc) {
+        uint32_t n = rem < bpl ? (uint32_t)rem : bpl;
+        DumpLineRec(lr, p, n, indent, bytes ? 769 : 257);
+        uint32_t o = 0;
+        if (!FmtNoText(lr)) {
+            char *t = lr->text;
+            o = FmtPrefix(lr, t, lr->dataOffset);
+            memset(t + o, ' ', indent);
+            o += indent;
+            uint32_t h = PutHex(t + o, p, n);
+            if (side) {
+                while (h < hexWidth + lr->dumpGap)
+                    t[o + h++] = ' ';
+                t[o + h++] = '|';
+                t[o + h++] = ' ';
+                FmtPrintable(t + o + h, p, n, cp);
+                h += n;
+            }
+            o += h;
+            t[o] = 0;
+        }
+        if ((rc = FmtEmit(lr, sink, context, o)) != 0)
+            break;
+        if (under) {
+            DumpLineRec(lr, p, n, indent, bytes ? 544 : 288);
+            o = 0;
+            if (!FmtNoText(lr)) {
+                char *t = lr->text;
+                o = FmtPrefix(lr, t, lr->dataOffset);
+                memset(t + o, ' ', indent);
+                o += indent;
+                o += PutCharsUnder(t + o, p, n, cp);
+                t[o] = 0;
+            }
+            if ((rc = FmtEmit(lr, sink, context, o)) != 0)
+                break;
+        }
+        p += n;
+        rem -= n;
+        if (lr->resume) {
+            lr->resume->data = p;
+            lr->resume->remaining = (uint32_t)rem;
+        }
+    }
+    lr->dumpBytesPerLine = savedBpl;
+    return rc;
+}
+
 uint32_t FapHexDump(FmtLineRec *lr, FmtLineSink sink, uint64_t context, const unsigned char *data,
                     int64_t length)
 {
@@ -211,53 +319,21 @@ uint32_t FapHexDump(FmtLineRec *lr, FmtLineSink sink, uint64_t context, const un
         length = lr->resume->remaining;
     }
     FmtSetDumpLayout(lr);
-    const FmtCodepage *cp = FmtGetCodepage(lr->msgInfo ? lr->msgInfo->ccsid : 850);
-    uint32_t bpl = lr->dumpBytesPerLine, hexWidth = bpl * 2 + bpl / 4 - 1;
-    int chars = !(lr->flags & LR_DUMP_NO_CHARS);
-    const unsigned char *p = data;
-    uint64_t rem = (uint64_t)length;
-    while (rem) {
-        uint32_t n = rem < bpl ? (uint32_t)rem : bpl;
-        lr->field = nullptr;
-        lr->lineClass = 257;
-        lr->lineFlags = 0;
-        lr->dataOffset = lr->valueOffset = FmtOffsetOf(lr, p);
-        lr->valueBytes = n;
-        lr->prefixLength = 0;
-        lr->valueWidth = (n - 1) / 4 + 2 * n;
-        uint32_t o = 0;
-        if (!FmtNoText(lr)) {
-            char *t = lr->text;
-            o = FmtPrefix(lr, t, lr->dataOffset);
-            uint32_t h = 0;
-            for (uint32_t i = 0; i < n; i++) {
-                t[o + h++] = hexDigits[p[i] >> 4];
-                t[o + h++] = hexDigits[p[i] & 0xF];
-                if ((i & 3) == 3 && i + 1 < n)
-                    t[o + h++] = ' ';
-            }
-            if (chars) {
-                while (h < hexWidth)
-                    t[o + h++] = ' ';
-                for (uint32_t g = 0; g < lr->dumpGap; g++)
-                    t[o + h++] = ' ';
-                FmtPrintable(t + o + h, p, n, cp);
-                h += n;
-            }
-            o += h;
-            t[o] = 0;
-        }
-        uint32_t rc = FmtEmit(lr, sink, context, o);
-        if (rc)
-            return rc;
-        p += n;
-        rem -= n;
-        if (lr->resume) {
-            lr->resume->data = p;
-            lr->resume->remaining = (uint32_t)rem;
-        }
-    }
-    return 0;
+    return DumpLines(lr, sink, context, data, (uint64_t)length, 0, lr->dumpBytesPerLine, 0);
+}
+
+/* A field too long for its label line, dumped under the label: as many
+ * groups as the room after the label holds, at least one. */
+static uint32_t DumpUnderLabel(FmtLineRec *lr, const FmtFieldDef *f, FmtLineSink sink, uint64_t context,
+                               uint32_t labelWidth, const unsigned char *data, uint32_t length)
+{
+    FmtSetDumpLayout(lr);
+    int64_t room = (int64_t)lr->width - PrefixWidth(lr) - labelWidth - 1;
+    int64_t groups = SideChars(lr) ? (room - 2) / 13 : room / 9;
+    if (groups < 1)
+        groups = 1;
+    return DumpLines(lr, sink, context, data, length, labelWidth + 1, 4 * (uint32_t)groups,
+                     f->type == FT_BYTES_BYLEN);
 }
 
 uint32_t FmtHexField(FmtLineRec *lr, FmtWalkFrame *frame, const FmtFieldDef *f, FmtLineSink sink,
@@ -269,7 +345,7 @@ uint32_t FmtHexField(FmtLineRec *lr, FmtWalkFrame *frame, const FmtFieldDef *f, 
     if (avail < 1 || length > avail) {
         if ((rc = FmtEmitText(lr, sink, context, 0, "%s", label)))
             return rc;
-        return FapHexDump(lr, sink, context, data, length);
+        return DumpUnderLabel(lr, f, sink, context, labelWidth, data, length);
     }
     char hex[4200];
     for (uint32_t i = 0; i < length; i++) {

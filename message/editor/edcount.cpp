@@ -24,6 +24,7 @@ int EdIsCharType(uint16_t t)
     case FT_CHAR: case FT_TEXT_BYLEN: case FT_FORMAT: case FT_TEXT_TOEND: case FT_MSGDATA:
     case FT_XMLTEXT: case FT_XMLMSG: case FT_PUTDATE: case FT_PUTTIME: case LK_HEX_PAIRS:
     case FT_DESC: case LK_DUMP_CHARS: case LK_BYTES_CHARS: case LK_BYTES_PAIRS:
+    case LK_DUMP_GCHARS: case LK_BYTES_GCHARS:
         return 1;
     }
     return 0;
@@ -53,6 +54,11 @@ int32_t EdDigitColumn(uint16_t t, uint32_t d, int32_t valueLength, int32_t kept)
         return (int32_t)d;              /* a column per digit */
     case LK_DUMP_CHARS: case LK_BYTES_CHARS:
         return (int32_t)(d & ~1u);      /* a byte's character over its two digits */
+    case LK_DUMP_GCHARS: case LK_BYTES_GCHARS: {
+        int32_t b = (int32_t)(d / 2);   /* and a blank after every fourth byte */
+        int32_t c = 2 * b + b / 4;
+        return valueLength > 0 && c > valueLength ? valueLength : c;
+    }
     }
     if (TextColumns(t))
         return (int32_t)(d / 2);

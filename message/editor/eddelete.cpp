@@ -52,7 +52,7 @@ int EdDeleteField(PCFDATA *ed, EdFieldAt *at, uint32_t pos, uint32_t count)
     EndTracking(ed, l, pos, count);
     if (EdIsLengthAware(l)) {
         const FmtStructRow *row = EdFieldRow(l);
-        if (l->lineType == LK_BYTES_CHARS)
+        if (l->lineType == LK_BYTES_CHARS || l->lineType == LK_BYTES_GCHARS)
             return EdBytesDelete(ed, l, 2 * pos, 2 * count);
         return row && (row->flags & RF_STRING_LIST) ? EdStringListDelete(ed, l, pos, count)
                                                     : EdStringDelete(ed, l, pos, count);

@@ -54,8 +54,8 @@ static int32_t PreviousOfField(PCFDATA *ed, int32_t line)
     const LINEDATA *l = EdCachedLine(ed, line), *p = EdCachedLine(ed, line - 1);
     if (!l || !p || line < 2)
         return line - 1;
-    int charLine = l->lineType == LK_DUMP_CHARS || l->lineType == LK_BYTES_CHARS;
-    int prevChar = p->lineType == LK_DUMP_CHARS || p->lineType == LK_BYTES_CHARS;
+    int charLine = EdIsCharLine(l->lineType);
+    int prevChar = EdIsCharLine(p->lineType);
     return charLine != prevChar ? line - 2 : line - 1;
 }
 
@@ -150,6 +150,7 @@ static int OpenKind(const LINEDATA *l)
 {
     switch (l->lineType) {
     case LK_BYTES_CHARS: case LK_BYTES_DUMP: case LK_BYTES_PAIRS: case FT_BYTES_BYLEN:
+    case LK_BYTES_GCHARS:
         return 1;
     }
     uint16_t f = l->field ? l->field->type : 0;
@@ -238,6 +239,10 @@ int EdFindField(PCFDATA *ed, EdFieldAt *out, int32_t column, int32_t line, int32
         break;
     case DC_HEX_DUMP:
         half += i & ~1u;
+        address = data + half / 2;
+        break;
+    case DC_CHARS_GROUPED:
+        half += (i - i / 9) & ~1u;
         address = data + half / 2;
         break;
     case DC_NUMBER: case DC_TIME:

@@ -245,7 +245,9 @@ int EdMatchAtPos(PCFDATA *ed, const LINEDATA *l, int32_t column)
     if (!f)
         return 0;
     uint32_t at;
-    if (cls == DC_HEX_DUMP) {
+    if (cls == DC_HEX_DUMP || cls == DC_CHARS_GROUPED) {
+        if (cls == DC_CHARS_GROUPED)
+            k -= k / 9;                 /* the blanks between groups */
         if (k & 1)
             return 0;
         at = l->lineOffset + (uint32_t)k / 2;
@@ -302,6 +304,7 @@ int FRSelectMatch(PCFDATA *ed, const LINEDATA *l)
     case DC_HEX: case DC_HEX_FROM_LINE: from = 2 * L + (uint32_t)k; to = from + X; break;
     case DC_HEX_GROUPED: from = 2 * L + (uint32_t)(k - k / 9); to = from + X; break;
     case DC_HEX_DUMP: from = 2 * (L + (uint32_t)k / 2); to = from + 2 * F; break;
+    case DC_CHARS_GROUPED: from = 2 * (L + (uint32_t)(k - k / 9) / 2); to = from + 2 * F; break;
     case 0:
         if (EdKindOf(l) != EK_CHAR)
             return 0;

@@ -43,19 +43,23 @@ enum : uint32_t {
     DC_HEX_DUMP = 8,            /* the character line of hex */
     DC_NUMBER = 16,             /* a number edited as a whole value */
     DC_TIME = 32,               /* a time stamp edited as a whole value */
-    DC_CLASSES = 63,
+    DC_CHARS_GROUPED = 64,      /* the character line under a dump's grouped hex */
+    DC_CLASSES = 127,
 };
 
 /* Line kinds the formatter gives hex output (FmtLineRec.lineClass) */
 enum : uint16_t {
     LK_TEXT = 5, LK_HEX_PAIRS = 32, LK_XML_TEXT = 37, LK_DUMP = 257, LK_DUMP_CHARS = 288,
     LK_BYTES_CHARS = 544, LK_BYTES_DUMP = 769, LK_BYTES_PAIRS = 800,
+    /* the editor's own kinds for the character lines of a dump (classes
+       288 and 544 with LF_DUMP): a blank between groups, as the hex has */
+    LK_DUMP_GCHARS = 289, LK_BYTES_GCHARS = 545,
 };
 
 enum { ED_UNSET = -1 };                 /* the column of an unset anchor */
 enum { ED_STATUS_SIZE = 100 };          /* status text: 99 characters and a NUL */
 enum { ED_CACHE_AROUND = 5000, ED_CACHE_SLACK = 200 };
-enum { ED_DUMP_GAP = 2 };               /* the formatter's gap before a dump's characters */
+enum { ED_DUMP_GAP = 4 };               /* the formatter's gap and "| " before a dump's characters */
 
 /* ---- records ---------------------------------------------------------- */
 
@@ -358,6 +362,11 @@ int32_t EdDigitColumn(uint16_t lineType, uint32_t d, int32_t valueLength, int32_
 /* 0 or 1: which half of a byte the column of a hex field stands on */
 int EdHexNibble(uint16_t lineType, int32_t column);
 int EdIsCharType(uint16_t type);
+/* Whether a line is the character line under hex (a field's or a dump's). */
+static inline int EdIsCharLine(uint16_t type)
+{
+    return type == LK_DUMP_CHARS || type == LK_BYTES_CHARS || type == LK_DUMP_GCHARS || type == LK_BYTES_GCHARS;
+}
 /* Ends pending typing when the flush flag is set and counts the lines
  * again when anything they depend on changed. */
 void EdFlushTyping(PCFDATA *ed);

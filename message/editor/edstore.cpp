@@ -85,6 +85,8 @@ void EdLineLayout(const FmtLineRec *lr, const char *text, uint32_t length, EdLay
     if ((lr->lineFlags & (LF_HEADING | LF_MARKER | LF_GROUP_END)) || cls == 41)
         return;
     uint16_t type = (uint16_t)(cls ? cls : f ? f->type : 0);
+    if ((lr->lineFlags & LF_DUMP) && (cls == LK_DUMP_CHARS || cls == LK_BYTES_CHARS))
+        type = cls == LK_DUMP_CHARS ? LK_DUMP_GCHARS : LK_BYTES_GCHARS;
     if (!type || (cls == 0 && NoValueType(type)))
         return;
     if (cls == 0 && (lr->lineFlags & LF_CONTINUATION) && !QuotedType(type))
@@ -94,7 +96,7 @@ void EdLineLayout(const FmtLineRec *lr, const char *text, uint32_t length, EdLay
     int32_t column, valueLength = 0;
     out->lineOffset = lr->dataOffset;
     out->dataLength = lr->valueBytes;
-    switch (cls) {
+    switch (type == LK_DUMP_GCHARS || type == LK_BYTES_GCHARS ? type : cls) {
     case LK_TEXT: case LK_XML_TEXT:
         column = prefix + label;
         if (lr->valueBytes)             /* a display name (valueBytes 0) is no value */
@@ -102,9 +104,14 @@ void EdLineLayout(const FmtLineRec *lr, const char *text, uint32_t length, EdLay
         out->rawValue = 1;
         break;
     case LK_DUMP: case LK_BYTES_DUMP:
-        column = prefix;
+        column = prefix + label;        /* a field's dump stands under its label */
         valueLength = (int32_t)lr->valueWidth;
         out->hexColumns = (int16_t)(lr->dumpBytesPerLine * 2 + lr->dumpBytesPerLine / 4 - 1);
+        break;
+    case LK_DUMP_GCHARS: case LK_BYTES_GCHARS:
+        column = prefix + label;
+        valueLength = (int32_t)lr->valueWidth;
+        out->hexColumns = (int16_t)valueLength;
         break;
     case LK_HEX_PAIRS: case LK_BYTES_PAIRS: case LK_DUMP_CHARS: case LK_BYTES_CHARS:
         column = prefix + label + 1;
@@ -152,6 +159,8 @@ uint32_t EdDisplayClass(uint16_t t)
         return DC_HEX_GROUPED;
     case LK_DUMP_CHARS: case LK_BYTES_CHARS:
         return DC_HEX_DUMP;
+    case LK_DUMP_GCHARS: case LK_BYTES_GCHARS:
+        return DC_CHARS_GROUPED;
     case FT_HEX: case FT_FLAGS8: case FT_FLAGS: case FT_HEXDUMP: case FT_MSGDATA:
     case FT_FLAGS16: case FT_BYTES_BYLEN:
         return DC_HEX;

@@ -14,6 +14,13 @@ struct EdPlace : EdFixture {
         ed->flush = 1;
         EdBuildLineData(ed, 1);
     }
+    int32_t LineOfType(uint16_t type)
+    {
+        for (int32_t i = 0; i < ed->scroll.lineCount; i++)
+            if (Line(i)->lineType == type)
+                return i;
+        return -1;
+    }
     int32_t LineOfOffset(uint16_t type, uint32_t offset)
     {
         for (int32_t i = 0; i < ed->scroll.lineCount; i++) {
@@ -50,6 +57,57 @@ TEST_F(EdPlace, TheNinthDigitOfAHexBodyLineStandsInColumnNine)
     PlaceAt(&ed->data, 2 * next->lineOffset);
     EXPECT_EQ(ed->cursor.line, dump + 1);
     EXPECT_EQ(ed->cursor.column, next->valueColumn);
+}
+
+TEST_F(EdPlace, ADumpsCharactersBesideOrUnderTheirDigits)
+{
+    std::vector<unsigned char> body(100);
+    for (size_t i = 0; i < body.size(); i++)
+        body[i] = (unsigned char)('A' + i % 26);
+    Load(EdDescriptor("BINARY  ").b, body);
+    int32_t dump = LineOfType(LK_DUMP);
+    ASSERT_GE(dump, 0);
+    LINEDATA *l = Line(dump);
+    /* beside the hex, set off by "| ": a click on a character is its byte */
+    int32_t chars = l->valueColumn + l->hexColumns + ED_DUMP_GAP;
+    std::string t = Text(dump);
+    ASSERT_GT((int32_t)t.size(), chars + 3);
+    EXPECT_EQ(t.substr(chars - 2, 2), "| ");
+    EXPECT_EQ(t[chars + 3], (char)body[l->lineOffset + 3]);
+    EdMoveCursor(ed, 0, 0, MC_GOTO, chars + 3, dump);
+    EXPECT_EQ(ed->cursor.digit, 2 * (l->lineOffset + 3));
+
+    /* View > Characters: a character line under each hex line, each
+       character under its first digit, a blank between groups as the hex */
+    d.viewWords[0] |= LR_HEX_CHARLINE;
+    Load(EdDescriptor("BINARY  ").b, body);
+    dump = LineOfType(LK_DUMP);
+    ASSERT_GE(dump, 0);
+    LINEDATA *h = Line(dump), *c = Line(dump + 1);
+    ASSERT_EQ(c->lineType, LK_DUMP_GCHARS);
+    EXPECT_EQ(c->lineOffset, h->lineOffset);
+    EXPECT_EQ(c->valueColumn, h->valueColumn);
+    EXPECT_EQ(Line(dump + 2)->lineType, LK_DUMP);
+    EXPECT_EQ(Line(dump + 2)->lineOffset, h->lineOffset + h->dataLength);
+    std::string ht = Text(dump), ct = Text(dump + 1);
+    EXPECT_EQ(ht.find('|'), std::string::npos);
+    for (uint32_t b : { 0u, 3u, 4u, 9u }) {
+        size_t col = (size_t)h->valueColumn + 2 * b + b / 4;
+        ASSERT_LT(col, ct.size());
+        EXPECT_EQ(ct[col], (char)body[h->lineOffset + b]) << b;
+        EXPECT_EQ(ht[col], "0123456789ABCDEF"[body[h->lineOffset + b] >> 4]) << b;
+    }
+    /* a character typed over one replaces its byte; the cursor goes on to the next */
+    uint32_t offset = h->lineOffset;
+    int32_t column = c->valueColumn;
+    EdFieldAt at;
+    EdFindField(ed, &at, column + 9, dump + 1, 0, 0, 0);
+    EXPECT_EQ(at.address, ed->data.data + offset + 4);
+    ed->insertMode = 0;
+    EdMoveCursor(ed, 0, 0, MC_GOTO, column + 9, dump + 1);
+    EdCharProc(ed, 'z');
+    EXPECT_EQ(ed->data.data[offset + 4], 'z');
+    EXPECT_EQ(ed->cursor.digit, 2 * (offset + 5));
 }
 
 TEST_F(EdPlace, APositionBetweenLinesGoesToTheNextLinesFirstDigit)

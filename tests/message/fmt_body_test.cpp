@@ -192,6 +192,46 @@ TEST(FmtBody, HexFieldsAndDumps)
     for (auto &l : d.lines) EXPECT_LE(l.text.size(), 80u);
 }
 
+
+/* What a user sees of hex beside and under its characters: the remaining
+ * bytes and a field too long for its label line, with the character view
+ * beside the hex and on its own line (View > Characters), each line with
+ * its class. */
+TEST(FmtBody, DumpsFollowTheCharacterView)
+{
+    FmtLayoutAll();
+    FmtFieldDef tag = { "Tag", FT_INT, 4, nullptr, 0, 0, 0, nullptr, 0 };
+    FmtFieldDef raw = { "Raw bytes of the record", FT_HEX, 40, nullptr, 0, 0, 0, nullptr, 0 };
+    FmtFieldDef len = { "Len", FT_INT, 4, nullptr, 0, 0, 0, nullptr, 0 };
+    FmtFieldDef blob = { "Blob", FT_BYTES_BYLEN, 0, &len, 0, 0, 0, nullptr, 0 };
+    FmtStructRow rows[] = { { 0, &tag, nullptr, 0 }, { 0, &raw, nullptr, 0 }, { 0, &len, nullptr, 0 },
+                            { 0, &blob, nullptr, 0 }, { 0, nullptr, nullptr, 0 } };
+    FmtStructDef def = { "Record", 0, rows, nullptr, 0, 0, 0 };
+    FmtLayoutStruct(&def, 1);
+    Bytes b;
+    b.I32(7);
+    const char text[] = "Hello, dumps! The quick brown fox jumps.";
+    b.Raw(text, 40);
+    b.I32(30);
+    for (int i = 0; i < 30; i++) b.b.push_back((unsigned char)(i < 26 ? 'a' + i : i));
+    b.Raw("tail of the data: 0123456789", 28);
+    std::string shown;
+    for (uint32_t flags : { 0u, (uint32_t)LR_HEX_CHARLINE }) {
+        Recorder r;
+        FmtMsgInfo m = MakeMsg("        ");
+        FmtLineRec lr = MakeLineRec(4);
+        lr.width = 72;
+        lr.flags |= flags;
+        const unsigned char *p = b.b.data();
+        uint32_t rem = (uint32_t)b.size();
+        FapFormatStructure(&m, &def, nullptr, RecordSink, (uint64_t)(uintptr_t)&r, &lr, &rem, &p);
+        shown += Render(r) + "----\n";
+        for (auto &l : r.lines)
+            EXPECT_LE(l.text.size(), 72u) << l.text;
+    }
+    EXPECT_EQ(CompareGolden("dump_views", shown), "");
+}
+
 }
 
 namespace {

@@ -197,7 +197,7 @@ TEST(FmtWalk, UnknownFormatGivesRemainingBytesDump)
     std::string out = FormatAll(MakeMsg("MYFMT   "), Bytes().Chars("0123456789", 10).b, MakeLineRec(4));
     EXPECT_NE(std::string::npos, out.find("<10 Remaining Bytes>"));
     EXPECT_NE(std::string::npos, out.find("30313233 34353637 3839 ")) << out;
-    EXPECT_NE(std::string::npos, out.find("  0123456789\n"));
+    EXPECT_NE(std::string::npos, out.find("  | 0123456789\n")) << out;
     FmtLineRec lr = MakeLineRec(4);
     lr.flags |= LR_TRUNCATED;
     EXPECT_NE(std::string::npos, FormatAll(MakeMsg("MYFMT   "), Bytes().Chars("01", 2).b, lr).find("<Message Truncated>"));
