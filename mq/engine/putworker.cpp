@@ -35,11 +35,15 @@ static void window_text(ThreadRequest *rq, const char *text)
         MQEPostBlock(rq->resultWindow, FM_TEXT, 0, block, 0);
 }
 
-/* "%d message%sput in %.2f%s (%.0f msg/sec)": the rate in floating point,
- * 9999999 when no time could be measured. */
+/* "%d message%sput in %.2f%s (%.0f msg/sec)": the rate in floating point;
+ * a put quicker than the clock measures says so, with no rate. */
 void MQEFormatRate(char *out, size_t size, uint32_t count, uint64_t elapsedMs)
 {
-    double rate = elapsedMs ? (double)count * 1000.0 / (double)elapsedMs : 9999999.0;
+    if (!elapsedMs) {
+        EngFormat(out, size, "%u message%sput in less than 1 ms", (unsigned)count, count >= 2 ? "s " : " ");
+        return;
+    }
+    double rate = (double)count * 1000.0 / (double)elapsedMs;
     double shown = elapsedMs >= 1000 ? (double)elapsedMs / 1000.0 : (double)elapsedMs;
     EngFormat(out, size, "%u message%sput in %.2f%s (%.0f msg/sec)", (unsigned)count,
               count >= 2 ? "s " : " ", shown, elapsedMs >= 1000 ? "s" : "ms", rate);
