@@ -249,10 +249,12 @@ int DraskRun(DROPT *o)
     o->error[0] = 0;
     o->finished = 0;
     int rc = prepare(o);
-    if (rc == DRC_END)
+    if (rc == DRC_END) {                /* an empty file: a run of no messages */
         o->finished = 1;
-    else if (rc)
+        rc = 0;
+    } else if (rc) {
         return rc;
+    }
     if (o->in && (o->options2 & DRO2_PLAIN) && (o->options2 & DRO2_COUNTING))
         return count_messages(o);
     if (o->out && (rc = DraskWriteHeader(o, o->hSource != MQHO_UNUSABLE_HOBJ ? o->sourceQ : nullptr)) != 0)

@@ -119,6 +119,31 @@ TEST_F(Transfer, CopyBetweenQueuesAndAnEmptyQueue)
     EXPECT_EQ(LastText(), "Queue names must be different");
 }
 
+TEST_F(Transfer, AnEmptyFileLoadsNoMessagesAndCompletes)
+{
+    uint8_t key[24] = "empty load";
+    int serial = 0;
+    for (const char *text : {"", "\n\n   \n\t\n"}) {
+        SCOPED_TRACE(serial);
+        std::string file = TempFile("empty" + std::to_string(serial++) + ".drask", text);
+        key[20] = (uint8_t)serial;
+        PROGRESS *p = ProgCreate(nullptr, key, "Loading messages");
+        ASSERT_NE(p, nullptr);
+        ProgAddRef(p);                             /* the run's */
+        DROPT *o = Block();
+        strcpy(o->inFile, file.c_str());
+        strcpy(o->targetQ, "Q2");
+        o->progress = p;
+        EXPECT_EQ(Run(o), 0) << LastText();
+        EXPECT_EQ(LastText(), "Completed: 0 Messages (0 Bytes) written");
+        EXPECT_EQ(Rec.Count("MQBACK"), 0u);
+        EXPECT_FALSE(p->rolledBack);
+        EXPECT_NE(p->finished, 0u);
+        EXPECT_EQ(DepthOf("Q2"), 0);
+        ProgRelease(p);
+    }
+}
+
 TEST_F(Transfer, FileToFileAndExistingOutput)
 {
     std::string out = TempDir() + "/reformatted.drask";
