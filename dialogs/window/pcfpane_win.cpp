@@ -59,6 +59,8 @@ static int EditedMessage(void *, DialogWords *d, CMDMESSAGE *out)
         return 0;
     if (ed->typing && PCFOnUiThread())
         EdSetPending(ed, 0);         /* what is typed belongs to the message */
+    if (PCFOnUiThread())
+        EdNoteSent(ed);              /* what a request takes is what it puts */
     static const uint8_t none = 0;         /* an empty message is still the pane's */
     out->md = ed->descriptor.data ? ed->descriptor.data : &none;
     out->mdLength = ed->descriptor.length;

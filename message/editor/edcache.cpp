@@ -456,6 +456,8 @@ void EdFreePane(PCFDATA *ed)
     CSFreeMemAndClear(&ed->lineArea);
     CSFreeMemAndClear(&ed->savedDescriptor);
     CSFreeMemAndClear(&ed->savedData);
+    CSFreeMemAndClear(&ed->sentDescriptor);
+    CSFreeMemAndClear(&ed->sentData);
     for (FRText *&f : ed->find)
         CSFreeMemAndClear(&f);
     if (ed->enumList)

@@ -232,6 +232,9 @@ struct PCFDATA {
      * compared bytes) and the count bookkeeping */
     void *savedDescriptor;      /* "PHEX Copy" blocks of the message as it */
     void *savedData;            /*   was loaded or last sent */
+    void *sentDescriptor;       /* "PHEX Copy" blocks of the message as the */
+    void *sentData;             /*   last request took it (Update, Add) */
+    uint32_t endedCommand;      /* an Update or Add ended, not yet settled */
     uint32_t noFormat;          /* the message does not format */
     char formatName[9];         /* the descriptor's format name */
     uint32_t generation;        /* incremented by every change of the bytes */
@@ -446,6 +449,13 @@ void SetViewModeOption(DialogWords *dialog, int menuId);
 void EdShowViewState(DialogWords *dialog);
 void SetLineNumberWidth(PCFDATA *ed);
 int ConfirmDiscardEdits(DialogWords *dialog);
+/* 10002 on the pane notes an Update or Add that ended; the dialog's
+ * update after it (10004) settles it: when no error was shown the pane's
+ * message as the request took it counts as saved. */
+void EdCommandDone(DialogWords *dialog, uint32_t command);
+void EdSettleCommand(DialogWords *dialog);
+/* The message as a request takes it (on the interface thread). */
+void EdNoteSent(PCFDATA *ed);
 /* The display copy as text: the lines of the range (670 page, 692 all,
  * 813 selection), each with CR LF, then a NUL; null when there is nothing
  * (no selection) or storage runs out.  *size: bytes with the NUL.  With

@@ -7,6 +7,7 @@
 #include "csmem.h"
 #include "prfdata.h"
 #include "cscodepage.h"
+#include "mq/mqown.h"
 #include <cstdio>
 #include <cstring>
 
@@ -148,6 +149,45 @@ int ConfirmDiscardEdits(DialogWords *d)
                                    "will be lost.\n\nAre you sure you want to continue?",
                                 &Prf.co, 256);
     return agreed ? 0 : 1;
+}
+
+void EdNoteSent(PCFDATA *ed)
+{
+    MessageCopyBuffer(&ed->sentDescriptor, ed->descriptor.data, ed->descriptor.length);
+    MessageCopyBuffer(&ed->sentData, ed->data.data, ed->data.length);
+}
+
+/* A copy block's bytes into another slot. */
+static void CopyBlock(void **to, const void *from)
+{
+    uint32_t length = 0;
+    memcpy(&length, (const char *)from + 4, 4);
+    MessageCopyBuffer(to, (const char *)from + 8, length);
+}
+
+/* The end of a command on the pane's dialog (sent at once, ahead of the
+ * reply's status text): an Update or Add is noted, to be settled when the
+ * dialog's update that follows the status arrives. */
+void EdCommandDone(DialogWords *d, uint32_t command)
+{
+    PCFDATA *ed = d ? d->editor : nullptr;
+    if (ed && (command == MYCMD_UPDATE_MSG || command == MYCMD_ADD_MSG))
+        ed->endedCommand = command;
+}
+
+/* An Update or Add that ended without an error in the status line has put
+ * the message as its request took it, which from then on is the message
+ * as saved (whatever the reply carried); edits made since stay unsaved. */
+void EdSettleCommand(DialogWords *d)
+{
+    PCFDATA *ed = d ? d->editor : nullptr;
+    if (!ed || !ed->endedCommand)
+        return;
+    ed->endedCommand = 0;
+    if ((d->shownStatus & 4) || !ed->sentDescriptor || !ed->sentData)
+        return;
+    CopyBlock(&ed->savedDescriptor, ed->sentDescriptor);
+    CopyBlock(&ed->savedData, ed->sentData);
 }
 
 /* ---- the display copy ---- */

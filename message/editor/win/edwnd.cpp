@@ -297,6 +297,7 @@ static void OnMouseLeave(PCFDATA *ed)
 /* 10004: a new message (bit 0) or new lines (bit 1). */
 static void OnUpdate(HWND hwnd, PCFDATA *ed, LPARAM lp)
 {
+    EdSettleCommand(ed->dialog);
     if (lp & 1) {
         EdReload(ed);
         if (ed->dialog)
@@ -382,6 +383,7 @@ LRESULT CALLBACK PCFDataProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
     case 6034: EdShowEnumList(ed); return 0;
     case 6035: ed->editFlags &= ~EF_ENUM_OPEN; return 0;
     case UM_PCF_UPDATE_DIALOG: OnUpdate(hwnd, ed, lp); return 0;
+    case UM_PCF_REPLY_DONE: EdCommandDone(ed->dialog, (uint32_t)lp); return 0;
     case UM_PANE_REFORMAT:
         EdBuildLineData(ed, 1);
         HostPlaceCaret(ed);

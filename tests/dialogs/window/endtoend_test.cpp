@@ -11,6 +11,7 @@
 #include "autfile.h"
 #include "edpane.h"
 #include "eddialog.h"
+#include "mq/command/command.h"
 #include "mq/engine/mqengine.h"
 #include "mq/mqconst.h"
 #include "mqsim.h"
@@ -430,6 +431,68 @@ TEST_F(EndToEnd, TheEngineReachesTheEditor)
     Command(d, 1);
     EXPECT_EQ(std::string((const char *)ed->data.data, ed->data.length), "Jello queue") << Status(d);
     Prf.co = options;
+}
+
+}  // namespace
+
+namespace {
+
+/* Once Update has put the edited message, the pane counts it as saved,
+ * whatever the reply carried (here the dialog converts to 1208, and the
+ * reply's options ask for nothing), so reading on asks nothing; an edit
+ * made after it, or an Update that fails, stays unsaved. */
+TEST_F(EndToEnd, AfterAnUpdateThePaneCountsAsSaved)
+{
+    Mqsc("CLEAR QLOCAL(APP.TWO)\n");
+    ASSERT_TRUE(PutText("APP.TWO", "hello queue"));
+    Location qm(Qmgr);
+    DialogWords *d = Open(&PCFMessageDef, &qm.q);
+    ASSERT_NE(d, nullptr);
+    PCFSetFieldText(d, MQCA_Q_NAME, "APP.TWO");
+    PCFSetFieldText(d, MYPCFA_CONVERT_CCSID, "1208");
+    Command(d, 1);
+    PCFDATA *ed = d->editor;
+    ASSERT_NE(ed, nullptr);
+    ASSERT_EQ(std::string((const char *)ed->data.data, ed->data.length), "hello queue") << Status(d);
+    Command(d, 569);
+    auto type = [&](char c) {
+        int32_t line = PaneLine(ed, "ello queue");
+        ASSERT_GE(line, 0);
+        EdMoveCursor(ed, 0, 0, MC_GOTO, EdGetLine(ed, line)->valueColumn, line);
+        ed->insertMode = 0;
+        SendMessageA(PCFWnd(d->dataWindow), WM_CHAR, (WPARAM)(unsigned char)c, 1);
+        Pump();
+    };
+    /* the discard question's test, through the engine's view of the
+       edited message: the pane's bytes beside the copies kept */
+    auto unsaved = [&] {
+        CMDMESSAGE m = {};
+        const CMDHOOKS *h = CmdHooks();
+        if (!h->editedMessage || !h->editedMessage(h->context, d, &m) || !m.dataCopy || !*m.dataCopy ||
+            !m.savedMd)
+            return true;
+        uint32_t n;
+        memcpy(&n, (const char *)*m.dataCopy + 4, 4);
+        return n != m.dataLength || memcmp((const char *)*m.dataCopy + 8, m.data, n) != 0 ||
+               m.savedMdLength != m.mdLength || memcmp(m.savedMd, m.md, m.mdLength) != 0;
+    };
+    EXPECT_FALSE(unsaved());
+    type('J');
+    EXPECT_TRUE(unsaved());
+    Command(d, 946);
+    EXPECT_EQ(Messages("APP.TWO"), std::vector<std::string>({ "Jello queue" })) << Status(d);
+    EXPECT_EQ(Status(d), "1 message updated");
+    Pump();
+    EXPECT_FALSE(unsaved());
+    type('K');
+    EXPECT_EQ(std::string((const char *)ed->data.data, ed->data.length), "Kello queue");
+    EXPECT_TRUE(unsaved());
+    /* an Update that fails leaves the edit unsaved */
+    Mqsc("CLEAR QLOCAL(APP.TWO)\n");
+    Command(d, 946);
+    EXPECT_NE(Status(d).find("no longer on the queue"), std::string::npos) << Status(d);
+    Pump();
+    EXPECT_TRUE(unsaved());
 }
 
 }  // namespace
