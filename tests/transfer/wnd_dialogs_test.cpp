@@ -99,6 +99,16 @@ TEST_F(Windows, PutDialog)
     EXPECT_EQ(Field(dd, PF_LENGTH), "-1");
     EXPECT_EQ(Field(dd, PF_COUNT), "1");
     EXPECT_EQ(Field(dd, PF_MESSAGE), "Test message from 'QM1'");
+    /* Ctrl+A in the message box selects its text: typing replaces it */
+    HWND edit = DDGetFieldWindow(dd, PF_MESSAGE, 0);
+    ASSERT_NE(edit, nullptr);
+    SetFocus(edit);
+    SendMessageA(edit, EM_SETSEL, 5, 5);
+    Key(edit, 'A', false, true);
+    SendMessageA(edit, WM_CHAR, 1, 0);            /* the key's character types nothing */
+    TestType(edit, "Hello");
+    EXPECT_EQ(Field(dd, PF_MESSAGE), "Hello");
+    DDSetFieldText(dd, PF_MESSAGE, -1, "Test message from 'QM1'");
     /* a mandatory field */
     SendMessageA(w, WM_COMMAND, IDOK, 0);
     EXPECT_EQ(Status(dd), "Please enter a value for 'Queue Name'");
@@ -174,7 +184,13 @@ TEST_F(Windows, PublishDialog)
     SendMessageA(w, WM_COMMAND, IDOK, 0);
     EXPECT_EQ(Status(dd), "Please enter a value for 'Topic Name'");
     DDSetFieldText(dd, PF_TOPIC, -1, "news/sport");
-    DDSetFieldText(dd, PF_MESSAGE, -1, "kick off");
+    /* Ctrl+A and typing replace the message box's text */
+    HWND edit = DDGetFieldWindow(dd, PF_MESSAGE, 0);
+    ASSERT_NE(edit, nullptr);
+    SetFocus(edit);
+    Key(edit, 'A', false, true);
+    TestType(edit, "kick off");
+    EXPECT_EQ(Field(dd, PF_MESSAGE), "kick off");
     SendMessageA(w, WM_COMMAND, IDOK, 0);
     ASSERT_TRUE(PumpUntil([&] { return Status(dd).rfind("1 message put in", 0) == 0; })) << Status(dd);
     std::vector<XMsg> queued = Browse("SYSTEM.BROKER.DEFAULT.STREAM");

@@ -102,6 +102,7 @@ static int create_fields(HWND hwnd, PUTWORDS *pw)
     char text[120];
     snprintf(text, sizeof text, "Test message from '%s'", r ? r->qmName : "");
     DDSetFieldText(pw->dd, PF_MESSAGE, -1, text);
+    XferMessageKeys(pw->dd);
     tab_changed(pw);
     XferSetFont(pw->dd);
     XferSetColours(hwnd, pw->dd);

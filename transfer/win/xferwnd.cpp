@@ -4,6 +4,7 @@
  * font and colours, texts from the put thread and list refreshes. */
 #include "xferwnd.h"
 
+#include <commctrl.h>
 #include <cstring>
 
 #include "confirm.h"
@@ -26,6 +27,30 @@ int XferFieldText(DDHANDLE dd, int id, char *out, int size)
     while (n && (out[n - 1] == ' ' || out[n - 1] == '\t'))
         out[--n] = 0;
     return n;
+}
+
+/* The message box's keys: Ctrl+A selects the whole text (the control's
+ * character for it is swallowed, so nothing is typed). */
+static LRESULT CALLBACK MessageEditProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR id, DWORD_PTR)
+{
+    int ctrlA = (msg == WM_KEYDOWN && wp == 'A' && (GetKeyState(VK_CONTROL) & 0x8000) &&
+                 !(GetKeyState(VK_MENU) & 0x8000)) ||
+                (msg == WM_CHAR && wp == 1);
+    if (ctrlA) {
+        if (msg == WM_KEYDOWN)
+            SendMessageA(hwnd, EM_SETSEL, 0, -1);
+        return 0;
+    }
+    if (msg == WM_NCDESTROY)
+        RemoveWindowSubclass(hwnd, MessageEditProc, id);
+    return DefSubclassProc(hwnd, msg, wp, lp);
+}
+
+void XferMessageKeys(DDHANDLE dd)
+{
+    HWND edit = DDGetFieldWindow(dd, PF_MESSAGE, 0);
+    if (edit)
+        SetWindowSubclass(edit, MessageEditProc, 1, 0);
 }
 
 void XferStatus(DDHANDLE dd, const char *text)

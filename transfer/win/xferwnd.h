@@ -79,6 +79,8 @@ void XferSetColours(HWND hwnd, DDHANDLE dd);
 /* The text block of 11244 shown in 103 and freed (none: the field
  * cleared). */
 void XferTakeText(DDHANDLE dd, LPARAM block);
+/* Ctrl+A in the message field (PF_MESSAGE) selects its text. */
+void XferMessageKeys(DDHANDLE dd);
 /* The message field's whole text (a block the caller frees), or null. */
 char *XferMessageText(DDHANDLE dd);
 /* "Error putting to '%s/%s' RC(%ld) %s" for a refused request. */
