@@ -288,6 +288,29 @@ TEST_F(Windows, LoadUnloadDialog)
     EXPECT_EQ(ReadMessages(file).msgs.size(), 2u);                  /* "message 1" and "message 10" */
 }
 
+/* An empty file, or one of blank lines, loads no message and says so. */
+TEST_F(Windows, LoadingAnEmptyFileSaysSo)
+{
+    DDHANDLE dd;
+    HWND w = Open(731, "DD_DRASKDLG", &dd);
+    ASSERT_NE(dd, nullptr);
+    Tab(w, dd, DF_INPUTTAB, 1);
+    Tab(w, dd, DF_OUTPUTTAB, 0);
+    DDSetFieldText(dd, DF_OUTQUEUE, -1, "Q3");
+    int serial = 0;
+    for (const char *text : { "", "\r\n\n  \n" }) {
+        SCOPED_TRACE(serial);
+        std::string file = TempFile("empty_load" + std::to_string(serial++) + ".drask", text);
+        DDSetFieldText(dd, DF_INFILE, -1, file.c_str());
+        DDSetFieldText(dd, DF_STATUS, -1, "");
+        SendMessageA(w, WM_COMMAND, DF_APPLY, 0);
+        EXPECT_TRUE(PumpUntil([&] { return Status(dd).rfind("Completed", 0) == 0; }, 5000)) << Status(dd);
+        EXPECT_EQ(Status(dd), "Completed: 0 Messages (0 Bytes) written");
+    }
+    EXPECT_EQ(Rec.Count("MQBACK"), 0u);
+    EXPECT_EQ(DepthOf("Q3"), 0);
+}
+
 /* As a list dialog opens them for its selected row: the queue, stream or
  * topic given; without one the location's last-used queue. */
 TEST_F(Windows, OpenedForASelectedRow)
