@@ -28,6 +28,7 @@ static const char *const ufAllowedErrors[] = {
     "Enumeration '*' is not of character type.", "Enumeration '*' is not of suitable type.",
     "Enumerations are not supported for this field type",
     "Conditional values are not supported on variable length fields such as '*'.",
+    "Enumerations are not supported on variable length fields such as '*'.",
     "A conditional value is not allowed on field '*' because it's position is not fixed.",
     "Conditional hex string is larger than actual hex field.", "Conditional value '*' should be in hex.",
     "Conditional string is larger than actual string field.", "Field type does not support conditional values.",
@@ -53,6 +54,9 @@ inline void UFFuzzReporter(void *context, void *, const char *text, const char *
     UFFuzzCheck *c = (UFFuzzCheck *)context;
     c->errors++;
     std::string t(text);
+    static const std::string stopped = "\n\nLoading stopped here: what follows in the file was not loaded.";
+    if (t.size() > stopped.size() && t.compare(t.size() - stopped.size(), stopped.size(), stopped) == 0)
+        t.resize(t.size() - stopped.size());   /* the note after an error that ends the parse */
     size_t p = t.rfind("\n\n");
     std::string message = p == std::string::npos ? t : t.substr(p + 2);
     bool known = strcmp(caption, "Ravolt User Format File Parse Error") == 0 &&
