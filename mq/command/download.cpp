@@ -65,7 +65,7 @@ static const uint8_t *Stored(QMS *r, const DOWNLOADROW *row, int32_t type, int i
     const uint8_t *found = nullptr;
     CSLockGlobal(CSLOCK_OBJECTS);
     int i = (int)(row - DownloadTable);
-    if (l->kept)
+    if (l->kept || (l->downloadState & DL_DONE))
         for (CSLISTELEM *e = l->objects[l->shown[i]][i].first; e && !found; e = e->next)
             if (index < 0 ? ((DEFOBJ *)e)->type == type : index-- == 0)
                 found = DefObjArea((DEFOBJ *)e);
