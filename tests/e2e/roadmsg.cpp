@@ -379,7 +379,7 @@ void FailedSave(Road *r)
     if (said.find("updated") == std::string::npos)
         Fail(r, step, "the second Update was not confirmed: \"" + said + "\"");
     CheckQueues(r, step, touched, 1);
-    CheckSaved(r, step, RQ_TEXT, original.msgId, EditedDigest(r), depth);
+    CheckSaved(r, step, RQ_TEXT, original, EditedDigest(r), depth);
     for (const E2EBox &b : E2EWatchdogTake())
         Fail(r, step, "a message box came: \"" + b.caption + "\": " + b.text);
 }
