@@ -225,7 +225,7 @@ static int FromFields(DOCMD *c, SELECTIONINFO *sel, char *name, uint32_t *length
     if (d && c->definition == &PCFMessageListDef) {
         char text[8] = "";
         const char *v = PCFGetValueText(d, ATTR_SEARCH, text, sizeof text);
-        if (v && *v && strcmp(v, " ") && !(d->viewOptions & 0x2000))
+        if (v && UTTrimmedLength(v, (int)strlen(v)) && !(d->viewOptions & 0x2000))
             d->statusFlags |= DS_SEARCH;
         else
             d->statusFlags &= ~DS_SEARCH;
