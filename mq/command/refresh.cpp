@@ -160,6 +160,8 @@ int RequestQmgrRefresh(QMS *r, uint32_t kinds, const char *prefix, int force)
         TakeName(prefix);
     if (kinds & RK_DOWNLOAD)
         RequestDownload(r);                /* its own times decide, never the caller's wait */
+    if (!(kinds & ~(uint32_t)RK_DOWNLOAD))
+        return 0;                          /* nothing of the list's to repaint */
     if (kinds & (RK_QMGR | RK_POLL)) {
         int forced = force || (kinds & RK_POLL);
         CSLockGlobal(CSLOCK_OBJECTS);

@@ -562,6 +562,7 @@ TEST_F(Road, TheTimerDownloadsTheDefaultsOnceAndAgainAfterTheRepeatTime)
     ASSERT_TRUE(WaitFor([r] { return DownloadState(r) == DL_DONE && IfcmdCount() == 0; }));
     EXPECT_EQ(downloads(), 1u);
     ASSERT_NE(FindDownloadedObject(r, MQCA_Q_NAME, MQQT_LOCAL), nullptr);
+    size_t repaints = hooks.Frames(11228, r);
     for (int i = 1; i <= 5; i++) {
         LocGlobals.now = now + i;
         LocTimerTick(now + i);
@@ -570,6 +571,7 @@ TEST_F(Road, TheTimerDownloadsTheDefaultsOnceAndAgainAfterTheRepeatTime)
     }
     WaitFor([] { return IfcmdCount() == 0; }, 2000);
     EXPECT_EQ(downloads(), 1u);
+    EXPECT_EQ(hooks.Frames(11228, r), repaints);         /* nor a repaint of the location list */
     /* the repeat time passed: once more, the defaults kept meanwhile */
     LocGlobals.now = now + Prf.objr;
     LocTimerTick(now + Prf.objr);
