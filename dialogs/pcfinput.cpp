@@ -529,8 +529,12 @@ static int ShownOnlyStores(const PCFFieldEntry *e, const uint8_t *r)
 }
 
 /* Trims the text in place by the entry's rules; the new start. */
+#define ATTR_SEARCH_TEXT 10118     /* a list's search text: matched with its blanks */
+
 static char *Trim(char *text, const PCFFieldEntry *e)
 {
+    if (e->field && e->field->attrId == ATTR_SEARCH_TEXT)
+        return text;
     if (!(e->flags & PCFE_LEADBLANKS))
         while (*text == ' ')
             text++;

@@ -347,7 +347,7 @@ static void RunRequest(SimQMgr *q, const CmdRequest *req, CmdReply *r)
 
 /* The reply messages of one request message (SimLock taken here). */
 static void Answer(CmdServer *srv, const MQMD *md, const std::string &msg, std::vector<std::string> *out,
-                   MQLONG *format, std::string *dlq)
+                   MQLONG *format, std::string *dlq, MQLONG *ccsid)
 {
     MQLONG injected = SimFaultCheck(MQSIM_COMMAND_SERVER, srv->qmgr.c_str());  /* may sleep: a late reply */
     if (injected == -1)
@@ -359,6 +359,7 @@ static void Answer(CmdServer *srv, const MQMD *md, const std::string &msg, std::
     if (!q)
         return;
     *dlq = SimStr(q->qmgrObj, MQCA_DEAD_LETTER_Q_NAME);
+    *ccsid = SimInt(q->qmgrObj, MQIA_CODED_CHAR_SET_ID, 437);
     bool zos = SimInt(q->qmgrObj, MQIA_PLATFORM) == MQPL_ZOS;
     if (zos && memcmp(md->Format, MQFMT_STRING, 8) == 0) {
         *format = 1;
@@ -416,7 +417,7 @@ static void DeadLetter(MQHCONN hc, const std::string &dlq, const MQMD *req, MQMD
 
 /* Puts the replies to the request's reply queue. */
 static void Reply(MQHCONN hc, const MQMD *req, const std::vector<std::string> &msgs, bool text,
-                  const std::string &dlq)
+                  const std::string &dlq, MQLONG ccsid)
 {
     if (SimName(req->ReplyToQ, sizeof req->ReplyToQ).empty())
         return;
@@ -435,7 +436,7 @@ static void Reply(MQHCONN hc, const MQMD *req, const std::vector<std::string> &m
         /* z/OS text replies: the count line first, then the others */
         memcpy(md.Format, !text ? MQFMT_ADMIN : i == 0 ? "MQCMD1  " : "MQCMD2  ", 8);
         md.Encoding = MQENC_NATIVE;
-        md.CodedCharSetId = req->CodedCharSetId;
+        md.CodedCharSetId = ccsid;            /* built in the queue manager's own code page */
         md.Priority = req->Priority;
         md.Persistence = req->Persistence;
         if (req->Report & MQRO_PASS_DISCARD_AND_EXPIRY)
@@ -515,8 +516,9 @@ static void Serve(CmdServer *srv)
         std::vector<std::string> replies;
         MQLONG text = 0;
         std::string dlq;
-        Answer(srv, &md, buf.substr(0, (size_t)len), &replies, &text, &dlq);
-        Reply(hc, &md, replies, text != 0, dlq);
+        MQLONG ccsid = md.CodedCharSetId;
+        Answer(srv, &md, buf.substr(0, (size_t)len), &replies, &text, &dlq, &ccsid);
+        Reply(hc, &md, replies, text != 0, dlq, ccsid);
     }
     MQDISC(&hc, &cc, &rc);
 }

@@ -174,6 +174,9 @@ static MQLONG Put(SimConn *c, SimHandle *h, MQMD *md, MQLONG mdLen, MQPMO *pmo, 
     MQLONG reason = SetContext(c, h, pmo, md, &m);
     if (reason)
         return reason;
+    /* MQCCSI_Q_MGR: the message is stored with the queue manager's CCSID */
+    if (m.CodedCharSetId == MQCCSI_Q_MGR)
+        m.CodedCharSetId = SimInt(c->qmgr->qmgrObj, MQIA_CODED_CHAR_SET_ID, 437);
     if (h->topic) {
         /* a publication goes to the subscriptions of its topic */
         if (m.Persistence == MQPER_PERSISTENCE_AS_Q_DEF)

@@ -277,12 +277,19 @@ static int aborted(MSGACTION *a)
     return MQRC_CHANNEL_STOPPED_BY_USER;
 }
 
+/* Every message a walk reads, taken or passed over: counted as read,
+ * then the test for an abort.  0, or the reason answered. */
+static int seen(MSGACTION *a)
+{
+    ProgCountRead(a->base.progress, 1, (uint64_t)(a->src.length > 0 ? a->src.length : 0));
+    return aborted(a);
+}
+
 /* What follows the taking of one message: its put, the counts, a batch
  * commit and the test for an abort.  0, or the reason answered. */
 static int handled(MSGACTION *a, const ActionKind *k)
 {
     MSGREAD *r = &a->src;
-    ProgCountRead(a->base.progress, 1, (uint64_t)r->length);
     if (k->puts) {
         int32_t got = r->length < r->size ? r->length : r->size;
         int rc = MoveMsgToTarget(a, &r->md, r->buffer, got);
@@ -336,7 +343,7 @@ static int walk_all(MSGACTION *a, const ActionKind *k)
             return walk_failed(a, rc);
         if (options & MQGMO_BROWSE_FIRST)
             options = (options & ~MQGMO_BROWSE_FIRST) | MQGMO_BROWSE_NEXT;
-        if ((rc = handled(a, k)) != 0)
+        if ((rc = seen(a)) != 0 || (rc = handled(a, k)) != 0)
             return rc;
     }
     return 0;
@@ -351,6 +358,8 @@ static int walk_tokens(MSGACTION *a, const ActionKind *k)
             return selection_failed(a, "Message %d is missing");
         if (!AgentReadOK(rc))
             return walk_failed(a, rc);
+        if ((rc = seen(a)) != 0)
+            return rc;
         int byId = (a->qualifier & (DQ_BOTH | DQ_IDS)) && i < a->ids.count;
         if (byId && memcmp(a->src.md.MsgId, AgentItem(&a->ids, i), 24))
             return selection_failed(a, "Message %d no longer on queue");
@@ -371,6 +380,8 @@ static int walk_ids(MSGACTION *a, const ActionKind *k)
             return selection_failed(a, "Message %d is missing");
         if (!AgentReadOK(rc))
             return walk_failed(a, rc);
+        if ((rc = seen(a)) != 0)
+            return rc;
         if (memcmp(a->src.md.MsgId, id, 24))
             return selection_failed(a, "Message %d no longer on queue");
         if ((rc = take(a, k)) != 0)
@@ -416,6 +427,8 @@ static int walk_positions(MSGACTION *a, const ActionKind *k)
         }
         browse = (browse & ~MQGMO_BROWSE_FIRST) | MQGMO_BROWSE_NEXT;
         at++;
+        if ((result = seen(a)) != 0)
+            break;
         if (places[next].position != at)
             continue;
         int32_t index = places[next++].index;

@@ -147,8 +147,8 @@ static int parse(AGENTREQ *rq, MQPP *pp, LISTREQ *l, int32_t *ccsid)
         case MYPCFA_SEARCH:
             if (p.type != MQCFT_STRING)
                 return AgentUnknown(rq, &p);
-            l->search = p.value;
-            l->searchLength = AgentTextLength(&p);
+            l->search = p.value;                /* the whole text, blanks and all */
+            l->searchLength = (int32_t)strnlen((const char *)p.value, (size_t)p.length);
             break;
         case MYPCFA_MSG_SELECTOR:
             if (AgentString(rq, &p, l->selector, SELECTOR_LENGTH))

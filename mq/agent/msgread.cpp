@@ -28,9 +28,12 @@ void AgentQMgr(QMS *r, char *out)
     EngObjectQMgr(r, out);
 }
 
+/* The get options of a read.  Copy, move and the other actions carry a
+ * message on as it is (bytes, encoding and CCSID): only the reads that
+ * show a message convert it, unless the dialog says not to. */
 MQLONG AgentGetOptions(QMS *r, uint32_t qualifier, int forAction)
 {
-    MQLONG o = (qualifier & DQ_NOCONVERT) ? 0 : MQGMO_CONVERT;
+    MQLONG o = (forAction || (qualifier & DQ_NOCONVERT)) ? 0 : MQGMO_CONVERT;
     int properties = forAction ? r->commandLevel >= 700
                                : CapGet(r->caps, CAP_PROPERTIES) && !(qualifier & DQ_NOPROPERTIES);
     if (properties)

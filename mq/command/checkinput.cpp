@@ -283,7 +283,8 @@ static int RequestField(CHECK *c, const PCFFieldEntry *e, const VALUE *v)
 
 static void WriteString(CHECK *c, const PCFFieldDef *f, const char *t)
 {
-    int32_t n = UTTrimmedLength(t, (int)strlen(t));
+    /* a search text is compared byte for byte, its blanks too */
+    int32_t n = f->attrId == MYPCFA_SEARCH ? (int32_t)strlen(t) : UTTrimmedLength(t, (int)strlen(t));
     if (f->type == PCFT_NAME && !n)
         t = "*", n = 1;
     if (f->type == PCFT_NAME && !c->nameSeen) {

@@ -47,14 +47,18 @@ struct CMDLOC {
     /* the download */
     uint32_t downloadState;
     uint32_t generation;
+    uint32_t lastGeneration;     /* the last one given: never given again */
     int64_t lastReply;
+    int64_t startedAt, doneAt;   /* the last start, the last complete download */
+    int kept;                    /* a complete download is stored */
+    uint8_t shown[DOWNLOAD_ROWS];/* which of a row's two lists the lookups read */
     int32_t nextRow;
     uint32_t stored;
     PCFCommandDef *current;
     const DOWNLOADROW *row;
     uint8_t *area;
     uint32_t areaSize;
-    CSLIST objects[DOWNLOAD_ROWS];
+    CSLIST objects[2][DOWNLOAD_ROWS];  /* the stored objects; the other list fills */
 };
 /* The block, made on first use; null without storage. */
 CMDLOC *CmdLocOf(QMS *location);

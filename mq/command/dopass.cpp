@@ -176,6 +176,9 @@ static int FromRows(DOCMD *c, SELECTIONINFO *sel, char *name, uint32_t *length, 
         const char *t = PCFGetValueText(c->dialog, MYPCFA_TARGET_Q, q, sizeof q);
         const char *s = PCFGetValueText(c->dialog, MQCA_Q_NAME, source, sizeof source);
         EngObjectQMgr(c->location, own);
+        /* a blank or "*" target queue manager is the source's own */
+        if (!v || !UTTrimmedLength(v, (int)strlen(v)) || !strcmp(v, "*"))
+            v = own;
         if (v && t && s && !strcmp(v, own) && !strcmp(t, s)) {
             snprintf(text, sizeof text, "!The source and target queue is the same queue, '%s'.\n\nAre you sure you "
                                         "want to continue?", s);
@@ -222,7 +225,7 @@ static int FromFields(DOCMD *c, SELECTIONINFO *sel, char *name, uint32_t *length
     if (d && c->definition == &PCFMessageListDef) {
         char text[8] = "";
         const char *v = PCFGetValueText(d, ATTR_SEARCH, text, sizeof text);
-        if (v && *v && strcmp(v, " ") && !(d->viewOptions & 0x2000))
+        if (v && UTTrimmedLength(v, (int)strlen(v)) && !(d->viewOptions & 0x2000))
             d->statusFlags |= DS_SEARCH;
         else
             d->statusFlags &= ~DS_SEARCH;

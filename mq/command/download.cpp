@@ -2,10 +2,13 @@
  * (its four SYSTEM.DEFAULT queues) fetched once per connection and kept
  * in the location, one table row after the other, so that dialogs can
  * compare with the defaults.  A generation tells a download's replies
- * from those of an earlier one. */
+ * from those of an earlier one.  A download fills a second list per row
+ * and takes its place when the row is complete, so the defaults stored
+ * stay there while the next download runs. */
 #include "cmdint.h"
 
 #include "cs.h"
+#include "prfdata.h"
 
 const DOWNLOADROW DownloadTable[DOWNLOAD_ROWS] = {
     { 0, 0, 0, &PCFQueueDef, &PCFQueueListDef, "SYSTEM.DEFAULT.*", MQCA_Q_NAME, MQIA_Q_TYPE,
@@ -61,8 +64,9 @@ static const uint8_t *Stored(QMS *r, const DOWNLOADROW *row, int32_t type, int i
         return nullptr;
     const uint8_t *found = nullptr;
     CSLockGlobal(CSLOCK_OBJECTS);
-    if (l->downloadState & DL_DONE)
-        for (CSLISTELEM *e = l->objects[row - DownloadTable].first; e && !found; e = e->next)
+    int i = (int)(row - DownloadTable);
+    if (l->kept || (l->downloadState & DL_DONE))
+        for (CSLISTELEM *e = l->objects[l->shown[i]][i].first; e && !found; e = e->next)
             if (index < 0 ? ((DEFOBJ *)e)->type == type : index-- == 0)
                 found = DefObjArea((DEFOBJ *)e);
     CSUnlockGlobal(CSLOCK_OBJECTS);
@@ -98,6 +102,7 @@ void SetDownloadState(QMS *r, uint32_t bits)
     CSLockGlobal(CSLOCK_OBJECTS);
     l->generation = 0;
     l->downloadState = bits | DL_FAILED;
+    l->startedAt = 0;                    /* cleared: the next request starts one */
     CSUnlockGlobal(CSLOCK_OBJECTS);
 }
 
@@ -114,9 +119,29 @@ static void FreeObject(CSLISTELEM *e, void *context)
     PCFFreeData(row->object, DefObjArea((DEFOBJ *)e), 0);
 }
 
+static void FreeList(CMDLOC *l, int which, int i)
+{
+    CSListFree(&l->objects[which][i], FreeObject, (void *)&DownloadTable[i]);
+}
+
 static void FreeRow(CMDLOC *l, int i)
 {
-    CSListFree(&l->objects[i], FreeObject, (void *)&DownloadTable[i]);
+    FreeList(l, 0, i);
+    FreeList(l, 1, i);
+}
+
+/* The list a download fills for a row. */
+static CSLIST *Filling(CMDLOC *l, int i)
+{
+    return &l->objects[!l->shown[i]][i];
+}
+
+/* Under lock 1: a row's download complete, its objects take the stored
+ * ones' place. */
+static void ShowRow(CMDLOC *l, int i)
+{
+    FreeList(l, l->shown[i], i);
+    l->shown[i] = (uint8_t)!l->shown[i];
 }
 
 void FreeDownloadData(QMS *r)
@@ -127,6 +152,7 @@ void FreeDownloadData(QMS *r)
     CSLockGlobal(CSLOCK_OBJECTS);
     for (int i = 0; i < DOWNLOAD_ROWS; i++)
         FreeRow(l, i);
+    l->kept = 0;
     if (l->area && l->current)
         PCFFreeData(l->current, l->area, 0);
     CSFreeMemAndClear(&l->area);
@@ -150,25 +176,64 @@ void CmdFreeBlock(void *block)
 
 /* ---- the download ---- */
 
-int StartDownload(QMS *r, uint32_t force)
+/* Starts a download (restart: also over a running one); 0 started. */
+static int Begin(QMS *r, uint32_t force, int restart)
 {
     CMDLOC *l = CmdLocOf(r);
     if (!l || (r->flags & LF_FGN))
         return 1;
     PCFInitCommandDefs();
     CSLockGlobal(CSLOCK_OBJECTS);
-    if ((l->downloadState & DL_RUNNING) || r->commandLevel <= 0 || ((l->downloadState & DL_DONE) && !force)) {
+    if (((l->downloadState & DL_RUNNING) && !restart) || r->commandLevel <= 0 ||
+        ((l->downloadState & DL_DONE) && !force)) {
         CSUnlockGlobal(CSLOCK_OBJECTS);
         return 1;
     }
+    /* a generation is never given twice: the replies of a download that
+     * stopped are never taken for those of the next */
     if (!l->generation)
         l->generation = (uint32_t)CmdNow();
-    l->generation++;
+    if (l->generation <= l->lastGeneration)
+        l->generation = l->lastGeneration;
+    l->lastGeneration = ++l->generation;
     l->nextRow = 0;
     l->downloadState = DL_RUNNING;
+    l->startedAt = CmdNow();
     CSUnlockGlobal(CSLOCK_OBJECTS);
     NextDownload(r);
     return 0;
+}
+
+int StartDownload(QMS *r, uint32_t force)
+{
+    return Begin(r, force, 0);
+}
+
+/* The refresh's download request (the location timer's): a location
+ * downloads its defaults once; a complete download again after the
+ * repeat time ("objr"), a failed one after the retry gap ("objrty"),
+ * and a running one that has heard nothing for the retry gap is begun
+ * anew.  Neither time is a retry every second. */
+int RequestDownload(QMS *r)
+{
+    CMDLOC *l = CmdLocOf(r);
+    if (!l)
+        return 1;
+    int64_t now = CmdNow();
+    CSLockGlobal(CSLOCK_OBJECTS);
+    uint32_t state = l->downloadState;
+    int64_t quiet = now - (l->lastReply > l->startedAt ? l->lastReply : l->startedAt);
+    int start = 0, restart = 0;
+    if (state & DL_RUNNING)
+        start = restart = Prf.objrty > 0 && quiet > Prf.objrty;
+    else if (state & DL_DONE)
+        start = Prf.objr > 0 && now - l->doneAt >= Prf.objr;
+    else if (state & DL_FAILED)
+        start = !l->startedAt || (Prf.objrty > 0 && now - l->startedAt > Prf.objrty);
+    else
+        start = 1;
+    CSUnlockGlobal(CSLOCK_OBJECTS);
+    return start ? Begin(r, 1, restart) : 1;
 }
 
 /* Under lock 1: the download area emptied for a definition. */
@@ -199,13 +264,15 @@ void NextDownload(QMS *r)
         i++;
     if (i >= DOWNLOAD_ROWS) {
         l->downloadState = DL_DONE;
+        l->doneAt = CmdNow();
+        l->kept = 1;
         CSUnlockGlobal(CSLOCK_OBJECTS);
         return;
     }
     const DOWNLOADROW *row = &DownloadTable[i];
     l->nextRow = i + 1;
     l->row = row;
-    FreeRow(l, i);
+    CSListFree(Filling(l, i), FreeObject, (void *)row);
     if (!AreaFor(l, row->object)) {
         Fail(l, 1);
         CSUnlockGlobal(CSLOCK_OBJECTS);
@@ -244,7 +311,7 @@ static int Keep(CMDLOC *l, QMS *r, const DOWNLOADROW *row, int index)
     PCFCopyData(def, DefObjArea(o), l->area);
     uint16_t state = 0;
     o->type = row->typeAttr ? PCFGetIntValue(r->caps, def, l->area, row->typeAttr, &state) : 0;
-    CSLISTELEM *kept = CSListAdd(&l->objects[index], "DEFOBJ", 0, o, size);
+    CSLISTELEM *kept = CSListAdd(Filling(l, index), "DEFOBJ", 0, o, size);
     if (!kept)
         PCFFreeData(def, DefObjArea(o), 0);
     CSFreeMem(o);
@@ -265,7 +332,9 @@ void DownloadResponse(IFCMD *record, uint32_t, const uint8_t *data, uint32_t len
     int next = 0;
     CSLockGlobal(CSLOCK_OBJECTS);
     if (index < 0 || record->callerValue != l->generation || !(l->downloadState & DL_RUNNING)) {
-        CSUnlockGlobal(CSLOCK_OBJECTS);        /* an earlier download's */
+        if (l->area && l->current)             /* an earlier download's, or one that stopped */
+            AreaFor(l, l->current);
+        CSUnlockGlobal(CSLOCK_OBJECTS);
         return;
     }
     if (record->definition != l->current && (!AreaFor(l, record->definition) || !data || error)) {
@@ -289,8 +358,10 @@ void DownloadResponse(IFCMD *record, uint32_t, const uint8_t *data, uint32_t len
             stopped = 1;
         }
     }
-    if (record->complete && !stopped)
+    if (record->complete && !stopped) {
+        ShowRow(l, index);
         next = 1;
+    }
     else if (l->area && l->current)
         AreaFor(l, l->current);
     CSUnlockGlobal(CSLOCK_OBJECTS);

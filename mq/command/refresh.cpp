@@ -87,16 +87,25 @@ int SendQmgrInquiry(QMS *r, int quiet)
 {
     if (!r || (r->flags & LF_FGN))
         return 1;
-    int rc = PCFDoCommand(nullptr, 0, 1, PCFID_DEFAULT, &PCFQmgrInfoDef, nullptr, nullptr, r, 1, 0,
-                          quiet ? QmgrInfoReplyQuiet : QmgrInfoReplyUpdate, nullptr, nullptr);
-    if (rc)
-        return rc;
+    /* marked before the request goes: its reply may be handled on the get
+     * thread before the sender runs again */
     if (!quiet) {
         CSLockGlobal(CSLOCK_OBJECTS);
         r->refreshMarks |= RM_QMGR_ASKED;
         CSUnlockGlobal(CSLOCK_OBJECTS);
-        LocSetStatus(r, LS_FIRSTREFRESH, 0, 0);
     }
+    int rc = PCFDoCommand(nullptr, 0, 1, PCFID_DEFAULT, &PCFQmgrInfoDef, nullptr, nullptr, r, 1, 0,
+                          quiet ? QmgrInfoReplyQuiet : QmgrInfoReplyUpdate, nullptr, nullptr);
+    if (rc) {
+        if (!quiet) {
+            CSLockGlobal(CSLOCK_OBJECTS);
+            r->refreshMarks &= ~(uint64_t)RM_QMGR_ASKED;
+            CSUnlockGlobal(CSLOCK_OBJECTS);
+        }
+        return rc;
+    }
+    if (!quiet)
+        LocSetStatus(r, LS_FIRSTREFRESH, 0, 0);
     return 0;
 }
 
@@ -150,7 +159,9 @@ int RequestQmgrRefresh(QMS *r, uint32_t kinds, const char *prefix, int force)
     if (kinds & RK_QUEUES)
         TakeName(prefix);
     if (kinds & RK_DOWNLOAD)
-        StartDownload(r, (uint32_t)force);
+        RequestDownload(r);                /* its own times decide, never the caller's wait */
+    if (!(kinds & ~(uint32_t)RK_DOWNLOAD))
+        return 0;                          /* nothing of the list's to repaint */
     if (kinds & (RK_QMGR | RK_POLL)) {
         int forced = force || (kinds & RK_POLL);
         CSLockGlobal(CSLOCK_OBJECTS);

@@ -121,6 +121,11 @@ int GetReplyLoop(QMS *r, int wait)
             if (length > INT32_MAX - 10 || reply_buffer(r, e, length + 10))
                 return MQRC_STORAGE_NOT_AVAILABLE;
             break;
+        case MQRC_NOT_CONVERTED:        /* taken as it came: never the end of the replies */
+            idle = 0;
+            if (hand_on(r, e, h, &md, length))
+                return 0;
+            break;
         case MQRC_FORMAT_ERROR:
             if (memcmp(md.Format, MQFMT_NONE, 8) && hand_on(r, e, h, &md, length))
                 return 0;

@@ -122,6 +122,8 @@ int SendErrorResponse(QMS *location, int32_t replyOptions, MQACTION *action, MQH
 /* The queue-manager refresh and the object download (../command). */
 int RequestQmgrRefresh(QMS *location, uint32_t kinds, const char *prefix, int force);
 int StartDownload(QMS *location, uint32_t force);
+/* The refresh's request for the defaults: started when due (0 started). */
+int RequestDownload(QMS *location);
 int QListBuild(void *frame);
 int VerCheckRun(ThreadRequest *request);
 int LoadUnloadQueue(QMS *location, ThreadRequest *request, void *controlBlock);

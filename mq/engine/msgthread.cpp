@@ -4,6 +4,8 @@
 #include "engint.h"
 
 #include <atomic>
+#include <cstddef>
+#include <cstring>
 
 void EngRequestMD(MQMD *md, const ThreadRequest *request);
 
@@ -31,6 +33,24 @@ int EngWaitForConnection(QMS *r)
     return 1;
 }
 
+/* A command whose location has no connection to run on: answered at
+ * once, in process, with the reason and why, instead of being dropped. */
+static void refuse(QMS *r, const ThreadRequest *request, const void *block)
+{
+    MQMD md;
+    EngRequestMD(&md, request);
+    int32_t command = 0;
+    if (block && request->dataLength >= sizeof(MQCFH))
+        memcpy(&command, (const uint8_t *)block + offsetof(MQCFH, Command), sizeof command);
+    MQELOC *e = MQELocOf(r);
+    int32_t reason = e && e->lastFailReason ? e->lastFailReason : MQRC_HCONN_ERROR;
+    char text[200];
+    EngFormat(text, sizeof text, "Not connected to queue manager '%s' RC(%d) %s", r->qmName, (int)reason,
+              MQReasonText(reason));
+    MQEHooks.errorResponse(r, 0, nullptr, MQHC_UNUSABLE_HCONN, nullptr, command, &md, reason, 0, 0,
+                           MYPCFA_ERROR_MESSAGE, (intptr_t)text);
+}
+
 int EngServeMessage(ThreadRequest *request, void *block)
 {
     if (request->kind == TRK_END)
@@ -38,8 +58,10 @@ int EngServeMessage(ThreadRequest *request, void *block)
     if (request->kind != TRK_PUT)
         return 0;
     QMS *r = request->location;
-    if (r && !EngWaitForConnection(r))
+    if (r && !EngWaitForConnection(r)) {
+        refuse(r, request, block);
         return 0;
+    }
     /* a connection MQ ended under an earlier command is made again first,
        before the request's descriptor names the (new) reply queue */
     if (r && EngPutSideLost(r))

@@ -94,7 +94,9 @@ static void current_values(PROGRESS *p, PROGVALUES *v)
     v->messagesPerSecond = p->now.messagesPerSecond;
     v->bytesPerSecond = p->now.bytesPerSecond;
     v->remaining = p->now.remaining;
-    v->percent = v->total ? (double)v->done * 100.0 / (double)v->total : 100.0;
+    /* a run that stopped claims only what it did: nothing of nothing */
+    int ended = load(p->ended) != 0;
+    v->percent = v->total ? (double)v->done * 100.0 / (double)v->total : ended ? 0.0 : 100.0;
     if (v->percent > 100.0)
         v->percent = 100.0;
     uint64_t started = load(p->started), finished = load(p->finished);
@@ -143,7 +145,12 @@ int ProgStatsText(PROGRESS *p, PROGTEXTS *t)
     }
     if ((t->percentChanged = v.percent != was.percent || force) != 0) {
         t->barPosition = (uint32_t)(v.percent / 100.0 * 100000.0);
-        snprintf(t->caption, sizeof t->caption, "%s : %.0f%% Completed", p->title, v.percent);
+        /* the caption says what the status line says: an aborted or failed
+           run tells how far it came, never that it completed */
+        if (load(p->ended))
+            snprintf(t->caption, sizeof t->caption, "%s : Aborted at %.0f%%", p->title, v.percent);
+        else
+            snprintf(t->caption, sizeof t->caption, "%s : %.0f%% Completed", p->title, v.percent);
     }
     if ((t->elapsedChanged = v.elapsed != was.elapsed || force) != 0)
         duration_text(t->elapsed, v.elapsed, 1);

@@ -26,7 +26,7 @@ void KeepDefault(QMS *r, int32_t type, const uint8_t *area)
     memset(o, 0, size);
     PCFCopyData(&PCFQueueDef, DefObjArea(o), area);
     o->type = type;
-    CSListAdd(&l->objects[0], "DEFOBJ", 0, o, size);
+    CSListAdd(&l->objects[l->shown[0]][0], "DEFOBJ", 0, o, size);
     CSFreeMem(o);
     l->downloadState |= DL_DONE;
 }

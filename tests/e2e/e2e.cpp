@@ -396,6 +396,10 @@ std::string E2ESameMessages(const std::vector<E2EMsg> &before, const std::vector
             why += "lost " + kv.first + "\n";
         else if (it->second.digest != kv.second.digest)
             why += "changed data of " + kv.first + "\n";
+        else if (it->second.md.CodedCharSetId != kv.second.md.CodedCharSetId ||
+                 it->second.md.Encoding != kv.second.md.Encoding)
+            why += "changed CCSID or encoding of " + kv.first + ": " + std::to_string(it->second.md.CodedCharSetId) +
+                   "/" + std::to_string(it->second.md.Encoding) + "\n";
     }
     for (auto &kv : b)
         if (!a.count(kv.first))

@@ -232,13 +232,15 @@ static std::vector<E2EMsg> Now(const char *queue)
     return q;
 }
 
-/* Whether two lists hold the same messages (id and data), in order. */
+/* Whether two lists hold the same messages, in order: id, every byte,
+ * CCSID and encoding (a copy or move never converts). */
 static bool Same(const std::vector<E2EMsg> &a, const std::vector<E2EMsg> &b)
 {
     if (a.size() != b.size())
         return false;
     for (size_t i = 0; i < a.size(); i++)
-        if (a[i].msgId != b[i].msgId || a[i].digest != b[i].digest)
+        if (a[i].msgId != b[i].msgId || a[i].digest != b[i].digest ||
+            a[i].md.CodedCharSetId != b[i].md.CodedCharSetId || a[i].md.Encoding != b[i].md.Encoding)
             return false;
     return true;
 }

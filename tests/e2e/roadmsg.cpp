@@ -256,10 +256,20 @@ static std::string Save(HWND d)
     return said;
 }
 
-/* The queue holds exactly one message with the id, changed as typed. */
-static void CheckSaved(Road *r, const char *step, int queue, const std::string &msgId, const std::string &digest,
+/* A context field of the saved message as the original had it. */
+static void SameContext(Road *r, const char *step, const char *name, const char *was, const char *now, size_t n)
+{
+    if (memcmp(was, now, n))
+        Fail(r, step, std::string("the saved message's ") + name + " is \"" + std::string(now, n) +
+                          "\", not the original's \"" + std::string(was, n) + "\"");
+}
+
+/* The queue holds exactly one message with the id, changed as typed, and
+ * put by whom and when the original was (its context passed on). */
+static void CheckSaved(Road *r, const char *step, int queue, const E2EMsg &original, const std::string &digest,
                        size_t depth)
 {
+    const std::string &msgId = original.msgId;
     const E2EMsg *m = nullptr;
     int count = 0;
     for (const E2EMsg &q : r->queues[queue])
@@ -278,6 +288,14 @@ static void CheckSaved(Road *r, const char *step, int queue, const std::string &
         Fail(r, step, "the saved ReplyToQ is \"" + replyTo + "\"");
     if (m->digest != digest)
         Fail(r, step, "the saved body is not the one typed");
+    const MQMD &was = original.md, &now = m->md;
+    SameContext(r, step, "user", was.UserIdentifier, now.UserIdentifier, sizeof was.UserIdentifier);
+    SameContext(r, step, "application", was.PutApplName, now.PutApplName, sizeof was.PutApplName);
+    SameContext(r, step, "put date", was.PutDate, now.PutDate, sizeof was.PutDate);
+    SameContext(r, step, "put time", was.PutTime, now.PutTime, sizeof was.PutTime);
+    if (was.PutApplType != now.PutApplType)
+        Fail(r, step, "the saved message's application type is " + std::to_string(now.PutApplType) + ", not " +
+                          std::to_string(was.PutApplType));
 }
 
 /* The digest of the first text message's body with its word typed over. */
@@ -301,7 +319,7 @@ void EditMessage(Road *r)
     HWND d = OpenMessage(r, step, 0);
     if (!d)
         return;
-    std::string first = r->queues[RQ_TEXT][0].msgId;
+    E2EMsg first = r->queues[RQ_TEXT][0];
     if (TypeEdits(r, step, d)) {
         E2EShot(GetAncestor(d, GA_ROOT), "road-04-edited");
         std::string said = Save(d);
@@ -361,7 +379,7 @@ void FailedSave(Road *r)
     if (said.find("updated") == std::string::npos)
         Fail(r, step, "the second Update was not confirmed: \"" + said + "\"");
     CheckQueues(r, step, touched, 1);
-    CheckSaved(r, step, RQ_TEXT, original.msgId, EditedDigest(r), depth);
+    CheckSaved(r, step, RQ_TEXT, original, EditedDigest(r), depth);
     for (const E2EBox &b : E2EWatchdogTake())
         Fail(r, step, "a message box came: \"" + b.caption + "\": " + b.text);
 }

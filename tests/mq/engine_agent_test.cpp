@@ -377,3 +377,23 @@ TEST_F(AgentTest, ACommandUsesTheCacheOfItsOwnConnection)
     for (const MQCall &c : Rec.Of("MQOPEN", "APP.Q"))
         EXPECT_EQ(c.hconn, r->getThread.hConn);
 }
+
+/* A reply the queue manager cannot convert (2119) is handed on as it
+ * came, and the replies after it still arrive: the get thread goes on. */
+TEST_F(AgentTest, AReplyThatCannotBeConvertedIsStillHandedOn)
+{
+    Mqsc("QM1", "DEFINE QLOCAL(APP.Q)");
+    QMS *r = Connected("QM1");
+    RecordAgent();
+    Agent.Clear();
+    std::vector<uint8_t> reply = Pcf(MQCMD_INQUIRE_Q_MGR).Data();
+    for (MQLONG ccsid : {1208, 0}) {
+        MQMD md = {MQMD_DEFAULT};
+        md.MsgType = MQMT_REPLY;
+        md.CodedCharSetId = ccsid;
+        memcpy(md.Format, "MQADMIN ", 8);
+        Put("QM1", MQELocOf(r)->replyQ, std::string(reply.begin(), reply.end()), &md);
+    }
+    ASSERT_TRUE(WaitFor([] { return Agent.Replies() == 2; }, 5000)) << Agent.Replies();
+    EXPECT_TRUE(MQEState(&r->getThread) & TS_RUNNING);
+}

@@ -5,6 +5,7 @@
  * syncpoint, a second queue manager as target, and the progress record. */
 #include "agenttest.h"
 
+#include <atomic>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -161,7 +162,7 @@ TEST_F(AgentTest, AnAbortBacksEverythingOut)
     PcfPart part = Run(r, Pcf(MYCMD_MOVE_MSGS).Str(MQCA_Q_NAME, "APP.Q").Str(MYPCFA_TARGET_Q, "TARGET.Q")
                               .Str(MYPCFA_TARGET_QM, "*").Int(MYPCFA_DIALOG_QUALIFIER, 0x8), &md)[0];
     EXPECT_EQ(part.cfh.Reason, MQRC_CHANNEL_STOPPED_BY_USER);
-    EXPECT_EQ(part.Text(), "Message(1) : Operation aborted by user.");
+    EXPECT_EQ(part.Text(), "Message(0) : Operation aborted by user.");   /* at the first message read */
     EXPECT_EQ(Browse("QM1", "APP.Q").size(), 8u);
     EXPECT_TRUE(Browse("QM1", "TARGET.Q").empty());
     EXPECT_TRUE(p->ended);
@@ -433,7 +434,7 @@ TEST_F(AgentTest, TheProgressRecordCountsAndFinishes)
     EXPECT_EQ(part.Text(), "3 messages copied");
     EXPECT_EQ(p->now.total, 3u);
     EXPECT_EQ(p->now.done, 3u);
-    EXPECT_EQ(p->now.messagesRead, 3u);
+    EXPECT_EQ(p->now.messagesRead, 4u);             /* message 3 was read and passed over */
     EXPECT_EQ(p->now.messagesWritten, 3u);
     EXPECT_EQ(p->now.bytesWritten, 18u);
     EXPECT_NE(p->started, 0u);
@@ -456,4 +457,85 @@ TEST_F(AgentTest, TheProgressRecordCountsAndFinishes)
                   &md)[0].cfh.Reason, MQRC_CONNECTION_BROKEN);
     EXPECT_TRUE(f->ended);
     EXPECT_EQ(Browse("QM1", "APP.Q").size(), 2u);
+}
+
+/* Copy and move carry a message as it is: a message in another code
+ * page (EBCDIC, or Latin-1 with accented letters) keeps every byte, its
+ * CCSID and its encoding, whatever the view's conversion option says;
+ * only the reads that show a message convert it. */
+TEST_F(AgentTest, CopyAndMoveNeverConvert)
+{
+    Mqsc("QM1", "DEFINE QLOCAL(APP.Q)\nDEFINE QLOCAL(TARGET.Q)");
+    QMS *r = Connected("QM1");
+    const struct { MQLONG ccsid, encoding; std::string data; } messages[] = {
+        { 500, 785, "\xC8\x85\x93\x93\x96\x40\xE6\x96\x99\x93\x84\x4F\x5A" },  /* "Hello World!" */
+        { 819, 273, "caf\xE9 cr\xE8me \xFC" },
+    };
+    for (const auto &m : messages)
+        for (int32_t command : {MYCMD_COPY_MSGS, MYCMD_MOVE_MSGS})
+            for (int32_t view : {0, 0x40}) {
+                MQMD model = {MQMD_DEFAULT};
+                memcpy(model.Format, "MQSTR   ", 8);
+                model.CodedCharSetId = m.ccsid;
+                model.Encoding = m.encoding;
+                Drain("QM1", "APP.Q");
+                Drain("QM1", "TARGET.Q");
+                Fill("QM1", "APP.Q", 1, m.data, &model);
+                PcfPart p = Run(r, Pcf(command).Str(MQCA_Q_NAME, "APP.Q").Str(MYPCFA_TARGET_Q, "TARGET.Q")
+                                       .Str(MYPCFA_TARGET_QM, "*").Int(MYPCFA_CONVERT_CCSID, 437)
+                                       .Int(MYPCFA_DIALOG_QUALIFIER, 0x8 | view))[0];
+                std::string what = std::to_string(m.ccsid) + " " + std::to_string(command) + " " +
+                                   std::to_string(view);
+                EXPECT_EQ(p.cfh.Reason, MYRC_INFORMATION) << what << " " << p.Text();
+                auto got = Browse("QM1", "TARGET.Q");
+                ASSERT_EQ(got.size(), 1u) << what;
+                EXPECT_EQ(got[0].data, m.data + "1") << what;
+                EXPECT_EQ(got[0].md.CodedCharSetId, m.ccsid) << what;
+                EXPECT_EQ(got[0].md.Encoding, m.encoding) << what;
+                EXPECT_EQ(Browse("QM1", "APP.Q").size(), command == MYCMD_COPY_MSGS ? 1u : 0u);
+            }
+    /* a message list still shows it converted */
+    Drain("QM1", "TARGET.Q");
+    Rec.Clear();
+    Run(r, Pcf(MYCMD_INQUIRE_MSGS).Str(MQCA_Q_NAME, "APP.Q").Int(MYPCFA_CONVERT_CCSID, 437));
+    auto gets = Rec.Of("MQGET", "APP.Q");
+    ASSERT_FALSE(gets.empty());
+    EXPECT_TRUE(gets[0].options & MQGMO_CONVERT);
+}
+
+/* A walk over many messages that are not selected counts each one it
+ * reads and stops at once when the user aborts, long before it reaches
+ * the selected message. */
+TEST_F(AgentTest, AnAbortStopsAWalkOverUnselectedMessages)
+{
+    Mqsc("QM1", "DEFINE QLOCAL(APP.Q) MAXDEPTH(10000)\nDEFINE QLOCAL(TARGET.Q)");
+    Fill("QM1", "APP.Q", 600);
+    QMS *r = Connected("QM1");
+    for (int32_t qualifier : {0x2, 0x1}) {
+        PROGRESS *p = TestProgress((uint8_t)(0x50 + qualifier));
+        std::atomic_ref<int32_t>(p->abortRequested).store(1);
+        MQMD md = RequestMD(r, (uint8_t)(0x50 + qualifier));
+        Rec.Clear();
+        Pcf req(MYCMD_MOVE_MSGS);
+        req.Str(MQCA_Q_NAME, "APP.Q").Str(MYPCFA_TARGET_Q, "TARGET.Q").Str(MYPCFA_TARGET_QM, "*")
+            .Int(MYPCFA_DIALOG_QUALIFIER, qualifier).Ints(MYPCFA_POSITION, {600});
+        if (qualifier == 0x1)
+            req.Bytes(MYPCFA_MSGID, std::string(24, 'x'));
+        PcfPart part = Run(r, req, &md)[0];
+        EXPECT_EQ(part.cfh.Reason, MQRC_CHANNEL_STOPPED_BY_USER) << part.Text();
+        EXPECT_EQ(part.Text(), "Message(0) : Operation aborted by user.");
+        EXPECT_LE(Rec.Count("MQGET", "APP.Q"), 2u) << qualifier;
+        EXPECT_EQ(p->now.messagesRead, 1u);
+        EXPECT_TRUE(p->ended);
+    }
+    EXPECT_EQ(Browse("QM1", "APP.Q").size(), 600u);
+    EXPECT_TRUE(Browse("QM1", "TARGET.Q").empty());
+    /* without an abort every message passed over is counted */
+    PROGRESS *q = TestProgress(0x5F);
+    MQMD md = RequestMD(r, 0x5F);
+    EXPECT_EQ(Run(r, Pcf(MYCMD_COPY_MSGS).Str(MQCA_Q_NAME, "APP.Q").Str(MYPCFA_TARGET_Q, "TARGET.Q")
+                         .Str(MYPCFA_TARGET_QM, "*").Int(MYPCFA_DIALOG_QUALIFIER, 0x2)
+                         .Ints(MYPCFA_POSITION, {300}), &md)[0].Text(), "1 message copied");
+    EXPECT_EQ(q->now.messagesRead, 300u);
+    EXPECT_EQ(q->now.done, 1u);
 }

@@ -118,12 +118,47 @@ TEST_F(EngineTest, StatusAndValueTexts)
     ProgSetDone(p, 1);
     ASSERT_EQ(ProgStatsText(p, &t), 1);
     EXPECT_STREQ(t.status, "Operation Aborted by request.");
+    EXPECT_STREQ(t.caption, "Copying : Aborted at 25%");   /* as the status says, never "Completed" */
     EXPECT_STREQ(t.read, "Read : 1 msg (1.5 KB) (before rollback)");
     EXPECT_TRUE(t.elapsedChanged);
     ProgFind(keyA);
     ProgFinish(p);
     EXPECT_EQ(Status(p), "Operation Aborted by request.");
     ProgRelease(p);
+}
+
+/* A run that fails before it knows its total, or after its last message
+ * (its commit refused), never reads "100% Completed" over "Operation
+ * Aborted.". */
+TEST_F(EngineTest, AFailedRunNeverClaimsToHaveCompleted)
+{
+    RECORDS_ONLY();
+    Clock.Freeze();
+    PROGTEXTS t;
+    PROGRESS *early = ProgCreate(nullptr, keyA, "Moving messages");
+    ASSERT_NE(early, nullptr);
+    ProgFind(keyA);
+    ProgSetDone(early, 1);
+    ProgFinish(early);
+    ProgStatsText(early, &t);
+    EXPECT_STREQ(t.status, "Operation Aborted.");
+    EXPECT_STREQ(t.caption, "Moving messages : Aborted at 0%");
+    EXPECT_EQ(t.barPosition, 0u);
+    ProgRelease(early);
+    PROGRESS *late = ProgCreate(nullptr, keyA, "Moving messages");
+    ASSERT_NE(late, nullptr);
+    ProgFind(keyA);
+    ProgMarkTime(late);
+    ProgCountRead(late, 4, 40);
+    ProgCountWritten(late, 4, 40);
+    ProgSetPosition(late, 4, 4);
+    ProgSetDone(late, 1);
+    ProgFinish(late);
+    ProgStatsText(late, &t);
+    EXPECT_STREQ(t.status, "Operation Aborted.");
+    EXPECT_STREQ(t.caption, "Moving messages : Aborted at 100%");
+    EXPECT_STREQ(t.written, "Written : 4 msgs (40 bytes) (before rollback)");
+    ProgRelease(late);
 }
 
 TEST_F(EngineTest, ShortOperationsAndCompletion)

@@ -168,6 +168,28 @@ TEST_F(ProgressWindow, AbortThenOkWhenFinished)
     EXPECT_FALSE(Listed(p));
 }
 
+/* A run the user aborted: its title says how far it came, as its status
+ * line says it was aborted, never that it completed. */
+TEST_F(ProgressWindow, AnAbortedRunSaysSoInItsTitle)
+{
+    Prf.prgdelay = 0;
+    PROGRESS *p = ProgCreate(owner, key, "Copying messages");
+    ASSERT_EQ(ProgFind(key), p);
+    ProgMarkTime(p);
+    ProgSetPosition(p, 3, 8);
+    ProgCountRead(p, 3, 3 * 1024);
+    Tick(1);
+    Press(Button(p));
+    ProgSetDone(p, 1);
+    ProgFinish(p);
+    Tick(1);
+    EXPECT_EQ(Field(p, PROG_STATUS), "Operation Aborted by request.");
+    char caption[200];
+    GetWindowTextA((HWND)p->window, caption, sizeof caption);
+    EXPECT_STREQ(caption, "Copying messages : Aborted at 38%");
+    EXPECT_EQ(Field(p, PROG_READ), "Read : 3 msgs (3 KB) (before rollback)");
+}
+
 TEST_F(ProgressWindow, ClosesItselfWhenAskedAndRemembersItsSize)
 {
     Prf.prgdelay = 0;

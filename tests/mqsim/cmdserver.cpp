@@ -148,6 +148,7 @@ public:
         }
         MQMD md = {MQMD_DEFAULT};
         md.MsgType = MQMT_REQUEST;
+        md.CodedCharSetId = sendCcsid;
         md.Report = report;
         md.Expiry = expiry;
         memcpy(md.Format, format, 8);
@@ -181,6 +182,7 @@ public:
         return out;
     }
     MQBYTE sentId[24];
+    MQLONG sendCcsid = 0;                     /* the requests' CCSID */
 
     /* One request expected to fail with reason. */
     Reply Fails(MQLONG reason)
@@ -272,6 +274,24 @@ TEST_F(Cmd, QueueManagerInquiryAndReplyDescriptor)
     ASSERT_EQ(r.size(), 1u);
     EXPECT_EQ(r[0].ints.at(MQIACF_Q_MGR_STATUS), MQQMSTA_RUNNING);
     EXPECT_EQ(r[0].ints.at(MQIACF_CMD_SERVER_STATUS), MQSVC_STATUS_RUNNING);
+}
+
+/* Requests in the queue manager's CCSID (0), in UTF-8 or in another
+ * code page are all answered, and every reply names the queue manager's
+ * own CCSID, the one its strings are written in. */
+TEST_F(Cmd, RequestsInAnyCodePageAreAnsweredInTheQueueManagersOwn)
+{
+    Start();
+    for (MQLONG ccsid : {0, 1208, 819, 437}) {
+        sendCcsid = ccsid;
+        Begin(MQCMD_INQUIRE_Q_MGR);
+        std::vector<Reply> r = Send();
+        ASSERT_EQ(r.size(), 1u) << ccsid;
+        EXPECT_EQ(r[0].cfh.CompCode, 0) << ccsid;
+        EXPECT_EQ(r[0].strs.at(MQCA_Q_MGR_NAME), "QMC");
+        EXPECT_EQ(r[0].md.CodedCharSetId, r[0].ints.at(MQIA_CODED_CHAR_SET_ID)) << ccsid;
+    }
+    sendCcsid = 0;
 }
 
 TEST_F(Cmd, QueueLifecycle)

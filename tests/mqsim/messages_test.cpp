@@ -205,3 +205,24 @@ TEST_F(Sim, HeaderMessagesComeBackByteForByte)
         Close(h, q);
     }
 }
+
+/* A message put with CCSID 0 (the queue manager's) is stored with the
+ * queue manager's own CCSID, as IBM MQ does; a named one is kept. */
+TEST_F(Sim, APutInTheQueueManagersCodePageNamesIt)
+{
+    Mqsc("QM1", "DEFINE QLOCAL(QCCSID)\nALTER QMGR CCSID(819)");
+    MQHCONN h = Connect("QM1");
+    MQHOBJ o = Open(h, "QCCSID", MQOO_OUTPUT | MQOO_INPUT_SHARED);
+    MQMD md = {MQMD_DEFAULT};
+    md.CodedCharSetId = MQCCSI_Q_MGR;
+    EXPECT_EQ(Put(h, o, "default", &md), 0);
+    MQMD named = {MQMD_DEFAULT};
+    named.CodedCharSetId = 1208;
+    EXPECT_EQ(Put(h, o, "named", &named), 0);
+    for (MQLONG want : {819, 1208}) {
+        MQMD got = {MQMD_DEFAULT};
+        std::string data;
+        EXPECT_EQ(Get(h, o, &data, MQGMO_NO_WAIT, &got), 0);
+        EXPECT_EQ(got.CodedCharSetId, want) << data;
+    }
+}

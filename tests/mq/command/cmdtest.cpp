@@ -104,7 +104,10 @@ static int HPostRequest(QMS *location, const SELECTIONINFO *sel, uint32_t flags,
     }
     if (n == H->failPost)
         return H->failReason;
-    return PostThreadRequest(location, sel, flags, templ, key, block, length);
+    int rc = PostThreadRequest(location, sel, flags, templ, key, block, length);
+    if (!rc && H->afterPost)
+        H->afterPost();
+    return rc;
 }
 
 /* ---- the dialogs library's posts ---- */
@@ -229,6 +232,8 @@ TestDialog::TestDialog(PCFCommandDef *def, QMS *location)
     t.listIndex = -1;
     d = GetDialogWords(&t, 0);
     d->window = d;
+    d->addContext = PcfWinPrefs.addContext;         /* as the dialog window is made */
+    d->updateContext = PcfWinPrefs.updateContext;
     d->dataArea = (uint8_t *)CSGetMem(def->dataSize ? def->dataSize : 1, "Dialog Data Area");
     PCFInitData(def, d->dataArea, d, 0, 0, 0);
     if (def->list)
@@ -278,6 +283,34 @@ void TestDialog::Select(const std::vector<std::string> &names)
             if (n == name)
                 chosen.push_back(r);
     }
+}
+
+void TestDialog::SelectFirst(int n)
+{
+    std::vector<PCFROW *> &chosen = Selections[d];
+    chosen.clear();
+    for (PCFROW *r = PCFFirstRow(d->first.replyArea); r && n-- > 0; r = PCFNextRow(d->first.replyArea, r))
+        chosen.push_back(r);
+}
+
+/* ---- the location timer's wiring ---- */
+
+static int TimerRefresh(void *, QMS *r, uint32_t bits, const char *prefix, int wait)
+{
+    return MQEHooks.requestRefresh(r, bits, prefix, wait);
+}
+static void TimerDownloadState(void *, QMS *r, uint32_t bits) { SetDownloadState(r, bits); }
+static void TimerStartPut(void *, QMS *r) { StartPutThread(r); }
+static void TimerFreeDownload(void *, QMS *r) { FreeDownloadData(r); }
+
+void InstallTimerWiring(void)
+{
+    LOCTIMERHOOKS t = {};
+    t.requestRefresh = TimerRefresh;
+    t.startPutThread = TimerStartPut;
+    t.setDownloadState = TimerDownloadState;
+    t.freeDownloadData = TimerFreeDownload;
+    LocSetTimerHooks(&t);
 }
 
 /* ---- locations and the fixture ---- */

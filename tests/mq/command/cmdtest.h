@@ -72,6 +72,7 @@ struct Hooks {
     int swallow = 0;                  /* thread requests are taken and dropped */
     std::vector<Sent> sent;
     std::function<void(const FrameMsg &)> onFrame;
+    std::function<void()> afterPost;  /* run when a thread request was queued, before the sender goes on */
     std::vector<DlgMsg> queued;       /* library posts not yet taken over */
 
     void Install();
@@ -99,6 +100,8 @@ struct TestDialog {
     std::vector<std::string> Column(uint32_t attrId);
     /* Marks rows selected by their object name. */
     void Select(const std::vector<std::string> &names);
+    /* Marks the first n rows selected (rows without an object name). */
+    void SelectFirst(int n);
 };
 
 /* A location outside the location tree, a Windows queue manager of a
@@ -121,6 +124,11 @@ struct CmdFixture : ::testing::Test {
     void SetUp() override;
     void TearDown() override;
 };
+
+/* The location timer's hooks as the shell installs them: its refresh
+ * requests (the wait given as the engine's force), the download state,
+ * the put thread and the stored defaults go to the engine. */
+void InstallTimerWiring(void);
 
 /* A reply message descriptor carrying a key. */
 MQMD ReplyMd(const CMDKEY &key);

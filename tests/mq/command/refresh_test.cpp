@@ -225,6 +225,7 @@ TEST_F(Refresh, TheDownloadKeepsTheAcceptedDefaults)
 {
     Loc qm("QMDOWN");
     hooks.swallow = 1;
+    LocGlobals.now = 1700000000;                          /* every step within one second */
     EXPECT_TRUE(FindNameInList(&DownloadTable[0], "SYSTEM.DEFAULT.LOCAL.QUEUE", 26));
     EXPECT_FALSE(FindNameInList(&DownloadTable[0], "SYSTEM.DEFAULT.LOCAL", 20));
     EXPECT_FALSE(FindNameInList(&DownloadTable[0], "DEFAULT.LOCAL.QUEUE", 19));
@@ -267,14 +268,24 @@ TEST_F(Refresh, TheDownloadKeepsTheAcceptedDefaults)
     Reply lateReply = Reply(MQCMD_INQUIRE_Q).Str(MQCA_Q_NAME, "SYSTEM.DEFAULT.LOCAL.QUEUE").Int(MQIA_Q_TYPE, 1);
     Give(&earlier, lateReply, DownloadResponse);
     EXPECT_EQ(DownloadState(&qm), DL_RUNNING);
-    EXPECT_EQ(FindDownloadedObject(&qm, MQCA_Q_NAME, MQQT_LOCAL), nullptr);   /* not while running */
+    EXPECT_NE(FindDownloadedObject(&qm, MQCA_Q_NAME, MQQT_LOCAL), nullptr);   /* kept while the next runs */
     /* refused by the queue manager: the download fails, and may start again */
     Feed(&qm, hooks.sent.back().key, Reply(MQCMD_INQUIRE_Q, true, MQRC_NOT_AUTHORIZED));
     EXPECT_EQ(DownloadState(&qm), DL_FAILED);
     SetDownloadState(&qm, 0);
     EXPECT_EQ(DownloadState(&qm), DL_FAILED);
+    EXPECT_NE(FindDownloadedObject(&qm, MQCA_Q_NAME, MQQT_MODEL), nullptr);   /* a failure loses none */
     EXPECT_EQ(StartDownload(&qm, 0), 0);
+    /* begun again in the same second: a late reply of a download that
+     * stopped is never taken for one of this one */
+    IFCMD stopped = Record(&qm, &PCFQueueDef);
+    stopped.callerValue = generation;
+    stopped.complete = 1;
+    Give(&stopped, lateReply, DownloadResponse);
+    EXPECT_EQ(DownloadState(&qm), DL_RUNNING);
     FreeDownloadData(&qm);
+    EXPECT_EQ(FindDownloadedObject(&qm, MQCA_Q_NAME, MQQT_MODEL), nullptr);
+    LocGlobals.now = 0;
 }
 
 }  // namespace

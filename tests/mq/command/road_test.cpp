@@ -110,6 +110,41 @@ struct Road : EngineTest {
         r->authMask = ~0ull;
         return r;
     }
+    /* A message put with the context given (the put date and time too). */
+    void PutWithContext(const char *qm, const char *queue, const char *data, const MQMD &model)
+    {
+        MQHCONN h = Own(qm);
+        MQHOBJ o = OpenOwn(h, queue, MQOO_OUTPUT | MQOO_SET_ALL_CONTEXT);
+        MQMD md = model;
+        MQPMO pmo = { MQPMO_DEFAULT };
+        pmo.Options = MQPMO_NO_SYNCPOINT | MQPMO_SET_ALL_CONTEXT;
+        MQLONG cc, rc;
+        StandIn.MQPUT(h, o, &md, &pmo, (MQLONG)strlen(data), (PMQVOID)data, &cc, &rc);
+        EXPECT_EQ(rc, 0);
+        StandIn.MQCLOSE(h, &o, MQCO_NONE, &cc, &rc);
+    }
+    /* The descriptors of a queue's messages, browsed in order. */
+    std::vector<MQMD> Descriptors(const char *qm, const char *queue)
+    {
+        MQHCONN h = Own(qm);
+        MQHOBJ o = OpenOwn(h, queue, MQOO_BROWSE);
+        std::vector<MQMD> out;
+        MQGMO gmo = { MQGMO_DEFAULT };
+        gmo.Options = MQGMO_BROWSE_FIRST | MQGMO_ACCEPT_TRUNCATED_MSG;
+        for (;;) {
+            MQMD md = { MQMD_DEFAULT };
+            char buffer[64];
+            MQLONG length, cc, rc;
+            StandIn.MQGET(h, o, &md, &gmo, sizeof buffer, buffer, &length, &cc, &rc);
+            if (cc == MQCC_FAILED)
+                break;
+            out.push_back(md);
+            gmo.Options = MQGMO_BROWSE_NEXT | MQGMO_ACCEPT_TRUNCATED_MSG;
+        }
+        MQLONG cc, rc;
+        StandIn.MQCLOSE(h, &o, MQCO_NONE, &cc, &rc);
+        return out;
+    }
     bool Refreshed(QMS *r)
     {
         return WaitFor([r] { return (r->refreshMarks & RM_QUEUES_DONE) && !(r->refreshMarks & RM_BUSY); });
@@ -385,6 +420,197 @@ TEST_F(Road, OneActionToTwoQueueManagersOfAGroup)
     EXPECT_EQ(std::string((const char *)v + PCFLV_TEXT, PCFListLength(v)), "APP.ONLY.B");
     v = FindItemAttr(other->replyArea, MYPCFA_MULTI_QMNAME, PCFFirstRow(other->replyArea));
     EXPECT_EQ(std::string((const char *)v + PCFLV_TEXT, PCFListLength(v)), "QMGRPB");
+}
+
+/* Saving a message from the Message dialog keeps who put it and when:
+ * Update passes all of the context it read (its default preference);
+ * Add puts with the default context of its own preference. */
+TEST_F(Road, AnUpdatedMessageKeepsItsContextAndAnAddedOneIsTheProgramsOwn)
+{
+    Mqsc("QMCTX", "DEFINE QLOCAL(APP.CTX)\n");
+    MQMD model = { MQMD_DEFAULT };
+    memcpy(model.Format, "MQSTR   ", 8);
+    memcpy(model.UserIdentifier, "alice       ", 12);
+    memcpy(model.PutApplName, "origin-app                  ", 28);
+    memcpy(model.PutDate, "20200102", 8);
+    memcpy(model.PutTime, "03040506", 8);
+    model.PutApplType = MQAT_UNIX;
+    PutWithContext("QMCTX", "APP.CTX", "original", model);
+    QMS *r = Location("QMCTX");
+    TestDialog m(&PCFMessageDef, r);
+    m.Set(MQCA_Q_NAME, "APP.CTX");
+    EXPECT_EQ(Do(m, 1), 0);
+    EXPECT_EQ(Do(m, 946), 0);
+    EXPECT_EQ(hooks.LastText(m.d), "1 message updated");
+    std::vector<MQMD> left = Descriptors("QMCTX", "APP.CTX");
+    ASSERT_EQ(left.size(), 1u);
+    EXPECT_EQ(Trim(left[0].UserIdentifier, 12), "alice");
+    EXPECT_EQ(Trim(left[0].PutApplName, 28), "origin-app");
+    EXPECT_EQ(std::string(left[0].PutDate, 8), "20200102");
+    EXPECT_EQ(std::string(left[0].PutTime, 8), "03040506");
+    EXPECT_EQ(left[0].PutApplType, MQAT_UNIX);
+    EXPECT_EQ(Do(m, 941), 0);
+    EXPECT_EQ(hooks.LastText(m.d), "1 message added");
+    left = Descriptors("QMCTX", "APP.CTX");
+    ASSERT_EQ(left.size(), 2u);
+    EXPECT_NE(Trim(left[1].PutApplName, 28), "origin-app");
+    EXPECT_NE(std::string(left[1].PutDate, 8), "20200102");
+}
+
+/* A move whose target is the source queue asks first, also when the
+ * target queue manager is left blank or "*" (the source's own); no
+ * leaves the messages where they are. */
+TEST_F(Road, AMoveOntoItsOwnQueueAsksFirst)
+{
+    Mqsc("QMSAME", "DEFINE QLOCAL(APP.SAME)\nDEFINE QLOCAL(APP.OTHER)\n");
+    Fill("QMSAME", "APP.SAME", 2);
+    QMS *r = Location("QMSAME");
+    TestDialog l(&PCFMessageListDef, r);
+    l.Set(MQCA_Q_NAME, "APP.SAME");
+    EXPECT_EQ(Do(l, 1), 0);
+    ASSERT_EQ(l.Rows(), 2);
+    l.SelectFirst(1);
+    l.Set(MYPCFA_TARGET_Q, "APP.SAME");
+    for (const char *qm : { "", "*", "QMSAME" }) {
+        hooks.questions.clear();
+        hooks.answers = { 0 };
+        l.Set(MYPCFA_TARGET_QM, qm);
+        PCFDoCommand(l.d, 0, 1, 598, nullptr, nullptr, nullptr, nullptr, 0, 0, nullptr, nullptr, nullptr);
+        ASSERT_FALSE(hooks.questions.empty()) << "'" << qm << "'";
+        EXPECT_EQ(hooks.questions[0].text.rfind("!The source and target queue is the same queue, 'APP.SAME'.", 0), 0u)
+            << "'" << qm << "': " << hooks.questions[0].text;
+    }
+    EXPECT_EQ(Depth("QMSAME", "APP.SAME"), 2);
+    /* another queue: no such question */
+    hooks.questions.clear();
+    l.Set(MYPCFA_TARGET_Q, "APP.OTHER");
+    l.Set(MYPCFA_TARGET_QM, "");
+    hooks.answers = { 1 };
+    PCFDoCommand(l.d, 0, 1, 598, nullptr, nullptr, nullptr, nullptr, 0, 0, nullptr, nullptr, nullptr);
+    for (const Question &q : hooks.questions)
+        EXPECT_EQ(q.text.find("same queue"), std::string::npos) << q.text;
+}
+
+/* The list's search text is matched byte for byte, its trailing blank
+ * too. */
+TEST_F(Road, ASearchKeepsItsTrailingBlanks)
+{
+    Mqsc("QMFIND", "DEFINE QLOCAL(APP.FIND)\n");
+    for (const char *text : { "hello", "hello there", "say hello" })
+        Put("QMFIND", "APP.FIND", text);
+    QMS *r = Location("QMFIND");
+    TestDialog l(&PCFMessageListDef, r);
+    l.Set(MQCA_Q_NAME, "APP.FIND");
+    l.Set(MYPCFA_SEARCH, "hello ");
+    EXPECT_EQ(Do(l, 1), 0);
+    EXPECT_EQ(l.Rows(), 1);
+    l.Set(MYPCFA_SEARCH, "hello");
+    EXPECT_EQ(Do(l, 1), 0);
+    EXPECT_EQ(l.Rows(), 3);
+}
+
+/* The queue manager's reply may be handled before the sender of the
+ * inquiry runs again: the inquiry is still seen as answered, never as
+ * outstanding for good. */
+TEST_F(Road, AQueueManagerReplyBeforeItsSenderReturns)
+{
+    Mqsc("QMFAST", "DEFINE QLOCAL(APP.FAST)\n");
+    QMS *r = Location("QMFAST");
+    Connect(r);
+    hooks.afterPost = [] { WaitFor([] { return IfcmdCount() == 0; }, 5000); };
+    RequestQmgrRefresh(r, RK_QMGR, nullptr, 0);
+    hooks.afterPost = nullptr;
+    ASSERT_TRUE(WaitFor([] { return IfcmdCount() == 0; }));
+    EXPECT_GT(r->commandLevel, 0);
+    EXPECT_EQ(r->refreshMarks & RM_QMGR_ASKED, 0u);
+    EXPECT_NE(r->refreshMarks & RM_QMGR_DONE, 0u);
+    /* a forced refresh goes again and ends the same way */
+    Rec.Clear();
+    RequestQmgrRefresh(r, RK_QMGR, nullptr, 1);
+    ASSERT_TRUE(WaitFor([] { return IfcmdCount() == 0; }));
+    EXPECT_EQ(Commands(), std::vector<int32_t>{ MQCMD_INQUIRE_Q_MGR });
+    EXPECT_EQ(r->refreshMarks & RM_BUSY, 0u);
+}
+
+/* The location timer, wired as the shell wires it: a connected location
+ * downloads its default objects once, not at every tick; again only when
+ * the repeat time has passed, and the stored defaults are there all the
+ * while. */
+TEST_F(Road, TheTimerDownloadsTheDefaultsOnceAndAgainAfterTheRepeatTime)
+{
+    Mqsc("QMTICK", "DEFINE QLOCAL(APP.TICK)\n");
+    QMS *r = Location("QMTICK");
+    InstallTimerWiring();
+    int32_t objr = Prf.objr, objrty = Prf.objrty;
+    uint32_t po3 = Prf.po[2];
+    Prf.objr = 600;
+    Prf.objrty = 3600;
+    Prf.po[2] |= 0x40000000u;                         /* no automatic refresh */
+    Connect(r);
+    RequestQmgrRefresh(r, RK_QMGR, nullptr, 0);
+    ASSERT_TRUE(WaitFor([r] { return r->commandLevel > 0 && IfcmdCount() == 0; }));
+    auto downloads = [] {
+        size_t n = 0;
+        for (const MQCall &c : Rec.Of("MQPUT", "SYSTEM.ADMIN.COMMAND.QUEUE"))
+            n += c.data.find("SYSTEM.DEFAULT.*") != std::string::npos;
+        return n;
+    };
+    int64_t now = r->lastUsed + Prf.objr;
+    Rec.Clear();
+    LocGlobals.now = now;
+    LocTimerTick(now);
+    ASSERT_TRUE(WaitFor([r] { return DownloadState(r) == DL_DONE && IfcmdCount() == 0; }));
+    EXPECT_EQ(downloads(), 1u);
+    ASSERT_NE(FindDownloadedObject(r, MQCA_Q_NAME, MQQT_LOCAL), nullptr);
+    size_t repaints = hooks.Frames(11228, r);
+    for (int i = 1; i <= 5; i++) {
+        LocGlobals.now = now + i;
+        LocTimerTick(now + i);
+        EXPECT_NE(FindDownloadedObject(r, MQCA_Q_NAME, MQQT_LOCAL), nullptr) << i;
+        RealSleep(20);
+    }
+    WaitFor([] { return IfcmdCount() == 0; }, 2000);
+    EXPECT_EQ(downloads(), 1u);
+    EXPECT_EQ(hooks.Frames(11228, r), repaints);         /* nor a repaint of the location list */
+    /* the repeat time passed: once more, the defaults kept meanwhile */
+    LocGlobals.now = now + Prf.objr;
+    LocTimerTick(now + Prf.objr);
+    EXPECT_NE(FindDownloadedObject(r, MQCA_Q_NAME, MQQT_LOCAL), nullptr);
+    ASSERT_TRUE(WaitFor([r] { return DownloadState(r) == DL_DONE && IfcmdCount() == 0; }));
+    EXPECT_EQ(downloads(), 2u);
+    EXPECT_NE(FindDownloadedObject(r, MQCA_Q_NAME, MQQT_MODEL), nullptr);
+    LocGlobals.now = 0;
+    LocSetTimerHooks(nullptr);
+    Prf.objr = objr;
+    Prf.objrty = objrty;
+    Prf.po[2] = po3;
+}
+
+/* A message command (here Delete of a listed row) on a location that
+ * cannot connect is answered at once with why, not left for the command
+ * server's time-out. */
+TEST_F(Road, AMessageCommandWithoutAConnectionIsAnsweredWithWhy)
+{
+    Mqsc("QMGONE", "DEFINE QLOCAL(APP.GONE)\n");
+    Fill("QMGONE", "APP.GONE", 1);
+    QMS *r = Location("QMGONE");
+    ASSERT_EQ(StartMessageThread(), 0);                  /* as the program starts it */
+    TestDialog l(&PCFMessageListDef, r);
+    l.Set(MQCA_Q_NAME, "APP.GONE");
+    EXPECT_EQ(Do(l, 1), 0);
+    ASSERT_EQ(l.Rows(), 1);
+    l.SelectFirst(1);
+    Stop(r);
+    int32_t delay = Prf.prgdelay;
+    Prf.prgdelay = -1;                                   /* no progress window */
+    Rec.Fail("MQCONNX", "QMGONE", MQRC_Q_MGR_NOT_AVAILABLE, -1);
+    EXPECT_EQ(Do(l, 599), 0);
+    Rec.faults.clear();
+    Prf.prgdelay = delay;
+    EXPECT_EQ(IfcmdCount(), 0);
+    std::string text = hooks.LastText(l.d);
+    EXPECT_NE(text.find("Not connected to queue manager 'QMGONE' RC(2059)"), std::string::npos) << text;
+    EXPECT_EQ(Depth("QMGONE", "APP.GONE"), 1);
 }
 
 TEST_F(Road, TheQueueManagerWithItsStatus)
