@@ -330,3 +330,34 @@ TEST(AppLocation, TheDisplayModeShowsOnlyLocationsInTrouble)
     EXPECT_TRUE(PumpUntil([&] { return FindLine(f, "RAVOLT.DEMO") != nullptr; }, 5000));
     AppRemoveLocation(r);
 }
+
+/* Names by queue manager: the name titles and sorting use is the queue
+ * manager's; repaint only: a new location waits for the next rebuild of
+ * the trees instead of rebuilding them itself. */
+TEST(AppLocation, TheDisplayModeNamesByQueueManagerAndRepaintsOnly)
+{
+    FrameWords *f = AppMain();
+    uint32_t saved = Shell.displayMode;
+    QMS *r = AppLocation("RAVOLT.NAMED");
+    ASSERT_NE(r, nullptr);
+    snprintf(r->locationName, sizeof r->locationName, "Named Location");
+    Shell.displayMode |= DM_BY_QMGR;
+    LocUpdateRow(r, 0);
+    ASSERT_NE(r->displayName, nullptr);
+    EXPECT_EQ(std::string(r->displayName).rfind("RAVOLT.NAMED", 0), 0u) << r->displayName;
+    Shell.displayMode &= ~DM_BY_QMGR;
+    LocUpdateRow(r, 0);
+    EXPECT_EQ(std::string(r->displayName).rfind("Named Location", 0), 0u) << r->displayName;
+
+    PumpUntil([] { return false; }, 500);              /* the rebuilds asked so far are done */
+    Shell.displayMode |= DM_REPAINT_ONLY;
+    QMS *quiet = AppLocation("RAVOLT.QUIET");
+    ASSERT_NE(quiet, nullptr);
+    PumpUntil([] { return false; }, 500);
+    EXPECT_EQ(FindLine(f, "RAVOLT.QUIET"), nullptr);
+    Shell.displayMode = saved;
+    LocListCommand(f->window, 0);
+    EXPECT_TRUE(PumpUntil([&] { return FindLine(f, "RAVOLT.QUIET") != nullptr; }, 5000));
+    AppRemoveLocation(quiet);
+    AppRemoveLocation(r);
+}
