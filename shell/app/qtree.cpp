@@ -129,7 +129,9 @@ void LocRefreshRow(QMS *r)
         r->status &= ~LS_INTREE;
         LocUnlockStore();
     }
-    if (on_ui_thread() && !repaint_only())
+    /* a line of a location that goes is taken out in every display mode:
+       it names the record */
+    if (on_ui_thread())
         ShellRebuildTrees(1);
 }
 

@@ -355,9 +355,12 @@ TEST(AppLocation, TheDisplayModeNamesByQueueManagerAndRepaintsOnly)
     ASSERT_NE(quiet, nullptr);
     PumpUntil([] { return false; }, 500);
     EXPECT_EQ(FindLine(f, "RAVOLT.QUIET"), nullptr);
+    /* a location deleted meanwhile leaves no line naming it */
+    ASSERT_NE(FindLine(f, "RAVOLT.NAMED"), nullptr);
+    AppRemoveLocation(r);
+    EXPECT_EQ(FindLine(f, "RAVOLT.NAMED"), nullptr);
     Shell.displayMode = saved;
     LocListCommand(f->window, 0);
     EXPECT_TRUE(PumpUntil([&] { return FindLine(f, "RAVOLT.QUIET") != nullptr; }, 5000));
     AppRemoveLocation(quiet);
-    AppRemoveLocation(r);
 }
