@@ -104,8 +104,42 @@ static int read_subblocks(PRFIN *in, QMS *r, char *token, uint32_t *q, int len)
     return len;
 }
 
+/* What a read could not take, told once at its end: a line per block
+ * not read, naming the file and the line. */
+struct READNOTES {
+    const char *file;
+    char text[1200];
+    int count;
+};
+
+static int line_of(const PRFIN *in)
+{
+    int line = 1;
+    for (size_t i = 0; i < in->tokenStart && i < in->length; i++)
+        line += in->text[i] == '\n';
+    return line;
+}
+
+static void note(READNOTES *n, const PRFIN *in, const char *what, const char *name)
+{
+    size_t used = strlen(n->text);
+    if (++n->count > 8) {
+        if (n->count == 9 && used + 5 < sizeof n->text)
+            strcat(n->text, "...\n");
+        return;
+    }
+    snprintf(n->text + used, sizeof n->text - used, "Configuration file '%s', line %d: %s '%s'\n",
+             n->file, line_of(in), what, name);
+}
+
+static void tell_notes(const READNOTES *n)
+{
+    if (n->count && cfgHooks.notice)
+        cfgHooks.notice(cfgHooks.context, "Ravolt Configuration", n->text);
+}
+
 /* Reads the location blocks of an open text into a tree. */
-static void read_locations(PRFIN *in, CSTREE **tree, int64_t readTime)
+static void read_locations(PRFIN *in, CSTREE **tree, int64_t readTime, READNOTES *notes)
 {
     char token[PRF_TOKEN_SIZE] = {};         /* is_tag reads whole tags */
     uint32_t q;
@@ -124,6 +158,7 @@ static void read_locations(PRFIN *in, CSTREE **tree, int64_t readTime)
         QMS *r = LocNewRecord(tree);
         if (!r)
             break;
+        PRFIN header = *in;                  /* where the block begins, for its notes */
         CfgLocationDefaults(r);
         PrfGetToken(in, &q, 0, token);
         UTStrCopy(r->qmName, token, sizeof r->qmName);
@@ -134,10 +169,17 @@ static void read_locations(PRFIN *in, CSTREE **tree, int64_t readTime)
         int len = CfgReadLocationKeywords(in, r, token, &q);
         CfgFinishLocation(r, readTime);
         QMS *added = nullptr;
-        if (r->qmName[0])
+        int named = r->qmName[0] != 0;
+        char names[QMS_NAME + 110];
+        snprintf(names, sizeof names, "%.48s \"%.99s\"", r->qmName, r->locationName);
+        if (named)
             added = LocCreateRecord(tree, r, 0);
         else
             LocDropRecord(r);
+        if (!added)
+            note(notes, &header, named ? "a location given before is given again and not read:"
+                                       : "a location without a queue manager name is not read:",
+                 names);
         if (added) {
             len = read_subblocks(in, added, token, &q, len);
             if (len == -2)
@@ -146,6 +188,8 @@ static void read_locations(PRFIN *in, CSTREE **tree, int64_t readTime)
         /* a refused location is skipped up to the next "QM:", which may
            already be the current token */
         int atQm = len > 0 && !q && is_tag(token, "QM:");
+        if (added && len > 0 && !q && !atQm && !is_tag(token, "EVQ:"))
+            note(notes, in, "a section out of place ends the location's block at", token);
         if ((len == 0 && !q) || (!atQm && !skip_to_qm(in, token, !added))) {
             CfgStatus |= CFG_STATUS_READ;
             break;
@@ -160,7 +204,9 @@ void CfgReadText(const char *text, size_t length, CSTREE **tree)
 {
     PRFIN in;
     PrfOpenText(&in, text, length);
-    read_locations(&in, tree, LocNow());
+    READNOTES notes = { "(text)", "", 0 };
+    read_locations(&in, tree, LocNow(), &notes);
+    tell_notes(&notes);
 }
 
 void CfgFileRead(const char *path, CSTREE **tree, int report, char *errorText)
@@ -185,8 +231,10 @@ void CfgFileRead(const char *path, CSTREE **tree, int report, char *errorText)
     }
     if (program)
         CfgStatus |= CFG_STATUS_PRESENT;
-    read_locations(&in, tree, readTime);
+    READNOTES notes = { path, "", 0 };
+    read_locations(&in, tree, readTime, &notes);
     PrfClose(&in);
+    tell_notes(&notes);
 }
 
 /* ---- writing ---------------------------------------------------------- */

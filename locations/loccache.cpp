@@ -12,7 +12,8 @@
 
 extern LOCTIMERHOOKS locTimerHooks;
 
-#define BATCH_CHANGES 11               /* changes that batch the redraw */
+#define BATCH_CHANGES 11               /* entries changes that batch the redraw;
+                                          values are redrawn line by line */
 
 /* ---- small helpers -------------------------------------------------- */
 
@@ -163,7 +164,7 @@ static int refresh_begin(QMS *r, int kind, uint32_t message, int *batched)
     }
     if ((b->flags & 0x2) || (!(b->flags & 0x4) && !b->count && !b->values))
         return 0;
-    if ((b->flags & 0x4) || b->count + b->values >= BATCH_CHANGES) {
+    if ((b->flags & 0x4) || b->count >= BATCH_CHANGES) {
         *batched = 1;
         batch(1);
     }

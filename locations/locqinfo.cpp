@@ -155,11 +155,15 @@ QINFO *LocAddQueueInfo(QINFO *in)
         q->descLength = in->descLength;
         change = 1;
     }
-    if (memcmp(q->attrs, in->attrs, attrs)) {
-        memcpy(q->attrs, in->attrs, attrs);
+    /* the current depth leads a local queue's block: it is a value, as
+       its depth class is, and never makes the queue a changed entry */
+    size_t from = (q->type == 1 || q->type == 2) ? offsetof(QATTRLOCAL, maxDepth) : 0;
+    if (memcmp(q->attrs + from, in->attrs + from, attrs - from)) {
+        memcpy(q->attrs + from, in->attrs + from, attrs - from);
         change = 1;
     }
-    if ((q->type == 1 || q->type == 2) && q->depthClass != in->depthClass) {
+    if (from && (memcmp(q->attrs, in->attrs, from) || q->depthClass != in->depthClass)) {
+        memcpy(q->attrs, in->attrs, from);
         q->depthClass = in->depthClass;
         r->caches[2].values++;
     }
@@ -171,7 +175,9 @@ QINFO *LocAddQueueInfo(QINFO *in)
         CSStringSet(&in->text, nullptr, 0);
     }
     in->text = nullptr;
-    if (!change && ((q->flags ^ in->flags) & ~0xFu) == 0) {
+    /* whether the depth class is known goes with the depth: a value too */
+    if (!change && ((q->flags ^ in->flags) & ~(0xFu | QI_DEPTHKNOWN)) == 0) {
+        q->flags = (uint16_t)((q->flags & ~QI_DEPTHKNOWN) | (in->flags & QI_DEPTHKNOWN));
         q->flags &= ~QI_UNCONFIRMED;
         CSUnlockGlobal(CSLOCK_OBJECTS);
         return q;

@@ -169,9 +169,11 @@ QMS *LocRingLatest(QMS *start)
 
 void LocTouch(QMS *r)
 {
-    if (r->downloadState & 0x1ef)
+    if (r->downloadState & 0x1ef) {
+        r->state |= LST_TOUCHPENDING;
         return;
-    r->state &= ~LST_IDLE;
+    }
+    r->state &= ~(LST_IDLE | LST_TOUCHPENDING);
     r->lastUsed = LocNow();
     if (r->nextInRing)
         LocRingLatest(r);

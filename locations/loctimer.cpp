@@ -153,6 +153,9 @@ int LocTimerOne(QMS *r)
     }
     int up = connected(r);
     int suspended = (r->state & LST_SUSPENDED) != 0;
+    /* a use met while its refresh ran counts once the refresh is done */
+    if ((r->state & LST_TOUCHPENDING) && !(r->downloadState & DOWNLOADING))
+        LocTouch(r);
     if (Prf.objo && !(r->state & LST_IDLE) && now - r->lastUsed >= Prf.objo)
         r->state |= LST_IDLE;
     if (up && (r->flags & LF_OBJD) && !(r->flags & (LF_FGN | LF_NC)) &&

@@ -52,6 +52,8 @@ enum LocationState : uint32_t {
     LST_SAVECREDS = 0x100,             /* save the credentials after the
                                           next successful connection */
     LST_POOLED = 0x200,                /* the record's block is from the pool */
+    LST_TOUCHPENDING = 0x400,          /* used while a download ran: touched
+                                          by the timer once it is done */
 };
 
 /* Thread blocks: the parts the MQ engine owns stay opaque here. */

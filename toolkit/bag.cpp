@@ -707,6 +707,7 @@ int BagGetPlacement(BagRecord *bag, HWND window, BagPanePlacement *place)
     *place = bag->panes[i].place;
     place->minCx /= 10; place->minCy /= 10;
     place->maxCx /= 10; place->maxCy /= 10;
+    place->initCx /= 10; place->initCy /= 10;
     return 0;
 }
 
@@ -719,6 +720,7 @@ int BagSetPlacement(BagRecord *bag, HWND window, const BagPanePlacement *place)
     *pl = *place;
     pl->minCx *= 10; pl->minCy *= 10;
     pl->maxCx *= 10; pl->maxCy *= 10;
+    pl->initCx *= 10; pl->initCy *= 10;
     if (!bag->validated)
         return 0;
     bag->cx = bag->extentCx;

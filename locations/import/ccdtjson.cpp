@@ -273,22 +273,70 @@ static void field_append(JREADER *r, char *field, size_t width, const char *text
 
 /* ---- numbers ----------------------------------------------------------- */
 
-/* As atoi, but saturating at the 32-bit limits. */
-static int32_t to_int(const char *p)
+/* The limits of a channel's numbers, as the queue manager takes them;
+ * the ports of connections and local addresses are 16-bit. */
+struct JRANGE { int32_t pcfId; int32_t low, high; };
+static const JRANGE ranges[] = {
+    { 1620, 0, 99 },                   /* client weight */
+    { 1503, 0, 999999 },               /* disconnect interval */
+    { 1563, 0, 999999 },               /* heartbeat interval */
+    { 1566, -1, 99999 },               /* keep-alive interval, -1 auto */
+    { 1615, 0, 999999999 },            /* sharing conversations */
+    { 1510, 0, 104857600 },            /* maximum message length */
+    { 3506, 0, 65535 },                /* connection port */
+    { 3520, 0, 65535 },                /* local-address ports */
+};
+
+static const JRANGE *range_of(int32_t pcfId)
 {
-    while (is_blank((unsigned char)*p))
-        p++;
+    for (const JRANGE &r : ranges)
+        if (r.pcfId == pcfId)
+            return &r;
+    return nullptr;
+}
+
+/* The channel a message names: its name so far. */
+static const char *channel_name(JREADER *r, char *out, size_t size)
+{
+    size_t n = used_length(r->chl.cd.ChannelName, sizeof r->chl.cd.ChannelName);
+    if (!n)
+        return "(no name yet)";
+    snprintf(out, size, "%.*s", (int)n, r->chl.cd.ChannelName);
+    return out;
+}
+
+/* A whole number of the token within the field's limits: 1 with *value;
+ * otherwise the problem is reported, naming field and channel, and the
+ * field keeps what it had. */
+static int checked_int(JREADER *r, int32_t pcfId, const char *name, int32_t *value)
+{
+    const char *p = r->token;
     int neg = *p == '-';
     if (*p == '-' || *p == '+')
         p++;
     int64_t v = 0;
-    while (*p >= '0' && *p <= '9') {
-        if (v < 3000000000LL)
-            v = v * 10 + (*p - '0');
-        p++;
-    }
+    int n = 0;
+    for (; p[n] >= '0' && p[n] <= '9'; n++)
+        if (v <= INT32_MAX)
+            v = v * 10 + (p[n] - '0');
     v = neg ? -v : v;
-    return (int32_t)(v > INT32_MAX ? INT32_MAX : v < INT32_MIN ? INT32_MIN : v);
+    const JRANGE *range = range_of(pcfId);
+    int64_t low = range ? range->low : INT32_MIN, high = range ? range->high : INT32_MAX;
+    char channel[21];
+    if (n == 0 || p[n]) {
+        report(r, JSON_PROBLEM, AT "value '%s' of field '%s' in channel '%s' is not a number; "
+               "the field is not set", r->line, r->file, r->token, name,
+               channel_name(r, channel, sizeof channel));
+        return 0;
+    }
+    if (v < low || v > high) {
+        report(r, JSON_PROBLEM, AT "value %s of field '%s' in channel '%s' is out of range "
+               "(%lld to %lld); the field is not set", r->line, r->file, r->token, name,
+               channel_name(r, channel, sizeof channel), (long long)low, (long long)high);
+        return 0;
+    }
+    *value = (int32_t)v;
+    return 1;
 }
 
 /* A decimal of at most 9 digits with an optional "-": 1 with *value. */
@@ -465,13 +513,17 @@ static void field_value(JREADER *r, const JPATH *row, const char *name)
     if (f->kind != CHF_INT)
         return;
     if (!row->values) {
-        v = to_int(r->token);
+        if (!checked_int(r, row->pcfId, name, &v))
+            return;
     } else if (const JVALUE *known = find_value(row->values, r->token)) {
         v = known->value;
     } else if (!small_decimal(r->token, &v)) {
         report(r, JSON_PROBLEM, AT "unrecognised value '%s' for field '%s'", r->line, r->file,
                r->token, name);
         v = 0;
+    } else if (const JRANGE *range = range_of(row->pcfId); range && (v < range->low || v > range->high)) {
+        checked_int(r, row->pcfId, name, &v);          /* reports the range */
+        return;
     }
     memcpy(field, &v, 4);
 }
@@ -515,18 +567,18 @@ static void scalar(JREADER *r, const JCONTEXT *c)
     case 3506:
         if (!strcasecmp(name, "host"))
             copy_text(r, r->connHost, 264, 0, name);
-        else if (!strcasecmp(name, "port"))
-            r->connPort = to_int(r->token), r->connPortSet = 1;
+        else if (!strcasecmp(name, "port") && checked_int(r, 3506, name, &r->connPort))
+            r->connPortSet = 1;
         break;
     case 3520:
         if (!strcasecmp(name, "host"))
             copy_text(r, r->laHost, 48, 0, name);
-        else if (!strcasecmp(name, "port"))
-            r->laPort = to_int(r->token), r->laPortSet = 1;
-        else if (!strcasecmp(name, "low"))
-            r->laLow = to_int(r->token), r->laLowSet = 1;
-        else if (!strcasecmp(name, "high"))
-            r->laHigh = to_int(r->token), r->laHighSet = 1;
+        else if (!strcasecmp(name, "port") && checked_int(r, 3520, name, &r->laPort))
+            r->laPortSet = 1;
+        else if (!strcasecmp(name, "low") && checked_int(r, 3520, name, &r->laLow))
+            r->laLowSet = 1;
+        else if (!strcasecmp(name, "high") && checked_int(r, 3520, name, &r->laHigh))
+            r->laHighSet = 1;
         break;
     case 3510: exit_value(r, SEND_NAME, name); break;
     case 3515: exit_value(r, SEND_DATA, name); break;
@@ -631,11 +683,14 @@ static void skip_value(JREADER *r)
     } while (level > 0 && !r->eof);
 }
 
-static void read_object(JREADER *r, const JCONTEXT *c, int depth)
+/* 1 when the object's "}" came, 0 when the file ended first. */
+static int read_object(JREADER *r, const JCONTEXT *c, int depth)
 {
+    int closed = 0;
     while (!r->eof) {
         if (at(r, '}')) {
             next_token(r);
+            closed = 1;
             break;
         }
         if (at(r, ',')) {
@@ -669,8 +724,9 @@ static void read_object(JREADER *r, const JCONTEXT *c, int depth)
         read_value(r, &member, depth + 1);
         r->path[keep] = 0;
     }
-    if (!r->eof)
+    if (closed)
         end_object(r, c);
+    return closed;
 }
 
 static void read_array(JREADER *r, const JCONTEXT *c, int depth)
@@ -773,6 +829,33 @@ static void complete_channel(JREADER *r)
     r->sink(r->sinkContext, (CHLDEF *)block);
 }
 
+/* Passes over an element of the channel list that is not a channel: up
+ * to the "," or "]" that ends it, brackets inside balanced. */
+static void skip_element(JREADER *r)
+{
+    int level = 0;
+    while (!r->eof && !(level == 0 && (at(r, ',') || at(r, ']')))) {
+        if (at(r, '{') || at(r, '['))
+            level++;
+        else if ((at(r, '}') || at(r, ']')) && level > 0)
+            level--;
+        next_token(r);
+    }
+}
+
+/* The end of the file before the channel list closed: the table is cut
+ * off, and a channel begun is not kept. */
+static void report_cut(JREADER *r, int inChannel)
+{
+    char channel[21];
+    if (inChannel)
+        report(r, JSON_PROBLEM, AT "the file ends inside channel '%s': the table is cut off and "
+               "that channel is not read", r->line, r->file, channel_name(r, channel, sizeof channel));
+    else
+        report(r, JSON_PROBLEM, AT "the file ends before the end of the channel list: the table "
+               "is cut off", r->line, r->file);
+}
+
 static void read_channels(JREADER *r)
 {
     while (!r->eof && !at(r, ']')) {
@@ -782,21 +865,22 @@ static void read_channels(JREADER *r)
         }
         reset_channel(r);
         JCONTEXT channel = { nullptr, "channel" };
-        if (at(r, '{')) {
-            next_token(r);
-        } else {
+        if (!at(r, '{')) {
+            /* not a channel: passed over whole, the channels after it read */
             report(r, JSON_PROBLEM, AT "'%s' found where channel definition expected", r->line,
                    r->file, r->token);
-            if (at(r, '}') || at(r, ':')) {
-                next_token(r);
-                continue;
-            }
+            skip_element(r);
+            continue;
         }
-        read_object(r, &channel, 1);
-        if (r->eof)
-            return;                    /* an element cut off by the end is dropped */
+        next_token(r);
+        if (!read_object(r, &channel, 1)) {
+            report_cut(r, 1);
+            return;
+        }
         complete_channel(r);
     }
+    if (r->eof)
+        report_cut(r, 0);
 }
 
 int JsonReadText(const char *text, size_t length, const char *file, JSONREPORT reportFn,

@@ -20,13 +20,14 @@ static void store_hconn(MQHCONN *slot, MQHCONN h)
 }
 
 /* The text of a connection attempt, as the location's operational
- * message, after the time of day. */
-static void post_result(QMS *r, const char *text)
+ * message, after the time of day; a failure's also reaches the location's
+ * windows. */
+static void post_result(QMS *r, const char *text, int failed)
 {
     char line[800], now[9];
     EngTimeOfDay(now);
     EngFormat(line, sizeof line, "%8.8s %s", now, text);
-    MQEOpError(nullptr, r, 2, line);
+    MQEOpError(nullptr, r, failed ? 2 | 4 : 2, line);
 }
 
 void CloseQueueAndReset(QMS *r, MQHCONN *slot, int client, int sides)
@@ -207,7 +208,7 @@ int InitialiseMQ(QMS *r, MQHCONN *slot, char *qmName, MQIEntryTable **tablep, in
     if (cc == MQCC_FAILED) {
         connect_failed(r, e, side, slot, reason, text, sizeof text);
         MQEUnlockConnection(r, side);
-        post_result(r, text);
+        post_result(r, text, 1);
         return reason;
     }
     store_hconn(slot, h);
@@ -222,7 +223,7 @@ int InitialiseMQ(QMS *r, MQHCONN *slot, char *qmName, MQIEntryTable **tablep, in
         EngSetStatus(r, LS_UNAVAILABLE, 0);
         CloseQueueAndReset(r, slot, client, side);
         MQEUnlockConnection(r, side);
-        post_result(r, text);
+        post_result(r, text, 1);
         return rc;
     }
     if (qmName)
@@ -232,6 +233,6 @@ int InitialiseMQ(QMS *r, MQHCONN *slot, char *qmName, MQIEntryTable **tablep, in
     MQEUnlockConnection(r, side);
     MQEPostFrame(nullptr, side == MQE_PUTSIDE ? FM_PUT_CONNECTED : FM_GET_CONNECTED, 0, r, 0);
     MQEPostFrame(nullptr, FM_STATE, 0, r, 0);
-    post_result(r, text);
+    post_result(r, text, text[0] != 0);
     return 0;
 }

@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "cs.h"
+#include "locstore.h"
 
 /* The put side's connection (re)made: 0 or the reason. */
 static int connect_put_side(QMS *r)
@@ -199,6 +200,9 @@ int StartPutThread(QMS *r)
 {
     if (EngThreadBarred(r, &r->putThread) || (MQEProgramState() & PS_ENDING))
         return 0;
+    /* the location timer's next automatic connection waits "autod" from here */
+    if (!(MQEState(&r->putThread) & (TS_RUNNING | TS_STARTING)))
+        r->lastAutoConnect = LocNow();
     return EngStartThreadOf(r, &r->putThread, open_requests, PutThreadProc, close_requests);
 }
 

@@ -53,6 +53,14 @@ static void toggle_field(FrameWords *f, uint32_t flag, HWND field)
 
 static void toggle_display(FrameWords *f, uint32_t flag)
 {
+    /* a location line needs a name: without the location, the queue
+       manager's name stays (the menu would put it back at once) */
+    if (flag == FF_QMNAME && (f->flags & (FF_QMNAME | FF_LOCATION)) == FF_QMNAME) {
+        if (f->status)
+            SetWindowTextA(f->status, "The queue manager name stays while the location is not included");
+        WinPlaySound(Prf.wsnd[0] ? Prf.wsnd : "beep", 0, 0);
+        return;
+    }
     f->flags ^= flag;
     FrameInitMenu(f->window);
     LocListCommand(f->window, 0);

@@ -59,6 +59,8 @@ void LocContextMenu(QMS *r, HWND window, uint32_t kinds, HMENU menu, int)
         if ((row.id == 885 && f && (f->flags & FF_DEPTH)) ||
             (row.id == 933 && f && (f->flags & FF_QCOUNT)))
             flags |= MF_CHECKED;
+        if (row.id == 621 && !ShellCanDisconnect(r))
+            flags |= MF_GRAYED;
         AppendMenuA(to, flags, (UINT_PTR)row.id, text);
         if ((Prf.po[0] & 0x8) && row.bitmap) {
             MENUITEMINFOA mi = { sizeof mi };

@@ -160,7 +160,7 @@ int FrameCreateChildren(FrameWords *f)
     }
     int slot = PCFPlacementSlot();
     BagPanePlacement pl;
-    if (Shell.panelWidth[slot] > 0 && !BagGetPlacement(&f->bag, f->panel, &pl)) {
+    if (Shell.panelWidth[slot] >= PanelReadableWidth(f) && !BagGetPlacement(&f->bag, f->panel, &pl)) {
         pl.initCx = (uint32_t)Shell.panelWidth[slot];
         pl.pctCx = 0;
         BagSetPlacement(&f->bag, f->panel, &pl);

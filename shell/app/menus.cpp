@@ -158,7 +158,7 @@ void FrameInitMenu(HWND window)
     for (UINT id : { 731u, 641u, 747u })
         enable(m, id, r && LocMaskMatch(mask, 0x4));
     enable(m, 685, 1);
-    enable(m, 621, r && (r->putThread.state & QMSTHREAD_RUNNING));
+    enable(m, 621, ShellCanDisconnect(r));
     enable(m, 815, r && !r->viaQm[0]);
     enable(m, 816, r && !r->viaQm[0]);
     static const UINT served[] = { 884, 862, 956, 931, 938, 546, 584, 932, 723, 900, 902,

@@ -75,6 +75,9 @@ void ReportOpError(ZORVAERROR *e)
         }
     }
     if ((e->flags & 4) && r) {
+        /* the panels' status lines say it too: the tree alone would show
+           a location that never loads */
+        ShellStatusAll(e->text);
         LOCTEXT t = { r, e->text };
         ModelessForEach(tell_modeless, &t);
         PCFForEachDialog(tell_dialog, &t);
@@ -93,6 +96,23 @@ void ShowFunctionError(const char *function)
                    system, sizeof system, nullptr);
     snprintf(text, sizeof text, "Function %s RC(%lu) %s", function, (unsigned long)code, system);
     ShellBox(Shell.mainWindow, text, "Function error", MB_OK | MB_ICONEXCLAMATION);
+}
+
+/* The end status on every frame's status line; with nothing to say it
+ * takes back only its own last text, never another's message. */
+static void end_status_text(const char *text)
+{
+    static char shown[200];
+    for (FrameWords *f = FrameFirst(); f; f = FrameNext(f)) {
+        char now[200] = "";
+        if (!f->status)
+            continue;
+        if (!text[0])
+            GetWindowTextA(f->status, now, sizeof now);
+        if (text[0] || !strcmp(now, shown))
+            SetWindowTextA(f->status, text);
+    }
+    snprintf(shown, sizeof shown, "%s", text);
 }
 
 void ShowEndStatus(int force)
@@ -119,7 +139,7 @@ void ShowEndStatus(int force)
         else
             snprintf(text, sizeof text, "No errors detected.");
     }
-    ShellStatusAll(text);
+    end_status_text(text);
 }
 
 void ShowHelp(void)

@@ -141,6 +141,24 @@ static int edit_height(HWND combo)
     return r.bottom - r.top;
 }
 
+/* The narrowest panel still readable: a queue name of common length
+ * beside its icons, in the panel's font. */
+int PanelReadableWidth(FrameWords *f)
+{
+    static const char sample[] = "SYSTEM.DEFAULT.LOCAL.QUEUE";
+    HWND w = f->tree ? f->tree : f->panel;
+    HDC dc = w ? GetDC(w) : nullptr;
+    if (!dc)
+        return 200;
+    HGDIOBJ old = SelectObject(dc, winFonts.mainFont ? winFonts.mainFont
+                                                     : GetStockObject(DEFAULT_GUI_FONT));
+    SIZE size = {};
+    GetTextExtentPoint32A(dc, sample, (int)sizeof sample - 1, &size);
+    SelectObject(dc, old);
+    ReleaseDC(w, dc);
+    return size.cx + 3 * GetSystemMetrics(SM_CXSMICON) + GetSystemMetrics(SM_CXVSCROLL);
+}
+
 void FrameLayout(FrameWords *f)
 {
     if (!f->panel)
@@ -256,7 +274,8 @@ static LRESULT CALLBACK FieldEditProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
         return r;
     }
     case WM_PAINT:
-        if (!GetWindowTextLengthA(hwnd) && GetFocus() != hwnd) {
+        /* an empty field says what it is for, focused or not */
+        if (!GetWindowTextLengthA(hwnd)) {
             LRESULT r = CallWindowProcA(proc, hwnd, msg, wp, lp);
             paint_cue(f, hwnd, combo);
             return r;
@@ -384,7 +403,7 @@ LRESULT CALLBACK QmPanelProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
     case WM_SIZE:
         f->panelCx = LOWORD(lp);
         f->panelCy = HIWORD(lp);
-        if (f->panelCx > 0 && IsWindowVisible(f->window))
+        if (f->panelCx >= PanelReadableWidth(f) && IsWindowVisible(f->window))
             Shell.panelWidth[PCFPlacementSlot()] = f->panelCx;
         FrameLayout(f);
         return 0;

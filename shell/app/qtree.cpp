@@ -17,8 +17,13 @@
 #include "pcfwin.h"
 #include "prfdata.h"
 
+/* The command of the list dialogs that show a location's state: they
+ * are refreshed when its row changes. */
+#define LOCATION_DIALOG_COMMAND 10029
+
 volatile uint32_t ShellTreeGeneration = 1;
 static int batchDepth;
+static int takingLines;
 static int rebuildWaiting;
 
 static int on_ui_thread(void)
@@ -54,20 +59,33 @@ void ShellRebuildTrees(int now)
 
 /* ---- the row functions ---- */
 
+/* Display mode 0x1: the row functions only mark the frames for a repaint. */
+static int repaint_only(void)
+{
+    if (!(Shell.displayMode & DM_REPAINT_ONLY))
+        return 0;
+    for (FrameWords *f = FrameFirst(); f; f = FrameNext(f))
+        if (f->tree)
+            InvalidateRect(f->tree, nullptr, FALSE);
+    return 1;
+}
+
 void LocAddRow(QMS *r, uint32_t)
 {
     if (!on_ui_thread()) {
         MQEPostFrame(nullptr, FRM_ADDROW, 0, r, 0);
         return;
     }
-    ShellRebuildTrees(0);
+    if (!repaint_only())
+        ShellRebuildTrees(0);
 }
 
 /* The name lines and titles show (kept in the record). */
 static void display_name(QMS *r)
 {
     char text[200];
-    snprintf(text, sizeof text, "%s", r->locationName[0] ? r->locationName : r->qmName);
+    int byQmgr = (Shell.displayMode & DM_BY_QMGR) || !r->locationName[0];
+    snprintf(text, sizeof text, "%s", byQmgr ? r->qmName : r->locationName);
     if (Shell.defaultFlags & FF_MQVERSION) {
         char v[32];
         MQVersionText(r->commandLevel, 1, v, sizeof v);
@@ -98,7 +116,9 @@ void LocUpdateRow(QMS *r, uint32_t)
     display_name(r);
     if (r->settingsWindow && IsWindow((HWND)r->settingsWindow))
         PostMessageA((HWND)r->settingsWindow, 11228, 0, 0);
-    ShellRebuildTrees(0);
+    MarkDialogsStale(r, LOCATION_DIALOG_COMMAND, 0, 1, 0);
+    if (!repaint_only())
+        ShellRebuildTrees(0);
 }
 
 void LocRefreshRow(QMS *r)
@@ -109,6 +129,8 @@ void LocRefreshRow(QMS *r)
         r->status &= ~LS_INTREE;
         LocUnlockStore();
     }
+    /* a line of a location that goes is taken out in every display mode:
+       it names the record */
     if (on_ui_thread())
         ShellRebuildTrees(1);
 }
@@ -167,7 +189,9 @@ void FrameTakeLines(FrameWords *f, CntLineSet *set, uint32_t generation)
         return;
     }
     CntLineSet *old = nullptr;
+    takingLines = 1;                   /* the selection kept is not a new one */
     cntSetLines(f->tree, set, &old);
+    takingLines = 0;
     f->lines = set;
     f->rebuild = 0;
     f->treeGeneration = generation;
@@ -282,6 +306,8 @@ void TreeSelected(FrameWords *f, cntLINE *line)
 {
     char queue[49], text[200] = "";
     QMS *r;
+    if (takingLines)
+        return;
     if (line && ShellQueueOfLine(line, queue, &r))
         snprintf(text, sizeof text, "%s/%s", ShellLocationName(r), queue);
     SetWindowTextA(f->status, text);

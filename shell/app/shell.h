@@ -84,6 +84,7 @@ struct SHELLSTATE {
     int fillingCombo;
     FrameWords *activeFrame;
     uint32_t defaultFlags;         /* frame flags of new frames */
+    uint32_t displayMode;          /* DM_ bits: which locations the trees show, how */
     char defaultSearch[2][SHELL_SEARCH_TEXT + 1];   /* locations, queues */
     int32_t panelWidth[2], listHeight[2];           /* one monitor, several */
     QMS *startupLocation;
@@ -98,6 +99,9 @@ struct SHELLSTATE {
 extern SHELLSTATE Shell;
 enum { HISTORY_LOCATIONS, HISTORY_QUEUES, HISTORY_PREFIX };
 enum { SHELL_EXITING = 1, SHELL_CONFIG_READ = 2 };
+/* The display-mode word: row changes only repaint the frames; names by
+ * queue manager; only the locations in trouble; no foreign ones. */
+enum { DM_REPAINT_ONLY = 0x1, DM_BY_QMGR = 0x10, DM_TROUBLE_ONLY = 0x40, DM_NO_FOREIGN = 0x80 };
 
 /* The frames: the main window's first. */
 FrameWords *FrameFirst(void);
@@ -134,6 +138,9 @@ int FrameCreateChildren(FrameWords *frame);
 int CreateMessagePane(FrameWords *frame);
 int CreateMessageListPane(FrameWords *frame);
 int CreateQmPanel(FrameWords *frame);
+/* The narrowest panel width that stays readable; narrower ones are
+ * neither remembered nor given to new frames. */
+int PanelReadableWidth(FrameWords *frame);
 void FrameLayout(FrameWords *frame);
 void FrameUnlink(FrameWords *previous, FrameWords *frame);
 LRESULT CALLBACK QmPanelProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);

@@ -64,6 +64,9 @@ int ShellWriteConfig(void);
 int ShellExitTick(void);
 /* The locations that still run a thread. */
 int ShellRunningCount(void);
+/* Whether a location can be disconnected: its put thread runs (the File
+ * menu and the tree's context menu grey "Disconnect" otherwise). */
+int ShellCanDisconnect(const QMS *location);
 
 /* The confirmation dialog (the toolkit's WinConfirm; 1 for yes). */
 int ShellConfirm(HWND owner, uint32_t nameChanged, const char *verb, const char *name,

@@ -40,6 +40,11 @@ int ShellExitTick(void)
     return running;
 }
 
+int ShellCanDisconnect(const QMS *r)
+{
+    return r && (r->putThread.state & QMSTHREAD_RUNNING);
+}
+
 int ShellRunningCount(void)
 {
     if (ShellWork.runningCount)

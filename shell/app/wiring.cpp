@@ -314,6 +314,7 @@ static void post_frame(void *, uint32_t message, QMS *r) { MQEPostFrame(nullptr,
 static void post_window(void *, void *w, uint32_t message) { PostMessageA((HWND)w, message, 0, 0); }
 static void startup_queue(void *, QMS *r) { OpenStartupQueue(r); }
 static void free_download(void *, QMS *r) { FreeDownloadData(r); }
+static void dialogs_stale(void *, QMS *r, int32_t command) { MarkDialogsStale(r, (uint32_t)command, 0, 1, 0); }
 
 static void install_timer_hooks(void)
 {
@@ -327,6 +328,7 @@ static void install_timer_hooks(void)
     t.postWindow = post_window;
     t.openStartupQueue = startup_queue;
     t.freeDownloadData = free_download;
+    t.markDialogsStale = dialogs_stale;
     LocSetTimerHooks(&t);
 }
 

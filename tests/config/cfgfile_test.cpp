@@ -51,6 +51,9 @@ struct Fixture : ::testing::Test {
             f->boxes.push_back({ caption, text, lastError });
             return f->answer;
         };
+        h.notice = [](void *ctx, const char *caption, const char *text) {
+            ((Fixture *)ctx)->boxes.push_back({ caption, text, 0 });
+        };
         h.openWrite = [](void *ctx, const char *path) -> FILE * {
             auto *f = (Fixture *)ctx;
             return f->opener ? f->opener(path) : fopen(path, "wb");
@@ -371,6 +374,21 @@ TEST_F(Fixture, RefusedAndDamagedBlocksDoNotLoseTheirNeighbours)
     ASSERT_NE(kept, nullptr);
     EXPECT_STREQ(kept->raw, "DLG:\"x\"");
     EXPECT_EQ(CfgStatus & CFG_STATUS_READ, (uint32_t)CFG_STATUS_READ);
+    /* what was not read is told once, by file and line */
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].caption, "Ravolt Configuration");
+    EXPECT_EQ(boxes[0].text,
+              "Configuration file '" + cfg + "', line 3: a location given before is given again and not read: "
+              "'A \"duplicate\"'\n"
+              "Configuration file '" + cfg + "', line 6: a location given before is given again and not read: "
+              "'A \"duplicate again\"'\n"
+              "Configuration file '" + cfg + "', line 8: a section out of place ends the location's block at "
+              "'XYZ:'\n");
+    /* a file read whole without fault says nothing */
+    boxes.clear();
+    Spit(cfg, "AP:\nQM:A \"first\" 0 0\nMQS:\n\"X\"\n");
+    Load();
+    EXPECT_TRUE(boxes.empty());
 }
 
 TEST_F(Fixture, NoWriteBeforeAReadOrWithOptionR)

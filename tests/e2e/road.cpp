@@ -9,9 +9,11 @@
  *
  * The steps driven: the start with the location expanded (every road
  * queue in the tree), a queue's message list opened from the tree (as
- * many rows as the depth), the dead-letter queue's list, exit with the
- * configuration written, and a second start that finds the location and
- * its queues again.  The tree is read as a user reads it: a line is
+ * many rows as the depth), the dead-letter queue's list, the frame made
+ * small and large again, exit with the configuration written, and a
+ * second start that finds the location and its queues again, beside a
+ * location whose stopped queue manager is tried every "autod" seconds.
+ * The tree is read as a user reads it: a line is
  * clicked and the panel's status line names the queue on it.
  *
  * Exit code 0 when every step driven passed, 1 when one failed, 77 (the
@@ -224,6 +226,8 @@ static void Exit(Road *r)
     if (FileText(r->config + "\\RAVOLT.BAK") != before)
         Fail(r, "exit", "RAVOLT.BAK is not the configuration the program started with");
     CheckQueues(r, "exit", nullptr, 0);
+    const int autod = 10;
+    AddStoppedLocation(r, autod);
 
     if (Launch(r, "start again")) {
         Fail(r, "start again", "no window");
@@ -237,6 +241,11 @@ static void Exit(Road *r)
         Fail(r, "start again", "the frame is at " + std::to_string(now.left) + "," + std::to_string(now.top) + " " +
                                    std::to_string(now.right - now.left) + "x" + std::to_string(now.bottom - now.top) +
                                    ", not where it was left");
+
+    std::string why;
+    if (!PanelReadable(r->frame, &why))
+        Fail(r, "start again", why);
+    StoppedLocationTries(r, autod, 30);
 
     std::string missing;
     if (!TreeShowsRoad(r, 30000, &missing))
@@ -266,6 +275,7 @@ static const RoadStep RoadSteps[] = {
     UnloadLoad,
     DeadLetters,
     OpenDeadLetter,
+    SmallFrame,
     SecondFrame,
     Alter,
     Exit,

@@ -69,6 +69,15 @@ std::string DialogStatus(HWND dialog);
    whether it came to */
 bool StatusComes(HWND dialog, const char *text, int ms, bool absent = false);
 
+/* roadpanel.cpp: whether a frame's queue-manager panel is wide enough
+   to read (why not); the frame made small and large again; the stopped
+   queue manager's automatic location written for the next start, and its
+   attempts counted over seconds */
+bool PanelReadable(HWND frame, std::string *why);
+void SmallFrame(Road *r);
+void AddStoppedLocation(Road *r, int autod);
+void StoppedLocationTries(Road *r, int autod, int seconds);
+
 /* roadcs.cpp: a step from a second frame by its accelerators; the
    command server silent (the fault run) */
 void SecondFrame(Road *r);

@@ -104,6 +104,9 @@ void SecondFrame(Road *r)
         return;
     }
     Sleep(500);
+    std::string why;
+    if (!PanelReadable(second, &why))
+        Fail(r, step, "the second frame: " + why);
 
     /* Alt+Q: the second frame's Search Queues field comes or goes, the
        first frame's stays */

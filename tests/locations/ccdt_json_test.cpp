@@ -165,10 +165,58 @@ TEST(JsonReader, TablesThatAreNot)
     EXPECT_EQ(missing.channels.size(), 1u);
     Read stray("{\"channel\": [ \"name\": \"LOOSE\", \"type\": \"clientConnection\"} ]}");
     EXPECT_TRUE(stray.Said("At line 1 of file 't.json', 'name' found where channel definition expected"));
-    ASSERT_EQ(stray.channels.size(), 1u);
-    EXPECT_EQ(TRIM(stray.c()->cd.ChannelName), "LOOSE");
+    EXPECT_TRUE(stray.Said("At line 1 of file 't.json', 'type' found where channel definition expected"));
+    EXPECT_TRUE(stray.channels.empty());
+}
+
+/* A damaged table keeps every channel it can: an element that is not a
+ * channel is skipped with a message, a table cut off says so, and a
+ * number out of range is refused naming its field and channel. */
+TEST(JsonReader, DamagedTablesKeepWhatIsReadable)
+{
+    Read mixed("{\"channel\": [ 5, {\"name\": \"A\"},\n \"junk\", [1, {\"name\": \"X\"}],"
+               " {\"name\": \"B\"}, true ]}");
+    ASSERT_EQ(mixed.channels.size(), 2u);
+    EXPECT_EQ(TRIM(mixed.c(0)->cd.ChannelName), "A");
+    EXPECT_EQ(TRIM(mixed.c(1)->cd.ChannelName), "B");
+    EXPECT_TRUE(mixed.Said("At line 1 of file 't.json', '5' found where channel definition expected"));
+    EXPECT_TRUE(mixed.Said("At line 2 of file 't.json', 'junk' found where channel definition expected"));
+    EXPECT_TRUE(mixed.Said("At line 2 of file 't.json', '[' found where channel definition expected"));
+    EXPECT_TRUE(mixed.Said("At line 2 of file 't.json', 'true' found where channel definition expected"));
+    EXPECT_EQ(mixed.messages.size(), 4u);
+
     Read cut("{\"channel\": [ {\"name\": \"A\"}, {\"name\": \"B\"");
-    EXPECT_EQ(cut.channels.size(), 1u);
+    ASSERT_EQ(cut.channels.size(), 1u);
+    EXPECT_TRUE(cut.Said("At line 1 of file 't.json', the file ends inside channel 'B': the table is "
+                         "cut off and that channel is not read"));
+    Read after("{\"channel\": [ {\"name\": \"A\"}, {\"name\": \"B\"}");
+    EXPECT_EQ(after.channels.size(), 2u);
+    EXPECT_TRUE(after.Said("At line 1 of file 't.json', the file ends before the end of the channel "
+                           "list: the table is cut off"));
+    Read whole("{\"channel\": [ {\"name\": \"A\"} ]}");
+    EXPECT_TRUE(whole.messages.empty());
+
+    Read numbers("{\"channel\": [{\"name\": \"N1\", \"clientConnection\": {\"connection\": "
+                 "[{\"host\": \"h\", \"port\": 99999999999999999999}]}, \"connectionManagement\": "
+                 "{\"heartbeatInterval\": -5, \"sharingConversations\": 3, \"clientWeight\": \"12abc\","
+                 " \"keepAliveInterval\": 100000, \"localAddress\": {\"port\": 70000}}}]}");
+    ASSERT_EQ(numbers.channels.size(), 1u);
+    CHLDEF *n = numbers.c();
+    EXPECT_EQ(TRIM(n->cd.ConnectionName), "h");
+    EXPECT_TRUE(numbers.Said("At line 1 of file 't.json', value 99999999999999999999 of field 'port' in "
+                             "channel 'N1' is out of range (0 to 65535); the field is not set"));
+    EXPECT_EQ(n->cd.HeartbeatInterval, 1);           /* the default stays */
+    EXPECT_TRUE(numbers.Said("At line 1 of file 't.json', value -5 of field 'heartbeatInterval' in "
+                             "channel 'N1' is out of range (0 to 999999); the field is not set"));
+    EXPECT_EQ(n->cd.SharingConversations, 3);
+    EXPECT_EQ(n->cd.ClientChannelWeight, 0);
+    EXPECT_TRUE(numbers.Said("At line 1 of file 't.json', value '12abc' of field 'clientWeight' in "
+                             "channel 'N1' is not a number; the field is not set"));
+    EXPECT_EQ(n->cd.KeepAliveInterval, -1);
+    EXPECT_TRUE(numbers.Said("At line 1 of file 't.json', value 100000 of field 'keepAliveInterval' in "
+                             "channel 'N1' is out of range (-1 to 99999); the field is not set"));
+    EXPECT_EQ(TRIM(n->cd.LocalAddress), "");
+    EXPECT_EQ(numbers.messages.size(), 5u);
 }
 
 TEST(JsonReader, ConnectionsLocalAddressesAndWidths)
@@ -244,8 +292,8 @@ TEST(JsonReader, ValueTablesNumbersAndCompression)
 {
     Read r(Wrap("\"compression\": {\"header\": [\"system\", \"system\"], \"message\": "
                 "[\"RLE\", \"zlibhigh\", \"best\"]}, \"connectionManagement\": {\"affinity\": \"preferred\","
-                "\"defaultReconnect\": 3, \"keepAliveInterval\": \"auto\", \"clientWeight\": \"12abc\","
-                "\"heartbeatInterval\": 99999999999999}"));
+                "\"defaultReconnect\": 3, \"keepAliveInterval\": \"auto\", \"clientWeight\": \"12\","
+                "\"heartbeatInterval\": 999999}"));
     CHLDEF *c = r.c();
     EXPECT_EQ(c->cd.HdrCompList[0], 8);
     EXPECT_EQ(c->cd.HdrCompList[1], -1);
@@ -258,7 +306,7 @@ TEST(JsonReader, ValueTablesNumbersAndCompression)
     EXPECT_EQ(c->cd.DefReconnect, 3);
     EXPECT_EQ(c->cd.KeepAliveInterval, -1);
     EXPECT_EQ(c->cd.ClientChannelWeight, 12);
-    EXPECT_EQ(c->cd.HeartbeatInterval, INT32_MAX);
+    EXPECT_EQ(c->cd.HeartbeatInterval, 999999);
 
     std::string seventeen;
     for (int i = 0; i < 17; i++)

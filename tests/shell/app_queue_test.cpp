@@ -119,41 +119,10 @@ TEST(AppQueue, StartupOptionsOpenTheirQueueOrSayWhatIsWrong)
 
 /* ---- a message opened from the frame's message list ---- */
 
-typedef void (*MQCONN_FN)(PMQCHAR, PMQHCONN, PMQLONG, PMQLONG);
-typedef void (*MQPUT1_FN)(MQHCONN, PMQVOID, PMQVOID, PMQVOID, MQLONG, PMQVOID, PMQLONG, PMQLONG);
-typedef void (*MQDISC_FN)(PMQHCONN, PMQLONG, PMQLONG);
-
 /* Texts put on a queue of RAVOLT.DEMO through the stand-in's MQI. */
 static bool PutTexts(const char *queue, std::initializer_list<const char *> texts)
 {
-    HMODULE mqm = GetModuleHandleA("mqm.dll");
-    auto conn = mqm ? (MQCONN_FN)GetProcAddress(mqm, "MQCONN") : nullptr;
-    auto put1 = mqm ? (MQPUT1_FN)GetProcAddress(mqm, "MQPUT1") : nullptr;
-    auto disc = mqm ? (MQDISC_FN)GetProcAddress(mqm, "MQDISC") : nullptr;
-    if (!conn || !put1 || !disc)
-        return false;
-    MQCHAR qm[MQ_Q_MGR_NAME_LENGTH];
-    memset(qm, ' ', sizeof qm);
-    memcpy(qm, "RAVOLT.DEMO", 11);
-    MQHCONN h = 0;
-    MQLONG cc = 0, rc = 0;
-    conn(qm, &h, &cc, &rc);
-    if (cc == MQCC_FAILED)
-        return false;
-    bool ok = true;
-    for (const char *text : texts) {
-        MQOD od = { MQOD_DEFAULT };
-        MQMD md = { MQMD_DEFAULT };
-        MQPMO pmo = { MQPMO_DEFAULT };
-        memset(od.ObjectName, ' ', sizeof od.ObjectName);
-        memcpy(od.ObjectName, queue, strlen(queue));
-        memcpy(md.Format, MQFMT_STRING, MQ_FORMAT_LENGTH);
-        pmo.Options = MQPMO_NO_SYNCPOINT;
-        put1(h, &od, &md, &pmo, (MQLONG)strlen(text), (PMQVOID)text, &cc, &rc);
-        ok = ok && cc == MQCC_OK;
-    }
-    disc(&h, &cc, &rc);
-    return ok;
+    return AppPut("RAVOLT.DEMO", queue, texts);
 }
 
 /* The first descendant window of a class. */

@@ -13,6 +13,7 @@
 #include "loccache.h"
 #include "locstore.h"
 #include "mqsim.h"
+#include "mqi.h"
 #include "mq/mqbind.h"
 #include "mq/pcf.h"
 #include "mq/command/command.h"
@@ -119,6 +120,44 @@ QMS *AppDemo(void)
 std::string AppConfigDir(void)
 {
     return configDir;
+}
+
+/* ---- messages put from outside ---- */
+
+typedef void (*MQCONN_FN)(PMQCHAR, PMQHCONN, PMQLONG, PMQLONG);
+typedef void (*MQPUT1_FN)(MQHCONN, PMQVOID, PMQVOID, PMQVOID, MQLONG, PMQVOID, PMQLONG, PMQLONG);
+typedef void (*MQDISC_FN)(PMQHCONN, PMQLONG, PMQLONG);
+
+bool AppPut(const char *qmgr, const char *queue, std::initializer_list<const char *> texts)
+{
+    HMODULE mqm = GetModuleHandleA("mqm.dll");
+    auto conn = mqm ? (MQCONN_FN)GetProcAddress(mqm, "MQCONN") : nullptr;
+    auto put1 = mqm ? (MQPUT1_FN)GetProcAddress(mqm, "MQPUT1") : nullptr;
+    auto disc = mqm ? (MQDISC_FN)GetProcAddress(mqm, "MQDISC") : nullptr;
+    if (!conn || !put1 || !disc)
+        return false;
+    MQCHAR qm[MQ_Q_MGR_NAME_LENGTH];
+    memset(qm, ' ', sizeof qm);
+    memcpy(qm, qmgr, strnlen(qmgr, sizeof qm));
+    MQHCONN h = 0;
+    MQLONG cc = 0, rc = 0;
+    conn(qm, &h, &cc, &rc);
+    if (cc == MQCC_FAILED)
+        return false;
+    bool ok = true;
+    for (const char *text : texts) {
+        MQOD od = { MQOD_DEFAULT };
+        MQMD md = { MQMD_DEFAULT };
+        MQPMO pmo = { MQPMO_DEFAULT };
+        memset(od.ObjectName, ' ', sizeof od.ObjectName);
+        memcpy(od.ObjectName, queue, strlen(queue));
+        memcpy(md.Format, MQFMT_STRING, MQ_FORMAT_LENGTH);
+        pmo.Options = MQPMO_NO_SYNCPOINT;
+        put1(h, &od, &md, &pmo, (MQLONG)strlen(text), (PMQVOID)text, &cc, &rc);
+        ok = ok && cc == MQCC_OK;
+    }
+    disc(&h, &cc, &rc);
+    return ok;
 }
 
 /* ---- the refresh worker ---- */

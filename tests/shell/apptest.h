@@ -7,6 +7,7 @@
 #include <windows.h>
 
 #include <functional>
+#include <initializer_list>
 #include <string>
 #include <vector>
 
@@ -24,6 +25,10 @@ QMS *AppDemo(void);
 std::string AppConfigDir(void);
 /* MQSC against a stand-in queue manager of the test's home. */
 int AppMqsc(const char *qmgr, const std::string &text);
+
+/* Texts put on a queue of a stand-in queue manager through its MQI, as
+ * another program would. */
+bool AppPut(const char *qmgr, const char *queue, std::initializer_list<const char *> texts);
 
 /* The refreshes the shell asks for, recorded and handed on to the MQ
  * engine's refresh; the calls made. */

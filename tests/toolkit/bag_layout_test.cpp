@@ -223,6 +223,26 @@ TEST_F(Bag, PercentageAndPinnedSizes)
     EXPECT_EQ(BagSetPanePos(bag, pane[5], 10, 10, 0), BAGERR_NOTPANE);
 }
 
+/* An initial size given after the pane was added is in pixels, as one
+ * given when it is added: a remembered width comes back as it was. */
+TEST_F(Bag, AnInitialSizeSetLaterIsInPixels)
+{
+    BagPanePlacement pl = {};
+    pl.pctCx = 25;
+    Add(0, 0, 0, 1, 1, pl);
+    Add(1, 1, 0, 2, 1);
+    BagPanePlacement got;
+    ASSERT_EQ(BagGetPlacement(bag, pane[0], &got), 0);
+    got.initCx = 264;
+    got.pctCx = 0;
+    ASSERT_EQ(BagSetPlacement(bag, pane[0], &got), 0);
+    ASSERT_EQ(BagGetPlacement(bag, pane[0], &got), 0);
+    EXPECT_EQ(got.initCx, 264u);
+    ASSERT_EQ(BagValidate(bag), 0);
+    ASSERT_EQ(BagResize(bag, 0, 0, 1000, 300), 0);
+    EXPECT_EQ(Width(0), 264);
+}
+
 TEST_F(Bag, NotifiesTheParentOfMovedPanes)
 {
     Add(0, 0, 0, 1, 1);

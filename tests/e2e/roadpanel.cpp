@@ -1,0 +1,98 @@
+/* The queue-manager panel as the road leaves it: the frame made small
+ * by a user's drag and large again, after which a new frame and the next
+ * start still have a panel wide enough to read the queues; and a
+ * location set to connect automatically whose queue manager is stopped,
+ * tried again only every "autod" seconds. */
+#include "road.h"
+
+#include <set>
+#include <string>
+
+/* The width a road queue's line needs: its name in the dialog font and
+ * room for its icons. */
+static int ReadableWidth(HWND frame)
+{
+    HDC dc = GetDC(frame);
+    HGDIOBJ old = SelectObject(dc, GetStockObject(DEFAULT_GUI_FONT));
+    SIZE size = {};
+    GetTextExtentPoint32A(dc, "E2E.TARGET1", 11, &size);
+    SelectObject(dc, old);
+    ReleaseDC(frame, dc);
+    return size.cx + 32;
+}
+
+bool PanelReadable(HWND frame, std::string *why)
+{
+    HWND panel = E2EFindChild(frame, "RAVOLTQM", -1);
+    RECT rc = {};
+    if (!panel || !GetClientRect(panel, &rc)) {
+        *why = "the frame has no queue-manager panel";
+        return false;
+    }
+    int need = ReadableWidth(frame);
+    if (rc.right >= need)
+        return true;
+    *why = "the queue-manager panel is " + std::to_string(rc.right) + " pixels wide; a queue name needs " +
+           std::to_string(need);
+    return false;
+}
+
+/* The frame dragged small and back to its size: its panel reads again. */
+void SmallFrame(Road *r)
+{
+    const char *step = "small frame";
+    RECT was;
+    GetWindowRect(r->frame, &was);
+    MoveWindow(r->frame, was.left, was.top, 140, 300, TRUE);
+    Sleep(700);
+    E2EShot(r->frame, "road-08-small-frame");
+    MoveWindow(r->frame, was.left, was.top, was.right - was.left, was.bottom - was.top, TRUE);
+    Sleep(700);
+    std::string why;
+    if (!PanelReadable(r->frame, &why))
+        Fail(r, step, "made large again: " + why);
+    CheckQueues(r, step, nullptr, 0);
+}
+
+/* The configuration the next start reads: the stopped queue manager's
+ * location set to connect automatically, tried every autod seconds. */
+void AddStoppedLocation(Road *r, int autod)
+{
+    std::string path = r->config + "\\RAVOLT.CFG", text = FileText(path);
+    size_t ap = text.find("AP:");
+    size_t eol = ap == std::string::npos ? ap : text.find('\n', ap);
+    if (eol == std::string::npos) {
+        Fail(r, "stopped location", "the configuration written has no AP: block");
+        return;
+    }
+    const char *nl = eol > 0 && text[eol - 1] == '\r' ? "\r\n" : "\n";
+    text.insert(eol + 1, "autod=" + std::to_string(autod) + nl);
+    text += std::string(nl) + "QM:E2ESTOPPED \"E2ESTOPPED\" 0 0 auto" + nl;
+    FILE *f = fopen(path.c_str(), "wb");
+    if (!f || fwrite(text.data(), 1, text.size(), f) != text.size())
+        Fail(r, "stopped location", "cannot write " + path);
+    if (f)
+        fclose(f);
+}
+
+/* The connection attempts seen over seconds: each failed one says so on
+ * the panel's status line, stamped with its time of day. */
+void StoppedLocationTries(Road *r, int autod, int seconds)
+{
+    const char *step = "stopped location";
+    std::set<std::string> seen;
+    for (int waited = 0; waited < seconds * 1000; waited += 100) {
+        std::string s = Status(r);
+        if (s.find("E2ESTOPPED") != std::string::npos)
+            seen.insert(s);
+        Sleep(100);
+    }
+    int most = seconds / autod + 1, least = seconds / autod - 1;
+    int n = (int)seen.size();
+    if (n < least || n > most)
+        Fail(r, step, std::to_string(n) + " connection attempts in " + std::to_string(seconds) +
+                          " s with autod=" + std::to_string(autod) + " (between " + std::to_string(least) +
+                          " and " + std::to_string(most) + " expected)");
+    else
+        fprintf(stderr, "e2e: %d connection attempts in %d s with autod=%d\n", n, seconds, autod);
+}
