@@ -1,8 +1,8 @@
 /* Fuzz target: the configuration file (profile and location blocks) read
  * at start-up and written at exit, three times over: what the program
- * writes must read back to itself, so the second and the third writing
- * are the same bytes.  A damaged file may lose what it cannot hold, but
- * never what the program wrote. */
+ * writes must read back to itself, so the three writings are the same
+ * bytes.  A damaged file may lose what it cannot hold, but never what
+ * the program wrote. */
 #include "fuzz.h"
 
 #include <cstdio>
@@ -62,16 +62,20 @@ void Run(const uint8_t *data, size_t size)
         fwrite(data, 1, size, f);
         fclose(f);
     }
-    StartAndExit();
-    std::string second = StartAndExit();
-    std::string third = StartAndExit();
-    if (second != third) {
+    std::string writings[3];
+    for (std::string &w : writings)
+        w = StartAndExit();
+    for (int i = 1; i < 3; i++) {
+        const std::string &a = writings[i - 1], &b = writings[i];
+        if (a == b)
+            continue;
         size_t at = 0;
-        while (at < second.size() && at < third.size() && second[at] == third[at])
+        while (at < a.size() && at < b.size() && a[at] == b[at])
             at++;
         size_t from = at > 80 ? at - 80 : 0;
         FuzzFail("a written configuration reads back differently",
-                 "second writing [" + second.substr(from, 160) + "]\nthird writing [" + third.substr(from, 160) + "]");
+                 "writing " + std::to_string(i) + " [" + a.substr(from, 160) + "]\nwriting " + std::to_string(i + 1) +
+                     " [" + b.substr(from, 160) + "]");
     }
     EmptyLocations();
     PrfSetDefaults();
