@@ -7,7 +7,8 @@
  *             [-artifact_prefix=P] [FOLDER...]     fuzz
  *   fuzz_NAME FILE...                              run each file once
  * A fault (sanitizer report, FuzzFail, a run longer than -timeout) keeps
- * the input as P + "crash-<hash>" (or "timeout-<hash>"). */
+ * the input as P + "crash-<hash>" (or "timeout-<hash>") and ends the
+ * program with exit code 77. */
 #include "fuzz.h"
 
 #include <chrono>
@@ -70,17 +71,22 @@ void Keep(const char *kind)
     Current = nullptr;
 }
 
-void OnFault(void) { Keep("crash"); }
+/* A fault ends the program with the coverage-guided fuzzer's code for
+ * one, once its report is out and the input kept. */
+enum { FAULT_EXIT = 77 };
+
+void OnFault(void)
+{
+    Keep("crash");
+    _exit(FAULT_EXIT);
+}
 
 void OnSignal(int sig)
 {
-    Keep(sig == SIGALRM ? "timeout" : "crash");
-    if (sig == SIGALRM) {
+    if (sig == SIGALRM)
         fprintf(stderr, "fuzz: FAULT: one run took longer than its time-out\n");
-        _exit(70);
-    }
-    signal(sig, SIG_DFL);
-    raise(sig);
+    Keep(sig == SIGALRM ? "timeout" : "crash");
+    _exit(FAULT_EXIT);
 }
 
 struct Rng {
