@@ -4,7 +4,7 @@
  * or the count is spent.  It takes the coverage-guided fuzzer's options
  * it needs, so scripts/fuzz and the tests call both alike:
  *   fuzz_NAME [-max_total_time=S] [-runs=N] [-seed=N] [-timeout=S]
- *             [-artifact_prefix=P] [FOLDER...]     fuzz
+ *             [-artifact_prefix=P] [-dict=FILE] [FOLDER...]     fuzz
  *   fuzz_NAME FILE...                              run each file once
  * A fault (sanitizer report, FuzzFail, a run longer than -timeout) keeps
  * the input as P + "crash-<hash>" (or "timeout-<hash>") and ends the
@@ -41,8 +41,38 @@ struct Options {
     uint64_t seed = 0;
     int timeout = 30;
     std::string prefix = "./";
+    std::string dict;
     std::vector<std::string> paths;
 };
+
+/* Words the mutations put in: a dictionary file's quoted entries (one a
+ * line, "\\", "\"" and "\xNN" escapes, "#" comments). */
+std::vector<std::string> Words;
+
+void ReadDictionary(const std::string &path)
+{
+    std::ifstream f(path);
+    if (!f) {
+        fprintf(stderr, "fuzz: dictionary %s missing\n", path.c_str());
+        exit(2);
+    }
+    std::string line;
+    while (std::getline(f, line)) {
+        size_t open = line.find('"'), close = line.rfind('"');
+        if (line.empty() || line[0] == '#' || open == std::string::npos || close <= open)
+            continue;
+        std::string w;
+        for (size_t i = open + 1; i < close; i++) {
+            if (line[i] != '\\' || i + 1 >= close)
+                w += line[i];
+            else if (line[i + 1] == 'x' && i + 3 < close)
+                w += (char)strtol(line.substr(i + 2, 2).c_str(), nullptr, 16), i += 3;
+            else
+                w += line[++i];
+        }
+        Words.push_back(w);
+    }
+}
 
 /* The input being run, kept for the fault handlers. */
 const std::string *Current;
@@ -129,7 +159,7 @@ std::string Mutate(Rng &r, const std::string &in, const std::vector<std::string>
             continue;
         }
         size_t at = r.Below(b.size());
-        switch (r.Below(10)) {
+        switch (r.Below(Words.empty() ? 10 : 12)) {
         case 0: b[at] = (char)r.Next(); break;
         case 1: b[at] ^= (char)(1u << r.Below(8)); break;
         case 2: b.erase(at, 1 + r.Below(r.Below(4) ? 8 : 256)); break;
@@ -150,9 +180,15 @@ std::string Mutate(Rng &r, const std::string &in, const std::vector<std::string>
             break;
         }
         case 8: b.resize(at); break;
-        default: {                               /* two bytes swapped */
+        case 9: {                                /* two bytes swapped */
             size_t other = r.Below(b.size());
             std::swap(b[at], b[other]);
+            break;
+        }
+        case 10: b.insert(at, Words[r.Below(Words.size())]); break;
+        default: {                               /* a word over the bytes there */
+            const std::string &w = Words[r.Below(Words.size())];
+            b.replace(at, std::min(w.size(), b.size() - at), w);
         }
         }
         if (b.size() > 1 << 20)
@@ -197,6 +233,8 @@ Options Parse(int argc, char **argv)
             o.timeout = atoi(v);
         else if (const char *v = value("-artifact_prefix="))
             o.prefix = v;
+        else if (const char *v = value("-dict="))
+            o.dict = v;
         else if (a[0] == '-')
             fprintf(stderr, "fuzz: option %s ignored\n", a.c_str());
         else
@@ -211,6 +249,8 @@ int main(int argc, char **argv)
 {
     Options o = Parse(argc, argv);
     Prefix = o.prefix;
+    if (!o.dict.empty())
+        ReadDictionary(o.dict);
     LLVMFuzzerInitialize(&argc, &argv);
     FuzzBeforeFail = OnFault;
 #ifdef HAVE_DEATH_CALLBACK
