@@ -30,9 +30,11 @@ int MQSCListKeyword(const uint8_t *caps, const char *keyword)
     return 0;
 }
 
-void MQSCNextKeyword(const uint8_t *caps, const char **position, int32_t *remaining, char *keyword,
-                     char *value, int32_t valueSize)
+/* MQSCNextKeyword, with the lengths of the keyword and the value. */
+static void NextItem(const uint8_t *caps, const char **position, int32_t *remaining, char *keyword,
+                     int32_t *keywordLength, char *value, int32_t valueSize, int32_t *valueLength)
 {
+    *valueLength = 0;
     const char *p = *position;
     const char *end = p + (*remaining > 0 ? *remaining : 0);
     keyword[0] = value[0] = 0;
@@ -45,8 +47,10 @@ void MQSCNextKeyword(const uint8_t *caps, const char **position, int32_t *remain
         p++;
     }
     keyword[k] = 0;
+    *keywordLength = k;
     if (k && MQSCListKeyword(caps, keyword) && p < end && *p == '(') {
         CmdCopy(value, "Dummy", (size_t)valueSize + 1);
+        *valueLength = (int32_t)strlen(value);
     } else if (p < end && *p == '(') {
         p++;
         while (p < end && *p == ' ')
@@ -88,9 +92,17 @@ void MQSCNextKeyword(const uint8_t *caps, const char **position, int32_t *remain
         if (!v)
             value[v++] = ' ';
         value[v] = 0;
+        *valueLength = v;
     }
     *remaining -= (int32_t)(p - *position);
     *position = p;
+}
+
+void MQSCNextKeyword(const uint8_t *caps, const char **position, int32_t *remaining, char *keyword,
+                     char *value, int32_t valueSize)
+{
+    int32_t k, v;
+    NextItem(caps, position, remaining, keyword, &k, value, valueSize, &v);
 }
 
 /* The span of a list keyword's parenthesised value, the position moved
@@ -345,14 +357,14 @@ static int Candidate(const FORMINDEX *x, const PCFFieldEntry *e, const uint8_t *
 
 /* The field of a keyword (empty: a bare word) and the row its value names. */
 static const PCFFieldEntry *FindField(const PCFFieldEntry *list, const FORMINDEX *x, const uint8_t *caps,
-                                      const char *keyword, const char *value, const PCFValueDef **row)
+                                      const char *keyword, int32_t keywordLength, const char *value, size_t n,
+                                      const PCFValueDef **row)
 {
     *row = nullptr;
     const PCFFieldEntry *kept = nullptr;
-    size_t n = strlen(value);
     if (x && *keyword) {
         FORM key = {};
-        CmdCopy(key.word, keyword, sizeof key.word);
+        memcpy(key.word, keyword, (size_t)(keywordLength < MQSC_KEYWORD_SIZE ? keywordLength : MQSC_KEYWORD_SIZE));
         unsigned char first = (unsigned char)key.word[0];
         uint32_t lo = x->formStart[first], hi = x->formStart[first + 1];
         while (lo < hi) {
@@ -548,6 +560,12 @@ void PCFMQSCValues(const uint8_t *caps, char *unhandled, MQSCPcf *state, const c
     h->Type = MQCFT_RESPONSE;
     h->MsgSeqNumber = state->replies ? (MQLONG)state->replies - 1 : 0;
     h->Control = 0;
+    /* a zero byte ends the text: the lengths below are then the strings' */
+    if (textLength > 0) {
+        const void *zero = memchr(text, 0, (size_t)textLength);
+        if (zero)
+            textLength = (int32_t)((const char *)zero - text);
+    }
     const char *p = text;
     int32_t left = textLength;
     if (left > 0 && *p != ' ')
@@ -566,18 +584,22 @@ void PCFMQSCValues(const uint8_t *caps, char *unhandled, MQSCPcf *state, const c
     const PCFFieldEntry *fields = def ? (def->detail ? def->detail : def->fields) : nullptr;
     const FORMINDEX *index = fields && IndexLookups.load(std::memory_order_relaxed) ? IndexOf(fields) : nullptr;
     for (;;) {
-        MQSCNextKeyword(caps, &p, &left, keyword, value, valueSize);
-        if (!keyword[0] && !value[0])
+        int32_t keywordLength, valueLength;
+        NextItem(caps, &p, &left, keyword, &keywordLength, value, valueSize, &valueLength);
+        if (!keywordLength && !valueLength)
             break;
         const char *list = value;
-        int32_t listLength = (int32_t)strlen(value);
-        if (!strcmp(value, "Dummy") && left > 0 && *p == '(')
+        int32_t listLength = valueLength;
+        if (valueLength == 5 && !memcmp(value, "Dummy", 5) && left > 0 && *p == '(')
             ListSpan(&p, &left, &list, &listLength);
-        if (!value[0]) {
+        if (!valueLength) {
             CmdCopy(value, keyword, (size_t)valueSize + 1);
+            valueLength = (int32_t)strlen(value);
             keyword[0] = 0;
+            keywordLength = 0;
         }
-        x.entry = fields ? FindField(fields, index, caps, keyword, value, &x.row) : nullptr;
+        x.entry = fields ? FindField(fields, index, caps, keyword, keywordLength, value, (size_t)valueLength, &x.row)
+                         : nullptr;
         if (x.entry)
             WriteField(&x, value, list, listLength);
         else if (unhandled)
