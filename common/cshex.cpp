@@ -4,6 +4,9 @@
 #include "cscodepage.h"
 
 #include <cstring>
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
 
 static const char hexDigits[] = "0123456789ABCDEF";
 
@@ -19,6 +22,85 @@ struct HexPairs {
     }
 };
 static constexpr HexPairs hexPairs;
+
+/* The character column's view of every byte value: itself when printable,
+ * else ".". */
+struct Shown {
+    char c[256];
+    constexpr Shown() : c()
+    {
+        for (int b = 0; b < 256; b++)
+            c[b] = b >= 0x20 && b < 0x7F ? (char)b : '.';
+    }
+};
+static constexpr Shown shown;
+
+/* Bytes as they lie in memory, gathered into a word: its lowest byte
+ * first on a little-endian machine, else its highest. */
+static inline uint64_t Place(uint64_t value, int byteIndex)
+{
+#if defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_BIG_ENDIAN__
+    return value << (8 * (7 - byteIndex));
+#else
+    return value << (8 * byteIndex);
+#endif
+}
+
+/* The eight hex digits of four bytes, in the order they are written. */
+static inline uint64_t Pairs4(const unsigned char *b)
+{
+    uint64_t v = 0;
+    for (int i = 0; i < 4; i++) {
+        v |= Place((unsigned char)hexPairs.pair[b[i]][0], 2 * i);
+        v |= Place((unsigned char)hexPairs.pair[b[i]][1], 2 * i + 1);
+    }
+    return v;
+}
+
+#ifdef __SSE2__
+/* The hex digits of the first fours * 4 bytes of v (4 or 2) at out; with
+ * groups a blank before each four (the first only when lead is set).  The
+ * position after them. */
+static inline char *Digits(__m128i v, int fours, char *out, int lead, int groups)
+{
+    const __m128i low = _mm_set1_epi8(15), nine = _mm_set1_epi8(9), zero = _mm_set1_epi8('0');
+    const __m128i letters = _mm_set1_epi8('A' - '0' - 10);
+    __m128i hi = _mm_and_si128(_mm_srli_epi16(v, 4), low), lo = _mm_and_si128(v, low);
+    hi = _mm_add_epi8(_mm_add_epi8(hi, zero), _mm_and_si128(_mm_cmpgt_epi8(hi, nine), letters));
+    lo = _mm_add_epi8(_mm_add_epi8(lo, zero), _mm_and_si128(_mm_cmpgt_epi8(lo, nine), letters));
+    __m128i first = _mm_unpacklo_epi8(hi, lo), second = _mm_unpackhi_epi8(hi, lo);
+    if (!groups) {
+        _mm_storeu_si128((__m128i *)out, first);
+        if (fours == 4)
+            _mm_storeu_si128((__m128i *)(out + 16), second);
+        return out + 8 * fours;
+    }
+    const __m128i halves[4] = { first, _mm_srli_si128(first, 8), second, _mm_srli_si128(second, 8) };
+    for (int g = 0; g < fours; g++) {
+        if (lead || g)
+            *out++ = ' ';
+        _mm_storel_epi64((__m128i *)out, halves[g]);
+        out += 8;
+    }
+    return out;
+}
+
+/* The character column's view of the bytes of v. */
+static inline __m128i ShownBytes(__m128i v)
+{
+    __m128i ok = _mm_and_si128(_mm_cmpgt_epi8(v, _mm_set1_epi8(0x1F)), _mm_cmplt_epi8(v, _mm_set1_epi8(0x7F)));
+    return _mm_or_si128(_mm_and_si128(ok, v), _mm_andnot_si128(ok, _mm_set1_epi8('.')));
+}
+#endif
+
+/* The character column of eight bytes. */
+static inline uint64_t Shown8(const unsigned char *b)
+{
+    uint64_t v = 0;
+    for (int i = 0; i < 8; i++)
+        v |= Place((unsigned char)shown.c[b[i]], i);
+    return v;
+}
 
 /* 0-15 for a hex digit of either case, else -1. */
 static int HexValue(char c)
@@ -80,14 +162,31 @@ int UTHexDumpLine(const unsigned char *bytes, int count, int width, char *out,
         memset(out, ' ', (size_t)(charStart + width));
 
     char *p = out;
-    for (int i = 0; i < count; i++) {
+    int i = 0;
+#ifdef __SSE2__
+    /* sixteen bytes at a time, then groups of four, then the bytes left */
+    for (; i + 16 <= count; i += 16)
+        p = Digits(_mm_loadu_si128((const __m128i *)(bytes + i)), 4, p, groups && i, groups);
+    if (i + 8 <= count) {
+        p = Digits(_mm_loadl_epi64((const __m128i *)(bytes + i)), 2, p, groups && i, groups);
+        i += 8;
+    }
+#endif
+    for (; i + 4 <= count; i += 4) {
+        if (groups && i)
+            *p++ = ' ';
+        uint64_t digits = Pairs4(bytes + i);
+        memcpy(p, &digits, 8);
+        p += 8;
+    }
+    for (; i < count; i++) {
         if (groups && i && i % 4 == 0)
             *p++ = ' ';
         memcpy(p, hexPairs.pair[bytes[i]], 2);
         p += 2;
     }
-    for (int i = count; i < width; i++) {     /* missing bytes: two blanks each */
-        if (groups && i && i % 4 == 0 && gap)
+    for (int j = count; j < width; j++) {     /* missing bytes: two blanks each */
+        if (groups && j && j % 4 == 0 && gap)
             *p++ = ' ';
         *p++ = ' ';
         *p++ = ' ';
@@ -100,10 +199,22 @@ int UTHexDumpLine(const unsigned char *bytes, int count, int width, char *out,
             CSMakePrintable((unsigned char *)c, bytes, count);
             translated = 1;
         }
-        for (int i = 0; i < count; i++) {
-            unsigned char b = translated ? (unsigned char)c[i] : bytes[i];
-            c[i] = Printable(b) ? (char)b : '.';
+        const unsigned char *from = translated ? (const unsigned char *)c : bytes;
+        int k = 0;
+#ifdef __SSE2__
+        for (; k + 16 <= count; k += 16)
+            _mm_storeu_si128((__m128i *)(c + k), ShownBytes(_mm_loadu_si128((const __m128i *)(from + k))));
+        if (k + 8 <= count) {
+            _mm_storel_epi64((__m128i *)(c + k), ShownBytes(_mm_loadl_epi64((const __m128i *)(from + k))));
+            k += 8;
         }
+#endif
+        for (; k + 8 <= count; k += 8) {
+            uint64_t eight = Shown8(from + k);
+            memcpy(c + k, &eight, 8);
+        }
+        for (; k < count; k++)
+            c[k] = shown.c[from[k]];
         p = c + count;
     }
     if (!(flags & UTHEX_NOTERM))

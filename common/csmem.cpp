@@ -4,37 +4,70 @@
 #include "cslock.h"
 #include "cstrace.h"
 
+#include <atomic>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
 #define MEM_HEADER 48
-#define MEM_EXTRA 52             /* header + 4 spare bytes after the data */
+#define MEM_EXTRA 52             /* what a block counts: header + 4 spare bytes */
 #define MEM_SMALL 300
 #define MEM_STEP_LIMIT 512000u
 
+/* The spare bytes after the data are left out where the address sanitizer
+ * watches: a write just past a block is then reported, not absorbed. */
+#if defined(__SANITIZE_ADDRESS__)
+#define MEM_SPARE 0
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define MEM_SPARE 0
+#endif
+#endif
+#ifndef MEM_SPARE
+#define MEM_SPARE 4
+#endif
+
 static_assert(sizeof(CSMEMHEADER) == MEM_HEADER, "block header is 48 bytes");
 
-static CSMEMSTATS stats;
+/* The statistics are atomic: a plain allocate and free take no lock. */
+static std::atomic<int64_t> statBlocks, statBytes, statHighWater;
+static std::atomic<uint32_t> statSequence;
 
-/* Tests: allocations of one tag that are refused (under lock 0). */
+/* Tests: allocations of one tag that are refused (under lock 0); the
+ * count is read without the lock first, so that the common path never
+ * takes it. */
 static char failTag[32];
-static int failCount;
+static std::atomic<int> failCount;
 
 void CSMemFailTag(const char *tag, int count)
 {
     CSLockGlobal(CSLOCK_MEMORY);
     snprintf(failTag, sizeof failTag, "%s", tag ? tag : "");
-    failCount = count > 0 ? count : 0;
+    failCount.store(count > 0 ? count : 0);
     CSUnlockGlobal(CSLOCK_MEMORY);
 }
 
 static int refused(const char *tag)
 {
-    if (!failCount || !tag || strcmp(tag, failTag))
+    if (failCount.load(std::memory_order_relaxed) == 0 || !tag)
         return 0;
-    failCount--;
-    return 1;
+    CSLockGlobal(CSLOCK_MEMORY);
+    int refuse = failCount.load() > 0 && strcmp(tag, failTag) == 0;
+    if (refuse)
+        failCount.fetch_sub(1);
+    CSUnlockGlobal(CSLOCK_MEMORY);
+    return refuse;
+}
+
+/* Counts a block handed out: its sequence number. */
+static uint32_t CountBlock(uint32_t total)
+{
+    statBlocks.fetch_add(1, std::memory_order_relaxed);
+    int64_t bytes = statBytes.fetch_add(total, std::memory_order_relaxed) + total;
+    int64_t high = statHighWater.load(std::memory_order_relaxed);
+    while (bytes > high && !statHighWater.compare_exchange_weak(high, bytes, std::memory_order_relaxed))
+        ;
+    return statSequence.fetch_add(1, std::memory_order_relaxed);
 }
 
 void *CSGetMem(size_t size, const char *tag)
@@ -42,31 +75,26 @@ void *CSGetMem(size_t size, const char *tag)
     int tracing = CSTraceIsOn();
     if (tracing)
         CSTraceEntry("CSGetMem");
-    CSLockGlobal(CSLOCK_MEMORY);
     CSMEMHEADER *h = nullptr;
     /* The total is kept in 32 bits: larger requests are refused. */
     if (size <= (size_t)UINT32_MAX - MEM_EXTRA && !refused(tag)) {
         size_t total = size + MEM_EXTRA;
+        size_t length = size + MEM_HEADER + MEM_SPARE;
         uint32_t cls = 2;
         if (total < MEM_SMALL) {
-            h = (CSMEMHEADER *)malloc(total);
+            h = (CSMEMHEADER *)malloc(length);
             cls = 1;
         }
         if (!h) {
-            h = (CSMEMHEADER *)malloc(total);
+            h = (CSMEMHEADER *)malloc(length);
             cls = 2;
         }
         if (h) {
             h->total = (uint32_t)total;
             h->cls = cls;
-            h->sequence = stats.sequence++;
-            stats.blocks++;
-            stats.bytes += (int64_t)total;
-            if (stats.bytes > stats.highWater)
-                stats.highWater = stats.bytes;
+            h->sequence = CountBlock((uint32_t)total);
         }
     }
-    CSUnlockGlobal(CSLOCK_MEMORY);
     void *block = h ? (char *)h + MEM_HEADER : nullptr;
     if (tracing) {
         CSTrace(1, "CSGetMem Ptr:%p\n", block);
@@ -83,11 +111,9 @@ void CSFreeMem(void *block)
         CSTrace(1, "CSFreeMem Ptr:%p\n", block);
     }
     CSMEMHEADER *h = (CSMEMHEADER *)((char *)block - MEM_HEADER);
-    CSLockGlobal(CSLOCK_MEMORY);
-    stats.bytes -= h->total;
-    stats.blocks--;
+    statBytes.fetch_sub(h->total, std::memory_order_relaxed);
+    statBlocks.fetch_sub(1, std::memory_order_relaxed);
     free(h);
-    CSUnlockGlobal(CSLOCK_MEMORY);
     if (tracing)
         CSTraceExit("CSFreeMem", 0);
 }
@@ -103,9 +129,10 @@ void CSFreeMemAndClear(void *slot)
 
 void CSMemStats(CSMEMSTATS *out)
 {
-    CSLockGlobal(CSLOCK_MEMORY);
-    *out = stats;
-    CSUnlockGlobal(CSLOCK_MEMORY);
+    out->blocks = statBlocks.load();
+    out->bytes = statBytes.load();
+    out->highWater = statHighWater.load();
+    out->sequence = statSequence.load();
 }
 
 /* New block size for a buffer of `size` that needs `needed` more bytes;

@@ -1,7 +1,7 @@
 /* Tagged memory: every dynamic block of the program comes from CSGetMem
  * and goes back through CSFreeMem.  Each block carries a 48-byte header in
  * front of the address handed out; the allocator keeps process-wide
- * statistics under global lock 0.
+ * statistics in atomic counters (no lock on its common path).
  *
  * Also here: the growing cursor buffer (CSBufferReserve) and the CSSTATIC
  * pool from which small pieces are carved and released all at once. */
@@ -12,7 +12,7 @@
 
 /* Header in front of every block (48 bytes). */
 struct CSMEMHEADER {
-    uint32_t total;      /* requested size + 52 */
+    uint32_t total;      /* requested size + 52 (4 spare bytes counted) */
     uint32_t cls;        /* 1 small block, first attempt; 2 otherwise */
     uint32_t sequence;   /* global sequence number when handed out */
     uint32_t spare[9];
@@ -36,7 +36,7 @@ void CSFreeMem(void *block);
 /* slot is the address of a pointer variable (of any pointer type): when the
  * pointer is not null, frees the block and sets the pointer to null. */
 void CSFreeMemAndClear(void *slot);
-/* Copy of the statistics, taken under global lock 0. */
+/* Copy of the statistics (each counter exact, read without a lock). */
 void CSMemStats(CSMEMSTATS *stats);
 
 /* Growing cursor buffer; the caller keeps a cursor beside it. */

@@ -325,6 +325,8 @@ static int PairRecord(FillCtx *c, const PCFFieldDef *f, const uint8_t *from, con
     return 1;
 }
 
+#define SCAN_COLUMNS 256
+
 /* The end of the row whose parameters start at the walk's position,
  * noting on the way the parameter that answers each column (the first
  * with its id before a delimiter; found may be null).  0 with rowEnd set,
@@ -332,9 +334,13 @@ static int PairRecord(FillCtx *c, const PCFFieldDef *f, const uint8_t *from, con
 static int RowExtent(FillCtx *c, PCFWALK *w, const uint8_t **rowEnd, PCFPARM *found)
 {
     PCFPARM p;
-    int searching = found != nullptr;
-    for (int i = 0; searching && i < c->ncolumns; i++)
+    int searching = found != nullptr, missing = 0;
+    uint32_t ids[SCAN_COLUMNS];             /* the columns' ids, read once a row */
+    for (int i = 0; searching && i < c->ncolumns; i++) {
         found[i].start = nullptr;
+        ids[i] = c->columns[i].field ? c->columns[i].field->attrId : 0;
+        missing++;
+    }
     for (;;) {
         const uint8_t *before = w->pos;
         if (!PCFWalkNext(w, &p)) {
@@ -359,9 +365,12 @@ static int RowExtent(FillCtx *c, PCFWALK *w, const uint8_t **rowEnd, PCFPARM *fo
         default:
             return PCFTypeError(p.type);
         }
-        for (int i = 0; searching && i < c->ncolumns; i++)
-            if (!found[i].start && c->columns[i].field->attrId == (uint32_t)p.id)
+        /* once every column has its parameter the rest is only walked */
+        for (int i = 0; searching && missing && i < c->ncolumns; i++)
+            if (ids[i] == (uint32_t)p.id && !found[i].start) {
                 found[i] = p;
+                missing--;
+            }
     }
 }
 
@@ -385,7 +394,6 @@ static void Restart(FillCtx *c)
         memcpy(parts.columns, c->columns, sizeof(PCFLISTENTRY) * (size_t)c->ncolumns);
 }
 
-#define SCAN_COLUMNS 256
 
 /* Builds one row from the parameters between from and to, with the
  * parameters found for its columns (null: each column searches); 0 or 1. */

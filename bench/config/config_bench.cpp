@@ -4,7 +4,10 @@
  * with plain stdio calls, in the same run.  The rewrite's flush, backup
  * and replace are timed apart from the writing, and the read's loading
  * apart from its parsing.  Means of the rounds, then the best round of
- * each side.  Usage: config_bench [dir] [rounds]. */
+ * each side.  Usage: config_bench [N] [dir] [rounds] [--check]
+ * (10,000 locations by default; targets: the whole write within 5 x,
+ * the writing and the read within 3 x the plain calls). */
+#include "benchcheck.h"
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -89,13 +92,15 @@ static void keep_best(double *best, double value)
 
 int main(int argc, char **argv)
 {
-    std::string dir = argc > 1 ? argv[1] : ".";
-    int rounds = argc > 2 ? atoi(argv[2]) : 5;
+    BenchTakeCheck(&argc, argv);
+    int count = (int)BenchCount(argc, argv, 1, 10000);
+    std::string dir = argc > 2 ? argv[2] : ".";
+    int rounds = (int)BenchCount(argc, argv, 3, 5);
     snprintf(ConfigFile, sizeof ConfigFile, "%s/BENCH.CFG", dir.c_str());
     std::string copy = dir + "/PLAIN.CFG", bak = dir + "/BENCH.BAK", scratch = dir + "/SCRATCH.CFG";
     remove(ConfigFile);
     PrfLoadText(profile, sizeof profile - 1);
-    add_locations(10000);
+    add_locations(count);
     CfgStatus = CFG_STATUS_READ;
     Times t = {};
     Best b;
@@ -197,8 +202,12 @@ int main(int argc, char **argv)
     printf("  best rounds: writing %.2f ms / plain %.2f ms = %.1f;  CfgFileRead %.2f ms / "
            "plain %.2f ms = %.1f\n", b.format, b.plainWrite, b.format / b.plainWrite, b.read,
            b.plainRead, b.read / b.plainRead);
+    BenchTarget("configuration whole write", t.write / t.plainWrite, 5);
+    BenchTarget("configuration text writing", t.format / t.plainWrite, 3);
+    BenchTarget("configuration read", t.read / t.plainRead, 3);
     clear_tree();
     remove(copy.c_str());
     remove(bak.c_str());
-    return locations == 10000 ? 0 : 1;
+    remove(ConfigFile);
+    return locations == count ? BenchExit() : 1;
 }

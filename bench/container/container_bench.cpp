@@ -2,14 +2,19 @@
  * built into a line set, given to a container (layout of every line, all
  * expanded) and repainted in full at the top, the middle and the end;
  * beside it, in the same run, a plain list box receives the same number of
- * items and is repainted.  Needs a display. */
+ * items and is repainted.  Needs a display.
+ *   container_bench [locations] [--check]   (1,000 by default; guards: the
+ *   build and layout within 3 x the list fill, a repaint within 3 x the
+ *   list box's) */
+#include "benchcheck.h"
 #include <windows.h>
 #include <cstdio>
 #include <cstring>
 #include "cnt.h"
 #include "cs.h"
 
-enum { LOCATIONS = 1000, QUEUES = 100, REPAINTS = 20 };
+static int LOCATIONS = 1000;
+enum { QUEUES = 100, REPAINTS = 20 };
 
 static double Now(void)
 {
@@ -59,8 +64,10 @@ static double Repaint(HWND w)
     return (Now() - t0) / REPAINTS;
 }
 
-int main(void)
+int main(int argc, char **argv)
 {
+    BenchTakeCheck(&argc, argv);
+    LOCATIONS = (int)BenchCount(argc, argv, 1, 1000);
     WNDCLASSA wc = {};
     wc.lpfnWndProc = DefWindowProcA;
     wc.hInstance = GetModuleHandleA(nullptr);
@@ -130,7 +137,9 @@ int main(void)
     printf("  full repaint middle   %9.2f ms\n", listMiddle);
     printf("ratios: container build+layout / list fill = %.2f; repaint top = %.2f\n",
            (build + layout) / listFill, top / listTop);
+    BenchTarget("container build and layout", (build + layout) / listFill, 3);
+    BenchTarget("container repaint at the top", top / listTop, 3);
     DestroyWindow(frame);
     cntFreeLines(set, 1);
-    return 0;
+    return BenchExit();
 }

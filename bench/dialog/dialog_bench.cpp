@@ -2,7 +2,9 @@
  * (50 rows of label, edit field, check box and button) many times, beside
  * creating, placing and destroying the same 200 controls directly with
  * CreateWindowEx in the same run.
- *   bench_dialog [iterations]      (1000 by default; needs a display) */
+ *   bench_dialog [iterations] [--check]   (1000 by default; needs a display;
+ *   guard: within 3 x the plain controls) */
+#include "benchcheck.h"
 #include <windows.h>
 #include <cstdio>
 #include <cstdlib>
@@ -90,7 +92,8 @@ static void plain_once(HWND top, HFONT font)
 
 int main(int argc, char **argv)
 {
-    int n = argc > 1 ? atoi(argv[1]) : 1000;
+    BenchTakeCheck(&argc, argv);
+    int n = (int)BenchCount(argc, argv, 1, 1000);
     if (n <= 0)
         n = 1000;
     int version = 100;
@@ -132,6 +135,7 @@ int main(int argc, char **argv)
     printf("  dynamic dialog: create + lay out + destroy  %8.3f ms per dialog\n", dd);
     printf("  CreateWindowEx: %d plain controls           %8.3f ms per set\n", FIELDS, plain);
     printf("  ratio dialog / plain                        %8.2f\n", plain > 0 ? dd / plain : 0.0);
+    BenchTarget("dialog engine", plain > 0 ? dd / plain : 0.0, 3);
     DestroyWindow(top);
-    return 0;
+    return BenchExit();
 }

@@ -4,7 +4,9 @@
  * walk of the same replies with the PCF cursor (PCFInitParse,
  * PCFGetNextParm) in the same run.
  *
- *   bench_dialogs [N]    (default 10000; RAVOLT_MQSIM_HOME or a temp folder) */
+ *   bench_dialogs [N] [--check]   (default 10000; RAVOLT_MQSIM_HOME or a
+ *                                  temp folder; target: 2 x the walk) */
+#include "benchcheck.h"
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -52,7 +54,8 @@ static int KeepPosted(void *, void *, uint32_t, uintptr_t, intptr_t lParam)
 
 int main(int argc, char **argv)
 {
-    int n = argc > 1 ? atoi(argv[1]) : 10000;
+    BenchTakeCheck(&argc, argv);
+    int n = (int)BenchCount(argc, argv, 1, 10000);
     std::string home;
     if (!getenv("RAVOLT_MQSIM_HOME")) {
         home = (std::filesystem::temp_directory_path() / "ravolt-bench-dialogs").string();
@@ -118,9 +121,10 @@ int main(int argc, char **argv)
     printf("FillListArea: %u rows of 9 columns, %.1f KB, %.4f s (%.0f replies/s)\n", rows, used / 1024.0, fill,
            replies.size() / fill);
     printf("ratio FillListArea / plain walk: %.2f\n", fill / walk);
+    BenchTarget("list fill", fill / walk, 2);
     MQDISC(&h, &cc, &rc);
     MQSimShutdown();
     if (!home.empty())
         std::filesystem::remove_all(home);
-    return 0;
+    return BenchExit();
 }

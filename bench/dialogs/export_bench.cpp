@@ -3,7 +3,9 @@
  * MQSC and as CSV into a file, beside writing the same bytes with plain
  * file calls in the same run.
  *
- *   bench_export [N]    (default 10000; RAVOLT_MQSIM_HOME or a temp folder) */
+ *   bench_export [N] [--check]   (default 10000; RAVOLT_MQSIM_HOME or a
+ *                                 temp folder; target: 3 x plain writes) */
+#include "benchcheck.h"
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -77,7 +79,8 @@ static double PlainWrite(const std::string &from, const std::string &to)
 
 int main(int argc, char **argv)
 {
-    int n = argc > 1 ? atoi(argv[1]) : 10000;
+    BenchTakeCheck(&argc, argv);
+    int n = (int)BenchCount(argc, argv, 1, 10000);
     std::string home;
     if (!getenv("RAVOLT_MQSIM_HOME")) {
         home = (std::filesystem::temp_directory_path() / "ravolt-bench-export").string();
@@ -142,6 +145,7 @@ int main(int argc, char **argv)
         }
         printf("%-4s export: %.1f MB in %.4f s; plain writes of the same bytes %.4f s; ratio %.1f\n", k.name,
                size / 1048576.0, best, plain, best / plain);
+        BenchTarget((std::string(k.name) + " export").c_str(), best / plain, 3);
     }
     ReleaseRefBlock(&dialog.first.replyArea);
     std::filesystem::remove_all(dir);
@@ -149,5 +153,5 @@ int main(int argc, char **argv)
     MQSimShutdown();
     if (!home.empty())
         std::filesystem::remove_all(home);
-    return 0;
+    return BenchExit();
 }

@@ -5,7 +5,10 @@
  * the start, the middle and the end; beside a plain LISTBOX of the same
  * size given the same row texts in their final order, and repainted at
  * the same places, in the same run.
- *   bench_lists [rounds]      (3 by default; needs a display) */
+ *   bench_lists [queues] [rounds] [--check]   (10,000 queues and ten times
+ *   as many messages, 3 rounds by default; needs a display; targets: the
+ *   rebuild within 2 x, a repaint within 3 x the list box) */
+#include "benchcheck.h"
 #include <windows.h>
 
 #include <cstdio>
@@ -219,10 +222,13 @@ static void Measure(const char *what, PCFCommandDef *def, const Reply &reply, in
     }
     printf("%-13s %7u rows  rebuild %8.2f ms  list box %8.2f ms  ratio %5.2f\n", what, rows, r.fill * 1e3,
            r.base * 1e3, r.fill / r.base);
+    BenchTarget((std::string(what) + " rebuild").c_str(), r.fill / r.base, 2);
     static const char *const places[] = { "top", "middle", "end" };
     for (int k = 0; k < 3; k++)
         printf("%-13s repaint at %-6s %7.2f ms  list box %7.2f ms  ratio %5.2f\n", what, places[k],
                r.paint[k] * 1e3, r.basePaint[k] * 1e3, r.paint[k] / r.basePaint[k]);
+    for (int k = 0; k < 3; k++)
+        BenchTarget((std::string(what) + " repaint at " + places[k]).c_str(), r.paint[k] / r.basePaint[k], 3);
     DestroyWindow(plain);
     SendMessageA(PCFWnd(d->window), WM_CLOSE, 0, 0);
     Pump();
@@ -230,9 +236,9 @@ static void Measure(const char *what, PCFCommandDef *def, const Reply &reply, in
 
 int main(int argc, char **argv)
 {
-    int rounds = argc > 1 ? atoi(argv[1]) : 3;
-    if (rounds < 1)
-        rounds = 1;
+    BenchTakeCheck(&argc, argv);
+    long count = BenchCount(argc, argv, 1, 10000);
+    int rounds = (int)BenchCount(argc, argv, 2, 3);
     RegisterControlClasses(nullptr);
     if (!PCFRegisterClasses())
         return 1;
@@ -252,13 +258,13 @@ int main(int argc, char **argv)
     Parent = CreateWindowExA(0, wc.lpszClassName, "bench", WS_OVERLAPPEDWINDOW | WS_VISIBLE | WS_CLIPCHILDREN, 0, 0,
                              940, 760, nullptr, nullptr, wc.hInstance, nullptr);
     Pump();
-    Reply queues = Queues(10000);
+    Reply queues = Queues((int)count);
     Measure("Queue List", &PCFQueueListDef, queues, rounds);
     int32_t command = PCFMessageListDef.actions && PCFMessageListDef.actions[0].command
                           ? (int32_t)PCFMessageListDef.actions[0].command
                           : 10001;
-    Reply messages = Messages(100000, command);
+    Reply messages = Messages((int)count * 10, command);
     Measure("Message List", &PCFMessageListDef, messages, rounds);
     DestroyWindow(Parent);
-    return 0;
+    return BenchExit();
 }

@@ -2,7 +2,9 @@
  * with automatic refreshes and status polls, via another queue manager,
  * automatic connection, monitored, foreign, idle), its hooks counting the
  * requests, beside a plain walk of the same tree that reads each record.
- * Usage: locations_bench [passes]. */
+ * Usage: locations_bench [N] [passes] [--check]   (10,000 locations and 100
+ * passes by default; guard: the tick within 25 x the walk). */
+#include "benchcheck.h"
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -89,9 +91,9 @@ static void clear_tree()
 
 int main(int argc, char **argv)
 {
-    int passes = argc > 1 ? atoi(argv[1]) : 100;
-    if (passes < 1)
-        passes = 1;
+    BenchTakeCheck(&argc, argv);
+    int count = (int)BenchCount(argc, argv, 1, 10000);
+    int passes = (int)BenchCount(argc, argv, 2, 100);
     const int64_t start = 1700000000;
     PrfSetDefaults();
     Prf.objr = 600;
@@ -101,7 +103,7 @@ int main(int argc, char **argv)
     Prf.opt1 |= 0x1;                              /* monitor messages */
     LocGlobals.now = start;
     install_hooks();
-    add_locations(10000, start);
+    add_locations(count, start);
 
     double tick = 0, walk = 0;
     volatile uint64_t sink = 0;
@@ -130,5 +132,6 @@ int main(int argc, char **argv)
            "messages\n", tick / passes / (seen / 100.0), requests, starts, monitors);
     clear_tree();
     LocSetTimerHooks(nullptr);
-    return seen == 10000 ? 0 : 1;
+    BenchTarget("location timer tick", tick / walk, 25);
+    return seen == count ? BenchExit() : 1;
 }

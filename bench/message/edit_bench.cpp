@@ -3,7 +3,10 @@
  * StringLength and StrucLength rewritten), then undone; each keystroke and
  * each Undo timed beside one counting run of the formatter over the same
  * message (the line count the pane makes after a change), in the same
- * run.  Each figure is given in counting runs. */
+ * run.  Each figure is given in counting runs.
+ *   edit_bench [MB] [--check]   (10 MB by default; target: each within 2
+ *   counting runs) */
+#include "benchcheck.h"
 #include "edpane.h"
 #include "edops.h"
 #include "edbytes.h"
@@ -81,6 +84,8 @@ void Run(const char *name, const std::vector<unsigned char> &md, const std::vect
            (int)ed->scroll.lineCount, counting);
     printf("  keystroke  %8.4f s  %6.2f counting runs\n", typing, typing / counting);
     printf("  undo       %8.4f s  %6.2f counting runs\n", undoing, undoing / counting);
+    BenchTarget((std::string(name) + " keystroke").c_str(), typing / counting, 2);
+    BenchTarget((std::string(name) + " undo").c_str(), undoing / counting, 2);
     printf("  %d keystrokes grew the data by %d bytes", keys, grown);
     if (pcf)
         printf(", the string's StrucLength %d -> %d", strucLength, strucNow);
@@ -89,10 +94,11 @@ void Run(const char *name, const std::vector<unsigned char> &md, const std::vect
 
 }
 
-int main()
+int main(int argc, char **argv)
 {
-    const size_t size = 10 * 1024 * 1024;
+    BenchTakeCheck(&argc, argv);
+    const size_t size = (size_t)BenchCount(argc, argv, 1, 10) * 1024 * 1024;
     Run("text message", BenchDescriptor("MQSTR   "), BenchTextBody(size), "The formatter", 0);
     Run("PCF message", BenchDescriptor("MQADMIN "), BenchPcfBody(size), "String  ", 1);
-    return 0;
+    return BenchExit();
 }

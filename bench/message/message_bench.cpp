@@ -2,8 +2,10 @@
  * only, as the editor's line count does), a 10 MB body of unknown format
  * (shown as hex) and 10 MB of records described by a user structure
  * repeated with "*", each into a counting sink and, in the same run, dumps
- * the same bytes as plain 16-byte hex lines; prints the ratios.  An
- * argument runs only the cases whose name holds it. */
+ * the same bytes as plain 16-byte hex lines; prints the ratios.
+ *   message_bench [MB] [case] [--check]   (10 MB by default; a case name
+ *   runs only the cases whose name holds it) */
+#include "benchcheck.h"
 #include "fapparse.h"
 #include "benchmsgs.h"
 #include "userfmt.h"
@@ -26,26 +28,40 @@ uint32_t CountSink(uint64_t context, FmtLineRec *, char *, uint32_t n)
     return 0;
 }
 
-/* The baseline: 16 bytes a line, hex digits then characters. */
+/* The formatter hands each line to its sink through a pointer; so does the
+ * baseline (through one the compiler cannot see through). */
+uint32_t (*volatile BaselineSink)(uint64_t, FmtLineRec *, char *, uint32_t) = CountSink;
+
+/* The baseline: 16 bytes a line, offset, hex digits then characters,
+ * each byte through a table (no formatted printing). */
 Count PlainHexDump(const std::vector<unsigned char> &data)
 {
     static const char hex[] = "0123456789ABCDEF";
+    static char pairs[256][2], shown[256];
+    if (!shown[0])
+        for (int b = 0; b < 256; b++) {
+            pairs[b][0] = hex[b >> 4];
+            pairs[b][1] = hex[b & 15];
+            shown[b] = b >= 0x20 && b < 0x7F ? (char)b : '.';
+        }
     Count c;
     char line[128];
     for (size_t at = 0; at < data.size(); at += 16) {
         size_t n = data.size() - at < 16 ? data.size() - at : 16, o = 0;
-        o += (size_t)snprintf(line, 16, "%8.8zX  ", at);
+        for (int shift = 28; shift >= 0; shift -= 4)
+            line[o++] = hex[(at >> shift) & 15];
+        line[o++] = ' ';
+        line[o++] = ' ';
         for (size_t i = 0; i < 16; i++) {
-            if (i < n) { line[o++] = hex[data[at + i] >> 4]; line[o++] = hex[data[at + i] & 15]; }
-            else { line[o++] = ' '; line[o++] = ' '; }
+            if (i < n) { memcpy(line + o, pairs[data[at + i]], 2); }
+            else { line[o] = ' '; line[o + 1] = ' '; }
+            o += 2;
             if ((i & 3) == 3) line[o++] = ' ';
         }
-        for (size_t i = 0; i < n; i++) {
-            unsigned char ch = data[at + i];
-            line[o++] = ch >= 0x20 && ch < 0x7F ? (char)ch : '.';
-        }
+        for (size_t i = 0; i < n; i++)
+            line[o++] = shown[data[at + i]];
         line[o] = 0;
-        CountSink((uint64_t)(uintptr_t)&c, nullptr, line, (uint32_t)o);
+        BaselineSink((uint64_t)(uintptr_t)&c, nullptr, line, (uint32_t)o);
     }
     return c;
 }
@@ -78,6 +94,8 @@ std::vector<unsigned char> RecordBody(size_t size)
     return b;
 }
 
+std::string RecordFile;      /* removed at the end */
+
 /* Loads the user structure "All" (records repeated with "*"). */
 FmtStructDef *RecordStructure()
 {
@@ -91,6 +109,7 @@ FmtStructDef *RecordStructure()
           "struct All ; Records\n{\n struct Rec recs[*];\n}\nqueue BENCH {\n struct All;\n}\n", f);
     fclose(f);
     static std::string name = file;
+    RecordFile = file;
     UFPREFS p = { &options, name.c_str(), "", 850 };
     UFSetPreferences(&p);
     UFLoadFormats(nullptr, 0);
@@ -98,8 +117,8 @@ FmtStructDef *RecordStructure()
     return UFFindFormat(0, "BENCH", 5, nullptr, 0, &s);
 }
 
-void Run(const char *name, const char *format, const std::vector<unsigned char> &body,
-         uint32_t flags = 0, FmtStructDef *def = nullptr)
+double Run(const char *name, const char *format, const std::vector<unsigned char> &body,
+           uint32_t flags = 0, FmtStructDef *def = nullptr)
 {
     std::vector<unsigned char> md = BenchDescriptor(format);
     Count fc, hc;
@@ -124,14 +143,17 @@ void Run(const char *name, const char *format, const std::vector<unsigned char> 
     double mb = body.size() / 1048576.0;
     printf("%-14s %6.1f MB  format %8.3f s (%7.1f MB/s, %9llu lines)  hex dump %7.3f s (%7.1f MB/s, %8llu lines)  ratio %.2f\n",
            name, mb, tf, mb / tf, (unsigned long long)fc.lines, th, mb / th, (unsigned long long)hc.lines, tf / th);
+    return tf / th;
 }
 
 }
 
 int main(int argc, char **argv)
 {
-    const size_t size = 10 * 1024 * 1024;
-    const char *only = argc > 1 ? argv[1] : "";
+    BenchTakeCheck(&argc, argv);
+    long mb = BenchCount(argc, argv, 1, 0);
+    const size_t size = (size_t)(mb ? mb : 10) * 1024 * 1024;
+    const char *only = argc > (mb ? 2 : 1) ? argv[mb ? 2 : 1] : "";
     auto wanted = [&](const char *name) { return strstr(name, only) != nullptr; };
     if (wanted("text body"))
         Run("text body", "MQSTR   ", BenchTextBody(size));
@@ -144,10 +166,12 @@ int main(int argc, char **argv)
     if (wanted("user records")) {
         FmtStructDef *def = RecordStructure();
         if (def)
-            Run("user records", "RECORDS ", RecordBody(size), 0, def);
+            BenchTarget("user-record formatting", Run("user records", "RECORDS ", RecordBody(size), 0, def), 3);
         else
             printf("user records: the structure did not load\n");
         UFFreeFormats();
+        if (!RecordFile.empty())
+            remove(RecordFile.c_str());
     }
-    return 0;
+    return BenchExit();
 }

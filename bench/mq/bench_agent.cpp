@@ -9,8 +9,10 @@
  *   - a move of N messages with batch commits beside a raw loop of MQGET
  *     and MQPUT under syncpoint committing after the same batches.
  *
- *   bench_agent [N] [list|move]   (default 100000, both; RAVOLT_MQSIM_HOME or a
- *                                  temp folder) */
+ *   bench_agent [N] [list|move] [--check]   (default 100000, both;
+ *       RAVOLT_MQSIM_HOME or a temp folder; targets: the list within 1.5 x,
+ *       the move within 1.1 x the raw loop's time) */
+#include "benchcheck.h"
 #include <atomic>
 #include <chrono>
 #include <cstdio>
@@ -189,7 +191,8 @@ static double RawMove(MQHCONN h, const char *from, const char *to)
 
 int main(int argc, char **argv)
 {
-    long n = argc > 1 ? atol(argv[1]) : 100000;
+    BenchTakeCheck(&argc, argv);
+    long n = BenchCount(argc, argv, 1, 100000);
     const char *only = argc > 2 ? argv[2] : "";
     std::string home = BenchHome("ravolt-bench-agent");
     BenchMqsc(QMGR, "DEFINE QLOCAL(BENCH.Q) MAXDEPTH(999999999) REPLACE\nDEFINE QLOCAL(BENCH.T) MAXDEPTH(999999999) REPLACE\n"
@@ -230,6 +233,7 @@ int main(int argc, char **argv)
         printf("  MYCMD_INQUIRE_MSGS       %8.3f s  %10.0f msg/s  %.2f of the raw rate\n", agent, n / agent,
                raw / agent);
         printf("  (the receiver then walked it with the PCF cursor in %.3f s)\n", walk);
+        BenchTarget("message list", agent / raw, 1.5);
     }
     if (!strcmp(only, "list"))
         n = 0;
@@ -246,6 +250,7 @@ int main(int argc, char **argv)
         printf("  MYCMD_MOVE_MSGS          %8.3f s  %10.0f msg/s  %.2f of the raw rate\n", agentMove,
                n / agentMove, rawMove / agentMove);
         printf("  (%s)\n", lastText);
+        BenchTarget("move with batch commits", agentMove / rawMove, 1.1);
     }
 
     MQLONG cc, rc;
@@ -253,5 +258,5 @@ int main(int argc, char **argv)
     MQEShutdown();
     MQSimShutdown();
     BenchRemoveHome(home);
-    return 0;
+    return BenchExit();
 }

@@ -9,8 +9,9 @@
  * beside a loop that puts the very request the engine sent (captured at
  * its MQPUT) to the command queue and reads every reply with MQGET.
  *
- *   bench_command [N]   (default 10000 queues; RAVOLT_MQSIM_HOME or a
- *                        temp folder) */
+ *   bench_command [N] [--check]   (default 10000 queues; RAVOLT_MQSIM_HOME
+ *       or a temp folder; guard: each at least half the raw rate) */
+#include "benchcheck.h"
 #include <atomic>
 #include <chrono>
 #include <cstdio>
@@ -193,11 +194,13 @@ static void Line(const char *what, double raw, double engine, long n)
     printf("  %-34s %8.3f s  %10.0f/s\n", "raw MQPUT + MQGET loop", raw, n / raw);
     printf("  %-34s %8.3f s  %10.0f/s  %.2f of the raw rate (raw/engine)\n", what, engine, n / engine,
            raw / engine);
+    BenchAtLeast(what, raw / engine, 0.5);
 }
 
 int main(int argc, char **argv)
 {
-    long n = argc > 1 ? atol(argv[1]) : 10000;
+    BenchTakeCheck(&argc, argv);
+    long n = BenchCount(argc, argv, 1, 10000);
     std::string home = BenchHome("ravolt-bench-command");
     /* the engine's reply queues hold every reply of a list at once (a
      * model of the default depth, 5000, overflows when the command server
@@ -282,5 +285,5 @@ int main(int argc, char **argv)
     MQEShutdown();
     MQSimShutdown();
     BenchRemoveHome(home);
-    return 0;
+    return BenchExit();
 }

@@ -5,7 +5,10 @@
  *     put thread, beside a plain loop of N MQPUTs and one MQCMIT;
  *   - an open through the handle cache that hits, beside MQOPEN+MQCLOSE.
  *
- *   bench_engine [N]      (default 100000; RAVOLT_MQSIM_HOME or a temp folder) */
+ *   bench_engine [N] [--check]   (default 100000; RAVOLT_MQSIM_HOME or a temp
+ *       folder; guards: the put within 1.5 x the raw loop, a cache hit
+ *       within half an MQOPEN + MQCLOSE) */
+#include "benchcheck.h"
 #include <atomic>
 #include <chrono>
 #include <cstdio>
@@ -132,7 +135,8 @@ static double OpenClose(MQHCONN h, long n)
 
 int main(int argc, char **argv)
 {
-    long n = argc > 1 ? atol(argv[1]) : 100000;
+    BenchTakeCheck(&argc, argv);
+    long n = BenchCount(argc, argv, 1, 100000);
     std::string home = BenchHome("ravolt-bench-engine");
     BenchMqsc(QMGR, "DEFINE QLOCAL(BENCH.Q) MAXDEPTH(999999999) REPLACE\nALTER QMGR MAXUMSGS(999999999)");
     BenchBindStandIn();
@@ -170,6 +174,8 @@ int main(int argc, char **argv)
     printf("open the same queue %ld times:\n", m);
     printf("  MQOPEN + MQCLOSE       %8.3f s  %10.0f /s\n", open, m / open);
     printf("  handle cache hit       %8.3f s  %10.0f /s  ratio %.3f\n", hit, m / hit, hit / open);
+    BenchTarget("put through the engine", engine / raw, 1.5);
+    BenchTarget("handle cache hit", hit / open, 0.5);
 
     MQLONG cc, rc;
     MQDISC(&h, &cc, &rc);
@@ -179,5 +185,5 @@ int main(int argc, char **argv)
     MQEShutdown();
     MQSimShutdown();
     BenchRemoveHome(home);
-    return 0;
+    return BenchExit();
 }

@@ -3,7 +3,7 @@
  * through MQSCResponseToPcf into PCF responses, beside a plain split of
  * the same text into keyword and value pairs, in the same run.
  *
- *   bench_mqsc [N]      (default 10000) */
+ *   bench_mqsc [N] [--check]     (default 10000; target: 5 x the split) */
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -12,6 +12,7 @@
 #include <algorithm>
 #include <vector>
 
+#include "benchcheck.h"
 #include "cs.h"
 #include "mq/mqsc/mqsc.h"
 
@@ -70,7 +71,8 @@ static long PlainSplit(const std::string &s)
 
 int main(int argc, char **argv)
 {
-    int n = argc > 1 ? atoi(argv[1]) : 10000;
+    BenchTakeCheck(&argc, argv);
+    int n = (int)BenchCount(argc, argv, 1, 10000);
     PCFInitCommandDefs();
     std::vector<std::string> lines;
     for (int i = 0; i < n; i++)
@@ -103,5 +105,6 @@ int main(int argc, char **argv)
     printf("plain split:         %8.3f ms  (check %ld)\n", best[0] * 1000, check);
     printf("MQSCResponseToPcf:   %8.3f ms  (%ld parameters)\n", best[1] * 1000, params);
     printf("ratio: %.1f x the plain split\n", best[1] / best[0]);
-    return 0;
+    BenchTarget("MQSC reply conversion", best[1] / best[0], 5);
+    return BenchExit();
 }

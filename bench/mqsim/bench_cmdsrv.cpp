@@ -3,7 +3,9 @@
  * put to the last reply got; beside N plain puts and gets of the same
  * total bytes (a raw MQI loop) in the same run.
  *
- *   bench_cmdsrv [N]     (default 10000; RAVOLT_MQSIM_HOME or a temp folder) */
+ *   bench_cmdsrv [N] [--check]   (default 10000; RAVOLT_MQSIM_HOME or a temp
+ *       folder; guard: the inquiry within 4 x the plain puts and gets) */
+#include "benchcheck.h"
 #include "mqi.h"
 #include "mqsim.h"
 
@@ -62,7 +64,8 @@ static std::string InquireAll(void)
 
 int main(int argc, char **argv)
 {
-    int n = argc > 1 ? atoi(argv[1]) : 10000;
+    BenchTakeCheck(&argc, argv);
+    int n = (int)BenchCount(argc, argv, 1, 10000);
     std::string home;
     if (!getenv("RAVOLT_MQSIM_HOME")) {
         home = (std::filesystem::temp_directory_path() / "ravolt-bench-cmdsrv").string();
@@ -148,9 +151,10 @@ int main(int argc, char **argv)
     printf("plain puts and gets: %ld of %d bytes, %.3f s (%.0f messages/s)\n", replies, (int)size, baseline,
            replies / baseline);
     printf("ratio inquiry / plain put+get: %.2f\n", inquire / baseline);
+    BenchTarget("command server inquiry", inquire / baseline, 4);
     MQDISC(&h, &cc, &rc);
     MQSimShutdown();
     if (!home.empty())
         std::filesystem::remove_all(home);
-    return 0;
+    return BenchExit();
 }

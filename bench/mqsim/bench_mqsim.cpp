@@ -5,7 +5,10 @@
  * depth.  Also the peak memory per message, and the same put and get
  * with persistent messages (log writes).
  *
- *   bench_mqsim [N]      (default 1000000; RAVOLT_MQSIM_HOME or a temp folder) */
+ *   bench_mqsim [N] [--check]   (default 1000000; RAVOLT_MQSIM_HOME or a temp
+ *       folder; target: a browse step of the deep queue within 2 x one of
+ *       the short queue) */
+#include "benchcheck.h"
 #include "mqi.h"
 #include "mqsim.h"
 
@@ -148,7 +151,8 @@ static double GetByToken(MQHCONN hc, MQHOBJ o, long n, const std::vector<char> &
 
 int main(int argc, char **argv)
 {
-    long n = argc > 1 ? atol(argv[1]) : 1000000;
+    BenchTakeCheck(&argc, argv);
+    long n = BenchCount(argc, argv, 1, 1000000);
     bool ownHome = !getenv("RAVOLT_MQSIM_HOME");
     if (ownHome) {
 #ifdef _WIN32
@@ -163,7 +167,10 @@ int main(int argc, char **argv)
 #endif
     }
     char out[4096];
-    std::string qm = "BENCH" + std::to_string((long)std::chrono::system_clock::now().time_since_epoch().count() % 100000);
+    /* The count is reduced before any cast: a 32-bit long (Windows) would
+     * otherwise make the name negative, which is no valid name. */
+    uint64_t ticks = (uint64_t)std::chrono::system_clock::now().time_since_epoch().count();
+    std::string qm = "BENCH" + std::to_string((unsigned)(ticks % 100000));
     std::string script = "DEFINE QLOCAL(DEEP) MAXDEPTH(999999999)\nDEFINE QLOCAL(SHORT) MAXDEPTH(999999999)\n"
                          "DEFINE QLOCAL(PERSIST) MAXDEPTH(999999999)\nALTER QMGR MAXUMSGS(10000)";
     if (MQSimRunMqsc(&qm[0], &script[0], sizeof out, out) != 0) {
@@ -227,5 +234,6 @@ int main(int argc, char **argv)
     std::error_code ec;
     std::string home = getenv("RAVOLT_MQSIM_HOME");
     std::filesystem::remove_all(ownHome ? home : home + "/" + qm, ec);
-    return 0;
+    BenchTarget("browse step, deep / short queue", (browseS / n) / (shortS / 10000), 2);
+    return BenchExit();
 }

@@ -9,6 +9,7 @@
  *
  *   bench_transfer [N] [bytes] [rounds]   (default 100000 messages of
  *       1024 bytes, the best of 3 rounds; RAVOLT_MQSIM_HOME or a temp folder) */
+#include "benchcheck.h"
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -167,19 +168,23 @@ static double Engine(MQHCONN h, const char *source, const char *target, const st
     return s;
 }
 
-static void Report(const char *what, int n, int size, double engine, double raw)
+static double Report(const char *what, int n, int size, double engine, double raw)
 {
     double mb = (double)n * size / 1e6;
     printf("%-8s engine %8.0f msg/s %7.1f MB/s   raw %8.0f msg/s %7.1f MB/s   ratio %5.1f%%\n", what,
            n / engine, mb / engine, n / raw, mb / raw, 100.0 * raw / engine);
+    return raw / engine;
 }
 
 int main(int argc, char **argv)
 {
-    int n = argc > 1 ? atoi(argv[1]) : 100000;
-    int size = argc > 2 ? atoi(argv[2]) : 1024;
-    int rounds = argc > 3 ? atoi(argv[3]) : 3;
-    std::string home = getenv("RAVOLT_MQSIM_HOME") ? getenv("RAVOLT_MQSIM_HOME")
+    BenchTakeCheck(&argc, argv);
+    int n = (int)BenchCount(argc, argv, 1, 100000);
+    int size = (int)BenchCount(argc, argv, 2, 1024);
+    int rounds = (int)BenchCount(argc, argv, 3, 3);
+    /* A home given by the caller is kept; our own scratch home goes. */
+    bool ownHome = !getenv("RAVOLT_MQSIM_HOME");
+    std::string home = !ownHome ? getenv("RAVOLT_MQSIM_HOME")
                        : (std::filesystem::temp_directory_path() / "ravolt-bench-transfer").string();
     std::filesystem::create_directories(home);
 #ifdef _WIN32
@@ -218,10 +223,15 @@ int main(int argc, char **argv)
     printf("%s\n", result.c_str());
     printf("%d messages of %d bytes\n", n, size);
     Report("unload", n, size, unload, rawUnload);
-    Report("load", n, size, load, rawLoad);
+    BenchAtLeast("load, share of the raw rate", Report("load", n, size, load, rawLoad), 0.7);
     MQDISC(&h, &cc, &rc);
     MQSimShutdown();
     std::error_code ec;
-    std::filesystem::remove_all(home, ec);
-    return 0;
+    if (ownHome)
+        std::filesystem::remove_all(home, ec);
+    else {
+        std::filesystem::remove(raw, ec);
+        std::filesystem::remove(drask, ec);
+    }
+    return BenchExit();
 }

@@ -108,10 +108,15 @@ struct CCDTFILE {
     int64_t stopOffset;                /* where the last search stopped */
     int64_t lastOffset;                /* the last record read */
     unsigned char lastKey[CCDT_MAX_KEY];
-    unsigned char *window;             /* read-ahead of the file */
+    unsigned char *window;             /* read-ahead of the file, or all of it */
     int64_t windowStart;
     int32_t windowLength;
+    int32_t whole;                     /* the window holds the whole file */
 };
+
+/* Tests: files up to this size are read whole at their opening (the
+ * default 32 MB); larger ones are read through a moving window. */
+void CcdtWholeFileLimit(int64_t bytes);
 
 /* 0 with *handle set, or a result code. */
 int CcdtOpen(const char *path, int keyLength, CCDTFILE **handle);

@@ -2,7 +2,8 @@
  * then record slots whose records in use form a chain in key order
  * through their next-smaller and next-greater offsets.  A search starts
  * where the previous one stopped, so a walk in key order costs a header
- * or two per record; reads go through a window of the file.
+ * or two per record.  A table of ordinary size is read whole at its
+ * opening; a larger one through a window of the file.
  *
  * The chain comes from the file and is not trusted: a search that meets a
  * key out of order (a loop), runs longer than the file has slots, or is
@@ -17,6 +18,13 @@
 #define HEADER     20                  /* slot header bytes */
 #define WINDOW     65536               /* read-ahead window, reading on */
 #define JUMP       4096                /* window read after a jump elsewhere */
+
+static int64_t WholeLimit = 32 << 20;
+
+void CcdtWholeFileLimit(int64_t bytes)
+{
+    WholeLimit = bytes;
+}
 
 struct SLOT {
     int64_t offset;
@@ -59,6 +67,14 @@ static size_t read_at(CCDTFILE *h, int64_t offset, void *out, size_t n)
         return 0;
     if ((int64_t)n > h->size - offset)
         n = (size_t)(h->size - offset);
+    if (h->whole) {
+        if (offset >= h->windowLength)
+            return 0;
+        if ((int64_t)n > h->windowLength - offset)
+            n = (size_t)(h->windowLength - offset);
+        memcpy(out, h->window + offset, n);
+        return n;
+    }
     if (n > WINDOW / 2) {
         if (seek_to(h->file, offset) != 0)
             return 0;
@@ -104,8 +120,9 @@ int CcdtOpen(const char *path, int keyLength, CCDTFILE **handle)
         fclose(f);
         return CCDT_BADSIG;
     }
+    int whole = size <= WholeLimit;
     CCDTFILE *h = (CCDTFILE *)CSGetMem(sizeof(CCDTFILE), "CCDTFILE");
-    unsigned char *window = (unsigned char *)CSGetMem(WINDOW, "CCDTWINDOW");
+    unsigned char *window = (unsigned char *)CSGetMem(whole ? (size_t)size : WINDOW, "CCDTWINDOW");
     if (!h || !window) {
         if (h) CSFreeMem(h);
         if (window) CSFreeMem(window);
@@ -117,6 +134,11 @@ int CcdtOpen(const char *path, int keyLength, CCDTFILE **handle)
     h->size = size;
     h->keyLength = keyLength;
     h->window = window;
+    if (whole) {
+        /* one read; a file cut meanwhile reads as short where it ends */
+        h->whole = 1;
+        h->windowLength = seek_to(f, 0) == 0 ? (int32_t)fread(window, 1, (size_t)size, f) : 0;
+    }
     *handle = h;
     return 0;
 }

@@ -59,6 +59,9 @@ void MQSCNextKeyword(const uint8_t *caps, const char **position, int32_t *remain
  * bytes written); unrecognised attributes appended to unhandled. */
 void PCFMQSCValues(const uint8_t *caps, char *unhandled, MQSCPcf *state, const char *text,
                    int32_t textLength, uint8_t *out, uint32_t size, uint32_t *length);
+/* Tests: 0 makes the attribute lookups walk the field definitions one by
+ * one instead of through their sorted index (1, the default). */
+void MQSCIndexLookups(int on);
 /* One reply's text appended to the state's collected text. */
 void MQSCAppendResponseText(MQSCPcf *state, const char *text, size_t length);
 /* The command definition of a command code for the replies. */

@@ -94,7 +94,24 @@ static void Member(MQSCPcf *s, const char *text)
         CmdCopy(s->member, "QM?", sizeof s->member);
         return;
     }
-    CmdTakeString(s->member, sizeof s->member, from + 5, 4);
+    /* the four characters of the name, or fewer where the reply ends */
+    CmdTakeString(s->member, sizeof s->member, from + 5, (int32_t)strnlen(from + 5, 4));
+}
+
+/* A CSQM4 attribute line (length bytes, no zero among them) into a PCF
+ * response of its own; 1 without storage for it. */
+static int AttributeResponse(IFCMD *record, MQSCPcf *s, const char *text, uint32_t length, uint8_t **pcf,
+                             uint32_t *pcfLength)
+{
+    uint8_t *out = (uint8_t *)CSGetMem(MQSC_RESPONSE_SIZE, "pPcfMsg");
+    if (!out)
+        return 1;
+    const uint8_t *caps = record->location ? record->location->caps : nullptr;
+    char *unhandled = record->dialog ? record->dialog->unhandled : nullptr;
+    int32_t at = length > ATTR_TEXT_OFFSET ? ATTR_TEXT_OFFSET : (int32_t)length;
+    PCFMQSCValues(caps, unhandled, s, text + at, (int32_t)length - at, out, MQSC_RESPONSE_SIZE, pcfLength);
+    *pcf = out;
+    return 0;
 }
 
 int MQSCResponseToPcf(IFCMD *record, const MQMD *, const uint8_t *data, uint32_t length, uint8_t **pcf,
@@ -114,14 +131,20 @@ int MQSCResponseToPcf(IFCMD *record, const MQMD *, const uint8_t *data, uint32_t
     if (!s->definition)
         s->definition = MQSCReplyDefinition(record->definition, record->action, s->command);
     s->replies++;
+    if (length) {
+        const void *zero = memchr(data, 0, length);          /* a zero byte ends the text */
+        if (zero)
+            length = (uint32_t)((const uint8_t *)zero - data);
+    }
+    /* Attribute lines, by far the most, are read where they lie. */
+    if (length >= 5 && !memcmp(data, "CSQM4", 5))
+        return s->definition ? AttributeResponse(record, s, (const char *)data, length, pcf, pcfLength) : 0;
     char *text = (char *)CSGetMem((size_t)length + 1, "MQSCReply");
     if (!text)
         return MQRC_STORAGE_NOT_AVAILABLE;
     if (length)
         memcpy(text, data, length);
     text[length] = 0;
-    length = (uint32_t)strlen(text);           /* a zero byte ends the text */
-    int rc = 0;
     if (length < 3 || memcmp(text, "CSQ", 3)) {
         MQSCAppendResponseText(s, text, length);
     } else if (!strncmp(text, "CSQ9022I", 8) || !strncmp(text, "CSQ9023I", 8) || !strncmp(text, "CSQ9023E", 8)) {
@@ -135,25 +158,11 @@ int MQSCResponseToPcf(IFCMD *record, const MQMD *, const uint8_t *data, uint32_t
     } else if (!strncmp(text, "CSQN121I", 8)) {
         Member(s, text);
     } else if (!strncmp(text, "CSQM130I", 8) || !strncmp(text, "CSQM134I", 8)) {
-    } else if (!strncmp(text, "CSQM4", 5)) {
-        if (s->definition) {
-            uint8_t *out = (uint8_t *)CSGetMem(MQSC_RESPONSE_SIZE, "pPcfMsg");
-            if (!out) {
-                rc = 1;
-            } else {
-                const uint8_t *caps = record->location ? record->location->caps : nullptr;
-                char *unhandled = record->dialog ? record->dialog->unhandled : nullptr;
-                int32_t at = length > ATTR_TEXT_OFFSET ? ATTR_TEXT_OFFSET : (int32_t)length;
-                PCFMQSCValues(caps, unhandled, s, text + at, (int32_t)length - at, out, MQSC_RESPONSE_SIZE,
-                              pcfLength);
-                *pcf = out;
-            }
-        }
     } else {
         MQSCAppendResponseText(s, text, length);
     }
     CSFreeMem(text);
-    return rc;
+    return 0;
 }
 
 void MQSCFreeState(IFCMD *record)

@@ -5,7 +5,9 @@
  * write inside the response; what does not fit is dropped. */
 #include "mqsc.h"
 
+#include <atomic>
 #include <cctype>
+#include <cstdlib>
 
 #include "cs.h"
 #include "cstext.h"
@@ -19,18 +21,20 @@ int MQSCListKeyword(const uint8_t *caps, const char *keyword)
     static const char *const always[] = { "NAMES", "TPIPE", "ADDRLIST", "USERLIST" };
     static const char *const exits[] = { "SENDEXIT", "SENDDATA", "MSGEXIT", "MSGDATA", "RCVEXIT", "RCVDATA" };
     for (const char *k : always)
-        if (!strcmp(k, keyword))
+        if (k[0] == keyword[0] && !strcmp(k, keyword))
             return 1;
     if (CapGet(caps, 1))
         for (const char *k : exits)
-            if (!strcmp(k, keyword))
+            if (k[0] == keyword[0] && !strcmp(k, keyword))
                 return 1;
     return 0;
 }
 
-void MQSCNextKeyword(const uint8_t *caps, const char **position, int32_t *remaining, char *keyword,
-                     char *value, int32_t valueSize)
+/* MQSCNextKeyword, with the lengths of the keyword and the value. */
+static void NextItem(const uint8_t *caps, const char **position, int32_t *remaining, char *keyword,
+                     int32_t *keywordLength, char *value, int32_t valueSize, int32_t *valueLength)
 {
+    *valueLength = 0;
     const char *p = *position;
     const char *end = p + (*remaining > 0 ? *remaining : 0);
     keyword[0] = value[0] = 0;
@@ -43,14 +47,29 @@ void MQSCNextKeyword(const uint8_t *caps, const char **position, int32_t *remain
         p++;
     }
     keyword[k] = 0;
+    *keywordLength = k;
     if (k && MQSCListKeyword(caps, keyword) && p < end && *p == '(') {
         CmdCopy(value, "Dummy", (size_t)valueSize + 1);
+        *valueLength = (int32_t)strlen(value);
     } else if (p < end && *p == '(') {
         p++;
         while (p < end && *p == ' ')
             p++;
         int32_t v = 0, depth = 1, blanks = 0;
         while (p < end && v < valueSize) {
+            if (depth == 1) {
+                /* a run without parentheses is taken whole (blanks count
+                   only inside nested ones) */
+                const char *q = p;
+                while (q < end && *q != '(' && *q != ')')
+                    q++;
+                int32_t run = q - p < valueSize - v ? (int32_t)(q - p) : valueSize - v;
+                memcpy(value + v, p, (size_t)run);
+                v += run;
+                p += run;
+                if (p == end || v == valueSize)
+                    break;
+            }
             char c = *p;
             if (c == ')' && depth == 1 && (p + 1 == end || p[1] == ' '))
                 break;
@@ -73,9 +92,17 @@ void MQSCNextKeyword(const uint8_t *caps, const char **position, int32_t *remain
         if (!v)
             value[v++] = ' ';
         value[v] = 0;
+        *valueLength = v;
     }
     *remaining -= (int32_t)(p - *position);
     *position = p;
+}
+
+void MQSCNextKeyword(const uint8_t *caps, const char **position, int32_t *remaining, char *keyword,
+                     char *value, int32_t valueSize)
+{
+    int32_t k, v;
+    NextItem(caps, position, remaining, keyword, &k, value, valueSize, &v);
 }
 
 /* The span of a list keyword's parenthesised value, the position moved
@@ -101,12 +128,18 @@ static void ListSpan(const char **position, int32_t *remaining, const char **fro
 
 /* ---- fields ---- */
 
+/* Upper case of the letters a to z only (the keywords are ASCII). */
+static inline int Upper(unsigned char c)
+{
+    return c >= 'a' && c <= 'z' ? c - ('a' - 'A') : c;
+}
+
 static int SameNoCase(const char *a, const char *b, size_t n)
 {
     if (strlen(b) != n)
         return 0;
     for (size_t i = 0; i < n; i++)
-        if (toupper((unsigned char)a[i]) != toupper((unsigned char)b[i]))
+        if (Upper((unsigned char)a[i]) != Upper((unsigned char)b[i]))
             return 0;
     return 1;
 }
@@ -132,7 +165,7 @@ static int KeywordIsForm(const char *keyword, const char *word)
     return 0;
 }
 
-/* ---- the keyword forms of a field list, sorted once ---- */
+/* ---- the keyword forms and value words of a field list, sorted once ---- */
 
 /* One keyword form of a field entry; entries of one form keep the list's
  * order. */
@@ -141,14 +174,34 @@ struct FORM {
     uint32_t order;
     const PCFFieldEntry *entry;
 };
+/* One value word of a field's value table (its "!" left off); words
+ * compare without case, and equal words keep the list's order. */
+struct WORD {
+    const char *word;
+    uint32_t length;
+    uint32_t order;
+    const PCFValueDef *table;
+    const PCFValueDef *row;
+    const PCFFieldEntry *entry;
+};
 struct FORMINDEX {
     const PCFFieldEntry *list;
     FORM *forms;
     uint32_t count;
+    WORD *words;
+    uint32_t wordCount;
+    uint32_t formStart[257];           /* forms by first character */
+    uint32_t wordStart[257];           /* words by first character, upper case */
 };
 #define MAX_INDEXES 64
 static FORMINDEX Indexes[MAX_INDEXES];
-static int IndexCount;
+static std::atomic<int> IndexCount;
+static std::atomic<int> IndexLookups{1};
+
+void MQSCIndexLookups(int on)
+{
+    IndexLookups.store(on);
+}
 
 static int CompareForms(const void *a, const void *b)
 {
@@ -157,49 +210,145 @@ static int CompareForms(const void *a, const void *b)
     return c ? c : x->order < y->order ? -1 : x->order > y->order;
 }
 
-/* The forms of a list, made on first use (the definitions never change);
- * null without storage, then the list is searched field by field. */
+/* Two words compared as SameNoCase matches them: upper case, then length. */
+static int CompareNoCase(const char *a, size_t an, const char *b, size_t bn)
+{
+    size_t n = an < bn ? an : bn;
+    for (size_t i = 0; i < n; i++) {
+        int x = Upper((unsigned char)a[i]), y = Upper((unsigned char)b[i]);
+        if (x != y)
+            return x - y;
+    }
+    return an < bn ? -1 : an > bn;
+}
+
+static int CompareWords(const void *a, const void *b)
+{
+    const WORD *x = (const WORD *)a, *y = (const WORD *)b;
+    int c = CompareNoCase(x->word, x->length, y->word, y->length);
+    return c ? c : x->order < y->order ? -1 : x->order > y->order;
+}
+
+/* The keyword forms of a list's fields (string lists left out). */
+static uint32_t MakeForms(const PCFFieldEntry *list, FORM *forms)
+{
+    uint32_t at = 0;
+    for (const PCFFieldEntry *e = list; e->field; e++)
+        for (int form = 0; e->field->type != PCFT_STRLIST; form++) {
+            const char *k = e->field->keyword;
+            for (int skip = 0; k && skip < form; skip++)
+                k = strchr(k, '/') ? strchr(k, '/') + 1 : nullptr;
+            if (!k || !*k)
+                break;
+            if (forms) {
+                MQSCKeywordForm(k, 0, forms[at].word, sizeof forms[at].word);
+                forms[at].order = at;
+                forms[at].entry = e;
+            }
+            at++;
+        }
+    return at;
+}
+
+/* The value words of a list's fields, in list order then table order. */
+static uint32_t MakeWords(const PCFFieldEntry *list, WORD *words)
+{
+    uint32_t at = 0;
+    for (const PCFFieldEntry *e = list; e->field; e++)
+        for (const PCFValueDef *v = e->field->values; v && v->name && *v->name; v++) {
+            if (!v->keyword)
+                continue;
+            if (words) {
+                const char *w = v->keyword[0] == '!' ? v->keyword + 1 : v->keyword;
+                words[at] = { w, (uint32_t)strlen(w), at, e->field->values, v, e };
+            }
+            at++;
+        }
+    return at;
+}
+
+/* The forms and words of a list, made on first use (the definitions never
+ * change) and found afterwards without a lock; null without storage, then
+ * the list is searched field by field. */
 static const FORMINDEX *IndexOf(const PCFFieldEntry *list)
 {
+    int published = IndexCount.load(std::memory_order_acquire);
+    for (int i = 0; i < published; i++)
+        if (Indexes[i].list == list)
+            return &Indexes[i];
     CSLockGlobal(CSLOCK_DIALOGS);
     const FORMINDEX *found = nullptr;
-    for (int i = 0; i < IndexCount && !found; i++)
+    int count = IndexCount.load(std::memory_order_relaxed);
+    for (int i = 0; i < count && !found; i++)
         if (Indexes[i].list == list)
             found = &Indexes[i];
-    if (!found && IndexCount < MAX_INDEXES) {
-        uint32_t n = 0;
-        for (const PCFFieldEntry *e = list; e->field; e++)
-            for (const char *k = e->field->keyword; k && *k; k = strchr(k, '/') ? strchr(k, '/') + 1 : nullptr)
-                n++;
-        FORM *forms = (FORM *)malloc((n ? n : 1) * sizeof *forms);   /* kept for the program's life */
-        if (forms) {
-            uint32_t at = 0;
-            for (const PCFFieldEntry *e = list; e->field; e++)
-                for (int form = 0; e->field->type != PCFT_STRLIST; form++) {
-                    const char *k = e->field->keyword;
-                    for (int skip = 0; k && skip < form; skip++)
-                        k = strchr(k, '/') ? strchr(k, '/') + 1 : nullptr;
-                    if (!k || !*k)
-                        break;
-                    MQSCKeywordForm(k, 0, forms[at].word, sizeof forms[at].word);
-                    forms[at].order = at;
-                    forms[at++].entry = e;
-                }
-            qsort(forms, at, sizeof *forms, CompareForms);
-            Indexes[IndexCount] = { list, forms, at };
-            found = &Indexes[IndexCount++];
+    if (!found && count < MAX_INDEXES) {
+        uint32_t n = MakeForms(list, nullptr), w = MakeWords(list, nullptr);
+        /* kept for the program's life */
+        FORM *forms = (FORM *)malloc((n ? n : 1) * sizeof *forms);
+        WORD *words = (WORD *)malloc((w ? w : 1) * sizeof *words);
+        if (forms && words) {
+            MakeForms(list, forms);
+            MakeWords(list, words);
+            qsort(forms, n, sizeof *forms, CompareForms);
+            qsort(words, w, sizeof *words, CompareWords);
+            FORMINDEX *x = &Indexes[count];
+            *x = { list, forms, n, words, w, {}, {} };
+            for (int c = 0, f = 0, k = 0; c <= 256; c++) {
+                while ((uint32_t)f < n && (unsigned char)forms[f].word[0] < c)
+                    f++;
+                while ((uint32_t)k < w && Upper((unsigned char)words[k].word[0]) < c)
+                    k++;
+                x->formStart[c] = (uint32_t)f;
+                x->wordStart[c] = (uint32_t)k;
+            }
+            found = x;
+            IndexCount.store(count + 1, std::memory_order_release);
+        } else {
+            free(forms);
+            free(words);
         }
     }
     CSUnlockGlobal(CSLOCK_DIALOGS);
     return found;
 }
 
+/* The first of a list's value words equal to word (without case); the
+ * index's count when there is none. */
+static uint32_t FirstWord(const FORMINDEX *x, const char *word, size_t n)
+{
+    int first = Upper((unsigned char)word[0]);
+    uint32_t lo = x->wordStart[first], hi = x->wordStart[first + 1];
+    while (lo < hi) {
+        uint32_t mid = (lo + hi) / 2;
+        if (CompareNoCase(x->words[mid].word, x->words[mid].length, word, n) < 0)
+            lo = mid + 1;
+        else
+            hi = mid;
+    }
+    return lo < x->wordCount && !CompareNoCase(x->words[lo].word, x->words[lo].length, word, n) ? lo
+                                                                                               : x->wordCount;
+}
+
+/* The row of a value table holding word, through the index when the
+ * table's field is in it. */
+static const PCFValueDef *RowOf(const FORMINDEX *x, const PCFValueDef *table, const char *word, size_t n)
+{
+    if (!x)
+        return RowByKeyword(table, word, n);
+    for (uint32_t i = FirstWord(x, word, n);
+         i < x->wordCount && !CompareNoCase(x->words[i].word, x->words[i].length, word, n); i++)
+        if (x->words[i].table == table)
+            return x->words[i].row;
+    return nullptr;
+}
+
 /* One candidate field: 1 when it is taken with its row. */
-static int Candidate(const PCFFieldEntry *e, const uint8_t *caps, const char *keyword, const char *value, size_t n,
-                     const PCFValueDef **row, const PCFFieldEntry **kept)
+static int Candidate(const FORMINDEX *x, const PCFFieldEntry *e, const uint8_t *caps, const char *keyword,
+                     const char *value, size_t n, const PCFValueDef **row, const PCFFieldEntry **kept)
 {
     const PCFFieldDef *f = e->field;
-    if (f->values && (*row = RowByKeyword(f->values, value, n)) != nullptr)
+    if (f->values && (*row = RowOf(x, f->values, value, n)) != nullptr)
         return 1;
     if (*keyword && (!*kept || (CapTest(nullptr, caps, e) && CapTest(nullptr, caps, f))))
         *kept = e;
@@ -208,15 +357,16 @@ static int Candidate(const PCFFieldEntry *e, const uint8_t *caps, const char *ke
 
 /* The field of a keyword (empty: a bare word) and the row its value names. */
 static const PCFFieldEntry *FindField(const PCFFieldEntry *list, const FORMINDEX *x, const uint8_t *caps,
-                                      const char *keyword, const char *value, const PCFValueDef **row)
+                                      const char *keyword, int32_t keywordLength, const char *value, size_t n,
+                                      const PCFValueDef **row)
 {
     *row = nullptr;
     const PCFFieldEntry *kept = nullptr;
-    size_t n = strlen(value);
     if (x && *keyword) {
         FORM key = {};
-        CmdCopy(key.word, keyword, sizeof key.word);
-        uint32_t lo = 0, hi = x->count;
+        memcpy(key.word, keyword, (size_t)(keywordLength < MQSC_KEYWORD_SIZE ? keywordLength : MQSC_KEYWORD_SIZE));
+        unsigned char first = (unsigned char)key.word[0];
+        uint32_t lo = x->formStart[first], hi = x->formStart[first + 1];
         while (lo < hi) {
             uint32_t mid = (lo + hi) / 2;
             if (strcmp(x->forms[mid].word, key.word) < 0)
@@ -225,14 +375,24 @@ static const PCFFieldEntry *FindField(const PCFFieldEntry *list, const FORMINDEX
                 hi = mid;
         }
         for (; lo < x->count && !strcmp(x->forms[lo].word, key.word); lo++)
-            if (Candidate(x->forms[lo].entry, caps, keyword, value, n, row, &kept))
+            if (Candidate(x, x->forms[lo].entry, caps, keyword, value, n, row, &kept))
                 return x->forms[lo].entry;
         return kept;
+    }
+    if (x) {
+        /* a bare word: the first field in list order whose table holds it */
+        for (uint32_t i = FirstWord(x, value, n);
+             i < x->wordCount && !CompareNoCase(x->words[i].word, x->words[i].length, value, n); i++)
+            if (x->words[i].entry->field->type != PCFT_STRLIST) {
+                *row = x->words[i].row;
+                return x->words[i].entry;
+            }
+        return nullptr;
     }
     for (const PCFFieldEntry *e = list; e && e->field; e++) {
         if (e->field->type == PCFT_STRLIST || (*keyword && !KeywordIsForm(e->field->keyword, keyword)))
             continue;
-        if (Candidate(e, caps, keyword, value, n, row, &kept))
+        if (Candidate(nullptr, e, caps, keyword, value, n, row, &kept))
             return e;
     }
     return kept;
@@ -400,6 +560,12 @@ void PCFMQSCValues(const uint8_t *caps, char *unhandled, MQSCPcf *state, const c
     h->Type = MQCFT_RESPONSE;
     h->MsgSeqNumber = state->replies ? (MQLONG)state->replies - 1 : 0;
     h->Control = 0;
+    /* a zero byte ends the text: the lengths below are then the strings' */
+    if (textLength > 0) {
+        const void *zero = memchr(text, 0, (size_t)textLength);
+        if (zero)
+            textLength = (int32_t)((const char *)zero - text);
+    }
     const char *p = text;
     int32_t left = textLength;
     if (left > 0 && *p != ' ')
@@ -416,20 +582,24 @@ void PCFMQSCValues(const uint8_t *caps, char *unhandled, MQSCPcf *state, const c
     }
     const PCFCommandDef *def = state->definition;
     const PCFFieldEntry *fields = def ? (def->detail ? def->detail : def->fields) : nullptr;
-    const FORMINDEX *index = fields ? IndexOf(fields) : nullptr;
+    const FORMINDEX *index = fields && IndexLookups.load(std::memory_order_relaxed) ? IndexOf(fields) : nullptr;
     for (;;) {
-        MQSCNextKeyword(caps, &p, &left, keyword, value, valueSize);
-        if (!keyword[0] && !value[0])
+        int32_t keywordLength, valueLength;
+        NextItem(caps, &p, &left, keyword, &keywordLength, value, valueSize, &valueLength);
+        if (!keywordLength && !valueLength)
             break;
         const char *list = value;
-        int32_t listLength = (int32_t)strlen(value);
-        if (!strcmp(value, "Dummy") && left > 0 && *p == '(')
+        int32_t listLength = valueLength;
+        if (valueLength == 5 && !memcmp(value, "Dummy", 5) && left > 0 && *p == '(')
             ListSpan(&p, &left, &list, &listLength);
-        if (!value[0]) {
+        if (!valueLength) {
             CmdCopy(value, keyword, (size_t)valueSize + 1);
+            valueLength = (int32_t)strlen(value);
             keyword[0] = 0;
+            keywordLength = 0;
         }
-        x.entry = fields ? FindField(fields, index, caps, keyword, value, &x.row) : nullptr;
+        x.entry = fields ? FindField(fields, index, caps, keyword, keywordLength, value, (size_t)valueLength, &x.row)
+                         : nullptr;
         if (x.entry)
             WriteField(&x, value, list, listLength);
         else if (unhandled)

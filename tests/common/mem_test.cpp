@@ -4,6 +4,9 @@
 
 #include <gtest/gtest.h>
 #include <cstring>
+#include <set>
+#include <thread>
+#include <vector>
 
 static const CSMEMHEADER *HeaderOf(void *block)
 {
@@ -40,6 +43,62 @@ TEST(Memory, HeaderClassesAndStatistics)
     EXPECT_GE(after.highWater, peak.bytes);
     EXPECT_EQ(after.sequence, before.sequence + 3);
 }
+
+TEST(Memory, StatisticsStayExactUnderThreads)
+{
+    enum { THREADS = 4, ROUNDS = 20000 };
+    CSMEMSTATS before, after;
+    CSMemStats(&before);
+    std::vector<uint32_t> kept[THREADS];
+    std::vector<std::thread> threads;
+    for (int t = 0; t < THREADS; t++)
+        threads.emplace_back([t, &kept] {
+            for (int i = 0; i < ROUNDS; i++) {
+                void *a = CSGetMem((size_t)(i % 500), "TEST");
+                void *b = CSGetMem(16, "TEST");
+                if (!a || !b)
+                    return;
+                kept[t].push_back(HeaderOf(a)->sequence);
+                kept[t].push_back(HeaderOf(b)->sequence);
+                CSFreeMem(a);
+                CSFreeMem(b);
+            }
+        });
+    for (std::thread &t : threads)
+        t.join();
+    CSMemStats(&after);
+    EXPECT_EQ(after.blocks, before.blocks);
+    EXPECT_EQ(after.bytes, before.bytes);
+    EXPECT_EQ(after.sequence, before.sequence + THREADS * ROUNDS * 2);
+    /* No two blocks were given the same sequence number. */
+    std::set<uint32_t> seen;
+    for (auto &k : kept)
+        seen.insert(k.begin(), k.end());
+    EXPECT_EQ(seen.size(), (size_t)THREADS * ROUNDS * 2);
+    /* The high water mark saw at least one block of each thread at once. */
+    EXPECT_GE(after.highWater, before.bytes);
+}
+
+#if defined(__SANITIZE_ADDRESS__)
+/* The sanitizer build gives a block no spare bytes: a write one byte past
+ * the data is an overflow the sanitizer reports. */
+TEST(MemoryDeathTest, WritePastABlockIsReported)
+{
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_DEATH(
+        {
+            volatile char *p = (volatile char *)CSGetMem(10, "TEST");
+            p[10] = 1;
+        },
+        "heap-buffer-overflow");
+    EXPECT_DEATH(
+        {
+            volatile char *p = (volatile char *)CSGetMem(300, "TEST");
+            p[303] = 1;
+        },
+        "heap-buffer-overflow");
+}
+#endif
 
 TEST(Memory, SizesThatWouldWrapAreRefused)
 {

@@ -91,6 +91,73 @@ TEST(HexDump, EbcdicCharacterColumn)
     EXPECT_EQ(out[402], '.');
 }
 
+/* The byte-at-a-time dump line the grouped one replaced: the reference
+ * for every layout. */
+static int ReferenceDumpLine(const unsigned char *bytes, int count, int width, char *out, int gap, int flags)
+{
+    static const char digits[] = "0123456789ABCDEF";
+    if (count > width)
+        count = width;
+    if (count < 0)
+        count = 0;
+    int groups = (flags & UTHEX_GROUPS) && width >= 8;
+    int charStart = 2 * width + gap + (groups ? (width - 1) / 4 : 0);
+    if (gap)
+        memset(out, ' ', (size_t)(charStart + width));
+    char *p = out;
+    for (int i = 0; i < count; i++) {
+        if (groups && i && i % 4 == 0)
+            *p++ = ' ';
+        *p++ = digits[bytes[i] >> 4];
+        *p++ = digits[bytes[i] & 15];
+    }
+    for (int i = count; i < width; i++) {
+        if (groups && i && i % 4 == 0 && gap)
+            *p++ = ' ';
+        *p++ = ' ';
+        *p++ = ' ';
+    }
+    int translated = 0;
+    if (gap) {
+        char *c = out + charStart;
+        if ((flags & UTHEX_EBCDIC) && (flags & UTHEX_SHOWEBCDIC) && count < 200) {
+            CSMakePrintable((unsigned char *)c, bytes, count);
+            translated = 1;
+        }
+        for (int i = 0; i < count; i++) {
+            unsigned char b = translated ? (unsigned char)c[i] : bytes[i];
+            c[i] = b >= 0x20 && b < 0x7F ? (char)b : '.';
+        }
+        p = c + count;
+    }
+    if (!(flags & UTHEX_NOTERM))
+        *p = 0;
+    return translated;
+}
+
+TEST(DumpLine, SameAsTheByteAtATimeLineForEveryLayout)
+{
+    std::mt19937 rng(41);
+    Bytes data(300);
+    for (auto &b : data)
+        b = (unsigned char)rng();
+    const int flagSets[] = {0, UTHEX_GROUPS, UTHEX_NOTERM, UTHEX_GROUPS | UTHEX_NOTERM,
+                            UTHEX_EBCDIC | UTHEX_SHOWEBCDIC, UTHEX_GROUPS | UTHEX_EBCDIC | UTHEX_SHOWEBCDIC};
+    int lines = 0;
+    for (int width : {1, 3, 4, 7, 8, 9, 16, 24, 33, 64, 200, 256})
+        for (int count = -1; count <= width + 2; count += (width > 40 ? 13 : 1))
+            for (int gap : {0, 1, 2, 5})
+                for (int flags : flagSets) {
+                    std::vector<char> got(1200, '#'), want(1200, '#');
+                    int a = UTHexDumpLine(data.data(), count, width, got.data(), gap, flags);
+                    int b = ReferenceDumpLine(data.data(), count, width, want.data(), gap, flags);
+                    ASSERT_EQ(a, b) << width << " " << count << " " << gap << " " << flags;
+                    ASSERT_EQ(got, want) << width << " " << count << " " << gap << " " << flags;
+                    lines++;
+                }
+    EXPECT_GT(lines, 1000);
+}
+
 TEST(HexText, BytesToHexAndBack)
 {
     const unsigned char b[] = {0x00, 0xAB, 0x7F};

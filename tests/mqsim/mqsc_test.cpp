@@ -127,3 +127,19 @@ TEST_F(Sim, DamagedScriptsNeverCrash)
     MQHCONN h = Connect("FUZZ");
     EXPECT_NE(h, MQHC_UNUSABLE_HCONN);
 }
+
+TEST_F(Sim, QueueManagerThatCannotBeHadIsExplainedInTheOutput)
+{
+    /* A refused name: the result says so and the buffer holds the reason,
+     * never what the caller left in it. */
+    for (const char *name : {"BAD NAME", "-1234", "WAY.TOO.LONG.A.NAME.FOR.ANY.QUEUE.MANAGER.AT.ALL.X"}) {
+        char out[256];
+        memset(out, 0x7F, sizeof out);
+        EXPECT_EQ(MQSimRunMqsc((PMQCHAR)name, (PMQCHAR) "DEFINE QLOCAL(A)", sizeof out, out), -1) << name;
+        ASSERT_NE(memchr(out, 0, sizeof out), nullptr) << name;
+        EXPECT_NE(strstr(out, "2058"), nullptr) << name << ": " << out;
+    }
+    char small[8];
+    EXPECT_EQ(MQSimRunMqsc((PMQCHAR) "BAD NAME", (PMQCHAR) "", sizeof small, small), -1);
+    EXPECT_EQ(strlen(small), sizeof small - 1);
+}

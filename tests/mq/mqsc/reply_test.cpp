@@ -3,7 +3,9 @@
  * parameter by parameter, within the response and the value buffers. */
 #include "mqsctest.h"
 
+#include <cctype>
 #include <cstring>
+#include <vector>
 
 #include "cs.h"
 
@@ -87,6 +89,8 @@ TEST_F(Replies, SummaryCompletionAndCollectedText)
     EXPECT_FALSE(g.s->complete);
     g.Feed("CSQN121I +CSQ1 'ALTER QLOCAL' command responses, no member");
     EXPECT_STREQ(g.s->member, "QM?");
+    g.Feed("CSQN121I +CSQ1 'ALTER QLOCAL' command responses from Q");   /* the reply ends in the name */
+    EXPECT_STREQ(g.s->member, "Q");
     g.Feed("CSQ9022I +CSQ2 CSQMAQLC ' ALTER QLOCAL' NORMAL COMPLETION");
     EXPECT_TRUE(g.s->complete);
     EXPECT_EQ(g.s->text, nullptr);
@@ -178,6 +182,80 @@ TEST_F(Replies, BoundsOfTheResponseTheValueAndTheUnhandledText)
     left = (int32_t)item.size();
     MQSCNextKeyword(nullptr, &at, &left, keyword, value, 7);
     EXPECT_STREQ(value, "a(b(c))");
+}
+
+/* Every keyword with every value word of every definition, and each value
+ * word alone (in lower case too), read through the sorted index and by the
+ * walk over the fields: the same responses byte for byte, the same
+ * unhandled text. */
+TEST_F(Replies, IndexedLookupsMatchTheWalkOverTheFields)
+{
+    PCFInitCommandDefs();
+    int definitions = 0;
+    std::vector<const PCFCommandDef *> defs;
+    for (PCFCommandDef *const *table : {PCFCommandDefs, PCFInternalDefs})
+        for (PCFCommandDef *const *t = table; *t; t++)
+            defs.push_back(*t);
+    for (const PCFCommandDef *def : defs) {
+        const PCFFieldEntry *fields = def->detail ? def->detail : def->fields;
+        if (!fields || !def->actions)
+            continue;
+        std::string line = "CSQM401I +CSQ1 ";
+        for (const PCFFieldEntry *e = fields; e->field; e++) {
+            const PCFFieldDef *f = e->field;
+            std::string keyword = f->keyword ? std::string(f->keyword).substr(0, std::string(f->keyword).find('/')) : "";
+            for (const PCFValueDef *v = f->values; v && v->name && *v->name; v++) {
+                if (!v->keyword)
+                    continue;
+                std::string word = v->keyword[0] == '!' ? v->keyword + 1 : v->keyword;
+                std::string lower = word;
+                for (char &c : lower)
+                    c = (char)tolower((unsigned char)c);
+                if (!keyword.empty())
+                    line += keyword + "(" + lower + ") ";
+                line += word + " " + lower + " ";
+            }
+            if (!keyword.empty())
+                line += keyword + "(12) ";
+        }
+        line += "NOSUCHWORD ODDKEY(v)";
+        std::string bytes[2], unhandledText[2];
+        for (int indexed = 0; indexed < 2; indexed++) {
+            MQSCIndexLookups(indexed);
+            DialogWords d = {};
+            char unhandled[MQSC_UNHANDLED_SIZE] = "";
+            d.unhandled = unhandled;
+            Request q(def, def->actions->command);
+            q.r.dialog = &d;
+            uint8_t *pcf = nullptr;
+            uint32_t n = 0;
+            ASSERT_EQ(MQSCResponseToPcf(&q.r, nullptr, (const uint8_t *)line.data(), (uint32_t)line.size(), &pcf,
+                                        &n), 0);
+            bytes[indexed].assign((const char *)pcf, pcf ? n : 0);
+            unhandledText[indexed] = unhandled;
+            CSFreeMemAndClear(&pcf);
+        }
+        MQSCIndexLookups(1);
+        EXPECT_FALSE(bytes[1].empty()) << def->title;
+        EXPECT_EQ(bytes[0], bytes[1]) << def->title;
+        EXPECT_EQ(unhandledText[0], unhandledText[1]) << def->title;
+        definitions++;
+    }
+    EXPECT_GE(definitions, 7);
+}
+
+/* An attribute line is read where it lies, up to a zero byte in it. */
+TEST_F(Replies, AttributeLineEndsAtAZeroByte)
+{
+    PCFInitCommandDefs();
+    Request q(&PCFQueueListDef, MQCMD_INQUIRE_Q);
+    std::string line("CSQM401I +CSQ1    QUEUE(APP.B)   MAXDEPTH(9)\0   DESCR(hidden)", 61);
+    int converted = 0;
+    Parsed p = q.Feed(line, &converted);
+    ASSERT_TRUE(converted);
+    EXPECT_EQ(p.strs[MQCA_Q_NAME], "APP.B");
+    EXPECT_EQ(p.ints[MQIA_MAX_Q_DEPTH], 9);
+    EXPECT_EQ(p.strs.count(MQCA_Q_DESC), 0u);
 }
 
 }  // namespace
