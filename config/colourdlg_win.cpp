@@ -149,7 +149,7 @@ static int shownCount;
 static COLORREF customColours[16];
 
 #define R(type, id, text, value, style) {(uint32_t)(type), id, text, value, nullptr, style, 0, 0, 0, 0, 0}
-static DDFieldDef DLG_COLOURDLG[] = {
+DDFieldDef DLG_COLOURDLG[] = {
     R(DD_STATIC, 0, "Colour Scheme", 0, 0),
     R(DD_COMBOBOX, CLRDLG_SCHEME, "", 22, CBS_DROPDOWN | CBS_SORT | CBS_AUTOHSCROLL | WS_VSCROLL),
     R(DD_BUTTON | DDF_NEWROW, CLRDLG_RESETSCHEME, "Reset to scheme", 1, 0),

@@ -20,6 +20,9 @@ enum { UM_CHOOSERFILL = 11235, UM_REPAINTPENDING = 11381 };
 HBRUSH ColourBrush(int slot);
 COLORREF *ColourRef(int slot);
 void ColourMakeBrushes(void);
+/* The profile's font and colours made live (fonts and brushes), as the
+ * start-up does once the profile is read. */
+void PrfApplyLook(void);
 
 void SetDlgColours(DDHANDLE dd);
 /* readOnlyDialog: read-only edits take the dialog background. */

@@ -51,7 +51,7 @@ struct USRWORDS {
     ROW(DD_BUTTON | DDF_NEWROW | DDF_CLASS2, 1, "OK", 1, BS_DEFPUSHBUTTON), \
     ROW(DD_BUTTON | DDF_CLASS2, 2, "Cancel", 1, 0)
 
-static DDFieldDef CACHEACCESSDLG[] = {
+DDFieldDef CACHEACCESSDLG[] = {
     ROW(DD_GROUPBOX, 0, nullptr, 0, 0),
     LABEL("Password Hint  "), ROW(DD_EDIT, PWC_HINT, "", 36, RO),
     LABEL("Password  "), ROW(DD_EDIT, PWC_PASSWORD, "", 36, PW),
@@ -60,7 +60,7 @@ static DDFieldDef CACHEACCESSDLG[] = {
     BUTTONS, END,
 };
 
-static DDFieldDef CACHECREATEDLG[] = {
+DDFieldDef CACHECREATEDLG[] = {
     ROW(DD_GROUPBOX, 0, nullptr, 0, 0),
     LABEL("Password Hint  "), ROW(DD_EDIT, PWC_HINT, "", 36, ES_AUTOHSCROLL),
     LABEL("Password  "), ROW(DD_EDIT, PWC_PASSWORD, "", 36, PW),
@@ -70,7 +70,7 @@ static DDFieldDef CACHECREATEDLG[] = {
     BUTTONS, END,
 };
 
-static DDFieldDef CACHESETDLG[] = {
+DDFieldDef CACHESETDLG[] = {
     ROW(DD_GROUPBOX, 0, nullptr, 0, 0),
     LABEL("Password Hint  "), ROW(DD_EDIT, PWC_OLDHINT, "", 40, RO),
     LABEL("Old Password  "), ROW(DD_EDIT, PWC_OLDPASSWORD, "", 40, PW),
@@ -82,7 +82,7 @@ static DDFieldDef CACHESETDLG[] = {
     BUTTONS, END,
 };
 
-static DDFieldDef USERIDDLG[] = {
+DDFieldDef USERIDDLG[] = {
     ROW(DD_GROUPBOX, USR_USERGROUP, nullptr, 0, 0),
     {DD_STATIC, USR_TEXT, "Please enter your connection details:", 0, nullptr, 0, 60, 0, 0, 0, 0},
     LABEL("Userid  "), ROW(DD_EDIT, USR_USERID, "", 40, ES_AUTOHSCROLL),

@@ -35,8 +35,8 @@ static const DDKind kinds[35] = {
     {"COMBOBOX", SM_DEFAULT, 0x44210042, 0},                           /* COMBOBOX */
     {"SCROLLBAR", SM_ADD, B, 0},                                       /* SCROLL */
     {"LISTBOX", SM_DEFAULT, 0x44A10003, 0},                            /* LISTBOX */
-    {"BUTTON", SM_DEFAULT, 0x44010023, 0},                             /* CHECKBOX */
-    {"BUTTON", SM_DEFAULT, 0x44010029, 0},                             /* RADIO */
+    {"BUTTON", SM_DEFAULT, 0x44010003, 0},                             /* CHECKBOX: box, then text */
+    {"BUTTON", SM_DEFAULT, 0x44010009, 0},                             /* RADIO */
     {DD_CLASS_GROUPBOX, SM_FIXED, 0x46000000, 0},                      /* GROUPBOX */
     {DD_CLASS_SPANE, SM_FIXED, 0x46000000, 0},                         /* SPANE */
     {nullptr, SM_NONE, 0, 0},                                          /* SPACER */

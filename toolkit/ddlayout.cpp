@@ -84,12 +84,17 @@ static void apply_row_sizes(DDHANDLE dd, DDField *f, int natCx, int natCy)
         if (f->maxCx) f->state |= DDS_MAXCX;
         if (f->maxCy) f->state |= DDS_MAXCY;
     }
+    /* a text box of several lines takes the width it is given */
+    int wide = (t == DD_MULTIEDIT || t == DD_RICHEDIT) && !(f->state & DDS_MAXCX);
     if (t != DD_SPANE) {
-        if (!f->maxCx) f->maxCx = natCx;
+        if (!f->maxCx && !wide) f->maxCx = natCx;
         if (!f->maxCy) f->maxCy = natCy;
     }
     if (!f->minCx) f->minCx = natCx > 0 ? natCx : 1;
     if (!f->minCy) f->minCy = natCy;
+    /* a combo box's edit keeps its own height whatever a row asks */
+    if (t == DD_COMBOBOX)
+        f->minCy = f->maxCy = natCy;
     if (f->maxCx && f->maxCx < f->minCx) f->maxCx = f->minCx;
     if (f->maxCy && f->maxCy < f->minCy) f->maxCy = f->minCy;
 }
@@ -114,7 +119,8 @@ static void natural_size(DDHANDLE dd, DDField *f, int *cx, int *cy)
         }
         s = text_extent(dd, f, text, 0, 1000);
         *cx = s.cx;
-        *cy = s.cy;
+        /* a value set later still takes one line, not whatever is left */
+        *cy = s.cy > dd->ch ? s.cy : dd->ch;
         break;
     case DD_EDIT: *cx = (int)(v & 0xFFFF) * cw; *cy = eh; break;
     case DD_CHECKBOX: case DD_RADIO:
@@ -353,6 +359,38 @@ static void sibling_classes(DDHANDLE dd, DDField *c, int pass)
             measure(dd, g, pass | 0x100);
 }
 
+/* The push buttons of a row of buttons alone take one width, the widest's. */
+static void button_rows(DDField *c)
+{
+    DDField *start = nullptr;
+    for (DDField *f = c->child;; f = f->next) {
+        if (f && !visible(f))
+            continue;
+        if (!f || !start || (f->type & DDF_NEWROW)) {
+            int widest = 0, buttons = 0, others = 0;
+            for (DDField *g = start; g && g != f; g = g->next) {
+                if (!visible(g))
+                    continue;
+                if (DD_TYPE(g) == DD_BUTTON && !(g->row && (g->row->style & 0xF) == BS_OWNERDRAW)) {
+                    buttons++;
+                    if (g->minCx > widest) widest = g->minCx;
+                } else {
+                    others++;
+                }
+            }
+            if (buttons > 1 && !others)
+                for (DDField *g = start; g && g != f; g = g->next)
+                    if (visible(g)) {
+                        g->minCx = widest;
+                        if (g->maxCx && g->maxCx < widest) g->maxCx = widest;
+                    }
+            start = f;
+        }
+        if (!f)
+            break;
+    }
+}
+
 /* pass 1 collects the dialog-wide classes, pass 2 applies them; 0x100:
  * containers only (their leaves are measured) */
 static void measure(DDHANDLE dd, DDField *c, int pass)
@@ -379,6 +417,7 @@ static void measure(DDHANDLE dd, DDField *c, int pass)
         for (DDField *f = c->child; f; f = f->next)
             if (DD_TYPE(f) == DD_ENGINEGROUP)
                 measure(dd, f, pass | 0x100);
+        button_rows(c);
         if ((pass & 0xFF) == 2)
             sibling_classes(dd, c, pass);
     }
@@ -567,6 +606,15 @@ static void set_row_cx(DDHANDLE dd, std::vector<DDField *> &row, int W, int x)
                 left--;
             }
         }
+    }
+    /* a row with a labelled column keeps its cells at their widths, so
+     * the fields of one column line up: what is left goes to its end */
+    int labelled = 0;
+    for (DDField *f : row)
+        labelled |= (f->type & DDF_CLASSMASK) && DD_TYPE(f) == DD_STATIC;
+    if (left > 0 && !unbounded && labelled) {
+        row.back()->cx += left;
+        left = 0;
     }
     if (left > 0) {
         int share = unbounded ? unbounded : stretch;
@@ -781,7 +829,7 @@ static int is_centred(int t)
 {
     switch (t) {
     case DD_BUTTON: case DD_UBUTTON: case DD_LISTBOX: case DD_ULISTBOX: case DD_ULISTBOXT:
-    case DD_ULISTBOXS: case DD_CHECKBOX: case DD_RADIO: case DD_SPACER: case DD_TABCTL:
+    case DD_ULISTBOXS: case DD_SPACER: case DD_TABCTL:
     case DD_GROUPBOX: case DD_SPLITLR: case DD_SPLITTB:
         return 1;
     }
@@ -1022,6 +1070,8 @@ void DDLayout(DDHANDLE dd)
         DDSizePane(dd, &dd->root, 0, 0, rc.right, rc.bottom);
     }
     dd->root.state &= ~DDS_PLACING;
+    /* controls moved: nothing of their old places stays painted */
+    RedrawWindow(dd->root.hwnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
 }
 
 /* minimum client size: rows broken only at 0x400 */
@@ -1067,15 +1117,32 @@ void DDCalcMinSize(DDHANDLE dd, SIZE *size)
     size->cy = h;
 }
 
+/* The height of the rows laid out at a width: wrapped texts and tab pages
+ * know theirs only then. */
+static int rows_height(DDHANDLE dd, int cx)
+{
+    layingOut++;
+    size_cx(dd, &dd->root, cx, 0);
+    heights_from_rows(&dd->root, 0, 0);
+    if (!--layingOut)
+        measure_done();
+    return dd->root.minCy;
+}
+
 void DDWindowSize(DDHANDLE dd, HWND hwnd, int columns, int lines, int32_t savedCx, int32_t savedCy,
                   SIZE *size)
 {
     SIZE need;
     DDCalcMinSize(dd, &need);
     int cx = columns * dd->cw > need.cx ? columns * dd->cw : need.cx;
-    int cy = lines * dd->ch > need.cy ? lines * dd->ch : need.cy;
+    int laid = rows_height(dd, savedCx > cx ? savedCx : cx);
+    if (laid > need.cy)
+        need.cy = laid;
+    /* as tall as its rows, unless a row can take more height */
+    int cy = dd->root.maxCy == 0 && lines * dd->ch > need.cy ? lines * dd->ch : need.cy;
     RECT rc = {0, 0, cx, cy};
     AdjustWindowRectEx(&rc, GetWindowLongA(hwnd, GWL_STYLE), FALSE, GetWindowLongA(hwnd, GWL_EXSTYLE));
     size->cx = savedCx > rc.right - rc.left ? savedCx : rc.right - rc.left;
-    size->cy = savedCy > rc.bottom - rc.top ? savedCy : rc.bottom - rc.top;
+    /* a remembered height only where a row can use it */
+    size->cy = dd->root.maxCy == 0 && savedCy > rc.bottom - rc.top ? savedCy : rc.bottom - rc.top;
 }

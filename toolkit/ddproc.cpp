@@ -222,6 +222,19 @@ LRESULT DDCommonMessage(DDHANDLE dd, HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, 
         if (dd->state & 1)
             DDLayout(dd);
         break;
+    case WM_GETMINMAXINFO:
+        /* a window never smaller than shows all its controls */
+        if ((dd->state & 1) && !(GetWindowLongA(hwnd, GWL_STYLE) & WS_CHILD)) {
+            SIZE need;
+            DDCalcMinSize(dd, &need);
+            RECT rc = {0, 0, need.cx, need.cy};
+            AdjustWindowRectEx(&rc, GetWindowLongA(hwnd, GWL_STYLE), GetMenu(hwnd) != nullptr,
+                               GetWindowLongA(hwnd, GWL_EXSTYLE));
+            MINMAXINFO *mm = (MINMAXINFO *)lp;
+            mm->ptMinTrackSize.x = rc.right - rc.left;
+            mm->ptMinTrackSize.y = rc.bottom - rc.top;
+        }
+        break;
     case WM_ERASEBKGND:
         if (dd->root.brush) {
             RECT rc;

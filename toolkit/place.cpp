@@ -84,6 +84,20 @@ void WinPositionAtCursor(HWND hwnd, int cx, int cy, uint32_t fit)
     apply(hwnd, &r, fit);
 }
 
+/* A window opened from another (its frame): centred at the cursor while
+ * the cursor lies over that window, the way a menu or button click leaves
+ * it; otherwise centred over the window. */
+void WinPositionNear(HWND hwnd, HWND opener, int cx, int cy, uint32_t fit)
+{
+    POINT pt;
+    RECT o;
+    GetCursorPos(&pt);
+    if (opener && IsWindow(opener) && GetWindowRect(opener, &o) && !PtInRect(&o, pt))
+        WinCentreOnWindow(hwnd, opener, cx, cy, fit);
+    else
+        WinPositionAtCursor(hwnd, cx, cy, fit);
+}
+
 void WinPositionAtCursorChars(HWND hwnd, int columns, int rows)
 {
     int cw = 0, lh = 0;

@@ -91,7 +91,7 @@ void PCFComposeTitle(const DialogWords *d, const char *suffix, char *out, size_t
     if (!size)
         return;
     out[0] = 0;
-    if (!PcfWinPrefs.captionTagsOff)
+    if (!PcfWinPrefs.captionTagsOff && d->captionText[0])
         Add(out, size, "[%s] ", d->captionText);
     if (d->markFlags & DM_HTTP)
         Add(out, size, "HTTP:");

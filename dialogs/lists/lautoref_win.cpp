@@ -47,7 +47,7 @@ static DDFieldDef ExportPage[] = {
     F(DD_CHECKBOX, ID_HEADER, "Always Header", 0),
     END,
 };
-static DDFieldDef DLG_AUTOREFRESH[] = {
+DDFieldDef DLG_AUTOREFRESH[] = {
     F(DD_TABCTL, ID_TABS, nullptr, 0), T(0, "Rate", RatePage), T(0, "Export", ExportPage),
     F(DD_BUTTON | DDF_NEWROW | DDF_HCENTRE, 1, "OK", 1), F(DD_BUTTON, ID_APPLY, "Apply", 0),
     F(DD_BUTTON, 2, "Cancel", 0),

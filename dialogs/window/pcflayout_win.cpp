@@ -276,7 +276,10 @@ void PCFPositionDialog(DialogWords *d)
         WinFitRectSaved(pair, 1, 0);
         MoveWindow(hwnd, pair[slot].x, pair[slot].y, pair[slot].cx, pair[slot].cy, TRUE);
     } else {
-        WinPositionAtCursor(hwnd, cx, cy, 0);
+        /* before the first showing the active window is the one it was
+         * opened from: the frame, or another dialog */
+        HWND opener = GetActiveWindow();
+        WinPositionNear(hwnd, opener != hwnd ? opener : nullptr, cx, cy, 0);
     }
     if (d->saved && d->saved->showState == 2)
         ShowWindow(hwnd, SW_MAXIMIZE);

@@ -21,7 +21,7 @@
 #define NAME_LIMIT 99                   /* characters of a name */
 #define SHARED_MARK 5                   /* average characters of the "[S]" column */
 
-static DDFieldDef FilterManagerTable[] = {
+DDFieldDef FilterManagerTable[] = {
     F(DD_STATIC, 0, " Defined Filters", 0, 0),
     {DD_LISTBOX | DDF_NEWROW | DDF_FILL, FLTC_LIST, nullptr, 0, nullptr,
      LBS_NOTIFY | LBS_OWNERDRAWFIXED | LBS_SORT | LBS_HASSTRINGS | WS_VSCROLL | WS_BORDER | WS_TABSTOP,

@@ -28,11 +28,11 @@
     F(DD_BUTTON | DDF_NEWROW | DDF_CLASS2, 1, "Import", 1, BS_DEFPUSHBUTTON), \
     F(DD_BUTTON | DDF_CLASS2, 2, "Cancel", 1, 0)
 
-static DDFieldDef DLG_IMPORT[] = {
+DDFieldDef DLG_IMPORT[] = {
     HEADER_ROWS("The following local Queue Managers were found without a defined location."),
     GROUP_ROW, NAMES_ROW, BUTTON_ROWS, END};
 
-static DDFieldDef DLG_IMPORTCCDT[] = {
+DDFieldDef DLG_IMPORTCCDT[] = {
     FILE_ROWS("Read CCDT"),
     HEADER_ROWS("The following Queue Managers were found in the CCDT."),
     F(DD_BUTTON | DDF_NEWROW, IMPID_SELECTALL, "Select All", 1, 0),
@@ -40,12 +40,12 @@ static DDFieldDef DLG_IMPORTCCDT[] = {
     GROUP_ROW, F(DD_CHECKBOX, IMPID_MVS, "MVS", 0, BS_AUTOCHECKBOX),
     NAMES_ROW, BUTTON_ROWS, END};
 
-static DDFieldDef DLG_IMPORTTK47[] = {
+DDFieldDef DLG_IMPORTTK47[] = {
     FILE_ROWS("Read Ravolt Config File"),
     HEADER_ROWS("The following Queue Managers were found in the configuration file."),
     GROUP_ROW, NAMES_ROW, BUTTON_ROWS, END};
 
-static DDFieldDef DLG_IMPORTMQEX[] = {
+DDFieldDef DLG_IMPORTMQEX[] = {
     FILE_ROWS("Read MQ Explorer XML File"),
     HEADER_ROWS("The following Queue Managers were found in the file."),
     F(DD_GROUPBOX | DDF_NEWROW, 0, "If present use MQ Explorer Set as....", 0, 0),

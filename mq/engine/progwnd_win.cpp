@@ -19,7 +19,7 @@
 #define FIELD(type, id, cx) {(uint32_t)(type), id, "", 0, nullptr, 0, cx, 1, 0, 0, 0}
 #define END {0, 0, nullptr, 0, nullptr, 0, 0, 0, 0, 0, 0}
 
-static DDFieldDef DLG_PROGRESS[] = {
+DDFieldDef DLG_PROGRESS[] = {
     FIELD(DD_STATIC, PROG_READ, 44),
     FIELD(DD_STATIC | DDF_NEWROW, PROG_WRITTEN, 44),
     FIELD(DD_STATIC | DDF_NEWROW, PROG_MSGRATE, 44),

@@ -30,7 +30,7 @@ static const char warranty[] =
     "fitness for a particular purpose.  The whole risk as to the quality and performance of "
     "the program is with you.  Keep copies of the messages you change.";
 
-static DDFieldDef DLG_ABOUTDLG[] = {
+DDFieldDef DLG_ABOUTDLG[] = {
     ROW(DD_STATIC, AB_ICON, nullptr, 2, SS_ICON | SS_NOTIFY),
     ROWW(DD_STATIC, AB_TITLE, "Ravolt", 0, 20, 0),
     ROW(DD_STATIC, AB_CLOSE, nullptr, 2, SS_ICON | SS_NOTIFY),
@@ -47,6 +47,7 @@ static DDFieldDef DLG_ABOUTDLG[] = {
     ROW(DD_STATIC | DDF_NEWROW | DDF_CLASS1, 0, "Machine Name:   ", 0, 0),
     ROWW(DD_STATIC, AB_MACHINE, "", 0, 30, 0),
     ROWW(DD_STATIC | DDF_NEWROW, AB_WARRANTY, "", 0, 90, 5),
+    ROW(DD_BUTTON | DDF_NEWROW, IDOK, "OK", 1, BS_DEFPUSHBUTTON),
     {0, 0, nullptr, 0, nullptr, 0, 0, 0, 0, 0, 0},
 };
 
@@ -85,7 +86,7 @@ static LRESULT CALLBACK AboutProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
         return 0;
     case WM_COMMAND:
         switch (LOWORD(wp)) {
-        case AB_CLOSE: case AB_ICON: case IDCANCEL:
+        case AB_CLOSE: case AB_ICON: case IDOK: case IDCANCEL:
             PostMessageA(hwnd, WM_CLOSE, 0, 0);
             return 0;
         case AB_LINK: {
@@ -141,7 +142,9 @@ void AboutDialog(HWND)
     }
     aboutWindow = w;
     AddModeless(w, 0, nullptr, nullptr);
-    WinPositionAtCursorChars(w, 100, 32);
+    SIZE size;
+    DDWindowSize(handle_of(w), w, 0, 0, 0, 0, &size);
+    WinPositionAtCursor(w, size.cx, size.cy, 0);
     ShowWindow(w, SW_SHOW);
 }
 

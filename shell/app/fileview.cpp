@@ -24,7 +24,7 @@ enum { FV_CLOSE = 2, FV_STATUS = 103, FV_RELOAD = 133, FV_BROWSE = 288, FV_FILE 
 #define F(type, id, text, value, style) {(uint32_t)(type), id, text, value, nullptr, style, 0, 0, 0, 0, 0}
 #define FW(type, id, text, value, style, cx, cy) {(uint32_t)(type), id, text, value, nullptr, style, cx, cy, 0, 0, 0}
 
-static DDFieldDef DLG_FILEVIEW[] = {
+DDFieldDef DLG_FILEVIEW[] = {
     F(DD_STATIC, 0, "File", 0, 0), F(DD_EDIT, FV_FILE, "", 60, ES_AUTOHSCROLL),
     F(DD_BUTTON, FV_BROWSE, "", 0, BS_BITMAP), F(DD_BUTTON, FV_RELOAD, "Reload", 1, 0),
     F(DD_STATIC | DDF_NEWROW, 0, "Find", 0, 0), F(DD_EDIT, FV_FINDTEXT, "", 40, ES_AUTOHSCROLL),

@@ -15,6 +15,7 @@
 
 #include "cfgfile.h"
 #include "cmddlg.h"
+#include "colourwin.h"
 #include "cs.h"
 #include "dd.h"
 #include "locdlg.h"
@@ -165,17 +166,7 @@ static void load_profile(void)
 {
     Shell.accelerators = LoadAcceleratorsA(Shell.instance, "RAVOLTACCEL");
     LoadPrfData();
-    if (Prf.font.face[0]) {
-        FontDesc &d = winFonts.mainDesc;
-        memset(&d, 0, sizeof d);
-        snprintf(d.face, sizeof d.face, "%s", Prf.font.face);
-        snprintf(d.style, sizeof d.style, "%s", Prf.font.style[0] ? Prf.font.style : "Regular");
-        d.height = Prf.font.height;
-        d.charset = (uint16_t)Prf.font.charSet;
-    } else {
-        WinDefaultFont(&winFonts.mainDesc);
-    }
-    WinCreateFonts();
+    PrfApplyLook();
     PCFWinPrefsFromProfile();
     PCFPrefsFromProfile();
     static UFPREFS uf;

@@ -34,7 +34,7 @@ int verResultArrived;
 #define ROW(type, id, text, value, style) {(uint32_t)(type), id, text, value, nullptr, style, 0, 0, 0, 0, 0}
 #define ROWW(type, id, text, value, cx, cy) {(uint32_t)(type), id, text, value, nullptr, 0, cx, cy, 0, 0, 0}
 
-static DDFieldDef DLG_VERSION_DIALOG[] = {
+DDFieldDef DLG_VERSION_DIALOG[] = {
     ROW(DD_STATIC, VD_ICON, nullptr, 2, SS_ICON | SS_NOTIFY),
     ROWW(DD_STATIC, VD_TITLE, "Ravolt", 0, 20, 0),
     ROW(DD_STATIC, VD_CLOSE, nullptr, 2, SS_ICON | SS_NOTIFY),

@@ -92,6 +92,7 @@ TEST_F(CommandDialog, TitlePartsInOrder)
     Location qm1("QM1"), qm2("QM2");
     DialogWords d = {};
     d.definition = &PCFQueueDef;
+    EXPECT_EQ(Title(&d), "Queue");                       /* no tag: no empty brackets */
     strcpy(d.captionText, "tag");
     EXPECT_EQ(Title(&d), "[tag] Queue");
     PcfWinPrefs.captionTagsOff = 1;

@@ -244,15 +244,15 @@ TEST_F(Manager, ExportShared)
 TEST_F(Manager, RemembersItsPlace)
 {
     FltOpenDialog(nullptr);
-    SetWindowPos(FltManagerWindow(), nullptr, 200, 150, 500, 420, SWP_NOZORDER);
+    SetWindowPos(FltManagerWindow(), nullptr, 200, 150, 700, 520, SWP_NOZORDER);   /* above its minimum */
     FltCloseDialog();
     EXPECT_EQ(Prf.dialogs[DLG_FILTERS][0], 200);
-    EXPECT_EQ(Prf.dialogs[DLG_FILTERS][2], 500);
+    EXPECT_EQ(Prf.dialogs[DLG_FILTERS][2], 700);
     FltOpenDialog(nullptr);
     RECT r;
     GetWindowRect(FltManagerWindow(), &r);
     EXPECT_EQ(r.left, 200);
-    EXPECT_EQ(r.bottom - r.top, 420);
+    EXPECT_EQ(r.bottom - r.top, 520);
 }
 
 }  // namespace

@@ -71,3 +71,6 @@ void TestCatchBoxes(int answer);
 /* A dialog window redrawn and written to the gallery as the screen shows
  * it (labels and frames included). */
 bool GalleryDialogShot(HWND hwnd, const char *name);
+/* The layout rules a window's controls keep (layoutrules.cpp): one line
+ * per fault, empty when it keeps them all. */
+std::vector<std::string> LayoutFaults(HWND window, const char *name);

@@ -335,3 +335,47 @@ TEST_F(Windows, OpenedForASelectedRow)
     DestroyWindow(put);
     PumpFor(10);
 }
+
+/* The put window tiled small and large: laid out again each time, no
+ * control cut or over another, never smaller than shows them all, and
+ * the message box taking the width it is given. */
+TEST_F(Windows, PutWindowLaysOutAgainWhenResized)
+{
+    DDHANDLE dd;
+    HWND w = Open(641, "RAVOLT_PUT", &dd);
+    ASSERT_NE(dd, nullptr);
+    auto message_width = [&] {
+        RECT r;
+        GetWindowRect(DDGetFieldWindow(dd, PF_MESSAGE, 0), &r);
+        return (int)(r.right - r.left);
+    };
+    int natural = message_width();
+    std::string lines;
+    for (const std::string &f : LayoutFaults(w, "put"))
+        lines += f + "\n";
+    EXPECT_TRUE(lines.empty()) << lines;
+
+    MoveWindow(w, 0, 0, 160, 120, TRUE);                /* smaller than it can be */
+    Pump();
+    RECT small;
+    GetClientRect(w, &small);
+    EXPECT_GT(small.right, 160);
+    lines.clear();
+    for (const std::string &f : LayoutFaults(w, "put small"))
+        if (f.find("empty below") == std::string::npos)
+            lines += f + "\n";
+    EXPECT_TRUE(lines.empty()) << lines;
+    EXPECT_TRUE(GalleryShot(w, "transfer_put_small", true));
+
+    MoveWindow(w, 0, 0, 900, 640, TRUE);
+    Pump();
+    lines.clear();
+    for (const std::string &f : LayoutFaults(w, "put large"))
+        lines += f + "\n";
+    EXPECT_TRUE(lines.empty()) << lines;
+    RECT large;
+    GetClientRect(w, &large);
+    EXPECT_GT(message_width(), natural);
+    EXPECT_GE(message_width(), large.right * 3 / 4);
+    EXPECT_TRUE(GalleryShot(w, "transfer_put_large", true));
+}

@@ -33,7 +33,7 @@ struct MSGFILEWORDS {
 #define ROWS(type, id, text, value, style, cx, cy) {(uint32_t)(type), id, text, value, nullptr, style, cx, cy, 0, 0, 0}
 #define END {0, 0, nullptr, 0, nullptr, 0, 0, 0, 0, 0, 0}
 
-static DDFieldDef DLG_LOADMSG[] = {
+DDFieldDef DLG_LOADMSG[] = {
     ROW(DD_STATIC, 0, "File name", 0, 0),
     ROW(DD_EDIT | DDF_NOBREAK, KV_FILE, "", 40, 0),
     ROW(DD_BUTTON | DDF_NOBREAK, KV_CHOOSE, "...", 1, 0),
@@ -43,7 +43,7 @@ static DDFieldDef DLG_LOADMSG[] = {
     END,
 };
 
-static DDFieldDef DLG_SAVEMSG[] = {
+DDFieldDef DLG_SAVEMSG[] = {
     ROW(DD_STATIC, 0, "File name", 0, 0),
     ROW(DD_EDIT | DDF_NOBREAK, KV_FILE, "", 40, 0),
     ROW(DD_BUTTON | DDF_NOBREAK, KV_CHOOSE, "...", 1, 0),

@@ -45,7 +45,7 @@ static DDFieldDef PAGE_QUEUED[] = {
     END,
 };
 
-static DDFieldDef DLG_PUB_TABLE[] = {
+DDFieldDef DLG_PUB_TABLE[] = {
     ROW(DD_TABCTL, PF_TABS, nullptr, 0, 0),
     PAGE("MQI", PAGE_MQI),
     PAGE("Queued", PAGE_QUEUED),

@@ -7,6 +7,8 @@
 #include "pcflistwin.h"
 
 #include "autfile.h"
+#include "colourwin.h"
+#include "prfdata.h"
 #include "mqsim.h"
 #include "mq/command/command.h"
 #include "cs.h"
@@ -109,6 +111,10 @@ static void BindStandIn(void)
 
 void Windows::SetUp()
 {
+    /* a first start's colours and the program's fonts: pictures show
+     * what a user sees */
+    PrfFillColours(-1);
+    PrfApplyLook();
     RegisterControlClasses(nullptr);
     ASSERT_TRUE(PCFRegisterClasses());
     PCFInitCommandDefs();
