@@ -335,8 +335,17 @@ static void apply_one(QMS *r, void *)
     AutApplyToLocation(r);
 }
 
+static void forget_masks(QMS *r, void *)
+{
+    r->queueMasks = nullptr;
+}
+
 void AutReset(void)
 {
+    /* no location may keep pointing at the masks freed here */
+    LocLockStore();
+    LocForEach(LocTree, forget_masks, nullptr);
+    LocUnlockStore();
     free_masks(AutGlobalQueueMasks);
     AutGlobalQueueMasks = nullptr;
     while (sectionMasks) {

@@ -233,6 +233,25 @@ static int read_filter_lines(PRFIN *in, DLGINFO *d, char *token, uint32_t *q)
     }
 }
 
+/* The text of an entry kept as read, made so that written back it reads
+ * back as itself: NUL bytes (which would end it early) are left out, CR
+ * LF pairs become LF, and a quoted run the damage left open is closed. */
+static char *kept_text(const char *text, size_t n)
+{
+    char *copy = (char *)CSGetMem(n + 3, "DLGINFO");
+    if (!copy)
+        return nullptr;
+    size_t w = 0;
+    for (size_t i = 0; i < n; i++)
+        if (text[i] && !(text[i] == '\r' && i + 1 < n && text[i + 1] == '\n'))
+            copy[w++] = text[i];
+    /* twice at most: the first quote may close an escape ("~") */
+    for (int i = 0; i < 2 && !PrfQuotesClosed(copy, w); i++)
+        copy[w++] = '"';
+    copy[w] = 0;
+    return copy;
+}
+
 /* An entry whose title names no definition: its text up to the next tag
  * that is not its own is kept to be written back. */
 static int keep_unknown(PRFIN *in, CSTREE **tree, const char *title, size_t start, char *token,
@@ -252,7 +271,7 @@ static int keep_unknown(PRFIN *in, CSTREE **tree, const char *title, size_t star
     DLGINFO d;
     memset(&d, 0, sizeof d);
     memcpy(d.title, title, strnlen(title, DLGINFO_TITLE - 1));
-    d.raw = PrfCopyText(in->text + start, end - start, "DLGINFO");
+    d.raw = kept_text(in->text + start, end - start);
     if (!d.raw)
         return len;
     if (!CSTreeAdd(tree, "DLGINFO", CSTREE_NORENUM, &d, sizeof d, DLGINFO_TITLE))

@@ -118,7 +118,9 @@ static const FLAGWORD flagOrder[] = {
 
 void CfgLocationDefaults(QMS *r)
 {
+    uint32_t pooled = r->state & LST_POOLED;     /* where the block came from */
     memset(r, 0, sizeof *r);
+    r->state = pooled;
     strcpy(r->brokerQueue, "SYSTEM.BROKER.CONTROL.QUEUE");
     r->flags = 0x80400000u;
     r->exportMask = 0x1FFF;
@@ -233,7 +235,11 @@ int CfgReadLocationKeywords(PRFIN *in, QMS *r, char *token, uint32_t *quoted)
         void *field = base + k->offset;
         int32_t scratch = 0;
         switch (k->kind) {
-        case KW_STR: PrfGetString(in, (char *)field, k->width + 1, token); break;
+        case KW_STR:
+            /* trailing blanks are never written: not kept either */
+            PrfGetString(in, (char *)field, k->width + 1, token);
+            UTTrimRightChars((char *)field, (int)strlen((char *)field), " ");
+            break;
         case KW_INT: PrfGetInt(in, (int32_t *)field, token); break;
         case KW_INT64: PrfGetInt64(in, (int64_t *)field, token); break;
         case KW_SHARED: PrfGetSharedString(in, (const char **)field, token); break;

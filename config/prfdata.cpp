@@ -319,6 +319,14 @@ static void read_snap(const char *value, uint32_t *word, uint32_t first, uint32_
         *word |= grid;
 }
 
+/* A text value without its trailing blanks (the writers never put them):
+ * its length. */
+static int trimmed_value(PRFIN *in, char *token)
+{
+    PrfGetValue(in, token, nullptr);
+    return UTTrimRightChars(token, (int)strlen(token), " ");
+}
+
 static void read_special(PRFIN *in, const PRFKEY &k, const char *name, char *token)
 {
     uint32_t q;
@@ -339,8 +347,8 @@ static void read_special(PRFIN *in, const PRFKEY &k, const char *name, char *tok
         PrfGetValue(in, token, nullptr);
         read_snap(token, &Prf.opt1, PRF_OPT1_ASNAPOBJ, PRF_OPT1_ASNAPGRID, "obj");
         break;
-    case S_EXPTEXT: PrfGetSharedString(in, &Prf.expText, token); break;
-    case S_EXPMQSC: PrfGetSharedString(in, &Prf.expMqsc, token); break;
+    case S_EXPTEXT: len = trimmed_value(in, token); CSStringSet(&Prf.expText, token, len); break;
+    case S_EXPMQSC: len = trimmed_value(in, token); CSStringSet(&Prf.expMqsc, token, len); break;
     case S_EDF: {
         int32_t v = Prf.edf;
         PrfGetInt(in, &v, token);
@@ -359,11 +367,14 @@ static void read_special(PRFIN *in, const PRFKEY &k, const char *name, char *tok
             Prf.opt2 |= PRF_OPT2_LOC;
         break;
     case S_HTTPBADDR:
-        len = PrfGetValue(in, token, nullptr);
+        len = trimmed_value(in, token);
         if (len)
             CSListAdd(&Prf.httpbaddr, "HTTPBADDR", CSLIST_COPYDATA, token, len + 1);
         break;
-    case S_HLP: PrfGetString(in, Prf.hlp, sizeof Prf.hlp, token); break;
+    case S_HLP:
+        PrfGetString(in, Prf.hlp, sizeof Prf.hlp, token);
+        UTTrimRightChars(Prf.hlp, (int)strlen(Prf.hlp), " ");
+        break;
     case S_FONT: PrfGetFont(in, &Prf.font, token); break;
     case S_NPFONT: PrfGetFont(in, &Prf.npfont, token); break;
     case S_PFONT: PrfGetFont(in, &Prf.pfont, token); break;
@@ -383,9 +394,9 @@ static void read_special(PRFIN *in, const PRFKEY &k, const char *name, char *tok
         read_letters(token, dqLetters, std::size(dqLetters), &Prf.dumpFormat);
         break;
     case S_NMS:
-        len = PrfGetValue(in, token + 0, nullptr);
+        len = trimmed_value(in, token);
         if (PrfBoundedCount(name + 4, PRF_NAMESTDS - 1, &index))
-            CSStringSet(&Prf.nameStandards[index], token, len);
+            CSStringSet(&Prf.nameStandards[index], len ? token : nullptr, len);
         break;
     case S_CLR: {
         int32_t v = 0;
@@ -439,6 +450,13 @@ static const PRFKEY *lookup(const char *token)
     return nullptr;
 }
 
+/* A key whose 0 is never written: a 0 read means its default, so that
+ * it reads back as what the next writing leaves. */
+static int unwritten_zero(const PRFKEY &k)
+{
+    return (k.rule == W_NOTZERO || k.rule == W_NOTDEFNZ) && k.def != 0;
+}
+
 /* Reads the keys; returns the length of the section tag that ended them. */
 static int read_keys(PRFIN *in, char *token)
 {
@@ -457,11 +475,21 @@ static int read_keys(PRFIN *in, char *token)
             continue;
         memcpy(name, token, len + 1);
         switch (k->kind) {
-        case K_INT: PrfGetInt(in, (int32_t *)k->field, token); break;
-        case K_SHORT: PrfGetShort(in, (int16_t *)k->field, token); break;
+        case K_INT:
+            PrfGetInt(in, (int32_t *)k->field, token);
+            if (!*(int32_t *)k->field && unwritten_zero(*k))
+                *(int32_t *)k->field = (int32_t)k->def;
+            break;
+        case K_SHORT:
+            PrfGetShort(in, (int16_t *)k->field, token);
+            if (!*(int16_t *)k->field && unwritten_zero(*k))
+                *(int16_t *)k->field = (int16_t)k->def;
+            break;
         case K_INT64: PrfGetInt64(in, (int64_t *)k->field, token); break;
         case K_CHAR:
-            if (PrfGetValue(in, token, nullptr))
+            /* written bare: a blank, quote or escape would not read back */
+            if (PrfGetValue(in, token, nullptr) && token[0] > ' ' && token[0] != '"' && token[0] != '~' &&
+                token[0] != 0x7F)
                 *(char *)k->field = token[0];
             break;
         case K_HEX: case K_MASK:
@@ -475,8 +503,17 @@ static int read_keys(PRFIN *in, char *token)
                 *word = (*word & ~mask) | (PrfHex(token) & mask);
             }
             break;
-        case K_TEXT: PrfGetString(in, (char *)k->field, k->size, token); break;
-        case K_SHARED: PrfGetSharedString(in, (const char **)k->field, token); break;
+        case K_TEXT:
+            PrfGetString(in, (char *)k->field, k->size, token);
+            if (k->rule != W_ALLBLANKS)
+                UTTrimRightChars((char *)k->field, (int)strlen((char *)k->field), " ");
+            break;
+        case K_SHARED:
+            PrfGetValue(in, token, nullptr);
+            if (k->rule != W_ALLBLANKS)
+                UTTrimRightChars(token, (int)strlen(token), " ");
+            CSStringSet((const char **)k->field, token, (int64_t)strlen(token));
+            break;
         case K_ALLOC:
             CSFreeMemAndClear(k->field);
             PrfGetStringAlloc(in, (char **)k->field, token);
@@ -812,6 +849,12 @@ void SavePrfData(PRFOUT *out)
         case K_TEXT: case K_SHARED: case K_ALLOC: {
             const char *t = k.kind == K_TEXT ? (const char *)k.field : *(const char **)k.field;
             int asIs = k.rule == W_ALLBLANKS;
+            /* emptied where the default is not: written empty, so that it
+               reads back empty and not as the default */
+            if (!asIs && !PrfTextSet(t) && k.rule != W_NEVER && PrfTextSet(k.defText)) {
+                PrfOutFormat(out, "%s=\"\"%c", k.key, k.sep);
+                break;
+            }
             if (!asIs && (!PrfTextSet(t) || k.rule == W_NEVER))
                 break;
             if (k.rule == W_SETNOTDEF && k.defText && strcmp(t, k.defText) == 0)

@@ -94,7 +94,12 @@ int PrfReadPrintLayout(PRFIN *in, PRFLAYOUT *l, char *token)
         } else if (!strcmp(token, "charset")) {
             PrfGetShort(in, &l->font.charSet, token);
         } else if (!strcmp(token, "margin")) {
-            PrfGetShort(in, &l->margin, token);
+            /* only a margin that is written back is taken: 0 and worse
+               leave the default */
+            int16_t margin = 0;
+            PrfGetShort(in, &margin, token);
+            if (margin > 0)
+                l->margin = margin;
         }
     }
 }

@@ -255,6 +255,17 @@ int PrfGetToken(PRFIN *in, uint32_t *quoted, int skip, char *token)
     return len;
 }
 
+int PrfQuotesClosed(const char *text, size_t length)
+{
+    PRFIN in;
+    PrfOpenText(&in, text, length);
+    char token[PRF_TOKEN_SIZE];
+    uint32_t quoted;
+    while (PrfGetToken(&in, &quoted, 1, token))
+        ;
+    return !quoted;                  /* a run cut by the end reads as an empty quoted token */
+}
+
 int PrfPeekToken(PRFIN *in, uint32_t *quoted, char *token)
 {
     size_t pos = in->pos;
@@ -431,6 +442,8 @@ void PrfGetFont(PRFIN *in, PRFFONT *font, char *token)
 {
     PrfGetValue(in, token, nullptr);
     const char *face = token;
+    if (strspn(face, " ") == strcspn(face, "/"))
+        return;                      /* no face: never written, so the font stays */
     const char *s1 = strchr(face, '/');
     if (!s1) {
         prf_copy_cut(font->face, sizeof font->face, face, strlen(face));

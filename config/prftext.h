@@ -62,6 +62,8 @@ int PrfSkipToLine(PRFIN *in, const char *start);
 /* Tokenizer: returns the token's length, 0 at the end of the text (quoted
  * flag 0) or for an empty quoted string (quoted flag 1). */
 int PrfGetToken(PRFIN *in, uint32_t *quoted, int skip, char *token);
+/* 1 when every quoted run of the text is closed before its end. */
+int PrfQuotesClosed(const char *text, size_t length);
 /* The next token without consuming it. */
 int PrfPeekToken(PRFIN *in, uint32_t *quoted, char *token);
 /* A word whose last character is ':' (unquoted). */

@@ -413,9 +413,12 @@ static QMS *new_block(int program)
 
 QMS *LocNewRecord(CSTREE **tree)
 {
+    int program = is_program_tree(tree);
     store_lock();
-    QMS *t = new_block(is_program_tree(tree));
+    QMS *t = new_block(program);
     store_unlock();
+    if (t)
+        t->state = program ? LST_POOLED : 0;  /* dropped unused, it goes back where it came from */
     return t;
 }
 

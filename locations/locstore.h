@@ -66,7 +66,9 @@ QMS *LocCreate(CSTREE **tree, const QMS *templ, uint32_t rowFlags);
 /* The same without a copy, for a reader of many locations: a block for a
  * new record of the tree, filled by the caller and then taken over by
  * LocCreateRecord (which frees it, its texts and lists included, when the
- * tree refuses it); LocDropRecord frees one that is not wanted. */
+ * tree refuses it); LocDropRecord frees one that is not wanted.  The
+ * block's state holds LST_POOLED when it came from the record pool: a
+ * caller that clears the record keeps that bit. */
 QMS *LocNewRecord(CSTREE **tree);
 QMS *LocCreateRecord(CSTREE **tree, QMS *record, uint32_t rowFlags);
 void LocDropRecord(QMS *record);

@@ -2,7 +2,8 @@
  * by its command code, on the connection it is given with that
  * connection's handle cache and under its lock; AnalyseCommand sorts a
  * message read from a reply queue into a request, a reply or a returned
- * monitor message.  CloseQueueCmd is the smallest handler. */
+ * monitor message; a request runs only when this program sealed it.
+ * CloseQueueCmd is the smallest handler. */
 #include "agentint.h"
 
 #include <cstring>
@@ -110,6 +111,16 @@ static int is_mqsc(const MQMD *md)
     return !memcmp(md->Format, "MQCMD1  ", 8) || !memcmp(md->Format, "MQCMD2  ", 8);
 }
 
+/* A publication the broker puts to the reply queue, for the publish and
+ * subscribe query that asked for it (its handler takes only those). */
+static int is_publication(void *data, int32_t length)
+{
+    MQPP pp;
+    MQLONG command = 0, cc, rc;
+    PCFInitParse(&pp, data, length, &command, &cc, &rc);
+    return cc != MQCC_FAILED && command == MQCMD_PUBLISH;
+}
+
 int AnalyseCommand(QMS *r, int32_t *stop, MQHCONN h, MQMD *md, void *data, int32_t length)
 {
     trim_field(md->ReplyToQMgr, sizeof md->ReplyToQMgr);
@@ -123,6 +134,8 @@ int AnalyseCommand(QMS *r, int32_t *stop, MQHCONN h, MQMD *md, void *data, int32
     switch (md->MsgType) {
     case MQMT_REQUEST:
     case MQMT_DATAGRAM:
+        if (!EngTakeSeal(r, md) && !is_publication(data, length))
+            return EngDiscardStranger(r, md);
         return MQEHooks.process(r, stop, h, md, data, length);
     case MQMT_REPLY:
         if (is_mqsc(md) && length >= 9 && bytes[8] == '*')
@@ -131,7 +144,7 @@ int AnalyseCommand(QMS *r, int32_t *stop, MQHCONN h, MQMD *md, void *data, int32
     case MQMT_REPORT:
         return MQEHooks.response(r, (uint32_t)h, md, data, (uint32_t)length);
     default:
-        return 0;
+        return EngDiscardStranger(r, md);
     }
 }
 

@@ -104,6 +104,19 @@ int EngRemakePutSide(QMS *location);
 void EngLockThreads(void);
 void EngUnlockThreads(void);
 
+/* ---- the seal of the program's own requests ---- */
+
+/* Seals a request about to be put to the location's own reply queue: a
+ * fresh random CorrelId, remembered for the location. */
+void EngSealRequest(QMS *location, MQMD *md);
+/* 1 when the request read from the location's reply queue carries a seal
+ * still outstanding (the seal is used up), else 0. */
+int EngTakeSeal(QMS *location, const MQMD *md);
+/* Counts a message of another sender discarded from the location's reply
+ * queue; the first one is reported, naming the queue, the user and the
+ * application that put it.  Returns 0. */
+int EngDiscardStranger(QMS *location, const MQMD *md);
+
 /* Frees the command engine's block of a location (../command). */
 void CmdFreeBlock(void *block);
 

@@ -285,6 +285,7 @@ struct MQELOC {
     int32_t replySize;
     int32_t firstReplyCcsid;
     char userIdentifier[13];   /* commands run under it, blank padded */
+    uint32_t strangers;        /* messages of other senders discarded from the reply queue */
     /* monitor messages (the command agent's) */
     uint32_t monLastResponse;  /* ms */
     int64_t monForwardedTime;  /* when a forwarded measurement was taken */

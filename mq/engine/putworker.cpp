@@ -207,6 +207,8 @@ static void command_md(MQMD *md, QMS *threadLoc, ThreadRequest *rq)
     }
     EngPadName(md->ReplyToQMgr, replyQm, 48);
     set_format(md, rq->flags);
+    if ((rq->flags & (TRF_REPLYQ | TRF_MONITOR)) == TRF_REPLYQ && r == threadLoc)
+        EngSealRequest(threadLoc, md);
 }
 
 /* 1 when a failure means the connection is lost for this thread. */

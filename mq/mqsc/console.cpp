@@ -47,7 +47,7 @@ void MQSCConsoleFree(DialogWords *d)
     CSLockGlobal(CSLOCK_DIALOGS);
     MQSCCONSOLE *c = MQSCConsoleFind(d);
     if (c) {
-        CSListFree(&c->lines, nullptr, nullptr);
+        MQSCClearLines(c);
         CSListRemove(&c->link);
     }
     CSUnlockGlobal(CSLOCK_DIALOGS);
@@ -62,7 +62,7 @@ int32_t MQSCLineChars(const MQSCCONSOLE *c)
 int32_t MQSCLineCount(MQSCCONSOLE *c)
 {
     CSLockGlobal(CSLOCK_DIALOGS);
-    int32_t n = c->lines.count;
+    int32_t n = c->lineCount;
     CSUnlockGlobal(CSLOCK_DIALOGS);
     return n;
 }
@@ -70,16 +70,14 @@ int32_t MQSCLineCount(MQSCCONSOLE *c)
 int MQSCLineText(MQSCCONSOLE *c, int32_t index, char *out, size_t size, uint32_t *type)
 {
     CSLockGlobal(CSLOCK_DIALOGS);
-    CSLISTELEM *e = c->lines.first;
-    for (int32_t i = 0; e && i < index; i++)
-        e = e->next;
-    if (e) {
-        CmdCopy(out, ((MQSCLINE *)e)->text, size);
+    MQSCLINE *line = MQSCLineAt(c, index);
+    if (line) {
+        CmdCopy(out, line->text, size);
         if (type)
-            *type = ((MQSCLINE *)e)->type;
+            *type = line->type;
     }
     CSUnlockGlobal(CSLOCK_DIALOGS);
-    return e != nullptr;
+    return line != nullptr;
 }
 
 /* ---- texts of a command ---- */
@@ -232,7 +230,7 @@ static void ClearLines(DialogWords *d)
     if (!c)
         return;
     CSLockGlobal(CSLOCK_DIALOGS);
-    CSListFree(&c->lines, nullptr, nullptr);
+    MQSCClearLines(c);
     c->topLine = 0;
     c->foundLine = -1;
     CSUnlockGlobal(CSLOCK_DIALOGS);
@@ -380,9 +378,9 @@ void IssueMQSC(DialogWords *d, const PCFActionDef *action)
 
 /* ---- search ---- */
 
-static int LineHas(CSLISTELEM *e, const char *text)
+static int LineHas(MQSCCONSOLE *c, int32_t index, const char *text)
 {
-    return strstr(((MQSCLINE *)e)->text, text) != nullptr;
+    return strstr(MQSCLineAt(c, index)->text, text) != nullptr;
 }
 
 void MQSCSearch(DialogWords *d, const char *text)
@@ -400,17 +398,14 @@ void MQSCSearch(DialogWords *d, const char *text)
     CSLockGlobal(CSLOCK_DIALOGS);
     int32_t visible = c->foundLine >= c->topLine && c->foundLine < c->topLine + c->visibleLines;
     int32_t from = visible ? c->foundLine + 1 : c->topLine;
-    int32_t i = 0, found = -1, wrapped = 0;
-    CSLISTELEM *e = c->lines.first;
-    for (; e && i < from; i++)
-        e = e->next;
-    for (; e && found < 0; e = e->next, i++)
-        if (LineHas(e, c->search))
+    int32_t found = -1, wrapped = 0;
+    for (int32_t i = from < 0 ? 0 : from; i < c->lineCount && found < 0; i++)
+        if (LineHas(c, i, c->search))
             found = i;
     if (found < 0) {
         int32_t last = c->foundLine >= 0 ? c->foundLine : from - 1;
-        for (i = 0, e = c->lines.first; e && i <= last && found < 0; e = e->next, i++)
-            if (LineHas(e, c->search))
+        for (int32_t i = 0; i < c->lineCount && i <= last && found < 0; i++)
+            if (LineHas(c, i, c->search))
                 found = i, wrapped = 1;
     }
     if (found >= 0) {

@@ -134,23 +134,10 @@ struct LINES {
     FILE *file;
 };
 
-static void AddLine(MQSCCONSOLE *c, uint32_t type, const char *text, size_t n)
-{
-    size_t size = offsetof(MQSCLINE, text) + n + 1;
-    MQSCLINE *image = (MQSCLINE *)CSGetMem(size, "MQSCLINE");
-    if (!image)
-        return;
-    memset(image, 0, size);
-    image->type = type;
-    memcpy(image->text, text, n);
-    CSListAdd(&c->lines, "MQSCLINE", 0, image, size);
-    CSFreeMem(image);
-}
-
 static void OneLine(void *context, const char *line, size_t n)
 {
     LINES *x = (LINES *)context;
-    AddLine(x->console, ML_RESP, line, n);
+    MQSCAddLine(x->console, ML_RESP, line, n);
     if (x->file) {
         fwrite(line, 1, n, x->file);
         fputc('\n', x->file);
@@ -170,7 +157,7 @@ static MQSCCMD *WalkEntries(DialogWords *d, IFCMD *r, MQSCCONSOLE *c)
         m->flags |= MC_ANSWERED;
         if (!(m->flags & MC_TITLED)) {
             m->flags |= MC_TITLED;
-            AddLine(c, ML_TITLE, m->text, strlen(m->text));
+            MQSCAddLine(c, ML_TITLE, m->text, strlen(m->text));
             MQSCOpenOutputFile(d, r, m);
             if (m->file)
                 fprintf(m->file, "\n%s\n", m->text);
@@ -223,11 +210,19 @@ void MQSCResponseLines(IFCMD *r, uint32_t, const uint8_t *data, uint32_t length,
         n = (uint32_t)strlen(text);
     }
     LINES x = { c, current ? current->file : nullptr };
+    uint32_t dropped = c->linesDropped;
     if (reply && n)
         MQSCWrapText(reply, n, MQSCLineChars(c), OneLine, &x);
+    dropped = c->linesDropped - dropped;
     if (r->complete && current)
         Complete(current, r);
     CSUnlockGlobal(CSLOCK_DIALOGS);
+    if (dropped) {
+        char said[120];
+        snprintf(said, sizeof said, "%u lines dropped: the console keeps the last %d", (unsigned)dropped,
+                 MQSC_MAX_LINES);
+        CmdStatus(d, said, location, SK_NOTICE);
+    }
     if (r->complete && (d->markFlags & DM_EXPORT_DUE)) {
         d->markFlags &= ~DM_EXPORT_DUE;
         d->exportDue = 1;

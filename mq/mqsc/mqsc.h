@@ -90,19 +90,24 @@ struct MQSCCMD {
     char text[1];                /* the command, terminated */
 };
 
-/* A reply line of the console. */
+/* A reply line of the console (tag "MQSCLINE"). */
 enum { ML_RESP = 0, ML_TITLE = 2 };
 struct MQSCLINE {
-    CSLISTELEM link;
     uint32_t type;
     char text[1];
 };
+
+/* The reply lines a console keeps: a server that answers one command
+ * with a flood of lines costs the oldest ones, not all memory. */
+#define MQSC_MAX_LINES 100000
 
 /* The console state of a dialog (what its editor state holds for it). */
 struct MQSCCONSOLE {
     CSLISTELEM link;
     DialogWords *dialog;
-    CSLIST lines;                /* MQSCLINE, under lock 5 */
+    MQSCLINE **ring;             /* the reply lines, under lock 5 (tag "MQSCLINES") */
+    int32_t ringSize, ringFirst, lineCount;
+    uint32_t linesDropped;       /* the oldest lines dropped to keep the limit */
     uint32_t lineWidth, charWidth;   /* pixels */
     int32_t topLine, visibleLines, foundLine;
     char search[MQSC_SEARCH_SIZE + 1];
@@ -117,6 +122,12 @@ MQSCCONSOLE *MQSCConsoleFind(DialogWords *dialog);
 void MQSCConsoleFree(DialogWords *dialog);
 /* Characters per console line. */
 int32_t MQSCLineChars(const MQSCCONSOLE *console);
+/* The line store, under lock 5: a line added at the end (the oldest
+ * dropped beyond MQSC_MAX_LINES), the line of an index (null past the
+ * end), and all of them gone. */
+void MQSCAddLine(MQSCCONSOLE *console, uint32_t type, const char *text, size_t length);
+MQSCLINE *MQSCLineAt(MQSCCONSOLE *console, int32_t index);
+void MQSCClearLines(MQSCCONSOLE *console);
 /* Reply lines (copies) for a window or a test. */
 int32_t MQSCLineCount(MQSCCONSOLE *console);
 int MQSCLineText(MQSCCONSOLE *console, int32_t index, char *out, size_t size, uint32_t *type);

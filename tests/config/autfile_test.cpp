@@ -127,6 +127,28 @@ TEST_F(Aut, SectionsQueueMasksAndLists)
     EXPECT_EQ(notices[0], "No Queue Managers found which match authorities for 'NOTHING*'");
 }
 
+/* A reload frees the queue masks the locations had: a file that fails
+ * before its masks leaves the locations with none, never with freed ones. */
+TEST_F(Aut, ReloadingLeavesNoLocationWithFreedMasks)
+{
+    QMS *a = Add("PROD1"), *c = Add("TEST1");
+    const std::string good = "msg_display queue_mask = { APP.* }\nQM: PROD*\n  queue_mask={OPS.*}\n";
+    EXPECT_EQ(Load(good), 1);
+    ASSERT_NE(c->queueMasks, nullptr);
+    ASSERT_NE(a->queueMasks, nullptr);
+    for (const char *failing : { "bogus\n", "queue_mask = { A, B\n", "msg_display\nQM: PROD*\n bogus\n" }) {
+        EXPECT_EQ(Load(failing), 0) << failing;
+        EXPECT_EQ(c->queueMasks, nullptr) << failing;
+        EXPECT_EQ(a->queueMasks, nullptr) << failing;
+        EXPECT_EQ(Load(failing), 0) << failing;
+        EXPECT_EQ(c->queueMasks, nullptr) << failing;
+        EXPECT_EQ(Load(good), 1);
+        ASSERT_NE(a->queueMasks, nullptr);
+        EXPECT_STREQ(a->queueMasks->mask, "OPS.*");
+        EXPECT_STREQ(c->queueMasks->mask, "APP.*");
+    }
+}
+
 TEST_F(Aut, MenuGates)
 {
     Add("A");

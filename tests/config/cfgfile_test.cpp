@@ -391,6 +391,99 @@ TEST_F(Fixture, RefusedAndDamagedBlocksDoNotLoseTheirNeighbours)
     EXPECT_TRUE(boxes.empty());
 }
 
+/* Every kind of refused location block goes back where its record came
+ * from: the allocator's count of blocks is the same after as before. */
+TEST_F(Fixture, RefusedBlocksGoBackToTheRecordPool)
+{
+    Spit(cfg, std::string("AP:\n"
+                          "QM:\"\" \"Empty name\" 11 940\n"
+                          "QM:A \"a\" 0 0\n"
+                          "QM:A \"the same again\" 0 0\nMQS:\n\"X\"\n"
+                          "QM:\"\" \"empty with blocks\" 0 0\nMQS:\n\"Y\"\nDLG:\"Queue List\"\n"
+                          "QM:B \"\" 0 0\n"
+                          "QM:   \"blank name\" 0 0\n"
+                          "QM:\"\" \"at the end\" 0 0"));
+    Load();
+    cfgtest::ClearLocations();
+    CSMEMSTATS before, after;
+    CSMemStats(&before);
+    for (int i = 0; i < 3; i++) {
+        Load();
+        EXPECT_NE(Find("A", "RAVOLT"), nullptr);
+        EXPECT_NE(Find("B", "RAVOLT"), nullptr);
+        cfgtest::ClearLocations();
+    }
+    CSMemStats(&after);
+    EXPECT_EQ(after.blocks, before.blocks);
+}
+
+/* A damaged dialog entry, kept as read because it names no dialog kind,
+ * is written so that it reads back as itself: the second and the third
+ * writings are the same, and a damage that ends within the entry costs
+ * no location after it. */
+TEST_F(Fixture, DamagedDialogEntriesReadBackAsThemselves)
+{
+    struct Form {
+        std::string entry;
+        bool bounded;                  /* the locations after it survive */
+    };
+    using namespace std::string_literals;
+    const Form forms[] = {
+        { "DLG:\"Unknown\0kind\" x=1"s, true },
+        { "DLG:\"zz\" a\0b \"c\0\""s, true },
+        { "DLG:\"\0\""s, true },
+        { "DLG:\"Queue List\" x=1\nFLT:\n\"a\0b\""s, true },
+        { "DLG:\"\x01" "ctl\x02\" \x7f x\x1b"s, true },
+        { "DLG:\"\" y"s, true },
+        { "DLG:\"open quote"s, false },
+        { "DLG:\"escape at the end~"s, false },
+        { "DLG:\"t\" \"open in the body"s, false },
+    };
+    for (const Form &f : forms) {
+        std::string tail = "\nQM:B \"b\" 0 0\nmq=SECOND\nQM:C \"\" 0 0\n";
+        Spit(cfg, "AP:\nQM:A \"\" 0 0\n" + f.entry + tail);
+        std::string writings[3];
+        for (std::string &w : writings) {
+            Load();
+            ASSERT_NE(Find("A", "RAVOLT"), nullptr);
+            if (f.bounded) {
+                EXPECT_NE(Find("B", "SECOND"), nullptr) << f.entry;
+                EXPECT_NE(Find("C", "RAVOLT"), nullptr) << f.entry;
+            }
+            ASSERT_EQ(CfgFileWrite(), 0);
+            w = Slurp(cfg);
+        }
+        EXPECT_EQ(writings[1], writings[2]) << f.entry;
+        EXPECT_EQ(writings[1].find('\0'), std::string::npos) << f.entry;
+    }
+}
+
+/* Whatever value a location keyword is given, damaged, emptied or blank,
+ * what is written reads back as the same value. */
+TEST_F(Fixture, EveryLocationKeywordReadsBackWhatWasWritten)
+{
+    const char *names[] = {
+        "mq", "ccsidq", "ccsidp", "encq", "encp", "grp", "rq", "rp", "cq", "cmdok", "cmdfail",
+        "viaqm", "sq", "psq", "nnames", "sgn", "sgd", "nms_0", "nms_8", "retryint", "discint",
+        "arr", "arra", "appwnd", "qmiconn", "qmiconb", "qmicong", "qmiconf", "ccdturl", "usr",
+        "cl", "cln", "interval", "ux", "uy", "vo", "appview", "expf", "expty", "expfr", "expdy",
+        "expt", "expi", "expm", "expo",
+    };
+    const char *values[] = { "\"\"", "\" \"", "\"x \"", "\"  x\"", "0", "-1", "abc", "99999999999",
+                             "\"~\"\"", "1e2x3" };
+    for (const char *name : names)
+        for (const char *value : values) {
+            std::string text = std::string("AP:\nQM:A \"\" 0 0\n") + name + "=" + value + "\nQM:B \"\" 0 0\n";
+            Spit(cfg, text);
+            Load();
+            ASSERT_EQ(CfgFileWrite(), 0);
+            std::string first = Slurp(cfg);
+            Load();
+            ASSERT_EQ(CfgFileWrite(), 0);
+            EXPECT_EQ(Slurp(cfg), first) << text;
+        }
+}
+
 TEST_F(Fixture, NoWriteBeforeAReadOrWithOptionR)
 {
     Spit(cfg, "AP:\nQM:A \"\" 0 0\n");

@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <random>
+#include <regex>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -269,6 +271,54 @@ TEST(Profile, EveryKeyIsReadAndWritten)
         EXPECT_EQ(out.find(never), std::string::npos) << never;
     Load(out);
     EXPECT_EQ(Save(), out);
+}
+
+/* The names of the keys a written profile holds ("name=" at a word's
+ * start), the print layouts' keys included. */
+std::set<std::string> WrittenKeys(const std::string &text)
+{
+    std::set<std::string> names;
+    std::regex key("(^|[ \\n])([a-z][a-z0-9_]*) *=");
+    for (std::sregex_iterator i(text.begin(), text.end(), key), end; i != end; ++i)
+        names.insert((*i)[2].str());
+    return names;
+}
+
+/* The profile as written, gathered in memory (no file per call). */
+std::string Written()
+{
+    PRFOUT out;
+    PrfOutOpen(&out, nullptr);
+    SavePrfData(&out);
+    std::string text(out.data ? out.data : "", out.length);
+    PrfOutClose(&out);
+    return text;
+}
+
+/* Whatever value a key is given, damaged, emptied or blank, what is
+ * written once reads back as the same value: the second writing equals
+ * the first. */
+TEST(Profile, EveryKeyReadsBackWhatWasWritten)
+{
+    Load(cfgtest::Slurp(cfgtest::DataFile("ravolt.cfg")));
+    std::set<std::string> keys = WrittenKeys(Save());
+    for (const char *k : { "exp_text", "exp_mqsc", "fmtdate", "fmtdatet", "tf1", "tf2", "tf3",
+                           "npfont", "font", "pfont", "hlp", "wsnd", "st", "loc" })
+        keys.insert(k);
+    ASSERT_GT(keys.size(), 100u);
+    const char *values[] = { "\"\"", "\" \"", "\"  \"", "\"x \"", "0", "-1", "abc", "99999999999",
+                             "\"/\"", "\" /Bold\"", "\"~\"\"", "=" };
+    for (const std::string &key : keys)
+        for (const char *value : values) {
+            std::string line = key + "=" + value + "\n";
+            for (const std::string &text : { "AP:\n" + line, "AP:\nPRH:\n" + line }) {
+                Load(text);
+                std::string first = Written();
+                Load(first);
+                EXPECT_EQ(Written(), first) << text;
+            }
+        }
+    PrfSetDefaults();
 }
 
 /* Every prefix and random mutations of the profile load and save without

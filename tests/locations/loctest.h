@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "cfgfile.h"
+#include "sampletest.h"
 #include "cs.h"
 #include "dialogs.h"
 #include "locimport.h"
@@ -27,11 +28,11 @@ inline std::string DataDir()
     return std::string(d ? d : "tests/data") + "/locations/";
 }
 
-/* A real sample of the shared folder that RAVOLT_SAMPLES names. */
+/* A real sample of the shared folder that RAVOLT_SAMPLES names (the test
+ * ends naming the path when it is missing). */
 inline std::string Sample(const std::string &folder, const std::string &name)
 {
-    const char *d = getenv("RAVOLT_SAMPLES");
-    return std::string(d ? d : "../shared/samples") + "/" + folder + "/" + name;
+    return samples::File(folder + "/" + name);
 }
 
 inline std::string ReadText(const std::string &path)

@@ -2,6 +2,7 @@
  * through its client settings: the channel definition that reaches
  * MQCONNX is the table's channel, on both sides of the location. */
 #include "enginetest.h"
+#include "sampletest.h"
 
 #include <cstdlib>
 
@@ -12,8 +13,7 @@ namespace {
 
 std::string Sample(const std::string &folder, const std::string &name)
 {
-    const char *d = getenv("RAVOLT_SAMPLES");
-    return std::string(d ? d : "../shared/samples") + "/" + folder + "/" + name;
+    return samples::File(folder + "/" + name);
 }
 
 std::vector<std::string> Boxes;

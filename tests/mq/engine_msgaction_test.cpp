@@ -4,6 +4,7 @@
  * uncommitted limit, the context options, updates by token, adds without
  * syncpoint, a second queue manager as target, and the progress record. */
 #include "agenttest.h"
+#include "sampletest.h"
 
 #include <atomic>
 #include <cstdio>
@@ -25,8 +26,7 @@ std::vector<std::string> Datas(const std::vector<QMsg> &msgs)
 
 std::string Sample(const char *name)
 {
-    const char *dir = getenv("RAVOLT_SAMPLES");
-    std::string path = std::string(dir ? dir : "../shared/samples") + "/" + name;
+    std::string path = samples::File(name);
     FILE *f = fopen(path.c_str(), "rb");
     EXPECT_TRUE(f) << path;
     std::string bytes;

@@ -1,6 +1,7 @@
 /* MQSC scripts: the objects of a new queue manager, DEFINE/ALTER/DELETE
  * with their messages, real scripts, and damaged input. */
 #include "simtest.h"
+#include "sampletest.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -90,13 +91,10 @@ static std::string ReadAll(const std::string &path)
 
 TEST_F(Sim, RealScriptsRunWithoutCrashing)
 {
-    const char *samples = getenv("RAVOLT_SAMPLES");
-    if (!samples)
-        GTEST_SKIP() << "RAVOLT_SAMPLES not set";
     int ran = 0;
     for (const char *name : {"SalaiMadhavan__MQ__Dublin_Dublin.mqsc", "ODOWDAIBM__mq01__config.mqsc",
                              "Jencheng1__jms-2__mq_scripts_qm1_setup.mqsc"}) {
-        std::string text = ReadAll(std::string(samples) + "/ini-mqsc/" + name);
+        std::string text = ReadAll(samples::File(std::string("ini-mqsc/") + name));
         if (text.empty())
             continue;
         std::string out = Mqsc("SAMPLE", text.c_str(), false);

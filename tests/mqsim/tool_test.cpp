@@ -1,6 +1,7 @@
 /* The stand-in's command-line tool: MQSC script, put from files, list
  * and dump, against the same queue manager folders as the library. */
 #include "simtest.h"
+#include "sampletest.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -54,9 +55,7 @@ TEST_F(Sim, ToolPutsAHeaderMessageAsItIs)
 #else
     std::string tool = SimTestExeDir() + "mqsim";
 #endif
-    const char *samples = getenv("RAVOLT_SAMPLES");
-    ASSERT_TRUE(samples);
-    std::string sample = std::string(samples) + "/mq-messages/yukun-blog_DLH_enc546_reason2051.bin";
+    std::string sample = samples::File("mq-messages/yukun-blog_DLH_enc546_reason2051.bin");
     FILE *f = fopen(sample.c_str(), "rb");
     ASSERT_TRUE(f);
     std::string bytes(4096, '\0');

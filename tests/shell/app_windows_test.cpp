@@ -7,6 +7,7 @@
 #include <string>
 
 #include "apptest.h"
+#include "sampletest.h"
 #include "cs.h"
 #include "dd.h"
 #include "shellint.h"
@@ -44,7 +45,7 @@ TEST(AppWindows, AboutBoxOpensOnceAndCloses)
 TEST(AppWindows, FileViewerShowsAnIniFileAndKeepsItsPlaceOnReload)
 {
     AppStart();
-    std::string path = std::string(RAVOLT_TOP) + "/../shared/samples/ini-mqsc/ODOWDAIBM__mq01__qm.ini";
+    std::string path = samples::In(std::string(RAVOLT_TOP) + "/../shared/samples", "ini-mqsc/ODOWDAIBM__mq01__qm.ini");
     HWND v = FileViewCreate("qm.ini", path.c_str());
     ASSERT_NE(v, nullptr);
     PumpAll();

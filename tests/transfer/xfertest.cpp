@@ -1,5 +1,6 @@
 /* Helpers of the transfer tests. */
 #include "xfertest.h"
+#include "sampletest.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -80,8 +81,7 @@ std::string DataPath(const std::string &name)
 
 std::string SamplePath(const std::string &name)
 {
-    const char *d = getenv("RAVOLT_SAMPLES");
-    return std::string(d ? d : "../shared/samples") + "/" + name;
+    return samples::File(name);
 }
 
 XRead ReadMessages(const std::string &path, uint32_t options, uint32_t options2, const std::string &start,

@@ -3,7 +3,9 @@
  * files (the large configuration export among them), wrapped reply lines,
  * the search, the histories, and plain text to a z/OS queue manager. */
 #include "mqsctest.h"
+#include "sampletest.h"
 
+#include <algorithm>
 #include <cstring>
 #include <fstream>
 #include <sstream>
@@ -270,10 +272,7 @@ TEST_F(Console, AConsoleClosedWhileItsCommandWaitsGoesWithItsDialog)
 
 TEST_F(Console, TheConfigurationExportRunsAsAFile)
 {
-    const char *samples = getenv("RAVOLT_SAMPLES");
-    if (!samples)
-        GTEST_SKIP() << "RAVOLT_SAMPLES not set";
-    std::string in = std::string(samples) + "/ini-mqsc/SalaiMadhavan__MQ__Dublin_Dublin.mqsc";
+    std::string in = samples::File("ini-mqsc/SalaiMadhavan__MQ__Dublin_Dublin.mqsc");
     std::string text = ReadAll(in);
     ASSERT_FALSE(text.empty());
     /* the commands the file holds: lines that end without "+", outside comments */
@@ -381,6 +380,39 @@ TEST_F(Console, FileErrorsAndTheNameDialog)
     }, nullptr);
     Type("file(?)");
     EXPECT_EQ(hooks.LastText(d->d), "Dialog failed RC(3002)");
+}
+
+/* A reply of more lines than the console keeps: the newest
+ * MQSC_MAX_LINES stay, in order, the dropped ones are counted, the view
+ * and the last find move with the lines, and each kept line is read by
+ * its index at once (reading them all takes no quadratic time). */
+TEST_F(Console, AFloodOfReplyLinesKeepsTheNewest)
+{
+    Mqsc("QMFLOOD", "DEFINE QLOCAL(APP.F)\n");
+    Open("QMFLOOD");
+    MQSCCONSOLE *c = MQSCConsoleFind(d->d);
+    c->topLine = 50;
+    c->foundLine = 7;
+    const int extra = 25;
+    CSLockGlobal(CSLOCK_DIALOGS);
+    for (int i = 0; i < MQSC_MAX_LINES + extra; i++) {
+        std::string line = "LINE(" + std::to_string(i) + ")";
+        MQSCAddLine(c, i % 1000 ? ML_RESP : ML_TITLE, line.data(), line.size());
+    }
+    CSUnlockGlobal(CSLOCK_DIALOGS);
+    std::vector<std::string> all = Lines(d->d);
+    ASSERT_EQ(all.size(), (size_t)MQSC_MAX_LINES);
+    EXPECT_EQ(all.front(), "LINE(" + std::to_string(extra) + ")");
+    EXPECT_EQ(all.back(), "LINE(" + std::to_string(MQSC_MAX_LINES + extra - 1) + ")");
+    EXPECT_EQ(c->linesDropped, (uint32_t)extra);
+    EXPECT_EQ(c->topLine, 25);
+    EXPECT_EQ(c->foundLine, -1);
+    EXPECT_EQ(Lines(d->d, ML_TITLE).size(), (size_t)(MQSC_MAX_LINES / 1000));
+    Type("/LINE(" + std::to_string(MQSC_MAX_LINES + extra - 2) + ")");
+    EXPECT_EQ(c->foundLine, MQSC_MAX_LINES - 2);
+    Type("cls");
+    EXPECT_EQ(Lines(d->d).size(), 0u);
+    EXPECT_EQ(c->linesDropped, 0u);
 }
 
 TEST_F(Console, AZosQueueManagerTakesPlainText)

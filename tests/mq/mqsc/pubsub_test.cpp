@@ -107,19 +107,16 @@ struct Broker : Live {
         return (r->flags & LF_NPSAI) ? std::string("MQ/SA/") + qm48 + "/" + kind + "/AllIdentities/"
                                       : std::string("MQ/S/") + qm48 + "/" + kind + "/Identities/";
     }
-    /* The query request put to the location's reply queue. */
+    /* The query request put to the location's reply queue, as the
+     * program puts its own (only those run there). */
     void Ask(const Pcf &request, char tag = '1')
     {
-        MQMD md = {MQMD_DEFAULT};
-        md.MsgType = MQMT_REQUEST;
-        memcpy(md.Format, "MQADMIN ", 8);
-        memcpy(md.MsgId, "PSQ", 3);
-        md.MsgId[3] = (MQBYTE)tag;
-        MQELOC *e = MQELocOf(r);
-        snprintf(md.ReplyToQ, sizeof md.ReplyToQ, "%-48.48s", e->replyQ);
-        snprintf(md.ReplyToQMgr, sizeof md.ReplyToQMgr, "%s", qm48);
+        uint8_t key[24] = {};
+        memcpy(key, "PSQ", 3);
+        key[3] = (uint8_t)tag;
         std::vector<uint8_t> d = request.Data();
-        Put(r->qmName, e->replyQ, std::string((const char *)d.data(), d.size()), &md);
+        ASSERT_EQ(PostThreadRequest(r, nullptr, TRF_REPLYQ, nullptr, key, Block(d.data(), d.size()),
+                                    (uint32_t)d.size()), 0);
     }
     void Send(const Got &to, const std::vector<uint8_t> &m, int32_t msgType)
     {
