@@ -114,7 +114,7 @@ PCFLISTENTRY *PCFCopyColumns(const PCFLISTENTRY *columns, int extra);
 /* ---- sort keys --------------------------------------------------------- */
 
 #define PCF_KEYPART 249           /* bytes of one key part at most */
-#define PCF_KEYMAX  (2 * (PCF_KEYPART + 1) + 2)
+#define PCF_KEYMAX  (2 * (2 * PCF_KEYPART + 3) + 2)
 
 /* The key text of a value record for a field (no collation yet); its
  * length.  secondary picks the secondary form of type 18. */
