@@ -403,6 +403,7 @@ void PCFCheckResponses(int64_t now, const PCFCHECKHOOKS *hooks);
  * its first answer DM_REQUEST_SENT with the time it was sent. */
 #define DO_AUTO_EXPORT    0x4
 #define DO_APPEND         0x8
+#define DO_TIMESTAMP      0x10        /* Text and CSV exports begin each row with date and time */
 #define DO_TRANSIENT      0x2000
 #define DO_LISTS_WAIT     0x4000
 #define DO_ALWAYS_HEADER  0x10000

@@ -8,6 +8,7 @@
 #include <cstring>
 
 #include "expint.h"
+#include "pcflists.h"
 #include "locstore.h"
 #include "prfdata.h"
 #include "mq/capability.h"
@@ -364,11 +365,13 @@ TEST_F(Writers, OnlyDifferencesAndHeadingsWhenAppending)
     Exported sel = ExportText(list.get(), EXP_CSV, 0, EXP_SELECTED);
     EXPECT_EQ(sel.count, -1);
     EXPECT_EQ(sel.message, "No objects selected.");
-    list.get()->first.selectedRows = list.Rows()[1];
+    /* the row the list shows selected (kept by key through a rebuild) */
+    PCFROW *pick = list.Rows()[1];
+    PCFSELECTION before = { &pick, 1, nullptr, 0 };
+    PCFBuildRows(list.get(), 0, &before, nullptr);
     sel = ExportText(list.get(), EXP_CSV, 0, EXP_SELECTED);
     EXPECT_EQ(sel.count, 1);
     EXPECT_NE(sel.text.find("APP.ALIAS"), std::string::npos);
-    list.get()->first.selectedRows = nullptr;
 }
 
 TEST_F(Writers, QuotingEscapingAndLongValues)
