@@ -227,6 +227,9 @@ struct PCFLISTFILTER {
 /* The filters' own hooks (the dialog's filter program and column
  * filters); null sets them back. */
 extern const PCFLISTFILTER PCFFilterListHooks;
+/* The open column-filter pop-up shown again with the counts of a rebuild
+ * (the window code sets it). */
+extern void (*PCFColumnRecountSink)(DialogWords *dialog);
 void PCFSetListFilter(const PCFLISTFILTER *hooks);
 const PCFLISTFILTER *PCFListFilter(void);
 
