@@ -461,6 +461,7 @@ int PCFCreateDialogFields(DialogWords *d)
     }
     int hasToolbar = 0, row = 0;
     PCFCreateButtons(d, (HMENU)d->menu, &hasToolbar, &row);
+    PCFMergeSameMenus((HMENU)d->menu);
     if (d->menu && !(d->optionFlags & (DO_CHILD | DO_IN_CALLER_WINDOW)))
         SetMenu(hwnd, (HMENU)d->menu);
     PCFSetShowHideTexts(d);
