@@ -9,7 +9,8 @@
  *
  * The steps driven: the start with the location expanded (every road
  * queue in the tree), a queue's message list opened from the tree (as
- * many rows as the depth), the dead-letter queue's list, exit with the
+ * many rows as the depth), the dead-letter queue's list, a Queue List
+ * filtered, sorted, exported and put from, the MQSC console, exit with the
  * configuration written, and a second start that finds the location and
  * its queues again.  The tree is read as a user reads it: a line is
  * clicked and the panel's status line names the queue on it.
@@ -268,6 +269,8 @@ static const RoadStep RoadSteps[] = {
     OpenDeadLetter,
     SecondFrame,
     Alter,
+    QueueListExport,
+    MqscConsole,
     Exit,
 };
 
