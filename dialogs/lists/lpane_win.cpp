@@ -65,14 +65,9 @@ LRESULT CALLBACK PCFListPaneProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
         return 0;
     case WM_ERASEBKGND:
         return 1;
-    case WM_PAINT: {
-        /* what the split list leaves, all of it while the panes are hidden */
-        PAINTSTRUCT ps;
-        HDC dc = BeginPaint(hwnd, &ps);
-        FillRect(dc, &ps.rcPaint, ColourBrush(4));
-        EndPaint(hwnd, &ps);
+    case WM_PAINT:                  /* what the split list leaves, all while it is hidden */
+        PCFPaintBackground(hwnd);
         return 0;
-    }
     case CN_DRAGOUT: {
         HCURSOR c = Target(hwnd, lp);
         SetCursor(c ? c : LoadCursor(nullptr, IDC_NO));

@@ -222,16 +222,15 @@ TEST(AppLists, ANewFramePaintsItsHiddenMessageListPane)
     ASSERT_NE(pane, nullptr);
     RedrawWindow(w, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
     PumpAll();
-    if (IsWindowVisible(pane)) {
-        int width = 0, height = 0;
-        std::vector<uint32_t> px = ScreenCapture(pane, &width, &height);
-        ASSERT_GT(width, 4);
-        ASSERT_GT(height, 4);
-        int black = 0;
-        for (uint32_t p : px)
-            black += (p & 0xFFFFFF) == 0;
-        EXPECT_LT(black, (int)px.size() / 4) << "the hidden pane is left unpainted";
-    }
+    ASSERT_TRUE(IsWindowVisible(pane));
+    int width = 0, height = 0;
+    std::vector<uint32_t> px = ScreenCapture(pane, &width, &height);
+    ASSERT_GT(width, 4);
+    ASSERT_GT(height, 4);
+    int black = 0;
+    for (uint32_t p : px)
+        black += (p & 0xFFFFFF) == 0;
+    EXPECT_LT(black, (int)px.size() / 4) << "the hidden pane is left unpainted";
     GalleryDialogShot(w, "frame_new_hidden_panes");
     SendMessageA(w, WM_CLOSE, 0, 0);
     PumpAll();
