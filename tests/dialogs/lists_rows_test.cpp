@@ -205,6 +205,32 @@ TEST_F(Rows, OrderSelectionCaretAndHiddenSystemObjects)
     EXPECT_EQ(d->rowCounts[0], 2u);
 }
 
+/* A two-sided list counts a shown row for the side its own flags name,
+ * and a row on both sides for each. */
+TEST_F(Lists, TwoSidedCountsFollowEachRowsSideFlags)
+{
+    PCFCommandDef pair = PCFQueueListDef;
+    pair.flags |= PCFD_PAIR;
+    DialogWords *p = Open(&pair);
+    ASSERT_TRUE(PCFOwnColumns(p));
+    p->viewOptions |= 0xF0000;                    /* every kind of row shown */
+    Reply r(MQCMD_INQUIRE_Q);
+    Queue(r, "ONLY.A", 1);
+    Queue(r, "ONLY.B", 2);
+    Queue(r, "BOTH", 3);
+    Feed(p, r);
+    PCFLISTAREA *area = PCFCurrentArea(&p->first);
+    ASSERT_NE(area, nullptr);
+    int n = 0;
+    for (PCFROW *row = PCFFirstRow(area); row; row = PCFNextRow(area, row), n++)
+        row->flags |= n == 0 ? PCFR_SIDEA : n == 1 ? PCFR_SIDEB : 0;   /* as the comparison marks them */
+    Build(p);
+    EXPECT_EQ(Shown(p, MQCA_Q_NAME).size(), 3u);
+    EXPECT_EQ(p->rowCounts[1], 2u);               /* side A: ONLY.A and BOTH */
+    EXPECT_EQ(p->rowCounts[3], 2u);               /* side B: ONLY.B and BOTH */
+    Close(p);                                     /* before its definition goes */
+}
+
 TEST_F(Rows, NumericColumnDescendingAndTheSecondaryKey)
 {
     SortBy(MQIA_CURRENT_Q_DEPTH);
