@@ -8,6 +8,7 @@
  * answer redirected into a file. */
 #include "road.h"
 
+#include <cctype>
 #include <cstring>
 #include <sstream>
 
@@ -73,14 +74,18 @@ static bool WaitRows(HWND list, int rows, int ms)
     return false;
 }
 
-/* The road queue a line of text names (the first of Shown it holds). */
+/* The road queue a line of text names (the first of Shown it holds as
+ * a whole name). */
 static std::string NameIn(const std::string &line)
 {
-    for (const char *q : Shown)
-        if (line.find(std::string(q) + " ") != std::string::npos || line.find(std::string(q) + "\"") != std::string::npos ||
-            line.find(std::string(q) + "\t") != std::string::npos ||
-            (line.size() >= strlen(q) && line.compare(line.size() - strlen(q), strlen(q), q) == 0))
-            return q;
+    for (const char *q : Shown) {
+        for (size_t at = line.find(q); at != std::string::npos; at = line.find(q, at + 1)) {
+            size_t end = at + strlen(q);
+            char next = end < line.size() ? line[end] : ' ';
+            if (!isalnum((unsigned char)next) && next != '.' && next != '_')
+                return q;
+        }
+    }
     return "";
 }
 
@@ -198,17 +203,23 @@ void QueueListExport(Road *r)
         Fail(r, step, "the filter leaves " + std::to_string(Rows(list)) + " rows, not 3");
     /* a click on the first column's title sorts by it, a second turns
        the order round */
+    /* clicks along the title band until the name column's title turns
+       the order round (a click on another column sorts by it) */
     HWND title = E2EFindChild(dialog, "ZKTTITLE", -1);
     std::vector<std::string> before = (SendMessageA(dialog, WM_COMMAND, CMD_SELECT_ALL, 0), Copied(dialog));
-    for (int clicks = 0; title && clicks < 2; clicks++) {
-        SendMessageA(title, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(20, 6));
-        SendMessageA(title, WM_LBUTTONUP, 0, MAKELPARAM(20, 6));
-        Sleep(300);
+    std::vector<std::string> shown = before;
+    for (int x = 20; title && x < 600 && (shown.empty() || shown.front() != "E2E.TEXT"); x += 30) {
+        for (int clicks = 0; clicks < 2 && (shown.empty() || shown.front() != "E2E.TEXT"); clicks++) {
+            SendMessageA(title, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(x, 6));
+            SendMessageA(title, WM_LBUTTONUP, 0, MAKELPARAM(x, 6));
+            Sleep(300);
+            SendMessageA(dialog, WM_COMMAND, CMD_SELECT_ALL, 0);
+            shown = Copied(dialog);
+        }
     }
-    SendMessageA(dialog, WM_COMMAND, CMD_SELECT_ALL, 0);
-    std::vector<std::string> shown = Copied(dialog);
-    if (shown.size() != 3)
-        Fail(r, step, "the list shows " + Joined(shown));
+    std::vector<std::string> reversed = { "E2E.TEXT", "E2E.TARGET2", "E2E.TARGET1" };
+    if (shown != reversed)
+        Fail(r, step, "no title click turned the names round: the list shows " + Joined(shown));
     E2EShot(dialog, "road-10-queue-list");
     std::string path = r->home + "\\shown.csv";
     std::vector<std::string> names;
@@ -217,7 +228,7 @@ void QueueListExport(Road *r)
         Fail(r, step, "All Shown said \"" + said + "\"");
     if (names != shown)
         Fail(r, step, "All Shown wrote " + Joined(names) + ", the list shows " + Joined(shown) +
-                          " (before the sort " + Joined(before) + ")");
+                          " (before the sort " + Joined(before) + "): \"" + FileText(path).substr(0, 400) + "\"");
     /* two rows clicked */
     SendMessageA(dialog, WM_COMMAND, CMD_SELECT_NONE, 0);
     ClickRow(list, 0, false);
