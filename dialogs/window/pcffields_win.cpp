@@ -512,8 +512,8 @@ LRESULT CALLBACK PCFFieldsPaneProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
         if (d)
             PCFPositionListPane(d);
         return 0;
-    case WM_PAINT:
-        PCFPaintBackground(hwnd);
+    case WM_PAINT: case WM_PRINTCLIENT:
+        PCFPaintBackground(hwnd, msg == WM_PRINTCLIENT ? (HDC)wp : nullptr);
         return 0;
     case WM_ERASEBKGND: return 1;
     }

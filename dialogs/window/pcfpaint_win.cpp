@@ -9,8 +9,14 @@
 #include "tkutil.h"
 #include "tkwin.h"
 
-void PCFPaintBackground(HWND hwnd)
+void PCFPaintBackground(HWND hwnd, HDC print)
 {
+    if (print) {
+        RECT rc;
+        GetClientRect(hwnd, &rc);
+        FillRect(print, &rc, ColourBrush(4));
+        return;
+    }
     PAINTSTRUCT ps;
     HDC dc = BeginPaint(hwnd, &ps);
     FillRect(dc, &ps.rcPaint, ColourBrush(4));

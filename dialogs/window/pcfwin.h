@@ -121,8 +121,9 @@ int PCFCreateButtons(DialogWords *dialog, HMENU menu, int *outHasToolbar, int *i
 /* Items of one name in a menu become one: two submenus join, a command
  * named as a submenu leads it. */
 void PCFMergeSameMenus(HMENU menu);
-/* A pane's WM_PAINT: its update region in the dialog background. */
-void PCFPaintBackground(HWND hwnd);
+/* A pane's WM_PAINT (print null) or WM_PRINTCLIENT: the dialog
+ * background. */
+void PCFPaintBackground(HWND hwnd, HDC print);
 int PCFCreateToolbar(DialogWords *dialog);
 void PCFSetMenu(DialogWords *dialog);
 void PCFSetShowHideTexts(DialogWords *dialog);

@@ -224,7 +224,7 @@ TEST(AppLists, ANewFramePaintsItsHiddenMessageListPane)
     PumpAll();
     ASSERT_TRUE(IsWindowVisible(pane));
     int width = 0, height = 0;
-    std::vector<uint32_t> px = ScreenCapture(pane, &width, &height);
+    std::vector<uint32_t> px = ScreenCapture(PCFWnd(f->listPane->window), &width, &height);
     ASSERT_GT(width, 4);
     ASSERT_GT(height, 4);
     int black = 0;
