@@ -225,7 +225,7 @@ extern PCFCommandDef *const PCFInternalDefs[];     /* download and client channe
 /* Definitions the program names directly. */
 extern PCFCommandDef PCFQueueManagerDef, PCFQueueDef, PCFQueueListDef,
     PCFMessageDetailDef, PCFMessageListDef, PCFMessageDef, PCFCommandLevelDef,
-    PCFQmgrInfoDef, PCFClientChannelDef;
+    PCFQmgrInfoDef, PCFClientChannelDef, PCFMqscConsoleDef;
 extern PCFCommandDef PCFQueueNamesDef[4];            /* the four download kinds */
 
 /* Every field descriptor of the tables (null-ended), and the counts of

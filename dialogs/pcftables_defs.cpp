@@ -566,7 +566,7 @@ static const PCFActionDef AC_queue[] = {
     { 0, 0, 0, 17, 580, "RESET", "Reset &Statistics", 0x0, 0x0, nullptr, nullptr, nullptr, "Statistics of queue %s reset" },
     { 0, 0, 0, 10010, 581, nullptr, "Close &Handles", 0x0, 0x0, nullptr, nullptr, nullptr, "Handles of queue %s closed" },
     { 0, 0, 0, 0, 65535, nullptr, nullptr, 0x80, 0x0, nullptr, nullptr, nullptr, nullptr },
-    { 0, 0, 0, 10002, 566, nullptr, "&Browse", 0x4001, 0x0, nullptr, nullptr, nullptr, "Browsing %s" },
+    { 0, 0, 0, 10002, 566, nullptr, "&Browse", 0x4019, 0x0, nullptr, nullptr, nullptr, "Browsing %s" },
     { 0, 0, 0, 0, 567, nullptr, "&Put...", 0x800, 0x0, nullptr, nullptr, nullptr, nullptr },
     { 0, 0, 0, 0, 2, nullptr, "Cancel", 0x21, 0x0, nullptr, nullptr, nullptr, nullptr },
     { 0, 0, 0, 0, 0, nullptr, nullptr, 0, 0, nullptr, nullptr, nullptr, nullptr }
@@ -663,12 +663,12 @@ static PCFFieldEntry FE_queue[] = {
 static const PCFActionDef AC_queues[] = {
     { 0, 0, 0, 13, 1, "DISPLAY", "&Refresh", 0x1C001, 0x0, nullptr, nullptr, nullptr, "Display refreshed" },
     { 0, 0, 0, 13, 517, "DISPLAY", "&Properties...", 0xD, 0x10, nullptr, nullptr, nullptr, nullptr },
-    { 0, 0, 0, 11, 565, "DEFINE", "&New...", 0x1, 0x10, nullptr, nullptr, nullptr, nullptr },
+    { 0, 0, 0, 11, 565, "DEFINE", "&New...", 0x11, 0x11, nullptr, nullptr, nullptr, nullptr },
     { 0, 0, 0, 12, 578, "DELETE", "De&lete", 0x43, 0x0, nullptr, "delete queue", "delete these %d queues", "Queue %s deleted" },
     { 0, 0, 0, 9, 579, "CLEAR", "&Clear", 0x42, 0x0, nullptr, "clear queue", "clear these %d queues", "Queue %s cleared" },
     { 0, 0, 0, 17, 580, "RESET", "Reset &Statistics", 0x2, 0x0, nullptr, nullptr, nullptr, "Statistics of queue %s reset" },
     { 0, 0, 0, 0, 65535, nullptr, nullptr, 0x80, 0x0, nullptr, nullptr, nullptr, nullptr },
-    { 0, 0, 0, 10002, 566, nullptr, "&Browse", 0x4001, 0x0, nullptr, nullptr, nullptr, nullptr },
+    { 0, 0, 0, 10002, 566, nullptr, "&Browse", 0x400D, 0x0, nullptr, nullptr, nullptr, nullptr },
     { 0, 0, 0, 0, 567, nullptr, "&Put...", 0x800, 0x0, nullptr, nullptr, nullptr, nullptr },
     { 0, 0, 0, 0, 583, nullptr, "&Load/Unload...", 0x800, 0x0, nullptr, nullptr, nullptr, nullptr },
     { 0, 0, 0, 0, 584, nullptr, "&Publish...", 0x800, 0x0, nullptr, nullptr, nullptr, nullptr },
@@ -964,6 +964,13 @@ static PCFFieldEntry FE_cmdlvl[] = {
     { 0, 0, 0, nullptr, &FD_MQIA_PLATFORM, 0, 0x2, nullptr, 0xFFFFFFFF, 0 },
     { 0, 0, 0, nullptr, nullptr, 0, 0, nullptr, 0xFFFFFFFF, 0 }
 };
+static const PCFActionDef AC_mqsc[] = {
+    { 0, 0, 0, 0, 1, nullptr, "&Execute", 0x4001, 0x800, nullptr, nullptr, nullptr, "Command sent" },
+    { 0, 0, 0, 0, 65535, nullptr, nullptr, 0x80, 0x0, nullptr, nullptr, nullptr, nullptr },
+    { 0, 0, 0, 0, 2, nullptr, "Cancel", 0x21, 0x0, nullptr, nullptr, nullptr, nullptr },
+    { 0, 0, 0, 0, 0, nullptr, nullptr, 0, 0, nullptr, nullptr, nullptr, nullptr }
+};
+static PCFFieldEntry FE_mqsc[] = { { 0, 0, 0, nullptr, nullptr, 0, 0, nullptr, 0xFFFFFFFF, 0 } };
 static const PCFActionDef AC_qmgrinfo[] = {
     { 0, 0, 0, 2, 1, "DISPLAY QMGR", "&Refresh", 0x18001, 0x0, nullptr, nullptr, nullptr, nullptr },
     { 0, 0, 0, 161, 576, "DISPLAY QMSTATUS", "&Status", 0x0, 0x20, nullptr, nullptr, nullptr, nullptr },
@@ -1046,6 +1053,7 @@ PCFCommandDef PCFMessageDetailDef = { 0, 0, 0, "Message Detail", AC_msgdet, FE_m
 PCFCommandDef PCFMessageListDef = { 0, 0, 0, "Message List", AC_msgs, FE_msgs, 10001, 594, &LD_messageColumns, FE_msgattrs, 0, 0, 0x80002, 10010, "MESSAGE", "msgs", nullptr };
 PCFCommandDef PCFMessageDef = { 0, 0, 0, "Message", AC_msg, FE_msg, 0, 0, nullptr, nullptr, 0, 0, 0x400166, 10010, "MSGDETAIL", "msg", nullptr };
 PCFCommandDef PCFCommandLevelDef = { 0, 0, 0, "Command Level", AC_cmdlvl, FE_cmdlvl, 0, 0, nullptr, nullptr, 0, 0, 0x1, 0, "CMDLVL", nullptr, nullptr };
+PCFCommandDef PCFMqscConsoleDef = { 0, 0, 0, "MQSC Commands", AC_mqsc, FE_mqsc, 0, 0, nullptr, nullptr, 0, 0, 0x8, 0, "QMGR", "mqsc", nullptr };
 PCFCommandDef PCFQmgrInfoDef = { 0, 0, 0, "Queue Manager", AC_qmgrinfo, FE_qmgrinfo, 1001, 0, nullptr, nullptr, 0, 0, 0, 0, "QMGR", nullptr, nullptr };
 PCFCommandDef PCFClientChannelDef = { 0, 0, 0, "Client Channel Definition", AC_client, FE_client, 0, 0, nullptr, nullptr, 0, 0, 0x828, 0, "CHANNEL", nullptr, nullptr };
 PCFCommandDef PCFQueueNamesDef[4] = {
@@ -1063,6 +1071,7 @@ PCFCommandDef *const PCFCommandDefs[] = {
     &PCFMessageListDef,
     &PCFMessageDef,
     &PCFCommandLevelDef,
+    &PCFMqscConsoleDef,
     nullptr
 };
 PCFCommandDef *const PCFInternalDefs[] = {

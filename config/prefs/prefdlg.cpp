@@ -712,7 +712,7 @@ HWND PrefDialog(HWND owner)
         SetForegroundWindow(prefOpen->hwnd);
         return prefOpen->hwnd;
     }
-    HWND hwnd = DDCreateDialog(nullptr, DLG_PREFERENCE, 0, "Kelvane Preferences", "DLG_PREFERENCE",
+    HWND hwnd = DDCreateDialog(nullptr, DLG_PREFERENCE, DDC_ESCAPECLOSES, "Kelvane Preferences", "DLG_PREFERENCE",
                                owner, PrefDlgProc, 0);
     if (!hwnd) {
         UtilMessageBox(owner, "WinLoadDlg failed", "Operational Error", MB_OK | MB_ICONEXCLAMATION);

@@ -188,6 +188,17 @@ static void Finish(EXPCTX *c, LINE *l, int trim)
     ExpLine(c, l->text, 1);
 }
 
+/* A CSV heading: the title in double quotes, after a separator. */
+static void CsvTitle(EXPCTX *c, LINE *l, int *first, const char *title)
+{
+    if (!*first)
+        Put(l, &c->separator, 1);
+    Put(l, "\"", 1);
+    Put(l, title, strlen(title));
+    Put(l, "\"", 1);
+    *first = 0;
+}
+
 void ExpWriteHeadings(EXPCTX *c, PCFLISTAREA *area)
 {
     PCFLISTPARTS parts;
@@ -197,8 +208,8 @@ void ExpWriteHeadings(EXPCTX *c, PCFLISTAREA *area)
     int csv = c->run->type == EXP_CSV, first = 1;
     if (c->run->dateTime) {
         if (csv) {
-            CsvCell(c, &l, &first, "Date", 0);
-            CsvCell(c, &l, &first, "Time", 0);
+            CsvTitle(c, &l, &first, "Date");
+            CsvTitle(c, &l, &first, "Time");
         } else {
             Cell(&l, "Date", c->dateWidth, 0);
             Cell(&l, "Time    ", 8, 0);
@@ -208,17 +219,10 @@ void ExpWriteHeadings(EXPCTX *c, PCFLISTAREA *area)
         const PCFFieldDef *f = parts.columns[i].field;
         if (!ExpShownColumn(&parts.columns[i]))
             continue;
-        if (csv) {
-            const char *title = f->type == PCFT_BAR ? "   " : ExpColumnTitle(f);
-            if (!first)
-                Put(&l, &c->separator, 1);
-            Put(&l, "\"", 1);
-            Put(&l, title, strlen(title));
-            Put(&l, "\"", 1);
-            first = 0;
-        } else {
+        if (csv)
+            CsvTitle(c, &l, &first, f->type == PCFT_BAR ? "   " : ExpColumnTitle(f));
+        else
             Cell(&l, ExpColumnTitle(f), c->widths[i], 0);
-        }
     }
     Finish(c, &l, 1);
     if (csv)

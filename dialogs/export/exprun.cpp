@@ -10,6 +10,7 @@
 #include "cs.h"
 #include "prfdata.h"
 #include "qms.h"
+#include "pcflists.h"
 
 static EXPHOOKS hooks;
 
@@ -79,20 +80,31 @@ struct ROWREF {
     PCFROW *row;
 };
 
-/* The rows of every list record, all or the selected ones. */
+/* The rows the list window shows, in its order: the selected ones, or
+ * all that the filters let through.  A list never shown (no rows were
+ * built for it) gives every row of its records. */
 static void GatherRows(DialogWords *d, int selected, std::vector<ROWREF> *rows)
 {
+    PCFLISTSTATE *st = PCFListState(d);
+    if (selected) {
+        int n = PCFSelectedList(d, nullptr, 0);
+        std::vector<PCFROW *> chosen((size_t)(n > 0 ? n : 0));
+        n = n > 0 ? PCFSelectedList(d, chosen.data(), n) : 0;
+        for (int i = 0; i < n && i < (int)chosen.size(); i++)
+            if (PCFLISTAREA *a = PCFRowArea(d, chosen[(size_t)i]))
+                rows->push_back({ chosen[(size_t)i]->request, a, chosen[(size_t)i] });
+        return;
+    }
+    if (st && (st->count || st->heldCount)) {
+        for (uint32_t i = 0; i < st->count; i++)
+            if (PCFLISTAREA *a = PCFRowArea(d, st->rows[i].row))
+                rows->push_back({ st->rows[i].row->request, a, st->rows[i].row });
+        return;
+    }
     for (PCFLISTREQ *r = d->lists ? d->lists : &d->first; r; r = d->lists ? r->next : nullptr) {
         PCFLISTAREA *a = r->replyArea;
-        if (!a)
-            continue;
-        if (selected) {
-            for (PCFROW *row = r->selectedRows; row; row = row->nextSelected)
-                rows->push_back({ r, a, row });
-        } else {
-            for (PCFROW *row = PCFFirstRow(a); row; row = PCFNextRow(a, row))
-                rows->push_back({ r, a, row });
-        }
+        for (PCFROW *row = PCFFirstRow(a); row; row = PCFNextRow(a, row))
+            rows->push_back({ r, a, row });
     }
 }
 
@@ -229,6 +241,8 @@ int ExpRun(EXPORTRUN *run)
         return Fail(run, "No storage");
     PCFCommandDef *def = d->definition;
     int list = def->list != nullptr;
+    if (d->optionFlags & DO_TIMESTAMP)
+        run->dateTime = 1;
     std::vector<ROWREF> rows;
     if (list) {
         GatherRows(d, run->selection == EXP_SELECTED, &rows);
@@ -262,7 +276,10 @@ int ExpRun(EXPORTRUN *run)
                 measured.push_back(r.row);
         PCFLISTAREA *columns = !rows.empty() ? rows.front().area : d->first.replyArea;
         if (columns) {
-            c.dateWidth = 10;
+            char date[40];
+            ExpDateText(Prf.edf, Prf.eds, run->now ? run->now : CSGetCurrentTime(), date, sizeof date,
+                        nullptr, 0);
+            c.dateWidth = (int)strlen(date);
             ExpMeasureColumns(&c, columns, measured.data(), (int)measured.size());
             if (start)
                 ExpWriteHeadings(&c, columns);

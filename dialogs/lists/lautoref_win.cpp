@@ -146,6 +146,7 @@ static void FillExport(AutoRefresh *a)
     }
     DDSetCheck(a->dd, ID_AUTOEXPORT, (d->optionFlags & DO_AUTO_EXPORT) != 0);
     DDSetCheck(a->dd, ID_APPEND, (d->optionFlags & DO_APPEND) != 0);
+    DDSetCheck(a->dd, ID_STAMP, (d->optionFlags & DO_TIMESTAMP) != 0);
     DDSetCheck(a->dd, ID_HEADER, (d->optionFlags & DO_ALWAYS_HEADER) != 0);
     DDSetFieldText(a->dd, ID_FILE, 0, d->exportFile);
     Enabling(a);
@@ -223,8 +224,9 @@ static void Take(AutoRefresh *a)
     d->exportType = SelectedType(a);
     DDGetFieldText(a->dd, ID_FILE, d->exportFile, sizeof d->exportFile);
     uint32_t bits = (DDGetCheck(a->dd, ID_AUTOEXPORT) ? DO_AUTO_EXPORT : 0) | (DDGetCheck(a->dd, ID_APPEND) ? DO_APPEND : 0) |
-                    (DDGetCheck(a->dd, ID_HEADER) ? DO_ALWAYS_HEADER : 0);
-    uint32_t mask = DO_AUTO_EXPORT | DO_APPEND | DO_ALWAYS_HEADER;
+                    (DDGetCheck(a->dd, ID_HEADER) ? DO_ALWAYS_HEADER : 0) |
+                    (DDGetCheck(a->dd, ID_STAMP) ? DO_TIMESTAMP : 0);
+    uint32_t mask = DO_AUTO_EXPORT | DO_APPEND | DO_ALWAYS_HEADER | DO_TIMESTAMP;
     d->optionFlags = (d->optionFlags & ~mask) | bits;
     if (d->instance == 1 && d->dlgInfo) {
         DLGINFO *info = d->dlgInfo;

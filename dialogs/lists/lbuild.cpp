@@ -389,6 +389,20 @@ static int KeyAndMeasure(Build *b, const PCFLISTENTRY *columns, const SortCols *
     return 1;
 }
 
+/* A shown row counts for its side by its own flags: side A only, side B
+ * only, or both when it stands on both sides. */
+static void CountShown(DialogWords *d, const PCFROW *row)
+{
+    if (!(d->definition->flags & PCFD_PAIR)) {
+        d->rowCounts[1]++;
+        return;
+    }
+    if (!(row->flags & PCFR_SIDEB))
+        d->rowCounts[1]++;
+    if (!(row->flags & PCFR_SIDEA))
+        d->rowCounts[3]++;
+}
+
 /* One record's rows; 0 when the fill ends. */
 static int Rows(Build *b, PCFLISTREQ *r)
 {
@@ -410,8 +424,7 @@ static int Rows(Build *b, PCFLISTREQ *r)
         }
         if (!pass)
             continue;
-        int side = b->d->definition->flags & PCFD_PAIR ? (r == &b->d->second ? 3 : 1) : 1;
-        b->d->rowCounts[side]++;
+        CountShown(b->d, row);
         const uint8_t *key;
         uint32_t kn = RowKey(row, &key);
         const SelEntry *e = kn ? SelFind(&b->sel, r, key, kn) : nullptr;

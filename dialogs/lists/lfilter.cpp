@@ -62,5 +62,27 @@ static int ColumnsMatch(void *, DialogWords *d, PCFLISTAREA *area, PCFROW *row)
     return ColFilterMatchArea(d, area, row);
 }
 
+/* The open column-filter pop-up counts the values of the rows the
+ * dialog's filter lets through, and shows the counts once the rows are
+ * rebuilt. */
+static void ColumnsCount(void *, DialogWords *d, PCFLISTAREA *area, PCFROW *row)
+{
+    ColFilterCountValue(d, area, nullptr, row);
+}
+
+static void ColumnsReset(void *, DialogWords *d)
+{
+    ColFilterResetCounts(d);
+}
+
+void (*PCFColumnRecountSink)(DialogWords *dialog);
+
+static void ColumnsRecount(void *, DialogWords *d)
+{
+    if (PCFColumnRecountSink && d->columnFilters)
+        PCFColumnRecountSink(d);
+}
+
 const PCFLISTFILTER PCFFilterListHooks = { nullptr, Begin, RowVars, Bind, Evaluate, Rescan, End,
-                                           ColumnsMatch, nullptr, nullptr, nullptr, nullptr, nullptr };
+                                           ColumnsMatch, ColumnsCount, ColumnsReset, ColumnsRecount,
+                                           nullptr, nullptr };

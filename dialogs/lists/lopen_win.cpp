@@ -143,7 +143,11 @@ DialogWords *PCFListDialog(DialogWords *d, const PCFActionDef *action)
 
 DialogWords *PCFDialogDialog(DialogWords *d, const PCFActionDef *action)
 {
+    /* the kind whose default command it is, else the one that issues it
+       (New... opens the dialog that defines the object) */
     PCFCommandDef *target = PCFFindCommandByCode(d->definition, action->command, 1, 0);
+    if (!target)
+        target = PCFFindCommandByCode(d->definition, action->command, 0, 0);
     if (!target)
         return nullptr;
     DialogWords t = {};

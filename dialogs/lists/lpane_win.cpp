@@ -65,6 +65,9 @@ LRESULT CALLBACK PCFListPaneProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
         return 0;
     case WM_ERASEBKGND:
         return 1;
+    case WM_PAINT: case WM_PRINTCLIENT:   /* what the split list leaves, all while it is hidden */
+        PCFPaintBackground(hwnd, msg == WM_PRINTCLIENT ? (HDC)wp : nullptr);
+        return 0;
     case CN_DRAGOUT: {
         HCURSOR c = Target(hwnd, lp);
         SetCursor(c ? c : LoadCursor(nullptr, IDC_NO));

@@ -3,16 +3,17 @@
  * fixed-width form that sorts negatives (digits inverted) below the
  * smallest 32-bit value ("..") below the rest, times the same way with 20
  * digits.  A row's key joins its primary and secondary parts through the
- * collation table ("a", "A", "b", "B" ...); a descending part is
- * complemented and ended by 255 so that longer texts come first. */
+ * collation table, letters compared without regard to case and upper case
+ * first only to break a tie ("QUEUE.A", "queue.b"; "A", "a"); a descending
+ * part is complemented and ended by 255 so that longer texts come first. */
 #include "pcflists.h"
 #include "../pcfint.h"
 
 #include <cmath>
 #include <cstdio>
 
-/* "[" to "`" become "A" to "F"; each letter pair two neighbours from "G",
- * the lower-case letter first; every other byte stays. */
+/* "[" to "`" become "A" to "F"; each letter, of either case, one place
+ * from "G"; every other byte stays. */
 static const uint8_t *Collation(void)
 {
     static uint8_t table[256];
@@ -23,10 +24,8 @@ static const uint8_t *Collation(void)
         table[i] = (uint8_t)i;
     for (int i = 0; i < 6; i++)
         table['[' + i] = (uint8_t)('A' + i);
-    for (int i = 0; i < 26; i++) {
-        table['a' + i] = (uint8_t)('G' + 2 * i);
-        table['A' + i] = (uint8_t)('G' + 2 * i + 1);
-    }
+    for (int i = 0; i < 26; i++)
+        table['a' + i] = table['A' + i] = (uint8_t)('G' + i);
     made = 1;
     return table;
 }
@@ -138,17 +137,37 @@ int PCFValueKey(const PCFFieldDef *f, const uint8_t *v, int secondary, char *out
     return IntKey(PCFListInt(v), out);
 }
 
-/* One part through the collation, complemented and ended by 255 when
- * descending; a NUL never enters (it ends the key). */
+/* A byte of a part, complemented when descending; a NUL never enters (it
+ * ends the key). */
+static void Out(char *out, int *used, uint8_t b, int descending)
+{
+    if (descending)
+        b = (uint8_t)~b;
+    out[(*used)++] = (char)(b ? b : 1);
+}
+
+/* One part: the text through the collation (letters without regard to
+ * case), then, when it holds letters, 2 and each letter's case (upper
+ * before lower), so that case only breaks a tie; complemented and ended
+ * by 255 when descending. */
 static int Part(const char *text, int n, int descending, char *out)
 {
     const uint8_t *c = Collation();
-    int used = 0;
-    for (int i = 0; i < n && i < PCF_KEYPART; i++) {
-        uint8_t b = c[(uint8_t)text[i]];
-        if (descending)
-            b = (uint8_t)~b;
-        out[used++] = (char)(b ? b : 1);
+    int used = 0, letters = 0;
+    if (n > PCF_KEYPART)
+        n = PCF_KEYPART;
+    for (int i = 0; i < n; i++) {
+        Out(out, &used, c[(uint8_t)text[i]], descending);
+        letters += (text[i] >= 'a' && text[i] <= 'z') || (text[i] >= 'A' && text[i] <= 'Z');
+    }
+    if (letters) {
+        Out(out, &used, 2, descending);
+        for (int i = 0; i < n; i++) {
+            if (text[i] >= 'A' && text[i] <= 'Z')
+                Out(out, &used, 3, descending);
+            else if (text[i] >= 'a' && text[i] <= 'z')
+                Out(out, &used, 4, descending);
+        }
     }
     if (descending)
         out[used++] = (char)255;

@@ -5,6 +5,7 @@
  * selected queue managers, and the selected rows for the other windows. */
 #include "pcflistwin.h"
 #include "pcfwin.h"
+#include "fltwin.h"
 
 #include <initializer_list>
 
@@ -102,6 +103,7 @@ void PCFListWindowHooks(void)
 {
     PCFSetSelectionSource(WindowSelected);
     PCFNewListSink = NewListSink;
+    PCFColumnRecountSink = ColFilterRecount;
 }
 
 /* ---- rebuilding ---- */

@@ -114,7 +114,7 @@ PCFLISTENTRY *PCFCopyColumns(const PCFLISTENTRY *columns, int extra);
 /* ---- sort keys --------------------------------------------------------- */
 
 #define PCF_KEYPART 249           /* bytes of one key part at most */
-#define PCF_KEYMAX  (2 * (PCF_KEYPART + 1) + 2)
+#define PCF_KEYMAX  (2 * (2 * PCF_KEYPART + 3) + 2)
 
 /* The key text of a value record for a field (no collation yet); its
  * length.  secondary picks the secondary form of type 18. */
@@ -227,6 +227,9 @@ struct PCFLISTFILTER {
 /* The filters' own hooks (the dialog's filter program and column
  * filters); null sets them back. */
 extern const PCFLISTFILTER PCFFilterListHooks;
+/* The open column-filter pop-up shown again with the counts of a rebuild
+ * (the window code sets it). */
+extern void (*PCFColumnRecountSink)(DialogWords *dialog);
 void PCFSetListFilter(const PCFLISTFILTER *hooks);
 const PCFLISTFILTER *PCFListFilter(void);
 
@@ -403,6 +406,7 @@ void PCFCheckResponses(int64_t now, const PCFCHECKHOOKS *hooks);
  * its first answer DM_REQUEST_SENT with the time it was sent. */
 #define DO_AUTO_EXPORT    0x4
 #define DO_APPEND         0x8
+#define DO_TIMESTAMP      0x10        /* Text and CSV exports begin each row with date and time */
 #define DO_TRANSIENT      0x2000
 #define DO_LISTS_WAIT     0x4000
 #define DO_ALWAYS_HEADER  0x10000

@@ -427,6 +427,7 @@ static const CommandRow Commands[] = {
     { 737, 737, ViewOption }, { 775, 775, ViewOption }, { 936, 936, ViewOption },
     { 960, 960, RemoveColumnFilters }, { 961, 961, ColumnFilterShown }, { PCFC_LISTS, PCFC_LISTS, Lists },
     { 523, 523, LocationCommand }, { 533, 534, LocationCommand }, { 536, 542, LocationCommand },
+    { 556, 556, LocationCommand },
     { 559, 559, LocationCommand }, { 567, 567, LocationCommand }, { 574, 577, LocationCommand },
     { 618, 619, LocationCommand }, { 624, 626, LocationCommand }, { 671, 672, LocationCommand },
     { 693, 694, LocationCommand }, { 715, 715, LocationCommand }, { 717, 718, LocationCommand },
@@ -450,11 +451,13 @@ static int IsControl(int32_t id)
 }
 
 /* A row of the definition that the engine carries out (a command code
- * of its own), which takes the id before the fixed handlers. */
+ * of its own, the put, load or publish window of the selected rows, or
+ * the console's input),
+ * which takes the id before the fixed handlers. */
 static int EngineAction(const DialogWords *d, int32_t id)
 {
     const PCFActionDef *a = d->definition ? PCFFindActionDef(d->definition->actions, (uint32_t)id) : nullptr;
-    return a && a->command != 0;
+    return a && (a->command != 0 || (a->flags & 0x800) || (a->flags2 & 0x800));
 }
 
 LRESULT PCFCommand(DialogWords *d, WPARAM wp, LPARAM lp)

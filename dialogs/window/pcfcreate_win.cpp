@@ -15,6 +15,7 @@
 #include "cnt.h"
 #include "cs.h"
 #include "locstore.h"
+#include "mq/mqsc/consolewnd.h"
 #include "mq/capability.h"
 #include "tkcontrols.h"
 #include "tkutil.h"
@@ -405,6 +406,25 @@ static int MakeDataWindow(DialogWords *d, HWND hwnd)
     return EdCreatePaneWindow(d, hwnd, ed) != nullptr;
 }
 
+/* The console of a definition whose default action issues its input as
+ * MQSC commands: its lines and input box take the data window's place. */
+static const PCFActionDef *ConsoleAction(const PCFCommandDef *def)
+{
+    const PCFActionDef *a = def->list ? nullptr : PCFFindActionDef(def->actions, 1);
+    return a && (a->flags2 & 0x800) ? a : nullptr;
+}
+
+static int MakeConsole(DialogWords *d, HWND hwnd, const PCFActionDef *action)
+{
+    HWND w = MQSCConsoleWindow(hwnd, d, action, PCFC_DATA);
+    if (!w) {
+        WinOpError("CreateWindow failed: Console");
+        return 0;
+    }
+    d->dataWindow = w;
+    return 1;
+}
+
 /* Step 8: the pane layout of a list dialog. */
 static int MakeBag(DialogWords *d, HWND hwnd)
 {
@@ -461,6 +481,7 @@ int PCFCreateDialogFields(DialogWords *d)
     }
     int hasToolbar = 0, row = 0;
     PCFCreateButtons(d, (HMENU)d->menu, &hasToolbar, &row);
+    PCFMergeSameMenus((HMENU)d->menu);
     if (d->menu && !(d->optionFlags & (DO_CHILD | DO_IN_CALLER_WINDOW)))
         SetMenu(hwnd, (HMENU)d->menu);
     PCFSetShowHideTexts(d);
@@ -474,6 +495,9 @@ int PCFCreateDialogFields(DialogWords *d)
         return 1;
     if ((def->flags & PCFD_MSGDIALOG) && !def->list && !MakeDataWindow(d, hwnd))
         return 1;
+    if (const PCFActionDef *console = ConsoleAction(def))
+        if (!MakeConsole(d, hwnd, console))
+            return 1;
     if (def->list && !MakeBag(d, hwnd))
         return 1;
     PCFCalculateMaxSizes(d);

@@ -512,13 +512,9 @@ LRESULT CALLBACK PCFFieldsPaneProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
         if (d)
             PCFPositionListPane(d);
         return 0;
-    case WM_PAINT: {
-        PAINTSTRUCT ps;
-        HDC dc = BeginPaint(hwnd, &ps);
-        FillRect(dc, &ps.rcPaint, ColourBrush(4));
-        EndPaint(hwnd, &ps);
+    case WM_PAINT: case WM_PRINTCLIENT:
+        PCFPaintBackground(hwnd, msg == WM_PRINTCLIENT ? (HDC)wp : nullptr);
         return 0;
-    }
     case WM_ERASEBKGND: return 1;
     }
     return DefWindowProcA(hwnd, msg, wp, lp);

@@ -123,6 +123,30 @@ static int MessagePane(const DialogWords *d)
     return (d->optionFlags & DO_IN_CALLER_WINDOW) && d->definition && (d->definition->flags & PCFD_MSGDIALOG);
 }
 
+/* A combo box (or its edit) under the focus with its list dropped down. */
+static int DroppedCombo(HWND focus)
+{
+    char cls[32];
+    for (HWND w = focus; w; w = GetParent(w)) {
+        if (GetClassNameA(w, cls, sizeof cls) && !strcmp(cls, "ComboBox"))
+            return SendMessageA(w, CB_GETDROPPEDSTATE, 0, 0) != 0;
+        if (!(GetWindowLongA(w, GWL_STYLE) & WS_CHILD))
+            break;
+    }
+    return 0;
+}
+
+/* Escape in a dialog window of its own (not a frame's pane) is Cancel,
+ * unless it closes a dropped-down list. */
+static int Escape(HWND dialog, int down)
+{
+    if ((GetWindowLongA(dialog, GWL_STYLE) & WS_CHILD) || DroppedCombo(GetFocus()))
+        return 0;
+    if (down)
+        PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
+    return 1;
+}
+
 int PCFTranslateKey(const MSG *msg)
 {
     if (msg->message == WM_SYSCHAR) {
@@ -142,6 +166,8 @@ int PCFTranslateKey(const MSG *msg)
     }
     if (MessagePane(d))
         return 0;
+    if (msg->wParam == VK_ESCAPE && down)
+        return Escape(dialog, down);
     switch (msg->wParam) {
     case VK_TAB:
         if (down)

@@ -174,6 +174,82 @@ int PCFCreateButtons(DialogWords *d, HMENU menu, int *hasToolbar, int *ioRow)
     return added;
 }
 
+/* ---- one menu of each name ---- */
+
+/* An item's text without its mnemonic marks and key text. */
+static void PlainText(HMENU menu, int at, char *out, int size)
+{
+    char text[120] = "";
+    GetMenuStringA(menu, (UINT)at, text, sizeof text, MF_BYPOSITION);
+    int n = 0;
+    for (const char *t = text; *t && *t != '\t' && n + 1 < size; t++)
+        if (*t != '&')
+            out[n++] = *t;
+    out[n] = 0;
+}
+
+/* Moves the items of one menu to the end (or, with top, the start) of
+ * another, a separator between them. */
+static void MoveItems(HMENU from, HMENU to, int top)
+{
+    int at = top ? 0 : GetMenuItemCount(to);
+    if (!top && at > 0)
+        InsertMenuA(to, (UINT)at++, MF_BYPOSITION | MF_SEPARATOR, 0, nullptr);
+    while (GetMenuItemCount(from) > 0) {
+        char text[120] = "";
+        MENUITEMINFOA mi = { sizeof mi };
+        mi.fMask = MIIM_FTYPE | MIIM_ID | MIIM_SUBMENU | MIIM_STRING | MIIM_STATE;
+        mi.dwTypeData = text;
+        mi.cch = sizeof text;
+        GetMenuItemInfoA(from, 0, TRUE, &mi);
+        RemoveMenu(from, 0, MF_BYPOSITION);
+        mi.dwTypeData = text;
+        InsertMenuItemA(to, (UINT)at++, TRUE, &mi);
+    }
+    if (top && GetMenuItemCount(to) > at)
+        InsertMenuA(to, (UINT)at, MF_BYPOSITION | MF_SEPARATOR, 0, nullptr);
+}
+
+void PCFMergeSameMenus(HMENU menu)
+{
+    for (int i = 0; menu && i < GetMenuItemCount(menu); i++) {
+        char name[120];
+        PlainText(menu, i, name, sizeof name);
+        if (!name[0])
+            continue;
+        for (int j = i + 1; j < GetMenuItemCount(menu); j++) {
+            char other[120];
+            PlainText(menu, j, other, sizeof other);
+            HMENU a = GetSubMenu(menu, i), b = GetSubMenu(menu, j);
+            if (strcmp(name, other) || (!a && !b))
+                continue;
+            if (a && b) {                     /* two submenus: the second's items join the first */
+                MoveItems(b, a, 0);
+                DeleteMenu(menu, (UINT)j, MF_BYPOSITION);
+            } else {                          /* a command of the submenu's name leads it */
+                HMENU holder = CreatePopupMenu();
+                int command = a ? j : i;
+                MENUITEMINFOA mi = { sizeof mi };
+                char text[120] = "";
+                mi.fMask = MIIM_FTYPE | MIIM_ID | MIIM_STRING | MIIM_STATE;
+                mi.dwTypeData = text;
+                mi.cch = sizeof text;
+                GetMenuItemInfoA(menu, (UINT)command, TRUE, &mi);
+                mi.dwTypeData = text;
+                InsertMenuItemA(holder, 0, TRUE, &mi);
+                MoveItems(holder, a ? a : b, 1);
+                DestroyMenu(holder);
+                DeleteMenu(menu, (UINT)command, MF_BYPOSITION);
+                if (command == i) {
+                    i--;
+                    break;
+                }
+            }
+            j--;
+        }
+    }
+}
+
 /* ---- the toolbar ---- */
 
 /* A generated 16 by 16 image: a colour of the command and its letter. */

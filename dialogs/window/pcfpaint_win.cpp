@@ -9,6 +9,20 @@
 #include "tkutil.h"
 #include "tkwin.h"
 
+void PCFPaintBackground(HWND hwnd, HDC print)
+{
+    if (print) {
+        RECT rc;
+        GetClientRect(hwnd, &rc);
+        FillRect(print, &rc, ColourBrush(4));
+        return;
+    }
+    PAINTSTRUCT ps;
+    HDC dc = BeginPaint(hwnd, &ps);
+    FillRect(dc, &ps.rcPaint, ColourBrush(4));
+    EndPaint(hwnd, &ps);
+}
+
 /* The colour slots of a child: text and background. */
 static int Slots(DialogWords *d, HWND child, int *text)
 {

@@ -118,6 +118,12 @@ void FillHistoryCombo(QMS *location, HWND combo);
 HMENU PCFCreateMenu(DialogWords *dialog, int isBar, HMENU parentMenu, int openingRow,
                     const PCFCommandDef *definition, int hasDownloadEntry, int *ioRow, int rowCount);
 int PCFCreateButtons(DialogWords *dialog, HMENU menu, int *outHasToolbar, int *ioRow);
+/* Items of one name in a menu become one: two submenus join, a command
+ * named as a submenu leads it. */
+void PCFMergeSameMenus(HMENU menu);
+/* A pane's WM_PAINT (print null) or WM_PRINTCLIENT: the dialog
+ * background. */
+void PCFPaintBackground(HWND hwnd, HDC print);
 int PCFCreateToolbar(DialogWords *dialog);
 void PCFSetMenu(DialogWords *dialog);
 void PCFSetShowHideTexts(DialogWords *dialog);

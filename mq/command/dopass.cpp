@@ -410,6 +410,8 @@ int CmdPass(DOCMD *c)
     } else if (!FromFields(c, &sel, name, &length, &count)) {
         return 1;
     }
+    if (!name[0] && d && d->definition == c->definition && PCFGetObjectName(d))
+        CmdCopy(name, PCFGetObjectName(d), sizeof name);    /* named only by what the dialog shows */
     if ((a->flags2 & 0x200) && !CheckContextFields(d, DialogPutContext(d, a)))
         return 1;
     if (!Confirm(c, count, name))

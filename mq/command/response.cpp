@@ -115,8 +115,10 @@ static void Store(REPLY *x)
             merge = r->sequenceBlock->users == 1;
             CSUnlockGlobal(CSLOCK_DIALOGS);
         }
+        /* a status reply adds its values to the object's attributes */
+        int reinit = !merge && !(x->action->flags2 & 0x20);
         uint32_t changed = 0;
-        int rc = PCFSetDialogData(d, r->location, (PCFCommandDef *)x->definition, nullptr, !merge, x->data,
+        int rc = PCFSetDialogData(d, r->location, (PCFCommandDef *)x->definition, nullptr, reinit, x->data,
                                   x->length, &changed);
         if (rc) {
             snprintf(text, sizeof text, "Error %ld receiving data.", (long)rc);

@@ -156,7 +156,7 @@ void FrameCommand(FrameWords *f, int32_t id)
         if (ShellWork.repaintAllWindows)
             ShellWork.repaintAllWindows(0x800);
         break;
-    case 542: case 533: case 534: case 566:
+    case 542: case 533: case 534: case 566: case 556:
         if (FrameGetSelLocation(w))
             location_command(f, id);
         break;
@@ -204,5 +204,9 @@ void FrameCommand(FrameWords *f, int32_t id)
     case 654: WindowOpFrames(2); WindowOpDialogs(2); WindowOpLists(2); break;
     case 806: TileRows(); break;
     case 805: TileColumns(); break;
+    default:
+        if (ShellMenuDefinition(id) && FrameGetSelLocation(w))
+            location_command(f, id);
+        break;
     }
 }

@@ -6,6 +6,7 @@
 #include "shellwork.h"
 
 #include <cstring>
+#include <initializer_list>
 
 #include "cmddlg.h"
 #include "cs.h"
@@ -28,6 +29,7 @@ static const struct {
     { 567, &PCFMessageDef, 0x1 },
     { 542, &PCFQueueManagerDef, 0x1000000000000000ull },
     { 543, &PCFCommandLevelDef, 0x1000000000000000ull },
+    { 556, &PCFMqscConsoleDef, 0x1000000000000000ull },
 };
 
 static int marked(const QMS *r)
@@ -64,6 +66,8 @@ static DialogWords *FindOpenDialog(const PCFCommandDef *definition, QMS *locatio
     return f.found;
 }
 
+static DialogWords *open_definition(QMS *r, PCFCommandDef *definition);
+
 static DialogWords *open_window(QMS *r, int32_t id)
 {
     if (id == 545)
@@ -74,20 +78,46 @@ static DialogWords *open_window(QMS *r, int32_t id)
         uint64_t have = r ? r->authMask : AutTotals;
         if (!LocMaskMatch(have, row.mask))
             return nullptr;
-        DialogWords *open = FindOpenDialog(row.definition, r);
-        int shift = GetKeyState(VK_SHIFT) < 0;
-        int reuse = (Prf.opt1 & 0x40000) != 0;
-        if (open && (reuse ? !shift : shift)) {
-            ActivateWindow(PCFWnd(open->window));
-            return open;
-        }
-        DialogWords t;
-        memset(&t, 0, sizeof t);
-        t.definition = row.definition;
-        t.first.location = r;
-        return PCFCommandDialog(nullptr, nullptr, &t, nullptr);
+        return open_definition(r, row.definition);
     }
     return nullptr;
+}
+
+/* A list definition of the object menu's "Default Lists" by its menu id. */
+static PCFCommandDef *menu_definition(int32_t id)
+{
+    for (PCFCommandDef *const *table : { PCFCommandDefs, PCFInternalDefs })
+        for (int i = 0; id > 0 && table[i]; i++)
+            if (table[i]->list && table[i]->menuId == (uint32_t)id)
+                return table[i];
+    return nullptr;
+}
+
+int ShellMenuDefinition(int32_t id)
+{
+    return menu_definition(id) != nullptr;
+}
+
+/* A dialog of a definition for a location: the open one brought forward
+ * (Shift turns the preference round), else a new one. */
+static DialogWords *open_definition(QMS *r, PCFCommandDef *definition)
+{
+    DialogWords *open = FindOpenDialog(definition, r);
+    int shift = GetKeyState(VK_SHIFT) < 0;
+    int reuse = (Prf.opt1 & 0x40000) != 0;
+    if (open && (reuse ? !shift : shift)) {
+        ActivateWindow(PCFWnd(open->window));
+        return open;
+    }
+    DialogWords t;
+    memset(&t, 0, sizeof t);
+    t.definition = definition;
+    t.first.location = r;
+    /* a list of objects asks for its rows at once; a message list waits
+       until it is given its queue */
+    if (definition->list && definition != &PCFMessageListDef)
+        t.stateFlags |= DF_REFRESH_ASKED;
+    return PCFCommandDialog(nullptr, nullptr, &t, nullptr);
 }
 
 static void refresh(HWND window, QMS *r)
@@ -143,7 +173,7 @@ DialogWords *DoAction(HWND window, QMS *r, void *, int32_t id)
     case 750: delete_location(window, r); return nullptr;
     case 815: ShowMQErrorLog(r); return nullptr;
     case 816: ShowMQIniFile(r); return nullptr;
-    case 533: case 534: case 542: case 543: case 545:
+    case 533: case 534: case 542: case 543: case 545: case 556:
         if (r && marked(r)) {
             error_sound();
             return nullptr;
@@ -151,6 +181,13 @@ DialogWords *DoAction(HWND window, QMS *r, void *, int32_t id)
         return open_window(r, id);
     case 565: case 566: case 567:
         return open_window(r, id);
+    }
+    if (PCFCommandDef *listDef = menu_definition(id)) {
+        if (r && marked(r)) {
+            error_sound();
+            return nullptr;
+        }
+        return open_definition(r, listDef);
     }
     return nullptr;
 }

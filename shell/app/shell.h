@@ -169,6 +169,8 @@ void ShellTimerTick(HWND hwnd);
 
 void FrameCommand(FrameWords *frame, int32_t id);
 DialogWords *DoAction(HWND window, QMS *location, void *object, int32_t id);
+/* 1 when a command id is the menu id of a list definition ("Default Lists"). */
+int ShellMenuDefinition(int32_t id);
 void FrameInitMenu(HWND frame);
 void BuildWindowsMenu(HWND frame, int enable, HMENU windows, int rebuild);
 void BuildDefaultListsMenu(HMENU submenu);

@@ -15,6 +15,7 @@ CTXROW CtxRows[] = {
     { 749, 516, "Open Location  ...", nullptr, 0x100000000ull, KIND_LOCATION, 0, 0, 0 },
     { -1, 0, nullptr, nullptr, 0, 0, 0, 0, 0 },
     { 542, 0, "Queue &Manager  ...", "General", 0x1000000000000000ull, KIND_LOCATION, 1, 0, 0 },
+    { 556, 0, "MQSC &Commands  ...", "General", 0x1000000000000000ull, KIND_LOCATION, 1, 0, 0 },
     { -1, 0, nullptr, nullptr, 0, 0, 0, 0, 0 },
     { 885, 0, "Show Queue Depth", "General", 0, KIND_LOCATION, 0, 0, 0 },
     { -1, 0, nullptr, nullptr, 0, 0, 0, 0, 0 },

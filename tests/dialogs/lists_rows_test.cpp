@@ -90,11 +90,20 @@ TEST(ListKeys, NumbersTextsTimesAndReals)
     std::vector<double> reals = { 12345678.0, -5.5, 1e6, 3.25, -1.0, 0.0, 2e6, -1.5 };
     EXPECT_EQ(Sorted<double>(real, reals, RealRecord),
               std::vector<double>({ -5.5, -1.5, -1.0, 0.0, 3.25, 1e6, 2e6, 12345678.0 }));
-    /* texts: letters before case, prefixes first, descending reverses */
+    /* texts: letters without regard to case, upper case first only to
+       break a tie, prefixes first, descending reverses */
     PCFFieldDef text = Fd(3, PCFT_NAME);
-    std::vector<std::string> names = { "Queue1", "b", "queue2", "Queue", "B", "a", "A" };
+    std::vector<std::string> names = { "Queue1", "b", "queue2", "Queue", "B", "a", "A", "queue" };
     EXPECT_EQ(Sorted<std::string>(text, names, TextRecord),
-              std::vector<std::string>({ "a", "A", "b", "B", "queue2", "Queue", "Queue1" }));
+              std::vector<std::string>({ "A", "a", "B", "b", "Queue", "queue", "Queue1", "queue2" }));
+    EXPECT_EQ(Sorted<std::string>(text, { "queue.b", "QUEUE.C", "QUEUE.A", "Queue.B" }, TextRecord),
+              std::vector<std::string>({ "QUEUE.A", "Queue.B", "queue.b", "QUEUE.C" }));
+    EXPECT_EQ(Sorted<std::string>(text, { "queue2", "Queue1", "QUEUE.A", "queue.b" }, TextRecord, 1),
+              std::vector<std::string>({ "queue2", "Queue1", "queue.b", "QUEUE.A" }));
+    /* punctuation between the capitals and the small letters sorts
+       before every letter, digits before both */
+    EXPECT_EQ(Sorted<std::string>(text, { "a_b", "ab", "a1", "a.b" }, TextRecord),
+              std::vector<std::string>({ "a.b", "a1", "a_b", "ab" }));
     EXPECT_EQ(Sorted<std::string>(text, { "ab", "abc", "b" }, TextRecord, 1),
               std::vector<std::string>({ "b", "abc", "ab" }));
     /* date-time pairs by their time; an empty value first */
@@ -159,12 +168,12 @@ struct Rows : Lists {
 TEST_F(Rows, OrderSelectionCaretAndHiddenSystemObjects)
 {
     Build(d);                                     /* the static list sorts by name */
-    EXPECT_EQ(Shown(d, MQCA_Q_NAME), std::vector<std::string>({ "a.q", "A.Q", "B.Q", "SYSTEM.DEF", "SYSTEMX" }));
+    EXPECT_EQ(Shown(d, MQCA_Q_NAME), std::vector<std::string>({ "A.Q", "a.q", "B.Q", "SYSTEM.DEF", "SYSTEMX" }));
     EXPECT_EQ(d->rowCounts[0], 5u);
     EXPECT_EQ(d->rowCounts[1], 5u);
     /* select A.Q (arrival index 4) with the caret, then a refresh that moves it */
     PCFLISTSTATE *st = PCFListState(d);
-    PCFROW *sel[1] = { st->rows[1].row };
+    PCFROW *sel[1] = { st->rows[0].row };
     PCFSELECTION before = { sel, 1, sel[0], 0 };
     Reply again(MQCMD_INQUIRE_Q);
     Queue(again, "Z.Q", 1);
@@ -196,6 +205,32 @@ TEST_F(Rows, OrderSelectionCaretAndHiddenSystemObjects)
     EXPECT_EQ(d->rowCounts[0], 2u);
 }
 
+/* A two-sided list counts a shown row for the side its own flags name,
+ * and a row on both sides for each. */
+TEST_F(Lists, TwoSidedCountsFollowEachRowsSideFlags)
+{
+    PCFCommandDef pair = PCFQueueListDef;
+    pair.flags |= PCFD_PAIR;
+    DialogWords *p = Open(&pair);
+    ASSERT_TRUE(PCFOwnColumns(p));
+    p->viewOptions |= 0xF0000;                    /* every kind of row shown */
+    Reply r(MQCMD_INQUIRE_Q);
+    Queue(r, "ONLY.A", 1);
+    Queue(r, "ONLY.B", 2);
+    Queue(r, "BOTH", 3);
+    Feed(p, r);
+    PCFLISTAREA *area = PCFCurrentArea(&p->first);
+    ASSERT_NE(area, nullptr);
+    int n = 0;
+    for (PCFROW *row = PCFFirstRow(area); row; row = PCFNextRow(area, row), n++)
+        row->flags |= n == 0 ? PCFR_SIDEA : n == 1 ? PCFR_SIDEB : 0;   /* as the comparison marks them */
+    Build(p);
+    EXPECT_EQ(Shown(p, MQCA_Q_NAME).size(), 3u);
+    EXPECT_EQ(p->rowCounts[1], 2u);               /* side A: ONLY.A and BOTH */
+    EXPECT_EQ(p->rowCounts[3], 2u);               /* side B: ONLY.B and BOTH */
+    Close(p);                                     /* before its definition goes */
+}
+
 TEST_F(Rows, NumericColumnDescendingAndTheSecondaryKey)
 {
     SortBy(MQIA_CURRENT_Q_DEPTH);
@@ -205,7 +240,7 @@ TEST_F(Rows, NumericColumnDescendingAndTheSecondaryKey)
     /* a primary on the type (all alike) and the name second */
     SortBy(MQIA_Q_TYPE);
     SortBy(MQCA_Q_NAME, 1);
-    EXPECT_EQ(Shown(d, MQCA_Q_NAME), std::vector<std::string>({ "a.q", "A.Q", "B.Q", "SYSTEM.DEF", "SYSTEMX" }));
+    EXPECT_EQ(Shown(d, MQCA_Q_NAME), std::vector<std::string>({ "A.Q", "a.q", "B.Q", "SYSTEM.DEF", "SYSTEMX" }));
 }
 
 TEST_F(Rows, AFilterThatFailsAtARowLeavesTheRestOut)
@@ -423,16 +458,16 @@ TEST_F(Rows, ColumnsDraggedSwapNeighboursAndGoBeforeOthers)
     EXPECT_TRUE(d->first.ownsColumns);
     EXPECT_TRUE(PCFSameColumns(PCFCurrentArea(&d->first), PCFDialogColumns(d)));
     Build(d);
-    EXPECT_EQ(Shown(d, MQCA_Q_NAME), std::vector<std::string>({ "a.q", "A.Q", "B.Q", "SYSTEM.DEF", "SYSTEMX" }));
-    EXPECT_EQ(Shown(d, MQIA_CURRENT_Q_DEPTH)[0], "12");
+    EXPECT_EQ(Shown(d, MQCA_Q_NAME), std::vector<std::string>({ "A.Q", "a.q", "B.Q", "SYSTEM.DEF", "SYSTEMX" }));
+    EXPECT_EQ(Shown(d, MQIA_CURRENT_Q_DEPTH)[1], "12");
     /* column 3 dropped on 1: first */
     PCFMoveColumns(d, 2, 0);
     EXPECT_EQ(order()[0], swapped[2]);
     Build(d);
-    EXPECT_EQ(Shown(d, MQCA_Q_NAME)[1], "A.Q");
+    EXPECT_EQ(Shown(d, MQCA_Q_NAME)[0], "A.Q");
     /* the key value moved with its column */
     PCFLISTSTATE *st = PCFListState(d);
-    PCFROW *row = st->rows[1].row;
+    PCFROW *row = st->rows[0].row;
     EXPECT_EQ(std::string((char *)row + row->keyOffset + PCFLV_TEXT, 3), "A.Q");
 }
 

@@ -9,7 +9,8 @@
  *
  * The steps driven: the start with the location expanded (every road
  * queue in the tree), a queue's message list opened from the tree (as
- * many rows as the depth), the dead-letter queue's list, the frame made
+ * many rows as the depth), the dead-letter queue's list, a Queue List
+ * filtered, sorted, exported and put from, the MQSC console, the frame made
  * small and large again, exit with the configuration written, and a
  * second start that finds the location and its queues again, beside a
  * location whose stopped queue manager is tried every "autod" seconds.
@@ -278,6 +279,8 @@ static const RoadStep RoadSteps[] = {
     SmallFrame,
     SecondFrame,
     Alter,
+    QueueListExport,
+    MqscConsole,
     Exit,
 };
 

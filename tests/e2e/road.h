@@ -108,6 +108,11 @@ HWND RoadPutFill(Road *r, const char *step, const RoadPut &put);
    ms): "1 message put in ..." or the failure's text. */
 std::string RoadPutResult(HWND dialog, int ms);
 
+/* roadlists.cpp: the Queue List filtered, sorted, exported and put
+   from; the location's MQSC console */
+void QueueListExport(Road *r);
+void MqscConsole(Road *r);
+
 /* steps 5 and 7 */
 void PutNew(Road *r);
 void UnloadLoad(Road *r);

@@ -8,6 +8,7 @@
 #include <cstring>
 
 #include "expint.h"
+#include "pcflists.h"
 #include "locstore.h"
 #include "prfdata.h"
 #include "mq/capability.h"
@@ -98,6 +99,35 @@ TEST_F(Writers, QueueListAgainstGoldenFiles)
         EXPECT_EQ(e.count, 2) << e.message;
         Golden(names[type], e.text);
     }
+}
+
+/* A dialog that shows date and time columns (its Timestamp option):
+ * Text and CSV headings begin with "Date" and "Time", quoted in CSV, the
+ * underline covers the date's width, and every row begins with the run's
+ * date and time. */
+TEST_F(Writers, DateAndTimeColumnsLeadHeadingsAndRows)
+{
+    ListDialog list(&PCFQueueListDef, GoldenColumns());
+    list.Fill(Queues());
+    list.get()->optionFlags |= DO_TIMESTAMP;
+    char date[40], time[16];
+    ExpDateText(Prf.edf, Prf.eds, Moment, date, sizeof date, time, sizeof time);
+    Exported csv = ExportText(list.get(), EXP_CSV, 0);
+    std::vector<std::string> lines = Lines(csv.text);
+    ASSERT_GE(lines.size(), 2u);
+    EXPECT_EQ(lines[0].compare(0, 15, "\"Date\",\"Time\",\""), 0) << lines[0];
+    for (size_t i = 1; i < lines.size(); i++)
+        EXPECT_EQ(lines[i].compare(0, strlen(date) + 10, std::string(date) + "," + time + ","), 0) << lines[i];
+    Exported text = ExportText(list.get(), EXP_TEXT, 0);
+    lines = Lines(text.text);
+    while (!lines.empty() && lines[0].compare(0, 4, "Date") != 0)    /* after the header */
+        lines.erase(lines.begin());
+    ASSERT_GE(lines.size(), 3u);
+    std::string heading = std::string("Date") + std::string(strlen(date) - 4, ' ') + " Time     ";
+    EXPECT_EQ(lines[0].compare(0, heading.size(), heading), 0) << lines[0];
+    std::string underline = std::string(strlen(date), '=') + " ======== ";
+    EXPECT_EQ(lines[1].compare(0, underline.size(), underline), 0) << lines[1];
+    EXPECT_EQ(lines[2].compare(0, strlen(date) + 10, std::string(date) + " " + time + " "), 0) << lines[2];
 }
 
 TEST_F(Writers, QueueManagerAgainstGoldenFiles)
@@ -364,11 +394,13 @@ TEST_F(Writers, OnlyDifferencesAndHeadingsWhenAppending)
     Exported sel = ExportText(list.get(), EXP_CSV, 0, EXP_SELECTED);
     EXPECT_EQ(sel.count, -1);
     EXPECT_EQ(sel.message, "No objects selected.");
-    list.get()->first.selectedRows = list.Rows()[1];
+    /* the row the list shows selected (kept by key through a rebuild) */
+    PCFROW *pick = list.Rows()[1];
+    PCFSELECTION before = { &pick, 1, nullptr, 0 };
+    PCFBuildRows(list.get(), 0, &before, nullptr);
     sel = ExportText(list.get(), EXP_CSV, 0, EXP_SELECTED);
     EXPECT_EQ(sel.count, 1);
     EXPECT_NE(sel.text.find("APP.ALIAS"), std::string::npos);
-    list.get()->first.selectedRows = nullptr;
 }
 
 TEST_F(Writers, QuotingEscapingAndLongValues)

@@ -98,6 +98,30 @@ TEST_F(EndToEnd, QueueManagerDialogShowsAndAltersTheQueueManager)
     GalleryShot(PCFWnd(d->window), "dialog_queue_manager", true);
 }
 
+/* Status adds the queue manager's status to what the dialog shows: the
+ * attributes stay, and an Alter after it names the queue manager. */
+TEST_F(EndToEnd, StatusKeepsTheAttributesAndAlterNamesTheQueueManager)
+{
+    Location qm(Qmgr, 0);
+    DialogWords *d = Open(&PCFQueueManagerDef, &qm.q);
+    ASSERT_NE(d, nullptr);
+    Settle();
+    std::string platform = Value(d, MQIA_PLATFORM), ccsid = Value(d, MQIA_CODED_CHAR_SET_ID);
+    std::string dlq = Value(d, MQCA_DEAD_LETTER_Q_NAME);
+    ASSERT_FALSE(platform.empty());
+    ASSERT_FALSE(ccsid.empty());
+    Command(d, 576);
+    EXPECT_EQ(Status(d), "Status refreshed");
+    EXPECT_EQ(Value(d, MQCA_Q_MGR_NAME), Qmgr);
+    EXPECT_EQ(Value(d, MQIA_PLATFORM), platform);
+    EXPECT_EQ(Value(d, MQIA_CODED_CHAR_SET_ID), ccsid);
+    EXPECT_EQ(Value(d, MQCA_DEAD_LETTER_Q_NAME), dlq);
+    EXPECT_EQ(Value(d, MQCA_Q_MGR_DESC), "as made");
+    Command(d, 575);
+    EXPECT_EQ(Status(d), std::string("Queue manager '") + Qmgr + "' altered");
+    Close(d);
+}
+
 TEST_F(EndToEnd, QueueDialogShowsAndAltersAQueue)
 {
     Location qm(Qmgr);

@@ -76,6 +76,44 @@ TEST_F(Menus, MenuBarOfAnObjectDialog)
     EXPECT_EQ(ToolbarIds(d), std::vector<int32_t>({ 1, 501, 754 }));
 }
 
+/* One menu of each name in every shipped dialog's menu bar: the Message
+ * List's Options join the dialog's own, the Message dialog's Edit command
+ * leads its Edit menu. */
+TEST_F(Menus, EachMenuNameStandsOnceInTheBar)
+{
+    for (PCFCommandDef *def : { &PCFQueueManagerDef, &PCFQueueDef, &PCFQueueListDef, &PCFMessageListDef,
+                                &PCFMessageDef, &PCFMessageDetailDef }) {
+        DialogWords *d = Open(def, nullptr, DO_CHILD);
+        ASSERT_NE(d, nullptr) << def->title;
+        std::vector<std::string> names;
+        for (const std::string &item : MenuItems((HMENU)d->menu)) {
+            if (item == "-")
+                continue;
+            std::string plain;
+            for (char c : item.substr(item[0] == '>' ? 1 : 0))
+                if (c != '&')
+                    plain += c;
+            names.push_back(plain);
+        }
+        std::vector<std::string> sorted = names;
+        std::sort(sorted.begin(), sorted.end());
+        EXPECT_EQ(std::adjacent_find(sorted.begin(), sorted.end()), sorted.end())
+            << def->title << ": " << testing::PrintToString(names);
+        if (def == &PCFMessageListDef) {
+            HMENU options = Submenu((HMENU)d->menu, "Options");
+            ASSERT_NE(options, nullptr);
+            EXPECT_NE(GetMenuState(options, 505, MF_BYCOMMAND), (UINT)-1);   /* the table's */
+        }
+        if (def == &PCFMessageDef) {
+            HMENU edit = Submenu((HMENU)d->menu, "&Edit");
+            ASSERT_NE(edit, nullptr);
+            EXPECT_EQ(GetMenuItemID(edit, 0), 904u);
+            EXPECT_NE(GetMenuState(edit, 894, MF_BYCOMMAND), (UINT)-1);
+        }
+        Close(d);
+    }
+}
+
 TEST_F(Menus, EmptySubmenusAndLeadingSeparatorsLeaveNothing)
 {
     /* the message dialog's Options start after two separator rows */

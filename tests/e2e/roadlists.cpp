@@ -1,0 +1,312 @@
+/* The road's object lists and console: a Queue List opened from the
+ * Objects menu, filtered from its filter field and sorted by a click on
+ * its first column's title, exported as CSV with "All Shown" and, after
+ * two rows are clicked, with "Selected", each file read back row by row
+ * against the rows the list shows (copied from it as a user copies
+ * them); "Put..." of a row putting one message, checked through the MQI;
+ * and the MQSC console of the location running DISPLAY QLOCAL with its
+ * answer redirected into a file. */
+#include "road.h"
+
+#include <cctype>
+#include <cstring>
+#include <sstream>
+
+enum {
+    CMD_QUEUE_LIST = 534, CMD_SHOW_FILTER = 503, CMD_EXPORT = 657, CMD_COPY = 796, CMD_SELECT_ALL = 6010,
+    CMD_SELECT_NONE = 6011, CMD_PUT = 567, CMD_MQSC = 556, ID_FILTER = 22, ID_FILTER_BUTTON = 23,
+    EXD_TYPE = 700, EXD_SELECTION = 701, EXD_FILE = 704, EXD_STATUS = 709, EXD_APPLY = 131,
+    PUT_QUEUE = 171, PUT_MESSAGE = 170,
+};
+
+/* The road queues a list of this step shows: its filter keeps these. */
+static const char *const Shown[] = { "E2E.TARGET1", "E2E.TARGET2", "E2E.TEXT" };
+
+/* A top-level window of the program whose title holds text. */
+static HWND WindowEnding(Road *r, const char *text, int ms)
+{
+    for (int waited = 0; waited <= ms; waited += 200) {
+        for (HWND w : E2ETopWindows(r->program.pid))
+            if (E2EText(w).find(text) != std::string::npos && IsWindowVisible(w))
+                return w;
+        Sleep(200);
+    }
+    return nullptr;
+}
+
+static std::string Titles(Road *r)
+{
+    std::string titles;
+    for (HWND w : E2ETopWindows(r->program.pid))
+        titles += " \"" + E2EText(w) + "\"";
+    return titles;
+}
+
+/* The visible list box of a list dialog and its row count. */
+static HWND ListBox(HWND dialog)
+{
+    struct Find { HWND found; } f = { nullptr };
+    EnumChildWindows(dialog, [](HWND w, LPARAM lp) -> BOOL {
+        char cls[32] = "";
+        GetClassNameA(w, cls, sizeof cls);
+        if (!strcmp(cls, "ZKTLISTBOX") && IsWindowVisible(w))
+            ((Find *)lp)->found = w;
+        return ((Find *)lp)->found == nullptr;
+    }, (LPARAM)&f);
+    return f.found;
+}
+
+static int Rows(HWND list)
+{
+    DWORD_PTR n = 0;
+    if (!list || !SendMessageTimeoutA(list, LB_GETCOUNT, 0, 0, SMTO_ABORTIFHUNG, 5000, &n))
+        return -1;
+    return (int)(LONG_PTR)n;
+}
+
+static bool WaitRows(HWND list, int rows, int ms)
+{
+    for (int waited = 0; waited <= ms; waited += 200) {
+        if (Rows(list) == rows)
+            return true;
+        Sleep(200);
+    }
+    return false;
+}
+
+/* The road queue a line of text names (the first of Shown it holds as
+ * a whole name). */
+static std::string NameIn(const std::string &line)
+{
+    for (const char *q : Shown) {
+        for (size_t at = line.find(q); at != std::string::npos; at = line.find(q, at + 1)) {
+            size_t end = at + strlen(q);
+            char next = end < line.size() ? line[end] : ' ';
+            if (!isalnum((unsigned char)next) && next != '.' && next != '_')
+                return q;
+        }
+    }
+    return "";
+}
+
+/* The road queues of a text's lines, in order. */
+static std::vector<std::string> NamesOf(const std::string &text)
+{
+    std::vector<std::string> names;
+    std::stringstream s(text);
+    std::string line;
+    while (std::getline(s, line)) {
+        std::string name = NameIn(line);
+        if (!name.empty())
+            names.push_back(name);
+    }
+    return names;
+}
+
+static std::string Joined(const std::vector<std::string> &names)
+{
+    std::string out;
+    for (const std::string &n : names)
+        out += (out.empty() ? "" : ", ") + n;
+    return "[" + out + "]";
+}
+
+/* The selected rows the list shows, copied as a user copies them. */
+static std::vector<std::string> Copied(HWND dialog)
+{
+    SendMessageA(dialog, WM_COMMAND, CMD_COPY, 0);
+    Sleep(300);
+    return NamesOf(E2EClipboard());
+}
+
+/* The export dialog of the list: CSV into a file with a selection; its
+ * status line, and the file's road queues in order. */
+static std::string Export(Road *r, HWND dialog, const char *selection, const std::string &path,
+                          std::vector<std::string> *names)
+{
+    PostMessageA(dialog, WM_COMMAND, CMD_EXPORT, 0);
+    HWND ex = WindowEnding(r, "Export IBM MQ Definition", 10000);
+    if (!ex)
+        return "no export dialog";
+    for (int id : { EXD_TYPE, EXD_SELECTION }) {
+        HWND combo = E2EFindChild(ex, "ComboBox", id);
+        const char *want = id == EXD_TYPE ? "CSV" : selection;
+        int n = combo ? (int)SendMessageA(combo, CB_GETCOUNT, 0, 0) : 0;
+        for (int i = 0; i < n; i++) {
+            SendMessageA(combo, CB_SETCURSEL, (WPARAM)i, 0);
+            if (E2EText(combo) == want) {
+                SendMessageA(ex, WM_COMMAND, MAKEWPARAM(id, CBN_SELCHANGE), (LPARAM)combo);
+                break;
+            }
+        }
+    }
+    DeleteFileA(path.c_str());
+    HWND file = E2EFindChild(ex, "Edit", EXD_FILE);
+    if (!file)
+        file = E2EFindChild(E2EFindChild(ex, "ComboBox", EXD_FILE), "Edit", -1);
+    SendMessageA(file, WM_SETTEXT, 0, (LPARAM)path.c_str());
+    Press(ex, EXD_APPLY);
+    Sleep(500);
+    HWND status = E2EFindChild(ex, nullptr, EXD_STATUS);
+    std::string said = status ? E2EText(status) : "";
+    PostMessageA(ex, WM_CLOSE, 0, 0);
+    *names = NamesOf(FileText(path));
+    return said;
+}
+
+/* A row clicked (Ctrl held to add it). */
+static void ClickRow(HWND list, int index, bool ctrl)
+{
+    int height = (int)SendMessageA(list, LB_GETITEMHEIGHT, 0, 0);
+    LPARAM at = MAKELPARAM(40, index * height + height / 2);
+    WPARAM keys = MK_LBUTTON | (ctrl ? MK_CONTROL : 0);
+    SendMessageA(list, WM_LBUTTONDOWN, keys, at);
+    SendMessageA(list, WM_LBUTTONUP, ctrl ? MK_CONTROL : 0, at);
+    Sleep(100);
+}
+
+/* The road's Queue List: the filter, the sort, both exports and Put. */
+void QueueListExport(Road *r)
+{
+    const char *step = "queue list";
+    ClickLine(Tree(r), 8);                           /* the location's line */
+    E2ECommand(r->frame, CMD_QUEUE_LIST);
+    HWND dialog = WindowEnding(r, "/Queue List", 10000);
+    HWND list = nullptr;
+    for (int waited = 0; dialog && !list && waited < 10000; waited += 200) {
+        list = ListBox(dialog);
+        if (!list)
+            Sleep(200);
+    }
+    if (!list) {
+        Fail(r, step, std::string(dialog ? "the Queue List has no list box" : "no Queue List window among") +
+                          Titles(r));
+        return;
+    }
+    MoveWindow(dialog, 40, 40, 900, 560, TRUE);
+    for (int waited = 0; Rows(list) <= 0 && waited < 15000; waited += 200)
+        Sleep(200);
+    if (Rows(list) <= 0)
+        Fail(r, step, "the Queue List shows no rows without a Refresh");
+    /* the filter typed into its field */
+    HWND filter = E2EFindChild(dialog, "ComboBox", ID_FILTER);
+    if (filter && !IsWindowVisible(filter))
+        SendMessageA(dialog, WM_COMMAND, CMD_SHOW_FILTER, 0);
+    HWND button = E2EFindChild(dialog, "Button", ID_FILTER_BUTTON);
+    if (!filter || !button) {
+        Fail(r, step, "no filter field");
+        return;
+    }
+    SendMessageA(filter, WM_SETTEXT, 0, (LPARAM)"queue == 'E2E.T*'");
+    SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(ID_FILTER_BUTTON, BN_CLICKED), (LPARAM)button);
+    if (!WaitRows(list, 3, 10000))
+        Fail(r, step, "the filter leaves " + std::to_string(Rows(list)) + " rows, not 3");
+    /* a click on the first column's title sorts by it, a second turns
+       the order round */
+    /* clicks along the title band until the name column's title turns
+       the order round (a click on another column sorts by it) */
+    HWND title = E2EFindChild(dialog, "ZKTTITLE", -1);
+    std::vector<std::string> before = (SendMessageA(dialog, WM_COMMAND, CMD_SELECT_ALL, 0), Copied(dialog));
+    std::vector<std::string> shown = before;
+    for (int x = 20; title && x < 600 && (shown.empty() || shown.front() != "E2E.TEXT"); x += 30) {
+        for (int clicks = 0; clicks < 2 && (shown.empty() || shown.front() != "E2E.TEXT"); clicks++) {
+            SendMessageA(title, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(x, 6));
+            SendMessageA(title, WM_LBUTTONUP, 0, MAKELPARAM(x, 6));
+            Sleep(300);
+            SendMessageA(dialog, WM_COMMAND, CMD_SELECT_ALL, 0);
+            shown = Copied(dialog);
+        }
+    }
+    std::vector<std::string> reversed = { "E2E.TEXT", "E2E.TARGET2", "E2E.TARGET1" };
+    if (shown != reversed)
+        Fail(r, step, "no title click turned the names round: the list shows " + Joined(shown));
+    E2EShot(dialog, "road-10-queue-list");
+    std::string path = r->home + "\\shown.csv";
+    std::vector<std::string> names;
+    std::string said = Export(r, dialog, "All Shown", path, &names);
+    if (said != "3 objects exported.")
+        Fail(r, step, "All Shown said \"" + said + "\"");
+    if (names != shown)
+        Fail(r, step, "All Shown wrote " + Joined(names) + ", the list shows " + Joined(shown) +
+                          " (before the sort " + Joined(before) + "): \"" + FileText(path).substr(0, 400) + "\"");
+    /* two rows clicked */
+    SendMessageA(dialog, WM_COMMAND, CMD_SELECT_NONE, 0);
+    ClickRow(list, 0, false);
+    ClickRow(list, 2, true);
+    std::vector<std::string> picked = Copied(dialog);
+    said = Export(r, dialog, "Selected", r->home + "\\selected.csv", &names);
+    if (said != "2 objects exported." || picked.size() != 2 || names != picked)
+        Fail(r, step, "Selected said \"" + said + "\" and wrote " + Joined(names) + ", the rows picked " +
+                          Joined(picked));
+    /* Put... of the E2E.TARGET2 row: the put window for it puts one message */
+    int row = -1;
+    for (size_t i = 0; i < shown.size(); i++)
+        if (shown[i] == "E2E.TARGET2")
+            row = (int)i;
+    SendMessageA(dialog, WM_COMMAND, CMD_SELECT_NONE, 0);
+    if (row >= 0)
+        ClickRow(list, row, false);
+    MQLONG depth = Depth("E2E.TARGET2");
+    PostMessageA(dialog, WM_COMMAND, CMD_PUT, 0);
+    HWND put = WindowEnding(r, "MQPUT from", 10000);
+    if (!put) {
+        Fail(r, "put from the list", "Put... opened no put window");
+    } else {
+        HWND queue = E2EFindChild(put, nullptr, PUT_QUEUE);
+        std::string q = queue ? E2EText(queue) : "";
+        if (q.find("E2E.TARGET2") == std::string::npos)
+            Fail(r, "put from the list", "the put window names the queue \"" + q + "\"");
+        HWND text = E2EFindChild(put, nullptr, PUT_MESSAGE);
+        if (text)
+            SendMessageA(text, WM_SETTEXT, 0, (LPARAM)"put from the queue list");
+        Press(put, IDOK);
+        std::string result = RoadPutResult(put, 15000);
+        if (Depth("E2E.TARGET2") != depth + 1)
+            Fail(r, "put from the list", "E2E.TARGET2 holds " + std::to_string(Depth("E2E.TARGET2")) +
+                                             " messages after the put (\"" + result + "\")");
+        E2EShot(put, "road-10-put-from-list");
+        PostMessageA(put, WM_CLOSE, 0, 0);
+    }
+    PostMessageA(dialog, WM_CLOSE, 0, 0);
+    Sleep(300);
+    const char *touched[] = { "E2E.TARGET2" };
+    CheckQueues(r, step, touched, 1);
+}
+
+/* The location's MQSC console: DISPLAY QLOCAL redirected into a file
+ * that holds the stand-in's answer. */
+void MqscConsole(Road *r)
+{
+    const char *step = "mqsc console";
+    ClickLine(Tree(r), 8);
+    E2ECommand(r->frame, CMD_MQSC);                  /* as the location's context menu sends it */
+    HWND dialog = WindowEnding(r, "/MQSC Commands", 10000);
+    if (!dialog)
+        Fail(r, step, std::string("no MQSC Commands window among") + Titles(r));
+    HWND console = dialog ? E2EFindChild(dialog, "RavoltMQSCConsole", -1) : nullptr;
+    HWND input = console ? E2EFindChild(console, "ComboBox", -1) : nullptr;
+    HWND edit = input ? E2EFindChild(input, "Edit", -1) : nullptr;
+    if (!edit) {
+        Fail(r, step, "no MQSC Commands window with a console");
+        return;
+    }
+    MoveWindow(dialog, 60, 60, 800, 520, TRUE);
+    std::string path = r->home + "\\qlocal.txt";
+    DeleteFileA(path.c_str());
+    std::string command = "DISPLAY QLOCAL(E2E.*) > " + path;
+    SendMessageA(input, WM_SETTEXT, 0, (LPARAM)command.c_str());
+    SendMessageA(edit, WM_KEYDOWN, VK_RETURN, 0);
+    SendMessageA(edit, WM_KEYUP, VK_RETURN, 0);
+    std::string text;
+    for (int waited = 0; waited < 15000 && text.find("QUEUE(E2E.TEXT)") == std::string::npos; waited += 300) {
+        Sleep(300);
+        text = FileText(path);
+    }
+    if (text.find("QUEUE(E2E.TEXT)") == std::string::npos)
+        Fail(r, step, "the console's answer holds no QUEUE(E2E.TEXT): \"" + text.substr(0, 300) + "\"");
+    Sleep(500);
+    E2EShot(dialog, "road-11-mqsc-console");
+    PostMessageA(dialog, WM_CLOSE, 0, 0);
+    Sleep(300);
+    CheckQueues(r, step, nullptr, 0);
+}
