@@ -664,6 +664,16 @@ int BagResizeInt(BagRecord *bag, int32_t x, int32_t y)
     bag->y = y;
     Adjust(bag);
     int rc = BagMove(bag);
+    if (rc && bag->firstPending) {
+        /* initial sizes the window cannot hold (a height remembered from
+         * a taller window) are given up rather than failing every later
+         * layout; the panes keep their proportions instead */
+        bag->firstPending = 0;
+        Adjust(bag);
+        rc = BagMove(bag);
+        if (rc)
+            bag->firstPending = 1;
+    }
     if (!rc) {
         bag->extentCx = bag->cx;
         bag->extentCy = bag->cy;

@@ -243,6 +243,26 @@ TEST_F(Bag, AnInitialSizeSetLaterIsInPixels)
     EXPECT_EQ(Width(0), 264);
 }
 
+/* A remembered size taller than the window: the panes still fill the
+ * window, in proportion, and later sizes lay out as well. */
+TEST_F(Bag, AnInitialSizeTooBigForTheWindowIsGivenUp)
+{
+    BagPanePlacement pl = {};
+    pl.initCy = 812;
+    Add(0, 0, 0, 1, 2, pl);
+    Add(1, 0, 2, 1, 4);
+    ASSERT_EQ(BagValidate(bag), 0);
+    EXPECT_EQ(BagResize(bag, 0, 0, 900, 600), 0);
+    RECT a = Rect(pane[0]), b = Rect(pane[1]);
+    EXPECT_EQ(a.top, 0);
+    EXPECT_LE(a.right, 900);
+    EXPECT_GT(Height(0), 100);
+    EXPECT_LE(b.bottom, 600);
+    EXPECT_GT(Height(1), 100);
+    EXPECT_EQ(BagResize(bag, 0, 0, 700, 500), 0);
+    EXPECT_LE(Rect(pane[1]).bottom, 500);
+}
+
 TEST_F(Bag, NotifiesTheParentOfMovedPanes)
 {
     Add(0, 0, 0, 1, 1);

@@ -110,6 +110,13 @@ static int HPostRequest(QMS *location, const SELECTIONINFO *sel, uint32_t flags,
     return rc;
 }
 
+/* An action that opens its own dialog: only noted. */
+static void HDialogDialog(void *, DialogWords *, const PCFActionDef *a)
+{
+    std::lock_guard<std::mutex> g(H->lock);
+    H->opened.push_back(a->id);
+}
+
 /* ---- the dialogs library's posts ---- */
 
 static int HPost(void *, void *window, uint32_t message, uintptr_t wp, intptr_t lp)
@@ -153,6 +160,7 @@ void Hooks::Install()
     c.box = HBox;
     c.postError = HPostError;
     c.postRequest = HPostRequest;
+    c.dialogDialog = HDialogDialog;
     CmdSetHooks(&c);
     PCFHOOKS p = {};
     p.post = HPost;

@@ -74,6 +74,7 @@ struct Hooks {
     std::function<void(const FrameMsg &)> onFrame;
     std::function<void()> afterPost;  /* run when a thread request was queued, before the sender goes on */
     std::vector<DlgMsg> queued;       /* library posts not yet taken over */
+    std::vector<uint32_t> opened;     /* actions that opened their own dialog */
 
     void Install();
     void Remove();
