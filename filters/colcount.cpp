@@ -143,7 +143,7 @@ void ColFilterCountValue(DialogWords *d, PCFLISTAREA *area, const PCFLISTENTRY *
             continue;
         int32_t want = c->valueRow->value;
         if (type == PCFT_FLAGSET) {
-            if (v & want)
+            if (ColFlagHeld(v, want))
                 c->count++;
         } else if (type == PCFT_ENUMLIST) {
             int n = FGet16(rec + 2);

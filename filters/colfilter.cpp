@@ -71,6 +71,11 @@ void ColFilterSetSelected(COLFILTER *cf, const PCFValueDef *const *rows, int cou
     cf->selectedCount = n;
 }
 
+int ColFlagHeld(int32_t value, int32_t flag)
+{
+    return flag ? (value & flag) != 0 : value == 0;
+}
+
 int ColFilterIsSelected(const COLFILTER *cf, const PCFValueDef *row)
 {
     for (int i = 0; i < cf->selectedCount; i++)
@@ -201,7 +206,7 @@ static int Judge(const COLFILTER *cf, const uint8_t *rec)
     }
     case 24:
         for (int i = 0; i < cf->selectedCount; i++)
-            if (v & cf->selected[i]->value)
+            if (ColFlagHeld(v, cf->selected[i]->value))
                 return 1;
         return 0;
     case 36: {

@@ -139,6 +139,9 @@ int ColFilterSetText(COLFILTER *filter, const char *text, int length);
 void ColFilterSetSelected(COLFILTER *filter, const PCFValueDef *const *rows, int count);
 /* Whether a value row is among the selected ones. */
 int ColFilterIsSelected(const COLFILTER *filter, const PCFValueDef *row);
+/* Whether a flag set's value holds a flag of its value table; the
+ * table's 0 ("None") is held by a value without flags. */
+int ColFlagHeld(int32_t value, int32_t flag);
 
 /* ---- the date-time range ---------------------------------------------- */
 

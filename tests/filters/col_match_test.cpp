@@ -352,3 +352,80 @@ TEST_F(ColumnFilters, RecordsAndFiltering)
 }
 
 }  // namespace
+
+/* The Message List's flag-set columns as shipped: their "None" (0)
+ * passes and counts the messages without flags, beside the flags. */
+extern const PCFFieldDef FD_MYPCFA_POSITION, FD_MYPCFA_MSGFLAGS;
+
+namespace {
+
+TEST(ColumnFiltersOfMessages, NoneOfAFlagSetStandsForAMessageWithoutFlags)
+{
+    Recorder rec;
+    rec.Install();
+    {
+        ListDialog m(&PCFMessageListDef);
+        /* Message Flags added to the list's columns, as Change List
+           Contents adds it */
+        PCFLISTENTRY columns[] = { { &FD_MYPCFA_POSITION, 3 }, { &FD_MYPCFA_MSGFLAGS, 3 }, { nullptr, 0 } };
+        m.d()->first.columns = columns;
+        Reply r(10001);
+        const int32_t flags[] = { 0, 8, 24, 0 };
+        for (int i = 0; i < 4; i++) {
+            if (i)
+                r.Separator();
+            r.Int(10033, i + 1).Int(10032, flags[i]);
+        }
+        m.Fill(r);
+        ASSERT_EQ(m.Rows().size(), 4u);
+        const PCFFieldDef *column = &FD_MYPCFA_MSGFLAGS;
+        const PCFValueDef *none = &column->values[0], *inGroup = &column->values[4];
+        ASSERT_STREQ(none->name, "None");
+        ASSERT_STREQ(inGroup->name, "Message in group");
+        auto passing = [&] {
+            std::vector<int> v;
+            int i = 0;
+            for (PCFROW *row : m.Rows()) {
+                if (ColFilterMatch(m.d(), row))
+                    v.push_back(i);
+                i++;
+            }
+            return v;
+        };
+        /* a new filter, enabled with every value selected, hides nothing */
+        COLFILTER *f = ColFilterFind(m.d(), column, 1);
+        ASSERT_NE(f, nullptr);
+        f->enabled = 1;
+        EXPECT_EQ(passing(), V({ 0, 1, 2, 3 }));
+        const PCFValueDef *justNone[] = { none };
+        ColFilterSetSelected(f, justNone, 1);
+        EXPECT_EQ(passing(), V({ 0, 3 }));
+        const PCFValueDef *noneOrGroup[] = { none, inGroup };
+        ColFilterSetSelected(f, noneOrGroup, 2);
+        EXPECT_EQ(passing(), V({ 0, 1, 2, 3 }));
+        f->inverse = 1;
+        ColFilterSetSelected(f, justNone, 1);
+        EXPECT_EQ(passing(), V({ 1, 2 }));
+        /* the pop-up's counts: "None" counts the two messages without flags */
+        COLFSTATE *st = ColFilterState(m.d(), 1);
+        COLFCTL controls[3] = {};
+        controls[0].layoutRow = &controls[0];
+        controls[0].valueRow = none;
+        controls[1].layoutRow = &controls[1];
+        controls[1].valueRow = inGroup;
+        st->controls = controls;
+        st->open = column;
+        ColFilterResetCounts(m.d());
+        PCFLISTPARTS parts;
+        PCFListAreaPointers(m.Area(), &parts);
+        for (PCFROW *row : m.Rows())
+            ColFilterCountValue(m.d(), m.Area(), parts.columns, row);
+        EXPECT_EQ(controls[0].count, 2u);
+        EXPECT_EQ(controls[1].count, 2u);
+        st->controls = nullptr;
+        m.d()->first.columns = nullptr;
+    }
+    rec.Uninstall();
+}
+
+}  // namespace
