@@ -47,6 +47,31 @@ static uint32_t DeclEnd(const unsigned char *p, uint32_t n, const FmtCodepage *c
     return n;
 }
 
+/* The ">" that ends a tag, from i (n when there is none): a "<" before it
+ * makes the tag incomplete; in a start tag a ">" inside a quoted attribute
+ * value (a quote after "=") belongs to the value. */
+static uint32_t TagEnd(const unsigned char *p, uint32_t n, uint32_t i, const FmtCodepage *cp, int attributes)
+{
+    unsigned char quote = 0, last = 0;
+    for (uint32_t j = i; j < n; j++) {
+        unsigned char c = p[j];
+        if (c == cp->ch[CP_LT])
+            return n;
+        if (quote) {
+            if (c == quote)
+                quote = 0;
+            continue;
+        }
+        if (c == cp->ch[CP_GT])
+            return j;
+        if (attributes && last == cp->ch[CP_EQUALS] && (c == cp->ch[CP_QUOTE] || c == cp->ch[CP_APOS]))
+            quote = c;
+        if (!IsSpace(cp, c))
+            last = c;
+    }
+    return n;
+}
+
 uint32_t FapXmlScanTag(const unsigned char **pos, uint32_t *remaining, int useDisplayNames,
                        const FmtCodepage *cp, FmtXmlTag *t)
 {
@@ -100,14 +125,7 @@ uint32_t FapXmlScanTag(const unsigned char **pos, uint32_t *remaining, int useDi
         t->nameLength = (uint32_t)(p + i - t->name);
         t->attrStart = p + i;
         if (end == n)
-            for (uint32_t j = i; j < n; j++) {
-                if (p[j] == cp->ch[CP_LT])
-                    break;              /* a "<" before ">": incomplete */
-                if (p[j] == cp->ch[CP_GT]) {
-                    end = j;
-                    break;
-                }
-            }
+            end = TagEnd(p, n, i, cp, !(t->flags & (FMT_TAG_END | FMT_TAG_EMPTY)));
     }
     if (end >= n) {
         t->end = p + n - 1;

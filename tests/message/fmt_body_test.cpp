@@ -58,6 +58,18 @@ TEST(FmtBody, XmlTree)
     EXPECT_EQ((V{ "<a>", "  x", "</a>" }), Texts(Body("  \r\n<a>x</a>", 0, 0, LR_XML_DETECT)));
 }
 
+TEST(FmtBody, XmlAttributeValuesMayHoldAGreaterThanSign)
+{
+    EXPECT_EQ((V{ "<rule when=\"depth > 10\" note='a>b'>", "  alert", "</rule>" }),
+              Texts(Body("<rule when=\"depth > 10\" note='a>b'>alert</rule>", 5)));
+    EXPECT_EQ((V{ "<r>", "  <x v='>'/>", "</r>" }), Texts(Body("<r><x v='>'/></r>", 5)));
+    /* a quote left open ends at the next "<": the tag is incomplete */
+    EXPECT_EQ("** XML Tag is incomplete **", Body("<a b='x>y<c/></a>", 5).lines[1].text);
+    /* outside attribute values a quote is text: the processing
+       instruction and the end tag end at their ">" */
+    EXPECT_EQ((V{ "<?pi don't?>", "<a>", "  it's", "</a>" }), Texts(Body("<?pi don't?><a>it's</a>", 5)));
+}
+
 TEST(FmtBody, XmlTagScanner)
 {
     const FmtCodepage *cp = nullptr;
