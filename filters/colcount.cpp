@@ -120,6 +120,7 @@ int ColFilterCount(DialogWords *d, COLFILTER *cf, const PCFFieldDef *column, int
 
 void ColFilterResetCounts(DialogWords *d)
 {
+    ColFilterFollowNow(d, CSGetCurrentTime());
     COLFSTATE *st = d ? (COLFSTATE *)d->columnFilters : nullptr;
     if (!st || !st->controls)
         return;

@@ -159,6 +159,11 @@ int32_t ColFilterSpinner(COLFILTER *filter, int32_t spinner, int action);
 /* Derives the third value from the two that are on; the derived spinner's
  * id, or 0. */
 int32_t ColFilterDerive(COLFILTER *filter);
+/* The "now" option of "Until: " switched on (Until becomes now) or off. */
+void ColFilterUntilNow(COLFILTER *filter, int on, int64_t now);
+/* At the start of a fill: every "Until" with the "now" option follows the
+ * clock, and the value derived from it with it. */
+void ColFilterFollowNow(DialogWords *dialog, int64_t now);
 
 /* The program-wide pending flag of deferred edits and its check: 1 when
  * the dialog's edit is more than one second old at now. */

@@ -1,7 +1,8 @@
 /* The time range of a date-time column filter: dates checked by the
  * Gregorian rule, local times to time values, durations, at most two of
- * the three spinners ("From: ", "Until: ", "For: ") on, and the third
- * derived from the two, hundredths carried at 100. */
+ * the three spinners ("From: ", "Until: ", "For: ") on, the third
+ * derived from the two, hundredths carried at 100, and an "Until" that
+ * follows the clock. */
 #include "fltint.h"
 
 #include <cstdio>
@@ -109,4 +110,27 @@ int32_t ColFilterDerive(COLFILTER *cf)
         return CFC_FOR;
     }
     return 0;
+}
+
+void ColFilterUntilNow(COLFILTER *cf, int on, int64_t now)
+{
+    if (!on) {
+        cf->bounds &= ~(uint32_t)CFB_NOW;
+        return;
+    }
+    cf->bounds |= CFB_NOW;
+    cf->until.seconds = now;
+    cf->until.hundredths = 0;
+}
+
+void ColFilterFollowNow(DialogWords *d, int64_t now)
+{
+    COLFSTATE *st = d ? (COLFSTATE *)d->columnFilters : nullptr;
+    for (COLFILTER *cf = st ? st->chain : nullptr; cf; cf = cf->next) {
+        if ((cf->bounds & (CFB_UNTIL | CFB_NOW)) != (CFB_UNTIL | CFB_NOW))
+            continue;
+        ColFilterUntilNow(cf, 1, now);
+        cf->bounds &= ~(uint32_t)CFB_UNTIL_BAD;
+        ColFilterDerive(cf);
+    }
 }

@@ -357,14 +357,12 @@ void ColOnSpinner(COLPOPUP *p, const SpinNotifyBlock *b)
     uint32_t before = cf->bounds;
     if (b->fieldId == 1010 && id == CFC_UNTIL) {
         if (b->code == SPN_TICKED) {
-            cf->bounds |= CFB_NOW;
-            cf->until.seconds = ColNow();
-            cf->until.hundredths = 0;
+            ColFilterUntilNow(cf, 1, ColNow());
             p->filling++;
             ColWriteTime(b->spinner, &cf->until);
             p->filling--;
         } else if (b->code == SPN_CLEARED) {
-            cf->bounds &= ~(uint32_t)CFB_NOW;
+            ColFilterUntilNow(cf, 0, 0);
         }
     } else if ((int32_t)b->fieldId == -1 && (b->code == SPN_TICKED || b->code == SPN_CLEARED)) {
         int32_t off = ColFilterSpinner(cf, id, b->code == SPN_TICKED);
@@ -391,6 +389,23 @@ void ColOnSpinner(COLPOPUP *p, const SpinNotifyBlock *b)
 
 /* ---- after fills, switched off, deferred ------------------------------------------ */
 
+/* An "Until" that follows the clock, and the value derived from it, as
+ * the last fill took them. */
+static void ShowFollowedUntil(COLPOPUP *p, COLFSTATE *st, const COLFILTER *cf)
+{
+    HWND from = ColControlWindow(st, CFC_FROM), until = ColControlWindow(st, CFC_UNTIL),
+         length = ColControlWindow(st, CFC_FOR);
+    if (!until || (cf->bounds & (CFB_UNTIL | CFB_NOW)) != (CFB_UNTIL | CFB_NOW))
+        return;
+    p->filling++;
+    ColWriteTime(until, &cf->until);
+    if (from && !(cf->bounds & CFB_FROM))
+        ColWriteTime(from, &cf->from);
+    if (length && !(cf->bounds & CFB_FOR))
+        ColWriteDuration(length, &cf->length);
+    p->filling--;
+}
+
 void ColFilterRecount(DialogWords *d)
 {
     COLFSTATE *st = ColState(d);
@@ -403,6 +418,7 @@ void ColFilterRecount(DialogWords *d)
         ColFilterCount(d, cf, st->open, 0);
         ColFillValueList(p, 1);
     }
+    ShowFollowedUntil(p, st, cf);
     if (st->stale)
         ColLayout(p);
     InvalidateRect(p->hwnd, nullptr, FALSE);

@@ -191,6 +191,35 @@ TEST_F(ColumnFilters, DateTimeBounds)
     }
 }
 
+TEST_F(ColumnFilters, AnUntilOfNowFollowsTheClockAtEachFill)
+{
+    int64_t ticked, later;
+    ASSERT_TRUE(ColFilterLocalTime(2026, 12, 6, 14, 5, 10, &ticked));
+    ASSERT_TRUE(ColFilterLocalTime(2026, 12, 7, 0, 30, 0, &later));
+    CSSetCurrentTime(ticked);
+    COLFILTER *f = Filter(&When36);
+    /* Until switched on with "now", and an hour's For before it */
+    ColFilterSpinner(f, CFC_UNTIL, 1);
+    ColFilterUntilNow(f, 1, CSGetCurrentTime());
+    ColFilterSpinner(f, CFC_FOR, 1);
+    f->length = { 3600, 0 };
+    EXPECT_EQ(ColFilterDerive(f), CFC_FROM);
+    EXPECT_EQ(Passing(), V({ 0 }));
+    /* the next fill, half an hour past midnight: the last hour's rows */
+    CSSetCurrentTime(later);
+    ColFilterResetCounts(q->d());
+    EXPECT_EQ(f->until.seconds, later);
+    EXPECT_EQ(f->from.seconds, later - 3600);
+    EXPECT_EQ(Passing(), V({ 2 }));
+    /* without "now" Until stays where it was */
+    ColFilterUntilNow(f, 0, 0);
+    CSSetCurrentTime(later + 86400);
+    ColFilterResetCounts(q->d());
+    EXPECT_EQ(f->until.seconds, later);
+    EXPECT_EQ(Passing(), V({ 2 }));
+    CSSetCurrentTime(0);
+}
+
 TEST_F(ColumnFilters, CountedValues)
 {
     COLFILTER *f = Filter(&Int1);
