@@ -152,10 +152,30 @@ int PutBuildRequest(const PUTFIELDS *f, uint8_t **message, uint32_t *length, Thr
 
 /* ---- publications ---- */
 
+/* A name/value string's value: as it is, or, when it holds a blank or a
+ * double quote, in double quotes with each of its own doubled. */
+static void nv_value(const char *text, char *out, size_t size)
+{
+    if (!strpbrk(text, " \"")) {
+        snprintf(out, size, "%s", text);
+        return;
+    }
+    size_t n = 0;
+    out[n++] = '"';
+    for (const char *c = text; *c && n + 3 < size; c++) {
+        if (*c == '"')
+            out[n++] = '"';
+        out[n++] = *c;
+    }
+    out[n++] = '"';
+    out[n] = 0;
+}
+
 uint32_t PubRfhHeader(const char *topic, int local, int anonymous, uint8_t *out, uint32_t room)
 {
-    char nv[600];
-    int n = snprintf(nv, sizeof nv, "MQPSCommand  Publish  MQPSTopic %s ", topic);
+    char value[PUB_TOPIC_MAX * 2 + 4], nv[sizeof value + 100];
+    nv_value(topic, value, sizeof value);
+    int n = snprintf(nv, sizeof nv, "MQPSCommand  Publish  MQPSTopic %s ", value);
     if (anonymous && n > 0)
         n += snprintf(nv + n, sizeof nv - (size_t)n, " MQPSRegOpts Anon ");
     if (local && n > 0)
@@ -203,11 +223,11 @@ int PubBuildRequest(const PUBFIELDS *f, uint8_t **message, uint32_t *length, Thr
         return refuse(error, size, field, PF_PUBLEVEL, "Invalid value for '%s'", "Pub Level");
     if (!f->text || !f->text[0])
         return refuse(error, size, field, PF_MESSAGE, "Please enter a value for '%s'", "Message");
-    uint32_t room = (uint32_t)strlen(f->topic) + 1000, textLength = 0;
+    uint32_t room = 2 * (uint32_t)strlen(f->topic) + 1000, textLength = 0;
     uint8_t *b = typed_text(f->text, given, f->platform, room, "PUBMSG", &textLength);
     if (!b)
         return refuse(error, size, field, PF_MESSAGE, "Storage allocation failed");
-    uint8_t header[1100];
+    uint8_t header[2 * PUB_TOPIC_MAX + 200];
     uint32_t h = f->queued ? PubRfhHeader(f->topic, f->local, f->anonymous, header, sizeof header)
                            : mqi_header(f->topic, f->local, (int32_t)level, header);
     if (!h || h > room) {

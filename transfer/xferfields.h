@@ -122,13 +122,15 @@ struct PUTFIELDS {
 int PutBuildRequest(const PUTFIELDS *f, uint8_t **message, uint32_t *length, ThreadRequest *request,
                     char *error, size_t size, int *field);
 
+enum { PUB_TOPIC_MAX = 500 };  /* characters of a topic string */
+
 struct PUBFIELDS {
     int queued;                /* the "Queued" tab, else "MQI" */
     char qmgr[DR_NAME + 1];
     char stream[DR_NAME + 1];
     char topicObject[DR_NAME + 1];
     char pubLevel[8];
-    char topic[501];
+    char topic[PUB_TOPIC_MAX + 1];
     char length[16];
     char count[16];
     const char *text;
@@ -139,7 +141,8 @@ struct PUBFIELDS {
 };
 
 /* The queued publish's MQRFH with its name/value string into out (room
- * bytes): its length, or 0 when it does not fit. */
+ * bytes), a topic with blanks or double quotes in double quotes: its
+ * length, or 0 when it does not fit. */
 uint32_t PubRfhHeader(const char *topic, int local, int anonymous, uint8_t *out, uint32_t room);
 /* The message (block "PUBMSG") and request of a publication, with the
  * flags to post it with: 0, or 1 with the error text and *field. */

@@ -362,6 +362,17 @@ TEST(PublishMessage, QueuedHeaderAndMqiHeader)
     std::string nv2 = nv + " MQPSRegOpts Anon  MQPSRegOpts Local ";
     EXPECT_EQ(Published(both), "RFH " + Int(1) + Int(32 + (int32_t)nv2.size()) + Int(546) + Int(437) +
                                    "MQSTR   " + Int(0) + nv2 + "x");
+    /* a topic with blanks or double quotes is one value of the
+       name/value string: quoted, its own quotes doubled */
+    PUBFIELDS spaced = Pub("x", 1);
+    strcpy(spaced.topic, "Sport/Football \"live\" results");
+    std::string nv3 = "MQPSCommand  Publish  MQPSTopic \"Sport/Football \"\"live\"\" results\" ";
+    EXPECT_EQ(Published(spaced), "RFH " + Int(1) + Int(32 + (int32_t)nv3.size()) + Int(546) + Int(437) +
+                                     "MQSTR   " + Int(0) + nv3 + "x");
+    PUBFIELDS longest = Pub("x", 1);
+    memset(longest.topic, '"', PUB_TOPIC_MAX);
+    longest.topic[PUB_TOPIC_MAX] = 0;
+    EXPECT_EQ(Published(longest).size(), 32 + 32 + 2 * PUB_TOPIC_MAX + 2 + 1 + 1u);
     /* MQI: scope, level, the topic and its NUL, then the text */
     PUBFIELDS mqi = Pub("a\r\nb", 0);
     mqi.local = 1;
