@@ -122,7 +122,8 @@ int ColFilterTest(const COLFILTER *filter, const uint8_t *record);
  * record; the number of distinct values. */
 int ColFilterCount(DialogWords *dialog, COLFILTER *filter, const PCFFieldDef *column,
                    int dropUnused);
-/* During a fill: the counts of the open pop-up's value controls. */
+/* At the start of a fill: the counts of the open pop-up's value controls
+ * set to 0, and every "Until" of "now" moved to the clock. */
 void ColFilterResetCounts(DialogWords *dialog);
 void ColFilterCountValue(DialogWords *dialog, PCFLISTAREA *area, const PCFLISTENTRY *columns,
                          PCFROW *row);
