@@ -222,6 +222,9 @@ enum { DRL_PEEK = 0, DRL_NEXT = 1, DRL_RAW = 2 };
 int DraskReadLine(DROPT *o, int mode);
 /* DraskReadLine(o, DRL_NEXT), quicker for the common lines. */
 int DraskNextLine(DROPT *o);
+/* The first line of a file without the UTF-8 byte order mark that text
+ * editors put in front of it. */
+void DraskSkipByteOrderMark(DROPT *o);
 /* Recognises an input file (amqsbcg or Drask layout): 0, DRC_END (no
  * message in it), or 2208. */
 int DraskRecognise(DROPT *o);

@@ -244,6 +244,14 @@ static int begins(const DROPT *o, const char *prefix)
     return o->lineLength >= n && !memcmp(o->line, prefix, n);
 }
 
+void DraskSkipByteOrderMark(DROPT *o)
+{
+    if (o->lineNumber == 1 && o->lineLength >= 3 && !memcmp(o->line, "\xEF\xBB\xBF", 3)) {
+        o->line += 3;              /* a view of the line: nothing is written */
+        o->lineLength -= 3;
+    }
+}
+
 /* The first non-blank line decides; a Drask or dmpmqmsg header among the
  * first five non-blank lines is found behind the banner lines a tool
  * printed before it. */
@@ -256,6 +264,7 @@ int DraskRecognise(DROPT *o)
             break;
         if (rc != 1)
             return rc;
+        DraskSkipByteOrderMark(o);
         if (blank_line(o->line, o->lineLength))
             continue;
         if (!seen && begins(o, "AMQSBCG0")) {

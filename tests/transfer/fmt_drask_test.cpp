@@ -304,4 +304,14 @@ TEST(DraskFormat, FirstLinesDecideTheKind)
     XRead headerOnly = ReadMessages(TempFile("header.drask", "\n\n* DRASK Version:9.0.0\n\n"));
     EXPECT_EQ(headerOnly.rc, 0);
     EXPECT_EQ(headerOnly.msgs.size(), 0u);
+    /* a file saved by a text editor with a UTF-8 byte order mark */
+    XRead marked = ReadMessages(TempFile("marked.drask", "\xEF\xBB\xBF* DRASK Version:9.0.0\r\n\r\nA PER 1\r\nX 41\r\n"));
+    ASSERT_EQ(marked.rc, 0) << marked.error;
+    ASSERT_EQ(marked.msgs.size(), 1u);
+    EXPECT_EQ(marked.msgs[0].data, "A");
+    XRead markedBcg = ReadMessages(TempFile("marked.bcg", std::string("\xEF\xBB\xBF") + "AMQSBCG0 - starts here\n"));
+    EXPECT_EQ(markedBcg.rc, 0) << markedBcg.error;
+    /* only at the very start: a mark on a later line is no header */
+    XRead late = ReadMessages(TempFile("late.drask", "\n\xEF\xBB\xBF* DRASK\nA PER 1\nX 41\n"));
+    EXPECT_EQ(late.rc, DRC_BADFILE);
 }

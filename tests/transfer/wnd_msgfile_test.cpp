@@ -133,6 +133,14 @@ TEST(SingleMessage, SaveAndLoadWithTheEditor)
     SendMessageA(load, WM_COMMAND, 244, 0);
     EXPECT_EQ(Status(ld), "File '" + blank + "' does not appear to be a DRASK file");
     EXPECT_EQ(EditorData(host.ed), "Xhe first message");
+    /* the same file saved by a text editor with a UTF-8 byte order mark */
+    std::string marked = TempFile("marked_first.drask", "\xEF\xBB\xBF" + ReadAll(file));
+    DDSetFieldText(ld, 412, -1, marked.c_str());
+    PumpFor(10);
+    confirmations.clear();
+    SendMessageA(load, WM_COMMAND, 244, 0);
+    EXPECT_EQ(Status(ld), "Message successfully loaded");
+    EXPECT_EQ(EditorData(host.ed), "the first message");
     DDSetFieldText(ld, 412, -1, (TempDir() + "/missing.drask").c_str());
     PumpFor(10);
     SendMessageA(load, WM_COMMAND, 244, 0);

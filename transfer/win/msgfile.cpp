@@ -120,6 +120,7 @@ static int read_first(MSGFILEWORDS *mw, DROPT *o)
         failed(mw, text);
         return 1;
     }
+    DraskSkipByteOrderMark(o);
     uint32_t n = o->lineLength < FIRST_LINE_MAX ? o->lineLength : FIRST_LINE_MAX;
     int drask = (n >= 7 && !memcmp(o->line, "* DRASK", 7)) || (n >= 10 && !memcmp(o->line, "* DMPMQMSG", 10));
     if (!drask) {
