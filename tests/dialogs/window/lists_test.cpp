@@ -10,6 +10,8 @@
 #include <commctrl.h>
 
 #include "autfile.h"
+#include "colfilter.h"
+#include "fltwin.h"
 #include "mqsim.h"
 #include "pcflistwin.h"
 
@@ -266,6 +268,73 @@ TEST_F(ListWindows, ChangeListContentsAndAutoRefreshRate)
         EXPECT_TRUE(GalleryShot(rate, "lists_auto_refresh_rate_export", true));
     }
     SendMessageA(rate, WM_CLOSE, 0, 0);
+    Pump();
+}
+
+/* The filter mark at the right end of a column's title: a click opens
+ * the column's filter pop-up instead of sorting; what is typed there
+ * filters the rows; a second click closes the pop-up and the filter
+ * stays; with the marks hidden the same click sorts. */
+TEST_F(ListWindows, AColumnFilterMarkOpensThePopup)
+{
+    Location qm(Qmgr);
+    DialogWords *d = OpenList(&qm.q);
+    ASSERT_NE(d, nullptr);
+    HWND title = PCFWnd(d->rightTitle);
+    int x = TitleX(d, MQCA_Q_NAME);
+    ASSERT_GE(x, 0);
+    int32_t left, right;
+    int border;
+    ASSERT_GE(PCFColumnAt(d, x, 4, &left, &right, &border), 0);
+    int mark = right - 7;
+    std::vector<std::string> before = Names(d);
+    ASSERT_GE(before.size(), (size_t)Defined);
+    MouseDown(title, mark, 4);
+    MouseUp(title, mark, 4);
+    Pump();
+    HWND popup = ColFilterWindow(d);
+    ASSERT_NE(popup, nullptr);
+    EXPECT_TRUE(IsWindowVisible(popup));
+    EXPECT_EQ(Names(d), before);                  /* no sort */
+    HWND text = GetDlgItem(popup, CFC_TEXT);
+    ASSERT_NE(text, nullptr);
+    SetWindowTextA(text, "Q001");
+    SetFocus(text);
+    LoopKey(VK_RETURN);
+    Pump();
+    std::vector<std::string> shown = Names(d);
+    EXPECT_EQ(shown.size(), 10u);
+    for (const std::string &n : shown)
+        EXPECT_EQ(n.find("LIST.Q001"), 0u) << n;
+    char count[40];
+    PCFCountText(d, count, sizeof count);
+    EXPECT_EQ(std::string(count), "10 / " + std::to_string(before.size()));
+    EXPECT_TRUE(GalleryShot(PCFWnd(d->window), "lists_column_filter", true));
+    x = TitleX(d, MQCA_Q_NAME);                   /* the widths follow the rows */
+    ASSERT_GE(PCFColumnAt(d, x, 4, &left, &right, &border), 0);
+    mark = right - 7;
+    MouseDown(title, mark, 4);
+    MouseUp(title, mark, 4);
+    Pump();
+    EXPECT_EQ(ColFilterWindow(d), nullptr);
+    EXPECT_EQ(Names(d).size(), 10u);
+    /* Remove Column Filters brings every row back; hidden marks sort */
+    SendMessageA(PCFWnd(d->window), WM_COMMAND, 960, 0);
+    Pump();
+    EXPECT_EQ(Names(d).size(), before.size());
+    SendMessageA(PCFWnd(d->window), WM_COMMAND, 961, 0);
+    Pump();
+    x = TitleX(d, MQCA_Q_NAME);
+    ASSERT_GE(PCFColumnAt(d, x, 4, &left, &right, &border), 0);
+    mark = right - 7;
+    for (int clicks = 0; clicks < 2 && IndexOf(d, "LIST.Q0001") < IndexOf(d, "LIST.Q0002"); clicks++) {
+        MouseDown(title, mark, 4);
+        MouseUp(title, mark, 4);
+        Pump();
+    }
+    EXPECT_EQ(ColFilterWindow(d), nullptr);
+    EXPECT_GT(IndexOf(d, "LIST.Q0001"), IndexOf(d, "LIST.Q0002"));
+    SendMessageA(PCFWnd(d->window), WM_COMMAND, 961, 0);
     Pump();
 }
 
