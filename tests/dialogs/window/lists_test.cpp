@@ -11,6 +11,7 @@
 
 #include "autfile.h"
 #include "colfilter.h"
+#include "export.h"
 #include "fltwin.h"
 #include "mqsim.h"
 #include "pcflistwin.h"
@@ -336,6 +337,71 @@ TEST_F(ListWindows, AColumnFilterMarkOpensThePopup)
     EXPECT_GT(IndexOf(d, "LIST.Q0001"), IndexOf(d, "LIST.Q0002"));
     SendMessageA(PCFWnd(d->window), WM_COMMAND, 961, 0);
     Pump();
+}
+
+/* Ctrl with Copy exports the selected rows onto the clipboard instead of
+ * copying their text; Shift as well exports every row shown. */
+static std::string ClipboardText()
+{
+    std::string text;
+    if (OpenClipboard(nullptr)) {
+        if (HANDLE h = GetClipboardData(CF_TEXT)) {
+            text = (const char *)GlobalLock(h);
+            GlobalUnlock(h);
+        }
+        CloseClipboard();
+    }
+    return text;
+}
+
+static void CopyWithKeys(DialogWords *d, bool ctrl, bool shift)
+{
+    BYTE ks[256];
+    GetKeyboardState(ks);
+    ks[VK_CONTROL] = ctrl ? 0x80 : 0;
+    ks[VK_SHIFT] = shift ? 0x80 : 0;
+    SetKeyboardState(ks);
+    SendMessageA(PCFWnd(d->window), WM_COMMAND, 796, 0);
+    ks[VK_CONTROL] = ks[VK_SHIFT] = 0;
+    SetKeyboardState(ks);
+    Pump();
+}
+
+TEST_F(ListWindows, CtrlCopyExportsTheRowsOntoTheClipboard)
+{
+    Location qm(Qmgr);
+    DialogWords *d = OpenList(&qm.q);
+    ASSERT_NE(d, nullptr);
+    int a = IndexOf(d, "LIST.Q0005"), b = IndexOf(d, "LIST.Q0007");
+    ASSERT_GE(a, 0);
+    ASSERT_GE(b, 0);
+    int height = (int)SendMessageA(List(d), LB_GETITEMHEIGHT, 0, 0);
+    int top = (int)SendMessageA(List(d), LB_GETTOPINDEX, 0, 0);
+    MouseDown(List(d), 30, (a - top) * height + height / 2);
+    MouseUp(List(d), 30, (a - top) * height + height / 2);
+    MouseDown(List(d), 30, (b - top) * height + height / 2, MK_CONTROL);
+    MouseUp(List(d), 30, (b - top) * height + height / 2, MK_CONTROL);
+    Pump();
+    ASSERT_EQ((int)SendMessageA(List(d), LB_GETSELCOUNT, 0, 0), 2);
+    d->exportType = EXP_MQSC;
+    CopyWithKeys(d, true, false);
+    std::string text = ClipboardText();
+    EXPECT_NE(text.find("DEFINE QLOCAL("), std::string::npos) << text;
+    EXPECT_NE(text.find("LIST.Q0005"), std::string::npos) << text;
+    EXPECT_NE(text.find("LIST.Q0007"), std::string::npos) << text;
+    EXPECT_EQ(text.find("LIST.Q0006"), std::string::npos) << text;
+    char status[200] = "";
+    GetWindowTextA(PCFWnd(d->statusWindow), status, sizeof status);
+    EXPECT_EQ(std::string(status), "2 objects exported.");
+    CopyWithKeys(d, true, true);
+    text = ClipboardText();
+    EXPECT_NE(text.find("LIST.Q0006"), std::string::npos);
+    EXPECT_NE(text.find("LIST.Q0399"), std::string::npos);
+    /* without Ctrl the rows' text is copied, as before */
+    CopyWithKeys(d, false, false);
+    text = ClipboardText();
+    EXPECT_EQ(text.find("DEFINE"), std::string::npos);
+    EXPECT_NE(text.find("LIST.Q0005"), std::string::npos);
 }
 
 }  // namespace
