@@ -10,6 +10,8 @@
 #include <initializer_list>
 
 #include "cs.h"
+#include "edpane.h"
+#include "prfdata.h"
 #include "export.h"
 #include "expwin.h"
 #include "tkcontrols.h"
@@ -89,11 +91,28 @@ LRESULT CALLBACK PCFListPaneProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
 
 /* ---- the count window ---- */
 
+/* A message dialog's count: the cursor's line (line numbers shown) or
+ * its offset in the message data, in hexadecimal when the offsets are. */
+static void EditorCount(const DialogWords *d, char *out, size_t size)
+{
+    const PCFDATA *ed = d->editor;
+    if (!ed || ed->cursor.line < 0 || (!ed->descriptor.length && !ed->data.length))
+        return;
+    if (d->viewOptions & DV_LINE_NUMBERS)
+        snprintf(out, size, "Line:%d", (int)ed->cursor.line + 1);
+    else if (ed->cursor.buffer == &ed->data && (Prf.po[3] & 0x400000))
+        snprintf(out, size, "Offset:0x%8.8X", (unsigned)(ed->cursor.digit / 2));
+    else if (ed->cursor.buffer == &ed->data)
+        snprintf(out, size, "Offset:%10d", (int)(ed->cursor.digit / 2));
+}
+
 void PCFCountText(const DialogWords *d, char *out, size_t size)
 {
     out[0] = 0;
     if (d->definition && d->definition->list)
         snprintf(out, size, "%u / %u", (unsigned)d->rowCounts[1], (unsigned)d->rowCounts[0]);
+    else if (d->definition && (d->definition->flags & PCFD_MSGDIALOG))
+        EditorCount(d, out, size);
 }
 
 static void PaintCount(DialogWords *d, HWND hwnd, HDC dc)
