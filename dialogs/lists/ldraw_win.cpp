@@ -6,6 +6,7 @@
  * the device's colours). */
 #include "pcflistwin.h"
 #include "pcfwin.h"
+#include "fltwin.h"
 
 #include "cs.h"
 #include "tkcontrols.h"
@@ -304,12 +305,17 @@ LRESULT PCFDrawTitleBar(DialogWords *d, LPARAM lp)
             continue;
         RECT cell = { x, 0, x + w, band.bottom };
         if (cell.right > 0) {
-            RECT t = cell;
+            RECT t = cell, mark, sorted = cell;
+            int marked = PCFFilterMarkAt(d, columns[i].field, &cell, &mark);
+            if (marked)
+                sorted.right = mark.left;
             t.left += 2;
-            t.right -= (columns[i].flags & (PCFL_SORT1 | PCFL_SORT2)) ? 14 : 2;
+            t.right = sorted.right - ((columns[i].flags & (PCFL_SORT1 | PCFL_SORT2)) ? 14 : 2);
             DrawTextA(dc, PCFFieldTitle(d, (d->stateFlags & DF_TITLE_MODES) ? 0 : DF_TITLE_AUTO, &columns[i]), -1, &t,
                       DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX | DT_END_ELLIPSIS);
-            SortMark(dc, &cell, columns[i].flags);
+            SortMark(dc, &sorted, columns[i].flags);
+            if (marked)
+                ColFilterDrawMark(d, dc, &cell, PCFFilterMarkPressed(d, &mark), columns[i].field);
             DrawEdge(dc, &cell, EDGE_RAISED, BF_RECT | BF_SOFT);
         }
         x += w;

@@ -2,7 +2,7 @@
  * its notifications on, dragging rows onto a drop target), the count
  * window ("%d / %d"), showing and hiding the panes together, stepping a
  * message dialog to the previous or next message, and copying the rows
- * as text. */
+ * as text or as an export onto the clipboard. */
 #include "pcflistwin.h"
 #include "pcfwin.h"
 
@@ -10,6 +10,10 @@
 #include <initializer_list>
 
 #include "cs.h"
+#include "edpane.h"
+#include "prfdata.h"
+#include "export.h"
+#include "expwin.h"
 #include "tkcontrols.h"
 #include "tkwin.h"
 
@@ -87,11 +91,28 @@ LRESULT CALLBACK PCFListPaneProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
 
 /* ---- the count window ---- */
 
+/* A message dialog's count: the cursor's line (line numbers shown) or
+ * its offset in the message data, in hexadecimal when the offsets are. */
+static void EditorCount(const DialogWords *d, char *out, size_t size)
+{
+    const PCFDATA *ed = d->editor;
+    if (!ed || ed->cursor.line < 0 || (!ed->descriptor.length && !ed->data.length))
+        return;
+    if (d->viewOptions & DV_LINE_NUMBERS)
+        snprintf(out, size, "Line:%d", (int)ed->cursor.line + 1);
+    else if (ed->cursor.buffer == &ed->data && (Prf.po[3] & 0x400000))
+        snprintf(out, size, "Offset:0x%8.8X", (unsigned)(ed->cursor.digit / 2));
+    else if (ed->cursor.buffer == &ed->data)
+        snprintf(out, size, "Offset:%10d", (int)(ed->cursor.digit / 2));
+}
+
 void PCFCountText(const DialogWords *d, char *out, size_t size)
 {
     out[0] = 0;
     if (d->definition && d->definition->list)
         snprintf(out, size, "%u / %u", (unsigned)d->rowCounts[1], (unsigned)d->rowCounts[0]);
+    else if (d->definition && (d->definition->flags & PCFD_MSGDIALOG))
+        EditorCount(d, out, size);
 }
 
 static void PaintCount(DialogWords *d, HWND hwnd, HDC dc)
@@ -232,12 +253,40 @@ static char *RowsText(DialogWords *d, int all, size_t *length)
     return text;
 }
 
+/* The selected rows (Shift: every row shown) exported as the dialog's
+ * last export type onto the clipboard; the count or the failure goes to
+ * the status line. */
+static void ExportRows(DialogWords *d, int all)
+{
+    EXPTARGET target = { nullptr, ExpNewTextArea(d), 0 };
+    if (!target.area)
+        return;
+    EXPORTRUN run;
+    memset(&run, 0, sizeof run);
+    run.dialog = d;
+    run.type = d->exportType >= 0 && d->exportType < EXP_TYPES ? d->exportType : EXP_TEXT;
+    run.selection = all ? EXP_SHOWN : EXP_SELECTED;
+    run.target = &target;
+    int count = ExpRun(&run);
+    char text[200];
+    if (count < 0)
+        snprintf(text, sizeof text, "%s", run.message);
+    else if (!ExpPutClipboard(PCFWnd(d->window), target.area->text, target.area->used))
+        snprintf(text, sizeof text, "Sorry, can't access clipboard");
+    else
+        ExpCountText(count, text, sizeof text);
+    ExpFreeTextArea(target.area);
+    PCFDialogStatus(d, text, nullptr, count < 0 ? 5 : 1);
+}
+
 void PCFCopyListText(DialogWords *d)
 {
     int ctrl = GetKeyState(VK_CONTROL) < 0, shift = GetKeyState(VK_SHIFT) < 0;
     int export_ = d->definition == &PCFMessageListDef ? !ctrl : ctrl;
-    if (export_)
-        return;                                     /* the export of objects is not there yet */
+    if (export_) {
+        ExportRows(d, shift);
+        return;
+    }
     size_t length = 0;
     char *text = RowsText(d, shift, &length);
     if (!text)

@@ -2,9 +2,13 @@
  * heading sorts by it (Alt: the secondary key), a drag onto another
  * heading moves the column there, a drag from a border resizes the column
  * (never below 1 pixel); a release outside the title band does neither.
- * A tool tip names the column under the mouse and its MQSC keyword. */
+ * A press and release on a column's filter mark opens or closes that
+ * column's filter pop-up.  A tool tip names the column under the mouse
+ * and its MQSC keyword. */
 #include "pcflistwin.h"
 #include "pcfwin.h"
+#include "fltwin.h"
+#include "colfilter.h"
 
 #include <commctrl.h>
 #include <cstdio>
@@ -19,6 +23,7 @@
 static struct {
     int32_t pressX = -1000, pressY;
     int resizing;
+    int filter;                 /* the press was on a filter mark */
     int column;
     int32_t width;
     HWND bar;
@@ -35,6 +40,63 @@ static int32_t ScrollPos(DialogWords *d, HWND bar)
 static int InBand(DialogWords *d, int32_t y)
 {
     return y >= 0 && y < d->lineHeight + 4;
+}
+
+/* ---- filter marks ---- */
+
+int PCFFilterMarkAt(DialogWords *d, const PCFFieldDef *field, const RECT *cell, RECT *mark)
+{
+    return !(d->displayFlags & PCFDISP_NO_COLFILTERS) && field && ColFilterable(field) &&
+           ColFilterHeaderRect(d, cell, cell->right, 0, mark);
+}
+
+int PCFFilterMarkPressed(DialogWords *d, const RECT *mark)
+{
+    COLFSTATE *st = ColFilterState(d, 0);
+    return st && st->pressed && st->pressRect[0] == mark->left && st->pressRect[2] == mark->right;
+}
+
+/* The title cell of a column in the bar's own coordinates. */
+static RECT Cell(HWND bar, int32_t left, int32_t right, int32_t scroll)
+{
+    RECT band;
+    GetClientRect(bar, &band);
+    return { left - scroll, 0, right - scroll, band.bottom };
+}
+
+/* 1 when a press at x, y lies on the filter mark of the column; the
+ * press is recorded in the dialog's column-filter state. */
+static int PressMark(DialogWords *d, HWND bar, int column, int32_t left, int32_t right, int32_t x, int32_t y)
+{
+    const PCFLISTENTRY *columns = PCFDialogColumns(d);
+    RECT cell = Cell(bar, left, right, ScrollPos(d, bar)), mark;
+    POINT pt = { x, y };
+    if (column < 0 || !columns || !PCFFilterMarkAt(d, columns[column].field, &cell, &mark) || !PtInRect(&mark, pt))
+        return 0;
+    COLFSTATE *st = ColFilterState(d, 1);
+    if (!st)
+        return 0;
+    st->pressed = 1;
+    st->pressRect[0] = mark.left;
+    st->pressRect[1] = mark.top;
+    st->pressRect[2] = mark.right;
+    st->pressRect[3] = mark.bottom;
+    return 1;
+}
+
+/* A press on a filter mark released: on the same column the column's
+ * pop-up opens, or closes when it is open. */
+static void ReleaseMark(DialogWords *d, HWND bar, int from, int column, int32_t left, int32_t right)
+{
+    COLFSTATE *st = ColFilterState(d, 0);
+    if (st)
+        st->pressed = 0;
+    const PCFLISTENTRY *columns = PCFDialogColumns(d);
+    if (column < 0 || column != from || !columns)
+        return;
+    COLFANCHOR anchor = { bar == PCFWnd(d->leftTitle) ? PCFWnd(d->leftList) : PCFWnd(d->rightList), bar,
+                          Cell(bar, left, right, ScrollPos(d, bar)) };
+    ColFilterToggle(d, columns[column].field, &anchor);
 }
 
 /* ---- tips ---- */
@@ -172,6 +234,7 @@ static void Down(DialogWords *d, HWND bar, LPARAM lp)
     Drag.bar = bar;
     Drag.column = column;
     Drag.resizing = border;
+    Drag.filter = !border && PressMark(d, bar, column, left, right, (short)LOWORD(lp), (short)HIWORD(lp));
     Drag.width = column >= 0 ? right - left : 0;
     if (border)
         SetCursor(LoadCursor(nullptr, IDC_SIZEWE));
@@ -194,7 +257,8 @@ static void Move(DialogWords *d, HWND bar, LPARAM lp)
         return;
     }
     int column = PCFColumnAt(d, x, BORDER, &left, &right, &border);
-    LPCSTR cursor = !InBand(d, y) ? IDC_NO : column == Drag.column ? IDC_ARROW : column >= 0 ? IDC_CROSS : IDC_NO;
+    LPCSTR cursor = !InBand(d, y) ? IDC_NO : column == Drag.column ? IDC_ARROW : column >= 0 && !Drag.filter ? IDC_CROSS
+                                                                                                            : IDC_NO;
     SetCursor(LoadCursor(nullptr, cursor));
 }
 
@@ -202,13 +266,16 @@ static void Up(DialogWords *d, HWND bar, LPARAM lp)
 {
     /* the press is read first: releasing the capture ends the drag */
     int32_t pressX = Drag.pressX, from = Drag.column;
-    int resizing = Drag.resizing;
+    int resizing = Drag.resizing, filter = Drag.filter;
     Drag.pressX = -1000;
+    Drag.filter = 0;
     ReleaseCapture();
     int32_t x = (short)LOWORD(lp) + ScrollPos(d, bar), y = (short)HIWORD(lp), left, right;
     int border;
     int column = PCFColumnAt(d, x, BORDER, &left, &right, &border);
-    if (pressX != -1000 && !resizing && InBand(d, y) && column >= 0 && from >= 0) {
+    if (filter) {
+        ReleaseMark(d, bar, from, pressX != -1000 ? column : -1, left, right);
+    } else if (pressX != -1000 && !resizing && InBand(d, y) && column >= 0 && from >= 0) {
         if (column != from) {
             PCFMoveColumns(d, from, column);
             RedrawWindow(PCFWnd(d->splitList), nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN);
@@ -244,6 +311,9 @@ static LRESULT CALLBACK PCFTitleBarProc(HWND bar, UINT msg, WPARAM wp, LPARAM lp
         return 1;
     case WM_CAPTURECHANGED:
         if (Drag.bar == bar && (HWND)lp != bar) {
+            if (Drag.filter)
+                ReleaseMark(d, bar, -1, -1, 0, 0);
+            Drag.filter = 0;
             Drag.pressX = -1000;
             Drag.bar = nullptr;
         }

@@ -99,11 +99,19 @@ static void NewListSink(DialogWords *d)
         SendMessageA(PCFWnd(d->window), UM_NEW_LIST, 1, 0);
 }
 
+/* A column filter changed: the rows are rebuilt, the selection kept. */
+static void ColumnFilterChanged(DialogWords *d)
+{
+    if (d && d->window && IsWindow(PCFWnd(d->window)))
+        PCFUpdateList(d, 0, nullptr, 1, 0, nullptr);
+}
+
 void PCFListWindowHooks(void)
 {
     PCFSetSelectionSource(WindowSelected);
     PCFNewListSink = NewListSink;
     PCFColumnRecountSink = ColFilterRecount;
+    ColFilterRefreshList = ColumnFilterChanged;
 }
 
 /* ---- rebuilding ---- */

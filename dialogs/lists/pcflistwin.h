@@ -73,6 +73,12 @@ extern int PCFFlashPhase;
 /* ---- title bars ---- */
 
 void PCFSubclassTitleBar(DialogWords *dialog, HWND titleBar);
+/* Display flag: the column filters' marks are hidden (command 961). */
+#define PCFDISP_NO_COLFILTERS 0x800000
+/* The filter mark of a column's title cell (1 with its rectangle) while
+ * the dialog shows column filters, and whether it is the one pressed. */
+int PCFFilterMarkAt(DialogWords *dialog, const PCFFieldDef *field, const RECT *cell, RECT *mark);
+int PCFFilterMarkPressed(DialogWords *dialog, const RECT *mark);
 /* A click on the heading at x (title-bar coordinates, scroll added). */
 void PCFSortList(DialogWords *dialog, int32_t x);
 /* The shown column under the cursor in a title bar and its rectangle. */
@@ -84,7 +90,8 @@ void PCFTitleTipText(DialogWords *dialog, HWND titleBar, int32_t x, char *out, s
 
 LRESULT CALLBACK PCFListPaneProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
 LRESULT CALLBACK PCFCountProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
-/* The count window's text: "%d / %d" of a list dialog. */
+/* The count window's text: "%d / %d" of a list dialog; a message
+ * dialog's cursor line or offset. */
 void PCFCountText(const DialogWords *dialog, char *out, size_t size);
 void PCFShowPanes(DialogWords *dialog, int show);
 void PCFPostRefresh(DialogWords *dialog);

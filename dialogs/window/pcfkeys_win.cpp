@@ -106,7 +106,8 @@ HWND TabWindowByPosition(HWND dialog, int, int forward, int fromEnd)
 DialogWords *GetCommandTarget(void)
 {
     char cls[32];
-    for (HWND w = GetFocus(); w; w = GetParent(w)) {
+    /* parents only: a pop-up the dialog owns (a column filter) keeps its keys */
+    for (HWND w = GetFocus(); w; w = GetAncestor(w, GA_PARENT)) {
         if (!GetClassNameA(w, cls, sizeof cls))
             return nullptr;
         if (strcmp(cls, PCF_CLASS_CHILD) == 0 || strcmp(cls, PCF_CLASS_COMMAND) == 0)

@@ -15,6 +15,7 @@
 #include "mq/engine/mqengine.h"
 #include "mq/mqconst.h"
 #include "mqsim.h"
+#include "pcflistwin.h"
 #include "prfdata.h"
 
 using namespace wintest;
@@ -420,6 +421,48 @@ TEST_F(EndToEnd, MessageDialogShowsEditsAndUpdatesTheMessage)
     Command(d, 1);                                     /* read again: the message as it is now */
     EXPECT_EQ(std::string((const char *)ed->data.data, ed->data.length), "Jello queue") << Status(d);
     EXPECT_EQ(Messages("APP.TWO").size(), 1u);
+}
+
+/* The count window of a message dialog follows the cursor: its offset in
+ * the message data (decimal, or hexadecimal as the preferences ask), or
+ * its line while line numbers are shown. */
+TEST_F(EndToEnd, MessageCountWindowFollowsTheCursor)
+{
+    Mqsc("CLEAR QLOCAL(APP.TWO)\n");
+    ASSERT_TRUE(PutText("APP.TWO", "hello queue"));
+    Location qm(Qmgr);
+    DialogWords *d = Open(&PCFMessageDef, &qm.q);
+    ASSERT_NE(d, nullptr);
+    MoveWindow(PCFWnd(d->window), 40, 40, 760, 560, TRUE);
+    PCFSetFieldText(d, MQCA_Q_NAME, "APP.TWO");
+    Command(d, 1);
+    PCFDATA *ed = d->editor;
+    ASSERT_NE(ed, nullptr);
+    ASSERT_EQ(ed->data.length, 11u) << Status(d);
+    Command(d, 569);                                   /* the body formatted as text */
+    if (d->viewOptions & DV_LINE_NUMBERS)
+        Command(d, 834);
+    int32_t line = PaneLine(ed, "hello queue");
+    ASSERT_GE(line, 0);
+    const LINEDATA *l = EdGetLine(ed, line);
+    ASSERT_NE(l, nullptr);
+    EdMoveCursor(ed, 0, 0, MC_GOTO, l->valueColumn, line);
+    SetFocus(PCFWnd(d->dataWindow));
+    for (int i = 0; i < 6; i++)
+        SendMessageA(PCFWnd(d->dataWindow), WM_KEYDOWN, VK_RIGHT, 1);
+    Pump();
+    char text[60];
+    PCFCountText(d, text, sizeof text);
+    EXPECT_EQ(std::string(text), "Offset:         6");
+    uint32_t word = Prf.po[3];
+    Prf.po[3] |= 0x400000;
+    PCFCountText(d, text, sizeof text);
+    EXPECT_EQ(std::string(text), "Offset:0x00000006");
+    Prf.po[3] = word;
+    Command(d, 834);
+    PCFCountText(d, text, sizeof text);
+    EXPECT_EQ(std::string(text), "Line:" + std::to_string(line + 1));
+    Command(d, 834);
 }
 
 }  // namespace

@@ -10,6 +10,9 @@
 #include <commctrl.h>
 
 #include "autfile.h"
+#include "colfilter.h"
+#include "export.h"
+#include "fltwin.h"
 #include "mqsim.h"
 #include "pcflistwin.h"
 
@@ -267,6 +270,138 @@ TEST_F(ListWindows, ChangeListContentsAndAutoRefreshRate)
     }
     SendMessageA(rate, WM_CLOSE, 0, 0);
     Pump();
+}
+
+/* The filter mark at the right end of a column's title: a click opens
+ * the column's filter pop-up instead of sorting; what is typed there
+ * filters the rows; a second click closes the pop-up and the filter
+ * stays; with the marks hidden the same click sorts. */
+TEST_F(ListWindows, AColumnFilterMarkOpensThePopup)
+{
+    Location qm(Qmgr);
+    DialogWords *d = OpenList(&qm.q);
+    ASSERT_NE(d, nullptr);
+    HWND title = PCFWnd(d->rightTitle);
+    int x = TitleX(d, MQCA_Q_NAME);
+    ASSERT_GE(x, 0);
+    int32_t left, right;
+    int border;
+    ASSERT_GE(PCFColumnAt(d, x, 4, &left, &right, &border), 0);
+    int mark = right - 7;
+    std::vector<std::string> before = Names(d);
+    ASSERT_GE(before.size(), (size_t)Defined);
+    MouseDown(title, mark, 4);
+    MouseUp(title, mark, 4);
+    Pump();
+    HWND popup = ColFilterWindow(d);
+    ASSERT_NE(popup, nullptr);
+    EXPECT_TRUE(IsWindowVisible(popup));
+    EXPECT_EQ(Names(d), before);                  /* no sort */
+    HWND text = GetDlgItem(popup, CFC_TEXT);
+    ASSERT_NE(text, nullptr);
+    SetWindowTextA(text, "Q001");
+    SetFocus(text);
+    LoopKey(VK_RETURN);
+    Pump();
+    std::vector<std::string> shown = Names(d);
+    EXPECT_EQ(shown.size(), 10u);
+    for (const std::string &n : shown)
+        EXPECT_EQ(n.find("LIST.Q001"), 0u) << n;
+    char count[40];
+    PCFCountText(d, count, sizeof count);
+    EXPECT_EQ(std::string(count), "10 / " + std::to_string(before.size()));
+    EXPECT_TRUE(GalleryShot(PCFWnd(d->window), "lists_column_filter", true));
+    x = TitleX(d, MQCA_Q_NAME);                   /* the widths follow the rows */
+    ASSERT_GE(PCFColumnAt(d, x, 4, &left, &right, &border), 0);
+    mark = right - 7;
+    MouseDown(title, mark, 4);
+    MouseUp(title, mark, 4);
+    Pump();
+    EXPECT_EQ(ColFilterWindow(d), nullptr);
+    EXPECT_EQ(Names(d).size(), 10u);
+    /* Remove Column Filters brings every row back; hidden marks sort */
+    SendMessageA(PCFWnd(d->window), WM_COMMAND, 960, 0);
+    Pump();
+    EXPECT_EQ(Names(d).size(), before.size());
+    SendMessageA(PCFWnd(d->window), WM_COMMAND, 961, 0);
+    Pump();
+    x = TitleX(d, MQCA_Q_NAME);
+    ASSERT_GE(PCFColumnAt(d, x, 4, &left, &right, &border), 0);
+    mark = right - 7;
+    for (int clicks = 0; clicks < 2 && IndexOf(d, "LIST.Q0001") < IndexOf(d, "LIST.Q0002"); clicks++) {
+        MouseDown(title, mark, 4);
+        MouseUp(title, mark, 4);
+        Pump();
+    }
+    EXPECT_EQ(ColFilterWindow(d), nullptr);
+    EXPECT_GT(IndexOf(d, "LIST.Q0001"), IndexOf(d, "LIST.Q0002"));
+    SendMessageA(PCFWnd(d->window), WM_COMMAND, 961, 0);
+    Pump();
+}
+
+/* Ctrl with Copy exports the selected rows onto the clipboard instead of
+ * copying their text; Shift as well exports every row shown. */
+static std::string ClipboardText()
+{
+    std::string text;
+    if (OpenClipboard(nullptr)) {
+        if (HANDLE h = GetClipboardData(CF_TEXT)) {
+            text = (const char *)GlobalLock(h);
+            GlobalUnlock(h);
+        }
+        CloseClipboard();
+    }
+    return text;
+}
+
+static void CopyWithKeys(DialogWords *d, bool ctrl, bool shift)
+{
+    BYTE ks[256];
+    GetKeyboardState(ks);
+    ks[VK_CONTROL] = ctrl ? 0x80 : 0;
+    ks[VK_SHIFT] = shift ? 0x80 : 0;
+    SetKeyboardState(ks);
+    SendMessageA(PCFWnd(d->window), WM_COMMAND, 796, 0);
+    ks[VK_CONTROL] = ks[VK_SHIFT] = 0;
+    SetKeyboardState(ks);
+    Pump();
+}
+
+TEST_F(ListWindows, CtrlCopyExportsTheRowsOntoTheClipboard)
+{
+    Location qm(Qmgr);
+    DialogWords *d = OpenList(&qm.q);
+    ASSERT_NE(d, nullptr);
+    int a = IndexOf(d, "LIST.Q0005"), b = IndexOf(d, "LIST.Q0007");
+    ASSERT_GE(a, 0);
+    ASSERT_GE(b, 0);
+    int height = (int)SendMessageA(List(d), LB_GETITEMHEIGHT, 0, 0);
+    int top = (int)SendMessageA(List(d), LB_GETTOPINDEX, 0, 0);
+    MouseDown(List(d), 30, (a - top) * height + height / 2);
+    MouseUp(List(d), 30, (a - top) * height + height / 2);
+    MouseDown(List(d), 30, (b - top) * height + height / 2, MK_CONTROL);
+    MouseUp(List(d), 30, (b - top) * height + height / 2, MK_CONTROL);
+    Pump();
+    ASSERT_EQ((int)SendMessageA(List(d), LB_GETSELCOUNT, 0, 0), 2);
+    d->exportType = EXP_MQSC;
+    CopyWithKeys(d, true, false);
+    std::string text = ClipboardText();
+    EXPECT_NE(text.find("DEFINE QLOCAL("), std::string::npos) << text;
+    EXPECT_NE(text.find("LIST.Q0005"), std::string::npos) << text;
+    EXPECT_NE(text.find("LIST.Q0007"), std::string::npos) << text;
+    EXPECT_EQ(text.find("LIST.Q0006"), std::string::npos) << text;
+    char status[200] = "";
+    GetWindowTextA(PCFWnd(d->statusWindow), status, sizeof status);
+    EXPECT_EQ(std::string(status), "2 objects exported.");
+    CopyWithKeys(d, true, true);
+    text = ClipboardText();
+    EXPECT_NE(text.find("LIST.Q0006"), std::string::npos);
+    EXPECT_NE(text.find("LIST.Q0399"), std::string::npos);
+    /* without Ctrl the rows' text is copied, as before */
+    CopyWithKeys(d, false, false);
+    text = ClipboardText();
+    EXPECT_EQ(text.find("DEFINE"), std::string::npos);
+    EXPECT_NE(text.find("LIST.Q0005"), std::string::npos);
 }
 
 }  // namespace
