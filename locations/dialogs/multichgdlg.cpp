@@ -315,7 +315,14 @@ static void set_new_value(MCDIALOG *d)
 {
     if (!d->field)
         return;
-    char text[501], question[400];
+    char text[501], question[700];
+    DDGetFieldText((DDHANDLE)d->dd, MC_NEW, text, sizeof text);
+    if (!MultiChgValueAccepted(d->field, text)) {
+        snprintf(question, sizeof question, "'%s' is not a valid value for '%s' - nothing changed",
+                 text, d->field->name);
+        DDSetFieldValue((DDHANDLE)d->dd, MC_STATUS, question);
+        return;
+    }
     if (!d->allEqual) {
         snprintf(question, sizeof question,
                  "!The values of '%s' in these locations are currently not all the same. "
@@ -326,7 +333,6 @@ static void set_new_value(MCDIALOG *d)
             return;
         }
     }
-    DDGetFieldText((DDHANDLE)d->dd, MC_NEW, text, sizeof text);
     MultiChgSetAll(d, text);
     show_current(d);
     InvalidateRect(field(d, MC_LOCLIST), nullptr, TRUE);
