@@ -254,12 +254,15 @@ struct MCDIALOG {
     const MultiChgField *field;        /* the chosen row, or null */
     int visibleCount, selectedCount;
     int allEqual;
+    MCDIALOG *next;                    /* the next open dialog */
 };
 
 /* Builds the entries from the locations of a tree that the authorities
  * let the user change. */
 int MultiChgBuild(MCDIALOG *d, CSTREE *tree);
 void MultiChgFree(MCDIALOG *d);
+/* Drops a location's entry (it is being deleted); 1 when it had one. */
+int MultiChgForget(MCDIALOG *d, const QMS *location);
 /* A search text into the pattern; 1 when the visibility changed. */
 int MultiChgSetSearch(MCDIALOG *d, const char *text);
 int MultiChgVisibility(MCDIALOG *d);

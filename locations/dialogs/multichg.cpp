@@ -112,6 +112,21 @@ void MultiChgFree(MCDIALOG *d)
     d->count = 0;
 }
 
+int MultiChgForget(MCDIALOG *d, const QMS *location)
+{
+    for (int i = 0; i < d->count; i++) {
+        MCQMS *e = &d->entries[i];
+        if (e->location != location)
+            continue;
+        d->visibleCount -= e->visible != 0;
+        d->selectedCount -= e->selected != 0;
+        memmove(e, e + 1, sizeof *e * (size_t)(d->count - i - 1));
+        d->count--;
+        return 1;
+    }
+    return 0;
+}
+
 int MultiChgSetSearch(MCDIALOG *d, const char *text)
 {
     size_t n = strlen(text ? text : "");

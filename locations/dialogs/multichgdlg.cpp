@@ -409,6 +409,16 @@ static void on_command(MCDIALOG *d, int id, int code)
 
 /* ---- the window ------------------------------------------------------------ */
 
+/* The open dialogs, so that a location being deleted leaves them all. */
+static MCDIALOG *openDialogs;
+
+void MultiChgForgetLocation(QMS *location)
+{
+    for (MCDIALOG *d = openDialogs; d; d = d->next)
+        if (MultiChgForget(d, location))
+            fill_locations(d);
+}
+
 static void on_init(HWND hwnd, DDHANDLE dd)
 {
     MCDIALOG *d = (MCDIALOG *)CSGetMem(sizeof *d, "RTABWORDS");
@@ -420,6 +430,8 @@ static void on_init(HWND hwnd, DDHANDLE dd)
     d->locList = DDGetFieldWindow(dd, MC_LOCLIST, 1);
     d->fieldList = DDGetFieldWindow(dd, MC_FIELDLIST, 1);
     SetWindowLongPtrA(hwnd, GWLP_USERDATA, (LONG_PTR)d);
+    d->next = openDialogs;
+    openDialogs = d;
     SubclassSearchBoxes(d);
     MultiChgBuild(d, LocTree);
     d->byQmName = 1;
@@ -448,6 +460,11 @@ static void on_close(MCDIALOG *d)
     DDHANDLE dd = (DDHANDLE)d->dd;
     LocDlgSettings.multiSplit = (int32_t)DDSendFieldMsg(dd, MC_SPLIT, DDM_SPLITGET, 0, 0);
     SetWindowLongPtrA(hwnd, GWLP_USERDATA, 0);
+    for (MCDIALOG **p = &openDialogs; *p; p = &(*p)->next)
+        if (*p == d) {
+            *p = d->next;
+            break;
+        }
     MultiChgFree(d);
     CSFreeMem(d);
     DDDestroy(&dd);

@@ -22,6 +22,7 @@
 #include "loccache.h"
 #include "locimport.h"
 #include "locdlg.h"
+#include "locdlgwin.h"
 #include "locstore.h"
 #include "mq/capability.h"
 #include "pcflistwin.h"
@@ -164,6 +165,12 @@ static void close_dialogs(void *, QMS *r)
         for (DialogWords *pane : { f->listPane, f->msgPane })
             if (pane && pane->first.location == r)
                 pane->first.location = nullptr;
+    /* the other windows that hold the location go before it does */
+    if (r->credDialog && IsWindow((HWND)r->credDialog))
+        SendMessageA((HWND)r->credDialog, WM_CLOSE, 0, 0);
+    if (r->splashWindow && IsWindow((HWND)r->splashWindow))
+        DestroyWindow((HWND)r->splashWindow);
+    MultiChgForgetLocation(r);
 }
 
 static int caps_changed_one(DialogWords *d, void *ctx)
