@@ -355,6 +355,7 @@ static int filter_confirm(HWND owner, const char *question, const char *name)
 
 void ShellFollowMainWindow(HWND main)
 {
+    ShellCacheWindows(main);
     ColourInitWindows(main, repaint_frames);
     FltWinHost.owner = main;
     FltWinHost.activeDialog = active_dialog;

@@ -18,6 +18,7 @@
 #include "mq/mqconst.h"
 #include "prfdata.h"
 #include "pwcreds.h"
+#include "pwcwin.h"
 #include "shellint.h"
 #include "shellwork.h"
 
@@ -416,4 +417,32 @@ TEST(AppLocation, DeletingALocationLeavesNoWindowHoldingIt)
     SendMessageA(multi, WM_CLOSE, 0, 0);
     PumpAll();
     remove(file.c_str());
+}
+
+/* A location that connects with a user id and password asks for them: the
+ * worker's request reaches the credentials prompt (it was answered at once
+ * with nothing, and the connection failed for want of a password), and
+ * what the user types is what the connection then uses. */
+TEST(AppLocation, ALocationWithUseridAndPasswordAsksForThem)
+{
+    AppMain();
+    QMS *r = AppLocation("RAVOLT.CREDS");
+    ASSERT_NE(r, nullptr);
+    r->flags |= LF_USRP;                              /* "Userid and Password" ticked */
+    ASSERT_EQ(StartPutThread(r), 0);                  /* the connection starts */
+    ASSERT_TRUE(PumpUntil([r] { return r->credDialog && IsWindow((HWND)r->credDialog); }, 10000));
+    HWND w = (HWND)r->credDialog;
+    EXPECT_EQ(WindowText(w), "Credentials for connecting to 'RAVOLT.CREDS'");
+    EXPECT_TRUE(r->credentialsPending);               /* the worker waits */
+    DDHANDLE dd = DDFindHandle(w);
+    SetWindowTextA(DDGetFieldWindow(dd, USR_USERID, 0), "app");
+    SetWindowTextA(DDGetFieldWindow(dd, USR_PASSWORD, 0), "pw1");
+    PumpAll();
+    SendMessageA(w, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+    ASSERT_TRUE(PumpUntil([r] { return !r->credentialsPending; }, 5000));
+    EXPECT_FALSE(IsWindow(w));
+    EXPECT_STREQ(r->userId, "app");
+    EXPECT_STREQ(r->password, "pw1");
+    r->flags &= ~LF_USRP;
+    AppRemoveLocation(r);
 }
