@@ -118,6 +118,12 @@ static void repaint(void *, uint32_t mask)
     if (ShellWork.repaintAllWindows)
         ShellWork.repaintAllWindows(mask);
 }
+/* A location's "cmdok" or "cmdfail" command line, run as it recovers or
+ * fails. */
+static int run_command(void *, QMS *r, const char *command, char **errorText)
+{
+    return RunUserCommand(r, nullptr, nullptr, command, errorText);
+}
 static void end_get(void *, QMS *r) { EndGetThread(r); }
 static void end_put(void *, QMS *r, int mode) { EndPutThread(r, mode); }
 static void destroy_window(void *, void *w) { DestroyWindow((HWND)w); }
@@ -413,6 +419,7 @@ void ShellInstallHooks(void)
     l.endGetThread = end_get;
     l.endPutThread = end_put;
     l.closeDialogs = close_dialogs;
+    l.runCommand = run_command;
     l.destroyWindow = destroy_window;
     l.freeCache = free_cache;
     l.capsForQmgr = caps_for;

@@ -446,3 +446,34 @@ TEST(AppLocation, ALocationWithUseridAndPasswordAsksForThem)
     r->flags &= ~LF_USRP;
     AppRemoveLocation(r);
 }
+
+/* A location's failure and success commands ("cmdfail=", "cmdok=") run
+ * when it fails and when it recovers: a connection to a queue manager
+ * that is not there runs the failure command with the queue manager's
+ * name in place of "%m" (nothing ran them). */
+TEST(AppLocation, TheFailureCommandRunsWhenTheLocationFails)
+{
+    AppMain();
+    QMS *r = AppLocation("RAVOLT.FAILCMD");
+    ASSERT_NE(r, nullptr);
+    std::string file = AppConfigDir() + "failed.txt";
+    remove(file.c_str());
+    snprintf(r->failCommand, sizeof r->failCommand, "cmd /c echo %%m> \"%s\"", file.c_str());
+    StartPutThread(r);                                /* as Connect does */
+    EXPECT_TRUE(PumpUntil([r] { return (r->status & LS_UNAVAILABLE) != 0; }, 10000));
+    std::string text;
+    EXPECT_TRUE(PumpUntil([&] {
+        FILE *in = fopen(file.c_str(), "r");
+        if (!in)
+            return false;
+        char line[100] = "";
+        fgets(line, sizeof line, in);
+        fclose(in);
+        text = line;
+        return !text.empty();
+    }, 15000));
+    EXPECT_EQ(text.substr(0, 14), "RAVOLT.FAILCMD");
+    r->failCommand[0] = 0;
+    AppRemoveLocation(r);
+    remove(file.c_str());
+}
