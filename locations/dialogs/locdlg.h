@@ -254,12 +254,15 @@ struct MCDIALOG {
     const MultiChgField *field;        /* the chosen row, or null */
     int visibleCount, selectedCount;
     int allEqual;
+    MCDIALOG *next;                    /* the next open dialog */
 };
 
 /* Builds the entries from the locations of a tree that the authorities
  * let the user change. */
 int MultiChgBuild(MCDIALOG *d, CSTREE *tree);
 void MultiChgFree(MCDIALOG *d);
+/* Drops a location's entry (it is being deleted); 1 when it had one. */
+int MultiChgForget(MCDIALOG *d, const QMS *location);
 /* A search text into the pattern; 1 when the visibility changed. */
 int MultiChgSetSearch(MCDIALOG *d, const char *text);
 int MultiChgVisibility(MCDIALOG *d);
@@ -274,6 +277,10 @@ const char *MultiChgValueText(MCDIALOG *d, char *buffer, size_t size, QMS *locat
  * entry's value-matches mark); the choices of "New: " through add. */
 void MultiChgCurrent(MCDIALOG *d, char *out, size_t size,
                      void (*add)(void *ctx, const char *text), void *ctx);
+/* 1 when the text is a value the field can take (a number for a number
+ * field, a name of its list for a choice); a refused text changes no
+ * location. */
+int MultiChgValueAccepted(const MultiChgField *f, const char *text);
 /* 1 when the location's value was changed. */
 int MultiChgSetValue(MCDIALOG *d, MCQMS *entry, const char *text);
 /* Add or remove one element of the selected locations' lists; the count

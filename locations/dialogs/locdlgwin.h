@@ -34,6 +34,9 @@ void SubclassSearchBoxes(MCDIALOG *d);
 void InvalidateBuddy(HWND hwnd);
 /* The dialog record of a Change Multiple Locations window. */
 MCDIALOG *MultiChgRecord(HWND hwnd);
+/* Every open Change Multiple Locations window drops a location that is
+ * being deleted. */
+void MultiChgForgetLocation(QMS *location);
 
 /* Control ids of Change Multiple Locations. */
 enum MultiChgId {

@@ -4,6 +4,9 @@
  * locations, and setting a value or editing a list in each of them. */
 #include "locdlg.h"
 
+#include <cctype>
+#include <cerrno>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -107,6 +110,21 @@ void MultiChgFree(MCDIALOG *d)
 {
     CSFreeMemAndClear(&d->entries);
     d->count = 0;
+}
+
+int MultiChgForget(MCDIALOG *d, const QMS *location)
+{
+    for (int i = 0; i < d->count; i++) {
+        MCQMS *e = &d->entries[i];
+        if (e->location != location)
+            continue;
+        d->visibleCount -= e->visible != 0;
+        d->selectedCount -= e->selected != 0;
+        memmove(e, e + 1, sizeof *e * (size_t)(d->count - i - 1));
+        d->count--;
+        return 1;
+    }
+    return 0;
 }
 
 int MultiChgSetSearch(MCDIALOG *d, const char *text)
@@ -396,6 +414,41 @@ void MultiChgButtons(const MCDIALOG *d, MCBUTTONS *b)
 
 /* ---- setting values ---------------------------------------------------------- */
 
+/* A whole number, blanks around it allowed: 1 with the value, or 0 when
+ * the text is no number a location field can hold. */
+static int WholeNumber(const char *text, int32_t *value)
+{
+    while (*text == ' ')
+        text++;
+    if (!isdigit((unsigned char)*text))
+        return 0;
+    char *end;
+    errno = 0;
+    long long v = strtoll(text, &end, 10);
+    while (*end == ' ')
+        end++;
+    if (*end || errno || v > INT32_MAX)
+        return 0;
+    *value = (int32_t)v;
+    return 1;
+}
+
+int MultiChgValueAccepted(const MultiChgField *f, const char *text)
+{
+    int32_t n;
+    if (!f || !text)
+        return 0;
+    switch (f->type) {
+    case MCT_FLAG: return ValueByName(f->values, text) != nullptr;
+    case MCT_INT: return WholeNumber(text, &n);
+    case MCT_INTERVAL:
+        return !strcmp(text, "Default") || !strcmp(text, "Off") || UTParseInterval(text) >= 0;
+    case MCT_CHLINT: return !text[0] || WholeNumber(text, &n);
+    case MCT_CHLENUM: return !text[0] || ValueByName(f->values, text) != nullptr;
+    }
+    return 1;
+}
+
 /* Stores a text into one value record of a client-channel area; 0 when
  * it cannot be converted. */
 static int StoreChannel(const MultiChgField *f, PCFFieldEntry *e, uint8_t *area, const char *text)
@@ -409,7 +462,10 @@ static int StoreChannel(const MultiChgField *f, PCFFieldEntry *e, uint8_t *area,
         int room = e->field->maximum < (int32_t)f->length ? e->field->maximum : (int32_t)f->length;
         snprintf(PCFRecText(rec), (size_t)room + 1, "%s", text);
     } else if (f->type == MCT_CHLINT) {
-        PCFSetRecInt(rec, (int32_t)strtol(text, nullptr, 10));
+        int32_t n;
+        if (!WholeNumber(text, &n))
+            return 0;
+        PCFSetRecInt(rec, n);
     } else {
         const MultiChgValue *v = ValueByName(f->values, text);
         if (!v)
@@ -458,7 +514,8 @@ int MultiChgSetValue(MCDIALOG *d, MCQMS *entry, const char *text)
         break;
     }
     case MCT_INT:
-        *FieldInt(r, f) = (int32_t)strtol(text, nullptr, 10);
+        if (!WholeNumber(text, FieldInt(r, f)))
+            return 0;
         break;
     case MCT_INTERVAL:
         if (!strcmp(text, "Default"))

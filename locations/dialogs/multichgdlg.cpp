@@ -315,7 +315,14 @@ static void set_new_value(MCDIALOG *d)
 {
     if (!d->field)
         return;
-    char text[501], question[400];
+    char text[501], question[700];
+    DDGetFieldText((DDHANDLE)d->dd, MC_NEW, text, sizeof text);
+    if (!MultiChgValueAccepted(d->field, text)) {
+        snprintf(question, sizeof question, "'%s' is not a valid value for '%s' - nothing changed",
+                 text, d->field->name);
+        DDSetFieldValue((DDHANDLE)d->dd, MC_STATUS, question);
+        return;
+    }
     if (!d->allEqual) {
         snprintf(question, sizeof question,
                  "!The values of '%s' in these locations are currently not all the same. "
@@ -326,7 +333,6 @@ static void set_new_value(MCDIALOG *d)
             return;
         }
     }
-    DDGetFieldText((DDHANDLE)d->dd, MC_NEW, text, sizeof text);
     MultiChgSetAll(d, text);
     show_current(d);
     InvalidateRect(field(d, MC_LOCLIST), nullptr, TRUE);
@@ -403,6 +409,16 @@ static void on_command(MCDIALOG *d, int id, int code)
 
 /* ---- the window ------------------------------------------------------------ */
 
+/* The open dialogs, so that a location being deleted leaves them all. */
+static MCDIALOG *openDialogs;
+
+void MultiChgForgetLocation(QMS *location)
+{
+    for (MCDIALOG *d = openDialogs; d; d = d->next)
+        if (MultiChgForget(d, location))
+            fill_locations(d);
+}
+
 static void on_init(HWND hwnd, DDHANDLE dd)
 {
     MCDIALOG *d = (MCDIALOG *)CSGetMem(sizeof *d, "RTABWORDS");
@@ -414,6 +430,8 @@ static void on_init(HWND hwnd, DDHANDLE dd)
     d->locList = DDGetFieldWindow(dd, MC_LOCLIST, 1);
     d->fieldList = DDGetFieldWindow(dd, MC_FIELDLIST, 1);
     SetWindowLongPtrA(hwnd, GWLP_USERDATA, (LONG_PTR)d);
+    d->next = openDialogs;
+    openDialogs = d;
     SubclassSearchBoxes(d);
     MultiChgBuild(d, LocTree);
     d->byQmName = 1;
@@ -442,6 +460,11 @@ static void on_close(MCDIALOG *d)
     DDHANDLE dd = (DDHANDLE)d->dd;
     LocDlgSettings.multiSplit = (int32_t)DDSendFieldMsg(dd, MC_SPLIT, DDM_SPLITGET, 0, 0);
     SetWindowLongPtrA(hwnd, GWLP_USERDATA, 0);
+    for (MCDIALOG **p = &openDialogs; *p; p = &(*p)->next)
+        if (*p == d) {
+            *p = d->next;
+            break;
+        }
     MultiChgFree(d);
     CSFreeMem(d);
     DDDestroy(&dd);

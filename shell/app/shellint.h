@@ -81,6 +81,9 @@ int ShellFrameMessage(FrameWords *frame, HWND hwnd, UINT msg, WPARAM wp, LPARAM 
 /* The colour chooser's repaints and the Filter Manager's owner go to
  * the main window (wiring.cpp). */
 void ShellFollowMainWindow(HWND main);
+/* The credentials prompt and the password cache's dialogs, owned by the
+ * main window; their news goes to the Preferences dialog when open. */
+void ShellCacheWindows(HWND main);
 
 /* The location the Windows-menu, command and context-menu code acts on. */
 QMS *ShellSelectedLocation(FrameWords *frame);

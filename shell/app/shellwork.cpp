@@ -15,6 +15,7 @@
 #include "mq/engine/progress.h"
 #include "prefwin.h"
 #include "pwcreds.h"
+#include "pwcwin.h"
 #include "colours.h"
 #include "colourwin.h"
 #include "cs.h"
@@ -51,6 +52,21 @@ static int error_counts(int32_t *seen, int32_t *inError)
     return LocCounts.inError;
 }
 void ShellCheckDialogs(void);
+
+/* The password cache's news for the Preferences dialog, when it is open. */
+static void cache_news(void *)
+{
+    if (HWND p = PrefWindow())
+        PostMessageA(p, CRED_MSG_PREFERENCES, 0, 0);
+}
+
+void ShellCacheWindows(HWND main)
+{
+    PWCInitWindows(main);
+    PWCHOOKS h = *PWCHooks();
+    h.preferencesChanged = cache_news;
+    PWCSetHooks(&h);
+}
 
 /* 11354: the credentials a waiting worker asks for; the block is ours. */
 static void get_credentials(QMS *location, void *request)

@@ -22,6 +22,7 @@
 #include "loccache.h"
 #include "locimport.h"
 #include "locdlg.h"
+#include "locdlgwin.h"
 #include "locstore.h"
 #include "mq/capability.h"
 #include "pcflistwin.h"
@@ -117,6 +118,12 @@ static void repaint(void *, uint32_t mask)
     if (ShellWork.repaintAllWindows)
         ShellWork.repaintAllWindows(mask);
 }
+/* A location's "cmdok" or "cmdfail" command line, run as it recovers or
+ * fails. */
+static int run_command(void *, QMS *r, const char *command, char **errorText)
+{
+    return RunUserCommand(r, nullptr, nullptr, command, errorText);
+}
 static void end_get(void *, QMS *r) { EndGetThread(r); }
 static void end_put(void *, QMS *r, int mode) { EndPutThread(r, mode); }
 static void destroy_window(void *, void *w) { DestroyWindow((HWND)w); }
@@ -164,6 +171,12 @@ static void close_dialogs(void *, QMS *r)
         for (DialogWords *pane : { f->listPane, f->msgPane })
             if (pane && pane->first.location == r)
                 pane->first.location = nullptr;
+    /* the other windows that hold the location go before it does */
+    if (r->credDialog && IsWindow((HWND)r->credDialog))
+        SendMessageA((HWND)r->credDialog, WM_CLOSE, 0, 0);
+    if (r->splashWindow && IsWindow((HWND)r->splashWindow))
+        DestroyWindow((HWND)r->splashWindow);
+    MultiChgForgetLocation(r);
 }
 
 static int caps_changed_one(DialogWords *d, void *ctx)
@@ -348,6 +361,7 @@ static int filter_confirm(HWND owner, const char *question, const char *name)
 
 void ShellFollowMainWindow(HWND main)
 {
+    ShellCacheWindows(main);
     ColourInitWindows(main, repaint_frames);
     FltWinHost.owner = main;
     FltWinHost.activeDialog = active_dialog;
@@ -405,6 +419,7 @@ void ShellInstallHooks(void)
     l.endGetThread = end_get;
     l.endPutThread = end_put;
     l.closeDialogs = close_dialogs;
+    l.runCommand = run_command;
     l.destroyWindow = destroy_window;
     l.freeCache = free_cache;
     l.capsForQmgr = caps_for;

@@ -180,6 +180,13 @@ TEST_F(Multi, ValuesAndTheirSettingPerKindOfRow)
     EXPECT_EQ(b->retryInterval, 12);
     Current();
     EXPECT_TRUE(Entry(a)->matches);
+    /* a text that is no number changes nothing (it used to store 0) */
+    for (const char *bad : { "abc", "", "12x", "-5", "99999999999" }) {
+        EXPECT_FALSE(MultiChgValueAccepted(d.field, bad)) << bad;
+        EXPECT_EQ(MultiChgSetValue(&d, Entry(b), bad), 0) << bad;
+        EXPECT_EQ(b->retryInterval, 12) << bad;
+    }
+    EXPECT_TRUE(MultiChgValueAccepted(d.field, " 30 "));
 
     Choose("Network Names");
     EXPECT_EQ(Value(a), "");
@@ -212,6 +219,8 @@ TEST_F(Multi, ValuesAndTheirSettingPerKindOfRow)
     EXPECT_EQ(Value(a), "10");
     PCFFieldEntry *e = PCFFindField(nullptr, nullptr, PCFClientChannelDef.fields, 1615);
     EXPECT_EQ(PCFState((uint8_t *)a->clientSettings + e->offset), PCFS_PRESENT | PCFS_SPECIFIED);
+    EXPECT_EQ(MultiChgSetValue(&d, Entry(a), "ten"), 0);
+    EXPECT_EQ(Value(a), "10");
     MultiChgSetValue(&d, Entry(a), "0");
     Current();
     EXPECT_FALSE(Entry(a)->matches);                     /* "0" is no value */

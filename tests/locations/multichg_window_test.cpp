@@ -140,6 +140,14 @@ TEST_F(MultiWindow, SearchSelectChooseAndSetWithTheQuestionAnsweredBothWays)
     Pump();
     EXPECT_EQ(a->retryInterval, 50);
 
+    /* a text that is no number is refused, saying so, and nothing changes */
+    DDSetFieldValue((DDHANDLE)d->dd, MC_NEW, "5O");
+    SendMessageA(Field(MC_SETVALUE), BM_CLICK, 0, 0);
+    Pump();
+    EXPECT_EQ(Text(MC_STATUS), "'5O' is not a valid value for 'Retry Interval' - nothing changed");
+    EXPECT_EQ(a->retryInterval, 50);
+    EXPECT_EQ(b->retryInterval, 50);
+
     /* a list row: Add and Remove on the network names */
     ChooseField("Network Names");
     EXPECT_TRUE(IsWindowEnabled(Field(MC_ADD)));

@@ -1,7 +1,8 @@
 /* A location's life as the user meets it in a frame: automatic
  * connection to a queue manager that is not there, a location expanded
  * before it connects, depths that change, a connection that fails, and
- * the commands the tree's menu and the View menu offer. */
+ * the commands the tree's menu and the View menu offer, and a deletion
+ * that leaves no window holding the location. */
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -10,10 +11,14 @@
 
 #include "apptest.h"
 #include "cmddlg.h"
+#include "cs.h"
+#include "locdlgwin.h"
 #include "locstore.h"
 #include "mq/command/command.h"
 #include "mq/mqconst.h"
 #include "prfdata.h"
+#include "pwcreds.h"
+#include "pwcwin.h"
 #include "shellint.h"
 #include "shellwork.h"
 
@@ -363,4 +368,112 @@ TEST(AppLocation, TheDisplayModeNamesByQueueManagerAndRepaintsOnly)
     LocListCommand(f->window, 0);
     EXPECT_TRUE(PumpUntil([&] { return FindLine(f, "RAVOLT.QUIET") != nullptr; }, 5000));
     AppRemoveLocation(quiet);
+}
+
+/* Deleting a location closes every window that holds it: its splash
+ * information and its credentials prompt go, and an open Change Multiple
+ * Locations drops its line (it went on painting the deleted record). */
+TEST(AppLocation, DeletingALocationLeavesNoWindowHoldingIt)
+{
+    FrameWords *f = AppMain();
+    QMS *r = AppLocation("RAVOLT.GONE");
+    ASSERT_NE(r, nullptr);
+    std::string file = AppConfigDir() + "gone.txt";
+    FILE *out = fopen(file.c_str(), "w");
+    ASSERT_NE(out, nullptr);
+    fputs("About RAVOLT.GONE\n", out);
+    fclose(out);
+    std::string saved = Prf.splashqms ? Prf.splashqms : "";
+    CSStringSet(&Prf.splashqms, file.c_str(), -1);
+    EXPECT_EQ(ShellWork.splashShow(f->window, nullptr, r, 1, 1), 1);
+    CSStringSet(&Prf.splashqms, saved.empty() ? nullptr : saved.c_str(), -1);
+    HWND splash = (HWND)r->splashWindow;
+    ASSERT_TRUE(splash && IsWindow(splash));
+    UserIdDialog(r, 1, 0);
+    HWND prompt = (HWND)r->credDialog;
+    ASSERT_TRUE(prompt && IsWindow(prompt));
+    SendMessageA(f->window, WM_COMMAND, 938, 0);     /* Change Multiple Locations */
+    PumpAll();
+    HWND multi = FindWindowA(nullptr, "Change Multiple Location");
+    ASSERT_NE(multi, nullptr);
+    MCDIALOG *d = MultiChgRecord(multi);
+    ASSERT_NE(d, nullptr);
+    int before = d->count;
+
+    AppRemoveLocation(r);
+    EXPECT_FALSE(IsWindow(splash));
+    EXPECT_FALSE(IsWindow(prompt));
+    EXPECT_EQ(d->count, before - 1);
+    for (int i = 0; i < d->count; i++)
+        EXPECT_NE(d->entries[i].location, r);
+    HWND list = GetDlgItem(multi, MC_LOCLIST);
+    for (int i = 0, n = (int)SendMessageA(list, LB_GETCOUNT, 0, 0); i < n; i++) {
+        char line[100] = "";
+        SendMessageA(list, LB_GETTEXT, (WPARAM)i, (LPARAM)line);
+        EXPECT_EQ(strstr(line, "RAVOLT.GONE"), nullptr) << line;
+    }
+    LocFlushFreed();
+    RedrawWindow(multi, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+    SendMessageA(multi, WM_CLOSE, 0, 0);
+    PumpAll();
+    remove(file.c_str());
+}
+
+/* A location that connects with a user id and password asks for them: the
+ * worker's request reaches the credentials prompt (it was answered at once
+ * with nothing, and the connection failed for want of a password), and
+ * what the user types is what the connection then uses. */
+TEST(AppLocation, ALocationWithUseridAndPasswordAsksForThem)
+{
+    AppMain();
+    QMS *r = AppLocation("RAVOLT.CREDS");
+    ASSERT_NE(r, nullptr);
+    r->flags |= LF_USRP;                              /* "Userid and Password" ticked */
+    ASSERT_EQ(StartPutThread(r), 0);                  /* the connection starts */
+    ASSERT_TRUE(PumpUntil([r] { return r->credDialog && IsWindow((HWND)r->credDialog); }, 10000));
+    HWND w = (HWND)r->credDialog;
+    EXPECT_EQ(WindowText(w), "Credentials for connecting to 'RAVOLT.CREDS'");
+    EXPECT_TRUE(r->credentialsPending);               /* the worker waits */
+    DDHANDLE dd = DDFindHandle(w);
+    SetWindowTextA(DDGetFieldWindow(dd, USR_USERID, 0), "app");
+    SetWindowTextA(DDGetFieldWindow(dd, USR_PASSWORD, 0), "pw1");
+    PumpAll();
+    SendMessageA(w, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+    ASSERT_TRUE(PumpUntil([r] { return !r->credentialsPending; }, 5000));
+    EXPECT_FALSE(IsWindow(w));
+    EXPECT_STREQ(r->userId, "app");
+    EXPECT_STREQ(r->password, "pw1");
+    r->flags &= ~LF_USRP;
+    AppRemoveLocation(r);
+}
+
+/* A location's failure and success commands ("cmdfail=", "cmdok=") run
+ * when it fails and when it recovers: a connection to a queue manager
+ * that is not there runs the failure command with the queue manager's
+ * name in place of "%m" (nothing ran them). */
+TEST(AppLocation, TheFailureCommandRunsWhenTheLocationFails)
+{
+    AppMain();
+    QMS *r = AppLocation("RAVOLT.FAILCMD");
+    ASSERT_NE(r, nullptr);
+    std::string file = AppConfigDir() + "failed.txt";
+    remove(file.c_str());
+    snprintf(r->failCommand, sizeof r->failCommand, "cmd /c echo %%m> \"%s\"", file.c_str());
+    StartPutThread(r);                                /* as Connect does */
+    EXPECT_TRUE(PumpUntil([r] { return (r->status & LS_UNAVAILABLE) != 0; }, 10000));
+    std::string text;
+    EXPECT_TRUE(PumpUntil([&] {
+        FILE *in = fopen(file.c_str(), "r");
+        if (!in)
+            return false;
+        char line[100] = "";
+        fgets(line, sizeof line, in);
+        fclose(in);
+        text = line;
+        return !text.empty();
+    }, 15000));
+    EXPECT_EQ(text.substr(0, 14), "RAVOLT.FAILCMD");
+    r->failCommand[0] = 0;
+    AppRemoveLocation(r);
+    remove(file.c_str());
 }
