@@ -231,31 +231,6 @@ static int data_kind(const DROPT *o)
     return c == 'X' || c == 'S' || c == 'T' ? c : 0;
 }
 
-#ifdef __SSE2__
-/* An X line of exactly digits hex digits after "X " and then its line
- * end, decoded with one test of its digits at the end instead of one a
- * block: its line end, or null for a line of any other shape (then the
- * bytes at out are left for the general reader to write again). */
-static const uint8_t *x_line_of_width(const uint8_t *at, const uint8_t *end, uint32_t digits, uint8_t *out,
-                                      const uint8_t *limit)
-{
-    const uint8_t *p = at + 2;
-    if ((size_t)(end - p) <= digits || p[digits] != '\n' || (size_t)(limit - out) < digits / 2 + 8)
-        return nullptr;
-    unsigned valid = 0xFFFF;
-    uint32_t i = 0;
-    for (; i + 16 <= digits; i += 16)
-        valid &= decode_block(p + i, out + i / 2);
-    uint8_t bad = 0;
-    for (; i < digits; i += 2) {
-        uint8_t hi = nibble[p[i]], lo = nibble[p[i + 1]];
-        bad |= hi | lo;
-        out[i / 2] = (uint8_t)(hi << 4 | lo);
-    }
-    return valid == 0xFFFF && !(bad & 0xF0) ? p + digits : nullptr;
-}
-#endif
-
 /* The X lines that follow in the read-ahead, whole and well formed,
  * decoded where they lie: each line's digits are decoded up to the first
  * byte that is none, and its end is looked for only when that byte is no
@@ -270,8 +245,10 @@ static int x_lines_ahead(DROPT *o)
     uint8_t *out = o->msg + o->msgLength, *limit = o->msg + o->msgCapacity;
     int64_t lines = 0;
     int rc = 0;
-    uint32_t width = 0;                /* digits of the line before: most lines are as long */
     while (end - at > 2 && at[0] == 'X' && at[1] == ' ') {
+        const uint8_t *p = at + 2;
+        while (p < end && *p == ' ')
+            p++;
         if (limit - out < ROOM / 16) {
             o->msgLength = (uint32_t)(out - o->msg);
             if ((rc = DraskReserve(o, (uint64_t)o->msgLength + ROOM)) != 0)
@@ -279,20 +256,6 @@ static int x_lines_ahead(DROPT *o)
             out = o->msg + o->msgLength;
             limit = o->msg + o->msgCapacity;
         }
-#ifdef __SSE2__
-        if (width) {
-            const uint8_t *nl = x_line_of_width(at, end, width, out, limit);
-            if (nl) {
-                out += width / 2;
-                at = nl + 1;
-                lines++;
-                continue;
-            }
-        }
-#endif
-        const uint8_t *p = at + 2;
-        while (p < end && *p == ' ')
-            p++;
         uint8_t *q = out;
         int stopped = 0, odd = 0;
 #ifdef __SSE2__
@@ -327,7 +290,6 @@ static int x_lines_ahead(DROPT *o)
             nl = DraskFindNewline(p, (size_t)(end - p));
         if (!nl)
             break;
-        width = (uint32_t)(q - out) * 2;
         out = q;
         at = nl + 1;
         lines++;

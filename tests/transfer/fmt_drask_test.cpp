@@ -193,8 +193,8 @@ TEST(DraskFormat, ReaderTolerates)
     EXPECT_EQ(r.msgs[1].data, "A");
     EXPECT_EQ(r.msgs[2].md.Persistence, 1);
     EXPECT_EQ(r.msgs[2].data, "");
-    /* lines as long as the one before: with blanks before their end, or
-     * with what is no digit after whole pairs (ignored as a column is) */
+    /* lines of one length, one with blanks before its end, one with what
+     * is no digit after whole pairs (ignored as a column is) */
     std::string line = "00112233445566778899AABBCCDDEEFF00112233445566778899";
     std::string cut = line.substr(0, 16) + "G" + line.substr(17);
     XRead same = ReadMessages(TempFile("same.drask", "* DRASK\nA FMT MQSTR\nX " + line + "\nX " + line + "  \nX " +
@@ -280,7 +280,7 @@ TEST(DraskFormat, ErrorTextsNameTheirLine)
         {"* DRASK\nA PER 1\nX 00112233445566778899AABBCCDDEEFF00112233445566778899\n"
          "X 0011223344556677889G\nX 00112233445566778899AABBCCDDEEFF00112233445566778899\n",
          DRC_BADFILE, "Badly formed HEX string on line 4 of file"},
-        /* a digit without its partner in a line as long as the one before, in its last pair or in its
+        /* a digit without its partner among lines of one length, in a line's last pair or in its
          * first digits */
         {"* DRASK\nA PER 1\nX 00112233445566778899AABBCCDDEEFF00112233445566778899\n"
          "X 00112233445566778899AABBCCDDEEFF0011223344556677889G\nX 00112233445566778899AABBCCDDEEFF00112233445566778899\n",
