@@ -268,6 +268,57 @@ void *PCFAddParm(MQPP *pp, int32_t type, int32_t parameter, const void *value,
     return result;
 }
 
+/* ---- rows stamped many times --------------------------------------------- */
+
+void PCFStampInit(PCFSTAMP *row)
+{
+    memset(row, 0, sizeof *row);
+}
+
+MQLONG PCFStampAdd(PCFSTAMP *row, int32_t type, int32_t parameter, int32_t length, int source, size_t offset)
+{
+    if (type == MQCFT_GROUP || row->values >= PCF_STAMP_VALUES || length < 0 || length > PCF_STAMP_BYTES ||
+        source < 0 || source > 0xFFFF || offset > 0xFFFF)
+        return MQRC_STORAGE_NOT_AVAILABLE;
+    MQPP pp;
+    MQLONG cc, rc;
+    void *area = row->area;
+    PCFInitArea(&pp, &area, 0, (int32_t)sizeof row->area, 0, 0, &cc, &rc);
+    pp.position = HeaderLength + row->length;
+    uint8_t *value = (uint8_t *)PCFAddParm(&pp, type, parameter, nullptr, length, 1, &cc, &rc);
+    if (cc)
+        return rc;
+    if (value && length > 0) {
+        PCFSTAMPVALUE *v = &row->value[row->values++];
+        v->at = (uint16_t)(value - row->area - HeaderLength);
+        v->length = (uint16_t)length;
+        v->source = (uint16_t)source;
+        v->offset = (uint16_t)offset;
+    }
+    row->length = pp.position - HeaderLength;
+    row->count++;
+    return 0;
+}
+
+void PCFStampPut(MQPP *pp, const PCFSTAMP *row, const void *const *bases, MQLONG *compCode, MQLONG *reason)
+{
+    *compCode = 0;
+    *reason = 0;
+    if (row->length > pp->size - pp->position) {
+        PCFGrowArea(pp, row->length, compCode, reason);
+        if (*compCode) return;
+    }
+    uint8_t *s = pp->message + pp->position;
+    memcpy(s, row->area + HeaderLength, (size_t)row->length);
+    for (int32_t i = 0; i < row->values; i++) {
+        const PCFSTAMPVALUE *v = &row->value[i];
+        memcpy(s + v->at, (const uint8_t *)bases[v->source] + v->offset, v->length);
+    }
+    uint8_t *counter = BuildCount(pp);
+    Put32(counter, Get32(counter) + row->count);
+    pp->position += row->length;
+}
+
 /* ---- walking ----------------------------------------------------------- */
 
 void PCFInitParse(MQPP *pp, const void *message, int32_t length, MQLONG *command,

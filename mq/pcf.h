@@ -61,6 +61,36 @@ void PCFInitArea(MQPP *pp, void **area, int mayAllocate, int32_t areaSize,
 void *PCFAddParm(MQPP *pp, int32_t type, int32_t parameter, const void *value,
                  int32_t length, int32_t count, MQLONG *compCode, MQLONG *reason);
 
+/* A row of parameters of fixed length, laid down once by PCFAddParm and
+ * stamped for each of many records (the rows of a list): the bytes, and
+ * for each value where it lies in the row and where a stamp takes it
+ * from (bases[source] + offset). */
+#define PCF_STAMP_BYTES 1024
+#define PCF_STAMP_VALUES 32
+struct PCFSTAMPVALUE {
+    uint16_t at, length;
+    uint16_t source, offset;
+};
+struct PCFSTAMP {
+    int32_t length;                  /* bytes a stamp adds */
+    int32_t count;                   /* parameters a stamp adds */
+    int32_t values;
+    PCFSTAMPVALUE value[PCF_STAMP_VALUES];
+    uint8_t area[36 + PCF_STAMP_BYTES];   /* a header, then the row */
+};
+
+/* Starts an empty row. */
+void PCFStampInit(PCFSTAMP *row);
+
+/* Appends a parameter as PCFAddParm would (no groups); its value of
+ * length bytes (4 for an integer, none for an end mark) comes at each
+ * stamp from bases[source] + offset.  0, or the reason. */
+MQLONG PCFStampAdd(PCFSTAMP *row, int32_t type, int32_t parameter, int32_t length, int source, size_t offset);
+
+/* Appends the row's parameters with their values taken from bases: the
+ * same bytes as one PCFAddParm a parameter. */
+void PCFStampPut(MQPP *pp, const PCFSTAMP *row, const void *const *bases, MQLONG *compCode, MQLONG *reason);
+
 /* Makes room for need more bytes, at least doubling the area. */
 void PCFGrowArea(MQPP *pp, int32_t need, MQLONG *compCode, MQLONG *reason);
 

@@ -15,9 +15,11 @@
 #include "benchcheck.h"
 #include <atomic>
 #include <chrono>
+#include <condition_variable>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <mutex>
 #include <string>
 #include <thread>
 
@@ -37,6 +39,8 @@ static const int BATCH = 500;          /* a move's batch: half of 1000 */
 
 static std::atomic<long> rows;
 static std::atomic<int> answers;
+static std::mutex answerLock;          /* the waiter sleeps: no spinning thread */
+static std::condition_variable answered;   /* beside the one measured */
 static char lastText[300];
 static std::chrono::steady_clock::time_point arrived;   /* the answer reached the receiver */
 static double walked;                                   /* seconds the receiver walked it */
@@ -65,7 +69,11 @@ static int Receive(QMS *, uint32_t, MQMD *, void *data, uint32_t length)
     }
     rows = n;
     walked = BenchSeconds(arrived);
-    answers++;
+    {
+        std::lock_guard<std::mutex> hold(answerLock);
+        answers++;
+    }
+    answered.notify_all();
     return 0;
 }
 
@@ -154,8 +162,10 @@ static double Agent(QMS *r, int32_t command, const char *queue, const char *targ
         fprintf(stderr, "PostThreadRequest failed\n");
         exit(1);
     }
-    while (answers == before)
-        std::this_thread::yield();
+    {
+        std::unique_lock<std::mutex> hold(answerLock);
+        answered.wait(hold, [before] { return answers != before; });
+    }
     return std::chrono::duration<double>(arrived - start).count();
 }
 

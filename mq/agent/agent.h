@@ -41,6 +41,9 @@ enum : uint32_t {
 /* Appends the descriptor fields the mask selects, in their fixed order;
  * 0, or the failure of the area. */
 int AddMsgDescParms(MQPP *cursor, uint32_t mask, const MQMD *md);
+/* The same fields appended to a row stamped many times, their values
+ * taken from the descriptor at bases[source]; 0, or the reason. */
+int AddMsgDescStamp(PCFSTAMP *row, uint32_t mask, int source);
 /* The mask bit of an attribute id; 0 for an id that is not one. */
 uint32_t MsgAttrBit(int32_t attribute);
 /* Bytes AddMsgDescParms adds for the mask; bytes of one parameter. */

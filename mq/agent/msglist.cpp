@@ -175,24 +175,50 @@ static int64_t message_size(const LISTREQ *l)
     return n;
 }
 
-/* The parameters of one listed message; 0 or the area's failure. */
-static MQLONG add_message(MQPP *out, const LISTREQ *l, const MSGREAD *r, int64_t position,
-                          const uint8_t *data, int32_t shown)
+/* A listed message's parameters, laid down once for the list and
+ * stamped for each message: those before its data (the second head
+ * begins with the end mark that parts it from the message before) and
+ * the descriptor fields after it.  The values come from the read. */
+struct LISTROW {
+    PCFSTAMP head[2];
+    PCFSTAMP tail;
+};
+enum { FROM_POSITION, FROM_TOKEN, FROM_LENGTH, FROM_MD };
+
+/* The rows of the list's attributes: 0, or the reason. */
+static MQLONG make_rows(LISTROW *row, const LISTREQ *l)
 {
-    MQLONG cc = 0, rc = 0;
-    if (l->mask & MA_POSITION) {
-        int32_t v = (int32_t)position;
-        PCFAddParm(out, MQCFT_INTEGER, MYPCFA_POSITION, &v, 4, 1, &cc, &rc);
+    MQLONG rc = 0;
+    for (int marked = 0; marked < 2 && !rc; marked++) {
+        PCFSTAMP *h = &row->head[marked];
+        PCFStampInit(h);
+        if (marked)
+            rc = PCFStampAdd(h, PCF_END_GROUP, 0, 0, 0, 0);
+        if (!rc && (l->mask & MA_POSITION))
+            rc = PCFStampAdd(h, MQCFT_INTEGER, MYPCFA_POSITION, 4, FROM_POSITION, 0);
+        if (!rc && (l->mask & MA_TOKEN))
+            rc = PCFStampAdd(h, PCF_BYTE_STRING, MYPCFA_MSG_TOKEN, 16, FROM_TOKEN, 0);
+        if (!rc && (l->mask & MA_MSGLEN))
+            rc = PCFStampAdd(h, MQCFT_INTEGER, MYPCFA_MSGLEN, 4, FROM_LENGTH, 0);
     }
-    if (!cc && (l->mask & MA_TOKEN))
-        PCFAddParm(out, PCF_BYTE_STRING, MYPCFA_MSG_TOKEN, r->gmo.MsgToken, 16, 1, &cc, &rc);
-    if (!cc && (l->mask & MA_MSGLEN))
-        PCFAddParm(out, MQCFT_INTEGER, MYPCFA_MSGLEN, &r->length, 4, 1, &cc, &rc);
+    PCFStampInit(&row->tail);
+    return rc ? rc : AddMsgDescStamp(&row->tail, l->mask, FROM_MD);
+}
+
+/* The parameters of one listed message (after the end mark of the one
+ * before when marked); 0 or the area's failure. */
+static MQLONG add_message(MQPP *out, const LISTREQ *l, const LISTROW *row, int marked, const MSGREAD *r,
+                          int64_t position, const uint8_t *data, int32_t shown)
+{
+    int32_t at = (int32_t)position;
+    const void *bases[] = { &at, r->gmo.MsgToken, &r->length, &r->md };
+    MQLONG cc = 0, rc = 0;
+    PCFStampPut(out, &row->head[marked], bases, &cc, &rc);
     if (!cc && (l->mask & MA_MESSAGE))
         PCFAddParm(out, PCF_BYTE_STRING, MYPCFA_MESSAGE, data, shown, 1, &cc, &rc);
-    if (cc)
-        return rc;
-    return AddMsgDescParms(out, l->mask, &r->md);
+    if (!cc)
+        PCFStampPut(out, &row->tail, bases, &cc, &rc);
+    return cc ? rc : 0;
 }
 
 /* Where the search string begins in what was read, or null. */
@@ -202,7 +228,7 @@ static const uint8_t *find(const LISTREQ *l, const MSGREAD *r, int32_t got)
 }
 
 /* Browses the range into the answer: 0, or the reason (answered). */
-static MQLONG browse(AGENTREQ *rq, LISTREQ *l, MSGREAD *r, MQPP *out)
+static MQLONG browse(AGENTREQ *rq, LISTREQ *l, const LISTROW *row, MSGREAD *r, MQPP *out)
 {
     int searching = l->searchLength > 0;
     MQLONG next = MQGMO_BROWSE_FIRST | (searching ? 0 : MQGMO_ACCEPT_TRUNCATED_MSG);
@@ -240,12 +266,8 @@ static MQLONG browse(AGENTREQ *rq, LISTREQ *l, MSGREAD *r, MQPP *out)
             }
         }
         n++;
-        MQLONG cc = 0, failed = 0;
-        if (n > l->first)
-            PCFAddParm(out, PCF_END_GROUP, 0, nullptr, 0, 0, &cc, &failed);
-        if (!cc && n >= l->first)
-            failed = add_message(out, l, r, position, data, got < l->allowance ? got : l->allowance);
-        if (cc || failed)
+        if (n >= l->first &&
+            add_message(out, l, row, n > l->first, r, position, data, got < l->allowance ? got : l->allowance))
             return AgentError(rq, MQRC_STORAGE_NOT_AVAILABLE);
         if (n >= l->last)
             return 0;
@@ -260,6 +282,7 @@ int InquireMsgsCmd(QMS *loc, int32_t command, MQHCONN h, void **cache, MQMD *md,
     l.allowance = LIST_ALLOWANCE;
     set_range(&l, nullptr);
     MSGREAD r = {};
+    LISTROW row;                        /* set by make_rows */
     int32_t ccsid = 0;
     if (parse(&rq, pp, &l, &ccsid))
         goto done;
@@ -269,6 +292,10 @@ int InquireMsgsCmd(QMS *loc, int32_t command, MQHCONN h, void **cache, MQMD *md,
     }
     if (loc->commandLevel < 600)
         l.mask &= ~MA_TOKEN;
+    if (make_rows(&row, &l)) {
+        AgentError(&rq, MQRC_STORAGE_NOT_AVAILABLE);
+        goto done;
+    }
     {
         uint8_t stack[512];
         if (l.searchLength > 0) {
@@ -299,7 +326,7 @@ int InquireMsgsCmd(QMS *loc, int32_t command, MQHCONN h, void **cache, MQMD *md,
         MQPP out;
         MQLONG cc;
         PCFInitArea(&out, &area, 1, size, 0, command, &cc, &rc);
-        if (!browse(&rq, &l, &r, &out))
+        if (!browse(&rq, &l, &row, &r, &out))
             SendResponse(loc, h, cache, md, &out, 1);
         keep_area(area, out.size);
     }

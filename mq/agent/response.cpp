@@ -206,6 +206,18 @@ int AddMsgDescParms(MQPP *pp, uint32_t mask, const MQMD *md)
     return 0;
 }
 
+int AddMsgDescStamp(PCFSTAMP *row, uint32_t mask, int source)
+{
+    for (const DescField &f : DescFields) {
+        if (!(mask & f.bit))
+            continue;
+        MQLONG rc = PCFStampAdd(row, f.type, f.parameter, f.length, source, f.offset);
+        if (rc)
+            return rc;
+    }
+    return 0;
+}
+
 /* Bytes of a parameter of that type and value length. */
 static int32_t parm_size(int32_t type, int32_t length)
 {

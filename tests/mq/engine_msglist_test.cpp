@@ -7,6 +7,7 @@
 
 #include <cstring>
 
+#include "cs.h"
 #include "prfdata.h"
 
 namespace {
@@ -296,4 +297,107 @@ TEST_F(AgentTest, DescriptorFieldsInTheirOrderAtFullLength)
     EXPECT_EQ(p.Find(MYPCFA_MSGID)->type, PCF_BYTE_STRING);
     EXPECT_EQ(p.Find(MYPCFA_PUTAPPLTYPE)->type, MQCFT_INTEGER);
     EXPECT_GT(p.Int(MYPCFA_EXPIRY), 0);
+}
+
+namespace {
+
+/* The answer of a list as the parameter builder writes it one parameter
+ * at a time: what the list wrote before its rows were laid down once and
+ * stamped per message.  From the header's end, and the parameter count. */
+std::pair<std::string, int32_t> BuiltOneByOne(MQHCONN h, const char *queue, int32_t first, int32_t last,
+                                              int32_t allowance)
+{
+    MQHOBJ o = OpenOwn(h, queue, MQOO_BROWSE);
+    MQLONG cc, rc;
+    void *area = nullptr;
+    MQPP pp;
+    PCFInitArea(&pp, &area, 1, 0, 0, MYCMD_INQUIRE_MSGS, &cc, &rc);
+    MQLONG options = MQGMO_BROWSE_FIRST | MQGMO_ACCEPT_TRUNCATED_MSG;
+    std::vector<uint8_t> buffer((size_t)allowance + 1);
+    for (int32_t n = 1; n <= last; n++) {
+        MQMD md = {MQMD_DEFAULT};
+        md.Version = MQMD_VERSION_2;
+        MQGMO gmo = {MQGMO_DEFAULT};
+        gmo.Version = MQGMO_VERSION_3;
+        gmo.Options = options;
+        options = MQGMO_BROWSE_NEXT | MQGMO_ACCEPT_TRUNCATED_MSG;
+        MQLONG length = 0;
+        StandIn.MQGET(h, o, &md, &gmo, allowance, buffer.data(), &length, &cc, &rc);
+        if (cc == MQCC_FAILED)
+            break;
+        if (n < first)
+            continue;
+        if (n > first)
+            PCFAddParm(&pp, PCF_END_GROUP, 0, nullptr, 0, 0, &cc, &rc);
+        PCFAddParm(&pp, MQCFT_INTEGER, MYPCFA_POSITION, &n, 4, 1, &cc, &rc);
+        PCFAddParm(&pp, PCF_BYTE_STRING, MYPCFA_MSG_TOKEN, gmo.MsgToken, 16, 1, &cc, &rc);
+        PCFAddParm(&pp, MQCFT_INTEGER, MYPCFA_MSGLEN, &length, 4, 1, &cc, &rc);
+        PCFAddParm(&pp, PCF_BYTE_STRING, MYPCFA_MESSAGE, buffer.data(), length < allowance ? length : allowance, 1,
+                   &cc, &rc);
+        AddMsgDescParms(&pp, 0xFFFFFFFFu & ~(MA_POSITION | MA_TOKEN | MA_MSGLEN | MA_MESSAGE), &md);
+    }
+    StandIn.MQCLOSE(h, &o, MQCO_NONE, &cc, &rc);
+    std::pair<std::string, int32_t> built(std::string((const char *)pp.message + 36, (size_t)pp.position - 36),
+                                          PCFHeader(&pp)->ParameterCount);
+    CSFreeMem(area);
+    return built;
+}
+
+}  // namespace
+
+TEST_F(AgentTest, ListRowsAreTheBytesOfTheParameterBuilder)
+{
+    Mqsc("QM1", "DEFINE QLOCAL(APP.Q)");
+    /* descriptors that differ in every field a list shows, data of many lengths */
+    const char *texts[] = { "", "abc", "a message longer than the shortest allowance", "z" };
+    for (int i = 0; i < 7; i++) {
+        MQMD md = {MQMD_DEFAULT};
+        md.Version = MQMD_VERSION_2;
+        memset(md.MsgId, 'A' + i, 24);
+        memset(md.CorrelId, 'a' + i, 24);
+        memset(md.GroupId, '0' + i, 24);
+        md.Priority = i;
+        md.Persistence = i & 1;
+        md.Report = i & 1 ? MQRO_COA : MQRO_NONE;
+        md.Feedback = MQFB_APPL_FIRST + i;
+        md.MsgType = 1 + (i & 1);
+        md.Encoding = 273 + i;
+        md.CodedCharSetId = 500 + i;
+        md.MsgFlags = i & 1 ? MQMF_SEGMENTATION_ALLOWED : 0;
+        md.MsgSeqNumber = 1 + i;
+        memcpy(md.Format, i & 1 ? "RAVOLT  " : "        ", 8);
+        memset(md.ReplyToQ, ' ', 48);
+        memcpy(md.ReplyToQ, "REPLY.Q", 7);
+        md.ReplyToQ[7] = (char)('0' + i);
+        memset(md.ReplyToQMgr, ' ', 48);
+        memcpy(md.ReplyToQMgr, "QMR", 3);
+        Put("QM1", "APP.Q", texts[i % 4] + std::string((size_t)i * 9, (char)('k' + i)), &md);
+    }
+    QMS *r = Connected("QM1");
+    r->commandLevel = 900;
+    std::vector<int32_t> every = {
+        MYPCFA_POSITION, MYPCFA_MSG_TOKEN, MYPCFA_MSGLEN, MYPCFA_MESSAGE, MYPCFA_REPORT, MYPCFA_MSGTYPE,
+        MYPCFA_EXPIRY, MYPCFA_FEEDBACK, MYPCFA_ENCODING, MYPCFA_CODEDCHARSETID, MYPCFA_FORMAT, MYPCFA_PRIORITY,
+        MYPCFA_PERSISTENCE, MYPCFA_MSGID, MYPCFA_CMSGID, MYPCFA_CORRELID, MYPCFA_CCORRELID, MYPCFA_BACKOUTCOUNT,
+        MYPCFA_REPLYTOQ, MYPCFA_REPLYTOQMGR, MYPCFA_MSG_USER_ID, MYPCFA_PUTAPPLTYPE, MYPCFA_PUTAPPLNAME,
+        MYPCFA_PUTDATE, MYPCFA_PUTTIME, MYPCFA_GROUPID, MYPCFA_OFFSET, MYPCFA_MSG_SEQUENCE_NUMBER,
+        MYPCFA_MSGFLAGS, MYPCFA_APPLORIGINDATA, MYPCFA_APPLIDENTITYDATA,
+    };
+    const struct { const char *range; int32_t first, last, allowance; } cases[] = {
+        { "1,7", 1, 7, 120 },      /* every message, the default bytes */
+        { "3,5", 3, 5, 120 },      /* a range from the middle: no end mark before its first */
+        { "2,9", 2, 7, 7 },        /* a short allowance, the range past the last message */
+    };
+    for (const auto &c : cases) {
+        Pcf req(MYCMD_INQUIRE_MSGS);
+        req.Str(MQCA_Q_NAME, "APP.Q").Ints(MYPCFA_MSG_ATTRS, every).Str(MYPCFA_MSG_RANGE, c.range);
+        if (c.allowance != 120)
+            req.Int(MYPCFA_MAX_MSG_SIZE, c.allowance);
+        PcfPart p = Run(r, req)[0];
+        auto expected = BuiltOneByOne(Own("QM1"), "APP.Q", c.first, c.last, c.allowance);
+        ASSERT_GT(p.raw.size(), 36u) << c.range;
+        EXPECT_EQ(p.cfh.ParameterCount, expected.second) << c.range;
+        EXPECT_EQ(p.raw.substr(36), expected.first) << c.range;
+        EXPECT_EQ(p.items.size(), (size_t)(c.last - c.first + 1)) << c.range;
+    }
 }

@@ -193,6 +193,16 @@ TEST(DraskFormat, ReaderTolerates)
     EXPECT_EQ(r.msgs[1].data, "A");
     EXPECT_EQ(r.msgs[2].md.Persistence, 1);
     EXPECT_EQ(r.msgs[2].data, "");
+    /* lines of one length, one with blanks before its end, one with what
+     * is no digit after whole pairs (ignored as a column is) */
+    std::string line = "00112233445566778899AABBCCDDEEFF00112233445566778899";
+    std::string cut = line.substr(0, 16) + "G" + line.substr(17);
+    XRead same = ReadMessages(TempFile("same.drask", "* DRASK\nA FMT MQSTR\nX " + line + "\nX " + line + "  \nX " +
+                                                         line + "\nX " + cut + "\nX " + line + "\nX 41\n"));
+    ASSERT_EQ(same.rc, 0) << same.error;
+    std::string bytes = std::string("\x00\x11\x22\x33\x44\x55\x66\x77\x88\x99\xAA\xBB\xCC\xDD\xEE\xFF", 16) +
+                        std::string("\x00\x11\x22\x33\x44\x55\x66\x77\x88\x99", 10);
+    EXPECT_EQ(same.msgs[0].data, bytes + bytes + bytes + bytes.substr(0, 8) + bytes + "A");
     /* X lines with the character column read the same bytes */
     XRead col = ReadMessages(TempFile("column.drask", "* DRASK\nA FMT MQSTR\nX 414243                                              <ABC>\n"));
     ASSERT_EQ(col.rc, 0) << col.error;
@@ -270,6 +280,15 @@ TEST(DraskFormat, ErrorTextsNameTheirLine)
         {"* DRASK\nA PER 1\nX 00112233445566778899AABBCCDDEEFF00112233445566778899\n"
          "X 0011223344556677889G\nX 00112233445566778899AABBCCDDEEFF00112233445566778899\n",
          DRC_BADFILE, "Badly formed HEX string on line 4 of file"},
+        /* a digit without its partner among lines of one length, in a line's last pair or in its
+         * first digits */
+        {"* DRASK\nA PER 1\nX 00112233445566778899AABBCCDDEEFF00112233445566778899\n"
+         "X 00112233445566778899AABBCCDDEEFF0011223344556677889G\nX 00112233445566778899AABBCCDDEEFF00112233445566778899\n",
+         DRC_BADFILE, "Badly formed HEX string on line 4 of file"},
+        {"* DRASK\nA PER 1\nX 00112233445566778899AABBCCDDEEFF00112233445566778899\n"
+         "X 00112233445566778899AABBCCDDEEFF00112233445566778899\n"
+         "X 00112233445566778G99AABBCCDDEEFF00112233445566778899\n",
+         DRC_BADFILE, "Badly formed HEX string on line 5 of file"},
         {"* DRASK\nA PER 1\nS \"ab~c\"\n", DRC_BADFILE, "Unexpected escape sequence on line 3 of file"},
         {"* DRASK\nA PER 1\nS \"abc\n", DRC_BADFILE, "Invalid string line - no terminating \" symbol on line 3 of file"},
         {"PK\x03\x04 not a message file\n", DRC_BADFILE, "does not appear to be a DRASK file"},
