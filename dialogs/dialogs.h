@@ -111,6 +111,7 @@ static_assert(((DF_AUTO_EXECUTE | DF_REFRESH_DUE | DF_MULTI_NAME | DF_NAME_CHANG
 #define DS_MATCHED      0x40          /* key matching found the object */
 #define DS_NO_CONFIRM   0x8000        /* actions are not confirmed */
 #define DS_SEARCH       0x1000000     /* a Message List searches its messages */
+#define DS_UNTIL_REQUEST 0x400000     /* a mark that lasts until the dialog sends its next request */
 
 /* Display flags the command engine sets. */
 #define DD_NAMES_MAPPED 0x800         /* names mapped between two naming patterns */
@@ -278,6 +279,7 @@ struct PCFLISTREQ {
     uint32_t requestCount, replyCount, endCount;
     uint32_t refreshFlags;       /* 8 refresh due */
     int64_t refreshDue;
+    uint32_t comparePending;     /* a compare request (702, 703) was sent through it */
 };
 #define PCFLR_SELECTED    0x1
 #define PCFLR_OUTSTANDING 0x4
@@ -415,6 +417,7 @@ struct DialogWords {
     uint8_t exportDue;           /* an automatic export is due */
     void *exportDialog;          /* the open export dialog window */
     uint32_t chooseGeneration;   /* Choose Queue Manager asks once per generation */
+    QMS *lastTarget;             /* the location of the last command that kept its target */
     char timeTexts[3][56];       /* the last refresh's time stamps, by the profile's templates */
 };
 
@@ -436,6 +439,7 @@ struct DialogWords {
 #define DM_CONFIRM_DUE    0x4000      /* the second confirmation of a put is due */
 #define DM_FIELDS_READ    0x8000      /* the active field is already read */
 #define DM_CONVERTED      0x10000     /* the message shown was converted by the get */
+#define DM_MARKING_SENT   0x20000     /* a request of an action flagged 0x2000 was built */
 
 /* The program-wide chain of open dialogs (newest first), under lock 5. */
 extern DialogWords *PCFOpenDialogs;

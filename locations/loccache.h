@@ -42,6 +42,8 @@ struct LOCTIMERHOOKS {
                           int wait);
     void (*startPutThread)(void *ctx, QMS *location);
     void (*setDownloadState)(void *ctx, QMS *location, uint32_t bits);
+    /* 1 while the location's object download runs */
+    int (*downloading)(void *ctx, QMS *location);
     void (*postMonitor)(void *ctx, QMS *location);
     /* WM_SETICON (ICON_BIG) on the main window: the error icon or not */
     void (*setMainIcon)(void *ctx, int error);

@@ -66,10 +66,19 @@ static int connected(QMS *r)
     return (r->putThread.state & 0x4) != 0;
 }
 
+/* whether the object download runs: the engine's own state when it is
+ * wired, else the record's word */
+static int downloading(QMS *r)
+{
+    if (locTimerHooks.downloading)
+        return locTimerHooks.downloading(locTimerHooks.context, r);
+    return (r->downloadState & DOWNLOADING) != 0;
+}
+
 static void object_download(QMS *r, int64_t now)
 {
     if (Prf.objr && now - r->lastUsed >= Prf.objr) {
-        if (!(r->downloadState & DOWNLOADING) || now - r->lastDownloadRequest > Prf.objrty) {
+        if (!downloading(r) || now - r->lastDownloadRequest > Prf.objrty) {
             r->lastDownloadRequest = now;
             request(r, LOCREF_DOWNLOAD, 1);
         }

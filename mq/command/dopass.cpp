@@ -96,6 +96,17 @@ static int Confirm(DOCMD *c, int32_t count, const char *name)
     return 1;
 }
 
+/* The dialog remembers where this command goes and its target fields
+ * (the targets a later command without its own takes). */
+static void KeepTarget(DialogWords *d, QMS *location)
+{
+    char q[64] = "", qm[64] = "";
+    const char *t = PCFGetValueText(d, MYPCFA_TARGET_Q, q, sizeof q);
+    const char *m = PCFGetValueText(d, MYPCFA_TARGET_QM, qm, sizeof qm);
+    d->lastTarget = location;
+    PCFSetDropTarget(t ? t : "", m ? m : "");
+}
+
 /* Step 10.3: the input checked, nothing sent. */
 static void CheckOnly(DOCMD *c)
 {
@@ -321,6 +332,8 @@ static void Send(DOCMD *c, QMS *location, const SELECTIONINFO *sel, const char *
     }
     c->sequence = nullptr;
     uint32_t sequence = 1;
+    if (d)
+        d->statusFlags &= ~DS_UNTIL_REQUEST;
     if (d && c->entry) {
         sequence = ++c->entry->sequence;
         if (!sequence)
@@ -350,6 +363,8 @@ static void Send(DOCMD *c, QMS *location, const SELECTIONINFO *sel, const char *
         c->buffer = nullptr;
         c->bufferSize = 0;
         if (d && !c->quiet) {
+            if ((a->id == 702 || a->id == 703) && c->entry)
+                c->entry->comparePending = 1;
             CmdTitle(d, " waiting...");
             CmdStatus(d, "Request sent...", location, SK_PLAIN);
             d->markFlags |= DM_REQUEST_SENT;
@@ -378,6 +393,8 @@ int CmdPass(DOCMD *c)
     DialogWords *d = c->dialog;
     const PCFActionDef *a = c->action;
     const CMDHOOKS *h = CmdHooks();
+    if (d && (a->flags & 0x2000))
+        d->markFlags |= DM_MARKING_SENT;
     if (a->flags2 & 0x800) {
         IssueMQSC(d, a);
         return 1;
@@ -418,6 +435,8 @@ int CmdPass(DOCMD *c)
         return 1;
     if (d && (d->viewOptions & DV_ALL_MESSAGES))
         CmdViewCommand(d, 603);
+    if (d && (a->flags2 & 0x8000))
+        KeepTarget(d, location);
     uint32_t command;
     memcpy(&command, (const uint8_t *)c->buffer + 12, 4);
     MQSCPcf *mqsc;

@@ -59,9 +59,9 @@ HBITMAP ShellDownloadBitmap(QMS *r)
 {
     if (r->flags & LF_FGN)
         return ShellBitmap(BMP_DL_DONE);
-    if (!r->downloadState)
+    if (!r->refreshMarks)
         return ShellBitmap(BMP_DL_NOTLOADED);
-    if (r->downloadState & MARKS_LOADING)
+    if (r->refreshMarks & MARKS_LOADING)
         return ShellBitmap(BMP_DL_LOADING);
     int64_t now = CSGetCurrentTime();
     if (Prf.objo && now - r->lastUsed >= Prf.objo)
@@ -337,7 +337,7 @@ static void location_line(BUILD *b, cntLINE *parent, cntLINE **after, QMS *r)
     }
     const char *placeholder = r->placeholder;
     if (!placeholder || !*placeholder) {
-        int replied = (r->downloadState & MARKS_QLIST_REPLY) != 0;
+        int replied = (r->refreshMarks & MARKS_QLIST_REPLY) != 0;
         placeholder = !replied ? " Definitions not yet loaded..."
                       : f->prefixInUse ? nullptr : " No queues available for display.";
     }

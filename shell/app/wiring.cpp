@@ -317,6 +317,7 @@ static int timer_refresh(void *, QMS *r, uint32_t bits, const char *prefix, int 
     return ShellWork.requestRefresh ? ShellWork.requestRefresh(r, bits, prefix, wait) : 0;
 }
 static void download_state(void *, QMS *r, uint32_t bits) { SetDownloadState(r, bits); }
+static int downloading(void *, QMS *r) { return (DownloadState(r) & DL_RUNNING) != 0; }
 static void post_monitor(void *, QMS *r) { PostMonMsg(r, 0); }
 static void main_icon(void *, int error)
 {
@@ -335,6 +336,7 @@ static void install_timer_hooks(void)
     t.requestRefresh = timer_refresh;
     t.startPutThread = start_put;
     t.setDownloadState = download_state;
+    t.downloading = downloading;
     t.postMonitor = post_monitor;
     t.setMainIcon = main_icon;
     t.postFrame = post_frame;

@@ -308,6 +308,7 @@ static int TimerRefresh(void *, QMS *r, uint32_t bits, const char *prefix, int w
     return MQEHooks.requestRefresh(r, bits, prefix, wait);
 }
 static void TimerDownloadState(void *, QMS *r, uint32_t bits) { SetDownloadState(r, bits); }
+static int TimerDownloading(void *, QMS *r) { return (DownloadState(r) & DL_RUNNING) != 0; }
 static void TimerStartPut(void *, QMS *r) { StartPutThread(r); }
 static void TimerFreeDownload(void *, QMS *r) { FreeDownloadData(r); }
 
@@ -317,6 +318,7 @@ void InstallTimerWiring(void)
     t.requestRefresh = TimerRefresh;
     t.startPutThread = TimerStartPut;
     t.setDownloadState = TimerDownloadState;
+    t.downloading = TimerDownloading;
     t.freeDownloadData = TimerFreeDownload;
     LocSetTimerHooks(&t);
 }

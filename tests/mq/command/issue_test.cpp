@@ -1,13 +1,16 @@
 /* Issuing commands, window-free: the request key and the entry's counter,
  * the thread-request flags of each kind of action, Browse under its
  * second id, actions a definition lacks, commands without a dialog, the
- * two-queue-manager split, and a request that cannot be queued. */
+ * two-queue-manager split with its pending compares, a request that
+ * cannot be queued, what a request leaves of the dialog's view and the
+ * target a keeping action remembers. */
 #include "cmdtest.h"
 
 #include <cstring>
 
 #include "cs.h"
 #include "locstore.h"
+#include "pcflists.h"
 
 using namespace cmdtest;
 
@@ -188,14 +191,96 @@ TEST_F(Issue, APairSendsToAAndOnlyThenToB)
     EXPECT_EQ(hooks.sent[1].location, b.r);
     EXPECT_EQ(d->first.caps, a.r->caps);
     EXPECT_EQ(d->second.caps, b.r->caps);
+    /* both compare requests are pending on their own entry; a quiet
+     * compare marks nothing */
+    EXPECT_EQ(d->first.comparePending, 1u);
+    EXPECT_EQ(d->second.comparePending, 1u);
+    d->first.comparePending = d->second.comparePending = 0;
+    EXPECT_EQ(PCFDoCommand(d.d, 0, 1, 1, nullptr, nullptr, nullptr, nullptr, 1, 0, nullptr, nullptr, nullptr), 0);
+    ASSERT_EQ(hooks.sent.size(), 4u);
+    EXPECT_EQ(d->first.comparePending, 0u);
+    EXPECT_EQ(d->second.comparePending, 0u);
     /* A's request cannot be queued: B is not asked */
     hooks.swallow = 0;
     hooks.failPost = hooks.posts + 1;
     EXPECT_EQ(PCFDoCommand(d.d, 0, 1, 1, nullptr, nullptr, nullptr, nullptr, 0, 0, nullptr, nullptr, nullptr), 1);
-    EXPECT_EQ(hooks.sent.size(), 3u);
-    EXPECT_EQ(hooks.sent[2].location, a.r);
+    EXPECT_EQ(hooks.sent.size(), 5u);
+    EXPECT_EQ(hooks.sent[4].location, a.r);
+    EXPECT_EQ(d->first.comparePending, 0u);            /* not sent: not pending */
     EXPECT_NE(hooks.LastText().find("Error putting to QMPAIRA/SYSTEM.ADMIN.COMMAND.QUEUE RC(2053)"), std::string::npos);
     EXPECT_TRUE(a.r->status & LS_CANTSEND);
+}
+
+/* The Message List with its Refresh row flagged to keep its target and
+ * to mark its dialog: no shipped row carries those flags, so the test
+ * flags a copy of the shipped rows. */
+struct KeepingList {
+    std::vector<PCFActionDef> rows;
+    PCFCommandDef def;
+    KeepingList()
+    {
+        for (const PCFActionDef *a = PCFMessageListDef.actions; a->id; a++)
+            rows.push_back(*a);
+        rows.push_back(PCFActionDef{});
+        rows[0].flags |= 0x2000;
+        rows[0].flags2 |= 0x8000;
+        def = PCFMessageListDef;
+        def.actions = rows.data();
+    }
+};
+
+/* A request keeps what the dialog's user chose: a list's "highlight
+ * difference from default" survives each refresh, while the dialog's
+ * mark that lasts until its next request goes. */
+TEST_F(Issue, ARequestKeepsTheViewAndEndsTheRequestMark)
+{
+    Loc qm("QMVIEW");
+    hooks.swallow = 1;
+    TestDialog l(&PCFQueueListDef, &qm);
+    PCFViewApply(&l->viewOptions, l->numericWords, 735, 0, 1);     /* View > Highlight difference from default */
+    const uint32_t view = l->viewOptions;
+    ASSERT_TRUE(view & 0x400000);
+    l->statusFlags |= DS_UNTIL_REQUEST;
+    ASSERT_EQ(PCFDoCommand(l.d, 0, 1, 1, nullptr, nullptr, nullptr, nullptr, 0, 0, nullptr, nullptr, nullptr), 0);
+    ASSERT_EQ(hooks.sent.size(), 1u);
+    EXPECT_EQ(l->viewOptions, view);
+    EXPECT_FALSE(l->statusFlags & DS_UNTIL_REQUEST);
+    /* a shipped Refresh row marks nothing and keeps no target */
+    TestDialog m(&PCFMessageListDef, &qm);
+    m.Set(MQCA_Q_NAME, "APP.SOURCE");
+    m.Set(MYPCFA_TARGET_Q, "APP.KEPT");
+    PCFDoCommand(m.d, 0, 1, 1, nullptr, nullptr, nullptr, nullptr, 0, 0, nullptr, nullptr, nullptr);
+    EXPECT_FALSE(m->markFlags & DM_MARKING_SENT);
+    EXPECT_EQ(m->lastTarget, nullptr);
+}
+
+TEST_F(Issue, AKeepingActionRemembersItsTarget)
+{
+    Loc qm("QMKEEP");
+    hooks.swallow = 1;
+    KeepingList k;
+    PCFPrepareDef(&k.def);
+    TestDialog m(&k.def, &qm);
+    m.Set(MQCA_Q_NAME, "APP.SOURCE");
+    m.Set(MYPCFA_TARGET_Q, "APP.KEPT");
+    m.Set(MYPCFA_TARGET_QM, "QMFAR");
+    ASSERT_EQ(PCFDoCommand(m.d, 0, 1, 1, nullptr, nullptr, nullptr, nullptr, 0, 0, nullptr, nullptr, nullptr), 0);
+    ASSERT_EQ(hooks.sent.size(), 1u);
+    EXPECT_TRUE(m->markFlags & DM_MARKING_SENT);
+    EXPECT_EQ(m->lastTarget, &qm.q);
+    /* a copy dropped from another list, which has no targets of its
+     * own, goes where the kept command went */
+    TestDialog other(&PCFMessageListDef, &qm);
+    other.Set(MQCA_Q_NAME, "APP.OTHER");
+    other->displayFlags |= PCFDISP_DROP;
+    uint8_t message[4096];
+    uint32_t length = 0;
+    ASSERT_EQ(BuildSelectionList(other.d, &PCFMessageListDef, PCFFindActionDef(PCFMessageListDef.actions, 597),
+                                 message, sizeof message, &length), 0);
+    std::string built((const char *)message, length);
+    EXPECT_NE(built.find("APP.KEPT"), std::string::npos);
+    EXPECT_NE(built.find("QMFAR"), std::string::npos);
+    PCFSetDropTarget("", "");
 }
 
 }  // namespace

@@ -288,4 +288,58 @@ TEST_F(Refresh, TheDownloadKeepsTheAcceptedDefaults)
     LocGlobals.now = 0;
 }
 
+/* The location timer, wired as the shell wires it, asks the engine
+ * whether the download runs: a running download is not asked for again
+ * at every tick, and a refresh that is out does not hold back a download
+ * whose repeat time has come. */
+TEST_F(Refresh, TheTimerAsksTheEngineWhetherTheDownloadRuns)
+{
+    Loc qm("QMTIMER");
+    hooks.swallow = 1;
+    InstallTimerWiring();
+    int32_t objr = Prf.objr, objrty = Prf.objrty;
+    uint32_t po3 = Prf.po[2];
+    Prf.objr = 100;
+    Prf.objrty = 500;
+    Prf.po[2] |= 0x40000000u;                            /* no automatic refresh */
+    const int64_t now = 1700000000;
+    qm.q.flags |= LF_OBJD;
+    qm.q.putThread.state = 0x5;                          /* connected */
+    qm.q.lastUsed = now - 100;
+    LocGlobals.now = now;
+    LocTimerOne(&qm.q);
+    EXPECT_EQ(DownloadState(&qm.q), DL_RUNNING);
+    ASSERT_EQ(hooks.sent.size(), 1u);
+    EXPECT_EQ(qm.q.lastDownloadRequest, now);
+    /* running: not asked for at each tick */
+    for (int i = 1; i <= 50; i++) {
+        LocGlobals.now = now + i;
+        LocTimerOne(&qm.q);
+    }
+    EXPECT_EQ(qm.q.lastDownloadRequest, now);
+    Feed(&qm.q, hooks.sent[0].key, Reply(MQCMD_INQUIRE_Q, true).Str(MQCA_Q_NAME, "SYSTEM.DEFAULT.LOCAL.QUEUE", 10)
+                                       .Int(MQIA_Q_TYPE, MQQT_LOCAL));
+    ASSERT_EQ(DownloadState(&qm.q), DL_DONE);
+    /* a queue-list refresh is out when the repeat time comes: the
+     * download goes all the same */
+    ASSERT_EQ(RequestQmgrRefresh(&qm.q, RK_QUEUES, "*", 1), 1);
+    ASSERT_NE(qm.q.refreshMarks & RM_BUSY, 0u);
+    size_t sent = hooks.sent.size();
+    LocGlobals.now = now + 150;
+    LocTimerOne(&qm.q);
+    EXPECT_EQ(DownloadState(&qm.q), DL_RUNNING);
+    ASSERT_EQ(hooks.sent.size(), sent + 1);
+    IFCMD *r = IfcmdHold((const uint8_t *)&hooks.sent.back().key);
+    ASSERT_NE(r, nullptr);
+    EXPECT_STREQ(r->objectText, "SYSTEM.DEFAULT.*");
+    IfcmdLetGo(r);
+    IfcmdPurge(0, &qm.q, 1);
+    FreeDownloadData(&qm.q);
+    LocSetTimerHooks(nullptr);
+    LocGlobals.now = 0;
+    Prf.objr = objr;
+    Prf.objrty = objrty;
+    Prf.po[2] = po3;
+}
+
 }  // namespace
