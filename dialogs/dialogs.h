@@ -436,6 +436,7 @@ struct DialogWords {
 #define DM_CONFIRM_DUE    0x4000      /* the second confirmation of a put is due */
 #define DM_FIELDS_READ    0x8000      /* the active field is already read */
 #define DM_CONVERTED      0x10000     /* the message shown was converted by the get */
+#define DM_FLASHING       0x20000     /* a shown row or cell flashes */
 
 /* The program-wide chain of open dialogs (newest first), under lock 5. */
 extern DialogWords *PCFOpenDialogs;
