@@ -440,6 +440,7 @@ struct DialogWords {
 #define DM_FIELDS_READ    0x8000      /* the active field is already read */
 #define DM_CONVERTED      0x10000     /* the message shown was converted by the get */
 #define DM_MARKING_SENT   0x20000     /* a request of an action flagged 0x2000 was built */
+#define DM_FLASHING       0x40000     /* a shown row or cell flashes */
 
 /* The program-wide chain of open dialogs (newest first), under lock 5. */
 extern DialogWords *PCFOpenDialogs;

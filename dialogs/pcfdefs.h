@@ -225,7 +225,8 @@ extern PCFCommandDef *const PCFInternalDefs[];     /* download and client channe
 /* Definitions the program names directly. */
 extern PCFCommandDef PCFQueueManagerDef, PCFQueueDef, PCFQueueListDef,
     PCFMessageDetailDef, PCFMessageListDef, PCFMessageDef, PCFCommandLevelDef,
-    PCFQmgrInfoDef, PCFClientChannelDef, PCFMqscConsoleDef;
+    PCFQmgrInfoDef, PCFClientChannelDef, PCFMqscConsoleDef,
+    PCFBrokerSubscribersDef, PCFBrokerPublishersDef;
 extern PCFCommandDef PCFQueueNamesDef[4];            /* the four download kinds */
 
 /* Every field descriptor of the tables (null-ended), and the counts of

@@ -291,6 +291,11 @@ extern const PCFFieldDef FD_MYPCFA_TARGET_QM;
 extern const PCFFieldDef FD_MYPCFA_DIALOG_QUALIFIER;
 extern const PCFFieldDef FD_MYPCFA_MSGDESCRIPTOR;
 extern const PCFFieldDef FD_MYPCFA_FULLMESSAGE;
+extern const PCFFieldDef FD_MQCACF_STREAM_NAME;
+extern const PCFFieldDef FD_MQCACF_TOPIC;
+extern const PCFFieldDef FD_MQCACF_SUBSCRIPTION_NAME;
+extern const PCFFieldDef FD_MQCACF_REG_USER_ID;
+extern const PCFFieldDef FD_MQCACF_REG_TIME;
 extern const PCFFieldDef FD_MYPCFA_WHERE;
 extern const PCFFieldDef FD_MQCACH_CHANNEL_NAME;
 extern const PCFFieldDef FD_MQIACH_CHANNEL_TYPE;
@@ -374,6 +379,17 @@ static PCFLISTENTRY CL_downloadColumns[] = {
     { nullptr, 0 }
 };
 static PCFListDef LD_downloadColumns = { CL_downloadColumns, CL_downloadColumns, 1511, 1 };
+static PCFLISTENTRY CL_brokerColumns[] = {
+    { &FD_MQCACF_STREAM_NAME, 0x803 },
+    { &FD_MQCACF_TOPIC, 0x803 },
+    { &FD_MQCA_Q_MGR_NAME, 0x803 },
+    { &FD_MQCA_Q_NAME, 0x817 },
+    { &FD_MQCACF_SUBSCRIPTION_NAME, 0x803 },
+    { &FD_MQCACF_REG_USER_ID, 0x803 },
+    { &FD_MQCACF_REG_TIME, 0x803 },
+    { nullptr, 0 }
+};
+static PCFListDef LD_brokerColumns = { CL_brokerColumns, CL_brokerColumns, 3030, 1 };
 
 static const PCFActionDef AC_qmgr[] = {
     { 0, 0, 0, 2, 1, "DISPLAY QMGR", "&Refresh", 0x1C001, 0x0, nullptr, nullptr, nullptr, "Display refreshed" },
@@ -971,6 +987,43 @@ static const PCFActionDef AC_mqsc[] = {
     { 0, 0, 0, 0, 0, nullptr, nullptr, 0, 0, nullptr, nullptr, nullptr, nullptr }
 };
 static PCFFieldEntry FE_mqsc[] = { { 0, 0, 0, nullptr, nullptr, 0, 0, nullptr, 0xFFFFFFFF, 0 } };
+static PCFFieldEntry FE_brokerattrs[] = {
+    { 0, 0, 0, nullptr, &FD_MQCACF_STREAM_NAME, 0, 0x0, nullptr, 0xFFFFFFFF, 0 },
+    { 0, 0, 0, nullptr, &FD_MQCACF_TOPIC, 0, 0x0, nullptr, 0xFFFFFFFF, 0 },
+    { 0, 0, 0, nullptr, &FD_MQCA_Q_MGR_NAME, 0, 0x2, nullptr, 0xFFFFFFFF, 0 },
+    { 0, 0, 0, nullptr, &FD_MQCA_Q_NAME, 0, 0x0, nullptr, 0xFFFFFFFF, 0 },
+    { 0, 0, 0, nullptr, &FD_MQCACF_SUBSCRIPTION_NAME, 0, 0x0, nullptr, 0xFFFFFFFF, 0 },
+    { 0, 0, 0, nullptr, &FD_MQCACF_REG_USER_ID, 0, 0x0, nullptr, 0xFFFFFFFF, 0 },
+    { 0, 0, 0, nullptr, &FD_MQCACF_REG_TIME, 0, 0x0, nullptr, 0xFFFFFFFF, 0 },
+    { 0, 0, 0, nullptr, nullptr, 0, 0, nullptr, 0xFFFFFFFF, 0 }
+};
+static const PCFActionDef AC_brokersubs[] = {
+    { 0, 0, 0, 10026, 1, nullptr, "&Refresh", 0x1C001, 0x0, nullptr, nullptr, nullptr, "Display refreshed" },
+    { 0, 0, 0, 0, 65535, nullptr, nullptr, 0x80, 0x0, nullptr, nullptr, nullptr, nullptr },
+    { 0, 0, 0, 0, 2, nullptr, "Cancel", 0x21, 0x0, nullptr, nullptr, nullptr, nullptr },
+    { 0, 0, 0, 0, 0, nullptr, nullptr, 0, 0, nullptr, nullptr, nullptr, nullptr }
+};
+static PCFFieldEntry FE_brokersubs[] = {
+    { 0, 0, 0, nullptr, &FD_MQCACF_STREAM_NAME, 0, 0x0, "*", 0xFFFFFFFF, 0 },
+    { 0, 0, 0, nullptr, &FD_MQCACF_TOPIC, 0, 0x0, "*", 0xFFFFFFFF, 0 },
+    { 0, 0, 0, nullptr, &FD_MQCA_Q_MGR_NAME, 0, 0xA, nullptr, 0xFFFFFFFF, 0 },
+    { 0, 0, 0, nullptr, &FD_MQCA_Q_NAME, 0, 0x8, nullptr, 0xFFFFFFFF, 0 },
+    { 0, 0, 0, nullptr, &FD_MQCACF_SUBSCRIPTION_NAME, 0, 0x8, nullptr, 0xFFFFFFFF, 0 },
+    { 0, 0, 0, nullptr, nullptr, 0, 0, nullptr, 0xFFFFFFFF, 0 }
+};
+static const PCFActionDef AC_brokerpubs[] = {
+    { 0, 0, 0, 10027, 1, nullptr, "&Refresh", 0x1C001, 0x0, nullptr, nullptr, nullptr, "Display refreshed" },
+    { 0, 0, 0, 0, 65535, nullptr, nullptr, 0x80, 0x0, nullptr, nullptr, nullptr, nullptr },
+    { 0, 0, 0, 0, 2, nullptr, "Cancel", 0x21, 0x0, nullptr, nullptr, nullptr, nullptr },
+    { 0, 0, 0, 0, 0, nullptr, nullptr, 0, 0, nullptr, nullptr, nullptr, nullptr }
+};
+static PCFFieldEntry FE_brokerpubs[] = {
+    { 0, 0, 0, nullptr, &FD_MQCACF_STREAM_NAME, 0, 0x0, "*", 0xFFFFFFFF, 0 },
+    { 0, 0, 0, nullptr, &FD_MQCACF_TOPIC, 0, 0x0, "*", 0xFFFFFFFF, 0 },
+    { 0, 0, 0, nullptr, &FD_MQCA_Q_MGR_NAME, 0, 0xA, nullptr, 0xFFFFFFFF, 0 },
+    { 0, 0, 0, nullptr, &FD_MQCA_Q_NAME, 0, 0x8, nullptr, 0xFFFFFFFF, 0 },
+    { 0, 0, 0, nullptr, nullptr, 0, 0, nullptr, 0xFFFFFFFF, 0 }
+};
 static const PCFActionDef AC_qmgrinfo[] = {
     { 0, 0, 0, 2, 1, "DISPLAY QMGR", "&Refresh", 0x18001, 0x0, nullptr, nullptr, nullptr, nullptr },
     { 0, 0, 0, 161, 576, "DISPLAY QMSTATUS", "&Status", 0x0, 0x20, nullptr, nullptr, nullptr, nullptr },
@@ -1054,6 +1107,8 @@ PCFCommandDef PCFMessageListDef = { 0, 0, 0, "Message List", AC_msgs, FE_msgs, 1
 PCFCommandDef PCFMessageDef = { 0, 0, 0, "Message", AC_msg, FE_msg, 0, 0, nullptr, nullptr, 0, 0, 0x400166, 10010, "MSGDETAIL", "msg", nullptr };
 PCFCommandDef PCFCommandLevelDef = { 0, 0, 0, "Command Level", AC_cmdlvl, FE_cmdlvl, 0, 0, nullptr, nullptr, 0, 0, 0x1, 0, "CMDLVL", nullptr, nullptr };
 PCFCommandDef PCFMqscConsoleDef = { 0, 0, 0, "MQSC Commands", AC_mqsc, FE_mqsc, 0, 0, nullptr, nullptr, 0, 0, 0x8, 0, "QMGR", "mqsc", nullptr };
+PCFCommandDef PCFBrokerSubscribersDef = { 0, 0, 0, "Broker Subscribers", AC_brokersubs, FE_brokersubs, 10003, 591, &LD_brokerColumns, FE_brokerattrs, 0, 0, 0x2, 0, "QMGR", nullptr, nullptr };
+PCFCommandDef PCFBrokerPublishersDef = { 0, 0, 0, "Broker Publishers", AC_brokerpubs, FE_brokerpubs, 10002, 592, &LD_brokerColumns, FE_brokerattrs, 0, 0, 0x2, 0, "QMGR", nullptr, nullptr };
 PCFCommandDef PCFQmgrInfoDef = { 0, 0, 0, "Queue Manager", AC_qmgrinfo, FE_qmgrinfo, 1001, 0, nullptr, nullptr, 0, 0, 0, 0, "QMGR", nullptr, nullptr };
 PCFCommandDef PCFClientChannelDef = { 0, 0, 0, "Client Channel Definition", AC_client, FE_client, 0, 0, nullptr, nullptr, 0, 0, 0x828, 0, "CHANNEL", nullptr, nullptr };
 PCFCommandDef PCFQueueNamesDef[4] = {
@@ -1072,6 +1127,8 @@ PCFCommandDef *const PCFCommandDefs[] = {
     &PCFMessageDef,
     &PCFCommandLevelDef,
     &PCFMqscConsoleDef,
+    &PCFBrokerSubscribersDef,
+    &PCFBrokerPublishersDef,
     nullptr
 };
 PCFCommandDef *const PCFInternalDefs[] = {

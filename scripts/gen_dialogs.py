@@ -547,7 +547,8 @@ with open(os.path.join(OUT, 'pcftables_fields.cpp'), 'w', encoding='utf-8', newl
 CNAME = {'qmgr': 'PCFQueueManagerDef', 'queue': 'PCFQueueDef', 'queues': 'PCFQueueListDef',
          'msgdet': 'PCFMessageDetailDef', 'msgs': 'PCFMessageListDef', 'msg': 'PCFMessageDef',
          'cmdlvl': 'PCFCommandLevelDef', 'qmgrinfo': 'PCFQmgrInfoDef',
-         'client': 'PCFClientChannelDef', 'mqsc': 'PCFMqscConsoleDef'}
+         'client': 'PCFClientChannelDef', 'mqsc': 'PCFMqscConsoleDef',
+         'brokersubs': 'PCFBrokerSubscribersDef', 'brokerpubs': 'PCFBrokerPublishersDef'}
 out = []
 for d in DESC_ORDER:
     out.append(f'extern const PCFFieldDef {d.cname};')

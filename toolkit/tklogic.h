@@ -80,6 +80,11 @@ enum {
 void TbPrepareButtons(ToolbarButton *b, int n);
 /* Width sharing for a client width. */
 void TbShareWidths(ToolbarButton *b, int n, int32_t clientWidth);
+/* Rows of a bar too narrow for its buttons: a button that would pass the
+ * right edge starts the next row.  Where button i lies (x and row), and
+ * how many rows the buttons take (1 at least; width 0 or less: one). */
+void TbWrapPlace(const ToolbarButton *b, int n, int32_t width, int i, int32_t *x, int32_t *row);
+int TbWrapRows(const ToolbarButton *b, int n, int32_t width);
 /* Tooltip text: up to the first TAB, "&" dropped. */
 void TbTooltipText(const char *text, char *out, size_t size);
 

@@ -1,4 +1,4 @@
-/* The program's toolbar (class TBCTL): a row of image buttons,
+/* The program's toolbar (class TBCTL): rows of image buttons,
  * separators, spacers and stretchable gaps with hot tracking, check
  * buttons in exclusive groups, a shared tooltip and frame bands; and the
  * extra caption texts painted in a window's title bar. ToolbarButton and
@@ -18,6 +18,8 @@ enum {
 
 HWND TbCreate(HWND parent, uint32_t style, int count, const ToolbarButton *buttons);
 int TbGetHeight(HWND bar);
+/* The height the bar needs at a width, its buttons wrapped onto rows. */
+int TbHeightFor(HWND bar, int width);
 void TbSetBrushes(HWND bar, HBRUSH *light, HBRUSH *middle, HBRUSH *dark);
 void TbSetButtonData(HWND bar, int32_t id, HBITMAP normal, HBITMAP pressed, HBITMAP alternate);
 void TbSetButtonState(HWND bar, int32_t id, int ticked);

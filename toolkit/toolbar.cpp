@@ -1,6 +1,7 @@
-/* TBCTL: the program's toolbar, a single row of image buttons with hot
- * tracking, check buttons in exclusive groups, stretchable gaps, a shared
- * tooltip and frame bands above and below. */
+/* TBCTL: the program's toolbar, a row of image buttons (wrapped onto
+ * further rows when the bar is too narrow) with hot tracking, check
+ * buttons in exclusive groups, stretchable gaps, a shared tooltip and
+ * frame bands above and below. */
 #include "tktoolbar.h"
 #include "tkutil.h"
 #include "tkpriv.h"
@@ -47,29 +48,25 @@ static int find_id(ToolbarState *t, int32_t id)
 static int top_band(const ToolbarState *t) { return (t->style & TBS_TOPBANDS) ? t->bandHeight : 0; }
 static int bottom_band(const ToolbarState *t) { return (t->style & TBS_BOTTOMBANDS) ? t->bandHeight : 0; }
 
-/* x of a button */
-static int button_x(ToolbarState *t, int i)
+/* the cell of a button: its row's band of the bar */
+static RECT button_rect(ToolbarState *t, int i)
 {
-    int x = 0;
-    for (int k = 0; k < i; k++)
-        x += t->buttons[k].width;
-    return x;
+    int32_t x, row;
+    TbWrapPlace(t->buttons, t->count, t->width, i, &x, &row);
+    int top = top_band(t) + row * t->barHeight;
+    return {x, top, x + t->buttons[i].width, top + t->barHeight};
 }
 
 /* the button under a point, -1 when none */
 static int hit(ToolbarState *t, POINT pt, RECT *rc)
 {
-    if (pt.y < 0 || pt.y >= t->barHeight + top_band(t) + bottom_band(t))
-        return -1;
-    int x = 0;
     for (int i = 0; i < t->count; i++) {
-        int w = t->buttons[i].width;
-        if (pt.x >= x && pt.x < x + w) {
+        RECT r = button_rect(t, i);
+        if (pt.x >= r.left && pt.x < r.right && pt.y >= r.top - top_band(t) && pt.y < r.bottom + bottom_band(t)) {
             if (rc)
-                *rc = {x, 0, x + w, t->barHeight + 4};
+                *rc = {r.left, r.top - top_band(t), r.right, r.bottom + 4};
             return i;
         }
-        x += w;
     }
     return -1;
 }
@@ -176,16 +173,16 @@ static void paint(ToolbarState *t, UINT msg, WPARAM wp)
     RECT cr;
     GetClientRect(t->hwnd, &cr);
     int top = top_band(t), bottom = cr.bottom - bottom_band(t);
-    int x = 0;
-    for (int i = 0; i < t->count && x < ps.rcPaint.right && x < cr.right; i++) {
-        RECT r = {x, top, x + t->buttons[i].width, bottom};
-        if (t->buttons[i].width > 0)
+    RECT buttons = {0, top, cr.right, bottom};
+    FillRect(dc, &buttons, *t->light);
+    int lastTop = top + (TbWrapRows(t->buttons, t->count, t->width) - 1) * t->barHeight;
+    for (int i = 0; i < t->count; i++) {
+        RECT r = button_rect(t, i), in;
+        if (r.top >= lastTop || r.bottom > bottom)
+            r.bottom = bottom;           /* the last row takes what is left */
+        if (t->buttons[i].width > 0 && IntersectRect(&in, &r, &ps.rcPaint))
             draw_button(t, dc, i, r);
-        x += t->buttons[i].width;
     }
-    RECT rest = {x, top, cr.right, bottom};
-    if (rest.left < rest.right)
-        FillRect(dc, &rest, *t->light);
     if (top) {
         RECT band = {0, 0, cr.right, top};
         FillRect(dc, &band, *t->light);
@@ -204,8 +201,9 @@ static void repaint_button(ToolbarState *t, int i)
 {
     if (i < 0)
         return;
-    int x = button_x(t, i);
-    RECT r = {x, 0, x + t->buttons[i].width, t->height};
+    RECT r = button_rect(t, i);
+    r.top -= top_band(t);
+    r.bottom += bottom_band(t);
     InvalidateRect(t->hwnd, &r, FALSE);
 }
 
@@ -460,7 +458,22 @@ HWND TbCreate(HWND parent, uint32_t style, int count, const ToolbarButton *butto
 int TbGetHeight(HWND bar)
 {
     ToolbarState *t = state_of(bar);
-    return t ? t->barHeight + top_band(t) + bottom_band(t) : 0;
+    return t ? TbWrapRows(t->buttons, t->count, t->width) * t->barHeight + top_band(t) + bottom_band(t) : 0;
+}
+
+int TbHeightFor(HWND bar, int width)
+{
+    ToolbarState *t = state_of(bar);
+    if (!t)
+        return 0;
+    ToolbarButton *shared = (ToolbarButton *)TkGetMem(sizeof *shared * (t->count ? t->count : 1), "TBWRAP");
+    if (!shared)
+        return TbGetHeight(bar);
+    memcpy(shared, t->buttons, sizeof *shared * t->count);
+    TbShareWidths(shared, t->count, width);
+    int rows = TbWrapRows(shared, t->count, width);
+    CSFreeMem(shared);
+    return rows * t->barHeight + top_band(t) + bottom_band(t);
 }
 
 void TbSetBrushes(HWND bar, HBRUSH *light, HBRUSH *middle, HBRUSH *dark)

@@ -1,5 +1,5 @@
-/* Toolbar arithmetic: ordering, widths, group ticks, width sharing and
- * tooltip texts; and the choice of an extra caption text. */
+/* Toolbar arithmetic: ordering, widths, group ticks, width sharing, rows
+ * of a narrow bar and tooltip texts; and the choice of an extra caption text. */
 #include "tklogic.h"
 #include <cstring>
 
@@ -90,6 +90,32 @@ void TbShareWidths(ToolbarButton *b, int n, int32_t client)
             w = b[i].base;
         b[i].width = (int32_t)w;
     }
+}
+
+void TbWrapPlace(const ToolbarButton *b, int n, int32_t width, int i, int32_t *x, int32_t *row)
+{
+    int32_t at = 0, r = 0;
+    for (int k = 0; k < n; k++) {
+        int32_t w = b[k].width;
+        if (width > 0 && w > 0 && at > 0 && (int64_t)at + w > width) {
+            at = 0;
+            r++;
+        }
+        if (k == i)
+            break;
+        at += w;
+    }
+    *x = at;
+    *row = r;
+}
+
+int TbWrapRows(const ToolbarButton *b, int n, int32_t width)
+{
+    int32_t x, row;
+    if (n <= 0)
+        return 1;
+    TbWrapPlace(b, n, width, n - 1, &x, &row);
+    return row + 1;
 }
 
 void TbTooltipText(const char *text, char *out, size_t size)

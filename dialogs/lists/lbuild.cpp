@@ -424,6 +424,8 @@ static int Rows(Build *b, PCFLISTREQ *r)
         }
         if (!pass)
             continue;
+        if (b->filtered && (row->flags & (PCFR_FLASH | PCFR_MARKED)))
+            b->d->markFlags |= DM_FLASHING;
         CountShown(b->d, row);
         const uint8_t *key;
         uint32_t kn = RowKey(row, &key);
@@ -451,6 +453,7 @@ static void Pass(Build *b)
     st->anySelected = 0;
     for (int i = 0; i < 4; i++)
         b->d->rowCounts[i] = 0;
+    b->d->markFlags &= ~DM_FLASHING;
     b->total = 0;
     int pair = (b->d->definition->flags & PCFD_PAIR) != 0;
     for (PCFLISTREQ *r = PCFFirstList(b->d); r; r = PCFNextList(b->d, r))

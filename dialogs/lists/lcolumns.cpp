@@ -19,6 +19,7 @@ void PCFListPrefsDefaults(void)
     PcfListPrefs.keepSelectionOnSort = 1;
     PcfListPrefs.responseTimeout = 10;
     PcfListPrefs.timeoutOption = 1;
+    PcfListPrefs.flashSeconds = 1;
 }
 
 /* The option words: 0x200000 striped rows, 0x80 a focus line, 0x10000
@@ -33,6 +34,7 @@ void PCFListPrefsFromProfile(void)
     PcfListPrefs.checkStyle = (Prf.po[0] & 0x800) != 0;
     PcfListPrefs.digitAlign = (Prf.po[1] & 0x20000000) != 0;
     PcfListPrefs.grid = Prf.po[2] & 0x1FF;
+    PcfListPrefs.flashSeconds = Prf.fint < 1 ? 1 : Prf.fint;
 }
 
 /* ---- columns ---- */

@@ -114,6 +114,38 @@ void PCFListWindowHooks(void)
     ColFilterRefreshList = ColumnFilterChanged;
 }
 
+/* ---- flashing ---- */
+
+#define FLASH_TIMER 0x464C   /* the dialog window's flash timer */
+
+/* Every flashing list shows the same phase: the one of the clock. */
+static void CALLBACK FlashTick(HWND hwnd, UINT, UINT_PTR, DWORD)
+{
+    uint64_t period = 1000ull * (uint64_t)(PcfListPrefs.flashSeconds > 0 ? PcfListPrefs.flashSeconds : 1);
+    PCFFlashPhase = (int)((GetTickCount() / period) & 1);
+    HANDLE shown = (HANDLE)(uintptr_t)(PCFFlashPhase + 1);
+    if (GetPropA(hwnd, "PCFFlashShown") == shown)
+        return;
+    SetPropA(hwnd, "PCFFlashShown", shown);
+    DialogWords *d = PCFDialogOf(hwnd);
+    if (d && d->rightList)
+        InvalidateRect(List(d), nullptr, FALSE);
+    if (d && d->leftList)
+        InvalidateRect(PCFWnd(d->leftList), nullptr, FALSE);
+}
+
+/* The flash timer runs while a shown row or cell flashes. */
+static void FlashTimer(DialogWords *d)
+{
+    HWND w = d->window ? PCFWnd(d->window) : nullptr;
+    if (!w)
+        return;
+    if (d->markFlags & DM_FLASHING)
+        SetTimer(w, FLASH_TIMER, 250, FlashTick);
+    else if (KillTimer(w, FLASH_TIMER))
+        RemovePropA(w, "PCFFlashShown");
+}
+
 /* ---- rebuilding ---- */
 
 /* The selection before: rows, caret and top row of the window. */
@@ -208,6 +240,7 @@ void PCFUpdateList(DialogWords *d, int mode, HDC device, int keep, uintptr_t req
     SetHPos(List(d), hpos[0]);
     SetHPos(PCFWnd(d->leftList), hpos[1]);
     PCFSetMenu(d);
+    FlashTimer(d);
     InvalidateRect(split, nullptr, TRUE);
     if (d->countWindow)
         InvalidateRect(PCFWnd(d->countWindow), nullptr, TRUE);

@@ -47,6 +47,7 @@ struct PCFLISTPREFS {
     int balloonTips;             /* title tips as balloons */
     int32_t responseTimeout;     /* seconds; 0: 10 */
     int timeoutOption;           /* the configured time-out, else 60 s */
+    int32_t flashSeconds;        /* "List Flash Interval": seconds a phase */
 };
 extern PCFLISTPREFS PcfListPrefs;
 void PCFListPrefsDefaults(void);

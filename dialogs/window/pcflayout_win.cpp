@@ -170,7 +170,7 @@ static void PlaceFields(DialogWords *d, const Bands *b, int bottom)
     }
     int y = b->top + height;
     if (data) {
-        int toolbar = (d->toolbar && (d->optionFlags & DO_TOOLBAR)) ? TbGetHeight(PCFWnd(d->toolbar)) : 0;
+        int toolbar = (d->toolbar && (d->optionFlags & DO_TOOLBAR)) ? TbHeightFor(PCFWnd(d->toolbar), b->cx) : 0;
         if (d->toolbar && toolbar) {
             MoveWindow(PCFWnd(d->toolbar), 0, y, b->cx, toolbar, TRUE);
             ShowWindow(PCFWnd(d->toolbar), SW_SHOW);
@@ -199,7 +199,7 @@ void PCFPositionDialogFields(DialogWords *d, int)
     Bands b = { rc.right, rc.bottom, 0, 0, 0 };
     int buttons = (d->stateFlags & DF_SHOW_BUTTONS) ? d->buttonHeight + d->margin : 0;
     int statusBand = (5 * d->lineHeight) / 3, history = d->historyCombo ? statusBand : 0;
-    int toolbar = (d->toolbar && (d->optionFlags & DO_TOOLBAR)) ? TbGetHeight(PCFWnd(d->toolbar)) : 0;
+    int toolbar = (d->toolbar && (d->optionFlags & DO_TOOLBAR)) ? TbHeightFor(PCFWnd(d->toolbar), rc.right) : 0;
     int message = (def->flags & PCFD_MSGDIALOG) && !def->list;
     d->countWidth = (uint16_t)(def->list ? ((def->flags & PCFD_PAIR) ? 32 : 16) * d->charWidth
                                          : message ? 16 * d->charWidth : 0);

@@ -124,6 +124,14 @@ static void check(HMENU menu, UINT id, int on)
     CheckMenuItem(menu, id, MF_BYCOMMAND | (on ? MF_CHECKED : MF_UNCHECKED));
 }
 
+/* Whether a location's queue manager runs a queued publish/subscribe
+ * broker: its broker control queue is among the queues it listed. */
+static int queued_broker(QMS *r)
+{
+    uint32_t type;
+    return r && ShellQueueType(r, r->brokerQueue[0] ? r->brokerQueue : "SYSTEM.BROKER.CONTROL.QUEUE", &type);
+}
+
 void FrameInitMenu(HWND window)
 {
     FrameWords *f = FrameOf(window);
@@ -138,6 +146,8 @@ void FrameInitMenu(HWND window)
     HMENU lists = default_lists(m);
     if (lists)
         BuildDefaultListsMenu(lists);
+    for (const PCFCommandDef *broker : { &PCFBrokerSubscribersDef, &PCFBrokerPublishersDef })
+        enable(m, broker->menuId, queued_broker(r));
     uint32_t ed = ShellWork.editorState && f->msgPane ? ShellWork.editorState(f->msgPane) : 0;
     int active = (ed & ED_ACTIVE) != 0;
     int qmgr = r && LocMaskMatch(mask, 0x1000000000000000ull);

@@ -209,6 +209,8 @@ TEST(Tables, DefinitionsHaveTheirShapeAndSizes)
         { &PCFMessageDef, "Message", 90, 11, 0, 0, 0x400166, 10010, "MSGDETAIL", "msg", 178, 840 },
         { &PCFCommandLevelDef, "Command Level", 4, 2, 0, 0, 0x1, 0, "CMDLVL", nullptr, 12, 568 },
         { &PCFMqscConsoleDef, "MQSC Commands", 3, 0, 0, 0, 0x8, 0, "QMGR", "mqsc", 0, 536 },
+        { &PCFBrokerSubscribersDef, "Broker Subscribers", 3, 5, 10003, 591, 0x2, 0, "QMGR", nullptr, 1091, 1732 },
+        { &PCFBrokerPublishersDef, "Broker Publishers", 3, 4, 10002, 592, 0x2, 0, "QMGR", nullptr, 832, 1452 },
         { &PCFQmgrInfoDef, "Queue Manager", 4, 0, 1001, 0, 0, 0, "QMGR", nullptr, 0, 536 },
         { &PCFQueueNamesDef[0], "Queue List", 14, 3, 1002, 0, 0, 0, "QUEUE", nullptr, 477, 1044 },
         { &PCFQueueNamesDef[1], "Queue List", 14, 4, 1002, 0, 0, 0, "QUEUE", nullptr, 483, 1060 },
@@ -221,7 +223,7 @@ TEST(Tables, DefinitionsHaveTheirShapeAndSizes)
         first++;
     for (PCFCommandDef *const *d = PCFInternalDefs; *d; d++)
         second++;
-    EXPECT_EQ(first, 8);      /* the seven object kinds and the MQSC console */
+    EXPECT_EQ(first, 10);     /* the seven object kinds, the MQSC console, the broker's two lists */
     EXPECT_EQ(second, 6);     /* the four queue-name kinds make one row */
     for (const DefRow &r : rows) {
         SCOPED_TRACE(r.title);
@@ -255,12 +257,12 @@ TEST(Tables, DefinitionsHaveTheirShapeAndSizes)
                 ASSERT_LT(++n, 200);
         }
     }
-    EXPECT_EQ(PCFDescriptorCount, 315);
+    EXPECT_EQ(PCFDescriptorCount, 320);
     EXPECT_EQ(PCFValueTableCount, 98);
     int actions = 0;
     for (const DefRow &r : rows)
         actions += r.actions;
-    EXPECT_EQ(actions, 256);
+    EXPECT_EQ(actions, 262);
     /* an action the engine carries out takes its id before the view
        commands: one of them on a view command's id would shadow it (the
        message list's Next Page once answered its View All) */

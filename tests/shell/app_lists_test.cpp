@@ -12,6 +12,8 @@
 #include "pcflistwin.h"
 #include "pcfwin.h"
 #include "mq/mqsc/consolewnd.h"
+#include "mq/pcf.h"
+#include "qms.h"
 #include "shellint.h"
 #include "tkharness.h"
 
@@ -297,6 +299,263 @@ TEST(AppLists, TheMqscConsoleFromTheLocationsContextMenuRunsACommand)
     EXPECT_TRUE(inObjects);
 }
 
+/* ---- the queued broker's lists ---- */
+
+namespace {
+
+typedef void (*CONN_FN)(PMQCHAR, PMQHCONN, PMQLONG, PMQLONG);
+typedef void (*OPEN_FN)(MQHCONN, PMQVOID, MQLONG, PMQHOBJ, PMQLONG, PMQLONG);
+typedef void (*GET_FN)(MQHCONN, MQHOBJ, PMQVOID, PMQVOID, MQLONG, PMQVOID, PMQLONG, PMQLONG, PMQLONG);
+typedef void (*PUT1_FN)(MQHCONN, PMQVOID, PMQVOID, PMQVOID, MQLONG, PMQVOID, PMQLONG, PMQLONG);
+typedef void (*CLOSE_FN)(MQHCONN, PMQHOBJ, MQLONG, PMQLONG, PMQLONG);
+typedef void (*DISC_FN)(PMQHCONN, PMQLONG, PMQLONG);
+
+struct Identity {
+    const char *qm, *queue, *sub, *user;
+};
+
+/* A queued publish/subscribe broker played on RAVOLT.DEMO's queues: the
+ * program's broker commands are read from the control queue and answered
+ * as a broker answers them, with replies, the streams it supports and
+ * one publication of identities for each kind. */
+struct Broker {
+    CONN_FN conn = nullptr;
+    OPEN_FN open = nullptr;
+    GET_FN get = nullptr;
+    PUT1_FN put1 = nullptr;
+    CLOSE_FN close = nullptr;
+    DISC_FN disc = nullptr;
+    MQHCONN h = 0;
+    MQHOBJ in = 0;
+    std::vector<Identity> subscribers, publishers;
+    int commands = 0;
+
+    bool Start()
+    {
+        HMODULE mqm = GetModuleHandleA("mqm.dll");
+        conn = (CONN_FN)GetProcAddress(mqm, "MQCONN");
+        open = (OPEN_FN)GetProcAddress(mqm, "MQOPEN");
+        get = (GET_FN)GetProcAddress(mqm, "MQGET");
+        put1 = (PUT1_FN)GetProcAddress(mqm, "MQPUT1");
+        close = (CLOSE_FN)GetProcAddress(mqm, "MQCLOSE");
+        disc = (DISC_FN)GetProcAddress(mqm, "MQDISC");
+        if (!conn || !open || !get || !put1 || !close || !disc)
+            return false;
+        MQCHAR qm[MQ_Q_MGR_NAME_LENGTH];
+        Blank(qm, sizeof qm, "RAVOLT.DEMO");
+        MQLONG cc, rc;
+        conn(qm, &h, &cc, &rc);
+        MQOD od = { MQOD_DEFAULT };
+        Blank(od.ObjectName, sizeof od.ObjectName, "SYSTEM.BROKER.CONTROL.QUEUE");
+        open(h, &od, MQOO_INPUT_SHARED, &in, &cc, &rc);
+        return cc != MQCC_FAILED;
+    }
+    ~Broker()
+    {
+        MQLONG cc, rc;
+        if (in)
+            close(h, &in, MQCO_NONE, &cc, &rc);
+        if (h)
+            disc(&h, &cc, &rc);
+    }
+    static void Blank(char *to, size_t n, const std::string &text)
+    {
+        memset(to, ' ', n);
+        memcpy(to, text.data(), std::min(n, text.size()));
+    }
+    static std::string Trim(const char *v, size_t n)
+    {
+        std::string s(v, n);
+        s.erase(s.find_last_not_of(" \0", std::string::npos, 2) + 1);
+        return s;
+    }
+    /* Sends a PCF message back to the command's reply queue. */
+    void Send(const MQMD &to, MQPP *pp, MQLONG type, bool reply)
+    {
+        MQCFH *head = PCFHeader(pp);
+        head->Type = type;
+        head->Control = MQCFC_LAST;
+        MQOD od = { MQOD_DEFAULT };
+        memcpy(od.ObjectName, to.ReplyToQ, sizeof od.ObjectName);
+        memcpy(od.ObjectQMgrName, to.ReplyToQMgr, sizeof od.ObjectQMgrName);
+        MQMD md = { MQMD_DEFAULT };
+        md.MsgType = reply ? MQMT_REPLY : MQMT_DATAGRAM;
+        memcpy(md.Format, reply ? "MQADMIN " : "MQPCF   ", 8);
+        if (reply)
+            memcpy(md.MsgId, to.MsgId, sizeof md.MsgId);
+        memcpy(md.CorrelId, to.CorrelId, sizeof md.CorrelId);
+        MQPMO pmo = { MQPMO_DEFAULT };
+        pmo.Options = MQPMO_NO_SYNCPOINT;
+        MQLONG cc, rc;
+        put1(h, &od, &md, &pmo, pp->position, pp->message, &cc, &rc);
+    }
+    /* The identity publication of a kind's metatopic. */
+    void Identities(const MQMD &to, const std::string &topic, const std::string &stream)
+    {
+        bool subs = topic.find("/Subscribers/") != std::string::npos;
+        alignas(8) uint8_t area[4000];
+        void *slot = area;
+        MQPP pp;
+        MQLONG cc, rc;
+        int32_t zero = 0, options = subs ? 1185 : 0;
+        PCFInitArea(&pp, &slot, 0, sizeof area, 0, MQCMD_PUBLISH, &cc, &rc);
+        std::string shown = topic.substr(0, topic.size() - 1) + "Prices/Fruit";
+        PCFAddParm(&pp, MQCFT_STRING, MQCACF_TOPIC, shown.c_str(), -1, 1, &cc, &rc);
+        PCFAddParm(&pp, MQCFT_STRING, MQCACF_STREAM_NAME, stream.c_str(), -1, 1, &cc, &rc);
+        PCFAddParm(&pp, MQCFT_INTEGER, MQIACF_PUBLICATION_OPTIONS, &zero, 4, 1, &cc, &rc);
+        for (const Identity &i : subs ? subscribers : publishers) {
+            PCFAddParm(&pp, MQCFT_STRING, MQCACF_REG_Q_MGR_NAME, i.qm, -1, 1, &cc, &rc);
+            PCFAddParm(&pp, MQCFT_STRING, MQCACF_REG_Q_NAME, i.queue, -1, 1, &cc, &rc);
+            if (i.sub)
+                PCFAddParm(&pp, MQCFT_STRING, MQCACF_REG_SUB_NAME, i.sub, -1, 1, &cc, &rc);
+            PCFAddParm(&pp, MQCFT_STRING, MQCACF_REG_USER_ID, i.user, -1, 1, &cc, &rc);
+            PCFAddParm(&pp, MQCFT_STRING, MQCACF_REG_CORREL_ID, std::string(48, '0').c_str(), -1, 1, &cc, &rc);
+            PCFAddParm(&pp, MQCFT_INTEGER, MQIACF_REG_REG_OPTIONS, &options, 4, 1, &cc, &rc);
+        }
+        Send(to, &pp, MQCFT_COMMAND, false);
+    }
+    /* Answers one broker command. */
+    void Answer(const MQMD &md, const uint8_t *data, MQLONG length)
+    {
+        MQPP walk;
+        MQLONG command = 0, cc, rc;
+        PCFInitParse(&walk, data, length, &command, &cc, &rc);
+        std::string topic, stream;
+        for (;;) {
+            MQLONG type, id, n, count;
+            void *v;
+            PCFGetNextParm(&walk, &type, &id, &v, &n, &count, &cc, &rc);
+            if (cc)
+                break;
+            if (id == MQCACF_TOPIC)
+                topic = Trim((const char *)v, (size_t)n);
+            if (id == MQCACF_STREAM_NAME)
+                stream = Trim((const char *)v, (size_t)n);
+        }
+        alignas(8) uint8_t area[1000];
+        void *slot = area;
+        MQPP pp;
+        if (command == MQCMD_REQUEST_UPDATE && topic.find("/StreamSupport") != std::string::npos) {
+            PCFInitArea(&pp, &slot, 0, sizeof area, 0, MQCMD_PUBLISH, &cc, &rc);
+            PCFAddParm(&pp, MQCFT_STRING, MQCACF_TOPIC, topic.c_str(), -1, 1, &cc, &rc);
+            PCFAddParm(&pp, MQCFT_STRING, MQCACF_SUPPORTED_STREAM_NAME, "SYSTEM.BROKER.DEFAULT.STREAM", -1, 1, &cc, &rc);
+            Send(md, &pp, MQCFT_COMMAND, false);
+        } else if (command == MQCMD_REQUEST_UPDATE) {
+            Identities(md, topic, stream);
+        }
+        PCFInitArea(&pp, &slot, 0, sizeof area, 0, command, &cc, &rc);
+        Send(md, &pp, MQCFT_RESPONSE, true);
+        commands++;
+    }
+    /* Answers every command waiting on the control queue. */
+    void Play()
+    {
+        for (;;) {
+            MQMD md = { MQMD_DEFAULT };
+            MQGMO gmo = { MQGMO_DEFAULT };
+            gmo.Options = MQGMO_NO_WAIT | MQGMO_NO_SYNCPOINT;
+            std::vector<uint8_t> buf(4000);
+            MQLONG n = 0, cc, rc;
+            get(h, in, &md, &gmo, (MQLONG)buf.size(), buf.data(), &n, &cc, &rc);
+            if (cc == MQCC_FAILED)
+                return;
+            Answer(md, buf.data(), n);
+        }
+    }
+};
+
+/* The rows of a list: each column's text by attribute, in shown order. */
+std::vector<std::string> Cells(DialogWords *d, uint32_t attrId)
+{
+    std::vector<std::string> out;
+    HWND list = PCFWnd(d->rightList);
+    int n = (int)SendMessageA(list, LB_GETCOUNT, 0, 0);
+    for (int i = 0; i < n; i++) {
+        PCFROW *row = (PCFROW *)SendMessageA(list, LB_GETITEMDATA, (WPARAM)i, 0);
+        PCFLISTAREA *area = PCFRowArea(d, row);
+        PCFLISTPARTS parts;
+        uint8_t *value = nullptr;
+        std::string text;
+        if (area) {
+            PCFListAreaPointers(area, &parts);
+            if (PCFFindParm(parts.columns, row, attrId, &value, nullptr, nullptr) && (PCFState(value) & PCFS_PRESENT))
+                text.assign((const char *)value + PCFLV_TEXT, PCFListLength(value));
+        }
+        text.erase(text.find_last_not_of(' ') + 1);
+        out.push_back(text);
+    }
+    return out;
+}
+
+}  // namespace
+
+/* Objects > Default Lists > Broker Subscribers... and Broker Publishers...
+ * list what the location's queued broker answers: one row for each
+ * identity; a location whose queue manager has no broker control queue
+ * has both greyed. */
+TEST(AppLists, TheBrokerListsShowWhatTheQueuedBrokerAnswers)
+{
+    FrameWords *f = DemoSelected();
+    ASSERT_NE(f, nullptr);
+    const UINT ids[] = { PCFBrokerSubscribersDef.menuId, PCFBrokerPublishersDef.menuId };
+    SendMessageA(f->window, WM_INITMENU, (WPARAM)f->menu, 0);
+    for (UINT id : ids) {
+        ASSERT_NE(GetMenuState(f->menu, id, MF_BYCOMMAND), (UINT)-1) << id;
+        EXPECT_FALSE(GetMenuState(f->menu, id, MF_BYCOMMAND) & MF_GRAYED) << id;
+    }
+    Broker broker;
+    ASSERT_TRUE(broker.Start());
+    broker.Play();                                /* what earlier tests left */
+    broker.subscribers = { { "QMA", "PRICES.IN", "fruit", "alice" }, { "QMB", "PRICES.TOO", "veg", "bob" } };
+    broker.publishers = { { "QMC", "FEED.OUT", nullptr, "carol" } };
+    struct Expect {
+        PCFCommandDef *def;
+        const char *picture;
+        std::vector<std::string> queues, qmgrs, users;
+    } expects[] = {
+        { &PCFBrokerSubscribersDef, "broker_subscribers", { "PRICES.IN", "PRICES.TOO" }, { "QMA", "QMB" },
+          { "alice", "bob" } },
+        { &PCFBrokerPublishersDef, "broker_publishers", { "FEED.OUT" }, { "QMC" }, { "carol" } },
+    };
+    for (const Expect &e : expects) {
+        FrameCommand(f, (int32_t)e.def->menuId);
+        DialogWords *d = nullptr;
+        PumpUntil([&] {
+            broker.Play();
+            for (DialogWords *x = PCFOpenDialogs; x; x = x->next)
+                if (x->definition == e.def && x->rightList)
+                    d = x;
+            return d && SendMessageA(PCFWnd(d->rightList), LB_GETCOUNT, 0, 0) >= (LRESULT)e.queues.size();
+        }, 20000);
+        ASSERT_NE(d, nullptr) << e.def->title << " did not open";
+        HWND w = PCFWnd(d->window);
+        char status[300] = "";
+        GetWindowTextA(PCFWnd(d->statusWindow), status, sizeof status);
+        EXPECT_EQ(std::string(status).find("rror"), std::string::npos) << status;
+        EXPECT_GT(broker.commands, 0) << "no broker command reached the control queue: " << status;
+        EXPECT_NE(WindowText(w).find(std::string("RAVOLT.DEMO/") + e.def->title), std::string::npos);
+        EXPECT_EQ(Cells(d, MQCA_Q_NAME), e.queues);
+        EXPECT_EQ(Cells(d, MQCA_Q_MGR_NAME), e.qmgrs);
+        EXPECT_EQ(Cells(d, MQCACF_REG_USER_ID), e.users);
+        for (const std::string &t : Cells(d, MQCACF_TOPIC))
+            EXPECT_EQ(t, "Prices/Fruit");
+        MoveWindow(w, 40, 40, 900, 360, TRUE);
+        PumpUntil([&] { broker.Play(); return false; }, 400);
+        GalleryDialogShot(w, e.picture);
+        SendMessageA(w, WM_CLOSE, 0, 0);
+        PumpAll();
+    }
+    /* without the broker control queue on the queue manager: greyed */
+    QMS *demo = AppDemo();
+    char kept[sizeof demo->brokerQueue];
+    memcpy(kept, demo->brokerQueue, sizeof kept);
+    strcpy(demo->brokerQueue, "NO.SUCH.CONTROL.QUEUE");
+    SendMessageA(f->window, WM_INITMENU, (WPARAM)f->menu, 0);
+    for (UINT id : ids)
+        EXPECT_TRUE(GetMenuState(f->menu, id, MF_BYCOMMAND) & MF_GRAYED) << id;
+    memcpy(demo->brokerQueue, kept, sizeof kept);
+}
+
 /* ---- the menu walk ---- */
 
 namespace {
@@ -371,7 +630,8 @@ TEST(AppLists, TheMenuWalk)
        first; the others act in place, ask through a modal box or a file
        dialog, reach the network or end the program, and are listed */
     const UINT windows[] = { 749, 518, 686, 938, 542, 543, 556, 534, 533, 566, 588, 594, 641, 747, 731, 685,
-                             815, 816, 723, 546, 528 };
+                             815, 816, 723, 546, 528, PCFBrokerSubscribersDef.menuId,
+                             PCFBrokerPublishersDef.menuId };
     std::string walk;
     for (const MenuItem &m : items) {
         bool opens = std::find(std::begin(windows), std::end(windows), m.id) != std::end(windows);

@@ -218,6 +218,30 @@ TEST(Toolbar, WidthSharing)
     EXPECT_EQ(s[0].width, 60);
 }
 
+/* A bar narrower than its buttons: a button that would pass the edge
+ * starts the next row; one wider than the bar stands alone on its row. */
+TEST(Toolbar, NarrowBarsWrapOntoRows)
+{
+    ToolbarButton b[] = {tb(1, 0, 0, 1), tb(2, 0, 1, 1), tb(3, 0, 2, 1), tb(4, 0, 3, -100), tb(5, 0, 4, 1)};
+    TbPrepareButtons(b, 5);                     /* 20, 20, 20, 100, 20 pixels */
+    int32_t x, row;
+    TbWrapPlace(b, 5, 50, 1, &x, &row);
+    EXPECT_EQ(x, 20);
+    EXPECT_EQ(row, 0);
+    TbWrapPlace(b, 5, 50, 2, &x, &row);         /* 40 + 20 passes 50 */
+    EXPECT_EQ(x, 0);
+    EXPECT_EQ(row, 1);
+    TbWrapPlace(b, 5, 50, 3, &x, &row);         /* wider than the bar */
+    EXPECT_EQ(x, 0);
+    EXPECT_EQ(row, 2);
+    TbWrapPlace(b, 5, 50, 4, &x, &row);
+    EXPECT_EQ(x, 0);
+    EXPECT_EQ(row, 3);
+    EXPECT_EQ(TbWrapRows(b, 5, 50), 4);
+    EXPECT_EQ(TbWrapRows(b, 5, 180), 1);        /* exactly as wide: one row */
+    EXPECT_EQ(TbWrapRows(b, 5, 0), 1);          /* not sized yet */
+}
+
 TEST(Toolbar, TooltipAndCaptionTexts)
 {
     char out[64];

@@ -5,7 +5,7 @@
  * and "Selected" as CSV, read back row by row against the list; and the
  * "Timestamp" box of "Auto Refresh Rate" starting each row with the date
  * and time; a column filter's counts following a refresh; Escape. */
-#include "wintest.h"
+#include "listwin.h"
 
 #include <commctrl.h>
 
@@ -26,24 +26,16 @@ namespace {
 
 const char *Qmgr = "QMEXPWIN";
 
-struct ListExport : Windows {
-    Location *loc = nullptr;
+struct ListExport : QueueLists {
     std::string path;
     void SetUp() override
     {
-        Windows::SetUp();
-        PCFListPrefsDefaults();
-        engine.standin = 1;
-        StandinMqsc(Qmgr, "DEFINE QLOCAL(EXP.ALPHA) DESCR('kept') REPLACE\n"
-                          "DEFINE QLOCAL(EXP.BRAVO) DESCR('kept') REPLACE\n"
-                          "DEFINE QLOCAL(EXP.CHARLIE) DESCR('hidden') REPLACE\n"
-                          "DEFINE QLOCAL(EXP.DELTA) DESCR('kept') REPLACE\n"
-                          "DEFINE QLOCAL(EXP.ECHO) DESCR('kept') REPLACE\n"
-                          "DEFINE QLOCAL(OTHER.ONE) DESCR('kept') REPLACE\n");
-        loc = new Location(Qmgr);
-        FLTHOOKS h = {};
-        PCFFilterWindowHooks(&h);
-        FltInstallWindowHooks(&h);
+        Start(Qmgr, "DEFINE QLOCAL(EXP.ALPHA) DESCR('kept') REPLACE\n"
+                    "DEFINE QLOCAL(EXP.BRAVO) DESCR('kept') REPLACE\n"
+                    "DEFINE QLOCAL(EXP.CHARLIE) DESCR('hidden') REPLACE\n"
+                    "DEFINE QLOCAL(EXP.DELTA) DESCR('kept') REPLACE\n"
+                    "DEFINE QLOCAL(EXP.ECHO) DESCR('kept') REPLACE\n"
+                    "DEFINE QLOCAL(OTHER.ONE) DESCR('kept') REPLACE\n");
         char temp[MAX_PATH];
         GetTempPathA(sizeof temp, temp);
         path = std::string(temp) + "ravolt_listexport_" + std::to_string(GetCurrentProcessId()) + ".csv";
@@ -51,72 +43,8 @@ struct ListExport : Windows {
     }
     void TearDown() override
     {
-        FltCloseDialog();
         remove(path.c_str());
-        delete loc;
-        Windows::TearDown();
-        PCFListPrefsDefaults();
-    }
-    DialogWords *Queues()
-    {
-        DialogWords *d = Open(&PCFQueueListDef, &loc->q);
-        MoveWindow(PCFWnd(d->window), 20, 20, 820, 560, TRUE);
-        PCFSetFieldText(d, MQCA_Q_NAME, "*");
-        SendMessageA(PCFWnd(d->window), WM_COMMAND, 1, 0);
-        Settle();
-        return d;
-    }
-    void Filter(DialogWords *d, const char *text)
-    {
-        SetWindowTextA(PCFWnd(d->filterWindow), text);
-        SendMessageA(PCFWnd(d->window), WM_COMMAND, MAKEWPARAM(23, BN_CLICKED), (LPARAM)d->filterButton);
-        Settle();
-    }
-    static HWND List(DialogWords *d) { return PCFWnd(d->rightList); }
-    /* The queue names the list window shows, top to bottom. */
-    static std::vector<std::string> Shown(DialogWords *d)
-    {
-        std::vector<std::string> out;
-        int n = (int)SendMessageA(List(d), LB_GETCOUNT, 0, 0);
-        for (int i = 0; i < n; i++) {
-            PCFROW *row = (PCFROW *)SendMessageA(List(d), LB_GETITEMDATA, (WPARAM)i, 0);
-            int length = 0;
-            const char *v = PCFParmText(d, row, nullptr, MQCA_Q_NAME, &length);
-            std::string name = v ? std::string(v, (size_t)length) : "";
-            name.erase(name.find_last_not_of(' ') + 1);
-            out.push_back(name);
-        }
-        return out;
-    }
-    /* A click on the middle of a column's title. */
-    static void ClickTitle(DialogWords *d, uint32_t attrId)
-    {
-        PCFLISTENTRY *c = PCFDialogColumns(d);
-        for (int x = 0; x < 3000; x += 2) {
-            int32_t left, right;
-            int border;
-            int at = PCFColumnAt(d, x, 4, &left, &right, &border);
-            if (at >= 0 && c[at].field->attrId == attrId) {
-                HWND title = PCFWnd(d->rightTitle);
-                MouseDown(title, (left + right) / 2, 4);
-                MouseUp(title, (left + right) / 2, 4);
-                Pump();
-                return;
-            }
-        }
-        ADD_FAILURE() << "no title of " << attrId;
-    }
-    /* A click on a row of the list window (Ctrl held when adding). */
-    static void ClickRow(DialogWords *d, int index, bool ctrl)
-    {
-        HWND list = List(d);
-        int top = (int)SendMessageA(list, LB_GETTOPINDEX, 0, 0);
-        int height = (int)SendMessageA(list, LB_GETITEMHEIGHT, 0, 0);
-        int y = (index - top) * height + height / 2;
-        WPARAM keys = ctrl ? MK_CONTROL : 0;
-        MouseDown(list, 30, y, keys);
-        MouseUp(list, 30, y, keys);
-        Pump();
+        QueueLists::TearDown();
     }
     /* The export dialog of the list (its menu command), the selection
      * and type chosen, the file named, OK pressed: its status text. */

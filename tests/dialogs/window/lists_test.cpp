@@ -5,7 +5,7 @@
  * altered there, copying to the clipboard, printing onto a bitmap, and
  * the "Change List Contents" and "Auto Refresh Rate" windows, with their
  * gallery pictures. */
-#include "wintest.h"
+#include "listwin.h"
 
 #include <commctrl.h>
 
@@ -24,12 +24,10 @@ namespace {
 const char *Qmgr = "QMLISTWIN";
 const int Defined = 400;
 
-struct ListWindows : Windows {
+struct ListWindows : QueueLists {
     void SetUp() override
     {
-        Windows::SetUp();
         AutGlobalMask = ~0ull;
-        PCFListPrefsDefaults();
         std::string script;
         char line[120];
         for (int i = 0; i < Defined; i++) {
@@ -37,72 +35,15 @@ struct ListWindows : Windows {
                      i % 2 ? "Odd" : "Active");
             script += line;
         }
-        StandinMqsc(Qmgr, script);
-        engine.standin = 1;
-    }
-    void TearDown() override
-    {
-        Windows::TearDown();
-        PCFListPrefsDefaults();
-    }
-    DialogWords *OpenList(QMS *q)
-    {
-        DialogWords *d = Open(&PCFQueueListDef, q);
-        if (d)
-            MoveWindow(PCFWnd(d->window), 20, 20, 820, 560, TRUE);
-        Refresh(d);
-        return d;
-    }
-    void Refresh(DialogWords *d)
-    {
-        SendMessageA(PCFWnd(d->window), WM_COMMAND, 1, 0);
-        Settle();
-        Pump();
-    }
-    /* The names of the shown rows in order. */
-    static std::vector<std::string> Names(DialogWords *d)
-    {
-        std::vector<std::string> out;
-        PCFLISTSTATE *st = PCFListState(d);
-        for (uint32_t i = 0; st && i < st->count; i++) {
-            int length = 0;
-            const char *v = PCFParmText(d, st->rows[i].row, nullptr, MQCA_Q_NAME, &length);
-            std::string name = v ? std::string(v, (size_t)length) : "";
-            name.erase(name.find_last_not_of(' ') + 1);
-            out.push_back(name);
-        }
-        return out;
-    }
-    static int IndexOf(DialogWords *d, const std::string &name)
-    {
-        std::vector<std::string> names = Names(d);
-        for (size_t i = 0; i < names.size(); i++)
-            if (names[i] == name)
-                return (int)i;
-        return -1;
-    }
-    static HWND List(DialogWords *d) { return PCFWnd(d->rightList); }
-    /* The title-bar x of the middle of a column (-1 when not shown). */
-    static int TitleX(DialogWords *d, uint32_t attrId)
-    {
-        PCFLISTENTRY *c = PCFDialogColumns(d);
-        for (int x = 0; x < 3000; x += 2) {
-            int32_t left, right;
-            int border;
-            int at = PCFColumnAt(d, x, 4, &left, &right, &border);
-            if (at >= 0 && c[at].field->attrId == attrId)
-                return (left + right) / 2;
-        }
-        return -1;
+        Start(Qmgr, script);
     }
 };
 
 TEST_F(ListWindows, QueueListRowsSortSelectionAndCount)
 {
-    Location qm(Qmgr);
-    DialogWords *d = OpenList(&qm.q);
+    DialogWords *d = Queues();
     ASSERT_NE(d, nullptr);
-    std::vector<std::string> names = Names(d);
+    std::vector<std::string> names = Shown(d);
     ASSERT_GE(names.size(), (size_t)Defined);
     EXPECT_EQ((int)SendMessageA(List(d), LB_GETCOUNT, 0, 0), (int)names.size());
     EXPECT_GE(IndexOf(d, "LIST.Q0399"), 0);
@@ -121,18 +62,18 @@ TEST_F(ListWindows, QueueListRowsSortSelectionAndCount)
     }
     EXPECT_GT(IndexOf(d, "LIST.Q0001"), IndexOf(d, "LIST.Q0002"));
     /* a release outside the title band neither moves nor sorts */
-    std::vector<std::string> before = Names(d);
+    std::vector<std::string> before = Shown(d);
     MouseDown(title, x, 4);
     MouseUp(title, x, 200);
     Pump();
-    EXPECT_EQ(Names(d), before);
+    EXPECT_EQ(Shown(d), before);
     /* select a block of three and keep it by key across a refresh in
        which the rows move */
     int first = IndexOf(d, "LIST.Q0010");
     SendMessageA(List(d), LB_SETSEL, FALSE, -1);
     SendMessageA(List(d), LB_SELITEMRANGE, TRUE, MAKELPARAM(first, first + 2));
     SendMessageA(List(d), LB_SETCARETINDEX, (WPARAM)first, 0);
-    std::string a = Names(d)[(size_t)first], c = Names(d)[(size_t)first + 2];
+    std::string a = Shown(d)[(size_t)first], c = Shown(d)[(size_t)first + 2];
     StandinMqsc(Qmgr, "DEFINE QLOCAL(LIST.Q0009A) REPLACE\nDELETE QLOCAL(LIST.Q0398)\n");
     Refresh(d);
     int moved = IndexOf(d, a);
@@ -162,14 +103,13 @@ TEST_F(ListWindows, QueueListRowsSortSelectionAndCount)
 
 TEST_F(ListWindows, WhereFilterTravelsWithTheRefresh)
 {
-    Location qm(Qmgr);
-    DialogWords *d = OpenList(&qm.q);
+    DialogWords *d = Queues();
     ASSERT_NE(d, nullptr);
-    size_t all = Names(d).size();
+    size_t all = Shown(d).size();
     ASSERT_EQ(SetWhereFilter(d, 1, MQCFT_STRING_FILTER, MQCA_Q_DESC, MQCFOP_LIKE, "Active*", -1), 0);
     PCFDialogTitle(d, nullptr);
     Refresh(d);
-    std::vector<std::string> names = Names(d);
+    std::vector<std::string> names = Shown(d);
     EXPECT_EQ(names.size(), (size_t)Defined / 2);
     EXPECT_LT(names.size(), all);
     EXPECT_GE(IndexOf(d, "LIST.Q0002"), 0);
@@ -181,8 +121,7 @@ TEST_F(ListWindows, WhereFilterTravelsWithTheRefresh)
 
 TEST_F(ListWindows, PropertiesOpenTheQueueDialogFromTheRow)
 {
-    Location qm(Qmgr);
-    DialogWords *d = OpenList(&qm.q);
+    DialogWords *d = Queues();
     ASSERT_NE(d, nullptr);
     int row = IndexOf(d, "LIST.Q0007");
     ASSERT_GE(row, 0);
@@ -203,8 +142,7 @@ TEST_F(ListWindows, PropertiesOpenTheQueueDialogFromTheRow)
 
 TEST_F(ListWindows, PrintedPageOnABitmap)
 {
-    Location qm(Qmgr);
-    DialogWords *d = OpenList(&qm.q);
+    DialogWords *d = Queues();
     ASSERT_NE(d, nullptr);
     const int w = 850, h = 1100;
     HDC screen = GetDC(nullptr);
@@ -240,8 +178,7 @@ TEST_F(ListWindows, PrintedPageOnABitmap)
 
 TEST_F(ListWindows, ChangeListContentsAndAutoRefreshRate)
 {
-    Location qm(Qmgr);
-    DialogWords *d = OpenList(&qm.q);
+    DialogWords *d = Queues();
     ASSERT_NE(d, nullptr);
     PCFAlterListOpen(d);
     Pump();

@@ -9,6 +9,9 @@
 #include "tktoolbar.h"
 #include "tkwin.h"
 
+#include <algorithm>
+#include <set>
+
 using namespace wintest;
 using namespace dlgtest;
 
@@ -203,6 +206,57 @@ TEST_F(Menus, ShowHideTextsChecksAndToolbarAfterToggles)
     SendMessageA(hwnd, WM_COMMAND, 684, 0);
     EXPECT_TRUE(Checked(d, 684));
     EXPECT_TRUE(Ticked(d, 684));
+}
+
+/* The Message dialog's toolbar in a narrow window: its buttons wrap onto
+ * further rows inside the window, every button the mouse reaches at full
+ * width is reached there too, and the message pane starts below them. */
+TEST_F(Menus, AMessageToolbarWrapsInANarrowWindow)
+{
+    DialogWords *d = Open(&PCFMessageDef);
+    ASSERT_NE(d, nullptr);
+    HWND hwnd = PCFWnd(d->window), bar = PCFWnd(d->toolbar);
+    ASSERT_NE(bar, nullptr);
+    /* the buttons the pointer lights up, scanning the bar, and the x
+       farthest right where one lit up */
+    int farthest = 0;
+    auto reached = [&] {
+        std::set<int32_t> ids;
+        RECT rc;
+        GetClientRect(bar, &rc);
+        for (int y = 1; y < rc.bottom; y += 3)
+            for (int x = 1; x < rc.right; x += 3) {
+                SendMessageA(bar, WM_MOUSEMOVE, 0, MAKELPARAM(x, y));
+                int n = 0;
+                const ToolbarButton *b = TbButtons(bar, &n);
+                for (int i = 0; i < n; i++)
+                    if (b[i].flags & TBB_HOT) {
+                        ids.insert(b[i].id);
+                        farthest = std::max(farthest, x);
+                    }
+            }
+        SendMessageA(bar, WM_MOUSELEAVE, 0, 0);
+        return ids;
+    };
+    MoveWindow(hwnd, 40, 40, 1200, 560, TRUE);
+    Pump();
+    std::set<int32_t> wide = reached();
+    RECT one = InParent(bar);
+    ASSERT_FALSE(wide.empty());
+    ASSERT_GT(farthest, 260) << "no button lies past the narrow width";
+    MoveWindow(hwnd, 40, 40, 260, 560, TRUE);
+    Pump();
+    RECT narrow = InParent(bar), client;
+    GetClientRect(hwnd, &client);
+    EXPECT_LE(narrow.right, client.right);
+    EXPECT_GT(narrow.bottom - narrow.top, one.bottom - one.top) << "the buttons stayed on one row";
+    EXPECT_EQ(reached(), wide) << "buttons past the right edge cannot be reached";
+    EXPECT_GE(InParent(PCFWnd(d->dataWindow)).top, narrow.bottom);
+    EXPECT_TRUE(GalleryShot(hwnd, "dialog_message_narrow", true));
+    MoveWindow(hwnd, 40, 40, 1200, 560, TRUE);
+    Pump();
+    EXPECT_EQ(InParent(bar).bottom - InParent(bar).top, one.bottom - one.top);
+    Close(d);
 }
 
 TEST_F(Menus, StatusHistoryOfThirty)

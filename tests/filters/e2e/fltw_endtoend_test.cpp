@@ -6,6 +6,9 @@
 #include "dialogs/window/wintest.h"
 #include "fltwin.h"
 #include "tkcontrols.h"
+#include "pcflistwin.h"
+
+#include <set>
 
 using namespace wintest;
 
@@ -89,6 +92,35 @@ TEST_F(EndToEnd, ColumnsColoursAndFlashing)
     }
     EXPECT_EQ(flashing, 1);
     EXPECT_GE(red, 1);
+    /* the flashing row is drawn inverted and plain in turn, while no
+       other row changes */
+    int at = -1;
+    for (int i = 0; i < Rows(d) && at < 0; i++)
+        if (((PCFROW *)SendMessageA(List(d), LB_GETITEMDATA, (WPARAM)i, 0))->flags & FLTR_FLASH)
+            at = i;
+    ASSERT_GE(at, 0);
+    EXPECT_TRUE(d->markFlags & DM_FLASHING);
+    int top = (int)SendMessageA(List(d), LB_GETTOPINDEX, 0, 0);
+    int height = (int)SendMessageA(List(d), LB_GETITEMHEIGHT, 0, 0);
+    int y = (at - top) * height + height / 2;
+    auto pixel = [&] {
+        int w = 0, h = 0;
+        std::vector<uint32_t> px = Capture(List(d), &w, &h);
+        return y >= 0 && y < h && w > 3 ? PixelAt(px, w, 3, y) : 0u;
+    };
+    std::set<uint32_t> seen;
+    std::set<int> phases;
+    for (int i = 0; i < 60 && (phases.size() < 2 || seen.size() < 2); i++) {
+        for (DWORD end = GetTickCount() + 100; (int)(end - GetTickCount()) > 0; Sleep(10))
+            Loop();
+        phases.insert(PCFFlashPhase);
+        seen.insert(pixel());
+    }
+    EXPECT_EQ(phases.size(), 2u) << "the flash phase never turned";
+    EXPECT_EQ(seen.size(), 2u) << "the flashing row looked the same in both phases";
+    /* a filter without flash stops it */
+    Filter(d, "1");
+    EXPECT_FALSE(d->markFlags & DM_FLASHING);
     Close(d);
 }
 
