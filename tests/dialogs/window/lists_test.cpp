@@ -215,8 +215,7 @@ TEST_F(ListWindows, ChangeListContentsAndAutoRefreshRate)
  * stays; with the marks hidden the same click sorts. */
 TEST_F(ListWindows, AColumnFilterMarkOpensThePopup)
 {
-    Location qm(Qmgr);
-    DialogWords *d = OpenList(&qm.q);
+    DialogWords *d = Queues();
     ASSERT_NE(d, nullptr);
     HWND title = PCFWnd(d->rightTitle);
     int x = TitleX(d, MQCA_Q_NAME);
@@ -225,7 +224,7 @@ TEST_F(ListWindows, AColumnFilterMarkOpensThePopup)
     int border;
     ASSERT_GE(PCFColumnAt(d, x, 4, &left, &right, &border), 0);
     int mark = right - 7;
-    std::vector<std::string> before = Names(d);
+    std::vector<std::string> before = Shown(d);
     ASSERT_GE(before.size(), (size_t)Defined);
     MouseDown(title, mark, 4);
     MouseUp(title, mark, 4);
@@ -233,14 +232,14 @@ TEST_F(ListWindows, AColumnFilterMarkOpensThePopup)
     HWND popup = ColFilterWindow(d);
     ASSERT_NE(popup, nullptr);
     EXPECT_TRUE(IsWindowVisible(popup));
-    EXPECT_EQ(Names(d), before);                  /* no sort */
+    EXPECT_EQ(Shown(d), before);                  /* no sort */
     HWND text = GetDlgItem(popup, CFC_TEXT);
     ASSERT_NE(text, nullptr);
     SetWindowTextA(text, "Q001");
     SetFocus(text);
     LoopKey(VK_RETURN);
     Pump();
-    std::vector<std::string> shown = Names(d);
+    std::vector<std::string> shown = Shown(d);
     EXPECT_EQ(shown.size(), 10u);
     for (const std::string &n : shown)
         EXPECT_EQ(n.find("LIST.Q001"), 0u) << n;
@@ -255,11 +254,11 @@ TEST_F(ListWindows, AColumnFilterMarkOpensThePopup)
     MouseUp(title, mark, 4);
     Pump();
     EXPECT_EQ(ColFilterWindow(d), nullptr);
-    EXPECT_EQ(Names(d).size(), 10u);
+    EXPECT_EQ(Shown(d).size(), 10u);
     /* Remove Column Filters brings every row back; hidden marks sort */
     SendMessageA(PCFWnd(d->window), WM_COMMAND, 960, 0);
     Pump();
-    EXPECT_EQ(Names(d).size(), before.size());
+    EXPECT_EQ(Shown(d).size(), before.size());
     SendMessageA(PCFWnd(d->window), WM_COMMAND, 961, 0);
     Pump();
     x = TitleX(d, MQCA_Q_NAME);
@@ -306,8 +305,7 @@ static void CopyWithKeys(DialogWords *d, bool ctrl, bool shift)
 
 TEST_F(ListWindows, CtrlCopyExportsTheRowsOntoTheClipboard)
 {
-    Location qm(Qmgr);
-    DialogWords *d = OpenList(&qm.q);
+    DialogWords *d = Queues();
     ASSERT_NE(d, nullptr);
     int a = IndexOf(d, "LIST.Q0005"), b = IndexOf(d, "LIST.Q0007");
     ASSERT_GE(a, 0);
