@@ -72,7 +72,8 @@ static const uint64_t UNIXLIKE = P(PL_OS2) | P(PL_UNIX) | P(PL_WINDOWS) | P(PL_A
 static const uint64_t DISTRIBUTED = UNIXLIKE | P(PL_OPENVMS) | P(PL_NONSTOP);
 static const uint64_t TAIL = DISTRIBUTED | IBMI;
 
-static const int32_t ANY = 0x7FFFFFFF;
+static const int32_t ANY = INT32_MAX;
+static const int32_t ALWAYS = INT32_MIN;
 
 struct CapRule {
     uint64_t platforms;
@@ -84,8 +85,8 @@ struct CapRule {
 
 static const CapRule CapRules[] = {
     /* z/OS */
-    { ZOS, 0, ANY, false, { 3, 7, 19 } },
-    { ZOS, 0, 113, false, { 9 } },
+    { ZOS, ALWAYS, ANY, false, { 3, 7, 19 } },
+    { ZOS, ALWAYS, 113, false, { 9 } },
     { ZOS, 114, ANY, false, { 10, 11 } },
     { ZOS, 120, ANY, false, { 6 } },
     { ZOS, 210, ANY, false, { 4, 8, 29 } },
@@ -112,7 +113,7 @@ static const CapRule CapRules[] = {
     { ZOS, 932, ANY, false, { 70 } },
 
     /* IBM i */
-    { IBMI, 0, ANY, false, { 11, 12, 13, 27, 29 } },
+    { IBMI, ALWAYS, ANY, false, { 11, 12, 13, 27, 29 } },
     { IBMI, 510, ANY, false, { 1, 2, 3, 4, 5, 6, 7, 8, 10 } },
     { IBMI, 530, ANY, false, { 20, 21, 22 } },
     { IBMI, 600, ANY, false, { 26, 35, 43, 48 } },
@@ -124,10 +125,10 @@ static const CapRule CapRules[] = {
     { IBMI, 801, ANY, false, { 45, 52 } },
 
     /* OS/2, UNIX, Windows, appliance, OpenVMS, NonStop */
-    { WIN, 0, ANY, false, { 25 } },
+    { WIN, ALWAYS, ANY, false, { 25 } },
     { UNIXLIKE, 711, ANY, false, { 37 } },
     { UNIXLIKE, 802, ANY, false, { 47 } },
-    { DISTRIBUTED, 0, ANY, false, { 10, 11, 12, 13, 29 } },
+    { DISTRIBUTED, ALWAYS, ANY, false, { 10, 11, 12, 13, 29 } },
     { DISTRIBUTED, 201, ANY, false, { 2, 3 } },
     { DISTRIBUTED, 230, ANY, false, { 1, 4, 5, 6 } },
     { DISTRIBUTED, 510, ANY, false, { 7, 8 } },
@@ -157,7 +158,7 @@ static const CapRule CapRules[] = {
 
     /* finally */
     { WIN, 801, 899, true, { 52 } },
-    { P(PL_APPLIANCE), 0, ANY, false, { 71 } },
+    { P(PL_APPLIANCE), ALWAYS, ANY, false, { 71 } },
 };
 
 void CapSetForQmgr(uint8_t *caps, int32_t platform, int32_t commandLevel)

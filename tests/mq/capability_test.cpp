@@ -1,7 +1,9 @@
 /* Capability flags: the triple rule and the flags of platforms and levels. */
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <cstring>
+#include <vector>
 
 #include "mq/capability.h"
 
@@ -106,4 +108,94 @@ TEST(Capability, SetForQmgrOnlyAddsAndMergeJoins)
     for (int i = 0; i < CAP_COUNT; i++) EXPECT_EQ(a[i], 1);
     EXPECT_EQ(CapGet(a, CAP_COUNT), 0);           /* outside the array */
     CapSet(a, 500);
+}
+
+namespace {
+
+/* The flags of each platform as the capability table lists them: from a
+ * command level on (INT32_MIN: always), these flags are set. */
+struct LevelFlags {
+    int32_t level;
+    std::vector<int> flags;
+};
+
+const int32_t Always = INT32_MIN;
+
+const std::vector<LevelFlags> ZosFlags = {
+    { Always, { 3, 7, 19 } }, { 114, { 10, 11 } }, { 120, { 6 } }, { 210, { 4, 8, 29 } },
+    { 220, { 12, 13, 14 } }, { 520, { 20 } }, { 530, { 1, 21, 22, 34 } }, { 600, { 2, 26, 33, 50 } },
+    { 700, { 30 } }, { 701, { 31 } }, { 710, { 36, 48 } }, { 750, { 38 } }, { 800, { 42, 43 } },
+    { 900, { 49 } }, { 902, { 51 } }, { 904, { 53 } }, { 911, { 55 } }, { 913, { 56 } }, { 914, { 59 } },
+    { 915, { 60 } }, { 921, { 66 } }, { 923, { 63 } }, { 924, { 67 } }, { 930, { 18, 23, 35 } },
+    { 932, { 70 } },
+};
+
+const std::vector<LevelFlags> IbmiFlags = {
+    { Always, { 11, 12, 13, 27, 29 } }, { 510, { 1, 2, 3, 4, 5, 6, 7, 8, 10 } }, { 530, { 20, 21, 22 } },
+    { 600, { 26, 35, 43, 48 } }, { 700, { 30, 39, 50 } }, { 701, { 31, 32, 33, 34 } }, { 710, { 36 } },
+    { 750, { 38 } }, { 800, { 42, 65 } }, { 801, { 45, 52 } },
+};
+
+const std::vector<LevelFlags> DistributedFlags = {
+    { Always, { 10, 11, 12, 13, 29 } }, { 201, { 2, 3 } }, { 230, { 1, 4, 5, 6 } }, { 510, { 7, 8 } },
+    { 530, { 20, 21, 22 } }, { 600, { 26, 35, 43, 48 } }, { 700, { 30, 39, 50 } },
+    { 701, { 31, 32, 33, 34, 41 } }, { 710, { 36 } }, { 750, { 38 } }, { 800, { 42, 65 } },
+    { 801, { 44, 45, 52 } },
+};
+
+const std::vector<LevelFlags> UnixLikeFlags = { { 711, { 37 } }, { 802, { 47 } } };
+
+const std::vector<LevelFlags> TailFlags = {
+    { 900, { 49 } }, { 902, { 51 } }, { 905, { 53 } }, { 911, { 55 } }, { 913, { 56 } }, { 914, { 59 } },
+    { 915, { 60 } }, { 921, { 66 } }, { 923, { 18, 63 } }, { 924, { 67 } }, { 930, { 23 } },
+    { 931, { 16 } }, { 932, { 70 } },
+};
+
+std::vector<LevelFlags> TableOf(int32_t platform)
+{
+    std::vector<LevelFlags> rows;
+    auto add = [&rows](const std::vector<LevelFlags> &more) { rows.insert(rows.end(), more.begin(), more.end()); };
+    switch (platform) {
+    case 1: add(ZosFlags); break;
+    case 4: add(IbmiFlags); add(TailFlags); break;
+    case 2: case 3: case 11: case 28: add(DistributedFlags); add(UnixLikeFlags); add(TailFlags); break;
+    case 12: case 13: add(DistributedFlags); add(TailFlags); break;
+    }
+    if (platform == 11) rows.push_back({ Always, { 25 } });
+    if (platform == 28) rows.push_back({ Always, { 71 } });
+    return rows;
+}
+
+/* The flags the table gives a platform at a level, with the two rules
+ * bound above: z/OS's flag 9 below 114 and Windows' flag 52 cleared from
+ * 801 to 899. */
+std::vector<int> Expected(int32_t platform, int32_t level)
+{
+    std::vector<int> set(CAP_COUNT, 0);
+    for (const LevelFlags &row : TableOf(platform))
+        if (level >= row.level)
+            for (int f : row.flags) set[f] = 1;
+    if (platform == 1 && level < 114) set[9] = 1;
+    if (platform == 11 && level >= 801 && level <= 899) set[52] = 0;
+    return set;
+}
+
+} // namespace
+
+TEST(Capability, EveryRowOfEveryPlatformFromItsLevelOn)
+{
+    for (int32_t platform : { 1, 2, 3, 4, 11, 12, 13, 28 }) {
+        std::vector<int32_t> levels = { INT32_MIN, -1, 0, 113, 114, 899, 900, 999, 1000, INT32_MAX };
+        for (const LevelFlags &row : TableOf(platform))
+            if (row.level != Always) {
+                levels.push_back(row.level - 1);
+                levels.push_back(row.level);
+            }
+        for (int32_t level : levels) {
+            Caps got(platform, level);
+            std::vector<int> want = Expected(platform, level);
+            for (int i = 0; i < CAP_COUNT; i++)
+                EXPECT_EQ(got.f[i], want[i]) << "platform " << platform << " level " << level << " flag " << i;
+        }
+    }
 }
