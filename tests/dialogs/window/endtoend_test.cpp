@@ -8,6 +8,8 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
+
 #include "autfile.h"
 #include "edpane.h"
 #include "eddialog.h"
@@ -369,6 +371,52 @@ static int32_t PaneLine(PCFDATA *ed, const char *piece)
             return i;
     }
     return -1;
+}
+
+/* Copy in a Message List exports the rows clicked (Shift: every row
+ * shown) onto the clipboard and says how many; with Ctrl the rows' text
+ * is copied instead. */
+TEST_F(EndToEnd, MessageListCopyExportsTheSelectedMessages)
+{
+    Mqsc("DEFINE QLOCAL(APP.COPY) REPLACE\nCLEAR QLOCAL(APP.COPY)\n");
+    for (const char *text : { "alpha message", "bravo message", "charlie message" })
+        ASSERT_TRUE(PutText("APP.COPY", text));
+    Location qm(Qmgr);
+    DialogWords *d = Open(&PCFMessageListDef, &qm.q);
+    ASSERT_NE(d, nullptr);
+    HWND list = PCFWnd(d->rightList);
+    PCFSetFieldText(d, MQCA_Q_NAME, "APP.COPY");
+    Command(d, 1);
+    ASSERT_EQ(SendMessageA(list, LB_GETCOUNT, 0, 0), 3) << Status(d);
+    int height = (int)SendMessageA(list, LB_GETITEMHEIGHT, 0, 0);
+    int top = (int)SendMessageA(list, LB_GETTOPINDEX, 0, 0);
+    MouseDown(list, 30, (0 - top) * height + height / 2);
+    MouseUp(list, 30, (0 - top) * height + height / 2);
+    MouseDown(list, 30, (2 - top) * height + height / 2, MK_CONTROL);
+    MouseUp(list, 30, (2 - top) * height + height / 2, MK_CONTROL);
+    Pump();
+    ASSERT_EQ((int)SendMessageA(list, LB_GETSELCOUNT, 0, 0), 2);
+
+    CopyWithKeys(d, false, false);
+    std::string text = ClipboardText();
+    EXPECT_NE(text.find("MsgId"), std::string::npos) << text;      /* the export's column heads */
+    EXPECT_NE(text.find("alpha message"), std::string::npos) << text;
+    EXPECT_NE(text.find("charlie message"), std::string::npos) << text;
+    EXPECT_EQ(text.find("bravo message"), std::string::npos) << text;
+    EXPECT_EQ(Status(d), "2 objects exported.");
+
+    CopyWithKeys(d, false, true);
+    text = ClipboardText();
+    EXPECT_NE(text.find("bravo message"), std::string::npos) << text;
+    EXPECT_EQ(Status(d), "3 objects exported.");
+
+    /* with Ctrl: the selected rows' text, one line a row */
+    CopyWithKeys(d, true, false);
+    text = ClipboardText();
+    EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 2) << text;
+    EXPECT_EQ(text.find("MsgId"), std::string::npos) << text;
+    EXPECT_NE(text.find("charlie message"), std::string::npos) << text;
+    Close(d);
 }
 
 TEST_F(EndToEnd, MessageDialogShowsEditsAndUpdatesTheMessage)

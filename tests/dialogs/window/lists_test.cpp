@@ -341,32 +341,6 @@ TEST_F(ListWindows, AColumnFilterMarkOpensThePopup)
 
 /* Ctrl with Copy exports the selected rows onto the clipboard instead of
  * copying their text; Shift as well exports every row shown. */
-static std::string ClipboardText()
-{
-    std::string text;
-    if (OpenClipboard(nullptr)) {
-        if (HANDLE h = GetClipboardData(CF_TEXT)) {
-            text = (const char *)GlobalLock(h);
-            GlobalUnlock(h);
-        }
-        CloseClipboard();
-    }
-    return text;
-}
-
-static void CopyWithKeys(DialogWords *d, bool ctrl, bool shift)
-{
-    BYTE ks[256];
-    GetKeyboardState(ks);
-    ks[VK_CONTROL] = ctrl ? 0x80 : 0;
-    ks[VK_SHIFT] = shift ? 0x80 : 0;
-    SetKeyboardState(ks);
-    SendMessageA(PCFWnd(d->window), WM_COMMAND, 796, 0);
-    ks[VK_CONTROL] = ks[VK_SHIFT] = 0;
-    SetKeyboardState(ks);
-    Pump();
-}
-
 TEST_F(ListWindows, CtrlCopyExportsTheRowsOntoTheClipboard)
 {
     Location qm(Qmgr);

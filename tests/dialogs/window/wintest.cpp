@@ -310,4 +310,30 @@ RECT InParent(HWND w)
     return r;
 }
 
+std::string ClipboardText(void)
+{
+    std::string text;
+    if (OpenClipboard(nullptr)) {
+        if (HANDLE h = GetClipboardData(CF_TEXT)) {
+            text = (const char *)GlobalLock(h);
+            GlobalUnlock(h);
+        }
+        CloseClipboard();
+    }
+    return text;
+}
+
+void CopyWithKeys(DialogWords *d, bool ctrl, bool shift)
+{
+    BYTE ks[256];
+    GetKeyboardState(ks);
+    ks[VK_CONTROL] = ctrl ? 0x80 : 0;
+    ks[VK_SHIFT] = shift ? 0x80 : 0;
+    SetKeyboardState(ks);
+    SendMessageA(PCFWnd(d->window), WM_COMMAND, 796, 0);
+    ks[VK_CONTROL] = ks[VK_SHIFT] = 0;
+    SetKeyboardState(ks);
+    Pump();
+}
+
 }  // namespace wintest

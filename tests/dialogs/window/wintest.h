@@ -67,5 +67,9 @@ RECT InParent(HWND w);
 /* The next confirmation answered by a click on its button (1 Yes, 2 No)
  * once it shows; its question into *question. */
 void AnswerConfirmation(int button, std::string *question);
+/* The clipboard's text ("" when it holds none). */
+std::string ClipboardText(void);
+/* Copy (command 796) sent to a dialog with Ctrl and Shift held or not. */
+void CopyWithKeys(DialogWords *d, bool ctrl, bool shift);
 
 }  // namespace wintest
