@@ -155,6 +155,62 @@ TEST_F(EndToEnd, QueueDialogShowsAndAltersAQueue)
     }
 }
 
+/* Against the location's downloaded default queue: "Display difference
+ * from default" leaves the lines whose values differ (and the queue's
+ * name and type, always); a second time brings every line back. */
+TEST_F(EndToEnd, QueueDialogShowsOnlyTheValuesThatDifferFromTheDefault)
+{
+    Location qm(Qmgr);
+    ASSERT_TRUE(DownloadDefaults(&qm.q));
+    DialogWords *d = Open(&PCFQueueDef, &qm.q);
+    ASSERT_NE(d, nullptr);
+    Type(d, MQCA_Q_NAME, "APP.ONE");
+    Command(d, 1);
+    ASSERT_EQ(Value(d, MQIA_MAX_Q_DEPTH), "4,000");
+    /* the fields shown on every tab, each tab chosen as a click does */
+    HWND tabs = PCFWnd(d->tabWindow);
+    ASSERT_NE(tabs, nullptr);
+    auto shown = [d, tabs] {
+        std::vector<uint32_t> ids;
+        int count = (int)SendMessageA(tabs, TCM_GETITEMCOUNT, 0, 0);
+        for (int i = 0; i < count; i++) {
+            TabCtrl_SetCurSel(tabs, i);
+            NMHDR n = { tabs, PCFC_TABS, (UINT)TCN_SELCHANGE };
+            SendMessageA(PCFWnd(d->window), WM_NOTIFY, PCFC_TABS, (LPARAM)&n);
+            Pump();
+            for (int line = 0; line < d->lineCount; line++) {
+                PCFFieldEntry *e = nullptr;
+                int32_t element = 0;
+                if (!PCFLineAt(d, line, &e, &element, nullptr))
+                    ids.push_back(e->field->attrId);
+            }
+        }
+        return ids;
+    };
+    auto has = [](const std::vector<uint32_t> &ids, uint32_t id) {
+        return std::find(ids.begin(), ids.end(), id) != ids.end();
+    };
+    std::vector<uint32_t> all = shown();
+    ASSERT_TRUE(has(all, MQIA_DEF_PERSISTENCE));
+    Command(d, 736);
+    std::vector<uint32_t> differing = shown();
+    EXPECT_TRUE(has(differing, MQCA_Q_NAME));
+    EXPECT_TRUE(has(differing, MQIA_Q_TYPE));
+    EXPECT_TRUE(has(differing, MQIA_MAX_Q_DEPTH));     /* 4,000 against 5,000 */
+    EXPECT_TRUE(has(differing, MQCA_Q_DESC));
+    EXPECT_FALSE(has(differing, MQIA_DEF_PERSISTENCE));
+    EXPECT_LT(differing.size(), all.size());
+    /* a refresh marks the new values: back at the default, the depth goes */
+    Mqsc("ALTER QLOCAL(APP.ONE) MAXDEPTH(5000)\n");
+    Command(d, 1);
+    ASSERT_EQ(Value(d, MQIA_MAX_Q_DEPTH), "5,000");
+    differing = shown();
+    EXPECT_FALSE(has(differing, MQIA_MAX_Q_DEPTH));
+    EXPECT_TRUE(has(differing, MQCA_Q_DESC));
+    Command(d, 736);
+    EXPECT_EQ(shown(), all);
+}
+
 TEST_F(EndToEnd, SelectedQueuesDeletedAfterThePluralQuestion)
 {
     Mqsc("DEFINE QLOCAL(APP.D1) REPLACE\nDEFINE QLOCAL(APP.D2) REPLACE\nDEFINE QLOCAL(APP.D3) REPLACE\n");

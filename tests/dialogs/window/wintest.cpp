@@ -310,6 +310,17 @@ RECT InParent(HWND w)
     return r;
 }
 
+bool Windows::DownloadDefaults(QMS *location)
+{
+    RequestQmgrRefresh(location, RK_DOWNLOAD, nullptr, 0);
+    for (int i = 0; i < 200 && !FindDownloadedObject(location, MQCA_Q_NAME, MQQT_LOCAL); i++) {
+        Settle();
+        Pump();
+        Sleep(50);
+    }
+    return FindDownloadedObject(location, MQCA_Q_NAME, MQQT_LOCAL) != nullptr;
+}
+
 std::string ClipboardText(void)
 {
     std::string text;

@@ -49,6 +49,9 @@ struct Windows : ::testing::Test {
     void Forget(QMS *location);
     /* Pumps until no command is in flight (at most ms). */
     void Settle(int ms = 10000);
+    /* The location's default objects downloaded, as its timer asks for
+     * them; false when the default local queue never arrives. */
+    bool DownloadDefaults(QMS *location);
 };
 
 /* The first descendant of a window of a class (and control id, or -1). */
