@@ -8,6 +8,8 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
+
 #include "autfile.h"
 #include "edpane.h"
 #include "eddialog.h"
@@ -151,6 +153,62 @@ TEST_F(EndToEnd, QueueDialogShowsAndAltersAQueue)
         snprintf(name, sizeof name, "dialog_queue_tab%d", i + 1);
         EXPECT_TRUE(GalleryShot(PCFWnd(d->window), name, true));
     }
+}
+
+/* Against the location's downloaded default queue: "Display difference
+ * from default" leaves the lines whose values differ (and the queue's
+ * name and type, always); a second time brings every line back. */
+TEST_F(EndToEnd, QueueDialogShowsOnlyTheValuesThatDifferFromTheDefault)
+{
+    Location qm(Qmgr);
+    ASSERT_TRUE(DownloadDefaults(&qm.q));
+    DialogWords *d = Open(&PCFQueueDef, &qm.q);
+    ASSERT_NE(d, nullptr);
+    Type(d, MQCA_Q_NAME, "APP.ONE");
+    Command(d, 1);
+    ASSERT_EQ(Value(d, MQIA_MAX_Q_DEPTH), "4,000");
+    /* the fields shown on every tab, each tab chosen as a click does */
+    HWND tabs = PCFWnd(d->tabWindow);
+    ASSERT_NE(tabs, nullptr);
+    auto shown = [d, tabs] {
+        std::vector<uint32_t> ids;
+        int count = (int)SendMessageA(tabs, TCM_GETITEMCOUNT, 0, 0);
+        for (int i = 0; i < count; i++) {
+            TabCtrl_SetCurSel(tabs, i);
+            NMHDR n = { tabs, PCFC_TABS, (UINT)TCN_SELCHANGE };
+            SendMessageA(PCFWnd(d->window), WM_NOTIFY, PCFC_TABS, (LPARAM)&n);
+            Pump();
+            for (int line = 0; line < d->lineCount; line++) {
+                PCFFieldEntry *e = nullptr;
+                int32_t element = 0;
+                if (!PCFLineAt(d, line, &e, &element, nullptr))
+                    ids.push_back(e->field->attrId);
+            }
+        }
+        return ids;
+    };
+    auto has = [](const std::vector<uint32_t> &ids, uint32_t id) {
+        return std::find(ids.begin(), ids.end(), id) != ids.end();
+    };
+    std::vector<uint32_t> all = shown();
+    ASSERT_TRUE(has(all, MQIA_DEF_PERSISTENCE));
+    Command(d, 736);
+    std::vector<uint32_t> differing = shown();
+    EXPECT_TRUE(has(differing, MQCA_Q_NAME));
+    EXPECT_TRUE(has(differing, MQIA_Q_TYPE));
+    EXPECT_TRUE(has(differing, MQIA_MAX_Q_DEPTH));     /* 4,000 against 5,000 */
+    EXPECT_TRUE(has(differing, MQCA_Q_DESC));
+    EXPECT_FALSE(has(differing, MQIA_DEF_PERSISTENCE));
+    EXPECT_LT(differing.size(), all.size());
+    /* a refresh marks the new values: back at the default, the depth goes */
+    Mqsc("ALTER QLOCAL(APP.ONE) MAXDEPTH(5000)\n");
+    Command(d, 1);
+    ASSERT_EQ(Value(d, MQIA_MAX_Q_DEPTH), "5,000");
+    differing = shown();
+    EXPECT_FALSE(has(differing, MQIA_MAX_Q_DEPTH));
+    EXPECT_TRUE(has(differing, MQCA_Q_DESC));
+    Command(d, 736);
+    EXPECT_EQ(shown(), all);
 }
 
 TEST_F(EndToEnd, SelectedQueuesDeletedAfterThePluralQuestion)
@@ -369,6 +427,52 @@ static int32_t PaneLine(PCFDATA *ed, const char *piece)
             return i;
     }
     return -1;
+}
+
+/* Copy in a Message List exports the rows clicked (Shift: every row
+ * shown) onto the clipboard and says how many; with Ctrl the rows' text
+ * is copied instead. */
+TEST_F(EndToEnd, MessageListCopyExportsTheSelectedMessages)
+{
+    Mqsc("DEFINE QLOCAL(APP.COPY) REPLACE\nCLEAR QLOCAL(APP.COPY)\n");
+    for (const char *text : { "alpha message", "bravo message", "charlie message" })
+        ASSERT_TRUE(PutText("APP.COPY", text));
+    Location qm(Qmgr);
+    DialogWords *d = Open(&PCFMessageListDef, &qm.q);
+    ASSERT_NE(d, nullptr);
+    HWND list = PCFWnd(d->rightList);
+    PCFSetFieldText(d, MQCA_Q_NAME, "APP.COPY");
+    Command(d, 1);
+    ASSERT_EQ(SendMessageA(list, LB_GETCOUNT, 0, 0), 3) << Status(d);
+    int height = (int)SendMessageA(list, LB_GETITEMHEIGHT, 0, 0);
+    int top = (int)SendMessageA(list, LB_GETTOPINDEX, 0, 0);
+    MouseDown(list, 30, (0 - top) * height + height / 2);
+    MouseUp(list, 30, (0 - top) * height + height / 2);
+    MouseDown(list, 30, (2 - top) * height + height / 2, MK_CONTROL);
+    MouseUp(list, 30, (2 - top) * height + height / 2, MK_CONTROL);
+    Pump();
+    ASSERT_EQ((int)SendMessageA(list, LB_GETSELCOUNT, 0, 0), 2);
+
+    CopyWithKeys(d, false, false);
+    std::string text = ClipboardText();
+    EXPECT_NE(text.find("MsgId"), std::string::npos) << text;      /* the export's column heads */
+    EXPECT_NE(text.find("alpha message"), std::string::npos) << text;
+    EXPECT_NE(text.find("charlie message"), std::string::npos) << text;
+    EXPECT_EQ(text.find("bravo message"), std::string::npos) << text;
+    EXPECT_EQ(Status(d), "2 objects exported.");
+
+    CopyWithKeys(d, false, true);
+    text = ClipboardText();
+    EXPECT_NE(text.find("bravo message"), std::string::npos) << text;
+    EXPECT_EQ(Status(d), "3 objects exported.");
+
+    /* with Ctrl: the selected rows' text, one line a row */
+    CopyWithKeys(d, true, false);
+    text = ClipboardText();
+    EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 2) << text;
+    EXPECT_EQ(text.find("MsgId"), std::string::npos) << text;
+    EXPECT_NE(text.find("charlie message"), std::string::npos) << text;
+    Close(d);
 }
 
 TEST_F(EndToEnd, MessageDialogShowsEditsAndUpdatesTheMessage)

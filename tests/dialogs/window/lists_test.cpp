@@ -277,32 +277,6 @@ TEST_F(ListWindows, AColumnFilterMarkOpensThePopup)
 
 /* Ctrl with Copy exports the selected rows onto the clipboard instead of
  * copying their text; Shift as well exports every row shown. */
-static std::string ClipboardText()
-{
-    std::string text;
-    if (OpenClipboard(nullptr)) {
-        if (HANDLE h = GetClipboardData(CF_TEXT)) {
-            text = (const char *)GlobalLock(h);
-            GlobalUnlock(h);
-        }
-        CloseClipboard();
-    }
-    return text;
-}
-
-static void CopyWithKeys(DialogWords *d, bool ctrl, bool shift)
-{
-    BYTE ks[256];
-    GetKeyboardState(ks);
-    ks[VK_CONTROL] = ctrl ? 0x80 : 0;
-    ks[VK_SHIFT] = shift ? 0x80 : 0;
-    SetKeyboardState(ks);
-    SendMessageA(PCFWnd(d->window), WM_COMMAND, 796, 0);
-    ks[VK_CONTROL] = ks[VK_SHIFT] = 0;
-    SetKeyboardState(ks);
-    Pump();
-}
-
 TEST_F(ListWindows, CtrlCopyExportsTheRowsOntoTheClipboard)
 {
     DialogWords *d = Queues();
@@ -337,6 +311,34 @@ TEST_F(ListWindows, CtrlCopyExportsTheRowsOntoTheClipboard)
     text = ClipboardText();
     EXPECT_EQ(text.find("DEFINE"), std::string::npos);
     EXPECT_NE(text.find("LIST.Q0005"), std::string::npos);
+}
+
+/* "Highlight difference from default" marks each row's values against
+ * the location's default queue: the name and type always, a definition
+ * type and a depth equal to the default's not. */
+TEST_F(ListWindows, RowsMarkedAgainstTheDefaultQueue)
+{
+    Location qm(Qmgr);
+    ASSERT_TRUE(DownloadDefaults(&qm.q));
+    DialogWords *d = OpenList(&qm.q);
+    ASSERT_NE(d, nullptr);
+    SendMessageA(PCFWnd(d->window), WM_COMMAND, 735, 0);
+    Pump();
+    ASSERT_TRUE(d->viewOptions & 0x400000);
+    int at = IndexOf(d, "LIST.Q0005");
+    ASSERT_GE(at, 0);
+    PCFROW *row = PCFListState(d)->rows[at].row;
+    PCFLISTAREA *area = PCFCurrentArea(&d->first);
+    auto marked = [&](uint32_t id) {
+        uint8_t *v = FindItemAttr(area, id, row);
+        EXPECT_NE(v, nullptr) << id;
+        return v && (PCFState(v) & PCFV_DIFFERS);
+    };
+    EXPECT_TRUE(marked(MQCA_Q_NAME));
+    EXPECT_TRUE(marked(MQIA_Q_TYPE));
+    EXPECT_FALSE(marked(MQIA_DEFINITION_TYPE));    /* predefined, as the default */
+    EXPECT_FALSE(marked(MQIA_CURRENT_Q_DEPTH));    /* empty, as the default */
+    EXPECT_TRUE(GalleryShot(PCFWnd(d->window), "dialog_queue_list_default_marks", true));
 }
 
 }  // namespace

@@ -310,4 +310,41 @@ RECT InParent(HWND w)
     return r;
 }
 
+bool Windows::DownloadDefaults(QMS *location)
+{
+    RequestQmgrRefresh(location, RK_DOWNLOAD, nullptr, 0);
+    for (int i = 0; i < 200 && !FindDownloadedObject(location, MQCA_Q_NAME, MQQT_LOCAL); i++) {
+        Settle();
+        Pump();
+        Sleep(50);
+    }
+    return FindDownloadedObject(location, MQCA_Q_NAME, MQQT_LOCAL) != nullptr;
+}
+
+std::string ClipboardText(void)
+{
+    std::string text;
+    if (OpenClipboard(nullptr)) {
+        if (HANDLE h = GetClipboardData(CF_TEXT)) {
+            text = (const char *)GlobalLock(h);
+            GlobalUnlock(h);
+        }
+        CloseClipboard();
+    }
+    return text;
+}
+
+void CopyWithKeys(DialogWords *d, bool ctrl, bool shift)
+{
+    BYTE ks[256];
+    GetKeyboardState(ks);
+    ks[VK_CONTROL] = ctrl ? 0x80 : 0;
+    ks[VK_SHIFT] = shift ? 0x80 : 0;
+    SetKeyboardState(ks);
+    SendMessageA(PCFWnd(d->window), WM_COMMAND, 796, 0);
+    ks[VK_CONTROL] = ks[VK_SHIFT] = 0;
+    SetKeyboardState(ks);
+    Pump();
+}
+
 }  // namespace wintest

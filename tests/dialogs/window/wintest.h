@@ -49,6 +49,9 @@ struct Windows : ::testing::Test {
     void Forget(QMS *location);
     /* Pumps until no command is in flight (at most ms). */
     void Settle(int ms = 10000);
+    /* The location's default objects downloaded, as its timer asks for
+     * them; false when the default local queue never arrives. */
+    bool DownloadDefaults(QMS *location);
 };
 
 /* The first descendant of a window of a class (and control id, or -1). */
@@ -67,5 +70,9 @@ RECT InParent(HWND w);
 /* The next confirmation answered by a click on its button (1 Yes, 2 No)
  * once it shows; its question into *question. */
 void AnswerConfirmation(int button, std::string *question);
+/* The clipboard's text ("" when it holds none). */
+std::string ClipboardText(void);
+/* Copy (command 796) sent to a dialog with Ctrl and Shift held or not. */
+void CopyWithKeys(DialogWords *d, bool ctrl, bool shift);
 
 }  // namespace wintest
