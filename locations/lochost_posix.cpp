@@ -8,6 +8,11 @@ int LocHostMQDataPath(char *, size_t)
     return 0;
 }
 
+int LocHostDefaultMQDataPath(char *, size_t)
+{
+    return 0;
+}
+
 int LocHostIsDirectory(const char *path)
 {
     struct stat st;

@@ -832,15 +832,9 @@ int GetMQDataPath(char *buffer)
     }
     if (LocHostMQDataPath(buffer, 300))
         return 1;
-    if (!CSRunningOnWine)
-        return 0;
-    if (LocHostIsDirectory("/var/mqm")) {
-        strcpy(buffer, "/var/mqm");
-        return 1;
-    }
-    const char *user = getenv("USERNAME");
-    snprintf(buffer, 300, "/home/%s/IBM/MQ/data", user ? user : "");
-    return 1;
+    /* the default installation's folder; under Wine proposed even before
+     * it exists, as a Windows path rather than a Unix one */
+    return LocHostDefaultMQDataPath(buffer, 300) && (CSRunningOnWine || LocHostIsDirectory(buffer));
 }
 
 int GetQmgrDataPath(const QMS *r, char *buffer)

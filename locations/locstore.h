@@ -122,4 +122,5 @@ void LocForEach(CSTREE *tree, void (*fn)(QMS *, void *), void *context);
 
 /* Host part: the IBM MQ data directory from the registry; 0 when none. */
 int LocHostMQDataPath(char *buffer, size_t size);
+int LocHostDefaultMQDataPath(char *buffer, size_t size);   /* where an installation puts it */
 int LocHostIsDirectory(const char *path);

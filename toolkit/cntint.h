@@ -4,6 +4,10 @@
 
 #include "cnt.h"
 
+/* Pixels between a text cell's edges and its text: clear of the focus
+ * rectangle drawn round a selected cell. */
+#define CNT_TEXT_MARGIN 2
+
 enum { CNT_COLOURS = 20 };
 
 /* Process-wide colour table: the 1-based index of a caller's colour

@@ -130,7 +130,8 @@ static void Measure(Walk *w, cntLINE *l)
             } else {
                 SIZE sz = {};
                 GetTextExtentPoint32A(rec->measureDC, it->text, (int)strlen(it->text), &sz);
-                it->width = (uint16_t)(sz.cx > 0xFFFF ? 0xFFFF : sz.cx);
+                int32_t w = sz.cx + 2 * CNT_TEXT_MARGIN;
+                it->width = (uint16_t)(w > 0xFFFF ? 0xFFFF : w);
             }
             break;
         case CNTI_DRAW:

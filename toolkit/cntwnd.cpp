@@ -227,7 +227,8 @@ static void PaintBox(CNTW *rec, HDC dc, cntLINE *l, cntITEM *it, const RECT *cel
     box.top = cell->top + (cell->bottom - cell->top - size) / 2;
     box.right = box.left + size;
     box.bottom = box.top + size;
-    if (!(it->flags & CNTI_NOFRAME)) {
+    /* an expander's picture is its own frame: no raised edge around it */
+    if (!(it->flags & (CNTI_NOFRAME | CNTI_EXPANDER))) {
         if (it->type == CNTI_CHECK)
             DrawEdge(dc, &box, EDGE_ETCHED, BF_RECT);
         else if (it->flags & CNTI_PRESSED) {
@@ -252,6 +253,7 @@ static void PaintText(CNTW *rec, HDC dc, cntLINE *l, cntITEM *it, const RECT *ce
     FillRect(dc, cell, Entry(rec, it->backColour ? it->backColour : l->backColour, CNTC_BACK)->brush);
     SetTextColor(dc, Entry(rec, it->textColour ? it->textColour : l->textColour, CNTC_TEXT)->seen);
     RECT r = *cell;
+    r.left += CNT_TEXT_MARGIN;                     /* clear of the focus rectangle */
     int pressed = it->flags & CNTI_PRESSED;
     if (pressed) {
         OffsetRect(&r, 2, 2);
@@ -371,10 +373,22 @@ int cntExpanderProc(HWND child, UINT code, cntITEM *item, CNTW *rec)
             return 0;
         HDC mem = CreateCompatibleDC(rec->paintDC);
         HGDIOBJ old = SelectObject(mem, img);
+        /* no more than the picture itself, centred: past its edges a
+         * bitmap reads as black */
+        BITMAP info = {};
+        GetObject(img, sizeof info, &info);
         int cx = rec->itemRect.right - rec->itemRect.left;
         int cy = rec->itemRect.bottom - rec->itemRect.top;
-        DrawTransparentBitmap(rec->paintDC, rec->itemRect.left, rec->itemRect.top, cx, cy, mem,
-                              0, 0, cx, cy, GetPixel(mem, 0, 0));
+        int x = rec->itemRect.left, y = rec->itemRect.top;
+        if (info.bmWidth && info.bmWidth < cx) {
+            x += (cx - info.bmWidth) / 2;
+            cx = info.bmWidth;
+        }
+        if (info.bmHeight && info.bmHeight < cy) {
+            y += (cy - info.bmHeight) / 2;
+            cy = info.bmHeight;
+        }
+        DrawTransparentBitmap(rec->paintDC, x, y, cx, cy, mem, 0, 0, cx, cy, GetPixel(mem, 0, 0));
         SelectObject(mem, old);
         DeleteDC(mem);
     } else if (code == CN_CLICKED && line) {

@@ -292,36 +292,53 @@ static void mouse_up(ToolbarState *t, LPARAM lp)
     InvalidateRect(t->hwnd, NULL, FALSE);
 }
 
-/* tooltip notifications */
+/* tooltip notifications: the text of the button a tool stands for, else
+ * of the button under the cursor */
 static LRESULT on_notify(ToolbarState *t, NMHDR *nm)
 {
-    POINT pt;
-    GetCursorPos(&pt);
-    ScreenToClient(t->hwnd, &pt);
-    RECT rc;
-    int i = hit(t, pt, &rc);
     if (nm->code == TTN_GETDISPINFOA) {
         NMTTDISPINFOA *di = (NMTTDISPINFOA *)nm;
+        int i = (int)nm->idFrom - 1;
+        if (i < 0) {
+            POINT pt;
+            GetCursorPos(&pt);
+            ScreenToClient(t->hwnd, &pt);
+            i = hit(t, pt, NULL);
+        }
         tip_text[0] = 0;
-        if (i >= 0 && t->buttons[i].text)
+        if (i >= 0 && i < t->count && t->buttons[i].text)
             TbTooltipText(t->buttons[i].text, tip_text, sizeof tip_text);
         di->lpszText = tip_text;
-        return 0;
-    }
-    if (nm->code == TTN_SHOW || nm->code == TTN_POP) {
-        TOOLINFOA ti;
-        memset(&ti, 0, sizeof ti);
-        ti.cbSize = sizeof ti;
-        ti.hwnd = t->hwnd;
-        ti.uId = 1;
-        if (nm->code == TTN_SHOW && i >= 0) ti.rect = rc;
-        else GetClientRect(t->hwnd, &ti.rect);
-        SendMessageA(t->tooltip, TTM_NEWTOOLRECTA, 0, (LPARAM)&ti);
     }
     return 0;
 }
 
-/* the tooltip: one tool over the bar, text by callback */
+/* a tool of the tooltip: a button with a command, over its cell on its row */
+static void tool_info(ToolbarState *t, int i, TOOLINFOA *ti)
+{
+    memset(ti, 0, sizeof *ti);
+    ti->cbSize = sizeof *ti;
+    ti->uFlags = TTF_SUBCLASS;
+    ti->hwnd = t->hwnd;
+    ti->uId = (UINT_PTR)i + 1;
+    ti->lpszText = LPSTR_TEXTCALLBACKA;
+    RECT r = button_rect(t, i);
+    ti->rect = {r.left, r.top - top_band(t), r.right, r.bottom + bottom_band(t)};
+}
+
+/* the tools follow the buttons when the widths are shared out again */
+static void place_tools(ToolbarState *t)
+{
+    for (int i = 0; t->tooltip && i < t->count; i++) {
+        if (!t->buttons[i].id)
+            continue;
+        TOOLINFOA ti;
+        tool_info(t, i, &ti);
+        SendMessageA(t->tooltip, TTM_NEWTOOLRECTA, 0, (LPARAM)&ti);
+    }
+}
+
+/* the tooltip: one tool per button, text by callback */
 static void make_tooltip(ToolbarState *t)
 {
     t->tooltip = CreateWindowExA(0, "tooltips_class32", NULL, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX,
@@ -331,29 +348,20 @@ static void make_tooltip(ToolbarState *t)
         return;
     SetWindowPos(t->tooltip, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     SendMessageA(t->tooltip, TTM_ACTIVATE, TRUE, 0);
-    TOOLINFOA ti;
-    memset(&ti, 0, sizeof ti);
-    ti.cbSize = sizeof ti;
-    ti.uFlags = TTF_SUBCLASS;
-    ti.hwnd = t->hwnd;
-    ti.uId = 1;
-    ti.lpszText = LPSTR_TEXTCALLBACKA;
-    GetClientRect(t->hwnd, &ti.rect);
-    SendMessageA(t->tooltip, TTM_ADDTOOLA, 0, (LPARAM)&ti);
+    for (int i = 0; i < t->count; i++) {
+        if (!t->buttons[i].id)
+            continue;
+        TOOLINFOA ti;
+        tool_info(t, i, &ti);
+        SendMessageA(t->tooltip, TTM_ADDTOOLA, 0, (LPARAM)&ti);
+    }
     SendMessageA(t->tooltip, TTM_SETDELAYTIME, TTDT_INITIAL, 200);
 }
 
 static void on_destroy(ToolbarState *t)
 {
-    if (t->tooltip) {
-        TOOLINFOA ti;
-        memset(&ti, 0, sizeof ti);
-        ti.cbSize = sizeof ti;
-        ti.hwnd = t->hwnd;
-        ti.uId = 1;
-        SendMessageA(t->tooltip, TTM_DELTOOLA, 0, (LPARAM)&ti);
+    if (t->tooltip)
         DestroyWindow(t->tooltip);
-    }
     if (t->colourBrush)
         DeleteObject(t->colourBrush);
     SetWindowLongPtrA(t->hwnd, GWLP_USERDATA, 0);
@@ -377,6 +385,7 @@ static LRESULT CALLBACK TbWndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
         if (LOWORD(lp) != t->width) {
             t->width = LOWORD(lp);
             TbShareWidths(t->buttons, t->count, t->width);
+            place_tools(t);
             InvalidateRect(hwnd, NULL, FALSE);
         }
         return 0;

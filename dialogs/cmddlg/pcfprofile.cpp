@@ -276,8 +276,8 @@ void GetDialogSize(DialogWords *d, int32_t workCx, int32_t workCy)
 {
     const PCFCommandDef *def = d->definition;
     int32_t cx = d->buttonRowWidth > d->paneWidth + d->margin ? d->buttonRowWidth : d->paneWidth + d->margin;
-    int32_t cy = ((d->stateFlags & DF_SHOW_BUTTONS) ? d->buttonHeight : d->margin) + d->paneHeight +
-                 (5 * d->lineHeight) / 2;
+    int32_t pane = (d->stateFlags & DF_SHOW_FIELDS) ? d->paneHeight : 0;
+    int32_t cy = ((d->stateFlags & DF_SHOW_BUTTONS) ? d->buttonHeight : d->margin) + pane + (5 * d->lineHeight) / 2;
     if (def && def->list) {
         cy += 15 * d->lineHeight;
         int32_t columns = 0;

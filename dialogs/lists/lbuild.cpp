@@ -204,7 +204,8 @@ static void MeasureTitles(DialogWords *d, PCFLISTSTATE *st, const PCFMEASURE *m,
         const char *title = PCFFieldTitle(d, mode ? mode : DF_TITLE_AUTO, &plain);
         int n = (int)strlen(title);
         c->titleChars = n;
-        c->titleWidth = (m->list ? PCFTextWidth(m->list, title, n) : n) + mark;
+        int32_t sortMark = (columns[i].flags & (PCFL_SORT1 | PCFL_SORT2)) && m->list ? PCF_SORT_MARK_ROOM : 0;
+        c->titleWidth = (m->list ? PCFTextWidth(m->list, title, n) : n) + mark + sortMark;
         /* a printed "Auto" title is the short one unless the full one fits */
         const PCFFieldDef *f = columns[i].field;
         const char *printed = (!mode || mode == DF_TITLE_AUTO) && f->shortTitle ? f->shortTitle : title;

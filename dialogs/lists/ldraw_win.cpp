@@ -174,7 +174,7 @@ static void TextCell(const PCFDRAWROW *r, const PCFLISTENTRY *column, const uint
     } else {
         RECT t = cell;
         t.left += 2;
-        DrawTextA(r->dc, s, n, &t, DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX);
+        DrawTextA(r->dc, s, n, &t, DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX | DT_END_ELLIPSIS);
     }
     SetBkMode(r->dc, mode);
     if (edge.kind && !r->print)
@@ -269,14 +269,16 @@ void PCFDrawListItem(DialogWords *d, const DRAWITEMSTRUCT *di)
 
 /* ---- the title band ---- */
 
-/* The sort arrow of a column: up ascending, down descending; hollow for
- * the secondary key. */
-static void SortMark(HDC dc, const RECT *cell, uint32_t flags)
+/* The sort arrow of a column, beside its title where the cell has room
+ * for both, else at the cell's right edge: up ascending, down
+ * descending; hollow for the secondary key. */
+static void SortMark(HDC dc, const RECT *cell, int32_t titleRight, uint32_t flags)
 {
     if (!(flags & (PCFL_SORT1 | PCFL_SORT2)) || cell->right - cell->left < 16)
         return;
     int size = flags & PCFL_SORT1 ? 8 : 6;
-    POINT c = { cell->right - 8, (cell->top + cell->bottom) / 2 };
+    int32_t x = titleRight + PCF_SORT_MARK_ROOM / 2 + 2;
+    POINT c = { x + 8 < cell->right ? x : cell->right - 8, (cell->top + cell->bottom) / 2 };
     HPEN pen = CreatePen(PS_SOLID, 1, Slot(TITLE_TEXT));
     WinDrawArrow(dc, pen, pen, (flags & PCFL_SORT1) != 0, Slot(TITLE_TEXT), flags & PCFL_DESCEND ? 4 : 3, c,
                  { size, size });
@@ -310,10 +312,12 @@ LRESULT PCFDrawTitleBar(DialogWords *d, LPARAM lp)
             if (marked)
                 sorted.right = mark.left;
             t.left += 2;
-            t.right = sorted.right - ((columns[i].flags & (PCFL_SORT1 | PCFL_SORT2)) ? 14 : 2);
-            DrawTextA(dc, PCFFieldTitle(d, (d->stateFlags & DF_TITLE_MODES) ? 0 : DF_TITLE_AUTO, &columns[i]), -1, &t,
-                      DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX | DT_END_ELLIPSIS);
-            SortMark(dc, &sorted, columns[i].flags);
+            t.right = sorted.right - ((columns[i].flags & (PCFL_SORT1 | PCFL_SORT2)) ? PCF_SORT_MARK_ROOM : 2);
+            const char *title = PCFFieldTitle(d, (d->stateFlags & DF_TITLE_MODES) ? 0 : DF_TITLE_AUTO, &columns[i]);
+            SIZE extent = {};
+            GetTextExtentPoint32A(dc, title, (int)strlen(title), &extent);
+            DrawTextA(dc, title, -1, &t, DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX | DT_END_ELLIPSIS);
+            SortMark(dc, &sorted, t.left + extent.cx, columns[i].flags);
             if (marked)
                 ColFilterDrawMark(d, dc, &cell, PCFFilterMarkPressed(d, &mark), columns[i].field);
             DrawEdge(dc, &cell, EDGE_RAISED, BF_RECT | BF_SOFT);

@@ -1,8 +1,8 @@
 /* Column widths of a list dialog: each shown column as wide as its widest
  * value or its title (plus the cell margins), titles cut to their short
- * form when the room is too small, spare room shared out, widths the
- * user dragged kept by field; and the column under a position of the
- * title band. */
+ * form and hexadecimal identifiers narrowed when the room is too small,
+ * spare room shared out, widths the user dragged kept by field; and the
+ * column under a position of the title band. */
 #include "pcflists.h"
 #include "../pcfint.h"
 
@@ -97,6 +97,30 @@ static int32_t Cut(DialogWords *d, PCFLISTSTATE *st, PCFLISTENTRY *columns, int3
     }
 }
 
+/* Step 3b: hexadecimal identifiers (message and correlation ids, tokens)
+ * give up room down to a third of their values, so that the columns
+ * after them (length, data) stay readable in a window of ordinary width. */
+static int32_t NarrowHex(DialogWords *d, PCFLISTSTATE *st, const PCFLISTENTRY *columns, int32_t missing,
+                         int32_t margin)
+{
+    for (uint32_t i = 0; i < st->colCount && missing > 0; i++) {
+        PCFCOLSIZE *c = &st->cols[i];
+        int type = columns[i].field->type;
+        if (!PCFColumnShown(d, columns[i].flags) || (type != PCFT_HEX && type != PCFT_WIDEHEX) ||
+            UserWidth(st, columns[i].field, 0))
+            continue;
+        int32_t least = c->valueWidth / 3 + 2 * margin;
+        if (!PcfListPrefs.valuesOnly && c->titleWidth + 2 * margin > least)
+            least = c->titleWidth + 2 * margin;
+        int32_t by = c->width - least < missing ? c->width - least : missing;
+        if (by > 0) {
+            c->width -= by;
+            missing -= by;
+        }
+    }
+    return missing;
+}
+
 /* Step 4: the spare room shared by the columns that take a share. */
 static void Share(DialogWords *d, PCFLISTSTATE *st, const PCFLISTENTRY *columns, int32_t spare)
 {
@@ -146,7 +170,7 @@ int32_t PCFLayoutColumns(DialogWords *d, int32_t room, int flags)
     int32_t needed = Natural(d, st, columns, margin, deviceMargin);
     uint32_t mode = d->stateFlags & DF_TITLE_MODES;
     if (needed > room && (mode == DF_TITLE_FULL || mode == DF_TITLE_AUTO || !mode)) {
-        Cut(d, st, columns, needed - room, margin);
+        NarrowHex(d, st, columns, Cut(d, st, columns, needed - room, margin), margin);
         needed = 0;
         for (uint32_t i = 0; i < st->colCount; i++)
             needed += st->cols[i].width;

@@ -64,6 +64,7 @@ void PCFListPrefsFromProfile(void);
 #define PCFL_HTTP      0x8000     /* shown in dialogs titled "HTTP:" */
 #define PCFL_HIDDEN    0x10000
 #define PCFL_SORTMARKS (PCFL_SORT1 | PCFL_DESCEND | PCFL_SORT2)
+#define PCF_SORT_MARK_ROOM 14     /* pixels a sort arrow takes beside a title */
 #define PCFL_CARRIED   (PCFL_KEEP | 0x80 | 0x200 | 0x400 | 0x20000)
 
 /* Whether a column with these flags is shown in the dialog (painting,

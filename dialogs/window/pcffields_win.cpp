@@ -55,6 +55,10 @@ void PCFSetFontMetrics(DialogWords *d)
     d->linePitch = (uint16_t)((3 * d->lineHeight) / 2 + d->lineGap);
 }
 
+/* The widest value the pane is sized for, in characters: longer values
+ * scroll in their editor rather than widening the window off the screen. */
+#define VALUE_CHARS_SHOWN 48
+
 static int TextWidth(HDC dc, const char *text)
 {
     SIZE sz = {};
@@ -74,13 +78,19 @@ void PCFCalculateMaxSizes(DialogWords *d)
 {
     HDC dc = GetDC(nullptr);
     HGDIOBJ old = SelectObject(dc, Font());
-    int32_t buttons = 0, title = 0, value = 0, fields = 0, longest = 0;
+    int32_t buttons = 0, title = 0, value = 0, fields = 0, longest = 0, tabLines = 0;
+    int tabs = PCFUseFieldTabs(d);
     char buffer[120];
     for (const PCFActionDef *a = d->definition->actions; a && a->id; a++)
         if ((a->flags & PCFA_BUTTON) && CapTest(d->definition, PCFDialogCaps(d), a))
             buttons += TextWidth(dc, PCFButtonText(d, a, buffer, sizeof buffer)) + 2 * d->charWidth;
     for (PCFFieldEntry *e = PCFPaneFields(d); e && e->field; e++) {
         int type = e->field->type;
+        if (tabs && type == PCFT_HEADING)
+            tabLines = 0;
+        /* a tabbed pane shows one tab at a time: as tall as its tallest */
+        if (tabs && type != PCFT_HEADING && (tabLines += PCFEntryLines(d, e)) > fields)
+            fields = tabLines;
         if (type == PCFT_SHOWINT || type == PCFT_NOVALUE || type == PCFT_HEADING || !PCFEntryShown(d, e, nullptr))
             continue;
         const char *t = LineTitle(d, e);
@@ -90,9 +100,12 @@ void PCFCalculateMaxSizes(DialogWords *d)
         if ((int32_t)strlen(t) > longest)
             longest = (int32_t)strlen(t);
         int chars = PCFValueChars(e);
+        if (chars > VALUE_CHARS_SHOWN)
+            chars = VALUE_CHARS_SHOWN;
         if (chars * d->charWidth > value)
             value = chars * d->charWidth;
-        fields++;
+        if (!tabs)
+            fields++;
     }
     SelectObject(dc, old);
     ReleaseDC(nullptr, dc);
@@ -101,7 +114,7 @@ void PCFCalculateMaxSizes(DialogWords *d)
     d->titleWidth = (uint16_t)(title + 4 * d->border);
     d->longestTitle = (uint16_t)longest;
     d->paneWidth = (uint16_t)(value + d->titleWidth);
-    d->paneHeight = (uint16_t)(d->lineGap + fields * d->linePitch);
+    d->paneHeight = (uint16_t)(d->lineGap + fields * d->linePitch + (tabs ? 2 * d->lineHeight : 0));
     d->totalFieldHeight = d->paneHeight;
 }
 

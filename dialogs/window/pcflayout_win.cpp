@@ -287,6 +287,30 @@ void PCFPositionDialog(DialogWords *d)
         ShowWindow(hwnd, SW_MINIMIZE);
 }
 
+/* A dialog sized by its content, once laid out: its height corrected so
+ * that the tallest tab's lines show with no line to spare (the tab strip,
+ * toolbar and status bands are known only now). */
+void PCFFitFieldLines(DialogWords *d)
+{
+    if (!d->tabWindow || d->dataWindow || d->definition->list || !(d->stateFlags & DF_SHOW_FIELDS) ||
+        !d->linePitch || (d->optionFlags & (DO_CHILD | DO_IN_CALLER_WINDOW)))
+        return;
+    int tallest = 0;
+    for (const auto &t : d->tabs)
+        tallest = t.lines > tallest ? t.lines : tallest;
+    int change = (tallest - d->visibleLines) * d->linePitch;
+    if (!tallest || !change)
+        return;
+    HWND hwnd = Wnd(d);
+    RECT r;
+    GetWindowRect(hwnd, &r);
+    AreaRect work = WorkArea();
+    int cy = r.bottom - r.top + change, most = work.bottom - work.top;
+    SetWindowPos(hwnd, nullptr, 0, 0, r.right - r.left, cy < most ? cy : most,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    PCFPositionDialogFields(d, 1);
+}
+
 /* Remembers the Message List's height program-wide. */
 static void ListHeight(DialogWords *d, int32_t cy)
 {

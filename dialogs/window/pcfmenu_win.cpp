@@ -252,7 +252,12 @@ void PCFMergeSameMenus(HMENU menu)
 
 /* ---- the toolbar ---- */
 
-/* A generated 16 by 16 image: a colour of the command and its letter. */
+/* The program's toolbar pictures are bitmap resources numbered from here
+ * plus the command. */
+#define TOOLBAR_PICTURES 20000
+
+/* A button's 16 by 16 image: the program's picture of the command, the
+ * shell's menu picture, else a colour of the command and its letter. */
 static HBITMAP Image(int32_t id, const char *label)
 {
     static struct { int32_t id; HBITMAP bitmap; } cache[64];
@@ -261,7 +266,9 @@ static HBITMAP Image(int32_t id, const char *label)
         if (cache[i].id == id)
             return cache[i].bitmap;
     const PCFSHELLHOOKS *s = PCFShellHooks();
-    HBITMAP bm = s->toolbarImage ? s->toolbarImage(s->context, id) : nullptr;
+    HBITMAP bm = LoadBitmapA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(TOOLBAR_PICTURES + id));
+    if (!bm && s->toolbarImage)
+        bm = s->toolbarImage(s->context, id);
     if (!bm) {
         HDC screen = GetDC(nullptr);
         bm = CreateCompatibleBitmap(screen, 16, 16);

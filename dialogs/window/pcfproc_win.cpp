@@ -122,10 +122,13 @@ static LRESULT InitDialog(DialogWords *d)
     HWND hwnd = PCFWnd(d->window);
     const PCFCommandDef *def = d->definition;
     SendMessageA(hwnd, UM_NEWFONT, 0, 0);
+    int sizedByContent = !(d->markFlags & DM_SIZE_SET);
     PCFPositionDialog(d);
     PCFSetMenu(d);
     PCFViewCommand(d, 0);
     PCFPositionDialogFields(d, 1);
+    if (sizedByContent)
+        PCFFitFieldLines(d);
     if (def->list && d->saved) {
         SetWindowTextA(PCFWnd(d->filterWindow), d->saved->st.fil);
         int32_t nameAttr = DlgTypeValue1(d->saved->type), second = DlgTypeValue2(d->saved->type);

@@ -141,6 +141,7 @@ HBRUSH PCFChildColours(DialogWords *dialog, HWND child, HDC dc);
 /* ---- layout and placement ---- */
 
 void PCFPositionDialog(DialogWords *dialog);
+void PCFFitFieldLines(DialogWords *dialog);
 void PCFPositionDialogFields(DialogWords *dialog, int relayout);
 void PCFPositionListPane(DialogWords *dialog);
 void PCFSizeListArea(DialogWords *dialog);

@@ -68,8 +68,8 @@ DDFieldDef DLG_MULTICHGDLG[] = {
 #define HOOKS LocDlgHooks()
 #define HOOK(name, ...) do { if (HOOKS->name) HOOKS->name(HOOKS->context __VA_OPT__(,) __VA_ARGS__); } while (0)
 
-static const char LocationHint[] = "  Queue Manager Search Text";
-static const char FieldHint[] = "  Fields Search Text";
+static const char LocationHint[] = "Queue Manager Search Text";
+static const char FieldHint[] = "Fields Search Text";
 
 MCDIALOG *MultiChgRecord(HWND hwnd)
 {
@@ -99,6 +99,7 @@ static void paint_hint(HWND hwnd)
     SetBkMode(dc, TRANSPARENT);
     RECT rc;
     GetClientRect(hwnd, &rc);
+    rc.left += 2;                                /* where typed text starts */
     DrawTextA(dc, id == MC_LOCSEARCH ? LocationHint : FieldHint, -1, &rc,
               DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX);
     SelectObject(dc, old);
@@ -222,17 +223,21 @@ static void choose_field(MCDIALOG *d, const MultiChgField *f)
     show_current(d);
 }
 
-/* 16 by 16 mark in front of a location line: a small stack of disks. */
+/* 16 by 16 mark in front of a location line: a queue manager's screen, as
+ * the tree shows a location. */
 static void draw_mark(HDC dc, int x, int y, COLORREF colour)
 {
-    HBRUSH brush = CreateSolidBrush(colour);
-    HGDIOBJ oldBrush = SelectObject(dc, brush);
-    HGDIOBJ oldPen = SelectObject(dc, GetStockObject(NULL_PEN));
-    for (int i = 0; i < 3; i++)
-        Ellipse(dc, x + 2, y + 2 + 4 * i, x + 15, y + 8 + 4 * i);
-    SelectObject(dc, oldPen);
-    SelectObject(dc, oldBrush);
-    DeleteObject(brush);
+    static const struct { RECT r; int screen; } parts[] = {
+        { { 1, 2, 15, 12 }, 0 }, { { 2, 3, 14, 11 }, 1 }, { { 6, 12, 10, 14 }, 0 }, { { 4, 14, 12, 15 }, 0 },
+    };
+    HBRUSH frame = CreateSolidBrush(colour), screen = CreateSolidBrush(RGB(20, 140, 140));
+    for (const auto &p : parts) {
+        RECT r = p.r;
+        OffsetRect(&r, x, y);
+        FillRect(dc, &r, p.screen ? screen : frame);
+    }
+    DeleteObject(frame);
+    DeleteObject(screen);
 }
 
 static void draw_line(MCDIALOG *d, const DRAWITEMSTRUCT *di)

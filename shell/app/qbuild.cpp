@@ -261,20 +261,25 @@ static cntLINE *queue_line(BUILD *b, cntLINE *parent, cntLINE *after, QMS *r, co
     return add(b, parent, after);
 }
 
-/* The queue lines of a location: its group lines, then its queues. */
+/* The queue lines of a location: its group lines, then its queues.  While
+ * a search or a prefix narrows the queues, a group shows only when a queue
+ * stands in it. */
 static void queue_lines(BUILD *b, cntLINE *loc, QMS *r, LOCCACHES *c)
 {
     FrameWords *f = b->frame;
-    cntLINE *other = text_line(b, loc, nullptr, r, LINE_QGROUP, "  Other Queues",
-                               CNTL_EXPANDER | CNTL_EXPANDED);
-    cntLINE *system = other ? text_line(b, loc, other, r, LINE_QGROUP, "  System Queues",
-                                        CNTL_EXPANDER | CNTL_EXPANDED)
-                            : nullptr;
+    static const uint16_t open = CNTL_EXPANDER | CNTL_EXPANDED;
+    int anyPrefix = !f->prefixLength || (f->prefixLength == 1 && f->prefixText[0] == '*');
+    int narrowed = !anyPrefix || (f->qSearch.patterns && f->qSearch.patterns[0]);
+    cntLINE *other = nullptr, *system = nullptr;
+    if (!narrowed) {
+        other = text_line(b, loc, nullptr, r, LINE_QGROUP, "  Other Queues", open);
+        system = other ? text_line(b, loc, other, r, LINE_QGROUP, "  System Queues", open) : nullptr;
+    }
     cntLINE *lastDirect = system, *lastOther = nullptr, *lastSystem = nullptr;
     uint32_t inPrefix = 0, matching = 0;
     int plen = f->prefixLength ? f->prefixLength : 1;
     const char *prefix = f->prefixLength ? f->prefixText : "*";
-    for (CSTREE *e = CSTreeFirst(c->queues); e && !b->failed && system; e = e->next) {
+    for (CSTREE *e = CSTreeFirst(c->queues); e && !b->failed; e = e->next) {
         const QINFO *q = (const QINFO *)e;
         if (q->flags & QI_KEEP)
             continue;
@@ -288,12 +293,19 @@ static void queue_lines(BUILD *b, cntLINE *loc, QMS *r, LOCCACHES *c)
         int place = ShellQueuePlace(q->type, (q->flags & QI_CLUSTER) != 0, q->name);
         if (place == QP_NONE || ShellQueueHidden(q->type, QInfoDefType(q), Prf.po[3]))
             continue;
-        if (place == QP_DIRECT)
-            lastDirect = queue_line(b, loc, lastDirect, r, q);
-        else if (place == QP_OTHER)
-            lastOther = queue_line(b, other, lastOther, r, q);
-        else
-            lastSystem = queue_line(b, system, lastSystem, r, q);
+        if (place == QP_DIRECT) {
+            lastDirect = queue_line(b, loc, lastDirect ? lastDirect : system ? system : other, r, q);
+        } else if (place == QP_OTHER) {
+            if (!other)
+                other = text_line(b, loc, nullptr, r, LINE_QGROUP, "  Other Queues", open);
+            if (other)
+                lastOther = queue_line(b, other, lastOther, r, q);
+        } else {
+            if (!system)
+                system = text_line(b, loc, other, r, LINE_QGROUP, "  System Queues", open);
+            if (system)
+                lastSystem = queue_line(b, system, lastSystem, r, q);
+        }
     }
     r->queueCount = inPrefix;
     r->queueMatchCount = matching;

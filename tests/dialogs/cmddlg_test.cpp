@@ -295,14 +295,19 @@ TEST_F(CommandDialog, DefaultSizes)
     d.definition = &PCFQueueDef;
     d.charWidth = 10, d.lineHeight = 16, d.margin = 8;
     d.buttonRowWidth = 400, d.buttonHeight = 24, d.paneWidth = 600, d.paneHeight = 300;
-    d.stateFlags = DF_SHOW_BUTTONS;
+    d.stateFlags = DF_SHOW_BUTTONS | DF_SHOW_FIELDS;
     GetDialogSize(&d, 1600, 1000);
     EXPECT_EQ(d.placement[0][2], 608);
     EXPECT_EQ(d.placement[0][3], 24 + 300 + 40);
     EXPECT_TRUE(d.markFlags & DM_SIZE_SET);
-    d.stateFlags = 0;
+    d.stateFlags = DF_SHOW_FIELDS;
     GetDialogSize(&d, 1600, 1000);
     EXPECT_EQ(d.placement[0][3], 8 + 300 + 40);
+    /* a hidden field pane takes no height */
+    d.stateFlags = 0;
+    GetDialogSize(&d, 1600, 1000);
+    EXPECT_EQ(d.placement[0][3], 8 + 40);
+    d.stateFlags = DF_SHOW_FIELDS;
     /* at most three quarters of the work area */
     d.paneHeight = 2000;
     GetDialogSize(&d, 1600, 1000);

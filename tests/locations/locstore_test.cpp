@@ -327,6 +327,19 @@ TEST_F(Store, MaskMatchNamesAndPaths)
     EXPECT_STREQ(path, "/data/mq");
     strcpy(q.viaQm, "X");
     EXPECT_EQ(GetQmgrDataPath(&q, path), 0);
+#ifdef _WIN32
+    /* without the variable and an installation's keys: the Windows folder
+     * an installation uses, never a Unix home folder */
+    _putenv("MQ_DATA_PATH=");
+    char registry[300];
+    if (!LocHostMQDataPath(registry, sizeof registry) && CSRunningOnWine) {
+        ASSERT_EQ(GetMQDataPath(path), 1);
+        std::string p = path, tail = std::string(1, CSPathSep) + "IBM" + CSPathSep + "MQ";
+        EXPECT_EQ(p.substr(1, 1), ":") << p;
+        EXPECT_EQ(p.substr(p.size() - tail.size()), tail) << p;
+        EXPECT_EQ(p.find("/home/"), std::string::npos) << p;
+    }
+#endif
 }
 
 /* Deletion waits for the location's threads; the record is freed only by

@@ -149,6 +149,30 @@ TEST(AppTree, ASearchIsAppliedAfterTheDelayWithoutTyping)
     Prf.sdelay = saved;
 }
 
+/* A queue search leaves out the groups it empties; clearing it brings
+ * them back. */
+TEST(AppTree, AQueueSearchHidesTheGroupsItEmpties)
+{
+    FrameWords *f = AppMain();
+    ASSERT_TRUE(AppDemoExpanded(f));
+    ASSERT_NE(f->searchQ, nullptr);
+    SetWindowTextA(f->searchQ, "DEMO.REQ*");
+    ApplySearch(f);
+    ASSERT_TRUE(PumpUntil([&] { return FindLine(f, "System Queues") == nullptr; }, 5000));
+    std::vector<std::string> top = ChildTexts(FindLine(f, "RAVOLT.DEMO"));
+    EXPECT_TRUE(Has(top, "DEMO.REQUEST"));
+    EXPECT_FALSE(Has(top, "Other Queues"));
+    SetWindowTextA(f->searchQ, "DEMO.ALI*");
+    ApplySearch(f);
+    ASSERT_TRUE(PumpUntil([&] { return FindLine(f, "Other Queues") != nullptr; }, 5000));
+    EXPECT_EQ(ChildTexts(FindLine(f, "Other Queues")), std::vector<std::string>{"DEMO.ALIAS"});
+    EXPECT_EQ(FindLine(f, "System Queues"), nullptr);
+    SetWindowTextA(f->searchQ, "");
+    ApplySearch(f);
+    EXPECT_TRUE(PumpUntil([&] { return FindLine(f, "System Queues") != nullptr; }, 5000));
+    EXPECT_NE(FindLine(f, "Other Queues"), nullptr);
+}
+
 /* A location marked "auto" (as scripts/run writes RAVOLT.DEMO) is
  * connected by the location timer, learns its queue manager at once and
  * shows its queues as soon as it is expanded. */

@@ -125,6 +125,56 @@ TEST_F(EndToEnd, StatusKeepsTheAttributesAndAlterNamesTheQueueManager)
     Close(d);
 }
 
+/* A command dialog opens at the size its fields need: every tab's lines
+ * show without scrolling, the tallest tab leaves at most a line empty
+ * below it, and the window is not stretched to the largest default. */
+TEST_F(EndToEnd, CommandDialogsOpenAtTheSizeTheirFieldsNeed)
+{
+    Location qm(Qmgr);
+    int screenCx = GetSystemMetrics(SM_CXSCREEN);
+    for (PCFCommandDef *def : { &PCFQueueManagerDef, &PCFQueueDef }) {
+        SCOPED_TRACE(def->title);
+        Forget(&qm.q);
+        DialogWords *d = Open(def, &qm.q);
+        ASSERT_NE(d, nullptr);
+        Settle();
+        RECT r;
+        GetWindowRect(PCFWnd(d->window), &r);
+        EXPECT_LT(r.right - r.left, screenCx * 3 / 4);
+        HWND tabs = PCFWnd(d->tabWindow);
+        ASSERT_NE(tabs, nullptr);
+        int count = (int)SendMessageA(tabs, TCM_GETITEMCOUNT, 0, 0), tallest = 0;
+        for (int i = 0; i < count; i++) {
+            TabCtrl_SetCurSel(tabs, i);
+            NMHDR n = { tabs, PCFC_TABS, (UINT)TCN_SELCHANGE };
+            SendMessageA(PCFWnd(d->window), WM_NOTIFY, PCFC_TABS, (LPARAM)&n);
+            Pump();
+            EXPECT_LE(d->lineCount, d->visibleLines) << "tab " << i;
+            tallest = d->lineCount > tallest ? d->lineCount : tallest;
+        }
+        EXPECT_LE(d->visibleLines, tallest + 1);
+        Close(d);
+    }
+}
+
+/* The command dialog kinds the other tests leave without a picture. */
+TEST_F(EndToEnd, GalleryOfTheRemainingCommandDialogKinds)
+{
+    Location qm(Qmgr);
+    struct { PCFCommandDef *def; const char *picture; } kinds[] = {
+        { &PCFCommandLevelDef, "dialog_command_level" },
+        { &PCFMessageDetailDef, "dialog_message_detail" },
+    };
+    for (const auto &k : kinds) {
+        SCOPED_TRACE(k.picture);
+        DialogWords *d = Open(k.def, &qm.q);
+        ASSERT_NE(d, nullptr);
+        Settle();
+        EXPECT_TRUE(GalleryShot(PCFWnd(d->window), k.picture, true));
+        Close(d);
+    }
+}
+
 TEST_F(EndToEnd, QueueDialogShowsAndAltersAQueue)
 {
     Location qm(Qmgr);
@@ -331,6 +381,48 @@ static bool PutText(const char *queue, const std::string &text)
  * which then moves every message of the queue after its question, with
  * no row selected, and once; Commit in Batches is checked by its own
  * bit. */
+/* In a window of ordinary width the message and token ids give up room so
+ * that the columns after them show their values whole, and the sorted
+ * column's title has room for its arrow. */
+TEST_F(EndToEnd, MessageListKeepsItsShortColumnsWholeInAnOrdinaryWidth)
+{
+    Mqsc("DEFINE QLOCAL(APP.WIDTHS) REPLACE\nCLEAR QLOCAL(APP.WIDTHS)\n");
+    for (const char *text : { "short", "a longer message" })
+        ASSERT_TRUE(PutText("APP.WIDTHS", text));
+    Location qm(Qmgr);
+    DialogWords *d = Open(&PCFMessageListDef, &qm.q);
+    ASSERT_NE(d, nullptr);
+    MoveWindow(PCFWnd(d->window), 20, 20, 900, 500, TRUE);
+    PCFSetFieldText(d, MQCA_Q_NAME, "APP.WIDTHS");
+    Command(d, 1);
+    HWND list = PCFWnd(d->rightList);
+    ASSERT_EQ(SendMessageA(list, LB_GETCOUNT, 0, 0), 2) << Status(d);
+    PCFLISTSTATE *st = PCFListState(d);
+    const PCFLISTENTRY *columns = PCFDialogColumns(d);
+    ASSERT_NE(st, nullptr);
+    RECT rc;
+    GetClientRect(list, &rc);
+    int32_t total = 0, sorted = 0;
+    for (uint32_t i = 0; i < st->colCount; i++) {
+        if (!PCFColumnShown(d, columns[i].flags))
+            continue;
+        SCOPED_TRACE(columns[i].field->title);
+        total += st->cols[i].width;
+        int type = columns[i].field->type;
+        if (type != PCFT_HEX && type != PCFT_WIDEHEX)
+            EXPECT_GE(st->cols[i].width, st->cols[i].valueWidth + 4);
+        if (columns[i].flags & PCFL_SORT1) {
+            sorted++;
+            EXPECT_GE(st->cols[i].width, st->cols[i].titleWidth);
+            EXPECT_GE(st->cols[i].titleWidth, PCF_SORT_MARK_ROOM);
+        }
+    }
+    EXPECT_EQ(sorted, 1);
+    EXPECT_LE(total, rc.right);
+    GalleryShot(PCFWnd(d->window), "lists_message_list_ordinary_width", true);
+    Close(d);
+}
+
 TEST_F(EndToEnd, MessageListSelectsRowsAndMovesAllMessages)
 {
     /* queues of its own: the message commands' worker keeps its handles */

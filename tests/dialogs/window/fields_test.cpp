@@ -42,6 +42,8 @@ TEST_F(Fields, AClickActivatesALineUnderTheCursor)
     ASSERT_TRUE(IsWindowVisible(fields));
     EXPECT_NE(d->tabWindow, nullptr);
     EXPECT_EQ(SendMessageA(PCFWnd(d->tabWindow), TCM_GETITEMCOUNT, 0, 0), 6);
+    MoveWindow(PCFWnd(d->window), 0, 0, 1200, 800, TRUE);   /* room for the widest editor */
+    Pump();
     for (int line : { 3, 0, 5 }) {
         SCOPED_TRACE(line);
         Click(fields, d->titleWidth + 40, line * d->linePitch + d->linePitch / 2);

@@ -318,9 +318,8 @@ TEST_F(ListWindows, CtrlCopyExportsTheRowsOntoTheClipboard)
  * type and a depth equal to the default's not. */
 TEST_F(ListWindows, RowsMarkedAgainstTheDefaultQueue)
 {
-    Location qm(Qmgr);
-    ASSERT_TRUE(DownloadDefaults(&qm.q));
-    DialogWords *d = OpenList(&qm.q);
+    ASSERT_TRUE(DownloadDefaults(&loc->q));
+    DialogWords *d = Queues();
     ASSERT_NE(d, nullptr);
     SendMessageA(PCFWnd(d->window), WM_COMMAND, 735, 0);
     Pump();

@@ -5,6 +5,8 @@
  * status history. */
 #include "wintest.h"
 
+#include <commctrl.h>
+
 #include "autfile.h"
 #include "tktoolbar.h"
 #include "tkwin.h"
@@ -257,6 +259,84 @@ TEST_F(Menus, AMessageToolbarWrapsInANarrowWindow)
     Pump();
     EXPECT_EQ(InParent(bar).bottom - InParent(bar).top, one.bottom - one.top);
     Close(d);
+}
+
+/* The pixels of a button's picture. */
+static std::vector<uint32_t> Pixels(HBITMAP bm)
+{
+    BITMAPINFO bi = {};
+    bi.bmiHeader = { sizeof bi.bmiHeader, 16, -16, 1, 32, BI_RGB };
+    std::vector<uint32_t> px(256);
+    HDC dc = GetDC(nullptr);
+    GetDIBits(dc, bm, 0, 16, px.data(), &bi, DIB_RGB_COLORS);
+    ReleaseDC(nullptr, dc);
+    return px;
+}
+
+/* The tooltip window a toolbar shows its tips in. */
+static HWND TipOf(HWND bar)
+{
+    struct Find { HWND bar, tip; } f = { bar, nullptr };
+    EnumThreadWindows(GetCurrentThreadId(), [](HWND w, LPARAM lp) -> BOOL {
+        Find *f = (Find *)lp;
+        char name[40] = "";
+        GetClassNameA(w, name, sizeof name);
+        TOOLINFOA ti = {};
+        ti.cbSize = sizeof ti;
+        if (!lstrcmpiA(name, "tooltips_class32") && SendMessageA(w, TTM_ENUMTOOLSA, 0, (LPARAM)&ti) &&
+            ti.hwnd == f->bar)
+            f->tip = w;
+        return !f->tip;
+    }, (LPARAM)&f);
+    return f.tip;
+}
+
+/* Every toolbar button shows a picture of its own within its bar, and
+ * hovering over it tips the command's name, the name its menu item has. */
+TEST_F(Menus, ToolbarButtonsHaveTheirOwnPictureAndTheirNameAsTip)
+{
+    for (PCFCommandDef *def : { &PCFQueueManagerDef, &PCFQueueDef, &PCFQueueListDef, &PCFMessageListDef,
+                                &PCFMessageDef }) {
+        SCOPED_TRACE(def->title);
+        DialogWords *d = Open(def);
+        ASSERT_NE(d, nullptr);
+        HWND bar = PCFWnd(d->toolbar);
+        ASSERT_NE(bar, nullptr);
+        MoveWindow(PCFWnd(d->window), 20, 20, 900, 600, TRUE);
+        Pump();
+        HWND tip = TipOf(bar);
+        ASSERT_NE(tip, nullptr);
+        int n = 0, x = 0;
+        const ToolbarButton *b = TbButtons(bar, &n);
+        std::vector<std::vector<uint32_t>> pictures;
+        for (int i = 0; i < n; x += b[i].width, i++) {
+            if (!b[i].id)
+                continue;
+            SCOPED_TRACE(b[i].id);
+            std::vector<uint32_t> px = Pixels((HBITMAP)b[i].normal);
+            EXPECT_EQ(std::find(pictures.begin(), pictures.end(), px), pictures.end());
+            pictures.push_back(px);
+            TTHITTESTINFOA hit = {};
+            hit.hwnd = bar;
+            hit.pt = { x + b[i].width / 2, TbGetHeight(bar) / 2 };
+            hit.ti.cbSize = sizeof hit.ti;
+            ASSERT_TRUE(SendMessageA(tip, TTM_HITTESTA, 0, (LPARAM)&hit));
+            char text[100] = "";
+            TOOLINFOA ti = {};
+            ti.cbSize = sizeof ti;
+            ti.hwnd = bar;
+            ti.uId = hit.ti.uId;
+            ti.lpszText = text;
+            SendMessageA(tip, TTM_GETTEXTA, sizeof text, (LPARAM)&ti);
+            std::string name = ItemText(d, b[i].id);
+            name.erase(std::remove(name.begin(), name.end(), '&'), name.end());
+            name = name.substr(0, name.find('\t'));
+            EXPECT_FALSE(std::string(text).empty());
+            if (!name.empty() && name.rfind("Hide ", 0) && name.rfind("Show ", 0))
+                EXPECT_EQ(text, name);
+        }
+        Close(d);
+    }
 }
 
 TEST_F(Menus, StatusHistoryOfThirty)
