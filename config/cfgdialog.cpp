@@ -168,6 +168,22 @@ static int skip_to_tag(PRFIN *in, char *token, uint32_t *q)
     }
 }
 
+/* The list read so far becomes the dialog's columns, the always-present
+ * ones added after the stored ones: a list cut short ends as a whole one
+ * does, so that it reads back as written. */
+static void finish_columns(DLGINFO *d, DLGCOLUMN *list, int count, const DLGCOLUMN *defaults)
+{
+    for (const DLGCOLUMN *c = defaults; c && c->field; c++)
+        if ((c->flags & DLGCOL_ALWAYS) &&
+            !DlgColumnsHold(list, count, DefFieldAttribute(c->field))) {
+            list[count].field = c->field;
+            list[count].flags = DLGCOL_ALWAYS;
+            count++;
+        }
+    DlgFieldsMergeFlags(list, defaults);
+    d->columns = list;
+}
+
 /* "LST:": the stored columns, then the always-present ones; a count
  * that is no count keeps the default columns. */
 static int read_columns(PRFIN *in, DLGINFO *d, const uint8_t *caps, char *token, uint32_t *q)
@@ -189,15 +205,13 @@ static int read_columns(PRFIN *in, DLGINFO *d, const uint8_t *caps, char *token,
         int32_t id = 0, flags = 0;
         len = PrfGetToken(in, q, 0, token);
         if ((len == 0 && !*q) || tag(token, len, *q)) {
-            DlgFieldsMergeFlags(list, defaults);
-            d->columns = list;
+            finish_columns(d, list, count, defaults);
             return len;
         }
         id = (int32_t)PrfDecimal(token);
         len = PrfGetToken(in, q, 0, token);
         if ((len == 0 && !*q) || tag(token, len, *q)) {
-            DlgFieldsMergeFlags(list, defaults);
-            d->columns = list;
+            finish_columns(d, list, count, defaults);
             return len;
         }
         flags = (int32_t)PrfDecimal(token);
@@ -211,15 +225,7 @@ static int read_columns(PRFIN *in, DLGINFO *d, const uint8_t *caps, char *token,
             count++;
         }
     }
-    for (const DLGCOLUMN *c = defaults; c && c->field; c++)
-        if ((c->flags & DLGCOL_ALWAYS) &&
-            !DlgColumnsHold(list, count, DefFieldAttribute(c->field))) {
-            list[count].field = c->field;
-            list[count].flags = DLGCOL_ALWAYS;
-            count++;
-        }
-    DlgFieldsMergeFlags(list, defaults);
-    d->columns = list;
+    finish_columns(d, list, count, defaults);
     return PrfGetToken(in, q, 0, token);
 }
 
@@ -231,25 +237,6 @@ static int read_filter_lines(PRFIN *in, DLGINFO *d, char *token, uint32_t *q)
             return len;
         CSListAdd(&d->filters, "FILTER2", CSLIST_COPYDATA, token, (size_t)len + 1);
     }
-}
-
-/* The text of an entry kept as read, made so that written back it reads
- * back as itself: NUL bytes (which would end it early) are left out, CR
- * LF pairs become LF, and a quoted run the damage left open is closed. */
-static char *kept_text(const char *text, size_t n)
-{
-    char *copy = (char *)CSGetMem(n + 3, "DLGINFO");
-    if (!copy)
-        return nullptr;
-    size_t w = 0;
-    for (size_t i = 0; i < n; i++)
-        if (text[i] && !(text[i] == '\r' && i + 1 < n && text[i + 1] == '\n'))
-            copy[w++] = text[i];
-    /* twice at most: the first quote may close an escape ("~") */
-    for (int i = 0; i < 2 && !PrfQuotesClosed(copy, w); i++)
-        copy[w++] = '"';
-    copy[w] = 0;
-    return copy;
 }
 
 /* An entry whose title names no definition: its text up to the next tag
@@ -271,7 +258,7 @@ static int keep_unknown(PRFIN *in, CSTREE **tree, const char *title, size_t star
     DLGINFO d;
     memset(&d, 0, sizeof d);
     memcpy(d.title, title, strnlen(title, DLGINFO_TITLE - 1));
-    d.raw = kept_text(in->text + start, end - start);
+    d.raw = PrfKeptText(in->text + start, end - start, "DLGINFO");
     if (!d.raw)
         return len;
     if (!CSTreeAdd(tree, "DLGINFO", CSTREE_NORENUM, &d, sizeof d, DLGINFO_TITLE))

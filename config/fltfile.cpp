@@ -56,16 +56,25 @@ int PrfReadFilters(PRFIN *in, int selector, char *token)
 }
 
 /* A filter text in quotes: its line ends as the file's own, so that the
- * reader makes them CR LF again on every host. */
+ * reader makes them CR LF again on every host.  The reader drops a LF
+ * that directly follows one it made CR LF, so a line end right after
+ * another (a blank line) is written as an escaped CR and LF. */
 static void put_text(PRFOUT *out, const char *text)
 {
+    int afterLf = 0;
     PrfOutChar(out, '"');
     for (const char *p = text; *p; p++) {
         if (p[0] == '\r' && p[1] == '\n')
             continue;
+        if (*p == '\n' && afterLf) {
+            PrfOutText(out, "~\r~\n");
+            afterLf = 0;
+            continue;
+        }
         if (*p == '"' || *p == '~')
             PrfOutChar(out, '~');
         PrfOutChar(out, *p);
+        afterLf = *p == '\n';
     }
     PrfOutChar(out, '"');
 }

@@ -319,6 +319,18 @@ static void read_snap(const char *value, uint32_t *word, uint32_t first, uint32_
         *word |= grid;
 }
 
+/* An option word's mask: the word (the table's next key) keeps only the
+ * bits the mask holds, the others go back to their defaults, so that a
+ * word read before its mask reads the same as the mask and word written
+ * in their order. */
+static void read_mask(const PRFKEY *k, uint32_t mask)
+{
+    const PRFKEY &w = k[1];
+    uint32_t *word = (uint32_t *)w.field;
+    *(uint32_t *)k->field = mask;
+    *word = (*word & mask) | ((uint32_t)w.def & ~mask);
+}
+
 /* A text value without its trailing blanks (the writers never put them):
  * its length. */
 static int trimmed_value(PRFIN *in, char *token)
@@ -492,9 +504,13 @@ static int read_keys(PRFIN *in, char *token)
                 token[0] != 0x7F)
                 *(char *)k->field = token[0];
             break;
-        case K_HEX: case K_MASK:
+        case K_HEX:
             if (PrfGetValue(in, token, nullptr))
                 *(uint32_t *)k->field = PrfHex(token);
+            break;
+        case K_MASK:
+            if (PrfGetValue(in, token, nullptr))
+                read_mask(k, PrfHex(token));
             break;
         case K_WORD:
             if (PrfGetValue(in, token, nullptr)) {

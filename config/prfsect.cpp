@@ -253,7 +253,7 @@ static int keep_columns(PRFIN *in, size_t start, char *token)
     size_t end = len || q ? in->tokenStart : in->length;
     while (end > start && strchr(" \t\r\n", in->text[end - 1]))
         end--;
-    char *text = PrfCopyText(in->text + start, end - start, "GDG");
+    char *text = PrfKeptText(in->text + start, end - start, "GDG");
     if (!text)
         return len;
     if (!CSListAdd(&PrfSections.keptColumns, "GDG", CSLIST_COPYDATA, &text, sizeof text))

@@ -22,6 +22,22 @@ char *PrfCopyText(const char *text, size_t n, const char *tag)
     return copy;
 }
 
+char *PrfKeptText(const char *text, size_t n, const char *tag)
+{
+    char *copy = (char *)CSGetMem(n + 3, tag);
+    if (!copy)
+        return nullptr;
+    size_t w = 0;
+    for (size_t i = 0; i < n; i++)
+        if (text[i] && !(text[i] == '\r' && i + 1 < n && text[i + 1] == '\n'))
+            copy[w++] = text[i];
+    /* twice at most: the first quote may close an escape ("~") */
+    for (int i = 0; i < 2 && !PrfQuotesClosed(copy, w); i++)
+        copy[w++] = '"';
+    copy[w] = 0;
+    return copy;
+}
+
 int PrfOpenFile(PRFIN *in, const char *path)
 {
     memset(in, 0, sizeof(*in));

@@ -53,6 +53,10 @@ void PrfOpenText(PRFIN *in, const char *text, size_t length);
 /* A new block (tag `tag`) with n characters of a text read, each CR LF
  * pair as LF, and a NUL; null when memory is short. */
 char *PrfCopyText(const char *text, size_t n, const char *tag);
+/* The same for a text kept as read to be written back as it stands, made
+ * so that it reads back as itself: NUL bytes (which would end it early)
+ * left out, and a quoted run the damage left open closed. */
+char *PrfKeptText(const char *text, size_t n, const char *tag);
 void PrfClose(PRFIN *in);
 /* Line number (from 1) of the read position. */
 int PrfLineNumber(const PRFIN *in);

@@ -200,7 +200,7 @@ int EdFindField(PCFDATA *ed, EdFieldAt *out, int32_t column, int32_t line, int32
     }
     if (p < l->valueColumn) {
         EdSetErrorText(ed, delta == -1 && p == l->valueColumn - 1
-                               ? "Cannot delete before the start of the field" : notAtField);
+                               ? "Cannot delete befiore the start of the field" : notAtField);
         if (!join || k != l->valueColumn || !EdLineContinues(ed, 0, line))
             return -1;
         if (l->lineOffset > 0) {

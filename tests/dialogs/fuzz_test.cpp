@@ -3,6 +3,7 @@
  * the data-area conversion; nothing may be read or written outside its
  * block, and every area stays consistent. */
 #include "dlgtest.h"
+#include "replysamples.h"
 
 #include <random>
 
@@ -45,27 +46,6 @@ void CheckArea(PCFLISTAREA *a)
     ASSERT_EQ(n, a->rows);
 }
 
-std::vector<std::string> Samples(void)
-{
-    StandinMqsc("QMF", "DEFINE QLOCAL(FUZZ.Q) DESCR('fuzz me') MAXDEPTH(77)\n"
-                       "DEFINE QREMOTE(FUZZ.R) RNAME(X) RQMNAME(Y)\n");
-    std::vector<std::string> out;
-    Reply q = Request(MQCMD_INQUIRE_Q);
-    q.Str(MQCA_Q_NAME, "FUZZ.*").Ints(MQIACF_Q_ATTRS, { MQIACF_ALL });
-    for (const std::string &r : StandinAsk("QMF", q))
-        out.push_back(r);
-    Reply m = Request(MQCMD_INQUIRE_Q_MGR);
-    m.Ints(MQIACF_Q_MGR_ATTRS, { MQIACF_ALL });
-    for (const std::string &r : StandinAsk("QMF", m))
-        out.push_back(r);
-    Reply msgs(10002);
-    msgs.Int(10033, 1).Bytes(10038, std::string(16, 'T'), 1001).Bytes(10034, "data\x01\x02", 1001)
-        .Str(10016, "MQSTR").End().Int(10033, 2).Strs(MQCACF_Q_NAMES, { "A", "B" }, 4)
-        .Bytes(10019, std::string(24, '\x10'), MQCFT_BYTE_STRING).Ints(10010, { 1, 2 }).Int64(10035, 5);
-    out.push_back(msgs.data);
-    return out;
-}
-
 void Feed(Fuzz &f, const std::string &data, Dialog &list, Dialog &queue, Dialog &qm, Dialog &msgs,
          PCFLISTREQ &req, PCFLISTREQ &msgReq)
 {
@@ -84,7 +64,7 @@ TEST_F(Fuzz, EveryPrefixAndRandomMutations)
 {
     int64_t before = Blocks();
     {
-        auto samples = Samples();
+        auto samples = SampleReplies(2);   /* the queues and the queue manager */
         ASSERT_GE(samples.size(), 4u);
         Dialog list(&PCFQueueListDef, (void *)1), queue(&PCFQueueDef), qm(&PCFQueueManagerDef, (void *)2),
             msgs(&PCFMessageListDef, (void *)3);

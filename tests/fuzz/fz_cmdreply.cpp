@@ -5,7 +5,7 @@
  * under the command's key, then once more after the command ended. */
 #include "fuzz.h"
 
-#include "fzreplies.h"
+#include "replysamples.h"
 #include "cmdtest.h"
 
 using namespace cmdtest;
@@ -29,7 +29,7 @@ void Init(void)
 
 void Seeds(FuzzSeeds *s)
 {
-    for (const std::string &r : FuzzStandinReplies())
+    for (const std::string &r : dlgtest::SampleReplies())
         for (int k = 0; k < kinds; k++)
             s->Add(std::string(1, (char)k) + r);
 }

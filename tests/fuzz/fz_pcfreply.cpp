@@ -6,7 +6,7 @@
  * filled list lies inside its area. */
 #include "fuzz.h"
 
-#include "fzreplies.h"
+#include "replysamples.h"
 #include "qms.h"
 
 using namespace dlgtest;
@@ -19,7 +19,7 @@ int kinds;
 
 void Seeds(FuzzSeeds *s)
 {
-    std::vector<std::string> replies = FuzzStandinReplies();
+    std::vector<std::string> replies = dlgtest::SampleReplies();
     int n = 0;
     while (PCFCommandDefs[n])
         n++;

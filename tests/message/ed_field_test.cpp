@@ -101,7 +101,7 @@ TEST_F(EdField, BeforeTheFieldAndJoinsWithTheLineBefore)
     LINEDATA *l = Line(second);
     EdFieldAt at;
     EXPECT_EQ(EdFindField(ed, &at, l->valueColumn, second, -1, 0, 0), -1);
-    EXPECT_STREQ(ed->status, "Cannot delete before the start of the field");
+    EXPECT_STREQ(ed->status, "Cannot delete befiore the start of the field");
     EXPECT_EQ(EdFindField(ed, &at, l->valueColumn, second, -2, 0, 0), -1);
     EXPECT_STREQ(ed->status, "The cursor is not at an input field");
     /* with join: the line end before the line (the body joins lines) */
