@@ -9,16 +9,23 @@
 
 /* ---- opening ---------------------------------------------------------- */
 
+/* Copies n bytes, CR LF pairs as LF, NUL bytes left out when asked; the
+ * number of bytes written. */
+static size_t CopyLines(char *copy, const char *text, size_t n, int dropNul)
+{
+    size_t w = 0;
+    for (size_t i = 0; i < n; i++)
+        if ((text[i] || !dropNul) && !(text[i] == '\r' && i + 1 < n && text[i + 1] == '\n'))
+            copy[w++] = text[i];
+    return w;
+}
+
 char *PrfCopyText(const char *text, size_t n, const char *tag)
 {
     char *copy = (char *)CSGetMem(n + 1, tag);
     if (!copy)
         return nullptr;
-    size_t w = 0;
-    for (size_t i = 0; i < n; i++)
-        if (!(text[i] == '\r' && i + 1 < n && text[i + 1] == '\n'))
-            copy[w++] = text[i];
-    copy[w] = 0;
+    copy[CopyLines(copy, text, n, 0)] = 0;
     return copy;
 }
 
@@ -27,10 +34,7 @@ char *PrfKeptText(const char *text, size_t n, const char *tag)
     char *copy = (char *)CSGetMem(n + 3, tag);
     if (!copy)
         return nullptr;
-    size_t w = 0;
-    for (size_t i = 0; i < n; i++)
-        if (text[i] && !(text[i] == '\r' && i + 1 < n && text[i + 1] == '\n'))
-            copy[w++] = text[i];
+    size_t w = CopyLines(copy, text, n, 1);
     /* twice at most: the first quote may close an escape ("~") */
     for (int i = 0; i < 2 && !PrfQuotesClosed(copy, w); i++)
         copy[w++] = '"';
