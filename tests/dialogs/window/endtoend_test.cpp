@@ -76,6 +76,9 @@ struct EndToEnd : Windows {
         SendMessageA(PCFWnd(d->window), WM_COMMAND, id, 0);
         Settle();
     }
+    /* APP.TWO holding the one message "hello queue", and a Message
+     * dialog of the location naming that queue, not read yet. */
+    DialogWords *HelloDialog(Location &qm);
     static std::string Mqsc(const char *command)
     {
         return StandinMqsc(Qmgr, command);
@@ -375,6 +378,17 @@ static bool PutText(const char *queue, const std::string &text)
     return put != MQCC_FAILED;
 }
 
+DialogWords *EndToEnd::HelloDialog(Location &qm)
+{
+    Mqsc("CLEAR QLOCAL(APP.TWO)\n");
+    if (!PutText("APP.TWO", "hello queue"))
+        return nullptr;
+    DialogWords *d = Open(&PCFMessageDef, &qm.q);
+    if (d)
+        PCFSetFieldText(d, MQCA_Q_NAME, "APP.TWO");
+    return d;
+}
+
 /* The message list's own commands and the view commands beside them:
  * Select All, None and Invert act on the rows and leave the view alone;
  * Next Page goes to the engine; All Messages relabels Move to "Move All",
@@ -569,14 +583,11 @@ TEST_F(EndToEnd, MessageListCopyExportsTheSelectedMessages)
 
 TEST_F(EndToEnd, MessageDialogShowsEditsAndUpdatesTheMessage)
 {
-    Mqsc("CLEAR QLOCAL(APP.TWO)\n");
-    ASSERT_TRUE(PutText("APP.TWO", "hello queue"));
     Location qm(Qmgr);
-    DialogWords *d = Open(&PCFMessageDef, &qm.q);
+    DialogWords *d = HelloDialog(qm);
     ASSERT_NE(d, nullptr);
     HWND hwnd = PCFWnd(d->window);
     MoveWindow(hwnd, 40, 40, 760, 560, TRUE);
-    PCFSetFieldText(d, MQCA_Q_NAME, "APP.TWO");
     Command(d, 1);                                     /* the engine reads the message */
     PCFDATA *ed = d->editor;
     ASSERT_NE(ed, nullptr);
@@ -624,13 +635,10 @@ TEST_F(EndToEnd, MessageDialogShowsEditsAndUpdatesTheMessage)
  * its line while line numbers are shown. */
 TEST_F(EndToEnd, MessageCountWindowFollowsTheCursor)
 {
-    Mqsc("CLEAR QLOCAL(APP.TWO)\n");
-    ASSERT_TRUE(PutText("APP.TWO", "hello queue"));
     Location qm(Qmgr);
-    DialogWords *d = Open(&PCFMessageDef, &qm.q);
+    DialogWords *d = HelloDialog(qm);
     ASSERT_NE(d, nullptr);
     MoveWindow(PCFWnd(d->window), 40, 40, 760, 560, TRUE);
-    PCFSetFieldText(d, MQCA_Q_NAME, "APP.TWO");
     Command(d, 1);
     PCFDATA *ed = d->editor;
     ASSERT_NE(ed, nullptr);
@@ -669,12 +677,9 @@ namespace {
  * before putting a message the pane could not format. */
 TEST_F(EndToEnd, TheEngineReachesTheEditor)
 {
-    Mqsc("CLEAR QLOCAL(APP.TWO)\n");
-    ASSERT_TRUE(PutText("APP.TWO", "hello queue"));
     Location qm(Qmgr);
-    DialogWords *d = Open(&PCFMessageDef, &qm.q);
+    DialogWords *d = HelloDialog(qm);
     ASSERT_NE(d, nullptr);
-    PCFSetFieldText(d, MQCA_Q_NAME, "APP.TWO");
     Command(d, 1);
     PCFDATA *ed = d->editor;
     ASSERT_NE(ed, nullptr);
@@ -706,12 +711,9 @@ namespace {
  * made after it, or an Update that fails, stays unsaved. */
 TEST_F(EndToEnd, AfterAnUpdateThePaneCountsAsSaved)
 {
-    Mqsc("CLEAR QLOCAL(APP.TWO)\n");
-    ASSERT_TRUE(PutText("APP.TWO", "hello queue"));
     Location qm(Qmgr);
-    DialogWords *d = Open(&PCFMessageDef, &qm.q);
+    DialogWords *d = HelloDialog(qm);
     ASSERT_NE(d, nullptr);
-    PCFSetFieldText(d, MQCA_Q_NAME, "APP.TWO");
     PCFSetFieldText(d, MYPCFA_CONVERT_CCSID, "1208");
     Command(d, 1);
     PCFDATA *ed = d->editor;
