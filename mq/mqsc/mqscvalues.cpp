@@ -16,6 +16,22 @@
 
 /* ---- items of the text ---- */
 
+/* The characters before the first zero byte among n, eight at a time. */
+static int32_t TextLength(const char *text, int32_t n)
+{
+    int32_t i = 0;
+    for (; i + 8 <= n; i += 8) {
+        uint64_t w;
+        memcpy(&w, text + i, 8);
+        if ((w - 0x0101010101010101ull) & ~w & 0x8080808080808080ull)
+            break;
+    }
+    for (; i < n; i++)
+        if (!text[i])
+            return i;
+    return n;
+}
+
 int MQSCListKeyword(const uint8_t *caps, const char *keyword)
 {
     static const char *const always[] = { "NAMES", "TPIPE", "ADDRLIST", "USERLIST" };
@@ -48,7 +64,7 @@ static void NextItem(const uint8_t *caps, const char **position, int32_t *remain
     }
     keyword[k] = 0;
     *keywordLength = k;
-    if (k && MQSCListKeyword(caps, keyword) && p < end && *p == '(') {
+    if (k && p < end && *p == '(' && MQSCListKeyword(caps, keyword)) {
         CmdCopy(value, "Dummy", (size_t)valueSize + 1);
         *valueLength = (int32_t)strlen(value);
     } else if (p < end && *p == '(') {
@@ -181,6 +197,7 @@ struct WORD {
     const char *word;
     uint32_t length;
     uint32_t order;
+    uint32_t runEnd;                   /* past the last word equal to this one */
     const PCFValueDef *table;
     const PCFValueDef *row;
     const PCFFieldEntry *entry;
@@ -263,7 +280,7 @@ static uint32_t MakeWords(const PCFFieldEntry *list, WORD *words)
                 continue;
             if (words) {
                 const char *w = v->keyword[0] == '!' ? v->keyword + 1 : v->keyword;
-                words[at] = { w, (uint32_t)strlen(w), at, e->field->values, v, e };
+                words[at] = { w, (uint32_t)strlen(w), at, 0, e->field->values, v, e };
             }
             at++;
         }
@@ -315,9 +332,14 @@ static void FillWordHash(FORMINDEX *x)
 {
     for (uint32_t i = 0; i <= x->wordMask; i++)
         x->wordHash[i] = -1;
+    for (uint32_t i = x->wordCount; i-- > 0;) {
+        WORD *w = &x->words[i];
+        int same = i + 1 < x->wordCount && !CompareNoCase(w->word, w->length, w[1].word, w[1].length);
+        w->runEnd = same ? w[1].runEnd : i + 1;
+    }
     for (uint32_t i = 0; i < x->wordCount; i++) {
         const WORD *w = &x->words[i];
-        if (i && !CompareNoCase(w->word, w->length, w[-1].word, w[-1].length))
+        if (i && w[-1].runEnd == w->runEnd)
             continue;
         uint32_t h = HashUpper(w->word, w->length) & x->wordMask;
         while (x->wordHash[h] >= 0)
@@ -384,6 +406,17 @@ static uint32_t FirstWord(const FORMINDEX *x, const char *word, size_t n)
     }
 }
 
+/* A form spelt as the keyword of n characters. */
+static int IsForm(const FORM *f, const char *keyword, size_t n)
+{
+    if (f->length != n)
+        return 0;
+    for (size_t i = 0; i < n; i++)
+        if (f->word[i] != keyword[i])
+            return 0;
+    return 1;
+}
+
 /* The first of a list's keyword forms equal to keyword; the index's
  * count when there is none. */
 static uint32_t FirstForm(const FORMINDEX *x, const char *keyword, size_t n)
@@ -392,7 +425,7 @@ static uint32_t FirstForm(const FORMINDEX *x, const char *keyword, size_t n)
         int32_t i = x->formHash[h];
         if (i < 0)
             return x->count;
-        if (x->forms[i].length == n && !memcmp(x->forms[i].word, keyword, n))
+        if (IsForm(&x->forms[i], keyword, n))
             return (uint32_t)i;
     }
 }
@@ -403,8 +436,8 @@ static const PCFValueDef *RowOf(const FORMINDEX *x, const PCFValueDef *table, co
 {
     if (!x)
         return RowByKeyword(table, word, n);
-    for (uint32_t i = FirstWord(x, word, n);
-         i < x->wordCount && !CompareNoCase(x->words[i].word, x->words[i].length, word, n); i++)
+    uint32_t first = FirstWord(x, word, n);
+    for (uint32_t i = first, end = first < x->wordCount ? x->words[first].runEnd : first; i < end; i++)
         if (x->words[i].table == table)
             return x->words[i].row;
     return nullptr;
@@ -431,16 +464,15 @@ static const PCFFieldEntry *FindField(const PCFFieldEntry *list, const FORMINDEX
     const PCFFieldEntry *kept = nullptr;
     if (x && *keyword) {
         size_t k = (size_t)(keywordLength < MQSC_KEYWORD_SIZE ? keywordLength : MQSC_KEYWORD_SIZE);
-        for (uint32_t i = FirstForm(x, keyword, k);
-             i < x->count && x->forms[i].length == k && !memcmp(x->forms[i].word, keyword, k); i++)
+        for (uint32_t i = FirstForm(x, keyword, k); i < x->count && IsForm(&x->forms[i], keyword, k); i++)
             if (Candidate(x, x->forms[i].entry, caps, keyword, value, n, row, &kept))
                 return x->forms[i].entry;
         return kept;
     }
     if (x) {
         /* a bare word: the first field in list order whose table holds it */
-        for (uint32_t i = FirstWord(x, value, n);
-             i < x->wordCount && !CompareNoCase(x->words[i].word, x->words[i].length, value, n); i++)
+        uint32_t first = FirstWord(x, value, n);
+        for (uint32_t i = first, end = first < x->wordCount ? x->words[first].runEnd : first; i < end; i++)
             if (x->words[i].entry->field->type != PCFT_STRLIST) {
                 *row = x->words[i].row;
                 return x->words[i].entry;
@@ -639,11 +671,8 @@ void PCFMQSCValues(const uint8_t *caps, char *unhandled, MQSCPcf *state, const c
     h->MsgSeqNumber = state->replies ? (MQLONG)state->replies - 1 : 0;
     h->Control = 0;
     /* a zero byte ends the text: the lengths below are then the strings' */
-    if (textLength > 0) {
-        const void *zero = memchr(text, 0, (size_t)textLength);
-        if (zero)
-            textLength = (int32_t)((const char *)zero - text);
-    }
+    if (textLength > 0)
+        textLength = TextLength(text, textLength);
     const char *p = text;
     int32_t left = textLength;
     if (left > 0 && *p != ' ')

@@ -274,6 +274,10 @@ TEST_F(Replies, AttributeLineEndsAtAZeroByte)
     EXPECT_EQ(p.strs[MQCA_Q_NAME], "APP.B");
     EXPECT_EQ(p.ints[MQIA_MAX_Q_DEPTH], 9);
     EXPECT_EQ(p.strs.count(MQCA_Q_DESC), 0u);
+    /* a zero byte inside the message number leaves no attribute text */
+    p = q.Feed(std::string("CSQM401\0I +CSQ1    QUEUE(APP.C)", 31), &converted);
+    ASSERT_TRUE(converted);
+    EXPECT_EQ(p.head.ParameterCount, 0);
 }
 
 }  // namespace
