@@ -83,8 +83,9 @@ static int64_t file_size(FILE *f)
 }
 
 /* A read-only image of the file's first size bytes, or null.  Windows
- * refuses to cut a file while it is mapped; elsewhere a file found
- * shorter once mapped is not used. */
+ * refuses to cut a file while it is mapped.  Elsewhere (the native
+ * checking build) a file found shorter once mapped is not used; one cut
+ * while it is walked would fault there. */
 #ifdef _WIN32
 static const unsigned char *map_file(FILE *f, int64_t size)
 {
