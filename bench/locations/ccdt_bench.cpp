@@ -172,13 +172,15 @@ int main(int argc, char **argv)
         double t0 = now_ms();
         binCount = walk_binary(bin, buffer);
         walkBin += now_ms() - t0;
-        /* the same walk through a moving window of the file, as larger
-           tables are read */
+        /* the same walk through a moving window of the file, as tables
+           that cannot be mapped and are too large to read whole are read */
+        CcdtMapTables(0);
         CcdtWholeFileLimit(0);
         t0 = now_ms();
         walk_binary(bin, buffer);
         windowed += now_ms() - t0;
         CcdtWholeFileLimit(32 << 20);
+        CcdtMapTables(1);
         plainJson += plain_read(json, &jsonBytes);
         t0 = now_ms();
         jsonCount = walk_json(json, buffer);

@@ -108,15 +108,21 @@ struct CCDTFILE {
     int64_t stopOffset;                /* where the last search stopped */
     int64_t lastOffset;                /* the last record read */
     unsigned char lastKey[CCDT_MAX_KEY];
-    unsigned char *window;             /* read-ahead of the file, or all of it */
+    const unsigned char *whole;        /* the whole file, mapped or read; null: windowed */
+    int64_t wholeLength;               /* its bytes (a file cut while read holds fewer) */
+    int32_t mapped;                    /* whole is a mapping of the file */
+    unsigned char *window;             /* read-ahead of the file, or the whole file read */
     int64_t windowStart;
     int32_t windowLength;
-    int32_t whole;                     /* the window holds the whole file */
 };
 
-/* Tests: files up to this size are read whole at their opening (the
- * default 32 MB); larger ones are read through a moving window. */
+/* A table of ordinary size (under 1 MB) is read whole at its opening; a
+ * larger one is mapped whole where the system can map it, else read whole
+ * up to the whole-file limit (the default 32 MB) and through a moving
+ * window beyond it.  Tests: the limit, and mapping off (0) or on (1, the
+ * default). */
 void CcdtWholeFileLimit(int64_t bytes);
+void CcdtMapTables(int on);
 
 /* 0 with *handle set, or a result code. */
 int CcdtOpen(const char *path, int keyLength, CCDTFILE **handle);
@@ -125,6 +131,13 @@ int CcdtOpen(const char *path, int keyLength, CCDTFILE **handle);
  * length out. */
 int CcdtReadRecord(CCDTFILE *handle, const unsigned char *key, unsigned char *buffer,
                    size_t *length, int mode);
+/* The same without a copy where the file is held whole: *content points
+ * at the record's content (*length bytes) inside the file's image, valid
+ * until the handle is closed.  A file read through a window gives 0 with
+ * *content null, nothing searched: the record is then read with
+ * CcdtReadRecord. */
+int CcdtRecordView(CCDTFILE *handle, const unsigned char *key, int mode,
+                   const unsigned char **content, size_t *length);
 int CcdtClose(CCDTFILE *handle);
 
 /* ---- the channel list ------------------------------------------------ */

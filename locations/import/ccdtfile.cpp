@@ -3,7 +3,12 @@
  * through their next-smaller and next-greater offsets.  A search starts
  * where the previous one stopped, so a walk in key order costs a header
  * or two per record.  A table of ordinary size is read whole at its
- * opening; a larger one through a window of the file.
+ * opening.  A large one is mapped whole, so that a walk reads each record
+ * where it lies without the whole file copied into fresh memory first;
+ * where the system cannot map it, one up to the whole-file limit is read
+ * whole and a larger one through a window of the file.  (Windows refuses
+ * to cut a file while it is mapped: the small tables of every day are
+ * read, so that a program rewriting one is not held up by a reader.)
  *
  * The chain comes from the file and is not trusted: a search that meets a
  * key out of order (a loop), runs longer than the file has slots, or is
@@ -14,16 +19,33 @@
 #include <cerrno>
 #include <cstring>
 
+#ifdef _WIN32
+#include <io.h>
+#include <windows.h>
+#else
+#include <sys/mman.h>
+#include <sys/stat.h>
+#endif
+
 #define SIGNATURE  "AMQR"
 #define HEADER     20                  /* slot header bytes */
 #define WINDOW     65536               /* read-ahead window, reading on */
 #define JUMP       4096                /* window read after a jump elsewhere */
 
+#define MAP_FROM   ((int64_t)1 << 20)  /* smaller tables are read whole */
+#define MAP_LIMIT  ((int64_t)1 << 32)  /* chain offsets are 32 bits */
+
 static int64_t WholeLimit = 32 << 20;
+static int MapTables = 1;
 
 void CcdtWholeFileLimit(int64_t bytes)
 {
     WholeLimit = bytes;
+}
+
+void CcdtMapTables(int on)
+{
+    MapTables = on;
 }
 
 struct SLOT {
@@ -60,6 +82,51 @@ static int64_t file_size(FILE *f)
 #endif
 }
 
+/* A read-only image of the file's first size bytes, or null.  Windows
+ * refuses to cut a file while it is mapped.  Elsewhere (the native
+ * checking build) a file found shorter once mapped is not used; one cut
+ * while it is walked would fault there. */
+#ifdef _WIN32
+static const unsigned char *map_file(FILE *f, int64_t size)
+{
+    HANDLE file = (HANDLE)_get_osfhandle(_fileno(f));
+    if (file == INVALID_HANDLE_VALUE || GetFileType(file) != FILE_TYPE_DISK)
+        return nullptr;
+    /* a mapping of exactly the size measured: refused when the file is
+       shorter by now */
+    HANDLE mapping = CreateFileMappingA(file, nullptr, PAGE_READONLY, (DWORD)((uint64_t)size >> 32),
+                                        (DWORD)size, nullptr);
+    if (!mapping)
+        return nullptr;
+    void *view = MapViewOfFile(mapping, FILE_MAP_READ, 0, 0, (SIZE_T)size);
+    CloseHandle(mapping);
+    return (const unsigned char *)view;
+}
+
+static void unmap_file(const unsigned char *view, int64_t)
+{
+    UnmapViewOfFile(view);
+}
+#else
+static const unsigned char *map_file(FILE *f, int64_t size)
+{
+    void *view = mmap(nullptr, (size_t)size, PROT_READ, MAP_PRIVATE, fileno(f), 0);
+    if (view == MAP_FAILED)
+        return nullptr;
+    struct stat st;
+    if (fstat(fileno(f), &st) != 0 || (int64_t)st.st_size < size) {
+        munmap(view, (size_t)size);
+        return nullptr;
+    }
+    return (const unsigned char *)view;
+}
+
+static void unmap_file(const unsigned char *view, int64_t size)
+{
+    munmap((void *)view, (size_t)size);
+}
+#endif
+
 /* Reads up to n bytes at offset; the count read. */
 static size_t read_at(CCDTFILE *h, int64_t offset, void *out, size_t n)
 {
@@ -68,11 +135,11 @@ static size_t read_at(CCDTFILE *h, int64_t offset, void *out, size_t n)
     if ((int64_t)n > h->size - offset)
         n = (size_t)(h->size - offset);
     if (h->whole) {
-        if (offset >= h->windowLength)
+        if (offset >= h->wholeLength)
             return 0;
-        if ((int64_t)n > h->windowLength - offset)
-            n = (size_t)(h->windowLength - offset);
-        memcpy(out, h->window + offset, n);
+        if ((int64_t)n > h->wholeLength - offset)
+            n = (size_t)(h->wholeLength - offset);
+        memcpy(out, h->whole + offset, n);
         return n;
     }
     if (n > WINDOW / 2) {
@@ -120,12 +187,16 @@ int CcdtOpen(const char *path, int keyLength, CCDTFILE **handle)
         fclose(f);
         return CCDT_BADSIG;
     }
-    int whole = size <= WholeLimit;
+    const unsigned char *mapped =
+        MapTables && size >= MAP_FROM && size <= MAP_LIMIT ? map_file(f, size) : nullptr;
+    int whole = !mapped && size <= WholeLimit;
     CCDTFILE *h = (CCDTFILE *)CSGetMem(sizeof(CCDTFILE), "CCDTFILE");
-    unsigned char *window = (unsigned char *)CSGetMem(whole ? (size_t)size : WINDOW, "CCDTWINDOW");
-    if (!h || !window) {
+    unsigned char *window =
+        mapped ? nullptr : (unsigned char *)CSGetMem(whole ? (size_t)size : WINDOW, "CCDTWINDOW");
+    if (!h || (!mapped && !window)) {
         if (h) CSFreeMem(h);
         if (window) CSFreeMem(window);
+        if (mapped) unmap_file(mapped, size);
         fclose(f);
         return CCDT_NOSTORAGE;
     }
@@ -134,10 +205,14 @@ int CcdtOpen(const char *path, int keyLength, CCDTFILE **handle)
     h->size = size;
     h->keyLength = keyLength;
     h->window = window;
-    if (whole) {
+    if (mapped) {
+        h->whole = mapped;
+        h->wholeLength = size;
+        h->mapped = 1;
+    } else if (whole) {
         /* one read; a file cut meanwhile reads as short where it ends */
-        h->whole = 1;
-        h->windowLength = seek_to(f, 0) == 0 ? (int32_t)fread(window, 1, (size_t)size, f) : 0;
+        h->whole = window;
+        h->wholeLength = seek_to(f, 0) == 0 ? (int64_t)fread(window, 1, (size_t)size, f) : 0;
     }
     *handle = h;
     return 0;
@@ -147,8 +222,11 @@ int CcdtClose(CCDTFILE *h)
 {
     if (!h)
         return CCDT_NOHANDLE;
+    if (h->mapped)
+        unmap_file(h->whole, h->size);
     fclose(h->file);
-    CSFreeMem(h->window);
+    if (h->window)
+        CSFreeMem(h->window);
     CSFreeMem(h);
     return 0;
 }
@@ -250,12 +328,12 @@ static int choose(CCDTFILE *h, int rc, const SLOT *stop, int mode, int64_t *chos
     return 0;
 }
 
-int CcdtReadRecord(CCDTFILE *h, const unsigned char *key, unsigned char *buffer,
-                   size_t *length, int mode)
+/* The record mode asks for, from a search from where the last one
+ * stopped: 0 with its slot (its content inside the file) and key;
+ * CCDT_SPECIAL for a special record of IBM MQ; or a result code. */
+#define CCDT_SPECIAL (-1)
+static int locate(CCDTFILE *h, const unsigned char *key, int mode, SLOT *s, unsigned char *recKey)
 {
-    if (!h)
-        return CCDT_NOHANDLE;
-    size_t size = buffer ? *length : 0;
     SLOT stop;
     memset(&stop, 0, sizeof stop);
     int rc = search(h, key, &stop);
@@ -264,31 +342,74 @@ int CcdtReadRecord(CCDTFILE *h, const unsigned char *key, unsigned char *buffer,
     int64_t offset;
     if ((rc = choose(h, rc, &stop, mode, &offset)) != 0)
         return rc;
-    SLOT s;
-    unsigned char recKey[CCDT_MAX_KEY];
     if (offset < 4 || offset >= h->size)
         return CCDT_DAMAGED;
-    if ((rc = read_slot(h, offset, &s)) != 0)
+    if ((rc = read_slot(h, offset, s)) != 0)
         return rc;
-    if (s.slotLength == 0 || s.contentLength == 0)
+    if (s->slotLength == 0 || s->contentLength == 0)
         return CCDT_DAMAGED;
-    if ((int64_t)s.contentLength > h->size - offset - HEADER)
+    if ((int64_t)s->contentLength > h->size - offset - HEADER)
         return CCDT_SHORT;
-    if ((rc = read_key(h, &s, recKey)) != 0)
+    if ((rc = read_key(h, s, recKey)) != 0)
         return rc;
-    if (recKey[0] == '{') {            /* a special record of IBM MQ */
+    if (recKey[0] == '{')
+        return CCDT_SPECIAL;
+    if (mode == 2 && memcmp(recKey, key, (size_t)h->keyLength) <= 0)
+        return CCDT_DAMAGED;           /* the chain runs backwards */
+    return 0;
+}
+
+/* The record at s has been handed out: the next search starts there. */
+static void handed_out(CCDTFILE *h, const SLOT *s, const unsigned char *recKey)
+{
+    h->lastOffset = s->offset;
+    h->stopOffset = s->offset;
+    memcpy(h->lastKey, recKey, (size_t)h->keyLength);
+}
+
+int CcdtReadRecord(CCDTFILE *h, const unsigned char *key, unsigned char *buffer,
+                   size_t *length, int mode)
+{
+    if (!h)
+        return CCDT_NOHANDLE;
+    size_t size = buffer ? *length : 0;
+    SLOT s;
+    unsigned char recKey[CCDT_MAX_KEY];
+    int rc = locate(h, key, mode, &s, recKey);
+    if (rc == CCDT_SPECIAL) {
         if (buffer)
             memset(buffer, 0, size);
         return CCDT_NOTFOUND;
     }
-    if (mode == 2 && memcmp(recKey, key, (size_t)h->keyLength) <= 0)
-        return CCDT_DAMAGED;           /* the chain runs backwards */
+    if (rc)
+        return rc;
     size_t want = s.contentLength < size ? s.contentLength : size;
-    if (want && read_at(h, offset + HEADER, buffer, want) != want)
+    if (want && read_at(h, s.offset + HEADER, buffer, want) != want)
         return CCDT_SHORT;
-    h->lastOffset = offset;
-    h->stopOffset = offset;
-    memcpy(h->lastKey, recKey, (size_t)h->keyLength);
+    handed_out(h, &s, recKey);
     *length = s.contentLength;
     return s.contentLength > size ? CCDT_TOOLONG : 0;
+}
+
+int CcdtRecordView(CCDTFILE *h, const unsigned char *key, int mode,
+                   const unsigned char **content, size_t *length)
+{
+    *content = nullptr;
+    if (!h)
+        return CCDT_NOHANDLE;
+    if (!h->whole)
+        return 0;
+    SLOT s;
+    unsigned char recKey[CCDT_MAX_KEY];
+    int rc = locate(h, key, mode, &s, recKey);
+    if (rc == CCDT_SPECIAL)
+        return CCDT_NOTFOUND;
+    if (rc)
+        return rc;
+    if ((int64_t)s.contentLength > h->wholeLength - s.offset - HEADER)
+        return CCDT_SHORT;             /* the file was cut while it was read */
+    handed_out(h, &s, recKey);
+    *content = h->whole + s.offset + HEADER;
+    *length = s.contentLength;
+    return 0;
 }

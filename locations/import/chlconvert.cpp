@@ -31,8 +31,68 @@ int ChlDecryptAuth(unsigned char *buffer, size_t length)
 
 /* ---- conversion -------------------------------------------------------- */
 
-/* Copies the fields a stored version holds into the record, in order. */
-static void copy_fields(CHLDEF *c, const unsigned char *p, int32_t version)
+/* How the fields of one stored version reach the channel record: runs of
+ * fields that lie alike in both (characters and, on a little-endian host,
+ * integers) copied at once, each other integer converted on its own.
+ * Made once for every version from the field table. */
+enum { RUN_BYTES, RUN_INTS, RUN_TIME };
+#define MAX_RUNS 160
+
+struct RUN {
+    uint32_t from, to, bytes;          /* stored record, channel record, length */
+    uint32_t kind;
+};
+struct PLAN {
+    uint32_t count;                    /* 0: more runs than MAX_RUNS */
+    uint32_t fieldBytes;               /* bytes of the version's fields */
+    RUN runs[MAX_RUNS];
+};
+
+#if defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__
+#define INTS_AS_BYTES RUN_BYTES
+#else
+#define INTS_AS_BYTES RUN_INTS
+#endif
+
+static void make_plan(PLAN *p, int32_t version)
+{
+    static const int kinds[] = { -1, RUN_BYTES, INTS_AS_BYTES, INTS_AS_BYTES, -1, RUN_TIME, -1, RUN_BYTES };
+    uint32_t at = 0;
+    p->count = 0;
+    for (const CHLFIELD *f = ChlFields; f->kind != CHF_END; f++) {
+        if (f->version > version)
+            continue;
+        int kind = f->kind < sizeof kinds / sizeof kinds[0] ? kinds[f->kind] : -1;
+        if (kind >= 0 && f->fileBytes) {
+            RUN *last = p->count ? &p->runs[p->count - 1] : nullptr;
+            if (last && kind == RUN_BYTES && last->kind == RUN_BYTES && last->from + last->bytes == at &&
+                last->to + last->bytes == f->offset) {
+                last->bytes += f->fileBytes;
+            } else if (p->count < MAX_RUNS) {
+                p->runs[p->count++] = { at, f->offset, f->fileBytes, (uint32_t)kind };
+            } else {
+                p->count = 0;
+                break;
+            }
+        }
+        at += f->fileBytes;
+    }
+    p->fieldBytes = at;
+}
+
+static const PLAN *plan_of(int32_t version)
+{
+    struct PLANS {
+        PLAN v[CHL_MAX_VERSION + 1];
+        PLANS() { for (int32_t i = 1; i <= CHL_MAX_VERSION; i++) make_plan(&v[i], i); }
+    };
+    static const PLANS plans;
+    return &plans.v[version];
+}
+
+/* Copies the fields a stored version holds into the record, field by
+ * field (a version whose plan could not be made). */
+static void copy_each_field(CHLDEF *c, const unsigned char *p, int32_t version)
 {
     char *base = (char *)c;
     for (const CHLFIELD *f = ChlFields; f->kind != CHF_END; f++) {
@@ -56,6 +116,33 @@ static void copy_fields(CHLDEF *c, const unsigned char *p, int32_t version)
             break;
         }
         p += f->fileBytes;
+    }
+}
+
+/* Copies the fields a stored version (1 to CHL_MAX_VERSION) holds into
+ * the record. */
+static void copy_fields(CHLDEF *c, const unsigned char *p, int32_t version)
+{
+    const PLAN *plan = plan_of(version);
+    if (!plan->count) {
+        copy_each_field(c, p, version);
+        return;
+    }
+    char *base = (char *)c;
+    for (const RUN *r = plan->runs, *end = r + plan->count; r < end; r++) {
+        const unsigned char *from = p + r->from;
+        char *to = base + r->to;
+        if (r->kind == RUN_BYTES) {
+            memcpy(to, from, r->bytes);
+        } else if (r->kind == RUN_INTS) {
+            for (uint32_t i = 0; i < r->bytes; i += 4) {
+                int32_t v = le32(from + i);
+                memcpy(to + i, &v, 4);
+            }
+        } else {
+            int64_t t = le32(from);
+            memcpy(to, &t, 8);
+        }
     }
 }
 
@@ -96,7 +183,7 @@ static int measure(const unsigned char *stored, size_t length, int32_t *version,
         return RCHN_ACCESS;
     }
     *version = le32(stored + CHL_NAME);
-    *fields = ChlStoredFieldBytes(*version);
+    *fields = *version >= 1 && *version <= CHL_MAX_VERSION ? plan_of(*version)->fieldBytes : 0;
     if (!*fields) {
         snprintf(error, CHL_ERROR_SIZE,
                  "AMQ8427: Sorry, this program does not support reading version %d channel records",

@@ -178,12 +178,18 @@ static int read_stored(RCHN *h, const unsigned char *key, int mode, size_t *leng
     return CcdtReadRecord(h->file, again, h->stored, length, 1);
 }
 
-/* One channel by key and mode, converted and handed out. */
+/* One channel by key and mode, converted and handed out: from where it
+ * lies in a table held whole, else from a copy in the handle's buffer. */
 static int read_channel(RCHN *h, const unsigned char *key, int mode, CHLDEF *out,
                         size_t *outLength, char *error)
 {
+    const unsigned char *record = nullptr;
     size_t n = 0;
-    int rc = h->file ? read_stored(h, key, mode, &n) : CCDT_NOHANDLE;
+    int rc = h->file ? CcdtRecordView(h->file, key, mode, &record, &n) : CCDT_NOHANDLE;
+    if (rc == 0 && !record) {
+        rc = read_stored(h, key, mode, &n);
+        record = h->stored;
+    }
     if (rc == CCDT_NOTFOUND || (rc == CCDT_NOHANDLE && mode == 2))
         return RCHN_END;
     if (rc == CCDT_TOOLONG) {
@@ -195,10 +201,10 @@ static int read_channel(RCHN *h, const unsigned char *key, int mode, CHLDEF *out
         snprintf(error, CHL_ERROR_SIZE, "Error accessing file RC(%d)", rc);
         return RCHN_ACCESS;
     }
-    memcpy(h->lastName, h->stored, CHL_NAME);
+    memcpy(h->lastName, record, CHL_NAME);
     h->lastName[CHL_NAME] = 0;
     size_t needed;
-    rc = ChlConvertInto(h->stored, n, out, *outLength, &needed, error);
+    rc = ChlConvertInto(record, n, out, *outLength, &needed, error);
     if (rc == 0) {
         *outLength = needed;
         h->returned = 1;
@@ -209,7 +215,7 @@ static int read_channel(RCHN *h, const unsigned char *key, int mode, CHLDEF *out
     /* too large for the caller: its leading part from a converted copy */
     CHLDEF *c;
     size_t length;
-    if ((rc = ConvertChannelRecord(h->stored, n, &c, &length, error)) != 0)
+    if ((rc = ConvertChannelRecord(record, n, &c, &length, error)) != 0)
         return rc;
     rc = hand_out(h, c, length, out, outLength, error);
     CSFreeMem(c);

@@ -131,13 +131,17 @@ int MQSCResponseToPcf(IFCMD *record, const MQMD *, const uint8_t *data, uint32_t
     if (!s->definition)
         s->definition = MQSCReplyDefinition(record->definition, record->action, s->command);
     s->replies++;
-    if (length) {
-        const void *zero = memchr(data, 0, length);          /* a zero byte ends the text */
+    /* A zero byte ends the text.  Attribute lines, by far the most, are
+       read where they lie, and the attribute reader stops at a zero byte
+       itself: only their first part is looked at here. */
+    int attributes = length >= 5 && !memcmp(data, "CSQM4", 5);
+    uint32_t scanned = attributes && length > ATTR_TEXT_OFFSET ? ATTR_TEXT_OFFSET : length;
+    if (scanned) {
+        const void *zero = memchr(data, 0, scanned);
         if (zero)
             length = (uint32_t)((const uint8_t *)zero - data);
     }
-    /* Attribute lines, by far the most, are read where they lie. */
-    if (length >= 5 && !memcmp(data, "CSQM4", 5))
+    if (attributes)
         return s->definition ? AttributeResponse(record, s, (const char *)data, length, pcf, pcfLength) : 0;
     char *text = (char *)CSGetMem((size_t)length + 1, "MQSCReply");
     if (!text)

@@ -16,6 +16,22 @@
 
 /* ---- items of the text ---- */
 
+/* The characters before the first zero byte among n, eight at a time. */
+static int32_t TextLength(const char *text, int32_t n)
+{
+    int32_t i = 0;
+    for (; i + 8 <= n; i += 8) {
+        uint64_t w;
+        memcpy(&w, text + i, 8);
+        if ((w - 0x0101010101010101ull) & ~w & 0x8080808080808080ull)
+            break;
+    }
+    for (; i < n; i++)
+        if (!text[i])
+            return i;
+    return n;
+}
+
 int MQSCListKeyword(const uint8_t *caps, const char *keyword)
 {
     static const char *const always[] = { "NAMES", "TPIPE", "ADDRLIST", "USERLIST" };
@@ -48,7 +64,7 @@ static void NextItem(const uint8_t *caps, const char **position, int32_t *remain
     }
     keyword[k] = 0;
     *keywordLength = k;
-    if (k && MQSCListKeyword(caps, keyword) && p < end && *p == '(') {
+    if (k && p < end && *p == '(' && MQSCListKeyword(caps, keyword)) {
         CmdCopy(value, "Dummy", (size_t)valueSize + 1);
         *valueLength = (int32_t)strlen(value);
     } else if (p < end && *p == '(') {
@@ -171,6 +187,7 @@ static int KeywordIsForm(const char *keyword, const char *word)
  * order. */
 struct FORM {
     char word[MQSC_KEYWORD_SIZE + 1];
+    uint32_t length;
     uint32_t order;
     const PCFFieldEntry *entry;
 };
@@ -180,6 +197,7 @@ struct WORD {
     const char *word;
     uint32_t length;
     uint32_t order;
+    uint32_t runEnd;                   /* past the last word equal to this one */
     const PCFValueDef *table;
     const PCFValueDef *row;
     const PCFFieldEntry *entry;
@@ -190,8 +208,9 @@ struct FORMINDEX {
     uint32_t count;
     WORD *words;
     uint32_t wordCount;
-    uint32_t formStart[257];           /* forms by first character */
-    uint32_t wordStart[257];           /* words by first character, upper case */
+    int32_t *formHash;                 /* the first form of each keyword, by hash */
+    int32_t *wordHash;                 /* the first word of each spelling, by hash */
+    uint32_t formMask, wordMask;       /* slots - 1 (a power of two) */
 };
 #define MAX_INDEXES 64
 static FORMINDEX Indexes[MAX_INDEXES];
@@ -242,6 +261,7 @@ static uint32_t MakeForms(const PCFFieldEntry *list, FORM *forms)
                 break;
             if (forms) {
                 MQSCKeywordForm(k, 0, forms[at].word, sizeof forms[at].word);
+                forms[at].length = (uint32_t)strlen(forms[at].word);
                 forms[at].order = at;
                 forms[at].entry = e;
             }
@@ -260,11 +280,72 @@ static uint32_t MakeWords(const PCFFieldEntry *list, WORD *words)
                 continue;
             if (words) {
                 const char *w = v->keyword[0] == '!' ? v->keyword + 1 : v->keyword;
-                words[at] = { w, (uint32_t)strlen(w), at, e->field->values, v, e };
+                words[at] = { w, (uint32_t)strlen(w), at, 0, e->field->values, v, e };
             }
             at++;
         }
     return at;
+}
+
+/* Hashes of a keyword as it is and of a word in upper case. */
+static uint32_t HashBytes(const char *p, size_t n)
+{
+    uint32_t h = 2166136261u;
+    for (size_t i = 0; i < n; i++)
+        h = (h ^ (unsigned char)p[i]) * 16777619u;
+    return h;
+}
+
+static uint32_t HashUpper(const char *p, size_t n)
+{
+    uint32_t h = 2166136261u;
+    for (size_t i = 0; i < n; i++)
+        h = (h ^ (uint32_t)Upper((unsigned char)p[i])) * 16777619u;
+    return h;
+}
+
+/* Slots for n entries: a power of two at least twice n. */
+static uint32_t HashSlots(uint32_t n)
+{
+    uint32_t slots = 16;
+    while (slots < 2 * n)
+        slots *= 2;
+    return slots;
+}
+
+/* Each run of equal entries goes into the table by its first entry. */
+static void FillFormHash(FORMINDEX *x)
+{
+    for (uint32_t i = 0; i <= x->formMask; i++)
+        x->formHash[i] = -1;
+    for (uint32_t i = 0; i < x->count; i++) {
+        if (i && !strcmp(x->forms[i].word, x->forms[i - 1].word))
+            continue;
+        uint32_t h = HashBytes(x->forms[i].word, x->forms[i].length) & x->formMask;
+        while (x->formHash[h] >= 0)
+            h = (h + 1) & x->formMask;
+        x->formHash[h] = (int32_t)i;
+    }
+}
+
+static void FillWordHash(FORMINDEX *x)
+{
+    for (uint32_t i = 0; i <= x->wordMask; i++)
+        x->wordHash[i] = -1;
+    for (uint32_t i = x->wordCount; i-- > 0;) {
+        WORD *w = &x->words[i];
+        int same = i + 1 < x->wordCount && !CompareNoCase(w->word, w->length, w[1].word, w[1].length);
+        w->runEnd = same ? w[1].runEnd : i + 1;
+    }
+    for (uint32_t i = 0; i < x->wordCount; i++) {
+        const WORD *w = &x->words[i];
+        if (i && w[-1].runEnd == w->runEnd)
+            continue;
+        uint32_t h = HashUpper(w->word, w->length) & x->wordMask;
+        while (x->wordHash[h] >= 0)
+            h = (h + 1) & x->wordMask;
+        x->wordHash[h] = (int32_t)i;
+    }
 }
 
 /* The forms and words of a list, made on first use (the definitions never
@@ -284,29 +365,28 @@ static const FORMINDEX *IndexOf(const PCFFieldEntry *list)
             found = &Indexes[i];
     if (!found && count < MAX_INDEXES) {
         uint32_t n = MakeForms(list, nullptr), w = MakeWords(list, nullptr);
+        uint32_t formSlots = HashSlots(n), wordSlots = HashSlots(w);
         /* kept for the program's life */
         FORM *forms = (FORM *)malloc((n ? n : 1) * sizeof *forms);
         WORD *words = (WORD *)malloc((w ? w : 1) * sizeof *words);
-        if (forms && words) {
+        int32_t *formHash = (int32_t *)malloc(formSlots * sizeof *formHash);
+        int32_t *wordHash = (int32_t *)malloc(wordSlots * sizeof *wordHash);
+        if (forms && words && formHash && wordHash) {
             MakeForms(list, forms);
             MakeWords(list, words);
             qsort(forms, n, sizeof *forms, CompareForms);
             qsort(words, w, sizeof *words, CompareWords);
             FORMINDEX *x = &Indexes[count];
-            *x = { list, forms, n, words, w, {}, {} };
-            for (int c = 0, f = 0, k = 0; c <= 256; c++) {
-                while ((uint32_t)f < n && (unsigned char)forms[f].word[0] < c)
-                    f++;
-                while ((uint32_t)k < w && Upper((unsigned char)words[k].word[0]) < c)
-                    k++;
-                x->formStart[c] = (uint32_t)f;
-                x->wordStart[c] = (uint32_t)k;
-            }
+            *x = { list, forms, n, words, w, formHash, wordHash, formSlots - 1, wordSlots - 1 };
+            FillFormHash(x);
+            FillWordHash(x);
             found = x;
             IndexCount.store(count + 1, std::memory_order_release);
         } else {
             free(forms);
             free(words);
+            free(formHash);
+            free(wordHash);
         }
     }
     CSUnlockGlobal(CSLOCK_DIALOGS);
@@ -317,17 +397,37 @@ static const FORMINDEX *IndexOf(const PCFFieldEntry *list)
  * index's count when there is none. */
 static uint32_t FirstWord(const FORMINDEX *x, const char *word, size_t n)
 {
-    int first = Upper((unsigned char)word[0]);
-    uint32_t lo = x->wordStart[first], hi = x->wordStart[first + 1];
-    while (lo < hi) {
-        uint32_t mid = (lo + hi) / 2;
-        if (CompareNoCase(x->words[mid].word, x->words[mid].length, word, n) < 0)
-            lo = mid + 1;
-        else
-            hi = mid;
+    for (uint32_t h = HashUpper(word, n) & x->wordMask;; h = (h + 1) & x->wordMask) {
+        int32_t i = x->wordHash[h];
+        if (i < 0)
+            return x->wordCount;
+        if (!CompareNoCase(x->words[i].word, x->words[i].length, word, n))
+            return (uint32_t)i;
     }
-    return lo < x->wordCount && !CompareNoCase(x->words[lo].word, x->words[lo].length, word, n) ? lo
-                                                                                               : x->wordCount;
+}
+
+/* A form spelt as the keyword of n characters. */
+static int IsForm(const FORM *f, const char *keyword, size_t n)
+{
+    if (f->length != n)
+        return 0;
+    for (size_t i = 0; i < n; i++)
+        if (f->word[i] != keyword[i])
+            return 0;
+    return 1;
+}
+
+/* The first of a list's keyword forms equal to keyword; the index's
+ * count when there is none. */
+static uint32_t FirstForm(const FORMINDEX *x, const char *keyword, size_t n)
+{
+    for (uint32_t h = HashBytes(keyword, n) & x->formMask;; h = (h + 1) & x->formMask) {
+        int32_t i = x->formHash[h];
+        if (i < 0)
+            return x->count;
+        if (IsForm(&x->forms[i], keyword, n))
+            return (uint32_t)i;
+    }
 }
 
 /* The row of a value table holding word, through the index when the
@@ -336,8 +436,8 @@ static const PCFValueDef *RowOf(const FORMINDEX *x, const PCFValueDef *table, co
 {
     if (!x)
         return RowByKeyword(table, word, n);
-    for (uint32_t i = FirstWord(x, word, n);
-         i < x->wordCount && !CompareNoCase(x->words[i].word, x->words[i].length, word, n); i++)
+    uint32_t first = FirstWord(x, word, n);
+    for (uint32_t i = first, end = first < x->wordCount ? x->words[first].runEnd : first; i < end; i++)
         if (x->words[i].table == table)
             return x->words[i].row;
     return nullptr;
@@ -363,26 +463,16 @@ static const PCFFieldEntry *FindField(const PCFFieldEntry *list, const FORMINDEX
     *row = nullptr;
     const PCFFieldEntry *kept = nullptr;
     if (x && *keyword) {
-        FORM key = {};
-        memcpy(key.word, keyword, (size_t)(keywordLength < MQSC_KEYWORD_SIZE ? keywordLength : MQSC_KEYWORD_SIZE));
-        unsigned char first = (unsigned char)key.word[0];
-        uint32_t lo = x->formStart[first], hi = x->formStart[first + 1];
-        while (lo < hi) {
-            uint32_t mid = (lo + hi) / 2;
-            if (strcmp(x->forms[mid].word, key.word) < 0)
-                lo = mid + 1;
-            else
-                hi = mid;
-        }
-        for (; lo < x->count && !strcmp(x->forms[lo].word, key.word); lo++)
-            if (Candidate(x, x->forms[lo].entry, caps, keyword, value, n, row, &kept))
-                return x->forms[lo].entry;
+        size_t k = (size_t)(keywordLength < MQSC_KEYWORD_SIZE ? keywordLength : MQSC_KEYWORD_SIZE);
+        for (uint32_t i = FirstForm(x, keyword, k); i < x->count && IsForm(&x->forms[i], keyword, k); i++)
+            if (Candidate(x, x->forms[i].entry, caps, keyword, value, n, row, &kept))
+                return x->forms[i].entry;
         return kept;
     }
     if (x) {
         /* a bare word: the first field in list order whose table holds it */
-        for (uint32_t i = FirstWord(x, value, n);
-             i < x->wordCount && !CompareNoCase(x->words[i].word, x->words[i].length, value, n); i++)
+        uint32_t first = FirstWord(x, value, n);
+        for (uint32_t i = first, end = first < x->wordCount ? x->words[first].runEnd : first; i < end; i++)
             if (x->words[i].entry->field->type != PCFT_STRLIST) {
                 *row = x->words[i].row;
                 return x->words[i].entry;
@@ -488,18 +578,38 @@ static int32_t WordValues(VALUES *x, const char *text, int32_t length, int32_t *
     return n;
 }
 
-static void WriteField(VALUES *x, const char *value, const char *list, int32_t listLength)
+/* What strtol makes of a number in base 10, read here when it is short
+ * enough that it cannot overflow (blanks, a sign and one to nine digits),
+ * else by strtol itself. */
+static int32_t Decimal(const char *text)
+{
+    const char *p = text;
+    while (*p == ' ')
+        p++;
+    int negative = *p == '-';
+    if (*p == '-' || *p == '+')
+        p++;
+    int32_t v = 0, digits = 0;
+    for (; digits < 9 && *p >= '0' && *p <= '9'; p++, digits++)
+        v = v * 10 + (*p - '0');
+    if (!digits || (*p >= '0' && *p <= '9'))
+        return (int32_t)strtol(text, nullptr, 10);
+    return negative ? -v : v;
+}
+
+/* value holds valueLength characters and a zero. */
+static void WriteField(VALUES *x, const char *value, int32_t valueLength, const char *list, int32_t listLength)
 {
     const PCFFieldDef *f = x->entry->field;
     int32_t values[MAX_ELEMENTS];
     switch (f->type) {
     case PCFT_INT: case PCFT_ENUM: case PCFT_ENUMNUM: case PCFT_ENUM13: case PCFT_ENUM14: case PCFT_NUMBER: {
-        int32_t v = x->row ? x->row->value : (int32_t)strtol(value, nullptr, 10);
+        int32_t v = x->row ? x->row->value : Decimal(value);
         AddParm(x, MQCFT_INTEGER, &v, 4, 1);
         return;
     }
     case PCFT_STRING: case PCFT_NAME: case PCFT_HEX: case PCFT_BYTES: case PCFT_STRING25:
-        AddParm(x, MQCFT_STRING, value, (int32_t)strlen(value), 1);
+        AddParm(x, MQCFT_STRING, value, valueLength, 1);
         return;
     case PCFT_MULTISTR:
         StringList(x, list, listLength);
@@ -511,7 +621,7 @@ static void WriteField(VALUES *x, const char *value, const char *list, int32_t l
         return;
     }
     case PCFT_WIDEHEX: {
-        int32_t digits = (int32_t)strlen(value) & ~1;
+        int32_t digits = valueLength & ~1;
         uint8_t *bytes = (uint8_t *)CSGetMem((size_t)digits / 2 + 1, "MQSCHex");
         if (!bytes)
             return;
@@ -561,11 +671,8 @@ void PCFMQSCValues(const uint8_t *caps, char *unhandled, MQSCPcf *state, const c
     h->MsgSeqNumber = state->replies ? (MQLONG)state->replies - 1 : 0;
     h->Control = 0;
     /* a zero byte ends the text: the lengths below are then the strings' */
-    if (textLength > 0) {
-        const void *zero = memchr(text, 0, (size_t)textLength);
-        if (zero)
-            textLength = (int32_t)((const char *)zero - text);
-    }
+    if (textLength > 0)
+        textLength = TextLength(text, textLength);
     const char *p = text;
     int32_t left = textLength;
     if (left > 0 && *p != ' ')
@@ -601,7 +708,7 @@ void PCFMQSCValues(const uint8_t *caps, char *unhandled, MQSCPcf *state, const c
         x.entry = fields ? FindField(fields, index, caps, keyword, keywordLength, value, (size_t)valueLength, &x.row)
                          : nullptr;
         if (x.entry)
-            WriteField(&x, value, list, listLength);
+            WriteField(&x, value, valueLength, list, listLength);
         else if (unhandled)
             Unhandled(unhandled, keyword, value);
     }

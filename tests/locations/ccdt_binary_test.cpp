@@ -364,9 +364,10 @@ TEST(BinaryDamage, LoopsAndStrayOffsetsStopTheWalk)
     }
 }
 
-/* A table read whole at its opening and the same table read through the
- * moving window give the same walk: a large table stored out of key order
- * (jumps across windows), the samples, and each damaged copy. */
+/* A table mapped at its opening, the same table read whole and read
+ * through the moving window give the same walk: a large table stored out
+ * of key order (jumps across windows), the samples, and each damaged
+ * copy. */
 TEST(BinaryTables, WholeFileReadsMatchTheWindowedReads)
 {
     using namespace ccdtgen;
@@ -381,6 +382,11 @@ TEST(BinaryTables, WholeFileReadsMatchTheWindowedReads)
     }
     Bytes big = Table(slots);
     ASSERT_GT(big.size(), 3u * 65536);
+    {
+        Opened large(TempTable("mapped.TAB", big));
+        ASSERT_EQ(large.rc, 0);
+        EXPECT_EQ(large.h->file->mapped, 1);       /* large enough to be mapped */
+    }
     std::vector<std::string> paths = {TempTable("scrambled.TAB", big), DataDir() + "special.TAB",
                                       DataDir() + "versions.TAB", DataDir() + ONE_QMGR};
     std::vector<size_t> at = SlotOffsets(big);
@@ -394,13 +400,89 @@ TEST(BinaryTables, WholeFileReadsMatchTheWindowedReads)
     }
     for (const std::string &path : paths) {
         std::vector<std::string> names;
-        std::string whole = WalkBinary(path, &names);
+        std::string mapped = WalkBinary(path, &names);
+        CcdtMapTables(0);
+        std::string whole = WalkBinary(path);
         CcdtWholeFileLimit(0);
         std::string windowed = WalkBinary(path);
         CcdtWholeFileLimit(32 << 20);
+        CcdtMapTables(1);
+        EXPECT_EQ(mapped, whole) << path;
         EXPECT_EQ(whole, windowed) << path;
         if (path == paths[0])
             EXPECT_EQ(names.size(), 600u);
+    }
+}
+
+/* The conversion as it was written first, field by field down the field
+ * table: the reference of the conversion by runs of fields. */
+static void ReferenceFields(CHLDEF *c, const unsigned char *p, int32_t version)
+{
+    ChlSetDefaults(c);
+    for (const CHLFIELD *f = ChlFields; f->kind != CHF_END; f++) {
+        if (f->version > version)
+            continue;
+        char *to = (char *)c + f->offset;
+        if (f->kind == CHF_CHAR || f->kind == CHF_PASSWORD) {
+            memcpy(to, p, f->fileBytes);
+        } else if (f->kind == CHF_INT || f->kind == CHF_INTS) {
+            for (int i = 0; i < f->width; i++) {
+                const unsigned char *q = p + 4 * i;
+                int32_t v = (int32_t)((uint32_t)q[0] | (uint32_t)q[1] << 8 | (uint32_t)q[2] << 16 |
+                                      (uint32_t)q[3] << 24);
+                memcpy(to + 4 * i, &v, 4);
+            }
+        } else if (f->kind == CHF_TIME) {
+            int64_t t = (int32_t)((uint32_t)p[0] | (uint32_t)p[1] << 8 | (uint32_t)p[2] << 16 |
+                                  (uint32_t)p[3] << 24);
+            memcpy(to, &t, 8);
+        }
+        p += f->fileBytes;
+    }
+}
+
+/* Records of every stored version full of varied bytes: each field lands
+ * where the field table says, the rest keeps its default, and the tail
+ * follows the fields. */
+TEST(BinaryConversion, EveryVersionConvertsAsFieldByField)
+{
+    uint32_t seed = 12345;
+    for (int32_t version = 1; version <= CHL_MAX_VERSION; version++) {
+        for (int round = 0; round < 4; round++) {
+            size_t fields = ChlStoredFieldBytes(version), tail = 37;
+            std::vector<unsigned char> stored(fields + tail);
+            for (auto &b : stored) {
+                seed = seed * 1103515245u + 12345u;
+                b = (unsigned char)(seed >> 16);
+            }
+            memcpy(stored.data() + CHL_NAME, &version, 4);
+            if (round % 2) {               /* no stored user id to restore */
+                size_t at = 0;
+                for (const CHLFIELD *f = ChlFields; f->kind != CHF_END && strcmp(f->name, "Encrypt"); f++)
+                    at += f->version <= version ? f->fileBytes : 0;
+                memset(stored.data() + at, 0, 4);
+            }
+            std::vector<unsigned char> got(CHL_BUFFER), want(CHL_BUFFER);
+            CHLDEF *g = (CHLDEF *)got.data(), *w = (CHLDEF *)want.data();
+            size_t needed = 0;
+            char error[CHL_ERROR_SIZE] = "";
+            ASSERT_EQ(ChlConvertInto(stored.data(), stored.size(), g, got.size(), &needed, error), 0)
+                << version << " " << error;
+            ReferenceFields(w, stored.data(), version);
+            if (w->encrypt && version >= 2) {
+                ASSERT_EQ(ChlDecryptAuth((unsigned char *)w->cd.UserIdentifier, 24), 0);
+            }
+            /* what the tail gives: the lists built before version 4 */
+            w->tailLength = g->tailLength;
+            if (version < 4) {
+                w->exitListsLen = g->exitListsLen;
+            } else {
+                EXPECT_EQ(g->tailLength, (int32_t)tail);
+                EXPECT_EQ(memcmp(CHL_TAIL(g), stored.data() + fields, tail), 0) << version;
+            }
+            EXPECT_EQ(memcmp(g, w, sizeof(CHLDEF)), 0) << "version " << version << " round " << round;
+            EXPECT_EQ(needed, CHL_LENGTH(g));
+        }
     }
 }
 

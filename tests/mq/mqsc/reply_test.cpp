@@ -130,6 +130,24 @@ TEST_F(Replies, AttributeTextOfTheQueueDefinition)
     EXPECT_FALSE(converted);
 }
 
+/* Numbers read as the C library's strtol reads them in base 10, whether
+ * short enough to read at once or not: signs, blanks, other white space,
+ * leading zeros, digits running on, overflow and no digits at all. */
+TEST_F(Replies, NumbersAsStrtolReadsThem)
+{
+    PCFInitCommandDefs();
+    const char *numbers[] = {
+        "      5000", "0", "-17", "+42", "   -0012x", "999999999", "1000000000", "2147483647", "2147483648",
+        "-2147483649", "99999999999999999999", "\t7", "12 34", "-", "+", "abc", "0x1F", "000000000123",
+    };
+    for (const char *n : numbers) {
+        std::string text = n;
+        Request q(&PCFQueueListDef, MQCMD_INQUIRE_Q);
+        Parsed p = q.Feed("CSQM401I +CSQ1    QUEUE(APP.N)    MAXDEPTH(" + text + ")");
+        EXPECT_EQ(p.ints[MQIA_MAX_Q_DEPTH], (int32_t)strtol(text.c_str(), nullptr, 10)) << "'" << text << "'";
+    }
+}
+
 TEST_F(Replies, ListsFlagsAndBytes)
 {
     PCFPrepareDef(&Thing);
@@ -256,6 +274,10 @@ TEST_F(Replies, AttributeLineEndsAtAZeroByte)
     EXPECT_EQ(p.strs[MQCA_Q_NAME], "APP.B");
     EXPECT_EQ(p.ints[MQIA_MAX_Q_DEPTH], 9);
     EXPECT_EQ(p.strs.count(MQCA_Q_DESC), 0u);
+    /* a zero byte inside the message number leaves no attribute text */
+    p = q.Feed(std::string("CSQM401\0I +CSQ1    QUEUE(APP.C)", 31), &converted);
+    ASSERT_TRUE(converted);
+    EXPECT_EQ(p.head.ParameterCount, 0);
 }
 
 }  // namespace
