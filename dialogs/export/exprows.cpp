@@ -32,10 +32,50 @@ static const char *Copy(char *buffer, const char *text, size_t n)
     return buffer;
 }
 
-const char *ExpRowValue(EXPCTX *c, const PCFFieldDef *f, const uint8_t *r, int textExport,
-                        char *buffer, int *number)
+/* The columns of an area: what was learnt of another area's is dropped. */
+static void ColumnsOf(EXPCTX *c, PCFLISTAREA *area)
 {
-    (void)c;
+    if (c->groupArea == area)
+        return;
+    c->groupArea = area;
+    memset(c->grouping, 0, sizeof c->grouping);
+}
+
+/* An integer of a column as PCFIntValueText shows it with separators.
+ * Whether the column's numbers are grouped is learnt once, from the
+ * text of 1000; the digits are then grouped here in the same way. */
+static const char *IntText(EXPCTX *c, int column, const PCFFieldDef *f, int32_t v, char *buffer)
+{
+    if (column < 0 || column >= EXP_MAX_COLUMNS)
+        return PCFIntValueText(f, v, buffer, EXP_VALUE, 1);
+    if (!c->grouping[column]) {
+        char probe[32];
+        PCFIntValueText(f, 1000, probe, sizeof probe, 1);
+        c->grouping[column] = strcmp(probe, "1000") ? 2 : 1;
+    }
+    char digits[12];
+    int n = ExpDecimal(v, f->type != PCFT_NUMBER && f->type != PCFT_SIGNED, digits);
+    if (c->grouping[column] == 1)
+        return (const char *)memcpy(buffer, digits, (size_t)n + 1);
+    const char *d = digits, *sep = PcfPrefs.sep1000;
+    size_t seplen = strlen(sep), used = 0;
+    if (*d == '-')
+        buffer[used++] = *d++;
+    size_t count = strlen(d);
+    for (size_t i = 0; i < count; i++) {
+        if (i && (count - i) % 3 == 0) {
+            memcpy(buffer + used, sep, seplen);
+            used += seplen;
+        }
+        buffer[used++] = d[i];
+    }
+    buffer[used] = 0;
+    return buffer;
+}
+
+const char *ExpRowValue(EXPCTX *c, const PCFFieldDef *f, const uint8_t *r, int textExport,
+                        char *buffer, int *number, int column)
+{
     *number = 0;
     buffer[0] = 0;
     uint16_t st = PCFState(r);
@@ -52,7 +92,7 @@ const char *ExpRowValue(EXPCTX *c, const PCFFieldDef *f, const uint8_t *r, int t
     switch (f->type) {
     case PCFT_INT: case PCFT_NUMBER: case PCFT_SHOWINT: case PCFT_SIGNED:
         *number = 1;
-        return PCFIntValueText(f, PCFListInt(r), buffer, EXP_VALUE, 1);
+        return IntText(c, column, f, PCFListInt(r), buffer);
     case PCFT_ENUM: case PCFT_ENUMNUM: case PCFT_ENUM13: case PCFT_ENUM14: {
         const PCFValueDef *row = PCFFindValue(f->values, PCFListInt(r));
         if (row)
@@ -117,6 +157,7 @@ void ExpMeasureColumns(EXPCTX *c, PCFLISTAREA *area, PCFROW **rows, int count)
 {
     PCFLISTPARTS parts;
     PCFListAreaPointers(area, &parts);
+    ColumnsOf(c, area);
     char value[EXP_VALUE];
     int number;
     for (int i = 0; i < area->columns && i < EXP_MAX_COLUMNS; i++)
@@ -127,7 +168,7 @@ void ExpMeasureColumns(EXPCTX *c, PCFLISTAREA *area, PCFROW **rows, int count)
             const PCFFieldDef *f = parts.columns[i].field;
             if (i < EXP_MAX_COLUMNS && ExpShownColumn(&parts.columns[i]) &&
                 f->type != PCFT_MARKER && f->type != PCFT_BAR) {
-                int n = (int)strlen(ExpRowValue(c, f, v, 1, value, &number));
+                int n = (int)strlen(ExpRowValue(c, f, v, 1, value, &number, i));
                 if (n > c->widths[i])
                     c->widths[i] = n;
             }
@@ -170,22 +211,58 @@ static void Cell(LINE *l, const char *text, int width, int right)
     Repeat(l, ' ', 1);
 }
 
-/* Appends a separator and a CSV value. */
+/* Appends a separator and a CSV value (as ExpCsvValue makes it, written
+ * straight into the line: values are shorter than EXP_VALUE). */
 static void CsvCell(EXPCTX *c, LINE *l, int *first, const char *text, int keep)
 {
-    char value[2 * EXP_VALUE + 4];
-    ExpCsvValue(text, c->separator, keep, value, sizeof value);
     if (!*first)
         Put(l, &c->separator, 1);
-    Put(l, value, strlen(value));
     *first = 0;
+    const char *t = text ? text : "";
+    if (!keep)
+        while (*t == ' ')
+            t++;
+    size_t n = 0;
+    int quote = 0, doubled = 0;
+    for (; t[n]; n++) {
+        char ch = t[n];
+        if (ch == ',' || ch == '"' || ch == '\r' || ch == '\n' || ch == c->separator)
+            quote = 1;
+        doubled += ch == '"';
+    }
+    if (!n) {
+        Put(l, "\"\"", 2);
+        return;
+    }
+    if (!doubled && !quote) {
+        Put(l, t, n);
+        return;
+    }
+    if (n >= EXP_VALUE) {              /* not from a row value: as ExpCsvValue has it */
+        char value[2 * EXP_VALUE + 4];
+        ExpCsvValue(text, c->separator, keep, value, sizeof value);
+        Put(l, value, strlen(value));
+        return;
+    }
+    char value[2 * EXP_VALUE + 4];
+    size_t w = 0;
+    if (quote)
+        value[w++] = '"';
+    for (size_t i = 0; i < n; i++) {
+        if (t[i] == '"')
+            value[w++] = '"';
+        value[w++] = t[i];
+    }
+    if (quote)
+        value[w++] = '"';
+    Put(l, value, w);
 }
 
 static void Finish(EXPCTX *c, LINE *l, int trim)
 {
     if (trim)
         l->used = (size_t)UTTrimRight(l->text, (int)l->used);
-    ExpLine(c, l->text, 1);
+    ExpLineN(c, l->text, l->used, 1);
 }
 
 /* A CSV heading: the title in double quotes, after a separator. */
@@ -263,6 +340,7 @@ int ExpWriteRow(EXPCTX *c, PCFLISTAREA *area, PCFROW *row, int isDefault)
 {
     PCFLISTPARTS parts;
     PCFListAreaPointers(area, &parts);
+    ColumnsOf(c, area);
     char value[EXP_VALUE];
     LINE l = { c->buffer, 0 };
     l.text[0] = 0;
@@ -274,7 +352,7 @@ int ExpWriteRow(EXPCTX *c, PCFLISTAREA *area, PCFROW *row, int isDefault)
     for (int i = 0; i < area->columns && parts.columns[i].field; i++) {
         const PCFFieldDef *f = parts.columns[i].field;
         if (ExpShownColumn(&parts.columns[i])) {
-            const char *text = ExpRowValue(c, f, v, !csv, value, &number);
+            const char *text = ExpRowValue(c, f, v, !csv, value, &number, i);
             if (onlyDiff && !(PCFState(v) & PCFS_LISTDIFF) && f->type != PCFT_MARKER)
                 text = "";
             if (csv)
@@ -337,10 +415,77 @@ void ExpXmlEscape(const char *text, int attribute, char *out, size_t size)
 
 /* ---- lines ------------------------------------------------------------------------ */
 
-int ExpLine(EXPCTX *c, const char *text, int endLine)
+/* Appends bytes to the output block, writing it out when full. */
+static void OutPut(EXPCTX *c, const char *text, size_t n)
+{
+    while (n) {
+        if (c->outUsed == EXP_OUT_BLOCK)
+            ExpFlush(c);
+        size_t room = EXP_OUT_BLOCK - c->outUsed, k = n < room ? n : room;
+        memcpy(c->out + c->outUsed, text, k);
+        c->outUsed += k;
+        text += k;
+        n -= k;
+    }
+}
+
+int ExpFlush(EXPCTX *c)
+{
+    if (!c->out || !c->outUsed)
+        return c->run->target->error ? -1 : 0;
+    int rc = ExpWriteLine(c->run->target, 0, 0, c->out, (int)c->outUsed);
+    c->outUsed = 0;
+    return rc;
+}
+
+/* A line into the block as ExpWriteLine puts it: a long MQSC line of a
+ * file in pieces of 70 followed by "-". */
+static void OutLine(EXPCTX *c, const char *text, size_t n, int endLine, int split)
+{
+    if (!c->out) {                     /* no block: straight to the target */
+        ExpWriteLine(c->run->target, endLine, split, text, (int)n);
+        return;
+    }
+    if (split && n >= 71) {
+        while (n >= 71) {
+            OutPut(c, text, 70);
+            OutPut(c, "-\r\n", 3);
+            text += 70;
+            n -= 70;
+        }
+    }
+    OutPut(c, text, n);
+    if (endLine)
+        OutPut(c, "\r\n", 2);
+}
+
+int ExpLineN(EXPCTX *c, const char *text, size_t length, int endLine)
 {
     int split = c->run->type == EXP_MQSC && c->run->target->file != nullptr;
-    return ExpWriteLine(c->run->target, endLine, split, text, -1);
+    OutLine(c, text, length, endLine, split);
+    return c->run->target->error ? -1 : 0;
+}
+
+int ExpLine(EXPCTX *c, const char *text, int endLine)
+{
+    return ExpLineN(c, text, strlen(text), endLine);
+}
+
+int ExpDecimal(int32_t value, int asUnsigned, char *out)
+{
+    char digits[12];
+    int n = 0;
+    uint32_t v = asUnsigned || value >= 0 ? (uint32_t)value : 0u - (uint32_t)value;
+    do
+        digits[n++] = (char)('0' + v % 10);
+    while ((v /= 10) != 0);
+    int length = 0;
+    if (!asUnsigned && value < 0)
+        out[length++] = '-';
+    while (n)
+        out[length++] = digits[--n];
+    out[length] = 0;
+    return length;
 }
 
 void ExpDebug(EXPCTX *c, const char *format, ...)
@@ -352,5 +497,5 @@ void ExpDebug(EXPCTX *c, const char *format, ...)
     va_start(ap, format);
     vsnprintf(line, sizeof line, format, ap);
     va_end(ap);
-    ExpWriteLine(c->run->target, 1, 0, line, -1);
+    OutLine(c, line, strlen(line), 1, 0);
 }
