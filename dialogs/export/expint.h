@@ -24,6 +24,13 @@ struct EXPFIELD {
 };
 enum { EXPSKIP_NONE, EXPSKIP_QUIET, EXPSKIP_READONLY, EXPSKIP_UNUSED };
 
+/* The name of the value a column showed last. */
+struct EXPNAME {
+    const char *name;                  /* null: none yet */
+    int32_t value;
+    size_t length;
+};
+
 /* A list value stored in the object's data area, remembered with the
  * record it made: the same value makes the same record again. */
 struct EXPMEMO {
@@ -44,6 +51,7 @@ struct EXPCTX {
     int debug;                         /* RAVOLT_EXPORT_DBG lines */
     const char *defaultNames;          /* the accepted default names, or null */
     char separator;                    /* the CSV separator */
+    uint8_t csvClass[256];             /* CSV characters: 1 quoted, 2 also doubled */
     int widths[EXP_MAX_COLUMNS];       /* text columns, without the blank after each */
     PCFLISTAREA *mappedArea;           /* the area whose columns are mapped below */
     PCFFieldEntry *mapped[EXP_MAX_COLUMNS];   /* each column's entry of the object, or null */
@@ -55,6 +63,7 @@ struct EXPCTX {
     EXPFIELD *plan;                    /* one per field entry of planDef */
     PCFLISTAREA *groupArea;            /* the area whose columns grouping describes */
     int8_t grouping[EXP_MAX_COLUMNS];  /* 0 not known, 1 plain numbers, 2 grouped */
+    EXPNAME names[EXP_MAX_COLUMNS];
     EXPMEMO memo[EXP_MAX_COLUMNS][EXP_MEMO];
     uint8_t memoNext[EXP_MAX_COLUMNS];
 };

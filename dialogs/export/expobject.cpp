@@ -105,7 +105,7 @@ static void CopyValue(EXPCTX *c, PCFFieldEntry *e, const PCFFieldDef *col, const
 {
     uint8_t *rec = c->work + e->offset;
     int type = e->field->type;
-    char text[EXP_VALUE + 16], message[200];
+    char text[EXP_VALUE + 16];
     if (type == PCFT_STRLIST || type == PCFT_MULTISTR) {
         if (PCFEmptyValueLength(col->type) == 12 && !PCFRecPtr(rec))
             StoreStrings(e, rec, (const char *)v + PCFLV_TEXT, PCFListLength(v));
@@ -190,8 +190,12 @@ const char *ExpRowName(PCFLISTAREA *area, PCFROW *row, const PCFCommandDef *def,
     buffer[0] = 0;
     uint32_t id = PCFNameFieldId(def);
     uint8_t *v = id ? FindItemAttr(area, id, row) : nullptr;
-    if (v && (PCFState(v) & PCFS_PRESENT))
-        snprintf(buffer, size, "%.*s", (int)PCFListLength(v), (const char *)v + PCFLV_TEXT);
+    if (v && (PCFState(v) & PCFS_PRESENT) && size) {
+        size_t n = strnlen((const char *)v + PCFLV_TEXT, PCFListLength(v));
+        n = n < size - 1 ? n : size - 1;
+        memcpy(buffer, v + PCFLV_TEXT, n);
+        buffer[n] = 0;
+    }
     return buffer;
 }
 
@@ -584,11 +588,17 @@ static int WriteMqsc(EXPCTX *c, PCFCommandDef *def, uint8_t *area, const char *n
     MqscOut o = { c, c->buffer, 0 };
     char quoted[2 * 50 + 4], keyword[64];
     Quote(name, quoted, sizeof quoted);
-    if (command == 1)
-        snprintf(o.line, EXP_BUFFER, "ALTER  %s", def->mqscObject);
-    else
-        snprintf(o.line, EXP_BUFFER, "DEFINE %s(%s)", typeKeyword, quoted);
-    o.used = strlen(o.line);
+    o.line[0] = 0;
+    if (command == 1) {
+        Append(&o, "ALTER  ");
+        Append(&o, def->mqscObject);
+    } else {
+        Append(&o, "DEFINE ");
+        Append(&o, typeKeyword);
+        Append(&o, "(");
+        Append(&o, quoted);
+        Append(&o, ")");
+    }
     int index = 0;
     TESTED tested;
     tested.count = 0;

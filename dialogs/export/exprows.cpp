@@ -32,6 +32,18 @@ static const char *Copy(char *buffer, const char *text, size_t n)
     return buffer;
 }
 
+/* A list value's text: apart, so that its large buffer is not on the
+ * stack of every value. */
+#ifdef __GNUC__
+__attribute__((noinline))
+#endif
+static const char *ListText(const uint8_t *r, const PCFFieldDef *f, char *buffer)
+{
+    char list[EXP_BUFFER];
+    PCFListValueText(r, f, list, sizeof list);
+    return Copy(buffer, list, strlen(list));
+}
+
 /* The columns of an area: what was learnt of another area's is dropped. */
 static void ColumnsOf(EXPCTX *c, PCFLISTAREA *area)
 {
@@ -39,15 +51,20 @@ static void ColumnsOf(EXPCTX *c, PCFLISTAREA *area)
         return;
     c->groupArea = area;
     memset(c->grouping, 0, sizeof c->grouping);
+    memset(c->names, 0, sizeof c->names);
 }
 
 /* An integer of a column as PCFIntValueText shows it with separators.
  * Whether the column's numbers are grouped is learnt once, from the
  * text of 1000; the digits are then grouped here in the same way. */
-static const char *IntText(EXPCTX *c, int column, const PCFFieldDef *f, int32_t v, char *buffer)
+static const char *IntText(EXPCTX *c, int column, const PCFFieldDef *f, int32_t v, char *buffer,
+                           size_t *length)
 {
-    if (column < 0 || column >= EXP_MAX_COLUMNS)
-        return PCFIntValueText(f, v, buffer, EXP_VALUE, 1);
+    if (column < 0 || column >= EXP_MAX_COLUMNS) {
+        PCFIntValueText(f, v, buffer, EXP_VALUE, 1);
+        *length = strlen(buffer);
+        return buffer;
+    }
     if (!c->grouping[column]) {
         char probe[32];
         PCFIntValueText(f, 1000, probe, sizeof probe, 1);
@@ -55,8 +72,10 @@ static const char *IntText(EXPCTX *c, int column, const PCFFieldDef *f, int32_t 
     }
     char digits[12];
     int n = ExpDecimal(v, f->type != PCFT_NUMBER && f->type != PCFT_SIGNED, digits);
-    if (c->grouping[column] == 1)
+    if (c->grouping[column] == 1) {
+        *length = (size_t)n;
         return (const char *)memcpy(buffer, digits, (size_t)n + 1);
+    }
     const char *d = digits, *sep = PcfPrefs.sep1000;
     size_t seplen = strlen(sep), used = 0;
     if (*d == '-')
@@ -70,12 +89,65 @@ static const char *IntText(EXPCTX *c, int column, const PCFFieldDef *f, int32_t 
         buffer[used++] = d[i];
     }
     buffer[used] = 0;
+    *length = used;
     return buffer;
+}
+
+/* A row value's text and its length: in the buffer, or in the record
+ * itself for a text (then not ended by a NUL). */
+static const char *RowText(EXPCTX *c, const PCFFieldDef *f, const uint8_t *r, int textExport,
+                           char *buffer, int *number, int column, size_t *length)
+{
+    const char *t = buffer;
+    switch (f->type) {
+    case PCFT_STRING: case PCFT_NAME: case PCFT_STRING25:
+        *number = 0;
+        if (!(PCFState(r) & PCFS_PRESENT)) {
+            buffer[0] = 0;
+            *length = 0;
+            return buffer;
+        }
+        t = (const char *)r + PCFLV_TEXT;
+        *length = PCFListLength(r);
+        if (*length > EXP_VALUE - 1)
+            *length = EXP_VALUE - 1;
+        if (const char *end = (const char *)memchr(t, 0, *length))
+            *length = (size_t)(end - t);
+        return t;
+    case PCFT_ENUM: case PCFT_ENUMNUM: case PCFT_ENUM13: case PCFT_ENUM14:
+        if ((PCFState(r) & PCFS_PRESENT) && column >= 0 && column < EXP_MAX_COLUMNS) {
+            EXPNAME *known = &c->names[column];
+            int32_t v = PCFListInt(r);
+            if (!known->name || known->value != v) {
+                const PCFValueDef *row = PCFFindValue(f->values, v);
+                if (!row)
+                    break;
+                size_t n = strlen(row->name);
+                known->name = row->name;
+                known->value = v;
+                known->length = n < EXP_VALUE - 1 ? n : EXP_VALUE - 1;
+            }
+            *number = 0;
+            *length = known->length;
+            return known->name;
+        }
+        break;
+    case PCFT_INT: case PCFT_NUMBER: case PCFT_SHOWINT: case PCFT_SIGNED:
+        if (PCFState(r) & PCFS_PRESENT) {
+            *number = 1;
+            return IntText(c, column, f, PCFListInt(r), buffer, length);
+        }
+        break;
+    }
+    t = ExpRowValue(c, f, r, textExport, buffer, number, column);
+    *length = strlen(t);
+    return t;
 }
 
 const char *ExpRowValue(EXPCTX *c, const PCFFieldDef *f, const uint8_t *r, int textExport,
                         char *buffer, int *number, int column)
 {
+    size_t length;
     *number = 0;
     buffer[0] = 0;
     uint16_t st = PCFState(r);
@@ -92,7 +164,7 @@ const char *ExpRowValue(EXPCTX *c, const PCFFieldDef *f, const uint8_t *r, int t
     switch (f->type) {
     case PCFT_INT: case PCFT_NUMBER: case PCFT_SHOWINT: case PCFT_SIGNED:
         *number = 1;
-        return IntText(c, column, f, PCFListInt(r), buffer);
+        return IntText(c, column, f, PCFListInt(r), buffer, &length);
     case PCFT_ENUM: case PCFT_ENUMNUM: case PCFT_ENUM13: case PCFT_ENUM14: {
         const PCFValueDef *row = PCFFindValue(f->values, PCFListInt(r));
         if (row)
@@ -122,11 +194,8 @@ const char *ExpRowValue(EXPCTX *c, const PCFFieldDef *f, const uint8_t *r, int t
             CSFreeMem(joined);
         return buffer;
     }
-    case PCFT_ENUMLIST: case PCFT_INTLIST: {
-        char list[EXP_BUFFER];
-        PCFListValueText(r, f, list, sizeof list);
-        return Copy(buffer, list, strlen(list));
-    }
+    case PCFT_ENUMLIST: case PCFT_INTLIST:
+        return ListText(r, f, buffer);
     case PCFT_HEX: case PCFT_BYTES: case PCFT_WIDEHEX: {
         Copy(buffer, text, n);
         for (char *p = buffer; *p; p++)
@@ -168,7 +237,9 @@ void ExpMeasureColumns(EXPCTX *c, PCFLISTAREA *area, PCFROW **rows, int count)
             const PCFFieldDef *f = parts.columns[i].field;
             if (i < EXP_MAX_COLUMNS && ExpShownColumn(&parts.columns[i]) &&
                 f->type != PCFT_MARKER && f->type != PCFT_BAR) {
-                int n = (int)strlen(ExpRowValue(c, f, v, 1, value, &number, i));
+                size_t length;
+                RowText(c, f, v, 1, value, &number, i, &length);
+                int n = (int)length;
                 if (n > c->widths[i])
                     c->widths[i] = n;
             }
@@ -199,10 +270,11 @@ static void Repeat(LINE *l, char c, size_t n)
     l->text[l->used] = 0;
 }
 
-/* Appends text padded (or right-aligned) to a width and one blank. */
-static void Cell(LINE *l, const char *text, int width, int right)
+/* Appends n characters of text padded (or right-aligned) to a width and
+ * one blank. */
+static void CellN(LINE *l, const char *text, size_t n, int width, int right)
 {
-    size_t n = strlen(text), pad = (size_t)width > n ? (size_t)width - n : 0;
+    size_t pad = (size_t)width > n ? (size_t)width - n : 0;
     if (right)
         Repeat(l, ' ', pad);
     Put(l, text, n);
@@ -211,51 +283,60 @@ static void Cell(LINE *l, const char *text, int width, int right)
     Repeat(l, ' ', 1);
 }
 
-/* Appends a separator and a CSV value (as ExpCsvValue makes it, written
- * straight into the line: values are shorter than EXP_VALUE). */
-static void CsvCell(EXPCTX *c, LINE *l, int *first, const char *text, int keep)
+static void Cell(LINE *l, const char *text, int width, int right)
+{
+    CellN(l, text, strlen(text), width, right);
+}
+
+/* Appends a separator and a CSV value of n characters, as ExpCsvValue
+ * makes it, straight into the line (values are shorter than EXP_VALUE:
+ * a longer text is cut there). */
+static void CsvCellN(EXPCTX *c, LINE *l, int *first, const char *t, size_t n, int keep)
 {
     if (!*first)
         Put(l, &c->separator, 1);
     *first = 0;
-    const char *t = text ? text : "";
     if (!keep)
-        while (*t == ' ')
+        while (n && *t == ' ') {
             t++;
-    size_t n = 0;
-    int quote = 0, doubled = 0;
-    for (; t[n]; n++) {
-        char ch = t[n];
-        if (ch == ',' || ch == '"' || ch == '\r' || ch == '\n' || ch == c->separator)
-            quote = 1;
-        doubled += ch == '"';
+            n--;
+        }
+    uint8_t *cls = c->csvClass;
+    if (!cls[(uint8_t)'"']) {          /* the classes, made once per run */
+        cls[(uint8_t)','] = cls[(uint8_t)'\r'] = cls[(uint8_t)'\n'] = 1;
+        cls[(uint8_t)c->separator] = 1;
+        cls[(uint8_t)'"'] = 3;         /* quoted and doubled */
     }
+    if (n > EXP_VALUE - 1)
+        n = EXP_VALUE - 1;
+    uint8_t found = 0;
+    for (size_t i = 0; i < n; i++)
+        found |= cls[(uint8_t)t[i]];
     if (!n) {
         Put(l, "\"\"", 2);
         return;
     }
-    if (!doubled && !quote) {
+    if (!found) {
         Put(l, t, n);
-        return;
-    }
-    if (n >= EXP_VALUE) {              /* not from a row value: as ExpCsvValue has it */
-        char value[2 * EXP_VALUE + 4];
-        ExpCsvValue(text, c->separator, keep, value, sizeof value);
-        Put(l, value, strlen(value));
         return;
     }
     char value[2 * EXP_VALUE + 4];
     size_t w = 0;
-    if (quote)
+    if (found & 1)
         value[w++] = '"';
     for (size_t i = 0; i < n; i++) {
         if (t[i] == '"')
             value[w++] = '"';
         value[w++] = t[i];
     }
-    if (quote)
+    if (found & 1)
         value[w++] = '"';
     Put(l, value, w);
+}
+
+static void CsvCell(EXPCTX *c, LINE *l, int *first, const char *text, int keep)
+{
+    CsvCellN(c, l, first, text ? text : "", text ? strlen(text) : 0, keep);
 }
 
 static void Finish(EXPCTX *c, LINE *l, int trim)
@@ -352,13 +433,14 @@ int ExpWriteRow(EXPCTX *c, PCFLISTAREA *area, PCFROW *row, int isDefault)
     for (int i = 0; i < area->columns && parts.columns[i].field; i++) {
         const PCFFieldDef *f = parts.columns[i].field;
         if (ExpShownColumn(&parts.columns[i])) {
-            const char *text = ExpRowValue(c, f, v, !csv, value, &number, i);
+            size_t n;
+            const char *text = RowText(c, f, v, !csv, value, &number, i, &n);
             if (onlyDiff && !(PCFState(v) & PCFS_LISTDIFF) && f->type != PCFT_MARKER)
-                text = "";
+                text = "", n = 0;
             if (csv)
-                CsvCell(c, &l, &first, text, 0);
+                CsvCellN(c, &l, &first, text, n, 0);
             else
-                Cell(&l, text, i < EXP_MAX_COLUMNS ? c->widths[i] : 0, number);
+                CellN(&l, text, n, i < EXP_MAX_COLUMNS ? c->widths[i] : 0, number);
         }
         v = PCFNextValue(v, f);
     }
