@@ -61,6 +61,7 @@ struct EXPCTX {
     PCFCommandDef *planDef;            /* the definition the plan below was made for */
     uint32_t planCommand;
     EXPFIELD *plan;                    /* one per field entry of planDef */
+    int noPlan;                        /* every entry tested per object (as without memory) */
     PCFLISTAREA *groupArea;            /* the area whose columns grouping describes */
     int8_t grouping[EXP_MAX_COLUMNS];  /* 0 not known, 1 plain numbers, 2 grouped */
     EXPNAME names[EXP_MAX_COLUMNS];
@@ -104,5 +105,8 @@ int ExpWriteObject(EXPCTX *c, PCFCommandDef *def, uint8_t *area, const char *nam
 /* The object name of a row (its name column), or "". */
 const char *ExpRowName(PCFLISTAREA *area, PCFROW *row, const PCFCommandDef *def, char *buffer,
                        size_t size);
+/* The quoted MQSC text of a value (element i): PCFExportValueText's text,
+ * made without formatting calls for integers, enumerations and strings. */
+const char *ExpValueText(const uint8_t *area, const PCFFieldEntry *e, int i, char *buffer, int size);
 /* The name of an object's data area. */
 const char *ExpAreaName(PCFCommandDef *def, uint8_t *area);

@@ -384,10 +384,7 @@ static const char *QuotedText(const char *text, size_t n, char *buffer, int size
     return buffer;
 }
 
-/* The quoted MQSC text of a single value: PCFExportValueText's text for
- * integers, enumerations and strings made without formatting calls; the
- * other types through it. */
-static const char *ExportText(const uint8_t *area, const PCFFieldEntry *e, int i, char *buffer,
+const char *ExpValueText(const uint8_t *area, const PCFFieldEntry *e, int i, char *buffer,
                               int size)
 {
     const PCFFieldDef *f = e->field;
@@ -423,7 +420,7 @@ static const char *ValueText(const uint8_t *area, const PCFFieldEntry *e, int i,
                              char *buffer, int size)
 {
     if (has)
-        return quote ? ExportText(area, e, i, buffer, size)
+        return quote ? ExpValueText(area, e, i, buffer, size)
                      : PCFExportValueText(area, e, i, quote, 1, buffer, size);
     int type = e->field->type;
     if ((type >= PCFT_STRING && type <= PCFT_HEX) || type == PCFT_STRING25)
@@ -510,6 +507,8 @@ static void PlanField(EXPCTX *c, PCFCommandDef *def, const PCFFieldEntry *e, uin
  * asked); null when there is no memory for it. */
 static EXPFIELD *Plan(EXPCTX *c, PCFCommandDef *def, uint32_t command)
 {
+    if (c->noPlan)
+        return nullptr;
     if (c->plan && c->planDef == def && c->planCommand == command)
         return c->plan;
     if (c->plan)
