@@ -8,7 +8,7 @@
  * beside opening the file and reading it whole.  The rewrite's flush,
  * backup and replace are timed apart from the writing, and the read's
  * loading apart from its parsing.  Means of the rounds, then the best
- * round of each side.  Usage: config_bench [N] [dir] [rounds] [--check]
+ * round of each side, which the targets compare.  Usage: config_bench [N] [dir] [rounds] [--check]
  * (10,000 locations by default; targets: the whole write within 5 x,
  * the writing and the read within 3 x the plain calls). */
 #include "benchcheck.h"
@@ -86,7 +86,8 @@ struct Times {
 /* The fastest round of each: a busy machine only ever adds time, so the
  * best rounds compare the work itself; the means are shown beside. */
 struct Best {
-    double format = 1e9, read = 1e9, plainWrite = 1e9, plainRead = 1e9;
+    double write = 1e9, format = 1e9, read = 1e9, plainWrite = 1e9, plainRead = 1e9,
+        plainWhole = 1e9;
 };
 
 static void keep_best(double *best, double value)
@@ -118,6 +119,7 @@ int main(int argc, char **argv)
             return 1;
         }
         t.write += now_ms() - t0;
+        keep_best(&b.write, now_ms() - t0);
 
         /* the parts of a rewrite, apart */
         FILE *f = fopen(scratch.c_str(), "wb");      /* as CfgFileWrite does */
@@ -179,6 +181,7 @@ int main(int argc, char **argv)
         fclose(f);
         CfgHostReplace(scratch.c_str(), copy.c_str());
         t.plainWhole += now_ms() - t0;
+        keep_best(&b.plainWhole, now_ms() - t0);
 
         LocGlobals.now = 0;
         clear_tree();
@@ -216,12 +219,16 @@ int main(int argc, char **argv)
            t.plainRead / n, t.read / t.plainRead);
     printf("    loading %8.2f ms   parsing %8.2f ms   (the profile alone: %.2f ms)\n",
            t.load / n, t.parse / n, t.profile / n);
-    printf("  best rounds: writing %.2f ms / plain %.2f ms = %.1f;  CfgFileRead %.2f ms / "
-           "plain %.2f ms = %.1f\n", b.format, b.plainWrite, b.format / b.plainWrite, b.read,
-           b.plainRead, b.read / b.plainRead);
-    BenchTarget("configuration whole write", t.write / t.plainWhole, 5);
-    BenchTarget("configuration text writing", t.format / t.plainWrite, 3);
-    BenchTarget("configuration read", t.read / t.plainRead, 3);
+    printf("  best rounds: CfgFileWrite %.2f ms / plain safe write %.2f ms = %.1f;  writing %.2f ms / "
+           "plain %.2f ms = %.1f;  CfgFileRead %.2f ms / plain %.2f ms = %.1f\n", b.write,
+           b.plainWhole, b.write / b.plainWhole, b.format, b.plainWrite, b.format / b.plainWrite,
+           b.read, b.plainRead, b.read / b.plainRead);
+    /* the targets by the best rounds: one stall of a short plain round
+       weighs on its mean alone, and made the writing look faster than
+       the plain write of its own bytes */
+    BenchTarget("configuration whole write", b.write / b.plainWhole, 5);
+    BenchTarget("configuration text writing", b.format / b.plainWrite, 3);
+    BenchTarget("configuration read", b.read / b.plainRead, 3);
     clear_tree();
     remove(copy.c_str());
     remove(bak.c_str());
