@@ -111,8 +111,11 @@ static const char *RowText(EXPCTX *c, const PCFFieldDef *f, const uint8_t *r, in
         *length = PCFListLength(r);
         if (*length > EXP_VALUE - 1)
             *length = EXP_VALUE - 1;
-        if (const char *end = (const char *)memchr(t, 0, *length))
-            *length = (size_t)(end - t);
+        for (size_t k = 0; k < *length; k++)     /* short texts: no call for the end */
+            if (!t[k]) {
+                *length = k;
+                break;
+            }
         return t;
     case PCFT_ENUM: case PCFT_ENUMNUM: case PCFT_ENUM13: case PCFT_ENUM14:
         if ((PCFState(r) & PCFS_PRESENT) && column >= 0 && column < EXP_MAX_COLUMNS) {
@@ -293,8 +296,8 @@ static void Cell(LINE *l, const char *text, int width, int right)
  * a longer text is cut there). */
 static void CsvCellN(EXPCTX *c, LINE *l, int *first, const char *t, size_t n, int keep)
 {
-    if (!*first)
-        Put(l, &c->separator, 1);
+    if (!*first && l->used + 1 < EXP_BUFFER)
+        l->text[l->used++] = c->separator;
     *first = 0;
     if (!keep)
         while (n && *t == ' ') {
@@ -309,15 +312,27 @@ static void CsvCellN(EXPCTX *c, LINE *l, int *first, const char *t, size_t n, in
     }
     if (n > EXP_VALUE - 1)
         n = EXP_VALUE - 1;
-    uint8_t found = 0;
-    for (size_t i = 0; i < n; i++)
-        found |= cls[(uint8_t)t[i]];
     if (!n) {
         Put(l, "\"\"", 2);
         return;
     }
+    /* copied as scanned while the line has room: most values need no
+       quotes, and a call per value would cost more than the copy */
+    uint8_t found = 0;
+    char *to = l->text + l->used;
+    int room = l->used + n < EXP_BUFFER;
+    for (size_t i = 0; i < n; i++) {
+        found |= cls[(uint8_t)t[i]];
+        if (room)
+            to[i] = t[i];
+    }
     if (!found) {
-        Put(l, t, n);
+        if (room) {
+            l->used += n;
+            l->text[l->used] = 0;
+        } else {
+            Put(l, t, n);
+        }
         return;
     }
     char value[2 * EXP_VALUE + 4];
