@@ -138,6 +138,22 @@ static void tell_notes(const READNOTES *n)
         cfgHooks.notice(cfgHooks.context, "Ravolt Configuration", n->text);
 }
 
+/* A location's names as its note gives them: 'QM "location"' (at most
+ * 48 and 99 characters), made without a formatting call per location. */
+static void note_names(char (&out)[QMS_NAME + 110], const QMS *r)
+{
+    static_assert(QMS_NAME + 110 > 48 + 99 + 3, "room for both names");
+    size_t q = strnlen(r->qmName, 48), l = strnlen(r->locationName, 99), n = 0;
+    memcpy(out, r->qmName, q);
+    n += q;
+    out[n++] = ' ';
+    out[n++] = '"';
+    memcpy(out + n, r->locationName, l);
+    n += l;
+    out[n++] = '"';
+    out[n] = 0;
+}
+
 /* Reads the location blocks of an open text into a tree. */
 static void read_locations(PRFIN *in, CSTREE **tree, int64_t readTime, READNOTES *notes)
 {
@@ -171,7 +187,7 @@ static void read_locations(PRFIN *in, CSTREE **tree, int64_t readTime, READNOTES
         QMS *added = nullptr;
         int named = r->qmName[0] != 0;
         char names[QMS_NAME + 110];
-        snprintf(names, sizeof names, "%.48s \"%.99s\"", r->qmName, r->locationName);
+        note_names(names, r);
         if (named)
             added = LocCreateRecord(tree, r, 0);
         else

@@ -9,6 +9,36 @@
 #define EXP_BUFFER 12000               /* an object's work buffer (tag "BUFFER") */
 #define EXP_VALUE 300                  /* a row value's work buffer */
 #define EXP_MAX_COLUMNS 512
+#define EXP_OUT_BLOCK 65536            /* the run's output gathered before a write */
+#define EXP_MEMO 4                     /* remembered integer stores per column */
+
+/* What an MQSC export of a definition decides once per field entry (the
+ * tests that do not depend on the object's values). */
+struct EXPFIELD {
+    const PCFCommandUse *use;          /* the row of the writing command, or null */
+    uint8_t skip;                      /* EXPSKIP_ reason: not written */
+    uint8_t useConditions;             /* the use row's conditions: tested per object */
+    uint8_t staticFails;               /* applies fails whatever the values */
+    uint8_t entryConditions;           /* the entry's conditions: tested per object */
+    char keyword[64];
+};
+enum { EXPSKIP_NONE, EXPSKIP_QUIET, EXPSKIP_READONLY, EXPSKIP_UNUSED };
+
+/* The name of the value a column showed last. */
+struct EXPNAME {
+    const char *name;                  /* null: none yet */
+    int32_t value;
+    size_t length;
+};
+
+/* A list value stored in the object's data area, remembered with the
+ * record it made: the same value makes the same record again. */
+struct EXPMEMO {
+    int32_t value;
+    uint8_t used;
+    uint8_t before[6];                 /* the record the value was stored into */
+    uint8_t record[6];                 /* the record it made: state and integer */
+};
 
 struct EXPCTX {
     EXPORTRUN *run;
@@ -21,14 +51,33 @@ struct EXPCTX {
     int debug;                         /* RAVOLT_EXPORT_DBG lines */
     const char *defaultNames;          /* the accepted default names, or null */
     char separator;                    /* the CSV separator */
+    uint8_t csvClass[256];             /* CSV characters: 1 quoted, 2 also doubled */
     int widths[EXP_MAX_COLUMNS];       /* text columns, without the blank after each */
     PCFLISTAREA *mappedArea;           /* the area whose columns are mapped below */
     PCFFieldEntry *mapped[EXP_MAX_COLUMNS];   /* each column's entry of the object, or null */
     int dateWidth;
+    char *out;                         /* EXP_OUT_BLOCK bytes of lines not yet written */
+    size_t outUsed;
+    PCFCommandDef *planDef;            /* the definition the plan below was made for */
+    uint32_t planCommand;
+    EXPFIELD *plan;                    /* one per field entry of planDef */
+    int noPlan;                        /* every entry tested per object (as without memory) */
+    PCFLISTAREA *groupArea;            /* the area whose columns grouping describes */
+    int8_t grouping[EXP_MAX_COLUMNS];  /* 0 not known, 1 plain numbers, 2 grouped */
+    EXPNAME names[EXP_MAX_COLUMNS];
+    EXPMEMO memo[EXP_MAX_COLUMNS][EXP_MEMO];
+    uint8_t memoNext[EXP_MAX_COLUMNS];
 };
 
-/* A line through the run's target. */
+/* A line through the run's output block (long MQSC lines of a file
+ * split); the block goes to the target when full and at ExpFlush. */
 int ExpLine(EXPCTX *c, const char *text, int endLine);
+int ExpLineN(EXPCTX *c, const char *text, size_t length, int endLine);
+/* Writes the gathered lines to the target: 0, or -1 when it failed. */
+int ExpFlush(EXPCTX *c);
+/* Decimal text of an integer (signed or as unsigned 32 bits) into out
+ * (12 bytes at least); its length. */
+int ExpDecimal(int32_t value, int asUnsigned, char *out);
 /* A debug line, when asked for. */
 void ExpDebug(EXPCTX *c, const char *format, ...);
 
@@ -36,9 +85,10 @@ void ExpDebug(EXPCTX *c, const char *format, ...);
 int ExpShownColumn(const PCFLISTENTRY *column);
 const char *ExpColumnTitle(const PCFFieldDef *field);
 /* A row value as text in a buffer of EXP_VALUE bytes; *number is set for
- * values aligned to the right. */
+ * values aligned to the right.  column: the value's column of the area
+ * last measured or written (what is learnt of its numbers is kept), or -1. */
 const char *ExpRowValue(EXPCTX *c, const PCFFieldDef *f, const uint8_t *record, int textExport,
-                        char *buffer, int *number);
+                        char *buffer, int *number, int column);
 void ExpMeasureColumns(EXPCTX *c, PCFLISTAREA *area, PCFROW **rows, int count);
 void ExpWriteHeadings(EXPCTX *c, PCFLISTAREA *area);
 int ExpWriteRow(EXPCTX *c, PCFLISTAREA *area, PCFROW *row, int isDefault);
@@ -55,5 +105,8 @@ int ExpWriteObject(EXPCTX *c, PCFCommandDef *def, uint8_t *area, const char *nam
 /* The object name of a row (its name column), or "". */
 const char *ExpRowName(PCFLISTAREA *area, PCFROW *row, const PCFCommandDef *def, char *buffer,
                        size_t size);
+/* The quoted MQSC text of a value (element i): PCFExportValueText's text,
+ * made without formatting calls for integers, enumerations and strings. */
+const char *ExpValueText(const uint8_t *area, const PCFFieldEntry *e, int i, char *buffer, int size);
 /* The name of an object's data area. */
 const char *ExpAreaName(PCFCommandDef *def, uint8_t *area);

@@ -51,12 +51,61 @@ static void StoreInts(uint8_t *rec, const uint8_t *items, int count)
     PCFSetState(rec, PCFS_PRESENT);
 }
 
+static int IsIntColumn(int type)
+{
+    switch (type) {
+    case PCFT_INT: case PCFT_NUMBER: case PCFT_SHOWINT: case PCFT_FLAGSET: case PCFT_SIGNED:
+    case PCFT_ENUM: case PCFT_ENUMNUM: case PCFT_ENUM13: case PCFT_ENUM14:
+        return 1;
+    }
+    return 0;
+}
+
+/* Entries whose store changes only the state and the integer of the
+ * record (StoreInteger and StoreEnum). */
+static int IsIntEntry(int type)
+{
+    switch (type) {
+    case PCFT_INT: case PCFT_NUMBER:
+    case PCFT_ENUM: case PCFT_ENUMNUM: case PCFT_ENUM13: case PCFT_ENUM14:
+        return 1;
+    }
+    return 0;
+}
+
+static void CopyValue(EXPCTX *c, PCFFieldEntry *e, const PCFFieldDef *col, const uint8_t *v);
+
+/* An integer column into an integer entry: the text a value becomes and
+ * its store depend on the value and the record before alone, so the
+ * record the store made is remembered and made again for the same value
+ * found before the same record. */
+static void CopyIntValue(EXPCTX *c, int column, PCFFieldEntry *e, const PCFFieldDef *col,
+                         const uint8_t *v)
+{
+    uint8_t *rec = c->work + e->offset;
+    int32_t value = PCFListInt(v);
+    EXPMEMO *m = c->memo[column];
+    uint8_t before[6];
+    memcpy(before, rec, sizeof before);
+    for (int k = 0; k < EXP_MEMO; k++)
+        if (m[k].used && m[k].value == value && !memcmp(m[k].before, before, sizeof before)) {
+            memcpy(rec, m[k].record, sizeof m[k].record);
+            return;
+        }
+    CopyValue(c, e, col, v);
+    EXPMEMO *slot = &m[c->memoNext[column]++ % EXP_MEMO];
+    slot->used = 1;
+    slot->value = value;
+    memcpy(slot->before, before, sizeof before);
+    memcpy(slot->record, rec, sizeof slot->record);
+}
+
 /* One list value into the data area's entry. */
 static void CopyValue(EXPCTX *c, PCFFieldEntry *e, const PCFFieldDef *col, const uint8_t *v)
 {
     uint8_t *rec = c->work + e->offset;
     int type = e->field->type;
-    char text[EXP_VALUE + 16], message[200];
+    char text[EXP_VALUE + 16];
     if (type == PCFT_STRLIST || type == PCFT_MULTISTR) {
         if (PCFEmptyValueLength(col->type) == 12 && !PCFRecPtr(rec))
             StoreStrings(e, rec, (const char *)v + PCFLV_TEXT, PCFListLength(v));
@@ -75,17 +124,17 @@ static void CopyValue(EXPCTX *c, PCFFieldEntry *e, const PCFFieldDef *col, const
     int n = -1;
     switch (col->type) {
     case PCFT_INT: case PCFT_NUMBER: case PCFT_SHOWINT: case PCFT_FLAGSET:
-        snprintf(text, sizeof text, "%lu", (unsigned long)(uint32_t)PCFListInt(v));
+        n = ExpDecimal(PCFListInt(v), 1, text);
         break;
     case PCFT_SIGNED:
-        snprintf(text, sizeof text, "%ld", (long)PCFListInt(v));
+        n = ExpDecimal(PCFListInt(v), 0, text);
         break;
     case PCFT_ENUM: case PCFT_ENUMNUM: case PCFT_ENUM13: case PCFT_ENUM14: {
         const PCFValueDef *row = PCFFindValue(col->values, PCFListInt(v));
         if (row)
             t = row->name;
         else
-            snprintf(text, sizeof text, "%ld", (long)PCFListInt(v));
+            n = ExpDecimal(PCFListInt(v), 0, text);
         break;
     }
     case PCFT_STRING: case PCFT_NAME: case PCFT_STRING25: case PCFT_HEX: case PCFT_BYTES:
@@ -96,7 +145,7 @@ static void CopyValue(EXPCTX *c, PCFFieldEntry *e, const PCFFieldDef *col, const
     default:
         return;
     }
-    PCFStoreText(c->objectDef, c->work, e, t, n, message, sizeof message);
+    PCFStoreText(c->objectDef, c->work, e, t, n, nullptr, 0);    /* its message is not shown */
 }
 
 /* The entry of the object that takes each column of an area, found once
@@ -106,6 +155,7 @@ static void MapColumns(EXPCTX *c, PCFLISTAREA *area, const PCFLISTPARTS *parts)
     if (c->mappedArea == area)
         return;
     c->mappedArea = area;
+    memset(c->memo, 0, sizeof c->memo);
     for (int i = 0; i < area->columns && i < EXP_MAX_COLUMNS && parts->columns[i].field; i++) {
         PCFFieldEntry *e = PCFFindField(nullptr, c->caps, c->objectDef->fields, parts->columns[i].field->attrId);
         c->mapped[i] = e && PCFStoresValue(e) ? e : nullptr;
@@ -123,8 +173,13 @@ void ExpRowToArea(EXPCTX *c, PCFLISTAREA *area, PCFROW *row)
     uint8_t *v = (uint8_t *)row + PCFLA_ROWHEADER;
     for (int i = 0; i < area->columns && i < EXP_MAX_COLUMNS && parts.columns[i].field; i++) {
         const PCFFieldDef *col = parts.columns[i].field;
-        if (c->mapped[i] && (PCFState(v) & PCFS_PRESENT))
-            CopyValue(c, c->mapped[i], col, v);
+        PCFFieldEntry *e = c->mapped[i];
+        if (e && (PCFState(v) & PCFS_PRESENT)) {
+            if (IsIntColumn(col->type) && IsIntEntry(e->field->type))
+                CopyIntValue(c, i, e, col, v);
+            else
+                CopyValue(c, e, col, v);
+        }
         v = PCFNextValue(v, col);
     }
 }
@@ -135,8 +190,12 @@ const char *ExpRowName(PCFLISTAREA *area, PCFROW *row, const PCFCommandDef *def,
     buffer[0] = 0;
     uint32_t id = PCFNameFieldId(def);
     uint8_t *v = id ? FindItemAttr(area, id, row) : nullptr;
-    if (v && (PCFState(v) & PCFS_PRESENT))
-        snprintf(buffer, size, "%.*s", (int)PCFListLength(v), (const char *)v + PCFLV_TEXT);
+    if (v && (PCFState(v) & PCFS_PRESENT) && size) {
+        size_t n = strnlen((const char *)v + PCFLV_TEXT, PCFListLength(v));
+        n = n < size - 1 ? n : size - 1;
+        memcpy(buffer, v + PCFLV_TEXT, n);
+        buffer[n] = 0;
+    }
     return buffer;
 }
 
@@ -285,9 +344,8 @@ struct MqscOut {
     size_t used;
 };
 
-static void Append(MqscOut *o, const char *text)
+static void AppendN(MqscOut *o, const char *text, size_t n)
 {
-    size_t n = strlen(text);
     if (o->used + n >= EXP_BUFFER)
         n = EXP_BUFFER - 1 - o->used;
     memcpy(o->line + o->used, text, n);
@@ -295,13 +353,66 @@ static void Append(MqscOut *o, const char *text)
     o->line[o->used] = 0;
 }
 
+static void Append(MqscOut *o, const char *text)
+{
+    AppendN(o, text, strlen(text));
+}
+
 /* Ends the line being built with "  +" and starts the next. */
 static void Continue(MqscOut *o)
 {
-    Append(o, "  +");
-    ExpLine(o->c, o->line, 1);
+    AppendN(o, "  +", 3);
+    ExpLineN(o->c, o->line, o->used, 1);
     o->used = 0;
     o->line[0] = 0;
+}
+
+/* A text in single quotes, inner quotes doubled, as PCFExportValueText
+ * quotes it into a buffer of size bytes. */
+static const char *QuotedText(const char *text, size_t n, char *buffer, int size)
+{
+    int used = 0;
+    buffer[used++] = '\'';
+    for (size_t i = 0; i < n && used < size - 2; i++) {
+        if (text[i] == '\'')
+            buffer[used++] = '\'';
+        buffer[used++] = text[i];
+    }
+    if (used < size - 1)
+        buffer[used++] = '\'';
+    buffer[used] = 0;
+    return buffer;
+}
+
+const char *ExpValueText(const uint8_t *area, const PCFFieldEntry *e, int i, char *buffer,
+                              int size)
+{
+    const PCFFieldDef *f = e->field;
+    const uint8_t *r = area + e->offset;
+    switch (f->type) {
+    case PCFT_INT: case PCFT_SHOWINT:
+        ExpDecimal(PCFRecInt(r), 1, buffer);
+        return buffer;
+    case PCFT_NUMBER:
+        ExpDecimal(PCFRecInt(r), 0, buffer);
+        return buffer;
+    case PCFT_ENUM: case PCFT_ENUMNUM: case PCFT_ENUM13: case PCFT_ENUM14: {
+        const PCFValueDef *row = PCFFindValue(f->values, PCFRecInt(r));
+        if (row && row->keyword && *row->keyword != '!') {
+            size_t n = strlen(row->keyword);
+            if (n < (size_t)size)
+                return (const char *)memcpy(buffer, row->keyword, n + 1);
+            break;
+        }
+        ExpDecimal(PCFRecInt(r), 0, buffer);
+        return buffer;
+    }
+    case PCFT_STRING: case PCFT_NAME: case PCFT_STRING25: {
+        const char *t = PCFRecText((uint8_t *)r);
+        return *t ? QuotedText(t, strlen(t), buffer, size) : QuotedText(" ", 1, buffer, size);
+    }
+    }
+    return PCFExportValueText(area, e, i, 1, 1, buffer, size);
 }
 
 /* The value text of element i, or the empty value of a field without one. */
@@ -309,17 +420,20 @@ static const char *ValueText(const uint8_t *area, const PCFFieldEntry *e, int i,
                              char *buffer, int size)
 {
     if (has)
-        return PCFExportValueText(area, e, i, quote, 1, buffer, size);
+        return quote ? ExpValueText(area, e, i, buffer, size)
+                     : PCFExportValueText(area, e, i, quote, 1, buffer, size);
     int type = e->field->type;
     if ((type >= PCFT_STRING && type <= PCFT_HEX) || type == PCFT_STRING25)
         return quote ? (e->field->attrId == TOPIC_STRING ? "''" : "' '") : "";
     return "";
 }
 
-static void MqscField(MqscOut *o, const uint8_t *area, const PCFFieldEntry *e, int has)
+static void MqscField(MqscOut *o, const uint8_t *area, const PCFFieldEntry *e, const char *keyword,
+                      int has)
 {
-    char keyword[64], value[EXP_VALUE * 4];
-    LastKeyword(e->field, keyword, sizeof keyword);
+    static const char blanks[] = "       ";
+    char value[EXP_VALUE * 4];
+    size_t kwlen = strlen(keyword);
     int count = has ? Elements(area, e) : 1;
     for (int i = 0; i < count; i++) {
         const char *v = ValueText(area, e, i, has, 1, value, sizeof value);
@@ -327,22 +441,22 @@ static void MqscField(MqscOut *o, const uint8_t *area, const PCFFieldEntry *e, i
             DebugField(o->c, e, v);
         Continue(o);
         if (e->flags & PCFE_MQSCBARE) {
-            Append(o, "       ");
+            AppendN(o, blanks, 7);
             Append(o, v);
             return;
         }
         if (i == 0) {
-            Append(o, "       ");
-            Append(o, keyword);
-            Append(o, "(");
+            AppendN(o, blanks, 7);
+            AppendN(o, keyword, kwlen);
+            AppendN(o, "(", 1);
         } else {
-            for (size_t k = 0; k < 7 + strlen(keyword); k++)
-                Append(o, " ");
-            Append(o, ",");
+            for (size_t k = 0; k < 7 + kwlen; k++)
+                AppendN(o, " ", 1);
+            AppendN(o, ",", 1);
         }
         Append(o, v);
     }
-    Append(o, ")");
+    AppendN(o, ")", 1);
 }
 
 /* The queue type keyword of a queue's area ("QLOCAL"), or null. */
@@ -355,6 +469,110 @@ static const char *QueueKeyword(EXPCTX *c, PCFCommandDef *def, uint8_t *area)
     return row ? row->keyword : nullptr;
 }
 
+/* What MqscWanted decides of an entry before any value is known: made
+ * once per definition and command of a run. */
+static void PlanField(EXPCTX *c, PCFCommandDef *def, const PCFFieldEntry *e, uint32_t command,
+                      EXPFIELD *p)
+{
+    const PCFFieldDef *f = e->field;
+    memset(p, 0, sizeof *p);
+    if (!Exportable(e, command == 11)) {
+        p->skip = EXPSKIP_QUIET;
+        return;
+    }
+    if ((e->flags & PCFE_SHOWONLY) && f->attrId != CHANNEL_TYPE) {
+        p->skip = EXPSKIP_READONLY;
+        return;
+    }
+    if (f->attrId == TOPIC_TYPE && getenv("RAVOLT_NO_TOPIC_TYPE")) {
+        p->skip = EXPSKIP_QUIET;
+        return;
+    }
+    p->use = UseOf(f, command);
+    if (!p->use || ((p->use->flags & 8) && !def->list)) {
+        p->skip = EXPSKIP_UNUSED;
+        return;
+    }
+    p->useConditions = p->use->conditions != nullptr;
+    p->entryConditions = e->conditions && e->conditions->attrId;
+    /* PCFFieldApplies of the entry without its conditions */
+    PCFFieldEntry bare = *e;
+    bare.conditions = nullptr;
+    p->staticFails = !PCFFieldApplies(c->caps, 0, def, nullptr, nullptr, nullptr, &bare, nullptr,
+                                      nullptr);
+    LastKeyword(f, p->keyword, sizeof p->keyword);
+}
+
+/* The plan of a definition's entries for the command (made when first
+ * asked); null when there is no memory for it. */
+static EXPFIELD *Plan(EXPCTX *c, PCFCommandDef *def, uint32_t command)
+{
+    if (c->noPlan)
+        return nullptr;
+    if (c->plan && c->planDef == def && c->planCommand == command)
+        return c->plan;
+    if (c->plan)
+        CSFreeMem(c->plan);
+    c->planDef = nullptr;
+    size_t n = 0;
+    for (PCFFieldEntry *e = def->fields; e && e->field; e++)
+        n++;
+    c->plan = (EXPFIELD *)CSGetMem((n ? n : 1) * sizeof(EXPFIELD), "EXPORT");
+    if (!c->plan)
+        return nullptr;
+    for (size_t i = 0; i < n; i++)
+        PlanField(c, def, &def->fields[i], command, &c->plan[i]);
+    c->planDef = def;
+    c->planCommand = command;
+    return c->plan;
+}
+
+/* The condition rows of one object already tested: the fields share a
+ * few lists of rows, each tested once per object. */
+#define EXP_TESTED 32
+struct TESTED {
+    const PCFDependency *rows[EXP_TESTED];
+    uint8_t applies[EXP_TESTED];
+    int count;
+};
+
+static int Applies(EXPCTX *c, PCFCommandDef *def, uint8_t *area, const PCFDependency *rows,
+                   TESTED *t)
+{
+    for (int i = 0; i < t->count; i++)
+        if (t->rows[i] == rows)
+            return t->applies[i];
+    int applies = PCFFieldApplies(c->caps, 0, def, nullptr, nullptr, area, nullptr, rows, nullptr);
+    if (t->count < EXP_TESTED) {
+        t->rows[t->count] = rows;
+        t->applies[t->count++] = (uint8_t)applies;
+    }
+    return applies;
+}
+
+/* The MQSC filters of an entry by its plan: 1 when written (a debug line
+ * says why not, as MqscWanted does).  The entry's own rows are tested as
+ * PCFFieldApplies tests them once its other checks (the plan's) passed. */
+static int PlannedWanted(EXPCTX *c, PCFCommandDef *def, uint8_t *area, const PCFFieldEntry *e,
+                         const EXPFIELD *p, TESTED *t)
+{
+    if (p->skip == EXPSKIP_READONLY)
+        ExpDebug(c, "  Field is read only");
+    if (p->skip == EXPSKIP_UNUSED)
+        ExpDebug(c, "  Field is not required for this command");
+    if (p->skip)
+        return 0;
+    if (p->useConditions && !Applies(c, def, area, p->use->conditions, t)) {
+        ExpDebug(c, "  Field is not required for this command");
+        return 0;
+    }
+    if (p->staticFails || (p->entryConditions && !Applies(c, def, area, e->conditions, t))) {
+        ExpDebug(c, "  Field is dependant on other fields");
+        return 0;
+    }
+    return 1;
+}
+
 static int WriteMqsc(EXPCTX *c, PCFCommandDef *def, uint8_t *area, const char *name, int compared)
 {
     uint32_t command = WritingCommand(def);
@@ -365,34 +583,45 @@ static int WriteMqsc(EXPCTX *c, PCFCommandDef *def, uint8_t *area, const char *n
     const char *typeKeyword = command == 11 ? QueueKeyword(c, def, area) : nullptr;
     if (command == 11 && (!typeKeyword || !strcmp(typeKeyword, "QCLUSTER")))
         return 0;
+    EXPFIELD *plan = Plan(c, def, command);
     MqscOut o = { c, c->buffer, 0 };
-    char quoted[2 * 50 + 4];
+    char quoted[2 * 50 + 4], keyword[64];
     Quote(name, quoted, sizeof quoted);
-    if (command == 1)
-        snprintf(o.line, EXP_BUFFER, "ALTER  %s", def->mqscObject);
-    else
-        snprintf(o.line, EXP_BUFFER, "DEFINE %s(%s)", typeKeyword, quoted);
-    o.used = strlen(o.line);
-    for (PCFFieldEntry *e = def->fields; e && e->field; e++) {
-        if (!Exportable(e, command == 11))
+    o.line[0] = 0;
+    if (command == 1) {
+        Append(&o, "ALTER  ");
+        Append(&o, def->mqscObject);
+    } else {
+        Append(&o, "DEFINE ");
+        Append(&o, typeKeyword);
+        Append(&o, "(");
+        Append(&o, quoted);
+        Append(&o, ")");
+    }
+    int index = 0;
+    TESTED tested;
+    tested.count = 0;
+    for (PCFFieldEntry *e = def->fields; e && e->field; e++, index++) {
+        const EXPFIELD *p = plan ? &plan[index] : nullptr;
+        if (p ? p->skip == EXPSKIP_QUIET : !Exportable(e, command == 11))
             continue;
-        if (!MqscWanted(c, def, area, e, command))
+        if (p ? !PlannedWanted(c, def, area, e, p, &tested) : !MqscWanted(c, def, area, e, command))
             continue;
         if (compared && !(PCFState(area + e->offset) & PCFS_AREADIFF))
             continue;
         int has = HasValue(area, e);
-        const PCFCommandUse *u = UseOf(e->field, command);
+        const PCFCommandUse *u = p ? p->use : UseOf(e->field, command);
         if (!has && !(u && (u->flags & 1)) && !compared) {
             ExpDebug(c, "  Field has NULL value");
             continue;
         }
-        MqscField(&o, area, e, has);
+        MqscField(&o, area, e, p ? p->keyword : LastKeyword(e->field, keyword, sizeof keyword), has);
     }
     if (command != 1) {
         Continue(&o);
         Append(&o, "       REPLACE");
     }
-    ExpLine(c, o.line, 1);
+    ExpLineN(c, o.line, o.used, 1);
     return 1;
 }
 

@@ -32,10 +32,125 @@ static const char *Copy(char *buffer, const char *text, size_t n)
     return buffer;
 }
 
-const char *ExpRowValue(EXPCTX *c, const PCFFieldDef *f, const uint8_t *r, int textExport,
-                        char *buffer, int *number)
+/* A list value's text: apart, so that its large buffer is not on the
+ * stack of every value. */
+#ifdef __GNUC__
+__attribute__((noinline))
+#endif
+static const char *ListText(const uint8_t *r, const PCFFieldDef *f, char *buffer)
 {
-    (void)c;
+    char list[EXP_BUFFER];
+    PCFListValueText(r, f, list, sizeof list);
+    return Copy(buffer, list, strlen(list));
+}
+
+/* The columns of an area: what was learnt of another area's is dropped. */
+static void ColumnsOf(EXPCTX *c, PCFLISTAREA *area)
+{
+    if (c->groupArea == area)
+        return;
+    c->groupArea = area;
+    memset(c->grouping, 0, sizeof c->grouping);
+    memset(c->names, 0, sizeof c->names);
+}
+
+/* An integer of a column as PCFIntValueText shows it with separators.
+ * Whether the column's numbers are grouped is learnt once, from the
+ * text of 1000; the digits are then grouped here in the same way. */
+static const char *IntText(EXPCTX *c, int column, const PCFFieldDef *f, int32_t v, char *buffer,
+                           size_t *length)
+{
+    if (column < 0 || column >= EXP_MAX_COLUMNS) {
+        PCFIntValueText(f, v, buffer, EXP_VALUE, 1);
+        *length = strlen(buffer);
+        return buffer;
+    }
+    if (!c->grouping[column]) {
+        char probe[32];
+        PCFIntValueText(f, 1000, probe, sizeof probe, 1);
+        c->grouping[column] = strcmp(probe, "1000") ? 2 : 1;
+    }
+    char digits[12];
+    int n = ExpDecimal(v, f->type != PCFT_NUMBER && f->type != PCFT_SIGNED, digits);
+    if (c->grouping[column] == 1) {
+        *length = (size_t)n;
+        return (const char *)memcpy(buffer, digits, (size_t)n + 1);
+    }
+    const char *d = digits, *sep = PcfPrefs.sep1000;
+    size_t seplen = strlen(sep), used = 0;
+    if (*d == '-')
+        buffer[used++] = *d++;
+    size_t count = strlen(d);
+    for (size_t i = 0; i < count; i++) {
+        if (i && (count - i) % 3 == 0) {
+            memcpy(buffer + used, sep, seplen);
+            used += seplen;
+        }
+        buffer[used++] = d[i];
+    }
+    buffer[used] = 0;
+    *length = used;
+    return buffer;
+}
+
+/* A row value's text and its length: in the buffer, or in the record
+ * itself for a text (then not ended by a NUL). */
+static const char *RowText(EXPCTX *c, const PCFFieldDef *f, const uint8_t *r, int textExport,
+                           char *buffer, int *number, int column, size_t *length)
+{
+    const char *t = buffer;
+    switch (f->type) {
+    case PCFT_STRING: case PCFT_NAME: case PCFT_STRING25:
+        *number = 0;
+        if (!(PCFState(r) & PCFS_PRESENT)) {
+            buffer[0] = 0;
+            *length = 0;
+            return buffer;
+        }
+        t = (const char *)r + PCFLV_TEXT;
+        *length = PCFListLength(r);
+        if (*length > EXP_VALUE - 1)
+            *length = EXP_VALUE - 1;
+        for (size_t k = 0; k < *length; k++)     /* short texts: no call for the end */
+            if (!t[k]) {
+                *length = k;
+                break;
+            }
+        return t;
+    case PCFT_ENUM: case PCFT_ENUMNUM: case PCFT_ENUM13: case PCFT_ENUM14:
+        if ((PCFState(r) & PCFS_PRESENT) && column >= 0 && column < EXP_MAX_COLUMNS) {
+            EXPNAME *known = &c->names[column];
+            int32_t v = PCFListInt(r);
+            if (!known->name || known->value != v) {
+                const PCFValueDef *row = PCFFindValue(f->values, v);
+                if (!row)
+                    break;
+                size_t n = strlen(row->name);
+                known->name = row->name;
+                known->value = v;
+                known->length = n < EXP_VALUE - 1 ? n : EXP_VALUE - 1;
+            }
+            *number = 0;
+            *length = known->length;
+            return known->name;
+        }
+        break;
+    case PCFT_INT: case PCFT_NUMBER: case PCFT_SHOWINT: case PCFT_SIGNED:
+        if (PCFState(r) & PCFS_PRESENT) {
+            *number = 1;
+            return IntText(c, column, f, PCFListInt(r), buffer, length);
+        }
+        break;
+    }
+    t = ExpRowValue(c, f, r, textExport, buffer, number, column);
+    *length = strlen(t);
+    return t;
+}
+
+const char *ExpRowValue(EXPCTX *c, const PCFFieldDef *f, const uint8_t *r, int textExport,
+                        char *buffer, int *number, int column)
+{
+    size_t length;
     *number = 0;
     buffer[0] = 0;
     uint16_t st = PCFState(r);
@@ -52,7 +167,7 @@ const char *ExpRowValue(EXPCTX *c, const PCFFieldDef *f, const uint8_t *r, int t
     switch (f->type) {
     case PCFT_INT: case PCFT_NUMBER: case PCFT_SHOWINT: case PCFT_SIGNED:
         *number = 1;
-        return PCFIntValueText(f, PCFListInt(r), buffer, EXP_VALUE, 1);
+        return IntText(c, column, f, PCFListInt(r), buffer, &length);
     case PCFT_ENUM: case PCFT_ENUMNUM: case PCFT_ENUM13: case PCFT_ENUM14: {
         const PCFValueDef *row = PCFFindValue(f->values, PCFListInt(r));
         if (row)
@@ -82,11 +197,8 @@ const char *ExpRowValue(EXPCTX *c, const PCFFieldDef *f, const uint8_t *r, int t
             CSFreeMem(joined);
         return buffer;
     }
-    case PCFT_ENUMLIST: case PCFT_INTLIST: {
-        char list[EXP_BUFFER];
-        PCFListValueText(r, f, list, sizeof list);
-        return Copy(buffer, list, strlen(list));
-    }
+    case PCFT_ENUMLIST: case PCFT_INTLIST:
+        return ListText(r, f, buffer);
     case PCFT_HEX: case PCFT_BYTES: case PCFT_WIDEHEX: {
         Copy(buffer, text, n);
         for (char *p = buffer; *p; p++)
@@ -117,6 +229,7 @@ void ExpMeasureColumns(EXPCTX *c, PCFLISTAREA *area, PCFROW **rows, int count)
 {
     PCFLISTPARTS parts;
     PCFListAreaPointers(area, &parts);
+    ColumnsOf(c, area);
     char value[EXP_VALUE];
     int number;
     for (int i = 0; i < area->columns && i < EXP_MAX_COLUMNS; i++)
@@ -127,7 +240,9 @@ void ExpMeasureColumns(EXPCTX *c, PCFLISTAREA *area, PCFROW **rows, int count)
             const PCFFieldDef *f = parts.columns[i].field;
             if (i < EXP_MAX_COLUMNS && ExpShownColumn(&parts.columns[i]) &&
                 f->type != PCFT_MARKER && f->type != PCFT_BAR) {
-                int n = (int)strlen(ExpRowValue(c, f, v, 1, value, &number));
+                size_t length;
+                RowText(c, f, v, 1, value, &number, i, &length);
+                int n = (int)length;
                 if (n > c->widths[i])
                     c->widths[i] = n;
             }
@@ -158,10 +273,11 @@ static void Repeat(LINE *l, char c, size_t n)
     l->text[l->used] = 0;
 }
 
-/* Appends text padded (or right-aligned) to a width and one blank. */
-static void Cell(LINE *l, const char *text, int width, int right)
+/* Appends n characters of text padded (or right-aligned) to a width and
+ * one blank. */
+static void CellN(LINE *l, const char *text, size_t n, int width, int right)
 {
-    size_t n = strlen(text), pad = (size_t)width > n ? (size_t)width - n : 0;
+    size_t pad = (size_t)width > n ? (size_t)width - n : 0;
     if (right)
         Repeat(l, ' ', pad);
     Put(l, text, n);
@@ -170,22 +286,79 @@ static void Cell(LINE *l, const char *text, int width, int right)
     Repeat(l, ' ', 1);
 }
 
-/* Appends a separator and a CSV value. */
+static void Cell(LINE *l, const char *text, int width, int right)
+{
+    CellN(l, text, strlen(text), width, right);
+}
+
+/* Appends a separator and a CSV value of n characters, as ExpCsvValue
+ * makes it, straight into the line (values are shorter than EXP_VALUE:
+ * a longer text is cut there). */
+static void CsvCellN(EXPCTX *c, LINE *l, int *first, const char *t, size_t n, int keep)
+{
+    if (!*first && l->used + 1 < EXP_BUFFER)
+        l->text[l->used++] = c->separator;
+    *first = 0;
+    if (!keep)
+        while (n && *t == ' ') {
+            t++;
+            n--;
+        }
+    uint8_t *cls = c->csvClass;
+    if (!cls[(uint8_t)'"']) {          /* the classes, made once per run */
+        cls[(uint8_t)','] = cls[(uint8_t)'\r'] = cls[(uint8_t)'\n'] = 1;
+        cls[(uint8_t)c->separator] = 1;
+        cls[(uint8_t)'"'] = 3;         /* quoted and doubled */
+    }
+    if (n > EXP_VALUE - 1)
+        n = EXP_VALUE - 1;
+    if (!n) {
+        Put(l, "\"\"", 2);
+        return;
+    }
+    /* copied as scanned while the line has room: most values need no
+       quotes, and a call per value would cost more than the copy */
+    uint8_t found = 0;
+    char *to = l->text + l->used;
+    int room = l->used + n < EXP_BUFFER;
+    for (size_t i = 0; i < n; i++) {
+        found |= cls[(uint8_t)t[i]];
+        if (room)
+            to[i] = t[i];
+    }
+    if (!found) {
+        if (room) {
+            l->used += n;
+            l->text[l->used] = 0;
+        } else {
+            Put(l, t, n);
+        }
+        return;
+    }
+    char value[2 * EXP_VALUE + 4];
+    size_t w = 0;
+    if (found & 1)
+        value[w++] = '"';
+    for (size_t i = 0; i < n; i++) {
+        if (t[i] == '"')
+            value[w++] = '"';
+        value[w++] = t[i];
+    }
+    if (found & 1)
+        value[w++] = '"';
+    Put(l, value, w);
+}
+
 static void CsvCell(EXPCTX *c, LINE *l, int *first, const char *text, int keep)
 {
-    char value[2 * EXP_VALUE + 4];
-    ExpCsvValue(text, c->separator, keep, value, sizeof value);
-    if (!*first)
-        Put(l, &c->separator, 1);
-    Put(l, value, strlen(value));
-    *first = 0;
+    CsvCellN(c, l, first, text ? text : "", text ? strlen(text) : 0, keep);
 }
 
 static void Finish(EXPCTX *c, LINE *l, int trim)
 {
     if (trim)
         l->used = (size_t)UTTrimRight(l->text, (int)l->used);
-    ExpLine(c, l->text, 1);
+    ExpLineN(c, l->text, l->used, 1);
 }
 
 /* A CSV heading: the title in double quotes, after a separator. */
@@ -263,6 +436,7 @@ int ExpWriteRow(EXPCTX *c, PCFLISTAREA *area, PCFROW *row, int isDefault)
 {
     PCFLISTPARTS parts;
     PCFListAreaPointers(area, &parts);
+    ColumnsOf(c, area);
     char value[EXP_VALUE];
     LINE l = { c->buffer, 0 };
     l.text[0] = 0;
@@ -274,13 +448,14 @@ int ExpWriteRow(EXPCTX *c, PCFLISTAREA *area, PCFROW *row, int isDefault)
     for (int i = 0; i < area->columns && parts.columns[i].field; i++) {
         const PCFFieldDef *f = parts.columns[i].field;
         if (ExpShownColumn(&parts.columns[i])) {
-            const char *text = ExpRowValue(c, f, v, !csv, value, &number);
+            size_t n;
+            const char *text = RowText(c, f, v, !csv, value, &number, i, &n);
             if (onlyDiff && !(PCFState(v) & PCFS_LISTDIFF) && f->type != PCFT_MARKER)
-                text = "";
+                text = "", n = 0;
             if (csv)
-                CsvCell(c, &l, &first, text, 0);
+                CsvCellN(c, &l, &first, text, n, 0);
             else
-                Cell(&l, text, i < EXP_MAX_COLUMNS ? c->widths[i] : 0, number);
+                CellN(&l, text, n, i < EXP_MAX_COLUMNS ? c->widths[i] : 0, number);
         }
         v = PCFNextValue(v, f);
     }
@@ -337,10 +512,77 @@ void ExpXmlEscape(const char *text, int attribute, char *out, size_t size)
 
 /* ---- lines ------------------------------------------------------------------------ */
 
-int ExpLine(EXPCTX *c, const char *text, int endLine)
+/* Appends bytes to the output block, writing it out when full. */
+static void OutPut(EXPCTX *c, const char *text, size_t n)
+{
+    while (n) {
+        if (c->outUsed == EXP_OUT_BLOCK)
+            ExpFlush(c);
+        size_t room = EXP_OUT_BLOCK - c->outUsed, k = n < room ? n : room;
+        memcpy(c->out + c->outUsed, text, k);
+        c->outUsed += k;
+        text += k;
+        n -= k;
+    }
+}
+
+int ExpFlush(EXPCTX *c)
+{
+    if (!c->out || !c->outUsed)
+        return c->run->target->error ? -1 : 0;
+    int rc = ExpWriteLine(c->run->target, 0, 0, c->out, (int)c->outUsed);
+    c->outUsed = 0;
+    return rc;
+}
+
+/* A line into the block as ExpWriteLine puts it: a long MQSC line of a
+ * file in pieces of 70 followed by "-". */
+static void OutLine(EXPCTX *c, const char *text, size_t n, int endLine, int split)
+{
+    if (!c->out) {                     /* no block: straight to the target */
+        ExpWriteLine(c->run->target, endLine, split, text, (int)n);
+        return;
+    }
+    if (split && n >= 71) {
+        while (n >= 71) {
+            OutPut(c, text, 70);
+            OutPut(c, "-\r\n", 3);
+            text += 70;
+            n -= 70;
+        }
+    }
+    OutPut(c, text, n);
+    if (endLine)
+        OutPut(c, "\r\n", 2);
+}
+
+int ExpLineN(EXPCTX *c, const char *text, size_t length, int endLine)
 {
     int split = c->run->type == EXP_MQSC && c->run->target->file != nullptr;
-    return ExpWriteLine(c->run->target, endLine, split, text, -1);
+    OutLine(c, text, length, endLine, split);
+    return c->run->target->error ? -1 : 0;
+}
+
+int ExpLine(EXPCTX *c, const char *text, int endLine)
+{
+    return ExpLineN(c, text, strlen(text), endLine);
+}
+
+int ExpDecimal(int32_t value, int asUnsigned, char *out)
+{
+    char digits[12];
+    int n = 0;
+    uint32_t v = asUnsigned || value >= 0 ? (uint32_t)value : 0u - (uint32_t)value;
+    do
+        digits[n++] = (char)('0' + v % 10);
+    while ((v /= 10) != 0);
+    int length = 0;
+    if (!asUnsigned && value < 0)
+        out[length++] = '-';
+    while (n)
+        out[length++] = digits[--n];
+    out[length] = 0;
+    return length;
 }
 
 void ExpDebug(EXPCTX *c, const char *format, ...)
@@ -352,5 +594,5 @@ void ExpDebug(EXPCTX *c, const char *format, ...)
     va_start(ap, format);
     vsnprintf(line, sizeof line, format, ap);
     va_end(ap);
-    ExpWriteLine(c->run->target, 1, 0, line, -1);
+    OutLine(c, line, strlen(line), 1, 0);
 }

@@ -214,6 +214,15 @@ static int DialogObjects(EXPCTX *c)
     return count;
 }
 
+static void FreeContext(EXPCTX *c)
+{
+    CSFreeMem(c->buffer);
+    if (c->out)
+        CSFreeMem(c->out);
+    if (c->plan)
+        CSFreeMem(c->plan);
+}
+
 static int Fail(EXPORTRUN *run, const char *text)
 {
     snprintf(run->message, sizeof run->message, "%s", text);
@@ -239,6 +248,7 @@ int ExpRun(EXPORTRUN *run)
     c.buffer = (char *)CSGetMem(EXP_BUFFER, "BUFFER");
     if (!c.buffer)
         return Fail(run, "No storage");
+    c.out = (char *)CSGetMem(EXP_OUT_BLOCK, "EXPOUT");   /* without it, line by line */
     PCFCommandDef *def = d->definition;
     int list = def->list != nullptr;
     if (d->optionFlags & DO_TIMESTAMP)
@@ -247,13 +257,13 @@ int ExpRun(EXPORTRUN *run)
     if (list) {
         GatherRows(d, run->selection == EXP_SELECTED, &rows);
         if (run->selection == EXP_SELECTED && rows.empty()) {
-            CSFreeMem(c.buffer);
+            FreeContext(&c);
             return Fail(run, "No objects selected.");
         }
     }
     c.objectDef = list ? ObjectDef(def) : def;
     if (list && run->type != EXP_TEXT && run->type != EXP_CSV && !c.objectDef) {
-        CSFreeMem(c.buffer);
+        FreeContext(&c);
         return Fail(run, "Sorry, this object type is not supported");
     }
     if (c.objectDef && hooks.defaultNames)
@@ -263,6 +273,7 @@ int ExpRun(EXPORTRUN *run)
     ExpDebug(&c, "  Dialog Command Level 0x%llX", (unsigned long long)(c.caps ? c.caps[0] : 0));
 
     int start = !run->appending || (run->options & EXPO_HEADER);
+    ExpFlush(&c);                      /* the debug lines come before the header */
     if (start)
         ExpWriteHeader(run);
     int count;
@@ -280,7 +291,8 @@ int ExpRun(EXPORTRUN *run)
             ExpDateText(Prf.edf, Prf.eds, run->now ? run->now : CSGetCurrentTime(), date, sizeof date,
                         nullptr, 0);
             c.dateWidth = (int)strlen(date);
-            ExpMeasureColumns(&c, columns, measured.data(), (int)measured.size());
+            if (run->type == EXP_TEXT)     /* CSV cells have no width */
+                ExpMeasureColumns(&c, columns, measured.data(), (int)measured.size());
             if (start)
                 ExpWriteHeadings(&c, columns);
         }
@@ -293,11 +305,12 @@ int ExpRun(EXPORTRUN *run)
     } else {
         count = DialogObjects(&c);
     }
+    ExpFlush(&c);
     if (count >= 0)
         ExpWriteTrailer(run);
     if (run->target->error && count >= 0)
         count = Fail(run, "Can not write to file");
-    CSFreeMem(c.buffer);
+    FreeContext(&c);
     return count;
 }
 

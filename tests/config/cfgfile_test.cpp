@@ -385,6 +385,14 @@ TEST_F(Fixture, RefusedAndDamagedBlocksDoNotLoseTheirNeighbours)
               "'A \"duplicate again\"'\n"
               "Configuration file '" + cfg + "', line 8: a section out of place ends the location's block at "
               "'XYZ:'\n");
+    /* the names a note gives are cut at 48 and 99 characters */
+    boxes.clear();
+    std::string qm(48, 'Q'), name(150, 'n');
+    Spit(cfg, "AP:\nQM:" + qm + " \"" + name + "\" 0 0\nQM:" + qm + " \"" + name + "\" 0 0\n");
+    Load();
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].text, "Configuration file '" + cfg + "', line 3: a location given before is given "
+              "again and not read: '" + qm + " \"" + name.substr(0, 99) + "\"'\n");
     /* a file read whole without fault says nothing */
     boxes.clear();
     Spit(cfg, "AP:\nQM:A \"first\" 0 0\nMQS:\n\"X\"\n");
