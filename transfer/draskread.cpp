@@ -170,6 +170,97 @@ static int attr_line(DROPT *o)
                      (int)a->kind, (long long)o->lineNumber, o->inFile);
 }
 
+/* The end of a line at p: the LF that follows at once or after one CR,
+ * else null. */
+static inline const uint8_t *line_end_at(const uint8_t *p, const uint8_t *end)
+{
+    if (p < end && *p == '\n')
+        return p;
+    return p + 1 < end && p[0] == '\r' && p[1] == '\n' ? p + 1 : nullptr;
+}
+
+/* A decimal value that ends its line (a sign, one to ten digits) into
+ * out: the LF ending the line, or null for any other value. */
+static inline const uint8_t *plain_int(const uint8_t *p, const uint8_t *end, int32_t *out)
+{
+    int negative = p < end && *p == '-';
+    p += negative;
+    uint64_t value = 0;
+    const uint8_t *digits = p;
+    while (p < end && (unsigned)(*p - '0') < 10 && p - digits < 10)
+        value = value * 10 + (*p++ - '0');
+    if (p == digits || value > 0xFFFFFFFFull || (negative && value > 0x80000000ull))
+        return nullptr;
+    *out = (int32_t)(uint32_t)(negative ? 0 - value : value);
+    return line_end_at(p, end);
+}
+
+/* One attribute line at at, set where it lies when it is plain: "A",
+ * its code and a blank, then an integer, text or hex digits that run
+ * to the line's end.  The LF ending it, or null to leave it to the line
+ * reader. */
+static const uint8_t *plain_attr(DROPT *o, const uint8_t *at, const uint8_t *end)
+{
+    if (end - at < 7 || at[0] != 'A' || at[1] != ' ' || at[5] != ' ')
+        return nullptr;
+    const DraskAttr *a = DraskFindCode((const char *)at + 2);
+    if (!a)
+        return nullptr;
+    uint8_t *field = (uint8_t *)&o->md + a->offset;
+    const uint8_t *value = at + 6, *nl;
+    switch (a->kind) {
+    case DRA_INT: {
+        int32_t v;
+        if (!(nl = plain_int(value, end, &v)))
+            return nullptr;
+        memcpy(field, &v, 4);
+        return nl;
+    }
+    case DRA_HEX: {
+        uint8_t bytes[64];
+        size_t avail = (size_t)(end - value) < UINT32_MAX ? (size_t)(end - value) : UINT32_MAX;
+        int64_t got = DraskHexPairs((const char *)value, (uint32_t)avail, bytes, a->length);
+        if (got < 0 || !(nl = line_end_at(value + 2 * got, end)))
+            return nullptr;
+        memcpy(field, bytes, (size_t)got);
+        return nl;
+    }
+    case DRA_CHAR: {
+        if (!(nl = DraskFindNewline(value, (size_t)(end - value))))
+            return nullptr;
+        uint32_t n = (uint32_t)(nl - value);
+        if (n && value[n - 1] == '\r')
+            n--;
+        if (!n)
+            return nl;         /* a line of six characters sets nothing */
+        uint32_t copy = n < a->length ? n : a->length;
+        memcpy(field, value, copy);
+        memset(field + copy, ' ', a->length - copy);
+        return nl;
+    }
+    }
+    return nullptr;
+}
+
+/* The attribute lines that follow in the read-ahead, as long as they are
+ * plain (see plain_attr), set where they lie; the first one that is not
+ * (a comment, a blank line, another kind, a value the line reader must
+ * judge, a line the read-ahead does not hold whole) is left to the line
+ * reader. */
+static void attr_lines_ahead(DROPT *o)
+{
+    DRLINES *l = &o->lines;
+    const uint8_t *from = l->chunk + l->chunkPos, *at = from, *end = l->chunk + l->chunkEnd;
+    int64_t lines = 0;
+    while (const uint8_t *nl = plain_attr(o, at, end)) {
+        at = nl + 1;
+        lines++;
+    }
+    o->lineNumber += lines;
+    l->chunkPos += (size_t)(at - from);
+    o->inPosition += (uint64_t)(at - from);
+}
+
 /* ---- data lines ---- */
 
 static int x_line(DROPT *o)
@@ -339,6 +430,7 @@ int DraskReadAttributes(DROPT *o)
     while (o->lineLength && o->line[0] == 'A') {
         if ((rc = attr_line(o)) != 0)
             return rc;
+        attr_lines_ahead(o);
         if ((rc = DraskNextLine(o)) < 0 || rc > 1)
             return rc;
     }
