@@ -158,6 +158,54 @@ TEST(DraskFormat, LinesOfEveryWidthReadBackEqual)
     }
 }
 
+/* Among X lines of one width, one that differs (shorter, longer, odd,
+ * a bad digit anywhere, blanks, CR LF, text after its digits) reads as
+ * the line reader reads it (a comment line before every line makes it
+ * read them one by one), and a bad one is named by its line. */
+TEST(DraskFormat, ALineUnlikeTheOnesBeforeItReadsAsOneByOne)
+{
+    std::string digits = "00112233445566778899AABBCCDDEEFF0a1b2c3d4e5f60718293";   /* 52 */
+    std::string base = "X " + digits.substr(0, 50) + "\n";
+    std::vector<std::string> variants = {
+        "X " + digits.substr(0, 48) + "\n", "X " + digits + "\n", "X " + digits.substr(0, 49) + "\n",
+        "X " + digits.substr(0, 50) + " \n", "X  " + digits.substr(0, 50) + "\n",
+        "X " + digits.substr(0, 50) + "\r\n", "X " + digits.substr(0, 48) + "\r5\n",
+        "X " + digits.substr(0, 16) + "\n", "X " + digits.substr(0, 14) + "\n",
+        "X " + digits.substr(0, 50) + "   <text after the digits>\n"};
+    for (size_t k = 0; k < 50; k++) {
+        std::string bad = base;
+        bad[2 + k] = k % 3 ? 'G' : '\n';
+        variants.push_back(bad);
+    }
+    for (const std::string &variant : variants) {
+        SCOPED_TRACE(variant);
+        std::string inRow = "* DRASK\nA FMT MQSTR\n", oneByOne = inRow;
+        for (int i = 0; i < 9; i++) {
+            const std::string &line = i == 5 ? variant : base;
+            inRow += line;
+            oneByOne += "* one by one\n" + line;
+        }
+        inRow += "\nA FMT MQSTR\n" + base + base;
+        oneByOne += "\nA FMT MQSTR\n" + base + base;
+        XRead quick = ReadMessages(TempFile("inrow.drask", inRow));
+        XRead slow = ReadMessages(TempFile("onebyone.drask", oneByOne));
+        EXPECT_EQ(quick.rc, slow.rc) << quick.error << "\n" << slow.error;
+        if (slow.rc) {
+            /* the variant is line 8 here and 14 there, the line after it 9 and 15 */
+            std::string named = slow.error;
+            for (auto [there, here] : {std::pair{"line 14 ", "line 8 "}, std::pair{"line 15 ", "line 9 "}})
+                if (size_t at = named.find(there); at != std::string::npos)
+                    named.replace(at, strlen(there), here);
+            named.replace(named.find("onebyone"), 8, "inrow");
+            EXPECT_EQ(quick.error, named);
+            continue;
+        }
+        ASSERT_EQ(quick.msgs.size(), slow.msgs.size());
+        for (size_t i = 0; i < slow.msgs.size(); i++)
+            EXPECT_EQ(quick.msgs[i].data, slow.msgs[i].data) << i;
+    }
+}
+
 TEST(DraskFormat, ReaderTolerates)
 {
     /* comments and blank lines anywhere, "N", unquoted and escaped S
