@@ -197,13 +197,16 @@ static inline const uint8_t *plain_int(const uint8_t *p, const uint8_t *end, int
 
 /* One attribute line at at, set where it lies when it is plain: "A",
  * its code and a blank, then an integer, text or hex digits that run
- * to the line's end.  The LF ending it, or null to leave it to the line
+ * to the line's end.  *row is the row expected (or null), then the row
+ * of the line.  The LF ending it, or null to leave it to the line
  * reader. */
-static const uint8_t *plain_attr(DROPT *o, const uint8_t *at, const uint8_t *end)
+static const uint8_t *plain_attr(DROPT *o, const uint8_t *at, const uint8_t *end, const DraskAttr **row)
 {
     if (end - at < 7 || at[0] != 'A' || at[1] != ' ' || at[5] != ' ')
         return nullptr;
-    const DraskAttr *a = DraskFindCode((const char *)at + 2);
+    const DraskAttr *a = *row;
+    if (!a || memcmp(at + 2, a->code, 3))
+        *row = a = DraskFindCode((const char *)at + 2);
     if (!a)
         return nullptr;
     uint8_t *field = (uint8_t *)&o->md + a->offset;
@@ -242,6 +245,16 @@ static const uint8_t *plain_attr(DROPT *o, const uint8_t *at, const uint8_t *end
     return nullptr;
 }
 
+/* The row the writer writes after a (its code looked at before the
+ * table's index), or null. */
+static const DraskAttr *row_after(const DraskAttr *a)
+{
+    for (a++; a->kind; a++)
+        if (a->code[0] && a->form != DRF_CHARFORM)
+            return a;
+    return nullptr;
+}
+
 /* The attribute lines that follow in the read-ahead, as long as they are
  * plain (see plain_attr), set where they lie; the first one that is not
  * (a comment, a blank line, another kind, a value the line reader must
@@ -252,7 +265,9 @@ static void attr_lines_ahead(DROPT *o)
     DRLINES *l = &o->lines;
     const uint8_t *from = l->chunk + l->chunkPos, *at = from, *end = l->chunk + l->chunkEnd;
     int64_t lines = 0;
-    while (const uint8_t *nl = plain_attr(o, at, end)) {
+    const DraskAttr *row = nullptr;         /* the one expected next */
+    while (const uint8_t *nl = plain_attr(o, at, end, &row)) {
+        row = row_after(row);
         at = nl + 1;
         lines++;
     }
