@@ -170,6 +170,112 @@ static int attr_line(DROPT *o)
                      (int)a->kind, (long long)o->lineNumber, o->inFile);
 }
 
+/* The end of a line at p: the LF that follows at once or after one CR,
+ * else null. */
+static inline const uint8_t *line_end_at(const uint8_t *p, const uint8_t *end)
+{
+    if (p < end && *p == '\n')
+        return p;
+    return p + 1 < end && p[0] == '\r' && p[1] == '\n' ? p + 1 : nullptr;
+}
+
+/* A decimal value that ends its line (a sign, one to ten digits) into
+ * out: the LF ending the line, or null for any other value. */
+static inline const uint8_t *plain_int(const uint8_t *p, const uint8_t *end, int32_t *out)
+{
+    int negative = p < end && *p == '-';
+    p += negative;
+    uint64_t value = 0;
+    const uint8_t *digits = p;
+    while (p < end && (unsigned)(*p - '0') < 10 && p - digits < 10)
+        value = value * 10 + (*p++ - '0');
+    if (p == digits || value > 0xFFFFFFFFull || (negative && value > 0x80000000ull))
+        return nullptr;
+    *out = (int32_t)(uint32_t)(negative ? 0 - value : value);
+    return line_end_at(p, end);
+}
+
+/* One attribute line at at, set where it lies when it is plain: "A",
+ * its code and a blank, then an integer, text or hex digits that run
+ * to the line's end.  *row is the row expected (or null), then the row
+ * of the line.  The LF ending it, or null to leave it to the line
+ * reader. */
+static const uint8_t *plain_attr(DROPT *o, const uint8_t *at, const uint8_t *end, const DraskAttr **row)
+{
+    if (end - at < 7 || at[0] != 'A' || at[1] != ' ' || at[5] != ' ')
+        return nullptr;
+    const DraskAttr *a = *row;
+    if (!a || memcmp(at + 2, a->code, 3))
+        *row = a = DraskFindCode((const char *)at + 2);
+    if (!a)
+        return nullptr;
+    uint8_t *field = (uint8_t *)&o->md + a->offset;
+    const uint8_t *value = at + 6, *nl;
+    switch (a->kind) {
+    case DRA_INT: {
+        int32_t v;
+        if (!(nl = plain_int(value, end, &v)))
+            return nullptr;
+        memcpy(field, &v, 4);
+        return nl;
+    }
+    case DRA_HEX: {
+        uint8_t bytes[64];
+        size_t avail = (size_t)(end - value) < UINT32_MAX ? (size_t)(end - value) : UINT32_MAX;
+        int64_t got = DraskHexPairs((const char *)value, (uint32_t)avail, bytes, a->length);
+        if (got < 0 || !(nl = line_end_at(value + 2 * got, end)))
+            return nullptr;
+        memcpy(field, bytes, (size_t)got);
+        return nl;
+    }
+    case DRA_CHAR: {
+        if (!(nl = DraskFindNewline(value, (size_t)(end - value))))
+            return nullptr;
+        uint32_t n = (uint32_t)(nl - value);
+        if (n && value[n - 1] == '\r')
+            n--;
+        if (!n)
+            return nl;         /* a line of six characters sets nothing */
+        uint32_t copy = n < a->length ? n : a->length;
+        memcpy(field, value, copy);
+        memset(field + copy, ' ', a->length - copy);
+        return nl;
+    }
+    }
+    return nullptr;
+}
+
+/* The row the writer writes after a (its code looked at before the
+ * table's index), or null. */
+static const DraskAttr *row_after(const DraskAttr *a)
+{
+    for (a++; a->kind; a++)
+        if (a->code[0] && a->form != DRF_CHARFORM)
+            return a;
+    return nullptr;
+}
+
+/* The attribute lines that follow in the read-ahead, as long as they are
+ * plain (see plain_attr), set where they lie; the first one that is not
+ * (a comment, a blank line, another kind, a value the line reader must
+ * judge, a line the read-ahead does not hold whole) is left to the line
+ * reader. */
+static void attr_lines_ahead(DROPT *o)
+{
+    DRLINES *l = &o->lines;
+    const uint8_t *from = l->chunk + l->chunkPos, *at = from, *end = l->chunk + l->chunkEnd;
+    int64_t lines = 0;
+    const DraskAttr *row = nullptr;         /* the one expected next */
+    while (const uint8_t *nl = plain_attr(o, at, end, &row)) {
+        row = row_after(row);
+        at = nl + 1;
+        lines++;
+    }
+    o->lineNumber += lines;
+    l->chunkPos += (size_t)(at - from);
+    o->inPosition += (uint64_t)(at - from);
+}
+
 /* ---- data lines ---- */
 
 static int x_line(DROPT *o)
@@ -231,12 +337,37 @@ static int data_kind(const DROPT *o)
     return c == 'X' || c == 'S' || c == 'T' ? c : 0;
 }
 
+#ifdef __SSE2__
+/* A line of the width of the one before it: "X ", digits (an even number,
+ * sixteen or more) and the line end of term characters, at at.  Its
+ * bytes decoded at out (up to limit), sixteen digits at a time, the last
+ * step over digits decoded already; 1 when all of them were digits, else
+ * 0 (what was written beyond out counts for nothing). */
+static inline int same_width_line(const uint8_t *at, const uint8_t *end, uint32_t digits, uint32_t term,
+                                  uint8_t *out, const uint8_t *limit)
+{
+    const uint8_t *p = at + 2;
+    if ((size_t)(end - p) < (size_t)digits + term || (size_t)(limit - out) < digits / 2 ||
+        p[digits + term - 1] != '\n' || (term == 2 && p[digits] != '\r') || at[0] != 'X' || at[1] != ' ')
+        return 0;
+    unsigned valid = 0xFFFF;
+    uint32_t i = 0;
+    for (; i + 16 <= digits; i += 16)
+        valid &= decode_block(p + i, out + i / 2);
+    if (i < digits)
+        valid &= decode_block(p + digits - 16, out + (digits - 16) / 2);
+    return valid == 0xFFFF;
+}
+#endif
+
 /* The X lines that follow in the read-ahead, whole and well formed,
  * decoded where they lie: each line's digits are decoded up to the first
  * byte that is none, and its end is looked for only when that byte is no
  * line end (a line of any other kind, a comment, a bad pair, a line
  * longer than the buffer's room or the read-ahead's end leaves the rest
- * to the line reader). */
+ * to the line reader).  A line of digits to its end tells the width of
+ * the next one, whose end is then looked at first and whose digits are
+ * decoded without a search. */
 static int x_lines_ahead(DROPT *o)
 {
     enum { ROOM = 64 * 1024 };
@@ -245,10 +376,8 @@ static int x_lines_ahead(DROPT *o)
     uint8_t *out = o->msg + o->msgLength, *limit = o->msg + o->msgCapacity;
     int64_t lines = 0;
     int rc = 0;
+    uint32_t width = 0, term = 0;      /* digits and line end of the last line, 0: none */
     while (end - at > 2 && at[0] == 'X' && at[1] == ' ') {
-        const uint8_t *p = at + 2;
-        while (p < end && *p == ' ')
-            p++;
         if (limit - out < ROOM / 16) {
             o->msgLength = (uint32_t)(out - o->msg);
             if ((rc = DraskReserve(o, (uint64_t)o->msgLength + ROOM)) != 0)
@@ -256,6 +385,17 @@ static int x_lines_ahead(DROPT *o)
             out = o->msg + o->msgLength;
             limit = o->msg + o->msgCapacity;
         }
+#ifdef __SSE2__
+        if (width && same_width_line(at, end, width, term, out, limit)) {
+            out += width / 2;
+            at += 2 + width + term;
+            lines++;
+            continue;
+        }
+#endif
+        const uint8_t *p = at + 2;
+        while (p < end && *p == ' ')
+            p++;
         uint8_t *q = out;
         int stopped = 0, odd = 0;
 #ifdef __SSE2__
@@ -290,6 +430,10 @@ static int x_lines_ahead(DROPT *o)
             nl = DraskFindNewline(p, (size_t)(end - p));
         if (!nl)
             break;
+        uint32_t decoded = (uint32_t)(q - out) * 2;
+        int plain = p == at + 2 + decoded && decoded >= 16 && (nl == p || (nl == p + 1 && *p == '\r'));
+        width = plain ? decoded : 0;
+        term = (uint32_t)(nl - p) + 1;
         out = q;
         at = nl + 1;
         lines++;
@@ -339,6 +483,7 @@ int DraskReadAttributes(DROPT *o)
     while (o->lineLength && o->line[0] == 'A') {
         if ((rc = attr_line(o)) != 0)
             return rc;
+        attr_lines_ahead(o);
         if ((rc = DraskNextLine(o)) < 0 || rc > 1)
             return rc;
     }

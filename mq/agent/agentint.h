@@ -182,6 +182,18 @@ int StripHeader(const MQMD *md, const uint8_t *data, int32_t length, STRIPPED *o
 
 #define ACTION_SELECTOR 10240
 
+/* Where the puts of an action go: the connection, the names, and the
+ * handle opened through that connection's cache. */
+struct ACTIONTARGET {
+    MQIEntryTable *table;
+    MQHCONN hconn;
+    void **cache;
+    int32_t *pending;
+    char qm[49], queue[49];
+    int named;                     /* the queue manager was named */
+    MQHOBJ hobj;                   /* MQHO_UNUSABLE_HOBJ until opened */
+};
+
 /* The context of one copy, move, delete, update or add. */
 struct MSGACTION {
     MQACTION base;                 /* own connection, units of work, target names */
@@ -204,6 +216,8 @@ struct MSGACTION {
     int32_t committed;             /* handled when the last batch was committed */
     int64_t total;
     int lockHeld;                  /* a browse may have locked a message */
+    ACTIONTARGET target;           /* of every put, when no message header decides it */
+    int targetKnown;
 };
 
 /* Puts one message (copy, move, update or add) where it goes: 0, or the

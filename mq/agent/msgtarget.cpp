@@ -11,15 +11,7 @@
 #include "cs.h"
 #include "locstore.h"
 
-/* The connection a put goes through. */
-struct TARGET {
-    MQIEntryTable *table;
-    MQHCONN hconn;
-    void **cache;
-    int32_t *pending;
-    char qm[49], queue[49];
-    int named;                     /* the queue manager was named */
-};
+typedef ACTIONTARGET TARGET;
 
 void ActionPrefix(const MSGACTION *a, char *out)
 {
@@ -135,18 +127,21 @@ static int failed(MSGACTION *a, const TARGET *t, const char *what, MQLONG reason
     return reason;
 }
 
-/* Opens (through the cache) and puts: 0, or the reason answered. */
-static int put_to(MSGACTION *a, TARGET *t, MQHOBJ hobj, const MQMD *md, const uint8_t *data, int32_t length)
+/* Opens (through the cache, unless the target holds its handle) and
+ * puts: 0, or the reason answered. */
+static int put_to(MSGACTION *a, TARGET *t, const MQMD *md, const uint8_t *data, int32_t length)
 {
     MQLONG cc = MQCC_OK, rc = 0;
     PROGRESS *p = a->base.progress;
-    if (hobj == MQHO_UNUSABLE_HOBJ) {
+    if (t->hobj == MQHO_UNUSABLE_HOBJ) {
         ProgApiStart(p, PROG_MQOPEN);
         MQOpenCached(t->hconn, t->table == &MQClientTable, t->cache, 0, t->qm, t->queue, nullptr, nullptr,
-                     a->targetOptions, 0, nullptr, 0, &hobj, nullptr, &cc, &rc);
+                     a->targetOptions, 0, nullptr, 0, &t->hobj, nullptr, &cc, &rc);
         ProgApiEnd(p);
-        if (cc == MQCC_FAILED)
+        if (cc == MQCC_FAILED) {
+            t->hobj = MQHO_UNUSABLE_HOBJ;
             return failed(a, t, "Error opening queue", rc);
+        }
     }
     MQMD put = *md;
     MQPMO pmo = {MQPMO_DEFAULT};
@@ -154,10 +149,12 @@ static int put_to(MSGACTION *a, TARGET *t, MQHOBJ hobj, const MQMD *md, const ui
     if (pmo.Options & MQPMO_PASS_ALL_CONTEXT)
         pmo.Context = a->src.hobj;
     ProgApiStart(p, PROG_MQPUT);
-    t->table->MQPUT(t->hconn, hobj, &put, &pmo, length, (void *)data, &cc, &rc);
+    t->table->MQPUT(t->hconn, t->hobj, &put, &pmo, length, (void *)data, &cc, &rc);
     ProgApiEnd(p);
-    if (cc == MQCC_FAILED)
+    if (cc == MQCC_FAILED) {
+        t->hobj = MQHO_UNUSABLE_HOBJ;
         return failed(a, t, "Error putting to queue", rc);
+    }
     if (a->putOptions & MQPMO_SYNCPOINT)
         *t->pending = 1;
     ProgCountWritten(p, 1, (uint64_t)length);
@@ -169,24 +166,56 @@ static int put_to(MSGACTION *a, TARGET *t, MQHOBJ hobj, const MQMD *md, const ui
     return 0;
 }
 
+/* The target of every message of a copy or move whose headers cannot
+ * name it: resolved at the first message, its handle kept for the action
+ * (the walk opens nothing else through the cache meanwhile).  Null after
+ * the error response. */
+static TARGET *fixed_target(MSGACTION *a)
+{
+    if (!a->targetKnown) {
+        STRIPPED none;
+        none.found = 0;
+        a->target = {};
+        if (resolve(a, &none, &a->target))
+            return nullptr;
+        a->target.hobj = MQHO_UNUSABLE_HOBJ;
+        a->targetKnown = 1;
+    }
+    return &a->target;
+}
+
 int MoveMsgToTarget(MSGACTION *a, const MQMD *md, const uint8_t *data, int32_t length)
 {
     TARGET t = {};
+    t.hobj = MQHO_UNUSABLE_HOBJ;
     switch (a->base.command) {
     case MYCMD_UPDATE_MSG:             /* through the source queue's own handle */
         connect_target(a, &t, "", 0);
         EngCopy(t.queue, a->queue, sizeof t.queue);
-        return put_to(a, &t, a->src.hobj, md, data, length);
+        t.hobj = a->src.hobj;
+        return put_to(a, &t, md, data, length);
     case MYCMD_ADD_MSG:
         connect_target(a, &t, "", 0);
         EngCopy(t.queue, a->queue, sizeof t.queue);
-        return put_to(a, &t, MQHO_UNUSABLE_HOBJ, md, data, length);
+        return put_to(a, &t, md, data, length);
+    }
+    /* only stripped headers with "*" as the queue asked for name a target
+     * per message */
+    int strip = (a->qualifier & DQ_STRIP) != 0;
+    if (!strip || !is_star(a->targetQ)) {
+        TARGET *fixed = fixed_target(a);
+        if (!fixed)
+            return MQRCCF_CFH_COMMAND_ERROR;
+        STRIPPED s;
+        if (strip && StripHeader(md, data, length, &s))
+            return put_to(a, fixed, &s.md, s.data, s.length);
+        return put_to(a, fixed, md, data, length);
     }
     STRIPPED s = {};
     StripHeader(md, data, length, &s);
     if (resolve(a, &s, &t))
         return MQRCCF_CFH_COMMAND_ERROR;
-    if ((a->qualifier & DQ_STRIP) && s.found)
-        return put_to(a, &t, MQHO_UNUSABLE_HOBJ, &s.md, s.data, s.length);
-    return put_to(a, &t, MQHO_UNUSABLE_HOBJ, md, data, length);
+    if (s.found)
+        return put_to(a, &t, &s.md, s.data, s.length);
+    return put_to(a, &t, md, data, length);
 }

@@ -254,6 +254,62 @@ TEST_F(AgentTest, HeadersAreStrippedAndNameTheirTarget)
     }
 }
 
+/* Many messages to one target: a named queue takes every message, each
+ * stripped when it carries a whole header; with "*" each header names
+ * its own queue; a put failing part way backs all out, and the next
+ * action to the same target puts again. */
+TEST_F(AgentTest, ManyMessagesToOneTargetOrToTheQueuesTheirHeadersName)
+{
+    Mqsc("QM1", "DEFINE QLOCAL(XMITQ) USAGE(XMITQ)\nDEFINE QLOCAL(QL.A)\nDEFINE QLOCAL(QL.B)\n"
+                "DEFINE QLOCAL(TARGET.Q)");
+    QMS *r = Connected("QM1");
+    MQMD xmd = {MQMD_DEFAULT};
+    memcpy(xmd.Format, "MQXMIT  ", 8);
+    xmd.Encoding = 546;
+    std::string broken = XmitMessage("QL.B", "QM1", 546, "two");
+    broken[0] = 'Y';
+    Put("QM1", "XMITQ", XmitMessage("QL.A", "QM1", 546, "one"), &xmd);
+    Put("QM1", "XMITQ", broken, &xmd);
+    Put("QM1", "XMITQ", XmitMessage("QL.B", "QM1", 546, "three"), &xmd);
+    auto action = [&](int32_t command, const char *target, int32_t qualifier) {
+        return Run(r, Pcf(command).Str(MQCA_Q_NAME, "XMITQ").Str(MYPCFA_TARGET_Q, target)
+                          .Str(MYPCFA_TARGET_QM, "*").Int(MYPCFA_DIALOG_QUALIFIER, qualifier))[0];
+    };
+    EXPECT_EQ(action(MYCMD_COPY_MSGS, "TARGET.Q", 0x8 | 0x10).Text(), "3 messages copied");
+    /* the stripped ones with their inner descriptor's priority 4 first */
+    EXPECT_EQ(Datas(Browse("QM1", "TARGET.Q")), (std::vector<std::string>{"one", "three", broken}));
+    Drain("QM1", "TARGET.Q");
+    EXPECT_EQ(action(MYCMD_COPY_MSGS, "TARGET.Q", 0x8).Text(), "3 messages copied");
+    auto whole = Browse("QM1", "TARGET.Q");
+    ASSERT_EQ(whole.size(), 3u);
+    EXPECT_EQ(whole[1].data, broken);
+    EXPECT_EQ(whole[2].data, XmitMessage("QL.B", "QM1", 546, "three"));
+
+    /* each header names its queue; the damaged one names none */
+    PcfPart none = action(MYCMD_COPY_MSGS, "*", 0x8 | 0x10);
+    EXPECT_EQ(none.Text(), "Message(2) : No header and no defined target queue");
+    EXPECT_TRUE(Browse("QM1", "QL.A").empty());
+    Drain("QM1", "XMITQ");
+    Put("QM1", "XMITQ", XmitMessage("QL.A", "QM1", 546, "one"), &xmd);
+    Put("QM1", "XMITQ", XmitMessage("QL.B", "QM1", 546, "two"), &xmd);
+    Put("QM1", "XMITQ", XmitMessage("QL.A", "QM1", 546, "three"), &xmd);
+    EXPECT_EQ(action(MYCMD_MOVE_MSGS, "*", 0x8 | 0x10).Text(), "3 messages moved");
+    EXPECT_EQ(Datas(Browse("QM1", "QL.A")), (std::vector<std::string>{"one", "three"}));
+    EXPECT_EQ(Datas(Browse("QM1", "QL.B")), (std::vector<std::string>{"two"}));
+
+    /* the third put fails: nothing moved; then all of them are */
+    Drain("QM1", "TARGET.Q");
+    Fill("QM1", "XMITQ", 4);
+    Rec.Fail("MQPUT", "TARGET.Q", MQRC_RESOURCE_PROBLEM, 1, 0, 2);
+    PcfPart failed = action(MYCMD_MOVE_MSGS, "TARGET.Q", 0x8);
+    EXPECT_EQ(failed.cfh.Reason, MQRC_RESOURCE_PROBLEM);
+    EXPECT_EQ(failed.Text().rfind("Message(3) : Error putting to queue 'TARGET.Q' RC(2102)", 0), 0u) << failed.Text();
+    EXPECT_EQ(Browse("QM1", "XMITQ").size(), 4u);
+    EXPECT_TRUE(Browse("QM1", "TARGET.Q").empty());
+    EXPECT_EQ(action(MYCMD_MOVE_MSGS, "TARGET.Q", 0x8).Text(), "4 messages moved");
+    EXPECT_EQ(Datas(Browse("QM1", "TARGET.Q")), (std::vector<std::string>{"msg1", "msg2", "msg3", "msg4"}));
+}
+
 TEST_F(AgentTest, BatchCommitsAndTheUncommittedLimit)
 {
     Mqsc("QM1", "ALTER QMGR MAXUMSGS(10)\nDEFINE QLOCAL(APP.Q)\nDEFINE QLOCAL(TARGET.Q)");

@@ -158,6 +158,54 @@ TEST(DraskFormat, LinesOfEveryWidthReadBackEqual)
     }
 }
 
+/* Among X lines of one width, one that differs (shorter, longer, odd,
+ * a bad digit anywhere, blanks, CR LF, text after its digits) reads as
+ * the line reader reads it (a comment line before every line makes it
+ * read them one by one), and a bad one is named by its line. */
+TEST(DraskFormat, ALineUnlikeTheOnesBeforeItReadsAsOneByOne)
+{
+    std::string digits = "00112233445566778899AABBCCDDEEFF0a1b2c3d4e5f60718293";   /* 52 */
+    std::string base = "X " + digits.substr(0, 50) + "\n";
+    std::vector<std::string> variants = {
+        "X " + digits.substr(0, 48) + "\n", "X " + digits + "\n", "X " + digits.substr(0, 49) + "\n",
+        "X " + digits.substr(0, 50) + " \n", "X  " + digits.substr(0, 50) + "\n",
+        "X " + digits.substr(0, 50) + "\r\n", "X " + digits.substr(0, 48) + "\r5\n",
+        "X " + digits.substr(0, 16) + "\n", "X " + digits.substr(0, 14) + "\n",
+        "X " + digits.substr(0, 50) + "   <text after the digits>\n"};
+    for (size_t k = 0; k < 50; k++) {
+        std::string bad = base;
+        bad[2 + k] = k % 3 ? 'G' : '\n';
+        variants.push_back(bad);
+    }
+    for (const std::string &variant : variants) {
+        SCOPED_TRACE(variant);
+        std::string inRow = "* DRASK\nA FMT MQSTR\n", oneByOne = inRow;
+        for (int i = 0; i < 9; i++) {
+            const std::string &line = i == 5 ? variant : base;
+            inRow += line;
+            oneByOne += "* one by one\n" + line;
+        }
+        inRow += "\nA FMT MQSTR\n" + base + base;
+        oneByOne += "\nA FMT MQSTR\n" + base + base;
+        XRead quick = ReadMessages(TempFile("inrow.drask", inRow));
+        XRead slow = ReadMessages(TempFile("onebyone.drask", oneByOne));
+        EXPECT_EQ(quick.rc, slow.rc) << quick.error << "\n" << slow.error;
+        if (slow.rc) {
+            /* the variant is line 8 here and 14 there, the line after it 9 and 15 */
+            std::string named = slow.error;
+            for (auto [there, here] : {std::pair{"line 14 ", "line 8 "}, std::pair{"line 15 ", "line 9 "}})
+                if (size_t at = named.find(there); at != std::string::npos)
+                    named.replace(at, strlen(there), here);
+            named.replace(named.find("onebyone"), 8, "inrow");
+            EXPECT_EQ(quick.error, named);
+            continue;
+        }
+        ASSERT_EQ(quick.msgs.size(), slow.msgs.size());
+        for (size_t i = 0; i < slow.msgs.size(); i++)
+            EXPECT_EQ(quick.msgs[i].data, slow.msgs[i].data) << i;
+    }
+}
+
 TEST(DraskFormat, ReaderTolerates)
 {
     /* comments and blank lines anywhere, "N", unquoted and escaped S
@@ -253,6 +301,54 @@ TEST(DraskFormat, TwoAppendedSingleSavesAreTwoMessages)
     EXPECT_EQ(r.msgs[1].data, "second");
 }
 
+/* Attribute lines that follow one another are set where they lie; each
+ * reads as the line reader reads it, which a comment line before every
+ * attribute line forces (values the quick way leaves to the line reader
+ * among them: blanks before a number, a plus, text after it, odd digits,
+ * lines longer than their field, CR LF). */
+TEST(DraskFormat, AttributeLinesInARowReadAsOneByOne)
+{
+    static const char *const ints[] = {"0", "7", "-1", "2147483647", "-2147483648", "4294967295", "007",
+                                       "  5", "+5", "5 and more", "-", "", "0000000001"};
+    static const char *const chars[] = {"", "REPLY.Q", "a\rb", "blanks at the end   ",
+                                        "a name longer than any character field of the descriptor"};
+    static const char *const hexes[] = {"", "41", "414", "4", "41G", "0A0b0C0d",
+                                        "000102030405060708090A0B0C0D0E0F101112131415161718191A1B1C1D1E1F20"};
+    std::vector<const DraskAttr *> rows;
+    for (const DraskAttr *a = DraskAttrTable; a->kind; a++)
+        if (a->code[0])
+            rows.push_back(a);
+    std::mt19937 rng(20261208);
+    std::string inRow = "* DRASK\n", oneByOne = "* DRASK\n";
+    for (int m = 0; m < 300; m++) {
+        int lines = 1 + (int)(rng() % 12);
+        for (int i = 0; i < lines; i++) {
+            const DraskAttr *a = rows[rng() % rows.size()];
+            const char *value = a->kind == DRA_INT ? ints[rng() % (sizeof ints / sizeof *ints)]
+                                : a->kind == DRA_CHAR ? chars[rng() % (sizeof chars / sizeof *chars)]
+                                                      : hexes[rng() % (sizeof hexes / sizeof *hexes)];
+            std::string line = std::string("A ") + a->code + " " + value + (rng() % 4 ? "\n" : "\r\n");
+            inRow += line;
+            oneByOne += "* one by one\n" + line;
+        }
+        std::string data = "X " + std::to_string(10 + m % 90) + "\n\n";
+        inRow += data;
+        oneByOne += data;
+    }
+    XRead quick = ReadMessages(TempFile("inrow.drask", inRow));
+    XRead slow = ReadMessages(TempFile("onebyone.drask", oneByOne));
+    ASSERT_EQ(slow.rc, 0) << slow.error;
+    ASSERT_EQ(quick.rc, 0) << quick.error;
+    ASSERT_EQ(quick.msgs.size(), 300u);
+    ASSERT_EQ(slow.msgs.size(), 300u);
+    for (size_t i = 0; i < quick.msgs.size(); i++) {
+        SCOPED_TRACE("message " + std::to_string(i + 1));
+        EXPECT_EQ(memcmp(&quick.msgs[i].md, &slow.msgs[i].md, sizeof(MQMD)), 0)
+            << DescribeMD(quick.msgs[i].md) << "\n" << DescribeMD(slow.msgs[i].md);
+        EXPECT_EQ(quick.msgs[i].data, slow.msgs[i].data);
+    }
+}
+
 TEST(DraskFormat, ErrorTextsNameTheirLine)
 {
     struct Case {
@@ -265,6 +361,14 @@ TEST(DraskFormat, ErrorTextsNameTheirLine)
         {"* DRASK\n\nA ZZZ 1\nX 41\n", DRC_BADFILE, "Unrecognised attribute on line 3 of file"},
         {"* DRASK\nA PER 99999999999\nX 41\n", DRC_BADFILE, "Invalid attribute line on line 2 of file"},
         {"* DRASK\nA MSI 4G\nX 41\n", DRC_BADFILE, "Badly formed HEX string on line 2 of file"},
+        /* the same after a good attribute line */
+        {"* DRASK\nA PER 1\nA FM\nX 41\n", DRC_BADFILE, "Invalid attribute line on line 3 of file"},
+        {"* DRASK\nA PER 1\nA ZZZ 1\nX 41\n", DRC_BADFILE, "Unrecognised attribute on line 3 of file"},
+        {"* DRASK\nA PER 1\nA PRI 4294967296\nX 41\n", DRC_BADFILE, "Invalid attribute line on line 3 of file"},
+        {"* DRASK\nA PER 1\nA PRI -2147483649\nX 41\n", DRC_BADFILE, "Invalid attribute line on line 3 of file"},
+        {"* DRASK\nA PER 1\nA MSI 4G\nX 41\n", DRC_BADFILE, "Badly formed HEX string on line 3 of file"},
+        {"* DRASK\nA PER 1\nA PRI 1\nA MSI 41\nA COI 414G\nX 41\n", DRC_BADFILE,
+         "Badly formed HEX string on line 5 of file"},
         {"* DRASK\nA PER 1\nA FMT MQSTR\n", DRC_BADFILE, "Expected message at line 3 of file"},
         {"* DRASK\nA PER 1\nB 1\n", DRC_BADFILE, "Expected message at line 3 of file"},
         {"* DRASK\nA PER 1\nX 414\n", DRC_BADFILE, "Badly formed HEX string on line 3 of file"},
