@@ -9,8 +9,6 @@
 
 #include "qms.h"
 
-#define ROW_COLUMNS 256           /* value records remembered per row walk */
-
 /* ---- user variables ---------------------------------------------------- */
 
 int FltUserVarType(const char *name)
@@ -112,11 +110,35 @@ void FltBindRecord(FVARNODE *v, uint8_t *rec)
     v->value = rec + PCFLV_INT;
 }
 
-/* The column of each field variable in an area. */
+/* A column's record length as base + unit * its count, found from the
+ * record lengths of counts 0, 1 and 2 (else the call each time). */
+static void WalkRule(const PCFFieldDef *f, uint8_t *base, uint8_t *unit)
+{
+    uint8_t rec[PCFLV_TEXT] = {};
+    uint32_t len[3];
+    for (uint16_t k = 0; k < 3; k++) {
+        FPut16(rec + 2, k);
+        len[k] = PCFValueLength(rec, f);
+    }
+    uint32_t step = len[1] - len[0];
+    int linear = len[1] >= len[0] && len[2] == len[1] + step && len[0] < FLT_WALK_CALL && step < FLT_WALK_CALL;
+    *base = linear ? (uint8_t)len[0] : 0;
+    *unit = linear ? (uint8_t)step : FLT_WALK_CALL;
+}
+
+/* The row walk of an area and the column of each field variable. */
 static void FindColumns(FilterProgram *prog, PCFLISTAREA *area)
 {
     PCFLISTPARTS parts;
     PCFListAreaPointers(area, &parts);
+    int walk = 0;
+    while (walk < area->columns && parts.columns[walk].field) {
+        if (walk < FLT_ROW_COLUMNS)
+            WalkRule(parts.columns[walk].field, &prog->walkBase[walk], &prog->walkUnit[walk]);
+        walk++;
+    }
+    prog->walkColumns = walk;
+    prog->walkArea = area;
     for (uint32_t i = 0; i < prog->varCount; i++) {
         FVARNODE *v = prog->vars[i];
         v->columnIndex = -1;
@@ -198,20 +220,27 @@ int PCFEvalVarColumns(DialogWords *dialog, PCFROW *row)
     PCFLISTAREA *area = ctx->area ? ctx->area : FltDialogArea(dialog);
     if (!area)
         return 0;
-    if (area != ctx->boundArea) {
+    if (area != ctx->boundArea || area != prog->walkArea) {
         FindColumns(prog, area);
         ctx->boundArea = area;
     }
     PCFLISTPARTS parts;
     PCFListAreaPointers(area, &parts);
-    uint8_t *recs[ROW_COLUMNS];
+    uint8_t *recs[FLT_ROW_COLUMNS];
     uint8_t *rec = (uint8_t *)row + PCFLA_ROWHEADER;
-    int n = area->columns;
-    for (int c = 0; c < n && parts.columns[c].field; c++) {
-        if (c < ROW_COLUMNS)
+    int n = prog->walkColumns;
+    for (int c = 0; c < n; c++) {
+        uint16_t state = FGet16(rec);
+        if (state & (FLTV_FG | FLTV_BG | FLTV_FLASH))
+            FPut16(rec, (uint16_t)(state & ~(FLTV_FG | FLTV_BG | FLTV_FLASH)));
+        if (c < FLT_ROW_COLUMNS && prog->walkUnit[c] != FLT_WALK_CALL) {
             recs[c] = rec;
-        FPut16(rec, (uint16_t)(FGet16(rec) & ~(FLTV_FG | FLTV_BG | FLTV_FLASH)));
-        rec = PCFNextValue(rec, parts.columns[c].field);
+            rec += prog->walkBase[c] + (uint32_t)prog->walkUnit[c] * FGet16(rec + 2);
+        } else {
+            if (c < FLT_ROW_COLUMNS)
+                recs[c] = rec;
+            rec = PCFNextValue(rec, parts.columns[c].field);
+        }
     }
     row->flags &= ~(uint32_t)(FLTR_FLASH | FLTR_CELLFLASH);
     QMS *loc = RowLocation(dialog, row);
@@ -238,8 +267,8 @@ int PCFEvalVarColumns(DialogWords *dialog, PCFROW *row)
                 FltStatus(dialog, text, 2);
                 return 1;
             }
-            uint8_t *r = recs[c < ROW_COLUMNS ? c : 0];
-            if (c >= ROW_COLUMNS) {
+            uint8_t *r = recs[c < FLT_ROW_COLUMNS ? c : 0];
+            if (c >= FLT_ROW_COLUMNS) {
                 r = (uint8_t *)row + PCFLA_ROWHEADER;
                 for (int k = 0; k < c; k++)
                     r = PCFNextValue(r, parts.columns[k].field);

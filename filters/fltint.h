@@ -129,6 +129,12 @@ inline uint32_t FNodeType(const FNODE *n) { return n->kind & FK_TYPE; }
 inline uint32_t FNodeKind(const FNODE *n) { return n->kind & FK_KIND; }
 inline const FNODE *FNext(const FNODE *n) { return (const FNODE *)((const uint8_t *)n + n->length); }
 
+/* Value records remembered per row walk; the columns of an area whose
+ * record lengths the program keeps. */
+#define FLT_ROW_COLUMNS 256
+
+struct FSTEP;
+
 struct FilterProgram {
     uint32_t nodes;
     uint32_t flags;               /* FLTP_ */
@@ -137,8 +143,17 @@ struct FilterProgram {
     uint32_t slotNeed;            /* slots one evaluation takes */
     uint32_t varCount;
     FVARNODE **vars;              /* every variable node */
-    /* the variable pointers and the node stream follow */
+    FSTEP *steps;                 /* the evaluation plan (fltplan.cpp) */
+    const FSTEP *root;            /* the step of the first node */
+    /* the bound area's row walk: the leading columns that have a field,
+       and each column's record length as base + unit * its count (unit
+       FLT_WALK_CALL: PCFNextValue) */
+    const PCFLISTAREA *walkArea;
+    int32_t walkColumns;
+    uint8_t walkBase[FLT_ROW_COLUMNS], walkUnit[FLT_ROW_COLUMNS];
+    /* the variable pointers, the steps and the node stream follow */
 };
+#define FLT_WALK_CALL 0xFF
 
 /* ---- values ----------------------------------------------------------- */
 
@@ -154,6 +169,37 @@ struct FVAL {
     uint32_t len;
     char buf[FLT_STRING_MAX + 8];
 };
+
+/* ---- the evaluation plan ---------------------------------------------- */
+
+/* One step per node of the stream, made once when the program is made:
+ * its operands found (binary: a right, b left; unary: a; if: a the
+ * condition, b and c the branches; calls and sequences: a the first
+ * parameter or statement, the others chained by next) and its run
+ * chosen for the operand types the compiler knows. */
+typedef void (*FSTEPRUN)(FilterEvalContext *ctx, const FSTEP *step, FVAL *out);
+typedef int32_t (*FINTOP)(int32_t left, int32_t right);
+
+struct FSTEP {
+    FSTEPRUN run;
+    const FNODE *node;
+    const FSTEP *a, *b, *c;
+    const FSTEP *next;
+    FINTOP intOp;                 /* binary: the operator on two integers */
+    /* where a leaf's value and length pointers lie (a variable's own, a
+       constant's in own); a binary operator on two leaves: the left
+       value, right value, left length and right length */
+    const void *const *ref[4];
+    const void *own[2];
+    uint32_t count;               /* statements of a sequence before its last;
+                                     a wildcard constant's literal characters */
+    int32_t i;                    /* an integer constant, wrapped to 32 bits */
+    uint16_t length;              /* a string constant's length */
+};
+
+/* Steps of a program's stream into prog->steps (room for prog->nodes);
+ * 0, or 1 when the stream is not whole. */
+int FltBuildPlan(FilterProgram *prog);
 
 /* Value reading (constants, variables). */
 void FValFromNode(const FNODE *node, FVAL *out);
@@ -174,6 +220,14 @@ int FValText(const FVAL *v, char *buffer, size_t size);
 /* Real to integer without undefined behaviour: 0 for NaN, saturated. */
 int32_t FRealToInt32(double r);
 int64_t FRealToInt64(double r);
+
+/* The operator on two 32-bit integers when its result is an integer
+ * (comparisons, + - * %, & | && ||), else null. */
+FINTOP FltIntOperator(uint16_t code);
+/* The operators on two strings (concatenation cut to 200), as
+ * PCFEvalOperator applies them. */
+void FValStringOp(uint16_t code, const char *left, uint32_t leftLength, const char *right,
+                  uint32_t rightLength, FVAL *out);
 
 /* Applies a binary operator (not ";"); 0. */
 int PCFEvalOperator(FilterEvalContext *ctx, const FNODE *op, const FVAL *right, const FVAL *left,

@@ -226,26 +226,47 @@ static int Compare(uint16_t code, int c, int *known)
     return 0;
 }
 
+static int32_t OpLt(int32_t a, int32_t b) { return a < b; }
+static int32_t OpGt(int32_t a, int32_t b) { return a > b; }
+static int32_t OpLe(int32_t a, int32_t b) { return a <= b; }
+static int32_t OpGe(int32_t a, int32_t b) { return a >= b; }
+static int32_t OpEq(int32_t a, int32_t b) { return a == b; }
+static int32_t OpNe(int32_t a, int32_t b) { return a != b; }
+static int32_t OpAdd(int32_t a, int32_t b) { return Wrap32((uint32_t)a + (uint32_t)b); }
+static int32_t OpSub(int32_t a, int32_t b) { return Wrap32((uint32_t)a - (uint32_t)b); }
+static int32_t OpMul(int32_t a, int32_t b) { return Wrap32((uint32_t)a * (uint32_t)b); }
+static int32_t OpAnd(int32_t a, int32_t b) { return a && b; }
+static int32_t OpOr(int32_t a, int32_t b) { return a || b; }
+static int32_t OpBitAnd(int32_t a, int32_t b) { return a & b; }
+static int32_t OpBitOr(int32_t a, int32_t b) { return a | b; }
+
+static const struct {
+    uint16_t code;
+    FINTOP op;
+} IntOps[] = {
+    { FOP('<', ' '), OpLt }, { FOP('>', ' '), OpGt }, { FOP('<', '='), OpLe }, { FOP('>', '='), OpGe },
+    { FOP('=', ' '), OpEq }, { FOP('=', '='), OpEq }, { FOP('!', '='), OpNe }, { FOP('<', '>'), OpNe },
+    { FOP('+', ' '), OpAdd }, { FOP('-', ' '), OpSub }, { FOP('*', ' '), OpMul }, { FOP_MOD, Mod32 },
+    { FOP('&', ' '), OpAnd }, { FOP('|', ' '), OpOr }, { FOP('&', '&'), OpBitAnd }, { FOP('|', '|'), OpBitOr },
+};
+
+FINTOP FltIntOperator(uint16_t code)
+{
+    for (const auto &row : IntOps)
+        if (row.code == code)
+            return row.op;
+    return nullptr;
+}
+
 static void IntOp(uint16_t code, int32_t a, int32_t b, FVAL *out)
 {
-    int known;
-    int c = Compare(code, (a > b) - (a < b), &known);
-    if (known) {
-        FValInt(out, c);
-        return;
-    }
-    switch (code) {
-    case FOP('+', ' '): FValInt(out, Wrap32((uint32_t)a + (uint32_t)b)); return;
-    case FOP('-', ' '): FValInt(out, Wrap32((uint32_t)a - (uint32_t)b)); return;
-    case FOP('*', ' '): FValInt(out, Wrap32((uint32_t)a * (uint32_t)b)); return;
-    case FOP_MOD: FValInt(out, Mod32(a, b)); return;
-    case FOP('/', ' '): FValReal(out, (double)a / (double)b); return;
-    case FOP('&', ' '): FValInt(out, a && b); return;
-    case FOP('|', ' '): FValInt(out, a || b); return;
-    case FOP('&', '&'): FValInt(out, a & b); return;
-    case FOP('|', '|'): FValInt(out, a | b); return;
-    }
-    FValMissing(out);
+    FINTOP op = FltIntOperator(code);
+    if (op)
+        FValInt(out, op(a, b));
+    else if (code == FOP('/', ' '))
+        FValReal(out, (double)a / (double)b);
+    else
+        FValMissing(out);
 }
 
 static void RealOp(uint16_t code, double a, double b, FVAL *out)
@@ -270,18 +291,18 @@ static void RealOp(uint16_t code, double a, double b, FVAL *out)
     FValMissing(out);
 }
 
-static void StringOp(uint16_t code, const char *a, uint32_t al, const char *b, uint32_t bl, FVAL *out)
+void FValStringOp(uint16_t code, const char *a, uint32_t al, const char *b, uint32_t bl, FVAL *out)
 {
+    if (code == FOP('=', '=')) {
+        FValInt(out, UTWildMatch(a, (int)al, b, (int)bl));
+        return;
+    }
     uint32_t common = al < bl ? al : bl;
     int c = common ? memcmp(a, b, common) : 0;
     if (!c)
         c = (al > bl) - (al < bl);
     int known;
     int r = Compare(code, c, &known);
-    if (code == FOP('=', '=')) {
-        FValInt(out, UTWildMatch(a, (int)al, b, (int)bl));
-        return;
-    }
     if (known) {
         FValInt(out, r);
         return;
@@ -335,13 +356,13 @@ int PCFEvalOperator(FilterEvalContext *ctx, const FNODE *op, const FVAL *right, 
     }
     int lt = left->type, rt = right->type;
     if (lt == FLT_STRING && rt == FLT_STRING) {
-        StringOp(code, left->s, left->len, right->s, right->len, result);
+        FValStringOp(code, left->s, left->len, right->s, right->len, result);
         return 0;
     }
     if (lt == FLT_INT && rt == FLT_STRING) {
         const char *name = ValueName(left);
         if (name)
-            StringOp(code, name, (uint32_t)strlen(name), right->s, right->len, result);
+            FValStringOp(code, name, (uint32_t)strlen(name), right->s, right->len, result);
         else
             IntOp(code, left->i, (int32_t)right->len, result);
         return 0;
