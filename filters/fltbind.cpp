@@ -81,38 +81,44 @@ static int UserColumn(const PCFFieldDef *f)
     return f->type == PCFT_SIGNED || f->type == PCFT_WIDE17 || f->type == PCFT_REAL;
 }
 
-void FltBindRecord(FVARNODE *v, uint8_t *rec)
+/* How a field variable reads its record: the value's offset, and
+ * whether it is present whatever the state (user-variable columns),
+ * only with elements (lists), and has its length at +2. */
+#define FB_OFFSET  0xFF
+#define FB_ALWAYS  0x100
+#define FB_COUNTED 0x200
+#define FB_LENGTH  0x400
+
+static uint16_t BindRule(const PCFFieldDef *f)
 {
-    const PCFFieldDef *f = v->field;
-    v->value = nullptr;
-    if (!rec || !f)
-        return;
-    uint16_t state = FGet16(rec);
-    int present = (state & PCFS_PRESENT) || UserColumn(f);
-    if (f->type == PCFT_ENUMLIST || f->type == PCFT_INTLIST)
-        present = present && FGet16(rec + 2) != 0;
-    if (!present)
-        return;
+    uint16_t always = UserColumn(f) ? FB_ALWAYS : 0;
     switch (f->type) {
     case PCFT_STRING: case PCFT_NAME: case PCFT_MULTISTR: case PCFT_HEX: case PCFT_BYTES:
     case PCFT_STRING25: case PCFT_WIDE17: case PCFT_WIDEHEX:
-        v->value = rec + PCFLV_TEXT;
-        v->lengthPtr = rec + 2;
-        return;
+        return always | FB_LENGTH | PCFLV_TEXT;
     case PCFT_DATETIME: case PCFT_DATETIME100:
-        v->value = rec + 36;
-        v->lengthPtr = rec + 2;
-        return;
+        return always | FB_LENGTH | 36;
     case PCFT_ENUMLIST: case PCFT_INTLIST:
-        v->value = rec + PCFLV_TEXT;
-        return;
+        return always | FB_COUNTED | PCFLV_TEXT;
     }
-    v->value = rec + PCFLV_INT;
+    return always | PCFLV_INT;
 }
 
-/* A column's record length as base + unit * its count, found from the
- * record lengths of counts 0, 1 and 2 (else the call each time). */
-static void WalkRule(const PCFFieldDef *f, uint8_t *base, uint8_t *unit)
+static inline void BindByRule(FVARNODE *v, uint8_t *rec, uint16_t rule)
+{
+    v->value = nullptr;
+    if (!rec || (!(FGet16(rec) & PCFS_PRESENT) && !(rule & FB_ALWAYS)) ||
+        ((rule & FB_COUNTED) && !FGet16(rec + 2)))
+        return;
+    v->value = rec + (rule & FB_OFFSET);
+    if (rule & FB_LENGTH)
+        v->lengthPtr = rec + 2;
+}
+
+/* A column's record length: base, plus its count shifted by shift
+ * unless the column is FLT_WALK_FIXED (found from the record lengths of
+ * counts 0, 1 and 2; FLT_WALK_CALL: PCFNextValue each time). */
+static void WalkRule(const PCFFieldDef *f, uint8_t *base, uint8_t *shift)
 {
     uint8_t rec[PCFLV_TEXT] = {};
     uint32_t len[3];
@@ -121,12 +127,17 @@ static void WalkRule(const PCFFieldDef *f, uint8_t *base, uint8_t *unit)
         len[k] = PCFValueLength(rec, f);
     }
     uint32_t step = len[1] - len[0];
-    int linear = len[1] >= len[0] && len[2] == len[1] + step && len[0] < FLT_WALK_CALL && step < FLT_WALK_CALL;
-    *base = linear ? (uint8_t)len[0] : 0;
-    *unit = linear ? (uint8_t)step : FLT_WALK_CALL;
+    *base = (uint8_t)len[0];
+    *shift = FLT_WALK_CALL;
+    if (len[1] < len[0] || len[2] != len[1] + step || len[0] > 0xFF)
+        return;
+    *shift = step == 0 ? FLT_WALK_FIXED : step == 1 ? 0 : step == 4 ? 2 : FLT_WALK_CALL;
 }
 
-/* The row walk of an area and the column of each field variable. */
+/* The row walk of an area and the column of each field variable; the
+ * bindings when every field variable has a remembered column, with the
+ * variables bound otherwise counted (bindOthers: -1 when some column is
+ * missing or beyond them). */
 static void FindColumns(FilterProgram *prog, PCFLISTAREA *area)
 {
     PCFLISTPARTS parts;
@@ -134,21 +145,36 @@ static void FindColumns(FilterProgram *prog, PCFLISTAREA *area)
     int walk = 0;
     while (walk < area->columns && parts.columns[walk].field) {
         if (walk < FLT_ROW_COLUMNS)
-            WalkRule(parts.columns[walk].field, &prog->walkBase[walk], &prog->walkUnit[walk]);
+            WalkRule(parts.columns[walk].field, &prog->walkBase[walk], &prog->walkShift[walk]);
         walk++;
     }
     prog->walkColumns = walk;
     prog->walkArea = area;
+    prog->bindCount = prog->bindOthers = 0;
     for (uint32_t i = 0; i < prog->varCount; i++) {
         FVARNODE *v = prog->vars[i];
         v->columnIndex = -1;
-        if (!(v->flags & VF_FIELD) || !v->field)
+        if (v->flags & VF_SYSTEM) {
+            prog->bindOthers += (v->flags & VF_SYSTEXT) != 0;
             continue;
+        }
+        if (!(v->flags & VF_FIELD)) {
+            prog->bindOthers += (v->flags & VF_USER) && (v->flags & VF_PERCENT);
+            continue;
+        }
+        if (!v->field) {
+            prog->bindOthers = (uint32_t)-1;
+            continue;
+        }
         for (int c = 0; c < area->columns && parts.columns[c].field; c++)
             if (parts.columns[c].field == v->field || parts.columns[c].field->attrId == v->field->attrId) {
                 v->columnIndex = c;
                 break;
             }
+        if (v->columnIndex < 0 || v->columnIndex >= FLT_ROW_COLUMNS)
+            prog->bindOthers = (uint32_t)-1;
+        else
+            prog->binds[prog->bindCount++] = { v, v->columnIndex, BindRule(v->field) };
     }
 }
 
@@ -211,47 +237,33 @@ static QMS *RowLocation(DialogWords *d, PCFROW *row)
     return d ? d->first.location : nullptr;
 }
 
-int PCFEvalVarColumns(DialogWords *dialog, PCFROW *row)
+/* The row's value records (the first FLT_ROW_COLUMNS into recs), their
+ * cells' filter marks cleared. */
+static void WalkRow(const FilterProgram *prog, PCFROW *row, const PCFLISTENTRY *columns, uint8_t **recs)
 {
-    FilterEvalContext *ctx = FltDialogContext(dialog);
-    FilterProgram *prog = dialog ? (FilterProgram *)dialog->filterProgram : nullptr;
-    if (!ctx || !prog || !row)
-        return 0;
-    PCFLISTAREA *area = ctx->area ? ctx->area : FltDialogArea(dialog);
-    if (!area)
-        return 0;
-    if (area != ctx->boundArea || area != prog->walkArea) {
-        FindColumns(prog, area);
-        ctx->boundArea = area;
-    }
-    PCFLISTPARTS parts;
-    PCFListAreaPointers(area, &parts);
-    uint8_t *recs[FLT_ROW_COLUMNS];
     uint8_t *rec = (uint8_t *)row + PCFLA_ROWHEADER;
-    int n = prog->walkColumns;
-    for (int c = 0; c < n; c++) {
+    for (int c = 0; c < prog->walkColumns; c++) {
+        if (c < FLT_ROW_COLUMNS)
+            recs[c] = rec;
         uint16_t state = FGet16(rec);
         if (state & (FLTV_FG | FLTV_BG | FLTV_FLASH))
             FPut16(rec, (uint16_t)(state & ~(FLTV_FG | FLTV_BG | FLTV_FLASH)));
-        if (c < FLT_ROW_COLUMNS && prog->walkUnit[c] != FLT_WALK_CALL) {
-            recs[c] = rec;
-            rec += prog->walkBase[c] + (uint32_t)prog->walkUnit[c] * FGet16(rec + 2);
-        } else {
-            if (c < FLT_ROW_COLUMNS)
-                recs[c] = rec;
-            rec = PCFNextValue(rec, parts.columns[c].field);
-        }
+        uint8_t shift = c < FLT_ROW_COLUMNS ? prog->walkShift[c] : FLT_WALK_CALL;
+        if (shift == FLT_WALK_FIXED)
+            rec += prog->walkBase[c];
+        else if (shift != FLT_WALK_CALL)
+            rec += prog->walkBase[c] + ((uint32_t)FGet16(rec + 2) << shift);
+        else
+            rec = PCFNextValue(rec, columns[c].field);
     }
-    row->flags &= ~(uint32_t)(FLTR_FLASH | FLTR_CELLFLASH);
-    QMS *loc = RowLocation(dialog, row);
-    ctx->row = row;
-    const char *qm = loc ? loc->qmName : "";
-    if (qm != ctx->qmName) {
-        ctx->qmName = qm;
-        ctx->locName = loc ? loc->locationName : "";
-        ctx->qmLength = (uint16_t)strlen(ctx->qmName);
-        ctx->locLength = (uint16_t)strlen(ctx->locName);
-    }
+}
+
+/* The variables in their order: field variables (unless fields is 0)
+ * to their columns' records, system texts, "%" user variables completed
+ * for the row; 0, or 1 after a status. */
+static int BindInOrder(DialogWords *dialog, FilterEvalContext *ctx, FilterProgram *prog, PCFROW *row, QMS *loc,
+                       uint8_t *const *recs, const PCFLISTENTRY *columns, int fields)
+{
     for (uint32_t i = 0; i < prog->varCount; i++) {
         FVARNODE *v = prog->vars[i];
         if (v->flags & VF_SYSTEM) {
@@ -260,6 +272,8 @@ int PCFEvalVarColumns(DialogWords *dialog, PCFROW *row)
             continue;
         }
         if (v->flags & VF_FIELD) {
+            if (!fields)
+                continue;
             int c = v->columnIndex;
             if (c < 0) {
                 char text[FLT_TOKEN_MAX + 40];
@@ -271,9 +285,12 @@ int PCFEvalVarColumns(DialogWords *dialog, PCFROW *row)
             if (c >= FLT_ROW_COLUMNS) {
                 r = (uint8_t *)row + PCFLA_ROWHEADER;
                 for (int k = 0; k < c; k++)
-                    r = PCFNextValue(r, parts.columns[k].field);
+                    r = PCFNextValue(r, columns[k].field);
             }
-            FltBindRecord(v, r);
+            if (v->field)
+                BindByRule(v, r, BindRule(v->field));
+            else
+                v->value = nullptr;
             continue;
         }
         if ((v->flags & VF_USER) && (v->flags & VF_PERCENT)) {
@@ -292,4 +309,39 @@ int PCFEvalVarColumns(DialogWords *dialog, PCFROW *row)
         }
     }
     return 0;
+}
+
+int PCFEvalVarColumns(DialogWords *dialog, PCFROW *row)
+{
+    FilterEvalContext *ctx = FltDialogContext(dialog);
+    FilterProgram *prog = dialog ? (FilterProgram *)dialog->filterProgram : nullptr;
+    if (!ctx || !prog || !row)
+        return 0;
+    PCFLISTAREA *area = ctx->area ? ctx->area : FltDialogArea(dialog);
+    if (!area)
+        return 0;
+    if (area != ctx->boundArea || area != prog->walkArea) {
+        FindColumns(prog, area);
+        ctx->boundArea = area;
+    }
+    PCFLISTPARTS parts;
+    PCFListAreaPointers(area, &parts);
+    uint8_t *recs[FLT_ROW_COLUMNS];
+    WalkRow(prog, row, parts.columns, recs);
+    row->flags &= ~(uint32_t)(FLTR_FLASH | FLTR_CELLFLASH);
+    QMS *loc = RowLocation(dialog, row);
+    ctx->row = row;
+    const char *qm = loc ? loc->qmName : "";
+    if (qm != ctx->qmName) {
+        ctx->qmName = qm;
+        ctx->locName = loc ? loc->locationName : "";
+        ctx->qmLength = (uint16_t)strlen(ctx->qmName);
+        ctx->locLength = (uint16_t)strlen(ctx->locName);
+    }
+    if (prog->bindOthers != (uint32_t)-1) {
+        for (uint32_t k = 0; k < prog->bindCount; k++)
+            BindByRule(prog->binds[k].var, recs[prog->binds[k].column], prog->binds[k].rule);
+        return prog->bindOthers ? BindInOrder(dialog, ctx, prog, row, loc, recs, parts.columns, 0) : 0;
+    }
+    return BindInOrder(dialog, ctx, prog, row, loc, recs, parts.columns, 1);
 }

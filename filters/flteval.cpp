@@ -46,12 +46,10 @@ int PCFEvalExpression(FilterEvalContext *ctx, FilterProgram *program, int *resul
     if (FltEnsureSlots(ctx, program->slotNeed))
         return 1;
     ctx->program = program;
-    ctx->slotTop = 1;
     FVAL *v = ctx->slots;
     program->root->run(ctx, program->root, v);
     if (result && !(program->flags & FLTP_INITIAL))
         *result = FValTruth(v);
-    ctx->slotTop = 0;
     ctx->first = 0;
     return 0;
 }

@@ -3,6 +3,7 @@
  * compiler, evaluator and functions share. */
 #pragma once
 
+#include <climits>
 #include <cstring>
 #include "filters.h"
 #include "cs.h"
@@ -135,6 +136,14 @@ inline const FNODE *FNext(const FNODE *n) { return (const FNODE *)((const uint8_
 
 struct FSTEP;
 
+/* A field variable's column in the bound area and how it reads its
+ * record there. */
+struct FLTBIND {
+    FVARNODE *var;
+    int32_t column;
+    uint32_t rule;
+};
+
 struct FilterProgram {
     uint32_t nodes;
     uint32_t flags;               /* FLTP_ */
@@ -143,17 +152,22 @@ struct FilterProgram {
     uint32_t slotNeed;            /* slots one evaluation takes */
     uint32_t varCount;
     FVARNODE **vars;              /* every variable node */
+    FLTBIND *binds;               /* the field variables' bindings to the bound area */
+    uint32_t bindCount;
+    uint32_t bindOthers;          /* variables bound per row besides them */
     FSTEP *steps;                 /* the evaluation plan (fltplan.cpp) */
     const FSTEP *root;            /* the step of the first node */
     /* the bound area's row walk: the leading columns that have a field,
-       and each column's record length as base + unit * its count (unit
-       FLT_WALK_CALL: PCFNextValue) */
+       and each column's record length as base, plus its count shifted
+       (shift FLT_WALK_FIXED: none; FLT_WALK_CALL: PCFNextValue) */
     const PCFLISTAREA *walkArea;
     int32_t walkColumns;
-    uint8_t walkBase[FLT_ROW_COLUMNS], walkUnit[FLT_ROW_COLUMNS];
-    /* the variable pointers, the steps and the node stream follow */
+    uint8_t walkBase[FLT_ROW_COLUMNS], walkShift[FLT_ROW_COLUMNS];
+    /* the variable pointers, their bindings, the steps and the node
+       stream follow */
 };
-#define FLT_WALK_CALL 0xFF
+#define FLT_WALK_FIXED 0xFE
+#define FLT_WALK_CALL  0xFF
 
 /* ---- values ----------------------------------------------------------- */
 
@@ -191,6 +205,7 @@ struct FSTEP {
        value, right value, left length and right length */
     const void *const *ref[4];
     const void *own[2];
+    uint32_t slot;                /* its first temporary */
     uint32_t count;               /* statements of a sequence before its last;
                                      a wildcard constant's literal characters */
     int32_t i;                    /* an integer constant, wrapped to 32 bits */
@@ -221,8 +236,23 @@ int FValText(const FVAL *v, char *buffer, size_t size);
 int32_t FRealToInt32(double r);
 int64_t FRealToInt64(double r);
 
-/* The operator on two 32-bit integers when its result is an integer
- * (comparisons, + - * %, & | && ||), else null. */
+/* The operators on two 32-bit integers whose result is an integer
+ * (arithmetic wraps; "mod" by 0, and of the least integer by -1, is 0),
+ * and the one of an operator code, else null. */
+inline int32_t FOpLt(int32_t a, int32_t b) { return a < b; }
+inline int32_t FOpGt(int32_t a, int32_t b) { return a > b; }
+inline int32_t FOpLe(int32_t a, int32_t b) { return a <= b; }
+inline int32_t FOpGe(int32_t a, int32_t b) { return a >= b; }
+inline int32_t FOpEq(int32_t a, int32_t b) { return a == b; }
+inline int32_t FOpNe(int32_t a, int32_t b) { return a != b; }
+inline int32_t FOpAdd(int32_t a, int32_t b) { return (int32_t)((uint32_t)a + (uint32_t)b); }
+inline int32_t FOpSub(int32_t a, int32_t b) { return (int32_t)((uint32_t)a - (uint32_t)b); }
+inline int32_t FOpMul(int32_t a, int32_t b) { return (int32_t)((uint32_t)a * (uint32_t)b); }
+inline int32_t FOpMod(int32_t a, int32_t b) { return b == 0 || (a == INT32_MIN && b == -1) ? 0 : a % b; }
+inline int32_t FOpAnd(int32_t a, int32_t b) { return a && b; }
+inline int32_t FOpOr(int32_t a, int32_t b) { return a || b; }
+inline int32_t FOpBitAnd(int32_t a, int32_t b) { return a & b; }
+inline int32_t FOpBitOr(int32_t a, int32_t b) { return a | b; }
 FINTOP FltIntOperator(uint16_t code);
 /* The operators on two strings (concatenation cut to 200), as
  * PCFEvalOperator applies them. */
@@ -293,8 +323,6 @@ void FltBindUserVar(FVARNODE *var, FLTUSERVAR *uv);
 int FltUserVarType(const char *name);
 /* Type of a field variable by the field type. */
 int FltFieldVarType(const PCFFieldDef *field);
-/* Binds a field variable to its value record (null: missing). */
-void FltBindRecord(FVARNODE *var, uint8_t *record);
 
 /* The context's slot stack. */
 int FltEnsureSlots(FilterEvalContext *ctx, uint32_t need);

@@ -839,8 +839,8 @@ uint32_t PCFProgramFlags(const FilterProgram *program) { return program ? progra
 uint32_t PCFProgramNodes(const FilterProgram *program) { return program ? program->nodes : 0; }
 uint32_t PCFProgramSize(const FilterProgram *program) { return program ? program->used : 0; }
 
-/* The program block: header, variable pointers, the plan's steps, then
- * the stream. */
+/* The program block: header, variable pointers, room for their
+ * bindings, the plan's steps, then the stream. */
 static FilterProgram *MakeProgram(FPARSE *p, const FBUF *stream)
 {
     uint32_t vars = 0, nodes = 0;
@@ -850,8 +850,8 @@ static FilterProgram *MakeProgram(FPARSE *p, const FBUF *stream)
             vars++;
     }
     size_t head = (sizeof(FilterProgram) + 7) & ~(size_t)7;
-    size_t pointers = (sizeof(FVARNODE *) * vars + 7) & ~(size_t)7;
-    size_t size = head + pointers + sizeof(FSTEP) * nodes + stream->size;
+    size_t pointers = sizeof(FVARNODE *) * vars, binds = sizeof(FLTBIND) * vars;
+    size_t size = head + pointers + binds + sizeof(FSTEP) * nodes + stream->size;
     FilterProgram *prog = (FilterProgram *)CSGetMem(size, "STACK");
     if (!prog) {
         FFail(p, nullptr, "Out of memory");
@@ -859,7 +859,8 @@ static FilterProgram *MakeProgram(FPARSE *p, const FBUF *stream)
     }
     memset(prog, 0, head);
     prog->vars = (FVARNODE **)((uint8_t *)prog + head);
-    prog->steps = (FSTEP *)((uint8_t *)prog + head + pointers);
+    prog->binds = (FLTBIND *)((uint8_t *)prog + head + pointers);
+    prog->steps = (FSTEP *)((uint8_t *)prog + head + pointers + binds);
     prog->first = (uint8_t *)(prog->steps + nodes);
     if (stream->size)
         memcpy(prog->first, stream->data, stream->size);

@@ -5,17 +5,12 @@
  * both in place and applies the operator at once; a missing operand, and
  * every other node, takes the general rules of fltvalue.cpp and the
  * functions' rules, in the stream's order (right operand before left,
- * parameters first to last), with the same slots. */
+ * parameters first to last).  Each step's temporaries have their slots
+ * fixed when it is made, where the stream's walk would push them. */
 #include "fltint.h"
 
-static FVAL *Push(FilterEvalContext *ctx, int n)
-{
-    FVAL *v = ctx->slots + ctx->slotTop;
-    ctx->slotTop += n;
-    return v;
-}
-
-static void Pop(FilterEvalContext *ctx, int n) { ctx->slotTop -= n; }
+/* The step's first temporary. */
+static inline FVAL *Slots(FilterEvalContext *ctx, const FSTEP *s) { return ctx->slots + s->slot; }
 
 static inline void Run(FilterEvalContext *ctx, const FSTEP *s, FVAL *out) { s->run(ctx, s, out); }
 
@@ -61,43 +56,71 @@ static void Unary(uint16_t code, const FVAL *v, FVAL *out)
 
 static void RunUnary(FilterEvalContext *ctx, const FSTEP *s, FVAL *out)
 {
-    FVAL *v = Push(ctx, 1);
+    FVAL *v = Slots(ctx, s);
     Run(ctx, s->a, v);
     Unary(s->node->code, v, out);
-    Pop(ctx, 1);
 }
 
 /* Any binary operator: the right operand, the left one, then the
  * operator (two integers at once). */
 static void RunBinary(FilterEvalContext *ctx, const FSTEP *s, FVAL *out)
 {
-    FVAL *right = Push(ctx, 2), *left = right + 1;
+    FVAL *right = Slots(ctx, s), *left = right + 1;
     Run(ctx, s->a, right);
     Run(ctx, s->b, left);
     if (s->intOp && left->type == FLT_INT && right->type == FLT_INT)
         SetInt(out, s->intOp(left->i, right->i));
     else
         PCFEvalOperator(ctx, s->node, right, left, out);
-    Pop(ctx, 2);
 }
 
 /* Two leaves by the general rules (one of them is missing). */
 static void LeavesByRule(FilterEvalContext *ctx, const FSTEP *s, FVAL *out)
 {
-    FVAL *right = Push(ctx, 2), *left = right + 1;
+    FVAL *right = Slots(ctx, s), *left = right + 1;
     FValFromNode(s->a->node, right);
     FValFromNode(s->b->node, left);
     PCFEvalOperator(ctx, s->node, right, left, out);
-    Pop(ctx, 2);
 }
 
-static void RunIntLeaves(FilterEvalContext *ctx, const FSTEP *s, FVAL *out)
+/* Two integer leaves: the operator's own run (INT_LEAVES), or any. */
+#define INT_LEAVES(name, op)                                                 \
+    static void name(FilterEvalContext *ctx, const FSTEP *s, FVAL *out)    \
+    {                                                                        \
+        const void *left = *s->ref[0], *right = *s->ref[1];                  \
+        if (left && right)                                                   \
+            SetInt(out, op(FGet32(left), FGet32(right)));                    \
+        else                                                                 \
+            LeavesByRule(ctx, s, out);                                       \
+    }
+
+INT_LEAVES(RunIntLeaves, s->intOp)
+INT_LEAVES(RunLtLeaves, FOpLt)
+INT_LEAVES(RunGtLeaves, FOpGt)
+INT_LEAVES(RunLeLeaves, FOpLe)
+INT_LEAVES(RunGeLeaves, FOpGe)
+INT_LEAVES(RunEqLeaves, FOpEq)
+INT_LEAVES(RunNeLeaves, FOpNe)
+INT_LEAVES(RunAddLeaves, FOpAdd)
+INT_LEAVES(RunSubLeaves, FOpSub)
+INT_LEAVES(RunAndLeaves, FOpAnd)
+INT_LEAVES(RunOrLeaves, FOpOr)
+
+static const struct {
+    FINTOP op;
+    FSTEPRUN run;
+} IntLeafRuns[] = {
+    { FOpLt, RunLtLeaves }, { FOpGt, RunGtLeaves }, { FOpLe, RunLeLeaves },   { FOpGe, RunGeLeaves },
+    { FOpEq, RunEqLeaves }, { FOpNe, RunNeLeaves }, { FOpAdd, RunAddLeaves }, { FOpSub, RunSubLeaves },
+    { FOpAnd, RunAndLeaves }, { FOpOr, RunOrLeaves },
+};
+
+static FSTEPRUN IntLeafRun(FINTOP op)
 {
-    const void *left = *s->ref[0], *right = *s->ref[1];
-    if (left && right)
-        SetInt(out, s->intOp(FGet32(left), FGet32(right)));
-    else
-        LeavesByRule(ctx, s, out);
+    for (const auto &row : IntLeafRuns)
+        if (row.op == op)
+            return row.run;
+    return RunIntLeaves;
 }
 
 static void RunStringLeaves(FilterEvalContext *ctx, const FSTEP *s, FVAL *out)
@@ -108,6 +131,16 @@ static void RunStringLeaves(FilterEvalContext *ctx, const FSTEP *s, FVAL *out)
                      LeafLength(s->ref[3]), out);
     else
         LeavesByRule(ctx, s, out);
+}
+
+/* The pattern's literal characters begin the text (short: no call). */
+static inline int Begins(const void *text, const void *literal, uint32_t n)
+{
+    const uint8_t *a = (const uint8_t *)text, *b = (const uint8_t *)literal;
+    for (uint32_t k = 0; k < n; k++)
+        if (a[k] != b[k])
+            return 0;
+    return 1;
 }
 
 /* "==" of a string and a constant pattern without "?" whose only "*"
@@ -121,7 +154,7 @@ static void RunWildPrefix(FilterEvalContext *ctx, const FSTEP *s, FVAL *out)
         return;
     }
     uint32_t n = LeafLength(s->ref[2]);
-    SetInt(out, n >= s->count && !memcmp(left, s->a->own[0], s->count));
+    SetInt(out, n >= s->count && Begins(left, s->a->own[0], s->count));
 }
 
 static void RunWildExact(FilterEvalContext *ctx, const FSTEP *s, FVAL *out)
@@ -132,17 +165,16 @@ static void RunWildExact(FilterEvalContext *ctx, const FSTEP *s, FVAL *out)
         return;
     }
     uint32_t n = LeafLength(s->ref[2]);
-    SetInt(out, n == s->count && !memcmp(left, s->a->own[0], s->count));
+    SetInt(out, n == s->count && Begins(left, s->a->own[0], s->count));
 }
 
 /* ---- if, sequences, calls ---------------------------------------------- */
 
 static void RunIf(FilterEvalContext *ctx, const FSTEP *s, FVAL *out)
 {
-    FVAL *cond = Push(ctx, 1);
+    FVAL *cond = Slots(ctx, s);
     Run(ctx, s->a, cond);
     int truth = FValTruth(cond);
-    Pop(ctx, 1);
     const FSTEP *branch = truth ? s->b : s->c;
     if (branch)
         Run(ctx, branch, out);
@@ -153,10 +185,9 @@ static void RunIf(FilterEvalContext *ctx, const FSTEP *s, FVAL *out)
 static void RunSequence(FilterEvalContext *ctx, const FSTEP *s, FVAL *out)
 {
     const FSTEP *k = s->a;
-    FVAL *tmp = Push(ctx, 1);
+    FVAL *tmp = Slots(ctx, s);
     for (uint32_t i = 0; i < s->count; i++, k = k->next)
         Run(ctx, k, tmp);
-    Pop(ctx, 1);
     Run(ctx, k, out);
 }
 
@@ -164,7 +195,7 @@ static void RunCall(FilterEvalContext *ctx, const FSTEP *s, FVAL *out)
 {
     const FCALLNODE *c = (const FCALLNODE *)s->node;
     int n = (int)c->count;
-    FVAL *args = Push(ctx, n);
+    FVAL *args = Slots(ctx, s);
     const FSTEP *k = s->a;
     for (int i = 0; i < n; i++, k = k->next)
         Run(ctx, k, &args[i]);
@@ -173,15 +204,13 @@ static void RunCall(FilterEvalContext *ctx, const FSTEP *s, FVAL *out)
         for (int i = 0; i < n; i++)
             if (!args[i].type && args[i].var) {
                 if (f->action)
-                    FValInt(out, 1);
+                    SetInt(out, 1);
                 else
                     FValMissing(out);
-                Pop(ctx, n);
                 return;
             }
-    FValInt(out, 1);
+    SetInt(out, 1);
     f->handler(ctx, c, args, n, out);
-    Pop(ctx, n);
 }
 
 /* ---- building ---------------------------------------------------------- */
@@ -190,6 +219,7 @@ struct FBUILD {
     FSTEP *steps;
     uint32_t used, cap;
     const uint8_t *start, *end;
+    uint32_t need;                /* slots the steps take */
 };
 
 static int IsLeaf(const FSTEP *s) { return (s->node->kind & (FK_CONST | FK_VAR)) != 0; }
@@ -218,7 +248,7 @@ static FSTEPRUN BinaryRun(FSTEP *s)
     const void *const *refs[4] = { s->b->ref[0], s->a->ref[0], s->b->ref[1], s->a->ref[1] };
     memcpy(s->ref, refs, sizeof refs);
     if (left == FLT_INT && right == FLT_INT && s->intOp)
-        return RunIntLeaves;
+        return IntLeafRun(s->intOp);
     if (left != FLT_STRING || right != FLT_STRING)
         return RunBinary;
     FSTEPRUN wild = nullptr;
@@ -252,27 +282,28 @@ static void Leaf(FSTEP *s)
     }
 }
 
-static FSTEP *Build(FBUILD *b, const uint8_t **cursor);
+static FSTEP *Build(FBUILD *b, const uint8_t **cursor, uint32_t base);
 
-/* count steps chained by next from the cursor on into *first; 0, or 1
- * when the stream ends inside them. */
-static int Chain(FBUILD *b, const uint8_t **cursor, uint32_t count, const FSTEP **first)
+/* count steps, their temporaries from slot base, chained by next after
+ * last (or from *first); 0, or 1 when the stream ends inside them. */
+static int Chain(FBUILD *b, const uint8_t **cursor, uint32_t count, uint32_t base, const FSTEP **first,
+                 FSTEP **last)
 {
-    FSTEP *last = nullptr;
-    *first = nullptr;
     for (uint32_t i = 0; i < count; i++) {
-        FSTEP *k = Build(b, cursor);
+        FSTEP *k = Build(b, cursor, base);
         if (!k)
             return 1;
-        if (last)
-            last->next = k;
+        if (*last)
+            (*last)->next = k;
         else
             *first = k;
-        last = k;
+        *last = k;
     }
     return 0;
 }
 
+/* The condition (its temporaries after the step's own slot), then the
+ * branches in the step's place. */
 static int BuildIf(FBUILD *b, FSTEP *s, const uint8_t **cursor)
 {
     const FIFNODE *f = (const FIFNODE *)s->node;
@@ -280,7 +311,7 @@ static int BuildIf(FBUILD *b, FSTEP *s, const uint8_t **cursor)
     if (f->size < f->n.length || f->size > (uint32_t)(b->end - start))
         return 1;
     s->run = RunIf;
-    if (!(s->a = Build(b, cursor)))
+    if (!(s->a = Build(b, cursor, s->slot + 1)))
         return 1;
     const uint32_t offsets[2] = { f->trueOffset, f->falseOffset };
     const FSTEP **branches[2] = { &s->b, &s->c };
@@ -288,15 +319,31 @@ static int BuildIf(FBUILD *b, FSTEP *s, const uint8_t **cursor)
         if (!offsets[i])
             continue;
         const uint8_t *at = start + offsets[i];
-        if (offsets[i] >= f->size || !(*branches[i] = Build(b, &at)))
+        if (offsets[i] >= f->size || !(*branches[i] = Build(b, &at, s->slot)))
             return 1;
     }
     *cursor = start + f->size;
     return 0;
 }
 
-/* One node and its operands; null when the stream ends inside it. */
-static FSTEP *Build(FBUILD *b, const uint8_t **cursor)
+/* A run of statements: its headers, the statements before the last with
+ * the step's slot kept, the last in the step's place. */
+static int BuildSequence(FBUILD *b, FSTEP *s, const uint8_t **cursor)
+{
+    s->count = 1;
+    while (*cursor + sizeof(FNODE) <= b->end && ((const FNODE *)*cursor)->code == FOP_SEQ &&
+           FNodeKind((const FNODE *)*cursor) == FK_BINARY && ((const FNODE *)*cursor)->length) {
+        *cursor += ((const FNODE *)*cursor)->length;
+        s->count++;
+    }
+    s->run = RunSequence;
+    FSTEP *last = nullptr;
+    return Chain(b, cursor, s->count, s->slot + 1, &s->a, &last) || Chain(b, cursor, 1, s->slot, &s->a, &last);
+}
+
+/* One node and its operands, its temporaries from slot base; null when
+ * the stream ends inside it. */
+static FSTEP *Build(FBUILD *b, const uint8_t **cursor, uint32_t base)
 {
     if (*cursor < b->start || *cursor + sizeof(FNODE) > b->end || b->used >= b->cap)
         return nullptr;
@@ -306,38 +353,44 @@ static FSTEP *Build(FBUILD *b, const uint8_t **cursor)
     FSTEP *s = &b->steps[b->used++];
     memset(s, 0, sizeof *s);
     s->node = n;
+    s->slot = base;
     *cursor += n->length;
+    uint32_t temporaries = 1;
+    int failed = 0;
+    FSTEP *last = nullptr;
     switch (FNodeKind(n)) {
     case FK_CONST:
     case FK_VAR:
         Leaf(s);
-        return s;
+        temporaries = 0;
+        break;
     case FK_UNARY:
-        if (n->code == FOP_IF)
-            return BuildIf(b, s, cursor) ? nullptr : s;
-        s->run = RunUnary;
-        return (s->a = Build(b, cursor)) ? s : nullptr;
-    }
-    if (n->code == FOP_SEQ) {
-        /* the headers of a run of statements, then its statements */
-        s->count = 1;
-        while (*cursor + sizeof(FNODE) <= b->end && ((const FNODE *)*cursor)->code == FOP_SEQ &&
-               FNodeKind((const FNODE *)*cursor) == FK_BINARY && ((const FNODE *)*cursor)->length) {
-            *cursor += ((const FNODE *)*cursor)->length;
-            s->count++;
+        if (n->code == FOP_IF) {
+            failed = BuildIf(b, s, cursor);
+        } else {
+            s->run = RunUnary;
+            failed = !(s->a = Build(b, cursor, base + 1));
         }
-        s->run = RunSequence;
-        return Chain(b, cursor, s->count + 1, &s->a) ? nullptr : s;
+        break;
+    default:
+        if (n->code == FOP_SEQ) {
+            failed = BuildSequence(b, s, cursor);
+        } else if (n->code == FOP_CALL) {
+            temporaries = ((const FCALLNODE *)n)->count;
+            s->run = RunCall;
+            failed = Chain(b, cursor, temporaries, base + temporaries, &s->a, &last);
+        } else {
+            temporaries = 2;
+            failed = !(s->a = Build(b, cursor, base + 2)) || !(s->b = Build(b, cursor, base + 2));
+            s->intOp = n->code == FOP_ASSIGN ? nullptr : FltIntOperator(n->code);
+            if (!failed)
+                s->run = BinaryRun(s);
+        }
+        break;
     }
-    if (n->code == FOP_CALL) {
-        s->run = RunCall;
-        return Chain(b, cursor, ((const FCALLNODE *)n)->count, &s->a) ? nullptr : s;
-    }
-    if (!(s->a = Build(b, cursor)) || !(s->b = Build(b, cursor)))
-        return nullptr;
-    s->intOp = n->code == FOP_ASSIGN ? nullptr : FltIntOperator(n->code);
-    s->run = BinaryRun(s);
-    return s;
+    if (base + temporaries > b->need)
+        b->need = base + temporaries;
+    return failed ? nullptr : s;
 }
 
 int FltBuildPlan(FilterProgram *prog)
@@ -345,8 +398,10 @@ int FltBuildPlan(FilterProgram *prog)
     prog->root = nullptr;
     if (!prog->used)
         return 0;
-    FBUILD b = { prog->steps, 0, prog->nodes, prog->first, prog->first + prog->used };
+    FBUILD b = { prog->steps, 0, prog->nodes, prog->first, prog->first + prog->used, 1 };
     const uint8_t *cursor = prog->first;
-    prog->root = Build(&b, &cursor);
+    prog->root = Build(&b, &cursor, 1);
+    if (b.need > prog->slotNeed)
+        prog->slotNeed = b.need;
     return prog->root ? 0 : 1;
 }

@@ -34,13 +34,6 @@ int64_t FRealToInt64(double r)
 
 static int32_t Wrap32(uint32_t v) { return (int32_t)v; }
 
-static int32_t Mod32(int32_t a, int32_t b)
-{
-    if (b == 0 || (a == INT32_MIN && b == -1))
-        return 0;
-    return a % b;
-}
-
 static int64_t Mod64(int64_t a, int64_t b)
 {
     if (b == 0 || (a == INT64_MIN && b == -1))
@@ -226,28 +219,14 @@ static int Compare(uint16_t code, int c, int *known)
     return 0;
 }
 
-static int32_t OpLt(int32_t a, int32_t b) { return a < b; }
-static int32_t OpGt(int32_t a, int32_t b) { return a > b; }
-static int32_t OpLe(int32_t a, int32_t b) { return a <= b; }
-static int32_t OpGe(int32_t a, int32_t b) { return a >= b; }
-static int32_t OpEq(int32_t a, int32_t b) { return a == b; }
-static int32_t OpNe(int32_t a, int32_t b) { return a != b; }
-static int32_t OpAdd(int32_t a, int32_t b) { return Wrap32((uint32_t)a + (uint32_t)b); }
-static int32_t OpSub(int32_t a, int32_t b) { return Wrap32((uint32_t)a - (uint32_t)b); }
-static int32_t OpMul(int32_t a, int32_t b) { return Wrap32((uint32_t)a * (uint32_t)b); }
-static int32_t OpAnd(int32_t a, int32_t b) { return a && b; }
-static int32_t OpOr(int32_t a, int32_t b) { return a || b; }
-static int32_t OpBitAnd(int32_t a, int32_t b) { return a & b; }
-static int32_t OpBitOr(int32_t a, int32_t b) { return a | b; }
-
 static const struct {
     uint16_t code;
     FINTOP op;
 } IntOps[] = {
-    { FOP('<', ' '), OpLt }, { FOP('>', ' '), OpGt }, { FOP('<', '='), OpLe }, { FOP('>', '='), OpGe },
-    { FOP('=', ' '), OpEq }, { FOP('=', '='), OpEq }, { FOP('!', '='), OpNe }, { FOP('<', '>'), OpNe },
-    { FOP('+', ' '), OpAdd }, { FOP('-', ' '), OpSub }, { FOP('*', ' '), OpMul }, { FOP_MOD, Mod32 },
-    { FOP('&', ' '), OpAnd }, { FOP('|', ' '), OpOr }, { FOP('&', '&'), OpBitAnd }, { FOP('|', '|'), OpBitOr },
+    { FOP('<', ' '), FOpLt }, { FOP('>', ' '), FOpGt }, { FOP('<', '='), FOpLe }, { FOP('>', '='), FOpGe },
+    { FOP('=', ' '), FOpEq }, { FOP('=', '='), FOpEq }, { FOP('!', '='), FOpNe }, { FOP('<', '>'), FOpNe },
+    { FOP('+', ' '), FOpAdd }, { FOP('-', ' '), FOpSub }, { FOP('*', ' '), FOpMul }, { FOP_MOD, FOpMod },
+    { FOP('&', ' '), FOpAnd }, { FOP('|', ' '), FOpOr }, { FOP('&', '&'), FOpBitAnd }, { FOP('|', '|'), FOpBitOr },
 };
 
 FINTOP FltIntOperator(uint16_t code)
@@ -496,7 +475,7 @@ int FltFoldBinary(uint16_t code, const FCONSTNODE *left, const FCONSTNODE *right
     case FOP('-', ' '): FoldReal(out, a - b); return 0;
     case FOP('*', ' '): FoldReal(out, a * b); return 0;
     case FOP('/', ' '): FoldReal(out, a / b); return 0;
-    case FOP_MOD: FoldReal(out, Mod32(FRealToInt32(a), FRealToInt32(b))); return 0;
+    case FOP_MOD: FoldReal(out, FOpMod(FRealToInt32(a), FRealToInt32(b))); return 0;
     case FOP('&', '&'): FoldReal(out, FRealToInt32(a) & FRealToInt32(b)); return 0;
     case FOP('|', '|'): FoldReal(out, FRealToInt32(a) | FRealToInt32(b)); return 0;
     case FOP('&', ' '): FoldReal(out, FRealToInt32(a) != 0 && FRealToInt32(b) != 0); return 0;
