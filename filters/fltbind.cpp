@@ -239,22 +239,31 @@ static QMS *RowLocation(DialogWords *d, PCFROW *row)
 
 /* The row's value records (the first FLT_ROW_COLUMNS into recs), their
  * cells' filter marks cleared. */
+static inline void ClearMarks(uint8_t *rec)
+{
+    uint16_t state = FGet16(rec);
+    if (state & (FLTV_FG | FLTV_BG | FLTV_FLASH))
+        FPut16(rec, (uint16_t)(state & ~(FLTV_FG | FLTV_BG | FLTV_FLASH)));
+}
+
 static void WalkRow(const FilterProgram *prog, PCFROW *row, const PCFLISTENTRY *columns, uint8_t **recs)
 {
     uint8_t *rec = (uint8_t *)row + PCFLA_ROWHEADER;
-    for (int c = 0; c < prog->walkColumns; c++) {
-        if (c < FLT_ROW_COLUMNS)
-            recs[c] = rec;
-        uint16_t state = FGet16(rec);
-        if (state & (FLTV_FG | FLTV_BG | FLTV_FLASH))
-            FPut16(rec, (uint16_t)(state & ~(FLTV_FG | FLTV_BG | FLTV_FLASH)));
-        uint8_t shift = c < FLT_ROW_COLUMNS ? prog->walkShift[c] : FLT_WALK_CALL;
-        if (shift == FLT_WALK_FIXED)
-            rec += prog->walkBase[c];
-        else if (shift != FLT_WALK_CALL)
-            rec += prog->walkBase[c] + ((uint32_t)FGet16(rec + 2) << shift);
+    int n = prog->walkColumns, kept = n < FLT_ROW_COLUMNS ? n : FLT_ROW_COLUMNS;
+    const uint8_t *base = prog->walkBase, *shift = prog->walkShift;
+    for (int c = 0; c < kept; c++) {
+        recs[c] = rec;
+        ClearMarks(rec);
+        if (shift[c] == FLT_WALK_FIXED)
+            rec += base[c];
+        else if (shift[c] != FLT_WALK_CALL)
+            rec += base[c] + ((uint32_t)FGet16(rec + 2) << shift[c]);
         else
             rec = PCFNextValue(rec, columns[c].field);
+    }
+    for (int c = kept; c < n; c++) {
+        ClearMarks(rec);
+        rec = PCFNextValue(rec, columns[c].field);
     }
 }
 

@@ -219,22 +219,59 @@ int FltBuildPlan(FilterProgram *prog);
 /* Value reading (constants, variables). */
 void FValFromNode(const FNODE *node, FVAL *out);
 void FValCopy(FVAL *to, const FVAL *from);
-void FValInt(FVAL *v, int32_t i);
-void FValReal(FVAL *v, double r);
 void FValMissing(FVAL *v);
 /* A string result made in the slot's buffer (cut to 200). */
 void FValString(FVAL *v, const char *s, size_t len);
-/* 32-bit integer of a value: a string's length, an integer, a real
- * truncated (0 for NaN, saturated); 0 when missing. */
-int32_t FValToInt(const FVAL *v);
-double FValToReal(const FVAL *v);
-int FValTruth(const FVAL *v);
-/* The value as text (strings as they are, "%d", "%.2f") into buffer. */
-int FValText(const FVAL *v, char *buffer, size_t size);
-
 /* Real to integer without undefined behaviour: 0 for NaN, saturated. */
 int32_t FRealToInt32(double r);
 int64_t FRealToInt64(double r);
+
+inline void FValInt(FVAL *v, int32_t i)
+{
+    v->type = FLT_INT;
+    v->i = i;
+    v->var = nullptr;
+}
+
+inline void FValReal(FVAL *v, double r)
+{
+    v->type = FLT_REAL;
+    v->r = r;
+    v->var = nullptr;
+}
+
+/* 32-bit integer of a value: a string's length, an integer, a real
+ * truncated (0 for NaN, saturated); 0 when missing. */
+inline int32_t FValToInt(const FVAL *v)
+{
+    switch (v->type) {
+    case FLT_STRING:
+        return (int32_t)v->len;
+    case FLT_INT:
+        return v->i;
+    case FLT_REAL:
+        return FRealToInt32(v->r);
+    }
+    return 0;
+}
+
+double FValToReal(const FVAL *v);
+
+inline int FValTruth(const FVAL *v)
+{
+    switch (v->type) {
+    case FLT_STRING:
+        return v->len != 0;
+    case FLT_INT:
+        return v->i != 0;
+    case FLT_REAL:
+        return FRealToInt32(v->r) != 0;
+    }
+    return 0;
+}
+/* The value as text (strings as they are, "%d", "%.2f") into buffer. */
+int FValText(const FVAL *v, char *buffer, size_t size);
+
 
 /* The operators on two 32-bit integers whose result is an integer
  * (arithmetic wraps; "mod" by 0, and of the least integer by -1, is 0),

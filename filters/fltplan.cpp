@@ -74,8 +74,9 @@ static void RunBinary(FilterEvalContext *ctx, const FSTEP *s, FVAL *out)
         PCFEvalOperator(ctx, s->node, right, left, out);
 }
 
-/* Two leaves by the general rules (one of them is missing). */
-static void LeavesByRule(FilterEvalContext *ctx, const FSTEP *s, FVAL *out)
+/* Two leaves by the general rules (one of them is missing): out of line,
+ * so that the runs below keep no registers for it. */
+__attribute__((noinline, cold)) static void LeavesByRule(FilterEvalContext *ctx, const FSTEP *s, FVAL *out)
 {
     FVAL *right = Slots(ctx, s), *left = right + 1;
     FValFromNode(s->a->node, right);

@@ -51,20 +51,6 @@ void FValMissing(FVAL *v)
     v->len = 0;
 }
 
-void FValInt(FVAL *v, int32_t i)
-{
-    v->type = FLT_INT;
-    v->i = i;
-    v->var = nullptr;
-}
-
-void FValReal(FVAL *v, double r)
-{
-    v->type = FLT_REAL;
-    v->r = r;
-    v->var = nullptr;
-}
-
 void FValString(FVAL *v, const char *s, size_t len)
 {
     if (len > FLT_STRING_MAX)
@@ -141,19 +127,6 @@ void FValFromNode(const FNODE *node, FVAL *out)
     out->var = v;
 }
 
-int32_t FValToInt(const FVAL *v)
-{
-    switch (v->type) {
-    case FLT_STRING:
-        return (int32_t)v->len;
-    case FLT_INT:
-        return v->i;
-    case FLT_REAL:
-        return FRealToInt32(v->r);
-    }
-    return 0;
-}
-
 double FValToReal(const FVAL *v)
 {
     switch (v->type) {
@@ -163,19 +136,6 @@ double FValToReal(const FVAL *v)
         return (double)v->i;
     case FLT_REAL:
         return v->r;
-    }
-    return 0;
-}
-
-int FValTruth(const FVAL *v)
-{
-    switch (v->type) {
-    case FLT_STRING:
-        return v->len != 0;
-    case FLT_INT:
-        return v->i != 0;
-    case FLT_REAL:
-        return FRealToInt32(v->r) != 0;
     }
     return 0;
 }
