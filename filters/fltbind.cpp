@@ -150,6 +150,7 @@ static void FindColumns(FilterProgram *prog, PCFLISTAREA *area)
     }
     prog->walkColumns = walk;
     prog->walkArea = area;
+    prog->walkList = parts.columns;
     prog->bindCount = prog->bindOthers = 0;
     for (uint32_t i = 0; i < prog->varCount; i++) {
         FVARNODE *v = prog->vars[i];
@@ -256,8 +257,10 @@ static void WalkRow(const FilterProgram *prog, PCFROW *row, const PCFLISTENTRY *
         ClearMarks(rec);
         if (shift[c] == FLT_WALK_FIXED)
             rec += base[c];
-        else if (shift[c] != FLT_WALK_CALL)
-            rec += base[c] + ((uint32_t)FGet16(rec + 2) << shift[c]);
+        else if (shift[c] == 0)
+            rec += base[c] + (uint32_t)FGet16(rec + 2);
+        else if (shift[c] == 2)
+            rec += base[c] + 4 * (uint32_t)FGet16(rec + 2);
         else
             rec = PCFNextValue(rec, columns[c].field);
     }
@@ -333,10 +336,8 @@ int PCFEvalVarColumns(DialogWords *dialog, PCFROW *row)
         FindColumns(prog, area);
         ctx->boundArea = area;
     }
-    PCFLISTPARTS parts;
-    PCFListAreaPointers(area, &parts);
     uint8_t *recs[FLT_ROW_COLUMNS];
-    WalkRow(prog, row, parts.columns, recs);
+    WalkRow(prog, row, prog->walkList, recs);
     row->flags &= ~(uint32_t)(FLTR_FLASH | FLTR_CELLFLASH);
     QMS *loc = RowLocation(dialog, row);
     ctx->row = row;
@@ -350,7 +351,7 @@ int PCFEvalVarColumns(DialogWords *dialog, PCFROW *row)
     if (prog->bindOthers != (uint32_t)-1) {
         for (uint32_t k = 0; k < prog->bindCount; k++)
             BindByRule(prog->binds[k].var, recs[prog->binds[k].column], prog->binds[k].rule);
-        return prog->bindOthers ? BindInOrder(dialog, ctx, prog, row, loc, recs, parts.columns, 0) : 0;
+        return prog->bindOthers ? BindInOrder(dialog, ctx, prog, row, loc, recs, prog->walkList, 0) : 0;
     }
-    return BindInOrder(dialog, ctx, prog, row, loc, recs, parts.columns, 1);
+    return BindInOrder(dialog, ctx, prog, row, loc, recs, prog->walkList, 1);
 }

@@ -161,6 +161,7 @@ struct FilterProgram {
        and each column's record length as base, plus its count shifted
        (shift FLT_WALK_FIXED: none; FLT_WALK_CALL: PCFNextValue) */
     const PCFLISTAREA *walkArea;
+    const PCFLISTENTRY *walkList; /* its columns */
     int32_t walkColumns;
     uint8_t walkBase[FLT_ROW_COLUMNS], walkShift[FLT_ROW_COLUMNS];
     /* the variable pointers, their bindings, the steps and the node

@@ -62,17 +62,22 @@ static void RunUnary(FilterEvalContext *ctx, const FSTEP *s, FVAL *out)
 }
 
 /* Any binary operator: the right operand, the left one, then the
- * operator (two integers at once). */
-static void RunBinary(FilterEvalContext *ctx, const FSTEP *s, FVAL *out)
-{
-    FVAL *right = Slots(ctx, s), *left = right + 1;
-    Run(ctx, s->a, right);
-    Run(ctx, s->b, left);
-    if (s->intOp && left->type == FLT_INT && right->type == FLT_INT)
-        SetInt(out, s->intOp(left->i, right->i));
-    else
-        PCFEvalOperator(ctx, s->node, right, left, out);
-}
+ * operator (two integers at once); "&" and "|" with runs of their own. */
+#define BINARY(name, op)                                                     \
+    static void name(FilterEvalContext *ctx, const FSTEP *s, FVAL *out)    \
+    {                                                                        \
+        FVAL *right = Slots(ctx, s), *left = right + 1;                      \
+        Run(ctx, s->a, right);                                               \
+        Run(ctx, s->b, left);                                                \
+        if (s->intOp && left->type == FLT_INT && right->type == FLT_INT)     \
+            SetInt(out, op(left->i, right->i));                              \
+        else                                                                 \
+            PCFEvalOperator(ctx, s->node, right, left, out);                 \
+    }
+
+BINARY(RunBinary, s->intOp)
+BINARY(RunAndBinary, FOpAnd)
+BINARY(RunOrBinary, FOpOr)
 
 /* Two leaves by the general rules (one of them is missing): out of line,
  * so that the runs below keep no registers for it. */
@@ -123,6 +128,8 @@ static FSTEPRUN IntLeafRun(FINTOP op)
             return row.run;
     return RunIntLeaves;
 }
+
+static FSTEPRUN BinaryOpRun(FINTOP op) { return op == FOpAnd ? RunAndBinary : op == FOpOr ? RunOrBinary : RunBinary; }
 
 static void RunStringLeaves(FilterEvalContext *ctx, const FSTEP *s, FVAL *out)
 {
@@ -195,15 +202,13 @@ static void RunSequence(FilterEvalContext *ctx, const FSTEP *s, FVAL *out)
 static void RunCall(FilterEvalContext *ctx, const FSTEP *s, FVAL *out)
 {
     const FCALLNODE *c = (const FCALLNODE *)s->node;
-    int n = (int)c->count;
-    FVAL *args = Slots(ctx, s);
-    const FSTEP *k = s->a;
-    for (int i = 0; i < n; i++, k = k->next)
-        Run(ctx, k, &args[i]);
+    FVAL *args = Slots(ctx, s), *end = args;
+    for (const FSTEP *k = s->a; k; k = k->next)
+        Run(ctx, k, end++);
     const FLTFUNC *f = c->func;
     if (!f->missing)
-        for (int i = 0; i < n; i++)
-            if (!args[i].type && args[i].var) {
+        for (const FVAL *a = args; a < end; a++)
+            if (!a->type && a->var) {
                 if (f->action)
                     SetInt(out, 1);
                 else
@@ -211,7 +216,7 @@ static void RunCall(FilterEvalContext *ctx, const FSTEP *s, FVAL *out)
                 return;
             }
     SetInt(out, 1);
-    f->handler(ctx, c, args, n, out);
+    f->handler(ctx, c, args, (int)c->count, out);
 }
 
 /* ---- building ---------------------------------------------------------- */
@@ -243,8 +248,10 @@ static FSTEPRUN PatternRun(FSTEP *s, const FSTRNODE *pattern)
 static FSTEPRUN BinaryRun(FSTEP *s)
 {
     uint16_t code = s->node->code;
-    if (code == FOP_ASSIGN || !IsLeaf(s->a) || !IsLeaf(s->b))
+    if (code == FOP_ASSIGN)
         return RunBinary;
+    if (!IsLeaf(s->a) || !IsLeaf(s->b))
+        return BinaryOpRun(s->intOp);
     uint32_t right = FNodeType(s->a->node), left = FNodeType(s->b->node);
     const void *const *refs[4] = { s->b->ref[0], s->a->ref[0], s->b->ref[1], s->a->ref[1] };
     memcpy(s->ref, refs, sizeof refs);
