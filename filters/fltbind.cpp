@@ -89,9 +89,9 @@ static int UserColumn(const PCFFieldDef *f)
 #define FB_COUNTED 0x200
 #define FB_LENGTH  0x400
 
-static uint16_t BindRule(const PCFFieldDef *f)
+static uint32_t BindRule(const PCFFieldDef *f)
 {
-    uint16_t always = UserColumn(f) ? FB_ALWAYS : 0;
+    uint32_t always = UserColumn(f) ? FB_ALWAYS : 0;
     switch (f->type) {
     case PCFT_STRING: case PCFT_NAME: case PCFT_MULTISTR: case PCFT_HEX: case PCFT_BYTES:
     case PCFT_STRING25: case PCFT_WIDE17: case PCFT_WIDEHEX:
@@ -104,7 +104,7 @@ static uint16_t BindRule(const PCFFieldDef *f)
     return always | PCFLV_INT;
 }
 
-static inline void BindByRule(FVARNODE *v, uint8_t *rec, uint16_t rule)
+static inline void BindByRule(FVARNODE *v, uint8_t *rec, uint32_t rule)
 {
     v->value = nullptr;
     if (!rec || (!(FGet16(rec) & PCFS_PRESENT) && !(rule & FB_ALWAYS)) ||
@@ -238,8 +238,8 @@ static QMS *RowLocation(DialogWords *d, PCFROW *row)
     return d ? d->first.location : nullptr;
 }
 
-/* The row's value records (the first FLT_ROW_COLUMNS into recs), their
- * cells' filter marks cleared. */
+/* A cell's filter marks cleared (the record written only when it has
+ * some). */
 static inline void ClearMarks(uint8_t *rec)
 {
     uint16_t state = FGet16(rec);
@@ -247,6 +247,8 @@ static inline void ClearMarks(uint8_t *rec)
         FPut16(rec, (uint16_t)(state & ~(FLTV_FG | FLTV_BG | FLTV_FLASH)));
 }
 
+/* The row's value records (the first FLT_ROW_COLUMNS into recs), their
+ * cells' filter marks cleared. */
 static void WalkRow(const FilterProgram *prog, PCFROW *row, const PCFLISTENTRY *columns, uint8_t **recs)
 {
     uint8_t *rec = (uint8_t *)row + PCFLA_ROWHEADER;

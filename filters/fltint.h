@@ -154,7 +154,8 @@ struct FilterProgram {
     FVARNODE **vars;              /* every variable node */
     FLTBIND *binds;               /* the field variables' bindings to the bound area */
     uint32_t bindCount;
-    uint32_t bindOthers;          /* variables bound per row besides them */
+    uint32_t bindOthers;          /* variables bound per row besides them; -1:
+                                     every variable in order instead */
     FSTEP *steps;                 /* the evaluation plan (fltplan.cpp) */
     const FSTEP *root;            /* the step of the first node */
     /* the bound area's row walk: the leading columns that have a field,
@@ -272,7 +273,6 @@ inline int FValTruth(const FVAL *v)
 }
 /* The value as text (strings as they are, "%d", "%.2f") into buffer. */
 int FValText(const FVAL *v, char *buffer, size_t size);
-
 
 /* The operators on two 32-bit integers whose result is an integer
  * (arithmetic wraps; "mod" by 0, and of the least integer by -1, is 0),
