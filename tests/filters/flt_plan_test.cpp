@@ -7,7 +7,9 @@
  * Programs: every operator between two leaves (fields absent on some
  * rows, integers, reals, strings and wildcard patterns of every form,
  * user variables, system fields), the reference generator's random
- * programs, the fuzz corpus and random token streams. */
+ * programs, the fuzz corpus and random token streams.  And the row walk
+ * that binds the variables against PCFNextValue, over areas with a
+ * column of every record type. */
 #include "flttest.h"
 #include "fltref.h"
 #include "fltfuzz.h"
@@ -15,8 +17,11 @@
 
 #include <cmath>
 #include <map>
+#include <memory>
 
 using namespace flttest;
+
+extern const PCFFieldDef FD_MQIA_CURRENT_Q_DEPTH;
 
 namespace {
 
@@ -533,6 +538,130 @@ TEST_F(Twins, CorpusAndRandomTokenStreams)
     }
     ClearNamed();
     EXPECT_GT(programs, 500);
+}
+
+/* ---- the row walk ------------------------------------------------------- */
+
+/* Every record type of the list areas. */
+const int16_t RecordTypes[] = { PCFT_INT, PCFT_ENUM, PCFT_ENUMNUM, PCFT_STRING, PCFT_NAME, PCFT_STRLIST,
+                                PCFT_MULTISTR, PCFT_HEX, PCFT_BYTES, PCFT_MESSAGE, PCFT_SHOWINT,
+                                PCFT_NOVALUE, PCFT_ENUM13, PCFT_ENUM14, PCFT_NUMBER, PCFT_SIGNED,
+                                PCFT_WIDE17, PCFT_REAL, PCFT_ENUMLIST, PCFT_MARKER, PCFT_BAR, PCFT_INTLIST,
+                                PCFT_WIDEHEX, PCFT_FLAGSET, PCFT_STRING25, PCFT_DATETIME, PCFT_DATETIME100 };
+
+/* An area of rows laid out by hand: the columns cycle through the
+ * record types, with the depth field at column depthAt; every cell has
+ * some of the filter marks and other state bits set, counts vary by
+ * row. */
+struct HandArea {
+    std::vector<PCFFieldDef> fields;
+    std::vector<const PCFFieldDef *> defs;
+    PCFLISTAREA *area = nullptr;
+    std::vector<PCFROW *> rows;
+    HandArea(int columns, int depthAt, int rowCount, std::mt19937 &rng)
+    {
+        fields.resize((size_t)columns);
+        for (int c = 0; c < columns; c++) {
+            fields[(size_t)c] = {};
+            fields[(size_t)c].type = RecordTypes[c % (int)(sizeof RecordTypes / sizeof RecordTypes[0])];
+            fields[(size_t)c].attrId = 0x7F000000u + (uint32_t)c;
+        }
+        for (int c = 0; c < columns; c++)
+            defs.push_back(c == depthAt ? &FD_MQIA_CURRENT_Q_DEPTH : &fields[(size_t)c]);
+        uint32_t head = (PCFListAreaSize(columns) + 7) & ~7u, size = head + (uint32_t)rowCount * 60000;
+        area = AllocRefBlock(size, "TESTAREA");
+        memset((uint8_t *)area + PCFLA_HEADER, 0, size - PCFLA_HEADER);
+        area->columns = (uint16_t)columns;
+        PCFLISTPARTS parts;
+        PCFListAreaPointers(area, &parts);
+        for (int c = 0; c < columns; c++)
+            parts.columns[c].field = defs[(size_t)c];
+        uint8_t *at = parts.rows;
+        for (int r = 0; r < rowCount; r++) {
+            PCFROW *row = (PCFROW *)at;
+            uint8_t *rec = at + PCFLA_ROWHEADER;
+            for (int c = 0; c < columns; c++) {
+                uint16_t state = (uint16_t)((rng() & 0x7F) | (rng() % 2 ? 0x100 : 0));
+                uint16_t count = (uint16_t)(c == depthAt ? 0 : rng() % 40);
+                memcpy(rec, &state, 2);
+                memcpy(rec + 2, &count, 2);
+                uint32_t len = PCFValueLength(rec, defs[(size_t)c]);
+                for (uint32_t k = 4; k < len; k++)
+                    rec[k] = (uint8_t)rng();
+                if (c == depthAt) {
+                    int32_t depth = (int32_t)(rng() % 300);
+                    memcpy(rec + PCFLV_INT, &depth, 4);
+                }
+                rec += len;
+            }
+            uint32_t length = ((uint32_t)(rec - at) + 7) & ~7u;
+            row->length = (uint16_t)length;
+            rows.push_back(row);
+            at += length;
+        }
+        area->rows = (uint32_t)rowCount;
+        area->used = (uint32_t)(at - (uint8_t *)area);
+    }
+    ~HandArea() { ReleaseRefBlock(&area); }
+    /* The cell of a column, found by PCFNextValue. */
+    uint8_t *Cell(PCFROW *row, int column)
+    {
+        uint8_t *rec = (uint8_t *)row + PCFLA_ROWHEADER;
+        for (int c = 0; c < column; c++)
+            rec = PCFNextValue(rec, defs[(size_t)c]);
+        return rec;
+    }
+};
+
+TEST(RowWalk, BindsAndClearsMarksLikePCFNextValueOverEveryRecordType)
+{
+    Recorder rec;
+    rec.Install();
+    std::mt19937 rng(0x3A1C);
+    struct Shape {
+        int columns, depthAt;
+    } shapes[] = { { 30, 29 }, { 60, 31 }, { 300, 290 }, { 300, 200 } };
+    for (const Shape &shape : shapes) {
+        ListDialog q(&PCFQueueListDef);
+        HandArea hand(shape.columns, shape.depthAt, 12, rng);
+        ASSERT_EQ(Compile(q.d(), "@n := @n + 1; curdepth > 100 | curdepth = 7"), "");
+        FilterProgram *prog = (FilterProgram *)q.d()->filterProgram;
+        std::vector<std::string> before;
+        for (PCFROW *row : hand.rows)
+            before.emplace_back((const char *)row, row->length);
+        PCFFilterFillBegin(q.d());
+        PCFFilterFillArea(q.d(), hand.area);
+        for (size_t r = 0; r < hand.rows.size(); r++) {
+            PCFROW *row = hand.rows[r];
+            uint8_t *depth = hand.Cell(row, shape.depthAt);
+            int32_t value;
+            memcpy(&value, depth + PCFLV_INT, 4);
+            bool present = (before[r][depth - (uint8_t *)row] & 1) != 0;
+            int verdict = PCFFilterFillRow(q.d(), row, (int)r, r + 1 == hand.rows.size());
+            EXPECT_EQ(verdict, present && (value > 100 || value == 7)) << shape.columns << " row " << r;
+            for (uint32_t i = 0; i < prog->varCount; i++) {
+                if (prog->vars[i]->flags & VF_FIELD) {
+                    EXPECT_EQ(prog->vars[i]->value, present ? depth + PCFLV_INT : nullptr) << shape.columns;
+                }
+            }
+            /* every cell as it was but for its filter marks */
+            std::string expected = before[r];
+            for (int c = 0; c < shape.columns; c++) {
+                size_t at = (size_t)(hand.Cell(row, c) - (uint8_t *)row);
+                expected[at] = (char)(expected[at] & ~0x70);
+            }
+            std::string now((const char *)row, row->length);
+            size_t differs = PCFLA_ROWHEADER;
+            while (differs < now.size() && now[differs] == expected[differs])
+                differs++;
+            EXPECT_EQ(differs, now.size()) << shape.columns << " columns, row " << r << ": the cells differ at byte "
+                                           << differs;
+        }
+        PCFFilterFillEnd(q.d());
+        if (HasFailure())
+            break;
+    }
+    rec.Uninstall();
 }
 
 }  // namespace
