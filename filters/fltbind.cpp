@@ -117,19 +117,21 @@ static inline void BindByRule(FVARNODE *v, uint8_t *rec, uint32_t rule)
 
 /* A column's record length: base, plus its count shifted by shift
  * unless the column is FLT_WALK_FIXED (found from the record lengths of
- * counts 0, 1 and 2; FLT_WALK_CALL: PCFNextValue each time). */
+ * counts 0, 1, 2 and the largest; FLT_WALK_CALL: PCFNextValue each
+ * time). */
 static void WalkRule(const PCFFieldDef *f, uint8_t *base, uint8_t *shift)
 {
+    static const uint16_t counts[] = { 0, 1, 2, 0xFFFF };
     uint8_t rec[PCFLV_TEXT] = {};
-    uint32_t len[3];
-    for (uint16_t k = 0; k < 3; k++) {
-        FPut16(rec + 2, k);
+    uint32_t len[4];
+    for (int k = 0; k < 4; k++) {
+        FPut16(rec + 2, counts[k]);
         len[k] = PCFValueLength(rec, f);
     }
     uint32_t step = len[1] - len[0];
     *base = (uint8_t)len[0];
     *shift = FLT_WALK_CALL;
-    if (len[1] < len[0] || len[2] != len[1] + step || len[0] > 0xFF)
+    if (len[1] < len[0] || len[2] != len[1] + step || len[3] != len[0] + 0xFFFFu * step || len[0] > 0xFF)
         return;
     *shift = step == 0 ? FLT_WALK_FIXED : step == 1 ? 0 : step == 4 ? 2 : FLT_WALK_CALL;
 }
