@@ -3,6 +3,7 @@
  * compiler, evaluator and functions share. */
 #pragma once
 
+#include <climits>
 #include <cstring>
 #include "filters.h"
 #include "cs.h"
@@ -129,6 +130,20 @@ inline uint32_t FNodeType(const FNODE *n) { return n->kind & FK_TYPE; }
 inline uint32_t FNodeKind(const FNODE *n) { return n->kind & FK_KIND; }
 inline const FNODE *FNext(const FNODE *n) { return (const FNODE *)((const uint8_t *)n + n->length); }
 
+/* Value records remembered per row walk; the columns of an area whose
+ * record lengths the program keeps. */
+#define FLT_ROW_COLUMNS 256
+
+struct FSTEP;
+
+/* A field variable's column in the bound area and how it reads its
+ * record there. */
+struct FLTBIND {
+    FVARNODE *var;
+    int32_t column;
+    uint32_t rule;
+};
+
 struct FilterProgram {
     uint32_t nodes;
     uint32_t flags;               /* FLTP_ */
@@ -137,8 +152,24 @@ struct FilterProgram {
     uint32_t slotNeed;            /* slots one evaluation takes */
     uint32_t varCount;
     FVARNODE **vars;              /* every variable node */
-    /* the variable pointers and the node stream follow */
+    FLTBIND *binds;               /* the field variables' bindings to the bound area */
+    uint32_t bindCount;
+    uint32_t bindOthers;          /* variables bound per row besides them; -1:
+                                     every variable in order instead */
+    FSTEP *steps;                 /* the evaluation plan (fltplan.cpp) */
+    const FSTEP *root;            /* the step of the first node */
+    /* the bound area's row walk: the leading columns that have a field,
+       and each column's record length as base, plus its count shifted
+       (shift FLT_WALK_FIXED: none; FLT_WALK_CALL: PCFNextValue) */
+    const PCFLISTAREA *walkArea;
+    const PCFLISTENTRY *walkList; /* its columns */
+    int32_t walkColumns;
+    uint8_t walkBase[FLT_ROW_COLUMNS], walkShift[FLT_ROW_COLUMNS];
+    /* the variable pointers, their bindings, the steps and the node
+       stream follow */
 };
+#define FLT_WALK_FIXED 0xFE
+#define FLT_WALK_CALL  0xFF
 
 /* ---- values ----------------------------------------------------------- */
 
@@ -155,25 +186,116 @@ struct FVAL {
     char buf[FLT_STRING_MAX + 8];
 };
 
+/* ---- the evaluation plan ---------------------------------------------- */
+
+/* One step per node of the stream, made once when the program is made:
+ * its operands found (binary: a right, b left; unary: a; if: a the
+ * condition, b and c the branches; calls and sequences: a the first
+ * parameter or statement, the others chained by next) and its run
+ * chosen for the operand types the compiler knows. */
+typedef void (*FSTEPRUN)(FilterEvalContext *ctx, const FSTEP *step, FVAL *out);
+typedef int32_t (*FINTOP)(int32_t left, int32_t right);
+
+struct FSTEP {
+    FSTEPRUN run;
+    const FNODE *node;
+    const FSTEP *a, *b, *c;
+    const FSTEP *next;
+    FINTOP intOp;                 /* binary: the operator on two integers */
+    /* where a leaf's value and length pointers lie (a variable's own, a
+       constant's in own); a binary operator on two leaves: the left
+       value, right value, left length and right length */
+    const void *const *ref[4];
+    const void *own[2];
+    uint32_t slot;                /* its first temporary */
+    uint32_t count;               /* statements of a sequence before its last;
+                                     a wildcard constant's literal characters */
+    int32_t i;                    /* an integer constant, wrapped to 32 bits */
+    uint16_t length;              /* a string constant's length */
+};
+
+/* Steps of a program's stream into prog->steps (room for prog->nodes);
+ * 0, or 1 when the stream is not whole. */
+int FltBuildPlan(FilterProgram *prog);
+
 /* Value reading (constants, variables). */
 void FValFromNode(const FNODE *node, FVAL *out);
 void FValCopy(FVAL *to, const FVAL *from);
-void FValInt(FVAL *v, int32_t i);
-void FValReal(FVAL *v, double r);
 void FValMissing(FVAL *v);
 /* A string result made in the slot's buffer (cut to 200). */
 void FValString(FVAL *v, const char *s, size_t len);
-/* 32-bit integer of a value: a string's length, an integer, a real
- * truncated (0 for NaN, saturated); 0 when missing. */
-int32_t FValToInt(const FVAL *v);
-double FValToReal(const FVAL *v);
-int FValTruth(const FVAL *v);
-/* The value as text (strings as they are, "%d", "%.2f") into buffer. */
-int FValText(const FVAL *v, char *buffer, size_t size);
-
 /* Real to integer without undefined behaviour: 0 for NaN, saturated. */
 int32_t FRealToInt32(double r);
 int64_t FRealToInt64(double r);
+
+inline void FValInt(FVAL *v, int32_t i)
+{
+    v->type = FLT_INT;
+    v->i = i;
+    v->var = nullptr;
+}
+
+inline void FValReal(FVAL *v, double r)
+{
+    v->type = FLT_REAL;
+    v->r = r;
+    v->var = nullptr;
+}
+
+/* 32-bit integer of a value: a string's length, an integer, a real
+ * truncated (0 for NaN, saturated); 0 when missing. */
+inline int32_t FValToInt(const FVAL *v)
+{
+    switch (v->type) {
+    case FLT_STRING:
+        return (int32_t)v->len;
+    case FLT_INT:
+        return v->i;
+    case FLT_REAL:
+        return FRealToInt32(v->r);
+    }
+    return 0;
+}
+
+double FValToReal(const FVAL *v);
+
+inline int FValTruth(const FVAL *v)
+{
+    switch (v->type) {
+    case FLT_STRING:
+        return v->len != 0;
+    case FLT_INT:
+        return v->i != 0;
+    case FLT_REAL:
+        return FRealToInt32(v->r) != 0;
+    }
+    return 0;
+}
+/* The value as text (strings as they are, "%d", "%.2f") into buffer. */
+int FValText(const FVAL *v, char *buffer, size_t size);
+
+/* The operators on two 32-bit integers whose result is an integer
+ * (arithmetic wraps; "mod" by 0, and of the least integer by -1, is 0),
+ * and the one of an operator code, else null. */
+inline int32_t FOpLt(int32_t a, int32_t b) { return a < b; }
+inline int32_t FOpGt(int32_t a, int32_t b) { return a > b; }
+inline int32_t FOpLe(int32_t a, int32_t b) { return a <= b; }
+inline int32_t FOpGe(int32_t a, int32_t b) { return a >= b; }
+inline int32_t FOpEq(int32_t a, int32_t b) { return a == b; }
+inline int32_t FOpNe(int32_t a, int32_t b) { return a != b; }
+inline int32_t FOpAdd(int32_t a, int32_t b) { return (int32_t)((uint32_t)a + (uint32_t)b); }
+inline int32_t FOpSub(int32_t a, int32_t b) { return (int32_t)((uint32_t)a - (uint32_t)b); }
+inline int32_t FOpMul(int32_t a, int32_t b) { return (int32_t)((uint32_t)a * (uint32_t)b); }
+inline int32_t FOpMod(int32_t a, int32_t b) { return b == 0 || (a == INT32_MIN && b == -1) ? 0 : a % b; }
+inline int32_t FOpAnd(int32_t a, int32_t b) { return a && b; }
+inline int32_t FOpOr(int32_t a, int32_t b) { return a || b; }
+inline int32_t FOpBitAnd(int32_t a, int32_t b) { return a & b; }
+inline int32_t FOpBitOr(int32_t a, int32_t b) { return a | b; }
+FINTOP FltIntOperator(uint16_t code);
+/* The operators on two strings (concatenation cut to 200), as
+ * PCFEvalOperator applies them. */
+void FValStringOp(uint16_t code, const char *left, uint32_t leftLength, const char *right,
+                  uint32_t rightLength, FVAL *out);
 
 /* Applies a binary operator (not ";"); 0. */
 int PCFEvalOperator(FilterEvalContext *ctx, const FNODE *op, const FVAL *right, const FVAL *left,
@@ -239,8 +361,6 @@ void FltBindUserVar(FVARNODE *var, FLTUSERVAR *uv);
 int FltUserVarType(const char *name);
 /* Type of a field variable by the field type. */
 int FltFieldVarType(const PCFFieldDef *field);
-/* Binds a field variable to its value record (null: missing). */
-void FltBindRecord(FVARNODE *var, uint8_t *record);
 
 /* The context's slot stack. */
 int FltEnsureSlots(FilterEvalContext *ctx, uint32_t need);

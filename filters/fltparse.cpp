@@ -839,7 +839,8 @@ uint32_t PCFProgramFlags(const FilterProgram *program) { return program ? progra
 uint32_t PCFProgramNodes(const FilterProgram *program) { return program ? program->nodes : 0; }
 uint32_t PCFProgramSize(const FilterProgram *program) { return program ? program->used : 0; }
 
-/* The program block: header, variable pointers, then the stream. */
+/* The program block: header, variable pointers, room for their
+ * bindings, the plan's steps, then the stream. */
 static FilterProgram *MakeProgram(FPARSE *p, const FBUF *stream)
 {
     uint32_t vars = 0, nodes = 0;
@@ -849,7 +850,8 @@ static FilterProgram *MakeProgram(FPARSE *p, const FBUF *stream)
             vars++;
     }
     size_t head = (sizeof(FilterProgram) + 7) & ~(size_t)7;
-    size_t size = head + sizeof(FVARNODE *) * vars + stream->size;
+    size_t pointers = sizeof(FVARNODE *) * vars, binds = sizeof(FLTBIND) * vars;
+    size_t size = head + pointers + binds + sizeof(FSTEP) * nodes + stream->size;
     FilterProgram *prog = (FilterProgram *)CSGetMem(size, "STACK");
     if (!prog) {
         FFail(p, nullptr, "Out of memory");
@@ -857,7 +859,9 @@ static FilterProgram *MakeProgram(FPARSE *p, const FBUF *stream)
     }
     memset(prog, 0, head);
     prog->vars = (FVARNODE **)((uint8_t *)prog + head);
-    prog->first = (uint8_t *)(prog->vars + vars);
+    prog->binds = (FLTBIND *)((uint8_t *)prog + head + pointers);
+    prog->steps = (FSTEP *)((uint8_t *)prog + head + pointers + binds);
+    prog->first = (uint8_t *)(prog->steps + nodes);
     if (stream->size)
         memcpy(prog->first, stream->data, stream->size);
     prog->nodes = nodes;
@@ -873,6 +877,10 @@ static FilterProgram *MakeProgram(FPARSE *p, const FBUF *stream)
         uint32_t k = SlotNeed(&cursor, end) + 1;
         if (k > prog->slotNeed)
             prog->slotNeed = k;
+    }
+    if (FltBuildPlan(prog)) {
+        PCFFreeProgram(&prog);
+        FFail(p, nullptr, "Syntax error");
     }
     return prog;
 }

@@ -34,13 +34,6 @@ int64_t FRealToInt64(double r)
 
 static int32_t Wrap32(uint32_t v) { return (int32_t)v; }
 
-static int32_t Mod32(int32_t a, int32_t b)
-{
-    if (b == 0 || (a == INT32_MIN && b == -1))
-        return 0;
-    return a % b;
-}
-
 static int64_t Mod64(int64_t a, int64_t b)
 {
     if (b == 0 || (a == INT64_MIN && b == -1))
@@ -56,20 +49,6 @@ void FValMissing(FVAL *v)
     v->var = nullptr;
     v->s = nullptr;
     v->len = 0;
-}
-
-void FValInt(FVAL *v, int32_t i)
-{
-    v->type = FLT_INT;
-    v->i = i;
-    v->var = nullptr;
-}
-
-void FValReal(FVAL *v, double r)
-{
-    v->type = FLT_REAL;
-    v->r = r;
-    v->var = nullptr;
 }
 
 void FValString(FVAL *v, const char *s, size_t len)
@@ -148,19 +127,6 @@ void FValFromNode(const FNODE *node, FVAL *out)
     out->var = v;
 }
 
-int32_t FValToInt(const FVAL *v)
-{
-    switch (v->type) {
-    case FLT_STRING:
-        return (int32_t)v->len;
-    case FLT_INT:
-        return v->i;
-    case FLT_REAL:
-        return FRealToInt32(v->r);
-    }
-    return 0;
-}
-
 double FValToReal(const FVAL *v)
 {
     switch (v->type) {
@@ -170,19 +136,6 @@ double FValToReal(const FVAL *v)
         return (double)v->i;
     case FLT_REAL:
         return v->r;
-    }
-    return 0;
-}
-
-int FValTruth(const FVAL *v)
-{
-    switch (v->type) {
-    case FLT_STRING:
-        return v->len != 0;
-    case FLT_INT:
-        return v->i != 0;
-    case FLT_REAL:
-        return FRealToInt32(v->r) != 0;
     }
     return 0;
 }
@@ -226,26 +179,33 @@ static int Compare(uint16_t code, int c, int *known)
     return 0;
 }
 
+static const struct {
+    uint16_t code;
+    FINTOP op;
+} IntOps[] = {
+    { FOP('<', ' '), FOpLt }, { FOP('>', ' '), FOpGt }, { FOP('<', '='), FOpLe }, { FOP('>', '='), FOpGe },
+    { FOP('=', ' '), FOpEq }, { FOP('=', '='), FOpEq }, { FOP('!', '='), FOpNe }, { FOP('<', '>'), FOpNe },
+    { FOP('+', ' '), FOpAdd }, { FOP('-', ' '), FOpSub }, { FOP('*', ' '), FOpMul }, { FOP_MOD, FOpMod },
+    { FOP('&', ' '), FOpAnd }, { FOP('|', ' '), FOpOr }, { FOP('&', '&'), FOpBitAnd }, { FOP('|', '|'), FOpBitOr },
+};
+
+FINTOP FltIntOperator(uint16_t code)
+{
+    for (const auto &row : IntOps)
+        if (row.code == code)
+            return row.op;
+    return nullptr;
+}
+
 static void IntOp(uint16_t code, int32_t a, int32_t b, FVAL *out)
 {
-    int known;
-    int c = Compare(code, (a > b) - (a < b), &known);
-    if (known) {
-        FValInt(out, c);
-        return;
-    }
-    switch (code) {
-    case FOP('+', ' '): FValInt(out, Wrap32((uint32_t)a + (uint32_t)b)); return;
-    case FOP('-', ' '): FValInt(out, Wrap32((uint32_t)a - (uint32_t)b)); return;
-    case FOP('*', ' '): FValInt(out, Wrap32((uint32_t)a * (uint32_t)b)); return;
-    case FOP_MOD: FValInt(out, Mod32(a, b)); return;
-    case FOP('/', ' '): FValReal(out, (double)a / (double)b); return;
-    case FOP('&', ' '): FValInt(out, a && b); return;
-    case FOP('|', ' '): FValInt(out, a || b); return;
-    case FOP('&', '&'): FValInt(out, a & b); return;
-    case FOP('|', '|'): FValInt(out, a | b); return;
-    }
-    FValMissing(out);
+    FINTOP op = FltIntOperator(code);
+    if (op)
+        FValInt(out, op(a, b));
+    else if (code == FOP('/', ' '))
+        FValReal(out, (double)a / (double)b);
+    else
+        FValMissing(out);
 }
 
 static void RealOp(uint16_t code, double a, double b, FVAL *out)
@@ -270,18 +230,18 @@ static void RealOp(uint16_t code, double a, double b, FVAL *out)
     FValMissing(out);
 }
 
-static void StringOp(uint16_t code, const char *a, uint32_t al, const char *b, uint32_t bl, FVAL *out)
+void FValStringOp(uint16_t code, const char *a, uint32_t al, const char *b, uint32_t bl, FVAL *out)
 {
+    if (code == FOP('=', '=')) {
+        FValInt(out, UTWildMatch(a, (int)al, b, (int)bl));
+        return;
+    }
     uint32_t common = al < bl ? al : bl;
     int c = common ? memcmp(a, b, common) : 0;
     if (!c)
         c = (al > bl) - (al < bl);
     int known;
     int r = Compare(code, c, &known);
-    if (code == FOP('=', '=')) {
-        FValInt(out, UTWildMatch(a, (int)al, b, (int)bl));
-        return;
-    }
     if (known) {
         FValInt(out, r);
         return;
@@ -335,13 +295,13 @@ int PCFEvalOperator(FilterEvalContext *ctx, const FNODE *op, const FVAL *right, 
     }
     int lt = left->type, rt = right->type;
     if (lt == FLT_STRING && rt == FLT_STRING) {
-        StringOp(code, left->s, left->len, right->s, right->len, result);
+        FValStringOp(code, left->s, left->len, right->s, right->len, result);
         return 0;
     }
     if (lt == FLT_INT && rt == FLT_STRING) {
         const char *name = ValueName(left);
         if (name)
-            StringOp(code, name, (uint32_t)strlen(name), right->s, right->len, result);
+            FValStringOp(code, name, (uint32_t)strlen(name), right->s, right->len, result);
         else
             IntOp(code, left->i, (int32_t)right->len, result);
         return 0;
@@ -475,7 +435,7 @@ int FltFoldBinary(uint16_t code, const FCONSTNODE *left, const FCONSTNODE *right
     case FOP('-', ' '): FoldReal(out, a - b); return 0;
     case FOP('*', ' '): FoldReal(out, a * b); return 0;
     case FOP('/', ' '): FoldReal(out, a / b); return 0;
-    case FOP_MOD: FoldReal(out, Mod32(FRealToInt32(a), FRealToInt32(b))); return 0;
+    case FOP_MOD: FoldReal(out, FOpMod(FRealToInt32(a), FRealToInt32(b))); return 0;
     case FOP('&', '&'): FoldReal(out, FRealToInt32(a) & FRealToInt32(b)); return 0;
     case FOP('|', '|'): FoldReal(out, FRealToInt32(a) | FRealToInt32(b)); return 0;
     case FOP('&', ' '): FoldReal(out, FRealToInt32(a) != 0 && FRealToInt32(b) != 0); return 0;
