@@ -54,7 +54,9 @@ static int64_t PackedToInt(const FmtFieldDef *f, const unsigned char *p, Decimal
 
 static int64_t PackedToInt(const FmtFieldDef *f, const unsigned char *p)
 {
-    Decimal d = {};
+    Decimal d;                          /* digits are written before they are read */
+    d.v = 0;
+    d.n = 0;
     return PackedToInt(f, p, &d);
 }
 
@@ -236,7 +238,9 @@ static uint32_t DecimalText(const FmtFieldDef *f, const Decimal *d, int negative
 uint32_t FapFormatPacked(const FmtFieldDef *f, const unsigned char *p, uint32_t encoding, char *out)
 {
     (void)encoding;
-    Decimal d = {};
+    Decimal d;                          /* digits are written before they are read */
+    d.v = 0;
+    d.n = 0;
     PackedToInt(f, p, &d);
     return DecimalText(f, &d, PackedNegative(f, p), out);
 }

@@ -1,8 +1,11 @@
 /* Field values: integers, decimals, floats, times, value names and
  * conditions. */
 #include "fmttest.h"
+#include "fmtint.h"
 int FmtPutToLocal(char *date, char *time);
 #include <gtest/gtest.h>
+#include <cstdio>
+#include <vector>
 
 namespace {
 
@@ -27,6 +30,35 @@ TEST(FmtValue, IntegersInBothEncodings)
     const unsigned char eight[] = { 0, 0, 0, 0, 0, 0, 1, 0 };
     EXPECT_EQ(256, FapGetFieldInt(&q, eight, 273, 0));
     EXPECT_EQ(1ll << 48, FapGetFieldInt(&q, eight, 546, 0));
+}
+
+/* The line writers' numbers against formatted printing: every power of
+ * ten and its neighbours, the extremes, and a spread of others. */
+TEST(FmtValue, NumberWritersGiveWhatPrintfGives)
+{
+    std::vector<uint64_t> values = { 0, UINT64_MAX, (uint64_t)INT64_MAX, (uint64_t)INT64_MIN };
+    for (uint64_t p = 1; p <= UINT64_MAX / 10; p *= 10)
+        for (uint64_t v : { p - 1, p, p + 1, 10 * p - 1 })
+            values.push_back(v);
+    uint64_t x = 88172645463325252ull;
+    for (int i = 0; i < 20000; i++) {
+        x ^= x << 13, x ^= x >> 7, x ^= x << 17;
+        values.push_back(x >> (i % 64));
+    }
+    for (uint64_t v : values) {
+        char want[64], got[64];
+        snprintf(want, sizeof want, "%llu", (unsigned long long)v);
+        *FmtPutUDec(got, v) = 0;
+        ASSERT_STREQ(got, want);
+        snprintf(want, sizeof want, "%lld", (long long)v);
+        *FmtPutDec(got, (int64_t)v) = 0;
+        ASSERT_STREQ(got, want);
+        for (int width : { 0, 1, 5, 8, 25 }) {
+            snprintf(want, sizeof want, "%*llu", width, (unsigned long long)v);
+            *FmtPutUDecWidth(got, v, width) = 0;
+            ASSERT_STREQ(got, want) << width;
+        }
+    }
 }
 
 TEST(FmtValue, PackedZonedAndDigits)
