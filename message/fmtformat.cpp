@@ -839,11 +839,12 @@ static uint32_t FormatXmlField(Walk &w, const FmtStructRow *row, const unsigned 
     return rc;
 }
 
-static uint32_t FormatDecimal(Walk &w, const FmtFieldDef *f, const char *label,
+static uint32_t FormatDecimal(Walk &w, const FmtFieldDef *f, const char *label, uint32_t labelWidth,
                               const unsigned char *p)
 {
     char val[128];
     int valid = 1;
+    uint32_t length;
     const char *kind = "Packed";
     switch (f->type) {
     case FT_PACKED: case FT_UPACKED: {
@@ -852,11 +853,11 @@ static uint32_t FormatDecimal(Walk &w, const FmtFieldDef *f, const char *label,
             unsigned hi = p[i] >> 4, lo = p[i] & 0xF;
             valid = hi <= 9 && (i + 1 == n || lo <= 9);
         }
-        FapFormatPacked(f, p, w.fr->encoding, val);
+        length = FapFormatPacked(f, p, w.fr->encoding, val);
         break;
     }
-    case FT_ZONED: kind = "Over-punched"; FapFormatZoned(f, p, w.fr->ebcdic, val, &valid); break;
-    default: kind = "Digits"; FapFormatDigits(f, p, w.fr->ebcdic, val, &valid); break;
+    case FT_ZONED: kind = "Over-punched"; length = FapFormatZoned(f, p, w.fr->ebcdic, val, &valid); break;
+    default: kind = "Digits"; length = FapFormatDigits(f, p, w.fr->ebcdic, val, &valid); break;
     }
     if (!valid)
         return FmtMarker(w.lr, w.sink, w.context, p, "** Invalid %s field '%s' **", kind, f->name);
@@ -866,12 +867,13 @@ static uint32_t FormatDecimal(Walk &w, const FmtFieldDef *f, const char *label,
     }
     char suffix[256];
     suffix[0] = 0;
-    FapFormatTextEnum(f, 0, val, (uint32_t)strlen(val), suffix);
+    FapFormatTextEnum(f, 0, val, length, suffix);
     if (f->dateLayout)
         return DateLine(w, f, p, "%s %s%s", label, val, suffix);
-    char *o = FmtPutStr(FmtLineStart(w.lr), label);            /* "%s %s%s" */
+    char *o = FmtPutMem(FmtLineStart(w.lr), label, labelWidth);   /* "%s %s%s" */
     *o++ = ' ';
-    return FmtLineEnd(w.lr, w.sink, w.context, 0, FmtPutStr(FmtPutStr(o, val), suffix));
+    o = FmtPutMem(o, val, length);
+    return FmtLineEnd(w.lr, w.sink, w.context, 0, suffix[0] ? FmtPutStr(o, suffix) : o);
 }
 
 static uint32_t FormatRow(Walk &w, const FmtStructRow *row, int element, int *skipNext)
@@ -1162,7 +1164,7 @@ static uint32_t FormatRow(Walk &w, const FmtStructRow *row, int element, int *sk
             if (f->flags & FF_REFERENCED)
                 KeepRefValue(fr, f, FapGetFieldInt(f, p, fr->encoding, fr->ebcdic));
             if (shown)
-                rc = FormatDecimal(w, f, label, p);
+                rc = FormatDecimal(w, f, label, labelWidth, p);
             break;
         default:
             lr->lineClass = 41;
