@@ -255,14 +255,16 @@ static uint32_t Heading(FmtMsgInfo *msg, FmtWalkFrame *fr, FmtLineRec *lr,
     char *p = FmtLineStart(lr);
     *p++ = '[';
     p = FmtPutStr(FmtPutUDecWidth(p, fr->remaining, 5), " bytes] ");
-    p = FmtPutStr(p, def->title);
+    size_t t = strlen(def->title);
+    p = FmtPutMem(p, def->title, t);
     const FmtStructRow *nested = lr->nestedRow;
     if (nested && nested->field->name[0] != '!') {
-        int n = (int)strlen(nested->field->name);
-        while (n && (nested->field->name[n - 1] == ':' || nested->field->name[n - 1] == ' '))
+        const FmtFieldDef *f = nested->field;
+        int n = f->nameLength ? (int)f->nameLength : (int)strlen(f->name);
+        while (n && (f->name[n - 1] == ':' || f->name[n - 1] == ' '))
             n--;
-        size_t t = strlen(def->title), m = (size_t)n < t ? (size_t)n : t;
-        if (strncmp(nested->field->name, def->title, m))     /* not one the other's stem */
+        size_t m = (size_t)n < t ? (size_t)n : t;
+        if (memcmp(f->name, def->title, m))         /* not one the other's stem */
         {
             p = FmtPutMem(FmtPutMem(p, " - (", 4), nested->field->name, (size_t)n);
             *p++ = ')';
