@@ -950,9 +950,12 @@ static uint32_t FormatRow(Walk &w, const FmtStructRow *row, int element, int *sk
     uint32_t len = (uint32_t)len64;
     const unsigned char *p = fr->cur;
     int wantText = shown && !FmtNoText(lr);
-    /* an integer line shown before in this run is taken from its cache */
+    /* an integer line shown before in this run is taken from its cache;
+       only lines that look a name up are worth it (a bare number is
+       written sooner than its cache slot is read) */
     int cacheable = wantText && element <= 0 && !(lr->flags & (LR_RUN_OFFSET | LR_HEX_RAW)) &&
                     IsIntType(f->type) && f->type != FT_ENCODING && f->type != FT_POINTER &&
+                    (f->reference || (f->flags & FF_CCSID) || (row->flags & RF_PCF_PARM_NAME)) &&
                     len >= FmtReadSize(f);
     char label[192];
     label[0] = 0;
