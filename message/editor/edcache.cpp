@@ -425,11 +425,10 @@ void EdBuildLineData(PCFDATA *ed, int force)
         return;
     if (last > INT32_MAX)
         last = INT32_MAX;
-    ed->cacheFirst = first;
-    ed->cacheLast = (int32_t)last;
     int cached = EdFlushTypingCaching(ed, first, (int32_t)last);
     if (last > ed->scroll.lineCount - 1)
         last = ed->scroll.lineCount - 1;
+    ed->cacheFirst = first;
     ed->cacheLast = (int32_t)last;
     if (cached) {
         if (last < first)

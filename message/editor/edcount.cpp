@@ -249,8 +249,8 @@ int EdFlushTypingCaching(PCFDATA *ed, int32_t first, int32_t last)
     if (!CountDue(ed))
         return 0;
     int32_t line = ed->cursor.line, column = ed->cursor.column;
-    ed->runFirst = first;
-    ed->runLast = last;
+    ed->runFirst = ed->cacheFirst = first;
+    ed->runLast = ed->cacheLast = last;
     ed->refreshPositions = 0;           /* every cached line is made again */
     ed->displayRuns++;
     CountRun(ed, EdCountDisplaySink);
