@@ -431,11 +431,14 @@ void EdBuildLineData(PCFDATA *ed, int force)
     ed->cacheFirst = first;
     ed->cacheLast = (int32_t)last;
     if (cached) {
-        if (last < first)
+        if (last < first) {
             EdLineAreaEmpty(ed);
-        else if (LINEDATA *l = EdCachedLine(ed, ed->cursor.line)) {
-            TypedFromLine(ed, l);
-            KeepColumn(ed, l);
+        } else {
+            ed->displayRuns++;          /* the count made the display lines */
+            if (LINEDATA *l = EdCachedLine(ed, ed->cursor.line)) {
+                TypedFromLine(ed, l);
+                KeepColumn(ed, l);
+            }
         }
     } else if (last >= first) {
         ed->runFirst = first;

@@ -252,7 +252,6 @@ int EdFlushTypingCaching(PCFDATA *ed, int32_t first, int32_t last)
     ed->runFirst = ed->cacheFirst = first;
     ed->runLast = ed->cacheLast = last;
     ed->refreshPositions = 0;           /* every cached line is made again */
-    ed->displayRuns++;
     CountRun(ed, EdCountDisplaySink);
     Counted(ed, line, column);
     return 1;

@@ -241,7 +241,7 @@ struct PCFDATA {
     EdCountKey counted;
     uint32_t gutterWidth;       /* line-number characters */
     uint32_t countRuns;         /* formatting runs made (for measurements) */
-    uint32_t displayRuns;
+    uint32_t displayRuns;       /*   and display lines made (by a count on its way, too) */
     PCFDATA *nextPane;          /* the chain of open pane windows */
     void *font;                 /* the pane's font (HFONT) */
     /* the editing operations' bookkeeping */
