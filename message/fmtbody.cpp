@@ -410,8 +410,13 @@ uint32_t FmtQuotedLines(FmtLineRec *lr, FmtLineSink sink, uint64_t context, cons
                 sawEnd = 1;
                 break;
             }
-        CopyDisplay(piece, data, n, lr, cp);
-        piece[n] = 0;
+        /* the bytes as they are shown: converted in the scratch piece, else
+           straight from the data */
+        const char *shown = (const char *)data;
+        if (cp->toAscii && (lr->options & LO_EBCDIC_TO_ASCII)) {
+            CopyDisplay(piece, data, n, lr, cp);
+            shown = piece;
+        }
         lr->dataOffset = lr->valueOffset = FmtOffsetOf(lr, data);
         lr->valueBytes = n;
         data += n;
@@ -429,8 +434,8 @@ uint32_t FmtQuotedLines(FmtLineRec *lr, FmtLineSink sink, uint64_t context, cons
             /* "%s '%.*s'%s", continued under the label as "%*s '%.*s'%s" */
             char *p = FmtLineStart(lr);
             p = first ? FmtPutMem(p, label, labelWidth) : FmtPutFill(p, ' ', labelWidth);
-            const char *z = (const char *)memchr(piece, 0, n);
-            p = FmtPutMem(FmtPutMem(p, " '", 2), piece, z ? (size_t)(z - piece) : n);
+            const char *z = (const char *)memchr(shown, 0, n);
+            p = FmtPutMem(FmtPutMem(p, " '", 2), shown, z ? (size_t)(z - shown) : n);
             *p++ = '\'';
             rc = FmtLineEnd(lr, sink, context, flags, FmtPutStr(p, end));
         }

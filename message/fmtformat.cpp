@@ -255,14 +255,16 @@ static uint32_t Heading(FmtMsgInfo *msg, FmtWalkFrame *fr, FmtLineRec *lr,
     char *p = FmtLineStart(lr);
     *p++ = '[';
     p = FmtPutStr(FmtPutUDecWidth(p, fr->remaining, 5), " bytes] ");
-    p = FmtPutStr(p, def->title);
+    size_t t = strlen(def->title);
+    p = FmtPutMem(p, def->title, t);
     const FmtStructRow *nested = lr->nestedRow;
     if (nested && nested->field->name[0] != '!') {
-        int n = (int)strlen(nested->field->name);
-        while (n && (nested->field->name[n - 1] == ':' || nested->field->name[n - 1] == ' '))
+        const FmtFieldDef *f = nested->field;
+        int n = f->nameLength ? (int)f->nameLength : (int)strlen(f->name);
+        while (n && (f->name[n - 1] == ':' || f->name[n - 1] == ' '))
             n--;
-        size_t t = strlen(def->title), m = (size_t)n < t ? (size_t)n : t;
-        if (strncmp(nested->field->name, def->title, m))     /* not one the other's stem */
+        size_t m = (size_t)n < t ? (size_t)n : t;
+        if (memcmp(f->name, def->title, m))         /* not one the other's stem */
         {
             p = FmtPutMem(FmtPutMem(p, " - (", 4), nested->field->name, (size_t)n);
             *p++ = ')';
@@ -839,11 +841,12 @@ static uint32_t FormatXmlField(Walk &w, const FmtStructRow *row, const unsigned 
     return rc;
 }
 
-static uint32_t FormatDecimal(Walk &w, const FmtFieldDef *f, const char *label,
+static uint32_t FormatDecimal(Walk &w, const FmtFieldDef *f, const char *label, uint32_t labelWidth,
                               const unsigned char *p)
 {
     char val[128];
     int valid = 1;
+    uint32_t length;
     const char *kind = "Packed";
     switch (f->type) {
     case FT_PACKED: case FT_UPACKED: {
@@ -852,11 +855,11 @@ static uint32_t FormatDecimal(Walk &w, const FmtFieldDef *f, const char *label,
             unsigned hi = p[i] >> 4, lo = p[i] & 0xF;
             valid = hi <= 9 && (i + 1 == n || lo <= 9);
         }
-        FapFormatPacked(f, p, w.fr->encoding, val);
+        length = FapFormatPacked(f, p, w.fr->encoding, val);
         break;
     }
-    case FT_ZONED: kind = "Over-punched"; FapFormatZoned(f, p, w.fr->ebcdic, val, &valid); break;
-    default: kind = "Digits"; FapFormatDigits(f, p, w.fr->ebcdic, val, &valid); break;
+    case FT_ZONED: kind = "Over-punched"; length = FapFormatZoned(f, p, w.fr->ebcdic, val, &valid); break;
+    default: kind = "Digits"; length = FapFormatDigits(f, p, w.fr->ebcdic, val, &valid); break;
     }
     if (!valid)
         return FmtMarker(w.lr, w.sink, w.context, p, "** Invalid %s field '%s' **", kind, f->name);
@@ -866,12 +869,13 @@ static uint32_t FormatDecimal(Walk &w, const FmtFieldDef *f, const char *label,
     }
     char suffix[256];
     suffix[0] = 0;
-    FapFormatTextEnum(f, 0, val, (uint32_t)strlen(val), suffix);
+    FapFormatTextEnum(f, 0, val, length, suffix);
     if (f->dateLayout)
         return DateLine(w, f, p, "%s %s%s", label, val, suffix);
-    char *o = FmtPutStr(FmtLineStart(w.lr), label);            /* "%s %s%s" */
+    char *o = FmtPutMem(FmtLineStart(w.lr), label, labelWidth);   /* "%s %s%s" */
     *o++ = ' ';
-    return FmtLineEnd(w.lr, w.sink, w.context, 0, FmtPutStr(FmtPutStr(o, val), suffix));
+    o = FmtPutMem(o, val, length);
+    return FmtLineEnd(w.lr, w.sink, w.context, 0, suffix[0] ? FmtPutStr(o, suffix) : o);
 }
 
 static uint32_t FormatRow(Walk &w, const FmtStructRow *row, int element, int *skipNext)
@@ -946,9 +950,12 @@ static uint32_t FormatRow(Walk &w, const FmtStructRow *row, int element, int *sk
     uint32_t len = (uint32_t)len64;
     const unsigned char *p = fr->cur;
     int wantText = shown && !FmtNoText(lr);
-    /* an integer line shown before in this run is taken from its cache */
+    /* an integer line shown before in this run is taken from its cache;
+       only lines that look a name up are worth it (a bare number is
+       written sooner than its cache slot is read) */
     int cacheable = wantText && element <= 0 && !(lr->flags & (LR_RUN_OFFSET | LR_HEX_RAW)) &&
                     IsIntType(f->type) && f->type != FT_ENCODING && f->type != FT_POINTER &&
+                    (f->reference || (f->flags & FF_CCSID) || (row->flags & RF_PCF_PARM_NAME)) &&
                     len >= FmtReadSize(f);
     char label[192];
     label[0] = 0;
@@ -1162,7 +1169,7 @@ static uint32_t FormatRow(Walk &w, const FmtStructRow *row, int element, int *sk
             if (f->flags & FF_REFERENCED)
                 KeepRefValue(fr, f, FapGetFieldInt(f, p, fr->encoding, fr->ebcdic));
             if (shown)
-                rc = FormatDecimal(w, f, label, p);
+                rc = FormatDecimal(w, f, label, labelWidth, p);
             break;
         default:
             lr->lineClass = 41;

@@ -54,7 +54,9 @@ static int64_t PackedToInt(const FmtFieldDef *f, const unsigned char *p, Decimal
 
 static int64_t PackedToInt(const FmtFieldDef *f, const unsigned char *p)
 {
-    Decimal d = {};
+    Decimal d;                          /* digits are written before they are read */
+    d.v = 0;
+    d.n = 0;
     return PackedToInt(f, p, &d);
 }
 
@@ -205,7 +207,9 @@ uint32_t FapFormatFloat(double value, char *out, uint32_t digits)
     return (uint32_t)strlen(out);
 }
 
-/* Writes digits with the field's decimal places: "-", integer part, ".". */
+/* Writes digits with the field's decimal places: "-", integer part, ".".
+ * The digits shown are the read ones without leading zeros, padded with
+ * zeros in front to at least one integer digit and the decimals. */
 static uint32_t DecimalText(const FmtFieldDef *f, const Decimal *d, int negative, char *out)
 {
     uint32_t decimals = f->decimals < MaxDecimalDigits ? f->decimals : MaxDecimalDigits - 1;
@@ -213,21 +217,16 @@ static uint32_t DecimalText(const FmtFieldDef *f, const Decimal *d, int negative
     while (first < d->n && d->digits[first] == '0')
         first++;
     uint32_t shown = d->n - first, n = shown > decimals ? shown : decimals + 1;
-    char digits[MaxDecimalDigits];
-    memset(digits, '0', n - shown);
-    memcpy(digits + n - shown, d->digits + first, shown);
+    uint32_t pad = n - shown, intDigits = n - decimals;
     uint32_t o = 0;
     if (negative)
         out[o++] = '-';
     else if (f->flags & FF_SHOW_PLUS)
         out[o++] = '+';
-    uint32_t intDigits = n - decimals;
-    memcpy(out + o, digits, intDigits);
-    o += intDigits;
-    if (decimals) {
-        out[o++] = '.';
-        memcpy(out + o, digits + intDigits, decimals);
-        o += decimals;
+    for (uint32_t i = 0; i < n; i++) {
+        if (i == intDigits)
+            out[o++] = '.';
+        out[o++] = i < pad ? '0' : d->digits[first + i - pad];
     }
     out[o] = 0;
     return o;
@@ -236,7 +235,9 @@ static uint32_t DecimalText(const FmtFieldDef *f, const Decimal *d, int negative
 uint32_t FapFormatPacked(const FmtFieldDef *f, const unsigned char *p, uint32_t encoding, char *out)
 {
     (void)encoding;
-    Decimal d = {};
+    Decimal d;                          /* digits are written before they are read */
+    d.v = 0;
+    d.n = 0;
     PackedToInt(f, p, &d);
     return DecimalText(f, &d, PackedNegative(f, p), out);
 }

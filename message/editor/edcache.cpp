@@ -50,7 +50,7 @@ EdHost edHost = DefaultHost();
 
 /* ---- the formatting run ---- */
 
-static FmtLineSink paneSinks[8] = { EdDisplayLineSink, EdCountLineSink };
+static FmtLineSink paneSinks[8] = { EdDisplayLineSink, EdCountLineSink, EdCountDisplaySink };
 
 int EdIsPaneSink(FmtLineSink sink)
 {
@@ -178,6 +178,8 @@ static uint32_t FormatRun(FmtLineSink sink, PCFDATA *ed)
         lr->flags |= LR_NO_TEXT;
         ed->scroll.lineCount = 0;
     }
+    if (sink == EdCountDisplaySink)
+        ed->scroll.lineCount = 0;
     FmtMsgInfo info;
     UFMatchState uf;
     DescribeData(ed, &info, &uf);
@@ -251,7 +253,28 @@ LINEDATA *EdCachedLine(PCFDATA *ed, int32_t line)
     return &ed->cache[line - ed->cacheFirst];
 }
 
-void EdCacheLine(PCFDATA *ed, int32_t index, const char *text, uint32_t length, const FmtLineRec *lr)
+/* The cursor's line as the typing text, while nothing is typed. */
+static void TypedFromLine(PCFDATA *ed, const LINEDATA *line)
+{
+    if (ed->typing || !line->lineType || !line->text)
+        return;
+    int32_t n = line->valueLength;
+    if (line->valueColumn + n > (int32_t)line->textLength)
+        n = line->textLength > line->valueColumn ? line->textLength - line->valueColumn : 0;
+    if (CSDataSet(&ed->typed, line->text + line->valueColumn, n, 1))
+        ed->typed.data[n] = 0;
+}
+
+/* The cursor's column within its line's text (and what typing adds). */
+static void KeepColumn(PCFDATA *ed, const LINEDATA *line)
+{
+    int32_t most = line->textLength + (ed->typing ? ed->cursor.overflow : 0);
+    if (ed->cursor.column > most)
+        ed->cursor.column = most;
+}
+
+/* A line's record and text in the cache. */
+static LINEDATA *StoreCached(PCFDATA *ed, int32_t index, const char *text, uint32_t length, const FmtLineRec *lr)
 {
     LINEDATA *line = &ed->cache[index];
     if (length > 0xFFFF)
@@ -264,13 +287,14 @@ void EdCacheLine(PCFDATA *ed, int32_t index, const char *text, uint32_t length, 
         ed->cacheTags[index] = *lr->tag;
         line->element = &ed->cacheTags[index];
     }
-    if (ed->runLine == ed->cursor.line && !ed->typing && line->lineType && stored) {
-        int32_t n = line->valueLength;
-        if (line->valueColumn + n > (int32_t)line->textLength)
-            n = line->textLength > line->valueColumn ? line->textLength - line->valueColumn : 0;
-        if (CSDataSet(&ed->typed, stored + line->valueColumn, n, 1))
-            ed->typed.data[n] = 0;
-    }
+    return line;
+}
+
+void EdCacheLine(PCFDATA *ed, int32_t index, const char *text, uint32_t length, const FmtLineRec *lr)
+{
+    LINEDATA *line = StoreCached(ed, index, text, length, lr);
+    if (ed->runLine == ed->cursor.line)
+        TypedFromLine(ed, line);
 }
 
 uint32_t EdDisplayLineSink(uint64_t context, FmtLineRec *lr, char *text, uint32_t length)
@@ -285,16 +309,33 @@ uint32_t EdDisplayLineSink(uint64_t context, FmtLineRec *lr, char *text, uint32_
             EdLineAreaEmpty(ed);
         }
         EdCacheLine(ed, line - ed->cacheFirst, text, length, lr);
-        if (line == ed->cursor.line) {
-            int32_t most = ed->cache[line - ed->cacheFirst].textLength +
-                           (ed->typing ? ed->cursor.overflow : 0);
-            if (ed->cursor.column > most)
-                ed->cursor.column = most;
-        }
+        if (line == ed->cursor.line)
+            KeepColumn(ed, &ed->cache[line - ed->cacheFirst]);
     }
     uint32_t rc = line >= ed->runLast ? FMT_STOP : line + 1 == ed->runFirst ? FMT_BUILD_TEXT : FMT_GO_ON;
     ed->runLine++;
     return rc;
+}
+
+/* A count that caches the lines runFirst..runLast on its way, their text
+ * built: what a display run after the count would cache.  The cursor is
+ * placed anew by the count, so what depends on its line (the typing text,
+ * the column kept within the line) is settled after the run. */
+uint32_t EdCountDisplaySink(uint64_t context, FmtLineRec *lr, char *text, uint32_t length)
+{
+    PCFDATA *ed = (PCFDATA *)(uintptr_t)context;
+    if (lr->lineFlags & LF_TEXT)
+        CheckCodepage(ed, lr);
+    int32_t line = ed->runLine;
+    if (line >= ed->runFirst && line <= ed->runLast) {
+        if (line == ed->runFirst) {
+            memset(ed->cache, 0, sizeof *ed->cache * (size_t)ed->cacheCapacity);
+            EdLineAreaEmpty(ed);
+        }
+        StoreCached(ed, line - ed->cacheFirst, text, length, lr);
+    }
+    EdCountLineSink(context, lr, text, length);
+    return line + 1 == ed->runFirst ? FMT_BUILD_TEXT : line == ed->runLast ? FMT_COUNT_ONLY : FMT_GO_ON;
 }
 
 void EdUpdateLinePos(PCFDATA *ed, const FmtLineRec *lr)
@@ -382,12 +423,24 @@ void EdBuildLineData(PCFDATA *ed, int force)
     int64_t last = (int64_t)top + visible + ED_CACHE_AROUND - 1;
     if (!CacheRoom(ed, last - first + 1))
         return;
-    EdFlushTyping(ed);
+    if (last > INT32_MAX)
+        last = INT32_MAX;
+    int cached = EdFlushTypingCaching(ed, first, (int32_t)last);
     if (last > ed->scroll.lineCount - 1)
         last = ed->scroll.lineCount - 1;
     ed->cacheFirst = first;
     ed->cacheLast = (int32_t)last;
-    if (last >= first) {
+    if (cached) {
+        if (last < first) {
+            EdLineAreaEmpty(ed);
+        } else {
+            ed->displayRuns++;          /* the count made the display lines */
+            if (LINEDATA *l = EdCachedLine(ed, ed->cursor.line)) {
+                TypedFromLine(ed, l);
+                KeepColumn(ed, l);
+            }
+        }
+    } else if (last >= first) {
         ed->runFirst = first;
         ed->runLast = (int32_t)last;
         ed->displayRuns++;

@@ -187,14 +187,15 @@ static void CountKey(const PCFDATA *ed, EdCountKey *k)
     k->valid = 1;
 }
 
-void EdCountLines(PCFDATA *ed)
+/* One counting run through the sink (the count sink, or the sink that
+ * also caches the display window), runFirst set by the caller. */
+static void CountRun(PCFDATA *ed, FmtLineSink sink)
 {
     ed->editFlags &= ~EF_HEADER_ERROR;
     ed->cursor.placed = 0;
     ed->anchor.placed = 0;
-    ed->runFirst = 0;
     ed->countRuns++;
-    EdFormatMessage(EdCountLineSink, ed);
+    EdFormatMessage(sink, ed);
     CountKey(ed, &ed->counted);         /* after the run: it chose the body formatter */
     ed->refreshPositions = 0;
     if (ed->cursorFromPartner) {
@@ -204,7 +205,14 @@ void EdCountLines(PCFDATA *ed)
     ed->flush = 0;
 }
 
-void EdFlushTyping(PCFDATA *ed)
+void EdCountLines(PCFDATA *ed)
+{
+    ed->runFirst = 0;
+    CountRun(ed, EdCountLineSink);
+}
+
+/* Ends pending typing (flush flag); 1 when the lines must be counted. */
+static int CountDue(PCFDATA *ed)
 {
     if (ed->flush && ed->typing) {
         EdSetPending(ed, 0);
@@ -212,10 +220,12 @@ void EdFlushTyping(PCFDATA *ed)
     }
     EdCountKey now;
     CountKey(ed, &now);
-    if (!ed->flush && ed->counted.valid && memcmp(&now, &ed->counted, sizeof now) == 0)
-        return;
-    int32_t line = ed->cursor.line, column = ed->cursor.column;
-    EdCountLines(ed);
+    return ed->flush || !ed->counted.valid || memcmp(&now, &ed->counted, sizeof now) != 0;
+}
+
+/* After a count: the gutter, and the cursor kept within the lines. */
+static void Counted(PCFDATA *ed, int32_t line, int32_t column)
+{
     SetLineNumberWidth(ed);
     if (ed->cursor.line >= ed->scroll.lineCount) {
         ed->cursor.line = ed->scroll.lineCount > 0 ? ed->scroll.lineCount - 1 : 0;
@@ -223,4 +233,26 @@ void EdFlushTyping(PCFDATA *ed)
     }
     if (ed->cursor.line != line || ed->cursor.column != column)
         edHost.invalidate(ed, 0, -1);
+}
+
+void EdFlushTyping(PCFDATA *ed)
+{
+    if (!CountDue(ed))
+        return;
+    int32_t line = ed->cursor.line, column = ed->cursor.column;
+    EdCountLines(ed);
+    Counted(ed, line, column);
+}
+
+int EdFlushTypingCaching(PCFDATA *ed, int32_t first, int32_t last)
+{
+    if (!CountDue(ed))
+        return 0;
+    int32_t line = ed->cursor.line, column = ed->cursor.column;
+    ed->runFirst = ed->cacheFirst = first;
+    ed->runLast = ed->cacheLast = last;
+    ed->refreshPositions = 0;           /* every cached line is made again */
+    CountRun(ed, EdCountDisplaySink);
+    Counted(ed, line, column);
+    return 1;
 }

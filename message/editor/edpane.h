@@ -241,7 +241,7 @@ struct PCFDATA {
     EdCountKey counted;
     uint32_t gutterWidth;       /* line-number characters */
     uint32_t countRuns;         /* formatting runs made (for measurements) */
-    uint32_t displayRuns;
+    uint32_t displayRuns;       /*   and display lines made (by a count on its way, too) */
     PCFDATA *nextPane;          /* the chain of open pane windows */
     void *font;                 /* the pane's font (HFONT) */
     /* the editing operations' bookkeeping */
@@ -314,6 +314,8 @@ uint32_t EdFormatMessage(FmtLineSink sink, PCFDATA *ed);
 /* 1 while a formatting run of a pane is in progress */
 int EdRunActive(void);
 uint32_t EdDisplayLineSink(uint64_t context, FmtLineRec *lr, char *text, uint32_t length);
+/* a count that also caches the display lines runFirst..runLast */
+uint32_t EdCountDisplaySink(uint64_t context, FmtLineRec *lr, char *text, uint32_t length);
 void EdStoreLine(PCFDATA *ed, const FmtLineRec *lr, LINEDATA *line, const char *text,
                  uint32_t length, int checkPrintable);
 void EdCacheLine(PCFDATA *ed, int32_t index, const char *text, uint32_t length, const FmtLineRec *lr);
@@ -373,6 +375,9 @@ static inline int EdIsCharLine(uint16_t type)
 /* Ends pending typing when the flush flag is set and counts the lines
  * again when anything they depend on changed. */
 void EdFlushTyping(PCFDATA *ed);
+/* the same, a count that is due caching the display lines first..last on
+ * its way (no display run needed after it); 1 when it counted */
+int EdFlushTypingCaching(PCFDATA *ed, int32_t first, int32_t last);
 /* counts unconditionally */
 void EdCountLines(PCFDATA *ed);
 

@@ -179,15 +179,18 @@ uint32_t EdDisplayClass(uint16_t t)
     return 0;
 }
 
-/* 1 when every byte is printable in the code page. */
+/* 1 when every byte is printable in the code page (every byte looked at,
+ * without a branch per byte). */
 static int Printable(const unsigned char *p, uint32_t n, int ebcdic)
 {
-    for (uint32_t i = 0; i < n; i++) {
-        unsigned char c = p[i];
-        if (ebcdic ? (c < 0x40 || c == 0xFF) : (c < 0x20 || (c > 0x7E && c < 0xA0)))
-            return 0;
-    }
-    return 1;
+    unsigned bad = 0;
+    if (ebcdic)
+        for (uint32_t i = 0; i < n; i++)
+            bad |= (p[i] < 0x40) | (p[i] == 0xFF);
+    else
+        for (uint32_t i = 0; i < n; i++)
+            bad |= (p[i] < 0x20) | ((unsigned char)(p[i] - 0x7F) < 0x21);
+    return !bad;
 }
 
 /* 1 when the structure has a row that holds its length. */
@@ -259,7 +262,7 @@ void EdStoreLine(PCFDATA *ed, const FmtLineRec *lr, LINEDATA *line, const char *
     line->ccsid = lay.ccsid;
     if (lay.rawValue)
         line->dataCcsid = lay.ccsid;
-    line->ebcdic = (uint8_t)CSIsEbcdicCcsid((int)lay.ccsid);
+    line->ebcdic = (uint8_t)(lay.ccsid != 850 && CSIsEbcdicCcsid((int)lay.ccsid));
     line->rawValue = lay.rawValue;
     CSDATA *b = line->buffer;
     uint16_t t = lay.lineType;

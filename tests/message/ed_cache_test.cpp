@@ -126,3 +126,85 @@ TEST_F(EdCache, TheTextStoreMovesWithItsLines)
     EXPECT_EQ(Text(first), std::string(1, 'A').append(89, 'x'));
     EXPECT_EQ(std::string(at, 3), "zzz");
 }
+
+/* The record of a cached line, its text by value. */
+static std::string Describe(const LINEDATA *l)
+{
+    char s[400];
+    snprintf(s, sizeof s, "%u %d %u %p %u %u %u %u %u %d %d %u %p %u %u %u %u %u %u %u %p %u %p %u %u %u %p %u %p %u %u",
+             l->textLength, l->valueLength, l->lineFlags, (void *)l->buffer, l->fieldOffset, l->elementOffset,
+             l->runOffset, l->lineOffset, l->dataLength, l->valueColumn, l->hexColumns, l->lineType,
+             (const void *)l->field, l->fieldAttributes, l->fieldLength, l->displayClass, l->printable, l->ebcdic,
+             l->bodyKind, l->rawValue, (const void *)l->structure, l->structOffset, (const void *)l->outer,
+             l->outerOffset, l->encoding, l->ccsid, (const void *)l->element, l->dataCcsid,
+             (const void *)l->lengthParent, l->lengthParentOffset, l->lengthParentEncoding);
+    return std::string(s) + " '" + std::string(l->text ? l->text : "", l->text ? l->textLength : 0) + "'";
+}
+
+/* The window, cursor and typing text as the pane holds them. */
+static std::vector<std::string> Window(PCFDATA *ed)
+{
+    char s[160];
+    snprintf(s, sizeof s, "count %d window %d..%d cursor %d,%d typing %u typed '%.*s'", ed->scroll.lineCount,
+             ed->cacheFirst, ed->cacheLast, ed->cursor.line, ed->cursor.column, ed->typing,
+             (int)ed->typed.length, ed->typed.data ? (const char *)ed->typed.data : "");
+    std::vector<std::string> w{ s };
+    for (int32_t i = ed->cacheFirst; i <= ed->cacheLast; i++)
+        w.push_back(Describe(EdCachedLine(ed, i)));
+    return w;
+}
+
+/* A count after a change caches the window on its way; the lines are what
+ * a display run after a plain count makes (the reference: the cache
+ * dropped and the window built again, the count being current). */
+static void ExpectWindowAsADisplayRunMakesIt(PCFDATA *ed, const char *step)
+{
+    std::vector<std::string> counted = Window(ed);
+    uint32_t counts = ed->countRuns;
+    ed->cacheLast = ed->cacheFirst - 1;
+    EdBuildLineData(ed, 1);
+    EXPECT_EQ(ed->countRuns, counts) << step;     /* nothing changed: a display run only */
+    std::vector<std::string> shown = Window(ed);
+    ASSERT_EQ(counted.size(), shown.size()) << step;
+    for (size_t i = 0; i < counted.size(); i++)
+        EXPECT_EQ(counted[i], shown[i]) << step << " line " << i;
+}
+
+TEST_F(EdCache, ACountCachesTheWindowAsADisplayRunWould)
+{
+    Bytes pcf = BuildPcfHeader(true, 1, 13, 600);
+    for (int i = 0; i < 300; i++) {
+        CfIn(pcf, 20, i & 7);
+        CfSt(pcf, 2016, "QUEUE.NAME.0000     ");
+    }
+    struct { const char *name; Bytes md, body; const char *piece; } messages[] = {
+        { "text", EdDescriptor("MQSTR   "), EdTextLines(3000), "line 01500" },
+        { "PCF", EdDescriptor("MQADMIN "), pcf, "QUEUE.NAME" },
+    };
+    for (auto &m : messages) {
+        SCOPED_TRACE(m.name);
+        Load(m.md, m.body);
+        ExpectWindowAsADisplayRunMakesIt(ed, "loaded");
+        int32_t line = Find(m.piece);
+        ASSERT_GT(line, 0);
+        EdSetTop(ed, line > 20 ? line - 20 : 0);
+        EdBuildLineData(ed, 0);
+        ed->insertMode = 1;
+        EdMoveCursor(ed, 0, 0, MC_GOTO, Line(line)->valueColumn + 2, line);
+        for (int k = 0; k < 3; k++) {
+            EdCharProc(ed, 'x');
+            ExpectWindowAsADisplayRunMakesIt(ed, "typed");
+        }
+        EdCharProc(ed, '\r');               /* a line end: the lines after move down */
+        ExpectWindowAsADisplayRunMakesIt(ed, "line end");
+        for (int k = 0; k < 4; k++) {
+            EdUndo(ed, 0);
+            ExpectWindowAsADisplayRunMakesIt(ed, "undone");
+        }
+        /* the window at the end, the cursor at the start: placed outside it */
+        EdSetTop(ed, ed->scroll.lineCount - 10);
+        ed->generation++;
+        EdBuildLineData(ed, 1);
+        ExpectWindowAsADisplayRunMakesIt(ed, "window at the end");
+    }
+}

@@ -404,3 +404,62 @@ TEST(FmtWalk, RawHexBesideShortFields)
     EXPECT_NE(std::string::npos, out.find("|Reply Queue   : {+064}: 'REPLY.Q'"));
 }
 }
+
+namespace {
+
+/* A line with what the pane reads of it beside its text. */
+struct FullLine {
+    std::string text;
+    uint32_t lineFlags, lineClass, prefixLength, valueBytes, fieldLength;
+    bool operator==(const FullLine &o) const
+    {
+        return text == o.text && lineFlags == o.lineFlags && lineClass == o.lineClass &&
+               prefixLength == o.prefixLength && valueBytes == o.valueBytes && fieldLength == o.fieldLength;
+    }
+};
+
+uint32_t FullSink(uint64_t context, FmtLineRec *lr, char *text, uint32_t n)
+{
+    ((std::vector<FullLine> *)(uintptr_t)context)
+        ->push_back({ std::string(text, n), lr->lineFlags, lr->lineClass, lr->prefixLength, lr->valueBytes,
+                      lr->fieldLength });
+    return 0;
+}
+
+}
+
+/* Integer lines met again late in a long run come from the line cache:
+ * each parameter's lines equal those of the same parameter early in the
+ * run, built before the cache was made (headings aside: they count the
+ * bytes left). */
+TEST(FmtWalk, CachedIntegerLinesAreTheLinesBuilt)
+{
+    InstallStubTables();
+    const int count = 3000, period = 6;
+    Bytes pcf = BuildPcfHeader(true, 1, 13, count);
+    for (int k = 0; k < count; k++) {
+        if (k % 2)
+            CfIn(pcf, 1016, k % period);
+        else
+            CfIn(pcf, 20, 1000000 + k % period);
+    }
+    for (uint32_t detail : { 2u, 4u }) {
+        FmtMsgInfo m = MakeMsg("MQADMIN ");
+        FmtLineRec lr = MakeLineRec(detail);
+        std::vector<FullLine> lines;
+        FapFormatMessage(nullptr, 0, pcf.b.data(), (uint32_t)pcf.b.size(), &m, FullSink,
+                         (uint64_t)(uintptr_t)&lines, &lr);
+        /* the parameters' lines: after the header's, 'count' groups alike */
+        std::vector<std::vector<FullLine>> groups;
+        for (const FullLine &l : lines) {
+            if (l.text.find("Parameter") != std::string::npos && l.text.find(':') != std::string::npos &&
+                !(l.lineFlags & LF_HEADING))
+                groups.emplace_back();
+            if (!groups.empty() && !(l.lineFlags & LF_HEADING))
+                groups.back().push_back(l);
+        }
+        ASSERT_GE(groups.size(), (size_t)count) << detail;
+        for (int k = period; k < count; k++)
+            ASSERT_TRUE(groups[k] == groups[k % period] || k + 1 == count) << detail << " parameter " << k;
+    }
+}

@@ -1,8 +1,12 @@
 /* Field values: integers, decimals, floats, times, value names and
  * conditions. */
 #include "fmttest.h"
+#include "fmtint.h"
 int FmtPutToLocal(char *date, char *time);
 #include <gtest/gtest.h>
+#include <cstdio>
+#include <string>
+#include <vector>
 
 namespace {
 
@@ -27,6 +31,35 @@ TEST(FmtValue, IntegersInBothEncodings)
     const unsigned char eight[] = { 0, 0, 0, 0, 0, 0, 1, 0 };
     EXPECT_EQ(256, FapGetFieldInt(&q, eight, 273, 0));
     EXPECT_EQ(1ll << 48, FapGetFieldInt(&q, eight, 546, 0));
+}
+
+/* The line writers' numbers against formatted printing: every power of
+ * ten and its neighbours, the extremes, and a spread of others. */
+TEST(FmtValue, NumberWritersGiveWhatPrintfGives)
+{
+    std::vector<uint64_t> values = { 0, UINT64_MAX, (uint64_t)INT64_MAX, (uint64_t)INT64_MIN };
+    for (uint64_t p = 1; p <= UINT64_MAX / 10; p *= 10)
+        for (uint64_t v : { p - 1, p, p + 1, 10 * p - 1 })
+            values.push_back(v);
+    uint64_t x = 88172645463325252ull;
+    for (int i = 0; i < 20000; i++) {
+        x ^= x << 13, x ^= x >> 7, x ^= x << 17;
+        values.push_back(x >> (i % 64));
+    }
+    for (uint64_t v : values) {
+        char want[64], got[64];
+        snprintf(want, sizeof want, "%llu", (unsigned long long)v);
+        *FmtPutUDec(got, v) = 0;
+        ASSERT_STREQ(got, want);
+        snprintf(want, sizeof want, "%lld", (long long)v);
+        *FmtPutDec(got, (int64_t)v) = 0;
+        ASSERT_STREQ(got, want);
+        for (int width : { 0, 1, 5, 8, 25 }) {
+            snprintf(want, sizeof want, "%*llu", width, (unsigned long long)v);
+            *FmtPutUDecWidth(got, v, width) = 0;
+            ASSERT_STREQ(got, want) << width;
+        }
+    }
 }
 
 TEST(FmtValue, PackedZonedAndDigits)
@@ -59,6 +92,57 @@ TEST(FmtValue, PackedZonedAndDigits)
     FmtFieldDef ds = Field(FT_DIGITS, 4, 3, 0, FF_SIGN_FIRST | FF_SHOW_PLUS);
     FapFormatDigits(&ds, (const unsigned char *)"+007", 0, out, &valid);
     EXPECT_STREQ("+7", out);
+}
+
+/* Packed text as it was written through a digit buffer (the reference
+ * for the direct writer): nibbles as digits (the last 96), leading zeros
+ * dropped, zeros in front to one integer digit and the decimals. */
+static std::string PackedReference(const FmtFieldDef &f, const unsigned char *p)
+{
+    std::string digits;
+    for (uint32_t i = 0; i < f.length; i++) {
+        digits += (char)('0' + (p[i] >> 4) % 10);
+        if (i + 1 < f.length)
+            digits += (char)('0' + (p[i] & 0xF) % 10);
+    }
+    if (digits.size() > 96)
+        digits.erase(0, digits.size() - 96);
+    uint32_t decimals = f.decimals < 96 ? f.decimals : 95;
+    digits.erase(0, digits.find_first_not_of('0') == std::string::npos ? digits.size()
+                                                                         : digits.find_first_not_of('0'));
+    if (digits.size() < decimals + 1)
+        digits.insert(0, decimals + 1 - digits.size(), '0');
+    unsigned sign = f.length ? p[f.length - 1] & 0xF : 0;
+    std::string out = f.type == FT_PACKED && (sign == 0xB || sign == 0xD) ? "-"
+                      : (f.flags & FF_SHOW_PLUS) ? "+" : "";
+    out += digits.substr(0, digits.size() - decimals);
+    if (decimals)
+        out += "." + digits.substr(digits.size() - decimals);
+    return out;
+}
+
+TEST(FmtValue, PackedTextAsTheDigitBufferWroteIt)
+{
+    uint64_t x = 0x9E3779B97F4A7C15ull;
+    unsigned char bytes[60];
+    char out[256];
+    for (int i = 0; i < 20000; i++) {
+        for (unsigned char &b : bytes) {
+            x ^= x << 13, x ^= x >> 7, x ^= x << 17;
+            /* mostly valid digits, some nibbles above 9, runs of zeros */
+            b = (x & 7) == 0 ? 0 : (x & 15) == 1 ? (unsigned char)(x >> 8) : (unsigned char)(((x >> 8) % 10) << 4 | (x >> 16) % 10);
+        }
+        bytes[0] = (x >> 20) & 1 ? 0 : bytes[0];
+        uint32_t length = 1 + (uint32_t)(x >> 24) % 56;
+        bytes[length - 1] = (unsigned char)((bytes[length - 1] & 0xF0) | (0xA + (x >> 32) % 6));
+        FmtFieldDef f = Field((x >> 40) & 1 ? FT_PACKED : FT_UPACKED, length, 0, (uint32_t)(x >> 44) % 14,
+                              (x >> 50) & 1 ? FF_SHOW_PLUS : 0);
+        if ((x >> 52) % 50 == 0)
+            f.decimals = 200;               /* more places than digits can be held */
+        uint32_t n = FapFormatPacked(&f, bytes, 546, out);
+        ASSERT_EQ(std::string(out), PackedReference(f, bytes)) << i;
+        ASSERT_EQ(n, strlen(out)) << i;
+    }
 }
 
 /* Twenty digits and more do not fit a 64-bit integer: the display keeps
