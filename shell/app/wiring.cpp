@@ -4,6 +4,7 @@
 #include "shell.h"
 #include "shellint.h"
 #include "shellwork.h"
+#include "wirelibs.h"
 
 #include <cstdio>
 #include <cstring>
@@ -373,6 +374,7 @@ void ShellFollowMainWindow(HWND main)
 
 void ShellInstallHooks(void)
 {
+    WireLibraries();
     install_timer_hooks();
     MQEPORT port = { nullptr, port_message, port_error };
     MQESetPort(&port);
