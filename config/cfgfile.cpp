@@ -12,8 +12,6 @@
 
 uint32_t CfgStatus;
 int CfgNoWrite;
-char ConfigFile[300] = "RAVOLT.CFG";
-char ConfigPath[300];
 
 static CFGHOOKS cfgHooks;
 static CSMUTEX writeLock;              /* one rewrite at a time */

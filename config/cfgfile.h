@@ -8,6 +8,7 @@
 
 #include <cstdint>
 #include <cstdio>
+#include "cfghost.h"
 #include "locstore.h"
 #include "prftext.h"
 
@@ -32,8 +33,6 @@ struct CFGHOOKS {
 
 extern uint32_t CfgStatus;             /* CFG_STATUS_ bits */
 extern int CfgNoWrite;                 /* "-r": never write the file */
-extern char ConfigFile[300];           /* full path of the file */
-extern char ConfigPath[300];           /* the configuration directory */
 
 void CfgSetHooks(const CFGHOOKS *hooks);
 const CFGHOOKS *CfgHooks(void);
@@ -66,9 +65,3 @@ void CfgFinishLocation(QMS *record, int64_t readTime);
 void CfgWriteLocationKeywords(QMS *record, PRFOUT *out);
 /* A name written bare, or quoted when it would not read back as one word. */
 void CfgPutWord(PRFOUT *out, const char *value);
-
-/* Host part: flushes a written file to the disk (0 on success), and puts
- * `from` in the place of `to` in one step, replacing it (0 on success,
- * else the system error). */
-int CfgHostFlush(FILE *file);
-int CfgHostReplace(const char *from, const char *to);
