@@ -79,8 +79,7 @@ static int read_subblocks(PRFIN *in, QMS *r, char *token, uint32_t *q, int len)
         if (!area)
             return -2;
         PCFInitData(&PCFClientChannelDef, area, nullptr, 0, 0, 0);
-        if (r->clientSettings && LocFreeClientData)
-            LocFreeClientData(r);
+        CfgFreeClientSettings(r);
         r->clientSettings = area;
         len = RestoreObject(in, token, q, area, &PCFClientChannelDef);
     }

@@ -55,6 +55,9 @@ void CfgSiblingName(char *out, size_t size, const char *path, const char *ending
 struct PCFCommandDef;
 void SaveObject(PRFOUT *out, const uint8_t *area, const PCFCommandDef *def);
 int RestoreObject(PRFIN *in, char *token, uint32_t *quoted, uint8_t *area, const PCFCommandDef *def);
+/* Frees a location's client-channel area (null: nothing); the location
+ * store frees it with the record through its release hook. */
+void CfgFreeClientSettings(QMS *location);
 
 /* Location block keywords (one block, after its header). */
 void CfgLocationDefaults(QMS *record);

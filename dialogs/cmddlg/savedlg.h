@@ -17,7 +17,6 @@
 #include <cstdint>
 #include <cstdio>
 #include "cslist.h"
-#include "prftext.h"
 
 #define PD_UNSET (-999999999)
 
@@ -119,10 +118,6 @@ struct DLGREPLY {
     void (*send)(void *ctx, const void *message, int32_t length, int last);
 };
 int DialogCommand(DLGREPLY *agent, int32_t command, const void *request, int32_t length);
-
-/* The profile's "PDG:" sections. */
-int PrfReadSavedDialog(PRFIN *in, char *token);
-void PrfWriteSavedDialogs(PRFOUT *out);
 
 /* Alignment times: "hh:mm:ss" (or "None" for -1) and back; -2 when the
  * text is no time. */
