@@ -247,7 +247,7 @@ int CfgFileParseDialog(PRFIN *in, CSTREE **tree, const uint8_t *caps, char *toke
     /* the block itself goes into the tree */
     if (!CSTreeAdd(tree, "DLGINFO", CSTREE_NORENUM | CSTREE_INSERT, d, sizeof *d,
                    DLGINFO_TITLE)) {
-        free_info(&d->tree, nullptr);
+        DlgInfoFreeData(d);
         CSFreeMem(d);
     }
     return len;

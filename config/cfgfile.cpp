@@ -1,7 +1,7 @@
 /* The configuration file: reading the location blocks with their
  * sub-blocks, writing a location block, and the safe rewrite. */
 #include "cfgfile.h"
-#include "prfdata.h"
+#include "prffile.h"
 #include "cfgdialog.h"
 #include "cs.h"
 #include "dialogs.h"

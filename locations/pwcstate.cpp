@@ -3,6 +3,7 @@
  * and the remembered key-database passwords. */
 #include "pwcache.h"
 #include "cfghost.h"
+#include "locstore.h"
 #include "prfdata.h"
 #include "cs.h"
 

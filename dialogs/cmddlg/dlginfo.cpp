@@ -42,14 +42,18 @@ void DlgFieldsMergeFlags(DLGCOLUMN *target, const DLGCOLUMN *source)
 
 static void free_line(CSLISTELEM *, void *) {}
 
-static void free_info(CSTREE *e, void *)
+void DlgInfoFreeData(DLGINFO *d)
 {
-    DLGINFO *d = (DLGINFO *)e;
     CSFreeMemAndClear(&d->dftFilter);
     CSFreeMemAndClear(&d->columns);
     CSFreeMemAndClear(&d->raw);
     if (d->filters.first)
         CSListFree(&d->filters, free_line, nullptr);
+}
+
+static void free_info(CSTREE *e, void *)
+{
+    DlgInfoFreeData((DLGINFO *)e);
 }
 
 void DlgInfoFreeTree(CSTREE **tree)

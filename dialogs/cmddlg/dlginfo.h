@@ -48,6 +48,8 @@ extern CSTREE *DlgInfoGlobal;          /* the profile's global entries */
 
 DLGINFO *DlgInfoFind(CSTREE *tree, const char *title);
 void DlgInfoFreeTree(CSTREE **tree);
+/* Frees what one record holds, not the record. */
+void DlgInfoFreeData(DLGINFO *info);
 
 /* When no column of target carries a sort mark (0x44), each target column
  * takes those marks from the source column of the same attribute. */

@@ -29,7 +29,7 @@
 #include "pcflistwin.h"
 #include "pcfwin.h"
 #include "prefs.h"
-#include "prfdata.h"
+#include "prffile.h"
 #include "tkutil.h"
 #include "tkwin.h"
 #include "tkplace.h"
