@@ -198,12 +198,9 @@ SAVEDDIALOG *SavedDialogFind(int32_t id)
     return (SAVEDDIALOG *)CSTreeFind(SavedDialogs, key, 4);
 }
 
-void (*SavedDialogDropped)(SAVEDDIALOG *record);
-
 static void dropped(CSTREE *e, void *)
 {
-    if (SavedDialogDropped)
-        SavedDialogDropped((SAVEDDIALOG *)e);
+    PCFForgetSaved((SAVEDDIALOG *)e);
 }
 
 void SavedDialogFreeAll(void)

@@ -92,8 +92,8 @@ void SavedDialogCopy(void *caller, SAVEDDIALOG *target, const SAVEDDIALOG *sourc
 SAVEDDIALOG *SavedDialogFind(int32_t id);
 void SavedDialogFreeAll(void);
 /* Called with each record about to be freed (a delete command, the end):
- * the dialogs opened from it let go of it.  Null: nothing to tell. */
-extern void (*SavedDialogDropped)(SAVEDDIALOG *record);
+ * the dialogs opened from it let go of it (pcfwords.cpp). */
+void PCFForgetSaved(SAVEDDIALOG *record);
 
 /* What an open list dialog shows, as SavedDialogCapture records it. */
 struct DLGCAPTURE {
