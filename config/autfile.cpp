@@ -8,13 +8,6 @@
 #include <cstring>
 #include <strings.h>
 
-uint64_t AutGlobalMask;
-AUTQMASK *AutGlobalQueueMasks;
-char AutQueueList[QMS_NAME + 1];
-int32_t AutQueueListLength;
-int32_t AutQueuePrefixMin;
-uint64_t AutTotals;
-
 static const char *autPath = "";
 /* The queue-mask lists of the "QM:" sections, kept for the program's life. */
 struct MASKHOLD {
@@ -22,14 +15,6 @@ struct MASKHOLD {
     AUTQMASK *masks;
 };
 static MASKHOLD *sectionMasks;
-
-/* The disabled-menu list (tag "MENUR"): capacity, count, ids. */
-struct MENUR {
-    int32_t capacity;
-    int32_t count;
-    int32_t ids[1];
-};
-static MENUR *menuList;
 
 struct RIGHT {
     const char *keyword;
@@ -107,31 +92,6 @@ static void notice(const char *text)
         h->notice(h->context, "Ravolt Error", text);
 }
 
-/* ---- the disabled-menu list ------------------------------------------- */
-
-void AutAddMenuRestriction(int32_t id)
-{
-    if (menuList)
-        for (int32_t i = 0; i < menuList->count; i++)
-            if (menuList->ids[i] == id)
-                return;
-    if (!menuList || menuList->count == menuList->capacity) {
-        int32_t capacity = menuList ? menuList->capacity + 100 : 100;
-        MENUR *n = (MENUR *)CSGetMem(sizeof(MENUR) + sizeof(int32_t) * capacity, "MENUR");
-        if (!n)
-            return;
-        n->capacity = capacity;
-        n->count = 0;
-        if (menuList) {
-            n->count = menuList->count;
-            memcpy(n->ids, menuList->ids, sizeof(int32_t) * menuList->count);
-            CSFreeMem(menuList);
-        }
-        menuList = n;
-    }
-    menuList->ids[menuList->count++] = id;
-}
-
 void AutAddMenuGroup(const AUTMENUROW *row)
 {
     AutAddMenuRestriction(row->id);
@@ -144,23 +104,6 @@ void AutAddMenuGroup(const AUTMENUROW *row)
         AutAddMenuRestriction(row->second);
     }
 }
-
-bool AutMenuAllowed(int32_t id)
-{
-    if (menuList)
-        for (int32_t i = 0; i < menuList->count; i++)
-            if (menuList->ids[i] == id)
-                return false;
-    return true;
-}
-
-bool AutMenuEnabled(int32_t id)
-{
-    return AutMenuAllowed(id);
-}
-
-int32_t AutMenuCount(void) { return menuList ? menuList->count : 0; }
-const int32_t *AutMenuIds(void) { return menuList ? menuList->ids : nullptr; }
 
 /* ---- parsing ---------------------------------------------------------- */
 
@@ -197,15 +140,6 @@ static int expect_value(PRFIN *in, char *token)
     }
     PrfGetToken(in, &q, 0, token);
     return 1;
-}
-
-static void free_masks(AUTQMASK *m)
-{
-    while (m) {
-        AUTQMASK *next = m->next;
-        CSFreeMem(m);
-        m = next;
-    }
 }
 
 static int read_queue_masks(PRFIN *in, char *token, AUTQMASK **list)
@@ -323,13 +257,6 @@ int AutParseFile(PRFIN *in, char *token, int *tokenLength, uint64_t *mask,
 
 /* ---- loading ---------------------------------------------------------- */
 
-void AutApplyToLocation(QMS *r)
-{
-    r->authMask = AutGlobalMask;
-    r->queueMasks = AutGlobalQueueMasks;
-    AutTotals |= AutGlobalMask;
-}
-
 static void apply_one(QMS *r, void *)
 {
     AutApplyToLocation(r);
@@ -346,20 +273,13 @@ void AutReset(void)
     LocLockStore();
     LocForEach(LocTree, forget_masks, nullptr);
     LocUnlockStore();
-    free_masks(AutGlobalQueueMasks);
-    AutGlobalQueueMasks = nullptr;
     while (sectionMasks) {
         MASKHOLD *next = sectionMasks->next;
-        free_masks(sectionMasks->masks);
+        AutFreeMasks(sectionMasks->masks);
         CSFreeMem(sectionMasks);
         sectionMasks = next;
     }
-    CSFreeMemAndClear(&menuList);
-    AutGlobalMask = 0;
-    AutTotals = 0;
-    AutQueueList[0] = 0;
-    AutQueueListLength = 0;
-    AutQueuePrefixMin = 0;
+    AutClearRecords();
 }
 
 static void apply_all(uint64_t mask)
@@ -439,7 +359,7 @@ int AutLoadFile(const char *path)
                 hold->masks = s.masks;
                 sectionMasks = hold;
             } else {
-                free_masks(s.masks);
+                AutFreeMasks(s.masks);
                 s.masks = nullptr;
             }
         }

@@ -254,15 +254,10 @@ int RestoreObject(PRFIN *in, char *token, uint32_t *quoted, uint8_t *area, const
     return 0;
 }
 
-/* A location's client-channel area is freed with its data. */
-static void FreeClientSettings(QMS *location)
+void CfgFreeClientSettings(QMS *location)
 {
     if (location->clientSettings) {
         PCFFreeData(&PCFClientChannelDef, (uint8_t *)location->clientSettings, 1);
         location->clientSettings = nullptr;
     }
 }
-
-static struct ClientFreeing {
-    ClientFreeing() { LocFreeClientData = FreeClientSettings; }
-} clientFreeing;

@@ -1,5 +1,4 @@
-/* Dialog records: the "DLG:" entry's reader and writer, the column list
- * merge, and freeing a tree of records. */
+/* Dialog records: the "DLG:" entry's reader and writer. */
 #include "cfgdialog.h"
 #include "cfgfile.h"
 #include "prfdata.h"
@@ -7,8 +6,6 @@
 
 #include <cstddef>
 #include <cstring>
-
-CSTREE *DlgInfoGlobal;
 
 struct DLGFLAG {
     const char *name;
@@ -40,63 +37,6 @@ static const DLGINT dlgInts[] = {
     { "autoexptype", DI(autoexptype) },
 };
 #undef DI
-
-/* ---- columns ---------------------------------------------------------- */
-
-int DlgColumnCount(const DLGCOLUMN *list)
-{
-    int n = 0;
-    while (list && list[n].field)
-        n++;
-    return n;
-}
-
-int DlgColumnsHold(const DLGCOLUMN *list, int count, int32_t attribute)
-{
-    for (int i = 0; i < count; i++)
-        if (DefFieldAttribute(list[i].field) == attribute)
-            return 1;
-    return 0;
-}
-
-void DlgFieldsMergeFlags(DLGCOLUMN *target, const DLGCOLUMN *source)
-{
-    if (!target || !source)
-        return;
-    for (const DLGCOLUMN *t = target; t->field; t++)
-        if (t->flags & DLGCOL_SORTS)
-            return;
-    for (const DLGCOLUMN *s = source; s->field; s++)
-        for (DLGCOLUMN *t = target; t->field; t++)
-            if (DefFieldAttribute(t->field) == DefFieldAttribute(s->field))
-                t->flags |= s->flags & DLGCOL_SORTS;
-}
-
-/* ---- freeing ---------------------------------------------------------- */
-
-static void free_line(CSLISTELEM *, void *) {}
-
-static void free_info(CSTREE *e, void *)
-{
-    DLGINFO *d = (DLGINFO *)e;
-    CSFreeMemAndClear(&d->dftFilter);
-    CSFreeMemAndClear(&d->columns);
-    CSFreeMemAndClear(&d->raw);
-    if (d->filters.first)
-        CSListFree(&d->filters, free_line, nullptr);
-}
-
-void DlgInfoFreeTree(CSTREE **tree)
-{
-    CSTreeFree(tree, free_info, nullptr);
-}
-
-DLGINFO *DlgInfoFind(CSTREE *tree, const char *title)
-{
-    char key[DLGINFO_TITLE] = { 0 };
-    memcpy(key, title, strnlen(title, DLGINFO_TITLE - 1));
-    return (DLGINFO *)CSTreeFind(tree, key, DLGINFO_TITLE);
-}
 
 /* ---- reading ---------------------------------------------------------- */
 
@@ -307,7 +247,7 @@ int CfgFileParseDialog(PRFIN *in, CSTREE **tree, const uint8_t *caps, char *toke
     /* the block itself goes into the tree */
     if (!CSTreeAdd(tree, "DLGINFO", CSTREE_NORENUM | CSTREE_INSERT, d, sizeof *d,
                    DLGINFO_TITLE)) {
-        free_info(&d->tree, nullptr);
+        DlgInfoFreeData(d);
         CSFreeMem(d);
     }
     return len;

@@ -1,7 +1,7 @@
 /* The configuration file: reading the location blocks with their
  * sub-blocks, writing a location block, and the safe rewrite. */
 #include "cfgfile.h"
-#include "prfdata.h"
+#include "prffile.h"
 #include "cfgdialog.h"
 #include "cs.h"
 #include "dialogs.h"
@@ -12,8 +12,6 @@
 
 uint32_t CfgStatus;
 int CfgNoWrite;
-char ConfigFile[300] = "RAVOLT.CFG";
-char ConfigPath[300];
 
 static CFGHOOKS cfgHooks;
 static CSMUTEX writeLock;              /* one rewrite at a time */
@@ -81,8 +79,7 @@ static int read_subblocks(PRFIN *in, QMS *r, char *token, uint32_t *q, int len)
         if (!area)
             return -2;
         PCFInitData(&PCFClientChannelDef, area, nullptr, 0, 0, 0);
-        if (r->clientSettings && LocFreeClientData)
-            LocFreeClientData(r);
+        CfgFreeClientSettings(r);
         r->clientSettings = area;
         len = RestoreObject(in, token, q, area, &PCFClientChannelDef);
     }

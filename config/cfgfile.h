@@ -8,6 +8,7 @@
 
 #include <cstdint>
 #include <cstdio>
+#include "cfghost.h"
 #include "locstore.h"
 #include "prftext.h"
 
@@ -32,8 +33,6 @@ struct CFGHOOKS {
 
 extern uint32_t CfgStatus;             /* CFG_STATUS_ bits */
 extern int CfgNoWrite;                 /* "-r": never write the file */
-extern char ConfigFile[300];           /* full path of the file */
-extern char ConfigPath[300];           /* the configuration directory */
 
 void CfgSetHooks(const CFGHOOKS *hooks);
 const CFGHOOKS *CfgHooks(void);
@@ -56,6 +55,9 @@ void CfgSiblingName(char *out, size_t size, const char *path, const char *ending
 struct PCFCommandDef;
 void SaveObject(PRFOUT *out, const uint8_t *area, const PCFCommandDef *def);
 int RestoreObject(PRFIN *in, char *token, uint32_t *quoted, uint8_t *area, const PCFCommandDef *def);
+/* Frees a location's client-channel area (null: nothing); the location
+ * store frees it with the record through its release hook. */
+void CfgFreeClientSettings(QMS *location);
 
 /* Location block keywords (one block, after its header). */
 void CfgLocationDefaults(QMS *record);
@@ -66,9 +68,3 @@ void CfgFinishLocation(QMS *record, int64_t readTime);
 void CfgWriteLocationKeywords(QMS *record, PRFOUT *out);
 /* A name written bare, or quoted when it would not read back as one word. */
 void CfgPutWord(PRFOUT *out, const char *value);
-
-/* Host part: flushes a written file to the disk (0 on success), and puts
- * `from` in the place of `to` in one step, replacing it (0 on success,
- * else the system error). */
-int CfgHostFlush(FILE *file);
-int CfgHostReplace(const char *from, const char *to);

@@ -1,11 +1,14 @@
-/* Colours in the window build: a brush for every slot of the live table,
- * the standard colouring of a dynamic dialog, the repaint announcement
- * carried out on the windows, and the colour chooser (DLG_COLOURDLG). */
+/* Colours in the window build: the profile's look made live, the repaint
+ * announcement carried out on the windows, and the colour chooser
+ * (DLG_COLOURDLG).  The brushes and a dialog's colouring are the
+ * toolkit's (dlgcolours.h). */
 #pragma once
 
 #include <windows.h>
 #include "colours.h"
 #include "dd.h"
+#include "dlgcolours.h"
+#include "repaint.h"
 
 /* Chooser controls. */
 enum {
@@ -16,19 +19,9 @@ enum {
 };
 enum { UM_CHOOSERFILL = 11235, UM_REPAINTPENDING = 11381 };
 
-/* The brush of a slot; (re)made from the live colours. */
-HBRUSH ColourBrush(int slot);
-COLORREF *ColourRef(int slot);
-void ColourMakeBrushes(void);
 /* The profile's font and colours made live (fonts and brushes), as the
  * start-up does once the profile is read. */
 void PrfApplyLook(void);
-
-void SetDlgColours(DDHANDLE dd);
-/* readOnlyDialog: read-only edits take the dialog background. */
-void SetDlgColoursEx(DDHANDLE dd, int readOnlyDialog);
-/* The answer to 11247: the class background and the controls. */
-void ColourDialogChanged(HWND hwnd, DDHANDLE dd);
 
 /* Fills the repaint hooks for the windows: 11381 to the main window, and
  * the modeless dialogs recoloured; `more` carries out the rest of a mask

@@ -1,5 +1,7 @@
-/* The profile: key table, defaults, reader, derivations and writer. */
-#include "prfdata.h"
+/* The profile: reader, derivations and writer of the "AP:" block (the
+ * record, its keys and defaults are the settings library's). */
+#include "prffile.h"
+#include "prfkeys.h"
 #include "cfgfile.h"
 #include "colours.h"
 #include "prfsect.h"
@@ -11,9 +13,7 @@
 #include <cstdlib>
 #include <cstring>
 
-PRFDATA Prf;
 static PRFHOOKS prfHooks;
-static char hlpDefault[300];
 static char userfmtDefault[300];
 
 void PrfSetHooks(const PRFHOOKS *h)
@@ -24,284 +24,9 @@ void PrfSetHooks(const PRFHOOKS *h)
         memset(&prfHooks, 0, sizeof prfHooks);
 }
 
-enum KeyKind : uint8_t {
-    K_EOL,      /* a line end in the writer's output */
-    K_INT, K_SHORT, K_INT64, K_CHAR, K_HEX,
-    K_TEXT,     /* fixed buffer of `size` bytes */
-    K_SHARED, K_ALLOC,
-    K_TWO, K_EIGHT, K_RECT,
-    K_FLAG16, K_FLAG32,
-    K_MASK, K_WORD,    /* option word mask and word (hexadecimal) */
-    K_SPECIAL,
-};
-
-enum WriteRule : uint8_t {
-    W_ALWAYS, W_NOTDEF, W_NOTZERO, W_NOTDEFNZ, W_SET, W_SETNOTDEF, W_NEVER,
-    W_BITSET, W_BITCLEAR,
-    W_ALLBLANKS,        /* always, blanks kept: a blank or empty text is a choice */
-};
-
-enum Special : uint8_t {
-    S_VER = 1, S_CSVSEP, S_SNAP, S_ASNAP, S_EXPTEXT, S_EXPMQSC, S_EDF, S_EDS,
-    S_LOC, S_HTTPBADDR, S_HLP, S_FONT, S_NPFONT, S_PFONT, S_MSGFORMAT,
-    S_MSGFORMAT2, S_DQ, S_NMS, S_CLR, S_PRB,
-};
-
-struct PRFKEY {
-    const char *key;
-    uint8_t kind;
-    uint8_t rule;
-    char sep;           /* ' ' or '\n' after a written value */
-    uint16_t size;      /* K_TEXT buffer; K_SPECIAL: the Special */
-    void *field;
-    void *aux;          /* K_WORD: its mask */
-    int64_t def;        /* number default, or the flag's bit */
-    const char *defText;
-};
-
-#define P(x) ((void *)&Prf.x)
-#define NUM(k, f, d, rule, sep) { k, K_INT, rule, sep, 0, P(f), nullptr, d, nullptr }
-#define SHORTK(k, f, d, rule, sep) { k, K_SHORT, rule, sep, 0, P(f), nullptr, d, nullptr }
-#define TEXT(k, f, d, rule) { k, K_TEXT, rule, '\n', sizeof Prf.f, P(f), nullptr, 0, d }
-#define SHARED(k, f, d) { k, K_SHARED, W_SET, '\n', 0, P(f), nullptr, 0, d }
-#define ALLOC(k, f) { k, K_ALLOC, W_SET, '\n', 0, P(f), nullptr, 0, nullptr }
-#define FLAGV(k, bit, rule) { k, K_FLAG16, rule, ' ', 0, P(viewWord), nullptr, bit, nullptr }
-#define FLAG1(k, bit, rule) { k, K_FLAG32, rule, ' ', 0, P(opt1), nullptr, bit, nullptr }
-#define FLAG2(k, bit, rule) { k, K_FLAG32, rule, ' ', 0, P(opt2), nullptr, bit, nullptr }
-#define RECT(k, i) { k, K_RECT, W_ALWAYS, '\n', 0, P(dialogs[i]), nullptr, 0, nullptr }
-#define OPTW(mk, wk, i, mdef, wdef) \
-    { mk, K_MASK, W_ALWAYS, ' ', 0, P(pom[i]), nullptr, mdef, nullptr }, \
-    { wk, K_WORD, W_ALWAYS, ' ', 0, P(po[i]), P(pom[i]), wdef, nullptr }
-#define SPECIAL(k, s) { k, K_SPECIAL, W_ALWAYS, '\n', s, nullptr, nullptr, 0, nullptr }
-#define EOL { nullptr, K_EOL, W_ALWAYS, '\n', 0, nullptr, nullptr, 0, nullptr }
-
-static const char EXP_TEXT[] = "RAVOLT %m{Qm: %m }%c Export - %DD %MMM %YY\\n";
-static const char EXP_MQSC[] = "* RAVOLT %m{Qm: %m }%c Export - %DD %MMM %YY\\n";
-
-/* Every key in the writer's order. */
-static const PRFKEY keys[] = {
-    SPECIAL("ver", S_VER),
-    { "main", K_EIGHT, W_ALWAYS, '\n', 0, P(main), nullptr, 0, nullptr },
-    { "mainqm", K_TWO, W_ALWAYS, '\n', 0, P(mainQm), nullptr, 0, nullptr },
-    { "mainmsgs", K_TWO, W_ALWAYS, '\n', 0, P(mainMsgs), nullptr, 0, nullptr },
-    { "vct", K_CHAR, W_ALWAYS, ' ', 0, P(vct), nullptr, 'B', nullptr },
-    { "vcl", K_INT64, W_ALWAYS, ' ', 32, P(vcl), nullptr, 0, nullptr },
-    NUM("vcf", vcf, 0, W_ALWAYS, ' '),
-    NUM("vcn", vcn, 0, W_ALWAYS, '\n'),
-    NUM("vx", view[0], 0, W_NEVER, ' '), NUM("vy", view[1], 0, W_NEVER, ' '),
-    NUM("vcx", view[2], 0, W_NEVER, ' '), NUM("vcy", view[3], 0, W_NEVER, ' '),
-    FLAGV("list", 0x1, W_BITCLEAR), FLAGV("qms", 0x10, W_BITSET),
-    FLAGV("name", 0x2, W_BITSET), FLAGV("icon", 0x4, W_BITSET),
-    FLAGV("mini", 0x20, W_BITSET), FLAGV("tree", 0x8, W_BITSET),
-    FLAGV("nofor", 0x80, W_BITSET),
-    FLAG1("alarm", 0x2, W_BITSET), FLAG1("monitor", 0x1, W_BITSET),
-    FLAG1("dynamic", 0x4, W_BITSET), FLAG1("savpos", 0x10, W_BITSET),
-    FLAG1("savsize", 0x20, W_BITSET), FLAG1("nmainobjs", 0x40, W_BITCLEAR),
-    FLAG1("mainsearch", 0x4000000, W_BITSET),
-    FLAG2("desc", 0x20, W_BITSET), FLAG2("search", 0x8, W_BITSET),
-    FLAG2("searchq", 0x80000, W_BITSET), FLAG2("qprefix", 0x800000, W_BITSET),
-    FLAG2("qmgr", 0x10000, W_BITSET), FLAG2("loc", 0x20000, W_BITSET),
-    FLAG1("nphex", 0x80, W_BITCLEAR), FLAG1("nsavobj", 0x100, W_BITCLEAR),
-    FLAG1("nauto", 0x4000, W_BITCLEAR), FLAG1("nmulti", 0x8000, W_BITCLEAR),
-    FLAG1("nres", 0x200, W_BITCLEAR), FLAG1("nprob", 0x800, W_BITCLEAR),
-    FLAG1("naro", 0x10000, W_BITCLEAR), FLAG1("ntb", 0x20000, W_BITCLEAR),
-    FLAG1("nexist", 0x40000, W_BITCLEAR), FLAG1("sys", 0x400, W_BITSET),
-    FLAG2("mqver", 0x40, W_BITSET), FLAG2("qdep", 0x8000, W_BITSET),
-    FLAG2("qcnt", 0x100000, W_BITSET), FLAG1("netmqver", 0x800000, W_BITSET),
-    FLAG1("netchscnt", 0x2000000, W_BITSET),
-    NUM("layout", layout, 3, W_NOTDEF, ' '), NUM("dsplev", dsplev, -1, W_NOTDEF, ' '),
-    NUM("maxm", maxm, 10000, W_NOTDEF, ' '), NUM("maxhdb", maxhdb, 0, W_NOTDEF, ' '),
-    NUM("eosdl", eosdl, 3, W_ALWAYS, ' '), NUM("maxb", maxb, 10000, W_NOTDEF, ' '),
-    NUM("msgsms", msgsms, 120, W_NOTDEF, ' '), NUM("msgdsp", msgdsp, 50, W_NOTDEF, ' '),
-    { "disr", K_TEXT, W_SETNOTDEF, ' ', sizeof Prf.disr, P(disr), nullptr, 0, "1,100" },
-    EOL,
-    TEXT("dftsrchq", dftsrchq, "", W_SET), TEXT("dftsrchloc", dftsrchloc, "", W_SET),
-    TEXT("pwc", pwc, "", W_SET),
-    NUM("tb", tb, 1056, W_NOTZERO, ' '), NUM("tds", tds, 35, W_NOTZERO, ' '),
-    NUM("autod", autod, 60, W_NOTDEF, ' '), NUM("hsf", hsf, 10, W_NOTDEF, ' '),
-    NUM("hso", hso, 10, W_NOTDEF, ' '),
-    { "tcma", K_INT64, W_NOTDEF, ' ', 0, P(tcma), nullptr, 5, nullptr },
-    NUM("cmdexp", cmdexp, 90, W_NOTZERO, ' '), NUM("sdelay", sdelay, 250, W_NOTZERO, ' '),
-    NUM("fint", fint, 1, W_NOTDEF, ' '), NUM("prgdelay", prgdelay, 3, W_NOTDEF, ' '),
-    NUM("objo", objo, 1209600, W_ALWAYS, ' '), NUM("objr", objr, 604800, W_ALWAYS, ' '),
-    NUM("objrty", objrty, 3600, W_ALWAYS, ' '),
-    EOL,
-    SHARED("splashs", splashs, nullptr), SHARED("splashqmn", splashqmn, nullptr),
-    SHARED("splashqms", splashqms, nullptr),
-    SHARED("fmtdate", fmtdate, "%DD %MM %YY %TT"),
-    SHARED("fmtdatet", fmtdatet, nullptr), SHARED("fmtdatey", fmtdatey, nullptr),
-    TEXT("dspwnd", dspwnd, "qv ", W_SETNOTDEF),
-    EOL,
-    NUM("mcsplitp", mcsplitp, 70000, W_ALWAYS, ' '),
-    NUM("qmlistwid", qmlistwid, 0, W_ALWAYS, '\n'),
-    SPECIAL("csvsep", S_CSVSEP),
-    RECT("dlgadd", DLG_ADD), RECT("dlgloc", DLG_LOC), RECT("dlgprf", DLG_PRF),
-    RECT("dlgsavem", DLG_SAVEM), RECT("dlgloadm", DLG_LOADM), RECT("dlgapiex", DLG_APIEX),
-    RECT("dlgexp", DLG_EXP), RECT("dlgfile", DLG_FILE), RECT("dlgprnt", DLG_PRNT),
-    RECT("dlgfilters", DLG_FILTERS), RECT("dlgsyncs", DLG_SYNCS), RECT("dlgput", DLG_PUT),
-    RECT("dlgalist", DLG_ALIST), RECT("dlgcolour", DLG_COLOUR), RECT("dlgpub", DLG_PUB),
-    RECT("dlgdrask", DLG_DRASK), RECT("dlgar", DLG_AR), RECT("dlggraph", DLG_GRAPH),
-    RECT("dlggraphdlg", DLG_GRAPHDLG), RECT("dlgversion", DLG_VERSION),
-    RECT("dlgtrcmsg", DLG_TRCMSG), RECT("dlgtrcmsgexp", DLG_TRCMSGEXP),
-    RECT("dlgfr", DLG_FR), RECT("prgsz", DLG_PRGSZ),
-    OPTW("pom", "po", 0, 0xFFFFFFFF, 0x310A1B),
-    OPTW("po2m", "po2", 1, 0xFFFFFFFF, 0x4436488),
-    OPTW("po3m", "po3", 2, 0xFFFFFFFF, 0x3FFD0030),
-    OPTW("po4m", "po4", 3, 0xFFFFFFFF, 0x39FC0138),
-    OPTW("po5m", "po5", 4, 0x21, 0),
-    { "com", K_MASK, W_ALWAYS, ' ', 0, P(com), nullptr, 0x80003FFF, nullptr },
-    { "co", K_WORD, W_ALWAYS, ' ', 0, P(co), P(com), 0xFFFFFFFF, nullptr },
-    { "iactx", K_HEX, W_NOTDEF, ' ', 0, P(iactx), nullptr, 0x20, nullptr },
-    { "iuctx", K_HEX, W_NOTDEF, ' ', 0, P(iuctx), nullptr, 0x200, nullptr },
-    EOL,
-    SPECIAL("snap", S_SNAP), SHORTK("snapsz", snapsz, 10, W_ALWAYS, '\n'),
-    SPECIAL("asnap", S_ASNAP), SHORTK("asnapsz", asnapsz, 10, W_ALWAYS, '\n'),
-    NUM("appf", appf, 6, W_ALWAYS, ' '), NUM("appff", appff, 4, W_ALWAYS, '\n'),
-    NUM("trcmsgopt", trcmsgopt, 193, W_ALWAYS, '\n'),
-    NUM("putpers", putpers, 0, W_ALWAYS, ' '), NUM("putpmoo", putpmoo, 4, W_ALWAYS, ' '),
-    NUM("pubpers", pubpers, 0, W_ALWAYS, ' '), NUM("pubpmoo", pubpmoo, 4, W_ALWAYS, '\n'),
-    NUM("alr", alr, 300, W_ALWAYS, ' '), NUM("acr", acr, 600, W_ALWAYS, '\n'),
-    SPECIAL("exp_text", S_EXPTEXT), SPECIAL("exp_mqsc", S_EXPMQSC),
-    SPECIAL("edf", S_EDF), SPECIAL("eds", S_EDS),
-    { "sep1000", K_TEXT, W_ALLBLANKS, ' ', sizeof Prf.sep1000, P(sep1000), nullptr, 0, "," },
-    { "seplist", K_TEXT, W_ALLBLANKS, ' ', sizeof Prf.seplist, P(seplist), nullptr, 0, "; " },
-    { "sepind", K_TEXT, W_ALLBLANKS, ' ', sizeof Prf.sepind, P(sepind), nullptr, 0, " : " },
-    EOL,
-    SPECIAL("loc", S_LOC),
-    TEXT("st", st, "", W_SET),
-    TEXT("wsnd", wsnd, "beep", W_SETNOTDEF), TEXT("asnd", asnd, "beep", W_SETNOTDEF),
-    TEXT("tf1", tf1, "Last Refresh on %D - %d %m %y (%t)", W_SET),
-    TEXT("tf2", tf2, "%d %m %y (%t)", W_SET), TEXT("tf3", tf3, "%t", W_SET),
-    NUM("httpport", httpport, 80, W_NOTDEF, ' '),
-    NUM("httpreqint", httpreqint, 10, W_ALWAYS, ' '),
-    NUM("httpmaxrsp", httpmaxrsp, 5, W_ALWAYS, ' '),
-    NUM("httpretint", httpretint, 300, W_ALWAYS, '\n'),
-    TEXT("httproot", httproot, "", W_SET), TEXT("httpincl", httpincl, "", W_SET),
-    TEXT("httpexcl", httpexcl, "", W_SET), TEXT("httpdc", httpdc, "", W_SET),
-    SPECIAL("httpbaddr", S_HTTPBADDR),
-    NUM("netf", netf, 6, W_ALWAYS, ' '), NUM("netff", netff, 4, W_ALWAYS, '\n'),
-    ALLOC("qmiconn", qmicon[0]), ALLOC("qmiconb", qmicon[1]),
-    ALLOC("qmicong", qmicon[2]), ALLOC("qmiconf", qmicon[3]),
-    ALLOC("appicona", appicon[0]), ALLOC("appiconi", appicon[1]),
-    ALLOC("appiconb", appicon[2]),
-    TEXT("userfmtfile", userfmtfile, "", W_SET),
-    TEXT("savemsgfile", savemsgfile, "", W_SET), TEXT("loadmsgfile", loadmsgfile, "", W_SET),
-    TEXT("expfile", expfile, "", W_SET), TEXT("sffile", sffile, "", W_SET),
-    TEXT("hlpc", hlpc, "", W_SET), SPECIAL("hlp", S_HLP),
-    SPECIAL("font", S_FONT),
-    NUM("fontsize", font.height, 0, W_NEVER, '\n'),
-    SHORTK("charset", font.charSet, 0, W_NEVER, '\n'),
-    SPECIAL("npfont", S_NPFONT),
-    NUM("npfontsize", npfont.height, -13, W_NEVER, '\n'),
-    SHORTK("npcharset", npfont.charSet, 0, W_NEVER, '\n'),
-    SHORTK("prnsp", prnsp, 50, W_NOTDEFNZ, '\n'),
-    SHORTK("prnvm", prnvm, 10, W_NOTDEFNZ, '\n'), SHORTK("prnhm", prnhm, 10, W_NOTDEFNZ, '\n'),
-    SHORTK("prnvo", prnvo, 5, W_NOTDEFNZ, '\n'), SHORTK("prnho", prnho, 5, W_NOTDEFNZ, '\n'),
-    SPECIAL("pfont", S_PFONT),
-    NUM("pfontsize", pfont.height, 0, W_NEVER, '\n'),
-    NUM("pfontpsize", pfont.pointSize, 0, W_NEVER, '\n'),
-    SPECIAL("msgformat", S_MSGFORMAT), SPECIAL("msgformat2", S_MSGFORMAT2),
-    SPECIAL("dq", S_DQ),
-    SPECIAL("nms_", S_NMS),
-    NUM("ccsid", ccsid, 0, W_NOTZERO, '\n'), NUM("tz", tz, 0, W_NOTZERO, '\n'),
-    SPECIAL("clr", S_CLR), SPECIAL("prb", S_PRB),
-    SHORTK("chstype", chstype, 0, W_NEVER, ' '), SHORTK("chsrate", chsrate, 180, W_NEVER, ' '),
-    NUM("maxcsl", maxcsl, 1000, W_NEVER, ' '), NUM("mitems", mitems, 6, W_NEVER, ' '),
-    NUM("rfmaxrsp", rfmaxrsp, 10, W_NEVER, ' '),
-};
-
-/* Letter tables of the format words. */
-struct LETTER { char letter; uint32_t bit; };
-static const LETTER msgLetters[] = {
-    { 'a', 0x80000 }, { 'b', 0x4000 }, { 'c', 0x20000 }, { 'd', 0x400 },
-    { 'D', 0x1000 }, { 'f', 0x200 }, { 'h', 0x100 }, { 'n', 0x800 },
-    { 'o', 0x8000 }, { 's', 0x10000 }, { 'x', 0x100000 },
-};
-static const LETTER dqLetters[] = {
-    { 'A', 0x100 }, { 'D', 0x400 }, { 'F', 0x800000 }, { 'H', 0x400000 },
-    { 'M', 0x1000000 }, { 'P', 0x200 }, { 'S', 0x2000 }, { 'b', 0x1 },
-    { 'c', 0x40 }, { 'f', 0x200000 }, { 'h', 0x100000 }, { 'm', 0x4 },
-    { 'n', 0x1000 }, { 'p', 0x2 }, { 's', 0x10 }, { 'l', 0x2000000 }, { 't', 0x20 },
-};
-
-/* ---- defaults --------------------------------------------------------- */
-
-static void free_text(CSLISTELEM *, void *) {}
-
-void PrfFree(void)
-{
-    for (const PRFKEY &k : keys) {
-        if (k.kind == K_SHARED)
-            CSStringSet((const char **)k.field, nullptr, 0);
-        else if (k.kind == K_ALLOC)
-            CSFreeMemAndClear(k.field);
-    }
-    CSStringSet(&Prf.expText, nullptr, 0);
-    CSStringSet(&Prf.expMqsc, nullptr, 0);
-    for (auto &n : Prf.nameStandards)
-        CSStringSet(&n, nullptr, 0);
-    if (Prf.httpbaddr.first)
-        CSListFree(&Prf.httpbaddr, free_text, nullptr);
-    CSFreeMemAndClear(&Prf.sections);
-    PrfFreeSections();
-    memset(&Prf, 0, sizeof Prf);
-}
-
-void PrfSetDefaults(void)
-{
-    PrfFree();
-    for (const PRFKEY &k : keys) {
-        switch (k.kind) {
-        case K_INT: case K_HEX: *(int32_t *)k.field = (int32_t)k.def; break;
-        case K_SHORT: *(int16_t *)k.field = (int16_t)k.def; break;
-        case K_INT64: *(int64_t *)k.field = k.def; break;
-        case K_CHAR: *(char *)k.field = (char)k.def; break;
-        case K_MASK: case K_WORD: *(uint32_t *)k.field = (uint32_t)k.def; break;
-        case K_TEXT:
-            if (k.defText)
-                snprintf((char *)k.field, k.size, "%s", k.defText);
-            break;
-        case K_SHARED:
-            if (k.defText)
-                CSStringSet((const char **)k.field, k.defText, -1);
-            break;
-        default: break;
-        }
-    }
-    Prf.viewWord = PRF_VIEW_LIST;
-    Prf.opt1 = 0xFDBF0;
-    Prf.opt2 = 0;
-    Prf.csvsep = ',';
-    Prf.eds = '/';
-    snprintf(Prf.loc, sizeof Prf.loc, "C");
-    Prf.msgFormat = 1;
-    Prf.msgFlags = 0x200;
-    Prf.dumpFormat = 0x41;
-    snprintf(Prf.npfont.face, sizeof Prf.npfont.face, "DejaVu Sans Mono");
-    snprintf(Prf.npfont.style, sizeof Prf.npfont.style, "Book");
-    int32_t cx = 1024, cy = 768;
-    PrfHostScreenSize(&cx, &cy);
-    Prf.dialogs[DLG_APIEX][0] = Prf.dialogs[DLG_APIEX][1] = (int32_t)0x80000000;
-    Prf.dialogs[DLG_APIEX][2] = cx / 2; Prf.dialogs[DLG_APIEX][3] = cy / 2;
-    Prf.dialogs[DLG_FILE][2] = cx / 2; Prf.dialogs[DLG_FILE][3] = cy / 2;
-    Prf.dialogs[DLG_ALIST][2] = cx / 3; Prf.dialogs[DLG_ALIST][3] = cy / 2;
-    Prf.dialogs[DLG_EXP][2] = cx / 4; Prf.dialogs[DLG_EXP][3] = cy / 4;
-    Prf.dialogs[DLG_PRGSZ][2] = 400; Prf.dialogs[DLG_PRGSZ][3] = 250;
-    int n = snprintf(hlpDefault, sizeof hlpDefault, "%s%sravolt.pdf", ConfigPath,
-                     ConfigPath[0] && !CSIsPathSep(ConfigPath[strlen(ConfigPath) - 1])
-                         ? CSPathSepString : "");
-    if (n < 0 || (size_t)n >= sizeof Prf.hlp)
-        hlpDefault[0] = 0;                     /* too long to be a default */
-    memcpy(Prf.hlp, hlpDefault, strlen(hlpDefault) + 1);
-    if (CSRunningOnWine)
-        snprintf(Prf.hlpc, sizeof Prf.hlpc, "/usr/bin/evince");
-    memset(Prf.switchOff, 0, sizeof Prf.switchOff);
-    memcpy(Prf.colours, ColourScheme(0), sizeof Prf.colours);
-}
-
 /* ---- reading ---------------------------------------------------------- */
 
-static void read_letters(const char *text, const LETTER *table, size_t n, uint32_t *word)
+static void read_letters(const char *text, const PRFLETTER *table, size_t n, uint32_t *word)
 {
     for (const char *p = text; *p; p++)
         for (size_t i = 0; i < n; i++)
@@ -394,7 +119,7 @@ static void read_special(PRFIN *in, const PRFKEY &k, const char *name, char *tok
         PrfGetValue(in, token, nullptr);
         Prf.msgFormat = strchr(token, '3') ? 3 : strchr(token, '2') ? 2 : 1;
         Prf.msgFlags = 0;
-        read_letters(token, msgLetters, std::size(msgLetters), &Prf.msgFlags);
+        read_letters(token, PrfMsgLetters().data(), PrfMsgLetters().size(), &Prf.msgFlags);
         break;
     case S_MSGFORMAT2:
         PrfGetValue(in, token, nullptr);
@@ -403,7 +128,7 @@ static void read_special(PRFIN *in, const PRFKEY &k, const char *name, char *tok
     case S_DQ:
         PrfGetValue(in, token, nullptr);
         Prf.dumpFormat = 0;
-        read_letters(token, dqLetters, std::size(dqLetters), &Prf.dumpFormat);
+        read_letters(token, PrfDqLetters().data(), PrfDqLetters().size(), &Prf.dumpFormat);
         break;
     case S_NMS:
         len = trimmed_value(in, token);
@@ -441,7 +166,7 @@ static const PRFKEY *lookup(const char *token)
 {
     /* "loc" is both a flag and the locale key: the special entry decides */
     int loc = strcmp(token, "loc") == 0;
-    for (const PRFKEY &k : keys) {
+    for (const PRFKEY &k : PrfKeyTable()) {
         if (!k.key)
             continue;
         if (loc) {
@@ -570,9 +295,9 @@ static int32_t clamp(int32_t v, int32_t lo, int32_t hi)
 static void derive(void)
 {
     if (!Prf.expText)
-        CSStringSet(&Prf.expText, EXP_TEXT, -1);
+        CSStringSet(&Prf.expText, PrfExpTextDefault, -1);
     if (!Prf.expMqsc)
-        CSStringSet(&Prf.expMqsc, EXP_MQSC, -1);
+        CSStringSet(&Prf.expMqsc, PrfExpMqscDefault, -1);
     const char *name = setlocale(LC_CTYPE, Prf.loc);
     if (!name)
         name = setlocale(LC_CTYPE, nullptr);
@@ -633,6 +358,7 @@ static void derive(void)
 static void load(PRFIN *in, int opened)
 {
     Prf.loading = 1;
+    PrfFreeSections();
     PrfSetDefaults();
     Prf.loading = 1;
     char token[PRF_TOKEN_SIZE];
@@ -691,7 +417,7 @@ void PrfGetTimeZone(void)
 
 /* ---- writing ---------------------------------------------------------- */
 
-static void write_letters(PRFOUT *out, uint32_t word, const LETTER *table, size_t n)
+static void write_letters(PRFOUT *out, uint32_t word, const PRFLETTER *table, size_t n)
 {
     for (size_t i = 0; i < n; i++)
         if (word & table[i].bit)
@@ -764,7 +490,7 @@ static void write_special(PRFOUT *out, const PRFKEY &k)
             PrfPutString(out, "httpbaddr=", (const char *)(e + 1), PRF_WHOLE);
         break;
     case S_HLP:
-        if (PrfTextSet(Prf.hlp) && strcmp(Prf.hlp, hlpDefault) != 0)
+        if (PrfTextSet(Prf.hlp) && strcmp(Prf.hlp, PrfHelpDefault) != 0)
             PrfPutString(out, "hlp=", Prf.hlp, PRF_WHOLE);
         break;
     case S_FONT:
@@ -778,12 +504,12 @@ static void write_special(PRFOUT *out, const PRFKEY &k)
         break;
     case S_MSGFORMAT:
         PrfOutFormat(out, "msgformat=%d", (int)Prf.msgFormat);
-        write_letters(out, Prf.msgFlags, msgLetters, std::size(msgLetters));
+        write_letters(out, Prf.msgFlags, PrfMsgLetters().data(), PrfMsgLetters().size());
         PrfOutFormat(out, "_ msgformat2=%s_\n", (Prf.msgFlags2 & 2) ? "c" : "");
         break;
     case S_DQ:
         PrfOutText(out, "dq=");
-        write_letters(out, Prf.dumpFormat, dqLetters, std::size(dqLetters));
+        write_letters(out, Prf.dumpFormat, PrfDqLetters().data(), PrfDqLetters().size());
         PrfOutText(out, "_\n");
         break;
     case S_NMS:
@@ -837,7 +563,7 @@ void SavePrfData(PRFOUT *out)
 {
     PrfOutText(out, "\nAP:\n");
     int flagLine = 0;
-    for (const PRFKEY &k : keys) {
+    for (const PRFKEY &k : PrfKeyTable()) {
         int64_t v = 0;
         switch (k.kind) {
         case K_EOL:

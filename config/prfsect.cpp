@@ -3,10 +3,11 @@
  * monitor sections, string lists and object-name lists, and the writer
  * of all sections. */
 #include "prfsect.h"
-#include "prfdata.h"
+#include "prffile.h"
 #include "cfgdialog.h"
 #include "cmdusage.h"
 #include "savedlg.h"
+#include "pdgfile.h"
 #include "cs.h"
 
 #include <cstring>

@@ -10,6 +10,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
+#include "prffont.h"
 
 #define PRF_TOKEN_MAX   1000          /* characters of one token */
 #define PRF_TOKEN_SIZE  (PRF_TOKEN_MAX + 1)
@@ -21,19 +22,6 @@ struct PRFIN {
     size_t pos;                       /* next character to read */
     size_t tokenStart;                /* where the last token began */
     char *owned;                      /* block read from a file, or null */
-};
-
-/* Font value record (the shape used by every profile font). */
-struct PRFFONT {
-    char face[36];
-    char style[20];
-    int32_t height;
-    int32_t pointSize;
-    int16_t charSet;
-    uint8_t underline;
-    uint8_t strikeout;
-    int32_t spare;
-    uint32_t colour;
 };
 
 /* Print-layout record. */

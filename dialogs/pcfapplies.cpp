@@ -4,7 +4,7 @@
 #include "pcfint.h"
 
 #include "mq/capability.h"
-#include "autfile.h"
+#include "autdata.h"
 #include "locstore.h"
 
 /* ---- conditions ---- */

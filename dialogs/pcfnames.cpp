@@ -4,7 +4,7 @@
 #include "pcfint.h"
 
 #include "cs.h"
-#include "autfile.h"
+#include "autdata.h"
 #include "qms.h"
 
 void PCFGetNameFilters(QMS *location, AUTQMASK **chain, const char **listText, int32_t *textLength)

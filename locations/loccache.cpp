@@ -4,7 +4,6 @@
  * everything a location caches. */
 #include "loccache.h"
 #include "locstore.h"
-#include "cfgdialog.h"
 #include "cs.h"
 
 #include <cstring>
@@ -491,7 +490,9 @@ void LocFreeCache(QMS *r, int alsoSettings)
     }
     memset(r->caches, 0, sizeof r->caches);
     CSUnlockGlobal(CSLOCK_OBJECTS);
-    DlgInfoFreeTree(&r->dialogs);
+    const LOCRELEASEHOOKS *release = LocReleaseHooks();
+    if (r->dialogs && release->freeDialogs)
+        release->freeDialogs(release->context, &r->dialogs);
     if (locTimerHooks.freeDownloadData)
         locTimerHooks.freeDownloadData(locTimerHooks.context, r);
     CSFreeMemAndClear(&r->lastError);

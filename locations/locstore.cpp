@@ -53,6 +53,21 @@ void LocSetHooks(const LOCHOOKS *h)
         memset(&hooks, 0, sizeof hooks);
 }
 
+static LOCRELEASEHOOKS releaseHooks;
+
+const LOCRELEASEHOOKS *LocReleaseHooks(void)
+{
+    return &releaseHooks;
+}
+
+void LocSetReleaseHooks(const LOCRELEASEHOOKS *h)
+{
+    if (h)
+        releaseHooks = *h;
+    else
+        memset(&releaseHooks, 0, sizeof releaseHooks);
+}
+
 int64_t LocNow(void)
 {
     return LocGlobals.now ? LocGlobals.now : (int64_t)time(nullptr);
@@ -548,8 +563,6 @@ QMS *LocCreateRecord(CSTREE **tree, QMS *record, uint32_t rowFlags)
 
 static void free_command(CSLISTELEM *, void *) {}
 
-void (*LocFreeClientData)(QMS *record);
-
 void LocFreeRecordData(QMS *r)
 {
     CSStringSet(&r->clientChannel, nullptr, 0);
@@ -567,8 +580,8 @@ void LocFreeRecordData(QMS *r)
         CSFreeMem(r->password);
         r->password = nullptr;
     }
-    if (r->clientSettings && LocFreeClientData)
-        LocFreeClientData(r);
+    if (r->clientSettings && releaseHooks.freeClientData)
+        releaseHooks.freeClientData(releaseHooks.context, r);
     CSFreeMemAndClear(&r->lastError);
     CSFreeMemAndClear(&r->placeholder);
     CSFreeMemAndClear(&r->displayName);

@@ -59,6 +59,18 @@ extern CSTREE *LocGroups;              /* the group tree */
 
 void LocSetHooks(const LOCHOOKS *hooks);
 const LOCHOOKS *LocHooks(void);
+
+/* The parts of a record that the libraries above the store lay out and
+ * free: the client-channel data area (the configuration's) and the tree
+ * of dialog records (the dialogs'); an unset hook leaves the part alone.
+ * The program installs them at start-up (WireLibraries). */
+struct LOCRELEASEHOOKS {
+    void *context;
+    void (*freeClientData)(void *ctx, QMS *record);
+    void (*freeDialogs)(void *ctx, CSTREE **tree);
+};
+void LocSetReleaseHooks(const LOCRELEASEHOOKS *hooks);
+const LOCRELEASEHOOKS *LocReleaseHooks(void);
 int64_t LocNow(void);
 
 void InitLocationDefaults(QMS *record);
@@ -106,9 +118,6 @@ int LocFlushFreed(void);
 /* Frees what a record owns (texts, lists, kept blocks) but not the record:
  * for a template that LocCreate did not take. */
 void LocFreeRecordData(QMS *record);
-/* Frees a record's client-channel data area (set by the configuration
- * code, which knows its layout); null: nothing to free. */
-extern void (*LocFreeClientData)(QMS *record);
 /* Puts a block of a cached list (from CSGetMem, its first word free) on
  * the freed-record list; LocFlushFreed frees it, after its links when
  * it is a tree element. */

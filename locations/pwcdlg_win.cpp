@@ -4,7 +4,7 @@
  * (CACHESETDLG).  What they decide is pwcreds.cpp's; here they are shown,
  * read and closed. */
 #include "pwcwin.h"
-#include "colourwin.h"
+#include "dlgcolours.h"
 #include "confirm.h"
 #include "modeless.h"
 #include "prfdata.h"

@@ -4,7 +4,7 @@
  * a ".NEW" file that replaces the cache file in one step once every byte
  * of it is written. */
 #include "pwcache.h"
-#include "cfgfile.h"
+#include "cfghost.h"
 #include "cs.h"
 
 #include <cstring>

@@ -2,7 +2,8 @@
  * cache password, the log-on with its limit of attempts, the cache lock
  * and the remembered key-database passwords. */
 #include "pwcache.h"
-#include "cfgfile.h"
+#include "cfghost.h"
+#include "locstore.h"
 #include "prfdata.h"
 #include "cs.h"
 

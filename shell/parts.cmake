@@ -31,6 +31,7 @@ if(RAVOLT_WINDOWS)
 else()
   file(GLOB shellparts_sources CONFIGURE_DEPENDS ${parts}/version/*_posix.cpp
        ${parts}/splash/*_posix.cpp ${parts}/debug/*_posix.cpp)
-  add_library(shellparts STATIC ${shellparts_sources})
+  add_library(shellparts STATIC ${shellparts_sources} ${parts}/app/wirelibs.cpp)
+  target_include_directories(shellparts PUBLIC ${parts}/app)
   target_link_libraries(shellparts PUBLIC shellparts_logic)
 endif()

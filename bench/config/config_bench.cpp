@@ -22,7 +22,7 @@
 #include "cfgdialog.h"
 #include "cfgfile.h"
 #include "cs.h"
-#include "prfdata.h"
+#include "prffile.h"
 
 static double now_ms()
 {

@@ -17,7 +17,7 @@
 #include "benchask.h"
 #include "export.h"
 #include "mqsim.h"
-#include "prfdata.h"
+#include "prffile.h"
 #include "qms.h"
 
 static double Seconds(std::chrono::steady_clock::time_point since)

@@ -11,6 +11,7 @@
 
 #include "cs.h"
 #include "colours.h"
+#include "repaint.h"
 #include "export.h"
 #include "pwcreds.h"
 #ifdef _WIN32

@@ -11,7 +11,7 @@
 
 #include <cstddef>
 #include <cstdint>
-#include "prfdata.h"
+#include "prffile.h"
 
 /* The option words a row names. */
 enum PrefWord {

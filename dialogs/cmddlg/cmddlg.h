@@ -14,7 +14,7 @@
 #include <cstddef>
 #include <cstdint>
 #include "dialogs.h"
-#include "cfgdialog.h"
+#include "dlginfo.h"
 #include "savedlg.h"
 
 /* Control ids of the dialog's children. */

@@ -9,7 +9,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "autfile.h"
+#include "autdata.h"
 #include "mq/capability.h"
 #include "cs.h"
 

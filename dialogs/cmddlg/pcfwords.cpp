@@ -198,7 +198,7 @@ DialogWords *GetDialogWords(const DialogWords *templ, int existingWindow)
 }
 
 /* A saved dialog that goes: the dialogs opened from it let go of it. */
-static void ForgetSaved(SAVEDDIALOG *record)
+void PCFForgetSaved(SAVEDDIALOG *record)
 {
     CSLockGlobal(CSLOCK_DIALOGS);
     for (DialogWords *d = PCFOpenDialogs; d; d = d->next)
@@ -206,10 +206,6 @@ static void ForgetSaved(SAVEDDIALOG *record)
             d->saved = nullptr;
     CSUnlockGlobal(CSLOCK_DIALOGS);
 }
-
-static struct SavedForgetting {
-    SavedForgetting() { SavedDialogDropped = ForgetSaved; }
-} savedForgetting;
 
 /* The blocks of one list record; the record itself stays. */
 static void ReleaseList(PCFLISTREQ *r)

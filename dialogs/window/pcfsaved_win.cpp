@@ -3,7 +3,7 @@
  * goes to the saved-dialog list, and its shown parts, refresh and display
  * words become the record's settings. */
 #include "pcfwin.h"
-
+#include "qms.h"
 #include "cs.h"
 
 /* The show state a saved record keeps: 1 minimised, 2 maximised, else 0. */

@@ -10,6 +10,7 @@
 
 #include "cs.h"
 #include "colours.h"
+#include "repaint.h"
 #include "dialogs.h"
 #include "pwcreds.h"
 #ifdef _WIN32

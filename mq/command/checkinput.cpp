@@ -7,7 +7,7 @@
  * caller's buffer (2071). */
 #include "cmdint.h"
 
-#include "autfile.h"
+#include "autdata.h"
 #include "cs.h"
 #include "prfdata.h"
 

@@ -23,7 +23,7 @@
 #include "locimport.h"
 #include "locstore.h"
 #include "pcfwin.h"
-#include "prfdata.h"
+#include "prffile.h"
 #include "tkcontrols.h"
 #include "tkplace.h"
 #include "tkutil.h"

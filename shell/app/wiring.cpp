@@ -4,6 +4,7 @@
 #include "shell.h"
 #include "shellint.h"
 #include "shellwork.h"
+#include "wirelibs.h"
 
 #include <cstdio>
 #include <cstring>
@@ -28,7 +29,7 @@
 #include "pcflistwin.h"
 #include "pcfwin.h"
 #include "prefs.h"
-#include "prfdata.h"
+#include "prffile.h"
 #include "tkutil.h"
 #include "tkwin.h"
 #include "tkplace.h"
@@ -373,6 +374,7 @@ void ShellFollowMainWindow(HWND main)
 
 void ShellInstallHooks(void)
 {
+    WireLibraries();
     install_timer_hooks();
     MQEPORT port = { nullptr, port_message, port_error };
     MQESetPort(&port);

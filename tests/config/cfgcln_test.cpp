@@ -11,6 +11,7 @@
 #include "cs.h"
 #include "dialogs.h"
 #include "mqi.h"
+#include "wirelibs.h"
 
 namespace {
 
@@ -33,6 +34,7 @@ std::string Lines(QMS *q)
 
 QMS *ReadOne(const std::string &text)
 {
+    WireLibraries();                   /* the store frees the areas read */
     cfgtest::ClearLocations();
     CfgReadText(text.data(), text.size(), &LocTree);
     return LocFind("QMC");

@@ -18,7 +18,8 @@
 #include "cfgtest.h"
 #include "cs.h"
 #include "dialogs.h"
-#include "prfdata.h"
+#include "prffile.h"
+#include "wirelibs.h"
 
 namespace {
 
@@ -38,6 +39,7 @@ struct Fixture : ::testing::Test {
 
     void SetUp() override
     {
+        WireLibraries();
         cfgtest::ClearLocations();
         dir = cfgtest::TempDir(::testing::UnitTest::GetInstance()->current_test_info()->name());
         cfg = dir + "/RAVOLT.CFG";

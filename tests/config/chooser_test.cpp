@@ -9,7 +9,7 @@
 #include "toolkit/tkharness.h"
 #include "colourwin.h"
 #include "dd.h"
-#include "prfdata.h"
+#include "prffile.h"
 #include "tkutil.h"
 #include "cs.h"
 

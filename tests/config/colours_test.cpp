@@ -8,8 +8,10 @@
 
 #include "cfgtest.h"
 #include "colours.h"
+#include "colourtext.h"
+#include "repaint.h"
 #include "locstore.h"
-#include "prfdata.h"
+#include "prffile.h"
 #include "cs.h"
 
 namespace {

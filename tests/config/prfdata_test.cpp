@@ -11,7 +11,7 @@
 #include "cfgfile.h"
 #include "cfgtest.h"
 #include "cs.h"
-#include "prfdata.h"
+#include "prffile.h"
 
 namespace {
 

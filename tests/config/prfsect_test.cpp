@@ -9,7 +9,7 @@
 
 #include "cfgdialog.h"
 #include "cfgtest.h"
-#include "prfdata.h"
+#include "prffile.h"
 #include "prfsect.h"
 #include "savedlg.h"
 #include "cs.h"

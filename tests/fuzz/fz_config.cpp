@@ -16,7 +16,7 @@
 
 #include "cfgfile.h"
 #include "cs.h"
-#include "prfdata.h"
+#include "prffile.h"
 
 namespace {
 

@@ -370,6 +370,46 @@ TEST_F(Store, DeferredDeletion)
     EXPECT_EQ(LocFlushFreed(), 1);
 }
 
+/* The parts of a record that the libraries above lay out (the
+ * client-channel area, the dialog records) go back through the release
+ * hooks: the dialog records when the record is deleted, the area when it
+ * is freed.  Without the hooks the store leaves both alone. */
+TEST_F(Store, ReleaseHooksFreeThePartsOfTheLibrariesAbove)
+{
+    static std::vector<std::string> released;
+    released.clear();
+    LOCRELEASEHOOKS h = {};
+    h.freeClientData = [](void *, QMS *r) {
+        released.push_back(std::string("client ") + r->qmName);
+        CSFreeMemAndClear(&r->clientSettings);
+    };
+    h.freeDialogs = [](void *, CSTREE **tree) {
+        released.push_back("dialogs");
+        CSFreeMemAndClear(tree);
+    };
+    LocSetReleaseHooks(&h);
+    QMS *a = Add("REL");
+    a->clientSettings = CSGetMem(16, "TEST");
+    a->dialogs = (CSTREE *)CSGetMem(sizeof(CSTREE), "TEST");
+    LocDelete(&LocTree, a, nullptr);
+    EXPECT_EQ(released, std::vector<std::string>({ "dialogs" }));
+    EXPECT_EQ(LocFlushFreed(), 1);
+    EXPECT_EQ(released, std::vector<std::string>({ "dialogs", "client REL" }));
+
+    LocSetReleaseHooks(nullptr);
+    released.clear();
+    void *area = CSGetMem(16, "TEST");
+    void *tree = CSGetMem(sizeof(CSTREE), "TEST");
+    QMS *b = Add("KEEP");
+    b->clientSettings = area;
+    b->dialogs = (CSTREE *)tree;
+    LocDelete(&LocTree, b, nullptr);
+    EXPECT_EQ(LocFlushFreed(), 1);
+    EXPECT_TRUE(released.empty());
+    CSFreeMem(area);                   /* still ours: a double free would show */
+    CSFreeMem(tree);
+}
+
 /* A worker thread adds locations (as a returned monitor message does)
  * while the user-interface thread looks them up and deletes others. */
 TEST_F(Store, WorkerInsertsWhileTheInterfaceThreadWorks)

@@ -7,7 +7,7 @@
 #include <cstdlib>
 #include <filesystem>
 
-#include "prfdata.h"
+#include "prffile.h"
 
 using namespace exptest;
 

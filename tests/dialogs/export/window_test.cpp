@@ -11,7 +11,7 @@
 #include "expwin.h"
 #include "filedlg.h"
 #include "locstore.h"
-#include "prfdata.h"
+#include "prffile.h"
 #include "tkharness.h"
 
 using namespace exptest;

@@ -10,7 +10,7 @@
 #include "expint.h"
 #include "pcflists.h"
 #include "locstore.h"
-#include "prfdata.h"
+#include "prffile.h"
 #include "mq/capability.h"
 #include "mq/command/command.h"
 #include "mq/engine/mqengine.h"

@@ -1,6 +1,6 @@
 /* Configuration file, Windows host part: flushing a written file and
  * replacing the configuration file in one step. */
-#include "cfgfile.h"
+#include "cfghost.h"
 
 #include <windows.h>
 #include <io.h>

@@ -1,6 +1,6 @@
 /* Configuration file, native host part: flushing a written file and
  * replacing the configuration file in one step (rename is atomic). */
-#include "cfgfile.h"
+#include "cfghost.h"
 
 #include <cerrno>
 #include <cstdio>

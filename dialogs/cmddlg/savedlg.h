@@ -17,7 +17,6 @@
 #include <cstdint>
 #include <cstdio>
 #include "cslist.h"
-#include "prftext.h"
 
 #define PD_UNSET (-999999999)
 
@@ -93,8 +92,8 @@ void SavedDialogCopy(void *caller, SAVEDDIALOG *target, const SAVEDDIALOG *sourc
 SAVEDDIALOG *SavedDialogFind(int32_t id);
 void SavedDialogFreeAll(void);
 /* Called with each record about to be freed (a delete command, the end):
- * the dialogs opened from it let go of it.  Null: nothing to tell. */
-extern void (*SavedDialogDropped)(SAVEDDIALOG *record);
+ * the dialogs opened from it let go of it (pcfwords.cpp). */
+void PCFForgetSaved(SAVEDDIALOG *record);
 
 /* What an open list dialog shows, as SavedDialogCapture records it. */
 struct DLGCAPTURE {
@@ -119,10 +118,6 @@ struct DLGREPLY {
     void (*send)(void *ctx, const void *message, int32_t length, int last);
 };
 int DialogCommand(DLGREPLY *agent, int32_t command, const void *request, int32_t length);
-
-/* The profile's "PDG:" sections. */
-int PrfReadSavedDialog(PRFIN *in, char *token);
-void PrfWriteSavedDialogs(PRFOUT *out);
 
 /* Alignment times: "hh:mm:ss" (or "None" for -1) and back; -2 when the
  * text is no time. */

@@ -1,15 +1,13 @@
 /* The profile: the program-wide settings stored as the "AP:" block at the
- * head of the configuration file, with their defaults, the reader
- * (LoadPrfData) and the writer (SavePrfData).
- *
- * The profile sections that follow the keys are kept as read and written
- * back unchanged until their own reader exists. */
+ * head of the configuration file, and their defaults (the keys and what
+ * each means: prfkeys.h).  The configuration file's reader and writer
+ * (config/prffile.h) fill and write the record. */
 #pragma once
 
 #include <cstdint>
 #include <cstdio>
 #include "cslist.h"
-#include "prftext.h"
+#include "prffont.h"
 
 #define PRF_VERSION   933
 #define PRF_COLOURS   66
@@ -105,26 +103,12 @@ struct PRFDATA {
 
 extern PRFDATA Prf;
 
-/* What the profile asks of the windows; unset hooks do nothing. */
-struct PRFHOOKS {
-    void *context;
-    /* fills colour slots from `from` upwards from the colour scheme */
-    void (*colourScheme)(void *ctx, uint32_t *colours, uint8_t *known, int from);
-    /* fits the stored rectangles to the monitors and loads the bitmaps */
-    void (*fitAndLoad)(void *ctx, PRFDATA *profile);
-    /* "Unrecognised keyboard input codepage" and the like */
-    void (*messageBox)(void *ctx, const char *text, const char *caption);
-};
-
-void PrfSetHooks(const PRFHOOKS *hooks);
-void LoadPrfData(void);
-/* Reads the profile from a text (LoadPrfData reads the configuration file). */
-void PrfLoadText(const char *text, size_t length);
-void SavePrfData(PRFOUT *out);
-void SavePrfData(FILE *out);
-void PrfGetTimeZone(void);
+/* The defaults of every key (the record freed first). */
 void PrfSetDefaults(void);
+/* Frees what the record holds and clears it. */
 void PrfFree(void);
+/* "hlp" as the defaults set it: the writer leaves it out. */
+extern char PrfHelpDefault[300];
 
 /* Host part. */
 int PrfHostScreenSize(int32_t *cx, int32_t *cy);       /* 0: not known */

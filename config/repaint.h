@@ -1,0 +1,33 @@
+/* The announcement of a visual change to every window
+ * (RepaintAllWindows): a pending mask of what to redo, carried out on the
+ * user-interface thread through REPAINTHOOKS. */
+#pragma once
+
+#include <cstdint>
+#include "colours.h"
+
+/* Repaint mask bits (RepaintFlags). */
+enum RepaintFlags : uint32_t {
+    RP_ALL = 0x1, RP_PLACE = 0x2, RP_COLOURS = 0x4, RP_FONT = 0x8, RP_LIST = 0x10,
+    RP_TITLE = 0x20, RP_TOOLBAR = 0x40, RP_STATUS = 0x80, RP_SECONDPANE = 0x100,
+    RP_MESSAGES = 0x200, RP_ROWS = 0x400, RP_LOCATIONS = 0x800, RP_PANELS = 0x1000,
+};
+
+/* What RepaintAllWindows and LocNotifyWindows ask of the windows. */
+struct REPAINTHOOKS {
+    void *context;
+    /* message 11381 to the main frame */
+    void (*postMainFrame)(void *ctx);
+    /* on the user-interface thread: carry out a mask */
+    void (*apply)(void *ctx, uint32_t mask);
+    /* message 11228 with wParam 1 to a location's open window */
+    void (*notifyWindow)(void *ctx, void *window);
+};
+void RepaintSetHooks(const REPAINTHOOKS *hooks);
+
+/* Adds its bits (and 0x1) to the pending mask; on the user-interface
+ * thread the pending mask is carried out, elsewhere 11381 asks for that
+ * (once per change of the pending mask). */
+void RepaintAllWindows(uint32_t mask);
+uint32_t RepaintPendingMask(void);
+void LocNotifyWindows(void);
