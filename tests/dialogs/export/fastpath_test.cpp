@@ -11,6 +11,7 @@
 #include "expint.h"
 #include "mqsim.h"
 #include "prfdata.h"
+#include "prffile.h"
 #include "cs.h"
 
 using namespace exptest;
