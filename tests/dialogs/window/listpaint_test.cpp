@@ -3,7 +3,8 @@
  * rows drawn in every state a row or a cell can take, scrolled and cut,
  * printed or not, match pixel for pixel and leave the device as the
  * reference leaves it.  And a list dialog's list window never asks its
- * owner to measure rows one by one: the rebuild measures them. */
+ * owner to measure rows one by one (the rebuild measures them), and
+ * shows again with its bars set as a rebuild ends. */
 #include "listwin.h"
 
 #include "colourwin.h"
@@ -372,7 +373,7 @@ LRESULT CALLBACK CountMeasures(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
     return CallWindowProcA(SplitProc, hwnd, msg, wp, lp);
 }
 
-TEST_F(ListMeasures, TheListWindowNeverAsksForEachRowsWidth)
+TEST_F(ListMeasures, TheListWindowNeverAsksForEachRowsWidthAndShowsItsBars)
 {
     DialogWords *d = Queues();
     ASSERT_NE(d, nullptr);
@@ -387,6 +388,12 @@ TEST_F(ListMeasures, TheListWindowNeverAsksForEachRowsWidth)
     EXPECT_GE(IndexOf(d, "MEASURE.Q159"), 0);
     EXPECT_GE(shown.size(), 60u);
     EXPECT_EQ(Measures, 0);
+    /* its bars were set while it did not draw: it shows again, with them */
+    EXPECT_TRUE(IsWindowVisible(List(d)));
+    SCROLLINFO si = { sizeof si, SIF_RANGE | SIF_PAGE, 0, 0, 0, 0, 0 };
+    ASSERT_TRUE(GetScrollInfo(List(d), SB_VERT, &si));
+    EXPECT_EQ(si.nMax + 1, (int)shown.size());
+    EXPECT_LT((int)si.nPage, (int)shown.size());
     /* the columns still have the widths the rebuild measured */
     PCFLISTSTATE *st = PCFListState(d);
     ASSERT_NE(st, nullptr);
