@@ -9,6 +9,7 @@
 #include "pcfint.h"
 #include "lists/pcflists.h"
 
+#include <cstddef>
 #include <cstdio>
 #include <cstdlib>
 
@@ -17,7 +18,9 @@
 #include "qms.h"
 
 #define ROW_MAX 65528u          /* largest row, a multiple of 8 */
+#define AREA_MAX 0x7FFFFC00u    /* largest area, a multiple of 1 KB */
 #define MULTI_MAX 500           /* characters of a joined string list */
+#define SCAN_COLUMNS 256        /* columns whose parameters one walk finds */
 
 struct FillCtx {
     DialogWords *dialog;
@@ -33,7 +36,11 @@ struct FillCtx {
     int32_t platform;
     uint32_t dateRec, timeRec;  /* put date and time records, 0 none */
     int failed;
+    /* the tables below are written for the columns before they are read,
+     * and are left out of the clearing at every reply */
     uint32_t rest[257];         /* least room of the columns after each one */
+    uint64_t idBits[2];         /* filter of the columns' ids (IdBit) */
+    uint32_t ids[SCAN_COLUMNS]; /* the columns' ids, read once a reply */
 };
 
 static uint32_t Align8(uint32_t n) { return (n + 7) & ~7u; }
@@ -44,11 +51,14 @@ static uint8_t *Room(FillCtx *c, uint32_t bytes)
     PCFLISTAREA *a = c->area;
     uint64_t want = (uint64_t)c->cursor + bytes + 8;
     if (want > a->size) {
+        /* doubling: the rows of a long list are copied about once */
         uint64_t size = (uint64_t)a->size + (bytes > c->need ? bytes : c->need);
-        if (size < (uint64_t)a->size * 3 / 2)
-            size = (uint64_t)a->size * 3 / 2;
+        if (size < (uint64_t)a->size * 2)
+            size = (uint64_t)a->size * 2;
         size = (size + 1023) & ~1023ull;
-        if (size > 0x7FFFFFFF) {
+        if (size > AREA_MAX)
+            size = AREA_MAX;
+        if (size < want) {
             c->failed = 1;
             return nullptr;
         }
@@ -325,7 +335,33 @@ static int PairRecord(FillCtx *c, const PCFFieldDef *f, const uint8_t *from, con
     return 1;
 }
 
-#define SCAN_COLUMNS 256
+/* The bit of an attribute id in the columns' id filter. */
+static uint64_t IdBit(uint32_t id, int *word)
+{
+    uint32_t h = id * 0x9E3779B1u;
+    *word = (int)(h >> 31);
+    return 1ull << ((h >> 25) & 63);
+}
+
+/* Notes the columns' ids once a reply, and their bits in the filter. */
+static void NoteColumnIds(FillCtx *c)
+{
+    c->idBits[0] = c->idBits[1] = 0;
+    for (int i = 0; i < c->ncolumns && i < SCAN_COLUMNS; i++) {
+        c->ids[i] = c->columns[i].field ? c->columns[i].field->attrId : 0;
+        int word;
+        uint64_t bit = IdBit(c->ids[i], &word);
+        c->idBits[word] |= bit;
+    }
+}
+
+/* 0 when no column has the id; 1 when one may. */
+static int IdMayBeColumn(const FillCtx *c, uint32_t id)
+{
+    int word;
+    uint64_t bit = IdBit(id, &word);
+    return (c->idBits[word] & bit) != 0;
+}
 
 /* The end of the row whose parameters start at the walk's position,
  * noting on the way the parameter that answers each column (the first
@@ -335,10 +371,8 @@ static int RowExtent(FillCtx *c, PCFWALK *w, const uint8_t **rowEnd, PCFPARM *fo
 {
     PCFPARM p;
     int searching = found != nullptr, missing = 0;
-    uint32_t ids[SCAN_COLUMNS];             /* the columns' ids, read once a row */
     for (int i = 0; searching && i < c->ncolumns; i++) {
         found[i].start = nullptr;
-        ids[i] = c->columns[i].field ? c->columns[i].field->attrId : 0;
         missing++;
     }
     for (;;) {
@@ -365,9 +399,12 @@ static int RowExtent(FillCtx *c, PCFWALK *w, const uint8_t **rowEnd, PCFPARM *fo
         default:
             return PCFTypeError(p.type);
         }
-        /* once every column has its parameter the rest is only walked */
-        for (int i = 0; searching && missing && i < c->ncolumns; i++)
-            if (ids[i] == (uint32_t)p.id && !found[i].start) {
+        /* once every column has its parameter the rest is only walked;
+         * an id no column can have is passed over on one bit test */
+        if (!searching || !missing || !IdMayBeColumn(c, (uint32_t)p.id))
+            continue;
+        for (int i = 0; i < c->ncolumns; i++)
+            if (c->ids[i] == (uint32_t)p.id && !found[i].start) {
                 found[i] = p;
                 missing--;
             }
@@ -480,7 +517,8 @@ int FillListArea(DialogWords *dialog, QMS *answering, PCFLISTREQ *request, const
 {
     if (!request)
         return 0;
-    FillCtx c = {};
+    FillCtx c;
+    memset(&c, 0, offsetof(FillCtx, rest));
     c.dialog = dialog;
     c.answering = answering;
     c.request = request;
@@ -532,6 +570,7 @@ int FillListArea(DialogWords *dialog, QMS *answering, PCFLISTREQ *request, const
         w.left = 0;
     PCFPARM found[SCAN_COLUMNS];
     PCFPARM *scan = c.ncolumns <= SCAN_COLUMNS ? found : nullptr;
+    NoteColumnIds(&c);
     while (w.pos && w.left > 0 && w.pos < w.end) {
         const uint8_t *from = w.pos, *to = from;
         int end = RowExtent(&c, &w, &to, scan);

@@ -92,7 +92,7 @@ int main(int argc, char **argv)
     dialog.definition = &PCFQueueListDef;
     dialog.window = &dialog;
     QMS *location = nullptr;
-    const int rounds = 5;
+    const int rounds = 15;
     double walk = 1e9, fill = 1e9;
     long parms = 0;
     uint32_t rows = 0, used = 0;

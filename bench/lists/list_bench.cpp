@@ -4,7 +4,10 @@
  * columns measured), and a full repaint of the list with the top row at
  * the start, the middle and the end; beside a plain LISTBOX of the same
  * size given the same row texts in their final order, and repainted at
- * the same places, in the same run.
+ * the same places, in the same run.  A repaint of the split list repaints
+ * its list window's frame (the scroll bars) with it, so the list box is
+ * repainted with its frame too; each place is repainted a few times and
+ * the best time kept, on both sides.
  *   bench_lists [queues] [rounds] [--check]   (10,000 queues and ten times
  *   as many messages, 3 rounds by default; needs a display; targets: the
  *   rebuild within 2 x, a repaint within 3 x the list box) */
@@ -148,13 +151,21 @@ static HWND ListOf(DialogWords *d)
     return PCFWnd(d->rightList);
 }
 
-static double Repaint(HWND list, HWND frame, int top)
+#define REPAINTS 3
+
+static double Repaint(HWND list, HWND frame, int top, UINT extra)
 {
     SendMessageA(list, LB_SETTOPINDEX, (WPARAM)top, 0);
     Pump();
-    double t = Now();
-    RedrawWindow(frame, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
-    return Now() - t;
+    double best = 1e9;
+    for (int i = 0; i < REPAINTS; i++) {
+        double t = Now();
+        RedrawWindow(frame, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW | extra);
+        t = Now() - t;
+        if (t < best)
+            best = t;
+    }
+    return best;
 }
 
 struct Result {
@@ -190,6 +201,7 @@ static void Measure(const char *what, PCFCommandDef *def, const Reply &reply, in
         }
         ShowWindow(plain, SW_HIDE);
         ShowWindow(PCFWnd(d->window), SW_SHOW);
+        Pump();
         double t = Now();
         PCFUpdateList(d, 0, nullptr, 1, m.wParam, (PCFLISTAREA *)m.lParam);
         Pump();
@@ -204,10 +216,11 @@ static void Measure(const char *what, PCFCommandDef *def, const Reply &reply, in
             }
         int tops[3] = { 0, (int)rows / 2, (int)rows > 30 ? (int)rows - 30 : 0 };
         for (int k = 0; k < 3; k++)
-            Min(&r.paint[k], Repaint(ListOf(d), PCFWnd(d->splitList), tops[k]));
+            Min(&r.paint[k], Repaint(ListOf(d), PCFWnd(d->splitList), tops[k], 0));
         /* the plain list box: the same texts in final order */
         ShowWindow(PCFWnd(d->window), SW_HIDE);
         ShowWindow(plain, SW_SHOW);
+        Pump();
         t = Now();
         SendMessageA(plain, WM_SETREDRAW, FALSE, 0);
         SendMessageA(plain, LB_RESETCONTENT, 0, 0);
@@ -218,7 +231,7 @@ static void Measure(const char *what, PCFCommandDef *def, const Reply &reply, in
         Pump();
         Min(&r.base, Now() - t);
         for (int k = 0; k < 3; k++)
-            Min(&r.basePaint[k], Repaint(plain, plain, tops[k]));
+            Min(&r.basePaint[k], Repaint(plain, plain, tops[k], RDW_FRAME));
     }
     printf("%-13s %7u rows  rebuild %8.2f ms  list box %8.2f ms  ratio %5.2f\n", what, rows, r.fill * 1e3,
            r.base * 1e3, r.fill / r.base);

@@ -96,6 +96,62 @@ static Edge RowEdge(UINT state)
 
 /* ---- cells ---- */
 
+/* What the cells of one row share while it is painted: the brushes of
+ * its fills (one a colour, made once), the colours last given to the
+ * device, and its background mode to give back at the end.  The cells
+ * draw only inside their own rectangles, so the fill the row's cells
+ * mostly share is laid over all of them first, and a cell fills again
+ * only in a colour of its own. */
+#define ROW_BRUSHES 4
+struct RowPaint {
+    COLORREF colours[ROW_BRUSHES];
+    HBRUSH brushes[ROW_BRUSHES];
+    int brushCount;
+    COLORREF text, back;          /* given to the device when coloured */
+    int coloured;
+    int mode;                     /* the mode before the first text; 0 untouched */
+    int spanned;                  /* spanFill laid over every cell */
+    COLORREF spanFill;
+};
+
+static HBRUSH RowBrush(RowPaint *p, COLORREF colour)
+{
+    for (int i = 0; i < p->brushCount; i++)
+        if (p->colours[i] == colour)
+            return p->brushes[i];
+    int at = p->brushCount < ROW_BRUSHES ? p->brushCount++ : ROW_BRUSHES - 1;
+    if (at == ROW_BRUSHES - 1 && p->brushes[at])
+        DeleteObject(p->brushes[at]);
+    p->colours[at] = colour;
+    p->brushes[at] = CreateSolidBrush(colour);
+    return p->brushes[at];
+}
+
+static void CellFill(RowPaint *p, HDC dc, const RECT *cell, COLORREF colour)
+{
+    if (!p->spanned || colour != p->spanFill)
+        FillRect(dc, cell, RowBrush(p, colour));
+}
+
+static void TextColours(RowPaint *p, HDC dc, COLORREF text, COLORREF back)
+{
+    if (!p->coloured || text != p->text)
+        SetTextColor(dc, text);
+    if (!p->coloured || back != p->back)
+        SetBkColor(dc, back);
+    p->text = text;
+    p->back = back;
+    p->coloured = 1;
+}
+
+static void EndRow(RowPaint *p, HDC dc)
+{
+    if (p->mode)
+        SetBkMode(dc, p->mode);
+    for (int i = 0; i < p->brushCount; i++)
+        DeleteObject(p->brushes[i]);
+}
+
 static COLORREF CellColour(const uint8_t *v)
 {
     COLORREF c;
@@ -116,13 +172,12 @@ static int Lowlight(const PCFDRAWROW *r, const PCFLISTENTRY *column, uint16_t st
 }
 
 /* A status cell: filled, an arrow mark by its value. */
-static void StatusCell(const PCFDRAWROW *r, const PCFFieldDef *f, const uint8_t *v, RECT cell, Edge edge)
+static void StatusCell(const PCFDRAWROW *r, RowPaint *p, const PCFFieldDef *f, const uint8_t *v, RECT cell,
+                       Edge edge)
 {
     int selected = (r->state & ODS_SELECTED) != 0;
     COLORREF fill = f->type == PCFT_BAR ? Slot(SELECT_BACK) : selected ? r->text : r->back;
-    HBRUSH b = CreateSolidBrush(fill);
-    FillRect(r->dc, &cell, b);
-    DeleteObject(b);
+    CellFill(p, r->dc, &cell, fill);
     int kind = 0;
     switch ((PCFState(v) & PCFS_PRESENT) ? PCFListInt(v) : 0) {
     case 20: kind = 5; break;
@@ -140,8 +195,8 @@ static void StatusCell(const PCFDRAWROW *r, const PCFFieldDef *f, const uint8_t 
         DrawEdge(r->dc, &cell, edge.kind, f->type == PCFT_BAR ? BF_RIGHT : edge.sides);
 }
 
-static void TextCell(const PCFDRAWROW *r, const PCFLISTENTRY *column, const uint8_t *v, RECT cell, Edge edge,
-                     int inverted)
+static void TextCell(const PCFDRAWROW *r, RowPaint *p, const PCFLISTENTRY *column, const uint8_t *v, RECT cell,
+                     Edge edge, int inverted)
 {
     uint16_t state = PCFState(v);
     COLORREF text = (state & PCFV_OWNTEXT) ? CellColour(v) : r->text;
@@ -162,13 +217,11 @@ static void TextCell(const PCFDRAWROW *r, const PCFLISTENTRY *column, const uint
     if (n > 1000)
         n = 1000;
     if (!r->print) {
-        HBRUSH b = CreateSolidBrush(back);
-        FillRect(r->dc, &cell, b);
-        DeleteObject(b);
-        SetTextColor(r->dc, text);
-        SetBkColor(r->dc, back);
+        CellFill(p, r->dc, &cell, back);
+        TextColours(p, r->dc, text, back);
     }
-    int mode = SetBkMode(r->dc, TRANSPARENT);
+    if (!p->mode)
+        p->mode = SetBkMode(r->dc, TRANSPARENT);
     if (numeric && PcfListPrefs.digitAlign) {
         PCFDrawDigits(r->dc, s, n, &cell);
     } else {
@@ -176,9 +229,59 @@ static void TextCell(const PCFDRAWROW *r, const PCFLISTENTRY *column, const uint
         t.left += 2;
         DrawTextA(r->dc, s, n, &t, DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX | DT_END_ELLIPSIS);
     }
-    SetBkMode(r->dc, mode);
     if (edge.kind && !r->print)
         DrawEdge(r->dc, &cell, edge.kind, edge.sides);
+}
+
+/* The cells of a row to paint, left to right: hidden columns, columns of
+ * no width and those left of the row's start are passed over. */
+struct CellWalk {
+    const PCFDRAWROW *r;
+    const PCFLISTSTATE *st;
+    uint32_t column;
+    int32_t left;
+    uint8_t *value, *end;
+    int painting;                 /* a column list out of step is reported */
+};
+
+static CellWalk StartCells(const PCFDRAWROW *r, const PCFLISTSTATE *st, int painting)
+{
+    return { r, st, 0, r->rect.left, (uint8_t *)r->row + PCFLA_ROWHEADER, (uint8_t *)r->row + r->row->length,
+             painting };
+}
+
+/* The next cell: 1 with its column index, value record and rectangle. */
+static int NextCell(CellWalk *w, uint32_t *column, uint8_t **value, RECT *cell)
+{
+    const PCFDRAWROW *r = w->r;
+    const PCFLISTENTRY *columns = r->columns, *areaColumns = r->areaColumns;
+    while (columns[w->column].field && areaColumns[w->column].field && w->left < r->rect.right &&
+           w->value < w->end) {
+        uint32_t i = w->column++;
+        const PCFFieldDef *f = areaColumns[i].field;
+        uint8_t *v = w->value;
+        w->value = PCFNextValue(v, f);
+        if (w->painting && columns[i].field != f)
+            CS_TRAP((int)columns[i].field->attrId);
+        int32_t width = i < w->st->colCount ? (r->print ? w->st->cols[i].printWidth : w->st->cols[i].width) : 0;
+        if (!PCFColumnShown(r->dialog, columns[i].flags) || width <= 0)
+            continue;
+        int32_t left = w->left;
+        w->left += width;
+        if (left + width <= 0)
+            continue;
+        *column = i;
+        *value = v;
+        *cell = { left, r->rect.top, left + width, r->rect.bottom };
+        return 1;
+    }
+    return 0;
+}
+
+/* The fill a plain cell of the row takes. */
+static COLORREF PlainFill(const PCFDRAWROW *r)
+{
+    return (r->state & ODS_SELECTED) ? r->text : r->back;
 }
 
 void PCFDrawRow(const PCFDRAWROW *r)
@@ -188,34 +291,35 @@ void PCFDrawRow(const PCFDRAWROW *r)
     if (!st || !columns || !areaColumns)
         return;
     Edge edge = RowEdge(r->state);
-    int32_t left = r->rect.left;
-    uint8_t *v = (uint8_t *)r->row + PCFLA_ROWHEADER, *end = (uint8_t *)r->row + r->row->length;
-    for (uint32_t i = 0; columns[i].field && areaColumns[i].field && left < r->rect.right && v < end; i++) {
+    RowPaint p = {};
+    uint32_t i;
+    uint8_t *v;
+    RECT cell, span = {};
+    if (!r->print) {
+        CellWalk w = StartCells(r, st, 0);
+        for (int first = 1; NextCell(&w, &i, &v, &cell); first = 0) {
+            if (first)
+                span = cell;
+            span.right = cell.right;
+        }
+        if (span.right > span.left) {
+            FillRect(r->dc, &span, RowBrush(&p, PlainFill(r)));
+            p.spanFill = PlainFill(r);
+            p.spanned = 1;
+        }
+    }
+    CellWalk w = StartCells(r, st, 1);
+    while (NextCell(&w, &i, &v, &cell)) {
         const PCFFieldDef *f = areaColumns[i].field;
-        uint8_t *next = PCFNextValue(v, f);
-        if (columns[i].field != f)
-            CS_TRAP((int)columns[i].field->attrId);
-        int32_t width = i < st->colCount ? (r->print ? st->cols[i].printWidth : st->cols[i].width) : 0;
-        if (!PCFColumnShown(r->dialog, columns[i].flags) || width <= 0) {
-            v = next;
-            continue;
-        }
-        if (left + width <= 0) {
-            left += width;
-            v = next;
-            continue;
-        }
-        RECT cell = { left, r->rect.top, left + width, r->rect.bottom };
         int inverted = (r->state & ODS_SELECTED) != 0;
         if (((r->row->flags & PCFR_FLASH) || (PCFState(v) & PCFV_FLASH)) && PCFFlashPhase)
             inverted = !inverted;
         if (f->type == PCFT_MARKER || f->type == PCFT_BAR)
-            StatusCell(r, f, v, cell, edge);
+            StatusCell(r, &p, f, v, cell, edge);
         else
-            TextCell(r, &columns[i], v, cell, edge, inverted);
-        left += width;
-        v = next;
+            TextCell(r, &p, &columns[i], v, cell, edge, inverted);
     }
+    EndRow(&p, r->dc);
 }
 
 /* ---- the list's owner-drawn items ---- */
@@ -242,8 +346,12 @@ void PCFDrawListItem(DialogWords *d, const DRAWITEMSTRUCT *di)
     }
     PCFLISTPARTS parts;
     PCFListAreaPointers(area, &parts);
+    /* the list paints its rows in its own font: most rows find it chosen */
     HFONT font = (HFONT)SendMessageA(di->hwndItem, WM_GETFONT, 0, 0);
-    HGDIOBJ oldFont = SelectObject(di->hDC, font ? font : GetStockObject(DEFAULT_GUI_FONT));
+    HGDIOBJ want = font ? font : GetStockObject(DEFAULT_GUI_FONT);
+    HGDIOBJ oldFont = GetCurrentObject(di->hDC, OBJ_FONT);
+    if (oldFont != want)
+        SelectObject(di->hDC, want);
     PCFDRAWROW r = { 0, d, PCFDialogColumns(d), parts.columns, row, di->hDC, text, back, di->itemState, di->rcItem };
     PCFDrawRow(&r);
     PCFLISTSTATE *st = PCFListState(d);
@@ -264,7 +372,8 @@ void PCFDrawListItem(DialogWords *d, const DRAWITEMSTRUCT *di)
             FillRect(di->hDC, &line, ColourBrush(SELECT_BACK));
         }
     }
-    SelectObject(di->hDC, oldFont);
+    if (oldFont != want)
+        SelectObject(di->hDC, oldFont);
 }
 
 /* ---- the title band ---- */

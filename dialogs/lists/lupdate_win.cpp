@@ -236,9 +236,19 @@ void PCFUpdateList(DialogWords *d, int mode, HDC device, int keep, uintptr_t req
     if (st && !(mode & PCFU_MEASUREONLY))
         Fill(d, st, mode);
     PCFCalculateListSizes(d, 0);
+    /* the list's bars are set again as it draws again: they are drawn
+     * once, with its rows, when it is painted next */
+    HWND list = List(d);
+    int shown = IsWindowVisible(list);
+    if (shown)
+        SendMessageA(list, WM_SETREDRAW, FALSE, 0);
     SendMessageA(split, LBM_REDRAW, 1, 0);
-    SetHPos(List(d), hpos[0]);
+    SetHPos(list, hpos[0]);
     SetHPos(PCFWnd(d->leftList), hpos[1]);
+    if (shown) {
+        SendMessageA(list, WM_SETREDRAW, TRUE, 0);
+        RedrawWindow(list, nullptr, nullptr, RDW_INVALIDATE | RDW_FRAME | RDW_ERASE);
+    }
     PCFSetMenu(d);
     FlashTimer(d);
     InvalidateRect(split, nullptr, TRUE);

@@ -357,7 +357,8 @@ static int MakeLists(DialogWords *d)
     d->splitList = split;
     if (def->flags & 0x80000)
         SendMessageA(split, CN_ALLOWDRAG, 1, 0);
-    SendMessageA(split, LBM_FIXEDWIDTH, 1, 0);
+    /* the rows are measured by the rebuild, never one by one (lParam) */
+    SendMessageA(split, LBM_FIXEDWIDTH, 0, 1);
     SendMessageA(split, LBM_SPLITCOLOUR, 0, (LPARAM)*ColourRef(7));
     if (def->flags & PCFD_QMLIST) {
         HWND qm = cntCreateWindow(PCFWnd(d->window), nullptr, nullptr, nullptr);

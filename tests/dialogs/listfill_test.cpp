@@ -268,6 +268,58 @@ TEST_F(Fill, LocalPutTimesAndBigValues)
     EXPECT_LE(a->used, a->size);
 }
 
+/* Each column takes the first parameter with its id before a response
+ * delimiter, whether the row's columns are found in one walk (up to 256
+ * columns, ids passed over by the filter) or each searches the row: the
+ * same reply through both, against the values the reply was built with. */
+TEST_F(Fill, ColumnsFoundInOneWalkOrBySearching)
+{
+    static PCFFieldDef defs[300];
+    static PCFLISTENTRY wide[301], narrow[41];
+    for (int i = 0; i < 300; i++) {
+        defs[i] = Col((uint32_t)(7 * i + 1), PCFT_INT);
+        wide[i] = { &defs[i], 2 };
+    }
+    for (int i = 0; i < 40; i++)
+        narrow[i] = wide[(i * 37) % 300];
+    wide[300] = narrow[40] = { nullptr, 0 };
+    /* rows of ids in a scrambled order, most not a column's, some twice,
+     * one row with a delimiter part way */
+    std::vector<std::vector<int32_t>> want(5, std::vector<int32_t>(2200, 0));
+    Reply r(10002, false);
+    for (int row = 0; row < 5; row++) {
+        if (row)
+            r.Separator();
+        for (int k = 0; k < 2200; k++) {
+            int32_t id = (k * 613 + row * 101) % 2200 + 1, v = row * 10000 + k + 1;
+            if (row == 3 && k == 1500)
+                r.Int(40000, 0);               /* the response delimiter */
+            r.Int(id, v);
+            if (!(row == 3 && k >= 1500) && !want[row][id - 1])
+                want[row][id - 1] = v;
+            if (k % 9 == 0)
+                r.Int(id, -v);                 /* a second of the id: passed over */
+        }
+    }
+    for (PCFLISTENTRY *cols : { wide, narrow }) {
+        ReleaseRefBlock(&req.filling);
+        req.columns = cols;
+        ASSERT_EQ(FillListArea(nullptr, nullptr, &req, r.Bytes(), r.Length(), 0), 0);
+        PCFLISTAREA *a = req.filling;
+        auto rows = Rows(a);
+        ASSERT_EQ(rows.size(), 5u);
+        for (int row = 0; row < 5; row++)
+            for (int i = 0; cols[i].field; i++) {
+                uint32_t id = cols[i].field->attrId;
+                uint8_t *v = FindItemAttr(a, id, rows[(size_t)row]);
+                ASSERT_NE(v, nullptr);
+                int32_t expect = want[(size_t)row][id - 1];
+                EXPECT_EQ(PCFListInt(v), expect) << "row " << row << " id " << id;
+                EXPECT_EQ(PCFState(v) & PCFS_PRESENT, expect ? PCFS_PRESENT : 0) << "row " << row << " id " << id;
+            }
+    }
+}
+
 TEST_F(Fill, AreasForAWindowThatIsGoneAreReleased)
 {
     Dialog d(&PCFQueueListDef, (void *)5);
