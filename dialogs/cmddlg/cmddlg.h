@@ -98,6 +98,9 @@ DialogWords *GetDialogWords(const DialogWords *templ, int existingWindow);
 /* Frees the instance (1), or keeps it marked close-pending (0) while one
  * of its commands is still being processed. */
 int FreeDialogWords(DialogWords *dialog);
+/* A saved dialog that goes: the dialogs opened from it let go of it
+ * (the saved dialogs' SavedDialogDropped). */
+void PCFForgetSavedDialog(SAVEDDIALOG *record);
 /* For the command engine: a command of the dialog has ended; a closing
  * instance whose commands are all done is freed now (1). */
 int PCFReleaseClosing(DialogWords *dialog);
