@@ -516,6 +516,23 @@ struct PCFHOOKS {
 void PCFSetHooks(const PCFHOOKS *hooks);
 const PCFHOOKS *PCFHooks(void);
 
+/* What the filters and the message editor keep in a dialog: bound when
+ * the dialog is made, freed with it.  The program installs them
+ * (WireLibraries); an unset hook does nothing. */
+struct PCFPARTHOOKS {
+    void *context;
+    /* the filter's evaluation context bound to a new dialog */
+    void (*bindFilter)(void *ctx, DialogWords *dialog);
+    /* the filter's evaluation context, then its compiled program, freed */
+    void (*freeFilter)(void *ctx, DialogWords *dialog);
+    /* the column filters' records freed */
+    void (*freeColumnFilters)(void *ctx, DialogWords *dialog);
+    /* the message editor's state of a message dialog freed */
+    void (*freeEditor)(void *ctx, DialogWords *dialog);
+};
+/* Installs the hooks (copied); null: none. */
+void PCFSetPartHooks(const PCFPARTHOOKS *hooks);
+
 /* ---- command definitions and data areas ------------------------------ */
 
 void PCFInitCommandDefs(void);

@@ -224,6 +224,13 @@ int PCFFilterFillRow(DialogWords *dialog, PCFROW *row, int index, int last);
  * again with "_scan" and "_first" 1). */
 int PCFFilterFillRescan(DialogWords *dialog);
 void PCFFilterFillEnd(DialogWords *dialog);
+/* The list fill's hooks that do the above and apply the column filters
+ * (PCFSetListFilter of the dialogs' lists). */
+struct PCFLISTFILTER;
+extern const PCFLISTFILTER PCFFilterListHooks;
+/* The open column-filter pop-up shown again with the counts of a rebuild
+ * (the window code sets it). */
+extern void (*PCFColumnRecountSink)(DialogWords *dialog);
 /* Program-wide: some shown row flashes. */
 extern int FltFlashing;
 

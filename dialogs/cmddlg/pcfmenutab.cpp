@@ -3,7 +3,7 @@
  * buttons and menu items (choices by view option, put contexts), the
  * show/hide texts, and whether an action row is offered at all. */
 #include "cmddlg.h"
-#include "mq/command/command.h"
+#include "../lists/pcflists.h"
 
 #include <cstdio>
 #include <cstdlib>

@@ -5,7 +5,6 @@
  * open-dialog list passes over closing instances. */
 #include "cmddlg.h"
 #include "../pcfint.h"
-#include "laterpieces.h"
 #include "../lists/pcflists.h"
 
 #include <ctime>
@@ -175,6 +174,13 @@ void PCFSetFilterMark(DialogWords *dialog)
 
 /* ---- making and freeing ---- */
 
+static PCFPARTHOOKS Parts;
+
+void PCFSetPartHooks(const PCFPARTHOOKS *hooks)
+{
+    Parts = hooks ? *hooks : PCFPARTHOOKS{};
+}
+
 DialogWords *GetDialogWords(const DialogWords *templ, int existingWindow)
 {
     DialogWords *d = (DialogWords *)CSGetMem(sizeof *d, "DIALOG WORDS");
@@ -187,7 +193,8 @@ DialogWords *GetDialogWords(const DialogWords *templ, int existingWindow)
     if (d->stateFlags & DF_FILTER_MARKED)
         FilterMarked++;
     Link(d);
-    PCFEvalBindContext(d);
+    if (Parts.bindFilter)
+        Parts.bindFilter(Parts.context, d);
     if (d->ownerSlot)
         *d->ownerSlot = d;
     if (d->saved && !d->saved->openDialog && !(d->stateFlags & DF_NAME_ASKED)) {
@@ -222,10 +229,11 @@ static void FreeParts(DialogWords *d)
         PCFCopyData(d->definition, d->previousData, d->dataArea);
     if (d->release)
         d->release(d);
-    PCFEditorFree(d);
+    if (Parts.freeEditor)
+        Parts.freeEditor(Parts.context, d);
     CSFreeMemAndClear(&d->filterText);
-    PCFEvalFreeContext(d);
-    PCFFilterFree(d);
+    if (Parts.freeFilter)
+        Parts.freeFilter(Parts.context, d);
     PCFFreePending(d->pending);
     d->pending = nullptr;
     PCFListStateFree(d);
@@ -253,7 +261,8 @@ static void FreeParts(DialogWords *d)
     ReleaseRefBlock(&d->columnArea);
     for (void *&w : d->workBlocks)
         CSFreeMemAndClear(&w);
-    ColFilterFreeAll(d);
+    if (Parts.freeColumnFilters)
+        Parts.freeColumnFilters(Parts.context, d);
     for (PCFLISTREQ *r : { &d->first, &d->second })
         if (r->ownsColumns) {
             CSFreeMemAndClear(&r->columns);

@@ -18,11 +18,11 @@
 #include "cs.h"
 #include "qms.h"
 
-static PCFLISTFILTER FilterHooks = PCFFilterListHooks;
+static PCFLISTFILTER FilterHooks;
 
 void PCFSetListFilter(const PCFLISTFILTER *hooks)
 {
-    FilterHooks = hooks ? *hooks : PCFFilterListHooks;
+    FilterHooks = hooks ? *hooks : PCFLISTFILTER{};
 }
 
 const PCFLISTFILTER *PCFListFilter(void)

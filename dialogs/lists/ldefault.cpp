@@ -4,7 +4,6 @@
  * it differs.  The object's name (and its type) is always marked, so that
  * a view of the differences alone still names the object. */
 #include "pcflists.h"
-#include "mq/command/command.h"
 #include "../pcfint.h"
 
 #include "qms.h"

@@ -5,7 +5,7 @@
  * rows are rebuilt at once. */
 #include "pcflistwin.h"
 #include "pcfwin.h"
-#include "laterwin.h"
+#include "filters.h"
 
 #include "cnt.h"
 #include "cs.h"

@@ -226,12 +226,8 @@ struct PCFLISTFILTER {
     int (*colFilterable)(void *ctx, const PCFFieldDef *field);
     void (*colToggle)(void *ctx, DialogWords *dialog, int column);
 };
-/* The filters' own hooks (the dialog's filter program and column
- * filters); null sets them back. */
-extern const PCFLISTFILTER PCFFilterListHooks;
-/* The open column-filter pop-up shown again with the counts of a rebuild
- * (the window code sets it). */
-extern void (*PCFColumnRecountSink)(DialogWords *dialog);
+/* Installs the hooks (copied; the filters' own are PCFFilterListHooks);
+ * null: none, every row passes. */
 void PCFSetListFilter(const PCFLISTFILTER *hooks);
 const PCFLISTFILTER *PCFListFilter(void);
 
@@ -313,6 +309,43 @@ int PCFRebuildLists(DialogWords *dialog);
 /* Selected records recounted: DO_SEVERAL_QMGRS and DV_SEVERAL; 1 when
  * DV_SEVERAL changed. */
 int PCFCountSelectedLists(DialogWords *dialog);
+
+/* ---- the default objects a download fetches ---------------------------- */
+
+/* One row of the download table. */
+struct DOWNLOADROW {
+    uint16_t need1, need2, exclude;
+    PCFCommandDef *object;
+    PCFCommandDef *list;
+    const char *pattern;
+    uint32_t nameAttr;
+    uint32_t typeAttr;
+    const char *accepted;        /* ",NAME,NAME," */
+};
+#define DOWNLOAD_ROWS 1
+extern const DOWNLOADROW DownloadTable[DOWNLOAD_ROWS];
+
+/* The row index of a definition (its object or its list) with the row in
+ * *row, or -1. */
+int FindDownloadEntry(const PCFCommandDef *definition, const DOWNLOADROW **row);
+/* The row of a definition (its object or its list), or null. */
+const void *GetDownloadEntry(const PCFCommandDef *definition);
+const DOWNLOADROW *FindDownloadEntryById(uint32_t nameAttr);
+/* 1 when the name is a whole element of the row's accepted names. */
+int FindNameInList(const DOWNLOADROW *row, const char *name, int32_t length);
+
+/* The objects a location's download kept (the command engine's). */
+struct PCFDOWNLOADSTORE {
+    void *context;
+    /* the kept object of a row: of the type, or with index not negative
+     * the index-th one; null while the download is not done */
+    const uint8_t *(*kept)(void *ctx, QMS *location, const DOWNLOADROW *row, int32_t type, int index);
+};
+/* Installs the store (copied); null: none, nothing is found. */
+void PCFSetDownloadStore(const PCFDOWNLOADSTORE *store);
+/* The stored default object of a type (its data area), or null; also
+ * while the download is not done. */
+const uint8_t *FindDownloadedObject(QMS *location, uint32_t nameAttr, int32_t type);
 
 /* ---- difference from the default object ------------------------------- */
 

@@ -5,7 +5,8 @@
  * that step or edit a structure are remembered so that 6004 repeats
  * them. */
 #include "pcfwin.h"
-#include "laterwin.h"
+#include "expwin.h"
+#include "fltwin.h"
 #include "pcflistwin.h"
 
 #include "bag.h"
@@ -186,7 +187,7 @@ static LRESULT Export(DialogWords *d, int32_t, int, LPARAM, int *)
 static LRESULT CopyView(DialogWords *d, int32_t id, int, LPARAM, int *)
 {
     if (d->editor)
-        ViewCopyToClipboard(d, id);
+        PCFPaneCopyView(d, id);
     return 0;
 }
 

@@ -5,7 +5,7 @@
  * toolbar, status line, count window, history combo, split list, filter,
  * queue-manager list, field windows and the message data window). */
 #include "pcfwin.h"
-#include "laterwin.h"
+#include "edpane.h"
 #include "pcflistwin.h"
 #include "../pcfint.h"
 
@@ -65,7 +65,7 @@ int PCFRegisterClasses(void)
     for (const Row &r : rows)
         if (!Register(r.name, r.proc, r.style, r.icon))
             return 0;
-    if (!EdRegisterPaneClass(Instance))          /* "PCFData", the message editor pane */
+    if (!PCFPaneRegisterClass(Instance))         /* "PCFData", the message editor pane */
         return 0;
     INITCOMMONCONTROLSEX icc = { sizeof icc, ICC_TAB_CLASSES | ICC_BAR_CLASSES };
     InitCommonControlsEx(&icc);
@@ -404,7 +404,7 @@ static int MakeDataWindow(DialogWords *d, HWND hwnd)
         WinOpError("CreateWindow failed: Data window");
         return 0;
     }
-    return EdCreatePaneWindow(d, hwnd, ed) != nullptr;
+    return PCFPaneCreateWindow(d, hwnd, ed) != nullptr;
 }
 
 /* The console of a definition whose default action issues its input as

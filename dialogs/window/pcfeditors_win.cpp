@@ -4,7 +4,6 @@
  * value being edited first; keys step between lines; change tracking
  * follows typing; drop-downs fill from value tables and name lists. */
 #include "pcfwin.h"
-#include "laterwin.h"
 #include "pcflistwin.h"
 
 #include <commctrl.h>
@@ -414,7 +413,10 @@ static int Tracked(const DialogWords *d)
     return d->currentField && (d->currentField->field->type == PCFT_NAME || (d->currentField->flags & 0x800));
 }
 
-void PCFQmgrPairChanged(DialogWords *d, PCFFieldEntry *entry, int fromList)
+/* The queue-manager pair's field changed (its combo box's selection, or
+ * with fromList 0 its text): the value is stored, the pair validated and
+ * the title set again. */
+static void PCFQmgrPairChanged(DialogWords *d, PCFFieldEntry *entry, int fromList)
 {
     char text[64] = "";
     const char *value = nullptr;

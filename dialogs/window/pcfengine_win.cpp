@@ -4,8 +4,8 @@
  * and operational errors.  The shell installs them (with its own frame
  * messages and the dialogs an action opens). */
 #include "pcfwin.h"
-#include "laterwin.h"
 #include "pcflistwin.h"
+#include "filters.h"
 
 #include "mq/command/command.h"
 #include "tkutil.h"

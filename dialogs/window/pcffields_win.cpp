@@ -4,7 +4,6 @@
  * over the pane, owner-drawn unless the options say otherwise), and the
  * placing of the editing window over the current line's value cell. */
 #include "pcfwin.h"
-#include "laterwin.h"
 #include "pcflistwin.h"
 
 #include <commctrl.h>

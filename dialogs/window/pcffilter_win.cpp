@@ -3,7 +3,8 @@
  * the filter field's drop-down, and the recent-filter lists kept with
  * the dialog's saved options. */
 #include "pcfwin.h"
-#include "laterwin.h"
+#include "filters.h"
+#include "fltwin.h"
 #include "pcflistwin.h"
 
 static void Status(void *, DialogWords *d, const char *text, int mode)

@@ -5,7 +5,6 @@
  * the window's size and place on the monitors, remembered per kind of
  * dialog and monitor layout. */
 #include "pcfwin.h"
-#include "laterwin.h"
 #include "pcflistwin.h"
 
 #include "bag.h"

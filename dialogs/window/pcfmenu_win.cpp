@@ -3,7 +3,6 @@
  * their submenus) and the toolbar; which of them are enabled and checked
  * (PCFSetMenu), the show/hide texts, and the view commands. */
 #include "pcfwin.h"
-#include "laterwin.h"
 #include "pcflistwin.h"
 
 #include "autfile.h"

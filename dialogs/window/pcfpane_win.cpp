@@ -1,12 +1,36 @@
 /* The message editor pane of a message dialog, from the dialog's side:
- * the editing commands handed to it, its browse-state bits for the menu
- * state, the line-number gutter, and the edited message the command
- * engine puts or updates. */
+ * the pane's window code as the program installs it, the editing
+ * commands handed to it, its browse-state bits for the menu state, the
+ * line-number gutter, and the edited message the command engine puts or
+ * updates. */
 #include "pcfwin.h"
-#include "laterwin.h"
 
+#include "edops.h"
 #include "edstruct.h"
 #include "mq/command/command.h"
+
+static PCFPANEHOOKS Pane;
+
+void PCFSetPaneHooks(const PCFPANEHOOKS *hooks)
+{
+    Pane = hooks ? *hooks : PCFPANEHOOKS{};
+}
+
+int PCFPaneRegisterClass(HINSTANCE instance)
+{
+    return Pane.registerClass ? Pane.registerClass(Pane.context, instance) : 1;
+}
+
+HWND PCFPaneCreateWindow(DialogWords *d, HWND parent, PCFDATA *ed)
+{
+    return Pane.createWindow ? Pane.createWindow(Pane.context, d, parent, ed) : nullptr;
+}
+
+void PCFPaneCopyView(DialogWords *d, int32_t menuId)
+{
+    if (Pane.copyView)
+        Pane.copyView(Pane.context, d, menuId);
+}
 
 /* 1 when the pane shows a message (or had one loaded). */
 static int ShowsMessage(const PCFDATA *ed)
@@ -35,7 +59,7 @@ int PCFEditorCommand(DialogWords *d, int32_t command)
 {
     if (!d || !d->editor)
         return 0;
-    int taken = EdDialogCommand(d, command);
+    int taken = Pane.command ? Pane.command(Pane.context, d, command) : 0;
     PCFUpdateBrowseState(d, 1);
     return taken;
 }

@@ -5,8 +5,8 @@
  * records placement; colours the children; and closes the dialog.  The
  * commands themselves are pcfcommand_win.cpp's. */
 #include "pcfwin.h"
-#include "laterwin.h"
 #include "pcflistwin.h"
+#include "filters.h"
 
 #include <commctrl.h>
 #include <initializer_list>

@@ -3,7 +3,6 @@
  * status history of 30 entries, the error sound; the window hooks the
  * core calls (status, value window, focus, repaint); the shell's hooks. */
 #include "pcfwin.h"
-#include "laterwin.h"
 #include "pcflistwin.h"
 
 #include "cs.h"

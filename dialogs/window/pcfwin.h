@@ -38,6 +38,39 @@ struct PCFSHELLHOOKS {
 };
 void PCFSetShellHooks(const PCFSHELLHOOKS *hooks);
 
+/* The message editor pane of a message dialog, whose window code the
+ * program installs (WireLibraries): the pane's window class, its window,
+ * the editing commands it takes and the copy of its view.  Unset: no
+ * class to register, no pane window (a message dialog is not made), no
+ * command taken, nothing copied. */
+struct PCFDATA;
+struct PCFPANEHOOKS {
+    void *context;
+    /* 1 registered (or already) */
+    int (*registerClass)(void *ctx, HINSTANCE instance);
+    /* the pane window of a dialog, child of parent, for the pane state */
+    HWND (*createWindow)(void *ctx, DialogWords *dialog, HWND parent, PCFDATA *ed);
+    /* an editing command (894-937, 4000-6003): 1 taken */
+    int (*command)(void *ctx, DialogWords *dialog, int32_t command);
+    /* the view copied to the clipboard (670 page, 692 all, 813 selection) */
+    void (*copyView)(void *ctx, DialogWords *dialog, int32_t menuId);
+};
+void PCFSetPaneHooks(const PCFPANEHOOKS *hooks);
+int PCFPaneRegisterClass(HINSTANCE instance);
+HWND PCFPaneCreateWindow(DialogWords *dialog, HWND parent, PCFDATA *ed);
+void PCFPaneCopyView(DialogWords *dialog, int32_t menuId);
+/* The browse-state bits of a message dialog's pane: 1 undo, 2 redo, 0x8 a
+ * selection, 0x20 changed; -1 without a pane or a shown message. */
+int PCFEditorBrowseBits(DialogWords *dialog);
+/* An editing command of a message dialog's pane (894-937, 4000-6003);
+ * 1 when the pane took it. */
+int PCFEditorCommand(DialogWords *dialog, int32_t command);
+/* The line-number gutter after the view option changed. */
+void PCFEditorLineNumbers(DialogWords *dialog);
+/* The edited message of a message dialog for the command engine. */
+struct CMDHOOKS;
+void PCFEditorHooks(CMDHOOKS *hooks);
+
 /* Records an open list dialog as a saved dialog (savedlg.h) from what its
  * window shows; the dialog's record, a new one, or null. */
 SAVEDDIALOG *SavedDialogCapture(int useTitle, DialogWords *dialog, const char *titleText);

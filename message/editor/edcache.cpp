@@ -4,7 +4,6 @@
 #include "edpane.h"
 #include "edops.h"
 #include "eddialog.h"
-#include "laterpieces.h"
 #include "fmtint.h"
 #include "cscodepage.h"
 #include "csmem.h"

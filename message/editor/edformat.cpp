@@ -5,6 +5,7 @@
 #include "edpane.h"
 #include "edops.h"
 #include "eddialog.h"
+#include "mq/command/command.h"
 #include "structconv.h"
 #include "fmtint.h"
 #include "csmem.h"

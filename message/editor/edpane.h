@@ -309,6 +309,9 @@ extern int edDebugSwitch;
  * with everything it holds by EdFreePane. */
 PCFDATA *EdCreatePane(DialogWords *dialog);
 void EdFreePane(PCFDATA *ed);
+/* The dialog's side: a message dialog's pane state goes with the dialog
+ * (the dialogs' part hook freeEditor). */
+void PCFEditorFree(DialogWords *dialog);
 
 uint32_t EdFormatMessage(FmtLineSink sink, PCFDATA *ed);
 /* 1 while a formatting run of a pane is in progress */
@@ -486,8 +489,3 @@ void EdDebugState(PCFDATA *ed);
 /* Lets the chooser of user formats read panes (done when a pane is made). */
 void EdUseUserFormats(void);
 
-/* ---- pieces the pane reaches elsewhere --------------------------------- */
-
-/* A "PHEX Copy" block in *slot: {u32 capacity, u32 length, bytes}; 1
- * copied, 0 out of storage. */
-int MessageCopyBuffer(void **slot, const void *bytes, uint32_t length);

@@ -4,6 +4,7 @@
  * are dropped, and the debug captions. */
 #include "edpane.h"
 #include "eddialog.h"
+#include "mq/command/command.h"
 #include "csmem.h"
 #include "prfdata.h"
 #include "cscodepage.h"

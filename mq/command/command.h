@@ -254,35 +254,18 @@ struct CMDQMGR {
 /* A copy of the reported values; 0 when the location has none. */
 int CmdReported(QMS *location, CMDQMGR *out);
 
-/* One row of the download table. */
-struct DOWNLOADROW {
-    uint16_t need1, need2, exclude;
-    PCFCommandDef *object;
-    PCFCommandDef *list;
-    const char *pattern;
-    uint32_t nameAttr;
-    uint32_t typeAttr;
-    const char *accepted;        /* ",NAME,NAME," */
-};
-#define DOWNLOAD_ROWS 1
-extern const DOWNLOADROW DownloadTable[DOWNLOAD_ROWS];
-
+struct DOWNLOADROW;
 void NextDownload(QMS *location);
 void SetDownloadState(QMS *location, uint32_t bits);
 uint32_t DownloadState(QMS *location);
 void FreeDownloadData(QMS *location);
-int FindDownloadEntry(const PCFCommandDef *definition, const DOWNLOADROW **row);
-/* The row of a definition (its object or its list), or null. */
-const void *GetDownloadEntry(const PCFCommandDef *definition);
-const DOWNLOADROW *FindDownloadEntryById(uint32_t nameAttr);
-/* The stored default object of a type (its data area), or null; also
- * while the download is not done. */
-const uint8_t *FindDownloadedObject(QMS *location, uint32_t nameAttr, int32_t type);
+/* The kept object of a row (the download table's, pcflists.h): of the
+ * type, or with index not negative the index-th one (from 0); null while
+ * the download is not done.  What FindDownloadedObject reads. */
+const uint8_t *CmdKeptDefault(QMS *location, const DOWNLOADROW *row, int32_t type, int index);
 /* The index-th stored default object of a definition's row (from 0),
  * or null past the last one or while the download is not done. */
 const uint8_t *DownloadedObjectAt(QMS *location, const PCFCommandDef *definition, int index);
-/* 1 when the name is a whole element of the row's accepted names. */
-int FindNameInList(const DOWNLOADROW *row, const char *name, int32_t length);
 /* The reply callbacks. */
 void DownloadResponse(IFCMD *, uint32_t, const uint8_t *, uint32_t, uint32_t, const char *);
 void QmgrInfoReplyUpdate(IFCMD *, uint32_t, const uint8_t *, uint32_t, uint32_t, const char *);

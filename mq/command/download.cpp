@@ -10,54 +10,11 @@
 #include "cs.h"
 #include "prfdata.h"
 
-const DOWNLOADROW DownloadTable[DOWNLOAD_ROWS] = {
-    { 0, 0, 0, &PCFQueueDef, &PCFQueueListDef, "SYSTEM.DEFAULT.*", MQCA_Q_NAME, MQIA_Q_TYPE,
-      ",SYSTEM.DEFAULT.REMOTE.QUEUE,SYSTEM.DEFAULT.MODEL.QUEUE,SYSTEM.DEFAULT.ALIAS.QUEUE,"
-      "SYSTEM.DEFAULT.LOCAL.QUEUE," },
-};
-
-/* ---- lookups ---- */
-
-int FindDownloadEntry(const PCFCommandDef *def, const DOWNLOADROW **row)
-{
-    for (int i = 0; i < DOWNLOAD_ROWS; i++)
-        if (def && (DownloadTable[i].object == def || DownloadTable[i].list == def)) {
-            if (row)
-                *row = &DownloadTable[i];
-            return i;
-        }
-    return -1;
-}
-
-const void *GetDownloadEntry(const PCFCommandDef *def)
-{
-    const DOWNLOADROW *row = nullptr;
-    return FindDownloadEntry(def, &row) >= 0 ? row : nullptr;
-}
-
-const DOWNLOADROW *FindDownloadEntryById(uint32_t nameAttr)
-{
-    for (const DOWNLOADROW &row : DownloadTable)
-        if (row.nameAttr == nameAttr)
-            return &row;
-    return nullptr;
-}
-
-int FindNameInList(const DOWNLOADROW *row, const char *name, int32_t length)
-{
-    if (!row || !name || length <= 0)
-        return 0;
-    for (const char *p = strchr(row->accepted, ','); p && p[1]; p = strchr(p + 1, ',')) {
-        const char *end = strchr(p + 1, ',');
-        if (end && end - (p + 1) == length && !memcmp(p + 1, name, (size_t)length))
-            return 1;
-    }
-    return 0;
-}
+/* ---- the objects kept ---- */
 
 /* The stored object of a row that is of the type (any type when index
  * is not negative: the index-th one), once the download is done. */
-static const uint8_t *Stored(QMS *r, const DOWNLOADROW *row, int32_t type, int index)
+const uint8_t *CmdKeptDefault(QMS *r, const DOWNLOADROW *row, int32_t type, int index)
 {
     CMDLOC *l = CmdLocFind(r);
     if (!l || !row)
@@ -73,17 +30,12 @@ static const uint8_t *Stored(QMS *r, const DOWNLOADROW *row, int32_t type, int i
     return found;
 }
 
-const uint8_t *FindDownloadedObject(QMS *r, uint32_t nameAttr, int32_t type)
-{
-    return Stored(r, FindDownloadEntryById(nameAttr), type, -1);
-}
-
 const uint8_t *DownloadedObjectAt(QMS *r, const PCFCommandDef *definition, int index)
 {
     const DOWNLOADROW *row = nullptr;
     if (index < 0 || FindDownloadEntry(definition, &row) < 0)
         return nullptr;
-    return Stored(r, row, 0, index);
+    return CmdKeptDefault(r, row, 0, index);
 }
 
 /* ---- state ---- */

@@ -1,9 +1,8 @@
 /* The table through which the engine calls the command agent and the
- * pieces of later subsystems; tests replace entries of it. */
+ * pieces of later libraries; tests replace entries of it.  The later
+ * pieces do nothing here: the program installs them (WireLibraries). */
 #include "engint.h"
-#include "locimport.h"
 
-#include "cfgfile.h"
 #include "cmddlg.h"
 
 /* The program's own lists of no location (the event console's). */
@@ -19,11 +18,61 @@ static int no_lines(void *)
     return 0;
 }
 
+/* Until the program installs the later pieces: no version-check
+ * follow-up, no import, no load or unload, no dump, no configuration
+ * written, no message editor (no edits to keep), no export. */
+static int no_vercheck(ThreadRequest *)
+{
+    return 0;
+}
+
+static void no_import(int)
+{
+}
+
+static int no_load_unload(QMS *, ThreadRequest *, void *)
+{
+    return 0;
+}
+
+static void no_dump(QMS *, int, const MQMD *, const void *, int32_t)
+{
+}
+
+static int no_write(void)
+{
+    return 0;
+}
+
+static int no_edits(DialogWords *)
+{
+    return 0;
+}
+
+static void no_format_name(DialogWords *)
+{
+}
+
+static int no_format(DialogWords *)
+{
+    return 0;
+}
+
+static int no_generic_format(DialogWords *, const char *, int32_t, int32_t)
+{
+    return 0;
+}
+
+static int no_export(DialogWords *, int)
+{
+    return 0;
+}
+
 static const MQEHOOKS defaults = {
     AnalyseCommand, ProcessCommand, SendErrorResponse, RequestQmgrRefresh, StartDownload,
-    no_lines, VerCheckRun, ImportLocalQMgrs, LoadUnloadQueue, DebugDumpMessage,
-    ProcessResponse, MarkListsStale, CfgFileWrite,
-    ConfirmDiscardEdits, EdSetFormatName, EdSetMessageFormat, EdSetGenericFormat,
+    no_lines, no_vercheck, no_import, no_load_unload, no_dump,
+    ProcessResponse, MarkListsStale, no_write,
+    no_edits, no_format_name, no_format, no_generic_format, no_export,
 };
 
 MQEHOOKS MQEHooks = defaults;

@@ -124,27 +124,21 @@ int RequestQmgrRefresh(QMS *location, uint32_t kinds, const char *prefix, int fo
 int StartDownload(QMS *location, uint32_t force);
 /* The refresh's request for the defaults: started when due (0 started). */
 int RequestDownload(QMS *location);
-int QListBuild(void *frame);
-int VerCheckRun(ThreadRequest *request);
-int LoadUnloadQueue(QMS *location, ThreadRequest *request, void *controlBlock);
-void DebugDumpMessage(QMS *location, int direction, const MQMD *md, const void *data,
-                      int32_t length);
 /* The receiver of replies and in-process responses (reply processing);
  * value: the connection handle the reply came on. */
 int ProcessResponse(QMS *location, uint32_t value, MQMD *md, void *data, uint32_t length);
-/* The message editor of a dialog (its pane): around a command that puts
- * or updates an edited message. */
 struct DialogWords;
-int ConfirmDiscardEdits(DialogWords *dialog);
-void EdSetFormatName(DialogWords *dialog);
-int EdSetMessageFormat(DialogWords *dialog);
-int EdSetGenericFormat(DialogWords *dialog, const char *format, int32_t ccsid, int32_t encoding);
 /* The main window's list of modeless dialogs (the progress window). */
 int AddModeless(void *window, int kind, void *owner1, void *owner2);
 void UtilRemoveModeless(void *window);
 
 /* The engine calls them through this table, which tests replace field by
- * field (the defaults are the functions above). */
+ * field.  The defaults are the functions above; the pieces of later
+ * libraries (the frames' lines, the version check's follow-up, the import
+ * of the local queue managers, loads and unloads, the debug dump, the
+ * configuration file, the message editor of a dialog around a command
+ * that puts or updates an edited message, a dialog's automatic export)
+ * do nothing until the program installs them (WireLibraries). */
 struct MQEHOOKS {
     int (*analyse)(QMS *, int32_t *, MQHCONN, MQMD *, void *, int32_t);
     int (*process)(QMS *, int32_t *, MQHCONN, MQMD *, void *, int32_t);
@@ -166,6 +160,9 @@ struct MQEHOOKS {
     void (*setFormatName)(DialogWords *);
     int (*setMessageFormat)(DialogWords *);
     int (*setGenericFormat)(DialogWords *, const char *, int32_t, int32_t);
+    /* the MQSC console's command is complete: the dialog's export that
+     * was due runs (force 1) */
+    int (*autoExport)(DialogWords *, int force);
 };
 extern MQEHOOKS MQEHooks;
 /* Puts the default hooks back. */

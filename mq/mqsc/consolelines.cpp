@@ -7,7 +7,6 @@
 #include <cerrno>
 
 #include "cs.h"
-#include "export.h"
 
 #define STATUS_KIND_FILE 33
 
@@ -226,7 +225,7 @@ void MQSCResponseLines(IFCMD *r, uint32_t, const uint8_t *data, uint32_t length,
     if (r->complete && (d->markFlags & DM_EXPORT_DUE)) {
         d->markFlags &= ~DM_EXPORT_DUE;
         d->exportDue = 1;
-        ExpAutoExport(d, 1);
+        MQEHooks.autoExport(d, 1);
     }
     CmdDialogMessage(d, UM_PCF_UPDATE_DIALOG, 0, 0, 0);
 }

@@ -6,8 +6,9 @@
 #include <cstddef>
 
 #include "debugwin.h"
+#include "edpane.h"
 #include "impwnd.h"
-#include "laterwin.h"
+#include "pcfwin.h"              /* before locdlgwin.h: its UM_INITDLG is a macro */
 #include "locdlgwin.h"
 #include "loccache.h"
 #include "mq/command/command.h"

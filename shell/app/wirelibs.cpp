@@ -1,10 +1,28 @@
-/* The hooks that bind a lower library to a higher one and need no window:
+/* The hooks that bind a lower library to a higher one and need nothing of
+ * the shell (in the Windows build also those between window libraries):
  * installed once by WireLibraries(), which the program calls at start-up
  * (ShellInstallHooks) and tests call to run with the program's wiring. */
 #include "wirelibs.h"
+
+#include "mq/command/command.h"
+#include "mq/engine/mqengine.h"
 #include "cfgfile.h"
+#include "cmddlg.h"
 #include "dlginfo.h"
+#include "colfilter.h"
+#include "debugwin.h"
+#include "drask.h"
+#include "edpane.h"
+#include "export.h"
+#include "filters.h"
+#include "locimport.h"
 #include "locstore.h"
+#include "pcflists.h"
+#include "version.h"
+#ifdef _WIN32
+#include "edwnd.h"
+#include "pcfwin.h"
+#endif
 
 /* ---- the configuration's records read below it ------------------------ */
 
@@ -26,7 +44,110 @@ static void wire_records(void)
     LocSetReleaseHooks(&r);
 }
 
+/* ---- the engine, the dialogs' core and what they reach above them ---- */
+
+/* The engine's later pieces: the version check's follow-up and the debug
+ * dump (the shell), the import of the local queue managers, loads and
+ * unloads (the transfer), the configuration file, the message editor of a
+ * dialog and the MQSC console's automatic export. */
+static void wire_engine(void)
+{
+    MQEHooks.verCheckRun = VerCheckRun;
+    MQEHooks.importLocal = ImportLocalQMgrs;
+    MQEHooks.loadUnload = LoadUnloadQueue;
+    MQEHooks.debugDump = DebugDumpMessage;
+    MQEHooks.writeConfig = CfgFileWrite;
+    MQEHooks.confirmDiscard = ConfirmDiscardEdits;
+    MQEHooks.setFormatName = EdSetFormatName;
+    MQEHooks.setMessageFormat = EdSetMessageFormat;
+    MQEHooks.setGenericFormat = EdSetGenericFormat;
+    MQEHooks.autoExport = ExpAutoExport;
+}
+
+/* What the filters and the message editor keep in a dialog. */
+static void bind_filter(void *, DialogWords *d)
+{
+    PCFEvalBindContext(d);
+}
+
+static void free_filter(void *, DialogWords *d)
+{
+    PCFEvalFreeContext(d);
+    PCFFilterFree(d);
+}
+
+static void free_column_filters(void *, DialogWords *d)
+{
+    ColFilterFreeAll(d);
+}
+
+static void free_editor(void *, DialogWords *d)
+{
+    PCFEditorFree(d);
+}
+
+/* The default objects a location's download kept (the command engine's). */
+static const uint8_t *kept_default(void *, QMS *r, const DOWNLOADROW *row, int32_t type, int index)
+{
+    return CmdKeptDefault(r, row, type, index);
+}
+
+/* The dialogs' core: the list fill's filters, the parts freed with a
+ * dialog and the downloaded defaults. */
+static void wire_dialogs(void)
+{
+    PCFSetListFilter(&PCFFilterListHooks);
+    PCFPARTHOOKS parts = {};
+    parts.bindFilter = bind_filter;
+    parts.freeFilter = free_filter;
+    parts.freeColumnFilters = free_column_filters;
+    parts.freeEditor = free_editor;
+    PCFSetPartHooks(&parts);
+    PCFDOWNLOADSTORE store = {};
+    store.kept = kept_default;
+    PCFSetDownloadStore(&store);
+}
+
+#ifdef _WIN32
+/* The message editor pane of a message dialog (the pane's window code). */
+static int pane_class(void *, HINSTANCE instance)
+{
+    return EdRegisterPaneClass(instance);
+}
+
+static HWND pane_window(void *, DialogWords *d, HWND parent, PCFDATA *ed)
+{
+    return EdCreatePaneWindow(d, parent, ed);
+}
+
+static int pane_command(void *, DialogWords *d, int32_t command)
+{
+    return EdDialogCommand(d, command);
+}
+
+static void pane_copy(void *, DialogWords *d, int32_t menuId)
+{
+    ViewCopyToClipboard(d, menuId);
+}
+
+/* The dialogs' windows: the message editor pane. */
+static void wire_dialog_windows(void)
+{
+    PCFPANEHOOKS pane = {};
+    pane.registerClass = pane_class;
+    pane.createWindow = pane_window;
+    pane.command = pane_command;
+    pane.copyView = pane_copy;
+    PCFSetPaneHooks(&pane);
+}
+#endif
+
 void WireLibraries(void)
 {
     wire_records();
+    wire_engine();
+    wire_dialogs();
+#ifdef _WIN32
+    wire_dialog_windows();
+#endif
 }

@@ -5,7 +5,8 @@
 #ifndef RAVOLT_WIRELIBS_H
 #define RAVOLT_WIRELIBS_H
 
-/* Installs the hooks that need no window (both builds). */
+/* Installs the hooks that need nothing of the shell (both builds; in the
+ * Windows build also those between window libraries). */
 void WireLibraries(void);
 
 #endif

@@ -13,6 +13,7 @@
 #include "pcflists.h"
 #include "mq/capability.h"
 #include "qms.h"
+#include "wirelibs.h"
 
 namespace listtest {
 
@@ -52,6 +53,7 @@ struct Lists : ::testing::Test {
 
     void SetUp() override
     {
+        WireLibraries();             /* the filters, the downloaded defaults */
         PCFInitCommandDefs();
         PCFPrefsDefaults();
         PCFWinPrefsDefaults();

@@ -8,6 +8,7 @@
 #include "structconv.h"
 #include "cscodepage.h"
 #include "mq/engine/mqengine.h"
+#include "wirelibs.h"
 
 struct EdFormat : EdFixture {};
 
@@ -148,6 +149,7 @@ TEST_F(EdFormat, StructConvertFieldsTurnsCharactersAndByteOrder)
 TEST_F(EdFormat, TheEngineReachesTheEditorThroughItsHooks)
 {
     MQEResetHooks();
+    WireLibraries();
     Load(EdDescriptor("MQHRF2  "), EdTextLines(3));
     memset(ed->formatName, 0, sizeof ed->formatName);
     MQEHooks.setFormatName(&d);

@@ -6,6 +6,7 @@
 #include "pcfwin.h"
 #include "mq/capability.h"
 #include "locstore.h"
+#include "wirelibs.h"
 #include <cstdio>
 #include <cstdlib>
 
@@ -21,6 +22,7 @@ static void Resize(EdHostDialog *h, int width, int height)
 bool EdHostDialog::Create(int width, int height, const char *title)
 {
     (void)title;
+    WireLibraries();                 /* the dialog's pane is the program's */
     HINSTANCE inst = GetModuleHandleA(NULL);
     RegisterControlClasses(inst);
     if (!PCFRegisterClasses())

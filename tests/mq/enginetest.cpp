@@ -16,6 +16,7 @@
 #include "prfdata.h"
 #include "mq/engine/progress.h"
 #include "pwcache.h"
+#include "wirelibs.h"
 
 #ifdef _WIN32
 #include <windows.h>
@@ -710,6 +711,7 @@ void EngineTest::SetUp()
     MQESetClock(&testClock);
     MQESetPort(&testPort);
     MQEResetHooks();
+    WireLibraries();             /* the program's loads, dumps, editor and exports */
     static std::atomic<int> n;
     std::filesystem::path base = std::filesystem::temp_directory_path() /
         ("ravolt-engine-" + std::to_string((long)

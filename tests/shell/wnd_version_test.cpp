@@ -16,6 +16,7 @@
 #include "cs.h"
 #include "dd.h"
 #include "prfdata.h"
+#include "wirelibs.h"
 
 static HWND VersionDialog(void)
 {
@@ -37,6 +38,7 @@ struct VersionWnd : ::testing::Test {
     CSMEMSTATS before;
     void SetUp() override
     {
+        WireLibraries();             /* the analyser's follow-up of a check */
         RecordBoxesAndLinks();
         url = server.Url("download/version.html");
         verPageAddress = url.c_str();

@@ -3,7 +3,7 @@
  * publish, 731 load/unload), for the given location.  (The program's own
  * is the shell's, which brings every part of the program; the modeless
  * list is the configuration's own.) */
-#include "xferwnd.h"
+#include "wndtest.h"
 
 struct DialogWords;
 

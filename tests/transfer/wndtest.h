@@ -25,6 +25,11 @@ std::string Status(DDHANDLE dd);
 /* This process's top-level window of a class (others that run at the
  * same time may show windows of the same class). */
 HWND FindTransferWindow(const char *cls);
+/* The shell's location commands as these tests need them (wndshell.cpp):
+ * of DoAction only the transfer windows' (641 put, 747 publish, 731
+ * load/unload), for the given location. */
+struct DialogWords;
+DialogWords *DoAction(HWND window, QMS *location, void *object, int id);
 /* Answers the next modal confirmation with Yes (1) or No (2); the
  * question asked goes to *question. */
 void AnswerConfirmation(int button, std::string *question);

@@ -28,9 +28,6 @@ HWND SaveMsgDialog(DialogWords *dialog);
 int LoadMsgFromFile(DialogWords *dialog);
 int SaveMsgToFile(DialogWords *dialog);
 
-/* What the shell does for the transfer windows (its DoAction): a location
- * command (641 put, 747 publish, 731 load/unload). */
-DialogWords *DoAction(HWND window, QMS *location, void *object, int id);
 /* A message dialog's commands 918 (save) and 919 (load): the command
  * dialog's shell hook messageFile, which the shell fills with it. */
 enum { IDM_SAVEMSG = 918, IDM_LOADMSG = 919 };

@@ -15,6 +15,7 @@
 #include "mq/command/command.h"
 #include "mq/engine/mqengine.h"
 #include "cs.h"
+#include "wirelibs.h"
 
 using namespace exptest;
 
@@ -67,7 +68,11 @@ struct Writers : ::testing::Test {
         PrfLoadText("AP:\n", 4);
         PCFPrefsDefaults();
     }
-    void SetUp() override { FixZone(); }
+    void SetUp() override
+    {
+        FixZone();
+        WireLibraries();             /* the engine's downloaded defaults */
+    }
     void TearDown() override
     {
         FreeZone();

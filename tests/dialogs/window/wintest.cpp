@@ -16,6 +16,7 @@
 #include "mq/capability.h"
 #include "pcfint.h"
 #include "tkcontrols.h"
+#include "wirelibs.h"
 
 using namespace dlgtest;
 
@@ -115,6 +116,7 @@ void Windows::SetUp()
      * what a user sees */
     PrfFillColours(-1);
     PrfApplyLook();
+    WireLibraries();                 /* the message editor's pane, the filters */
     RegisterControlClasses(nullptr);
     ASSERT_TRUE(PCFRegisterClasses());
     PCFInitCommandDefs();

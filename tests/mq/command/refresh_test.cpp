@@ -12,6 +12,7 @@
 #include "locstore.h"
 #include "prfdata.h"
 #include "mq/capability.h"
+#include "pcflists.h"
 
 using namespace cmdtest;
 

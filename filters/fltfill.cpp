@@ -1,7 +1,7 @@
 /* The list fill's filter hooks served by the filters: the dialog's filter
  * program run on each row with the row's place in the fill, and its
- * column filters applied.  These are the hooks a rebuild uses unless a
- * caller sets others (PCFSetListFilter). */
+ * column filters applied.  The program installs them as the hooks a
+ * rebuild uses (PCFSetListFilter). */
 #include "pcflists.h"
 #include "filters.h"
 #include "colfilter.h"
