@@ -176,7 +176,8 @@ static LRESULT NewFont(DialogWords *d, WPARAM repaint)
     return 0;
 }
 
-/* 11346: a named filter changed. */
+/* 11346: a named filter changed; a filter naming it is compiled again
+ * (its old program and text go, so the filter button takes the field anew). */
 static LRESULT FilterNames(DialogWords *d, LPARAM name)
 {
     char text[302];
@@ -184,7 +185,7 @@ static LRESULT FilterNames(DialogWords *d, LPARAM name)
         return 0;
     GetWindowTextA(PCFWnd(d->filterWindow), text, sizeof text);
     if (text[0] == '$' && strcmp(text + 1, (const char *)name) == 0) {
-        d->filterProgram = nullptr;
+        PCFFilterFree(d);
         PostMessageA(PCFWnd(d->window), WM_COMMAND, PCFC_FILTERBUTTON, 0);
     }
     return 0;

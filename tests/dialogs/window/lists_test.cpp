@@ -119,6 +119,28 @@ TEST_F(ListWindows, WhereFilterTravelsWithTheRefresh)
     EXPECT_NE(std::string(caption).find("WHERE"), std::string::npos) << caption;
 }
 
+/* A list filtered by a named filter follows the filter when the Filter
+ * Manager changes it: the dialog compiles the new definition, it does not
+ * keep showing the old rows nor lose its filter. */
+TEST_F(ListWindows, AChangedNamedFilterIsAppliedAgain)
+{
+    DialogWords *d = Queues();
+    ASSERT_NE(d, nullptr);
+    ASSERT_GE(FltStoreEntry("MINE", "queue == 'LIST.Q000*'", 1, 0, nullptr), 0);
+    Filter(d, "$MINE");
+    EXPECT_EQ(Shown(d).size(), 10u);
+    EXPECT_GE(IndexOf(d, "LIST.Q0003"), 0);
+    ASSERT_EQ(FltStoreEntry("MINE", "queue == 'LIST.Q001*'", 1, 0, nullptr), 1);
+    SendMessageA(PCFWnd(d->window), UM_FILTER_NAMES, 0, (LPARAM)"MINE");
+    Settle();
+    Pump();
+    EXPECT_EQ(Shown(d).size(), 10u);
+    EXPECT_GE(IndexOf(d, "LIST.Q0013"), 0);
+    EXPECT_LT(IndexOf(d, "LIST.Q0003"), 0);
+    ASSERT_NE(d->filterText, nullptr);
+    EXPECT_STREQ(d->filterText, "$MINE");
+}
+
 TEST_F(ListWindows, PropertiesOpenTheQueueDialogFromTheRow)
 {
     DialogWords *d = Queues();
