@@ -85,7 +85,7 @@ static void (*moreRepaint)(uint32_t mask);
 static void post_main(void *)
 {
     if (mainWindow)
-        PostMessageA(mainWindow, UM_REPAINTPENDING, 0, 0);
+        PostMessageA(mainWindow, FRM_REPAINT, 0, 0);
 }
 
 static void apply(void *, uint32_t mask)

@@ -212,7 +212,7 @@ int LocTimerTick(int64_t now)
         lastNoErrors = noErrors;
     }
     if (locTimerHooks.postFrame)
-        locTimerHooks.postFrame(locTimerHooks.context, LOCMSG_ENDSTATUS, nullptr);
+        locTimerHooks.postFrame(locTimerHooks.context, FRM_ENDSTATUS, nullptr);
     timerNow = 0;
     return 0;
 }

@@ -7,7 +7,7 @@
 #include <cstdio>
 #include "tklogic.h"
 
-/* Error report block, posted with UM_ZORVAERROR to the main window from
+/* Error report block, posted with FRM_OPERROR to the main window from
  * any thread; the receiver frees it with CSFreeMem. */
 struct ZORVAERROR {
     uint64_t owner;     /* window or 0 */
@@ -15,7 +15,7 @@ struct ZORVAERROR {
     uint32_t flags;     /* 1 show or log, 2 keep on the location, 4 pass to its views */
     char text[1];       /* with its ending zero */
 };
-enum { UM_ZORVAERROR = 11227, UM_POSTTEXT = 11376 };
+#include "ravoltids.h"
 
 /* What the host (the shell) tells the toolkit: plain settings it fills in. */
 struct TkHostSettings {

@@ -208,7 +208,7 @@ void UtilPostErrorEx(HWND owner, void *location, uint32_t flags, const char *tex
     e->location = (uint64_t)(uintptr_t)location;
     e->flags = flags;
     memcpy(e->text, text ? text : "", len + 1);
-    if (!PostMessageA(tkHost.mainWindow, UM_ZORVAERROR, 0, (LPARAM)e))
+    if (!PostMessageA(tkHost.mainWindow, FRM_OPERROR, 0, (LPARAM)e))
         CSFreeMem(e);
 }
 

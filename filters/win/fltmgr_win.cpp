@@ -456,13 +456,13 @@ static LRESULT CALLBACK FilterManagerProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM
         if (Fm.dd)
             OnCommand(hwnd, LOWORD(wp), HIWORD(wp));
         return 0;
-    case UM_FLT_FONTS:
+    case UM_NEWFONT:
         Fonts();
         return 0;
-    case UM_FLT_STATUSFONT:
+    case UM_PANE_NEWFONT:
         StatusFont();
         return 0;
-    case UM_FLT_COLOURS:
+    case UM_COLOURSCHANGED:
         Colours(hwnd);
         return 0;
     case UM_FLT_SELECT:
@@ -537,7 +537,7 @@ int FltOpenDialog(const char *name)
 void FltRefreshDialog(void)
 {
     if (Fm.window)
-        SendMessageA(Fm.window, UM_FLT_STATUSFONT, 0, 0);
+        SendMessageA(Fm.window, UM_PANE_NEWFONT, 0, 0);
 }
 
 void FltShowError(const char *name, int start, int end)

@@ -8,11 +8,9 @@
 #include <windows.h>
 #include "filters.h"
 
-/* Messages (FrameMessages of the main window). */
-enum {
-    UM_FLT_FONTS = 11236, UM_FLT_STATUSFONT = 11242, UM_FLT_COLOURS = 11247,
-    UM_FLT_NAMECHANGED = 11346, UM_FLT_SELECT = 11347
-};
+/* The messages (UM_NEWFONT, UM_PANE_NEWFONT, UM_COLOURSCHANGED,
+ * UM_FLT_NAMECHANGED, UM_FLT_SELECT) are in ravoltids.h. */
+#include "ravoltids.h"
 
 /* Filter Manager control ids. */
 enum {

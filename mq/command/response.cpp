@@ -224,7 +224,7 @@ static void ErrorReply(REPLY *x)
             CSLockGlobal(CSLOCK_OBJECTS);
             location->refreshMarks &= ~(RM_QMGR_ASKED | RM_QUEUES_ASKED | RM_QMGR_DONE | RM_QUEUES_DONE);
             CSUnlockGlobal(CSLOCK_OBJECTS);
-            CmdFrameMessage(11383, RK_QMGR | RK_QUEUES, location);
+            CmdFrameMessage(FRM_REFRESH, RK_QMGR | RK_QUEUES, location);
         } else {
             CmdStatus(d, text, location, info ? SK_INFO : SK_ERROR);
         }

@@ -71,7 +71,7 @@ TEST(Reports, ErrorFromWorkerThreadArrivesAsBlock)
     worker.join();
     WinPostText("status text", 42);
     Pump();
-    auto got = Got(UM_ZORVAERROR);
+    auto got = Got(FRM_OPERROR);
     ASSERT_EQ(got.size(), 1u);
     ZORVAERROR *e = (ZORVAERROR *)got[0].lp;
     EXPECT_EQ(e->owner, 0u);
@@ -79,7 +79,7 @@ TEST(Reports, ErrorFromWorkerThreadArrivesAsBlock)
     EXPECT_EQ(e->flags, 5u);
     EXPECT_STREQ(e->text, "Connection broken");
     CSFreeMem(e);
-    auto texts = Got(UM_POSTTEXT);
+    auto texts = Got(FRM_TEXT);
     ASSERT_EQ(texts.size(), 1u);
     EXPECT_EQ(texts[0].wp, 42u);
     EXPECT_STREQ((const char *)texts[0].lp, "status text");
