@@ -109,7 +109,7 @@ static void notify_window(void *, void *window)
     PostMessageA((HWND)window, 11228, 1, 0);
 }
 
-static void repaint_from_toolkit(int mask)
+static void repaint_from_toolkit(void *, int mask)
 {
     RepaintAllWindows((uint32_t)mask);
 }
@@ -120,7 +120,9 @@ void ColourInitWindows(HWND main, void (*more)(uint32_t mask))
     moreRepaint = more;
     REPAINTHOOKS h = { nullptr, post_main, apply, notify_window };
     RepaintSetHooks(&h);
-    tkHost.repaintAllWindows = repaint_from_toolkit;
+    TKHOOKS toolkit = *TkHooks();
+    toolkit.repaintAllWindows = repaint_from_toolkit;
+    TkSetHooks(&toolkit);
     ColourMakeBrushes();
 }
 

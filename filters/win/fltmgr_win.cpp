@@ -54,8 +54,9 @@ static struct {
 
 static int Confirm(HWND owner, const char *question, const char *name)
 {
-    if (FltWinHost.confirm)
-        return FltWinHost.confirm(owner, question, name);
+    const FLTWINHOOKS *h = FltWinHooks();
+    if (h->confirm)
+        return h->confirm(h->context, owner, question, name);
     return WinConfirm(owner, 0, question, name, nullptr, 0);
 }
 
@@ -489,7 +490,7 @@ static HWND Create(void)
         return Fm.window;
     }
     HWND hwnd = DDCreateDialog(nullptr, FilterManagerTable, DDC_ESCAPECLOSES, "Filter Manager", "DLG_FILTERS",
-                               FltWinHost.owner, FilterManagerProc, 0);
+                               FltWinHooks()->owner, FilterManagerProc, 0);
     if (!hwnd)
         return nullptr;
     const int32_t *p = Prf.dialogs[DLG_FILTERS];
@@ -508,8 +509,9 @@ static HWND Create(void)
 int FltOpenDialog(const char *name)
 {
     char text[FLT_TEXT_MAX + 1] = "";
-    if (!name && FltWinHost.activeDialog) {
-        DialogWords *d = FltWinHost.activeDialog();
+    const FLTWINHOOKS *h = FltWinHooks();
+    if (!name && h->activeDialog) {
+        DialogWords *d = h->activeDialog(h->context);
         if (d && FltFieldText(d, text, 101) > 0) {
             char *t = UTStripChars(text, " \t");
             memmove(text, t, strlen(t) + 1);

@@ -29,18 +29,22 @@ struct FLTWINCOLOURS {
 extern FLTWINCOLOURS FltColours;
 void FltColoursDefaults(void);
 
-/* What the filter windows ask of the host. */
-struct FLTWINHOST {
+/* What the filter windows ask of the host, installed with one
+ * FltWinSetHooks call (null puts back the defaults: no owner, no active
+ * dialog, WinConfirm, CSGetCurrentTime). */
+struct FLTWINHOOKS {
+    void *context;
     HWND owner;                        /* the Filter Manager's owner (main window) */
     /* The active command dialog (its filter field opens the manager). */
-    DialogWords *(*activeDialog)(void);
+    DialogWords *(*activeDialog)(void *ctx);
     /* A yes-or-no question ("!" texts) or "Are you sure ..." of a verb
      * and a name: non-zero when the user agrees (WinConfirm). */
-    int (*confirm)(HWND owner, const char *question, const char *name);
+    int (*confirm)(void *ctx, HWND owner, const char *question, const char *name);
     /* The program clock in seconds (CSGetCurrentTime). */
-    int64_t (*clock)(void);
+    int64_t (*clock)(void *ctx);
 };
-extern FLTWINHOST FltWinHost;
+void FltWinSetHooks(const FLTWINHOOKS *hooks);
+const FLTWINHOOKS *FltWinHooks(void);
 
 /* The Windows pieces of FLTHOOKS (beep, sound, boxes, the filter field,
  * its selection, the manager on an error, user commands) put into a

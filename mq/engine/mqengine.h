@@ -157,6 +157,8 @@ struct MQEHOOKS {
     int (*setGenericFormat)(DialogWords *, const char *, int32_t, int32_t);
 };
 extern MQEHOOKS MQEHooks;
+/* Installs the host's table (null: the defaults). */
+void MQESetHooks(const MQEHOOKS *hooks);
 /* Puts the default hooks back. */
 void MQEResetHooks(void);
 
