@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <cstdio>
 #include "cslist.h"
+#include "prfbits.h"
 #include "prftext.h"
 
 #define PRF_VERSION   933

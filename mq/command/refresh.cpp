@@ -9,7 +9,6 @@
 #include "locstore.h"
 #include "prfdata.h"
 
-#define PO4_QUEUE_NAMES_ONLY 0x4000000
 #include "ravoltids.h"
 
 /* The refresh name: the queue-name pattern of the last caller that gave

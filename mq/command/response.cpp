@@ -10,7 +10,6 @@
 #include "locstore.h"
 #include "prfdata.h"
 
-#define PO3_REFRESH_OBJECTS 0x10
 #define STATUS_SIZE 512
 
 /* One reply being processed. */
@@ -184,7 +183,7 @@ static void GoodReply(REPLY *x)
     FinishDialog(x);
     if (d)
         CmdStatus(d, text, r->location, SK_LAST);
-    if ((Prf.po[2] & PO3_REFRESH_OBJECTS) && ((x->action->flags & 0x40) || (x->action->flags2 & 0xE)))
+    if ((Prf.po[2] & PO3_REFRESH_AFTER_CHANGE) && ((x->action->flags & 0x40) || (x->action->flags2 & 0xE)))
         PCFRefreshAfterResponse(r->location, x->data, x->length, r->objectText, d, CmdNow());
 }
 

@@ -294,7 +294,7 @@ static void on_size(FrameWords *f, int cx, int cy)
 static int caption(FrameWords *f, HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, LRESULT *result)
 {
     DialogWords *l = f->listPane;
-    if (!l || !(Prf.po[2] & 0x800000) || (Prf.po[0] & 0x80000000u))
+    if (!l || !(Prf.po[2] & PO3_TIME_ON_RIGHT) || (Prf.po[0] & PO1_NO_TITLE_TIME))
         return 0;
     CaptionTexts *texts = (CaptionTexts *)l->workBlocks[0];
     if (!texts && (texts = (CaptionTexts *)CSGetMem(sizeof *texts, "CAPTION")) != nullptr) {

@@ -178,7 +178,7 @@ void FrameInitMenu(HWND window)
                                    IDM_SELECT_ALL };
     for (UINT id : served)
         enable(m, id, 1);
-    if ((Prf.po[0] & 0x8) && r) {
+    if ((Prf.po[0] & PO1_MENU_BITMAPS) && r) {
         MENUITEMINFOA mi = { sizeof mi };
         mi.fMask = MIIM_BITMAP;
         mi.hbmpItem = ShellMenuItemBitmap(LocStatusBitmap(r));
@@ -242,7 +242,7 @@ static int dialog_entry(DialogWords *d, void *ctx)
 {
     WINGROUP *g = (WINGROUP *)ctx;
     int browser = (d->optionFlags & DO_BACKGROUND) != 0;
-    if (d->ownerSlot || !d->window || (browser && !(Prf.po[1] & 0x800000)))
+    if (d->ownerSlot || !d->window || (browser && !(Prf.po[1] & PO2_LIST_BROWSERS)))
         return 0;
     QMS *r = d->first.location;
     WINENTRY e = {};
