@@ -3,6 +3,7 @@
 #include "autfile.h"
 #include "cfgfile.h"
 #include "cs.h"
+#include "ravoltids.h"
 
 #include <cerrno>
 #include <cstring>
@@ -48,30 +49,39 @@ static const RIGHT rights[] = {
 };
 
 static const AUTMENUROW menuRows[] = {
-    { "nomenu_new_instance", 886, 0 }, { "nomenu_refresh_information", 508, 0 },
-    { "nomenu_open_location", 749, 0 }, { "nomenu_copy_location", 686, 0 },
-    { "nomenu_add_location", 518, 0 }, { "nomenu_change_locations", 938, 0 },
-    { "nomenu_import_location", 862, -1 }, { "nomenu_import_ccdt", 884, 0 },
-    { "nomenu_import_mq_explorer", 956, 0 }, { "nomenu_import_ravolt_config", 931, 0 },
-    { "nomenu_delete_location", 750, 0 }, { "nomenu_save_configuration", 522, 0 },
-    { "nomenu_preferences", 546, 0 }, { "nomenu_about", 528, 0 },
-    { "nomenu_check_ravolt_version", 932, 0 }, { "nomenu_help", 529, 0 },
-    { "nomenu_expert_mode", 893, 0 }, { "nomenu_drask", 731, 0 },
-    { "nomenu_filters", 685, 0 }, { "nomenu_put_message", 641, 0 },
-    { "nomenu_publish_message", 747, 0 }, { "nomenu_disconnect", 621, 0 },
-    { "nomenu_disconnect_all", 882, 0 }, { "nomenu_connect_all", 883, 0 },
-    { "nomenu_view_search", 881, 0 }, { "nomenu_view_queue_prefix", 939, 0 },
-    { "nomenu_view_queue_depth", 885, 0 }, { "nomenu_view_queue_count", 933, 0 },
-    { "nomenu_view", 500, 0 }, { "nomenu_mq_version", 790, 0 },
+    { "nomenu_new_instance", IDM_NEW_INSTANCE, 0 },
+    { "nomenu_refresh_information", IDM_REFRESH, 0 },
+    { "nomenu_open_location", IDM_OPEN_LOCATION, 0 },
+    { "nomenu_copy_location", IDM_COPY_LOCATION, 0 },
+    { "nomenu_add_location", IDM_ADD_LOCATION, 0 },
+    { "nomenu_change_locations", IDM_CHANGE_LOCATIONS, 0 },
+    { "nomenu_import_location", IDM_IMPORT_LOCAL, -1 },
+    { "nomenu_import_ccdt", IDM_IMPORT_CCDT, 0 },
+    { "nomenu_import_mq_explorer", IDM_IMPORT_EXPLORER, 0 },
+    { "nomenu_import_ravolt_config", IDM_IMPORT_CONFIG, 0 },
+    { "nomenu_delete_location", IDM_DELETE_LOCATION, 0 },
+    { "nomenu_save_configuration", IDM_SAVE_CONFIG, 0 },
+    { "nomenu_preferences", IDM_PREFERENCES, 0 }, { "nomenu_about", IDM_ABOUT, 0 },
+    { "nomenu_check_ravolt_version", IDM_CHECK_VERSION, 0 }, { "nomenu_help", IDM_HELP, 0 },
+    { "nomenu_expert_mode", IDM_EXPERT_MODE, 0 }, { "nomenu_drask", IDM_LOAD_UNLOAD, 0 },
+    { "nomenu_filters", IDM_FILTERS, 0 }, { "nomenu_put_message", IDM_PUT_MESSAGE, 0 },
+    { "nomenu_publish_message", IDM_PUBLISH, 0 }, { "nomenu_disconnect", IDM_DISCONNECT, 0 },
+    { "nomenu_disconnect_all", IDM_DISCONNECT_ALL, 0 },
+    { "nomenu_connect_all", IDM_CONNECT_ALL, 0 },
+    { "nomenu_view_search", IDM_SEARCH_LOCATIONS, 0 },
+    { "nomenu_view_queue_prefix", IDM_QUEUE_PREFIX, 0 },
+    { "nomenu_view_queue_depth", IDM_SHOW_DEPTH, 0 },
+    { "nomenu_view_queue_count", IDM_SHOW_QCOUNT, 0 },
+    { "nomenu_view", 500, 0 }, { "nomenu_mq_version", IDM_SHOW_MQVERSION, 0 },
     { "nomenu_alterlist", 505, 0 }, { "nomenu_splitlist", 684, 0 },
     { "nomenu_defaultfilter", 616, 0 }, { "nomenu_autorefresh", 504, 0 },
     { "nomenu_listtitles", 610, -1 }, { "nomenu_export", 657, 0 },
     { "nomenu_context", 751, 0 }, { "nomenu_msg_ops", 597, -1 },
     { "nomenu_msg_format", 617, -1 }, { "nomenu_msg_selection", 601, -1 },
-    { "nomenu_showhide", 502, -1 }, { "nomenu_debug", 723, 0 },
-    { "nomenu_direct_remote_qm", 892, 0 }, { "nomenu_font", 544, 586 },
-    { "nomenu_colours", 584, 0 }, { "nomenu_errorlog", 815, 0 },
-    { "nomenu_log_file", 815, 0 }, { "nomenu_ini_file", 816, 0 },
+    { "nomenu_showhide", 502, -1 }, { "nomenu_debug", IDM_DEBUG_WINDOW, 0 },
+    { "nomenu_direct_remote_qm", 892, 0 }, { "nomenu_font", IDM_WINDOW_FONT, IDM_MESSAGE_FONT },
+    { "nomenu_colours", IDM_COLOURS, 0 }, { "nomenu_errorlog", IDM_ERROR_LOG, 0 },
+    { "nomenu_log_file", IDM_ERROR_LOG, 0 }, { "nomenu_ini_file", IDM_INI_FILE, 0 },
 };
 
 /* Command groups: the head id, then its members, ended by 0. */
@@ -82,7 +92,7 @@ static const int32_t menuGroups[][18] = {
     { 610, 611, 612, 613, 0 },
     { 617, 812, 781, 600, 834, 775, 697, 569, 568, 573, 609, 737, 673, 674, 640,
       570, 571, 572 },
-    { 862, 931, 884, 956, 0 },
+    { IDM_IMPORT_LOCAL, IDM_IMPORT_CONFIG, IDM_IMPORT_CCDT, IDM_IMPORT_EXPLORER, 0 },
 };
 
 static void notice(const char *text)

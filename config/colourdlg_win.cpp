@@ -30,7 +30,7 @@ static void (*moreRepaint)(uint32_t mask);
 static void post_main(void *)
 {
     if (mainWindow)
-        PostMessageA(mainWindow, UM_REPAINTPENDING, 0, 0);
+        PostMessageA(mainWindow, FRM_REPAINT, 0, 0);
 }
 
 static void apply(void *, uint32_t mask)
@@ -54,7 +54,7 @@ static void notify_window(void *, void *window)
     PostMessageA((HWND)window, 11228, 1, 0);
 }
 
-static void repaint_from_toolkit(int mask)
+static void repaint_from_toolkit(void *, int mask)
 {
     RepaintAllWindows((uint32_t)mask);
 }
@@ -65,7 +65,9 @@ void ColourInitWindows(HWND main, void (*more)(uint32_t mask))
     moreRepaint = more;
     REPAINTHOOKS h = { nullptr, post_main, apply, notify_window };
     RepaintSetHooks(&h);
-    tkHost.repaintAllWindows = repaint_from_toolkit;
+    TKHOOKS toolkit = *TkHooks();
+    toolkit.repaintAllWindows = repaint_from_toolkit;
+    TkSetHooks(&toolkit);
     ColourMakeBrushes();
 }
 

@@ -17,7 +17,7 @@ enum {
     CLRDLG_TITLE = 408, CLRDLG_LIST = 138, CLRDLG_FILELABEL = 159, CLRDLG_FILE = 412,
     CLRDLG_APPLY = 131, CLRDLG_WRITE = 225, CLRDLG_CONVERT = 242,
 };
-enum { UM_CHOOSERFILL = 11235, UM_REPAINTPENDING = 11381 };
+#include "ravoltids.h"
 
 /* The profile's font and colours made live (fonts and brushes), as the
  * start-up does once the profile is read. */

@@ -331,7 +331,7 @@ static void derive(void)
     Prf.po[1] &= ~0x8600u;
     Prf.po[2] &= ~0x200000u;
     if (getenv("RAVOLT_NO_READ_AHEAD"))
-        Prf.po[2] |= 0x40;
+        Prf.po[2] |= PO3_NO_READ_AHEAD;
     if (!(Prf.opt2 & (PRF_OPT2_QMGR | PRF_OPT2_LOC)))
         Prf.opt2 |= PRF_OPT2_QMGR;
     if (!Prf.userfmtfile[0]) {
@@ -351,7 +351,7 @@ static void derive(void)
     Prf.maxb = clamp(Prf.maxb, 10, 30000);
     Prf.msgsms = clamp(Prf.msgsms, 108, 500);
     Prf.msgdsp = clamp(Prf.msgdsp, 10, 200);
-    if (Prf.po[3] & 0x80)
+    if (Prf.po[3] & PO4_SHARED_FILTERS)
         PrfReadSharedFilters();
 }
 
@@ -408,7 +408,7 @@ void PrfGetTimeZone(void)
     int rc = PrfHostTimeZone(&bias, &daylight);
     if (rc < 0)
         return;
-    if (Prf.po[1] & 0x2000) {
+    if (Prf.po[1] & PO2_SYSTEM_ZONE) {
         Prf.tz = Prf.tzEffective = -bias;
         if (rc == 2)
             Prf.tzEffective = -bias - daylight;

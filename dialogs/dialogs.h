@@ -26,9 +26,7 @@ struct DialogWords;
 struct PCFDATA;
 
 /* Window messages of the command dialog. */
-#define UM_PCF_REPLY_DONE    10002
-#define UM_PCF_UPDATE_LIST   10003
-#define UM_PCF_UPDATE_DIALOG 10004
+#include "ravoltids.h"
 #define PCF_WM_COMMAND       0x0111
 
 /* Value-record state bits (data areas and list rows). */

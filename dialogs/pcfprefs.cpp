@@ -13,9 +13,6 @@ DialogWords *PCFOpenDialogs;
 static PCFHOOKS Hooks;
 
 /* Profile bits these settings come from. */
-#define PO2_LOCAL_TIMES 0x1000
-#define PO3_REFRESH_MSG_LISTS 0x20
-#define PO3_THOUSANDS 0x8000000
 
 void PCFPrefsDefaults(void)
 {
@@ -37,7 +34,7 @@ void PCFPrefsFromProfile(void)
     UTStrCopy(PcfPrefs.sepList, Prf.seplist, sizeof PcfPrefs.sepList);
     UTStrCopy(PcfPrefs.sepInt, Prf.sepind, sizeof PcfPrefs.sepInt);
     PcfPrefs.thousands = (Prf.po[2] & PO3_THOUSANDS) != 0;
-    PcfPrefs.refreshMessageLists = (Prf.po[2] & PO3_REFRESH_MSG_LISTS) != 0;
+    PcfPrefs.refreshMessageLists = (Prf.po[2] & PO3_AUTO_UPDATE_BROWSE) != 0;
     PcfPrefs.localTime = (Prf.po[1] & PO2_LOCAL_TIMES) != 0;
     PcfPrefs.localOffset = Prf.tzEffective;
     PcfPrefs.maxMsgSize = Prf.maxm;

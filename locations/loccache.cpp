@@ -198,11 +198,11 @@ static int refresh_list(QMS *r, int kind, uint32_t message)
     return 0;
 }
 
-int LocRefreshListB(QMS *r) { return refresh_list(r, 1, LOCMSG_LISTB); }
-int LocRefreshListC(QMS *r) { return refresh_list(r, 5, LOCMSG_LISTC); }
-int LocRefreshListD(QMS *r) { return refresh_list(r, 3, LOCMSG_LISTD); }
-int LocRefreshListE(QMS *r) { return refresh_list(r, 4, LOCMSG_LISTE); }
-int LocRefreshListF(QMS *r) { return refresh_list(r, 6, LOCMSG_LISTF); }
+int LocRefreshListB(QMS *r) { return refresh_list(r, 1, FRM_LISTB); }
+int LocRefreshListC(QMS *r) { return refresh_list(r, 5, FRM_LISTC); }
+int LocRefreshListD(QMS *r) { return refresh_list(r, 3, FRM_LISTD); }
+int LocRefreshListE(QMS *r) { return refresh_list(r, 4, FRM_LISTE); }
+int LocRefreshListF(QMS *r) { return refresh_list(r, 6, FRM_LISTF); }
 
 static void release_text(const char **slot)
 {
@@ -219,7 +219,7 @@ static void startup_queue(QMS *r, int posted)
         return;
     if (!LocOnUiThread()) {
         if (!posted)
-            post_frame(LOCMSG_QINFO, r);
+            post_frame(FRM_QINFO, r);
     } else if (locTimerHooks.openStartupQueue) {
         locTimerHooks.openStartupQueue(locTimerHooks.context, r);
     }
@@ -229,7 +229,7 @@ int LocRefreshQueueInfo(QMS *r)
 {
     CSLockGlobal(CSLOCK_OBJECTS);
     int batched;
-    int begun = refresh_begin(r, 2, LOCMSG_QINFO, &batched);
+    int begun = refresh_begin(r, 2, FRM_QINFO, &batched);
     if (begun <= 0) {
         CSUnlockGlobal(CSLOCK_OBJECTS);
         startup_queue(r, begun < 0);
@@ -394,7 +394,7 @@ int LocRefreshListA(QMS *r)
 {
     CSLockGlobal(CSLOCK_OBJECTS);
     int batched;
-    if (refresh_begin(r, 7, LOCMSG_LISTA, &batched) <= 0) {
+    if (refresh_begin(r, 7, FRM_LISTA, &batched) <= 0) {
         CSUnlockGlobal(CSLOCK_OBJECTS);
         return 0;
     }
@@ -425,7 +425,7 @@ int LocRefreshListA(QMS *r)
     LocSetStatus(r, 0, 0, 0);
     if (r->entriesChanged) {
         r->entriesChanged = 0;
-        post_frame(LOCMSG_TOUCH, r);
+        post_frame(FRM_TOUCH, r);
     }
     if (r->openWindow && locTimerHooks.postWindow)
         locTimerHooks.postWindow(locTimerHooks.context, r->openWindow, LOCMSG_WINDOW);

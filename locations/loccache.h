@@ -26,13 +26,9 @@ enum LocRefreshBits : uint32_t {
     LOCREF_AUTO = 0x10,        /* automatic refresh, quiet on failure */
 };
 
-/* Main-frame messages of the cached lists. */
-enum LocFrameMessage : uint32_t {
-    LOCMSG_ENDSTATUS = 11230,
-    LOCMSG_LISTA = 11365, LOCMSG_QINFO = 11366, LOCMSG_LISTF = 11367,
-    LOCMSG_LISTB = 11368, LOCMSG_LISTE = 11369, LOCMSG_LISTD = 11370,
-    LOCMSG_LISTC = 11372, LOCMSG_TOUCH = 11373, LOCMSG_WINDOW = 11375,
-};
+/* The main frame's messages of the cached lists (FRM_LISTA...) are in
+ * ravoltids.h. */
+#include "ravoltids.h"
 
 /* What the timer and the caches ask of the engine and the windows; unset
  * hooks do nothing (an unset refresh answers 0). */

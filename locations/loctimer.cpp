@@ -15,9 +15,7 @@ LOCTIMERHOOKS locTimerHooks;
 static int64_t timerNow;
 static int lastNoErrors = 1;           /* the icon shown: the normal one */
 
-#define PO1_SWAPICON 0x10              /* po: swap the main icon on errors */
 #define OPT1_MONITOR 0x1               /* option word 1: monitor messages */
-#define PO3_NOAUTO 0x40000000u         /* po3: no automatic refresh */
 #define DOWNLOADING 0x1ef
 #define PUT_TROUBLE 0xA                /* thread state: initialising, retrying */
 
@@ -87,7 +85,7 @@ static void object_download(QMS *r, int64_t now)
         r->lastDownloadRequest = now;
         request(r, LOCREF_QLIST, 0);
     }
-    if (Prf.po[2] & PO3_NOAUTO)
+    if (Prf.po[2] & PO3_NO_AUTO_REFRESH)
         return;
     int32_t interval;
     if (r->openWindow && r->autoRefreshOpen >= 0)
@@ -205,14 +203,14 @@ int LocTimerTick(int64_t now)
     for (CSTREE *e = CSTreeFirst(LocTree); e; e = e->next)
         LocTimerOne((QMS *)e);
     LocUnlockStore();
-    if (!LocGlobals.exiting && (Prf.po[0] & PO1_SWAPICON)) {
+    if (!LocGlobals.exiting && (Prf.po[0] & PO1_SWAP_ICON)) {
         int noErrors = LocCounts.inError == 0;
         if (noErrors != lastNoErrors && locTimerHooks.setMainIcon)
             locTimerHooks.setMainIcon(locTimerHooks.context, !noErrors);
         lastNoErrors = noErrors;
     }
     if (locTimerHooks.postFrame)
-        locTimerHooks.postFrame(locTimerHooks.context, LOCMSG_ENDSTATUS, nullptr);
+        locTimerHooks.postFrame(locTimerHooks.context, FRM_ENDSTATUS, nullptr);
     timerNow = 0;
     return 0;
 }

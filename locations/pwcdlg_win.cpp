@@ -543,7 +543,7 @@ static void post_error(void *, QMS *location, const char *text)
 static void preferences_changed(void *)
 {
     if (PWCPreferencesWindow)
-        PostMessageA(PWCPreferencesWindow, CRED_MSG_PREFERENCES, 0, 0);
+        PostMessageA(PWCPreferencesWindow, UM_PREF_CACHE, 0, 0);
 }
 
 static void settings_text(void *, QMS *location, const char *text)
@@ -560,7 +560,7 @@ static void settings_text(void *, QMS *location, const char *text)
     block->location = (uint64_t)(uintptr_t)location;
     block->flags = 1;
     memcpy(block->text, text, n + 1);
-    if (!PostMessageA(w, UM_ZORVAERROR, 0, (LPARAM)block))
+    if (!PostMessageA(w, FRM_OPERROR, 0, (LPARAM)block))
         CSFreeMem(block);
 }
 

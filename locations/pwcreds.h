@@ -11,13 +11,9 @@
 #include "pwcache.h"
 #include "qms.h"
 
-/* Main-frame messages of the exchange. */
-enum CredMessage : uint32_t {
-    CRED_MSG_REQUEST = 11354,          /* lParam: a CREDREQUEST block */
-    CRED_MSG_SAVE = 11378,             /* lParam: the location */
-    CRED_MSG_FORGET = 11379,
-    CRED_MSG_PREFERENCES = 11228,      /* to the Preferences dialog */
-};
+/* The main frame's messages of the exchange (CRED_MSG_*) are in
+ * ravoltids.h. */
+#include "ravoltids.h"
 
 /* The block of 11354: made by the waiting worker, freed by the receiver. */
 struct CREDREQUEST {

@@ -15,8 +15,6 @@ const char PWCLockOutText[] =
     "Due to too many incorrect password attempts, access to the password cache has been "
     "disabled. You must restart the application to have further attempts.";
 
-#define PWC_USE_CACHE 0x200          /* po4: "Use Cache File" */
-
 static PWCHOOKS hooks;
 static char fileName[PWC_PATH_MAX + 1];
 static char current[PWC_PASSWORD_MAX + 1];
@@ -82,7 +80,7 @@ void PWCResetAttempts(void) { attempts = PWC_ATTEMPTS; }
 
 int PWCInUse(void)
 {
-    return (Prf.po[3] & PWC_USE_CACHE) && fileName[0] && allowed;
+    return (Prf.po[3] & PO4_USE_CACHE_FILE) && fileName[0] && allowed;
 }
 
 int PWCCountFailure(void)

@@ -32,7 +32,7 @@ struct DlgColourSet {
 };
 extern DlgColourSet dlgColours;
 
-enum { UM_NEWFONT = 11236, UM_COLOURSCHANGED = 11247, UM_SAVESETTINGS = 11385 };
+#include "ravoltids.h"
 enum { CONFIRM_ICON = 398, CONFIRM_QUESTION = 238, CONFIRM_AGAIN = 239, CONFIRM_AREA = 240,
        CONFIRM_BAND = 241 };
 

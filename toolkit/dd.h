@@ -71,10 +71,8 @@ enum {
     DDERR_TABLE = 1012    /* a handle reused for another table */
 };
 
-/* Private messages. */
-enum {
-    DDM_UNDO = 1248, DDM_REDO = 1249, DDM_SPLITSET = 1254, DDM_SPLITGET = 1255
-};
+/* Private messages (DDM_*): ravoltids.h. */
+#include "ravoltids.h"
 
 struct DDHANDLE_;
 typedef DDHANDLE_ *DDHANDLE;

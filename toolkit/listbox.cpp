@@ -937,7 +937,7 @@ static LRESULT lb_message(ListBoxState *st, UINT msg, WPARAM wp, LPARAM lp)
     return LB_ERR;
 }
 
-/* the private ListBoxMsg and CtlNotify messages */
+/* the private LBM_* messages and the CtlNotify codes */
 static LRESULT private_message(ListBoxState *st, UINT msg, WPARAM wp, LPARAM lp)
 {
     const ItemAddRequest *rq = (const ItemAddRequest *)lp;

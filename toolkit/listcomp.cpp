@@ -135,7 +135,7 @@ static LRESULT CALLBACK TitleWndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
     case WM_SIZE: t->width = LOWORD(lp); t->winHeight = HIWORD(lp); return 0;
     case LBM_TITLEDATA: t->drawData = lp; InvalidateRect(hwnd, NULL, FALSE); return 0;
     case LBM_REDRAW: t->redrawOff = !wp; InvalidateRect(hwnd, NULL, FALSE); return 0;
-    case WM_USER: return t->height;   /* the title height, for the layout */
+    case LBM_TITLEHEIGHT: return t->height;   /* the title height, for the layout */
     case WM_PAINT:
     case WM_PRINTCLIENT: title_paint(hwnd, t, msg, wp); return 0;
     case WM_ERASEBKGND: return 1;
@@ -268,7 +268,7 @@ static LRESULT CALLBACK BuddyListWndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM 
 /* the title at the top, the list below */
 static void tl_layout(TitleListState *t)
 {
-    int32_t th = (int32_t)SendMessageA(t->title, WM_USER, 0, 0);
+    int32_t th = (int32_t)SendMessageA(t->title, LBM_TITLEHEIGHT, 0, 0);
     MoveWindow(t->title, 0, 0, t->width, th, TRUE);
     MoveWindow(t->list, 0, th, t->width, t->height - th > 0 ? t->height - th : 0, TRUE);
 }

@@ -13,7 +13,7 @@ int TkPrintPages(HWND window, HDC device, const RECT *area, double scale,
     pc.top = area->top;
     pc.right = area->right;
     pc.bottom = area->bottom;
-    SendMessageA(window, UM_PRINT_MEASURE_MSG, 0, (LPARAM)&pc);
+    SendMessageA(window, UM_PRINT_MEASURE, 0, (LPARAM)&pc);
     int pages = 0;
     int32_t lines = pc.lineHeight > 0 ? (pc.bottom - pc.top) / pc.lineHeight : 0;
     int32_t totalLines = pc.lineHeight > 0 ? pc.contentHeight / pc.lineHeight : 0;
@@ -22,12 +22,12 @@ int TkPrintPages(HWND window, HDC device, const RECT *area, double scale,
         for (pc.first = 0; pc.first == 0 || pc.first < body; pc.first += step) {
             if (startPage && !startPage(ctx, pages + 1))
                 break;
-            SendMessageA(window, UM_PRINT_PAGE_MSG, 0, (LPARAM)&pc);
+            SendMessageA(window, UM_PRINT_PAGE, 0, (LPARAM)&pc);
             if (endPage)
                 endPage(ctx);
             pages++;
         }
     }
-    SendMessageA(window, UM_PRINT_RELEASE_MSG, 0, (LPARAM)&pc.state);
+    SendMessageA(window, UM_PRINT_RELEASE, 0, (LPARAM)&pc.state);
     return pages;
 }

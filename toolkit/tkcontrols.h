@@ -19,17 +19,8 @@
 #define ZKT_BUTTON       "ZKTBUTTON"
 #define ZKT_DROPTIP      "ZKTDROPTIP"
 
-/* ListBoxMsg: private messages of the list family. */
-enum ListBoxMsg {
-    LBM_SETBUDDY = 1225, LBM_SETTITLE = 1226, LBM_DRAWTITLE = 1227, LBM_TITLEDATA = 1228,
-    LBM_SPLIT = 1229, LBM_GETLIST = 1230, LBM_GETTITLE = 1231, LBM_SPLITCOLOUR = 1233,
-    LBM_BARNEEDED = 1234, LBM_REDRAW = 1235, LBM_TAB = 1236, LBM_BACKTAB = 1237,
-    LBM_ISSELECTED = 1238, LBM_REPORT1240 = 1239, LBM_SELCHANGED = 1240,
-    LBM_DELETEUNSELECTED = 1241, LBM_PROGRESS = 1242, LBM_FIXEDWIDTH = 1243,
-    LBM_FRAMECLIENT = 1244, LBM_FRAMEMARGINS = 1245, LBM_FRAMECOLOUR = 1246, LBM_FRAMEEDGE = 1247,
-    LBM_SETLASTDATA = 1251, LBM_REPORT1253 = 1252, LBM_ITEMSELECTED = 1253,
-    LBM_BULKLOAD = 1256, LBM_INSERTITEM = 1257, LBM_ADDITEM = 1258
-};
+/* The private messages of the list family (LBM_*) are in ravoltids.h. */
+#include "ravoltids.h"
 
 /* CtlNotify: notification codes of the controls (list box, selection box). */
 enum CtlNotify {
@@ -39,8 +30,8 @@ enum CtlNotify {
     CN_RESUBCLASS = 6036, CN_HOVER = 6037, CN_HOVEREND = 6038
 };
 
-/* ZKTBUTTON: wParam non-zero gives the button its disabled look. */
-enum { ZKTBM_DISABLEDLOOK = WM_USER + 1 };
+/* ZKTBUTTON: wParam non-zero of ZKTBM_DISABLEDLOOK gives the button its
+ * disabled look. */
 
 /* Options of CN_OPTIONS. */
 enum { LBO_KEEPALL = 1, LBO_HOVER = 2 };

@@ -7,7 +7,7 @@
 #include <windows.h>
 #include <cstdint>
 
-enum { UM_PRINT_MEASURE_MSG = 11337, UM_PRINT_PAGE_MSG = 11338, UM_PRINT_RELEASE_MSG = 11339 };
+#include "ravoltids.h"
 
 struct TkPrintContext {
     HDC device;

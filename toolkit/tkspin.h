@@ -37,7 +37,7 @@ enum {
 /* window style bits */
 enum { SPS_CHECK = 1, SPS_REPORTALL = 2, SPS_REPORTNONE = 4 };
 /* SpinNotify messages */
-enum { SPM_BUILD = 7024, SPM_NOTIFY = 7025 };
+#include "ravoltids.h"
 enum { SPN_CHANGED = 10, SPN_TICKED = 11, SPN_CLEARED = 12 };
 
 struct SpinNotifyBlock {

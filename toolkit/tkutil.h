@@ -7,7 +7,7 @@
 #include <cstdio>
 #include "tklogic.h"
 
-/* Error report block, posted with UM_ZORVAERROR to the main window from
+/* Error report block, posted with FRM_OPERROR to the main window from
  * any thread; the receiver frees it with CSFreeMem. */
 struct ZORVAERROR {
     uint64_t owner;     /* window or 0 */
@@ -15,7 +15,7 @@ struct ZORVAERROR {
     uint32_t flags;     /* 1 show or log, 2 keep on the location, 4 pass to its views */
     char text[1];       /* with its ending zero */
 };
-enum { UM_ZORVAERROR = 11227, UM_POSTTEXT = 11376 };
+#include "ravoltids.h"
 
 /* What the host (the shell) tells the toolkit: plain settings it fills in. */
 struct TkHostSettings {
@@ -26,12 +26,21 @@ struct TkHostSettings {
     int wholeDesktop;           /* placement on the whole virtual screen */
     int oemCharset;             /* fonts with the OEM character set */
     int placementLatch, placementOverride;   /* cleared by UtilCheckMonitors */
-    void (*repaintAllWindows)(int mask);
-    /* the bitmap list: name of entry i, null past the end */
-    const char *(*bitmapName)(int index);
     void **viewerList;          /* head of the open viewer list (first word links) */
 };
 extern TkHostSettings tkHost;
+
+/* What the toolkit asks of the host, installed with one TkSetHooks call
+ * (null, or an unset hook: nothing is asked). */
+struct TKHOOKS {
+    void *context;
+    /* repaint every window (the mask says what changed: 2 the monitors) */
+    void (*repaintAllWindows)(void *ctx, int mask);
+    /* the bitmap list: name of entry i, null past the end */
+    const char *(*bitmapName)(void *ctx, int index);
+};
+void TkSetHooks(const TKHOOKS *hooks);
+const TKHOOKS *TkHooks(void);
 
 /* Test hooks: a message-box sink (returns the box's answer) and the
  * source of the display layout (fills it, returns 1). */

@@ -7,6 +7,20 @@
 #include <cmath>
 
 TkHostSettings tkHost;
+static TKHOOKS hooks;
+
+void TkSetHooks(const TKHOOKS *h)
+{
+    if (h)
+        hooks = *h;
+    else
+        memset(&hooks, 0, sizeof hooks);
+}
+
+const TKHOOKS *TkHooks(void)
+{
+    return &hooks;
+}
 static TkMessageBoxSink box_sink;
 static TkDisplaySource display_source;
 static DisplayLayout layout;
@@ -71,8 +85,8 @@ void UtilCheckMonitors(void)
     tkHost.placementLatch = 0;
     tkHost.placementOverride = 0;
     if (old.monitors && layout_differs(&old, &layout) && !tkHost.monitorChecksOff &&
-        tkHost.repaintAllWindows)
-        tkHost.repaintAllWindows(2);
+        hooks.repaintAllWindows)
+        hooks.repaintAllWindows(hooks.context, 2);
 }
 
 void UtilFillSizeComboWindow(HWND combo, int id)
@@ -86,8 +100,8 @@ void UtilFillSizeComboWindow(HWND combo, int id)
     if (id == 384 || id == 387 || id == 390 || id == 393)
         for (int i = 0; i < (id == 393 ? 3 : 4); i++)
             SendMessageA(combo, CB_ADDSTRING, 0, (LPARAM)sizes[i]);
-    if (tkHost.bitmapName)
-        for (int i = 0; const char *name = tkHost.bitmapName(i); i++)
+    if (hooks.bitmapName)
+        for (int i = 0; const char *name = hooks.bitmapName(hooks.context, i); i++)
             SendMessageA(combo, CB_ADDSTRING, 0, (LPARAM)name);
     SetWindowTextA(combo, kept);
 }
@@ -208,7 +222,7 @@ void UtilPostErrorEx(HWND owner, void *location, uint32_t flags, const char *tex
     e->location = (uint64_t)(uintptr_t)location;
     e->flags = flags;
     memcpy(e->text, text ? text : "", len + 1);
-    if (!PostMessageA(tkHost.mainWindow, UM_ZORVAERROR, 0, (LPARAM)e))
+    if (!PostMessageA(tkHost.mainWindow, FRM_OPERROR, 0, (LPARAM)e))
         CSFreeMem(e);
 }
 

@@ -363,7 +363,7 @@ void WinPostText(const char *text, WPARAM word)
     if (!copy)
         return;
     memcpy(copy, text ? text : "", n + 1);
-    if (!PostMessageA(tkHost.mainWindow, UM_POSTTEXT, word, (LPARAM)copy))
+    if (!PostMessageA(tkHost.mainWindow, FRM_TEXT, word, (LPARAM)copy))
         CSFreeMem(copy);
 }
 

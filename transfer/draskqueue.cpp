@@ -12,8 +12,6 @@
 #include "mq/mqconst.h"
 #include "prfdata.h"
 
-#define OPTION_REFRESH_QUEUE_LISTS 0x10     /* third option word: lists of queues */
-
 static void send_text(void *, void *window, const char *text)
 {
     SendErrorText(window, text);
@@ -211,7 +209,7 @@ void DraskRefreshLists(QMS *location, const char *queue)
     if (!location || !queue[0])
         return;
     int64_t now = CSGetCurrentTime();
-    if (Prf.po[2] & OPTION_REFRESH_QUEUE_LISTS)
+    if (Prf.po[2] & PO3_REFRESH_AFTER_CHANGE)
         PCFRefreshObjectDialogs(location, nullptr, 0, MQCMD_INQUIRE_Q, MQCA_Q_NAME, queue, now);
     PCFRefreshObjectDialogs(location, nullptr, 0, 10002, MQCA_Q_NAME, queue, now);
 }

@@ -393,7 +393,7 @@ static void take_sample(PREFWINDOW *p, int row)
 
 static void relabel_formats(PREFWINDOW *p)
 {
-    int last = (Prf.po[4] & 0x1) != 0;
+    int last = (Prf.po[4] & PO5_LAST_24H) != 0;
     DDSetFieldValue(p->dd, PF_TODAYLABEL, last ? "Time Format (Last 24h) " : "Time Format (Today) ");
     DDSetFieldValue(p->dd, PF_YESTERDAYLABEL, last ? "Time Format (Last 48h) " : "Time Format (Yesterday) ");
     DDSetCheck(p->dd, PF_LAST24H, last);
@@ -403,7 +403,7 @@ static void relabel_formats(PREFWINDOW *p)
 /* PrefShowTimeZone. */
 static void show_time_zone(PREFWINDOW *p)
 {
-    int local = (Prf.po[1] & 0x1000) != 0, system = (Prf.po[1] & 0x2000) != 0;
+    int local = (Prf.po[1] & PO2_LOCAL_TIMES) != 0, system = (Prf.po[1] & PO2_SYSTEM_ZONE) != 0;
     char text[40];
     PrefTimeZoneText(system ? Prf.tzEffective : Prf.tz, system && Prf.tzEffective != Prf.tz, text, sizeof text);
     DDSetFieldValue(p->dd, PF_TZ, text);
@@ -508,17 +508,19 @@ static void on_apply(PREFWINDOW *p, int ok)
 /* A time-zone box clicked: its bit at once, the fields again. */
 static void zone_click(PREFWINDOW *p)
 {
-    UTSetFlag(&Prf.po[1], DDGetCheck(p->dd, PF_LOCALTIMES), 0x1000);
-    UTSetFlag(&Prf.po[1], DDGetCheck(p->dd, PF_SYSTEMZONE), 0x2000);
-    p->words.word[PW_PO2] = (p->words.word[PW_PO2] & ~0x3000u) | (Prf.po[1] & 0x3000u);
+    UTSetFlag(&Prf.po[1], DDGetCheck(p->dd, PF_LOCALTIMES), PO2_LOCAL_TIMES);
+    UTSetFlag(&Prf.po[1], DDGetCheck(p->dd, PF_SYSTEMZONE), PO2_SYSTEM_ZONE);
+    const uint32_t times = PO2_LOCAL_TIMES | PO2_SYSTEM_ZONE;
+    p->words.word[PW_PO2] = (p->words.word[PW_PO2] & ~times) | (Prf.po[1] & times);
     PrfGetTimeZone();
     show_time_zone(p);
 }
 
 static void relative_click(PREFWINDOW *p, int id)
 {
-    UTSetFlag(&Prf.po[4], id == PF_LAST24H, 0x1);
-    p->words.word[PW_PO5] = (p->words.word[PW_PO5] & ~0x1u) | (Prf.po[4] & 0x1u);
+    UTSetFlag(&Prf.po[4], id == PF_LAST24H, PO5_LAST_24H);
+    p->words.word[PW_PO5] = (p->words.word[PW_PO5] & ~(uint32_t)PO5_LAST_24H) |
+                            (Prf.po[4] & PO5_LAST_24H);
     relabel_formats(p);
     HOOK(repaint, 0x1000);
 }

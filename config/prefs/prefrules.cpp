@@ -341,8 +341,8 @@ void PrefLoad(PREFINPUT *in)
     Text(in->splash[2], sizeof in->splash[2], Prf.splashqms);
     const char *letter = strchr(PrefNotifyLetters, Prf.vct ? Prf.vct : 'B');
     Text(in->notify, sizeof in->notify, PrefNotifyTexts[letter ? letter - PrefNotifyLetters : 0]);
-    in->useCacheFile = (Prf.po[3] & 0x200) != 0;
-    in->accessOnStart = (Prf.po[3] & 0x400) != 0;
+    in->useCacheFile = (Prf.po[3] & PO4_USE_CACHE_FILE) != 0;
+    in->accessOnStart = (Prf.po[3] & PO4_CACHE_AT_START) != 0;
     Text(in->pwc, sizeof in->pwc, Prf.pwc);
     Text(in->eosdl, sizeof in->eosdl, RowText(PrefEosdlRows, Prf.eosdl));
     Text(in->iactx, sizeof in->iactx, RowText(PrefAddContextRows, (int32_t)Prf.iactx));
@@ -373,9 +373,9 @@ void PrefLoad(PREFINPUT *in)
     Text(in->timeFormat, sizeof in->timeFormat, Prf.fmtdate);
     Text(in->timeToday, sizeof in->timeToday, Prf.fmtdatet);
     Text(in->timeYesterday, sizeof in->timeYesterday, Prf.fmtdatey);
-    in->last24h = (Prf.po[4] & 0x1) != 0;
-    in->localTimes = (Prf.po[1] & 0x1000) != 0;
-    in->systemZone = (Prf.po[1] & 0x2000) != 0;
+    in->last24h = (Prf.po[4] & PO5_LAST_24H) != 0;
+    in->localTimes = (Prf.po[1] & PO2_LOCAL_TIMES) != 0;
+    in->systemZone = (Prf.po[1] & PO2_SYSTEM_ZONE) != 0;
     snprintf(in->timeZone, sizeof in->timeZone, "%.2f", Prf.tz / 60.0);
     Text(in->hlpc, sizeof in->hlpc, Prf.hlpc);
     Text(in->hlp, sizeof in->hlp, Prf.hlp);
@@ -459,8 +459,8 @@ static int ApplyFirst(const PREFINPUT *in, void *owner, PREFERROR *e)
 static void ApplyOptions(const PREFINPUT *in)
 {
     PrefStoreWords(&in->words);
-    UTSetFlag(&Prf.po[3], in->useCacheFile, 0x200);
-    UTSetFlag(&Prf.po[3], in->accessOnStart, 0x400);
+    UTSetFlag(&Prf.po[3], in->useCacheFile, PO4_USE_CACHE_FILE);
+    UTSetFlag(&Prf.po[3], in->accessOnStart, PO4_CACHE_AT_START);
     snprintf(Prf.pwc, sizeof Prf.pwc, "%s", in->pwc);
     HOOK(pwcRefresh);
     const PrefValueRow *r;
@@ -524,9 +524,9 @@ static void ApplyRest(const PREFINPUT *in)
     SetShared(&Prf.fmtdate, in->timeFormat[0] ? in->timeFormat : "%DD %MM %YY %TT");
     SetShared(&Prf.fmtdatet, in->timeToday);
     SetShared(&Prf.fmtdatey, in->timeYesterday);
-    UTSetFlag(&Prf.po[4], in->last24h, 0x1);
-    UTSetFlag(&Prf.po[1], in->localTimes, 0x1000);
-    UTSetFlag(&Prf.po[1], in->systemZone, 0x2000);
+    UTSetFlag(&Prf.po[4], in->last24h, PO5_LAST_24H);
+    UTSetFlag(&Prf.po[1], in->localTimes, PO2_LOCAL_TIMES);
+    UTSetFlag(&Prf.po[1], in->systemZone, PO2_SYSTEM_ZONE);
     double hours = atof(in->timeZone);
     if (hours > 999)
         hours = 999;

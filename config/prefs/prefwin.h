@@ -14,13 +14,8 @@ LRESULT CALLBACK PrefDlgProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
 /* The open dialog's window, or null. */
 HWND PrefWindow(void);
 
-/* Messages of the dialog besides the common ones. */
-enum {
-    UM_PREF_LOAD = 11225,              /* copy the compared settings, set the fields */
-    UM_PREF_CACHE = 11228,             /* refresh the password cache buttons */
-    UM_PREF_START = 11235,
-    UM_PREF_OPTIONS = 11385,           /* set the option lists from the words */
-};
+/* The dialog's own messages (UM_PREF_*) are in ravoltids.h. */
+#include "ravoltids.h"
 
 /* Ids of the tab control and of the relative-format labels. */
 enum { PF_TABS = 1020, PF_TODAYLABEL = 1012, PF_YESTERDAYLABEL = 1014 };

@@ -8,6 +8,7 @@
 #include <cstdio>
 #include "cslist.h"
 #include "prffont.h"
+#include "prfbits.h"
 
 #define PRF_VERSION   933
 #define PRF_COLOURS   66

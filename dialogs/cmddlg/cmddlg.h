@@ -25,18 +25,10 @@ enum PCFControlId {
     PCFC_QMLIST = 33, PCFC_LISTS = 1000
 };
 
-/* Private messages of the dialog window (beside dialogs.h's 10002-10004;
- * the new font is the toolkit's UM_NEWFONT, as for every window). */
-enum PCFMessage {
-    UM_PCF_TITLE = 10005, UM_PCF_STATUS = 10006, UM_PCF_STOREVALUE = 10007,
-    UM_PCF_LOCATION = 10008, UM_PCF_REFORMAT = 10011,
-    UM_INITDLG = 11235, UM_NEW_LIST = 11243, UM_PCF_TEXT = 11244,
-    UM_QMLIST_CHANGED = 11245, UM_PRINT_MEASURE = 11337, UM_PRINT_PAGE = 11338,
-    UM_PRINT_RELEASE = 11339, UM_RESIZE_COLUMNS = 11345, UM_FILTER_NAMES = 11346,
-    UM_CLEAR_COLFILTER = 11350, UM_OPERROR = 11351, UM_PANE_POS = 11360, UM_PCF_SETMENU = 11361,
-    UM_FIELDS_CHANGED = 11362, UM_DATE_FIELDS = 11394,
-    UM_LIST_SIZE = 1234, UM_LEAVE_NEXT = 1236, UM_LEAVE_PREVIOUS = 1237, UM_DRAW_TITLE = 1227
-};
+/* The dialog window's private messages (UM_PCF_* and the others) are in
+ * ravoltids.h; the new font is the toolkit's UM_NEWFONT, as for every
+ * window. */
+#include "ravoltids.h"
 
 /* Title modes (the state flags 0xF000000). */
 #define DF_TITLE_MODES (DF_TITLE_AUTO | DF_TITLE_FULL | DF_TITLE_SHORT | DF_TITLE_NAME)

@@ -4,6 +4,7 @@
 #include "cfgdefs.h"
 #include "mq/pcf.h"
 #include "cs.h"
+#include "ravoltids.h"
 
 #include <cstddef>
 #include <cstring>
@@ -24,7 +25,6 @@ enum {
     RC_BADCOMMAND = 3007, RC_BADPARM = 3014, RC_BADATTR = 4005, RC_MISSING = 3228,
     RC_STORAGE = 2071, RC_LISTFAILED = 4018,
     ID_SELECTOR = 1014, ID_ERROR = 1013,
-    UM_STARTDIALOG = 11348, UM_SWITCHDIALOG = 11349,
 };
 
 void SavedDialogSetHooks(const SAVEDDLGHOOKS *h)

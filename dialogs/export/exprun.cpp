@@ -41,9 +41,9 @@ void ExpWriteHeader(EXPORTRUN *run)
     const char *qm = location ? location->qmName : "";
     char text[600], time[32];
     const char *templ = nullptr;
-    if (run->type == EXP_TEXT && (Prf.po[2] & 0x1000000))
+    if (run->type == EXP_TEXT && (Prf.po[2] & PO3_EXPORT_TEXT_TITLE))
         templ = Prf.expText;
-    else if (run->type == EXP_MQSC && (Prf.po[2] & 0x2000000))
+    else if (run->type == EXP_MQSC && (Prf.po[2] & PO3_EXPORT_MQSC_TITLE))
         templ = Prf.expMqsc;
     if (templ && *templ) {
         ExpHeaderText(templ, qm, d && d->definition ? d->definition->title : "", Now(run), text,

@@ -21,11 +21,10 @@ enum ExportId {
     EXD_BROWSE = 705, EXD_OVERWRITE = 706, EXD_APPEND = 707, EXD_HEADER = 708,
     EXD_STATUS = 709, EXD_SELECTIONTITLE = 710, EXD_APPLY = 131,
 };
-#define UM_LOCATION_ERROR 11351        /* a location's error text for the status line */
+#include "ravoltids.h"
 
 /* Choose Queue Manager: 1 with the name (50 bytes) when one was chosen,
  * 0 when cancelled; shown again only for a new generation. */
 int ChooseQMgrDialog(HWND owner, char *name, uint32_t generation);
 INT_PTR CALLBACK ChooseQMgrProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
 #define CQM_NAME 105
-#define UM_CQM_CHANGED 10007

@@ -280,7 +280,7 @@ static LRESULT Create(HWND hwnd, CHGLIST *c)
     Send(c, ID_DOWN, BM_SETIMAGE, IMAGE_BITMAP, (LPARAM)Arrow(1));
     PCFAlterListFill(c);
     SendMessageA(hwnd, UM_NEWFONT, 0, 0);
-    SendMessageA(hwnd, UM_COLOURS, 0, 0);
+    SendMessageA(hwnd, UM_COLOURSCHANGED, 0, 0);
     return 0;
 }
 
@@ -343,7 +343,7 @@ static LRESULT CALLBACK PCFAlterListProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM 
         if (winFonts.mainFont)
             DDSetFont(Dd(c), winFonts.mainFont);
         return 0;
-    case UM_COLOURS:
+    case UM_COLOURSCHANGED:
         SetClassLongPtrA(hwnd, GCLP_HBRBACKGROUND, (LONG_PTR)ColourBrush(4));
         InvalidateRect(hwnd, nullptr, TRUE);
         return 0;

@@ -271,7 +271,7 @@ static void Init(HWND hwnd, DDHANDLE dd, DialogWords *d)
     ShowRate(a);
     SendMessageA(hwnd, UM_AR_SHOW, 0, 0);
     SendMessageA(hwnd, UM_NEWFONT, 0, 0);
-    SendMessageA(hwnd, UM_COLOURS, 0, 0);
+    SendMessageA(hwnd, UM_COLOURSCHANGED, 0, 0);
 }
 
 static void Destroy(HWND hwnd, AutoRefresh *a)
@@ -312,7 +312,7 @@ static LRESULT CALLBACK PCFAutoRefreshProc(HWND hwnd, UINT msg, WPARAM wp, LPARA
         if (a && winFonts.mainFont)
             DDSetFont(a->dd, winFonts.mainFont);
         return 0;
-    case UM_COLOURS:
+    case UM_COLOURSCHANGED:
         SetClassLongPtrA(hwnd, GCLP_HBRBACKGROUND, (LONG_PTR)ColourBrush(4));
         InvalidateRect(hwnd, nullptr, TRUE);
         return 0;

@@ -28,10 +28,10 @@ void PCFListPrefsDefaults(void)
 void PCFListPrefsFromProfile(void)
 {
     PCFListPrefsDefaults();
-    PcfListPrefs.stripes = (Prf.po[0] & 0x200000) != 0;
-    PcfListPrefs.focusLine = (Prf.po[0] & 0x80) != 0;
+    PcfListPrefs.stripes = (Prf.po[0] & PO1_STRIPED_LISTS) != 0;
+    PcfListPrefs.focusLine = (Prf.po[0] & PO1_RULE_LINES) != 0;
     PcfListPrefs.balloonTips = (Prf.po[0] & 0x10000) != 0;
-    PcfListPrefs.checkStyle = (Prf.po[0] & 0x800) != 0;
+    PcfListPrefs.checkStyle = (Prf.po[0] & PO1_GREEN_TICKS) != 0;
     PcfListPrefs.digitAlign = (Prf.po[1] & 0x20000000) != 0;
     PcfListPrefs.grid = Prf.po[2] & 0x1FF;
     PcfListPrefs.flashSeconds = Prf.fint < 1 ? 1 : Prf.fint;

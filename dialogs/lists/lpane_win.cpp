@@ -100,7 +100,7 @@ static void EditorCount(const DialogWords *d, char *out, size_t size)
         return;
     if (d->viewOptions & DV_LINE_NUMBERS)
         snprintf(out, size, "Line:%d", (int)ed->cursor.line + 1);
-    else if (ed->cursor.buffer == &ed->data && (Prf.po[3] & 0x400000))
+    else if (ed->cursor.buffer == &ed->data && (Prf.po[3] & PO4_HEX_OFFSETS))
         snprintf(out, size, "Offset:0x%8.8X", (unsigned)(ed->cursor.digit / 2));
     else if (ed->cursor.buffer == &ed->data)
         snprintf(out, size, "Offset:%10d", (int)(ed->cursor.digit / 2));

@@ -12,14 +12,9 @@
 
 #define PCF_CLASS_ALTERLIST "RVOLT_ALTERLIST"
 
-/* Private messages of the list windows. */
-enum PCFListMessage {
-    UM_SORTED = 11363,            /* the sort marks changed (Change List Contents) */
-    UM_REFRESH_TIMES = 11380,     /* the auto-refresh times changed */
-    UM_FRAME_WHICHPANE = 11384,   /* to a pane's frame: its pane for a dialog (lParam), or 0 */
-    UM_AR_SHOW = 11228,           /* the auto-refresh dialog shows its values */
-    UM_COLOURS = 11247
-};
+/* The list windows' private messages (UM_SORTED, UM_REFRESH_TIMES,
+ * UM_FRAME_WHICHPANE, UM_AR_SHOW) are in ravoltids.h. */
+#include "ravoltids.h"
 
 /* Installs what the core asks of the windows: the selection read from the
  * list window, and UM_NEW_LIST sent to a dialog. */

@@ -326,15 +326,15 @@ int PCFFieldKey(HWND window, WPARAM key, int)
     uint32_t line = d->currentLine;
     int lastList = d->currentField && d->currentField->field->type == PCFT_MULTISTR;
     if (!forward && (line == 0 || !PCFStepField(d, 0, 0))) {
-        SendMessageA(dialog, UM_LEAVE_PREVIOUS, 0, (LPARAM)PCFWnd(d->fieldWindow));
+        SendMessageA(dialog, LBM_BACKTAB, 0, (LPARAM)PCFWnd(d->fieldWindow));
         return 1;
     }
     if (forward && (line + 1 >= d->lineCount && !lastList)) {
-        SendMessageA(dialog, UM_LEAVE_NEXT, 0, (LPARAM)PCFWnd(d->fieldWindow));
+        SendMessageA(dialog, LBM_TAB, 0, (LPARAM)PCFWnd(d->fieldWindow));
         return 1;
     }
     if (forward && !PCFStepField(d, 1, 0))
-        SendMessageA(dialog, UM_LEAVE_NEXT, 0, (LPARAM)PCFWnd(d->fieldWindow));
+        SendMessageA(dialog, LBM_TAB, 0, (LPARAM)PCFWnd(d->fieldWindow));
     return 1;
 }
 

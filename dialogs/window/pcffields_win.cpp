@@ -496,7 +496,7 @@ int PCFPaneForwards(UINT msg)
 {
     switch (msg) {
     case WM_DRAWITEM: case WM_COMMAND: case WM_CTLCOLOREDIT: case WM_CTLCOLORSTATIC: case WM_CTLCOLORLISTBOX:
-    case WM_CTLCOLORBTN: case UM_DRAW_TITLE: case UM_LIST_SIZE: case UM_LEAVE_NEXT: case UM_LEAVE_PREVIOUS:
+    case WM_CTLCOLORBTN: case LBM_DRAWTITLE: case LBM_BARNEEDED: case LBM_TAB: case LBM_BACKTAB:
     case 1240: case 1253: case WM_NOTIFY:
         return 1;
     }

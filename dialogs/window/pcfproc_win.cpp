@@ -200,7 +200,7 @@ static LRESULT LeaveControl(DialogWords *d, UINT msg, LPARAM control)
     else if ((from == PCFWnd(d->fieldWindow) || !from) && d->splitList)
         SetFocus(PCFWnd(d->splitList));
     else if (!d->splitList)
-        TabWindowByPosition(PCFWnd(d->window), 1, msg == UM_LEAVE_NEXT, 0);
+        TabWindowByPosition(PCFWnd(d->window), 1, msg == LBM_TAB, 0);
     return 0;
 }
 
@@ -211,8 +211,8 @@ static LRESULT PrivateMessage(DialogWords *d, UINT msg, WPARAM wp, LPARAM lp, in
     case UM_PCF_REPLY_DONE: return ReplyDone(d, lp);
     case UM_PCF_UPDATE_LIST: return UpdateList(d, wp, lp);
     case UM_PCF_UPDATE_DIALOG: return UpdateDialog(d, wp);
-    case UM_PCF_TITLE: case UM_PCF_STATUS: case UM_PCF_TEXT: return PostedText(d, msg, wp, lp);
-    case UM_OPERROR: PCFDialogStatus(d, (const char *)lp, nullptr, 4); return 0;
+    case UM_PCF_TITLE: case UM_PCF_STATUS: case FM_TEXT: return PostedText(d, msg, wp, lp);
+    case UM_LOCATION_ERROR: PCFDialogStatus(d, (const char *)lp, nullptr, 4); return 0;
     case UM_PCF_LOCATION: return LocationChanged(d);
     case UM_INITDLG: return InitDialog(d);
     case UM_NEWFONT: return NewFont(d, wp);
@@ -231,7 +231,7 @@ static LRESULT PrivateMessage(DialogWords *d, UINT msg, WPARAM wp, LPARAM lp, in
         return 0;
     }
     case UM_RESIZE_COLUMNS: PCFCalculateListSizes(d, 0); return 0;
-    case UM_FILTER_NAMES: return FilterNames(d, lp);
+    case UM_FLT_NAMECHANGED: return FilterNames(d, lp);
     case UM_CLEAR_COLFILTER: d->columnFilters = nullptr; return 0;
     case UM_PANE_POS:
         if ((HWND)wp == PCFWnd(d->qmList) && (d->optionFlags & DO_QMLIST))
@@ -247,9 +247,9 @@ static LRESULT PrivateMessage(DialogWords *d, UINT msg, WPARAM wp, LPARAM lp, in
         if (PCFCheckDateFields(d, 1))
             PCFUpdateList(d, 0, nullptr, 1, 0, nullptr);
         return 0;
-    case UM_LIST_SIZE: d->listSizeOption = (uint32_t)wp; PCFCalculateListSizes(d, 0); return 0;
-    case UM_LEAVE_NEXT: case UM_LEAVE_PREVIOUS: return LeaveControl(d, msg, lp);
-    case UM_DRAW_TITLE: return wp == 1001 ? PCFDrawTitleBar(d, lp) : 1;
+    case LBM_BARNEEDED: d->listSizeOption = (uint32_t)wp; PCFCalculateListSizes(d, 0); return 0;
+    case LBM_TAB: case LBM_BACKTAB: return LeaveControl(d, msg, lp);
+    case LBM_DRAWTITLE: return wp == 1001 ? PCFDrawTitleBar(d, lp) : 1;
     }
     *handled = 0;
     return 0;

@@ -87,9 +87,9 @@ void PCFDialogStatus(DialogWords *d, const char *text, QMS *location, uint32_t f
     HWND hwnd = PCFWnd(d->window);
     if (d->optionFlags & DO_IN_CALLER_WINDOW) {
         if (PCFOnUiThread())
-            SendMessageA(hwnd, UM_OPERROR, 0, (LPARAM)shown);
+            SendMessageA(hwnd, UM_LOCATION_ERROR, 0, (LPARAM)shown);
         else
-            PostCopy(hwnd, UM_PCF_TEXT, 0, shown, 1);
+            PostCopy(hwnd, FM_TEXT, 0, shown, 1);
         return;
     }
     if (!PCFOnUiThread() || (flags & 8)) {

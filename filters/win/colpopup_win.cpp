@@ -28,7 +28,8 @@ COLFILTER *ColOpenFilter(DialogWords *d)
 
 int64_t ColNow(void)
 {
-    return FltWinHost.clock ? FltWinHost.clock() : CSGetCurrentTime();
+    const FLTWINHOOKS *h = FltWinHooks();
+    return h->clock ? h->clock(h->context) : CSGetCurrentTime();
 }
 
 HWND ColFilterWindow(DialogWords *d)

@@ -11,7 +11,20 @@
 #include <cstring>
 
 FLTWINCOLOURS FltColours;
-FLTWINHOST FltWinHost;
+static FLTWINHOOKS winHooks;
+
+void FltWinSetHooks(const FLTWINHOOKS *hooks)
+{
+    if (hooks)
+        winHooks = *hooks;
+    else
+        memset(&winHooks, 0, sizeof winHooks);
+}
+
+const FLTWINHOOKS *FltWinHooks(void)
+{
+    return &winHooks;
+}
 
 void FltColoursDefaults(void)
 {

@@ -54,8 +54,9 @@ static struct {
 
 static int Confirm(HWND owner, const char *question, const char *name)
 {
-    if (FltWinHost.confirm)
-        return FltWinHost.confirm(owner, question, name);
+    const FLTWINHOOKS *h = FltWinHooks();
+    if (h->confirm)
+        return h->confirm(h->context, owner, question, name);
     return WinConfirm(owner, 0, question, name, nullptr, 0);
 }
 
@@ -456,13 +457,13 @@ static LRESULT CALLBACK FilterManagerProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM
         if (Fm.dd)
             OnCommand(hwnd, LOWORD(wp), HIWORD(wp));
         return 0;
-    case UM_FLT_FONTS:
+    case UM_NEWFONT:
         Fonts();
         return 0;
-    case UM_FLT_STATUSFONT:
+    case UM_PANE_NEWFONT:
         StatusFont();
         return 0;
-    case UM_FLT_COLOURS:
+    case UM_COLOURSCHANGED:
         Colours(hwnd);
         return 0;
     case UM_FLT_SELECT:
@@ -489,7 +490,7 @@ static HWND Create(void)
         return Fm.window;
     }
     HWND hwnd = DDCreateDialog(nullptr, FilterManagerTable, DDC_ESCAPECLOSES, "Filter Manager", "DLG_FILTERS",
-                               FltWinHost.owner, FilterManagerProc, 0);
+                               FltWinHooks()->owner, FilterManagerProc, 0);
     if (!hwnd)
         return nullptr;
     const int32_t *p = Prf.dialogs[DLG_FILTERS];
@@ -508,8 +509,9 @@ static HWND Create(void)
 int FltOpenDialog(const char *name)
 {
     char text[FLT_TEXT_MAX + 1] = "";
-    if (!name && FltWinHost.activeDialog) {
-        DialogWords *d = FltWinHost.activeDialog();
+    const FLTWINHOOKS *h = FltWinHooks();
+    if (!name && h->activeDialog) {
+        DialogWords *d = h->activeDialog(h->context);
         if (d && FltFieldText(d, text, 101) > 0) {
             char *t = UTStripChars(text, " \t");
             memmove(text, t, strlen(t) + 1);
@@ -537,7 +539,7 @@ int FltOpenDialog(const char *name)
 void FltRefreshDialog(void)
 {
     if (Fm.window)
-        SendMessageA(Fm.window, UM_FLT_STATUSFONT, 0, 0);
+        SendMessageA(Fm.window, UM_PANE_NEWFONT, 0, 0);
 }
 
 void FltShowError(const char *name, int start, int end)

@@ -8,11 +8,9 @@
 #include <windows.h>
 #include "filters.h"
 
-/* Messages (FrameMessages of the main window). */
-enum {
-    UM_FLT_FONTS = 11236, UM_FLT_STATUSFONT = 11242, UM_FLT_COLOURS = 11247,
-    UM_FLT_NAMECHANGED = 11346, UM_FLT_SELECT = 11347
-};
+/* The messages (UM_NEWFONT, UM_PANE_NEWFONT, UM_COLOURSCHANGED,
+ * UM_FLT_NAMECHANGED, UM_FLT_SELECT) are in ravoltids.h. */
+#include "ravoltids.h"
 
 /* Filter Manager control ids. */
 enum {
@@ -31,18 +29,22 @@ struct FLTWINCOLOURS {
 extern FLTWINCOLOURS FltColours;
 void FltColoursDefaults(void);
 
-/* What the filter windows ask of the host. */
-struct FLTWINHOST {
+/* What the filter windows ask of the host, installed with one
+ * FltWinSetHooks call (null puts back the defaults: no owner, no active
+ * dialog, WinConfirm, CSGetCurrentTime). */
+struct FLTWINHOOKS {
+    void *context;
     HWND owner;                        /* the Filter Manager's owner (main window) */
     /* The active command dialog (its filter field opens the manager). */
-    DialogWords *(*activeDialog)(void);
+    DialogWords *(*activeDialog)(void *ctx);
     /* A yes-or-no question ("!" texts) or "Are you sure ..." of a verb
      * and a name: non-zero when the user agrees (WinConfirm). */
-    int (*confirm)(HWND owner, const char *question, const char *name);
+    int (*confirm)(void *ctx, HWND owner, const char *question, const char *name);
     /* The program clock in seconds (CSGetCurrentTime). */
-    int64_t (*clock)(void);
+    int64_t (*clock)(void *ctx);
 };
-extern FLTWINHOST FltWinHost;
+void FltWinSetHooks(const FLTWINHOOKS *hooks);
+const FLTWINHOOKS *FltWinHooks(void);
 
 /* The Windows pieces of FLTHOOKS (beep, sound, boxes, the filter field,
  * its selection, the manager on an error, user commands) put into a

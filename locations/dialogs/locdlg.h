@@ -17,12 +17,7 @@
 struct DialogWords;
 
 /* Window messages of the location dialogs. */
-#define UM_LOC_CODEPAGES   11225   /* show the code-page fields */
-#define UM_LOC_STATUS      11228   /* show the status */
-#define UM_INITDLG         11235
-#define UM_LOC_READCP      11248   /* the code-page fields changed */
-#define UM_LOC_RELOAD      11386   /* load the fields from the record */
-#define UM_CAPS_CHANGED    10008
+#include "ravoltids.h"
 
 /* The change-location requirement of the authorities (location_change). */
 #define LOC_CHANGE_MASK 0x300000000ull

@@ -17,7 +17,7 @@ void ImportHostBox(void *owner, const char *text, const char *caption, int error
 void ImportHostPostLocal(IMPORTLIST *list)
 {
     HWND main = tkHost.mainWindow;
-    if (!main || !PostMessageA(main, UM_IMPORTLOCAL, 0, (LPARAM)list))
+    if (!main || !PostMessageA(main, FRM_IMPORTLOCAL, 0, (LPARAM)list))
         ImportListFree(list);
 }
 
@@ -29,7 +29,7 @@ void ImportHostSettings(QMS *location, int event)
     if (event == 0)
         SendMessageA(w, WM_CLOSE, 0, 0);   /* closed, not left alive with stale data */
     else if (event == 2)
-        PostMessageA(w, UM_SETTINGSCHANGED, 0, 0);
+        PostMessageA(w, UM_LOC_RELOAD, 0, 0);
 }
 
 void ImportHostRegistryQMgrs(void (*name)(void *ctx, const char *qm), void *context)

@@ -6,12 +6,9 @@
 #include <windows.h>
 #include "locimport.h"
 
-/* Private messages the windows and the main frame exchange. */
-enum {
-    UM_IMPORTLOCAL = 11377,            /* lParam: IMPORTLIST of local queue managers */
-    UM_SETTINGSCHANGED = 11386,        /* to a Location Settings dialog */
-    UM_LOCATIONSCHANGED = 11395        /* the set of locations changed: refill */
-};
+/* The messages the windows and the main frame exchange (FRM_IMPORTLOCAL,
+ * UM_LOC_RELOAD, UM_LOCATIONSCHANGED) are in ravoltids.h. */
+#include "ravoltids.h"
 
 /* Control ids of the windows' fields. */
 enum {

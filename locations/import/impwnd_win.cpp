@@ -15,7 +15,7 @@
 
 #define MARK 16                        /* width of the state mark */
 #define GAP 8                          /* between the list's columns */
-#define REDRAW 1235                    /* ZKTLISTBOX: stop (0) or resume (1) drawing */
+#include "ravoltids.h"
 
 /* Mark kinds, by the entry's state and the row's selection. */
 enum { MARK_FIXED, MARK_SELECTED, MARK_FREE, MARK_DIFFERS };
@@ -52,7 +52,7 @@ static void fill_list(IMPORTLIST *list)
     if (!lb)
         return;
     int hide = !(list->kind & IMP_LOCAL) && DDGetCheck(dd, IMPID_HIDE);
-    SendMessageA(lb, REDRAW, 0, 0);
+    SendMessageA(lb, LBM_REDRAW, 0, 0);
     SendMessageA(lb, LB_RESETCONTENT, 0, 0);
     ImportMarkEntries(list);
     HDC dc = GetDC(lb);
@@ -78,7 +78,7 @@ static void fill_list(IMPORTLIST *list)
     if ((list->kind & IMP_LOCAL) && !list->filled && n > 0)
         SendMessageA(lb, LB_SELITEMRANGE, TRUE, MAKELPARAM(0, n - 1));
     list->filled = 1;
-    SendMessageA(lb, REDRAW, 1, 0);
+    SendMessageA(lb, LBM_REDRAW, 1, 0);
     InvalidateRect(lb, nullptr, TRUE);
 }
 

@@ -161,9 +161,9 @@ static uint32_t FormatRun(FmtLineSink sink, PCFDATA *ed)
     memset(lr, 0, sizeof *lr);
     lr->flags = d->viewWords[0];
     lr->options = d->viewWords[1] | LO_KEEP_ENCODING;
-    if (Prf.po[3] & 0x400000)
+    if (Prf.po[3] & PO4_HEX_OFFSETS)
         lr->options |= LO_HEX_OFFSETS;
-    if (Prf.po[1] & 0x1000)
+    if (Prf.po[1] & PO2_LOCAL_TIMES)
         lr->flags |= LR_LOCAL_TIME;
     int cell = edHost.cellWidth(ed, 850);
     lr->width = cell > 0 && ed->width > 0 ? (uint32_t)(ed->width / cell) : 0;

@@ -268,7 +268,7 @@ void EdXmlSelectionRange(PCFDATA *ed, const EdPosition *a, const EdPosition *b)
 {
     ed->tracking = 0;
     ed->trackedChange = 0;
-    if (!(Prf.po[3] & 0x80000))
+    if (!(Prf.po[3] & PO4_XML_ASSIST))
         return;
     LINEDATA *la = EdCachedLine(ed, a->line), *lb = EdCachedLine(ed, b->line);
     if (!la || !lb || !(la->lineFlags & (LF_XML | LF_XML_TAG)) || !(lb->lineFlags & (LF_XML | LF_XML_TAG)))

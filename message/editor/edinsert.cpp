@@ -16,7 +16,7 @@ const char edBadChar[] = "Character is not valid for this type of field";
 static const char fieldFull[] = "The current field is full";
 static const char beyondField[] = "Cannot insert beyond end of field";
 
-enum : uint32_t { OPT1_EXPERT = 0x200000, PO2_LOCAL_TIME = 0x1000 };
+enum : uint32_t { OPT1_EXPERT = 0x200000 };
 enum : uint32_t { ASK_CONVERTED = 2048, ASK_FETCH = 512, ASK_SUBSTITUTION = 8192 };
 
 uint32_t EdKeyboardCcsid(void)
@@ -26,7 +26,7 @@ uint32_t EdKeyboardCcsid(void)
 
 int EdLocalTimeShown(void)
 {
-    return (Prf.po[1] & PO2_LOCAL_TIME) != 0;
+    return (Prf.po[1] & PO2_LOCAL_TIMES) != 0;
 }
 
 int EdConvertText(PCFDATA *ed, unsigned char *text, uint32_t length, uint32_t from, uint32_t to)

@@ -141,7 +141,7 @@ static const char *TypingAid(PCFDATA *ed, int ch, int *back)
         if (ch == '[') return "[]";
         if (ch == '"') return "\"\"";
     }
-    if (ch == '<' && (Prf.po[3] & 0x80000)) {
+    if (ch == '<' && (Prf.po[3] & PO4_XML_ASSIST)) {
         int emptyString = ed->data.length == 0 && ed->descriptor.length >= 40 &&
                           memcmp(ed->descriptor.data + 32, "MQSTR   ", 8) == 0;
         if (emptyString || l->lineType == LK_TEXT || (l->lineFlags & LF_XML)) {

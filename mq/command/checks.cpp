@@ -8,9 +8,6 @@
 #include "locstore.h"
 #include "prfdata.h"
 
-#define PO4_NAMING_QUESTION 0x10000
-#define PO4_NAMING_SYSTEM   0x20000
-
 /* ---- confirmations ---- */
 
 /* The option bit a confirmation kind is switched off with. */

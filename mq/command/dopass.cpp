@@ -10,7 +10,6 @@
 #include "prfdata.h"
 #include "../engine/progress.h"
 
-#define PO3_SECOND_CONFIRM 0x4
 #define ATTR_SEARCH        10118
 
 /* The request's buffer, allocated once per request (it goes with it). */

@@ -12,9 +12,7 @@
 #define ATTR_CLUSTER_Q_TYPE 59
 #define ATTR_Q_TYPES     1261
 #define ATTR_Q_NAMES     3011
-#define MSG_REFRESHED    11373
-#define MSG_LOCATION_LIST 11228
-#define MSG_REFRESH_AGAIN 11383
+#include "ravoltids.h"
 
 /* One parameter of a reply as the walker hands it out. */
 struct PARM {
@@ -361,9 +359,9 @@ static void QmgrInfoReply(IFCMD *record, int update, int finish, uint32_t comman
     if (changed)
         LocSetStatus(r, 0, 0, 1);              /* the location's rows again */
     if (again)
-        CmdFrameMessage(MSG_REFRESH_AGAIN, again, r);
+        CmdFrameMessage(FRM_REFRESH, again, r);
     if (notifyMain)
-        CmdFrameMessage(MSG_REFRESHED, 0, r);
+        CmdFrameMessage(FRM_TOUCH, 0, r);
     if (notifyList)
         CmdFrameMessage(MSG_LOCATION_LIST, 0, r);
 }

@@ -9,8 +9,7 @@
 #include "locstore.h"
 #include "prfdata.h"
 
-#define PO4_QUEUE_NAMES_ONLY 0x4000000
-#define MSG_LOCATION_LIST    11228
+#include "ravoltids.h"
 
 /* The refresh name: the queue-name pattern of the last caller that gave
  * one (lock 1). */

@@ -9,7 +9,6 @@
 #include "locstore.h"
 #include "prfdata.h"
 
-#define PO3_REFRESH_INFO 0x20
 #define ATTR_ESCAPE_TYPE 1017
 #define ATTR_ESCAPE_TEXT 3014
 #define ATTR_PARAMETER   1012
@@ -87,7 +86,7 @@ static void ErrorParm(ERRTEXT *e, MQLONG type, MQLONG id, const void *value, MQL
         if (id == MYPCFA_INFO_MESSAGE) {
             *info = 1;
             const PCFActionDef *a = r->action;
-            if ((Prf.po[2] & PO3_REFRESH_INFO) && a && ((a->flags & 0xF8000000) || a->id == 10019))
+            if ((Prf.po[2] & PO3_AUTO_UPDATE_BROWSE) && a && ((a->flags & 0xF8000000) || a->id == 10019))
                 PCFRefreshAfterResponse(r->location, nullptr, 0, r->objectText, r->dialog, CmdNow());
         }
     } else if ((id == ATTR_PARAMETER || id == ATTR_SELECTOR) && type == MQCFT_INTEGER) {

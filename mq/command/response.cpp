@@ -10,7 +10,6 @@
 #include "locstore.h"
 #include "prfdata.h"
 
-#define PO3_REFRESH_OBJECTS 0x10
 #define STATUS_SIZE 512
 
 /* One reply being processed. */
@@ -184,7 +183,7 @@ static void GoodReply(REPLY *x)
     FinishDialog(x);
     if (d)
         CmdStatus(d, text, r->location, SK_LAST);
-    if ((Prf.po[2] & PO3_REFRESH_OBJECTS) && ((x->action->flags & 0x40) || (x->action->flags2 & 0xE)))
+    if ((Prf.po[2] & PO3_REFRESH_AFTER_CHANGE) && ((x->action->flags & 0x40) || (x->action->flags2 & 0xE)))
         PCFRefreshAfterResponse(r->location, x->data, x->length, r->objectText, d, CmdNow());
 }
 
@@ -224,7 +223,7 @@ static void ErrorReply(REPLY *x)
             CSLockGlobal(CSLOCK_OBJECTS);
             location->refreshMarks &= ~(RM_QMGR_ASKED | RM_QUEUES_ASKED | RM_QMGR_DONE | RM_QUEUES_DONE);
             CSUnlockGlobal(CSLOCK_OBJECTS);
-            CmdFrameMessage(11383, RK_QMGR | RK_QUEUES, location);
+            CmdFrameMessage(FRM_REFRESH, RK_QMGR | RK_QUEUES, location);
         } else {
             CmdStatus(d, text, location, info ? SK_INFO : SK_ERROR);
         }

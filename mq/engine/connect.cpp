@@ -51,7 +51,7 @@ int RequestCredentials(QMS *r, const char **userId, const char **password)
             ask->needUser = (uint32_t)needUser;
             ask->needKdb = (uint32_t)needKdb;
         }
-        if (!ask || !MQEPostBlock(nullptr, FM_CREDENTIALS, 0, ask, 0))
+        if (!ask || !MQEPostBlock(nullptr, CRED_MSG_REQUEST, 0, ask, 0))
             std::atomic_ref<uint8_t>(r->credentialsPending).store(0);
         WaitWhileFlagSet(&r->credentialsPending, &held, r);
     }
@@ -177,13 +177,13 @@ static void credential_notices(QMS *r, MQLONG cc, MQLONG reason, const char *pas
     if (cc != MQCC_FAILED) {
         if (r->state & LST_SAVECREDS) {
             EngSetState2(r, 0, LST_SAVECREDS);
-            MQEPostFrame(nullptr, FM_REMEMBER_PWD, 0, r, 0);
+            MQEPostFrame(nullptr, CRED_MSG_SAVE, 0, r, 0);
         }
         return;
     }
     if (password && password[0] &&
         ((r->flags2 & LF2_USRSUC) || reason == MQRC_NOT_AUTHORIZED || reason == MQRC_CONNECTION_NOT_AUTHORIZED))
-        MQEPostFrame(nullptr, FM_PWD_REFUSED, 0, r, 0);
+        MQEPostFrame(nullptr, CRED_MSG_FORGET, 0, r, 0);
 }
 
 int ConnectMQ(QMS *r, MQHCONN *hconn, MQIEntryTable **tablep, char *text, int size,

@@ -81,3 +81,9 @@ void MQEResetHooks(void)
 {
     MQEHooks = defaults;
 }
+
+/* The host installs its pieces here (null puts back the defaults). */
+void MQESetHooks(const MQEHOOKS *hooks)
+{
+    MQEHooks = hooks ? *hooks : defaults;
+}

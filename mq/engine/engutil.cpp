@@ -77,16 +77,16 @@ void EngMQErrorText(char *out, size_t size, const char *what, const char *qm,
 
 /* ---- preferences ---- */
 
-int EngLeaveGetInhibit(void) { return (Prf.po[0] & 0x400000) != 0; }
-int EngRetryAfterAuthFailure(void) { return (Prf.po[2] & 0x2000) != 0; }
+int EngLeaveGetInhibit(void) { return (Prf.po[0] & PO1_LEAVE_GET_INHIBIT) != 0; }
+int EngRetryAfterAuthFailure(void) { return (Prf.po[2] & PO3_RETRY_AUTH) != 0; }
 int EngStartCommandServers(void) { return (Prf.opt1 & 0x4000) != 0; }
-int EngUpperUserNames(void) { return (Prf.po[0] & 0x40) != 0; }
-int EngImportLocalAtStart(void) { return (Prf.po[3] & 0x100) != 0; }
+int EngUpperUserNames(void) { return (Prf.po[0] & PO1_UPPER_USER_NAMES) != 0; }
+int EngImportLocalAtStart(void) { return (Prf.po[3] & PO4_IMPORT_LOCAL) != 0; }
 int32_t EngCommandExpiry(void) { return Prf.cmdexp > 0 ? Prf.cmdexp : 0; }
 
 int EngNoReadAhead(void)
 {
-    return (Prf.po[2] & 0x40) || getenv("RAVOLT_NO_READ_AHEAD");
+    return (Prf.po[2] & PO3_NO_READ_AHEAD) || getenv("RAVOLT_NO_READ_AHEAD");
 }
 
 /* ---- locations ---- */

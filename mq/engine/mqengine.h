@@ -45,20 +45,9 @@ uint32_t MQEWait(uint32_t ms);
 
 /* ---- the main window's messages (FrameMessages) -------------------------- */
 
-enum FrameMessage {
-    FM_OPERROR = 11227,         /* operational error (through the port's opError) */
-    FM_TALK = 11233,            /* a talk text block; wParam the location it came from */
-    FM_PUT_CONNECTED = 11237,   /* the main window starts the get thread */
-    FM_PUT_ENDED = 11238,
-    FM_GET_CONNECTED = 11239,
-    FM_GET_ENDED = 11240,
-    FM_STATE = 11241,           /* connection state changed: redraw */
-    FM_TEXT = 11244,            /* a text block to a given window, which frees it */
-    FM_CREDENTIALS = CRED_MSG_REQUEST,  /* ask for credentials: CREDREQUEST */
-    FM_REMEMBER_PWD = CRED_MSG_SAVE,    /* remember the password just entered */
-    FM_PWD_REFUSED = CRED_MSG_FORGET,   /* the remembered password was refused */
-    FM_ASK = 11391,             /* ask and wait: MQEASK */
-};
+/* Their names and numbers are in ravoltids.h (FM_*, FRM_OPERROR,
+ * CRED_MSG_*). */
+#include "ravoltids.h"
 
 /* lParam of FM_ASK (tag "ASKREPLY"): the receiver sets answer, then done;
  * the asking worker frees the block. */
@@ -165,6 +154,8 @@ struct MQEHOOKS {
     int (*autoExport)(DialogWords *, int force);
 };
 extern MQEHOOKS MQEHooks;
+/* Installs the host's table (null: the defaults). */
+void MQESetHooks(const MQEHOOKS *hooks);
 /* Puts the default hooks back. */
 void MQEResetHooks(void);
 

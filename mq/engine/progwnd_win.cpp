@@ -225,7 +225,7 @@ static void close_finished(void)
         if (!w || !std::atomic_ref<uint64_t>(p->finished).load() || std::atomic_ref<int32_t>(p->ended).load())
             continue;
         double percent = percent_of(p);
-        if (!IsWindowVisible(w) || ((Prf.po[4] & 0x20) && (percent == 0 || percent == 100)))
+        if (!IsWindowVisible(w) || ((Prf.po[4] & PO5_AUTO_DISMISS) && (percent == 0 || percent == 100)))
             DestroyWindow(w);
     }
 }

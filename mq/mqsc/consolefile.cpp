@@ -10,7 +10,6 @@
 #include "cshost.h"
 #include "prfdata.h"
 
-#define PO3_CONFIRM_FILE 0x8000
 #define NAME_SIZE        128
 
 /* ---- reading ---- */

@@ -38,7 +38,7 @@ static void editor(DialogWords *pane, int32_t id)
         ShellWork.editorCommand(pane, id);
 }
 
-/* A panel field shown or hidden (939, 881, 909). */
+/* A panel field shown or hidden (the queues prefix, the two searches). */
 static void toggle_field(FrameWords *f, uint32_t flag, HWND field)
 {
     if (flag == FF_PREFIX && AutQueuePrefixMinimum() > 0)
@@ -107,7 +107,7 @@ static void window_font(FrameWords *f)
 static int pane_font(DialogWords *d, void *)
 {
     if (d->dataWindow)
-        SendMessageA(PCFWnd(d->dataWindow), FRM_PANEFONT, 1, 0);
+        SendMessageA(PCFWnd(d->dataWindow), UM_PANE_NEWFONT, 1, 0);
     return 0;
 }
 
@@ -135,75 +135,79 @@ static void message_font(FrameWords *f)
 
 void FrameCommand(FrameWords *f, int32_t id)
 {
-    if (id >= 3000 && id <= 3999) {
+    if (id >= IDM_WINDOW_FIRST && id <= IDM_WINDOW_LAST) {
         ActivateMenuWindow(f->menu, id);
         return;
     }
-    if (id >= 500 && id <= 2000 && !AutMenuAllowed(id))
+    if (id >= IDM_MENU_FIRST && id <= IDM_MENU_LAST && !AutMenuAllowed(id))
         return;
     HWND w = f->window;
     DialogWords *pane = f->msgPane;
     FrameWords *active = GetActiveFrameRec();
     DialogWords *activePane = active ? active->msgPane : pane;
     switch (id) {
-    case 886: CreateFrame(f); break;
-    case 508: case 749: case 686: case 731: case 641: case 747: case 621: case 815: case 816:
-    case 517: case 543:
+    case IDM_NEW_INSTANCE: CreateFrame(f); break;
+    case IDM_REFRESH: case IDM_OPEN_LOCATION: case IDM_COPY_LOCATION: case IDM_LOAD_UNLOAD:
+    case IDM_PUT_MESSAGE: case IDM_PUBLISH: case IDM_DISCONNECT: case IDM_ERROR_LOG:
+    case IDM_INI_FILE:
+    case IDM_PROPERTIES: case IDM_COMMAND_LEVEL:
         location_command(f, id);
         break;
-    case 750:
+    case IDM_DELETE_LOCATION:
         location_command(f, id);
         if (ShellWork.repaintAllWindows)
             ShellWork.repaintAllWindows(0x800);
         break;
-    case 542: case 533: case 534: case 566: case 556:
+    case IDM_QMGR: case IDM_QUEUE: case IDM_QUEUE_LIST: case IDM_MESSAGE_LIST: case IDM_MQSC:
         if (FrameGetSelLocation(w))
             location_command(f, id);
         break;
-    case 518: if (ShellWork.addLocation) ShellWork.addLocation(w, nullptr); break;
-    case 938: if (ShellWork.changeLocations) ShellWork.changeLocations(w); break;
-    case 884: if (ShellWork.importCcdt) ShellWork.importCcdt(); break;
-    case 862: if (ShellWork.importLocal) ShellWork.importLocal(1); break;
-    case 956: if (ShellWork.importExplorer) ShellWork.importExplorer(); break;
-    case 931: if (ShellWork.importConfig) ShellWork.importConfig(); break;
-    case 522: ShellWriteConfig(); break;
-    case 546: if (ShellWork.preferences) ShellWork.preferences(w); break;
-    case 528: AboutDialog(w); break;
-    case 932: if (ShellWork.versionCheck) ShellWork.versionCheck(w, 1); break;
-    case 529: ShowHelp(); break;
-    case 519: PostMessageA(w, WM_CLOSE, 0, 0); break;
-    case 893: Prf.opt1 ^= 0x200000; break;
-    case 894: case 895: case 937: case 897: case 896: case 898: case 899: case 910:
+    case IDM_ADD_LOCATION: if (ShellWork.addLocation) ShellWork.addLocation(w, nullptr); break;
+    case IDM_CHANGE_LOCATIONS: if (ShellWork.changeLocations) ShellWork.changeLocations(w); break;
+    case IDM_IMPORT_CCDT: if (ShellWork.importCcdt) ShellWork.importCcdt(); break;
+    case IDM_IMPORT_LOCAL: if (ShellWork.importLocal) ShellWork.importLocal(1); break;
+    case IDM_IMPORT_EXPLORER: if (ShellWork.importExplorer) ShellWork.importExplorer(); break;
+    case IDM_IMPORT_CONFIG: if (ShellWork.importConfig) ShellWork.importConfig(); break;
+    case IDM_SAVE_CONFIG: ShellWriteConfig(); break;
+    case IDM_PREFERENCES: if (ShellWork.preferences) ShellWork.preferences(w); break;
+    case IDM_ABOUT: AboutDialog(w); break;
+    case IDM_CHECK_VERSION: if (ShellWork.versionCheck) ShellWork.versionCheck(w, 1); break;
+    case IDM_HELP: ShowHelp(); break;
+    case IDM_EXIT: PostMessageA(w, WM_CLOSE, 0, 0); break;
+    case IDM_EXPERT_MODE: Prf.opt1 ^= 0x200000; break;
+    case IDM_UNDO: case IDM_REDO: case IDM_SELECT_ALL: case IDM_CUT: case IDM_COPY:
+    case IDM_PASTE: case IDM_PASTE_ALL: case IDM_GOTO_PARTNER:
         editor(pane, id);
         break;
-    case 900: case 902: case 903: editor(activePane, id); break;
-    case 6004: case 568: case 569: case 570: case 571: case 572: case 573:
+    case IDM_FIND: case IDM_FIND_NEXT: case IDM_FIND_PREVIOUS: editor(activePane, id); break;
+    case IDM_REPEAT: case IDM_VIEW_HEX: case IDM_VIEW_FORMATTED: case IDM_VIEW_DETAIL1:
+    case IDM_VIEW_DETAIL2: case IDM_VIEW_DETAIL3: case IDM_VIEW_DESCRIPTOR:
         post_to_pane(pane, id);
         break;
-    case 901: ToggleEditPanel(w); break;
-    case 685: if (ShellWork.filterManager) ShellWork.filterManager(); break;
-    case 882: ConnectAllShown(f, 0); break;
-    case 883: ConnectAllShown(f, 1); break;
-    case 723: if (ShellWork.debugWindow) ShellWork.debugWindow(); break;
-    case 544: window_font(f); break;
-    case 586: message_font(f); break;
-    case 584: if (ShellWork.colourDialog) ShellWork.colourDialog(w); break;
-    case 939: toggle_field(f, FF_PREFIX, f->prefix); break;
-    case 881: toggle_field(f, FF_SEARCH, f->search); break;
-    case 909: toggle_field(f, FF_SEARCHQ, f->searchQ); break;
-    case 934: search_values(f, 1); break;
-    case 935: search_values(f, 0); break;
-    case 885: toggle_display(f, FF_DEPTH); break;
-    case 907: toggle_display(f, FF_QMNAME); break;
-    case 908: toggle_display(f, FF_LOCATION); break;
-    case 790: toggle_display(f, FF_MQVERSION); break;
-    case 933: toggle_display(f, FF_QCOUNT); break;
-    case 651: WindowOpDialogs(1); WindowOpLists(1); break;
-    case 652: WindowOpDialogs(1); break;
-    case 653: WindowOpLists(1); break;
-    case 654: WindowOpFrames(2); WindowOpDialogs(2); WindowOpLists(2); break;
-    case 806: TileRows(); break;
-    case 805: TileColumns(); break;
+    case IDM_EXPAND_EDIT: ToggleEditPanel(w); break;
+    case IDM_FILTERS: if (ShellWork.filterManager) ShellWork.filterManager(); break;
+    case IDM_DISCONNECT_ALL: ConnectAllShown(f, 0); break;
+    case IDM_CONNECT_ALL: ConnectAllShown(f, 1); break;
+    case IDM_DEBUG_WINDOW: if (ShellWork.debugWindow) ShellWork.debugWindow(); break;
+    case IDM_WINDOW_FONT: window_font(f); break;
+    case IDM_MESSAGE_FONT: message_font(f); break;
+    case IDM_COLOURS: if (ShellWork.colourDialog) ShellWork.colourDialog(w); break;
+    case IDM_QUEUE_PREFIX: toggle_field(f, FF_PREFIX, f->prefix); break;
+    case IDM_SEARCH_LOCATIONS: toggle_field(f, FF_SEARCH, f->search); break;
+    case IDM_SEARCH_QUEUES: toggle_field(f, FF_SEARCHQ, f->searchQ); break;
+    case IDM_SAVE_SEARCH: search_values(f, 1); break;
+    case IDM_RESTORE_SEARCH: search_values(f, 0); break;
+    case IDM_SHOW_DEPTH: toggle_display(f, FF_DEPTH); break;
+    case IDM_SHOW_QMNAME: toggle_display(f, FF_QMNAME); break;
+    case IDM_SHOW_LOCATION: toggle_display(f, FF_LOCATION); break;
+    case IDM_SHOW_MQVERSION: toggle_display(f, FF_MQVERSION); break;
+    case IDM_SHOW_QCOUNT: toggle_display(f, FF_QCOUNT); break;
+    case IDM_CLOSE_ALL: WindowOpDialogs(1); WindowOpLists(1); break;
+    case IDM_CLOSE_DIALOGS: WindowOpDialogs(1); break;
+    case IDM_CLOSE_WINDOWS: WindowOpLists(1); break;
+    case IDM_MINIMIZE_ALL: WindowOpFrames(2); WindowOpDialogs(2); WindowOpLists(2); break;
+    case IDM_TILE_HORIZONTAL: TileRows(); break;
+    case IDM_TILE_VERTICAL: TileColumns(); break;
     default:
         if (ShellMenuDefinition(id) && FrameGetSelLocation(w))
             location_command(f, id);

@@ -62,7 +62,7 @@ void LocContextMenu(QMS *r, HWND window, uint32_t kinds, HMENU menu, int)
         if (row.id == 621 && !ShellCanDisconnect(r))
             flags |= MF_GRAYED;
         AppendMenuA(to, flags, (UINT_PTR)row.id, text);
-        if ((Prf.po[0] & 0x8) && row.bitmap) {
+        if ((Prf.po[0] & PO1_MENU_BITMAPS) && row.bitmap) {
             MENUITEMINFOA mi = { sizeof mi };
             mi.fMask = MIIM_BITMAP;
             mi.hbmpItem = ShellMenuItemBitmap(ShellBitmap(row.bitmap));

@@ -22,14 +22,14 @@ static const struct {
     PCFCommandDef *definition;
     uint64_t mask;
 } windowTable[] = {
-    { 533, &PCFQueueDef, 0x1000000000ull },
-    { 534, &PCFQueueListDef, 0x1000000000ull },
-    { 565, &PCFMessageDetailDef, 0x1 },
-    { 566, &PCFMessageListDef, 0x1 },
-    { 567, &PCFMessageDef, 0x1 },
-    { 542, &PCFQueueManagerDef, 0x1000000000000000ull },
-    { 543, &PCFCommandLevelDef, 0x1000000000000000ull },
-    { 556, &PCFMqscConsoleDef, 0x1000000000000000ull },
+    { IDM_QUEUE, &PCFQueueDef, 0x1000000000ull },
+    { IDM_QUEUE_LIST, &PCFQueueListDef, 0x1000000000ull },
+    { IDM_MESSAGE_DETAIL, &PCFMessageDetailDef, 0x1 },
+    { IDM_MESSAGE_LIST, &PCFMessageListDef, 0x1 },
+    { IDM_MESSAGE, &PCFMessageDef, 0x1 },
+    { IDM_QMGR, &PCFQueueManagerDef, 0x1000000000000000ull },
+    { IDM_COMMAND_LEVEL, &PCFCommandLevelDef, 0x1000000000000000ull },
+    { IDM_MQSC, &PCFMqscConsoleDef, 0x1000000000000000ull },
 };
 
 static int marked(const QMS *r)
@@ -70,8 +70,8 @@ static DialogWords *open_definition(QMS *r, PCFCommandDef *definition);
 
 static DialogWords *open_window(QMS *r, int32_t id)
 {
-    if (id == 545)
-        id = 542;
+    if (id == IDM_QMGR_AGAIN)
+        id = IDM_QMGR;
     for (const auto &row : windowTable) {
         if (row.id != id)
             continue;
@@ -150,36 +150,51 @@ DialogWords *DoAction(HWND window, QMS *r, void *, int32_t id)
 {
     if (!AutMenuAllowed(id))
         return nullptr;
-    if (id == 687)
-        id = 545;
+    if (id == IDM_QMGR_OTHER)
+        id = IDM_QMGR_AGAIN;
     NoteCommandUse(id, (int32_t)CSGetCurrentTime());
-    static const int32_t needLocation[] = { 508, 621, 671, 686, 749, 750, 815, 816 };
+    static const int32_t needLocation[] = { IDM_REFRESH, IDM_DISCONNECT, IDM_MARK_CHANGED,
+                                          IDM_COPY_LOCATION, IDM_OPEN_LOCATION,
+                                          IDM_DELETE_LOCATION, IDM_ERROR_LOG, IDM_INI_FILE };
     for (int32_t n : needLocation)
         if (n == id && !r)
             return nullptr;
     switch (id) {
-    case 508: refresh(window, r); return nullptr;
-    case 621:
+    case IDM_REFRESH: refresh(window, r); return nullptr;
+    case IDM_DISCONNECT:
         r->state |= LST_SUSPENDED;
         EndPutThread(r, 0);
         return nullptr;
-    case 641: if (ShellWork.putDialog && r) ShellWork.putDialog(r, 0); return nullptr;
-    case 747: if (ShellWork.publishDialog && r) ShellWork.publishDialog(r, nullptr, 0); return nullptr;
-    case 731: if (ShellWork.loadUnloadDialog && r) ShellWork.loadUnloadDialog(r, 0); return nullptr;
-    case 671: if (r) LocMarkChanged(r); return nullptr;
-    case 672: LocForEach(LocTree, mark_all, nullptr); return nullptr;
-    case 686: if (ShellWork.addLocation) ShellWork.addLocation(window, r); return nullptr;
-    case 749: if (ShellWork.openLocation) ShellWork.openLocation(window, r); return nullptr;
-    case 750: delete_location(window, r); return nullptr;
-    case 815: ShowMQErrorLog(r); return nullptr;
-    case 816: ShowMQIniFile(r); return nullptr;
-    case 533: case 534: case 542: case 543: case 545: case 556:
+    case IDM_PUT_MESSAGE: if (ShellWork.putDialog && r) ShellWork.putDialog(r, 0); return nullptr;
+    case IDM_PUBLISH:
+        if (ShellWork.publishDialog && r)
+            ShellWork.publishDialog(r, nullptr, 0);
+        return nullptr;
+    case IDM_LOAD_UNLOAD:
+        if (ShellWork.loadUnloadDialog && r)
+            ShellWork.loadUnloadDialog(r, 0);
+        return nullptr;
+    case IDM_MARK_CHANGED: if (r) LocMarkChanged(r); return nullptr;
+    case IDM_MARK_ALL: LocForEach(LocTree, mark_all, nullptr); return nullptr;
+    case IDM_COPY_LOCATION:
+        if (ShellWork.addLocation)
+            ShellWork.addLocation(window, r);
+        return nullptr;
+    case IDM_OPEN_LOCATION:
+        if (ShellWork.openLocation)
+            ShellWork.openLocation(window, r);
+        return nullptr;
+    case IDM_DELETE_LOCATION: delete_location(window, r); return nullptr;
+    case IDM_ERROR_LOG: ShowMQErrorLog(r); return nullptr;
+    case IDM_INI_FILE: ShowMQIniFile(r); return nullptr;
+    case IDM_QUEUE: case IDM_QUEUE_LIST: case IDM_QMGR: case IDM_COMMAND_LEVEL:
+    case IDM_QMGR_AGAIN: case IDM_MQSC:
         if (r && marked(r)) {
             error_sound();
             return nullptr;
         }
         return open_window(r, id);
-    case 565: case 566: case 567:
+    case IDM_MESSAGE_DETAIL: case IDM_MESSAGE_LIST: case IDM_MESSAGE:
         return open_window(r, id);
     }
     if (PCFCommandDef *listDef = menu_definition(id)) {

@@ -34,9 +34,9 @@ static const struct {
     UINT msg;
     void (*release)(void *block);
 } blockMessages[] = {
-    { FRM_OPERROR, free_block }, { FRM_TEXT, free_block }, { FRM_VERSION, free_block },
-    { FRM_CREDENTIALS, free_block }, { FRM_LINES, free_lines }, { FRM_IMPORTLOCAL, free_import },
-    { FRM_ASK, answer_no },
+    { FRM_OPERROR, free_block }, { FRM_TEXT, free_block }, { UM_VERSION_RESULT, free_block },
+    { CRED_MSG_REQUEST, free_block }, { FRM_LINES, free_lines }, { FRM_IMPORTLOCAL, free_import },
+    { FM_ASK, answer_no },
 };
 
 /* The frame after this one takes what is still queued for it; what no
@@ -140,7 +140,7 @@ static int any_frame(FrameWords *f, HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, L
         }
         return 1;
     }
-    case FRM_WHICHPANE:
+    case UM_FRAME_WHICHPANE:
         *result = which_pane(f, (DialogWords *)lp);
         return 1;
     }
@@ -165,7 +165,7 @@ static int main_frame(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, LRESULT *result
     case FRM_OPERROR: ReportOpError((ZORVAERROR *)lp); return 1;
     case FRM_UPDATEROW: LocUpdateRow(r, 0); return 1;
     case FRM_ENDSTATUS: ShowEndStatus(0); return 1;
-    case FRM_PUTSTARTED:
+    case FM_PUT_CONNECTED:
         if (!(r->flags & LF_SINGLE)) {
             StartGetThread(r);
             LocSetStatus(r, 0, 0, 1);
@@ -176,14 +176,14 @@ static int main_frame(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, LRESULT *result
                 ShellWork.requestRefresh(r, REFRESH_QMGR, nullptr, 1);
         }
         return 1;
-    case FRM_PUTENDED: put_thread_ended(r, 1); return 1;
-    case FRM_STARTPUT: StartPutThread(r); LocSetStatus(r, 0, 0, 1); return 1;
-    case FRM_GETENDED: put_thread_ended(r, 0); return 1;
-    case FRM_STATE: LocSetStatus(r, 0, 0, 1); ShowEndStatus(0); return 1;
+    case FM_PUT_ENDED: put_thread_ended(r, 1); return 1;
+    case FM_GET_CONNECTED: StartPutThread(r); LocSetStatus(r, 0, 0, 1); return 1;
+    case FM_GET_ENDED: put_thread_ended(r, 0); return 1;
+    case FM_STATE: LocSetStatus(r, 0, 0, 1); ShowEndStatus(0); return 1;
     case FRM_ADDROW: LocAddRow(r, 0); return 1;
     case FRM_BEGINBATCH: LocListBeginUpdate(); return 1;
     case FRM_ENDBATCH: LocListEndUpdate(); return 1;
-    case FRM_CREDENTIALS:
+    case CRED_MSG_REQUEST:
         if (ShellWork.getCredentials && lp)
             ShellWork.getCredentials(((CREDREQUEST *)lp)->location, (void *)lp);
         else if (lp)
@@ -203,20 +203,20 @@ static int main_frame(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, LRESULT *result
         else if (lp)
             ImportListFree((IMPORTLIST *)lp);
         return 1;
-    case FRM_SAVECREDS: if (ShellWork.saveCredentials) ShellWork.saveCredentials(r); return 1;
-    case FRM_FORGETCREDS: if (ShellWork.forgetCredentials) ShellWork.forgetCredentials(r); return 1;
+    case CRED_MSG_SAVE: if (ShellWork.saveCredentials) ShellWork.saveCredentials(r); return 1;
+    case CRED_MSG_FORGET: if (ShellWork.forgetCredentials) ShellWork.forgetCredentials(r); return 1;
     case FRM_REPAINT: if (ShellWork.repaintAllWindows) ShellWork.repaintAllWindows(0); return 1;
-    case FRM_VERSION:
+    case UM_VERSION_RESULT:
         if (ShellWork.versionResult && lp)
             ShellWork.versionResult(hwnd, (void *)lp);
         else if (lp)
             CSFreeMem((void *)lp);
         return 1;
-    case FRM_SPLASH:
+    case UM_SPLASH_SHOW:
         if (ShellWork.splashShow && r)
             ShellWork.splashShow(Shell.mainWindow, nullptr, r, 0, 1);
         return 1;
-    case FRM_ASK: if (lp) ask((MQEASK *)lp); return 1;
+    case FM_ASK: if (lp) ask((MQEASK *)lp); return 1;
     }
     (void)result;
     return 0;
@@ -294,7 +294,7 @@ static void on_size(FrameWords *f, int cx, int cy)
 static int caption(FrameWords *f, HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, LRESULT *result)
 {
     DialogWords *l = f->listPane;
-    if (!l || !(Prf.po[2] & 0x800000) || (Prf.po[0] & 0x80000000u))
+    if (!l || !(Prf.po[2] & PO3_TIME_ON_RIGHT) || (Prf.po[0] & PO1_NO_TITLE_TIME))
         return 0;
     CaptionTexts *texts = (CaptionTexts *)l->workBlocks[0];
     if (!texts && (texts = (CaptionTexts *)CSGetMem(sizeof *texts, "CAPTION")) != nullptr) {
@@ -329,7 +329,7 @@ LRESULT CALLBACK MainWndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
     }
     FrameWords *f = (FrameWords *)GetWindowLongPtrA(hwnd, GWLP_USERDATA);
     LRESULT result = 0;
-    if (msg >= 11225 && msg <= 11393 && ShellFrameMessage(f, hwnd, msg, wp, lp, &result))
+    if (msg >= FRM_FIRST && msg <= FRM_LAST && ShellFrameMessage(f, hwnd, msg, wp, lp, &result))
         return result;
     if (!f)
         return DefWindowProcA(hwnd, msg, wp, lp);

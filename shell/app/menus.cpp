@@ -151,46 +151,51 @@ void FrameInitMenu(HWND window)
     uint32_t ed = ShellWork.editorState && f->msgPane ? ShellWork.editorState(f->msgPane) : 0;
     int active = (ed & ED_ACTIVE) != 0;
     int qmgr = r && LocMaskMatch(mask, 0x1000000000000000ull);
-    enable(m, 508, qmgr);
-    enable(m, 734, qmgr);
-    enable(m, 749, r && LocMaskMatch(mask, 0x100000000ull));
-    enable(m, 750, r && LocMaskMatch(mask, 0x900000000ull));
-    enable(m, 518, LocMaskMatch(AutTotals, 0x500000000ull));
-    enable(m, 686, r && LocMaskMatch(AutTotals, 0x500000000ull));
-    enable(m, 522, !ShellOptions.readOnly && LocMaskMatch(mask, 0x300000000ull));
-    enable(m, 894, active && (ed & ED_UNDO));
-    enable(m, 895, active && (ed & ED_REDO));
-    enable(m, 896, active && (ed & ED_SELECTION));
-    enable(m, 897, active && (ed & ED_SELECTION));
-    enable(m, 898, active);
-    enable(m, 899, active);
-    enable(m, 6004, active && (ed & ED_REPEAT));
-    for (UINT id : { 731u, 641u, 747u })
+    enable(m, IDM_REFRESH, qmgr);
+    enable(m, IDM_LOCATION_STATUS, qmgr);
+    enable(m, IDM_OPEN_LOCATION, r && LocMaskMatch(mask, 0x100000000ull));
+    enable(m, IDM_DELETE_LOCATION, r && LocMaskMatch(mask, 0x900000000ull));
+    enable(m, IDM_ADD_LOCATION, LocMaskMatch(AutTotals, 0x500000000ull));
+    enable(m, IDM_COPY_LOCATION, r && LocMaskMatch(AutTotals, 0x500000000ull));
+    enable(m, IDM_SAVE_CONFIG, !ShellOptions.readOnly && LocMaskMatch(mask, 0x300000000ull));
+    enable(m, IDM_UNDO, active && (ed & ED_UNDO));
+    enable(m, IDM_REDO, active && (ed & ED_REDO));
+    enable(m, IDM_COPY, active && (ed & ED_SELECTION));
+    enable(m, IDM_CUT, active && (ed & ED_SELECTION));
+    enable(m, IDM_PASTE, active);
+    enable(m, IDM_PASTE_ALL, active);
+    enable(m, IDM_REPEAT, active && (ed & ED_REPEAT));
+    for (UINT id : { IDM_LOAD_UNLOAD, IDM_PUT_MESSAGE, IDM_PUBLISH })
         enable(m, id, r && LocMaskMatch(mask, 0x4));
-    enable(m, 685, 1);
-    enable(m, 621, ShellCanDisconnect(r));
-    enable(m, 815, r && !r->viaQm[0]);
-    enable(m, 816, r && !r->viaQm[0]);
-    static const UINT served[] = { 884, 862, 956, 931, 938, 546, 584, 932, 723, 900, 902,
-                                   903, 910, 937 };
+    enable(m, IDM_FILTERS, 1);
+    enable(m, IDM_DISCONNECT, ShellCanDisconnect(r));
+    enable(m, IDM_ERROR_LOG, r && !r->viaQm[0]);
+    enable(m, IDM_INI_FILE, r && !r->viaQm[0]);
+    static const UINT served[] = { IDM_IMPORT_CCDT, IDM_IMPORT_LOCAL, IDM_IMPORT_EXPLORER,
+                                   IDM_IMPORT_CONFIG, IDM_CHANGE_LOCATIONS, IDM_PREFERENCES,
+                                   IDM_COLOURS, IDM_CHECK_VERSION, IDM_DEBUG_WINDOW, IDM_FIND,
+                                   IDM_FIND_NEXT, IDM_FIND_PREVIOUS, IDM_GOTO_PARTNER,
+                                   IDM_SELECT_ALL };
     for (UINT id : served)
         enable(m, id, 1);
-    if ((Prf.po[0] & 0x8) && r) {
+    if ((Prf.po[0] & PO1_MENU_BITMAPS) && r) {
         MENUITEMINFOA mi = { sizeof mi };
         mi.fMask = MIIM_BITMAP;
         mi.hbmpItem = ShellMenuItemBitmap(LocStatusBitmap(r));
-        SetMenuItemInfoA(m, 734, FALSE, &mi);
+        SetMenuItemInfoA(m, IDM_LOCATION_STATUS, FALSE, &mi);
     }
     if (!(f->flags & (FF_QMNAME | FF_LOCATION)))
         f->flags |= FF_QMNAME;
     static const struct { UINT id; uint32_t flag; } checks[] = {
-        { 790, FF_MQVERSION }, { 939, FF_PREFIX }, { 881, FF_SEARCH }, { 909, FF_SEARCHQ },
-        { 885, FF_DEPTH }, { 933, FF_QCOUNT }, { 907, FF_QMNAME }, { 908, FF_LOCATION },
-        { 901, FF_ZOOMED },
+        { IDM_SHOW_MQVERSION, FF_MQVERSION }, { IDM_QUEUE_PREFIX, FF_PREFIX },
+        { IDM_SEARCH_LOCATIONS, FF_SEARCH }, { IDM_SEARCH_QUEUES, FF_SEARCHQ },
+        { IDM_SHOW_DEPTH, FF_DEPTH }, { IDM_SHOW_QCOUNT, FF_QCOUNT },
+        { IDM_SHOW_QMNAME, FF_QMNAME }, { IDM_SHOW_LOCATION, FF_LOCATION },
+        { IDM_EXPAND_EDIT, FF_ZOOMED },
     };
     for (const auto &c : checks)
         check(m, c.id, (f->flags & c.flag) != 0);
-    check(m, 893, (Prf.opt1 & 0x200000) != 0);
+    check(m, IDM_EXPERT_MODE, (Prf.opt1 & 0x200000) != 0);
 }
 
 /* ---- the Windows menu ---- */
@@ -237,7 +242,7 @@ static int dialog_entry(DialogWords *d, void *ctx)
 {
     WINGROUP *g = (WINGROUP *)ctx;
     int browser = (d->optionFlags & DO_BACKGROUND) != 0;
-    if (d->ownerSlot || !d->window || (browser && !(Prf.po[1] & 0x800000)))
+    if (d->ownerSlot || !d->window || (browser && !(Prf.po[1] & PO2_LIST_BROWSERS)))
         return 0;
     QMS *r = d->first.location;
     WINENTRY e = {};

@@ -42,7 +42,7 @@ void RemoveRefreshWindow(void *record)
 
 int AltKeyOption(void)
 {
-    int on = (Prf.po[0] & 0x10000) != 0;
+    int on = (Prf.po[0] & PO1_ALT_KEY) != 0;
     return GetKeyState(VK_MENU) < 0 ? !on : on;
 }
 

@@ -50,7 +50,7 @@ static void tell_modeless(HWND window, int, void *owner1, void *, void *ctx)
 {
     LOCTEXT *t = (LOCTEXT *)ctx;
     if (owner1 == t->location)
-        SendMessageA(window, FRM_LOCERROR, 0, (LPARAM)t->text);
+        SendMessageA(window, UM_LOCATION_ERROR, 0, (LPARAM)t->text);
 }
 
 static int tell_dialog(DialogWords *d, void *ctx)

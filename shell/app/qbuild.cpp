@@ -362,7 +362,7 @@ static int shown(FrameWords *f, QMS *r)
 {
     if (!(r->status & LS_FIRSTOFRING) && r->nextInRing)
         return 0;
-    if ((r->flags & LF_FGN) && ((Prf.po[0] & 0x1000000) || (Shell.displayMode & DM_NO_FOREIGN)))
+    if ((r->flags & LF_FGN) && ((Prf.po[0] & PO1_HIDE_FOREIGN) || (Shell.displayMode & DM_NO_FOREIGN)))
         return 0;
     if ((Shell.displayMode & DM_TROUBLE_ONLY) && !(r->status & (LS_CANTSEND | LS_NORESPONSE | LS_UNAVAILABLE)))
         return 0;

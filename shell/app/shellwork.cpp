@@ -58,7 +58,7 @@ void ShellCheckDialogs(void);
 static void cache_news(void *)
 {
     if (HWND p = PrefWindow())
-        PostMessageA(p, CRED_MSG_PREFERENCES, 0, 0);
+        PostMessageA(p, UM_PREF_CACHE, 0, 0);
 }
 
 void ShellCacheWindows(HWND main)
@@ -154,16 +154,21 @@ struct SERVED {
 };
 #define ENTRY(field) offsetof(SHELLWORK, field)
 static const SERVED served[] = {
-    { 518, ENTRY(addLocation) }, { 686, ENTRY(addLocation) }, { 749, ENTRY(openLocation) },
-    { 938, ENTRY(changeLocations) }, { 884, ENTRY(importCcdt) }, { 862, ENTRY(importLocal) },
-    { 956, ENTRY(importExplorer) }, { 931, ENTRY(importConfig) }, { 546, ENTRY(preferences) },
-    { 584, ENTRY(colourDialog) }, { 685, ENTRY(filterManager) }, { 641, ENTRY(putDialog) },
-    { 747, ENTRY(publishDialog) }, { 731, ENTRY(loadUnloadDialog) },
-    { 894, ENTRY(editorCommand) }, { 895, ENTRY(editorCommand) }, { 896, ENTRY(editorCommand) },
-    { 897, ENTRY(editorCommand) }, { 898, ENTRY(editorCommand) }, { 899, ENTRY(editorCommand) },
-    { 900, ENTRY(editorCommand) }, { 902, ENTRY(editorCommand) }, { 903, ENTRY(editorCommand) },
-    { 910, ENTRY(editorCommand) }, { 937, ENTRY(editorCommand) }, { 932, ENTRY(versionCheck) },
-    { 723, ENTRY(debugWindow) }, { 508, ENTRY(requestRefresh) },
+    { IDM_ADD_LOCATION, ENTRY(addLocation) }, { IDM_COPY_LOCATION, ENTRY(addLocation) },
+    { IDM_OPEN_LOCATION, ENTRY(openLocation) },
+    { IDM_CHANGE_LOCATIONS, ENTRY(changeLocations) }, { IDM_IMPORT_CCDT, ENTRY(importCcdt) },
+    { IDM_IMPORT_LOCAL, ENTRY(importLocal) }, { IDM_IMPORT_EXPLORER, ENTRY(importExplorer) },
+    { IDM_IMPORT_CONFIG, ENTRY(importConfig) }, { IDM_PREFERENCES, ENTRY(preferences) },
+    { IDM_COLOURS, ENTRY(colourDialog) }, { IDM_FILTERS, ENTRY(filterManager) },
+    { IDM_PUT_MESSAGE, ENTRY(putDialog) }, { IDM_PUBLISH, ENTRY(publishDialog) },
+    { IDM_LOAD_UNLOAD, ENTRY(loadUnloadDialog) }, { IDM_UNDO, ENTRY(editorCommand) },
+    { IDM_REDO, ENTRY(editorCommand) }, { IDM_COPY, ENTRY(editorCommand) },
+    { IDM_CUT, ENTRY(editorCommand) }, { IDM_PASTE, ENTRY(editorCommand) },
+    { IDM_PASTE_ALL, ENTRY(editorCommand) }, { IDM_FIND, ENTRY(editorCommand) },
+    { IDM_FIND_NEXT, ENTRY(editorCommand) }, { IDM_FIND_PREVIOUS, ENTRY(editorCommand) },
+    { IDM_GOTO_PARTNER, ENTRY(editorCommand) }, { IDM_SELECT_ALL, ENTRY(editorCommand) },
+    { IDM_CHECK_VERSION, ENTRY(versionCheck) }, { IDM_DEBUG_WINDOW, ENTRY(debugWindow) },
+    { IDM_REFRESH, ENTRY(requestRefresh) },
 };
 
 int ShellCommandServed(int32_t id)

@@ -416,7 +416,7 @@ void ExitProgram(HWND window)
     }
     int wasPending = (Shell.status & SHELL_EXITING) != 0;
     if (!wasPending) {
-        if (!ShellConfirm(Shell.mainWindow, 0, "exit the program", nullptr, &Prf.po[2], 0x40000))
+        if (!ShellConfirm(Shell.mainWindow, 0, "exit the program", nullptr, &Prf.po[2], PO3_CONFIRM_EXIT))
             return;
         if (ShellWriteConfig() != 0)
             return;

@@ -293,7 +293,7 @@ static void prf_box(void *, const char *text, const char *caption)
 }
 
 /* The connection name of a location's client settings (searches). */
-static const char *ShellClientConnection(const QMS *r, char *buffer, size_t size)
+static const char *connection_name(void *, const QMS *r, char *buffer, size_t size)
 {
     char channel[64], connection[300];
     ImportClientNames(r, channel, connection);
@@ -301,10 +301,15 @@ static const char *ShellClientConnection(const QMS *r, char *buffer, size_t size
     return buffer;
 }
 
-static void tk_repaint(int mask)
+static void tk_repaint(void *, int mask)
 {
     if (ShellWork.repaintAllWindows)
         ShellWork.repaintAllWindows((uint32_t)mask);
+}
+
+static const char *bitmap_name(void *, int index)
+{
+    return ShellBitmapName(index);
 }
 
 /* ---- the location timer and the caches ---- */
@@ -356,20 +361,23 @@ static void repaint_frames(uint32_t)
         if (f->window)
             RedrawWindow(f->window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
 }
-static DialogWords *active_dialog(void) { return PCFActiveDialog; }
-static int filter_confirm(HWND owner, const char *question, const char *name)
+static DialogWords *active_dialog(void *) { return PCFActiveDialog; }
+static int filter_confirm(void *, HWND owner, const char *question, const char *name)
 {
     return ShellConfirm(owner, 0, question, name, nullptr, 0);
 }
+static int64_t program_clock(void *) { return CSGetCurrentTime(); }
 
 void ShellFollowMainWindow(HWND main)
 {
     ShellCacheWindows(main);
     ColourInitWindows(main, repaint_frames);
-    FltWinHost.owner = main;
-    FltWinHost.activeDialog = active_dialog;
-    FltWinHost.confirm = filter_confirm;
-    FltWinHost.clock = CSGetCurrentTime;
+    FLTWINHOOKS filterWindows = {};
+    filterWindows.owner = main;
+    filterWindows.activeDialog = active_dialog;
+    filterWindows.confirm = filter_confirm;
+    filterWindows.clock = program_clock;
+    FltWinSetHooks(&filterWindows);
 }
 
 void ShellInstallHooks(void)
@@ -378,7 +386,9 @@ void ShellInstallHooks(void)
     install_timer_hooks();
     MQEPORT port = { nullptr, port_message, port_error };
     MQESetPort(&port);
-    MQEHooks.qlistBuild = QListBuild;
+    MQEHOOKS engineHooks = MQEHooks;
+    engineHooks.qlistBuild = QListBuild;
+    MQESetHooks(&engineHooks);
 
     CMDHOOKS engine = {};
     PCFEngineHooks(&engine);
@@ -475,7 +485,11 @@ void ShellInstallHooks(void)
     r.messageBox = prf_box;
     PrfSetHooks(&r);
 
-    tkHost.repaintAllWindows = tk_repaint;
-    tkHost.bitmapName = ShellBitmapName;
-    ShellConnectionName = ShellClientConnection;
+    TKHOOKS toolkit = {};
+    toolkit.repaintAllWindows = tk_repaint;
+    toolkit.bitmapName = bitmap_name;
+    TkSetHooks(&toolkit);
+    SHELLSEARCHHOOKS search = {};
+    search.connectionName = connection_name;
+    ShellSearchSetHooks(&search);
 }

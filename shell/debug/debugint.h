@@ -11,7 +11,7 @@
 
 /* A posted copy of a line (lParam), which the window frees; and the
  * request to show the lines gathered since the last one. */
-enum { UM_DEBUGLINE = WM_APP + 1, UM_DEBUGFLUSH = WM_APP + 2 };
+#include "ravoltids.h" /* UM_DEBUGLINE, UM_DEBUGFLUSH */
 
 struct DebugState {
     std::atomic<HWND> window;      /* none while closed */

@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "prfbits.h"
 #include "qms.h"
 
 void MQVersionText(int32_t level, int inLine, char *out, size_t size)
@@ -82,7 +83,7 @@ int ShellQueueHidden(uint32_t type, int32_t defType, uint32_t po4)
     if (type != QT_LOCAL)
         return 0;
     return defType == 3 /* temporary dynamic */ ||
-           (defType == 2 /* permanent dynamic */ && !(po4 & 0x2000000));
+           (defType == 2 /* permanent dynamic */ && !(po4 & PO4_PERMANENT_DYNAMIC));
 }
 
 int ShellQueueIcon(uint32_t type, int cluster, int depthKnown, uint32_t depthClass)

@@ -175,7 +175,15 @@ int ShellSearchText(const SHELLSEARCH *search, const char *text)
     return 0;
 }
 
-const char *(*ShellConnectionName)(const QMS *location, char *buffer, size_t size);
+static SHELLSEARCHHOOKS hooks;
+
+void ShellSearchSetHooks(const SHELLSEARCHHOOKS *h)
+{
+    if (h)
+        hooks = *h;
+    else
+        memset(&hooks, 0, sizeof hooks);
+}
 
 bool LocMatchesSearch(const SHELLSEARCH *search, const QMS *r)
 {
@@ -193,8 +201,8 @@ bool LocMatchesSearch(const SHELLSEARCH *search, const QMS *r)
         return true;
     if ((f & SF_NETWORK) && r->networkNames && ShellSearchText(search, r->networkNames))
         return true;
-    if ((f & SF_CONNECTION) && ShellConnectionName &&
-        ShellSearchText(search, ShellConnectionName(r, connection, sizeof connection)))
+    if ((f & SF_CONNECTION) && hooks.connectionName &&
+        ShellSearchText(search, hooks.connectionName(hooks.context, r, connection, sizeof connection)))
         return true;
     return false;
 }

@@ -102,8 +102,14 @@ void ShellSearchBuild(SHELLSEARCH *search, const char *text, int allowFields);
 void ShellSearchFree(SHELLSEARCH *search);
 /* 1 when any pattern matches the text (letter case aside). */
 int ShellSearchText(const SHELLSEARCH *search, const char *text);
-/* The connection name of a location's client settings (null: none). */
-extern const char *(*ShellConnectionName)(const QMS *location, char *buffer, size_t size);
+/* What the searches ask of the host, installed with one ShellSearchSetHooks
+ * call (null, or an unset hook: no connection names are searched). */
+struct SHELLSEARCHHOOKS {
+    void *context;
+    /* The connection name of a location's client settings (null: none). */
+    const char *(*connectionName)(void *ctx, const QMS *location, char *buffer, size_t size);
+};
+void ShellSearchSetHooks(const SHELLSEARCHHOOKS *hooks);
 bool LocMatchesSearch(const SHELLSEARCH *search, const QMS *record);
 bool QMatchesSearch(const SHELLSEARCH *search, const char *queueName);
 

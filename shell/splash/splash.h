@@ -18,7 +18,7 @@ struct HWND__;
 #define SPLASH_NAME 1000
 
 /* Message: show the splash information of the location in lParam. */
-enum { UM_SPLASH_SHOW = 11388 };
+#include "ravoltids.h"
 
 /* What a name shows as. */
 enum SplashKind { SPLASH_OTHER, SPLASH_TEXT, SPLASH_RTF, SPLASH_HTML, SPLASH_WEB };

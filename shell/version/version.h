@@ -28,7 +28,7 @@ struct TK47VERSION {
 };
 
 /* Messages: a result for a window (lParam the result, which it frees). */
-enum { UM_VERSION_RESULT = 11387 };
+#include "ravoltids.h"
 /* Request flag of an interactive check. */
 #define VER_REQ_INTERACTIVE 0x400000u
 

@@ -32,7 +32,9 @@ struct Manager : ::testing::Test {
         FltCloseDialog();
         Pump();
         flttest::ClearNamed();
-        FltWinHost.activeDialog = nullptr;
+        FLTWINHOOKS hooks = *FltWinHooks();
+        hooks.activeDialog = nullptr;
+        FltWinSetHooks(&hooks);
         Prf.sffile[0] = 0;
     }
     HWND Field(int id) { return GetDlgItem(FltManagerWindow(), id) ? GetDlgItem(FltManagerWindow(), id) : Find(id); }
@@ -204,7 +206,9 @@ TEST_F(Manager, SelectingByName)
     dialog.d()->filterWindow = combo;
     static DialogWords *active;
     active = dialog.d();
-    FltWinHost.activeDialog = [] { return active; };
+    FLTWINHOOKS hooks = *FltWinHooks();
+    hooks.activeDialog = [](void *) { return active; };
+    FltWinSetHooks(&hooks);
     FltOpenDialog(nullptr);
     EXPECT_EQ(WindowText(Find(FLTC_NAME)), "LOCALS");
     EXPECT_EQ(WindowText(Find(FLTC_DEFINITION)), "type = local");

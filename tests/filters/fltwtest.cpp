@@ -8,7 +8,7 @@ namespace fltwtest {
 
 Questions Asked;
 
-static int Confirm(HWND, const char *question, const char *name)
+static int Confirm(void *, HWND, const char *question, const char *name)
 {
     Asked.asked.push_back(std::string(question) + (name ? std::string("|") + name : ""));
     return Asked.answer;
@@ -26,7 +26,9 @@ void SetUpWindows(void)
     WinCreateFonts();
     WinMeasureFont();
     FltColoursDefaults();
-    FltWinHost.confirm = Confirm;
+    FLTWINHOOKS hooks = *FltWinHooks();
+    hooks.confirm = Confirm;
+    FltWinSetHooks(&hooks);
 }
 
 static LRESULT CALLBACK FrameProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)

@@ -257,7 +257,7 @@ TEST_F(QueueInfo, WorkerPostsAndTheInterfaceThreadRemoves)
         LocRefreshQueueInfo(loc);
     });
     worker.join();
-    EXPECT_EQ(seen.posts, std::vector<uint32_t>{ LOCMSG_QINFO });
+    EXPECT_EQ(seen.posts, std::vector<uint32_t>{ FRM_QINFO });
     EXPECT_EQ(seen.batches, 0);
     EXPECT_TRUE(loc->entriesChanged);
     LocRefreshQueueInfo(loc);                /* as the main frame does on 11366 */
@@ -305,7 +305,7 @@ TEST_F(QueueInfo, TheStartupQueueOpensAfterAnUnchangedList)
         LocMarkObjectsByName("START.*", loc);
         LocRefreshQueueInfo(loc);
     }).join();
-    EXPECT_EQ(seen.posts, std::vector<uint32_t>{ LOCMSG_QINFO });
+    EXPECT_EQ(seen.posts, std::vector<uint32_t>{ FRM_QINFO });
     EXPECT_EQ(opened, 1);
     LocRefreshQueueInfo(loc);                /* as the main frame does on 11366 */
     EXPECT_EQ(opened, 2);

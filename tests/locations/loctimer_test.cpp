@@ -53,7 +53,7 @@ void install_hooks()
         rec.lastIcon = error;
     };
     t.postFrame = [](void *, uint32_t message, QMS *) {
-        if (message == LOCMSG_ENDSTATUS)
+        if (message == FRM_ENDSTATUS)
             rec.endStatus++;
     };
     LocSetTimerHooks(&t);

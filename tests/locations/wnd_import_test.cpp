@@ -34,7 +34,7 @@ int sink(HWND, const char *text, const char *caption, UINT type)
 std::vector<std::pair<UINT, LPARAM>> received;
 LRESULT CALLBACK recorder(HWND h, UINT m, WPARAM w, LPARAM l)
 {
-    if (m == UM_IMPORTLOCAL || m == WM_CLOSE || m == WM_DESTROY || m == UM_SETTINGSCHANGED)
+    if (m == FRM_IMPORTLOCAL || m == WM_CLOSE || m == WM_DESTROY || m == UM_LOC_RELOAD)
         received.push_back({m, l});
     if (m == WM_CLOSE)
         return 0;                          /* it stays, to record what follows */
@@ -227,7 +227,7 @@ TEST_F(Windows, LocalWindowAndTheHandOver)
     ImportLocalQMgrs(1);
     Pump();
     ASSERT_EQ(received.size(), 1u);
-    EXPECT_EQ(received[0].first, (UINT)UM_IMPORTLOCAL);
+    EXPECT_EQ(received[0].first, (UINT)FRM_IMPORTLOCAL);
     Open(ImportLocalOpenDialog((IMPORTLIST *)received[0].second));
     EXPECT_EQ(Caption(), "Ravolt Import Locations");
     EXPECT_EQ(Class(), "DD_DLG_IMPORT");
@@ -284,7 +284,7 @@ TEST_F(Windows, ConfigurationFileWindowAndTheSettingsDialog)
     std::vector<UINT> got;
     for (auto &m : received)
         got.push_back(m.first);
-    EXPECT_EQ(got, (std::vector<UINT>{WM_CLOSE, UM_SETTINGSCHANGED}));
+    EXPECT_EQ(got, (std::vector<UINT>{WM_CLOSE, UM_LOC_RELOAD}));
     LocFind("QMB")->settingsWindow = nullptr;
     Close();
 }

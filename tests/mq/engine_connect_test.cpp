@@ -296,7 +296,7 @@ TEST_F(EngineTest, CredentialsComeFromThePromptOrTheConnectionFails)
     EXPECT_EQ(InitialiseMQ(r, &r->putThread.hConn, nullptr, nullptr, MQE_PUTSIDE), MQRC_NOT_AUTHORIZED);
     EXPECT_TRUE(r->state & LST2_AUTHFAILED);
     EXPECT_TRUE(r->status & LS_UNAVAILABLE);
-    EXPECT_EQ(Main.Count(FM_PWD_REFUSED, r), 1u);
+    EXPECT_EQ(Main.Count(CRED_MSG_FORGET, r), 1u);
     EXPECT_NE(std::string(r->lastError ? r->lastError : "").find("RC(2035)"), std::string::npos);
 
     /* nobody to ask: no wait, reason 10 */

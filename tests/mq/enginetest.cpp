@@ -591,7 +591,7 @@ static int PortMessageIn(void *, void *window, uint32_t message, uintptr_t, void
         CSFreeMem(lParam);
         m.lParam = nullptr;
         break;
-    case FM_CREDENTIALS: {
+    case CRED_MSG_REQUEST: {
         CREDREQUEST ask = *(CREDREQUEST *)lParam;
         CSFreeMem(lParam);
         m.lParam = ask.location;

@@ -335,7 +335,7 @@ TEST(AppCommands, AWorkersQuestionIsAnsweredWhileItWaits)
         ask.answer = -1;
         std::atomic<bool> finished{false};
         std::thread worker([&] {
-            MQEPostFrame(nullptr, FRM_ASK, 0, &ask, 0);
+            MQEPostFrame(nullptr, FM_ASK, 0, &ask, 0);
             while (!((volatile MQEASK &)ask).done)
                 Sleep(5);
             finished = true;

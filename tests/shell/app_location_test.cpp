@@ -36,7 +36,7 @@ static int PutThreadEnds(QMS *r, int ms)
     while (std::chrono::steady_clock::now() < end) {
         MSG m;
         while (PeekMessageA(&m, nullptr, 0, 0, PM_REMOVE)) {
-            if (m.message == FRM_PUTENDED && (QMS *)m.lParam == r)
+            if (m.message == FM_PUT_ENDED && (QMS *)m.lParam == r)
                 ends++;
             if (!ShellFilterMessage(&m))
                 DispatchMessageA(&m);

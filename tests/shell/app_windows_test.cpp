@@ -99,7 +99,7 @@ TEST(AppWindows, BlocksPostedToAGoneFrameAreReleased)
     DestroyWindow(gone);
     MQEASK ask = {};
     ask.answer = 1;
-    EXPECT_EQ(ShellPostBlock(gone, FRM_ASK, 0, &ask), 0);
+    EXPECT_EQ(ShellPostBlock(gone, FM_ASK, 0, &ask), 0);
     EXPECT_EQ(ask.done, 1);
     EXPECT_EQ(ask.answer, 0);
     EXPECT_EQ(ShellPostBlock(gone, FRM_TEXT, 0, CSGetMem(100, "TEXT")), 0);

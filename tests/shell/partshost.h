@@ -18,4 +18,4 @@ extern int32_t hostTick;
 int HostStartupSplash(HWND frame);
 /* A box holding button 557. */
 HWND HostAboutBox(HWND owner);
-enum { IDM_CHECK_VERSION = 932, IDM_DEBUG_WINDOW = 723, ABOUT_CHECK_VERSION = 557 };
+enum { ABOUT_CHECK_VERSION = 557 };   /* the menu commands are ravoltids.h's */

@@ -71,7 +71,7 @@ TEST(Reports, ErrorFromWorkerThreadArrivesAsBlock)
     worker.join();
     WinPostText("status text", 42);
     Pump();
-    auto got = Got(UM_ZORVAERROR);
+    auto got = Got(FRM_OPERROR);
     ASSERT_EQ(got.size(), 1u);
     ZORVAERROR *e = (ZORVAERROR *)got[0].lp;
     EXPECT_EQ(e->owner, 0u);
@@ -79,7 +79,7 @@ TEST(Reports, ErrorFromWorkerThreadArrivesAsBlock)
     EXPECT_EQ(e->flags, 5u);
     EXPECT_STREQ(e->text, "Connection broken");
     CSFreeMem(e);
-    auto texts = Got(UM_POSTTEXT);
+    auto texts = Got(FRM_TEXT);
     ASSERT_EQ(texts.size(), 1u);
     EXPECT_EQ(texts[0].wp, 42u);
     EXPECT_STREQ((const char *)texts[0].lp, "status text");
@@ -176,7 +176,7 @@ TEST(Drawing, RotatedTextCrossAndArrows)
     DeleteObject(p);
 }
 
-static const char *bitmap_name(int i)
+static const char *bitmap_name(void *, int i)
 {
     static const char *names[] = {"Queue", "Topic"};
     return i < 2 ? names[i] : nullptr;
@@ -187,7 +187,9 @@ TEST(Utilities, SizeComboAndViewerList)
     HWND parent = TestParent();
     HWND combo = CreateWindowExA(0, "COMBOBOX", "", WS_CHILD | WS_VISIBLE | CBS_DROPDOWN, 0, 0, 100, 200,
                                  parent, NULL, GetModuleHandleA(NULL), NULL);
-    tkHost.bitmapName = bitmap_name;
+    TKHOOKS hooks = {};
+    hooks.bitmapName = bitmap_name;
+    TkSetHooks(&hooks);
     SetWindowTextA(combo, "kept");
     UtilFillSizeComboWindow(combo, 393);
     EXPECT_EQ(SendMessageA(combo, CB_GETCOUNT, 0, 0), 5);   /* small medium large + 2 */
@@ -201,7 +203,7 @@ TEST(Utilities, SizeComboAndViewerList)
     EXPECT_STREQ(text, "kept");
     UtilFillSizeCombo(nullptr, 393);           /* no dialog: nothing */
     EXPECT_EQ(SendMessageA(combo, CB_GETCOUNT, 0, 0), 2);
-    tkHost.bitmapName = nullptr;
+    TkSetHooks(nullptr);
     void *a[1], *b[1], *c[1];
     void *head = a;
     a[0] = b; b[0] = c; c[0] = nullptr;
@@ -290,11 +292,13 @@ static int two_monitors(DisplayLayout *d)
 }
 
 static int repaints;
-static void count_repaints(int mask) { repaints += mask; }
+static void count_repaints(void *, int mask) { repaints += mask; }
 
 TEST(Placement, InjectedTwoMonitorLayout)
 {
-    tkHost.repaintAllWindows = count_repaints;
+    TKHOOKS hooks = {};
+    hooks.repaintAllWindows = count_repaints;
+    TkSetHooks(&hooks);
     UtilCheckMonitors();
     repaints = 0;
     tkHost.placementLatch = 1;
@@ -329,7 +333,7 @@ TEST(Placement, InjectedTwoMonitorLayout)
     DestroyWindow(pop);
     UtilSetDisplaySource(nullptr);
     UtilCheckMonitors();
-    tkHost.repaintAllWindows = nullptr;
+    TkSetHooks(nullptr);
     RECT pr;
     GetWindowRect(parent, &pr);
     POINT in = {pr.left + 20, pr.top + 20}, out = {pr.left - 20, pr.top + 20};

@@ -7,18 +7,16 @@
 
 struct DialogWords;
 
-enum { IDM_PUT = 641, IDM_PUBLISH = 747, IDM_DRASK = 731 };
-
 DialogWords *DoAction(HWND, QMS *location, void *, int id)
 {
     switch (id) {
-    case IDM_PUT:
+    case IDM_PUT_MESSAGE:
         PutDialog(location, nullptr);
         break;
     case IDM_PUBLISH:
         PublishDialog(location, nullptr, nullptr);
         break;
-    case IDM_DRASK:
+    case IDM_LOAD_UNLOAD:
         DraskDialog(location, nullptr);
         break;
     }

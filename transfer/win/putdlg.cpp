@@ -199,7 +199,7 @@ static LRESULT CALLBACK PutProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
         if (pw)
             command(pw, LOWORD(wp), HIWORD(wp));
         return 0;
-    case UM_XFER_TEXT:
+    case FM_TEXT:
         if (pw)
             result_text(pw, lp);
         else if (lp)

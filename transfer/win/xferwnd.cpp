@@ -234,13 +234,13 @@ void XferRefreshLists(const char *qmgr, const char *queue)
 int XferWindowMessage(HWND hwnd, DDHANDLE *dd, void *record, UINT msg, WPARAM, LPARAM lp, int slot)
 {
     switch (msg) {
-    case UM_XFER_TEXT:
+    case FM_TEXT:
         if (record)
             XferTakeText(*dd, lp);
         else if (lp)
             CSFreeMem((void *)lp);
         return 1;
-    case UM_XFER_OPERROR:
+    case UM_LOCATION_ERROR:
         if (record)
             XferStatus(*dd, (const char *)lp);
         return 1;

@@ -13,11 +13,9 @@
 
 struct DialogWords;
 
-/* Messages the transfer windows take. */
-enum {
-    UM_XFER_TEXT = 11244,       /* a text block from the put thread (freed), or none */
-    UM_XFER_OPERROR = 11351,    /* an operational error text (the sender's) */
-};
+/* The transfer windows take FM_TEXT (a text block from the put thread,
+ * freed, or none) and UM_LOCATION_ERROR (the sender's text): ravoltids.h. */
+#include "ravoltids.h"
 
 /* The windows. */
 HWND DraskDialog(QMS *location, const char *queue);

@@ -108,7 +108,8 @@ void SetFrameTitle(DialogWords *d)
         return;
     char title[300];
     int n = snprintf(title, sizeof title, "Ravolt");
-    int tagged = !(Prf.po[0] & 0x80000000u) && !(Prf.po[2] & 0x800000) && d->captionText[0];
+    int tagged = !(Prf.po[0] & PO1_NO_TITLE_TIME) && !(Prf.po[2] & PO3_TIME_ON_RIGHT) &&
+                 d->captionText[0];
     if (tagged)
         n += snprintf(title + n, sizeof title - (size_t)n, " - [%s]", d->captionText);
     if (QMS *q = EdLocation(d)) {

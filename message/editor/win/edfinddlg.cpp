@@ -18,7 +18,6 @@
 enum {
     ID_FIND = 415, ID_DATA_ONLY = 531, ID_REPLACE = 524, ID_FORWARD = 527, ID_BACKWARD = 528,
     ID_MATCH_CASE = 525, ID_IGNORE_CASE = 526, ID_STATUS = 103,
-    UM_FILL = 11225, UM_ENABLE = 11228,
 };
 
 #define F(type, id, text, value, style) {(uint32_t)(type), id, text, value, nullptr, style, 0, 0, 0, 0, 0}

@@ -47,7 +47,7 @@ void EdCreateCaret(HWND hwnd, PCFDATA *ed)
         break;
     case 2:
         if (ed->insertMode)
-            w = (Prf.po[3] & 0x1000000) ? 2 : 0, h = ed->charHeight;
+            w = (Prf.po[3] & PO4_WIDE_CURSOR) ? 2 : 0, h = ed->charHeight;
         else
             w = ed->charWidth, h = ed->charHeight / 2;
         break;
@@ -206,7 +206,7 @@ static void OnDestroy(PCFDATA *ed)
 static void OnNewFont(HWND hwnd, PCFDATA *ed)
 {
     const PRFFONT *f = &Prf.npfont;
-    BYTE charset = (Prf.po[0] & 0x20) ? OEM_CHARSET : (BYTE)f->charSet;
+    BYTE charset = (Prf.po[0] & PO1_OEM_CHARSET) ? OEM_CHARSET : (BYTE)f->charSet;
     HFONT font = CreateFontA(f->height ? f->height : -13, 0, 0, 0, FW_NORMAL, 0, 0, 0, charset,
                              OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
                              FIXED_PITCH | FF_MODERN, f->face[0] ? f->face : "Courier New");

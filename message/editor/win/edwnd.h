@@ -7,14 +7,12 @@
 #include "edpane.h"
 #include "eddialog.h"
 #include "cscodepage.h"
+#include "ravoltids.h"
 
 #define PCFDATA_CLASS "PCFData"
 
 enum {
     PANE_ID = 24,
-    UM_PANE_REFORMAT = 10011,
-    UM_PANE_NEWFONT = 11242,
-    UM_PANE_NOTICE = WM_APP + 0x3A1,    /* wParam: a CCSID whose code page is missing */
 };
 
 /* Registers the class and fills the pane's host hooks; 0 on failure. */

@@ -131,7 +131,7 @@ TEST_F(ListWindows, AChangedNamedFilterIsAppliedAgain)
     EXPECT_EQ(Shown(d).size(), 10u);
     EXPECT_GE(IndexOf(d, "LIST.Q0003"), 0);
     ASSERT_EQ(FltStoreEntry("MINE", "queue == 'LIST.Q001*'", 1, 0, nullptr), 1);
-    SendMessageA(PCFWnd(d->window), UM_FILTER_NAMES, 0, (LPARAM)"MINE");
+    SendMessageA(PCFWnd(d->window), UM_FLT_NAMECHANGED, 0, (LPARAM)"MINE");
     Settle();
     Pump();
     EXPECT_EQ(Shown(d).size(), 10u);
