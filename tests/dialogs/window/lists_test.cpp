@@ -128,13 +128,19 @@ TEST_F(ListWindows, AChangedNamedFilterIsAppliedAgain)
     ASSERT_NE(d, nullptr);
     ASSERT_GE(FltStoreEntry("MINE", "queue == 'LIST.Q000*'", 1, 0, nullptr), 0);
     Filter(d, "$MINE");
-    EXPECT_EQ(Shown(d).size(), 10u);
+    auto all_start = [](const std::vector<std::string> &names, const std::string &prefix) {
+        for (const std::string &n : names)
+            if (n.compare(0, prefix.size(), prefix))
+                return false;
+        return !names.empty();
+    };
+    EXPECT_TRUE(all_start(Shown(d), "LIST.Q000"));
     EXPECT_GE(IndexOf(d, "LIST.Q0003"), 0);
     ASSERT_EQ(FltStoreEntry("MINE", "queue == 'LIST.Q001*'", 1, 0, nullptr), 1);
     SendMessageA(PCFWnd(d->window), UM_FLT_NAMECHANGED, 0, (LPARAM)"MINE");
     Settle();
     Pump();
-    EXPECT_EQ(Shown(d).size(), 10u);
+    EXPECT_TRUE(all_start(Shown(d), "LIST.Q001"));
     EXPECT_GE(IndexOf(d, "LIST.Q0013"), 0);
     EXPECT_LT(IndexOf(d, "LIST.Q0003"), 0);
     ASSERT_NE(d->filterText, nullptr);
