@@ -179,39 +179,42 @@ TEST(Tree, IntegerKeysAcrossTheWholeRange)
 TEST(Tree, UnnumberedTreeEmptiedOneByOne)
 {
     std::mt19937 rng(4242);
-    std::vector<int32_t> keys(3000);
-    for (int32_t i = 0; i < (int32_t)keys.size(); i++)
-        keys[i] = i * 7;
+    std::vector<uint32_t> keys(3000);
+    for (uint32_t i = 0; i < (uint32_t)keys.size(); i++)
+        keys[i] = i * 7919u;
     std::shuffle(keys.begin(), keys.end(), rng);
     CSTREE *root = nullptr;
-    std::map<int32_t, int32_t> ref;
-    for (int32_t k : keys) {
-        IntElem img = IntImage(k, -k);
-        ASSERT_NE(CSTreeAdd(&root, "TEST", CSTREE_NORENUM, &img, sizeof img, CSKEY_INT32), nullptr);
-        ref[k] = -k;
+    std::map<uint32_t, int32_t> ref;
+    for (uint32_t k : keys) {
+        IntElem img = ByteImage(k, (int32_t)k);
+        ASSERT_NE(CSTreeAdd(&root, "TEST", CSTREE_NORENUM, &img, sizeof img, 4), nullptr);
+        ref[k] = (int32_t)k;
     }
     for (int n = 0; !ref.empty(); n++) {
         CSTREE *e = n % 3 == 0 ? CSTreeFirst(root) : n % 3 == 1 ? CSTreeLast(root) : nullptr;
         if (!e) {
             auto it = ref.begin();
             std::advance(it, rng() % ref.size());
-            e = CSTreeFind(root, &it->first, CSKEY_INT32);
+            IntElem probe = ByteImage(it->first);
+            e = CSTreeFind(root, &probe.key, 4);
         }
         ASSERT_NE(e, nullptr);
-        int32_t key = KeyOf(e);
-        ASSERT_EQ(CSTreeDelete(&root, nullptr, nullptr, e, CSKEY_INT32), 0);
+        uint32_t key = (uint32_t)((IntElem *)e)->value;
+        ASSERT_EQ(CSTreeDelete(&root, nullptr, nullptr, e, 4), 0);
         ASSERT_EQ(ref.erase(key), 1u);
-        EXPECT_EQ(CSTreeFind(root, &key, CSKEY_INT32), nullptr);
+        IntElem gone = ByteImage(key);
+        EXPECT_EQ(CSTreeFind(root, &gone.key, 4), nullptr);
         if (n % 200 == 0 || ref.size() < 4) {
             CheckShape(root);
             CSTREE *c = CSTreeFirst(root), *prev = nullptr;
             for (auto &kv : ref) {
                 ASSERT_NE(c, nullptr);
-                EXPECT_EQ(KeyOf(c), kv.first);
+                IntElem img = ByteImage(kv.first);
+                EXPECT_EQ(KeyOf(c), img.key);
                 EXPECT_EQ(((IntElem *)c)->value, kv.second);
                 EXPECT_EQ(c->prev, prev);
                 EXPECT_EQ(c->order, 0u);
-                EXPECT_EQ(CSTreeFind(root, &kv.first, CSKEY_INT32), c);
+                EXPECT_EQ(CSTreeFind(root, &img.key, 4), c);
                 prev = c;
                 c = c->next;
             }
