@@ -747,13 +747,36 @@ int PrfTextSet(const char *text)
     return text && text[0] && !(text[0] == ' ' && text[1] == 0);
 }
 
+/* Quoted text: escapes put, trailing blanks of a whole text left out.
+ * Copied straight into the buffer as scanned while it has room (values are
+ * short, a library call each would cost more than the work on some hosts);
+ * measured first only when it may not fit. */
 int PrfPutQuoted(PRFOUT *out, const char *text, size_t length)
 {
     if (!text)
         text = "";
-    /* measured with its escapes in one pass, then copied straight into
-       the buffer: the values are short, a library call each would cost
-       more than the work on some hosts */
+    int whole = length == PRF_WHOLE;
+    if (out->capacity - out->length >= 4) {
+        char *w = out->data + out->length, *room = out->data + out->capacity - 3;
+        char *kept = w + 1;                    /* just past the last non-blank */
+        *w++ = '"';
+        size_t i = 0;
+        for (char c; i < length && (c = text[i]) != 0 && w <= room; i++) {
+            if (c == '"' || c == '~')
+                *w++ = '~';
+            *w++ = c;
+            if (c != ' ')
+                kept = w;
+        }
+        if (i == length || !text[i]) {
+            if (whole)
+                w = kept;
+            *w++ = '"';
+            out->length = (size_t)(w - out->data);
+            return 0;
+        }
+        /* out of room: nothing of it has gone out yet, so it starts again */
+    }
     size_t n = 0, keep = 0, escapes = 0;
     for (; n < length && text[n]; n++) {
         char c = text[n];
@@ -761,8 +784,8 @@ int PrfPutQuoted(PRFOUT *out, const char *text, size_t length)
         if (c != ' ')
             keep = n + 1;
     }
-    if (length == PRF_WHOLE)
-        n = keep;                    /* trailing blanks are left out */
+    if (whole)
+        n = keep;
     size_t need = n + escapes + 2;
     if (out->capacity - out->length < need) {
         PrfOutSpill(out, need);

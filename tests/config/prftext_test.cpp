@@ -245,19 +245,26 @@ TEST(ConfigText, QuotedWriterMatchesThePlainOne)
     };
     const char alphabet[] = "ab \"~ x\t";
     uint32_t seed = 99;
-    for (int round = 0; round < 2000; round++) {
+    /* one after another into one buffer, which fills and grows on the way */
+    PRFOUT o;
+    PrfOutOpen(&o, nullptr);
+    std::string expected;
+    for (int round = 0; round < 6000; round++) {
         std::string t;
-        for (int i = 0, n = round % 23; i < n; i++) {
+        for (int i = 0, n = round % 61; i < n; i++) {
             seed = seed * 1103515245u + 12345u;
             t += alphabet[(seed >> 16) % 8];
         }
-        size_t bound = round % 3 == 0 ? PRF_WHOLE : (size_t)(round % 17);
-        PRFOUT o;
-        PrfOutOpen(&o, nullptr);
+        size_t bound = round % 3 == 0 ? PRF_WHOLE : (size_t)(round % 37);
+        size_t before = o.length;
         PrfPutQuoted(&o, t.c_str(), bound);
-        EXPECT_EQ(std::string(o.data, o.length), reference(t.c_str(), bound)) << round;
-        PrfOutClose(&o);
+        std::string r = reference(t.c_str(), bound);
+        ASSERT_EQ(std::string(o.data + before, o.length - before), r) << round;
+        expected += r;
     }
+    EXPECT_GT(expected.size(), 140000u);         /* past two growths */
+    EXPECT_TRUE(std::string(o.data, o.length) == expected);
+    EXPECT_EQ(PrfOutClose(&o), 0);
 }
 
 /* Output of some megabytes, in small and very large pieces, reaches the
