@@ -683,13 +683,16 @@ void PrfOutText(PRFOUT *out, const char *text)
 {
     /* copied as measured: keys and words are short, a length call each
        would cost more than the copy on some hosts */
-    for (; *text; text++) {
-        if (out->length == out->capacity) {
-            PrfOutSpill(out, 1);
-            if (out->length == out->capacity)
-                return;
-        }
-        out->data[out->length++] = *text;
+    for (;;) {
+        char *w = out->data + out->length, *end = out->data + out->capacity;
+        while (w < end && *text)
+            *w++ = *text++;
+        out->length = (size_t)(w - out->data);
+        if (!*text)
+            return;
+        PrfOutSpill(out, 1);
+        if (out->length == out->capacity)
+            return;
     }
 }
 
@@ -703,7 +706,14 @@ void PrfOutInt(PRFOUT *out, int64_t value)
     while ((v /= 10) != 0);
     if (value < 0)
         digits[sizeof digits - 1 - n++] = '-';
-    PrfOutWrite(out, digits + sizeof digits - n, (size_t)n);
+    if (out->capacity - out->length < (size_t)n) {
+        PrfOutWrite(out, digits + sizeof digits - n, (size_t)n);
+        return;
+    }
+    char *w = out->data + out->length;          /* a few digits: no call */
+    for (int i = 0; i < n; i++)
+        w[i] = digits[sizeof digits - n + i];
+    out->length += (size_t)n;
 }
 
 void PrfOutKeyInt(PRFOUT *out, const char *key, int64_t value, char sep)
