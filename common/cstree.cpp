@@ -35,8 +35,15 @@ static int CompareNoCase(const char *a, const char *b)
     }
 }
 
-/* Bytewise, stopping at the first difference: a shorter key never has its
- * block read past the byte that tells the two apart. */
+static constexpr bool IsLittleEndian()
+{
+    return __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__;
+}
+
+/* Bytewise in order: the sign of the first difference.  A word is read
+ * only while no difference came before it, so a shorter key's block is
+ * never read more than seven bytes past the byte that tells the two
+ * apart. */
 static int CompareBytes(const void *a, const void *b, size_t n)
 {
     const unsigned char *p = (const unsigned char *)a, *q = (const unsigned char *)b;
@@ -48,8 +55,15 @@ static int CompareBytes(const void *a, const void *b, size_t n)
     for (uint64_t x, y; i + 8 <= n; i += 8) {
         memcpy(&x, p + i, 8);
         memcpy(&y, q + i, 8);
-        if (x != y)
-            break;
+        if (x != y) {
+            /* the first differing byte decides: the word read as a
+               big-endian number puts it highest */
+            if (IsLittleEndian()) {
+                x = __builtin_bswap64(x);
+                y = __builtin_bswap64(y);
+            }
+            return x < y ? -1 : 1;
+        }
     }
     for (; i < n; i++)
         if (p[i] != q[i])

@@ -418,19 +418,15 @@ void CfgWriteLocationKeywords(QMS *r, PRFOUT *out)
     /* the bits that put their word, each word turned so that a written
        word's bit is 1; the walk ends with the last of them */
     static constexpr FLAGMASKS masks;
-    uint32_t words[4] = { 0, r->flags ^ masks.clear[1], r->flags2 ^ masks.clear[2],
-                          r->status ^ masks.clear[3] };
-    int left = 0;
-    for (int w = 1; w < 4; w++) {
-        words[w] &= masks.any[w];
-        left += __builtin_popcount(words[w]);
-    }
-    for (const FLAGWORD *f = flagOrder; left > 0; f++)
+    uint32_t words[4] = { 0, (r->flags ^ masks.clear[1]) & masks.any[1],
+                          (r->flags2 ^ masks.clear[2]) & masks.any[2],
+                          (r->status ^ masks.clear[3]) & masks.any[3] };
+    for (const FLAGWORD *f = flagOrder; words[1] | words[2] | words[3]; f++)
         if (words[f->word] & f->bit) {
             PrfOutText(out, f->name);
             PrfOutChar(out, ' ');
             line = 1;
-            left--;
+            words[f->word] &= ~f->bit;
         }
     if (!(r->interval[0] == 60 && r->interval[1] == 0 &&
           r->interval[2] == 1800 && r->interval[3] == 0)) {

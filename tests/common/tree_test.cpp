@@ -172,6 +172,40 @@ TEST(Tree, IntegerKeysAcrossTheWholeRange)
     CSTreeFree(&root, nullptr, nullptr);
 }
 
+/* Keys of 20 bytes, alike in long runs and apart anywhere, high bytes
+ * among them: the tree's order is that of the bytes as unsigned values,
+ * word by word or not. */
+TEST(Tree, LongByteKeysSortAsUnsignedBytes)
+{
+    struct LongElem { CSTREE hdr; unsigned char key[20]; };
+    const unsigned char values[] = { 0x00, 0x01, 0x41, 0x7f, 0x80, 0xfe, 0xff };
+    std::mt19937 rng(2024);
+    CSTREE *root = nullptr;
+    std::map<std::string, int> ref;
+    for (int i = 0; i < 3000; i++) {
+        LongElem img = {};
+        for (unsigned char &b : img.key)
+            b = values[0];
+        for (int j = 0; j < 3; j++)                     /* a few differing bytes */
+            img.key[rng() % 20] = values[rng() % 7];
+        std::string k((const char *)img.key, 20);
+        CSTREE *e = CSTreeAdd(&root, "TEST", 0, &img, sizeof img, 20);
+        EXPECT_EQ(e != nullptr, ref.count(k) == 0);
+        ref[k] = 1;
+    }
+    CSTREE *c = CSTreeFirst(root);
+    for (auto &kv : ref) {
+        ASSERT_NE(c, nullptr);
+        EXPECT_EQ(std::string((const char *)((LongElem *)c)->key, 20), kv.first);
+        EXPECT_EQ(CSTreeFind(root, kv.first.data(), 20), c);
+        c = c->next;
+    }
+    EXPECT_EQ(c, nullptr);
+    std::string missing(20, '\x02');
+    EXPECT_EQ(CSTreeFind(root, missing.data(), 20), nullptr);
+    CSTreeFree(&root, nullptr, nullptr);
+}
+
 /* A tree whose order numbers are left alone (as the location tree is
  * filled) emptied one element at a time: from the front, the back and
  * the middle, its shape, chain and lookups stay right throughout, and
