@@ -23,6 +23,19 @@ struct CSOSMUTEX {
     bool abandoned;
 };
 
+/* The holder is written under the guard and read without it by a thread
+ * asking whether it holds the mutex itself: only that thread writes its
+ * own id there, and takes it out again before it lets go. */
+static uint32_t HolderOf(CSOSMUTEX *mx)
+{
+    return std::atomic_ref<uint32_t>(mx->holder).load(std::memory_order_acquire);
+}
+
+static void SetHolder(CSOSMUTEX *mx, uint32_t id)
+{
+    std::atomic_ref<uint32_t>(mx->holder).store(id, std::memory_order_release);
+}
+
 /* Mutexes the calling thread holds, kept where the thread-exit hook of a
  * thread key finds them: those still held at its end become abandoned.
  * (The key's own value carries the list, so the hook needs no other
@@ -39,7 +52,7 @@ static void AbandonHeld(void *value)
     for (size_t i = 0; i < list->count; i++) {
         CSOSMUTEX *mx = list->items[i];
         std::lock_guard<std::mutex> g(mx->guard);
-        mx->holder = 0;
+        SetHolder(mx, 0);
         mx->abandoned = true;
         mx->freed.notify_all();
     }
@@ -47,12 +60,22 @@ static void AbandonHeld(void *value)
     free(list);
 }
 
-static pthread_key_t heldKey;
-static std::once_flag heldKeyOnce;
+/* The key, made on first use: a static's own guard, which once made is
+ * one load (a call_once goes through the host's once and thread-local
+ * calls on every use). */
+static pthread_key_t HeldKey(void)
+{
+    static const pthread_key_t key = [] {
+        pthread_key_t k;
+        pthread_key_create(&k, AbandonHeld);
+        return k;
+    }();
+    return key;
+}
 
 static HeldList *Held(void)
 {
-    std::call_once(heldKeyOnce, [] { pthread_key_create(&heldKey, AbandonHeld); });
+    pthread_key_t heldKey = HeldKey();
     HeldList *list = (HeldList *)pthread_getspecific(heldKey);
     if (!list) {
         list = (HeldList *)calloc(1, sizeof *list);
@@ -112,10 +135,10 @@ static CSOSMUTEX *MutexOf(CSOSMUTEX **slot)
 static int MutexWait(CSOSMUTEX *mx, uint32_t timeout)
 {
     std::unique_lock<std::mutex> g(mx->guard);
-    auto isFree = [mx] { return mx->holder == 0; };
+    auto isFree = [mx] { return HolderOf(mx) == 0; };
     if (!CSWaitUntilReady(mx->freed, g, timeout, isFree))
         return CS_WAIT_TIMEOUT;
-    mx->holder = CSSysThreadId();
+    SetHolder(mx, CSSysThreadId());
     int rc = mx->abandoned ? CS_WAIT_ABANDONED : 0;
     mx->abandoned = false;
     HeldAdd(mx);
@@ -124,18 +147,18 @@ static int MutexWait(CSOSMUTEX *mx, uint32_t timeout)
 
 /* Whether the thread holds the mutex itself: a record's owner id may be
  * that of a thread that ended holding it, whose id the system has since
- * given to the caller. */
+ * given to the caller.  No lock: taking the lock again while holding it
+ * (the common case) then costs no call into the host. */
 static bool MutexHeldBy(CSOSMUTEX *mx, uint32_t self)
 {
-    std::lock_guard<std::mutex> g(mx->guard);
-    return mx->holder == self;
+    return HolderOf(mx) == self;
 }
 
 static void MutexRelease(CSOSMUTEX *mx)
 {
     HeldRemove(mx);
     std::lock_guard<std::mutex> g(mx->guard);
-    mx->holder = 0;
+    SetHolder(mx, 0);
     mx->freed.notify_all();
 }
 

@@ -35,12 +35,37 @@ static int CompareNoCase(const char *a, const char *b)
     }
 }
 
-/* Bytewise, stopping at the first difference: a shorter key never has its
- * block read past the byte that tells the two apart. */
+static constexpr bool IsLittleEndian()
+{
+    return __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__;
+}
+
+/* Bytewise in order: the sign of the first difference.  A word is read
+ * only while no difference came before it, so a shorter key's block is
+ * never read more than seven bytes past the byte that tells the two
+ * apart. */
 static int CompareBytes(const void *a, const void *b, size_t n)
 {
     const unsigned char *p = (const unsigned char *)a, *q = (const unsigned char *)b;
-    for (size_t i = 0; i < n; i++)
+    size_t i = 0;
+    /* eight bytes at a time up to the word that holds the difference: a
+       word read at or before the first differing byte reaches at most
+       seven bytes past it, which a shared string's spare bytes cover
+       (keys of a fixed length are never read past their length) */
+    for (uint64_t x, y; i + 8 <= n; i += 8) {
+        memcpy(&x, p + i, 8);
+        memcpy(&y, q + i, 8);
+        if (x != y) {
+            /* the first differing byte decides: the word read as a
+               big-endian number puts it highest */
+            if (IsLittleEndian()) {
+                x = __builtin_bswap64(x);
+                y = __builtin_bswap64(y);
+            }
+            return x < y ? -1 : 1;
+        }
+    }
+    for (; i < n; i++)
         if (p[i] != q[i])
             return p[i] - q[i];
     return 0;
@@ -140,10 +165,17 @@ static void Rebalance(CSTREE **slot)
         CS_TRAP(balance);
 }
 
+/* Rebalances upward from path[top].  A subtree whose height comes out as
+ * it was before the change leaves every node above it as it was: the walk
+ * stops there rather than going up to the root on every add. */
 static void RebalancePath(CSTREE ***path, int top)
 {
-    for (int i = top; i >= 0; i--)
+    for (int i = top; i >= 0; i--) {
+        uint16_t before = (*path[i])->height;
         Rebalance(path[i]);
+        if ((*path[i])->height == before)
+            return;
+    }
 }
 
 /* A new element from the caller's image: a copy, or the block itself. */
@@ -300,7 +332,18 @@ CSTREE *CSTreeFindInt(CSTREE *root, uint32_t n)
     return e;
 }
 
-/* Takes the element with element's key out of the tree and the chain. */
+/* Whether the chain around an element carries its order numbers: a tree
+ * filled with CSTREE_NORENUM leaves them alone (all 0), and walking the
+ * rest of its chain on every removal would make taking its elements out
+ * one by one cost the square of their number. */
+static int KeptNumbered(const CSTREE *e)
+{
+    return e->next && e->next->order == e->order + 1;
+}
+
+/* Takes the element with element's key out of the tree and the chain;
+ * the elements after it are numbered again where the chain is kept
+ * numbered. */
 static CSTREE *Remove(CSTREE **root, CSTREE *element, int keyMode)
 {
     if (!element || !(keyMode >= 0 || keyMode == CSKEY_STRPTR_NOCASE || keyMode == CSKEY_STRPTR))
@@ -351,7 +394,8 @@ static CSTREE *Remove(CSTREE **root, CSTREE *element, int keyMode)
         t->prev->next = t->next;
     if (t->next)
         t->next->prev = t->prev;
-    RenumberAfter(t->prev, t->next);
+    if (KeptNumbered(t))
+        RenumberAfter(t->prev, t->next);
     t->left = t->right = t->prev = t->next = nullptr;
     return t;
 }

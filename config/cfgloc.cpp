@@ -97,7 +97,7 @@ static const KEYWORD keywords[] = {
 /* The flag words in the writer's order; `clear` words are written when
  * their bit is clear. */
 struct FLAGWORD { const char *name; uint8_t word; uint8_t clear; uint32_t bit; };
-static const FLAGWORD flagOrder[] = {
+static constexpr FLAGWORD flagOrder[] = {
     { "mvs", 1, 0, LF_MVS }, { "lognm", 1, 0, LF_LOGNM }, { "csl", 1, 0, LF_CSL },
     { "qsg", 1, 0, LF_QSG }, { "auto", 1, 0, LF_AUTO }, { "nc", 1, 0, LF_NC },
     { "fgn", 1, 0, LF_FGN }, { "nau", 1, 0, LF_NAU }, { "alarm", 1, 0, LF_ALARM },
@@ -114,6 +114,19 @@ static const FLAGWORD flagOrder[] = {
     { "exps", 1, 0, LF_EXPS }, { "expc", 1, 0, LF_EXPC }, { "ndftd", 1, 0, LF_NDFTD },
     { "objd", 1, 0, LF_OBJD }, { "dra", 1, 0, LF_DRA }, { "nomqtt", 1, 0, LF_NOMQTT },
     { "disabled", 3, 0, LS_DISABLED },
+};
+
+/* Per flag word, the bits of the table and those written when clear. */
+struct FLAGMASKS {
+    uint32_t any[4], clear[4];
+    constexpr FLAGMASKS() : any(), clear()
+    {
+        for (const FLAGWORD &f : flagOrder) {
+            any[f.word] |= f.bit;
+            if (f.clear)
+                clear[f.word] |= f.bit;
+        }
+    }
 };
 
 void CfgLocationDefaults(QMS *r)
@@ -402,15 +415,19 @@ void CfgWriteLocationKeywords(QMS *r, PRFOUT *out)
     put_shared(out, "ccdturl=", r->ccdtUrl);
 
     int line = 0;
-    for (const FLAGWORD &f : flagOrder) {
-        uint32_t word = f.word == 1 ? r->flags : f.word == 2 ? r->flags2 : r->status;
-        int set = (word & f.bit) != 0;
-        if (set != f.clear) {
-            PrfOutText(out, f.name);
+    /* the bits that put their word, each word turned so that a written
+       word's bit is 1; the walk ends with the last of them */
+    static constexpr FLAGMASKS masks;
+    uint32_t words[4] = { 0, (r->flags ^ masks.clear[1]) & masks.any[1],
+                          (r->flags2 ^ masks.clear[2]) & masks.any[2],
+                          (r->status ^ masks.clear[3]) & masks.any[3] };
+    for (const FLAGWORD *f = flagOrder; words[1] | words[2] | words[3]; f++)
+        if (words[f->word] & f->bit) {
+            PrfOutText(out, f->name);
             PrfOutChar(out, ' ');
             line = 1;
+            words[f->word] &= ~f->bit;
         }
-    }
     if (!(r->interval[0] == 60 && r->interval[1] == 0 &&
           r->interval[2] == 1800 && r->interval[3] == 0)) {
         PrfOutFormat(out, "interval=%lde%ldx%lde%ld ", (long)r->interval[0],

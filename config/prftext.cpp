@@ -545,6 +545,11 @@ int PrfGetStringArea(PRFIN *in, char **area, uint32_t *capacity, int freeOld)
 /* ---- output ------------------------------------------------------------- */
 
 #define PRFOUT_BLOCK 65536
+/* A buffer with a stream grows up to this before it goes out: each write
+ * to the stream costs a call into the host's file system, far more on some
+ * hosts than the copying it saves. */
+#define PRFOUT_SPILL (256 * 1024)
+#define PRFOUT_PIECE (128 * 1024)    /* bytes converted per write */
 
 void PrfOutOpen(PRFOUT *out, FILE *file)
 {
@@ -560,22 +565,16 @@ void PrfOutOpenBinary(PRFOUT *out, FILE *file)
 #endif
 }
 
-/* Hands the buffer to the stream, every LF as CR LF when asked: eight
- * bytes at a time into a second buffer, a word without a LF moved whole. */
-static void out_emit(PRFOUT *out)
+/* Puts the bytes from p to end, every LF as CR LF, into lines (room for
+ * twice `piece` bytes and 16 more) and hands them to the stream, a piece
+ * at a time: eight bytes at a time, a word without a LF moved whole. */
+static void emit_crlf(PRFOUT *out, const char *p, const char *end, char *lines, size_t piece)
 {
-    if (!out->crlf) {
-        if (fwrite(out->data, 1, out->length, out->file) != out->length)
-            out->failed = 1;
-        return;
-    }
     const uint64_t ones = 0x0101010101010101ull, highs = 0x8080808080808080ull;
     const uint64_t lfs = ones * '\n';
-    char lines[2 * 8192 + 16];
-    const char *p = out->data, *end = out->data + out->length;
     while (p < end) {
         char *w = lines;
-        const char *stop = end - p > 8192 ? p + 8192 : end;
+        const char *stop = (size_t)(end - p) > piece ? p + piece : end;
         while (stop - p >= 8) {
             uint64_t v;
             memcpy(&v, p, 8);
@@ -604,11 +603,32 @@ static void out_emit(PRFOUT *out)
     }
 }
 
-/* Makes room for `needed` more bytes: a full buffer goes to the stream,
- * a buffer without one grows. */
+/* Hands the buffer to the stream: in large pieces through a block of its
+ * own, or through a small one on the stack when none can be had. */
+static void out_emit(PRFOUT *out)
+{
+    if (!out->crlf) {
+        if (fwrite(out->data, 1, out->length, out->file) != out->length)
+            out->failed = 1;
+        return;
+    }
+    const char *p = out->data, *end = out->data + out->length;
+    size_t piece = out->length < PRFOUT_PIECE ? out->length : PRFOUT_PIECE;
+    char *lines = piece > 8192 ? (char *)CSGetMem(2 * piece + 16, "PRFCRLF") : nullptr;
+    if (lines) {
+        emit_crlf(out, p, end, lines, piece);
+        CSFreeMem(lines);
+    } else {
+        char small[2 * 8192 + 16];
+        emit_crlf(out, p, end, small, 8192);
+    }
+}
+
+/* Makes room for `needed` more bytes: a full buffer goes to the stream
+ * once it has grown to its largest, a buffer without one grows. */
 void PrfOutSpill(PRFOUT *out, size_t needed)
 {
-    if (out->file && out->length) {
+    if (out->file && out->length && out->capacity >= PRFOUT_SPILL) {
         out_emit(out);
         out->length = 0;
     }
@@ -618,6 +638,12 @@ void PrfOutSpill(PRFOUT *out, size_t needed)
     while (want - out->length < needed)
         want *= 2;
     char *grown = (char *)CSGetMem(want, "PRFOUT");
+    if (!grown && out->file && out->length) {
+        out_emit(out);               /* no more memory: what is there goes now */
+        out->length = 0;
+        if (out->capacity >= needed)
+            return;
+    }
     if (!grown) {
         out->failed = 1;
         return;
@@ -657,13 +683,16 @@ void PrfOutText(PRFOUT *out, const char *text)
 {
     /* copied as measured: keys and words are short, a length call each
        would cost more than the copy on some hosts */
-    for (; *text; text++) {
-        if (out->length == out->capacity) {
-            PrfOutSpill(out, 1);
-            if (out->length == out->capacity)
-                return;
-        }
-        out->data[out->length++] = *text;
+    for (;;) {
+        char *w = out->data + out->length, *end = out->data + out->capacity;
+        while (w < end && *text)
+            *w++ = *text++;
+        out->length = (size_t)(w - out->data);
+        if (!*text)
+            return;
+        PrfOutSpill(out, 1);
+        if (out->length == out->capacity)
+            return;
     }
 }
 
@@ -677,7 +706,14 @@ void PrfOutInt(PRFOUT *out, int64_t value)
     while ((v /= 10) != 0);
     if (value < 0)
         digits[sizeof digits - 1 - n++] = '-';
-    PrfOutWrite(out, digits + sizeof digits - n, (size_t)n);
+    if (out->capacity - out->length < (size_t)n) {
+        PrfOutWrite(out, digits + sizeof digits - n, (size_t)n);
+        return;
+    }
+    char *w = out->data + out->length;          /* a few digits: no call */
+    for (int i = 0; i < n; i++)
+        w[i] = digits[sizeof digits - n + i];
+    out->length += (size_t)n;
 }
 
 void PrfOutKeyInt(PRFOUT *out, const char *key, int64_t value, char sep)
@@ -721,29 +757,61 @@ int PrfTextSet(const char *text)
     return text && text[0] && !(text[0] == ' ' && text[1] == 0);
 }
 
+/* Quoted text: escapes put, trailing blanks of a whole text left out.
+ * Copied straight into the buffer as scanned while it has room (values are
+ * short, a library call each would cost more than the work on some hosts);
+ * measured first only when it may not fit. */
 int PrfPutQuoted(PRFOUT *out, const char *text, size_t length)
 {
-    size_t n;
     if (!text)
         text = "";
-    if (length == PRF_WHOLE) {
-        n = strlen(text);
-        while (n && text[n - 1] == ' ')
-            n--;
-    } else {
-        n = strnlen(text, length);
-    }
-    PrfOutChar(out, '"');
-    /* runs without a character to escape go in one piece */
-    size_t from = 0;
-    for (size_t i = 0; i < n; i++)
-        if (text[i] == '"' || text[i] == '~') {
-            PrfOutWrite(out, text + from, i - from);
-            PrfOutChar(out, '~');
-            from = i;
+    int whole = length == PRF_WHOLE;
+    if (out->capacity - out->length >= 4) {
+        char *w = out->data + out->length, *room = out->data + out->capacity - 3;
+        char *kept = w + 1;                    /* just past the last non-blank */
+        *w++ = '"';
+        size_t i = 0;
+        for (char c; i < length && (c = text[i]) != 0 && w <= room; i++) {
+            if (c == '"' || c == '~')
+                *w++ = '~';
+            *w++ = c;
+            if (c != ' ')
+                kept = w;
         }
-    PrfOutWrite(out, text + from, n - from);
-    PrfOutChar(out, '"');
+        if (i == length || !text[i]) {
+            if (whole)
+                w = kept;
+            *w++ = '"';
+            out->length = (size_t)(w - out->data);
+            return 0;
+        }
+        /* out of room: nothing of it has gone out yet, so it starts again */
+    }
+    size_t n = 0, keep = 0, escapes = 0;
+    for (; n < length && text[n]; n++) {
+        char c = text[n];
+        escapes += c == '"' || c == '~';
+        if (c != ' ')
+            keep = n + 1;
+    }
+    if (whole)
+        n = keep;
+    size_t need = n + escapes + 2;
+    if (out->capacity - out->length < need) {
+        PrfOutSpill(out, need);
+        if (out->capacity - out->length < need)
+            return 0;
+    }
+    char *w = out->data + out->length;
+    *w++ = '"';
+    for (size_t i = 0; i < n; i++) {
+        char c = text[i];
+        if (c == '"' || c == '~')
+            *w++ = '~';
+        *w++ = c;
+    }
+    *w++ = '"';
+    out->length = (size_t)(w - out->data);
     return 0;
 }
 

@@ -172,6 +172,93 @@ TEST(Tree, IntegerKeysAcrossTheWholeRange)
     CSTreeFree(&root, nullptr, nullptr);
 }
 
+/* Keys of 20 bytes, alike in long runs and apart anywhere, high bytes
+ * among them: the tree's order is that of the bytes as unsigned values,
+ * word by word or not. */
+TEST(Tree, LongByteKeysSortAsUnsignedBytes)
+{
+    struct LongElem { CSTREE hdr; unsigned char key[20]; };
+    const unsigned char values[] = { 0x00, 0x01, 0x41, 0x7f, 0x80, 0xfe, 0xff };
+    std::mt19937 rng(2024);
+    CSTREE *root = nullptr;
+    std::map<std::string, int> ref;
+    for (int i = 0; i < 3000; i++) {
+        LongElem img = {};
+        for (unsigned char &b : img.key)
+            b = values[0];
+        for (int j = 0; j < 3; j++)                     /* a few differing bytes */
+            img.key[rng() % 20] = values[rng() % 7];
+        std::string k((const char *)img.key, 20);
+        CSTREE *e = CSTreeAdd(&root, "TEST", 0, &img, sizeof img, 20);
+        EXPECT_EQ(e != nullptr, ref.count(k) == 0);
+        ref[k] = 1;
+    }
+    CSTREE *c = CSTreeFirst(root);
+    for (auto &kv : ref) {
+        ASSERT_NE(c, nullptr);
+        EXPECT_EQ(std::string((const char *)((LongElem *)c)->key, 20), kv.first);
+        EXPECT_EQ(CSTreeFind(root, kv.first.data(), 20), c);
+        c = c->next;
+    }
+    EXPECT_EQ(c, nullptr);
+    std::string missing(20, '\x02');
+    EXPECT_EQ(CSTreeFind(root, missing.data(), 20), nullptr);
+    CSTreeFree(&root, nullptr, nullptr);
+}
+
+/* A tree whose order numbers are left alone (as the location tree is
+ * filled) emptied one element at a time: from the front, the back and
+ * the middle, its shape, chain and lookups stay right throughout, and
+ * the numbers stay as the adds left them. */
+TEST(Tree, UnnumberedTreeEmptiedOneByOne)
+{
+    std::mt19937 rng(4242);
+    std::vector<uint32_t> keys(3000);
+    for (uint32_t i = 0; i < (uint32_t)keys.size(); i++)
+        keys[i] = i * 7919u;
+    std::shuffle(keys.begin(), keys.end(), rng);
+    CSTREE *root = nullptr;
+    std::map<uint32_t, int32_t> ref;
+    for (uint32_t k : keys) {
+        IntElem img = ByteImage(k, (int32_t)k);
+        ASSERT_NE(CSTreeAdd(&root, "TEST", CSTREE_NORENUM, &img, sizeof img, 4), nullptr);
+        ref[k] = (int32_t)k;
+    }
+    for (int n = 0; !ref.empty(); n++) {
+        CSTREE *e = n % 3 == 0 ? CSTreeFirst(root) : n % 3 == 1 ? CSTreeLast(root) : nullptr;
+        if (!e) {
+            auto it = ref.begin();
+            std::advance(it, rng() % ref.size());
+            IntElem probe = ByteImage(it->first);
+            e = CSTreeFind(root, &probe.key, 4);
+        }
+        ASSERT_NE(e, nullptr);
+        uint32_t key = (uint32_t)((IntElem *)e)->value;
+        ASSERT_EQ(CSTreeDelete(&root, nullptr, nullptr, e, 4), 0);
+        ASSERT_EQ(ref.erase(key), 1u);
+        IntElem gone = ByteImage(key);
+        EXPECT_EQ(CSTreeFind(root, &gone.key, 4), nullptr);
+        if (n % 200 == 0 || ref.size() < 4) {
+            CheckShape(root);
+            CSTREE *c = CSTreeFirst(root), *prev = nullptr;
+            for (auto &kv : ref) {
+                ASSERT_NE(c, nullptr);
+                IntElem img = ByteImage(kv.first);
+                EXPECT_EQ(KeyOf(c), img.key);
+                EXPECT_EQ(((IntElem *)c)->value, kv.second);
+                EXPECT_EQ(c->prev, prev);
+                EXPECT_EQ(c->order, 0u);
+                EXPECT_EQ(CSTreeFind(root, &img.key, 4), c);
+                prev = c;
+                c = c->next;
+            }
+            EXPECT_EQ(c, nullptr);
+            EXPECT_EQ(CSTreeLast(root), prev);
+        }
+    }
+    EXPECT_EQ(root, nullptr);
+}
+
 TEST(Tree, RisingKeysGiveBalancedTree)
 {
     CSTREE *root = nullptr;

@@ -1,6 +1,8 @@
 /* Configuration text: the tokenizer, the typed readers and the writers. */
 #include <gtest/gtest.h>
 
+#include <fstream>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -217,6 +219,96 @@ TEST(ConfigText, Writers)
     }, nullptr);
     EXPECT_EQ(out, "\"a~\"b~~c\"|\"\"|\"ab \"|k=\"v\"\nn=-3\nm=5000000000\n"
                    "r=0 0 0 1 \nfont=\"Face//s\"\n-9223372036854775807");
+}
+
+/* The quoted writer against the plain way of the same thing (measure,
+ * leave out trailing blanks, copy with escapes in runs), on texts of
+ * quotes, escapes, blanks and letters, whole and bounded. */
+TEST(ConfigText, QuotedWriterMatchesThePlainOne)
+{
+    auto reference = [](const char *text, size_t length) {
+        size_t n;
+        if (length == PRF_WHOLE) {
+            n = strlen(text);
+            while (n && text[n - 1] == ' ')
+                n--;
+        } else {
+            n = strnlen(text, length);
+        }
+        std::string out = "\"";
+        for (size_t i = 0; i < n; i++) {
+            if (text[i] == '"' || text[i] == '~')
+                out += '~';
+            out += text[i];
+        }
+        return out + "\"";
+    };
+    const char alphabet[] = "ab \"~ x\t";
+    uint32_t seed = 99;
+    /* one after another into one buffer, which fills and grows on the way */
+    PRFOUT o;
+    PrfOutOpen(&o, nullptr);
+    std::string expected;
+    for (int round = 0; round < 6000; round++) {
+        std::string t;
+        for (int i = 0, n = round % 61; i < n; i++) {
+            seed = seed * 1103515245u + 12345u;
+            t += alphabet[(seed >> 16) % 8];
+        }
+        size_t bound = round % 3 == 0 ? PRF_WHOLE : (size_t)(round % 37);
+        size_t before = o.length;
+        PrfPutQuoted(&o, t.c_str(), bound);
+        std::string r = reference(t.c_str(), bound);
+        ASSERT_EQ(std::string(o.data + before, o.length - before), r) << round;
+        expected += r;
+    }
+    EXPECT_GT(expected.size(), 140000u);         /* past two growths */
+    EXPECT_TRUE(std::string(o.data, o.length) == expected);
+    EXPECT_EQ(PrfOutClose(&o), 0);
+}
+
+/* Output of some megabytes, in small and very large pieces, reaches the
+ * stream whole and in order, every LF as CR LF when asked, however the
+ * buffer's spills and the conversion's pieces fall. */
+TEST(ConfigText, LargeOutputReachesTheStreamWhole)
+{
+    struct Case { int crlf; std::string expected; } cases[2] = { { 0, "" }, { 1, "" } };
+    std::string path = cfgtest::TempDir("large") + "/out.txt";
+    for (Case &c : cases) {
+        FILE *file = fopen(path.c_str(), "wb");
+        ASSERT_NE(file, nullptr);
+        [](FILE *file, void *ctx) {
+            Case *c = (Case *)ctx;
+            std::string text;
+            PRFOUT o;
+            PrfOutOpen(&o, file);
+            o.crlf = c->crlf;
+            for (int i = 0; i < 60000; i++) {
+                std::string key = "QM:Q" + std::to_string(i) + " ";
+                PrfOutText(&o, key.c_str());
+                PrfPutQuoted(&o, "x~y", PRF_WHOLE);
+                PrfOutChar(&o, '\n');
+                text += key + "\"x~~y\"\n";
+                if (i % 20000 == 7) {           /* one piece larger than a spill */
+                    std::string big(700000 + i, 'b');
+                    big[5] = big[300000] = '\n';
+                    PrfOutWrite(&o, big.data(), big.size());
+                    text += big;
+                }
+            }
+            EXPECT_EQ(PrfOutClose(&o), 0);
+            for (char ch : text) {
+                if (ch == '\n' && c->crlf)
+                    c->expected += '\r';
+                c->expected += ch;
+            }
+        }(file, &c);
+        fclose(file);
+        std::ifstream in(path, std::ios::binary);      /* as written, line ends and all */
+        std::string out((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        ASSERT_EQ(out.size(), c.expected.size()) << c.crlf;
+        EXPECT_TRUE(out == c.expected) << c.crlf;
+    }
 }
 
 TEST(ConfigText, PrintLayout)
