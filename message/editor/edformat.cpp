@@ -154,6 +154,8 @@ int EdSetGenericFormat(DialogWords *d, const char *format, int32_t ccsid, int32_
     if (!ed)
         return 0;
     EdSyncPutContext(d);
+    if (!EdKeepSavedData(ed))
+        return 0;
     EdSetDefaultDescriptor(d, format, ccsid, encoding);
     ed->data.length = 0;
     FormatApplied(d, ed);
@@ -168,6 +170,8 @@ int EdSetMessageFormat(DialogWords *d)
     if (!ed)
         return 0;
     EdSyncPutContext(d);
+    if (!EdKeepSavedData(ed))
+        return 0;
     if (ed->descriptor.length < MD_LENGTH && ed->descriptor.length < 324)
         EdSetGenericFormat(d, "MQSTR   ", 0, 0);
     char format[8];
@@ -331,7 +335,10 @@ void EdSyncDataArea(PCFDATA *ed, int load)
         CSDataSet(&ed->descriptor, mdBytes, mdLength, 0);
         CSDataSet(&ed->data, dataBytes, dataLength, DATA_RESERVE);
         MessageCopyBuffer(&ed->savedDescriptor, ed->descriptor.data, ed->descriptor.length);
-        MessageCopyBuffer(&ed->savedData, ed->data.data, ed->data.length);
+        /* the saved copy of the data is made when the data first changes
+           (most messages are only looked at) */
+        CSFreeMemAndClear(&ed->savedData);
+        ed->savedDataDeferred = 1;
         ed->generation++;
         memset(&ed->cursor, 0, sizeof ed->cursor);
         ed->rememberedColumn = 0;

@@ -1,6 +1,6 @@
 /* The line text store: the texts of the cached display lines one after
- * another in one block that grows in large steps, so that a formatting
- * run does not allocate per line. */
+ * another in one block that doubles when it must grow, so that a
+ * formatting run does not allocate per line nor copy the texts often. */
 #include "edpane.h"
 #include "csmem.h"
 #include <cstring>
@@ -40,9 +40,10 @@ static int AreaGrow(PCFDATA *ed, uint64_t size)
 const char *EdLineAreaReserve(PCFDATA *ed, const char *text, uint32_t length)
 {
     EdLineArea *a = ed->lineArea;
+    /* the store doubles: the texts are copied a bounded number of times */
     if (!a ? !AreaGrow(ed, (uint64_t)length + AREA_FIRST_ROOM)
            : a->capacity - a->used < length &&
-                 !AreaGrow(ed, (uint64_t)a->capacity + length + AREA_STEP))
+                 !AreaGrow(ed, 2 * (uint64_t)a->capacity + length + AREA_STEP))
         return nullptr;
     a = ed->lineArea;
     char *at = AreaTexts(a) + a->used;

@@ -232,6 +232,8 @@ struct PCFDATA {
      * compared bytes) and the count bookkeeping */
     void *savedDescriptor;      /* "PHEX Copy" blocks of the message as it */
     void *savedData;            /*   was loaded or last sent */
+    uint32_t savedDataDeferred; /* while savedData is null: the data is still as
+                                   loaded and stands for its own saved copy */
     void *sentDescriptor;       /* "PHEX Copy" blocks of the message as the */
     void *sentData;             /*   last request took it (Update, Add) */
     uint32_t endedCommand;      /* an Update or Add ended, not yet settled */
@@ -457,6 +459,10 @@ void SetViewModeOption(DialogWords *dialog, int menuId);
 void EdShowViewState(DialogWords *dialog);
 void SetLineNumberWidth(PCFDATA *ed);
 int ConfirmDiscardEdits(DialogWords *dialog);
+/* Before the pane's data changes: makes the saved copy a load deferred
+ * (the discard check compares with it); 0 when storage runs out, and the
+ * change must then not be made. */
+int EdKeepSavedData(PCFDATA *ed);
 /* 10002 on the pane notes an Update or Add that ended; the dialog's
  * update after it (10004) settles it: when no error was shown the pane's
  * message as the request took it counts as saved. */

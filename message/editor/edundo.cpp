@@ -211,6 +211,8 @@ static NibbleInsert InsertShape(uint32_t p, uint32_t n)
 static int Apply(PCFDATA *ed, EdUndoRecord *r)
 {
     CSDATA *b = r->buffer;
+    if (b == &ed->data && !EdKeepSavedData(ed))
+        return 0;
     unsigned char *s = EdUndoBytes(r);
     uint32_t n = Magnitude(r->count), p = r->position;
     switch (r->type) {
@@ -302,6 +304,8 @@ static int Apply(PCFDATA *ed, EdUndoRecord *r)
 static int Revert(PCFDATA *ed, EdUndoRecord *r)
 {
     CSDATA *b = r->buffer;
+    if (b == &ed->data && !EdKeepSavedData(ed))
+        return 0;
     unsigned char *s = EdUndoBytes(r);
     uint32_t n = Magnitude(r->count), p = r->position;
     switch (r->type) {

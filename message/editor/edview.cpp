@@ -136,6 +136,25 @@ static int SameAsSaved(const CSDATA *edited, const void *saved)
     return length == 0 || memcmp(edited->data, (const char *)saved + 8, length) == 0;
 }
 
+/* The data as the discard check sees it: a deferred saved copy is the
+ * data itself, unchanged since the load. */
+static int DataAsSaved(const PCFDATA *ed)
+{
+    if (ed->savedDataDeferred && !ed->savedData)
+        return 1;
+    return SameAsSaved(&ed->data, ed->savedData);
+}
+
+int EdKeepSavedData(PCFDATA *ed)
+{
+    if (!ed->savedDataDeferred)
+        return 1;
+    if (!ed->savedData && !MessageCopyBuffer(&ed->savedData, ed->data.data, ed->data.length))
+        return 0;
+    ed->savedDataDeferred = 0;
+    return 1;
+}
+
 int ConfirmDiscardEdits(DialogWords *d)
 {
     PCFDATA *ed = d ? d->editor : nullptr;
@@ -144,7 +163,7 @@ int ConfirmDiscardEdits(DialogWords *d)
     int noMessage = !ed->descriptor.length && !ed->data.length && !ed->savedDescriptor && !ed->savedData;
     if (noMessage)
         return 0;
-    if (SameAsSaved(&ed->data, ed->savedData) && SameAsSaved(&ed->descriptor, ed->savedDescriptor))
+    if (DataAsSaved(ed) && SameAsSaved(&ed->descriptor, ed->savedDescriptor))
         return 0;
     int agreed = edHost.confirm(d, "!The edited message has not been saved. If you continue all updates "
                                    "will be lost.\n\nAre you sure you want to continue?",
@@ -154,6 +173,7 @@ int ConfirmDiscardEdits(DialogWords *d)
 
 void EdNoteSent(PCFDATA *ed)
 {
+    EdKeepSavedData(ed);                /* the engine reads the copies beside the bytes */
     MessageCopyBuffer(&ed->sentDescriptor, ed->descriptor.data, ed->descriptor.length);
     MessageCopyBuffer(&ed->sentData, ed->data.data, ed->data.length);
 }

@@ -154,6 +154,7 @@ TEST_F(EdFormat, TheEngineReachesTheEditorThroughItsHooks)
     memset(ed->formatName, 0, sizeof ed->formatName);
     MQEHooks.setFormatName(&d);
     EXPECT_STREQ(ed->formatName, "MQHRF2  ");
+    EdKeepSavedData(ed);                                /* as every change of the data does */
     ed->data.data[0] = 'L';
     rec.answer = 0;
     EXPECT_EQ(MQEHooks.confirmDiscard(&d), 1);          /* declined: the edits stay */

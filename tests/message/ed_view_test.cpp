@@ -4,6 +4,7 @@
 #include "edtest.h"
 #include "prfdata.h"
 #include "csmem.h"
+#include "mq/mqown.h"
 #include <algorithm>
 
 struct EdView : EdFixture {
@@ -133,6 +134,7 @@ TEST_F(EdView, TheDiscardQuestion)
     Load(EdDescriptor("MQSTR   "), EdTextLines(5));
     EXPECT_EQ(ConfirmDiscardEdits(&d), 0);
     EXPECT_TRUE(rec.questions.empty());
+    EdKeepSavedData(ed);                             /* as every change of the data does */
     ed->data.data[0] = 'L';                          /* an edit */
     rec.answer = 0;
     EXPECT_EQ(ConfirmDiscardEdits(&d), 1);
@@ -152,6 +154,95 @@ TEST_F(EdView, TheDiscardQuestion)
     rec.answer = 0;
     EXPECT_EQ(ConfirmDiscardEdits(&d), 1);
     EXPECT_EQ(rec.questions.size(), 1u);
+}
+
+/* The saved copy a load defers is made before the data first changes:
+ * each path that changes the data leaves the question right. */
+struct EdDiscard : EdFixture {
+    uint32_t savedCo = 0;
+    void SetUp() override
+    {
+        EdFixture::SetUp();
+        ed->insertMode = 1;
+        savedCo = Prf.co;
+        Prf.co = 0;
+        rec.answer = 0;
+        EdClipboardDefaults(&edClipboard);
+        edClipboard.empty();
+        Load(EdDescriptor("MQSTR   "), EdTextLines(5));
+    }
+    void TearDown() override
+    {
+        edClipboard.empty();
+        Prf.co = savedCo;
+        EdFixture::TearDown();
+    }
+    /* 1 when closing now asks */
+    int Asks()
+    {
+        size_t before = rec.questions.size();
+        int kept = ConfirmDiscardEdits(&d);
+        EXPECT_EQ(kept, rec.questions.size() > before ? 1 : 0);
+        return rec.questions.size() > before;
+    }
+    void AtText()
+    {
+        int32_t line = Find("line 00003");
+        ASSERT_GE(line, 0);
+        EdMoveCursor(ed, 0, 0, MC_GOTO, Line(line)->valueColumn + 2, line);
+    }
+};
+
+TEST_F(EdDiscard, TypingUndoAndRedo)
+{
+    EXPECT_FALSE(Asks());                            /* opened, not edited */
+    std::string loaded((const char *)ed->data.data, ed->data.length);
+    AtText();
+    EdCharProc(ed, 'x');
+    EXPECT_NE(std::string((const char *)ed->data.data, ed->data.length), loaded);
+    EXPECT_TRUE(Asks());
+    EdUndo(ed, 0);
+    EXPECT_EQ(std::string((const char *)ed->data.data, ed->data.length), loaded);
+    EXPECT_FALSE(Asks());                            /* undone to the loaded bytes */
+    EdRedo(ed);
+    EXPECT_TRUE(Asks());
+}
+
+TEST_F(EdDiscard, PasteAndFormatChanges)
+{
+    AtText();
+    edClipboard.setText("pasted", 7);
+    ASSERT_TRUE(EdPaste(&d));
+    EXPECT_TRUE(Asks());
+    Load(EdDescriptor("MQSTR   "), EdTextLines(5));
+    EXPECT_FALSE(Asks());                            /* a new message: its own saved copy */
+    ASSERT_TRUE(EdSetGenericFormat(&d, "MQSTR   ", 0, 0));
+    EXPECT_EQ(ed->data.length, 0u);
+    EXPECT_TRUE(Asks());
+    Load(EdDescriptor("MQSTR   "), EdTextLines(5));
+    ASSERT_TRUE(EdSetMessageFormat(&d));
+    EXPECT_TRUE(Asks());
+}
+
+TEST_F(EdDiscard, SavingMakesTheMessageSaved)
+{
+    /* the put engine writes the saved copy of what it put while the load's
+       copy is still deferred */
+    std::string put = "what was put";
+    MessageCopyBuffer(&ed->savedData, put.data(), (uint32_t)put.size());
+    EXPECT_TRUE(Asks());
+    MessageCopyBuffer(&ed->savedData, ed->data.data, ed->data.length);
+    EXPECT_FALSE(Asks());
+    AtText();
+    EdCharProc(ed, 'x');
+    EXPECT_TRUE(Asks());
+    /* an Update that ended without an error: the edited message is saved */
+    EdNoteSent(ed);
+    EdCommandDone(&d, MYCMD_UPDATE_MSG);
+    EdSettleCommand(&d);
+    EXPECT_FALSE(Asks());
+    EdCharProc(ed, 'y');
+    EXPECT_TRUE(Asks());
 }
 
 TEST_F(EdView, TheDisplayCopy)

@@ -108,6 +108,7 @@ TEST(SingleMessage, SaveAndLoadWithTheEditor)
 
     /* loading takes the first message, after the discard question */
     confirmations.clear();
+    EdKeepSavedData(host.ed);                        /* as every change of the data does */
     host.ed->data.data[0] = 'T';                     /* an edit not saved */
     MsgFileCommand(nullptr, host.d, 919);
     DDHANDLE ld;
@@ -141,6 +142,14 @@ TEST(SingleMessage, SaveAndLoadWithTheEditor)
     SendMessageA(load, WM_COMMAND, 244, 0);
     EXPECT_EQ(Status(ld), "Message successfully loaded");
     EXPECT_EQ(EditorData(host.ed), "the first message");
+    /* a message just opened and replaced from the file: closing asks */
+    host.Load(Descriptor("MQSTR   "), Body("a message opened"));
+    confirmations.clear();
+    SendMessageA(load, WM_COMMAND, 244, 0);
+    EXPECT_EQ(Status(ld), "Message successfully loaded");
+    EXPECT_TRUE(confirmations.empty());              /* nothing edited to lose */
+    EXPECT_EQ(ConfirmDiscardEdits(host.d), 0);       /* agreed to */
+    EXPECT_EQ(confirmations.size(), 1u);
     DDSetFieldText(ld, 412, -1, (TempDir() + "/missing.drask").c_str());
     PumpFor(10);
     SendMessageA(load, WM_COMMAND, 244, 0);

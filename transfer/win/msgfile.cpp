@@ -144,7 +144,7 @@ static int read_first(MSGFILEWORDS *mw, DROPT *o)
 /* The message replaces the editor's, which formats it anew. */
 static int take_message(MSGFILEWORDS *mw, PCFDATA *ed, const DROPT *o)
 {
-    if (!CSDataSet(&ed->data, o->msg, o->msgLength, CSDATA_STEP) ||
+    if (!EdKeepSavedData(ed) || !CSDataSet(&ed->data, o->msg, o->msgLength, CSDATA_STEP) ||
         !CSDataSet(&ed->descriptor, &o->md, sizeof o->md, 0)) {
         failed(mw, "Can not allocate storage.");
         return 1;
