@@ -38,6 +38,7 @@ enum PrfOptionBits2 : uint32_t {
     PO2_GRID_SOFTER = 0x40,
     PO2_GRID_HALF = 0x80,
     PO2_SELECTION_3D = 0x100,          /* 3D selection */
+    PO2_LIST_LINES = 0x1FF,            /* the list lines' styles and the 3D selection */
     PO2_LOCAL_TIMES = 0x1000,          /* times shown in local time */
     PO2_SYSTEM_ZONE = 0x2000,          /* the system's time zone */
     PO2_BALLOON_TIPS = 0x10000,        /* tooltips as balloons */

@@ -22,18 +22,18 @@ void PCFListPrefsDefaults(void)
     PcfListPrefs.flashSeconds = 1;
 }
 
-/* The option words: 0x200000 striped rows, 0x80 a focus line, 0x10000
- * balloon tips, 0x800 the second box pair (first word); digit alignment
- * and thousands separators are the display words' (second word). */
+/* The option words as the Preferences dialog sets them: striped rows, a
+ * focus line and green ticks in the first; balloon tips, the list lines and
+ * the 3D selection in the second; right-justified numbers in the third. */
 void PCFListPrefsFromProfile(void)
 {
     PCFListPrefsDefaults();
     PcfListPrefs.stripes = (Prf.po[0] & PO1_STRIPED_LISTS) != 0;
     PcfListPrefs.focusLine = (Prf.po[0] & PO1_RULE_LINES) != 0;
-    PcfListPrefs.balloonTips = (Prf.po[0] & 0x10000) != 0;
+    PcfListPrefs.balloonTips = (Prf.po[1] & PO2_BALLOON_TIPS) != 0;
     PcfListPrefs.checkStyle = (Prf.po[0] & PO1_GREEN_TICKS) != 0;
-    PcfListPrefs.digitAlign = (Prf.po[1] & 0x20000000) != 0;
-    PcfListPrefs.grid = Prf.po[2] & 0x1FF;
+    PcfListPrefs.digitAlign = (Prf.po[2] & PO3_RIGHT_JUSTIFY) != 0;
+    PcfListPrefs.grid = Prf.po[1] & PO2_LIST_LINES;
     PcfListPrefs.flashSeconds = Prf.fint < 1 ? 1 : Prf.fint;
 }
 

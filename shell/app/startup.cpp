@@ -169,6 +169,7 @@ static void load_profile(void)
     PrfApplyLook();
     PCFWinPrefsFromProfile();
     PCFPrefsFromProfile();
+    PCFListPrefsFromProfile();
     static UFPREFS uf;
     static char programDir[SHELL_PATH];
     PrfHostProgramDir(programDir, sizeof programDir);

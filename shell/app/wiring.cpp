@@ -226,6 +226,13 @@ static void loc_add_modeless(void *, void *w, int kind, uintptr_t a, uintptr_t b
 }
 static void loc_remove_modeless(void *, void *w) { UtilRemoveModeless(w); }
 static void config_changed(void *) {}
+/* Preferences applied: the lists take their settings anew, then the
+ * windows repaint what changed. */
+static void prefs_repaint(void *, uint32_t mask)
+{
+    PCFListPrefsFromProfile();
+    repaint(nullptr, mask);
+}
 
 static void locnotify(void *) { LocListCommand(Shell.mainWindow, 0); }
 static int uf_load(void *, void *owner, uint32_t flags)
@@ -460,7 +467,7 @@ void ShellInstallHooks(void)
     LocDlgSetHooks(&d);
 
     PREFHOOKS p = {};
-    p.repaint = repaint;
+    p.repaint = prefs_repaint;
     p.locNotifyWindows = locnotify;
     p.ufLoadFormats = uf_load;
     p.ufReapplyFormats = uf_reapply;

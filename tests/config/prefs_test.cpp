@@ -10,6 +10,8 @@
 #include <vector>
 
 #include "cs.h"
+#include "pcflists.h"
+#include "prfdata.h"
 #include "prefs.h"
 #include "pwcache.h"
 #ifdef _WIN32
@@ -220,6 +222,59 @@ TEST_F(Prefs, OptionRowsInvertedAndExclusive)
     for (int l = 0; l < PrefOptionListCount; l++)
         shown += PrefOptionLists[l].count;
     EXPECT_EQ(shown, 10 + 19 + 22 + 3 + 2 + 25 + 28 + 3 + 4);
+}
+
+/* What the user ticks on the Lists and Dialogs pages reaches the lists:
+ * each row alone turns its list setting on, and no other row does. */
+TEST_F(Prefs, ListRowsReachTheListSettings)
+{
+    struct Want {
+        int list;
+        const char *row;
+        int PCFLISTPREFS::*flag;       /* or null: the grid bits */
+        uint32_t grid;
+    };
+    const Want wants[] = {
+        { 347, "Lists should be striped", &PCFLISTPREFS::stripes, 0 },
+        { 347, "Show rule lines on lists", &PCFLISTPREFS::focusLine, 0 },
+        { 347, "Right justify numeric columns", &PCFLISTPREFS::digitAlign, 0 },
+        { 344, "Show tooltips as balloons", &PCFLISTPREFS::balloonTips, 0 },
+        { 344, "Ticks should be green", &PCFLISTPREFS::checkStyle, 0 },
+        { 347, "Raised", nullptr, PCFG_RAISED },
+        { 347, "Softer", nullptr, PCFG_SOFT },
+        { 347, "3D Selection", nullptr, PCFG_FRAMEBLOCK },
+    };
+    uint32_t saved[5];
+    memcpy(saved, Prf.po, sizeof saved);
+    PREFWORDS none;
+    PrefTakeWords(&none);
+    for (int i = PW_PO; i <= PW_PO5; i++)
+        none.word[i] = 0;
+    for (const Want &w : wants) {
+        const PrefOptionList *list = PrefFindOptionList(w.list);
+        ASSERT_NE(list, nullptr);
+        const PrefOptionRow *row = nullptr;
+        for (int i = 0; i < list->count; i++)
+            if (!strcmp(list->rows[i].text, w.row))
+                row = &list->rows[i];
+        ASSERT_NE(row, nullptr) << w.row;
+        PREFWORDS words = none;
+        PrefRowSet(row, &words, 1);
+        PrefStoreWords(&words);
+        PCFListPrefsFromProfile();
+        for (const Want &o : wants) {
+            int on = o.flag ? PcfListPrefs.*o.flag != 0 : (PcfListPrefs.grid & o.grid) != 0;
+            EXPECT_EQ(on, &o == &w) << "ticked " << w.row << ", setting of " << o.row;
+        }
+    }
+    /* rows of other pages leave the grid alone */
+    PREFWORDS words = none;
+    words.word[PW_PO3] = ~0u;
+    PrefStoreWords(&words);
+    PCFListPrefsFromProfile();
+    EXPECT_EQ(PcfListPrefs.grid, 0u);
+    memcpy(Prf.po, saved, sizeof saved);
+    PCFListPrefsDefaults();
 }
 
 TEST_F(Prefs, RepaintMaskAndAnnouncements)

@@ -4,6 +4,7 @@
 #include "edtest.h"
 #include "prfdata.h"
 #include "csmem.h"
+#include "mq/command/command.h"
 #include "mq/mqown.h"
 #include <algorithm>
 
