@@ -296,20 +296,30 @@ void EdCacheLine(PCFDATA *ed, int32_t index, const char *text, uint32_t length, 
         TypedFromLine(ed, line);
 }
 
-uint32_t EdDisplayLineSink(uint64_t context, FmtLineRec *lr, char *text, uint32_t length)
+/* A run's line: its code page noted, and cached when it lies between
+ * runFirst and runLast (the cache emptied at the first); null when not. */
+static LINEDATA *CacheRunLine(PCFDATA *ed, const FmtLineRec *lr, const char *text, uint32_t length)
 {
-    PCFDATA *ed = (PCFDATA *)(uintptr_t)context;
     if (lr->lineFlags & LF_TEXT)
         CheckCodepage(ed, lr);
     int32_t line = ed->runLine;
-    if (line >= ed->runFirst && line <= ed->runLast) {
-        if (line == ed->runFirst) {
-            memset(ed->cache, 0, sizeof *ed->cache * (size_t)ed->cacheCapacity);
-            EdLineAreaEmpty(ed);
-        }
-        EdCacheLine(ed, line - ed->cacheFirst, text, length, lr);
-        if (line == ed->cursor.line)
-            KeepColumn(ed, &ed->cache[line - ed->cacheFirst]);
+    if (line < ed->runFirst || line > ed->runLast)
+        return nullptr;
+    if (line == ed->runFirst) {
+        memset(ed->cache, 0, sizeof *ed->cache * (size_t)ed->cacheCapacity);
+        EdLineAreaEmpty(ed);
+    }
+    return StoreCached(ed, line - ed->cacheFirst, text, length, lr);
+}
+
+uint32_t EdDisplayLineSink(uint64_t context, FmtLineRec *lr, char *text, uint32_t length)
+{
+    PCFDATA *ed = (PCFDATA *)(uintptr_t)context;
+    int32_t line = ed->runLine;
+    LINEDATA *cached = CacheRunLine(ed, lr, text, length);
+    if (cached && line == ed->cursor.line) {
+        TypedFromLine(ed, cached);
+        KeepColumn(ed, cached);
     }
     uint32_t rc = line >= ed->runLast ? FMT_STOP : line + 1 == ed->runFirst ? FMT_BUILD_TEXT : FMT_GO_ON;
     ed->runLine++;
@@ -323,16 +333,8 @@ uint32_t EdDisplayLineSink(uint64_t context, FmtLineRec *lr, char *text, uint32_
 uint32_t EdCountDisplaySink(uint64_t context, FmtLineRec *lr, char *text, uint32_t length)
 {
     PCFDATA *ed = (PCFDATA *)(uintptr_t)context;
-    if (lr->lineFlags & LF_TEXT)
-        CheckCodepage(ed, lr);
     int32_t line = ed->runLine;
-    if (line >= ed->runFirst && line <= ed->runLast) {
-        if (line == ed->runFirst) {
-            memset(ed->cache, 0, sizeof *ed->cache * (size_t)ed->cacheCapacity);
-            EdLineAreaEmpty(ed);
-        }
-        StoreCached(ed, line - ed->cacheFirst, text, length, lr);
-    }
+    CacheRunLine(ed, lr, text, length);
     EdCountLineSink(context, lr, text, length);
     return line + 1 == ed->runFirst ? FMT_BUILD_TEXT : line == ed->runLast ? FMT_COUNT_ONLY : FMT_GO_ON;
 }
