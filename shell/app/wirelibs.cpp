@@ -46,22 +46,24 @@ static void wire_records(void)
 
 /* ---- the engine, the dialogs' core and what they reach above them ---- */
 
-/* The engine's later pieces: the version check's follow-up and the debug
+/* What the engine reaches above it: the version check's follow-up and the debug
  * dump (the shell), the import of the local queue managers, loads and
  * unloads (the transfer), the configuration file, the message editor of a
  * dialog and the MQSC console's automatic export. */
 static void wire_engine(void)
 {
-    MQEHooks.verCheckRun = VerCheckRun;
-    MQEHooks.importLocal = ImportLocalQMgrs;
-    MQEHooks.loadUnload = LoadUnloadQueue;
-    MQEHooks.debugDump = DebugDumpMessage;
-    MQEHooks.writeConfig = CfgFileWrite;
-    MQEHooks.confirmDiscard = ConfirmDiscardEdits;
-    MQEHooks.setFormatName = EdSetFormatName;
-    MQEHooks.setMessageFormat = EdSetMessageFormat;
-    MQEHooks.setGenericFormat = EdSetGenericFormat;
-    MQEHooks.autoExport = ExpAutoExport;
+    MQEHOOKS h = MQEHooks;
+    h.verCheckRun = VerCheckRun;
+    h.importLocal = ImportLocalQMgrs;
+    h.loadUnload = LoadUnloadQueue;
+    h.debugDump = DebugDumpMessage;
+    h.writeConfig = CfgFileWrite;
+    h.confirmDiscard = ConfirmDiscardEdits;
+    h.setFormatName = EdSetFormatName;
+    h.setMessageFormat = EdSetMessageFormat;
+    h.setGenericFormat = EdSetGenericFormat;
+    h.autoExport = ExpAutoExport;
+    MQESetHooks(&h);
 }
 
 /* What the filters and the message editor keep in a dialog. */
