@@ -10,6 +10,14 @@
 #include <cstddef>
 #include <cstdint>
 
+/* ---- Decimal numbers ---- */
+
+/* The number of decimal digits of v. */
+int CSDecimalDigits(uint64_t v);
+/* v's digits as "%llu" / "%lld" give them, at p (no NUL); the end. */
+char *CSPutUDec(char *p, uint64_t v);
+char *CSPutDec(char *p, int64_t v);
+
 /* ---- Hex dumps ---- */
 
 /* Layout flags of CSDumpLayout. */

@@ -699,21 +699,11 @@ void PrfOutText(PRFOUT *out, const char *text)
 void PrfOutInt(PRFOUT *out, int64_t value)
 {
     char digits[24];
-    int n = 0;
-    uint64_t v = value < 0 ? 0 - (uint64_t)value : (uint64_t)value;
-    do
-        digits[sizeof digits - 1 - n++] = (char)('0' + v % 10);
-    while ((v /= 10) != 0);
-    if (value < 0)
-        digits[sizeof digits - 1 - n++] = '-';
-    if (out->capacity - out->length < (size_t)n) {
-        PrfOutWrite(out, digits + sizeof digits - n, (size_t)n);
+    if (out->capacity - out->length < sizeof digits) {
+        PrfOutWrite(out, digits, (size_t)(CSPutDec(digits, value) - digits));
         return;
     }
-    char *w = out->data + out->length;          /* a few digits: no call */
-    for (int i = 0; i < n; i++)
-        w[i] = digits[sizeof digits - n + i];
-    out->length += (size_t)n;
+    out->length = (size_t)(CSPutDec(out->data + out->length, value) - out->data);
 }
 
 void PrfOutKeyInt(PRFOUT *out, const char *key, int64_t value, char sep)

@@ -4,6 +4,7 @@
  * the data before anything it points at is read. */
 #include "fmtint.h"
 #include "csmem.h"
+#include "cstext.h"
 #include "userfmt.h"
 #include <cstdio>
 
@@ -282,7 +283,7 @@ static uint32_t EndLine(FmtLineRec *lr, FmtLineSink sink, uint64_t context, cons
         return FmtEmit(lr, sink, context, 0);
     }
     char *p = FmtPutStr(FmtPutMem(FmtLineStart(lr), "End of structure '", 18), title);
-    p = FmtPutUDec(FmtPutMem(p, "' (", 3), bytes);
+    p = CSPutUDec(FmtPutMem(p, "' (", 3), bytes);
     return FmtLineEnd(lr, sink, context, LF_HEADING, FmtPutMem(p, " bytes)", 7));
 }
 
@@ -323,27 +324,27 @@ static uint32_t IntText(const FmtFieldDef *f, const unsigned char *p,
     uint64_t hex;                       /* the value of a " [0x'%X']" suffix */
     switch (f->type) {
     case FT_INT: case FT_INT_NORMAL: case FT_BYTE: case FT_REC_OFFSET:
-        o = FmtPutDec(o, (int32_t)v);
+        o = CSPutDec(o, (int32_t)v);
         break;
     case FT_FLAGS8: o = FmtPutHex(o, (uint32_t)v, 2); break;
     case FT_FLAGS: o = FmtPutHex(o, (uint32_t)v, 8); break;
     case FT_FLAGS16: o = FmtPutHex(o, (uint32_t)v, 4); break;
-    case FT_SHORT: case FT_INT8: o = FmtPutDec(o, (short)v); break;
-    case FT_USHORT: case FT_UINT8: o = FmtPutUDec(o, (unsigned short)v); break;
-    case FT_UINT: o = FmtPutUDec(o, (uint32_t)v); break;
-    case FT_INT64: o = FmtPutDec(o, v); break;
-    case FT_UINT64: o = FmtPutUDec(o, (uint64_t)v); break;
+    case FT_SHORT: case FT_INT8: o = CSPutDec(o, (short)v); break;
+    case FT_USHORT: case FT_UINT8: o = CSPutUDec(o, (unsigned short)v); break;
+    case FT_UINT: o = CSPutUDec(o, (uint32_t)v); break;
+    case FT_INT64: o = CSPutDec(o, v); break;
+    case FT_UINT64: o = CSPutUDec(o, (uint64_t)v); break;
     case FT_SHORTH: case FT_INT8H: case FT_USHORTH: case FT_UINT8H: case FT_UINTH: case FT_INTH:
     case FT_INT64H: case FT_UINT64H:
         switch (f->type) {
-        case FT_SHORTH: o = FmtPutDec(o, (short)v); hex = (unsigned short)v; break;
-        case FT_INT8H: o = FmtPutDec(o, (short)v); hex = (unsigned)(v & 0xFF); break;
-        case FT_USHORTH: o = FmtPutUDec(o, (unsigned short)v); hex = (unsigned short)v; break;
-        case FT_UINT8H: o = FmtPutUDec(o, (unsigned short)v); hex = (unsigned)v; break;
-        case FT_UINTH: o = FmtPutUDec(o, (uint32_t)v); hex = (uint32_t)v; break;
-        case FT_INTH: o = FmtPutDec(o, (int32_t)v); hex = (uint32_t)v; break;
-        case FT_INT64H: o = FmtPutDec(o, v); hex = (uint64_t)v; break;
-        default: o = FmtPutUDec(o, (uint64_t)v); hex = (uint64_t)v; break;
+        case FT_SHORTH: o = CSPutDec(o, (short)v); hex = (unsigned short)v; break;
+        case FT_INT8H: o = CSPutDec(o, (short)v); hex = (unsigned)(v & 0xFF); break;
+        case FT_USHORTH: o = CSPutUDec(o, (unsigned short)v); hex = (unsigned short)v; break;
+        case FT_UINT8H: o = CSPutUDec(o, (unsigned short)v); hex = (unsigned)v; break;
+        case FT_UINTH: o = CSPutUDec(o, (uint32_t)v); hex = (uint32_t)v; break;
+        case FT_INTH: o = CSPutDec(o, (int32_t)v); hex = (uint32_t)v; break;
+        case FT_INT64H: o = CSPutDec(o, v); hex = (uint64_t)v; break;
+        default: o = CSPutUDec(o, (uint64_t)v); hex = (uint64_t)v; break;
         }
         o = FmtPutHex(FmtPutMem(o, " [0x'", 5), hex, 1);
         o = FmtPutMem(o, "']", 2);

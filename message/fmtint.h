@@ -109,8 +109,6 @@ uint32_t FmtPrefix(const FmtLineRec *lr, char *out, uint32_t dataOffset);
 /* Line text written directly (fmtput.cpp): each appends at p and returns
  * the new end; FmtLineStart gives the place after the offset prefix and
  * FmtLineEnd terminates the line and hands it to the sink. */
-char *FmtPutUDec(char *p, uint64_t v);
-char *FmtPutDec(char *p, int64_t v);
 char *FmtPutUDecWidth(char *p, uint64_t v, int width);
 char *FmtPutHex(char *p, uint64_t v, int minDigits);
 /* Short pieces (labels, names, numbers) in words of 8 bytes: cheaper than

@@ -4,63 +4,15 @@
  * named beside it gives. */
 #include "fmtint.h"
 #include "csmem.h"
-
-/* The digit pairs 00..99. */
-static const char digitPairs[] =
-    "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
-    "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
-    "8081828384858687888990919293949596979899";
-
-/* Decimal digits of v. */
-static int DigitCount(uint64_t v)
-{
-    int n = 1;
-    for (; v >= 10000; v /= 10000)
-        n += 4;
-    return n + (v >= 10) + (v >= 100) + (v >= 1000);
-}
-
-/* The n digits of v written backwards from end, two at a time. */
-static void PutDigits(char *end, uint64_t v)
-{
-    while (v >= 100) {
-        unsigned pair = (unsigned)(v % 100);
-        v /= 100;
-        end -= 2;
-        memcpy(end, digitPairs + 2 * pair, 2);
-    }
-    if (v >= 10)
-        memcpy(end - 2, digitPairs + 2 * v, 2);
-    else
-        end[-1] = (char)('0' + v);
-}
-
-/* "%llu" */
-char *FmtPutUDec(char *p, uint64_t v)
-{
-    p += DigitCount(v);
-    PutDigits(p, v);
-    return p;
-}
-
-/* "%lld" */
-char *FmtPutDec(char *p, int64_t v)
-{
-    if (v < 0) {
-        *p++ = '-';
-        return FmtPutUDec(p, 0 - (uint64_t)v);
-    }
-    return FmtPutUDec(p, (uint64_t)v);
-}
+#include "cstext.h"
 
 /* "%*llu": right-aligned in width blanks */
 char *FmtPutUDecWidth(char *p, uint64_t v, int width)
 {
-    int n = DigitCount(v);
+    int n = CSDecimalDigits(v);
     if (n < width)
         p = FmtPutFill(p, ' ', (size_t)(width - n));
-    PutDigits(p + n, v);
-    return p + n;
+    return CSPutUDec(p, v);
 }
 
 /* "%.*llX": upper-case hex of at least minDigits digits */

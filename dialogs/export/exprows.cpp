@@ -570,19 +570,9 @@ int ExpLine(EXPCTX *c, const char *text, int endLine)
 
 int ExpDecimal(int32_t value, int asUnsigned, char *out)
 {
-    char digits[12];
-    int n = 0;
-    uint32_t v = asUnsigned || value >= 0 ? (uint32_t)value : 0u - (uint32_t)value;
-    do
-        digits[n++] = (char)('0' + v % 10);
-    while ((v /= 10) != 0);
-    int length = 0;
-    if (!asUnsigned && value < 0)
-        out[length++] = '-';
-    while (n)
-        out[length++] = digits[--n];
-    out[length] = 0;
-    return length;
+    char *end = asUnsigned ? CSPutUDec(out, (uint32_t)value) : CSPutDec(out, value);
+    *end = 0;
+    return (int)(end - out);
 }
 
 void ExpDebug(EXPCTX *c, const char *format, ...)

@@ -2,6 +2,7 @@
  * conditions. */
 #include "fmttest.h"
 #include "fmtint.h"
+#include "cstext.h"
 int FmtPutToLocal(char *date, char *time);
 #include <gtest/gtest.h>
 #include <cstdio>
@@ -49,10 +50,10 @@ TEST(FmtValue, NumberWritersGiveWhatPrintfGives)
     for (uint64_t v : values) {
         char want[64], got[64];
         snprintf(want, sizeof want, "%llu", (unsigned long long)v);
-        *FmtPutUDec(got, v) = 0;
+        *CSPutUDec(got, v) = 0;
         ASSERT_STREQ(got, want);
         snprintf(want, sizeof want, "%lld", (long long)v);
-        *FmtPutDec(got, (int64_t)v) = 0;
+        *CSPutDec(got, (int64_t)v) = 0;
         ASSERT_STREQ(got, want);
         for (int width : { 0, 1, 5, 8, 25 }) {
             snprintf(want, sizeof want, "%*llu", width, (unsigned long long)v);
