@@ -597,6 +597,9 @@ PCFLISTAREA *PCFColumnOnlyList(const PCFLISTENTRY *columns);
 
 int FieldHWNDData(DialogWords *dialog, int remember, uint8_t *area, int useAlternate,
                   PCFFieldEntry *entry, const char *text, int length, int insert);
+/* A decimal text (a leading '-' kept) with the thousands separator before
+ * every third digit, cut to the buffer's size. */
+void PCFGroupDigits(char *buffer, int size, const char *digits);
 /* The same without a dialog, for an area of a definition (1: a message). */
 int PCFStoreText(PCFCommandDef *def, uint8_t *area, PCFFieldEntry *entry, const char *text,
                  int length, char *message, int messageSize);

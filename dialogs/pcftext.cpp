@@ -21,8 +21,7 @@ static int Plain(const PCFFieldDef *f)
     return 0;
 }
 
-/* A decimal text with the separator before every third digit. */
-static void Group(char *buffer, int size, const char *digits)
+void PCFGroupDigits(char *buffer, int size, const char *digits)
 {
     const char *sep = PcfPrefs.sep1000;
     size_t seplen = strlen(sep);
@@ -54,7 +53,7 @@ const char *PCFIntValueText(const PCFFieldDef *field, int32_t value, char *buffe
     else
         snprintf(digits, sizeof digits, "%lu", (unsigned long)(uint32_t)value);
     if (separators && PcfPrefs.thousands && !Plain(field))
-        Group(buffer, size, digits);
+        PCFGroupDigits(buffer, size, digits);
     else
         snprintf(buffer, (size_t)size, "%s", digits);
     return buffer;

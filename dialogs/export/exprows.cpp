@@ -56,7 +56,7 @@ static void ColumnsOf(EXPCTX *c, PCFLISTAREA *area)
 
 /* An integer of a column as PCFIntValueText shows it with separators.
  * Whether the column's numbers are grouped is learnt once, from the
- * text of 1000; the digits are then grouped here in the same way. */
+ * text of 1000; the digits are then grouped by its own routine. */
 static const char *IntText(EXPCTX *c, int column, const PCFFieldDef *f, int32_t v, char *buffer,
                            size_t *length)
 {
@@ -76,20 +76,8 @@ static const char *IntText(EXPCTX *c, int column, const PCFFieldDef *f, int32_t 
         *length = (size_t)n;
         return (const char *)memcpy(buffer, digits, (size_t)n + 1);
     }
-    const char *d = digits, *sep = PcfPrefs.sep1000;
-    size_t seplen = strlen(sep), used = 0;
-    if (*d == '-')
-        buffer[used++] = *d++;
-    size_t count = strlen(d);
-    for (size_t i = 0; i < count; i++) {
-        if (i && (count - i) % 3 == 0) {
-            memcpy(buffer + used, sep, seplen);
-            used += seplen;
-        }
-        buffer[used++] = d[i];
-    }
-    buffer[used] = 0;
-    *length = used;
+    PCFGroupDigits(buffer, EXP_VALUE, digits);
+    *length = strlen(buffer);
     return buffer;
 }
 
