@@ -142,7 +142,8 @@ int PCFFilterFillRow(DialogWords *d, PCFROW *row, int index, int last)
     int shown = 0;
     if (PCFEvalExpression(ctx, prog, &shown))
         return -1;
-    if (shown && (row->flags & (FLTR_FLASH | FLTR_CELLFLASH))) {
+    /* the flags first: rarely set, where a row's verdict is a coin toss */
+    if ((row->flags & (FLTR_FLASH | FLTR_CELLFLASH)) && shown) {
         ((FLTDIALOG *)d->filterContext)->state.flashing = 1;
         FltFlashing = 1;
     }

@@ -32,11 +32,7 @@ static uint8_t *Cell(FilterEvalContext *ctx, int32_t attrId)
 
 static void RowColour(FilterEvalContext *ctx, FVAL *s, int n, uint32_t flag, int slot)
 {
-    PCFROW *row = ActionRow(ctx);
-    if (row && FValToInt(Arg(s, n, 0))) {
-        row->flags |= flag;
-        row->colours[slot] = (uint32_t)FValToInt(Arg(s, n, 1));
-    }
+    FltRowColour(ctx, FValToInt(Arg(s, n, 0)), FValToInt(Arg(s, n, 1)), flag, slot);
 }
 
 static void FnFg(FilterEvalContext *c, const FCALLNODE *, FVAL *s, int n, FVAL *) { RowColour(c, s, n, FLTR_FG, FLTR_TEXTCOLOUR); }
@@ -95,24 +91,18 @@ static void SortKey(FilterEvalContext *ctx, const FVAL *v, int second, int desce
     } else if ((s = KeyName(v)) != nullptr) {
         len = (uint32_t)strlen(s);
     }
-    row->flags |= has;
-    if (s) {
-        if (len > sizeof ctx->sortBuffer[0] - 1)
-            len = sizeof ctx->sortBuffer[0] - 1;
-        memcpy(ctx->sortBuffer[second], s, len);
-        ctx->sortBuffer[second][len] = 0;
-        ctx->sortText[second] = ctx->sortBuffer[second];
-        ctx->sortLength[second] = (uint16_t)len;
-        row->keyLength[second] = (uint16_t)len;
-        row->flags |= text;
-    } else {
-        int32_t key = v->type == FLT_REAL ? FRealToInt32(v->r * 1000.0) : v->i;
-        if (second)
-            row->secondaryKey = (uint32_t)key;
-        else
-            row->primaryKey = (uint32_t)key;
-        row->flags &= ~text;
+    if (!s) {
+        FltSortKeyInt(ctx, v->type == FLT_REAL ? FRealToInt32(v->r * 1000.0) : v->i, second, descending);
+        return;
     }
+    if (len > sizeof ctx->sortBuffer[0] - 1)
+        len = sizeof ctx->sortBuffer[0] - 1;
+    memcpy(ctx->sortBuffer[second], s, len);
+    ctx->sortBuffer[second][len] = 0;
+    ctx->sortText[second] = ctx->sortBuffer[second];
+    ctx->sortLength[second] = (uint16_t)len;
+    row->keyLength[second] = (uint16_t)len;
+    row->flags |= has | text;
     if (descending)
         row->flags |= second ? FLTR_KEY2DESC : FLTR_KEY1DESC;
 }
@@ -309,6 +299,13 @@ static void FnHidecol(FilterEvalContext *ctx, const FCALLNODE *, FVAL *s, int n,
     FVARNODE *v = ColumnVar(ctx, Arg(s, n, 0));
     if (v)
         v->flags = (uint16_t)((v->flags | VF_HIDE) & ~VF_SHOW);
+}
+
+int FltIntAction(const FLTFUNC *f)
+{
+    if (f->handler == FnFg || f->handler == FnBg)
+        return f->handler == FnFg ? FA_FG : FA_BG;
+    return f->sort >= 1 && f->sort <= 4 ? FA_SORT + f->sort - 1 : 0;
 }
 
 /* ---- the tables -------------------------------------------------------- */

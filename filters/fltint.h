@@ -195,9 +195,16 @@ struct FVAL {
  * chosen for the operand types the compiler knows. */
 typedef void (*FSTEPRUN)(FilterEvalContext *ctx, const FSTEP *step, FVAL *out);
 typedef int32_t (*FINTOP)(int32_t left, int32_t right);
+/* A step whose value is an integer made from integer and wildcard tests
+ * of leaves, got without slots: 0 with the value in *v, 1 when an
+ * operand is missing (its run then takes the general rules).  Such steps
+ * change nothing, so a run may test them and then run them again. */
+typedef int (*FSTEPTEST)(const FSTEP *step, int32_t *v);
 
 struct FSTEP {
     FSTEPRUN run;
+    FSTEPTEST test;               /* null: no integer test */
+    FSTEPRUN general;             /* a tested step's run by the general rules */
     const FNODE *node;
     const FSTEP *a, *b, *c;
     const FSTEP *next;
@@ -212,6 +219,9 @@ struct FSTEP {
                                      a wildcard constant's literal characters */
     int32_t i;                    /* an integer constant, wrapped to 32 bits */
     uint16_t length;              /* a string constant's length */
+    uint8_t leaf;                 /* a test of leaves its tested parents make
+                                     in line (fltplan.cpp), 0 none */
+    uint8_t action;               /* a call's row action made in line (FA_), 0 none */
 };
 
 /* Steps of a program's stream into prog->steps (room for prog->nodes);
@@ -287,8 +297,8 @@ inline int32_t FOpAdd(int32_t a, int32_t b) { return (int32_t)((uint32_t)a + (ui
 inline int32_t FOpSub(int32_t a, int32_t b) { return (int32_t)((uint32_t)a - (uint32_t)b); }
 inline int32_t FOpMul(int32_t a, int32_t b) { return (int32_t)((uint32_t)a * (uint32_t)b); }
 inline int32_t FOpMod(int32_t a, int32_t b) { return b == 0 || (a == INT32_MIN && b == -1) ? 0 : a % b; }
-inline int32_t FOpAnd(int32_t a, int32_t b) { return a && b; }
-inline int32_t FOpOr(int32_t a, int32_t b) { return a || b; }
+inline int32_t FOpAnd(int32_t a, int32_t b) { return (a != 0) & (b != 0); }
+inline int32_t FOpOr(int32_t a, int32_t b) { return (a != 0) | (b != 0); }
 inline int32_t FOpBitAnd(int32_t a, int32_t b) { return a & b; }
 inline int32_t FOpBitOr(int32_t a, int32_t b) { return a | b; }
 FINTOP FltIntOperator(uint16_t code);
@@ -322,6 +332,42 @@ struct FLTFUNC {
 };
 
 extern const FLTFUNC PCFFunctionTable[];
+
+/* The row actions on integer parameters that a plan makes in line,
+ * with the rules of their functions: "fg", "bg" (the colour set when on
+ * is not 0) and the sort keys of "sort", "sortd", "sort2", "sortd2" of
+ * an integer that is no field's. */
+#define FA_FG     1
+#define FA_BG     2
+#define FA_SORT   3               /* FA_SORT + the function's sort kind - 1 */
+int FltIntAction(const FLTFUNC *f);
+
+inline void FltRowColour(FilterEvalContext *ctx, int32_t on, int32_t colour, uint32_t flag, int slot)
+{
+    PCFROW *row = ctx->row && ctx->dialog ? ctx->row : nullptr;
+    if (!row)
+        return;
+    /* without a branch on the row's value: the colour written back as it
+       was when off */
+    uint32_t on_mask = 0u - (uint32_t)(on != 0);
+    row->flags |= flag & on_mask;
+    row->colours[slot] = ((uint32_t)colour & on_mask) | (row->colours[slot] & ~on_mask);
+}
+
+inline void FltSortKeyInt(FilterEvalContext *ctx, int32_t key, int second, int descending)
+{
+    PCFROW *row = ctx->row;
+    if (!row)
+        return;
+    row->flags |= second ? FLTR_KEY2 : FLTR_KEY1;
+    if (second)
+        row->secondaryKey = (uint32_t)key;
+    else
+        row->primaryKey = (uint32_t)key;
+    row->flags &= ~(uint32_t)(second ? FLTR_KEY2TEXT : FLTR_KEY1TEXT);
+    if (descending)
+        row->flags |= second ? FLTR_KEY2DESC : FLTR_KEY1DESC;
+}
 extern const FLTFUNC PCFFieldSortTable[];
 const FLTFUNC *PCFFindFunction(const char *name);
 /* The named constants: 1 with the value. */

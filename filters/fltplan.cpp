@@ -6,7 +6,12 @@
  * every other node, takes the general rules of fltvalue.cpp and the
  * functions' rules, in the stream's order (right operand before left,
  * parameters first to last).  Each step's temporaries have their slots
- * fixed when it is made, where the stream's walk would push them. */
+ * fixed when it is made, where the stream's walk would push them.
+ * Steps whose value is an integer from integer and wildcard tests of
+ * leaves (and "&", "|" and the other integer operators over them) also
+ * have a test that gives the integer without slots: their parents
+ * (operators, conditions, calls, the colour and sort actions) use it,
+ * and take the general run only when an operand is missing. */
 #include "fltint.h"
 
 /* The step's first temporary. */
@@ -89,7 +94,8 @@ __attribute__((noinline, cold)) static void LeavesByRule(FilterEvalContext *ctx,
     PCFEvalOperator(ctx, s->node, right, left, out);
 }
 
-/* Two integer leaves: the operator's own run (INT_LEAVES), or any. */
+/* Two integer leaves: the operator's own run and test (INT_LEAVES), or
+ * any. */
 #define INT_LEAVES(name, op)                                                 \
     static void name(FilterEvalContext *ctx, const FSTEP *s, FVAL *out)    \
     {                                                                        \
@@ -98,6 +104,14 @@ __attribute__((noinline, cold)) static void LeavesByRule(FilterEvalContext *ctx,
             SetInt(out, op(FGet32(left), FGet32(right)));                    \
         else                                                                 \
             LeavesByRule(ctx, s, out);                                       \
+    }                                                                        \
+    static int name##Test(const FSTEP *s, int32_t *v)                        \
+    {                                                                        \
+        const void *left = *s->ref[0], *right = *s->ref[1];                  \
+        if (!left || !right)                                                 \
+            return 1;                                                        \
+        *v = op(FGet32(left), FGet32(right));                                \
+        return 0;                                                            \
     }
 
 INT_LEAVES(RunIntLeaves, s->intOp)
@@ -112,20 +126,34 @@ INT_LEAVES(RunSubLeaves, FOpSub)
 INT_LEAVES(RunAndLeaves, FOpAnd)
 INT_LEAVES(RunOrLeaves, FOpOr)
 
+/* The tests of leaves a tested parent makes in line (FSTEP leaf). */
+enum { FL_NONE, FL_LT, FL_GT, FL_LE, FL_GE, FL_EQ, FL_NE, FL_ADD, FL_SUB, FL_PREFIX, FL_EXACT, FL_INT };
+
+#define INT_LEAF_ROW(op, name, leaf) { op, name, name##Test, leaf }
+
 static const struct {
     FINTOP op;
     FSTEPRUN run;
+    FSTEPTEST test;
+    uint8_t leaf;
 } IntLeafRuns[] = {
-    { FOpLt, RunLtLeaves }, { FOpGt, RunGtLeaves }, { FOpLe, RunLeLeaves },   { FOpGe, RunGeLeaves },
-    { FOpEq, RunEqLeaves }, { FOpNe, RunNeLeaves }, { FOpAdd, RunAddLeaves }, { FOpSub, RunSubLeaves },
-    { FOpAnd, RunAndLeaves }, { FOpOr, RunOrLeaves },
+    INT_LEAF_ROW(FOpLt, RunLtLeaves, FL_LT),    INT_LEAF_ROW(FOpGt, RunGtLeaves, FL_GT),
+    INT_LEAF_ROW(FOpLe, RunLeLeaves, FL_LE),    INT_LEAF_ROW(FOpGe, RunGeLeaves, FL_GE),
+    INT_LEAF_ROW(FOpEq, RunEqLeaves, FL_EQ),    INT_LEAF_ROW(FOpNe, RunNeLeaves, FL_NE),
+    INT_LEAF_ROW(FOpAdd, RunAddLeaves, FL_ADD), INT_LEAF_ROW(FOpSub, RunSubLeaves, FL_SUB),
+    INT_LEAF_ROW(FOpAnd, RunAndLeaves, 0),      INT_LEAF_ROW(FOpOr, RunOrLeaves, 0),
 };
 
-static FSTEPRUN IntLeafRun(FINTOP op)
+/* The run and test of an operator on two integer leaves. */
+static FSTEPRUN IntLeafRun(FSTEP *s)
 {
     for (const auto &row : IntLeafRuns)
-        if (row.op == op)
+        if (row.op == s->intOp) {
+            s->test = row.test;
+            s->leaf = row.leaf;
             return row.run;
+        }
+    s->test = RunIntLeavesTest;
     return RunIntLeaves;
 }
 
@@ -141,48 +169,134 @@ static void RunStringLeaves(FilterEvalContext *ctx, const FSTEP *s, FVAL *out)
         LeavesByRule(ctx, s, out);
 }
 
-/* The pattern's literal characters begin the text (short: no call). */
+/* The pattern's literal characters begin the text (short: no call; the
+ * loop as long whatever the text, so that rows whose texts differ early
+ * or late take the same branches). */
 static inline int Begins(const void *text, const void *literal, uint32_t n)
 {
     const uint8_t *a = (const uint8_t *)text, *b = (const uint8_t *)literal;
+    uint32_t differ = 0;
     for (uint32_t k = 0; k < n; k++)
-        if (a[k] != b[k])
-            return 0;
-    return 1;
+        differ |= (uint32_t)(a[k] ^ b[k]);
+    return differ == 0;
 }
 
 /* "==" of a string and a constant pattern without "?" whose only "*"
  * end it: its literal characters (count) begin the string, or are the
  * string when there is no "*". */
-static void RunWildPrefix(FilterEvalContext *ctx, const FSTEP *s, FVAL *out)
+static int TestWildPrefix(const FSTEP *s, int32_t *v)
 {
     const void *left = *s->ref[0];
-    if (!left) {
-        LeavesByRule(ctx, s, out);
-        return;
-    }
-    uint32_t n = LeafLength(s->ref[2]);
-    SetInt(out, n >= s->count && Begins(left, s->a->own[0], s->count));
+    if (!left)
+        return 1;
+    *v = LeafLength(s->ref[2]) >= s->count && Begins(left, s->a->own[0], s->count);
+    return 0;
 }
 
-static void RunWildExact(FilterEvalContext *ctx, const FSTEP *s, FVAL *out)
+static int TestWildExact(const FSTEP *s, int32_t *v)
 {
     const void *left = *s->ref[0];
-    if (!left) {
-        LeavesByRule(ctx, s, out);
-        return;
+    if (!left)
+        return 1;
+    *v = LeafLength(s->ref[2]) == s->count && Begins(left, s->a->own[0], s->count);
+    return 0;
+}
+
+static int TestInt(const FSTEP *s, int32_t *v)
+{
+    *v = s->i;
+    return 0;
+}
+
+/* A step's test, the common tests of leaves made here in line (each
+ * as its own test makes it). */
+static inline int TestStep(const FSTEP *s, int32_t *v)
+{
+    switch (s->leaf) {
+    case FL_INT:
+        *v = s->i;
+        return 0;
+    case FL_PREFIX:
+    case FL_EXACT: {
+        const void *left = *s->ref[0];
+        if (!left)
+            return 1;
+        uint32_t n = LeafLength(s->ref[2]);
+        *v = (s->leaf == FL_PREFIX ? n >= s->count : n == s->count) && Begins(left, s->a->own[0], s->count);
+        return 0;
     }
-    uint32_t n = LeafLength(s->ref[2]);
-    SetInt(out, n == s->count && Begins(left, s->a->own[0], s->count));
+    case FL_NONE:
+        return s->test(s, v);
+    }
+    const void *left = *s->ref[0], *right = *s->ref[1];
+    if (!left || !right)
+        return 1;
+    int32_t l = FGet32(left), r = FGet32(right);
+    switch (s->leaf) {
+    case FL_LT: *v = FOpLt(l, r); break;
+    case FL_GT: *v = FOpGt(l, r); break;
+    case FL_LE: *v = FOpLe(l, r); break;
+    case FL_GE: *v = FOpGe(l, r); break;
+    case FL_EQ: *v = FOpEq(l, r); break;
+    case FL_NE: *v = FOpNe(l, r); break;
+    case FL_ADD: *v = FOpAdd(l, r); break;
+    default: *v = FOpSub(l, r); break;
+    }
+    return 0;
+}
+
+/* A tested step: its test, else its run by the general rules. */
+static void RunTested(FilterEvalContext *ctx, const FSTEP *s, FVAL *out)
+{
+    int32_t v;
+    if (s->test(s, &v))
+        s->general(ctx, s, out);
+    else
+        SetInt(out, v);
+}
+
+/* An operator with an integer result on two tested operands ("&" and
+ * "|" with tests of their own). */
+static int TestAnd(const FSTEP *s, int32_t *v)
+{
+    int32_t right, left;
+    if (TestStep(s->a, &right) || TestStep(s->b, &left))
+        return 1;
+    *v = FOpAnd(left, right);
+    return 0;
+}
+
+static int TestOr(const FSTEP *s, int32_t *v)
+{
+    int32_t right, left;
+    if (TestStep(s->a, &right) || TestStep(s->b, &left))
+        return 1;
+    *v = FOpOr(left, right);
+    return 0;
+}
+
+static int TestBinary(const FSTEP *s, int32_t *v)
+{
+    int32_t right, left;
+    if (TestStep(s->a, &right) || TestStep(s->b, &left))
+        return 1;
+    *v = s->intOp(left, right);
+    return 0;
 }
 
 /* ---- if, sequences, calls ---------------------------------------------- */
 
 static void RunIf(FilterEvalContext *ctx, const FSTEP *s, FVAL *out)
 {
-    FVAL *cond = Slots(ctx, s);
-    Run(ctx, s->a, cond);
-    int truth = FValTruth(cond);
+    int32_t tested;
+    int truth;
+    if (s->a->test && !TestStep(s->a, &tested)) {
+        truth = tested != 0;
+    } else {
+        FVAL *cond = Slots(ctx, s);
+        Run(ctx, s->a, cond);
+        truth = FValTruth(cond);
+    }
     const FSTEP *branch = truth ? s->b : s->c;
     if (branch)
         Run(ctx, branch, out);
@@ -219,6 +333,66 @@ static void RunCall(FilterEvalContext *ctx, const FSTEP *s, FVAL *out)
     f->handler(ctx, c, args, (int)c->count, out);
 }
 
+/* A call whose parameters are all tested: their values put in the
+ * slots as integers (none missing), else the call by the general rules. */
+static void RunCallTested(FilterEvalContext *ctx, const FSTEP *s, FVAL *out)
+{
+    const FCALLNODE *c = (const FCALLNODE *)s->node;
+    FVAL *args = Slots(ctx, s), *end = args;
+    for (const FSTEP *k = s->a; k; k = k->next) {
+        int32_t v;
+        if (TestStep(k, &v)) {
+            RunCall(ctx, s, out);
+            return;
+        }
+        SetInt(end++, v);
+    }
+    SetInt(out, 1);
+    c->func->handler(ctx, c, args, (int)c->count, out);
+}
+
+/* "fg" and "bg" with tested parameters (the colour first in the chain,
+ * then the condition), and the sort keys of a tested integer. */
+static void RunColourTested(FilterEvalContext *ctx, const FSTEP *s, FVAL *out)
+{
+    int32_t colour, on;
+    if (TestStep(s->a, &colour) || TestStep(s->a->next, &on)) {
+        RunCall(ctx, s, out);
+        return;
+    }
+    SetInt(out, 1);
+    if (s->action == FA_FG)
+        FltRowColour(ctx, on, colour, FLTR_FG, FLTR_TEXTCOLOUR);
+    else
+        FltRowColour(ctx, on, colour, FLTR_BG, FLTR_BACKCOLOUR);
+}
+
+static void RunSortTested(FilterEvalContext *ctx, const FSTEP *s, FVAL *out)
+{
+    int32_t key;
+    if (TestStep(s->a, &key)) {
+        RunCall(ctx, s, out);
+        return;
+    }
+    SetInt(out, 1);
+    uint32_t kind = s->action - FA_SORT;
+    FltSortKeyInt(ctx, key, kind >= 2, kind & 1);
+}
+
+/* The run of a call whose parameters are all tested. */
+static FSTEPRUN CallTestedRun(FSTEP *s)
+{
+    const FCALLNODE *c = (const FCALLNODE *)s->node;
+    int action = FltIntAction(c->func);
+    s->action = (uint8_t)action;
+    if ((action == FA_FG || action == FA_BG) && c->count == 2)
+        return RunColourTested;
+    if (action >= FA_SORT && c->count == 1)
+        return RunSortTested;
+    s->action = 0;
+    return RunCallTested;
+}
+
 /* ---- building ---------------------------------------------------------- */
 
 struct FBUILD {
@@ -241,7 +415,21 @@ static FSTEPRUN PatternRun(FSTEP *s, const FSTRNODE *pattern)
         if (pattern->text[k] != '*')
             return nullptr;
     s->count = literal;
-    return literal == n ? RunWildExact : RunWildPrefix;
+    s->test = literal == n ? TestWildExact : TestWildPrefix;
+    s->leaf = literal == n ? FL_EXACT : FL_PREFIX;
+    s->general = LeavesByRule;
+    return RunTested;
+}
+
+/* An operator with an integer result on two tested operands: tested
+ * too, else its run. */
+static FSTEPRUN TestedOr(FSTEP *s, FSTEPRUN run)
+{
+    if (!s->intOp || !s->a->test || !s->b->test)
+        return run;
+    s->test = s->intOp == FOpAnd ? TestAnd : s->intOp == FOpOr ? TestOr : TestBinary;
+    s->general = run;
+    return RunTested;
 }
 
 /* The run of a binary operator for what its operands are. */
@@ -251,18 +439,29 @@ static FSTEPRUN BinaryRun(FSTEP *s)
     if (code == FOP_ASSIGN)
         return RunBinary;
     if (!IsLeaf(s->a) || !IsLeaf(s->b))
-        return BinaryOpRun(s->intOp);
+        return TestedOr(s, BinaryOpRun(s->intOp));
     uint32_t right = FNodeType(s->a->node), left = FNodeType(s->b->node);
     const void *const *refs[4] = { s->b->ref[0], s->a->ref[0], s->b->ref[1], s->a->ref[1] };
     memcpy(s->ref, refs, sizeof refs);
     if (left == FLT_INT && right == FLT_INT && s->intOp)
-        return IntLeafRun(s->intOp);
+        return IntLeafRun(s);
     if (left != FLT_STRING || right != FLT_STRING)
         return RunBinary;
     FSTEPRUN wild = nullptr;
     if (code == FOP('=', '=') && FNodeKind(s->a->node) == FK_CONST)
         wild = PatternRun(s, (const FSTRNODE *)s->a->node);
     return wild ? wild : RunStringLeaves;
+}
+
+/* Parameters that are all tested (at least one). */
+static int AllTested(const FSTEP *k)
+{
+    if (!k)
+        return 0;
+    for (; k; k = k->next)
+        if (!k->test)
+            return 0;
+    return 1;
 }
 
 /* A leaf: where its value and length lie, and its run. */
@@ -287,6 +486,8 @@ static void Leaf(FSTEP *s)
         s->i = (int32_t)(uint32_t)((const FCONSTNODE *)n)->i;
         s->own[0] = &s->i;
         s->run = RunInt;
+        s->test = TestInt;
+        s->leaf = FL_INT;
     }
 }
 
@@ -387,6 +588,8 @@ static FSTEP *Build(FBUILD *b, const uint8_t **cursor, uint32_t base)
             temporaries = ((const FCALLNODE *)n)->count;
             s->run = RunCall;
             failed = Chain(b, cursor, temporaries, base + temporaries, &s->a, &last);
+            if (!failed && AllTested(s->a))
+                s->run = CallTestedRun(s);
         } else {
             temporaries = 2;
             failed = !(s->a = Build(b, cursor, base + 2)) || !(s->b = Build(b, cursor, base + 2));

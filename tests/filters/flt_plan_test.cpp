@@ -494,6 +494,47 @@ TEST_F(Twins, RowActionsAndAssignments)
     }
 }
 
+/* The tested steps: "&", "|" and the other integer operators over
+ * integer comparisons and arithmetic of leaves, wildcard patterns and
+ * integer constants, made in line by their parents (trees, conditions,
+ * colours, sort keys, other calls); the fields absent on some rows send
+ * each back to the general rules. */
+TEST_F(Twins, TestedTreesConditionsAndActions)
+{
+    Rows(EdgeRows());
+    static const char *const tests[] = {
+        "curdepth > 100", "curdepth < 7",        "type = local",    "deftype != 1",      "curdepth >= type",
+        "curdepth <= -1", "curdepth + 7",        "7 - curdepth",    "queue == 'Q*'",     "queue == 'QUEUE.A'",
+        "cluster == '*'", "cluster == 'Q.B**'",  "queue == ''",     "0",                 "-5",
+    };
+    static const char *const ops[] = { "&", "|", "&&", "||", "+", "-", "*", "mod", "<", "=" };
+    static const char *const shapes[] = {
+        "#a #op #b",
+        "(#a #op #b) & (#b | #a) | queue == 'Q*'",
+        "bg(#a #op #b, 0xFF); fg(#b, #a); #a",
+        "sort(#a #op #b); sortd2(#a); sort2(#b #op #a); #b",
+        "sortd(#a); if (#a #op #b) { fg(1, #b) } else if (#b) 7; else { bg(#a, 3) }",
+        "max(#a #op #b, #b) + min(#a, 2)",
+    };
+    size_t nt = sizeof tests / sizeof tests[0], no = sizeof ops / sizeof ops[0];
+    auto put = [](std::string &t, const char *mark, const std::string &with) {
+        for (size_t at = 0; (at = t.find(mark, at)) != std::string::npos; at += with.size())
+            t.replace(at, strlen(mark), with);
+    };
+    for (size_t k = 0; k < sizeof shapes / sizeof shapes[0]; k++)
+        for (size_t i = 0; i < nt; i++)
+            for (size_t j = 0; j < nt; j++) {
+                std::string t = shapes[k];
+                put(t, "#op", ops[(i + j + k) % no]);
+                put(t, "#a", std::string("(") + tests[i] + ")");
+                put(t, "#b", std::string("(") + tests[j] + ")");
+                Check(t);
+                if (HasFatalFailure() || HasFailure())
+                    return;
+            }
+    EXPECT_EQ(programs, 6 * 15 * 15);
+}
+
 TEST_F(Twins, RandomProgramsOverRandomRows)
 {
     const char *env = getenv("RAVOLT_FILTER_PROGRAMS");
