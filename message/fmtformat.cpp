@@ -1441,11 +1441,32 @@ static uint32_t PlanInteger(Walk &w, const PlanField *pf)
     return FmtLineEnd(lr, w.sink, w.context, 0, o + IntText(f, fr->cur, fr, o, v));
 }
 
+/* Whether text is shown on one line as its bytes are, as FmtQuotedLines
+ * would show it: it fits the line, holds no line end or NUL and is not
+ * converted. */
+static int OneLineText(const FmtLineRec *lr, const FmtCodepage *cp, uint32_t labelWidth,
+                       const unsigned char *p, uint32_t n)
+{
+    int64_t room = (int64_t)lr->width - labelWidth - 4 - ((lr->flags & LR_OFFSET_PREFIX) ? 10 : 0);
+    if (room < 20)
+        room = 20;
+    if (room > FMT_LINE_BUFFER / 2)
+        room = FMT_LINE_BUFFER / 2;
+    if (n == 0 || n > room || FmtNoText(lr) || (cp->toAscii && (lr->options & LO_EBCDIC_TO_ASCII)))
+        return 0;
+    unsigned char cr = cp->ch[CP_CR], lf = cp->ch[CP_LF];
+    unsigned odd = 0;
+    for (uint32_t i = 0; i < n; i++)
+        odd |= (p[i] == cr) | (p[i] == lf) | (p[i] == 0);
+    return !odd;
+}
+
 static uint32_t PlanText(Walk &w, const PlanField *pf)
 {
     if (!pf->shown)
         return 0;
     FmtWalkFrame *fr = w.fr;
+    FmtLineRec *lr = w.lr;
     const unsigned char *p = fr->cur;
     uint32_t len = pf->length;
     if (pf->row->field->type == FT_CHARBP) {
@@ -1453,8 +1474,17 @@ static uint32_t PlanText(Walk &w, const PlanField *pf)
         if (z)
             len = (uint32_t)(z - p);
     }
-    return FmtQuotedLines(w.lr, w.sink, w.context, fr->cp, pf->labelWidth, pf->label, p,
-                          FmtTextLength(p, len, fr->cp->ch[CP_BLANK]), "");
+    uint32_t n = FmtTextLength(p, len, fr->cp->ch[CP_BLANK]);
+    if (!OneLineText(lr, fr->cp, pf->labelWidth, p, n))
+        return FmtQuotedLines(lr, w.sink, w.context, fr->cp, pf->labelWidth, pf->label, p, n, "");
+    /* "%s '%.*s'" */
+    lr->prefixLength = pf->labelWidth;
+    lr->dataOffset = lr->valueOffset = FmtOffsetOf(lr, p);
+    lr->valueBytes = n;
+    char *o = FmtPutMem(FmtPutMem(FmtLineStart(lr), pf->label, pf->labelWidth), " '", 2);
+    o = FmtPutMem(o, p, n);
+    *o++ = '\'';
+    return FmtLineEnd(lr, w.sink, w.context, 0, o);
 }
 
 static uint32_t PlanDecimal(Walk &w, const PlanField *pf)
@@ -1464,6 +1494,54 @@ static uint32_t PlanDecimal(Walk &w, const PlanField *pf)
     if (f->flags & FF_REFERENCED)
         KeepRefValue(fr, f, FapGetFieldInt(f, fr->cur, fr->encoding, fr->ebcdic));
     return pf->shown ? FormatDecimal(w, f, pf->label, pf->labelWidth, fr->cur) : 0;
+}
+
+/* A packed field of at most 16 bytes and 31 decimals, without a table or
+ * a date: its line as FormatDecimal writes it (the digits without leading
+ * zeros, padded to one before the point and the decimals after it);
+ * bytes that are no packed number are left to FormatDecimal's marker. */
+static uint32_t PlanPacked(Walk &w, const PlanField *pf)
+{
+    const FmtFieldDef *f = pf->row->field;
+    FmtWalkFrame *fr = w.fr;
+    FmtLineRec *lr = w.lr;
+    const unsigned char *p = fr->cur;
+    if (f->flags & FF_REFERENCED)
+        KeepRefValue(fr, f, FapGetFieldInt(f, p, fr->encoding, fr->ebcdic));
+    if (!pf->shown)
+        return 0;
+    char digits[32];
+    uint32_t n = pf->length, k = 0;
+    unsigned bad = 0;
+    for (uint32_t i = 0; i < n; i++) {
+        unsigned hi = p[i] >> 4, lo = p[i] & 15;
+        bad |= hi > 9;
+        digits[k++] = (char)('0' + hi);
+        if (i + 1 < n) {
+            bad |= lo > 9;
+            digits[k++] = (char)('0' + lo);
+        }
+    }
+    if (bad || FmtNoText(lr))
+        return FormatDecimal(w, f, pf->label, pf->labelWidth, p);
+    unsigned sign = p[n - 1] & 15;
+    uint32_t first = 0;
+    while (first < k && digits[first] == '0')
+        first++;
+    uint32_t shown = k - first, decimals = f->decimals, total = shown > decimals ? shown : decimals + 1;
+    uint32_t pad = total - shown, point = total - decimals;
+    char *o = FmtPutMem(FmtLineStart(lr), pf->label, pf->labelWidth);   /* "%s %s" */
+    *o++ = ' ';
+    if (f->type == FT_PACKED && (sign == 0xB || sign == 0xD))
+        *o++ = '-';
+    else if (f->flags & FF_SHOW_PLUS)
+        *o++ = '+';
+    for (uint32_t i = 0; i < total; i++) {
+        if (i == point)
+            *o++ = '.';
+        *o++ = i < pad ? '0' : digits[first + i - pad];
+    }
+    return FmtLineEnd(lr, w.sink, w.context, 0, o);
 }
 
 static uint32_t PlanHex(Walk &w, const PlanField *pf)
@@ -1498,7 +1576,9 @@ static PlanStep StepOf(const FmtStructRow *row)
             ? nullptr : PlanInteger;           /* a table would add flag lines */
     case FT_CHAR: case FT_CHARBP:
         return f->reference || f->dateLayout ? nullptr : PlanText;
-    case FT_PACKED: case FT_UPACKED: case FT_ZONED: case FT_DIGITS:
+    case FT_PACKED: case FT_UPACKED:
+        return f->reference || f->dateLayout || f->length > 16 || f->decimals > 31 ? PlanDecimal : PlanPacked;
+    case FT_ZONED: case FT_DIGITS:
         return PlanDecimal;
     case FT_HEX:
         return PlanHex;

@@ -154,7 +154,8 @@ const char *kindFormats[] = {
     " uint64h u64h;", " int8h i8h;", " uint8h u8h;", " flags fl;", " flags8 f8;", " flags16 f16;",
     " char c[7];", " charbp cb[5];", " hex h[3];", " hex long[40];", " packed (5.2) p;",
     " upacked up;", " opunch (3.1, signleft) o;", " digits (2.1, plus) d;", " packed (3.1) amount (Amounts);",
-    " packed (8, ?YYYYMMDD) day;", " float f32;", " double (3) f64;", " int version = 2;",
+    " packed (8, ?YYYYMMDD) day;", " packed (4.1, lead) pp;", " packed (1) tiny;",
+    " packed (1.28) many;", " packed (20.12) big;", " float f32;", " double (3) f64;", " int version = 2;",
     " int qty : summary;", " short low : low;", " short medium : medium;", " short high : high;",
     " char tail[2];", " short last : high;", "}",
     "struct AllKinds ; All of them", "{", " struct Kinds k[*];", "}",
@@ -192,6 +193,12 @@ std::vector<unsigned char> KindsRecords(std::mt19937 &rng, uint32_t count, uint3
                                          0x12, 0x5C, 0x02, 0x02, 0x40, 0x22, 0x9C };
         if (rng() % 4)
             memcpy(&rec[p], packed, sizeof packed);
+        /* the packed fields after the date: digits, now and then a sign
+           nibble amid them */
+        for (uint32_t i = p + sizeof packed + 3; i < p + sizeof packed + 3 + 36; i++) {
+            unsigned hi = rng() % 3 ? rng() % 10 : 0, lo = rng() % 5 ? rng() % 10 : "BCDF"[rng() % 4] - 'A' + 10;
+            rec[i] = (unsigned char)(hi << 4 | lo);
+        }
         b.insert(b.end(), rec.begin(), rec.end());
     }
     return b;
@@ -251,6 +258,10 @@ TEST_F(RecordPlans, EveryFieldKindInByteOrdersAndCodePages)
         text += std::string(l) + "\n";
     ASSERT_EQ(Load(text), 1) << errors.Last();
     std::mt19937 rng(4711);
+    /* a packed field that shows its plus sign, as built-in layouts may have */
+    for (FmtStructRow *row = Struct("Kinds")->def.rows; row->field; row++)
+        if (!strcmp(row->field->name, "pp"))
+            row->field->flags |= FF_SHOW_PLUS;
     FmtStructDef *def = &Struct("AllKinds")->def;
     uint32_t size = KindsSize();
     const struct { uint32_t encoding, ccsid; } pages[] = { { 546, 850 }, { 273, 500 }, { 546, 1208 },
