@@ -265,7 +265,8 @@ TEST_F(RecordPlans, EveryFieldKindInByteOrdersAndCodePages)
     FmtStructDef *def = &Struct("AllKinds")->def;
     uint32_t size = KindsSize();
     const struct { uint32_t encoding, ccsid; } pages[] = { { 546, 850 }, { 273, 500 }, { 546, 1208 },
-                                                           { 273, 37 }, { 546, 819 }, { 1, 1140 } };
+                                                           { 273, 37 }, { 546, 819 }, { 1, 1140 },
+                                                           { 0x311, 500 } };   /* S/390 floats */
     for (auto &page : pages)
         for (const RunSetup &base : RunSetups()) {
             RunSetup s = base;
