@@ -6,6 +6,7 @@
 #include "csmem.h"
 #include "cstext.h"
 #include "userfmt.h"
+#include <atomic>
 #include <cstdio>
 
 extern FmtStructDef FmtDefMQTM;
@@ -125,6 +126,33 @@ static void SetCcsid(FmtWalkFrame *fr, uint32_t ccsid)
     fr->cp = FmtGetCodepage(ccsid);
 }
 
+/* A structure's frame at its start.  Every field but the value cache,
+ * which refCount guards: no block clear for each of the many small
+ * structures of a PCF message. */
+static void StartFrame(FmtWalkFrame *fr, const FmtMsgInfo *msg, const FmtStructDef *def,
+                       FmtWalkFrame *parent, const unsigned char *data, uint32_t remaining)
+{
+    fr->parent = parent;
+    fr->def = def;
+    fr->start = fr->cur = fr->extent = data;
+    fr->remaining = remaining;
+    fr->strucLength = fr->hasLength = 0;
+    fr->encoding = (def->kind & SK_PARENT_ENCODING) && parent ? parent->encoding : msg->encoding;
+    if (parent && parent->ccsid == msg->ccsid) {
+        fr->ccsid = parent->ccsid;
+        fr->ebcdic = parent->ebcdic;
+        fr->cp = parent->cp;
+    } else {
+        SetCcsid(fr, msg->ccsid);
+    }
+    fr->nextEncoding = fr->nextCcsid = 0;
+    fr->rowIndex = fr->element = fr->count = fr->stop = fr->headingShown = fr->nameValCcsid = 0;
+    fr->repeatStart = nullptr;
+    fr->refCount = 0;
+    fr->depth = parent ? parent->depth + 1 : 0;
+    fr->bodyKind = msg->bodyKind;
+}
+
 static uint32_t ResolveCcsid(const FmtLineRec *lr, const FmtWalkFrame *fr,
                              uint32_t value)
 {
@@ -228,6 +256,29 @@ static void SetLine(FmtLineRec *lr, const FmtWalkFrame *fr, const FmtFieldDef *f
     lr->frame = (FmtWalkFrame *)fr;
 }
 
+/* The heading's text after its byte count: " bytes] " and the title, then
+ * " - (name)" with the nested row's name unless one is the other's stem.
+ * Returns the new end. */
+static char *HeadingTail(const FmtStructDef *def, const FmtStructRow *nested, char *p)
+{
+    p = FmtPutStr(p, " bytes] ");
+    size_t t = strlen(def->title);
+    p = FmtPutMem(p, def->title, t);
+    if (nested && nested->field->name[0] != '!') {
+        const FmtFieldDef *f = nested->field;
+        int n = f->nameLength ? (int)f->nameLength : (int)strlen(f->name);
+        while (n && (f->name[n - 1] == ':' || f->name[n - 1] == ' '))
+            n--;
+        size_t m = (size_t)n < t ? (size_t)n : t;
+        if (memcmp(f->name, def->title, m))         /* not one the other's stem */
+        {
+            p = FmtPutMem(FmtPutMem(p, " - (", 4), nested->field->name, (size_t)n);
+            *p++ = ')';
+        }
+    }
+    return p;
+}
+
 static uint32_t Heading(FmtMsgInfo *msg, FmtWalkFrame *fr, FmtLineRec *lr,
                         FmtLineSink sink, uint64_t context)
 {
@@ -255,23 +306,8 @@ static uint32_t Heading(FmtMsgInfo *msg, FmtWalkFrame *fr, FmtLineRec *lr,
     /* "[%5u bytes] %s", then " - (%.*s)" with the nested row's name */
     char *p = FmtLineStart(lr);
     *p++ = '[';
-    p = FmtPutStr(FmtPutUDecWidth(p, fr->remaining, 5), " bytes] ");
-    size_t t = strlen(def->title);
-    p = FmtPutMem(p, def->title, t);
-    const FmtStructRow *nested = lr->nestedRow;
-    if (nested && nested->field->name[0] != '!') {
-        const FmtFieldDef *f = nested->field;
-        int n = f->nameLength ? (int)f->nameLength : (int)strlen(f->name);
-        while (n && (f->name[n - 1] == ':' || f->name[n - 1] == ' '))
-            n--;
-        size_t m = (size_t)n < t ? (size_t)n : t;
-        if (memcmp(f->name, def->title, m))         /* not one the other's stem */
-        {
-            p = FmtPutMem(FmtPutMem(p, " - (", 4), nested->field->name, (size_t)n);
-            *p++ = ')';
-        }
-    }
-    return FmtLineEnd(lr, sink, context, LF_HEADING, p);
+    p = FmtPutUDecWidth(p, fr->remaining, 5);
+    return FmtLineEnd(lr, sink, context, LF_HEADING, HeadingTail(def, lr->nestedRow, p));
 }
 
 /* "End of structure '%s' (%u bytes)" */
@@ -461,6 +497,12 @@ static uint32_t BodyByFormatName(Walk &w, const FmtStructRow *row)
     return def ? Nested(w, def, Bound(fr), row) : 0;
 }
 
+struct RecordPlan;
+static RecordPlan *MakePlan(Walk &w, const FmtStructRow *elem);
+static int PlanFits(const Walk &w, const RecordPlan *plan);
+static void CountPlanned(uint64_t records);
+static uint32_t PlanRecord(Walk &w, const RecordPlan *plan);
+
 /* Counted and fixed arrays: the next row repeated. */
 static uint32_t FormatArray(Walk &w, const FmtStructRow *row, int *skipNext)
 {
@@ -515,18 +557,29 @@ static uint32_t FormatArray(Walk &w, const FmtStructRow *row, int *skipNext)
             return rc;
     }
     fr->count = unknown ? 0 : (uint32_t)count;
+    RecordPlan *plan = elemSize > 0 && count >= 4 ? MakePlan(w, elem) : nullptr;
+    uint32_t rc = 0;
+    uint64_t planCount = 0;
     for (int64_t i = 1; i <= count; i++) {
         int dummy;
         const unsigned char *before = fr->cur;
         fr->element = (uint32_t)i;
         w.lr->element = (uint32_t)i;
-        uint32_t rc = FormatRow(w, elem, (int)i, &dummy);
+        int planned = PlanFits(w, plan);
+        rc = planned ? PlanRecord(w, plan) : FormatRow(w, elem, (int)i, &dummy);
+        planCount += (uint64_t)planned;
         if (rc)
-            return rc;
+            break;
         /* elements of unknown size end with the data or when one takes nothing */
         if (byProgress && (fr->cur == before || fr->remaining == 0))
             break;
     }
+    if (plan) {
+        CountPlanned(planCount);
+        CSFreeMem(plan);
+    }
+    if (rc)
+        return rc;
     fr->element = 0;
     return 0;
 }
@@ -1327,6 +1380,340 @@ static uint32_t EndStructure(Walk &w, uint32_t originalRemaining)
     return 0;
 }
 
+/* ---- record plans ----
+ * The elements of an array of a structure made only of fixed-size fields
+ * that nothing in the data chooses (no conditions, lengths, counts,
+ * captures, value names or flag lines) are formatted by a plan made once
+ * for the array: each field's label built once and the value's writer
+ * chosen once.  A record runs its plan's steps in the rows' order and the
+ * sink sees the very lines, line records and frame the row walk gives;
+ * anything else is left to the walk. */
+
+enum { PLAN_ROWS = 64, PLAN_TAIL = 256 };
+
+struct PlanField;
+typedef uint32_t (*PlanStep)(Walk &w, const PlanField *pf);
+
+struct PlanField {
+    const FmtStructRow *row;
+    PlanStep step;
+    uint32_t length, labelWidth, shown;
+    char label[128];
+};
+
+struct RecordPlan {
+    FmtStructDef *def;
+    const FmtStructRow *row;            /* the array's element row */
+    uint32_t flags, options, endLevel;  /* of the line record it was made for (but LR_NO_TEXT) */
+    uint32_t size, count;
+    uint32_t heading;                   /* the heading comes before this field (count: none) */
+    uint32_t tailLength;                /* of the heading's text after the byte count; 0: the
+                                           heading is left to its own function */
+    char tail[PLAN_TAIL];
+    PlanField fields[PLAN_ROWS];
+};
+
+static int plansOff;
+static std::atomic<uint64_t> planRecords;
+
+void FmtSetRecordPlans(int on) { plansOff = !on; }
+
+uint64_t FmtRecordPlanRecords(void) { return planRecords.load(std::memory_order_relaxed); }
+
+static void CountPlanned(uint64_t records) { planRecords.fetch_add(records, std::memory_order_relaxed); }
+
+static uint32_t PlanInteger(Walk &w, const PlanField *pf)
+{
+    FmtWalkFrame *fr = w.fr;
+    FmtLineRec *lr = w.lr;
+    const FmtFieldDef *f = pf->row->field;
+    int64_t v = IntValue(f, fr->cur, fr);
+    if (f->flags & FF_REFERENCED)
+        KeepRefValue(fr, f, v);
+    if (!pf->shown)
+        return 0;
+    if (FmtNoText(lr)) {
+        lr->lineFlags = 0;
+        return FmtEmit(lr, w.sink, w.context, 0);
+    }
+    char *o = FmtPutMem(FmtLineStart(lr), pf->label, pf->labelWidth);
+    *o++ = ' ';
+    return FmtLineEnd(lr, w.sink, w.context, 0, o + IntText(f, fr->cur, fr, o, v));
+}
+
+/* Whether text is shown on one line as its bytes are, as FmtQuotedLines
+ * would show it: it fits the line, holds no line end or NUL and is not
+ * converted. */
+static int OneLineText(const FmtLineRec *lr, const FmtCodepage *cp, uint32_t labelWidth,
+                       const unsigned char *p, uint32_t n)
+{
+    int64_t room = (int64_t)lr->width - labelWidth - 4 - ((lr->flags & LR_OFFSET_PREFIX) ? 10 : 0);
+    if (room < 20)
+        room = 20;
+    if (room > FMT_LINE_BUFFER / 2)
+        room = FMT_LINE_BUFFER / 2;
+    if (n == 0 || n > room || FmtNoText(lr) || (cp->toAscii && (lr->options & LO_EBCDIC_TO_ASCII)))
+        return 0;
+    unsigned char cr = cp->ch[CP_CR], lf = cp->ch[CP_LF];
+    unsigned odd = 0;
+    for (uint32_t i = 0; i < n; i++)
+        odd |= (p[i] == cr) | (p[i] == lf) | (p[i] == 0);
+    return !odd;
+}
+
+static uint32_t PlanText(Walk &w, const PlanField *pf)
+{
+    if (!pf->shown)
+        return 0;
+    FmtWalkFrame *fr = w.fr;
+    FmtLineRec *lr = w.lr;
+    const unsigned char *p = fr->cur;
+    uint32_t len = pf->length;
+    if (pf->row->field->type == FT_CHARBP) {
+        const unsigned char *z = (const unsigned char *)memchr(p, 0, len);
+        if (z)
+            len = (uint32_t)(z - p);
+    }
+    uint32_t n = FmtTextLength(p, len, fr->cp->ch[CP_BLANK]);
+    if (!OneLineText(lr, fr->cp, pf->labelWidth, p, n))
+        return FmtQuotedLines(lr, w.sink, w.context, fr->cp, pf->labelWidth, pf->label, p, n, "");
+    /* "%s '%.*s'" */
+    lr->prefixLength = pf->labelWidth;
+    lr->dataOffset = lr->valueOffset = FmtOffsetOf(lr, p);
+    lr->valueBytes = n;
+    char *o = FmtPutMem(FmtPutMem(FmtLineStart(lr), pf->label, pf->labelWidth), " '", 2);
+    o = FmtPutMem(o, p, n);
+    *o++ = '\'';
+    return FmtLineEnd(lr, w.sink, w.context, 0, o);
+}
+
+static uint32_t PlanDecimal(Walk &w, const PlanField *pf)
+{
+    const FmtFieldDef *f = pf->row->field;
+    FmtWalkFrame *fr = w.fr;
+    if (f->flags & FF_REFERENCED)
+        KeepRefValue(fr, f, FapGetFieldInt(f, fr->cur, fr->encoding, fr->ebcdic));
+    return pf->shown ? FormatDecimal(w, f, pf->label, pf->labelWidth, fr->cur) : 0;
+}
+
+/* A packed field of at most 16 bytes and 31 decimals, without a table or
+ * a date: its line as FormatDecimal writes it (the digits without leading
+ * zeros, padded to one before the point and the decimals after it);
+ * bytes that are no packed number are left to FormatDecimal's marker. */
+static uint32_t PlanPacked(Walk &w, const PlanField *pf)
+{
+    const FmtFieldDef *f = pf->row->field;
+    FmtWalkFrame *fr = w.fr;
+    FmtLineRec *lr = w.lr;
+    const unsigned char *p = fr->cur;
+    if (f->flags & FF_REFERENCED)
+        KeepRefValue(fr, f, FapGetFieldInt(f, p, fr->encoding, fr->ebcdic));
+    if (!pf->shown)
+        return 0;
+    char digits[32];
+    uint32_t n = pf->length, k = 0;
+    unsigned bad = 0;
+    for (uint32_t i = 0; i < n; i++) {
+        unsigned hi = p[i] >> 4, lo = p[i] & 15;
+        bad |= hi > 9;
+        digits[k++] = (char)('0' + hi);
+        if (i + 1 < n) {
+            bad |= lo > 9;
+            digits[k++] = (char)('0' + lo);
+        }
+    }
+    if (bad || FmtNoText(lr))
+        return FormatDecimal(w, f, pf->label, pf->labelWidth, p);
+    unsigned sign = p[n - 1] & 15;
+    uint32_t first = 0;
+    while (first < k && digits[first] == '0')
+        first++;
+    uint32_t shown = k - first, decimals = f->decimals, total = shown > decimals ? shown : decimals + 1;
+    uint32_t pad = total - shown, point = total - decimals;
+    char *o = FmtPutMem(FmtLineStart(lr), pf->label, pf->labelWidth);   /* "%s %s" */
+    *o++ = ' ';
+    if (f->type == FT_PACKED && (sign == 0xB || sign == 0xD))
+        *o++ = '-';
+    else if (f->flags & FF_SHOW_PLUS)
+        *o++ = '+';
+    for (uint32_t i = 0; i < total; i++) {
+        if (i == point)
+            *o++ = '.';
+        *o++ = i < pad ? '0' : digits[first + i - pad];
+    }
+    return FmtLineEnd(lr, w.sink, w.context, 0, o);
+}
+
+static uint32_t PlanHex(Walk &w, const PlanField *pf)
+{
+    return pf->shown ? FmtHexField(w.lr, w.fr, pf->row->field, w.sink, w.context, pf->label, pf->labelWidth,
+                                   w.fr->cur, pf->length)
+                     : 0;
+}
+
+static uint32_t PlanFloat(Walk &w, const PlanField *pf)
+{
+    const FmtFieldDef *f = pf->row->field;
+    char val[512];
+    uint32_t n = FapFormatFloat(FapGetFieldFloat(f, w.fr->cur, w.fr->encoding), val, f->digits);
+    FapFormatTextEnum(f, 0, val, n, val + n);
+    return pf->shown ? FieldLine(w.lr, w.sink, w.context, pf->label, val) : 0;
+}
+
+/* The step of a field the plan can take, else null. */
+static PlanStep StepOf(const FmtStructRow *row)
+{
+    const FmtFieldDef *f = row->field;
+    switch (f->type) {
+    case FT_INT: case FT_INT_NORMAL: case FT_BYTE: case FT_SHORT: case FT_INT8: case FT_USHORT:
+    case FT_UINT8: case FT_UINT: case FT_INT64: case FT_UINT64: case FT_SHORTH: case FT_INT8H:
+    case FT_USHORTH: case FT_UINT8H: case FT_UINTH: case FT_INTH: case FT_INT64H: case FT_UINT64H:
+        /* value names, CCSID notes, parameter names and version checks look further */
+        return f->reference || (f->flags & FF_CCSID) || (row->flags & (RF_PCF_PARM_NAME | RF_VERSION))
+            ? nullptr : PlanInteger;
+    case FT_FLAGS8: case FT_FLAGS: case FT_FLAGS16:
+        return f->reference || (f->flags & FF_CCSID) || (row->flags & (RF_PCF_PARM_NAME | RF_VERSION))
+            ? nullptr : PlanInteger;           /* a table would add flag lines */
+    case FT_CHAR: case FT_CHARBP:
+        return f->reference || f->dateLayout ? nullptr : PlanText;
+    case FT_PACKED: case FT_UPACKED:
+        return f->reference || f->dateLayout || f->length > 16 || f->decimals > 31 ? PlanDecimal : PlanPacked;
+    case FT_ZONED: case FT_DIGITS:
+        return PlanDecimal;
+    case FT_HEX:
+        return PlanHex;
+    case FT_FLOAT: case FT_DOUBLE:
+        return PlanFloat;
+    }
+    return nullptr;
+}
+
+/* Row flags and structure kinds the walk acts on nothing of: the detail
+ * level and the user formats' own marks. */
+static const uint64_t planRowFlags = 0xFF | RF_UF_CONDITION | RF_UF_SUMMARY;
+static const uint32_t planKinds = 0xFF | SK_PARENT_ENCODING | (uint32_t)RF_UF_CONDITION | (uint32_t)RF_UF_SUMMARY;
+
+static int PlanFields(RecordPlan *plan, const FmtLineRec *lr, const FmtWalkFrame *fr)
+{
+    uint32_t offset = 0;
+    plan->heading = PLAN_ROWS;
+    for (const FmtStructRow *row = plan->def->rows; row->field; row++) {
+        const FmtFieldDef *f = row->field;
+        PlanField *pf = &plan->fields[plan->count];
+        if (plan->count == PLAN_ROWS || row->conditions || (row->flags & ~planRowFlags) ||
+            !(pf->step = StepOf(row)) || f->length == 0 || f->length == 0xFFFFFFFF ||
+            f->length < FmtReadSize(f))
+            return 0;
+        pf->row = row;
+        pf->length = f->length;
+        pf->shown = Detail(lr) >= (row->flags & 0xFF);
+        pf->labelWidth = Label(lr, fr, f, 0, pf->label, 1);
+        pf->label[pf->labelWidth] = 0;
+        if (plan->heading == PLAN_ROWS && HeadingDue(row, lr))
+            plan->heading = plan->count;
+        offset += f->length;
+        plan->count++;
+    }
+    return offset == plan->size;
+}
+
+/* A plan for the elements of an array (element row elem), or null when
+ * the walk must take them. */
+static RecordPlan *MakePlan(Walk &w, const FmtStructRow *elem)
+{
+    FmtStructDef *def = (FmtStructDef *)elem->field->reference;
+    const FmtLineRec *lr = w.lr;
+    if (plansOff || elem->field->type != FT_STRUCT || !def || !def->rows || (def->state & 9) != 1 ||
+        !def->size || (def->kind & ~planKinds) || def == &FmtDefMQTM || w.fr->depth > 64 ||
+        (lr->flags & (LR_RUN_OFFSET | LR_HEX_RAW)) || !lr->text)
+        return nullptr;
+    RecordPlan *plan = (RecordPlan *)CSGetMem(sizeof(RecordPlan), "RecordPlan");
+    if (!plan)
+        return nullptr;
+    plan->def = def;
+    plan->row = elem;
+    plan->flags = lr->flags & ~LR_NO_TEXT;
+    plan->options = lr->options;
+    plan->endLevel = lr->endLevel;
+    plan->size = def->size;
+    plan->count = 0;
+    plan->tailLength = 0;
+    NameWidth(def);
+    FmtWalkFrame fr;
+    StartFrame(&fr, w.msg, def, w.fr, w.fr->cur, 0);
+    if (!PlanFields(plan, lr, &fr)) {
+        CSFreeMem(plan);
+        return nullptr;
+    }
+    /* the heading's text after its byte count, when Heading would show it */
+    uint32_t level = def->kind & 0xFF, detail = Detail(lr);
+    const FmtFieldDef *nf = elem->field;
+    if (def->title[0] && def->title[0] != '!' && !(level == 0 ? detail <= 1 : detail < level) &&
+        !(lr->options & LO_PLAIN) && strlen(def->title) + strlen(nf->name) + 16 < PLAN_TAIL)
+        plan->tailLength = (uint32_t)(HeadingTail(def, elem, plan->tail) - plan->tail);
+    return plan;
+}
+
+/* The heading of a record, as Heading writes it. */
+static uint32_t PlanHeading(Walk &w, const RecordPlan *plan)
+{
+    FmtWalkFrame *fr = w.fr;
+    FmtLineRec *lr = w.lr;
+    if (!plan->tailLength || FmtNoText(lr))
+        return Heading(w.msg, fr, lr, w.sink, w.context);
+    fr->headingShown = 1;
+    lr->field = nullptr;
+    lr->lineClass = 0;
+    lr->dataOffset = FmtOffsetOf(lr, fr->start);
+    lr->structOffset = 0;
+    char *p = FmtLineStart(lr);
+    *p++ = '[';
+    p = FmtPutUDecWidth(p, fr->remaining, 5);
+    return FmtLineEnd(lr, w.sink, w.context, LF_HEADING, FmtPutMem(p, plan->tail, plan->tailLength));
+}
+
+/* Whether the next element can run the plan: the whole record within the
+ * data and the line record as the plan was made for. */
+static int PlanFits(const Walk &w, const RecordPlan *plan)
+{
+    const FmtLineRec *lr = w.lr;
+    return plan && Bound(w.fr) >= plan->size && (lr->flags & ~LR_NO_TEXT) == plan->flags &&
+           lr->options == plan->options && lr->endLevel == plan->endLevel;
+}
+
+/* One element: what Nested and FapFormatStructure do for it. */
+static uint32_t PlanRecord(Walk &w, const RecordPlan *plan)
+{
+    FmtWalkFrame *parent = w.fr;
+    FmtLineRec *lr = w.lr;
+    uint32_t remaining = Bound(parent);
+    const FmtStructRow *savedRow = lr->nestedRow;
+    FmtWalkFrame *savedFrame = lr->frame;
+    FmtWalkFrame fr;
+    StartFrame(&fr, w.msg, plan->def, parent, parent->cur, remaining);
+    lr->nestedRow = plan->row;
+    lr->frame = &fr;
+    lr->runDepth++;
+    Walk rw = { w.msg, &fr, w.sink, w.context, lr };
+    uint32_t rc = 0;
+    for (uint32_t i = 0; i < plan->count && !rc; i++) {
+        const PlanField *pf = &plan->fields[i];
+        if (i == plan->heading && (rc = PlanHeading(rw, plan)))
+            break;
+        SetLine(lr, &fr, pf->row->field, pf->length, pf->labelWidth);
+        if ((rc = pf->step(rw, pf)))
+            break;
+        Advance(&fr, pf->length);
+    }
+    if (!FmtStopped(rc))
+        rc = EndStructure(rw, remaining);
+    lr->runDepth--;
+    lr->frame = savedFrame;
+    lr->nestedRow = savedRow;
+    Advance(parent, (uint32_t)(fr.cur - fr.start));
+    return rc;
+}
+
 static uint32_t EndOfRun(Walk &w, uint32_t rc)
 {
     FmtWalkFrame *fr = w.fr;
@@ -1404,28 +1791,8 @@ uint32_t FapFormatStructure(FmtMsgInfo *msg, FmtStructDef *def, FmtWalkFrame *pa
     }
     if (parent && parent->depth > 64)
         return 0;
-    /* every field but the value cache, which refCount guards: no block clear
-       for each of the many small structures of a PCF message */
     FmtWalkFrame fr;
-    fr.parent = parent;
-    fr.def = def;
-    fr.start = fr.cur = fr.extent = *data;
-    fr.remaining = *remaining;
-    fr.strucLength = fr.hasLength = 0;
-    fr.encoding = (def->kind & SK_PARENT_ENCODING) && parent ? parent->encoding : msg->encoding;
-    if (parent && parent->ccsid == msg->ccsid) {
-        fr.ccsid = parent->ccsid;
-        fr.ebcdic = parent->ebcdic;
-        fr.cp = parent->cp;
-    } else {
-        SetCcsid(&fr, msg->ccsid);
-    }
-    fr.nextEncoding = fr.nextCcsid = 0;
-    fr.rowIndex = fr.element = fr.count = fr.stop = fr.headingShown = fr.nameValCcsid = 0;
-    fr.repeatStart = nullptr;
-    fr.refCount = 0;
-    fr.depth = parent ? parent->depth + 1 : 0;
-    fr.bodyKind = msg->bodyKind;
+    StartFrame(&fr, msg, def, parent, *data, *remaining);
     NameWidth(def);
     FmtWalkFrame *savedFrame = lr->frame;
     lr->frame = &fr;

@@ -178,6 +178,12 @@ static inline FmtLineCacheEntry *FmtCacheSlot(FmtLineRec *lr, const FmtStructRow
 }
 void FmtCacheFree(FmtLineRec *lr);
 
+/* Arrays of fixed records formatted by plans made once per array (on by
+ * default; off lets a test compare them with the row walk). */
+void FmtSetRecordPlans(int on);
+/* Records the plans have formatted since the program started. */
+uint64_t FmtRecordPlanRecords(void);
+
 /* A marker line (line flag 4) at the given data position. */
 uint32_t FmtMarker(FmtLineRec *lr, FmtLineSink sink, uint64_t context,
                    const unsigned char *at, const char *fmt, ...);
