@@ -256,7 +256,11 @@ void CfgFileRead(const char *path, CSTREE **tree, int report, char *errorText)
 
 int CfgFileWriteLocation(QMS *r, PRFOUT *out)
 {
-    if ((r->flags & LF_NOTSAVED) || strncmp(r->secondName, "AMQ.", 4) == 0)
+    /* "AMQ." names are the system's own, never saved (compared in line:
+       a library call per location costs more on some hosts) */
+    const char *second = r->secondName;
+    if ((r->flags & LF_NOTSAVED) ||
+        (second[0] == 'A' && second[1] == 'M' && second[2] == 'Q' && second[3] == '.'))
         return 0;
     PrfOutText(out, "\nQM:");
     CfgPutWord(out, r->qmName);
