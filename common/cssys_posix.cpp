@@ -10,6 +10,7 @@
 #include <cstring>
 #include <thread>
 #include <dlfcn.h>
+#include <pthread.h>
 #include <signal.h>
 #include <spawn.h>
 #include <sys/syscall.h>
@@ -21,9 +22,23 @@
 
 extern char **environ;
 
+/* The id asked of the system once per thread (a system call each time
+ * cost more than the locks that ask for it); a forked child asks again. */
+static thread_local uint32_t threadId;
+
+static void forget_thread_id(void)
+{
+    threadId = 0;
+}
+
 uint32_t CSSysThreadId(void)
 {
-    return (uint32_t)syscall(SYS_gettid);
+    if (!threadId) {
+        static const int registered = pthread_atfork(nullptr, nullptr, forget_thread_id);
+        (void)registered;
+        threadId = (uint32_t)syscall(SYS_gettid);
+    }
+    return threadId;
 }
 
 int CSSysDebuggerPresent(void)

@@ -223,6 +223,20 @@ static void set_coordinate(QMS *r, int which, int32_t value)
     r->placementFlags |= 0x24;
 }
 
+/* A value into a name field of `width` characters: cut at its first NUL
+ * or at the width, trailing blanks left out (they are never written, so
+ * not kept either).  Copied in line: the library calls for the measuring,
+ * the copy and the trimming each cost more than the copy on some hosts. */
+static void put_name_field(char *field, size_t width, const char *value)
+{
+    size_t n = 0;
+    for (; n < width && value[n]; n++)
+        field[n] = value[n];
+    field[n] = 0;
+    while (n > 0 && field[n - 1] == ' ')
+        field[--n] = 0;
+}
+
 int CfgReadLocationKeywords(PRFIN *in, QMS *r, char *token, uint32_t *quoted)
 {
     char *base = (char *)r;
@@ -249,9 +263,8 @@ int CfgReadLocationKeywords(PRFIN *in, QMS *r, char *token, uint32_t *quoted)
         int32_t scratch = 0;
         switch (k->kind) {
         case KW_STR:
-            /* trailing blanks are never written: not kept either */
-            PrfGetString(in, (char *)field, k->width + 1, token);
-            UTTrimRightChars((char *)field, (int)strlen((char *)field), " ");
+            PrfGetValue(in, token, nullptr);
+            put_name_field((char *)field, k->width, token);
             break;
         case KW_INT: PrfGetInt(in, (int32_t *)field, token); break;
         case KW_INT64: PrfGetInt64(in, (int64_t *)field, token); break;

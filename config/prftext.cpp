@@ -6,6 +6,7 @@
 #include <cstdarg>
 #include <cstring>
 #include <cstdlib>
+#include <emmintrin.h>
 
 /* ---- opening ---------------------------------------------------------- */
 
@@ -567,30 +568,29 @@ void PrfOutOpenBinary(PRFOUT *out, FILE *file)
 
 /* Puts the bytes from p to end, every LF as CR LF, into lines (room for
  * twice `piece` bytes and 16 more) and hands them to the stream, a piece
- * at a time: eight bytes at a time, a word without a LF moved whole. */
+ * at a time.  Sixteen bytes are looked at together and stored whole; a
+ * LF among them ends the step just after it, its CR put before it (lines
+ * are short: a character at a time cost more than the rest of the write). */
 static void emit_crlf(PRFOUT *out, const char *p, const char *end, char *lines, size_t piece)
 {
-    const uint64_t ones = 0x0101010101010101ull, highs = 0x8080808080808080ull;
-    const uint64_t lfs = ones * '\n';
+    const __m128i lf = _mm_set1_epi8('\n');
     while (p < end) {
         char *w = lines;
         const char *stop = (size_t)(end - p) > piece ? p + piece : end;
-        while (stop - p >= 8) {
-            uint64_t v;
-            memcpy(&v, p, 8);
-            uint64_t x = v ^ lfs;
-            if (!((x - ones) & ~x & highs)) {
-                memcpy(w, &v, 8);
-                w += 8;
-                p += 8;
+        while (stop - p >= 16) {
+            __m128i v = _mm_loadu_si128((const __m128i *)p);
+            unsigned mask = (unsigned)_mm_movemask_epi8(_mm_cmpeq_epi8(v, lf));
+            _mm_storeu_si128((__m128i *)w, v);
+            if (!mask) {
+                w += 16;
+                p += 16;
                 continue;
             }
-            for (int i = 0; i < 8; i++) {
-                if (p[i] == '\n')
-                    *w++ = '\r';
-                *w++ = p[i];
-            }
-            p += 8;
+            unsigned at = (unsigned)__builtin_ctz(mask);     /* the first LF */
+            w += at;
+            *w++ = '\r';
+            *w++ = '\n';
+            p += at + 1;
         }
         for (; p < stop; p++) {
             if (*p == '\n')

@@ -1,6 +1,7 @@
 /* Host services: libraries, commands, Wine detection, path helpers, whole
  * files and the cached names. */
 #include "cs.h"
+#include "cssys.h"
 
 #include <gtest/gtest.h>
 #include <cstdlib>
@@ -8,6 +9,14 @@
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <thread>
+#ifdef _WIN32
+#include <windows.h>
+#else
+#include <sys/syscall.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#endif
 
 namespace fs = std::filesystem;
 
@@ -238,4 +247,46 @@ TEST(Host, FileLoadEndsWithNul)
     CSFreeMem(block);
     fclose(f);
     fs::remove(p);
+}
+
+/* Thread ids: the system's own id of each thread, the same at every ask
+ * (a lock compares them to know its holder), and a forked child's its
+ * own, never the id its parent thread had kept. */
+TEST(Host, ThreadIds)
+{
+    uint32_t self = CSSysThreadId();
+    EXPECT_NE(self, 0u);
+    EXPECT_EQ(CSSysThreadId(), self);
+    uint32_t other = 0, otherAgain = 0;
+    std::thread t([&] {
+        other = CSSysThreadId();
+        otherAgain = CSSysThreadId();
+    });
+    t.join();
+    EXPECT_NE(other, 0u);
+    EXPECT_NE(other, self);
+    EXPECT_EQ(otherAgain, other);
+#ifdef _WIN32
+    EXPECT_EQ(self, (uint32_t)GetCurrentThreadId());
+#else
+    EXPECT_EQ(self, (uint32_t)syscall(SYS_gettid));
+    int pipeFds[2];
+    ASSERT_EQ(pipe(pipeFds), 0);
+    pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        uint32_t ids[2] = { CSSysThreadId(), (uint32_t)syscall(SYS_gettid) };
+        ssize_t n = write(pipeFds[1], ids, sizeof ids);
+        _exit(n == (ssize_t)sizeof ids ? 0 : 1);
+    }
+    uint32_t ids[2] = {};
+    EXPECT_EQ(read(pipeFds[0], ids, sizeof ids), (ssize_t)sizeof ids);
+    int status = 0;
+    waitpid(child, &status, 0);
+    close(pipeFds[0]);
+    close(pipeFds[1]);
+    EXPECT_EQ(ids[0], ids[1]);
+    EXPECT_NE(ids[0], self);
+    EXPECT_EQ(CSSysThreadId(), self);
+#endif
 }

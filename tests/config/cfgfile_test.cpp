@@ -6,6 +6,7 @@
 #include <fstream>
 #include <iterator>
 
+#include <cstddef>
 #include <cstring>
 #include <functional>
 #include <random>
@@ -691,6 +692,73 @@ TEST_F(Fixture, FuzzReader)
         run(m);
     }
     fclose(sink);
+}
+
+/* The name-field keywords against the way they were read before (the
+ * value read as a string, cut to the field, its trailing blanks then
+ * trimmed one by one): quoted and bare values of every length around the
+ * field's width, with blanks at their ends, escapes, bytes above 127 and
+ * NUL bytes, into records whose fields hold their defaults; the records
+ * are compared whole. */
+TEST(LocationKeywords, NameFieldsReadAsBefore)
+{
+    struct Field { const char *key; size_t offset, width; };
+    const Field fields[] = {
+        { "grp", offsetof(QMS, groupName), QMS_NAME }, { "psq", offsetof(QMS, brokerQueue), QMS_NAME },
+        { "appwnd", offsetof(QMS, appWindow), 3 }, { "cmdok", offsetof(QMS, okCommand), QMS_CMDLEN },
+        { "expf", offsetof(QMS, exportFile), QMS_EXPFILE - 1 }, { "mq", offsetof(QMS, secondName), QMS_NAME },
+    };
+    const char alphabet[] = { 'a', 'Z', ' ', ' ', '"', '~', (char)0xE9, '\0', '.', '9' };
+    uint32_t seed = 41;
+    auto next = [&] { return (seed = seed * 1103515245u + 12345u) >> 16; };
+    QMS *got = new QMS, *want = new QMS;
+    for (const Field &f : fields)
+        for (int round = 0; round < 400; round++) {
+            size_t length = round < 300 ? round % (f.width + 6) : next() % 300;
+            std::string value;
+            for (size_t i = 0; i < length; i++)
+                value += alphabet[next() % sizeof alphabet];
+            if (round % 4 == 1)
+                value += "   ";
+            int quoted = round % 5 != 0;
+            std::string body;                  /* what follows the key */
+            if (quoted) {
+                body = round % 3 ? "=\"" : " = \"";
+                for (char c : value) {
+                    if (c == '"' || c == '~')
+                        body += '~';
+                    body += c;
+                }
+                body += "\"";
+            } else {
+                std::string word;
+                for (char c : value)
+                    if (c != ' ' && c != '"' && c != '~' && c)
+                        word += c;
+                body = "=" + word;
+            }
+            body += "\nauto\n";
+            std::string text = f.key + body;
+
+            memset(got, 0xA5, sizeof *got);
+            memset(want, 0xA5, sizeof *want);
+            CfgLocationDefaults(got);
+            CfgLocationDefaults(want);
+            PRFIN in;
+            char token[PRF_TOKEN_SIZE];
+            uint32_t q;
+            PrfOpenText(&in, text.data(), text.size());
+            CfgReadLocationKeywords(&in, got, token, &q);
+
+            PrfOpenText(&in, body.data(), body.size());
+            char *field = (char *)want + f.offset;
+            PrfGetString(&in, field, f.width + 1, token);
+            UTTrimRightChars(field, (int)strlen(field), " ");
+            CfgReadLocationKeywords(&in, want, token, &q);      /* what follows it */
+            ASSERT_EQ(memcmp(got, want, sizeof *got), 0) << f.key << " " << round;
+        }
+    delete got;
+    delete want;
 }
 
 }  // namespace

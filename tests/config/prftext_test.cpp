@@ -311,6 +311,50 @@ TEST(ConfigText, LargeOutputReachesTheStreamWhole)
     }
 }
 
+/* The line-end conversion against a byte-at-a-time one, on texts where
+ * LFs fall at every place of a step: runs of them, none, one at the end,
+ * beside CRs and bytes above 127, in lengths around the steps and the
+ * pieces of a write. */
+TEST(ConfigText, LineEndConversionMatchesTheByteWise)
+{
+    std::string path = cfgtest::TempDir("lineends") + "/out.txt";
+    uint32_t seed = 7;
+    auto next = [&] { return (seed = seed * 1103515245u + 12345u) >> 16; };
+    const size_t lengths[] = { 0, 1, 15, 16, 17, 31, 33, 8191, 8192, 8193, 9000,
+                               131071, 131072, 131073, 300000 };
+    for (int density = 0; density < 5; density++)
+        for (size_t length : lengths) {
+            std::string text(length, 'a');
+            for (char &ch : text) {
+                uint32_t r = next() % 64;
+                if (density == 4 || (density && r < (uint32_t)density * 12))
+                    ch = '\n';
+                else
+                    ch = r % 7 == 0 ? '\r' : r % 5 == 0 ? (char)0xE9 : (char)('a' + r % 26);
+            }
+            if (length && density == 1)
+                text[length - 1] = '\n';
+            std::string expected;
+            for (char ch : text) {
+                if (ch == '\n')
+                    expected += '\r';
+                expected += ch;
+            }
+            FILE *file = fopen(path.c_str(), "wb");
+            ASSERT_NE(file, nullptr);
+            PRFOUT o;
+            PrfOutOpen(&o, file);
+            o.crlf = 1;
+            PrfOutWrite(&o, text.data(), text.size());
+            EXPECT_EQ(PrfOutClose(&o), 0);
+            fclose(file);
+            std::ifstream in(path, std::ios::binary);
+            std::string out((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+            ASSERT_EQ(out.size(), expected.size()) << density << " " << length;
+            EXPECT_TRUE(out == expected) << density << " " << length;
+        }
+}
+
 TEST(ConfigText, PrintLayout)
 {
     std::string out = Written([](FILE *file, void *) {

@@ -2,7 +2,9 @@
  * commands, capabilities, deferred deletion and the thread rules. */
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
+#include <cstring>
 #include <cstdlib>
 #include <string>
 #include <thread>
@@ -217,6 +219,57 @@ TEST_F(Store, GroupsKeepNameOrderAndVanishWhenEmpty)
     for (QMS *p : { a, b1, b2 })
         LocDelete(&LocTree, p, nullptr);
     EXPECT_EQ(LocGroups, nullptr);
+}
+
+/* Group order and rings take the byte order of the whole name field
+ * (bytes above 127 after the others, as memcmp has them): names that
+ * part at every place of the field, in an order of their adding that is
+ * none of theirs, end in the group in the order of a plain compare, and
+ * only the records of one name share a ring. */
+TEST_F(Store, GroupAndRingOrderFollowTheBytesOfTheName)
+{
+    std::vector<std::string> names;
+    for (size_t at = 0; at < QMS_NAME; at += 5)
+        for (int c : { 0x41, 0x61, 0x7F, 0x80, 0xE9, 0xFF }) {
+            std::string n(at, 'M');
+            n += (char)c;
+            names.push_back(n);
+        }
+    names.push_back(std::string(QMS_NAME, 'M'));       /* the full width */
+    names.push_back("M");
+    uint32_t seed = 3;
+    std::vector<std::string> added = names;
+    for (size_t i = added.size(); i > 1; i--) {
+        seed = seed * 1103515245u + 12345u;
+        std::swap(added[i - 1], added[(seed >> 16) % i]);
+    }
+    for (const std::string &n : added) {
+        ASSERT_NE(Add(n.c_str(), "", "G"), nullptr) << n;
+        ASSERT_NE(Add(n.c_str(), "TWO", "G"), nullptr) << n;
+    }
+    auto field = [](const char *name) {
+        std::string f(name);
+        f.resize(QMS_NAME + 1, '\0');
+        return f;
+    };
+    std::vector<std::string> expected;
+    for (const std::string &n : names) {
+        expected.push_back(field(n.c_str()));
+        expected.push_back(field(n.c_str()));
+    }
+    std::sort(expected.begin(), expected.end(), [](const std::string &a, const std::string &b) {
+        return memcmp(a.data(), b.data(), QMS_NAME + 1) < 0;
+    });
+    QMSGROUP *g = LocGroupGet("G");
+    ASSERT_NE(g, nullptr);
+    std::vector<std::string> order;
+    for (QMS *p = g->first; p; p = p->nextInGroup) {
+        order.push_back(field(p->qmName));
+        ASSERT_NE(p->nextInRing, nullptr) << p->qmName;      /* its twin of the same name */
+        EXPECT_STREQ(p->nextInRing->qmName, p->qmName);
+        EXPECT_EQ(p->nextInRing->nextInRing, p);
+    }
+    EXPECT_TRUE(order == expected);
 }
 
 TEST_F(Store, StatusChangesRunCommandsAndEvents)
