@@ -158,8 +158,6 @@ int UTHexDumpLine(const unsigned char *bytes, int count, int width, char *out,
         count = 0;
     int groups = (flags & UTHEX_GROUPS) && width >= 8;
     int charStart = 2 * width + gap + (groups ? (width - 1) / 4 : 0);
-    if (gap)
-        memset(out, ' ', (size_t)(charStart + width));
 
     char *p = out;
     int i = 0;
@@ -167,6 +165,11 @@ int UTHexDumpLine(const unsigned char *bytes, int count, int width, char *out,
     /* sixteen bytes at a time, then groups of four, then the bytes left */
     for (; i + 16 <= count; i += 16)
         p = Digits(_mm_loadu_si128((const __m128i *)(bytes + i)), 4, p, groups && i, groups);
+    if (!groups && i && i < count) {          /* the last sixteen again, overlapping */
+        Digits(_mm_loadu_si128((const __m128i *)(bytes + count - 16)), 4, out + 2 * (count - 16), 0, 0);
+        p = out + 2 * count;
+        i = count;
+    }
     if (i + 8 <= count) {
         p = Digits(_mm_loadl_epi64((const __m128i *)(bytes + i)), 2, p, groups && i, groups);
         i += 8;
@@ -195,6 +198,14 @@ int UTHexDumpLine(const unsigned char *bytes, int count, int width, char *out,
     int translated = 0;
     if (gap) {
         char *c = out + charStart;
+#ifdef __SSE2__
+        if (gap <= 16 && gap + width >= 16)    /* the gap, in one store the column overwrites */
+            _mm_storeu_si128((__m128i *)p, _mm_set1_epi8(' '));
+        else
+#endif
+            memset(p, ' ', (size_t)(c - p));    /* the gap */
+        for (char *q = c + count; q < c + width; q++)   /* blanks after a short line */
+            *q = ' ';
         if ((flags & UTHEX_EBCDIC) && (flags & UTHEX_SHOWEBCDIC) && count < 200) {
             CSMakePrintable((unsigned char *)c, bytes, count);
             translated = 1;
@@ -204,6 +215,11 @@ int UTHexDumpLine(const unsigned char *bytes, int count, int width, char *out,
 #ifdef __SSE2__
         for (; k + 16 <= count; k += 16)
             _mm_storeu_si128((__m128i *)(c + k), ShownBytes(_mm_loadu_si128((const __m128i *)(from + k))));
+        if (k && k < count) {                   /* the last sixteen again, overlapping */
+            _mm_storeu_si128((__m128i *)(c + count - 16),
+                             ShownBytes(_mm_loadu_si128((const __m128i *)(from + count - 16))));
+            k = count;
+        }
         if (k + 8 <= count) {
             _mm_storel_epi64((__m128i *)(c + k), ShownBytes(_mm_loadl_epi64((const __m128i *)(from + k))));
             k += 8;

@@ -303,10 +303,15 @@ int CntLabelCompare(const cntLINE *a, const cntLINE *b, int nocase)
     return lx < ly ? -1 : lx > ly ? 1 : 0;
 }
 
+/* A label line goes in among its sorted siblings.  When the line it is
+ * added after is a label it does not sort before, the search starts
+ * there: lines added in their order go in without walking the list. */
 static void Insert(cntLINE **head, cntLINE *after, cntLINE *n)
 {
     if (n->flags & CNTL_LABEL) {
-        cntLINE **at = head;
+        int hinted = after && (after->flags & (CNTL_LABEL | CNTL_NOCASE)) == (n->flags & (CNTL_LABEL | CNTL_NOCASE))
+                     && CntLabelCompare(n, after, n->flags & CNTL_NOCASE) >= 0;
+        cntLINE **at = hinted ? &after->next : head;
         while (*at && ((*at)->flags & CNTL_LABEL)
                && CntLabelCompare(n, *at, n->flags & CNTL_NOCASE) >= 0)
             at = &(*at)->next;

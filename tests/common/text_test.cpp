@@ -144,9 +144,9 @@ TEST(DumpLine, SameAsTheByteAtATimeLineForEveryLayout)
     const int flagSets[] = {0, UTHEX_GROUPS, UTHEX_NOTERM, UTHEX_GROUPS | UTHEX_NOTERM,
                             UTHEX_EBCDIC | UTHEX_SHOWEBCDIC, UTHEX_GROUPS | UTHEX_EBCDIC | UTHEX_SHOWEBCDIC};
     int lines = 0;
-    for (int width : {1, 3, 4, 7, 8, 9, 16, 24, 33, 64, 200, 256})
+    for (int width : {1, 3, 4, 7, 8, 9, 11, 14, 16, 17, 24, 33, 64, 200, 256})
         for (int count = -1; count <= width + 2; count += (width > 40 ? 13 : 1))
-            for (int gap : {0, 1, 2, 5})
+            for (int gap : {0, 1, 2, 5, 15, 20})
                 for (int flags : flagSets) {
                     std::vector<char> got(1200, '#'), want(1200, '#');
                     int a = UTHexDumpLine(data.data(), count, width, got.data(), gap, flags);

@@ -2,6 +2,8 @@
  * kind, growth and the 16-bit size limit, the ordering by sort labels,
  * lookups, matching an old and a new tree, and the layout pass. */
 #include <gtest/gtest.h>
+#include <algorithm>
+#include <random>
 #include <string>
 #include <vector>
 #include "cntint.h"
@@ -179,6 +181,37 @@ TEST(CntLines, OrderBySortLabel)
     EXPECT_EQ(Order(u.set.first), "A,-,B,-,C,c");
     CSFreeMem(plain);
     EXPECT_EQ(u.set.flags & 1, 1u);
+}
+
+/* A label line added after another goes where the sorted search from the
+ * head puts it, whether the line given is its place or not. */
+TEST(CntLines, LabelLinesAddedAfterOthersSortAsFromTheHead)
+{
+    std::mt19937 rng(7);
+    for (int round = 0; round < 40; round++) {
+        std::vector<std::string> labels;
+        for (int i = 0; i < 60; i++)
+            labels.push_back(std::string(1, "aAbBc"[rng() % 5]) + std::to_string(rng() % 20));
+        if (round % 2)
+            std::sort(labels.begin(), labels.end(), [](std::string x, std::string y) {
+                for (char &c : x) c = (char)toupper((unsigned char)c);
+                for (char &c : y) c = (char)toupper((unsigned char)c);
+                return x < y;
+            });
+        CntLineSet hinted = {}, plain = {};
+        cntLINE *last = nullptr;
+        for (const std::string &l : labels) {
+            cntLINE *b = Scratch(128), *n = nullptr;
+            cntAddSortLabelNoCase(b, &b, CNTI_SELECTABLE, 0, nullptr, l.c_str(), -1, nullptr, nullptr);
+            ASSERT_EQ(cntAddLine(&hinted, rng() % 4 ? last : nullptr, b, &n), 0);
+            last = n;
+            ASSERT_EQ(cntAddLine(&plain, nullptr, b, nullptr), 0);
+            CSFreeMem(b);
+        }
+        EXPECT_EQ(Order(hinted.first), Order(plain.first)) << round;
+        cntFreeLines(&hinted, 0);
+        cntFreeLines(&plain, 0);
+    }
 }
 
 TEST(CntLines, ColourTableHoldsTwenty)
