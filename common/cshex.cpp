@@ -152,6 +152,24 @@ void CSSetDumpLayout(CSDumpLayout *layout)
 int UTHexDumpLine(const unsigned char *bytes, int count, int width, char *out,
                   int gap, int flags)
 {
+#ifdef __SSE2__
+    /* the usual line: 16 to 32 bytes, whole, neither grouped nor shown
+       from EBCDIC: two overlapping sixteens for both columns */
+    if (count == width && width >= 16 && width <= 32 && gap > 0 && gap <= 16
+        && !(flags & UTHEX_GROUPS) && (~flags & (UTHEX_EBCDIC | UTHEX_SHOWEBCDIC))) {
+        __m128i first = _mm_loadu_si128((const __m128i *)bytes);
+        __m128i last = _mm_loadu_si128((const __m128i *)(bytes + width - 16));
+        Digits(first, 4, out, 0, 0);
+        Digits(last, 4, out + 2 * (width - 16), 0, 0);
+        char *c = out + 2 * width + gap;
+        _mm_storeu_si128((__m128i *)(out + 2 * width), _mm_set1_epi8(' '));
+        _mm_storeu_si128((__m128i *)c, ShownBytes(first));
+        _mm_storeu_si128((__m128i *)(c + width - 16), ShownBytes(last));
+        if (!(flags & UTHEX_NOTERM))
+            c[width] = 0;
+        return 0;
+    }
+#endif
     if (count > width)
         count = width;
     if (count < 0)
