@@ -535,9 +535,11 @@ void TbEnableButton(HWND bar, int32_t id, int enable)
     int i = t ? find_id(t, id) : -1;
     if (i < 0)
         return;
+    uint32_t before = t->buttons[i].flags;
     if (enable) t->buttons[i].flags &= ~TBB_DISABLED;
     else t->buttons[i].flags |= TBB_DISABLED;
-    repaint_button(t, i);
+    if (before != t->buttons[i].flags)
+        repaint_button(t, i);           /* the menu state sets every button at each move */
 }
 
 void TbSetColour(HWND bar, COLORREF colour)
