@@ -155,6 +155,37 @@ LRESULT ScrollMessage(HWND hwnd, ScrollState *h, ScrollState *v, UINT msg, WPARA
     return ScrollHandleMessage(hwnd, h, v, msg, wp, lp, NULL);
 }
 
+/* whether the bar holds the range, page and position of si already (and
+ * so is enabled, or disabled, as setting them would leave it) */
+static int shown_as(HWND hwnd, int bar, const SCROLLINFO *si, SCROLLINFO *now)
+{
+    if (!GetScrollInfo(hwnd, bar, now))
+        return 0;
+    /* as the system keeps them: the page at most the range, the position
+       between the first and the last one a whole page shows */
+    int64_t range = (int64_t)si->nMax - si->nMin + 1;
+    int64_t page = (int64_t)si->nPage > range ? range : si->nPage;
+    int64_t last = si->nMax - (page > 1 ? page - 1 : 0), pos = si->nPos;
+    if (pos > last)
+        pos = last;
+    if (pos < si->nMin)
+        pos = si->nMin;
+    if (now->nMin != si->nMin || now->nMax != si->nMax || (int64_t)now->nPage != page || now->nPos != pos)
+        return 0;
+    SCROLLBARINFO sbi = {sizeof sbi};
+    if (!GetScrollBarInfo(hwnd, bar == SB_VERT ? OBJID_VSCROLL : OBJID_HSCROLL, &sbi))
+        return 0;
+    if (sbi.rgstate[0] & STATE_SYSTEM_INVISIBLE)
+        return 0;
+    const DWORD off = STATE_SYSTEM_UNAVAILABLE;
+    int scrolls = si->nMax - si->nMin >= (int)(si->nPage ? si->nPage : 1);
+    int bothOff = (sbi.rgstate[1] & off) && (sbi.rgstate[5] & off);
+    int anyOff = (sbi.rgstate[0] & off) || (sbi.rgstate[1] & off) || (sbi.rgstate[5] & off);
+    if (scrolls)
+        return !anyOff;
+    return (si->fMask & SIF_DISABLENOSCROLL) && bothOff;
+}
+
 /* one bar: keep the position in range and tell Windows */
 static void update_bar(HWND hwnd, ScrollState *s, int bar, int selected)
 {
@@ -176,7 +207,12 @@ static void update_bar(HWND hwnd, ScrollState *s, int bar, int selected)
         si.nMax = s->total > 1 ? s->total - 1 : 0;
         si.nPage = s->page;
         si.nPos = s->position;
-        SetScrollInfo(hwnd, bar, &si, TRUE);
+        /* the system draws the whole bar again at every call, even with
+           nothing changed (a themed bar costs milliseconds): a bar that
+           already shows these values is left as it is */
+        SCROLLINFO now = {sizeof now, SIF_RANGE | SIF_PAGE | SIF_POS};
+        if (!shown_as(hwnd, bar, &si, &now))
+            SetScrollInfo(hwnd, bar, &si, TRUE);
     }
     s->nesting--;
 }

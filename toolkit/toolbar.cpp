@@ -514,8 +514,19 @@ void TbSetButtonState(HWND bar, int32_t id, int ticked)
     int i = t ? find_id(t, id) : -1;
     if (i < 0)
         return;
+    /* only the buttons whose look changes are drawn again: a state set
+       again as it was (as every message a dialog shows does) costs no
+       paint; ticking one clears the others of its group */
+    const uint32_t look = TBB_TICKED | TBB_PRESSED;
+    ToolbarButton *b = t->buttons;
+    if (ticked && b[i].group)
+        for (int k = 0; k < t->count; k++)
+            if (k != i && b[k].group == b[i].group && (b[k].flags & look))
+                repaint_button(t, k);
+    uint32_t before = b[i].flags;
     tick(t, i, ticked);
-    InvalidateRect(bar, NULL, FALSE);
+    if ((before ^ b[i].flags) & look)
+        repaint_button(t, i);
 }
 
 void TbEnableButton(HWND bar, int32_t id, int enable)
@@ -524,9 +535,11 @@ void TbEnableButton(HWND bar, int32_t id, int enable)
     int i = t ? find_id(t, id) : -1;
     if (i < 0)
         return;
+    uint32_t before = t->buttons[i].flags;
     if (enable) t->buttons[i].flags &= ~TBB_DISABLED;
     else t->buttons[i].flags |= TBB_DISABLED;
-    repaint_button(t, i);
+    if (before != t->buttons[i].flags)
+        repaint_button(t, i);           /* the menu state sets every button at each move */
 }
 
 void TbSetColour(HWND bar, COLORREF colour)

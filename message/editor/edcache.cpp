@@ -14,6 +14,7 @@
 #include <cstring>
 
 int edDebugSwitch;
+int32_t edLinesMadeAround = ED_CACHE_SLACK;
 
 /* ---- the host's defaults ---- */
 
@@ -49,7 +50,8 @@ EdHost edHost = DefaultHost();
 
 /* ---- the formatting run ---- */
 
-static FmtLineSink paneSinks[8] = { EdDisplayLineSink, EdCountLineSink, EdCountDisplaySink };
+static uint32_t MakeRestSink(uint64_t context, FmtLineRec *lr, char *text, uint32_t length);
+static FmtLineSink paneSinks[8] = { EdDisplayLineSink, EdCountLineSink, EdCountDisplaySink, MakeRestSink };
 
 int EdIsPaneSink(FmtLineSink sink)
 {
@@ -245,10 +247,17 @@ static void CheckCodepage(PCFDATA *ed, const FmtLineRec *lr)
     }
 }
 
+static void MakeRest(PCFDATA *ed);
+
 LINEDATA *EdCachedLine(PCFDATA *ed, int32_t line)
 {
     if (!ed->cache || line < ed->cacheFirst || line > ed->cacheLast || line >= ed->scroll.lineCount)
         return nullptr;
+    if (line < ed->madeFirst || line > ed->madeLast) {
+        MakeRest(ed);
+        if (line < ed->madeFirst || line > ed->madeLast || line > ed->cacheLast)
+            return nullptr;
+    }
     return &ed->cache[line - ed->cacheFirst];
 }
 
@@ -297,18 +306,17 @@ void EdCacheLine(PCFDATA *ed, int32_t index, const char *text, uint32_t length, 
 }
 
 /* A run's line: its code page noted, and cached when it lies between
- * runFirst and runLast (the cache emptied at the first); null when not. */
+ * madeFirst and madeLast (the text store emptied at the first); null
+ * when not. */
 static LINEDATA *CacheRunLine(PCFDATA *ed, const FmtLineRec *lr, const char *text, uint32_t length)
 {
     if (lr->lineFlags & LF_TEXT)
         CheckCodepage(ed, lr);
     int32_t line = ed->runLine;
-    if (line < ed->runFirst || line > ed->runLast)
+    if (line < ed->madeFirst || line > ed->madeLast)
         return nullptr;
-    if (line == ed->runFirst) {
-        memset(ed->cache, 0, sizeof *ed->cache * (size_t)ed->cacheCapacity);
-        EdLineAreaEmpty(ed);
-    }
+    if (line == ed->madeFirst)
+        EdLineAreaEmpty(ed);            /* every record is filled whole; none past the run is read */
     return StoreCached(ed, line - ed->cacheFirst, text, length, lr);
 }
 
@@ -321,13 +329,16 @@ uint32_t EdDisplayLineSink(uint64_t context, FmtLineRec *lr, char *text, uint32_
         TypedFromLine(ed, cached);
         KeepColumn(ed, cached);
     }
-    uint32_t rc = line >= ed->runLast ? FMT_STOP : line + 1 == ed->runFirst ? FMT_BUILD_TEXT : FMT_GO_ON;
+    uint32_t rc = line >= ed->runLast ? FMT_STOP
+                  : line + 1 == ed->runFirst ? FMT_BUILD_TEXT
+                  : line == ed->madeLast ? FMT_COUNT_ONLY : FMT_GO_ON;
     ed->runLine++;
     return rc;
 }
 
-/* A count that caches the lines runFirst..runLast on its way, their text
- * built: what a display run after the count would cache.  The cursor is
+/* A count that caches the lines runFirst..runLast (madeFirst..madeLast)
+ * on its way, their text built: what a display run after the count would
+ * cache.  The cursor is
  * placed anew by the count, so what depends on its line (the typing text,
  * the column kept within the line) is settled after the run. */
 uint32_t EdCountDisplaySink(uint64_t context, FmtLineRec *lr, char *text, uint32_t length)
@@ -337,6 +348,43 @@ uint32_t EdCountDisplaySink(uint64_t context, FmtLineRec *lr, char *text, uint32
     CacheRunLine(ed, lr, text, length);
     EdCountLineSink(context, lr, text, length);
     return line + 1 == ed->runFirst ? FMT_BUILD_TEXT : line == ed->runLast ? FMT_COUNT_ONLY : FMT_GO_ON;
+}
+
+/* The window's lines that the build left: their text built, the lines
+ * made already passed over as a count does. */
+static int Pending(const PCFDATA *ed, int32_t line)
+{
+    return line >= ed->cacheFirst && line <= ed->cacheLast && (line < ed->madeFirst || line > ed->madeLast);
+}
+
+static uint32_t MakeRestSink(uint64_t context, FmtLineRec *lr, char *text, uint32_t length)
+{
+    PCFDATA *ed = (PCFDATA *)(uintptr_t)context;
+    int32_t line = ed->runLine++;
+    if (Pending(ed, line))
+        StoreCached(ed, line - ed->cacheFirst, text, length, lr);
+    if (line >= ed->runLast)
+        return FMT_STOP;
+    return Pending(ed, line + 1) ? FMT_BUILD_TEXT : FMT_COUNT_ONLY;
+}
+
+/* The rest of the window, made by one display run when a line of it is
+ * first asked for (never inside another run): the lines are what the
+ * build would have made at once. */
+static void MakeRest(PCFDATA *ed)
+{
+    if (runDepth || ed->cacheLast < ed->cacheFirst ||
+        (ed->madeFirst <= ed->cacheFirst && ed->madeLast >= ed->cacheLast))
+        return;
+    if (ed->madeLast < ed->madeFirst)
+        EdLineAreaEmpty(ed);            /* no line made: the store holds nothing of this window */
+    ed->runFirst = ed->cacheFirst;
+    ed->runLast = ed->cacheLast;
+    EdFormatMessage(MakeRestSink, ed);
+    if (ed->runLine <= ed->cacheLast)
+        ed->cacheLast = ed->runLine - 1;
+    ed->madeFirst = ed->cacheFirst;
+    ed->madeLast = ed->cacheLast;
 }
 
 void EdUpdateLinePos(PCFDATA *ed, const FmtLineRec *lr)
@@ -385,8 +433,8 @@ static int CacheRoom(PCFDATA *ed, int64_t count)
     ed->cache = lines;
     ed->cacheTags = tags;
     ed->cacheCapacity = (int32_t)count;
-    ed->cacheFirst = 0;
-    ed->cacheLast = -1;                 /* nothing held until the run fills it */
+    ed->cacheFirst = ed->madeFirst = 0;
+    ed->cacheLast = ed->madeLast = -1;  /* nothing held until the run fills it */
     EdLineAreaEmpty(ed);
     return 1;
 }
@@ -397,6 +445,23 @@ void EdSetTop(PCFDATA *ed, int32_t line)
     if (line > most)
         line = most;
     ed->scroll.top = line > 0 ? line : 0;
+}
+
+/* The lines a build makes at once: those around the view and the
+ * cursor's line (when it lies in the window), inside the window. */
+static void MadeAtOnce(const PCFDATA *ed, int32_t first, int32_t last, int32_t *from, int32_t *to)
+{
+    int64_t lo = (int64_t)ed->scroll.top - edLinesMadeAround;
+    int64_t hi = (int64_t)ed->scroll.top + ed->scroll.visible + edLinesMadeAround - 1;
+    int32_t cursor = ed->cursor.line;
+    if (cursor >= first && cursor <= last) {
+        if (cursor < lo)
+            lo = cursor;
+        if (cursor > hi)
+            hi = cursor;
+    }
+    *from = (int32_t)(lo < first ? first : lo);
+    *to = (int32_t)(hi > last ? last : hi);
 }
 
 static int Visible(const PCFDATA *ed, int32_t line)
@@ -426,11 +491,15 @@ void EdBuildLineData(PCFDATA *ed, int force)
         return;
     if (last > INT32_MAX)
         last = INT32_MAX;
-    int cached = EdFlushTypingCaching(ed, first, (int32_t)last);
+    int32_t madeFirst, madeLast;
+    MadeAtOnce(ed, first, (int32_t)last, &madeFirst, &madeLast);
+    int cached = EdFlushTypingCaching(ed, first, (int32_t)last, madeFirst, madeLast);
     if (last > ed->scroll.lineCount - 1)
         last = ed->scroll.lineCount - 1;
     ed->cacheFirst = first;
     ed->cacheLast = (int32_t)last;
+    ed->madeFirst = madeFirst;
+    ed->madeLast = madeLast;
     if (cached) {
         if (last < first) {
             EdLineAreaEmpty(ed);
@@ -442,8 +511,8 @@ void EdBuildLineData(PCFDATA *ed, int force)
             }
         }
     } else if (last >= first) {
-        ed->runFirst = first;
-        ed->runLast = (int32_t)last;
+        ed->runFirst = madeFirst;
+        ed->runLast = (int32_t)last;    /* on to the window's end, counting: as far as a whole build goes */
         ed->displayRuns++;
         EdFormatMessage(EdDisplayLineSink, ed);
         if (ed->runLine <= ed->cacheLast)
@@ -451,6 +520,8 @@ void EdBuildLineData(PCFDATA *ed, int force)
     } else {
         EdLineAreaEmpty(ed);
     }
+    if (ed->madeLast > ed->cacheLast)
+        ed->madeLast = ed->cacheLast;
     if (!ed->scrolling) {
         if (!ed->movingToEnd && !Visible(ed, ed->cursor.line) && ed->scroll.lineCount)
             edHost.scrollTo(ed, ed->cursor.line);

@@ -244,13 +244,15 @@ void EdFlushTyping(PCFDATA *ed)
     Counted(ed, line, column);
 }
 
-int EdFlushTypingCaching(PCFDATA *ed, int32_t first, int32_t last)
+int EdFlushTypingCaching(PCFDATA *ed, int32_t first, int32_t last, int32_t madeFirst, int32_t madeLast)
 {
     if (!CountDue(ed))
         return 0;
     int32_t line = ed->cursor.line, column = ed->cursor.column;
-    ed->runFirst = ed->cacheFirst = first;
-    ed->runLast = ed->cacheLast = last;
+    ed->cacheFirst = first;
+    ed->cacheLast = last;
+    ed->runFirst = ed->madeFirst = madeFirst;
+    ed->runLast = ed->madeLast = madeLast;
     ed->refreshPositions = 0;           /* every cached line is made again */
     CountRun(ed, EdCountDisplaySink);
     Counted(ed, line, column);

@@ -212,6 +212,7 @@ struct PCFDATA {
     int32_t rememberedColumn;
     int32_t cacheFirst, cacheLast;
     int32_t cacheCapacity;
+    int32_t madeFirst, madeLast;        /* the window's lines made so far (the rest when first asked for) */
     LINEDATA *cache;            /* "LINEDATA" */
     FmtTagInfo *cacheTags;      /* the XML reports of the cached lines */
     EdLineArea *lineArea;       /* "LINEAREA" */
@@ -304,6 +305,11 @@ void EdHostDefaults(EdHost *host);
 
 /* Process-wide switch: the state caption after each group, move and paint. */
 extern int edDebugSwitch;
+/* Lines above and below the view (and the cursor's line) that a build of
+ * the window makes at once; the window's other lines are made by one run
+ * when one of them is first asked for.  Tests set it beyond the window
+ * to have it all made at once. */
+extern int32_t edLinesMadeAround;
 
 /* ---- formatting runs and the line cache (edcache.cpp) ------------------ */
 
@@ -358,6 +364,9 @@ struct EdLayout {
 /* From the formatter's record (and the text when it was built). */
 void EdLineLayout(const FmtLineRec *lr, const char *text, uint32_t length, EdLayout *out);
 uint32_t EdDisplayClass(uint16_t lineType);
+/* 1 when every one of n bytes is printable: in ASCII 0x20 to 0x7E and
+ * 0xA0 up, in EBCDIC 0x40 to 0xFE. */
+int EdPrintable(const unsigned char *bytes, uint32_t n, int ebcdic);
 /* The CCSID of the bytes a character line shows. */
 uint32_t EdLineCcsid(const FmtLineRec *lr);
 
@@ -380,9 +389,10 @@ static inline int EdIsCharLine(uint16_t type)
 /* Ends pending typing when the flush flag is set and counts the lines
  * again when anything they depend on changed. */
 void EdFlushTyping(PCFDATA *ed);
-/* the same, a count that is due caching the display lines first..last on
- * its way (no display run needed after it); 1 when it counted */
-int EdFlushTypingCaching(PCFDATA *ed, int32_t first, int32_t last);
+/* the same, a count that is due caching the window first..last on its
+ * way, the lines madeFirst..madeLast of it made (no display run needed
+ * after it); 1 when it counted */
+int EdFlushTypingCaching(PCFDATA *ed, int32_t first, int32_t last, int32_t madeFirst, int32_t madeLast);
 /* counts unconditionally */
 void EdCountLines(PCFDATA *ed);
 

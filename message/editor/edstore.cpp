@@ -179,18 +179,41 @@ uint32_t EdDisplayClass(uint16_t t)
     return 0;
 }
 
-/* 1 when every byte is printable in the code page (every byte looked at,
- * without a branch per byte). */
-static int Printable(const unsigned char *p, uint32_t n, int ebcdic)
+/* Eight bytes at a time: for each byte b and a limit n of 1 to 0x80,
+ * the top bit of the byte in Below(x, n) is set exactly when b < n (the
+ * low seven bits plus 0x80 - n carry into the top bit when they reach n,
+ * and a byte of 0x80 or more is never below). */
+static const uint64_t ONES = 0x0101010101010101ull, TOPS = 0x8080808080808080ull;
+
+static uint64_t Below(uint64_t x, unsigned n)
 {
-    unsigned bad = 0;
-    if (ebcdic)
-        for (uint32_t i = 0; i < n; i++)
-            bad |= (p[i] < 0x40) | (p[i] == 0xFF);
-    else
-        for (uint32_t i = 0; i < n; i++)
-            bad |= (p[i] < 0x20) | ((unsigned char)(p[i] - 0x7F) < 0x21);
-    return !bad;
+    return ~(((x & ~TOPS) + (0x80 - n) * ONES) | x) & TOPS;
+}
+
+/* Each byte less 0x7F, without borrows between the bytes. */
+static uint64_t Less7F(uint64_t x)
+{
+    return ((x | TOPS) - 0x7F * ONES) ^ (~x & TOPS);
+}
+
+static int PrintableByte(unsigned char c, int ebcdic)
+{
+    return ebcdic ? c >= 0x40 && c != 0xFF : c >= 0x20 && (unsigned char)(c - 0x7F) >= 0x21;
+}
+
+int EdPrintable(const unsigned char *p, uint32_t n, int ebcdic)
+{
+    uint64_t bad = 0;
+    uint32_t i = 0;
+    for (; i + 8 <= n; i += 8) {
+        uint64_t x;
+        memcpy(&x, p + i, 8);
+        bad |= ebcdic ? Below(x, 0x40) | Below(~x, 1) : Below(x, 0x20) | Below(Less7F(x), 0x21);
+    }
+    for (; i < n; i++)
+        if (!PrintableByte(p[i], ebcdic))
+            return 0;
+    return bad == 0;
 }
 
 /* 1 when the structure has a row that holds its length. */
@@ -268,5 +291,5 @@ void EdStoreLine(PCFDATA *ed, const FmtLineRec *lr, LINEDATA *line, const char *
     uint16_t t = lay.lineType;
     if (checkPrintable && lay.rawValue && t != FT_ZONED && t != FT_DIGITS && b && b->data &&
         (uint64_t)line->lineOffset + line->dataLength <= b->length)
-        line->printable = (uint8_t)Printable(b->data + line->lineOffset, line->dataLength, line->ebcdic);
+        line->printable = (uint8_t)EdPrintable(b->data + line->lineOffset, line->dataLength, line->ebcdic);
 }

@@ -95,13 +95,20 @@ HWND E2EWaitWindow(DWORD pid, const char *part, int ms, HWND exclude)
 
 std::string E2EText(HWND hwnd)
 {
-    DWORD_PTR len = 0;
-    if (!SendMessageTimeoutA(hwnd, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, 5000, &len))
-        return std::string();
-    std::string s(len + 1, '\0');
-    DWORD_PTR got = 0;
-    SendMessageTimeoutA(hwnd, WM_GETTEXT, len + 1, (LPARAM)&s[0], SMTO_ABORTIFHUNG, 5000, &got);
-    s.resize(got);
+    /* the program may change the text between the two questions: a text
+       that filled the room its old length gave is read again */
+    std::string s;
+    for (int tries = 0; tries < 5; tries++) {
+        DWORD_PTR len = 0;
+        if (!SendMessageTimeoutA(hwnd, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, 5000, &len))
+            return std::string();
+        s.assign(len + 2, '\0');
+        DWORD_PTR got = 0;
+        SendMessageTimeoutA(hwnd, WM_GETTEXT, len + 2, (LPARAM)&s[0], SMTO_ABORTIFHUNG, 5000, &got);
+        s.resize(got);
+        if (got <= len)
+            break;
+    }
     return s;
 }
 

@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 
 static std::string ExeDir(void)
@@ -83,4 +84,43 @@ TEST(Harness, DrivesAProgramThatOwnsItsQueueManager)
     MQSimShutdown();
     std::error_code ec;
     std::filesystem::remove_all(home, ec);
+}
+
+/* A status that changes between the harness's two questions (its length,
+ * then its text) is read whole: "Putting...." turning into a longer
+ * result was read cut to the old length. */
+static const char *shownText = "Putting....";
+static LRESULT CALLBACK ChangingText(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
+{
+    if (msg == WM_GETTEXTLENGTH) {
+        LRESULT n = (LRESULT)strlen(shownText);
+        shownText = "1 message put in E2E.TEXT";
+        return n;
+    }
+    if (msg == WM_GETTEXT) {
+        size_t n = strlen(shownText);
+        if (wp == 0)
+            return 0;
+        if (n > wp - 1)
+            n = wp - 1;
+        memcpy((char *)lp, shownText, n);
+        ((char *)lp)[n] = 0;
+        return (LRESULT)n;
+    }
+    return DefWindowProcA(hwnd, msg, wp, lp);
+}
+
+TEST(Harness, ATextChangedWhileReadIsReadWhole)
+{
+    WNDCLASSA wc = {};
+    wc.lpfnWndProc = ChangingText;
+    wc.hInstance = GetModuleHandleA(nullptr);
+    wc.lpszClassName = "E2EChangingText";
+    RegisterClassA(&wc);
+    HWND w = CreateWindowExA(0, "E2EChangingText", "", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
+                             GetModuleHandleA(nullptr), nullptr);
+    ASSERT_NE(w, nullptr);
+    EXPECT_EQ(E2EText(w), "1 message put in E2E.TEXT");
+    EXPECT_EQ(E2EText(w), "1 message put in E2E.TEXT");
+    DestroyWindow(w);
 }

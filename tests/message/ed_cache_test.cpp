@@ -1,7 +1,9 @@
 /* The window of cached lines: built around the top line, kept while the
  * view stays 200 lines inside it, one display run per move, no recount
  * unless the lines changed; line numbers from 0 to count - 1; the line
- * text store moving with its cached pointers. */
+ * text store moving with its cached pointers; the lines near the view
+ * made at once and the rest when first asked for, as a build of the
+ * whole window at once makes them. */
 #include "edtest.h"
 
 struct EdCache : EdFixture {};
@@ -103,6 +105,7 @@ TEST_F(EdCache, TheTextStoreMovesWithItsLines)
     }
     Size(40, 120);
     Load(EdDescriptor("MQSTR   "), body);
+    ASSERT_NE(EdCachedLine(ed, ed->cacheLast), nullptr);    /* the rest of the window made */
     ASSERT_NE(ed->lineArea, nullptr);
     EXPECT_GT(ed->lineArea->used, 153600u);
     EXPECT_GE(ed->lineArea->capacity, ed->lineArea->used);
@@ -127,8 +130,9 @@ TEST_F(EdCache, TheTextStoreMovesWithItsLines)
     EXPECT_EQ(std::string(at, 3), "zzz");
 }
 
-/* The record of a cached line, its text by value. */
-static std::string Describe(const LINEDATA *l)
+/* The record of a cached line, its text and XML report by value (the
+ * report's place as its slot in the window's reports). */
+static std::string Describe(const PCFDATA *ed, const LINEDATA *l)
 {
     char s[400];
     snprintf(s, sizeof s, "%u %d %u %p %u %u %u %u %u %d %d %u %p %u %u %u %u %u %u %u %p %u %p %u %u %u %p %u %p %u %u",
@@ -136,9 +140,16 @@ static std::string Describe(const LINEDATA *l)
              l->runOffset, l->lineOffset, l->dataLength, l->valueColumn, l->hexColumns, l->lineType,
              (const void *)l->field, l->fieldAttributes, l->fieldLength, l->displayClass, l->printable, l->ebcdic,
              l->bodyKind, l->rawValue, (const void *)l->structure, l->structOffset, (const void *)l->outer,
-             l->outerOffset, l->encoding, l->ccsid, (const void *)l->element, l->dataCcsid,
-             (const void *)l->lengthParent, l->lengthParentOffset, l->lengthParentEncoding);
-    return std::string(s) + " '" + std::string(l->text ? l->text : "", l->text ? l->textLength : 0) + "'";
+             l->outerOffset, l->encoding, l->ccsid, (const void *)(l->element ? l->element - ed->cacheTags : 0),
+             l->dataCcsid, (const void *)l->lengthParent, l->lengthParentOffset, l->lengthParentEncoding);
+    std::string tag;
+    if (l->element) {
+        char t[80];
+        snprintf(t, sizeof t, " tag %u %u %u %u %u", l->element->element, l->element->tag, l->element->tagLength,
+                 l->element->partner, l->element->flags);
+        tag = t;
+    }
+    return std::string(s) + tag + " '" + std::string(l->text ? l->text : "", l->text ? l->textLength : 0) + "'";
 }
 
 /* The window, cursor and typing text as the pane holds them. */
@@ -150,7 +161,7 @@ static std::vector<std::string> Window(PCFDATA *ed)
              (int)ed->typed.length, ed->typed.data ? (const char *)ed->typed.data : "");
     std::vector<std::string> w{ s };
     for (int32_t i = ed->cacheFirst; i <= ed->cacheLast; i++)
-        w.push_back(Describe(EdCachedLine(ed, i)));
+        w.push_back(Describe(ed, EdCachedLine(ed, i)));
     return w;
 }
 
@@ -207,4 +218,84 @@ TEST_F(EdCache, ACountCachesTheWindowAsADisplayRunWould)
         EdBuildLineData(ed, 1);
         ExpectWindowAsADisplayRunMakesIt(ed, "window at the end");
     }
+}
+
+/* The same steps (open, scroll, typing, a line end, undo, the window at
+ * the end with the cursor outside it, a far line asked for) with the
+ * window made at once and with only the lines near the view made at
+ * once: after each step the pane holds the same window, cursor, typing
+ * text and lines (the rest made when first asked for). */
+TEST_F(EdCache, TheRestOfTheWindowMadeLaterIsWhatABuildMakesAtOnce)
+{
+    Bytes pcf = BuildPcfHeader(true, 1, 13, 600);
+    for (int i = 0; i < 300; i++) {
+        CfIn(pcf, 20, i & 7);
+        CfSt(pcf, 2016, "QUEUE.NAME.0000     ");
+    }
+    Bytes xml;
+    xml.Raw("<r>", 3);
+    for (int i = 0; i < 600; i++) {
+        const char *item = "<item><name>QUEUE.NAME.0000</name><v a=\"1\">text</v></item>";
+        xml.Raw(item, strlen(item));
+    }
+    xml.Raw("</r>", 4);
+    struct { const char *name; Bytes md, body; const char *piece; uint32_t kind; } messages[] = {
+        { "text", EdDescriptor("MQSTR   "), EdTextLines(3000), "line 01500", BK_AUTO },
+        { "PCF", EdDescriptor("MQADMIN "), pcf, "QUEUE.NAME", BK_AUTO },
+        { "XML", EdDescriptor("MQSTR   "), xml, "QUEUE.NAME", BK_XML },
+    };
+    const int32_t around = edLinesMadeAround;
+    for (auto &m : messages) {
+        SCOPED_TRACE(m.name);
+        std::vector<std::vector<std::string>> steps[2];
+        int partial = 0;
+        for (int lazy = 0; lazy < 2; lazy++) {
+            edLinesMadeAround = lazy ? around : 1 << 28;
+            auto step = [&] {
+                if (lazy && (ed->madeFirst > ed->cacheFirst || ed->madeLast < ed->cacheLast))
+                    partial++;
+                steps[lazy].push_back(Window(ed));
+            };
+            ed->typed.length = 0;               /* each pass from the same typing text */
+            d.bodyKind = m.kind;
+            Load(m.md, m.body);
+            step();
+            int32_t line = Find(m.piece);
+            ASSERT_GT(line, 0);
+            EdSetTop(ed, line > 20 ? line - 20 : 0);
+            EdBuildLineData(ed, 0);
+            ed->insertMode = 1;
+            EdMoveCursor(ed, 0, 0, MC_GOTO, Line(line)->valueColumn + 2, line);
+            step();
+            for (int k = 0; k < 3; k++) {
+                EdCharProc(ed, 'x');
+                step();
+            }
+            EdCharProc(ed, '\r');
+            step();
+            for (int k = 0; k < 4; k++) {
+                EdUndo(ed, 0);
+                step();
+            }
+            EdSetTop(ed, ed->scroll.lineCount - 10);
+            ed->generation++;
+            EdBuildLineData(ed, 1);
+            step();
+            EdSetTop(ed, line);
+            ed->generation++;
+            EdBuildLineData(ed, 1);
+            ASSERT_NE(EdGetLine(ed, ed->cacheLast - 3), nullptr);
+            step();
+        }
+        edLinesMadeAround = around;
+        EXPECT_GE(partial, 8);                  /* the later steps left lines to make */
+        ASSERT_EQ(steps[0].size(), steps[1].size());
+        for (size_t i = 0; i < steps[0].size(); i++) {
+            ASSERT_EQ(steps[0][i].size(), steps[1][i].size()) << "step " << i;
+            for (size_t k = 0; k < steps[0][i].size(); k++)
+                EXPECT_EQ(steps[0][i][k], steps[1][i][k]) << "step " << i << " line " << k;
+        }
+    }
+    edLinesMadeAround = around;
+    d.bodyKind = BK_AUTO;
 }

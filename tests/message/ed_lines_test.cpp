@@ -139,3 +139,39 @@ TEST_F(EdLines, PrintabilityIsTestedInTheLinesCodePage)
     EXPECT_EQ(Line(line)->ebcdic, 1);
     EXPECT_EQ(Line(line)->printable, 1);
 }
+
+/* The printability test of eight bytes at a time against the byte-by-byte
+ * rule: every byte value at every place of runs of 0 to 24 bytes. */
+static int PrintableBytewise(const unsigned char *p, uint32_t n, int ebcdic)
+{
+    for (uint32_t i = 0; i < n; i++) {
+        unsigned char c = p[i];
+        if (ebcdic ? c < 0x40 || c == 0xFF : c < 0x20 || (c >= 0x7F && c <= 0x9F))
+            return 0;
+    }
+    return 1;
+}
+
+TEST(EdPrintableBytes, EightAtATimeAgreesWithEachByteAlone)
+{
+    for (int ebcdic = 0; ebcdic < 2; ebcdic++)
+        for (uint32_t n = 0; n <= 24; n++)
+            for (uint32_t at = 0; at < (n ? n : 1); at++)
+                for (int v = 0; v < 256; v++) {
+                    unsigned char run[24];
+                    memset(run, ebcdic ? 0xC1 : 'A', sizeof run);
+                    if (n)
+                        run[at] = (unsigned char)v;
+                    ASSERT_EQ(EdPrintable(run, n, ebcdic), PrintableBytewise(run, n, ebcdic))
+                        << "ebcdic " << ebcdic << " length " << n << " at " << at << " byte " << v;
+                }
+    /* two bytes of one word: a good byte beside a bad one must not hide it */
+    for (int ebcdic = 0; ebcdic < 2; ebcdic++)
+        for (int a = 0; a < 256; a++)
+            for (int b = 0; b < 256; b += 3) {
+                unsigned char run[8] = { 'A', 'A', 'A', 'A', 'A', 'A', 'A', 'A' };
+                run[3] = (unsigned char)a;
+                run[4] = (unsigned char)b;
+                ASSERT_EQ(EdPrintable(run, 8, ebcdic), PrintableBytewise(run, 8, ebcdic)) << a << " " << b;
+            }
+}

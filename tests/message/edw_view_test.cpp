@@ -202,6 +202,36 @@ TEST_F(PaneView, DebugAndFrameCaptions)
     EXPECT_NE(std::string(title).find("Scr(0,"), std::string::npos) << title;
 }
 
+static int setTexts;
+static WNDPROC frameProc;
+static LRESULT CALLBACK CountSetText(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
+{
+    if (msg == WM_SETTEXT)
+        setTexts++;
+    return CallWindowProcA(frameProc, hwnd, msg, wp, lp);
+}
+
+/* The caption is set only when its text changes: another message of the
+ * same queue leaves it (and its drawing) alone. */
+TEST_F(PaneView, TheFrameCaptionIsSetOnlyWhenItChanges)
+{
+    strcpy(host.d->captionText, "MSG1");
+    Prf.po[0] &= ~0x80000000u;
+    Prf.po[2] &= ~0x800000u;
+    host.Load(BuildMD(true, 2, "MQSTR   ", 546, 850), EdTextLines(10));
+    frameProc = (WNDPROC)SetWindowLongPtrA(host.window, GWLP_WNDPROC, (LONG_PTR)CountSetText);
+    setTexts = 0;
+    host.Load(BuildMD(true, 2, "MQSTR   ", 546, 850), EdTextLines(20));
+    EXPECT_EQ(setTexts, 0);
+    strcpy(host.d->captionText, "MSG2");
+    host.Load(BuildMD(true, 2, "MQSTR   ", 546, 850), EdTextLines(20));
+    EXPECT_EQ(setTexts, 1);
+    char title[300];
+    GetWindowTextA(host.window, title, sizeof title);
+    EXPECT_STREQ(title, "Ravolt - [MSG2] - QM1/APP.QUEUE");
+    SetWindowLongPtrA(host.window, GWLP_WNDPROC, (LONG_PTR)frameProc);
+}
+
 TEST_F(PaneView, AMessageThroughTheBinding)
 {
     _putenv_s("MQM_DLL_PATH", MQSIM_DIR "/");

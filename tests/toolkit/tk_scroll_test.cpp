@@ -122,3 +122,101 @@ TEST_F(ScrollFixture, SizeChangedDropsBothBarsWhenTheyAloneNeedThem)
     EXPECT_EQ(h.page, h.total);
     EXPECT_EQ(v.page, v.total);
 }
+
+/* The vertical bar's pixels as the screen shows them. */
+static std::vector<uint32_t> BarPixels(HWND hwnd)
+{
+    SCROLLBARINFO sbi = {sizeof sbi};
+    GetScrollBarInfo(hwnd, OBJID_VSCROLL, &sbi);
+    RECT wr;
+    GetWindowRect(hwnd, &wr);
+    int x = sbi.rcScrollBar.left - wr.left, y = sbi.rcScrollBar.top - wr.top;
+    int w = sbi.rcScrollBar.right - sbi.rcScrollBar.left, h = sbi.rcScrollBar.bottom - sbi.rcScrollBar.top;
+    std::vector<uint32_t> px;
+    if (w <= 0 || h <= 0)
+        return px;
+    HDC wdc = GetWindowDC(hwnd);
+    HDC mem = CreateCompatibleDC(wdc);
+    BITMAPINFO bi = {};
+    bi.bmiHeader.biSize = sizeof bi.bmiHeader;
+    bi.bmiHeader.biWidth = w;
+    bi.bmiHeader.biHeight = -h;
+    bi.bmiHeader.biPlanes = 1;
+    bi.bmiHeader.biBitCount = 32;
+    void *bits = NULL;
+    HBITMAP dib = CreateDIBSection(wdc, &bi, DIB_RGB_COLORS, &bits, NULL, 0);
+    HGDIOBJ old = SelectObject(mem, dib);
+    BitBlt(mem, 0, 0, w, h, wdc, x, y, SRCCOPY);
+    GdiFlush();
+    px.assign((const uint32_t *)bits, (const uint32_t *)bits + (size_t)w * h);
+    SelectObject(mem, old);
+    DeleteObject(dib);
+    DeleteDC(mem);
+    ReleaseDC(hwnd, wdc);
+    return px;
+}
+
+/* Red over the whole window, frame and bar included. */
+static void Smear(HWND hwnd)
+{
+    RECT wr;
+    GetWindowRect(hwnd, &wr);
+    RECT all = {0, 0, wr.right - wr.left, wr.bottom - wr.top};
+    HDC wdc = GetWindowDC(hwnd);
+    HBRUSH red = CreateSolidBrush(RGB(255, 0, 0));
+    FillRect(wdc, &all, red);
+    DeleteObject(red);
+    ReleaseDC(hwnd, wdc);
+}
+
+/* A bar that already shows the values is not drawn again; a change draws
+ * it as a paint of the frame does, enabled and disabled with the range. */
+TEST(ScrollBarUpdates, UnchangedValuesDrawNothingAndChangesDrawAsAPaintDoes)
+{
+    HWND parent = TestParent();
+    HWND win = CreateWindowExA(0, "STATIC", "", WS_CHILD | WS_VISIBLE | WS_VSCROLL, 0, 0, 300, 200, parent, NULL,
+                               GetModuleHandleA(NULL), NULL);
+    ASSERT_NE(win, nullptr);
+    ScrollState v = {};
+    v.total = 100;
+    v.page = 10;
+    v.unit = 16;
+    v.position = 20;
+    v.flags = SCROLL_DISABLENOSCROLL;
+    ScrollUpdateBars(win, NULL, &v, 2);
+    UpdateWindow(win);
+    SCROLLINFO si = {sizeof si, SIF_ALL};
+    GetScrollInfo(win, SB_VERT, &si);
+    EXPECT_EQ(si.nMax, 99);
+    EXPECT_EQ(si.nPage, 10u);
+    EXPECT_EQ(si.nPos, 20);
+
+    struct { int32_t total, position; int same; } steps[] = {
+        {100, 20, 1}, {100, 30, 0}, {200, 30, 0}, {200, 30, 1}, {5, 0, 0}, {5, 0, 1}, {100, 0, 0}, {100, 0, 1},
+    };
+    for (auto &st : steps) {
+        v.total = st.total;
+        v.position = st.position;
+        Smear(win);
+        auto smeared = BarPixels(win);
+        ScrollUpdateBars(win, NULL, &v, 2);
+        auto updated = BarPixels(win);
+        ASSERT_FALSE(updated.empty());
+        if (st.same) {
+            EXPECT_TRUE(updated == smeared) << st.total << " " << st.position;   /* not drawn again */
+        } else {
+            Smear(win);
+            RedrawWindow(win, NULL, NULL, RDW_FRAME | RDW_INVALIDATE | RDW_UPDATENOW);
+            auto painted = BarPixels(win);
+            EXPECT_FALSE(painted == smeared);
+            EXPECT_TRUE(updated == painted) << st.total << " " << st.position;
+        }
+        SCROLLBARINFO sbi = {sizeof sbi};
+        ASSERT_TRUE(GetScrollBarInfo(win, OBJID_VSCROLL, &sbi));
+        EXPECT_EQ((sbi.rgstate[1] & STATE_SYSTEM_UNAVAILABLE) != 0, st.total <= 10) << st.total;
+        GetScrollInfo(win, SB_VERT, &si);
+        EXPECT_EQ(si.nMax, st.total - 1);
+        EXPECT_EQ(si.nPos, st.position);
+    }
+    DestroyWindow(win);
+}

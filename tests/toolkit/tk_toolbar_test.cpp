@@ -127,6 +127,54 @@ TEST(Toolbar, PaintsImagesTransparently)
     DeleteObject(green);
 }
 
+/* A state or enabling set again as it was asks for no paint; a changed
+ * tick draws its group's buttons again, a changed enabling its button, and the screen then shows what a paint of
+ * the whole bar shows. */
+TEST(Toolbar, StateChangesRepaintOnlyTheButtonsThatChange)
+{
+    HWND parent = TestParent(400, 100);
+    HBITMAP red = solid_bitmap(RGB(255, 0, 0)), green = solid_bitmap(RGB(0, 255, 0));
+    ToolbarButton b[] = {button(101, 1, 0, 0, red), button(201, 2, TBB_CHECK, 7, green),
+                         button(202, 3, TBB_CHECK, 7, red), button(301, 4, TBB_CHECK, 0, green)};
+    HWND bar = TbCreate(parent, 0, 4, b);
+    ASSERT_NE(bar, nullptr);
+    TbSetColour(bar, RGB(0, 0, 255));
+    TbSetButtonState(bar, 201, 1);
+    UpdateWindow(bar);
+    RECT dirty;
+    TbSetButtonState(bar, 201, 1);
+    TbSetButtonState(bar, 202, 0);
+    TbSetButtonState(bar, 301, 0);
+    TbEnableButton(bar, 101, 1);
+    EXPECT_FALSE(GetUpdateRect(bar, &dirty, FALSE));
+    int w, h;
+    auto before = ScreenCapture(bar, &w, &h);
+    TbSetButtonState(bar, 202, 1);              /* 202 ticks, 201 clears */
+    ASSERT_TRUE(GetUpdateRect(bar, &dirty, FALSE));
+    EXPECT_EQ(dirty.left, 20);
+    EXPECT_EQ(dirty.right, 60);
+    UpdateWindow(bar);
+    auto partial = ScreenCapture(bar, &w, &h);
+    RedrawWindow(bar, NULL, NULL, RDW_INVALIDATE | RDW_UPDATENOW);
+    auto whole = ScreenCapture(bar, &w, &h);
+    EXPECT_TRUE(partial == whole);
+    EXPECT_FALSE(partial == before);
+    EXPECT_EQ(PixelAt(partial, w, 5, 5), PixelAt(before, w, 5, 5));
+    TbEnableButton(bar, 101, 0);                /* disabled: drawn again, alone */
+    ASSERT_TRUE(GetUpdateRect(bar, &dirty, FALSE));
+    EXPECT_EQ(dirty.left, 0);
+    EXPECT_EQ(dirty.right, 20);
+    UpdateWindow(bar);
+    partial = ScreenCapture(bar, &w, &h);
+    RedrawWindow(bar, NULL, NULL, RDW_INVALIDATE | RDW_UPDATENOW);
+    EXPECT_TRUE(partial == ScreenCapture(bar, &w, &h));
+    EXPECT_EQ(PixelAt(partial, w, 4, 4), 0x0000FFu);       /* disabled: background colour */
+    EXPECT_NE(PixelAt(before, w, 4, 4), 0x0000FFu);
+    DestroyWindow(bar);
+    DeleteObject(red);
+    DeleteObject(green);
+}
+
 TEST(Toolbar, TooltipTextOfTheButtonUnderTheCursor)
 {
     HWND parent = TestParent(400, 100);

@@ -118,6 +118,9 @@ void SetFrameTitle(DialogWords *d)
         else
             snprintf(title + n, sizeof title - (size_t)n, " - %s", q->qmName);
     }
+    char shown[sizeof title];
+    if (GetWindowTextA(top, shown, sizeof shown) > 0 && strcmp(shown, title) == 0)
+        return;                         /* the caption drawn again would look the same */
     SetWindowTextA(top, title);
 }
 
