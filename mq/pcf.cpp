@@ -268,6 +268,32 @@ void *PCFAddParm(MQPP *pp, int32_t type, int32_t parameter, const void *value,
     return result;
 }
 
+void PCFAddString(MQPP *pp, int32_t type, int32_t parameter, const void *value, int32_t length,
+                  MQLONG *compCode, MQLONG *reason)
+{
+    if ((type != MQCFT_STRING && type != PCF_BYTE_STRING) || !value || length < 0 || length > INT32_MAX / 2 - 23) {
+        PCFAddParm(pp, type, parameter, value, length, 1, compCode, reason);
+        return;
+    }
+    *compCode = 0;
+    *reason = 0;
+    int32_t strucLength = Round4((int64_t)length + 23);
+    if (strucLength > pp->size - pp->position) {
+        PCFGrowArea(pp, strucLength, compCode, reason);
+        if (*compCode) return;
+    }
+    /* Type, StrucLength, Parameter, CodedCharSetId 0, StringLength; the
+     * last word cleared first, so the padding after the value is zero. */
+    const int32_t fixed[5] = { type, strucLength, parameter, 0, length };
+    uint8_t *s = pp->message + pp->position;
+    Put32(s + strucLength - 4, 0);
+    memcpy(s, fixed, sizeof fixed);
+    memcpy(s + sizeof fixed, value, (size_t)length);
+    uint8_t *counter = BuildCount(pp);
+    Put32(counter, Get32(counter) + 1);
+    pp->position += strucLength;
+}
+
 /* ---- rows stamped many times --------------------------------------------- */
 
 void PCFStampInit(PCFSTAMP *row)
@@ -300,6 +326,19 @@ MQLONG PCFStampAdd(PCFSTAMP *row, int32_t type, int32_t parameter, int32_t lengt
     return 0;
 }
 
+/* One value of a stamp: the usual widths (integers, names, ids) copied
+ * in place, not through a call per value. */
+static void StampValue(uint8_t *to, const uint8_t *from, size_t length)
+{
+    switch (length) {
+    case 4: memcpy(to, from, 4); break;
+    case 8: memcpy(to, from, 8); break;
+    case 16: memcpy(to, from, 16); break;
+    case 24: memcpy(to, from, 24); break;
+    default: memcpy(to, from, length); break;
+    }
+}
+
 void PCFStampPut(MQPP *pp, const PCFSTAMP *row, const void *const *bases, MQLONG *compCode, MQLONG *reason)
 {
     *compCode = 0;
@@ -312,7 +351,7 @@ void PCFStampPut(MQPP *pp, const PCFSTAMP *row, const void *const *bases, MQLONG
     memcpy(s, row->area + HeaderLength, (size_t)row->length);
     for (int32_t i = 0; i < row->values; i++) {
         const PCFSTAMPVALUE *v = &row->value[i];
-        memcpy(s + v->at, (const uint8_t *)bases[v->source] + v->offset, v->length);
+        StampValue(s + v->at, (const uint8_t *)bases[v->source] + v->offset, v->length);
     }
     uint8_t *counter = BuildCount(pp);
     Put32(counter, Get32(counter) + row->count);

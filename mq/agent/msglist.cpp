@@ -215,7 +215,7 @@ static MQLONG add_message(MQPP *out, const LISTREQ *l, const LISTROW *row, int m
     MQLONG cc = 0, rc = 0;
     PCFStampPut(out, &row->head[marked], bases, &cc, &rc);
     if (!cc && (l->mask & MA_MESSAGE))
-        PCFAddParm(out, PCF_BYTE_STRING, MYPCFA_MESSAGE, data, shown, 1, &cc, &rc);
+        PCFAddString(out, PCF_BYTE_STRING, MYPCFA_MESSAGE, data, shown, &cc, &rc);
     if (!cc)
         PCFStampPut(out, &row->tail, bases, &cc, &rc);
     return cc ? rc : 0;
