@@ -254,6 +254,19 @@ TEST(PcfBuild, StringFastPathWritesTheGeneralBuildersBytes)
     EXPECT_EQ(grown.fp.size, grown.gp.size);
     EXPECT_EQ(grown.Fast(), grown.General());
 
+    /* Values read into their place first (where the list reads each
+     * message), over stale bytes: the same bytes again. */
+    TwoAreas placed(8192);
+    for (int32_t n : lengths) {
+        if (n > 500) continue;
+        uint8_t *at = placed.fp.message + placed.fp.position + 20;
+        memcpy(at, value.data() + n % 16, (size_t)n);
+        PCFAddParm(&placed.gp, MQCFT_STRING, n, value.data() + n % 16, n, 1, &cc, &rc);
+        PCFAddString(&placed.fp, MQCFT_STRING, n, at, n, &fcc, &frc);
+    }
+    ASSERT_EQ(fcc, 0);
+    EXPECT_EQ(placed.Fast(), placed.General());
+
     /* What the fast path leaves to the general builder: texts measured
      * up to their terminator, values filled in later, other types. */
     TwoAreas other(4096);
