@@ -337,7 +337,7 @@ MQLONG PCFStampAdd(PCFSTAMP *row, int32_t type, int32_t parameter, int32_t lengt
 }
 
 /* One value of a stamp: the usual widths (integers, names, ids) copied
- * in place, not through a call per value. */
+ * inline, not through a call per value. */
 static void StampValue(uint8_t *to, const uint8_t *from, size_t length)
 {
     switch (length) {

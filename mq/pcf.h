@@ -95,7 +95,8 @@ void PCFStampPut(MQPP *pp, const PCFSTAMP *row, const void *const *bases, MQLONG
  * bytes at value: the same bytes as PCFAddParm, without its general
  * checks where length is known and value given (the rows of a list add
  * one per record).  A value that already lies where the parameter's
- * value goes (read there, after the fixed 20 bytes) stays in place. */
+ * value goes (read there, after the fixed 20 bytes, once room for the
+ * whole parameter was made) stays in place. */
 void PCFAddString(MQPP *pp, int32_t type, int32_t parameter, const void *value, int32_t length,
                   MQLONG *compCode, MQLONG *reason);
 
