@@ -268,6 +268,42 @@ void *PCFAddParm(MQPP *pp, int32_t type, int32_t parameter, const void *value,
     return result;
 }
 
+void PCFAddString(MQPP *pp, int32_t type, int32_t parameter, const void *value, int32_t length,
+                  MQLONG *compCode, MQLONG *reason)
+{
+    if ((type != MQCFT_STRING && type != PCF_BYTE_STRING) || !value || length < 0 || length > INT32_MAX / 2 - 23) {
+        PCFAddParm(pp, type, parameter, value, length, 1, compCode, reason);
+        return;
+    }
+    *compCode = 0;
+    *reason = 0;
+    int32_t strucLength = Round4((int64_t)length + 23);
+    if (strucLength > pp->size - pp->position) {
+        PCFGrowArea(pp, strucLength, compCode, reason);
+        if (*compCode) return;
+    }
+    /* The fixed fields one by one (a block built on the stack and copied
+     * is read back before its stores are done), the value unless it was
+     * read into its place, and the padding after it cleared. */
+    uint8_t *s = pp->message + pp->position;
+    Put32(s + OFF_TYPE, type);
+    Put32(s + OFF_LENGTH, strucLength);
+    Put32(s + OFF_PARAMETER, parameter);
+    Put32(s + 12, 0);                    /* CodedCharSetId */
+    Put32(s + 16, length);
+    if (value != s + 20)
+        memcpy(s + 20, value, (size_t)length);
+    uint8_t *pad = s + 20 + length;
+    switch (strucLength - 20 - length) {
+    case 3: pad[2] = 0; [[fallthrough]];
+    case 2: pad[1] = 0; [[fallthrough]];
+    case 1: pad[0] = 0; break;
+    }
+    uint8_t *counter = BuildCount(pp);
+    Put32(counter, Get32(counter) + 1);
+    pp->position += strucLength;
+}
+
 /* ---- rows stamped many times --------------------------------------------- */
 
 void PCFStampInit(PCFSTAMP *row)
@@ -300,6 +336,32 @@ MQLONG PCFStampAdd(PCFSTAMP *row, int32_t type, int32_t parameter, int32_t lengt
     return 0;
 }
 
+/* One value of a stamp: the usual widths (integers, names, ids) copied
+ * inline, not through a call per value. */
+static void StampValue(uint8_t *to, const uint8_t *from, size_t length)
+{
+    switch (length) {
+    case 4: memcpy(to, from, 4); break;
+    case 8: memcpy(to, from, 8); break;
+    case 16: memcpy(to, from, 16); break;
+    case 24: memcpy(to, from, 24); break;
+    default: memcpy(to, from, length); break;
+    }
+}
+
+/* A row's bytes in 16-byte steps, then words (rows are whole words):
+ * rows are short, and a call per row cost more than the copy. */
+static void StampBytes(uint8_t *to, const uint8_t *from, size_t length)
+{
+    size_t at = 0;
+    for (; at + 16 <= length; at += 16)
+        memcpy(to + at, from + at, 16);
+    for (; at + 4 <= length; at += 4)
+        memcpy(to + at, from + at, 4);
+    for (; at < length; at++)
+        to[at] = from[at];
+}
+
 void PCFStampPut(MQPP *pp, const PCFSTAMP *row, const void *const *bases, MQLONG *compCode, MQLONG *reason)
 {
     *compCode = 0;
@@ -309,10 +371,10 @@ void PCFStampPut(MQPP *pp, const PCFSTAMP *row, const void *const *bases, MQLONG
         if (*compCode) return;
     }
     uint8_t *s = pp->message + pp->position;
-    memcpy(s, row->area + HeaderLength, (size_t)row->length);
+    StampBytes(s, row->area + HeaderLength, (size_t)row->length);
     for (int32_t i = 0; i < row->values; i++) {
         const PCFSTAMPVALUE *v = &row->value[i];
-        memcpy(s + v->at, (const uint8_t *)bases[v->source] + v->offset, v->length);
+        StampValue(s + v->at, (const uint8_t *)bases[v->source] + v->offset, v->length);
     }
     uint8_t *counter = BuildCount(pp);
     Put32(counter, Get32(counter) + row->count);

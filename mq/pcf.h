@@ -91,6 +91,15 @@ MQLONG PCFStampAdd(PCFSTAMP *row, int32_t type, int32_t parameter, int32_t lengt
  * same bytes as one PCFAddParm a parameter. */
 void PCFStampPut(MQPP *pp, const PCFSTAMP *row, const void *const *bases, MQLONG *compCode, MQLONG *reason);
 
+/* A string or byte string (MQCFT_STRING, PCF_BYTE_STRING) of length
+ * bytes at value: the same bytes as PCFAddParm, without its general
+ * checks where length is known and value given (the rows of a list add
+ * one per record).  A value that already lies where the parameter's
+ * value goes (read there, after the fixed 20 bytes, once room for the
+ * whole parameter was made) stays in place. */
+void PCFAddString(MQPP *pp, int32_t type, int32_t parameter, const void *value, int32_t length,
+                  MQLONG *compCode, MQLONG *reason);
+
 /* Makes room for need more bytes, at least doubling the area. */
 void PCFGrowArea(MQPP *pp, int32_t need, MQLONG *compCode, MQLONG *reason);
 

@@ -215,7 +215,7 @@ static MQLONG add_message(MQPP *out, const LISTREQ *l, const LISTROW *row, int m
     MQLONG cc = 0, rc = 0;
     PCFStampPut(out, &row->head[marked], bases, &cc, &rc);
     if (!cc && (l->mask & MA_MESSAGE))
-        PCFAddParm(out, PCF_BYTE_STRING, MYPCFA_MESSAGE, data, shown, 1, &cc, &rc);
+        PCFAddString(out, PCF_BYTE_STRING, MYPCFA_MESSAGE, data, shown, &cc, &rc);
     if (!cc)
         PCFStampPut(out, &row->tail, bases, &cc, &rc);
     return cc ? rc : 0;
@@ -227,6 +227,23 @@ static const uint8_t *find(const LISTREQ *l, const MSGREAD *r, int32_t got)
     return (const uint8_t *)UTMemFind(r->buffer, got, l->search, l->searchLength);
 }
 
+/* Where a message is read when no search looks into it: in the answer,
+ * where its data parameter's value goes after the row's head, so that
+ * the get is its only copy.  Room is made for the whole row first; null
+ * when the area cannot grow. */
+static uint8_t *read_in_place(MQPP *out, const LISTROW *row, int marked, int32_t readSize)
+{
+    int32_t before = row->head[marked].length + MQCFST_STRUC_LENGTH_FIXED;
+    int64_t need = (int64_t)before + readSize + 3 + row->tail.length;
+    if (need > out->size - out->position) {
+        MQLONG cc, rc;
+        PCFGrowArea(out, (int32_t)need, &cc, &rc);
+        if (cc)
+            return nullptr;
+    }
+    return out->message + out->position + before;
+}
+
 /* Browses the range into the answer: 0, or the reason (answered). */
 static MQLONG browse(AGENTREQ *rq, LISTREQ *l, const LISTROW *row, MSGREAD *r, MQPP *out)
 {
@@ -235,6 +252,8 @@ static MQLONG browse(AGENTREQ *rq, LISTREQ *l, const LISTROW *row, MSGREAD *r, M
     int32_t readSize = searching ? r->size : l->dataSize;
     int64_t position = 0, n = 0;
     for (;;) {
+        if (!searching && !(r->buffer = read_in_place(out, row, n + 1 > l->first, readSize)))
+            return AgentError(rq, MQRC_STORAGE_NOT_AVAILABLE);
         MQLONG saved = r->size;
         r->size = readSize;
         MQLONG rc = AgentGet(r, next, nullptr, nullptr);
@@ -297,15 +316,9 @@ int InquireMsgsCmd(QMS *loc, int32_t command, MQHCONN h, void **cache, MQMD *md,
         goto done;
     }
     {
-        uint8_t stack[512];
-        if (l.searchLength > 0) {
-            if (AgentArea(&r, SEARCH_AREA)) {
-                AgentErrorText(&rq, MQRC_STORAGE_NOT_AVAILABLE, "Failure allocating message area");
-                goto done;
-            }
-        } else {
-            r.buffer = stack;
-            r.size = sizeof stack;
+        if (l.searchLength > 0 && AgentArea(&r, SEARCH_AREA)) {
+            AgentErrorText(&rq, MQRC_STORAGE_NOT_AVAILABLE, "Failure allocating message area");
+            goto done;
         }
         r.ccsid = ccsid;
         r.gmoVersion = (l.mask & MA_TOKEN) ? MQGMO_VERSION_3 : MQGMO_VERSION_1;

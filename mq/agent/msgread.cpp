@@ -71,12 +71,25 @@ MQLONG AgentOpen(AGENTREQ *rq, MSGREAD *r, const char *queue, MQLONG options, ui
     return cc == MQCC_FAILED ? rc : 0;
 }
 
+/* The default descriptor laid over md in 64-byte steps: the string move
+ * the compiler makes of a whole-structure copy took a tenth of a list's
+ * time, one per message read. */
+static void default_md(MQMD *md, const MQMD *init)
+{
+    uint8_t *to = (uint8_t *)md;
+    const uint8_t *from = (const uint8_t *)init;
+    size_t at = 0;
+    for (; at + 64 <= sizeof *md; at += 64)
+        memcpy(to + at, from + at, 64);
+    memcpy(to + at, from + at, sizeof *md - at);
+}
+
 MQLONG AgentGet(MSGREAD *r, MQLONG options, const uint8_t *msgId, const uint8_t *token)
 {
     static const MQMD mdInit = {MQMD_DEFAULT};
     static const MQGMO gmoInit = {MQGMO_DEFAULT};
     for (;;) {
-        r->md = mdInit;
+        default_md(&r->md, &mdInit);
         r->md.Version = r->mdVersion;
         r->md.Encoding = MQENC_NATIVE;
         r->md.CodedCharSetId = r->ccsid;

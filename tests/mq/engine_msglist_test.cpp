@@ -6,6 +6,7 @@
 #include "agenttest.h"
 
 #include <cstring>
+#include <iterator>
 
 #include "cs.h"
 #include "prfdata.h"
@@ -301,11 +302,24 @@ TEST_F(AgentTest, DescriptorFieldsInTheirOrderAtFullLength)
 
 namespace {
 
+/* Every attribute a list shows. */
+std::vector<int32_t> EveryAttribute()
+{
+    return {
+        MYPCFA_POSITION, MYPCFA_MSG_TOKEN, MYPCFA_MSGLEN, MYPCFA_MESSAGE, MYPCFA_REPORT, MYPCFA_MSGTYPE,
+        MYPCFA_EXPIRY, MYPCFA_FEEDBACK, MYPCFA_ENCODING, MYPCFA_CODEDCHARSETID, MYPCFA_FORMAT, MYPCFA_PRIORITY,
+        MYPCFA_PERSISTENCE, MYPCFA_MSGID, MYPCFA_CMSGID, MYPCFA_CORRELID, MYPCFA_CCORRELID, MYPCFA_BACKOUTCOUNT,
+        MYPCFA_REPLYTOQ, MYPCFA_REPLYTOQMGR, MYPCFA_MSG_USER_ID, MYPCFA_PUTAPPLTYPE, MYPCFA_PUTAPPLNAME,
+        MYPCFA_PUTDATE, MYPCFA_PUTTIME, MYPCFA_GROUPID, MYPCFA_OFFSET, MYPCFA_MSG_SEQUENCE_NUMBER,
+        MYPCFA_MSGFLAGS, MYPCFA_APPLORIGINDATA, MYPCFA_APPLIDENTITYDATA,
+    };
+}
+
 /* The answer of a list as the parameter builder writes it one parameter
  * at a time: what the list wrote before its rows were laid down once and
  * stamped per message.  From the header's end, and the parameter count. */
 std::pair<std::string, int32_t> BuiltOneByOne(MQHCONN h, const char *queue, int32_t first, int32_t last,
-                                              int32_t allowance)
+                                              int32_t allowance, MQLONG convertTo = -1)
 {
     MQHOBJ o = OpenOwn(h, queue, MQOO_BROWSE);
     MQLONG cc, rc;
@@ -320,6 +334,11 @@ std::pair<std::string, int32_t> BuiltOneByOne(MQHCONN h, const char *queue, int3
         MQGMO gmo = {MQGMO_DEFAULT};
         gmo.Version = MQGMO_VERSION_3;
         gmo.Options = options;
+        if (convertTo >= 0) {
+            md.Encoding = MQENC_NATIVE;
+            md.CodedCharSetId = convertTo;
+            gmo.Options |= MQGMO_CONVERT;
+        }
         options = MQGMO_BROWSE_NEXT | MQGMO_ACCEPT_TRUNCATED_MSG;
         MQLONG length = 0;
         StandIn.MQGET(h, o, &md, &gmo, allowance, buffer.data(), &length, &cc, &rc);
@@ -375,14 +394,7 @@ TEST_F(AgentTest, ListRowsAreTheBytesOfTheParameterBuilder)
     }
     QMS *r = Connected("QM1");
     r->commandLevel = 900;
-    std::vector<int32_t> every = {
-        MYPCFA_POSITION, MYPCFA_MSG_TOKEN, MYPCFA_MSGLEN, MYPCFA_MESSAGE, MYPCFA_REPORT, MYPCFA_MSGTYPE,
-        MYPCFA_EXPIRY, MYPCFA_FEEDBACK, MYPCFA_ENCODING, MYPCFA_CODEDCHARSETID, MYPCFA_FORMAT, MYPCFA_PRIORITY,
-        MYPCFA_PERSISTENCE, MYPCFA_MSGID, MYPCFA_CMSGID, MYPCFA_CORRELID, MYPCFA_CCORRELID, MYPCFA_BACKOUTCOUNT,
-        MYPCFA_REPLYTOQ, MYPCFA_REPLYTOQMGR, MYPCFA_MSG_USER_ID, MYPCFA_PUTAPPLTYPE, MYPCFA_PUTAPPLNAME,
-        MYPCFA_PUTDATE, MYPCFA_PUTTIME, MYPCFA_GROUPID, MYPCFA_OFFSET, MYPCFA_MSG_SEQUENCE_NUMBER,
-        MYPCFA_MSGFLAGS, MYPCFA_APPLORIGINDATA, MYPCFA_APPLIDENTITYDATA,
-    };
+    std::vector<int32_t> every = EveryAttribute();
     const struct { const char *range; int32_t first, last, allowance; } cases[] = {
         { "1,7", 1, 7, 120 },      /* every message, the default bytes */
         { "3,5", 3, 5, 120 },      /* a range from the middle: no end mark before its first */
@@ -399,5 +411,50 @@ TEST_F(AgentTest, ListRowsAreTheBytesOfTheParameterBuilder)
         EXPECT_EQ(p.cfh.ParameterCount, expected.second) << c.range;
         EXPECT_EQ(p.raw.substr(36), expected.first) << c.range;
         EXPECT_EQ(p.items.size(), (size_t)(c.last - c.first + 1)) << c.range;
+    }
+}
+
+/* Rows of text messages in several code pages converted to the one the
+ * request asks for (or left when they cannot be), of empty, long and
+ * truncated data up to the largest allowance: the bytes of the one-at-a-
+ * time build of the same reads. */
+TEST_F(AgentTest, ConvertedTruncatedAndEmptyRowsAreTheBytesOfTheParameterBuilder)
+{
+    Mqsc("QM1", "DEFINE QLOCAL(APP.Q)");
+    const struct { MQLONG ccsid; size_t length; } messages[] = {
+        { 500, 0 }, { 819, 1 }, { 437, 499 }, { 500, 500 }, { 1208, 501 }, { 819, 2000 }, { 37, 120 },
+        { 850, 121 }, { 500, 7 },
+    };
+    for (size_t i = 0; i < std::size(messages); i++) {
+        MQMD md = {MQMD_DEFAULT};
+        md.Version = MQMD_VERSION_2;
+        memcpy(md.Format, MQFMT_STRING, 8);
+        md.CodedCharSetId = messages[i].ccsid;
+        memset(md.MsgId, 'a' + (int)i, 24);
+        std::string data(messages[i].length, ' ');
+        for (size_t k = 0; k < data.size(); k++)
+            data[k] = (char)(0x40 + (k * 13 + i) % 0xBF);      /* letters, digits and accented ones */
+        Put("QM1", "APP.Q", data, &md);
+    }
+    QMS *r = Connected("QM1");
+    r->commandLevel = 900;
+    std::vector<int32_t> every = EveryAttribute();
+    const int32_t n = (int32_t)std::size(messages);
+    const struct { int32_t allowance; MQLONG ccsid; } cases[] = {
+        { 500, 819 }, { 500, 500 }, { 120, 437 }, { 10, 1208 },
+    };
+    for (const auto &c : cases) {
+        Pcf req(MYCMD_INQUIRE_MSGS);
+        req.Str(MQCA_Q_NAME, "APP.Q").Ints(MYPCFA_MSG_ATTRS, every).Str(MYPCFA_MSG_RANGE, "1,20");
+        req.Int(MYPCFA_MAX_MSG_SIZE, c.allowance).Int(MYPCFA_CONVERT_CCSID, c.ccsid);
+        PcfPart p = Run(r, req)[0];
+        auto expected = BuiltOneByOne(Own("QM1"), "APP.Q", 1, n, c.allowance, c.ccsid);
+        ASSERT_EQ(p.items.size(), (size_t)n) << c.ccsid;
+        EXPECT_EQ(p.cfh.ParameterCount, expected.second) << c.ccsid;
+        EXPECT_EQ(p.raw.substr(36), expected.first) << c.ccsid;
+        EXPECT_EQ(p.Bytes(MYPCFA_MESSAGE, 5).size(), (size_t)c.allowance) << c.ccsid;
+        EXPECT_EQ(p.Int(MYPCFA_MSGLEN, 5), 2000) << c.ccsid;
+        EXPECT_EQ(p.Bytes(MYPCFA_MESSAGE, 0), "") << c.ccsid;
+        EXPECT_EQ(p.Int(MYPCFA_CODEDCHARSETID, 1), c.ccsid == 1208 ? 819 : c.ccsid) << c.ccsid;
     }
 }

@@ -166,6 +166,167 @@ TEST(PcfBuild, FixedBufferTooSmallChangesNothing)
     EXPECT_EQ(none, nullptr);
 }
 
+namespace {
+
+/* Two areas: what a fast path writes in one is compared with what the
+ * general builder writes in the other.  Fixed ones of size bytes hold
+ * the same stale bytes; growing ones (size 0) start as allocated. */
+struct TwoAreas {
+    std::vector<uint8_t> general, fast;
+    void *g = nullptr, *f = nullptr;
+    MQPP gp, fp;
+    explicit TwoAreas(size_t size) : general(size, 0xA5), fast(size, 0xA5)
+    {
+        MQLONG cc, rc;
+        if (size) {
+            g = general.data();
+            f = fast.data();
+        }
+        PCFInitArea(&gp, &g, !size, (int32_t)size, 0, MQCMD_INQUIRE_Q, &cc, &rc);
+        PCFInitArea(&fp, &f, !size, (int32_t)size, 0, MQCMD_INQUIRE_Q, &cc, &rc);
+    }
+    ~TwoAreas()
+    {
+        if (general.empty()) {
+            CSFreeMem(g);
+            CSFreeMem(f);
+        }
+    }
+    std::string General() const { return std::string((const char *)gp.message, (size_t)gp.position); }
+    std::string Fast() const { return std::string((const char *)fp.message, (size_t)fp.position); }
+};
+
+} // namespace
+
+/* Strings and byte strings through the list's fast path: the bytes of
+ * the general builder at every length's padding, inside a group, across
+ * the area's growth, and the same refusals. */
+TEST(PcfBuild, StringFastPathWritesTheGeneralBuildersBytes)
+{
+    std::string value(1500 + 16, 0);   /* the longest, from any of the first 16 bytes */
+    for (size_t i = 0; i < value.size(); i++) value[i] = (char)(i * 7 + 1);
+    const int32_t lengths[] = { 0, 1, 2, 3, 4, 5, 6, 7, 8, 23, 24, 25, 120, 499, 500, 1500 };
+    for (int32_t type : { (int32_t)MQCFT_STRING, (int32_t)PCF_BYTE_STRING }) {
+        TwoAreas a(8192);
+        MQLONG cc = 0, rc = 0, fcc = 0, frc = 0;
+        for (int grouped = 0; grouped < 2; grouped++) {
+            if (grouped) {
+                PCFAddParm(&a.gp, MQCFT_GROUP, MQGACF_Q_STATISTICS_DATA, nullptr, 0, 0, &cc, &rc);
+                PCFAddParm(&a.fp, MQCFT_GROUP, MQGACF_Q_STATISTICS_DATA, nullptr, 0, 0, &fcc, &frc);
+            }
+            for (int32_t n : lengths) {
+                if (n > 500) continue;
+                PCFAddParm(&a.gp, type, 10000 + n, value.data(), n, 1, &cc, &rc);
+                PCFAddString(&a.fp, type, 10000 + n, value.data(), n, &fcc, &frc);
+                ASSERT_EQ(cc, 0) << n;
+                ASSERT_EQ(fcc, 0) << n;
+            }
+        }
+        EXPECT_EQ(a.Fast(), a.General()) << type;
+        EXPECT_EQ(WalkAll(a.fp.message, a.fp.position).reason, PCF_RC_END_OF_PARMS);
+
+        /* Up to a fixed area's end: the same bytes, then refused alike
+         * with nothing written past the end. */
+        for (int i = 0; i < 8 && !cc; i++) {
+            std::vector<uint8_t> before(a.fast);
+            PCFAddParm(&a.gp, type, i, value.data(), 1500, 1, &cc, &rc);
+            PCFAddString(&a.fp, type, i, value.data(), 1500, &fcc, &frc);
+            EXPECT_EQ(fcc, cc) << i;
+            EXPECT_EQ(frc, rc) << i;
+            if (cc) {
+                EXPECT_EQ(a.fast, before);
+            }
+        }
+        EXPECT_EQ(cc, MQCC_FAILED);
+        EXPECT_EQ(rc, MQRC_STORAGE_NOT_AVAILABLE);
+        EXPECT_EQ(a.Fast(), a.General()) << type;
+    }
+
+    /* A growing area: the same bytes through every growth. */
+    TwoAreas grown(0);
+    MQLONG cc = 0, rc = 0, fcc = 0, frc = 0;
+    for (int round = 0; round < 12; round++)
+        for (int32_t n : lengths) {
+            PCFAddParm(&grown.gp, PCF_BYTE_STRING, n, value.data() + round, n, 1, &cc, &rc);
+            PCFAddString(&grown.fp, PCF_BYTE_STRING, n, value.data() + round, n, &fcc, &frc);
+        }
+    ASSERT_EQ(fcc, 0);
+    EXPECT_EQ(grown.fp.size, grown.gp.size);
+    EXPECT_EQ(grown.Fast(), grown.General());
+
+    /* Values read into their place first (where the list reads each
+     * message), over stale bytes: the same bytes again. */
+    TwoAreas placed(8192);
+    for (int32_t n : lengths) {
+        if (n > 500) continue;
+        uint8_t *at = placed.fp.message + placed.fp.position + 20;
+        memcpy(at, value.data() + n % 16, (size_t)n);
+        PCFAddParm(&placed.gp, MQCFT_STRING, n, value.data() + n % 16, n, 1, &cc, &rc);
+        PCFAddString(&placed.fp, MQCFT_STRING, n, at, n, &fcc, &frc);
+    }
+    ASSERT_EQ(fcc, 0);
+    EXPECT_EQ(placed.Fast(), placed.General());
+
+    /* What the fast path leaves to the general builder: texts measured
+     * up to their terminator, values filled in later, other types. */
+    TwoAreas other(4096);
+    int32_t seven = 7;
+    PCFAddParm(&other.gp, MQCFT_STRING, 1, "TERMINATED", -1, 1, &cc, &rc);
+    PCFAddString(&other.fp, MQCFT_STRING, 1, "TERMINATED", -1, &fcc, &frc);
+    PCFAddParm(&other.gp, MQCFT_STRING, 2, "WITH NUL", -2, 1, &cc, &rc);
+    PCFAddString(&other.fp, MQCFT_STRING, 2, "WITH NUL", -2, &fcc, &frc);
+    PCFAddParm(&other.gp, MQCFT_STRING, 3, nullptr, 6, 1, &cc, &rc);
+    PCFAddString(&other.fp, MQCFT_STRING, 3, nullptr, 6, &fcc, &frc);
+    PCFAddParm(&other.gp, MQCFT_INTEGER, 4, &seven, 4, 1, &cc, &rc);
+    PCFAddString(&other.fp, MQCFT_INTEGER, 4, &seven, 4, &fcc, &frc);
+    EXPECT_EQ(other.Fast(), other.General());
+    PCFAddParm(&other.gp, MQCFT_STRING, 5, "x", -3, 1, &cc, &rc);
+    PCFAddString(&other.fp, MQCFT_STRING, 5, "x", -3, &fcc, &frc);
+    EXPECT_EQ(fcc, MQCC_FAILED);
+    EXPECT_EQ(frc, MQRCCF_CFST_STRING_LENGTH_ERR);
+    EXPECT_EQ(other.Fast(), other.General());
+}
+
+/* A stamped row holds values of every width a row takes (integers,
+ * formats, tokens, ids, names, texts): each stamp is the bytes of the
+ * general builder given the same values, over stale bytes. */
+TEST(PcfBuild, StampsWriteTheGeneralBuildersBytes)
+{
+    struct Source {
+        uint8_t bytes[256];
+    } records[3];
+    for (int r = 0; r < 3; r++)
+        for (int i = 0; i < 256; i++) records[r].bytes[i] = (uint8_t)(r * 31 + i * 5 + 3);
+    int32_t numbers[3] = { 1, -7, 123456789 };
+    const struct { int32_t type, length; uint16_t offset; } parms[] = {
+        { MQCFT_INTEGER, 4, 0 }, { MQCFT_STRING, 8, 4 }, { PCF_BYTE_STRING, 16, 12 },
+        { PCF_BYTE_STRING, 24, 28 }, { MQCFT_STRING, 12, 52 }, { MQCFT_STRING, 28, 64 },
+        { MQCFT_STRING, 32, 92 }, { MQCFT_STRING, 48, 124 }, { MQCFT_STRING, 4, 172 },
+        { MQCFT_INTEGER, 4, 176 }, { MQCFT_STRING, 1, 180 }, { MQCFT_STRING, 0, 181 },
+    };
+    PCFSTAMP row;
+    PCFStampInit(&row);
+    ASSERT_EQ(PCFStampAdd(&row, PCF_END_GROUP, 0, 0, 0, 0), 0);
+    ASSERT_EQ(PCFStampAdd(&row, MQCFT_INTEGER, 1, 4, 1, 0), 0);
+    for (size_t i = 0; i < std::size(parms); i++)
+        ASSERT_EQ(PCFStampAdd(&row, parms[i].type, (int32_t)(100 + i), parms[i].length, 0, parms[i].offset), 0);
+
+    TwoAreas a(4096);
+    MQLONG cc = 0, rc = 0, fcc = 0, frc = 0;
+    for (int r = 0; r < 3; r++) {
+        const void *bases[] = { records[r].bytes, &numbers[r] };
+        PCFStampPut(&a.fp, &row, bases, &fcc, &frc);
+        ASSERT_EQ(fcc, 0);
+        PCFAddParm(&a.gp, PCF_END_GROUP, 0, nullptr, 0, 0, &cc, &rc);
+        PCFAddParm(&a.gp, MQCFT_INTEGER, 1, &numbers[r], 4, 1, &cc, &rc);
+        for (size_t i = 0; i < std::size(parms); i++)
+            PCFAddParm(&a.gp, parms[i].type, (int32_t)(100 + i), records[r].bytes + parms[i].offset,
+                       parms[i].length, 1, &cc, &rc);
+    }
+    EXPECT_EQ(a.Fast(), a.General());
+    EXPECT_EQ(PCFHeader(&a.fp)->ParameterCount, 3 * (int32_t)(2 + std::size(parms)));
+}
+
 /* Every type the builder writes comes back from the walker as built. */
 TEST(PcfWalk, RoundTripOfEveryBuiltType)
 {
