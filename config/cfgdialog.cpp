@@ -110,7 +110,8 @@ static int skip_to_tag(PRFIN *in, char *token, uint32_t *q)
 
 /* The list read so far becomes the dialog's columns, the always-present
  * ones added after the stored ones: a list cut short ends as a whole one
- * does, so that it reads back as written. */
+ * does, so that it reads back as written.  The list has room for them
+ * and its end mark (see read_columns). */
 static void finish_columns(DLGINFO *d, DLGCOLUMN *list, int count, const DLGCOLUMN *defaults)
 {
     for (const DLGCOLUMN *c = defaults; c && c->field; c++)
@@ -120,12 +121,27 @@ static void finish_columns(DLGINFO *d, DLGCOLUMN *list, int count, const DLGCOLU
             list[count].flags = DLGCOL_ALWAYS;
             count++;
         }
+    list[count].field = nullptr;
+    list[count].flags = 0;
     DlgFieldsMergeFlags(list, defaults);
     d->columns = list;
 }
 
+/* The always-present columns of a definition's defaults. */
+static int always_count(const DLGCOLUMN *defaults)
+{
+    int n = 0;
+    for (const DLGCOLUMN *c = defaults; c && c->field; c++)
+        n += (c->flags & DLGCOL_ALWAYS) != 0;
+    return n;
+}
+
 /* "LST:": the stored columns, then the always-present ones; a count
- * that is no count keeps the default columns. */
+ * that is no count keeps the default columns.  The list is made as large
+ * as what it can come to hold: the stored count, the always-present
+ * columns and the end mark.  Nothing adds to it in place later (a changed
+ * list is a new block), and a small block comes from the heap far faster
+ * on some hosts than one of a kilobyte. */
 static int read_columns(PRFIN *in, DLGINFO *d, const uint8_t *caps, char *token, uint32_t *q)
 {
     int64_t n;
@@ -133,12 +149,10 @@ static int read_columns(PRFIN *in, DLGINFO *d, const uint8_t *caps, char *token,
     if (*q || !PrfBoundedCount(token, DLG_MAXCOLUMNS, &n))
         return tag(token, len, *q) ? len : skip_to_tag(in, token, q);
     const DLGCOLUMN *defaults = DefDefaultColumns(d->def);
-    int extra = DlgColumnCount(defaults);
-    size_t entries = (size_t)n + 20 + (size_t)extra + 1;
+    size_t entries = (size_t)n + (size_t)always_count(defaults) + 1;
     DLGCOLUMN *list = (DLGCOLUMN *)CSGetMem(entries * sizeof(DLGCOLUMN), "PCFLIST");
     if (!list)
         return skip_to_tag(in, token, q);
-    memset(list, 0, entries * sizeof(DLGCOLUMN));
     int count = 0;
     int32_t previous = INT32_MIN;
     for (int64_t i = 0; i < n; i++) {
