@@ -45,6 +45,15 @@ static int tag(const char *token, int len, uint32_t q)
     return PrfIsSectionTag(token, len, q);
 }
 
+/* Whether two texts are the same, compared in line: the keywords are
+ * short, and a library call per compare costs more on some hosts. */
+static inline bool same(const char *a, const char *b)
+{
+    while (*a && *a == *b)
+        a++, b++;
+    return *a == *b;
+}
+
 /* The keywords of an entry; the length of the token that ended them. */
 static int read_keywords(PRFIN *in, DLGINFO *d, char *token, uint32_t *q)
 {
@@ -56,14 +65,14 @@ static int read_keywords(PRFIN *in, DLGINFO *d, char *token, uint32_t *q)
             continue;
         int done = 0;
         for (const DLGFLAG &f : dlgFlags)
-            if (token[0] == f.name[0] && !strcmp(token, f.name)) {
+            if (token[0] == f.name[0] && same(token, f.name)) {
                 (f.word ? d->optB : d->optA) |= f.bit;
                 done = 1;
             }
         if (done)
             continue;
-        if (!strcmp(token, "x") || !strcmp(token, "y") || !strcmp(token, "cx") ||
-            !strcmp(token, "cy")) {
+        if (same(token, "x") || same(token, "y") || same(token, "cx") ||
+            same(token, "cy")) {
             int32_t v = 0;
             char key = token[0] == 'c' ? token[1] : token[0];
             int size = token[0] == 'c';
@@ -76,17 +85,17 @@ static int read_keywords(PRFIN *in, DLGINFO *d, char *token, uint32_t *q)
             continue;
         }
         for (const DLGINT &k : dlgInts)
-            if (token[0] == k.name[0] && !strcmp(token, k.name)) {
+            if (token[0] == k.name[0] && same(token, k.name)) {
                 PrfGetInt(in, (int32_t *)((char *)d + k.offset), token);
                 done = 1;
                 break;
             }
         if (done)
             continue;
-        if (!strcmp(token, "expfile") || !strcmp(token, "autoexpfile")) {
+        if (same(token, "expfile") || same(token, "autoexpfile")) {
             char *field = token[0] == 'e' ? d->expfile : d->autoexpfile;
             PrfGetString(in, field, sizeof d->expfile, token);
-        } else if (!strcmp(token, "dftfilter")) {
+        } else if (same(token, "dftfilter")) {
             int vlen = PrfGetValue(in, token, q);
             if (tag(token, vlen, *q))
                 return vlen;
@@ -110,7 +119,8 @@ static int skip_to_tag(PRFIN *in, char *token, uint32_t *q)
 
 /* The list read so far becomes the dialog's columns, the always-present
  * ones added after the stored ones: a list cut short ends as a whole one
- * does, so that it reads back as written. */
+ * does, so that it reads back as written.  The list has room for them
+ * and its end mark (see read_columns). */
 static void finish_columns(DLGINFO *d, DLGCOLUMN *list, int count, const DLGCOLUMN *defaults)
 {
     for (const DLGCOLUMN *c = defaults; c && c->field; c++)
@@ -120,12 +130,27 @@ static void finish_columns(DLGINFO *d, DLGCOLUMN *list, int count, const DLGCOLU
             list[count].flags = DLGCOL_ALWAYS;
             count++;
         }
+    list[count].field = nullptr;
+    list[count].flags = 0;
     DlgFieldsMergeFlags(list, defaults);
     d->columns = list;
 }
 
+/* The always-present columns of a definition's defaults. */
+static int always_count(const DLGCOLUMN *defaults)
+{
+    int n = 0;
+    for (const DLGCOLUMN *c = defaults; c && c->field; c++)
+        n += (c->flags & DLGCOL_ALWAYS) != 0;
+    return n;
+}
+
 /* "LST:": the stored columns, then the always-present ones; a count
- * that is no count keeps the default columns. */
+ * that is no count keeps the default columns.  The list is made as large
+ * as what it can come to hold: the stored count, the always-present
+ * columns and the end mark.  Nothing adds to it in place later (a changed
+ * list is a new block), and a small block comes from the heap far faster
+ * on some hosts than one of a kilobyte. */
 static int read_columns(PRFIN *in, DLGINFO *d, const uint8_t *caps, char *token, uint32_t *q)
 {
     int64_t n;
@@ -133,12 +158,10 @@ static int read_columns(PRFIN *in, DLGINFO *d, const uint8_t *caps, char *token,
     if (*q || !PrfBoundedCount(token, DLG_MAXCOLUMNS, &n))
         return tag(token, len, *q) ? len : skip_to_tag(in, token, q);
     const DLGCOLUMN *defaults = DefDefaultColumns(d->def);
-    int extra = DlgColumnCount(defaults);
-    size_t entries = (size_t)n + 20 + (size_t)extra + 1;
+    size_t entries = (size_t)n + (size_t)always_count(defaults) + 1;
     DLGCOLUMN *list = (DLGCOLUMN *)CSGetMem(entries * sizeof(DLGCOLUMN), "PCFLIST");
     if (!list)
         return skip_to_tag(in, token, q);
-    memset(list, 0, entries * sizeof(DLGCOLUMN));
     int count = 0;
     int32_t previous = INT32_MIN;
     for (int64_t i = 0; i < n; i++) {
@@ -189,7 +212,7 @@ static int keep_unknown(PRFIN *in, CSTREE **tree, const char *title, size_t star
         len = PrfGetToken(in, q, 0, token);
         if (len == 0 && !*q)
             break;
-        if (tag(token, len, *q) && strcmp(token, "LST:") && strcmp(token, "FLT:"))
+        if (tag(token, len, *q) && !same(token, "LST:") && !same(token, "FLT:"))
             break;
     }
     size_t end = len || *q ? in->tokenStart : in->length;
@@ -240,9 +263,9 @@ int CfgFileParseDialog(PRFIN *in, CSTREE **tree, const uint8_t *caps, char *toke
         d->refresh = 0;
     }
     fit_rectangles(d);
-    if (len && !strcmp(token, "LST:"))
+    if (len && same(token, "LST:"))
         len = read_columns(in, d, caps, token, &q);
-    if (len && !strcmp(token, "FLT:"))
+    if (len && same(token, "FLT:"))
         len = read_filter_lines(in, d, token, &q);
     /* the block itself goes into the tree */
     if (!CSTreeAdd(tree, "DLGINFO", CSTREE_NORENUM | CSTREE_INSERT, d, sizeof *d,

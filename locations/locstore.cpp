@@ -73,13 +73,17 @@ int64_t LocNow(void)
     return LocGlobals.now ? LocGlobals.now : (int64_t)time(nullptr);
 }
 
-/* Copies a name into a fixed field, NUL-padding the rest (tree keys are
- * compared as bytes). */
-static void set_name(char *field, const char *text, size_t width)
+/* Copies a name into a fixed field of QMS_NAME + 1 bytes, NUL-padding
+ * the rest (tree keys are compared as bytes); the text may be the field
+ * itself.  Made in a buffer of the field's size and copied whole: calls
+ * of a length known only at run time go to library functions that work
+ * byte by byte on some hosts, three of them per name. */
+static void set_name(char *field, const char *text)
 {
-    size_t n = strnlen(text, width);
-    memmove(field, text, n);
-    memset(field + n, 0, width + 1 - n);
+    char name[QMS_NAME + 1] = {};
+    for (size_t n = 0; n < QMS_NAME && text[n]; n++)
+        name[n] = text[n];
+    memcpy(field, name, sizeof name);
 }
 
 /* Two name fields (QMS_NAME + 1 bytes, NUL-padded) in the order memcmp
@@ -144,7 +148,7 @@ void SetDefaultEncoding(QMS *r)
 static QMS *find_name(CSTREE *tree, const char *qmName)
 {
     char key[QMS_NAME + 1];
-    set_name(key, qmName, QMS_NAME);
+    set_name(key, qmName);
     return (QMS *)CSTreeFind(tree, key, QMS_NAME + 1);
 }
 
@@ -161,8 +165,8 @@ QMS *LocFind(const char *qmName)
 QMS *LocFindByNames(const char *qmName, const char *secondName)
 {
     char key[QMS_KEYLEN];
-    set_name(key, qmName ? qmName : "", QMS_NAME);
-    set_name(key + QMS_NAME + 1, secondName ? secondName : "", QMS_NAME);
+    set_name(key, qmName ? qmName : "");
+    set_name(key + QMS_NAME + 1, secondName ? secondName : "");
     store_lock();
     QMS *r = (QMS *)CSTreeFind(LocTree, key, QMS_KEYLEN);
     store_unlock();
@@ -236,7 +240,7 @@ static QMSGROUP *group_get_locked(const char *groupName)
 {
     QMSGROUP g;
     memset(&g, 0, sizeof g);
-    set_name(g.name, groupName, QMS_NAME);
+    set_name(g.name, groupName);
     unsigned slot = group_slot(g.name);
     QMSGROUP *found = groupCache[slot];
     if (found) {
@@ -488,8 +492,8 @@ static QMS *insert_record(CSTREE **tree, QMS *t, uint32_t rowFlags, int ownsData
         else
             memcpy(t->commandQueue, "SYSTEM.ADMIN.COMMAND.QUEUE", sizeof "SYSTEM.ADMIN.COMMAND.QUEUE");
     }
-    set_name(t->qmName, t->qmName, QMS_NAME);
-    set_name(t->secondName, t->secondName, QMS_NAME);
+    set_name(t->qmName, t->qmName);
+    set_name(t->secondName, t->secondName);
     t->putThread.hConn = t->getThread.hConn = -1;
     t->authMask = LocGlobals.defaultAuthMask;
     if (!t->appWindow[0])
@@ -539,8 +543,8 @@ static QMS *insert_record(CSTREE **tree, QMS *t, uint32_t rowFlags, int ownsData
 int LocRekey(CSTREE **tree, QMS *r, const char *qmName, const char *secondName)
 {
     char key[QMS_KEYLEN];
-    set_name(key, qmName ? qmName : "", QMS_NAME);
-    set_name(key + QMS_NAME + 1, secondName && secondName[0] ? secondName : "RAVOLT", QMS_NAME);
+    set_name(key, qmName ? qmName : "");
+    set_name(key + QMS_NAME + 1, secondName && secondName[0] ? secondName : "RAVOLT");
     store_lock();
     QMS *taken = (QMS *)CSTreeFind(*tree, key, QMS_KEYLEN);
     if (taken) {

@@ -470,6 +470,168 @@ TEST_F(Fixture, DamagedDialogEntriesReadBackAsThemselves)
     }
 }
 
+/* The column list of a "DLG:" entry as it was read before its block was
+ * made to measure: room for the stored count, twenty more and every
+ * default column, all of it zeroed first. */
+int OldReadColumns(PRFIN *in, DLGINFO *d, char *token, uint32_t *q, std::vector<DLGCOLUMN> *out,
+                   bool *made)
+{
+    auto tag = [](const char *t, int len, uint32_t quoted) { return PrfIsSectionTag(t, len, quoted); };
+    auto skip = [&](int len) {
+        while (!((len == 0 && !*q) || tag(token, len, *q)))
+            len = PrfGetToken(in, q, 0, token);
+        return len;
+    };
+    const DLGCOLUMN *defaults = DefDefaultColumns(d->def);
+    std::vector<DLGCOLUMN> list;
+    int count = 0;
+    auto finish = [&] {
+        for (const DLGCOLUMN *c = defaults; c && c->field; c++)
+            if ((c->flags & DLGCOL_ALWAYS) &&
+                !DlgColumnsHold(list.data(), count, DefFieldAttribute(c->field))) {
+                list[count].field = c->field;
+                list[count].flags = DLGCOL_ALWAYS;
+                count++;
+            }
+        DlgFieldsMergeFlags(list.data(), defaults);
+        *out = std::vector<DLGCOLUMN>(list.begin(), list.begin() + count);
+        *made = true;
+    };
+    int64_t n;
+    int len = PrfGetToken(in, q, 0, token);
+    if (*q || !PrfBoundedCount(token, DLG_MAXCOLUMNS, &n))
+        return tag(token, len, *q) ? len : skip(PrfGetToken(in, q, 0, token));
+    list.assign((size_t)n + 20 + (size_t)DlgColumnCount(defaults) + 1, DLGCOLUMN{});
+    int32_t previous = INT32_MIN;
+    for (int64_t i = 0; i < n; i++) {
+        len = PrfGetToken(in, q, 0, token);
+        if ((len == 0 && !*q) || tag(token, len, *q)) {
+            finish();
+            return len;
+        }
+        int32_t id = (int32_t)PrfDecimal(token);
+        len = PrfGetToken(in, q, 0, token);
+        if ((len == 0 && !*q) || tag(token, len, *q)) {
+            finish();
+            return len;
+        }
+        int32_t flags = (int32_t)PrfDecimal(token);
+        if (id == previous)
+            continue;
+        previous = id;
+        if (const PCFFieldDef *field = DefFindField(d->def, id, nullptr)) {
+            list[count].field = field;
+            list[count].flags = (uint32_t)flags;
+            count++;
+        }
+    }
+    finish();
+    return PrfGetToken(in, q, 0, token);
+}
+
+/* Column lists read into blocks of their own measure against the reader
+ * of before: generated lists with stored, unknown, repeated and
+ * always-present columns, counts above and below what follows, every
+ * prefix of them and random damage, compared column by column with the
+ * token that ended the entry. */
+TEST_F(Fixture, DialogColumnListsReadAsBefore)
+{
+    const void *def = DefFindCommand("Queue List");
+    ASSERT_NE(def, nullptr);
+    std::vector<int32_t> ids = { 0, 1, -5, 99999 };
+    for (const DLGCOLUMN *c = DefDefaultColumns(def); c && c->field; c++)
+        ids.push_back(DefFieldAttribute(c->field));
+    for (const DLGCOLUMN *c = DefCurrentColumns(def); c && c->field; c++)
+        ids.push_back(DefFieldAttribute(c->field));
+    ASSERT_GT(ids.size(), 6u);
+    const std::string head = "DLG:\"Queue List\"\n";
+    int compared = 0, withColumns = 0;
+    auto check = [&](const std::string &body) {
+        std::string text = head + body;
+        /* before: the keywords (none in these bodies) up to a tag, the
+           list, then the filter lines */
+        PRFIN in;
+        char token[PRF_TOKEN_SIZE];
+        uint32_t q;
+        PrfOpenText(&in, text.data(), text.size());
+        PrfGetToken(&in, &q, 0, token);
+        PrfGetToken(&in, &q, 0, token);
+        DLGINFO d = {};
+        d.def = def;
+        int len;
+        do
+            len = PrfGetToken(&in, &q, 0, token);
+        while (!((len == 0 && !q) || PrfIsSectionTag(token, len, q)));
+        std::vector<DLGCOLUMN> want;
+        bool made = false;
+        if (len && !strcmp(token, "LST:"))
+            len = OldReadColumns(&in, &d, token, &q, &want, &made);
+        if (len && !strcmp(token, "FLT:"))
+            do
+                len = PrfGetToken(&in, &q, 0, token);
+            while (!((len == 0 && !q) || PrfIsSectionTag(token, len, q)));
+        std::string wantToken = token;
+        size_t wantPos = in.pos;
+
+        CSTREE *tree = nullptr;
+        PrfOpenText(&in, text.data(), text.size());
+        PrfGetToken(&in, &q, 0, token);
+        int got = CfgFileParseDialog(&in, &tree, nullptr, token);
+        ASSERT_EQ(got, len) << body;
+        ASSERT_EQ(token, wantToken) << body;
+        ASSERT_EQ(in.pos, wantPos) << body;
+        DLGINFO *info = DlgInfoFind(tree, "Queue List");
+        ASSERT_NE(info, nullptr) << body;
+        int n = DlgColumnCount(info->columns);
+        ASSERT_EQ(n, (int)want.size()) << body;
+        ASSERT_EQ(info->columns != nullptr, made) << body;
+        for (int i = 0; i < n; i++) {
+            /* the entries are packed: compared as copies */
+            const PCFFieldDef *field = info->columns[i].field, *wantField = want[i].field;
+            uint32_t flags = info->columns[i].flags, wantFlags = want[i].flags;
+            ASSERT_EQ(field, wantField) << body << " column " << i;
+            ASSERT_EQ(flags, wantFlags) << body << " column " << i;
+        }
+        compared++;
+        withColumns += n > 0;
+        DlgInfoFreeTree(&tree);
+    };
+    std::mt19937 rng(41);
+    std::vector<std::string> bodies;
+    for (int b = 0; b < 40; b++) {
+        int pairs = (int)(rng() % 30);
+        int count = b % 4 == 0 ? pairs : b % 4 == 1 ? pairs + 1 + (int)(rng() % 5)
+                  : b % 4 == 2 ? (pairs ? pairs - 1 : 0) : pairs / 2;
+        std::string body = "LST: " + std::to_string(count);
+        for (int i = 0; i < pairs; i++) {
+            int32_t id = ids[rng() % ids.size()];
+            body += " " + std::to_string(id) + " " + std::to_string((int)(rng() % 3 ? rng() % 8 : 0x44));
+            if (rng() % 6 == 0)             /* the same column again */
+                body += " " + std::to_string(id) + " 1";
+        }
+        body += b % 3 ? "\nFLT:\n\"curdepth > 0\"\n" : "\n";
+        body += "QM:X \"\" 0 0\n";
+        bodies.push_back(body);
+    }
+    for (const std::string &body : bodies)
+        for (size_t i = 0; i <= body.size(); i++)
+            check(body.substr(0, i));
+    const char alphabet[] = "0123456789 -\n\"~=:;#LST:FLT:QM:";
+    for (int n = 0; n < 4000; n++) {
+        std::string m = bodies[rng() % bodies.size()];
+        for (int k = 1 + (int)(rng() % 4); k > 0 && !m.empty(); k--) {
+            size_t at = rng() % m.size();
+            switch (rng() % 3) {
+            case 0: m[at] = alphabet[rng() % (sizeof alphabet - 1)]; break;
+            case 1: m.erase(at, 1 + rng() % 6); break;
+            default: m.insert(at, std::string(1 + rng() % 3, alphabet[rng() % (sizeof alphabet - 1)]));
+            }
+        }
+        check(m);
+    }
+    EXPECT_GT(withColumns, compared / 4);
+}
+
 /* The text without blanks before its line ends. */
 std::string TrimmedLines(const std::string &text)
 {

@@ -118,6 +118,64 @@ TEST_F(Store, KeysRingsAndLookup)
     EXPECT_EQ(LocFlushFreed(), 1);
 }
 
+/* The name fields and keys as they were made before they were built in
+ * line: the text cut at its first NUL or at the width, the rest of the
+ * field NUL; names of every length up to past the width, bytes above 127,
+ * and what stood in the field after its NUL, in the record, its group and
+ * the keys of the lookups. */
+TEST_F(Store, NamesAreCutAndPaddedAsBefore)
+{
+    auto before = [](const char *text) {
+        std::string field(QMS_NAME + 1, '\0');
+        size_t n = strnlen(text, QMS_NAME);
+        memmove(&field[0], text, n);
+        memset(&field[n], 0, QMS_NAME + 1 - n);
+        return field;
+    };
+    uint32_t seed = 5;
+    auto next = [&] { return (seed = seed * 1103515245u + 12345u) >> 16; };
+    auto fill = [&](char *field, size_t length) {
+        for (size_t i = 0; i <= QMS_NAME; i++)          /* what stood there */
+            field[i] = (char)(1 + next() % 255);
+        if (length <= QMS_NAME)
+            field[length] = 0;
+    };
+    int added = 0;
+    for (int round = 0; round < 400; round++) {
+        QMS t;
+        InitLocationDefaults(&t);
+        fill(t.qmName, 1 + round % (QMS_NAME + 1));
+        fill(t.secondName, next() % (QMS_NAME + 2));
+        fill(t.groupName, round % 3 ? next() % (QMS_NAME + 2) : 0);
+        t.commandQueue[0] = 0;
+        std::string qm = before(t.qmName), second = before(t.secondName), group = before(t.groupName);
+        if (!second[0])
+            second = before("RAVOLT");
+        QMS *r = LocCreate(&LocTree, &t, 0);
+        if (!r)
+            continue;
+        added++;
+        ASSERT_EQ(std::string(r->qmName, QMS_NAME + 1), qm) << round;
+        ASSERT_EQ(std::string(r->secondName, QMS_NAME + 1), second) << round;
+        if (group[0]) {
+            ASSERT_NE(r->group, nullptr) << round;
+            ASSERT_EQ(std::string(r->group->name, QMS_NAME + 1), group) << round;
+            EXPECT_EQ(LocGroupGet(group.c_str()), r->group) << round;
+            if (strlen(group.c_str()) == QMS_NAME)
+                EXPECT_EQ(LocGroupGet((group.c_str() + std::string("tail")).c_str()), r->group) << round;
+        }
+        EXPECT_EQ(LocFindByNames(qm.c_str(), second.c_str()), r) << round;
+        /* texts longer than the field find it by its cut name */
+        if (strlen(qm.c_str()) == QMS_NAME && strlen(second.c_str()) == QMS_NAME) {
+            std::string longQm = qm.c_str() + std::string(5, 'x');
+            std::string longSecond = second.c_str() + std::string(3, 'y');
+            EXPECT_EQ(LocFindByNames(longQm.c_str(), longSecond.c_str()), r) << round;
+            EXPECT_NE(LocFind(longQm.c_str()), nullptr) << round;
+        }
+    }
+    EXPECT_GT(added, 300);
+}
+
 /* A new queue-manager name moves a record to its place in the tree, out
  * of its old ring and into the new one, each with one first of ring; a
  * pair already taken is refused and nothing moves. */
