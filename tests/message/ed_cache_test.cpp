@@ -6,7 +6,32 @@
  * whole window at once makes them. */
 #include "edtest.h"
 
-struct EdCache : EdFixture {};
+struct EdCache : EdFixture {
+    /* Scrolls near the line holding piece and puts the cursor two
+       characters into its value, in insert mode; the line (0: none). */
+    int32_t TypeAt(const char *piece)
+    {
+        int32_t line = Find(piece);
+        if (line <= 0)
+            return 0;
+        EdSetTop(ed, line > 20 ? line - 20 : 0);
+        EdBuildLineData(ed, 0);
+        ed->insertMode = 1;
+        EdMoveCursor(ed, 0, 0, MC_GOTO, Line(line)->valueColumn + 2, line);
+        return line;
+    }
+};
+
+/* A PCF message of 300 queue names and integers. */
+static Bytes QueueNamesPcf(void)
+{
+    Bytes pcf = BuildPcfHeader(true, 1, 13, 600);
+    for (int i = 0; i < 300; i++) {
+        CfIn(pcf, 20, i & 7);
+        CfSt(pcf, 2016, "QUEUE.NAME.0000     ");
+    }
+    return pcf;
+}
 
 TEST_F(EdCache, WindowAroundTheTopOfAHundredThousandLines)
 {
@@ -183,11 +208,7 @@ static void ExpectWindowAsADisplayRunMakesIt(PCFDATA *ed, const char *step)
 
 TEST_F(EdCache, ACountCachesTheWindowAsADisplayRunWould)
 {
-    Bytes pcf = BuildPcfHeader(true, 1, 13, 600);
-    for (int i = 0; i < 300; i++) {
-        CfIn(pcf, 20, i & 7);
-        CfSt(pcf, 2016, "QUEUE.NAME.0000     ");
-    }
+    Bytes pcf = QueueNamesPcf();
     struct { const char *name; Bytes md, body; const char *piece; } messages[] = {
         { "text", EdDescriptor("MQSTR   "), EdTextLines(3000), "line 01500" },
         { "PCF", EdDescriptor("MQADMIN "), pcf, "QUEUE.NAME" },
@@ -196,12 +217,7 @@ TEST_F(EdCache, ACountCachesTheWindowAsADisplayRunWould)
         SCOPED_TRACE(m.name);
         Load(m.md, m.body);
         ExpectWindowAsADisplayRunMakesIt(ed, "loaded");
-        int32_t line = Find(m.piece);
-        ASSERT_GT(line, 0);
-        EdSetTop(ed, line > 20 ? line - 20 : 0);
-        EdBuildLineData(ed, 0);
-        ed->insertMode = 1;
-        EdMoveCursor(ed, 0, 0, MC_GOTO, Line(line)->valueColumn + 2, line);
+        ASSERT_GT(TypeAt(m.piece), 0);
         for (int k = 0; k < 3; k++) {
             EdCharProc(ed, 'x');
             ExpectWindowAsADisplayRunMakesIt(ed, "typed");
@@ -227,11 +243,7 @@ TEST_F(EdCache, ACountCachesTheWindowAsADisplayRunWould)
  * text and lines (the rest made when first asked for). */
 TEST_F(EdCache, TheRestOfTheWindowMadeLaterIsWhatABuildMakesAtOnce)
 {
-    Bytes pcf = BuildPcfHeader(true, 1, 13, 600);
-    for (int i = 0; i < 300; i++) {
-        CfIn(pcf, 20, i & 7);
-        CfSt(pcf, 2016, "QUEUE.NAME.0000     ");
-    }
+    Bytes pcf = QueueNamesPcf();
     Bytes xml;
     xml.Raw("<r>", 3);
     for (int i = 0; i < 600; i++) {
@@ -260,12 +272,8 @@ TEST_F(EdCache, TheRestOfTheWindowMadeLaterIsWhatABuildMakesAtOnce)
             d.bodyKind = m.kind;
             Load(m.md, m.body);
             step();
-            int32_t line = Find(m.piece);
+            int32_t line = TypeAt(m.piece);
             ASSERT_GT(line, 0);
-            EdSetTop(ed, line > 20 ? line - 20 : 0);
-            EdBuildLineData(ed, 0);
-            ed->insertMode = 1;
-            EdMoveCursor(ed, 0, 0, MC_GOTO, Line(line)->valueColumn + 2, line);
             step();
             for (int k = 0; k < 3; k++) {
                 EdCharProc(ed, 'x');

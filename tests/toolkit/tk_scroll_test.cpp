@@ -137,14 +137,8 @@ static std::vector<uint32_t> BarPixels(HWND hwnd)
         return px;
     HDC wdc = GetWindowDC(hwnd);
     HDC mem = CreateCompatibleDC(wdc);
-    BITMAPINFO bi = {};
-    bi.bmiHeader.biSize = sizeof bi.bmiHeader;
-    bi.bmiHeader.biWidth = w;
-    bi.bmiHeader.biHeight = -h;
-    bi.bmiHeader.biPlanes = 1;
-    bi.bmiHeader.biBitCount = 32;
     void *bits = NULL;
-    HBITMAP dib = CreateDIBSection(wdc, &bi, DIB_RGB_COLORS, &bits, NULL, 0);
+    HBITMAP dib = Dib32(wdc, w, h, &bits);
     HGDIOBJ old = SelectObject(mem, dib);
     BitBlt(mem, 0, 0, w, h, wdc, x, y, SRCCOPY);
     GdiFlush();

@@ -166,6 +166,18 @@ static void render(HWND top, HWND hwnd, HDC dc, POINT origin)
     }
 }
 
+HBITMAP Dib32(HDC dc, int w, int h, void **bits)
+{
+    BITMAPINFO bi;
+    memset(&bi, 0, sizeof bi);
+    bi.bmiHeader.biSize = sizeof bi.bmiHeader;
+    bi.bmiHeader.biWidth = w;
+    bi.bmiHeader.biHeight = -h;
+    bi.bmiHeader.biPlanes = 1;
+    bi.bmiHeader.biBitCount = 32;
+    return CreateDIBSection(dc, &bi, DIB_RGB_COLORS, bits, NULL, 0);
+}
+
 /* The pixels come from the windows' own painting into a memory bitmap
  * (WM_PRINTCLIENT), not from the screen: another program's window on the
  * same display, or a desktop on another display, cannot spoil them.
@@ -182,18 +194,11 @@ std::vector<uint32_t> Capture(HWND hwnd, int *width, int *height)
     *height = h;
     if (w <= 0 || h <= 0)
         return px;
-    BITMAPINFO bi;
-    memset(&bi, 0, sizeof bi);
-    bi.bmiHeader.biSize = sizeof bi.bmiHeader;
-    bi.bmiHeader.biWidth = w;
-    bi.bmiHeader.biHeight = -h;
-    bi.bmiHeader.biPlanes = 1;
-    bi.bmiHeader.biBitCount = 32;
     void *bits = NULL;
     HDC screen = GetDC(NULL);
     HDC mem = CreateCompatibleDC(screen);
     ReleaseDC(NULL, screen);
-    HBITMAP dib = CreateDIBSection(mem, &bi, DIB_RGB_COLORS, &bits, NULL, 0);
+    HBITMAP dib = Dib32(mem, w, h, &bits);
     HGDIOBJ old = SelectObject(mem, dib);
     render(hwnd, hwnd, mem, POINT{0, 0});
     GdiFlush();
@@ -250,17 +255,10 @@ std::vector<uint32_t> ScreenCapture(HWND hwnd, int *width, int *height)
     std::vector<uint32_t> px((size_t)(w > 0 ? w : 0) * (h > 0 ? h : 0));
     if (w <= 0 || h <= 0)
         return px;
-    BITMAPINFO bi;
-    memset(&bi, 0, sizeof bi);
-    bi.bmiHeader.biSize = sizeof bi.bmiHeader;
-    bi.bmiHeader.biWidth = w;
-    bi.bmiHeader.biHeight = -h;
-    bi.bmiHeader.biPlanes = 1;
-    bi.bmiHeader.biBitCount = 32;
     void *bits = NULL;
     HDC wdc = GetDC(hwnd);
     HDC mem = CreateCompatibleDC(wdc);
-    HBITMAP dib = CreateDIBSection(wdc, &bi, DIB_RGB_COLORS, &bits, NULL, 0);
+    HBITMAP dib = Dib32(wdc, w, h, &bits);
     HGDIOBJ old = SelectObject(mem, dib);
     PrintWindow(hwnd, mem, PW_CLIENTONLY);
     BitBlt(mem, 0, 0, w, h, wdc, 0, 0, SRCCOPY);

@@ -35,6 +35,8 @@ std::vector<Recorded> Got(UINT msg);
 void ClearGot(void);
 /* run the message queue until empty */
 void Pump(void);
+/* a top-down 32-bit bitmap of w x h for dc; its bits at *bits */
+HBITMAP Dib32(HDC dc, int w, int h, void **bits);
 /* pixels of a window's client area, 0x00RRGGBB, row-major */
 std::vector<uint32_t> Capture(HWND hwnd, int *width, int *height);
 uint32_t PixelAt(const std::vector<uint32_t> &px, int width, int x, int y);

@@ -8,6 +8,7 @@
 #include "listwin.h"
 
 #include "colourwin.h"
+#include "tkharness.h"
 #include "tkwin.h"
 
 using namespace wintest;
@@ -222,14 +223,8 @@ struct Canvas {
     static const int W = 640, H = 18;
     Canvas()
     {
-        BITMAPINFO bi = {};
-        bi.bmiHeader.biSize = sizeof bi.bmiHeader;
-        bi.bmiHeader.biWidth = W;
-        bi.bmiHeader.biHeight = -H;
-        bi.bmiHeader.biPlanes = 1;
-        bi.bmiHeader.biBitCount = 32;
         dc = CreateCompatibleDC(nullptr);
-        bitmap = CreateDIBSection(dc, &bi, DIB_RGB_COLORS, (void **)&bits, nullptr, 0);
+        bitmap = Dib32(dc, W, H, (void **)&bits);
         oldBitmap = SelectObject(dc, bitmap);
         oldFont = SelectObject(dc, GetStockObject(DEFAULT_GUI_FONT));
     }
