@@ -254,20 +254,53 @@ void CfgFileRead(const char *path, CSTREE **tree, int report, char *errorText)
 
 /* ---- writing ---------------------------------------------------------- */
 
+/* Room for a location's first line: the names quoted with every
+ * character escaped, and two numbers. */
+#define HEADER_ROOM (4 + 2 * QMS_NAME + 2 + 1 + 2 * QMS_LOCNAME + 2 + 2 * 12 + 1 + 8)
+
+/* Locations are written in their tree's order, and each record's fields
+ * lie over all of its block: while one is written, the block of the one
+ * after next is fetched into the cache, and the blocks the next one
+ * points to (its first command line, client settings and dialogs), so
+ * that the writer seldom waits for memory.  The record is one of a tree,
+ * or has clear links. */
+static inline void fetch_ahead(const QMS *r)
+{
+    const QMS *next = (const QMS *)r->tree.next;
+    if (!next)
+        return;
+    __builtin_prefetch(next->mqscCommands.first);
+    __builtin_prefetch(next->clientSettings);
+    __builtin_prefetch(next->dialogs);
+    const char *after = (const char *)next->tree.next;
+    if (after)
+        for (size_t at = 0; at < sizeof(QMS); at += 64)
+            __builtin_prefetch(after + at);
+}
+
 int CfgFileWriteLocation(QMS *r, PRFOUT *out)
 {
+    fetch_ahead(r);
     /* "AMQ." names are the system's own, never saved (compared in line:
        a library call per location costs more on some hosts) */
     const char *second = r->secondName;
     if ((r->flags & LF_NOTSAVED) ||
         (second[0] == 'A' && second[1] == 'M' && second[2] == 'Q' && second[3] == '.'))
         return 0;
-    PrfOutText(out, "\nQM:");
-    CfgPutWord(out, r->qmName);
-    PrfOutChar(out, ' ');
-    PrfPutQuoted(out, r->locationName, PRF_WHOLE);
-    PrfOutKeyInt(out, " ", r->platform, ' ');
-    PrfOutKeyInt(out, "", r->commandLevel, '\n');
+    /* the first line stored at once, in room made for its worst case */
+    char *w = PrfOutReserve(out, HEADER_ROOM);
+    if (!w)
+        return 0;
+    memcpy(w, "\nQM:", 4);
+    w = CfgStoreWord(w + 4, r->qmName, QMS_NAME);
+    *w++ = ' ';
+    w = PrfStoreQuoted(w, r->locationName, QMS_LOCNAME, 1);
+    *w++ = ' ';
+    w = CSPutDec(w, r->platform);
+    *w++ = ' ';
+    w = CSPutDec(w, r->commandLevel);
+    *w++ = '\n';
+    PrfOutCommit(out, w);
     CfgWriteLocationKeywords(r, out);
     if (r->clientSettings) {
         PrfOutText(out, "\nCLN:\n");

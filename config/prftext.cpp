@@ -805,6 +805,40 @@ int PrfPutQuoted(PRFOUT *out, const char *text, size_t length)
     return 0;
 }
 
+/* The characters a quoted text stops at: its end, and the two that are
+ * put with an escape before them. */
+struct QUOTESTOPS {
+    bool c[256];
+    constexpr QUOTESTOPS() : c()
+    {
+        c[0] = c[(uint8_t)'"'] = c[(uint8_t)'~'] = true;
+    }
+};
+static constexpr QUOTESTOPS quoteStops;
+
+char *PrfStoreQuoted(char *w, const char *text, size_t max, int trim)
+{
+    char *start = w + 1;
+    *w++ = '"';
+    if (text) {
+        const char *p = text, *end = text + max;
+        for (;;) {
+            /* a run without escapes copied as it is scanned */
+            while (p < end && !quoteStops.c[(uint8_t)*p])
+                *w++ = *p++;
+            if (p == end || !*p)
+                break;
+            *w++ = '~';
+            *w++ = *p++;
+        }
+        if (trim)
+            while (w > start && w[-1] == ' ')
+                w--;
+    }
+    *w++ = '"';
+    return w;
+}
+
 void PrfPutString(PRFOUT *out, const char *key, const char *text, size_t length)
 {
     if (!PrfTextSet(text) || length == 0)

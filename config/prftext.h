@@ -111,6 +111,22 @@ inline void PrfOutChar(PRFOUT *out, char c)
     if (out->length < out->capacity)
         out->data[out->length++] = c;
 }
+/* Room for n more bytes at once, for a writer that then stores its text
+ * with plain stores: where to store it, or null when there is no room (the
+ * failure is remembered).  PrfOutCommit takes the text up to `end`. */
+inline char *PrfOutReserve(PRFOUT *out, size_t n)
+{
+    if (out->capacity - out->length < n) {
+        PrfOutSpill(out, n);
+        if (out->capacity - out->length < n)
+            return nullptr;
+    }
+    return out->data + out->length;
+}
+inline void PrfOutCommit(PRFOUT *out, char *end)
+{
+    out->length = (size_t)(end - out->data);
+}
 void PrfOutWrite(PRFOUT *out, const char *bytes, size_t n);
 void PrfOutText(PRFOUT *out, const char *text);
 void PrfOutInt(PRFOUT *out, int64_t value);
@@ -126,6 +142,10 @@ int PrfOutFormat(PRFOUT *out, const char *format, ...)
 /* Writers.  A length of (size_t)-1 means the whole NUL-terminated text. */
 #define PRF_WHOLE ((size_t)-1)
 int PrfPutQuoted(PRFOUT *out, const char *text, size_t length);
+/* The same stored at w, which has room for 2 * max + 2 bytes: at most max
+ * characters (fewer up to a NUL), trailing blanks left out when `trim`
+ * (as PRF_WHOLE does).  Past the closing quote. */
+char *PrfStoreQuoted(char *w, const char *text, size_t max, int trim);
 void PrfPutString(PRFOUT *out, const char *key, const char *text, size_t length);
 void PrfPutInt(PRFOUT *out, const char *key, int32_t value);
 void PrfPutInt64(PRFOUT *out, const char *key, int64_t value);
