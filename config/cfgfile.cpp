@@ -256,31 +256,46 @@ void CfgFileRead(const char *path, CSTREE **tree, int report, char *errorText)
 
 /* Room for a location's first line: the names quoted with every
  * character escaped, and two numbers. */
-#define HEADER_ROOM (4 + 2 * QMS_NAME + 2 + 1 + 2 * QMS_LOCNAME + 2 + 2 * 12 + 1 + 8)
+#define HEADER_ROOM (5 + 2 * QMS_NAME + 2 + 1 + 2 * QMS_LOCNAME + 2 + 2 * 12 + 1 + 8)
 
 /* Locations are written in their tree's order, and each record's fields
  * lie over all of its block: while one is written, the block of the one
- * after next is fetched into the cache, and the blocks the next one
- * points to (its first command line, client settings and dialogs), so
- * that the writer seldom waits for memory.  The record is one of a tree,
- * or has clear links. */
-static inline void fetch_ahead(const QMS *r)
+ * after next is fetched into the cache, a third at a time between the
+ * parts of the writing (more at once only wait for each other), and the
+ * blocks the next one points to (its first command line, client settings
+ * and dialogs), so that the writer seldom waits for memory.  The record is
+ * one of a tree, or has clear links. */
+#define FETCH_PART ((sizeof(QMS) / 64 / 3 + 1) * 64)
+
+/* A hint that a line is wanted soon (it never faults); in assembler, as
+ * the compiler drops a hint whose result nothing uses. */
+static inline void fetch(const void *p)
+{
+    if (p)
+        asm volatile("prefetcht0 %0" : : "m"(*(const char *)p));
+}
+
+static inline void fetch_ahead(const QMS *r, int part)
 {
     const QMS *next = (const QMS *)r->tree.next;
     if (!next)
         return;
-    __builtin_prefetch(next->mqscCommands.first);
-    __builtin_prefetch(next->clientSettings);
-    __builtin_prefetch(next->dialogs);
+    if (part == 0) {
+        fetch(next->mqscCommands.first);
+        fetch(next->clientSettings);
+        fetch(next->dialogs);
+    }
     const char *after = (const char *)next->tree.next;
-    if (after)
-        for (size_t at = 0; at < sizeof(QMS); at += 64)
-            __builtin_prefetch(after + at);
+    if (!after)
+        return;
+    size_t end = (size_t)(part + 1) * FETCH_PART;
+    for (size_t at = (size_t)part * FETCH_PART; at < end && at < sizeof(QMS); at += 64)
+        fetch(after + at);
 }
 
 int CfgFileWriteLocation(QMS *r, PRFOUT *out)
 {
-    fetch_ahead(r);
+    fetch_ahead(r, 0);
     /* "AMQ." names are the system's own, never saved (compared in line:
        a library call per location costs more on some hosts) */
     const char *second = r->secondName;
@@ -291,17 +306,21 @@ int CfgFileWriteLocation(QMS *r, PRFOUT *out)
     char *w = PrfOutReserve(out, HEADER_ROOM);
     if (!w)
         return 0;
-    memcpy(w, "\nQM:", 4);
-    w = CfgStoreWord(w + 4, r->qmName, QMS_NAME);
+    int crlf = out->crlf;
+    w = PrfStoreLineEnd(w, crlf);
+    memcpy(w, "QM:", 3);
+    w = CfgStoreWord(w + 3, r->qmName, QMS_NAME, crlf);
     *w++ = ' ';
-    w = PrfStoreQuoted(w, r->locationName, QMS_LOCNAME, 1);
+    w = PrfStoreQuoted(w, r->locationName, QMS_LOCNAME, 1, crlf);
     *w++ = ' ';
     w = CSPutDec(w, r->platform);
     *w++ = ' ';
     w = CSPutDec(w, r->commandLevel);
-    *w++ = '\n';
+    w = PrfStoreLineEnd(w, crlf);
     PrfOutCommit(out, w);
+    fetch_ahead(r, 1);
     CfgWriteLocationKeywords(r, out);
+    fetch_ahead(r, 2);
     if (r->clientSettings) {
         PrfOutText(out, "\nCLN:\n");
         SaveObject(out, (const uint8_t *)r->clientSettings, &PCFClientChannelDef);

@@ -351,12 +351,14 @@ void old_location(QMS *r, PRFOUT *out)
 
 /* ---- the comparison ----------------------------------------------------- */
 
-/* A location as each writer puts it, in memory; `tiny` starts the new
- * writer's buffer nearly full, so that its room is made mid-location. */
-std::string Written(QMS *r, int reference, size_t fill = 0)
+/* A location as each writer puts it, in memory; `fill` starts the
+ * buffer nearly full, so that its room is made mid-location; `crlf` as
+ * for a stream that wants CR LF line ends. */
+std::string Written(QMS *r, int reference, size_t fill = 0, int crlf = 0)
 {
     PRFOUT out;
     PrfOutOpen(&out, nullptr);
+    out.crlf = crlf;
     std::string pad(fill, 'P');
     PrfOutWrite(&out, pad.data(), pad.size());
     if (reference)
@@ -366,6 +368,15 @@ std::string Written(QMS *r, int reference, size_t fill = 0)
     std::string text(out.data ? out.data : "", out.length);
     EXPECT_EQ(PrfOutClose(&out), 0);
     return text.substr(fill);
+}
+
+/* Every LF as CR LF: what the stream of such a writer used to be given. */
+std::string Crlf(const std::string &text)
+{
+    std::string out;
+    for (char c : text)
+        out += c == '\n' ? std::string("\r\n") : std::string(1, c);
+    return out;
 }
 
 struct Random {
@@ -438,6 +449,7 @@ TEST(LocationWriter, WritesWhatTheFormerWriterWrote)
         withDialogs += s->dialogs != nullptr;
         withCommands += s->mqscCommands.first != nullptr;
         ASSERT_EQ(Written(s, 0), Written(s, 1)) << s->qmName;
+        ASSERT_EQ(Written(s, 0, 0, 1), Crlf(Written(s, 1))) << s->qmName;
     }
     ASSERT_GT(withClient, 0);
     ASSERT_GT(withDialogs, 1);
@@ -531,11 +543,54 @@ TEST(LocationWriter, WritesWhatTheFormerWriterWrote)
                 *i = RandomInt(rnd, { 0, -1, 7 });
         }
         size_t fill = round % 7 == 0 ? 65536 - 1 - rnd() % 3000 : 0;
-        ASSERT_EQ(Written(v, 0, fill), Written(v, 1)) << "round " << round;
+        std::string before = Written(v, 1);
+        ASSERT_EQ(Written(v, 0, fill), before) << "round " << round;
+        ASSERT_EQ(Written(v, 0, fill, 1), Crlf(before)) << "round " << round;
     }
     delete v;
     Prf.opt1 = opt1;
     cfgtest::ClearLocations();
+}
+
+/* Each writer of the text puts the CR of a line end itself for a stream
+ * that wants CR LF: texts with LFs, CR LF pairs, quotes and escapes, put
+ * by every writer, into a buffer with room and into one nearly full. */
+TEST(LocationWriter, LineEndsAsTheStreamWantsThem)
+{
+    const char *texts[] = { "", "\n", "a\nb", "\r\n", "x\r\n\ny", "\"q\"\n~\n", "tail  \n  ",
+                            "\n\n\n\n", "no line end" };
+    std::string pad(65536, 'P');
+    for (size_t fill : { (size_t)0, pad.size() - 47, pad.size() - 40, pad.size() - 20 })
+        for (const char *t : texts) {
+            std::string expect;
+            for (int crlf = 0; crlf < 2; crlf++) {
+                PRFOUT out;
+                PrfOutOpen(&out, nullptr);
+                out.crlf = crlf;
+                PrfOutWrite(&out, pad.data(), fill);
+                PrfOutChar(&out, '\n');
+                PrfOutChar(&out, 'c');
+                PrfOutText(&out, t);
+                PrfOutWrite(&out, t, strlen(t));
+                PrfOutFormat(&out, "[%s]", t);
+                PrfPutQuoted(&out, t, PRF_WHOLE);
+                PrfPutQuoted(&out, t, strlen(t) / 2);
+                PrfPutString(&out, "k\n=", t, PRF_WHOLE);
+                PrfOutKeyInt(&out, "n\n", -12, '\n');
+                char stored[64];
+                char *end = PrfStoreQuoted(stored, t, strlen(t), 1, crlf);
+                PrfOutWrite(&out, "|", 1);
+                end = PrfStoreLineEnd(end, crlf);
+                std::string text(out.data, out.length);
+                ASSERT_EQ(PrfOutClose(&out), 0);
+                ASSERT_EQ(text.substr(0, fill), pad.substr(0, fill));
+                text = text.substr(fill) + std::string(stored, end);
+                if (crlf == 0)
+                    expect = Crlf(text);
+                else
+                    EXPECT_EQ(text, expect) << "fill " << fill << " text '" << t << "'";
+            }
+        }
 }
 
 /* The client-settings lines of areas with every kind of value, beside the
