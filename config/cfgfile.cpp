@@ -280,7 +280,7 @@ static inline void fetch_ahead(const QMS *r, int part)
     const QMS *next = (const QMS *)r->tree.next;
     if (!next)
         return;
-    if (part == 0) {
+    if (part == 2) {            /* its last third was asked for a location ago */
         fetch(next->mqscCommands.first);
         fetch(next->clientSettings);
         fetch(next->dialogs);
