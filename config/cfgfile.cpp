@@ -327,9 +327,13 @@ int CfgFileWriteLocation(QMS *r, PRFOUT *out)
     }
     if (r->mqscCommands.first) {
         PrfOutText(out, "\nMQS:\n");
+        /* each line quoted up to its NUL, never past its element */
         for (CSLISTELEM *e = r->mqscCommands.first; e; e = e->next) {
-            PrfPutQuoted(out, (const char *)(e + 1), PRF_WHOLE);
-            PrfOutChar(out, '\n');
+            size_t n = e->length;
+            if (!(w = PrfOutReserve(out, 2 * n + 4)))
+                break;
+            w = PrfStoreQuoted(w, (const char *)(e + 1), n, 1, crlf);
+            PrfOutCommit(out, PrfStoreLineEnd(w, crlf));
         }
     }
     CfgWriteDialogs(r->dialogs, out);

@@ -631,7 +631,7 @@ static void out_bytes(PRFOUT *out, const char *bytes, size_t n)
 
 void PrfOutWrite(PRFOUT *out, const char *bytes, size_t n)
 {
-    if (out->crlf) {
+    if (out->crlf && n) {
         const char *end = bytes + n, *lf;
         while ((lf = (const char *)memchr(bytes, '\n', (size_t)(end - bytes))) != nullptr) {
             out_bytes(out, bytes, (size_t)(lf - bytes));

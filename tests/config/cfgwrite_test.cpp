@@ -528,6 +528,14 @@ TEST(LocationWriter, WritesWhatTheFormerWriterWrote)
         v->exportMask = (uint32_t)RandomInt(rnd, { 0x1FFF, 5 });
         if (rnd() % 2)
             v->clientSettings = nullptr;
+        CSLIST commands = {};                /* command lines of every kind now and then */
+        if (rnd() % 3 == 0) {
+            for (int n = 1 + rnd() % 3; n > 0; n--) {
+                std::string line = RandomText(rnd, 300);
+                CSListAdd(&commands, "MQSCCMD", CSLIST_COPYDATA, line.c_str(), line.size() + 1);
+            }
+            v->mqscCommands = commands;
+        }
         /* the dialog entries' numbers and words changed in place */
         Prf.opt1 = (opt1 & ~0x30u) | (rnd() & 0x30);
         for (CSTREE *e = CSTreeFirst(v->dialogs); e; e = e->next) {
@@ -546,6 +554,7 @@ TEST(LocationWriter, WritesWhatTheFormerWriterWrote)
         std::string before = Written(v, 1);
         ASSERT_EQ(Written(v, 0, fill), before) << "round " << round;
         ASSERT_EQ(Written(v, 0, fill, 1), Crlf(before)) << "round " << round;
+        CSListFree(&commands, nullptr, nullptr);
     }
     delete v;
     Prf.opt1 = opt1;
