@@ -288,8 +288,9 @@ static inline void fetch_ahead(const QMS *r, int part)
     const char *after = (const char *)next->tree.next;
     if (!after)
         return;
-    size_t end = (size_t)(part + 1) * FETCH_PART;
-    for (size_t at = (size_t)part * FETCH_PART; at < end && at < sizeof(QMS); at += 64)
+    int third = (part + 2) % 3;     /* the last first: it holds the pointers */
+    size_t end = (size_t)(third + 1) * FETCH_PART;
+    for (size_t at = (size_t)third * FETCH_PART; at < end && at < sizeof(QMS); at += 64)
         fetch(after + at);
 }
 
