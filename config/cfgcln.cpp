@@ -35,7 +35,16 @@ static int never_saved(uint32_t attrId)
 /* "%5d=" of an attribute: its id right-aligned in five columns. */
 static void SaveId(PRFOUT *out, const PCFFieldEntry *e)
 {
-    PrfOutFormat(out, "%5d=", (int)e->field->attrId);
+    char digits[16];
+    size_t n = (size_t)(CSPutDec(digits, (int)e->field->attrId) - digits);
+    char *w = PrfOutReserve(out, n + 6);
+    if (!w)
+        return;
+    for (size_t i = n; i < 5; i++)
+        *w++ = ' ';
+    memcpy(w, digits, n);
+    w[n] = '=';
+    PrfOutCommit(out, w + n + 1);
 }
 
 static void SaveStrings(PRFOUT *out, const PCFFieldEntry *e, const uint8_t *r)

@@ -285,6 +285,16 @@ static void put_quoted_line(PRFOUT *out, const char *key, const char *text, size
     PrfOutChar(out, '\n');
 }
 
+/* Four keys with their values, each followed by a blank. */
+static void put_ints(PRFOUT *out, const char *k1, const char *k2, const char *k3,
+                     const char *k4, int32_t v1, int32_t v2, int32_t v3, int32_t v4)
+{
+    PrfOutKeyInt(out, k1, v1, ' ');
+    PrfOutKeyInt(out, k2, v2, ' ');
+    PrfOutKeyInt(out, k3, v3, ' ');
+    PrfOutKeyInt(out, k4, v4, ' ');
+}
+
 int CfgFileWriteDialog(const DLGINFO *d, PRFOUT *out)
 {
     if (d->raw) {
@@ -297,17 +307,19 @@ int CfgFileWriteDialog(const DLGINFO *d, PRFOUT *out)
     PrfPutQuoted(out, d->title, PRF_WHOLE);
     PrfOutChar(out, '\n');
     if ((Prf.opt1 & 0x10) && (d->optA & DLGA_POSSAVED))
-        PrfOutFormat(out, "x=%ld y=%ld x2=%ld y2=%ld ", (long)d->x, (long)d->y, (long)d->x2,
-                (long)d->y2);
+        put_ints(out, "x=", "y=", "x2=", "y2=", d->x, d->y, d->x2, d->y2);
     if ((Prf.opt1 & 0x20) && (d->optA & DLGA_SIZESAVED))
-        PrfOutFormat(out, "cx=%ld cy=%ld cx2=%ld cy2=%ld ", (long)d->cx, (long)d->cy,
-                (long)d->cx2, (long)d->cy2);
+        put_ints(out, "cx=", "cy=", "cx2=", "cy2=", d->cx, d->cy, d->cx2, d->cy2);
     PrfOutChar(out, '\n');
     int any = 0;
-    if (d->refresh)
-        any = PrfOutFormat(out, "refresh=%ld ", (long)d->refresh);
-    if (d->align != -1)
-        any = PrfOutFormat(out, "align=%ld ", (long)d->align);
+    if (d->refresh) {
+        PrfOutKeyInt(out, "refresh=", d->refresh, ' ');
+        any = 1;
+    }
+    if (d->align != -1) {
+        PrfOutKeyInt(out, "align=", d->align, ' ');
+        any = 1;
+    }
     for (const DLGFLAG &f : dlgFlags) {
         if (!((f.word ? d->optB : d->optA) & f.bit))
             continue;
@@ -320,8 +332,11 @@ int CfgFileWriteDialog(const DLGINFO *d, PRFOUT *out)
         { "expseltype", d->expseltype },
     };
     for (const auto &t : tail)
-        if (t.v)
-            any = PrfOutFormat(out, "%s=%ld ", t.name, (long)t.v);
+        if (t.v) {
+            PrfOutText(out, t.name);
+            PrfOutKeyInt(out, "=", t.v, ' ');
+            any = 1;
+        }
     if (any)
         PrfOutChar(out, '\n');
     if (d->autoexpfile[0])
@@ -332,7 +347,7 @@ int CfgFileWriteDialog(const DLGINFO *d, PRFOUT *out)
         put_quoted_line(out, "dftfilter=", d->dftFilter, 0);
     int n = DlgColumnCount(d->columns);
     if (n) {
-        PrfOutFormat(out, "LST: %d ", n);
+        PrfOutKeyInt(out, "LST: ", n, ' ');
         for (int i = 0; i < n; i++) {
             PrfOutKeyInt(out, "", DefFieldAttribute(d->columns[i].field), ' ');
             PrfOutKeyInt(out, "", d->columns[i].flags, ' ');

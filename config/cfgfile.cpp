@@ -254,30 +254,87 @@ void CfgFileRead(const char *path, CSTREE **tree, int report, char *errorText)
 
 /* ---- writing ---------------------------------------------------------- */
 
+/* Room for a location's first line: the names quoted with every
+ * character escaped, and two numbers. */
+#define HEADER_ROOM (5 + 2 * QMS_NAME + 2 + 1 + 2 * QMS_LOCNAME + 2 + 2 * 12 + 1 + 8)
+
+/* Locations are written in their tree's order, and each record's fields
+ * lie over all of its block: while one is written, the block of the one
+ * after next is fetched into the cache, a third at a time between the
+ * parts of the writing (more at once only wait for each other), and the
+ * blocks the next one points to (its first command line, client settings
+ * and dialogs), so that the writer seldom waits for memory.  The record is
+ * one of a tree, or has clear links. */
+#define FETCH_PART ((sizeof(QMS) / 64 / 3 + 1) * 64)
+
+/* A hint that a line is wanted soon (it never faults); in assembler, as
+ * the compiler drops a hint whose result nothing uses. */
+static inline void fetch(const void *p)
+{
+    if (p)
+        asm volatile("prefetcht0 %0" : : "m"(*(const char *)p));
+}
+
+static inline void fetch_ahead(const QMS *r, int part)
+{
+    const QMS *next = (const QMS *)r->tree.next;
+    if (!next)
+        return;
+    if (part == 2) {            /* its last third was asked for a location ago */
+        fetch(next->mqscCommands.first);
+        fetch(next->clientSettings);
+        fetch(next->dialogs);
+    }
+    const char *after = (const char *)next->tree.next;
+    if (!after)
+        return;
+    int third = (part + 2) % 3;     /* the last first: it holds the pointers */
+    size_t end = (size_t)(third + 1) * FETCH_PART;
+    for (size_t at = (size_t)third * FETCH_PART; at < end && at < sizeof(QMS); at += 64)
+        fetch(after + at);
+}
+
 int CfgFileWriteLocation(QMS *r, PRFOUT *out)
 {
+    fetch_ahead(r, 0);
     /* "AMQ." names are the system's own, never saved (compared in line:
        a library call per location costs more on some hosts) */
     const char *second = r->secondName;
     if ((r->flags & LF_NOTSAVED) ||
         (second[0] == 'A' && second[1] == 'M' && second[2] == 'Q' && second[3] == '.'))
         return 0;
-    PrfOutText(out, "\nQM:");
-    CfgPutWord(out, r->qmName);
-    PrfOutChar(out, ' ');
-    PrfPutQuoted(out, r->locationName, PRF_WHOLE);
-    PrfOutKeyInt(out, " ", r->platform, ' ');
-    PrfOutKeyInt(out, "", r->commandLevel, '\n');
+    /* the first line stored at once, in room made for its worst case */
+    char *w = PrfOutReserve(out, HEADER_ROOM);
+    if (!w)
+        return 0;
+    int crlf = out->crlf;
+    w = PrfStoreLineEnd(w, crlf);
+    memcpy(w, "QM:", 3);
+    w = CfgStoreWord(w + 3, r->qmName, QMS_NAME, crlf);
+    *w++ = ' ';
+    w = PrfStoreQuoted(w, r->locationName, QMS_LOCNAME, 1, crlf);
+    *w++ = ' ';
+    w = CSPutDec(w, r->platform);
+    *w++ = ' ';
+    w = CSPutDec(w, r->commandLevel);
+    w = PrfStoreLineEnd(w, crlf);
+    PrfOutCommit(out, w);
+    fetch_ahead(r, 1);
     CfgWriteLocationKeywords(r, out);
+    fetch_ahead(r, 2);
     if (r->clientSettings) {
         PrfOutText(out, "\nCLN:\n");
         SaveObject(out, (const uint8_t *)r->clientSettings, &PCFClientChannelDef);
     }
     if (r->mqscCommands.first) {
         PrfOutText(out, "\nMQS:\n");
+        /* each line quoted up to its NUL, never past its element */
         for (CSLISTELEM *e = r->mqscCommands.first; e; e = e->next) {
-            PrfPutQuoted(out, (const char *)(e + 1), PRF_WHOLE);
-            PrfOutChar(out, '\n');
+            size_t n = e->length;
+            if (!(w = PrfOutReserve(out, 2 * n + 4)))
+                break;
+            w = PrfStoreQuoted(w, (const char *)(e + 1), n, 1, crlf);
+            PrfOutCommit(out, PrfStoreLineEnd(w, crlf));
         }
     }
     CfgWriteDialogs(r->dialogs, out);

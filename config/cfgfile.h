@@ -68,3 +68,7 @@ void CfgFinishLocation(QMS *record, int64_t readTime);
 void CfgWriteLocationKeywords(QMS *record, PRFOUT *out);
 /* A name written bare, or quoted when it would not read back as one word. */
 void CfgPutWord(PRFOUT *out, const char *value);
+/* The same stored at w (room for 2 * width + 2 bytes) from a field of at
+ * most `width` characters, a LF in it as CR LF when `crlf`; past what it
+ * stored. */
+char *CfgStoreWord(char *w, const char *value, size_t width, int crlf);

@@ -331,7 +331,11 @@ void CfgFinishLocation(QMS *r, int64_t readTime)
         h->fitRect(h->context, r->appView);
 }
 
-/* ---- writing ---------------------------------------------------------- */
+/* ---- writing ----------------------------------------------------------
+ * A location's keywords are stored straight into the output: room for the
+ * worst case of a run of keywords is made once, then each goes in with
+ * plain stores.  Only the texts without a bound (shared texts, the user
+ * id) go in through the bounds-checked writers between the runs. */
 
 /* The characters that make a word need quotes. */
 struct WORDBREAKS {
@@ -355,11 +359,61 @@ void CfgPutWord(PRFOUT *out, const char *value)
         PrfOutWrite(out, value, (size_t)(p - value));
 }
 
-static void put_name(PRFOUT *out, const char *key, const char *value)
+char *CfgStoreWord(char *w, const char *value, size_t width, int crlf)
 {
-    PrfOutText(out, key);
-    CfgPutWord(out, value);
-    PrfOutChar(out, '\n');
+    size_t n = 0;
+    while (n < width && value[n] && !wordBreaks.c[(uint8_t)value[n]])
+        n++;
+    if (n == 0 || (n < width && value[n]))
+        return PrfStoreQuoted(w, value, width, 1, crlf);
+    memcpy(w, value, n);
+    return w + n;
+}
+
+/* A key of known length. */
+template <size_t N>
+static inline char *store_key(char *w, const char (&key)[N])
+{
+    memcpy(w, key, N - 1);
+    return w + N - 1;
+}
+
+/* Room for a keyword of a name field: a key of up to 12 characters, the
+ * quoted value with every character escaped, and the line end (CR LF). */
+#define NAME_ROOM(width) (12 + 2 * (width) + 2 + 2)
+
+/* key=word (quoted when it is no word) and the line end. */
+template <size_t N>
+static inline char *store_name(char *w, const char (&key)[N], const char *value, int crlf)
+{
+    w = store_key(w, key);
+    w = CfgStoreWord(w, value, QMS_NAME, crlf);
+    w = PrfStoreLineEnd(w, crlf);
+    return w;
+}
+
+/* key="text" and the line end, when the text is set (PrfPutString). */
+template <size_t N>
+static inline char *store_string(char *w, const char (&key)[N], const char *text, size_t max,
+                                 int trim, int crlf)
+{
+    if (!text[0] || (text[0] == ' ' && !text[1]))     /* not set (PrfTextSet) */
+        return w;
+    w = store_key(w, key);
+    w = PrfStoreQuoted(w, text, max, trim, crlf);
+    w = PrfStoreLineEnd(w, crlf);
+    return w;
+}
+
+/* key=value and a separator (a line end as the stream wants it). */
+template <size_t N>
+static inline char *store_int(char *w, const char (&key)[N], int64_t value, char sep, int crlf)
+{
+    w = CSPutDec(store_key(w, key), value);
+    if (sep == '\n')
+        return PrfStoreLineEnd(w, crlf);
+    *w++ = sep;
+    return w;
 }
 
 static void put_shared(PRFOUT *out, const char *key, const char *text)
@@ -372,61 +426,64 @@ static void put_shared(PRFOUT *out, const char *key, const char *text)
     PrfOutChar(out, '\n');
 }
 
-void CfgWriteLocationKeywords(QMS *r, PRFOUT *out)
+/* From the second name to the broker queue. */
+#define NAMES_ROOM (7 * NAME_ROOM(QMS_NAME) + 4 * 20 + 2 + 2 * NAME_ROOM(QMS_CMDLEN) + \
+                    NAME_ROOM(QMS_NAME))
+
+static char *store_names(char *w, const QMS *r, int crlf)
 {
     if (r->secondName[0] && memcmp(r->secondName, "RAVOLT", sizeof "RAVOLT") != 0)
-        put_name(out, "mq=", r->secondName);
-    int any = 0;
-    const struct { const char *key; uint32_t v; } ccsids[] = {
-        { "ccsidq=", r->ccsidQm }, { "ccsidp=", r->ccsidOverride },
-        { "encq=", r->encodingQm }, { "encp=", r->encodingOverride },
-    };
-    for (auto &c : ccsids)
-        if (c.v) {
-            PrfOutKeyInt(out, c.key, (int)c.v, ' ');
-            any = 1;
-        }
-    if (any)
-        PrfOutChar(out, '\n');
+        w = store_name(w, "mq=", r->secondName, crlf);
+    char *line = w;
+    if (r->ccsidQm) w = store_int(w, "ccsidq=", (int)r->ccsidQm, ' ', crlf);
+    if (r->ccsidOverride) w = store_int(w, "ccsidp=", (int)r->ccsidOverride, ' ', crlf);
+    if (r->encodingQm) w = store_int(w, "encq=", (int)r->encodingQm, ' ', crlf);
+    if (r->encodingOverride) w = store_int(w, "encp=", (int)r->encodingOverride, ' ', crlf);
+    if (w != line)
+        w = PrfStoreLineEnd(w, crlf);
 
-    PrfPutString(out, "grp=", r->groupName, PRF_WHOLE);
+    w = store_string(w, "grp=", r->groupName, QMS_NAME, 1, crlf);
     if (r->replyModel[0])
-        put_name(out, "rq=", r->replyModel);
-    PrfPutString(out, "rp=", r->replyPrefix, PRF_WHOLE);
+        w = store_name(w, "rq=", r->replyModel, crlf);
+    w = store_string(w, "rp=", r->replyPrefix, QMS_NAME, 1, crlf);
     int defaultCq = (r->flags & LF_MVS)
         ? !memcmp(r->commandQueue, "SYSTEM.COMMAND.INPUT", sizeof "SYSTEM.COMMAND.INPUT")
         : !memcmp(r->commandQueue, "SYSTEM.ADMIN.COMMAND.QUEUE", sizeof "SYSTEM.ADMIN.COMMAND.QUEUE");
     if (!defaultCq)
-        put_name(out, "cq=", r->commandQueue);
-    PrfPutString(out, "cmdok=", r->okCommand, PRF_WHOLE);
-    PrfPutString(out, "cmdfail=", r->failCommand, PRF_WHOLE);
-    PrfPutString(out, "viaqm=", r->viaQm, PRF_WHOLE);
-    PrfPutString(out, "sq=", r->sqName, PRF_WHOLE);
+        w = store_name(w, "cq=", r->commandQueue, crlf);
+    w = store_string(w, "cmdok=", r->okCommand, QMS_CMDLEN, 1, crlf);
+    w = store_string(w, "cmdfail=", r->failCommand, QMS_CMDLEN, 1, crlf);
+    w = store_string(w, "viaqm=", r->viaQm, QMS_NAME, 1, crlf);
+    w = store_string(w, "sq=", r->sqName, QMS_NAME, 1, crlf);
     if (memcmp(r->brokerQueue, "SYSTEM.BROKER.CONTROL.QUEUE", sizeof "SYSTEM.BROKER.CONTROL.QUEUE") != 0)
-        PrfPutString(out, "psq=", r->brokerQueue, PRF_WHOLE);
-    put_shared(out, "nnames=", r->networkNames);
-    put_shared(out, "sgn=", r->securityGroup);
-    put_shared(out, "sgd=", r->securityGroupDesc);
-    for (int i = 0; i < QMS_NAMELISTS; i++)
-        if (r->nameLists[i]) {
-            char key[16];
-            snprintf(key, sizeof key, "nms_%d=", i);
-            put_shared(out, key, r->nameLists[i]);
-        }
-    if (r->retryInterval) PrfOutKeyInt(out, "retryint=", r->retryInterval, '\n');
-    if (r->disconnectInterval) PrfOutKeyInt(out, "discint=", r->disconnectInterval, '\n');
-    if (r->autoRefresh != -1) PrfOutKeyInt(out, "arr=", r->autoRefresh, '\n');
-    if (r->autoRefreshOpen != -1) PrfOutKeyInt(out, "arra=", r->autoRefreshOpen, '\n');
-    if (memcmp(r->appWindow, "va ", 4) != 0) {
-        PrfOutText(out, "appwnd=");
-        PrfPutQuoted(out, r->appWindow, 4);
-        PrfOutChar(out, '\n');
-    }
-    static const char *icons[4] = { "qmiconn=", "qmiconb=", "qmicong=", "qmiconf=" };
-    for (int i = 0; i < 4; i++)
-        put_shared(out, icons[i], r->iconFile[i]);
-    put_shared(out, "ccdturl=", r->ccdtUrl);
+        w = store_string(w, "psq=", r->brokerQueue, QMS_NAME, 1, crlf);
+    return w;
+}
 
+/* The intervals and the application window. */
+#define TIMES_ROOM (4 * 23 + 12 + 2 * 4 + 4)
+
+static char *store_times(char *w, const QMS *r, int crlf)
+{
+    if (r->retryInterval) w = store_int(w, "retryint=", r->retryInterval, '\n', crlf);
+    if (r->disconnectInterval) w = store_int(w, "discint=", r->disconnectInterval, '\n', crlf);
+    if (r->autoRefresh != -1) w = store_int(w, "arr=", r->autoRefresh, '\n', crlf);
+    if (r->autoRefreshOpen != -1) w = store_int(w, "arra=", r->autoRefreshOpen, '\n', crlf);
+    if (memcmp(r->appWindow, "va ", 4) != 0) {
+        w = store_key(w, "appwnd=");
+        w = PrfStoreQuoted(w, r->appWindow, 4, 0, crlf);
+        w = PrfStoreLineEnd(w, crlf);
+    }
+    return w;
+}
+
+/* The flag words, the placement, the view, the export and the channel. */
+#define FLAGS_ROOM (sizeof flagOrder / sizeof flagOrder[0] * 13 + 4 * 12 + 10 + 2 * 15 + 8 + \
+                    15 + 2 + 8 + 4 * 12 + 3 + NAME_ROOM(QMS_EXPFILE) + 6 * 21 + 21 + 31 + \
+                    NAME_ROOM(QMS_CHLNAME))
+
+static char *store_flags(char *w, const QMS *r, int crlf)
+{
     int line = 0;
     /* the bits that put their word, each word turned so that a written
        word's bit is 1; the walk ends with the last of them */
@@ -436,41 +493,84 @@ void CfgWriteLocationKeywords(QMS *r, PRFOUT *out)
                           (r->status ^ masks.clear[3]) & masks.any[3] };
     for (const FLAGWORD *f = flagOrder; words[1] | words[2] | words[3]; f++)
         if (words[f->word] & f->bit) {
-            PrfOutText(out, f->name);
-            PrfOutChar(out, ' ');
+            for (const char *c = f->name; *c; c++)
+                *w++ = *c;
+            *w++ = ' ';
             line = 1;
             words[f->word] &= ~f->bit;
         }
-    if (!(r->interval[0] == 60 && r->interval[1] == 0 &&
-          r->interval[2] == 1800 && r->interval[3] == 0)) {
-        PrfOutFormat(out, "interval=%lde%ldx%lde%ld ", (long)r->interval[0],
-                (long)r->interval[1], (long)r->interval[2], (long)r->interval[3]);
+    const int32_t *iv = r->interval;
+    if (!(iv[0] == 60 && iv[1] == 0 && iv[2] == 1800 && iv[3] == 0)) {
+        w = store_int(w, "interval=", iv[0], 'e', crlf);
+        w = CSPutDec(w, iv[1]);
+        *w++ = 'x';
+        w = CSPutDec(w, iv[2]);
+        *w++ = 'e';
+        w = CSPutDec(w, iv[3]);
+        *w++ = ' ';
         line = 1;
     }
     if (r->placementFlags & 0x20) {
-        uint64_t w = (uint64_t)r->placement[1];
-        PrfOutFormat(out, "ux=%d uy=%d ", (int)(int32_t)(uint32_t)w, (int)(int32_t)(uint32_t)(w >> 32));
+        uint64_t p = (uint64_t)r->placement[1];
+        w = store_int(w, "ux=", (int32_t)(uint32_t)p, ' ', crlf);
+        w = store_int(w, "uy=", (int32_t)(uint32_t)(p >> 32), ' ', crlf);
         line = 1;
     }
-    PrfOutKeyInt(out, "vo=", (int16_t)(r->viewOptions & 0x7F20), ' ');
+    w = store_int(w, "vo=", (int16_t)(r->viewOptions & 0x7F20), ' ', crlf);
     if (line)
-        PrfOutChar(out, '\n');
+        w = PrfStoreLineEnd(w, crlf);
 
-    PrfPutRect(out, "appview", r->appView);
+    const int32_t *v = r->appView;
+    if (v[0] || v[1] || v[2] || v[3]) {
+        w = store_int(w, "appview=", v[0], ' ', crlf);
+        for (int i = 1; i < 4; i++) {
+            w = CSPutDec(w, v[i]);
+            *w++ = ' ';
+        }
+        w = PrfStoreLineEnd(w, crlf);
+    }
     if (r->exportFile[0])
-        PrfPutString(out, "expf=", r->exportFile, QMS_EXPFILE);
-    if (r->exportType != 1)
-        PrfPutInt(out, "expty=", r->exportType);
-    PrfPutInt(out, "expfr=", r->exportFrequency);
-    PrfPutInt(out, "expdy=", r->exportDay);
-    PrfPutInt64(out, "expt=", r->exportTime);
-    PrfPutInt(out, "expi=", r->exportInterval);
-    PrfOutKeyInt(out, "expm=8191 expo=", (int)r->exportMask, '\n');
+        w = store_string(w, "expf=", r->exportFile, QMS_EXPFILE, 0, crlf);
+    if (r->exportType != 1 && r->exportType)
+        w = store_int(w, "expty=", r->exportType, '\n', crlf);
+    if (r->exportFrequency) w = store_int(w, "expfr=", r->exportFrequency, '\n', crlf);
+    if (r->exportDay) w = store_int(w, "expdy=", r->exportDay, '\n', crlf);
+    if (r->exportTime) w = store_int(w, "expt=", r->exportTime, '\n', crlf);
+    if (r->exportInterval) w = store_int(w, "expi=", r->exportInterval, '\n', crlf);
+    w = store_int(w, "expm=8191 expo=", (int)r->exportMask, '\n', crlf);
 
     if (r->clientChannel) {
-        PrfOutText(out, (r->status & LS_CLNKEYWORD) ? "cln=" : "cl =");
-        PrfPutQuoted(out, r->clientChannel, QMS_CHLNAME);
-        PrfOutChar(out, '\n');
+        w = (r->status & LS_CLNKEYWORD) ? store_key(w, "cln=") : store_key(w, "cl =");
+        w = PrfStoreQuoted(w, r->clientChannel, QMS_CHLNAME, 0, crlf);
+        w = PrfStoreLineEnd(w, crlf);
     }
+    return w;
+}
+
+void CfgWriteLocationKeywords(QMS *r, PRFOUT *out)
+{
+    char *w = PrfOutReserve(out, NAMES_ROOM);
+    if (!w)
+        return;
+    PrfOutCommit(out, store_names(w, r, out->crlf));
+    put_shared(out, "nnames=", r->networkNames);
+    put_shared(out, "sgn=", r->securityGroup);
+    put_shared(out, "sgd=", r->securityGroupDesc);
+    for (int i = 0; i < QMS_NAMELISTS; i++)
+        if (r->nameLists[i]) {
+            char key[8] = "nms_0=";
+            key[4] = (char)('0' + i);
+            put_shared(out, key, r->nameLists[i]);
+        }
+    if (!(w = PrfOutReserve(out, TIMES_ROOM)))
+        return;
+    PrfOutCommit(out, store_times(w, r, out->crlf));
+    static const char *icons[4] = { "qmiconn=", "qmiconb=", "qmicong=", "qmiconf=" };
+    for (int i = 0; i < 4; i++)
+        put_shared(out, icons[i], r->iconFile[i]);
+    put_shared(out, "ccdturl=", r->ccdtUrl);
+    if (!(w = PrfOutReserve(out, FLAGS_ROOM)))
+        return;
+    PrfOutCommit(out, store_flags(w, r, out->crlf));
     PrfPutString(out, "usr=", r->userId, PRF_WHOLE);
 }

@@ -6,7 +6,6 @@
 #include <cstdarg>
 #include <cstring>
 #include <cstdlib>
-#include <emmintrin.h>
 
 /* ---- opening ---------------------------------------------------------- */
 
@@ -550,7 +549,6 @@ int PrfGetStringArea(PRFIN *in, char **area, uint32_t *capacity, int freeOld)
  * to the stream costs a call into the host's file system, far more on some
  * hosts than the copying it saves. */
 #define PRFOUT_SPILL (256 * 1024)
-#define PRFOUT_PIECE (128 * 1024)    /* bytes converted per write */
 
 void PrfOutOpen(PRFOUT *out, FILE *file)
 {
@@ -566,62 +564,13 @@ void PrfOutOpenBinary(PRFOUT *out, FILE *file)
 #endif
 }
 
-/* Puts the bytes from p to end, every LF as CR LF, into lines (room for
- * twice `piece` bytes and 16 more) and hands them to the stream, a piece
- * at a time.  Sixteen bytes are looked at together and stored whole; a
- * LF among them ends the step just after it, its CR put before it (lines
- * are short: a character at a time cost more than the rest of the write). */
-static void emit_crlf(PRFOUT *out, const char *p, const char *end, char *lines, size_t piece)
-{
-    const __m128i lf = _mm_set1_epi8('\n');
-    while (p < end) {
-        char *w = lines;
-        const char *stop = (size_t)(end - p) > piece ? p + piece : end;
-        while (stop - p >= 16) {
-            __m128i v = _mm_loadu_si128((const __m128i *)p);
-            unsigned mask = (unsigned)_mm_movemask_epi8(_mm_cmpeq_epi8(v, lf));
-            _mm_storeu_si128((__m128i *)w, v);
-            if (!mask) {
-                w += 16;
-                p += 16;
-                continue;
-            }
-            unsigned at = (unsigned)__builtin_ctz(mask);     /* the first LF */
-            w += at;
-            *w++ = '\r';
-            *w++ = '\n';
-            p += at + 1;
-        }
-        for (; p < stop; p++) {
-            if (*p == '\n')
-                *w++ = '\r';
-            *w++ = *p;
-        }
-        size_t n = (size_t)(w - lines);
-        if (fwrite(lines, 1, n, out->file) != n)
-            out->failed = 1;
-    }
-}
-
-/* Hands the buffer to the stream: in large pieces through a block of its
- * own, or through a small one on the stack when none can be had. */
+/* Hands the buffer to the stream as it stands: its line ends were put as
+ * the stream wants them while the text was added (a pass of its own over
+ * the whole text, to put the CRs, cost more than the rest of the write). */
 static void out_emit(PRFOUT *out)
 {
-    if (!out->crlf) {
-        if (fwrite(out->data, 1, out->length, out->file) != out->length)
-            out->failed = 1;
-        return;
-    }
-    const char *p = out->data, *end = out->data + out->length;
-    size_t piece = out->length < PRFOUT_PIECE ? out->length : PRFOUT_PIECE;
-    char *lines = piece > 8192 ? (char *)CSGetMem(2 * piece + 16, "PRFCRLF") : nullptr;
-    if (lines) {
-        emit_crlf(out, p, end, lines, piece);
-        CSFreeMem(lines);
-    } else {
-        char small[2 * 8192 + 16];
-        emit_crlf(out, p, end, small, 8192);
-    }
+    if (fwrite(out->data, 1, out->length, out->file) != out->length)
+        out->failed = 1;
 }
 
 /* Makes room for `needed` more bytes: a full buffer goes to the stream
@@ -667,7 +616,8 @@ int PrfOutClose(PRFOUT *out)
     return rc;
 }
 
-void PrfOutWrite(PRFOUT *out, const char *bytes, size_t n)
+/* The bytes as they are. */
+static void out_bytes(PRFOUT *out, const char *bytes, size_t n)
 {
     if (n == 0)
         return;
@@ -679,17 +629,37 @@ void PrfOutWrite(PRFOUT *out, const char *bytes, size_t n)
     out->length += n;
 }
 
+void PrfOutWrite(PRFOUT *out, const char *bytes, size_t n)
+{
+    if (out->crlf && n) {
+        const char *end = bytes + n, *lf;
+        while ((lf = (const char *)memchr(bytes, '\n', (size_t)(end - bytes))) != nullptr) {
+            out_bytes(out, bytes, (size_t)(lf - bytes));
+            out_bytes(out, "\r\n", 2);
+            bytes = lf + 1;
+        }
+        n = (size_t)(end - bytes);
+    }
+    out_bytes(out, bytes, n);
+}
+
 void PrfOutText(PRFOUT *out, const char *text)
 {
     /* copied as measured: keys and words are short, a length call each
-       would cost more than the copy on some hosts */
+       would cost more than the copy on some hosts; a LF ends the run, to
+       be put as the stream wants it */
     for (;;) {
         char *w = out->data + out->length, *end = out->data + out->capacity;
-        while (w < end && *text)
+        while (w < end && *text && *text != '\n')
             *w++ = *text++;
         out->length = (size_t)(w - out->data);
         if (!*text)
             return;
+        if (*text == '\n') {
+            PrfOutChar(out, '\n');
+            text++;
+            continue;
+        }
         PrfOutSpill(out, 1);
         if (out->length == out->capacity)
             return;
@@ -764,6 +734,8 @@ int PrfPutQuoted(PRFOUT *out, const char *text, size_t length)
         for (char c; i < length && (c = text[i]) != 0 && w <= room; i++) {
             if (c == '"' || c == '~')
                 *w++ = '~';
+            else if (c == '\n' && out->crlf)
+                *w++ = '\r';
             *w++ = c;
             if (c != ' ')
                 kept = w;
@@ -780,7 +752,7 @@ int PrfPutQuoted(PRFOUT *out, const char *text, size_t length)
     size_t n = 0, keep = 0, escapes = 0;
     for (; n < length && text[n]; n++) {
         char c = text[n];
-        escapes += c == '"' || c == '~';
+        escapes += c == '"' || c == '~' || (c == '\n' && out->crlf);
         if (c != ' ')
             keep = n + 1;
     }
@@ -798,11 +770,50 @@ int PrfPutQuoted(PRFOUT *out, const char *text, size_t length)
         char c = text[i];
         if (c == '"' || c == '~')
             *w++ = '~';
+        else if (c == '\n' && out->crlf)
+            *w++ = '\r';
         *w++ = c;
     }
     *w++ = '"';
     out->length = (size_t)(w - out->data);
     return 0;
+}
+
+/* The characters a quoted text stops at: its end, the two that are put
+ * with an escape before them, and a LF (put after a CR for some streams). */
+struct QUOTESTOPS {
+    bool c[256];
+    constexpr QUOTESTOPS() : c()
+    {
+        c[0] = c[(uint8_t)'"'] = c[(uint8_t)'~'] = c[(uint8_t)'\n'] = true;
+    }
+};
+static constexpr QUOTESTOPS quoteStops;
+
+char *PrfStoreQuoted(char *w, const char *text, size_t max, int trim, int crlf)
+{
+    char *start = w + 1;
+    *w++ = '"';
+    if (text) {
+        const char *p = text, *end = text + max;
+        for (;;) {
+            /* a run without escapes copied as it is scanned */
+            while (p < end && !quoteStops.c[(uint8_t)*p])
+                *w++ = *p++;
+            if (p == end || !*p)
+                break;
+            if (*p != '\n')
+                *w++ = '~';
+            else if (crlf)
+                *w++ = '\r';
+            *w++ = *p++;
+        }
+        if (trim)
+            while (w > start && w[-1] == ' ')
+                w--;
+    }
+    *w++ = '"';
+    return w;
 }
 
 void PrfPutString(PRFOUT *out, const char *key, const char *text, size_t length)

@@ -93,7 +93,8 @@ struct PRFOUT {
     size_t capacity;
     FILE *file;
     int failed;
-    int crlf;          /* every LF goes out as CR LF (a binary stream) */
+    int crlf;          /* every LF goes out as CR LF (a binary stream): each
+                          writer puts the CR as it adds the LF */
 };
 void PrfOutOpen(PRFOUT *out, FILE *file);
 /* For a stream opened in binary mode: the host's line ends are put by the
@@ -106,10 +107,39 @@ int PrfOutClose(PRFOUT *out);
 void PrfOutSpill(PRFOUT *out, size_t needed);
 inline void PrfOutChar(PRFOUT *out, char c)
 {
-    if (out->length == out->capacity)
-        PrfOutSpill(out, 1);
-    if (out->length < out->capacity)
-        out->data[out->length++] = c;
+    size_t need = 1 + (c == '\n' && out->crlf);
+    if (out->capacity - out->length < need) {
+        PrfOutSpill(out, need);
+        if (out->capacity - out->length < need)
+            return;
+    }
+    if (need == 2)
+        out->data[out->length++] = '\r';
+    out->data[out->length++] = c;
+}
+/* A line end stored at w: LF, or CR LF for a stream that wants them. */
+inline char *PrfStoreLineEnd(char *w, int crlf)
+{
+    w[0] = '\r';
+    w[crlf] = '\n';
+    return w + 1 + crlf;
+}
+/* Room for n more bytes at once, for a writer that then stores its text
+ * with plain stores: where to store it, or null when there is no room (the
+ * failure is remembered).  PrfOutCommit takes the text up to `end`.  The
+ * writer puts the line ends the stream wants (PrfStoreLineEnd). */
+inline char *PrfOutReserve(PRFOUT *out, size_t n)
+{
+    if (out->capacity - out->length < n) {
+        PrfOutSpill(out, n);
+        if (out->capacity - out->length < n)
+            return nullptr;
+    }
+    return out->data + out->length;
+}
+inline void PrfOutCommit(PRFOUT *out, char *end)
+{
+    out->length = (size_t)(end - out->data);
 }
 void PrfOutWrite(PRFOUT *out, const char *bytes, size_t n);
 void PrfOutText(PRFOUT *out, const char *text);
@@ -126,6 +156,11 @@ int PrfOutFormat(PRFOUT *out, const char *format, ...)
 /* Writers.  A length of (size_t)-1 means the whole NUL-terminated text. */
 #define PRF_WHOLE ((size_t)-1)
 int PrfPutQuoted(PRFOUT *out, const char *text, size_t length);
+/* The same stored at w, which has room for 2 * max + 2 bytes: at most max
+ * characters (fewer up to a NUL), trailing blanks left out when `trim`
+ * (as PRF_WHOLE does), a LF in it as CR LF when `crlf`.  Past the closing
+ * quote. */
+char *PrfStoreQuoted(char *w, const char *text, size_t max, int trim, int crlf);
 void PrfPutString(PRFOUT *out, const char *key, const char *text, size_t length);
 void PrfPutInt(PRFOUT *out, const char *key, int32_t value);
 void PrfPutInt64(PRFOUT *out, const char *key, int64_t value);
