@@ -267,12 +267,16 @@ void CfgFileRead(const char *path, CSTREE **tree, int report, char *errorText)
  * one of a tree, or has clear links. */
 #define FETCH_PART ((sizeof(QMS) / 64 / 3 + 1) * 64)
 
-/* A hint that a line is wanted soon (it never faults); in assembler, as
- * the compiler drops a hint whose result nothing uses. */
+/* A hint that a line is wanted soon (it never faults); in assembler where
+ * it can be, as the compiler drops a hint whose result nothing uses. */
 static inline void fetch(const void *p)
 {
+#if defined(__x86_64__) || defined(__i386__)
     if (p)
         asm volatile("prefetcht0 %0" : : "m"(*(const char *)p));
+#else
+    __builtin_prefetch(p);
+#endif
 }
 
 static inline void fetch_ahead(const QMS *r, int part)
