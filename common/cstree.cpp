@@ -35,42 +35,6 @@ static int CompareNoCase(const char *a, const char *b)
     }
 }
 
-static constexpr bool IsLittleEndian()
-{
-    return __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__;
-}
-
-/* Bytewise in order: the sign of the first difference.  A word is read
- * only while no difference came before it, so a shorter key's block is
- * never read more than seven bytes past the byte that tells the two
- * apart. */
-static int CompareBytes(const void *a, const void *b, size_t n)
-{
-    const unsigned char *p = (const unsigned char *)a, *q = (const unsigned char *)b;
-    size_t i = 0;
-    /* eight bytes at a time up to the word that holds the difference: a
-       word read at or before the first differing byte reaches at most
-       seven bytes past it, which a shared string's spare bytes cover
-       (keys of a fixed length are never read past their length) */
-    for (uint64_t x, y; i + 8 <= n; i += 8) {
-        memcpy(&x, p + i, 8);
-        memcpy(&y, q + i, 8);
-        if (x != y) {
-            /* the first differing byte decides: the word read as a
-               big-endian number puts it highest */
-            if (IsLittleEndian()) {
-                x = __builtin_bswap64(x);
-                y = __builtin_bswap64(y);
-            }
-            return x < y ? -1 : 1;
-        }
-    }
-    for (; i < n; i++)
-        if (p[i] != q[i])
-            return p[i] - q[i];
-    return 0;
-}
-
 /* The key as the find calls take it, from an element (image). */
 static const void *KeyOf(const void *element, int mode)
 {
@@ -103,7 +67,7 @@ static int Compare(const void *key, const CSTREE *e, int mode)
     case CSKEY_APPEND:
         return 1;
     default:
-        return mode > 0 ? CompareBytes(key, other, (size_t)mode) : 0;
+        return mode > 0 ? CSCompareBytes(key, other, (size_t)mode) : 0;
     }
 }
 

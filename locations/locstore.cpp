@@ -87,24 +87,11 @@ static void set_name(char *field, const char *text)
 }
 
 /* Two name fields (QMS_NAME + 1 bytes, NUL-padded) in the order memcmp
- * gives them, eight bytes at a time: a library compare goes byte by byte
- * on some hosts, and a read compares names several times per location. */
+ * gives them (a library compare goes byte by byte on some hosts, and a
+ * read compares names several times per location). */
 static inline int name_order(const char *a, const char *b)
 {
-    size_t i = 0;
-#if defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__
-    for (; i + 8 <= QMS_NAME + 1; i += 8) {
-        uint64_t x, y;
-        memcpy(&x, a + i, 8);
-        memcpy(&y, b + i, 8);
-        if (x != y)
-            return __builtin_bswap64(x) < __builtin_bswap64(y) ? -1 : 1;
-    }
-#endif
-    for (; i < QMS_NAME + 1; i++)
-        if (a[i] != b[i])
-            return (uint8_t)a[i] < (uint8_t)b[i] ? -1 : 1;
-    return 0;
+    return CSCompareBytes(a, b, QMS_NAME + 1);
 }
 
 static int is_program_tree(CSTREE **tree)
