@@ -66,9 +66,7 @@ void CfgLocationDefaults(QMS *record);
 int CfgReadLocationKeywords(PRFIN *in, QMS *record, char *token, uint32_t *quoted);
 void CfgFinishLocation(QMS *record, int64_t readTime);
 void CfgWriteLocationKeywords(QMS *record, PRFOUT *out);
-/* A name written bare, or quoted when it would not read back as one word. */
-void CfgPutWord(PRFOUT *out, const char *value);
-/* The same stored at w (room for 2 * width + 2 bytes) from a field of at
- * most `width` characters, a LF in it as CR LF when `crlf`; past what it
- * stored. */
+/* A name stored at w (room for 2 * width + 2 bytes) from a field of at
+ * most `width` characters: bare, or quoted when it would not read back as
+ * one word (a LF in it as CR LF when `crlf`); past what it stored. */
 char *CfgStoreWord(char *w, const char *value, size_t width, int crlf);

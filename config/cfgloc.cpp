@@ -348,17 +348,6 @@ struct WORDBREAKS {
 };
 static constexpr WORDBREAKS wordBreaks;
 
-void CfgPutWord(PRFOUT *out, const char *value)
-{
-    const char *p = value;
-    while (*p && !wordBreaks.c[(uint8_t)*p])
-        p++;
-    if (!value[0] || *p)
-        PrfPutQuoted(out, value, PRF_WHOLE);
-    else
-        PrfOutWrite(out, value, (size_t)(p - value));
-}
-
 char *CfgStoreWord(char *w, const char *value, size_t width, int crlf)
 {
     size_t n = 0;
@@ -397,7 +386,7 @@ template <size_t N>
 static inline char *store_string(char *w, const char (&key)[N], const char *text, size_t max,
                                  int trim, int crlf)
 {
-    if (!text[0] || (text[0] == ' ' && !text[1]))     /* not set (PrfTextSet) */
+    if (!PrfTextSet(text))
         return w;
     w = store_key(w, key);
     w = PrfStoreQuoted(w, text, max, trim, crlf);

@@ -712,70 +712,19 @@ int PrfOutFormat(PRFOUT *out, const char *format, ...)
 
 /* ---- writers ---------------------------------------------------------- */
 
-int PrfTextSet(const char *text)
-{
-    return text && text[0] && !(text[0] == ' ' && text[1] == 0);
-}
-
 /* Quoted text: escapes put, trailing blanks of a whole text left out.
- * Copied straight into the buffer as scanned while it has room (values are
- * short, a library call each would cost more than the work on some hosts);
- * measured first only when it may not fit. */
+ * Measured (values are short: a loop of its own, not a library call),
+ * then stored by PrfStoreQuoted in room made for exactly what it takes. */
 int PrfPutQuoted(PRFOUT *out, const char *text, size_t length)
 {
     if (!text)
         text = "";
-    int whole = length == PRF_WHOLE;
-    if (out->capacity - out->length >= 4) {
-        char *w = out->data + out->length, *room = out->data + out->capacity - 3;
-        char *kept = w + 1;                    /* just past the last non-blank */
-        *w++ = '"';
-        size_t i = 0;
-        for (char c; i < length && (c = text[i]) != 0 && w <= room; i++) {
-            if (c == '"' || c == '~')
-                *w++ = '~';
-            else if (c == '\n' && out->crlf)
-                *w++ = '\r';
-            *w++ = c;
-            if (c != ' ')
-                kept = w;
-        }
-        if (i == length || !text[i]) {
-            if (whole)
-                w = kept;
-            *w++ = '"';
-            out->length = (size_t)(w - out->data);
-            return 0;
-        }
-        /* out of room: nothing of it has gone out yet, so it starts again */
-    }
-    size_t n = 0, keep = 0, escapes = 0;
-    for (; n < length && text[n]; n++) {
-        char c = text[n];
+    size_t n = 0, escapes = 0;
+    for (char c; n < length && (c = text[n]) != 0; n++)
         escapes += c == '"' || c == '~' || (c == '\n' && out->crlf);
-        if (c != ' ')
-            keep = n + 1;
-    }
-    if (whole)
-        n = keep;
-    size_t need = n + escapes + 2;
-    if (out->capacity - out->length < need) {
-        PrfOutSpill(out, need);
-        if (out->capacity - out->length < need)
-            return 0;
-    }
-    char *w = out->data + out->length;
-    *w++ = '"';
-    for (size_t i = 0; i < n; i++) {
-        char c = text[i];
-        if (c == '"' || c == '~')
-            *w++ = '~';
-        else if (c == '\n' && out->crlf)
-            *w++ = '\r';
-        *w++ = c;
-    }
-    *w++ = '"';
-    out->length = (size_t)(w - out->data);
+    char *w = PrfOutReserve(out, n + escapes + 2);
+    if (w)
+        PrfOutCommit(out, PrfStoreQuoted(w, text, n, length == PRF_WHOLE, out->crlf));
     return 0;
 }
 

@@ -169,4 +169,7 @@ void PrfPutFont(PRFOUT *out, const char *key, const PRFFONT *font);
 void PrfPutPrintLayout(PRFOUT *out, const PRFLAYOUT *layout, char letter,
                        int16_t mainCharSet);
 /* A text that is absent, empty or one blank counts as not set. */
-int PrfTextSet(const char *text);
+inline int PrfTextSet(const char *text)
+{
+    return text && text[0] && !(text[0] == ' ' && text[1] == 0);
+}
