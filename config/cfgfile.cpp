@@ -263,8 +263,8 @@ void CfgFileRead(const char *path, CSTREE **tree, int report, char *errorText)
  * after next is fetched into the cache, a third at a time between the
  * parts of the writing (more at once only wait for each other), and the
  * blocks the next one points to (its first command line, client settings
- * and dialogs), so that the writer seldom waits for memory.  The record is
- * one of a tree, or has clear links. */
+ * and dialogs), so that the writer seldom waits for memory.  Only the walk
+ * of the tree fetches ahead: a record written alone may have no links. */
 #define FETCH_PART ((sizeof(QMS) / 64 / 3 + 1) * 64)
 
 /* A hint that a line is wanted soon (it never faults); in assembler where
@@ -298,19 +298,22 @@ static inline void fetch_ahead(const QMS *r, int part)
         fetch(after + at);
 }
 
-int CfgFileWriteLocation(QMS *r, PRFOUT *out)
+/* One location; with `ahead`, one of the tree walked in order, whose next
+ * records are fetched while it is written. */
+static void write_location(QMS *r, PRFOUT *out, int ahead)
 {
-    fetch_ahead(r, 0);
+    if (ahead)
+        fetch_ahead(r, 0);
     /* "AMQ." names are the system's own, never saved (compared in line:
        a library call per location costs more on some hosts) */
     const char *second = r->secondName;
     if ((r->flags & LF_NOTSAVED) ||
         (second[0] == 'A' && second[1] == 'M' && second[2] == 'Q' && second[3] == '.'))
-        return 0;
+        return;
     /* the first line stored at once, in room made for its worst case */
     char *w = PrfOutReserve(out, HEADER_ROOM);
     if (!w)
-        return 0;
+        return;
     int crlf = out->crlf;
     w = PrfStoreLineEnd(w, crlf);
     memcpy(w, "QM:", 3);
@@ -323,9 +326,11 @@ int CfgFileWriteLocation(QMS *r, PRFOUT *out)
     w = CSPutDec(w, r->commandLevel);
     w = PrfStoreLineEnd(w, crlf);
     PrfOutCommit(out, w);
-    fetch_ahead(r, 1);
+    if (ahead)
+        fetch_ahead(r, 1);
     CfgWriteLocationKeywords(r, out);
-    fetch_ahead(r, 2);
+    if (ahead)
+        fetch_ahead(r, 2);
     if (r->clientSettings) {
         PrfOutText(out, "\nCLN:\n");
         SaveObject(out, (const uint8_t *)r->clientSettings, &PCFClientChannelDef);
@@ -342,6 +347,11 @@ int CfgFileWriteLocation(QMS *r, PRFOUT *out)
         }
     }
     CfgWriteDialogs(r->dialogs, out);
+}
+
+int CfgFileWriteLocation(QMS *r, PRFOUT *out)
+{
+    write_location(r, out, 0);
     return 0;
 }
 
@@ -355,7 +365,14 @@ int CfgFileWriteLocation(QMS *r, FILE *file)
 
 static void write_one(CSTREE *e, void *out)
 {
-    CfgFileWriteLocation((QMS *)e, (PRFOUT *)out);
+    write_location((QMS *)e, (PRFOUT *)out, 1);
+}
+
+void CfgFileWriteLocations(PRFOUT *out)
+{
+    LocLockStore();
+    CSListForEach(LocTree, write_one, out);         /* in key order */
+    LocUnlockStore();
 }
 
 /* Writes the whole file; 0, or the system error of the first failing
@@ -365,9 +382,7 @@ static int write_new_file(FILE *out)
     PRFOUT text;
     PrfOutOpenBinary(&text, out);       /* the host's line ends put here */
     SavePrfData(&text);
-    LocLockStore();
-    CSListForEach(LocTree, write_one, &text);       /* in key order */
-    LocUnlockStore();
+    CfgFileWriteLocations(&text);
     int rc = PrfOutClose(&text) != 0 ? (errno ? errno : EIO) : 0;
     if (fflush(out) != 0 || ferror(out))
         rc = errno ? errno : EIO;

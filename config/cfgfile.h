@@ -44,6 +44,8 @@ void CfgReadText(const char *text, size_t length, CSTREE **tree);
 int CfgFileWrite(void);
 int CfgFileWriteLocation(QMS *location, PRFOUT *out);
 int CfgFileWriteLocation(QMS *location, FILE *out);
+/* Every location of the tree, in key order. */
+void CfgFileWriteLocations(PRFOUT *out);
 /* The rewrite's file names: the path with its last three characters
  * replaced by "CFN" or "BAK". */
 void CfgSiblingName(char *out, size_t size, const char *path, const char *ending);

@@ -131,8 +131,7 @@ int main(int argc, char **argv)
         PRFOUT text;
         PrfOutOpenBinary(&text, f);
         SavePrfData(&text);
-        for (CSTREE *e = CSTreeFirst(LocTree); e; e = e->next)
-            CfgFileWriteLocation((QMS *)e, &text);
+        CfgFileWriteLocations(&text);
         PrfOutClose(&text);
         fflush(f);
         double writing = opening + (now_ms() - t0);
