@@ -507,15 +507,25 @@ static int DataActionEnabled(DialogWords *d, const PCFActionDef *a)
                                              d->dataArea, nullptr, a->conditions, nullptr);
 }
 
+/* The editor's items and the browse-state bit that enables each. */
+static const struct { int32_t id; uint32_t bit; } editorItems[] = {
+    { 894, 1 }, { 895, 2 }, { 896, 8 }, { 897, 8 }, { 898, 4 }, { 899, 4 }, { 905, 4 }, { 906, 32 }, { 6004, 16 },
+    { 937, 4 }, { 900, 4 },
+};
+
+static int IsEditorItem(int32_t id)
+{
+    for (const auto &it : editorItems)
+        if (it.id == id)
+            return 1;
+    return 0;
+}
+
 /* The editor's items, by the browse-state word. */
 static void EditorItems(DialogWords *d)
 {
-    static const struct { int32_t id; uint32_t bit; } items[] = {
-        { 894, 1 }, { 895, 2 }, { 896, 8 }, { 897, 8 }, { 898, 4 }, { 899, 4 }, { 905, 4 }, { 906, 32 }, { 6004, 16 },
-        { 937, 4 }, { 900, 4 },
-    };
     HMENU menu = (HMENU)d->menu;
-    for (const auto &it : items) {
+    for (const auto &it : editorItems) {
         int on = (d->browseState & it.bit) != 0;
         if (menu)
             EnableMenuItem(menu, it.id, MF_BYCOMMAND | (on ? MF_ENABLED : MF_GRAYED));
@@ -566,6 +576,11 @@ void PCFSetMenu(DialogWords *d)
     }
     for (const PCFActionDef *a = def->actions; a && a->id; a++) {
         if (a->id == PCFID_SEPARATOR || (a->flags & (PCFA_SEPARATOR | PCFA_SUBMENU | PCFA_ENDMENU)))
+            continue;
+        /* the editor's items follow the browse state below: set here as
+           well, their tool-bar buttons flipped twice and were drawn again
+           at every call with nothing changed */
+        if (!def->list && !(a->flags & PCFA_BUTTON) && IsEditorItem(a->id))
             continue;
         int on;
         if (a->id == PCFID_CANCEL)

@@ -1,14 +1,16 @@
 /* View commands through the dialog: accelerators on the view words with
  * their check marks and tool bar buttons, the display copies read back
  * from the clipboard (and a clipboard that refuses), the debug and frame
- * captions, the code-page notice after the paint, and a message from the
- * stand-in queue manager through the MQ binding. */
+ * captions, the code-page notice after the paint, the menu state's tool
+ * bar on a new message, and a message from the stand-in queue manager
+ * through the MQ binding. */
 #include <gtest/gtest.h>
 #include "edhost.h"
 #include "edmq.h"
 #include "tkharness.h"
 #include "tktoolbar.h"
 #include "tkutil.h"
+#include "pcfwin.h"
 #include "prfdata.h"
 #include <algorithm>
 
@@ -26,6 +28,16 @@ struct PaneView : ::testing::Test {
                 return (b[i].flags & TBB_TICKED) != 0;
         return false;
     }
+    int ButtonFlags(int id)
+    {
+        int n = 0;
+        const ToolbarButton *b = TbButtons(host.toolbar, &n);
+        for (int i = 0; i < n; i++)
+            if (b[i].id == id)
+                return (int)b[i].flags;
+        return -1;
+    }
+    bool MenuGrayed(int id) { return (GetMenuState(host.menu, (UINT)id, MF_BYCOMMAND) & MF_GRAYED) != 0; }
     std::string Clipboard()
     {
         std::string s;
@@ -230,6 +242,48 @@ TEST_F(PaneView, TheFrameCaptionIsSetOnlyWhenItChanges)
     GetWindowTextA(host.window, title, sizeof title);
     EXPECT_STREQ(title, "Ravolt - [MSG2] - QM1/APP.QUEUE");
     SetWindowLongPtrA(host.window, GWLP_WNDPROC, (LONG_PTR)frameProc);
+}
+
+/* A new message taken over by the dialog sets the menu state again: the
+ * editor's items follow the browse state, and a tool bar whose buttons
+ * all look as they did is not drawn again (every button was, each
+ * time); a button whose state changes is. */
+TEST_F(PaneView, TheMenuStateRedrawsOnlyToolbarButtonsThatChange)
+{
+    host.Load(BuildMD(true, 2, "MQSTR   ", 546, 850), EdTextLines(50));
+    struct { int id; uint32_t bit; } items[] = { { 894, 1 }, { 896, 8 }, { 897, 8 }, { 898, 4 }, { 905, 4 } };
+    auto follow = [&] {
+        for (const auto &it : items) {
+            SCOPED_TRACE(it.id);
+            bool on = (host.d->browseState & it.bit) != 0;
+            EXPECT_EQ(MenuGrayed(it.id), !on);
+            if (ButtonFlags(it.id) >= 0)
+                EXPECT_EQ((ButtonFlags(it.id) & TBB_DISABLED) == 0, on);
+        }
+    };
+    auto update = [&] {                             /* the dialog takes a message over */
+        SendMessageA(host.window, UM_PCF_UPDATE_DIALOG, 0, 0);
+        return GetUpdateRect(host.toolbar, nullptr, FALSE) != 0;
+    };
+    update();
+    follow();
+    EXPECT_FALSE(host.d->browseState & 1) << "nothing to undo yet";
+    EXPECT_TRUE(host.d->browseState & 4);
+    ASSERT_GE(ButtonFlags(894), 0) << "Undo has a tool bar button";
+    UpdateWindow(host.toolbar);
+    EXPECT_FALSE(update()) << "the tool bar was drawn again unchanged";
+    PCFSetMenu(host.d);
+    EXPECT_FALSE(GetUpdateRect(host.toolbar, nullptr, FALSE));
+    follow();
+    host.Command(937);                              /* select all: Copy and Cut come on */
+    EXPECT_TRUE(host.d->browseState & 8);
+    follow();
+    UpdateWindow(host.toolbar);
+    EXPECT_FALSE(update());
+    EdMoveCursor(ed(), 0, 0, MC_GOTO, 0, 0);        /* the selection gone: Copy goes off again */
+    EXPECT_TRUE(update());
+    EXPECT_FALSE(host.d->browseState & 8);
+    follow();
 }
 
 TEST_F(PaneView, AMessageThroughTheBinding)
