@@ -413,7 +413,42 @@ static void DeadLetter(MQHCONN hc, const std::string &dlq, const MQMD *req, MQMD
     MQPUT1(hc, &od, &md, &pmo, (MQLONG)data.size(), &data[0], &cc, &rc);
 }
 
-/* Puts the replies to the request's reply queue. */
+/* The descriptor and options of reply i: z/OS text replies (text) the
+ * count line first, then the others. */
+struct ReplyMaker {
+    const MQMD *req;
+    const std::vector<std::string> *msgs;
+    bool text;
+    MQLONG ccsid;
+};
+
+static void MakeReply(void *ctx, size_t i, MQMD *md, MQPMO *pmo, const void **data, MQLONG *len)
+{
+    const ReplyMaker *x = (const ReplyMaker *)ctx;
+    const MQMD *req = x->req;
+    *md = MQMD{MQMD_DEFAULT};
+    *pmo = MQPMO{MQPMO_DEFAULT};
+    pmo->Options = MQPMO_NO_SYNCPOINT;
+    md->MsgType = MQMT_REPLY;
+    memcpy(md->Format, !x->text ? MQFMT_ADMIN : i == 0 ? "MQCMD1  " : "MQCMD2  ", 8);
+    md->Encoding = MQENC_NATIVE;
+    md->CodedCharSetId = x->ccsid;            /* built in the queue manager's own code page */
+    md->Priority = req->Priority;
+    md->Persistence = req->Persistence;
+    if (req->Report & MQRO_PASS_DISCARD_AND_EXPIRY)
+        md->Expiry = req->Expiry;
+    if (req->Report & MQRO_PASS_MSG_ID)
+        memcpy(md->MsgId, req->MsgId, sizeof md->MsgId);
+    else
+        pmo->Options |= MQPMO_NEW_MSG_ID;
+    memcpy(md->CorrelId, (req->Report & MQRO_PASS_CORREL_ID) ? req->CorrelId : req->MsgId,
+           sizeof md->CorrelId);
+    *data = (*x->msgs)[i].data();
+    *len = (MQLONG)(*x->msgs)[i].size();
+}
+
+/* Puts the replies to the request's reply queue, in runs; one that
+ * cannot be put goes to the dead-letter queue and the rest follow it. */
 static void Reply(MQHCONN hc, const MQMD *req, const std::vector<std::string> &msgs, bool text,
                   const std::string &dlq, MQLONG ccsid)
 {
@@ -425,31 +460,19 @@ static void Reply(MQHCONN hc, const MQMD *req, const std::vector<std::string> &m
     MQLONG cc, rc, openRc;
     MQHOBJ ho = MQHO_NONE;
     MQOPEN(hc, &od, MQOO_OUTPUT | MQOO_FAIL_IF_QUIESCING, &ho, &cc, &openRc);
+    ReplyMaker x = {req, &msgs, text, ccsid};
     for (size_t i = 0; i < msgs.size(); i++) {
-        const std::string &m = msgs[i];
-        MQMD md = {MQMD_DEFAULT};
-        MQPMO pmo = {MQPMO_DEFAULT};
-        pmo.Options = MQPMO_NO_SYNCPOINT;
-        md.MsgType = MQMT_REPLY;
-        /* z/OS text replies: the count line first, then the others */
-        memcpy(md.Format, !text ? MQFMT_ADMIN : i == 0 ? "MQCMD1  " : "MQCMD2  ", 8);
-        md.Encoding = MQENC_NATIVE;
-        md.CodedCharSetId = ccsid;            /* built in the queue manager's own code page */
-        md.Priority = req->Priority;
-        md.Persistence = req->Persistence;
-        if (req->Report & MQRO_PASS_DISCARD_AND_EXPIRY)
-            md.Expiry = req->Expiry;
-        if (req->Report & MQRO_PASS_MSG_ID)
-            memcpy(md.MsgId, req->MsgId, sizeof md.MsgId);
-        else
-            pmo.Options |= MQPMO_NEW_MSG_ID;
-        memcpy(md.CorrelId, (req->Report & MQRO_PASS_CORREL_ID) ? req->CorrelId : req->MsgId,
-               sizeof md.CorrelId);
         rc = openRc;
         if (!openRc)
-            MQPUT(hc, ho, &md, &pmo, (MQLONG)m.size(), (PMQVOID)m.data(), &cc, &rc);
-        if (rc && rc != MQRC_NONE)
-            DeadLetter(hc, dlq, req, md, rc, m);
+            i += SimPutSeries(hc, ho, i, msgs.size(), MakeReply, &x, &rc);
+        if (!rc)
+            break;
+        MQMD md;
+        MQPMO pmo;
+        const void *data;
+        MQLONG len;
+        MakeReply(&x, i, &md, &pmo, &data, &len);
+        DeadLetter(hc, dlq, req, md, rc, msgs[i]);
     }
     if (!openRc)
         MQCLOSE(hc, &ho, MQCO_NONE, &cc, &rc);
