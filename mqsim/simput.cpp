@@ -7,9 +7,14 @@
 #include <chrono>
 #include <ctime>
 
-static void PutDateTime(MQMD *md)
+static void Digits(char *p, int v, int n)
 {
-    int64_t ms = SimNowMs();
+    for (int i = n - 1; i >= 0; i--, v /= 10)
+        p[i] = (char)('0' + v % 10);
+}
+
+void SimPutTimeFields(int64_t ms, char *date, char *clock)
+{
     time_t secs = (time_t)(ms / 1000);
     struct tm t;
 #ifdef _WIN32
@@ -17,11 +22,18 @@ static void PutDateTime(MQMD *md)
 #else
     gmtime_r(&secs, &t);
 #endif
-    char buf[48];
-    snprintf(buf, sizeof buf, "%04d%02d%02d", t.tm_year + 1900, t.tm_mon + 1, t.tm_mday);
-    memcpy(md->PutDate, buf, 8);
-    snprintf(buf, sizeof buf, "%02d%02d%02d%02d", t.tm_hour, t.tm_min, t.tm_sec, (int)(ms % 1000) / 10);
-    memcpy(md->PutTime, buf, 8);
+    Digits(date, t.tm_year + 1900, 4);
+    Digits(date + 4, t.tm_mon + 1, 2);
+    Digits(date + 6, t.tm_mday, 2);
+    Digits(clock, t.tm_hour, 2);
+    Digits(clock + 2, t.tm_min, 2);
+    Digits(clock + 4, t.tm_sec, 2);
+    Digits(clock + 6, (int)(ms % 1000) / 10, 2);
+}
+
+static void PutDateTime(MQMD *md)
+{
+    SimPutTimeFields(SimNowMs(), md->PutDate, md->PutTime);
 }
 
 /* Unique within the queue manager across runs too: the count starts at
