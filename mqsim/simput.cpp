@@ -296,7 +296,7 @@ extern "C" void MQENTRY MQPUT(MQHCONN Hconn, MQHOBJ Hobj, PMQVOID pMsgDesc, PMQV
  * one wait for the lock each.  For the stand-in's own threads, whose
  * calls injected faults pass by.  A connection served by another
  * process takes them one MQPUT at a time. */
-static const size_t SimPutRun = 64;
+static const size_t SimPutRun = 512;
 
 size_t SimPutSeries(MQHCONN hc, MQHOBJ ho, size_t from, size_t to, SimPutNext next, void *ctx, MQLONG *reason)
 {
