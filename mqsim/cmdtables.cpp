@@ -162,7 +162,7 @@ static bool Selected(const std::vector<MQLONG> &sel, MQLONG id)
  * step of each in turn: a step waits for memory, and the waits of the
  * objects' walks overlap. */
 typedef std::vector<const SimAttrs::value_type *> CmdAttrList;
-enum { WalkTogether = 4 };
+enum { WalkTogether = 8 };
 
 static void WalkAttrs(const SimObject *const *objs, size_t n, CmdAttrList *out)
 {
