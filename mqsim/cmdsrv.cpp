@@ -21,97 +21,94 @@ static const MQLONG CmdWaitMs = 50;     /* how soon a stop is noticed */
 
 /* ---- response building ------------------------------------------------ */
 
-static void Put32(std::string *d, MQLONG v)
-{
-    d->append((const char *)&v, 4);
-}
+/* A message's data starts with room for its header, filled in by
+ * CmdFinish; each parameter is written into room added at its end, and
+ * a new message is given at once the room its predecessor took (an
+ * inquiry's responses are much alike), so that none grows step by step. */
+static const size_t CmdHead = sizeof(MQCFH);
 
 static size_t Pad4(size_t n)
 {
     return (n + 3) & ~(size_t)3;
 }
 
+/* n more bytes at the end of the message, zeroed (the padding). */
+static char *Room(CmdMsg *m, size_t n)
+{
+    size_t at = m->data.size();
+    m->data.resize(at + n);
+    return &m->data[at];
+}
+
+static char *Words(char *p, const MQLONG *w, size_t n)
+{
+    if (n)
+        memcpy(p, w, 4 * n);
+    return p + 4 * n;
+}
+
 CmdMsg *CmdNewMsg(CmdReply *r)
 {
+    size_t room = r->msgs.empty() ? 256 : r->msgs.back().data.size();
     r->msgs.push_back(CmdMsg{0, 0, r->ccsid, 0, std::string()});
-    return &r->msgs.back();
+    CmdMsg *m = &r->msgs.back();
+    m->data.reserve(room > 256 ? room : 256);
+    m->data.resize(CmdHead);
+    return m;
 }
 
 void CmdAddInt(CmdMsg *m, MQLONG id, MQLONG v)
 {
-    Put32(&m->data, MQCFT_INTEGER);
-    Put32(&m->data, 16);
-    Put32(&m->data, id);
-    Put32(&m->data, v);
+    const MQLONG w[4] = {MQCFT_INTEGER, 16, id, v};
+    Words(Room(m, 16), w, 4);
     m->count++;
 }
 
 void CmdAddInt64(CmdMsg *m, MQLONG id, int64_t v)
 {
-    Put32(&m->data, MQCFT_INTEGER64);
-    Put32(&m->data, 24);
-    Put32(&m->data, id);
-    Put32(&m->data, 0);
-    m->data.append((const char *)&v, 8);
+    const MQLONG w[4] = {MQCFT_INTEGER64, 24, id, 0};
+    memcpy(Words(Room(m, 24), w, 4), &v, 8);
     m->count++;
 }
 
 void CmdAddStr(CmdMsg *m, MQLONG id, const std::string &s, size_t padTo)
 {
-    std::string v = s;
-    if (v.size() < padTo)
-        v.append(padTo - v.size(), ' ');
-    size_t len = 20 + Pad4(v.size());
-    Put32(&m->data, MQCFT_STRING);
-    Put32(&m->data, (MQLONG)len);
-    Put32(&m->data, id);
-    Put32(&m->data, m->ccsid);
-    Put32(&m->data, (MQLONG)v.size());
-    m->data.append(v);
-    m->data.append(Pad4(v.size()) - v.size(), '\0');
+    size_t n = s.size() < padTo ? padTo : s.size();
+    const MQLONG w[5] = {MQCFT_STRING, (MQLONG)(20 + Pad4(n)), id, m->ccsid, (MQLONG)n};
+    char *p = Words(Room(m, 20 + Pad4(n)), w, 5);
+    memcpy(p, s.data(), s.size());
+    memset(p + s.size(), ' ', n - s.size());
     m->count++;
 }
 
 void CmdAddIntList(CmdMsg *m, MQLONG id, const std::vector<MQLONG> &v)
 {
-    Put32(&m->data, MQCFT_INTEGER_LIST);
-    Put32(&m->data, (MQLONG)(16 + 4 * v.size()));
-    Put32(&m->data, id);
-    Put32(&m->data, (MQLONG)v.size());
-    for (MQLONG x : v)
-        Put32(&m->data, x);
+    const MQLONG w[4] = {MQCFT_INTEGER_LIST, (MQLONG)(16 + 4 * v.size()), id, (MQLONG)v.size()};
+    Words(Words(Room(m, 16 + 4 * v.size()), w, 4), v.data(), v.size());
     m->count++;
 }
 
 void CmdAddStrList(CmdMsg *m, MQLONG id, const std::vector<std::string> &v, size_t padTo)
 {
-    size_t w = padTo;
+    size_t wide = padTo;
     for (const std::string &s : v)
-        if (s.size() > w)
-            w = s.size();
-    size_t len = 24 + Pad4(w * v.size());
-    Put32(&m->data, MQCFT_STRING_LIST);
-    Put32(&m->data, (MQLONG)len);
-    Put32(&m->data, id);
-    Put32(&m->data, m->ccsid);
-    Put32(&m->data, (MQLONG)v.size());
-    Put32(&m->data, (MQLONG)w);
+        if (s.size() > wide)
+            wide = s.size();
+    size_t len = 24 + Pad4(wide * v.size());
+    const MQLONG w[6] = {MQCFT_STRING_LIST, (MQLONG)len, id, m->ccsid, (MQLONG)v.size(), (MQLONG)wide};
+    char *p = Words(Room(m, len), w, 6);
     for (const std::string &s : v) {
-        m->data.append(s);
-        m->data.append(w - s.size(), ' ');
+        memcpy(p, s.data(), s.size());
+        memset(p + s.size(), ' ', wide - s.size());
+        p += wide;
     }
-    m->data.append(Pad4(w * v.size()) - w * v.size(), '\0');
     m->count++;
 }
 
 void CmdAddBytes(CmdMsg *m, MQLONG id, const std::string &b)
 {
-    Put32(&m->data, MQCFT_BYTE_STRING);
-    Put32(&m->data, (MQLONG)(16 + Pad4(b.size())));
-    Put32(&m->data, id);
-    Put32(&m->data, (MQLONG)b.size());
-    m->data.append(b);
-    m->data.append(Pad4(b.size()) - b.size(), '\0');
+    const MQLONG w[4] = {MQCFT_BYTE_STRING, (MQLONG)(16 + Pad4(b.size())), id, (MQLONG)b.size()};
+    memcpy(Words(Room(m, 16 + Pad4(b.size())), w, 4), b.data(), b.size());
     m->count++;
 }
 
@@ -124,11 +121,12 @@ void CmdError(CmdReply *r, MQLONG reason, MQLONG errParm, MQLONG errValue)
         CmdAddInt(m, errParm, errValue);
 }
 
-void CmdFinish(const CmdReply *r, std::vector<std::string> *out)
+void CmdFinish(CmdReply *r, std::vector<std::string> *out)
 {
     size_t n = r->msgs.size();
+    out->reserve(out->size() + n);
     for (size_t i = 0; i < n; i++) {
-        const CmdMsg &m = r->msgs[i];
+        CmdMsg &m = r->msgs[i];
         MQCFH h = {MQCFH_DEFAULT};
         h.Type = MQCFT_RESPONSE;
         h.Version = r->version >= 1 && r->version <= 3 ? r->version : 1;
@@ -138,10 +136,10 @@ void CmdFinish(const CmdReply *r, std::vector<std::string> *out)
         h.CompCode = m.compCode;
         h.Reason = m.reason;
         h.ParameterCount = m.count;
-        std::string msg((const char *)&h, sizeof h);
-        msg.append(m.data);
-        out->push_back(std::move(msg));
+        memcpy(&m.data[0], &h, sizeof h);
+        out->push_back(std::move(m.data));
     }
+    r->msgs.clear();
 }
 
 /* ---- request parsing ---------------------------------------------------- */
@@ -415,7 +413,42 @@ static void DeadLetter(MQHCONN hc, const std::string &dlq, const MQMD *req, MQMD
     MQPUT1(hc, &od, &md, &pmo, (MQLONG)data.size(), &data[0], &cc, &rc);
 }
 
-/* Puts the replies to the request's reply queue. */
+/* The descriptor and options of reply i: z/OS text replies (text) the
+ * count line first, then the others. */
+struct ReplyMaker {
+    const MQMD *req;
+    const std::vector<std::string> *msgs;
+    bool text;
+    MQLONG ccsid;
+};
+
+static void MakeReply(void *ctx, size_t i, MQMD *md, MQPMO *pmo, const void **data, MQLONG *len)
+{
+    const ReplyMaker *x = (const ReplyMaker *)ctx;
+    const MQMD *req = x->req;
+    *md = MQMD{MQMD_DEFAULT};
+    *pmo = MQPMO{MQPMO_DEFAULT};
+    pmo->Options = MQPMO_NO_SYNCPOINT;
+    md->MsgType = MQMT_REPLY;
+    memcpy(md->Format, !x->text ? MQFMT_ADMIN : i == 0 ? "MQCMD1  " : "MQCMD2  ", 8);
+    md->Encoding = MQENC_NATIVE;
+    md->CodedCharSetId = x->ccsid;            /* built in the queue manager's own code page */
+    md->Priority = req->Priority;
+    md->Persistence = req->Persistence;
+    if (req->Report & MQRO_PASS_DISCARD_AND_EXPIRY)
+        md->Expiry = req->Expiry;
+    if (req->Report & MQRO_PASS_MSG_ID)
+        memcpy(md->MsgId, req->MsgId, sizeof md->MsgId);
+    else
+        pmo->Options |= MQPMO_NEW_MSG_ID;
+    memcpy(md->CorrelId, (req->Report & MQRO_PASS_CORREL_ID) ? req->CorrelId : req->MsgId,
+           sizeof md->CorrelId);
+    *data = (*x->msgs)[i].data();
+    *len = (MQLONG)(*x->msgs)[i].size();
+}
+
+/* Puts the replies to the request's reply queue, in runs; one that
+ * cannot be put goes to the dead-letter queue and the rest follow it. */
 static void Reply(MQHCONN hc, const MQMD *req, const std::vector<std::string> &msgs, bool text,
                   const std::string &dlq, MQLONG ccsid)
 {
@@ -427,31 +460,19 @@ static void Reply(MQHCONN hc, const MQMD *req, const std::vector<std::string> &m
     MQLONG cc, rc, openRc;
     MQHOBJ ho = MQHO_NONE;
     MQOPEN(hc, &od, MQOO_OUTPUT | MQOO_FAIL_IF_QUIESCING, &ho, &cc, &openRc);
+    ReplyMaker x = {req, &msgs, text, ccsid};
     for (size_t i = 0; i < msgs.size(); i++) {
-        const std::string &m = msgs[i];
-        MQMD md = {MQMD_DEFAULT};
-        MQPMO pmo = {MQPMO_DEFAULT};
-        pmo.Options = MQPMO_NO_SYNCPOINT;
-        md.MsgType = MQMT_REPLY;
-        /* z/OS text replies: the count line first, then the others */
-        memcpy(md.Format, !text ? MQFMT_ADMIN : i == 0 ? "MQCMD1  " : "MQCMD2  ", 8);
-        md.Encoding = MQENC_NATIVE;
-        md.CodedCharSetId = ccsid;            /* built in the queue manager's own code page */
-        md.Priority = req->Priority;
-        md.Persistence = req->Persistence;
-        if (req->Report & MQRO_PASS_DISCARD_AND_EXPIRY)
-            md.Expiry = req->Expiry;
-        if (req->Report & MQRO_PASS_MSG_ID)
-            memcpy(md.MsgId, req->MsgId, sizeof md.MsgId);
-        else
-            pmo.Options |= MQPMO_NEW_MSG_ID;
-        memcpy(md.CorrelId, (req->Report & MQRO_PASS_CORREL_ID) ? req->CorrelId : req->MsgId,
-               sizeof md.CorrelId);
         rc = openRc;
         if (!openRc)
-            MQPUT(hc, ho, &md, &pmo, (MQLONG)m.size(), (PMQVOID)m.data(), &cc, &rc);
-        if (rc && rc != MQRC_NONE)
-            DeadLetter(hc, dlq, req, md, rc, m);
+            i += SimPutSeries(hc, ho, i, msgs.size(), MakeReply, &x, &rc);
+        if (!rc)
+            break;
+        MQMD md;
+        MQPMO pmo;
+        const void *data;
+        MQLONG len;
+        MakeReply(&x, i, &md, &pmo, &data, &len);
+        DeadLetter(hc, dlq, req, md, rc, msgs[i]);
     }
     if (!openRc)
         MQCLOSE(hc, &ho, MQCO_NONE, &cc, &rc);

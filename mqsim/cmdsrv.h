@@ -34,7 +34,7 @@ struct CmdMsg {
     MQLONG compCode, reason;
     MQLONG ccsid;             /* of the strings: the queue manager's */
     MQLONG count;             /* parameters added */
-    std::string data;         /* parameters, after the header */
+    std::string data;         /* room for the header (MQCFH), then the parameters */
 };
 
 struct CmdReply {
@@ -55,8 +55,9 @@ void CmdAddBytes(CmdMsg *m, MQLONG id, const std::string &b);
 /* An error response: CompCode 2, the reason, and the error parameter
  * (MQIACF_PARAMETER_ID ...) when parmId is not 0. */
 void CmdError(CmdReply *r, MQLONG reason, MQLONG errParm = 0, MQLONG errValue = 0);
-/* The whole reply as messages, MsgSeqNumber and Control set. */
-void CmdFinish(const CmdReply *r, std::vector<std::string> *out);
+/* The whole reply as messages, MsgSeqNumber and Control set; the
+ * messages' data is moved out, the reply left empty. */
+void CmdFinish(CmdReply *r, std::vector<std::string> *out);
 
 /* Parses a PCF request: 0, or the reason of an error response with the
  * offending parameter in *badParm. */

@@ -4,6 +4,7 @@
  * change of the queue manager, and clear of a local queue. */
 #include "cmdsrv.h"
 
+#include <algorithm>
 #include <cstring>
 
 struct CmdObjType {
@@ -107,12 +108,27 @@ bool CmdAttrOf(SimQMgr *q, const SimObject *o, MQLONG id, SimAttr *out)
     return true;
 }
 
+/* The width a string attribute is shown in: its keyword's longest
+ * value, else 48 for a string.  The string attributes of every kind are
+ * indexed once: an inquiry asks for each of every object. */
 static size_t PadOf(int kind, MQLONG id)
 {
+    static const size_t span = MQCA_LAST - MQCA_FIRST + 1;
+    static const std::vector<uint16_t> strings = [] {
+        std::vector<uint16_t> t((size_t)SIM_K_COUNT * span, 0xffff);
+        for (const SimKeyword &k : SimKeywords)     /* the first keyword of an id, as SimKeywordById */
+            for (int kd = 0; kd < SIM_K_COUNT && k.id >= MQCA_FIRST && k.id <= MQCA_LAST; kd++)
+                if ((k.kinds & (1u << kd)) && t[(size_t)kd * span + (size_t)(k.id - MQCA_FIRST)] == 0xffff)
+                    t[(size_t)kd * span + (size_t)(k.id - MQCA_FIRST)] = (uint16_t)k.maxlen;
+        for (uint16_t &w : t)
+            if (w == 0xffff)
+                w = 48;
+        return t;
+    }();
+    if (id >= MQCA_FIRST && id <= MQCA_LAST && kind >= 0 && kind < SIM_K_COUNT)
+        return strings[(size_t)kind * span + (size_t)(id - MQCA_FIRST)];
     const SimKeyword *k = SimKeywordById(kind, id);
-    if (k)
-        return (size_t)k->maxlen;
-    return id >= MQCA_FIRST && id <= MQCA_LAST ? 48 : 0;
+    return k ? (size_t)k->maxlen : 0;
 }
 
 static void AddAttr(CmdMsg *m, int kind, MQLONG id, const SimAttr &a)
@@ -142,19 +158,53 @@ static bool Selected(const std::vector<MQLONG> &sel, MQLONG id)
     return false;
 }
 
-/* One inquiry response: the object's name and the selected attributes. */
-static void Describe(SimQMgr *q, const CmdObjType *t, const SimObject *o, const std::vector<MQLONG> &sel,
-                     CmdReply *r)
+/* The stored attributes of a few objects in order, their walks taken a
+ * step of each in turn: a step waits for memory, and the waits of the
+ * objects' walks overlap. */
+typedef std::vector<const SimAttrs::value_type *> CmdAttrList;
+enum { WalkTogether = 8 };
+
+static void WalkAttrs(const SimObject *const *objs, size_t n, CmdAttrList *out)
+{
+    SimAttrs::const_iterator at[WalkTogether], end[WalkTogether];
+    for (size_t k = 0; k < n; k++) {
+        out[k].clear();
+        at[k] = objs[k]->attrs.begin();
+        end[k] = objs[k]->attrs.end();
+    }
+    for (bool more = true; more;) {
+        more = false;
+        for (size_t k = 0; k < n; k++)
+            if (at[k] != end[k]) {
+                out[k].push_back(&*at[k]);
+                ++at[k];
+                more = true;
+            }
+    }
+}
+
+/* One inquiry response: the object's name and the selected attributes
+ * (its stored ones in attrs).  A queue's type comes second, its value
+ * filled in when the stored ones come to it (0 when it has none). */
+static void Describe(SimQMgr *q, const CmdObjType *t, const SimObject *o, const CmdAttrList &attrs,
+                     const std::vector<MQLONG> &sel, CmdReply *r)
 {
     CmdMsg *m = CmdNewMsg(r);
     SimAttr a;
+    bool all = std::find(sel.begin(), sel.end(), MQIACF_ALL) != sel.end();
     if (t->nameId)
         CmdAddStr(m, t->nameId, o->name, 48);
-    if (t->kind == SIM_K_QLOCAL)
-        CmdAddInt(m, MQIA_Q_TYPE, SimInt(o, MQIA_Q_TYPE));
-    for (const auto &kv : o->attrs)
-        if (kv.first != MQIA_Q_TYPE && Selected(sel, kv.first))
-            AddAttr(m, o->kind, kv.first, kv.second);
+    size_t typeAt = 0;
+    if (t->kind == SIM_K_QLOCAL) {
+        typeAt = m->data.size() + 12;
+        CmdAddInt(m, MQIA_Q_TYPE, 0);
+    }
+    for (const SimAttrs::value_type *kv : attrs) {
+        if (kv->first == MQIA_Q_TYPE && typeAt)
+            memcpy(&m->data[typeAt], &kv->second.ival, 4);
+        else if (kv->first != MQIA_Q_TYPE && (all || Selected(sel, kv->first)))
+            AddAttr(m, o->kind, kv->first, kv->second);
+    }
     if (o->queue)
         for (MQLONG id : CountedQueue)
             if (Selected(sel, id) && CmdAttrOf(q, o, id, &a))
@@ -163,6 +213,19 @@ static void Describe(SimQMgr *q, const CmdObjType *t, const SimObject *o, const 
         AddAttr(m, o->kind, MQIA_NAME_COUNT, a);
     if (o->kind == SIM_K_QMGR && Selected(sel, MQCA_QSG_NAME) && !o->attrs.count(MQCA_QSG_NAME))
         CmdAddStr(m, MQCA_QSG_NAME, "", 4);    /* not in a queue-sharing group */
+}
+
+/* The inquiry responses of objects in their order. */
+static void DescribeAll(SimQMgr *q, const CmdObjType *t, SimObject *const *objs, size_t n,
+                        const std::vector<MQLONG> &sel, CmdReply *r)
+{
+    CmdAttrList attrs[WalkTogether];
+    for (size_t i = 0; i < n; i += WalkTogether) {
+        size_t group = n - i < WalkTogether ? n - i : WalkTogether;
+        WalkAttrs(objs + i, group, attrs);
+        for (size_t k = 0; k < group; k++)
+            Describe(q, t, objs[i + k], attrs[k], sel, r);
+    }
 }
 
 /* Sets one attribute from a request parameter: 0 or a reason. */
@@ -340,7 +403,7 @@ static void Inquire(const CmdCtx *x)
         if (!ValidSelector(s))
             return SelectorError(x->r, MQRCCF_ATTR_VALUE_ERROR, x->t->attrsId, s);
     if (!x->t->nameId)
-        return Describe(x->q, x->t, x->q->qmgrObj, sel, x->r);
+        return DescribeAll(x->q, x->t, &x->q->qmgrObj, 1, sel, x->r);
     const std::string *name = StrParm(x->req, x->t->nameId);
     if (!name)
         return Missing(x->r, x->t->nameId);
@@ -362,8 +425,7 @@ static void Inquire(const CmdCtx *x)
             return (void)CmdNewMsg(x->r);     /* nothing passed the filter */
         return CmdError(x->r, x->t->notFound);
     }
-    for (SimObject *o : objs)
-        Describe(x->q, x->t, o, sel, x->r);
+    DescribeAll(x->q, x->t, objs.data(), objs.size(), sel, x->r);
 }
 
 static void Names(const CmdCtx *x)

@@ -277,6 +277,15 @@ int SimPublish(SimConn *c, SimQMgr *q, const std::string &topic, const MQMD *md,
 /* simput.cpp: a message of a put (or a delivered publication) onto a
  * local queue, in the connection's unit of work when syncpoint. */
 void SimEnqueue(SimConn *c, SimQMgr *tq, SimObject *t, MQMD *m, MQLONG len, const void *buf, bool syncpoint);
+/* A put date (YYYYMMDD) and time (HHMMSSTH) of ms since the epoch, UTC,
+ * written into the two 8-character fields. */
+void SimPutTimeFields(int64_t ms, char *date, char *clock);
+/* Puts messages from to to - 1 to an open queue, each as MQPUT would,
+ * in runs under one taking of the lock; next makes message i.  Stops at
+ * the first that fails: the number put, and that one's reason in
+ * *reason (0 when all went). */
+typedef void (*SimPutNext)(void *ctx, size_t i, MQMD *md, MQPMO *pmo, const void **data, MQLONG *len);
+size_t SimPutSeries(MQHCONN hc, MQHOBJ ho, size_t from, size_t to, SimPutNext next, void *ctx, MQLONG *reason);
 
 /* simunit.cpp */
 void SimCommit(SimConn *c);

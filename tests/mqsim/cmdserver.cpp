@@ -742,6 +742,88 @@ TEST_F(Cmd, ServerStateAndUndeliverableReplies)
     EXPECT_EQ(count, 0);
 }
 
+/* The replies are put in runs: the one that finds the reply queue full
+ * goes to the dead-letter queue, and so does each after it, in order,
+ * runs apart as within one. */
+TEST_F(Cmd, RepliesPastAFullReplyQueueAreDeadLetteredInOrder)
+{
+    std::string script = "DEFINE QLOCAL(SMALL.REPLY) MAXDEPTH(3)\n";
+    for (int i = 0; i < 150; i++)
+        script += "DEFINE QLOCAL(MANY." + std::to_string(1000 + i) + ")\n";
+    Start("QMC", script.c_str());
+    memcpy(replyName, "SMALL.REPLY                                     ", 48);
+    Begin(MQCMD_INQUIRE_Q);
+    Str(MQCA_Q_NAME, "MANY.*");
+    Send(MQRO_PASS_MSG_ID, MQFMT_ADMIN, nullptr, 0);
+    MQHOBJ dlq = Open(h, "SYSTEM.DEAD.LETTER.QUEUE", MQOO_INPUT_SHARED);
+    MQHOBJ small = Open(h, "SMALL.REPLY", MQOO_INPUT_SHARED);
+    MQGMO gmo = {MQGMO_DEFAULT};
+    gmo.Options = MQGMO_WAIT;
+    gmo.WaitInterval = 5000;
+    /* the dead letters first: a reply got from the full queue would make
+     * room for the next reply still to come */
+    for (int n = 4; n <= 153; n++) {
+        int seq = n <= 150 ? n : n - 150;
+        bool dead = n <= 150;
+        MQMD md = {MQMD_DEFAULT};
+        std::string data;
+        ASSERT_EQ(Get(h, dead ? dlq : small, &data, 0, &md, &gmo, 1 << 20), 0) << seq;
+        EXPECT_EQ(memcmp(md.CorrelId, sentId, 24), 0);
+        size_t at = 0;
+        if (dead) {
+            ASSERT_GT(data.size(), sizeof(MQDLH));
+            MQDLH dlh;
+            memcpy(&dlh, data.data(), sizeof dlh);
+            EXPECT_EQ(dlh.Reason, MQRC_Q_FULL);
+            EXPECT_EQ(Trim(dlh.DestQName, 48), "SMALL.REPLY");
+            at = sizeof dlh;
+        }
+        Reply r = Walk(md, data.substr(at));
+        EXPECT_EQ(r.cfh.MsgSeqNumber, seq);
+        EXPECT_EQ(r.cfh.Control, seq == 150 ? MQCFC_LAST : MQCFC_NOT_LAST);
+        EXPECT_EQ(r.strs[MQCA_Q_NAME], "MANY." + std::to_string(1000 + seq - 1));
+    }
+    std::string data;
+    EXPECT_EQ(Get(h, dlq, &data), MQRC_NO_MSG_AVAILABLE);
+    EXPECT_EQ(Get(h, small, &data), MQRC_NO_MSG_AVAILABLE);
+}
+
+/* A persistent request's replies are persistent: after a restart of the
+ * queue manager every one of them is on the reply queue once, in order,
+ * also where they were put in more than one run. */
+TEST_F(Cmd, PersistentRepliesOutliveARestartOnceEach)
+{
+    std::string script = "ALTER QLOCAL(SYSTEM.ADMIN.COMMAND.QUEUE) DEFPSIST(YES)\n"
+                         "DEFINE QLOCAL(KEPT.REPLY) MAXDEPTH(5000)\n";
+    const int count = 700;
+    for (int i = 0; i < count; i++)
+        script += "DEFINE QLOCAL(MANY." + std::to_string(1000 + i) + ")\n";
+    Start("QMC", script.c_str());
+    memcpy(replyName, "KEPT.REPLY                                      ", 48);
+    Begin(MQCMD_INQUIRE_Q);
+    Str(MQCA_Q_NAME, "MANY.*");
+    Send(MQRO_PASS_MSG_ID, MQFMT_ADMIN, nullptr, 0);
+    for (int i = 0; i < 500 && Depth(h, "KEPT.REPLY") < count; i++)
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    ASSERT_EQ(Depth(h, "KEPT.REPLY"), count);
+
+    MQSimShutdown();
+    h = Connect("QMC");
+    EXPECT_EQ(Depth(h, "KEPT.REPLY"), count);
+    MQHOBJ kept = Open(h, "KEPT.REPLY", MQOO_INPUT_SHARED);
+    for (int seq = 1; seq <= count; seq++) {
+        MQMD md = {MQMD_DEFAULT};
+        std::string data;
+        ASSERT_EQ(Get(h, kept, &data, MQGMO_NO_WAIT, &md, nullptr, 1 << 20), 0) << seq;
+        EXPECT_EQ(md.Persistence, MQPER_PERSISTENT);
+        Reply r = Walk(md, data);
+        EXPECT_EQ(r.cfh.MsgSeqNumber, seq);
+        EXPECT_EQ(r.strs[MQCA_Q_NAME], "MANY." + std::to_string(1000 + seq - 1));
+    }
+    std::string data;
+    EXPECT_EQ(Get(h, kept, &data), MQRC_NO_MSG_AVAILABLE);
+}
+
 TEST_F(Cmd, QueueWithUncommittedMessagesIsInUse)
 {
     Start("QMC", "DEFINE QLOCAL(UOW.Q)\n");

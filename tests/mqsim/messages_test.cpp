@@ -1,10 +1,12 @@
 /* Puts: the descriptor as the queue manager fills it, context options,
  * limits of the queue, delivery order, expiry. */
 #include "simtest.h"
+#include "sim.h"
 
 #include <chrono>
 #include <cstring>
 #include <thread>
+#include <vector>
 
 TEST_F(Sim, PutFillsDescriptor)
 {
@@ -51,6 +53,35 @@ TEST_F(Sim, PutFillsDescriptor)
     MQMD bad = {MQMD_DEFAULT};
     bad.Version = 3;
     EXPECT_EQ(Put(h, o, "x", &bad), MQRC_MD_ERROR);
+}
+
+/* The put date and time written digit by digit, against the former
+ * formatted printing of the same instant: boundaries of days, months,
+ * leap days and years, and hundredths of seconds. */
+TEST(PutTime, FieldsAsFormattedPrintingWroteThem)
+{
+    const int64_t instants[] = {0, 999, 1000, 86399999, 86400000, 951782399990, 951782400005,
+                                1709251199999, 1709164800000, 1735689599994, 1735689600000,
+                                2147483647000, 2147483648123, 4102444799999, 1765198212345};
+    std::vector<int64_t> all(std::begin(instants), std::end(instants));
+    for (int64_t ms = 1700000000000; ms < 1700000000000 + 400 * 86400000LL; ms += 86400000LL / 7 + 13)
+        all.push_back(ms);
+    for (int64_t ms : all) {
+        time_t secs = (time_t)(ms / 1000);
+        struct tm t;
+#ifdef _WIN32
+        gmtime_s(&t, &secs);
+#else
+        gmtime_r(&secs, &t);
+#endif
+        char want[2][48];
+        snprintf(want[0], sizeof want[0], "%04d%02d%02d", t.tm_year + 1900, t.tm_mon + 1, t.tm_mday);
+        snprintf(want[1], sizeof want[1], "%02d%02d%02d%02d", t.tm_hour, t.tm_min, t.tm_sec, (int)(ms % 1000) / 10);
+        char date[8], clock[8];
+        SimPutTimeFields(ms, date, clock);
+        EXPECT_EQ(std::string(date, 8), std::string(want[0], 8)) << ms;
+        EXPECT_EQ(std::string(clock, 8), std::string(want[1], 8)) << ms;
+    }
 }
 
 TEST_F(Sim, ContextOptions)
