@@ -8,7 +8,11 @@
  * beside opening the file and reading it whole.  The rewrite's flush,
  * backup and replace are timed apart from the writing, and the read's
  * loading apart from its parsing.  Means of the rounds, then the best
- * round of each side, which the targets compare.  Usage: config_bench [N] [dir] [rounds] [--check]
+ * round of each side, which the targets compare.  Beside them, the
+ * floors no reader or writer of these records goes under: the text cut
+ * into tokens and nothing else, as many records made (zeroed, given their
+ * defaults) and dropped, and one read of every cache line of the records
+ * in the tree's order.  Usage: config_bench [N] [dir] [rounds] [--check]
  * (10,000 locations by default; targets: the whole write within 5 x,
  * the writing and the read within 3 x the plain calls). */
 #include "benchcheck.h"
@@ -90,6 +94,53 @@ struct Best {
         plainWhole = 1e9;
 };
 
+/* The floors, each the best of its rounds. */
+struct Floors {
+    double tokens = 1e9, records = 1e9, walk = 1e9;
+};
+
+/* Every token of the text read and dropped. */
+static double time_tokens(const char *text, size_t length)
+{
+    PRFIN in;
+    char token[PRF_TOKEN_SIZE];
+    uint32_t q;
+    double t0 = now_ms();
+    PrfOpenText(&in, text, length);
+    while (PrfGetToken(&in, &q, 0, token) || q)
+        ;
+    return now_ms() - t0;
+}
+
+/* As many records as the tree holds made ready to be read into, and
+ * dropped. */
+static double time_records(int count)
+{
+    double t0 = now_ms();
+    for (int i = 0; i < count; i++) {
+        QMS *r = LocNewRecord(&LocTree);
+        if (!r)
+            break;
+        CfgLocationDefaults(r);
+        LocDropRecord(r);
+    }
+    return now_ms() - t0;
+}
+
+/* One byte of every cache line of every record, in the tree's order, as
+ * a writer that asks each field reads them. */
+static double time_walk(void)
+{
+    static volatile unsigned sink;
+    unsigned sum = 0;
+    double t0 = now_ms();
+    for (CSTREE *e = CSTreeFirst(LocTree); e; e = e->next)
+        for (size_t at = 0; at < sizeof(QMS); at += 64)
+            sum += ((const unsigned char *)e)[at];
+    sink = sum;
+    return now_ms() - t0;
+}
+
 static void keep_best(double *best, double value)
 {
     if (value < *best)
@@ -110,6 +161,7 @@ int main(int argc, char **argv)
     CfgStatus = CFG_STATUS_READ;
     Times t = {};
     Best b;
+    Floors fl;
     size_t bytes = 0;
     int locations = 0;
     for (int r = 0; r < rounds; r++) {
@@ -157,6 +209,7 @@ int main(int argc, char **argv)
         t0 = now_ms();
         CfgHostReplace(scratch.c_str(), copy.c_str());
         t.replace += now_ms() - t0;
+        keep_best(&fl.walk, time_walk());
 
         /* the same bytes with plain calls: the file opened, read and
            closed as the read does */
@@ -212,7 +265,9 @@ int main(int argc, char **argv)
         t0 = now_ms();
         CfgReadText(in.text, in.length, &LocTree);
         t.parse += now_ms() - t0;
+        keep_best(&fl.tokens, time_tokens(in.text, in.length));
         PrfClose(&in);
+        keep_best(&fl.records, time_records(locations));
     }
     double n = rounds;
     printf("configuration file: %d locations, %zu bytes, mean of %d rounds\n", locations, bytes,
@@ -230,6 +285,9 @@ int main(int argc, char **argv)
            "plain %.2f ms = %.1f;  CfgFileRead %.2f ms / plain %.2f ms = %.1f\n", b.write,
            b.plainWhole, b.write / b.plainWhole, b.format, b.plainWrite, b.format / b.plainWrite,
            b.read, b.plainRead, b.read / b.plainRead);
+    printf("  floors (best rounds): the tokens alone %.2f ms, the records made alone %.2f ms (%zu bytes "
+           "each), every line of the records read %.2f ms\n", fl.tokens, fl.records, sizeof(QMS),
+           fl.walk);
     /* the targets by the best rounds: one stall of a short plain round
        weighs on its mean alone, and made the writing look faster than
        the plain write of its own bytes */
