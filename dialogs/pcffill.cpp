@@ -39,6 +39,7 @@ struct FillCtx {
     /* the tables below are written for the columns before they are read,
      * and are left out of the clearing at every reply */
     uint32_t rest[257];         /* least room of the columns after each one */
+    uint8_t empty[256];         /* each column's empty record length */
     uint64_t idBits[2];         /* filter of the columns' ids (IdBit) */
     uint32_t ids[SCAN_COLUMNS]; /* the columns' ids, read once a reply */
 };
@@ -231,7 +232,8 @@ static void KeyOffset(FillCtx *c, uint32_t record)
 /* Writes the value of one parameter shaped as the column's record. */
 static void ParmRecord(FillCtx *c, int column, const PCFFieldDef *f, const PCFPARM *p)
 {
-    int intColumn = PCFEmptyValueLength(f->type) == 14;
+    uint32_t empty = column < 256 ? c->empty[column] : PCFEmptyValueLength(f->type);
+    int intColumn = empty == 14;
     int listColumn = f->type == PCFT_ENUMLIST || f->type == PCFT_INTLIST;
     uint32_t at = c->cursor;
     switch (p->type) {
@@ -242,7 +244,7 @@ static void ParmRecord(FillCtx *c, int column, const PCFFieldDef *f, const PCFPA
             IntRecord(c, PCFS_PRESENT, v);
         } else if (listColumn) {
             ListRecord(c, column, f, p->value, 1);
-        } else if (PCFEmptyValueLength(f->type) == 12) {
+        } else if (empty == 12) {
             char text[16];
             int n = snprintf(text, sizeof text, "%ld", (long)v);
             TextRecord(c, column, PCFS_PRESENT, text, (uint32_t)n);
@@ -264,7 +266,7 @@ static void ParmRecord(FillCtx *c, int column, const PCFFieldDef *f, const PCFPA
         }
         return;
     case MQCFT_STRING:
-        if (PCFEmptyValueLength(f->type) != 12 || listColumn) {
+        if (empty != 12 || listColumn) {
             EmptyRecord(c, f);
             return;
         }
@@ -279,14 +281,14 @@ static void ParmRecord(FillCtx *c, int column, const PCFFieldDef *f, const PCFPA
         }
         return;
     case MQCFT_STRING_LIST:
-        if (PCFEmptyValueLength(f->type) == 12 && !listColumn)
+        if (empty == 12 && !listColumn)
             JoinedRecord(c, column, f, p);
         else
             EmptyRecord(c, f);
         return;
     case MQCFT_BYTE_STRING:
     case PCFT_OWN_BYTES:
-        if (PCFEmptyValueLength(f->type) != 12 || listColumn) {
+        if (empty != 12 || listColumn) {
             EmptyRecord(c, f);
         } else if (f->type == PCFT_BYTES &&
                    (p->type == PCFT_OWN_BYTES || f->attrId == 10034 || f->attrId == 10036)) {
@@ -527,9 +529,12 @@ int FillListArea(DialogWords *dialog, QMS *answering, PCFLISTREQ *request, const
         c.ncolumns++;
     c.caps = dialog ? dialog->first.caps : request->caps;
     for (int i = c.ncolumns - 1, sum = 0; i >= 0; i--) {
-        if (i < 256)
+        uint32_t empty = PCFEmptyValueLength(c.columns[i].field->type);
+        if (i < 256) {
             c.rest[i] = (uint32_t)sum;
-        sum += (int)PCFEmptyValueLength(c.columns[i].field->type);
+            c.empty[i] = (uint8_t)empty;
+        }
+        sum += (int)empty;
     }
     c.platform = request->location ? request->location->platform : 0;
     c.need = extra + 1024 + PCFListAreaSize(c.ncolumns);

@@ -195,8 +195,18 @@ void PCFHexText(const uint8_t *bytes, uint32_t count, char *out, uint32_t room)
     UTBytesToHex(bytes, (int)count, out, 0);
 }
 
+/* Fixed fields are mostly padding: the tail is passed over eight bytes
+ * at a time while every byte of them is a blank (0x20) or a NUL, the
+ * two values that clearing bit 5 leaves zero. */
 int32_t PCFTrimmedLength(const uint8_t *text, int32_t length)
 {
+    uint64_t word;
+    while (length >= 8) {
+        memcpy(&word, text + length - 8, 8);
+        if (word & ~0x2020202020202020ull)
+            break;
+        length -= 8;
+    }
     while (length > 0 && (text[length - 1] == ' ' || text[length - 1] == 0))
         length--;
     return length;

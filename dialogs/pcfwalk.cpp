@@ -7,24 +7,19 @@
 
 #include "mqi.h"
 
-/* Fixed part of each structure type the walk knows. */
-struct WalkSize {
-    int32_t type;
-    int32_t fixed;
-};
-
-static const WalkSize WalkSizes[] = {
-    { MQCFT_INTEGER, 16 },     { MQCFT_STRING, 20 },     { MQCFT_INTEGER_LIST, 16 },
-    { MQCFT_STRING_LIST, 24 }, { MQCFT_BYTE_STRING, 16 }, { MQCFT_INTEGER64, 24 },
-    { MQCFT_INTEGER64_LIST, 16 }, { MQCFT_GROUP, 16 },   { PCFT_OWN_BYTES, 20 },
+/* Fixed part of each structure type the walk knows, by type (0: none
+ * has it); the program's own byte string apart. */
+static const uint8_t FixedSizes[32] = {
+    0, 0, 0, 16 /* MQCFT_INTEGER */, 20 /* MQCFT_STRING */, 16 /* MQCFT_INTEGER_LIST */,
+    24 /* MQCFT_STRING_LIST */, 0, 0, 16 /* MQCFT_BYTE_STRING */, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
+    16 /* MQCFT_GROUP */, 0, 0, 24 /* MQCFT_INTEGER64 */, 0, 16 /* MQCFT_INTEGER64_LIST */,
 };
 
 static int32_t FixedSize(int32_t type)
 {
-    for (const WalkSize &w : WalkSizes)
-        if (w.type == type)
-            return w.fixed;
-    return 0;
+    if ((uint32_t)type < 32)
+        return FixedSizes[type];
+    return type == PCFT_OWN_BYTES ? 20 : 0;
 }
 
 int PCFWalkStart(PCFWALK *walk, const uint8_t *reply, uint32_t length, int32_t platform)

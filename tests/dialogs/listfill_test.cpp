@@ -5,7 +5,10 @@
 #include "dlgtest.h"
 
 #include "autfile.h"
+#include "pcfint.h"
 #include "qms.h"
+
+#include <random>
 
 using namespace dlgtest;
 
@@ -318,6 +321,69 @@ TEST_F(Fill, ColumnsFoundInOneWalkOrBySearching)
                 EXPECT_EQ(PCFState(v) & PCFS_PRESENT, expect ? PCFS_PRESENT : 0) << "row " << row << " id " << id;
             }
     }
+}
+
+/* The byte-at-a-time trim the word-at-a-time one replaced. */
+int32_t TrimmedByBytes(const uint8_t *text, int32_t length)
+{
+    while (length > 0 && (text[length - 1] == ' ' || text[length - 1] == 0))
+        length--;
+    return length;
+}
+
+/* The fixed parts the walk knew by a list of types before its table. */
+int32_t FixedByList(int32_t type)
+{
+    static const int32_t known[][2] = { { MQCFT_INTEGER, 16 },     { MQCFT_STRING, 20 },
+                                        { MQCFT_INTEGER_LIST, 16 }, { MQCFT_STRING_LIST, 24 },
+                                        { MQCFT_BYTE_STRING, 16 },  { MQCFT_INTEGER64, 24 },
+                                        { MQCFT_INTEGER64_LIST, 16 }, { MQCFT_GROUP, 16 },
+                                        { PCFT_OWN_BYTES, 20 } };
+    for (const auto &k : known)
+        if (k[0] == type)
+            return k[1];
+    return 0;
+}
+
+TEST_F(Fill, PaddingTrimmedAndStructuresWalkedAsBefore)
+{
+    /* names padded with blanks and NULs, and bytes one bit away from
+       them (0xA0, 0x40, 0x01, 0x21), at every length and alignment */
+    static const uint8_t tails[] = { ' ', 0, 0xA0, 0x40, 0x01, 0x21, 'Q' };
+    std::mt19937 rng(41);
+    uint8_t text[80];
+    for (int round = 0; round < 20000; round++) {
+        int32_t length = (int32_t)(rng() % 72), at = (int32_t)(rng() % 8);
+        for (int32_t i = 0; i < length; i++)
+            text[at + i] = rng() % 4 ? tails[rng() % 2] : tails[rng() % sizeof tails];
+        ASSERT_EQ(PCFTrimmedLength(text + at, length), TrimmedByBytes(text + at, length)) << round;
+    }
+    /* a queue name with a NUL and a blank tail reaches its row trimmed */
+    PCFLISTENTRY cols[] = { { &QName, 2 }, { nullptr, 0 } };
+    req.columns = cols;
+    Reply r(MQCMD_INQUIRE_Q, false);
+    r.Str(MQCA_Q_NAME, std::string("APP.ONE\0 \0\0  \0 ", 15) + std::string(33, ' '));
+    ASSERT_EQ(FillListArea(nullptr, nullptr, &req, r.Bytes(), r.Length(), 0), 0);
+    uint8_t *v = FindItemAttr(req.filling, MQCA_Q_NAME, Rows(req.filling)[0]);
+    ASSERT_NE(v, nullptr);
+    EXPECT_EQ(PCFListLength(v), 7u);
+
+    /* every type word, at every length a structure may claim: the walk
+       takes the known ones at their fixed parts and no others */
+    for (int32_t type = -2; type < 1100; type++)
+        for (int32_t length = 8; length <= 32; length += 4) {
+            uint8_t parm[64] = {};
+            memcpy(parm, &type, 4);
+            memcpy(parm + 4, &length, 4);
+            PCFWALK w = { parm, parm + sizeof parm, 1, 0 };
+            PCFPARM p;
+            int took = PCFWalkNext(&w, &p);
+            int32_t fixed = FixedByList(type);
+            int want = type == PCFT_OWN_END || !fixed || length >= fixed;
+            ASSERT_EQ(took, want) << "type " << type << " length " << length;
+            if (took && fixed)
+                ASSERT_EQ(w.pos, parm + length) << "type " << type << " length " << length;
+        }
 }
 
 TEST_F(Fill, AreasForAWindowThatIsGoneAreReleased)
