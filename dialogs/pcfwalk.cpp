@@ -9,16 +9,30 @@
 
 /* Fixed part of each structure type the walk knows, by type (0: none
  * has it); the program's own byte string apart. */
-static const uint8_t FixedSizes[32] = {
-    0, 0, 0, 16 /* MQCFT_INTEGER */, 20 /* MQCFT_STRING */, 16 /* MQCFT_INTEGER_LIST */,
-    24 /* MQCFT_STRING_LIST */, 0, 0, 16 /* MQCFT_BYTE_STRING */, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
-    16 /* MQCFT_GROUP */, 0, 0, 24 /* MQCFT_INTEGER64 */, 0, 16 /* MQCFT_INTEGER64_LIST */,
+struct FixedSizes {
+    uint8_t of[32];
 };
+
+static constexpr FixedSizes MakeFixedSizes()
+{
+    FixedSizes t = {};
+    t.of[MQCFT_INTEGER] = 16;
+    t.of[MQCFT_STRING] = 20;
+    t.of[MQCFT_INTEGER_LIST] = 16;
+    t.of[MQCFT_STRING_LIST] = 24;
+    t.of[MQCFT_BYTE_STRING] = 16;
+    t.of[MQCFT_INTEGER64] = 24;
+    t.of[MQCFT_INTEGER64_LIST] = 16;
+    t.of[MQCFT_GROUP] = 16;
+    return t;
+}
+
+static constexpr FixedSizes Fixed = MakeFixedSizes();
 
 static int32_t FixedSize(int32_t type)
 {
     if ((uint32_t)type < 32)
-        return FixedSizes[type];
+        return Fixed.of[type];
     return type == PCFT_OWN_BYTES ? 20 : 0;
 }
 
