@@ -47,7 +47,7 @@ wine_stop() {
 xvfb_start() {
     local n file
     file=$(mktemp)
-    for n in 91 92 93 94 95 96 97 98 99; do
+    for n in $(seq 91 139); do
         : > "$file"
         Xvfb :$n -displayfd 3 -screen 0 1600x1000x24 -nolisten tcp 3>"$file" >/dev/null 2>&1 &
         RAVOLT_XVFB_PID=$!
