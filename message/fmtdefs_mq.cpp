@@ -414,11 +414,12 @@ static FmtStructRow rowsChain[] = {
     ROW(hRMH, cRef, 0), ROW(hEPH, cEpcf, 0),
     ROW(FmtFMessageData, cAny, RF_SHOW_EMPTY),
     ROW(hTM, cTrig, 0),
-    ROW(hAdmin, cAdmin, 0), ROW(hPcf, cPcf, 0), ROW(hEvent, cEvent, 0),
+    ROW(hAdmin, cAdmin, RF_AT_REPEAT_START), ROW(hPcf, cPcf, RF_AT_REPEAT_START),
+    ROW(hEvent, cEvent, RF_AT_REPEAT_START),
     ROWEND };
 DEF(FmtDefHeaderChain, "", 0, rowsChain, nullptr);
 
 static FLD(fHdr, "!MQHDR", FT_REPEAT, 0, &FmtDefHeaderChain, 0);
-static FmtStructRow rowsContent[] = { ROW(fHdr, nullptr, 0), ROWEND };
+static FmtStructRow rowsContent[] = { ROW(fHdr, nullptr, 0), ROW(hRFH2, cRf2, 0), ROWEND };
 FmtStructDef FmtDefMessageContent = { "Message Content", SK_CONTENT,
                                       rowsContent, nullptr, 0, 4, 0 };

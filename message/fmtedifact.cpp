@@ -1,6 +1,7 @@
 /* EDIFACT body formatter: one segment per line, split at the segment
  * terminator of the service string advice (or the apostrophe), with the
- * advice's release character honoured. */
+ * advice's release character honoured; line ends between segments are
+ * shown as the text lines they make. */
 #include "fmtint.h"
 
 int EdiIsServiceString(const FmtCodepage *cp, const unsigned char *d, uint32_t n)
@@ -16,6 +17,14 @@ int EdiIsServiceString(const FmtCodepage *cp, const unsigned char *d, uint32_t n
     return d[b] == cp->ch[CP_B] && d[b + 1] == cp->ch[CP_PLUS];
 }
 
+/* The line ends after the last segment are no segment left open. */
+static int LineEndsOnly(const FmtCodepage *cp, const unsigned char *p, uint32_t n)
+{
+    while (n && (*p == cp->ch[CP_CR] || *p == cp->ch[CP_LF]))
+        p++, n--;
+    return n == 0;
+}
+
 uint32_t EdiFormatSegments(FmtMsgInfo *msg, FmtWalkFrame *frame, FmtLineSink sink, uint64_t context,
                            const unsigned char *messageStart, FmtLineRec *lr, uint32_t indent,
                            uint32_t *remaining, const unsigned char **data)
@@ -25,8 +34,6 @@ uint32_t EdiFormatSegments(FmtMsgInfo *msg, FmtWalkFrame *frame, FmtLineSink sin
     const unsigned char *p = *data;
     uint32_t n = *remaining, rc = 0;
     unsigned char terminator = cp->ch[CP_APOS], release = cp->ch[CP_QUEST];
-    uint32_t savedOptions = lr->options;
-    lr->options |= LO_NO_SPLIT;
     if (n >= 9 && p[0] == cp->ch[CP_U] && p[1] == cp->ch[CP_N] && p[2] == cp->ch[CP_A]) {
         release = p[6];
         terminator = p[8];
@@ -35,10 +42,6 @@ uint32_t EdiFormatSegments(FmtMsgInfo *msg, FmtWalkFrame *frame, FmtLineSink sin
         n -= 9;
     }
     while (n && !rc) {
-        while (n && (*p == cp->ch[CP_CR] || *p == cp->ch[CP_LF]))
-            p++, n--;
-        if (!n)
-            break;
         uint32_t i = 0;
         int released = 0;
         for (; i < n; i++) {
@@ -56,10 +59,9 @@ uint32_t EdiFormatSegments(FmtMsgInfo *msg, FmtWalkFrame *frame, FmtLineSink sin
         rc = FapOutputLine(msg, sink, context, messageStart, len, lr, indent, 1, len, p);
         p += len;
         n -= len;
-        if (!rc && i >= len)
+        if (!rc && i >= len && !LineEndsOnly(cp, p - len, len))
             rc = FmtMarker(lr, sink, context, p, "** EDIFACT Segment not terminated **");
     }
-    lr->options = savedOptions;
     *data = p;
     *remaining = n;
     return rc;

@@ -755,12 +755,22 @@ static uint32_t Capture(Walk &w, const FmtStructRow *row, int64_t v)
             len = 0;
         fr->strucLength = len > 0xFFFFFFFFll ? 0xFFFFFFFFu : (uint32_t)len;
         fr->hasLength = 1;
-        uint64_t have = (uint64_t)(w.lr->dataEnd - fr->start);
-        if ((uint64_t)len > have)
-            return FmtMarker(w.lr, w.sink, w.context, fr->cur,
-                             "Following length is larger than the available data");
     }
     return 0;
+}
+
+/* A structure length that reaches past the data: the marker line before
+ * the length's own line, whose line state is then set again. */
+static uint32_t LengthBeyondData(Walk &w, const FmtStructRow *row, int64_t v, uint32_t len, uint32_t labelWidth)
+{
+    if (!(row->flags & (RF_STRUCLEN | RF_LEN_SELF)))
+        return 0;
+    int64_t need = v + ((row->flags & RF_LEN_SELF) ? 4 : 0);
+    if (need <= (int64_t)(w.lr->dataEnd - w.fr->start))
+        return 0;
+    uint32_t rc = FmtMarker(w.lr, w.sink, w.context, w.fr->cur, "Following length is larger than the available data");
+    SetLine(w.lr, w.fr, row->field, len, labelWidth);
+    return rc;
 }
 
 static void RecordFormat(Walk &w, const unsigned char *p)
@@ -799,6 +809,20 @@ static uint32_t DateLine(Walk &w, const FmtFieldDef *f, const unsigned char *p, 
     return FmtEmitText(w.lr, w.sink, w.context, 0, "%.*s", n, line);
 }
 
+/* A text field shown at its length, blanks and all: a field shorter than
+ * 10 bytes ends at its first NUL, a longer one leaves out up to 4
+ * trailing NULs. */
+static uint32_t FieldTextLength(const unsigned char *p, uint32_t len)
+{
+    if (len < 10) {
+        const unsigned char *z = (const unsigned char *)memchr(p, 0, len);
+        return z ? (uint32_t)(z - p) : len;
+    }
+    for (int k = 0; k < 4 && len && !p[len - 1]; k++)
+        len--;
+    return len;
+}
+
 static uint32_t FormatText(Walk &w, const FmtStructRow *row, const char *label,
                            uint32_t labelWidth, const unsigned char *p, uint32_t len)
 {
@@ -814,7 +838,7 @@ static uint32_t FormatText(Walk &w, const FmtStructRow *row, const char *label,
     int table = f->reference && f->type != FT_TEXT_BYLEN && !(f->type == FT_CHARBP && f->length == 0);
     if (table || f->dateLayout) {
         char *t = w.lr->text + 2048;        /* scratch beyond any label */
-        uint32_t n = f->type == FT_CODE1 ? len : FmtTextLength(p, len, fr->cp->ch[CP_BLANK]);
+        uint32_t n = f->type == FT_CODE1 ? len : FieldTextLength(p, len);
         if (n > 1024)
             n = 1024;
         FmtPrintable(t, p, n, fr->cp);
@@ -915,8 +939,9 @@ static uint32_t FormatDecimal(Walk &w, const FmtFieldDef *f, const char *label, 
     case FT_ZONED: kind = "Over-punched"; length = FapFormatZoned(f, p, w.fr->ebcdic, val, &valid); break;
     default: kind = "Digits"; length = FapFormatDigits(f, p, w.fr->ebcdic, val, &valid); break;
     }
-    if (!valid)
-        return FmtMarker(w.lr, w.sink, w.context, p, "** Invalid %s field '%s' **", kind, f->name);
+    if (!valid)                         /* the marker keeps its field: a new structure's
+                                           first value is written through it */
+        return FmtEmitText(w.lr, w.sink, w.context, LF_MARKER, "** Invalid %s field '%s' **", kind, f->name);
     if (FmtNoText(w.lr)) {
         w.lr->lineFlags = 0;
         return FmtEmit(w.lr, w.sink, w.context, 0);
@@ -1044,6 +1069,8 @@ static uint32_t FormatRow(Walk &w, const FmtStructRow *row, int element, int *sk
         v = IntValue(f, p, fr);
         if (f->flags & FF_REFERENCED)
             KeepRefValue(fr, f, v);
+        if ((rc = LengthBeyondData(w, row, v, len, labelWidth)))
+            return rc;
         int64_t parm = INT64_MIN;
         int parmKnown = 0;
         if (f->type == FT_INTH && (row->flags & RF_PCF_PARM_NAME)) {
@@ -1110,8 +1137,13 @@ static uint32_t FormatRow(Walk &w, const FmtStructRow *row, int element, int *sk
             FmtPrintable(t, p, 8, fr->cp);
             t[8] = 0;
             uint32_t n = (uint32_t)snprintf(val, sizeof val, "'%s'", t);
-            if (msg->overrideFormat[0] && memcmp(msg->overrideFormat, msg->format, 8))
+            if (msg->overrideFormat[0] && memcmp(msg->overrideFormat, msg->format, 8)) {
+                /* the note in the column 25 places after the names */
+                uint32_t column = fr->def->nameWidth + 25, at = labelWidth + 1 + n;
+                while (at < column && n < 128)
+                    val[n++] = ' ', at++;
                 n += (uint32_t)snprintf(val + n, 64, " Override('%.8s')", msg->overrideFormat);
+            }
             uint32_t m = FapFormatEnum(fr->ccsid, f, 1, p, 8, val + n);
             if (m) {
                 memmove(val + n, val + n + 1, m);   /* the constant name follows the quote */
@@ -1220,8 +1252,11 @@ static uint32_t FormatRow(Walk &w, const FmtStructRow *row, int element, int *sk
             break;
         }
         case FT_PACKED: case FT_UPACKED: case FT_ZONED: case FT_DIGITS:
+            v = FapGetFieldInt(f, p, fr->encoding, fr->ebcdic);
             if (f->flags & FF_REFERENCED)
-                KeepRefValue(fr, f, FapGetFieldInt(f, p, fr->encoding, fr->ebcdic));
+                KeepRefValue(fr, f, v);
+            if ((rc = LengthBeyondData(w, row, v, len, labelWidth)))
+                return rc;
             if (shown)
                 rc = FormatDecimal(w, f, label, labelWidth, p);
             break;
@@ -1261,7 +1296,7 @@ static uint32_t WalkRows(Walk &w)
         int consumed = fr->cur != fr->start;
         if ((row->flags & RF_NOTHING_CONSUMED) && consumed)
             continue;
-        if ((row->flags & RF_AT_REPEAT_START) && fr->parent && fr->parent->repeatStart != fr->start)
+        if ((row->flags & RF_AT_REPEAT_START) && fr->parent && fr->parent->repeatStart != fr->cur)
             continue;
         if (row->conditions && f->type != FT_COUNTED_ARRAY) {
             int c;
@@ -1303,8 +1338,7 @@ static uint32_t WalkRows(Walk &w)
                 break;
         }
         uint32_t rc;
-        if (!fr->headingShown && HeadingDue(row, lr) && f->type != FT_STRUCT &&
-            f->type != FT_REPEAT && (rc = Heading(w.msg, fr, lr, w.sink, w.context)))
+        if (!fr->headingShown && HeadingDue(row, lr) && (rc = Heading(w.msg, fr, lr, w.sink, w.context)))
             return rc;
         int skipNext = 0;
         if ((rc = FormatRow(w, row, 0, &skipNext)))

@@ -72,7 +72,7 @@ static int64_t TextDecimal(const FmtFieldDef *f, const unsigned char *p, int ebc
 {
     *negative = 0;
     *valid = 1;
-    uint32_t n = f->length, first = 0, last = n;
+    uint32_t n = f->length;
     int signFirst = (f->flags & FF_SIGN_FIRST) != 0;
     for (uint32_t i = 0; i < n; i++) {
         unsigned char c = DigitChar(p[i], ebcdic);
@@ -83,14 +83,13 @@ static int64_t TextDecimal(const FmtFieldDef *f, const unsigned char *p, int ebc
             if (c && a) { AddDigit(d, (unsigned)(a - pos)); continue; }
             if (c && b) { AddDigit(d, (unsigned)(b - neg)); *negative = 1; continue; }
         }
-        if (f->type == FT_DIGITS) {
-            if (signFirst && i == 0 && (c == '+' || c == '-')) { *negative = c == '-'; first = 1; continue; }
-            if (!signFirst && i + 1 == n && c == '-') { *negative = 1; last = n - 1; continue; }
+        if (f->type == FT_DIGITS && isSignPos && (c == '+' || c == '-')) {
+            *negative = c == '-';               /* the sign as its own character, as written */
+            continue;
         }
         if (c < '0' || c > '9') { *valid = 0; continue; }
         AddDigit(d, (unsigned)(c - '0'));
     }
-    (void)first; (void)last;
     return d->v;
 }
 
@@ -182,13 +181,43 @@ double FapGetFieldFloat(const FmtFieldDef *f, const unsigned char *p, uint32_t e
     return 0;
 }
 
+/* "%.*e" from ten thousand million on (either sign), else "%.*g". */
+static int PrintFloat(char *out, double value, int digits)
+{
+    return (value >= 10000000000.0 || value <= -10000000000.0)
+        ? snprintf(out, 64, "%.*e", digits - 1, value)
+        : snprintf(out, 64, "%.*g", digits, value);
+}
+
+/* Nines that end a value printed at every digit it may have: the rounding
+ * noise of a binary fraction (4.35 x 100 is 434.99999999999994), when
+ * the run is at least half the digits. The significant digits, and the
+ * nines among them, of the text before any exponent. */
+static uint32_t NoiseNines(const char *out, uint32_t *significant)
+{
+    uint32_t sig = 0, nines = 0;
+    int started = 0;
+    for (const char *p = out; *p && *p != 'e'; p++) {
+        if (*p < '0' || *p > '9')
+            continue;
+        started |= *p != '0';
+        if (!started)
+            continue;
+        sig++;
+        nines = *p == '9' ? nines + 1 : 0;
+    }
+    *significant = sig;
+    return nines;
+}
+
 uint32_t FapFormatFloat(double value, char *out, uint32_t digits)
 {
     if (!digits)
         digits = 16;
-    int n = (value >= 10000000000.0 || value <= -10000000000.0)
-        ? snprintf(out, 64, "%.*e", (int)digits - 1, value)
-        : snprintf(out, 64, "%.*g", (int)digits, value);
+    int n = PrintFloat(out, value, (int)digits);
+    uint32_t sig, nines = NoiseNines(out, &sig);
+    if (strchr(out, '.') && sig == digits && nines < sig && nines >= 4 && nines >= digits / 2)
+        n = PrintFloat(out, value, (int)(sig - nines));     /* rounds the digit before them up */
     char *e = strchr(out, 'e');
     char *dot = strchr(out, '.');
     if (!dot)

@@ -17,6 +17,7 @@ Recorder Body(const std::string &text, uint8_t kind, uint32_t options = 0, uint3
     lr.options |= options;
     lr.flags |= flags;
     FormatAll(m, std::vector<unsigned char>(text.begin(), text.end()), lr, &r);
+    DropContentHeading(&r);
     return r;
 }
 
@@ -151,7 +152,9 @@ TEST(FmtBody, Edifact)
     Recorder open = Body("UNB+A'UNH+1", 6);
     EXPECT_EQ((V{ "UNB+A'", "UNH+1", "** EDIFACT Segment not terminated **" }), Texts(open));
     EXPECT_EQ((V{ "UNA:+.? |", "UNB+A|", "UNZ+1|" }), Texts(Body("UNA:+.? |UNB+A|UNZ+1|", 6)));
-    EXPECT_EQ((V{ "UNB+A'", "UNZ+1'" }), Texts(Body("UNB+A'\r\nUNZ+1'\r\n", 6)));
+    /* line ends between segments are lines of their own; after the last
+       segment they leave no segment open */
+    EXPECT_EQ((V{ "UNB+A'", "", "UNZ+1'", "", "" }), Texts(Body("UNB+A'\r\nUNZ+1'\r\n", 6)));
 }
 
 /* Detection reads nothing past the data; the release character holds. */
@@ -197,6 +200,7 @@ TEST(FmtBody, HexFieldsAndDumps)
     dl.width = 80;
     dl.flags |= LR_OFFSET_PREFIX;
     FormatAll(MakeMsg("BINARY  "), data, dl, &d);
+    DropContentHeading(&d);
     ASSERT_GE(d.lines.size(), 2u);
     EXPECT_EQ("+       0 <100 Remaining Bytes>", d.lines[0].text);
     EXPECT_EQ(257u, d.lines[1].lineClass);
@@ -263,6 +267,7 @@ Shown TextIn(uint32_t ccsid, const std::string &bytes, uint32_t options = LO_EBC
     lr.text = buf;
     FapFormatMessage(nullptr, 0, (const unsigned char *)bytes.data(), (uint32_t)bytes.size(), &m,
                      RecordSink, (uint64_t)(uintptr_t)&r, &lr);
+    DropContentHeading(&r);
     Shown s{ {}, lr.converted };
     for (auto &l : r.lines) s.lines.push_back(l.text);
     return s;

@@ -136,11 +136,13 @@ TEST(FmtWalk, TextBodiesSplitAtLineEnds)
         FmtLineRec lr = MakeLineRec(4);
         lr.options = c.options;
         FormatAll(MakeMsg("MQSTR   "), Bytes().Chars(c.body, strlen(c.body)).b, lr, &r);
+        DropContentHeading(&r);
         EXPECT_EQ(c.expect, Texts(r)) << c.body;
     }
     Recorder e;
     const unsigned char ebcdic[] = { 0x81, 0x25, 0x82, 0x15, 0x83 };   /* a, LF, b, NL, c */
     FormatAll(MakeMsg("MQSTR   ", 546, 500), std::vector<unsigned char>(ebcdic, ebcdic + 5), MakeLineRec(4), &e);
+    DropContentHeading(&e);
     EXPECT_EQ(3u, e.lines.size());
 }
 
@@ -365,6 +367,7 @@ TEST(FmtGolden, NationalEbcdicBodies)
         lr.options |= LO_EBCDIC_TO_ASCII;
         Recorder r;
         all += FormatAll(m, std::vector<unsigned char>(p.data, p.data + p.n), lr, &r);
+        DropContentHeading(&r);
         for (auto &l : r.lines)
             texts.push_back(l.text);
     }
@@ -462,4 +465,37 @@ TEST(FmtWalk, CachedIntegerLinesAreTheLinesBuilt)
         for (int k = period; k < count; k++)
             ASSERT_TRUE(groups[k] == groups[k % period] || k + 1 == count) << detail << " parameter " << k;
     }
+}
+
+/* Where the walk's notes and markers stand: the data's "Message Content"
+ * heading before its headers, a structure length beyond the data marked
+ * before the length's own line, the override note in the column 25
+ * places after the names. */
+TEST(FmtWalk, NotesAndMarkersWhereTheyStand)
+{
+    FmtLayoutAll();
+    auto lineOf = [](const std::string &out, const char *piece) {
+        size_t at = out.find(piece);
+        return at == std::string::npos ? -1 : (int)std::count(out.begin(), out.begin() + (long)at, '\n');
+    };
+    Bytes rfh = BuildRfh2(true, "MQSTR   ", { "<usr><a>1</a></usr>" });
+    rfh.Patch32(8, 400);                                   /* StrucLength beyond the data */
+    std::string out = FormatAll(MakeMsg("MQHRF2  "), rfh.b, MakeLineRec(4));
+    EXPECT_EQ(lineOf(out, "] Message Content"), 0) << out;
+    EXPECT_EQ(lineOf(out, "Following length is larger than the available data") + 1, lineOf(out, "Struc Length"))
+        << out;
+
+    FmtMsgInfo m = MakeMsg("MQSTR   ");
+    memcpy(m.overrideFormat, "ORDERS  ", 8);
+    Bytes md = BuildMD(true, 2, "MQSTR   ", 546, 850);
+    Recorder r;
+    FmtLineRec lr = MakeLineRec(4);
+    const unsigned char *p = md.b.data();
+    uint32_t rem = (uint32_t)md.size();
+    FapFormatStructure(&m, &FmtDefMQMD, nullptr, RecordSink, (uint64_t)(uintptr_t)&r, &lr, &rem, &p);
+    std::string format;
+    for (auto &l : r.lines)
+        if (l.text.compare(0, 6, "Format") == 0)
+            format = l.text;
+    EXPECT_EQ(format.find(" Override('ORDERS  ')"), (size_t)FmtDefMQMD.nameWidth + 25) << format;
 }

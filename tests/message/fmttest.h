@@ -186,6 +186,17 @@ inline FmtMsgInfo MakeMsg(const char *format, uint32_t encoding = 546, uint32_t 
     return m;
 }
 
+/* The lines after the "Message Content" heading that a data walk starts
+ * with: what tests of bodies look at. */
+inline void DropContentHeading(Recorder *r)
+{
+    static const std::string title = " bytes] Message Content";
+    auto &l = r->lines;
+    if (!l.empty() && (l[0].lineFlags & LF_HEADING) && l[0].text.size() >= title.size() &&
+        l[0].text.compare(l[0].text.size() - title.size(), title.size(), title) == 0)
+        l.erase(l.begin());
+}
+
 inline std::string FormatAll(FmtMsgInfo m, const std::vector<unsigned char> &data, FmtLineRec lr,
                              Recorder *rec = nullptr, uint32_t *result = nullptr)
 {
