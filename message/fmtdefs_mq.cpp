@@ -93,8 +93,8 @@ static FmtStructRow rowsMDE[] = {
     ROW(fSeqNumber, nullptr, 0), ROW(fOffset, nullptr, 0),
     ROW(fMsgFlags, nullptr, 0), ROW(fOrigLength, nullptr, 0), ROWEND };
 static const unsigned char dfltMDE[] = {
-    'M','D','E',' ', 2,0,0,0, 72,0,0,0, 0x22,0x02,0,0, 0,0,0,0,
-    ' ',' ',' ',' ',' ',' ',' ',' ' };
+    'M','D','E',' ', I4(2), I4(72), I4(546), I4(0), B8, I4(0), Z24,
+    I4(1), I4(0), I4(0), I4(-1) };
 DEF(FmtDefMQMDE, "Message Descriptor Extension (MQMDE)", 1, rowsMDE, dfltMDE);
 
 /* ---- XQH: own fields, then the original descriptor inline ---- */
@@ -104,7 +104,10 @@ static FmtStructRow rowsXQH[] = {
     ROW(FmtFStrucId, nullptr, 2), ROW(FmtFVersion, nullptr, RF_VERSION),
     ROW(fRemoteQ, nullptr, 0), ROW(fRemoteQMgr, nullptr, 0),
     MD_V1_ROWS, ROWEND };
-static const unsigned char dfltXQH[] = { 'X','Q','H',' ', 1,0,0,0 };
+/* its descriptor starts as a version-1 MQMD's published initial values */
+static const unsigned char dfltXQH[] = {
+    'X','Q','H',' ', I4(1), Z48, Z48,
+    'M','D',' ',' ', I4(1), I4(0), I4(8), I4(-1), I4(0), I4(546), I4(0), B8, I4(-1), I4(2) };
 DEF(FmtDefXQH, "Transmission Queue Header (XQH)", 1, rowsXQH, dfltXQH);
 
 /* ---- MQDLH ---- */
@@ -118,7 +121,8 @@ static FmtStructRow rowsDLH[] = {
     ROW(FmtFCcsid, nullptr, RF_CCSID_NEXT), ROW(FmtFFormat, nullptr, 0),
     ROW(fPutApplType, nullptr, 0), ROW(fPutApplName, nullptr, 0),
     ROW(fPutDate, nullptr, 0), ROW(fPutTime, nullptr, 0), ROWEND };
-static const unsigned char dfltDLH[] = { 'D','L','H',' ', 1,0,0,0 };
+static const unsigned char dfltDLH[] = {
+    'D','L','H',' ', I4(1), I4(0), Z48, Z48, I4(0), I4(0), B8 };
 DEF(FmtDefMQDLH, "Dead Letter Queue Header (MQDLH)", 1, rowsDLH, dfltDLH);
 
 /* ---- MQDH with its object and put-message records ---- */
@@ -153,7 +157,7 @@ static FmtStructRow rowsDH[] = {
     ROW(FmtFRecsPresent, nullptr, 0),
     ROW(fObjRecOffset, nullptr, 0), ROW(fRecCount, nullptr, 0),
     ROW(fPmrOffset, nullptr, 0), ROW(fRecCount, nullptr, 0), ROWEND };
-static const unsigned char dfltDH[] = { 'D','H',' ',' ', 1,0,0,0, 48,0,0,0 };
+static const unsigned char dfltDH[] = { 'D','H',' ',' ', I4(1), I4(48), I4(0), I4(0), B8 };
 DEF(FmtDefMQDH, "Distribution List Header (MQDH)", 1, rowsDH, dfltDH);
 
 /* ---- MQRFH and MQRFH2 ---- */
@@ -245,9 +249,9 @@ static FmtStructRow rowsCIH[] = {
     ROW(fCursorPos, FmtCondV2, 0), ROW(fErrorOffset, FmtCondV2, 0),
     ROW(fInputItem, FmtCondV2, 0), ROW(fReserved4, FmtCondV2, 3), ROWEND };
 static const unsigned char dfltCIH[] = {
-    'C','I','H',' ', 2,0,0,0, 180,0,0,0, 0,0,0,0, 0,0,0,0,
-    ' ',' ',' ',' ',' ',' ',' ',' ', 0,0,0,0, 0,0,0,0, 0,0,0,0, 0,0,0,0,
-    0x11,0x01,0,0, 0xFE,0xFF,0xFF,0xFF, 1,0,0,0, 0xFF,0xFF,0xFF,0xFF };
+    'C','I','H',' ', I4(2), I4(180), I4(0), I4(0), B8, I4(0), I4(0), I4(0), I4(0),
+    I4(273), I4(-2), I4(1), I4(-1), I4(0), I4(0), I4(0), I4(0), Z8,
+    B32, B32, B8, B8 };
 DEF(FmtDefMQCIH, "CICS Information Header (MQCIH)", 1, rowsCIH, dfltCIH);
 
 /* ---- MQIIH ---- */
@@ -269,8 +273,7 @@ static FmtStructRow rowsIIH[] = {
     ROW(fTranState, nullptr, 0), ROW(fCommitMode, nullptr, 0),
     ROW(fSecScope, nullptr, 0), ROW(fReserved1, nullptr, 3), ROWEND };
 static const unsigned char dfltIIH[] = {
-    'I','I','H',' ', 1,0,0,0, 84,0,0,0, 0,0,0,0, 0,0,0,0,
-    ' ',' ',' ',' ',' ',' ',' ',' ' };
+    'I','I','H',' ', I4(1), I4(84), I4(0), I4(0), B8, I4(0), B32, Z16, ' ', '0', 'C', ' ' };
 DEF(FmtDefMQIIH, "IMS Information Header (MQIIH)", 1, rowsIIH, dfltIIH);
 
 /* ---- MQWIH ---- */
@@ -287,8 +290,7 @@ static FmtStructRow rowsWIH[] = {
     ROW(fServiceStep, nullptr, 0), ROW(fMsgToken, nullptr, 0),
     ROW(fReserved32, nullptr, 3), ROWEND };
 static const unsigned char dfltWIH[] = {
-    'W','I','H',' ', 1,0,0,0, 120,0,0,0, 0,0,0,0, 0,0,0,0,
-    ' ',' ',' ',' ',' ',' ',' ',' ' };
+    'W','I','H',' ', I4(1), I4(120), I4(0), I4(0), B8, I4(0), B32, B8, Z16, B32 };
 DEF(FmtDefMQWIH, "Work Information Header (MQWIH)", 1, rowsWIH, dfltWIH);
 
 /* ---- MQRMH: offset and length pairs into the header's own data ---- */
