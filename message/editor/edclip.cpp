@@ -433,17 +433,6 @@ int EdPaste(DialogWords *d)
     return ok;
 }
 
-/* Raw bytes may go where nothing records a length or a count: the
- * descriptor (overwritten) and the message body. */
-static int TakesBytes(PCFDATA *ed, const LINEDATA *l)
-{
-    if (l->buffer == &ed->descriptor)
-        return 1;
-    return !l->lengthParent && (!l->structure || l->structure == &FmtDefMessageContent ||
-                                l->structure == &FmtDefHeaderChain) &&
-           (!l->field || l->field->type == FT_MSGDATA);
-}
-
 int EdPasteAll(DialogWords *d)
 {
     PCFDATA *ed = d ? d->editor : nullptr;
@@ -456,8 +445,6 @@ int EdPasteAll(DialogWords *d)
     int ok = 0;
     if (!l || !l->lineType || !l->buffer || !ed->cursor.buffer) {
         EdSetErrorText(ed, edNotAtField);
-    } else if (!TakesBytes(ed, l)) {
-        EdSetErrorText(ed, "Bytes can only be pasted into the message body or the descriptor");
     } else if (EdPasteData(ed, PD_HEX, &block, &digits)) {
         uint32_t count = (digits + 1) / 2;
         EdDeleteSelection(d, ed, 0);

@@ -1,6 +1,6 @@
 /* Deleting: characters and hex digits at the cursor by field type (a line
- * end taken as one unit, a hex pair as one byte in fields that grow and
- * shrink), and the selection, which is cut to its fields: inside one
+ * end taken as one unit, a hex digit in fields that grow and shrink with
+ * a second step asked for, the pair's other digit), and the selection, which is cut to its fields: inside one
  * field the range goes, in the descriptor the bytes take the default
  * descriptor's values, and a range across the fields of headers or PCF
  * structures is refused rather than tearing them apart. */
@@ -136,6 +136,34 @@ static int DeleteDigitsOfField(PCFDATA *ed, EdFieldAt *at, uint32_t d, uint32_t 
     return 1;
 }
 
+/* One digit of a hex field that grows and shrinks: the digits after it
+ * move down by one, which leaves a half byte, so the caller is asked for
+ * a second step (the next digit) that makes the byte whole again.  Other
+ * hex fields by the field's own rules. */
+static int DeleteHexUnit(PCFDATA *ed, EdFieldAt *at, uint32_t count, int *again)
+{
+    LINEDATA *l = at->line;
+    EdFieldSpan s = EdSpanOf(ed, at);
+    if (EdIsLengthAware(l) || !s.variable)
+        return DeleteDigitsOfField(ed, at, at->digit, count, 1);
+    uint32_t d = at->digit, start = 2 * s.start, end = 2 * (s.start + s.length);
+    if (d < start) {
+        EdSetErrorText(ed, beforeStart);
+        return 0;
+    }
+    if (d >= end || count > end - d) {
+        EdSetErrorText(ed, d == start ? noData : beyondEnd);
+        return 0;
+    }
+    int half = (ed->editFlags & EF_HALF_BYTE) != 0;
+    if (!EdDeleteNibbles(ed, l->buffer, d, count))
+        return 0;
+    if (again)
+        *again = !half && (ed->editFlags & EF_HALF_BYTE) != 0;
+    EdCursorTo(ed, l->buffer, d);
+    return 1;
+}
+
 int EdDeleteChars(PCFDATA *ed, EdFieldAt *at, int count, int direction, int *again)
 {
     if (again)
@@ -149,7 +177,7 @@ int EdDeleteChars(PCFDATA *ed, EdFieldAt *at, int count, int direction, int *aga
     case EK_VALUE:
         return EdDeleteValue(ed, at, count, direction < 0);
     case EK_HEX:
-        return DeleteDigitsOfField(ed, at, at->digit, (uint32_t)count, 1);
+        return DeleteHexUnit(ed, at, (uint32_t)count, again);
     case EK_CHAR: {
         uint32_t pos = (uint32_t)(at->address - l->buffer->data), n = (uint32_t)count;
         if (!l->buffer->length && at->limit == 0) {

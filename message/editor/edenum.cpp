@@ -125,8 +125,6 @@ static uint32_t ChoiceBytes(PCFDATA *ed, const LINEDATA *l, const EdEnumList *li
     case FT_CHAR: case FT_FORMAT: {
         uint32_t n = f->type == FT_FORMAT ? 8 : f->length;
         const char *text = one->row && one->row->value ? (const char *)(uintptr_t)one->row->value : one->text;
-        if (n > 64)
-            n = 64;
         size_t have = strnlen(text, n);
         memset(out, ' ', n);
         memcpy(out, text, have);
@@ -152,11 +150,16 @@ int EdApplyEnumEntries(PCFDATA *ed, const EdEnumList *list, const uint8_t *chose
     EdBeginUndoGroup(ed);
     edChoice.hide(ed);
     LINEDATA *l = EdGetLine(ed, ed->listLine);
-    unsigned char bytes[64];
-    uint32_t n = l && l->field && l->field->type >= FT_INT && l->field->type <= FT_UPACKED
-                     ? ChoiceBytes(ed, l, list, chosen, bytes) : 0;
+    /* the bytes of the widest value: a text field's whole length */
+    unsigned char stack[64], *bytes = stack;
+    int typed = l && l->field && l->field->type >= FT_INT && l->field->type <= FT_UPACKED;
+    if (typed && l->field->type == FT_CHAR && l->field->length > sizeof stack)
+        bytes = (unsigned char *)CSGetMem(l->field->length, "ENUMLIST");
+    uint32_t n = typed && bytes ? ChoiceBytes(ed, l, list, chosen, bytes) : 0;
     int ok = n && (uint64_t)l->lineOffset + n <= l->buffer->length && EdCanEdit(ed, l) &&
              EdReplaceBytes(ed, l->buffer, l->lineOffset, bytes, n);
+    if (bytes && bytes != stack)
+        CSFreeMem(bytes);
     EdEndUndoGroup(ed, ok);
     if (ok)
         EdBuildLineData(ed, 1);

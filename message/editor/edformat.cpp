@@ -88,7 +88,10 @@ static uint32_t EdHeaderFieldInit(uint64_t context, FmtLineRec *lr, char *, uint
     HeaderInit *h = (HeaderInit *)(uintptr_t)context;
     const FmtFieldDef *f = lr->field;
     CSDATA *b = &h->ed->data;
-    if (!f || (lr->lineFlags & (LF_HEADING | LF_MARKER | LF_CONTINUATION)) || lr->dataOffset < h->from)
+    /* a zeroed decimal is no number yet: its line is the invalid mark */
+    int decimal = f && (f->type == FT_ZONED || f->type == FT_DIGITS);
+    if (!f || (lr->lineFlags & (LF_HEADING | LF_CONTINUATION)) || ((lr->lineFlags & LF_MARKER) && !decimal) ||
+        lr->dataOffset < h->from)
         return FMT_GO_ON;
     uint32_t at = lr->dataOffset, n = f->length;
     if (n == 0xFFFFFFFF || (uint64_t)at + n > b->length)

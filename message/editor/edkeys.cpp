@@ -22,7 +22,11 @@ static void Rebuild(PCFDATA *ed)
     EdBuildLineData(ed, 1);
 }
 
-/* One unit deleted at the cursor (Delete) or before it (Backspace). */
+/* One unit deleted at the cursor (Delete) or before it (Backspace); when
+ * that deletion asks for a second step (the other digit of a hex pair),
+ * the field is located again and a second unit deleted: at the same
+ * place (Delete; before it when the first was the field's last digit),
+ * or one column further back (Backspace). */
 static int DeleteUnit(PCFDATA *ed, int backward)
 {
     EdFieldAt at;
@@ -30,6 +34,14 @@ static int DeleteUnit(PCFDATA *ed, int backward)
         return 0;
     int again = 0;
     int ok = EdDeleteChars(ed, &at, 1, backward ? -1 : 0, &again);
+    ed->trackedChange--;
+    if (!ok || !again)
+        return ok;
+    int32_t column = ed->cursor.column, line = ed->cursor.line;
+    ok = EdFindField(ed, &at, column, line, backward ? -2 : 0, 1, 0) >= 0 &&
+         EdDeleteChars(ed, &at, 1, backward ? -1 : 0, nullptr);
+    if (!ok && !backward)
+        ok = EdFindField(ed, &at, column, line, -1, 1, 0) >= 0 && EdDeleteChars(ed, &at, 1, -1, nullptr);
     ed->trackedChange--;
     return ok;
 }
@@ -117,7 +129,7 @@ static int ReturnKey(PCFDATA *ed)
         ok = EdTypeText(ed, end, (uint32_t)strlen(end));
         ed->insertingLineEnd = 0;
         if (ok)
-            ok = EdSyncPartnerTag(ed) || ok;
+            ok = EdSyncPartnerTag(ed);
     }
     ed->insertMode = insert;
     EdEndUndoGroup(ed, ok);

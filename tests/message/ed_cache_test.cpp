@@ -106,11 +106,12 @@ TEST_F(EdCache, AnEmptyMessageShowsOneFieldToTypeInto)
     Load(std::vector<unsigned char>(), std::vector<unsigned char>());
     d.viewWords[0] = 3 | VW_FORMATTED;
     EdBuildLineData(ed, 1);
-    ASSERT_EQ(ed->scroll.lineCount, 1);
-    LINEDATA *l = EdGetLine(ed, 0);
+    ASSERT_EQ(ed->scroll.lineCount, 2);
+    EXPECT_EQ(Text(0), "[    0 bytes] Message Content");
+    LINEDATA *l = EdGetLine(ed, 1);
     EXPECT_EQ(l->lineType, FT_MSGDATA);
-    EXPECT_EQ(l->valueColumn, (int16_t)Text(0).size());
-    EXPECT_EQ(EdGetLine(ed, 1), nullptr);
+    EXPECT_EQ(l->valueColumn, (int16_t)Text(1).size());
+    EXPECT_EQ(EdGetLine(ed, 2), nullptr);
     /* a pane that has no message slot formats nothing */
     PCFDATA *none = EdCreatePane(nullptr);
     EdBuildLineData(none, 1);

@@ -149,7 +149,7 @@ TEST_F(EdClip, HexLookingTextIsOfferedAsBytes)
     EXPECT_EQ(Last(), "No data in clipboard");
 }
 
-TEST_F(EdClip, PasteAllOverwritesTheDescriptorAndKeepsOutOfStructures)
+TEST_F(EdClip, PasteAllOverwritesTheDescriptorAndInsertsIntoStructures)
 {
     Load(EdDescriptor("MQSTR   "), EdTextLines(1));
     edClipboard.empty();
@@ -164,16 +164,20 @@ TEST_F(EdClip, PasteAllOverwritesTheDescriptorAndKeepsOutOfStructures)
     ASSERT_TRUE(EdPasteAll(&d));
     EXPECT_EQ(ed->descriptor.length, 364u);
     EXPECT_EQ(std::string((const char *)ed->descriptor.data + 360, 4), "ABCD");
-    /* inside a PCF structure raw bytes would break its lengths */
+    /* inside a PCF structure the bytes go in at the cursor as they are,
+       its lengths untouched */
     Bytes pcf = BuildPcfHeader(true, 1, 13, 1);
     CfSt(pcf, 2016, "APP.Q");
     Load(EdDescriptor("MQADMIN "), pcf);
     std::string before = Body();
     line = Find("'APP.Q'");
-    EdMoveCursor(ed, 0, 0, MC_GOTO, Line(line)->valueColumn + 1, line);
-    EXPECT_FALSE(EdPasteAll(&d));
+    EdMoveCursor(ed, 0, 0, MC_GOTO, Line(line)->valueColumn + 2, line);
+    ASSERT_TRUE(EdPasteAll(&d));
+    EXPECT_EQ(Body(), before.substr(0, 36 + 22) + "ABCDE" + before.substr(36 + 22));
+    EdUndo(ed, 0);
     EXPECT_EQ(Body(), before);
     /* Paste types into the string, lengths and all */
+    EdMoveCursor(ed, 0, 0, MC_GOTO, Line(line)->valueColumn + 2, line);
     edClipboard.empty();
     PutText("XYZ");
     ASSERT_TRUE(EdPaste(&d));

@@ -73,7 +73,7 @@ TEST_F(EdFind, SearchesWrapAndSayWhen)
     EXPECT_EQ(Last(), "Text found at line:" + std::to_string(Find("one") + 1) + ": only one occurence");
     /* backwards from the start wraps to the last */
     EdMoveCursor(ed, 0, 0, MC_GOTO, 0, two);
-    ASSERT_TRUE(Next("t", 1));
+    ASSERT_TRUE(Next("th", 1));
     EXPECT_EQ(ed->cursor.line, Find("three"));
     EXPECT_FALSE(Next("four"));
     EXPECT_EQ(Last(), "String not found");
@@ -154,7 +154,7 @@ TEST_F(EdFind, ReplaceAllReplacesEachOriginalOnceInOneStep)
     EXPECT_EQ(Body(), "a-b-a\nxa");
     EXPECT_FALSE(EdCanUndo(ed));
     /* Replace once, then the next occurrence is found */
-    EdMoveCursor(ed, 0, 0, MC_GOTO, 0, 0);
+    EdMoveCursor(ed, 0, 0, MC_GOTO, 0, Find("a-"));
     ASSERT_TRUE(Next("b"));
     replaceText = "BB";
     ASSERT_TRUE(FRValidate(&d, FR_REPLACE));

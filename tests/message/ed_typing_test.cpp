@@ -212,6 +212,38 @@ TEST_F(EdTyping, HexDigitsInAFixedFieldShiftIntoTrailingZeros)
     EXPECT_EQ(ed->descriptor.data[95], 0x00);
 }
 
+/* Delete and Backspace in the hex body take one digit, then the pair's
+ * other digit in a second step: at the same place (before it at the
+ * data's end) or one further back; one key is one undo step. */
+TEST_F(EdTyping, HexDigitsOfTheBodyAreDeletedInPairs)
+{
+    static const struct { int digit; int key; std::string after; } cases[] = {
+        { 0, VK_DELETE_KEY, std::string("\x34\x56\x78", 3) },
+        { 1, VK_DELETE_KEY, std::string("\x14\x56\x78", 3) },     /* the 2 and the 3 */
+        { 7, VK_DELETE_KEY, std::string("\x12\x34\x56", 3) },     /* the 8, then the 7 */
+        { 2, '\b', std::string("\x34\x56\x78", 3) },
+        { 3, '\b', std::string("\x14\x56\x78", 3) },
+    };
+    const std::string body("\x12\x34\x56\x78", 4);
+    Load(EdDescriptor("BINARY  "), Bytes().Raw(body.data(), body.size()));
+    int32_t dump = 0;
+    while (dump < ed->scroll.lineCount && Line(dump)->lineType != LK_DUMP)
+        dump++;
+    ASSERT_LT(dump, ed->scroll.lineCount);
+    for (auto &c : cases) {
+        EdMoveCursor(ed, 0, 0, MC_GOTO, Line(dump)->valueColumn + c.digit, dump);
+        if (c.key == VK_DELETE_KEY)
+            Key(VK_DELETE_KEY);
+        else
+            Type("\b");
+        EXPECT_EQ(Body(), c.after) << c.digit << " " << c.key << " " << Last();
+        EXPECT_FALSE(ed->editFlags & EF_HALF_BYTE);
+        EdUndo(ed, 0);
+        EXPECT_EQ(Body(), body) << c.digit;
+        EXPECT_FALSE(EdCanUndo(ed));
+    }
+}
+
 TEST_F(EdTyping, ALineEndIsDeletedAsOneUnit)
 {
     Load(EdDescriptor("MQSTR   "), Bytes().Raw("ab\r\ncd\nef", 9));

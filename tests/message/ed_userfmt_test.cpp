@@ -217,3 +217,65 @@ TEST_F(EdUserFormats, FloatsTypedOrReplacedKeepTheirFloatEncoding)
     edFind = savedFind;
     FRFreeHistories();
 }
+
+/* A ledger of the decimal and text kinds as the pane shows and edits
+ * them: the heading of a structure that starts with a nested one comes
+ * first, a sign written at the right of numeric text reads either way, a
+ * double keeps no rounding noise, a named value fills a long text field
+ * whole, and a structure started from the format name begins valid. */
+static const char *ledger =
+    "enum Notes\n{\n XY, NOTE_XY;\n AB, NOTE_AB;\n}\n"
+    "struct Amount ; An amount\n{\n digits (4) units;\n digits (3, signleft) delta;\n}\n"
+    "struct Ledger ; A ledger entry\n{\n struct Amount amount;\n double rate;\n char note[100] (Notes);\n}\n"
+    "format LEDGER\n{\n struct Ledger;\n}\n";
+
+TEST_F(EdUserFormats, DecimalsFloatsAndNamedValuesShowAndEditAsTheirFieldsSay)
+{
+    ASSERT_EQ(LoadFormats(ledger), 1) << errors.Last();
+    Size(60, 200);
+    struct { const char *units, *delta, *shown; } amounts[] = {
+        { "0012+", "+007", "units        : 12" },           /* the sign as the editor writes it */
+        { "0012-", "-007", "units        : -12" },
+        { "0012 ", "+007", "** Invalid Digits field 'units' **" },
+    };
+    for (auto &a : amounts) {
+        Bytes b;
+        double rate = 4.35 * 100;
+        b.Chars(a.units, 5).Chars(a.delta, 4).Raw(&rate, 8).Chars("AB", 2).Fill('Z', 98);
+        Load(EdDescriptor("LEDGER  "), b);
+        EXPECT_GE(Find(a.shown), 0) << a.units;
+        EXPECT_LT(Find("A ledger entry"), Find("An amount"));
+        EXPECT_GE(Find("rate         : 435"), 0) << Text(Find("rate"));
+    }
+    /* 12 typed over to 13: the sign stays at the right */
+    Bytes b;
+    double rate = 1.5;
+    b.Chars("0012+", 5).Chars("+007", 4).Raw(&rate, 8).Chars("AB", 2).Fill('Z', 98);
+    Load(EdDescriptor("LEDGER  "), b);
+    int32_t units = Find("units");
+    ASSERT_GE(units, 0);
+    ed->insertMode = 0;
+    EdMoveCursor(ed, 0, 0, MC_GOTO, Line(units)->valueColumn + 1, units);
+    EdCharProc(ed, '3');
+    EdFlushTyping(ed);
+    EXPECT_EQ(std::string((const char *)ed->data.data, 5), "0013+");
+    EXPECT_GE(Find("units        : 13"), 0);
+    /* the named value XY over "AB" and 98 Z: the whole field */
+    ed->listLine = Find("note");
+    EdEnumList list;
+    ASSERT_TRUE(EdEnumValues(ed, 0, &list));
+    std::vector<uint8_t> chosen(list.count);
+    for (uint32_t i = 0; i < list.count; i++)
+        chosen[i] = !strcmp(list.entries[i].text, "NOTE_XY");
+    ASSERT_TRUE(EdApplyEnumEntries(ed, &list, chosen.data()));
+    EdFreeEnumList(&list);
+    EXPECT_EQ(std::string((const char *)ed->data.data + 17, 100), "XY" + std::string(98, ' '));
+    /* a new message of the format: its numbers start valid, at 0 */
+    Load(EdDescriptor("LEDGER  "), Bytes());
+    ASSERT_TRUE(EdSetMessageFormat(&d));
+    EXPECT_EQ(std::string((const char *)ed->data.data, 9), "0000++000");
+    EdBuildLineData(ed, 1);
+    EXPECT_GE(Find("units        : 0"), 0);
+    EXPECT_GE(Find("delta        : 0"), 0);
+    EXPECT_LT(Find("Invalid"), 0);
+}

@@ -255,7 +255,7 @@ TEST_F(EdView, TheDisplayCopy)
     for (size_t at = all.find("\r\n"); at != std::string::npos; at = all.find("\r\n", at + 2))
         lines++;
     EXPECT_EQ(lines, (size_t)ed->scroll.lineCount);
-    EXPECT_EQ(lines, 1000u);
+    EXPECT_EQ(lines, 1001u);                         /* the data's heading and its lines */
     EXPECT_EQ(all.substr(all.size() - 12), "line 01000\r\n");
     /* the visible page */
     Size(20);
@@ -277,9 +277,9 @@ TEST_F(EdView, TheDisplayCopy)
     rec.answer = 0;
     EXPECT_EQ(Copy(692), "<null>");
     ASSERT_EQ(rec.questions.size(), 1u);
-    EXPECT_EQ(rec.questions[0], "!The data is quite large, are you sure you want to copy all 72000 bytes to the clipboard ?");
+    EXPECT_EQ(rec.questions[0], "!The data is quite large, are you sure you want to copy all 72031 bytes to the clipboard ?");
     rec.answer = 1;
-    EXPECT_EQ(Copy(692).size(), 72000u);
+    EXPECT_EQ(Copy(692).size(), 72031u);
 }
 
 TEST_F(EdView, TheDebugState)

@@ -485,6 +485,13 @@ struct Driver {
     }
     const LINEDATA *CursorLine() { return EdGetLine(ed, ed->cursor.line); }
     bool Editable() { return !Structural(CursorLine()); }
+    /* the cursor's line lies inside a header or PCF structure (not the body) */
+    bool InStructure()
+    {
+        const LINEDATA *l = CursorLine();
+        return l && (l->lengthParent || (l->structure && l->structure != &FmtDefMessageContent &&
+                                          l->structure != &FmtDefHeaderChain));
+    }
     /* a selection within one line, or across a few */
     bool Select()
     {
@@ -634,6 +641,10 @@ struct Driver {
             /* bytes pasted over the descriptor's first fields would change
              * its Version, Encoding or Format */
             if (all && ed->cursor.buffer == &ed->descriptor && ed->cursor.digit / 2 < 48)
+                return NOT_REPORTED;
+            /* raw bytes go in anywhere; inside a structure they break its
+               lengths and counts, which is the user's choice, not a fault */
+            if (all && ed->cursor.buffer == &ed->data && InStructure())
                 return NOT_REPORTED;
             return EdEditCommand(&d, all ? 899 : 898), NOT_REPORTED;
         }
