@@ -135,13 +135,9 @@ int UFIsNoCase(const UFTOKEN *t, const char *word)
 
 /* ---- errors ---- */
 
-/* Said after an error that ends the parse, so that the definitions the
- * file holds past it are not lost without a word. */
-static const char stoppedNote[] = "Loading stopped here: what follows in the file was not loaded.";
-
-/* The report: one "At line" line per file of the chain, the message, and
- * when the parse ends at it, the note that the rest was not loaded. */
-static int Report(void *owner, UFPARSER *p, const char *fmt, const char *arg, int argLength, int stops)
+/* The report: one "At line" line per file of the chain, a blank line and
+ * the message. */
+static int Report(void *owner, UFPARSER *p, const char *fmt, const char *arg, int argLength)
 {
     char text[8192], message[1024];
     if (arg && argLength < 0)
@@ -164,8 +160,7 @@ static int Report(void *owner, UFPARSER *p, const char *fmt, const char *arg, in
         if (k > 0)
             used += (size_t)k < sizeof text - used ? (size_t)k : sizeof text - used - 1;
     }
-    snprintf(text + used, sizeof text - used, used ? "\n%s%s%s" : "%s", message,
-             stops ? "\n\n" : "", stops ? stoppedNote : "");
+    snprintf(text + used, sizeof text - used, used ? "\n%s" : "%s", message);
     if (p && p->errors)
         (*p->errors)++;
     UFReport(owner, text, caption);
@@ -174,12 +169,12 @@ static int Report(void *owner, UFPARSER *p, const char *fmt, const char *arg, in
 
 int UFParseError(void *owner, UFPARSER *p, const char *fmt, const char *arg, int argLength)
 {
-    return Report(owner, p, fmt, arg, argLength, p != nullptr);
+    return Report(owner, p, fmt, arg, argLength);
 }
 
 void UFParseWarning(UFPARSER *p, const char *fmt, const char *arg, int argLength)
 {
-    Report(p->owner, p, fmt, arg, argLength, 0);
+    Report(p->owner, p, fmt, arg, argLength);
 }
 
 int UFExpectedError(UFPARSER *p, const UFTOKEN *t, const char *word)

@@ -23,7 +23,6 @@ TEST_F(UserFormats, AParseErrorShowsTheToolkitsBox)
     ASSERT_EQ(boxTexts.size(), 1u);
     EXPECT_EQ(boxCaptions[0], "Ravolt User Format File Parse Error");
     EXPECT_EQ(boxType & MB_ICONMASK, (UINT)MB_ICONERROR);
-    EXPECT_EQ(boxTexts[0], "At line 2 of file '" + Path("RAVOLT.FMT") + "'\n\n'b' found where ';' was expected."
-                           "\n\nLoading stopped here: what follows in the file was not loaded.");
+    EXPECT_EQ(boxTexts[0], "At line 2 of file '" + Path("RAVOLT.FMT") + "'\n\n'b' found where ';' was expected.");
     EXPECT_TRUE(errors.texts.empty());
 }

@@ -54,9 +54,6 @@ inline void UFFuzzReporter(void *context, void *, const char *text, const char *
     UFFuzzCheck *c = (UFFuzzCheck *)context;
     c->errors++;
     std::string t(text);
-    static const std::string stopped = "\n\nLoading stopped here: what follows in the file was not loaded.";
-    if (t.size() > stopped.size() && t.compare(t.size() - stopped.size(), stopped.size(), stopped) == 0)
-        t.resize(t.size() - stopped.size());   /* the note after an error that ends the parse */
     size_t p = t.rfind("\n\n");
     std::string message = p == std::string::npos ? t : t.substr(p + 2);
     bool known = strcmp(caption, "Ravolt User Format File Parse Error") == 0 &&

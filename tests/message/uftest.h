@@ -17,21 +17,13 @@
 struct UFErrors {
     std::vector<std::string> texts;
     std::vector<std::string> captions;
-    /* the message alone, after the "At line" lines and before the note
-       that the rest of the file was not loaded */
+    /* the message alone, after the "At line" lines */
     std::string Last() const
     {
         if (texts.empty()) return "";
         const std::string &t = texts.back();
         size_t p = t.find("\n\n");
-        std::string m = p == std::string::npos ? t : t.substr(p + 2);
-        return m.substr(0, m.find("\n\n"));
-    }
-    /* whether the report says the parse stopped there */
-    bool Stopped() const
-    {
-        return !texts.empty() && texts.back().find("\n\nLoading stopped here: what follows in the file "
-                                                   "was not loaded.") != std::string::npos;
+        return p == std::string::npos ? t : t.substr(p + 2);
     }
 };
 
