@@ -228,7 +228,10 @@ int MsgDetailCmd(QMS *loc, int32_t command, MQHCONN h, void **cache, MQMD *md, M
     }
     r.ccsid = o.ccsid;
     r.gmoVersion = o.token || loc->commandLevel >= 600 ? MQGMO_VERSION_3 : MQGMO_VERSION_1;
-    r.baseOptions = AgentGetOptions(loc, o.qualifier, 0);
+    /* the message a dialog shows and edits comes as it lies on the queue
+       unless a CCSID to convert to is named: an edit saved with Update or
+       Add then keeps the message's own code page and bytes */
+    r.baseOptions = AgentGetOptions(loc, o.ccsid ? o.qualifier : o.qualifier | DQ_NOCONVERT, 0);
     MQLONG rc = open_queue(&rq, &r, &o);
     if (!rc)
         rc = read_detail(&r, &o, wanted, limit);

@@ -559,6 +559,52 @@ TEST_F(AgentTest, CopyAndMoveNeverConvert)
     EXPECT_TRUE(gets[0].options & MQGMO_CONVERT);
 }
 
+/* The Message dialog's read takes a message as it lies on the queue
+ * unless a CCSID to convert to is named, so that an edit saved with
+ * Update keeps the message's code page, encoding and every byte the user
+ * did not change. */
+TEST_F(AgentTest, AnEditedMessageKeepsItsOwnCodePage)
+{
+    Mqsc("QM1", "DEFINE QLOCAL(APP.Q)");
+    QMS *r = Connected("QM1");
+    r->commandLevel = 900;
+    const std::string latin1 = "caf\xE9 cr\xE8me \xA3";
+    MQMD model = {MQMD_DEFAULT};
+    memcpy(model.Format, "MQSTR   ", 8);
+    model.CodedCharSetId = 819;
+    const struct { int32_t ccsid; std::string shown; MQLONG shownCcsid; } reads[] = {
+        { 0, latin1 + "1", 819 },                        /* as it lies */
+        { 437, "caf\x82 cr\x8Ame \x9C" "1", 437 },       /* converted when asked */
+    };
+    for (auto &c : reads) {
+        Drain("QM1", "APP.Q");
+        Fill("QM1", "APP.Q", 1, latin1, &model);
+        Pcf req(MYCMD_INQUIRE_MSGDETAIL);
+        req.Str(MQCA_Q_NAME, "APP.Q").Int(MYPCFA_POSITION, 1).Ints(MYPCFA_MSG_ATTRS, {MYPCFA_MSG_TOKEN});
+        if (c.ccsid)
+            req.Int(MYPCFA_CONVERT_CCSID, c.ccsid);
+        PcfPart detail = Run(r, req)[0];
+        std::string data = detail.Bytes(MYPCFA_FULLMESSAGE), desc = detail.Bytes(MYPCFA_MSGDESCRIPTOR);
+        EXPECT_EQ(data, c.shown) << c.ccsid;
+        ASSERT_EQ(desc.size(), (size_t)MQMD_LENGTH_2);
+        MQMD md;
+        memcpy(&md, desc.data(), sizeof md);
+        EXPECT_EQ(md.CodedCharSetId, c.shownCcsid) << c.ccsid;
+        /* one letter typed over, Update */
+        data[0] = 'C';
+        PcfPart p = Run(r, Pcf(MYCMD_UPDATE_MSG).Str(MQCA_Q_NAME, "APP.Q")
+                               .Bytes(MYPCFA_MSG_TOKEN, detail.Bytes(MYPCFA_MSG_TOKEN))
+                               .Bytes(MYPCFA_MSGDESCRIPTOR, desc).Bytes(MYPCFA_FULLMESSAGE, data))[0];
+        EXPECT_EQ(p.Text(), "1 message updated");
+        auto got = Browse("QM1", "APP.Q");
+        ASSERT_EQ(got.size(), 1u);
+        EXPECT_EQ(got[0].data, data) << c.ccsid;
+        EXPECT_EQ(got[0].md.CodedCharSetId, c.shownCcsid) << c.ccsid;
+        if (!c.ccsid)
+            EXPECT_EQ(got[0].data, "C" + latin1.substr(1) + "1");
+    }
+}
+
 /* A walk over many messages that are not selected counts each one it
  * reads and stops at once when the user aborts, long before it reaches
  * the selected message. */
