@@ -446,7 +446,7 @@ int EdPasteAll(DialogWords *d)
     if (!l || !l->lineType || !l->buffer || !ed->cursor.buffer) {
         EdSetErrorText(ed, edNotAtField);
     } else if (EdPasteData(ed, PD_HEX, &block, &digits)) {
-        uint32_t count = (digits + 1) / 2;
+        uint32_t count = digits / 2;       /* a digit left over makes no byte */
         EdDeleteSelection(d, ed, 0);
         CSDATA *b = ed->cursor.buffer;
         uint32_t at = ed->cursor.digit / 2;

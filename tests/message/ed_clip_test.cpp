@@ -112,6 +112,15 @@ TEST_F(EdClip, HexSelectionsKeepTheirEndDigits)
     ASSERT_TRUE(EdPasteAll(&d));
     EXPECT_EQ(Body(), std::string("\x12\x34\x56\x78\x45", 5));
     EdUndo(ed, 0);
+    /* to the first digit of byte 3: three digits, one byte of the first two */
+    EdMoveCursor(ed, 0, 0, MC_GOTO, vc + 3, dump);
+    EdMoveCursor(ed, 0, 0, MC_EXTEND_TO, vc + 6, dump);
+    ASSERT_TRUE(EdCopy(&d, 0));
+    EXPECT_EQ(Board(1), "3456");
+    EdMoveCursor(ed, 0, 0, MC_GOTO, vc + 8, dump);
+    ASSERT_TRUE(EdPasteAll(&d));
+    EXPECT_EQ(Body(), std::string("\x12\x34\x56\x78\x45", 5));
+    EdUndo(ed, 0);
     /* Paste into the hex field: the four digits typed */
     EdMoveCursor(ed, 0, 0, MC_GOTO, vc + 8, dump);
     ASSERT_TRUE(EdPaste(&d));
