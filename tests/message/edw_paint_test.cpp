@@ -150,12 +150,12 @@ TEST_F(PanePaint, MoreEventsThanTheListHolds)
     body.Raw(many.data(), many.size());
     host.Load(BuildMD(true, 2, "MQSTR   ", 546, 850), body);
     strcpy(ed()->highlight, "a");                   /* an occurrence at every column: two events each */
-    LINEDATA *l = EdGetLine(ed(), 0);
+    LINEDATA *l = EdGetLine(ed(), 1);                /* after the data's heading */
     ASSERT_GT(l->textLength, 104);
     Snap();
-    EXPECT_EQ(Cells(0, 40, 40), Rgb(CLR_SEARCH_BACK));
-    EXPECT_EQ(Cells(0, 99, 99), Rgb(CLR_SEARCH_BACK));          /* the hundredth: events 199 and 200 */
-    EXPECT_EQ(Cells(0, 101, 104), Rgb(CLR_EDIT_BACK));          /* then the colours of no event */
+    EXPECT_EQ(Cells(1, 40, 40), Rgb(CLR_SEARCH_BACK));
+    EXPECT_EQ(Cells(1, 99, 99), Rgb(CLR_SEARCH_BACK));          /* the hundredth: events 199 and 200 */
+    EXPECT_EQ(Cells(1, 101, 104), Rgb(CLR_EDIT_BACK));          /* then the colours of no event */
     ed()->highlight[0] = 0;
 }
 

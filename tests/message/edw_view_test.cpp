@@ -108,14 +108,14 @@ TEST_F(PaneView, DisplayCopiesReadBackFromTheClipboard)
     size_t lines = 0;
     for (size_t at = all.find("\r\n"); at != std::string::npos; at = all.find("\r\n", at + 2))
         lines++;
-    EXPECT_EQ(lines, 1000u);
-    EXPECT_EQ(all.substr(0, 12), "line 00001\r\n");
+    EXPECT_EQ(lines, 1001u);                         /* the data's heading and its lines */
+    EXPECT_EQ(all.substr(all.find('\n') + 1, 12), "line 00001\r\n");
     EXPECT_EQ(host.StatusText(), "Copied to clipboard");
     host.Command(670);
     std::string page = Clipboard();
     EXPECT_EQ((int)std::count(page.begin(), page.end(), '\n'), (int)ed()->scroll.visible);
-    EdMoveCursor(ed(), 0, 0, MC_GOTO, 5, 3);
-    EdMoveCursor(ed(), 0, 0, MC_EXTEND_TO, 2, 4);
+    EdMoveCursor(ed(), 0, 0, MC_GOTO, 5, 4);
+    EdMoveCursor(ed(), 0, 0, MC_EXTEND_TO, 2, 5);
     host.Command(813);
     EXPECT_EQ(Clipboard(), "00004\r\nli\r\n");
     /* the large question, answered through an injected confirmation */
@@ -131,7 +131,7 @@ TEST_F(PaneView, DisplayCopiesReadBackFromTheClipboard)
     host.Command(692);
     edHost.confirm = saved;
     ASSERT_EQ(asked.size(), 1u);
-    EXPECT_NE(asked[0].find("copy all 72000 bytes"), std::string::npos);
+    EXPECT_NE(asked[0].find("copy all 72031 bytes"), std::string::npos);
     EXPECT_EQ(Clipboard(), "00004\r\nli\r\n");       /* declined: the clipboard kept its text */
 }
 
