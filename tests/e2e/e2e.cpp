@@ -368,6 +368,7 @@ MQLONG E2EQueue(const char *qmgr, const char *queue, std::vector<E2EMsg> *out, s
             break;
         m.msgId = Hex(md.MsgId, 24);
         m.digest = E2EDigest(buf.data(), (size_t)len);
+        m.data.assign(buf.data(), (size_t)len);
         m.md = md;
         m.length = len;
         out->push_back(m);

@@ -77,6 +77,7 @@ void E2EWatchdogStop(void);
 struct E2EMsg {
     std::string msgId;          /* hex */
     std::string digest;         /* of the data */
+    std::string data;           /* the bytes themselves */
     MQMD md;
     MQLONG length;
 };

@@ -42,10 +42,16 @@ static bool Prepare(Road *r)
     CreateDirectoryA(r->home.c_str(), nullptr);
     CreateDirectoryA(r->config.c_str(), nullptr);
     /* the configuration names the road's one location, with the reply
-       queue model a location added by hand gets */
+       queue model a location added by hand gets, and the user formats'
+       file that describes the messages of format LEDGER */
+    std::string fmt = r->home + "\\RAVOLT.FMT", quoted;
+    for (char c : fmt)
+        quoted += c == '~' ? std::string("~~") : std::string(1, c);   /* the configuration's escape */
     std::ofstream cfg(r->config + "\\RAVOLT.CFG", std::ios::binary);
-    cfg << "AP:\nQM:E2EQM \"E2EQM\" 0 0 auto\nrq=SYSTEM.DEFAULT.MODEL.QUEUE\n";
+    cfg << "AP:\nuserfmtfile=\"" << quoted << "\"\n"
+        << "QM:E2EQM \"E2EQM\" 0 0 auto\nrq=SYSTEM.DEFAULT.MODEL.QUEUE\n";
     cfg.close();
+    std::ofstream(fmt, std::ios::binary) << RoadLedgerFormat;
     std::string qmHome = r->home + "\\qm";
     SetEnvironmentVariableA("RAVOLT_MQSIM_HOME", qmHome.c_str());
     _putenv_s("RAVOLT_MQSIM_HOME", qmHome.c_str());
@@ -271,6 +277,7 @@ static const RoadStep RoadSteps[] = {
     Browse,
     OpenMessages,
     EditMessage,
+    EditByField,
     PutNew,
     CopyMoveDelete,
     UnloadLoad,

@@ -87,6 +87,11 @@ void SilentServer(Road *r);
    saved, the dead letter read, a save whose put fails */
 void OpenMessages(Road *r);
 void EditMessage(Road *r);
+/* the user formats of the road: a LEDGER message's numbers as numeric text */
+extern const char RoadLedgerFormat[];
+/* E2E.EDIT's messages edited field by field: a user format's number, a
+   Latin-1 text kept in its code page, an IMS header added */
+void EditByField(Road *r);
 void OpenDeadLetter(Road *r);
 void FailedSave(Road *r);
 

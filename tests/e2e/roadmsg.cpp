@@ -204,29 +204,39 @@ static void PaneKey(HWND pane, UINT msg, WPARAM key, int times = 1)
         PostMessageA(pane, msg, key, 1);
 }
 
+/* The cursor brought to a column of the value on the first line of the
+ * pane holding piece, as a user brings it there: up to the first line
+ * with the arrow key, down to the line, to the value's start with Home,
+ * along it with the right arrow.  False (the failure logged) when the
+ * pane shows no such line. */
+static bool CursorTo(Road *r, const char *step, HWND d, const char *piece, int column)
+{
+    std::string text = PaneText(d);
+    int line = LineOfText(text, piece);
+    HWND pane = Pane(d);
+    if (line < 0 || !pane) {
+        Fail(r, step, std::string("no line holding \"") + piece + "\" in the pane:\n" + text);
+        return false;
+    }
+    PaneKey(pane, WM_KEYDOWN, VK_UP, 1 + LineOfText(text + "\x01", "\x01"));
+    PaneKey(pane, WM_KEYDOWN, VK_DOWN, line);
+    PaneKey(pane, WM_KEYDOWN, VK_HOME);
+    PaneKey(pane, WM_KEYDOWN, VK_RIGHT, column);
+    return true;
+}
+
 /* The descriptor's ReplyToQ and the body's word "first" typed over, as a
- * user types: the cursor brought up to the first line with the arrow
- * key, down to each line and to the value's start with Home, along it
- * with the right arrow.  False when a line was not found in the pane's
- * text. */
+ * user types.  False when a line was not found in the pane's text. */
 static bool TypeEdits(Road *r, const char *step, HWND d)
 {
     ShowDescriptor(r, d);
-    std::string text = PaneText(d);
-    int field = LineOfText(text, "Reply Queue"), body = LineOfText(text, "The first text");
     HWND pane = Pane(d);
-    if (field < 0 || body < 0 || !pane) {
-        Fail(r, step, "no Reply Queue or body line in the pane:\n" + text);
-        return false;
-    }
-    int lines = 1 + LineOfText(text + "\x01", "\x01");
-    int keys[][2] = {{field, 0}, {body, 4}};
+    const char *lines[] = {"Reply Queue", "The first text"};
+    int columns[] = {0, 4};
     const char *typed[] = {ReplyTo, EditedWord};
     for (int i = 0; i < 2; i++) {
-        PaneKey(pane, WM_KEYDOWN, VK_UP, lines);
-        PaneKey(pane, WM_KEYDOWN, VK_DOWN, keys[i][0]);
-        PaneKey(pane, WM_KEYDOWN, VK_HOME);
-        PaneKey(pane, WM_KEYDOWN, VK_RIGHT, keys[i][1]);
+        if (!CursorTo(r, step, d, lines[i], columns[i]))
+            return false;
         if (i == 0)                                    /* Insert: the empty queue name grows as typed */
             PaneKey(pane, WM_KEYDOWN, VK_INSERT);
         for (const char *c = typed[i]; *c; c++) {    /* at a typist's pace: the pane redraws between keys */
@@ -330,6 +340,126 @@ void EditMessage(Road *r)
     const char *touched[] = {"E2E.TEXT"};
     CheckQueues(r, step, touched, 1);
     CheckSaved(r, step, RQ_TEXT, first, EditedDigest(r), depth);
+    for (const E2EBox &b : E2EWatchdogTake())
+        Fail(r, step, "a message box came: \"" + b.caption + "\": " + b.text);
+}
+
+/* ---- 4b: messages edited field by field ------------------------------------------- */
+
+static const char EditQueue[] = "E2E.EDIT";
+
+const char RoadLedgerFormat[] = "struct Ledger ; A ledger entry\n{\n digits (4) units;\n char note[14];\n}\n"
+                                "format LEDGER\n{\n struct Ledger;\n}\n";
+
+/* E2E.EDIT's message of the id as the MQI reads it now, or null. */
+static const E2EMsg *EditMsg(const std::vector<E2EMsg> &now, const std::string &id)
+{
+    for (const E2EMsg &m : now)
+        if (m.msgId == id)
+            return &m;
+    return nullptr;
+}
+
+/* The list of E2E.EDIT opened afresh, its row into the message pane and
+ * the descriptor shown: the pane's dialog, or null. */
+static HWND OpenEdit(Road *r, const char *step, int rows, int row)
+{
+    if (OpenFromTree(r, step, EditQueue, rows) != rows) {
+        Fail(r, step, std::string(EditQueue) + " does not show its " + std::to_string(rows) + " rows");
+        return nullptr;
+    }
+    HWND d = OpenMessage(r, step, row);
+    if (d)
+        ShowDescriptor(r, d);
+    return d;
+}
+
+/* One character typed over at the cursor and the message saved with
+ * Update: whether the program said it was updated. */
+static bool TypeAndUpdate(Road *r, const char *step, HWND d, char c)
+{
+    PaneKey(Pane(d), WM_CHAR, (WPARAM)(unsigned char)c);
+    Sleep(500);
+    std::string said = Save(d);
+    if (said.find("updated") == std::string::npos)
+        Fail(r, step, "Update was not confirmed: \"" + said + "\"");
+    return said.find("updated") != std::string::npos;
+}
+
+/* A saved message as it should be: the bytes, CCSID, encoding and
+ * format. */
+static void ExpectSaved(Road *r, const char *step, const E2EMsg *m, const char *what, const std::string &data,
+                        MQLONG ccsid, const char *format)
+{
+    if (!m) {
+        Fail(r, step, std::string(what) + " is no longer on " + EditQueue);
+        return;
+    }
+    if (m->data != data)
+        Fail(r, step, std::string(what) + " holds other bytes than typed: \"" + m->data + "\"");
+    if (m->md.CodedCharSetId != ccsid || m->md.Encoding != 546 || memcmp(m->md.Format, format, 8))
+        Fail(r, step, std::string(what) + " has CCSID " + std::to_string(m->md.CodedCharSetId) + ", encoding " +
+                          std::to_string(m->md.Encoding) + " and format '" + std::string(m->md.Format, 8) + "'");
+}
+
+/* IBM MQ's published MQIIH, chained to an MQSTR message of CCSID 819. */
+static std::string PublishedIms()
+{
+    auto i4 = [](int32_t v) { return std::string((const char *)&v, 4); };
+    return "IIH " + i4(1) + i4(84) + i4(546) + i4(819) + "MQSTR   " + i4(0) + std::string(32, ' ') +
+           std::string(16, '\0') + " 0C ";
+}
+
+/* E2E.EDIT's two messages edited as a user edits them: the LEDGER
+ * message's numeric text 12 typed over to 13 (its user format shows it
+ * as a number) and saved; the Latin-1 text's first letter typed over and
+ * saved, every other byte, the CCSID and the encoding kept; then an IMS
+ * header added in front of the text and the message put as a new one,
+ * the header carrying IBM MQ's published initial values. */
+void EditByField(Road *r)
+{
+    const char *step = "edit by field";
+    std::vector<E2EMsg> was, now;
+    E2EQueue("E2EQM", EditQueue, &was);
+    if (was.size() != 2) {
+        Fail(r, step, std::string(EditQueue) + " holds " + std::to_string(was.size()) + " messages, not 2");
+        return;
+    }
+    HWND d = OpenEdit(r, step, 2, 0);
+    if (d && CursorTo(r, step, d, "units", 1) && TypeAndUpdate(r, step, d, '3')) {
+        E2EShot(GetAncestor(d, GA_ROOT), "road-04-digits");
+        E2EQueue("E2EQM", EditQueue, &now);
+        ExpectSaved(r, step, EditMsg(now, was[0].msgId), "the LEDGER message", "0013+" + was[0].data.substr(5), 819,
+                    "LEDGER  ");
+    }
+    d = OpenEdit(r, step, 2, 0);
+    if (d && CursorTo(r, step, d, "Caf", 0) && TypeAndUpdate(r, step, d, 'K')) {
+        E2EQueue("E2EQM", EditQueue, &now);
+        ExpectSaved(r, step, EditMsg(now, was[1].msgId), "the Latin-1 message", "K" + was[1].data.substr(1), 819,
+                    "MQSTR   ");
+    }
+    /* the IMS header: Add Message Header, IMS, then Add */
+    if (d && CursorTo(r, step, d, "Kaf", 2)) {
+        E2ECommand(d, 4026);
+        if (PaneText(d).find("IMS Information Header (MQIIH)") == std::string::npos)
+            Fail(r, step, "no IMS header in the pane after Add Message Header:\n" + LastCopied);
+        E2EShot(GetAncestor(d, GA_ROOT), "road-04-ims-header");
+        E2ECommand(d, 941);
+        if (!StatusComes(d, "added", 10000))
+            Fail(r, step, "Add was not confirmed: \"" + DialogStatus(d) + "\"");
+        E2EQueue("E2EQM", EditQueue, &now);
+        const E2EMsg *ims = nullptr;
+        for (const E2EMsg &m : now)
+            if (!memcmp(m.md.Format, "MQIMS   ", 8))
+                ims = &m;
+        if (now.size() != 3 || !ims)
+            Fail(r, step, std::string(EditQueue) + " holds " + std::to_string(now.size()) +
+                              " messages, none of format MQIMS");
+        else
+            ExpectSaved(r, step, ims, "the message with its IMS header", PublishedIms() + "K" + was[1].data.substr(1),
+                        819, "MQIMS   ");
+    }
+    CheckQueues(r, step, nullptr, 0);
     for (const E2EBox &b : E2EWatchdogTake())
         Fail(r, step, "a message box came: \"" + b.caption + "\": " + b.text);
 }
