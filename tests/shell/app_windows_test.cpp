@@ -105,6 +105,16 @@ TEST(AppWindows, BlocksPostedToAGoneFrameAreReleased)
     EXPECT_EQ(ShellPostBlock(gone, FRM_TEXT, 0, CSGetMem(100, "TEXT")), 0);
     EXPECT_EQ(ShellPostBlock(nullptr, FRM_OPERROR, 0, CSGetMem(100, "ERR")), 0);
     EXPECT_EQ(ShellPostBlock(gone, FRM_LINES, 0, ShellBuildLines(AppMain())), 0);
+    /* a monitor message's talk text: shown on the main frame's status
+       line and released, or released when no frame takes it */
+    EXPECT_EQ(ShellPostBlock(gone, FM_TALK, 0, CSGetMem(16, "TALK")), 0);
+    char *talk = (char *)CSGetMem(16, "TALK");
+    strcpy(talk, "hello there");
+    EXPECT_EQ(ShellPostBlock(AppMain()->window, FM_TALK, 0, talk), 1);
+    PumpAll();
+    char shown[32] = "";
+    GetWindowTextA(AppMain()->status, shown, sizeof shown);
+    EXPECT_STREQ(shown, "hello there");
 }
 
 /* Menu items show the pictures on the menu's background, not on their
