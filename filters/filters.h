@@ -279,6 +279,8 @@ struct FLTPREFS {
 };
 extern FLTPREFS FltPrefs;
 void FltPrefsDefaults(void);
+/* What the profile gives of them (at start-up and after Preferences). */
+void FltPrefsFromProfile(void);
 
 /* ---- applying a filter to a dialog ------------------------------------ */
 
