@@ -90,22 +90,6 @@ TEST_F(Zos, AQueueListAndAQueueWithAQuoteInItsDescription)
     EXPECT_EQ(Do(q, 565), 0);
     EXPECT_EQ(Puts().back().compare(0, 24, "DEFINE QLOCAL('APP.NEW')"), 0) << Puts().back();
     EXPECT_NE(Mqsc("ZQMB", "DISPLAY QLOCAL(APP.NEW) DESCR\n").find("made here"), std::string::npos);
-    /* the list's WHERE condition, as the dialog keeps it, goes with its
-       text and the queue manager applies it; one no queue passes is
-       answered as nothing found */
-    for (int i = 0; i < 11; i++)
-        Put("ZQMB", "APP.B", "deep");
-    list.Set(MQCA_Q_NAME, "APP.*");
-    const int32_t depths[] = { 10, 100000 };
-    ASSERT_EQ(SetWhereFilter(list.d, 1, MQCFT_INTEGER_FILTER, MQIA_CURRENT_Q_DEPTH, MQCFOP_GREATER, &depths[0], 4), 0);
-    EXPECT_EQ(Do(list, 1), 0);
-    EXPECT_NE(Puts().back().find(" WHERE(CURDEPTH GT 10)"), std::string::npos) << Puts().back();
-    EXPECT_EQ(list.Column(MQCA_Q_NAME), std::vector<std::string>{ "APP.B" });
-    ASSERT_EQ(SetWhereFilter(list.d, 1, MQCFT_INTEGER_FILTER, MQIA_CURRENT_Q_DEPTH, MQCFOP_GREATER, &depths[1], 4), 0);
-    EXPECT_EQ(Do(list, 1), 0);
-    EXPECT_EQ(list.Rows(), 0);
-    EXPECT_FALSE(Starting(list.d, "CSQM297I").empty());
-    PCFFreeWhereFilter(list.d);
 }
 
 TEST_F(Zos, ErrorsAndAnEmptyDisplay)
