@@ -183,18 +183,12 @@ static void read_locations(PRFIN *in, CSTREE **tree, int64_t readTime, READNOTES
         PrfGetInt(in, &r->commandLevel, token);
         int len = CfgReadLocationKeywords(in, r, token, &q);
         CfgFinishLocation(r, readTime);
-        QMS *added = nullptr;
-        int named = r->qmName[0] != 0;
+        /* a blank queue-manager name is the default queue manager's */
         char names[QMS_NAME + 110];
         note_names(names, r);
-        if (named)
-            added = LocCreateRecord(tree, r, 0);
-        else
-            LocDropRecord(r);
+        QMS *added = LocCreateRecord(tree, r, 0);
         if (!added)
-            note(notes, &header, named ? "a location given before is given again and not read:"
-                                       : "a location without a queue manager name is not read:",
-                 names);
+            note(notes, &header, "a location given before is given again and not read:", names);
         if (added) {
             len = read_subblocks(in, added, token, &q, len);
             if (len == -2)

@@ -8,6 +8,7 @@
 
 enum KwKind {
     KW_STR,        /* PrfGetString into a fixed field of `width` characters */
+    KW_TEXT,       /* the same, its blanks kept ("appwnd" is four bytes as written) */
     KW_INT,        /* PrfGetInt into a 32-bit field */
     KW_INT64,
     KW_SHARED,     /* PrfGetSharedString into a shared-text slot */
@@ -47,7 +48,7 @@ static const KEYWORD keywords[] = {
     { "discint", KW_INT, 0, F(disconnectInterval) },
     { "arr", KW_INT, 0, F(autoRefresh) },
     { "arra", KW_INT, 0, F(autoRefreshOpen) },
-    { "appwnd", KW_STR, 3, F(appWindow) },
+    { "appwnd", KW_TEXT, 3, F(appWindow) },
     { "qmiconn", KW_SHARED, 0, F(iconFile[0]) },
     { "qmiconb", KW_SHARED, 0, F(iconFile[1]) },
     { "qmicong", KW_SHARED, 0, F(iconFile[2]) },
@@ -227,13 +228,13 @@ static void set_coordinate(QMS *r, int which, int32_t value)
  * or at the width, trailing blanks left out (they are never written, so
  * not kept either).  Copied in line: the library calls for the measuring,
  * the copy and the trimming each cost more than the copy on some hosts. */
-static void put_name_field(char *field, size_t width, const char *value)
+static void put_name_field(char *field, size_t width, const char *value, int trim)
 {
     size_t n = 0;
     for (; n < width && value[n]; n++)
         field[n] = value[n];
     field[n] = 0;
-    while (n > 0 && field[n - 1] == ' ')
+    while (trim && n > 0 && field[n - 1] == ' ')
         field[--n] = 0;
 }
 
@@ -263,8 +264,9 @@ int CfgReadLocationKeywords(PRFIN *in, QMS *r, char *token, uint32_t *quoted)
         int32_t scratch = 0;
         switch (k->kind) {
         case KW_STR:
+        case KW_TEXT:
             PrfGetValue(in, token, nullptr);
-            put_name_field((char *)field, k->width, token);
+            put_name_field((char *)field, k->width, token, k->kind == KW_STR);
             break;
         case KW_INT: PrfGetInt(in, (int32_t *)field, token); break;
         case KW_INT64: PrfGetInt64(in, (int64_t *)field, token); break;

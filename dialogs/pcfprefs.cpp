@@ -41,6 +41,7 @@ void PCFPrefsFromProfile(void)
     UTStrCopy(PcfPrefs.msgRange, Prf.disr[0] ? Prf.disr : "1,100", sizeof PcfPrefs.msgRange);
     if (Prf.msgdsp > 0)
         PcfPrefs.dataBytesShown = Prf.msgdsp;
+    PcfPrefs.historyMax = Prf.hso;             /* "History of Object Names" */
 }
 
 static struct PrefsInit {

@@ -253,11 +253,14 @@ struct FLTHOOKS {
     /* FltShowError: the Filter Manager opened on a named filter. */
     void (*showNamedError)(void *ctx, const char *name, int start, int end);
     void (*setFilterValues)(void *ctx, DialogWords *dialog);
-    /* PCFUpdateList, PCFPostRefresh, PCFRefreshList, SetWhereFilter. */
+    /* PCFUpdateList, PCFPostRefresh, PCFRefreshList. */
     void (*updateList)(void *ctx, DialogWords *dialog);
     void (*postRefresh)(void *ctx, DialogWords *dialog);
     void (*refreshList)(void *ctx, DialogWords *dialog);
-    void (*setWhereFilter)(void *ctx, DialogWords *dialog);
+    /* SetWhereFilter: the dialog's WHERE condition rebuilt from its new
+       filter (PCFFilterWhere); 1 when it changed, so that the list is
+       asked for again. */
+    int (*setWhereFilter)(void *ctx, DialogWords *dialog);
     /* The recent-filter lists of a dialog (its own and its definition's;
      * they may be the same); null ones are skipped. */
     void (*recentLists)(void *ctx, DialogWords *dialog, CSLIST **own, CSLIST **kind);
@@ -276,11 +279,26 @@ struct FLTPREFS {
 };
 extern FLTPREFS FltPrefs;
 void FltPrefsDefaults(void);
+/* What the profile gives of them (at start-up and after Preferences). */
+void FltPrefsFromProfile(void);
 
 /* ---- applying a filter to a dialog ------------------------------------ */
 
 /* 0, or 1 after a compile error (the previous filter stays). */
 int PCFNewFilter(DialogWords *dialog, int refresh);
+/* A comparison of a field with a constant that a filter's rows must all
+ * pass, as a PCF filter: type (MQCFT_INTEGER_FILTER or
+ * MQCFT_STRING_FILTER), attribute, operator and value (the text points
+ * into the program). */
+struct FLTWHERE {
+    int32_t type, parameter, op, value;
+    const char *text;
+    int32_t length;
+};
+int PCFFilterCondition(const FilterProgram *program, FLTWHERE *where);
+/* The dialog's WHERE condition set from its filter (a list definition
+ * whose list is an IBM MQ inquiry), or removed: 1 when it changed. */
+int PCFFilterWhere(DialogWords *dialog);
 /* 1 when the dialog's column list was replaced. */
 int PCFCheckVars(DialogWords *dialog, int useList);
 /* The pseudo field of a user variable column (made when absent). */

@@ -3,6 +3,8 @@
  * what the list fill does with the filter for each row. */
 #include "fltint.h"
 
+#include "prfdata.h"
+
 static FLTHOOKS Hooks;
 FLTPREFS FltPrefs = { 20, 0, 0, 0, 0, 0 };
 int FltFlashing;
@@ -21,6 +23,11 @@ void FltPrefsDefaults(void)
 {
     memset(&FltPrefs, 0, sizeof FltPrefs);
     FltPrefs.recentMax = 20;
+}
+
+void FltPrefsFromProfile(void)
+{
+    FltPrefs.recentMax = Prf.hsf;              /* "History of Filter Expressions" */
 }
 
 void FltStatus(DialogWords *dialog, const char *text, int mode)

@@ -165,7 +165,7 @@ int PCFNewFilter(DialogWords *d, int refresh)
     size_t len = strlen(t);
     while (len && (t[len - 1] == ' ' || t[len - 1] == '\t'))
         t[--len] = 0;
-    int compile = 0, removed = 0, replaced = 0;
+    int compile = 0, removed = 0, replaced = 0, whereChanged = 0;
     if (!*t)
         removed = d->filterText != nullptr || d->filterProgram != nullptr;
     else if (!d->filterText || strcmp(d->filterText, t))
@@ -174,14 +174,15 @@ int PCFNewFilter(DialogWords *d, int refresh)
         compile = PCFCheckVars(d, refresh);
     if (compile || removed) {
         FltClearColumnMarks(d);
-        if (h->setWhereFilter)
-            h->setWhereFilter(h->context, d);
         if (removed) {
             PCFFilterFree(d);
             d->displayFlags &= ~(uint32_t)DD_USER_SORTS;
         } else if (Compile(d, t, &replaced)) {
-            return 1;
+            return 1;                  /* the previous filter, and its condition, stay */
         }
+        /* the WHERE condition follows the program now in force */
+        if (h->setWhereFilter)
+            whereChanged = h->setWhereFilter(h->context, d);
     }
     if (d->filterProgram)
         PCFFieldSortMarks(d);
@@ -190,9 +191,10 @@ int PCFNewFilter(DialogWords *d, int refresh)
             PCFCheckVars(d, 1);
             if (h->updateList)
                 h->updateList(h->context, d);
-        } else if (h->postRefresh) {
-            h->postRefresh(h->context, d);
         }
+        /* rows that came under another condition are asked for again */
+        if ((!FltDialogArea(d) || replaced || whereChanged) && h->postRefresh)
+            h->postRefresh(h->context, d);
     }
     return 0;
 }

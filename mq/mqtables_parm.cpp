@@ -3,7 +3,7 @@
  * PCF parameter identifiers. */
 #include "mqtables.h"
 
-/* PCF parameter identifiers and the program's own: 1487 rows */
+/* PCF parameter identifiers and the program's own: 1494 rows */
 extern const MQConstRow MQParameterRows[] = {
     { 1, "MQIA_APPL_TYPE", "Application Type", "APPLTYPE" },
     { 2, "MQIA_CODED_CHAR_SET_ID", "Coded Char Set Id", "CCSID" },
@@ -383,6 +383,11 @@ extern const MQConstRow MQParameterRows[] = {
     { 836, "MQIAMO_TOTAL_MSGS_DELIVERED", "Total Messages Delivered", nullptr },
     { 837, "MQIAMO_TOTAL_MSGS_RETURNED", "Total Messages Returned", nullptr },
     { 838, "MQIAMO64_HIGHRES_TIME", "Highres Time", nullptr },
+    { 839, "MQIAMO_MONITOR_CLASS", "Monitor Class", nullptr },
+    { 840, "MQIAMO_MONITOR_TYPE", "Monitor Type", nullptr },
+    { 841, "MQIAMO_MONITOR_ELEMENT", "Monitor Element", nullptr },
+    { 842, "MQIAMO_MONITOR_DATATYPE", "Monitor Datatype", nullptr },
+    { 843, "MQIAMO_MONITOR_FLAGS", "Monitor Flags", nullptr },
     { 844, "MQIAMO64_QMGR_OP_DURATION", "Queue Manager Operation Duration", nullptr },
     { 845, "MQIAMO64_MONITOR_INTERVAL", "Monitor Interval", nullptr },
     { 1001, "MQIACF_Q_MGR_ATTRS", "Queue Manager Attributes", nullptr },
@@ -693,6 +698,7 @@ extern const MQConstRow MQParameterRows[] = {
     { 1374, "MQIACF_BUFFER_LENGTH", "Buffer Length", nullptr },
     { 1375, "MQIACF_TRACE_DATA_LENGTH", "Trace Data Length", nullptr },
     { 1376, "MQIACF_SMDS_EXPANDST", "SMDS Expandst", nullptr },
+    { 1377, "MQIACF_STRUC_LENGTH", "Structure Length", nullptr },
     { 1378, "MQIACF_ITEM_COUNT", "Item Count", nullptr },
     { 1379, "MQIACF_EXPIRY_TIME", "Expiry Time", nullptr },
     { 1380, "MQIACF_CONNECT_TIME", "Connect Time", nullptr },
@@ -1198,6 +1204,7 @@ extern const MQConstRow MQParameterRows[] = {
     { 3139, "MQCACF_REPLY_TO_Q", "Reply to Queue", nullptr },
     { 3140, "MQCACF_REPLY_TO_Q_MGR", "Reply to Queue Manager", nullptr },
     { 3141, "MQCACF_RESOLVED_Q_NAME", "Resolved Queue Name", nullptr },
+    { 3142, "MQCACF_STRUC_ID", "Structure Id", nullptr },
     { 3143, "MQCACF_VALUE_NAME", "Value Name", nullptr },
     { 3144, "MQCACF_SERVICE_START_DATE", "Service Start Date", "STARTDA" },
     { 3145, "MQCACF_SERVICE_START_TIME", "Service Start Time", "STARTTI" },
@@ -1494,5 +1501,5 @@ extern const MQConstRow MQParameterRows[] = {
     { 10262, "MYPCFA_WHERE", "Where Condition", nullptr },
     { 0, nullptr, nullptr, nullptr }
 };
-extern const int MQParameterRowsCount = 1487;
+extern const int MQParameterRowsCount = 1494;
 

@@ -3,7 +3,7 @@
  * Reason and feedback codes. */
 #include "mqtables.h"
 
-/* Reason codes: 934 rows */
+/* Reason codes: 935 rows */
 extern const MQConstRow MQReasonRows[] = {
     { 0, "MQRC_NONE", "Completed successfully", nullptr },
     { 2001, "MQRC_ALIAS_BASE_Q_TYPE_ERROR", "Alias base queue not a valid type", nullptr },
@@ -929,6 +929,7 @@ extern const MQConstRow MQReasonRows[] = {
     { 6120, "MQRC_INCONSISTENT_OBJECT_STATE", "Inconsistent object state", nullptr },
     { 6121, "MQRC_CONTEXT_OBJECT_NOT_VALID", "Context object not valid", nullptr },
     { 6122, "MQRC_CONTEXT_OPEN_ERROR", "Context open error", nullptr },
+    { 6123, "MQRC_STRUC_LENGTH_ERROR", "Structure length error", nullptr },
     { 6124, "MQRC_NOT_CONNECTED", "Not connected", nullptr },
     { 6125, "MQRC_NOT_OPEN", "Not open", nullptr },
     { 6126, "MQRC_DISTRIBUTION_LIST_EMPTY", "Distribution list empty", nullptr },
@@ -941,7 +942,7 @@ extern const MQConstRow MQReasonRows[] = {
     { 100004, "MYRC_INFORMATION", "Information message", nullptr },
     { 0, nullptr, nullptr, nullptr }
 };
-extern const int MQReasonRowsCount = 934;
+extern const int MQReasonRowsCount = 935;
 
 /* Feedback codes: 52 rows */
 extern const MQConstRow MQFeedbackRows[] = {

@@ -1,7 +1,9 @@
 /* MQSC text on a z/OS queue manager's command queue, answered as the
  * z/OS command server does: a CSQN205I count line, one message per
  * reply line (object attributes, errors), and a CSQ9022I or CSQ9023E
- * completion line, each carrying the queue manager's command prefix. */
+ * completion line, each carrying the queue manager's command prefix.  A
+ * DISPLAY that finds no object, by its name or by its WHERE clause,
+ * answers CSQM297I and completes normally. */
 #include "sim.h"
 
 #include <cstring>
@@ -63,11 +65,14 @@ void SimZosCommand(SimQMgr *q, const std::string &text, MQLONG injected, std::ve
         failed = SimMqscCommand(q, cmd, &msgs);
     std::string verb = Verb(cmd);
     bool display = verb.compare(0, 4, " DIS") == 0;
+    std::string none = "CSQM297I " + cpf + " CSQMDRTC NO" + verb.substr(verb.find(' ', 1)) +
+                       " FOUND MATCHING REQUEST CRITERIA";
     if (display && failed && msgs.size() == 1 && msgs[0].compare(0, 8, "AMQ8147E") == 0) {
         /* a display that finds nothing completes normally */
-        msgs[0] = "CSQM297I " + cpf + " CSQMDRTC NO" + verb.substr(verb.find(' ', 1)) +
-                  " FOUND MATCHING REQUEST CRITERIA";
+        msgs[0] = none;
         failed = 0;
+    } else if (display && !failed && msgs.empty()) {
+        msgs.push_back(none);                  /* its WHERE let no object through */
     }
     std::vector<std::string> lines;
     for (const std::string &m : msgs) {

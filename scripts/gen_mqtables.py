@@ -259,12 +259,22 @@ def camel_title(doc):
 # --- selection -------------------------------------------------------------
 
 MARKER = re.compile(r'_(FIRST|LAST|LAST_USED|CURRENT_LENGTH|CURRENT_VERSION|'
-                    r'LENGTH_\d+|VERSION_\d+|STRUC_ID|STRUC_LENGTH.*|MAX_.*USED)$')
+                    r'LENGTH_\d+|VERSION_\d+|STRUC_ID|STRUC_LENGTH(_FIXED(_\d+)?)?|MAX_.*USED)$')
+# A structure's own constants (MQCFH_STRUC_LENGTH) are markers; a value of
+# the family itself that is named so (MQIACF_STRUC_LENGTH, MQCACF_STRUC_ID)
+# is not.
+STRUC_MARKER = re.compile(r'_STRUC_(ID|LENGTH)$')
+
+def is_marker(name, prefixes):
+    m = MARKER.search(name)
+    if not m:
+        return False
+    return not (STRUC_MARKER.search(name) and name[:m.start() + 1] in prefixes)
 
 def family(prefixes, exclude=()):
     rows = []
     for n, v in CONSTS:
-        if any(n.startswith(p) for p in prefixes) and not MARKER.search(n) \
+        if any(n.startswith(p) for p in prefixes) and not is_marker(n, prefixes) \
                 and not any(n.startswith(x) for x in exclude):
             rows.append((n, v))
     return rows
@@ -343,7 +353,11 @@ def parm_prefix(n):
         if n.startswith(p):
             return p
     return n.split('_', 1)[0] + '_'
-parms = family(PARM_PREFIXES, ['MQIASY_', 'MQIAV_', 'MQIAMO_MONITOR_'])
+# MQIAMO_MONITOR_ names both the monitoring parameters (in the family's
+# range, MQIAMO_FIRST 701 up to 1000) and the values they carry (units,
+# flags): only the first are ids.
+parms = [(n, v) for n, v in family(PARM_PREFIXES, ['MQIASY_', 'MQIAV_'])
+         if not (n.startswith('MQIAMO_MONITOR_') and not 701 <= v < 1000)]
 parm_rows = []
 for n, v in sort_by_value(first_per_value(parms)):
     desc = describe(n, parm_prefix(n), TITLE)

@@ -61,9 +61,8 @@ void WinDrawArrow(HDC dc, HPEN first, HPEN second, int filled, COLORREF fill, in
 void WinComboFill(HWND combo, const WinValueRow *table, int64_t value);
 const WinValueRow *WinComboGetSel(HWND combo, const WinValueRow *table);
 
-/* Sounds: the interval text of the settings, and test hooks for the
+/* Sounds, gated by the profile's sound times ("st"); test hooks for the
  * clock (seconds) and the player. */
-void WinSetSoundTimes(const char *intervals);
 typedef int64_t (*WinClock)(void);
 typedef void (*WinSoundPlayer)(int kind, const char *name);   /* 0 beep, 1 alias, 2 file */
 void WinSetSoundHooks(WinClock clock, WinSoundPlayer player);

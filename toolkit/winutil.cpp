@@ -3,13 +3,13 @@
 #include "tkwin.h"
 #include "tkutil.h"
 #include "tkpriv.h"
+#include "prfdata.h"
 #include <cstdio>
 #include <ctime>
 #include <mmsystem.h>
 #include <commdlg.h>
 
 WinFontState winFonts;
-static SoundTimes sound_times;
 static SoundGate sound_gate;
 static WinClock sound_clock;
 static WinSoundPlayer sound_player;
@@ -316,11 +316,6 @@ const WinValueRow *WinComboGetSel(HWND combo, const WinValueRow *t)
     return NULL;
 }
 
-void WinSetSoundTimes(const char *intervals)
-{
-    SoundParseTimes(intervals, &sound_times);
-}
-
 void WinSetSoundHooks(WinClock clock, WinSoundPlayer player)
 {
     sound_clock = clock;
@@ -344,7 +339,9 @@ void WinPlaySound(const char *name, int alert, int force)
     if (!name || strcmp(name, "none") == 0)
         return;
     int64_t now = sound_clock ? sound_clock() : (int64_t)time(NULL);
-    if (!force && !SoundGateAllow(&sound_gate, &sound_times, alert, now))
+    SoundTimes times;                   /* the profile's "st", as Preferences last stored it */
+    SoundParseTimes(Prf.st, &times);
+    if (!force && !SoundGateAllow(&sound_gate, &times, alert, now))
         return;
     if (strcmp(name, "beep") == 0)
         play(0, name);

@@ -208,7 +208,7 @@ static int process(DROPT *o)
         if (rc)
             return rc;
     }
-    if (o->last && o->index >= o->last)
+    if (o->first && o->last && o->index >= o->last)    /* a first index of 0 is no range */
         o->finished = 1;
     if (o->uow && ++o->uncommitted >= o->commitInterval && o->commitInterval > 0)
         return commit(o);

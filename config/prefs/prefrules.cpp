@@ -221,7 +221,11 @@ void PrefNormaliseSoundTimes(const char *text, char *out, size_t size)
             break;
         p++;
     }
-    if (part[0] <= 0)
+    /* trailing zero parts are left out; a first part of 0 with a later
+       one set stays (0:0:60 spaces warnings alone) */
+    if (part[0] < 0)
+        part[0] = 0;
+    if (!part[0] && !part[1] && !part[2])
         snprintf(out, size, "%s", "");
     else if (part[2])
         snprintf(out, size, "%d:%d:%d", part[0], part[1], part[2]);

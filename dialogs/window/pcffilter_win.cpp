@@ -1,5 +1,6 @@
 /* The filters' hooks from the command dialog's side: the status line,
- * the list shown again or refreshed after a new filter or new columns,
+ * the list shown again or refreshed after a new filter or new columns
+ * (asked for again under a new WHERE condition),
  * the filter field's drop-down, and the recent-filter lists kept with
  * the dialog's saved options. */
 #include "pcfwin.h"
@@ -33,6 +34,12 @@ static void RefreshList(void *, DialogWords *d)
     PCFRefreshList(d, 1);
 }
 
+/* The WHERE condition of the dialog's list requests, from its filter. */
+static int WhereFilter(void *, DialogWords *d)
+{
+    return PCFFilterWhere(d);
+}
+
 /* The location's list of this kind and the program-wide one. */
 static void RecentLists(void *, DialogWords *d, CSLIST **own, CSLIST **kind)
 {
@@ -47,5 +54,6 @@ void PCFFilterWindowHooks(FLTHOOKS *h)
     h->updateList = UpdateList;
     h->postRefresh = PostRefresh;
     h->refreshList = RefreshList;
+    h->setWhereFilter = WhereFilter;
     h->recentLists = RecentLists;
 }

@@ -57,9 +57,8 @@ const LOCDLGHOOKS *LocDlgHooks(void);
 /* Program-wide settings the dialogs read. */
 struct LOCDLGSETTINGS {
     int diagnostics;                   /* developer diagnostics ("-d") */
-    int32_t addSize[2], settingsSize[2];   /* remembered width, height */
-    int32_t multiSize[2];
-    int32_t multiSplit;                /* split position of Change Multiple Locations */
+    int32_t multiSize[2];              /* Change Multiple Locations' width, height; the
+                                          other sizes and its split are the profile's */
 };
 extern LOCDLGSETTINGS LocDlgSettings;
 

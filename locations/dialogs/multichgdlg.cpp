@@ -13,6 +13,7 @@
 #include "tklogic.h"
 #include "tkplace.h"
 #include "tkutil.h"
+#include "prfdata.h"
 #include "tkwin.h"
 
 #define ROW(type, id, text, value, style) {(uint32_t)(type), id, text, value, nullptr, style, 0, 0, 0, 0, 0}
@@ -28,7 +29,7 @@
 static DDFieldDef LocationsPane[] = {
     BOX("Locations"),
     ROW(DD_EDIT | DDF_NEWROW, MC_LOCSEARCH, "", 24, 0),
-    SIZED(DD_LISTBOX | DDF_NEWROW, MC_LOCLIST, 0, LISTSTYLE | LBS_SORT, 24, 12),
+    SIZED(DD_LISTBOX | DDF_NEWROW, MC_LOCLIST, 0, LISTSTYLE, 24, 12),   /* in the entries' order */
     BOX("Search"),
     BUTTON(MC_SELECT, "Select"), BUTTON(MC_DESELECT, "Deselect"),
     ROW(DD_CHECKBOX, MC_VALUESONLY, "Values Only", 0, BS_AUTOCHECKBOX),
@@ -443,8 +444,8 @@ static void on_init(HWND hwnd, DDHANDLE dd)
     DDSetCheck(dd, MC_BYQM, 1);
     fill_fields(d);
     fill_locations(d);
-    if (LocDlgSettings.multiSplit)
-        DDSendFieldMsg(dd, MC_SPLIT, DDM_SPLITSET, (WPARAM)LocDlgSettings.multiSplit, 0);
+    if (Prf.mcsplitp)                                /* the profile's "mcsplitp" */
+        DDSendFieldMsg(dd, MC_SPLIT, DDM_SPLITSET, (WPARAM)Prf.mcsplitp, 0);
     choose_field(d, nullptr);
     SendMessageA(hwnd, UM_NEWFONT, 0, 0);
     SendMessageA(hwnd, UM_COLOURSCHANGED, 0, 0);
@@ -463,7 +464,7 @@ static void on_close(MCDIALOG *d)
 {
     HWND hwnd = (HWND)d->window;
     DDHANDLE dd = (DDHANDLE)d->dd;
-    LocDlgSettings.multiSplit = (int32_t)DDSendFieldMsg(dd, MC_SPLIT, DDM_SPLITGET, 0, 0);
+    Prf.mcsplitp = (int32_t)DDSendFieldMsg(dd, MC_SPLIT, DDM_SPLITGET, 0, 0);
     SetWindowLongPtrA(hwnd, GWLP_USERDATA, 0);
     for (MCDIALOG **p = &openDialogs; *p; p = &(*p)->next)
         if (*p == d) {

@@ -12,6 +12,7 @@
 #include "confirm.h"
 #include "tkplace.h"
 #include "tkutil.h"
+#include "prfdata.h"
 #include "tkwin.h"
 
 #define ROW(type, id, text, value, style) {(uint32_t)(type), id, text, value, nullptr, style, 0, 0, 0, 0, 0}
@@ -556,18 +557,18 @@ static void on_size(RTABWORDS *w, WPARAM how)
         return;
     RECT rc;
     GetWindowRect(w->hwnd, &rc);
-    int32_t *size = w->addMode ? LocDlgSettings.addSize : LocDlgSettings.settingsSize;
-    size[0] = rc.right - rc.left;
-    size[1] = rc.bottom - rc.top;
+    int32_t *size = Prf.dialogs[w->addMode ? DLG_ADD : DLG_LOC];   /* "dlgadd", "dlgloc" */
+    size[2] = rc.right - rc.left;
+    size[3] = rc.bottom - rc.top;
 }
 
 /* UM_INITDLG: load, place at the cursor at the present size, show. */
 static void on_start(RTABWORDS *w, QMS *source)
 {
     SendMessageA(w->hwnd, UM_LOC_RELOAD, 0, (LPARAM)source);
-    const int32_t *saved = w->addMode ? LocDlgSettings.addSize : LocDlgSettings.settingsSize;
+    const int32_t *saved = Prf.dialogs[w->addMode ? DLG_ADD : DLG_LOC];
     SIZE size;
-    DDWindowSize(w->dd, w->hwnd, 64, 30, saved[0], saved[1], &size);
+    DDWindowSize(w->dd, w->hwnd, 64, 30, saved[2], saved[3], &size);
     WinPositionAtCursor(w->hwnd, size.cx, size.cy, 0);
     ShowWindow(w->hwnd, SW_SHOW);
 }

@@ -829,20 +829,6 @@ static void complete_channel(JREADER *r)
     r->sink(r->sinkContext, (CHLDEF *)block);
 }
 
-/* Passes over an element of the channel list that is not a channel: up
- * to the "," or "]" that ends it, brackets inside balanced. */
-static void skip_element(JREADER *r)
-{
-    int level = 0;
-    while (!r->eof && !(level == 0 && (at(r, ',') || at(r, ']')))) {
-        if (at(r, '{') || at(r, '['))
-            level++;
-        else if ((at(r, '}') || at(r, ']')) && level > 0)
-            level--;
-        next_token(r);
-    }
-}
-
 /* The end of the file before the channel list closed: the table is cut
  * off, and a channel begun is not kept. */
 static void report_cut(JREADER *r, int inChannel)
@@ -866,13 +852,13 @@ static void read_channels(JREADER *r)
         reset_channel(r);
         JCONTEXT channel = { nullptr, "channel" };
         if (!at(r, '{')) {
-            /* not a channel: passed over whole, the channels after it read */
+            /* no "{": the token is taken as the first member's name and the
+               members up to the next "}" are read as one channel */
             report(r, JSON_PROBLEM, AT "'%s' found where channel definition expected", r->line,
                    r->file, r->token);
-            skip_element(r);
-            continue;
+        } else {
+            next_token(r);
         }
-        next_token(r);
         if (!read_object(r, &channel, 1)) {
             report_cut(r, 1);
             return;

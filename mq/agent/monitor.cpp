@@ -158,7 +158,8 @@ static int PutCommandMsg(QMS *r, MQHCONN h, QMS *target, MonMSG *m)
     pmo.Options = MQPMO_NO_SYNCPOINT;
     t->MQPUT(h, q, &md, &pmo, MONMSG_WIRE, m, &cc, &rc);
     if (cc == MQCC_FAILED) {
-        MQCloseCachedHandle(h, client, cache, q, &cc, &rc);
+        MQLONG closeCc, closeRc;                   /* the put's reason is the one told */
+        MQCloseCachedHandle(h, client, cache, q, &closeCc, &closeRc);
         e->monAnswerQ[0] = 0;
         EngMQErrorText(text, sizeof text, "Error putting to queue", qm, queue, rc);
         MQEOpError(nullptr, r, 6, text);

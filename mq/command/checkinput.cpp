@@ -641,7 +641,7 @@ int PCFCheckInput(CHECKINPUT *in)
         if (!Field(&c, e, name))
             return 1;
     }
-    if (in->index == -2)
+    if (in->index == -2 || c.stopped)             /* 10161: the message ends there */
         return Finish(&c);
     Trailer(&c);
     if (c.command == CMD_CREATE_APP && !ApplicationKey(&c))

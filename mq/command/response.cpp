@@ -245,6 +245,9 @@ static int MqscReply(REPLY *x, const MQMD *md, uint8_t **pcf, uint32_t *pcfLengt
     DialogWords *d = x->dialog;
     *pcf = nullptr;
     if (MQSCResponseToPcf(r, md, x->data, x->length, pcf, pcfLength)) {
+        /* a reply that cannot be read ends the command: nothing more of
+           it would be understood, and the dialog must not wait for good */
+        r->complete = 1;
         CmdStatus(d, "Error converting MQSC Response.", r->location, SK_ERROR);
         if (d)
             d->first.lastAnswered = d->first.sequence;

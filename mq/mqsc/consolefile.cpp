@@ -176,9 +176,11 @@ static int TakeName(const char *from, const char *stops, char *out, const char *
 /* Step 1 and 2: the names; 0 when the command is refused. */
 static int ParseNames(FILECMD *f, const char *text)
 {
-    const char *close = strrchr(text, ')');
+    /* the names end at the first ")": a redirection after it may name a
+       file that holds one */
     const char *open = strchr(text, '(');
-    if (!close || !open || open > close) {
+    const char *close = open ? strchr(open, ')') : nullptr;
+    if (!close) {
         CmdStatus(f->dialog, "No closing ')' found after file command", f->location, SK_FAILURE);
         return 0;
     }

@@ -187,13 +187,28 @@ void PCFBuildWhere(MQSCTEXT *t, const PCFCommandDef *def, const uint8_t *caps, i
     MQSCPut(t, ")", 1);
 }
 
-/* The dialog's filter structure, walked as the one parameter of a
- * message so that it is read within its own length. */
-static void DialogWhere(MQSCTEXT *t, const PCFCommandDef *def, const uint8_t *caps, const uint8_t *f)
+/* The definition whose detail fields name a filter's attribute: the
+ * command's, else (a definition without a list, such as the Queue
+ * definition that carries a queue list's inquiry) the dialog's own. */
+static const PCFCommandDef *WhereDefinition(const PCFCommandDef *def, const PCFCommandDef *dialogDef)
 {
+    if (def && (def->detail || (def->objectId == PCFQueueListDef.objectId && def->list)))
+        return def;
+    return dialogDef ? dialogDef : def;
+}
+
+/* The dialog's filter structure (as SetWhereFilter keeps it), walked as
+ * the one parameter of a message so that it is read within its own
+ * length. */
+static void DialogWhere(MQSCTEXT *t, const PCFCommandDef *def, const uint8_t *caps, const DialogWords *dialog)
+{
+    uint32_t held = 0;
+    const uint8_t *f = PCFWhereFilter(dialog, &held);
     int32_t length;
+    if (!f || held < 16)
+        return;
     memcpy(&length, f + 4, 4);
-    if (length < 16 || length > 0x10000)
+    if (length < 16 || (uint32_t)length > held || length > 0x10000)
         return;
     uint8_t *message = (uint8_t *)CSGetMem((size_t)length + 36, "MQSCWhere");
     if (!message)
@@ -387,7 +402,8 @@ static void Parameter(BUILD *b, int32_t type, int32_t parameter, const uint8_t *
     int filter = type == MQCFT_INTEGER_FILTER || type == MQCFT_STRING_FILTER || type == MQCFT_BYTE_STRING_FILTER;
     if (filter) {
         b->filtered = 1;
-        PCFBuildWhere(&b->t, b->def, nullptr, type, parameter, value, length);
+        PCFBuildWhere(&b->t, WhereDefinition(b->def, b->dialogDef), nullptr, type, parameter, value, length);
+        MQSCPut(&b->t, " ", 1);
         return;
     }
     const PCFFieldEntry *e = FieldOf(b->def->fields, b->caps, parameter);
@@ -468,7 +484,7 @@ int PCFBuildMQSC(DialogWords *dialog, const uint8_t *caps, const PCFCommandDef *
     if (!b.failed && !strncmp(b.t.text, "DISPLAY", 7) && !b.listed && b.command != MQCMD_INQUIRE_SMDSCONN)
         MQSCPuts(&b.t, "ALL");
     if (!b.failed && !b.filtered && dialog && dialog->whereFilter)
-        DialogWhere(&b.t, def, dialog->first.caps, (const uint8_t *)dialog->whereFilter);
+        DialogWhere(&b.t, WhereDefinition(def, b.dialogDef), dialog->first.caps, dialog);
     if (!b.failed && b.t.full)
         b.failed = MQRC_STORAGE_NOT_AVAILABLE;
     if (b.failed) {

@@ -71,7 +71,7 @@ static void NextItem(const uint8_t *caps, const char **position, int32_t *remain
         p++;
         while (p < end && *p == ' ')
             p++;
-        int32_t v = 0, depth = 1, blanks = 0;
+        int32_t v = 0, depth = 1, blanks = 0, gap = 0;
         while (p < end && v < valueSize) {
             if (depth == 1) {
                 /* a run without parentheses is taken whole (blanks count
@@ -94,8 +94,10 @@ static void NextItem(const uint8_t *caps, const char **position, int32_t *remain
             else if (c == ')' && depth > 1)
                 depth--;
             blanks = c == ' ' ? blanks + 1 : 0;
-            if (depth >= 2 && blanks == 5)
+            if (depth >= 2 && blanks == 5) {
+                gap = 1;                       /* ended by the gap: left open */
                 break;
+            }
             value[v++] = c;
             p++;
         }
@@ -103,7 +105,7 @@ static void NextItem(const uint8_t *caps, const char **position, int32_t *remain
             p++;
         while (v && value[v - 1] == ' ')
             v--;
-        for (; depth > 1 && v < valueSize; depth--)
+        for (; !gap && depth > 1 && v < valueSize; depth--)
             value[v++] = ')';
         if (!v)
             value[v++] = ' ';

@@ -36,7 +36,7 @@ static const struct {
 } blockMessages[] = {
     { FRM_OPERROR, free_block }, { FRM_TEXT, free_block }, { UM_VERSION_RESULT, free_block },
     { CRED_MSG_REQUEST, free_block }, { FRM_LINES, free_lines }, { FRM_IMPORTLOCAL, free_import },
-    { FM_ASK, answer_no },
+    { FM_ASK, answer_no }, { FM_TALK, free_block },
 };
 
 /* The frame after this one takes what is still queued for it; what no
@@ -191,6 +191,7 @@ static int main_frame(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, LRESULT *result
         return 1;
     case FRM_AVAILABLE: if (ShellWork.releaseWaiting) ShellWork.releaseWaiting(r); return 1;
     case FRM_TEXT:
+    case FM_TALK:                 /* a monitor message's talk text */
         if (lp) {
             if (Shell.statusLine)
                 SetWindowTextA(Shell.statusLine, (const char *)lp);

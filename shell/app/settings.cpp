@@ -1,8 +1,8 @@
 /* The settings of the shell that live in the profile: the default flags
  * and search texts of new frames, the panel width and message-list
- * height, the main window's placement, and the histories of the panel's
- * fields; taken at start-up and put back before the configuration is
- * written. */
+ * height, the object dialogs' queue-manager list width, the main
+ * window's placement, and the histories of the panel's fields; taken at
+ * start-up and put back before the configuration is written. */
 #include "shell.h"
 #include "shellint.h"
 
@@ -41,6 +41,7 @@ void ShellStoreSettings(void)
         Prf.mainQm[i] = Shell.panelWidth[i];
     Prf.mainMsgs[0] = PcfWinPrefs.listHeightOne;
     Prf.mainMsgs[1] = PcfWinPrefs.listHeightMany;
+    Prf.qmlistwid = PcfWinPrefs.qmListPosition;
 }
 
 int ShellWriteConfig(void)

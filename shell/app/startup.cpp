@@ -18,6 +18,7 @@
 #include "colourwin.h"
 #include "cs.h"
 #include "dd.h"
+#include "filters.h"
 #include "locdlg.h"
 #include "loccache.h"
 #include "locimport.h"
@@ -170,6 +171,7 @@ static void load_profile(void)
     PCFWinPrefsFromProfile();
     PCFPrefsFromProfile();
     PCFListPrefsFromProfile();
+    FltPrefsFromProfile();
     static UFPREFS uf;
     static char programDir[SHELL_PATH];
     PrfHostProgramDir(programDir, sizeof programDir);

@@ -226,11 +226,16 @@ static void loc_add_modeless(void *, void *w, int kind, uintptr_t a, uintptr_t b
 }
 static void loc_remove_modeless(void *, void *w) { UtilRemoveModeless(w); }
 static void config_changed(void *) {}
-/* Preferences applied: the lists take their settings anew, then the
- * windows repaint what changed. */
+/* Preferences applied: what the windows keep of the profile goes back to
+ * it first, then the dialogs, lists and filters take their settings anew
+ * and the windows repaint what changed. */
 static void prefs_repaint(void *, uint32_t mask)
 {
+    ShellStoreSettings();
+    PCFWinPrefsFromProfile();
+    PCFPrefsFromProfile();
     PCFListPrefsFromProfile();
+    FltPrefsFromProfile();
     repaint(nullptr, mask);
 }
 

@@ -295,6 +295,19 @@ TEST_F(Fixture, NamesThatAreNotWordsAreQuoted)
     QMS *r = Find("A B", "TWO;WORDS");
     ASSERT_NE(r, nullptr);
     EXPECT_STREQ(r->replyModel, "R=Q");
+    /* a blank queue-manager name (the default queue manager) is read,
+       written as two double quotes and read back */
+    Spit(cfg, "AP:\nQM:\"\" \"Default\" 0 0\nQM:\"\" \"Again\" 0 0\nmq=SECOND\n");
+    Load();
+    ASSERT_NE(Find("", "RAVOLT"), nullptr);
+    EXPECT_STREQ(Find("", "RAVOLT")->locationName, "Default");
+    ASSERT_NE(Find("", "SECOND"), nullptr);
+    ASSERT_EQ(CfgFileWrite(), 0);
+    text = Slurp(cfg);
+    EXPECT_NE(text.find("QM:\"\" \"Default\" 0 0\n"), std::string::npos) << text;
+    Load();
+    EXPECT_NE(Find("", "RAVOLT"), nullptr);
+    EXPECT_NE(Find("", "SECOND"), nullptr);
 }
 
 /* A network-names, security-group or name-list text of blanks only must
@@ -858,17 +871,19 @@ TEST_F(Fixture, FuzzReader)
 
 /* The name-field keywords against the way they were read before (the
  * value read as a string, cut to the field, its trailing blanks then
- * trimmed one by one): quoted and bare values of every length around the
- * field's width, with blanks at their ends, escapes, bytes above 127 and
- * NUL bytes, into records whose fields hold their defaults; the records
- * are compared whole. */
+ * trimmed one by one; "appwnd" keeps them, its four bytes are the value):
+ * quoted and bare values of every length around the field's width, with
+ * blanks at their ends, escapes, bytes above 127 and NUL bytes, into
+ * records whose fields hold their defaults; the records are compared
+ * whole. */
 TEST(LocationKeywords, NameFieldsReadAsBefore)
 {
-    struct Field { const char *key; size_t offset, width; };
+    struct Field { const char *key; size_t offset, width; bool trim; };
     const Field fields[] = {
-        { "grp", offsetof(QMS, groupName), QMS_NAME }, { "psq", offsetof(QMS, brokerQueue), QMS_NAME },
-        { "appwnd", offsetof(QMS, appWindow), 3 }, { "cmdok", offsetof(QMS, okCommand), QMS_CMDLEN },
-        { "expf", offsetof(QMS, exportFile), QMS_EXPFILE - 1 }, { "mq", offsetof(QMS, secondName), QMS_NAME },
+        { "grp", offsetof(QMS, groupName), QMS_NAME, true }, { "psq", offsetof(QMS, brokerQueue), QMS_NAME, true },
+        { "appwnd", offsetof(QMS, appWindow), 3, false }, { "cmdok", offsetof(QMS, okCommand), QMS_CMDLEN, true },
+        { "expf", offsetof(QMS, exportFile), QMS_EXPFILE - 1, true },
+        { "mq", offsetof(QMS, secondName), QMS_NAME, true },
     };
     const char alphabet[] = { 'a', 'Z', ' ', ' ', '"', '~', (char)0xE9, '\0', '.', '9' };
     uint32_t seed = 41;
@@ -915,7 +930,8 @@ TEST(LocationKeywords, NameFieldsReadAsBefore)
             PrfOpenText(&in, body.data(), body.size());
             char *field = (char *)want + f.offset;
             PrfGetString(&in, field, f.width + 1, token);
-            UTTrimRightChars(field, (int)strlen(field), " ");
+            if (f.trim)
+                UTTrimRightChars(field, (int)strlen(field), " ");
             CfgReadLocationKeywords(&in, want, token, &q);      /* what follows it */
             ASSERT_EQ(memcmp(got, want, sizeof *got), 0) << f.key << " " << round;
         }

@@ -129,8 +129,8 @@ TEST_F(Prefs, ChecksAndTheirBounds)
 TEST_F(Prefs, StoresAndNormalisedTexts)
 {
     const struct { const char *in, *out; } times[] = {
-        { "5:0:0", "5" }, { "0:5:5", "" }, { "5:3", "5:3" }, { "5:0:2", "5:0:2" }, { "", "" },
-        { "12", "12" }, { "7:0", "7" } };
+        { "5:0:0", "5" }, { "0:5:5", "0:5:5" }, { "5:3", "5:3" }, { "5:0:2", "5:0:2" }, { "", "" },
+        { "12", "12" }, { "7:0", "7" }, { "0:0:60", "0:0:60" }, { "0", "" }, { "0:0:0", "" }, { "0:4", "0:4" } };
     char out[40];
     for (const auto &t : times) {
         PrefNormaliseSoundTimes(t.in, out, sizeof out);

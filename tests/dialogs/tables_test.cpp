@@ -3,8 +3,10 @@
  * and counts. */
 #include "dlgtest.h"
 #include "cmddlg.h"
+#include "mq/mqconst.h"
 
 #include <map>
+#include <regex>
 #include <set>
 #include <sstream>
 
@@ -169,6 +171,38 @@ TEST(Tables, OwnValueTablesAreConstantFamilies)
             EXPECT_TRUE(found) << o.prefix << v->value;
         }
     }
+}
+
+/* Every reason, command and parameter code the facts publish has its row
+ * in the constant tables, so that none shows as a bare number; the
+ * families' markers (FIRST, LAST, structure lengths) and the values the
+ * monitoring family names beside its parameters are no codes. */
+TEST(Tables, ConstantTablesNameEveryPublishedCode)
+{
+    Facts facts;
+    if (!facts.Load())
+        GTEST_SKIP() << "RAVOLT_MQFACTS not set";
+    const struct { int table; std::vector<std::string> prefixes; } families[] = {
+        { MQTAB_REASONS, { "MQRC_", "MQRCCF_" } },
+        { MQTAB_COMMANDS, { "MQCMD_" } },
+        { MQTAB_PARAMETERS, { "MQCA_", "MQIA_", "MQBACF_", "MQCACF_", "MQIACF_", "MQCACH_", "MQIACH_", "MQGACF_",
+                              "MQCAMO_", "MQIAMO_", "MQIAMO64_" } },
+    };
+    std::regex marker("_(FIRST|LAST|LAST_USED|MAX_.*USED)$");
+    int checked = 0;
+    for (const auto &f : families)
+        for (const auto &c : facts.constants) {
+            bool member = false;
+            for (const std::string &p : f.prefixes)
+                member |= c.first.rfind(p, 0) == 0;
+            if (!member || std::regex_search(c.first, marker) ||
+                (c.first.rfind("MQIAMO_MONITOR_", 0) == 0 && (c.second < 701 || c.second >= 1000)) ||
+                c.first.rfind("MQIASY_", 0) == 0 || c.first.rfind("MQIAV_", 0) == 0)
+                continue;
+            EXPECT_NE(MQFindRow(MQConstTable(f.table, nullptr), c.second), nullptr) << c.first << " " << c.second;
+            checked++;
+        }
+    EXPECT_GT(checked, 2000);
 }
 
 /* The definitions of the two tables with their counts and attributes. */

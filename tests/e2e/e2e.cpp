@@ -424,7 +424,7 @@ static void Replace(std::string *s, const std::string &what, const std::string &
 }
 
 std::string E2EFill(const std::string &tool, const std::string &script, const std::string &home,
-                    const std::string &samples)
+                    const std::string &samples, const char *qmgr)
 {
     FILE *f = fopen(script.c_str(), "rb");
     if (!f)
@@ -440,7 +440,7 @@ std::string E2EFill(const std::string &tool, const std::string &script, const st
             continue;
         Replace(&l, "${SAMPLES}", samples);
         Replace(&l, "${HERE}", here);
-        if (E2ERun("\"" + tool + "\" -d \"" + home + "\" -m E2EQM " + l, 120000) != 0)
+        if (E2ERun("\"" + tool + "\" -d \"" + home + "\" -m " + qmgr + " " + l, 120000) != 0)
             failed = l;
     }
     fclose(f);

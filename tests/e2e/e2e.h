@@ -97,7 +97,7 @@ std::string E2EDigest(const void *p, size_t n);
 /* ---- the fill script ---------------------------------------------------------- */
 
 /* Runs each line of a fill script (mqsim tool arguments; "#" comments;
- * ${SAMPLES} and ${HERE} replaced) with the tool against a home folder:
- * the empty string, or the first line that failed. */
+ * ${SAMPLES} and ${HERE} replaced) with the tool against a home folder
+ * and a queue manager: the empty string, or the first line that failed. */
 std::string E2EFill(const std::string &tool, const std::string &script, const std::string &home,
-                    const std::string &samples);
+                    const std::string &samples, const char *qmgr = "E2EQM");

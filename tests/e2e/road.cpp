@@ -10,7 +10,9 @@
  * The steps driven: the start with the location expanded (every road
  * queue in the tree), a queue's message list opened from the tree (as
  * many rows as the depth), the dead-letter queue's list, a Queue List
- * filtered, sorted, exported and put from, the MQSC console, the frame made
+ * filtered, sorted, exported and put from, Queue Lists filtered on depth
+ * with the filter sent to the queue manager (a PCF one and a z/OS one),
+ * the MQSC console, the frame made
  * small and large again, exit with the configuration written, and a
  * second start that finds the location and its queues again, beside a
  * location whose stopped queue manager is tried every "autod" seconds.
@@ -41,22 +43,27 @@ static bool Prepare(Road *r)
     r->config = r->home + "\\config.road";          /* a dot in the path */
     CreateDirectoryA(r->home.c_str(), nullptr);
     CreateDirectoryA(r->config.c_str(), nullptr);
-    /* the configuration names the road's one location, with the reply
-       queue model a location added by hand gets, and the user formats'
-       file that describes the messages of format LEDGER */
+    /* the configuration names the road's location, with the reply queue
+       model a location added by hand gets, a z/OS one (administered with
+       MQSC text; the stand-in serves its usual command queue), and the
+       user formats' file that describes the messages of format LEDGER */
     std::string fmt = r->home + "\\RAVOLT.FMT", quoted;
     for (char c : fmt)
         quoted += c == '~' ? std::string("~~") : std::string(1, c);   /* the configuration's escape */
     std::ofstream cfg(r->config + "\\RAVOLT.CFG", std::ios::binary);
     cfg << "AP:\nuserfmtfile=\"" << quoted << "\"\n"
-        << "QM:E2EQM \"E2EQM\" 0 0 auto\nrq=SYSTEM.DEFAULT.MODEL.QUEUE\n";
+        << "QM:E2EQM \"E2EQM\" 0 0 auto\nrq=SYSTEM.DEFAULT.MODEL.QUEUE\n"
+           "QM:E2EZOS \"E2EZOS\" 0 0 mvs\nrq=SYSTEM.DEFAULT.MODEL.QUEUE\ncq=SYSTEM.ADMIN.COMMAND.QUEUE\n";
     cfg.close();
     std::ofstream(fmt, std::ios::binary) << RoadLedgerFormat;
     std::string qmHome = r->home + "\\qm";
     SetEnvironmentVariableA("RAVOLT_MQSIM_HOME", qmHome.c_str());
     _putenv_s("RAVOLT_MQSIM_HOME", qmHome.c_str());
     const char *samples = getenv("RAVOLT_SAMPLES");
+    std::string here = r->fill.substr(0, r->fill.find_last_of("/\\") + 1);
     std::string failed = E2EFill(r->tool, r->fill, qmHome, samples ? samples : "");
+    if (failed.empty())
+        failed = E2EFill(r->tool, here + "zos.mqsim", qmHome, samples ? samples : "", "E2EZOS");
     if (!failed.empty()) {
         Fail(r, "fill", failed);
         return false;
@@ -287,6 +294,7 @@ static const RoadStep RoadSteps[] = {
     SecondFrame,
     Alter,
     QueueListExport,
+    FilteredLists,
     MqscConsole,
     Exit,
 };

@@ -114,8 +114,10 @@ HWND RoadPutFill(Road *r, const char *step, const RoadPut &put);
 std::string RoadPutResult(HWND dialog, int ms);
 
 /* roadlists.cpp: the Queue List filtered, sorted, exported and put
-   from; the location's MQSC console */
+   from; Queue Lists filtered on depth, on the road's location and on
+   its z/OS one; the location's MQSC console */
 void QueueListExport(Road *r);
+void FilteredLists(Road *r);
 void MqscConsole(Road *r);
 
 /* steps 5 and 7 */

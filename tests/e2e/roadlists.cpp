@@ -4,8 +4,10 @@
  * two rows are clicked, with "Selected", each file read back row by row
  * against the rows the list shows (copied from it as a user copies
  * them); "Put..." of a row putting one message, checked through the MQI;
- * and the MQSC console of the location running DISPLAY QLOCAL with its
- * answer redirected into a file. */
+ * Queue Lists filtered on depth with the filter sent to the queue
+ * manager, on the road's location and on a z/OS one; and the MQSC
+ * console of the location running DISPLAY QLOCAL with its answer
+ * redirected into a file. */
 #include "road.h"
 
 #include <cctype>
@@ -165,13 +167,14 @@ static void ClickRow(HWND list, int index, bool ctrl)
     Sleep(100);
 }
 
-/* The road's Queue List: the filter, the sort, both exports and Put. */
-void QueueListExport(Road *r)
+/* The Queue List of the location a tree line shows, once it has rows
+ * (null with the failure logged). */
+static HWND OpenQueueList(Road *r, const char *step, const char *location, int y)
 {
-    const char *step = "queue list";
-    ClickLine(Tree(r), 8);                           /* the location's line */
+    ClickLine(Tree(r), y);
     E2ECommand(r->frame, CMD_QUEUE_LIST);
-    HWND dialog = WindowEnding(r, "/Queue List", 10000);
+    std::string title = std::string(location) + "/Queue List";
+    HWND dialog = WindowEnding(r, title.c_str(), 20000);
     HWND list = nullptr;
     for (int waited = 0; dialog && !list && waited < 10000; waited += 200) {
         list = ListBox(dialog);
@@ -179,26 +182,57 @@ void QueueListExport(Road *r)
             Sleep(200);
     }
     if (!list) {
-        Fail(r, step, std::string(dialog ? "the Queue List has no list box" : "no Queue List window among") +
-                          Titles(r));
-        return;
+        Fail(r, step, "no " + title + " window with a list among" + Titles(r));
+        return nullptr;
     }
-    MoveWindow(dialog, 40, 40, 900, 560, TRUE);
-    for (int waited = 0; Rows(list) <= 0 && waited < 15000; waited += 200)
+    MoveWindow(dialog, 50, 50, 900, 560, TRUE);
+    for (int waited = 0; Rows(list) <= 0 && waited < 20000; waited += 200)
         Sleep(200);
     if (Rows(list) <= 0)
-        Fail(r, step, "the Queue List shows no rows without a Refresh");
-    /* the filter typed into its field */
+        Fail(r, step, title + " shows no rows");
+    return dialog;
+}
+
+/* A filter typed into a list's filter field and applied. */
+static void ApplyFilter(HWND dialog, const char *text)
+{
     HWND filter = E2EFindChild(dialog, "ComboBox", ID_FILTER);
     if (filter && !IsWindowVisible(filter))
         SendMessageA(dialog, WM_COMMAND, CMD_SHOW_FILTER, 0);
     HWND button = E2EFindChild(dialog, "Button", ID_FILTER_BUTTON);
-    if (!filter || !button) {
+    SendMessageA(filter, WM_SETTEXT, 0, (LPARAM)text);
+    SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(ID_FILTER_BUTTON, BN_CLICKED), (LPARAM)button);
+}
+
+/* Whether the list's request under a WHERE condition was answered within
+ * ms: the title says the condition is active and no longer waits. */
+static bool WhereAnswered(HWND dialog, int ms)
+{
+    for (int waited = 0; waited <= ms; waited += 200) {
+        std::string title = E2EText(dialog);
+        if (title.find("[WHERE Active]") != std::string::npos && title.find("waiting") == std::string::npos)
+            return true;
+        Sleep(200);
+    }
+    return false;
+}
+
+/* The road's Queue List: the filter, the sort, both exports and Put. */
+void QueueListExport(Road *r)
+{
+    const char *step = "queue list";
+    HWND dialog = OpenQueueList(r, step, "E2EQM", 8);  /* the location's line */
+    if (!dialog)
+        return;
+    HWND list = ListBox(dialog);
+    /* the filter typed into its field */
+    if (!E2EFindChild(dialog, "ComboBox", ID_FILTER) || !E2EFindChild(dialog, "Button", ID_FILTER_BUTTON)) {
         Fail(r, step, "no filter field");
         return;
     }
-    SendMessageA(filter, WM_SETTEXT, 0, (LPARAM)"queue == 'E2E.T*'");
-    SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(ID_FILTER_BUTTON, BN_CLICKED), (LPARAM)button);
+    ApplyFilter(dialog, "queue == 'E2E.T*'");            /* the queue manager is asked for E2E.T* */
+    if (!WhereAnswered(dialog, 15000))
+        Fail(r, step, "the filter's WHERE condition was not answered: \"" + E2EText(dialog) + "\"");
     if (!WaitRows(list, 3, 10000))
         Fail(r, step, "the filter leaves " + std::to_string(Rows(list)) + " rows, not 3");
     /* a click on the first column's title sorts by it, a second turns
@@ -271,6 +305,77 @@ void QueueListExport(Road *r)
     Sleep(300);
     const char *touched[] = { "E2E.TARGET2" };
     CheckQueues(r, step, touched, 1);
+}
+
+/* One depth filter on an open Queue List: the rows it keeps (copied as
+ * a user copies them), the title's "[WHERE Active]", and a depth no
+ * queue has, which only the queue manager's answer can report (none). */
+static void DepthFilter(Road *r, const char *step, HWND dialog, const char *filter,
+                        const std::vector<std::string> &want, const std::vector<std::string> &unwanted,
+                        const char *nothing, const char *none, const char *shot)
+{
+    HWND list = ListBox(dialog);
+    ApplyFilter(dialog, filter);
+    if (!WhereAnswered(dialog, 20000))
+        Fail(r, step, std::string(filter) + " is not answered under a WHERE condition: \"" + E2EText(dialog) + "\"");
+    if (!WaitRows(list, (int)want.size(), 20000))
+        Fail(r, step, std::string(filter) + " leaves " + std::to_string(Rows(list)) + " rows, not " +
+                          std::to_string(want.size()));
+    SendMessageA(dialog, WM_COMMAND, CMD_SELECT_ALL, 0);
+    SendMessageA(dialog, WM_COMMAND, CMD_COPY, 0);
+    Sleep(300);
+    std::string copied = E2EClipboard();
+    for (const std::string &q : want)
+        if (copied.find(q) == std::string::npos)
+            Fail(r, step, std::string(filter) + " does not show " + q + ": \"" + copied.substr(0, 300) + "\"");
+    for (const std::string &q : unwanted)
+        if (copied.find(q) != std::string::npos)
+            Fail(r, step, std::string(filter) + " shows " + q);
+    E2EShot(dialog, shot);
+    ApplyFilter(dialog, nothing);
+    if (!StatusComes(dialog, none, 20000))
+        Fail(r, step, std::string(nothing) + " brought no answer saying \"" + none + "\": \"" +
+                          DialogStatus(dialog) + "\"");
+    if (Rows(list) != 0)
+        Fail(r, step, std::string(nothing) + " leaves " + std::to_string(Rows(list)) + " rows");
+}
+
+/* Queue Lists filtered on depth, the filter sent to the queue manager as
+ * the lists' WHERE condition: the road's location (PCF) keeps its deep
+ * queues, the z/OS location (MQSC text) its one deep queue; a depth no
+ * queue reaches is answered by each queue manager as nothing found. */
+void FilteredLists(Road *r)
+{
+    const char *step = "filtered lists";
+    std::vector<std::string> deep, shallow;
+    for (int i = 0; i < RoadQueueCount; i++)
+        (r->queues[i].size() > 2 ? deep : shallow).push_back(RoadQueues[i]);
+    HWND dialog = OpenQueueList(r, step, "E2EQM", 8);
+    if (dialog) {
+        DepthFilter(r, step, dialog, "curdepth > 2 & queue == 'E2E.*'", deep, shallow, "curdepth > 100000000",
+                    "No definitions found with a matching", "road-10-queue-list-where");
+        PostMessageA(dialog, WM_CLOSE, 0, 0);
+        Sleep(300);
+    }
+    /* the z/OS location alone in the tree: its line is the first */
+    HWND panel = Panel(r);
+    HWND search = panel ? E2EFindChild(panel, "ComboBox", 31) : nullptr;
+    if (!search) {
+        Fail(r, step, "no location search field");
+        return;
+    }
+    SendMessageA(search, WM_SETTEXT, 0, (LPARAM)"E2EZOS");
+    Sleep(2500);                                     /* the search applies after a pause */
+    dialog = OpenQueueList(r, step, "E2EZOS", 8);
+    if (dialog) {
+        DepthFilter(r, step, dialog, "curdepth > 10", { "APP.DEEP" }, { "APP.EMPTY" }, "curdepth > 100000",
+                    "CSQM297I", "road-10-queue-list-zos");
+        PostMessageA(dialog, WM_CLOSE, 0, 0);
+        Sleep(300);
+    }
+    SendMessageA(search, WM_SETTEXT, 0, (LPARAM)"");
+    Sleep(2500);
+    CheckQueues(r, step, nullptr, 0);
 }
 
 /* The location's MQSC console: DISPLAY QLOCAL redirected into a file

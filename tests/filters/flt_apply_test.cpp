@@ -7,6 +7,7 @@
  * their columns. */
 #include "flttest.h"
 #include "fltint.h"
+#include "pcflists.h"
 
 using namespace flttest;
 
@@ -226,6 +227,66 @@ TEST_F(Apply, TheDialogsFieldSortsRunBeforeTheRefresh)
     rec.field = "curdepth > 1";
     EXPECT_EQ(PCFNewFilter(empty.d(), 1), 0);
     EXPECT_EQ(rec.posts, 1);
+}
+
+/* The WHERE condition a filter gives the list's requests: the first
+ * comparison of a field with a constant that every shown row passes; none
+ * for a filter the queue manager cannot share; a changed condition asks
+ * for the list again. */
+TEST_F(Apply, TheWhereConditionOfTheListRequests)
+{
+    const int32_t none = 0;
+    const struct { const char *text; int32_t type, parameter, op, value; const char *string; } filters[] = {
+        { "curdepth > 10", MQCFT_INTEGER_FILTER, MQIA_CURRENT_Q_DEPTH, MQCFOP_GREATER, 10, nullptr },
+        { "10 < curdepth", MQCFT_INTEGER_FILTER, MQIA_CURRENT_Q_DEPTH, MQCFOP_GREATER, 10, nullptr },
+        { "maxdepth <= 5000 & curdepth > 1", MQCFT_INTEGER_FILTER, MQIA_MAX_Q_DEPTH, MQCFOP_NOT_GREATER, 5000,
+          nullptr },
+        { "type = local", MQCFT_INTEGER_FILTER, MQIA_Q_TYPE, MQCFOP_EQUAL, MQQT_LOCAL, nullptr },
+        { "curdepth + 1 > 3 && descr == 'pay*'", MQCFT_STRING_FILTER, MQCA_Q_DESC, MQCFOP_LIKE, 0, "pay*" },
+        { "descr != 'x'", MQCFT_STRING_FILTER, MQCA_Q_DESC, MQCFOP_NOT_EQUAL, 0, "x" },
+        /* none the queue manager compares as the filter does */
+        { "descr == '*pay'", none }, { "descr == 'p?y*'", none }, { "descr = 'x '", none },
+        { "descr < 'M'", none }, { "curdepth > 10 | maxdepth > 1", none }, { "!(curdepth > 10)", none },
+        { "curdepth > maxdepth", none }, { "curdepth > 1.5", none }, { "@n := 1; curdepth > 10", none },
+        { "curdepth > 10 & bg(1, red)", none }, { "curdepth > 10 & _index > 1", none },
+    };
+    for (const auto &f : filters) {
+        ASSERT_EQ(New(f.text), 0) << f.text;
+        uint32_t length = 0;
+        const uint8_t *w = PCFWhereFilter(q->d(), &length);
+        if (!f.type) {
+            EXPECT_EQ(w, nullptr) << f.text;
+            continue;
+        }
+        ASSERT_NE(w, nullptr) << f.text;
+        int32_t head[4];
+        memcpy(head, w, sizeof head);
+        EXPECT_EQ(head[0], f.type) << f.text;
+        EXPECT_EQ(head[2], f.parameter) << f.text;
+        EXPECT_EQ(head[3], f.op) << f.text;
+        int32_t value, n;
+        memcpy(&value, w + 16, 4);
+        memcpy(&n, w + 20, 4);
+        if (f.string)
+            EXPECT_EQ(std::string((const char *)w + 24, (size_t)n), f.string) << f.text;
+        else
+            EXPECT_EQ(value, f.value) << f.text;
+    }
+    /* a changed condition asks for the list again, the same one does not */
+    ASSERT_EQ(New("curdepth > 10"), 0);
+    int posts = rec.posts;
+    ASSERT_EQ(New(" curdepth > 10 ", 1), 0);
+    EXPECT_EQ(rec.posts, posts);
+    ASSERT_EQ(New("curdepth > 20", 1), 0);
+    EXPECT_EQ(rec.posts, posts + 1);
+    ASSERT_EQ(New("", 1), 0);
+    EXPECT_EQ(q->d()->whereFilter, nullptr);
+    EXPECT_EQ(rec.posts, posts + 2);
+    /* a list of the program's own command (messages) has none */
+    ListDialog messages(&PCFMessageListDef);
+    rec.field = "msglen > 100";
+    ASSERT_EQ(PCFNewFilter(messages.d(), 0), 0);
+    EXPECT_EQ(messages.d()->whereFilter, nullptr);
 }
 
 }  // namespace

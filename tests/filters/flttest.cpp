@@ -46,7 +46,11 @@ static void HookValues(void *, DialogWords *) { Rec->valueFills++; }
 static void HookUpdate(void *, DialogWords *) { Rec->updates++; }
 static void HookPost(void *, DialogWords *) { Rec->posts++; }
 static void HookRefresh(void *, DialogWords *) { Rec->refreshLists++; }
-static void HookWhere(void *, DialogWords *) { Rec->whereFilters++; }
+static int HookWhere(void *, DialogWords *d)
+{
+    Rec->whereFilters++;
+    return PCFFilterWhere(d);
+}
 
 static void HookRecent(void *, DialogWords *, CSLIST **own, CSLIST **kind)
 {

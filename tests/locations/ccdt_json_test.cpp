@@ -163,27 +163,32 @@ TEST(JsonReader, TablesThatAreNot)
     Read missing("{\"channel\" [ {\"name\": \"X\"} ]}");
     EXPECT_TRUE(missing.Said("At line 1 of file 't.json', '[' found where ':' expected"));
     EXPECT_EQ(missing.channels.size(), 1u);
+    /* an element without its "{": its members up to the "}" are a channel */
     Read stray("{\"channel\": [ \"name\": \"LOOSE\", \"type\": \"clientConnection\"} ]}");
     EXPECT_TRUE(stray.Said("At line 1 of file 't.json', 'name' found where channel definition expected"));
-    EXPECT_TRUE(stray.Said("At line 1 of file 't.json', 'type' found where channel definition expected"));
-    EXPECT_TRUE(stray.channels.empty());
+    EXPECT_EQ(stray.messages.size(), 1u);
+    ASSERT_EQ(stray.channels.size(), 1u);
+    EXPECT_EQ(TRIM(stray.c(0)->cd.ChannelName), "LOOSE");
 }
 
-/* A damaged table keeps every channel it can: an element that is not a
- * channel is skipped with a message, a table cut off says so, and a
+/* A damaged table keeps every channel it can: an element without its
+ * "{" is read as one with a message, a table cut off says so, and a
  * number out of range is refused naming its field and channel. */
 TEST(JsonReader, DamagedTablesKeepWhatIsReadable)
 {
-    Read mixed("{\"channel\": [ 5, {\"name\": \"A\"},\n \"junk\", [1, {\"name\": \"X\"}],"
-               " {\"name\": \"B\"}, true ]}");
-    ASSERT_EQ(mixed.channels.size(), 2u);
-    EXPECT_EQ(TRIM(mixed.c(0)->cd.ChannelName), "A");
-    EXPECT_EQ(TRIM(mixed.c(1)->cd.ChannelName), "B");
-    EXPECT_TRUE(mixed.Said("At line 1 of file 't.json', '5' found where channel definition expected"));
-    EXPECT_TRUE(mixed.Said("At line 2 of file 't.json', 'junk' found where channel definition expected"));
-    EXPECT_TRUE(mixed.Said("At line 2 of file 't.json', '[' found where channel definition expected"));
-    EXPECT_TRUE(mixed.Said("At line 2 of file 't.json', 'true' found where channel definition expected"));
-    EXPECT_EQ(mixed.messages.size(), 4u);
+    Read mixed("{\"channel\": [ \"name\": \"A\"}, {\"name\": \"B\"},\n \"name\": \"C\", \"colour\": 5},"
+               " {\"name\": \"D\"} ]}");
+    ASSERT_EQ(mixed.channels.size(), 4u);
+    for (size_t i = 0; i < 4; i++)
+        EXPECT_EQ(TRIM(mixed.c(i)->cd.ChannelName), std::string(1, (char)('A' + i)));
+    EXPECT_TRUE(mixed.Said("At line 1 of file 't.json', 'name' found where channel definition expected"));
+    EXPECT_TRUE(mixed.Said("At line 2 of file 't.json', 'name' found where channel definition expected"));
+    EXPECT_TRUE(mixed.Said("At line 2 of file 't.json', unrecognised field name 'colour' found"));
+    EXPECT_EQ(mixed.messages.size(), 3u);
+    Read open("{\"channel\": [ {\"name\": \"A\"}, \"name\": \"B\"");
+    ASSERT_EQ(open.channels.size(), 1u);
+    EXPECT_TRUE(open.Said("At line 1 of file 't.json', the file ends inside channel 'B': the table is "
+                          "cut off and that channel is not read"));
 
     Read cut("{\"channel\": [ {\"name\": \"A\"}, {\"name\": \"B\"");
     ASSERT_EQ(cut.channels.size(), 1u);

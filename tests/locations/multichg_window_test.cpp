@@ -4,9 +4,12 @@
 #include "locdlgtest.h"
 
 #include <functional>
+#include <string>
+#include <vector>
 
 #include "dialogs.h"
 #include "locdlgwin.h"
+#include "prfdata.h"
 #include "tkharness.h"
 
 using namespace locdlgtest;
@@ -159,6 +162,57 @@ TEST_F(MultiWindow, SearchSelectChooseAndSetWithTheQuestionAnsweredBothWays)
     SendMessageA(Field(MC_REMOVE), BM_CLICK, 0, 0);
     Pump();
     EXPECT_EQ(a->networkNames, nullptr);
+
+    /* the lines keep the entries' order: the visible ones, then the
+       divider and the selected ones the search hides */
+    SendMessageA(h, WM_CLOSE, 0, 0);
+    Pump();
+    Add("abc", "", "Delta");
+    Open();
+    SendMessageA(Field(MC_SELECT), BM_CLICK, 0, 0);
+    TestType(Field(MC_LOCSEARCH), "QMC");
+    HWND list = Field(MC_LOCLIST);
+    std::vector<std::string> lines;
+    for (int i = 0, n = (int)SendMessageA(list, LB_GETCOUNT, 0, 0); i < n; i++) {
+        char text[80] = "";
+        SendMessageA(list, LB_GETTEXT, (WPARAM)i, (LPARAM)text);
+        lines.push_back(text);
+    }
+    EXPECT_EQ(lines, (std::vector<std::string>{ "QMC 000", "p", "~ QMA 000", "~ QMA 000", "~ abc 000" }));
+}
+
+/* The sizes of Add Location and Location Settings and the split of Change
+ * Multiple Locations are the profile's ("dlgadd", "dlgloc", "mcsplitp"):
+ * each dialog opens at them and leaves its own there. */
+TEST_F(MultiWindow, SizesAndTheSplitAreTheProfiles)
+{
+    QMS *a = Add("QMA", "ONE", "Alpha");
+    const struct { int slot; QMS *source; } kinds[] = { { DLG_ADD, nullptr }, { DLG_LOC, a } };
+    for (const auto &k : kinds) {
+        Prf.dialogs[k.slot][2] = 900;
+        Prf.dialogs[k.slot][3] = 700;
+        HWND w = RtabOpen(nullptr, k.source, nullptr);
+        ASSERT_NE(w, nullptr);
+        Pump();
+        RECT rc;
+        GetWindowRect(w, &rc);
+        EXPECT_EQ(rc.right - rc.left, 900) << k.slot;   /* its height is its rows' */
+        MoveWindow(w, rc.left, rc.top, 950, 720, TRUE);
+        Pump();
+        EXPECT_EQ(Prf.dialogs[k.slot][2], 950) << k.slot;
+        EXPECT_EQ(Prf.dialogs[k.slot][3], 720) << k.slot;
+        SendMessageA(w, WM_CLOSE, 0, 0);
+        Pump();
+        memset(Prf.dialogs[k.slot], 0, sizeof Prf.dialogs[k.slot]);
+    }
+    Prf.mcsplitp = 30000;
+    Open();
+    EXPECT_EQ(DDSendFieldMsg((DDHANDLE)d->dd, MC_SPLIT, DDM_SPLITGET, 0, 0), 30000);
+    DDSendFieldMsg((DDHANDLE)d->dd, MC_SPLIT, DDM_SPLITSET, 45000, 0);
+    SendMessageA(h, WM_CLOSE, 0, 0);
+    Pump();
+    EXPECT_EQ(Prf.mcsplitp, 45000);
+    Prf.mcsplitp = 0;
 }
 
 }  // namespace

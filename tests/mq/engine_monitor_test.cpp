@@ -114,6 +114,20 @@ TEST_F(AgentTest, AnotherQueueManagersRecordMakesItsLocationAndIsAnswered)
     ASSERT_TRUE(WaitFor([made] { return made->monitorCount == 2; }));
     EXPECT_EQ(LocFindByNames("QM2", "WATCHER.Q"), made);
     EXPECT_EQ(Rec.Count("MQOPEN", "WATCHER.Q"), 1u);
+    /* an answer that cannot be put: its reason told, the location not
+       marked monitored */
+    Mqsc("QM2", "ALTER QLOCAL(WATCHER.Q) MAXDEPTH(2)");
+    LocSetStatus(made, 0, LS_MONITORED, 0);
+    Put("QM1", MQELocOf(r)->replyQ, Record('m', 120, 7, 350), &md);
+    ASSERT_TRUE(WaitFor([made] { return made->monitorCount == 3; }));
+    std::string full = std::string("Error putting to queue 'QM2/WATCHER.Q' RC(2053) ") + MQReasonText(2053);
+    ASSERT_TRUE(WaitFor([r, &full] {
+        for (const std::string &t : Main.ErrorTexts(r))
+            if (t.find(full) == 0)
+                return true;
+        return false;
+    })) << full;
+    EXPECT_FALSE(made->status & LS_MONITORED);
     /* a queue that cannot be opened: reported, nothing else */
     md = MonitorMD("QM2", "GONE.Q");
     Put("QM1", MQELocOf(r)->replyQ, Record('m'), &md);

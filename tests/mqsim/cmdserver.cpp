@@ -1071,6 +1071,34 @@ TEST_F(Cmd, ZosTakesMqscText)
     r = Send(MQRO_PASS_MSG_ID, MQFMT_STRING, &text);
     ASSERT_EQ(r.size(), 2u);
     EXPECT_EQ(r[1].raw, "CSQ9022I +ZQM1 CSQMCMDS ' DEFINE QLOCAL' NORMAL COMPLETION");
+    /* DISPLAY ... WHERE as the program sends it: the clause after ALL or
+       before it, with or without a blank; what no object passes is
+       CSQM297I, a bad clause CSQ9002E */
+    Mqsc("ZQM1", "DEFINE QLOCAL(Z.DEEP) DESCR('deep one')\n");
+    MQHOBJ deep = Open(h, "Z.DEEP", MQOO_OUTPUT);
+    for (int i = 0; i < 3; i++)
+        Put(h, deep, "deep");
+    Close(h, deep);
+    const struct { const char *text; std::vector<std::string> lines; const char *end; } wheres[] = {
+        { "DISPLAY QUEUE('Z.*') ALL WHERE(CURDEPTH GT 2)", { "QUEUE(Z.DEEP)" }, "CSQ9022I" },
+        { "DISPLAY QUEUE('Z.*')  WHERE(CURDEPTH GT 2) ALL", { "QUEUE(Z.DEEP)" }, "CSQ9022I" },
+        { "DISPLAY QUEUE('Z.*') WHERE(CURDEPTH GT 2)ALL", { "QUEUE(Z.DEEP)" }, "CSQ9022I" },
+        { "DISPLAY QUEUE('Z.*') TYPE(QLOCAL) CURDEPTH WHERE(CURDEPTH LT 3)", { "QUEUE(Z.NEW)", "QUEUE(Z.Q)" },
+          "CSQ9022I" },
+        { "DISPLAY QUEUE('Z.*') WHERE(DESCR LK 'deep*')", { "QUEUE(Z.DEEP)" }, "CSQ9022I" },
+        { "DISPLAY QUEUE('Z.*') ALL WHERE(CURDEPTH GT 100)",
+          { "CSQM297I +ZQM1 CSQMDRTC NO QUEUE FOUND MATCHING REQUEST CRITERIA" }, "CSQ9022I" },
+        { "DISPLAY QUEUE('Z.*') WHERE(NOSUCH EQ 1)", { "CSQ9002E +ZQM1 ", "CSQM090E" }, "CSQ9023E" },
+    };
+    for (const auto &w : wheres) {
+        text = w.text;
+        r = Send(MQRO_PASS_MSG_ID, MQFMT_STRING, &text);
+        ASSERT_EQ(r.size(), w.lines.size() + 2) << w.text << ": " << (r.size() > 1 ? r[1].raw : "");
+        EXPECT_EQ(r[0].raw.substr(0, 8), "CSQN205I") << w.text;
+        for (size_t i = 0; i < w.lines.size(); i++)
+            EXPECT_NE(r[i + 1].raw.find(w.lines[i]), std::string::npos) << w.text << ": " << r[i + 1].raw;
+        EXPECT_EQ(r.back().raw.substr(0, 8), w.end) << w.text;
+    }
     /* The same queue manager still takes PCF. */
     Begin(MQCMD_INQUIRE_Q_MGR);
     r = Send();

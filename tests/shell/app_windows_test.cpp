@@ -12,6 +12,10 @@
 #include "dd.h"
 #include "shellint.h"
 #include "mq/engine/mqengine.h"
+#include "cmddlg.h"
+#include "filters.h"
+#include "prefs.h"
+#include "prfdata.h"
 
 enum { FV_STATUS = 103, FV_RELOAD = 133, FV_TEXT = 413 };
 
@@ -105,6 +109,16 @@ TEST(AppWindows, BlocksPostedToAGoneFrameAreReleased)
     EXPECT_EQ(ShellPostBlock(gone, FRM_TEXT, 0, CSGetMem(100, "TEXT")), 0);
     EXPECT_EQ(ShellPostBlock(nullptr, FRM_OPERROR, 0, CSGetMem(100, "ERR")), 0);
     EXPECT_EQ(ShellPostBlock(gone, FRM_LINES, 0, ShellBuildLines(AppMain())), 0);
+    /* a monitor message's talk text: shown on the main frame's status
+       line and released, or released when no frame takes it */
+    EXPECT_EQ(ShellPostBlock(gone, FM_TALK, 0, CSGetMem(16, "TALK")), 0);
+    char *talk = (char *)CSGetMem(16, "TALK");
+    strcpy(talk, "hello there");
+    EXPECT_EQ(ShellPostBlock(AppMain()->window, FM_TALK, 0, talk), 1);
+    PumpAll();
+    char shown[32] = "";
+    GetWindowTextA(AppMain()->status, shown, sizeof shown);
+    EXPECT_STREQ(shown, "hello there");
 }
 
 /* Menu items show the pictures on the menu's background, not on their
@@ -126,4 +140,35 @@ TEST(AppWindows, MenuItemPicturesLoseTheirKeyColour)
     EXPECT_NE(GetPixel(dc, 0, 0), key);
     SelectObject(dc, old);
     DeleteDC(dc);
+}
+
+/* Preferences applied, through the hook the program installs: the
+ * settings the dialogs, lists and filters keep of the profile follow it
+ * (histories, thousands separators, the initial add context), and what a
+ * window changed of them (the queue-manager list's width) is not lost but
+ * kept in the profile. */
+TEST(AppWindows, AppliedPreferencesReachTheSettingsTheWindowsRead)
+{
+    AppStart();
+    const PRFDATA saved = Prf;
+    Prf.hsf = 3;
+    Prf.hso = 4;
+    Prf.iactx = 0x800;
+    Prf.po[2] ^= PO3_THOUSANDS;
+    PcfWinPrefs.qmListPosition = 123;
+    const PREFHOOKS *h = PrefHooks();
+    ASSERT_NE(h->repaint, nullptr);
+    h->repaint(h->context, 0);
+    const struct { const char *what; int64_t got, want; } read[] = {
+        { "recent filters", FltPrefs.recentMax, 3 },
+        { "object name history", PcfPrefs.historyMax, 4 },
+        { "initial add context", PcfWinPrefs.addContext, 0x800 },
+        { "thousands separators", PcfPrefs.thousands, (Prf.po[2] & PO3_THOUSANDS) != 0 },
+        { "queue-manager list width", PcfWinPrefs.qmListPosition, 123 },
+        { "its width in the profile", Prf.qmlistwid, 123 },
+    };
+    for (const auto &r : read)
+        EXPECT_EQ(r.got, r.want) << r.what;
+    Prf = saved;
+    h->repaint(h->context, 0);
 }

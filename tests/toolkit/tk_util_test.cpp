@@ -9,6 +9,7 @@
 #include "tkharness.h"
 #include "tkutil.h"
 #include "tkwin.h"
+#include "prfdata.h"
 #include "tkplace.h"
 #include "csmem.h"
 
@@ -257,7 +258,7 @@ static void fake_player(int kind, const char *name) { played.push_back(std::to_s
 TEST(Sounds, RateLimitsWithInjectedClock)
 {
     WinSetSoundHooks(fake_clock, fake_player);
-    WinSetSoundTimes("5:20:3");
+    snprintf(Prf.st, sizeof Prf.st, "5:20:3");         /* as Preferences stores them */
     played.clear();
     now_s = 1000;
     WinPlaySound("beep", 1, 0);
@@ -279,7 +280,7 @@ TEST(Sounds, RateLimitsWithInjectedClock)
     WinPlaySound("beep", 1, 0);
     EXPECT_EQ(played.size(), 3u);
     WinSetSoundHooks(nullptr, nullptr);
-    WinSetSoundTimes("");
+    Prf.st[0] = 0;
 }
 
 static int two_monitors(DisplayLayout *d)

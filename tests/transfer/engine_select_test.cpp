@@ -27,23 +27,31 @@ using V = std::vector<std::string>;
 TEST_F(Transfer, RangesReadNoFurtherThanTheLastIndex)
 {
     PutMany("Q1", 10);
-    DROPT *o = Block();
-    strcpy(o->sourceQ, "Q1");
-    strcpy(o->targetQ, "Q2");
-    o->first = 3;
-    o->last = 5;
-    ASSERT_EQ(Run(o), 0) << LastText();
-    EXPECT_EQ(Datas(Browse("Q2")), (V{"message 3", "message 4", "message 5"}));
-    size_t read = 0;
-    for (const MQCall &c : Rec.Of("MQGET", "Q1"))
-        read += c.rc != MQRC_TRUNCATED_MSG_FAILED;   /* a first get finds the buffer too small */
-    EXPECT_EQ(read, 5u);                           /* no sixth read */
-    o = Block();
-    strcpy(o->sourceQ, "Q1");
-    strcpy(o->targetQ, "Q3");
-    o->first = 8;
-    ASSERT_EQ(Run(o), 0) << LastText();
-    EXPECT_EQ(Datas(Browse("Q3")), (V{"message 8", "message 9", "message 10"}));
+    Mqsc("QM1", "DEFINE QLOCAL(Q4)\n");
+    const struct { int64_t first, last; int from, to; size_t reads; } ranges[] = {
+        { 3, 5, 3, 5, 5 },           /* no sixth read */
+        { 8, 0, 8, 10, 11 },         /* no upper bound */
+        { 0, 3, 1, 10, 11 },         /* a first index of 0 is no range at all */
+    };
+    int target = 2;
+    for (const auto &r : ranges) {
+        std::string q = "Q" + std::to_string(target++);
+        Rec.Clear();
+        DROPT *o = Block();
+        strcpy(o->sourceQ, "Q1");
+        strcpy(o->targetQ, q.c_str());
+        o->first = r.first;
+        o->last = r.last;
+        ASSERT_EQ(Run(o), 0) << LastText();
+        V want;
+        for (int i = r.from; i <= r.to; i++)
+            want.push_back("message " + std::to_string(i));
+        EXPECT_EQ(Datas(Browse(q.c_str())), want) << r.first << ".." << r.last;
+        size_t read = 0;
+        for (const MQCall &c : Rec.Of("MQGET", "Q1"))
+            read += c.rc != MQRC_TRUNCATED_MSG_FAILED;   /* a first get finds the buffer too small */
+        EXPECT_EQ(read, r.reads) << r.first << ".." << r.last;
+    }
 }
 
 TEST_F(Transfer, SearchesAndAges)

@@ -7,7 +7,9 @@
 #include "fltwin.h"
 #include "tkcontrols.h"
 #include "pcflistwin.h"
+#include "mq/capability.h"
 
+#include <cstring>
 #include <set>
 
 using namespace wintest;
@@ -148,6 +150,69 @@ TEST_F(EndToEnd, AMessageList)
     Filter(d, "msglen > 100");
     EXPECT_LE(Rows(d), all);
     Close(d);
+}
+
+/* Messages put to a queue of the stand-in. */
+void PutMessages(const char *qmgr, const char *queue, int count)
+{
+    MQHCONN h;
+    MQHOBJ q;
+    MQLONG cc, rc;
+    char name[MQ_Q_MGR_NAME_LENGTH];
+    memset(name, ' ', sizeof name);
+    memcpy(name, qmgr, strlen(qmgr));
+    MQCONN(name, &h, &cc, &rc);
+    ASSERT_EQ(rc, 0);
+    MQOD od = { MQOD_DEFAULT };
+    memset(od.ObjectName, ' ', sizeof od.ObjectName);
+    memcpy(od.ObjectName, queue, strlen(queue));
+    MQOPEN(h, &od, MQOO_OUTPUT, &q, &cc, &rc);
+    ASSERT_EQ(rc, 0);
+    for (int i = 0; i < count; i++) {
+        MQMD md = { MQMD_DEFAULT };
+        MQPMO pmo = { MQPMO_DEFAULT };
+        pmo.Options = MQPMO_NO_SYNCPOINT;
+        MQPUT(h, q, &md, &pmo, 4, (PMQVOID) "deep", &cc, &rc);
+        ASSERT_EQ(rc, 0);
+    }
+    MQCLOSE(h, &q, MQCO_NONE, &cc, &rc);
+    MQDISC(&h, &cc, &rc);
+}
+
+/* A filter on one attribute is the WHERE condition of the list's
+ * requests, on a PCF location and on an mvs (z/OS) one: the queue
+ * manager sends only the rows the filter can show (the list area holds
+ * just them), the title says so, and without the filter every row is
+ * asked for again. */
+TEST_F(EndToEnd, AFilterOnOneAttributeIsTheWhereOfTheListRequests)
+{
+    const char *const queues = "DEFINE QLOCAL(APP.DEEP)\nDEFINE QLOCAL(APP.EMPTY)\n";
+    dlgtest::StandinMqsc("FLTWQM", queues);
+    dlgtest::StandinMqsc("FLTZQM", std::string("ALTER QMGR PLATFORM(MVS) CMDLEVEL(910)\n") + queues);
+    Location pcf("FLTWQM"), zos("FLTZQM");
+    zos.q.flags |= LF_MVS;
+    zos.q.platform = MQPL_ZOS;
+    zos.q.commandLevel = 910;
+    CapSetForQmgr(zos.q.caps, MQPL_ZOS, 910);
+    for (QMS *q : { &pcf.q, &zos.q }) {
+        SCOPED_TRACE(q->qmName);
+        PutMessages(q->qmName, "APP.DEEP", 11);
+        DialogWords *d = Open(&PCFQueueListDef, q);
+        PCFSetFieldText(d, MQCA_Q_NAME, "APP.*");
+        Filter(d, "curdepth > 10");                 /* applied, and the list asked for under it */
+        Settle();
+        EXPECT_EQ(Rows(d), 1);
+        ASSERT_NE(d->first.replyArea, nullptr);
+        EXPECT_EQ(d->first.replyArea->rows, 1u);
+        char title[200];
+        GetWindowTextA((HWND)d->window, title, sizeof title);
+        EXPECT_NE(strstr(title, "[WHERE Active]"), nullptr) << title;
+        Filter(d, "");
+        EXPECT_EQ(d->whereFilter, nullptr);
+        Settle();
+        EXPECT_EQ(Rows(d), 2);
+        Close(d);
+    }
 }
 
 }  // namespace

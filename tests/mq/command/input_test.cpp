@@ -42,6 +42,7 @@ FIELD(FUnused, nullptr, MQCA_BASE_Q_NAME, PCFT_STRING, 0, 48, nullptr);
 FIELD(FRequired, Required, MQCA_XMIT_Q_NAME, PCFT_STRING, 0, 48, nullptr);
 FIELD(FMandatory, Mandatory, MQCA_PROCESS_NAME, PCFT_STRING, 0, 48, nullptr);
 FIELD(FReqInt, Required, MQIA_USAGE, PCFT_ENUM, 0, 999, Types);
+FIELD(FStop, Use, 10161, PCFT_INT, 0, 1, nullptr);
 
 #define ENTRY(f, flags) { 0, 0, 0, nullptr, &f, 0, flags, nullptr, 0xFFFFFFFF, 0 }
 PCFFieldEntry AllFields[] = {
@@ -53,6 +54,9 @@ PCFFieldEntry CheckedFields[] = {
     ENTRY(FName, 0), ENTRY(FRequired, 0), ENTRY(FMandatory, 0), ENTRY(FReqInt, 0),
     { 0, 0, 0, nullptr, nullptr, 0, 0, nullptr, 0xFFFFFFFF, 0 },
 };
+PCFFieldEntry StopFields[] = {
+    ENTRY(FName, 0), ENTRY(FStop, 0x10000), ENTRY(FInt, 0), { 0, 0, 0, nullptr, nullptr, 0, 0, nullptr, 0xFFFFFFFF, 0 },
+};
 const PCFActionDef Actions[] = {
     { 0, 0, 0, Command, 1, nullptr, "&Go", 0x400000, 0, nullptr, nullptr, nullptr, nullptr },
     { 0, 0, 0, Command, 2, nullptr, "&All", 0x2000000, 0, nullptr, nullptr, nullptr, nullptr },
@@ -62,6 +66,8 @@ PCFCommandDef AllDef = { 0, 0, 0, "Every Type", Actions, AllFields, 1002, 0, nul
                          nullptr, nullptr, nullptr };
 PCFCommandDef CheckedDef = { 0, 0, 0, "Checked", Actions, CheckedFields, 1002, 0, nullptr, nullptr, 0, 0, 0, 0,
                              nullptr, nullptr, nullptr };
+PCFCommandDef StopDef = { 0, 0, 0, "Stopped", Actions, StopFields, 1002, 0, nullptr, nullptr, 0, 0, 0, 0,
+                          nullptr, nullptr, nullptr };
 
 struct Input : CmdFixture {
     Loc qm{ "QMINPUT" };
@@ -104,6 +110,7 @@ struct Input : CmdFixture {
         memset(&in, 0, sizeof in);
         in.location = &qm.q;
         in.definition = def;
+        in.columns = def->list ? def->list->current : nullptr;
         in.action = PCFFindActionDef(def->actions, action);
         in.area = area;
         in.index = -1;
@@ -214,6 +221,24 @@ TEST_F(Input, WhatTakesPartAndTheTextsOfFailedChecks)
     EXPECT_NE(std::string(in.error).find("RC(2071)"), std::string::npos);
     for (size_t i = 60; i < sizeof buffer; i++)
         ASSERT_EQ(buffer[i], 0xEE) << i;
+    /* attribute 10161 set to 1 ends a list's message there: no later
+     * field, no qualifier, no column list */
+    PCFFreeData(def, area, 1);
+    StopDef.list = PCFQueueListDef.list;
+    Use(&StopDef);
+    Text(MQCA_Q_NAME, "APP.*");
+    Int(MQIA_MAX_Q_DEPTH, 7);
+    using P = std::pair<int32_t, int32_t>;
+    const struct { int32_t stop; std::vector<P> parms; } stops[] = {
+        { 1, { P(MQCFT_STRING, MQCA_Q_NAME) } },
+        { 0, { P(MQCFT_STRING, MQCA_Q_NAME), P(MQCFT_INTEGER, MQIA_MAX_Q_DEPTH),
+               P(MQCFT_INTEGER, MYPCFA_DIALOG_QUALIFIER), P(MQCFT_INTEGER_LIST, MQIACF_Q_ATTRS) } },
+    };
+    for (const auto &t : stops) {
+        Int(10161, t.stop);
+        ASSERT_EQ(Build(), 0) << in.error;
+        EXPECT_EQ(Parms(buffer, in.length), t.parms) << t.stop;
+    }
 }
 
 TEST_F(Input, QueueListNamesUnderAuthorityRestrictions)

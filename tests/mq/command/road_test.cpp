@@ -224,6 +224,16 @@ TEST_F(Road, ALocationLearnsItsQueueManagerAndQueues)
     RealSleep(50);
     EXPECT_EQ(Rec.Count("MQPUT"), 0u);
     r->flags &= ~LF_FGN;
+    /* a blank queue-manager name is the default queue manager's: the
+       location connects to it and learns it */
+    QMS *dflt = Location("");
+    RequestQmgrRefresh(dflt, RK_QMGR, nullptr, 1);
+    ASSERT_TRUE(WaitFor([dflt] { return dflt->commandLevel > 0 && !(dflt->refreshMarks & RM_BUSY); }));
+    RequestQmgrRefresh(dflt, RK_QUEUES, "*", 1);
+    ASSERT_TRUE(Refreshed(dflt));
+    ASSERT_TRUE(CmdReported(dflt, &got));
+    EXPECT_STREQ(got.name, "QMROAD");
+    EXPECT_NE(LocFindQueueInfo(dflt, "APP.Q4"), nullptr);
     /* another platform and level: other capabilities, told to the windows */
     Mqsc("QMROAD", "ALTER QMGR PLATFORM(MVS) CMDLEVEL(910)\n");
     int changed = CapsChanged;

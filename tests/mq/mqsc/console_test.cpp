@@ -324,6 +324,7 @@ TEST_F(Console, FileErrorsAndTheNameDialog)
     const struct { std::string input, text; } errors[] = {
         { "file(abc", "No closing ')' found after file command" },
         { "file(abc) junk", "File command should be 'file(infile)' or 'file(infile,outfile)'" },
+        { "file(" + script + ") > " + Path("out(1).txt"), "Command continuation not completed" },
         { "file(" + std::string(128, 'n') + ")", "Input file name too long" },
         { "file(a," + std::string(128, 'n') + ")", "Output file name too long" },
         { "file(" + Path("none.mqsc") + ")", "Can't open input file '" + Path("none.mqsc") + "'" },

@@ -186,20 +186,22 @@ TEST_F(Replies, BoundsOfTheResponseTheValueAndTheUnhandledText)
     /* a value longer than the value buffer */
     p = q.Feed("CSQM401I +CSQ1 DESCR(" + std::string(5000, 'x') + ")");
     EXPECT_EQ(p.strs[MQCA_Q_DESC].size(), 5000u);
-    /* MQSCNextKeyword alone: keyword cut, value buffer full with open parentheses */
-    char keyword[MQSC_KEYWORD_SIZE + 1], value[8];
-    std::string item = "AVERYLONGKEYWORDOFTWENTYFIVE(a(b(cdefgh";
-    const char *at = item.c_str();
-    int32_t left = (int32_t)item.size();
-    MQSCNextKeyword(nullptr, &at, &left, keyword, value, 7);
-    EXPECT_STREQ(keyword, "AVERYLONGKEYWORDOFTW");
-    EXPECT_EQ(strlen(value), 7u);
-    EXPECT_STREQ(value, "a(b(cde");                    /* no room left to close them */
-    item = "X(a(b(c";
-    at = item.c_str();
-    left = (int32_t)item.size();
-    MQSCNextKeyword(nullptr, &at, &left, keyword, value, 7);
-    EXPECT_STREQ(value, "a(b(c))");
+    /* MQSCNextKeyword alone: keyword cut, value buffer full with open
+       parentheses, the text run out, a run of five blanks inside them */
+    const struct { const char *item, *keyword, *value; int32_t size; } items[] = {
+        { "AVERYLONGKEYWORDOFTWENTYFIVE(a(b(cdefgh", "AVERYLONGKEYWORDOFTW", "a(b(cde", 7 },   /* no room to close */
+        { "X(a(b(c", "X", "a(b(c))", 7 },
+        { "X(a(b     c) Y(1)", "X", "a(b", 20 },              /* the gap ends it, left open */
+        { "X(a(b    c)) Y(1)", "X", "a(b    c)", 20 },        /* four blanks do not */
+    };
+    for (const auto &t : items) {
+        char keyword[MQSC_KEYWORD_SIZE + 1], value[24];
+        const char *at = t.item;
+        int32_t left = (int32_t)strlen(t.item);
+        MQSCNextKeyword(nullptr, &at, &left, keyword, value, t.size);
+        EXPECT_STREQ(keyword, t.keyword) << t.item;
+        EXPECT_STREQ(value, t.value) << t.item;
+    }
 }
 
 /* Every keyword with every value word of every definition, and each value

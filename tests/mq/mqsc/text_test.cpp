@@ -70,14 +70,15 @@ struct Msg {
         return *this;
     }
     /* The text, or "rc=N". */
-    std::string Text(const PCFCommandDef *def, DialogWords *d = nullptr, const uint8_t *caps = nullptr)
+    std::string Text(const PCFCommandDef *def, DialogWords *d = nullptr, const uint8_t *caps = nullptr,
+                     const PCFCommandDef *dialogDef = nullptr)
     {
         MQSCPcf s = {};
         s.definition = def;
         void *message = CSGetMem((size_t)pp.position, "test");
         memcpy(message, area, (size_t)pp.position);
         uint32_t length = (uint32_t)pp.position;
-        int rc = PCFBuildMQSC(d, caps, def, &s, &message, &length);
+        int rc = PCFBuildMQSC(d, caps, dialogDef ? dialogDef : def, &s, &message, &length);
         std::string out = rc ? "rc=" + std::to_string(rc) : std::string((const char *)message, length);
         CSFreeMem(message);
         return out;
@@ -179,26 +180,35 @@ TEST_F(Text, WhereClausesOfEveryFormAndOperator)
     int32_t two = 2, seven = 7;
     for (const auto &o : ops)
         EXPECT_EQ(Msg(203).Filter(MQCFT_INTEGER_FILTER, 3, o.op, &seven, 4).Text(&Thing),
-                  std::string("SET THING  WHERE(COLOUR ") + o.text + " 7)");
+                  std::string("SET THING  WHERE(COLOUR ") + o.text + " 7) ");
     EXPECT_EQ(Msg(203).Filter(MQCFT_INTEGER_FILTER, 3, MQCFOP_EQUAL, &two, 4).Text(&Thing),
-              "SET THING  WHERE(COLOUR EQ BLUE)");
+              "SET THING  WHERE(COLOUR EQ BLUE) ");
     EXPECT_EQ(Msg(203).Filter(MQCFT_STRING_FILTER, 2013, MQCFOP_LIKE, "it's*", 5).Text(&Thing),
-              "SET THING  WHERE(DESCR LK 'it''s*')");
+              "SET THING  WHERE(DESCR LK 'it''s*') ");
     EXPECT_EQ(Msg(203).Filter(MQCFT_BYTE_STRING_FILTER, 7001, MQCFOP_EQUAL, "\x0A\xFF", 2).Text(&Thing),
-              "SET THING  WHERE(ID EQ '0AFF')");
+              "SET THING  WHERE(ID EQ '0AFF') ");
     /* an operator or attribute without a text writes nothing */
-    EXPECT_EQ(Msg(203).Filter(MQCFT_INTEGER_FILTER, 3, 99, &two, 4).Text(&Thing), "SET THING ");
-    EXPECT_EQ(Msg(203).Filter(MQCFT_INTEGER_FILTER, 4444, MQCFOP_EQUAL, &two, 4).Text(&Thing), "SET THING ");
-    /* the dialog's filter of a queue list */
+    EXPECT_EQ(Msg(203).Filter(MQCFT_INTEGER_FILTER, 3, 99, &two, 4).Text(&Thing), "SET THING  ");
+    EXPECT_EQ(Msg(203).Filter(MQCFT_INTEGER_FILTER, 4444, MQCFOP_EQUAL, &two, 4).Text(&Thing), "SET THING  ");
+    /* a queue list's filter kept by the dialog (SetWhereFilter), whose
+       inquiry the Queue definition carries: the list's detail fields name
+       it, after the attribute list */
     TestDialog d(&PCFQueueListDef, nullptr);
-    static const int32_t depth[] = { MQCFT_INTEGER_FILTER, 20, MQIA_CURRENT_Q_DEPTH, MQCFOP_GREATER, 10 };
-    d->whereFilter = (void *)depth;
-    EXPECT_EQ(Msg(MQCMD_INQUIRE_Q).Str(MQCA_Q_NAME, "*").Text(&PCFQueueListDef, d.d),
-              "DISPLAY QUEUE('*') ALL WHERE(CURDEPTH GT 10)");
-    static const int32_t bad[] = { MQCFT_INTEGER_FILTER, 8, MQIA_CURRENT_Q_DEPTH, MQCFOP_GREATER, 10 };
-    d->whereFilter = (void *)bad;
-    EXPECT_EQ(Msg(MQCMD_INQUIRE_Q).Str(MQCA_Q_NAME, "*").Text(&PCFQueueListDef, d.d), "DISPLAY QUEUE('*') ALL");
-    d->whereFilter = nullptr;
+    const int32_t ten = 10;
+    ASSERT_EQ(SetWhereFilter(d.d, 1, MQCFT_INTEGER_FILTER, MQIA_CURRENT_Q_DEPTH, MQCFOP_GREATER, &ten, 4), 0);
+    EXPECT_EQ(Msg(MQCMD_INQUIRE_Q).Str(MQCA_Q_NAME, "APP.*").Text(&PCFQueueDef, d.d, nullptr, &PCFQueueListDef),
+              "DISPLAY QUEUE('APP.*') ALL WHERE(CURDEPTH GT 10)");
+    ASSERT_EQ(SetWhereFilter(d.d, 1, MQCFT_STRING_FILTER, MQCA_Q_DESC, MQCFOP_LIKE, "pay*", -1), 0);
+    EXPECT_EQ(Msg(MQCMD_INQUIRE_Q).Str(MQCA_Q_NAME, "*").Text(&PCFQueueDef, d.d, nullptr, &PCFQueueListDef),
+              "DISPLAY QUEUE('*') ALL WHERE(DESCR LK 'pay*')");
+    PCFFreeWhereFilter(d.d);
+    EXPECT_EQ(Msg(MQCMD_INQUIRE_Q).Str(MQCA_Q_NAME, "*").Text(&PCFQueueDef, d.d, nullptr, &PCFQueueListDef),
+              "DISPLAY QUEUE('*') ALL");
+    /* a filter carried in the request: its clause, a blank, then ALL */
+    EXPECT_EQ(Msg(MQCMD_INQUIRE_Q).Str(MQCA_Q_NAME, "*")
+                  .Filter(MQCFT_INTEGER_FILTER, MQIA_CURRENT_Q_DEPTH, MQCFOP_GREATER, &ten, 4)
+                  .Text(&PCFQueueDef, nullptr, nullptr, &PCFQueueListDef),
+              "DISPLAY QUEUE('*')  WHERE(CURDEPTH GT 10) ALL");
 }
 
 TEST_F(Text, DialogCommandsOfAnMvsLocationGoAsText)

@@ -109,6 +109,19 @@ TEST_F(Zos, ErrorsAndAnEmptyDisplay)
     EXPECT_EQ(list.Rows(), 0);
     EXPECT_FALSE(Starting(list.d, "CSQM297I").empty());
     EXPECT_GE(hooks.Count(UM_PCF_UPDATE_LIST, list.d), 1u);
+    /* an attribute reply that cannot be converted ends the command there:
+       the replies after it change nothing, nothing stays in flight (Do
+       waits for that) and the dialog is told once */
+    list.Set(MQCA_Q_NAME, "*");
+    size_t updates = hooks.Count(UM_PCF_UPDATE_DIALOG, list.d);
+    size_t lists = hooks.Count(UM_PCF_UPDATE_LIST, list.d);
+    CSMemFailTag("pPcfMsg", 1);
+    EXPECT_EQ(Do(list, 1), 0);
+    CSMemFailTag("pPcfMsg", 0);
+    EXPECT_EQ(hooks.LastText(list.d), "Error converting MQSC Response.");
+    EXPECT_EQ(hooks.Count(UM_PCF_UPDATE_DIALOG, list.d), updates + 1);
+    EXPECT_EQ(hooks.Count(UM_PCF_UPDATE_LIST, list.d), lists);
+    EXPECT_EQ(list.d->first.lastAnswered, list.d->first.sequence);
 }
 
 TEST_F(Zos, ALocationThatRefusesPcfSwitchesToMqsc)
