@@ -71,6 +71,11 @@ static void remove_modeless(void *, HWND window)
     UtilRemoveModeless(window);
 }
 
+static HBITMAP list_bitmap(void *, int picture)
+{
+    return ShellBitmap(BMP_QMLIST + picture);
+}
+
 static void startup_message(void *, DialogWords *dialog)
 {
     OpenStartupMessage(dialog);
@@ -426,6 +431,7 @@ void ShellInstallHooks(void)
     s.altKeyOption = alt_key;
     s.toolbarImage = toolbar_image;
     s.messageFile = MsgFileCommand;
+    s.listBitmap = list_bitmap;
     PCFSetShellHooks(&s);
     DragInstallHooks();
 
