@@ -180,6 +180,13 @@ HBRUSH PCFChildColours(DialogWords *dialog, HWND child, HDC dc);
 void PCFPositionDialog(DialogWords *dialog);
 void PCFFitFieldLines(DialogWords *dialog);
 void PCFPositionDialogFields(DialogWords *dialog, int relayout);
+/* The window moved to a placement slot of its own at a size, fitted to
+ * the monitors. */
+void PCFMoveToPlacement(DialogWords *dialog, int slot, int32_t cx, int32_t cy);
+/* A repaint announcement (RepaintFlags) carried out on every open
+ * command dialog: placement, colours, font, lists, titles, toolbars,
+ * panes, rows and date fields as its bits ask, each repainted. */
+void PCFRepaintDialogs(uint32_t mask);
 void PCFPositionListPane(DialogWords *dialog);
 void PCFSizeListArea(DialogWords *dialog);
 void PCFPositionButtons(DialogWords *dialog, int relabel);

@@ -15,8 +15,11 @@
 #include "xferwnd.h"
 #include "cfgfile.h"
 #include "cmddlg.h"
+#include "cnt.h"
+#include "colours.h"
 #include "colourwin.h"
 #include "csdate.h"
+#include "dlgcolours.h"
 #include "fltwin.h"
 #include "cs.h"
 #include "export.h"
@@ -231,10 +234,12 @@ static void loc_add_modeless(void *, void *w, int kind, uintptr_t a, uintptr_t b
 }
 static void loc_remove_modeless(void *, void *w) { UtilRemoveModeless(w); }
 static void config_changed(void *) {}
-/* Preferences applied: the lists take their settings anew, then the
- * windows repaint what changed. */
+/* Preferences applied: the dialogs, their values and lists take their
+ * settings anew, then the windows repaint what changed. */
 static void prefs_repaint(void *, uint32_t mask)
 {
+    PCFWinPrefsFromProfile();
+    PCFPrefsFromProfile();
     PCFListPrefsFromProfile();
     repaint(nullptr, mask);
 }
@@ -367,11 +372,20 @@ static void install_timer_hooks(void)
 
 /* ---- the colour chooser and the Filter Manager follow the main window ---- */
 
-static void repaint_frames(uint32_t)
+/* A repaint announcement on the object dialogs and the frames: each
+ * frame's tree takes its colours again, a shown message is formatted
+ * again when the mask asks, and the frame is repainted. */
+static void repaint_frames(uint32_t mask)
 {
-    for (FrameWords *f = FrameFirst(); f; f = FrameNext(f))
+    PCFRepaintDialogs(mask);
+    for (FrameWords *f = FrameFirst(); f; f = FrameNext(f)) {
+        if (f->tree)
+            cntSetColours(f->tree, ColourRef(CLR_NAVFG), ColourRef(CLR_NAVBG), ColourRef(CLR_NAVFOCUS));
+        if ((mask & RP_MESSAGES) && f->msgPane && f->msgPane->dataWindow)
+            SendMessageA(PCFWnd(f->msgPane->dataWindow), UM_PANE_REFORMAT, 0, 0);
         if (f->window)
             RedrawWindow(f->window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+    }
 }
 static DialogWords *active_dialog(void *) { return PCFActiveDialog; }
 static int filter_confirm(void *, HWND owner, const char *question, const char *name)
