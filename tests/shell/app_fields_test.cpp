@@ -166,7 +166,7 @@ intptr_t Got(HWND w, UINT msg)
 /* "5,000" in the Queue dialog's Maximum Queue Depth is 5000: typed over
  * with "6,000" and altered it is 6000 on the queue manager; a number cut
  * short is refused; with the Preferences' separators turned off the
- * field shows "6000". */
+ * field shows "6000", and their history length reaches the names. */
 TEST(AppFields, ANumberShownWithSeparatorsIsStoredAsShown)
 {
     FrameWords *f = DemoSelected();
@@ -208,6 +208,7 @@ TEST(AppFields, ANumberShownWithSeparatorsIsStoredAsShown)
     HWND options = DDGetFieldWindow(dd, 344, 0);
     int row = (int)SendMessageA(options, LB_FINDSTRINGEXACT, (WPARAM)-1, (LPARAM)"Show thousands separators");
     ASSERT_GE(row, 0);
+    DDSetFieldValue(dd, 335, "2");                      /* History of Object Names */
     SendMessageA(options, LB_SETTOPINDEX, (WPARAM)row, 0);
     RECT rc;
     SendMessageA(options, LB_GETITEMRECT, (WPARAM)row, (LPARAM)&rc);
@@ -216,10 +217,12 @@ TEST(AppFields, ANumberShownWithSeparatorsIsStoredAsShown)
     SendMessageA(DDGetFieldWindow(dd, 1, 0), BM_CLICK, 0, 0);
     PumpAll();
     EXPECT_EQ(Prf.po[2] & 0x8000000u, 0u);
+    EXPECT_EQ(PcfPrefs.historyMax, 2);
     char *shown = PCFValueCopy(d, d->currentField, 0, 0);
     EXPECT_STREQ(shown, "6000");
     CSFreeMem(shown);
     Prf.po[2] |= 0x8000000u;
+    Prf.hso = 10;
     PCFPrefsFromProfile();
     SendMessageA(PCFWnd(d->window), WM_CLOSE, 0, 0);
     PumpAll();
