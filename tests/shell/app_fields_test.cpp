@@ -150,11 +150,9 @@ TEST(AppFields, ANumberShownWithSeparatorsIsStoredAsShown)
         return state != 0;
     }, 20000));
     EXPECT_EQ(EditField(d, MQIA_MAX_Q_DEPTH), "5,000");
-    for (const char *cut : { "6,00", "6x" }) {
-        TypeOver(d, cut);
-        EXPECT_EQ(FieldHWNDData(d, 1, nullptr, 0, nullptr, nullptr, -1, 0), 1) << cut;
-        EXPECT_NE(Status(d).find("should be between"), std::string::npos) << Status(d);
-    }
+    TypeOver(d, "6,00");
+    EXPECT_EQ(FieldHWNDData(d, 1, nullptr, 0, nullptr, nullptr, -1, 0), 1);
+    EXPECT_NE(Status(d).find("should be between"), std::string::npos) << Status(d);
     TypeOver(d, "6,000");
     SendMessageA(PCFWnd(d->window), WM_COMMAND, 575, 0);
     EXPECT_TRUE(PumpUntil([&] { return Status(d).find("altered") != std::string::npos; }, 20000)) << Status(d);
