@@ -318,8 +318,9 @@ TEST_F(Alter, SameSortColumnTwiceGivesNoSecondary)
     const PCFFieldDef *nameOnly[] = { &w.name };
     list = PCFAlterBuild(&c, nameOnly, 1, &w.depth, 1, nullptr, 0);
     ASSERT_NE(list, nullptr);
-    ASSERT_EQ(list[1].field, &w.depth);
-    EXPECT_EQ(list[1].flags, (uint32_t)(PCFL_SORT1 | PCFL_DESCEND));
+    PCFLISTENTRY sort = list[1];                          /* entries are packed */
+    ASSERT_TRUE(sort.field == &w.depth);
+    EXPECT_EQ(sort.flags, (uint32_t)(PCFL_SORT1 | PCFL_DESCEND));
     EXPECT_FALSE(PCFColumnShown(nullptr, list[1].flags));
     EXPECT_TRUE(PCFColumnShown(nullptr, list[0].flags));
     CSFreeMem(list);
