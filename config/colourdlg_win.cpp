@@ -33,9 +33,26 @@ static void post_main(void *)
         PostMessageA(mainWindow, FRM_REPAINT, 0, 0);
 }
 
+/* 0x800, the set of locations changed: the windows that list locations
+ * (by their dialogs' classes) show them again. */
+static void locations_changed(HWND w)
+{
+    static const char *const importers[] = { "DD_DLG_IMPORTCCDT", "DD_DLG_IMPORTTK47", "DD_DLG_IMPORTMQEX",
+                                             "DD_DLG_IMPORT" };
+    char cls[40] = "";
+    GetClassNameA(w, cls, sizeof cls);
+    if (!strcmp(cls, "DD_DLG_MULTICHGDLG"))
+        RedrawWindow(w, nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN);
+    for (const char *importer : importers)
+        if (!strcmp(cls, importer))
+            SendMessageA(w, UM_LOCATIONSCHANGED, 0, 0);
+}
+
 static void apply(void *, uint32_t mask)
 {
     for (HWND w = ModelessNext(nullptr); w; w = ModelessNext(w)) {
+        if (mask & RP_LOCATIONS)
+            locations_changed(w);
         if (mask & RP_COLOURS) {
             SendMessageA(w, UM_COLOURSCHANGED, 0, 0);
             RedrawWindow(w, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);

@@ -6,13 +6,6 @@
 #include <cstdint>
 #include "colours.h"
 
-/* Repaint mask bits (RepaintFlags). */
-enum RepaintFlags : uint32_t {
-    RP_ALL = 0x1, RP_PLACE = 0x2, RP_COLOURS = 0x4, RP_FONT = 0x8, RP_LIST = 0x10,
-    RP_TITLE = 0x20, RP_TOOLBAR = 0x40, RP_STATUS = 0x80, RP_SECONDPANE = 0x100,
-    RP_MESSAGES = 0x200, RP_ROWS = 0x400, RP_LOCATIONS = 0x800, RP_PANELS = 0x1000,
-};
-
 /* What RepaintAllWindows and LocNotifyWindows ask of the windows. */
 struct REPAINTHOOKS {
     void *context;

@@ -600,6 +600,10 @@ int FieldHWNDData(DialogWords *dialog, int remember, uint8_t *area, int useAlter
 /* A decimal text (a leading '-' kept) with the thousands separator before
  * every third digit, cut to the buffer's size. */
 void PCFGroupDigits(char *buffer, int size, const char *digits);
+/* Reads a decimal number as the value texts write it: a sign, digits, and
+ * the thousands separator before each further group of three; the text
+ * is advanced past it.  0 when no digit begins it. */
+int PCFReadNumber(const char **text, int64_t *value);
 /* The same without a dialog, for an area of a definition (1: a message). */
 int PCFStoreText(PCFCommandDef *def, uint8_t *area, PCFFieldEntry *entry, const char *text,
                  int length, char *message, int messageSize);
@@ -609,8 +613,13 @@ const char *PCFIntValueText(const PCFFieldDef *field, int32_t value, char *buffe
                             int separators);
 const char *PCFListValueText(const uint8_t *record, const PCFFieldDef *field, char *buffer,
                              int size);
-/* A multi-string list value as text in a growable buffer (tag
- * "multistring"); the text's length goes to *length. */
+/* A multi-string list value as text: its elements (split at the byte 5)
+ * joined by the string-list separator, or, with "show whole
+ * multi-strings" off, the first followed by "+"; cut to the buffer; its
+ * length. */
+int PCFMultiStringJoin(const uint8_t *record, char *out, int size);
+/* The same in a growable buffer (tag "multistring"); the text's length
+ * goes to *length. */
 const char *PCFMultiStringFormat(const uint8_t *record, char **buffer, uint32_t *capacity,
                                  int *length);
 const char *PCFExportValueText(const uint8_t *area, const PCFFieldEntry *entry, int index,

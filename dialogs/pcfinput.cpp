@@ -55,22 +55,17 @@ static void Message(StoreCtx *c, const char *format, const PCFFieldDef *f)
              (long)f->minimum, (long)f->maximum);
 }
 
-/* Leading sign and digits; 0 when there are no digits. */
-static int ParseNumber(const char *text, int64_t *value)
+/* A whole number as the value text writes it (Plain digits or digits in
+ * groups of three); 0 when anything else is in the text, so that a number
+ * is never cut short.  A field that takes negative values also reads the
+ * unsigned text its negative values are shown in. */
+static int ParseNumber(const PCFFieldDef *f, const char *text, int64_t *value)
 {
     const char *p = text;
-    int negative = 0;
-    if (*p == '+' || *p == '-')
-        negative = *p++ == '-';
-    if (!isdigit((unsigned char)*p))
+    if (!PCFReadNumber(&p, value) || *p)
         return 0;
-    int64_t v = 0;
-    while (isdigit((unsigned char)*p)) {
-        if (v < 100000000000LL)
-            v = v * 10 + (*p - '0');
-        p++;
-    }
-    *value = negative ? -v : v;
+    if (f->minimum < 0 && *value > INT32_MAX && *value <= (int64_t)UINT32_MAX)
+        *value -= (int64_t)UINT32_MAX + 1;
     return 1;
 }
 
@@ -102,7 +97,7 @@ static int StoreInteger(StoreCtx *c, uint8_t *r, const char *text)
         ClearValue(r);
         return 0;
     }
-    if (!ParseNumber(text, &v) || !InRange(f, v)) {
+    if (!ParseNumber(f, text, &v) || !InRange(f, v)) {
         Message(c, MsgRange, f);
         PCFSetState(r, PCFState(r) | PCFS_ERROR);
         return 1;
@@ -124,7 +119,7 @@ static int StoreEnum(StoreCtx *c, uint8_t *r, const char *text)
         return 0;
     }
     int64_t v;
-    if (f->type == PCFT_ENUMNUM && ParseNumber(text, &v)) {
+    if (f->type == PCFT_ENUMNUM && ParseNumber(f, text, &v)) {
         if (InRange(f, v)) {
             StoreInt(r, (int32_t)v);
             return 0;
@@ -423,6 +418,53 @@ static int StoreEnumList(StoreCtx *c, uint8_t *r, const char *text)
     return 0;
 }
 
+/* The list separator at p after blanks (the integer-list separator
+ * without its blanks, a comma, or the blanks alone when the separator is
+ * all blanks): its length; -1 when there is none. */
+static int ListSeparator(const char *p, int blanks)
+{
+    const char *sep = PcfPrefs.sepInt;
+    while (*sep == ' ')
+        sep++;
+    size_t n = strlen(sep);
+    while (n && sep[n - 1] == ' ')
+        n--;
+    if (n && strncmp(p, sep, n) == 0)
+        return (int)n;
+    if (*p == ',')
+        return 1;
+    return !n && blanks ? 0 : -1;
+}
+
+/* The numbers of an integer-list text as its value text writes them
+ * (each a whole number or "Not set", between list separators): their
+ * count, or 0 when the text is anything else or holds more than max. */
+static int ReadNumberList(const char *text, int32_t *values, int max)
+{
+    static const char notSet[] = "Not set";
+    const char *p = text;
+    for (int n = 0; n < max;) {
+        while (*p == ' ')
+            p++;
+        int64_t v = -1;
+        if (strncmp(p, notSet, sizeof notSet - 1) == 0)
+            p += sizeof notSet - 1;
+        else if (!PCFReadNumber(&p, &v) || v < INT32_MIN || v > INT32_MAX)
+            return 0;
+        values[n++] = (int32_t)v;
+        const char *end = p;
+        while (*p == ' ')
+            p++;
+        if (!*p)
+            return n;
+        int sep = ListSeparator(p, p != end);
+        if (sep < 0)
+            return 0;
+        p += sep;
+    }
+    return 0;
+}
+
 static int StoreNumberList(StoreCtx *c, uint8_t *r, const char *text)
 {
     const PCFFieldDef *f = c->entry->field;
@@ -435,31 +477,19 @@ static int StoreNumberList(StoreCtx *c, uint8_t *r, const char *text)
         c->listChanged = 1;
         return 0;
     }
-    int n = 1;
-    for (const char *p = text; *p; p++)
-        n += *p == ',';
-    if (n > 32767) {
-        Message(c, MsgInvalid, f);
-        return 1;
-    }
-    int32_t *values = (int32_t *)CSGetMem(4 * (size_t)n, "FieldHWNDList");
+    size_t most = strlen(text) / 2 + 1;     /* an element and a separator at least */
+    if (most > 32767)
+        most = 32767;
+    int32_t *values = (int32_t *)CSGetMem(4 * most, "FieldHWNDList");
     if (!values) {
         return NoMemory(c);
     }
-    const char *p = text;
-    for (int i = 0; i < n; i++) {
-        while (*p == ' ')
-            p++;
-        int64_t v;
-        if (!ParseNumber(p, &v) || v < INT32_MIN || v > INT32_MAX) {
-            CSFreeMem(values);
-            Message(c, MsgInvalid, f);
-            PCFSetState(r, st | PCFS_ERROR);
-            return 1;
-        }
-        values[i] = (int32_t)v;
-        p = strchr(p, ',');
-        p = p ? p + 1 : "";
+    int n = ReadNumberList(text, values, (int)most);
+    if (n <= 0) {
+        CSFreeMem(values);
+        Message(c, MsgInvalid, f);
+        PCFSetState(r, st | PCFS_ERROR);
+        return 1;
     }
     PCFINTLIST *l = IntList(r, n);
     if (!l) {

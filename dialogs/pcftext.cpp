@@ -13,8 +13,6 @@ static const uint32_t PlainNumbers[] = { 2, 31, 1013, 1020, 1024, 1025, 1254, 15
 
 static int Plain(const PCFFieldDef *f)
 {
-    if (f->type == PCFT_NUMBER)
-        return 1;
     for (uint32_t id : PlainNumbers)
         if (f->attrId == id)
             return 1;
@@ -38,6 +36,46 @@ void PCFGroupDigits(char *buffer, int size, const char *digits)
         buffer[n++] = d[i];
     }
     buffer[n] = 0;
+}
+
+/* The thousands separator at p, followed by exactly three digits. */
+static size_t GroupAt(const char *p, const char *sep, size_t seplen)
+{
+    if (!seplen || strncmp(p, sep, seplen) != 0)
+        return 0;
+    const char *d = p + seplen;
+    for (int i = 0; i < 3; i++)
+        if (d[i] < '0' || d[i] > '9')
+            return 0;
+    return d[3] >= '0' && d[3] <= '9' ? 0 : seplen;
+}
+
+/* Adds a digit to a number that stops growing past the 32-bit range. */
+static int64_t Digit(int64_t v, char c)
+{
+    return v < 100000000000LL ? v * 10 + (c - '0') : v;
+}
+
+int PCFReadNumber(const char **text, int64_t *value)
+{
+    const char *p = *text, *sep = PcfPrefs.sep1000;
+    size_t seplen = strlen(sep), skip;
+    int negative = 0;
+    if (*p == '+' || *p == '-')
+        negative = *p++ == '-';
+    const char *lead = p;
+    int64_t v = 0;
+    while (*p >= '0' && *p <= '9')
+        v = Digit(v, *p++);
+    if (p == lead)
+        return 0;
+    if (p - lead <= 3)
+        while ((skip = GroupAt(p, sep, seplen)) != 0)
+            for (p += skip; *p >= '0' && *p <= '9'; p++)
+                v = Digit(v, *p);
+    *value = negative ? -v : v;
+    *text = p;
+    return 1;
 }
 
 const char *PCFIntValueText(const PCFFieldDef *field, int32_t value, char *buffer, int size,
@@ -67,14 +105,14 @@ static void Append(char *buffer, int size, int *used, const char *text)
         *used = *used + n < size - 1 ? *used + n : size - 1;
 }
 
-static const char *Element(const PCFFieldDef *f, int32_t v, char *buffer, int size)
+static const char *Element(const PCFFieldDef *f, int32_t v, char *buffer, int size, int separators)
 {
     const PCFValueDef *row = PCFFindValue(f->values, v);
     if (row) {
         snprintf(buffer, (size_t)size, "%s", row->name);
         return buffer;
     }
-    return PCFIntValueText(f, v, buffer, size, 1);
+    return PCFIntValueText(f, v, buffer, size, separators);
 }
 
 /* The record of an entry that holds a value (present or received). */
@@ -99,7 +137,7 @@ const char *PCFValueText(const uint8_t *area, const PCFFieldEntry *entry, int in
     case PCFT_INT: case PCFT_NUMBER: case PCFT_SHOWINT:
         return PCFIntValueText(f, PCFRecInt(r), buffer, size, separators);
     case PCFT_ENUM: case PCFT_ENUMNUM: case PCFT_ENUM13: case PCFT_ENUM14:
-        return Element(f, PCFRecInt(r), buffer, size);
+        return Element(f, PCFRecInt(r), buffer, size, separators);
     case PCFT_STRING: case PCFT_NAME: case PCFT_STRING25:
         return PCFRecText(r);
     case PCFT_STRLIST: case PCFT_MULTISTR: {
@@ -123,7 +161,7 @@ const char *PCFValueText(const uint8_t *area, const PCFFieldEntry *entry, int in
     case PCFT_ENUMLIST: case PCFT_FLAGSET: {
         PCFINTLIST *l = (PCFINTLIST *)PCFRecPtr(r);
         if (l && index >= 0 && index < l->count)
-            return Element(f, PCFIntListItems(l)[index], buffer, size);
+            return Element(f, PCFIntListItems(l)[index], buffer, size, separators);
         if (f->type == PCFT_FLAGSET && (!l || !l->count)) {
             const PCFValueDef *zero = PCFFindValue(f->values, 0);
             if (zero)
@@ -140,7 +178,7 @@ const char *PCFValueText(const uint8_t *area, const PCFFieldEntry *entry, int in
         for (int i = 0; any && i < l->count; i++) {
             if (i)
                 Append(buffer, size, &used, PcfPrefs.sepInt);
-            Append(buffer, size, &used, PCFIntValueText(f, PCFIntListItems(l)[i], item, sizeof item, 1));
+            Append(buffer, size, &used, PCFIntValueText(f, PCFIntListItems(l)[i], item, sizeof item, separators));
         }
         return buffer;
     }
@@ -180,13 +218,33 @@ const char *PCFListValueText(const uint8_t *record, const PCFFieldDef *field, ch
     return buffer;
 }
 
+int PCFMultiStringJoin(const uint8_t *record, char *out, int size)
+{
+    int n = PCFListLength(record), used = 0;
+    const char *text = (const char *)record + PCFLV_TEXT, *sep = PcfPrefs.sepList;
+    int seplen = (int)strlen(sep);
+    if (size < 1)
+        return 0;
+    for (int i = 0; i < n && used < size - 1; i++) {
+        if (text[i] != 5) {
+            out[used++] = text[i];
+        } else if (!PcfPrefs.wholeMultiStrings) {
+            out[used++] = '+';
+            break;
+        } else {
+            for (int j = 0; j < seplen && used < size - 1; j++)
+                out[used++] = sep[j];
+        }
+    }
+    out[used] = 0;
+    return used;
+}
+
 const char *PCFMultiStringFormat(const uint8_t *record, char **buffer, uint32_t *capacity, int *length)
 {
     static const char noStorage[] = "No Storage!";
     uint32_t n = PCFListLength(record);
-    const char *text = (const char *)record + PCFLV_TEXT;
-    size_t sep = strlen(PcfPrefs.sepList);
-    uint32_t need = n + 500 + (uint32_t)(sep * n);
+    uint32_t need = n + 500 + (uint32_t)(strlen(PcfPrefs.sepList) * n);
     if (!*buffer || *capacity < need) {
         char *b = (char *)CSGetMem(need, "multistring");
         if (!b) {
@@ -198,23 +256,8 @@ const char *PCFMultiStringFormat(const uint8_t *record, char **buffer, uint32_t 
         *buffer = b;
         *capacity = need;
     }
-    char *out = *buffer;
-    uint32_t used = 0;
-    for (uint32_t i = 0; i < n; i++) {
-        if (text[i] == 5) {
-            if (!PcfPrefs.wholeMultiStrings) {
-                out[used++] = '+';
-                break;
-            }
-            memcpy(out + used, PcfPrefs.sepList, sep);
-            used += (uint32_t)sep;
-        } else {
-            out[used++] = text[i];
-        }
-    }
-    out[used] = 0;
-    *length = (int)used;
-    return out;
+    *length = PCFMultiStringJoin(record, *buffer, (int)*capacity);
+    return *buffer;
 }
 
 /* ---- MQSC export ---- */

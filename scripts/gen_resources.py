@@ -1,6 +1,6 @@
 #!/usr/bin/env python3
 """Draws the program's pictures: the icons 2 to 5, the tree's bitmaps 10 to
-46, the menu bitmaps 501 to 590 and the toolbar pictures (20000 plus the
+46, the queue-manager list pane's 47 to 52, the menu bitmaps 501 to 590 and the toolbar pictures (20000 plus the
 command), as .ico and .bmp files, and the
 resource script fragments that name them (images.rc; toolbar.rc the toolbar
 pictures alone).  Run by the build:
@@ -450,9 +450,39 @@ def folder():
     return c
 
 
+def check_box(tick=None):
+    """The queue-manager list pane's selection mark: a box, ticked or not."""
+    c = Canvas(16)
+    c.rect(2, 2, 13, 13, WHITE)
+    c.frame(2, 2, 13, 13, DARK)
+    if tick:
+        for d in range(2):
+            c.line(4, 7 + d, 6, 9 + d, tick)
+            c.line(6, 9 + d, 11, 4 + d, tick)
+    return c
+
+
+def qm_state(kind):
+    """The queue-manager list pane's state of a list: none yet, one, or a
+    queue manager that does not answer."""
+    c = Canvas(16)
+    if kind == "silent":
+        c.disc(8, 8, 6, RED)
+        c.line(5, 5, 10, 10, WHITE)
+        c.line(10, 5, 5, 10, WHITE)
+        c.line(6, 5, 11, 10, WHITE)
+        c.line(11, 5, 6, 10, WHITE)
+    else:
+        page(c, 3, 1, 12, 14, lines=kind == "list")
+        if kind == "none":
+            c.frame(3, 1, 12, 14, GREY)
+    return c
+
+
 def tree_bitmaps():
-    """Bitmaps 10 to 46: location states, download states, expanders, and
-    the queue pictures at their indexes (bitmap 10 + index)."""
+    """Bitmaps 10 to 52: location states, download states, expanders, the
+    queue pictures at their indexes (bitmap 10 + index), and the
+    queue-manager list pane's marks and states."""
     b = {}
     for i in range(10, 47):
         b[i] = glyph(i)
@@ -477,6 +507,12 @@ def tree_bitmaps():
     b[10 + 25] = queue_icon(TEAL, mark="cluster")
     b[10 + 26] = queue_icon(ORANGE, mark="cluster")
     b[10 + 27] = queue_icon(BLUE, mark="cluster")
+    b[47] = check_box(BLACK)
+    b[48] = check_box(GREEN)
+    b[49] = check_box()
+    b[50] = qm_state("silent")
+    b[51] = qm_state("none")
+    b[52] = qm_state("list")
     return b
 
 

@@ -179,5 +179,8 @@ int cntSetStyle(HWND window, uint32_t style);
 int cntScrollToSelection(HWND window);
 cntLINE *cntLineAtPos(CNTW *record, int x, int y, cntLINE *start, RECT *itemRect,
                       cntITEM **item);
+/* Draws a bitmap centred in the item being painted (during CN_PAINT), its
+ * top-left pixel's colour transparent; 0 without a bitmap. */
+int cntDrawItemBitmap(CNTW *record, HBITMAP bitmap);
 /* The expander item's callback. */
 int cntExpanderProc(HWND child, UINT code, cntITEM *item, CNTW *record);

@@ -361,36 +361,43 @@ static void Paint(HWND hwnd, CNTW *rec)
     EndPaint(hwnd, &ps);
 }
 
+/* ---- Pictures of owner-drawn items ---- */
+
+int cntDrawItemBitmap(CNTW *rec, HBITMAP bitmap)
+{
+    if (!bitmap || !rec->paintDC)
+        return 0;
+    HDC mem = CreateCompatibleDC(rec->paintDC);
+    HGDIOBJ old = SelectObject(mem, bitmap);
+    /* no more than the picture itself, centred: past its edges a bitmap
+     * reads as black */
+    BITMAP info = {};
+    GetObject(bitmap, sizeof info, &info);
+    int cx = rec->itemRect.right - rec->itemRect.left;
+    int cy = rec->itemRect.bottom - rec->itemRect.top;
+    int x = rec->itemRect.left, y = rec->itemRect.top;
+    if (info.bmWidth && info.bmWidth < cx) {
+        x += (cx - info.bmWidth) / 2;
+        cx = info.bmWidth;
+    }
+    if (info.bmHeight && info.bmHeight < cy) {
+        y += (cy - info.bmHeight) / 2;
+        cy = info.bmHeight;
+    }
+    DrawTransparentBitmap(rec->paintDC, x, y, cx, cy, mem, 0, 0, cx, cy, GetPixel(mem, 0, 0));
+    SelectObject(mem, old);
+    DeleteDC(mem);
+    return 1;
+}
+
 /* ---- The expander ---- */
 
 int cntExpanderProc(HWND child, UINT code, cntITEM *item, CNTW *rec)
 {
     cntLINE *line = rec->itemLine;
     if (code == CN_PAINT && line) {
-        HBITMAP img = rec->images[(item->flags & CNTI_PRESSED) ? 2
-                                  : (line->flags & CNTL_EXPANDED) ? 1 : 0];
-        if (!img)
-            return 0;
-        HDC mem = CreateCompatibleDC(rec->paintDC);
-        HGDIOBJ old = SelectObject(mem, img);
-        /* no more than the picture itself, centred: past its edges a
-         * bitmap reads as black */
-        BITMAP info = {};
-        GetObject(img, sizeof info, &info);
-        int cx = rec->itemRect.right - rec->itemRect.left;
-        int cy = rec->itemRect.bottom - rec->itemRect.top;
-        int x = rec->itemRect.left, y = rec->itemRect.top;
-        if (info.bmWidth && info.bmWidth < cx) {
-            x += (cx - info.bmWidth) / 2;
-            cx = info.bmWidth;
-        }
-        if (info.bmHeight && info.bmHeight < cy) {
-            y += (cy - info.bmHeight) / 2;
-            cy = info.bmHeight;
-        }
-        DrawTransparentBitmap(rec->paintDC, x, y, cx, cy, mem, 0, 0, cx, cy, GetPixel(mem, 0, 0));
-        SelectObject(mem, old);
-        DeleteDC(mem);
+        cntDrawItemBitmap(rec, rec->images[(item->flags & CNTI_PRESSED) ? 2
+                                           : (line->flags & CNTL_EXPANDED) ? 1 : 0]);
     } else if (code == CN_CLICKED && line) {
         CntLineSet *set = rec->lines;
         if (rec->style & CNTS_ASKEXPAND) {

@@ -21,6 +21,14 @@ enum ColourSlot {
     CLR_NAVFOCUS = 30, CLR_SELECTBG = 31, CLR_STRIPEBG = 33, CLR_PROTTITLEBG = 38,
 };
 
+/* Repaint mask bits (RepaintFlags): what a visual change asks of the
+ * windows (RepaintAllWindows, repaint.h). */
+enum RepaintFlags : uint32_t {
+    RP_ALL = 0x1, RP_PLACE = 0x2, RP_COLOURS = 0x4, RP_FONT = 0x8, RP_LIST = 0x10,
+    RP_TITLE = 0x20, RP_TOOLBAR = 0x40, RP_STATUS = 0x80, RP_SECONDPANE = 0x100,
+    RP_MESSAGES = 0x200, RP_ROWS = 0x400, RP_LOCATIONS = 0x800, RP_PANELS = 0x1000,
+};
+
 struct COLOURSLOT {
     const char *name;
     int8_t parent;                     /* -1: none */

@@ -229,7 +229,10 @@ enum { PCFE_NONE = 0, PCFE_EDITOR = 1, PCFE_UPPER_EDIT = 2, PCFE_COMBOBOX = 3, P
 int PCFEditorFor(const DialogWords *dialog, const PCFFieldEntry *entry, int readOnly, int *limit);
 /* Whether the location asks names of a history kind in upper case. */
 int PCFNameUpperCase(const DialogWords *dialog, int historyKind);
-int PCFSecondComboApplies(const DialogWords *dialog, int historyKind);
+/* Whether the second combo box serves a field type: it exists and the
+ * location's flag word has the type's bit (0x1000 for the value types,
+ * 0x2000 for type 10, 0x4000 for type 11). */
+int PCFSecondComboApplies(const DialogWords *dialog, int fieldType);
 /* 0 when a string list equals a text of items separated by byte 5. */
 int PCFCompareStrList(const PCFSTRLIST *list, int maximum, const char *text, int length);
 

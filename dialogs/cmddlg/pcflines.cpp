@@ -326,10 +326,23 @@ int PCFNameUpperCase(const DialogWords *d, int kind)
     return (location->flags & bit) != 0;
 }
 
-int PCFSecondComboApplies(const DialogWords *d, int kind)
+/* The location flag a field type needs for the second combo box. */
+static uint32_t SecondComboBit(int type)
 {
-    return d && d->combo2Window && d->first.location && (d->first.location->flags & 0x7000) &&
-           PCFNameUpperCase(d, kind);
+    switch (type) {
+    case 1: case 2: case 3: case 4: case 5: case 6: case 7: case 9: case 14: case 19: case 20: case 21:
+    case 23: case 24:
+        return LF_UCO;
+    case 10: return LF_UCE;
+    case 11: return LF_UCN;
+    }
+    return 0;
+}
+
+int PCFSecondComboApplies(const DialogWords *d, int type)
+{
+    const QMS *location = d ? d->first.location : nullptr;
+    return d && d->combo2Window && location && (location->flags & SecondComboBit(type));
 }
 
 int PCFEditorFor(const DialogWords *d, const PCFFieldEntry *e, int readOnly, int *limit)

@@ -42,6 +42,8 @@ void PCFWinPrefsFromProfile(void)
     PcfWinPrefs.rememberPositions = (Prf.opt1 & PO_SAVE_POSITIONS) != 0;
     PcfWinPrefs.rememberSizes = (Prf.opt1 & PO_SAVE_SIZES) != 0;
     PcfWinPrefs.qmListPosition = Prf.qmlistwid;
+    PcfWinPrefs.toolbarStyle = (uint32_t)Prf.tb;
+    PcfWinPrefs.tabOptions = (uint32_t)Prf.tds;
     UTStrCopy(PcfWinPrefs.errorSound, Prf.wsnd[0] ? Prf.wsnd : "beep", sizeof PcfWinPrefs.errorSound);
 }
 

@@ -14,6 +14,7 @@
 #include <initializer_list>
 
 #include "cs.h"
+#include "dlginfo.h"
 #include "locstore.h"
 #include "mq/capability.h"
 
@@ -146,11 +147,15 @@ PCFLISTENTRY *PCFAlterBuild(const CHGLIST *c, const PCFFieldDef *const *chosen, 
             list[at = n++] = { sort2, 0 };
         list[at].flags |= PCFL_SORT2 | (descending2 ? PCFL_DESCEND : 0);
     }
+    /* a chosen column keeps the shown marks it had; a sort column that
+       is not chosen carries its sort marks alone */
     for (int i = 0; i < n; i++) {
-        int at = base ? IndexOf(base, PCFColumnCount(base), list[i].field) : -1;
+        int at = base && (list[i].flags & PCFL_USER) ? IndexOf(base, PCFColumnCount(base), list[i].field) : -1;
         if (at >= 0)
             list[i].flags |= base[at].flags & (PCFL_SHOWN | PCFL_EXPORTED | PCFL_HTTP);
     }
+    list[n] = { nullptr, 0 };
+    DlgFieldsMergeFlags(list, base);
     Carry(list, &n, base);
     Carry(list, &n, defaults);
     for (int i = 0, end = n; i < end; i++) {
@@ -268,13 +273,15 @@ int PCFAlterListApply(CHGLIST *c, const PCFFieldDef *const *chosen, int count, c
     c->requestCode = 152;
     PCFNotifyListUpdate(c->definition, c);
     c->newList = nullptr;                 /* taken: the DLGINFO or dialogs own it */
+    c->applied = 1;
     return 1;
 }
 
 void PCFAlterListReset(CHGLIST *c)
 {
-    if (!c->base)
+    if (!c->base || !c->applied)          /* nothing of this window's to drop */
         return;
+    c->applied = 0;
     PCFLISTENTRY *current = c->dialog ? PCFDialogColumns(c->dialog) : nullptr;
     if (current && SameList(current, c->base))
         return;

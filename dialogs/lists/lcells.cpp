@@ -16,26 +16,6 @@ static int Unaligned(uint32_t attrId)
     return 0;
 }
 
-/* A multi-string's elements (separated by the byte 5) joined by the list
- * separator. */
-static int Joined(const uint8_t *v, char *buf, int size)
-{
-    int n = PCFListLength(v), used = 0;
-    const char *text = (const char *)v + PCFLV_TEXT;
-    const char *sep = PcfPrefs.sepList[0] ? PcfPrefs.sepList : ",";
-    int sepLength = (int)strlen(sep);
-    for (int i = 0; i < n && used < size - 1; i++) {
-        if (text[i] != 5) {
-            buf[used++] = text[i];
-            continue;
-        }
-        for (int j = 0; j < sepLength && used < size - 1; j++)
-            buf[used++] = sep[j];
-    }
-    buf[used] = 0;
-    return used;
-}
-
 static int Text(const char *from, int n, int size, const char **text)
 {
     *text = from;
@@ -66,7 +46,7 @@ int PCFListCellText(const PCFLISTENTRY *column, const uint8_t *v, char *buf, int
         return Text((const char *)v + PCFLV_TEXT, PCFListLength(v), 1000, text);
     case PCFT_MULTISTR:
         if (PCFState(v) & PCFS_RECEIVED)
-            return Joined(v, buf, size);
+            return PCFMultiStringJoin(v, buf, size);
         return Text((const char *)v + PCFLV_TEXT, PCFListLength(v), 1000, text);
     case PCFT_WIDE17:
         return Text((const char *)v + PCFLV_TEXT, (int)strnlen((const char *)v + PCFLV_TEXT, 50), 1000, text);

@@ -1,6 +1,6 @@
 /* The queue-manager list pane of a list dialog that shows the objects of
  * several queue managers: a container line per location with a
- * selection mark and a state icon.  Clicking a mark selects or deselects
+ * selection mark and a state picture.  Clicking a mark selects or deselects
  * a queue manager: one without a list yet is asked for it, otherwise the
  * rows are rebuilt at once. */
 #include "pcflistwin.h"
@@ -41,7 +41,16 @@ static void AskList(DialogWords *d, PCFLISTREQ *r)
     }
 }
 
-/* The selection mark: a check box, the dialog's own location framed. */
+/* A picture of the pane, as the program names it. */
+static void Picture(CNTW *rec, int picture)
+{
+    const PCFSHELLHOOKS *s = PCFShellHooks();
+    if (s->listBitmap)
+        cntDrawItemBitmap(rec, s->listBitmap(s->context, picture));
+}
+
+/* The selection mark: a ticked or empty box, the dialog's own location
+ * framed. */
 static int MarkProc(HWND child, UINT code, cntITEM *item, CNTW *rec)
 {
     DialogWords *d = DialogOf(item);
@@ -51,15 +60,13 @@ static int MarkProc(HWND child, UINT code, cntITEM *item, CNTW *rec)
     if (code == 6024) {
         if (r->location && r->location->nextInRing)
             r->location = LocRingLatest(r->location);
-        if (PcfListPrefs.noQmBoxes)
-            return 0;
-        RECT box = rec->itemRect;
-        InflateRect(&box, -2, -2);
-        UINT style = DFCS_BUTTONCHECK | ((r->flags & PCFLR_SELECTED) ? DFCS_CHECKED : 0) |
-                     (PcfListPrefs.checkStyle ? DFCS_FLAT : 0);
-        DrawFrameControl(rec->paintDC, &box, DFC_BUTTON, style);
         if (r == &d->first)
             DrawEdge(rec->paintDC, &rec->itemRect, EDGE_BUMP, BF_RECT);
+        if (PcfListPrefs.noQmBoxes)
+            return 0;
+        Picture(rec, !(r->flags & PCFLR_SELECTED) ? PCF_BMP_UNCHECKED
+                     : PcfListPrefs.checkStyle    ? PCF_BMP_CHECKED_GREEN
+                                                  : PCF_BMP_CHECKED);
         return 0;
     }
     if (code != 6027)
@@ -75,7 +82,9 @@ static int MarkProc(HWND child, UINT code, cntITEM *item, CNTW *rec)
     return 0;
 }
 
-/* The state icon: not responding, no list yet, a list. */
+/* The state picture: not responding, no list yet, a list.  A click gives
+ * the record the dialog's columns and its filter; the list is asked only
+ * when the filter cannot run. */
 static int StateProc(HWND child, UINT code, cntITEM *item, CNTW *rec)
 {
     DialogWords *d = DialogOf(item);
@@ -83,16 +92,7 @@ static int StateProc(HWND child, UINT code, cntITEM *item, CNTW *rec)
     if (!d || !Listed(d, r))
         return 0;
     if (code == 6024) {
-        COLORREF colour = (r->flags & PCFLR_SILENT) ? RGB(0xD0, 0, 0)
-                        : PCFCurrentArea(r)          ? RGB(0, 0xA0, 0)
-                                                     : RGB(0x90, 0x90, 0x90);
-        HBRUSH b = CreateSolidBrush(colour);
-        HGDIOBJ old = SelectObject(rec->paintDC, b);
-        RECT box = rec->itemRect;
-        InflateRect(&box, -4, -4);
-        Ellipse(rec->paintDC, box.left, box.top, box.right, box.bottom);
-        SelectObject(rec->paintDC, old);
-        DeleteObject(b);
+        Picture(rec, (r->flags & PCFLR_SILENT) ? PCF_BMP_SILENT : PCFCurrentArea(r) ? PCF_BMP_LIST : PCF_BMP_NOLIST);
         return 0;
     }
     if (code != 6027)
@@ -101,8 +101,8 @@ static int StateProc(HWND child, UINT code, cntITEM *item, CNTW *rec)
         r->columns = PCFDialogColumns(d);
         r->ownsColumns = 0;
     }
-    PCFNewFilter(d, 0);
-    AskList(d, r);
+    if (PCFNewFilter(d, 0))
+        AskList(d, r);
     InvalidateRect(child, nullptr, FALSE);
     return 0;
 }

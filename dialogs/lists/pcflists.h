@@ -472,6 +472,7 @@ struct CHGLIST {
     uint32_t *ownedFlag;
     uint32_t requestCode;         /* 152 every dialog of the kind, 131 the dialog only */
     PCFLISTENTRY *base;           /* the list the window started from */
+    uint32_t applied;             /* a list of "OK"/"Apply" was handed on since */
 };
 /* The fields "Change List Contents" offers, in definition order; count. */
 int PCFAlterOffered(const CHGLIST *record, const PCFFieldDef **out, int max);

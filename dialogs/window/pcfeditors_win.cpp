@@ -209,13 +209,16 @@ static int StoreCurrent(DialogWords *d)
     return FieldHWNDData(d, 1, nullptr, 0, d->currentField, nullptr, -1, 0) == 0;
 }
 
-static HWND WindowFor(DialogWords *d, int kind)
+/* The editing window of a kind for a field: the upper-case combo box
+ * only where it serves the field's type. */
+static HWND WindowFor(DialogWords *d, int kind, const PCFFieldEntry *e)
 {
     switch (kind) {
     case PCFE_EDITOR: return PCFWnd(d->editWindow);
     case PCFE_UPPER_EDIT: return PCFWnd(d->edit2Window ? d->edit2Window : d->editWindow);
     case PCFE_COMBOBOX: return PCFWnd(d->comboWindow);
-    case PCFE_UPPER_COMBO: return PCFWnd(d->combo2Window ? d->combo2Window : d->comboWindow);
+    case PCFE_UPPER_COMBO:
+        return PCFWnd(PCFSecondComboApplies(d, e->field->type) ? d->combo2Window : d->comboWindow);
     }
     return nullptr;
 }
@@ -239,7 +242,7 @@ int ActivateField(DialogWords *d, int32_t line, int strict)
     int ro = 0;
     PCFEntryShown(d, e, &ro);
     int limit = 0;
-    HWND w = WindowFor(d, PCFEditorFor(d, e, ro, &limit));
+    HWND w = WindowFor(d, PCFEditorFor(d, e, ro, &limit), e);
     if (!w)
         return 0;
     if (d->valueWindow && PCFWnd(d->valueWindow) != w)

@@ -246,6 +246,17 @@ static AreaRect WorkArea(void)
     return l->monitors > 1 ? l->desktop : l->monitor[0];
 }
 
+void PCFMoveToPlacement(DialogWords *d, int slot, int32_t cx, int32_t cy)
+{
+    PlaceRect pair[2];
+    for (int i = 0; i < 2; i++)
+        pair[i] = { d->placement[i][0], d->placement[i][1], d->placement[i][2], d->placement[i][3] };
+    pair[slot].cx = cx;
+    pair[slot].cy = cy;
+    WinFitRectSaved(pair, 1, 0);
+    MoveWindow(Wnd(d), pair[slot].x, pair[slot].y, pair[slot].cx, pair[slot].cy, TRUE);
+}
+
 void PCFPositionDialog(DialogWords *d)
 {
     if (d->optionFlags & (DO_CHILD | DO_IN_CALLER_WINDOW))
@@ -267,13 +278,7 @@ void PCFPositionDialog(DialogWords *d)
     HWND hwnd = Wnd(d);
     if (d->markFlags & DM_POS_SET) {
         PCFSetPlacementSize(d->placement, cx, cy);
-        PlaceRect pair[2];
-        for (int i = 0; i < 2; i++)
-            pair[i] = { d->placement[i][0], d->placement[i][1], d->placement[i][2], d->placement[i][3] };
-        pair[slot].cx = cx;
-        pair[slot].cy = cy;
-        WinFitRectSaved(pair, 1, 0);
-        MoveWindow(hwnd, pair[slot].x, pair[slot].y, pair[slot].cx, pair[slot].cy, TRUE);
+        PCFMoveToPlacement(d, slot, cx, cy);
     } else {
         /* before the first showing the active window is the one it was
          * opened from: the frame, or another dialog */

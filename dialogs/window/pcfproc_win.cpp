@@ -15,6 +15,7 @@
 #include "cnt.h"
 #include "confirm.h"
 #include "cs.h"
+#include "prfdata.h"
 #include "qms.h"
 #include "tkcontrols.h"
 #include "tktoolbar.h"
@@ -235,7 +236,7 @@ static LRESULT PrivateMessage(DialogWords *d, UINT msg, WPARAM wp, LPARAM lp, in
     case UM_CLEAR_COLFILTER: d->columnFilters = nullptr; return 0;
     case UM_PANE_POS:
         if ((HWND)wp == PCFWnd(d->qmList) && (d->optionFlags & DO_QMLIST))
-            PcfWinPrefs.qmListPosition = LOWORD(lp);
+            Prf.qmlistwid = PcfWinPrefs.qmListPosition = LOWORD(lp);
         return 0;
     case UM_PCF_SETMENU: PCFSetMenu(d); return 0;
     case UM_FIELDS_CHANGED:

@@ -35,7 +35,11 @@ struct PCFSHELLHOOKS {
     HBITMAP (*toolbarImage)(void *ctx, int32_t command);
     /* the frame's load and save of a message (918, 919) */
     void (*messageFile)(void *ctx, DialogWords *dialog, int32_t command);
+    /* a picture of the queue-manager list pane (PCF_BMP_), or null */
+    HBITMAP (*listBitmap)(void *ctx, int picture);
 };
+/* The queue-manager list pane's pictures. */
+enum { PCF_BMP_CHECKED, PCF_BMP_CHECKED_GREEN, PCF_BMP_UNCHECKED, PCF_BMP_SILENT, PCF_BMP_NOLIST, PCF_BMP_LIST };
 void PCFSetShellHooks(const PCFSHELLHOOKS *hooks);
 
 /* The message editor pane of a message dialog, whose window code the
@@ -176,6 +180,13 @@ HBRUSH PCFChildColours(DialogWords *dialog, HWND child, HDC dc);
 void PCFPositionDialog(DialogWords *dialog);
 void PCFFitFieldLines(DialogWords *dialog);
 void PCFPositionDialogFields(DialogWords *dialog, int relayout);
+/* The window moved to a placement slot of its own at a size, fitted to
+ * the monitors. */
+void PCFMoveToPlacement(DialogWords *dialog, int slot, int32_t cx, int32_t cy);
+/* A repaint announcement (RepaintFlags) carried out on every open
+ * command dialog: placement, colours, font, lists, titles, toolbars,
+ * panes, rows and date fields as its bits ask, each repainted. */
+void PCFRepaintDialogs(uint32_t mask);
 void PCFPositionListPane(DialogWords *dialog);
 void PCFSizeListArea(DialogWords *dialog);
 void PCFPositionButtons(DialogWords *dialog, int relabel);

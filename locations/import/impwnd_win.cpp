@@ -6,6 +6,7 @@
 #include "dd.h"
 #include "confirm.h"
 #include "filedlg.h"
+#include "modeless.h"
 #include "tkplace.h"
 #include "tkutil.h"
 #include "tkwin.h"
@@ -430,6 +431,7 @@ LRESULT CALLBACK ImportWndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
         DestroyWindow(hwnd);
         return 0;
     case WM_DESTROY:
+        UtilRemoveModeless(hwnd);
         if (list)
             on_destroy(hwnd, list);
         return 0;
@@ -452,6 +454,7 @@ HWND ImportOpenWindow(IMPORTLIST *list)
     WinGetCharSize(hwnd, winFonts.mainFont, &cw, &ch);
     SetWindowPos(hwnd, nullptr, 0, 0, 90 * cw, def->lines * ch, SWP_NOMOVE | SWP_NOZORDER);
     WinCentreWindow(hwnd);
+    AddModeless(hwnd, 0, nullptr, nullptr);      /* fonts, colours and the set of locations reach it */
     ShowWindow(hwnd, SW_SHOW);
     return hwnd;
 }

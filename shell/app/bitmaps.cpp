@@ -1,5 +1,5 @@
 /* The program's bitmaps: the built-in pictures of the tree and the menus
- * (resources 10 to 46 and 501 to 590), the named sets and bitmap files
+ * (resources 10 to 52 and 501 to 590), the named sets and bitmap files
  * that locations and settings name, and the monitors' rectangles. */
 #include "shell.h"
 #include "shellint.h"
@@ -11,7 +11,7 @@
 #include "tkutil.h"
 #include "tkwin.h"
 
-enum { LIST_FIRST = 10, LIST_LAST = 46, MENU_FIRST = 501, MENU_LAST = 590 };
+enum { LIST_FIRST = 10, LIST_LAST = 52, MENU_FIRST = 501, MENU_LAST = 590 };
 
 static HBITMAP listBitmaps[LIST_LAST - LIST_FIRST + 1];
 static HBITMAP menuBitmaps[MENU_LAST - MENU_FIRST + 1];

@@ -69,23 +69,6 @@ HBITMAP ShellDownloadBitmap(QMS *r)
     return ShellBitmap(BMP_DL_DONE);
 }
 
-static void draw(CNTW *rec, HBITMAP bitmap)
-{
-    if (!bitmap || !rec->paintDC)
-        return;
-    HDC mem = CreateCompatibleDC(rec->paintDC);
-    HGDIOBJ old = SelectObject(mem, bitmap);
-    BITMAP bm;
-    GetObjectA(bitmap, sizeof bm, &bm);
-    RECT r = rec->itemRect;
-    int cx = r.right - r.left, cy = r.bottom - r.top;
-    int w = bm.bmWidth < cx ? bm.bmWidth : cx, h = bm.bmHeight < cy ? bm.bmHeight : cy;
-    DrawTransparentBitmap(rec->paintDC, r.left + (cx - w) / 2, r.top + (cy - h) / 2, w, h, mem, 0,
-                          0, w, h, GetPixel(mem, 0, 0));
-    SelectObject(mem, old);
-    DeleteDC(mem);
-}
-
 /* The location of the line a callback is called for. */
 static QMS *item_location(CNTW *rec)
 {
@@ -121,7 +104,7 @@ static int QmLineProc(HWND child, UINT code, cntITEM *item, CNTW *rec)
                 }
             r = latest;
         }
-        draw(rec, LocStatusBitmap(r));
+        cntDrawItemBitmap(rec, LocStatusBitmap(r));
     } else if (code == CN_CLICKED) {
         (void)item;
         (void)child;
@@ -148,7 +131,7 @@ static int QListIconDraw(HWND child, UINT code, cntITEM *, CNTW *rec)
     if (!r)
         return 0;
     if (code == CN_PAINT) {
-        draw(rec, ShellDownloadBitmap(r));
+        cntDrawItemBitmap(rec, ShellDownloadBitmap(r));
     } else if (code == CN_CLICKED) {
         FrameWords *f = tree_frame(child);
         if (f && CheckQueuePrefix(f, 1) && ShellWork.requestRefresh)
@@ -161,7 +144,7 @@ static int QListIconDraw(HWND child, UINT code, cntITEM *, CNTW *rec)
 static int QLineProc(HWND child, UINT code, cntITEM *item, CNTW *rec)
 {
     if (code == CN_PAINT)
-        draw(rec, QueueBitmap((int)item->extra));
+        cntDrawItemBitmap(rec, QueueBitmap((int)item->extra));
     else if (code == CN_CLICKED && rec->itemLine)
         QLineOpen(GetParent(child), rec->itemLine);
     return 0;

@@ -49,6 +49,7 @@ enum ShellBitmapId {
     BMP_LOC_NORMAL = 10, BMP_LOC_CONNECTED = 11, BMP_LOC_ERROR = 12, BMP_LOC_FOREIGN = 41,
     BMP_DL_NOTLOADED = 13, BMP_DL_LOADING = 14, BMP_DL_IDLE = 15, BMP_DL_DONE = 16,
     BMP_COLLAPSED = 17, BMP_EXPANDED = 18, BMP_PRESSED = 19, BMP_GROUP = 21,
+    BMP_QMLIST = 47,            /* the queue-manager list pane's, by PCF_BMP_ (47 to 52) */
     BMP_BROWSE = 501,
 };
 

@@ -15,8 +15,11 @@
 #include "xferwnd.h"
 #include "cfgfile.h"
 #include "cmddlg.h"
+#include "cnt.h"
+#include "colours.h"
 #include "colourwin.h"
 #include "csdate.h"
+#include "dlgcolours.h"
 #include "fltwin.h"
 #include "cs.h"
 #include "export.h"
@@ -69,6 +72,11 @@ static void add_modeless(void *, HWND window, int kind, QMS *location, uintptr_t
 static void remove_modeless(void *, HWND window)
 {
     UtilRemoveModeless(window);
+}
+
+static HBITMAP list_bitmap(void *, int picture)
+{
+    return ShellBitmap(BMP_QMLIST + picture);
 }
 
 static void startup_message(void *, DialogWords *dialog)
@@ -367,11 +375,20 @@ static void install_timer_hooks(void)
 
 /* ---- the colour chooser and the Filter Manager follow the main window ---- */
 
-static void repaint_frames(uint32_t)
+/* A repaint announcement on the object dialogs and the frames: each
+ * frame's tree takes its colours again, a shown message is formatted
+ * again when the mask asks, and the frame is repainted. */
+static void repaint_frames(uint32_t mask)
 {
-    for (FrameWords *f = FrameFirst(); f; f = FrameNext(f))
+    PCFRepaintDialogs(mask);
+    for (FrameWords *f = FrameFirst(); f; f = FrameNext(f)) {
+        if (f->tree)
+            cntSetColours(f->tree, ColourRef(CLR_NAVFG), ColourRef(CLR_NAVBG), ColourRef(CLR_NAVFOCUS));
+        if ((mask & RP_MESSAGES) && f->msgPane && f->msgPane->dataWindow)
+            SendMessageA(PCFWnd(f->msgPane->dataWindow), UM_PANE_REFORMAT, 0, 0);
         if (f->window)
             RedrawWindow(f->window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+    }
 }
 static DialogWords *active_dialog(void *) { return PCFActiveDialog; }
 static int filter_confirm(void *, HWND owner, const char *question, const char *name)
@@ -431,6 +448,7 @@ void ShellInstallHooks(void)
     s.altKeyOption = alt_key;
     s.toolbarImage = toolbar_image;
     s.messageFile = MsgFileCommand;
+    s.listBitmap = list_bitmap;
     PCFSetShellHooks(&s);
     DragInstallHooks();
 

@@ -204,6 +204,17 @@ TEST_F(Lines, SizesEditorsAndTitles)
     EXPECT_FALSE(PCFSecondComboApplies(&d, 10));           /* no second combo box made */
     d.combo2Window = &d;
     EXPECT_TRUE(PCFSecondComboApplies(&d, 10));
+    /* the second combo box serves a field type by the location's bit */
+    static const struct { uint32_t flags; int type; bool serves; } second[] = {
+        { LF_UCO, 1, true }, { LF_UCO, 5, true }, { LF_UCO, 7, true }, { LF_UCO, 9, true }, { LF_UCO, 24, true },
+        { LF_UCO, 8, false }, { LF_UCO, 10, false }, { LF_UCO, 22, false }, { LF_UCE, 5, false },
+        { LF_UCE, 10, true }, { LF_UCN, 11, true }, { LF_UCN, 4, false }, { 0, 5, false },
+    };
+    for (const auto &t : second) {
+        location.flags = t.flags;
+        EXPECT_EQ(PCFSecondComboApplies(&d, t.type) != 0, t.serves) << t.flags << " type " << t.type;
+    }
+    location.flags = LF_UCE;
     location.flags = LF_UCN;
     EXPECT_TRUE(PCFNameUpperCase(&d, 11));
     EXPECT_FALSE(PCFNameUpperCase(&d, 0));

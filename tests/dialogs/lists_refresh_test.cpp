@@ -244,6 +244,17 @@ TEST_F(Alter, ApplyCountsEverythingItAppendsAndNeverFreesATakenList)
     c.base = w.defaults.data();
     c.caps = AllCaps;
     const PCFFieldDef *chosen[] = { &w.when, &w.depth, &w.name };
+    /* Reset before any Apply has nothing of the window's to drop: a sort
+       chosen on the list meanwhile stays */
+    PCFLISTENTRY *sorted = PCFCopyColumns(w.defaults.data(), 0);
+    ASSERT_NE(sorted, nullptr);
+    sorted[0].flags |= PCFL_SORT1;
+    a->first.columns = sorted;
+    a->first.ownsColumns = 1;
+    newLists = 0;
+    PCFAlterListReset(&c);
+    EXPECT_EQ(newLists, 0);
+    EXPECT_EQ(PCFDialogColumns(a), sorted);
     for (int round = 0; round < 2; round++) {
         newLists = 0;
         ASSERT_EQ(PCFAlterListApply(&c, chosen, 3, &w.depth, 1, &w.name, 0), round == 0);
@@ -298,6 +309,20 @@ TEST_F(Alter, SameSortColumnTwiceGivesNoSecondary)
     for (int i = 0; list[i].field; i++)
         marks |= (int)(list[i].flags & PCFL_SORTMARKS);
     EXPECT_EQ(marks, PCFL_SORT1);
+    CSFreeMem(list);
+    /* a sort column left out of the chosen ones carries its sort marks
+       alone, whatever it showed before */
+    PCFLISTENTRY shown[] = { { &w.name, PCFL_USER | PCFL_KEEP }, { &w.depth, PCFL_USER | PCFL_SHOWN | PCFL_EXPORTED },
+                             { nullptr, 0 } };
+    c.base = shown;
+    const PCFFieldDef *nameOnly[] = { &w.name };
+    list = PCFAlterBuild(&c, nameOnly, 1, &w.depth, 1, nullptr, 0);
+    ASSERT_NE(list, nullptr);
+    PCFLISTENTRY sort = list[1];                          /* entries are packed */
+    ASSERT_TRUE(sort.field == &w.depth);
+    EXPECT_EQ(sort.flags, (uint32_t)(PCFL_SORT1 | PCFL_DESCEND));
+    EXPECT_FALSE(PCFColumnShown(nullptr, list[1].flags));
+    EXPECT_TRUE(PCFColumnShown(nullptr, list[0].flags));
     CSFreeMem(list);
     /* the base itself chosen again: nothing to hand on */
     const PCFFieldDef *same[] = { &w.name };

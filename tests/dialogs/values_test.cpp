@@ -3,6 +3,7 @@
  * name history. */
 #include "dlgtest.h"
 
+#include "pcflists.h"
 #include "qms.h"
 
 using namespace dlgtest;
@@ -171,6 +172,12 @@ TEST_F(Values, DisplayAndExportTexts)
     PCFFieldDef ccsid = *q.Field(MQIA_MAX_Q_DEPTH)->field;
     ccsid.attrId = 2;
     EXPECT_STREQ(PCFIntValueText(&ccsid, 1234567, b, sizeof b, 1), "1234567");
+    /* type 15 signed, with separators like any other integer */
+    ccsid.attrId = 10061;
+    ccsid.type = PCFT_NUMBER;
+    EXPECT_STREQ(PCFIntValueText(&ccsid, 1208, b, sizeof b, 1), "1,208");
+    EXPECT_STREQ(PCFIntValueText(&ccsid, -1208, b, sizeof b, 1), "-1,208");
+    EXPECT_STREQ(PCFIntValueText(&ccsid, 1208, b, sizeof b, 0), "1208");
     strcpy(PcfPrefs.sep1000, ".");
     EXPECT_EQ(q.Text(MQIA_MAX_Q_DEPTH), "1.234.567");
     PcfPrefs.thousands = 0;
@@ -201,6 +208,23 @@ TEST_F(Values, DisplayAndExportTexts)
     PCFStoreText(&def, area, fields, "-1, 5", -1, nullptr, 0);
     EXPECT_STREQ(PCFValueText(area, fields, 0, b, sizeof b, 1), "Not set, 5");
     EXPECT_STREQ(PCFExportValueText(area, fields, 0, 0, 1, b, sizeof b), "-1,5");
+    /* its numbers take separators only when asked, and read back either way */
+    PCFPrefsDefaults();
+    static const struct { const char *typed, *plain, *grouped; } lists[] = {
+        { "1000, 2000", "1000, 2000", "1,000, 2,000" },
+        { "1,000, 2,000", "1000, 2000", "1,000, 2,000" },
+        { "1,2,3", "1, 2, 3", "1, 2, 3" },
+        { "Not set, 12345", "Not set, 12345", "Not set, 12,345" },
+    };
+    for (const auto &l : lists) {
+        EXPECT_EQ(PCFStoreText(&def, area, fields, l.typed, -1, nullptr, 0), 0) << l.typed;
+        EXPECT_STREQ(PCFValueText(area, fields, 0, b, sizeof b, 0), l.plain) << l.typed;
+        EXPECT_STREQ(PCFValueText(area, fields, 0, b, sizeof b, 1), l.grouped) << l.typed;
+        EXPECT_EQ(PCFStoreText(&def, area, fields, l.grouped, -1, nullptr, 0), 0);
+        EXPECT_STREQ(PCFValueText(area, fields, 0, b, sizeof b, 0), l.plain) << l.grouped;
+    }
+    EXPECT_EQ(PCFStoreText(&def, area, fields, "7, 8x", -1, nullptr, 0), 1);
+    EXPECT_STREQ(PCFValueText(area, fields, 0, b, sizeof b, 1), "Not set, 12,345");
     PCFFreeData(&def, area, 1);
     uint8_t rec22[20] = {};
     rec22[2] = 2;
@@ -223,6 +247,68 @@ TEST_F(Values, DisplayAndExportTexts)
     EXPECT_STREQ(PCFMultiStringFormat(ms, &buffer, &capacity, &length), "ab+");
     EXPECT_EQ(length, 3);
     CSFreeMem(buffer);
+    /* a list cell of several strings shows the same */
+    PCFFieldDef names = {};
+    names.type = PCFT_MULTISTR;
+    PCFLISTENTRY column = { &names, PCFL_SHOWN };
+    PCFSetState(ms, PCFS_PRESENT | PCFS_RECEIVED);
+    const char *cell;
+    int numeric;
+    for (int whole : { 1, 0 }) {
+        PcfPrefs.wholeMultiStrings = whole;
+        int n = PCFListCellText(&column, ms, b, sizeof b, &cell, &numeric);
+        EXPECT_EQ(std::string(cell, (size_t)n), whole ? "ab; cd" : "ab+");
+    }
+}
+
+/* Every integer field of the shipped definitions reads back the text it
+ * shows, under each thousands separator, with separators on and off; a
+ * number the reader cannot take whole is refused and the value kept. */
+TEST_F(Values, EveryIntegerFieldReadsBackItsOwnText)
+{
+    static const struct { const char *sep; int on; } styles[] = {
+        { ",", 1 }, { ".", 1 }, { " ", 1 }, { "'", 1 }, { ",", 0 }, { "", 1 },
+    };
+    PCFInitCommandDefs();
+    int fields = 0;
+    for (PCFCommandDef *const *table : { PCFCommandDefs, PCFInternalDefs })
+        for (PCFCommandDef *const *def = table; *def; def++) {
+            uint8_t *area = PCFNewData(*def, "SWEEP");
+            ASSERT_NE(area, nullptr);
+            for (PCFFieldEntry *e = (*def)->fields; e && e->field; e++) {
+                const PCFFieldDef *f = e->field;
+                if ((f->type != PCFT_INT && f->type != PCFT_ENUMNUM && f->type != PCFT_NUMBER) ||
+                    !PCFStoresValue(e) || (e->flags & PCFE_SHOWONLY))
+                    continue;
+                fields++;
+                auto clamp = [f](int64_t v) { return (int32_t)(v < f->minimum ? f->minimum : v > f->maximum ? f->maximum : v); };
+                uint8_t *r = area + e->offset;
+                for (const auto &style : styles)
+                    for (int32_t v : { clamp(f->minimum), clamp(f->maximum), clamp(5000), clamp(1234567), clamp(-1) }) {
+                        strcpy(PcfPrefs.sep1000, style.sep);
+                        PcfPrefs.thousands = style.on;
+                        PCFSetRecInt(r, v);
+                        PCFSetState(r, PCFS_PRESENT);
+                        char b[64], message[300];
+                        std::string shown = PCFValueText(area, e, 0, b, sizeof b, 1);
+                        EXPECT_EQ(PCFStoreText(*def, area, e, shown.c_str(), -1, message, sizeof message), 0)
+                            << (*def)->title << " / " << f->title << " \"" << shown << "\": " << message;
+                        EXPECT_EQ(PCFRecInt(r), v) << (*def)->title << " / " << f->title << " \"" << shown << "\"";
+                    }
+                PCFPrefsDefaults();
+                if (f->type == PCFT_ENUMNUM)
+                    continue;
+                PCFSetRecInt(r, 5);
+                for (const char *cut : { "5,00", "5x", "1,000x", "12,3456", "1,,000", "-" }) {
+                    char message[300];
+                    EXPECT_EQ(PCFStoreText(*def, area, e, cut, -1, message, sizeof message), 1) << f->title << " " << cut;
+                    EXPECT_NE(strstr(message, "should be between"), nullptr) << message;
+                    EXPECT_EQ(PCFRecInt(r), 5) << f->title << " " << cut;
+                }
+            }
+            PCFFreeData(*def, area, 1);
+        }
+    EXPECT_GE(fields, 41);
 }
 
 TEST_F(Values, ConditionGroups)

@@ -149,18 +149,33 @@ static HWND AlterField(Road *r, const char *step, int command, const char *title
         Press(dialog, 1);
     }
     /* the reply fills the fields; then each line is clicked from the top
-       until the editor lies over the one that shows was */
-    HWND fields = E2EFindChild(dialog, "PCFFields", 19);
-    bool found = false;
-    for (int round = 0; round < 20 && !found; round++) {
-        Sleep(250);
-        for (int y = 5; y < 400 && !found; y += 10) {
+       until the editor lies over the one that shows was, on the tab shown
+       first, then on each tab clicked in turn */
+    HWND fields = E2EFindChild(dialog, "PCFFields", 19), tabs = E2EFindChild(dialog, "SysTabControl32", 30);
+    auto scan = [&] {
+        for (int y = 5; y < 400; y += 10) {
             LPARAM at = MAKELPARAM(300, y);
             SendMessageA(fields, WM_LBUTTONDOWN, MK_LBUTTON, at);
             SendMessageA(fields, WM_LBUTTONUP, 0, at);
             editor = FieldEditor(dialog);
-            found = editor && E2EText(editor) == was;
+            if (editor && E2EText(editor) == was)
+                return true;
         }
+        return false;
+    };
+    bool found = false;
+    for (int round = 0; round < 20 && !found; round++) {
+        Sleep(250);
+        found = scan();
+    }
+    RECT strip = {};
+    if (tabs)
+        GetClientRect(tabs, &strip);
+    for (int x = 8; !found && x < strip.right; x += 16) {
+        E2EBringForward(dialog);
+        E2EClick(tabs, x, 8);
+        Sleep(150);
+        found = scan();
     }
     if (!found) {
         Fail(r, step, std::string("the field showing \"") + was + "\" was not reached");
@@ -174,7 +189,8 @@ static HWND AlterField(Road *r, const char *step, int command, const char *title
     return dialog;
 }
 
-/* 9: the Queue Manager and Queue dialogs alter a description each; MQINQ
+/* 9: the Queue Manager and Queue dialogs alter a description each, and
+ * the Queue dialog a maximum depth shown as "5,000" to "6,000"; MQINQ
  * shows the new values, and no message moved. */
 static void Alter(Road *r)
 {
@@ -184,6 +200,13 @@ static void Alter(Road *r)
     std::string text;
     if (!Inquire("E2E.TARGET1", MQCA_Q_DESC, nullptr, &text) || text != "target of the road")
         Fail(r, "queue", "MQINQ shows the description \"" + text + "\"");
+    if (d)
+        PostMessageA(d, WM_CLOSE, 0, 0);
+    /* a number shown with thousands separators, typed over with them */
+    d = AlterField(r, "queue depth", 533, "/Queue", "E2E.TARGET1", "5,000", "6,000", "road-09-queue-depth");
+    MQLONG depth = 0;
+    if (!Inquire("E2E.TARGET1", MQIA_MAX_Q_DEPTH, &depth, nullptr) || depth != 6000)
+        Fail(r, "queue depth", "MQINQ shows the maximum depth " + std::to_string(depth));
     if (d)
         PostMessageA(d, WM_CLOSE, 0, 0);
     d = AlterField(r, "queue manager", 542, "/Queue Manager", nullptr, "road queue manager", "altered on the road",
