@@ -38,7 +38,6 @@ void PCFPrefsFromProfile(void)
     PcfPrefs.localTime = (Prf.po[1] & PO2_LOCAL_TIMES) != 0;
     PcfPrefs.localOffset = Prf.tzEffective;
     PcfPrefs.maxMsgSize = Prf.maxm;
-    PcfPrefs.historyMax = Prf.hso;
     UTStrCopy(PcfPrefs.msgRange, Prf.disr[0] ? Prf.disr : "1,100", sizeof PcfPrefs.msgRange);
     if (Prf.msgdsp > 0)
         PcfPrefs.dataBytesShown = Prf.msgdsp;
