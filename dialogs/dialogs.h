@@ -530,6 +530,7 @@ struct PCFPARTHOOKS {
 };
 /* Installs the hooks (copied); null: none. */
 void PCFSetPartHooks(const PCFPARTHOOKS *hooks);
+const PCFPARTHOOKS *PCFPartHooks(void);
 
 /* ---- command definitions and data areas ------------------------------ */
 

@@ -343,6 +343,7 @@ struct PCFDOWNLOADSTORE {
 };
 /* Installs the store (copied); null: none, nothing is found. */
 void PCFSetDownloadStore(const PCFDOWNLOADSTORE *store);
+const PCFDOWNLOADSTORE *PCFDownloadStore(void);
 /* The stored default object of a type (its data area), or null; also
  * while the download is not done. */
 const uint8_t *FindDownloadedObject(QMS *location, uint32_t nameAttr, int32_t type);
@@ -358,6 +359,7 @@ void PCFDiffFromDefaultCore(DialogWords *dialog, PCFLISTREQ *request);
 /* The selected rows in order: their count; rows filled up to max. */
 typedef int (*PCFSELECTED)(DialogWords *dialog, PCFROW **rows, int max);
 void PCFSetSelectionSource(PCFSELECTED source);
+PCFSELECTED PCFSelectionSource(void);
 int PCFSelectedList(DialogWords *dialog, PCFROW **rows, int max);
 
 #define PCFSEL_CORREL 0x100

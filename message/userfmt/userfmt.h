@@ -47,6 +47,7 @@ void UFErrorBox(void *context, void *owner, const char *text, const char *captio
 /* Makes every open message pane format its message again. */
 typedef void (*UFReformatProc)(void *context);
 void UFSetReformatWalk(UFReformatProc walk, void *context);
+UFReformatProc UFReformatWalk(void);
 
 /* What the chooser reads of a message pane (the editor's PCFDATA). */
 struct PCFDATA;
@@ -62,6 +63,7 @@ struct UFPaneView {
 };
 typedef int (*UFPaneViewProc)(void *context, PCFDATA *pane, UFPaneView *view);
 void UFSetPaneView(UFPaneViewProc proc, void *context);
+UFPaneViewProc UFPaneViewHook(void);
 
 /* ---- Selection ---------------------------------------------------------- */
 
