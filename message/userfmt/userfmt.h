@@ -167,6 +167,10 @@ struct MSGRECORD {
 int MessageSummaryText(const MSGSUMCTX *ctx, const unsigned char *parms,
                        uint32_t parmsLength, int32_t parmCount,
                        const MSGRECORD *msg, unsigned char *value);
+/* The same from the message's Encoding, CodedCharSetId and Format (8
+ * characters, blank-padded) as its list record holds them. */
+int MessageSummaryFor(const MSGSUMCTX *ctx, int32_t encoding, int32_t ccsid,
+                      const char format[8], const MSGRECORD *msg, unsigned char *value);
 
 /* The pieces (value record as above). */
 int UserFormatSummary(const MSGSUMCTX *ctx, UFMatchState *state,
