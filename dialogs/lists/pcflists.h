@@ -223,8 +223,6 @@ struct PCFLISTFILTER {
     void (*colCount)(void *ctx, DialogWords *dialog, PCFLISTAREA *area, PCFROW *row);
     void (*colReset)(void *ctx, DialogWords *dialog);
     void (*colRecount)(void *ctx, DialogWords *dialog);
-    int (*colFilterable)(void *ctx, const PCFFieldDef *field);
-    void (*colToggle)(void *ctx, DialogWords *dialog, int column);
 };
 /* Installs the hooks (copied; the filters' own are PCFFilterListHooks);
  * null: none, every row passes. */
