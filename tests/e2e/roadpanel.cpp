@@ -129,8 +129,9 @@ static bool Type(HWND dialog, int id, const char *text)
 }
 
 /* E2EAUTH's Location Settings: Set Password opens the credentials
- * prompt for it, the user id and password typed there are kept, and
- * Connect connects with them (the queue manager refuses any other). */
+ * prompt for it, the user id and password typed there are kept, Forget
+ * KDB Password says there is none to forget, and Connect connects with
+ * them (the queue manager refuses any other). */
 void SetPassword(Road *r)
 {
     const char *step = "set password";
@@ -150,13 +151,19 @@ void SetPassword(Road *r)
         return;
     }
     if (!Type(prompt, 322, RoadAuthUser) || !Type(prompt, 323, RoadAuthPassword))
-        Fail(r, step, "the prompt's user id and password fields did not take the typing");
+        Fail(r, step, "the prompt's fields did not take the typing");
     E2EShot(prompt, "road-12-set-password");
     Press(prompt, IDOK);
     for (int waited = 0; IsWindow(prompt) && waited < 5000; waited += 100)
         Sleep(100);
     if (IsWindow(prompt))
         Fail(r, step, "the credentials prompt stayed open after OK");
+    HWND note = E2EFindChild(settings, nullptr, 115);          /* the error line */
+    PostMessageA(settings, WM_COMMAND, MAKEWPARAM(604, BN_CLICKED), 0);   /* Forget KDB Password */
+    for (int waited = 0; E2EText(note) != "No current KDB password known" && waited < 5000; waited += 100)
+        Sleep(100);
+    if (E2EText(note) != "No current KDB password known")
+        Fail(r, step, "Forget KDB Password said \"" + E2EText(note) + "\"");
     HWND status = E2EFindChild(settings, nullptr, 103);
     Press(settings, 957);                                    /* Connect */
     std::string shown;
@@ -167,8 +174,7 @@ void SetPassword(Road *r)
         Sleep(200);
     }
     if (shown.find("Connected") == std::string::npos)
-        Fail(r, step, "E2EAUTH did not connect with the user id and password typed: \"" + shown + "\" " +
-                          E2EText(E2EFindChild(settings, nullptr, 115)));
+        Fail(r, step, "E2EAUTH did not connect with the user id and password typed: " + shown + " " + E2EText(note));
     E2EShot(settings, "road-12-connected");
     PostMessageA(settings, WM_CLOSE, 0, 0);
 }

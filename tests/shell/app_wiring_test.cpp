@@ -1,40 +1,36 @@
 /* The program's wiring read back after its own start-up (ShellStartup,
  * ShellInstallHooks and the first frame): every hook table, host setting
  * and hook pointer that the libraries' headers declare is found by
- * reading the headers, and each of its members must be set, or be on the
- * short list of optional members below with its reason; no member that
- * the library sets by default may have been replaced with a null.  A
- * table the headers declare and this test does not know fails it too. */
+ * reading the headers; each member must be set, or be on the short list
+ * of optional members with its reason, and no member the library sets by
+ * default may have been replaced by a null.  A table the headers declare
+ * and this check does not know fails it.  Then what the mended seams do,
+ * through the real windows. */
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cctype>
 #include <cstring>
 #include <fstream>
+#include <functional>
 #include <iterator>
 #include <map>
 #include <set>
-#include <string>
-#include <vector>
 
 #include "apptest.h"
-#include "dd.h"
-#include "dlgcolours.h"
-#include "expwin.h"
-#include "mq/pcf.h"
-#include "mqi.h"
-#include "pwcwin.h"
-#include "tkplace.h"
-#include <functional>
 #include "cfgfile.h"
 #include "cmdusage.h"
 #include "colfilter.h"
-#include "colourwin.h"
 #include "confirm.h"
+#include "dd.h"
+#include "dlgcolours.h"
 #include "edfind.h"
 #include "edops.h"
 #include "edpane.h"
 #include "export.h"
+#include "expwin.h"
 #include "fapparse.h"
+#include "filters.h"
 #include "fltwin.h"
 #include "locdlg.h"
 #include "locimport.h"
@@ -43,182 +39,126 @@
 #include "modeless.h"
 #include "mq/command/command.h"
 #include "mq/engine/mqengine.h"
+#include "mq/pcf.h"
 #include "pcflists.h"
 #include "pcflistwin.h"
 #include "pcfwin.h"
 #include "prefs.h"
-#include "prefwin.h"
 #include "prffile.h"
 #include "prfsect.h"
 #include "pwcache.h"
 #include "repaint.h"
 #include "savedlg.h"
-#include "shellrules.h"
 #include "shellint.h"
+#include "shellrules.h"
 #include "shellwork.h"
 #include "tkutil.h"
-#include "tkwin.h"
 #include "userfmt.h"
-#include "cmddlg.h"
-#include "filters.h"
 
-/* ---- the headers read ---- */
+/* ---- the headers read: identifiers and punctuation, no comments or
+ * preprocessor lines ---- */
 
-/* A header cut into identifiers and single punctuation characters, with
- * comments and preprocessor lines left out. */
 static std::vector<std::string> Tokens(const std::string &t)
 {
     std::vector<std::string> out;
-    for (size_t i = 0; i < t.size();) {
-        char c = t[i];
-        if (c == '/' && i + 1 < t.size() && t[i + 1] == '*') {
-            size_t e = t.find("*/", i + 2);
-            i = e == std::string::npos ? t.size() : e + 2;
-        } else if ((c == '/' && i + 1 < t.size() && t[i + 1] == '/') ||
-                   (c == '#' && (out.empty() || i == 0 || t[i - 1] == '\n'))) {
-            while (i < t.size() && (t[i] != '\n' || t[i - 1] == '\\'))
-                i++;
-        } else if (c == '"' || c == '\'') {
-            size_t e = i + 1;
-            while (e < t.size() && t[e] != c)
-                e += t[e] == '\\' ? 2 : 1;
-            out.push_back("\"");
-            i = e + 1;
-        } else if (isalnum((unsigned char)c) || c == '_') {
-            size_t e = i;
+    for (size_t i = 0, e; i < t.size(); i = e) {
+        e = i + 1;
+        if (t.compare(i, 2, "/*") == 0)
+            e = t.find("*/", i) == std::string::npos ? t.size() : t.find("*/", i) + 2;
+        else if (t.compare(i, 2, "//") == 0 || (t[i] == '#' && (i == 0 || t[i - 1] == '\n')))
+            e = t.find('\n', i) == std::string::npos ? t.size() : t.find('\n', i);
+        else if (isalnum((unsigned char)t[i]) || t[i] == '_') {
             while (e < t.size() && (isalnum((unsigned char)t[e]) || t[e] == '_'))
                 e++;
             out.push_back(t.substr(i, e - i));
-            i = e;
-        } else {
-            if (!isspace((unsigned char)c))
-                out.push_back(std::string(1, c));
-            i++;
-        }
+        } else if (!isspace((unsigned char)t[i]))
+            out.push_back(t.substr(i, 1));
     }
     return out;
 }
 
 static bool Ident(const std::string &s) { return !s.empty() && (isalpha((unsigned char)s[0]) || s[0] == '_'); }
-/* HWND, HBRUSH, HINSTANCE ...: handles are pointers */
-static bool HandleType(const std::string &s) { return s.size() > 1 && s[0] == 'H' && isupper((unsigned char)s[1]) && s.find_first_of("abcdefghijklmnopqrstuvwxyz") == std::string::npos; }
 
-struct Member {
-    std::string name;
-    int slots = 1;
-    bool function = false, pointer = false;
-};
+/* A struct's members as slots of a pointer each ("name[i]" for arrays);
+ * pointers: every member a pointer or handle; functions: one is a
+ * function pointer. */
 struct Shape {
-    std::vector<Member> members;
-    bool allPointers() const
-    {
-        for (const Member &m : members)
-            if (!m.pointer)
-                return false;
-        return !members.empty();
-    }
-    bool functions() const
-    {
-        for (const Member &m : members)
-            if (m.function)
-                return true;
-        return false;
-    }
+    std::vector<std::string> slots;
+    bool pointers = true, functions = false;
 };
 
-/* The members of a struct body: declarations split at ";", declarators
- * at "," (each keeps the type words before the first one's name). */
 static Shape Members(const std::vector<std::string> &tk, size_t from, size_t to)
 {
     Shape s;
     std::vector<std::string> decl;
-    auto flush = [&] {
-        Member m;
-        bool star = false, handle = false;
-        for (size_t i = 0, depth = 0; i < decl.size(); i++) {
-            const std::string &t = decl[i];
-            if (t == "(") {
-                if (depth++ == 0 && !m.function && i + 2 < decl.size() && decl[i + 1] == "*") {
-                    m.name = decl[i + 2];
-                    m.function = true;
-                    if (i + 4 < decl.size() && decl[i + 3] == "[")
-                        m.slots = atoi(decl[i + 4].c_str());
-                }
-            } else if (t == ")") {
+    for (size_t i = from, parens = 0; i <= to; i++) {
+        int depth = 0;
+        if (i < to && (parens || (tk[i] != ";" && tk[i] != ","))) {
+            parens += (tk[i] == "(") - (tk[i] == ")");
+            decl.push_back(tk[i]);
+            continue;
+        }
+        std::string name;
+        int count = 1;
+        bool pointer = false, function = false;
+        for (size_t j = 0; j < decl.size(); j++) {
+            const std::string &d = decl[j];
+            if (d == "(" && depth++ == 0 && !function && j + 2 < decl.size() && decl[j + 1] == "*") {
+                name = decl[j + 2], function = pointer = true;
+            } else if (d == ")") {
                 depth--;
-            } else if (depth == 0 && !m.function) {
-                star |= t == "*";
-                handle |= HandleType(t);
-                if (Ident(t))
-                    m.name = t;
-                if (t == "[" && i + 1 < decl.size())
-                    m.slots = atoi(decl[i + 1].c_str());
+            } else if (depth == 0 && !function) {
+                pointer |= d == "*" || (d.size() > 1 && d[0] == 'H' && std::all_of(d.begin(), d.end(), ::isupper));
+                if (Ident(d))
+                    name = d;
             }
+            if (d == "[" && j + 1 < decl.size() && (depth == 0 || function))
+                count = atoi(decl[j + 1].c_str());
         }
-        m.pointer = m.function || star || handle;
-        if (!m.name.empty())
-            s.members.push_back(m);
-    };
-    for (size_t i = from, depth = 0; i < to; i++) {
-        const std::string &t = tk[i];
-        depth += (t == "{" || t == "(") - (t == "}" || t == ")");
-        if (depth == 0 && (t == ";" || t == ",")) {
-            std::vector<std::string> type;
-            if (t == ",") {
-                size_t end = 0;
-                while (end < decl.size() && decl[end] != "*")
-                    end++;
-                type.assign(decl.begin(), decl.begin() + (end < decl.size() ? end : end - 1));
-            }
-            flush();
-            decl = type;
-        } else {
-            decl.push_back(t);
-        }
+        for (int k = 0; !name.empty() && k < count; k++)
+            s.slots.push_back(count > 1 ? name + "[" + std::to_string(k) + "]" : name);
+        s.pointers &= name.empty() || pointer;
+        s.functions |= function;
+        decl.clear();                 /* after "T *a,": "*b" is a declarator of its own */
     }
     return s;
 }
 
 struct Found {
-    std::string kind, header;    /* "table", "global", "pointer", "setter" */
+    std::string header;
     Shape shape;
+    bool single;                       /* one hook, not a table */
 };
 
-/* Every table, global and hook pointer the headers of the program's
- * libraries declare, by name (a table by its setter's name). */
+/* Every hook table (the struct a Set or Install function takes), global
+ * table, hook pointer and hook setter the program's headers declare. */
 static std::map<std::string, Found> ScanHeaders(void)
 {
-    std::vector<std::string> files;
-    std::vector<std::string> dirs = { RAVOLT_TOP };
-    static const std::set<std::string> skipped = { "build", "tests", "bench", "mqsim", "docs", "scripts", ".git", ".ci", "cmake" };
+    std::vector<std::string> dirs = { RAVOLT_TOP }, files;
+    static const std::set<std::string> skipped = { "build", "tests", "bench", "mqsim", "docs", "scripts", ".git" };
     while (!dirs.empty()) {
         std::string d = dirs.back();
         dirs.pop_back();
         WIN32_FIND_DATAA fd;
         HANDLE h = FindFirstFileA((d + "/*").c_str(), &fd);
-        if (h == INVALID_HANDLE_VALUE)
-            continue;
-        do {
+        for (BOOL more = h != INVALID_HANDLE_VALUE; more; more = FindNextFileA(h, &fd)) {
             std::string n = fd.cFileName;
-            if (n == "." || n == "..")
-                continue;
-            if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-                if (!skipped.count(n))
-                    dirs.push_back(d + "/" + n);
-            } else if (n.size() > 2 && n.compare(n.size() - 2, 2, ".h") == 0) {
+            if ((fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && n[0] != '.' && !skipped.count(n))
+                dirs.push_back(d + "/" + n);
+            else if (n.size() > 2 && n.compare(n.size() - 2, 2, ".h") == 0)
                 files.push_back(d + "/" + n);
-            }
-        } while (FindNextFileA(h, &fd));
+        }
         FindClose(h);
     }
     std::map<std::string, Shape> structs;
     std::set<std::string> fnTypes;
-    std::vector<std::pair<std::string, std::vector<std::string>>> texts;
+    std::vector<std::pair<std::string, std::vector<std::string>>> headers;
     for (const std::string &f : files) {
         std::ifstream in(f, std::ios::binary);
-        std::vector<std::string> tk = Tokens(std::string(std::istreambuf_iterator<char>(in), {}));
-        for (size_t i = 0; i + 2 < tk.size(); i++) {
-            if (tk[i] == "struct" && Ident(tk[i + 1]) && tk[i + 2] == "{") {
+        headers.push_back({ f.substr(strlen(RAVOLT_TOP) + 1), Tokens(std::string(std::istreambuf_iterator<char>(in), {})) });
+        const std::vector<std::string> &tk = headers.back().second;
+        for (size_t i = 0; i + 3 < tk.size(); i++) {
+            if (tk[i] == "struct" && tk[i + 2] == "{") {
                 size_t e = i + 3;
                 for (int depth = 1; e < tk.size() && depth; e++)
                     depth += (tk[e] == "{") - (tk[e] == "}");
@@ -226,45 +166,34 @@ static std::map<std::string, Found> ScanHeaders(void)
             }
             if (tk[i] == "typedef")
                 for (size_t j = i; j + 2 < tk.size() && tk[j] != ";"; j++)
-                    if (tk[j] == "(" && tk[j + 1] == "*" && Ident(tk[j + 2])) {
+                    if (tk[j] == "(" && tk[j + 1] == "*") {
                         fnTypes.insert(tk[j + 2]);
                         break;
                     }
         }
-        texts.push_back({ f.substr(strlen(RAVOLT_TOP) + 1), tk });
     }
     std::map<std::string, Found> found;
-    auto hookShaped = [&](const std::string &type) {
+    auto shaped = [&](const std::string &type, bool needFunctions) {
         auto s = structs.find(type);
-        return s != structs.end() && s->second.allPointers() ? &s->second : nullptr;
+        return s != structs.end() && s->second.pointers && (s->second.functions || !needFunctions);
     };
-    for (auto &[header, tk] : texts)
-        for (size_t i = 0; i + 4 < tk.size(); i++) {
-            const std::string &t = tk[i];
-            /* extern TYPE name; and extern RET (*name)(...) */
-            if (t == "extern") {
-                size_t j = i + 1;
-                if (tk[j] == "const")
-                    j++;
-                if (tk[j + 2] == ";" && hookShaped(tk[j]))
-                    found[tk[j + 1]] = { "global", header, *hookShaped(tk[j]) };
-                for (size_t k = j; k + 2 < tk.size() && tk[k] != ";"; k++)
-                    if (tk[k] == "(" && tk[k + 1] == "*" && Ident(tk[k + 2])) {
-                        found[tk[k + 2]] = { "pointer", header, {} };
-                        break;
-                    }
-            }
-            /* Set or Install functions taking a hook table or hook procedures */
-            if (Ident(t) && tk[i + 1] == "(" && (t.find("Set") != std::string::npos || t.find("Install") != std::string::npos) &&
-                i > 0 && (tk[i - 1] == "void" || tk[i - 1] == "int")) {
-                size_t j = i + 2;
-                if (tk[j] == "const")
-                    j++;
-                if (tk[j + 1] == "*" && hookShaped(tk[j]) && hookShaped(tk[j])->functions())
-                    found[t] = { "table", header, *hookShaped(tk[j]) };
-                else if (fnTypes.count(tk[j]) || (tk[j + 1] == "(" && tk[j + 2] == "*"))
-                    found[t] = { "setter", header, {} };
-            }
+    for (auto &[header, tk] : headers)
+        for (size_t i = 1; i + 4 < tk.size(); i++) {
+            size_t j = i + 1 + (tk[i + 1] == "const");
+            if (tk[i] == "extern" && tk[j + 2] == ";" && shaped(tk[j], false))
+                found[tk[j + 1]] = { header, structs[tk[j]], false };
+            for (size_t k = j; tk[i] == "extern" && k + 2 < tk.size() && tk[k] != ";"; k++)
+                if (tk[k] == "(" && tk[k + 1] == "*") {
+                    found[tk[k + 2]] = { header, {}, true };
+                    break;
+                }
+            j = i + 2 + (tk[i + 2] == "const");
+            bool setter = tk[i + 1] == "(" && (tk[i - 1] == "void" || tk[i - 1] == "int") &&
+                          (tk[i].find("Set") != std::string::npos || tk[i].find("Install") != std::string::npos);
+            if (setter && tk[j + 1] == "*" && shaped(tk[j], true))
+                found[tk[i]] = { header, structs[tk[j]], false };
+            else if (setter && (fnTypes.count(tk[j]) || (tk[j + 1] == "(" && tk[j + 2] == "*")))
+                found[tk[i]] = { header, {}, true };
         }
     return found;
 }
@@ -273,80 +202,47 @@ static std::map<std::string, Found> ScanHeaders(void)
 
 struct Table {
     const char *name;                  /* setter, global or pointer */
-    const void *(*live)(void);         /* the installed table or pointer; null: a seam, not read */
+    const void *(*live)(void);         /* the installed table; null: a seam left to its built-in */
     size_t size;
-    const char *seam;                  /* why a seam is left to the built-in */
 };
-
 template <typename T> static const void *Ptr(T *p) { return (const void *)p; }
-/* a table by its address; one hook by its value; a seam not read */
-#define TABLE(name, type, expr) { name, [] { return Ptr(expr); }, sizeof(type), nullptr }
-#define HOOK(name, expr) { name, [] { static const void *v; v = (const void *)(expr); return Ptr(&v); }, sizeof(void *), nullptr }
-#define SEAM(name, why) { name, nullptr, 0, why }
+#define TABLE(name, type, expr) { name, [] { return Ptr(expr); }, sizeof(type) }
+#define HOOK(name, expr) { name, [] { static const void *v; v = (const void *)(expr); return Ptr(&v); }, sizeof(void *) }
+/* hooks for tests only: left null, the library uses the system's own */
+#define SEAM(name) { name, nullptr, 0 }
 
 static const Table Tables[] = {
-    TABLE("PrefSetHooks", PREFHOOKS, PrefHooks()),
-    TABLE("PrfSetHooks", PRFHOOKS, PrfHooks()),
-    TABLE("RepaintSetHooks", REPAINTHOOKS, RepaintHooks()),
-    TABLE("CmdUsageSetHooks", CMDUSAGEHOOKS, CmdUsageHooks()),
-    TABLE("CfgSetHooks", CFGHOOKS, CfgHooks()),
-    TABLE("LocSetHooks", LOCHOOKS, LocHooks()),
+    TABLE("PrefSetHooks", PREFHOOKS, PrefHooks()), TABLE("PrfSetHooks", PRFHOOKS, PrfHooks()),
+    TABLE("RepaintSetHooks", REPAINTHOOKS, RepaintHooks()), TABLE("CmdUsageSetHooks", CMDUSAGEHOOKS, CmdUsageHooks()),
+    TABLE("CfgSetHooks", CFGHOOKS, CfgHooks()), TABLE("LocSetHooks", LOCHOOKS, LocHooks()),
     TABLE("LocSetReleaseHooks", LOCRELEASEHOOKS, LocReleaseHooks()),
-    TABLE("LocSetTimerHooks", LOCTIMERHOOKS, LocTimerHooks()),
-    TABLE("PWCSetHooks", PWCHOOKS, PWCHooks()),
-    TABLE("LocDlgSetHooks", LOCDLGHOOKS, LocDlgHooks()),
-    TABLE("ImportSetHooks", IMPORTHOOKS, ImportHooks()),
-    TABLE("ShellSearchSetHooks", SHELLSEARCHHOOKS, ShellSearchHooks()),
-    TABLE("TkSetHooks", TKHOOKS, TkHooks()),
-    TABLE("FltSetHooks", FLTHOOKS, FltHooks()),
-    TABLE("FltInstallWindowHooks", FLTHOOKS, FltHooks()),
+    TABLE("LocSetTimerHooks", LOCTIMERHOOKS, LocTimerHooks()), TABLE("PWCSetHooks", PWCHOOKS, PWCHooks()),
+    TABLE("LocDlgSetHooks", LOCDLGHOOKS, LocDlgHooks()), TABLE("ImportSetHooks", IMPORTHOOKS, ImportHooks()),
+    TABLE("ShellSearchSetHooks", SHELLSEARCHHOOKS, ShellSearchHooks()), TABLE("TkSetHooks", TKHOOKS, TkHooks()),
+    TABLE("FltSetHooks", FLTHOOKS, FltHooks()), TABLE("FltInstallWindowHooks", FLTHOOKS, FltHooks()),
     TABLE("FltWinSetHooks", FLTWINHOOKS, FltWinHooks()),
     TABLE("FmtSetConstLinks", FmtConstLinks, (FmtLayoutAll(), FmtGetConstLinks())),
-    TABLE("PCFSetHooks", PCFHOOKS, PCFHooks()),
-    TABLE("PCFSetPartHooks", PCFPARTHOOKS, PCFPartHooks()),
-    TABLE("PCFSetShellHooks", PCFSHELLHOOKS, PCFShellHooks()),
-    TABLE("PCFSetPaneHooks", PCFPANEHOOKS, PCFPaneHooks()),
-    TABLE("ExpSetHooks", EXPHOOKS, ExpHooks()),
-    TABLE("PCFSetListFilter", PCFLISTFILTER, PCFListFilter()),
-    TABLE("PCFSetDownloadStore", PCFDOWNLOADSTORE, PCFDownloadStore()),
-    TABLE("PCFSetDragHooks", PCFDRAGHOOKS, PCFDragHooks()),
-    TABLE("SavedDialogSetHooks", SAVEDDLGHOOKS, SavedDialogHooks()),
-    TABLE("MQESetClock", MQECLOCK, MQEClock()),
-    TABLE("MQESetPort", MQEPORT, MQEPort()),
-    TABLE("MQESetHooks", MQEHOOKS, &MQEHooks),
-    TABLE("CmdSetHooks", CMDHOOKS, CmdHooks()),
-    TABLE("ShellWork", SHELLWORK, &ShellWork),
-    TABLE("dlgColours", DlgColourSet, &dlgColours),
-    TABLE("PCFFilterListHooks", PCFLISTFILTER, &PCFFilterListHooks),
     TABLE("FmtLinks", FmtConstLinks, (FmtLayoutAll(), FmtGetConstLinks())),
-    TABLE("edClipboard", EdClipboardHost, &edClipboard),
-    TABLE("edChoice", EdChoiceHost, &edChoice),
-    TABLE("edHost", EdHost, &edHost),
-    TABLE("edFind", EdFindHost, &edFind),
-    TABLE("MQEHooks", MQEHOOKS, &MQEHooks),
-    HOOK("PrfPostText", PrfPostText),
-    HOOK("ColFilterDestroyPopup", ColFilterDestroyPopup),
-    HOOK("PCFColumnRecountSink", PCFColumnRecountSink),
-    HOOK("ColFilterRefreshList", ColFilterRefreshList),
-    HOOK("PCFNewListSink", PCFNewListSink),
-    HOOK("ModelessSetNotFound", ModelessNotFoundHook()),
-    HOOK("UFSetReformatWalk", UFReformatWalk()),
-    HOOK("UFSetPaneView", UFPaneViewHook()),
+    TABLE("PCFSetHooks", PCFHOOKS, PCFHooks()), TABLE("PCFSetPartHooks", PCFPARTHOOKS, PCFPartHooks()),
+    TABLE("PCFSetShellHooks", PCFSHELLHOOKS, PCFShellHooks()), TABLE("PCFSetPaneHooks", PCFPANEHOOKS, PCFPaneHooks()),
+    TABLE("ExpSetHooks", EXPHOOKS, ExpHooks()), TABLE("PCFSetListFilter", PCFLISTFILTER, PCFListFilter()),
+    TABLE("PCFFilterListHooks", PCFLISTFILTER, &PCFFilterListHooks),
+    TABLE("PCFSetDownloadStore", PCFDOWNLOADSTORE, PCFDownloadStore()),
+    TABLE("PCFSetDragHooks", PCFDRAGHOOKS, PCFDragHooks()), TABLE("SavedDialogSetHooks", SAVEDDLGHOOKS, SavedDialogHooks()),
+    TABLE("MQESetClock", MQECLOCK, MQEClock()), TABLE("MQESetPort", MQEPORT, MQEPort()),
+    TABLE("MQESetHooks", MQEHOOKS, &MQEHooks), TABLE("MQEHooks", MQEHOOKS, &MQEHooks),
+    TABLE("CmdSetHooks", CMDHOOKS, CmdHooks()), TABLE("ShellWork", SHELLWORK, &ShellWork),
+    TABLE("dlgColours", DlgColourSet, &dlgColours), TABLE("edClipboard", EdClipboardHost, &edClipboard),
+    TABLE("edChoice", EdChoiceHost, &edChoice), TABLE("edHost", EdHost, &edHost), TABLE("edFind", EdFindHost, &edFind),
+    HOOK("PrfPostText", PrfPostText), HOOK("ColFilterDestroyPopup", ColFilterDestroyPopup),
+    HOOK("PCFColumnRecountSink", PCFColumnRecountSink), HOOK("ColFilterRefreshList", ColFilterRefreshList),
+    HOOK("PCFNewListSink", PCFNewListSink), HOOK("ModelessSetNotFound", ModelessNotFoundHook()),
+    HOOK("UFSetReformatWalk", UFReformatWalk()), HOOK("UFSetPaneView", UFPaneViewHook()),
     HOOK("PCFSetSelectionSource", PCFSelectionSource()),
-    SEAM("ColourChooseProc", "tests choose a colour; null: the system's colour dialog"),
-    SEAM("PWCReplaceFile", "tests fail the rename; its default is the host's replace"),
-    SEAM("PCFErrorSink", "tests record the dialog core's errors; null: nothing"),
-    SEAM("PCFNoticeSink", "a traced run's date notices for tests; null: nothing"),
-    SEAM("PCFClock", "tests stop the dialogs' clock; null: the system's time"),
-    SEAM("CSSetTimeZoneProc", "tests fix the zone; null: the system's"),
-    SEAM("ShellSetOpenHook", "tests record opened links; null: the shell opens them"),
-    SEAM("VerSetResolver", "tests resolve the version host; null: the system's resolver"),
-    SEAM("WinSetSoundHooks", "tests record sounds; null: the system's clock and player"),
-    SEAM("UISetFileDialogRunner", "tests answer the file dialog; null: the system's"),
-    SEAM("UtilSetMessageBoxSink", "tests answer message boxes; null: the system's box"),
-    SEAM("UtilSetDisplaySource", "tests give a monitor layout; null: the system's"),
-    SEAM("UFSetErrorReporter", "null: the toolkit's box shows format errors"),
-    SEAM("MQSCSetFileRunner", "tests run console files; null: the console's own runner"),
+    SEAM("ColourChooseProc"), SEAM("PWCReplaceFile"), SEAM("PCFErrorSink"), SEAM("PCFNoticeSink"),
+    SEAM("PCFClock"), SEAM("CSSetTimeZoneProc"), SEAM("ShellSetOpenHook"), SEAM("VerSetResolver"),
+    SEAM("WinSetSoundHooks"), SEAM("UISetFileDialogRunner"), SEAM("UtilSetMessageBoxSink"),
+    SEAM("UtilSetDisplaySource"), SEAM("UFSetErrorReporter"), SEAM("MQSCSetFileRunner"),
 };
 
 /* Members that may stay unset, each with its reason. */
@@ -371,42 +267,26 @@ static const std::map<std::string, const char *> Optional = {
     { "FltInstallWindowHooks.setWhereFilter", "the WHERE condition from a dialog's filter is the filter work's to install" },
 };
 
-static std::vector<std::string> Names(const Shape &s)
+static const char *Why(const std::string &table, const std::string &slot)
 {
-    std::vector<std::string> names;
-    for (const Member &m : s.members)
-        for (int i = 0; i < m.slots; i++)
-            names.push_back(m.slots > 1 ? m.name + "[" + std::to_string(i) + "]" : m.name);
-    return names;
-}
-
-static const char *Why(const std::string &table, const std::string &member)
-{
-    std::string bare = member.substr(0, member.find('['));
-    for (const std::string &key : { table + "." + member, table + "." + bare, "*." + bare })
+    std::string bare = slot.substr(0, slot.find('['));
+    for (const std::string &key : { table + "." + bare, "*." + bare })
         if (auto o = Optional.find(key); o != Optional.end())
             return o->second;
     return nullptr;
 }
 
 /* The libraries' own defaults, read before the program's start-up ran. */
-static std::map<std::string, std::vector<const void *>> &Defaults(void)
-{
-    static std::map<std::string, std::vector<const void *>> d;
-    return d;
-}
-
+static std::map<std::string, std::vector<const void *>> Defaults;
 struct DefaultsBeforeStart : ::testing::Environment {
     void SetUp() override
     {
         for (const Table &t : Tables)
             if (t.live)
-                Defaults()[t.name] = std::vector<const void *>((const void *const *)t.live(),
-                                                               (const void *const *)t.live() + t.size / sizeof(void *));
+                Defaults[t.name].assign((const void *const *)t.live(), (const void *const *)t.live() + t.size / 8);
     }
 };
-static ::testing::Environment *const defaultsBeforeStart =
-    ::testing::AddGlobalTestEnvironment(new DefaultsBeforeStart);
+static ::testing::Environment *const defaultsBeforeStart = ::testing::AddGlobalTestEnvironment(new DefaultsBeforeStart);
 
 TEST(Wiring, EveryHookOfEveryLibraryIsInstalledOrOptionalWithItsReason)
 {
@@ -418,81 +298,61 @@ TEST(Wiring, EveryHookOfEveryLibraryIsInstalledOrOptionalWithItsReason)
         known[t.name] = &t;
     int members = 0, optional = 0;
     for (auto &[name, f] : found) {
-        auto k = known.find(name);
-        if (k == known.end()) {
-            ADD_FAILURE() << f.header << ": " << name << " is a " << f.kind
-                          << " of hooks that this check does not read: add it to Tables";
+        if (!known.count(name)) {
+            ADD_FAILURE() << f.header << ": " << name << " is a table of hooks that this check does not read: add it to Tables";
             continue;
         }
-        const Table &t = *k->second;
+        const Table &t = *known[name];
+        std::vector<std::string> slots = f.single ? std::vector<std::string>{ "hook" } : f.shape.slots;
         if (!t.live)
             continue;
-        std::vector<std::string> names = f.kind == "pointer" || f.kind == "setter" ? std::vector<std::string>{ "hook" } : Names(f.shape);
+        ASSERT_EQ(slots.size() * sizeof(void *), t.size) << name << ": its members as the header reads do not fill the table";
         const void *const *live = (const void *const *)t.live();
-        ASSERT_EQ(names.size() * sizeof(void *), t.size) << name << ": its members as the header reads do not fill the table";
-        const std::vector<const void *> &before = Defaults()[name];
-        for (size_t i = 0; i < names.size(); i++) {
-            members++;
-            const char *why = Why(name, names[i]);
+        for (size_t i = 0; i < slots.size(); i++, members++) {
+            const char *why = Why(name, slots[i]);
             optional += why != nullptr;
             if (!live[i] && !why)
-                ADD_FAILURE() << f.header << ": " << name << "." << names[i] << " is never installed";
-            if (!live[i] && i < before.size() && before[i])
-                ADD_FAILURE() << name << "." << names[i] << ": the wiring replaced the library's default with a null";
+                ADD_FAILURE() << f.header << ": " << name << "." << slots[i] << " is never installed";
+            if (!live[i] && Defaults[name][i])
+                ADD_FAILURE() << name << "." << slots[i] << ": the wiring replaced the library's default with a null";
         }
     }
     for (const Table &t : Tables)
         EXPECT_TRUE(found.count(t.name)) << t.name << " is read here but no header declares it";
+    EXPECT_EQ(tkHost.mainWindow, Shell.mainWindow) << "the toolkit's host setting of the main window";
     printf("[ wiring ] %zu tables and hooks found in the headers, %d members read, %d optional\n", found.size(),
            members, optional);
 }
 
 /* ---- the seams the wiring mends, at work ---- */
 
-/* A modal box run by the code under test: act runs once it is up. */
+/* A modal box of the code under test: act runs once it is up. */
 static std::function<void(DDHANDLE)> modalStep;
-static void CALLBACK ModalTimer(HWND, UINT, UINT_PTR id, DWORD)
-{
-    if (DDModalHandle && DDModalHandle->root.hwnd) {
-        KillTimer(nullptr, id);
-        auto act = modalStep;
-        modalStep = nullptr;
-        if (act)
-            act(DDModalHandle);
-    }
-}
 static void WhenModal(std::function<void(DDHANDLE)> act)
 {
     modalStep = act;
-    SetTimer(nullptr, 0, 30, ModalTimer);
-}
-/* A button of a tab page clicked as the mouse clicks it (a hidden or
- * greyed one takes no click). */
-static void Click(HWND dialog, int tabs, int page, int id)
-{
-    TestSelectTab(DDFindHandle(dialog), dialog, tabs, page);
-    SendMessageA(DDGetFieldWindow(DDFindHandle(dialog), id, 0), BM_CLICK, 0, 0);
-}
-static std::string Field(HWND dialog, int id)
-{
-    return WindowText(DDGetFieldWindow(DDFindHandle(dialog), id, 0));
+    SetTimer(nullptr, 0, 30, [](HWND, UINT, UINT_PTR id, DWORD) {
+        if (DDModalHandle && DDModalHandle->root.hwnd && modalStep) {
+            KillTimer(nullptr, id);
+            auto step = modalStep;
+            modalStep = nullptr;
+            step(DDModalHandle);
+        }
+    });
 }
 
 /* The program's own dialog command (10023 switch, 10024 start) on a
- * saved dialog. */
-static void DialogCommandOn(int32_t command, int32_t id)
+ * saved dialog, and the dialog then open from it. */
+static DialogWords *DialogCommandOn(int32_t command, SAVEDDIALOG *s)
 {
     alignas(8) char buffer[200];
     void *area = buffer;
     MQPP pp;
     MQLONG cc, rc;
     PCFInitArea(&pp, &area, 0, sizeof buffer, 0, command, &cc, &rc);
-    PCFAddParm(&pp, MQCFT_INTEGER, 10095, &id, 4, 1, &cc, &rc);
+    PCFAddParm(&pp, MQCFT_INTEGER, 10095, &s->id, 4, 1, &cc, &rc);
     DLGREPLY reply = { nullptr, [](void *, const void *, int32_t, int) {} };
     DialogCommand(&reply, command, buffer, pp.position);
-}
-static DialogWords *OpenFrom(SAVEDDIALOG *s)
-{
     static DialogWords *found;
     found = nullptr;
     PumpUntil([s] {
@@ -502,177 +362,80 @@ static DialogWords *OpenFrom(SAVEDDIALOG *s)
     return found;
 }
 
-/* A dead letter put as another program puts it: its MQDLH (reason 2053
- * for DEMO.FULL on RAVOLT.DEMO) and a text. */
-static bool PutDeadLetter(const char *queue)
+/* What the mended seams do that no hook of the check above shows. */
+TEST(Wiring, WhatTheMendedSeamsDo)
 {
-    MQDLH dlh = { MQDLH_DEFAULT };
-    dlh.Reason = 2053;
-    memset(dlh.DestQName, ' ', sizeof dlh.DestQName);
-    memcpy(dlh.DestQName, "DEMO.FULL", 9);
-    memset(dlh.DestQMgrName, ' ', sizeof dlh.DestQMgrName);
-    memcpy(dlh.DestQMgrName, "RAVOLT.DEMO", 11);
-    memcpy(dlh.Format, MQFMT_STRING, MQ_FORMAT_LENGTH);
-    std::string bytes((const char *)&dlh, sizeof dlh);
-    bytes += "undeliverable";
-    return AppPutBytes("RAVOLT.DEMO", queue, MQFMT_DEAD_LETTER_HEADER, bytes);
-}
-
-/* Each seam the program's wiring installs, at work through its real
- * windows: the behaviour that stayed out while the hook was missing. */
-TEST(Wiring, WhatTheInstalledHooksDo)
-{
-    FrameWords *f = AppMain();
+    AppMain();
     HWND main = Shell.mainWindow;
-    struct Probe {
-        const char *what;
-        std::function<std::string()> run;    /* "" when it holds, else what went wrong */
+    const std::function<std::string()> probes[] = {
+        /* the profile's saved placements fitted to the monitors, icons loaded */
+        [&] {
+            static PRFDATA p;
+            p = Prf;
+            static const int32_t offMonitors[4] = { 2500, 100, 400, 300 };
+            memcpy(p.dialogs[DLG_FILTERS], offMonitors, sizeof offMonitors);
+            static const unsigned char bmp[58] = { 'B', 'M', 58, 0, 0, 0, 0, 0, 0, 0, 54, 0, 0, 0, 40, 0, 0, 0, 1, 0, 0, 0,
+                                                   1, 0, 0, 0, 1, 0, 24, 0, 0, 0, 0, 0, 4, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
+                                                   0, 0, 0, 0, 0, 0, 0, 0, 255, 255, 255, 0 };
+            std::string file = WriteScratch("seams.bmp", std::string((const char *)bmp, sizeof bmp));
+            p.qmicon[0] = (char *)file.c_str();
+            PrfHooks()->fitAndLoad(PrfHooks()->context, &p);
+            const int32_t *r = p.dialogs[DLG_FILTERS];
+            bool loaded = false;
+            for (int i = 0; ShellBitmapName(i); i++)
+                loaded |= file == ShellBitmapName(i);
+            bool fitted = r[0] + r[2] <= UtilDisplayLayout()->desktop.right;
+            return std::string(fitted ? "" : "dlgfilters left off the monitors; ") + (loaded ? "" : "qmiconn not loaded");
+        },
+        /* confirmation boxes: the program's colours; Don't show again saves */
+        [&] {
+            std::string cfg = AppConfigDir() + "RAVOLT.CFG";
+            remove(cfg.c_str());
+            uint32_t option = 0x6, was = Prf.colours[CLR_DIALOGBG];
+            Prf.colours[CLR_DIALOGBG] = RGB(10, 20, 30);
+            ColourMakeBrushes();
+            LONG_PTR brush = 0;
+            WhenModal([&](DDHANDLE dd) {
+                brush = GetClassLongPtrA(dd->root.hwnd, GCLP_HBRBACKGROUND);
+                SendMessageA(DDGetFieldWindow(dd, CONFIRM_AGAIN, 0), BM_CLICK, 0, 0);
+                SendMessageA(DDGetFieldWindow(dd, 2, 0), BM_CLICK, 0, 0);
+            });
+            WinConfirm(main, 0, "!Seams?", nullptr, &option, 0x2);
+            bool saved = PumpUntil([&] { return GetFileAttributesA(cfg.c_str()) != INVALID_FILE_ATTRIBUTES; }, 5000);
+            bool coloured = brush == (LONG_PTR)ColourBrush(CLR_DIALOGBG);
+            Prf.colours[CLR_DIALOGBG] = was;
+            ColourMakeBrushes();
+            return std::string(coloured ? "" : "the box kept the system's colours; ") +
+                   (saved ? "" : "no settings written after Don't show again");
+        },
+        /* saved dialogs: started, switched to, and "<Prompt>" asking */
+        [&] {
+            SAVEDDIALOG t = {}, *s = nullptr, *asked = nullptr;
+            t.type = 1;
+            snprintf(t.qm, sizeof t.qm, "RAVOLT.DEMO");
+            SavedDialogAdd(&t, &s);
+            snprintf(t.qm, sizeof t.qm, "<Prompt>");
+            SavedDialogAdd(&t, &asked);
+            DialogWords *d = DialogCommandOn(10024, s);
+            if (!d || d->first.location != AppDemo() || d->definition != &PCFQueueListDef)
+                return std::string("a start opened no Queue List of RAVOLT.DEMO");
+            SetForegroundWindow(main);
+            DialogCommandOn(10023, s);
+            bool forward = GetForegroundWindow() == GetAncestor(PCFWnd(d->window), GA_ROOT);
+            WhenModal([&](DDHANDLE dd) {
+                SetWindowTextA(DDGetFieldWindow(dd, CQM_NAME, 1), "RAVOLT.DEMO");
+                SendMessageA(dd->root.hwnd, WM_COMMAND, IDOK, 0);
+            });
+            DialogWords *e = DialogCommandOn(10024, asked);
+            std::string why = forward ? "" : "a switch did not bring the dialog forward; ";
+            if (!e || e->first.location != AppDemo() || !(e->stateFlags & DF_NAME_ASKED))
+                why += "<Prompt> did not ask for the queue manager";
+            for (DialogWords *x : { d, e })
+                if (x)
+                    SendMessageA(PCFWnd(x->window), WM_CLOSE, 0, 0);
+            return why;
+        },
     };
-    const Probe probes[] = {
-        { "Location Settings: Set Password prompts, Delete Password forgets, Forget KDB Password forgets", [&] {
-             QMS *r = AppLocation("RAVOLT.SEAMS");
-             HWND s = r ? ShellWork.openLocation(main, r) : nullptr;
-             if (!s || !PumpUntil([&] { return IsWindowVisible(s); }, 5000))
-                 return std::string("no Location Settings");
-             std::string why;
-             Click(s, RTF_TABS, 1, RTF_USRP);                                 /* "Userid and Password" */
-             Click(s, RTF_TABS, 1, RTF_SETPW);
-             if (!PumpUntil([r] { return r->credDialog && IsWindow((HWND)r->credDialog); }, 5000))
-                 why = "Set Password opened no prompt";
-             else {
-                 HWND p = (HWND)r->credDialog;
-                 SetWindowTextA(DDGetFieldWindow(DDFindHandle(p), USR_USERID, 0), "app");
-                 SetWindowTextA(DDGetFieldWindow(DDFindHandle(p), USR_PASSWORD, 0), "pw1");
-                 PumpAll();
-                 SendMessageA(p, WM_COMMAND, IDOK, 0);
-                 PumpAll();
-                 if (!r->password || strcmp(r->password, "pw1"))
-                     why = "the typed password was not kept";
-                 Click(s, RTF_TABS, 1, RTF_DELPW);
-                 if (r->password && r->password[0])
-                     why += " Delete Password left the password";
-             }
-             KDBFind("seams.kdb", (KDBS **)&r->kdbEntry, 1);
-             snprintf(((KDBS *)r->kdbEntry)->password, sizeof ((KDBS *)r->kdbEntry)->password, "kdbpw");
-             Click(s, RTF_TABS, 1, RTF_KDB);                                      /* Forget KDB Password */
-             if (!PumpUntil([&] { return Field(s, RTF_ERROR) == "KDB password forgotten"; }, 5000) ||
-                 ((KDBS *)r->kdbEntry)->password[0])
-                 why += " Forget KDB Password: \"" + Field(s, RTF_ERROR) + "\"";
-             SendMessageA(s, WM_CLOSE, 0, 0);
-             AppRemoveLocation(r);
-             return why;
-         } },
-        { "Preferences: the cache's Set Password reaches the cache (a missing file is offered for creation)", [&] {
-             snprintf(Prf.pwc, sizeof Prf.pwc, "%sseams.pwc", AppConfigDir().c_str());
-             HWND p = ShellWork.preferences(main);
-             std::string question;
-             WhenModal([&](DDHANDLE dd) {
-                 char text[512];
-                 DDGetFieldText(dd, CONFIRM_QUESTION, text, sizeof text);
-                 question = text;
-                 SendMessageA(DDGetFieldWindow(dd, 2, 0), BM_CLICK, 0, 0);
-             });
-             Click(p, PF_TABS, 5, PF_SETPW);
-             PumpUntil([&] { return !question.empty(); }, 5000);
-             SendMessageA(p, WM_CLOSE, 0, 0);
-             return question.find("does not exist - do you want to create it?") != std::string::npos
-                        ? std::string() : "asked \"" + question + "\"";
-         } },
-        { "Message List: a dead letter's summary column names the reason and its destination", [&] {
-             AppMqsc("RAVOLT.DEMO", "DEFINE QLOCAL(SEAMS.DLQ) REPLACE");
-             if (!AppConnect() || !PutDeadLetter("SEAMS.DLQ"))
-                 return std::string("no dead letter put");
-             OpenQueueInFrame(f, AppDemo(), "SEAMS.DLQ");
-             std::string rows;
-             PumpUntil([&] {
-                 rows.clear();
-                 PCFLISTSTATE *st = PCFListState(f->listPane);
-                 for (uint32_t i = 0; st && i < st->count; i++) {
-                     char line[2000];
-                     PCFRowText(f->listPane, st->rows[i].row, line, sizeof line);
-                     rows += std::string(line) + "\n";
-                 }
-                 return rows.find("DLQ: Reason(Queue full) RAVOLT.DEMO/DEMO.FULL") != std::string::npos;
-             }, 20000);
-             return rows.find("DLQ: Reason(Queue full) RAVOLT.DEMO/DEMO.FULL") != std::string::npos
-                        ? std::string() : "rows:\n" + rows;
-         } },
-        { "Profile: a saved rectangle off every monitor comes onto one; an icon key's bitmap loads", [&] {
-             static PRFDATA p;
-             p = Prf;
-             memset(p.dialogs, 0, sizeof p.dialogs);
-             const int32_t off[4] = { 2500, 100, 400, 300 };
-             memcpy(p.dialogs[DLG_FILTERS], off, sizeof off);
-             /* a bitmap file of one white pixel */
-             static const unsigned char file[58] = { 'B', 'M', 58, 0, 0, 0, 0, 0, 0, 0, 54, 0, 0, 0, 40, 0, 0, 0,
-                                                     1, 0, 0, 0, 1, 0, 0, 0, 1, 0, 24, 0, 0, 0, 0, 0, 4, 0, 0, 0,
-                                                     0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 255, 255, 255, 0 };
-             std::string bmp = WriteScratch("seams.bmp", std::string((const char *)file, sizeof file));
-             char *icon = (char *)bmp.c_str();
-             p.qmicon[0] = icon;
-             PrfHooks()->fitAndLoad(PrfHooks()->context, &p);
-             const AreaRect &a = UtilDisplayLayout()->desktop;
-             const int32_t *r = p.dialogs[DLG_FILTERS];
-             bool loaded = false;
-             for (int i = 0; ShellBitmapName(i); i++)
-                 loaded |= bmp == ShellBitmapName(i);
-             if (r[0] < a.left || r[0] + r[2] > a.right || r[1] + r[3] > a.bottom)
-                 return "dlgfilters stays at " + std::to_string(r[0]) + "," + std::to_string(r[1]);
-             return loaded ? std::string() : std::string("qmiconn's bitmap was not loaded");
-         } },
-        { "Confirmation: the program's dialog colours; Don't show again writes the settings", [&] {
-             std::string cfg = AppConfigDir() + "RAVOLT.CFG";
-             remove(cfg.c_str());
-             COLORREF was = Prf.colours[CLR_DIALOGBG];
-             Prf.colours[CLR_DIALOGBG] = RGB(10, 20, 30);
-             ColourMakeBrushes();
-             uint32_t option = 0x6;
-             LONG_PTR brush = 0;
-             WhenModal([&](DDHANDLE dd) {
-                 brush = GetClassLongPtrA(dd->root.hwnd, GCLP_HBRBACKGROUND);
-                 SendMessageA(DDGetFieldWindow(dd, CONFIRM_AGAIN, 0), BM_CLICK, 0, 0);
-                 SendMessageA(DDGetFieldWindow(dd, 2, 0), BM_CLICK, 0, 0);
-             });
-             WinConfirm(main, 0, "!Seams?", nullptr, &option, 0x2);
-             bool written = PumpUntil([&] { return GetFileAttributesA(cfg.c_str()) != INVALID_FILE_ATTRIBUTES; }, 5000);
-             bool coloured = brush == (LONG_PTR)ColourBrush(CLR_DIALOGBG);
-             Prf.colours[CLR_DIALOGBG] = was;
-             ColourMakeBrushes();
-             return std::string(coloured ? "" : "the box kept the system's colours; ") +
-                    (written ? "" : "no settings written after Don't show again");
-         } },
-        { "Saved dialogs: a start opens one on its queue manager, a switch brings it forward, <Prompt> asks", [&] {
-             SAVEDDIALOG t = {}, *s = nullptr, *asked = nullptr;
-             t.type = 1;
-             snprintf(t.qm, sizeof t.qm, "RAVOLT.DEMO");
-             SavedDialogAdd(&t, &s);
-             snprintf(t.qm, sizeof t.qm, "<Prompt>");
-             SavedDialogAdd(&t, &asked);
-             DialogCommandOn(10024, s->id);
-             DialogWords *d = OpenFrom(s);
-             if (!d || d->first.location != AppDemo() || d->definition != &PCFQueueListDef)
-                 return std::string("a start opened no Queue List of RAVOLT.DEMO");
-             SetForegroundWindow(main);
-             DialogCommandOn(10023, s->id);
-             PumpAll();
-             bool forward = GetForegroundWindow() == GetAncestor(PCFWnd(d->window), GA_ROOT);
-             bool chose = false;
-             WhenModal([&](DDHANDLE dd) {
-                 chose = true;
-                 SetWindowTextA(DDGetFieldWindow(dd, CQM_NAME, 1), "RAVOLT.DEMO");
-                 SendMessageA(dd->root.hwnd, WM_COMMAND, IDOK, 0);
-             });
-             DialogCommandOn(10024, asked->id);
-             DialogWords *e = OpenFrom(asked);
-             std::string why = forward ? "" : "a switch did not bring the dialog forward; ";
-             if (!chose || !e || e->first.location != AppDemo() || !(e->stateFlags & DF_NAME_ASKED))
-                 why += "<Prompt> did not ask for the queue manager";
-             for (DialogWords *x : { d, e })
-                 if (x && x->window)
-                     SendMessageA(PCFWnd(x->window), WM_CLOSE, 0, 0);
-             return why;
-         } },
-    };
-    for (const Probe &p : probes)
-        EXPECT_EQ(p.run(), "") << p.what;
+    for (const auto &probe : probes)
+        EXPECT_EQ(probe(), "");
 }

@@ -128,7 +128,7 @@ typedef void (*MQCONN_FN)(PMQCHAR, PMQHCONN, PMQLONG, PMQLONG);
 typedef void (*MQPUT1_FN)(MQHCONN, PMQVOID, PMQVOID, PMQVOID, MQLONG, PMQVOID, PMQLONG, PMQLONG);
 typedef void (*MQDISC_FN)(PMQHCONN, PMQLONG, PMQLONG);
 
-bool AppPutBytes(const char *qmgr, const char *queue, const char *format, const std::string &bytes)
+bool AppPut(const char *qmgr, const char *queue, std::initializer_list<const char *> texts)
 {
     HMODULE mqm = GetModuleHandleA("mqm.dll");
     auto conn = mqm ? (MQCONN_FN)GetProcAddress(mqm, "MQCONN") : nullptr;
@@ -144,24 +144,19 @@ bool AppPutBytes(const char *qmgr, const char *queue, const char *format, const 
     conn(qm, &h, &cc, &rc);
     if (cc == MQCC_FAILED)
         return false;
-    MQOD od = { MQOD_DEFAULT };
-    MQMD md = { MQMD_DEFAULT };
-    MQPMO pmo = { MQPMO_DEFAULT };
-    memset(od.ObjectName, ' ', sizeof od.ObjectName);
-    memcpy(od.ObjectName, queue, strlen(queue));
-    memcpy(md.Format, format, MQ_FORMAT_LENGTH);
-    pmo.Options = MQPMO_NO_SYNCPOINT;
-    put1(h, &od, &md, &pmo, (MQLONG)bytes.size(), (PMQVOID)bytes.data(), &cc, &rc);
-    bool ok = cc == MQCC_OK;
-    disc(&h, &cc, &rc);
-    return ok;
-}
-
-bool AppPut(const char *qmgr, const char *queue, std::initializer_list<const char *> texts)
-{
     bool ok = true;
-    for (const char *text : texts)
-        ok = AppPutBytes(qmgr, queue, MQFMT_STRING, text) && ok;
+    for (const char *text : texts) {
+        MQOD od = { MQOD_DEFAULT };
+        MQMD md = { MQMD_DEFAULT };
+        MQPMO pmo = { MQPMO_DEFAULT };
+        memset(od.ObjectName, ' ', sizeof od.ObjectName);
+        memcpy(od.ObjectName, queue, strlen(queue));
+        memcpy(md.Format, MQFMT_STRING, MQ_FORMAT_LENGTH);
+        pmo.Options = MQPMO_NO_SYNCPOINT;
+        put1(h, &od, &md, &pmo, (MQLONG)strlen(text), (PMQVOID)text, &cc, &rc);
+        ok = ok && cc == MQCC_OK;
+    }
+    disc(&h, &cc, &rc);
     return ok;
 }
 

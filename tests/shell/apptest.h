@@ -29,8 +29,6 @@ int AppMqsc(const char *qmgr, const std::string &text);
 /* Texts put on a queue of a stand-in queue manager through its MQI, as
  * another program would. */
 bool AppPut(const char *qmgr, const char *queue, std::initializer_list<const char *> texts);
-/* One message of the bytes given, in a format. */
-bool AppPutBytes(const char *qmgr, const char *queue, const char *format, const std::string &bytes);
 
 /* The refreshes the shell asks for, recorded and handed on to the MQ
  * engine's refresh; the calls made. */
