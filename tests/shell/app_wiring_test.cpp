@@ -308,14 +308,17 @@ TEST(Wiring, EveryHookOfEveryLibraryIsInstalledOrOptionalWithItsReason)
             continue;
         ASSERT_EQ(slots.size() * sizeof(void *), t.size) << name << ": its members as the header reads do not fill the table";
         const void *const *live = (const void *const *)t.live();
+        int unset = 0;
         for (size_t i = 0; i < slots.size(); i++, members++) {
             const char *why = Why(name, slots[i]);
             optional += why != nullptr;
+            unset += !live[i];
             if (!live[i] && !why)
                 ADD_FAILURE() << f.header << ": " << name << "." << slots[i] << " is never installed";
             if (!live[i] && Defaults[name][i])
                 ADD_FAILURE() << name << "." << slots[i] << ": the wiring replaced the library's default with a null";
         }
+        printf("[ wiring ] %s: %zu members, %zu set\n", name.c_str(), slots.size(), slots.size() - unset);
     }
     for (const Table &t : Tables)
         EXPECT_TRUE(found.count(t.name)) << t.name << " is read here but no header declares it";
