@@ -18,6 +18,11 @@ void CmdUsageSetHooks(const CMDUSAGEHOOKS *table)
     hooks = table ? *table : CMDUSAGEHOOKS{};
 }
 
+const CMDUSAGEHOOKS *CmdUsageHooks(void)
+{
+    return &hooks;
+}
+
 void PrfCommandUsage(int32_t commandId, int32_t lastUse, int32_t meanInterval)
 {
     if (hooks.set) {

@@ -14,6 +14,7 @@ struct CMDUSAGEHOOKS {
     void (*text)(void (*put)(void *ctx, const char *text), void *ctx);
 };
 void CmdUsageSetHooks(const CMDUSAGEHOOKS *hooks);
+const CMDUSAGEHOOKS *CmdUsageHooks(void);
 /* A row read from the profile: to the command table, or kept. */
 void PrfCommandUsage(int32_t commandId, int32_t lastUse, int32_t meanInterval);
 /* "(%d %d %d)" for each row. */

@@ -24,6 +24,11 @@ void PrfSetHooks(const PRFHOOKS *h)
         memset(&prfHooks, 0, sizeof prfHooks);
 }
 
+const PRFHOOKS *PrfHooks(void)
+{
+    return &prfHooks;
+}
+
 /* ---- reading ---------------------------------------------------------- */
 
 static void read_letters(const char *text, const PRFLETTER *table, size_t n, uint32_t *word)

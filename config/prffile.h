@@ -22,6 +22,7 @@ struct PRFHOOKS {
 };
 
 void PrfSetHooks(const PRFHOOKS *hooks);
+const PRFHOOKS *PrfHooks(void);
 void LoadPrfData(void);
 /* Reads the profile from a text (LoadPrfData reads the configuration file). */
 void PrfLoadText(const char *text, size_t length);

@@ -19,6 +19,11 @@ void RepaintSetHooks(const REPAINTHOOKS *h)
         memset(&repaintHooks, 0, sizeof repaintHooks);
 }
 
+const REPAINTHOOKS *RepaintHooks(void)
+{
+    return &repaintHooks;
+}
+
 uint32_t RepaintPendingMask(void)
 {
     return pendingMask.load();

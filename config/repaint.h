@@ -17,6 +17,7 @@ struct REPAINTHOOKS {
     void (*notifyWindow)(void *ctx, void *window);
 };
 void RepaintSetHooks(const REPAINTHOOKS *hooks);
+const REPAINTHOOKS *RepaintHooks(void);
 
 /* Adds its bits (and 0x1) to the pending mask; on the user-interface
  * thread the pending mask is carried out, elsewhere 11381 asks for that

@@ -473,6 +473,12 @@ void PCFPrefsDefaults(void);
 
 /* ---- hooks ----------------------------------------------------------- */
 
+/* What a message list row tells of its message (parameters 10014 to 10016). */
+struct PCFMSGINFO {
+    int32_t encoding, ccsid;
+    char format[8];                    /* blank-padded */
+};
+
 struct PCFHOOKS {
     void *context;
     /* Posts a message to a window: 1 posted, 0 when the window is gone. */
@@ -494,9 +500,11 @@ struct PCFHOOKS {
     void (*setValueText)(void *ctx, DialogWords *dialog, const char *text);
     void (*setSelectionText)(void *ctx, DialogWords *dialog, const char *text);
     void (*focusField)(void *ctx, DialogWords *dialog, PCFFieldEntry *entry);
-    /* Message summary text of a list row (1: written into text). */
-    int (*messageSummary)(void *ctx, DialogWords *dialog, QMS *location, const uint8_t *data,
-                          uint32_t length, char *text, uint32_t room, uint32_t *textLength);
+    /* Message summary text of a list row (1: written into text), from
+     * the message's data and its row's Encoding, CodedCharSetId and Format. */
+    int (*messageSummary)(void *ctx, DialogWords *dialog, QMS *location, const PCFMSGINFO *info,
+                          const uint8_t *data, uint32_t length, char *text, uint32_t room,
+                          uint32_t *textLength);
     /* Conversion of the message data of a reply (1: converted into out). */
     int (*convertMessage)(void *ctx, DialogWords *dialog, const uint8_t *data, uint32_t length,
                           uint8_t **out, uint32_t *outLength);
@@ -530,6 +538,7 @@ struct PCFPARTHOOKS {
 };
 /* Installs the hooks (copied); null: none. */
 void PCFSetPartHooks(const PCFPARTHOOKS *hooks);
+const PCFPARTHOOKS *PCFPartHooks(void);
 
 /* ---- command definitions and data areas ------------------------------ */
 

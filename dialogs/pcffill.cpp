@@ -35,6 +35,7 @@ struct FillCtx {
     uint32_t cursor;            /* offset of the next value record */
     int32_t platform;
     uint32_t dateRec, timeRec;  /* put date and time records, 0 none */
+    const uint8_t *rowFrom, *rowTo; /* the parameters of the row being built */
     int failed;
     /* the tables below are written for the columns before they are read,
      * and are left out of the clearing at every reply */
@@ -189,16 +190,38 @@ static void JoinedRecord(FillCtx *c, int column, const PCFFieldDef *f, const PCF
     TextRecord(c, column, (uint16_t)(PCFS_PRESENT | (items > 1 ? PCFS_RECEIVED : 0)), text, n);
 }
 
+static int FindInRow(FillCtx *c, const uint8_t *from, const uint8_t *to, uint32_t attrId, PCFPARM *out);
+
+/* The Encoding, CodedCharSetId and Format of the row's message: 1 when
+ * the row holds all three. */
+static int MessageInfo(FillCtx *c, PCFMSGINFO *info)
+{
+    PCFPARM e, s, f;
+    if (!FindInRow(c, c->rowFrom, c->rowTo, 10014, &e) || e.type != MQCFT_INTEGER ||
+        !FindInRow(c, c->rowFrom, c->rowTo, 10015, &s) || s.type != MQCFT_INTEGER ||
+        !FindInRow(c, c->rowFrom, c->rowTo, 10016, &f) || f.type != MQCFT_STRING)
+        return 0;
+    info->encoding = Get32(e.value);
+    info->ccsid = Get32(s.value);
+    memset(info->format, ' ', sizeof info->format);
+    memcpy(info->format, f.value, f.valueLength < 8 ? (size_t)f.valueLength : 8);
+    return 1;
+}
+
 /* Message data shown as text: the summary, else printable bytes. */
 static void MessageRecord(FillCtx *c, int column, const PCFFieldDef *f, const PCFPARM *p)
 {
     const PCFHOOKS *h = PCFHooks();
     uint32_t n = (uint32_t)p->valueLength;
-    if (f->attrId == 10034 && h->messageSummary) {
+    PCFMSGINFO info;
+    if (f->attrId == 10034 && h->messageSummary && MessageInfo(c, &info)) {
         char text[512];
         uint32_t len = 0;
-        if (h->messageSummary(h->context, c->dialog, c->request->location, p->value, n, text,
-                              sizeof text, &len)) {
+        uint32_t room = sizeof text;
+        if (f->maximum > 0 && (uint32_t)f->maximum < room)
+            room = (uint32_t)f->maximum;
+        if (h->messageSummary(h->context, c->dialog, c->request->location, &info, p->value, n,
+                              text, room, &len)) {
             TextRecord(c, column, PCFS_PRESENT, text, len < sizeof text ? len : sizeof text);
             return;
         }
@@ -449,6 +472,8 @@ static int AddRow(FillCtx *c, const uint8_t *from, const uint8_t *to, const PCFP
     row->index = a->rows;
     row->request = c->request;
     c->cursor += PCFLA_ROWHEADER;
+    c->rowFrom = from;
+    c->rowTo = to;
     c->dateRec = c->timeRec = 0;
     int pair = c->dialog && c->dialog->definition && (c->dialog->definition->flags & PCFD_PAIR);
     for (int i = 0; i < c->ncolumns && !c->failed; i++) {

@@ -84,5 +84,4 @@ static void ColumnsRecount(void *, DialogWords *d)
 }
 
 const PCFLISTFILTER PCFFilterListHooks = { nullptr, Begin, RowVars, Bind, Evaluate, Rescan, End,
-                                           ColumnsMatch, ColumnsCount, ColumnsReset, ColumnsRecount,
-                                           nullptr, nullptr };
+                                           ColumnsMatch, ColumnsCount, ColumnsReset, ColumnsRecount };

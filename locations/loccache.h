@@ -54,6 +54,7 @@ struct LOCTIMERHOOKS {
     void (*freeClientSettings)(void *ctx, QMS *location);
 };
 void LocSetTimerHooks(const LOCTIMERHOOKS *hooks);
+const LOCTIMERHOOKS *LocTimerHooks(void);
 
 /* Counts of the last timer pass. */
 struct LOCCOUNTS {

@@ -27,6 +27,11 @@ void LocSetTimerHooks(const LOCTIMERHOOKS *h)
         memset(&locTimerHooks, 0, sizeof locTimerHooks);
 }
 
+const LOCTIMERHOOKS *LocTimerHooks(void)
+{
+    return &locTimerHooks;
+}
+
 static int request(QMS *r, uint32_t bits, int wait)
 {
     if (!locTimerHooks.requestRefresh)

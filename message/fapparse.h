@@ -142,6 +142,7 @@ struct FmtConstLinks {
     const char *(*valueName)(int32_t parameter, int32_t value);
 };
 void FmtSetConstLinks(const FmtConstLinks *links);
+const FmtConstLinks *FmtGetConstLinks(void);
 
 void FmtLayoutAll();
 void FmtLayoutStruct(FmtStructDef *def, int builtAtRunTime);

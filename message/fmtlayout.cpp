@@ -17,6 +17,11 @@ void FmtSetConstLinks(const FmtConstLinks *links)
     FmtLinkTables();
 }
 
+const FmtConstLinks *FmtGetConstLinks(void)
+{
+    return &FmtLinks;
+}
+
 static int IsNestedType(uint16_t t)
 {
     return t == FT_STRUCT || t == FT_STRUCT_BYLEN || t == FT_STRUCTS_BYLEN;

@@ -29,6 +29,12 @@ HBRUSH ColourBrush(int slot)
     return brushes[slot];
 }
 
+HBRUSH *ColourBrushRef(int slot)
+{
+    ColourBrush(slot);
+    return &brushes[slot];
+}
+
 static void colour_fields(DDHANDLE dd, int type, uint32_t style, int text, int back)
 {
     ColourBrush(back);

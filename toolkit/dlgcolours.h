@@ -9,6 +9,8 @@
 
 /* The brush of a slot; (re)made from the live colours. */
 HBRUSH ColourBrush(int slot);
+/* Where a slot's brush is kept (it follows the colour when remade). */
+HBRUSH *ColourBrushRef(int slot);
 COLORREF *ColourRef(int slot);
 void ColourMakeBrushes(void);
 

@@ -23,6 +23,11 @@ void ModelessSetNotFound(void (*report)(void *window))
     notFound = report;
 }
 
+ModelessNotFoundProc ModelessNotFoundHook(void)
+{
+    return notFound;
+}
+
 /* The index of a window in the list, or -1. */
 static int find_entry(HWND window)
 {

@@ -19,3 +19,5 @@ int ModelessDialogMessage(MSG *msg);
 void ModelessForEach(void (*fn)(HWND window, int kind, void *o1, void *o2, void *ctx), void *ctx);
 /* What UtilRemoveModeless calls for a window the list does not hold. */
 void ModelessSetNotFound(void (*report)(void *window));
+typedef void (*ModelessNotFoundProc)(void *window);
+ModelessNotFoundProc ModelessNotFoundHook(void);

@@ -181,6 +181,11 @@ void PCFSetPartHooks(const PCFPARTHOOKS *hooks)
     Parts = hooks ? *hooks : PCFPARTHOOKS{};
 }
 
+const PCFPARTHOOKS *PCFPartHooks(void)
+{
+    return &Parts;
+}
+
 DialogWords *GetDialogWords(const DialogWords *templ, int existingWindow)
 {
     DialogWords *d = (DialogWords *)CSGetMem(sizeof *d, "DIALOG WORDS");

@@ -35,6 +35,11 @@ void SavedDialogSetHooks(const SAVEDDLGHOOKS *h)
         memset(&hooks, 0, sizeof hooks);
 }
 
+const SAVEDDLGHOOKS *SavedDialogHooks(void)
+{
+    return &hooks;
+}
+
 /* ---- the dialog-type table -------------------------------------------- */
 
 static const struct { int32_t type; const char *title; int32_t name, second; } dlgTypes[] = {

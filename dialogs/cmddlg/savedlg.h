@@ -75,6 +75,7 @@ struct SAVEDDLGHOOKS {
     void (*markDialogsStale)(void *ctx, int32_t command);
 };
 void SavedDialogSetHooks(const SAVEDDLGHOOKS *hooks);
+const SAVEDDLGHOOKS *SavedDialogHooks(void);
 
 /* The dialog-type table: name attribute, second attribute, definition. */
 int32_t DlgTypeValue1(int32_t type);

@@ -64,6 +64,11 @@ void PCFSetDownloadStore(const PCFDOWNLOADSTORE *store)
     Store = store ? *store : PCFDOWNLOADSTORE{};
 }
 
+const PCFDOWNLOADSTORE *PCFDownloadStore(void)
+{
+    return &Store;
+}
+
 const uint8_t *FindDownloadedObject(QMS *r, uint32_t nameAttr, int32_t type)
 {
     const DOWNLOADROW *row = FindDownloadEntryById(nameAttr);

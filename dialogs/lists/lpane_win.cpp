@@ -31,6 +31,11 @@ void PCFSetDragHooks(const PCFDRAGHOOKS *hooks)
         memset(&DragHooks, 0, sizeof DragHooks);
 }
 
+const PCFDRAGHOOKS *PCFDragHooks(void)
+{
+    return &DragHooks;
+}
+
 /* ---- the list pane ---- */
 
 static HCURSOR Target(HWND pane, LPARAM lp)

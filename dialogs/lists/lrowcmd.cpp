@@ -39,6 +39,11 @@ void PCFSetSelectionSource(PCFSELECTED source)
     SelectionSource = source ? source : PCFShownSelected;
 }
 
+PCFSELECTED PCFSelectionSource(void)
+{
+    return SelectionSource;
+}
+
 int PCFSelectedList(DialogWords *d, PCFROW **rows, int max)
 {
     return SelectionSource(d, rows, max);

@@ -223,8 +223,6 @@ struct PCFLISTFILTER {
     void (*colCount)(void *ctx, DialogWords *dialog, PCFLISTAREA *area, PCFROW *row);
     void (*colReset)(void *ctx, DialogWords *dialog);
     void (*colRecount)(void *ctx, DialogWords *dialog);
-    int (*colFilterable)(void *ctx, const PCFFieldDef *field);
-    void (*colToggle)(void *ctx, DialogWords *dialog, int column);
 };
 /* Installs the hooks (copied; the filters' own are PCFFilterListHooks);
  * null: none, every row passes. */
@@ -343,6 +341,7 @@ struct PCFDOWNLOADSTORE {
 };
 /* Installs the store (copied); null: none, nothing is found. */
 void PCFSetDownloadStore(const PCFDOWNLOADSTORE *store);
+const PCFDOWNLOADSTORE *PCFDownloadStore(void);
 /* The stored default object of a type (its data area), or null; also
  * while the download is not done. */
 const uint8_t *FindDownloadedObject(QMS *location, uint32_t nameAttr, int32_t type);
@@ -358,6 +357,7 @@ void PCFDiffFromDefaultCore(DialogWords *dialog, PCFLISTREQ *request);
 /* The selected rows in order: their count; rows filled up to max. */
 typedef int (*PCFSELECTED)(DialogWords *dialog, PCFROW **rows, int max);
 void PCFSetSelectionSource(PCFSELECTED source);
+PCFSELECTED PCFSelectionSource(void);
 int PCFSelectedList(DialogWords *dialog, PCFROW **rows, int max);
 
 #define PCFSEL_CORREL 0x100

@@ -99,6 +99,7 @@ struct PCFDRAGHOOKS {
     void (*cancel)(void *ctx);
 };
 void PCFSetDragHooks(const PCFDRAGHOOKS *hooks);
+const PCFDRAGHOOKS *PCFDragHooks(void);
 
 /* ---- the queue-manager list pane ---- */
 

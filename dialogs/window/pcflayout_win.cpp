@@ -7,7 +7,11 @@
 #include "pcfwin.h"
 #include "pcflistwin.h"
 
+#include <cstdio>
+#include <cstring>
+
 #include "bag.h"
+#include "expwin.h"
 #include "cs.h"
 #include "locstore.h"
 #include "mq/capability.h"
@@ -377,17 +381,27 @@ void PCFSavePlacement(DialogWords *d)
     MarkDialogsStale(nullptr, 10020, 0, 1, 0);
 }
 
-/* A saved dialog's kind and queue manager bound to its template. */
-int PCFResolveObjectName(HWND, DialogWords *t)
+/* A saved dialog's kind and queue manager bound to its template: the
+ * kinds that name a queue manager (all but 8, 10 and 11, which need none)
+ * open on its location; "<Prompt>" asks for the queue manager each time
+ * the dialog opens.  0: not to be opened. */
+int PCFResolveObjectName(HWND owner, DialogWords *t)
 {
+    static uint32_t openings;
     SAVEDDIALOG *s = t->saved;
     if (!s || !DlgTypeValue3(s->type))
         return 0;
-    if (s->type != 8 && s->type != 10 && s->type != 11)
+    if (s->type == 8 || s->type == 10 || s->type == 11)
         return 1;
-    if (strstr(s->qm, "<Prompt>"))
-        return 0;
-    QMS *location = LocFind(s->qm);
+    char name[50];
+    snprintf(name, sizeof name, "%s", s->qm);
+    if (strstr(s->qm, "<Prompt>")) {
+        t->chooseGeneration = 0x80000000u | ++openings;
+        if (!ChooseQMgrDialog(owner, name, t->chooseGeneration))
+            return 0;
+        t->stateFlags |= DF_NAME_ASKED;
+    }
+    QMS *location = LocFind(name);
     if (!location)
         return 0;
     t->first.location = location;

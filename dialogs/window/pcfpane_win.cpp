@@ -16,6 +16,11 @@ void PCFSetPaneHooks(const PCFPANEHOOKS *hooks)
     Pane = hooks ? *hooks : PCFPANEHOOKS{};
 }
 
+const PCFPANEHOOKS *PCFPaneHooks(void)
+{
+    return &Pane;
+}
+
 int PCFPaneRegisterClass(HINSTANCE instance)
 {
     return Pane.registerClass ? Pane.registerClass(Pane.context, instance) : 1;

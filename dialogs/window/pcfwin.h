@@ -60,6 +60,7 @@ struct PCFPANEHOOKS {
     void (*copyView)(void *ctx, DialogWords *dialog, int32_t menuId);
 };
 void PCFSetPaneHooks(const PCFPANEHOOKS *hooks);
+const PCFPANEHOOKS *PCFPaneHooks(void);
 int PCFPaneRegisterClass(HINSTANCE instance);
 HWND PCFPaneCreateWindow(DialogWords *dialog, HWND parent, PCFDATA *ed);
 void PCFPaneCopyView(DialogWords *dialog, int32_t menuId);

@@ -573,6 +573,16 @@ static void on_start(RTABWORDS *w, QMS *source)
     ShowWindow(w->hwnd, SW_SHOW);
 }
 
+/* 11227: a note of the password cache for this location ("KDB password
+ * forgotten") in the error line; the block is ours. */
+static void on_note(RTABWORDS *w, ZORVAERROR *block)
+{
+    if (!block)
+        return;
+    DDSetFieldValue(w->dd, RTF_ERROR, block->text);
+    CSFreeMem(block);
+}
+
 LRESULT CALLBACK RtabProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
 {
     RTABWORDS *w = words_of(hwnd);
@@ -588,6 +598,7 @@ LRESULT CALLBACK RtabProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
     case UM_LOC_STATUS: on_status(w); return 0;
     case UM_LOC_CODEPAGES: show_codepages(w, 1); return 0;
     case UM_LOC_READCP: on_read_codepages(w); return 0;
+    case FRM_OPERROR: on_note(w, (ZORVAERROR *)lp); return 0;
     case UM_CAPS_CHANGED:
         if (LocDlgSettings.diagnostics) {
             char level[16];

@@ -19,6 +19,11 @@ void ImportSetHooks(const IMPORTHOOKS *h)
         memset(&hooks, 0, sizeof hooks);
 }
 
+const IMPORTHOOKS *ImportHooks(void)
+{
+    return &hooks;
+}
+
 void ImportBox(IMPORTLIST *list, const char *text, const char *caption, int error)
 {
     void *owner = list ? list->window : nullptr;

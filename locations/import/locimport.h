@@ -82,6 +82,7 @@ struct IMPORTHOOKS {
     void (*settings)(void *ctx, QMS *location, int event);
 };
 void ImportSetHooks(const IMPORTHOOKS *hooks);
+const IMPORTHOOKS *ImportHooks(void);
 
 /* The master configuration of "-j", and "-J". */
 extern char ImportMasterPath[300];

@@ -45,6 +45,11 @@ void UFSetReformatWalk(UFReformatProc walk, void *context)
     reformatContext = context;
 }
 
+UFReformatProc UFReformatWalk(void)
+{
+    return reformatWalk;
+}
+
 /* Reports through the program's hook, else the default box. */
 void UFReport(void *owner, const char *text, const char *caption)
 {

@@ -19,6 +19,11 @@ void UFSetPaneView(UFPaneViewProc proc, void *context)
     paneViewContext = context;
 }
 
+UFPaneViewProc UFPaneViewHook(void)
+{
+    return paneView;
+}
+
 /* "Edifact": the whole data as EDIFACT segments. */
 static FmtFieldDef fEdifact = { "Edifact", FT_EDIFACT, 0xFFFFFFFF, nullptr, 0, 0, 0, nullptr, 7 };
 static FmtStructRow rowsEdifact[] = { { 0, &fEdifact, nullptr, 0 }, { 0, nullptr, nullptr, 0 } };

@@ -347,11 +347,19 @@ static int ListValues(const unsigned char *parms, uint32_t parmsLength, int32_t 
 int MessageSummaryText(const MSGSUMCTX *ctx, const unsigned char *parms, uint32_t parmsLength,
                        int32_t parmCount, const MSGRECORD *msg, unsigned char *value)
 {
-    if (((ctx->options1 | ctx->options2) & MSGSUM_SUPPRESS) || parmCount <= 0 || !parms)
+    if (parmCount <= 0 || !parms)
         return 0;
     int32_t encoding = 0, ccsid = 0;
     char format[8];
     if (!ListValues(parms, parmsLength, parmCount, &encoding, &ccsid, format))
+        return 0;
+    return MessageSummaryFor(ctx, encoding, ccsid, format, msg, value);
+}
+
+int MessageSummaryFor(const MSGSUMCTX *ctx, int32_t encoding, int32_t ccsid, const char format[8],
+                      const MSGRECORD *msg, unsigned char *value)
+{
+    if ((ctx->options1 | ctx->options2) & MSGSUM_SUPPRESS)
         return 0;
     MSGRECORD data = *msg;
     if (!data.data)

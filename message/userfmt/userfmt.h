@@ -47,6 +47,7 @@ void UFErrorBox(void *context, void *owner, const char *text, const char *captio
 /* Makes every open message pane format its message again. */
 typedef void (*UFReformatProc)(void *context);
 void UFSetReformatWalk(UFReformatProc walk, void *context);
+UFReformatProc UFReformatWalk(void);
 
 /* What the chooser reads of a message pane (the editor's PCFDATA). */
 struct PCFDATA;
@@ -62,6 +63,7 @@ struct UFPaneView {
 };
 typedef int (*UFPaneViewProc)(void *context, PCFDATA *pane, UFPaneView *view);
 void UFSetPaneView(UFPaneViewProc proc, void *context);
+UFPaneViewProc UFPaneViewHook(void);
 
 /* ---- Selection ---------------------------------------------------------- */
 
@@ -165,6 +167,10 @@ struct MSGRECORD {
 int MessageSummaryText(const MSGSUMCTX *ctx, const unsigned char *parms,
                        uint32_t parmsLength, int32_t parmCount,
                        const MSGRECORD *msg, unsigned char *value);
+/* The same from the message's Encoding, CodedCharSetId and Format (8
+ * characters, blank-padded) as its list record holds them. */
+int MessageSummaryFor(const MSGSUMCTX *ctx, int32_t encoding, int32_t ccsid,
+                      const char format[8], const MSGRECORD *msg, unsigned char *value);
 
 /* The pieces (value record as above). */
 int UserFormatSummary(const MSGSUMCTX *ctx, UFMatchState *state,

@@ -37,6 +37,11 @@ void MQESetClock(const MQECLOCK *clock)
     clock_ = clock ? *clock : systemClock;
 }
 
+const MQECLOCK *MQEClock(void)
+{
+    return &clock_;
+}
+
 int64_t MQETime(void)
 {
     return clock_.time(clock_.context);

@@ -20,6 +20,11 @@ void MQESetPort(const MQEPORT *p)
     port = p ? *p : EngDefaultPort;
 }
 
+const MQEPORT *MQEPort(void)
+{
+    return &port;
+}
+
 int MQEPostFrame(void *window, uint32_t message, uintptr_t wParam, void *lParam, int send)
 {
     return port.message ? port.message(port.context, window, message, wParam, lParam, send) : 0;

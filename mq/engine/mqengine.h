@@ -37,6 +37,7 @@ struct MQECLOCK {
 
 /* Installs a clock (copied); null puts the system's back. */
 void MQESetClock(const MQECLOCK *clock);
+const MQECLOCK *MQEClock(void);
 int64_t MQETime(void);
 uint64_t MQETick(void);
 void MQESleep(uint32_t ms);
@@ -74,6 +75,7 @@ struct MQEPORT {
 /* Installs a port (copied); null puts the default back (the Windows build
  * posts to the toolkit's main window, the native one receives nothing). */
 void MQESetPort(const MQEPORT *port);
+const MQEPORT *MQEPort(void);
 /* A posted (send 0) or sent message with the location (or nothing) in
  * lParam; 1 when received. */
 int MQEPostFrame(void *window, uint32_t message, uintptr_t wParam, void *lParam, int send);

@@ -13,6 +13,7 @@
 #include "locstore.h"
 #include "pcfwin.h"
 #include "prfdata.h"
+#include "savedlg.h"
 #include "tkwin.h"
 
 /* The window table: command, the definition it opens, the authority it
@@ -205,4 +206,39 @@ DialogWords *DoAction(HWND window, QMS *r, void *, int32_t id)
         return open_definition(r, listDef);
     }
     return nullptr;
+}
+
+/* ---- saved dialogs ---- */
+
+/* A saved dialog opened again (11348, a start), or its open window
+ * brought forward (11349, a switch; one that is not open is opened).
+ * The dialog takes its place, options, filter and object from the record
+ * and asks for the queue manager when the record says "<Prompt>". */
+void OpenSavedDialog(int32_t id, int switchTo)
+{
+    SAVEDDIALOG *s = SavedDialogFind(id);
+    if (!s)
+        return;
+    DialogWords *open = (DialogWords *)s->openDialog;
+    if (switchTo && open && open->window) {
+        ActivateWindow(PCFWnd(open->window));
+        return;
+    }
+    PCFCommandDef *definition = (PCFCommandDef *)DlgTypeValue3(s->type);
+    if (!definition)
+        return;
+    DialogWords t;
+    memset(&t, 0, sizeof t);
+    t.definition = definition;
+    t.saved = s;
+    if (!PCFCommandDialog(nullptr, Shell.mainWindow, &t, nullptr))
+        error_sound();
+}
+
+/* Start-up: the saved dialogs marked to start by themselves. */
+void StartSavedDialogs(void)
+{
+    for (CSTREE *e = CSTreeFirst(SavedDialogs); e; e = e->next)
+        if (((SAVEDDIALOG *)e)->autoStart == 1)
+            OpenSavedDialog(((SAVEDDIALOG *)e)->id, 0);
 }

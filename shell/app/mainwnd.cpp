@@ -15,6 +15,7 @@
 #include "locstore.h"
 #include "pcfwin.h"
 #include "prfdata.h"
+#include "prefwin.h"
 #include "tktoolbar.h"
 #include "tkutil.h"
 
@@ -102,6 +103,16 @@ static void ask(MQEASK *a)
     a->done = 1;
 }
 
+/* 11385: a question was switched on or off ("Don't show again") or the
+ * colours applied: the settings are written, and an open Preferences
+ * shows its option lists from the words again. */
+static void save_settings(void)
+{
+    ShellWriteConfig();
+    if (HWND p = PrefWindow())
+        PostMessageA(p, UM_PREF_OPTIONS, 0, 0);
+}
+
 /* 11384: the frame's message pane shows the message of a message list. */
 static LRESULT which_pane(FrameWords *f, DialogWords *d)
 {
@@ -142,6 +153,10 @@ static int any_frame(FrameWords *f, HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, L
     }
     case UM_FRAME_WHICHPANE:
         *result = which_pane(f, (DialogWords *)lp);
+        return 1;
+    case FRM_TITLE:
+        if (f)
+            ShellFrameTitle(f);
         return 1;
     }
     return 0;
@@ -218,6 +233,10 @@ static int main_frame(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, LRESULT *result
             ShellWork.splashShow(Shell.mainWindow, nullptr, r, 0, 1);
         return 1;
     case FM_ASK: if (lp) ask((MQEASK *)lp); return 1;
+    case UM_SAVESETTINGS: save_settings(); return 1;
+    case UM_STARTDIALOG: case UM_SWITCHDIALOG:
+        OpenSavedDialog((int32_t)lp, msg == UM_SWITCHDIALOG);
+        return 1;
     }
     (void)result;
     return 0;

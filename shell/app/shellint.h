@@ -59,6 +59,10 @@ void ShellLoadSettings(void);
 void ShellStoreSettings(void);
 /* CfgFileWrite with the shell's settings stored first; 0 written. */
 int ShellWriteConfig(void);
+/* Saved dialogs: one opened (a start) or brought forward (a switch), by
+ * its id; those marked to start by themselves, at start-up. */
+void OpenSavedDialog(int32_t id, int switchTo);
+void StartSavedDialogs(void);
 
 /* The exit's step of the timer: threads asked to end; the locations that
  * still run one. */

@@ -119,6 +119,7 @@ static SHELLWORK defaults(void)
     w.colFilterPlace = ColFilterPlace;
     w.cachePassword = PWCSetPassword;
     w.timerTick = LocTimerTick;
+    w.freeCache = LocFreeCache;
     w.errorCounts = error_counts;
     w.checkResponses = ShellCheckDialogs;
     w.versionCheck = VerCheckRequest;

@@ -325,6 +325,7 @@ void StartupStep2(FrameWords *f)
         ShellWork.splashFile(f->window, "Ravolt Start-up", nullptr, Prf.splashs, 1, 0);
     }
     Shell.startupPending = 0;
+    StartSavedDialogs();
     if (ShellOptions.qmName[0])
         OpenStartupQMgr(f->window);
     AnalyserRefresh(nullptr);

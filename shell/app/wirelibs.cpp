@@ -18,7 +18,11 @@
 #include "locimport.h"
 #include "locstore.h"
 #include "pcflists.h"
+#include "userfmt.h"
 #include "version.h"
+#include "mqi.h"
+
+#include <cstring>
 #ifdef _WIN32
 #include "edwnd.h"
 #include "pcfwin.h"
@@ -94,10 +98,44 @@ static const uint8_t *kept_default(void *, QMS *r, const DOWNLOADROW *row, int32
     return CmdKeptDefault(r, row, type, index);
 }
 
-/* The dialogs' core: the list fill's filters, the parts freed with a
- * dialog and the downloaded defaults. */
+/* A message list row's summary column (10034): the summary of its
+ * message's data by its format, for the dialog's queue and location. */
+static int message_summary(void *, DialogWords *d, QMS *r, const PCFMSGINFO *info,
+                           const uint8_t *data, uint32_t length, char *text, uint32_t room,
+                           uint32_t *textLength)
+{
+    char queue[MQ_Q_NAME_LENGTH + 1] = "";
+    if (d)
+        PCFGetValueText(d, MQCA_Q_NAME, queue, sizeof queue);
+    size_t n = strlen(queue);
+    while (n && queue[n - 1] == ' ')
+        n--;
+    MSGSUMCTX ctx = { queue, (uint32_t)n, r ? r->qmName : "", 0, 0, room };
+    MSGRECORD msg = { length, data };
+    unsigned char value[4 + 1024];
+    if (room > sizeof value - 4 || !MessageSummaryFor(&ctx, info->encoding, info->ccsid, info->format, &msg, value))
+        return 0;
+    uint16_t got;
+    memcpy(&got, value + 2, 2);
+    *textLength = got < room ? got : room;
+    memcpy(text, value + 4, *textLength);
+    return 1;
+}
+
+/* A list dialog's filter compiled anew before its default action. */
+static void new_filter(void *, DialogWords *d)
+{
+    PCFNewFilter(d, 0);
+}
+
+/* The dialogs' core: the list fill's filters and message summaries, the
+ * parts freed with a dialog and the downloaded defaults. */
 static void wire_dialogs(void)
 {
+    PCFHOOKS hooks = *PCFHooks();
+    hooks.messageSummary = message_summary;
+    hooks.newFilter = new_filter;
+    PCFSetHooks(&hooks);
     PCFSetListFilter(&PCFFilterListHooks);
     PCFPARTHOOKS parts = {};
     parts.bindFilter = bind_filter;

@@ -12,6 +12,7 @@
 
 #include "mq/agent/agent.h"
 #include "mq/command/command.h"
+#include "mq/engine/mqengine.h"
 #include "xferwnd.h"
 #include "cfgfile.h"
 #include "cmddlg.h"
@@ -21,6 +22,7 @@
 #include "csdate.h"
 #include "dlgcolours.h"
 #include "fltwin.h"
+#include "confirm.h"
 #include "cs.h"
 #include "export.h"
 #include "loccache.h"
@@ -33,6 +35,8 @@
 #include "pcfwin.h"
 #include "prefs.h"
 #include "prffile.h"
+#include "prfsect.h"
+#include "savedlg.h"
 #include "tkutil.h"
 #include "tkwin.h"
 #include "tkplace.h"
@@ -99,6 +103,22 @@ void ShellDialogContextMenu(void *, WPARAM wp, LPARAM lp);
 
 /* ---- what the command engine opens or shows through the shell ---- */
 
+/* A Message List refreshed: the frame that holds it as a pane shows its
+ * caption again (posted: replies end on worker threads). */
+static void frame_title(void *, DialogWords *d)
+{
+    HWND top = d && d->ownerSlot && d->window ? GetAncestor(PCFWnd(d->window), GA_ROOT) : nullptr;
+    if (top)
+        PostMessageA(top, FRM_TITLE, 0, 0);
+}
+
+/* A failure of the dialogs' reply conversion, for the location's error
+ * display. */
+static void dialog_error(void *, QMS *location, uint32_t flags, const char *text)
+{
+    UtilPostErrorEx(nullptr, location, flags, text);
+}
+
 static void dialog_dialog(void *, DialogWords *d, const PCFActionDef *a) { PCFDialogDialog(d, a); }
 static void list_dialog(void *, DialogWords *d, const PCFActionDef *a) { PCFListDialog(d, a); }
 static void sync_panel(void *, DialogWords *d) { SyncPanelQMgr(d); }
@@ -148,7 +168,7 @@ static void free_cache(void *, QMS *r)
 {
     ConsoleForgetLocation(r);
     if (ShellWork.freeCache)
-        ShellWork.freeCache(r, 0);
+        ShellWork.freeCache(r, 1);
     MQEForgetLocation(r);
 }
 
@@ -234,16 +254,32 @@ static void loc_add_modeless(void *, void *w, int kind, uintptr_t a, uintptr_t b
 }
 static void loc_remove_modeless(void *, void *w) { UtilRemoveModeless(w); }
 static void config_changed(void *) {}
-/* Preferences applied: what the windows keep of the profile goes back to
- * it first, then the dialogs, lists and filters take their settings anew
- * and the windows repaint what changed. */
-static void prefs_repaint(void *, uint32_t mask)
+/* The pending reply polls and the poll count of a location's get side
+ * (developer diagnostics of Location Settings). */
+static void get_counters(void *, QMS *r, int32_t *first, int32_t *second)
 {
-    ShellStoreSettings();
+    if (MQELOC *e = MQELocFind(r)) {
+        *first = e->pollsPending;
+        *second = e->pollCount;
+    }
+}
+/* The dialogs, lists and filters take the profile's settings anew
+ * (separators, local times and the time zone, contexts, sounds, list
+ * options, histories). */
+static void prefs_derive(void *)
+{
     PCFWinPrefsFromProfile();
     PCFPrefsFromProfile();
     PCFListPrefsFromProfile();
     FltPrefsFromProfile();
+}
+/* Preferences applied: what the windows keep of the profile goes back to
+ * it first, then the dialogs take their settings anew and the windows
+ * repaint what changed. */
+static void prefs_repaint(void *, uint32_t mask)
+{
+    ShellStoreSettings();
+    prefs_derive(nullptr);
     repaint(nullptr, mask);
 }
 
@@ -281,6 +317,15 @@ static void splash_test(void *, int, const char *source)
         ShellWork.splashFile(Shell.mainWindow, "Ravolt Splash Test", nullptr, source, 1, 0);
 }
 
+/* ---- saved dialogs: a start or switch of the dialog commands ---- */
+
+static void saved_post(void *, uint32_t message, uintptr_t word, SAVEDDIALOG *record)
+{
+    if (Shell.mainWindow && record)
+        PostMessageA(Shell.mainWindow, message, word, (LPARAM)record->id);
+}
+static void saved_stale(void *, int32_t command) { MarkDialogsStale(nullptr, (uint32_t)command, 0, 1, 0); }
+
 /* ---- the configuration file and the profile ---- */
 
 static int cfg_error_box(void *, const char *caption, const char *text, int withLastError,
@@ -310,6 +355,54 @@ static void cfg_fit(void *, int32_t *rect)
 static void prf_box(void *, const char *text, const char *caption)
 {
     ShellBox(Shell.mainWindow, text, caption, MB_OK | MB_ICONEXCLAMATION);
+}
+
+/* What the shared filter file reports goes to the main window's status
+ * line. */
+static void prf_post_text(const char *text, uintptr_t word) { WinPostText(text, (WPARAM)word); }
+
+/* A saved rectangle fitted to the monitors; one never saved (no size) is
+ * left for its window's own default placement. */
+static void fit_saved(int32_t *rect, uint32_t rule)
+{
+    if (!rect[2] || !rect[3])
+        return;
+    PlaceRect r = { rect[0], rect[1], rect[2], rect[3] };
+    WinFitRect(&r, 1, rule);
+    rect[0] = r.x;
+    rect[1] = r.y;
+    rect[2] = r.cx;
+    rect[3] = r.cy;
+}
+
+/* The profile's placements fitted to the monitors as they are now, and
+ * the bitmaps its icon keys name loaded. */
+static void prf_fit_and_load(void *, PRFDATA *p)
+{
+    enum { RULE1 = FIT_THIRD, RULE2 = FIT_TWO_THIRDS, RULE5 = FIT_THIRD | FIT_KEEP_SMALL };
+    PlaceRect main[2] = { { p->main[0], p->main[1], p->main[2], p->main[3] },
+                          { p->main[4], p->main[5], p->main[6], p->main[7] } };
+    if (main[UtilDisplayLayout()->monitors > 1].cx && main[UtilDisplayLayout()->monitors > 1].cy) {
+        WinFitRectSaved(main, 1, RULE2);
+        for (int i = 0; i < 2; i++) {
+            int32_t *m = p->main + 4 * i;
+            m[0] = main[i].x, m[1] = main[i].y, m[2] = main[i].cx, m[3] = main[i].cy;
+        }
+    }
+    fit_saved(p->view, RULE1);
+    static const int rule1[] = { DLG_LOC, DLG_PRF, DLG_PRNT, DLG_EXP, DLG_ADD, DLG_FILTERS,
+                                 DLG_SYNCS, DLG_PUT, DLG_ALIST, DLG_COLOUR, DLG_PUB, DLG_DRASK,
+                                 DLG_AR, DLG_VERSION, DLG_TRCMSG, DLG_TRCMSGEXP, DLG_FR };
+    for (int d : rule1)
+        fit_saved(p->dialogs[d], RULE1);
+    for (int d : { DLG_SAVEM, DLG_LOADM, DLG_PRGSZ })
+        fit_saved(p->dialogs[d], RULE5);
+    static const int images[] = { 10, 12, 11, 41, 43, 42, 44 };
+    const char *const names[] = { p->qmicon[0], p->qmicon[1], p->qmicon[2], p->qmicon[3],
+                                  p->appicon[0], p->appicon[1], p->appicon[2] };
+    for (int i = 0; i < 7; i++)
+        if (names[i] && names[i][0])
+            GetBitmapByName(names[i], images[i]);
 }
 
 /* The connection name of a location's client settings (searches). */
@@ -354,6 +447,7 @@ static void post_frame(void *, uint32_t message, QMS *r) { MQEPostFrame(nullptr,
 static void post_window(void *, void *w, uint32_t message) { PostMessageA((HWND)w, message, 0, 0); }
 static void startup_queue(void *, QMS *r) { OpenStartupQueue(r); }
 static void free_download(void *, QMS *r) { FreeDownloadData(r); }
+static void free_client_settings(void *, QMS *r) { CfgFreeClientSettings(r); }
 static void dialogs_stale(void *, QMS *r, int32_t command) { MarkDialogsStale(r, (uint32_t)command, 0, 1, 0); }
 
 static void install_timer_hooks(void)
@@ -370,6 +464,7 @@ static void install_timer_hooks(void)
     t.openStartupQueue = startup_queue;
     t.freeDownloadData = free_download;
     t.markDialogsStale = dialogs_stale;
+    t.freeClientSettings = free_client_settings;
     LocSetTimerHooks(&t);
 }
 
@@ -409,6 +504,14 @@ void ShellFollowMainWindow(HWND main)
     FltWinSetHooks(&filterWindows);
 }
 
+/* The confirmation box's colours: the dialogs' text on their background,
+ * its button band in the buttons' colours. */
+static void bind_dialog_colours(void)
+{
+    dlgColours = { ColourRef(CLR_TITLEFG), ColourRef(CLR_DIALOGBG), ColourBrushRef(CLR_DIALOGBG),
+                   ColourRef(CLR_BUTTONFG), ColourRef(CLR_BUTTONBG), ColourBrushRef(CLR_BUTTONBG) };
+}
+
 void ShellInstallHooks(void)
 {
     WireLibraries();
@@ -428,6 +531,7 @@ void ShellInstallHooks(void)
     engine.draskDialog = drask_dialog;
     engine.publishDialog = publish_dialog;
     engine.splash = splash;
+    engine.frameTitle = frame_title;
     CmdSetHooks(&engine);
     EXPHOOKS exportHooks = {};
     ExpDefaultHooks(&exportHooks);
@@ -438,6 +542,7 @@ void ShellInstallHooks(void)
     PCFHOOKS h = *PCFHooks();
     PCFWindowHooks(&h);
     CmdDialogHooks(&h);
+    h.postError = dialog_error;
     PCFSetHooks(&h);
     PCFSHELLHOOKS s = {};
     s.doAction = do_action;
@@ -473,7 +578,8 @@ void ShellInstallHooks(void)
     l.scheduleExport = schedule_export;
     LocSetHooks(&l);
 
-    LOCDLGHOOKS d = {};
+    /* the library's own credentials, key-database and colour hooks stay */
+    LOCDLGHOOKS d = *LocDlgHooks();
     d.post = post;
     d.startPutThread = start_put;
     d.endPutThread = end_put;
@@ -487,10 +593,13 @@ void ShellInstallHooks(void)
     d.addModeless = loc_add_modeless;
     d.removeModeless = loc_remove_modeless;
     d.configChanged = config_changed;
+    d.getCounters = get_counters;
     LocDlgSetHooks(&d);
 
-    PREFHOOKS p = {};
+    /* the library's own colour and password-cache hooks stay */
+    PREFHOOKS p = *PrefHooks();
     p.repaint = prefs_repaint;
+    p.timeZoneChanged = prefs_derive;
     p.locNotifyWindows = locnotify;
     p.ufLoadFormats = uf_load;
     p.ufReapplyFormats = uf_reapply;
@@ -506,15 +615,23 @@ void ShellInstallHooks(void)
     p.removeModeless = pref_remove_modeless;
     PrefSetHooks(&p);
 
+    SAVEDDLGHOOKS saved = {};
+    saved.post = saved_post;
+    saved.markDialogsStale = saved_stale;
+    SavedDialogSetHooks(&saved);
+
     CFGHOOKS c = {};
     c.errorBox = cfg_error_box;
     c.notice = cfg_notice;
     c.fitRect = cfg_fit;
     CfgSetHooks(&c);
+    PrfPostText = prf_post_text;
     PRFHOOKS r = {};
     r.messageBox = prf_box;
+    r.fitAndLoad = prf_fit_and_load;
     PrfSetHooks(&r);
 
+    bind_dialog_colours();
     TKHOOKS toolkit = {};
     toolkit.repaintAllWindows = tk_repaint;
     toolkit.bitmapName = bitmap_name;

@@ -185,6 +185,11 @@ void ShellSearchSetHooks(const SHELLSEARCHHOOKS *h)
         memset(&hooks, 0, sizeof hooks);
 }
 
+const SHELLSEARCHHOOKS *ShellSearchHooks(void)
+{
+    return &hooks;
+}
+
 bool LocMatchesSearch(const SHELLSEARCH *search, const QMS *r)
 {
     if (!search || !search->patterns)

@@ -110,6 +110,7 @@ struct SHELLSEARCHHOOKS {
     const char *(*connectionName)(void *ctx, const QMS *location, char *buffer, size_t size);
 };
 void ShellSearchSetHooks(const SHELLSEARCHHOOKS *hooks);
+const SHELLSEARCHHOOKS *ShellSearchHooks(void);
 bool LocMatchesSearch(const SHELLSEARCH *search, const QMS *record);
 bool QMatchesSearch(const SHELLSEARCH *search, const char *queueName);
 

@@ -70,6 +70,13 @@ static bool Prepare(Road *r)
     }
     for (int i = 0; i < RoadQueueCount; i++)
         E2EQueue("E2EQM", RoadQueues[i], &r->queues[i]);
+    /* a queue manager of its own that asks for a user id and password
+       (Location Settings, Set Password) */
+    std::ofstream auth(r->home + "\\auth.mqsc", std::ios::binary);
+    auth << "ALTER QMGR CUSTOM('SIMUSER(" << RoadAuthUser << ") SIMPWD(" << RoadAuthPassword << ")')\n";
+    auth.close();
+    if (E2ERun("\"" + r->tool + "\" -d \"" + qmHome + "\" -m E2EAUTH mqsc \"" + r->home + "\\auth.mqsc\"", 120000) != 0)
+        Fail(r, "fill", "the queue manager E2EAUTH was not made");
     MQSimShutdown();                               /* the program owns the queue manager */
     if (r->queues[RQ_MANY].size() != 3000)
         Fail(r, "fill", "E2E.MANY holds " + std::to_string(r->queues[RQ_MANY].size()) + " messages");
@@ -109,12 +116,51 @@ static void Browse(Road *r)
     CheckQueues(r, "browse", nullptr, 0);
 }
 
-/* 8: the dead-letter queue's list. */
+/* Every row of the frame's message list as text, as a user copies it:
+ * the list's Copy with Ctrl (the rows' text, not their export) and Shift
+ * (all rows) held. */
+static std::string CopiedRows(Road *r)
+{
+    HWND pane = nullptr;                                  /* the list's command window */
+    for (HWND w = MessageList(r->frame); w && w != r->frame && !pane; w = GetParent(w)) {
+        char cls[64];
+        GetClassNameA(w, cls, sizeof cls);
+        if (strncmp(cls, "RAVOLT_", 7) == 0 && strstr(cls, "COMMAND"))
+            pane = w;
+    }
+    if (OpenClipboard(nullptr)) {
+        EmptyClipboard();
+        CloseClipboard();
+    }
+    E2EBringForward(r->frame);
+    INPUT keys[2] = {};
+    for (int i = 0; i < 2; i++) {
+        keys[i].type = INPUT_KEYBOARD;
+        keys[i].ki.wVk = i ? VK_SHIFT : VK_CONTROL;
+    }
+    SendInput(2, keys, sizeof(INPUT));
+    Sleep(300);
+    DWORD_PTR done = 0;
+    SendMessageTimeoutA(pane, WM_COMMAND, 796, 0, SMTO_ABORTIFHUNG, 5000, &done);
+    for (INPUT &k : keys)
+        k.ki.dwFlags = KEYEVENTF_KEYUP;
+    SendInput(2, keys, sizeof(INPUT));
+    Sleep(100);
+    return E2EClipboard();
+}
+
+/* 8: the dead-letter queue's list; its summary column gives each dead
+ * letter's reason in words and where it was going. */
 static void DeadLetters(Road *r)
 {
     int n = OpenFromTree(r, "dead letters", "E2E.DLQ", (int)r->queues[RQ_DLQ].size());
     if (n != (int)r->queues[RQ_DLQ].size())
         Fail(r, "dead letters", "the list of E2E.DLQ shows " + std::to_string(n) + " rows");
+    std::string rows = CopiedRows(r);
+    for (const char *want : { "DLQ: Reason(Puts inhibited for the queue)", "DLQ: Reason(Queue full) E2EQM/E2E.FULL",
+                              "NO.SUCH.Q" })
+        if (rows.find(want) == std::string::npos)
+            Fail(r, "dead letters", std::string("the summary column does not show \"") + want + "\":\n" + rows);
     E2EShot(r->frame, "road-08-dead-letters");
     CheckQueues(r, "dead letters", nullptr, 0);
 }
@@ -265,6 +311,7 @@ static void Exit(Road *r)
     CheckQueues(r, "exit", nullptr, 0);
     const int autod = 10;
     AddStoppedLocation(r, autod);
+    AddAuthLocation(r);
 
     if (Launch(r, "start again")) {
         Fail(r, "start again", "no window");
@@ -288,6 +335,7 @@ static void Exit(Road *r)
     if (!TreeShowsRoad(r, 30000, &missing))
         Fail(r, "start again", "queues missing from the tree: " + missing);
     E2EShot(r->frame, "road-10-start-again");
+    SetPassword(r);
     ExitProgram(r, "start again");
     CheckQueues(r, "start again", nullptr, 0, true);
 }

@@ -77,6 +77,12 @@ bool PanelReadable(HWND frame, std::string *why);
 void SmallFrame(Road *r);
 void AddStoppedLocation(Road *r, int autod);
 void StoppedLocationTries(Road *r, int autod, int seconds);
+/* the location of E2EAUTH, a queue manager that asks for a user id and
+   password, written for the next start ("Userid and Password" on); its
+   Location Settings' Set Password typing them, and Connect */
+extern const char RoadAuthUser[], RoadAuthPassword[];
+void AddAuthLocation(Road *r);
+void SetPassword(Road *r);
 
 /* roadcs.cpp: a step from a second frame by its accelerators; the
    command server silent (the fault run) */

@@ -1,8 +1,9 @@
 /* The queue-manager panel as the road leaves it: the frame made small
  * by a user's drag and large again, after which a new frame and the next
- * start still have a panel wide enough to read the queues; and a
- * location set to connect automatically whose queue manager is stopped,
- * tried again only every "autod" seconds. */
+ * start still have a panel wide enough to read the queues; a location
+ * set to connect automatically whose queue manager is stopped, tried
+ * again only every "autod" seconds; and a location whose queue manager
+ * asks for a user id and password, given through Set Password. */
 #include "road.h"
 
 #include <set>
@@ -95,4 +96,85 @@ void StoppedLocationTries(Road *r, int autod, int seconds)
                           " and " + std::to_string(most) + " expected)");
     else
         fprintf(stderr, "e2e: %d connection attempts in %d s with autod=%d\n", n, seconds, autod);
+}
+
+/* ---- a user id and password through Location Settings ---- */
+
+const char RoadAuthUser[] = "roaduser", RoadAuthPassword[] = "roadpw";
+
+/* The location of E2EAUTH for the next start: its queue manager asks for
+ * a user id and password, so "Userid and Password" is on and "Security
+ * Exit Only" off ("usroam"); not connected until asked.  It sorts first
+ * in the tree. */
+void AddAuthLocation(Road *r)
+{
+    std::string path = r->config + "\\RAVOLT.CFG", text = FileText(path);
+    const char *nl = text.find("\r\n") != std::string::npos ? "\r\n" : "\n";
+    text += std::string(nl) + "QM:E2EAUTH \"E2EAUTH\" 0 0 usrp usroam" + nl + "rq=SYSTEM.DEFAULT.MODEL.QUEUE" + nl;
+    FILE *f = fopen(path.c_str(), "wb");
+    if (!f || fwrite(text.data(), 1, text.size(), f) != text.size())
+        Fail(r, "set password", "cannot write " + path);
+    if (f)
+        fclose(f);
+}
+
+/* Text typed into an edit of a dialog, as the field's change notes it:
+ * whether the edit was there to take it. */
+static bool Type(HWND dialog, int id, const char *text)
+{
+    HWND edit = E2EFindChild(dialog, nullptr, id);
+    for (const char *c = text; edit && *c; c++)
+        SendMessageA(edit, WM_CHAR, (WPARAM)(unsigned char)*c, 1);
+    return edit && E2EText(edit) == text;
+}
+
+/* E2EAUTH's Location Settings: Set Password opens the credentials
+ * prompt for it, the user id and password typed there are kept, Forget
+ * KDB Password says there is none to forget, and Connect connects with
+ * them (the queue manager refuses any other). */
+void SetPassword(Road *r)
+{
+    const char *step = "set password";
+    ClickLine(Tree(r), 8);                                   /* E2EAUTH's line, the first */
+    E2ECommand(r->frame, 749);                               /* Location Settings */
+    HWND settings = E2EWaitWindow(r->program.pid, "Location Settings - E2EAUTH", 10000);
+    if (!settings) {
+        Fail(r, step, "no Location Settings of E2EAUTH opened");
+        return;
+    }
+    /* Set Password, on the Security tab, as its click sends it */
+    PostMessageA(settings, WM_COMMAND, MAKEWPARAM(482, BN_CLICKED), 0);
+    HWND prompt = E2EWaitWindow(r->program.pid, "Credentials for connecting to 'E2EAUTH'", 10000);
+    if (!prompt) {
+        Fail(r, step, "Set Password opened no credentials prompt");
+        PostMessageA(settings, WM_CLOSE, 0, 0);
+        return;
+    }
+    if (!Type(prompt, 322, RoadAuthUser) || !Type(prompt, 323, RoadAuthPassword))
+        Fail(r, step, "the prompt's fields did not take the typing");
+    E2EShot(prompt, "road-12-set-password");
+    Press(prompt, IDOK);
+    for (int waited = 0; IsWindow(prompt) && waited < 5000; waited += 100)
+        Sleep(100);
+    if (IsWindow(prompt))
+        Fail(r, step, "the credentials prompt stayed open after OK");
+    HWND note = E2EFindChild(settings, nullptr, 115);          /* the error line */
+    PostMessageA(settings, WM_COMMAND, MAKEWPARAM(604, BN_CLICKED), 0);   /* Forget KDB Password */
+    for (int waited = 0; E2EText(note) != "No current KDB password known" && waited < 5000; waited += 100)
+        Sleep(100);
+    if (E2EText(note) != "No current KDB password known")
+        Fail(r, step, "Forget KDB Password said \"" + E2EText(note) + "\"");
+    HWND status = E2EFindChild(settings, nullptr, 103);
+    Press(settings, 957);                                    /* Connect */
+    std::string shown;
+    for (int waited = 0; waited < 20000; waited += 200) {
+        shown = status ? E2EText(status) : "";
+        if (shown.find("Connected") != std::string::npos)
+            break;
+        Sleep(200);
+    }
+    if (shown.find("Connected") == std::string::npos)
+        Fail(r, step, "E2EAUTH did not connect with the user id and password typed: " + shown + " " + E2EText(note));
+    E2EShot(settings, "road-12-connected");
+    PostMessageA(settings, WM_CLOSE, 0, 0);
 }
