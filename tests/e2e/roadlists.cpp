@@ -347,9 +347,10 @@ static void DepthFilter(Road *r, const char *step, HWND dialog, const char *filt
 void FilteredLists(Road *r)
 {
     const char *step = "filtered lists";
-    std::vector<std::string> deep, shallow;
-    for (int i = 0; i < RoadQueueCount; i++)
-        (r->queues[i].size() > 2 ? deep : shallow).push_back(RoadQueues[i]);
+    std::vector<std::string> deep, shallow, names(RoadQueues, RoadQueues + RoadQueueCount);
+    names.push_back("E2E.EDIT");                     /* edited on the road, not among the watched queues */
+    for (const std::string &q : names)
+        (Depth(q.c_str()) > 2 ? deep : shallow).push_back(q);
     HWND dialog = OpenQueueList(r, step, "E2EQM", 8);
     if (dialog) {
         DepthFilter(r, step, dialog, "curdepth > 2 & queue == 'E2E.*'", deep, shallow, "curdepth > 100000000",
