@@ -6,6 +6,7 @@
 #include "pcflistwin.h"
 
 #include "cs.h"
+#include "locstore.h"
 #include "qms.h"
 #include "tkwin.h"
 
@@ -61,19 +62,22 @@ static void History(HWND status, const char *text)
     SendMessageA(status, CB_INSERTSTRING, 0, (LPARAM)text);
 }
 
-/* Without a dialog: the text becomes the location's last error. */
+/* The location's line in every frame drawn again (the store's hook). */
+static void LocationRow(QMS *location)
+{
+    const LOCHOOKS *h = LocHooks();
+    if (h->updateRow)
+        h->updateRow(h->context, location);
+}
+
+/* Without a dialog: the text becomes the location's last error and its
+ * line is drawn again; the same text again changes nothing, no text only
+ * draws the line again. */
 static void LocationError(QMS *location, const char *text)
 {
-    if (!location || !text || !*text)
+    if (!location || (text && *text && !LocSetLastError(location, text)))
         return;
-    if (!location->lastError) {
-        location->lastError = (char *)CSGetMem(250, "Error");
-        if (!location->lastError)
-            return;
-        location->lastError[0] = 0;
-    }
-    if (strcmp(location->lastError, text) != 0)
-        UTStrCopy(location->lastError, text, 250);
+    LocationRow(location);
 }
 
 void PCFDialogStatus(DialogWords *d, const char *text, QMS *location, uint32_t flags)
@@ -107,10 +111,14 @@ void PCFDialogStatus(DialogWords *d, const char *text, QMS *location, uint32_t f
     }
     if ((flags & 1) && shown[0])
         History(status, shown);
+    /* a text ends the wait for a first answer (the engine arms it again
+       after its "Request sent..."); flag 2 makes it a transient text that
+       the timed check clears */
     d->markFlags &= ~DM_REQUEST_SENT;
+    d->optionFlags &= ~DO_TRANSIENT;
     if (flags & 2) {
-        d->markFlags |= DM_REQUEST_SENT;
-        d->requestSent = PCFNow();
+        d->optionFlags |= DO_TRANSIENT;
+        d->statusTime = PCFNow();
     }
     if (PCFStatusKeeps(d->shownStatus, flags, shown))
         return;
