@@ -327,12 +327,16 @@ static int ResponseToData(ReplyCtx *c, PCFWALK *w)
 
 /* ---- key matching ---- */
 
-/* 1 when the parameter holds the key field's value. */
+/* 1 when the parameter holds the key field's value: plain integers by
+ * value, strings and names by their text (the parameter longer only by
+ * blanks), wide byte strings by their bytes.  Other kinds of key count
+ * as equal: an enumeration's value may stand for several (a Queue Type
+ * of "All" for every type of queue). */
 static int KeyEquals(const PCFFieldDef *f, const uint8_t *r, const PCFPARM *p)
 {
-    if (PCFIsIntType(f->type) && (p->type == MQCFT_INTEGER || p->type == MQCFT_INTEGER64))
+    if (f->type == PCFT_INT && (p->type == MQCFT_INTEGER || p->type == MQCFT_INTEGER64))
         return Get32(p->value) == PCFRecInt(r);
-    if (PCFIsTextType(f->type) && p->type == MQCFT_STRING) {
+    if ((f->type == PCFT_STRING || f->type == PCFT_NAME) && p->type == MQCFT_STRING) {
         const char *text = PCFRecText((uint8_t *)r);
         size_t n = strlen(text);
         if ((size_t)p->valueLength < n || memcmp(p->value, text, n))
