@@ -61,6 +61,9 @@ int OpenFromTree(Road *r, const char *step, const char *queue, int rows);
 
 /* object dialogs */
 HWND FieldEditor(HWND dialog);
+/* whether a line of the dialog's fields shows text: each line clicked
+   from the top and the editor over it read (left over the line found) */
+bool FieldShown(HWND dialog, const char *text);
 void TypeOver(HWND editor, const char *text);
 void Press(HWND dialog, int id);
 /* a command dialog's status line */
@@ -112,6 +115,12 @@ std::string RoadPutResult(HWND dialog, int ms);
    from; the location's MQSC console */
 void QueueListExport(Road *r);
 void MqscConsole(Road *r);
+/* A Queue List opened from the Objects menu on the location's line, the
+   filter text applied, the rows it leaves awaited (a failure logged when
+   they do not come); the dialog and its list box, or null. */
+HWND RoadQueueList(Road *r, const char *step, const char *filter, int rows, HWND *list);
+/* Whether a list box comes to show so many rows within ms. */
+bool RoadRowsCome(HWND list, int rows, int ms);
 
 /* steps 5 and 7 */
 void PutNew(Road *r);

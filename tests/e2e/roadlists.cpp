@@ -165,28 +165,26 @@ static void ClickRow(HWND list, int index, bool ctrl)
     Sleep(100);
 }
 
-/* The road's Queue List: the filter, the sort, both exports and Put. */
-void QueueListExport(Road *r)
+HWND RoadQueueList(Road *r, const char *step, const char *filterText, int rows, HWND *list)
 {
-    const char *step = "queue list";
     ClickLine(Tree(r), 8);                           /* the location's line */
     E2ECommand(r->frame, CMD_QUEUE_LIST);
     HWND dialog = WindowEnding(r, "/Queue List", 10000);
-    HWND list = nullptr;
-    for (int waited = 0; dialog && !list && waited < 10000; waited += 200) {
-        list = ListBox(dialog);
-        if (!list)
+    *list = nullptr;
+    for (int waited = 0; dialog && !*list && waited < 10000; waited += 200) {
+        *list = ListBox(dialog);
+        if (!*list)
             Sleep(200);
     }
-    if (!list) {
+    if (!*list) {
         Fail(r, step, std::string(dialog ? "the Queue List has no list box" : "no Queue List window among") +
                           Titles(r));
-        return;
+        return nullptr;
     }
     MoveWindow(dialog, 40, 40, 900, 560, TRUE);
-    for (int waited = 0; Rows(list) <= 0 && waited < 15000; waited += 200)
+    for (int waited = 0; Rows(*list) <= 0 && waited < 15000; waited += 200)
         Sleep(200);
-    if (Rows(list) <= 0)
+    if (Rows(*list) <= 0)
         Fail(r, step, "the Queue List shows no rows without a Refresh");
     /* the filter typed into its field */
     HWND filter = E2EFindChild(dialog, "ComboBox", ID_FILTER);
@@ -195,12 +193,29 @@ void QueueListExport(Road *r)
     HWND button = E2EFindChild(dialog, "Button", ID_FILTER_BUTTON);
     if (!filter || !button) {
         Fail(r, step, "no filter field");
-        return;
+        return nullptr;
     }
-    SendMessageA(filter, WM_SETTEXT, 0, (LPARAM)"queue == 'E2E.T*'");
+    SendMessageA(filter, WM_SETTEXT, 0, (LPARAM)filterText);
     SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(ID_FILTER_BUTTON, BN_CLICKED), (LPARAM)button);
-    if (!WaitRows(list, 3, 10000))
-        Fail(r, step, "the filter leaves " + std::to_string(Rows(list)) + " rows, not 3");
+    if (!WaitRows(*list, rows, 10000))
+        Fail(r, step, std::string("the filter ") + filterText + " leaves " + std::to_string(Rows(*list)) +
+                          " rows, not " + std::to_string(rows));
+    return dialog;
+}
+
+bool RoadRowsCome(HWND list, int rows, int ms)
+{
+    return WaitRows(list, rows, ms);
+}
+
+/* The road's Queue List: the filter, the sort, both exports and Put. */
+void QueueListExport(Road *r)
+{
+    const char *step = "queue list";
+    HWND list = nullptr;
+    HWND dialog = RoadQueueList(r, step, "queue == 'E2E.T*'", 3, &list);
+    if (!dialog)
+        return;
     /* a click on the first column's title sorts by it, a second turns
        the order round */
     /* clicks along the title band until the name column's title turns

@@ -315,9 +315,24 @@ void CopyMoveDelete(Road *r)
     Expect(r, step, "E2E.TARGET1", {text[0], text[2]});
     Expect(r, step, "E2E.TEXT", text);
 
+    /* a Queue List that keeps E2E.TARGET1 only at a depth of one: no row
+       while it holds two, its row once the delete has refreshed it; the
+       frame's list of the queue drops the row deleted, both unasked */
+    HWND list = nullptr;
+    HWND queues = RoadQueueList(r, step, "queue == 'E2E.TARGET1' & curdepth == 1", 0, &list);
     ok = RoadActRows(r, step, RA_DELETE, "E2E.TARGET1", {0}, nullptr, &said, 30000, "road-06-delete");
     Said(r, step, ok, said, "1 message deleted");
     Expect(r, step, "E2E.TARGET1", {text[2]});
+    for (int waited = 0; ListRows(r) != 1 && waited < 15000; waited += 200)
+        Sleep(200);
+    if (ListRows(r) != 1)
+        Fail(r, step, "the list of E2E.TARGET1 shows " + std::to_string(ListRows(r)) + " rows after the delete");
+    if (queues && !RoadRowsCome(list, 1, 15000))
+        Fail(r, step, "the Queue List does not show the depth of E2E.TARGET1 fall to 1");
+    if (queues) {
+        E2EShot(queues, "road-06-delete-queue-list");
+        PostMessageA(queues, WM_CLOSE, 0, 0);
+    }
     ok = RoadActRows(r, step, RA_DELETE, "E2E.TARGET1", {0}, nullptr, &said, 30000, "road-06-delete-last");
     Said(r, step, ok, said, "1 message deleted");
     Expect(r, step, "E2E.TARGET1", {});

@@ -929,6 +929,7 @@ TEST(AppLists, TheTimedChecksOfOpenDialogs)
         SetClock(t + s.clock);
         if (s.act)
             s.act();
+        PumpUntil([] { return false; }, 1200);      /* a tick of the timer at least */
         bool met = PumpUntil(s.expect, 4000);
         EXPECT_TRUE(met) << s.what << ": the list says \"" << Status(queues) << "\", the Queue dialog \""
                          << Status(queue) << "\"";
