@@ -494,9 +494,6 @@ struct PCFHOOKS {
     void (*setValueText)(void *ctx, DialogWords *dialog, const char *text);
     void (*setSelectionText)(void *ctx, DialogWords *dialog, const char *text);
     void (*focusField)(void *ctx, DialogWords *dialog, PCFFieldEntry *entry);
-    /* Message summary text of a list row (1: written into text). */
-    int (*messageSummary)(void *ctx, DialogWords *dialog, QMS *location, const uint8_t *data,
-                          uint32_t length, char *text, uint32_t room, uint32_t *textLength);
     /* Conversion of the message data of a reply (1: converted into out). */
     int (*convertMessage)(void *ctx, DialogWords *dialog, const uint8_t *data, uint32_t length,
                           uint8_t **out, uint32_t *outLength);

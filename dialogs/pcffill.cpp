@@ -16,6 +16,7 @@
 #include "mq/capability.h"
 #include "cs.h"
 #include "qms.h"
+#include "userfmt.h"
 
 #define ROW_MAX 65528u          /* largest row, a multiple of 8 */
 #define AREA_MAX 0x7FFFFC00u    /* largest area, a multiple of 1 KB */
@@ -35,6 +36,7 @@ struct FillCtx {
     uint32_t cursor;            /* offset of the next value record */
     int32_t platform;
     uint32_t dateRec, timeRec;  /* put date and time records, 0 none */
+    const uint8_t *rowFrom, *rowTo; /* the reply's parameters of the row being built */
     int failed;
     /* the tables below are written for the columns before they are read,
      * and are left out of the clearing at every reply */
@@ -189,20 +191,37 @@ static void JoinedRecord(FillCtx *c, int column, const PCFFieldDef *f, const PCF
     TextRecord(c, column, (uint16_t)(PCFS_PRESENT | (items > 1 ? PCFS_RECEIVED : 0)), text, n);
 }
 
+/* The summary of a message (its user format's summary fields, or its
+ * dead-letter, transmission or PCF header) from the row's parameters, as
+ * the column's text: 1 written. */
+static int SummaryRecord(FillCtx *c, int column, const PCFPARM *p)
+{
+    DialogWords *d = c->dialog;
+    QMS *location = c->request->location;
+    MSGSUMCTX ctx = {};
+    ctx.queue = d ? d->objectName : "";
+    ctx.queueLength = (uint32_t)strlen(ctx.queue);
+    ctx.qmgrName = location ? location->qmName : "";
+    ctx.options1 = d ? d->viewWords[0] : 0;
+    ctx.options2 = d ? d->viewWords[1] : 0;
+    uint8_t value[4 + 512];
+    ctx.valueSize = 512;
+    MSGRECORD m = { (uint32_t)p->valueLength, p->value };
+    uint32_t length = (uint32_t)(c->rowTo - c->rowFrom);
+    if (!c->rowFrom || !MessageSummaryText(&ctx, c->rowFrom, length, (int32_t)(length / 12 + 1), &m, value))
+        return 0;
+    uint16_t n;
+    memcpy(&n, value + 2, 2);
+    TextRecord(c, column, PCFS_PRESENT, value + 4, n < 512 ? n : 512);
+    return 1;
+}
+
 /* Message data shown as text: the summary, else printable bytes. */
 static void MessageRecord(FillCtx *c, int column, const PCFFieldDef *f, const PCFPARM *p)
 {
-    const PCFHOOKS *h = PCFHooks();
     uint32_t n = (uint32_t)p->valueLength;
-    if (f->attrId == 10034 && h->messageSummary) {
-        char text[512];
-        uint32_t len = 0;
-        if (h->messageSummary(h->context, c->dialog, c->request->location, p->value, n, text,
-                              sizeof text, &len)) {
-            TextRecord(c, column, PCFS_PRESENT, text, len < sizeof text ? len : sizeof text);
-            return;
-        }
-    }
+    if (f->attrId == 10034 && SummaryRecord(c, column, p))
+        return;
     uint32_t limit = PcfPrefs.dataBytesShown > 0 ? (uint32_t)PcfPrefs.dataBytesShown : 0;
     if (n > limit)
         n = limit;
@@ -450,6 +469,8 @@ static int AddRow(FillCtx *c, const uint8_t *from, const uint8_t *to, const PCFP
     row->request = c->request;
     c->cursor += PCFLA_ROWHEADER;
     c->dateRec = c->timeRec = 0;
+    c->rowFrom = from;
+    c->rowTo = to;
     int pair = c->dialog && c->dialog->definition && (c->dialog->definition->flags & PCFD_PAIR);
     for (int i = 0; i < c->ncolumns && !c->failed; i++) {
         const PCFFieldDef *f = c->columns[i].field;

@@ -8,6 +8,7 @@
 #include "cs.h"
 #include "locstore.h"
 #include "qms.h"
+#include "tkutil.h"
 #include "tkwin.h"
 
 #define HISTORY_MAX 30
@@ -209,6 +210,13 @@ static void HookDiff(void *, DialogWords *d)
     PCFDiffFromDefault(d, nullptr);
 }
 
+/* A failure of reply processing (storage) for the location's error
+ * display; any thread. */
+static void HookPostError(void *, QMS *location, uint32_t flags, const char *text)
+{
+    UtilPostError(location, flags, text);
+}
+
 void PCFWindowHooks(PCFHOOKS *h)
 {
     h->post = HookPost;
@@ -220,5 +228,6 @@ void PCFWindowHooks(PCFHOOKS *h)
     h->repaintFields = HookRepaint;
     h->dependChanged = HookDepend;
     h->diffFromDefault = HookDiff;
+    h->postError = HookPostError;
     PCFListWindowHooks();
 }

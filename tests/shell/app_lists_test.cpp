@@ -985,3 +985,34 @@ TEST(AppLists, AQueueDialogShowsTheQueueOfAnyType)
         PumpAll();
     }
 }
+
+/* A queue's Message List summarises in its Message column what it knows
+ * how to (a dead letter by its header) and shows the text of the rest. */
+TEST(AppLists, AMessageListSummarisesItsDeadLetters)
+{
+    FrameWords *f = DemoSelected();
+    ASSERT_NE(f, nullptr);
+    ASSERT_EQ(AppMqsc("RAVOLT.DEMO", "DEFINE QLOCAL(SUMMARY.Q) REPLACE\nCLEAR QLOCAL(SUMMARY.Q)\n"), 0);
+    MQDLH dlh = { MQDLH_DEFAULT };
+    dlh.Reason = MQRC_UNKNOWN_OBJECT_NAME;
+    memset(dlh.DestQName, ' ', sizeof dlh.DestQName);
+    memcpy(dlh.DestQName, "TARGET.Q", 8);
+    memset(dlh.DestQMgrName, ' ', sizeof dlh.DestQMgrName);
+    memcpy(dlh.DestQMgrName, "QM2", 3);
+    dlh.CodedCharSetId = 437;
+    memcpy(dlh.Format, MQFMT_STRING, 8);
+    std::string dead((const char *)&dlh, sizeof dlh);
+    ASSERT_TRUE(AppPutData("RAVOLT.DEMO", "SUMMARY.Q", MQFMT_DEAD_LETTER_HEADER, { dead + "lost" }));
+    ASSERT_TRUE(AppPut("RAVOLT.DEMO", "SUMMARY.Q", { "plain text" }));
+    DialogWords *queues = OpenFromMenu(f, 534, &PCFQueueListDef);
+    ASSERT_NE(queues, nullptr);
+    DialogWords *msgs = Browse(queues, "SUMMARY.Q");
+    ASSERT_NE(msgs, nullptr);
+    ASSERT_TRUE(PumpUntil([&] { return Rows(msgs) == 2; }, 10000));
+    EXPECT_EQ(Cell(msgs, 0, 10034), "DLQ: Reason(Unknown object name) QM2/TARGET.Q");
+    EXPECT_EQ(Cell(msgs, 1, 10034).substr(0, 10), "plain text");
+    if (msgs != f->listPane)
+        SendMessageA(PCFWnd(msgs->window), WM_CLOSE, 0, 0);
+    SendMessageA(PCFWnd(queues->window), WM_CLOSE, 0, 0);
+    PumpAll();
+}
