@@ -563,12 +563,16 @@ int PCFTakeDialogData(DialogWords *dialog)
 
 /* ---- the message dialog's status ---- */
 
+/* What was retrieved of the message is told with precedence (128) over
+ * the command's own last text (64), which follows it. */
+#define STATUS_RETRIEVED 0x80
+
 static void MessageStatus(ReplyCtx *c, uint32_t *set, uint32_t *clear)
 {
     DialogWords *d = c->dialog;
     char text[128];
     if (d->statusFlags & DS_WANT_COMPLETE) {
-        PCFStatus(d, "The complete message has been retrieved from Queue Manager", 0);
+        PCFStatus(d, "The complete message has been retrieved from Queue Manager", STATUS_RETRIEVED);
         *clear |= DS_TRUNCATED | DS_WANT_COMPLETE;
         return;
     }
@@ -578,7 +582,7 @@ static void MessageStatus(ReplyCtx *c, uint32_t *set, uint32_t *clear)
     if (s1 && s2 && length > size) {
         snprintf(text, sizeof text, "Only the first %d bytes have been retrieved from the Queue Manager",
                  (int)size);
-        PCFStatus(d, text, 0);
+        PCFStatus(d, text, STATUS_RETRIEVED);
         *set |= DS_TRUNCATED;
     } else {
         *clear |= DS_TRUNCATED;

@@ -987,8 +987,10 @@ TEST(AppLists, AQueueDialogShowsTheQueueOfAnyType)
 }
 
 /* A queue's Message List summarises in its Message column what it knows
- * how to (a dead letter by its header) and shows the text of the rest. */
-TEST(AppLists, AMessageListSummarisesItsDeadLetters)
+ * how to (a dead letter by its header) and shows the text of the rest; a
+ * message opened from it that is longer than what was retrieved says so,
+ * and the command's own last text does not cover that. */
+TEST(AppLists, AMessageListSummarisesAndTellsWhatWasRetrieved)
 {
     FrameWords *f = DemoSelected();
     ASSERT_NE(f, nullptr);
@@ -1003,16 +1005,38 @@ TEST(AppLists, AMessageListSummarisesItsDeadLetters)
     memcpy(dlh.Format, MQFMT_STRING, 8);
     std::string dead((const char *)&dlh, sizeof dlh);
     ASSERT_TRUE(AppPutData("RAVOLT.DEMO", "SUMMARY.Q", MQFMT_DEAD_LETTER_HEADER, { dead + "lost" }));
-    ASSERT_TRUE(AppPut("RAVOLT.DEMO", "SUMMARY.Q", { "plain text" }));
-    DialogWords *queues = OpenFromMenu(f, 534, &PCFQueueListDef);
-    ASSERT_NE(queues, nullptr);
-    DialogWords *msgs = Browse(queues, "SUMMARY.Q");
+    ASSERT_TRUE(AppPutData("RAVOLT.DEMO", "SUMMARY.Q", MQFMT_STRING, { "plain text", std::string(30000, 'x') }));
+    /* a Message List of its own (Shift turns the reuse of an open one round) */
+    BYTE keys[256], saved[256];
+    GetKeyboardState(saved);
+    memcpy(keys, saved, sizeof keys);
+    keys[VK_SHIFT] = 0x80;
+    SetKeyboardState(keys);
+    FrameCommand(f, 566);
+    SetKeyboardState(saved);
+    DialogWords *msgs = nullptr;
+    for (DialogWords *o = PCFOpenDialogs; o && !msgs; o = o->next)
+        if (o->definition == &PCFMessageListDef && o != f->listPane && o->rightList)
+            msgs = o;
     ASSERT_NE(msgs, nullptr);
-    ASSERT_TRUE(PumpUntil([&] { return Rows(msgs) == 2; }, 10000));
+    PCFSetFieldText(msgs, MQCA_Q_NAME, "SUMMARY.Q");
+    SendMessageA(PCFWnd(msgs->window), WM_COMMAND, 1, 0);
+    ASSERT_TRUE(PumpUntil([&] { return Rows(msgs) == 3; }, 10000));
     EXPECT_EQ(Cell(msgs, 0, 10034), "DLQ: Reason(Unknown object name) QM2/TARGET.Q");
-    EXPECT_EQ(Cell(msgs, 1, 10034).substr(0, 10), "plain text");
-    if (msgs != f->listPane)
-        SendMessageA(PCFWnd(msgs->window), WM_CLOSE, 0, 0);
-    SendMessageA(PCFWnd(queues->window), WM_CLOSE, 0, 0);
+    EXPECT_EQ(Cell(msgs, 1, 10034), "plain text");
+    SendMessageA(PCFWnd(msgs->rightList), LB_SETSEL, TRUE, 2);
+    SendMessageA(PCFWnd(msgs->window), WM_COMMAND, 596, 0);
+    DialogWords *shown = nullptr;
+    PumpUntil([&] {
+        for (DialogWords *o = PCFOpenDialogs; o; o = o->next)
+            if (o->definition == &PCFMessageDef && o->statusWindow && Status(o).find("retrieved") != std::string::npos)
+                shown = o;
+        return shown != nullptr;
+    }, 10000);
+    ASSERT_NE(shown, nullptr) << "no message dialog tells what was retrieved";
+    PumpUntil([] { return false; }, 500);
+    EXPECT_EQ(Status(shown), "Only the first 10000 bytes have been retrieved from the Queue Manager");
+    SendMessageA(PCFWnd(shown->window), WM_CLOSE, 0, 0);
+    SendMessageA(PCFWnd(msgs->window), WM_CLOSE, 0, 0);
     PumpAll();
 }
