@@ -923,7 +923,8 @@ TEST(AppLists, TheTimedChecksOfOpenDialogs)
         { 142, "and its queue manager after a minute, its rows gone", nullptr,
           [&] { return Status(queues) == "Queue Manager 'RAVOLT.DEMO' not responding" && Rows(queues) == 0; } },
         { 150, "until it answers again", [] { StandInFault(MQSIM_COMMAND_SERVER, 0, MQSIM_CMDSERVER_STOPPED); },
-          [&] { return Rows(queues) > 0 && !(queues->first.flags & PCFLR_SILENT); } },
+          [&] { return Rows(queues) > 0 && !(queues->first.flags & PCFLR_SILENT) && Status(queues) == "Display refreshed"; } },
+        { 161, "whose answer's text goes after ten seconds", nullptr, [&] { return Status(queues).empty(); } },
     };
     for (const Step &s : steps) {
         SetClock(t + s.clock);
