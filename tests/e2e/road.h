@@ -134,8 +134,13 @@ void UnloadLoad(Road *r);
 struct RoadSaid {
     bool ended;
     std::string status;
+    std::vector<std::string> history;    /* the status line's recent texts, newest first */
     std::vector<E2EBox> boxes;
 };
+/* Whether the program said text of the command: on its status line, or
+ * among its recent texts (the refresh of the list that follows a change
+ * puts its own text over the command's). */
+bool RoadSaidHas(const RoadSaid &said, const std::string &text);
 enum RoadAct { RA_COPY = 597, RA_MOVE = 598, RA_DELETE = 599 };
 /* From the frame's message list of queue (opened from the tree when the
  * frame shows another), acts on the rows at the given indexes (from 0,
