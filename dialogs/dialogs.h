@@ -343,6 +343,7 @@ struct DialogWords {
     uint32_t markFlags;          /* DM_: the status word of the window */
     uint32_t shownStatus;        /* flags of the status text shown */
     int64_t requestSent;         /* when the last request was sent */
+    int64_t statusTime;          /* when the transient status text was shown */
     char *fixedStatus;           /* overrides every status text when set */
     char captionText[52];        /* the title tag in brackets */
     void *whereFilter;
@@ -427,8 +428,7 @@ struct DialogWords {
 #define DM_QUIET          0x10        /* no error sound */
 #define DM_LAID_OUT       0x20        /* the first layout is done */
 #define DM_EXPORT_DUE     0x40        /* automatic export waiting */
-#define DM_WAITING        0x80        /* auto refresh waits for replies */
-#define DM_TIMED_OUT      0x100       /* the queue manager did not answer */
+#define DM_WAITING        0x80        /* a refresh waits for its replies */
 #define DM_TRUNCATED      0x200       /* the message shown is cut short */
 #define DM_DESTROYED      0x400       /* the window has ended */
 #define DM_POS_SET        0x800       /* the placement holds a position */
@@ -670,7 +670,10 @@ int PCFSetDialogData(DialogWords *dialog, QMS *location, PCFCommandDef *def, uin
  * taken over. */
 int PCFTakeDialogData(DialogWords *dialog);
 void PCFFreePending(PCFPENDING *pending);
-void PCFRefreshAfterResponse(QMS *location, const uint8_t *response, uint32_t length,
+/* The open dialogs of the object a command changed, refreshed: the
+ * response's command, or without a response (an information message)
+ * the command sent. */
+void PCFRefreshAfterResponse(QMS *location, uint32_t command, const uint8_t *response, uint32_t length,
                              const char *text, DialogWords *dialog, int64_t now);
 int PCFRefreshObjectDialogs(QMS *location, const PCFCommandDef *def, int delay,
                             uint32_t command, uint32_t nameAttr, const char *name, int64_t now);

@@ -211,7 +211,6 @@ static int MessageInfo(FillCtx *c, PCFMSGINFO *info)
 /* Message data shown as text: the summary, else printable bytes. */
 static void MessageRecord(FillCtx *c, int column, const PCFFieldDef *f, const PCFPARM *p)
 {
-    const PCFHOOKS *h = PCFHooks();
     uint32_t n = (uint32_t)p->valueLength;
     PCFMSGINFO info;
     if (f->attrId == 10034 && h->messageSummary && MessageInfo(c, &info)) {
@@ -539,17 +538,58 @@ static const PCFLISTENTRY *Columns(DialogWords *dialog, PCFLISTREQ *request)
     return d && d->list ? d->list->current : nullptr;
 }
 
+/* The columns of an area that already holds rows of the request's
+ * command, copied out (the area moves as it grows); null for none, and
+ * *failed when storage ran out. */
+static PCFLISTENTRY *AreaColumns(PCFLISTREQ *request, int *failed)
+{
+    PCFLISTAREA *a = request->filling;
+    *failed = 0;
+    if (!a || a->sequence != request->sequence || !a->columns || a->used < PCFListAreaSize(a->columns))
+        return nullptr;
+    PCFLISTPARTS parts;
+    PCFListAreaPointers(a, &parts);
+    size_t n = a->columns;
+    PCFLISTENTRY *copy = (PCFLISTENTRY *)CSGetMem((n + 1) * sizeof *copy, "FILLCOLUMNS");
+    if (!copy) {
+        *failed = 1;
+        return nullptr;
+    }
+    memcpy(copy, parts.columns, n * sizeof *copy);
+    memset(copy + n, 0, sizeof *copy);
+    return copy;
+}
+
+static int Fill(DialogWords *dialog, QMS *answering, PCFLISTREQ *request, const uint8_t *reply,
+                uint32_t length, uint32_t extra, const PCFLISTENTRY *own);
+
+/* The rows of one reply.  Once the area holds rows of the command, its own
+ * columns are the ones the later replies fill: the request's list may
+ * change meanwhile (a column moved while the list loads). */
 int FillListArea(DialogWords *dialog, QMS *answering, PCFLISTREQ *request, const uint8_t *reply,
                  uint32_t length, uint32_t extra)
 {
     if (!request)
         return 0;
+    int failed;
+    PCFLISTENTRY *own = AreaColumns(request, &failed);
+    if (failed)
+        return 1;
+    int rc = Fill(dialog, answering, request, reply, length, extra, own);
+    if (own)
+        CSFreeMem(own);
+    return rc;
+}
+
+static int Fill(DialogWords *dialog, QMS *answering, PCFLISTREQ *request, const uint8_t *reply,
+                uint32_t length, uint32_t extra, const PCFLISTENTRY *own)
+{
     FillCtx c;
     memset(&c, 0, offsetof(FillCtx, rest));
     c.dialog = dialog;
     c.answering = answering;
     c.request = request;
-    c.columns = Columns(dialog, request);
+    c.columns = own ? own : Columns(dialog, request);
     while (c.columns && c.columns[c.ncolumns].field)
         c.ncolumns++;
     c.caps = dialog ? dialog->first.caps : request->caps;

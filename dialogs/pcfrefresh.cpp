@@ -2,6 +2,7 @@
  * changed it: which lists a response command makes stale, and the
  * refresh at once or after a delay. */
 #include "pcfint.h"
+#include "lists/pcflists.h"
 
 #include "cs.h"
 #include "qms.h"
@@ -31,7 +32,7 @@ static int ResponseName(const uint8_t *response, uint32_t length, uint32_t attrI
 {
     PCFWALK w;
     PCFPARM p;
-    if (!attrId || !PCFWalkStart(&w, response, length, 0))
+    if (!attrId || !length || !PCFWalkStart(&w, response, length, 0))
         return 0;
     while (PCFWalkNext(&w, &p))
         if (p.type == MQCFT_STRING && (uint32_t)p.id == attrId) {
@@ -50,12 +51,15 @@ static uint32_t FirstCommand(const PCFCommandDef *def)
     return def && def->actions && def->actions->id ? def->actions->command : 0;
 }
 
-void PCFRefreshAfterResponse(QMS *location, const uint8_t *response, uint32_t length, const char *text,
-                             DialogWords *dialog, int64_t now)
+void PCFRefreshAfterResponse(QMS *location, uint32_t command, const uint8_t *response, uint32_t length,
+                             const char *text, DialogWords *dialog, int64_t now)
 {
-    if (!response || length < 36)
+    if (response && length >= 36)
+        command = (uint32_t)Get32(response + 12);
+    else
+        length = 0;                   /* an information message: the command sent */
+    if (!command)
         return;
-    uint32_t command = (uint32_t)Get32(response + 12);
     const PCFCommandDef *def = dialog ? dialog->definition : nullptr;
     uint32_t nameAttr = PCFNameFieldId(def);
     char name[256];
@@ -124,7 +128,7 @@ int PCFRefreshObjectDialogs(QMS *location, const PCFCommandDef *def, int delay, 
         } else {
             r->refreshFlags |= PCFLR_REFRESH_DUE;
             r->refreshDue = now + delay;
-            d->stateFlags |= DF_REFRESH_DUE;
+            d->optionFlags |= DO_LISTS_WAIT;      /* the timed check re-issues it */
         }
         count++;
     }

@@ -327,12 +327,16 @@ static int ResponseToData(ReplyCtx *c, PCFWALK *w)
 
 /* ---- key matching ---- */
 
-/* 1 when the parameter holds the key field's value. */
+/* 1 when the parameter holds the key field's value: plain integers by
+ * value, strings and names by their text (the parameter longer only by
+ * blanks), wide byte strings by their bytes.  Other kinds of key count
+ * as equal: an enumeration's value may stand for several (a Queue Type
+ * of "All" for every type of queue). */
 static int KeyEquals(const PCFFieldDef *f, const uint8_t *r, const PCFPARM *p)
 {
-    if (PCFIsIntType(f->type) && (p->type == MQCFT_INTEGER || p->type == MQCFT_INTEGER64))
+    if (f->type == PCFT_INT && (p->type == MQCFT_INTEGER || p->type == MQCFT_INTEGER64))
         return Get32(p->value) == PCFRecInt(r);
-    if (PCFIsTextType(f->type) && p->type == MQCFT_STRING) {
+    if ((f->type == PCFT_STRING || f->type == PCFT_NAME) && p->type == MQCFT_STRING) {
         const char *text = PCFRecText((uint8_t *)r);
         size_t n = strlen(text);
         if ((size_t)p->valueLength < n || memcmp(p->value, text, n))
@@ -559,12 +563,16 @@ int PCFTakeDialogData(DialogWords *dialog)
 
 /* ---- the message dialog's status ---- */
 
+/* What was retrieved of the message is told with precedence (128) over
+ * the command's own last text (64), which follows it. */
+#define STATUS_RETRIEVED 0x80
+
 static void MessageStatus(ReplyCtx *c, uint32_t *set, uint32_t *clear)
 {
     DialogWords *d = c->dialog;
     char text[128];
     if (d->statusFlags & DS_WANT_COMPLETE) {
-        PCFStatus(d, "The complete message has been retrieved from Queue Manager", 0);
+        PCFStatus(d, "The complete message has been retrieved from Queue Manager", STATUS_RETRIEVED);
         *clear |= DS_TRUNCATED | DS_WANT_COMPLETE;
         return;
     }
@@ -574,7 +582,7 @@ static void MessageStatus(ReplyCtx *c, uint32_t *set, uint32_t *clear)
     if (s1 && s2 && length > size) {
         snprintf(text, sizeof text, "Only the first %d bytes have been retrieved from the Queue Manager",
                  (int)size);
-        PCFStatus(d, text, 0);
+        PCFStatus(d, text, STATUS_RETRIEVED);
         *set |= DS_TRUNCATED;
     } else {
         *clear |= DS_TRUNCATED;

@@ -821,6 +821,28 @@ void LocSetSharedText(QMS *r, const char *text)
     CSStringSet(&r->networkNames, text, -1);
 }
 
+int LocSetLastError(QMS *r, const char *text)
+{
+    if (!text)
+        text = "";
+    LocLockStore();
+    int changed = strncmp(r->lastError ? r->lastError : "", text, 249) != 0;
+    if (changed) {
+        /* a block of its own each time: whoever wrote the last one, its
+           size is never taken for granted */
+        char *block = *text ? (char *)CSGetMem(250, "Error") : nullptr;
+        if (block)
+            UTStrCopy(block, text, 250);
+        if (block || !*text)
+            CSFreeMemAndClear(&r->lastError);
+        if (block)
+            r->lastError = block;
+        changed = block || !*text;
+    }
+    LocUnlockStore();
+    return changed;
+}
+
 void LocAddToNameList(QMS *r)
 {
     if (nameListClosed)

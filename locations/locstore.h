@@ -104,6 +104,9 @@ int LocSetGroup(QMS *record);
 QMSGROUP *LocGroupGet(const char *groupName);
 int LocLeaveGroup(QMS *record);
 void LocSetSharedText(QMS *record, const char *text);
+/* The location's last error text (at most 249 characters; empty clears
+ * it), under the store's lock; 1 when it changed. */
+int LocSetLastError(QMS *record, const char *text);
 void LocAddToNameList(QMS *record);
 const char *LocNameList(void);
 void LocResetNameList(void);

@@ -69,6 +69,12 @@ const PCFDOWNLOADSTORE *PCFDownloadStore(void)
     return &Store;
 }
 
+int PCFDefaultsDownloaded(QMS *r, const PCFCommandDef *def)
+{
+    const DOWNLOADROW *row = nullptr;
+    return r && FindDownloadEntry(def, &row) >= 0 && Store.kept && Store.kept(Store.context, r, row, -1, 0);
+}
+
 const uint8_t *FindDownloadedObject(QMS *r, uint32_t nameAttr, int32_t type)
 {
     const DOWNLOADROW *row = FindDownloadEntryById(nameAttr);

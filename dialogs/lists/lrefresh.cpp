@@ -202,19 +202,22 @@ static void Refresh(DialogWords *d, const PCFCHECKHOOKS *h)
         PCFPost(d->window, PCF_WM_COMMAND, PCFID_DEFAULT, 0);
 }
 
-/* Step 2: queue managers that stopped answering. */
+/* Step 2: queue managers that stopped answering.  A background dialog
+ * waits the configured time-out, any other a minute; the wait ends once
+ * no list record expects answers. */
 static void Silent(DialogWords *d, int64_t now, const PCFCHECKHOOKS *h)
 {
-    int64_t limit = (d->markFlags & DM_TIMED_OUT) ? (PcfListPrefs.responseTimeout ? PcfListPrefs.responseTimeout : 10) : 60;
     int64_t configured = PcfListPrefs.responseTimeout ? PcfListPrefs.responseTimeout : 10;
+    int64_t limit = (d->optionFlags & DO_BACKGROUND) ? configured : 60;
     if (now - d->requestSent <= limit)
         return;
-    int rebuild = 0;
+    int rebuild = 0, expecting = 0;
     for (PCFLISTREQ *r = PCFFirstList(d); r; r = PCFNextList(d, r)) {
         if (!(r->state & PCFLR_OUTSTANDING)) {
             r->flags &= ~(uint32_t)(PCFLR_SILENT | PCFLR_REPORTED);
             continue;
         }
+        expecting = 1;
         if (now - r->lastRequest < configured)
             continue;
         r->flags |= PCFLR_SILENT;
@@ -230,6 +233,8 @@ static void Silent(DialogWords *d, int64_t now, const PCFCHECKHOOKS *h)
             rebuild |= PCFListShown(d, r);
         }
     }
+    if (!expecting)
+        d->markFlags &= ~DM_WAITING;
     if (rebuild && h && h->rebuild)
         h->rebuild(h->context, d);
     if (d->markFlags & DM_EXPORT_DUE) {
@@ -239,28 +244,35 @@ static void Silent(DialogWords *d, int64_t now, const PCFCHECKHOOKS *h)
     }
 }
 
-/* Step 5: list records waiting to be asked again. */
+/* Step 5: list records waiting to be asked again.  Reply processing marks
+ * them under the dialogs' lock: the marks are taken under it too, so that
+ * none set meanwhile is cleared unseen; the refreshes go out after. */
 static void Waiting(DialogWords *d, int64_t now)
 {
-    int left = 0;
+    PCFLISTREQ *due[16];
+    int n = 0, left = 0;
+    CSLockGlobal(CSLOCK_DIALOGS);
     for (PCFLISTREQ *r = PCFFirstList(d); r; r = PCFNextList(d, r)) {
         if (!(r->refreshFlags & PCFLR_REFRESH_DUE))
             continue;
-        if (now - r->refreshDue < 1) {
+        if (now - r->refreshDue < 1 || n == 16) {
             left = 1;
             continue;
         }
         r->refreshFlags &= ~PCFLR_REFRESH_DUE;
         r->refreshDue = now;
-        PCFIssueDefaultAction(r, d, nullptr);
+        due[n++] = r;
     }
     if (!left)
         d->optionFlags &= ~DO_LISTS_WAIT;
+    CSUnlockGlobal(CSLOCK_DIALOGS);
+    for (int i = 0; i < n; i++)
+        PCFIssueDefaultAction(due[i], d, nullptr);
 }
 
 static void Check(DialogWords *d, int64_t now, const PCFCHECKHOOKS *h)
 {
-    if ((d->optionFlags & DO_TRANSIENT) && now > d->requestSent + 10) {
+    if ((d->optionFlags & DO_TRANSIENT) && now > d->statusTime + 10) {
         PCFStatus(d, "", 0);
         d->optionFlags &= ~DO_TRANSIENT;
     }

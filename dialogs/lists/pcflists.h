@@ -345,6 +345,9 @@ const PCFDOWNLOADSTORE *PCFDownloadStore(void);
 /* The stored default object of a type (its data area), or null; also
  * while the download is not done. */
 const uint8_t *FindDownloadedObject(QMS *location, uint32_t nameAttr, int32_t type);
+/* 1 once the location's download has kept the default objects of the
+ * definition's kind (the comparison with them is possible). */
+int PCFDefaultsDownloaded(QMS *location, const PCFCommandDef *definition);
 
 /* ---- difference from the default object ------------------------------- */
 
@@ -435,10 +438,11 @@ void PCFCheckResponses(int64_t now, const PCFCHECKHOOKS *hooks);
 #define PCFLR_ISSUED      0x4
 #define PCFLR_SILENT      16
 #define PCFLR_REPORTED    0x20
-/* Option flags of the checks; the dialog's waiting, export-due and
- * time-out marks are its status word's (DM_WAITING, DM_EXPORT_DUE,
- * DM_TIMED_OUT), a refresh due its DF_REFRESH_DUE, and a command awaiting
- * its first answer DM_REQUEST_SENT with the time it was sent. */
+/* Option flags of the checks; the dialog's waiting and export-due marks
+ * are its status word's (DM_WAITING, DM_EXPORT_DUE), a refresh due its
+ * DF_REFRESH_DUE, a command awaiting its first answer DM_REQUEST_SENT with
+ * the time it was sent; a background dialog (DO_BACKGROUND) waits the
+ * configured response time-out. */
 #define DO_AUTO_EXPORT    0x4
 #define DO_APPEND         0x8
 #define DO_TIMESTAMP      0x10        /* Text and CSV exports begin each row with date and time */

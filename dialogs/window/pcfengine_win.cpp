@@ -20,17 +20,15 @@ static HWND Owner(const DialogWords *d)
     return d ? PCFWnd(d->window) : nullptr;
 }
 
-/* The engine's status kinds as the status line's flags: no kind reports
- * a request just sent (the engine marks its requests itself), so a
- * notice, a failure or a command's last answer never leaves the dialog
- * waiting for the command server. */
+/* The engine's status kinds are the status line's flags: a notice or a
+ * command's last answer (2) is a transient text that the timed check
+ * clears; the engine arms the wait for an answer itself. */
 static void Status(void *, DialogWords *d, const char *text, QMS *location, uint32_t kind, int show)
 {
-    uint32_t flags = kind & ~2u;
     if (show)
-        PCFDialogStatusShow(d, text, location, flags);
+        PCFDialogStatusShow(d, text, location, kind);
     else
-        PCFDialogStatus(d, text, location, flags);
+        PCFDialogStatus(d, text, location, kind);
 }
 
 static void Title(void *, DialogWords *d, const char *suffix)

@@ -539,6 +539,18 @@ static void EditorItems(DialogWords *d)
     }
 }
 
+/* The rows that compare with the default objects (735, 736) wait for the
+ * location's download of them. */
+static void DefaultItems(DialogWords *d)
+{
+    if (!d->menu || !PCFHasDownloadEntry(d->definition))
+        return;
+    int on = PCFDefaultsDownloaded(d->first.location, d->definition);
+    for (const PCFMENUROW &r : PCFDialogMenu)
+        if (r.id > 0 && (r.flags & 0x100))
+            EnableMenuItem((HMENU)d->menu, (UINT)r.id, MF_BYCOMMAND | (on ? MF_ENABLED : MF_GRAYED));
+}
+
 static void CheckMarks(DialogWords *d)
 {
     HMENU menu = (HMENU)d->menu;
@@ -593,6 +605,7 @@ void PCFSetMenu(DialogWords *d)
     }
     if (!def->list)
         EditorItems(d);
+    DefaultItems(d);
     CheckMarks(d);
 }
 

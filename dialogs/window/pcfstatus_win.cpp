@@ -6,7 +6,9 @@
 #include "pcflistwin.h"
 
 #include "cs.h"
+#include "locstore.h"
 #include "qms.h"
+#include "tkutil.h"
 #include "tkwin.h"
 
 #define HISTORY_MAX 30
@@ -61,19 +63,22 @@ static void History(HWND status, const char *text)
     SendMessageA(status, CB_INSERTSTRING, 0, (LPARAM)text);
 }
 
-/* Without a dialog: the text becomes the location's last error. */
+/* The location's line in every frame drawn again (the store's hook). */
+static void LocationRow(QMS *location)
+{
+    const LOCHOOKS *h = LocHooks();
+    if (h->updateRow)
+        h->updateRow(h->context, location);
+}
+
+/* Without a dialog: the text becomes the location's last error and its
+ * line is drawn again; the same text again changes nothing, no text only
+ * draws the line again. */
 static void LocationError(QMS *location, const char *text)
 {
-    if (!location || !text || !*text)
+    if (!location || (text && *text && !LocSetLastError(location, text)))
         return;
-    if (!location->lastError) {
-        location->lastError = (char *)CSGetMem(250, "Error");
-        if (!location->lastError)
-            return;
-        location->lastError[0] = 0;
-    }
-    if (strcmp(location->lastError, text) != 0)
-        UTStrCopy(location->lastError, text, 250);
+    LocationRow(location);
 }
 
 void PCFDialogStatus(DialogWords *d, const char *text, QMS *location, uint32_t flags)
@@ -107,10 +112,14 @@ void PCFDialogStatus(DialogWords *d, const char *text, QMS *location, uint32_t f
     }
     if ((flags & 1) && shown[0])
         History(status, shown);
+    /* a text ends the wait for a first answer (the engine arms it again
+       after its "Request sent..."); flag 2 makes it a transient text that
+       the timed check clears */
     d->markFlags &= ~DM_REQUEST_SENT;
+    d->optionFlags &= ~DO_TRANSIENT;
     if (flags & 2) {
-        d->markFlags |= DM_REQUEST_SENT;
-        d->requestSent = PCFNow();
+        d->optionFlags |= DO_TRANSIENT;
+        d->statusTime = PCFNow();
     }
     if (PCFStatusKeeps(d->shownStatus, flags, shown))
         return;
@@ -201,6 +210,13 @@ static void HookDiff(void *, DialogWords *d)
     PCFDiffFromDefault(d, nullptr);
 }
 
+/* A failure of reply processing (storage) for the location's error
+ * display; any thread. */
+static void HookPostError(void *, QMS *location, uint32_t flags, const char *text)
+{
+    UtilPostError(location, flags, text);
+}
+
 void PCFWindowHooks(PCFHOOKS *h)
 {
     h->post = HookPost;
@@ -212,5 +228,6 @@ void PCFWindowHooks(PCFHOOKS *h)
     h->repaintFields = HookRepaint;
     h->dependChanged = HookDepend;
     h->diffFromDefault = HookDiff;
+    h->postError = HookPostError;
     PCFListWindowHooks();
 }

@@ -95,7 +95,7 @@ static void RefreshAction(DOCMD *c)
     if (c->definition->list) {
         d->lastRefresh = CmdNow();
         if (c->location)
-            d->stateFlags |= DF_REFRESH_ASKED;
+            d->markFlags |= DM_WAITING;       /* the timed check watches for silent queue managers */
     }
     if (d->unhandled)
         d->unhandled[0] = 0;

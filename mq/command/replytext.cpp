@@ -87,7 +87,7 @@ static void ErrorParm(ERRTEXT *e, MQLONG type, MQLONG id, const void *value, MQL
             *info = 1;
             const PCFActionDef *a = r->action;
             if ((Prf.po[2] & PO3_AUTO_UPDATE_BROWSE) && a && ((a->flags & 0xF8000000) || a->id == 10019))
-                PCFRefreshAfterResponse(r->location, nullptr, 0, r->objectText, r->dialog, CmdNow());
+                PCFRefreshAfterResponse(r->location, r->command, nullptr, 0, r->objectText, r->dialog, CmdNow());
         }
     } else if ((id == ATTR_PARAMETER || id == ATTR_SELECTOR) && type == MQCFT_INTEGER) {
         const char *desc = MQParmDesc(n);

@@ -184,7 +184,7 @@ static void GoodReply(REPLY *x)
     if (d)
         CmdStatus(d, text, r->location, SK_LAST);
     if ((Prf.po[2] & PO3_REFRESH_AFTER_CHANGE) && ((x->action->flags & 0x40) || (x->action->flags2 & 0xE)))
-        PCFRefreshAfterResponse(r->location, x->data, x->length, r->objectText, d, CmdNow());
+        PCFRefreshAfterResponse(r->location, r->command, x->data, x->length, r->objectText, d, CmdNow());
 }
 
 /* ---- an error reply ---- */

@@ -11,18 +11,7 @@
 
 void SetLocationErrorText(QMS *r, const char *text)
 {
-    if (!text)
-        text = "";
-    LocLockStore();
-    const char *old = r->lastError ? r->lastError : "";
-    int changed = strcmp(old, text) != 0;
-    if (changed) {
-        CSFreeMemAndClear(&r->lastError);
-        if (text[0])
-            r->lastError = EngTextBlock(text, "ERRTEXT");
-    }
-    LocUnlockStore();
-    if (changed)
+    if (LocSetLastError(r, text))
         AnalyserRefresh(nullptr);
 }
 

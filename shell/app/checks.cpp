@@ -26,9 +26,10 @@ static void auto_export(void *, DialogWords *d)
     ExpAutoExport(d, 0);
 }
 
+/* The dialog's open "Auto Refresh Rate" window shows the new times. */
 static void times_changed(void *, DialogWords *d)
 {
-    if (HWND w = window_of(d))
+    if (HWND w = PCFWnd(d->popups[PCF_POPUP_AUTOREFRESH]))
         PostMessageA(w, UM_REFRESH_TIMES, 0, 0);
 }
 

@@ -67,12 +67,8 @@ void ReportOpError(ZORVAERROR *e)
         return;
     QMS *r = (QMS *)(uintptr_t)e->location;
     if ((e->flags & 2) && r) {
-        if (!r->lastError)
-            r->lastError = (char *)CSGetMem(250, "Error");
-        if (r->lastError) {
-            snprintf(r->lastError, 250, "%.249s", e->text);
-            LocUpdateRow(r, 0);
-        }
+        LocSetLastError(r, e->text);
+        LocUpdateRow(r, 0);
     }
     if ((e->flags & 4) && r) {
         /* the panels' status lines say it too: the tree alone would show

@@ -8,6 +8,7 @@
 #include "pcfint.h"
 #include "qms.h"
 
+#include <algorithm>
 #include <random>
 
 using namespace dlgtest;
@@ -129,6 +130,14 @@ TEST_F(Fill, RepliesAcrossPartsAndTheQueueManagerColumn)
 {
     Dialog d(&PCFQueueListDef, (void *)5);
     req.columns = PCFQueueListDef.list->current;
+    /* the name column moved after the first reply (the user moves a
+       column while the list loads): the later replies still fill the
+       area's own columns */
+    std::vector<PCFLISTENTRY> moved;
+    for (PCFLISTENTRY *c = PCFQueueListDef.list->current; c->field; c++)
+        moved.push_back(*c);
+    std::rotate(moved.begin(), moved.begin() + 1, moved.end());
+    moved.push_back({});
     QMS answering = {};
     strcpy(answering.qmName, "QMB");
     for (int i = 0; i < 3; i++) {
@@ -136,11 +145,13 @@ TEST_F(Fill, RepliesAcrossPartsAndTheQueueManagerColumn)
         r.Str(MQCA_Q_NAME, "Q" + std::to_string(i), 45).Int(MQIA_Q_TYPE, MQQT_LOCAL).Int(MQIA_CURRENT_Q_DEPTH, i);
         ASSERT_EQ(FillListArea(d.get(), i == 1 ? &answering : nullptr, &req, r.Bytes(), r.Length(), 0), 0);
         EXPECT_EQ(rec.posts.size(), i == 2 ? 1u : 0u);
+        req.columns = moved.data();
     }
     PCFLISTAREA *a = Taken();
     auto rows = Rows(a);
     ASSERT_EQ(rows.size(), 3u);
-    EXPECT_EQ(Text(a, rows[0], MQCA_Q_NAME), "Q0");              /* blanks trimmed */
+    for (int i = 0; i < 3; i++)
+        EXPECT_EQ(Text(a, rows[(size_t)i], MQCA_Q_NAME), "Q" + std::to_string(i));   /* blanks trimmed */
     EXPECT_EQ(Text(a, rows[0], 10044), "QM1");
     EXPECT_EQ(PCFState(FindItemAttr(a, 10044, rows[0])), 1);
     EXPECT_EQ(Text(a, rows[1], 10044), "QMB");

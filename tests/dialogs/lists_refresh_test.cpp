@@ -159,15 +159,16 @@ TEST_F(Refresh, ChecksFireRefreshesAndReportSilentQueueManagers)
     EXPECT_TRUE(d->first.flags & PCFLR_SILENT);
     EXPECT_EQ(d->first.replyArea, nullptr);
     EXPECT_EQ(asked.rebuilt.size(), 1u);              /* the rows went once */
-    /* with the time-out option the configured time-out counts */
+    /* a background dialog waits the configured time-out */
     d->first.flags &= ~(uint32_t)(PCFLR_SILENT | PCFLR_REPORTED);
-    d->markFlags |= DM_TIMED_OUT;
+    d->optionFlags |= DO_BACKGROUND;
     d->requestSent = Monday + 100;
     d->first.lastRequest = Monday + 100;
     rec.statuses.clear();
     PCFCheckResponses(Monday + 111, &hooks);
     EXPECT_EQ(rec.statuses.size(), 1u);
-    d->markFlags &= ~(uint32_t)(DM_WAITING | DM_TIMED_OUT);
+    d->markFlags &= ~(uint32_t)DM_WAITING;
+    d->optionFlags &= ~(uint32_t)DO_BACKGROUND;
     /* a command never answered: reported once */
     rec.statuses.clear();
     d->markFlags |= DM_REQUEST_SENT;

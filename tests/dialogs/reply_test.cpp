@@ -6,6 +6,7 @@
 #include <atomic>
 #include <thread>
 
+#include "pcflists.h"
 #include "qms.h"
 
 using namespace dlgtest;
@@ -316,17 +317,17 @@ TEST_F(Replies, RefreshAfterCommands)
 
     Reply clear(MQCMD_CLEAR_Q);
     clear.Str(MQCA_Q_NAME, "APP.Q");
-    PCFRefreshAfterResponse(&location, clear.Bytes(), clear.Length(), nullptr, msgs.get(), 1000);
+    PCFRefreshAfterResponse(&location, 0, clear.Bytes(), clear.Length(), nullptr, msgs.get(), 1000);
     EXPECT_EQ(rec.commands, std::vector<uint32_t>{ 1 });        /* refreshed at once */
-    PCFRefreshAfterResponse(&location, clear.Bytes(), clear.Length(), nullptr, msgs.get(), 1003);
+    PCFRefreshAfterResponse(&location, 0, clear.Bytes(), clear.Length(), nullptr, msgs.get(), 1003);
     EXPECT_TRUE(msgs->first.refreshFlags & PCFLR_REFRESH_DUE);  /* too soon: marked */
 
     Reply stop(MQCMD_STOP_CHANNEL);
     stop.Str(MQCACH_CHANNEL_NAME, "TO.QM2");
-    PCFRefreshAfterResponse(&location, stop.Bytes(), stop.Length(), nullptr, chls.get(), 2000);
+    PCFRefreshAfterResponse(&location, 0, stop.Bytes(), stop.Length(), nullptr, chls.get(), 2000);
     EXPECT_TRUE(chls->first.refreshFlags & PCFLR_REFRESH_DUE);
     EXPECT_EQ(chls->first.refreshDue, 2002);
-    EXPECT_TRUE(chls->stateFlags & DF_REFRESH_DUE);
+    EXPECT_TRUE(chls->optionFlags & DO_LISTS_WAIT);              /* the timed check re-issues it */
 
     Reply copy(10007);
     copy.Str(MQCA_Q_NAME, "APP.Q");

@@ -165,12 +165,9 @@ static void DeadLetters(Road *r)
     CheckQueues(r, "dead letters", nullptr, 0);
 }
 
-/* Opens an object dialog with a menu command on the tree's selection,
- * steps its field editor down to the line showing was, types now over
- * it, presses Alter and waits for the status line to say so: the dialog
- * (closed by the caller), or null with the failure logged. */
-static HWND AlterField(Road *r, const char *step, int command, const char *title, const char *name,
-                       const char *was, const char *now, const char *shot)
+/* An object dialog opened with a menu command on the tree's selection:
+ * the window whose title ends in title, or null. */
+static HWND ObjectDialog(Road *r, int command, const char *title)
 {
     E2ECommand(r->frame, command);
     HWND dialog = nullptr;
@@ -182,6 +179,17 @@ static HWND AlterField(Road *r, const char *step, int command, const char *title
         }
         Sleep(200);
     }
+    return dialog;
+}
+
+/* Opens an object dialog with a menu command on the tree's selection,
+ * steps its field editor down to the line showing was, types now over
+ * it, presses Alter and waits for the status line to say so: the dialog
+ * (closed by the caller), or null with the failure logged. */
+static HWND AlterField(Road *r, const char *step, int command, const char *title, const char *name,
+                       const char *was, const char *now, const char *shot)
+{
+    HWND dialog = ObjectDialog(r, command, title);
     HWND editor = dialog ? FieldEditor(dialog) : nullptr;
     if (!editor) {
         std::string titles;
@@ -223,6 +231,7 @@ static HWND AlterField(Road *r, const char *step, int command, const char *title
         Sleep(150);
         found = scan();
     }
+    editor = FieldEditor(dialog);
     if (!found) {
         Fail(r, step, std::string("the field showing \"") + was + "\" was not reached");
         return dialog;
@@ -262,6 +271,35 @@ static void Alter(Road *r)
     if (d)
         PostMessageA(d, WM_CLOSE, 0, 0);
     CheckQueues(r, "alter", nullptr, 0);
+}
+
+/* 9: a Queue dialog asked for a queue with Queue Type "All" shows it:
+ * the name typed, the type stepped to and typed over, Refresh; the
+ * description the Alter step gave the queue comes back. */
+static void QueueOfAnyType(Road *r)
+{
+    const char *step = "queue of any type";
+    ClickLine(Tree(r), 8);
+    HWND dialog = ObjectDialog(r, 533, "/Queue");
+    HWND editor = dialog ? FieldEditor(dialog) : nullptr;
+    if (!editor) {
+        Fail(r, step, "no Queue dialog with a field editor");
+        return;
+    }
+    TypeOver(editor, "E2E.TARGET1");
+    if (!FieldShown(dialog, "Local")) {
+        Fail(r, step, "no line shows the Queue Type \"Local\"");
+    } else {
+        TypeOver(FieldEditor(dialog), "All");
+        Press(dialog, 1);
+        if (!StatusComes(dialog, "Display refreshed", 10000))
+            Fail(r, step, "Refresh was not answered: \"" + DialogStatus(dialog) + "\"");
+        else if (!FieldShown(dialog, "target of the road"))
+            Fail(r, step, "the dialog does not show the queue's description after a Refresh with Queue Type All");
+    }
+    E2EShot(dialog, "road-09-queue-all");
+    PostMessageA(dialog, WM_CLOSE, 0, 0);
+    CheckQueues(r, step, nullptr, 0);
 }
 
 /* The road's folders go unless a step failed (kept to look into). */
@@ -364,6 +402,7 @@ static const RoadStep RoadSteps[] = {
     SmallFrame,
     SecondFrame,
     Alter,
+    QueueOfAnyType,
     QueueListExport,
     FilteredLists,
     MqscConsole,

@@ -61,6 +61,9 @@ int OpenFromTree(Road *r, const char *step, const char *queue, int rows);
 
 /* object dialogs */
 HWND FieldEditor(HWND dialog);
+/* whether a line of the dialog's fields shows text: each line clicked
+   from the top and the editor over it read (left over the line found) */
+bool FieldShown(HWND dialog, const char *text);
 void TypeOver(HWND editor, const char *text);
 void Press(HWND dialog, int id);
 /* a command dialog's status line */
@@ -125,6 +128,12 @@ std::string RoadPutResult(HWND dialog, int ms);
 void QueueListExport(Road *r);
 void FilteredLists(Road *r);
 void MqscConsole(Road *r);
+/* A Queue List opened from the Objects menu on the location's line, the
+   filter text applied, the rows it leaves awaited (a failure logged when
+   they do not come); the dialog and its list box, or null. */
+HWND RoadQueueList(Road *r, const char *step, const char *filter, int rows, HWND *list);
+/* Whether a list box comes to show so many rows within ms. */
+bool RoadRowsCome(HWND list, int rows, int ms);
 
 /* steps 5 and 7 */
 void PutNew(Road *r);
@@ -138,8 +147,13 @@ void UnloadLoad(Road *r);
 struct RoadSaid {
     bool ended;
     std::string status;
+    std::vector<std::string> history;    /* the status line's recent texts, newest first */
     std::vector<E2EBox> boxes;
 };
+/* Whether the program said text of the command: on its status line, or
+ * among its recent texts (the refresh of the list that follows a change
+ * puts its own text over the command's). */
+bool RoadSaidHas(const RoadSaid &said, const std::string &text);
 enum RoadAct { RA_COPY = 597, RA_MOVE = 598, RA_DELETE = 599 };
 /* From the frame's message list of queue (opened from the tree when the
  * frame shows another), acts on the rows at the given indexes (from 0,

@@ -21,22 +21,6 @@ static bool Answers(HWND w)
     return w && SendMessageTimeoutA(w, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 2000, &out) != 0;
 }
 
-/* Whether a line of an object dialog's fields shows text: each line is
- * clicked from the top and the field editor over it read. */
-static bool FieldShown(HWND dialog, const char *text)
-{
-    HWND fields = E2EFindChild(dialog, "PCFFields", 19);
-    for (int y = 5; fields && y < 400; y += 10) {
-        LPARAM at = MAKELPARAM(300, y);
-        SendMessageA(fields, WM_LBUTTONDOWN, MK_LBUTTON, at);
-        SendMessageA(fields, WM_LBUTTONUP, 0, at);
-        HWND editor = FieldEditor(dialog);
-        if (editor && E2EText(editor) == text)
-            return true;
-    }
-    return false;
-}
-
 /* The command server of the road's queue manager stopped (or started),
  * inside the program that owns it. */
 static void CommandServer(Road *r, const char *step, bool stopped)

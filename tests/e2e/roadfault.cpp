@@ -55,7 +55,7 @@ void PutDuringMove(Road *r)
     RoadBatches(r, false);
     if (!moved)
         Fail(r, step, "the move did not end: \"" + said.status + "\"");
-    else if (said.status.find(std::to_string(many.size()) + " messages moved") == std::string::npos)
+    else if (!RoadSaidHas(said, std::to_string(many.size()) + " messages moved"))
         Fail(r, step, "the program said \"" + said.status + "\" of the move");
     if (putSaid.compare(0, 17, "1 message put in ") != 0)
         Fail(r, step, "the put dialog says \"" + putSaid + "\"");

@@ -280,11 +280,33 @@ int OpenFromTree(Road *r, const char *step, const char *queue, int rows)
 }
 
 /* The field editor of an object dialog: the edit lying over its
- * current line. */
+ * current line, or the edit of the combo box lying there. */
 HWND FieldEditor(HWND dialog)
 {
     HWND fields = E2EFindChild(dialog, "PCFFields", 19);
-    return fields ? E2EFindChild(fields, "Edit", 20) : nullptr;
+    HWND edit = fields ? E2EFindChild(fields, "Edit", 20) : nullptr;
+    if (edit && IsWindowVisible(edit))
+        return edit;
+    for (int id : { 21, 27 }) {
+        HWND combo = fields ? E2EFindChild(fields, "ComboBox", id) : nullptr;
+        if (combo && IsWindowVisible(combo))
+            return E2EFindChild(combo, "Edit", -1);
+    }
+    return edit;
+}
+
+bool FieldShown(HWND dialog, const char *text)
+{
+    HWND fields = E2EFindChild(dialog, "PCFFields", 19);
+    for (int y = 5; fields && y < 400; y += 10) {
+        LPARAM at = MAKELPARAM(300, y);
+        SendMessageA(fields, WM_LBUTTONDOWN, MK_LBUTTON, at);
+        SendMessageA(fields, WM_LBUTTONUP, 0, at);
+        HWND editor = FieldEditor(dialog);
+        if (editor && E2EText(editor) == text)
+            return true;
+    }
+    return false;
 }
 
 /* Text typed over the whole of a field editor's value. */

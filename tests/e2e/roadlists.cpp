@@ -217,6 +217,28 @@ static bool WhereAnswered(HWND dialog, int ms)
     return false;
 }
 
+HWND RoadQueueList(Road *r, const char *step, const char *filterText, int rows, HWND *list)
+{
+    HWND dialog = OpenQueueList(r, step, "E2EQM", 8);  /* the location's line */
+    *list = dialog ? ListBox(dialog) : nullptr;
+    if (!*list)
+        return nullptr;
+    if (!E2EFindChild(dialog, "ComboBox", ID_FILTER) || !E2EFindChild(dialog, "Button", ID_FILTER_BUTTON)) {
+        Fail(r, step, "no filter field");
+        return nullptr;
+    }
+    ApplyFilter(dialog, filterText);
+    if (!WaitRows(*list, rows, 10000))
+        Fail(r, step, std::string("the filter ") + filterText + " leaves " + std::to_string(Rows(*list)) +
+                          " rows, not " + std::to_string(rows));
+    return dialog;
+}
+
+bool RoadRowsCome(HWND list, int rows, int ms)
+{
+    return WaitRows(list, rows, ms);
+}
+
 /* The road's Queue List: the filter, the sort, both exports and Put. */
 void QueueListExport(Road *r)
 {

@@ -9,6 +9,11 @@
 
 #include "apptest.h"
 #include "cmddlg.h"
+#include "csdate.h"
+#include "dd.h"
+#include "locstore.h"
+#include "mq/command/command.h"
+#include "mqsim.h"
 #include "pcflistwin.h"
 #include "pcfwin.h"
 #include "mq/mqsc/consolewnd.h"
@@ -674,4 +679,373 @@ TEST(AppLists, TheMenuWalk)
     PumpAll();
     printf("%s", walk.c_str());
     WriteScratch("menu_walk.txt", walk);
+}
+
+/* ---- lists after a change, and the timed checks of open dialogs ---- */
+
+namespace wintest {
+/* The toolkit's confirmation answered by a click on a button once it is
+ * up (1 yes, 2 no; confirmwait.cpp). */
+void AnswerConfirmation(int button, std::string *question);
+}
+
+namespace {
+
+/* The program's clocks (the program's, the locations' and the dialogs')
+ * at one time; 0 gives them the real clock again. */
+int64_t ClockNow(void)
+{
+    return CSGetCurrentTime();
+}
+
+void SetClock(int64_t t)
+{
+    CSSetCurrentTime(t);
+    LocGlobals.now = t;
+    PCFClock = t ? ClockNow : nullptr;
+}
+
+/* The stand-in's fault of a verb, armed in this process. */
+void StandInFault(const char *verb, MQLONG count, MQLONG reason)
+{
+    auto fault = (MQSimFault_FN)GetProcAddress(GetModuleHandleA("mqm.dll"), "MQSimFault");
+    if (fault)
+        fault((PMQCHAR)verb, count, reason, 0);
+}
+
+/* The text of a row's cell as the list draws it ("" without a value). */
+std::string Cell(DialogWords *d, int rowIndex, uint32_t attrId)
+{
+    PCFROW *row = (PCFROW *)SendMessageA(PCFWnd(d->rightList), LB_GETITEMDATA, (WPARAM)rowIndex, 0);
+    PCFLISTAREA *area = row && row != (PCFROW *)LB_ERR ? PCFRowArea(d, row) : nullptr;
+    if (!area)
+        return "";
+    PCFLISTPARTS parts;
+    PCFListAreaPointers(area, &parts);
+    uint8_t *value = nullptr;
+    int index = -1;
+    if (!PCFFindParm(parts.columns, row, attrId, &value, &index, nullptr) || index < 0 ||
+        !(PCFState(value) & PCFS_PRESENT))
+        return "";
+    char buf[300];
+    const char *text = nullptr;
+    int numeric = 0;
+    int n = PCFListCellText(&parts.columns[index], value, buf, sizeof buf, &text, &numeric);
+    return text ? std::string(text, (size_t)(n > 0 ? n : 0)) : "";
+}
+
+/* A row selected as the list selects it, the dialog told (no mouse: a
+ * press on a message list may start a drag). */
+void SelectRow(DialogWords *d, int index)
+{
+    HWND list = PCFWnd(d->rightList);
+    SendMessageA(list, LB_SETSEL, FALSE, -1);
+    SendMessageA(list, LB_SETSEL, TRUE, index);
+    SendMessageA(PCFWnd(d->window), WM_COMMAND, MAKEWPARAM(1000, LBN_SELCHANGE), (LPARAM)list);
+    PumpAll();
+}
+
+int Rows(DialogWords *d)
+{
+    return (int)SendMessageA(PCFWnd(d->rightList), LB_GETCOUNT, 0, 0);
+}
+
+std::string Status(DialogWords *d)
+{
+    char text[400] = "";
+    GetWindowTextA(PCFWnd(d->statusWindow), text, sizeof text);
+    return text;
+}
+
+/* The Message List that a Queue List row's Browse opens. */
+DialogWords *Browse(DialogWords *queues, const char *queue)
+{
+    SelectRow(queues, RowOf(queues, queue));
+    SendMessageA(PCFWnd(queues->window), WM_COMMAND, 566, 0);
+    DialogWords *msgs = nullptr;
+    PumpUntil([&] {
+        for (DialogWords *o = PCFOpenDialogs; o && !msgs; o = o->next) {
+            char text[64] = "";
+            const char *q = o->definition == &PCFMessageListDef ? PCFGetValueText(o, MQCA_Q_NAME, text, sizeof text)
+                                                                 : nullptr;
+            if (q && !strcmp(q, queue) && o->rightList)
+                msgs = o;
+        }
+        return msgs != nullptr;
+    }, 10000);
+    return msgs;
+}
+
+/* The clocks and the command server put back however a test ends. */
+struct Restore {
+    ~Restore()
+    {
+        StandInFault(MQSIM_COMMAND_SERVER, 0, MQSIM_CMDSERVER_STOPPED);
+        SetClock(0);
+    }
+};
+
+}  // namespace
+
+/* A change made through a list shows in every list of the object, also
+ * when it comes within five seconds of their last refresh (the refresh is
+ * then re-issued by the timer a second later): messages deleted from a
+ * queue's Message List leave it and lower the depth its Queue List shows;
+ * a queue deleted from the Queue List leaves it. */
+TEST(AppLists, ListsFollowTheChangesMadeThroughThem)
+{
+    FrameWords *f = DemoSelected();
+    ASSERT_NE(f, nullptr);
+    ASSERT_EQ(AppMqsc("RAVOLT.DEMO", "DEFINE QLOCAL(REFRESH.Q) REPLACE\nDEFINE QLOCAL(REFRESH.GONE) REPLACE\n"
+                                     "CLEAR QLOCAL(REFRESH.Q)\n"), 0);
+    ASSERT_TRUE(AppPut("RAVOLT.DEMO", "REFRESH.Q", { "one", "two", "three" }));
+    DialogWords *queues = OpenFromMenu(f, 534, &PCFQueueListDef);
+    ASSERT_NE(queues, nullptr);
+    ASSERT_TRUE(PumpUntil([&] { return RowOf(queues, "REFRESH.GONE") >= 0; }, 10000));
+    DialogWords *msgs = Browse(queues, "REFRESH.Q");
+    ASSERT_NE(msgs, nullptr);
+    ASSERT_TRUE(PumpUntil([&] { return Rows(msgs) == 3; }, 10000));
+    AnswerQuestions(1);
+    Restore restore;
+    int64_t t = CSGetCurrentTime();
+    struct Change {
+        const char *what;
+        int64_t clock;               /* seconds after the start */
+        DialogWords *list;
+        const char *row;             /* the queue of a Queue List row, or null: the first message */
+        int32_t action;
+        int messages;                /* rows the Message List shows after */
+        const char *depth;           /* the Queue List's depth of REFRESH.Q after */
+        bool gone;                   /* REFRESH.GONE no longer listed */
+    } changes[] = {
+        { "a message deleted long after the refresh", 10, msgs, nullptr, 599, 2, "2", false },
+        { "a message deleted within five seconds of it", 12, msgs, nullptr, 599, 1, "1", false },
+        { "a queue deleted within five seconds of the Queue List's refresh", 30, queues, "REFRESH.GONE", 578, 1,
+          "1", true },
+    };
+    for (const Change &c : changes) {
+        SetClock(t + c.clock);
+        if (c.list == queues) {
+            SendMessageA(PCFWnd(queues->window), WM_COMMAND, 1, 0);
+            PumpUntil([&] { return RowOf(queues, c.row) >= 0; }, 5000);
+        }
+        SelectRow(c.list, c.row ? RowOf(c.list, c.row) : 0);
+        wintest::AnswerConfirmation(1, nullptr);
+        SendMessageA(PCFWnd(c.list->window), WM_COMMAND, (WPARAM)c.action, 0);
+        /* the timer's ticks: a second on, then some more */
+        for (int tick = 1; tick <= 12 && !(Rows(msgs) == c.messages &&
+                                              Cell(queues, RowOf(queues, "REFRESH.Q"), MQIA_CURRENT_Q_DEPTH) == c.depth &&
+                                              (RowOf(queues, "REFRESH.GONE") < 0) == c.gone); tick++) {
+            SetClock(t + c.clock + tick);
+            PumpUntil([] { return false; }, 1000);
+        }
+        EXPECT_EQ(Rows(msgs), c.messages) << c.what;
+        EXPECT_EQ(Cell(queues, RowOf(queues, "REFRESH.Q"), MQIA_CURRENT_Q_DEPTH), c.depth) << c.what;
+        EXPECT_EQ(RowOf(queues, "REFRESH.GONE") < 0, c.gone) << c.what;
+    }
+    if (msgs != f->listPane)
+        SendMessageA(PCFWnd(msgs->window), WM_CLOSE, 0, 0);
+    SendMessageA(PCFWnd(queues->window), WM_CLOSE, 0, 0);
+    PumpAll();
+}
+
+/* The once-a-second checks of the open dialogs, clock step by clock step:
+ * a status text of its own ("not defined to RAVOLT") stays past the five
+ * seconds of the no-response watch and goes after ten; the Auto Refresh
+ * Rate window shows the times of the refresh that fell due; a stopped
+ * command server is told after five seconds and the silent queue manager
+ * after a minute, its rows emptied until it answers again. */
+TEST(AppLists, TheTimedChecksOfOpenDialogs)
+{
+    FrameWords *f = DemoSelected();
+    ASSERT_NE(f, nullptr);
+    Restore restore;
+    int64_t t = CSGetCurrentTime();
+    SetClock(t);
+
+    /* a Queue dialog of a remote queue whose queue manager has no location */
+    FrameCommand(f, 533);
+    PumpAll();
+    DialogWords *queue = nullptr;
+    for (DialogWords *o = PCFOpenDialogs; o && !queue; o = o->next)
+        if (o->definition == &PCFQueueDef && !o->ownerSlot)
+            queue = o;
+    ASSERT_NE(queue, nullptr);
+    PCFSetFieldText(queue, MQIA_Q_TYPE, "Remote");
+    PCFSetFieldText(queue, MQCA_REMOTE_Q_MGR_NAME, "NO.SUCH.QM");
+    PCFCountFields(queue);
+    int32_t line = -1;
+    for (int32_t i = 0; i < (int32_t)queue->lineCount && line < 0; i++) {
+        PCFFieldEntry *e = nullptr;
+        int32_t element = 0;
+        int kind = 0;
+        if (!PCFLineAt(queue, i, &e, &element, &kind) && e && e->field->attrId == MQCA_REMOTE_Q_MGR_NAME)
+            line = i;
+    }
+    ASSERT_GE(line, 0);
+    int pitch = queue->linePitch ? queue->linePitch : 16;
+    SendMessageA(PCFWnd(queue->fieldWindow), WM_LBUTTONDBLCLK, MK_LBUTTON,
+                 MAKELPARAM(40, (line - (int32_t)queue->topLine) * pitch + pitch / 2));
+    const std::string notDefined = "Queue Manager 'NO.SUCH.QM' is not defined to RAVOLT";
+
+    /* a Queue List with its Auto Refresh Rate window, a refresh a minute */
+    DialogWords *queues = OpenFromMenu(f, 534, &PCFQueueListDef);
+    ASSERT_NE(queues, nullptr);
+    SendMessageA(PCFWnd(queues->window), WM_COMMAND, 504, 0);
+    PumpAll();
+    HWND rate = PCFWnd(queues->popups[PCF_POPUP_AUTOREFRESH]);
+    ASSERT_NE(rate, nullptr);
+    DDHANDLE dd = DDFindHandle(rate);
+    SetWindowTextA(DDGetFieldWindow(dd, 182, 0), "1 Min");
+    PumpAll();
+    auto field = [&](int id) {
+        char text[64] = "";
+        DDGetFieldText(dd, id, text, sizeof text);
+        return std::string(text);
+    };
+    std::string next = field(490);
+    EXPECT_EQ(field(489), "");
+    EXPECT_FALSE(next.empty());
+
+    struct Step {
+        int64_t clock;               /* seconds after the start */
+        const char *what;
+        std::function<void()> act;
+        std::function<bool()> expect;
+    } steps[] = {
+        { 6, "a status text of its own outlives the no-response watch", nullptr,
+          [&] { return Status(queue) == notDefined; } },
+        { 12, "and goes after ten seconds", nullptr, [&] { return Status(queue).empty(); } },
+        { 61, "the rate window shows the refresh that fell due", nullptr,
+          [&] { return !field(489).empty() && field(490) != next && !(queues->first.state & PCFLR_OUTSTANDING); } },
+        { 62, "a refresh the stopped command server does not answer",
+          [&] {
+              SendMessageA(rate, WM_COMMAND, 406, 0);        /* No Auto Refresh */
+              SendMessageA(rate, WM_CLOSE, 0, 0);
+              StandInFault(MQSIM_COMMAND_SERVER, 1, MQSIM_CMDSERVER_STOPPED);
+              SendMessageA(PCFWnd(queues->window), WM_COMMAND, 1, 0);
+          },
+          [&] { return Rows(queues) > 0; } },
+        { 68, "is told after five seconds", nullptr,
+          [&] { return Status(queues) == "No response from Command Server"; } },
+        { 142, "and its queue manager after a minute, its rows gone", nullptr,
+          [&] { return Status(queues) == "Queue Manager 'RAVOLT.DEMO' not responding" && Rows(queues) == 0; } },
+        { 150, "until it answers again", [] { StandInFault(MQSIM_COMMAND_SERVER, 0, MQSIM_CMDSERVER_STOPPED); },
+          [&] { return Rows(queues) > 0 && !(queues->first.flags & PCFLR_SILENT) && Status(queues) == "Display refreshed"; } },
+        { 161, "whose answer's text goes after ten seconds", nullptr, [&] { return Status(queues).empty(); } },
+    };
+    for (const Step &s : steps) {
+        SetClock(t + s.clock);
+        if (s.act)
+            s.act();
+        PumpUntil([] { return false; }, 1200);      /* a tick of the timer at least */
+        bool met = PumpUntil(s.expect, 4000);
+        EXPECT_TRUE(met) << s.what << ": the list says \"" << Status(queues) << "\", the Queue dialog \""
+                         << Status(queue) << "\"";
+    }
+    SendMessageA(PCFWnd(queue->window), WM_CLOSE, 0, 0);
+    SendMessageA(PCFWnd(queues->window), WM_CLOSE, 0, 0);
+    PumpAll();
+}
+
+/* A Queue dialog refreshed for a queue of each type (the queue manager
+ * answers a Queue Type of "All" for any) shows the queue in its fields;
+ * the comparison with the default objects (735, 736) is offered once the
+ * location's download has kept them, not before. */
+TEST(AppLists, AQueueDialogShowsTheQueueOfAnyType)
+{
+    FrameWords *f = DemoSelected();
+    ASSERT_NE(f, nullptr);
+    struct Case {
+        const char *queue, *type, *description, *base;
+        bool download;               /* the defaults downloaded first */
+    } cases[] = {
+        { "DEMO.REQUEST", "All", "Requests of the demonstration", "", false },
+        { "DEMO.REPLY", "Local", "Replies of the demonstration", "", false },
+        { "DEMO.ALIAS", "All", "", "DEMO.REQUEST", true },
+    };
+    for (const Case &c : cases) {
+        if (c.download) {
+            AppRefresh(AppDemo(), RK_DOWNLOAD, nullptr, 1);
+            EXPECT_TRUE(PumpUntil([] { return PCFDefaultsDownloaded(AppDemo(), &PCFQueueDef) != 0; }, 20000));
+        }
+        FrameCommand(f, 533);
+        PumpAll();
+        DialogWords *d = nullptr;
+        for (DialogWords *o = PCFOpenDialogs; o && !d; o = o->next)
+            if (o->definition == &PCFQueueDef && !o->ownerSlot)
+                d = o;
+        ASSERT_NE(d, nullptr);
+        SendMessageA(PCFWnd(d->window), WM_INITMENU, (WPARAM)d->menu, 0);
+        for (UINT id : { 735u, 736u })
+            EXPECT_EQ((GetMenuState((HMENU)d->menu, id, MF_BYCOMMAND) & MF_GRAYED) == 0, c.download)
+                << id << (c.download ? " greyed after" : " offered before") << " the download";
+        PCFSetFieldText(d, MQCA_Q_NAME, c.queue);
+        PCFSetFieldText(d, MQIA_Q_TYPE, c.type);
+        SendMessageA(PCFWnd(d->window), WM_COMMAND, 1, 0);
+        EXPECT_TRUE(PumpUntil([&] { return Status(d) == "Display refreshed"; }, 10000)) << Status(d);
+        PumpAll();
+        char text[100] = "";
+        const char *desc = PCFGetValueText(d, MQCA_Q_DESC, text, sizeof text);
+        EXPECT_EQ(std::string(desc ? desc : ""), c.description) << c.queue << " as " << c.type;
+        const char *base = PCFGetValueText(d, MQCA_BASE_Q_NAME, text, sizeof text);
+        EXPECT_EQ(std::string(base ? base : ""), c.base) << c.queue << " as " << c.type;
+        SendMessageA(PCFWnd(d->window), WM_CLOSE, 0, 0);
+        PumpAll();
+    }
+}
+
+/* A queue's Message List summarises in its Message column what it knows
+ * how to (a dead letter by its header) and shows the text of the rest; a
+ * message opened from it that is longer than what was retrieved says so,
+ * and the command's own last text does not cover that. */
+TEST(AppLists, AMessageListSummarisesAndTellsWhatWasRetrieved)
+{
+    FrameWords *f = DemoSelected();
+    ASSERT_NE(f, nullptr);
+    ASSERT_EQ(AppMqsc("RAVOLT.DEMO", "DEFINE QLOCAL(SUMMARY.Q) REPLACE\nCLEAR QLOCAL(SUMMARY.Q)\n"), 0);
+    MQDLH dlh = { MQDLH_DEFAULT };
+    dlh.Reason = MQRC_UNKNOWN_OBJECT_NAME;
+    memset(dlh.DestQName, ' ', sizeof dlh.DestQName);
+    memcpy(dlh.DestQName, "TARGET.Q", 8);
+    memset(dlh.DestQMgrName, ' ', sizeof dlh.DestQMgrName);
+    memcpy(dlh.DestQMgrName, "QM2", 3);
+    dlh.CodedCharSetId = 437;
+    memcpy(dlh.Format, MQFMT_STRING, 8);
+    std::string dead((const char *)&dlh, sizeof dlh);
+    ASSERT_TRUE(AppPutData("RAVOLT.DEMO", "SUMMARY.Q", MQFMT_DEAD_LETTER_HEADER, { dead + "lost" }));
+    ASSERT_TRUE(AppPutData("RAVOLT.DEMO", "SUMMARY.Q", MQFMT_STRING, { "plain text", std::string(30000, 'x') }));
+    /* a Message List of its own (Shift turns the reuse of an open one round) */
+    BYTE keys[256], saved[256];
+    GetKeyboardState(saved);
+    memcpy(keys, saved, sizeof keys);
+    keys[VK_SHIFT] = 0x80;
+    SetKeyboardState(keys);
+    FrameCommand(f, 566);
+    SetKeyboardState(saved);
+    DialogWords *msgs = nullptr;
+    for (DialogWords *o = PCFOpenDialogs; o && !msgs; o = o->next)
+        if (o->definition == &PCFMessageListDef && o != f->listPane && o->rightList)
+            msgs = o;
+    ASSERT_NE(msgs, nullptr);
+    PCFSetFieldText(msgs, MQCA_Q_NAME, "SUMMARY.Q");
+    SendMessageA(PCFWnd(msgs->window), WM_COMMAND, 1, 0);
+    ASSERT_TRUE(PumpUntil([&] { return Rows(msgs) == 3; }, 10000));
+    EXPECT_EQ(Cell(msgs, 0, 10034), "DLQ: Reason(Unknown object name) QM2/TARGET.Q");
+    EXPECT_EQ(Cell(msgs, 1, 10034), "plain text");
+    SendMessageA(PCFWnd(msgs->rightList), LB_SETSEL, TRUE, 2);
+    SendMessageA(PCFWnd(msgs->window), WM_COMMAND, 596, 0);
+    DialogWords *shown = nullptr;
+    PumpUntil([&] {
+        for (DialogWords *o = PCFOpenDialogs; o; o = o->next)
+            if (o->definition == &PCFMessageDef && o->statusWindow && Status(o).find("retrieved") != std::string::npos)
+                shown = o;
+        return shown != nullptr;
+    }, 10000);
+    ASSERT_NE(shown, nullptr) << "no message dialog tells what was retrieved";
+    PumpUntil([] { return false; }, 500);
+    EXPECT_EQ(Status(shown), "Only the first 10000 bytes have been retrieved from the Queue Manager");
+    SendMessageA(PCFWnd(shown->window), WM_CLOSE, 0, 0);
+    SendMessageA(PCFWnd(msgs->window), WM_CLOSE, 0, 0);
+    PumpAll();
 }

@@ -8,14 +8,18 @@
 #include <chrono>
 #include <cstring>
 #include <string>
+#include <thread>
 
 #include "apptest.h"
 #include "cmddlg.h"
 #include "cs.h"
+#include "dd.h"
+#include "locdlg.h"
 #include "locdlgwin.h"
 #include "locstore.h"
 #include "mq/command/command.h"
 #include "mq/mqconst.h"
+#include "pcfwin.h"
 #include "prfdata.h"
 #include "pwcreds.h"
 #include "pwcwin.h"
@@ -476,4 +480,36 @@ TEST(AppLocation, TheFailureCommandRunsWhenTheLocationFails)
     r->failCommand[0] = 0;
     AppRemoveLocation(r);
     remove(file.c_str());
+}
+
+/* A status text without a dialog becomes the location's last error, from
+ * any thread: the location's open settings show it at once, whatever the
+ * length of the text the connection left there before. */
+TEST(AppLocation, AnErrorWithoutDialogShowsInTheLocationsSettings)
+{
+    FrameWords *f = AppMain();
+    QMS *r = AppDemo();
+    ASSERT_TRUE(AppConnect(r));
+    ASSERT_TRUE(PumpUntil([&] { return FindLine(f, "RAVOLT.DEMO") != nullptr; }, 5000));
+    TreeRecord(f)->selLine = FindLine(f, "RAVOLT.DEMO");
+    FrameCommand(f, 749);                             /* Location Settings */
+    PumpAll();
+    HWND settings = (HWND)r->settingsWindow;
+    ASSERT_TRUE(settings && IsWindow(settings));
+    DDHANDLE dd = DDFindHandle(settings);
+    auto shown = [&] {
+        char text[300] = "";
+        DDGetFieldText(dd, RTF_ERROR, text, sizeof text);
+        return std::string(text);
+    };
+    const std::string texts[] = { "Error putting to RAVOLT.DEMO/SYSTEM.ADMIN.COMMAND.QUEUE RC(2053)",
+                                  std::string(300, 'x') };
+    for (const std::string &text : texts) {
+        std::thread worker([&] { PCFDialogStatus(nullptr, text.c_str(), r, 5); });
+        worker.join();
+        EXPECT_TRUE(PumpUntil([&] { return shown() == text.substr(0, 249); }, 5000)) << shown();
+        EXPECT_EQ(std::string(r->lastError ? r->lastError : ""), text.substr(0, 249));
+    }
+    SendMessageA(settings, WM_CLOSE, 0, 0);
+    PumpAll();
 }

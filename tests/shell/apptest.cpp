@@ -130,6 +130,14 @@ typedef void (*MQDISC_FN)(PMQHCONN, PMQLONG, PMQLONG);
 
 bool AppPut(const char *qmgr, const char *queue, std::initializer_list<const char *> texts)
 {
+    std::vector<std::string> data;
+    for (const char *text : texts)
+        data.push_back(text);
+    return AppPutData(qmgr, queue, MQFMT_STRING, data);
+}
+
+bool AppPutData(const char *qmgr, const char *queue, const char *format, const std::vector<std::string> &data)
+{
     HMODULE mqm = GetModuleHandleA("mqm.dll");
     auto conn = mqm ? (MQCONN_FN)GetProcAddress(mqm, "MQCONN") : nullptr;
     auto put1 = mqm ? (MQPUT1_FN)GetProcAddress(mqm, "MQPUT1") : nullptr;
@@ -145,15 +153,15 @@ bool AppPut(const char *qmgr, const char *queue, std::initializer_list<const cha
     if (cc == MQCC_FAILED)
         return false;
     bool ok = true;
-    for (const char *text : texts) {
+    for (const std::string &bytes : data) {
         MQOD od = { MQOD_DEFAULT };
         MQMD md = { MQMD_DEFAULT };
         MQPMO pmo = { MQPMO_DEFAULT };
         memset(od.ObjectName, ' ', sizeof od.ObjectName);
         memcpy(od.ObjectName, queue, strlen(queue));
-        memcpy(md.Format, MQFMT_STRING, MQ_FORMAT_LENGTH);
+        memcpy(md.Format, format, MQ_FORMAT_LENGTH);
         pmo.Options = MQPMO_NO_SYNCPOINT;
-        put1(h, &od, &md, &pmo, (MQLONG)strlen(text), (PMQVOID)text, &cc, &rc);
+        put1(h, &od, &md, &pmo, (MQLONG)bytes.size(), (PMQVOID)bytes.data(), &cc, &rc);
         ok = ok && cc == MQCC_OK;
     }
     disc(&h, &cc, &rc);

@@ -29,6 +29,8 @@ int AppMqsc(const char *qmgr, const std::string &text);
 /* Texts put on a queue of a stand-in queue manager through its MQI, as
  * another program would. */
 bool AppPut(const char *qmgr, const char *queue, std::initializer_list<const char *> texts);
+/* Messages of a format (8 characters) with the bytes given. */
+bool AppPutData(const char *qmgr, const char *queue, const char *format, const std::vector<std::string> &data);
 
 /* The refreshes the shell asks for, recorded and handed on to the MQ
  * engine's refresh; the calls made. */

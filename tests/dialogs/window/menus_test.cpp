@@ -8,6 +8,7 @@
 #include <commctrl.h>
 
 #include "autfile.h"
+#include "pcflists.h"
 #include "tktoolbar.h"
 #include "tkwin.h"
 
@@ -361,10 +362,13 @@ TEST_F(Menus, StatusHistoryOfThirty)
     char shown[40];
     GetWindowTextA(status, shown, sizeof shown);
     EXPECT_STREQ(shown, "kept");
+    /* flag 2: a transient text for the timed check to clear, no wait for
+       a command server's answer */
     PCFDialogStatus(d, "sent", nullptr, 2);
-    EXPECT_TRUE(d->markFlags & DM_REQUEST_SENT);
-    PCFDialogStatus(d, "answered", nullptr, 0);
+    EXPECT_TRUE(d->optionFlags & DO_TRANSIENT);
     EXPECT_FALSE(d->markFlags & DM_REQUEST_SENT);
+    PCFDialogStatus(d, "answered", nullptr, 0);
+    EXPECT_FALSE(d->optionFlags & DO_TRANSIENT);
     d->fixedStatus = (char *)CSGetMem(8, "STATUS");
     strcpy(d->fixedStatus, "fixed");
     PCFDialogStatus(d, "other", nullptr, 0);
