@@ -395,6 +395,13 @@ LRESULT CALLBACK PCFDataProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
     return DefWindowProcA(hwnd, msg, wp, lp);
 }
 
+/* The whole message asked for: the dialog's "Whole Message" command. */
+static void HostFetchWhole(DialogWords *d)
+{
+    if (d && d->window)
+        PostMessageA((HWND)d->window, WM_COMMAND, 888, 0);
+}
+
 /* The user formats were loaded again: every open pane formats its
  * message anew, counting its lines again, so that no line or position
  * keeps a definition of the set that is freed after this walk. */
@@ -412,7 +419,7 @@ int EdRegisterPaneClass(HINSTANCE instance)
     edHost = EdHost{ KeyDown, HostInvalidate, HostScrollTo, HostScrollBars, HostPlaceCaret,
                      HostRecreateCaret, HostCellWidth, HostStatus, HostCount, HostBrowse, HostConfirm,
                      HostMissing, HostCaption, HostView, HostPost, HostCheck, HostButton, HostContext,
-                     HostSound, nullptr };
+                     HostSound, HostFetchWhole };
     EdUseSystemClipboard();
     EdUseSelectionBox();
     EdUseFindDialog();
