@@ -247,6 +247,15 @@ TEST_F(PaneEdit, TheFindAndReplaceDialog)
     DDGetFieldText(dd, 103, status, sizeof status);
     EXPECT_NE(std::string(status).find("Text found at line:"), std::string::npos) << status;
     int32_t first = ed()->cursor.line;
+    /* a click on a radio button chooses it (Backward, then Forward again) */
+    for (int id : { 528, 527 }) {
+        HWND radio = DDGetFieldWindow(dd, id, 0);
+        RECT rc;
+        GetClientRect(radio, &rc);
+        Click(radio, 5, rc.bottom / 2);
+        EXPECT_EQ(DDGetCheck(dd, id), 1) << id;
+        EXPECT_EQ(DDGetCheck(dd, id == 528 ? 527 : 528), 0) << id;
+    }
     /* find next and previous from the main window's commands */
     host.Command(FR_FIND_NEXT);
     EXPECT_EQ(ed()->cursor.line, first + 1);
