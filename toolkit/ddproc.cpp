@@ -612,7 +612,13 @@ static LRESULT field_message(HWND hwnd, int kind, DDHANDLE dd, DDField *f, UINT 
         return r;
     switch (msg) {
     case WM_GETDLGCODE:
-        r = call_class(kind, hwnd, msg, wp, lp) | DLGC_WANTTAB;
+        r = call_class(kind, hwnd, msg, wp, lp);
+        /* a radio button asks its own kind as a click ends (and checks
+           itself only when it is a radio button's alone): keys are asked
+           for with their message */
+        if (kind == K_RADIO && !lp)
+            return r;
+        r |= DLGC_WANTTAB;
         if (kind == K_BUTTON || kind == K_RADIO || kind == K_UBUTTON)
             r |= DLGC_WANTARROWS;
         return r;

@@ -397,6 +397,21 @@ static LRESULT Action(DialogWords *d, int32_t id, int, LPARAM, int *)
     return h->doCommand ? h->doCommand(h->context, d, (uint32_t)id, nullptr, nullptr) : 0;
 }
 
+/* 888: the message dialog reads its message again, the whole of it (its
+ * size field takes the length the last read reported). */
+static LRESULT WholeMessage(DialogWords *d, int32_t, int, LPARAM, int *)
+{
+    uint16_t state = 0;
+    int32_t length = PCFGetIntValue(PCFDialogCaps(d), d->definition, d->dataArea, MYPCFA_MSGLEN, &state);
+    if (state && length > 0) {
+        char text[16];
+        snprintf(text, sizeof text, "%d", (int)length);
+        PCFSetFieldText(d, MYPCFA_MAX_MSG_SIZE, text);
+    }
+    d->statusFlags |= DS_WANT_COMPLETE;
+    return Action(d, PCFID_DEFAULT, 0, 0, nullptr);
+}
+
 /* 6013-6015: the first, next or previous page of a message list: its
  * range moved, the list asked for again. */
 static LRESULT Page(DialogWords *d, int32_t id, int, LPARAM, int *)
@@ -423,7 +438,7 @@ static const CommandRow Commands[] = {
     { 789, 789, ResetQmList }, { 796, 796, CopyList },
     { 894, 900, Editor }, { 902, 903, Editor }, { 905, 906, Editor }, { 910, 912, Editor }, { 914, 917, Editor },
     { 937, 937, Editor },
-    { 918, 919, MessageFile }, { 922, 930, ViewMode },
+    { 918, 919, MessageFile }, { 922, 930, ViewMode }, { 888, 888, WholeMessage },
     { 568, 573, ViewOption }, { 609, 609, ViewOption }, { 640, 640, ViewOption }, { 673, 674, ViewOption },
     { 737, 737, ViewOption }, { 775, 775, ViewOption }, { 936, 936, ViewOption },
     { 960, 960, RemoveColumnFilters }, { 961, 961, ColumnFilterShown }, { PCFC_LISTS, PCFC_LISTS, Lists },

@@ -118,10 +118,12 @@ DialogWords *GetCommandTarget(void)
     return nullptr;
 }
 
-/* A frame's message pane handles these keys in its editor itself. */
+/* A frame's message pane (a message dialog made as a child of its frame,
+ * or in a window of its caller) handles these keys in its editor itself. */
 static int MessagePane(const DialogWords *d)
 {
-    return (d->optionFlags & DO_IN_CALLER_WINDOW) && d->definition && (d->definition->flags & PCFD_MSGDIALOG);
+    return (d->optionFlags & (DO_IN_CALLER_WINDOW | DO_CHILD)) && d->definition && !d->definition->list &&
+           (d->definition->flags & PCFD_MSGDIALOG);
 }
 
 /* A combo box (or its edit) under the focus with its list dropped down. */

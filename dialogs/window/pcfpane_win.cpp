@@ -37,6 +37,14 @@ void PCFPaneCopyView(DialogWords *d, int32_t menuId)
         Pane.copyView(Pane.context, d, menuId);
 }
 
+/* A message dialog's menu bar: its structure sub-menus, filled as the
+ * menu (or the context menu lending its sub-menus) is about to show. */
+void PCFPaneStructMenus(DialogWords *d)
+{
+    if (Pane.structMenus && d && d->editor && d->menu)
+        Pane.structMenus(Pane.context, d, (HMENU)d->menu);
+}
+
 /* 1 when the pane shows a message (or had one loaded). */
 static int ShowsMessage(const PCFDATA *ed)
 {

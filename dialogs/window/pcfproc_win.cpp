@@ -405,7 +405,10 @@ static LRESULT SystemMessage(DialogWords *d, HWND hwnd, UINT msg, WPARAM wp, LPA
             s->contextMenu(s->context, wp, lp);
         return 0;
     }
-    case WM_INITMENU: PCFSetMenu(d); return 0;
+    case WM_INITMENU:
+        PCFSetMenu(d);
+        PCFPaneStructMenus(d);
+        return 0;
     case WM_CTLCOLORSTATIC: case WM_CTLCOLOREDIT: case WM_CTLCOLORLISTBOX: case WM_CTLCOLORBTN:
     case WM_CTLCOLORSCROLLBAR: case WM_CTLCOLORDLG: {
         HBRUSH b = PCFChildColours(d, (HWND)lp, (HDC)wp);

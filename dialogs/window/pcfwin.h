@@ -58,12 +58,16 @@ struct PCFPANEHOOKS {
     int (*command)(void *ctx, DialogWords *dialog, int32_t command);
     /* the view copied to the clipboard (670 page, 692 all, 813 selection) */
     void (*copyView)(void *ctx, DialogWords *dialog, int32_t menuId);
+    /* the structure sub-menus ("<AMP>", "<RMP>") of a menu bar filled for
+       the cursor's place, just before the menu shows */
+    void (*structMenus)(void *ctx, DialogWords *dialog, HMENU bar);
 };
 void PCFSetPaneHooks(const PCFPANEHOOKS *hooks);
 const PCFPANEHOOKS *PCFPaneHooks(void);
 int PCFPaneRegisterClass(HINSTANCE instance);
 HWND PCFPaneCreateWindow(DialogWords *dialog, HWND parent, PCFDATA *ed);
 void PCFPaneCopyView(DialogWords *dialog, int32_t menuId);
+void PCFPaneStructMenus(DialogWords *dialog);
 /* The browse-state bits of a message dialog's pane: 1 undo, 2 redo, 0x8 a
  * selection, 0x20 changed; -1 without a pane or a shown message. */
 int PCFEditorBrowseBits(DialogWords *dialog);

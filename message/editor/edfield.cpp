@@ -65,7 +65,7 @@ int EdLineContinues(PCFDATA *ed, int sameType, int32_t line)
         return 0;
     const LINEDATA *l = EdCachedLine(ed, line);
     const LINEDATA *p = EdCachedLine(ed, PreviousOfField(ed, line));
-    if (!l || !p)
+    if (!l || !p || !p->lineType)           /* a heading continues nothing */
         return 0;
     if (l->textLength == 0)
         return 1;

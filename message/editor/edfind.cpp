@@ -346,10 +346,13 @@ static int Record(SearchRun *s, const LINEDATA *l, int32_t line, int32_t column)
         if (f->ordinal != f->expected)
             return 0;
     }
-    int after = Before(s->startLine, s->startColumn, line, column);
     /* Replace All goes from the start to the end once: a match behind
      * the last replacement is never taken again (a number that shows the
-     * same text after its replacement would be replaced for ever) */
+     * same text after its replacement would be replaced for ever); one
+     * that begins where the last replacement ended (the cursor) is the
+     * next original occurrence */
+    int after = Before(s->startLine, s->startColumn, line, column) ||
+                (f->replacingAll && line == s->startLine && column == s->startColumn);
     if (!s->backward && !after && (s->recorded || ed->findState.replacingAll))
         return 0;
     if (s->backward && !Before(line, column, s->startLine, s->startColumn))
@@ -472,15 +475,15 @@ int FRFindNext(DialogWords *d, int fromDialog, int reverse, int report)
         return 0;
     }
     EdFindState *f = &ed->findState;
-    uint32_t options = Options(d);
-    int dataOnly = (options & FO_DATA_ONLY) || f->replacing || f->replacingAll;
-    int backward = ((options & FO_BACKWARD) != 0) ^ (reverse != 0);
     if (report)
         FRStatus(d, "");
     if (!ed->find[F_TYPED] || fromDialog || f->changed) {
         if (!FRValidate(d, FR_FIND))
             return 0;
     }
+    uint32_t options = Options(d);             /* as the validation took them from the dialog */
+    int dataOnly = (options & FO_DATA_ONLY) || f->replacing || f->replacingAll;
+    int backward = ((options & FO_BACKWARD) != 0) ^ (reverse != 0);
     if (!ed->find[F_TYPED] || !ed->find[F_TYPED]->length) {
         FRStatus(d, enterFind);
         return 0;

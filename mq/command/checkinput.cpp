@@ -212,6 +212,20 @@ static int TakesPart(CHECK *c, const PCFFieldEntry *e, const PCFCommandUse *u, c
            (c->marked && (state & PCFS_RECEIVED)) || f->type == PCFT_SHOWINT || f->type == PCFT_NOVALUE;
 }
 
+/* The data bytes a message read asks for: the preference, or, when the
+ * dialog asked for the whole message (its "Whole Message" command), the
+ * length the last read reported. */
+static int32_t WantedSize(CHECK *c)
+{
+    CHECKINPUT *in = c->in;
+    int32_t size = PcfPrefs.maxMsgSize;
+    if (!in->dialog || !(in->dialog->statusFlags & DS_WANT_COMPLETE) || !in->area)
+        return size;
+    uint16_t state = 0;
+    int32_t length = PCFGetIntValue(c->caps, in->definition, in->area, MYPCFA_MSGLEN, &state);
+    return state && length > size ? length : size;
+}
+
 /* The wildcard checks of a value that takes part; 0 failed.  A queue-list
  * name may become the permitted mask's prefix (into buffer). */
 static int CheckValue(CHECK *c, const PCFFieldEntry *e, const char **text, char *buffer)
@@ -267,7 +281,7 @@ static int RequestField(CHECK *c, const PCFFieldEntry *e, const VALUE *v)
         return 1;
     }
     if (f->attrId == MYPCFA_MAX_MSG_SIZE) {
-        AddInt(c, MYPCFA_MAX_MSG_SIZE, PcfPrefs.maxMsgSize);
+        AddInt(c, MYPCFA_MAX_MSG_SIZE, WantedSize(c));
         return 1;
     }
     if (f->attrId == ATTR_STOP) {

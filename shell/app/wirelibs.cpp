@@ -170,6 +170,11 @@ static void pane_copy(void *, DialogWords *d, int32_t menuId)
     ViewCopyToClipboard(d, menuId);
 }
 
+static void pane_struct_menus(void *, DialogWords *d, HMENU bar)
+{
+    StructShowMenus(d, bar);
+}
+
 /* The dialogs' windows: the message editor pane. */
 static void wire_dialog_windows(void)
 {
@@ -178,6 +183,7 @@ static void wire_dialog_windows(void)
     pane.createWindow = pane_window;
     pane.command = pane_command;
     pane.copyView = pane_copy;
+    pane.structMenus = pane_struct_menus;
     PCFSetPaneHooks(&pane);
 }
 #endif

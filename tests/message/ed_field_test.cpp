@@ -124,9 +124,14 @@ TEST_F(EdField, BeforeTheFieldAndJoinsWithTheLineBefore)
     Bytes text;
     EXPECT_EQ(EdFindField(ed, &at, l->valueColumn, last, -1, 1, 0), Line(last - 1)->valueLength - 1);
     EXPECT_EQ(at.address, ed->data.data + start - 1);
-    /* the first line continues nothing, a line of another field nothing */
+    /* the first line continues nothing, a line of another field nothing,
+     * the data's first line not its heading: Backspace there says why */
     EXPECT_FALSE(EdLineContinues(ed, 1, 0));
     EXPECT_FALSE(EdLineContinues(ed, 1, Find("Version")));
+    int32_t data = Find("qqqq");
+    EXPECT_FALSE(EdLineContinues(ed, 0, data));
+    EXPECT_EQ(EdFindField(ed, &at, Line(data)->valueColumn, data, -1, 1, 0), -1);
+    EXPECT_STREQ(ed->status, "Cannot delete befiore the start of the field");
 }
 
 TEST_F(EdField, OnlyTextFieldsOfJoinableKindsJoin)

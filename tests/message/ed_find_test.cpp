@@ -11,10 +11,13 @@
 
 static std::string findText, replaceText;
 static bool withReplace = true;
+static int64_t dialogOptions = -1;            /* the dialog's radio buttons and check box, when shown */
 
-static int TestTexts(DialogWords *, char *find, uint32_t fs, char *replace, uint32_t rs)
+static int TestTexts(DialogWords *d, char *find, uint32_t fs, char *replace, uint32_t rs)
 {
     snprintf(find, fs, "%s", findText.c_str());
+    if (dialogOptions >= 0)
+        d->displayFlags = (d->displayFlags & ~(FO_BACKWARD | FO_MATCH_CASE | FO_DATA_ONLY)) | (uint32_t)dialogOptions;
     if (!withReplace)
         return 1;
     snprintf(replace, rs, "%s", replaceText.c_str());
@@ -27,6 +30,7 @@ struct EdFind : EdFixture {
         EdFixture::SetUp();
         edFind.texts = TestTexts;
         withReplace = true;
+        dialogOptions = -1;
         d.displayFlags = 0;
         d.viewWords[0] = 3 | VW_FORMATTED;     /* the data's lines only */
         ed->insertMode = 1;
@@ -85,7 +89,7 @@ TEST_F(EdFind, TitlesAreNotMessageData)
     Load(EdDescriptor("MQSTR   "), Bytes().Raw("text", 4));
     EdMoveCursor(ed, 0, 0, MC_GOTO, 0, 0);
     EXPECT_TRUE(Next("Priority"));
-    d.displayFlags |= FO_DATA_ONLY;
+    dialogOptions = FO_DATA_ONLY;               /* ticked in the dialog: this search already keeps to it */
     EXPECT_FALSE(Next("Priority"));
     EXPECT_TRUE(Next("REPLY.Q"));
 }
@@ -146,12 +150,12 @@ TEST_F(EdFind, MatchesAndSelectionsOnEveryKindOfLine)
 
 TEST_F(EdFind, ReplaceAllReplacesEachOriginalOnceInOneStep)
 {
-    Load(EdDescriptor("MQSTR   "), Bytes().Raw("a-b-a\nxa", 8));
+    Load(EdDescriptor("MQSTR   "), Bytes().Raw("aa-b-a\nxa", 9));   /* one beginning where the last ended */
     ASSERT_TRUE(ReplaceAll("a", "aa"));
-    EXPECT_EQ(Body(), "aa-b-aa\nxaa");
-    EXPECT_EQ(Last(), "3 occurences changed");
+    EXPECT_EQ(Body(), "aaaa-b-aa\nxaa");
+    EXPECT_EQ(Last(), "4 occurences changed");
     EdUndo(ed, 0);
-    EXPECT_EQ(Body(), "a-b-a\nxa");
+    EXPECT_EQ(Body(), "aa-b-a\nxa");
     EXPECT_FALSE(EdCanUndo(ed));
     /* Replace once, then the next occurrence is found */
     EdMoveCursor(ed, 0, 0, MC_GOTO, 0, Find("a-"));
@@ -159,7 +163,7 @@ TEST_F(EdFind, ReplaceAllReplacesEachOriginalOnceInOneStep)
     replaceText = "BB";
     ASSERT_TRUE(FRValidate(&d, FR_REPLACE));
     ASSERT_TRUE(FindReplaceOnce(&d, 0));
-    EXPECT_EQ(Body(), "a-BB-a\nxa");
+    EXPECT_EQ(Body(), "aa-BB-a\nxa");
     /* equal texts */
     EXPECT_FALSE(ReplaceAll("a", "a"));
     EXPECT_EQ(Last(), "The Find and Replace text are the same");
@@ -167,8 +171,9 @@ TEST_F(EdFind, ReplaceAllReplacesEachOriginalOnceInOneStep)
 
 TEST_F(EdFind, AnEmptyReplacementDeletesAndANumberShowingTheSameTextEndsReplaceAll)
 {
-    Load(EdDescriptor("MQSTR   "), Bytes().Raw("red, blue, red", 14));
+    Load(EdDescriptor("MQSTR   "), Bytes().Raw("redred, blue, red", 17));
     ASSERT_TRUE(ReplaceAll("red", "x"));
+    EXPECT_EQ(Body(), "xx, blue, x");
     EdUndo(ed, 0);
     /* an empty replacement is not the previous one: the text goes */
     ASSERT_TRUE(ReplaceAll("red", ""));

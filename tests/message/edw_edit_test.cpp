@@ -247,6 +247,15 @@ TEST_F(PaneEdit, TheFindAndReplaceDialog)
     DDGetFieldText(dd, 103, status, sizeof status);
     EXPECT_NE(std::string(status).find("Text found at line:"), std::string::npos) << status;
     int32_t first = ed()->cursor.line;
+    /* a click on a radio button chooses it (Backward, then Forward again) */
+    for (int id : { 528, 527 }) {
+        HWND radio = DDGetFieldWindow(dd, id, 0);
+        RECT rc;
+        GetClientRect(radio, &rc);
+        Click(radio, 5, rc.bottom / 2);
+        EXPECT_EQ(DDGetCheck(dd, id), 1) << id;
+        EXPECT_EQ(DDGetCheck(dd, id == 528 ? 527 : 528), 0) << id;
+    }
     /* find next and previous from the main window's commands */
     host.Command(FR_FIND_NEXT);
     EXPECT_EQ(ed()->cursor.line, first + 1);
@@ -331,31 +340,34 @@ TEST_F(PaneEdit, TheListOfNamedValues)
 
 /* ---- the structure sub-menus ---- */
 
-TEST_F(PaneEdit, StructureSubMenusOfAMenuBar)
+TEST_F(PaneEdit, StructureMenusOfTheDialogFillAsTheyOpen)
 {
-    HMENU bar = CreateMenu(), add = CreatePopupMenu(), remove = CreatePopupMenu();
-    AppendMenuA(add, MF_STRING, 1, "<AMP>");
-    AppendMenuA(remove, MF_STRING, 2, "<RMP>");
-    AppendMenuA(bar, MF_STRING, 3, "&Other");
-    AppendMenuA(bar, MF_POPUP, (UINT_PTR)add, "&Add");
-    AppendMenuA(bar, MF_POPUP, (UINT_PTR)remove, "&Remove");
+    HMENU bar = host.menu;
+    int addAt = -1, removeAt = -1;
+    for (int i = 0; i < GetMenuItemCount(bar); i++) {
+        char text[100] = "";
+        GetMenuStringA(bar, (UINT)i, text, sizeof text, MF_BYPOSITION);
+        addAt = strcmp(text, "&Insert") ? addAt : i;
+        removeAt = strcmp(text, "Re&move") ? removeAt : i;
+    }
+    ASSERT_GE(addAt, 0);
+    ASSERT_GE(removeAt, 0);
+    HMENU add = GetSubMenu(bar, addAt), remove = GetSubMenu(bar, removeAt);
     Bytes pcf = BuildPcfHeader(true, 1, 13, 1);
     CfIn(pcf, 20, 5);
     host.Load(Md("MQADMIN "), pcf);
     int32_t value = EdFindLine(ed(), "Value ");
     At(value, EdGetLine(ed(), value)->valueColumn);
-    EXPECT_TRUE(StructShowMenus(host.d, bar));
+    SendMessageA(host.window, WM_INITMENU, (WPARAM)bar, 0);
     EXPECT_EQ(GetMenuItemCount(add), 2);        /* structure before and after */
     char text[100];
     GetMenuStringA(add, 1, text, sizeof text, MF_BYPOSITION);
     EXPECT_STREQ(text, "Add Message Structure After");
     GetMenuStringA(remove, 0, text, sizeof text, MF_BYPOSITION);
     EXPECT_STREQ(text, "Remove Structure 'Integer (MQCFIN)'");
-    EXPECT_FALSE(GetMenuState(bar, 2, MF_BYPOSITION) & MF_GRAYED);
+    EXPECT_FALSE(GetMenuState(bar, (UINT)removeAt, MF_BYPOSITION) & MF_GRAYED);
     /* the first item of "after" is MQCFIN: choosing it adds one */
-    HMENU after = GetSubMenu(add, 1);
-    UINT id = GetMenuItemID(after, 0);
-    host.Command((int)id);
+    host.Command((int)GetMenuItemID(GetSubMenu(add, 1), 0));
     EXPECT_EQ(FmtRd32(ed()->data.data + 32, 546), 2u);
     /* 6004 repeats it */
     At(value, EdGetLine(ed(), value)->valueColumn);
@@ -363,9 +375,8 @@ TEST_F(PaneEdit, StructureSubMenusOfAMenuBar)
     EXPECT_EQ(FmtRd32(ed()->data.data + 32, 546), 3u);
     /* in the descriptor both are greyed */
     At(EdFindLine(ed(), "Priority"), 20);
-    EXPECT_FALSE(StructShowMenus(host.d, bar));
-    EXPECT_TRUE(GetMenuState(bar, 1, MF_BYPOSITION) & MF_GRAYED);
-    DestroyMenu(bar);
+    SendMessageA(host.window, WM_INITMENU, (WPARAM)bar, 0);
+    EXPECT_TRUE(GetMenuState(bar, (UINT)addAt, MF_BYPOSITION) & MF_GRAYED);
 }
 
 /* ---- pictures ---- */

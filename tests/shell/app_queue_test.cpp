@@ -14,6 +14,7 @@
 #include "mq/mqown.h"
 
 #include <cstring>
+#include <functional>
 
 static std::string PaneQueue(DialogWords *d)
 {
@@ -151,33 +152,54 @@ static LPARAM RowPoint(HWND list, int row)
     return MAKELPARAM(40, (row - top) * height + height / 2);
 }
 
+/* The line of the pane's editor showing a text, or -1. */
+static int32_t LineOf(PCFDATA *ed, const char *text)
+{
+    for (int32_t i = 0; ed && i < ed->scroll.lineCount; i++)
+        if (const LINEDATA *l = EdGetLine(ed, i))
+            if (l->text && std::string(l->text, l->textLength).find(text) != std::string::npos)
+                return i;
+    return -1;
+}
+
 /* The frame's message pane shows a text of the message's body. */
 static bool PaneShows(FrameWords *f, const char *text)
 {
-    PCFDATA *ed = f->msgPane ? f->msgPane->editor : nullptr;
-    for (int32_t i = 0; ed && i < ed->scroll.lineCount; i++) {
-        const LINEDATA *l = EdGetLine(ed, i);
-        if (l && l->text && std::string(l->text, l->textLength).find(text) != std::string::npos)
-            return true;
-    }
-    return false;
+    return f->msgPane && LineOf(f->msgPane->editor, text) >= 0;
+}
+
+namespace wintest {
+void AnswerConfirmation(int button, std::string *question);
+}
+
+/* A click at a column of the line of the frame's message pane holding text. */
+static void ClickAt(FrameWords *f, const char *text, int32_t column)
+{
+    PCFDATA *ed = f->msgPane->editor;
+    int cell = edHost.cellWidth(ed, 850);
+    LPARAM at = MAKELPARAM(column * cell + cell / 2, (LineOf(ed, text) - ed->scroll.top) * ed->scroll.lineHeight + 2);
+    SendMessageA(PCFWnd(f->msgPane->dataWindow), WM_LBUTTONDOWN, MK_LBUTTON, at);
+    SendMessageA(PCFWnd(f->msgPane->dataWindow), WM_LBUTTONUP, 0, at);
 }
 
 /* A row of the frame's message list opened, by its Open command or by a
  * double click, shows that message in the frame's message pane (no
- * dialog of its own), with the row's position. */
+ * dialog of its own), with the row's position.  The message loop leaves
+ * Return, Ctrl+Home and Tab to the pane's editor; a message read in part
+ * is read whole when the user agrees to edit it. */
 TEST(AppQueue, AMessageListRowOpensInTheFramesMessagePane)
 {
     FrameWords *f = AppMain();
     ASSERT_TRUE(AppDemoExpanded(f));
-    ASSERT_TRUE(PutTexts("DEMO.REPLY", { "the first message to open", "the second message to open" }));
+    static const std::string long30k(30000, 'w');
+    ASSERT_TRUE(PutTexts("DEMO.REPLY", { "the first message to open", "the second message to open", long30k.c_str() }));
     cntLINE *q = FindLine(f, "DEMO.REPLY");
     ASSERT_NE(q, nullptr);
     TreeActivated(f, q);
     HWND listWnd = PCFWnd(f->listPane->window);
     HWND rows = ChildOfClass(listWnd, "ZKTLISTBOX");
     ASSERT_NE(rows, nullptr);
-    ASSERT_TRUE(PumpUntil([&] { return SendMessageA(rows, LB_GETCOUNT, 0, 0) == 2; }, 20000));
+    ASSERT_TRUE(PumpUntil([&] { return SendMessageA(rows, LB_GETCOUNT, 0, 0) == 3; }, 20000));
     DialogWords *pane = f->msgPane;
 
     LPARAM at = RowPoint(rows, 1);
@@ -197,4 +219,28 @@ TEST(AppQueue, AMessageListRowOpensInTheFramesMessagePane)
     SendMessageA(rows, WM_LBUTTONDBLCLK, MK_LBUTTON, at);
     EXPECT_TRUE(PumpUntil([&] { return PaneShows(f, "the first message to open"); }, 20000));
     EXPECT_EQ(f->msgPane, pane);
+
+    PCFDATA *ed = pane->editor;
+    HWND edit = PCFWnd(pane->dataWindow);
+    ClickAt(f, "the first", 3);
+    LoopKey(edit, VK_RETURN);
+    EXPECT_TRUE(PaneShows(f, " first message to open") && LineOf(ed, "the first") < 0);
+    ClickAt(f, "first message", 4);
+    LoopKey(edit, VK_HOME, true);
+    EXPECT_TRUE(ed->cursor.line == 0 && ed->cursor.column == 0);
+    LoopKey(edit, VK_TAB);
+    EXPECT_TRUE(ed->cursor.line == 1 && GetFocus() == edit);
+
+    std::string asked;
+    wintest::AnswerConfirmation(1, &asked);          /* the edit dropped */
+    at = RowPoint(rows, 2);
+    SendMessageA(rows, WM_LBUTTONDOWN, MK_LBUTTON, at);
+    SendMessageA(rows, WM_LBUTTONUP, 0, at);
+    SendMessageA(rows, WM_LBUTTONDBLCLK, MK_LBUTTON, at);
+    ASSERT_TRUE(PumpUntil([&] { return ed->data.length == 10000; }, 20000));
+    wintest::AnswerConfirmation(1, &asked);          /* yes, read the whole message */
+    ClickAt(f, "www", 1);
+    LoopMessage(edit, WM_CHAR, 'v', 1);
+    EXPECT_TRUE(PumpUntil([&] { return ed->data.length == 30000; }, 20000));
+    EXPECT_NE(asked.find("the entire message retrieved"), std::string::npos) << asked;
 }
