@@ -155,6 +155,8 @@ TEST(AppWindows, AppliedPreferencesReachTheSettingsTheWindowsRead)
     Prf.hso = 4;
     Prf.iactx = 0x800;
     Prf.po[2] ^= PO3_THOUSANDS;
+    Prf.po[3] ^= PO4_SMALL_FILTER_FONT | PO4_FILTER_BACKGROUND | PO4_FILTERS_OVER_TITLE | PO4_COLUMN_FILTERS;
+    Prf.po[1] ^= PO2_LOCAL_TIMES;
     PcfWinPrefs.qmListPosition = 123;
     const PREFHOOKS *h = PrefHooks();
     ASSERT_NE(h->repaint, nullptr);
@@ -164,6 +166,11 @@ TEST(AppWindows, AppliedPreferencesReachTheSettingsTheWindowsRead)
         { "object name history", PcfPrefs.historyMax, 4 },
         { "initial add context", PcfWinPrefs.addContext, 0x800 },
         { "thousands separators", PcfPrefs.thousands, (Prf.po[2] & PO3_THOUSANDS) != 0 },
+        { "column filter small font", FltPrefs.smallPopupFont, (Prf.po[3] & PO4_SMALL_FILTER_FONT) != 0 },
+        { "column filter mark background", FltPrefs.popupMenuBrush, (Prf.po[3] & PO4_FILTER_BACKGROUND) != 0 },
+        { "column filter mark over the title", FltPrefs.markAlways, (Prf.po[3] & PO4_FILTERS_OVER_TITLE) != 0 },
+        { "column filter marks", FltPrefs.marksShown, (Prf.po[3] & PO4_COLUMN_FILTERS) != 0 },
+        { "column filter local time", FltPrefs.localTimeDefault, (Prf.po[1] & PO2_LOCAL_TIMES) != 0 },
         { "queue-manager list width", PcfWinPrefs.qmListPosition, 123 },
         { "its width in the profile", Prf.qmlistwid, 123 },
     };
