@@ -455,7 +455,8 @@ void ShellInstallHooks(void)
     l.scheduleExport = schedule_export;
     LocSetHooks(&l);
 
-    LOCDLGHOOKS d = {};
+    LOCDLGHOOKS d;
+    LocDlgDefaultHooks(&d);                /* credentials, key-database password, dialog colours */
     d.post = post;
     d.startPutThread = start_put;
     d.endPutThread = end_put;
@@ -471,7 +472,8 @@ void ShellInstallHooks(void)
     d.configChanged = config_changed;
     LocDlgSetHooks(&d);
 
-    PREFHOOKS p = {};
+    PREFHOOKS p;
+    PrefDefaultHooks(&p);                  /* the password cache and dialog colours */
     p.repaint = prefs_repaint;
     p.locNotifyWindows = locnotify;
     p.ufLoadFormats = uf_load;
