@@ -247,6 +247,11 @@ int CfgFileParseDialog(PRFIN *in, CSTREE **tree, const uint8_t *caps, char *toke
     size_t start = in->tokenStart;
     char title[PRF_TOKEN_SIZE];
     int tlen = PrfGetToken(in, &q, 0, title);
+    if (tlen && tag(title, tlen, q)) {
+        /* an entry without a title holds nothing: the tag is the next block's */
+        memcpy(token, title, (size_t)tlen + 1);
+        return tlen;
+    }
     const void *def = tlen ? DefFindCommand(title) : nullptr;
     if (!def)
         return keep_unknown(in, tree, title, start, token, &q);

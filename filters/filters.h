@@ -276,6 +276,7 @@ struct FLTPREFS {
     int popupMenuBrush;          /* enabled column marks use Menu Background */
     int localTimeDefault;        /* new date-time column filters: local time */
     int markAlways;              /* the column mark shows however narrow the cell */
+    int marksShown;              /* list titles show the column filter marks */
 };
 extern FLTPREFS FltPrefs;
 void FltPrefsDefaults(void);

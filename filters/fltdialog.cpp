@@ -6,7 +6,7 @@
 #include "prfdata.h"
 
 static FLTHOOKS Hooks;
-FLTPREFS FltPrefs = { 20, 0, 0, 0, 0, 0 };
+FLTPREFS FltPrefs = { 20, 0, 0, 0, 0, 0, 1 };
 int FltFlashing;
 
 void FltSetHooks(const FLTHOOKS *hooks)
@@ -23,11 +23,17 @@ void FltPrefsDefaults(void)
 {
     memset(&FltPrefs, 0, sizeof FltPrefs);
     FltPrefs.recentMax = 20;
+    FltPrefs.marksShown = 1;
 }
 
 void FltPrefsFromProfile(void)
 {
     FltPrefs.recentMax = Prf.hsf;              /* "History of Filter Expressions" */
+    FltPrefs.smallPopupFont = (Prf.po[3] & PO4_SMALL_FILTER_FONT) != 0;
+    FltPrefs.popupMenuBrush = (Prf.po[3] & PO4_FILTER_BACKGROUND) != 0;
+    FltPrefs.markAlways = (Prf.po[3] & PO4_FILTERS_OVER_TITLE) != 0;
+    FltPrefs.marksShown = (Prf.po[3] & PO4_COLUMN_FILTERS) != 0;
+    FltPrefs.localTimeDefault = (Prf.po[1] & PO2_LOCAL_TIMES) != 0;
 }
 
 void FltStatus(DialogWords *dialog, const char *text, int mode)

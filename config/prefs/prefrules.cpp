@@ -82,6 +82,11 @@ const PREFHOOKS *PrefHooks(void)
     return &hooks;
 }
 
+void PrefDefaultHooks(PREFHOOKS *out)
+{
+    *out = defaultHooks;
+}
+
 /* ---- option words ---------------------------------------------------------- */
 
 /* The profile's word of each PrefWord. */

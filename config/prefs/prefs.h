@@ -186,6 +186,8 @@ struct PREFHOOKS {
  * directly (the rest do nothing). */
 void PrefSetHooks(const PREFHOOKS *hooks);
 const PREFHOOKS *PrefHooks(void);
+/* Those defaults, for a caller that adds its own hooks to them. */
+void PrefDefaultHooks(PREFHOOKS *out);
 
 /* The fields as the profile holds them. */
 void PrefLoad(PREFINPUT *in);

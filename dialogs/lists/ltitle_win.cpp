@@ -46,7 +46,7 @@ static int InBand(DialogWords *d, int32_t y)
 
 int PCFFilterMarkAt(DialogWords *d, const PCFFieldDef *field, const RECT *cell, RECT *mark)
 {
-    return !(d->displayFlags & PCFDISP_NO_COLFILTERS) && field && ColFilterable(field) &&
+    return FltPrefs.marksShown && !(d->displayFlags & PCFDISP_NO_COLFILTERS) && field && ColFilterable(field) &&
            ColFilterHeaderRect(d, cell, cell->right, 0, mark);
 }
 

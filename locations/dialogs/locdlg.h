@@ -54,6 +54,8 @@ struct LOCDLGHOOKS {
  * list directly (the rest do nothing). */
 void LocDlgSetHooks(const LOCDLGHOOKS *hooks);
 const LOCDLGHOOKS *LocDlgHooks(void);
+/* Those defaults, for a caller that adds its own hooks to them. */
+void LocDlgDefaultHooks(LOCDLGHOOKS *out);
 /* Program-wide settings the dialogs read. */
 struct LOCDLGSETTINGS {
     int diagnostics;                   /* developer diagnostics ("-d") */

@@ -277,10 +277,10 @@ static PCFFieldEntry *ChannelEntry(const MultiChgField *f)
 static const char *ChannelText(const MultiChgField *f, QMS *r, char *buffer, size_t size)
 {
     uint8_t *area = (uint8_t *)r->clientSettings;
+    snprintf(buffer, size, "%s", area ? "" : NoChannel);
     if (!area)
-        return NoChannel;
+        return buffer;
     PCFFieldEntry *e = ChannelEntry(f);
-    buffer[0] = 0;
     if (!e || !(PCFState(area + e->offset) & (PCFS_PRESENT | PCFS_RECEIVED)))
         return buffer;
     if (f->type == MCT_CHLSTRING) {

@@ -61,6 +61,11 @@ const LOCDLGHOOKS *LocDlgHooks(void)
     return &hooks;
 }
 
+void LocDlgDefaultHooks(LOCDLGHOOKS *out)
+{
+    *out = defaultHooks;
+}
+
 /* ---- encodings -------------------------------------------------------- */
 
 struct EncodingRow {

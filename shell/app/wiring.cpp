@@ -578,8 +578,8 @@ void ShellInstallHooks(void)
     l.scheduleExport = schedule_export;
     LocSetHooks(&l);
 
-    /* the library's own credentials, key-database and colour hooks stay */
-    LOCDLGHOOKS d = *LocDlgHooks();
+    LOCDLGHOOKS d;
+    LocDlgDefaultHooks(&d);                /* credentials, key-database password, dialog colours */
     d.post = post;
     d.startPutThread = start_put;
     d.endPutThread = end_put;
@@ -596,8 +596,8 @@ void ShellInstallHooks(void)
     d.getCounters = get_counters;
     LocDlgSetHooks(&d);
 
-    /* the library's own colour and password-cache hooks stay */
-    PREFHOOKS p = *PrefHooks();
+    PREFHOOKS p;
+    PrefDefaultHooks(&p);                  /* the password cache and dialog colours */
     p.repaint = prefs_repaint;
     p.timeZoneChanged = prefs_derive;
     p.locNotifyWindows = locnotify;

@@ -371,7 +371,8 @@ TEST_F(Fixture, RefusedAndDamagedBlocksDoNotLoseTheirNeighbours)
               "QM:A \"duplicate again\" 0 0\n"
               "QM:B \"\" 0 0\nXYZ:\nfoo bar\n"
               "QM:C \"\" 0 0\nMQS:\n\"ends with:\"\nDLG:\"t\"\nQM:D \"\" 0 0\n"
-              "QM:E \"\" 0 0\nnnames DLG:\"x\"\n");
+              "QM:E \"\" 0 0\nnnames DLG:\"x\"\n"
+              "QM:G \"\" 0 0\nDLG:\nQM:F \"\" 0 0\n");
     Load();
     QMS *a = Find("A", "RAVOLT");
     ASSERT_NE(a, nullptr);
@@ -390,6 +391,9 @@ TEST_F(Fixture, RefusedAndDamagedBlocksDoNotLoseTheirNeighbours)
     DLGINFO *kept = DlgInfoFind(e->dialogs, "x");
     ASSERT_NE(kept, nullptr);
     EXPECT_STREQ(kept->raw, "DLG:\"x\"");
+    /* an entry without even a title leaves the next location alone */
+    EXPECT_NE(Find("G", "RAVOLT"), nullptr);
+    EXPECT_NE(Find("F", "RAVOLT"), nullptr);
     EXPECT_EQ(CfgStatus & CFG_STATUS_READ, (uint32_t)CFG_STATUS_READ);
     /* what was not read is told once, by file and line */
     ASSERT_EQ(boxes.size(), 1u);

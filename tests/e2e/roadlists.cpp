@@ -369,10 +369,12 @@ static void DepthFilter(Road *r, const char *step, HWND dialog, const char *filt
 void FilteredLists(Road *r)
 {
     const char *step = "filtered lists";
-    std::vector<std::string> deep, shallow, names(RoadQueues, RoadQueues + RoadQueueCount);
-    names.push_back("E2E.EDIT");                     /* edited on the road, not among the watched queues */
-    for (const std::string &q : names)
-        (Depth(q.c_str()) > 2 ? deep : shallow).push_back(q);
+    std::vector<std::string> deep, shallow;
+    for (int i = 0; i < RoadQueueCount; i++)
+        (r->queues[i].size() > 2 ? deep : shallow).push_back(RoadQueues[i]);
+    /* E2E.EDIT is no queue of the road's record (its messages are edited
+       in place, and a save may add one): its depth as it stands */
+    (Depth("E2E.EDIT") > 2 ? deep : shallow).push_back("E2E.EDIT");
     HWND dialog = OpenQueueList(r, step, "E2EQM", 8);
     if (dialog) {
         DepthFilter(r, step, dialog, "curdepth > 2 & queue == 'E2E.*'", deep, shallow, "curdepth > 100000000",

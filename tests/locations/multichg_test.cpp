@@ -206,7 +206,7 @@ TEST_F(Multi, ValuesAndTheirSettingPerKindOfRow)
     Choose("Channel Name");
     EXPECT_EQ(Value(a), "<No Local Channel Definition>");
     choices.clear();
-    Current(&choices);
+    EXPECT_EQ(Current(&choices), "<No Local Channel Definition>");
     EXPECT_TRUE(choices.empty());
     EXPECT_FALSE(Entry(a)->matches);
     EXPECT_EQ(MultiChgSetValue(&d, Entry(a), "APP.SVRCONN"), 0);

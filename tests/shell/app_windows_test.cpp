@@ -15,6 +15,9 @@
 #include "cmddlg.h"
 #include "filters.h"
 #include "prefs.h"
+#include "prefwin.h"
+#include "locdlg.h"
+#include "tkharness.h"
 #include "prfdata.h"
 
 enum { FV_STATUS = 103, FV_RELOAD = 133, FV_TEXT = 413 };
@@ -155,6 +158,8 @@ TEST(AppWindows, AppliedPreferencesReachTheSettingsTheWindowsRead)
     Prf.hso = 4;
     Prf.iactx = 0x800;
     Prf.po[2] ^= PO3_THOUSANDS;
+    Prf.po[3] ^= PO4_SMALL_FILTER_FONT | PO4_FILTER_BACKGROUND | PO4_FILTERS_OVER_TITLE | PO4_COLUMN_FILTERS;
+    Prf.po[1] ^= PO2_LOCAL_TIMES;
     PcfWinPrefs.qmListPosition = 123;
     const PREFHOOKS *h = PrefHooks();
     ASSERT_NE(h->repaint, nullptr);
@@ -164,6 +169,11 @@ TEST(AppWindows, AppliedPreferencesReachTheSettingsTheWindowsRead)
         { "object name history", PcfPrefs.historyMax, 4 },
         { "initial add context", PcfWinPrefs.addContext, 0x800 },
         { "thousands separators", PcfPrefs.thousands, (Prf.po[2] & PO3_THOUSANDS) != 0 },
+        { "column filter small font", FltPrefs.smallPopupFont, (Prf.po[3] & PO4_SMALL_FILTER_FONT) != 0 },
+        { "column filter mark background", FltPrefs.popupMenuBrush, (Prf.po[3] & PO4_FILTER_BACKGROUND) != 0 },
+        { "column filter mark over the title", FltPrefs.markAlways, (Prf.po[3] & PO4_FILTERS_OVER_TITLE) != 0 },
+        { "column filter marks", FltPrefs.marksShown, (Prf.po[3] & PO4_COLUMN_FILTERS) != 0 },
+        { "column filter local time", FltPrefs.localTimeDefault, (Prf.po[1] & PO2_LOCAL_TIMES) != 0 },
         { "queue-manager list width", PcfWinPrefs.qmListPosition, 123 },
         { "its width in the profile", Prf.qmlistwid, 123 },
     };
@@ -171,4 +181,37 @@ TEST(AppWindows, AppliedPreferencesReachTheSettingsTheWindowsRead)
         EXPECT_EQ(r.got, r.want) << r.what;
     Prf = saved;
     h->repaint(h->context, 0);
+}
+
+/* The hooks the program installs keep what the parts reach without the
+ * shell: Preferences resolves a password cache file name as it is typed
+ * and offers its buttons; the location dialogs reach a location's
+ * credentials and the dialog colours. */
+TEST(AppWindows, TheWiringKeepsThePartsOwnHooks)
+{
+    FrameWords *f = AppMain();
+    const LOCDLGHOOKS *l = LocDlgHooks();
+    const struct { const char *what; bool set; } hooks[] = {
+        { "Preferences: dialog colours", PrefHooks()->setDlgColours != nullptr },
+        { "Location Settings: user id dialog", l->userIdDialog != nullptr },
+        { "Location Settings: delete credentials", l->deleteCredentials != nullptr },
+        { "Location Settings: forget the key database password", l->kdbForget != nullptr },
+        { "location dialogs: dialog colours", l->setDlgColours != nullptr },
+    };
+    for (const auto &h : hooks)
+        EXPECT_TRUE(h.set) << h.what;
+    FrameCommand(f, 546);
+    PumpAll();
+    HWND h = PrefWindow();
+    ASSERT_NE(h, nullptr);
+    DDHANDLE dd = DDFindHandle(h);
+    TestSelectTab(dd, h, PF_TABS, 5);
+    DDSetFieldValue(dd, PF_PWC, "C:\\probe\\cache.pwc");
+    SendMessageA(h, WM_COMMAND, MAKEWPARAM(PF_PWC, EN_CHANGE), (LPARAM)DDGetFieldWindow(dd, PF_PWC, 0));
+    PumpAll();
+    EXPECT_NE(FieldText(h, PF_PWCACTUAL).find("cache.pwc"), std::string::npos);
+    EXPECT_TRUE(IsWindowEnabled(DDGetFieldWindow(dd, PF_SETPW, 0)));
+    EXPECT_TRUE(IsWindowEnabled(DDGetFieldWindow(dd, PF_ACCESS, 0)));
+    SendMessageA(h, WM_CLOSE, 0, 0);
+    PumpAll();
 }

@@ -287,20 +287,32 @@ TEST_F(ListWindows, AColumnFilterMarkOpensThePopup)
     SendMessageA(PCFWnd(d->window), WM_COMMAND, 960, 0);
     Pump();
     EXPECT_EQ(Shown(d).size(), before.size());
-    SendMessageA(PCFWnd(d->window), WM_COMMAND, 961, 0);
-    Pump();
-    x = TitleX(d, MQCA_Q_NAME);
-    ASSERT_GE(PCFColumnAt(d, x, 4, &left, &right, &border), 0);
-    mark = right - 7;
-    for (int clicks = 0; clicks < 2 && IndexOf(d, "LIST.Q0001") < IndexOf(d, "LIST.Q0002"); clicks++) {
-        MouseDown(title, mark, 4);
-        MouseUp(title, mark, 4);
+    /* hidden by the dialog's own command, or by the preference */
+    const struct { const char *how; int command, shown; } hidden[] = {
+        { "Hide Column Filters", 961, 1 }, { "the preference off", 0, 0 },
+    };
+    for (const auto &h : hidden) {
+        if (h.command)
+            SendMessageA(PCFWnd(d->window), WM_COMMAND, (WPARAM)h.command, 0);
+        FltPrefs.marksShown = h.shown;
+        Pump();
+        x = TitleX(d, MQCA_Q_NAME);
+        ASSERT_GE(PCFColumnAt(d, x, 4, &left, &right, &border), 0);
+        mark = right - 7;
+        auto ascending = [&] { return IndexOf(d, "LIST.Q0001") < IndexOf(d, "LIST.Q0002"); };
+        const bool was = ascending();
+        for (int clicks = 0; clicks < 2 && ascending() == was; clicks++) {
+            MouseDown(title, mark, 4);
+            MouseUp(title, mark, 4);
+            Pump();
+        }
+        EXPECT_EQ(ColFilterWindow(d), nullptr) << h.how;
+        EXPECT_NE(ascending(), was) << h.how << ": a click on the mark's place sorts";
+        if (h.command)
+            SendMessageA(PCFWnd(d->window), WM_COMMAND, (WPARAM)h.command, 0);
+        FltPrefs.marksShown = 1;
         Pump();
     }
-    EXPECT_EQ(ColFilterWindow(d), nullptr);
-    EXPECT_GT(IndexOf(d, "LIST.Q0001"), IndexOf(d, "LIST.Q0002"));
-    SendMessageA(PCFWnd(d->window), WM_COMMAND, 961, 0);
-    Pump();
 }
 
 /* Ctrl with Copy exports the selected rows onto the clipboard instead of
