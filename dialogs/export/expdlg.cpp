@@ -205,11 +205,15 @@ static int run_export(EXPWORDS *w)
     d->exportAlwaysHeader = (uint8_t)DDGetCheck(w->dd, EXD_HEADER);
     d->exportToClipboard = (uint8_t)toClip;
     d->statusFlags |= DS_EXPORTED;
-    char text[200];
+    char text[420];
     if (count < 0)
         snprintf(text, sizeof text, "%s", run.message);
     else
         ExpCountText(count, text, sizeof text);
+    if (run.leftOut) {
+        size_t n = strlen(text);
+        snprintf(text + n, sizeof text - n, " %s", run.warning);
+    }
     status(w, text);
     return count;
 }

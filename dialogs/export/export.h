@@ -68,6 +68,8 @@ struct EXPORTRUN {
     int dateTime;                      /* the dialog shows date and time columns */
     int64_t now;                       /* 0: the clock */
     char message[200];                 /* the error text of a failure */
+    int leftOut;                       /* objects left out for values MQSC or XML can not carry */
+    char warning[200];                 /* which: shown after the count */
 };
 /* The number of objects exported, or -1 with the message. */
 int ExpRun(EXPORTRUN *run);

@@ -391,6 +391,8 @@ int ExpAutoExport(DialogWords *d, int force)
         d->exportSequence = 1;
     if (count < 0)
         PCFStatus(d, run.message[0] ? run.message : "Can not write to file", 0);
+    else if (run.leftOut)
+        PCFStatus(d, run.warning, 0);
     QMS *location = d->first.location;
     if (location) {
         location->exportLast = now;

@@ -9,6 +9,7 @@
 #include <set>
 
 #include "mqsim.h"
+#include "mq/mqsc/mqsc.h"
 #include "prfdata.h"
 
 using namespace exptest;
@@ -187,7 +188,8 @@ TEST_F(Readback, EachQueueDialogAndTheQueueManagerAsMqsc)
 std::string Unescape(const std::string &s)
 {
     static const std::pair<const char *, const char *> refs[] = {
-        { "&amp;", "&" }, { "&lt;", "<" }, { "&gt;", ">" }, { "&apos;", "'" }, { "&quot;", "\"" } };
+        { "&amp;", "&" }, { "&lt;", "<" }, { "&gt;", ">" }, { "&apos;", "'" }, { "&quot;", "\"" },
+        { "&#9;", "\t" }, { "&#10;", "\n" }, { "&#13;", "\r" } };
     std::string out;
     for (size_t i = 0; i < s.size();) {
         bool done = false;
@@ -302,6 +304,110 @@ TEST_F(Readback, XmlAndCsvGiveTheSameNamesAndValues)
         EXPECT_EQ(rows[r][descAt], want[name][MQCA_Q_DESC]) << name;
     }
     EXPECT_EQ(names, std::set<std::string>({ "APP.ALIAS", "APP.INIT", "APP.MODEL", "APP.REMOTE", "APP.TRIG" }));
+}
+
+
+/* The commands of an MQSC file as the console's command-file reader
+ * collects them. */
+std::vector<std::string> ConsoleCommands(const std::string &path)
+{
+    std::vector<std::string> out;
+    MQSCFILEREADER r = {};
+    r.file = fopen(path.c_str(), "rb");
+    std::vector<char> command(MQSC_FILE_BUFFER);
+    r.command = command.data();
+    while (r.file && MQSCNextFileCommand(&r))
+        out.push_back(std::string(r.command, r.used));
+    if (r.file)
+        fclose(r.file);
+    CSFreeMemAndClear(&r.line);
+    return out;
+}
+
+/* The quoted text after a keyword's "(" in a command, quotes undoubled. */
+std::string QuotedAfter(const std::string &command, const std::string &keyword)
+{
+    size_t at = command.find(keyword + "('");
+    if (at == std::string::npos)
+        return "<none>";
+    std::string v;
+    for (size_t i = at + keyword.size() + 2; i < command.size(); i++) {
+        if (command[i] == '\'' && i + 1 < command.size() && command[i + 1] == '\'')
+            v += '\'', i++;
+        else if (command[i] == '\'')
+            return v;
+        else
+            v += command[i];
+    }
+    return "<open>";
+}
+
+/* Values a queue manager's reply may hold, however its objects were
+ * made: a description with line ends and a command after them, tabs, a
+ * bell, a "*" where a long line is split, quotes across a split, a name
+ * with a line end.  No value ends an MQSC command: what MQSC can carry is
+ * read back by the console's command-file reader as it was, an object
+ * with anything else is left out and named; XML carries tabs and line
+ * ends as references and leaves out the rest; CSV quotes every value. */
+TEST_F(Readback, ValuesNeverEndACommand)
+{
+    struct Row {
+        std::string name, descr;
+        bool mqsc, xml;
+    };
+    const std::vector<Row> rows = {
+        { "EVIL.Q", "a\r\nDELETE QLOCAL(VICTIM) PURGE\r\n*", false, true },
+        { "LF.Q", "a\nDELETE QLOCAL(VICTIM) PURGE", false, true },
+        { "TAB.Q", "a\tb\tc", true, true },
+        { "BELL.Q", "ring\x07", false, false },
+        { "STAR.Q", std::string(56, 's') + "*x') +", true, true },
+        { "QUOTES.Q", std::string(64, '\''), true, true },
+        { "BAD\r\nNAME", "plain", false, true },
+    };
+    ListDialog list(&PCFQueueListDef, AllColumns(&PCFQueueDef), "QMEXP");
+    std::vector<std::string> replies;
+    for (size_t i = 0; i < rows.size(); i++) {
+        Reply r(MQCMD_INQUIRE_Q, i + 1 == rows.size());
+        r.Str(MQCA_Q_NAME, rows[i].name, 48 - (int)rows[i].name.size())
+            .Int(MQIA_Q_TYPE, MQQT_LOCAL)
+            .Str(MQCA_Q_DESC, rows[i].descr, 64 - (int)rows[i].descr.size());
+        replies.push_back(r.data);
+    }
+    list.Fill(replies);
+    auto count = [&](bool Row::*kind) {
+        return (int)std::count_if(rows.begin(), rows.end(), [&](const Row &r) { return r.*kind; });
+    };
+
+    std::string path = TempPath("hostile.mqs");
+    Exported m = ExportFile(list.get(), EXP_MQSC, 0, path, "wb");
+    EXPECT_EQ(m.count, count(&Row::mqsc)) << m.text;
+    EXPECT_EQ(m.warning.find("4 objects left out ('"), 0u) << m.warning;
+    std::map<std::string, std::string> read;
+    for (const std::string &c : ConsoleCommands(path)) {
+        ASSERT_EQ(c.compare(0, 14, "DEFINE QLOCAL("), 0) << c;
+        read[QuotedAfter(c, "QLOCAL")] = QuotedAfter(c, "DESCR");
+    }
+    Exported x = ExportText(list.get(), EXP_XML, 0);
+    EXPECT_EQ(x.count, count(&Row::xml)) << x.text;
+    EXPECT_NE(x.warning.find("'BELL.Q' left out"), std::string::npos) << x.warning;
+    auto objects = ReadXml(x.text);
+    auto csv = ReadCsv(ExportText(list.get(), EXP_CSV, 0).text, ',');
+    ASSERT_EQ(csv.size(), rows.size() + 1) << "the headings and every queue";
+    for (const Row &r : rows) {
+        EXPECT_EQ(read.count(r.name), r.mqsc ? 1u : 0u) << r.name;
+        if (r.mqsc) {
+            EXPECT_EQ(read[r.name], r.descr) << r.name;
+        }
+        EXPECT_EQ(objects.count(r.name), r.xml ? 1u : 0u) << r.name;
+        if (r.xml) {
+            EXPECT_EQ(objects[r.name]["DESCR"], r.descr) << r.name;
+        }
+        EXPECT_TRUE(std::any_of(csv.begin(), csv.end(), [&](const std::vector<std::string> &v) {
+            return std::find(v.begin(), v.end(), r.name) != v.end() &&
+                   std::find(v.begin(), v.end(), r.descr) != v.end();
+        })) << r.name;
+    }
+    EXPECT_EQ(read.size(), (size_t)count(&Row::mqsc));
 }
 
 }  // namespace
