@@ -143,12 +143,13 @@ static void note_names(char (&out)[QMS_NAME + 110], const QMS *r)
 {
     static_assert(QMS_NAME + 110 > 48 + 99 + 3, "room for both names");
     size_t n = 0;
+    auto shown = [](char c) { return (unsigned char)c < 0x20 ? '.' : c; };
     for (size_t i = 0; i < 48 && r->qmName[i]; i++)
-        out[n++] = r->qmName[i];
+        out[n++] = shown(r->qmName[i]);
     out[n++] = ' ';
     out[n++] = '"';
     for (size_t i = 0; i < 99 && r->locationName[i]; i++)
-        out[n++] = r->locationName[i];
+        out[n++] = shown(r->locationName[i]);
     out[n++] = '"';
     out[n] = 0;
 }
@@ -184,7 +185,7 @@ static void read_locations(PRFIN *in, CSTREE **tree, int64_t readTime, READNOTES
         int len = CfgReadLocationKeywords(in, r, token, &q);
         CfgFinishLocation(r, readTime);
         QMS *added = nullptr;
-        int named = r->qmName[0] != 0;
+        int named = r->qmName[0] != 0, plain = !LocNamesRefused(r);
         char names[QMS_NAME + 110];
         note_names(names, r);
         if (named)
@@ -192,8 +193,9 @@ static void read_locations(PRFIN *in, CSTREE **tree, int64_t readTime, READNOTES
         else
             LocDropRecord(r);
         if (!added)
-            note(notes, &header, named ? "a location given before is given again and not read:"
-                                       : "a location without a queue manager name is not read:",
+            note(notes, &header, !named ? "a location without a queue manager name is not read:"
+                                 : !plain ? "a location whose names hold control characters is not read:"
+                                          : "a location given before is given again and not read:",
                  names);
         if (added) {
             len = read_subblocks(in, added, token, &q, len);

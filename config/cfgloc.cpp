@@ -353,7 +353,12 @@ char *CfgStoreWord(char *w, const char *value, size_t width, int crlf)
     size_t n = 0;
     while (n < width && value[n] && !wordBreaks.c[(uint8_t)value[n]])
         n++;
-    if (n == 0 || (n < width && value[n]))
+    /* blanks at the end are not written either way: a word before them
+       goes without quotes, as it reads back */
+    size_t end = n;
+    while (end < width && value[end] == ' ')
+        end++;
+    if (n == 0 || (end < width && value[end]))
         return PrfStoreQuoted(w, value, width, 1, crlf);
     memcpy(w, value, n);
     return w + n;

@@ -721,7 +721,7 @@ int PrfPutQuoted(PRFOUT *out, const char *text, size_t length)
         text = "";
     size_t n = 0, escapes = 0;
     for (char c; n < length && (c = text[n]) != 0; n++)
-        escapes += c == '"' || c == '~' || (c == '\n' && out->crlf);
+        escapes += c == '"' || c == '~' || (c == '\n' && out->crlf) || c == '\r';
     char *w = PrfOutReserve(out, n + escapes + 2);
     if (w)
         PrfOutCommit(out, PrfStoreQuoted(w, text, n, length == PRF_WHOLE, out->crlf));
@@ -729,12 +729,13 @@ int PrfPutQuoted(PRFOUT *out, const char *text, size_t length)
 }
 
 /* The characters a quoted text stops at: its end, the two that are put
- * with an escape before them, and a LF (put after a CR for some streams). */
+ * with an escape before them, a LF (put after a CR for some streams) and
+ * a CR (the reader drops the CR of a CR LF pair). */
 struct QUOTESTOPS {
     bool c[256];
     constexpr QUOTESTOPS() : c()
     {
-        c[0] = c[(uint8_t)'"'] = c[(uint8_t)'~'] = c[(uint8_t)'\n'] = true;
+        c[0] = c[(uint8_t)'"'] = c[(uint8_t)'~'] = c[(uint8_t)'\n'] = c[(uint8_t)'\r'] = true;
     }
 };
 static constexpr QUOTESTOPS quoteStops;
@@ -751,10 +752,20 @@ char *PrfStoreQuoted(char *w, const char *text, size_t max, int trim, int crlf)
                 *w++ = *p++;
             if (p == end || !*p)
                 break;
-            if (*p != '\n')
+            if (*p == '\r') {
+#ifndef _WIN32
+                /* a CR of the text before its LF: the reader drops the CR of
+                   a CR LF pair, so on a host whose lines end in LF alone
+                   another CR goes before it (where lines end in CR LF, the
+                   line end the LF is written as brings that CR) */
+                if (p + 1 < end && p[1] == '\n')
+                    *w++ = '\r';
+#endif
+            } else if (*p != '\n') {
                 *w++ = '~';
-            else if (crlf)
+            } else if (crlf) {
                 *w++ = '\r';
+            }
             *w++ = *p++;
         }
         if (trim)
