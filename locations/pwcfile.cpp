@@ -299,6 +299,9 @@ int PWCOpen(const char *fileName, const char *password, const char *newPassword,
             const char *hint, int rewrite, int mustExist, PWCHND **handle)
 {
     *handle = nullptr;
+    /* a name cut to fit would be another file, and its ".NEW" another */
+    if (!fileName || strlen(fileName) > PWC_PATH_MAX)
+        return PWC_BADPARM;
     char auth[17], newAuth[17];
     if (password)
         PWCAuthCode(password, auth);

@@ -11,8 +11,10 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <filesystem>
 #include <random>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -344,6 +346,51 @@ TEST_F(Cache, FileNameFromTheTemplate)
     EXPECT_EQ(std::string(out), dir + "/v1.2" + CSPathSepString + "RAVOLT.PWC");
     PWCResolveFileName("%NO_SUCH_VARIABLE_HERE%x.pwc", out);
     EXPECT_EQ(std::string(out), dir + CSPathSepString + "x.pwc");
+
+    /* a name longer than 300 characters is refused whole, never cut to
+       name a file elsewhere (the folder above, a shorter name) */
+    std::string deep = "/" + std::string(294, 'd');
+    std::string fits = dir + CSPathSepString + std::string(299 - dir.size() - 5, 'f') + ".pwc";
+#ifdef _WIN32
+    _putenv_s("RAVOLT_PWC_LONG", std::string(400, 'e').c_str());
+#else
+    setenv("RAVOLT_PWC_LONG", std::string(400, 'e').c_str(), 1);
+#endif
+    const struct { std::string templ; bool fits; } rows[] = {
+        { deep, false },                                  /* the folder fits, the file does not */
+        { "%RAVOLT_PWC_LONG%", false },                   /* the expansion does not */
+        { std::string(280, 'n') + ".pwc", false },        /* joined to the configuration folder */
+        { fits, true },                                   /* 299: what the setting holds */
+    };
+    static std::vector<std::string> told;
+    PWCHOOKS hooks = {};
+    hooks.postError = [](void *, QMS *, const char *text) { told.push_back(text); };
+    PWCSetHooks(&hooks);
+    for (const auto &r : rows) {
+        int rc = PWCResolveFileName(r.templ.c_str(), out);
+        EXPECT_EQ(rc, r.fits ? 1 : 0) << r.templ;
+        EXPECT_EQ(std::string(out), r.fits ? r.templ : "") << r.templ;
+        told.clear();
+        snprintf(Prf.pwc, sizeof Prf.pwc, "%s", r.templ.c_str());
+        PWCRefreshFileName();
+        EXPECT_EQ(std::string(PWCFileName()), r.fits ? r.templ : "") << r.templ;
+        EXPECT_EQ(told.size(), r.fits ? 0u : 1u) << r.templ;
+        if (!r.fits && !told.empty())
+            EXPECT_NE(told[0].find("is longer than 300 characters"), std::string::npos) << told[0];
+    }
+    PWCSetHooks(nullptr);
+    Prf.pwc[0] = 0;
+    PWCRefreshFileName();
+    /* and an open of such a name makes nothing anywhere */
+    std::string over = dir + "/" + std::string(310 - dir.size(), 'o');
+    PWCHND *h = nullptr;
+    EXPECT_EQ(PWCOpen(over.c_str(), "pw", nullptr, "", 1, 0, &h), PWC_BADPARM);
+    EXPECT_EQ(h, nullptr);
+    EXPECT_TRUE(std::filesystem::is_empty(dir + "/v1.2"));
+    size_t files = 0;
+    for (const auto &e : std::filesystem::directory_iterator(dir))
+        files += e.is_regular_file();
+    EXPECT_EQ(files, 0u);
     snprintf(ConfigFile, sizeof ConfigFile, "RAVOLT.CFG");
 }
 
