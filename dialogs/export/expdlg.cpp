@@ -220,7 +220,7 @@ static int run_export(EXPWORDS *w)
 
 static void browse(EXPWORDS *w)
 {
-    char path[300];
+    char path[300] = "";        /* the dialog starts from it when the field is empty */
     HWND edit = DDGetFieldWindow(w->dd, EXD_FILE, 1);
     UIGetFileName(w->hwnd, edit, 0, path);
     DDReleaseField(w->dd, edit);

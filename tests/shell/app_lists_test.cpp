@@ -7,8 +7,13 @@
  * frame's hidden panes painted. */
 #include <gtest/gtest.h>
 
+#include <windows.h>
+#include <commctrl.h>
+
 #include "apptest.h"
 #include "cmddlg.h"
+#include "cs.h"
+#include "filedlg.h"
 #include "pcflistwin.h"
 #include "pcfwin.h"
 #include "mq/mqsc/consolewnd.h"
@@ -615,7 +620,124 @@ std::string Opens(const std::function<void()> &run)
     return title.empty() ? "(untitled window)" : title;
 }
 
+/* The window a command opened (left open), or null. */
+HWND OpenedBy(const std::function<void()> &run)
+{
+    std::vector<HWND> before = TopWindows();
+    run();
+    HWND opened = nullptr;
+    PumpUntil([&] {
+        for (HWND w : TopWindows())
+            if (std::find(before.begin(), before.end(), w) == before.end())
+                opened = w;
+        return opened != nullptr;
+    }, 4000);
+    return opened;
+}
+
+/* A window's descendants of a class ("Edit", "Button"). */
+std::vector<HWND> Children(HWND parent, const char *cls)
+{
+    struct Find {
+        const char *cls;
+        std::vector<HWND> found;
+    } f = { cls, {} };
+    EnumChildWindows(parent, [](HWND w, LPARAM lp) -> BOOL {
+        Find *f = (Find *)lp;
+        char name[64] = "";
+        GetClassNameA(w, name, sizeof name);
+        if (!_stricmp(name, f->cls))
+            f->found.push_back(w);
+        return TRUE;
+    }, (LPARAM)&f);
+    return f.found;
+}
+
+/* What the system's file dialog was asked to start from. */
+std::string fileStart, folderStart;
+BOOL RecordStart(OPENFILENAMEA *ofn)
+{
+    fileStart = ofn->lpstrFile ? ofn->lpstrFile : "";
+    folderStart = ofn->lpstrInitialDir ? ofn->lpstrInitialDir : "";
+    return FALSE;
+}
+
+/* Stack bytes below the caller that are not zero, as a deep call before
+ * leaves them. */
+#ifdef __GNUC__
+__attribute__((noinline))
+#endif
+void DirtyStack(void)
+{
+    volatile char junk[32768];
+    for (size_t i = 0; i < sizeof junk; i++)
+        junk[i] = 'Z';
+}
+
 }  // namespace
+
+/* Every window with a file field and a button beside it that chooses a
+ * file ("..." or "Choose File", on any page of its tabs) starts the
+ * system's file dialog from nothing when the field is empty: not from
+ * what the stack held (export, auto refresh, load message, Drask, put). */
+TEST(AppLists, FileButtonsOfEmptyFieldsStartFromNothing)
+{
+    FrameWords *f = DemoSelected();
+    ASSERT_NE(f, nullptr);
+    DialogWords *d = OpenFromMenu(f, 534, &PCFQueueListDef);
+    ASSERT_NE(d, nullptr);
+    ClickRow(d, RowOf(d, "DEMO.REQUEST"));
+    const struct {
+        const char *window;
+        std::function<void()> open;
+        size_t buttons;
+    } rows[] = {
+        { "export", [&] { SendMessageA(PCFWnd(d->window), WM_COMMAND, 657, 0); }, 1 },
+        { "auto refresh", [&] { SendMessageA(PCFWnd(d->window), WM_COMMAND, 504, 0); }, 1 },
+        { "load message", [&] { SendMessageA(PCFWnd(f->msgPane->window), WM_COMMAND, 919, 0); }, 1 },
+        { "Drask", [&] { FrameCommand(f, 731); }, 3 },
+        { "put", [&] { FrameCommand(f, 641); }, 1 },
+    };
+    UISetFileDialogRunner(RecordStart);
+    for (const auto &r : rows) {
+        HWND w = OpenedBy(r.open);
+        ASSERT_NE(w, nullptr) << r.window << " opened no window";
+        std::vector<int> clicked;
+        /* every file button shown, on every page of every tab */
+        auto clickAll = [&] {
+            for (HWND b : Children(w, "Button")) {
+                std::string text = WindowText(b);
+                int id = GetDlgCtrlID(b);
+                if ((text != "..." && text != "Choose File") || !IsWindowVisible(b) ||
+                    std::find(clicked.begin(), clicked.end(), id) != clicked.end())
+                    continue;
+                clicked.push_back(id);
+                for (HWND e : Children(w, "Edit"))
+                    SetWindowTextA(e, "");
+                fileStart = folderStart = "unasked";
+                DirtyStack();
+                SendMessageA(GetParent(b), WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), (LPARAM)b);
+                EXPECT_EQ(fileStart, "") << r.window << " button " << id;
+                EXPECT_EQ(folderStart, "") << r.window << " button " << id;
+            }
+        };
+        clickAll();
+        for (HWND tab : Children(w, "SysTabControl32"))
+            for (int i = 0; i < (int)SendMessageA(tab, TCM_GETITEMCOUNT, 0, 0); i++) {
+                SendMessageA(tab, TCM_SETCURSEL, (WPARAM)i, 0);
+                NMHDR nm = { tab, (UINT_PTR)GetDlgCtrlID(tab), (UINT)TCN_SELCHANGE };
+                SendMessageA(GetParent(tab), WM_NOTIFY, (WPARAM)nm.idFrom, (LPARAM)&nm);
+                PumpAll();
+                clickAll();
+            }
+        EXPECT_EQ(clicked.size(), r.buttons) << r.window;
+        SendMessageA(w, WM_CLOSE, 0, 0);
+        PumpAll();
+    }
+    UISetFileDialogRunner(nullptr);
+    SendMessageA(PCFWnd(d->window), WM_CLOSE, 0, 0);
+    PumpAll();
+}
 
 /* Every enabled item of the frame's menus and of a Queue List's menu bar
  * that opens a window opens it; the walk is written out item by item. */
