@@ -23,8 +23,10 @@
 #include "tkharness.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cstring>
 #include <functional>
+#include <thread>
 
 namespace {
 
@@ -735,6 +737,54 @@ TEST(AppLists, FileButtonsOfEmptyFieldsStartFromNothing)
         PumpAll();
     }
     UISetFileDialogRunner(nullptr);
+    SendMessageA(PCFWnd(d->window), WM_CLOSE, 0, 0);
+    PumpAll();
+}
+
+/* A get thread refreshing the lists that show a changed object, while the
+ * window thread runs its once-a-second check and hands a message to every
+ * dialog: neither waits for the other for good (the refresh's command
+ * reads the dialog's windows, which only the window thread answers), and
+ * the refresh is still asked for. */
+TEST(AppLists, ARefreshFromAGetThreadBesideTheWindowThreadsChecks)
+{
+    FrameWords *f = DemoSelected();
+    ASSERT_NE(f, nullptr);
+    DialogWords *d = OpenFromMenu(f, 534, &PCFQueueListDef);
+    ASSERT_NE(d, nullptr);
+    uint32_t command = d->definition->actions->command;
+    std::atomic<bool> done{ false };
+    std::atomic<int> marked{ 0 };
+    uint32_t asked = d->first.requestCount;
+    std::thread getThread([&] {
+        for (int i = 0; i < 40; i++) {
+            d->lastRefresh = 0;               /* long ago: a refresh at once */
+            marked += PCFRefreshObjectDialogs(AppDemo(), nullptr, 0, command, 2016, "DEMO.REQUEST",
+                                              CSGetCurrentTime());
+            Sleep(25);
+        }
+        done = true;
+    });
+    std::thread watchdog([&] {
+        for (int i = 0; i < 300 && !done; i++)
+            Sleep(100);
+        if (!done) {
+            fprintf(stderr, "the get thread and the window thread wait for each other\n");
+            fflush(stderr);
+            _exit(3);
+        }
+    });
+    DWORD until = GetTickCount() + 3000;
+    while (!done || GetTickCount() < until) {
+        PCFCheckResponses(CSGetCurrentTime() + 2, nullptr);
+        PCFBroadcast(WM_NULL, 0, 0);
+        PumpAll();
+        Sleep(10);
+    }
+    getThread.join();
+    watchdog.join();
+    EXPECT_EQ(marked, 40);
+    EXPECT_GT(d->first.requestCount, asked) << "the refresh was never asked for";
     SendMessageA(PCFWnd(d->window), WM_CLOSE, 0, 0);
     PumpAll();
 }
