@@ -9,14 +9,16 @@
 
 /* ---- opening ---------------------------------------------------------- */
 
-/* Copies n bytes, CR LF pairs as LF, NUL bytes left out when asked; the
+/* Copies n bytes, CR LF pairs as LF, NUL bytes as "." when asked (a
+ * character of a word as a NUL is, so that the text is cut into the same
+ * tokens: left out, a ":" before one could become a section's end); the
  * number of bytes written. */
-static size_t CopyLines(char *copy, const char *text, size_t n, int dropNul)
+static size_t CopyLines(char *copy, const char *text, size_t n, int dotNul)
 {
     size_t w = 0;
     for (size_t i = 0; i < n; i++)
-        if ((text[i] || !dropNul) && !(text[i] == '\r' && i + 1 < n && text[i + 1] == '\n'))
-            copy[w++] = text[i];
+        if (!(text[i] == '\r' && i + 1 < n && text[i + 1] == '\n'))
+            copy[w++] = text[i] || !dotNul ? text[i] : '.';
     return w;
 }
 
@@ -40,6 +42,24 @@ char *PrfKeptText(const char *text, size_t n, const char *tag)
         copy[w++] = '"';
     copy[w] = 0;
     return copy;
+}
+
+size_t PrfKeptEnd(const char *text, size_t start, size_t end)
+{
+    if (PrfQuotesClosed(text + start, end - start))
+        while (end > start && strchr(" \t\r\n", text[end - 1]))
+            end--;
+    return end;
+}
+
+int PrfKeptTitle(char *token, int length, uint32_t quoted)
+{
+    if (PrfIsSectionTag(token, length, quoted))
+        return 0;
+    for (int i = 0; i < length; i++)
+        if (!token[i])
+            token[i] = '.';
+    return 1;
 }
 
 int PrfOpenFile(PRFIN *in, const char *path)
@@ -434,8 +454,11 @@ static void prf_get_ints(PRFIN *in, int32_t *targets, int count, char *token)
         return;
     targets[0] = prf_int32(token);
     for (int i = 1; i < count; i++) {
-        if (!PrfGetToken(in, &q, 0, token))
+        /* a list cut short ends before the next section, never takes it */
+        int len = PrfPeekToken(in, &q, token);
+        if ((!len && !q) || PrfIsSectionTag(token, len, q))
             return;
+        PrfGetToken(in, &q, 0, token);
         targets[i] = prf_int32(token);
     }
 }
@@ -776,6 +799,30 @@ char *PrfStoreQuoted(char *w, const char *text, size_t max, int trim, int crlf)
     return w;
 }
 
+void PrfPutStringArea(PRFOUT *out, const char *text, int trim)
+{
+    size_t n = strlen(text);
+    if (trim)
+        while (n && text[n - 1] == ' ')
+            n--;
+    int afterLf = 0;
+    PrfOutChar(out, '"');
+    for (const char *p = text, *end = text + n; p < end; p++) {
+        if (p[0] == '\r' && p + 1 < end && p[1] == '\n')
+            continue;
+        if (*p == '\n' && afterLf) {
+            PrfOutText(out, "~\r~\n");
+            afterLf = 0;
+            continue;
+        }
+        if (*p == '"' || *p == '~')
+            PrfOutChar(out, '~');
+        PrfOutChar(out, *p);
+        afterLf = *p == '\n';
+    }
+    PrfOutChar(out, '"');
+}
+
 void PrfPutString(PRFOUT *out, const char *key, const char *text, size_t length)
 {
     if (!PrfTextSet(text) || length == 0)
@@ -815,8 +862,10 @@ void PrfPutFont(PRFOUT *out, const char *key, const PRFFONT *font)
         return;
     char text[80];
     int flags = font->underline || font->strikeout;
+    /* a style of blanks alone is written as none: it would not read back */
+    int style = font->style[strspn(font->style, " ")] != 0;
     snprintf(text, sizeof text, "%.35s%s%.19s%s%s%s", font->face,
-             (font->style[0] || flags) ? "/" : "", font->style,
+             (style || flags) ? "/" : "", style ? font->style : "",
              flags ? "/" : "", font->underline ? "u" : "", font->strikeout ? "s" : "");
     PrfOutText(out, key);
     PrfPutQuoted(out, text, PRF_WHOLE);

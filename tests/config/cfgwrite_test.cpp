@@ -49,7 +49,8 @@ void old_put_word(PRFOUT *out, const char *value)
     const char *p = value;
     while (*p && !strchr(breaks, *p))
         p++;
-    if (!value[0] || *p)
+    /* blanks at the end are never written: a word before them goes bare */
+    if (p == value || p[strspn(p, " ")])
         PrfPutQuoted(out, value, PRF_WHOLE);
     else
         PrfOutWrite(out, value, (size_t)(p - value));

@@ -197,10 +197,17 @@ TEST(Sections, SharedFilterFileAndExport)
     cfgtest::Spit(file, "nothing here\n");
     Load("AP:\npo4m=80 po4=80 sffile=\"" + file + "\"\n");
     Load("AP:\npo4m=80 po4=80 sffile=\"" + dir + "/none.flt\"\n");
-    ASSERT_EQ(posted.size(), 2u);
+    /* a filter without a name or text is told by its line, never kept
+       (it would not be written) nor dropped in silence */
+    cfgtest::Spit(file, "FLK:\n  v =\"curdepth > 1\"\n");
+    Load("AP:\npo4m=80 po4=80 sffile=\"" + file + "\"\nFLK:\n n=\"blank\" v=\" \"\n");
+    ASSERT_EQ(posted.size(), 4u);
     EXPECT_EQ(posted[0], "Shared filter file '" + file +
                              "' does not appear to be in the correct format");
     EXPECT_EQ(posted[1], "Can not open shared filter file '" + dir + "/none.flt'");
+    EXPECT_EQ(posted[2].rfind("A filter without a text at line 4 of '", 0), 0u) << posted[2];
+    EXPECT_EQ(posted[3], "A filter without a name at line 2 of '" + file + "' is not read");
+    EXPECT_EQ(Filter(FltLocalFilters, "blank"), nullptr);
     snprintf(Prf.sffile, sizeof Prf.sffile, "%s", (dir + "/no/such/dir/x.flt").c_str());
     EXPECT_EQ(PrfExportFilters(message), 0);
     EXPECT_EQ(std::string(message).rfind("Can not open file '", 0), 0u);
