@@ -412,6 +412,12 @@ int PWCWriteEntry(PWCHND *h, const char *qmName, const char *secondName, const c
 {
     if (!h->out)
         return PWC_BADPARM;
+    /* an entry is one line: a line end in a name or the user id would
+       start another entry of the sender's choosing */
+    const char *values[] = { qmName, secondName, group, userId };
+    for (const char *v : values)
+        if (v && strpbrk(v, "\r\n"))
+            return PWC_BADPARM;
     char *hex = nullptr;
     if (password && PWCEncryptPassword(h->writePassword, password, &hex) != PWC_OK)
         return PWC_STORAGE;

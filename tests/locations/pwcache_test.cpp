@@ -221,6 +221,14 @@ TEST_F(Cache, GroupsAndValuesThatSplitTokens)
     }
     text = cfgtest::Slurp(file);
     EXPECT_EQ(text.find("Qm=\"!y\""), text.rfind("Qm=\"!y\""));
+    /* a line end in a name, group or user id would start an entry of its
+       own: refused, the file as it was */
+    const char *lines[][3] = { { "QM\nQm=QMV Q=RAVOLT User=x Pwd=0635303816", nullptr, "u" },
+                               { "QM5", "G\r\nGroup=H", "u" }, { "QM5", nullptr, "u\nQm=QM6" } };
+    for (const auto &l : lines) {
+        EXPECT_EQ(Write(l[0], "RAVOLT", l[1], l[2], "pw"), PWC_BADPARM) << l[0];
+        EXPECT_EQ(cfgtest::Slurp(file), text);
+    }
 }
 
 TEST_F(Cache, PasswordChangeReenciphersEveryEntry)
