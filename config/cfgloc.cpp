@@ -437,7 +437,7 @@ static char *store_names(char *w, const QMS *r, int crlf)
         w = PrfStoreLineEnd(w, crlf);
 
     w = store_string(w, "grp=", r->groupName, QMS_NAME, 1, crlf);
-    if (r->replyModel[0])
+    if (r->replyModel[strspn(r->replyModel, " ")])       /* blanks alone read back as none */
         w = store_name(w, "rq=", r->replyModel, crlf);
     w = store_string(w, "rp=", r->replyPrefix, QMS_NAME, 1, crlf);
     int defaultCq = (r->flags & LF_MVS)

@@ -89,7 +89,7 @@ void old_keywords(QMS *r, PRFOUT *out)
     if (any)
         PrfOutChar(out, '\n');
     PrfPutString(out, "grp=", r->groupName, PRF_WHOLE);
-    if (r->replyModel[0])
+    if (r->replyModel[strspn(r->replyModel, " ")])      /* blanks alone read back as none */
         old_put_name(out, "rq=", r->replyModel);
     PrfPutString(out, "rp=", r->replyPrefix, PRF_WHOLE);
     int defaultCq = (r->flags & LF_MVS)
