@@ -391,7 +391,8 @@ template <size_t N>
 static inline char *store_string(char *w, const char (&key)[N], const char *text, size_t max,
                                  int trim, int crlf)
 {
-    if (!PrfTextSet(text))
+    /* blanks alone, trimmed, would be written as "" and read back as none */
+    if (!PrfTextSet(text) || (trim && !text[strspn(text, " ")]))
         return w;
     w = store_key(w, key);
     w = PrfStoreQuoted(w, text, max, trim, crlf);
