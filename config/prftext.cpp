@@ -765,6 +765,9 @@ static constexpr QUOTESTOPS quoteStops;
 
 char *PrfStoreQuoted(char *w, const char *text, size_t max, int trim, int crlf)
 {
+    /* a token holds no more: a longer text would be read on as keywords */
+    if (max > PRF_TOKEN_MAX)
+        max = PRF_TOKEN_MAX;
     char *start = w + 1;
     *w++ = '"';
     if (text) {

@@ -165,7 +165,8 @@ int PrfOutFormat(PRFOUT *out, const char *format, ...)
 #define PRF_WHOLE ((size_t)-1)
 int PrfPutQuoted(PRFOUT *out, const char *text, size_t length);
 /* The same stored at w, which has room for 2 * max + 2 bytes: at most max
- * characters (fewer up to a NUL), trailing blanks left out when `trim`
+ * characters (fewer up to a NUL; never more than the PRF_TOKEN_MAX a token
+ * holds), trailing blanks left out when `trim`
  * (as PRF_WHOLE does), a LF in it as CR LF when `crlf`.  Past the closing
  * quote. */
 char *PrfStoreQuoted(char *w, const char *text, size_t max, int trim, int crlf);

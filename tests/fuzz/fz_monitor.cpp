@@ -1,18 +1,13 @@
 /* Fuzz target: blank-format records on a location's reply queue, as any
- * connection that may put there sends them, into the get thread's
- * AnalyseCommand on a connected location of the stand-in.  The input
- * gives the descriptor's reply-to queue manager and queue (48 bytes
- * each) and the record.  A record may make a location, answer it, save
- * the configuration or show a text; a location it makes has names that
- * the configuration reads back as themselves, so that the next record
- * from the same sender finds it after a restart instead of making
+ * connection that may put there sends them, into AnalyseCommand on a
+ * connected location of the stand-in.  The input gives the reply-to
+ * queue manager and queue (48 bytes each) and the record.  A location a
+ * record makes reads back from the configuration under its names, so
+ * that the same sender finds it after a restart instead of making
  * another. */
-#include "fuzz.h"
+#include "fzconfig.h"
 
 #include "agentrequests.h"
-#include "cfgfile.h"
-#include "cs.h"
-#include "prffile.h"
 
 namespace {
 
@@ -21,11 +16,9 @@ struct Agent : AgentTest {
     QMS *r = nullptr;
 };
 Agent *agent;
-int saves;
 
 int Save(void)
 {
-    saves++;
     CfgStatus |= CFG_STATUS_READ;
     return CfgFileWrite();
 }
@@ -34,54 +27,28 @@ void Init(void)
 {
     agent = new Agent;
     agent->SetUp();
-    snprintf(ConfigPath, sizeof ConfigPath, "%s/", FuzzScratch().c_str());
-    snprintf(ConfigFile, sizeof ConfigFile, "%s/RAVOLT.CFG", FuzzScratch().c_str());
-    static CFGHOOKS quiet = {};
-    quiet.errorBox = [](void *, const char *, const char *, int, int) { return 0; };
-    quiet.notice = [](void *, const char *, const char *) {};
-    CfgSetHooks(&quiet);
+    FuzzConfigQuiet();
     MQEHooks.writeConfig = Save;
     agent->Mqsc("QM1", "DEFINE QLOCAL(APP.Q) MAXDEPTH(100000)");
     agent->r = agent->Connected("QM1");
     atexit([] { agent->TearDown(); });
 }
 
-std::string Name(const char *text)
-{
-    std::string n(text);
-    n.resize(48, ' ');
-    return n;
-}
-
 void Seeds(FuzzSeeds *s)
 {
+    auto name = [](std::string n) {
+        n.resize(48, ' ');
+        return n;
+    };
+    const char *names[][2] = { { "QM2", "REPLY.Q" }, { "QM1", "APP.Q" }, { "QM1\r\nQM:X", "Q\r\n\"x\"" } };
     for (char kind : { 'm', 'r', 't', 's', '"', 'x' }) {
         MonMSG m = {};
         m.kind = kind;
         m.interval = 60;
-        m.lastResponse = 12;
-        std::string record((const char *)&m, sizeof m);
-        if (kind == '"')
-            record = "\"hello from elsewhere";
-        s->Add(Name("QM2") + Name("REPLY.Q") + record);
-        s->Add(Name("QM1") + Name("APP.Q") + record);
-        s->Add(Name("QM1\r\nQM:X") + Name("Q\r\n\"x\"") + record);
+        std::string record = kind == '"' ? "\"hello from elsewhere" : std::string((const char *)&m, sizeof m);
+        for (const auto &n : names)
+            s->Add(name(n[0]) + name(n[1]) + record);
     }
-}
-
-/* The locations other than the receiving one are let go after each run. */
-void EmptyOthers(void)
-{
-    for (;;) {
-        QMS *other = nullptr;
-        for (CSTREE *e = CSTreeFirst(LocTree); e && !other; e = e->next)
-            if ((QMS *)e != agent->r)
-                other = (QMS *)e;
-        if (!other)
-            break;
-        LocDelete(&LocTree, other, nullptr);
-    }
-    LocFlushFreed();
 }
 
 void Run(const uint8_t *data, size_t size)
@@ -101,28 +68,27 @@ void Run(const uint8_t *data, size_t size)
        own, which an answer's open would wait for in turn */
     int32_t stop = 0;
     AnalyseCommand(r, &stop, r->putThread.hConn, &md, record.data(), (int32_t)record.size());
-
-    /* every location the record made reads back from the configuration
-       with the names it was made with */
-    std::vector<std::pair<std::string, std::string>> made;
+    std::vector<QMS *> made;
     for (CSTREE *e = CSTreeFirst(LocTree); e; e = e->next)
-        if ((QMS *)e != r && !(((QMS *)e)->flags & LF_NOTSAVED) && strncmp(((QMS *)e)->secondName, "AMQ.", 4))
-            made.push_back({ ((QMS *)e)->qmName, ((QMS *)e)->secondName });
+        if ((QMS *)e != r)
+            made.push_back((QMS *)e);
     if (!made.empty()) {
         Save();
         CSTREE *read = nullptr;
         CfgFileRead(ConfigFile, &read, 0, nullptr);
-        for (const auto &n : made) {
-            bool found = false;
+        for (QMS *m : made) {
+            bool found = (m->flags & LF_NOTSAVED) || !strncmp(m->secondName, "AMQ.", 4);
             for (CSTREE *e = CSTreeFirst(read); e && !found; e = e->next)
-                found = n.first == ((QMS *)e)->qmName && n.second == ((QMS *)e)->secondName;
-            FUZZ_CHECK(found, "a location made by a monitor record reads back under other names: [" + n.first +
-                                  "] [" + n.second + "]");
+                found = !strcmp(m->qmName, ((QMS *)e)->qmName) && !strcmp(m->secondName, ((QMS *)e)->secondName);
+            FUZZ_CHECK(found, std::string("a location made by a record reads back under other names: [") +
+                                  m->qmName + "] [" + m->secondName + "]");
         }
         while (read)
             LocDelete(&read, (QMS *)CSTreeFirst(read), nullptr);
     }
-    EmptyOthers();
+    for (QMS *m : made)
+        LocDelete(&LocTree, m, nullptr);
+    LocFlushFreed();
     std::lock_guard<std::mutex> g(Rec.lock);
     Rec.calls.clear();
 }
