@@ -602,26 +602,6 @@ std::vector<HWND> TopWindows(void)
     return out;
 }
 
-/* Runs a command and answers the window it opened (its title), closing it. */
-std::string Opens(const std::function<void()> &run)
-{
-    std::vector<HWND> before = TopWindows();
-    run();
-    HWND opened = nullptr;
-    PumpUntil([&] {
-        for (HWND w : TopWindows())
-            if (std::find(before.begin(), before.end(), w) == before.end())
-                opened = w;
-        return opened != nullptr;
-    }, 4000);
-    if (!opened)
-        return "";
-    std::string title = WindowText(opened);
-    SendMessageA(opened, WM_CLOSE, 0, 0);
-    PumpAll();
-    return title.empty() ? "(untitled window)" : title;
-}
-
 /* The window a command opened (left open), or null. */
 HWND OpenedBy(const std::function<void()> &run)
 {
@@ -637,39 +617,43 @@ HWND OpenedBy(const std::function<void()> &run)
     return opened;
 }
 
+/* Runs a command and answers the window it opened (its title), closing it. */
+std::string Opens(const std::function<void()> &run)
+{
+    HWND opened = OpenedBy(run);
+    if (!opened)
+        return "";
+    std::string title = WindowText(opened);
+    SendMessageA(opened, WM_CLOSE, 0, 0);
+    PumpAll();
+    return title.empty() ? "(untitled window)" : title;
+}
+
 /* A window's descendants of a class ("Edit", "Button"). */
 std::vector<HWND> Children(HWND parent, const char *cls)
 {
-    struct Find {
-        const char *cls;
-        std::vector<HWND> found;
-    } f = { cls, {} };
-    EnumChildWindows(parent, [](HWND w, LPARAM lp) -> BOOL {
-        Find *f = (Find *)lp;
+    std::vector<HWND> all, found;
+    EnumChildWindows(parent, [](HWND w, LPARAM lp) { return ((std::vector<HWND> *)lp)->push_back(w), TRUE; },
+                     (LPARAM)&all);
+    for (HWND w : all) {
         char name[64] = "";
         GetClassNameA(w, name, sizeof name);
-        if (!_stricmp(name, f->cls))
-            f->found.push_back(w);
-        return TRUE;
-    }, (LPARAM)&f);
-    return f.found;
+        if (!_stricmp(name, cls))
+            found.push_back(w);
+    }
+    return found;
 }
 
-/* What the system's file dialog was asked to start from. */
-std::string fileStart, folderStart;
+/* What the system's file dialog was asked to start from (name, folder). */
+std::string started;
 BOOL RecordStart(OPENFILENAMEA *ofn)
 {
-    fileStart = ofn->lpstrFile ? ofn->lpstrFile : "";
-    folderStart = ofn->lpstrInitialDir ? ofn->lpstrInitialDir : "";
+    started = std::string(ofn->lpstrFile) + "|" + (ofn->lpstrInitialDir ? ofn->lpstrInitialDir : "");
     return FALSE;
 }
 
-/* Stack bytes below the caller that are not zero, as a deep call before
- * leaves them. */
-#ifdef __GNUC__
-__attribute__((noinline))
-#endif
-void DirtyStack(void)
+/* Stack bytes below the caller that are not zero, as a deep call leaves. */
+__attribute__((noinline)) void DirtyStack(void)
 {
     volatile char junk[32768];
     for (size_t i = 0; i < sizeof junk; i++)
@@ -716,11 +700,10 @@ TEST(AppLists, FileButtonsOfEmptyFieldsStartFromNothing)
                 clicked.push_back(id);
                 for (HWND e : Children(w, "Edit"))
                     SetWindowTextA(e, "");
-                fileStart = folderStart = "unasked";
+                started = "unasked";
                 DirtyStack();
                 SendMessageA(GetParent(b), WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), (LPARAM)b);
-                EXPECT_EQ(fileStart, "") << r.window << " button " << id;
-                EXPECT_EQ(folderStart, "") << r.window << " button " << id;
+                EXPECT_EQ(started, "|") << r.window << " button " << id;
             }
         };
         clickAll();
@@ -752,30 +735,23 @@ TEST(AppLists, ARefreshFromAGetThreadBesideTheWindowThreadsChecks)
     ASSERT_NE(f, nullptr);
     DialogWords *d = OpenFromMenu(f, 534, &PCFQueueListDef);
     ASSERT_NE(d, nullptr);
-    uint32_t command = d->definition->actions->command;
-    std::atomic<bool> done{ false };
-    std::atomic<int> marked{ 0 };
+    std::atomic<int> marked{ 0 }, done{ 0 };
     uint32_t asked = d->first.requestCount;
     std::thread getThread([&] {
-        for (int i = 0; i < 40; i++) {
+        for (int i = 0; i < 40; i++, Sleep(25)) {
             d->lastRefresh = 0;               /* long ago: a refresh at once */
-            marked += PCFRefreshObjectDialogs(AppDemo(), nullptr, 0, command, 2016, "DEMO.REQUEST",
-                                              CSGetCurrentTime());
-            Sleep(25);
+            marked += PCFRefreshObjectDialogs(AppDemo(), nullptr, 0, d->definition->actions->command, 2016,
+                                              "DEMO.REQUEST", CSGetCurrentTime());
         }
-        done = true;
+        done = 1;
     });
     std::thread watchdog([&] {
         for (int i = 0; i < 300 && !done; i++)
             Sleep(100);
-        if (!done) {
-            fprintf(stderr, "the get thread and the window thread wait for each other\n");
-            fflush(stderr);
+        if (!done && fprintf(stderr, "the get thread and the window thread wait for each other\n"))
             _exit(3);
-        }
     });
-    DWORD until = GetTickCount() + 3000;
-    while (!done || GetTickCount() < until) {
+    for (DWORD until = GetTickCount() + 3000; !done || GetTickCount() < until;) {
         PCFCheckResponses(CSGetCurrentTime() + 2, nullptr);
         PCFBroadcast(WM_NULL, 0, 0);
         PumpAll();

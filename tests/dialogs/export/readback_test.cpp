@@ -308,38 +308,35 @@ TEST_F(Readback, XmlAndCsvGiveTheSameNamesAndValues)
 
 
 /* The commands of an MQSC file as the console's command-file reader
- * collects them. */
-std::vector<std::string> ConsoleCommands(const std::string &path)
+ * collects them, each as its queue's name and its DESCR (quotes undone). */
+std::map<std::string, std::string> ConsoleDescriptions(const std::string &path)
 {
-    std::vector<std::string> out;
+    std::map<std::string, std::string> out;
     MQSCFILEREADER r = {};
-    r.file = fopen(path.c_str(), "rb");
     std::vector<char> command(MQSC_FILE_BUFFER);
     r.command = command.data();
-    while (r.file && MQSCNextFileCommand(&r))
-        out.push_back(std::string(r.command, r.used));
+    r.file = fopen(path.c_str(), "rb");
+    auto quoted = [](const std::string &c, const std::string &keyword) {
+        size_t i = c.find(keyword + "('");
+        if (i == std::string::npos)
+            return std::string("<none>");
+        std::string v;
+        for (i += keyword.size() + 2; i < c.size(); i++) {
+            if (c[i] == '\'' && (i + 1 == c.size() || c[++i] != '\''))
+                return v;
+            v += c[i];
+        }
+        return std::string("<open>");
+    };
+    while (r.file && MQSCNextFileCommand(&r)) {
+        std::string c(r.command, r.used);
+        EXPECT_EQ(c.compare(0, 14, "DEFINE QLOCAL("), 0) << c;
+        out[quoted(c, "QLOCAL")] = quoted(c, "DESCR");
+    }
     if (r.file)
         fclose(r.file);
     CSFreeMemAndClear(&r.line);
     return out;
-}
-
-/* The quoted text after a keyword's "(" in a command, quotes undoubled. */
-std::string QuotedAfter(const std::string &command, const std::string &keyword)
-{
-    size_t at = command.find(keyword + "('");
-    if (at == std::string::npos)
-        return "<none>";
-    std::string v;
-    for (size_t i = at + keyword.size() + 2; i < command.size(); i++) {
-        if (command[i] == '\'' && i + 1 < command.size() && command[i + 1] == '\'')
-            v += '\'', i++;
-        else if (command[i] == '\'')
-            return v;
-        else
-            v += command[i];
-    }
-    return "<open>";
 }
 
 /* Values a queue manager's reply may hold, however its objects were
@@ -374,40 +371,33 @@ TEST_F(Readback, ValuesNeverEndACommand)
         replies.push_back(r.data);
     }
     list.Fill(replies);
-    auto count = [&](bool Row::*kind) {
-        return (int)std::count_if(rows.begin(), rows.end(), [&](const Row &r) { return r.*kind; });
-    };
-
     std::string path = TempPath("hostile.mqs");
     Exported m = ExportFile(list.get(), EXP_MQSC, 0, path, "wb");
-    EXPECT_EQ(m.count, count(&Row::mqsc)) << m.text;
     EXPECT_EQ(m.warning.find("4 objects left out ('"), 0u) << m.warning;
-    std::map<std::string, std::string> read;
-    for (const std::string &c : ConsoleCommands(path)) {
-        ASSERT_EQ(c.compare(0, 14, "DEFINE QLOCAL("), 0) << c;
-        read[QuotedAfter(c, "QLOCAL")] = QuotedAfter(c, "DESCR");
-    }
     Exported x = ExportText(list.get(), EXP_XML, 0);
-    EXPECT_EQ(x.count, count(&Row::xml)) << x.text;
     EXPECT_NE(x.warning.find("'BELL.Q' left out"), std::string::npos) << x.warning;
-    auto objects = ReadXml(x.text);
-    auto csv = ReadCsv(ExportText(list.get(), EXP_CSV, 0).text, ',');
-    ASSERT_EQ(csv.size(), rows.size() + 1) << "the headings and every queue";
+    /* name to description as each reader gets them back */
+    std::map<std::string, std::string> mqsc = ConsoleDescriptions(path), xml, csv, want[2];
+    for (auto &o : ReadXml(x.text))
+        xml[o.first] = o.second["DESCR"];
+    auto table = ReadCsv(ExportText(list.get(), EXP_CSV, 0).text, ',');
+    ASSERT_EQ(table.size(), rows.size() + 1) << "the headings and every queue";
+    auto column = [&](const char *title) {
+        return (size_t)(std::find(table[0].begin(), table[0].end(), title) - table[0].begin());
+    };
+    for (size_t i = 1, n = column("Name"), dsc = column("Queue Description"); i < table.size(); i++)
+        csv[table[i].at(n)] = table[i].at(dsc);
     for (const Row &r : rows) {
-        EXPECT_EQ(read.count(r.name), r.mqsc ? 1u : 0u) << r.name;
-        if (r.mqsc) {
-            EXPECT_EQ(read[r.name], r.descr) << r.name;
-        }
-        EXPECT_EQ(objects.count(r.name), r.xml ? 1u : 0u) << r.name;
-        if (r.xml) {
-            EXPECT_EQ(objects[r.name]["DESCR"], r.descr) << r.name;
-        }
-        EXPECT_TRUE(std::any_of(csv.begin(), csv.end(), [&](const std::vector<std::string> &v) {
-            return std::find(v.begin(), v.end(), r.name) != v.end() &&
-                   std::find(v.begin(), v.end(), r.descr) != v.end();
-        })) << r.name;
+        if (r.mqsc)
+            want[0][r.name] = r.descr;
+        if (r.xml)
+            want[1][r.name] = r.descr;
+        EXPECT_EQ(csv[r.name], r.descr) << r.name;
     }
-    EXPECT_EQ(read.size(), (size_t)count(&Row::mqsc));
+    EXPECT_EQ(m.count, (int)want[0].size());
+    EXPECT_EQ(mqsc, want[0]);
+    EXPECT_EQ(x.count, (int)want[1].size());
+    EXPECT_EQ(xml, want[1]);
 }
 
 }  // namespace
