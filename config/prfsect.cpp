@@ -465,8 +465,15 @@ void PrfWriteSections(PRFOUT *out)
     write_strings(out, &p.qmSearch, "QMSRCH:");
     write_strings(out, &p.qSearch, "QSRCH:");
     write_strings(out, &p.qPrefix, "QPFX:");
-    for (int i = 0; i < PRF_OBJLISTS; i++)
+    int any = 0;
+    for (int i = 0; i < PRF_OBJLISTS; i++) {
+        /* "OBJ" has no ":": a section before the lists does not end at it,
+           so when it would come first the empty list before it leads */
+        if (!any && i && p.objectNames[i].first && !strchr(PrfObjectTags[i], ':'))
+            PrfOutFormat(out, "\n%s\n", PrfObjectTags[i - 1]);
+        any |= p.objectNames[i].first != nullptr;
         write_strings(out, &p.objectNames[i], PrfObjectTags[i]);
+    }
 }
 
 static void nothing(CSLISTELEM *, void *) {}

@@ -102,6 +102,10 @@ TEST(Sections, OrderStopsTheProfile)
     Load("AP:\nQPFX:\n\"P\"\nOBJ\n\"O\"\n");                       /* OBJ ends QPFX: */
     EXPECT_EQ(Items(PrfSections.qPrefix), 1);
     EXPECT_EQ(Item(PrfSections.objectNames[21], 0), "O");
+    Load("AP:\nPDG:\n gtype=1\nOBU:\nOBJ\n\"O\"\n");                 /* OBJ written first reads back */
+    for (int i = 0; i < 2; i++)
+        Load(Save());
+    EXPECT_EQ(Item(PrfSections.objectNames[21], 0), "O");
     Load("AP:\nDLG:\"Queue List\"\nx=10\nPDG:\n gtype=0 type=1 x=10\n");
     EXPECT_EQ(DlgInfoFind(DlgInfoGlobal, "Queue List")->x2, 10);      /* x sets x2 */
     EXPECT_TRUE(DlgInfoFind(DlgInfoGlobal, "Queue List")->optA & DLGA_POSSAVED);
