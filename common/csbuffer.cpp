@@ -5,6 +5,7 @@
 #include "csmem.h"
 
 #include <cstring>
+#include <mutex>
 
 /* Multiple of 4096 at or above n; 0 when it would not fit in 32 bits. */
 static uint64_t RoundUp(uint64_t n)
@@ -142,13 +143,18 @@ int CSDataShift(CSDATA *buffer, void *position, int64_t delta)
 #define STRING_MAXREFS 65535
 
 static CSTREE *strings;
+/* Any thread may take, let go of or set a shared string (a get thread
+ * takes queue and cluster names while the window thread changes
+ * locations): the tree and every count change under this one lock,
+ * which is held only over the tree's own calls. */
+static std::mutex stringsLock;
 
 static CSTREE *ElementOf(const char *text)
 {
     return (CSTREE *)(text - CSTREE_HEADER);
 }
 
-const char *CSStringGet(const char *text, int64_t length)
+static const char *GetLocked(const char *text, int64_t length)
 {
     if (!text || length < -1)
         return nullptr;
@@ -184,7 +190,7 @@ const char *CSStringGet(const char *text, int64_t length)
     return e ? (const char *)CSTreeKey(e) : nullptr;
 }
 
-void CSStringRelease(const char *text)
+static void ReleaseLocked(const char *text)
 {
     if (!text)
         return;
@@ -198,8 +204,25 @@ void CSStringRelease(const char *text)
     CSTreeDelete(&strings, nullptr, nullptr, e, (int)strlen(text) + 1);
 }
 
+const char *CSStringGet(const char *text, int64_t length)
+{
+    std::lock_guard<std::mutex> hold(stringsLock);
+    return GetLocked(text, length);
+}
+
+void CSStringRelease(const char *text)
+{
+    if (!text)
+        return;
+    std::lock_guard<std::mutex> hold(stringsLock);
+    ReleaseLocked(text);
+}
+
 int CSStringSet(const char **slot, const char *text, int64_t length)
 {
+    /* the slot is read and replaced under the lock, so that two threads
+       setting one slot never let its text go twice */
+    std::lock_guard<std::mutex> hold(stringsLock);
     size_t len = 0;
     if (text && length >= -1)
         len = length == -1 ? strlen(text) : strnlen(text, (size_t)length);
@@ -207,9 +230,9 @@ int CSStringSet(const char **slot, const char *text, int64_t length)
         return 0;
     /* The new text may be a part of the old one: copied before the old
      * one is let go. */
-    const char *copy = len ? CSStringGet(text, (int64_t)len) : nullptr;
+    const char *copy = len ? GetLocked(text, (int64_t)len) : nullptr;
     int released = *slot != nullptr;
-    CSStringRelease(*slot);
+    ReleaseLocked(*slot);
     *slot = copy;
     return len ? 1 : released;
 }

@@ -25,7 +25,7 @@ int CSDataCompare(const CSDATA *buffer, const void *bytes, int64_t n);
 void CSDataFree(CSDATA *buffer);
 int CSDataShift(CSDATA *buffer, void *position, int64_t delta);
 
-/* Shared strings (callers serialise their use). */
+/* Shared strings, safe to call from any thread. */
 const char *CSStringGet(const char *text, int64_t length);
 void CSStringRelease(const char *text);
 /* slot holds a shared text or null; 1 when it changed. */

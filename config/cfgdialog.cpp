@@ -215,9 +215,7 @@ static int keep_unknown(PRFIN *in, CSTREE **tree, const char *title, size_t star
         if (tag(token, len, *q) && !same(token, "LST:") && !same(token, "FLT:"))
             break;
     }
-    size_t end = len || *q ? in->tokenStart : in->length;
-    while (end > start && strchr(" \t\r\n", in->text[end - 1]))
-        end--;
+    size_t end = PrfKeptEnd(in->text, start, len || *q ? in->tokenStart : in->length);
     DLGINFO d;
     memset(&d, 0, sizeof d);
     memcpy(d.title, title, strnlen(title, DLGINFO_TITLE - 1));
@@ -247,8 +245,7 @@ int CfgFileParseDialog(PRFIN *in, CSTREE **tree, const uint8_t *caps, char *toke
     size_t start = in->tokenStart;
     char title[PRF_TOKEN_SIZE];
     int tlen = PrfGetToken(in, &q, 0, title);
-    if (tlen && tag(title, tlen, q)) {
-        /* an entry without a title holds nothing: the tag is the next block's */
+    if (!PrfKeptTitle(title, tlen, q)) {
         memcpy(token, title, (size_t)tlen + 1);
         return tlen;
     }

@@ -143,12 +143,13 @@ static void note_names(char (&out)[QMS_NAME + 110], const QMS *r)
 {
     static_assert(QMS_NAME + 110 > 48 + 99 + 3, "room for both names");
     size_t n = 0;
+    auto shown = [](char c) { return (unsigned char)c < 0x20 ? '.' : c; };
     for (size_t i = 0; i < 48 && r->qmName[i]; i++)
-        out[n++] = r->qmName[i];
+        out[n++] = shown(r->qmName[i]);
     out[n++] = ' ';
     out[n++] = '"';
     for (size_t i = 0; i < 99 && r->locationName[i]; i++)
-        out[n++] = r->locationName[i];
+        out[n++] = shown(r->locationName[i]);
     out[n++] = '"';
     out[n] = 0;
 }
@@ -184,11 +185,14 @@ static void read_locations(PRFIN *in, CSTREE **tree, int64_t readTime, READNOTES
         int len = CfgReadLocationKeywords(in, r, token, &q);
         CfgFinishLocation(r, readTime);
         /* a blank queue-manager name is the default queue manager's */
+        int plain = !LocNamesRefused(r);
         char names[QMS_NAME + 110];
         note_names(names, r);
         QMS *added = LocCreateRecord(tree, r, 0);
         if (!added)
-            note(notes, &header, "a location given before is given again and not read:", names);
+            note(notes, &header, !plain ? "a location whose names hold control characters is not read:"
+                                        : "a location given before is given again and not read:",
+                 names);
         if (added) {
             len = read_subblocks(in, added, token, &q, len);
             if (len == -2)

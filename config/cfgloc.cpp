@@ -355,7 +355,12 @@ char *CfgStoreWord(char *w, const char *value, size_t width, int crlf)
     size_t n = 0;
     while (n < width && value[n] && !wordBreaks.c[(uint8_t)value[n]])
         n++;
-    if (n == 0 || (n < width && value[n]))
+    /* blanks at the end are not written either way: a word before them
+       goes without quotes, as it reads back */
+    size_t end = n;
+    while (end < width && value[end] == ' ')
+        end++;
+    if (n == 0 || (end < width && value[end]))
         return PrfStoreQuoted(w, value, width, 1, crlf);
     memcpy(w, value, n);
     return w + n;
@@ -388,7 +393,8 @@ template <size_t N>
 static inline char *store_string(char *w, const char (&key)[N], const char *text, size_t max,
                                  int trim, int crlf)
 {
-    if (!PrfTextSet(text))
+    /* blanks alone, trimmed, would be written as "" and read back as none */
+    if (!PrfTextSet(text) || (trim && !text[strspn(text, " ")]))
         return w;
     w = store_key(w, key);
     w = PrfStoreQuoted(w, text, max, trim, crlf);
@@ -434,7 +440,7 @@ static char *store_names(char *w, const QMS *r, int crlf)
         w = PrfStoreLineEnd(w, crlf);
 
     w = store_string(w, "grp=", r->groupName, QMS_NAME, 1, crlf);
-    if (r->replyModel[0])
+    if (r->replyModel[strspn(r->replyModel, " ")])       /* blanks alone read back as none */
         w = store_name(w, "rq=", r->replyModel, crlf);
     w = store_string(w, "rp=", r->replyPrefix, QMS_NAME, 1, crlf);
     int defaultCq = (r->flags & LF_MVS)

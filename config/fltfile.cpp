@@ -2,6 +2,7 @@
  * the shared filter file, reading the shared file and exporting to it. */
 #include "prfsect.h"
 #include "prfdata.h"
+#include "cfghost.h"
 #include "cs.h"
 
 #include <cstring>
@@ -49,34 +50,19 @@ int PrfReadFilters(PRFIN *in, int selector, char *token)
             if (PrfGetStringArea(in, &entry.text, &capacity, 1) < 0)
                 return PrfGetToken(in, &q, 0, token);
             entry.flags = shared ? FILKEY_SHARED : 0;
-            FltAddFilter(name, selector, &entry, nullptr);
+            /* a filter is kept by its name, and one without a name or text
+               is never written: told, not dropped in silence */
+            if (name[0] && PrfTextSet(entry.text)) {
+                FltAddFilter(name, selector, &entry, nullptr);
+            } else {
+                char text[300];
+                snprintf(text, sizeof text, "A filter without a %s at line %d of '%%s' is not read",
+                         name[0] ? "text" : "name", PrfLineNumber(in));
+                post_text(text, selector ? ConfigFile : Prf.sffile);
+            }
             CSFreeMem(entry.text);
         }
     }
-}
-
-/* A filter text in quotes: its line ends as the file's own, so that the
- * reader makes them CR LF again on every host.  The reader drops a LF
- * that directly follows one it made CR LF, so a line end right after
- * another (a blank line) is written as an escaped CR and LF. */
-static void put_text(PRFOUT *out, const char *text)
-{
-    int afterLf = 0;
-    PrfOutChar(out, '"');
-    for (const char *p = text; *p; p++) {
-        if (p[0] == '\r' && p[1] == '\n')
-            continue;
-        if (*p == '\n' && afterLf) {
-            PrfOutText(out, "~\r~\n");
-            afterLf = 0;
-            continue;
-        }
-        if (*p == '"' || *p == '~')
-            PrfOutChar(out, '~');
-        PrfOutChar(out, *p);
-        afterLf = *p == '\n';
-    }
-    PrfOutChar(out, '"');
 }
 
 void PrfWriteFilter(PRFOUT *out, const FILKEY *f)
@@ -90,14 +76,14 @@ void PrfWriteFilter(PRFOUT *out, const FILKEY *f)
         PrfOutText(out, "  shr\n");
     if (PrfTextSet(f->text)) {
         PrfOutText(out, "  v =");
-        put_text(out, f->text);
+        PrfPutStringArea(out, f->text, 0);
         PrfOutChar(out, '\n');
     }
 }
 
 void PrfWriteFilters(PRFOUT *out)
 {
-    if (!FltLocalFilters)
+    if (!CSTreeFirst(FltLocalFilters))        /* an empty section would read back as none */
         return;
     PrfOutText(out, "FLK:\n");
     for (CSTREE *e = CSTreeFirst(FltLocalFilters); e; e = e->next)

@@ -229,9 +229,11 @@ static int read_keys(PRFIN *in, char *token)
             break;
         case K_INT64: PrfGetInt64(in, (int64_t *)k->field, token); break;
         case K_CHAR:
-            /* written bare: a blank, quote or escape would not read back */
-            if (PrfGetValue(in, token, nullptr) && token[0] > ' ' && token[0] != '"' && token[0] != '~' &&
-                token[0] != 0x7F)
+            /* written bare: a blank, quote or escape would not read back,
+               nor a character the tokenizer takes as a comment, a token of
+               its own or a section's end */
+            if (PrfGetValue(in, token, nullptr) && token[0] > ' ' && token[0] != 0x7F &&
+                !strchr("\"~;#=()[]{},:", token[0]))
                 *(char *)k->field = token[0];
             break;
         case K_HEX:
@@ -274,7 +276,15 @@ static int read_keys(PRFIN *in, char *token)
             break;
         }
         case K_EIGHT: PrfGetEightInts(in, (int32_t *)k->field, token); break;
-        case K_RECT: PrfGetRect(in, (int32_t *)k->field, token); break;
+        case K_RECT: {
+            /* four zeros are never written: read, they leave the rectangle
+               as it was, as the next start would */
+            int32_t *r = (int32_t *)k->field, was[4] = { r[0], r[1], r[2], r[3] };
+            PrfGetRect(in, r, token);
+            if (!r[0] && !r[1] && !r[2] && !r[3])
+                memcpy(r, was, sizeof was);
+            break;
+        }
         case K_FLAG16: case K_FLAG32: {
             uint32_t bit = (uint32_t)k->def;
             int set = k->rule == W_BITSET;

@@ -151,6 +151,17 @@ int PrfReadTextList(PRFIN *in, CSLIST *list, char *token)
         memset(&e, 0, sizeof e);
         uint32_t capacity = 0;
         int n = PrfGetStringArea(in, &e.text, &capacity, 1);
+        /* the text as it is written, so that it reads back so: no NUL
+           bytes, no blanks at its end */
+        int kept = 0;
+        for (int i = 0; i < n; i++)
+            if (e.text[i])
+                e.text[kept++] = e.text[i];
+        while (kept > 0 && e.text[kept - 1] == ' ')
+            kept--;
+        if (n > 0)
+            e.text[kept] = 0;
+        n = kept;
         if (n <= 0) {
             CSFreeMemAndClear(&e.text);
             continue;
@@ -171,7 +182,7 @@ void PrfWriteTextList(PRFOUT *out, const CSLIST *list, const char *tag)
     for (CSLISTELEM *e = list->first; e; e = e->next) {
         const FRENTRY *f = (const FRENTRY *)e;
         PrfOutFormat(out, "\n%d ", (int)f->number);
-        PrfPutQuoted(out, f->text, PRF_WHOLE);
+        PrfPutStringArea(out, f->text, 1);         /* read back by PrfGetStringArea */
     }
     PrfOutChar(out, '\n');
 }
@@ -251,9 +262,7 @@ static int keep_columns(PRFIN *in, size_t start, char *token)
         if (at_end(len, q) || (is_tag(token, len, q) && strcmp(token, "LST:")))
             break;
     }
-    size_t end = len || q ? in->tokenStart : in->length;
-    while (end > start && strchr(" \t\r\n", in->text[end - 1]))
-        end--;
+    size_t end = PrfKeptEnd(in->text, start, len || q ? in->tokenStart : in->length);
     char *text = PrfKeptText(in->text + start, end - start, "GDG");
     if (!text)
         return len;
@@ -267,7 +276,11 @@ static int read_gdg(PRFIN *in, char *token)
     size_t start = in->tokenStart;
     uint32_t q;
     char name[PRF_TOKEN_SIZE];
-    PrfGetToken(in, &q, 0, name);
+    int len = PrfGetToken(in, &q, 0, name);
+    if (!PrfKeptTitle(name, len, q)) {
+        memcpy(token, name, (size_t)len + 1);
+        return len;
+    }
     const void *def = name[0] ? DefFindCommand(name) : nullptr;
     if (!def)
         return keep_columns(in, start, token);
@@ -332,7 +345,9 @@ static int read_object_lists(PRFIN *in, int index, char *token, int *stop)
         if (at_end(len, q))
             return 0;
         if (q) {
-            if (len)
+            /* an item is written up to a NUL and without blanks at its end:
+               one that would be written empty would not read back */
+            if (token[strspn(token, " ")])
                 CSListAdd(&PrfSections.objectNames[index], "OBJNAME", CSLIST_COPYDATA, token,
                           (size_t)len + 1);
             continue;
@@ -450,8 +465,15 @@ void PrfWriteSections(PRFOUT *out)
     write_strings(out, &p.qmSearch, "QMSRCH:");
     write_strings(out, &p.qSearch, "QSRCH:");
     write_strings(out, &p.qPrefix, "QPFX:");
-    for (int i = 0; i < PRF_OBJLISTS; i++)
+    int any = 0;
+    for (int i = 0; i < PRF_OBJLISTS; i++) {
+        /* "OBJ" has no ":": a section before the lists does not end at it,
+           so when it would come first the empty list before it leads */
+        if (!any && i && p.objectNames[i].first && !strchr(PrfObjectTags[i], ':'))
+            PrfOutFormat(out, "\n%s\n", PrfObjectTags[i - 1]);
+        any |= p.objectNames[i].first != nullptr;
         write_strings(out, &p.objectNames[i], PrfObjectTags[i]);
+    }
 }
 
 static void nothing(CSLISTELEM *, void *) {}

@@ -9,14 +9,16 @@
 
 /* ---- opening ---------------------------------------------------------- */
 
-/* Copies n bytes, CR LF pairs as LF, NUL bytes left out when asked; the
+/* Copies n bytes, CR LF pairs as LF, NUL bytes as "." when asked (a
+ * character of a word as a NUL is, so that the text is cut into the same
+ * tokens: left out, a ":" before one could become a section's end); the
  * number of bytes written. */
-static size_t CopyLines(char *copy, const char *text, size_t n, int dropNul)
+static size_t CopyLines(char *copy, const char *text, size_t n, int dotNul)
 {
     size_t w = 0;
     for (size_t i = 0; i < n; i++)
-        if ((text[i] || !dropNul) && !(text[i] == '\r' && i + 1 < n && text[i + 1] == '\n'))
-            copy[w++] = text[i];
+        if (!(text[i] == '\r' && i + 1 < n && text[i + 1] == '\n'))
+            copy[w++] = text[i] || !dotNul ? text[i] : '.';
     return w;
 }
 
@@ -40,6 +42,24 @@ char *PrfKeptText(const char *text, size_t n, const char *tag)
         copy[w++] = '"';
     copy[w] = 0;
     return copy;
+}
+
+size_t PrfKeptEnd(const char *text, size_t start, size_t end)
+{
+    if (PrfQuotesClosed(text + start, end - start))
+        while (end > start && strchr(" \t\r\n", text[end - 1]))
+            end--;
+    return end;
+}
+
+int PrfKeptTitle(char *token, int length, uint32_t quoted)
+{
+    if (PrfIsSectionTag(token, length, quoted))
+        return 0;
+    for (int i = 0; i < length; i++)
+        if (!token[i])
+            token[i] = '.';
+    return 1;
 }
 
 int PrfOpenFile(PRFIN *in, const char *path)
@@ -434,8 +454,11 @@ static void prf_get_ints(PRFIN *in, int32_t *targets, int count, char *token)
         return;
     targets[0] = prf_int32(token);
     for (int i = 1; i < count; i++) {
-        if (!PrfGetToken(in, &q, 0, token))
+        /* a list cut short ends before the next section, never takes it */
+        int len = PrfPeekToken(in, &q, token);
+        if ((!len && !q) || PrfIsSectionTag(token, len, q))
             return;
+        PrfGetToken(in, &q, 0, token);
         targets[i] = prf_int32(token);
     }
 }
@@ -721,7 +744,7 @@ int PrfPutQuoted(PRFOUT *out, const char *text, size_t length)
         text = "";
     size_t n = 0, escapes = 0;
     for (char c; n < length && (c = text[n]) != 0; n++)
-        escapes += c == '"' || c == '~' || (c == '\n' && out->crlf);
+        escapes += c == '"' || c == '~' || (c == '\n' && out->crlf) || c == '\r';
     char *w = PrfOutReserve(out, n + escapes + 2);
     if (w)
         PrfOutCommit(out, PrfStoreQuoted(w, text, n, length == PRF_WHOLE, out->crlf));
@@ -729,18 +752,22 @@ int PrfPutQuoted(PRFOUT *out, const char *text, size_t length)
 }
 
 /* The characters a quoted text stops at: its end, the two that are put
- * with an escape before them, and a LF (put after a CR for some streams). */
+ * with an escape before them, a LF (put after a CR for some streams) and
+ * a CR (the reader drops the CR of a CR LF pair). */
 struct QUOTESTOPS {
     bool c[256];
     constexpr QUOTESTOPS() : c()
     {
-        c[0] = c[(uint8_t)'"'] = c[(uint8_t)'~'] = c[(uint8_t)'\n'] = true;
+        c[0] = c[(uint8_t)'"'] = c[(uint8_t)'~'] = c[(uint8_t)'\n'] = c[(uint8_t)'\r'] = true;
     }
 };
 static constexpr QUOTESTOPS quoteStops;
 
 char *PrfStoreQuoted(char *w, const char *text, size_t max, int trim, int crlf)
 {
+    /* a token holds no more: a longer text would be read on as keywords */
+    if (max > PRF_TOKEN_MAX)
+        max = PRF_TOKEN_MAX;
     char *start = w + 1;
     *w++ = '"';
     if (text) {
@@ -751,10 +778,20 @@ char *PrfStoreQuoted(char *w, const char *text, size_t max, int trim, int crlf)
                 *w++ = *p++;
             if (p == end || !*p)
                 break;
-            if (*p != '\n')
+            if (*p == '\r') {
+#ifndef _WIN32
+                /* a CR of the text before its LF: the reader drops the CR of
+                   a CR LF pair, so on a host whose lines end in LF alone
+                   another CR goes before it (where lines end in CR LF, the
+                   line end the LF is written as brings that CR) */
+                if (p + 1 < end && p[1] == '\n')
+                    *w++ = '\r';
+#endif
+            } else if (*p != '\n') {
                 *w++ = '~';
-            else if (crlf)
+            } else if (crlf) {
                 *w++ = '\r';
+            }
             *w++ = *p++;
         }
         if (trim)
@@ -763,6 +800,30 @@ char *PrfStoreQuoted(char *w, const char *text, size_t max, int trim, int crlf)
     }
     *w++ = '"';
     return w;
+}
+
+void PrfPutStringArea(PRFOUT *out, const char *text, int trim)
+{
+    size_t n = strlen(text);
+    if (trim)
+        while (n && text[n - 1] == ' ')
+            n--;
+    int afterLf = 0;
+    PrfOutChar(out, '"');
+    for (const char *p = text, *end = text + n; p < end; p++) {
+        if (p[0] == '\r' && p + 1 < end && p[1] == '\n')
+            continue;
+        if (*p == '\n' && afterLf) {
+            PrfOutText(out, "~\r~\n");
+            afterLf = 0;
+            continue;
+        }
+        if (*p == '"' || *p == '~')
+            PrfOutChar(out, '~');
+        PrfOutChar(out, *p);
+        afterLf = *p == '\n';
+    }
+    PrfOutChar(out, '"');
 }
 
 void PrfPutString(PRFOUT *out, const char *key, const char *text, size_t length)
@@ -804,8 +865,10 @@ void PrfPutFont(PRFOUT *out, const char *key, const PRFFONT *font)
         return;
     char text[80];
     int flags = font->underline || font->strikeout;
+    /* a style of blanks alone is written as none: it would not read back */
+    int style = font->style[strspn(font->style, " ")] != 0;
     snprintf(text, sizeof text, "%.35s%s%.19s%s%s%s", font->face,
-             (font->style[0] || flags) ? "/" : "", font->style,
+             (style || flags) ? "/" : "", style ? font->style : "",
              flags ? "/" : "", font->underline ? "u" : "", font->strikeout ? "s" : "");
     PrfOutText(out, key);
     PrfPutQuoted(out, text, PRF_WHOLE);

@@ -43,8 +43,16 @@ void PrfOpenText(PRFIN *in, const char *text, size_t length);
 char *PrfCopyText(const char *text, size_t n, const char *tag);
 /* The same for a text kept as read to be written back as it stands, made
  * so that it reads back as itself: NUL bytes (which would end it early)
- * left out, and a quoted run the damage left open closed. */
+ * as ".", and a quoted run the damage left open closed. */
 char *PrfKeptText(const char *text, size_t n, const char *tag);
+/* Where a kept text from start ends before end: blanks and line ends
+ * after it left out, but not those inside a quote the damage left open
+ * (they belong to its text, which PrfKeptText closes). */
+size_t PrfKeptEnd(const char *text, size_t start, size_t end);
+/* The title token of an entry made as it reads back when kept: its NUL
+ * bytes as "." (PrfKeptText's rule).  0 when the token is a section's
+ * tag: the entry has no title and that section is not its to keep. */
+int PrfKeptTitle(char *token, int length, uint32_t quoted);
 void PrfClose(PRFIN *in);
 /* Line number (from 1) of the read position. */
 int PrfLineNumber(const PRFIN *in);
@@ -157,10 +165,17 @@ int PrfOutFormat(PRFOUT *out, const char *format, ...)
 #define PRF_WHOLE ((size_t)-1)
 int PrfPutQuoted(PRFOUT *out, const char *text, size_t length);
 /* The same stored at w, which has room for 2 * max + 2 bytes: at most max
- * characters (fewer up to a NUL), trailing blanks left out when `trim`
+ * characters (fewer up to a NUL; never more than the PRF_TOKEN_MAX a token
+ * holds), trailing blanks left out when `trim`
  * (as PRF_WHOLE does), a LF in it as CR LF when `crlf`.  Past the closing
  * quote. */
 char *PrfStoreQuoted(char *w, const char *text, size_t max, int trim, int crlf);
+/* A multi-line text as PrfGetStringArea reads it back: in quotes, its
+ * line ends as the file's own (the reader makes them CR LF again on every
+ * host; a line end right after another is written as an escaped CR and
+ * LF, as the reader drops a LF that directly follows one it made CR LF);
+ * blanks at its end left out when `trim`. */
+void PrfPutStringArea(PRFOUT *out, const char *text, int trim);
 void PrfPutString(PRFOUT *out, const char *key, const char *text, size_t length);
 void PrfPutInt(PRFOUT *out, const char *key, int32_t value);
 void PrfPutInt64(PRFOUT *out, const char *key, int64_t value);

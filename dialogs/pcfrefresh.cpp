@@ -2,9 +2,10 @@
  * changed it: which lists a response command makes stale, and the
  * refresh at once or after a delay. */
 #include "pcfint.h"
-#include "lists/pcflists.h"
 
+#include "cmddlg.h"
 #include "cs.h"
+#include "pcflists.h"
 #include "qms.h"
 
 struct RefreshRow {
@@ -122,12 +123,17 @@ int PCFRefreshObjectDialogs(QMS *location, const PCFCommandDef *def, int delay, 
         PCFLISTREQ *r = ListFor(d, location);
         if (!r)
             continue;
-        if (!delay && now - d->lastRefresh > 5) {
+        /* the command reads the dialog's windows: off the window thread,
+           holding this lock, that would wait for a thread that may be
+           waiting for the lock; the window thread's timed check asks
+           instead, at its next tick */
+        if (!delay && now - d->lastRefresh > 5 && PCFOnUiThread()) {
             d->lastRefresh = now;
             PCFIssueDefaultAction(r, d, nullptr);
         } else {
             r->refreshFlags |= PCFLR_REFRESH_DUE;
             r->refreshDue = now + delay;
+            d->stateFlags |= DF_REFRESH_DUE;
             d->optionFlags |= DO_LISTS_WAIT;      /* the timed check re-issues it */
         }
         count++;

@@ -464,16 +464,39 @@ void LocDropRecord(QMS *record)
 
 /* Puts a filled block into a tree as a new location; on failure the
  * block goes (and its texts and lists when ownsData is set). */
+int LocNameHasControl(const char *text, size_t max)
+{
+    for (size_t i = 0; i < max && text[i]; i++)
+        if ((unsigned char)text[i] < 0x20)
+            return 1;
+    return 0;
+}
+
+int LocNamesRefused(const QMS *t)
+{
+    return LocNameHasControl(t->qmName, QMS_NAME) || LocNameHasControl(t->secondName, QMS_NAME) ||
+           LocNameHasControl(t->locationName, QMS_LOCNAME);
+}
+
 static QMS *insert_record(CSTREE **tree, QMS *t, uint32_t rowFlags, int ownsData)
 {
     int program = is_program_tree(tree);
     store_lock();
     t->state = program ? (t->state | LST_POOLED) : (t->state & ~LST_POOLED);
+    if (LocNamesRefused(t)) {
+        if (ownsData)
+            LocFreeRecordData(t);
+        record_free(t);
+        store_unlock();
+        return nullptr;
+    }
     memset(&t->tree, 0, sizeof t->tree);
     if (!t->interval[0]) t->interval[0] = 60;
     if (!t->interval[2]) t->interval[2] = 1800;
-    if (!t->secondName[0]) memcpy(t->secondName, "RAVOLT", sizeof "RAVOLT");
-    if (!t->commandQueue[0]) {
+    /* blanks alone are no name: written, they would read back as none */
+    if (t->secondName[strspn(t->secondName, " ")] == 0)
+        memcpy(t->secondName, "RAVOLT", sizeof "RAVOLT");
+    if (t->commandQueue[strspn(t->commandQueue, " ")] == 0) {
         if (t->flags & LF_MVS)
             memcpy(t->commandQueue, "SYSTEM.COMMAND.INPUT", sizeof "SYSTEM.COMMAND.INPUT");
         else
@@ -532,6 +555,8 @@ int LocRekey(CSTREE **tree, QMS *r, const char *qmName, const char *secondName)
     char key[QMS_KEYLEN];
     set_name(key, qmName ? qmName : "");
     set_name(key + QMS_NAME + 1, secondName && secondName[0] ? secondName : "RAVOLT");
+    if (LocNameHasControl(key, QMS_NAME) || LocNameHasControl(key + QMS_NAME + 1, QMS_NAME))
+        return 1;
     store_lock();
     QMS *taken = (QMS *)CSTreeFind(*tree, key, QMS_KEYLEN);
     if (taken) {

@@ -74,6 +74,13 @@ const LOCRELEASEHOOKS *LocReleaseHooks(void);
 int64_t LocNow(void);
 
 void InitLocationDefaults(QMS *record);
+/* 1 when a text (of at most max bytes) holds a control character: such a
+ * name (a line end a monitor record's reply-to fields carry) is refused
+ * where it enters, by LocCreate, LocCreateRecord and LocRekey. */
+int LocNameHasControl(const char *text, size_t max);
+/* Refused by LocCreate and LocCreateRecord: a queue-manager, second or
+ * location name with a control character. */
+int LocNamesRefused(const QMS *record);
 QMS *LocCreate(CSTREE **tree, const QMS *templ, uint32_t rowFlags);
 /* The same without a copy, for a reader of many locations: a block for a
  * new record of the tree, filled by the caller and then taken over by

@@ -121,7 +121,9 @@ const char *PWCErrorText(int code, const char *fileName, char *out);
 
 /* 0, 1003 (counted against the attempts) or the open's code. */
 int PWCLogon(const char *password, const char *hint);
-void PWCResolveFileName(const char *templ, char *out);
+/* The cache file name of a template into out (PWC_PATH_MAX + 1 bytes): 1,
+ * or 0 with out empty when the name is longer than PWC_PATH_MAX. */
+int PWCResolveFileName(const char *templ, char *out);
 void PWCRefreshFileName(void);
 void PWCSetPassword(const char *text);
 int PWCIsOpen(void);

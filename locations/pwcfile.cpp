@@ -299,6 +299,9 @@ int PWCOpen(const char *fileName, const char *password, const char *newPassword,
             const char *hint, int rewrite, int mustExist, PWCHND **handle)
 {
     *handle = nullptr;
+    /* a name cut to fit would be another file, and its ".NEW" another */
+    if (!fileName || strlen(fileName) > PWC_PATH_MAX)
+        return PWC_BADPARM;
     char auth[17], newAuth[17];
     if (password)
         PWCAuthCode(password, auth);
@@ -409,6 +412,12 @@ int PWCWriteEntry(PWCHND *h, const char *qmName, const char *secondName, const c
 {
     if (!h->out)
         return PWC_BADPARM;
+    /* an entry is one line: a line end in a name or the user id would
+       start another entry of the sender's choosing */
+    const char *values[] = { qmName, secondName, group, userId };
+    for (const char *v : values)
+        if (v && strpbrk(v, "\r\n"))
+            return PWC_BADPARM;
     char *hex = nullptr;
     if (password && PWCEncryptPassword(h->writePassword, password, &hex) != PWC_OK)
         return PWC_STORAGE;

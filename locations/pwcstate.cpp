@@ -130,13 +130,19 @@ int PWCLogon(const char *password, const char *hint)
 /* ---- the file name ---------------------------------------------------- */
 
 /* Replaces each "%NAME%" (or "%NAME" up to a backslash or the end) by the
- * environment variable's value. */
-static void expand(const char *templ, char *out, size_t size)
+ * environment variable's value: 0 when the result does not fit. */
+static int expand(const char *templ, char *out, size_t size)
 {
     size_t at = 0;
+    int fits = 1;
     auto put = [&](const char *s, size_t n) {
-        for (size_t i = 0; i < n && at + 1 < size; i++)
+        for (size_t i = 0; i < n; i++) {
+            if (at + 1 >= size) {
+                fits = 0;
+                return;
+            }
             out[at++] = s[i];
+        }
     };
     for (const char *p = templ; *p;) {
         if (*p != '%') {
@@ -159,14 +165,17 @@ static void expand(const char *templ, char *out, size_t size)
             put(value, strlen(value));
     }
     out[at] = 0;
+    return fits;
 }
 
-void PWCResolveFileName(const char *templ, char *out)
+int PWCResolveFileName(const char *templ, char *out)
 {
     char text[PWC_PATH_MAX + 1], dir[PWC_PATH_MAX + 1], name[PWC_PATH_MAX + 1];
     char cfgDir[sizeof ConfigFile], cfgName[sizeof ConfigFile];
     int relative, drive, cfgRelative, cfgDrive;
-    expand(templ ? templ : "", text, sizeof text);
+    out[0] = 0;
+    if (!expand(templ ? templ : "", text, sizeof text))
+        return 0;
     CSParseFileSpec(ConfigFile, 1, cfgDir, cfgName, &cfgRelative, &cfgDrive);
     const char *spec = text;
     while (*spec == ' ')
@@ -199,13 +208,23 @@ void PWCResolveFileName(const char *templ, char *out)
         CSAppendPath(full, full, file);
     else
         UTStrCopy(full, file, sizeof full);
+    /* a path cut short would name another file, in another folder */
+    if (strlen(full) > PWC_PATH_MAX)
+        return 0;
     UTStrCopy(out, full, PWC_PATH_MAX + 1);
+    return 1;
 }
 
 void PWCRefreshFileName(void)
 {
     char resolved[PWC_PATH_MAX + 1];
-    PWCResolveFileName(Prf.pwc, resolved);
+    if (!PWCResolveFileName(Prf.pwc, resolved) && hooks.postError) {
+        char text[PWC_PATH_MAX + 200];
+        snprintf(text, sizeof text,
+                 "The password cache file name from '%s' is longer than %d characters: no password "
+                 "cache file is used.", Prf.pwc, PWC_PATH_MAX);
+        hooks.postError(hooks.context, nullptr, text);
+    }
     if (strcmp(resolved, fileName) == 0)
         return;
     memcpy(fileName, resolved, sizeof fileName);

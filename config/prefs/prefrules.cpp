@@ -36,7 +36,7 @@ static void RealPwcAccess(void *, void *) { PWCAccessDialog(1, 1); }
 static void RealPwcResolve(void *, const char *templ, char *out, size_t size)
 {
     char name[PWC_PATH_MAX + 1];
-    PWCResolveFileName(templ, name);
+    PWCResolveFileName(templ, name);       /* empty when too long */
     snprintf(out, size, "%s", name);
 }
 

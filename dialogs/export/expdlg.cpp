@@ -205,18 +205,22 @@ static int run_export(EXPWORDS *w)
     d->exportAlwaysHeader = (uint8_t)DDGetCheck(w->dd, EXD_HEADER);
     d->exportToClipboard = (uint8_t)toClip;
     d->statusFlags |= DS_EXPORTED;
-    char text[200];
+    char text[420];
     if (count < 0)
         snprintf(text, sizeof text, "%s", run.message);
     else
         ExpCountText(count, text, sizeof text);
+    if (run.leftOut) {
+        size_t n = strlen(text);
+        snprintf(text + n, sizeof text - n, " %s", run.warning);
+    }
     status(w, text);
     return count;
 }
 
 static void browse(EXPWORDS *w)
 {
-    char path[300];
+    char path[300] = "";        /* the dialog starts from it when the field is empty */
     HWND edit = DDGetFieldWindow(w->dd, EXD_FILE, 1);
     UIGetFileName(w->hwnd, edit, 0, path);
     DDReleaseField(w->dd, edit);

@@ -95,8 +95,15 @@ int ExpWriteRow(EXPCTX *c, PCFLISTAREA *area, PCFROW *row, int isDefault);
 /* A CSV value into out: leading blanks dropped (unless kept), quoted when
  * it holds the separator, a comma, a double quote, CR or LF. */
 void ExpCsvValue(const char *text, char separator, int keepBlanks, char *out, size_t size);
-/* Text for XML element content or attribute values. */
+/* Text for XML element content or attribute values (tabs and line ends
+ * as character references). */
 void ExpXmlEscape(const char *text, int attribute, char *out, size_t size);
+/* 1 when a text holds a character that an MQSC command (or, xml set, an
+ * XML text) can not carry: a line end would end the command, and XML
+ * has no form for the other control characters.  Tabs are carried. */
+int ExpUncarried(const char *text, int xml);
+/* Notes an object left out for such a value in the run's warning. */
+void ExpLeftOut(EXPCTX *c, const char *name);
 
 /* Objects (MQSC, XML, and text or CSV of one object). */
 void ExpRowToArea(EXPCTX *c, PCFLISTAREA *area, PCFROW *row);

@@ -573,31 +573,26 @@ static int PlannedWanted(EXPCTX *c, PCFCommandDef *def, uint8_t *area, const PCF
     return 1;
 }
 
-static int WriteMqsc(EXPCTX *c, PCFCommandDef *def, uint8_t *area, const char *name, int compared)
+/* 1 when every value text of an entry (each element of a list) can be
+ * carried. */
+static int Carried(const uint8_t *area, const PCFFieldEntry *e, int has, int xml)
 {
-    uint32_t command = WritingCommand(def);
-    if (!command) {
-        snprintf(c->run->message, sizeof c->run->message, "Sorry, this object type is not supported");
-        return -1;
-    }
-    const char *typeKeyword = command == 11 ? QueueKeyword(c, def, area) : nullptr;
-    if (command == 11 && (!typeKeyword || !strcmp(typeKeyword, "QCLUSTER")))
-        return 0;
+    char value[EXP_VALUE * 4];
+    int count = has ? Elements(area, e) : 1;
+    for (int i = 0; i < count; i++)
+        if (ExpUncarried(xml ? PCFExportValueText(area, e, i, 0, 1, value, sizeof value)
+                             : ValueText(area, e, i, has, 1, value, sizeof value), xml))
+            return 0;
+    return 1;
+}
+
+/* The attribute lines of an object, or (o null) only whether each value
+ * written can be carried: 0 when one can not. */
+static int MqscFields(EXPCTX *c, MqscOut *o, PCFCommandDef *def, uint8_t *area, uint32_t command,
+                      int compared)
+{
     EXPFIELD *plan = Plan(c, def, command);
-    MqscOut o = { c, c->buffer, 0 };
-    char quoted[2 * 50 + 4], keyword[64];
-    Quote(name, quoted, sizeof quoted);
-    o.line[0] = 0;
-    if (command == 1) {
-        Append(&o, "ALTER  ");
-        Append(&o, def->mqscObject);
-    } else {
-        Append(&o, "DEFINE ");
-        Append(&o, typeKeyword);
-        Append(&o, "(");
-        Append(&o, quoted);
-        Append(&o, ")");
-    }
+    char keyword[64];
     int index = 0;
     TESTED tested;
     tested.count = 0;
@@ -615,8 +610,59 @@ static int WriteMqsc(EXPCTX *c, PCFCommandDef *def, uint8_t *area, const char *n
             ExpDebug(c, "  Field has NULL value");
             continue;
         }
-        MqscField(&o, area, e, p ? p->keyword : LastKeyword(e->field, keyword, sizeof keyword), has);
+        if (!o) {
+            if (!Carried(area, e, has, 0))
+                return 0;
+            continue;
+        }
+        MqscField(o, area, e, p ? p->keyword : LastKeyword(e->field, keyword, sizeof keyword), has);
     }
+    return 1;
+}
+
+/* Whether an object's name and values can all be written, looked at
+ * before anything of it is: a value never ends a command line. */
+static int MqscCarried(EXPCTX *c, PCFCommandDef *def, uint8_t *area, const char *name,
+                       uint32_t command, int compared)
+{
+    if (ExpUncarried(name, 0))
+        return 0;
+    int debug = c->debug;
+    c->debug = 0;                      /* the writing tells why a field is left out */
+    int carried = MqscFields(c, nullptr, def, area, command, compared);
+    c->debug = debug;
+    return carried;
+}
+
+static int WriteMqsc(EXPCTX *c, PCFCommandDef *def, uint8_t *area, const char *name, int compared)
+{
+    uint32_t command = WritingCommand(def);
+    if (!command) {
+        snprintf(c->run->message, sizeof c->run->message, "Sorry, this object type is not supported");
+        return -1;
+    }
+    const char *typeKeyword = command == 11 ? QueueKeyword(c, def, area) : nullptr;
+    if (command == 11 && (!typeKeyword || !strcmp(typeKeyword, "QCLUSTER")))
+        return 0;
+    if (!MqscCarried(c, def, area, name, command, compared)) {
+        ExpLeftOut(c, name);
+        return 0;
+    }
+    MqscOut o = { c, c->buffer, 0 };
+    char quoted[2 * 50 + 4];
+    Quote(name, quoted, sizeof quoted);
+    o.line[0] = 0;
+    if (command == 1) {
+        Append(&o, "ALTER  ");
+        Append(&o, def->mqscObject);
+    } else {
+        Append(&o, "DEFINE ");
+        Append(&o, typeKeyword);
+        Append(&o, "(");
+        Append(&o, quoted);
+        Append(&o, ")");
+    }
+    MqscFields(c, &o, def, area, command, compared);
     if (command != 1) {
         Continue(&o);
         Append(&o, "       REPLACE");
@@ -627,6 +673,17 @@ static int WriteMqsc(EXPCTX *c, PCFCommandDef *def, uint8_t *area, const char *n
 
 /* ---- XML -------------------------------------------------------------------------- */
 
+/* The entries an XML object element holds: 1 when the entry is written. */
+static int XmlWritten(const uint8_t *area, const PCFFieldEntry *e, const PCFFieldEntry *nameField,
+                      int queue, int compared, char *keyword, size_t size)
+{
+    if (!Exportable(e, queue) || e == nameField || !HasValue(area, e))
+        return 0;
+    if (compared && !(PCFState(area + e->offset) & PCFS_AREADIFF))
+        return 0;
+    return *LastKeyword(e->field, keyword, size) != 0;
+}
+
 static int WriteXml(EXPCTX *c, PCFCommandDef *def, uint8_t *area, const char *name, int compared)
 {
     int queue = WritingCommand(def) == 11;
@@ -636,17 +693,20 @@ static int WriteXml(EXPCTX *c, PCFCommandDef *def, uint8_t *area, const char *na
         return 0;
     int qmgr = def->mqscObject && !strcmp(def->mqscObject, "QMGR");
     char escaped[EXP_VALUE * 6], value[EXP_VALUE * 4], keyword[64];
+    PCFFieldEntry *nameField = PCFFindNameField(def->fields);
+    int carried = !ExpUncarried(name, 1);
+    for (PCFFieldEntry *e = def->fields; carried && e && e->field; e++)
+        if (XmlWritten(area, e, nameField, queue, compared, keyword, sizeof keyword))
+            carried = Carried(area, e, 1, 1);
+    if (!carried) {
+        ExpLeftOut(c, name);
+        return 0;
+    }
     ExpXmlEscape(name, 1, escaped, sizeof escaped);
     snprintf(c->buffer, EXP_BUFFER, "<%s %s'%s'>", tag, qmgr ? "QMname=" : "Name=", escaped);
     ExpLine(c, c->buffer, 1);
-    PCFFieldEntry *nameField = PCFFindNameField(def->fields);
     for (PCFFieldEntry *e = def->fields; e && e->field; e++) {
-        if (!Exportable(e, queue) || e == nameField || !HasValue(area, e))
-            continue;
-        if (compared && !(PCFState(area + e->offset) & PCFS_AREADIFF))
-            continue;
-        LastKeyword(e->field, keyword, sizeof keyword);
-        if (!keyword[0])
+        if (!XmlWritten(area, e, nameField, queue, compared, keyword, sizeof keyword))
             continue;
         char *line = c->buffer;
         snprintf(line, EXP_BUFFER, "<%s>", keyword);

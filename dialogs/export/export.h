@@ -68,6 +68,8 @@ struct EXPORTRUN {
     int dateTime;                      /* the dialog shows date and time columns */
     int64_t now;                       /* 0: the clock */
     char message[200];                 /* the error text of a failure */
+    int leftOut;                       /* objects left out for values MQSC or XML can not carry */
+    char warning[200];                 /* which: shown after the count */
 };
 /* The number of objects exported, or -1 with the message. */
 int ExpRun(EXPORTRUN *run);
@@ -85,16 +87,18 @@ int ExpAutoExport(DialogWords *dialog, int force);
 void ExpScheduleNext(QMS *location);
 extern int64_t ExpEarliest;
 
-/* File-name templates: the output holds 260 characters. */
+/* File-name templates: the output holds 260 characters.  1, or 0 when the
+ * name is longer than 259 characters (the output holds its first 259: a
+ * name to show, never one to write to). */
 struct EXPTEMPLATECTX {
     int32_t *sequence;
     int32_t maximum;                   /* set by the template's "%i" digits */
 };
-void ExpandFileTemplate(const QMS *location, EXPTEMPLATECTX *context, const char *templ,
-                        char *output);
+int ExpandFileTemplate(const QMS *location, EXPTEMPLATECTX *context, const char *templ,
+                       char *output);
 /* The same at a given moment (tests and the automatic export). */
-void ExpandFileTemplateAt(const QMS *location, EXPTEMPLATECTX *context, const char *templ,
-                          char *output, int64_t now);
+int ExpandFileTemplateAt(const QMS *location, EXPTEMPLATECTX *context, const char *templ,
+                         char *output, int64_t now);
 /* A header template expanded for a queue manager and a definition's title. */
 void ExpHeaderText(const char *templ, const char *qmName, const char *title, int64_t now,
                    char *out, size_t size);

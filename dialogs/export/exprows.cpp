@@ -488,6 +488,10 @@ void ExpXmlEscape(const char *text, int attribute, char *out, size_t size)
         case '>': rep = "&gt;"; break;
         case '\'': rep = attribute ? "&apos;" : nullptr; break;
         case '"': rep = attribute ? "&quot;" : nullptr; break;
+        /* kept by a reader as they are, not taken as the line's layout */
+        case '\t': rep = "&#9;"; break;
+        case '\n': rep = "&#10;"; break;
+        case '\r': rep = "&#13;"; break;
         }
         size_t len = rep ? strlen(rep) : 1;
         if (n + len + 1 > size)
@@ -496,6 +500,32 @@ void ExpXmlEscape(const char *text, int attribute, char *out, size_t size)
         n += len;
     }
     out[n] = 0;
+}
+
+int ExpUncarried(const char *text, int xml)
+{
+    for (const unsigned char *t = (const unsigned char *)(text ? text : ""); *t; t++)
+        if (*t < 0x20 && *t != '\t' && !(xml && (*t == '\r' || *t == '\n')))
+            return 1;
+    return 0;
+}
+
+void ExpLeftOut(EXPCTX *c, const char *name)
+{
+    char shown[64];
+    size_t n = 0;
+    for (const char *p = name ? name : ""; *p && n < sizeof shown - 1; p++)
+        shown[n++] = (unsigned char)*p < 0x20 ? '.' : *p;
+    shown[n] = 0;
+    EXPORTRUN *run = c->run;
+    if (++run->leftOut == 1)
+        snprintf(run->warning, sizeof run->warning,
+                 "'%s' left out: a value holds a line end or control character that %s can not carry",
+                 shown, run->type == EXP_XML ? "XML" : "MQSC");
+    else
+        snprintf(run->warning, sizeof run->warning,
+                 "%d objects left out ('%s' first): values hold line ends or control characters that %s "
+                 "can not carry", run->leftOut, shown, run->type == EXP_XML ? "XML" : "MQSC");
 }
 
 /* ---- lines ------------------------------------------------------------------------ */

@@ -364,8 +364,13 @@ int ExpAutoExport(DialogWords *d, int force)
     }
     char name[260], text[400];
     EXPTEMPLATECTX ctx = { &d->exportSequence, 0 };
-    ExpandFileTemplateAt(d->first.location, &ctx, d->exportFile, name, now);
+    int fits = ExpandFileTemplateAt(d->first.location, &ctx, d->exportFile, name, now);
     d->exportMaximum = ctx.maximum;
+    if (!fits) {
+        snprintf(text, sizeof text, "Auto export file name '%s...' is longer than 259 characters", name);
+        PCFStatus(d, text, 0);
+        return 1;
+    }
     FILE *f = fopen(name, d->exportAppend ? "ab" : "wb");
     if (!f) {
         snprintf(text, sizeof text, "Unable to open auto export file '%s'", name);
@@ -391,6 +396,8 @@ int ExpAutoExport(DialogWords *d, int force)
         d->exportSequence = 1;
     if (count < 0)
         PCFStatus(d, run.message[0] ? run.message : "Can not write to file", 0);
+    else if (run.leftOut)
+        PCFStatus(d, run.warning, 0);
     QMS *location = d->first.location;
     if (location) {
         location->exportLast = now;

@@ -56,16 +56,19 @@ void ExpDateText(int format, char separator, int64_t moment, char *date, size_t 
 
 /* ---- file-name templates ------------------------------------------------- */
 
-/* Appends n bytes, never past the 259 characters the output holds. */
+/* Appends n bytes, never past the 259 characters the output holds; what
+ * does not fit marks the name cut (at past 259). */
 static void Put(char *out, size_t *at, const char *text, size_t n)
 {
     while (n-- && *at < 259)
         out[(*at)++] = *text++;
-    out[*at] = 0;
+    out[*at < 259 ? *at : 259] = 0;
+    if (n != (size_t)-1)
+        *at = 260;
 }
 
-void ExpandFileTemplateAt(const QMS *location, EXPTEMPLATECTX *ctx, const char *templ,
-                          char *output, int64_t now)
+int ExpandFileTemplateAt(const QMS *location, EXPTEMPLATECTX *ctx, const char *templ,
+                         char *output, int64_t now)
 {
     char time[32], number[16];
     ExpTimeText(now, time, sizeof time);
@@ -121,11 +124,12 @@ void ExpandFileTemplateAt(const QMS *location, EXPTEMPLATECTX *ctx, const char *
             break;                                   /* dropped with its "%" */
         }
     }
+    return at <= 259;
 }
 
-void ExpandFileTemplate(const QMS *location, EXPTEMPLATECTX *ctx, const char *templ, char *output)
+int ExpandFileTemplate(const QMS *location, EXPTEMPLATECTX *ctx, const char *templ, char *output)
 {
-    ExpandFileTemplateAt(location, ctx, templ, output, CSGetCurrentTime());
+    return ExpandFileTemplateAt(location, ctx, templ, output, CSGetCurrentTime());
 }
 
 /* ---- headers ------------------------------------------------------------------ */

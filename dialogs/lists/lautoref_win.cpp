@@ -247,7 +247,7 @@ static void Command(HWND hwnd, AutoRefresh *a, int id, int notify)
     case ID_TYPE: if (notify == CBN_SELCHANGE) TypeChanged(a); return;
     case ID_APPEND: Enabling(a); return;
     case ID_BROWSE: {
-        char path[300];
+        char path[300] = "";        /* the dialog starts from it when the field is empty */
         UIGetFileName(hwnd, DDGetFieldWindow(a->dd, ID_FILE, 0), 0, path);
         return;
     }

@@ -445,6 +445,10 @@ static int ReadNames(QMS *s, const RTABINPUT *in, RTABERROR *e)
         Field(row.to, row.size, row.text);
         if (row.title && !row.to[0])
             return Mandatory(e, row.field, row.title);
+        /* a pasted line end or tab would not be a name at the next start */
+        if (LocNameHasControl(row.to, row.size))
+            return Fail(e, RTAB_FIELD_ERROR, row.field,
+                        "A name can not hold a tab, a line end or another control character");
     }
     const char *rule = RtabReplyQueueRule(s->viaQm, s->replyModel);
     if (rule)

@@ -68,7 +68,9 @@ int MQSCNextFileCommand(MQSCFILEREADER *r)
         if (!r->fromFirstColumn)
             while (n && (*p == ' ' || *p == '\t'))
                 p++, n--;
-        if (!n || *p == '*')
+        /* a line that a "-" continues is text from its first column: a
+           "*" there is the command's, never a comment */
+        if (!n || (*p == '*' && !r->fromFirstColumn))
             continue;
         char last = p[n - 1];
         int more = last == '+' || last == '-';

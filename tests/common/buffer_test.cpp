@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 #include <cstring>
 #include <string>
+#include <thread>
 #include <vector>
 
 TEST(Data, GrowthInPageMultiples)
@@ -155,4 +156,42 @@ TEST(SharedString, CountAtItsLimitKeepsTheText)
         CSStringRelease(first);
     EXPECT_STREQ(first, "MANY.HOLDERS");
     EXPECT_EQ(CSStringGet("MANY.HOLDERS", -1), first);
+}
+
+/* Threads take, set and let go of the same texts at once (a get thread's
+ * queue refresh beside the window thread's location changes): every
+ * count stays right, so that nothing is freed under a holder and
+ * everything is freed at the end. */
+TEST(SharedString, ThreadsRacing)
+{
+    static const char *const names[] = { "CLUSTER.A", "CLUSTER.B", "QM1", "QM2", "APP.QUEUE.1",
+                                         "APP.QUEUE.2", "SYSTEM.CLUSTER.TRANSMIT.QUEUE", "Z" };
+    const int kinds = (int)(sizeof names / sizeof names[0]);
+    const char *shared[4] = {};
+    CSMEMSTATS before, after;
+    CSMemStats(&before);
+    auto work = [&](int seed) {
+        const char *own[4] = {};
+        for (int i = 0; i < 20000; i++) {
+            const char *name = names[(i * 7 + seed) % kinds];
+            if ((i + seed) % 3 < 2) {
+                CSStringSet(&((i + seed) % 3 ? own : shared)[i % 4], name, -1);
+                continue;
+            }
+            const char *held = CSStringGet(name, -1);
+            ASSERT_STREQ(held, name);
+            CSStringRelease(held);
+        }
+        for (const char *&slot : own)
+            CSStringSet(&slot, nullptr, -1);
+    };
+    std::vector<std::thread> threads;
+    for (int t = 0; t < 4; t++)
+        threads.emplace_back(work, t);
+    for (std::thread &t : threads)
+        t.join();
+    for (const char *&slot : shared)
+        CSStringSet(&slot, nullptr, -1);
+    CSMemStats(&after);
+    EXPECT_EQ(after.blocks, before.blocks);
 }

@@ -372,7 +372,8 @@ TEST_F(Fixture, RefusedAndDamagedBlocksDoNotLoseTheirNeighbours)
               "QM:B \"\" 0 0\nXYZ:\nfoo bar\n"
               "QM:C \"\" 0 0\nMQS:\n\"ends with:\"\nDLG:\"t\"\nQM:D \"\" 0 0\n"
               "QM:E \"\" 0 0\nnnames DLG:\"x\"\n"
-              "QM:G \"\" 0 0\nDLG:\nQM:F \"\" 0 0\n");
+              "QM:G \"\" 0 0\nDLG:\nQM:F \"\" 0 0\n"
+              "QM:\"F\x01G\" \"tab\there\" 0 0\n");
     Load();
     QMS *a = Find("A", "RAVOLT");
     ASSERT_NE(a, nullptr);
@@ -404,7 +405,9 @@ TEST_F(Fixture, RefusedAndDamagedBlocksDoNotLoseTheirNeighbours)
               "Configuration file '" + cfg + "', line 6: a location given before is given again and not read: "
               "'A \"duplicate again\"'\n"
               "Configuration file '" + cfg + "', line 8: a section out of place ends the location's block at "
-              "'XYZ:'\n");
+              "'XYZ:'\n"
+              "Configuration file '" + cfg + "', line 20: a location whose names hold control characters is not "
+              "read: 'F.G \"tab.here\"'\n");
     /* the names a note gives are cut at 48 and 99 characters */
     boxes.clear();
     std::string qm(48, 'Q'), name(150, 'n');

@@ -49,7 +49,8 @@ void old_put_word(PRFOUT *out, const char *value)
     const char *p = value;
     while (*p && !strchr(breaks, *p))
         p++;
-    if (!value[0] || *p)
+    /* blanks at the end are never written: a word before them goes bare */
+    if (p == value || p[strspn(p, " ")])
         PrfPutQuoted(out, value, PRF_WHOLE);
     else
         PrfOutWrite(out, value, (size_t)(p - value));
@@ -71,6 +72,14 @@ void old_put_shared(PRFOUT *out, const char *key, const char *text)
     PrfOutChar(out, '\n');
 }
 
+/* PrfPutString of a whole text, blanks alone not written (they read back
+ * as none). */
+void old_put_text(PRFOUT *out, const char *key, const char *text)
+{
+    if (text && text[strspn(text, " ")])
+        PrfPutString(out, key, text, PRF_WHOLE);
+}
+
 void old_keywords(QMS *r, PRFOUT *out)
 {
     if (r->secondName[0] && memcmp(r->secondName, "RAVOLT", sizeof "RAVOLT") != 0)
@@ -87,21 +96,21 @@ void old_keywords(QMS *r, PRFOUT *out)
         }
     if (any)
         PrfOutChar(out, '\n');
-    PrfPutString(out, "grp=", r->groupName, PRF_WHOLE);
-    if (r->replyModel[0])
+    old_put_text(out, "grp=", r->groupName);
+    if (r->replyModel[strspn(r->replyModel, " ")])      /* blanks alone read back as none */
         old_put_name(out, "rq=", r->replyModel);
-    PrfPutString(out, "rp=", r->replyPrefix, PRF_WHOLE);
+    old_put_text(out, "rp=", r->replyPrefix);
     int defaultCq = (r->flags & LF_MVS)
         ? !memcmp(r->commandQueue, "SYSTEM.COMMAND.INPUT", sizeof "SYSTEM.COMMAND.INPUT")
         : !memcmp(r->commandQueue, "SYSTEM.ADMIN.COMMAND.QUEUE", sizeof "SYSTEM.ADMIN.COMMAND.QUEUE");
     if (!defaultCq)
         old_put_name(out, "cq=", r->commandQueue);
-    PrfPutString(out, "cmdok=", r->okCommand, PRF_WHOLE);
-    PrfPutString(out, "cmdfail=", r->failCommand, PRF_WHOLE);
-    PrfPutString(out, "viaqm=", r->viaQm, PRF_WHOLE);
-    PrfPutString(out, "sq=", r->sqName, PRF_WHOLE);
+    old_put_text(out, "cmdok=", r->okCommand);
+    old_put_text(out, "cmdfail=", r->failCommand);
+    old_put_text(out, "viaqm=", r->viaQm);
+    old_put_text(out, "sq=", r->sqName);
     if (memcmp(r->brokerQueue, "SYSTEM.BROKER.CONTROL.QUEUE", sizeof "SYSTEM.BROKER.CONTROL.QUEUE") != 0)
-        PrfPutString(out, "psq=", r->brokerQueue, PRF_WHOLE);
+        old_put_text(out, "psq=", r->brokerQueue);
     old_put_shared(out, "nnames=", r->networkNames);
     old_put_shared(out, "sgn=", r->securityGroup);
     old_put_shared(out, "sgd=", r->securityGroupDesc);

@@ -102,6 +102,10 @@ TEST(Sections, OrderStopsTheProfile)
     Load("AP:\nQPFX:\n\"P\"\nOBJ\n\"O\"\n");                       /* OBJ ends QPFX: */
     EXPECT_EQ(Items(PrfSections.qPrefix), 1);
     EXPECT_EQ(Item(PrfSections.objectNames[21], 0), "O");
+    Load("AP:\nPDG:\n gtype=1\nOBU:\nOBJ\n\"O\"\n");                 /* OBJ written first reads back */
+    for (int i = 0; i < 2; i++)
+        Load(Save());
+    EXPECT_EQ(Item(PrfSections.objectNames[21], 0), "O");
     Load("AP:\nDLG:\"Queue List\"\nx=10\nPDG:\n gtype=0 type=1 x=10\n");
     EXPECT_EQ(DlgInfoFind(DlgInfoGlobal, "Queue List")->x2, 10);      /* x sets x2 */
     EXPECT_TRUE(DlgInfoFind(DlgInfoGlobal, "Queue List")->optA & DLGA_POSSAVED);
@@ -197,10 +201,17 @@ TEST(Sections, SharedFilterFileAndExport)
     cfgtest::Spit(file, "nothing here\n");
     Load("AP:\npo4m=80 po4=80 sffile=\"" + file + "\"\n");
     Load("AP:\npo4m=80 po4=80 sffile=\"" + dir + "/none.flt\"\n");
-    ASSERT_EQ(posted.size(), 2u);
+    /* a filter without a name or text is told by its line, never kept
+       (it would not be written) nor dropped in silence */
+    cfgtest::Spit(file, "FLK:\n  v =\"curdepth > 1\"\n");
+    Load("AP:\npo4m=80 po4=80 sffile=\"" + file + "\"\nFLK:\n n=\"blank\" v=\" \"\n");
+    ASSERT_EQ(posted.size(), 4u);
     EXPECT_EQ(posted[0], "Shared filter file '" + file +
                              "' does not appear to be in the correct format");
     EXPECT_EQ(posted[1], "Can not open shared filter file '" + dir + "/none.flt'");
+    EXPECT_EQ(posted[2].rfind("A filter without a text at line 4 of '", 0), 0u) << posted[2];
+    EXPECT_EQ(posted[3], "A filter without a name at line 2 of '" + file + "' is not read");
+    EXPECT_EQ(Filter(FltLocalFilters, "blank"), nullptr);
     snprintf(Prf.sffile, sizeof Prf.sffile, "%s", (dir + "/no/such/dir/x.flt").c_str());
     EXPECT_EQ(PrfExportFilters(message), 0);
     EXPECT_EQ(std::string(message).rfind("Can not open file '", 0), 0u);

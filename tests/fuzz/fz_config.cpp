@@ -7,44 +7,25 @@
  * blanks at line ends aside: a value read from a damaged file that the
  * next start reads differently shows there (a key written only when it
  * differs from its default shows there as well, without harm). */
-#include "fuzz.h"
+#include "fzconfig.h"
 
 #include <cstdio>
 #include <cstdlib>
-#include <fstream>
-#include <sstream>
 
-#include "cfgfile.h"
-#include "cs.h"
 #include "prffile.h"
 
 namespace {
 
-std::string ReadWhole(const std::string &path)
-{
-    std::ifstream f(path, std::ios::binary);
-    std::stringstream s;
-    s << f.rdbuf();
-    return s.str();
-}
-
-void EmptyLocations(void)
-{
-    while (LocTree)
-        LocDelete(&LocTree, (QMS *)CSTreeFirst(LocTree), nullptr);
-    LocFlushFreed();
-}
-
 /* A start and an exit of the program on the file as it is. */
 std::string StartAndExit(void)
 {
-    EmptyLocations();
+    FuzzEmptyLocations();
     CfgStatus = 0;
     LoadPrfData();
     CfgFileRead(ConfigFile, &LocTree, 0, nullptr);
     CfgStatus |= CFG_STATUS_READ;
     FUZZ_CHECK(CfgFileWrite() == 0, "the configuration was not written");
-    return ReadWhole(ConfigFile);
+    return FuzzConfigText();
 }
 
 /* The text without blanks before its line ends. */
@@ -67,11 +48,7 @@ void Seeds(FuzzSeeds *s)
 
 void Init(void)
 {
-    snprintf(ConfigPath, sizeof ConfigPath, "%s/", FuzzScratch().c_str());
-    snprintf(ConfigFile, sizeof ConfigFile, "%s/RAVOLT.CFG", FuzzScratch().c_str());
-    static CFGHOOKS quiet = {};
-    quiet.errorBox = [](void *, const char *, const char *, int, int) { return 0; };
-    CfgSetHooks(&quiet);
+    FuzzConfigQuiet();
 }
 
 void Run(const uint8_t *data, size_t size)
@@ -98,7 +75,7 @@ void Run(const uint8_t *data, size_t size)
                  "at byte " + std::to_string(at) + ", writing " + std::to_string(i) + " [" + a.substr(from, 200) +
                      "]\nwriting " + std::to_string(i + 1) + " [" + b.substr(from, 200) + "]");
     }
-    EmptyLocations();
+    FuzzEmptyLocations();
     PrfSetDefaults();
 }
 

@@ -3,7 +3,7 @@
  * list shows into the location store, emptied again after. */
 #pragma once
 
-#include "fuzz.h"
+#include "fzconfig.h"
 
 #include <cstdio>
 #include <vector>
@@ -28,13 +28,6 @@ inline std::string FuzzFile(const char *name, const uint8_t *data, size_t size)
     fwrite(data, 1, size, f);
     fclose(f);
     return path;
-}
-
-inline void FuzzEmptyLocations(void)
-{
-    while (LocTree)
-        LocDelete(&LocTree, (QMS *)CSTreeFirst(LocTree), nullptr);
-    LocFlushFreed();
 }
 
 /* Imports every entry of the list as the user's "Select All", "Import". */

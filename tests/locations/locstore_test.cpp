@@ -135,8 +135,8 @@ TEST_F(Store, NamesAreCutAndPaddedAsBefore)
     uint32_t seed = 5;
     auto next = [&] { return (seed = seed * 1103515245u + 12345u) >> 16; };
     auto fill = [&](char *field, size_t length) {
-        for (size_t i = 0; i <= QMS_NAME; i++)          /* what stood there */
-            field[i] = (char)(1 + next() % 255);
+        for (size_t i = 0; i <= QMS_NAME; i++)          /* what stood there (no control characters: refused) */
+            field[i] = (char)(0x20 + next() % 224);
         if (length <= QMS_NAME)
             field[length] = 0;
     };

@@ -11,8 +11,10 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <filesystem>
 #include <random>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -219,6 +221,14 @@ TEST_F(Cache, GroupsAndValuesThatSplitTokens)
     }
     text = cfgtest::Slurp(file);
     EXPECT_EQ(text.find("Qm=\"!y\""), text.rfind("Qm=\"!y\""));
+    /* a line end in a name, group or user id would start an entry of its
+       own: refused, the file as it was */
+    const char *lines[][3] = { { "QM\nQm=QMV Q=RAVOLT User=x Pwd=0635303816", nullptr, "u" },
+                               { "QM5", "G\r\nGroup=H", "u" }, { "QM5", nullptr, "u\nQm=QM6" } };
+    for (const auto &l : lines) {
+        EXPECT_EQ(Write(l[0], "RAVOLT", l[1], l[2], "pw"), PWC_BADPARM) << l[0];
+        EXPECT_EQ(cfgtest::Slurp(file), text);
+    }
 }
 
 TEST_F(Cache, PasswordChangeReenciphersEveryEntry)
@@ -344,6 +354,38 @@ TEST_F(Cache, FileNameFromTheTemplate)
     EXPECT_EQ(std::string(out), dir + "/v1.2" + CSPathSepString + "RAVOLT.PWC");
     PWCResolveFileName("%NO_SUCH_VARIABLE_HERE%x.pwc", out);
     EXPECT_EQ(std::string(out), dir + CSPathSepString + "x.pwc");
+
+    /* a name longer than 300 characters is refused whole with a message,
+       never cut to name a file elsewhere (the folder above, a shorter name) */
+#ifdef _WIN32
+    _putenv_s("RAVOLT_PWC_LONG", std::string(400, 'e').c_str());
+#else
+    setenv("RAVOLT_PWC_LONG", std::string(400, 'e').c_str(), 1);
+#endif
+    std::string fits = dir + CSPathSepString + std::string(294 - dir.size(), 'f') + ".pwc";   /* 299 */
+    static std::vector<std::string> told;
+    PWCHOOKS hooks = {};
+    hooks.postError = [](void *, QMS *, const char *text) { told.push_back(text); };
+    PWCSetHooks(&hooks);
+    for (const std::string &t : { "/" + std::string(294, 'd'), std::string("%RAVOLT_PWC_LONG%"),
+                                  std::string(280, 'n') + ".pwc", fits }) {
+        bool ok = t == fits;
+        EXPECT_EQ(PWCResolveFileName(t.c_str(), out), ok ? 1 : 0) << t;
+        EXPECT_EQ(std::string(out), ok ? t : "") << t;
+        told.clear();
+        snprintf(Prf.pwc, sizeof Prf.pwc, "%s", t.c_str());
+        PWCRefreshFileName();
+        EXPECT_EQ(std::string(PWCFileName()), ok ? t : "") << t;
+        EXPECT_EQ(told.size() == 1 && told[0].find("is longer than 300 characters") != std::string::npos, !ok);
+    }
+    PWCSetHooks(nullptr);
+    Prf.pwc[0] = 0;
+    PWCRefreshFileName();
+    PWCHND *h = nullptr;
+    EXPECT_EQ(PWCOpen((dir + "/" + std::string(310 - dir.size(), 'o')).c_str(), "pw", nullptr, "", 1, 0, &h),
+              PWC_BADPARM);
+    for (const auto &e : std::filesystem::recursive_directory_iterator(dir))
+        EXPECT_FALSE(e.is_regular_file()) << e.path();      /* nothing made anywhere */
     snprintf(ConfigFile, sizeof ConfigFile, "RAVOLT.CFG");
 }
 

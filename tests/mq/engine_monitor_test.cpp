@@ -164,6 +164,20 @@ TEST_F(AgentTest, DamagedAndSurplusRecords)
     handle(Record('m'), "", "");
     EXPECT_EQ(LocFindByNames("QM7", "NEW.Q"), nullptr);
     EXPECT_EQ(LocFindByNames("", ""), nullptr);
+    /* reply-to names with a line end or another control character make no
+       location: read back at the next start they would be other names,
+       and a new location would be made every time */
+    auto count = [] {
+        int n = 0;
+        for (CSTREE *e = CSTreeFirst(LocTree); e; e = e->next)
+            n++;
+        return n;
+    };
+    int before = count();
+    for (const char *qm : { "QM7\r\nQM:X", "QM7\n", "Q\tM7" })
+        handle(Record('m'), qm, "NEW.Q");
+    handle(Record('m'), "QM7", "NEW.Q\r");
+    EXPECT_EQ(count(), before);
     /* more answers than were sent: the counter stays at 0 */
     MonResetOutstanding();
     for (int i = 0; i < 3; i++)

@@ -7,10 +7,15 @@
  * frame's hidden panes painted. */
 #include <gtest/gtest.h>
 
+#include <windows.h>
+#include <commctrl.h>
+
 #include "apptest.h"
 #include "cmddlg.h"
+#include "cs.h"
 #include "csdate.h"
 #include "dd.h"
+#include "filedlg.h"
 #include "locstore.h"
 #include "mq/command/command.h"
 #include "mqsim.h"
@@ -23,8 +28,10 @@
 #include "tkharness.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cstring>
 #include <functional>
+#include <thread>
 
 namespace {
 
@@ -600,8 +607,8 @@ std::vector<HWND> TopWindows(void)
     return out;
 }
 
-/* Runs a command and answers the window it opened (its title), closing it. */
-std::string Opens(const std::function<void()> &run)
+/* The window a command opened (left open), or null. */
+HWND OpenedBy(const std::function<void()> &run)
 {
     std::vector<HWND> before = TopWindows();
     run();
@@ -612,6 +619,13 @@ std::string Opens(const std::function<void()> &run)
                 opened = w;
         return opened != nullptr;
     }, 4000);
+    return opened;
+}
+
+/* Runs a command and answers the window it opened (its title), closing it. */
+std::string Opens(const std::function<void()> &run)
+{
+    HWND opened = OpenedBy(run);
     if (!opened)
         return "";
     std::string title = WindowText(opened);
@@ -620,7 +634,141 @@ std::string Opens(const std::function<void()> &run)
     return title.empty() ? "(untitled window)" : title;
 }
 
+/* A window's descendants of a class ("Edit", "Button"). */
+std::vector<HWND> Children(HWND parent, const char *cls)
+{
+    std::vector<HWND> all, found;
+    EnumChildWindows(parent, [](HWND w, LPARAM lp) { return ((std::vector<HWND> *)lp)->push_back(w), TRUE; },
+                     (LPARAM)&all);
+    for (HWND w : all) {
+        char name[64] = "";
+        GetClassNameA(w, name, sizeof name);
+        if (!_stricmp(name, cls))
+            found.push_back(w);
+    }
+    return found;
+}
+
+/* What the system's file dialog was asked to start from (name, folder). */
+std::string started;
+BOOL RecordStart(OPENFILENAMEA *ofn)
+{
+    started = std::string(ofn->lpstrFile) + "|" + (ofn->lpstrInitialDir ? ofn->lpstrInitialDir : "");
+    return FALSE;
+}
+
+/* Stack bytes below the caller that are not zero, as a deep call leaves. */
+__attribute__((noinline)) void DirtyStack(void)
+{
+    volatile char junk[32768];
+    for (size_t i = 0; i < sizeof junk; i++)
+        junk[i] = 'Z';
+}
+
 }  // namespace
+
+/* Every window with a file field and a button beside it that chooses a
+ * file ("..." or "Choose File", on any page of its tabs) starts the
+ * system's file dialog from nothing when the field is empty: not from
+ * what the stack held (export, auto refresh, load message, Drask, put). */
+TEST(AppLists, FileButtonsOfEmptyFieldsStartFromNothing)
+{
+    FrameWords *f = DemoSelected();
+    ASSERT_NE(f, nullptr);
+    DialogWords *d = OpenFromMenu(f, 534, &PCFQueueListDef);
+    ASSERT_NE(d, nullptr);
+    ClickRow(d, RowOf(d, "DEMO.REQUEST"));
+    const struct {
+        const char *window;
+        std::function<void()> open;
+        size_t buttons;
+    } rows[] = {
+        { "export", [&] { SendMessageA(PCFWnd(d->window), WM_COMMAND, 657, 0); }, 1 },
+        { "auto refresh", [&] { SendMessageA(PCFWnd(d->window), WM_COMMAND, 504, 0); }, 1 },
+        { "load message", [&] { SendMessageA(PCFWnd(f->msgPane->window), WM_COMMAND, 919, 0); }, 1 },
+        { "Drask", [&] { FrameCommand(f, 731); }, 3 },
+        { "put", [&] { FrameCommand(f, 641); }, 1 },
+    };
+    UISetFileDialogRunner(RecordStart);
+    for (const auto &r : rows) {
+        HWND w = OpenedBy(r.open);
+        ASSERT_NE(w, nullptr) << r.window << " opened no window";
+        std::vector<int> clicked;
+        /* every file button shown, on every page of every tab */
+        auto clickAll = [&] {
+            for (HWND b : Children(w, "Button")) {
+                std::string text = WindowText(b);
+                int id = GetDlgCtrlID(b);
+                if ((text != "..." && text != "Choose File") || !IsWindowVisible(b) ||
+                    std::find(clicked.begin(), clicked.end(), id) != clicked.end())
+                    continue;
+                clicked.push_back(id);
+                for (HWND e : Children(w, "Edit"))
+                    SetWindowTextA(e, "");
+                started = "unasked";
+                DirtyStack();
+                SendMessageA(GetParent(b), WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), (LPARAM)b);
+                EXPECT_EQ(started, "|") << r.window << " button " << id;
+            }
+        };
+        clickAll();
+        for (HWND tab : Children(w, "SysTabControl32"))
+            for (int i = 0; i < (int)SendMessageA(tab, TCM_GETITEMCOUNT, 0, 0); i++) {
+                SendMessageA(tab, TCM_SETCURSEL, (WPARAM)i, 0);
+                NMHDR nm = { tab, (UINT_PTR)GetDlgCtrlID(tab), (UINT)TCN_SELCHANGE };
+                SendMessageA(GetParent(tab), WM_NOTIFY, (WPARAM)nm.idFrom, (LPARAM)&nm);
+                PumpAll();
+                clickAll();
+            }
+        EXPECT_EQ(clicked.size(), r.buttons) << r.window;
+        SendMessageA(w, WM_CLOSE, 0, 0);
+        PumpAll();
+    }
+    UISetFileDialogRunner(nullptr);
+    SendMessageA(PCFWnd(d->window), WM_CLOSE, 0, 0);
+    PumpAll();
+}
+
+/* A get thread refreshing the lists that show a changed object, while the
+ * window thread runs its once-a-second check and hands a message to every
+ * dialog: neither waits for the other for good (the refresh's command
+ * reads the dialog's windows, which only the window thread answers), and
+ * the refresh is still asked for. */
+TEST(AppLists, ARefreshFromAGetThreadBesideTheWindowThreadsChecks)
+{
+    FrameWords *f = DemoSelected();
+    ASSERT_NE(f, nullptr);
+    DialogWords *d = OpenFromMenu(f, 534, &PCFQueueListDef);
+    ASSERT_NE(d, nullptr);
+    std::atomic<int> marked{ 0 }, done{ 0 };
+    uint32_t asked = d->first.requestCount;
+    std::thread getThread([&] {
+        for (int i = 0; i < 40; i++, Sleep(25)) {
+            d->lastRefresh = 0;               /* long ago: a refresh at once */
+            marked += PCFRefreshObjectDialogs(AppDemo(), nullptr, 0, d->definition->actions->command, 2016,
+                                              "DEMO.REQUEST", CSGetCurrentTime());
+        }
+        done = 1;
+    });
+    std::thread watchdog([&] {
+        for (int i = 0; i < 300 && !done; i++)
+            Sleep(100);
+        if (!done && fprintf(stderr, "the get thread and the window thread wait for each other\n"))
+            _exit(3);
+    });
+    for (DWORD until = GetTickCount() + 3000; !done || GetTickCount() < until;) {
+        PCFCheckResponses(CSGetCurrentTime() + 2, nullptr);
+        PCFBroadcast(WM_NULL, 0, 0);
+        PumpAll();
+        Sleep(10);
+    }
+    getThread.join();
+    watchdog.join();
+    EXPECT_EQ(marked, 40);
+    EXPECT_GT(d->first.requestCount, asked) << "the refresh was never asked for";
+    SendMessageA(PCFWnd(d->window), WM_CLOSE, 0, 0);
+    PumpAll();
+}
 
 /* Every enabled item of the frame's menus and of a Queue List's menu bar
  * that opens a window opens it; the walk is written out item by item. */

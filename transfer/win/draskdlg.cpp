@@ -286,7 +286,7 @@ static int start(DRASKWORDS *dw)
 
 static void choose(DRASKWORDS *dw, int field, uint32_t flags)
 {
-    char path[300];
+    char path[300] = "";        /* the dialog starts from it when the field is empty */
     HWND edit = DDGetFieldWindow(dw->dd, field, 0);
     if (edit)
         UIGetFileName(dw->window, edit, flags, path);

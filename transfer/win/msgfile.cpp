@@ -303,7 +303,7 @@ static void command(MSGFILEWORDS *mw, int id, int code)
             name_changed(mw);
         break;
     case KV_CHOOSE: {
-        char path[300];
+        char path[300] = "";        /* the dialog starts from it when the field is empty */
         HWND edit = DDGetFieldWindow(mw->dd, KV_FILE, 0);
         if (edit && UIGetFileName(mw->window, edit, (mw->save ? 0 : UIF_INPUT) | UIF_DRASK, path))
             name_changed(mw);

@@ -154,7 +154,7 @@ static void put(PUTWORDS *pw)
 
 static void choose_file(PUTWORDS *pw)
 {
-    char path[300];
+    char path[300] = "";        /* the dialog starts from it when the field is empty */
     HWND edit = DDGetFieldWindow(pw->dd, PF_FILE, 0);
     if (edit && UIGetFileName(pw->window, edit, UIF_INPUT, path))
         file_changed(pw);

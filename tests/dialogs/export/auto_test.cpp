@@ -149,6 +149,16 @@ TEST_F(Auto, DebugLinesAndFailureTexts)
     EXPECT_EQ(rec.statuses.back(), "Unable to open auto export file '" + bad + "'");
     d->exportDue = 0;
     EXPECT_EQ(ExpAutoExport(d, 1), 0);                  /* nothing due */
+    /* a name that expands past 259 characters is refused, never cut to
+       another file's name */
+    std::string longName = dir + "/" + std::string(250 - dir.size(), 'n') + "%q%q%q";
+    d = Due(longName, EXP_MQSC, 0);
+    ASSERT_EQ(ExpAutoExport(d, 1), 1);
+    EXPECT_EQ(rec.statuses.back().find("Auto export file name '" + dir + "/nnn"), 0u) << rec.statuses.back();
+    EXPECT_NE(rec.statuses.back().find("' is longer than 259 characters"), std::string::npos);
+    std::string cut = (dir + "/" + std::string(250 - dir.size(), 'n') + "QMAQMAQMA").substr(0, 259);
+    EXPECT_FALSE(std::filesystem::exists(cut));
+    EXPECT_FALSE(std::filesystem::exists(cut.substr(0, 257)));
 }
 
 }  // namespace

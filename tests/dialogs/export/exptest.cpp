@@ -103,6 +103,7 @@ Exported ExportText(DialogWords *dialog, int type, uint32_t options, int selecti
     e.count = ExpRun(&run);
     e.text.assign(area->text, area->used);
     e.message = run.message;
+    e.warning = run.warning;
     ExpFreeTextArea(area);
     return e;
 }
@@ -126,6 +127,7 @@ Exported ExportFile(DialogWords *dialog, int type, uint32_t options, const std::
     fclose(f);
     e.text = ReadFile(path);
     e.message = run.message;
+    e.warning = run.warning;
     return e;
 }
 

@@ -43,6 +43,7 @@ struct Exported {
     int count;
     std::string text;
     std::string message;
+    std::string warning;               /* the objects left out */
 };
 Exported ExportText(DialogWords *dialog, int type, uint32_t options, int selection = EXP_SHOWN,
                     int appending = 0);

@@ -9,6 +9,7 @@
 #include <set>
 
 #include "mqsim.h"
+#include "mq/mqsc/mqsc.h"
 #include "prfdata.h"
 
 using namespace exptest;
@@ -187,7 +188,8 @@ TEST_F(Readback, EachQueueDialogAndTheQueueManagerAsMqsc)
 std::string Unescape(const std::string &s)
 {
     static const std::pair<const char *, const char *> refs[] = {
-        { "&amp;", "&" }, { "&lt;", "<" }, { "&gt;", ">" }, { "&apos;", "'" }, { "&quot;", "\"" } };
+        { "&amp;", "&" }, { "&lt;", "<" }, { "&gt;", ">" }, { "&apos;", "'" }, { "&quot;", "\"" },
+        { "&#9;", "\t" }, { "&#10;", "\n" }, { "&#13;", "\r" } };
     std::string out;
     for (size_t i = 0; i < s.size();) {
         bool done = false;
@@ -302,6 +304,100 @@ TEST_F(Readback, XmlAndCsvGiveTheSameNamesAndValues)
         EXPECT_EQ(rows[r][descAt], want[name][MQCA_Q_DESC]) << name;
     }
     EXPECT_EQ(names, std::set<std::string>({ "APP.ALIAS", "APP.INIT", "APP.MODEL", "APP.REMOTE", "APP.TRIG" }));
+}
+
+
+/* The commands of an MQSC file as the console's command-file reader
+ * collects them, each as its queue's name and its DESCR (quotes undone). */
+std::map<std::string, std::string> ConsoleDescriptions(const std::string &path)
+{
+    std::map<std::string, std::string> out;
+    MQSCFILEREADER r = {};
+    std::vector<char> command(MQSC_FILE_BUFFER);
+    r.command = command.data();
+    r.file = fopen(path.c_str(), "rb");
+    auto quoted = [](const std::string &c, const std::string &keyword) {
+        size_t i = c.find(keyword + "('");
+        if (i == std::string::npos)
+            return std::string("<none>");
+        std::string v;
+        for (i += keyword.size() + 2; i < c.size(); i++) {
+            if (c[i] == '\'' && (i + 1 == c.size() || c[++i] != '\''))
+                return v;
+            v += c[i];
+        }
+        return std::string("<open>");
+    };
+    while (r.file && MQSCNextFileCommand(&r)) {
+        std::string c(r.command, r.used);
+        EXPECT_EQ(c.compare(0, 14, "DEFINE QLOCAL("), 0) << c;
+        out[quoted(c, "QLOCAL")] = quoted(c, "DESCR");
+    }
+    if (r.file)
+        fclose(r.file);
+    CSFreeMemAndClear(&r.line);
+    return out;
+}
+
+/* Values a queue manager's reply may hold, however its objects were
+ * made: a description with line ends and a command after them, tabs, a
+ * bell, a "*" where a long line is split, quotes across a split, a name
+ * with a line end.  No value ends an MQSC command: what MQSC can carry is
+ * read back by the console's command-file reader as it was, an object
+ * with anything else is left out and named; XML carries tabs and line
+ * ends as references and leaves out the rest; CSV quotes every value. */
+TEST_F(Readback, ValuesNeverEndACommand)
+{
+    struct Row {
+        std::string name, descr;
+        bool mqsc, xml;
+    };
+    const std::vector<Row> rows = {
+        { "EVIL.Q", "a\r\nDELETE QLOCAL(VICTIM) PURGE\r\n*", false, true },
+        { "LF.Q", "a\nDELETE QLOCAL(VICTIM) PURGE", false, true },
+        { "TAB.Q", "a\tb\tc", true, true },
+        { "BELL.Q", "ring\x07", false, false },
+        { "STAR.Q", std::string(56, 's') + "*x') +", true, true },
+        { "QUOTES.Q", std::string(64, '\''), true, true },
+        { "BAD\r\nNAME", "plain", false, true },
+    };
+    ListDialog list(&PCFQueueListDef, AllColumns(&PCFQueueDef), "QMEXP");
+    std::vector<std::string> replies;
+    for (size_t i = 0; i < rows.size(); i++) {
+        Reply r(MQCMD_INQUIRE_Q, i + 1 == rows.size());
+        r.Str(MQCA_Q_NAME, rows[i].name, 48 - (int)rows[i].name.size())
+            .Int(MQIA_Q_TYPE, MQQT_LOCAL)
+            .Str(MQCA_Q_DESC, rows[i].descr, 64 - (int)rows[i].descr.size());
+        replies.push_back(r.data);
+    }
+    list.Fill(replies);
+    std::string path = TempPath("hostile.mqs");
+    Exported m = ExportFile(list.get(), EXP_MQSC, 0, path, "wb");
+    EXPECT_EQ(m.warning.find("4 objects left out ('"), 0u) << m.warning;
+    Exported x = ExportText(list.get(), EXP_XML, 0);
+    EXPECT_NE(x.warning.find("'BELL.Q' left out"), std::string::npos) << x.warning;
+    /* name to description as each reader gets them back */
+    std::map<std::string, std::string> mqsc = ConsoleDescriptions(path), xml, csv, want[2];
+    for (auto &o : ReadXml(x.text))
+        xml[o.first] = o.second["DESCR"];
+    auto table = ReadCsv(ExportText(list.get(), EXP_CSV, 0).text, ',');
+    ASSERT_EQ(table.size(), rows.size() + 1) << "the headings and every queue";
+    auto column = [&](const char *title) {
+        return (size_t)(std::find(table[0].begin(), table[0].end(), title) - table[0].begin());
+    };
+    for (size_t i = 1, n = column("Name"), dsc = column("Queue Description"); i < table.size(); i++)
+        csv[table[i].at(n)] = table[i].at(dsc);
+    for (const Row &r : rows) {
+        if (r.mqsc)
+            want[0][r.name] = r.descr;
+        if (r.xml)
+            want[1][r.name] = r.descr;
+        EXPECT_EQ(csv[r.name], r.descr) << r.name;
+    }
+    EXPECT_EQ(m.count, (int)want[0].size());
+    EXPECT_EQ(mqsc, want[0]);
+    EXPECT_EQ(x.count, (int)want[1].size());
+    EXPECT_EQ(xml, want[1]);
 }
 
 }  // namespace

@@ -485,14 +485,17 @@ TEST_F(Writers, FileNameTemplates)
     ExpandFileTemplateAt(&q, &ctx, "%i", out, march5);
     EXPECT_STREQ(out, "1");
     EXPECT_EQ(ctx.maximum, 0);
-    /* a long expansion is cut at 259 characters, nothing written past */
+    /* a long expansion says so (its first 259 characters are only shown),
+       nothing written past; 259 characters fit */
     std::string longTemplate;
     for (int i = 0; i < 60; i++)
         longTemplate += "%q%y";
     memset(out, 'Z', sizeof out);
-    ExpandFileTemplateAt(&q, &ctx, longTemplate.c_str(), out, march5);
+    EXPECT_EQ(ExpandFileTemplateAt(&q, &ctx, longTemplate.c_str(), out, march5), 0);
     EXPECT_EQ(strlen(out), 259u);
     EXPECT_EQ(out[260], 'Z');
+    EXPECT_EQ(ExpandFileTemplateAt(&q, &ctx, std::string(259, 'n').c_str(), out, march5), 1);
+    EXPECT_EQ(ExpandFileTemplateAt(&q, &ctx, (std::string(258, 'n') + "%q").c_str(), out, march5), 0);
 }
 
 TEST_F(Writers, ScheduleOfAutomaticExports)

@@ -1,0 +1,37 @@
+/* What the targets that write the configuration share: RAVOLT.CFG in the
+ * scratch folder with quiet boxes, the file's text, and the location
+ * store emptied. */
+#pragma once
+
+#include "fuzz.h"
+
+#include <fstream>
+#include <sstream>
+
+#include "cfgfile.h"
+#include "cs.h"
+
+inline void FuzzConfigQuiet(void)
+{
+    snprintf(ConfigPath, sizeof ConfigPath, "%s/", FuzzScratch().c_str());
+    snprintf(ConfigFile, sizeof ConfigFile, "%s/RAVOLT.CFG", FuzzScratch().c_str());
+    static CFGHOOKS quiet = {};
+    quiet.errorBox = [](void *, const char *, const char *, int, int) { return 0; };
+    quiet.notice = [](void *, const char *, const char *) {};
+    CfgSetHooks(&quiet);
+}
+
+inline std::string FuzzConfigText(void)
+{
+    std::ifstream f(ConfigFile, std::ios::binary);
+    std::stringstream s;
+    s << f.rdbuf();
+    return s.str();
+}
+
+inline void FuzzEmptyLocations(void)
+{
+    while (LocTree)
+        LocDelete(&LocTree, (QMS *)CSTreeFirst(LocTree), nullptr);
+    LocFlushFreed();
+}
