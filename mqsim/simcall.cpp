@@ -3,7 +3,9 @@
  * a connection for one call (fault injection, handle sharing). */
 #include "simcall.h"
 
-std::map<MQHCONN, SimConn *> SimConns;
+/* never destroyed: a server thread may still look a connection up while
+ * the process ends */
+std::map<MQHCONN, SimConn *> &SimConns = *new std::map<MQHCONN, SimConn *>;
 
 struct SimStrucLengths { const char *id; MQLONG lengths[8]; };
 static const SimStrucLengths StrucLengths[] = {

@@ -70,7 +70,7 @@ static void SimCopyOut(void *user, const T &local)
     memcpy(user, (const void *)&local, (size_t)SimLengthOf(local.StrucId, local.Version));
 }
 
-extern std::map<MQHCONN, SimConn *> SimConns;
+extern std::map<MQHCONN, SimConn *> &SimConns;
 
 /* simopen.cpp */
 static const MQLONG SimInputOptions = MQOO_INPUT_AS_Q_DEF | MQOO_INPUT_SHARED | MQOO_INPUT_EXCLUSIVE;

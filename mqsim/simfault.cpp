@@ -17,7 +17,7 @@ struct SimFault {
 };
 
 static std::mutex FaultLock;
-static std::vector<SimFault> Faults;
+static std::vector<SimFault> &Faults = *new std::vector<SimFault>;
 
 void SimFaultArm(const char *verb, const std::string &qmgr, MQLONG skip, MQLONG count, MQLONG reason,
                      MQLONG delayMs)

@@ -10,7 +10,8 @@
 std::mutex SimLock;
 std::condition_variable SimWake;
 
-static std::map<std::string, SimQMgr *> QMgrs;
+/* never destroyed, as SimConns */
+static std::map<std::string, SimQMgr *> &QMgrs = *new std::map<std::string, SimQMgr *>;
 void (*SimServiceStart)(SimQMgr *q) = SimCommandServerStart;
 void (*SimServiceStop)(SimQMgr *q) = SimCommandServerStop;
 
