@@ -207,13 +207,15 @@ bool RoadActRows(Road *r, const char *step, RoadAct act, const char *queue, cons
         std::string now = ListStatus(r);
         changed |= now != before;
         said->ended = changed && Ended(now) && now == said->status;     /* the same twice: all written */
+        if (now != said->status && now != before)
+            said->history.push_back(now);                               /* seen, if only for a moment */
         said->status = now;
     }
     for (E2EBox &b : E2EWatchdogTake())
         said->boxes.push_back(b);
     HWND line = E2EFindChild(ListDialog(r), "ComboBox", 17);
     int kept = line ? (int)SendMessageA(line, CB_GETCOUNT, 0, 0) : 0;
-    for (int i = 0; i < kept && i < 5; i++) {
+    for (int i = 0; i < kept && i < 10; i++) {
         /* the text comes from the program's process: room for it four
            times over, whatever width it travels in */
         LRESULT n = SendMessageA(line, CB_GETLBTEXTLEN, (WPARAM)i, 0);
@@ -273,6 +275,15 @@ bool RoadSaidHas(const RoadSaid &said, const std::string &text)
     return recent || said.status.find(text) != std::string::npos;
 }
 
+/* The status line's recent texts, for a failure's message. */
+static std::string Recent(const RoadSaid &said)
+{
+    std::string all;
+    for (const std::string &h : said.history)
+        all += " \"" + h + "\"";
+    return all;
+}
+
 /* What the program said of a command: that it ended with want, after a
  * confirmation (whose question holds asked, when given). */
 static void Said(Road *r, const char *step, bool ended, const RoadSaid &said, const std::string &want,
@@ -281,7 +292,7 @@ static void Said(Road *r, const char *step, bool ended, const RoadSaid &said, co
     if (!ended)
         Fail(r, step, "the program did not say the command ended: \"" + said.status + "\"");
     else if (!RoadSaidHas(said, want))
-        Fail(r, step, "the program said \"" + said.status + "\", not \"" + want + "\"");
+        Fail(r, step, "the program said \"" + said.status + "\", not \"" + want + "\" (recent:" + Recent(said) + ")");
     if (said.boxes.empty() || said.boxes[0].caption.find("Confirmation") == std::string::npos)
         Fail(r, step, "no confirmation was asked");
     else if (asked && said.boxes[0].text.find(asked) == std::string::npos)
