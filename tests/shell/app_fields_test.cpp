@@ -186,6 +186,43 @@ TEST(AppFields, ANumberShownWithSeparatorsIsStoredAsShown)
     PumpAll();
 }
 
+/* Tab through the program's loop steps the Queue dialog's editor down its
+ * lines, the pane scrolling so that the editor stays inside it whatever
+ * the dialog's height; Tab on the last line leaves the pane for the
+ * window below it, not for the first line. */
+TEST(AppFields, TabKeepsTheEditorInViewAndLeavesThePaneAfterTheLastLine)
+{
+    FrameWords *f = AppMain();
+    ASSERT_TRUE(AppDemoExpanded(f));
+    DialogWords *d = Opened(f, 533, "RAVOLT.DEMO/Queue");
+    ASSERT_NE(d, nullptr);
+    HWND w = PCFWnd(d->window), fields = PCFWnd(d->fieldWindow);
+    RECT full;
+    GetWindowRect(w, &full);
+    for (int height : { 0, 300 }) {
+        if (height)
+            MoveWindow(w, full.left, full.top, full.right - full.left, height, TRUE);
+        PumpAll();
+        EXPECT_EQ(EditField(d, MQCA_Q_NAME), "");
+        SetFocus(PCFWnd(d->valueWindow));
+        int last = d->lineCount - 1, strays = 0;
+        for (int step = 0; step < last; step++) {
+            LoopKey(GetFocus(), VK_TAB);
+            RECT pane, editor;
+            GetWindowRect(fields, &pane);
+            GetWindowRect(GetFocus(), &editor);
+            strays += editor.top < pane.top || editor.bottom > pane.bottom;
+        }
+        EXPECT_EQ((int)d->currentLine, last) << "height " << height;
+        EXPECT_EQ(strays, 0) << "height " << height;
+        LoopKey(GetFocus(), VK_TAB);
+        EXPECT_EQ((int)d->currentLine, last) << "height " << height;
+        EXPECT_FALSE(IsChild(fields, GetFocus())) << "height " << height;
+    }
+    SendMessageA(w, WM_CLOSE, 0, 0);
+    PumpAll();
+}
+
 /* A repaint announcement reaches every kind of open window with what its
  * bits ask: object dialogs (font, list sizes, rows, date fields, title,
  * placement, colours, toolbar), the frame's message pane and the windows
