@@ -134,7 +134,8 @@ int PixelsOf(HWND w, const RECT &cell, COLORREF colour)
 /* "5,000" in the Queue dialog's Maximum Queue Depth is 5000: typed over
  * with "6,000" and altered it is 6000 on the queue manager; a number cut
  * short is refused; with the Preferences' separators turned off the
- * field shows "6000", and their history length reaches the names. */
+ * field shows "6000", their history length reaches the names, Up and
+ * Down step through the lines and the title leaves the name out. */
 TEST(AppFields, ANumberShownWithSeparatorsIsStoredAsShown)
 {
     FrameWords *f = AppMain();
@@ -167,11 +168,15 @@ TEST(AppFields, ANumberShownWithSeparatorsIsStoredAsShown)
     DDHANDLE dd = DDFindHandle(prefs);
     DDSetFieldValue(dd, 335, "2");
     HWND options = DDGetFieldWindow(dd, 344, 0);
-    int row = (int)SendMessageA(options, LB_FINDSTRINGEXACT, (WPARAM)-1, (LPARAM)"Show thousands separators");
-    SendMessageA(options, LB_SETTOPINDEX, (WPARAM)row, 0);
-    RECT rc;
-    SendMessageA(options, LB_GETITEMRECT, (WPARAM)row, (LPARAM)&rc);
-    Click(options, rc.left + 40, (rc.top + rc.bottom) / 2);
+    uint32_t saved[3] = { Prf.po[0], Prf.po[1], Prf.po[2] };
+    for (const char *text : { "Show thousands separators", "Up/Down keys should tab between fields",
+                              "Show object name in titlebar", "Refresh time on the right" }) {
+        int row = (int)SendMessageA(options, LB_FINDSTRINGEXACT, (WPARAM)-1, (LPARAM)text);
+        SendMessageA(options, LB_SETTOPINDEX, (WPARAM)row, 0);
+        RECT rc;
+        SendMessageA(options, LB_GETITEMRECT, (WPARAM)row, (LPARAM)&rc);
+        Click(options, rc.left + 40, (rc.top + rc.bottom) / 2);
+    }
     SendMessageA(DDGetFieldWindow(dd, 1, 0), BM_CLICK, 0, 0);
     PumpAll();
     EXPECT_EQ(Prf.po[2] & 0x8000000u, 0u);
@@ -179,9 +184,16 @@ TEST(AppFields, ANumberShownWithSeparatorsIsStoredAsShown)
     char *shown = PCFValueCopy(d, d->currentField, 0, 0);
     EXPECT_STREQ(shown, "6000");
     CSFreeMem(shown);
-    Prf.po[2] |= 0x8000000u;
+    /* Down steps to the next line; the title recomposed leaves the name out */
+    uint32_t line = d->currentLine;
+    SetFocus(PCFWnd(d->valueWindow));
+    LoopKey(GetFocus(), VK_DOWN);
+    EXPECT_EQ(d->currentLine, line + 1);
+    EXPECT_EQ(WindowText(PCFWnd(d->window)).find("FIELDS.Q"), std::string::npos) << WindowText(PCFWnd(d->window));
+    memcpy(Prf.po, saved, sizeof saved);
     Prf.hso = 10;
     PCFPrefsFromProfile();
+    PCFWinPrefsFromProfile();
     SendMessageA(PCFWnd(d->window), WM_CLOSE, 0, 0);
     PumpAll();
 }
