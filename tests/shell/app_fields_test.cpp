@@ -62,8 +62,19 @@ MQLONG Inquire(const char *queue, MQLONG selector)
     return value;
 }
 
-/* The field pane's editor put on a field's line as clicks on its tab and
- * line put it: the editor's text. */
+/* The line of a field on the shown tab, or -1. */
+int LineOf(DialogWords *d, uint32_t attrId)
+{
+    PCFFieldEntry *e = nullptr;
+    int32_t element, kind;
+    for (int32_t line = 0; line < d->lineCount; line++)
+        if (!PCFLineAt(d, line, &e, &element, &kind) && e && e->field->attrId == attrId)
+            return line;
+    return -1;
+}
+
+/* The field pane's editor put on a field's line as clicks on its tab, the
+ * scroll bar and the line put it: the editor's text. */
 std::string EditField(DialogWords *d, uint32_t attrId)
 {
     HWND tabs = PCFWnd(d->tabWindow);
@@ -71,13 +82,13 @@ std::string EditField(DialogWords *d, uint32_t attrId)
         NMHDR n = { tabs, 30, (UINT)TCN_SELCHANGE };
         if (tabs && TabCtrl_SetCurSel(tabs, tab) >= 0)
             SendMessageA(PCFWnd(d->window), WM_NOTIFY, 30, (LPARAM)&n);
-        PCFFieldEntry *e = nullptr;
-        int32_t element, kind;
-        for (int32_t line = 0; line < d->lineCount; line++)
-            if (!PCFLineAt(d, line, &e, &element, &kind) && e && e->field->attrId == attrId) {
-                Click(PCFWnd(d->fieldWindow), 40, (line - (int32_t)d->topLine) * d->linePitch + d->linePitch / 2);
-                return d->currentField == e ? WindowText(PCFWnd(d->valueWindow)) : "(not reached)";
-            }
+        int line = LineOf(d, attrId);
+        if (line >= 0) {
+            SendMessageA(PCFWnd(d->fieldWindow), WM_VSCROLL, SB_TOP, 0);
+            Click(PCFWnd(d->fieldWindow), 40, (line - (int32_t)d->topLine) * d->linePitch + d->linePitch / 2);
+            return d->currentField && d->currentField->field->attrId == attrId ? WindowText(PCFWnd(d->valueWindow))
+                                                                               : "(not reached)";
+        }
     }
     return "(none)";
 }
@@ -201,8 +212,9 @@ TEST(AppFields, ANumberShownWithSeparatorsIsStoredAsShown)
 /* Tab through the program's loop steps the Queue dialog's editor down its
  * lines, the pane scrolling so that the editor stays inside it whatever
  * the dialog's height; Tab on the last line leaves the pane for the
- * window below it, not for the first line. */
-TEST(AppFields, TabKeepsTheEditorInViewAndLeavesThePaneAfterTheLastLine)
+ * window below it, not for the first line.  A queue type typed letter by
+ * letter is taken once whole, and its lines follow. */
+TEST(AppFields, TheFieldPaneFollowsTabAndTyping)
 {
     FrameWords *f = AppMain();
     ASSERT_TRUE(AppDemoExpanded(f));
@@ -231,6 +243,16 @@ TEST(AppFields, TabKeepsTheEditorInViewAndLeavesThePaneAfterTheLastLine)
         EXPECT_EQ((int)d->currentLine, last) << "height " << height;
         EXPECT_FALSE(IsChild(fields, GetFocus())) << "height " << height;
     }
+    /* a queue type typed letter by letter: the refused beginnings keep the
+       typing, the whole name takes the remote queue's lines */
+    EXPECT_EQ(EditField(d, MQIA_Q_TYPE), "Local");
+    HWND typing = GetWindow(PCFWnd(d->valueWindow), GW_CHILD);
+    SetWindowTextA(typing, "");
+    TestType(typing, "Remote");
+    PumpAll();
+    EXPECT_EQ(WindowText(typing), "Remote");
+    EXPECT_EQ(PCFGetIntValue(PCFDialogCaps(d), d->definition, d->dataArea, MQIA_Q_TYPE, nullptr), MQQT_REMOTE);
+    EXPECT_GE(LineOf(d, MQCA_REMOTE_Q_NAME), 0);
     SendMessageA(w, WM_CLOSE, 0, 0);
     PumpAll();
 }
