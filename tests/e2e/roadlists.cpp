@@ -350,6 +350,9 @@ void FilteredLists(Road *r)
     std::vector<std::string> deep, shallow;
     for (int i = 0; i < RoadQueueCount; i++)
         (r->queues[i].size() > 2 ? deep : shallow).push_back(RoadQueues[i]);
+    /* E2E.EDIT is no queue of the road's record (its messages are edited
+       in place, and a save may add one): its depth as it stands */
+    (Depth("E2E.EDIT") > 2 ? deep : shallow).push_back("E2E.EDIT");
     HWND dialog = OpenQueueList(r, step, "E2EQM", 8);
     if (dialog) {
         DepthFilter(r, step, dialog, "curdepth > 2 & queue == 'E2E.*'", deep, shallow, "curdepth > 100000000",
