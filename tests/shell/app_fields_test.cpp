@@ -200,8 +200,9 @@ TEST(AppFields, ANumberShownWithSeparatorsIsStoredAsShown)
 
 /* Tab through the loop steps the Queue dialog's editor down its lines,
  * the pane scrolling to keep it inside at any height, and on from the last
- * line to the window below the pane; a queue type typed letter by letter
- * is taken once whole, and its lines follow. */
+ * line to the window below the pane (in the Queue List, Tab past the last
+ * line and Shift+Tab on the first reach the list); a queue type typed
+ * letter by letter is taken once whole, and its lines follow. */
 TEST(AppFields, TheFieldPaneFollowsTabAndTyping)
 {
     FrameWords *f = AppMain();
@@ -230,6 +231,22 @@ TEST(AppFields, TheFieldPaneFollowsTabAndTyping)
     TestType(typing, "Remote");
     EXPECT_EQ(WindowText(typing), "Remote");
     EXPECT_NE(EditField(d, MQCA_REMOTE_Q_NAME), "(none)");
+    SendMessageA(w, WM_CLOSE, 0, 0);
+    PumpAll();
+    /* a list dialog's fields hand the focus on to the list at either end */
+    d = Opened(f, 534, "RAVOLT.DEMO/Queue List");
+    ASSERT_NE(d, nullptr);
+    w = PCFWnd(d->window);
+    if (!IsWindowVisible(PCFWnd(d->fieldWindow)))
+        SendMessageA(w, WM_COMMAND, 502, 0);
+    for (bool back : { false, true }) {
+        EditField(d, MQCA_Q_NAME);
+        SetFocus(PCFWnd(d->valueWindow));
+        for (int line = 0; line < (back ? 1 : d->lineCount); line++)
+            LoopKey(GetFocus(), VK_TAB, false, back);
+        HWND list = PCFWnd(d->splitList);
+        EXPECT_TRUE(GetFocus() == list || IsChild(list, GetFocus())) << back;
+    }
     SendMessageA(w, WM_CLOSE, 0, 0);
     PumpAll();
 }
