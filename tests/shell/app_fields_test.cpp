@@ -237,7 +237,8 @@ TEST(AppFields, TheFieldPaneFollowsTabAndTyping)
     d = Opened(f, 534, "RAVOLT.DEMO/Queue List");
     ASSERT_NE(d, nullptr);
     w = PCFWnd(d->window);
-    if (!IsWindowVisible(PCFWnd(d->fieldWindow)))
+    bool shown = IsWindowVisible(PCFWnd(d->fieldWindow));
+    if (!shown)
         SendMessageA(w, WM_COMMAND, 502, 0);
     for (bool back : { false, true }) {
         EditField(d, MQCA_Q_NAME);
@@ -247,6 +248,8 @@ TEST(AppFields, TheFieldPaneFollowsTabAndTyping)
         HWND list = PCFWnd(d->splitList);
         EXPECT_TRUE(GetFocus() == list || IsChild(list, GetFocus())) << back;
     }
+    if (!shown)
+        SendMessageA(w, WM_COMMAND, 502, 0);
     SendMessageA(w, WM_CLOSE, 0, 0);
     PumpAll();
 }
