@@ -678,7 +678,9 @@ int FieldHWNDData(DialogWords *dialog, int remember, uint8_t *area, int useAlter
         CSLockGlobal(CSLOCK_DIALOGS);
         rc = StoreByType(&c, t);
         CSUnlockGlobal(CSLOCK_DIALOGS);
-        if ((c.listChanged || (entry->flags & PCFE_DEPENDS)) && !(dialog->stateFlags & DF_LIST_EDIT) &&
+        /* a refused text changed nothing: the dependent fields stay, and so
+           does the text being typed */
+        if ((c.listChanged || (entry->flags & PCFE_DEPENDS)) && !rc && !(dialog->stateFlags & DF_LIST_EDIT) &&
             h->dependChanged)
             h->dependChanged(h->context, dialog);
         if (!(dialog->statusFlags & DS_NO_MESSAGES))

@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "cs.h"
+#include "prfbits.h"
 #include "prfdata.h"
 
 PCFWINPREFS PcfWinPrefs;
@@ -41,6 +42,10 @@ void PCFWinPrefsFromProfile(void)
     PcfWinPrefs.numericWords[1] = Prf.iuctx;
     PcfWinPrefs.rememberPositions = (Prf.opt1 & PO_SAVE_POSITIONS) != 0;
     PcfWinPrefs.rememberSizes = (Prf.opt1 & PO_SAVE_SIZES) != 0;
+    PcfWinPrefs.arrowKeysMove = (Prf.po[0] & PO1_ARROWS_TAB) != 0;
+    PcfWinPrefs.stopOnReadOnly = (Prf.po[1] & PO2_SELECT_READ_ONLY) != 0;
+    PcfWinPrefs.comboOnNameField = (Prf.po[1] & PO2_NAME_DROPDOWN) != 0;
+    PcfWinPrefs.showObjectName = PcfWinPrefs.retitleOnName = (Prf.po[2] & PO3_NAME_IN_TITLE) != 0;
     PcfWinPrefs.qmListPosition = Prf.qmlistwid;
     PcfWinPrefs.toolbarStyle = (uint32_t)Prf.tb;
     PcfWinPrefs.tabOptions = (uint32_t)Prf.tds;

@@ -93,10 +93,13 @@ int PCFSelectedRows(DialogWords *d, PCFROW **first, PCFLISTAREA **area)
     return n;
 }
 
+/* A new column list: the dialog and the "Change List Contents" window
+ * open on it take it up. */
 static void NewListSink(DialogWords *d)
 {
-    if (d->window && IsWindow(PCFWnd(d->window)))
-        SendMessageA(PCFWnd(d->window), UM_NEW_LIST, 1, 0);
+    for (void *w : { d->window, d->popups[PCF_POPUP_ALTERLIST] })
+        if (w && IsWindow(PCFWnd(w)))
+            SendMessageA(PCFWnd(w), UM_NEW_LIST, 1, 0);
 }
 
 /* A column filter changed: the rows are rebuilt, the selection kept. */

@@ -261,6 +261,7 @@ int ActivateField(DialogWords *d, int32_t line, int strict)
     } else {
         SendMessageA(w, EM_LIMITTEXT, (WPARAM)limit, 0);
     }
+    PCFKeepFieldInView(d);
     PosField(d);
     if (hadField && GetFocus() && IsChild(PCFWnd(d->fieldWindow), GetFocus()))
         SetFocus(w);

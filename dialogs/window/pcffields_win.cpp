@@ -11,6 +11,7 @@
 
 #include "cs.h"
 #include "mq/capability.h"
+#include "tklogic.h"
 #include "tkscroll.h"
 #include "tkwin.h"
 
@@ -270,6 +271,21 @@ void PCFCountFields(DialogWords *d)
         d->topLine = (uint32_t)r->vs.position;
         ScrollSizeChanged(PCFWnd(d->fieldWindow), nullptr, &r->vs);
     }
+}
+
+int PCFKeepFieldInView(DialogWords *d)
+{
+    HWND hwnd = PCFWnd(d->fieldWindow);
+    FieldsRecord *r = RecordOf(hwnd);
+    int32_t target;
+    if (!r || d->currentLine == 0xFFFFFFFF || !r->vs.page ||
+        !ScrollIntoViewTarget(r->vs.position, r->vs.page, (int32_t)d->currentLine, 1, &target))
+        return 0;
+    r->vs.position = target;
+    d->topLine = (uint32_t)target;
+    ScrollUpdateBars(hwnd, nullptr, &r->vs, 2);
+    InvalidateRect(hwnd, nullptr, TRUE);
+    return 1;
 }
 
 /* Edit-control borders (the editor sits inside them). */

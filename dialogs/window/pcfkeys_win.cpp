@@ -83,6 +83,12 @@ HWND TabWindowByPosition(HWND dialog, int, int forward, int fromEnd)
     }
     if (inEditor && !fromEnd && PCFStepField(d, forward, 0))
         return GetFocus();
+    /* past either end of a list dialog's fields the pane hands the focus
+       to the list, as its own Tab does */
+    if (inEditor && !fromEnd && d->splitList) {
+        SendMessageA(dialog, forward ? LBM_TAB : LBM_BACKTAB, 0, (LPARAM)PCFWnd(d->fieldWindow));
+        return GetFocus();
+    }
     HWND reached = TabFirstWindowByPosition(dialog, forward, fromEnd);
     if (!forward && reached == PCFWnd(d->tabWindow) &&
         !(d->valueWindow && IsWindowVisible(PCFWnd(d->valueWindow)))) {

@@ -137,6 +137,9 @@ void PCFCalculateMaxSizes(DialogWords *dialog);
 int PCFCreateFieldWindows(DialogWords *dialog, int recreate);
 void PCFCountFields(DialogWords *dialog);
 void PosField(DialogWords *dialog);
+/* The pane's first shown line moved as little as it must for the current
+ * line to show; 1 when it moved. */
+int PCFKeepFieldInView(DialogWords *dialog);
 int ActivateField(DialogWords *dialog, int32_t line, int strict);
 void PCFShowFieldValue(DialogWords *dialog, int onlyIfChanged);
 int PCFFieldKey(HWND window, WPARAM key, int inCombo);

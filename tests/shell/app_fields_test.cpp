@@ -62,8 +62,8 @@ MQLONG Inquire(const char *queue, MQLONG selector)
     return value;
 }
 
-/* The field pane's editor put on a field's line as clicks on its tab and
- * line put it: the editor's text. */
+/* The field pane's editor put on a field's line as clicks on its tab, the
+ * scroll bar and the line put it: the editor's text. */
 std::string EditField(DialogWords *d, uint32_t attrId)
 {
     HWND tabs = PCFWnd(d->tabWindow);
@@ -71,6 +71,7 @@ std::string EditField(DialogWords *d, uint32_t attrId)
         NMHDR n = { tabs, 30, (UINT)TCN_SELCHANGE };
         if (tabs && TabCtrl_SetCurSel(tabs, tab) >= 0)
             SendMessageA(PCFWnd(d->window), WM_NOTIFY, 30, (LPARAM)&n);
+        SendMessageA(PCFWnd(d->fieldWindow), WM_VSCROLL, SB_TOP, 0);
         PCFFieldEntry *e = nullptr;
         int32_t element, kind;
         for (int32_t line = 0; line < d->lineCount; line++)
@@ -134,7 +135,8 @@ int PixelsOf(HWND w, const RECT &cell, COLORREF colour)
 /* "5,000" in the Queue dialog's Maximum Queue Depth is 5000: typed over
  * with "6,000" and altered it is 6000 on the queue manager; a number cut
  * short is refused; with the Preferences' separators turned off the
- * field shows "6000", and their history length reaches the names. */
+ * field shows "6000", their history length reaches the names, Up and
+ * Down step through the lines and the title leaves the name out. */
 TEST(AppFields, ANumberShownWithSeparatorsIsStoredAsShown)
 {
     FrameWords *f = AppMain();
@@ -167,11 +169,15 @@ TEST(AppFields, ANumberShownWithSeparatorsIsStoredAsShown)
     DDHANDLE dd = DDFindHandle(prefs);
     DDSetFieldValue(dd, 335, "2");
     HWND options = DDGetFieldWindow(dd, 344, 0);
-    int row = (int)SendMessageA(options, LB_FINDSTRINGEXACT, (WPARAM)-1, (LPARAM)"Show thousands separators");
-    SendMessageA(options, LB_SETTOPINDEX, (WPARAM)row, 0);
-    RECT rc;
-    SendMessageA(options, LB_GETITEMRECT, (WPARAM)row, (LPARAM)&rc);
-    Click(options, rc.left + 40, (rc.top + rc.bottom) / 2);
+    uint32_t saved[3] = { Prf.po[0], Prf.po[1], Prf.po[2] };
+    for (const char *text : { "Show thousands separators", "Up/Down keys should tab between fields",
+                              "Show object name in titlebar", "Refresh time on the right" }) {
+        int row = (int)SendMessageA(options, LB_FINDSTRINGEXACT, (WPARAM)-1, (LPARAM)text);
+        SendMessageA(options, LB_SETTOPINDEX, (WPARAM)row, 0);
+        RECT rc;
+        SendMessageA(options, LB_GETITEMRECT, (WPARAM)row, (LPARAM)&rc);
+        Click(options, rc.left + 40, (rc.top + rc.bottom) / 2);
+    }
     SendMessageA(DDGetFieldWindow(dd, 1, 0), BM_CLICK, 0, 0);
     PumpAll();
     EXPECT_EQ(Prf.po[2] & 0x8000000u, 0u);
@@ -179,10 +185,72 @@ TEST(AppFields, ANumberShownWithSeparatorsIsStoredAsShown)
     char *shown = PCFValueCopy(d, d->currentField, 0, 0);
     EXPECT_STREQ(shown, "6000");
     CSFreeMem(shown);
-    Prf.po[2] |= 0x8000000u;
+    uint32_t line = d->currentLine;
+    SetFocus(PCFWnd(d->valueWindow));
+    LoopKey(GetFocus(), VK_DOWN);
+    EXPECT_EQ(d->currentLine, line + 1);
+    EXPECT_EQ(WindowText(PCFWnd(d->window)).find("FIELDS.Q"), std::string::npos);
+    memcpy(Prf.po, saved, sizeof saved);
     Prf.hso = 10;
     PCFPrefsFromProfile();
+    PCFWinPrefsFromProfile();
     SendMessageA(PCFWnd(d->window), WM_CLOSE, 0, 0);
+    PumpAll();
+}
+
+/* Tab through the loop steps the Queue dialog's editor down its lines,
+ * the pane scrolling to keep it inside at any height, and on from the last
+ * line to the window below the pane (in the Queue List, Tab past the last
+ * line and Shift+Tab on the first reach the list); a queue type typed
+ * letter by letter is taken once whole, and its lines follow. */
+TEST(AppFields, TheFieldPaneFollowsTabAndTyping)
+{
+    FrameWords *f = AppMain();
+    ASSERT_TRUE(AppDemoExpanded(f));
+    DialogWords *d = Opened(f, 533, "RAVOLT.DEMO/Queue");
+    ASSERT_NE(d, nullptr);
+    HWND w = PCFWnd(d->window), fields = PCFWnd(d->fieldWindow);
+    for (int height : { 0, 300 }) {
+        RECT r, pane, editor;
+        GetWindowRect(w, &r);
+        MoveWindow(w, r.left, r.top, r.right - r.left, height ? height : r.bottom - r.top, TRUE);
+        EditField(d, MQCA_Q_NAME);
+        SetFocus(PCFWnd(d->valueWindow));
+        for (int line = 0; line < d->lineCount; line++, LoopKey(GetFocus(), VK_TAB)) {
+            GetWindowRect(fields, &pane);
+            GetWindowRect(GetFocus(), &editor);
+            int middle = (editor.top + editor.bottom) / 2;
+            EXPECT_TRUE(middle > pane.top && middle < pane.bottom) << height << " " << line;
+        }
+        EXPECT_EQ(d->currentLine + 1u, d->lineCount) << height;
+        EXPECT_FALSE(IsChild(fields, GetFocus())) << height;
+    }
+    EditField(d, MQIA_Q_TYPE);
+    HWND typing = GetWindow(PCFWnd(d->valueWindow), GW_CHILD);
+    SetWindowTextA(typing, "");
+    TestType(typing, "Remote");
+    EXPECT_EQ(WindowText(typing), "Remote");
+    EXPECT_NE(EditField(d, MQCA_REMOTE_Q_NAME), "(none)");
+    SendMessageA(w, WM_CLOSE, 0, 0);
+    PumpAll();
+    /* a list dialog's fields hand the focus on to the list at either end */
+    d = Opened(f, 534, "RAVOLT.DEMO/Queue List");
+    ASSERT_NE(d, nullptr);
+    w = PCFWnd(d->window);
+    bool shown = IsWindowVisible(PCFWnd(d->fieldWindow));
+    if (!shown)
+        SendMessageA(w, WM_COMMAND, 502, 0);
+    for (bool back : { false, true }) {
+        EditField(d, MQCA_Q_NAME);
+        SetFocus(PCFWnd(d->valueWindow));
+        for (int line = 0; line < (back ? 1 : d->lineCount); line++)
+            LoopKey(GetFocus(), VK_TAB, false, back);
+        HWND list = PCFWnd(d->splitList);
+        EXPECT_TRUE(GetFocus() == list || IsChild(list, GetFocus())) << back;
+    }
+    if (!shown)
+        SendMessageA(w, WM_COMMAND, 502, 0);
+    SendMessageA(w, WM_CLOSE, 0, 0);
     PumpAll();
 }
 

@@ -216,6 +216,13 @@ TEST_F(ListWindows, ChangeListContentsAndAutoRefreshRate)
     MoveWindow(alter, 40, 40, 560, 440, TRUE);
     Pump();
     EXPECT_TRUE(GalleryShot(alter, "lists_change_list_contents", true));
+    /* a column moved by its title shows at its new place in "List Contents" */
+    int depth = TitleX(d, MQIA_CURRENT_Q_DEPTH), name = TitleX(d, MQCA_Q_NAME);
+    MouseDown(PCFWnd(d->rightTitle), depth, 4);
+    MouseUp(PCFWnd(d->rightTitle), name, 4);
+    char moved[120] = "";
+    SendMessageA(DDGetFieldWindow(DDFindHandle(alter), 128, 0), LB_GETTEXT, 1, (LPARAM)moved);
+    EXPECT_STREQ(moved, "Current Queue Depth (CURDEPTH)");
     SendMessageA(alter, WM_CLOSE, 0, 0);
     Pump();
     PCFAutoRefreshDialog(d);
