@@ -137,6 +137,14 @@ static int DroppedCombo(HWND focus)
     return 0;
 }
 
+/* A control that takes the key itself (an input box that runs what is
+ * typed into it) asks for it, as it would ask a dialog box. */
+static int WantsKey(const MSG *msg)
+{
+    HWND focus = GetFocus();
+    return focus && (SendMessageA(focus, WM_GETDLGCODE, msg->wParam, (LPARAM)msg) & DLGC_WANTMESSAGE);
+}
+
 /* Escape in a dialog window of its own (not a frame's pane) is Cancel,
  * unless it closes a dropped-down list. */
 static int Escape(HWND dialog, int down)
@@ -175,6 +183,8 @@ int PCFTranslateKey(const MSG *msg)
             TabWindowByPosition(dialog, 1, GetKeyState(VK_SHIFT) >= 0, ctrl);
         return 1;
     case VK_RETURN:
+        if (WantsKey(msg))
+            return 0;
         if (down)
             PCFIssueDefaultAction(nullptr, d, nullptr);
         return 1;

@@ -168,15 +168,17 @@ static void PlaceFields(DialogWords *d, const Bands *b, int bottom)
             SetWindowPos(fw, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
     }
     int y = b->top + height;
-    if (data) {
+    int message = (d->definition->flags & PCFD_MSGDIALOG) != 0;
+    if (data && message) {
         int toolbar = (d->toolbar && (d->optionFlags & DO_TOOLBAR)) ? TbHeightFor(PCFWnd(d->toolbar), b->cx) : 0;
         if (d->toolbar && toolbar) {
             MoveWindow(PCFWnd(d->toolbar), 0, y, b->cx, toolbar, TRUE);
             ShowWindow(PCFWnd(d->toolbar), SW_SHOW);
         }
         y += toolbar;
-        MoveWindow(data, 0, y, b->cx, bottom - y > 0 ? bottom - y : 0, TRUE);
     }
+    if (data)
+        MoveWindow(data, 0, y, b->cx, bottom - y > 0 ? bottom - y : 0, TRUE);
     if (d->historyCombo) {
         MoveWindow(PCFWnd(d->historyCombo), 0, bottom, b->cx, 11 * d->lineHeight, TRUE);
         bottom += (5 * d->lineHeight) / 3;
