@@ -6,6 +6,7 @@
 #include "pcfwin.h"
 
 #include "cs.h"
+#include "tkwin.h"
 
 #define CANDIDATES 30
 
@@ -124,19 +125,6 @@ static int MessagePane(const DialogWords *d)
     return (d->optionFlags & DO_IN_CALLER_WINDOW) && d->definition && (d->definition->flags & PCFD_MSGDIALOG);
 }
 
-/* A combo box (or its edit) under the focus with its list dropped down. */
-static int DroppedCombo(HWND focus)
-{
-    char cls[32];
-    for (HWND w = focus; w; w = GetParent(w)) {
-        if (GetClassNameA(w, cls, sizeof cls) && !strcmp(cls, "ComboBox"))
-            return SendMessageA(w, CB_GETDROPPEDSTATE, 0, 0) != 0;
-        if (!(GetWindowLongA(w, GWL_STYLE) & WS_CHILD))
-            break;
-    }
-    return 0;
-}
-
 /* A control that takes the key itself (an input box that runs what is
  * typed into it) asks for it, as it would ask a dialog box. */
 static int WantsKey(const MSG *msg)
@@ -149,7 +137,7 @@ static int WantsKey(const MSG *msg)
  * unless it closes a dropped-down list. */
 static int Escape(HWND dialog, int down)
 {
-    if ((GetWindowLongA(dialog, GWL_STYLE) & WS_CHILD) || DroppedCombo(GetFocus()))
+    if ((GetWindowLongA(dialog, GWL_STYLE) & WS_CHILD) || WinDroppedCombo(GetFocus()))
         return 0;
     if (down)
         PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
