@@ -67,6 +67,13 @@ LRESULT CALLBACK PCFListPaneProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
         if (d)
             PCFSizeListArea(d);
         return 0;
+    case WM_MEASUREITEM: {          /* a row: the list's font with room for the cells' edges */
+        MEASUREITEMSTRUCT *mi = (MEASUREITEMSTRUCT *)lp;
+        if (mi->CtlType != ODT_LISTBOX || !mi->itemHeight)
+            return FALSE;
+        mi->itemHeight += (UINT)PCFRowEdgeRoom();
+        return TRUE;
+    }
     case WM_ERASEBKGND:
         return 1;
     case WM_PAINT: case WM_PRINTCLIENT:   /* what the split list leaves, all while it is hidden */
