@@ -257,6 +257,9 @@ int PCFShownSelected(DialogWords *dialog, PCFROW **rows, int max);
  * out; 0 when the page would pass the largest number. */
 enum { PCFPAGE_FIRST, PCFPAGE_NEXT, PCFPAGE_PREVIOUS };
 int PCFPageRange(const char *range, int how, char *out, size_t size);
+/* The number of messages a page of the range holds (a range that does
+ * not read as one gives the default page). */
+int32_t PCFPageLength(const char *range);
 
 /* Column layout: widths from the measures for a room (the list window's
  * width); flags 1 forgets the user's widths.  The needed width. */
