@@ -239,8 +239,10 @@ TEST(AppLists, ANewFramePaintsItsHiddenMessageListPane)
 }
 
 /* "MQSC Commands" from the location's context menu: the console of the
- * location runs a typed command and shows the queue manager's answer;
- * the Objects menu offers the same window. */
+ * location, at the size it opens with, runs what is typed into its input
+ * box, by Enter (through the program's keyboard) and by Execute, and
+ * shows the queue manager's answers; the Objects menu offers the same
+ * window. */
 TEST(AppLists, TheMqscConsoleFromTheLocationsContextMenuRunsACommand)
 {
     FrameWords *f = DemoSelected();
@@ -262,17 +264,12 @@ TEST(AppLists, TheMqscConsoleFromTheLocationsContextMenuRunsACommand)
     ASSERT_NE(d, nullptr);
     HWND console = PCFWnd(d->dataWindow);
     ASSERT_NE(console, nullptr);
-    MoveWindow(w, 30, 30, 760, 520, TRUE);
-    PumpAll();
     HWND input = MQSCConsoleInput(console);
     ASSERT_NE(input, nullptr);
     HWND edit = FindWindowExA(input, nullptr, "Edit", nullptr);
     ASSERT_NE(edit, nullptr);
-    SetWindowTextA(input, "DISPLAY QLOCAL(*)");
-    Key(edit, VK_RETURN);
-    std::string all;
-    PumpUntil([&] {
-        all.clear();
+    auto lines = [&] {
+        std::string all;
         MQSCCONSOLE *c = MQSCConsoleFind(d);
         for (int32_t i = 0; c && i < MQSCLineCount(c); i++) {
             char line[400];
@@ -280,10 +277,29 @@ TEST(AppLists, TheMqscConsoleFromTheLocationsContextMenuRunsACommand)
             if (MQSCLineText(c, i, line, sizeof line, &type))
                 all += std::string(line) + "\n";
         }
-        return all.find("DEMO.REQUEST") != std::string::npos;
-    }, 15000);
-    EXPECT_NE(all.find("DISPLAY QLOCAL(*)"), std::string::npos) << all;
+        return all;
+    };
+    auto type = [&](const char *text) {
+        SetFocus(edit);
+        for (const char *p = text; *p; p++)
+            LoopMessage(edit, WM_CHAR, (WPARAM)(unsigned char)*p, 1);
+        PumpAll();
+    };
+    type("DISPLAY QLOCAL(*)");
+    LoopKey(edit, VK_RETURN);
+    std::string all;
+    PumpUntil([&] { return (all = lines()).find("DEMO.REQUEST") != std::string::npos; }, 15000);
+    EXPECT_NE(all.find("DISPLAY QLOCAL(*)"), std::string::npos) << "Enter ran nothing: " << all;
     EXPECT_NE(all.find("QUEUE(DEMO.REQUEST)"), std::string::npos) << all;
+    EXPECT_EQ(WindowText(input), "") << "the command stays in the box";
+
+    type("DISPLAY QMGR");
+    SendMessageA(GetDlgItem(w, 1), BM_CLICK, 0, 0);     /* Execute */
+    PumpUntil([&] { return (all = lines()).find("QMNAME(RAVOLT.DEMO)") != std::string::npos; }, 15000);
+    EXPECT_NE(all.find("QMNAME(RAVOLT.DEMO)"), std::string::npos) << "Execute ran nothing: " << all;
+    char status[200] = "";
+    GetWindowTextA(PCFWnd(d->statusWindow), status, sizeof status);
+    EXPECT_STRNE(status, "You must enter a command.");
     PumpUntil([] { return false; }, 400);
     GalleryDialogShot(w, "mqsc_console");
     SendMessageA(w, WM_CLOSE, 0, 0);
