@@ -307,8 +307,14 @@ void PCFFitFieldLines(DialogWords *d)
     GetWindowRect(hwnd, &r);
     AreaRect work = WorkArea();
     int cy = r.bottom - r.top + change, most = work.bottom - work.top;
-    SetWindowPos(hwnd, nullptr, 0, 0, r.right - r.left, cy < most ? cy : most,
-                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    if (cy > most)
+        cy = most;
+    /* a window placed by the program keeps the centre it was placed on,
+       inside the work area; a remembered place keeps its top */
+    int top = (d->markFlags & DM_POS_SET) ? r.top : r.top - (cy - (r.bottom - r.top)) / 2;
+    top = top + cy > work.bottom ? work.bottom - cy : top;
+    top = top < work.top ? work.top : top;
+    SetWindowPos(hwnd, nullptr, r.left, top, r.right - r.left, cy, SWP_NOZORDER | SWP_NOACTIVATE);
     PCFPositionDialogFields(d, 1);
 }
 
