@@ -23,26 +23,6 @@
 
 namespace {
 
-/* Our own top-level windows of a class whose title holds a text. */
-HWND OwnWindow(const char *cls, const std::string &title)
-{
-    for (HWND w : WindowsOfClass(cls))
-        if (GetWindowThreadProcessId(w, nullptr) == GetCurrentThreadId() &&
-            WindowText(w).find(title) != std::string::npos)
-            return w;
-    return nullptr;
-}
-
-/* RAVOLT.DEMO selected in the main frame's tree. */
-FrameWords *DemoSelected(void)
-{
-    FrameWords *f = AppMain();
-    if (!AppDemoExpanded(f))
-        return nullptr;
-    TreeRecord(f)->selLine = FindLine(f, "RAVOLT.DEMO");
-    return f;
-}
-
 /* A list dialog of a definition opened from the frame's menu, its rows in. */
 DialogWords *OpenFromMenu(FrameWords *f, int32_t id, PCFCommandDef *def)
 {
@@ -102,7 +82,7 @@ void ClickRow(DialogWords *d, int index)
 
 TEST(AppLists, TheDefaultListsMenuOpensEachOfItsLists)
 {
-    FrameWords *f = DemoSelected();
+    FrameWords *f = AppDemoSelected();
     ASSERT_NE(f, nullptr);
     SendMessageA(f->window, WM_INITMENU, (WPARAM)f->menu, 0);
     HMENU lists = nullptr;
@@ -126,7 +106,7 @@ TEST(AppLists, TheDefaultListsMenuOpensEachOfItsLists)
         EXPECT_FALSE(GetMenuState(lists, id, MF_BYCOMMAND) & MF_GRAYED) << text;
         FrameCommand(f, (int32_t)id);
         PumpAll();
-        HWND w = OwnWindow(PCF_CLASS_COMMAND, "RAVOLT.DEMO/" + title);
+        HWND w = AppWindow(PCF_CLASS_COMMAND, "RAVOLT.DEMO/" + title);
         EXPECT_NE(w, nullptr) << "\"" << text << "\" opened nothing";
         if (w)
             SendMessageA(w, WM_CLOSE, 0, 0);
@@ -136,7 +116,7 @@ TEST(AppLists, TheDefaultListsMenuOpensEachOfItsLists)
 
 TEST(AppLists, AQueueListFromTheMenuIsFilledAtOnceAndKeepsItsTitles)
 {
-    FrameWords *f = DemoSelected();
+    FrameWords *f = AppDemoSelected();
     ASSERT_NE(f, nullptr);
     DialogWords *d = OpenFromMenu(f, 534, &PCFQueueListDef);
     ASSERT_NE(d, nullptr) << "the Queue List stayed empty";
@@ -156,7 +136,7 @@ TEST(AppLists, AQueueListFromTheMenuIsFilledAtOnceAndKeepsItsTitles)
 
 TEST(AppLists, PutAndBrowseOfAQueueListRowOpenTheQueuesWindows)
 {
-    FrameWords *f = DemoSelected();
+    FrameWords *f = AppDemoSelected();
     ASSERT_NE(f, nullptr);
     DialogWords *d = OpenFromMenu(f, 534, &PCFQueueListDef);
     ASSERT_NE(d, nullptr);
@@ -169,9 +149,9 @@ TEST(AppLists, PutAndBrowseOfAQueueListRowOpenTheQueuesWindows)
     SendMessageA(PCFWnd(d->window), WM_COMMAND, 567, 0);
     PumpAll();
     HWND put = nullptr;
-    PumpUntil([&] { return (put = OwnWindow("RAVOLT_PUT", "MQPUT from 'RAVOLT.DEMO'")) != nullptr; }, 5000);
+    PumpUntil([&] { return (put = AppWindow("RAVOLT_PUT", "MQPUT from 'RAVOLT.DEMO'")) != nullptr; }, 5000);
     EXPECT_NE(put, nullptr);
-    EXPECT_EQ(OwnWindow(PCF_CLASS_COMMAND, "Message '"), nullptr);
+    EXPECT_EQ(AppWindow(PCF_CLASS_COMMAND, "Message '"), nullptr);
     if (put)
         SendMessageA(put, WM_CLOSE, 0, 0);
     PumpAll();
@@ -245,7 +225,7 @@ TEST(AppLists, ANewFramePaintsItsHiddenMessageListPane)
  * window. */
 TEST(AppLists, TheMqscConsoleFromTheLocationsContextMenuRunsACommand)
 {
-    FrameWords *f = DemoSelected();
+    FrameWords *f = AppDemoSelected();
     ASSERT_NE(f, nullptr);
     HMENU menu = CreatePopupMenu();
     LocContextMenu(AppDemo(), f->window, 2, menu, 0);
@@ -258,7 +238,7 @@ TEST(AppLists, TheMqscConsoleFromTheLocationsContextMenuRunsACommand)
     ASSERT_TRUE(offered) << "the context menu has no MQSC Commands";
     FrameCommand(f, 556);                         /* what the item's click sends */
     PumpAll();
-    HWND w = OwnWindow(PCF_CLASS_COMMAND, "RAVOLT.DEMO/MQSC Commands");
+    HWND w = AppWindow(PCF_CLASS_COMMAND, "RAVOLT.DEMO/MQSC Commands");
     ASSERT_NE(w, nullptr);
     DialogWords *d = PCFDialogOf(w);
     ASSERT_NE(d, nullptr);
@@ -511,7 +491,7 @@ std::vector<std::string> Cells(DialogWords *d, uint32_t attrId)
  * has both greyed. */
 TEST(AppLists, TheBrokerListsShowWhatTheQueuedBrokerAnswers)
 {
-    FrameWords *f = DemoSelected();
+    FrameWords *f = AppDemoSelected();
     ASSERT_NE(f, nullptr);
     const UINT ids[] = { PCFBrokerSubscribersDef.menuId, PCFBrokerPublishersDef.menuId };
     SendMessageA(f->window, WM_INITMENU, (WPARAM)f->menu, 0);
@@ -637,7 +617,7 @@ std::string Opens(const std::function<void()> &run)
  * that opens a window opens it; the walk is written out item by item. */
 TEST(AppLists, TheMenuWalk)
 {
-    FrameWords *f = DemoSelected();
+    FrameWords *f = AppDemoSelected();
     ASSERT_NE(f, nullptr);
     SendMessageA(f->window, WM_INITMENU, (WPARAM)f->menu, 0);
     std::vector<MenuItem> items;
