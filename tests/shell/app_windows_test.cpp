@@ -1,6 +1,7 @@
 /* The shell's own windows in the test's process: the About box and the
  * file viewer (a real ini file, a big file's "Loading" notice, reload
- * keeping its place, a file that is no text). */
+ * keeping its place, a file that is no text); Escape closing every
+ * window that has a Cancel or Close. */
 #include <gtest/gtest.h>
 
 #include <fstream>
@@ -10,6 +11,7 @@
 #include "sampletest.h"
 #include "cs.h"
 #include "dd.h"
+#include "pcfwin.h"
 #include "shellint.h"
 #include "mq/engine/mqengine.h"
 
@@ -126,4 +128,89 @@ TEST(AppWindows, MenuItemPicturesLoseTheirKeyColour)
     EXPECT_NE(GetPixel(dc, 0, 0), key);
     SelectObject(dc, old);
     DeleteDC(dc);
+}
+
+/* ---- Escape ---- */
+
+static HWND ViaFrame(int id, const char *cls, const char *title)
+{
+    FrameWords *f = AppDemoSelected();
+    if (!f)
+        return nullptr;
+    FrameCommand(f, id);
+    PumpAll();
+    return AppWindow(cls, title);
+}
+
+/* A window opened from the Queue Manager dialog's menu. */
+static HWND ViaQueueManager(int id, const char *cls, const char *title)
+{
+    HWND qm = ViaFrame(542, "RAVOLT_COMMAND", "RAVOLT.DEMO/Queue Manager");
+    if (!qm)
+        return nullptr;
+    SendMessageA(qm, WM_COMMAND, id, 0);
+    PumpAll();
+    return AppWindow(cls, title);
+}
+
+/* A window opened from the frame's message pane, a queue shown. */
+static HWND ViaMessagePane(int id, const char *cls, const char *title)
+{
+    FrameWords *f = AppDemoSelected();
+    if (!f)
+        return nullptr;
+    OpenQueueInFrame(f, AppDemo(), "DEMO.REQUEST");
+    PumpAll();
+    SendMessageA(PCFWnd(f->msgPane->window), WM_COMMAND, id, 0);
+    PumpAll();
+    return AppWindow(cls, title);
+}
+
+static HWND About(void)
+{
+    AboutDialog(AppMain()->window);
+    PumpAll();
+    return AboutWindow();
+}
+
+static HWND FileViewer(void)
+{
+    std::string path = samples::In(std::string(RAVOLT_TOP) + "/../shared/samples", "ini-mqsc/ODOWDAIBM__mq01__qm.ini");
+    HWND v = FileViewCreate("qm.ini", path.c_str());
+    PumpAll();
+    return v;
+}
+
+static HWND Put(void) { return ViaFrame(641, "RAVOLT_PUT", "MQPUT from 'RAVOLT.DEMO'"); }
+static HWND Publish(void) { return ViaFrame(747, "RAVOLT_PUBLISH", "Publish from 'RAVOLT.DEMO'"); }
+static HWND FilterManager(void) { return ViaFrame(685, "DD_DLG_FILTERS", "Filter Manager"); }
+static HWND AutoRefresh(void) { return ViaQueueManager(504, "DD_DLG_AUTOREFRESH", "Auto Refresh Rate"); }
+static HWND Export(void) { return ViaQueueManager(657, "DD_DLG_EXPORTDLG", "Export"); }
+static HWND LoadMessage(void) { return ViaMessagePane(919, "DD_DLG_LOADMSG", "Load Message"); }
+static HWND SaveMessage(void) { return ViaMessagePane(918, "DD_DLG_SAVEMSG", "Save Message"); }
+
+/* Escape, pressed where the program leaves the focus, closes every
+ * window that has a Cancel or Close button (or is made to close on it),
+ * as the button does. */
+TEST(AppWindows, EscapeClosesEveryWindowThatHasACancelOrClose)
+{
+    const struct { const char *name; HWND (*open)(void); } windows[] = {
+        {"About", About}, {"Put", Put}, {"Publish", Publish}, {"Filter Manager", FilterManager},
+        {"file viewer", FileViewer}, {"Auto Refresh Rate", AutoRefresh}, {"Export", Export},
+        {"Load Message", LoadMessage}, {"Save Message", SaveMessage},
+    };
+    AppStart();
+    for (const auto &w : windows) {
+        HWND window = w.open();
+        EXPECT_NE(window, nullptr) << w.name << " did not open";
+        if (!window)
+            continue;
+        HWND focus = GetFocus();
+        LoopKey(focus && (focus == window || IsChild(window, focus)) ? focus : window, VK_ESCAPE);
+        PumpAll();
+        EXPECT_FALSE(IsWindow(window) && IsWindowVisible(window)) << "Escape left " << w.name << " open";
+        for (HWND qm; (qm = AppWindow("RAVOLT_COMMAND", "RAVOLT.DEMO/Queue Manager")) != nullptr;)
+            SendMessageA(qm, WM_CLOSE, 0, 0);
+        PumpAll();
+    }
 }
