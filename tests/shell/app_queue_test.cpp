@@ -7,6 +7,7 @@
 #include "apptest.h"
 #include "cmddlg.h"
 #include "pcfwin.h"
+#include "pcflistwin.h"
 #include "mq/command/command.h"
 #include "shellint.h"
 #include "edpane.h"
@@ -37,6 +38,25 @@ TEST(AppQueue, ActivatingAQueueLineFillsBothPanes)
     EXPECT_TRUE(IsWindowVisible(PCFWnd(f->listPane->window)));
     EXPECT_EQ(WindowText(f->window), "Ravolt - [RAVOLT.DEMO/DEMO.REQUEST]");
     GalleryDialogShot(f->window, "frame_queue_open");
+
+    /* an alias queue's picture: the Queue dialog of its own type shows it */
+    cntLINE *alias = FindLine(f, "DEMO.ALIAS");
+    ASSERT_NE(alias, nullptr);
+    ASSERT_EQ(QLineOpen(f->tree, alias), 1);
+    HWND dialog = nullptr;
+    PumpUntil([&] { return (dialog = AppWindow(PCF_CLASS_COMMAND, "RAVOLT.DEMO/Queue")) != nullptr; }, 5000);
+    ASSERT_NE(dialog, nullptr);
+    DialogWords *d = PCFDialogOf(dialog);
+    char status[200] = "";
+    PumpUntil([&] {
+        GetWindowTextA(PCFWnd(d->statusWindow), status, sizeof status);
+        return status[0] && !strstr(status, "Request sent");
+    }, 15000);
+    EXPECT_EQ(strstr(status, "Unknown object name"), nullptr) << status;
+    EXPECT_EQ(PCFGetIntValue(PCFDialogCaps(d), d->definition, d->dataArea, 20, nullptr), 3)
+        << "the Queue dialog's type is not Alias";
+    SendMessageA(dialog, WM_CLOSE, 0, 0);
+    PumpAll();
 }
 
 /* The Objects menu opens its object and list dialogs for the location
@@ -197,4 +217,31 @@ TEST(AppQueue, AMessageListRowOpensInTheFramesMessagePane)
     SendMessageA(rows, WM_LBUTTONDBLCLK, MK_LBUTTON, at);
     EXPECT_TRUE(PumpUntil([&] { return PaneShows(f, "the first message to open"); }, 20000));
     EXPECT_EQ(f->msgPane, pane);
+
+    /* a page of one message typed into the list's range: the count says
+       how many the queue holds (as the refreshed location reports it) */
+    char count[40] = "";
+    PCFSetFieldText(f->listPane, MYPCFA_MSG_RANGE, "1,1");
+    SendMessageA(listWnd, WM_COMMAND, 1, 0);
+    FrameCommand(f, 508);                                     /* Refresh Information */
+    PumpUntil([&] {
+        PCFCountText(f->listPane, count, sizeof count);
+        return std::string(count) == "1 / 2";
+    }, 20000);
+    EXPECT_STREQ(count, "1 / 2");
+
+    /* Next Page, then another queue opened: that queue starts at its
+       first page, and the pane no longer shows the first queue's message */
+    ASSERT_TRUE(PutTexts("DEMO.MESSAGES", { "a message of another queue" }));
+    SendMessageA(listWnd, WM_COMMAND, 6014, 0);                /* Range, Next Page */
+    EXPECT_TRUE(PumpUntil([&] { return SendMessageA(rows, LB_GETCOUNT, 0, 0) == 1; }, 20000));
+    cntLINE *other = FindLine(f, "DEMO.MESSAGES");
+    ASSERT_NE(other, nullptr);
+    TreeActivated(f, other);
+    EXPECT_TRUE(PumpUntil([&] { return SendMessageA(rows, LB_GETCOUNT, 0, 0) >= 1; }, 20000))
+        << "the other queue's list kept the page";
+    char range[40] = "";
+    const char *now = PCFGetValueText(f->listPane, MYPCFA_MSG_RANGE, range, sizeof range);
+    EXPECT_STREQ(now ? now : "", "1,1");
+    EXPECT_FALSE(PaneShows(f, "the first message to open")) << "the pane kept the other queue's message";
 }
