@@ -66,6 +66,29 @@ int RowOf(DialogWords *d, const char *queue)
     return -1;
 }
 
+/* The dark pixels of a menu bar item as the screen shows it: a greyed
+ * item's text has none. */
+int DarkPixels(HWND w, UINT id)
+{
+    HMENU bar = GetMenu(w);
+    int at = -1;
+    for (int i = 0; bar && i < GetMenuItemCount(bar); i++)
+        if (GetMenuItemID(bar, i) == id)
+            at = i;
+    RECT r;
+    if (at < 0 || !GetMenuItemRect(w, bar, (UINT)at, &r))
+        return -1;
+    HDC screen = GetDC(nullptr);
+    int dark = 0;
+    for (int y = r.top; y < r.bottom; y++)
+        for (int x = r.left; x < r.right; x++) {
+            COLORREF c = GetPixel(screen, x, y);
+            dark += GetRValue(c) + GetGValue(c) + GetBValue(c) < 3 * 64;
+        }
+    ReleaseDC(nullptr, screen);
+    return dark;
+}
+
 /* A click on a row, brought into view first. */
 void ClickRow(DialogWords *d, int index)
 {
@@ -142,8 +165,14 @@ TEST(AppLists, PutAndBrowseOfAQueueListRowOpenTheQueuesWindows)
     ASSERT_NE(d, nullptr);
     int row = RowOf(d, "DEMO.REQUEST");
     ASSERT_GE(row, 0);
+    HWND w = PCFWnd(d->window);
+    SetForegroundWindow(w);
+    PumpAll();
+    EXPECT_EQ(DarkPixels(w, 566), 0) << "Browse is drawn enabled with no row selected";
     ClickRow(d, row);
     ASSERT_EQ(SendMessageA(PCFWnd(d->rightList), LB_GETSELCOUNT, 0, 0), 1);
+    /* the menu bar is drawn again with the items the selection enables */
+    EXPECT_GT(DarkPixels(w, 566), 0) << "Browse stays drawn grey on the menu bar";
 
     /* Put...: the put window for the location with the row's queue */
     SendMessageA(PCFWnd(d->window), WM_COMMAND, 567, 0);
