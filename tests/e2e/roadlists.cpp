@@ -290,20 +290,42 @@ void MqscConsole(Road *r)
         Fail(r, step, "no MQSC Commands window with a console");
         return;
     }
-    MoveWindow(dialog, 60, 60, 800, 520, TRUE);
-    std::string path = r->home + "\\qlocal.txt";
+    /* typed as a user types, at the size the window opens with: Enter
+       runs DISPLAY QMGR, its answer redirected to a file read back */
+    E2EBringForward(dialog);
+    RECT box;
+    GetClientRect(edit, &box);
+    E2EClick(edit, 4, box.bottom / 2);
+    std::string path = r->home + "\\qmgr.txt";
     DeleteFileA(path.c_str());
-    std::string command = "DISPLAY QLOCAL(E2E.*) > " + path;
-    SendMessageA(input, WM_SETTEXT, 0, (LPARAM)command.c_str());
-    SendMessageA(edit, WM_KEYDOWN, VK_RETURN, 0);
-    SendMessageA(edit, WM_KEYUP, VK_RETURN, 0);
+    E2ETypeText(("DISPLAY QMGR > " + path).c_str());
+    E2EKey(VK_RETURN);
     std::string text;
+    for (int waited = 0; waited < 15000 && text.find("QMNAME(E2EQM)") == std::string::npos; waited += 300) {
+        Sleep(300);
+        text = FileText(path);
+    }
+    if (text.find("QMNAME(E2EQM)") == std::string::npos)
+        Fail(r, step, "Enter ran no DISPLAY QMGR: its answer holds no QMNAME(E2EQM): \"" + text.substr(0, 300) + "\"");
+    if (!E2EText(input).empty())
+        Fail(r, step, "the command stays in the input box: \"" + E2EText(input) + "\"");
+    /* Execute runs the next one */
+    path = r->home + "\\qlocal.txt";
+    DeleteFileA(path.c_str());
+    E2EClick(edit, 4, box.bottom / 2);
+    E2ETypeText(("DISPLAY QLOCAL(E2E.*) > " + path).c_str());
+    HWND execute = E2EFindChild(dialog, "Button", 1);
+    RECT b = {};
+    if (execute)
+        GetClientRect(execute, &b);
+    E2EClick(execute, b.right / 2, b.bottom / 2);
+    text.clear();
     for (int waited = 0; waited < 15000 && text.find("QUEUE(E2E.TEXT)") == std::string::npos; waited += 300) {
         Sleep(300);
         text = FileText(path);
     }
     if (text.find("QUEUE(E2E.TEXT)") == std::string::npos)
-        Fail(r, step, "the console's answer holds no QUEUE(E2E.TEXT): \"" + text.substr(0, 300) + "\"");
+        Fail(r, step, "Execute: the answer holds no QUEUE(E2E.TEXT): \"" + text.substr(0, 300) + "\"");
     Sleep(500);
     E2EShot(dialog, "road-11-mqsc-console");
     PostMessageA(dialog, WM_CLOSE, 0, 0);
