@@ -193,9 +193,13 @@ void OnTheScreen(const char *name, HWND w, Faults &faults)
         faults.push_back(std::string(name) + " at " + Where(r) + " is not inside the screen");
 }
 
-/* A dialog opened from the frame lies centred over it (kept on the screen). */
+/* A dialog opened from the frame lies centred over it (kept on the
+ * screen), unless its kind remembers where the user left it. */
 void NearTheFrame(const char *name, HWND w, FrameWords *f, Faults &faults)
 {
+    DialogWords *d = PCFDialogOf(w);
+    if (d && (d->markFlags & DM_POS_SET))
+        return;
     RECT r = ScreenRect(w), o = ScreenRect(f->window);
     const AreaRect &a = UtilDisplayLayout()->desktop;
     int cx = (o.left + o.right) / 2, cy = (o.top + o.bottom) / 2;
