@@ -356,8 +356,8 @@ void EdSyncDataArea(PCFDATA *ed, int load)
 int EdForgetMessage(DialogWords *d)
 {
     PCFDATA *ed = d ? d->editor : nullptr;
-    if (!ed || EdUnsaved(ed) || !FindSlots(ed, d))
-        return 0;
+    if (!ed || (!ed->descriptor.length && !ed->data.length) || EdUnsaved(ed) || !FindSlots(ed, d))
+        return 0;                      /* nothing shown (the pane stays blank), or edits kept */
     for (void *slot : { ed->descriptorSlot, ed->dataSlot }) {
         uint8_t *record = (uint8_t *)slot;
         PCFSetState(record, PCFState(record) & ~(PCFS_PRESENT | PCFS_RECEIVED | PCFS_SPECIFIED));
