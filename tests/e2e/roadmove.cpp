@@ -297,19 +297,6 @@ bool RoadHolds(Road *r, const char *step, const char *queue, const std::vector<E
     return (size_t)r->failures == before;
 }
 
-/* The pointer moved as the mouse moves it, a button pressed or let go. */
-static void MouseTo(POINT pt, DWORD flags)
-{
-    int w = GetSystemMetrics(SM_CXSCREEN), h = GetSystemMetrics(SM_CYSCREEN);
-    INPUT in = {};
-    in.type = INPUT_MOUSE;
-    in.mi.dx = pt.x * 65535 / (w - 1);
-    in.mi.dy = pt.y * 65535 / (h - 1);
-    in.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE | flags;
-    SendInput(1, &in, sizeof in);
-    Sleep(100);
-}
-
 /* A row dragged with the mouse over a queue's tree line, Shift held: the
  * drop tip shows beside the pointer; the drop's question names the queue
  * the row would go to, and is answered No, so nothing moves. */
@@ -317,53 +304,36 @@ static void DragTip(Road *r, const char *step, const char *queue, const char *ta
 {
     OpenFromTree(r, step, queue, (int)Depth(queue));
     E2EBringForward(r->frame);
-    HWND rowsBox = E2EFindChild(ListBox(r), "ZKTLISTBOX", -1);
+    HWND rows = E2EFindChild(ListBox(r), "ZKTLISTBOX", -1), tip = nullptr;
     POINT from = {60, 8}, to = {};
-    if (!rowsBox || !TreePoint(r, target, &to)) {
-        Fail(r, step, std::string("no row of ") + queue + " or no tree line of " + target + " to drag between");
-        return;
-    }
-    ClientToScreen(rowsBox, &from);
-    MouseTo(from, MOUSEEVENTF_LEFTDOWN);
-    MouseTo(from, MOUSEEVENTF_LEFTUP);
+    if (!rows || !TreePoint(r, target, &to))
+        return Fail(r, step, std::string("no row of ") + queue + " or no line of " + target + " to drag between");
+    ClientToScreen(rows, &from);
+    E2EMouse(from, MOUSEEVENTF_LEFTDOWN | MOUSEEVENTF_LEFTUP);
     Sleep(700);                                      /* no double click */
-    MouseTo(from, MOUSEEVENTF_LEFTDOWN);
+    E2EMouse(from, MOUSEEVENTF_LEFTDOWN);
     Shift(true);
     for (int i = 1; i <= 10; i++)
-        MouseTo({from.x + (to.x - from.x) * i / 10, from.y + (to.y - from.y) * i / 10}, 0);
-    Sleep(300);
-    HWND tip = nullptr;
-    for (HWND w : E2ETopWindows(r->program.pid)) {
-        char cls[32];
-        GetClassNameA(w, cls, sizeof cls);
-        if (!strcmp(cls, "ZKTDROPTIP"))
+        E2EMouse({from.x + (to.x - from.x) * i / 10, from.y + (to.y - from.y) * i / 10}, 0);
+    char cls[32];
+    for (HWND w : E2ETopWindows(r->program.pid))
+        if (GetClassNameA(w, cls, sizeof cls) && !strcmp(cls, "ZKTDROPTIP"))
             tip = w;
-    }
     RECT at = {};
     if (tip)
         GetWindowRect(tip, &at);
-    E2EShot(GetDesktopWindow(), "road-06-drag-tip");
-    if (!tip)
-        Fail(r, step, "no drop tip while rows are dragged over the tree");
-    else if (at.left < to.x - 200 || at.left > to.x + 60 || at.top < to.y - 80 || at.top > to.y + 60)
-        Fail(r, step, "the drop tip is at " + std::to_string(at.left) + "," + std::to_string(at.top) +
-                          ", far from the pointer at " + std::to_string(to.x) + "," + std::to_string(to.y));
-    E2EWatchdogTake();
+    if (!tip || at.left < to.x - 200 || at.left > to.x + 60 || at.top < to.y - 80 || at.top > to.y + 60)
+        Fail(r, step, "no drop tip beside the pointer at " + std::to_string(to.x) + "," + std::to_string(to.y));
     E2EWatchdogAnswer(0x7FFF);                       /* the question is answered here */
-    MouseTo(to, MOUSEEVENTF_LEFTUP);
+    E2EMouse(to, MOUSEEVENTF_LEFTUP);
     Shift(false);
-    HWND box = Confirmation(r, 10000);
-    HWND question = box ? E2EFindChild(box, nullptr, CONFIRM_QUESTION) : nullptr;
+    HWND box = Confirmation(r, 10000), question = box ? E2EFindChild(box, nullptr, CONFIRM_QUESTION) : nullptr;
     std::string asked = question ? E2EText(question) : std::string();
-    if (box)
-        PostMessageA(box, WM_COMMAND, 2, 0);          /* No */
+    if (asked.find(std::string("'") + target + "'") == std::string::npos)
+        Fail(r, step, "the drop's question \"" + asked + "\" does not name " + target);
+    PostMessageA(box, WM_COMMAND, 2, 0);             /* No */
     for (int waited = 0; box && IsWindow(box) && waited < 5000; waited += 100)
         Sleep(100);
-    if (!box)
-        Fail(r, step, "the drop asked nothing");
-    else if (asked.find(std::string("'") + target + "'") == std::string::npos)
-        Fail(r, step, "the drop's question \"" + asked + "\" does not name " + target);
-    Sleep(500);
     E2EWatchdogAnswer(IDOK);
 }
 

@@ -206,20 +206,14 @@ TEST(AppFrames, TheWindowsMenuListsTheOpenWindowsAndTilingSharesTheScreen)
     /* a second monitor plugged in while the program runs: the tiles share
        the primary monitor's work area, not both screens or the task bar */
     UtilSetDisplaySource([](DisplayLayout *d) {
-        d->monitors = 2;
-        d->desktop = {0, 0, 3200, 1000};
-        d->monitor[0] = {0, 0, 1600, 960};
-        d->monitor[1] = {1600, 0, 3200, 1000};
+        *d = {2, {0, 0, 3200, 1000}, {{0, 0, 1600, 960}, {1600, 0, 3200, 1000}}};
         return 1;
     });
     SendMessageA(main->window, WM_COMMAND, 805, 0);
     PumpAll();
-    for (HWND w : { main->window, second->window, AboutWindow() }) {
-        RECT r;
-        GetWindowRect(w, &r);
-        EXPECT_TRUE(r.left >= 0 && r.top >= 0 && r.right <= 1600 && r.bottom <= 960)
-            << r.left << "," << r.top << " " << r.right << "," << r.bottom;
-    }
+    RECT r, within = {0, 0, 1600, 960}, both;
+    for (HWND w : { main->window, second->window, AboutWindow() })
+        EXPECT_TRUE(GetWindowRect(w, &r) && UnionRect(&both, &r, &within) && EqualRect(&both, &within));
     UtilSetDisplaySource(nullptr);
     UtilCheckMonitors();
     SendMessageA(main->window, WM_COMMAND, 652, 0);   /* close all dialogs */

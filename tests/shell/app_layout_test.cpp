@@ -6,6 +6,7 @@
  * space below the last control.  A planted overlap is caught. */
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -119,205 +120,121 @@ TEST(AppLayout, APlantedOverlapIsCaught)
 
 /* ---- the windows a user opens first, as the program opens them ---- */
 
-typedef std::vector<std::string> Faults;
+enum { FW_NEAR = 1, FW_CONSOLE = 2, FW_RULES = 4, FW_LIST = 8 };
 
-RECT ScreenRect(HWND w)
+struct FirstWindow {
+    const char *name, *cls, *title;    /* no title: the frame's own Message List */
+    int id, viaQm;                     /* the frame's command, then the Queue Manager dialog's */
+    unsigned checks;
+    const char *shot;
+};
+
+const FirstWindow FirstWindows[] = {
+    {"MQSC console", PCF_CLASS_COMMAND, "RAVOLT.DEMO/MQSC Commands", 556, 0, FW_NEAR | FW_CONSOLE, nullptr},
+    {"Queue Manager", PCF_CLASS_COMMAND, "RAVOLT.DEMO/Queue Manager", 542, 0, FW_NEAR, nullptr},
+    {"Queue List", PCF_CLASS_COMMAND, "RAVOLT.DEMO/Queue List", 534, 0, FW_NEAR | FW_LIST, "layout_queue_list"},
+    {"Message List", nullptr, nullptr, 0, 0, FW_LIST, "layout_message_list"},
+    {"Auto Refresh Rate", "DD_DLG_AUTOREFRESH", "Auto Refresh Rate", 542, 504, FW_RULES, "layout_auto_refresh_rate"},
+    {"Location Settings", "DD_DLG_REMOTEDLG", "Location Settings", 749, 0, FW_RULES, "layout_location_settings"},
+};
+
+/* Opened as a menu command opens it, the pointer left on the frame's menu
+ * bar; the list's rows in. */
+HWND OpenFirst(FrameWords *f, const FirstWindow &row)
 {
     RECT r;
-    GetWindowRect(w, &r);
-    return r;
-}
-
-std::string Where(const RECT &r)
-{
-    return std::to_string(r.left) + "," + std::to_string(r.top) + " " + std::to_string(r.right - r.left) + "x" +
-           std::to_string(r.bottom - r.top);
-}
-
-/* A command dialog's window once its first layout is done. */
-HWND Opened(const char *cls, const std::string &title)
-{
-    HWND w = nullptr;
-    PumpUntil([&] { return (w = AppWindow(cls, title)) != nullptr && IsWindowVisible(w); }, 10000);
+    GetWindowRect(f->window, &r);
+    SetCursorPos(r.left + 40, r.top + 30);
+    HWND w = f->window;
+    if (!row.title)
+        OpenQueueInFrame(f, AppDemo(), "DEMO.MESSAGES");
+    else
+        FrameCommand(f, row.id);
+    if (row.viaQm && PumpUntil([&] { return (w = AppWindow(PCF_CLASS_COMMAND, "RAVOLT.DEMO/Queue Manager")); }, 9000))
+        SendMessageA(w, WM_COMMAND, (WPARAM)row.viaQm, 0);
+    if (row.title)
+        PumpUntil([&] { return (w = AppWindow(row.cls, row.title)) != nullptr && IsWindowVisible(w); }, 9000);
+    DialogWords *d = row.title ? PCFDialogOf(w) : f->listPane;
+    if (row.checks & FW_LIST)
+        PumpUntil([&] { return d && SendMessageA(PCFWnd(d->rightList), LB_GETCOUNT, 0, 0) > 3; }, 20000);
     PumpAll();
     return w;
 }
 
-/* A command opened from the frame's menu, the pointer left on the menu
- * bar as a click there leaves it. */
-HWND FromMenu(FrameWords *f, int id, const char *cls, const char *title)
-{
-    RECT r = ScreenRect(f->window);
-    SetCursorPos(r.left + 40, r.top + GetSystemMetrics(SM_CYCAPTION) + 8);
-    FrameCommand(f, id);
-    return Opened(cls, title);
-}
-
-HWND Console(FrameWords *f) { return FromMenu(f, 556, PCF_CLASS_COMMAND, "RAVOLT.DEMO/MQSC Commands"); }
-HWND QueueManager(FrameWords *f) { return FromMenu(f, 542, PCF_CLASS_COMMAND, "RAVOLT.DEMO/Queue Manager"); }
-HWND LocationSettings(FrameWords *f) { return FromMenu(f, 749, "DD_DLG_REMOTEDLG", "Location Settings"); }
-
-HWND AutoRefreshRate(FrameWords *f)
-{
-    HWND qm = QueueManager(f);
-    if (!qm)
-        return nullptr;
-    SendMessageA(qm, WM_COMMAND, 504, 0);
-    return Opened("DD_DLG_AUTOREFRESH", "Auto Refresh Rate");
-}
-
-HWND QueueList(FrameWords *f)
-{
-    HWND w = FromMenu(f, 534, PCF_CLASS_COMMAND, "RAVOLT.DEMO/Queue List");
-    DialogWords *d = w ? PCFDialogOf(w) : nullptr;
-    PumpUntil([&] { return d && SendMessageA(PCFWnd(d->rightList), LB_GETCOUNT, 0, 0) > 3; }, 20000);
-    return w;
-}
-
-/* The frame's Message List of the queue of every kind of message. */
-HWND MessageList(FrameWords *f)
-{
-    OpenQueueInFrame(f, AppDemo(), "DEMO.MESSAGES");
-    DialogWords *d = f->listPane;
-    PumpUntil([&] { return SendMessageA(PCFWnd(d->rightList), LB_GETCOUNT, 0, 0) >= 8; }, 20000);
-    PumpAll();
-    return f->window;
-}
-
-/* Every window: inside the screen's work area. */
-void OnTheScreen(const char *name, HWND w, Faults &faults)
-{
-    const AreaRect &a = UtilDisplayLayout()->desktop;
-    RECT r = ScreenRect(w);
-    if (r.left < a.left || r.top < a.top || r.right > a.right || r.bottom > a.bottom)
-        faults.push_back(std::string(name) + " at " + Where(r) + " is not inside the screen");
-}
-
-/* A dialog opened from the frame lies centred over it (kept on the
- * screen), unless its kind remembers where the user left it. */
-void NearTheFrame(const char *name, HWND w, FrameWords *f, Faults &faults)
-{
-    DialogWords *d = PCFDialogOf(w);
-    if (d && (d->markFlags & DM_POS_SET))
-        return;
-    RECT r = ScreenRect(w), o = ScreenRect(f->window);
-    const AreaRect &a = UtilDisplayLayout()->desktop;
-    int cx = (o.left + o.right) / 2, cy = (o.top + o.bottom) / 2;
-    int x = cx - (r.right - r.left) / 2, y = cy - (r.bottom - r.top) / 2;
-    x = x < a.left ? a.left : x + (r.right - r.left) > a.right ? a.right - (r.right - r.left) : x;
-    y = y < a.top ? a.top : y + (r.bottom - r.top) > a.bottom ? a.bottom - (r.bottom - r.top) : y;
-    if (abs(r.left - x) > 2 || abs(r.top - y) > 2)
-        faults.push_back(std::string(name) + " at " + Where(r) + " is not centred over the frame at " + Where(o));
-}
-
-/* The console: half the screen at least, its replies and its input box
- * above the status line, neither of no height. */
-void ConsoleRoom(const char *name, HWND w, FrameWords *, Faults &faults)
-{
-    const AreaRect &a = UtilDisplayLayout()->desktop;
-    RECT r = ScreenRect(w);
-    if (r.right - r.left < (a.right - a.left) / 2 || r.bottom - r.top < (a.bottom - a.top) / 2)
-        faults.push_back(std::string(name) + " opens " + Where(r) + ", less than half the screen");
-    DialogWords *d = PCFDialogOf(w);
-    HWND console = d ? PCFWnd(d->dataWindow) : nullptr;
-    if (!console) {
-        faults.push_back(std::string(name) + " has no console");
-        return;
-    }
-    RECT pane = ScreenRect(MQSCConsolePane(console)), input = ScreenRect(MQSCConsoleInput(console));
-    RECT status = ScreenRect(PCFWnd(d->statusWindow));
-    COMBOBOXINFO ci = { sizeof ci };
-    GetComboBoxInfo(MQSCConsoleInput(console), &ci);
-    int inputBottom = input.top + ci.rcItem.bottom + 3;
-    if (pane.bottom - pane.top < 10 * 12)
-        faults.push_back(std::string(name) + "'s replies are " + std::to_string(pane.bottom - pane.top) + " px high");
-    if (input.top < pane.bottom || inputBottom > status.top)
-        faults.push_back(std::string(name) + "'s input box at " + Where(input) + " is not between its replies and "
-                         "its status line");
-}
-
-/* The dialog engine's rules, on the window at the size it opened with. */
-void EngineRules(const char *name, HWND w, FrameWords *, Faults &faults)
-{
-    for (const std::string &fault : LayoutFaults(w, name))
-        faults.push_back(fault);
-}
-
-/* Location Settings of a connected location: no bare time as its error. */
-void SettingsRules(const char *name, HWND w, FrameWords *f, Faults &faults)
-{
-    EngineRules(name, w, f, faults);
-    std::string error = WindowText(GetDlgItem(w, 115));
-    if (error.size() >= 8 && error[2] == '.' && error[5] == '.' && error.find_first_not_of(" ", 8) == std::string::npos)
-        faults.push_back(std::string(name) + " shows a bare time \"" + error + "\" as its error");
-}
-
-/* A list's rows: room for the font and the cells' edges, and every
- * number drawn with aligned digits inside its column. */
-void ListRows(const char *name, DialogWords *d, Faults &faults)
+/* A list's rows: room for the font and the cells' edges, every number
+ * drawn with aligned digits inside its column. */
+void ListRows(DialogWords *d, std::vector<std::string> &faults)
 {
     HWND list = PCFWnd(d->rightList);
     HDC dc = GetDC(list);
     HGDIOBJ old = SelectObject(dc, (HFONT)SendMessageA(list, WM_GETFONT, 0, 0));
     TEXTMETRICA tm;
     GetTextMetricsA(dc, &tm);
-    int widest = 0;
+    SIZE digit = {};
     for (char c = '0'; c <= '9'; c++) {
         SIZE sz;
         GetTextExtentPoint32A(dc, &c, 1, &sz);
-        widest = sz.cx > widest ? sz.cx : widest;
+        digit.cx = sz.cx > digit.cx ? sz.cx : digit.cx;
     }
     SelectObject(dc, old);
     ReleaseDC(list, dc);
     int height = (int)SendMessageA(list, LB_GETITEMHEIGHT, 0, 0);
-    int edges = PcfListPrefs.grid & 0x3F ? 2 * GetSystemMetrics(SM_CYEDGE) : 0;
-    if (height < tm.tmHeight + edges)
-        faults.push_back(std::string(name) + " rows are " + std::to_string(height) + " px for a font of " +
-                         std::to_string(tm.tmHeight) + " px and edges of " + std::to_string(edges));
+    if (height < tm.tmHeight + (PcfListPrefs.grid & 0x3F ? 2 * GetSystemMetrics(SM_CYEDGE) : 0))
+        faults.push_back("rows of " + std::to_string(height) + " px cut a font of " + std::to_string(tm.tmHeight));
     PCFLISTSTATE *st = PCFListState(d);
-    PCFLISTENTRY *columns = PCFDialogColumns(d);
-    int rows = (int)SendMessageA(list, LB_GETCOUNT, 0, 0);
-    for (int i = 0; i < rows && st && PcfListPrefs.digitAlign; i++) {
-        PCFROW *row = (PCFROW *)SendMessageA(list, LB_GETITEMDATA, (WPARAM)i, 0);
-        for (uint32_t c = 0; c < st->colCount && columns[c].field; c++) {
+    PCFLISTENTRY *c = PCFDialogColumns(d);
+    for (int i = 0, n = (int)SendMessageA(list, LB_GETCOUNT, 0, 0); st && PcfListPrefs.digitAlign && i < n; i++)
+        for (uint32_t k = 0; k < st->colCount && c[k].field; k++) {
             int length = 0;
-            const char *v = PCFParmText(d, row, nullptr, columns[c].field->attrId, &length);
+            const char *v = PCFParmText(d, (PCFROW *)SendMessageA(list, LB_GETITEMDATA, (WPARAM)i, 0), nullptr,
+                                        c[k].field->attrId, &length);
             bool number = v && length > 0 && strspn(v, "0123456789") == (size_t)length;
-            int need = length * (widest + 1) + 2 * GetSystemMetrics(SM_CXEDGE);
-            if (number && PCFColumnShown(d, columns[c].flags) && st->cols[c].width < need)
-                faults.push_back(std::string(name) + " column '" + columns[c].field->title + "' of " +
-                                 std::to_string(st->cols[c].width) + " px cuts \"" + std::string(v, (size_t)length) +
-                                 "\"");
+            if (number && PCFColumnShown(d, c[k].flags) &&
+                st->cols[k].width < length * (digit.cx + 1) + 2 * GetSystemMetrics(SM_CXEDGE))
+                faults.push_back(std::string(c[k].field->title) + " cuts " + std::string(v, (size_t)length));
         }
+}
+
+/* What a row's window breaks of: the screen, the place near the frame
+ * (unless its kind remembers one), the console's room, the engine's rules
+ * (and no bare time as an error), the list rows. */
+std::vector<std::string> FirstFaults(FrameWords *f, const FirstWindow &row, HWND w)
+{
+    std::vector<std::string> faults;
+    const AreaRect &a = UtilDisplayLayout()->desktop;
+    RECT r, o;
+    GetWindowRect(w, &r);
+    GetWindowRect(f->window, &o);
+    int cx = r.right - r.left, cy = r.bottom - r.top;
+    if (r.left < a.left || r.top < a.top || r.right > a.right || r.bottom > a.bottom)
+        faults.push_back("not inside the screen");
+    DialogWords *d = row.title ? PCFDialogOf(w) : f->listPane;
+    int x = std::clamp((int)(o.left + o.right - cx) / 2, (int)a.left, (int)a.right - cx);
+    int y = std::clamp((int)(o.top + o.bottom - cy) / 2, (int)a.top, (int)a.bottom - cy);
+    if ((row.checks & FW_NEAR) && d && !(d->markFlags & DM_POS_SET) && (abs(r.left - x) > 2 || abs(r.top - y) > 2))
+        faults.push_back("at " + std::to_string(r.left) + "," + std::to_string(r.top) + ", not centred over the frame");
+    if (row.checks & FW_CONSOLE) {
+        HWND console = PCFWnd(d->dataWindow), input = MQSCConsoleInput(console);
+        RECT pane, box, status;
+        GetWindowRect(MQSCConsolePane(console), &pane);
+        GetWindowRect(input, &box);
+        GetWindowRect(PCFWnd(d->statusWindow), &status);
+        COMBOBOXINFO ci = {sizeof ci};
+        GetComboBoxInfo(input, &ci);
+        if (cx < (a.right - a.left) / 2 || cy < (a.bottom - a.top) / 2 || pane.bottom - pane.top < 120 ||
+            box.top < pane.bottom || box.top + ci.rcItem.bottom + 3 > status.top)
+            faults.push_back("too small for its replies, or its input box not between them and its status line");
     }
+    if (row.checks & FW_RULES)
+        for (const std::string &fault : LayoutFaults(w, row.name))
+            faults.push_back(fault);
+    std::string error = row.id == 749 ? WindowText(GetDlgItem(w, 115)) : "";
+    if (error.size() >= 8 && error[2] == '.' && error[5] == '.' && error.find_first_not_of(' ', 8) == std::string::npos)
+        faults.push_back("a bare time \"" + error + "\" as its error");
+    if (row.checks & FW_LIST)
+        ListRows(d, faults);
+    return faults;
 }
-
-void QueueListRows(const char *name, HWND w, FrameWords *, Faults &faults)
-{
-    ListRows(name, PCFDialogOf(w), faults);
-}
-
-void MessageListRows(const char *name, HWND, FrameWords *f, Faults &faults)
-{
-    ListRows(name, f->listPane, faults);
-}
-
-struct FirstWindow {
-    const char *name;
-    HWND (*open)(FrameWords *f);
-    bool nearFrame;
-    void (*check)(const char *name, HWND w, FrameWords *f, Faults &faults);
-    const char *shot;
-};
-
-const FirstWindow FirstWindows[] = {
-    {"MQSC console", Console, true, ConsoleRoom, nullptr},
-    {"Queue Manager", QueueManager, true, nullptr, nullptr},
-    {"Queue List", QueueList, true, QueueListRows, "layout_queue_list"},
-    {"Message List", MessageList, false, MessageListRows, "layout_message_list"},
-    {"Auto Refresh Rate", AutoRefreshRate, false, EngineRules, "layout_auto_refresh_rate"},
-    {"Location Settings", LocationSettings, false, SettingsRules, "layout_location_settings"},
-};
 
 TEST(AppLayout, TheWindowsAUserOpensFirstFitTheirRowsNearTheirOwner)
 {
@@ -325,25 +242,15 @@ TEST(AppLayout, TheWindowsAUserOpensFirstFitTheirRowsNearTheirOwner)
     ASSERT_NE(f, nullptr);
     ShowWindow(f->window, SW_SHOWNORMAL);
     MoveWindow(f->window, 300, 150, 1000, 700, TRUE);
-    PumpAll();
     for (const FirstWindow &row : FirstWindows) {
-        HWND w = row.open(f);
-        EXPECT_NE(w, nullptr) << row.name << " did not open";
-        if (!w)
-            continue;
-        Faults faults;
-        OnTheScreen(row.name, w, faults);
-        if (row.nearFrame)
-            NearTheFrame(row.name, w, f, faults);
-        if (row.check)
-            row.check(row.name, w, f, faults);
-        EXPECT_TRUE(faults.empty()) << Lines(faults);
+        HWND w = OpenFirst(f, row);
+        ASSERT_NE(w, nullptr) << row.name << " did not open";
+        EXPECT_TRUE(FirstFaults(f, row, w).empty()) << row.name << ": " << Lines(FirstFaults(f, row, w));
         if (row.shot)
             GalleryDialogShot(w, row.shot);
-        if (w != f->window)
-            SendMessageA(w, WM_CLOSE, 0, 0);
-        for (HWND qm; (qm = AppWindow(PCF_CLASS_COMMAND, "RAVOLT.DEMO/Queue Manager")) != nullptr;)
-            SendMessageA(qm, WM_CLOSE, 0, 0);
+        for (HWND open : {w, AppWindow(PCF_CLASS_COMMAND, "RAVOLT.DEMO/Queue Manager")})
+            if (open && open != f->window)
+                SendMessageA(open, WM_CLOSE, 0, 0);
         PumpAll();
     }
 }

@@ -39,22 +39,16 @@ TEST(AppQueue, ActivatingAQueueLineFillsBothPanes)
     EXPECT_EQ(WindowText(f->window), "Ravolt - [RAVOLT.DEMO/DEMO.REQUEST]");
     GalleryDialogShot(f->window, "frame_queue_open");
 
-    /* an alias queue's picture: the Queue dialog of its own type shows it */
-    cntLINE *alias = FindLine(f, "DEMO.ALIAS");
-    ASSERT_NE(alias, nullptr);
-    ASSERT_EQ(QLineOpen(f->tree, alias), 1);
+    /* an alias queue's picture: the Queue dialog of its own type finds it */
+    ASSERT_EQ(QLineOpen(f->tree, FindLine(f, "DEMO.ALIAS")), 1);
     HWND dialog = nullptr;
-    PumpUntil([&] { return (dialog = AppWindow(PCF_CLASS_COMMAND, "RAVOLT.DEMO/Queue")) != nullptr; }, 5000);
-    ASSERT_NE(dialog, nullptr);
-    DialogWords *d = PCFDialogOf(dialog);
-    char status[200] = "";
+    std::string status;
     PumpUntil([&] {
-        GetWindowTextA(PCFWnd(d->statusWindow), status, sizeof status);
-        return status[0] && !strstr(status, "Request sent");
+        dialog = AppWindow(PCF_CLASS_COMMAND, "RAVOLT.DEMO/Queue");
+        status = dialog ? WindowText(PCFWnd(PCFDialogOf(dialog)->statusWindow)) : "";
+        return !status.empty() && status.find("Request sent") == std::string::npos;
     }, 15000);
-    EXPECT_EQ(strstr(status, "Unknown object name"), nullptr) << status;
-    EXPECT_EQ(PCFGetIntValue(PCFDialogCaps(d), d->definition, d->dataArea, 20, nullptr), 3)
-        << "the Queue dialog's type is not Alias";
+    EXPECT_EQ(status, "Display refreshed");
     SendMessageA(dialog, WM_CLOSE, 0, 0);
     PumpAll();
 }
@@ -220,28 +214,19 @@ TEST(AppQueue, AMessageListRowOpensInTheFramesMessagePane)
 
     /* a page of one message typed into the list's range: the count says
        how many the queue holds (as the refreshed location reports it) */
-    char count[40] = "";
+    char count[40] = "", range[40] = "";
     PCFSetFieldText(f->listPane, MYPCFA_MSG_RANGE, "1,1");
     SendMessageA(listWnd, WM_COMMAND, 1, 0);
     FrameCommand(f, 508);                                     /* Refresh Information */
-    PumpUntil([&] {
-        PCFCountText(f->listPane, count, sizeof count);
-        return std::string(count) == "1 / 2";
-    }, 20000);
+    PumpUntil([&] { return PCFCountText(f->listPane, count, sizeof count), !strcmp(count, "1 / 2"); }, 20000);
     EXPECT_STREQ(count, "1 / 2");
-
-    /* Next Page, then another queue opened: that queue starts at its
-       first page, and the pane no longer shows the first queue's message */
+    /* Next Page, then another queue opened: it starts at its first page,
+       and the pane no longer shows the first queue's message */
     ASSERT_TRUE(PutTexts("DEMO.MESSAGES", { "a message of another queue" }));
     SendMessageA(listWnd, WM_COMMAND, 6014, 0);                /* Range, Next Page */
     EXPECT_TRUE(PumpUntil([&] { return SendMessageA(rows, LB_GETCOUNT, 0, 0) == 1; }, 20000));
-    cntLINE *other = FindLine(f, "DEMO.MESSAGES");
-    ASSERT_NE(other, nullptr);
-    TreeActivated(f, other);
-    EXPECT_TRUE(PumpUntil([&] { return SendMessageA(rows, LB_GETCOUNT, 0, 0) >= 1; }, 20000))
-        << "the other queue's list kept the page";
-    char range[40] = "";
-    const char *now = PCFGetValueText(f->listPane, MYPCFA_MSG_RANGE, range, sizeof range);
-    EXPECT_STREQ(now ? now : "", "1,1");
+    TreeActivated(f, FindLine(f, "DEMO.MESSAGES"));
+    EXPECT_TRUE(PumpUntil([&] { return SendMessageA(rows, LB_GETCOUNT, 0, 0) >= 1; }, 20000)) << "the page was kept";
+    EXPECT_STREQ(PCFGetValueText(f->listPane, MYPCFA_MSG_RANGE, range, sizeof range), "1,1");
     EXPECT_FALSE(PaneShows(f, "the first message to open")) << "the pane kept the other queue's message";
 }

@@ -132,83 +132,47 @@ TEST(AppWindows, MenuItemPicturesLoseTheirKeyColour)
 
 /* ---- Escape ---- */
 
-static HWND ViaFrame(int id, const char *cls, const char *title)
+/* A window opened as the program opens it: by the frame's command, then
+ * the Queue Manager dialog's or (a queue shown) the message pane's. */
+static HWND OpenWindow(int frameId, int dialogId, bool pane, const char *cls, const char *title)
 {
     FrameWords *f = AppDemoSelected();
-    if (!f)
-        return nullptr;
-    FrameCommand(f, id);
+    if (pane)
+        OpenQueueInFrame(f, AppDemo(), "DEMO.REQUEST");
+    else if (frameId)
+        FrameCommand(f, frameId);
+    PumpAll();
+    HWND from = pane ? PCFWnd(f->msgPane->window) : AppWindow("RAVOLT_COMMAND", "RAVOLT.DEMO/Queue Manager");
+    if (dialogId && from)
+        SendMessageA(from, WM_COMMAND, (WPARAM)dialogId, 0);
+    if (!strcmp(cls, "DD_DLG_ABOUTDLG"))
+        AboutDialog(f->window);
+    if (!strcmp(cls, "RAVOLT_FILE"))
+        FileViewCreate("qm.ini", samples::In(std::string(RAVOLT_TOP) + "/../shared/samples",
+                                             "ini-mqsc/ODOWDAIBM__mq01__qm.ini").c_str());
     PumpAll();
     return AppWindow(cls, title);
 }
-
-/* A window opened from the Queue Manager dialog's menu. */
-static HWND ViaQueueManager(int id, const char *cls, const char *title)
-{
-    HWND qm = ViaFrame(542, "RAVOLT_COMMAND", "RAVOLT.DEMO/Queue Manager");
-    if (!qm)
-        return nullptr;
-    SendMessageA(qm, WM_COMMAND, id, 0);
-    PumpAll();
-    return AppWindow(cls, title);
-}
-
-/* A window opened from the frame's message pane, a queue shown. */
-static HWND ViaMessagePane(int id, const char *cls, const char *title)
-{
-    FrameWords *f = AppDemoSelected();
-    if (!f)
-        return nullptr;
-    OpenQueueInFrame(f, AppDemo(), "DEMO.REQUEST");
-    PumpAll();
-    SendMessageA(PCFWnd(f->msgPane->window), WM_COMMAND, id, 0);
-    PumpAll();
-    return AppWindow(cls, title);
-}
-
-static HWND About(void)
-{
-    AboutDialog(AppMain()->window);
-    PumpAll();
-    return AboutWindow();
-}
-
-static HWND FileViewer(void)
-{
-    std::string path = samples::In(std::string(RAVOLT_TOP) + "/../shared/samples", "ini-mqsc/ODOWDAIBM__mq01__qm.ini");
-    HWND v = FileViewCreate("qm.ini", path.c_str());
-    PumpAll();
-    return v;
-}
-
-static HWND Put(void) { return ViaFrame(641, "RAVOLT_PUT", "MQPUT from 'RAVOLT.DEMO'"); }
-static HWND Publish(void) { return ViaFrame(747, "RAVOLT_PUBLISH", "Publish from 'RAVOLT.DEMO'"); }
-static HWND FilterManager(void) { return ViaFrame(685, "DD_DLG_FILTERS", "Filter Manager"); }
-static HWND AutoRefresh(void) { return ViaQueueManager(504, "DD_DLG_AUTOREFRESH", "Auto Refresh Rate"); }
-static HWND Export(void) { return ViaQueueManager(657, "DD_DLG_EXPORTDLG", "Export"); }
-static HWND LoadMessage(void) { return ViaMessagePane(919, "DD_DLG_LOADMSG", "Load Message"); }
-static HWND SaveMessage(void) { return ViaMessagePane(918, "DD_DLG_SAVEMSG", "Save Message"); }
 
 /* Escape, pressed where the program leaves the focus, closes every
- * window that has a Cancel or Close button (or is made to close on it),
- * as the button does. */
+ * window that has a Cancel or Close button (or is made to close on it). */
 TEST(AppWindows, EscapeClosesEveryWindowThatHasACancelOrClose)
 {
-    const struct { const char *name; HWND (*open)(void); } windows[] = {
-        {"About", About}, {"Put", Put}, {"Publish", Publish}, {"Filter Manager", FilterManager},
-        {"file viewer", FileViewer}, {"Auto Refresh Rate", AutoRefresh}, {"Export", Export},
-        {"Load Message", LoadMessage}, {"Save Message", SaveMessage},
+    const struct { int frameId, dialogId; bool pane; const char *cls, *title; } windows[] = {
+        {0, 0, false, "DD_DLG_ABOUTDLG", "About"}, {641, 0, false, "RAVOLT_PUT", "MQPUT from"},
+        {747, 0, false, "RAVOLT_PUBLISH", "Publish from"}, {685, 0, false, "DD_DLG_FILTERS", "Filter Manager"},
+        {0, 0, false, "RAVOLT_FILE", "qm.ini"}, {542, 504, false, "DD_DLG_AUTOREFRESH", "Auto Refresh Rate"},
+        {542, 657, false, "DD_DLG_EXPORTDLG", "Export"}, {0, 919, true, "DD_DLG_LOADMSG", "Load Message"},
+        {0, 918, true, "DD_DLG_SAVEMSG", "Save Message"},
     };
     AppStart();
     for (const auto &w : windows) {
-        HWND window = w.open();
-        EXPECT_NE(window, nullptr) << w.name << " did not open";
-        if (!window)
-            continue;
+        HWND window = OpenWindow(w.frameId, w.dialogId, w.pane, w.cls, w.title);
+        EXPECT_NE(window, nullptr) << w.title << " did not open";
         HWND focus = GetFocus();
-        LoopKey(focus && (focus == window || IsChild(window, focus)) ? focus : window, VK_ESCAPE);
-        PumpAll();
-        EXPECT_FALSE(IsWindow(window) && IsWindowVisible(window)) << "Escape left " << w.name << " open";
+        if (window)
+            LoopKey(focus && (focus == window || IsChild(window, focus)) ? focus : window, VK_ESCAPE);
+        EXPECT_FALSE(window && IsWindow(window) && IsWindowVisible(window)) << "Escape left " << w.title << " open";
         for (HWND qm; (qm = AppWindow("RAVOLT_COMMAND", "RAVOLT.DEMO/Queue Manager")) != nullptr;)
             SendMessageA(qm, WM_CLOSE, 0, 0);
         PumpAll();
