@@ -146,8 +146,13 @@ HWND OpenFirst(FrameWords *f, const FirstWindow &row)
     GetWindowRect(f->window, &r);
     SetCursorPos(r.left + 40, r.top + 30);
     HWND w = f->window;
-    if (!row.title)
+    if (!row.title) {
+        /* messages whose lengths have three to five digits */
+        static const std::string texts[] = {std::string(200, 'a'), std::string(1000, 'b'), std::string(12345, 'c'),
+                                            std::string(99, 'd')};
+        AppPut("RAVOLT.DEMO", "DEMO.MESSAGES", {texts[0].c_str(), texts[1].c_str(), texts[2].c_str(), texts[3].c_str()});
         OpenQueueInFrame(f, AppDemo(), "DEMO.MESSAGES");
+    }
     else
         FrameCommand(f, row.id);
     if (row.viaQm && PumpUntil([&] { return (w = AppWindow(PCF_CLASS_COMMAND, "RAVOLT.DEMO/Queue Manager")); }, 9000))
@@ -162,7 +167,8 @@ HWND OpenFirst(FrameWords *f, const FirstWindow &row)
 }
 
 /* A list's rows: room for the font and the cells' edges, every number
- * drawn with aligned digits inside its column. */
+ * drawn with aligned digits (a slot of the widest digit each, separators
+ * as measured) inside its column. */
 void ListRows(DialogWords *d, std::vector<std::string> &faults)
 {
     HWND list = PCFWnd(d->rightList);
@@ -170,11 +176,13 @@ void ListRows(DialogWords *d, std::vector<std::string> &faults)
     HGDIOBJ old = SelectObject(dc, (HFONT)SendMessageA(list, WM_GETFONT, 0, 0));
     TEXTMETRICA tm;
     GetTextMetricsA(dc, &tm);
-    SIZE digit = {};
-    for (char c = '0'; c <= '9'; c++) {
-        SIZE sz;
+    int widths[256] = {}, digit = 0;
+    for (int ch = 1; ch < 256; ch++) {
+        SIZE sz = {};
+        char c = (char)ch;
         GetTextExtentPoint32A(dc, &c, 1, &sz);
-        digit.cx = sz.cx > digit.cx ? sz.cx : digit.cx;
+        widths[ch] = sz.cx;
+        digit = ch >= '0' && ch <= '9' && sz.cx > digit ? sz.cx : digit;
     }
     SelectObject(dc, old);
     ReleaseDC(list, dc);
@@ -182,17 +190,29 @@ void ListRows(DialogWords *d, std::vector<std::string> &faults)
     if (height < tm.tmHeight + (PcfListPrefs.grid & 0x3F ? 2 * GetSystemMetrics(SM_CYEDGE) : 0))
         faults.push_back("rows of " + std::to_string(height) + " px cut a font of " + std::to_string(tm.tmHeight));
     PCFLISTSTATE *st = PCFListState(d);
-    PCFLISTENTRY *c = PCFDialogColumns(d);
-    for (int i = 0, n = (int)SendMessageA(list, LB_GETCOUNT, 0, 0); st && PcfListPrefs.digitAlign && i < n; i++)
-        for (uint32_t k = 0; k < st->colCount && c[k].field; k++) {
-            int length = 0;
-            const char *v = PCFParmText(d, (PCFROW *)SendMessageA(list, LB_GETITEMDATA, (WPARAM)i, 0), nullptr,
-                                        c[k].field->attrId, &length);
-            bool number = v && length > 0 && strspn(v, "0123456789") == (size_t)length;
-            if (number && PCFColumnShown(d, c[k].flags) &&
-                st->cols[k].width < length * (digit.cx + 1) + 2 * GetSystemMetrics(SM_CXEDGE))
-                faults.push_back(std::string(c[k].field->title) + " cuts " + std::string(v, (size_t)length));
+    for (int i = 0, n = (int)SendMessageA(list, LB_GETCOUNT, 0, 0); st && PcfListPrefs.digitAlign && i < n; i++) {
+        PCFROW *row = (PCFROW *)SendMessageA(list, LB_GETITEMDATA, (WPARAM)i, 0);
+        PCFLISTAREA *area = PCFRowArea(d, row);
+        PCFLISTPARTS parts;
+        if (!area)
+            continue;
+        PCFListAreaPointers(area, &parts);
+        uint8_t *v = (uint8_t *)row + PCFLA_ROWHEADER;
+        for (uint32_t k = 0; k < st->colCount && parts.columns[k].field; k++) {
+            char buf[1024];
+            const char *text = nullptr;
+            int numeric = 0, length = PCFListCellText(&parts.columns[k], v, buf, sizeof buf, &text, &numeric);
+            int need = 2 * GetSystemMetrics(SM_CXEDGE);
+            for (int j = 0; j < length; j++)
+                need += (text[j] >= '0' && text[j] <= '9' ? digit : widths[(uint8_t)text[j]]) + 1;
+            const PCFLISTENTRY *c = PCFDialogColumns(d);
+            uint32_t flags = c && k < (uint32_t)PCFColumnCount(c) && c[k].field == parts.columns[k].field
+                                 ? c[k].flags : parts.columns[k].flags;
+            if (numeric && length > 0 && PCFColumnShown(d, flags) && st->cols[k].width < need)
+                faults.push_back(std::string(parts.columns[k].field->title) + " cuts " + std::string(text, (size_t)length));
+            v = PCFNextValue(v, parts.columns[k].field);
         }
+    }
 }
 
 /* What a row's window breaks of: the screen, the place near the frame
