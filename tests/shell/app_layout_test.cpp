@@ -151,6 +151,7 @@ HWND OpenFirst(FrameWords *f, const FirstWindow &row)
         static const std::string texts[] = {std::string(200, 'a'), std::string(1000, 'b'), std::string(12345, 'c'),
                                             std::string(99, 'd')};
         AppPut("RAVOLT.DEMO", "DEMO.MESSAGES", {texts[0].c_str(), texts[1].c_str(), texts[2].c_str(), texts[3].c_str()});
+        PCFSetFieldText(f->listPane, MYPCFA_MSG_RANGE, "");   /* no page size left from before */
         OpenQueueInFrame(f, AppDemo(), "DEMO.MESSAGES");
     }
     else
