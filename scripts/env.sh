@@ -73,9 +73,11 @@ xvfb_stop() {
     [ -n "$RAVOLT_XVFB_PID" ] && kill "$RAVOLT_XVFB_PID" 2>/dev/null || true
 }
 
-# Configures and builds one configuration: win (the product) or native.
+# Configures and builds one configuration: win (the product) or native;
+# further arguments name the only targets to build (default: all).
 build_config() {
     local kind=$1 dir="$RAVOLT_BUILD/$1"
+    shift
     local args=(-S "$RAVOLT_TOP" -B "$dir" -G Ninja)
     if [ "$kind" = win ]; then
         args+=(--toolchain "$RAVOLT_TOP/cmake/mingw-w64.cmake" -DCMAKE_BUILD_TYPE=RelWithDebInfo)
@@ -83,5 +85,5 @@ build_config() {
         args+=(-DCMAKE_BUILD_TYPE=Debug)
     fi
     [ -f "$dir/build.ninja" ] || cmake "${args[@]}" >/dev/null
-    cmake --build "$dir" -j "$JOBS"
+    cmake --build "$dir" -j "$JOBS" ${1:+--target "$@"}
 }

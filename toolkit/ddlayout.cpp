@@ -359,8 +359,9 @@ static void sibling_classes(DDHANDLE dd, DDField *c, int pass)
             measure(dd, g, pass | 0x100);
 }
 
-/* The push buttons of a row of buttons alone take one width, the widest's. */
-static void button_rows(DDField *c)
+/* The push buttons of a row of buttons alone take one width, the widest's,
+ * each centred in a cell a character wider, so that neighbours never touch. */
+static void button_rows(DDHANDLE dd, DDField *c)
 {
     DDField *start = nullptr;
     for (DDField *f = c->child;; f = f->next) {
@@ -381,8 +382,8 @@ static void button_rows(DDField *c)
             if (buttons > 1 && !others)
                 for (DDField *g = start; g && g != f; g = g->next)
                     if (visible(g)) {
-                        g->minCx = widest;
-                        if (g->maxCx && g->maxCx < widest) g->maxCx = widest;
+                        g->minCx = widest + dd->cw;
+                        if (!g->maxCx || g->maxCx < widest) g->maxCx = widest;
                     }
             start = f;
         }
@@ -417,7 +418,7 @@ static void measure(DDHANDLE dd, DDField *c, int pass)
         for (DDField *f = c->child; f; f = f->next)
             if (DD_TYPE(f) == DD_ENGINEGROUP)
                 measure(dd, f, pass | 0x100);
-        button_rows(c);
+        button_rows(dd, c);
         if ((pass & 0xFF) == 2)
             sibling_classes(dd, c, pass);
     }

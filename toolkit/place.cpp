@@ -84,15 +84,13 @@ void WinPositionAtCursor(HWND hwnd, int cx, int cy, uint32_t fit)
     apply(hwnd, &r, fit);
 }
 
-/* A window opened from another (its frame): centred at the cursor while
- * the cursor lies over that window, the way a menu or button click leaves
- * it; otherwise centred over the window. */
+/* A window opened from another (its frame): centred over that window and
+ * kept on the screen, wherever the menu or click that opened it left the
+ * cursor (at the cursor it lay over the frame's top-left corner after a
+ * menu command); at the cursor when it has no opener. */
 void WinPositionNear(HWND hwnd, HWND opener, int cx, int cy, uint32_t fit)
 {
-    POINT pt;
-    RECT o;
-    GetCursorPos(&pt);
-    if (opener && IsWindow(opener) && GetWindowRect(opener, &o) && !PtInRect(&o, pt))
+    if (opener && IsWindow(opener))
         WinCentreOnWindow(hwnd, opener, cx, cy, fit);
     else
         WinPositionAtCursor(hwnd, cx, cy, fit);

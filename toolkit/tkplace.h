@@ -13,7 +13,7 @@ void WinCentreWindow(HWND hwnd);
 void WinCentreOverWindow(HWND hwnd, HWND other);
 void WinCentreOnWindow(HWND hwnd, HWND other, int cx, int cy, uint32_t fit);
 void WinPositionAtCursor(HWND hwnd, int cx, int cy, uint32_t fit);
-/* centred at the cursor when it is over opener, else centred over opener */
+/* centred over opener, kept on the screen; at the cursor without opener */
 void WinPositionNear(HWND hwnd, HWND opener, int cx, int cy, uint32_t fit);
 void WinPositionAtCursorChars(HWND hwnd, int columns, int rows);
 void WinFitRect(PlaceRect *r, int clamp, uint32_t fit);

@@ -74,3 +74,10 @@ void WinSetChildFonts(HWND hwnd, HFONT font);
  * (other windows are left alone) */
 void WinFitListBoxToFont(HWND hwnd, HFONT font);
 void WinInvalidate(HWND hwnd);
+
+/* Whether the focus lies in a combo box whose list is dropped down. */
+int WinDroppedCombo(HWND focus);
+/* The message loop's Escape: in a top-level window with a Cancel or Close
+ * button (control id IDCANCEL) the button is pressed, in a dialog made to
+ * close on Escape the dialog closes; 1 when the key was taken. */
+int WinEscapeCancels(const MSG *msg);

@@ -57,7 +57,6 @@ static int system_layout(DisplayLayout *d)
         d->desktop = {x, y, x + GetSystemMetrics(SM_CXVIRTUALSCREEN),
                       y + GetSystemMetrics(SM_CYVIRTUALSCREEN)};
     }
-    d->monitor[0] = {wa.left, wa.top, wa.right, wa.bottom};
     struct Walk { DisplayLayout *d; int n; } walk = {d, 0};
     EnumDisplayMonitors(NULL, NULL, [](HMONITOR, HDC, LPRECT rc, LPARAM lp) -> BOOL {
         Walk *w = (Walk *)lp;
@@ -66,6 +65,9 @@ static int system_layout(DisplayLayout *d)
         w->n++;
         return TRUE;
     }, (LPARAM)&walk);
+    /* the first monitor (the primary one) is kept as its work area: what
+       the task bar leaves, where dialogs fit and windows are tiled */
+    d->monitor[0] = {wa.left, wa.top, wa.right, wa.bottom};
     return 1;
 }
 

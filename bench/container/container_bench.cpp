@@ -61,7 +61,7 @@ static double Repaint(HWND w)
     double t0 = Now();
     for (int i = 0; i < REPAINTS; i++)
         RedrawWindow(w, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
-    return (Now() - t0) / REPAINTS;
+    return (Now() - t0) / (double)REPAINTS;
 }
 
 int main(int argc, char **argv)

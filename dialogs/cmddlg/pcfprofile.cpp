@@ -287,7 +287,7 @@ void GetDialogSize(DialogWords *d, int32_t workCx, int32_t workCy)
         if (cx < columns)
             cx = columns;
     }
-    if (def && (def->flags & PCFD_MSGDIALOG)) {
+    if (def && ((def->flags & PCFD_MSGDIALOG) || d->dataWindow)) {     /* a message or a console */
         if (cx < workCx / 2)
             cx = workCx / 2;
         if (cy < workCy / 2)

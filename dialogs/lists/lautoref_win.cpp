@@ -338,12 +338,8 @@ void PCFAutoRefreshDialog(DialogWords *d)
     const PCFSHELLHOOKS *s = PCFShellHooks();
     if (s->addModeless)
         s->addModeless(s->context, w, 0, d->first.location, 0);
-    SIZE need = {};
-    DDCalcMinSize(DDFindHandle(w), &need);
-    RECT rc = { 0, 0, need.cx, need.cy };
-    AdjustWindowRectEx(&rc, (DWORD)GetWindowLongA(w, GWL_STYLE), FALSE, (DWORD)GetWindowLongA(w, GWL_EXSTYLE));
-    int cx = Prf.dialogs[DLG_AR][2] > 0 ? Prf.dialogs[DLG_AR][2] : rc.right - rc.left;
-    int cy = Prf.dialogs[DLG_AR][3] > 0 ? Prf.dialogs[DLG_AR][3] : rc.bottom - rc.top;
-    WinPositionAtCursor(w, cx, cy, 0);
+    SIZE size;
+    DDWindowSize(DDFindHandle(w), w, 0, 0, Prf.dialogs[DLG_AR][2], Prf.dialogs[DLG_AR][3], &size);
+    WinPositionAtCursor(w, size.cx, size.cy, 0);
     PostMessageA(w, UM_INITDLG, 0, 0);
 }

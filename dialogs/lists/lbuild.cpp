@@ -154,6 +154,24 @@ int32_t PCFTextWidth(const PCFCHARWIDTHS *m, const char *text, int n)
     return w;
 }
 
+int32_t PCFNumberWidth(const PCFCHARWIDTHS *m, const char *text, int n)
+{
+    const char *sep = PcfPrefs.sep1000;
+    int sepLength = (int)strlen(sep);
+    int32_t w = m->numberRoom;
+    for (int i = n - 1; i >= 0;) {
+        if (sepLength && i + 1 >= sepLength && !memcmp(text + i + 1 - sepLength, sep, (size_t)sepLength) &&
+            (text[i] < '0' || text[i] > '9')) {
+            w += PCFTextWidth(m, sep, sepLength) + 1;
+            i -= sepLength;
+            continue;
+        }
+        w += text[i] >= '0' && text[i] <= '9' ? m->digitSlot : m->widths[(uint8_t)'-'] + 1;
+        i--;
+    }
+    return w;
+}
+
 static int EnsureCols(PCFLISTSTATE *st, uint32_t n)
 {
     if (n > st->colCapacity) {
@@ -180,13 +198,14 @@ static void MeasureValue(PCFCOLSIZE *c, const PCFMEASURE *m, const PCFLISTENTRY 
     c->hasValues = 1;
     if (n > c->valueChars)
         c->valueChars = n;
+    int aligned = numeric && PcfListPrefs.digitAlign;
     if (m->list) {
-        int32_t w = PCFTextWidth(m->list, text, n);
+        int32_t w = aligned ? PCFNumberWidth(m->list, text, n) : PCFTextWidth(m->list, text, n);
         if (w > c->valueWidth)
             c->valueWidth = w;
     }
     if (m->device) {
-        int32_t w = PCFTextWidth(m->device, text, n);
+        int32_t w = aligned ? PCFNumberWidth(m->device, text, n) : PCFTextWidth(m->device, text, n);
         if (w > c->deviceWidth)
             c->deviceWidth = w;
     }

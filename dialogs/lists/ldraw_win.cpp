@@ -79,6 +79,11 @@ static Edge GridEdge(void)
     return { kind, ((g & PCFG_RIGHTBOTTOM) ? BF_RIGHT | BF_BOTTOM : BF_RECT) | extra };
 }
 
+int PCFRowEdgeRoom(void)
+{
+    return (PcfListPrefs.grid & (0x3F | PCFG_FRAMEBLOCK)) ? 2 * GetSystemMetrics(SM_CYEDGE) : 0;
+}
+
 /* The edge of a row's cells, with the selection frame around blocks. */
 static Edge RowEdge(UINT state)
 {

@@ -28,3 +28,11 @@ int PCFPageRange(const char *range, int how, char *out, size_t size)
     snprintf(out, size, "%lld,%lld", (long long)from, (long long)(from + page - 1));
     return 1;
 }
+
+int32_t PCFPageLength(const char *range)
+{
+    int32_t first = 1, last = DEFAULT_PAGE;
+    if (!range || !*range || !SplitCountPair(range, &first, &last) || first < 1 || last < first)
+        return DEFAULT_PAGE;
+    return last - first + 1;
+}

@@ -11,6 +11,7 @@
 
 #include "cs.h"
 #include "edpane.h"
+#include "loccache.h"
 #include "prfdata.h"
 #include "export.h"
 #include "expwin.h"
@@ -18,6 +19,7 @@
 #include "tkwin.h"
 
 #define MSG_POSITION 10033
+#define MSG_RANGE    10047
 #define MSG_TOKEN    10038
 #define MSG_ID       10019
 
@@ -72,6 +74,13 @@ LRESULT CALLBACK PCFListPaneProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
         if (d)
             PCFSizeListArea(d);
         return 0;
+    case WM_MEASUREITEM: {          /* a row: the list's font with room for the cells' edges */
+        MEASUREITEMSTRUCT *mi = (MEASUREITEMSTRUCT *)lp;
+        if (mi->CtlType != ODT_LISTBOX || !mi->itemHeight)
+            return FALSE;
+        mi->itemHeight += (UINT)PCFRowEdgeRoom();
+        return TRUE;
+    }
     case WM_ERASEBKGND:
         return 1;
     case WM_PAINT: case WM_PRINTCLIENT:   /* what the split list leaves, all while it is hidden */
@@ -111,11 +120,33 @@ static void EditorCount(const DialogWords *d, char *out, size_t size)
         snprintf(out, size, "Offset:%10d", (int)(ed->cursor.digit / 2));
 }
 
+/* A message list's rows are messages: when they fill their page of a
+ * deeper queue, the total is the queue's depth as the location last
+ * reported it (the tree's number), not the page's rows. */
+static uint32_t MessageTotal(const DialogWords *d)
+{
+    uint32_t rows = d->rowCounts[0];
+    QMS *r = d->first.location;
+    char queue[64] = "", range[40] = "";
+    DialogWords *dw = (DialogWords *)d;
+    const char *q = PCFGetValueText(dw, 2016, queue, sizeof queue);
+    if (d->definition != &PCFMessageListDef || !r || !q || !*q ||
+        (int32_t)rows < PCFPageLength(PCFGetValueText(dw, MSG_RANGE, range, sizeof range)))
+        return rows;
+    int32_t depth = -1;
+    CSLockGlobal(CSLOCK_OBJECTS);
+    QINFO *info = LocFindQueueInfo(r, q);
+    if (info && info->type == 1)
+        depth = ((const QATTRLOCAL *)info->attrs)->depth;
+    CSUnlockGlobal(CSLOCK_OBJECTS);
+    return depth > (int32_t)rows ? (uint32_t)depth : rows;
+}
+
 void PCFCountText(const DialogWords *d, char *out, size_t size)
 {
     out[0] = 0;
     if (d->definition && d->definition->list)
-        snprintf(out, size, "%u / %u", (unsigned)d->rowCounts[1], (unsigned)d->rowCounts[0]);
+        snprintf(out, size, "%u / %u", (unsigned)d->rowCounts[1], (unsigned)MessageTotal(d));
     else if (d->definition && (d->definition->flags & PCFD_MSGDIALOG))
         EditorCount(d, out, size);
 }

@@ -31,6 +31,9 @@ void PCFDeviceCharWidths(HDC dc, PCFCHARWIDTHS *out)
     }
     for (int i = 0; i < 256; i++)
         out->widths[i] = (int16_t)widths[i];
+    for (int c = '0'; c <= '9'; c++)
+        out->digitSlot = widths[c] + 1 > out->digitSlot ? widths[c] + 1 : out->digitSlot;
+    out->numberRoom = 2 * GetSystemMetrics(SM_CXEDGE);
 }
 
 /* The list window's font measured on its own device context. */

@@ -192,8 +192,14 @@ struct PCFSELECTION {
 struct PCFCHARWIDTHS {
     int16_t widths[256];
     int32_t margin;               /* the cell margin */
+    int32_t digitSlot;            /* an aligned digit: the widest digit and its gap */
+    int32_t numberRoom;           /* an aligned number's room right of its last digit */
 };
 int32_t PCFTextWidth(const PCFCHARWIDTHS *metrics, const char *text, int length);
+/* The width of a number drawn with aligned digits: every digit in a slot
+ * of the widest digit, other characters in the width of "-" (a thousands
+ * separator in its own), each with a gap, and the room on the right. */
+int32_t PCFNumberWidth(const PCFCHARWIDTHS *metrics, const char *text, int length);
 
 /* What a rebuild measures with: the list's font, and a second device
  * (a printer) when given. */
@@ -249,6 +255,9 @@ int PCFShownSelected(DialogWords *dialog, PCFROW **rows, int max);
  * out; 0 when the page would pass the largest number. */
 enum { PCFPAGE_FIRST, PCFPAGE_NEXT, PCFPAGE_PREVIOUS };
 int PCFPageRange(const char *range, int how, char *out, size_t size);
+/* The number of messages a page of the range holds (a range that does
+ * not read as one gives the default page). */
+int32_t PCFPageLength(const char *range);
 
 /* Column layout: widths from the measures for a room (the list window's
  * width); flags 1 forgets the user's widths.  The needed width. */

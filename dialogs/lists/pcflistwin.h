@@ -41,6 +41,9 @@ void PCFSelectRows(DialogWords *dialog, int how);
 int PCFSelectedRows(DialogWords *dialog, PCFROW **firstRow, PCFLISTAREA **area);
 /* The character widths of a device's current font. */
 void PCFDeviceCharWidths(HDC dc, PCFCHARWIDTHS *out);
+/* The room a row needs above its font's height for the edges its cells
+ * are drawn with (grid edges, the frame around selected rows). */
+int PCFRowEdgeRoom(void);
 
 /* ---- painting ---- */
 

@@ -6,6 +6,7 @@
 #include "pcfwin.h"
 
 #include "cs.h"
+#include "tkwin.h"
 
 #define CANDIDATES 30
 
@@ -132,24 +133,19 @@ static int MessagePane(const DialogWords *d)
            (d->definition->flags & PCFD_MSGDIALOG);
 }
 
-/* A combo box (or its edit) under the focus with its list dropped down. */
-static int DroppedCombo(HWND focus)
+/* A control that takes the key itself (an input box that runs what is
+ * typed into it) asks for it, as it would ask a dialog box. */
+static int WantsKey(const MSG *msg)
 {
-    char cls[32];
-    for (HWND w = focus; w; w = GetParent(w)) {
-        if (GetClassNameA(w, cls, sizeof cls) && !strcmp(cls, "ComboBox"))
-            return SendMessageA(w, CB_GETDROPPEDSTATE, 0, 0) != 0;
-        if (!(GetWindowLongA(w, GWL_STYLE) & WS_CHILD))
-            break;
-    }
-    return 0;
+    HWND focus = GetFocus();
+    return focus && (SendMessageA(focus, WM_GETDLGCODE, msg->wParam, (LPARAM)msg) & DLGC_WANTMESSAGE);
 }
 
 /* Escape in a dialog window of its own (not a frame's pane) is Cancel,
  * unless it closes a dropped-down list. */
 static int Escape(HWND dialog, int down)
 {
-    if ((GetWindowLongA(dialog, GWL_STYLE) & WS_CHILD) || DroppedCombo(GetFocus()))
+    if ((GetWindowLongA(dialog, GWL_STYLE) & WS_CHILD) || WinDroppedCombo(GetFocus()))
         return 0;
     if (down)
         PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
@@ -183,6 +179,8 @@ int PCFTranslateKey(const MSG *msg)
             TabWindowByPosition(dialog, 1, GetKeyState(VK_SHIFT) >= 0, ctrl);
         return 1;
     case VK_RETURN:
+        if (WantsKey(msg))
+            return 0;
         if (down)
             PCFIssueDefaultAction(nullptr, d, nullptr);
         return 1;

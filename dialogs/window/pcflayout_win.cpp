@@ -172,15 +172,17 @@ static void PlaceFields(DialogWords *d, const Bands *b, int bottom)
             SetWindowPos(fw, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
     }
     int y = b->top + height;
-    if (data) {
+    int message = (d->definition->flags & PCFD_MSGDIALOG) != 0;
+    if (data && message) {
         int toolbar = (d->toolbar && (d->optionFlags & DO_TOOLBAR)) ? TbHeightFor(PCFWnd(d->toolbar), b->cx) : 0;
         if (d->toolbar && toolbar) {
             MoveWindow(PCFWnd(d->toolbar), 0, y, b->cx, toolbar, TRUE);
             ShowWindow(PCFWnd(d->toolbar), SW_SHOW);
         }
         y += toolbar;
-        MoveWindow(data, 0, y, b->cx, bottom - y > 0 ? bottom - y : 0, TRUE);
     }
+    if (data)
+        MoveWindow(data, 0, y, b->cx, bottom - y > 0 ? bottom - y : 0, TRUE);
     if (d->historyCombo) {
         MoveWindow(PCFWnd(d->historyCombo), 0, bottom, b->cx, 11 * d->lineHeight, TRUE);
         bottom += (5 * d->lineHeight) / 3;
@@ -314,8 +316,14 @@ void PCFFitFieldLines(DialogWords *d)
     GetWindowRect(hwnd, &r);
     AreaRect work = WorkArea();
     int cy = r.bottom - r.top + change, most = work.bottom - work.top;
-    SetWindowPos(hwnd, nullptr, 0, 0, r.right - r.left, cy < most ? cy : most,
-                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    if (cy > most)
+        cy = most;
+    /* a window placed by the program keeps the centre it was placed on,
+       inside the work area; a remembered place keeps its top */
+    int top = (d->markFlags & DM_POS_SET) ? r.top : r.top - (cy - (r.bottom - r.top)) / 2;
+    top = top + cy > work.bottom ? work.bottom - cy : top;
+    top = top < work.top ? work.top : top;
+    SetWindowPos(hwnd, nullptr, r.left, top, r.right - r.left, cy, SWP_NOZORDER | SWP_NOACTIVATE);
     PCFPositionDialogFields(d, 1);
 }
 

@@ -446,8 +446,11 @@ void PCFSetContextMenuTexts(DialogWords *d)
 
 /* ---- enabling ---- */
 
-static void Enable(DialogWords *d, const PCFActionDef *a, int on)
+/* An action's button, menu item and toolbar button enabled or greyed;
+ * 1 when the menu item changed (an item of the bar is then drawn anew). */
+static int Enable(DialogWords *d, const PCFActionDef *a, int on)
 {
+    int changed = 0;
     if (a->flags & PCFA_BUTTON) {
         HWND b = GetDlgItem(Wnd(d), a->id);
         if (b && (IsWindowEnabled(b) != 0) != (on != 0)) {
@@ -455,10 +458,13 @@ static void Enable(DialogWords *d, const PCFActionDef *a, int on)
             InvalidateRect(b, nullptr, FALSE);
         }
     }
-    if (d->menu && !(a->flags & PCFA_NOMENU))
-        EnableMenuItem((HMENU)d->menu, a->id, MF_BYCOMMAND | (on ? MF_ENABLED : MF_GRAYED));
+    if (d->menu && !(a->flags & PCFA_NOMENU)) {
+        UINT was = EnableMenuItem((HMENU)d->menu, a->id, MF_BYCOMMAND | (on ? MF_ENABLED : MF_GRAYED));
+        changed = was != (UINT)-1 && ((was & MF_GRAYED) != 0) == (on != 0);
+    }
     if (d->toolbar && (a->flags & PCFA_TOOLBAR))
         TbEnableButton(PCFWnd(d->toolbar), a->id, on);
+    return changed;
 }
 
 /* The object of the dialog is still the one it was opened with. */
@@ -581,6 +587,7 @@ void PCFSetMenu(DialogWords *d)
     PCFROW *row = nullptr;
     PCFLISTAREA *area = nullptr;
     int selected = def->list ? PCFSelectedRows(d, &row, &area) : 0;
+    int barChanged = 0;
     if (def->list && d->menu) {
         int rows = d->rowCounts[0] > 0;
         EnableMenuItem((HMENU)d->menu, 655, MF_BYCOMMAND | (rows ? MF_ENABLED : MF_GRAYED));
@@ -601,12 +608,15 @@ void PCFSetMenu(DialogWords *d)
             on = 0;
         else
             on = def->list ? ListActionEnabled(d, a, selected, row, area) : DataActionEnabled(d, a);
-        Enable(d, a, on);
+        barChanged |= Enable(d, a, on);
     }
     if (!def->list)
         EditorItems(d);
     DefaultItems(d);
     CheckMarks(d);
+    /* the bar draws its items' states only when drawn again */
+    if (barChanged && d->menu && GetMenu(Wnd(d)) == (HMENU)d->menu)
+        DrawMenuBar(Wnd(d));
 }
 
 /* ---- view commands ---- */

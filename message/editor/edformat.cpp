@@ -14,6 +14,7 @@
 #include "userfmt.h"
 #include <cstdio>
 #include <cstring>
+#include <initializer_list>
 
 enum { MD_LENGTH = 364, DATA_RESERVE = 20480 };
 
@@ -353,6 +354,21 @@ void EdSyncDataArea(PCFDATA *ed, int load)
     ed->findState.matched = 0;
     edHost.pressButton(d, 904, EdTruncated(d) != 0);
     edHost.countWindow(d);
+}
+
+int EdForgetMessage(DialogWords *d)
+{
+    PCFDATA *ed = d ? d->editor : nullptr;
+    if (!ed || (!ed->descriptor.length && !ed->data.length) || EdUnsaved(ed) || !FindSlots(ed, d))
+        return 0;                      /* nothing shown (the pane stays blank), or edits kept */
+    for (void *slot : { ed->descriptorSlot, ed->dataSlot }) {
+        uint8_t *record = (uint8_t *)slot;
+        PCFSetState(record, PCFState(record) & ~(PCFS_PRESENT | PCFS_RECEIVED | PCFS_SPECIFIED));
+        if (PCFMSGBUF *b = (PCFMSGBUF *)PCFRecPtr(record))
+            b->length = 0;
+    }
+    ed->editFlags |= EF_KEEP_FOCUS;
+    return 1;
 }
 
 void EdReload(PCFDATA *ed)

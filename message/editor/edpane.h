@@ -469,6 +469,12 @@ void SetViewModeOption(DialogWords *dialog, int menuId);
 void EdShowViewState(DialogWords *dialog);
 void SetLineNumberWidth(PCFDATA *ed);
 int ConfirmDiscardEdits(DialogWords *dialog);
+/* Whether the pane holds edits not yet saved. */
+int EdUnsaved(const PCFDATA *ed);
+/* The pane's message dropped (another queue is shown), unless it shows
+ * none or holds edits not yet saved: 1 when dropped, and the pane's
+ * window is then to be told (UM_PCF_UPDATE_DIALOG, lParam 3). */
+int EdForgetMessage(DialogWords *dialog);
 /* Before the pane's data changes: makes the saved copy a load deferred
  * (the discard check compares with it); 0 when storage runs out, and the
  * change must then not be made. */

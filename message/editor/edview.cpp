@@ -155,15 +155,16 @@ int EdKeepSavedData(PCFDATA *ed)
     return 1;
 }
 
+int EdUnsaved(const PCFDATA *ed)
+{
+    int noMessage = !ed->descriptor.length && !ed->data.length && !ed->savedDescriptor && !ed->savedData;
+    return !noMessage && !(DataAsSaved(ed) && SameAsSaved(&ed->descriptor, ed->savedDescriptor));
+}
+
 int ConfirmDiscardEdits(DialogWords *d)
 {
     PCFDATA *ed = d ? d->editor : nullptr;
-    if (!ed)
-        return 0;
-    int noMessage = !ed->descriptor.length && !ed->data.length && !ed->savedDescriptor && !ed->savedData;
-    if (noMessage)
-        return 0;
-    if (DataAsSaved(ed) && SameAsSaved(&ed->descriptor, ed->savedDescriptor))
+    if (!ed || !EdUnsaved(ed))
         return 0;
     int agreed = edHost.confirm(d, "!The edited message has not been saved. If you continue all updates "
                                    "will be lost.\n\nAre you sure you want to continue?",

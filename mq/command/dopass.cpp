@@ -158,6 +158,27 @@ static int FromNextRow(DOCMD *c, const PCFCommandDef *target, SELECTIONINFO *sel
     return 1;
 }
 
+/* A string parameter of a built message, trailing blanks cut; empty when
+ * it has none. */
+static void MessageString(const void *message, uint32_t length, int32_t wanted, char *out, size_t size)
+{
+    MQPP pp;
+    MQLONG cc, rc, type, id, len, count;
+    void *value;
+    out[0] = 0;
+    PCFInitParse(&pp, (const uint8_t *)message, (int32_t)length, nullptr, &cc, &rc);
+    while (!cc) {
+        PCFGetNextParm(&pp, &type, &id, &value, &len, &count, &cc, &rc);
+        if (!cc && type == MQCFT_STRING && id == wanted && value) {
+            size_t n = len > 0 && (size_t)len < size ? (size_t)len : (len > 0 ? size - 1 : 0);
+            memcpy(out, value, n);
+            out[n] = 0;
+            UTTrimRight(out, (int)n);
+            return;
+        }
+    }
+}
+
 /* Step 10.5: the message of the next selected row, or one for all; 0
  * ends the command. */
 static int FromRows(DOCMD *c, SELECTIONINFO *sel, char *name, uint32_t *length, QMS **rowLocation)
@@ -181,15 +202,24 @@ static int FromRows(DOCMD *c, SELECTIONINFO *sel, char *name, uint32_t *length, 
         return 0;
     }
     if ((a->id == 597 || a->id == 598) && c->definition == &PCFMessageListDef) {
-        char qm[64] = "", q[64] = "", source[64] = "", own[49];
-        const char *v = PCFGetValueText(c->dialog, MYPCFA_TARGET_QM, qm, sizeof qm);
-        const char *t = PCFGetValueText(c->dialog, MYPCFA_TARGET_Q, q, sizeof q);
+        /* the target as the command carries it (a drop's queue, or the
+           dialog's fields); a blank or "*" queue manager is the source's own */
+        char v[64] = "", t[64] = "", source[64] = "", own[49];
+        MessageString(c->buffer, *length, MYPCFA_TARGET_QM, v, sizeof v);
+        MessageString(c->buffer, *length, MYPCFA_TARGET_Q, t, sizeof t);
         const char *s = PCFGetValueText(c->dialog, MQCA_Q_NAME, source, sizeof source);
         EngObjectQMgr(c->location, own);
-        /* a blank or "*" target queue manager is the source's own */
-        if (!v || !UTTrimmedLength(v, (int)strlen(v)) || !strcmp(v, "*"))
-            v = own;
-        if (v && t && s && !strcmp(v, own) && !strcmp(t, s)) {
+        if (!v[0] || !strcmp(v, "*"))
+            CmdCopy(v, own, sizeof v);
+        /* the question names where the messages go */
+        if (t[0] && strcmp(t, "*")) {
+            if (strcmp(v, own))
+                snprintf(text, sizeof text, "%s/%s", v, t);
+            else
+                snprintf(text, sizeof text, "%s", t);
+            CmdCopy(name, text, 500);
+        }
+        if (s && !strcmp(v, own) && !strcmp(t, s)) {
             snprintf(text, sizeof text, "!The source and target queue is the same queue, '%s'.\n\nAre you sure you "
                                         "want to continue?", s);
             if (!CmdConfirm(c->dialog, 0, text, nullptr, nullptr, 0))

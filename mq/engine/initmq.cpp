@@ -21,12 +21,14 @@ static void store_hconn(MQHCONN *slot, MQHCONN h)
 
 /* The text of a connection attempt, as the location's operational
  * message, after the time of day; a failure's also reaches the location's
- * windows. */
+ * windows.  A success clears the message: a bare time of day would stand
+ * as the location's last error. */
 static void post_result(QMS *r, const char *text, int failed)
 {
-    char line[800], now[9];
+    char line[800] = "", now[9];
     EngTimeOfDay(now);
-    EngFormat(line, sizeof line, "%8.8s %s", now, text);
+    if (text[0])
+        EngFormat(line, sizeof line, "%8.8s %s", now, text);
     MQEOpError(nullptr, r, failed ? 2 | 4 : 2, line);
 }
 

@@ -366,6 +366,7 @@ void IssueMQSC(DialogWords *d, const PCFActionDef *action)
         return;
     }
     MQSCHistoryAdd(d, input);
+    c->inputs++;
     if (d->optionFlags & DO_AUTO_EXPORT)
         d->markFlags |= DM_EXPORT_DUE;
     d->lastRefresh = CmdNow();

@@ -32,6 +32,7 @@ struct CONSOLEWND {
     ScrollState v;
     int32_t lines;                   /* lines when last read */
     int32_t top, found;              /* the console's, when last read */
+    uint32_t inputs;                 /* the console's inputs taken, when last read */
     WNDPROC editProc;
 };
 
@@ -95,17 +96,39 @@ static void FillHistory(CONSOLEWND *w)
         SendMessageA(w->input, CB_ADDSTRING, 0, (LPARAM)(const char *)(e + 1));
 }
 
-/* Enter: the input issued, the box then shows what the console kept. */
-static void Issue(CONSOLEWND *w)
+/* An input taken (by Enter here, or by the dialog's Execute): the box
+ * shows what the console kept of it, the list the history with it. */
+static void Taken(CONSOLEWND *w)
+{
+    MQSCCONSOLE *c = MQSCConsoleFind(w->dialog);
+    if (!c || c->inputs == w->inputs)
+        return;
+    w->inputs = c->inputs;
+    FillHistory(w);
+    SetWindowTextA(w->input, c->input);
+    SendMessageA(w->inputEdit, EM_SETSEL, 0, -1);
+}
+
+/* The box's text as the console's input, so that every way of issuing
+ * it (Enter, Execute, F5) sends what the user sees. */
+static void Typed(CONSOLEWND *w, int selected)
 {
     MQSCCONSOLE *c = MQSCConsoleOf(w->dialog);
     if (!c)
         return;
-    GetWindowTextA(w->input, c->input, (int)sizeof c->input);
+    LRESULT i = selected ? SendMessageA(w->input, CB_GETCURSEL, 0, 0) : CB_ERR;
+    if (i != CB_ERR && SendMessageA(w->input, CB_GETLBTEXTLEN, (WPARAM)i, 0) < (LRESULT)sizeof c->input)
+        SendMessageA(w->input, CB_GETLBTEXT, (WPARAM)i, (LPARAM)c->input);
+    else
+        GetWindowTextA(w->input, c->input, (int)sizeof c->input);
+}
+
+/* Enter: the input issued. */
+static void Issue(CONSOLEWND *w)
+{
+    Typed(w, 0);
     IssueMQSC(w->dialog, w->action);
-    FillHistory(w);
-    SetWindowTextA(w->input, c->input);
-    SendMessageA(w->inputEdit, EM_SETSEL, 0, -1);
+    Taken(w);
     Sync(w);
 }
 
@@ -192,11 +215,17 @@ static LRESULT CALLBACK PaneProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
 
 /* ---- the input box ---- */
 
-/* Enter in the box's edit issues the input (its WM_CHAR is swallowed). */
+/* Enter in the box's edit issues the input (its WM_CHAR is swallowed);
+ * the box asks for Enter, so that the program's keyboard leaves it here. */
 static LRESULT CALLBACK EditProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
 {
     HWND container = GetParent(GetParent(hwnd));
     CONSOLEWND *w = StateOf(container);
+    if (w && msg == WM_GETDLGCODE) {
+        const MSG *key = (const MSG *)lp;
+        LRESULT code = CallWindowProcA(w->editProc, hwnd, msg, wp, lp);
+        return key && key->message == WM_KEYDOWN && key->wParam == VK_RETURN ? code | DLGC_WANTMESSAGE : code;
+    }
     if (w && msg == WM_KEYDOWN && wp == VK_RETURN && !SendMessageA(w->input, CB_GETDROPPEDSTATE, 0, 0)) {
         Issue(w);
         return 0;
@@ -294,8 +323,14 @@ static LRESULT CALLBACK ConsoleProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
         return 0;
     case WM_TIMER:
     case UM_PCF_UPDATE_DIALOG:
-        if (w)
+        if (w) {
+            Taken(w);
             Sync(w);
+        }
+        return 0;
+    case WM_COMMAND:
+        if (w && LOWORD(wp) == ID_INPUT && (HIWORD(wp) == CBN_EDITCHANGE || HIWORD(wp) == CBN_SELCHANGE))
+            Typed(w, HIWORD(wp) == CBN_SELCHANGE);
         return 0;
     case WM_SETFOCUS:
         if (w)

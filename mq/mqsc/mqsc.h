@@ -113,6 +113,7 @@ struct MQSCCONSOLE {
     char search[MQSC_SEARCH_SIZE + 1];
     char input[MQSC_INPUT_SIZE + 1];
     uint32_t sequence;           /* the console sequence at the last input */
+    uint32_t inputs;             /* inputs taken, whichever way they were issued */
     uint32_t highestAnswered;
 };
 /* The console of a dialog, made on first use; null without storage. */

@@ -18,6 +18,7 @@ struct DRAGSTATE {
     int active;
     int copyAllowed;
     HWND source;
+    HWND tipOwner;                 /* the window the tip stays inside */
     char text[200];
     char queue[49];
     QMS *location;
@@ -89,8 +90,22 @@ void DragSetCursorMode(HWND list, const char *text, int copyAllowed, POINT posit
                  drag.text);
     else
         snprintf(tip, sizeof tip, "%s", drag.text);
+    /* the tip goes with the pointer: it stays inside the program's window
+       under the pointer (the frame whose tree it is over), not inside the
+       list the drag started from */
+    HWND under = WindowFromPoint(position);
+    DWORD pid = 0;
+    if (under)
+        GetWindowThreadProcessId(under, &pid);
+    char cls[32] = "";
+    if (under)
+        GetClassNameA(under, cls, sizeof cls);
+    HWND owner = under && pid == GetCurrentProcessId() && strcmp(cls, ZKT_DROPTIP) ? under : drag.source;
+    if (drag.tipOwner && drag.tipOwner != GetAncestor(owner, GA_ROOT))
+        HideDropTip(drag.tipOwner);
+    drag.tipOwner = GetAncestor(owner, GA_ROOT);
     DropTipRequest r = {};
-    r.owner = drag.source;
+    r.owner = drag.tipOwner;
     r.body = tip;
     r.bodyLength = (uint32_t)strlen(tip);
     r.cursor = position;
@@ -100,8 +115,8 @@ void DragSetCursorMode(HWND list, const char *text, int copyAllowed, POINT posit
 
 void DragCancel(void)
 {
-    if (drag.source)
-        HideDropTip(drag.source);
+    if (drag.tipOwner)
+        HideDropTip(drag.tipOwner);
     memset(&drag, 0, sizeof drag);
 }
 

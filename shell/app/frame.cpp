@@ -10,6 +10,9 @@
 
 #include "cmddlg.h"
 #include "cs.h"
+#include "edpane.h"
+#include "mq/mqown.h"
+#include "pcflists.h"
 #include "locstore.h"
 #include "pcfwin.h"
 #include "prfdata.h"
@@ -281,6 +284,11 @@ void SetMessagePaneQueue(FrameWords *f, QMS *location, const char *queue)
     DialogWords *m = f->msgPane;
     if (!m)
         return;
+    char was[64] = "";
+    const char *shown = PCFGetValueText(m, 2016, was, sizeof was);
+    /* another queue's message goes with its queue (an unsaved edit stays) */
+    if ((m->first.location != location || !shown || strcmp(shown, queue)) && EdForgetMessage(m) && m->dataWindow)
+        SendMessageA(PCFWnd(m->dataWindow), UM_PCF_UPDATE_DIALOG, 0, 3);
     pane_location(m, location);
     PCFSetFieldText(m, 2016, queue);
     PCFSetMenu(m);
@@ -294,6 +302,11 @@ void OpenQueueInFrame(FrameWords *f, QMS *location, const char *queue)
         return;
     pane_location(l, location);
     PCFSetFieldText(l, 2016, queue);
+    /* a queue opened starts at its first page, whatever page was shown */
+    char range[40] = "", first[40];
+    const char *paged = PCFGetValueText(l, MYPCFA_MSG_RANGE, range, sizeof range);
+    if (paged && *paged && PCFPageRange(paged, PCFPAGE_FIRST, first, sizeof first))
+        PCFSetFieldText(l, MYPCFA_MSG_RANGE, first);
     PCFDialogTitle(l, nullptr);
     PCFPostRefresh(l);
     SetMessagePaneQueue(f, location, queue);

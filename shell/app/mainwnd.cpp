@@ -372,7 +372,12 @@ LRESULT CALLBACK MainWndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
         else if (f->tree)
             SetFocus(f->tree);
         break;
+    case WM_DISPLAYCHANGE:
+        UtilCheckMonitors();          /* the monitors counted again, not only at start-up */
+        break;
     case WM_SETTEXT: case WM_SETTINGCHANGE: case WM_NCPAINT: case WM_NCACTIVATE:
+        if (msg == WM_SETTINGCHANGE && wp == SPI_SETWORKAREA)
+            UtilCheckMonitors();
         if (caption(f, hwnd, msg, wp, lp, &result))
             return result;
         break;

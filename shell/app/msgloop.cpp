@@ -1,10 +1,12 @@
 /* The message loop of the user-interface thread: modeless dialogs first,
  * then the accelerators of the active frame, then the keys that belong to
- * the command dialog holding the focus. */
+ * the command dialog holding the focus, and Escape as Cancel in any other
+ * window. */
 #include "shell.h"
 #include "shellint.h"
 
 #include "pcfwin.h"
+#include "tkwin.h"
 
 /* The frame the accelerators act on: the active one, else the main one. */
 static HWND accelerator_target(void)
@@ -29,7 +31,7 @@ int ShellFilterMessage(MSG *msg)
         GetCursorPos(&pt);
         DragSetCursorMode(nullptr, nullptr, 1, pt);
     }
-    return PCFTranslateKey(msg);
+    return PCFTranslateKey(msg) || WinEscapeCancels(msg);
 }
 
 int ShellMessageLoop(void)

@@ -168,6 +168,8 @@ int QLineOpen(HWND, const cntLINE *line)
     PCFSetFieldText(d, 2016, queue);
     if (type == QT_CLUSTER)
         PCFSetFieldText(d, 20, "Cluster");
+    else if (type && t.definition == &PCFQueueDef)
+        PCFSetFieldInt(d, 20, (int32_t)type);      /* the dialog of the queue's own type */
     PCFPostRefresh(d);
     return 1;
 }

@@ -123,7 +123,7 @@ void LocUpdateRow(QMS *r, uint32_t)
 
 void LocRefreshRow(QMS *r)
 {
-    ShellTreeGeneration++;
+    ShellTreeGeneration = ShellTreeGeneration + 1;
     if (r) {
         LocLockStore();
         r->status &= ~LS_INTREE;

@@ -42,7 +42,7 @@ uint32_t ShellRefreshBits(int32_t kind)
 {
     return RefreshKindBits(kind, nullptr);
 }
-static_assert(REFRESH_QMGR == RK_QMGR, "the engine's queue-manager bit");
+static_assert((uint32_t)REFRESH_QMGR == (uint32_t)RK_QMGR, "the engine's queue-manager bit");
 
 static void colour_dialog(HWND owner) { PCFColourDialog(owner); }
 static void filter_manager(void) { FltOpenDialog(nullptr); }

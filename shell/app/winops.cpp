@@ -124,8 +124,8 @@ static void tile(int rows)
     DropMinimized();
     if (!TileCount)
         return;
-    const DisplayLayout *layout = UtilDisplayLayout();
-    AreaRect area = layout->desktop;
+    UtilCheckMonitors();                 /* monitors come and go while the program runs */
+    AreaRect area = UtilDisplayLayout()->monitor[0];    /* the primary monitor's work area */
     PlaceRect r[100];
     ShellTile(&area, TileCount, rows, r);
     for (int i = 0; i < TileCount; i++)

@@ -427,8 +427,9 @@ static const char *bitmap_name(void *, int index)
 
 /* ---- the location timer and the caches ---- */
 
-static_assert(LOCREF_QMGR == RK_QMGR && LOCREF_QLIST == RK_QUEUES && LOCREF_POLL == RK_POLL &&
-              LOCREF_DOWNLOAD == RK_DOWNLOAD && LOCREF_AUTO == RK_AUTO,
+static_assert((uint32_t)LOCREF_QMGR == (uint32_t)RK_QMGR && (uint32_t)LOCREF_QLIST == (uint32_t)RK_QUEUES &&
+              (uint32_t)LOCREF_POLL == (uint32_t)RK_POLL && (uint32_t)LOCREF_DOWNLOAD == (uint32_t)RK_DOWNLOAD &&
+              (uint32_t)LOCREF_AUTO == (uint32_t)RK_AUTO,
               "the location timer asks for the engine's refresh bits");
 
 static int timer_refresh(void *, QMS *r, uint32_t bits, const char *prefix, int wait)

@@ -392,8 +392,9 @@ TEST_F(Fill, PaddingTrimmedAndStructuresWalkedAsBefore)
             int32_t fixed = FixedByList(type);
             int want = type == PCFT_OWN_END || !fixed || length >= fixed;
             ASSERT_EQ(took, want) << "type " << type << " length " << length;
-            if (took && fixed)
+            if (took && fixed) {
                 ASSERT_EQ(w.pos, parm + length) << "type " << type << " length " << length;
+            }
         }
 }
 

@@ -182,21 +182,28 @@ void E2EKey(WORD vk, bool ctrl, bool shift, bool alt)
     Sleep(50);
 }
 
-void E2EClick(HWND hwnd, int x, int y, bool right)
+void E2EMouse(POINT screen, DWORD buttons)
 {
-    POINT pt = {x, y};
-    ClientToScreen(hwnd, &pt);
     int w = GetSystemMetrics(SM_CXSCREEN), h = GetSystemMetrics(SM_CYSCREEN);
     INPUT in[3] = {};
     for (INPUT &i : in)
         i.type = INPUT_MOUSE;
-    in[0].mi.dx = pt.x * 65535 / (w - 1);
-    in[0].mi.dy = pt.y * 65535 / (h - 1);
+    in[0].mi.dx = screen.x * 65535 / (w - 1);
+    in[0].mi.dy = screen.y * 65535 / (h - 1);
     in[0].mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
-    in[1].mi.dwFlags = right ? MOUSEEVENTF_RIGHTDOWN : MOUSEEVENTF_LEFTDOWN;
-    in[2].mi.dwFlags = right ? MOUSEEVENTF_RIGHTUP : MOUSEEVENTF_LEFTUP;
-    SendInput(3, in, sizeof(INPUT));
-    Sleep(50);
+    UINT n = 1;
+    for (DWORD b : {MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_RIGHTDOWN, MOUSEEVENTF_LEFTUP, MOUSEEVENTF_RIGHTUP})
+        if (buttons & b)
+            in[n++].mi.dwFlags = b;
+    SendInput(n, in, sizeof(INPUT));
+    Sleep(80);
+}
+
+void E2EClick(HWND hwnd, int x, int y, bool right)
+{
+    POINT pt = {x, y};
+    ClientToScreen(hwnd, &pt);
+    E2EMouse(pt, right ? MOUSEEVENTF_RIGHTDOWN | MOUSEEVENTF_RIGHTUP : MOUSEEVENTF_LEFTDOWN | MOUSEEVENTF_LEFTUP);
 }
 
 void E2ECommand(HWND frame, int id)

@@ -50,6 +50,9 @@ void E2EBringForward(HWND hwnd);
 void E2ETypeText(const char *text);
 void E2EKey(WORD vk, bool ctrl = false, bool shift = false, bool alt = false);
 void E2EClick(HWND hwnd, int x, int y, bool right = false);
+/* The pointer moved to a screen point, then the buttons given
+ * (MOUSEEVENTF_LEFTDOWN, ...) pressed or let go there. */
+void E2EMouse(POINT screen, DWORD buttons);
 /* A menu command sent as the menu sends it. */
 void E2ECommand(HWND frame, int id);
 /* The clipboard's text. */

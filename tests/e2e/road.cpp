@@ -9,10 +9,12 @@
  *
  * The steps driven: the start with the location expanded (every road
  * queue in the tree), a queue's message list opened from the tree (as
- * many rows as the depth), the dead-letter queue's list, a Queue List
+ * many rows as the depth, a queue opened after Next Page on another
+ * from its first message), the dead-letter queue's list, a Queue List
  * filtered, sorted, exported and put from, Queue Lists filtered on depth
  * with the filter sent to the queue manager (a PCF one and a z/OS one),
- * the MQSC console, the frame made
+ * the MQSC console (commands typed, run by Enter and by Execute, answers
+ * read back), the frame made
  * small and large again, exit with the configuration written, and a
  * second start that finds the location and its queues again, beside a
  * location whose stopped queue manager is tried every "autod" seconds.
@@ -113,6 +115,15 @@ static void Browse(Road *r)
     if (n != 100)
         Fail(r, "browse", "the first page of E2E.MANY shows " + std::to_string(n) + " rows");
     E2EShot(r->frame, "road-02-browse-many");
+    /* the next page of the deep queue, then another queue opened: it
+       shows from its first message, every one of them */
+    HWND list = MessageList(r->frame);
+    HWND dialog = list ? GetParent(GetParent(list)) : nullptr;
+    PostMessageA(dialog, WM_COMMAND, 6014, 0);                   /* Range, Next Page */
+    Sleep(1500);
+    n = OpenFromTree(r, "browse", "E2E.TEXT", (int)r->queues[RQ_TEXT].size());
+    if (n != (int)r->queues[RQ_TEXT].size())
+        Fail(r, "browse", "after Next Page on E2E.MANY the list of E2E.TEXT shows " + std::to_string(n) + " rows");
     CheckQueues(r, "browse", nullptr, 0);
 }
 

@@ -420,20 +420,30 @@ void MqscConsole(Road *r)
         Fail(r, step, "no MQSC Commands window with a console");
         return;
     }
-    MoveWindow(dialog, 60, 60, 800, 520, TRUE);
-    std::string path = r->home + "\\qlocal.txt";
-    DeleteFileA(path.c_str());
-    std::string command = "DISPLAY QLOCAL(E2E.*) > " + path;
-    SendMessageA(input, WM_SETTEXT, 0, (LPARAM)command.c_str());
-    SendMessageA(edit, WM_KEYDOWN, VK_RETURN, 0);
-    SendMessageA(edit, WM_KEYUP, VK_RETURN, 0);
-    std::string text;
-    for (int waited = 0; waited < 15000 && text.find("QUEUE(E2E.TEXT)") == std::string::npos; waited += 300) {
-        Sleep(300);
-        text = FileText(path);
-    }
-    if (text.find("QUEUE(E2E.TEXT)") == std::string::npos)
-        Fail(r, step, "the console's answer holds no QUEUE(E2E.TEXT): \"" + text.substr(0, 300) + "\"");
+    /* typed as a user types, at the size the window opens with, run by
+       Enter (DISPLAY QMGR) or by Execute, each answer redirected to a file
+       read back */
+    E2EBringForward(dialog);
+    auto run = [&](const char *command, const char *file, int button, const char *answer) {
+        std::string path = r->home + "\\" + file, text;
+        DeleteFileA(path.c_str());
+        E2EClick(edit, 4, 4);
+        E2ETypeText((std::string(command) + " > " + path).c_str());
+        if (button)
+            E2EClick(E2EFindChild(dialog, "Button", button), 8, 8);
+        else
+            E2EKey(VK_RETURN);
+        for (int waited = 0; waited < 15000 && text.find(answer) == std::string::npos; waited += 300) {
+            Sleep(300);
+            text = FileText(path);
+        }
+        if (text.find(answer) == std::string::npos)
+            Fail(r, step, std::string(command) + " answered no " + answer + ": \"" + text.substr(0, 300) + "\"");
+    };
+    run("DISPLAY QMGR", "qmgr.txt", 0, "QMNAME(E2EQM)");
+    if (!E2EText(input).empty())
+        Fail(r, step, "the command stays in the input box: \"" + E2EText(input) + "\"");
+    run("DISPLAY QLOCAL(E2E.*)", "qlocal.txt", 1, "QUEUE(E2E.TEXT)");
     Sleep(500);
     E2EShot(dialog, "road-11-mqsc-console");
     PostMessageA(dialog, WM_CLOSE, 0, 0);

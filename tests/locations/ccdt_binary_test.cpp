@@ -409,8 +409,9 @@ TEST(BinaryTables, WholeFileReadsMatchTheWindowedReads)
         CcdtMapTables(1);
         EXPECT_EQ(mapped, whole) << path;
         EXPECT_EQ(whole, windowed) << path;
-        if (path == paths[0])
+        if (path == paths[0]) {
             EXPECT_EQ(names.size(), 600u);
+        }
     }
 }
 

@@ -161,8 +161,9 @@ TEST_F(Store, NamesAreCutAndPaddedAsBefore)
             ASSERT_NE(r->group, nullptr) << round;
             ASSERT_EQ(std::string(r->group->name, QMS_NAME + 1), group) << round;
             EXPECT_EQ(LocGroupGet(group.c_str()), r->group) << round;
-            if (strlen(group.c_str()) == QMS_NAME)
+            if (strlen(group.c_str()) == QMS_NAME) {
                 EXPECT_EQ(LocGroupGet((group.c_str() + std::string("tail")).c_str()), r->group) << round;
+            }
         }
         EXPECT_EQ(LocFindByNames(qm.c_str(), second.c_str()), r) << round;
         /* texts longer than the field find it by its cut name */

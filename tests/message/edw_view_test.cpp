@@ -257,8 +257,9 @@ TEST_F(PaneView, TheMenuStateRedrawsOnlyToolbarButtonsThatChange)
             SCOPED_TRACE(it.id);
             bool on = (host.d->browseState & it.bit) != 0;
             EXPECT_EQ(MenuGrayed(it.id), !on);
-            if (ButtonFlags(it.id) >= 0)
+            if (ButtonFlags(it.id) >= 0) {
                 EXPECT_EQ((ButtonFlags(it.id) & TBB_DISABLED) == 0, on);
+            }
         }
     };
     auto update = [&] {                             /* the dialog takes a message over */

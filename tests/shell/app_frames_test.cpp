@@ -203,6 +203,19 @@ TEST(AppFrames, TheWindowsMenuListsTheOpenWindowsAndTilingSharesTheScreen)
         EXPECT_EQ(tile == 806 ? r[0].right - r[0].left : r[0].bottom - r[0].top,
                   tile == 806 ? 2 * (r[1].right - r[1].left) : 2 * (r[1].bottom - r[1].top));
     }
+    /* a second monitor plugged in while the program runs: the tiles share
+       the primary monitor's work area, not both screens or the task bar */
+    UtilSetDisplaySource([](DisplayLayout *d) {
+        *d = {2, {0, 0, 3200, 1000}, {{0, 0, 1600, 960}, {1600, 0, 3200, 1000}}};
+        return 1;
+    });
+    SendMessageA(main->window, WM_COMMAND, 805, 0);
+    PumpAll();
+    RECT r, within = {0, 0, 1600, 960}, both;
+    for (HWND w : { main->window, second->window, AboutWindow() })
+        EXPECT_TRUE(GetWindowRect(w, &r) && UnionRect(&both, &r, &within) && EqualRect(&both, &within));
+    UtilSetDisplaySource(nullptr);
+    UtilCheckMonitors();
     SendMessageA(main->window, WM_COMMAND, 652, 0);   /* close all dialogs */
     PumpAll();
     EXPECT_EQ(AboutWindow(), nullptr);

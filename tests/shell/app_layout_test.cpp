@@ -6,12 +6,18 @@
  * space below the last control.  A planted overlap is caught. */
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
 #include "apptest.h"
+#include "cmddlg.h"
 #include "dd.h"
+#include "mq/mqsc/consolewnd.h"
+#include "pcflistwin.h"
+#include "pcfwin.h"
 #include "tkharness.h"
+#include "tkutil.h"
 
 extern DDFieldDef DLG_ABOUTDLG[], DLG_FILEVIEW[], DLG_VERSION_DIALOG[], DLG_COLOURDLG[], DLG_IMPORT[],
     DLG_IMPORTCCDT[], DLG_IMPORTTK47[], DLG_IMPORTMQEX[], CACHEACCESSDLG[], CACHECREATEDLG[], CACHESETDLG[],
@@ -110,6 +116,164 @@ TEST(AppLayout, APlantedOverlapIsCaught)
     EXPECT_NE(faults[0].find("'Append'"), std::string::npos) << faults[0];
     DestroyWindow(w);
     PumpAll();
+}
+
+/* ---- the windows a user opens first, as the program opens them ---- */
+
+enum { FW_NEAR = 1, FW_CONSOLE = 2, FW_RULES = 4, FW_LIST = 8 };
+
+struct FirstWindow {
+    const char *name, *cls, *title;    /* no title: the frame's own Message List */
+    int id, viaQm;                     /* the frame's command, then the Queue Manager dialog's */
+    unsigned checks;
+    const char *shot;
+};
+
+const FirstWindow FirstWindows[] = {
+    {"MQSC console", PCF_CLASS_COMMAND, "RAVOLT.DEMO/MQSC Commands", 556, 0, FW_NEAR | FW_CONSOLE, nullptr},
+    {"Queue Manager", PCF_CLASS_COMMAND, "RAVOLT.DEMO/Queue Manager", 542, 0, FW_NEAR, nullptr},
+    {"Queue List", PCF_CLASS_COMMAND, "RAVOLT.DEMO/Queue List", 534, 0, FW_NEAR | FW_LIST, "layout_queue_list"},
+    {"Message List", nullptr, nullptr, 0, 0, FW_LIST, "layout_message_list"},
+    {"Auto Refresh Rate", "DD_DLG_AUTOREFRESH", "Auto Refresh Rate", 542, 504, FW_RULES, "layout_auto_refresh_rate"},
+    {"Location Settings", "DD_DLG_REMOTEDLG", "Location Settings", 749, 0, FW_RULES, "layout_location_settings"},
+};
+
+/* Opened as a menu command opens it, the pointer left on the frame's menu
+ * bar; the list's rows in. */
+HWND OpenFirst(FrameWords *f, const FirstWindow &row)
+{
+    RECT r;
+    GetWindowRect(f->window, &r);
+    SetCursorPos(r.left + 40, r.top + 30);
+    HWND w = f->window;
+    if (!row.title) {
+        /* messages whose lengths have three to five digits */
+        static const std::string texts[] = {std::string(200, 'a'), std::string(1000, 'b'), std::string(12345, 'c'),
+                                            std::string(99, 'd')};
+        AppPut("RAVOLT.DEMO", "DEMO.MESSAGES", {texts[0].c_str(), texts[1].c_str(), texts[2].c_str(), texts[3].c_str()});
+        PCFSetFieldText(f->listPane, MYPCFA_MSG_RANGE, "");   /* no page size left from before */
+        OpenQueueInFrame(f, AppDemo(), "DEMO.MESSAGES");
+    }
+    else
+        FrameCommand(f, row.id);
+    if (row.viaQm && PumpUntil([&] { return (w = AppWindow(PCF_CLASS_COMMAND, "RAVOLT.DEMO/Queue Manager")); }, 9000))
+        SendMessageA(w, WM_COMMAND, (WPARAM)row.viaQm, 0);
+    if (row.title)
+        PumpUntil([&] { return (w = AppWindow(row.cls, row.title)) != nullptr && IsWindowVisible(w); }, 9000);
+    DialogWords *d = row.title ? PCFDialogOf(w) : f->listPane;
+    if (row.checks & FW_LIST)
+        PumpUntil([&] { return d && SendMessageA(PCFWnd(d->rightList), LB_GETCOUNT, 0, 0) > 3; }, 20000);
+    PumpAll();
+    return w;
+}
+
+/* A list's rows: room for the font and the cells' edges, every number
+ * drawn with aligned digits (a slot of the widest digit each, separators
+ * as measured) inside its column. */
+void ListRows(DialogWords *d, std::vector<std::string> &faults)
+{
+    HWND list = PCFWnd(d->rightList);
+    HDC dc = GetDC(list);
+    HGDIOBJ old = SelectObject(dc, (HFONT)SendMessageA(list, WM_GETFONT, 0, 0));
+    TEXTMETRICA tm;
+    GetTextMetricsA(dc, &tm);
+    int widths[256] = {}, digit = 0;
+    for (int ch = 1; ch < 256; ch++) {
+        SIZE sz = {};
+        char c = (char)ch;
+        GetTextExtentPoint32A(dc, &c, 1, &sz);
+        widths[ch] = sz.cx;
+        digit = ch >= '0' && ch <= '9' && sz.cx > digit ? sz.cx : digit;
+    }
+    SelectObject(dc, old);
+    ReleaseDC(list, dc);
+    int height = (int)SendMessageA(list, LB_GETITEMHEIGHT, 0, 0);
+    if (height < tm.tmHeight + (PcfListPrefs.grid & 0x3F ? 2 * GetSystemMetrics(SM_CYEDGE) : 0))
+        faults.push_back("rows of " + std::to_string(height) + " px cut a font of " + std::to_string(tm.tmHeight));
+    PCFLISTSTATE *st = PCFListState(d);
+    for (int i = 0, n = (int)SendMessageA(list, LB_GETCOUNT, 0, 0); st && PcfListPrefs.digitAlign && i < n; i++) {
+        PCFROW *row = (PCFROW *)SendMessageA(list, LB_GETITEMDATA, (WPARAM)i, 0);
+        PCFLISTAREA *area = PCFRowArea(d, row);
+        PCFLISTPARTS parts;
+        if (!area)
+            continue;
+        PCFListAreaPointers(area, &parts);
+        uint8_t *v = (uint8_t *)row + PCFLA_ROWHEADER;
+        for (uint32_t k = 0; k < st->colCount && parts.columns[k].field; k++) {
+            char buf[1024];
+            const char *text = nullptr;
+            int numeric = 0, length = PCFListCellText(&parts.columns[k], v, buf, sizeof buf, &text, &numeric);
+            int need = 2 * GetSystemMetrics(SM_CXEDGE);
+            for (int j = 0; j < length; j++)
+                need += (text[j] >= '0' && text[j] <= '9' ? digit : widths[(uint8_t)text[j]]) + 1;
+            const PCFLISTENTRY *c = PCFDialogColumns(d);
+            uint32_t flags = c && k < (uint32_t)PCFColumnCount(c) && c[k].field == parts.columns[k].field
+                                 ? c[k].flags : parts.columns[k].flags;
+            if (numeric && length > 0 && PCFColumnShown(d, flags) && st->cols[k].width < need)
+                faults.push_back(std::string(parts.columns[k].field->title) + " cuts " + std::string(text, (size_t)length));
+            v = PCFNextValue(v, parts.columns[k].field);
+        }
+    }
+}
+
+/* What a row's window breaks of: the screen, the place near the frame
+ * (unless its kind remembers one), the console's room, the engine's rules
+ * (and no bare time as an error), the list rows. */
+std::vector<std::string> FirstFaults(FrameWords *f, const FirstWindow &row, HWND w)
+{
+    std::vector<std::string> faults;
+    const AreaRect &a = UtilDisplayLayout()->desktop;
+    RECT r, o;
+    GetWindowRect(w, &r);
+    GetWindowRect(f->window, &o);
+    int cx = r.right - r.left, cy = r.bottom - r.top;
+    if (r.left < a.left || r.top < a.top || r.right > a.right || r.bottom > a.bottom)
+        faults.push_back("not inside the screen");
+    DialogWords *d = row.title ? PCFDialogOf(w) : f->listPane;
+    int x = std::clamp((int)(o.left + o.right - cx) / 2, (int)a.left, (int)a.right - cx);
+    int y = std::clamp((int)(o.top + o.bottom - cy) / 2, (int)a.top, (int)a.bottom - cy);
+    if ((row.checks & FW_NEAR) && d && !(d->markFlags & DM_POS_SET) && (abs(r.left - x) > 2 || abs(r.top - y) > 2))
+        faults.push_back("at " + std::to_string(r.left) + "," + std::to_string(r.top) + ", not centred over the frame");
+    if (row.checks & FW_CONSOLE) {
+        HWND console = PCFWnd(d->dataWindow), input = MQSCConsoleInput(console);
+        RECT pane, box, status;
+        GetWindowRect(MQSCConsolePane(console), &pane);
+        GetWindowRect(input, &box);
+        GetWindowRect(PCFWnd(d->statusWindow), &status);
+        COMBOBOXINFO ci = {sizeof ci};
+        GetComboBoxInfo(input, &ci);
+        if (cx < (a.right - a.left) / 2 || cy < (a.bottom - a.top) / 2 || pane.bottom - pane.top < 120 ||
+            box.top < pane.bottom || box.top + ci.rcItem.bottom + 3 > status.top)
+            faults.push_back("too small for its replies, or its input box not between them and its status line");
+    }
+    if (row.checks & FW_RULES)
+        for (const std::string &fault : LayoutFaults(w, row.name))
+            faults.push_back(fault);
+    std::string error = row.id == 749 ? WindowText(GetDlgItem(w, 115)) : "";
+    if (error.size() >= 8 && error[2] == '.' && error[5] == '.' && error.find_first_not_of(' ', 8) == std::string::npos)
+        faults.push_back("a bare time \"" + error + "\" as its error");
+    if (row.checks & FW_LIST)
+        ListRows(d, faults);
+    return faults;
+}
+
+TEST(AppLayout, TheWindowsAUserOpensFirstFitTheirRowsNearTheirOwner)
+{
+    FrameWords *f = AppDemoSelected();
+    ASSERT_NE(f, nullptr);
+    ShowWindow(f->window, SW_SHOWNORMAL);
+    MoveWindow(f->window, 300, 150, 1000, 700, TRUE);
+    for (const FirstWindow &row : FirstWindows) {
+        HWND w = OpenFirst(f, row);
+        ASSERT_NE(w, nullptr) << row.name << " did not open";
+        EXPECT_TRUE(FirstFaults(f, row, w).empty()) << row.name << ": " << Lines(FirstFaults(f, row, w));
+        if (row.shot)
+            GalleryDialogShot(w, row.shot);
+        for (HWND open : {w, AppWindow(PCF_CLASS_COMMAND, "RAVOLT.DEMO/Queue Manager")})
+            if (open && open != f->window)
+                SendMessageA(open, WM_CLOSE, 0, 0);
+        PumpAll();
+    }
 }
 
 }  // namespace

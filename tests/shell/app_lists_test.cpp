@@ -35,26 +35,6 @@
 
 namespace {
 
-/* Our own top-level windows of a class whose title holds a text. */
-HWND OwnWindow(const char *cls, const std::string &title)
-{
-    for (HWND w : WindowsOfClass(cls))
-        if (GetWindowThreadProcessId(w, nullptr) == GetCurrentThreadId() &&
-            WindowText(w).find(title) != std::string::npos)
-            return w;
-    return nullptr;
-}
-
-/* RAVOLT.DEMO selected in the main frame's tree. */
-FrameWords *DemoSelected(void)
-{
-    FrameWords *f = AppMain();
-    if (!AppDemoExpanded(f))
-        return nullptr;
-    TreeRecord(f)->selLine = FindLine(f, "RAVOLT.DEMO");
-    return f;
-}
-
 /* A list dialog of a definition opened from the frame's menu, its rows in. */
 DialogWords *OpenFromMenu(FrameWords *f, int32_t id, PCFCommandDef *def)
 {
@@ -98,6 +78,23 @@ int RowOf(DialogWords *d, const char *queue)
     return -1;
 }
 
+/* The dark pixels of a menu bar item as the screen shows it: a greyed
+ * item's text has none. */
+int DarkPixels(HWND w, UINT id)
+{
+    RECT r = {};
+    for (int i = 0; i < GetMenuItemCount(GetMenu(w)); i++)
+        if (GetMenuItemID(GetMenu(w), i) == id)
+            GetMenuItemRect(w, GetMenu(w), (UINT)i, &r);
+    HDC screen = GetDC(nullptr);
+    int dark = 0;
+    for (int y = r.top; y < r.bottom; y++)
+        for (int x = r.left; x < r.right; x++)
+            dark += (GetPixel(screen, x, y) & 0xC0C0C0) == 0;
+    ReleaseDC(nullptr, screen);
+    return dark;
+}
+
 /* A click on a row, brought into view first. */
 void ClickRow(DialogWords *d, int index)
 {
@@ -114,7 +111,7 @@ void ClickRow(DialogWords *d, int index)
 
 TEST(AppLists, TheDefaultListsMenuOpensEachOfItsLists)
 {
-    FrameWords *f = DemoSelected();
+    FrameWords *f = AppDemoSelected();
     ASSERT_NE(f, nullptr);
     SendMessageA(f->window, WM_INITMENU, (WPARAM)f->menu, 0);
     HMENU lists = nullptr;
@@ -138,7 +135,7 @@ TEST(AppLists, TheDefaultListsMenuOpensEachOfItsLists)
         EXPECT_FALSE(GetMenuState(lists, id, MF_BYCOMMAND) & MF_GRAYED) << text;
         FrameCommand(f, (int32_t)id);
         PumpAll();
-        HWND w = OwnWindow(PCF_CLASS_COMMAND, "RAVOLT.DEMO/" + title);
+        HWND w = AppWindow(PCF_CLASS_COMMAND, "RAVOLT.DEMO/" + title);
         EXPECT_NE(w, nullptr) << "\"" << text << "\" opened nothing";
         if (w)
             SendMessageA(w, WM_CLOSE, 0, 0);
@@ -148,7 +145,7 @@ TEST(AppLists, TheDefaultListsMenuOpensEachOfItsLists)
 
 TEST(AppLists, AQueueListFromTheMenuIsFilledAtOnceAndKeepsItsTitles)
 {
-    FrameWords *f = DemoSelected();
+    FrameWords *f = AppDemoSelected();
     ASSERT_NE(f, nullptr);
     DialogWords *d = OpenFromMenu(f, 534, &PCFQueueListDef);
     ASSERT_NE(d, nullptr) << "the Queue List stayed empty";
@@ -168,22 +165,28 @@ TEST(AppLists, AQueueListFromTheMenuIsFilledAtOnceAndKeepsItsTitles)
 
 TEST(AppLists, PutAndBrowseOfAQueueListRowOpenTheQueuesWindows)
 {
-    FrameWords *f = DemoSelected();
+    FrameWords *f = AppDemoSelected();
     ASSERT_NE(f, nullptr);
     DialogWords *d = OpenFromMenu(f, 534, &PCFQueueListDef);
     ASSERT_NE(d, nullptr);
     int row = RowOf(d, "DEMO.REQUEST");
     ASSERT_GE(row, 0);
+    HWND w = PCFWnd(d->window);
+    SetForegroundWindow(w);
+    PumpAll();
+    EXPECT_EQ(DarkPixels(w, 566), 0) << "Browse is drawn enabled with no row selected";
     ClickRow(d, row);
     ASSERT_EQ(SendMessageA(PCFWnd(d->rightList), LB_GETSELCOUNT, 0, 0), 1);
+    /* the menu bar is drawn again with the items the selection enables */
+    EXPECT_GT(DarkPixels(w, 566), 0) << "Browse stays drawn grey on the menu bar";
 
     /* Put...: the put window for the location with the row's queue */
     SendMessageA(PCFWnd(d->window), WM_COMMAND, 567, 0);
     PumpAll();
     HWND put = nullptr;
-    PumpUntil([&] { return (put = OwnWindow("RAVOLT_PUT", "MQPUT from 'RAVOLT.DEMO'")) != nullptr; }, 5000);
+    PumpUntil([&] { return (put = AppWindow("RAVOLT_PUT", "MQPUT from 'RAVOLT.DEMO'")) != nullptr; }, 5000);
     EXPECT_NE(put, nullptr);
-    EXPECT_EQ(OwnWindow(PCF_CLASS_COMMAND, "Message '"), nullptr);
+    EXPECT_EQ(AppWindow(PCF_CLASS_COMMAND, "Message '"), nullptr);
     if (put)
         SendMessageA(put, WM_CLOSE, 0, 0);
     PumpAll();
@@ -251,11 +254,13 @@ TEST(AppLists, ANewFramePaintsItsHiddenMessageListPane)
 }
 
 /* "MQSC Commands" from the location's context menu: the console of the
- * location runs a typed command and shows the queue manager's answer;
- * the Objects menu offers the same window. */
+ * location, at the size it opens with, runs what is typed into its input
+ * box, by Enter (through the program's keyboard) and by Execute, and
+ * shows the queue manager's answers; the Objects menu offers the same
+ * window. */
 TEST(AppLists, TheMqscConsoleFromTheLocationsContextMenuRunsACommand)
 {
-    FrameWords *f = DemoSelected();
+    FrameWords *f = AppDemoSelected();
     ASSERT_NE(f, nullptr);
     HMENU menu = CreatePopupMenu();
     LocContextMenu(AppDemo(), f->window, 2, menu, 0);
@@ -268,34 +273,35 @@ TEST(AppLists, TheMqscConsoleFromTheLocationsContextMenuRunsACommand)
     ASSERT_TRUE(offered) << "the context menu has no MQSC Commands";
     FrameCommand(f, 556);                         /* what the item's click sends */
     PumpAll();
-    HWND w = OwnWindow(PCF_CLASS_COMMAND, "RAVOLT.DEMO/MQSC Commands");
+    HWND w = AppWindow(PCF_CLASS_COMMAND, "RAVOLT.DEMO/MQSC Commands");
     ASSERT_NE(w, nullptr);
     DialogWords *d = PCFDialogOf(w);
     ASSERT_NE(d, nullptr);
-    HWND console = PCFWnd(d->dataWindow);
-    ASSERT_NE(console, nullptr);
-    MoveWindow(w, 30, 30, 760, 520, TRUE);
-    PumpAll();
-    HWND input = MQSCConsoleInput(console);
-    ASSERT_NE(input, nullptr);
-    HWND edit = FindWindowExA(input, nullptr, "Edit", nullptr);
+    HWND input = MQSCConsoleInput(PCFWnd(d->dataWindow));
+    HWND edit = input ? FindWindowExA(input, nullptr, "Edit", nullptr) : nullptr;
     ASSERT_NE(edit, nullptr);
-    SetWindowTextA(input, "DISPLAY QLOCAL(*)");
-    Key(edit, VK_RETURN);
     std::string all;
-    PumpUntil([&] {
-        all.clear();
-        MQSCCONSOLE *c = MQSCConsoleFind(d);
-        for (int32_t i = 0; c && i < MQSCLineCount(c); i++) {
+    /* a command typed into the box through the program's loop, run by
+       Enter or by Execute: whether its answer came */
+    auto run = [&](const char *typed, bool execute, const char *answer) {
+        SetFocus(edit);
+        for (const char *p = typed; *p; p++)
+            LoopMessage(edit, WM_CHAR, (WPARAM)(unsigned char)*p, 1);
+        if (execute)
+            SendMessageA(GetDlgItem(w, 1), BM_CLICK, 0, 0);
+        else
+            LoopKey(edit, VK_RETURN);
+        return PumpUntil([&] {
+            all.clear();
             char line[400];
-            uint32_t type = 0;
-            if (MQSCLineText(c, i, line, sizeof line, &type))
+            for (int32_t i = 0; MQSCLineText(MQSCConsoleFind(d), i, line, sizeof line, nullptr); i++)
                 all += std::string(line) + "\n";
-        }
-        return all.find("DEMO.REQUEST") != std::string::npos;
-    }, 15000);
-    EXPECT_NE(all.find("DISPLAY QLOCAL(*)"), std::string::npos) << all;
-    EXPECT_NE(all.find("QUEUE(DEMO.REQUEST)"), std::string::npos) << all;
+            return all.find(answer) != std::string::npos;
+        }, 15000);
+    };
+    EXPECT_TRUE(run("DISPLAY QLOCAL(*)", false, "QUEUE(DEMO.REQUEST)")) << "Enter ran nothing: " << all;
+    EXPECT_EQ(WindowText(input), "") << "the command stays in the box";
+    EXPECT_TRUE(run("DISPLAY QMGR", true, "QMNAME(RAVOLT.DEMO)")) << "Execute ran nothing: " << all;
     PumpUntil([] { return false; }, 400);
     GalleryDialogShot(w, "mqsc_console");
     SendMessageA(w, WM_CLOSE, 0, 0);
@@ -507,7 +513,7 @@ std::vector<std::string> Cells(DialogWords *d, uint32_t attrId)
  * has both greyed. */
 TEST(AppLists, TheBrokerListsShowWhatTheQueuedBrokerAnswers)
 {
-    FrameWords *f = DemoSelected();
+    FrameWords *f = AppDemoSelected();
     ASSERT_NE(f, nullptr);
     const UINT ids[] = { PCFBrokerSubscribersDef.menuId, PCFBrokerPublishersDef.menuId };
     SendMessageA(f->window, WM_INITMENU, (WPARAM)f->menu, 0);
@@ -774,7 +780,7 @@ TEST(AppLists, ARefreshFromAGetThreadBesideTheWindowThreadsChecks)
  * that opens a window opens it; the walk is written out item by item. */
 TEST(AppLists, TheMenuWalk)
 {
-    FrameWords *f = DemoSelected();
+    FrameWords *f = AppDemoSelected();
     ASSERT_NE(f, nullptr);
     SendMessageA(f->window, WM_INITMENU, (WPARAM)f->menu, 0);
     std::vector<MenuItem> items;

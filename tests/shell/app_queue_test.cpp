@@ -7,6 +7,7 @@
 #include "apptest.h"
 #include "cmddlg.h"
 #include "pcfwin.h"
+#include "pcflistwin.h"
 #include "mq/command/command.h"
 #include "shellint.h"
 #include "edpane.h"
@@ -38,6 +39,19 @@ TEST(AppQueue, ActivatingAQueueLineFillsBothPanes)
     EXPECT_TRUE(IsWindowVisible(PCFWnd(f->listPane->window)));
     EXPECT_EQ(WindowText(f->window), "Ravolt - [RAVOLT.DEMO/DEMO.REQUEST]");
     GalleryDialogShot(f->window, "frame_queue_open");
+
+    /* an alias queue's picture: the Queue dialog of its own type finds it */
+    ASSERT_EQ(QLineOpen(f->tree, FindLine(f, "DEMO.ALIAS")), 1);
+    HWND dialog = nullptr;
+    std::string status;
+    PumpUntil([&] {
+        dialog = AppWindow(PCF_CLASS_COMMAND, "RAVOLT.DEMO/Queue");
+        status = dialog ? WindowText(PCFWnd(PCFDialogOf(dialog)->statusWindow)) : "";
+        return !status.empty() && status.find("Request sent") == std::string::npos;
+    }, 15000);
+    EXPECT_EQ(status, "Display refreshed");
+    SendMessageA(dialog, WM_CLOSE, 0, 0);
+    PumpAll();
 }
 
 /* The Objects menu opens its object and list dialogs for the location
@@ -243,4 +257,22 @@ TEST(AppQueue, AMessageListRowOpensInTheFramesMessagePane)
     LoopMessage(edit, WM_CHAR, 'v', 1);
     EXPECT_TRUE(PumpUntil([&] { return ed->data.length == 30000; }, 20000));
     EXPECT_NE(asked.find("the entire message retrieved"), std::string::npos) << asked;
+
+    /* a page of one message typed into the list's range: the count says
+       how many the queue holds (as the refreshed location reports it) */
+    char count[40] = "", range[40] = "";
+    PCFSetFieldText(f->listPane, MYPCFA_MSG_RANGE, "1,1");
+    SendMessageA(listWnd, WM_COMMAND, 1, 0);
+    FrameCommand(f, 508);                                     /* Refresh Information */
+    PumpUntil([&] { return PCFCountText(f->listPane, count, sizeof count), !strcmp(count, "1 / 3"); }, 20000);
+    EXPECT_STREQ(count, "1 / 3");
+    /* Next Page, then another queue opened: it starts at its first page,
+       and the pane no longer shows the first queue's message */
+    ASSERT_TRUE(PutTexts("DEMO.MESSAGES", { "a message of another queue" }));
+    SendMessageA(listWnd, WM_COMMAND, 6014, 0);                /* Range, Next Page */
+    EXPECT_TRUE(PumpUntil([&] { return SendMessageA(rows, LB_GETCOUNT, 0, 0) == 1; }, 20000));
+    TreeActivated(f, FindLine(f, "DEMO.MESSAGES"));
+    EXPECT_TRUE(PumpUntil([&] { return SendMessageA(rows, LB_GETCOUNT, 0, 0) >= 1; }, 20000)) << "the page was kept";
+    EXPECT_STREQ(PCFGetValueText(f->listPane, MYPCFA_MSG_RANGE, range, sizeof range), "1,1");
+    EXPECT_FALSE(PaneShows(f, "the first message to open")) << "the pane kept the other queue's message";
 }

@@ -1,6 +1,7 @@
 /* The shell's own windows in the test's process: the About box and the
  * file viewer (a real ini file, a big file's "Loading" notice, reload
- * keeping its place, a file that is no text). */
+ * keeping its place, a file that is no text); Escape closing every
+ * window that has a Cancel or Close. */
 #include <gtest/gtest.h>
 
 #include <fstream>
@@ -10,6 +11,7 @@
 #include "sampletest.h"
 #include "cs.h"
 #include "dd.h"
+#include "pcfwin.h"
 #include "shellint.h"
 #include "mq/engine/mqengine.h"
 #include "cmddlg.h"
@@ -214,4 +216,53 @@ TEST(AppWindows, TheWiringKeepsThePartsOwnHooks)
     EXPECT_TRUE(IsWindowEnabled(DDGetFieldWindow(dd, PF_ACCESS, 0)));
     SendMessageA(h, WM_CLOSE, 0, 0);
     PumpAll();
+}
+
+/* ---- Escape ---- */
+
+/* A window opened as the program opens it: by the frame's command, then
+ * the Queue Manager dialog's or (a queue shown) the message pane's. */
+static HWND OpenWindow(int frameId, int dialogId, bool pane, const char *cls, const char *title)
+{
+    FrameWords *f = AppDemoSelected();
+    if (pane)
+        OpenQueueInFrame(f, AppDemo(), "DEMO.REQUEST");
+    else if (frameId)
+        FrameCommand(f, frameId);
+    PumpAll();
+    HWND from = pane ? PCFWnd(f->msgPane->window) : AppWindow("RAVOLT_COMMAND", "RAVOLT.DEMO/Queue Manager");
+    if (dialogId && from)
+        SendMessageA(from, WM_COMMAND, (WPARAM)dialogId, 0);
+    if (!strcmp(cls, "DD_DLG_ABOUTDLG"))
+        AboutDialog(f->window);
+    if (!strcmp(cls, "RAVOLT_FILE"))
+        FileViewCreate("qm.ini", samples::In(std::string(RAVOLT_TOP) + "/../shared/samples",
+                                             "ini-mqsc/ODOWDAIBM__mq01__qm.ini").c_str());
+    PumpAll();
+    return AppWindow(cls, title);
+}
+
+/* Escape, pressed where the program leaves the focus, closes every
+ * window that has a Cancel or Close button (or is made to close on it). */
+TEST(AppWindows, EscapeClosesEveryWindowThatHasACancelOrClose)
+{
+    const struct { int frameId, dialogId; bool pane; const char *cls, *title; } windows[] = {
+        {0, 0, false, "DD_DLG_ABOUTDLG", "About"}, {641, 0, false, "RAVOLT_PUT", "MQPUT from"},
+        {747, 0, false, "RAVOLT_PUBLISH", "Publish from"}, {685, 0, false, "DD_DLG_FILTERS", "Filter Manager"},
+        {0, 0, false, "RAVOLT_FILE", "qm.ini"}, {542, 504, false, "DD_DLG_AUTOREFRESH", "Auto Refresh Rate"},
+        {542, 657, false, "DD_DLG_EXPORTDLG", "Export"}, {0, 919, true, "DD_DLG_LOADMSG", "Load Message"},
+        {0, 918, true, "DD_DLG_SAVEMSG", "Save Message"},
+    };
+    AppStart();
+    for (const auto &w : windows) {
+        HWND window = OpenWindow(w.frameId, w.dialogId, w.pane, w.cls, w.title);
+        EXPECT_NE(window, nullptr) << w.title << " did not open";
+        HWND focus = GetFocus();
+        if (window)
+            LoopKey(focus && (focus == window || IsChild(window, focus)) ? focus : window, VK_ESCAPE);
+        EXPECT_FALSE(window && IsWindow(window) && IsWindowVisible(window)) << "Escape left " << w.title << " open";
+        for (HWND qm; (qm = AppWindow("RAVOLT_COMMAND", "RAVOLT.DEMO/Queue Manager")) != nullptr;)
+            SendMessageA(qm, WM_CLOSE, 0, 0);
+        PumpAll();
+    }
 }

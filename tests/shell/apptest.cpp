@@ -322,6 +322,24 @@ bool ExpandLine(FrameWords *f, cntLINE *line)
     return true;
 }
 
+FrameWords *AppDemoSelected(void)
+{
+    FrameWords *f = AppMain();
+    if (!AppDemoExpanded(f))
+        return nullptr;
+    TreeRecord(f)->selLine = FindLine(f, "RAVOLT.DEMO");
+    return f;
+}
+
+HWND AppWindow(const char *cls, const std::string &title)
+{
+    for (HWND w : WindowsOfClass(cls))
+        if (GetWindowThreadProcessId(w, nullptr) == GetCurrentThreadId() &&
+            WindowText(w).find(title) != std::string::npos)
+            return w;
+    return nullptr;
+}
+
 /* ---- keys and messages through the loop ---- */
 
 void LoopMessage(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)

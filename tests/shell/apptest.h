@@ -52,6 +52,10 @@ QMS *AppLocation(const char *qm);
 void AppRemoveLocation(QMS *location);
 /* RAVOLT.DEMO connected and expanded in a frame, its queue lines in. */
 bool AppDemoExpanded(FrameWords *frame);
+/* The main frame with RAVOLT.DEMO expanded and selected in its tree. */
+FrameWords *AppDemoSelected(void);
+/* Our own top-level window of a class whose title holds a text, or null. */
+HWND AppWindow(const char *cls, const std::string &title);
 
 /* Confirmations: the questions asked, answered with answer. */
 struct Question {

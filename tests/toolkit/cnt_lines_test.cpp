@@ -48,11 +48,13 @@ struct Tree {
                  bool nocase = false, bool expander = false)
     {
         cntLINE *b = Scratch(128, flags, filter), *n = nullptr;
-        if (expander)
+        if (expander) {
             EXPECT_EQ(cntAddExpander(b, &b), 0);
-        if (label)
+        }
+        if (label) {
             EXPECT_EQ((nocase ? cntAddSortLabelNoCase : cntAddSortLabel)(b, &b, CNTI_SELECTABLE, 0,
                       nullptr, label, -1, nullptr, nullptr), 0);
+        }
         EXPECT_EQ(parent ? cntAddChildLine(&set, parent, nullptr, b, &n)
                          : cntAddLine(&set, nullptr, b, &n), 0);
         CSFreeMem(b);

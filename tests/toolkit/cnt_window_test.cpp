@@ -445,8 +445,9 @@ TEST_F(Cnt, DestroyGivesBackTheRecord)
             SetWindowTextA(w, "A heading that is copied");
             DestroyWindow(w);
         }
-        if (round)
+        if (round) {
             EXPECT_LT(busy(), before + 40 * sizeof(CNTW) / 2);
+        }
     }
 }
 

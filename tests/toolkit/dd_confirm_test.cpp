@@ -89,8 +89,9 @@ TEST(DDConfirm, DontShowAgainTakesEffectAtOnce)
          * not in front */
         DWORD front = 0;
         GetWindowThreadProcessId(GetForegroundWindow(), &front);
-        if (front == GetCurrentProcessId())
+        if (front == GetCurrentProcessId()) {
             EXPECT_EQ(GetFocus(), DDGetFieldWindow(dd, 2, 0));
+        }
         EXPECT_TRUE(DDTestShot(dd->root.hwnd, "dd_confirm"));
         RECT q = DDTestRect(dd, CONFIRM_QUESTION), yes = DDTestRect(dd, 1), no = DDTestRect(dd, 2);
         RECT client;

@@ -1,7 +1,7 @@
 /* Layout rules of the program's windows (window tests): each control
  * inside its parent's client area and over no other, a label on the line
  * of the field right of it, a check box's text right of its box, the
- * buttons of a row of buttons of one width, and at most a row of empty
+ * buttons of a row of buttons of one width and apart, and at most a row of empty
  * space below the last control.  One line per fault found. */
 #include "tkharness.h"
 
@@ -148,6 +148,8 @@ static void CheckButtonRows(HWND dialog, const std::string &where, std::vector<s
             RECT rb = Rect(b);
             if (rb.right - rb.left != ra.right - ra.left)
                 faults.push_back(where + " buttons '" + TextOf(a) + "' and '" + TextOf(b) + "' differ in width");
+            if (rb.left == ra.right)
+                faults.push_back(where + " buttons '" + TextOf(a) + "' and '" + TextOf(b) + "' touch");
         }
     }
 }

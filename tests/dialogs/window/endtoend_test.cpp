@@ -423,8 +423,9 @@ TEST_F(EndToEnd, MessageListKeepsItsShortColumnsWholeInAnOrdinaryWidth)
         SCOPED_TRACE(columns[i].field->title);
         total += st->cols[i].width;
         int type = columns[i].field->type;
-        if (type != PCFT_HEX && type != PCFT_WIDEHEX)
+        if (type != PCFT_HEX && type != PCFT_WIDEHEX) {
             EXPECT_GE(st->cols[i].width, st->cols[i].valueWidth + 4);
+        }
         if (columns[i].flags & PCFL_SORT1) {
             sorted++;
             EXPECT_GE(st->cols[i].width, st->cols[i].titleWidth);

@@ -333,8 +333,9 @@ TEST_F(Menus, ToolbarButtonsHaveTheirOwnPictureAndTheirNameAsTip)
             name.erase(std::remove(name.begin(), name.end(), '&'), name.end());
             name = name.substr(0, name.find('\t'));
             EXPECT_FALSE(std::string(text).empty());
-            if (!name.empty() && name.rfind("Hide ", 0) && name.rfind("Show ", 0))
+            if (!name.empty() && name.rfind("Hide ", 0) && name.rfind("Show ", 0)) {
                 EXPECT_EQ(text, name);
+            }
         }
         Close(d);
     }

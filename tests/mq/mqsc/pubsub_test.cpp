@@ -247,8 +247,9 @@ TEST_F(Broker, OneStreamRegistersAsksAndDeregistersAndAnswersTheFirstIdentity)
         EXPECT_EQ(c.p.ints.at(MQIACF_REGISTRATION_OPTIONS), i == 0 ? 1185 : 1) << i;
         EXPECT_EQ(c.Str(MQCACF_TOPIC), Prefix("Subscribers") + "prices/#");
         EXPECT_EQ(c.Str(MQCACF_STREAM_NAME), "APP.STREAM");
-        if (i != 1)
+        if (i != 1) {
             EXPECT_EQ(c.Str(MQCACF_SUBSCRIPTION_NAME), "RAVOLT");
+        }
         EXPECT_EQ(c.Str(MQCA_Q_MGR_NAME), "PSQA");
         EXPECT_EQ(c.Str(MQCA_Q_NAME), e->replyQ);
         EXPECT_EQ(c.md.Report, MQRO_PASS_MSG_ID | MQRO_PASS_CORREL_ID);
@@ -315,8 +316,9 @@ TEST_F(Broker, AnAttributeListAnswersEveryIdentityThatPassesTheFilters)
             separators++;
         if (id == MQCA_Q_NAME)
             queues.push_back(Trim((const char *)v, (size_t)n));
-        if (id == MQCACF_TOPIC)
+        if (id == MQCACF_TOPIC) {
             EXPECT_EQ(Trim((const char *)v, (size_t)n), "t");
+        }
     }
     EXPECT_EQ(rc, PCF_RC_END_OF_PARMS) << "count and lengths agree";
     EXPECT_EQ(queues, (std::vector<std::string>{ "Q.A", "Q.C" }));
@@ -365,8 +367,9 @@ TEST_F(Broker, AStreamPatternLearnsTheStreamsThenRegistersOnEachMatch)
         seen.push_back({ c.p.head.Command, c.Str(MQCACF_STREAM_NAME) });
         std::string id((const char *)c.md.CorrelId, 24);
         std::string s = c.Str(MQCACF_STREAM_NAME);
-        if (correl.count(s))
+        if (correl.count(s)) {
             EXPECT_EQ(correl[s], id) << s;
+        }
         correl[s] = id;
     }
     ASSERT_GE(seen.size(), 5u);

@@ -46,8 +46,9 @@ TEST_F(Zos, TheRefreshLearnsTheQueueManagerAndItsQueues)
     uint8_t caps[CAP_COUNT] = {};
     CapSetForQmgr(caps, MQPL_ZOS, 910);
     for (int i = 0; i < CAP_COUNT; i++)
-        if (i != 17)
+        if (i != 17) {
             EXPECT_EQ(r->caps[i], caps[i]) << i;
+        }
     CMDQMGR got;
     ASSERT_TRUE(CmdReported(r, &got));
     EXPECT_STREQ(got.name, "ZQMA");
