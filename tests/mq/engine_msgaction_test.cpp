@@ -600,8 +600,9 @@ TEST_F(AgentTest, AnEditedMessageKeepsItsOwnCodePage)
         ASSERT_EQ(got.size(), 1u);
         EXPECT_EQ(got[0].data, data) << c.ccsid;
         EXPECT_EQ(got[0].md.CodedCharSetId, c.shownCcsid) << c.ccsid;
-        if (!c.ccsid)
+        if (!c.ccsid) {
             EXPECT_EQ(got[0].data, "C" + latin1.substr(1) + "1");
+        }
     }
 }
 

@@ -679,7 +679,7 @@ __attribute__((noinline)) void DirtyStack(void)
  * what the stack held (export, auto refresh, load message, Drask, put). */
 TEST(AppLists, FileButtonsOfEmptyFieldsStartFromNothing)
 {
-    FrameWords *f = DemoSelected();
+    FrameWords *f = AppDemoSelected();
     ASSERT_NE(f, nullptr);
     DialogWords *d = OpenFromMenu(f, 534, &PCFQueueListDef);
     ASSERT_NE(d, nullptr);
@@ -742,7 +742,7 @@ TEST(AppLists, FileButtonsOfEmptyFieldsStartFromNothing)
  * the refresh is still asked for. */
 TEST(AppLists, ARefreshFromAGetThreadBesideTheWindowThreadsChecks)
 {
-    FrameWords *f = DemoSelected();
+    FrameWords *f = AppDemoSelected();
     ASSERT_NE(f, nullptr);
     DialogWords *d = OpenFromMenu(f, 534, &PCFQueueListDef);
     ASSERT_NE(d, nullptr);
@@ -948,7 +948,7 @@ struct Restore {
  * a queue deleted from the Queue List leaves it. */
 TEST(AppLists, ListsFollowTheChangesMadeThroughThem)
 {
-    FrameWords *f = DemoSelected();
+    FrameWords *f = AppDemoSelected();
     ASSERT_NE(f, nullptr);
     ASSERT_EQ(AppMqsc("RAVOLT.DEMO", "DEFINE QLOCAL(REFRESH.Q) REPLACE\nDEFINE QLOCAL(REFRESH.GONE) REPLACE\n"
                                      "CLEAR QLOCAL(REFRESH.Q)\n"), 0);
@@ -1011,7 +1011,7 @@ TEST(AppLists, ListsFollowTheChangesMadeThroughThem)
  * after a minute, its rows emptied until it answers again. */
 TEST(AppLists, TheTimedChecksOfOpenDialogs)
 {
-    FrameWords *f = DemoSelected();
+    FrameWords *f = AppDemoSelected();
     ASSERT_NE(f, nullptr);
     Restore restore;
     int64_t t = CSGetCurrentTime();
@@ -1108,7 +1108,7 @@ TEST(AppLists, TheTimedChecksOfOpenDialogs)
  * location's download has kept them, not before. */
 TEST(AppLists, AQueueDialogShowsTheQueueOfAnyType)
 {
-    FrameWords *f = DemoSelected();
+    FrameWords *f = AppDemoSelected();
     ASSERT_NE(f, nullptr);
     struct Case {
         const char *queue, *type, *description, *base;
@@ -1155,7 +1155,7 @@ TEST(AppLists, AQueueDialogShowsTheQueueOfAnyType)
  * and the command's own last text does not cover that. */
 TEST(AppLists, AMessageListSummarisesAndTellsWhatWasRetrieved)
 {
-    FrameWords *f = DemoSelected();
+    FrameWords *f = AppDemoSelected();
     ASSERT_NE(f, nullptr);
     ASSERT_EQ(AppMqsc("RAVOLT.DEMO", "DEFINE QLOCAL(SUMMARY.Q) REPLACE\nCLEAR QLOCAL(SUMMARY.Q)\n"), 0);
     MQDLH dlh = { MQDLH_DEFAULT };
