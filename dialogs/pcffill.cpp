@@ -211,6 +211,7 @@ static int MessageInfo(FillCtx *c, PCFMSGINFO *info)
 /* Message data shown as text: the summary, else printable bytes. */
 static void MessageRecord(FillCtx *c, int column, const PCFFieldDef *f, const PCFPARM *p)
 {
+    const PCFHOOKS *h = PCFHooks();
     uint32_t n = (uint32_t)p->valueLength;
     PCFMSGINFO info;
     if (f->attrId == 10034 && h->messageSummary && MessageInfo(c, &info)) {
