@@ -403,13 +403,6 @@ LRESULT CALLBACK PCFDataProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
     return DefWindowProcA(hwnd, msg, wp, lp);
 }
 
-/* The whole message asked for: the dialog's "Whole Message" command. */
-static void HostFetchWhole(DialogWords *d)
-{
-    if (d && d->window)
-        PostMessageA((HWND)d->window, WM_COMMAND, 888, 0);
-}
-
 /* The user formats were loaded again: every open pane formats its
  * message anew, counting its lines again, so that no line or position
  * keeps a definition of the set that is freed after this walk. */
