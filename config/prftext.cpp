@@ -54,7 +54,7 @@ size_t PrfKeptEnd(const char *text, size_t start, size_t end)
 
 int PrfKeptTitle(char *token, int length, uint32_t quoted)
 {
-    if (PrfIsSectionTag(token, length, quoted))
+    if ((length == 0 && !quoted) || PrfIsSectionTag(token, length, quoted))
         return 0;
     for (int i = 0; i < length; i++)
         if (!token[i])

@@ -51,7 +51,8 @@ char *PrfKeptText(const char *text, size_t n, const char *tag);
 size_t PrfKeptEnd(const char *text, size_t start, size_t end);
 /* The title token of an entry made as it reads back when kept: its NUL
  * bytes as "." (PrfKeptText's rule).  0 when the token is a section's
- * tag: the entry has no title and that section is not its to keep. */
+ * tag or the end of the file: the entry has no title, and a section that
+ * follows is not its to keep. */
 int PrfKeptTitle(char *token, int length, uint32_t quoted);
 void PrfClose(PRFIN *in);
 /* Line number (from 1) of the read position. */

@@ -1,6 +1,7 @@
 /* What the targets that write the configuration share: RAVOLT.CFG in the
  * scratch folder with quiet boxes, the file's text, and the location
- * store emptied. */
+ * store emptied (a location's client settings and dialog entries freed
+ * with it, as the program wires it). */
 #pragma once
 
 #include "fuzz.h"
@@ -10,6 +11,8 @@
 
 #include "cfgfile.h"
 #include "cs.h"
+#include "dlginfo.h"
+#include "locstore.h"
 
 inline void FuzzConfigQuiet(void)
 {
@@ -19,6 +22,10 @@ inline void FuzzConfigQuiet(void)
     quiet.errorBox = [](void *, const char *, const char *, int, int) { return 0; };
     quiet.notice = [](void *, const char *, const char *) {};
     CfgSetHooks(&quiet);
+    static LOCRELEASEHOOKS records = {};
+    records.freeClientData = [](void *, QMS *r) { CfgFreeClientSettings(r); };
+    records.freeDialogs = [](void *, CSTREE **tree) { DlgInfoFreeTree(tree); };
+    LocSetReleaseHooks(&records);
 }
 
 inline std::string FuzzConfigText(void)

@@ -6,6 +6,8 @@
 #include <fstream>
 
 #include "pcfint.h"
+#include "filters.h"
+#include "pcflists.h"
 
 #ifdef _WIN32
 #include <process.h>
@@ -61,6 +63,10 @@ ListDialog::ListDialog(PCFCommandDef *def, const std::vector<PCFLISTENTRY> &cols
 ListDialog::~ListDialog()
 {
     ReleaseRefBlock(&d->first.replyArea);
+    /* made when an export gathers the rows or a test rebuilds them */
+    PCFListStateFree(d.get());
+    PCFEvalFreeContext(d.get());
+    PCFFilterFree(d.get());
 }
 
 void ListDialog::Fill(const std::vector<std::string> &replies)
