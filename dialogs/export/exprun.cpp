@@ -371,7 +371,9 @@ int ExpAutoExport(DialogWords *d, int force)
         PCFStatus(d, text, 0);
         return 1;
     }
-    FILE *f = fopen(name, d->exportAppend ? "ab" : "wb");
+    /* "Append" and "Always Header" of the Auto Refresh Rate window */
+    int append = (d->optionFlags & DO_APPEND) != 0, header = (d->optionFlags & DO_ALWAYS_HEADER) != 0;
+    FILE *f = fopen(name, append ? "ab" : "wb");
     if (!f) {
         snprintf(text, sizeof text, "Unable to open auto export file '%s'", name);
         PCFStatus(d, text, 0);
@@ -387,7 +389,7 @@ int ExpAutoExport(DialogWords *d, int force)
     run.target = &target;
     run.appending = ftell(f) > 0;
     run.now = now;
-    run.options = (d->exportOnlyDiff ? EXPO_ONLYDIFF : 0) | (d->exportAlwaysHeader ? EXPO_HEADER : 0) |
+    run.options = (d->exportOnlyDiff ? EXPO_ONLYDIFF : 0) | (header ? EXPO_HEADER : 0) |
                   (d->exportSystem ? EXPO_SYSTEM : 0) | (d->exportDefaults ? EXPO_DEFAULTS : 0);
     int count = ExpRun(&run);
     if (fclose(f) != 0 && count >= 0)

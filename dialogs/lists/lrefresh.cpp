@@ -237,11 +237,18 @@ static void Silent(DialogWords *d, int64_t now, const PCFCHECKHOOKS *h)
         d->markFlags &= ~DM_WAITING;
     if (rebuild && h && h->rebuild)
         h->rebuild(h->context, d);
-    if (d->markFlags & DM_EXPORT_DUE) {
+}
+
+/* Step 2's pending automatic export: the export itself waits until the
+ * lists are complete, so it is offered at every tick until it has run. */
+static void Export(DialogWords *d, const PCFCHECKHOOKS *h)
+{
+    if (!(d->markFlags & DM_EXPORT_DUE) || !d->exportDue)
+        return;
+    if (h && h->autoExport)
+        h->autoExport(h->context, d);
+    if (!d->exportDue || !h || !h->autoExport)
         d->markFlags &= ~DM_EXPORT_DUE;
-        if (h && h->autoExport)
-            h->autoExport(h->context, d);
-    }
 }
 
 /* Step 5: list records waiting to be asked again.  Reply processing marks
@@ -278,6 +285,7 @@ static void Check(DialogWords *d, int64_t now, const PCFCHECKHOOKS *h)
     }
     if (d->markFlags & (DM_WAITING | DM_EXPORT_DUE))
         Silent(d, now, h);
+    Export(d, h);
     if (d->refreshRate && StateKnown(d->first.location) && now >= d->refreshNext) {
         d->refreshLast = d->refreshNext;
         d->refreshNext = PCFNextRefreshTime(d->refreshLast, d->refreshRate, d->refreshAlign, nullptr);

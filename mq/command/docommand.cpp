@@ -99,8 +99,10 @@ static void RefreshAction(DOCMD *c)
     }
     if (d->unhandled)
         d->unhandled[0] = 0;
-    if (d->markFlags & DM_EXPORT_DUE)
+    if (d->optionFlags & DO_AUTO_EXPORT) {        /* "Auto Export": the list is written once its replies are in */
+        d->markFlags |= DM_EXPORT_DUE;
         d->exportDue = 1;
+    }
 }
 
 /* Step 8 for a two-queue-manager dialog: the entry of A or B, or the

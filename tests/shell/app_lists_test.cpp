@@ -1006,7 +1006,8 @@ TEST(AppLists, ListsFollowTheChangesMadeThroughThem)
 /* The once-a-second checks of the open dialogs, clock step by clock step:
  * a status text of its own ("not defined to RAVOLT") stays past the five
  * seconds of the no-response watch and goes after ten; the Auto Refresh
- * Rate window shows the times of the refresh that fell due; a stopped
+ * Rate window shows the times of the refresh that fell due, whose list
+ * its Auto Export appends to the file once the replies are in; a stopped
  * command server is told after five seconds and the silent queue manager
  * after a minute, its rows emptied until it answers again. */
 TEST(AppLists, TheTimedChecksOfOpenDialogs)
@@ -1060,6 +1061,14 @@ TEST(AppLists, TheTimedChecksOfOpenDialogs)
     std::string next = field(490);
     EXPECT_EQ(field(489), "");
     EXPECT_FALSE(next.empty());
+    /* its Auto Export appending to a file that holds a line already */
+    std::string exported = WriteScratch("timed-export.txt", "previous\r\n");
+    TestSelectTab(dd, rate, 400, 1);
+    SetWindowTextA(DDGetFieldWindow(dd, 262, 0), exported.c_str());
+    for (int id : { 310, 188 })
+        SendMessageA(DDGetFieldWindow(dd, id, 0), BM_CLICK, 0, 0);
+    SendMessageA(rate, WM_COMMAND, 131, 0);         /* Apply */
+    PumpAll();
 
     struct Step {
         int64_t clock;               /* seconds after the start */
@@ -1072,10 +1081,16 @@ TEST(AppLists, TheTimedChecksOfOpenDialogs)
         { 12, "and goes after ten seconds", nullptr, [&] { return Status(queue).empty(); } },
         { 61, "the rate window shows the refresh that fell due", nullptr,
           [&] { return !field(489).empty() && field(490) != next && !(queues->first.state & PCFLR_OUTSTANDING); } },
+        { 61, "and the list it brought is exported, after what the file held", nullptr,
+          [&] {
+              std::string body = ReadWhole(exported);
+              return body.rfind("previous", 0) == 0 && body.find("DEMO.REQUEST") != std::string::npos;
+          } },
         { 62, "a refresh the stopped command server does not answer",
           [&] {
               SendMessageA(rate, WM_COMMAND, 406, 0);        /* No Auto Refresh */
-              SendMessageA(rate, WM_CLOSE, 0, 0);
+              SendMessageA(DDGetFieldWindow(dd, 310, 0), BM_CLICK, 0, 0);
+              SendMessageA(rate, WM_COMMAND, 1, 0);          /* OK: the kind's settings as they were */
               StandInFault(MQSIM_COMMAND_SERVER, 1, MQSIM_CMDSERVER_STOPPED);
               SendMessageA(PCFWnd(queues->window), WM_COMMAND, 1, 0);
           },

@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <filesystem>
 
+#include "pcflists.h"
 #include "prffile.h"
 
 using namespace exptest;
@@ -62,7 +63,7 @@ struct Auto : ::testing::Test {
         DialogWords *d = list->get();
         snprintf(d->exportFile, sizeof d->exportFile, "%s", templ.c_str());
         d->exportType = type;
-        d->exportAppend = (uint8_t)append;
+        d->optionFlags = (d->optionFlags & ~(uint32_t)DO_APPEND) | (append ? DO_APPEND : 0);
         d->exportDue = 1;
         return d;
     }
@@ -94,7 +95,7 @@ TEST_F(Auto, SequenceWrapsAndFilesAreOverwrittenOrAppended)
     auto lines = Lines(ReadFile(dir + "/all.txt"));
     ASSERT_EQ(lines.size(), 7u);                        /* title, headings, two rows, two rows */
     EXPECT_EQ(lines[5].compare(0, 5, "APP.A"), 0);
-    d->exportAlwaysHeader = 1;
+    d->optionFlags |= DO_ALWAYS_HEADER;
     d->exportDue = 1;
     ASSERT_EQ(ExpAutoExport(d, 1), 1);
     EXPECT_EQ(Lines(ReadFile(dir + "/all.txt")).size(), 12u);
