@@ -1,7 +1,11 @@
-/* The least page loop of printing (tkprint.h): measure once, then page
- * after page until the content is drawn, then release.  A page shows the
- * content's header lines (the list's titles) and then the next lines. */
+/* Printing a window (tkprint.h): the print dialog, the document on the
+ * printer, and the least page loop: measure once, then page after page
+ * until the content is drawn, then release.  A page shows the content's
+ * header lines (the list's titles) and then the next lines. */
 #include "tkprint.h"
+
+#include <commdlg.h>
+#include <cstdio>
 
 int TkPrintPages(HWND window, HDC device, const RECT *area, double scale,
                  int (*startPage)(void *ctx, int page), void (*endPage)(void *ctx), void *ctx)
@@ -29,5 +33,58 @@ int TkPrintPages(HWND window, HDC device, const RECT *area, double scale,
         }
     }
     SendMessageA(window, UM_PRINT_RELEASE, 0, (LPARAM)&pc.state);
+    return pages;
+}
+
+static int StartOne(void *dc, int)
+{
+    return StartPage((HDC)dc) > 0;
+}
+
+static void EndOne(void *dc)
+{
+    EndPage((HDC)dc);
+}
+
+int TkPrintWindow(HWND owner, HWND window, const char *document, char *error, size_t size)
+{
+    PRINTDLGA pd = {};
+    pd.lStructSize = sizeof pd;
+    pd.hwndOwner = owner;
+    pd.Flags = PD_RETURNDC | PD_NOSELECTION | PD_NOPAGENUMS | PD_USEDEVMODECOPIESANDCOLLATE;
+    BOOL chosen = PrintDlgA(&pd);
+    if (pd.hDevMode)
+        GlobalFree(pd.hDevMode);
+    if (pd.hDevNames)
+        GlobalFree(pd.hDevNames);
+    if (!chosen) {
+        DWORD why = CommDlgExtendedError();
+        if (!why)
+            return 0;
+        snprintf(error, size, "The print dialog failed (%lu)", (unsigned long)why);
+        return -1;
+    }
+    HDC dc = pd.hDC;
+    DOCINFOA doc = {};
+    doc.cbSize = sizeof doc;
+    doc.lpszDocName = document;
+    if (!dc || StartDocA(dc, &doc) <= 0) {
+        snprintf(error, size, "The printer did not take the document (%lu)", (unsigned long)GetLastError());
+        if (dc)
+            DeleteDC(dc);
+        return -1;
+    }
+    int dpiX = GetDeviceCaps(dc, LOGPIXELSX), dpiY = GetDeviceCaps(dc, LOGPIXELSY);
+    RECT area = { dpiX / 2, dpiY / 2, GetDeviceCaps(dc, HORZRES) - dpiX / 2, GetDeviceCaps(dc, VERTRES) - dpiY / 2 };
+    HDC screen = GetDC(nullptr);
+    int screenDpi = screen ? GetDeviceCaps(screen, LOGPIXELSY) : 96;
+    if (screen)
+        ReleaseDC(nullptr, screen);
+    int pages = TkPrintPages(window, dc, &area, screenDpi > 0 ? (double)dpiY / screenDpi : 1.0, StartOne, EndOne, dc);
+    if (pages > 0)
+        EndDoc(dc);
+    else
+        AbortDoc(dc);
+    DeleteDC(dc);
     return pages;
 }
