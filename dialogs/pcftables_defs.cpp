@@ -175,6 +175,8 @@ extern const PCFFieldDef FD_MQIACF_REUSABLE_LOG_SIZE;
 extern const PCFFieldDef FD_MQIACF_LOG_IN_USE;
 extern const PCFFieldDef FD_MQIACF_LOG_UTILIZATION;
 extern const PCFFieldDef FD_MQCA_Q_NAME;
+extern const PCFFieldDef FD_MQCACF_TO_Q_NAME;
+extern const PCFFieldDef FD_MQCACF_FROM_Q_NAME;
 extern const PCFFieldDef FD_MQIA_Q_TYPE;
 extern const PCFFieldDef FD_MYPCFA_MULTI_QMNAME;
 extern const PCFFieldDef FD_MQCA_Q_DESC;
@@ -590,6 +592,8 @@ static const PCFActionDef AC_queue[] = {
 static PCFFieldEntry FE_queue[] = {
     { 0, 0, 0, nullptr, &FD_TAB_GENERAL, 0, 0x0, nullptr, 0xFFFFFFFF, 0 },
     { 0, 0, 0, nullptr, &FD_MQCA_Q_NAME, 0, 0x801, nullptr, 0xFFFFFFFF, 0 },
+    { 0, 0, 0, nullptr, &FD_MQCACF_TO_Q_NAME, 0, 0x0, nullptr, 0xFFFFFFFF, 0 },
+    { 0, 0, 0, nullptr, &FD_MQCACF_FROM_Q_NAME, 0, 0x0, nullptr, 0xFFFFFFFF, 0 },
     { 0, 0, 0, nullptr, &FD_MQIA_Q_TYPE, 0, 0x801, "Local", 0xFFFFFFFF, 0 },
     { 0, 0, 0, nullptr, &FD_MYPCFA_MULTI_QMNAME, 0, 0x2, nullptr, 0xFFFFFFFF, 0 },
     { 0, 0, 0, nullptr, &FD_MQCA_Q_DESC, 0, 0x0, nullptr, 0xFFFFFFFF, 0 },
