@@ -952,15 +952,15 @@ static const PCFActionDef AC_msg[] = {
     { 0, 0, 0, 0, 554, nullptr, "&Export...", 0x0, 0x0, nullptr, nullptr, nullptr, nullptr },
     { 0, 0, 0, 0, 555, nullptr, "Copy Message &Id", 0x0, 0x0, nullptr, nullptr, nullptr, nullptr },
     { 0, 0, 0, 0, 556, nullptr, "Copy &Correlation Id", 0x0, 0x0, nullptr, nullptr, nullptr, nullptr },
-    { 0, 0, 0, 0, 557, nullptr, "Open &Queue", 0x0, 0x0, nullptr, nullptr, nullptr, nullptr },
-    { 0, 0, 0, 0, 558, nullptr, "Open &List", 0x0, 0x0, nullptr, nullptr, nullptr, nullptr },
+    { 0, 0, 0, 13, 557, "DISPLAY", "Open &Queue", 0x18, 0x0, nullptr, nullptr, nullptr, nullptr },
+    { 0, 0, 0, 10002, 558, nullptr, "Open &List", 0x18, 0x0, nullptr, nullptr, nullptr, nullptr },
     { 0, 0, 0, 0, 888, nullptr, "&Whole Message", 0x4000, 0x0, nullptr, nullptr, nullptr, nullptr },
     { 0, 0, 0, 0, 2, nullptr, "Cancel", 0x21, 0x0, nullptr, nullptr, nullptr, nullptr },
     { 0, 0, 0, 0, 0, nullptr, nullptr, 0, 0, nullptr, nullptr, nullptr, nullptr }
 };
 static PCFFieldEntry FE_msg[] = {
     { 0, 0, 0, nullptr, &FD_MQCA_Q_NAME, 0, 0x801, nullptr, 0xFFFFFFFF, 0 },
-    { 0, 0, 0, nullptr, &FD_MYPCFA_POSITION, 0, 0x800, "1", 0xFFFFFFFF, 0 },
+    { 0, 0, 0, nullptr, &FD_MYPCFA_POSITION, 0, 0x0, "1", 0xFFFFFFFF, 0 },
     { 0, 0, 0, nullptr, &FD_MYPCFA_MSGID, 0, 0x800, nullptr, 0xFFFFFFFF, 0 },
     { 0, 0, 0, nullptr, &FD_MYPCFA_MSG_TOKEN, 0, 0x800, nullptr, 0xFFFFFFFF, 0 },
     { 0, 0, 0, nullptr, &FD_MYPCFA_MSGLEN, 0, 0x2, nullptr, 0xFFFFFFFF, 0 },

@@ -469,6 +469,10 @@ LRESULT PCFCommand(DialogWords *d, WPARAM wp, LPARAM lp)
         CSTrace(1, "PCFFP WM_COMMAND(%X,%X)\n", (unsigned)id, (unsigned)notify);
     if (IsControl(id))
         return 0;
+    if (!EngineAction(d, id) && PCFOwnRow(d, id)) {
+        d->repeatMessage = 0;
+        return 0;
+    }
     CommandFn fn = Action;
     if (!EngineAction(d, id))
         for (const CommandRow &r : Commands)
@@ -482,11 +486,12 @@ LRESULT PCFCommand(DialogWords *d, WPARAM wp, LPARAM lp)
     LRESULT rc = fn(d, id, notify, lp, &repeat);
     if (!IsWindow(Wnd(d)) || PCFDialogOf(Wnd(d)) != d)
         return rc;
+    /* a step's refresh (posted as 1) keeps the step to repeat */
     if (repeat) {
         d->repeatMessage = WM_COMMAND;
         d->repeatWParam = wp;
         d->repeatLParam = lp;
-    } else if (fn != Repeat) {
+    } else if (fn != Repeat && id != PCFID_DEFAULT) {
         d->repeatMessage = 0;
     }
     return rc;

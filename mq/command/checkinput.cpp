@@ -27,6 +27,7 @@
 #define CMD_DELETE_CHLAUTH  10304
 #define CMD_CREATE_APP      10243
 #define PRF_LIST_DYNAMIC    0x4     /* option word 1: list dynamic queues */
+#define LONGEST_MESSAGE     104857600
 
 struct CHECK {
     CHECKINPUT *in;
@@ -267,7 +268,9 @@ static int RequestField(CHECK *c, const PCFFieldEntry *e, const VALUE *v)
         return 1;
     }
     if (f->attrId == MYPCFA_MAX_MSG_SIZE) {
-        AddInt(c, MYPCFA_MAX_MSG_SIZE, PcfPrefs.maxMsgSize);
+        /* the whole message asked for: the longest a queue manager takes */
+        int whole = in->dialog && (in->dialog->statusFlags & DS_WANT_COMPLETE);
+        AddInt(c, MYPCFA_MAX_MSG_SIZE, whole ? LONGEST_MESSAGE : PcfPrefs.maxMsgSize);
         return 1;
     }
     if (f->attrId == ATTR_STOP) {

@@ -412,7 +412,7 @@ int EdRegisterPaneClass(HINSTANCE instance)
     edHost = EdHost{ KeyDown, HostInvalidate, HostScrollTo, HostScrollBars, HostPlaceCaret,
                      HostRecreateCaret, HostCellWidth, HostStatus, HostCount, HostBrowse, HostConfirm,
                      HostMissing, HostCaption, HostView, HostPost, HostCheck, HostButton, HostContext,
-                     HostSound, nullptr };
+                     HostSound, EdDialogFetchWhole };
     EdUseSystemClipboard();
     EdUseSelectionBox();
     EdUseFindDialog();
