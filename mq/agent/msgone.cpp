@@ -55,6 +55,8 @@ static int parse(AGENTREQ *rq, MQPP *pp, ONEREQ *o, int detail)
                 return -1;
             break;
         case MYPCFA_MSG_TOKEN:
+            if (!p.length)
+                break;                     /* emptied: found by position */
             if (AgentBytes(rq, &p, 16, &bytes, &length))
                 return -1;
             o->token = all_zero(bytes, 16) ? nullptr : bytes;
