@@ -5,6 +5,7 @@
 #include "tkprint.h"
 
 #include <commdlg.h>
+#include <cderr.h>
 #include <cstdio>
 
 int TkPrintPages(HWND window, HDC device, const RECT *area, double scale,
@@ -61,7 +62,10 @@ int TkPrintWindow(HWND owner, HWND window, const char *document, char *error, si
         DWORD why = CommDlgExtendedError();
         if (!why)
             return 0;
-        snprintf(error, size, "The print dialog failed (%lu)", (unsigned long)why);
+        if (why == PDERR_NODEFAULTPRN)
+            snprintf(error, size, "No printer is installed");
+        else
+            snprintf(error, size, "The print dialog failed (%lu)", (unsigned long)why);
         return -1;
     }
     HDC dc = pd.hDC;
