@@ -30,6 +30,13 @@ int AppMqsc(const char *qmgr, const std::string &text);
  * another program would. */
 bool AppPut(const char *qmgr, const char *queue, std::initializer_list<const char *> texts);
 
+/* A queue manager's objects read back through the MQI, as another
+ * program reads them: a queue's depth (-1 when there is no such queue)
+ * and description, the queue manager's description. */
+int QueueDepth(const char *qmgr, const char *queue);
+std::string QueueDesc(const char *qmgr, const char *queue);
+std::string QmgrDesc(const char *qmgr);
+
 /* The refreshes the shell asks for, recorded and handed on to the MQ
  * engine's refresh; the calls made. */
 struct RefreshCall {
