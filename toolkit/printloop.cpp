@@ -6,6 +6,7 @@
 
 #include <commdlg.h>
 #include <cderr.h>
+#include <winspool.h>
 #include <cstdio>
 
 int TkPrintPages(HWND window, HDC device, const RECT *area, double scale,
@@ -47,8 +48,21 @@ static void EndOne(void *dc)
     EndPage((HDC)dc);
 }
 
+/* Whether the system knows any printer (the print dialog has none to
+ * offer otherwise). */
+static int AnyPrinter(void)
+{
+    DWORD needed = 0, count = 0;
+    EnumPrintersA(PRINTER_ENUM_LOCAL | PRINTER_ENUM_CONNECTIONS, nullptr, 4, nullptr, 0, &needed, &count);
+    return needed > 0;
+}
+
 int TkPrintWindow(HWND owner, HWND window, const char *document, char *error, size_t size)
 {
+    if (!AnyPrinter()) {
+        snprintf(error, size, "No printer is installed");
+        return -1;
+    }
     PRINTDLGA pd = {};
     pd.lStructSize = sizeof pd;
     pd.hwndOwner = owner;

@@ -29,5 +29,6 @@ int TkPrintPages(HWND window, HDC device, const RECT *area, double scale,
 /* The print dialog for a window's content, then its pages on the printer
  * chosen, with margins of half an inch, as the document named.  The pages
  * printed; 0 when the dialog was cancelled or there was nothing to print;
- * -1 when printing failed, the reason in error. */
+ * -1 when printing failed or no printer is installed, the reason in
+ * error. */
 int TkPrintWindow(HWND owner, HWND window, const char *document, char *error, size_t size);
