@@ -268,9 +268,7 @@ static int RequestField(CHECK *c, const PCFFieldEntry *e, const VALUE *v)
         return 1;
     }
     if (f->attrId == MYPCFA_MAX_MSG_SIZE) {
-        /* the whole message asked for: the longest a queue manager takes */
-        int whole = in->dialog && (in->dialog->statusFlags & DS_WANT_COMPLETE);
-        AddInt(c, MYPCFA_MAX_MSG_SIZE, whole ? LONGEST_MESSAGE : PcfPrefs.maxMsgSize);
+        AddInt(c, MYPCFA_MAX_MSG_SIZE, PcfPrefs.maxMsgSize);
         return 1;
     }
     if (f->attrId == ATTR_STOP) {
@@ -530,6 +528,12 @@ static int Field(CHECK *c, const PCFFieldEntry *e, const char *defaultName)
         return 0;
     if ((e->flags & 0x10000) && RequestField(c, e, &v))
         return 1;
+    /* the whole message asked for: the longest a queue manager takes,
+       whatever size the dialog shows */
+    if (f->attrId == MYPCFA_MAX_MSG_SIZE && in->dialog && (in->dialog->statusFlags & DS_WANT_COMPLETE)) {
+        AddInt(c, MYPCFA_MAX_MSG_SIZE, LONGEST_MESSAGE);
+        return 1;
+    }
     WriteValue(c, e, &v, text);
     return 1;
 }
