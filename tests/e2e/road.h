@@ -109,8 +109,9 @@ HWND RoadPutFill(Road *r, const char *step, const RoadPut &put);
 std::string RoadPutResult(HWND dialog, int ms);
 
 /* roadlists.cpp: the Queue List filtered, sorted, exported and put
-   from; the location's MQSC console */
+   from; the frame's message list printed; the location's MQSC console */
 void QueueListExport(Road *r);
+void PrintList(Road *r);
 void MqscConsole(Road *r);
 
 /* steps 5 and 7 */
