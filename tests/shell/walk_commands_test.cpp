@@ -162,10 +162,10 @@ static const Expect Table[] = {
     /* OK leaves the Filter Manager open and says nothing */
     { "Filter Manager", 1, "(gone)", 0, OPEN },
     { "Filter Manager", 2, "(gone)", 0, nullptr },
-    /* nothing edited: Apply has nothing to write; Delete asks first
-       (answered No), the filter stays */
+    /* nothing edited: Apply has nothing to write */
     { "Filter Manager", 131, "none", 0, nullptr },
-    { "Filter Manager", 260, "active: Filter Manager -> ", 0, nullptr },
+    /* Delete with no filter chosen says nothing */
+    { "Filter Manager", 260, "none", 0, OPEN },
     /* no shared filter file is named */
     { "Filter Manager", 469, "grey", 0, nullptr },
     { "Preferences", 1, "(gone)", 0, nullptr },
@@ -262,7 +262,9 @@ static const Expect Table[] = {
     { MSGS, 581, "closed", ROW, nullptr },
     { MSGS, 796, "clipboard: ", ROW, nullptr },
     { MSGS, 784, "'Export IBM MQ Definition'", 0, nullptr },
-    { MSGS, 786, "'Print'", 0, nullptr },
+    /* the print dialog, or with no printer installed (Wine here) the
+       status line saying so */
+    { MSGS, 786, "'Print'|No printer is installed", 0, nullptr },
     { LISTS, 23, ".shown: ", FILTER, nullptr },
 
     /* ---- the Message window ---- */
@@ -328,7 +330,7 @@ static const Expect Table[] = {
     { MSG, 921, ".words: |.editor: ", UNDO, nullptr },
     { MSG, 918, "Save Message'", 0, nullptr },
     { MSG, 919, "Load Message'", 0, nullptr },
-    { MSG, 553, "'Print'", 0, nullptr },
+    { MSG, 553, "'Print'|No printer is installed", 0, nullptr },
     { MSG, 554, "'Export IBM MQ Definition'", 0, nullptr },
     { MSG, 555, "clipboard: ", 0, nullptr },
     { MSG, 556, "clipboard: ", 0, nullptr },
