@@ -175,6 +175,8 @@ extern const PCFFieldDef FD_MQIACF_REUSABLE_LOG_SIZE;
 extern const PCFFieldDef FD_MQIACF_LOG_IN_USE;
 extern const PCFFieldDef FD_MQIACF_LOG_UTILIZATION;
 extern const PCFFieldDef FD_MQCA_Q_NAME;
+extern const PCFFieldDef FD_MQCACF_TO_Q_NAME;
+extern const PCFFieldDef FD_MQCACF_FROM_Q_NAME;
 extern const PCFFieldDef FD_MQIA_Q_TYPE;
 extern const PCFFieldDef FD_MYPCFA_MULTI_QMNAME;
 extern const PCFFieldDef FD_MQCA_Q_DESC;
@@ -580,7 +582,7 @@ static const PCFActionDef AC_queue[] = {
     { 0, 0, 0, 0, 65535, nullptr, nullptr, 0x80, 0x0, nullptr, nullptr, nullptr, nullptr },
     { 0, 0, 0, 9, 579, "CLEAR", "&Clear", 0x40, 0x0, nullptr, "clear queue", nullptr, "Queue %s cleared" },
     { 0, 0, 0, 17, 580, "RESET", "Reset &Statistics", 0x0, 0x0, nullptr, nullptr, nullptr, "Statistics of queue %s reset" },
-    { 0, 0, 0, 10010, 581, nullptr, "Close &Handles", 0x0, 0x0, nullptr, nullptr, nullptr, "Handles of queue %s closed" },
+    { 0, 0, 0, 10010, 581, nullptr, "Close &Handles", 0x0, 0x1000, nullptr, nullptr, nullptr, "Handles of queue %s closed" },
     { 0, 0, 0, 0, 65535, nullptr, nullptr, 0x80, 0x0, nullptr, nullptr, nullptr, nullptr },
     { 0, 0, 0, 10002, 566, nullptr, "&Browse", 0x4019, 0x0, nullptr, nullptr, nullptr, "Browsing %s" },
     { 0, 0, 0, 0, 567, nullptr, "&Put...", 0x800, 0x0, nullptr, nullptr, nullptr, nullptr },
@@ -590,6 +592,8 @@ static const PCFActionDef AC_queue[] = {
 static PCFFieldEntry FE_queue[] = {
     { 0, 0, 0, nullptr, &FD_TAB_GENERAL, 0, 0x0, nullptr, 0xFFFFFFFF, 0 },
     { 0, 0, 0, nullptr, &FD_MQCA_Q_NAME, 0, 0x801, nullptr, 0xFFFFFFFF, 0 },
+    { 0, 0, 0, nullptr, &FD_MQCACF_TO_Q_NAME, 0, 0x0, nullptr, 0xFFFFFFFF, 0 },
+    { 0, 0, 0, nullptr, &FD_MQCACF_FROM_Q_NAME, 0, 0x0, nullptr, 0xFFFFFFFF, 0 },
     { 0, 0, 0, nullptr, &FD_MQIA_Q_TYPE, 0, 0x801, "Local", 0xFFFFFFFF, 0 },
     { 0, 0, 0, nullptr, &FD_MYPCFA_MULTI_QMNAME, 0, 0x2, nullptr, 0xFFFFFFFF, 0 },
     { 0, 0, 0, nullptr, &FD_MQCA_Q_DESC, 0, 0x0, nullptr, 0xFFFFFFFF, 0 },
@@ -804,7 +808,7 @@ static const PCFActionDef AC_msgs[] = {
     { 0, 0, 0, 0, 608, nullptr, "Commit in &Batches", 0x0, 0x20000, nullptr, nullptr, nullptr, nullptr },
     { 0, 0, 0, 0, 600, nullptr, "&Strip Headers", 0x0, 0x20000, nullptr, nullptr, nullptr, nullptr },
     { 0, 0, 0, 0, 65535, nullptr, nullptr, 0x100020, 0x0, nullptr, nullptr, nullptr, nullptr },
-    { 0, 0, 0, 10010, 581, nullptr, "Close &Handles", 0x0, 0x0, nullptr, nullptr, nullptr, "Handles of queue %s closed" },
+    { 0, 0, 0, 10010, 581, nullptr, "Close &Handles", 0x800000, 0x0, nullptr, nullptr, nullptr, "Handles of queue %s closed" },
     { 0, 0, 0, 0, 784, nullptr, "&Export...", 0x0, 0x0, nullptr, nullptr, nullptr, nullptr },
     { 0, 0, 0, 0, 786, nullptr, "&Print...", 0x0, 0x0, nullptr, nullptr, nullptr, nullptr },
     { 0, 0, 0, 0, 2, nullptr, "Cancel", 0x21, 0x0, nullptr, nullptr, nullptr, nullptr },
@@ -913,7 +917,7 @@ static const PCFActionDef AC_msg[] = {
     { 0, 0, 0, 0, 737, nullptr, "Hex without Char&acters", 0x0, 0x0, nullptr, nullptr, nullptr, nullptr },
     { 0, 0, 0, 0, 775, nullptr, "&Keep Line Ends", 0x0, 0x0, nullptr, nullptr, nullptr, nullptr },
     { 0, 0, 0, 0, 936, nullptr, "Decode XML &Entities", 0x0, 0x0, nullptr, nullptr, nullptr, nullptr },
-    { 0, 0, 0, 0, 955, nullptr, "View &Options...", 0x0, 0x0, nullptr, nullptr, nullptr, nullptr },
+    { 0, 0, 0, 0, 955, nullptr, "&Default Context", 0x0, 0x0, nullptr, nullptr, nullptr, nullptr },
     { 0, 0, 0, 0, 65535, nullptr, nullptr, 0x100020, 0x0, nullptr, nullptr, nullptr, nullptr },
     { 0, 0, 0, 0, 65535, nullptr, "&Body", 0x80000, 0x0, nullptr, nullptr, nullptr, nullptr },
     { 0, 0, 0, 0, 922, nullptr, "&Automatic", 0x0, 0x0, nullptr, nullptr, nullptr, nullptr },
@@ -948,15 +952,15 @@ static const PCFActionDef AC_msg[] = {
     { 0, 0, 0, 0, 554, nullptr, "&Export...", 0x0, 0x0, nullptr, nullptr, nullptr, nullptr },
     { 0, 0, 0, 0, 555, nullptr, "Copy Message &Id", 0x0, 0x0, nullptr, nullptr, nullptr, nullptr },
     { 0, 0, 0, 0, 556, nullptr, "Copy &Correlation Id", 0x0, 0x0, nullptr, nullptr, nullptr, nullptr },
-    { 0, 0, 0, 0, 557, nullptr, "Open &Queue", 0x0, 0x0, nullptr, nullptr, nullptr, nullptr },
-    { 0, 0, 0, 0, 558, nullptr, "Open &List", 0x0, 0x0, nullptr, nullptr, nullptr, nullptr },
+    { 0, 0, 0, 13, 557, "DISPLAY", "Open &Queue", 0x18, 0x0, nullptr, nullptr, nullptr, nullptr },
+    { 0, 0, 0, 10002, 558, nullptr, "Open &List", 0x18, 0x0, nullptr, nullptr, nullptr, nullptr },
     { 0, 0, 0, 0, 888, nullptr, "&Whole Message", 0x4000, 0x0, nullptr, nullptr, nullptr, nullptr },
     { 0, 0, 0, 0, 2, nullptr, "Cancel", 0x21, 0x0, nullptr, nullptr, nullptr, nullptr },
     { 0, 0, 0, 0, 0, nullptr, nullptr, 0, 0, nullptr, nullptr, nullptr, nullptr }
 };
 static PCFFieldEntry FE_msg[] = {
     { 0, 0, 0, nullptr, &FD_MQCA_Q_NAME, 0, 0x801, nullptr, 0xFFFFFFFF, 0 },
-    { 0, 0, 0, nullptr, &FD_MYPCFA_POSITION, 0, 0x800, "1", 0xFFFFFFFF, 0 },
+    { 0, 0, 0, nullptr, &FD_MYPCFA_POSITION, 0, 0x0, "1", 0xFFFFFFFF, 0 },
     { 0, 0, 0, nullptr, &FD_MYPCFA_MSGID, 0, 0x800, nullptr, 0xFFFFFFFF, 0 },
     { 0, 0, 0, nullptr, &FD_MYPCFA_MSG_TOKEN, 0, 0x800, nullptr, 0xFFFFFFFF, 0 },
     { 0, 0, 0, nullptr, &FD_MYPCFA_MSGLEN, 0, 0x2, nullptr, 0xFFFFFFFF, 0 },

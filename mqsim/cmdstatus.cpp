@@ -99,6 +99,39 @@ static void QueueStatus(SimQMgr *q, const CmdRequest *req, CmdReply *r)
         CmdNewMsg(r);
 }
 
+/* Reset Queue Statistics: each local queue the name matches answers its
+ * counts since the last reset, which start again from now. */
+static void ResetQueueStats(SimQMgr *q, const CmdRequest *req, CmdReply *r)
+{
+    const CmdParm *name = CmdFind(req, MQCA_Q_NAME);
+    if (!name)
+        return CmdError(r, MQRCCF_PARM_COUNT_TOO_SMALL, MQIACF_PARAMETER_ID, MQCA_Q_NAME);
+    int64_t now = SimNowMs();
+    bool any = false, other = false;
+    for (auto &kv : q->objects[SIM_K_QLOCAL]) {
+        SimObject *o = kv.second;
+        if (!SimNameMatch(name->sval, o->name))
+            continue;
+        if (!o->queue) {          /* an alias, remote or model queue */
+            other = true;
+            continue;
+        }
+        any = true;
+        SimQueue *sq = o->queue;
+        CmdMsg *m = CmdNewMsg(r);
+        CmdAddStr(m, MQCA_Q_NAME, o->name, 48);
+        CmdAddInt(m, MQIA_TIME_SINCE_RESET, (MQLONG)((now - sq->statsSinceMs) / 1000));
+        CmdAddInt(m, MQIA_HIGH_Q_DEPTH, sq->highDepth);
+        CmdAddInt(m, MQIA_MSG_ENQ_COUNT, sq->enqCount);
+        CmdAddInt(m, MQIA_MSG_DEQ_COUNT, sq->deqCount);
+        sq->enqCount = sq->deqCount = 0;
+        sq->highDepth = sq->depth;
+        sq->statsSinceMs = now;
+    }
+    if (!any)
+        CmdError(r, other ? MQRCCF_Q_WRONG_TYPE : MQRC_UNKNOWN_OBJECT_NAME);
+}
+
 static void Connections(SimQMgr *q, CmdReply *r)
 {
     for (auto &cv : SimConns) {
@@ -123,6 +156,8 @@ int CmdStatusCommand(SimQMgr *q, const CmdRequest *req, CmdReply *r)
         return QueueStatus(q, req, r), 0;
     case MQCMD_INQUIRE_CONNECTION:
         return Connections(q, r), 0;
+    case MQCMD_RESET_Q_STATS:
+        return ResetQueueStats(q, req, r), 0;
     default:
         return -1;
     }

@@ -114,6 +114,10 @@ struct SimQueue {
     std::unordered_map<uint64_t, SimMsg *> byToken;
     MQLONG openInput, openOutput, openBrowse;
     bool exclusive;           /* held by an exclusive input handle */
+    /* the statistics since the last reset (MQCMD_RESET_Q_STATS): messages
+       placed and taken, the highest depth, when the counting began */
+    MQLONG enqCount, deqCount, highDepth;
+    int64_t statsSinceMs;
 };
 
 /* ---- queue managers, connections, handles ----------------------------- */

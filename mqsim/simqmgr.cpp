@@ -189,8 +189,10 @@ SimObject *SimNewObject(SimQMgr *q, int kind, const std::string &name, const Sim
     o->name = name;
     if (like)
         o->attrs = like->attrs;
-    if (kind == SIM_K_QLOCAL)
+    if (kind == SIM_K_QLOCAL) {
         o->queue = new SimQueue();
+        o->queue->statsSinceMs = SimNowMs();
+    }
     q->objects[Namespace(kind)][name] = o;
     return o;
 }

@@ -45,6 +45,9 @@ void SimMsgInsert(SimQueue *q, SimMsg *m, bool priorityOrder)
     Link(q, m, after);
     q->prioTail[p] = m;
     q->depth++;
+    q->enqCount++;
+    if (q->depth > q->highDepth)
+        q->highDepth = q->depth;
     q->byToken[m->token] = m;
 }
 
@@ -78,6 +81,7 @@ void SimMsgRemove(SimQueue *q, SimMsg *m)
         m->lockedBy = nullptr;
     }
     q->depth--;
+    q->deqCount++;
     q->byToken.erase(m->token);
     if (m->pins == 0)
         Unlink(q, m);

@@ -316,7 +316,7 @@ def descriptor(name, ctx):
             if (in_ctx(l, ctx) or not [x for x in ID_LINES[d.id] if in_ctx(x, ctx)]) \
                     and l['kw'] and l['kw'] not in kws and (l['name'] == name or l['kinds'] == first['kinds'] or in_ctx(l, ctx)):
                 kws.append(l['kw'])
-    d.keyword = '/'.join(kws) if kws else None
+    d.keyword = opts.get('kw') or ('/'.join(kws) if kws else None)
     ftype = first['type'] if first else ''
     if 'type' in opts:
         d.type = int(opts['type'])
@@ -466,6 +466,7 @@ for df in DEFS:
         else:
             uses = [(c, w) for c, w in uses_of(opts) if takes(c, w, d.name)]
         uses += [(int(c), False) for c in fo.get('also', '').split(',') if c]
+        uses = [(c, w) for c, w in uses if str(c) not in fo.get('not', '').split(',')]
         for code, write in uses:
             if write and (flags & 0x2):
                 continue

@@ -207,11 +207,12 @@ static void repaint_button(ToolbarState *t, int i)
     InvalidateRect(t->hwnd, &r, FALSE);
 }
 
-/* whether a button takes the mouse */
+/* whether a button takes the mouse: a ticked button of a group stays
+ * ticked until another is chosen; a toggle of no group is clicked off */
 static int clickable(const ToolbarButton *b)
 {
     return b->id && !(b->flags & (TBB_DISABLED | TBB_INERT)) &&
-           !((b->flags & TBB_CHECK) && (b->flags & TBB_TICKED));
+           !((b->flags & TBB_CHECK) && (b->flags & TBB_TICKED) && b->group);
 }
 
 static void mouse_move(ToolbarState *t, LPARAM lp)

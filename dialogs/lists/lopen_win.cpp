@@ -14,6 +14,9 @@
 #define APPL_TYPE   10182
 #define APPL_TAG    3058
 
+/* The owner of a dialog opened from d: d's own owner; none for a frame's
+ * pane (a dialog opened from a pane is a window of its own, never a
+ * child of the frame beside its panes). */
 static HWND Owner(DialogWords *d)
 {
     return d->ownerWindow && !(d->optionFlags & DO_CHILD) ? PCFWnd(d->ownerWindow) : nullptr;
@@ -120,11 +123,9 @@ DialogWords *PCFListDialog(DialogWords *d, const PCFActionDef *action)
     int several = n > 1 && HasStrList(target);
     if (several)
         t.stateFlags |= 0x50000;
-    t.optionFlags = d->optionFlags & DO_CHILD;
-    HWND parent = (d->optionFlags & DO_CHILD) ? GetParent(PCFWnd(d->window)) : Owner(d);
-    DialogWords *nd = FramePane(d, parent, &t);
+    DialogWords *nd = FramePane(d, (d->optionFlags & DO_CHILD) ? GetParent(PCFWnd(d->window)) : nullptr, &t);
     if (!nd)
-        nd = PCFCommandDialog(nullptr, parent, &t, nullptr);
+        nd = PCFCommandDialog(nullptr, Owner(d), &t, nullptr);
     if (!nd)
         return nullptr;
     if (!(target->flags & 0x4000))
@@ -156,9 +157,7 @@ DialogWords *PCFDialogDialog(DialogWords *d, const PCFActionDef *action)
     t.second.location = d->second.location;
     if (d->viewOptions & 0x10000)
         t.stateFlags |= 0x50000;
-    t.optionFlags = d->optionFlags & DO_CHILD;
-    HWND parent = (d->optionFlags & DO_CHILD) ? GetParent(PCFWnd(d->window)) : Owner(d);
-    DialogWords *nd = PCFCommandDialog(nullptr, parent, &t, nullptr);
+    DialogWords *nd = PCFCommandDialog(nullptr, Owner(d), &t, nullptr);
     if (!nd)
         return nullptr;
     if (!(action->flags2 & 0x1)) {
@@ -207,9 +206,7 @@ void PCFClickDialog(DialogWords *d, int32_t line)
     } else {
         return;
     }
-    t.optionFlags = d->optionFlags & DO_CHILD;
-    HWND parent = (d->optionFlags & DO_CHILD) ? GetParent(PCFWnd(d->window)) : Owner(d);
-    DialogWords *nd = PCFCommandDialog(nullptr, parent, &t, nullptr);
+    DialogWords *nd = PCFCommandDialog(nullptr, Owner(d), &t, nullptr);
     if (!nd)
         return;
     if (nameAttr)

@@ -2,14 +2,18 @@
  * dialog's title mode, "Auto" choosing the full title where the column
  * holds it) and then its rows as the list shows them; any other dialog
  * prints its fields as title and value lines, continuation lines of a
- * value under a ditto mark.  The page loop (tkprint.h) measures once and
- * then asks for one page band after another. */
+ * value under a ditto mark, a message window its message as the pane
+ * formats it.  The toolkit's print dialog and page loop (tkprint.h)
+ * measure once and then ask for one page band after another. */
 #include "pcflistwin.h"
 #include "pcfwin.h"
 
 #include <cstdio>
+#include <cstring>
 
 #include "cs.h"
+#include "edpane.h"
+#include "mq/mqown.h"
 
 /* The print state of a dialog (in the context until 11339). */
 struct DLGPRINTAREA {
@@ -127,6 +131,24 @@ static void DrawList(DialogWords *d, TkPrintContext *pc)
 
 /* ---- fields ---- */
 
+/* The message of a message window as its pane formats it (every line),
+ * under the field's title. */
+template <typename Fn> static void MessageLines(DialogWords *d, const char *title, Fn fn)
+{
+    uint32_t size = 0;
+    char *text = d->editor ? EdViewCopyText(d, 692, &size, 0) : nullptr;
+    for (char *line = text, *end; line && *line; line = end) {
+        end = line + strcspn(line, "\r\n");
+        char kept = *end;
+        *end = 0;
+        fn(line == text ? title : nullptr, line);
+        *end = kept;
+        end += kept == '\r' && end[1] == '\n' ? 2 : kept ? 1 : 0;
+    }
+    if (text)
+        CSFreeMem(text);
+}
+
 /* Calls fn for every printed line: the field's title (null on a
  * continuation line) and a value line. */
 template <typename Fn> static void Lines(DialogWords *d, Fn fn)
@@ -137,6 +159,11 @@ template <typename Fn> static void Lines(DialogWords *d, Fn fn)
             !PCFFieldApplies(PCFDialogCaps(d), d->stateFlags, d->definition, nullptr, nullptr, d->dataArea, e,
                              nullptr, nullptr))
             continue;
+        if (e->field->type == PCFT_MESSAGE) {
+            if (e->field->attrId == MYPCFA_FULLMESSAGE)
+                MessageLines(d, e->field->title, fn);
+            continue;
+        }
         int elements = 1;
         if (PCFStoresValue(e) && d->dataArea &&
             (e->field->type == PCFT_STRLIST || e->field->type == PCFT_MULTISTR || e->field->type == PCFT_ENUMLIST ||
@@ -209,4 +236,17 @@ void PCFPrintArea(DialogWords *d, int measure, LPARAM lp)
         measure ? MeasureFields(d, pc, s) : DrawFields(d, pc, s);
     if (old)
         SelectObject(pc->device, old);
+}
+
+void PCFPrintDialog(DialogWords *d)
+{
+    char title[200], error[200] = "";
+    GetWindowTextA(PCFWnd(d->window), title, sizeof title);
+    int pages = TkPrintWindow(PCFWnd(d->window), PCFWnd(d->window), title, error, sizeof error);
+    if (pages < 0) {
+        PCFDialogStatus(d, error, nullptr, 5);
+    } else if (pages > 0) {
+        snprintf(error, sizeof error, pages == 1 ? "1 page printed" : "%d pages printed", pages);
+        PCFDialogStatus(d, error, nullptr, 1);
+    }
 }

@@ -373,7 +373,9 @@ static int AreaParm(MQPP *pp, DialogWords *d, const PCFFieldEntry *e, MQLONG *cc
                 UTStrCopy(last, text, sizeof LastTarget[0]);
             text = last;
         }
-        if (!*text && f->type == PCFT_NAME)
+        /* an empty object name, and a copy's or move's target queue
+           manager left blank (the location's own), go as "*" */
+        if (!*text && (f->type == PCFT_NAME || f->attrId == TARGET_QM))
             text = "*";
         if (*text)
             AddString(pp, (int32_t)f->attrId, text, (int32_t)strlen(text), cc, rc);

@@ -119,6 +119,9 @@ void PCFClickDialog(DialogWords *dialog, int32_t line);
 
 /* 11337 (measure) and 11338 (a page); the print state is freed by 11339. */
 void PCFPrintArea(DialogWords *dialog, int measure, LPARAM context);
+/* The print dialog, then the dialog's content on the printer chosen; the
+ * pages printed or the failure in the status line. */
+void PCFPrintDialog(DialogWords *dialog);
 
 /* ---- the two windows ---- */
 

@@ -397,21 +397,6 @@ static LRESULT Action(DialogWords *d, int32_t id, int, LPARAM, int *)
     return h->doCommand ? h->doCommand(h->context, d, (uint32_t)id, nullptr, nullptr) : 0;
 }
 
-/* 888: the message dialog reads its message again, the whole of it (its
- * size field takes the length the last read reported). */
-static LRESULT WholeMessage(DialogWords *d, int32_t, int, LPARAM, int *)
-{
-    uint16_t state = 0;
-    int32_t length = PCFGetIntValue(PCFDialogCaps(d), d->definition, d->dataArea, MYPCFA_MSGLEN, &state);
-    if (state && length > 0) {
-        char text[16];
-        snprintf(text, sizeof text, "%d", (int)length);
-        PCFSetFieldText(d, MYPCFA_MAX_MSG_SIZE, text);
-    }
-    d->statusFlags |= DS_WANT_COMPLETE;
-    return Action(d, PCFID_DEFAULT, 0, 0, nullptr);
-}
-
 /* 6013-6015: the first, next or previous page of a message list: its
  * range moved, the list asked for again. */
 static LRESULT Page(DialogWords *d, int32_t id, int, LPARAM, int *)
@@ -438,7 +423,7 @@ static const CommandRow Commands[] = {
     { 789, 789, ResetQmList }, { 796, 796, CopyList },
     { 894, 900, Editor }, { 902, 903, Editor }, { 905, 906, Editor }, { 910, 912, Editor }, { 914, 917, Editor },
     { 937, 937, Editor },
-    { 918, 919, MessageFile }, { 922, 930, ViewMode }, { 888, 888, WholeMessage },
+    { 918, 919, MessageFile }, { 922, 930, ViewMode },
     { 568, 573, ViewOption }, { 609, 609, ViewOption }, { 640, 640, ViewOption }, { 673, 674, ViewOption },
     { 737, 737, ViewOption }, { 775, 775, ViewOption }, { 936, 936, ViewOption },
     { 960, 960, RemoveColumnFilters }, { 961, 961, ColumnFilterShown }, { PCFC_LISTS, PCFC_LISTS, Lists },
@@ -484,6 +469,10 @@ LRESULT PCFCommand(DialogWords *d, WPARAM wp, LPARAM lp)
         CSTrace(1, "PCFFP WM_COMMAND(%X,%X)\n", (unsigned)id, (unsigned)notify);
     if (IsControl(id))
         return 0;
+    if (!EngineAction(d, id) && PCFOwnRow(d, id)) {
+        d->repeatMessage = 0;
+        return 0;
+    }
     CommandFn fn = Action;
     if (!EngineAction(d, id))
         for (const CommandRow &r : Commands)
@@ -497,11 +486,12 @@ LRESULT PCFCommand(DialogWords *d, WPARAM wp, LPARAM lp)
     LRESULT rc = fn(d, id, notify, lp, &repeat);
     if (!IsWindow(Wnd(d)) || PCFDialogOf(Wnd(d)) != d)
         return rc;
+    /* a step's refresh (posted as 1) keeps the step to repeat */
     if (repeat) {
         d->repeatMessage = WM_COMMAND;
         d->repeatWParam = wp;
         d->repeatLParam = lp;
-    } else if (fn != Repeat) {
+    } else if (fn != Repeat && id != PCFID_DEFAULT) {
         d->repeatMessage = 0;
     }
     return rc;

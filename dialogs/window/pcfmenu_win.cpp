@@ -11,6 +11,8 @@
 #include "tktoolbar.h"
 #include "tkwin.h"
 
+#include <initializer_list>
+
 static HWND Wnd(const DialogWords *d) { return PCFWnd(d->window); }
 
 /* ---- the menu bar from the dialog menu table ---- */
@@ -356,7 +358,10 @@ static void ViewButtons(DialogWords *d, Entries *e)
             Add(e, nullptr, 0, TBB_STRETCH, 899, 0);
             Add(e, r->label, r->id, TBB_CHECK, 900, 0);
         } else if (int32_t key = ViewKey(r->id)) {
-            Add(e, r->label, r->id, TBB_CHECK, key, 0);
+            /* the panes shown are toggles; resetting widths, the
+               queue-manager list and column filters are acts */
+            int act = r->id == 762 || r->id == 789 || r->id == 960;
+            Add(e, r->label, r->id, act ? 0 : TBB_CHECK, key, 0);
         }
     }
 }
@@ -608,11 +613,19 @@ void PCFSetMenu(DialogWords *d)
             on = 0;
         else
             on = def->list ? ListActionEnabled(d, a, selected, row, area) : DataActionEnabled(d, a);
-        barChanged |= Enable(d, a, on);
+        barChanged |= Enable(d, a, on && PCFOwnRowOffered(d, (int32_t)a->id));
     }
     if (!def->list)
         EditorItems(d);
     DefaultItems(d);
+    /* rows of the dialog menu table that need a state of the dialog */
+    for (int32_t id : { 960 }) {
+        int on = PCFOwnRowOffered(d, id);
+        if (d->menu)
+            EnableMenuItem((HMENU)d->menu, (UINT)id, MF_BYCOMMAND | (on ? MF_ENABLED : MF_GRAYED));
+        if (d->toolbar)
+            TbEnableButton(PCFWnd(d->toolbar), id, on);
+    }
     CheckMarks(d);
     /* the bar draws its items' states only when drawn again */
     if (barChanged && d->menu && GetMenu(Wnd(d)) == (HMENU)d->menu)

@@ -74,6 +74,13 @@ int PCFEditorBrowseBits(DialogWords *dialog);
 /* An editing command of a message dialog's pane (894-937, 4000-6003);
  * 1 when the pane took it. */
 int PCFEditorCommand(DialogWords *dialog, int32_t command);
+
+/* Rows a dialog carries out itself (pcfownrows_win.cpp): 1 when the id is
+ * one of the definition's own such rows (run when it is offered);
+ * whether a row is offered; the whole message asked for again. */
+int PCFOwnRow(DialogWords *dialog, int32_t id);
+int PCFOwnRowOffered(const DialogWords *dialog, int32_t id);
+void PCFFetchWholeMessage(DialogWords *dialog);
 /* The line-number gutter after the view option changed. */
 void PCFEditorLineNumbers(DialogWords *dialog);
 /* The edited message of a message dialog for the command engine. */

@@ -659,6 +659,14 @@ static int Finish(DialogWords *d, StructContext *c, int ok)
     return ok;
 }
 
+/* A command with nothing to act on at the cursor: said, nothing changed. */
+static int Refused(DialogWords *d, StructContext *c, const char *why)
+{
+    if (c->ed)
+        EdSetStatus(c->ed, why);
+    return Finish(d, c, 0);
+}
+
 static int RowOfCommand(int id, int base)
 {
     int row = id - base;
@@ -710,12 +718,12 @@ int StructRemove(DialogWords *d)
         return 0;
     const StructNode *n = StructNodeAt(&c, c.current);
     if (!n || c.current < 0 || n->row < 0)
-        return Finish(d, &c, 0);
+        return Refused(d, &c, "There is no structure to remove at the cursor");
     PCFDATA *ed = c.ed;
     StructNode node = *n;
     uint32_t flags = StructMenuTable[node.row].flags;
-    if (StructHoldsParameters(&node))
-        return Finish(d, &c, 0);            /* its parameters would be left uncounted */
+    if (StructHoldsParameters(&node))           /* its parameters would be left uncounted */
+        return Refused(d, &c, "The structure still holds parameters");
     EdBeginUndoGroup(ed);
     int ok = 1;
     if ((flags & SMR_HEADER) && c.previous != -1 && (RowFlags(&c, c.previous) & SMR_CHAINS)) {
@@ -772,8 +780,10 @@ static int Element(DialogWords *d, int add, int after)
     int index, ok = 0;
     const StructNode *n = StructNodeAt(&c, c.current);
     ListShape s;
-    if (!StructArrayIndex(&c, &index) || !ListOf(n, &s) || (!add && index < 0))
-        return Finish(d, &c, 0);
+    if (!StructArrayIndex(&c, &index) || !ListOf(n, &s))
+        return Refused(d, &c, "The cursor is not on a list of values");
+    if (!add && index < 0)
+        return Refused(d, &c, "The cursor is not on an element of the list");
     PCFDATA *ed = c.ed;
     StructNode node = *n;
     uint32_t count = (uint32_t)NodeInt(&node, s.countAt);

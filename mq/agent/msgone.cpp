@@ -55,11 +55,15 @@ static int parse(AGENTREQ *rq, MQPP *pp, ONEREQ *o, int detail)
                 return -1;
             break;
         case MYPCFA_MSG_TOKEN:
+            if (!p.length)
+                break;                     /* emptied: found by position */
             if (AgentBytes(rq, &p, 16, &bytes, &length))
                 return -1;
             o->token = all_zero(bytes, 16) ? nullptr : bytes;
             break;
         case MYPCFA_MSGID:
+            if (!p.length)
+                break;                     /* emptied by a step: found by position */
             if (AgentBytes(rq, &p, 24, &bytes, &length))
                 return -1;
             o->msgId = bytes;
@@ -235,7 +239,9 @@ int MsgDetailCmd(QMS *loc, int32_t command, MQHCONN h, void **cache, MQMD *md, M
     MQLONG rc = open_queue(&rq, &r, &o);
     if (!rc)
         rc = read_detail(&r, &o, wanted, limit);
-    int byId = (o.qualifier & (DQ_BOTH | DQ_IDS)) && o.msgId;
+    /* the next message has an id of its own: only the message asked for
+       by its place is matched by its id */
+    int byId = (o.qualifier & (DQ_BOTH | DQ_IDS)) && o.msgId && command != MYCMD_INQUIRE_MSGDETAIL_NEXT_FAST;
     if (AgentReadOK(rc) && byId && memcmp(r.md.MsgId, o.msgId, 24))
         rc = MQRC_NO_MSG_AVAILABLE;
     if (rc == MQRC_NO_MSG_AVAILABLE && o.token)

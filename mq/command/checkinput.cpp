@@ -27,6 +27,7 @@
 #define CMD_DELETE_CHLAUTH  10304
 #define CMD_CREATE_APP      10243
 #define PRF_LIST_DYNAMIC    0x4     /* option word 1: list dynamic queues */
+#define LONGEST_MESSAGE     104857600
 
 struct CHECK {
     CHECKINPUT *in;
@@ -214,16 +215,16 @@ static int TakesPart(CHECK *c, const PCFFieldEntry *e, const PCFCommandUse *u, c
 
 /* The data bytes a message read asks for: the preference, or, when the
  * dialog asked for the whole message (its "Whole Message" command), the
- * length the last read reported. */
+ * length the last read reported, else the longest a queue manager takes. */
 static int32_t WantedSize(CHECK *c)
 {
     CHECKINPUT *in = c->in;
     int32_t size = PcfPrefs.maxMsgSize;
-    if (!in->dialog || !(in->dialog->statusFlags & DS_WANT_COMPLETE) || !in->area)
+    if (!in->dialog || !(in->dialog->statusFlags & DS_WANT_COMPLETE))
         return size;
     uint16_t state = 0;
-    int32_t length = PCFGetIntValue(c->caps, in->definition, in->area, MYPCFA_MSGLEN, &state);
-    return state && length > size ? length : size;
+    int32_t length = in->area ? PCFGetIntValue(c->caps, in->definition, in->area, MYPCFA_MSGLEN, &state) : 0;
+    return state && length > size ? length : LONGEST_MESSAGE;
 }
 
 /* The wildcard checks of a value that takes part; 0 failed.  A queue-list
@@ -470,6 +471,37 @@ static void WriteValue(CHECK *c, const PCFFieldEntry *e, const VALUE *v, const c
     }
 }
 
+/* ---- a copy's names ---- */
+
+/* The source and the new name of a copy, and the object a dialog shows. */
+static const struct { uint32_t command; uint32_t from, to, shown; } CopyNames[] = {
+    { MQCMD_COPY_Q, MQCACF_FROM_Q_NAME, MQCACF_TO_Q_NAME, MQCA_Q_NAME },
+};
+
+/* A copy's source, blank for the object the dialog shows, and its new
+ * name, which must be given: 1 written, 0 no copy's name, -1 failed. */
+static int CopyName(CHECK *c, const PCFFieldEntry *e, const VALUE *v)
+{
+    const PCFFieldDef *f = e->field;
+    for (const auto &n : CopyNames) {
+        if (c->command != n.command || (f->attrId != n.from && f->attrId != n.to))
+            continue;
+        const char *t = Text(v);
+        if (Blank(t) && f->attrId == n.from && c->in->area) {
+            uint16_t state = 0;
+            const uint8_t *shown = PCFGetStrValue(c->caps, c->in->definition, c->in->area, n.shown, &state);
+            t = shown ? (const char *)shown : "";
+        }
+        if (Blank(t)) {
+            snprintf(c->in->error, sizeof c->in->error, "Please enter a value for '%s'.", f->title);
+            return -1;
+        }
+        WriteString(c, f, t);
+        return 1;
+    }
+    return 0;
+}
+
 /* ---- the walk ---- */
 
 /* 1 go on, 0 failed (error set). */
@@ -482,6 +514,10 @@ static int Field(CHECK *c, const PCFFieldEntry *e, const char *defaultName)
     const PCFCommandDef *def = in->definition;
     if (!CapTest(def, c->caps, e) || !CapTest(def, c->caps, f))
         return 1;
+    /* a changed name marks the fields after it, also where the name is
+       no parameter of the command (a copy's source is its own field) */
+    if (in->area && PCFStoresValue(e) && (PCFState(in->area + e->offset) & PCFS_NAMECHG))
+        c->marked = 1;
     uint32_t result = 0;
     const PCFCommandUse *u = UseOf(c, e, &result);
     if (!u || !PCFFieldApplies(c->caps, in->dialogFlags, def, nullptr, nullptr, in->area, e, nullptr, &result))
@@ -490,11 +526,11 @@ static int Field(CHECK *c, const PCFFieldEntry *e, const char *defaultName)
     if (in->area && PCFStoresValue(e)) {
         v.record = in->area + e->offset;
         v.state = PCFState(v.record);
-        if (v.state & PCFS_NAMECHG)
-            c->marked = 1;
     } else if (!in->area) {
         v.text = f->type == PCFT_NAME && defaultName && *defaultName ? defaultName : e->defaultText;
     }
+    if (int copy = CopyName(c, e, &v))
+        return copy > 0;
     int part = TakesPart(c, e, u, &v);
     if (part < 0)
         return 0;
@@ -506,6 +542,12 @@ static int Field(CHECK *c, const PCFFieldEntry *e, const char *defaultName)
         return 0;
     if ((e->flags & 0x10000) && RequestField(c, e, &v))
         return 1;
+    /* the whole message asked for: the longest a queue manager takes,
+       whatever size the dialog shows */
+    if (f->attrId == MYPCFA_MAX_MSG_SIZE && in->dialog && (in->dialog->statusFlags & DS_WANT_COMPLETE)) {
+        AddInt(c, MYPCFA_MAX_MSG_SIZE, WantedSize(c));
+        return 1;
+    }
     WriteValue(c, e, &v, text);
     return 1;
 }

@@ -19,12 +19,13 @@ int SendToAllInGroup(DialogWords *d, uint32_t fieldsRead, uint32_t actionId, PCF
         if (rc)
             return rc;
     }
-    int result = 0;
+    int result = 0, sent = 0;
     if (!d->lists || (d->first.flags & PCFLR_SELECTED)) {
         int rc = PCFDoCommand(d, 0, fieldsRead, actionId, def, area, &d->first, d->first.location, 0, callerValue,
                               nullptr, nullptr, nullptr);
         if (rc)
             result = rc;
+        sent++;
     }
     for (PCFLISTREQ *r = d->lists; r; r = r->next) {
         if (r == &d->first || !(r->flags & PCFLR_SELECTED) || !r->location)
@@ -33,8 +34,12 @@ int SendToAllInGroup(DialogWords *d, uint32_t fieldsRead, uint32_t actionId, PCF
                               nullptr);
         if (rc)
             result = rc;
+        sent++;
     }
-    return result;
+    /* none chosen in the queue-manager list: said, not silently nothing */
+    if (!sent)
+        CmdStatus(d, "Please select a Queue Manager in the Queue Manager list", d->first.location, SK_INPUT);
+    return sent ? result : 1;
 }
 
 /* The dialogs of selected rows by their actions (and the table's ids). */

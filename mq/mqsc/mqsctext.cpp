@@ -379,11 +379,28 @@ static void Value(BUILD *b, const PCFFieldEntry *e, int32_t type, int32_t parame
     }
 }
 
-/* The queue type as the object keyword: QUEUE becomes QLOCAL and so on. */
+/* Parameters a command writes as its object keyword: CLEAR names its
+ * queue QLOCAL; a copy's new name is the queue the DEFINE makes (its type
+ * then turns QUEUE into QLOCAL and so on). */
+static const char *ObjectKeyword(uint32_t command, int32_t parameter)
+{
+    static const struct { uint32_t command; int32_t parameter; const char *keyword; } rows[] = {
+        { MQCMD_CLEAR_Q, MQCA_Q_NAME, "QLOCAL" }, { MQCMD_COPY_Q, MQCACF_TO_Q_NAME, "QUEUE" },
+    };
+    for (const auto &r : rows)
+        if (r.command == command && r.parameter == parameter)
+            return r.keyword;
+    return nullptr;
+}
+
+/* The queue type as the object keyword: QUEUE becomes QLOCAL and so on
+ * (a copy too: DEFINE QLOCAL(new) LIKE(source); a "QUEUE" keyword left in
+ * a DEFINE is a syntax error). */
 static int QueueTypeKeyword(BUILD *b, const PCFFieldEntry *e, const uint8_t *value)
 {
     uint32_t c = b->command;
-    if (c != MQCMD_CHANGE_Q && c != MQCMD_CLEAR_Q && c != MQCMD_CREATE_Q && c != MQCMD_DELETE_Q)
+    if (c != MQCMD_CHANGE_Q && c != MQCMD_CLEAR_Q && c != MQCMD_CREATE_Q && c != MQCMD_DELETE_Q &&
+        c != MQCMD_COPY_Q)
         return 0;
     int32_t v;
     memcpy(&v, value, 4);
@@ -425,8 +442,8 @@ static void Parameter(BUILD *b, int32_t type, int32_t parameter, const uint8_t *
     if (type == MQCFT_INTEGER && parameter == MQIA_Q_TYPE && QueueTypeKeyword(b, e, value))
         return;
     char keyword[MQSC_KEYWORD_SIZE];
-    if (b->command == MQCMD_CLEAR_Q && parameter == MQCA_Q_NAME)
-        CmdCopy(keyword, "QLOCAL", sizeof keyword);
+    if (const char *object = ObjectKeyword(b->command, parameter))
+        CmdCopy(keyword, object, sizeof keyword);
     else
         MQSCKeywordForm(e->field->keyword, FirstFormCommand(b->command) ? 0 : 1, keyword, sizeof keyword);
     int open = 0;

@@ -236,7 +236,7 @@ TEST(Tables, DefinitionsHaveTheirShapeAndSizes)
     PCFInitCommandDefs();
     const DefRow rows[] = {
         { &PCFQueueManagerDef, "Queue Manager", 4, 170, 0, 0, 0x40081, 0, "QMGR", "qmgr", 5637, 8388 },
-        { &PCFQueueDef, "Queue", 13, 86, 0, 0, 0x80, 0, "QUEUE", "queue", 1435, 3304 },
+        { &PCFQueueDef, "Queue", 13, 88, 0, 0, 0x80, 0, "QUEUE", "queue", 1537, 3448 },
         { &PCFQueueListDef, "Queue List", 14, 5, 1002, 588, 0x8080, 0, "QUEUE", "queues", 545, 2600 },
         { &PCFMessageDetailDef, "Message Detail", 30, 36, 0, 0, 0x22, 10010, "MESSAGE", "msgdet", 1113, 2344 },
         { &PCFMessageListDef, "Message List", 34, 13, 10001, 594, 0x80002, 10010, "MESSAGE", "msgs", 11162, 11875 },
@@ -291,7 +291,7 @@ TEST(Tables, DefinitionsHaveTheirShapeAndSizes)
                 ASSERT_LT(++n, 200);
         }
     }
-    EXPECT_EQ(PCFDescriptorCount, 320);
+    EXPECT_EQ(PCFDescriptorCount, 322);
     EXPECT_EQ(PCFValueTableCount, 98);
     int actions = 0;
     for (const DefRow &r : rows)

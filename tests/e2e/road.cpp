@@ -255,9 +255,62 @@ static HWND AlterField(Road *r, const char *step, int command, const char *title
     return dialog;
 }
 
+/* The edit control shown over a field line (a line with a history
+ * edits in a combo box's edit). */
+static BOOL CALLBACK ShownEdit(HWND w, LPARAM found)
+{
+    char cls[16] = "";
+    GetClassNameA(w, cls, sizeof cls);
+    if (!lstrcmpiA(cls, "Edit") && IsWindowVisible(w)) {
+        *(HWND *)found = w;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+/* The Queue dialog's Copy: the new name typed into the line below the
+ * queue's name, Copy chosen; MQINQ finds the new queue with the source's
+ * description. */
+static void CopyQueue(Road *r, HWND dialog, const char *source, const char *copy, const char *desc)
+{
+    const char *step = "copy queue";
+    HWND fields = E2EFindChild(dialog, "PCFFields", 19);
+    HWND editor = nullptr;
+    int nameTop = -1;
+    for (int y = 2; fields && y < 400; y += 2) {
+        LPARAM at = MAKELPARAM(300, y);
+        SendMessageA(fields, WM_LBUTTONDOWN, MK_LBUTTON, at);
+        SendMessageA(fields, WM_LBUTTONUP, 0, at);
+        HWND e = nullptr;
+        EnumChildWindows(fields, ShownEdit, (LPARAM)&e);
+        RECT rc = {};
+        if (e)
+            GetWindowRect(e, &rc);
+        if (e && nameTop < 0 && E2EText(e) == source) {
+            nameTop = rc.top;
+        } else if (e && nameTop >= 0 && rc.top > nameTop) {
+            editor = e;
+            break;
+        }
+    }
+    if (!editor) {
+        Fail(r, step, "no line below the queue's name");
+        return;
+    }
+    TypeOver(editor, copy);
+    Press(dialog, 577);
+    if (!StatusComes(dialog, "copied", 10000))
+        Fail(r, step, "Copy was not confirmed: \"" + DialogStatus(dialog) + "\"");
+    std::string text;
+    if (!Inquire(copy, MQCA_Q_DESC, nullptr, &text) || text != desc)
+        Fail(r, step, std::string("MQINQ finds no ") + copy + " described \"" + desc + "\": \"" + text + "\"");
+    E2EShot(dialog, "road-09-queue-copy");
+}
+
 /* 9: the Queue Manager and Queue dialogs alter a description each, and
  * the Queue dialog a maximum depth shown as "5,000" to "6,000"; MQINQ
- * shows the new values, and no message moved. */
+ * shows the new values, and no message moved.  The altered queue is
+ * copied from its dialog. */
 static void Alter(Road *r)
 {
     ClickLine(Tree(r), 8);                           /* the location's line */
@@ -266,6 +319,8 @@ static void Alter(Road *r)
     std::string text;
     if (!Inquire("E2E.TARGET1", MQCA_Q_DESC, nullptr, &text) || text != "target of the road")
         Fail(r, "queue", "MQINQ shows the description \"" + text + "\"");
+    if (d)
+        CopyQueue(r, d, "E2E.TARGET1", "E2E.COPY", "target of the road");
     if (d)
         PostMessageA(d, WM_CLOSE, 0, 0);
     /* a number shown with thousands separators, typed over with them */
@@ -416,6 +471,7 @@ static const RoadStep RoadSteps[] = {
     QueueOfAnyType,
     QueueListExport,
     FilteredLists,
+    PrintList,
     MqscConsole,
     Exit,
 };

@@ -124,9 +124,11 @@ std::string RoadPutResult(HWND dialog, int ms);
 
 /* roadlists.cpp: the Queue List filtered, sorted, exported and put
    from; Queue Lists filtered on depth, on the road's location and on
-   its z/OS one; the location's MQSC console */
+   its z/OS one; the frame's message list printed; the location's MQSC
+   console */
 void QueueListExport(Road *r);
 void FilteredLists(Road *r);
+void PrintList(Road *r);
 void MqscConsole(Road *r);
 /* A Queue List opened from the Objects menu on the location's line, the
    filter text applied, the rows it leaves awaited (a failure logged when

@@ -403,6 +403,50 @@ void FilteredLists(Road *r)
     CheckQueues(r, step, nullptr, 0);
 }
 
+/* The frame's message list printed: its pane's Print... runs the print
+ * dialog.  Wine here offers no printer: its box saying so is answered
+ * and the pane's status line says no printer is installed; with a
+ * printer the dialog is cancelled.  The list and the queues stay. */
+void PrintList(Road *r)
+{
+    const char *step = "print";
+    int rows = (int)r->queues[RQ_TEXT].size();
+    if (OpenFromTree(r, step, "E2E.TEXT", rows) != rows)
+        Fail(r, step, "the list of E2E.TEXT does not show its rows");
+    HWND pane = MessageList(r->frame);
+    while (pane && GetParent(pane) && GetParent(pane) != r->frame)
+        pane = GetParent(pane);
+    if (!pane) {
+        Fail(r, step, "the frame has no message list");
+        return;
+    }
+    PostMessageA(pane, WM_COMMAND, 786, 0);
+    HWND print = nullptr;
+    bool none = false;
+    for (int waited = 0; !print && !none && waited <= 10000; waited += 200) {
+        for (HWND w : E2ETopWindows(r->program.pid))
+            if (E2EText(w) == "Print" && IsWindowVisible(w) && E2EFindChild(w, "ComboBox", -1))
+                print = w;
+        none = DialogStatus(pane).find("No printer is installed") != std::string::npos;
+        if (!print && !none)
+            Sleep(200);
+    }
+    if (print) {
+        E2EShot(print, "road-11-print");
+        PostMessageA(print, WM_COMMAND, IDCANCEL, 0);
+        for (int waited = 0; IsWindow(print) && waited < 5000; waited += 200)
+            Sleep(200);
+        if (IsWindow(print))
+            Fail(r, step, "the print dialog stays after Cancel");
+    } else if (!none) {
+        Fail(r, step, "neither a print dialog nor the status \"No printer is installed\": \"" + DialogStatus(pane) +
+                          "\"" + Titles(r));
+    }
+    if (ListRows(r) != rows)
+        Fail(r, step, "the list shows " + std::to_string(ListRows(r)) + " rows after printing");
+    CheckQueues(r, step, nullptr, 0);
+}
+
 /* The location's MQSC console: DISPLAY QLOCAL redirected into a file
  * that holds the stand-in's answer. */
 void MqscConsole(Road *r)

@@ -59,11 +59,14 @@ TEST_F(AgentTest, TheMainRoadListsReadsAndNextFastsThroughTheMessageThread)
     }
     std::string token3 = list.Bytes(MYPCFA_MSG_TOKEN, 2);
 
-    struct { int32_t command; bool token; int32_t position; const char *data; } reads[] = {
+    /* emptied: the token and id fields cleared in the dialog, the
+       message found by its position */
+    struct { int32_t command; bool token; int32_t position; const char *data; bool emptied; } reads[] = {
         { MYCMD_INQUIRE_MSG, false, 2, "payload-2" },
         { MYCMD_INQUIRE_MSG_NEXT_FAST, true, 4, "payload-4" },
         { MYCMD_INQUIRE_MSGDETAIL, false, 5, "payload-5" },
         { MYCMD_INQUIRE_MSGDETAIL_NEXT_FAST, true, 4, "payload-4" },
+        { MYCMD_INQUIRE_MSGDETAIL, false, 2, "payload-2", true },
     };
     for (const auto &rd : reads) {
         Got.Clear();
@@ -71,6 +74,8 @@ TEST_F(AgentTest, TheMainRoadListsReadsAndNextFastsThroughTheMessageThread)
         req.Str(MQCA_Q_NAME, "APP.Q").Int(MYPCFA_POSITION, rd.token ? 3 : rd.position);
         if (rd.token)
             req.Bytes(MYPCFA_MSG_TOKEN, token3);
+        if (rd.emptied)
+            req.Bytes(MYPCFA_MSG_TOKEN, "", MQCFT_BYTE_STRING).Bytes(MYPCFA_MSGID, "", MQCFT_BYTE_STRING);
         ASSERT_EQ(PostMessageCommand(r, req, 4), 0);
         ASSERT_TRUE(WaitFor([] { return Got.Count() == 1; })) << rd.command;
         PcfPart part = Got.All()[0];

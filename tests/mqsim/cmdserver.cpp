@@ -410,6 +410,21 @@ TEST_F(Cmd, QueueLifecycle)
     r = Send();
     ASSERT_EQ(r.size(), 1u);
     EXPECT_EQ(r[0].ints.at(MQIA_CURRENT_Q_DEPTH), 2);
+    /* Reset Queue Statistics: the counts since the last reset, then from
+       nothing again; a queue without messages of its own is refused */
+    for (MQLONG enq : {2, 0}) {
+        Begin(MQCMD_RESET_Q_STATS);
+        Str(MQCA_Q_NAME, "CMD.B");
+        r = Send();
+        ASSERT_EQ(r.size(), 1u);
+        EXPECT_EQ(r[0].ints.at(MQIA_MSG_ENQ_COUNT), enq);
+        EXPECT_EQ(r[0].ints.at(MQIA_MSG_DEQ_COUNT), 0);
+        EXPECT_EQ(r[0].ints.at(MQIA_HIGH_Q_DEPTH), 2);
+        EXPECT_GE(r[0].ints.at(MQIA_TIME_SINCE_RESET), 0);
+    }
+    Begin(MQCMD_RESET_Q_STATS);
+    Str(MQCA_Q_NAME, "CMD.ALIAS");
+    Fails(MQRCCF_Q_WRONG_TYPE);
     Begin(MQCMD_DELETE_Q);
     Str(MQCA_Q_NAME, "CMD.B");
     Fails(MQRC_Q_NOT_EMPTY);

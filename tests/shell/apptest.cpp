@@ -128,6 +128,23 @@ typedef void (*MQCONN_FN)(PMQCHAR, PMQHCONN, PMQLONG, PMQLONG);
 typedef void (*MQPUT1_FN)(MQHCONN, PMQVOID, PMQVOID, PMQVOID, MQLONG, PMQVOID, PMQLONG, PMQLONG);
 typedef void (*MQDISC_FN)(PMQHCONN, PMQLONG, PMQLONG);
 
+/* A connection to a stand-in queue manager through the MQI the test
+ * loaded, and its MQDISC. */
+static bool Connect(const char *qmgr, MQHCONN *h, MQDISC_FN *disc)
+{
+    HMODULE mqm = GetModuleHandleA("mqm.dll");
+    auto conn = mqm ? (MQCONN_FN)GetProcAddress(mqm, "MQCONN") : nullptr;
+    *disc = mqm ? (MQDISC_FN)GetProcAddress(mqm, "MQDISC") : nullptr;
+    if (!conn || !*disc)
+        return false;
+    MQCHAR qm[MQ_Q_MGR_NAME_LENGTH];
+    memset(qm, ' ', sizeof qm);
+    memcpy(qm, qmgr, strnlen(qmgr, sizeof qm));
+    MQLONG cc = 0, rc = 0;
+    conn(qm, h, &cc, &rc);
+    return cc != MQCC_FAILED;
+}
+
 bool AppPut(const char *qmgr, const char *queue, std::initializer_list<const char *> texts)
 {
     std::vector<std::string> data;
@@ -139,18 +156,11 @@ bool AppPut(const char *qmgr, const char *queue, std::initializer_list<const cha
 bool AppPutData(const char *qmgr, const char *queue, const char *format, const std::vector<std::string> &data)
 {
     HMODULE mqm = GetModuleHandleA("mqm.dll");
-    auto conn = mqm ? (MQCONN_FN)GetProcAddress(mqm, "MQCONN") : nullptr;
     auto put1 = mqm ? (MQPUT1_FN)GetProcAddress(mqm, "MQPUT1") : nullptr;
-    auto disc = mqm ? (MQDISC_FN)GetProcAddress(mqm, "MQDISC") : nullptr;
-    if (!conn || !put1 || !disc)
-        return false;
-    MQCHAR qm[MQ_Q_MGR_NAME_LENGTH];
-    memset(qm, ' ', sizeof qm);
-    memcpy(qm, qmgr, strnlen(qmgr, sizeof qm));
+    MQDISC_FN disc = nullptr;
     MQHCONN h = 0;
     MQLONG cc = 0, rc = 0;
-    conn(qm, &h, &cc, &rc);
-    if (cc == MQCC_FAILED)
+    if (!put1 || !Connect(qmgr, &h, &disc))
         return false;
     bool ok = true;
     for (const std::string &bytes : data) {
@@ -166,6 +176,68 @@ bool AppPutData(const char *qmgr, const char *queue, const char *format, const s
     }
     disc(&h, &cc, &rc);
     return ok;
+}
+
+/* ---- objects read back through the MQI ---- */
+
+typedef void (*MQOPEN_FN)(MQHCONN, PMQVOID, MQLONG, PMQHOBJ, PMQLONG, PMQLONG);
+typedef void (*MQINQ_FN)(MQHCONN, MQHOBJ, MQLONG, PMQLONG, MQLONG, PMQLONG, MQLONG, PMQCHAR, PMQLONG, PMQLONG);
+typedef void (*MQCLOSE_FN)(MQHCONN, PMQHOBJ, MQLONG, PMQLONG, PMQLONG);
+
+/* One MQINQ of an object (a queue, or the queue manager without a name):
+ * the integer or the text of the selector; false when it cannot be read. */
+static bool Inquire(const char *qmgr, const char *queue, MQLONG selector, MQLONG *value, std::string *text)
+{
+    HMODULE mqm = GetModuleHandleA("mqm.dll");
+    auto open = mqm ? (MQOPEN_FN)GetProcAddress(mqm, "MQOPEN") : nullptr;
+    auto inq = mqm ? (MQINQ_FN)GetProcAddress(mqm, "MQINQ") : nullptr;
+    auto close = mqm ? (MQCLOSE_FN)GetProcAddress(mqm, "MQCLOSE") : nullptr;
+    MQDISC_FN disc = nullptr;
+    MQHCONN h = 0;
+    MQLONG cc = 0, rc = 0;
+    if (!open || !inq || !close || !Connect(qmgr, &h, &disc))
+        return false;
+    MQOD od = { MQOD_DEFAULT };
+    od.ObjectType = queue ? MQOT_Q : MQOT_Q_MGR;
+    memset(od.ObjectName, ' ', sizeof od.ObjectName);
+    if (queue)
+        memcpy(od.ObjectName, queue, strnlen(queue, sizeof od.ObjectName));
+    MQHOBJ o = 0;
+    open(h, &od, MQOO_INQUIRE, &o, &cc, &rc);
+    bool ok = cc != MQCC_FAILED;
+    if (ok) {
+        char chars[256] = "";
+        MQLONG n = 0;
+        inq(h, o, 1, &selector, text ? 0 : 1, &n, text ? (MQLONG)sizeof chars - 1 : 0, chars, &cc, &rc);
+        ok = cc != MQCC_FAILED;
+        if (value)
+            *value = n;
+        if (text) {
+            std::string t(chars);
+            *text = t.substr(0, t.find_last_not_of(' ') + 1);
+        }
+        close(h, &o, MQCO_NONE, &cc, &rc);
+    }
+    disc(&h, &cc, &rc);
+    return ok;
+}
+
+int QueueDepth(const char *qmgr, const char *queue)
+{
+    MQLONG depth = -1;
+    return Inquire(qmgr, queue, MQIA_CURRENT_Q_DEPTH, &depth, nullptr) ? (int)depth : -1;
+}
+
+std::string QueueDesc(const char *qmgr, const char *queue)
+{
+    std::string t;
+    return Inquire(qmgr, queue, MQCA_Q_DESC, nullptr, &t) ? t : "(no queue)";
+}
+
+std::string QmgrDesc(const char *qmgr)
+{
+    std::string t;
+    return Inquire(qmgr, nullptr, MQCA_Q_MGR_DESC, nullptr, &t) ? t : "(no queue manager)";
 }
 
 /* ---- the refresh worker ---- */

@@ -32,6 +32,13 @@ bool AppPut(const char *qmgr, const char *queue, std::initializer_list<const cha
 /* Messages of a format (8 characters) with the bytes given. */
 bool AppPutData(const char *qmgr, const char *queue, const char *format, const std::vector<std::string> &data);
 
+/* A queue manager's objects read back through the MQI, as another
+ * program reads them: a queue's depth (-1 when there is no such queue)
+ * and description, the queue manager's description. */
+int QueueDepth(const char *qmgr, const char *queue);
+std::string QueueDesc(const char *qmgr, const char *queue);
+std::string QmgrDesc(const char *qmgr);
+
 /* The refreshes the shell asks for, recorded and handed on to the MQ
  * engine's refresh; the calls made. */
 struct RefreshCall {

@@ -50,8 +50,9 @@ TEST(Toolbar, ClicksGroupsAndPressMoveRelease)
 {
     HWND parent = TestParent(400, 100);
     ToolbarButton b[] = {button(101, 1), button(0, 2, TBB_SEP), button(201, 3, 0, 7), button(202, 4, 0, 7),
-                         button(301, 5, TBB_DISABLED), button(302, 6, TBB_INERT), button(303, 7, TBB_FLIPALT)};
-    HWND bar = TbCreate(parent, 0, 7, b);
+                         button(301, 5, TBB_DISABLED), button(302, 6, TBB_INERT), button(303, 7, TBB_FLIPALT),
+                         button(304, 8, TBB_CHECK)};
+    HWND bar = TbCreate(parent, 0, 8, b);
     ASSERT_NE(bar, nullptr) << IsWindow(parent) << " " << GetLastError();
     ClearGot();
     Click(bar, 10, 10);                         /* 101 at 0..20 */
@@ -82,6 +83,12 @@ TEST(Toolbar, ClicksGroupsAndPressMoveRelease)
     TbSetButtonState(bar, 201, 1);
     EXPECT_TRUE(bs[2].flags & TBB_TICKED);
     EXPECT_FALSE(bs[3].flags & TBB_TICKED);
+    ClearGot();
+    Click(bar, 150, 10);                        /* a toggle of no group ticks */
+    EXPECT_TRUE(bs[7].flags & TBB_TICKED);
+    Click(bar, 150, 10);                        /* and clears again */
+    EXPECT_FALSE(bs[7].flags & TBB_TICKED);
+    EXPECT_EQ(commands(), std::vector<WPARAM>({304, 304}));
     TbSetButtonState(bar, 999, 1);              /* no such id: nothing */
     MouseMove(bar, 10, 10, 0);
     EXPECT_TRUE(bs[0].flags & TBB_HOT);

@@ -1,7 +1,8 @@
 /* The services of the command dialog that holds the pane, as the pane's
  * window code calls them: the status line, the menu state, view
- * commands, the put-context texts, the count window, and the program's
- * list of modeless windows for the pane's find dialog. */
+ * commands, the put-context texts, the count window, the whole message
+ * asked for again, and the program's list of modeless windows for the
+ * pane's find dialog. */
 #include "edwnd.h"
 #include "pcfwin.h"
 
@@ -33,6 +34,12 @@ void EdDialogCount(DialogWords *d)
 {
     if (d && d->countWindow)
         InvalidateRect(PCFWnd(d->countWindow), NULL, TRUE);
+}
+
+void EdDialogFetchWhole(DialogWords *d)
+{
+    if (d && d->definition)
+        PCFFetchWholeMessage(d);
 }
 
 void EdDialogModeless(HWND window, DialogWords *d, int add)

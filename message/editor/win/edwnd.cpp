@@ -162,14 +162,6 @@ static void HostButton(DialogWords *d, int id, int on)
 }
 static void HostContext(DialogWords *d) { EdDialogContextTexts(d); }
 static void HostSound(void) { WinPlaySound(Prf.wsnd, 0, 0); }
-/* "Whole Message" of the dialog (its action 888): its message fetched
- * again in full. */
-enum { ED_WHOLE_MESSAGE = 888 };
-static void HostFetchWhole(DialogWords *d)
-{
-    if (d && d->window)
-        PostMessageA((HWND)d->window, WM_COMMAND, ED_WHOLE_MESSAGE, 0);
-}
 
 /* ---- messages ---- */
 
@@ -420,7 +412,7 @@ int EdRegisterPaneClass(HINSTANCE instance)
     edHost = EdHost{ KeyDown, HostInvalidate, HostScrollTo, HostScrollBars, HostPlaceCaret,
                      HostRecreateCaret, HostCellWidth, HostStatus, HostCount, HostBrowse, HostConfirm,
                      HostMissing, HostCaption, HostView, HostPost, HostCheck, HostButton, HostContext,
-                     HostSound, HostFetchWhole };
+                     HostSound, EdDialogFetchWhole };
     EdUseSystemClipboard();
     EdUseSelectionBox();
     EdUseFindDialog();

@@ -87,10 +87,13 @@ PCFDATA *EdNextPane(PCFDATA *ed);
 
 /* The holding dialog's services (eddlgsvc.cpp): its status line (mode 1
  * information, 6 error), menu state, view command, put-context texts,
- * count window, and the program's modeless list (add 1, remove 0). */
+ * count window, the whole message fetched, and the program's modeless
+ * list (add 1, remove 0). */
 void EdDialogStatus(DialogWords *dialog, const char *text, int mode);
 void EdDialogBrowseState(DialogWords *dialog);
 void EdDialogView(DialogWords *dialog, int id);
 void EdDialogContextTexts(DialogWords *dialog);
 void EdDialogCount(DialogWords *dialog);
 void EdDialogModeless(HWND window, DialogWords *dialog, int add);
+/* The dialog asks for the whole message of a partly retrieved one. */
+void EdDialogFetchWhole(DialogWords *dialog);

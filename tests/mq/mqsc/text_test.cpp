@@ -129,6 +129,11 @@ TEST_F(Text, CommandsOfTheQueueDefinitions)
               "CLEAR QLOCAL('APP.A') ");
     EXPECT_EQ(Msg(MQCMD_CLEAR_Q).Str(MQCA_Q_NAME, "APP.A").Int(MQIA_QSG_DISP, MQQSGD_SHARED).Text(&PCFQueueDef),
               "CLEAR QLOCAL('APP.A') QSGDISP(SHARED) ");
+    /* a copy (its names in the Queue dialog's order) defines the new
+       queue like its source */
+    EXPECT_EQ(Msg(MQCMD_COPY_Q).Str(MQCACF_TO_Q_NAME, "APP.C").Str(MQCACF_FROM_Q_NAME, "APP.A")
+                  .Int(MQIA_Q_TYPE, MQQT_LOCAL).Text(&PCFQueueDef),
+              "DEFINE QLOCAL('APP.C') LIKE('APP.A') ");
     /* quotes doubled: the description is stored as written, nothing added */
     EXPECT_EQ(Msg(MQCMD_CHANGE_Q).Str(MQCA_Q_NAME, "A").Int(MQIA_Q_TYPE, MQQT_LOCAL)
                   .Str(MQCA_Q_DESC, "Bob's queue') PUT(DISABLED").Text(&PCFQueueDef),

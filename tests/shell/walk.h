@@ -1,0 +1,63 @@
+/* The walk of every command a window offers, in the test's own process
+ * over the program's start-up and wiring (apptest.h): the rows of its menu
+ * bar and context menu, its push buttons, its toolbar buttons and the
+ * frame's accelerators, each greyed or performed as the user would, and
+ * what it changed read back as named values (Observe), so that a table
+ * can say what each row must change. */
+#pragma once
+
+#include "apptest.h"
+
+#include <map>
+#include <string>
+#include <vector>
+
+struct DialogWords;
+
+/* How a row is reached. */
+enum WalkVia { VIA_MENU, VIA_BUTTON, VIA_TOOLBAR, VIA_ACCEL, VIA_CONTEXT };
+
+struct WalkRow {
+    int via;
+    int32_t id;
+    std::string label;
+    ACCEL key;                    /* VIA_ACCEL */
+    HMENU menu;                   /* VIA_MENU, VIA_CONTEXT: the menu holding it */
+    HWND control;                 /* VIA_BUTTON, VIA_TOOLBAR */
+};
+
+/* The rows of a window: its menu bar (a command dialog's own menu), push
+ * buttons, toolbar buttons; the frame's accelerators and the location
+ * context menu (frame: true). */
+std::vector<WalkRow> WalkRows(HWND window, bool frame);
+/* Whether the row can be chosen now (menus after WM_INITMENU). */
+bool WalkEnabled(HWND window, const WalkRow &row);
+/* Chooses the row as the user does. */
+void WalkPerform(HWND window, const WalkRow &row);
+const char *WalkViaName(int via);
+
+/* Named values of what the user sees and what the program did: the
+ * windows of this thread, the boxes, questions and modal windows met, the
+ * clipboard, the refreshes asked for, the profile words, the frame and
+ * its panes, and the command dialog of the window in detail. */
+typedef std::map<std::string, std::string> Snapshot;
+Snapshot Observe(HWND window);
+/* "key: was -> now" lines of every value that changed or came. */
+std::string Changes(const Snapshot &before, const Snapshot &after);
+
+/* The modal windows met while a row runs (a file dialog, the print
+ * dialog, a confirmation box) are noted and answered: "No" or "Cancel". */
+void WalkStartAnswering(void);
+/* Answer "Yes" (1) instead, until set back (0). */
+void WalkAnswerYes(int yes);
+void WalkStopAnswering(void);
+std::vector<std::string> &ModalsMet(void);
+
+/* Closes the top-level windows of this thread that are not in before
+ * (frames included), and pumps. */
+void CloseNewWindows(const Snapshot &before, HWND keep = nullptr);
+
+/* The command dialog of a window (a frame: none). */
+DialogWords *WalkDialog(HWND window);
+/* The newest open command dialog whose definition title is title. */
+DialogWords *NewestDialog(const char *title);
