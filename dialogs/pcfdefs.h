@@ -73,6 +73,7 @@ enum PCFFieldType : int16_t {
 
 /* Action ids. */
 #define PCFID_DEFAULT   1
+#define PCFN_STEP_REFRESH 0x7F01   /* notify code of the refresh a message step posts */
 #define PCFID_CANCEL    2
 #define PCFID_EXECUTE   564
 #define PCFID_SEPARATOR 65535

@@ -248,7 +248,7 @@ void PCFStepMessage(DialogWords *d, int32_t command)
     PCFSetFieldText(d, MSG_POSITION, text);
     PCFSetFieldText(d, MSG_ID, "");
     d->viewOptions &= ~(uint32_t)DV_STEPPED;
-    PostMessageA(PCFWnd(d->window), WM_COMMAND, PCFID_DEFAULT, 0);
+    PostMessageA(PCFWnd(d->window), WM_COMMAND, MAKEWPARAM(PCFID_DEFAULT, PCFN_STEP_REFRESH), 0);
     if (d->fieldWindow)
         InvalidateRect(PCFWnd(d->fieldWindow), nullptr, TRUE);
 }

@@ -486,12 +486,13 @@ LRESULT PCFCommand(DialogWords *d, WPARAM wp, LPARAM lp)
     LRESULT rc = fn(d, id, notify, lp, &repeat);
     if (!IsWindow(Wnd(d)) || PCFDialogOf(Wnd(d)) != d)
         return rc;
-    /* a step's refresh (posted as 1) keeps the step to repeat */
+    /* the refresh a step posts keeps the step to repeat; any other
+       command forgets it */
     if (repeat) {
         d->repeatMessage = WM_COMMAND;
         d->repeatWParam = wp;
         d->repeatLParam = lp;
-    } else if (fn != Repeat && id != PCFID_DEFAULT) {
+    } else if (fn != Repeat && !(id == PCFID_DEFAULT && notify == PCFN_STEP_REFRESH)) {
         d->repeatMessage = 0;
     }
     return rc;
