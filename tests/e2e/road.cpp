@@ -470,8 +470,8 @@ static const RoadStep RoadSteps[] = {
     Alter,
     QueueOfAnyType,
     QueueListExport,
-    FilteredLists,
     PrintList,
+    FilteredLists,
     MqscConsole,
     Exit,
 };
