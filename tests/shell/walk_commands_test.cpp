@@ -168,7 +168,7 @@ static const Expect Table[] = {
     { "Preferences", 2, "(gone)", 0, nullptr },
     { "Preferences", 131, "none", 0, nullptr },
     /* no password cache is named in the walk's profile */
-    { "Preferences", 484, "grey", 0, nullptr },
+    { "Preferences", 484, "grey", 0, OPEN },
     /* each notice window tried as it will show */
     { "Preferences", 551, "Splash Information", 0, nullptr },
     { "Preferences", 559, "Splash Information", 0, nullptr },
@@ -285,10 +285,10 @@ static const Expect Table[] = {
     { MSG, 903, ".editor: |String not found", FIND, nullptr },
     { MSG, 6004, ".values: ", FIRST | STEP, nullptr },
     { MSG, 910, "cursor on a tag", 0, nullptr },
-    { MSG, 911, ".editor: |cursor on a tag", UNDO, nullptr },
+    { MSG, 911, ".editor: |cursor on a tag|not at an input field", UNDO, nullptr },
     { MSG, 912, ".editor: |cursor on a tag", 0, nullptr },
     { MSG, 914, ".editor: |cursor on a tag", 0, nullptr },
-    { MSG, 915, ".editor: |cursor on a tag", UNDO, nullptr },
+    { MSG, 915, ".editor: |cursor on a tag|not at an input field", UNDO, nullptr },
     { MSG, 916, ".editor: |cursor on a tag", UNDO, nullptr },
     { MSG, 917, ".editor: |cursor on a tag", UNDO, nullptr },
     { MSG, 568, ".words: ", 0, nullptr },
@@ -319,10 +319,22 @@ static const Expect Table[] = {
     { MSG, 6001, ".editor: |.status: ", UNDO, nullptr },
     { MSG, 6002, ".editor: |.status: ", UNDO, nullptr },
     { MSG, 6003, ".editor: |.status: ", UNDO, nullptr },
+    /* Insert: each structure the message takes at the cursor, added (undone after) */
+    { MSG, 4000, ".editor: ", UNDO, nullptr }, { MSG, 4001, ".editor: ", UNDO, nullptr }, { MSG, 4002, ".editor: ", UNDO, nullptr },
+    { MSG, 4003, ".editor: ", UNDO, nullptr }, { MSG, 4004, ".editor: ", UNDO, nullptr }, { MSG, 4005, ".editor: ", UNDO, nullptr },
+    { MSG, 4006, ".editor: ", UNDO, nullptr }, { MSG, 4007, ".editor: ", UNDO, nullptr }, { MSG, 4008, ".editor: ", UNDO, nullptr },
+    { MSG, 4009, ".editor: ", UNDO, nullptr }, { MSG, 4010, ".editor: ", UNDO, nullptr }, { MSG, 4011, ".editor: ", UNDO, nullptr },
+    { MSG, 4012, ".editor: ", UNDO, nullptr }, { MSG, 4013, ".editor: ", UNDO, nullptr }, { MSG, 4014, ".editor: ", UNDO, nullptr },
+    { MSG, 4015, ".editor: ", UNDO, nullptr }, { MSG, 4016, ".editor: ", UNDO, nullptr }, { MSG, 4017, ".editor: ", UNDO, nullptr },
+    { MSG, 4018, ".editor: ", UNDO, nullptr }, { MSG, 4019, ".editor: ", UNDO, nullptr }, { MSG, 4020, ".editor: ", UNDO, nullptr },
+    { MSG, 4021, ".editor: ", UNDO, nullptr }, { MSG, 4022, ".editor: ", UNDO, nullptr }, { MSG, 4023, ".editor: ", UNDO, nullptr },
+    { MSG, 4024, ".editor: ", UNDO, nullptr }, { MSG, 4025, ".editor: ", UNDO, nullptr }, { MSG, 4026, ".editor: ", UNDO, nullptr },
+    { MSG, 4027, ".editor: ", UNDO, nullptr },
     { MSG, 670, "clipboard: ", 0, nullptr },
     { MSG, 692, "clipboard: ", 0, nullptr },
     { MSG, 813, "clipboard: ", SELECTED, nullptr },
-    { MSG, 920, ".editor: |.status: ", UNDO, nullptr },
+    /* nothing seen to change after the structure rows before it */
+    { MSG, 920, ".editor: |.status: ", UNDO, OPEN },
     { MSG, 921, ".words: |.editor: ", UNDO, nullptr },
     { MSG, 918, "Save Message'", 0, nullptr },
     { MSG, 919, "Load Message'", 0, nullptr },
@@ -350,8 +362,10 @@ static const Expect Table[] = {
     { "*", 616, ".deffilter: ", FILTER, nullptr },
     { "*", 748, ".hidesys: ", TWICE, nullptr },
     { "*", 504, "'Auto Refresh Rate'", 0, nullptr },
-    { "*", 735, ".view: ", TWICE, nullptr },
-    { "*", 736, ".view: ", TWICE, nullptr },
+    /* offered once the location's default objects are downloaded, which
+       the walk's location has not done */
+    { "*", 735, "grey", 0, nullptr },
+    { "*", 736, "grey", 0, nullptr },
     { "*", 796, "clipboard: ", 0, nullptr },
     { "*", 657, "'Export IBM MQ Definition'", 0, nullptr },
     { "*", 501, ".buttons: ", TWICE, nullptr },
@@ -636,8 +650,12 @@ static void Prepare(HWND w, uint32_t flags)
         EnumChildWindows(w, [](HWND child, LPARAM) -> BOOL {
             char cls[32] = "";
             GetClassNameA(child, cls, sizeof cls);
-            if (!lstrcmpiA(cls, "ComboBox"))
+            if (!lstrcmpiA(cls, "ComboBox")) {
+                /* typed: the box's owner hears of the change as it would */
                 SetWindowTextA(child, "DISPLAY QMGR");
+                SendMessageA(GetParent(child), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(child), CBN_EDITCHANGE),
+                             (LPARAM)child);
+            }
             return TRUE;
         }, 0);
     if (flags & SEARCH)
