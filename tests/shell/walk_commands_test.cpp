@@ -755,6 +755,20 @@ struct Tally {
     int via[5] = {};
 };
 
+/* Changes less the active window's: the foreground belongs to the whole
+ * Wine session, where another test's windows may take it at any time. */
+static std::string WithoutActivation(const std::string &changes)
+{
+    std::string kept, line;
+    for (size_t at = 0; at < changes.size(); at += line.size()) {
+        size_t end = changes.find('\n', at);
+        line = changes.substr(at, end == std::string::npos ? std::string::npos : end - at + 1);
+        if (line.compare(0, 8, "active: ") != 0)
+            kept += line;
+    }
+    return kept;
+}
+
 static void WalkRowOf(const Kind &k, HWND &w, const WalkRow &row, Tally &t, std::string &report)
 {
     const Expect *e = Find(k.name, row.id);
@@ -791,7 +805,7 @@ static void WalkRowOf(const Kind &k, HWND &w, const WalkRow &row, Tally &t, std:
         changes = Changes(before, Observe(w));
         if (!e)
             failure = "the table does not know the row";
-        else if (none && !changes.empty())
+        else if (none && !WithoutActivation(changes).empty())
             failure = "it must do nothing";
         else if (!none && !Holds(changes, e->effect))
             failure = std::string("it must change: ") + e->effect;
