@@ -201,8 +201,8 @@ struct SimHandle {
     bool deleted;             /* its queue was deleted meanwhile */
 };
 
-extern std::mutex SimLock;
-extern std::condition_variable SimWake;
+extern std::mutex &SimLock;
+extern std::condition_variable &SimWake;
 
 /* simqmgr.cpp */
 SimQMgr *SimFindQMgr(const std::string &name, int *reason);

@@ -7,10 +7,11 @@
 #include <chrono>
 #include <random>
 
-std::mutex SimLock;
-std::condition_variable SimWake;
-
-/* never destroyed, as SimConns */
+/* never destroyed, as SimConns: a process that returns from main runs
+ * the destructors of statics while the command server thread may still
+ * wait on the wake (a destroyed condition there is an access violation) */
+std::mutex &SimLock = *new std::mutex;
+std::condition_variable &SimWake = *new std::condition_variable;
 static std::map<std::string, SimQMgr *> &QMgrs = *new std::map<std::string, SimQMgr *>;
 void (*SimServiceStart)(SimQMgr *q) = SimCommandServerStart;
 void (*SimServiceStop)(SimQMgr *q) = SimCommandServerStop;
