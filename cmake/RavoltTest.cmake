@@ -12,14 +12,17 @@ function(ravolt_use_gtest)
   add_subdirectory(${RAVOLT_GTEST_SOURCE} ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
 endfunction()
 
-# ravolt_add_test(NAME name SOURCES ... [LIBS ...] [DISPLAY] [CLIPBOARD] [TIMEOUT s])
+# ravolt_add_test(NAME name SOURCES ... [LIBS ...] [DISPLAY] [CLIPBOARD] [SESSION] [TIMEOUT s])
 #   DISPLAY: the test creates windows; it runs only in the Windows build,
 #   with the display of the test run.
 #   CLIPBOARD: the test puts text on the clipboard or reads it back; the
 #   clipboard is one for every process of the wineserver, so such tests
 #   never run at the same time.
+#   SESSION: a long window test that takes the foreground, the focus and
+#   the clipboard all the time runs in a Wine session and on a display of
+#   its own (scripts/wine-run), beside every other test.
 function(ravolt_add_test)
-  cmake_parse_arguments(T "DISPLAY;CLIPBOARD" "NAME;TIMEOUT" "SOURCES;LIBS" ${ARGN})
+  cmake_parse_arguments(T "DISPLAY;CLIPBOARD;SESSION" "NAME;TIMEOUT" "SOURCES;LIBS" ${ARGN})
   if(T_DISPLAY AND NOT RAVOLT_WINDOWS)
     return()
   endif()
@@ -44,6 +47,9 @@ function(ravolt_add_test)
           "RAVOLT_SAMPLES=${CMAKE_SOURCE_DIR}/../shared/samples")
   if(T_DISPLAY)
     list(APPEND env "RAVOLT_NEEDS_DISPLAY=1")
+  endif()
+  if(T_SESSION)
+    list(APPEND env "RAVOLT_OWN_SESSION=1")
   endif()
   set_tests_properties(${test_name} PROPERTIES TIMEOUT ${T_TIMEOUT} ENVIRONMENT "${env}")
   if(T_CLIPBOARD)

@@ -801,7 +801,7 @@ static void WalkRowOf(const Kind &k, HWND &w, const WalkRow &row, Tally &t, std:
         WalkPerform(w, row);
         bool none = e && !strcmp(e->effect, "none");
         PumpUntil([&] { return e && !none && Holds(Changes(before, Observe(w)), e->effect); },
-                  e && !none ? 4000 : 1000);
+                  e && !none ? 10000 : 1000);   /* a loaded machine answers late */
         changes = Changes(before, Observe(w));
         if (!e)
             failure = "the table does not know the row";
@@ -858,6 +858,15 @@ TEST(Walk, EveryCommandOfEveryWindowDoesWhatItSays)
         PumpAll();
     }
     WalkStopAnswering();
+    /* the failures again, a line each, beside the counts: the end of a
+     * long output is what a cut log keeps */
+    for (size_t at = 0; at < report.size();) {
+        size_t end = report.find('\n', at);
+        std::string line = report.substr(at, end == std::string::npos ? std::string::npos : end - at);
+        if (line.compare(0, 6, "FAIL: ") == 0)
+            printf("%s\n", line.c_str());
+        at = end == std::string::npos ? report.size() : end + 1;
+    }
     printf("%s", counts.c_str());
     EXPECT_EQ(failed, 0);
 }
