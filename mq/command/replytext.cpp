@@ -69,6 +69,18 @@ static void RefreshTarget(ERRTEXT *e, const char *queue)
     PCFRefreshObjectDialogs(target, r->definition, 0, MQCMD_INQUIRE_Q, MQCA_Q_NAME, queue, now);
 }
 
+/* Whether the information that ends a command makes the lists of its
+ * object stale: the message actions of a confirmation kind, the event
+ * console's delete, and the Update and Add of an edited message (their
+ * rows ask no confirmation, yet the message they put replaces or joins
+ * the queue's). */
+static int RefreshesOnInfo(const IFCMD *r)
+{
+    const PCFActionDef *a = r->action;
+    return a && ((a->flags & 0xF8000000) || a->id == 10019 || r->command == MYCMD_UPDATE_MSG ||
+                 r->command == MYCMD_ADD_MSG);
+}
+
 /* One parameter of an error reply. */
 static void ErrorParm(ERRTEXT *e, MQLONG type, MQLONG id, const void *value, MQLONG length, int *info)
 {
@@ -85,8 +97,7 @@ static void ErrorParm(ERRTEXT *e, MQLONG type, MQLONG id, const void *value, MQL
         snprintf(e->text, e->size, "%s", s);
         if (id == MYPCFA_INFO_MESSAGE) {
             *info = 1;
-            const PCFActionDef *a = r->action;
-            if ((Prf.po[2] & PO3_AUTO_UPDATE_BROWSE) && a && ((a->flags & 0xF8000000) || a->id == 10019))
+            if ((Prf.po[2] & PO3_AUTO_UPDATE_BROWSE) && RefreshesOnInfo(r))
                 PCFRefreshAfterResponse(r->location, r->command, nullptr, 0, r->objectText, r->dialog, CmdNow());
         }
     } else if ((id == ATTR_PARAMETER || id == ATTR_SELECTOR) && type == MQCFT_INTEGER) {

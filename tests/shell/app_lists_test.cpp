@@ -17,6 +17,7 @@
 #include "dd.h"
 #include "filedlg.h"
 #include "locstore.h"
+#include "message/edbytes.h"
 #include "mq/command/command.h"
 #include "mqsim.h"
 #include "pcflistwin.h"
@@ -943,16 +944,18 @@ struct Restore {
 
 /* A change made through a list shows in every list of the object, also
  * when it comes within five seconds of their last refresh (the refresh is
- * then re-issued by the timer a second later): messages deleted from a
- * queue's Message List leave it and lower the depth its Queue List shows;
- * a queue deleted from the Queue List leaves it. */
+ * then re-issued by the timer a second later): a message opened from the
+ * Message List, edited and saved by Update shows there as it now lies on
+ * the queue; messages deleted from a queue's Message List leave it and
+ * lower the depth its Queue List shows; a queue deleted from the Queue
+ * List leaves it. */
 TEST(AppLists, ListsFollowTheChangesMadeThroughThem)
 {
     FrameWords *f = AppDemoSelected();
     ASSERT_NE(f, nullptr);
     ASSERT_EQ(AppMqsc("RAVOLT.DEMO", "DEFINE QLOCAL(REFRESH.Q) REPLACE\nDEFINE QLOCAL(REFRESH.GONE) REPLACE\n"
                                      "CLEAR QLOCAL(REFRESH.Q)\n"), 0);
-    ASSERT_TRUE(AppPut("RAVOLT.DEMO", "REFRESH.Q", { "one", "two", "three" }));
+    ASSERT_TRUE(AppPut("RAVOLT.DEMO", "REFRESH.Q", { "one to edit", "two", "three" }));
     DialogWords *queues = OpenFromMenu(f, 534, &PCFQueueListDef);
     ASSERT_NE(queues, nullptr);
     ASSERT_TRUE(PumpUntil([&] { return RowOf(queues, "REFRESH.GONE") >= 0; }, 10000));
@@ -971,12 +974,22 @@ TEST(AppLists, ListsFollowTheChangesMadeThroughThem)
         int messages;                /* rows the Message List shows after */
         const char *depth;           /* the Queue List's depth of REFRESH.Q after */
         bool gone;                   /* REFRESH.GONE no longer listed */
+        const char *shown;           /* a message the Message List shows after, or null */
     } changes[] = {
-        { "a message deleted long after the refresh", 10, msgs, nullptr, 599, 2, "2", false },
-        { "a message deleted within five seconds of it", 12, msgs, nullptr, 599, 1, "1", false },
-        { "a queue deleted within five seconds of the Queue List's refresh", 30, queues, "REFRESH.GONE", 578, 1,
-          "1", true },
+        { "a message opened, its first letter typed over and saved by Update", 10, msgs, nullptr, 946, 3, "3",
+          false, "Xne to edit" },
+        { "a message deleted long after the refresh", 20, msgs, nullptr, 599, 2, "2", false, nullptr },
+        { "a message deleted within five seconds of it", 22, msgs, nullptr, 599, 1, "1", false, nullptr },
+        { "a queue deleted within five seconds of the Queue List's refresh", 40, queues, "REFRESH.GONE", 578, 1,
+          "1", true, nullptr },
     };
+    auto shows = [&](const char *text) {
+        for (int i = 0; text && i < Rows(msgs); i++)
+            if (Cell(msgs, i, MYPCFA_MESSAGE).find(text) != std::string::npos)
+                return true;
+        return !text;
+    };
+    DialogWords *edited = nullptr;   /* the message window Update is sent from */
     for (const Change &c : changes) {
         SetClock(t + c.clock);
         if (c.list == queues) {
@@ -985,18 +998,36 @@ TEST(AppLists, ListsFollowTheChangesMadeThroughThem)
         }
         SelectRow(c.list, c.row ? RowOf(c.list, c.row) : 0);
         wintest::AnswerConfirmation(1, nullptr);
-        SendMessageA(PCFWnd(c.list->window), WM_COMMAND, (WPARAM)c.action, 0);
+        HWND to = PCFWnd(c.list->window);
+        if (c.action == 946) {       /* Update is the message window's: the row opened and edited */
+            SendMessageA(to, WM_COMMAND, 596, 0);
+            PumpUntil([&] {
+                for (DialogWords *o = PCFOpenDialogs; o && !edited; o = o->next)
+                    if (o->editor && EdFindLine(o->editor, "one to edit") >= 0)
+                        edited = o;
+                return edited != nullptr;
+            }, 10000);
+            ASSERT_NE(edited, nullptr) << c.what;
+            int32_t line = EdFindLine(edited->editor, "one to edit");
+            EdMoveCursor(edited->editor, 0, 0, MC_GOTO, EdGetLine(edited->editor, line)->valueColumn, line);
+            LoopMessage(PCFWnd(edited->dataWindow), WM_CHAR, 'X', 1);
+            to = PCFWnd(edited->window);
+        }
+        SendMessageA(to, WM_COMMAND, (WPARAM)c.action, 0);
         /* the timer's ticks: a second on, then some more */
-        for (int tick = 1; tick <= 12 && !(Rows(msgs) == c.messages &&
+        for (int tick = 1; tick <= 12 && !(Rows(msgs) == c.messages && shows(c.shown) &&
                                               Cell(queues, RowOf(queues, "REFRESH.Q"), MQIA_CURRENT_Q_DEPTH) == c.depth &&
                                               (RowOf(queues, "REFRESH.GONE") < 0) == c.gone); tick++) {
             SetClock(t + c.clock + tick);
             PumpUntil([] { return false; }, 1000);
         }
         EXPECT_EQ(Rows(msgs), c.messages) << c.what;
+        EXPECT_TRUE(shows(c.shown)) << c.what << ": " << Cell(msgs, Rows(msgs) - 1, MYPCFA_MESSAGE);
         EXPECT_EQ(Cell(queues, RowOf(queues, "REFRESH.Q"), MQIA_CURRENT_Q_DEPTH), c.depth) << c.what;
         EXPECT_EQ(RowOf(queues, "REFRESH.GONE") < 0, c.gone) << c.what;
     }
+    if (edited && edited != f->msgPane)
+        SendMessageA(PCFWnd(edited->window), WM_CLOSE, 0, 0);
     if (msgs != f->listPane)
         SendMessageA(PCFWnd(msgs->window), WM_CLOSE, 0, 0);
     SendMessageA(PCFWnd(queues->window), WM_CLOSE, 0, 0);
