@@ -92,11 +92,13 @@ struct Road : EngineTest {
         int rc = PCFDoCommand(d.d, 0, 1, action, nullptr, nullptr, nullptr, nullptr, 0, 0, nullptr, nullptr, nullptr);
         EXPECT_TRUE(WaitFor([&] { return IfcmdCount() == 0 && hooks.Count(UM_PCF_UPDATE_DIALOG, d.d) > ends; }));
         /* The first update may be the "sent" notice of a command whose
-           end is still on its way: the end is the dialog falling quiet. */
-        for (int settled = 0, i = 0; settled < 4 && i < 100; i++) {
+           end is still on its way: the end is the dialog falling quiet on
+           another text (a loaded machine may answer later than the quiet). */
+        for (int settled = 0, i = 0; settled < 4 && i < 200; i++) {
             size_t seen = hooks.Count(UM_PCF_UPDATE_DIALOG, d.d) + hooks.Texts(d.d).size();
             std::this_thread::sleep_for(std::chrono::milliseconds(50));
-            settled = IfcmdCount() == 0 && seen == hooks.Count(UM_PCF_UPDATE_DIALOG, d.d) + hooks.Texts(d.d).size()
+            settled = IfcmdCount() == 0 && seen == hooks.Count(UM_PCF_UPDATE_DIALOG, d.d) + hooks.Texts(d.d).size() &&
+                              hooks.LastText(d.d) != "Request sent..."
                           ? settled + 1 : 0;
         }
         hooks.Pump();
