@@ -52,6 +52,7 @@ enum : uint32_t {
     DRAG = 0x100000,    /* needs a column made wider by its title's border */
     TONAME = 0x200000,  /* needs a new name to copy to */
     QMAGAIN = 0x400000, /* the dialog's own queue manager is chosen again after */
+    RELIST = 0x800000,  /* the queue's lists are refreshed a while after (waited for) */
 };
 
 struct Expect {
@@ -268,8 +269,8 @@ static const Expect Table[] = {
     { MSG, 1, "refreshed", FIRST, nullptr },
     { MSG, 562, ".values: ", FIRST, nullptr, 563 },
     { MSG, 563, ".values: ", FIRST, nullptr },
-    { MSG, 946, ".sent: ", EDITED, nullptr },
-    { MSG, 941, ".sent: ", 0, nullptr },
+    { MSG, 946, ".sent: ", EDITED | RELIST, nullptr },
+    { MSG, 941, ".sent: ", RELIST, nullptr },
     { MSG, 904, ".view: ", 0, nullptr },
     { MSG, 894, ".editor: ", EDITED, nullptr },
     { MSG, 895, ".editor: ", UNDONE | UNDO, nullptr },
@@ -694,6 +695,15 @@ static void After(HWND w, uint32_t flags)
         }
         PumpAll();
         WalkAnswerYes(0);
+    }
+    if ((flags & RELIST) && Main->listPane) {
+        /* a refresh asked within five seconds of the last one is issued
+           by the timer once they have passed: let it land before the next
+           row edits the message it would show again */
+        DialogWords *list = Main->listPane;
+        PumpUntil([] { return false; }, 6500);
+        PumpUntil([list] { return !(list->markFlags & DM_REQUEST_SENT); }, 3000);
+        PumpAll();
     }
     if (flags & CONNECT) {
         AppDemo()->state &= ~LST_SUSPENDED;
