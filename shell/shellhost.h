@@ -1,7 +1,7 @@
 /* What the version check, the splash display and the debug window use of
  * the application shell: the program's version text, the modeless-dialog
  * list and window activation.  (The thread requests of the analyser
- * thread are the MQ engine's, mq/engine/mqengine.h.)  The shell's app/
+ * thread are the MQ engine's, mqengine/engine/mqengine.h.)  The shell's app/
  * serves them; the parts' window tests use a small host of their own
  * (tests/shell/partshost.cpp). */
 #pragma once

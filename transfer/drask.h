@@ -15,8 +15,8 @@
 #include <cstdio>
 
 #include "mqi.h"
-#include "mq/engine/mqengine.h"
-#include "mq/engine/progress.h"
+#include "mqengine.h"
+#include "progress.h"
 #include "mq/mdconvert.h"
 
 /* Result codes of the transfer (beside MQ reasons). */

@@ -1,4 +1,4 @@
-/* The editor's random user actions (tests/message/edprop.h) for as long
+/* The editor's random user actions (tests/message_editor/edprop.h) for as long
  * as one likes:  edit_prop [sequences [first seed [actions per sequence]]]
  * A failing seed is printed and the exit code is 1. */
 #include "edprop.h"

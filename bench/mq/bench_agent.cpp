@@ -25,7 +25,7 @@
 
 #include "cs.h"
 #include "locstore.h"
-#include "mq/agent/agent.h"
+#include "agent.h"
 #include "mq/mqconst.h"
 #include "mq/pcf.h"
 #include "mqsim.h"

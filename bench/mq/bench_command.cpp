@@ -25,7 +25,7 @@
 #include "cs.h"
 #include "locstore.h"
 #include "mq/capability.h"
-#include "mq/command/command.h"
+#include "command.h"
 #include "mq/mqbind.h"
 #include "mq/mqconst.h"
 #include "mqsim.h"

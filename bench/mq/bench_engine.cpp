@@ -19,7 +19,7 @@
 
 #include "cs.h"
 #include "locstore.h"
-#include "mq/engine/mqengine.h"
+#include "mqengine.h"
 #include "mqsim.h"
 #include "benchmq.h"
 #include "prfdata.h"

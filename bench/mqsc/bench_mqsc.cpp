@@ -14,7 +14,7 @@
 
 #include "benchcheck.h"
 #include "cs.h"
-#include "mq/mqsc/mqsc.h"
+#include "mqsc.h"
 
 using Clock = std::chrono::steady_clock;
 

@@ -1,6 +1,6 @@
 /* The command dialog: every object, list and message window is one of
  * these, made from a command definition.  This header holds what the
- * window code (dialogs/window, Windows only) and its window-free helpers
+ * window code (dialogs_win, Windows only) and its window-free helpers
  * share: control ids, private messages, the program-wide settings the
  * dialog reads, the instance's life (GetDialogWords, FreeDialogWords),
  * titles and status decisions, the dialog profile and placement slots,

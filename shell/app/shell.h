@@ -18,7 +18,7 @@
 #include "cnt.h"
 #include "shellrules.h"
 #include "modeless.h"
-#include "mq/engine/mqengine.h"
+#include "mqengine.h"
 #include "pcflistwin.h"
 
 struct DialogWords;

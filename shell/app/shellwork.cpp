@@ -11,9 +11,9 @@
 #include "pcfwin.h"              /* before locdlgwin.h: its UM_INITDLG is a macro */
 #include "locdlgwin.h"
 #include "loccache.h"
-#include "mq/command/command.h"
-#include "mq/engine/mqengine.h"
-#include "mq/engine/progress.h"
+#include "command.h"
+#include "mqengine.h"
+#include "progress.h"
 #include "prefwin.h"
 #include "pwcreds.h"
 #include "pwcwin.h"

@@ -4,8 +4,8 @@
  * (ShellInstallHooks) and tests call to run with the program's wiring. */
 #include "wirelibs.h"
 
-#include "mq/command/command.h"
-#include "mq/engine/mqengine.h"
+#include "command.h"
+#include "mqengine.h"
 #include "cfgfile.h"
 #include "cmddlg.h"
 #include "dlginfo.h"

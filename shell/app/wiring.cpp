@@ -10,9 +10,9 @@
 #include <cstring>
 #include <initializer_list>
 
-#include "mq/agent/agent.h"
-#include "mq/command/command.h"
-#include "mq/engine/mqengine.h"
+#include "agent.h"
+#include "command.h"
+#include "mqengine.h"
 #include "xferwnd.h"
 #include "cfgfile.h"
 #include "cmddlg.h"

@@ -10,7 +10,7 @@
 #include "cs.h"
 #include "prfdata.h"
 #include "shellhost.h"
-#include "mq/engine/mqengine.h"
+#include "mqengine.h"
 
 const char verDownloadAddress[] = "http://www.ravolt.example/download/version.html";
 const char verProductAddress[] = "http://www.ravolt.example/";

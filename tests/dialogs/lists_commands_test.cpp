@@ -5,8 +5,8 @@
 #include "listtest.h"
 
 #include "csdate.h"
-#include "mq/command/cmdint.h"
-#include "mq/engine/mqengine.h"
+#include "cmdint.h"
+#include "mqengine.h"
 #include "mq/pcf.h"
 #include "prfdata.h"
 

@@ -9,8 +9,8 @@
 
 #include <algorithm>
 
-#include "export/exptest.h"
-#include "mq/mqsc/mqsc.h"
+#include "dlgexport/exptest.h"
+#include "mqsc.h"
 #include "replysamples.h"
 
 using namespace exptest;

@@ -7,8 +7,8 @@
 
 #include "cs.h"
 #include "dialogs.h"
-#include "mq/command/cmdint.h"
-#include "mq/mqsc/mqsc.h"
+#include "cmdint.h"
+#include "mqsc.h"
 
 namespace {
 

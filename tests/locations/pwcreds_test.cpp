@@ -9,7 +9,7 @@
 #include "locstore.h"
 #include "prfdata.h"
 #include "mq/mqbind.h"
-#include "mq/engine/mqengine.h"
+#include "mqengine.h"
 #include "cs.h"
 #include "config/cfgtest.h"
 

@@ -5,7 +5,7 @@
 #include "apptest.h"
 #include "cmddlg.h"
 #include "pcfwin.h"
-#include "message/edbytes.h"
+#include "message_editor/edbytes.h"
 #include "shell.h"
 #include "qms.h"
 

@@ -13,7 +13,7 @@
 #include "apptest.h"
 #include "cmddlg.h"
 #include "dd.h"
-#include "mq/mqsc/consolewnd.h"
+#include "consolewnd.h"
 #include "pcflistwin.h"
 #include "pcfwin.h"
 #include "tkharness.h"

@@ -17,7 +17,7 @@
 #include "locdlg.h"
 #include "locdlgwin.h"
 #include "locstore.h"
-#include "mq/command/command.h"
+#include "command.h"
 #include "mq/mqconst.h"
 #include "pcfwin.h"
 #include "prfdata.h"

@@ -8,7 +8,7 @@
 #include "cmddlg.h"
 #include "pcfwin.h"
 #include "pcflistwin.h"
-#include "mq/command/command.h"
+#include "command.h"
 #include "shellint.h"
 #include "edpane.h"
 #include "mqi.h"

@@ -8,7 +8,7 @@
 
 #include "apptest.h"
 #include "locstore.h"
-#include "mq/command/command.h"
+#include "command.h"
 #include "prfdata.h"
 #include "shellint.h"
 #include "shellwork.h"

@@ -13,7 +13,7 @@
 #include "dd.h"
 #include "pcfwin.h"
 #include "shellint.h"
-#include "mq/engine/mqengine.h"
+#include "mqengine.h"
 #include "cmddlg.h"
 #include "filters.h"
 #include "prefs.h"

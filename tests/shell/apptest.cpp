@@ -16,7 +16,7 @@
 #include "mqi.h"
 #include "mq/mqbind.h"
 #include "mq/pcf.h"
-#include "mq/command/command.h"
+#include "command.h"
 #include "prfdata.h"
 #include "shellint.h"
 #include "shellwork.h"

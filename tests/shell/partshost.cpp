@@ -13,7 +13,7 @@
 #include "cs.h"
 #include "prfdata.h"
 #include "qms.h"
-#include "mq/engine/mqengine.h"
+#include "mqengine.h"
 
 int32_t hostTick = 7;
 

@@ -11,7 +11,7 @@
 #include "shelltest.h"
 #include "partshost.h"
 #include "shellhost.h"
-#include "mq/engine/mqengine.h"
+#include "mqengine.h"
 #include "version.h"
 #include "cs.h"
 #include "dd.h"

@@ -1,6 +1,6 @@
 /* Field access by row id: texts served from saved values, mandatory
  * fields, check boxes, enabling, colours and fonts. */
-#include "toolkit/dd_test.h"
+#include "dd_test.h"
 #include <string>
 #include "csmem.h"
 #include "tkutil.h"

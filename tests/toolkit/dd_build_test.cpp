@@ -1,7 +1,7 @@
 /* Dialog tables turned into dialogs: nesting errors, sections, lazy
  * controls, handle reuse, many dialogs alive at once, and edit texts kept
  * whole while their controls are released. */
-#include "toolkit/dd_test.h"
+#include "dd_test.h"
 #include <string>
 #include "csmem.h"
 #include "cstrace.h"

@@ -1,7 +1,7 @@
 /* The confirmation dialog: the question texts, a switched-off question,
  * "Don't show again" taking effect while the dialog is open, and the
  * answers of the buttons and the close box. */
-#include "toolkit/dd_test.h"
+#include "dd_test.h"
 #include <string>
 #include <functional>
 #include "confirm.h"

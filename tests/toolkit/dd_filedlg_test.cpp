@@ -1,6 +1,6 @@
 /* The open-file dialog for edit fields: the starting folder and name,
  * the filters and titles, and the result written back. */
-#include "toolkit/dd_test.h"
+#include "dd_test.h"
 #include <string>
 #include "filedlg.h"
 #include "cshost.h"

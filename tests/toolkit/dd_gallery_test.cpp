@@ -2,7 +2,7 @@
  * type, written into the gallery at two widths (dd_gallery_wide.bmp,
  * dd_gallery_narrow.bmp), and the tab page and collapsed twisty of the
  * same dialog. */
-#include "toolkit/dd_test.h"
+#include "dd_test.h"
 #include "tkspin.h"
 #include "ddint.h"
 

@@ -1,5 +1,5 @@
 /* The host window and helpers of the dialog engine's window tests. */
-#include "toolkit/dd_test.h"
+#include "dd_test.h"
 #include <cstdio>
 #include "tkcontrols.h"
 #include "tkharness.h"

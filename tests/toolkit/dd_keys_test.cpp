@@ -1,6 +1,6 @@
 /* The keyboard rules every dynamic dialog shares: Tab and Shift+Tab,
  * Return to the default button, Escape with and without its flag. */
-#include "toolkit/dd_test.h"
+#include "dd_test.h"
 
 #define F(type, id, text, value, style) {(uint32_t)(type), id, text, value, nullptr, style, 0, 0, 0, 0, 0}
 #define END {0, 0, nullptr, 0, nullptr, 0, 0, 0, 0, 0, 0}

@@ -2,7 +2,7 @@
  * classes, pixel and character sizes, word-wrapping labels, scrolled
  * panes, twisties, hidden fields, tab pages and splitters. Every figure
  * is in pixels given by the tables or in the measured character size. */
-#include "toolkit/dd_test.h"
+#include "dd_test.h"
 
 #define F(type, id, text, value, mnx, mny, mxx, mxy) \
     {(uint32_t)(type), id, text, value, nullptr, 0, mnx, mny, mxx, mxy, 0}

@@ -4,7 +4,7 @@
  * window would get recorded, and messages put and browsed beside it. */
 #pragma once
 
-#include "mq/enginetest.h"
+#include "mqengine/enginetest.h"
 #include "xfertest.h"
 
 #include <string>
