@@ -9,6 +9,7 @@
 
 #include <atomic>
 #include <cstddef>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <tuple>
@@ -137,10 +138,12 @@ const char *MQServerLibDir(void)
 
 /* ---- loading ----------------------------------------------------------- */
 
+/* The system's text of the last load that failed (global lock 0). */
+static char LastLoadError[300];
+
 static int LoadFrom(const char *file, const char *directory, void **module)
 {
-    char error[300];
-    return CSLoadLibrary(file, directory, error, sizeof error, module);
+    return CSLoadLibrary(file, directory, LastLoadError, sizeof LastLoadError, module);
 }
 
 static int LoadNamed(const char *name, void **module)
@@ -160,7 +163,10 @@ int LoadMQLibrary(const char *libraryName, MQIEntryTable *table)
 {
     CSLockGlobal(CSLOCK_MEMORY);
     void *module = nullptr;
+    LastLoadError[0] = 0;
     int result = LoadNamed(libraryName, &module);
+    if (result == 0)
+        LastLoadError[0] = 0;      /* a first try that failed is no reason now */
     if (result == 0) {
         MQIEntryTable scratch = {};
         result = BindEntries(module, &scratch);
@@ -168,6 +174,15 @@ int LoadMQLibrary(const char *libraryName, MQIEntryTable *table)
     }
     CSUnlockGlobal(CSLOCK_MEMORY);
     return result;
+}
+
+void MQBindErrorText(char *out, size_t size)
+{
+    if (!out || !size)
+        return;
+    CSLockGlobal(CSLOCK_MEMORY);
+    snprintf(out, size, "%s", LastLoadError);
+    CSUnlockGlobal(CSLOCK_MEMORY);
 }
 
 int MQBindTable(int client)

@@ -9,6 +9,8 @@
 
 #include "mqi.h"
 
+#include <cstddef>
+
 /* Reason of a library that lacks a required entry point. */
 #define MQBIND_RC_INCOMPLETE 11
 
@@ -90,6 +92,10 @@ int LoadMQLibrary(const char *libraryName, MQIEntryTable *table);
  * table from "mqm.dll".  0 when the table is bound, else the result of
  * LoadMQLibrary. */
 int MQBindTable(int client);
+
+/* Why the last binding could not load its library: the system's message
+ * for the code LoadMQLibrary returned; empty when the library loaded. */
+void MQBindErrorText(char *out, size_t size);
 
 /* Directories of the client and server libraries: MQIC_DLL_PATH or
  * MQM_DLL_PATH, else MQ_INSTALLATION_PATH with bin64; never null. */

@@ -79,9 +79,25 @@ bool CmdFilterMatch(const CmdParm *f, const SimAttr *v)
     }
 }
 
+/* An attribute whose values come from a set of named values (a queue's
+ * TYPE, PUT ENABLED or DISABLED): as in IBM MQ its filter takes only
+ * EQ and NE.  A number that names only special values (CAPEXPRY
+ * NOLIMIT, all negative) is still a number. */
+bool CmdNamedValues(MQLONG id)
+{
+    for (const SimValueKeyword &v : SimValueKeywords)
+        if (v.id == id && v.value >= 0)
+            return true;
+    return false;
+}
+
 /* Operators each filter type takes. */
 bool CmdFilterValid(const CmdParm *f, int kind)
 {
+    if (f->type == MQCFT_INTEGER_FILTER && f->op != MQCFOP_EQUAL && f->op != MQCFOP_NOT_EQUAL &&
+        f->op != MQCFOP_CONTAINS && f->op != MQCFOP_EXCLUDES && CmdNamedValues(f->id))
+        return false;
+
     static const MQLONG compare[] = {MQCFOP_LESS, MQCFOP_EQUAL, MQCFOP_GREATER, MQCFOP_NOT_LESS,
                                      MQCFOP_NOT_EQUAL, MQCFOP_NOT_GREATER};
     bool ok = false;

@@ -4,6 +4,7 @@
  * message per object to the request's reply queue.  MQSC text (format
  * MQSTR) is taken on queue managers that say they run on z/OS. */
 #include "cmdsrv.h"
+#include "simcall.h"
 #include "mqsim.h"
 
 #include <atomic>
@@ -15,6 +16,8 @@ struct CmdServer {
     std::thread thread;
     std::atomic<bool> stop;
     std::string qmgr;
+    MQHCONN hconn;            /* its connection and command queue, opened */
+    MQHOBJ queue;             /* with the loading (MQHO_NONE: none) */
 };
 
 static const MQLONG CmdWaitMs = 50;     /* how soon a stop is noticed */
@@ -507,16 +510,9 @@ static MQLONG TakeRequest(CmdServer *srv, MQHCONN hc, MQHOBJ ho, MQMD *md, std::
 static void Serve(CmdServer *srv)
 {
     SimFaultExempt = true;
-    MQHCONN hc;
-    MQLONG cc, rc;
-    MQCNO cno = {MQCNO_DEFAULT};
-    MQCONNX((PMQCHAR)srv->qmgr.c_str(), &cno, &hc, &cc, &rc);
-    if (cc == MQCC_FAILED)
-        return;
-    MQOD od = {MQOD_DEFAULT};
-    SimPad(od.ObjectName, sizeof od.ObjectName, "SYSTEM.ADMIN.COMMAND.QUEUE");
-    MQHOBJ ho;
-    MQOPEN(hc, &od, MQOO_INPUT_SHARED | MQOO_BROWSE | MQOO_FAIL_IF_QUIESCING, &ho, &cc, &rc);
+    MQHCONN hc = srv->hconn;
+    MQHOBJ ho = srv->queue;
+    MQLONG cc = ho == MQHO_NONE ? MQCC_FAILED : MQCC_OK, rc;
     std::string buf(65536, '\0');
     while (cc != MQCC_FAILED && !srv->stop) {
         if (SimCommandServerStopped(srv->qmgr.c_str())) {   /* requests wait on the queue */
@@ -561,7 +557,11 @@ static void StopAllAtExit(void)
 #endif
 
 /* Started when a queue manager is loaded (SimLock held), unless its
- * command server is under manual control. */
+ * command server is under manual control.  As with a started IBM MQ
+ * queue manager, its command server reads the command queue from the
+ * moment the queue manager can be reached: the server's connection and
+ * its open of the queue are made here, under the loading's lock, and
+ * the thread only serves. */
 void SimCommandServerStart(SimQMgr *q)
 {
     if (SimInt(q->qmgrObj, MQIA_CMD_SERVER_CONTROL) == MQSVC_CONTROL_MANUAL)
@@ -574,6 +574,13 @@ void SimCommandServerStart(SimQMgr *q)
     CmdServer *srv = new CmdServer();
     srv->stop = false;
     srv->qmgr = q->name;
+    SimConn *c = SimNewConn(q, SimHostUser(), MQCNO_NONE);
+    MQOD od = {MQOD_DEFAULT};
+    SimPad(od.ObjectName, sizeof od.ObjectName, "SYSTEM.ADMIN.COMMAND.QUEUE");
+    SimHandle *h = nullptr;
+    srv->hconn = c->hconn;
+    srv->queue = SimOpen(c, &od, &od, MQOO_INPUT_SHARED | MQOO_BROWSE | MQOO_FAIL_IF_QUIESCING, &h) == 0
+                     ? h->hobj : MQHO_NONE;
     q->server = srv;
     srv->thread = std::thread(Serve, srv);
 }

@@ -75,6 +75,8 @@ bool CmdAttrOf(SimQMgr *q, const SimObject *o, MQLONG id, SimAttr *out);
 /* cmdfilter.cpp: WHERE filters */
 /* Whether the filter's operator fits its type; whether a value passes. */
 bool CmdFilterValid(const CmdParm *filter, int kind);
+/* Whether an attribute's values come from a set of named values. */
+bool CmdNamedValues(MQLONG id);
 bool CmdFilterMatch(const CmdParm *filter, const SimAttr *value);
 
 /* cmdstatus.cpp: status and connection commands */

@@ -141,9 +141,10 @@ struct SimQMgr {
 
 /* Services that run beside a queue manager, such as a command server
  * thread serving SYSTEM.ADMIN.COMMAND.QUEUE through the MQI like any
- * client: started (under SimLock; start a thread, make no MQI call)
- * when a queue manager is loaded, stopped (SimLock not held; may join
- * the thread) before the queue managers are released. */
+ * client: started (under SimLock; connect and open through the model,
+ * start a thread, make no MQI call) when a queue manager is loaded,
+ * stopped (SimLock not held; may join the thread) before the queue
+ * managers are released. */
 extern void (*SimServiceStart)(SimQMgr *q);
 extern void (*SimServiceStop)(SimQMgr *q);
 void SimForEachQMgr(void (*fn)(SimQMgr *, void *), void *ctx);
@@ -249,6 +250,10 @@ int SimRunMqsc(SimQMgr *q, const char *text, std::string *out);
 int SimMqscCommand(SimQMgr *q, const std::string &text, std::vector<std::string> *msgs);
 /* simmqscdisplay.cpp: DISPLAY of an object kind; obj is the object token. */
 int SimMqscDisplay(SimQMgr *q, const struct SimToken &obj, const char *rest, std::vector<std::string> *out);
+/* KEYWORD(value) items two to a line, as DISPLAY lays them out. */
+std::string SimMqscLayout(const std::vector<std::string> &items);
+/* simmqscqstatus.cpp: DISPLAY QSTATUS of local queues or their handles. */
+int SimMqscQueueStatus(SimQMgr *q, const struct SimToken &obj, const char *rest, std::vector<std::string> *out);
 int SimDefineDefaults(SimQMgr *q);
 SimObject *SimTypeDefault(SimQMgr *q, int kind, MQLONG chltype);
 void SimSetFixed(SimObject *o);               /* queue type, definition type */

@@ -72,6 +72,10 @@ static void SimCopyOut(void *user, const T &local)
 
 extern std::map<MQHCONN, SimConn *> &SimConns;
 
+/* simconn.cpp: a new connection of this process to a loaded queue
+ * manager (SimLock held), as MQCONNX makes it. */
+SimConn *SimNewConn(SimQMgr *q, const std::string &user, MQLONG options);
+
 /* simopen.cpp */
 static const MQLONG SimInputOptions = MQOO_INPUT_AS_Q_DEF | MQOO_INPUT_SHARED | MQOO_INPUT_EXCLUSIVE;
 static const MQLONG SimContextOptions = MQOO_PASS_IDENTITY_CONTEXT | MQOO_PASS_ALL_CONTEXT |

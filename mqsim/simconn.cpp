@@ -29,6 +29,20 @@ static bool CredentialsNeeded(SimQMgr *q, std::string *user, std::string *pwd)
     return true;
 }
 
+SimConn *SimNewConn(SimQMgr *q, const std::string &user, MQLONG options)
+{
+    SimConn *c = new SimConn();
+    c->hconn = NextHconn++;
+    c->qmgr = q;
+    c->options = options;
+    c->user = user.substr(0, 12);
+    c->applName = SimHostProgram().substr(0, 28);
+    c->nextHobj = 1;
+    q->connections++;
+    SimConns[c->hconn] = c;
+    return c;
+}
+
 /* Connects to a queue manager of this process (loaded now if need be);
  * one that is not available here is looked for in the process that owns
  * it. */
@@ -53,12 +67,7 @@ static MQLONG ConnectHere(const std::string &name, const MQCNO *cno, MQHCONN *ou
         return MQRC_NOT_AUTHORIZED;
     if (!cuser.empty())
         user = cuser;
-    SimConn *c = new SimConn();
-    c->hconn = NextHconn++;
-    c->qmgr = q;
-    c->options = cno->Options;
-    c->user = user.substr(0, 12);
-    c->applName = SimHostProgram().substr(0, 28);
+    SimConn *c = SimNewConn(q, user, cno->Options);
     if (cno->Version >= 7) {
         std::string a = SimName(cno->ApplName, 28);
         std::string full(cno->ApplName, 28);
@@ -67,9 +76,6 @@ static MQLONG ConnectHere(const std::string &name, const MQCNO *cno, MQHCONN *ou
         if (!a.empty())
             c->applName = full;
     }
-    c->nextHobj = 1;
-    q->connections++;
-    SimConns[c->hconn] = c;
     *out = c->hconn;
     return 0;
 }

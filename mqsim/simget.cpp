@@ -142,11 +142,14 @@ static bool ConvertibleFormat(const MQMD *md)
     return memcmp(md->Format, MQFMT_STRING, 8) == 0;
 }
 
-/* Copies the message out; conversion of "MQSTR" data when asked. */
+/* Copies the message out; conversion of "MQSTR" data when asked.  Data
+ * converted (or a string already in the CCSID asked for) is described by
+ * the CCSID and encoding asked for, as IBM MQ leaves them; data that is
+ * not converted keeps the message's own. */
 static MQLONG Deliver(SimConn *c, SimHandle *h, SimMsg *m, MQMD *md, MQGMO *gmo, MQLONG bufLen,
                       void *buf, MQLONG *dataLen)
 {
-    MQLONG wantCcsid = md->CodedCharSetId;
+    MQLONG wantCcsid = md->CodedCharSetId, wantEncoding = md->Encoding;
     MQLONG n = m->length < bufLen ? m->length : bufLen;
     MQLONG reason = 0;
     if (n > 0)
@@ -157,15 +160,16 @@ static MQLONG Deliver(SimConn *c, SimHandle *h, SimMsg *m, MQMD *md, MQGMO *gmo,
         int64_t left = (m->expireAt - SimNowMs() + 99) / 100;
         md->Expiry = left < 1 ? 1 : left > 999999999 ? 999999999 : (MQLONG)left;
     }
-    if ((gmo->Options & MQGMO_CONVERT) && wantCcsid != m->md.CodedCharSetId) {
+    if (gmo->Options & MQGMO_CONVERT) {
         if (wantCcsid == MQCCSI_Q_MGR)
             wantCcsid = SimInt(c->qmgr->qmgrObj, MQIA_CODED_CHAR_SET_ID, 437);
-        if (wantCcsid != m->md.CodedCharSetId) {
-            if (ConvertibleFormat(&m->md) && SimConvertHook &&
-                SimConvertHook(m->md.CodedCharSetId, wantCcsid, (MQBYTE *)buf, n) == 0)
-                md->CodedCharSetId = wantCcsid;
-            else
-                reason = MQRC_NOT_CONVERTED;
+        int string = ConvertibleFormat(&m->md);
+        if (wantCcsid != m->md.CodedCharSetId &&
+            !(string && SimConvertHook && SimConvertHook(m->md.CodedCharSetId, wantCcsid, (MQBYTE *)buf, n) == 0))
+            reason = MQRC_NOT_CONVERTED;
+        else if (string) {
+            md->CodedCharSetId = wantCcsid;
+            md->Encoding = wantEncoding;
         }
     }
     if (gmo->Version >= 3)

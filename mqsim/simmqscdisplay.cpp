@@ -87,7 +87,7 @@ static std::string Item(int kind, MQLONG id, const SimAttr &a)
 
 /* Items two to a line: the first in a 40-character field after three
  * blanks; an item longer than the field stands alone. */
-static std::string Layout(const std::vector<std::string> &items)
+std::string SimMqscLayout(const std::vector<std::string> &items)
 {
     std::string text, line;
     for (const std::string &it : items) {
@@ -145,7 +145,7 @@ static std::string Describe(const DisplayKind *d, SimObject *o, const std::vecto
             SimKeywordById(o->kind, kv.first))
             items.push_back(Item(o->kind, kv.first, kv.second));
     std::sort(items.begin() + (long)first, items.end());   /* by keyword, after name and type */
-    return std::string(d->header) + Layout(items);
+    return std::string(d->header) + SimMqscLayout(items);
 }
 
 /* The attribute keyword of a display: of the kind, or of any queue type. */
@@ -203,7 +203,8 @@ static bool WhereValue(const char *s, size_t *pos, std::string *v)
 }
 
 /* WHERE(keyword operator value) at rest[*pos]: 1 the clause, as a PCF
- * filter parameter in *f; 0 none here (*pos unmoved); -1 an error. */
+ * filter parameter in *f; 0 none here (*pos unmoved); -1 an error; -2
+ * an order (LT, GT, LE, GE) on an attribute whose values are named. */
 static int ParseWhere(const DisplayKind *d, int attrKind, const char *rest, size_t *pos, CmdParm *f)
 {
     size_t p = *pos;
@@ -241,8 +242,10 @@ static int ParseWhere(const DisplayKind *d, int attrKind, const char *rest, size
     bool list = k->type == SIM_INTLIST || k->type == SIM_STRLIST;
     bool listOp = f->op == MQCFOP_CONTAINS || f->op == MQCFOP_EXCLUDES || f->op == MQCFOP_CONTAINS_GEN ||
                   f->op == MQCFOP_EXCLUDES_GEN;
+    bool order = f->op == MQCFOP_LESS || f->op == MQCFOP_GREATER || f->op == MQCFOP_NOT_LESS ||
+                 f->op == MQCFOP_NOT_GREATER;
     if (list != listOp || !CmdFilterValid(f, attrKind))
-        return -1;
+        return order && !list && f->type == MQCFT_INTEGER_FILTER && CmdNamedValues(f->id) ? -2 : -1;
     *pos = p;
     return 1;
 }
@@ -273,6 +276,8 @@ static void SyntaxError(const std::string &segment, std::vector<std::string> *ou
 
 int SimMqscDisplay(SimQMgr *q, const SimToken &obj, const char *rest, std::vector<std::string> *out)
 {
+    if (obj.word == "QSTATUS" || obj.word == "QS")
+        return SimMqscQueueStatus(q, obj, rest, out);
     const DisplayKind *d = nullptr;
     for (const DisplayKind &k : DisplayKinds)
         if (obj.word == k.word)
@@ -295,6 +300,10 @@ int SimMqscDisplay(SimQMgr *q, const SimToken &obj, const char *rest, std::vecto
     for (;;) {
         size_t at = pos;
         int w = single || where ? 0 : ParseWhere(d, attrKind, rest, &pos, &filter);
+        if (w == -2) {
+            out->push_back("AMQ8569E: Error in filter specification.");
+            return 1;
+        }
         if (w < 0)
             return SyntaxError(std::string(rest + at, strlen(rest + at)), out), 1;
         if (w > 0) {

@@ -8,6 +8,7 @@
 #include <cstring>
 #include <string>
 
+#include "cssys.h"
 #include "mq/mqbind.h"
 
 namespace {
@@ -170,8 +171,20 @@ TEST_F(MQBind, FullPathsAreUsedAsGiven)
  * once; a failed binding leaves the table to be tried again. */
 TEST_F(MQBind, ProcessTablesBindOnce)
 {
+    /* a library that cannot be loaded leaves the system's reason */
+    char reason[300];
+    SetEnv("RAVOLT_MQLIBNAME", std::string(600, 'p') + "/mqic.dll");
+    int rc = MQBindTable(1);
+    EXPECT_NE(rc, 0);
+    char said[300];
+    CSSysErrorText(rc, said, sizeof said);
+    MQBindErrorText(reason, sizeof reason);
+    EXPECT_STREQ(reason, said);
+    EXPECT_GT(strlen(reason), 5u);
     SetEnv("RAVOLT_MQLIBNAME", Dir("noput1") + "mqm.dll");
     EXPECT_EQ(MQBindTable(1), MQBIND_RC_INCOMPLETE);
+    MQBindErrorText(reason, sizeof reason);
+    EXPECT_STREQ(reason, "");                /* it loaded; an entry was missing */
     EXPECT_FALSE(MQTableBound(&MQClientTable));
     std::string path = Dir("nocb") + "mqic.dll";
 #ifdef _WIN32

@@ -2,6 +2,7 @@
  * PCF requests built with the program's PCF builder, put to the command
  * queue, replies read from a dynamic reply queue and walked. */
 #include "simtest.h"
+#include "sim.h"
 #include "mq/pcf.h"
 
 #include <chrono>
@@ -496,6 +497,30 @@ TEST_F(Cmd, FiltersAndSelectors)
     Str(MQCA_Q_NAME, "F.*");
     Filter(MQCFT_INTEGER_FILTER, MQIA_MAX_Q_DEPTH, MQCFOP_LIKE, &v, 4);
     Fails(MQRCCF_FILTER_ERROR);
+
+    /* An attribute of named values takes EQ and NE only; a number that
+       names only special values (CAPEXPRY NOLIMIT) takes every order. */
+    const struct { MQLONG id, op, value; bool ok; } named[] = {
+        {MQIA_INHIBIT_PUT, MQCFOP_NOT_LESS, MQQA_PUT_INHIBITED, false},
+        {MQIA_Q_TYPE, MQCFOP_GREATER, MQQT_LOCAL, false},
+        {MQIA_Q_TYPE, MQCFOP_LESS, MQQT_ALIAS, false},
+        {MQIA_DEF_INPUT_OPEN_OPTION, MQCFOP_NOT_GREATER, MQOO_INPUT_SHARED, false},
+        {MQIA_INHIBIT_PUT, MQCFOP_NOT_EQUAL, MQQA_PUT_INHIBITED, true},
+        {MQIA_Q_TYPE, MQCFOP_EQUAL, MQQT_ALIAS, true},
+        {MQIA_CAP_EXPIRY, MQCFOP_GREATER, 100, true},
+    };
+    for (const auto &n : named) {
+        Begin(MQCMD_INQUIRE_Q);
+        Str(MQCA_Q_NAME, "F.*");
+        Filter(MQCFT_INTEGER_FILTER, n.id, n.op, &n.value, 4);
+        if (!n.ok) {
+            Fails(MQRCCF_FILTER_ERROR);
+            continue;
+        }
+        r = Send();
+        ASSERT_FALSE(r.empty()) << n.id;
+        EXPECT_EQ(r[0].cfh.CompCode, 0) << n.id << " " << n.op;
+    }
 }
 
 /* Error responses name what was wrong: the parameter, the selector, the
@@ -593,6 +618,10 @@ TEST_F(Cmd, MqscDisplayWhere)
         {"DISPLAY CHANNEL(W.*) WHERE(DESCR EQ 'srv')", {"CHANNEL(W.SVR)"}},
         {"DISPLAY QLOCAL(W.*) WHERE(MAXDEPTH GT 100000)", {}},
         {"DISPLAY QLOCAL(W.NONE) WHERE(MAXDEPTH GT 1)", {"AMQ8147E"}},
+        /* an order on an attribute of named values is refused as runmqsc refuses it */
+        {"DISPLAY QUEUE(W.*) WHERE(PUT GE DISABLED)", {"AMQ8569E: Error in filter specification."}},
+        {"DISPLAY QUEUE(W.*) WHERE(TYPE GT QLOCAL)", {"AMQ8569E: Error in filter specification."}},
+        {"DISPLAY QUEUE(W.*) WHERE(PUT NE DISABLED)", {"QUEUE(W.ALIAS)", "QUEUE(W.BIG)", "QUEUE(W.SMALL)"}},
     };
     for (const auto &c : cases) {
         std::vector<std::string> out = run(c.text);
@@ -600,7 +629,7 @@ TEST_F(Cmd, MqscDisplayWhere)
             EXPECT_TRUE(out.empty()) << c.text << ": " << (out.empty() ? "" : out[0]);
             continue;
         }
-        ASSERT_EQ(out.size(), c.shown.size()) << c.text << ": " << out[0];
+        ASSERT_EQ(out.size(), c.shown.size()) << c.text << ": " << (out.empty() ? "" : out[0]);
         for (size_t i = 0; i < out.size(); i++)
             EXPECT_NE(out[i].find(c.shown[i]), std::string::npos) << c.text << ": " << out[i];
     }
@@ -715,15 +744,23 @@ TEST_F(Cmd, OtherObjectKinds)
 
 TEST_F(Cmd, ServerStateAndUndeliverableReplies)
 {
-    /* The running server holds the command queue open for input. */
+    /* The running server holds the command queue open for input from the
+       moment the queue manager is loaded, as a started IBM MQ queue
+       manager's does: seen under the loading's own lock, before the
+       server's thread has run, and by the first look of a connection. */
+    static int readersAtLoad;
+    readersAtLoad = -1;
+    SimServiceStart = [](SimQMgr *q) {
+        SimCommandServerStart(q);
+        SimObject *queue = SimLookup(q, SIM_K_QLOCAL, "SYSTEM.ADMIN.COMMAND.QUEUE");
+        readersAtLoad = queue && queue->queue ? queue->queue->openInput : -1;
+    };
     Start("QMC", "DEFINE QLOCAL(TINY.REPLY) MAXDEPTH(1)\n");
+    SimServiceStart = SimCommandServerStart;
+    EXPECT_EQ(readersAtLoad, 1);
     MQHOBJ o = Open(h, "SYSTEM.ADMIN.COMMAND.QUEUE", MQOO_INQUIRE);
     MQLONG sel = MQIA_OPEN_INPUT_COUNT, count = -1, cc, rc;
-    for (int i = 0; i < 200 && count != 1; i++) {      /* the server starts beside the loading */
-        MQINQ(h, o, 1, &sel, 1, &count, 0, nullptr, &cc, &rc);
-        if (count != 1)
-            std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
+    MQINQ(h, o, 1, &sel, 1, &count, 0, nullptr, &cc, &rc);
     EXPECT_EQ(count, 1);
     Close(h, o);
 
@@ -1023,7 +1060,7 @@ TEST_F(Cmd, EscapeCarriesMqscOutput)
     ASSERT_EQ(r.size(), 1u);
     EXPECT_EQ(r[0].strs.at(MQCACF_ESCAPE_TEXT), "AMQ8147E: IBM MQ object E.NONE not found.");
     for (const char *bad : {"DISPLAY QLOCAL(E.ONE) NOSUCHATTR", "DEFINE QLOCAL('E.Q", "FROB QLOCAL(X)",
-                            "DISPLAY QSTATUS(*)", ")))"}) {
+                            "DISPLAY QSTATUS(*) DESCR", "DISPLAY QSTATUS(*) TYPE(ALL)", "DISPLAY QSTATUS", ")))"}) {
         Begin(MQCMD_ESCAPE);
         Int(MQIACF_ESCAPE_TYPE, MQET_MQSC);
         Str(MQCACF_ESCAPE_TEXT, bad);
@@ -1031,6 +1068,59 @@ TEST_F(Cmd, EscapeCarriesMqscOutput)
         ASSERT_EQ(r.size(), 1u) << bad;
         EXPECT_EQ(r[0].strs.at(MQCACF_ESCAPE_TEXT).substr(0, 9), "AMQ8405I:") << bad;
     }
+    /* DISPLAY QSTATUS as runmqsc answers it: one message per queue with
+       its counts, or per handle open on it; each answer's text in order */
+    MQHOBJ in = Open(h, "E.TWO", MQOO_INPUT_SHARED | MQOO_BROWSE);
+    o = Open(h, "E.TWO", MQOO_OUTPUT);
+    Put(h, o, "one");
+    Close(h, o);
+    const struct { const char *text; std::vector<std::string> answers; } statuses[] = {
+        {"DISPLAY QSTATUS(E.TWO)",
+         {"AMQ8450I: Display queue status details.\n"
+          "   QUEUE(E.TWO)                            TYPE(QUEUE)\n"
+          "   CURDEPTH(1)"}},
+        {"dis qs(E.*) ipprocs uncom",
+         {"AMQ8450I: Display queue status details.\n"
+          "   QUEUE(E.ONE)                            TYPE(QUEUE)\n"
+          "   CURDEPTH(0)                             IPPROCS(0)\n"
+          "   UNCOM(NO)",
+          "AMQ8450I: Display queue status details.\n"
+          "   QUEUE(E.TWO)                            TYPE(QUEUE)\n"
+          "   CURDEPTH(1)                             IPPROCS(1)\n"
+          "   UNCOM(NO)"}},
+        {"DISPLAY QSTATUS(E.TWO) ALL",
+         {"AMQ8450I: Display queue status details.\n"
+          "   QUEUE(E.TWO)                            TYPE(QUEUE)\n"
+          "   CURDEPTH(1)                             IPPROCS(1)\n"
+          "   LGETDATE( )                             LGETTIME( )\n"
+          "   LPUTDATE( )                             LPUTTIME( )\n"
+          "   MEDIALOG( )                             MONQ(OFF)\n"
+          "   MSGAGE( )                               OPPROCS(0)\n"
+          "   QTIME( , )                              UNCOM(NO)"}},
+        {"DISPLAY QSTATUS(E.TWO) TYPE(HANDLE)",
+         {"AMQ8450I: Display queue status details.\n"
+          "   QUEUE(E.TWO)                            TYPE(HANDLE)\n"
+          "   APPLTAG("}},
+        {"DISPLAY QSTATUS(E.NONE)", {"AMQ8147E: IBM MQ object E.NONE not found."}},
+    };
+    for (const auto &st : statuses) {
+        Begin(MQCMD_ESCAPE);
+        Int(MQIACF_ESCAPE_TYPE, MQET_MQSC);
+        Str(MQCACF_ESCAPE_TEXT, st.text);
+        r = Send();
+        ASSERT_EQ(r.size(), st.answers.size()) << st.text;
+        for (size_t i = 0; i < r.size(); i++)
+            EXPECT_EQ(r[i].strs.at(MQCACF_ESCAPE_TEXT).substr(0, st.answers[i].size()), st.answers[i]) << st.text;
+    }
+    Begin(MQCMD_ESCAPE);
+    Int(MQIACF_ESCAPE_TYPE, MQET_MQSC);
+    Str(MQCACF_ESCAPE_TEXT, "DISPLAY QSTATUS(E.TWO) TYPE(HANDLE)");
+    r = Send();
+    ASSERT_EQ(r.size(), 1u);
+    const std::string &handle = r[0].strs.at(MQCACF_ESCAPE_TEXT);
+    for (const char *item : {"BROWSE(YES)", "INPUT(SHARED)", "INQUIRE(NO)", "OUTPUT(NO)", "SET(NO)"})
+        EXPECT_NE(handle.find(item), std::string::npos) << item << ": " << handle;
+    Close(h, in);
     Begin(MQCMD_ESCAPE);
     Int(MQIACF_ESCAPE_TYPE, MQET_MQSC);
     Str(MQCACF_ESCAPE_TEXT, "DISPLAY QMGR DEADQ");
@@ -1104,6 +1194,10 @@ TEST_F(Cmd, ZosTakesMqscText)
         { "DISPLAY QUEUE('Z.*') ALL WHERE(CURDEPTH GT 100)",
           { "CSQM297I +ZQM1 CSQMDRTC NO QUEUE FOUND MATCHING REQUEST CRITERIA" }, "CSQ9022I" },
         { "DISPLAY QUEUE('Z.*') WHERE(NOSUCH EQ 1)", { "CSQ9002E +ZQM1 ", "CSQM090E" }, "CSQ9023E" },
+        { "DISPLAY QUEUE('Z.*') ALL WHERE(PUT GE DISABLED)",
+          { "CSQM569E +ZQM1 Error in filter specification.", "CSQM090E" }, "CSQ9023E" },
+        { "DISPLAY QUEUE('Z.*') ALL WHERE(TYPE GT QLOCAL)",
+          { "CSQM569E +ZQM1 Error in filter specification.", "CSQM090E" }, "CSQ9023E" },
     };
     for (const auto &w : wheres) {
         text = w.text;

@@ -268,13 +268,15 @@ TEST_F(SimGet, ConvertUnknownIsNotConverted)
     MQMD md = {MQMD_DEFAULT};
     FILL(md.Format, MQFMT_STRING);
     md.CodedCharSetId = 1208;
+    md.Encoding = 785;
     ASSERT_EQ(Put(h, q, "abc", &md), 0);
     MQMD want = {MQMD_DEFAULT};
     want.CodedCharSetId = 65000;
     std::string d;
     EXPECT_EQ(Get(h, q, &d, MQGMO_CONVERT, &want), MQRC_NOT_CONVERTED);
     EXPECT_EQ(d, "abc");
-    EXPECT_EQ(want.CodedCharSetId, 1208);
+    EXPECT_EQ(want.CodedCharSetId, 1208);      /* the message's own */
+    EXPECT_EQ(want.Encoding, 785);
 }
 
 #ifdef MQSIM_CODEPAGES
@@ -283,13 +285,22 @@ TEST_F(SimGet, ConvertSingleByteString)
     MQMD md = {MQMD_DEFAULT};
     FILL(md.Format, MQFMT_STRING);
     md.CodedCharSetId = 437;
+    md.Encoding = 785;
     ASSERT_EQ(Put(h, q, "abc 1", &md), 0);
     MQMD want = {MQMD_DEFAULT};
     want.CodedCharSetId = 500;
     std::string d;
     EXPECT_EQ(Get(h, q, &d, MQGMO_CONVERT | MQGMO_BROWSE_FIRST, &want), 0);
     EXPECT_EQ(d, "\x81\x82\x83\x40\xF1");
-    EXPECT_EQ(want.CodedCharSetId, 500);
+    EXPECT_EQ(want.CodedCharSetId, 500);       /* what the data is now */
+    EXPECT_EQ(want.Encoding, 546);
+    /* a string already in the CCSID asked for: only its encoding changes */
+    MQMD same = {MQMD_DEFAULT};
+    same.CodedCharSetId = 437;
+    EXPECT_EQ(Get(h, q, &d, MQGMO_CONVERT | MQGMO_BROWSE_FIRST, &same), 0);
+    EXPECT_EQ(d, "abc 1");
+    EXPECT_EQ(same.CodedCharSetId, 437);
+    EXPECT_EQ(same.Encoding, 546);
     /* not a string: returned as it is */
     MQMD bin = {MQMD_DEFAULT};
     bin.CodedCharSetId = 437;
