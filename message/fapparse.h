@@ -9,6 +9,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include "msghooks.h"
 
 /* ---- Static structure definitions ------------------------------------ */
 
@@ -130,19 +131,6 @@ extern FmtStructDef FmtDefMQMD, FmtDefMQMDE, FmtDefXQH, FmtDefMQDLH,
 /* MQCFH variants that only the editor chooses (new messages of their format) */
 extern FmtStructDef FmtDefCFHGenericPcf, FmtDefCFHGenericPcf2,
     FmtDefCFHGenericAdmin, FmtDefCFHGenericEvent;
-
-/* Constant tables linked by FmtLayoutAll into the "Reason", "Parameter
- * Id", "Command" and option fields; valueName gives the constant name of a
- * PCF parameter's value. By default the MQ engine's tables (mq/mqconst.h);
- * FmtSetConstLinks replaces them (call it before formatting starts). */
-struct FmtConstLinks {
-    const FmtValueName *reasons, *parameters, *commands;
-    const FmtValueName *openOptions, *closeOptions, *pmoOptions,
-                       *gmoOptions, *sdOptions, *sroOptions;
-    const char *(*valueName)(int32_t parameter, int32_t value);
-};
-void FmtSetConstLinks(const FmtConstLinks *links);
-const FmtConstLinks *FmtGetConstLinks(void);
 
 void FmtLayoutAll();
 void FmtLayoutStruct(FmtStructDef *def, int builtAtRunTime);

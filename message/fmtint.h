@@ -257,7 +257,6 @@ static inline uint32_t FmtReadSize(const FmtFieldDef *f)
     }
     return FmtIntSize(f->type);
 }
-extern FmtConstLinks FmtLinks;
 enum : uint32_t { FMT_RC_INCOMPLETE = 0x1000C };
 static inline int FmtStopped(uint32_t rc) { return rc == FMT_STOP || rc == FMT_RC_INCOMPLETE; }
 void FmtLinkTables();

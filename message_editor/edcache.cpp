@@ -18,26 +18,12 @@ int32_t edLinesMadeAround = ED_CACHE_SLACK;
 
 /* ---- the host's defaults ---- */
 
-static int NoKey(int) { return 0; }
-static void NoLines(PCFDATA *, int32_t, int32_t) {}
-static void NoLine(PCFDATA *, int32_t) {}
-static void NoPane(PCFDATA *) {}
 static int CharCell(PCFDATA *ed, uint32_t) { return ed->charWidth; }
-static void NoStatus(DialogWords *, const char *, int) {}
-static void NoDialog(DialogWords *) {}
-static int Agree(DialogWords *, const char *, uint32_t *, uint32_t) { return 1; }
-static void NoCodepage(PCFDATA *, uint32_t) {}
-static void NoCaption(PCFDATA *, const char *) {}
-static void NoCommand(DialogWords *, int) {}
-static void NoPost(DialogWords *, uintptr_t, intptr_t) {}
-static void NoItem(DialogWords *, int, int) {}
-static void NoSound(void) {}
 
 void EdHostDefaults(EdHost *h)
 {
-    *h = EdHost{ NoKey, NoLines, NoLine, NoPane, NoPane, NoPane, CharCell, NoStatus,
-                 NoDialog, NoDialog, Agree, NoCodepage, NoCaption, NoCommand, NoPost,
-                 NoItem, NoItem, NoDialog, NoSound, nullptr };
+    *h = EdHost{};
+    h->cellWidth = CharCell;
 }
 
 static EdHost DefaultHost()
@@ -167,7 +153,7 @@ static uint32_t FormatRun(FmtLineSink sink, PCFDATA *ed)
         lr->options |= LO_HEX_OFFSETS;
     if (Prf.po[1] & PO2_LOCAL_TIMES)
         lr->flags |= LR_LOCAL_TIME;
-    int cell = edHost.cellWidth(ed, 850);
+    int cell = ED_HOST(edHost, cellWidth, ed, 850);
     lr->width = cell > 0 && ed->width > 0 ? (uint32_t)(ed->width / cell) : 0;
     lr->displayCcsid = EdLocation(d) && ed->qmCcsid ? ed->qmCcsid : 850;
     if (EdIsPaneSink(sink)) {
@@ -243,7 +229,7 @@ static void CheckCodepage(PCFDATA *ed, const FmtLineRec *lr)
     CPSETTING *cp = CSGetCodepageSetting((int)ccsid, nullptr, nullptr, nullptr);
     if (cp && cp->notInstalled && !cp->warned) {
         cp->warned = 1;
-        edHost.codepageMissing(ed, ccsid);
+        ED_HOST(edHost, codepageMissing, ed, ccsid);
     }
 }
 
@@ -524,10 +510,10 @@ void EdBuildLineData(PCFDATA *ed, int force)
         ed->madeLast = ed->cacheLast;
     if (!ed->scrolling) {
         if (!ed->movingToEnd && !Visible(ed, ed->cursor.line) && ed->scroll.lineCount)
-            edHost.scrollTo(ed, ed->cursor.line);
-        edHost.scrollBars(ed);
-        edHost.placeCaret(ed);
-        edHost.invalidate(ed, 0, -1);
+            ED_HOST(edHost, scrollTo, ed, ed->cursor.line);
+        ED_HOST(edHost, scrollBars, ed);
+        ED_HOST(edHost, placeCaret, ed);
+        ED_HOST(edHost, invalidate, ed, 0, -1);
     }
     ed->movingToEnd = 0;
 }
@@ -538,7 +524,7 @@ LINEDATA *EdGetLine(PCFDATA *ed, int32_t line)
         return nullptr;
     if (!EdCachedLine(ed, line)) {
         EdSetTop(ed, line);
-        edHost.scrollBars(ed);
+        ED_HOST(edHost, scrollBars, ed);
         ed->movingToEnd = 1;            /* the build must not scroll back to the cursor */
         EdBuildLineData(ed, 1);
     }
@@ -558,7 +544,6 @@ PCFDATA *EdCreatePane(DialogWords *dialog)
     ed->listLine = -1;
     ed->cacheLast = -1;
     ed->format = EdFormatMessage;
-    EdUseUserFormats();
     if (dialog) {
         ed->charWidth = (int16_t)dialog->charWidth;
         ed->charHeight = (int16_t)dialog->lineHeight;

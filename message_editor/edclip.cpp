@@ -207,7 +207,7 @@ int EdCopy(DialogWords *d, int all)
     snprintf(question, sizeof question,
              "!The data is quite large, are you sure you want to copy all %llu bytes to the clipboard ?",
              (unsigned long long)(total - 2));
-    if (total >= LARGE_COPY && !edHost.confirm(d, question, nullptr, 0)) {
+    if (total >= LARGE_COPY && !ED_HOST(edHost, confirm, d, question, nullptr, 0)) {
         EdSetStatus(ed, "Clipboard copy cancelled");
         return 0;
     }
@@ -241,7 +241,7 @@ int EdCopy(DialogWords *d, int all)
     snprintf(status, sizeof status, "Copied to Clipboard  : Text(%u bytes) Data(%u bytes)", size - 2, count);
     EdSetErrorText(ed, status);
     ed->statusShown = 1;
-    edHost.status(d, status, 1);
+    ED_HOST(edHost, status, d, status, 1);
     return 1;
 }
 
@@ -339,7 +339,7 @@ int EdPasteData(PCFDATA *ed, int flags, unsigned char **block, uint32_t *digits)
 {
     *block = nullptr;
     *digits = 0;
-    if (edHost.keyDown(ED_KEY_MENU))
+    if (ED_HOST(edHost, keyDown, ED_KEY_MENU))
         flags = PD_TEXT_ONLY;
     if (!edClipboard.open(ed)) {
         EdSetErrorText(ed, noData);
@@ -366,8 +366,9 @@ int EdPasteData(PCFDATA *ed, int flags, unsigned char **block, uint32_t *digits)
         } else if (n) {
             int convert = (flags & PD_HEX) && EdIsHexText(text, n) &&
                           ((flags & PD_HEX_CHARS) ||
-                           edHost.confirm(ed->dialog, "!The clipboard data appears to be hex bytes. Would you like "
-                                                      "these to be converted to bytes before pasting?", nullptr, 0));
+                           ED_HOST(edHost, confirm, ed->dialog,
+                                   "!The clipboard data appears to be hex bytes. Would you like these to be "
+                                   "converted to bytes before pasting?", nullptr, 0));
             if (convert) {
                 uint32_t length = n;
                 *block = EdHexTextToData(ed, flags & PD_HEX_CHARS, text, &length, 0, 0);

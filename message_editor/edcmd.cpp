@@ -54,7 +54,7 @@ int EdEditCommand(DialogWords *d, int id)
     case 899: return Changed(ed, EdPasteAll(d));
     case FR_FIND_NEXT: case FR_FIND_PREVIOUS:
         if (!FRFindNext(d, 0, id == FR_FIND_PREVIOUS, 1))
-            edHost.errorSound();
+            ED_HOST(edHost, errorSound);
         return 1;
     case 910: EdGotoPartnerTag(ed); return 1;
     case 911: EdAddXmlTag(ed); return 1;

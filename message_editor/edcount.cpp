@@ -232,7 +232,7 @@ static void Counted(PCFDATA *ed, int32_t line, int32_t column)
         ed->cursor.column = 0;
     }
     if (ed->cursor.line != line || ed->cursor.column != column)
-        edHost.invalidate(ed, 0, -1);
+        ED_HOST(edHost, invalidate, ed, 0, -1);
 }
 
 void EdFlushTyping(PCFDATA *ed)

@@ -128,6 +128,19 @@ static void LimitColumn(PCFDATA *ed, int code, int wrap, int32_t *line, int32_t 
     }
 }
 
+/* On a hex body line the cursor stands on a digit, never on the blank
+ * between two groups of eight: Left steps back over it to the group's
+ * last digit, every other move on to the next group's first digit. */
+static int32_t OffGroupBlank(const LINEDATA *l, int code, int32_t k)
+{
+    if (!l || (l->lineType != LK_DUMP && l->lineType != LK_BYTES_DUMP))
+        return k;
+    int32_t i = k - l->valueColumn;
+    if (i < 0 || i >= l->valueLength || i % 9 != 8)
+        return k;
+    return code == MC_LEFT ? k - 1 : k + 1;
+}
+
 /* Step 7: the data position behind the cursor. */
 static void DataPosition(PCFDATA *ed, const LINEDATA *l, const EdFieldAt *at, int found)
 {
@@ -154,7 +167,7 @@ static void DataPosition(PCFDATA *ed, const LINEDATA *l, const EdFieldAt *at, in
 
 void EdMoveCursor(PCFDATA *ed, int extendAllowed, int wrap, int code, int32_t column, int32_t line)
 {
-    int shift = edHost.keyDown(ED_KEY_SHIFT), ctrl = edHost.keyDown(ED_KEY_CONTROL);
+    int shift = ED_HOST(edHost, keyDown, ED_KEY_SHIFT), ctrl = ED_HOST(edHost, keyDown, ED_KEY_CONTROL);
     int extend = (shift && extendAllowed) || code == MC_EXTEND_TO || ed->capturing;
     EdPosition old = ed->cursor;
     ed->statusShown = 0;
@@ -186,6 +199,7 @@ void EdMoveCursor(PCFDATA *ed, int extendAllowed, int wrap, int code, int32_t co
     if (l != old.line && ed->typing)
         EdSetPending(ed, 0);
     LimitColumn(ed, code, wrap, &l, &k, l == old.line);
+    k = OffGroupBlank(EdGetLine(ed, l), code, k);
     if (chosen)
         ed->rememberedColumn = k;
     ed->cursor.line = l;
@@ -204,23 +218,23 @@ void EdMoveCursor(PCFDATA *ed, int extendAllowed, int wrap, int code, int32_t co
     uint32_t kind = found ? 2 : 1;
     if (kind != ed->caretKind) {
         ed->caretKind = kind;
-        edHost.recreateCaret(ed);
+        ED_HOST(edHost, recreateCaret, ed);
     }
     if (!Visible(ed, l))
-        edHost.scrollTo(ed, l);
-    edHost.placeCaret(ed);
+        ED_HOST(edHost, scrollTo, ed, l);
+    ED_HOST(edHost, placeCaret, ed);
     DataPosition(ed, nl, &at, found);
     int32_t first = old.line < l ? old.line : l, last = old.line < l ? l : old.line;
     if (extend && !EdHasSelection(ed)) {
         ed->anchor = old;
-        edHost.browseState(ed->dialog);
+        ED_HOST(edHost, browseState, ed->dialog);
     } else if (!extend && EdHasSelection(ed)) {
         if (ed->anchor.line < first)
             first = ed->anchor.line;
         if (ed->anchor.line > last)
             last = ed->anchor.line;
         ed->anchor.column = ED_UNSET;
-        edHost.browseState(ed->dialog);
+        ED_HOST(edHost, browseState, ed->dialog);
     }
     if (EdHasSelection(ed)) {
         if (ed->anchor.line < first)
@@ -228,9 +242,9 @@ void EdMoveCursor(PCFDATA *ed, int extendAllowed, int wrap, int code, int32_t co
         if (ed->anchor.line > last)
             last = ed->anchor.line;
     }
-    edHost.invalidate(ed, first, last);
+    ED_HOST(edHost, invalidate, ed, first, last);
     if (!ed->noRedraw && ed->dialog)
-        edHost.countWindow(ed->dialog);
+        ED_HOST(edHost, countWindow, ed->dialog);
     EdXmlSelectionRange(ed, &ed->cursor, EdHasSelection(ed) ? &ed->anchor : &ed->cursor);
     EdDebugState(ed);
 }
@@ -264,7 +278,7 @@ int EdSelectAll(DialogWords *dialog)
     c->field = last->field;
     c->placed = 1;
     ed->rememberedColumn = c->column;
-    edHost.browseState(dialog);
+    ED_HOST(edHost, browseState, dialog);
     return 1;
 }
 
@@ -274,7 +288,7 @@ void EdSelectAnchor(DialogWords *dialog)
     if (!ed)
         return;
     ed->mark = ed->cursor;
-    edHost.browseState(dialog);
+    ED_HOST(edHost, browseState, dialog);
 }
 
 void EdSelectMark(DialogWords *dialog)
@@ -282,10 +296,10 @@ void EdSelectMark(DialogWords *dialog)
     PCFDATA *ed = dialog->editor;
     if (!ed || !ed->mark.buffer)
         return;
-    int shift = edHost.keyDown(ED_KEY_SHIFT);
+    int shift = ED_HOST(edHost, keyDown, ED_KEY_SHIFT);
     if (!shift) {
         if (EdHasSelection(ed))
-            edHost.invalidate(ed, ed->anchor.line, ed->cursor.line);
+            ED_HOST(edHost, invalidate, ed, ed->anchor.line, ed->cursor.line);
         ed->anchor.column = ED_UNSET;
     } else if (!EdHasSelection(ed)) {
         ed->anchor = ed->cursor;

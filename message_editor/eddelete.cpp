@@ -136,6 +136,19 @@ static int DeleteDigitsOfField(PCFDATA *ed, EdFieldAt *at, uint32_t d, uint32_t 
     return 1;
 }
 
+/* A digit typed in insert mode into the middle of the data opens a byte
+ * whose second digit is a placeholder, at the cursor, when the key comes.
+ * It is no digit of the data: the typed digit before it (Backspace) or
+ * the data's digit after it (Delete) goes together with it, which leaves
+ * whole bytes.  (Between a key's two steps the half byte is the data's
+ * last digit instead.) */
+static int BesidePlaceholder(const PCFDATA *ed, const CSDATA *b, uint32_t d, uint32_t count)
+{
+    uint32_t c = ed->cursor.digit;
+    return (ed->editFlags & EF_HALF_BYTE) && count == 1 && ed->cursor.buffer == b && (c & 1) &&
+           c + 1 < 2ull * b->length && (d == c || d + 1 == c);
+}
+
 /* One digit of a hex field that grows and shrinks: the digits after it
  * move down by one, which leaves a half byte, so the caller is asked for
  * a second step (the next digit) that makes the byte whole again.  Other
@@ -154,6 +167,13 @@ static int DeleteHexUnit(PCFDATA *ed, EdFieldAt *at, uint32_t count, int *again)
     if (d >= end || count > end - d) {
         EdSetErrorText(ed, d == start ? noData : beyondEnd);
         return 0;
+    }
+    if (again && BesidePlaceholder(ed, l->buffer, d, count)) {
+        ed->editFlags &= ~EF_HALF_BYTE;
+        if (!EdDeleteNibbles(ed, l->buffer, d, 2))
+            return 0;
+        EdCursorTo(ed, l->buffer, d);
+        return 1;
     }
     int half = (ed->editFlags & EF_HALF_BYTE) != 0;
     if (!EdDeleteNibbles(ed, l->buffer, d, count))

@@ -14,11 +14,7 @@
 static const char notOnTag[] = "Please put the cursor on a tag field";
 enum : uint32_t { FF_USER_FIELD = 0x2000, BIG_CHAR_FIELD = 200 };
 
-static int NoFill(PCFDATA *, const EdEnumList *) { return 0; }
-static void NoShow(PCFDATA *, int32_t, int32_t, int) {}
-static void NoHide(PCFDATA *) {}
-static int NoneChosen(PCFDATA *, uint8_t *, uint32_t) { return 0; }
-EdChoiceHost edChoice = { NoFill, NoShow, NoHide, NoneChosen };
+EdChoiceHost edChoice;                 /* the pane's window fills it */
 
 /* ---- named values ---- */
 
@@ -148,7 +144,7 @@ static uint32_t ChoiceBytes(PCFDATA *ed, const LINEDATA *l, const EdEnumList *li
 int EdApplyEnumEntries(PCFDATA *ed, const EdEnumList *list, const uint8_t *chosen)
 {
     EdBeginUndoGroup(ed);
-    edChoice.hide(ed);
+    ED_HOST(edChoice, hide, ed);
     LINEDATA *l = EdGetLine(ed, ed->listLine);
     /* the bytes of the widest value: a text field's whole length */
     unsigned char stack[64], *bytes = stack;
@@ -177,11 +173,11 @@ int EdShowEnumList(PCFDATA *ed)
         ed->enumList = list;
     }
     EdFreeEnumList(list);
-    if (!EdEnumValues(ed, edHost.keyDown(ED_KEY_SHIFT), list)) {
+    if (!EdEnumValues(ed, ED_HOST(edHost, keyDown, ED_KEY_SHIFT), list)) {
         EdFreeEnumList(list);
         return 0;
     }
-    edChoice.fill(ed, list);
+    ED_HOST(edChoice, fill, ed, list);
     return 1;
 }
 
@@ -190,11 +186,11 @@ void EdHoverSelectionBox(PCFDATA *ed, int32_t line)
     ed->listLine = line;
     LINEDATA *l = EdCachedLine(ed, line);
     if (!EdFieldOffersValues(l, 1)) {
-        edChoice.hide(ed);
+        ED_HOST(edChoice, hide, ed);
         return;
     }
     int32_t column = l->valueColumn + l->valueLength + (ed->typing && line == ed->cursor.line ? ed->cursor.overflow : 0);
-    edChoice.show(ed, line, column, 0);
+    ED_HOST(edChoice, show, ed, line, column, 0);
 }
 
 void EdApplyEnumChoice(PCFDATA *ed)
@@ -208,7 +204,7 @@ void EdApplyEnumChoice(PCFDATA *ed)
     if (!chosen)
         return;
     memset(chosen, 0, list->count);
-    if (edChoice.chosen(ed, chosen, list->count))
+    if (ED_HOST(edChoice, chosen, ed, chosen, list->count))
         EdApplyEnumEntries(ed, list, chosen);
     if (chosen != stack)
         CSFreeMem(chosen);
@@ -321,7 +317,7 @@ int EdFindPartnerTag(PCFDATA *ed, const LINEDATA *l)
     EdCursorTo(ed, b, 2 * (uint32_t)(p - b->data));
     EdFlushTyping(ed);
     EdMoveCursor(ed, 0, 0, MC_GOTO, ed->cursor.column, ed->cursor.line);
-    edHost.invalidate(ed, 0, -1);
+    ED_HOST(edHost, invalidate, ed, 0, -1);
     return 1;
 }
 

@@ -231,12 +231,14 @@ int EdFindField(PCFDATA *ed, EdFieldAt *out, int32_t column, int32_t line, int32
         half += i;
         address = data + l->lineOffset + i / 2;
         break;
-    case DC_HEX_GROUPED:
-        half += i - i / 9;
-        if (delta < 0 && i > 0 && (i - i / 9) % 8 == 0)
-            half -= 2;
+    case DC_HEX_GROUPED: {
+        /* backwards by digits from the column's own: the blank between
+           two groups is no digit */
+        uint32_t from = delta < 0 ? (uint32_t)(k - l->valueColumn) : i;
+        half += from - from / 9 - (delta < 0 ? (uint32_t)-delta : 0);
         address = data + half / 2;
         break;
+    }
     case DC_HEX_DUMP:
         half += i & ~1u;
         address = data + half / 2;
@@ -287,7 +289,7 @@ void EdXmlSelectionRange(PCFDATA *ed, const EdPosition *a, const EdPosition *b)
 int32_t EdColumnFromX(PCFDATA *ed, int32_t line, int32_t x)
 {
     const LINEDATA *l = EdCachedLine(ed, line);
-    int w = l ? edHost.cellWidth(ed, l->ccsid) : ed->charWidth;
+    int w = l ? ED_HOST(edHost, cellWidth, ed, l->ccsid) : ed->charWidth;
     if (w <= 0)
         return 0;
     return x < 0 ? 0 : x / w;

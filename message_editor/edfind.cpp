@@ -23,10 +23,7 @@ static const char enterFind[] = "Please enter a find string";
 
 CSLIST frFindHistory, frReplaceHistory;
 
-static int NoTexts(DialogWords *, char *, uint32_t, char *, uint32_t) { return 0; }
-static void NoText(DialogWords *, const char *) {}
-static void NoProgress(DialogWords *) {}
-EdFindHost edFind = { NoTexts, NoText, NoProgress };
+EdFindHost edFind;                     /* the find dialog fills it */
 
 /* ---- strings and histories ---- */
 
@@ -79,9 +76,9 @@ void FRFreeHistories(void)
 
 void FRStatus(DialogWords *d, const char *text)
 {
-    edFind.status(d, text);
+    ED_HOST(edFind, status, d, text);
     if (d)
-        edHost.status(d, text, 1);
+        ED_HOST(edHost, status, d, text, 1);
 }
 
 static uint32_t Options(const DialogWords *d) { return d ? d->displayFlags : 0; }
@@ -141,7 +138,7 @@ int FRValidate(DialogWords *d, int id)
     ed->findState.changed = 0;
     char find[256], replace[256];
     find[0] = replace[0] = 0;
-    int texts = edFind.texts(d, find, sizeof find, replace, sizeof replace);
+    int texts = ED_HOST(edFind, texts, d, find, sizeof find, replace, sizeof replace);
     if (!texts)
         return 0;
     uint32_t keyboard = EdKeyboardCcsid();
@@ -383,7 +380,7 @@ uint32_t FindSearchSink(uint64_t context, FmtLineRec *lr, char *text, uint32_t l
     if (f->replacingAll && ed->noRedraw && line > f->lastLine && f->progressStep && ++f->progress >= f->progressStep) {
         f->progress = 0;
         if (ed->dialog)
-            edFind.progress(ed->dialog);
+            ED_HOST(edFind, progress, ed->dialog);
     }
     LINEDATA l;
     EdStoreLine(ed, lr, &l, text, length, 0);
@@ -489,7 +486,7 @@ int FRFindNext(DialogWords *d, int fromDialog, int reverse, int report)
         return 0;
     }
     if (EdHasSelection(ed))
-        edHost.invalidate(ed, ed->anchor.line, ed->cursor.line);
+        ED_HOST(edHost, invalidate, ed, ed->anchor.line, ed->cursor.line);
     if (!Search(ed, backward, dataOnly)) {
         if (report)
             FRStatus(d, notFound);
@@ -696,6 +693,6 @@ int FindReplaceAll(DialogWords *d)
     f->expectedStep = 0;
     EdEndUndoGroup(ed, ok);
     EdBuildLineData(ed, 1);
-    edHost.invalidate(ed, 0, -1);
+    ED_HOST(edHost, invalidate, ed, 0, -1);
     return ok;
 }

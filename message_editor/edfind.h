@@ -25,19 +25,6 @@ enum : uint32_t { FO_BACKWARD = 0x8000, FO_MATCH_CASE = 0x10000, FO_DATA_ONLY = 
 enum { FR_FIND = 414, FR_REPLACE = 529, FR_REPLACE_ALL = 530, FR_FIND_NEXT = 902, FR_FIND_PREVIOUS = 903 };
 enum { FR_HISTORY_MOST = 21 };
 
-/* What the find code asks of the dialog window. */
-struct EdFindHost {
-    /* The dialog's texts and options (set into the dialog's display
-     * flags): 2 with a replacement text (it may be empty), 1 with the find
-     * text only, 0 without a dialog window. */
-    int (*texts)(DialogWords *dialog, char *find, uint32_t findSize, char *replace, uint32_t replaceSize);
-    /* a text for the dialog's status line (control 103) */
-    void (*status)(DialogWords *dialog, const char *text);
-    /* Replace All's progress: the count window redrawn */
-    void (*progress)(DialogWords *dialog);
-};
-extern EdFindHost edFind;
-
 /* The program-wide histories (the newest entry last in the list). */
 extern CSLIST frFindHistory, frReplaceHistory;
 const FRText *FRNewest(const CSLIST *history);

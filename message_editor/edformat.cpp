@@ -148,8 +148,8 @@ static void FormatApplied(DialogWords *d, PCFDATA *ed)
             PCFSetState(record, (uint16_t)(PCFState(record) & ~3u));
     EdSyncDataArea(ed, 0);
     d->displayFlags |= DSP_FORMATTED;
-    edHost.viewCommand(d, 955);
-    edHost.postUpdate(d, 1, 2);
+    ED_HOST(edHost, viewCommand, d, 955);
+    ED_HOST(edHost, postUpdate, d, 1, 2);
 }
 
 int EdSetGenericFormat(DialogWords *d, const char *format, int32_t ccsid, int32_t encoding)
@@ -251,7 +251,7 @@ void EdSyncPutContext(DialogWords *d)
         return;
     d->addContext = add;
     d->updateContext = update;
-    edHost.contextTexts(d);
+    ED_HOST(edHost, contextTexts, d);
 }
 
 uint8_t *EdDialogValue(DialogWords *d, uint32_t attributeId)
@@ -264,7 +264,7 @@ uint8_t *EdDialogValue(DialogWords *d, uint32_t attributeId)
 
 PCFMSGBUF *EdMessageBuffer(uint8_t *record, uint32_t capacity)
 {
-    PCFMSGBUF *b = (PCFMSGBUF *)PCFRecPtr(record);
+    PCFMSGBUF *b = PCFRecMsgBuf(record);
     if (b && b->capacity >= capacity)
         return b;
     PCFMSGBUF *g = PCFNewMsgBuf(capacity, "PHEX Data");
@@ -292,7 +292,7 @@ static int FindSlots(PCFDATA *ed, DialogWords *d)
  * (present, or received and specified by a reply), else none. */
 static uint32_t RecordBytes(uint8_t *record, const uint8_t **bytes)
 {
-    PCFMSGBUF *b = (PCFMSGBUF *)PCFRecPtr(record);
+    PCFMSGBUF *b = PCFRecMsgBuf(record);
     *bytes = b ? PCFMsgBufBytes(b) : nullptr;
     uint16_t held = PCFS_PRESENT | PCFS_RECEIVED | PCFS_SPECIFIED;
     return b && (PCFState(record) & held) ? b->length : 0;
@@ -312,7 +312,7 @@ void EdSyncDataArea(PCFDATA *ed, int load)
         d->displayFlags |= DSP_MSG_STATE;
     d->displayFlags &= ~DSP_LOADED;
     if (!FindSlots(ed, d)) {
-        edHost.countWindow(d);
+        ED_HOST(edHost, countWindow, d);
         return;
     }
     ed->qmCcsid = q->ccsidQm ? q->ccsidQm : q->ccsid;
@@ -321,14 +321,14 @@ void EdSyncDataArea(PCFDATA *ed, int load)
     if (!load) {
         /* the descriptor goes back; the data stays the pane's alone */
         uint32_t n = ed->descriptor.length < MD_LENGTH ? ed->descriptor.length : MD_LENGTH;
-        if (PCFMSGBUF *md = n ? EdMessageBuffer(mdRecord, MD_LENGTH) : (PCFMSGBUF *)PCFRecPtr(mdRecord)) {
+        if (PCFMSGBUF *md = n ? EdMessageBuffer(mdRecord, MD_LENGTH) : PCFRecMsgBuf(mdRecord)) {
             if (n)
                 memcpy(PCFMsgBufBytes(md), ed->descriptor.data, n);
             md->length = n;
         }
         if (n)
             PCFSetState(mdRecord, PCFState(mdRecord) | PCFS_PRESENT);
-        if (PCFMSGBUF *msg = (PCFMSGBUF *)PCFRecPtr(msgRecord))
+        if (PCFMSGBUF *msg = PCFRecMsgBuf(msgRecord))
             msg->length = 0;
     } else {
         const uint8_t *mdBytes, *dataBytes;
@@ -352,8 +352,8 @@ void EdSyncDataArea(PCFDATA *ed, int load)
     ed->anchor.column = ED_UNSET;
     ed->findState.startLine = ed->findState.startColumn = 0;
     ed->findState.matched = 0;
-    edHost.pressButton(d, 904, EdTruncated(d) != 0);
-    edHost.countWindow(d);
+    ED_HOST(edHost, pressButton, d, 904, EdTruncated(d) != 0);
+    ED_HOST(edHost, countWindow, d);
 }
 
 int EdForgetMessage(DialogWords *d)
@@ -364,7 +364,7 @@ int EdForgetMessage(DialogWords *d)
     for (void *slot : { ed->descriptorSlot, ed->dataSlot }) {
         uint8_t *record = (uint8_t *)slot;
         PCFSetState(record, PCFState(record) & ~(PCFS_PRESENT | PCFS_RECEIVED | PCFS_SPECIFIED));
-        if (PCFMSGBUF *b = (PCFMSGBUF *)PCFRecPtr(record))
+        if (PCFMSGBUF *b = PCFRecMsgBuf(record))
             b->length = 0;
     }
     ed->editFlags |= EF_KEEP_FOCUS;

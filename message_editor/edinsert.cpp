@@ -56,7 +56,7 @@ static int AskOnce(PCFDATA *ed, uint32_t agreed, const char *question, uint32_t 
 {
     if (ed->agreed & agreed)
         return 1;
-    if (!edHost.confirm(ed->dialog, question, &Prf.co, bit)) {
+    if (!ED_HOST(edHost, confirm, ed->dialog, question, &Prf.co, bit)) {
         ed->quiet = 1;
         return 0;
     }
@@ -79,9 +79,10 @@ int EdCanEdit(PCFDATA *ed, const LINEDATA *line)
                  "the message?", ASK_CONVERTED))
         return 0;
     if (d && (EdTruncated(d))) {
-        if (edHost.confirm(d, "!In order to edit the message you must have the entire message retrieved from "
-                              "the Queue Manager. Would you like to retrieve the entire message now?",
-                           &Prf.co, ASK_FETCH) && edHost.fetchWhole)
+        if (ED_HOST(edHost, confirm, d,
+                    "!In order to edit the message you must have the entire message retrieved from "
+                    "the Queue Manager. Would you like to retrieve the entire message now?",
+                    &Prf.co, ASK_FETCH) && edHost.fetchWhole)
             edHost.fetchWhole(d);
         ed->quiet = 1;
         ed->status[0] = 0;

@@ -77,7 +77,7 @@ int EdKeyDown(PCFDATA *ed, int key)
         return 1;
     case VK_INSERT_:
         ed->insertMode ^= 1;
-        edHost.recreateCaret(ed);
+        ED_HOST(edHost, recreateCaret, ed);
         return 1;
     case VK_DELETE_:
         DeleteKey(ed, 0);
@@ -90,7 +90,7 @@ int EdKeyDown(PCFDATA *ed, int key)
             return 1;
         }
         ed->editFlags |= EF_ENUM_OPEN;
-        edChoice.show(ed, ed->cursor.line, l->valueColumn + l->valueLength, 1);
+        ED_HOST(edChoice, show, ed, ed->cursor.line, l->valueColumn + l->valueLength, 1);
         return 1;
     }
     }
@@ -188,7 +188,7 @@ static int TypeChar(PCFDATA *ed, int ch)
 int EdCharProc(PCFDATA *ed, int ch)
 {
     DialogWords *d = ed->dialog;
-    int ctrl = edHost.keyDown(ED_KEY_CONTROL);
+    int ctrl = ED_HOST(edHost, keyDown, ED_KEY_CONTROL);
     if (ch != 8)
         ed->editFlags &= ~EF_HALF_BYTE;
     switch (ch) {
@@ -208,7 +208,7 @@ int EdCharProc(PCFDATA *ed, int ch)
         ReturnKey(ed);
         return 1;
     case 22:
-        if (edHost.keyDown(ED_KEY_SHIFT) ? EdPasteAll(d) : EdPaste(d)) {
+        if (ED_HOST(edHost, keyDown, ED_KEY_SHIFT) ? EdPasteAll(d) : EdPaste(d)) {
             Rebuild(ed);
             return 1;
         }

@@ -128,25 +128,7 @@ int EdStringListDelete(PCFDATA *ed, LINEDATA *line, uint32_t at, uint32_t count)
  * structure (an MQRFH2 around its XML sections, an MQEPH around its PCF). */
 int EdAdjustParentLength(PCFDATA *ed, const LINEDATA *line, int32_t difference);
 
-/* ---- the clipboard (edclip.cpp) --------------------------------------- */
-
-/* What the program's clipboard is: the system's in the Windows build (win/),
- * a process-wide block pair elsewhere.  Each call 1 done, 0 failed. */
-struct EdClipboardHost {
-    int (*open)(PCFDATA *ed);
-    int (*empty)(void);
-    /* text: NUL-terminated, size with the NUL; hex: digits, no NUL */
-    int (*setText)(const char *text, uint32_t size);
-    int (*setHex)(const char *digits, uint32_t size);
-    /* a copy (tag "CLIP") of the data, *size measured within its block */
-    char *(*getText)(uint32_t *size);
-    char *(*getHex)(uint32_t *size);
-    void (*close)(void);
-    /* a clipboard call failed: tell the user (null: the status text only) */
-    void (*failed)(const char *what);
-};
-extern EdClipboardHost edClipboard;
-void EdClipboardDefaults(EdClipboardHost *host);
+/* ---- the clipboard (edclip.cpp; its host: edhooks.h) ------------------- */
 
 int EdCopy(DialogWords *dialog, int all);
 int EdCut(DialogWords *dialog);
@@ -200,15 +182,6 @@ int EdApplyEnumEntries(PCFDATA *ed, const EdEnumList *list, const uint8_t *chose
 int EdShowEnumList(PCFDATA *ed);
 void EdHoverSelectionBox(PCFDATA *ed, int32_t line);
 void EdApplyEnumChoice(PCFDATA *ed);
-/* The selection box of the window build (null hooks elsewhere). */
-struct EdChoiceHost {
-    int (*fill)(PCFDATA *ed, const EdEnumList *list);
-    void (*show)(PCFDATA *ed, int32_t line, int32_t column, int dropped);
-    void (*hide)(PCFDATA *ed);
-    /* entries chosen in the box: chosen[i] set; 0 when none */
-    int (*chosen)(PCFDATA *ed, uint8_t *chosen, uint32_t count);
-};
-extern EdChoiceHost edChoice;
 
 int EdGotoPartnerTag(PCFDATA *ed);
 int EdFindPartnerTag(PCFDATA *ed, const LINEDATA *line);

@@ -13,6 +13,7 @@
 #include "csbuffer.h"
 #include <cstddef>
 #include <cstdint>
+#include "edhooks.h"
 
 struct DialogWords;
 struct PCFDATA;
@@ -259,49 +260,7 @@ struct PCFDATA {
     uint32_t structMenuBuilt;   /* the context sub-menus were filled */
 };
 
-/* ---- the host: what the window (or a test) does for the pane ----------- */
-
-enum { ED_KEY_SHIFT = 0x10, ED_KEY_CONTROL = 0x11, ED_KEY_MENU = 0x12 };
-
-struct EdHost {
-    /* 1 while the key (ED_KEY_*) is down */
-    int (*keyDown)(int key);
-    /* repaint the rows of lines first..last (last -1: to the last visible) */
-    void (*invalidate)(PCFDATA *ed, int32_t first, int32_t last);
-    /* bring the line into view by the toolkit's go-to request */
-    void (*scrollTo)(PCFDATA *ed, int32_t line);
-    /* re-evaluate the scroll bar from ed->scroll */
-    void (*scrollBars)(PCFDATA *ed);
-    void (*placeCaret)(PCFDATA *ed);
-    void (*recreateCaret)(PCFDATA *ed);
-    /* pixels of one character of the CCSID in the pane's font */
-    int (*cellWidth)(PCFDATA *ed, uint32_t ccsid);
-    /* the dialog's status line (mode 1 information, 6 error) */
-    void (*status)(DialogWords *dialog, const char *text, int mode);
-    void (*countWindow)(DialogWords *dialog);
-    void (*browseState)(DialogWords *dialog);
-    /* a "!" question; non-zero when the user agrees */
-    int (*confirm)(DialogWords *dialog, const char *question, uint32_t *option, uint32_t bit);
-    /* a CCSID whose code page is missing was met: tell the user once the run is over */
-    void (*codepageMissing)(PCFDATA *ed, uint32_t ccsid);
-    /* the pane's top-level window caption (debug state) */
-    void (*caption)(PCFDATA *ed, const char *text);
-    /* the dialog's view command and a posted 10004 */
-    void (*viewCommand)(DialogWords *dialog, int id);
-    void (*postUpdate)(DialogWords *dialog, uintptr_t wp, intptr_t lp);
-    /* check marks and tool bar buttons of the view commands */
-    void (*checkItem)(DialogWords *dialog, int id, int checked);
-    void (*pressButton)(DialogWords *dialog, int id, int pressed);
-    /* the put-context menu texts changed */
-    void (*contextTexts)(DialogWords *dialog);
-    /* the error sound of a failure */
-    void (*errorSound)(void);
-    /* the dialog gets the whole message again (null: nothing) */
-    void (*fetchWhole)(DialogWords *dialog);
-};
-extern EdHost edHost;
-/* the defaults: nothing happens, keys are up, cells are charWidth wide */
-void EdHostDefaults(EdHost *host);
+/* ---- the host (EdHost: edhooks.h) --------------------------------------- */
 
 /* Process-wide switch: the state caption after each group, move and paint. */
 extern int edDebugSwitch;
@@ -508,6 +467,7 @@ void EdDebugState(PCFDATA *ed);
 
 /* ---- user formats (eduserfmt.cpp) -------------------------------------- */
 
-/* Lets the chooser of user formats read panes (done when a pane is made). */
+/* Lets the chooser of user formats read panes (the program installs it:
+ * WireLibraries). */
 void EdUseUserFormats(void);
 

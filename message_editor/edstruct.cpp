@@ -601,8 +601,8 @@ static int StructInsert(StructContext *c, int after, int previous, uint32_t at, 
     if (def->defaultInstance)
         memcpy(bytes, def->defaultInstance, def->defaultLength < n ? def->defaultLength : n);
     if (def == &FmtDefXQH && n >= XQH_MD + MD_V1 && ed->descriptor.length >= MD_V1 &&
-        edHost.confirm(d, "!Would you like to copy the Message Descriptor into the Transmission Header (MQXQH)",
-                       nullptr, 0))
+        ED_HOST(edHost, confirm, d,
+                "!Would you like to copy the Message Descriptor into the Transmission Header (MQXQH)", nullptr, 0))
         memcpy(bytes + XQH_MD, ed->descriptor.data, MD_V1);
     uint32_t encoding, ccsid;
     Target(c, after ? previous : previous, &encoding, &ccsid);
@@ -654,7 +654,7 @@ static int Finish(DialogWords *d, StructContext *c, int ok)
     StructFreeContext(c);
     if (ok) {
         EdBuildLineData(d->editor, 1);
-        edHost.postUpdate(d, 0, 2);
+        ED_HOST(edHost, postUpdate, d, 0, 2);
     }
     return ok;
 }
@@ -742,8 +742,8 @@ int StructRemove(DialogWords *d)
         ok = ok && EdReplaceBytes(ed, p->buffer, p->start + pr->formatAt, format, 8);
     }
     if (ok && node.def == &FmtDefXQH && node.length >= XQH_MD + MD_V1 &&
-        edHost.confirm(d, "!Would you like to copy Transmission Header (MQXQH) fields in to the Message Descriptor",
-                       nullptr, 0)) {
+        ED_HOST(edHost, confirm, d,
+                "!Would you like to copy Transmission Header (MQXQH) fields in to the Message Descriptor", nullptr, 0)) {
         unsigned char header[XQH_MD + MD_V1];
         memcpy(header, node.buffer->data + node.start, sizeof header);
         unsigned char *p = header;

@@ -556,16 +556,16 @@ void EdSetStatus(PCFDATA *ed, const char *text)
         EdSetErrorText(ed, text);
     ed->statusShown = 1;
     if (ed->dialog)
-        edHost.status(ed->dialog, ed->status, 6);
+        ED_HOST(edHost, status, ed->dialog, ed->status, 6);
     if (!ed->quiet)
-        edHost.errorSound();
+        ED_HOST(edHost, errorSound);
 }
 
 /* Clears a status text that is shown. */
 static void ClearStatus(PCFDATA *ed)
 {
     if (ed->statusShown && ed->dialog)
-        edHost.status(ed->dialog, "", 1);
+        ED_HOST(edHost, status, ed->dialog, "", 1);
     ed->statusShown = 0;
     ed->status[0] = 0;
 }
@@ -633,7 +633,7 @@ void EdEndUndoGroup(PCFDATA *ed, int success)
             EdSetStatus(ed, ed->status);
     }
     if (ed->dialog)
-        edHost.browseState(ed->dialog);
+        ED_HOST(edHost, browseState, ed->dialog);
     EdDebugState(ed);
 }
 
@@ -645,7 +645,7 @@ int EdUndo(PCFDATA *ed, int rollback)
     if (done)
         UndoGroup(ed, rollback);
     if (ed->dialog)
-        edHost.browseState(ed->dialog);
+        ED_HOST(edHost, browseState, ed->dialog);
     EdBuildLineData(ed, 1);
     return done;
 }
@@ -666,7 +666,7 @@ int EdRedo(PCFDATA *ed)
         ed->editFlags &= ~EF_REDOING;
     }
     if (ed->dialog)
-        edHost.browseState(ed->dialog);
+        ED_HOST(edHost, browseState, ed->dialog);
     EdBuildLineData(ed, 1);
     return done;
 }

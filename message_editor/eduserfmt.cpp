@@ -1,6 +1,7 @@
 /* The pane's side of user formats: what the chooser of a message's
  * structure reads of a pane (its descriptor, data and queue, and whether
- * the dialog fixed the body's view), handed over when a pane is made. */
+ * the dialog fixed the body's view), installed by the program
+ * (WireLibraries). */
 #include "edpane.h"
 #include "eddialog.h"
 #include "userfmt.h"

@@ -6,9 +6,11 @@
 #include "eddialog.h"
 #include "command.h"
 #include "csmem.h"
+#include "cstext.h"
 #include "prfdata.h"
 #include "cscodepage.h"
 #include "mq/mqown.h"
+#include <cstddef>
 #include <cstdio>
 #include <cstring>
 
@@ -47,16 +49,16 @@ static int RowChecked(const ViewRow &r, const uint32_t w[2])
 void EdShowViewState(DialogWords *d)
 {
     for (const ViewRow &r : viewRows)
-        edHost.checkItem(d, r.id, RowChecked(r, d->viewWords));
+        ED_HOST(edHost, checkItem, d, r.id, RowChecked(r, d->viewWords));
     for (int id : viewButtons)
         for (const ViewRow &r : viewRows)
             if (r.id == id)
-                edHost.pressButton(d, id, RowChecked(r, d->viewWords));
+                ED_HOST(edHost, pressButton, d, id, RowChecked(r, d->viewWords));
     for (const ModeRow &m : modeRows)
         if (m.id != 928)                /* text has no check mark */
-            edHost.checkItem(d, m.id, d->bodyKind == m.kind);
-    edHost.checkItem(d, 926, d->viewSwitches[0] != 0);
-    edHost.checkItem(d, 927, d->viewSwitches[1] != 0);
+            ED_HOST(edHost, checkItem, d, m.id, d->bodyKind == m.kind);
+    ED_HOST(edHost, checkItem, d, 926, d->viewSwitches[0] != 0);
+    ED_HOST(edHost, checkItem, d, 927, d->viewSwitches[1] != 0);
 }
 
 /* The program-wide words that dialogs opened later copy. */
@@ -166,9 +168,10 @@ int ConfirmDiscardEdits(DialogWords *d)
     PCFDATA *ed = d ? d->editor : nullptr;
     if (!ed || !EdUnsaved(ed))
         return 0;
-    int agreed = edHost.confirm(d, "!The edited message has not been saved. If you continue all updates "
-                                   "will be lost.\n\nAre you sure you want to continue?",
-                                &Prf.co, 256);
+    int agreed = ED_HOST(edHost, confirm, d,
+                         "!The edited message has not been saved. If you continue all updates "
+                         "will be lost.\n\nAre you sure you want to continue?",
+                         &Prf.co, 256);
     return agreed ? 0 : 1;
 }
 
@@ -197,6 +200,34 @@ void EdCommandDone(DialogWords *d, uint32_t command)
         ed->endedCommand = command;
 }
 
+/* After an Update the queue holds the message put in place of the one
+ * read, a message with a token of its own that the window does not know:
+ * the window drops the token it read (as a reply's options may drop it)
+ * and names the message by the id it was put with, so that a further
+ * Update takes that message as the first took the one read. */
+static void FollowUpdated(DialogWords *d, const void *sentMd)
+{
+    uint32_t length = 0;
+    memcpy(&length, (const char *)sentMd + 4, 4);
+    if (!d->definition || !d->dataArea || length < offsetof(MQMD, MsgId) + MQ_MSG_ID_LENGTH)
+        return;
+    const uint8_t *msgId = (const uint8_t *)sentMd + 8 + offsetof(MQMD, MsgId);
+    PCFFieldEntry *token = PCFFindField(nullptr, nullptr, d->definition->fields, MYPCFA_MSG_TOKEN);
+    PCFFieldEntry *id = PCFFindField(nullptr, nullptr, d->definition->fields, MYPCFA_MSGID);
+    CSLockGlobal(CSLOCK_DIALOGS);
+    if (token && PCFStoresValue(token)) {
+        uint8_t *r = d->dataArea + token->offset;
+        PCFSetState(r, (uint16_t)(PCFState(r) & ~7u));
+    }
+    if (id && PCFStoresValue(id)) {
+        uint8_t *r = d->dataArea + id->offset;
+        uint32_t n = (uint32_t)UTTrimZeroLength(msgId, MQ_MSG_ID_LENGTH);
+        PCFSetRecBytes(r, id->field, msgId, n);
+        PCFSetState(r, (uint16_t)((PCFState(r) & ~7u) | (n ? PCFS_RECEIVED | PCFS_SPECIFIED : 0)));
+    }
+    CSUnlockGlobal(CSLOCK_DIALOGS);
+}
+
 /* An Update or Add that ended without an error in the status line has put
  * the message as its request took it, which from then on is the message
  * as saved (whatever the reply carried); edits made since stay unsaved. */
@@ -205,11 +236,14 @@ void EdSettleCommand(DialogWords *d)
     PCFDATA *ed = d ? d->editor : nullptr;
     if (!ed || !ed->endedCommand)
         return;
+    uint32_t command = ed->endedCommand;
     ed->endedCommand = 0;
     if ((d->shownStatus & 4) || !ed->sentDescriptor || !ed->sentData)
         return;
     CopyBlock(&ed->savedDescriptor, ed->sentDescriptor);
     CopyBlock(&ed->savedData, ed->sentData);
+    if (command == MYCMD_UPDATE_MSG)
+        FollowUpdated(d, ed->sentDescriptor);
 }
 
 /* ---- the display copy ---- */
@@ -313,7 +347,7 @@ char *EdViewCopyText(DialogWords *d, int menuId, uint32_t *size, int ask)
         snprintf(question, sizeof question,
                  "!The data is quite large, are you sure you want to copy all %llu bytes to the clipboard ?",
                  (unsigned long long)total);
-        if (!edHost.confirm(d, question, nullptr, 0))
+        if (!ED_HOST(edHost, confirm, d, question, nullptr, 0))
             return nullptr;
     }
     if (total + 50 > 0x7FFFFFFF)
@@ -363,5 +397,5 @@ void EdDebugState(PCFDATA *ed)
         return;
     char text[512];
     EdDebugStateText(ed, text, sizeof text);
-    edHost.caption(ed, text);
+    ED_HOST(edHost, caption, ed, text);
 }

@@ -231,7 +231,7 @@ static void SelectBytes(PCFDATA *ed, CSDATA *b, uint32_t from, uint32_t to)
     ed->flush = 1;
     EdFlushTyping(ed);
     EdMoveCursor(ed, 0, 0, MC_EXTEND_TO, ed->cursor.column, ed->cursor.line);
-    edHost.invalidate(ed, 0, -1);
+    ED_HOST(edHost, invalidate, ed, 0, -1);
 }
 
 int EdSelectXml(PCFDATA *ed, int includeTags)
@@ -279,7 +279,7 @@ int EdJumpToPartner(PCFDATA *ed, LINEDATA *l)
     EdCursorTo(ed, l->buffer, 2 * l->element->partner);
     EdFlushTyping(ed);
     EdMoveCursor(ed, 0, 0, MC_GOTO, ed->cursor.column, ed->cursor.line);
-    edHost.invalidate(ed, 0, -1);
+    ED_HOST(edHost, invalidate, ed, 0, -1);
     return 1;
 }
 

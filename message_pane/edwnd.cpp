@@ -406,16 +406,17 @@ static void ReformatPanes(void *)
     }
 }
 
-int EdRegisterPaneClass(HINSTANCE instance)
+void EdUsePaneHost(void)
 {
     UFSetReformatWalk(ReformatPanes, nullptr);
     edHost = EdHost{ KeyDown, HostInvalidate, HostScrollTo, HostScrollBars, HostPlaceCaret,
                      HostRecreateCaret, HostCellWidth, HostStatus, HostCount, HostBrowse, HostConfirm,
                      HostMissing, HostCaption, HostView, HostPost, HostCheck, HostButton, HostContext,
                      HostSound, EdDialogFetchWhole };
-    EdUseSystemClipboard();
-    EdUseSelectionBox();
-    EdUseFindDialog();
+}
+
+int EdRegisterPaneClass(HINSTANCE instance)
+{
     WNDCLASSA wc = {};
     if (GetClassInfoA(instance, PCFDATA_CLASS, &wc))
         return 1;

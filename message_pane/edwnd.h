@@ -68,9 +68,11 @@ struct EdClipboardCalls {
 };
 void EdSetClipboardCalls(const EdClipboardCalls *calls);
 
-/* The editing hosts of the window build: the system clipboard, the
- * pane's selection box of named values, the find dialog's controls
- * (EdRegisterPaneClass installs all three). */
+/* The editing hosts of the window build: the pane's window (EdHost, with
+ * the user formats' reformat walk over the open panes), the system
+ * clipboard, the pane's selection box of named values, the find dialog's
+ * controls (the program installs all four: WireLibraries). */
+void EdUsePaneHost(void);
 void EdUseSystemClipboard(void);
 void EdUseSelectionBox(void);
 void EdUseFindDialog(void);

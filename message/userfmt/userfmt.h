@@ -44,11 +44,6 @@ typedef void (*UFErrorProc)(void *context, void *owner, const char *text,
 void UFSetErrorReporter(UFErrorProc proc, void *context);   /* null: the default box */
 void UFErrorBox(void *context, void *owner, const char *text, const char *caption);
 
-/* Makes every open message pane format its message again. */
-typedef void (*UFReformatProc)(void *context);
-void UFSetReformatWalk(UFReformatProc walk, void *context);
-UFReformatProc UFReformatWalk(void);
-
 /* What the chooser reads of a message pane (the editor's PCFDATA). */
 struct PCFDATA;
 struct UFPaneView {
@@ -61,9 +56,6 @@ struct UFPaneView {
     uint32_t fixedView;             /* the dialog's body-kind setting: not 0 keeps
                                        "Message Content" */
 };
-typedef int (*UFPaneViewProc)(void *context, PCFDATA *pane, UFPaneView *view);
-void UFSetPaneView(UFPaneViewProc proc, void *context);
-UFPaneViewProc UFPaneViewHook(void);
 
 /* ---- Selection ---------------------------------------------------------- */
 

@@ -168,7 +168,12 @@ TEST_F(EdFormat, StructConvertFieldsTurnsCharactersAndByteOrder)
 TEST_F(EdFormat, TheEngineReachesTheEditorThroughItsHooks)
 {
     MQEResetHooks();
+    EdHost host = edHost;
+    EdClipboardHost board = edClipboard;
+    EdChoiceHost choice = edChoice;
+    EdFindHost find = edFind;
     WireLibraries();
+    edHost = host, edClipboard = board, edChoice = choice, edFind = find;   /* the recorders stay the hosts */
     Load(EdDescriptor("MQHRF2  "), EdTextLines(3));
     memset(ed->formatName, 0, sizeof ed->formatName);
     MQEHooks.setFormatName(&d);
@@ -177,6 +182,9 @@ TEST_F(EdFormat, TheEngineReachesTheEditorThroughItsHooks)
     ed->data.data[0] = 'L';
     rec.answer = 0;
     EXPECT_EQ(MQEHooks.confirmDiscard(&d), 1);          /* declined: the edits stay */
+    EXPECT_EQ(rec.questions.size(), 1u);
+    edHost.confirm = nullptr;
+    EXPECT_EQ(MQEHooks.confirmDiscard(&d), 1);          /* no host to ask: the edits stay */
     EXPECT_EQ(rec.questions.size(), 1u);
     ASSERT_EQ(MQEHooks.setMessageFormat(&d), 1);
     EXPECT_EQ(ed->data.length, EdHeaderForFormat("MQHRF2  ")->size);

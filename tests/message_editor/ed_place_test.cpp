@@ -57,6 +57,26 @@ TEST_F(EdPlace, TheNinthDigitOfAHexBodyLineStandsInColumnNine)
     PlaceAt(&ed->data, 2 * next->lineOffset);
     EXPECT_EQ(ed->cursor.line, dump + 1);
     EXPECT_EQ(ed->cursor.column, next->valueColumn);
+    /* moved there by keys or the mouse, the cursor never stands on the
+       blank between two groups, and a count leaves it where it is */
+    static const struct { int32_t from; int key; int32_t column; uint32_t digit; } moves[] = {
+        { 7, 39, 9, 8 },            /* Right from the eighth digit */
+        { 9, 37, 7, 7 },            /* Left from the ninth */
+        { 16, 39, 18, 16 },
+        { 18, 37, 16, 15 },
+        { 8, 0, 9, 8 },             /* a click on the blank */
+    };
+    for (auto &m : moves) {
+        int32_t column = Line(dump)->valueColumn;
+        EdMoveCursor(ed, 0, 0, MC_GOTO, column + m.from, dump);
+        if (m.key)
+            Key(m.key);
+        EXPECT_EQ(ed->cursor.column, column + m.column) << m.from << " " << m.key;
+        EXPECT_EQ(ed->cursor.digit, 2 * Line(dump)->lineOffset + m.digit) << m.from << " " << m.key;
+        ed->flush = 1;
+        EdBuildLineData(ed, 1);
+        EXPECT_EQ(ed->cursor.column, column + m.column) << m.from << " " << m.key;
+    }
 }
 
 TEST_F(EdPlace, ADumpsCharactersBesideOrUnderTheirDigits)

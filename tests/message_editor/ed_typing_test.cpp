@@ -214,33 +214,57 @@ TEST_F(EdTyping, HexDigitsInAFixedFieldShiftIntoTrailingZeros)
 
 /* Delete and Backspace in the hex body take one digit, then the pair's
  * other digit in a second step: at the same place (before it at the
- * data's end) or one further back; one key is one undo step. */
+ * data's end) or one further back, over the blank between two groups of
+ * eight digits; one key is one undo step.  A digit typed in insert mode
+ * first opens a byte whose second digit is only a placeholder: Backspace
+ * takes the typed digit with it, Delete the data's next digit, and every
+ * later digit keeps its place. */
 TEST_F(EdTyping, HexDigitsOfTheBodyAreDeletedInPairs)
 {
-    static const struct { int digit; int key; std::string after; } cases[] = {
-        { 0, VK_DELETE_KEY, std::string("\x34\x56\x78", 3) },
-        { 1, VK_DELETE_KEY, std::string("\x14\x56\x78", 3) },     /* the 2 and the 3 */
-        { 7, VK_DELETE_KEY, std::string("\x12\x34\x56", 3) },     /* the 8, then the 7 */
-        { 2, '\b', std::string("\x34\x56\x78", 3) },
-        { 3, '\b', std::string("\x14\x56\x78", 3) },
+    static const struct {
+        int digit;                  /* the cursor's, in column digit + digit / 8 */
+        const char *typed;
+        int key;
+        const char *then;
+        std::string after;
+        int steps;                  /* undo steps back to the loaded bytes */
+    } cases[] = {
+        { 0, "", VK_DELETE_KEY, "", std::string("\x34\x56\x78\x9A\xBC", 5), 1 },
+        { 1, "", VK_DELETE_KEY, "", std::string("\x14\x56\x78\x9A\xBC", 5), 1 },  /* the 2 and the 3 */
+        { 11, "", VK_DELETE_KEY, "", std::string("\x12\x34\x56\x78\x9A", 5), 1 }, /* C, then B */
+        { 2, "", '\b', "", std::string("\x34\x56\x78\x9A\xBC", 5), 1 },
+        { 3, "", '\b', "", std::string("\x14\x56\x78\x9A\xBC", 5), 1 },
+        { 8, "", '\b', "", std::string("\x12\x34\x56\x9A\xBC", 5), 1 },          /* 8, then 7 */
+        { 9, "", '\b', "", std::string("\x12\x34\x56\x7A\xBC", 5), 1 },          /* 9, then 8 */
+        { 10, "", '\b', "", std::string("\x12\x34\x56\x78\xBC", 5), 1 },
+        { 0, "D", '\b', "", std::string("\x12\x34\x56\x78\x9A\xBC", 6), 2 },
+        { 0, "D", '\b', "E", std::string("\xE0\x12\x34\x56\x78\x9A\xBC", 7), 3 },
+        { 8, "D", '\b', "", std::string("\x12\x34\x56\x78\x9A\xBC", 6), 2 },
+        { 12, "D", '\b', "", std::string("\x12\x34\x56\x78\x9A\xBC", 6), 2 },    /* at the end */
+        { 0, "D", VK_DELETE_KEY, "", std::string("\xD2\x34\x56\x78\x9A\xBC", 6), 2 },
+        { 2, "D", VK_DELETE_KEY, "E", std::string("\x12\xD4\x56\x78\x9A\xBC", 6), 2 }, /* E refused */
     };
-    const std::string body("\x12\x34\x56\x78", 4);
+    const std::string body("\x12\x34\x56\x78\x9A\xBC", 6);
     Load(EdDescriptor("BINARY  "), Bytes().Raw(body.data(), body.size()));
     int32_t dump = 0;
     while (dump < ed->scroll.lineCount && Line(dump)->lineType != LK_DUMP)
         dump++;
     ASSERT_LT(dump, ed->scroll.lineCount);
     for (auto &c : cases) {
-        EdMoveCursor(ed, 0, 0, MC_GOTO, Line(dump)->valueColumn + c.digit, dump);
+        EdMoveCursor(ed, 0, 0, MC_GOTO, Line(dump)->valueColumn + c.digit + c.digit / 8, dump);
+        Type(c.typed);
         if (c.key == VK_DELETE_KEY)
             Key(VK_DELETE_KEY);
         else
             Type("\b");
-        EXPECT_EQ(Body(), c.after) << c.digit << " " << c.key << " " << Last();
-        EXPECT_FALSE(ed->editFlags & EF_HALF_BYTE);
-        EdUndo(ed, 0);
-        EXPECT_EQ(Body(), body) << c.digit;
-        EXPECT_FALSE(EdCanUndo(ed));
+        EXPECT_FALSE(ed->editFlags & EF_HALF_BYTE) << c.digit << " " << c.typed;
+        Type(c.then);
+        EXPECT_EQ(Body(), c.after) << c.digit << " " << c.typed << " " << c.key << " " << Last();
+        int steps = 0;
+        for (; EdCanUndo(ed) && steps < 9; steps++)
+            EdUndo(ed, 0);
+        EXPECT_EQ(Body(), body) << c.digit << " " << c.typed << " " << c.key;
+        EXPECT_EQ(steps, c.steps) << c.digit << " " << c.typed << " " << c.key;
     }
 }
 

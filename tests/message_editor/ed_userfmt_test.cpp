@@ -14,6 +14,7 @@ struct EdUserFormats : EdFixture, UFFiles {
     void SetUp() override
     {
         EdFixture::SetUp();
+        EdUseUserFormats();                 /* as the program installs it */
         Start();
     }
     void TearDown() override

@@ -34,7 +34,7 @@ struct EdMessageArea {
         return e && data ? data + e->offset : nullptr;
     }
     /* the descriptor's or the message's bytes as the data area holds them */
-    PCFMSGBUF *Buffer(uint32_t attrId) { return (PCFMSGBUF *)PCFRecPtr(Record(attrId)); }
+    PCFMSGBUF *Buffer(uint32_t attrId) { return PCFRecMsgBuf(Record(attrId)); }
     void SetQueue(const char *name)
     {
         PCFFieldEntry *e = PCFFindField(nullptr, nullptr, PCFMessageDef.fields, ATTR_QUEUE_NAME);

@@ -10,6 +10,7 @@
 #include "tkharness.h"
 #include "tkcontrols.h"
 #include "prfdata.h"
+#include "dlgcolours.h"
 #include "dd.h"
 #include "fmtint.h"
 #include <string>
@@ -103,6 +104,18 @@ TEST_F(PaneEdit, TypedKeysAidsAndUndo)
     At(EdFindLine(ed(), "cd"), 0);
     Chars("\b");
     EXPECT_EQ(Body(), "abcd");
+    /* a hex body in insert mode: a digit and Backspace leave the bytes as
+       they were, and undoing a second digit and all before it too */
+    host.d->viewWords[0] = 3 | VW_RAW_BYTES;
+    host.Load(std::vector<unsigned char>(), std::vector<unsigned char>{ 0x4B, 0x09 });
+    ASSERT_EQ(EdGetLine(ed(), 1)->lineType, LK_DUMP);
+    At(1, EdGetLine(ed(), 1)->valueColumn);
+    Chars("1\b");
+    EXPECT_EQ(Body(), "\x4B\x09");
+    Chars("2");
+    EXPECT_EQ(Body(), std::string("\x20\x4B\x09"));
+    Chars("\x1A\x1A\x1A");
+    EXPECT_EQ(Body(), "\x4B\x09");
 }
 
 TEST_F(PaneEdit, ReturnTypesALineEndOrASeparator)
@@ -272,6 +285,48 @@ TEST_F(PaneEdit, TheFindAndReplaceDialog)
     EXPECT_EQ(Body(), "red green\nred blue");
     SendMessageA(dlg, DDM_REDO, 0, 0);
     EXPECT_EQ(Body(), "pink green\npink blue");
+    /* a long Replace All shows how far it is in the count window: a bar
+       in "Field Foreground" from the left, at each step of its progress */
+    std::string many;                 /* the lines between the matches are the progress */
+    for (int i = 0; i < 1000; i++)
+        many += i % 100 ? "blue line\n" : "red line\n";
+    host.Load(Md(), Bytes().Raw(many.data(), (uint32_t)many.size()));
+    At(0, 0);
+    static EdFindHost kept;
+    static int steps, bars;
+    const COLORREF was[2] = { *ColourRef(1), *ColourRef(4) };
+    *ColourRef(1) = RGB(200, 0, 0);               /* the bar's colour apart from the window's */
+    *ColourRef(4) = RGB(0, 0, 200);
+    ColourMakeBrushes();
+    kept = edFind;
+    steps = bars = 0;
+    edFind.progress = [](DialogWords *d) {
+        kept.progress(d);
+        HWND w = (HWND)d->countWindow;
+        RECT rc;
+        GetClientRect(w, &rc);
+        HDC screen = GetDC(w), mem = CreateCompatibleDC(screen);
+        HBITMAP bmp = CreateCompatibleBitmap(screen, rc.right, rc.bottom);
+        HGDIOBJ was = SelectObject(mem, bmp);
+        SendMessageA(w, WM_PRINTCLIENT, (WPARAM)mem, PRF_CLIENT);
+        steps++;
+        bars += GetPixel(mem, 2, rc.bottom / 2) == *ColourRef(1);
+        SelectObject(mem, was);
+        DeleteObject(bmp);
+        DeleteDC(mem);
+        ReleaseDC(w, screen);
+    };
+    SetWindowTextA(find, "red");
+    SendMessageA(dlg, WM_COMMAND, FR_REPLACE_ALL, 0);
+    PumpWith(&host);
+    edFind = kept;
+    *ColourRef(1) = was[0];
+    *ColourRef(4) = was[1];
+    ColourMakeBrushes();
+    DDGetFieldText(dd, 103, status, sizeof status);
+    EXPECT_STREQ(status, "10 occurences changed");
+    EXPECT_GT(steps, 0);
+    EXPECT_EQ(bars, steps);
     /* the histories fill the combo boxes */
     EXPECT_GE(SendMessageA(find, CB_GETCOUNT, 0, 0), 0);
     SendMessageA(dlg, WM_COMMAND, MAKEWPARAM(415, CBN_DROPDOWN), (LPARAM)find);

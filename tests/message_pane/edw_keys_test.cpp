@@ -53,6 +53,25 @@ TEST_F(PaneKeys, ArrowsHomeEndPagesAndTab)
     EXPECT_EQ(ed()->cursor.line, ed()->scroll.lineCount - 1);
     EXPECT_GE(ed()->cursor.line, ed()->scroll.top);
     EXPECT_LT(ed()->cursor.line, ed()->scroll.top + ed()->scroll.visible);
+    /* in a hex body Right from the eighth digit stands on the ninth, past
+       the blank (column 9), there it stays when the pane counts and paints
+       its lines again, and Left comes back over the blank */
+    d().viewWords[0] = 3 | VW_RAW_BYTES;
+    host.Load(std::vector<unsigned char>(), std::vector<unsigned char>(16, 0x5A));
+    LINEDATA *dump = EdGetLine(ed(), 1);
+    ASSERT_EQ(dump->lineType, LK_DUMP);
+    int32_t value = dump->valueColumn;
+    EdMoveCursor(ed(), 0, 0, MC_GOTO, value + 7, 1);
+    Key(host.pane, VK_RIGHT);
+    EXPECT_EQ(ed()->cursor.column, value + 9);
+    EXPECT_EQ(ed()->cursor.digit, 8u);
+    ed()->flush = 1;
+    InvalidateRect(host.pane, nullptr, FALSE);
+    UpdateWindow(host.pane);
+    EXPECT_EQ(ed()->cursor.column, value + 9);
+    Key(host.pane, VK_LEFT);
+    EXPECT_EQ(ed()->cursor.column, value + 7);
+    EXPECT_EQ(ed()->cursor.digit, 7u);
 }
 
 TEST_F(PaneKeys, ShiftSelectionThenAPlainArrow)

@@ -4,6 +4,7 @@
  * structure; a change of the options alone does the same. */
 #include <gtest/gtest.h>
 #include "edhost.h"
+#include "wirelibs.h"
 #include "message/uftest.h"
 
 struct PaneFormats : ::testing::Test, UFFiles {
@@ -13,7 +14,7 @@ struct PaneFormats : ::testing::Test, UFFiles {
     {
         ResetHost(host);
         Start();
-        EdRegisterPaneClass(GetModuleHandleA(NULL));     /* the walk, after another test's Stop */
+        WireLibraries();                 /* the walk and the panes' view, after another test's Stop */
     }
     void TearDown() override
     {

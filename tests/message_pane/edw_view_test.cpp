@@ -285,6 +285,24 @@ TEST_F(PaneView, TheMenuStateRedrawsOnlyToolbarButtonsThatChange)
     EXPECT_TRUE(update());
     EXPECT_FALSE(host.d->browseState & 8);
     follow();
+
+    /* the XML rows follow the cursor's line (as the menu opens): Select
+       XML and Remove XML Tag on a tag, Uncomment on a comment only */
+    host.d->bodyKind = BK_XML;
+    host.Load(BuildMD(true, 2, "MQSTR   ", 546, 850), Bytes().Raw("<a><!-- c --><b>x</b></a>", 25));
+    const struct { const char *line; bool tag, comment; } lines[] = {
+        { "<b>", true, false }, { "<!--", true, true }, { "Format", false, false },
+    };
+    for (const auto &l : lines) {
+        SCOPED_TRACE(l.line);
+        int32_t line = EdFindLine(ed(), l.line);
+        ASSERT_GE(line, 0);
+        EdMoveCursor(ed(), 0, 0, MC_GOTO, EdGetLine(ed(), line)->valueColumn, line);
+        SendMessageA(host.window, WM_INITMENU, (WPARAM)host.menu, 0);
+        for (int id : { 912, 914, 917 })
+            EXPECT_EQ(MenuGrayed(id), !l.tag) << id;
+        EXPECT_EQ(MenuGrayed(916), !l.comment);
+    }
 }
 
 TEST_F(PaneView, AMessageThroughTheBinding)
