@@ -121,7 +121,7 @@ int ColFilterCount(DialogWords *d, COLFILTER *cf, const PCFFieldDef *column, int
 void ColFilterResetCounts(DialogWords *d)
 {
     ColFilterFollowNow(d, CSGetCurrentTime());
-    COLFSTATE *st = d ? (COLFSTATE *)d->columnFilters : nullptr;
+    COLFSTATE *st = ColFilterState(d, 0);
     if (!st || !st->controls)
         return;
     for (COLFCTL *c = st->controls; c->layoutRow; c++)
@@ -130,7 +130,7 @@ void ColFilterResetCounts(DialogWords *d)
 
 void ColFilterCountValue(DialogWords *d, PCFLISTAREA *area, const PCFLISTENTRY *columns, PCFROW *row)
 {
-    COLFSTATE *st = d ? (COLFSTATE *)d->columnFilters : nullptr;
+    COLFSTATE *st = ColFilterState(d, 0);
     if (!st || !st->open || !st->controls || !area)
         return;
     (void)columns;

@@ -20,7 +20,7 @@ COLFSTATE *ColFilterState(DialogWords *d, int create)
         memset(st, 0, sizeof *st);
         d->columnFilters = st;
     }
-    return (COLFSTATE *)d->columnFilters;
+    return d->columnFilters;
 }
 
 int ColFilterable(const PCFFieldDef *f)

@@ -8,6 +8,7 @@
 
 #include <cstdint>
 #include "dialogs.h"
+#include "flthooks.h"
 
 #define COLF_VALUES_MAX 200       /* distinct values counted per column */
 #define COLF_CHECKBOXES 15        /* value check boxes before the list */
@@ -133,7 +134,6 @@ int ColFilterDisableAll(DialogWords *dialog);
  * pop-up first goes through ColFilterDestroyPopup, which the window code
  * sets). */
 void ColFilterFreeAll(DialogWords *dialog);
-extern void (*ColFilterDestroyPopup)(void *popup);
 /* The filter text of a record (copied; 0 without storage). */
 int ColFilterSetText(COLFILTER *filter, const char *text, int length);
 /* The selected-value list from the value-table rows that pass. */

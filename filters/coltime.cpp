@@ -125,7 +125,7 @@ void ColFilterUntilNow(COLFILTER *cf, int on, int64_t now)
 
 void ColFilterFollowNow(DialogWords *d, int64_t now)
 {
-    COLFSTATE *st = d ? (COLFSTATE *)d->columnFilters : nullptr;
+    COLFSTATE *st = ColFilterState(d, 0);
     for (COLFILTER *cf = st ? st->chain : nullptr; cf; cf = cf->next) {
         if ((cf->bounds & (CFB_UNTIL | CFB_NOW)) != (CFB_UNTIL | CFB_NOW))
             continue;

@@ -330,7 +330,7 @@ static int BindInOrder(DialogWords *dialog, FilterEvalContext *ctx, FilterProgra
 int PCFEvalVarColumns(DialogWords *dialog, PCFROW *row)
 {
     FilterEvalContext *ctx = FltDialogContext(dialog);
-    FilterProgram *prog = dialog ? (FilterProgram *)dialog->filterProgram : nullptr;
+    FilterProgram *prog = dialog ? dialog->filterProgram : nullptr;
     if (!ctx || !prog || !row)
         return 0;
     PCFLISTAREA *area = ctx->area ? ctx->area : FltDialogArea(dialog);

@@ -219,7 +219,7 @@ static void MoveTo(PCFLISTENTRY *list, int n, int from, int to)
 
 int PCFCheckVars(DialogWords *d, int useList)
 {
-    FilterProgram *prog = (FilterProgram *)d->filterProgram;
+    FilterProgram *prog = d->filterProgram;
     if (!prog)
         return 0;
     FLTDLGSTATE *st = FltDialogState(d);
@@ -333,12 +333,46 @@ void FltMarkSort(PCFLISTENTRY *columns, int count, const PCFFieldDef *field, uin
     }
 }
 
+/* The marks set on the dialog's own list and on its list area's; with no
+ * field, every sort mark taken off both. */
+static void MarkBoth(DialogWords *d, const PCFFieldDef *field, uint32_t mark, int descending)
+{
+    PCFLISTENTRY *list = OwnColumns(d);
+    PCFLISTAREA *area = FltDialogArea(d);
+    PCFLISTPARTS parts;
+    if (area)
+        PCFListAreaPointers(area, &parts);
+    if (!field) {
+        const uint32_t marks = PCFL_SORT1 | PCFL_SORT2 | PCFL_DESCEND;
+        for (int i = 0; list && list[i].field; i++)
+            list[i].flags &= ~marks;
+        for (int i = 0; area && i < area->columns && parts.columns[i].field; i++)
+            parts.columns[i].flags &= ~marks;
+        return;
+    }
+    if (list)
+        FltMarkSort(list, Count(list), field, mark, descending);
+    if (area)
+        FltMarkSort(parts.columns, area->columns, field, mark, descending);
+}
+
+/* The sorts the previous filter chose give way to the definition's own:
+ * a mark the defaults do not carry is not kept either. */
+void FltDefaultSortMarks(DialogWords *d)
+{
+    const PCFListDef *l = d->definition ? d->definition->list : nullptr;
+    MarkBoth(d, nullptr, 0, 0);
+    for (const PCFLISTENTRY *e = l ? l->defaults : nullptr; e && e->field; e++)
+        for (uint32_t mark : { (uint32_t)PCFL_SORT1, (uint32_t)PCFL_SORT2 })
+            if (e->flags & mark)
+                MarkBoth(d, e->field, mark, (e->flags & PCFL_DESCEND) != 0);
+}
+
 void PCFFieldSortMarks(DialogWords *d)
 {
-    FilterProgram *prog = (FilterProgram *)d->filterProgram;
+    FilterProgram *prog = d->filterProgram;
     if (!prog || !(prog->flags & FLTP_SORTS))
         return;
-    PCFLISTAREA *area = FltDialogArea(d);
     const uint8_t *end = prog->first + prog->used;
     for (const uint8_t *at = prog->first; at < end; at += ((const FNODE *)at)->length) {
         const FCALLNODE *c = (const FCALLNODE *)at;
@@ -348,15 +382,6 @@ void PCFFieldSortMarks(DialogWords *d)
         if (FNodeKind(&v->n) != FK_VAR || !(v->flags & VF_FIELD) || !v->field)
             continue;
         int kind = -c->func->sort;
-        uint32_t mark = kind <= 2 ? PCFL_SORT1 : PCFL_SORT2;
-        int descending = kind == 2 || kind == 4;
-        PCFLISTENTRY *list = OwnColumns(d);
-        if (list)
-            FltMarkSort(list, Count(list), v->field, mark, descending);
-        if (area) {
-            PCFLISTPARTS parts;
-            PCFListAreaPointers(area, &parts);
-            FltMarkSort(parts.columns, area->columns, v->field, mark, descending);
-        }
+        MarkBoth(d, v->field, kind <= 2 ? PCFL_SORT1 : PCFL_SORT2, kind == 2 || kind == 4);
     }
 }

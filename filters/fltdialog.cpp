@@ -56,12 +56,12 @@ FilterEvalContext *FltDialogContext(DialogWords *dialog)
         f->ctx.dialog = dialog;
         dialog->filterContext = f;
     }
-    return &((FLTDIALOG *)dialog->filterContext)->ctx;
+    return &dialog->filterContext->ctx;
 }
 
 FLTDLGSTATE *FltDialogState(DialogWords *dialog)
 {
-    return FltDialogContext(dialog) ? &((FLTDIALOG *)dialog->filterContext)->state : nullptr;
+    return FltDialogContext(dialog) ? &dialog->filterContext->state : nullptr;
 }
 
 void PCFEvalBindContext(DialogWords *dialog)
@@ -85,7 +85,7 @@ void PCFEvalFreeContext(DialogWords *dialog)
 {
     if (!dialog || !dialog->filterContext)
         return;
-    PCFEvalFreeContextRecord(&((FLTDIALOG *)dialog->filterContext)->ctx);
+    PCFEvalFreeContextRecord(&dialog->filterContext->ctx);
     CSFreeMemAndClear(&dialog->filterContext);
 }
 
@@ -93,7 +93,7 @@ void PCFFilterFree(DialogWords *dialog)
 {
     if (!dialog)
         return;
-    FilterProgram *p = (FilterProgram *)dialog->filterProgram;
+    FilterProgram *p = dialog->filterProgram;
     PCFFreeProgram(&p);
     dialog->filterProgram = nullptr;
     CSFreeMemAndClear(&dialog->filterText);
@@ -124,11 +124,11 @@ void PCFFilterFillBegin(DialogWords *d)
     FilterEvalContext *ctx = FltDialogContext(d);
     if (!ctx)
         return;
-    ((FLTDIALOG *)d->filterContext)->state.flashing = 0;
+    d->filterContext->state.flashing = 0;
     ctx->dialog = d;
     ctx->area = nullptr;
     ctx->row = nullptr;
-    PCFEvalInitContext((FilterProgram *)d->filterProgram, ctx, 0);
+    PCFEvalInitContext(d->filterProgram, ctx, 0);
 }
 
 void PCFFilterFillArea(DialogWords *d, PCFLISTAREA *area)
@@ -143,7 +143,7 @@ void PCFFilterFillArea(DialogWords *d, PCFLISTAREA *area)
 int PCFFilterFillRow(DialogWords *d, PCFROW *row, int index, int last)
 {
     row->flags &= FLTR_KEEP;
-    FilterProgram *prog = (FilterProgram *)d->filterProgram;
+    FilterProgram *prog = d->filterProgram;
     FilterEvalContext *ctx = FltDialogContext(d);
     if (!prog || !ctx)
         return 1;
@@ -157,7 +157,7 @@ int PCFFilterFillRow(DialogWords *d, PCFROW *row, int index, int last)
         return -1;
     /* the flags first: rarely set, where a row's verdict is a coin toss */
     if ((row->flags & (FLTR_FLASH | FLTR_CELLFLASH)) && shown) {
-        ((FLTDIALOG *)d->filterContext)->state.flashing = 1;
+        d->filterContext->state.flashing = 1;
         FltFlashing = 1;
     }
     return shown != 0;

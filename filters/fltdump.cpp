@@ -69,7 +69,7 @@ void FltDumpProgram(const char *title, const FilterProgram *p, char *buffer, siz
         case FK_CONST:
             if (FNodeType(node) == FLT_STRING)
                 Add(buffer, size, &n, "\"%.*s\"", (int)((const FSTRNODE *)node)->length,
-                    ((const FSTRNODE *)node)->text);
+                    FStrText((const FSTRNODE *)node));
             else if (FNodeType(node) == FLT_REAL)
                 Add(buffer, size, &n, "%g", ((const FCONSTNODE *)node)->r);
             else

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <climits>
+#include <cstddef>
 #include <cstring>
 #include "filters.h"
 #include "cs.h"
@@ -97,6 +98,18 @@ struct FSTRNODE {                 /* string constant */
     uint16_t length;              /* at most FLT_STRING_MAX */
     char text[6];                 /* no terminator */
 };
+
+/* A string constant's characters: its node is as long as its text, so
+ * they run on past the six the structure declares and are read through
+ * a pointer, never by indexing the declared array. */
+static inline const char *FStrText(const FSTRNODE *s)
+{
+    return (const char *)s + offsetof(FSTRNODE, text);
+}
+static inline char *FStrText(FSTRNODE *s)
+{
+    return (char *)s + offsetof(FSTRNODE, text);
+}
 
 /* Variable flags. */
 #define VF_PERCENT  0x1           /* name completed per row */
@@ -444,3 +457,6 @@ int FltFindField(const uint8_t *caps, const PCFCommandDef *def, const char *name
  * to the field's column. */
 void FltMarkSort(PCFLISTENTRY *columns, int count, const PCFFieldDef *field, uint32_t mark,
                  int descending);
+/* A dialog showing the lists of several queue managers: its column lists
+ * get the sort marks of the definition's default list again. */
+void FltDefaultSortMarks(DialogWords *dialog);

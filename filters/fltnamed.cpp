@@ -92,7 +92,7 @@ int FltCheckEntry(const char *name, const char *text, char *message, int *start,
         snprintf(message, FLT_ERROR_SIZE, "Sorry, filter names should not contain blank characters");
         return 1;
     }
-    if (!text || !text[0]) {
+    if (!text || !text[strspn(text, " \t\r\n")]) {       /* blanks alone define nothing */
         snprintf(message, FLT_ERROR_SIZE, "Please enter a definition for this filter");
         return 1;
     }

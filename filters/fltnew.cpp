@@ -4,6 +4,7 @@
  * recent-filter lists, the columns the filter asks for, its field sorts
  * and the refresh of the list. */
 #include "fltint.h"
+#include "pcflists.h"
 
 #include <cctype>
 #include <cstdio>
@@ -138,7 +139,7 @@ static int Compile(DialogWords *d, const char *text, int *replaced)
         PCFFreeProgram(&prog);
         return 1;
     }
-    FilterProgram *old = (FilterProgram *)d->filterProgram;
+    FilterProgram *old = d->filterProgram;
     PCFFreeProgram(&old);
     d->filterProgram = prog;
     d->displayFlags &= ~(uint32_t)DD_USER_SORTS;
@@ -172,11 +173,17 @@ int PCFNewFilter(DialogWords *d, int refresh)
         compile = 1;
     else
         compile = PCFCheckVars(d, refresh);
+    /* a dialog that shows the lists of several queue managers */
+    int several = d->lists && d->definition && (d->definition->flags & PCFD_QMLIST);
     if (compile || removed) {
         FltClearColumnMarks(d);
+        if (several)
+            FltDefaultSortMarks(d);
         if (removed) {
             PCFFilterFree(d);
             d->displayFlags &= ~(uint32_t)DD_USER_SORTS;
+            if (several)               /* its own list shown again */
+                d->first.flags |= PCFLR_SELECTED;
         } else if (Compile(d, t, &replaced)) {
             return 1;                  /* the previous filter, and its condition, stay */
         }

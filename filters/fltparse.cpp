@@ -268,7 +268,7 @@ static int EmitString(FPARSE *p, const FTOKEN *t)
         s->n.length = sizeof(FSTRNODE);
     s->n.kind = FK_CONST | FLT_STRING;
     s->length = (uint16_t)n;
-    memcpy(s->text, t->text + 1, n);
+    memcpy(FStrText(s), t->text + 1, n);
     return !Prepend(p, node, s->n.length) || PushDepth(p, 1);
 }
 

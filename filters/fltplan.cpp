@@ -409,10 +409,11 @@ static int IsLeaf(const FSTEP *s) { return (s->node->kind & (FK_CONST | FK_VAR))
 static FSTEPRUN PatternRun(FSTEP *s, const FSTRNODE *pattern)
 {
     uint32_t n = pattern->length, literal = 0;
-    while (literal < n && pattern->text[literal] != '*' && pattern->text[literal] != '?')
+    const char *text = FStrText(pattern);
+    while (literal < n && text[literal] != '*' && text[literal] != '?')
         literal++;
     for (uint32_t k = literal; k < n; k++)
-        if (pattern->text[k] != '*')
+        if (text[k] != '*')
             return nullptr;
     s->count = literal;
     s->test = literal == n ? TestWildExact : TestWildPrefix;
@@ -480,7 +481,7 @@ static void Leaf(FSTEP *s)
     s->run = RunLeaf;
     if (FNodeType(n) == FLT_STRING) {
         s->length = ((const FSTRNODE *)n)->length;
-        s->own[0] = ((const FSTRNODE *)n)->text;
+        s->own[0] = FStrText((const FSTRNODE *)n);
         s->own[1] = &s->length;
     } else if (FNodeType(n) != FLT_REAL) {
         s->i = (int32_t)(uint32_t)((const FCONSTNODE *)n)->i;

@@ -90,7 +90,7 @@ void FValFromNode(const FNODE *node, FVAL *out)
         case FLT_STRING: {
             const FSTRNODE *s = (const FSTRNODE *)node;
             out->type = FLT_STRING;
-            out->s = s->text;
+            out->s = FStrText(s);
             out->len = s->length;
             return;
         }

@@ -4,7 +4,9 @@
  * comparisons, so that only rows the filter could show come back.  The
  * filter still runs over every row that comes; a filter the queue
  * manager cannot share (calls, assignments, variables, "|", "!") gives
- * no condition. */
+ * no condition.  A field whose values are named ones (a queue's type,
+ * put enabled) is compared by the queue manager only for equal or not
+ * equal: an order on it stays with the program. */
 #include "fltint.h"
 
 #include "mqi.h"
@@ -71,6 +73,12 @@ static int IntegerField(const PCFFieldDef *f)
            f->type == PCFT_ENUM14 || f->type == PCFT_NUMBER;
 }
 
+/* An integer field whose values come from a set of named values. */
+static int NamedValues(const PCFFieldDef *f)
+{
+    return f->type == PCFT_ENUM || f->type == PCFT_ENUM13 || f->type == PCFT_ENUM14;
+}
+
 static int StringField(const PCFFieldDef *f)
 {
     return f->type == PCFT_STRING || f->type == PCFT_NAME || f->type == PCFT_STRING25;
@@ -82,12 +90,13 @@ static int StringField(const PCFFieldDef *f)
 static int StringComparable(const FSTRNODE *s, int32_t op)
 {
     uint16_t n = s->length;
-    if (!n || s->text[n - 1] == ' ')
+    const char *text = FStrText(s);
+    if (!n || text[n - 1] == ' ')
         return 0;
-    const char *star = (const char *)memchr(s->text, '*', n);
-    const char *any = (const char *)memchr(s->text, '?', n);
+    const char *star = (const char *)memchr(text, '*', n);
+    const char *any = (const char *)memchr(text, '?', n);
     if (op == MQCFOP_LIKE)
-        return !any && star == s->text + n - 1 && n > 1;
+        return !any && star == text + n - 1 && n > 1;
     return 1;
 }
 
@@ -118,6 +127,8 @@ static int Comparison(const FSTEP *s, FLTWHERE *w)
         memset(w, 0, sizeof *w);
         w->parameter = (int32_t)f->attrId;
         if (IntegerField(f) && FNodeType(right) == FLT_INT) {
+            if (NamedValues(f) && c.intOp != MQCFOP_EQUAL && c.intOp != MQCFOP_NOT_EQUAL)
+                return 0;
             w->type = MQCFT_INTEGER_FILTER;
             w->op = c.intOp;
             w->value = (int32_t)((const FCONSTNODE *)right)->i;     /* as the filter reads it */
@@ -127,7 +138,7 @@ static int Comparison(const FSTEP *s, FLTWHERE *w)
         if (StringField(f) && FNodeType(right) == FLT_STRING && c.strOp && StringComparable(text, c.strOp)) {
             w->type = MQCFT_STRING_FILTER;
             w->op = c.strOp;
-            w->text = text->text;
+            w->text = FStrText(text);
             w->length = text->length;
             return 1;
         }
@@ -163,7 +174,7 @@ int PCFFilterWhere(DialogWords *d)
     const PCFActionDef *list = def && def->list && def->actions && def->actions->id ? def->actions : nullptr;
     FLTWHERE w;
     if (!list || list->command >= ATTR_OWN_FIRST ||
-        !PCFFilterCondition((const FilterProgram *)d->filterProgram, &w))
+        !PCFFilterCondition(d->filterProgram, &w))
         PCFFreeWhereFilter(d);
     else if (w.type == MQCFT_INTEGER_FILTER)
         SetWhereFilter(d, 1, w.type, w.parameter, w.op, &w.value, 4);

@@ -7,6 +7,7 @@
 
 #include <windows.h>
 #include "filters.h"
+#include "fltwinhooks.h"
 
 /* The messages (UM_NEWFONT, UM_PANE_NEWFONT, UM_COLOURSCHANGED,
  * UM_FLT_NAMECHANGED, UM_FLT_SELECT) are in ravoltids.h. */
@@ -29,27 +30,6 @@ struct FLTWINCOLOURS {
 extern FLTWINCOLOURS FltColours;
 void FltColoursDefaults(void);
 
-/* What the filter windows ask of the host, installed with one
- * FltWinSetHooks call (null puts back the defaults: no owner, no active
- * dialog, WinConfirm, CSGetCurrentTime). */
-struct FLTWINHOOKS {
-    void *context;
-    HWND owner;                        /* the Filter Manager's owner (main window) */
-    /* The active command dialog (its filter field opens the manager). */
-    DialogWords *(*activeDialog)(void *ctx);
-    /* A yes-or-no question ("!" texts) or "Are you sure ..." of a verb
-     * and a name: non-zero when the user agrees (WinConfirm). */
-    int (*confirm)(void *ctx, HWND owner, const char *question, const char *name);
-    /* The program clock in seconds (CSGetCurrentTime). */
-    int64_t (*clock)(void *ctx);
-};
-void FltWinSetHooks(const FLTWINHOOKS *hooks);
-const FLTWINHOOKS *FltWinHooks(void);
-
-/* The Windows pieces of FLTHOOKS (beep, sound, boxes, the filter field,
- * its selection, the manager on an error, user commands) put into a
- * table whose other hooks the dialog code fills; then installed. */
-void FltInstallWindowHooks(FLTHOOKS *hooks);
 /* A dialog's filter field text, or -1 without one. */
 int FltFieldText(DialogWords *dialog, char *buffer, int size);
 /* A named filter changed (11346): a dialog whose filter refers to named
@@ -94,6 +74,3 @@ int ColFilterHeaderRect(DialogWords *dialog, const RECT *cell, int rightLimit, i
                         RECT *mark);
 void ColFilterDrawMark(DialogWords *dialog, HDC dc, const RECT *cell, int pressed,
                        const PCFFieldDef *column);
-/* The list's rebuild after an apply (PCFUpdateList keeping the
- * selection); the dialog code sets it. */
-extern void (*ColFilterRefreshList)(DialogWords *dialog);

@@ -227,12 +227,42 @@ TEST_F(Apply, TheDialogsFieldSortsRunBeforeTheRefresh)
     rec.field = "curdepth > 1";
     EXPECT_EQ(PCFNewFilter(empty.d(), 1), 0);
     EXPECT_EQ(rec.posts, 1);
+    /* a dialog showing the lists of several queue managers: a changed or
+       removed filter brings the definition's own sort marks back, on its
+       list and its list area, and a removed one shows the dialog's own
+       list again */
+    DialogWords *d = q->d();
+    d->lists = &d->first;
+    auto marks = [&](uint32_t attrId) {
+        uint32_t both = 0;
+        PCFLISTPARTS parts;
+        PCFListAreaPointers(q->Area(), &parts);
+        for (const PCFLISTENTRY *l : { (const PCFLISTENTRY *)FltDialogColumns(d), (const PCFLISTENTRY *)parts.columns })
+            for (int i = 0; l[i].field; i++)
+                if (l[i].field->attrId == attrId)
+                    both = both << 8 | (l[i].flags & 0x4C);
+        return both;
+    };
+    EXPECT_EQ(marks(MQIA_CURRENT_Q_DEPTH), 0x0C0Cu);
+    EXPECT_EQ(marks(MQCA_Q_NAME), 0u);
+    ASSERT_EQ(New("sortd2(maxdepth)", 1), 0);
+    EXPECT_EQ(marks(MQCA_Q_NAME), 0x0404u);
+    EXPECT_EQ(marks(MQIA_CURRENT_Q_DEPTH), 0u);
+    EXPECT_EQ(marks(MQIA_MAX_Q_DEPTH) & 0xFF, 0x48u);
+    ASSERT_EQ(New("sortd(curdepth)", 1), 0);
+    d->first.flags &= ~(uint32_t)PCFLR_SELECTED;      /* its own list deselected meanwhile */
+    ASSERT_EQ(New("", 1), 0);
+    EXPECT_EQ(marks(MQCA_Q_NAME), 0x0404u);
+    EXPECT_EQ(marks(MQIA_CURRENT_Q_DEPTH), 0u);
+    EXPECT_EQ(marks(MQIA_MAX_Q_DEPTH), 0u);           /* the removed secondary sort too */
+    EXPECT_EQ(d->first.flags & PCFLR_SELECTED, (uint32_t)PCFLR_SELECTED);
+    d->lists = nullptr;
 }
 
 /* The WHERE condition a filter gives the list's requests: the first
- * comparison of a field with a constant that every shown row passes; none
- * for a filter the queue manager cannot share; a changed condition asks
- * for the list again. */
+ * comparison of a field with a constant that every shown row passes and
+ * the queue manager takes; none for a filter the queue manager cannot
+ * share; a changed condition asks for the list again. */
 TEST_F(Apply, TheWhereConditionOfTheListRequests)
 {
     const int32_t none = 0;
@@ -244,6 +274,11 @@ TEST_F(Apply, TheWhereConditionOfTheListRequests)
         { "type = local", MQCFT_INTEGER_FILTER, MQIA_Q_TYPE, MQCFOP_EQUAL, MQQT_LOCAL, nullptr },
         { "curdepth + 1 > 3 && descr == 'pay*'", MQCFT_STRING_FILTER, MQCA_Q_DESC, MQCFOP_LIKE, 0, "pay*" },
         { "descr != 'x'", MQCFT_STRING_FILTER, MQCA_Q_DESC, MQCFOP_NOT_EQUAL, 0, "x" },
+        { "descr == 'payments*'", MQCFT_STRING_FILTER, MQCA_Q_DESC, MQCFOP_LIKE, 0, "payments*" },
+        /* a field of named values: equal or not equal only, an order stays with the program */
+        { "put != 1", MQCFT_INTEGER_FILTER, MQIA_INHIBIT_PUT, MQCFOP_NOT_EQUAL, 1, nullptr },
+        { "type > local & curdepth > 3", MQCFT_INTEGER_FILTER, MQIA_CURRENT_Q_DEPTH, MQCFOP_GREATER, 3, nullptr },
+        { "put >= 1", none }, { "type > local", none }, { "1 <= put", none },
         /* none the queue manager compares as the filter does */
         { "descr == '*pay'", none }, { "descr == 'p?y*'", none }, { "descr = 'x '", none },
         { "descr < 'M'", none }, { "curdepth > 10 | maxdepth > 1", none }, { "!(curdepth > 10)", none },

@@ -67,8 +67,12 @@ TEST_F(Named_, TheManagersChecks)
     EXPECT_STREQ(message, "Please enter a name for this filter");
     EXPECT_EQ(FltCheckEntry("my filter", "1", message, &s, &e), 1);
     EXPECT_STREQ(message, "Sorry, filter names should not contain blank characters");
-    EXPECT_EQ(FltCheckEntry(" X ", "", message, &s, &e), 1);
-    EXPECT_STREQ(message, "Please enter a definition for this filter");
+    for (const char *blank : { "", " ", "  ", "\t\r\n" }) {   /* blanks define nothing */
+        message[0] = 0;
+        EXPECT_EQ(FltCheckEntry(" X ", blank, message, &s, &e), 1) << "[" << blank << "]";
+        EXPECT_STREQ(message, "Please enter a definition for this filter") << "[" << blank << "]";
+    }
+    EXPECT_EQ(FltCheckEntry("X", " 1", message, &s, &e), 0);
     EXPECT_EQ(FltCheckEntry(" X ", "nosuchfield > 1 & fgcell(1, red, 5)", message, &s, &e), 0);
     EXPECT_EQ(FltCheckEntry("X", "curdepth > 1 & $X", message, &s, &e), 1);
     EXPECT_STREQ(message, "Circular filter dependancy on filter 'X'");

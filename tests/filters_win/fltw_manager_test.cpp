@@ -109,9 +109,12 @@ TEST_F(Manager, StatusTextsOfOkAndApply)
     Press(FLTC_APPLY);
     EXPECT_EQ(Status(), "Sorry, filter names should not contain blank characters");
     Type(FLTC_NAME, "NEW");
-    Type(FLTC_DEFINITION, "");
-    Press(FLTC_APPLY);
-    EXPECT_EQ(Status(), "Please enter a definition for this filter");
+    for (const char *blank : { "", " ", "  " }) {    /* blanks define nothing: refused, not lost later */
+        Type(FLTC_DEFINITION, blank);
+        Press(FLTC_APPLY);
+        EXPECT_EQ(Status(), "Please enter a definition for this filter") << "[" << blank << "]";
+        EXPECT_EQ(FltFindFilter("NEW"), nullptr);
+    }
     Type(FLTC_DEFINITION, "type = local &\r\n  $BAD");
     Named("BAD", "curdepth >");
     Press(FLTC_APPLY);
