@@ -18,6 +18,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include "dlghooks.h"
 #include "pcfdefs.h"
 
 struct QMS;
@@ -159,6 +160,14 @@ int32_t PCFRecInt(const uint8_t *record);             /* at +2 */
 void PCFSetRecInt(uint8_t *record, int32_t value);
 void *PCFRecPtr(const uint8_t *record);               /* attached block, at +2 */
 void PCFSetRecPtr(uint8_t *record, void *block);
+/* The list blocks a record holds, read only through these: a string list
+ * (types 6, 7), an integer list (19, 22, 24), message data (10); null
+ * when the record holds none.  The elements of a list record by its
+ * field's type (0 for none or another type). */
+PCFSTRLIST *PCFRecStrList(const uint8_t *record);
+PCFINTLIST *PCFRecIntList(const uint8_t *record);
+PCFMSGBUF *PCFRecMsgBuf(const uint8_t *record);
+int PCFRecListCount(const uint8_t *record, const PCFFieldDef *field);
 char *PCFRecText(uint8_t *record);                    /* types 4, 5, 25, 32, 36 */
 uint32_t PCFRecBytesLength(const uint8_t *record);    /* types 8, 9, 23 */
 uint8_t *PCFRecBytes(uint8_t *record);
@@ -346,8 +355,9 @@ struct DialogWords {
     int64_t statusTime;          /* when the transient status text was shown */
     char *fixedStatus;           /* overrides every status text when set */
     char captionText[52];        /* the title tag in brackets */
-    void *whereFilter;
-    void *filterProgram, *filterContext;
+    struct PCFWHEREBLOCK *whereFilter;     /* read through PCFWhereFilter (lists/lrowcmd.cpp) */
+    struct FilterProgram *filterProgram;   /* the compiled filter, the filters' own */
+    struct FLTDIALOG *filterContext;       /* read through FltDialogContext (filters) */
     char *filterText;            /* "FILTER" */
     char filterShown[300];
     uint32_t profileWords[2];
@@ -387,8 +397,9 @@ struct DialogWords {
     void *menu;
     void *bag;                   /* the pane layout */
     void *pairAreas[2];
-    void *workBlocks[3];
-    void *columnFilters;
+    struct CaptionTexts *captionTexts;     /* read through PCFCaptionTexts (dialogs_win) */
+    struct PCFLISTSTATE *listState;        /* read through PCFListState (lists/lcolumns.cpp) */
+    struct COLFSTATE *columnFilters;       /* read through ColFilterState (filters) */
     uint32_t listSizeOption;
     /* the last repeatable command (message, wParam, lParam) */
     uint32_t repeatMessage;
@@ -440,6 +451,16 @@ struct DialogWords {
 #define DM_MARKING_SENT   0x20000     /* a request of an action flagged 0x2000 was built */
 #define DM_FLASHING       0x40000     /* a shown row or cell flashes */
 
+/* The dialog's WHERE filter (lists/lwhere.cpp), read only through
+ * PCFWhereFilter: MQCFT_INTEGER_FILTER, _STRING_FILTER or
+ * _BYTE_STRING_FILTER (hex text); length -1: NUL-ended.  0, 1 bad input.
+ * PCFWhereFilter gives the filter structure and its length (null: none;
+ * length may be null). */
+int SetWhereFilter(DialogWords *dialog, int active, int32_t type, int32_t parameter, int32_t op,
+                   const void *value, int32_t length);
+const uint8_t *PCFWhereFilter(const DialogWords *dialog, uint32_t *length);
+void PCFFreeWhereFilter(DialogWords *dialog);
+
 /* The program-wide chain of open dialogs (newest first), under lock 5. */
 extern DialogWords *PCFOpenDialogs;
 
@@ -471,74 +492,7 @@ extern PCFPREFS PcfPrefs;
 void PCFPrefsFromProfile(void);
 void PCFPrefsDefaults(void);
 
-/* ---- hooks ----------------------------------------------------------- */
-
-/* What a message list row tells of its message (parameters 10014 to 10016). */
-struct PCFMSGINFO {
-    int32_t encoding, ccsid;
-    char format[8];                    /* blank-padded */
-};
-
-struct PCFHOOKS {
-    void *context;
-    /* Posts a message to a window: 1 posted, 0 when the window is gone. */
-    int (*post)(void *ctx, void *window, uint32_t message, uintptr_t wParam, intptr_t lParam);
-    /* A text for the dialog's status line (a copy reaches the window). */
-    void (*status)(void *ctx, DialogWords *dialog, const char *text, uint32_t flags);
-    /* PCFDoCommand of the command engine: the action for the dialog, to
-     * one list record (null: the dialog's own) or its targets. */
-    int (*doCommand)(void *ctx, DialogWords *dialog, uint32_t actionId, PCFLISTREQ *request,
-                     void *targets);
-    /* SendToAllInGroup. */
-    int (*sendToAll)(void *ctx, DialogWords *dialog, uint32_t actionId);
-    void (*newFilter)(void *ctx, DialogWords *dialog);
-    void (*dependChanged)(void *ctx, DialogWords *dialog);
-    void (*diffFromDefault)(void *ctx, DialogWords *dialog);
-    void (*repaintFields)(void *ctx, DialogWords *dialog);
-    /* The value window's text (0: none); resetting it to a text. */
-    int (*valueText)(void *ctx, DialogWords *dialog, char *buffer, int size);
-    void (*setValueText)(void *ctx, DialogWords *dialog, const char *text);
-    void (*setSelectionText)(void *ctx, DialogWords *dialog, const char *text);
-    void (*focusField)(void *ctx, DialogWords *dialog, PCFFieldEntry *entry);
-    /* Message summary text of a list row (1: written into text), from
-     * the message's data and its row's Encoding, CodedCharSetId and Format. */
-    int (*messageSummary)(void *ctx, DialogWords *dialog, QMS *location, const PCFMSGINFO *info,
-                          const uint8_t *data, uint32_t length, char *text, uint32_t room,
-                          uint32_t *textLength);
-    /* Conversion of the message data of a reply (1: converted into out). */
-    int (*convertMessage)(void *ctx, DialogWords *dialog, const uint8_t *data, uint32_t length,
-                          uint8_t **out, uint32_t *outLength);
-    void (*postError)(void *ctx, QMS *location, uint32_t flags, const char *text);
-    /* The topic string of a cached topic object (1 found). */
-    int (*findTopic)(void *ctx, QMS *location, const char *name, char *topicString, int size,
-                     uint64_t *value);
-    /* The command-level query of a location (the queue-manager inquiry
-     * whose reply records the level): 0 when it was sent. */
-    int (*levelQuery)(void *ctx, QMS *location);
-    /* Under global lock 5: frees the finished commands in flight of a
-     * dialog; 1 while one of them is still being processed. */
-    int (*dropCommands)(void *ctx, DialogWords *dialog);
-};
-void PCFSetHooks(const PCFHOOKS *hooks);
-const PCFHOOKS *PCFHooks(void);
-
-/* What the filters and the message editor keep in a dialog: bound when
- * the dialog is made, freed with it.  The program installs them
- * (WireLibraries); an unset hook does nothing. */
-struct PCFPARTHOOKS {
-    void *context;
-    /* the filter's evaluation context bound to a new dialog */
-    void (*bindFilter)(void *ctx, DialogWords *dialog);
-    /* the filter's evaluation context, then its compiled program, freed */
-    void (*freeFilter)(void *ctx, DialogWords *dialog);
-    /* the column filters' records freed */
-    void (*freeColumnFilters)(void *ctx, DialogWords *dialog);
-    /* the message editor's state of a message dialog freed */
-    void (*freeEditor)(void *ctx, DialogWords *dialog);
-};
-/* Installs the hooks (copied); null: none. */
-void PCFSetPartHooks(const PCFPARTHOOKS *hooks);
-const PCFPARTHOOKS *PCFPartHooks(void);
+/* The hooks (PCFHOOKS, PCFPARTHOOKS) are in dlghooks.h. */
 
 /* ---- command definitions and data areas ------------------------------ */
 

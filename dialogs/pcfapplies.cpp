@@ -17,7 +17,7 @@ struct GroupState {
 /* 1 when a flag-set record (attached list) has an element holding bits. */
 static int FlagSetHas(const uint8_t *record, uint32_t bits)
 {
-    const PCFINTLIST *l = (const PCFINTLIST *)PCFRecPtr(record);
+    const PCFINTLIST *l = PCFRecIntList(record);
     for (int i = 0; l && i < l->count; i++)
         if (((uint32_t)PCFIntListItems((PCFINTLIST *)l)[i] & bits) == bits)
             return 1;

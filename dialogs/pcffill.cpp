@@ -29,6 +29,7 @@ struct FillCtx {
     PCFLISTAREA *area;
     const PCFLISTENTRY *columns;
     int ncolumns;
+    int columnsInArea;          /* the columns are the area's own table */
     const uint8_t *caps;
     uint32_t need;              /* room a row is expected to take */
     uint32_t rowStart;          /* offset of the row being built */
@@ -72,6 +73,8 @@ static uint8_t *Room(FillCtx *c, uint32_t bytes)
         memcpy(g, a, c->cursor);
         g->size = (uint32_t)size;
         g->refCount = 1;
+        if (c->columnsInArea)       /* the table moved with the rows */
+            c->columns = (const PCFLISTENTRY *)((uint8_t *)g + ((const uint8_t *)c->columns - (uint8_t *)a));
         ReleaseRefBlock(&c->request->filling);
         c->request->filling = c->area = a = g;
     }
@@ -539,30 +542,18 @@ static const PCFLISTENTRY *Columns(DialogWords *dialog, PCFLISTREQ *request)
     return d && d->list ? d->list->current : nullptr;
 }
 
-/* The columns of an area that already holds rows of the request's
- * command, copied out (the area moves as it grows); null for none, and
- * *failed when storage ran out. */
-static PCFLISTENTRY *AreaColumns(PCFLISTREQ *request, int *failed)
+/* The column table of an area that already holds rows of the request's
+ * command, read in place (the fill follows it when the area grows); null
+ * for none. */
+static const PCFLISTENTRY *AreaColumns(PCFLISTREQ *request)
 {
     PCFLISTAREA *a = request->filling;
-    *failed = 0;
     if (!a || a->sequence != request->sequence || !a->columns || a->used < PCFListAreaSize(a->columns))
         return nullptr;
     PCFLISTPARTS parts;
     PCFListAreaPointers(a, &parts);
-    size_t n = a->columns;
-    PCFLISTENTRY *copy = (PCFLISTENTRY *)CSGetMem((n + 1) * sizeof *copy, "FILLCOLUMNS");
-    if (!copy) {
-        *failed = 1;
-        return nullptr;
-    }
-    memcpy(copy, parts.columns, n * sizeof *copy);
-    memset(copy + n, 0, sizeof *copy);
-    return copy;
+    return parts.columns;
 }
-
-static int Fill(DialogWords *dialog, QMS *answering, PCFLISTREQ *request, const uint8_t *reply,
-                uint32_t length, uint32_t extra, const PCFLISTENTRY *own);
 
 /* The rows of one reply.  Once the area holds rows of the command, its own
  * columns are the ones the later replies fill: the request's list may
@@ -572,26 +563,18 @@ int FillListArea(DialogWords *dialog, QMS *answering, PCFLISTREQ *request, const
 {
     if (!request)
         return 0;
-    int failed;
-    PCFLISTENTRY *own = AreaColumns(request, &failed);
-    if (failed)
-        return 1;
-    int rc = Fill(dialog, answering, request, reply, length, extra, own);
-    if (own)
-        CSFreeMem(own);
-    return rc;
-}
-
-static int Fill(DialogWords *dialog, QMS *answering, PCFLISTREQ *request, const uint8_t *reply,
-                uint32_t length, uint32_t extra, const PCFLISTENTRY *own)
-{
     FillCtx c;
     memset(&c, 0, offsetof(FillCtx, rest));
     c.dialog = dialog;
     c.answering = answering;
     c.request = request;
-    c.columns = own ? own : Columns(dialog, request);
-    while (c.columns && c.columns[c.ncolumns].field)
+    c.columns = AreaColumns(request);
+    c.columnsInArea = c.columns != nullptr;
+    if (c.columnsInArea)
+        c.ncolumns = request->filling->columns;
+    else
+        c.columns = Columns(dialog, request);
+    while (!c.columnsInArea && c.columns && c.columns[c.ncolumns].field)
         c.ncolumns++;
     c.caps = dialog ? dialog->first.caps : request->caps;
     for (int i = c.ncolumns - 1, sum = 0; i >= 0; i--) {

@@ -32,6 +32,7 @@ struct StoreCtx {
     int insert;
     int32_t index;                /* element of a list field */
     int listChanged;
+    int nameCommand;              /* the definition's second command is due */
     char message[300];
 };
 
@@ -141,13 +142,13 @@ static void NameStored(StoreCtx *c, const char *text)
     if (!(c->def->flags & PCFD_NONAMECHANGE))
         d->stateFlags |= DF_NAME_CHANGED;
     if (c->def->nameField && c->def->nameField->field == c->entry->field) {
+        /* a reply that fills the field again with the name it held is no
+           change of name */
+        int changed = strncmp(d->objectName, text, sizeof d->objectName - 1) != 0;
         snprintf(d->objectName, sizeof d->objectName, "%.49s", text);
         d->objectNameLength = (int32_t)strlen(d->objectName);
-        if (c->def->secondCommand && *text && strcmp(text, "*") != 0) {
-            const PCFHOOKS *h = PCFHooks();
-            if (h->doCommand)
-                h->doCommand(h->context, d, c->def->secondCommand, nullptr, nullptr);
-        }
+        /* issued once the store is done and the dialogs' lock is free */
+        c->nameCommand = changed && c->def->secondCommand && *text && strcmp(text, "*") != 0;
     }
 }
 
@@ -205,7 +206,7 @@ static int StoreText(StoreCtx *c, uint8_t *r, char *text)
 
 static PCFSTRLIST *StrList(StoreCtx *c, uint8_t *r)
 {
-    PCFSTRLIST *l = (PCFSTRLIST *)PCFRecPtr(r);
+    PCFSTRLIST *l = PCFRecStrList(r);
     if (!l) {
         l = PCFNewStrList(5, c->entry->field->maximum, "PCFSTRLHDR");
         PCFSetRecPtr(r, l);
@@ -330,7 +331,7 @@ static int StoreBytes(StoreCtx *c, uint8_t *r, const char *text)
 
 static PCFINTLIST *IntList(uint8_t *r, int need)
 {
-    PCFINTLIST *l = (PCFINTLIST *)PCFRecPtr(r);
+    PCFINTLIST *l = PCFRecIntList(r);
     if (l && l->capacity >= need)
         return l;
     PCFINTLIST *g = PCFNewIntList(need < 10 ? 10 : need, "PCFINTLHDR");
@@ -470,7 +471,7 @@ static int StoreNumberList(StoreCtx *c, uint8_t *r, const char *text)
     const PCFFieldDef *f = c->entry->field;
     uint16_t st = PCFState(r);
     if (!*text) {
-        PCFINTLIST *l = (PCFINTLIST *)PCFRecPtr(r);
+        PCFINTLIST *l = PCFRecIntList(r);
         if (l)
             l->count = 0;
         PCFSetState(r, st & ~(PCFS_PRESENT | PCFS_RECEIVED | PCFS_SPECIFIED | PCFS_ERROR));
@@ -630,6 +631,18 @@ static void PrintableOnly(DialogWords *dialog, char *text)
     }
 }
 
+/* Whether the dialog's own area is laid out for the entry: it is one of
+ * the definition's own entries (a list's detail entries have offsets in
+ * another definition's area). */
+static int AreaHolds(const DialogWords *d, const PCFFieldEntry *entry)
+{
+    const PCFCommandDef *def = d->definition;
+    for (const PCFFieldEntry *e = def ? def->fields : nullptr; e && e->field; e++)
+        if (e == entry)
+            return 1;
+    return 0;
+}
+
 int FieldHWNDData(DialogWords *dialog, int remember, uint8_t *area, int useAlternate,
                   PCFFieldEntry *entry, const char *text, int length, int insert)
 {
@@ -656,6 +669,8 @@ int FieldHWNDData(DialogWords *dialog, int remember, uint8_t *area, int useAlter
     }
     if (!area)
         area = useAlternate && dialog->altDataArea ? dialog->altDataArea : dialog->dataArea;
+    if (area == dialog->dataArea && !AreaHolds(dialog, entry))
+        area = nullptr;                 /* nothing stored outside the area's records */
     int current = dialog->currentField && dialog->currentField->field->attrId == entry->field->attrId;
     if (text && current && !((dialog->stateFlags & DF_LIST_EDIT) && dialog->listIndex != 0) &&
         h->setValueText)
@@ -678,6 +693,8 @@ int FieldHWNDData(DialogWords *dialog, int remember, uint8_t *area, int useAlter
         CSLockGlobal(CSLOCK_DIALOGS);
         rc = StoreByType(&c, t);
         CSUnlockGlobal(CSLOCK_DIALOGS);
+        if (c.nameCommand && h->doCommand)
+            h->doCommand(h->context, dialog, c.def->secondCommand, nullptr, nullptr);
         /* a refused text changed nothing: the dependent fields stay, and so
            does the text being typed */
         if ((c.listChanged || (entry->flags & PCFE_DEPENDS)) && !rc && !(dialog->stateFlags & DF_LIST_EDIT) &&

@@ -66,7 +66,7 @@ static void ResetRecord(const PCFFieldEntry *e, uint8_t *r)
     } else if (PCFIsTextType(type)) {
         memset(r + REC_VALUE, 0, (size_t)e->field->maximum + 1);
     } else if (type == PCFT_STRLIST || type == PCFT_MULTISTR) {
-        PCFSTRLIST *l = (PCFSTRLIST *)PCFRecPtr(r);
+        PCFSTRLIST *l = PCFRecStrList(r);
         if (l) {
             memset(l + 1, ' ', l->size - sizeof *l);
             l->count = 0;
@@ -74,11 +74,11 @@ static void ResetRecord(const PCFFieldEntry *e, uint8_t *r)
     } else if (type == PCFT_HEX || type == PCFT_BYTES || type == PCFT_WIDEHEX) {
         PCFSetRecBytes(r, e->field, nullptr, 0);
     } else if (type == PCFT_MESSAGE) {
-        PCFMSGBUF *b = (PCFMSGBUF *)PCFRecPtr(r);
+        PCFMSGBUF *b = PCFRecMsgBuf(r);
         if (b)
             b->length = 0;
     } else if (PCFIsIntListType(type)) {
-        PCFINTLIST *l = (PCFINTLIST *)PCFRecPtr(r);
+        PCFINTLIST *l = PCFRecIntList(r);
         if (l)
             l->count = 0;
     } else if (type == PCFT_DATETIME || type == PCFT_DATETIME100) {
@@ -263,12 +263,12 @@ int PCFCompareData(const PCFCommandDef *def, const uint8_t *a, const uint8_t *b)
         const uint8_t *ra = a + e->offset, *rb = b + e->offset;
         int type = e->field->type, same = 1;
         if (type == PCFT_STRLIST || type == PCFT_MULTISTR)
-            same = SameStrLists((const PCFSTRLIST *)PCFRecPtr(ra), (const PCFSTRLIST *)PCFRecPtr(rb),
+            same = SameStrLists(PCFRecStrList(ra), PCFRecStrList(rb),
                                 e->field->maximum);
         else if (type == PCFT_MESSAGE)
-            same = SameMsgBufs((const PCFMSGBUF *)PCFRecPtr(ra), (const PCFMSGBUF *)PCFRecPtr(rb));
+            same = SameMsgBufs(PCFRecMsgBuf(ra), PCFRecMsgBuf(rb));
         else if (PCFIsIntListType(type))
-            same = SameIntLists((const PCFINTLIST *)PCFRecPtr(ra), (const PCFINTLIST *)PCFRecPtr(rb));
+            same = SameIntLists(PCFRecIntList(ra), PCFRecIntList(rb));
         else if (e->compareLength)
             same = !memcmp(ra, rb, 2 + (size_t)e->compareLength);
         else

@@ -98,6 +98,25 @@ void PCFSetRecPtr(uint8_t *record, void *block)
     memcpy(record + REC_VALUE, &block, sizeof block);
 }
 
+PCFSTRLIST *PCFRecStrList(const uint8_t *record) { return (PCFSTRLIST *)PCFRecPtr(record); }
+PCFINTLIST *PCFRecIntList(const uint8_t *record) { return (PCFINTLIST *)PCFRecPtr(record); }
+PCFMSGBUF *PCFRecMsgBuf(const uint8_t *record) { return (PCFMSGBUF *)PCFRecPtr(record); }
+
+int PCFRecListCount(const uint8_t *record, const PCFFieldDef *field)
+{
+    switch (field->type) {
+    case PCFT_STRLIST: case PCFT_MULTISTR: {
+        const PCFSTRLIST *l = PCFRecStrList(record);
+        return l ? l->count : 0;
+    }
+    case PCFT_ENUMLIST: case PCFT_FLAGSET: case PCFT_INTLIST: {
+        const PCFINTLIST *l = PCFRecIntList(record);
+        return l ? l->count : 0;
+    }
+    }
+    return 0;
+}
+
 char *PCFRecText(uint8_t *record)
 {
     return (char *)record + REC_VALUE;

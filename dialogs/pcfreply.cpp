@@ -52,7 +52,7 @@ static void PostError(ReplyCtx *c, const char *text)
 
 static PCFINTLIST *ReplaceIntList(uint8_t *r, int count, int minimum, const char *tag)
 {
-    PCFINTLIST *l = (PCFINTLIST *)PCFRecPtr(r);
+    PCFINTLIST *l = PCFRecIntList(r);
     if (l && l->capacity > count + 1)
         return l;
     int cap = count + 5 < minimum ? minimum : count + 5;
@@ -147,7 +147,7 @@ static int StoreStrings(ReplyCtx *c, const PCFFieldDef *f, uint8_t *r, const uin
     int max = f->maximum > 0 ? f->maximum : 1;
     if (count > 32000)
         count = 32000;
-    PCFSTRLIST *l = (PCFSTRLIST *)PCFRecPtr(r);
+    PCFSTRLIST *l = PCFRecStrList(r);
     if (!l || (uint64_t)count * (uint64_t)max + 15 > l->size) {
         PCFSTRLIST *g = PCFNewStrList(count + 1, max, "PCFSTRLHDR");
         if (!g) {
@@ -224,7 +224,7 @@ static int StoreBytes(ReplyCtx *c, const PCFFieldDef *f, uint8_t *r, const PCFPA
     if (f->type == PCFT_HEX || f->type == PCFT_BYTES || f->type == PCFT_WIDEHEX) {
         PCFSetRecBytes(r, f, bytes, n);
     } else if (f->type == PCFT_MESSAGE) {
-        PCFMSGBUF *b = (PCFMSGBUF *)PCFRecPtr(r);
+        PCFMSGBUF *b = PCFRecMsgBuf(r);
         if (!b || b->capacity < n) {
             PCFMSGBUF *g = PCFNewMsgBuf(n + 4, "PHEX Data");
             if (!g) {

@@ -707,11 +707,11 @@ static PCFFieldEntry FE_queues[] = {
 };
 static const PCFActionDef AC_msgdet[] = {
     { 0, 0, 0, 10001, 1, nullptr, "&Refresh", 0x1C001, 0x0, nullptr, nullptr, nullptr, "Message refreshed" },
-    { 0, 0, 0, 10046, 887, nullptr, "&Next", 0x4001, 0x0, nullptr, nullptr, nullptr, nullptr },
+    { 0, 0, 0, 10046, 887, nullptr, "&Next", 0x4001, 0x20, nullptr, nullptr, nullptr, nullptr },
     { 0, 0, 0, 0, 562, nullptr, "&Previous", 0x4001, 0x0, nullptr, nullptr, nullptr, nullptr },
     { 0, 0, 0, 0, 563, nullptr, "Ne&xt Position", 0x1, 0x0, nullptr, nullptr, nullptr, nullptr },
     { 0, 0, 0, 0, 65535, nullptr, nullptr, 0x80, 0x0, nullptr, nullptr, nullptr, nullptr },
-    { 0, 0, 0, 10004, 596, nullptr, "&Open", 0x4001, 0x10, nullptr, nullptr, nullptr, nullptr },
+    { 0, 0, 0, 10004, 596, nullptr, "&Open", 0x4019, 0x10, nullptr, nullptr, nullptr, nullptr },
     { 0, 0, 0, 10007, 597, nullptr, "&Copy", 0x10000001, 0x0, nullptr, "copy message", nullptr, "Message copied" },
     { 0, 0, 0, 10008, 598, nullptr, "&Move", 0x20000001, 0x0, nullptr, "move message", nullptr, "Message moved" },
     { 0, 0, 0, 10009, 599, nullptr, "De&lete", 0x40000001, 0x0, nullptr, "delete message", nullptr, "Message deleted" },
@@ -735,13 +735,14 @@ static const PCFActionDef AC_msgdet[] = {
     { 0, 0, 0, 0, 65535, nullptr, nullptr, 0x100020, 0x0, nullptr, nullptr, nullptr, nullptr },
     { 0, 0, 0, 0, 551, nullptr, "&Save to File...", 0x0, 0x0, nullptr, nullptr, nullptr, nullptr },
     { 0, 0, 0, 0, 552, nullptr, "&Load from File...", 0x0, 0x0, nullptr, nullptr, nullptr, nullptr },
+    { 0, 0, 0, 10010, 10010, nullptr, "Close Queue", 0x20, 0x0, nullptr, nullptr, nullptr, nullptr },
     { 0, 0, 0, 0, 2, nullptr, "Cancel", 0x21, 0x0, nullptr, nullptr, nullptr, nullptr },
     { 0, 0, 0, 0, 0, nullptr, nullptr, 0, 0, nullptr, nullptr, nullptr, nullptr }
 };
 static PCFFieldEntry FE_msgdet[] = {
     { 0, 0, 0, nullptr, &FD_TAB_GENERAL, 0, 0x0, nullptr, 0xFFFFFFFF, 0 },
     { 0, 0, 0, nullptr, &FD_MQCA_Q_NAME, 0, 0x801, nullptr, 0xFFFFFFFF, 0 },
-    { 0, 0, 0, nullptr, &FD_MYPCFA_POSITION, 0, 0x800, "1", 0xFFFFFFFF, 0 },
+    { 0, 0, 0, nullptr, &FD_MYPCFA_POSITION, 0, 0x0, "1", 0xFFFFFFFF, 0 },
     { 0, 0, 0, nullptr, &FD_MYPCFA_MSG_TOKEN, 0, 0x800, nullptr, 0xFFFFFFFF, 0 },
     { 0, 0, 0, nullptr, &FD_MYPCFA_MSGLEN, 0, 0x2, nullptr, 0xFFFFFFFF, 0 },
     { 0, 0, 0, nullptr, &FD_MYPCFA_MAX_MSG_SIZE, 0, 0x0, nullptr, 0xFFFFFFFF, 0 },
@@ -811,6 +812,7 @@ static const PCFActionDef AC_msgs[] = {
     { 0, 0, 0, 10010, 581, nullptr, "Close &Handles", 0x800000, 0x0, nullptr, nullptr, nullptr, "Handles of queue %s closed" },
     { 0, 0, 0, 0, 784, nullptr, "&Export...", 0x0, 0x0, nullptr, nullptr, nullptr, nullptr },
     { 0, 0, 0, 0, 786, nullptr, "&Print...", 0x0, 0x0, nullptr, nullptr, nullptr, nullptr },
+    { 0, 0, 0, 10010, 10010, nullptr, "Close Queue", 0x800020, 0x0, nullptr, nullptr, nullptr, nullptr },
     { 0, 0, 0, 0, 2, nullptr, "Cancel", 0x21, 0x0, nullptr, nullptr, nullptr, nullptr },
     { 0, 0, 0, 0, 0, nullptr, nullptr, 0, 0, nullptr, nullptr, nullptr, nullptr }
 };
@@ -955,6 +957,7 @@ static const PCFActionDef AC_msg[] = {
     { 0, 0, 0, 13, 557, "DISPLAY", "Open &Queue", 0x18, 0x0, nullptr, nullptr, nullptr, nullptr },
     { 0, 0, 0, 10002, 558, nullptr, "Open &List", 0x18, 0x0, nullptr, nullptr, nullptr, nullptr },
     { 0, 0, 0, 0, 888, nullptr, "&Whole Message", 0x4000, 0x0, nullptr, nullptr, nullptr, nullptr },
+    { 0, 0, 0, 10010, 10010, nullptr, "Close Queue", 0x20, 0x0, nullptr, nullptr, nullptr, nullptr },
     { 0, 0, 0, 0, 2, nullptr, "Cancel", 0x21, 0x0, nullptr, nullptr, nullptr, nullptr },
     { 0, 0, 0, 0, 0, nullptr, nullptr, 0, 0, nullptr, nullptr, nullptr, nullptr }
 };

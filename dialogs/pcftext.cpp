@@ -141,7 +141,7 @@ const char *PCFValueText(const uint8_t *area, const PCFFieldEntry *entry, int in
     case PCFT_STRING: case PCFT_NAME: case PCFT_STRING25:
         return PCFRecText(r);
     case PCFT_STRLIST: case PCFT_MULTISTR: {
-        PCFSTRLIST *l = (PCFSTRLIST *)PCFRecPtr(r);
+        PCFSTRLIST *l = PCFRecStrList(r);
         if (l && index >= 0 && index < l->count)
             UTCopyTrimmed(buffer, PCFStrListItem(l, f->maximum, index), f->maximum,
                           size - 1 < f->maximum ? size - 1 : 0);
@@ -159,7 +159,7 @@ const char *PCFValueText(const uint8_t *area, const PCFFieldEntry *entry, int in
         return buffer;
     }
     case PCFT_ENUMLIST: case PCFT_FLAGSET: {
-        PCFINTLIST *l = (PCFINTLIST *)PCFRecPtr(r);
+        PCFINTLIST *l = PCFRecIntList(r);
         if (l && index >= 0 && index < l->count)
             return Element(f, PCFIntListItems(l)[index], buffer, size, separators);
         if (f->type == PCFT_FLAGSET && (!l || !l->count)) {
@@ -170,7 +170,7 @@ const char *PCFValueText(const uint8_t *area, const PCFFieldEntry *entry, int in
         return buffer;
     }
     case PCFT_INTLIST: {
-        PCFINTLIST *l = (PCFINTLIST *)PCFRecPtr(r);
+        PCFINTLIST *l = PCFRecIntList(r);
         int used = 0, any = 0;
         char item[32];
         for (int i = 0; l && i < l->count; i++)
@@ -304,7 +304,7 @@ const char *PCFExportValueText(const uint8_t *area, const PCFFieldEntry *entry, 
         return *t ? Quoted(t, strlen(t), quote, buffer, size) : Quoted(" ", 1, quote, buffer, size);
     }
     case PCFT_STRLIST: case PCFT_MULTISTR: {
-        PCFSTRLIST *l = (PCFSTRLIST *)PCFRecPtr(r);
+        PCFSTRLIST *l = PCFRecStrList(r);
         if (!l || index < 0 || index >= l->count)
             return buffer;
         const char *item = PCFStrListItem(l, f->maximum, index);
@@ -326,7 +326,7 @@ const char *PCFExportValueText(const uint8_t *area, const PCFFieldEntry *entry, 
         return buffer;
     }
     case PCFT_ENUMLIST: case PCFT_FLAGSET: {
-        PCFINTLIST *l = (PCFINTLIST *)PCFRecPtr(r);
+        PCFINTLIST *l = PCFRecIntList(r);
         if (!l || index < 0 || index >= l->count)
             return buffer;
         int32_t v = PCFIntListItems(l)[index];
@@ -338,7 +338,7 @@ const char *PCFExportValueText(const uint8_t *area, const PCFFieldEntry *entry, 
         return buffer;
     }
     case PCFT_INTLIST: {
-        PCFINTLIST *l = (PCFINTLIST *)PCFRecPtr(r);
+        PCFINTLIST *l = PCFRecIntList(r);
         int used = 0;
         char item[16];
         for (int i = index; l && i >= 0 && i < l->count; i++) {

@@ -49,7 +49,7 @@ static void CopyFields(DialogWords *from, DialogWords *to, int lists)
         char text[1100];
         int type = e->field->type;
         if (lists && (type == PCFT_STRLIST || type == PCFT_MULTISTR)) {
-            PCFSTRLIST *l = (PCFSTRLIST *)PCFRecPtr(r);
+            PCFSTRLIST *l = PCFRecStrList(r);
             int32_t saved = to->listIndex;
             to->listIndex = 32767;
             for (int i = 0; l && i < l->count; i++)

@@ -120,6 +120,31 @@ static void EditorCount(const DialogWords *d, char *out, size_t size)
         snprintf(out, size, "Offset:%10d", (int)(ed->cursor.digit / 2));
 }
 
+/* While the editor runs a long operation (Replace All), how far it is:
+ * the line its walk has reached of all the lines; 0 otherwise. */
+static int EditorProgress(const DialogWords *d, int32_t *done, int32_t *total)
+{
+    const PCFDATA *ed = d->editor;
+    if (!ed || !ed->findState.replacingAll || ed->scroll.lineCount <= 0)
+        return 0;
+    *total = ed->scroll.lineCount;
+    *done = ed->runLine < 0 ? 0 : ed->runLine > *total ? *total : ed->runLine;
+    return 1;
+}
+
+/* The bar of a long operation inside the window's edge, in "Field
+ * Foreground" on the count window's "Dialog Background". */
+static void PaintProgress(HDC dc, RECT rc, int32_t done, int32_t total)
+{
+    InflateRect(&rc, -2, -2);
+    int width = rc.right - rc.left;
+    if (width <= 0)
+        return;
+    int fill = (int)((int64_t)width * done / total);
+    rc.right = rc.left + (fill < 1 ? 1 : fill);
+    FillRect(dc, &rc, ColourBrush(1));
+}
+
 /* A message list's rows are messages: when they fill their page of a
  * deeper queue, the total is the queue's depth as the location last
  * reported it (the tree's number), not the page's rows. */
@@ -167,6 +192,8 @@ static void PaintCount(DialogWords *d, HWND hwnd, HDC dc)
         a.right = b.left = rc.right / 2;
         DrawTextA(dc, left, -1, &a, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
         DrawTextA(dc, right, -1, &b, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
+    } else if (int32_t done, total; EditorProgress(d, &done, &total)) {
+        PaintProgress(dc, rc, done, total);
     } else {
         char text[40];
         PCFCountText(d, text, sizeof text);
@@ -327,6 +354,10 @@ void PCFCopyListText(DialogWords *d)
     char *text = RowsText(d, shift, &length);
     if (!text)
         return;
+    if (!length) {                /* no row: the clipboard keeps what it holds */
+        CSFreeMem(text);
+        return;
+    }
     HGLOBAL mem = GlobalAlloc(GMEM_MOVEABLE, length + 1);
     if (mem) {
         memcpy(GlobalLock(mem), text, length + 1);

@@ -168,10 +168,7 @@ template <typename Fn> static void Lines(DialogWords *d, Fn fn)
         if (PCFStoresValue(e) && d->dataArea &&
             (e->field->type == PCFT_STRLIST || e->field->type == PCFT_MULTISTR || e->field->type == PCFT_ENUMLIST ||
              e->field->type == PCFT_FLAGSET)) {
-            const void *block = PCFRecPtr(d->dataArea + e->offset);
-            elements = !block ? 1
-                     : e->field->type <= PCFT_MULTISTR ? ((const PCFSTRLIST *)block)->count
-                                                      : ((const PCFINTLIST *)block)->count;
+            elements = PCFRecListCount(d->dataArea + e->offset, e->field);
             if (elements < 1)
                 elements = 1;
         }

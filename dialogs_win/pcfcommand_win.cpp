@@ -209,8 +209,14 @@ static LRESULT SaveDialog(DialogWords *d, int32_t, int, LPARAM, int *)
     char title[100];
     GetWindowTextA(Wnd(d), title, sizeof title);
     SAVEDDIALOG *saved = SavedDialogCapture(1, d, title);
-    if (saved)
-        d->saved = saved;
+    if (!saved)
+        return 0;
+    d->saved = saved;
+    /* the dialog is its record's open window from now on, as one opened
+       from the record is: the inquiry counts it, a switch brings it
+       forward, and closing it lets the record go (FreeDialogWords) */
+    if (!saved->openDialog)
+        saved->openDialog = d;
     return 0;
 }
 
@@ -285,6 +291,8 @@ static LRESULT MessageFile(DialogWords *d, int32_t id, int, LPARAM, int *)
     const PCFSHELLHOOKS *s = PCFShellHooks();
     if (s->messageFile)
         s->messageFile(s->context, d, id);
+    else
+        PCFDialogStatus(d, "Loading and saving messages are not available in this build", nullptr, 5);
     return 0;
 }
 
@@ -361,6 +369,8 @@ static LRESULT LocationCommand(DialogWords *d, int32_t id, int, LPARAM, int *)
     const PCFSHELLHOOKS *s = PCFShellHooks();
     if (s->doAction)
         s->doAction(s->context, Wnd(d), location, nullptr, id);
+    else
+        PCFDialogStatus(d, "The location commands are not available in this build", location, 5);
     return 0;
 }
 

@@ -18,8 +18,11 @@ static void FilterValues(void *, DialogWords *d)
     PCFSetFilterValues(d);
 }
 
+/* The rows shown again, of the queue managers selected now (a removed
+ * filter selects the dialog's own list again): title and buttons follow. */
 static void UpdateList(void *, DialogWords *d)
 {
+    PCFUpdateListCount(d);
     PCFUpdateList(d, 0, nullptr, 1, 0, nullptr);
 }
 

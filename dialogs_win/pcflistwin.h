@@ -9,6 +9,7 @@
 #include <windows.h>
 #include "pcflists.h"
 #include "tkprint.h"
+#include "dlgwinhooks.h"
 
 #define PCF_CLASS_ALTERLIST "RVOLT_ALTERLIST"
 
@@ -95,14 +96,6 @@ void PCFShowPanes(DialogWords *dialog, int show);
 void PCFPostRefresh(DialogWords *dialog);
 void PCFStepMessage(DialogWords *dialog, int32_t command);
 void PCFCopyListText(DialogWords *dialog);
-/* What a drag over a drop target issues; the shell hooks tell targets. */
-struct PCFDRAGHOOKS {
-    void *context;
-    HCURSOR (*overTarget)(void *ctx, HWND pane, POINT screen);     /* null: none */
-    void (*cancel)(void *ctx);
-};
-void PCFSetDragHooks(const PCFDRAGHOOKS *hooks);
-const PCFDRAGHOOKS *PCFDragHooks(void);
 
 /* ---- the queue-manager list pane ---- */
 

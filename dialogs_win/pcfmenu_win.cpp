@@ -518,10 +518,11 @@ static int DataActionEnabled(DialogWords *d, const PCFActionDef *a)
                                              d->dataArea, nullptr, a->conditions, nullptr);
 }
 
-/* The editor's items and the browse-state bit that enables each. */
-static const struct { int32_t id; uint32_t bit; } editorItems[] = {
+/* The editor's items and the browse-state bits that enable each: the
+ * XML rows follow the cursor's line (0x40 a tag, 0x80 a comment). */
+static const struct { int32_t id; uint32_t bits; } editorItems[] = {
     { 894, 1 }, { 895, 2 }, { 896, 8 }, { 897, 8 }, { 898, 4 }, { 899, 4 }, { 905, 4 }, { 906, 32 }, { 6004, 16 },
-    { 937, 4 }, { 900, 4 },
+    { 937, 4 }, { 900, 4 }, { 912, 0x40 }, { 914, 0x40 }, { 916, 0x40 | 0x80 }, { 917, 0x40 },
 };
 
 static int IsEditorItem(int32_t id)
@@ -537,7 +538,7 @@ static void EditorItems(DialogWords *d)
 {
     HMENU menu = (HMENU)d->menu;
     for (const auto &it : editorItems) {
-        int on = (d->browseState & it.bit) != 0;
+        int on = (d->browseState & it.bits) == it.bits;
         if (menu)
             EnableMenuItem(menu, it.id, MF_BYCOMMAND | (on ? MF_ENABLED : MF_GRAYED));
         if (d->toolbar)
@@ -671,7 +672,7 @@ void PCFUpdateBrowseState(DialogWords *d, int notify)
     uint32_t state = 0;
     if (bits >= 0) {
         state = d->repeatMessage ? 20 : 4;
-        state |= (uint32_t)bits & (0x1 | 0x2 | 0x8 | 0x20);
+        state |= (uint32_t)bits & (0x1 | 0x2 | 0x8 | 0x20 | 0x40 | 0x80);
     }
     if (state != d->browseState) {
         d->browseState = state;

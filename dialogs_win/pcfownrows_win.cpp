@@ -90,6 +90,8 @@ static void SaveBeside(DialogWords *d, int32_t)
     const PCFSHELLHOOKS *s = PCFShellHooks();
     if (m && s->messageFile)
         s->messageFile(s->context, m, 918);
+    else if (m)
+        PCFDialogStatus(d, "Loading and saving messages are not available in this build", nullptr, 5);
 }
 
 /* ---- when they are offered ---- */

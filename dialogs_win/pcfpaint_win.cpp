@@ -1,6 +1,6 @@
 /* Painting of the command dialog's own parts: the colour pairs of its
  * children from the live colour table, its owner-drawn push buttons, and
- * its owner-drawn field tabs (raised selected tab, button-style tabs with
+ * its owner-drawn menu bar items and field tabs (raised selected tab, button-style tabs with
  * separators, vertical tabs with rotated text). */
 #include "pcfwin.h"
 
@@ -57,12 +57,102 @@ HBRUSH PCFChildColours(DialogWords *d, HWND child, HDC dc)
     return ColourBrush(back);
 }
 
+/* ---- the menu bar ---- */
+
+/* The bar's items are drawn by the dialog, so that their texts take the
+ * colour table's "Menu Foreground".  Each keeps its text: its mnemonic
+ * still opens it, and the text is read back to draw it. */
+static void OwnerDrawBar(HMENU bar)
+{
+    for (int i = 0, n = GetMenuItemCount(bar); i < n; i++) {
+        MENUITEMINFOA mi = { sizeof mi };
+        mi.fMask = MIIM_FTYPE;
+        if (!GetMenuItemInfoA(bar, (UINT)i, TRUE, &mi) || (mi.fType & (MFT_OWNERDRAW | MFT_SEPARATOR)))
+            continue;
+        mi.fType |= MFT_OWNERDRAW;
+        SetMenuItemInfoA(bar, (UINT)i, TRUE, &mi);
+    }
+}
+
+/* The text of the bar's item that carries this id (a pop-up's item
+ * carries its pop-up's handle). */
+static void BarText(DialogWords *d, ULONG_PTR id, char *text, int size)
+{
+    HMENU bar = (HMENU)d->menu;
+    text[0] = 0;
+    for (int i = 0, n = bar ? GetMenuItemCount(bar) : 0; i < n; i++) {
+        HMENU sub = GetSubMenu(bar, i);
+        if ((sub && (ULONG_PTR)sub == id) || (!sub && GetMenuItemID(bar, i) == (UINT)id)) {
+            GetMenuStringA(bar, (UINT)i, text, size, MF_BYPOSITION);
+            return;
+        }
+    }
+}
+
+static HFONT BarFont(void)
+{
+    NONCLIENTMETRICSA m = {};
+    m.cbSize = sizeof m;
+    SystemParametersInfoA(SPI_GETNONCLIENTMETRICS, sizeof m, &m, 0);
+    return CreateFontIndirectA(&m.lfMenuFont);
+}
+
+void PCFMeasureBarItem(DialogWords *d, MEASUREITEMSTRUCT *mi)
+{
+    char text[120];
+    BarText(d, mi->itemID, text, sizeof text);
+    HDC dc = GetDC(PCFWnd(d->window));
+    HFONT font = BarFont(), old = (HFONT)SelectObject(dc, font);
+    RECT r = { 0, 0, 0, 0 };
+    DrawTextA(dc, text, -1, &r, DT_SINGLELINE | DT_CALCRECT);
+    SelectObject(dc, old);
+    DeleteObject(font);
+    ReleaseDC(PCFWnd(d->window), dc);
+    /* the text's own width: the bar adds the margins it gives its texts */
+    mi->itemWidth = (UINT)r.right;
+    mi->itemHeight = (UINT)GetSystemMetrics(SM_CYMENU);
+}
+
+/* An item in "Menu Foreground" on "Menu Background"; the open item in the
+ * pair reversed, a greyed one in the grey text colour. */
+void PCFDrawBarItem(DialogWords *d, const DRAWITEMSTRUCT *di)
+{
+    char text[120];
+    BarText(d, di->itemID, text, sizeof text);
+    int open = (di->itemState & (ODS_SELECTED | ODS_HOTLIGHT)) != 0;
+    RECT r = di->rcItem;
+    FillRect(di->hDC, &r, ColourBrush(open ? CLR_MENUFG : CLR_MENUBG));
+    COLORREF fore = *ColourRef(open ? CLR_MENUBG : CLR_MENUFG);
+    if (di->itemState & (ODS_GRAYED | ODS_DISABLED))
+        fore = GetSysColor(COLOR_GRAYTEXT);
+    int mode = SetBkMode(di->hDC, TRANSPARENT);
+    COLORREF was = SetTextColor(di->hDC, fore);
+    HFONT font = BarFont(), old = (HFONT)SelectObject(di->hDC, font);
+    DrawTextA(di->hDC, text, -1, &r,
+              DT_CENTER | DT_VCENTER | DT_SINGLELINE | ((di->itemState & ODS_NOACCEL) ? DT_HIDEPREFIX : 0));
+    SelectObject(di->hDC, old);
+    DeleteObject(font);
+    SetTextColor(di->hDC, was);
+    SetBkMode(di->hDC, mode);
+}
+
 void PCFSetWindowsColours(DialogWords *d)
 {
     HWND hwnd = PCFWnd(d->window);
     if (!hwnd)
         return;
     SetClassLongPtrA(hwnd, GCLP_HBRBACKGROUND, (LONG_PTR)ColourBrush(4));
+    /* the menu bar on "Menu Background", its texts in "Menu Foreground"
+       (its pop-ups keep their own) */
+    if (d->menu) {
+        MENUINFO mi = { sizeof mi };
+        mi.fMask = MIM_BACKGROUND;
+        mi.hbrBack = ColourBrush(CLR_MENUBG);
+        SetMenuInfo((HMENU)d->menu, &mi);
+        OwnerDrawBar((HMENU)d->menu);
+        if (GetMenu(hwnd) == (HMENU)d->menu)
+            DrawMenuBar(hwnd);
+    }
     RedrawWindow(hwnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
 }
 

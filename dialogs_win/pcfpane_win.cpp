@@ -8,6 +8,7 @@
 #include "edops.h"
 #include "edstruct.h"
 #include "command.h"
+#include "tkwin.h"
 
 static PCFPANEHOOKS Pane;
 
@@ -21,6 +22,8 @@ const PCFPANEHOOKS *PCFPaneHooks(void)
     return &Pane;
 }
 
+/* Without the pane's window code there is no class to register; a
+ * message dialog then cannot be made, and the user is told. */
 int PCFPaneRegisterClass(HINSTANCE instance)
 {
     return Pane.registerClass ? Pane.registerClass(Pane.context, instance) : 1;
@@ -28,13 +31,19 @@ int PCFPaneRegisterClass(HINSTANCE instance)
 
 HWND PCFPaneCreateWindow(DialogWords *d, HWND parent, PCFDATA *ed)
 {
-    return Pane.createWindow ? Pane.createWindow(Pane.context, d, parent, ed) : nullptr;
+    if (!Pane.createWindow) {
+        WinOpError("The message editor is not available in this build");
+        return nullptr;
+    }
+    return Pane.createWindow(Pane.context, d, parent, ed);
 }
 
 void PCFPaneCopyView(DialogWords *d, int32_t menuId)
 {
     if (Pane.copyView)
         Pane.copyView(Pane.context, d, menuId);
+    else
+        PCFDialogStatus(d, "Copying the message view is not available in this build", nullptr, 5);
 }
 
 /* A message dialog's menu bar: its structure sub-menus, filled as the
@@ -65,6 +74,13 @@ int PCFEditorBrowseBits(DialogWords *d)
         bits |= 0x8;
     if (ed->mark.buffer)
         bits |= 0x20;
+    /* the cursor's line: an XML tag (0x40), and a comment's (0x80) */
+    const LINEDATA *l = EdCachedLine(ed, ed->cursor.line);
+    if (l && (l->lineFlags & LF_XML_TAG) && l->element && l->element->tag != FMT_NO_TAG) {
+        bits |= 0x40;
+        if (l->lineFlags & LF_XML_SPECIAL)
+            bits |= 0x80;
+    }
     return bits;
 }
 

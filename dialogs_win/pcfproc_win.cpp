@@ -283,18 +283,29 @@ static void SetFocusInside(DialogWords *d)
 
 static LRESULT MeasureItem(DialogWords *d, MEASUREITEMSTRUCT *mi)
 {
-    if (mi->CtlID == 18)
+    if (mi->CtlType == ODT_MENU)
+        PCFMeasureBarItem(d, mi);
+    else if (mi->CtlID == 18)
         mi->itemHeight = (UINT)d->lineHeight + 4;
     return TRUE;
 }
 
 static LRESULT DrawItem(DialogWords *d, const DRAWITEMSTRUCT *di)
 {
-    if (di->CtlType == ODT_BUTTON)
+    if (di->CtlType == ODT_MENU)
+        PCFDrawBarItem(d, di);
+    else if (di->CtlType == ODT_BUTTON)
         PCFDrawButton(d, di);
     else if (di->CtlID == PCFC_LISTS)
         PCFDrawListItem(d, di);
     return TRUE;
+}
+
+CaptionTexts *PCFCaptionTexts(DialogWords *d)
+{
+    if (!d->captionTexts && (d->captionTexts = (CaptionTexts *)CSGetMem(sizeof(CaptionTexts), "CAPTION")) != nullptr)
+        memset(d->captionTexts, 0, sizeof(CaptionTexts));
+    return d->captionTexts;
 }
 
 static int UsesCaptionTexts(const DialogWords *d)
@@ -330,6 +341,12 @@ void PCFCloseDialog(DialogWords *d)
     if (CSTraceIsOn())
         CSTrace(1, "WM_CLOSE\n");
     d->stateFlags |= DF_CLOSING;
+    /* the definition's close command (the message kinds close their
+       queue's cached handles), sent while the editors still hold what
+       was typed */
+    const PCFHOOKS *h = PCFHooks();
+    if (d->definition && d->definition->secondCommand && d->first.location && h->doCommand)
+        h->doCommand(h->context, d, d->definition->secondCommand, nullptr, nullptr);
     DestroyParts(d);
     if (d->optionFlags & DO_IN_CALLER_WINDOW) {
         RemovePropA(hwnd, "PCFDialog");
@@ -344,10 +361,22 @@ void PCFCloseDialog(DialogWords *d)
     DestroyWindow(hwnd);              /* WM_NCDESTROY frees the instance */
 }
 
+/* The texts posted to the window and not yet taken go with it (a reply
+ * that came in while it closed, such as its close command's). */
+static void DropPostedTexts(HWND hwnd)
+{
+    MSG m;
+    for (UINT msg : { (UINT)UM_PCF_TITLE, (UINT)UM_PCF_STATUS, (UINT)FM_TEXT })
+        while (PeekMessageA(&m, hwnd, msg, msg, PM_REMOVE))
+            if (m.lParam)
+                CSFreeMem((void *)m.lParam);
+}
+
 /* WM_NCDESTROY: the window has gone; others renumbered, the hidden owner
  * asked to go, the instance freed. */
 static void Destroyed(DialogWords *d, HWND hwnd)
 {
+    DropPostedTexts(hwnd);
     HWND owner = PCFWnd(d->ownerWindow);
     if (owner && !(d->optionFlags & (DO_CHILD | DO_IN_CALLER_WINDOW)))
         PostMessageA(owner, WM_CLOSE, 0, 0);
@@ -440,11 +469,7 @@ LRESULT CALLBACK PCFCommandProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
     LRESULT r = 0;
     if (UsesCaptionTexts(d) && (msg == WM_SETTEXT || msg == WM_SETTINGCHANGE || msg == WM_NCPAINT ||
                             msg == WM_NCACTIVATE)) {
-        CaptionTexts *texts = (CaptionTexts *)d->workBlocks[0];
-        if (!texts && (texts = (CaptionTexts *)CSGetMem(sizeof *texts, "CAPTION")) != nullptr) {
-            memset(texts, 0, sizeof *texts);
-            d->workBlocks[0] = texts;
-        }
+        CaptionTexts *texts = PCFCaptionTexts(d);
         if (texts)
             r = CaptionDefWindowProc(hwnd, msg, wp, lp, texts, &handled);
     }

@@ -8,6 +8,7 @@
 #include <windows.h>
 #include "cmddlg.h"
 #include "colourwin.h"           /* the live colour table's brushes */
+#include "dlgwinhooks.h"
 
 #define PCF_CLASS_COMMAND    "RAVOLT_COMMAND"
 #define PCF_CLASS_CHILD      "RAVOLT_CHLD_COMMAND"
@@ -21,49 +22,14 @@
 /* A window slot of the instance as a window. */
 inline HWND PCFWnd(void *slot) { return (HWND)slot; }
 
-/* What the shell gives the dialogs: its location commands, context menu,
- * modeless list, frames and named bitmaps.  Unset hooks do nothing. */
-struct PCFSHELLHOOKS {
-    void *context;
-    void (*doAction)(void *ctx, HWND window, QMS *location, void *row, int32_t command);
-    void (*contextMenu)(void *ctx, WPARAM wp, LPARAM lp);
-    void (*addModeless)(void *ctx, HWND window, int kind, QMS *location, uintptr_t word);
-    void (*removeModeless)(void *ctx, HWND window);
-    void (*openStartupMessage)(void *ctx, DialogWords *dialog);
-    int (*altKeyOption)(void *ctx);
-    /* a named toolbar image of a command, or null for a generated one */
-    HBITMAP (*toolbarImage)(void *ctx, int32_t command);
-    /* the frame's load and save of a message (918, 919) */
-    void (*messageFile)(void *ctx, DialogWords *dialog, int32_t command);
-    /* a picture of the queue-manager list pane (PCF_BMP_), or null */
-    HBITMAP (*listBitmap)(void *ctx, int picture);
-};
+/* The texts drawn in a dialog's title bar, made at the first call; null
+ * without memory.  The instance frees them with itself. */
+struct CaptionTexts *PCFCaptionTexts(DialogWords *dialog);
+
 /* The queue-manager list pane's pictures. */
 enum { PCF_BMP_CHECKED, PCF_BMP_CHECKED_GREEN, PCF_BMP_UNCHECKED, PCF_BMP_SILENT, PCF_BMP_NOLIST, PCF_BMP_LIST };
-void PCFSetShellHooks(const PCFSHELLHOOKS *hooks);
 
-/* The message editor pane of a message dialog, whose window code the
- * program installs (WireLibraries): the pane's window class, its window,
- * the editing commands it takes and the copy of its view.  Unset: no
- * class to register, no pane window (a message dialog is not made), no
- * command taken, nothing copied. */
-struct PCFDATA;
-struct PCFPANEHOOKS {
-    void *context;
-    /* 1 registered (or already) */
-    int (*registerClass)(void *ctx, HINSTANCE instance);
-    /* the pane window of a dialog, child of parent, for the pane state */
-    HWND (*createWindow)(void *ctx, DialogWords *dialog, HWND parent, PCFDATA *ed);
-    /* an editing command (894-937, 4000-6003): 1 taken */
-    int (*command)(void *ctx, DialogWords *dialog, int32_t command);
-    /* the view copied to the clipboard (670 page, 692 all, 813 selection) */
-    void (*copyView)(void *ctx, DialogWords *dialog, int32_t menuId);
-    /* the structure sub-menus ("<AMP>", "<RMP>") of a menu bar filled for
-       the cursor's place, just before the menu shows */
-    void (*structMenus)(void *ctx, DialogWords *dialog, HMENU bar);
-};
-void PCFSetPaneHooks(const PCFPANEHOOKS *hooks);
-const PCFPANEHOOKS *PCFPaneHooks(void);
+/* The message editor pane (PCFPANEHOOKS, dlgwinhooks.h). */
 int PCFPaneRegisterClass(HINSTANCE instance);
 HWND PCFPaneCreateWindow(DialogWords *dialog, HWND parent, PCFDATA *ed);
 void PCFPaneCopyView(DialogWords *dialog, int32_t menuId);
@@ -83,14 +49,13 @@ int PCFOwnRowOffered(const DialogWords *dialog, int32_t id);
 void PCFFetchWholeMessage(DialogWords *dialog);
 /* The line-number gutter after the view option changed. */
 void PCFEditorLineNumbers(DialogWords *dialog);
-/* The edited message of a message dialog for the command engine. */
-struct CMDHOOKS;
+/* The edited message of a message dialog for the command engine
+ * (PCFEngineHooks fills it). */
 void PCFEditorHooks(CMDHOOKS *hooks);
 
 /* Records an open list dialog as a saved dialog (savedlg.h) from what its
  * window shows; the dialog's record, a new one, or null. */
 SAVEDDIALOG *SavedDialogCapture(int useTitle, DialogWords *dialog, const char *titleText);
-const PCFSHELLHOOKS *PCFShellHooks(void);
 
 /* The program's active command dialog (set on WM_ACTIVATE). */
 extern DialogWords *PCFActiveDialog;
@@ -114,18 +79,6 @@ DialogWords *PCFPaneBind(HWND hwnd, UINT msg, LPARAM lp);
 DialogWords *PCFDialogOf(HWND hwnd);
 /* WM_COMMAND of the dialog. */
 LRESULT PCFCommand(DialogWords *dialog, WPARAM wp, LPARAM lp);
-/* Fills the window hooks of the core (status, values, focus, repaint);
- * the engine's hooks are left as they are. */
-void PCFWindowHooks(PCFHOOKS *hooks);
-/* Fills the command engine's window hooks (status, title, menus, the
- * end messages of a command, confirmations, boxes, errors). */
-struct CMDHOOKS;
-void PCFEngineHooks(CMDHOOKS *hooks);
-/* Fills the filters' hooks into the dialog (status, list updates, the
- * filter field's drop-down and recent lists); the caller adds the
- * filters' own window hooks. */
-struct FLTHOOKS;
-void PCFFilterWindowHooks(FLTHOOKS *hooks);
 /* Sends a message to the window of every open dialog (not closing). */
 void PCFBroadcast(UINT msg, WPARAM wp, LPARAM lp);
 /* WM_CLOSE's steps for a dialog, also for one the caller ends. */
@@ -183,6 +136,8 @@ void PCFSetContextMenuTexts(DialogWords *dialog);
 void PCFViewCommand(DialogWords *dialog, int32_t command);
 void PCFDrawButton(DialogWords *dialog, const DRAWITEMSTRUCT *draw);
 void PCFSetWindowsColours(DialogWords *dialog);
+void PCFMeasureBarItem(DialogWords *dialog, MEASUREITEMSTRUCT *measure);
+void PCFDrawBarItem(DialogWords *dialog, const DRAWITEMSTRUCT *draw);
 void PCFSetFilterValues(DialogWords *dialog);
 void PCFUpdateBrowseState(DialogWords *dialog, int notify);
 int PCFCheckBrowsable(DialogWords *dialog);

@@ -56,8 +56,10 @@ struct EXPCTX {
     PCFLISTAREA *mappedArea;           /* the area whose columns are mapped below */
     PCFFieldEntry *mapped[EXP_MAX_COLUMNS];   /* each column's entry of the object, or null */
     int dateWidth;
-    char *out;                         /* EXP_OUT_BLOCK bytes of lines not yet written */
-    size_t outUsed;
+    char *out;                         /* outSize bytes of lines not yet written */
+    size_t outUsed, outSize;
+    int holding;                       /* an object's lines kept from holdFrom on */
+    size_t holdFrom;
     PCFCommandDef *planDef;            /* the definition the plan below was made for */
     uint32_t planCommand;
     EXPFIELD *plan;                    /* one per field entry of planDef */
@@ -75,6 +77,12 @@ int ExpLine(EXPCTX *c, const char *text, int endLine);
 int ExpLineN(EXPCTX *c, const char *text, size_t length, int endLine);
 /* Writes the gathered lines to the target: 0, or -1 when it failed. */
 int ExpFlush(EXPCTX *c);
+/* An object's lines held in the block (which grows to take them all)
+ * until they are kept or dropped: 1 holding, 0 without a block. */
+int ExpHold(EXPCTX *c);
+/* The held lines kept, or dropped as if never written; 0, or -1 when
+ * the block could not hold them all (some went out already). */
+int ExpRelease(EXPCTX *c, int keep);
 /* Decimal text of an integer (signed or as unsigned 32 bits) into out
  * (12 bytes at least); its length. */
 int ExpDecimal(int32_t value, int asUnsigned, char *out);
@@ -102,6 +110,9 @@ void ExpXmlEscape(const char *text, int attribute, char *out, size_t size);
  * XML text) can not carry: a line end would end the command, and XML
  * has no form for the other control characters.  Tabs are carried. */
 int ExpUncarried(const char *text, int xml);
+/* The length of a text that MQSC can carry, or -1 (a control character
+ * other than a tab). */
+long ExpMqscLength(const char *text);
 /* Notes an object left out for such a value in the run's warning. */
 void ExpLeftOut(EXPCTX *c, const char *name);
 

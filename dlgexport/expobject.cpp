@@ -298,11 +298,11 @@ static int Elements(const uint8_t *area, const PCFFieldEntry *e)
     uint8_t *r = (uint8_t *)area + e->offset;
     switch (e->field->type) {
     case PCFT_STRLIST: case PCFT_MULTISTR: {
-        PCFSTRLIST *l = (PCFSTRLIST *)PCFRecPtr(r);
+        PCFSTRLIST *l = PCFRecStrList(r);
         return l ? l->count : 0;
     }
     case PCFT_ENUMLIST: case PCFT_FLAGSET: {
-        PCFINTLIST *l = (PCFINTLIST *)PCFRecPtr(r);
+        PCFINTLIST *l = PCFRecIntList(r);
         return l ? l->count : 0;
     }
     }
@@ -346,7 +346,9 @@ struct MqscOut {
 
 static void AppendN(MqscOut *o, const char *text, size_t n)
 {
-    if (o->used + n >= EXP_BUFFER)
+    if (o->used >= EXP_BUFFER - 1)
+        return;
+    if (n > EXP_BUFFER - 1 - o->used)
         n = EXP_BUFFER - 1 - o->used;
     memcpy(o->line + o->used, text, n);
     o->used += n;
@@ -428,8 +430,10 @@ static const char *ValueText(const uint8_t *area, const PCFFieldEntry *e, int i,
     return "";
 }
 
-static void MqscField(MqscOut *o, const uint8_t *area, const PCFFieldEntry *e, const char *keyword,
-                      int has)
+/* The lines of one attribute; 0 when a value can not be carried (the
+ * object is then left out). */
+static int MqscField(MqscOut *o, const uint8_t *area, const PCFFieldEntry *e, const char *keyword,
+                     int has)
 {
     static const char blanks[] = "       ";
     char value[EXP_VALUE * 4];
@@ -437,13 +441,17 @@ static void MqscField(MqscOut *o, const uint8_t *area, const PCFFieldEntry *e, c
     int count = has ? Elements(area, e) : 1;
     for (int i = 0; i < count; i++) {
         const char *v = ValueText(area, e, i, has, 1, value, sizeof value);
-        if (i == 0)
+        long carried = ExpMqscLength(v);
+        if (carried < 0)
+            return 0;
+        size_t vn = (size_t)carried;
+        if (i == 0 && o->c->debug)
             DebugField(o->c, e, v);
         Continue(o);
         if (e->flags & PCFE_MQSCBARE) {
             AppendN(o, blanks, 7);
-            Append(o, v);
-            return;
+            AppendN(o, v, vn);
+            return 1;
         }
         if (i == 0) {
             AppendN(o, blanks, 7);
@@ -454,9 +462,10 @@ static void MqscField(MqscOut *o, const uint8_t *area, const PCFFieldEntry *e, c
                 AppendN(o, " ", 1);
             AppendN(o, ",", 1);
         }
-        Append(o, v);
+        AppendN(o, v, vn);
     }
     AppendN(o, ")", 1);
+    return 1;
 }
 
 /* The queue type keyword of a queue's area ("QLOCAL"), or null. */
@@ -556,12 +565,13 @@ static int Applies(EXPCTX *c, PCFCommandDef *def, uint8_t *area, const PCFDepend
 static int PlannedWanted(EXPCTX *c, PCFCommandDef *def, uint8_t *area, const PCFFieldEntry *e,
                          const EXPFIELD *p, TESTED *t)
 {
-    if (p->skip == EXPSKIP_READONLY)
-        ExpDebug(c, "  Field is read only");
-    if (p->skip == EXPSKIP_UNUSED)
-        ExpDebug(c, "  Field is not required for this command");
-    if (p->skip)
+    if (p->skip) {
+        if (c->debug && p->skip == EXPSKIP_READONLY)
+            ExpDebug(c, "  Field is read only");
+        if (c->debug && p->skip == EXPSKIP_UNUSED)
+            ExpDebug(c, "  Field is not required for this command");
         return 0;
+    }
     if (p->useConditions && !Applies(c, def, area, p->use->conditions, t)) {
         ExpDebug(c, "  Field is not required for this command");
         return 0;
@@ -587,7 +597,7 @@ static int Carried(const uint8_t *area, const PCFFieldEntry *e, int has, int xml
 }
 
 /* The attribute lines of an object, or (o null) only whether each value
- * written can be carried: 0 when one can not. */
+ * written can be carried: 0 when one can not (the lines stop there). */
 static int MqscFields(EXPCTX *c, MqscOut *o, PCFCommandDef *def, uint8_t *area, uint32_t command,
                       int compared)
 {
@@ -615,18 +625,17 @@ static int MqscFields(EXPCTX *c, MqscOut *o, PCFCommandDef *def, uint8_t *area, 
                 return 0;
             continue;
         }
-        MqscField(o, area, e, p ? p->keyword : LastKeyword(e->field, keyword, sizeof keyword), has);
+        if (!MqscField(o, area, e, p ? p->keyword : LastKeyword(e->field, keyword, sizeof keyword), has))
+            return 0;
     }
     return 1;
 }
 
-/* Whether an object's name and values can all be written, looked at
- * before anything of it is: a value never ends a command line. */
-static int MqscCarried(EXPCTX *c, PCFCommandDef *def, uint8_t *area, const char *name,
-                       uint32_t command, int compared)
+/* Whether an object's values can all be written, looked at before
+ * anything of it is (when its lines can not be held back): a value never
+ * ends a command line. */
+static int MqscCarried(EXPCTX *c, PCFCommandDef *def, uint8_t *area, uint32_t command, int compared)
 {
-    if (ExpUncarried(name, 0))
-        return 0;
     int debug = c->debug;
     c->debug = 0;                      /* the writing tells why a field is left out */
     int carried = MqscFields(c, nullptr, def, area, command, compared);
@@ -644,7 +653,10 @@ static int WriteMqsc(EXPCTX *c, PCFCommandDef *def, uint8_t *area, const char *n
     const char *typeKeyword = command == 11 ? QueueKeyword(c, def, area) : nullptr;
     if (command == 11 && (!typeKeyword || !strcmp(typeKeyword, "QCLUSTER")))
         return 0;
-    if (!MqscCarried(c, def, area, name, command, compared)) {
+    /* the object's lines are held until every value is known to be
+       carried, each value formatted once; without a block to hold them
+       the values are looked at first */
+    if (ExpUncarried(name, 0) || (!ExpHold(c) && !MqscCarried(c, def, area, command, compared))) {
         ExpLeftOut(c, name);
         return 0;
     }
@@ -662,13 +674,20 @@ static int WriteMqsc(EXPCTX *c, PCFCommandDef *def, uint8_t *area, const char *n
         Append(&o, quoted);
         Append(&o, ")");
     }
-    MqscFields(c, &o, def, area, command, compared);
-    if (command != 1) {
+    int carried = MqscFields(c, &o, def, area, command, compared);
+    if (carried && command != 1) {
         Continue(&o);
         Append(&o, "       REPLACE");
     }
-    ExpLineN(c, o.line, o.used, 1);
-    return 1;
+    if (carried)
+        ExpLineN(c, o.line, o.used, 1);
+    if (ExpRelease(c, carried) < 0 && !carried) {
+        snprintf(c->run->message, sizeof c->run->message, "No storage");
+        return -1;
+    }
+    if (!carried)
+        ExpLeftOut(c, name);
+    return carried;
 }
 
 /* ---- XML -------------------------------------------------------------------------- */

@@ -14,6 +14,7 @@
 #include <cstdio>
 
 #include "dialogs.h"
+#include "exphooks.h"
 
 struct QMS;
 
@@ -112,25 +113,6 @@ void ExpTimeText(int64_t now, char *out, size_t size);
 /* A file name with its extension replaced by an export type's (only when
  * the last "." lies after the last path separator). */
 void ExpReplaceExtension(const char *name, int type, char *out, size_t size);
-
-/* What the export asks of other parts. */
-struct EXPHOOKS {
-    void *context;
-    /* PCFDiffFromDefault: marks the list values that differ (state 0x8). */
-    void (*diffFromDefault)(void *ctx, DialogWords *dialog, PCFLISTREQ *request);
-    /* PCFCompareDefault: marks the data-area values that differ (state
-     * 0x20); 1 when a default object was found. */
-    int (*compareDefault)(void *ctx, QMS *location, PCFCommandDef *def, uint8_t *area,
-                          int *nameListed, int *systemName);
-    /* the download table row of a definition, its accepted names, and the
-     * location's downloaded default objects of that kind (index from 0) */
-    const char *(*defaultNames)(void *ctx, const PCFCommandDef *def);
-    uint8_t *(*defaultObject)(void *ctx, QMS *location, const PCFCommandDef *def, int index);
-};
-void ExpSetHooks(const EXPHOOKS *hooks);
-const EXPHOOKS *ExpHooks(void);
-/* The hooks on the command engine's downloaded default objects. */
-void ExpDefaultHooks(EXPHOOKS *hooks);
 
 /* 1 when the name is a whole element of a comma-delimited list. */
 int ExpNameInList(const char *list, const char *name, int length);

@@ -502,6 +502,16 @@ void ExpXmlEscape(const char *text, int attribute, char *out, size_t size)
     out[n] = 0;
 }
 
+long ExpMqscLength(const char *text)
+{
+    const unsigned char *t = (const unsigned char *)text;
+    long n = 0;
+    for (; t[n]; n++)
+        if (t[n] < 0x20 && t[n] != '\t')
+            return -1;
+    return n;
+}
+
 int ExpUncarried(const char *text, int xml)
 {
     for (const unsigned char *t = (const unsigned char *)(text ? text : ""); *t; t++)
@@ -530,18 +540,63 @@ void ExpLeftOut(EXPCTX *c, const char *name)
 
 /* ---- lines ------------------------------------------------------------------------ */
 
+/* Room in a full block: what is not held goes out; an object held from
+ * the block's start makes it twice as large (without storage the held
+ * lines go out too, and can no longer be dropped). */
+static void MakeRoom(EXPCTX *c)
+{
+    if (c->holding > 0 && c->holdFrom) {
+        ExpWriteLine(c->run->target, 0, 0, c->out, (int)c->holdFrom);
+        memmove(c->out, c->out + c->holdFrom, c->outUsed - c->holdFrom);
+        c->outUsed -= c->holdFrom;
+        c->holdFrom = 0;
+        return;
+    }
+    char *larger = c->holding > 0 ? (char *)CSGetMem(2 * c->outSize, "EXPOUT") : nullptr;
+    if (!larger) {
+        if (c->holding > 0)
+            c->holding = -1;           /* lost: the lines went out */
+        c->holdFrom = 0;
+        ExpFlush(c);
+        return;
+    }
+    memcpy(larger, c->out, c->outUsed);
+    CSFreeMem(c->out);
+    c->out = larger;
+    c->outSize *= 2;
+}
+
 /* Appends bytes to the output block, writing it out when full. */
 static void OutPut(EXPCTX *c, const char *text, size_t n)
 {
     while (n) {
-        if (c->outUsed == EXP_OUT_BLOCK)
-            ExpFlush(c);
-        size_t room = EXP_OUT_BLOCK - c->outUsed, k = n < room ? n : room;
+        if (c->outUsed == c->outSize)
+            MakeRoom(c);
+        size_t room = c->outSize - c->outUsed, k = n < room ? n : room;
         memcpy(c->out + c->outUsed, text, k);
         c->outUsed += k;
         text += k;
         n -= k;
     }
+}
+
+int ExpHold(EXPCTX *c)
+{
+    if (!c->out)
+        return 0;
+    c->holding = 1;
+    c->holdFrom = c->outUsed;
+    return 1;
+}
+
+int ExpRelease(EXPCTX *c, int keep)
+{
+    int lost = c->holding < 0;
+    if (c->holding > 0 && !keep)
+        c->outUsed = c->holdFrom;
+    c->holding = 0;
+    c->holdFrom = 0;
+    return lost ? -1 : 0;
 }
 
 int ExpFlush(EXPCTX *c)
@@ -568,6 +623,15 @@ static void OutLine(EXPCTX *c, const char *text, size_t n, int endLine, int spli
             text += 70;
             n -= 70;
         }
+    }
+    if (c->outSize - c->outUsed >= n + 2) {  /* the common case: the line fits whole */
+        memcpy(c->out + c->outUsed, text, n);
+        c->outUsed += n;
+        if (endLine) {
+            c->out[c->outUsed++] = '\r';
+            c->out[c->outUsed++] = '\n';
+        }
+        return;
     }
     OutPut(c, text, n);
     if (endLine)

@@ -198,7 +198,7 @@ static int DialogObjects(EXPCTX *c)
     for (PCFFieldEntry *e = def->fields; e && e->field; e++) {
         if (!(e->flags & PCFE_MULTIONLY) || (e->field->type != PCFT_STRLIST && e->field->type != PCFT_MULTISTR))
             continue;
-        PCFSTRLIST *l = (PCFSTRLIST *)PCFRecPtr(d->dataArea + e->offset);
+        PCFSTRLIST *l = PCFRecStrList(d->dataArea + e->offset);
         char name[QMS_NAME + 1];
         for (int i = 0; l && i < l->count; i++) {
             UTCopyTrimmed(name, PCFStrListItem(l, e->field->maximum, i), e->field->maximum, QMS_NAME);
@@ -249,6 +249,7 @@ int ExpRun(EXPORTRUN *run)
     if (!c.buffer)
         return Fail(run, "No storage");
     c.out = (char *)CSGetMem(EXP_OUT_BLOCK, "EXPOUT");   /* without it, line by line */
+    c.outSize = c.out ? EXP_OUT_BLOCK : 0;
     PCFCommandDef *def = d->definition;
     int list = def->list != nullptr;
     if (d->optionFlags & DO_TIMESTAMP)

@@ -49,6 +49,7 @@ struct PCFWINPREFS {
     int retitleOnName;           /* a typed name retitles the dialog */
     int rememberPositions, rememberSizes;
     int alwaysPlace;             /* record placements whatever the monitors */
+    int noMonitorChecks;         /* the display preference that does the same */
     int arrowKeysMove;           /* Up and Down step through fields */
     int ownTaskbarWindows;       /* no hidden owner windows */
     int showBackground;          /* background dialogs are shown */
@@ -76,8 +77,6 @@ int PCFOnUiThread(void);
 /* Reports an operational error (the window code shows it; tests record). */
 extern void (*PCFErrorSink)(const char *text);
 void PCFReportError(const char *text);
-/* Notice boxes of developer diagnostics (caption, text). */
-extern void (*PCFNoticeSink)(const char *caption, const char *text);
 /* The program clock in seconds (tests set it). */
 extern int64_t (*PCFClock)(void);
 int64_t PCFNow(void);

@@ -13,12 +13,14 @@
 #include "cs.h"
 #include "qms.h"
 
+/* The entries the pane shows: the definition's own, in every kind of
+ * dialog.  A list's detail entries describe the objects of its rows; their
+ * offsets belong to another definition's area, not to the list's own, so
+ * the pane neither shows nor stores them. */
 PCFFieldEntry *PCFPaneFields(const DialogWords *d)
 {
     const PCFCommandDef *def = d->definition;
-    if (!def)
-        return nullptr;
-    return def->list && def->detail ? def->detail : def->fields;
+    return def ? def->fields : nullptr;
 }
 
 int PCFUseFieldTabs(const DialogWords *d)
@@ -38,12 +40,7 @@ static int ElementCount(const uint8_t *area, const PCFFieldEntry *e)
 {
     if (!area || !PCFStoresValue(e))
         return 0;
-    const void *block = PCFRecPtr(area + e->offset);
-    if (!block)
-        return 0;
-    if (e->field->type == PCFT_STRLIST || e->field->type == PCFT_MULTISTR)
-        return ((const PCFSTRLIST *)block)->count;
-    return ((const PCFINTLIST *)block)->count;
+    return PCFRecListCount(area + e->offset, e->field);
 }
 
 /* The read-only test of an entry for a dialog's flags: its own flags and
@@ -94,12 +91,10 @@ static int DifferencesOnly(const DialogWords *d)
     return (d->viewOptions & DV_ONLY_DIFFERENT) && d->definition && !d->definition->list;
 }
 
-/* The data area as the pane's entries read it: a list's pane shows its
- * detail entries, whose records the list's own area does not hold (their
- * offsets are another definition's, or none), so they are read as empty. */
+/* The data area as the pane's entries read it. */
 static const uint8_t *PaneArea(const DialogWords *d)
 {
-    return PCFPaneFields(d) == d->definition->fields ? d->dataArea : nullptr;
+    return d->dataArea;
 }
 
 int PCFEntryShown(const DialogWords *d, const PCFFieldEntry *e, int *readOnly)
@@ -180,9 +175,7 @@ int AccessField(const PCFCommandDef *def, const uint8_t *caps, uint32_t dialogFl
         return 1;
     if (wanted < 0)
         wanted = 0;
-    PCFFieldEntry *e = def->list && def->detail ? def->detail : def->fields;
-    if (e != def->fields)
-        area = nullptr;             /* see PaneArea */
+    PCFFieldEntry *e = def->fields;        /* see PCFPaneFields */
     int32_t pos = 0;
     if (currentEntry && current >= 0 && current <= wanted) {
         e = currentEntry;

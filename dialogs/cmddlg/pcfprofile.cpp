@@ -57,10 +57,11 @@ void PCFPlacementSize(const int32_t slots[2][4], int32_t *cx, int32_t *cy)
     *cy = r[3];
 }
 
-/* The slot rule: nothing is recorded once the monitor count differed. */
+/* The slot rule: nothing is recorded once the monitor count differed,
+ * unless placements are always recorded or the monitor checks are off. */
 static int MayRecord(void)
 {
-    if (PcfWinPrefs.alwaysPlace)
+    if (PcfWinPrefs.alwaysPlace || PcfWinPrefs.noMonitorChecks)
         return 1;
     if (MonitorsNow && MonitorsNow != PCFMonitorsAtStart())
         PlacementChanged = 1;

@@ -91,7 +91,7 @@ void PCFComposeTitle(const DialogWords *d, const char *suffix, char *out, size_t
     if (!size)
         return;
     out[0] = 0;
-    if (!PcfWinPrefs.captionTagsOff && d->captionText[0])
+    if (!PcfWinPrefs.captionTagsOff)         /* the brackets stand for an empty tag too */
         Add(out, size, "[%s] ", d->captionText);
     if (d->markFlags & DM_HTTP)
         Add(out, size, "HTTP:");
@@ -105,7 +105,7 @@ void PCFComposeTitle(const DialogWords *d, const char *suffix, char *out, size_t
         else
             Add(out, size, " '%s'", d->objectName);
     }
-    if (d->whereFilter)
+    if (PCFWhereFilter(d, nullptr))
         Add(out, size, " [WHERE Active]");
     if (d->instance > 1)
         Add(out, size, ":%u", (unsigned)d->instance);

@@ -44,8 +44,10 @@ void PCFWinPrefsFromProfile(void)
     PcfWinPrefs.rememberSizes = (Prf.opt1 & PO_SAVE_SIZES) != 0;
     PcfWinPrefs.arrowKeysMove = (Prf.po[0] & PO1_ARROWS_TAB) != 0;
     PcfWinPrefs.stopOnReadOnly = (Prf.po[1] & PO2_SELECT_READ_ONLY) != 0;
+    PcfWinPrefs.noMonitorChecks = (Prf.po[1] & PO2_NO_DUAL_MONITOR) != 0;
     PcfWinPrefs.comboOnNameField = (Prf.po[1] & PO2_NAME_DROPDOWN) != 0;
     PcfWinPrefs.showObjectName = PcfWinPrefs.retitleOnName = (Prf.po[2] & PO3_NAME_IN_TITLE) != 0;
+    PcfWinPrefs.filterListGlobal = (Prf.po[2] & PO3_GLOBAL_FILTER_HISTORY) != 0;
     PcfWinPrefs.qmListPosition = Prf.qmlistwid;
     PcfWinPrefs.toolbarStyle = (uint32_t)Prf.tb;
     PcfWinPrefs.tabOptions = (uint32_t)Prf.tds;

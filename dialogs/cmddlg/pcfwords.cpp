@@ -264,8 +264,8 @@ static void FreeParts(DialogWords *d)
     }
     d->lists = nullptr;
     ReleaseRefBlock(&d->columnArea);
-    for (void *&w : d->workBlocks)
-        CSFreeMemAndClear(&w);
+    CSFreeMemAndClear(&d->captionTexts);
+    CSFreeMemAndClear(&d->listState);
     if (Parts.freeColumnFilters)
         Parts.freeColumnFilters(Parts.context, d);
     for (PCFLISTREQ *r : { &d->first, &d->second })

@@ -17,6 +17,7 @@
 #include <cstdint>
 #include <cstdio>
 #include "cslist.h"
+#include "dlghooks.h"
 
 #define PD_UNSET (-999999999)
 
@@ -66,16 +67,6 @@ struct SAVEDDIALOG {
 
 extern CSTREE *SavedDialogs;
 extern int DlgDeveloperMode;           /* "-d": "#" dialogs are listed */
-
-/* What the dialog commands ask of the windows; unset hooks do nothing. */
-struct SAVEDDLGHOOKS {
-    void *context;
-    /* 11349 (switch) or 11348 (start) to the main window with the record */
-    void (*post)(void *ctx, uint32_t message, uintptr_t word, SAVEDDIALOG *record);
-    void (*markDialogsStale)(void *ctx, int32_t command);
-};
-void SavedDialogSetHooks(const SAVEDDLGHOOKS *hooks);
-const SAVEDDLGHOOKS *SavedDialogHooks(void);
 
 /* The dialog-type table: name attribute, second attribute, definition. */
 int32_t DlgTypeValue1(int32_t type);

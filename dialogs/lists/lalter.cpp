@@ -104,13 +104,20 @@ static void Carry(PCFLISTENTRY *list, int *n, const PCFLISTENTRY *from)
     }
 }
 
+/* The column bits this window chooses: the chosen columns and the sort
+ * marks.  The others are the list's own (a title the layout cut, a width
+ * the user dragged) and carried as they are. */
+#define PCFL_CHOSEN (PCFL_USER | PCFL_SORTMARKS)
+
+/* Two lists alike in what the user chooses here: the same columns in the
+ * same order with the same chosen bits. */
 static int SameList(const PCFLISTENTRY *a, const PCFLISTENTRY *b)
 {
     int na = PCFColumnCount(a), nb = PCFColumnCount(b);
     if (na != nb)
         return 0;
     for (int i = 0; i < na; i++)
-        if (a[i].field->attrId != b[i].field->attrId || a[i].flags != b[i].flags)
+        if (a[i].field->attrId != b[i].field->attrId || ((a[i].flags ^ b[i].flags) & PCFL_CHOSEN))
             return 0;
     return 1;
 }
@@ -197,9 +204,7 @@ static void Give(DialogWords *d, PCFLISTENTRY *list, int owns)
     d->first.columns = list;
     d->first.ownsColumns = (uint32_t)owns;
     PointRecords(d, list);
-    PCFLISTSTATE *st = (PCFLISTSTATE *)d->workBlocks[1];
-    if (st)
-        st->colCount = 0;
+    PCFListColumnsChanged(d);
     if (PCFNewListSink)
         PCFNewListSink(d);
 }

@@ -23,8 +23,10 @@ void PCFListPrefsDefaults(void)
 }
 
 /* The option words as the Preferences dialog sets them: striped rows, a
- * focus line and green ticks in the first; balloon tips, the list lines and
- * the 3D selection in the second; right-justified numbers in the third. */
+ * focus line, green ticks and columns sized by their values alone in the
+ * first; balloon tips, the list lines and the 3D selection in the second;
+ * right-justified numbers and the first row selected on a refresh in the
+ * third. */
 void PCFListPrefsFromProfile(void)
 {
     PCFListPrefsDefaults();
@@ -34,6 +36,8 @@ void PCFListPrefsFromProfile(void)
     PcfListPrefs.checkStyle = (Prf.po[0] & PO1_GREEN_TICKS) != 0;
     PcfListPrefs.digitAlign = (Prf.po[2] & PO3_RIGHT_JUSTIFY) != 0;
     PcfListPrefs.grid = Prf.po[1] & PO2_LIST_LINES;
+    PcfListPrefs.selectFirst = (Prf.po[2] & PO3_SELECT_FIRST) != 0;
+    PcfListPrefs.valuesOnly = (Prf.po[0] & PO1_SIZE_BY_DATA) != 0;
     PcfListPrefs.flashSeconds = Prf.fint < 1 ? 1 : Prf.fint;
 }
 
@@ -180,7 +184,7 @@ int PCFOwnColumns(DialogWords *d)
 
 PCFLISTSTATE *PCFListState(DialogWords *d)
 {
-    PCFLISTSTATE *st = (PCFLISTSTATE *)d->workBlocks[1];
+    PCFLISTSTATE *st = d->listState;
     if (st)
         return st;
     st = (PCFLISTSTATE *)CSGetMem(sizeof *st, "LISTSTATE");
@@ -188,13 +192,19 @@ PCFLISTSTATE *PCFListState(DialogWords *d)
         return nullptr;
     memset(st, 0, sizeof *st);
     st->caret = -1;
-    d->workBlocks[1] = st;
+    d->listState = st;
     return st;
+}
+
+void PCFListColumnsChanged(DialogWords *d)
+{
+    if (d->listState)
+        d->listState->colCount = 0;
 }
 
 void PCFListStateFree(DialogWords *d)
 {
-    PCFLISTSTATE *st = (PCFLISTSTATE *)d->workBlocks[1];
+    PCFLISTSTATE *st = d->listState;
     PCFFreeWhereFilter(d);
     PCFFreeQmList(d);
     if (st) {
@@ -205,7 +215,7 @@ void PCFListStateFree(DialogWords *d)
         CSFreeMemAndClear(&st->keys);
         CSFreeMemAndClear(&st->cols);
         CSFreeMem(st);
-        d->workBlocks[1] = nullptr;
+        d->listState = nullptr;
     }
     int others = 0;
     CSLockGlobal(CSLOCK_DIALOGS);

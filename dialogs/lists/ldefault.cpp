@@ -40,12 +40,12 @@ static int RecordsEqual(const PCFFieldDef *f, uint8_t *a, uint8_t *b)
     case 4: case 5: case 25:
         return strcmp(PCFRecText(a), PCFRecText(b)) == 0;
     case 6: case 7:
-        return StrListsEqual((PCFSTRLIST *)PCFRecPtr(a), (PCFSTRLIST *)PCFRecPtr(b), f->maximum);
+        return StrListsEqual(PCFRecStrList(a), PCFRecStrList(b), f->maximum);
     case 8: case 9: case 23:
         return PCFRecBytesLength(a) == PCFRecBytesLength(b) &&
                memcmp(PCFRecBytes(a), PCFRecBytes(b), PCFRecBytesLength(a)) == 0;
     case 19: case 22: case 24:
-        return IntListsEqual((PCFINTLIST *)PCFRecPtr(a), (PCFINTLIST *)PCFRecPtr(b));
+        return IntListsEqual(PCFRecIntList(a), PCFRecIntList(b));
     }
     return 1;
 }

@@ -77,7 +77,10 @@ static int32_t Cut(DialogWords *d, PCFLISTSTATE *st, PCFLISTENTRY *columns, int3
         int32_t excess = 0;
         for (uint32_t i = 0; i < st->colCount; i++) {
             PCFCOLSIZE *c = &st->cols[i];
-            int32_t e = c->width - (c->valueWidth + 2 * margin);
+            /* the title's excess over the values (sized by the values
+               alone, the column does not show it) */
+            int32_t wide = PcfListPrefs.valuesOnly ? c->titleWidth + 2 * margin : c->width;
+            int32_t e = wide - (c->valueWidth + 2 * margin);
             if (!PCFColumnShown(d, columns[i].flags) || (columns[i].flags & PCFL_CUT) || IsMark(columns[i].field) ||
                 UserWidth(st, columns[i].field, 0) || e <= 0)
                 continue;

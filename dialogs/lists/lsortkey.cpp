@@ -3,9 +3,10 @@
  * fixed-width form that sorts negatives (digits inverted) below the
  * smallest 32-bit value ("..") below the rest, times the same way with 20
  * digits.  A row's key joins its primary and secondary parts through the
- * collation table, letters compared without regard to case and upper case
- * first only to break a tie ("QUEUE.A", "queue.b"; "A", "a"); a descending
- * part is complemented and ended by 255 so that longer texts come first. */
+ * collation table, letters compared without regard to case and the small
+ * letter first only to break a tie ("queue.a", "QUEUE.B"; "a", "A"); a
+ * descending part is complemented and ended by 255 so that longer texts
+ * come first. */
 #include "pcflists.h"
 #include "../pcfint.h"
 
@@ -147,8 +148,8 @@ static void Out(char *out, int *used, uint8_t b, int descending)
 }
 
 /* One part: the text through the collation (letters without regard to
- * case), then, when it holds letters, 2 and each letter's case (upper
- * before lower), so that case only breaks a tie; complemented and ended
+ * case), then, when it holds letters, 2 and each letter's case (small
+ * before capital), so that case only breaks a tie; complemented and ended
  * by 255 when descending. */
 static int Part(const char *text, int n, int descending, char *out)
 {
@@ -163,9 +164,9 @@ static int Part(const char *text, int n, int descending, char *out)
     if (letters) {
         Out(out, &used, 2, descending);
         for (int i = 0; i < n; i++) {
-            if (text[i] >= 'A' && text[i] <= 'Z')
+            if (text[i] >= 'a' && text[i] <= 'z')
                 Out(out, &used, 3, descending);
-            else if (text[i] >= 'a' && text[i] <= 'z')
+            else if (text[i] >= 'A' && text[i] <= 'Z')
                 Out(out, &used, 4, descending);
         }
     }

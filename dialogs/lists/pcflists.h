@@ -17,6 +17,7 @@
 #include <cstdint>
 #include "dialogs.h"
 #include "cmddlg.h"
+#include "dlghooks.h"
 
 /* ---- settings ---------------------------------------------------------- */
 
@@ -177,6 +178,8 @@ struct PCFLISTSTATE {
     int predictive;               /* a shown area holds predictive text */
 };
 PCFLISTSTATE *PCFListState(DialogWords *dialog);
+/* The columns changed: the sizes are measured again at the next build. */
+void PCFListColumnsChanged(DialogWords *dialog);
 /* Releases the rows, the held areas and the state (FreeDialogWords). */
 void PCFListStateFree(DialogWords *dialog);
 
@@ -211,29 +214,6 @@ struct PCFMEASURE {
 /* Rebuild modes. */
 #define PCFU_MEASUREONLY 0x1
 #define PCFU_NOTOP       0x2
-
-/* The filter hooks of a rebuild; unset hooks pass every row. */
-struct PCFLISTFILTER {
-    void *context;
-    /* a compiled filter to evaluate (the evaluation context started) */
-    int (*begin)(void *ctx, DialogWords *dialog);
-    void (*rowVars)(void *ctx, DialogWords *dialog, uint32_t items, int last, uint32_t index);
-    /* 0 bound; non-zero: the row is hidden */
-    int (*bind)(void *ctx, DialogWords *dialog, PCFLISTAREA *area, PCFROW *row);
-    /* 0 evaluated into *show; non-zero: an evaluation error ends the fill */
-    int (*evaluate)(void *ctx, DialogWords *dialog, PCFROW *row, int *show);
-    int (*rescan)(void *ctx, DialogWords *dialog);
-    void (*end)(void *ctx, DialogWords *dialog);
-    /* the column filters */
-    int (*colMatch)(void *ctx, DialogWords *dialog, PCFLISTAREA *area, PCFROW *row);
-    void (*colCount)(void *ctx, DialogWords *dialog, PCFLISTAREA *area, PCFROW *row);
-    void (*colReset)(void *ctx, DialogWords *dialog);
-    void (*colRecount)(void *ctx, DialogWords *dialog);
-};
-/* Installs the hooks (copied; the filters' own are PCFFilterListHooks);
- * null: none, every row passes. */
-void PCFSetListFilter(const PCFLISTFILTER *hooks);
-const PCFLISTFILTER *PCFListFilter(void);
 
 /* Takes a newly arrived area for a record (its rows rebuilt for the
  * dialog's columns when they differ; one refresh asked for when values
@@ -341,16 +321,6 @@ const DOWNLOADROW *FindDownloadEntryById(uint32_t nameAttr);
 /* 1 when the name is a whole element of the row's accepted names. */
 int FindNameInList(const DOWNLOADROW *row, const char *name, int32_t length);
 
-/* The objects a location's download kept (the command engine's). */
-struct PCFDOWNLOADSTORE {
-    void *context;
-    /* the kept object of a row: of the type, or with index not negative
-     * the index-th one; null while the download is not done */
-    const uint8_t *(*kept)(void *ctx, QMS *location, const DOWNLOADROW *row, int32_t type, int index);
-};
-/* Installs the store (copied); null: none, nothing is found. */
-void PCFSetDownloadStore(const PCFDOWNLOADSTORE *store);
-const PCFDOWNLOADSTORE *PCFDownloadStore(void);
 /* The stored default object of a type (its data area), or null; also
  * while the download is not done. */
 const uint8_t *FindDownloadedObject(QMS *location, uint32_t nameAttr, int32_t type);
@@ -366,10 +336,8 @@ void PCFDiffFromDefaultCore(DialogWords *dialog, PCFLISTREQ *request);
 
 /* ---- commands of the selected rows ------------------------------------ */
 
-/* The selected rows in order: their count; rows filled up to max. */
-typedef int (*PCFSELECTED)(DialogWords *dialog, PCFROW **rows, int max);
-void PCFSetSelectionSource(PCFSELECTED source);
-PCFSELECTED PCFSelectionSource(void);
+/* The selected rows in order (PCFSelectionSource): their count; rows
+ * filled up to max. */
 int PCFSelectedList(DialogWords *dialog, PCFROW **rows, int max);
 
 #define PCFSEL_CORREL 0x100
@@ -390,13 +358,6 @@ int BuildSelectionList(DialogWords *dialog, const PCFCommandDef *target, const P
  * queue manager, taken by BuildSelectionList while the drop's command is
  * built (display flag PCFDISP_DROP) and kept as the last target. */
 void PCFSetDropTarget(const char *queue, const char *qmgr);
-/* The dialog's WHERE filter: MQCFT_INTEGER_FILTER, _STRING_FILTER or
- * _BYTE_STRING_FILTER (hex text); length -1: NUL-ended.  0, 1 bad input. */
-int SetWhereFilter(DialogWords *dialog, int active, int32_t type, int32_t parameter, int32_t op,
-                   const void *value, int32_t length);
-/* The filter structure and its length (null: none). */
-const uint8_t *PCFWhereFilter(const DialogWords *dialog, uint32_t *length);
-void PCFFreeWhereFilter(DialogWords *dialog);
 /* Copies a row's values into a dialog's fields. */
 void PCFFieldsFromRow(DialogWords *target, int several, int firstRow, PCFLISTAREA *area, PCFROW *row,
                       int sideB, int markListed, int onlySpecified);
@@ -501,7 +462,5 @@ int PCFAlterListApply(CHGLIST *record, const PCFFieldDef *const *chosen, int cou
 /* "Reset": a list made by an earlier "Apply" dropped, the base back. */
 void PCFAlterListReset(CHGLIST *record);
 void PCFNotifyListUpdate(const PCFCommandDef *definition, CHGLIST *record);
-/* How the open dialogs learn of a new list (UM_NEW_LIST); tests set it. */
-extern void (*PCFNewListSink)(DialogWords *dialog);
 /* Column lists no longer used by anyone, freed when the last user goes. */
 void PCFReleaseColumns(PCFLISTENTRY *columns);

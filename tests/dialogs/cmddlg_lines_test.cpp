@@ -165,6 +165,47 @@ TEST_F(Lines, PositionsByLine)
     PCFSetState(d.dataArea + Fields[6].offset, PCFState(d.dataArea + Fields[6].offset) | 0x20);
     EXPECT_EQ(AccessField(&Def, nullptr, 0, d.dataArea, 0, -1, nullptr, 0, &e, &element, AF_DIFFERENT, 0, nullptr), 0);
     EXPECT_EQ(e, &Fields[6]);
+
+    /* a list dialog's pane: the list's own entries, each line typed into
+       stays inside the list's own area (a value typed on every line, under
+       the sanitizers); its name field leads, and "+" after a name opens the
+       names list below it */
+    const struct { PCFCommandDef *def; uint32_t first; int lines; } lists[] = {
+        { &PCFQueueListDef, 2016, 4 },          /* queue name */
+        { &PCFMessageListDef, 2016, 10 },
+    };
+    for (const auto &r : lists) {
+        SCOPED_TRACE(r.def->title);
+        DialogWords l = {};
+        l.definition = r.def;
+        l.dataArea = PCFNewData(r.def, "TESTDATA");
+        l.statusFlags |= DS_NO_MESSAGES;
+        PCFCountLines(&l);
+        EXPECT_EQ(l.lineCount, r.lines);
+        ASSERT_NE(l.currentField, nullptr);
+        EXPECT_EQ(l.currentField->field->attrId, r.first);
+        for (int32_t line = 0; line < (int32_t)l.lineCount; line++) {
+            ASSERT_EQ(PCFLineAt(&l, line, &e, &element, nullptr), 0) << line;
+            EXPECT_TRUE(e >= r.def->fields && e < r.def->fields + 200) << e->field->title;
+            FieldHWNDData(&l, 0, nullptr, 0, e, "5", -1, 0);
+        }
+        PCFFreeData(r.def, l.dataArea, 1);
+    }
+    DialogWords l = {};
+    l.definition = &PCFQueueListDef;
+    l.dataArea = PCFNewData(&PCFQueueListDef, "TESTDATA");
+    l.statusFlags |= DS_NO_MESSAGES;
+    PCFCountLines(&l);
+    FieldHWNDData(&l, 0, nullptr, 0, l.currentField, "APP.A+", -1, 0);
+    EXPECT_TRUE(l.stateFlags & DF_MULTI_NAME);
+    l.currentField = nullptr;
+    PCFCountLines(&l);
+    EXPECT_EQ(l.lineCount, 5);                  /* the names list and its new line replace the name */
+    ASSERT_EQ(PCFLineAt(&l, 0, &e, &element, nullptr), 0);
+    EXPECT_EQ(e->field->attrId, 3011u);        /* queue names */
+    char text[100];
+    EXPECT_STREQ(PCFValueText(l.dataArea, e, 0, text, sizeof text, 0), "APP.A");
+    PCFFreeData(&PCFQueueListDef, l.dataArea, 1);
 }
 
 TEST_F(Lines, SizesEditorsAndTitles)
@@ -242,7 +283,7 @@ TEST_F(Lines, SizesEditorsAndTitles)
 
 TEST_F(Lines, StringListAgainstAFlattenedText)
 {
-    PCFSTRLIST *list = (PCFSTRLIST *)PCFRecPtr(d.dataArea + Fields[3].offset);
+    PCFSTRLIST *list = PCFRecStrList(d.dataArea + Fields[3].offset);
     ASSERT_NE(list, nullptr);
     std::string all = std::string("ONE") + '\5' + "TWO" + '\5' + "THREE";
     EXPECT_EQ(PCFCompareStrList(list, 20, all.c_str(), (int)all.size()), 0);

@@ -92,7 +92,7 @@ TEST_F(CommandDialog, TitlePartsInOrder)
     Location qm1("QM1"), qm2("QM2");
     DialogWords d = {};
     d.definition = &PCFQueueDef;
-    EXPECT_EQ(Title(&d), "Queue");                       /* no tag: no empty brackets */
+    EXPECT_EQ(Title(&d), "[] Queue");                    /* no tag: the brackets stand */
     strcpy(d.captionText, "tag");
     EXPECT_EQ(Title(&d), "[tag] Queue");
     PcfWinPrefs.captionTagsOff = 1;
@@ -104,11 +104,12 @@ TEST_F(CommandDialog, TitlePartsInOrder)
     d.markFlags = 0;
     d.first.waiting = 0;
     strcpy(d.objectName, "APP.Q");
-    d.whereFilter = &d;
+    int32_t depth = 5;
+    ASSERT_EQ(SetWhereFilter(&d, 1, MQCFT_INTEGER_FILTER, MQIA_CURRENT_Q_DEPTH, MQCFOP_GREATER, &depth, 4), 0);
     d.instance = 2;
     d.refreshRate = 90;
     EXPECT_EQ(Title(&d, "!"), "QM1/Queue 'APP.Q' [WHERE Active]:2 (auto 1m 30s) !");
-    d.whereFilter = nullptr;
+    PCFFreeWhereFilter(&d);
     d.instance = 1;
     d.refreshRate = 0;
     /* a 60-character name: its first 20 and "..." */

@@ -98,7 +98,7 @@ TEST(DataArea, CopiesAreIndependentAndCompareAcrossCapacities)
     for (const char *exit : { "exit1", "exit2", "exit3", "exit4", "exit5", "exit6" })
         PCFStoreText(def, a, exits, exit, -1, nullptr, 0);
     PCFCopyData(def, b, a);
-    PCFSTRLIST *la = (PCFSTRLIST *)PCFRecPtr(a + exits->offset), *lb = (PCFSTRLIST *)PCFRecPtr(b + exits->offset);
+    PCFSTRLIST *la = PCFRecStrList(a + exits->offset), *lb = PCFRecStrList(b + exits->offset);
     EXPECT_NE(la, lb);
     EXPECT_EQ(la->capacity, 10);                  /* grown by 5 */
     EXPECT_EQ(PCFCompareData(def, a, b), 1);

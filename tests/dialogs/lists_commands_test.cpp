@@ -301,7 +301,7 @@ struct Defaults : Lists {
     {
         PCFFieldEntry *e = PCFFindField(nullptr, nullptr, PCFQueueDef.fields, 2085);
         uint8_t *r = area + e->offset;
-        PCFSTRLIST *l = (PCFSTRLIST *)PCFRecPtr(r);
+        PCFSTRLIST *l = PCFRecStrList(r);
         if (!l) {
             l = PCFNewStrList(5, e->field->maximum, "TPIPES");
             PCFSetRecPtr(r, l);

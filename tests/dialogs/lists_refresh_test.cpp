@@ -274,7 +274,18 @@ TEST_F(Alter, ApplyCountsEverythingItAppendsAndNeverFreesATakenList)
             EXPECT_GE(Column(d, 2027), 0);
             EXPECT_GE(Column(d, 2028), 0);
         }
+        /* laid out too narrow, the list marks a title cut; OK with the
+           same choice hands nothing on all the same */
         c.base = PCFDialogColumns(a);
+        Reply r(MQCMD_INQUIRE_Q);
+        Queue(r, "Q", 1);
+        Feed(a, r);
+        Build(a);
+        PCFLayoutColumns(a, 10, 0);
+        uint32_t marks = 0;
+        for (int i = 0; c.base[i].field; i++)
+            marks |= c.base[i].flags;
+        ASSERT_TRUE(marks & PCFL_CUT);
     }
     /* both dialogs sort and lay out their rows on the list they were given */
     for (DialogWords *d : { a, b }) {

@@ -90,14 +90,17 @@ TEST(ListKeys, NumbersTextsTimesAndReals)
     std::vector<double> reals = { 12345678.0, -5.5, 1e6, 3.25, -1.0, 0.0, 2e6, -1.5 };
     EXPECT_EQ(Sorted<double>(real, reals, RealRecord),
               std::vector<double>({ -5.5, -1.5, -1.0, 0.0, 3.25, 1e6, 2e6, 12345678.0 }));
-    /* texts: letters without regard to case, upper case first only to
-       break a tie, prefixes first, descending reverses */
+    /* texts: letter by letter without regard to case, the small letter
+       first only to break a tie (a, A, b, B; Queue1 before queue2),
+       prefixes first, descending reverses */
     PCFFieldDef text = Fd(3, PCFT_NAME);
     std::vector<std::string> names = { "Queue1", "b", "queue2", "Queue", "B", "a", "A", "queue" };
     EXPECT_EQ(Sorted<std::string>(text, names, TextRecord),
-              std::vector<std::string>({ "A", "a", "B", "b", "Queue", "queue", "Queue1", "queue2" }));
+              std::vector<std::string>({ "a", "A", "b", "B", "queue", "Queue", "Queue1", "queue2" }));
+    EXPECT_EQ(Sorted<std::string>(text, { "CASE.A", "case.b", "CASE.B", "case.a" }, TextRecord),
+              std::vector<std::string>({ "case.a", "CASE.A", "case.b", "CASE.B" }));
     EXPECT_EQ(Sorted<std::string>(text, { "queue.b", "QUEUE.C", "QUEUE.A", "Queue.B" }, TextRecord),
-              std::vector<std::string>({ "QUEUE.A", "Queue.B", "queue.b", "QUEUE.C" }));
+              std::vector<std::string>({ "QUEUE.A", "queue.b", "Queue.B", "QUEUE.C" }));
     EXPECT_EQ(Sorted<std::string>(text, { "queue2", "Queue1", "QUEUE.A", "queue.b" }, TextRecord, 1),
               std::vector<std::string>({ "queue2", "Queue1", "queue.b", "QUEUE.A" }));
     /* punctuation between the capitals and the small letters sorts
@@ -168,12 +171,12 @@ struct Rows : Lists {
 TEST_F(Rows, OrderSelectionCaretAndHiddenSystemObjects)
 {
     Build(d);                                     /* the static list sorts by name */
-    EXPECT_EQ(Shown(d, MQCA_Q_NAME), std::vector<std::string>({ "A.Q", "a.q", "B.Q", "SYSTEM.DEF", "SYSTEMX" }));
+    EXPECT_EQ(Shown(d, MQCA_Q_NAME), std::vector<std::string>({ "a.q", "A.Q", "B.Q", "SYSTEM.DEF", "SYSTEMX" }));
     EXPECT_EQ(d->rowCounts[0], 5u);
     EXPECT_EQ(d->rowCounts[1], 5u);
     /* select A.Q (arrival index 4) with the caret, then a refresh that moves it */
     PCFLISTSTATE *st = PCFListState(d);
-    PCFROW *sel[1] = { st->rows[0].row };
+    PCFROW *sel[1] = { st->rows[1].row };
     PCFSELECTION before = { sel, 1, sel[0], 0 };
     Reply again(MQCMD_INQUIRE_Q);
     Queue(again, "Z.Q", 1);
@@ -203,6 +206,16 @@ TEST_F(Rows, OrderSelectionCaretAndHiddenSystemObjects)
     EXPECT_EQ(PCFShownSelected(d, selected.data(), 8), 1);
     EXPECT_EQ(st->caret, -1);
     EXPECT_EQ(d->rowCounts[0], 2u);
+    /* a refresh that keeps nothing selected selects the first row shown
+       with "Select first entry on refresh", and none without */
+    for (int first : { 1, 0 }) {
+        PcfListPrefs.selectFirst = first;
+        Build(d);
+        ASSERT_EQ(PCFShownSelected(d, selected.data(), 8), first);
+        if (first) {
+            EXPECT_EQ(selected[0], st->rows[0].row);
+        }
+    }
 }
 
 /* A two-sided list counts a shown row for the side its own flags name,
@@ -240,7 +253,7 @@ TEST_F(Rows, NumericColumnDescendingAndTheSecondaryKey)
     /* a primary on the type (all alike) and the name second */
     SortBy(MQIA_Q_TYPE);
     SortBy(MQCA_Q_NAME, 1);
-    EXPECT_EQ(Shown(d, MQCA_Q_NAME), std::vector<std::string>({ "A.Q", "a.q", "B.Q", "SYSTEM.DEF", "SYSTEMX" }));
+    EXPECT_EQ(Shown(d, MQCA_Q_NAME), std::vector<std::string>({ "a.q", "A.Q", "B.Q", "SYSTEM.DEF", "SYSTEMX" }));
 }
 
 TEST_F(Rows, AFilterThatFailsAtARowLeavesTheRestOut)
@@ -329,6 +342,24 @@ TEST_F(Rows, WidthsTitlesCutAndSpareRoomShared)
         }
     }
     EXPECT_STREQ(PCFFieldTitle(d, 0, &c[widest]), c[widest].field->shortTitle);
+    /* "Size columns by data portion only": titles widen no column, and too
+       little room marks the titles wider than their values cut, the
+       columns kept at their values' widths */
+    PcfListPrefs.valuesOnly = 1;
+    int32_t values = 0;
+    for (uint32_t i = 0; i < st->colCount; i++)
+        if (PCFColumnShown(d, c[i].flags))
+            values += st->cols[i].valueWidth + 4;
+    EXPECT_EQ(PCFLayoutColumns(d, values, 0), values);
+    EXPECT_EQ(st->cols[widest].width, st->cols[widest].valueWidth + 4);
+    EXPECT_FALSE(c[widest].flags & PCFL_CUT);
+    EXPECT_EQ(PCFLayoutColumns(d, values - 20, 0), values);
+    EXPECT_EQ(st->cols[widest].width, st->cols[widest].valueWidth + 4);
+    for (uint32_t i = 0; i < st->colCount; i++)
+        if (PCFColumnShown(d, c[i].flags)) {
+            EXPECT_EQ((c[i].flags & PCFL_CUT) != 0, st->cols[i].titleWidth > st->cols[i].valueWidth) << i;
+        }
+    PcfListPrefs.valuesOnly = 0;
     (void)depth;
     /* a width the user set is kept, never below 1 pixel, and forgotten on reset */
     PCFSetUserWidth(d, qm, -40);
@@ -458,16 +489,16 @@ TEST_F(Rows, ColumnsDraggedSwapNeighboursAndGoBeforeOthers)
     EXPECT_TRUE(d->first.ownsColumns);
     EXPECT_TRUE(PCFSameColumns(PCFCurrentArea(&d->first), PCFDialogColumns(d)));
     Build(d);
-    EXPECT_EQ(Shown(d, MQCA_Q_NAME), std::vector<std::string>({ "A.Q", "a.q", "B.Q", "SYSTEM.DEF", "SYSTEMX" }));
-    EXPECT_EQ(Shown(d, MQIA_CURRENT_Q_DEPTH)[1], "12");
+    EXPECT_EQ(Shown(d, MQCA_Q_NAME), std::vector<std::string>({ "a.q", "A.Q", "B.Q", "SYSTEM.DEF", "SYSTEMX" }));
+    EXPECT_EQ(Shown(d, MQIA_CURRENT_Q_DEPTH)[0], "12");
     /* column 3 dropped on 1: first */
     PCFMoveColumns(d, 2, 0);
     EXPECT_EQ(order()[0], swapped[2]);
     Build(d);
-    EXPECT_EQ(Shown(d, MQCA_Q_NAME)[0], "A.Q");
+    EXPECT_EQ(Shown(d, MQCA_Q_NAME)[1], "A.Q");
     /* the key value moved with its column */
     PCFLISTSTATE *st = PCFListState(d);
-    PCFROW *row = st->rows[0].row;
+    PCFROW *row = st->rows[1].row;
     EXPECT_EQ(std::string((char *)row + row->keyOffset + PCFLV_TEXT, 3), "A.Q");
 }
 

@@ -101,10 +101,10 @@ TEST_F(Replies, ConversionByParameterType)
     EXPECT_EQ(m.State(MQCA_Q_NAME), PCFS_RECEIVED | PCFS_SPECIFIED);
     EXPECT_EQ(m.State(10016), PCFS_RECEIVED);                      /* all blanks */
     EXPECT_EQ(PCFRecBytesLength(m.Record(10019)), 24u);
-    PCFMSGBUF *body = (PCFMSGBUF *)PCFRecPtr(m.Record(10037));
+    PCFMSGBUF *body = PCFRecMsgBuf(m.Record(10037));
     ASSERT_NE(body, nullptr);
     EXPECT_EQ(body->length, 6u);              /* message data keeps its trailing zeros */
-    EXPECT_EQ(((PCFMSGBUF *)PCFRecPtr(m.Record(10036)))->length, 364u);
+    EXPECT_EQ((PCFRecMsgBuf(m.Record(10036)))->length, 364u);
     EXPECT_EQ(PCFRecInt(m.Record(10061)), 0x437);
     EXPECT_STREQ(m->unhandled, "4711,");
     /* the message was longer than what was retrieved */
@@ -146,7 +146,7 @@ TEST_F(Replies, FlagSetsStringListsAndIbmI)
     r.Int(5, 0x13);
     uint32_t changed = 0;
     PCFSetDialogData(nullptr, &location, &def, area, 0, r.Bytes(), r.Length(), &changed);
-    PCFINTLIST *l = (PCFINTLIST *)PCFRecPtr(area + fields[0].offset);
+    PCFINTLIST *l = PCFRecIntList(area + fields[0].offset);
     ASSERT_NE(l, nullptr);
     EXPECT_EQ(std::vector<int32_t>(PCFIntListItems(l), PCFIntListItems(l) + l->count),
               (std::vector<int32_t>{ 1, 2, 0x10 }));
@@ -162,7 +162,7 @@ TEST_F(Replies, FlagSetsStringListsAndIbmI)
     EXPECT_EQ(PCFSetDialogData(nullptr, &location, &PCFClientChannelDef, client, 0, c.Bytes(), c.Length(), &changed), 0);
     EXPECT_EQ(changed, 1u);
     PCFFieldEntry *exits = PCFFindField(nullptr, nullptr, PCFClientChannelDef.fields, MQCACH_SEND_EXIT_NAME);
-    PCFSTRLIST *s = (PCFSTRLIST *)PCFRecPtr(client + exits->offset);
+    PCFSTRLIST *s = PCFRecStrList(client + exits->offset);
     ASSERT_NE(s, nullptr);
     EXPECT_EQ(s->count, 2);                                  /* the blank element is left out */
     EXPECT_EQ(std::string(PCFStrListItem(s, 128, 1), 128), std::string(128, 'L'));

@@ -238,9 +238,9 @@ TEST(Tables, DefinitionsHaveTheirShapeAndSizes)
         { &PCFQueueManagerDef, "Queue Manager", 4, 170, 0, 0, 0x40081, 0, "QMGR", "qmgr", 5637, 8388 },
         { &PCFQueueDef, "Queue", 13, 88, 0, 0, 0x80, 0, "QUEUE", "queue", 1537, 3448 },
         { &PCFQueueListDef, "Queue List", 14, 5, 1002, 588, 0x8080, 0, "QUEUE", "queues", 545, 2600 },
-        { &PCFMessageDetailDef, "Message Detail", 30, 36, 0, 0, 0x22, 10010, "MESSAGE", "msgdet", 1113, 2344 },
-        { &PCFMessageListDef, "Message List", 34, 13, 10001, 594, 0x80002, 10010, "MESSAGE", "msgs", 11162, 11875 },
-        { &PCFMessageDef, "Message", 90, 11, 0, 0, 0x400166, 10010, "MSGDETAIL", "msg", 178, 840 },
+        { &PCFMessageDetailDef, "Message Detail", 31, 36, 0, 0, 0x22, 10010, "MESSAGE", "msgdet", 1113, 2344 },
+        { &PCFMessageListDef, "Message List", 35, 13, 10001, 594, 0x80002, 10010, "MESSAGE", "msgs", 11162, 11875 },
+        { &PCFMessageDef, "Message", 91, 11, 0, 0, 0x400166, 10010, "MSGDETAIL", "msg", 178, 840 },
         { &PCFCommandLevelDef, "Command Level", 4, 2, 0, 0, 0x1, 0, "CMDLVL", nullptr, 12, 568 },
         { &PCFMqscConsoleDef, "MQSC Commands", 3, 0, 0, 0, 0x8, 0, "QMGR", "mqsc", 0, 536 },
         { &PCFBrokerSubscribersDef, "Broker Subscribers", 3, 5, 10003, 591, 0x2, 0, "QMGR", nullptr, 1091, 1732 },
@@ -270,6 +270,13 @@ TEST(Tables, DefinitionsHaveTheirShapeAndSizes)
         EXPECT_EQ(d->flags & ~(PCFD_PREPARED | PCFD_HASKEYS), r.flags);
         EXPECT_TRUE(d->flags & PCFD_PREPARED);
         EXPECT_EQ(d->secondCommand, r.second);
+        if (d->secondCommand) {
+            /* the close command is an action of the kind: neither button nor menu row */
+            const PCFActionDef *close = PCFFindActionDef(d->actions, d->secondCommand);
+            ASSERT_NE(close, nullptr);
+            EXPECT_EQ(close->command, 10010u);
+            EXPECT_EQ(close->flags & (PCFA_BUTTON | PCFA_NOMENU), (uint32_t)PCFA_NOMENU);
+        }
         EXPECT_STREQ(d->mqscObject, r.mqsc);
         if (r.shortName)
             EXPECT_STREQ(d->shortName, r.shortName);
@@ -296,7 +303,7 @@ TEST(Tables, DefinitionsHaveTheirShapeAndSizes)
     int actions = 0;
     for (const DefRow &r : rows)
         actions += r.actions;
-    EXPECT_EQ(actions, 262);
+    EXPECT_EQ(actions, 265);
     /* an action the engine carries out takes its id before the view
        commands: one of them on a view command's id would shadow it (the
        message list's Next Page once answered its View All) */

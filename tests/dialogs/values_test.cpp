@@ -97,7 +97,7 @@ TEST_F(Values, NamesHistoryAndMultiNameMode)
     l->listIndex = 0;
     EXPECT_EQ(FieldHWNDData(l.get(), 0, nullptr, 0, nullptr, "B.Q", -1, 1), 0);
     EXPECT_EQ(FieldHWNDData(l.get(), 0, nullptr, 0, nullptr, "A.Q", -1, 1), 0);
-    PCFSTRLIST *names = (PCFSTRLIST *)PCFRecPtr(l.Record(MQCACF_Q_NAMES));
+    PCFSTRLIST *names = PCFRecStrList(l.Record(MQCACF_Q_NAMES));
     EXPECT_EQ(names->count, 2);
     /* the value window's own text, when none is given */
     rec.windowText = "  C.Q  ";
@@ -152,7 +152,7 @@ TEST_F(Values, ByteStringsFlagSetsAndFaultTwo)
     EXPECT_EQ(Type(m, 10010, "Exception", 1), 0);
     EXPECT_EQ(Type(m, 10010, "Expiration", 1), 0);
     EXPECT_EQ(Type(m, 10010, "Expiration", 1), 0);
-    PCFINTLIST *report = (PCFINTLIST *)PCFRecPtr(m.Record(10010));
+    PCFINTLIST *report = PCFRecIntList(m.Record(10010));
     EXPECT_EQ(report->count, 2);
     EXPECT_EQ(m.Text(10010, 1), "Expiration");
     EXPECT_EQ(Type(m, 10010, "Bogus"), 1);

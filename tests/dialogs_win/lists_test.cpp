@@ -145,6 +145,29 @@ TEST_F(ListWindows, AChangedNamedFilterIsAppliedAgain)
     EXPECT_LT(IndexOf(d, "LIST.Q0003"), 0);
     ASSERT_NE(d->filterText, nullptr);
     EXPECT_STREQ(d->filterText, "$MINE");
+    /* the filter field's drop-down offers the location's recent filters,
+       or with "Use global filter history" the program-wide ones; Alt held
+       turns the choice round */
+    ASSERT_TRUE(d->dlgInfo && d->globalInfo && d->dlgInfo != d->globalInfo);
+    PCFRecentFilter(&d->globalInfo->filters, "curdepth > 99", 10);
+    HWND combo = PCFWnd(d->filterWindow);
+    ASSERT_NE(combo, nullptr);
+    const struct { int global; bool alt, programWide; } offers[] = {
+        { 0, false, false }, { 1, false, true }, { 1, true, false }, { 0, true, true },
+    };
+    BYTE keys[256], saved[256];
+    GetKeyboardState(saved);
+    for (const auto &o : offers) {
+        PcfWinPrefs.filterListGlobal = o.global;
+        memcpy(keys, saved, sizeof keys);
+        keys[VK_MENU] = o.alt ? 0x80 : 0;
+        SetKeyboardState(keys);
+        PCFSetFilterValues(d);
+        EXPECT_EQ(SendMessageA(combo, CB_FINDSTRINGEXACT, (WPARAM)-1, (LPARAM) "curdepth > 99") >= 0, o.programWide)
+            << "global " << o.global << ", Alt " << o.alt;
+    }
+    SetKeyboardState(saved);
+    PcfWinPrefs.filterListGlobal = 0;
 }
 
 TEST_F(ListWindows, PropertiesOpenTheQueueDialogFromTheRow)
@@ -216,6 +239,21 @@ TEST_F(ListWindows, ChangeListContentsAndAutoRefreshRate)
     MoveWindow(alter, 40, 40, 560, 440, TRUE);
     Pump();
     EXPECT_TRUE(GalleryShot(alter, "lists_change_list_contents", true));
+    /* Apply with nothing changed, a title shown cut: the list stays */
+    RECT was;
+    GetWindowRect(PCFWnd(d->window), &was);
+    MoveWindow(PCFWnd(d->window), was.left, was.top, 260, was.bottom - was.top, TRUE);
+    Pump();
+    PCFLISTENTRY *columns = PCFDialogColumns(d);
+    uint32_t cut = 0;
+    for (int i = 0; columns[i].field; i++)
+        cut |= columns[i].flags & PCFL_CUT;
+    ASSERT_TRUE(cut);
+    SendMessageA(alter, WM_COMMAND, 131, 0);
+    Pump();
+    EXPECT_EQ(PCFDialogColumns(d), columns);
+    MoveWindow(PCFWnd(d->window), was.left, was.top, was.right - was.left, was.bottom - was.top, TRUE);
+    Pump();
     /* a column moved by its title shows at its new place in "List Contents" */
     int depth = TitleX(d, MQIA_CURRENT_Q_DEPTH), name = TitleX(d, MQCA_Q_NAME);
     MouseDown(PCFWnd(d->rightTitle), depth, 4);

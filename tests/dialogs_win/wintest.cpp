@@ -45,8 +45,34 @@ static void FreeInfo(CSTREE *e, void *)
     CSFreeMemAndClear(&info->dftFilter);
 }
 
+/* Messages pumped until no command is in flight, ms at the most. */
+static void SettleCommands(int ms)
+{
+    for (int waited = 0; IfcmdCount() && waited < ms; waited += 10) {
+        Pump();
+        Sleep(10);
+    }
+    Pump();
+}
+
+/* The dialogs of a location close before it goes: a message kind's close
+ * command still reaches its queue manager. */
+static void CloseDialogsOf(QMS *q)
+{
+    for (int guard = 0; guard < 100; guard++) {
+        DialogWords *d = PCFOpenDialogs;
+        while (d && (d->first.location != q || !d->window))
+            d = d->next;
+        if (!d)
+            return;
+        SendMessageA(PCFWnd(d->window), WM_CLOSE, 0, 0);
+        SettleCommands(10000);
+    }
+}
+
 Location::~Location()
 {
+    CloseDialogsOf(&q);
     EndGetThread(&q);
     EndPutThread(&q, 0);
     for (int i = 0; i < 1000 && (MQEState(&q.putThread) || MQEState(&q.getThread)); i++)
@@ -201,11 +227,7 @@ void Windows::Close(DialogWords *d)
 
 void Windows::Settle(int ms)
 {
-    for (int waited = 0; IfcmdCount() && waited < ms; waited += 10) {
-        Pump();
-        Sleep(10);
-    }
-    Pump();
+    SettleCommands(ms);
 }
 
 /* ---- lookups and input ---- */

@@ -352,7 +352,7 @@ TEST_F(Readback, ValuesNeverEndACommand)
         std::string name, descr;
         bool mqsc, xml;
     };
-    const std::vector<Row> rows = {
+    std::vector<Row> rows = {
         { "EVIL.Q", "a\r\nDELETE QLOCAL(VICTIM) PURGE\r\n*", false, true },
         { "LF.Q", "a\nDELETE QLOCAL(VICTIM) PURGE", false, true },
         { "TAB.Q", "a\tb\tc", true, true },
@@ -361,6 +361,11 @@ TEST_F(Readback, ValuesNeverEndACommand)
         { "QUOTES.Q", std::string(64, '\''), true, true },
         { "BAD\r\nNAME", "plain", false, true },
     };
+    /* enough objects that the lines held back for each cross the writes
+       of the gathered output, a third of them left out */
+    for (int i = 0; i < 1200; i++)
+        rows.push_back(i % 3 ? Row{ "BULK.Q" + std::to_string(i), std::string(56, 'b') + std::to_string(i), true, true }
+                             : Row{ "BULK.CR" + std::to_string(i), "cr\r" + std::to_string(i), false, true });
     ListDialog list(&PCFQueueListDef, AllColumns(&PCFQueueDef), "QMEXP");
     std::vector<std::string> replies;
     for (size_t i = 0; i < rows.size(); i++) {
@@ -373,7 +378,7 @@ TEST_F(Readback, ValuesNeverEndACommand)
     list.Fill(replies);
     std::string path = TempPath("hostile.mqs");
     Exported m = ExportFile(list.get(), EXP_MQSC, 0, path, "wb");
-    EXPECT_EQ(m.warning.find("4 objects left out ('"), 0u) << m.warning;
+    EXPECT_EQ(m.warning.find("404 objects left out ('"), 0u) << m.warning;
     Exported x = ExportText(list.get(), EXP_XML, 0);
     EXPECT_NE(x.warning.find("'BELL.Q' left out"), std::string::npos) << x.warning;
     /* name to description as each reader gets them back */
