@@ -127,7 +127,8 @@ int AnalyseCommand(QMS *r, int32_t *stop, MQHCONN h, MQMD *md, void *data, int32
     trim_field(md->ReplyToQ, sizeof md->ReplyToQ);
     if (length < 0 || (!data && length))
         length = 0;
-    MQEHooks.debugDump(r, 0, md, data, length);
+    if (MQEHooks.debugDump)
+        MQEHooks.debugDump(r, 0, md, data, length);
     if (!memcmp(md->Format, MQFMT_NONE, 8))
         return HandleMonitorMessage(r, h, md, data, length);
     uint8_t *bytes = (uint8_t *)data;

@@ -215,19 +215,21 @@ static void measure(QMS *r, MQHCONN h, QMS *loc, const char *qm, const char *que
         if (memcmp(a, b, 48) < 0 || memcmp(c, d, 48) < 0)
             LocSetStatus(loc, LS_SLAVE, 0, 0);
     }
+    /* the status settles before the measurement counts: whoever sees the
+       count sees the status it left */
     if (loc == r) {
+        LocSetStatus(loc, LS_MONITORED, LS_NORESPONSE, 1);
         book(loc, (uint32_t)MQETick() - m->tick, MQETime(), 1);
         answered();
-    } else {
-        int64_t when = MQETime() - m->lastResponse / 1000;
-        book(loc, m->lastResponse, when, 0);
-        MQELOC *e = MQELocOf(loc);
-        if (e)
-            e->monForwardedTime = when;
-        if (PutCommandMsg(r, h, loc, m))
-            return;
+        return;
     }
-    LocSetStatus(loc, old | LS_MONITORED, LS_NORESPONSE, 1);
+    int64_t when = MQETime() - m->lastResponse / 1000;
+    MQELOC *e = MQELocOf(loc);
+    if (e)
+        e->monForwardedTime = when;
+    if (!PutCommandMsg(r, h, loc, m))
+        LocSetStatus(loc, LS_MONITORED, LS_NORESPONSE, 1);
+    book(loc, m->lastResponse, when, 0);
 }
 
 int HandleMonitorMessage(QMS *r, MQHCONN h, MQMD *md, const void *data, int32_t length)
@@ -260,7 +262,8 @@ int HandleMonitorMessage(QMS *r, MQHCONN h, MQMD *md, const void *data, int32_t 
         LocSetStatus(loc, 0, LS_SLAVE | LS_MONITORED, 0);
         break;
     case 's':
-        MQEHooks.writeConfig();
+        if (MQEHooks.writeConfig)
+            MQEHooks.writeConfig();
         break;
     case '"':
         PostTalkText(r, loc, md, data, length);

@@ -154,6 +154,9 @@ static int parse(AGENTREQ *rq, MQPP *pp, LISTREQ *l, int32_t *ccsid)
             if (AgentString(rq, &p, l->selector, SELECTOR_LENGTH))
                 return -1;
             break;
+        case MYPCFA_TARGET_Q:
+        case MYPCFA_TARGET_QM:
+            break;                              /* a copy's target, which the list's fields send along */
         default:
             return AgentUnknown(rq, &p);
         }

@@ -208,7 +208,7 @@ static int PSPutBrokerCommand(PSCALL *c, PSSTREAM *s, const uint8_t *message, in
         memcpy(md.CorrelId, s->correlId, sizeof md.CorrelId);
     else
         pmo.Options |= MQPMO_NEW_CORREL_ID;
-    if (MQEGlobals.debugMode)
+    if (MQEGlobals.debugMode && MQEHooks.debugDump)
         MQEHooks.debugDump(r, 1, &md, message, length);
     t->MQPUT(c->hconn, hobj, &md, &pmo, length, (void *)message, &cc, &rc);
     if (cc == MQCC_FAILED) {

@@ -313,7 +313,7 @@ static void WriteString(CHECK *c, const PCFFieldDef *f, const char *t)
 /* A multi-name field: the element after the index, one per call. */
 static void WriteMultiName(CHECK *c, const PCFFieldDef *f, const VALUE *v)
 {
-    PCFSTRLIST *l = v->record ? (PCFSTRLIST *)PCFRecPtr(v->record) : nullptr;
+    PCFSTRLIST *l = v->record ? PCFRecStrList(v->record) : nullptr;
     int count = l ? l->count : 0;
     int next = c->in->index + 1;
     c->in->count = count;
@@ -385,13 +385,13 @@ static void WriteMessage(CHECK *c, const PCFFieldDef *f, const VALUE *v)
         WriteShownOnly(c, f);
         return;
     }
-    PCFMSGBUF *b = v->record ? (PCFMSGBUF *)PCFRecPtr(v->record) : nullptr;
+    PCFMSGBUF *b = v->record ? PCFRecMsgBuf(v->record) : nullptr;
     Add(c, MQCFT_BYTE_STRING, (int32_t)f->attrId, b ? PCFMsgBufBytes(b) : nullptr, b ? (int32_t)b->length : 0, 1);
 }
 
 static void WriteIntList(CHECK *c, const PCFFieldDef *f, const VALUE *v, int orTogether)
 {
-    PCFINTLIST *l = v->record ? (PCFINTLIST *)PCFRecPtr(v->record) : nullptr;
+    PCFINTLIST *l = v->record ? PCFRecIntList(v->record) : nullptr;
     int32_t count = l ? l->count : 0;
     int32_t values[1] = { 0 };
     const int32_t *items = l ? PCFIntListItems(l) : values;
@@ -424,7 +424,7 @@ static void WriteValue(CHECK *c, const PCFFieldEntry *e, const VALUE *v, const c
         break;
     case PCFT_MULTISTR: {
         int rc = c->building && !c->failed
-                     ? PCFPackStringList(&c->pp, (int32_t)f->attrId, v->record ? PCFRecPtr(v->record) : nullptr,
+                     ? PCFPackStringList(&c->pp, (int32_t)f->attrId, v->record ? PCFRecStrList(v->record) : nullptr,
                                          f->maximum)
                      : 0;
         if (rc)
@@ -574,6 +574,15 @@ static void Filter(CHECK *c, const uint8_t *f)
         PCFHeader(&c->pp)->Version = MQCFH_VERSION_3;
 }
 
+/* A copy, move or delete from a dialog that shows one message and has no
+ * selection of its own: it acts on that message by its position and its
+ * id (qualifier bit 0x1), so a message that has gone or moved is never
+ * touched in its stead. */
+static int OneMessage(const CHECK *c)
+{
+    return !c->in->definition->list && c->command >= MYCMD_COPY_MSGS && c->command <= MYCMD_DELETE_MSGS;
+}
+
 /* After the fields: the filter, the qualifier, the attribute lists. */
 static void Trailer(CHECK *c)
 {
@@ -585,6 +594,8 @@ static void Trailer(CHECK *c)
         Filter(c, f);
     if (a->flags & 0x400000)
         AddInt(c, MYPCFA_DIALOG_QUALIFIER, (int32_t)in->qualifier);
+    else if (OneMessage(c))
+        AddInt(c, MYPCFA_DIALOG_QUALIFIER, 0x1);
     if (a->flags & 0x2000000) {
         int32_t all = MQIACF_ALL;
         AddInts(c, (int32_t)def->objectId, &all, 1);

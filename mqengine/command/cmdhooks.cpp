@@ -65,18 +65,20 @@ void CmdFrameMessage(uint32_t message, uintptr_t wParam, QMS *location)
         MQEPostFrame(nullptr, message, wParam, location, 0);
 }
 
+/* A question no window can put is not agreed to: the action stops, and
+ * nothing is changed or lost. */
 int CmdConfirm(DialogWords *d, uint32_t style, const char *text, const char *name, uint32_t *options,
                uint32_t bit)
 {
     if (!Hooks.confirm)
-        return 1;
+        return 0;
     return Hooks.confirm(Hooks.context, d, style, text, name, options, bit);
 }
 
 int CmdBox(DialogWords *d, const char *text, const char *caption, int yesNo)
 {
     if (!Hooks.box)
-        return 1;
+        return 0;
     return Hooks.box(Hooks.context, d, text, caption, yesNo);
 }
 

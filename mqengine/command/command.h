@@ -9,7 +9,8 @@
  * Nothing here touches a window: status lines, titles, menus, messages to
  * dialogs and to the main window, confirmations and the dialogs an action
  * opens go through CMDHOOKS, which the shell fills (recorders in tests);
- * an unset hook does nothing (a question then counts as answered yes). */
+ * an unset hook does nothing (a question then counts as answered no, and
+ * a dialog an action opens is said to be not available). */
 #pragma once
 
 #include <cstddef>
@@ -271,7 +272,7 @@ void DownloadResponse(IFCMD *, uint32_t, const uint8_t *, uint32_t, uint32_t, co
 void QmgrInfoReplyUpdate(IFCMD *, uint32_t, const uint8_t *, uint32_t, uint32_t, const char *);
 void QmgrInfoReplyQuiet(IFCMD *, uint32_t, const uint8_t *, uint32_t, uint32_t, const char *);
 
-/* ---- the windows -------------------------------------------------------- */
+/* ---- the windows (CMDHOOKS: mqehooks.h) --------------------------------- */
 
 /* The edited message of a message dialog (the editor's state). */
 struct CMDMESSAGE {
@@ -285,51 +286,3 @@ struct CMDMESSAGE {
     void **mdCopy;               /* the slot of the kept descriptor copy (may be null) */
 };
 
-struct CMDHOOKS {
-    void *context;
-    /* status line (show: a hidden dialog is shown first), title, menus */
-    void (*status)(void *ctx, DialogWords *dialog, const char *text, QMS *location,
-                   uint32_t kind, int show);
-    void (*title)(void *ctx, DialogWords *dialog, const char *suffix);
-    void (*setMenu)(void *ctx, DialogWords *dialog);
-    void (*viewCommand)(void *ctx, DialogWords *dialog, int32_t command);
-    void (*activateField)(void *ctx, DialogWords *dialog);
-    void (*frameTitle)(void *ctx, DialogWords *dialog);
-    void (*syncPanel)(void *ctx, DialogWords *dialog);
-    void (*qmListChanged)(void *ctx, DialogWords *dialog);
-    /* a message to a dialog's window (send: wait until handled); 1 done */
-    int (*dialogMessage)(void *ctx, DialogWords *dialog, uint32_t message, uintptr_t wParam,
-                         intptr_t lParam, int send);
-    /* 11228 (the location list), 11373 and 11383 to the main window */
-    void (*frameMessage)(void *ctx, uint32_t message, uintptr_t wParam, QMS *location);
-    void (*splash)(void *ctx, void *window, QMS *location);
-    /* a question that the user can switch off with bit of *options: 1 yes */
-    int (*confirm)(void *ctx, DialogWords *dialog, uint32_t style, const char *text,
-                   const char *name, uint32_t *options, uint32_t bit);
-    /* a box (yesNo: a question, 1 yes) with a caption */
-    int (*box)(void *ctx, DialogWords *dialog, const char *text, const char *caption, int yesNo);
-    /* an error posted to the main window */
-    void (*postError)(void *ctx, const char *text);
-    /* dialogs an action opens */
-    void (*dialogDialog)(void *ctx, DialogWords *dialog, const PCFActionDef *action);
-    void (*listDialog)(void *ctx, DialogWords *dialog, const PCFActionDef *action);
-    void (*putDialog)(void *ctx, QMS *location, const char *queue);
-    void (*draskDialog)(void *ctx, QMS *location, const char *queue);
-    void (*publishDialog)(void *ctx, QMS *location, const char *stream, const char *topic);
-    /* the dialog's filter compiled: 0 or the compiler's error */
-    int (*newFilter)(void *ctx, DialogWords *dialog);
-    /* the message editor (unset: the engine's calls of the editor):
-     * 1 when the user keeps unsaved edits */
-    int (*discardEdits)(void *ctx, DialogWords *dialog);
-    void (*formatName)(void *ctx, DialogWords *dialog);
-    void (*messageFormat)(void *ctx, DialogWords *dialog);
-    void (*genericFormat)(void *ctx, DialogWords *dialog, const char *format);
-    int (*notFormatting)(void *ctx, DialogWords *dialog);
-    int (*editedMessage)(void *ctx, DialogWords *dialog, CMDMESSAGE *out);
-    /* the thread request (PostThreadRequest when unset) */
-    int (*postRequest)(QMS *location, const SELECTIONINFO *selection, uint32_t flags,
-                       const ThreadRequest *templ, const uint8_t *key, void *block,
-                       uint32_t length);
-};
-void CmdSetHooks(const CMDHOOKS *hooks);
-const CMDHOOKS *CmdHooks(void);

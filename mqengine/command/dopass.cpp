@@ -437,6 +437,8 @@ int CmdPass(DOCMD *c)
             h->dialogDialog(h->context, d, a);
         if ((a->flags & 0x4) && h->listDialog)
             h->listDialog(h->context, d, a);
+        if (!((a->flags & 0x10) ? h->dialogDialog : h->listDialog))
+            CmdStatus(d, "The dialog of this action is not available in this build", d->first.location, SK_ERROR);
         return 1;
     }
     if (a->flags & 0x800) {

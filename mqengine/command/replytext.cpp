@@ -81,6 +81,16 @@ static int RefreshesOnInfo(const IFCMD *r)
                  r->command == MYCMD_ADD_MSG);
 }
 
+/* The object whose open dialogs an information makes stale: a move's
+ * record names its target (its question names where the messages go),
+ * yet its messages left the dialog's own queue. */
+static const char *StaleObject(const IFCMD *r)
+{
+    if (r->command == MYCMD_MOVE_MSGS && r->dialog && r->dialog->objectName[0])
+        return r->dialog->objectName;
+    return r->objectText;
+}
+
 /* One parameter of an error reply. */
 static void ErrorParm(ERRTEXT *e, MQLONG type, MQLONG id, const void *value, MQLONG length, int *info)
 {
@@ -98,7 +108,7 @@ static void ErrorParm(ERRTEXT *e, MQLONG type, MQLONG id, const void *value, MQL
         if (id == MYPCFA_INFO_MESSAGE) {
             *info = 1;
             if ((Prf.po[2] & PO3_AUTO_UPDATE_BROWSE) && RefreshesOnInfo(r))
-                PCFRefreshAfterResponse(r->location, r->command, nullptr, 0, r->objectText, r->dialog, CmdNow());
+                PCFRefreshAfterResponse(r->location, r->command, nullptr, 0, StaleObject(r), r->dialog, CmdNow());
         }
     } else if ((id == ATTR_PARAMETER || id == ATTR_SELECTOR) && type == MQCFT_INTEGER) {
         const char *desc = MQParmDesc(n);
@@ -291,7 +301,7 @@ int LoadMessageFields(DialogWords *d)
     if (!de || !me)
         return 0;
     uint8_t *rec = PCFStoresValue(de) ? d->dataArea + de->offset : nullptr;
-    PCFMSGBUF *b = rec && de->field->type == PCFT_MESSAGE ? (PCFMSGBUF *)PCFRecPtr(rec) : nullptr;
+    PCFMSGBUF *b = rec && de->field->type == PCFT_MESSAGE ? PCFRecMsgBuf(rec) : nullptr;
     if (m.md && m.mdLength <= sizeof(MQMD) && b) {
         /* a message buffer (the record holds its pointer): written in
          * place when it has the room, never grown here */

@@ -169,7 +169,7 @@ static void GoodReply(REPLY *x)
             return;
     }
     char text[STATUS_SIZE];
-    if (d && d->whereFilter && x->definition->list && !r->rowsReceived) {
+    if (d && PCFWhereFilter(d, nullptr) && x->definition->list && !r->rowsReceived) {
         char name[100];
         FilterName(x, name, sizeof name);
         snprintf(text, sizeof text, "No definitions found with a matching %s value.", name);

@@ -19,13 +19,13 @@ int SendToAllInGroup(DialogWords *d, uint32_t fieldsRead, uint32_t actionId, PCF
         if (rc)
             return rc;
     }
-    int result = 0, sent = 0;
+    /* none chosen in the queue-manager list: nothing is sent, and that is no error */
+    int result = 0;
     if (!d->lists || (d->first.flags & PCFLR_SELECTED)) {
         int rc = PCFDoCommand(d, 0, fieldsRead, actionId, def, area, &d->first, d->first.location, 0, callerValue,
                               nullptr, nullptr, nullptr);
         if (rc)
             result = rc;
-        sent++;
     }
     for (PCFLISTREQ *r = d->lists; r; r = r->next) {
         if (r == &d->first || !(r->flags & PCFLR_SELECTED) || !r->location)
@@ -34,16 +34,13 @@ int SendToAllInGroup(DialogWords *d, uint32_t fieldsRead, uint32_t actionId, PCF
                               nullptr);
         if (rc)
             result = rc;
-        sent++;
     }
-    /* none chosen in the queue-manager list: said, not silently nothing */
-    if (!sent)
-        CmdStatus(d, "Please select a Queue Manager in the Queue Manager list", d->first.location, SK_INPUT);
-    return sent ? result : 1;
+    return result;
 }
 
 /* The dialogs of selected rows by their actions (and the table's ids). */
 enum { OPEN_PUT = 1, OPEN_DRASK, OPEN_PUBLISH };
+static const char *const OpenNames[] = { "", "Put Message", "Load/Unload", "Publish" };
 static const struct { uint16_t id; uint8_t open; } RowDialogs[] = {
     { 641, OPEN_PUT }, { 567, OPEN_PUT }, { 731, OPEN_DRASK }, { 583, OPEN_DRASK },
     { 747, OPEN_PUBLISH }, { 584, OPEN_PUBLISH },
@@ -92,6 +89,11 @@ void SelectedRowNames(DialogWords *d, const PCFActionDef *a, int32_t *continuati
         h->draskDialog(h->context, location, queue);
     else if (open == OPEN_PUBLISH && h->publishDialog)
         h->publishDialog(h->context, location, stream, topic);
+    else {
+        char text[80];
+        snprintf(text, sizeof text, "%s is not available in this build", OpenNames[open]);
+        CmdStatus(d, text, location, SK_ERROR);
+    }
 }
 
 uint32_t DialogPutContext(DialogWords *d, const PCFActionDef *a)

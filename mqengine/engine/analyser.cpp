@@ -30,7 +30,7 @@ uint32_t MQERebuildAgain;
 
 void EngAnalyserStart(void)
 {
-    if (EngImportLocalAtStart())
+    if (EngImportLocalAtStart() && MQEHooks.importLocal)
         MQEHooks.importLocal(0);
 }
 
@@ -40,7 +40,8 @@ int EngServeAnalyser(ThreadRequest *request, void *block)
     case TRK_PUT: {
         MQMD md;
         EngRequestMD(&md, request);
-        MQEHooks.debugDump(request->location, 1, &md, block, (int32_t)request->dataLength);
+        if (MQEHooks.debugDump)
+            MQEHooks.debugDump(request->location, 1, &md, block, (int32_t)request->dataLength);
         int32_t stop = 0;
         MQEHooks.process(request->location, &stop, MQHC_UNUSABLE_HCONN, &md, block,
                          (int32_t)request->dataLength);
@@ -49,10 +50,14 @@ int EngServeAnalyser(ThreadRequest *request, void *block)
     case TRK_END:
         return 1;
     case TRK_REBUILD:
-        MQEHooks.qlistBuild((void *)request->location);
+        if (MQEHooks.qlistBuild)
+            MQEHooks.qlistBuild((void *)request->location);
         return 0;
     case TRK_VERCHECK:
-        MQEHooks.verCheckRun(request);
+        if (MQEHooks.verCheckRun)
+            MQEHooks.verCheckRun(request);
+        else
+            SendErrorText(request->resultWindow, "The version check is not available in this build");
         return 0;
     default:
         return 0;

@@ -86,23 +86,34 @@ static void fail(QMS *r, char *text, int size, const char *message, MQLONG *cc, 
     EngSetStatus(r, LS_UNAVAILABLE, 0);
 }
 
+/* A library name longer than a Windows path shows its end (the file)
+ * after "...", so that the reason after it is still read. */
+#define SHOWN_NAME_MAX 260
+
 /* Binds the library of the location's kind: 0, or the failure reported. */
 static int bind_library(QMS *r, int client, char *text, int size, MQLONG *cc, MQLONG *rc)
 {
     int result = MQBindTable(client);
     if (result == 0)
         return 0;
-    char message[400];
+    char message[600], reason[200];
     const char *name = client ? getenv("RAVOLT_MQLIBNAME") : "mqm.dll";
     if (!name)
         name = "mqic.dll";
+    char shown[SHOWN_NAME_MAX + 1];
+    size_t n = strlen(name);
+    if (n > SHOWN_NAME_MAX) {
+        EngFormat(shown, sizeof shown, "...%s", name + n - (SHOWN_NAME_MAX - 3));
+        name = shown;
+    }
+    MQBindErrorText(reason, sizeof reason);     /* the system's words for the load that failed */
     if (client)
-        EngFormat(message, sizeof message, "Can not find IBM MQ client (%s) on this machine. errno(%ld)",
-                  name, (long)result);
+        EngFormat(message, sizeof message, "Can not find IBM MQ client (%s) on this machine. errno(%ld)%s%s",
+                  name, (long)result, reason[0] ? " " : "", reason);
     else
         EngFormat(message, sizeof message,
-                  "The IBM MQ Server (%s) does not appear to be installed on this machine. errno(%ld)",
-                  name, (long)result);
+                  "The IBM MQ Server (%s) does not appear to be installed on this machine. errno(%ld)%s%s",
+                  name, (long)result, reason[0] ? " " : "", reason);
     fail(r, text, size, message, cc, rc, MQRC_ENVIRONMENT_ERROR);
     return -1;
 }

@@ -105,27 +105,36 @@ static void connect_done(QMS *r, int side, int client)
     EngSetState2(r, LST2_CHANGED, 0);
 }
 
+/* How many read the command queue; -1 when it cannot be told. */
+static MQLONG command_readers(MQHCONN h, MQHOBJ q, MQIEntryTable *t)
+{
+    MQLONG cc, rc, selector = MQIA_OPEN_INPUT_COUNT, count = -1;
+    t->MQINQ(h, q, 1, &selector, 1, &count, 0, nullptr, &cc, &rc);
+    return cc == MQCC_FAILED ? -1 : count;
+}
+
 /* A local queue manager's command server is started when nothing reads
- * its command queue. */
+ * its command queue.  A start that fails is a failure only while still
+ * nothing reads the queue: a queue manager just started opens it with
+ * its command server a moment after the connection may look. */
 static void start_command_server(QMS *r, MQHCONN h, MQIEntryTable *t, char *text, size_t size)
 {
     MQOD od = {MQOD_DEFAULT};
     EngPadName(od.ObjectName, ENGINE_COMMAND_QUEUE, 48);
     MQHOBJ q;
-    MQLONG cc, rc, selector = MQIA_OPEN_INPUT_COUNT, count = -1;
+    MQLONG cc, rc;
     t->MQOPEN(h, &od, MQOO_INQUIRE, &q, &cc, &rc);
     if (cc == MQCC_FAILED) {
         EngFormat(text, size, "Error opening command queue '%s' RC(%ld) %s", ENGINE_COMMAND_QUEUE,
                   (long)rc, MQReasonText(rc));
         return;
     }
-    t->MQINQ(h, q, 1, &selector, 1, &count, 0, nullptr, &cc, &rc);
-    if (cc != MQCC_FAILED && count == 0) {
+    if (command_readers(h, q, t) == 0) {
         char qm[49], line[80], *error = nullptr;
         EngTrimName(qm, r->qmName, 48);
         EngFormat(line, sizeof line, "strmqcsv %s", qm);
         CSHANDLE process = nullptr;
-        if (!CSRunCommand(line, CSRUN_HIDDEN, &process, &error))
+        if (!CSRunCommand(line, CSRUN_HIDDEN, &process, &error) && command_readers(h, q, t) == 0)
             EngCopy(text, "Failed to start the command server", size);
         CSFreeMemAndClear(&error);
         CSCloseHandle(&process);

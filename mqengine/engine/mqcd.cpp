@@ -101,7 +101,7 @@ static const PCFSTRLIST *string_list(const PCFCommandDef *def, const uint8_t *ar
 {
     const PCFFieldEntry *e;
     const uint8_t *r = stored_of(def, area, id, &e);
-    const PCFSTRLIST *l = r ? (const PCFSTRLIST *)PCFRecPtr(r) : nullptr;
+    const PCFSTRLIST *l = r ? PCFRecStrList(r) : nullptr;
     *width = r && e->field->maximum > 0 ? e->field->maximum : 0;
     return l && l->count > 0 && *width ? l : nullptr;
 }
@@ -169,7 +169,7 @@ static int is_exit_list(uint32_t parameter)
 static void set_int_list(char *at, const PCFFieldEntry *e, const uint8_t *r)
 {
     int32_t capacity = e->field->attrId == MQIACH_HDR_COMPRESSION ? 2 : 16;
-    const PCFINTLIST *l = (const PCFINTLIST *)PCFRecPtr(r);
+    const PCFINTLIST *l = PCFRecIntList(r);
     int32_t count = l ? l->count : 0;
     for (int32_t i = 0; i < capacity; i++) {
         MQLONG value = i < count ? PCFIntListItems((PCFINTLIST *)l)[i] : -1;
@@ -192,7 +192,7 @@ static void set_field(MQCD *cd, const PCFFieldEntry *e, const uint8_t *r)
         break;
     }
     case PCFT_FLAGSET: {
-        const PCFINTLIST *l = (const PCFINTLIST *)PCFRecPtr(r);
+        const PCFINTLIST *l = PCFRecIntList(r);
         MQLONG v = 0;
         for (int i = 0; l && i < l->count; i++)
             v |= PCFIntListItems((PCFINTLIST *)l)[i];

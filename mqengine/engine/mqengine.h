@@ -24,20 +24,10 @@
 #include "pwcreds.h"
 #include "csthread.h"
 #include "cslock.h"
+#include "mqehooks.h"
 
-/* ---- the clock ----------------------------------------------------------- */
+/* ---- the clock (MQECLOCK: mqehooks.h) ------------------------------------ */
 
-struct MQECLOCK {
-    void *context;
-    int64_t (*time)(void *ctx);                 /* wall clock, seconds */
-    uint64_t (*tick)(void *ctx);                /* milliseconds, never wraps */
-    void (*sleep)(void *ctx, uint32_t ms);      /* an engine sleep of ms */
-    uint32_t (*wait)(void *ctx, uint32_t ms);   /* real ms of a queue or MQGET wait of ms */
-};
-
-/* Installs a clock (copied); null puts the system's back. */
-void MQESetClock(const MQECLOCK *clock);
-const MQECLOCK *MQEClock(void);
 int64_t MQETime(void);
 uint64_t MQETick(void);
 void MQESleep(uint32_t ms);
@@ -59,23 +49,6 @@ struct MQEASK {
     int32_t answer;
 };
 
-/* The user interface as the engine sees it.  message posts (send 0) or
- * sends (send 1) a message to a window (null: the main window); a block in
- * lParam passes to the receiver.  Result 0 when nothing received it: the
- * engine then frees the block itself.  opError reports an operational
- * error with flags 1 show, 2 keep as the location's last error, 4 pass to
- * the location's windows. */
-struct MQEPORT {
-    void *context;
-    int (*message)(void *ctx, void *window, uint32_t message, uintptr_t wParam, void *lParam,
-                   int send);
-    void (*opError)(void *ctx, void *owner, QMS *location, uint32_t flags, const char *text);
-};
-
-/* Installs a port (copied); null puts the default back (the Windows build
- * posts to the toolkit's main window, the native one receives nothing). */
-void MQESetPort(const MQEPORT *port);
-const MQEPORT *MQEPort(void);
 /* A posted (send 0) or sent message with the location (or nothing) in
  * lParam; 1 when received. */
 int MQEPostFrame(void *window, uint32_t message, uintptr_t wParam, void *lParam, int send);
@@ -94,7 +67,7 @@ extern MQEGLOBALS MQEGlobals;
 uint32_t MQEProgramState(void);
 void MQESetProgramState(uint32_t set, uint32_t clear);
 
-/* ---- the pieces the engine calls: replaceable -------------------------- */
+/* ---- the pieces the engine calls: replaceable (MQEHOOKS: mqehooks.h) --- */
 
 struct ThreadRequest;
 struct MQACTION;
@@ -122,44 +95,6 @@ struct DialogWords;
 /* The main window's list of modeless dialogs (the progress window). */
 int AddModeless(void *window, int kind, void *owner1, void *owner2);
 void UtilRemoveModeless(void *window);
-
-/* The engine calls them through this table, which tests replace field by
- * field.  The defaults are the functions above; the pieces of later
- * libraries (the frames' lines, the version check's follow-up, the import
- * of the local queue managers, loads and unloads, the debug dump, the
- * configuration file, the message editor of a dialog around a command
- * that puts or updates an edited message, a dialog's automatic export)
- * do nothing until the program installs them (WireLibraries). */
-struct MQEHOOKS {
-    int (*analyse)(QMS *, int32_t *, MQHCONN, MQMD *, void *, int32_t);
-    int (*process)(QMS *, int32_t *, MQHCONN, MQMD *, void *, int32_t);
-    int (*errorResponse)(QMS *, int32_t, MQACTION *, MQHCONN, void **, int32_t, MQMD *,
-                         int32_t, int32_t, int32_t, int32_t, intptr_t);
-    int (*requestRefresh)(QMS *, uint32_t, const char *, int);
-    int (*startDownload)(QMS *, uint32_t force);
-    int (*qlistBuild)(void *frame);
-    int (*verCheckRun)(ThreadRequest *);
-    void (*importLocal)(int);   /* ImportLocalQMgrs of the location imports */
-    int (*loadUnload)(QMS *, ThreadRequest *, void *);
-    void (*debugDump)(QMS *, int, const MQMD *, const void *, int32_t);
-    int (*response)(QMS *, uint32_t, MQMD *, void *, uint32_t);
-    /* flags for refresh the open list dialogs (of no location) whose
-     * actions hold the command */
-    void (*markStale)(int32_t command);
-    int (*writeConfig)(void);
-    int (*confirmDiscard)(DialogWords *);
-    void (*setFormatName)(DialogWords *);
-    int (*setMessageFormat)(DialogWords *);
-    int (*setGenericFormat)(DialogWords *, const char *, int32_t, int32_t);
-    /* the MQSC console's command is complete: the dialog's export that
-     * was due runs (force 1) */
-    int (*autoExport)(DialogWords *, int force);
-};
-extern MQEHOOKS MQEHooks;
-/* Installs the host's table (null: the defaults). */
-void MQESetHooks(const MQEHOOKS *hooks);
-/* Puts the default hooks back. */
-void MQEResetHooks(void);
 
 /* The frames the analyser rebuilds the lines of: each frame record
  * begins with this link (the main window first). */

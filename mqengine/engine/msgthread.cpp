@@ -68,7 +68,8 @@ int EngServeMessage(ThreadRequest *request, void *block)
         EngRemakePutSide(r);
     MQMD md;
     EngRequestMD(&md, request);
-    MQEHooks.debugDump(r, 1, &md, block, (int32_t)request->dataLength);
+    if (MQEHooks.debugDump)
+        MQEHooks.debugDump(r, 1, &md, block, (int32_t)request->dataLength);
     int32_t stop = 0;
     if (!r) {
         MQEHooks.process(nullptr, &stop, MQHC_UNUSABLE_HCONN, &md, block, (int32_t)request->dataLength);

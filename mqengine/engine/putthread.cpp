@@ -91,7 +91,10 @@ static void load_unload(QMS *r, ThreadRequest *request, void *block)
         head->hConn = h;
         head->data = head + 1;
     }
-    MQEHooks.loadUnload(r, request, block);
+    if (MQEHooks.loadUnload)
+        MQEHooks.loadUnload(r, request, block);
+    else
+        SendErrorText(request->resultWindow, "Load and unload are not available in this build");
     MQEUnlockConnection(r, MQE_PUTSIDE);
 }
 

@@ -252,7 +252,8 @@ static int put_command(QMS *threadLoc, ThreadRequest *rq, uint8_t *data)
         EngSetStatus(r, LS_CANTSEND, 0);
         return connection_lost(threadLoc, rq, rc, 1) ? rc : 0;
     }
-    MQEHooks.debugDump(r, 1, &md, data, (int32_t)rq->dataLength);
+    if (MQEHooks.debugDump)
+        MQEHooks.debugDump(r, 1, &md, data, (int32_t)rq->dataLength);
     if (MQEState(&threadLoc->putThread) & TS_SINGLE) {
         e->pollsPending = 5;
         e->pollCount = 0;

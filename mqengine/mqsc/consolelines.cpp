@@ -225,7 +225,8 @@ void MQSCResponseLines(IFCMD *r, uint32_t, const uint8_t *data, uint32_t length,
     if (r->complete && (d->markFlags & DM_EXPORT_DUE)) {
         d->markFlags &= ~DM_EXPORT_DUE;
         d->exportDue = 1;
-        MQEHooks.autoExport(d, 1);
+        if (MQEHooks.autoExport)
+            MQEHooks.autoExport(d, 1);
     }
     CmdDialogMessage(d, UM_PCF_UPDATE_DIALOG, 0, 0, 0);
 }

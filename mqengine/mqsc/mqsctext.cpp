@@ -500,7 +500,7 @@ int PCFBuildMQSC(DialogWords *dialog, const uint8_t *caps, const PCFCommandDef *
         b.failed = 1;
     if (!b.failed && !strncmp(b.t.text, "DISPLAY", 7) && !b.listed && b.command != MQCMD_INQUIRE_SMDSCONN)
         MQSCPuts(&b.t, "ALL");
-    if (!b.failed && !b.filtered && dialog && dialog->whereFilter)
+    if (!b.failed && !b.filtered && dialog && PCFWhereFilter(dialog, nullptr))
         DialogWhere(&b.t, WhereDefinition(def, b.dialogDef), dialog->first.caps, dialog);
     if (!b.failed && b.t.full)
         b.failed = MQRC_STORAGE_NOT_AVAILABLE;

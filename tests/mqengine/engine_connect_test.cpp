@@ -3,9 +3,12 @@
  * name, credentials through the main window, and missing libraries. */
 #include "enginetest.h"
 
+#include <cerrno>
+#include <cstdlib>
 #include <cstring>
 
 #include "cs.h"
+#include "cssys.h"
 #include "dialogs.h"
 #include "prfdata.h"
 #include "pwcache.h"
@@ -339,5 +342,28 @@ TEST_F(EngineTest, ClientWithoutMqconnxIsRefusedWithItsText)
     EXPECT_EQ(ConnectMQ(r, &h, &t, text, sizeof text, &cc, &rc), MQRC_ENVIRONMENT_ERROR);
     EXPECT_STREQ(text, "The IBM MQ client must support MQCONNX to use the CCDT URL. RC(2012)");
     CSStringSet(&r->ccdtUrl, nullptr, 0);
+    /* a client library that cannot be loaded: the system's reason with the
+       message, the end of a name too long to show whole before it */
+    MQClientTable = {};
+    std::string dir(600, 'p'), name = dir + "/mqic.dll";
+#ifdef _WIN32
+    const int tooLong = 206;
+    _putenv_s("RAVOLT_MQLIBNAME", name.c_str());
+#else
+    const int tooLong = ENAMETOOLONG;
+    setenv("RAVOLT_MQLIBNAME", name.c_str(), 1);
+#endif
+    char big[600], said[200];
+    ConnectMQ(r, &h, &t, big, sizeof big, &cc, &rc);
+#ifdef _WIN32
+    _putenv_s("RAVOLT_MQLIBNAME", "");
+#else
+    unsetenv("RAVOLT_MQLIBNAME");
+#endif
     MQClientTable = saved;
+    EXPECT_EQ(rc, MQRC_ENVIRONMENT_ERROR);
+    CSSysErrorText(tooLong, said, sizeof said);
+    std::string end = ") on this machine. errno(" + std::to_string(tooLong) + ") " + said;
+    EXPECT_GT(strlen(said), 5u);
+    EXPECT_EQ(std::string(big), "Can not find IBM MQ client (..." + dir.substr(0, 248) + "/mqic.dll" + end);
 }

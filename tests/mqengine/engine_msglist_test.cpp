@@ -109,6 +109,10 @@ TEST_F(AgentTest, SearchAndSelector)
     EXPECT_EQ(select("Root.MQMD.Priority = = 7").cfh.Reason, MQRC_SELECTOR_SYNTAX_ERROR);
     EXPECT_EQ(Positions(Run(r, Pcf(MYCMD_INQUIRE_MSGS).Str(MQCA_Q_NAME, "APP.Q")
                                    .Ints(MYPCFA_MSG_ATTRS, {MYPCFA_POSITION}))[0]).size(), 5u);
+    /* the target of a copy, which the Message List's fields send with its refresh */
+    EXPECT_EQ(Positions(Run(r, Pcf(MYCMD_INQUIRE_MSGS).Str(MQCA_Q_NAME, "APP.Q").Str(MYPCFA_TARGET_Q, "OTHER.Q")
+                                   .Str(MYPCFA_TARGET_QM, "QM1").Ints(MYPCFA_MSG_ATTRS, {MYPCFA_POSITION}))[0]).size(),
+              5u);
 }
 
 TEST_F(AgentTest, TokensEmptyQueuesAndReadingByToken)

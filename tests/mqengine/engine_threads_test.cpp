@@ -314,13 +314,36 @@ TEST_F(EngineTest, CommandPutFailures)
     EXPECT_TRUE(HasText(Main.ErrorTexts(r), "Error putting to queue 'QM1/APP.Q' RC(2009)"));
 }
 
+/* A local queue manager's command server: started when nothing reads
+ * its command queue, and a failure only when still nothing reads it; a
+ * first look that lands before the server has opened its queue (a
+ * queue manager just started) is no failure. */
 TEST_F(EngineTest, ALocalQueueManagerWithoutCommandServer)
 {
-    Mqsc("QM1", "ALTER QMGR SCMDSERV(MANUAL)");
-    ShutdownStandIn();
-    QMS *r = Location("QM1");
-    Main.startGetThread = false;
-    EXPECT_EQ(InitialiseMQ(r, &r->putThread.hConn, nullptr, nullptr, MQE_PUTSIDE), 0);
-    EXPECT_TRUE(HasText(Main.ErrorTexts(r), "Failed to start the command server"));
-    CloseQueueAndReset(r, &r->putThread.hConn, 0, MQE_PUTSIDE);
+    static int early;
+    const struct { const char *qm, *script; int early; bool failed; } cases[] = {
+        { "QM1", "ALTER QMGR SCMDSERV(MANUAL)", 0, true },   /* none runs */
+        { "QM2", "DEFINE QLOCAL(APP.Q)", 1, false },          /* the first look came too early */
+        { "QM3", "DEFINE QLOCAL(APP.Q)", 0, false },          /* it runs */
+    };
+    for (const auto &c : cases) {
+        Mqsc(c.qm, c.script);
+        ShutdownStandIn();
+        QMS *r = Location(c.qm);
+        Main.startGetThread = false;
+        Main.Clear();
+        Rec.Clear();
+        early = c.early;
+        Rec.onInq = [](MQLONG count, const MQLONG *selectors, MQLONG intCount, MQLONG *ints) {
+            if (count == 1 && selectors[0] == MQIA_OPEN_INPUT_COUNT && intCount == 1 && early > 0) {
+                early--;
+                ints[0] = 0;
+            }
+        };
+        EXPECT_EQ(InitialiseMQ(r, &r->putThread.hConn, nullptr, nullptr, MQE_PUTSIDE), 0) << c.qm;
+        Rec.onInq = nullptr;
+        EXPECT_EQ(HasText(Main.ErrorTexts(r), "Failed to start the command server"), c.failed) << c.qm;
+        EXPECT_EQ(Rec.Of("MQINQ", "SYSTEM.ADMIN.COMMAND.QUEUE").size(), c.failed || c.early ? 2u : 1u) << c.qm;
+        CloseQueueAndReset(r, &r->putThread.hConn, 0, MQE_PUTSIDE);
+    }
 }

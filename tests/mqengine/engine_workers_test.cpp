@@ -1,5 +1,6 @@
 /* The command agent's worker threads and units of work: the analyser's
- * rebuilds, version checks and start-up import; the message thread
+ * rebuilds, version checks and start-up import (and a version check
+ * where none is wired); the message thread
  * waiting for its connection; committing and backing out the units of
  * work of several connections; and the connection lock that keeps a
  * message command's unit of work apart from a put dialog's. */
@@ -118,6 +119,20 @@ TEST_F(EngineTest, AnalyserRebuildsChecksVersionsAndImportsAtStart)
     check.kind = TRK_VERCHECK;
     ASSERT_EQ(Post(nullptr, TRF_ANALYSER | TRF_KIND, &check), 0);
     ASSERT_TRUE(WaitFor([] { return versionChecks == 1; }));
+
+    /* where the program installed neither piece: a rebuild goes without
+       the builder, a version check says it is not available */
+    MQEHooks.qlistBuild = nullptr;
+    MQEHooks.verCheckRun = nullptr;
+    main.rebuildPending = 1;
+    AnalyserRefresh(&main);
+    check.resultWindow = &check;
+    ASSERT_EQ(Post(nullptr, TRF_ANALYSER | TRF_KIND | TRF_MSGINFO, &check), 0);
+    ASSERT_TRUE(WaitFor([] { return Main.Count(FM_TEXT) == 1; }));
+    EXPECT_EQ(Main.Texts(FM_TEXT), std::vector<std::string>({ "The version check is not available in this build" }));
+    EXPECT_EQ(Main.messages.back().window, (void *)&check);
+    EXPECT_EQ(main.rebuildPending, 0u);
+    EXPECT_EQ(versionChecks, 1);
     MQEFrames = nullptr;
 }
 

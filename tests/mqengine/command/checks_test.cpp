@@ -32,6 +32,7 @@ const PCFActionDef *Action(const PCFCommandDef *def, uint32_t id)
 TEST_F(Checks, ConfirmationTextsAndTheirOptionBits)
 {
     Loc qm("QMCONFIRM");
+    hooks.swallow = 1;                 /* the message list's queue name sends its close command */
     TestDialog list(&PCFQueueListDef, &qm);
     const char *name;
     uint32_t bit;
@@ -78,6 +79,16 @@ TEST_F(Checks, ConfirmationTextsAndTheirOptionBits)
     size_t asked = hooks.questions.size();
     EXPECT_EQ(ConfirmAction(q.d, 0, Action(&PCFQueueDef, 578), 1, "APP.ONE"), 1);
     EXPECT_EQ(hooks.questions.size(), asked);
+    /* where no window can ask, a question is not agreed to */
+    q->statusFlags &= ~DS_NO_CONFIRM;
+    Prf.co = 0x80000000u;
+    CMDHOOKS without = *CmdHooks();
+    without.confirm = nullptr;
+    CmdSetHooks(&without);
+    EXPECT_EQ(ConfirmAction(q.d, 0, Action(&PCFQueueDef, 578), 1, "APP.ONE"), 0);
+    EXPECT_EQ(hooks.questions.size(), asked);
+    hooks.Install();
+    Prf.co = 0;
 }
 
 TEST_F(Checks, NamingPatternsAndStandards)
@@ -238,6 +249,14 @@ TEST_F(Checks, PutContextBitsOfTheQualifier)
     EXPECT_EQ(PutContextFlags(m.d, &other), 0u);
 }
 
+/* A 32-bit word of a built request. */
+static int32_t Word(const std::string &m, size_t at)
+{
+    int32_t v;
+    memcpy(&v, m.data() + at, 4);
+    return v;
+}
+
 /* The edited-message guard: moving on in a message dialog asks whether
  * to drop the edits (and stops when they are kept); Update and Add put
  * the edits themselves and never ask. */
@@ -254,6 +273,15 @@ TEST_F(Checks, SavingAnEditedMessageNeverAsksToDropIt)
     hooks.swallow = 1;
     TestDialog m(&PCFMessageDef, &qm);
     m.Set(MQCA_Q_NAME, "APP.EDIT");
+    /* the queue name given: the kind's close command lets the queue's
+       cached handles go, for the queue named (10010, the name alone) */
+    ASSERT_EQ(hooks.sent.size(), 1u);
+    const std::string &close = hooks.sent[0].data;
+    ASSERT_GE(close.size(), 36u + 20u);
+    EXPECT_EQ(Word(close, 12), 10010);          /* the header's Command */
+    EXPECT_EQ(Word(close, 32), 1);              /* ParameterCount */
+    EXPECT_NE(close.find("APP.EDIT"), std::string::npos);
+    hooks.sent.clear();
     CMDHOOKS h = *CmdHooks();
     h.discardEdits = KeepEdits;
     CmdSetHooks(&h);

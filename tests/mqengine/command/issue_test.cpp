@@ -80,10 +80,11 @@ TEST_F(Issue, KeysFlagsAndTheCounter)
     /* a message list's commands go to the reply queue, where the agent
      * takes them */
     TestDialog m(&PCFMessageListDef, &qm);
-    m.Set(MQCA_Q_NAME, "APP.ONE");
+    m.Set(MQCA_Q_NAME, "APP.ONE");               /* its close command goes first (10010) */
+    EXPECT_EQ(Command(3), MYCMD_CLOSE_QUEUE);
     PCFDoCommand(m.d, 0, 1, 1, nullptr, nullptr, nullptr, nullptr, 0, 0, nullptr, nullptr, nullptr);
     EXPECT_EQ(hooks.sent.back().flags, (uint32_t)(TRF_IFCMD | TRF_REPLYQ));
-    EXPECT_EQ(IfcmdCount(), 4);
+    EXPECT_EQ(IfcmdCount(), 5);
     LocGlobals.now = 0;
 }
 
@@ -264,6 +265,7 @@ TEST_F(Issue, AKeepingActionRemembersItsTarget)
     m.Set(MQCA_Q_NAME, "APP.SOURCE");
     m.Set(MYPCFA_TARGET_Q, "APP.KEPT");
     m.Set(MYPCFA_TARGET_QM, "QMFAR");
+    hooks.sent.clear();                          /* the close command of the queue name given */
     ASSERT_EQ(PCFDoCommand(m.d, 0, 1, 1, nullptr, nullptr, nullptr, nullptr, 0, 0, nullptr, nullptr, nullptr), 0);
     ASSERT_EQ(hooks.sent.size(), 1u);
     EXPECT_TRUE(m->markFlags & DM_MARKING_SENT);

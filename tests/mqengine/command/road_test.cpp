@@ -414,6 +414,13 @@ TEST_F(Road, PutAndLoadOpenAWindowForEverySelectedQueue)
     EXPECT_EQ(run(567), (Texts{ "put QMROWS APP.R2" }));
     d.Select({});
     EXPECT_EQ(run(583), Texts{});
+
+    /* where the program installed no Load/Unload window: the dialog says so */
+    c.draskDialog = nullptr;
+    CmdSetHooks(&c);
+    d.Select({ "APP.R2" });
+    EXPECT_EQ(run(583), Texts{});
+    EXPECT_EQ(H->LastText(d.d), "Load/Unload is not available in this build");
 }
 
 TEST_F(Road, OneActionToTwoQueueManagersOfAGroup)
@@ -428,10 +435,16 @@ TEST_F(Road, OneActionToTwoQueueManagersOfAGroup)
     other->location = b;
     other->caps = b->caps;
     other->columns = d->first.columns;
-    other->flags = PCFLR_SELECTED;
-    d->first.flags = PCFLR_SELECTED;
     d->first.next = other;
     d->lists = &d->first;
+    /* none chosen in the queue-manager list: nothing sent, nothing said, no failure */
+    size_t said = hooks.Texts(d.d).size(), sent = hooks.sent.size();
+    EXPECT_EQ(SendToAllInGroup(d.d, 1, 1, nullptr, nullptr, 0), 0);
+    EXPECT_EQ(IfcmdCount(), 0);
+    EXPECT_EQ(hooks.sent.size(), sent);
+    EXPECT_EQ(hooks.Texts(d.d).size(), said);
+    other->flags = PCFLR_SELECTED;
+    d->first.flags = PCFLR_SELECTED;
     EXPECT_EQ(SendToAllInGroup(d.d, 1, 1, nullptr, nullptr, 0), 0);
     ASSERT_TRUE(WaitFor([] { return IfcmdCount() == 0; }));
     hooks.Pump();

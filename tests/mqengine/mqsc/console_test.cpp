@@ -181,6 +181,16 @@ TEST_F(Console, CommandsRepliesRedirectionAndSearch)
     EXPECT_EQ(MQSCGlobalHistory()->last ? std::string((const char *)(MQSCGlobalHistory()->last + 1)) : "",
               "DISPLAY QLOCAL(APP.A) DESCR;DISPLAY QLOCAL(APP.B)");
     EXPECT_EQ(r->mqscCommands.count, 2);                 /* the comment too */
+    /* a queue's status, as IBM MQ answers it, not a syntax error */
+    Type("DISPLAY QSTATUS(APP.A)");
+    ASSERT_TRUE(Answered());
+    all = Lines(d->d);
+    auto has = [&all](const std::string &part) {
+        return std::any_of(all.begin(), all.end(), [&part](const std::string &l) { return l.find(part) != l.npos; });
+    };
+    EXPECT_TRUE(has("AMQ8450I: Display queue status details."));
+    EXPECT_TRUE(has("CURDEPTH(0)"));
+    EXPECT_FALSE(has("AMQ8405I"));
     /* ">" replaces, ">>" appends */
     std::string out = Path("out.txt");
     Write(out, "old");
