@@ -5,6 +5,7 @@
 #include "cssys.h"
 
 #include <cctype>
+#include <cerrno>
 #include <cstdlib>
 #include <cstring>
 
@@ -67,32 +68,18 @@ static const char *DebugVariable(void)
 
 #define LIB_PATH_MAX 568
 #define LIB_ERROR_MAX 500
+/* The system's code for a path longer than a library path may be. */
+#ifdef _WIN32
+#define LIB_PATH_TOO_LONG 206     /* ERROR_FILENAME_EXCED_RANGE */
+#else
+#define LIB_PATH_TOO_LONG ENAMETOOLONG
+#endif
 
-int CSLoadLibrary(const char *fileName, const char *directory, char *errorText,
-                  size_t errorSize, void **module)
+/* A failed load: the system's message for its code into the caller's
+ * text (or a private one); the code. */
+static int LoadFailed(int rc, char *errorText, size_t errorSize)
 {
     static char privateError[LIB_ERROR_MAX];
-    char path[LIB_PATH_MAX];
-    size_t nameLen = strlen(fileName);
-    if (HasPathPart(fileName) || !directory || !*directory) {
-        if (nameLen >= sizeof path)
-            return 206;   /* file name too long */
-        memcpy(path, fileName, nameLen + 1);
-    } else {
-        size_t dirLen = strlen(directory);
-        int sep = !CSIsPathSep(directory[dirLen - 1]);
-        if (dirLen + (size_t)sep + nameLen >= sizeof path)
-            return 206;
-        memcpy(path, directory, dirLen);
-        if (sep)
-            path[dirLen] = CSPathSep;
-        memcpy(path + dirLen + sep, fileName, nameLen + 1);
-    }
-    if (DebugVariable())
-        printf("Loading '%s'\n", path);
-    int rc = CSSysLoadLibrary(path, module);
-    if (rc == 0)
-        return 0;
     if (!errorText || errorSize == 0) {
         errorText = privateError;
         errorSize = sizeof privateError;
@@ -101,6 +88,31 @@ int CSLoadLibrary(const char *fileName, const char *directory, char *errorText,
     if (DebugVariable())
         printf("Load failed RC(%d) %s\n", rc, errorText);
     return rc;
+}
+
+int CSLoadLibrary(const char *fileName, const char *directory, char *errorText,
+                  size_t errorSize, void **module)
+{
+    char path[LIB_PATH_MAX];
+    size_t nameLen = strlen(fileName);
+    if (HasPathPart(fileName) || !directory || !*directory) {
+        if (nameLen >= sizeof path)
+            return LoadFailed(LIB_PATH_TOO_LONG, errorText, errorSize);
+        memcpy(path, fileName, nameLen + 1);
+    } else {
+        size_t dirLen = strlen(directory);
+        int sep = !CSIsPathSep(directory[dirLen - 1]);
+        if (dirLen + (size_t)sep + nameLen >= sizeof path)
+            return LoadFailed(LIB_PATH_TOO_LONG, errorText, errorSize);
+        memcpy(path, directory, dirLen);
+        if (sep)
+            path[dirLen] = CSPathSep;
+        memcpy(path + dirLen + sep, fileName, nameLen + 1);
+    }
+    if (DebugVariable())
+        printf("Loading '%s'\n", path);
+    int rc = CSSysLoadLibrary(path, module);
+    return rc == 0 ? 0 : LoadFailed(rc, errorText, errorSize);
 }
 
 void *CSGetProcAddress(void *module, const char *name)

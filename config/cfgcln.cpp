@@ -49,7 +49,7 @@ static void SaveId(PRFOUT *out, const PCFFieldEntry *e)
 
 static void SaveStrings(PRFOUT *out, const PCFFieldEntry *e, const uint8_t *r)
 {
-    PCFSTRLIST *l = (PCFSTRLIST *)PCFRecPtr(r);
+    PCFSTRLIST *l = PCFRecStrList(r);
     int max = e->field->maximum;
     if (!l || !l->count)
         return;
@@ -65,7 +65,7 @@ static void SaveStrings(PRFOUT *out, const PCFFieldEntry *e, const uint8_t *r)
 
 static void SaveInts(PRFOUT *out, const PCFFieldEntry *e, const uint8_t *r)
 {
-    PCFINTLIST *l = (PCFINTLIST *)PCFRecPtr(r);
+    PCFINTLIST *l = PCFRecIntList(r);
     if (!l || !l->count)
         return;
     SaveId(out, e);
@@ -99,7 +99,7 @@ void SaveObject(PRFOUT *out, const uint8_t *area, const PCFCommandDef *def)
             break;
         case PCFT_FLAGSET:
             if (specified) {
-                PCFINTLIST *l = (PCFINTLIST *)PCFRecPtr(r);
+                PCFINTLIST *l = PCFRecIntList(r);
                 int32_t v = 0;
                 for (int i = 0; l && i < l->count; i++)
                     v |= PCFIntListItems(l)[i];

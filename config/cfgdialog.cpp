@@ -1,6 +1,7 @@
 /* Dialog records: the "DLG:" entry's reader and writer. */
 #include "cfgdialog.h"
 #include "cfgfile.h"
+#include "cmddlg.h"
 #include "prfdata.h"
 #include "cs.h"
 
@@ -178,8 +179,8 @@ static int read_columns(PRFIN *in, DLGINFO *d, const uint8_t *caps, char *token,
             return len;
         }
         flags = (int32_t)PrfDecimal(token);
-        if (id == previous)
-            continue;
+        if (id == previous || DlgColumnsHold(list, count, id))
+            continue;                   /* a column is listed once */
         previous = id;
         const PCFFieldDef *field = DefFindField(d->def, id, caps);
         if (field) {
@@ -227,16 +228,20 @@ static int keep_unknown(PRFIN *in, CSTREE **tree, const char *title, size_t star
     return len;
 }
 
+/* The saved rectangle of the current monitor configuration fitted to the
+ * monitors; the other configuration's slot is kept as it was saved, for
+ * when the program starts on that configuration again. */
 static void fit_rectangles(DLGINFO *d)
 {
     const CFGHOOKS *h = CfgHooks();
     if (!h->fitRect || !(d->optA & (DLGA_POSSAVED | DLGA_SIZESAVED)))
         return;
-    int32_t one[4] = { d->x, d->y, d->cx, d->cy }, two[4] = { d->x2, d->y2, d->cx2, d->cy2 };
-    h->fitRect(h->context, one);
-    h->fitRect(h->context, two);
-    d->x = one[0]; d->y = one[1]; d->cx = one[2]; d->cy = one[3];
-    d->x2 = two[0]; d->y2 = two[1]; d->cx2 = two[2]; d->cy2 = two[3];
+    int32_t *slot[2][4] = { { &d->x, &d->y, &d->cx, &d->cy }, { &d->x2, &d->y2, &d->cx2, &d->cy2 } };
+    int32_t **s = slot[PCFPlacementSlot()];
+    int32_t rect[4] = { *s[0], *s[1], *s[2], *s[3] };
+    h->fitRect(h->context, rect);
+    for (int i = 0; i < 4; i++)
+        *s[i] = rect[i];
 }
 
 int CfgFileParseDialog(PRFIN *in, CSTREE **tree, const uint8_t *caps, char *token)

@@ -11,31 +11,14 @@
 #include "cfghost.h"
 #include "locstore.h"
 #include "prftext.h"
+#include "cfghooks.h"
 
 /* Program status bits kept by the configuration code. */
 #define CFG_STATUS_READ    2           /* a read reached the end of the file */
 #define CFG_STATUS_PRESENT 8           /* the program's own file exists */
 
-struct CFGHOOKS {
-    void *context;
-    /* An error box: caption and text, the thread's last system error shown
-     * when withLastError; OK/Cancel when okCancel.  1 for Cancel. */
-    int (*errorBox)(void *ctx, const char *caption, const char *text,
-                    int withLastError, int okCancel);
-    /* A notice without a choice (authorities file reports). */
-    void (*notice)(void *ctx, const char *caption, const char *text);
-    /* Fits a rectangle (x, y, cx, cy) into the monitor it overlaps most. */
-    void (*fitRect)(void *ctx, int32_t *rect);
-    /* Opens the new configuration file for writing, in binary mode: the
-     * writer puts the host's line ends (tests replace it). */
-    FILE *(*openWrite)(void *ctx, const char *path);
-};
-
 extern uint32_t CfgStatus;             /* CFG_STATUS_ bits */
 extern int CfgNoWrite;                 /* "-r": never write the file */
-
-void CfgSetHooks(const CFGHOOKS *hooks);
-const CFGHOOKS *CfgHooks(void);
 
 #define CFG_ERROR_TEXT 400             /* size of a reader's error text */
 void CfgFileRead(const char *path, CSTREE **tree, int report, char *errorText);

@@ -14,6 +14,7 @@
 #include "cslist.h"
 #include "fltlist.h"
 #include "prftext.h"
+#include "cfghooks.h"
 
 #define PRF_OBJLISTS 32
 
@@ -61,6 +62,3 @@ void PrfReadSharedFilters(void);
  * result text in message (at least 400 bytes).  The number written. */
 int PrfExportFilters(char *message);
 
-/* What the shared filter file reports through the main window
- * (WinPostText with 48); unset: nothing. */
-extern void (*PrfPostText)(const char *text, uintptr_t value);

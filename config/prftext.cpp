@@ -46,8 +46,9 @@ char *PrfKeptText(const char *text, size_t n, const char *tag)
 
 size_t PrfKeptEnd(const char *text, size_t start, size_t end)
 {
+    /* a NUL is no blank: it is kept (as ".") with the text */
     if (PrfQuotesClosed(text + start, end - start))
-        while (end > start && strchr(" \t\r\n", text[end - 1]))
+        while (end > start && memchr(" \t\r\n", text[end - 1], 4))
             end--;
     return end;
 }
@@ -454,11 +455,14 @@ static void prf_get_ints(PRFIN *in, int32_t *targets, int count, char *token)
         return;
     targets[0] = prf_int32(token);
     for (int i = 1; i < count; i++) {
-        /* a list cut short ends before the next section, never takes it */
+        /* a list cut short ends before the next section, never takes it;
+           an empty token ends it too (read, as the list's last token) */
         int len = PrfPeekToken(in, &q, token);
-        if ((!len && !q) || PrfIsSectionTag(token, len, q))
+        if (PrfIsSectionTag(token, len, q))
             return;
         PrfGetToken(in, &q, 0, token);
+        if (!len)
+            return;
         targets[i] = prf_int32(token);
     }
 }

@@ -15,6 +15,7 @@
 #include <cstddef>
 #include <cstdint>
 #include "cslist.h"
+#include "lochooks.h"
 #include "qms.h"
 
 /* Refresh request bits of RequestQmgrRefresh. */
@@ -29,32 +30,6 @@ enum LocRefreshBits : uint32_t {
 /* The main frame's messages of the cached lists (FRM_LISTA...) are in
  * ravoltids.h. */
 #include "ravoltids.h"
-
-/* What the timer and the caches ask of the engine and the windows; unset
- * hooks do nothing (an unset refresh answers 0). */
-struct LOCTIMERHOOKS {
-    void *context;
-    int (*requestRefresh)(void *ctx, QMS *location, uint32_t bits, const char *prefix,
-                          int wait);
-    void (*startPutThread)(void *ctx, QMS *location);
-    void (*setDownloadState)(void *ctx, QMS *location, uint32_t bits);
-    /* 1 while the location's object download runs */
-    int (*downloading)(void *ctx, QMS *location);
-    void (*postMonitor)(void *ctx, QMS *location);
-    /* WM_SETICON (ICON_BIG) on the main window: the error icon or not */
-    void (*setMainIcon)(void *ctx, int error);
-    /* a main-frame message with the location (none for 11230) in lParam */
-    void (*postFrame)(void *ctx, uint32_t message, QMS *location);
-    /* a message to the location's open window */
-    void (*postWindow)(void *ctx, void *window, uint32_t message);
-    /* open object dialogs of the location showing an attribute refresh */
-    void (*markDialogsStale)(void *ctx, QMS *location, int32_t attribute);
-    void (*openStartupQueue)(void *ctx, QMS *location);
-    void (*freeDownloadData)(void *ctx, QMS *location);
-    void (*freeClientSettings)(void *ctx, QMS *location);
-};
-void LocSetTimerHooks(const LOCTIMERHOOKS *hooks);
-const LOCTIMERHOOKS *LocTimerHooks(void);
 
 /* Counts of the last timer pass. */
 struct LOCCOUNTS {

@@ -12,32 +12,7 @@
 #include <cstddef>
 #include <cstdint>
 #include "qms.h"
-
-struct LOCHOOKS {
-    void *context;
-    void (*addRow)(void *ctx, QMS *location, uint32_t rowFlags);
-    void (*updateRow)(void *ctx, QMS *location);
-    void (*removeRow)(void *ctx, QMS *location);
-    void (*beginBatch)(void *ctx);
-    void (*endBatch)(void *ctx);
-    /* non-zero on success; *errorText: a block for the store to free */
-    int (*runCommand)(void *ctx, QMS *location, const char *command, char **errorText);
-    void (*consoleEvent)(void *ctx, QMS *location, int32_t code, int32_t category);
-    void (*repaint)(void *ctx, uint32_t mask);
-    void (*timerOne)(void *ctx, QMS *location);
-    void (*endGetThread)(void *ctx, QMS *location);
-    void (*endPutThread)(void *ctx, QMS *location, int mode);
-    void (*freeMqscWindow)(void *ctx, QMS *location);
-    /* destroy the windows of dialogs on the location, post 11245 to others */
-    void (*closeDialogs)(void *ctx, QMS *location);
-    void (*destroyWindow)(void *ctx, void *window);
-    void (*freeCache)(void *ctx, QMS *location);
-    void (*capsForQmgr)(void *ctx, uint8_t *caps, int32_t platform, int32_t level);
-    void (*capsChanged)(void *ctx, QMS *location);     /* posts 10008 */
-    void (*broadcast)(void *ctx);                      /* posts 11245 */
-    void *(*loadBitmap)(void *ctx, const char *file, int image);
-    void (*scheduleExport)(void *ctx, QMS *location);
-};
+#include "lochooks.h"
 
 /* Program-wide settings and state of the store. */
 struct LOCGLOBALS {
@@ -57,20 +32,6 @@ extern LOCGLOBALS LocGlobals;
 extern CSTREE *LocTree;                /* the program-wide location tree */
 extern CSTREE *LocGroups;              /* the group tree */
 
-void LocSetHooks(const LOCHOOKS *hooks);
-const LOCHOOKS *LocHooks(void);
-
-/* The parts of a record that the libraries above the store lay out and
- * free: the client-channel data area (the configuration's) and the tree
- * of dialog records (the dialogs'); an unset hook leaves the part alone.
- * The program installs them at start-up (WireLibraries). */
-struct LOCRELEASEHOOKS {
-    void *context;
-    void (*freeClientData)(void *ctx, QMS *record);
-    void (*freeDialogs)(void *ctx, CSTREE **tree);
-};
-void LocSetReleaseHooks(const LOCRELEASEHOOKS *hooks);
-const LOCRELEASEHOOKS *LocReleaseHooks(void);
 int64_t LocNow(void);
 
 void InitLocationDefaults(QMS *record);

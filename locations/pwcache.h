@@ -13,6 +13,7 @@
 #include <cstdint>
 #include <cstdio>
 #include "cslist.h"
+#include "lochooks.h"
 #include "qms.h"
 
 /* Result codes (PWCErrorText gives their texts). */
@@ -50,28 +51,6 @@ struct KDBS {
     char file[256];
     char password[50];
 };
-
-/* What the cache asks of the windows; unset hooks do nothing.  The window
- * build fills the dialogs (PWCInitWindows); tests put recorders here. */
-struct PWCHOOKS {
-    void *context;
-    /* an error report through the main window (UtilPostError) */
-    void (*postError)(void *ctx, QMS *location, const char *text);
-    /* message 11228 to the Preferences dialog when it is open */
-    void (*preferencesChanged)(void *ctx);
-    /* message 11227 with a text to a location's settings dialog window */
-    void (*settingsText)(void *ctx, QMS *location, const char *text);
-    /* the log-on (or creation) dialog, in creation mode when creation is
-       set: 1 when it is open */
-    int (*accessDialog)(void *ctx, int cancelAllowed, int creation);
-    /* whether the log-on dialog is open or opening */
-    int (*accessDialogOpen)(void *ctx);
-    /* a yes-or-no question ("!..." as WinConfirm takes it): 1 for yes */
-    int (*confirm)(void *ctx, const char *question);
-    void (*userIdDialog)(void *ctx, QMS *location, int askUser, int askKdb);
-};
-void PWCSetHooks(const PWCHOOKS *hooks);
-const PWCHOOKS *PWCHooks(void);
 
 /* ---- ciphers -------------------------------------------------------- */
 

@@ -139,6 +139,7 @@ static const CheckField CheckFields[] = {
 
 #define HOOKS LocDlgHooks()
 #define HOOK(name, ...) do { if (HOOKS->name) HOOKS->name(HOOKS->context __VA_OPT__(,) __VA_ARGS__); } while (0)
+#define ASK(owner, what, name, ...) WIN_HOOK_OR_SAY(HOOKS, owner, what, name __VA_OPT__(,) __VA_ARGS__)
 
 static RTABWORDS *words_of(HWND hwnd)
 {
@@ -404,6 +405,8 @@ static void on_configure(RTABWORDS *w)
         return;
     }
     uint8_t *area = RtabClientArea(r);
+    if (!HOOKS->commandDialog)
+        WinNotAvailable(w->hwnd, "The client connection dialog");
     if (!area || !HOOKS->commandDialog)
         return;
     DialogWords templ;
@@ -480,31 +483,31 @@ static void on_command(RTABWORDS *w, int id, int code)
         read_fields(w, &in);
         RtabApplySecurity(r, &in);
         if (id == RTF_SETPW)
-            HOOK(userIdDialog, w->hwnd, r);
+            ASK(w->hwnd, "Setting the user id and password", userIdDialog, w->hwnd, r);
         else
-            HOOK(deleteCredentials, r);
+            ASK(w->hwnd, "Deleting the saved password", deleteCredentials, r);
         break;
     case RTF_SPLASH:
         if (DDCheckMandatory(w->dd, RTF_QMNAME, sizeof buffer, buffer, 0, "Queue Manager") &&
             DDCheckMandatory(w->dd, RTF_GROUP, sizeof buffer, buffer, 0, "QM Group"))
-            HOOK(splashShow, r);
+            ASK(w->hwnd, "The splash display", splashShow, r);
         break;
     case RTF_KDB:
-        HOOK(kdbForget, r);
+        ASK(w->hwnd, "Forgetting the key database password", kdbForget, r);
         break;
     case RTF_CONNECT:
         if (r->putThread.state & 0x4) {
             r->state |= LST_SUSPENDED;
-            HOOK(endPutThread, r, 0);
+            ASK(w->hwnd, "Disconnecting", endPutThread, r, 0);
         } else {
-            HOOK(startPutThread, r);
+            ASK(w->hwnd, "Connecting", startPutThread, r);
         }
         break;
     case RTF_INIFILE:
-        HOOK(showIniFile, r);
+        ASK(w->hwnd, "Showing the qm.ini file", showIniFile, r);
         break;
     case RTF_ERRLOG:
-        HOOK(showErrorLog, r);
+        ASK(w->hwnd, "Showing the error log", showErrorLog, r);
         break;
     case RTF_CCSIDP:
         if (code == EN_CHANGE)

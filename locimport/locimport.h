@@ -13,6 +13,7 @@
 #include <cstdint>
 #include "ccdt.h"
 #include "locstore.h"
+#include "imphooks.h"
 
 /* Kind and option bits of an import window. */
 enum ImportKind : uint32_t {
@@ -69,20 +70,6 @@ struct IMPORTLIST {
     char fileName[IMP_FILE_SIZE];      /* the file read (resolved) */
     int32_t filled;                    /* the list has been filled once */
 };
-
-struct IMPORTHOOKS {
-    void *context;
-    /* A box over owner (a window or null); error: the error icon, else the
-     * information icon. */
-    void (*box)(void *ctx, void *owner, const char *text, const char *caption, int error);
-    /* Hands a list of local queue managers to the user-interface thread. */
-    void (*postLocal)(void *ctx, IMPORTLIST *list);
-    /* The open Location Settings dialog of a location: close it (0), take
-     * the location's new client settings (1), show the new settings (2). */
-    void (*settings)(void *ctx, QMS *location, int event);
-};
-void ImportSetHooks(const IMPORTHOOKS *hooks);
-const IMPORTHOOKS *ImportHooks(void);
 
 /* The master configuration of "-j", and "-J". */
 extern char ImportMasterPath[300];

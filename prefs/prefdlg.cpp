@@ -207,6 +207,7 @@ static PREFWINDOW *prefOpen;
 
 #define HOOKS PrefHooks()
 #define HOOK(name, ...) do { if (HOOKS->name) HOOKS->name(HOOKS->context __VA_OPT__(,) __VA_ARGS__); } while (0)
+#define ASK(owner, what, name, ...) WIN_HOOK_OR_SAY(HOOKS, owner, what, name __VA_OPT__(,) __VA_ARGS__)
 
 HWND PrefWindow(void)
 {
@@ -538,7 +539,7 @@ static void splash_test(PREFWINDOW *p, int which, int id)
     DDGetFieldText(p->dd, id, source, sizeof source);
     const char **slot = which == 0 ? &Prf.splashs : which == 1 ? &Prf.splashqmn : &Prf.splashqms;
     CSStringSet(slot, source[0] ? source : nullptr, -1);
-    HOOK(splashTest, which, source);
+    ASK(p->hwnd, "The splash test", splashTest, which, source);
 }
 
 static void cache_command(PREFWINDOW *p, int id)
@@ -546,9 +547,9 @@ static void cache_command(PREFWINDOW *p, int id)
     DDGetFieldText(p->dd, PF_PWC, Prf.pwc, sizeof Prf.pwc);
     HOOK(pwcRefresh);
     if (id == PF_SETPW)
-        HOOK(pwcSetPassword, p->hwnd);
+        ASK(p->hwnd, "Setting the password cache's password", pwcSetPassword, p->hwnd);
     else
-        HOOK(pwcAccess, p->hwnd);
+        ASK(p->hwnd, "Opening the password cache", pwcAccess, p->hwnd);
     cache_buttons(p);
 }
 
@@ -573,8 +574,7 @@ static void on_command(PREFWINDOW *p, int id, int code)
     case PF_SPLASHQMSTEST: splash_test(p, 2, PF_SPLASHQMS); break;
     case PF_UFRELOAD:
         DDGetFieldText(p->dd, PF_UFFILE, Prf.userfmtfile, sizeof Prf.userfmtfile);
-        if (HOOKS->ufLoadFormats)
-            HOOKS->ufLoadFormats(HOOKS->context, p->hwnd, 0);
+        ASK(p->hwnd, "Loading user formats", ufLoadFormats, p->hwnd, 0);
         break;
     case PF_LOCALTIMES: case PF_SYSTEMZONE:
         if (code == BN_CLICKED)

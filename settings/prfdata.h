@@ -37,6 +37,7 @@ struct PRFDATA {
     int32_t storedVersion;             /* "ver" as read */
     int32_t main[8];
     int32_t mainQm[2], mainMsgs[2];
+    int32_t mainMax;                   /* the main window was left maximised */
     char vct;
     int64_t vcl;
     int32_t vcf, vcn;

@@ -26,6 +26,7 @@ static const PRFKEY keys[] = {
     { "main", K_EIGHT, W_ALWAYS, '\n', 0, P(main), nullptr, 0, nullptr },
     { "mainqm", K_TWO, W_ALWAYS, '\n', 0, P(mainQm), nullptr, 0, nullptr },
     { "mainmsgs", K_TWO, W_ALWAYS, '\n', 0, P(mainMsgs), nullptr, 0, nullptr },
+    NUM("mainmax", mainMax, 0, W_NOTDEF, '\n'),
     { "vct", K_CHAR, W_ALWAYS, ' ', 0, P(vct), nullptr, 'B', nullptr },
     { "vcl", K_INT64, W_ALWAYS, ' ', 32, P(vcl), nullptr, 0, nullptr },
     NUM("vcf", vcf, 0, W_ALWAYS, ' '),

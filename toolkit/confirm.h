@@ -7,6 +7,7 @@
 #include <cstddef>
 #include <cstdint>
 #include "dd.h"
+#include "tkhooks.h"
 
 struct ConfirmRequest {
     HWND owner;              /* may be null; the focus goes back to it */
@@ -22,15 +23,6 @@ struct ConfirmRequest {
     uint32_t *option;        /* the caller's settings word, or null */
     uint32_t mask;           /* its bits that keep the question switched on */
 };
-
-/* Colours of dialogs, owned by the settings (null = the system's). */
-struct DlgColourSet {
-    COLORREF *text, *back;
-    HBRUSH *brush;
-    COLORREF *bandText, *bandBack;
-    HBRUSH *bandBrush;
-};
-extern DlgColourSet dlgColours;
 
 #include "ravoltids.h"
 enum { CONFIRM_ICON = 398, CONFIRM_QUESTION = 238, CONFIRM_AGAIN = 239, CONFIRM_AREA = 240,

@@ -1143,7 +1143,8 @@ void DDWindowSize(DDHANDLE dd, HWND hwnd, int columns, int lines, int32_t savedC
     int cy = dd->root.maxCy == 0 && lines * dd->ch > need.cy ? lines * dd->ch : need.cy;
     RECT rc = {0, 0, cx, cy};
     AdjustWindowRectEx(&rc, GetWindowLongA(hwnd, GWL_STYLE), FALSE, GetWindowLongA(hwnd, GWL_EXSTYLE));
+    /* the size the user gave it last, when it shows everything: the height
+       as well as the width, whether or not a row can take the height */
     size->cx = savedCx > rc.right - rc.left ? savedCx : rc.right - rc.left;
-    /* a remembered height only where a row can use it */
-    size->cy = dd->root.maxCy == 0 && savedCy > rc.bottom - rc.top ? savedCy : rc.bottom - rc.top;
+    size->cy = savedCy > rc.bottom - rc.top ? savedCy : rc.bottom - rc.top;
 }

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <windows.h>
+#include "tkhooks.h"
 
 /* kind 1: a dialog that needs IsDialogMessage; the owner words name what
  * the window belongs to (a location, a dialog). */
@@ -17,7 +18,3 @@ int ModelessCount(void);
 int ModelessDialogMessage(MSG *msg);
 /* Calls fn for each entry: window, kind, owner words, ctx. */
 void ModelessForEach(void (*fn)(HWND window, int kind, void *o1, void *o2, void *ctx), void *ctx);
-/* What UtilRemoveModeless calls for a window the list does not hold. */
-void ModelessSetNotFound(void (*report)(void *window));
-typedef void (*ModelessNotFoundProc)(void *window);
-ModelessNotFoundProc ModelessNotFoundHook(void);

@@ -6,6 +6,7 @@
 #include <windows.h>
 #include <cstdio>
 #include "tklogic.h"
+#include "tkhooks.h"
 
 /* Error report block, posted with FRM_OPERROR to the main window from
  * any thread; the receiver frees it with CSFreeMem. */
@@ -29,18 +30,6 @@ struct TkHostSettings {
     void **viewerList;          /* head of the open viewer list (first word links) */
 };
 extern TkHostSettings tkHost;
-
-/* What the toolkit asks of the host, installed with one TkSetHooks call
- * (null, or an unset hook: nothing is asked). */
-struct TKHOOKS {
-    void *context;
-    /* repaint every window (the mask says what changed: 2 the monitors) */
-    void (*repaintAllWindows)(void *ctx, int mask);
-    /* the bitmap list: name of entry i, null past the end */
-    const char *(*bitmapName)(void *ctx, int index);
-};
-void TkSetHooks(const TKHOOKS *hooks);
-const TKHOOKS *TkHooks(void);
 
 /* Test hooks: a message-box sink (returns the box's answer) and the
  * source of the display layout (fills it, returns 1). */

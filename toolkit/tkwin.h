@@ -43,6 +43,18 @@ struct WinValueRow {
 int WinOpErrorEx(HWND owner, const char *text, int okCancel);
 int WinOpError(const char *text);
 int WinNoteBox(HWND owner, int error, int okCancel, const char *text);
+/* What a user asked for goes through a hook the program did not install:
+ * "<what> is not available in this build" in an error note box. */
+void WinNotAvailable(HWND owner, const char *what);
+/* A button's work through a member of a hook table: without it the user
+ * is told it is not available. */
+#define WIN_HOOK_OR_SAY(table, owner, what, name, ...)                           \
+    do {                                                                         \
+        if ((table)->name)                                                       \
+            (table)->name((table)->context __VA_OPT__(,) __VA_ARGS__);           \
+        else                                                                     \
+            WinNotAvailable(owner, what);                                        \
+    } while (0)
 void WinFieldError(HWND field, const char *text);
 
 int WinCreateFontFromDesc(FontDesc *desc, HFONT *font);

@@ -41,6 +41,13 @@ int WinNoteBox(HWND owner, int error, int okCancel, const char *text)
     return UtilMessageBox(owner, text, error ? "Operation Error" : "Information", type) == IDCANCEL;
 }
 
+void WinNotAvailable(HWND owner, const char *what)
+{
+    char text[200];
+    snprintf(text, sizeof text, "%s is not available in this build", what);
+    WinNoteBox(owner, 1, 0, text);
+}
+
 void WinFieldError(HWND field, const char *text)
 {
     UtilMessageBox(NULL, text, "Field error", MB_ICONEXCLAMATION | MB_OK);

@@ -204,11 +204,12 @@ void DraskWriteAttr(DROPT *o, const MQMD *md)
 
 /* ---- data lines ---- */
 
-/* X lines of lineWidth bytes; with the column, padding and "<...>". */
+/* X lines of lineWidth bytes; with the column, padding and "<...>".
+ * Empty data is the single line "X ", column or not. */
 static int write_hex(DROPT *o, const uint8_t *data, uint32_t length)
 {
     uint32_t width = o->lineWidth > 0 ? (uint32_t)o->lineWidth : 25;
-    int column = (o->options & DRO_COLUMN) != 0;
+    int column = length && (o->options & DRO_COLUMN) != 0;
     uint32_t perLine = 3 + 2 * width + (column ? 2 * (width + 1) + width + 2 : 0);
     uint64_t lines = length ? (length + (uint64_t)width - 1) / width : 1;
     if (!room(o, (size_t)(lines * perLine)))

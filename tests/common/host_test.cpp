@@ -4,6 +4,7 @@
 #include "cssys.h"
 
 #include <gtest/gtest.h>
+#include <cerrno>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
@@ -79,8 +80,22 @@ TEST(Library, PathsAndMissingLibrary)
     EXPECT_EQ(module, nullptr);
     /* No text buffer: the message goes to a private one. */
     EXPECT_EQ(CSLoadLibrary("ravolt_no_such_library.dll", nullptr, nullptr, 0, &module), rc);
-    std::string longDir(600, 'd');
-    EXPECT_NE(CSLoadLibrary("x.dll", longDir.c_str(), text, sizeof text, &module), 0);
+    /* A path longer than a library path may be: refused with the
+       system's code and its message, joined or given whole. */
+#ifdef _WIN32
+    const int tooLong = 206;   /* the filename or extension is too long */
+#else
+    const int tooLong = ENAMETOOLONG;
+#endif
+    char said[300];
+    CSSysErrorText(tooLong, said, sizeof said);
+    std::string longDir(600, 'd'), longName = std::string(570, 'n') + "/x.dll";
+    for (const char *dir : {longDir.c_str(), (const char *)nullptr}) {
+        text[0] = 0;
+        EXPECT_EQ(CSLoadLibrary(dir ? "x.dll" : longName.c_str(), dir, text, sizeof text, &module), tooLong);
+        EXPECT_STREQ(text, said);
+    }
+    EXPECT_GT(strlen(said), 5u) << said;
 
 #ifdef _WIN32
     ASSERT_EQ(CSLoadLibrary("kernel32.dll", nullptr, text, sizeof text, &module), 0);

@@ -51,7 +51,7 @@ TEST(ClientBlock, ReadWriteReadGivesEqualValues)
     PCFFieldEntry *scy = PCFFindField(nullptr, nullptr, PCFClientChannelDef.fields, MQCACH_SEC_EXIT_USER_DATA);
     char b[300];
     EXPECT_STREQ(PCFValueText(a, recv, 0, b, sizeof b, 1), "rcvexit");        /* a bare single item */
-    EXPECT_EQ(((PCFINTLIST *)PCFRecPtr(a + hdr->offset))->count, 2);
+    EXPECT_EQ((PCFRecIntList(a + hdr->offset))->count, 2);
     EXPECT_EQ(strlen(PCFValueText(a, scy, 0, b, sizeof b, 1)), 32u);         /* cut to the field */
     EXPECT_EQ(PCFGetIntValue(nullptr, &PCFClientChannelDef, a, MQIACH_HB_INTERVAL, nullptr), 300);
     std::string first = Lines(q);

@@ -148,7 +148,7 @@ const std::vector<KeywordCheck> keywordChecks = {
           if (!a)
               return false;
           PCFFieldEntry *exits = PCFFindField(nullptr, nullptr, PCFClientChannelDef.fields, 3510);
-          PCFSTRLIST *l = (PCFSTRLIST *)PCFRecPtr(a + exits->offset);
+          PCFSTRLIST *l = PCFRecStrList(a + exits->offset);
           return S((char *)PCFGetStrValue(nullptr, &PCFClientChannelDef, a, 3506, nullptr)) ==
                      "host(1414)" &&
                  PCFGetIntValue(nullptr, &PCFClientChannelDef, a, 1501, nullptr) == 2 && l &&
@@ -536,8 +536,8 @@ int OldReadColumns(PRFIN *in, DLGINFO *d, char *token, uint32_t *q, std::vector<
             return len;
         }
         int32_t flags = (int32_t)PrfDecimal(token);
-        if (id == previous)
-            continue;
+        if (id == previous || DlgColumnsHold(list.data(), count, id))
+            continue;                   /* since: a column is listed once */
         previous = id;
         if (const PCFFieldDef *field = DefFindField(d->def, id, nullptr)) {
             list[count].field = field;
@@ -673,9 +673,9 @@ std::string TrimmedLines(const std::string &text)
 }
 
 /* Damaged files the fuzz campaigns found (tests/data/config/damaged): a
- * filter text whose quote stays open, NUL bytes inside kept sections,
- * zero and bad numbers, an option word before its mask, a column list cut
- * short.  Each start writes what the next one reads back as itself: the
+ * filter text whose quote stays open, NUL bytes inside kept sections (and
+ * after an empty one), zero and bad numbers, an option word before its
+ * mask, a column list cut short or naming a column twice.  Each start writes what the next one reads back as itself: the
  * first writing says what the second says (blanks at line ends aside),
  * and the second and third are the same bytes. */
 TEST_F(Fixture, DamagedFilesReadBackAsTheyWereWritten)

@@ -204,7 +204,7 @@ void old_save_object(PRFOUT *out, const uint8_t *area, const PCFCommandDef *def)
             break;
         case PCFT_FLAGSET:
             if (specified) {
-                PCFINTLIST *l = (PCFINTLIST *)PCFRecPtr(r);
+                PCFINTLIST *l = PCFRecIntList(r);
                 int32_t v = 0;
                 for (int i = 0; l && i < l->count; i++)
                     v |= PCFIntListItems(l)[i];
@@ -221,7 +221,7 @@ void old_save_object(PRFOUT *out, const uint8_t *area, const PCFCommandDef *def)
             }
             break;
         case PCFT_STRLIST: case PCFT_MULTISTR: {
-            PCFSTRLIST *l = (PCFSTRLIST *)PCFRecPtr(r);
+            PCFSTRLIST *l = PCFRecStrList(r);
             int max = e->field->maximum;
             if (!l || !l->count)
                 break;
@@ -236,7 +236,7 @@ void old_save_object(PRFOUT *out, const uint8_t *area, const PCFCommandDef *def)
             break;
         }
         case PCFT_ENUMLIST: case PCFT_INTLIST: {
-            PCFINTLIST *l = (PCFINTLIST *)PCFRecPtr(r);
+            PCFINTLIST *l = PCFRecIntList(r);
             if (!l || !l->count)
                 break;
             PrfOutFormat(out, "%5d=", (int)e->field->attrId);

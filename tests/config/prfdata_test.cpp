@@ -183,6 +183,7 @@ struct KeyRow {
 const KeyRow keyRows[] = {
     { "main=1 2 3 4 5 6 7 8", "main=1 2 3 4 5 6 7 8\n" },
     { "mainqm=9 8", "mainqm=9 8\n" }, { "mainmsgs=7 6", "mainmsgs=7 6\n" },
+    { "mainmax=1", "mainmax=1\n" },
     { "vct=D vcl=123 vcf=4 vcn=5 ver=933", "vct=D vcl=123 vcf=4 vcn=5\n" },
     { "list qms name icon mini tree nofor", "list qms name icon mini tree nofor " },
     { "alarm monitor dynamic", "alarm monitor dynamic savpos savsize " },

@@ -3,6 +3,7 @@
 
 #include <fstream>
 #include <iterator>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -148,6 +149,25 @@ TEST(ConfigText, TypedReaders)
     PrfGetEightInts(&in, e, token);
     EXPECT_EQ(e[2], 3);
     EXPECT_EQ(e[3], 9);                      /* stops at the end */
+    /* a list stops at its first empty token and before a section's tag,
+       leaving the rest of the targets and of the text alone */
+    static const struct { const char *text; int32_t four[4]; const char *next; } lists[] = {
+        { "r2=5 6 \"\" 8 next=1", { 5, 6, 9, 9 }, "8" },
+        { "r2=5 6 QM: 8", { 5, 6, 9, 9 }, "QM:" },
+        { "r2=\"\" 6 7 8", { 9, 9, 9, 9 }, "6" },
+        { "r2=1 2 3 4 next", { 1, 2, 3, 4 }, "next" },
+        { "r2=1 2", { 1, 2, 9, 9 }, "" },
+    };
+    for (auto &c : lists) {
+        PrfOpenText(&in, c.text, strlen(c.text));
+        int32_t four[4] = { 9, 9, 9, 9 };
+        PrfGetToken(&in, &q, 0, token);
+        PrfGetRect(&in, four, token);
+        for (int k = 0; k < 4; k++)
+            EXPECT_EQ(four[k], c.four[k]) << c.text << " " << k;
+        PrfGetToken(&in, &q, 0, token);
+        EXPECT_STREQ(token, c.next) << c.text;
+    }
 }
 
 TEST(ConfigText, ConversionsAndBounds)

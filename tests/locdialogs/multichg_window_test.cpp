@@ -196,7 +196,8 @@ TEST_F(MultiWindow, SizesAndTheSplitAreTheProfiles)
         Pump();
         RECT rc;
         GetWindowRect(w, &rc);
-        EXPECT_EQ(rc.right - rc.left, 900) << k.slot;   /* its height is its rows' */
+        EXPECT_EQ(rc.right - rc.left, 900) << k.slot;
+        EXPECT_EQ(rc.bottom - rc.top, 700) << k.slot;   /* no row stretches: kept all the same */
         MoveWindow(w, rc.left, rc.top, 950, 720, TRUE);
         Pump();
         EXPECT_EQ(Prf.dialogs[k.slot][2], 950) << k.slot;

@@ -1,8 +1,8 @@
 /* Add Location and Location Settings on the display: fields typed and Add
  * creating a location, the same names refused in a box, MVS and Auto
  * Connect acting on their fields, " Configure " opening the client
- * dialog on a client-connection area, a rename by Apply, and a picture
- * of each dialog and tab. */
+ * dialog on a client-connection area, a rename by Apply, a button whose
+ * hook is missing saying so, and a picture of each dialog and tab. */
 #include "locdlgtest.h"
 
 
@@ -171,6 +171,16 @@ TEST_F(Windows, LocationSettingsShowsStatusAndRenamesByApply)
     EXPECT_TRUE(IsWindow(h));                         /* Apply keeps it open */
     Press(h, RTF_CONNECT);                            /* connected: Disconnect suspends */
     EXPECT_TRUE(a->state & LST_SUSPENDED);
+    /* a button whose hook the program did not install says so */
+    rec.calls.clear();
+    Press(h, RTF_INIFILE);
+    EXPECT_EQ(rec.calls, std::vector<std::string>({ "ini" }));
+    LOCDLGHOOKS without = *LocDlgHooks();
+    without.showIniFile = nullptr;
+    LocDlgSetHooks(&without);
+    Press(h, RTF_INIFILE);
+    ASSERT_EQ(TestBoxes().size(), 2u);
+    EXPECT_EQ(TestBoxes()[1].text, "Showing the qm.ini file is not available in this build");
     Press(h, 1);
     EXPECT_FALSE(IsWindow(h));
     EXPECT_EQ(a->settingsWindow, nullptr);

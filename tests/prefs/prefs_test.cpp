@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "cmddlg.h"
 #include "cs.h"
 #include "pcflists.h"
 #include "prfdata.h"
@@ -231,21 +232,25 @@ TEST_F(Prefs, ListRowsReachTheListSettings)
     struct Want {
         int list;
         const char *row;
-        int PCFLISTPREFS::*flag;       /* or null: the grid bits */
+        const int *flag;               /* or null: the grid bits */
         uint32_t grid;
     };
     const Want wants[] = {
-        { 347, "Lists should be striped", &PCFLISTPREFS::stripes, 0 },
-        { 347, "Show rule lines on lists", &PCFLISTPREFS::focusLine, 0 },
-        { 347, "Right justify numeric columns", &PCFLISTPREFS::digitAlign, 0 },
-        { 344, "Show tooltips as balloons", &PCFLISTPREFS::balloonTips, 0 },
-        { 344, "Ticks should be green", &PCFLISTPREFS::checkStyle, 0 },
+        { 347, "Lists should be striped", &PcfListPrefs.stripes, 0 },
+        { 347, "Show rule lines on lists", &PcfListPrefs.focusLine, 0 },
+        { 347, "Right justify numeric columns", &PcfListPrefs.digitAlign, 0 },
+        { 347, "Select first entry on refresh", &PcfListPrefs.selectFirst, 0 },
+        { 347, "Size columns by data portion only", &PcfListPrefs.valuesOnly, 0 },
+        { 347, "Use global filter history", &PcfWinPrefs.filterListGlobal, 0 },
+        { 344, "Show tooltips as balloons", &PcfListPrefs.balloonTips, 0 },
+        { 344, "Ticks should be green", &PcfListPrefs.checkStyle, 0 },
         { 347, "Raised", nullptr, PCFG_RAISED },
         { 347, "Softer", nullptr, PCFG_SOFT },
         { 347, "3D Selection", nullptr, PCFG_FRAMEBLOCK },
     };
     uint32_t saved[5];
     memcpy(saved, Prf.po, sizeof saved);
+    const PCFWINPREFS savedWin = PcfWinPrefs;
     PREFWORDS none;
     PrefTakeWords(&none);
     for (int i = PW_PO; i <= PW_PO5; i++)
@@ -262,8 +267,9 @@ TEST_F(Prefs, ListRowsReachTheListSettings)
         PrefRowSet(row, &words, 1);
         PrefStoreWords(&words);
         PCFListPrefsFromProfile();
+        PCFWinPrefsFromProfile();
         for (const Want &o : wants) {
-            int on = o.flag ? PcfListPrefs.*o.flag != 0 : (PcfListPrefs.grid & o.grid) != 0;
+            int on = o.flag ? *o.flag != 0 : (PcfListPrefs.grid & o.grid) != 0;
             EXPECT_EQ(on, &o == &w) << "ticked " << w.row << ", setting of " << o.row;
         }
     }
@@ -275,6 +281,7 @@ TEST_F(Prefs, ListRowsReachTheListSettings)
     EXPECT_EQ(PcfListPrefs.grid, 0u);
     memcpy(Prf.po, saved, sizeof saved);
     PCFListPrefsDefaults();
+    PcfWinPrefs = savedWin;
 }
 
 TEST_F(Prefs, RepaintMaskAndAnnouncements)

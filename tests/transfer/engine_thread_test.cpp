@@ -2,7 +2,8 @@
  * queues it: the put thread gives the block its connection, the texts
  * reach the window through the port, and a message command queued to the
  * same location meanwhile waits for the move's connection lock, so the
- * two never share a unit of work and no message is lost. */
+ * two never share a unit of work and no message is lost; where no
+ * transfer is wired, the window is told so. */
 #include "xferengine.h"
 
 #include <atomic>
@@ -54,13 +55,17 @@ TEST_F(Transfer, MoveOnThePutThreadAndADeleteOnTheSameLocation)
     deleteStarted = 0;
     deleted = 0;
 
-    DROPT *block = (DROPT *)CSGetMem(sizeof(DROPT), "DROPT");
-    DraskInit(block);
-    strcpy(block->sourceQ, "Q1");
-    strcpy(block->targetQ, "Q2");
-    block->options |= DRO_MOVE | DRO_BROWSEGET;
-    block->first = 1;
-    block->last = 1500;
+    auto move = [] {
+        DROPT *o = (DROPT *)CSGetMem(sizeof(DROPT), "DROPT");
+        DraskInit(o);
+        strcpy(o->sourceQ, "Q1");
+        strcpy(o->targetQ, "Q2");
+        o->options |= DRO_MOVE | DRO_BROWSEGET;
+        o->first = 1;
+        o->last = 1500;
+        return o;
+    };
+    DROPT *block = move();
     void *window = (void *)0x1234;
     ThreadRequest request = {};
     request.kind = TRK_LOADUNLOAD;
@@ -82,6 +87,16 @@ TEST_F(Transfer, MoveOnThePutThreadAndADeleteOnTheSameLocation)
         lastCommit = c.tick > lastCommit ? c.tick : lastCommit;
     EXPECT_EQ(Rec.Count("MQCMIT"), 8u);            /* 1500 at 200 a unit */
     EXPECT_GE(deleteStarted.load(), lastCommit);   /* the delete waited for the move */
+    EXPECT_EQ(DepthOf("Q2"), 1500);
+    EXPECT_EQ(DepthOf("Q1"), 499);
+
+    /* the same request where no transfer is wired: the window is told, nothing moves */
+    MQEHooks.loadUnload = nullptr;
+    DROPT *again = move();
+    ASSERT_EQ(PostThreadRequest(r, nullptr, TRF_KIND | TRF_MSGINFO, &request, nullptr, again, sizeof *again), 0);
+    ASSERT_TRUE(WaitFor([] { return Main.Texts(FM_TEXT).size() == 2; }));
+    EXPECT_EQ(Main.Texts(FM_TEXT)[1], "Load and unload are not available in this build");
+    EXPECT_EQ(Main.messages.back().window, window);
     EXPECT_EQ(DepthOf("Q2"), 1500);
     EXPECT_EQ(DepthOf("Q1"), 499);
 }

@@ -94,7 +94,20 @@ TEST(DraskFormat, HeaderEmptyDataAndVersionOneLines)
 {
     std::string text = WriteMessages(GoldenMessages(), 0, "APP.QUEUE");
     EXPECT_EQ(text.rfind("* DRASK Version:9.0.0 Created:Tue Nov 14 22:13:20 2023\n* Queue = APP.QUEUE\n\n", 0), 0u);
-    EXPECT_NE(text.find("\nX \n\n"), std::string::npos);              /* empty data */
+    /* empty data: the single line "X ", with or without the character
+       column; the padded form other writings made reads back as empty */
+    for (uint32_t options : {0u, (uint32_t)DRO_COLUMN}) {
+        std::string written = WriteMessages({TextMessage("")}, options);
+        EXPECT_NE(written.find("\nX \n\n"), std::string::npos) << options;
+        EXPECT_EQ(written.find("<>"), std::string::npos) << options;
+    }
+    for (const std::string &x : {std::string("X "), "X " + std::string(52, ' ') + "<>"}) {
+        XRead r = ReadMessages(TempFile("empty.drask", "* DRASK\nA FMT MQSTR\n" + x + "\n\nA PER 1\nX 41\n"));
+        ASSERT_EQ(r.rc, 0) << r.error;
+        ASSERT_EQ(r.msgs.size(), 2u) << x;
+        EXPECT_EQ(r.msgs[0].data, "") << x;
+        EXPECT_EQ(r.msgs[1].data, "A") << x;
+    }
     /* the version-1 message: no VER, no GRP to ORL */
     size_t third = text.find("A RPT", text.find("X \n\n"));
     size_t fourth = text.find("A VER", third);
