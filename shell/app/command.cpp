@@ -158,7 +158,8 @@ void FrameCommand(FrameWords *f, int32_t id)
         if (ShellWork.repaintAllWindows)
             ShellWork.repaintAllWindows(0x800);
         break;
-    case IDM_QMGR: case IDM_QUEUE: case IDM_QUEUE_LIST: case IDM_MESSAGE_LIST: case IDM_MQSC:
+    case IDM_QMGR: case IDM_QUEUE: case IDM_QUEUE_LIST: case IDM_MESSAGE_LIST: case IDM_MESSAGE_DETAIL:
+    case IDM_MQSC:
         if (FrameGetSelLocation(w))
             location_command(f, id);
         break;

@@ -110,12 +110,33 @@ static QMS *own_window_location(HWND active)
     return nullptr;
 }
 
+/* The location of the row under a screen point in a dialog's list, or
+ * null where the point is off the list or below its last row. */
+static QMS *row_location_at(DialogWords *d, POINT pt)
+{
+    HWND list = d->definition && d->definition->list ? PCFWnd(d->rightList) : nullptr;
+    RECT client;
+    if (!list || !IsWindowVisible(list) || !ScreenToClient(list, &pt) || !GetClientRect(list, &client) ||
+        !PtInRect(&client, pt))
+        return nullptr;
+    LRESULT height = SendMessageA(list, LB_GETITEMHEIGHT, 0, 0);
+    if (height <= 0)
+        return nullptr;
+    LRESULT index = pt.y / height + SendMessageA(list, LB_GETTOPINDEX, 0, 0);
+    if (index >= SendMessageA(list, LB_GETCOUNT, 0, 0))
+        return nullptr;
+    LRESULT data = SendMessageA(list, LB_GETITEMDATA, (WPARAM)index, 0);
+    const PCFROW *row = data != LB_ERR ? (const PCFROW *)data : nullptr;
+    return row && row->request ? row->request->location : nullptr;
+}
+
 void ContextMenu(HWND window, POINT pt)
 {
     if (ShellOptions.diagnostics && Shell.mainWindow)
         SetWindowTextA(Shell.mainWindow, "RBUTTON1DOWN");
-    FrameWords *active = GetActiveFrameRec();
-    if (!active)
+    /* a command dialog is owned by a hidden window of its own, not by the
+       frame it came from: while it is active a frame stands behind it */
+    if (!GetActiveFrameRec() && !(PCFActiveDialog && FrameFirst()))
         return;
     if (!sharedPopup && !(sharedPopup = CreatePopupMenu())) {
         WinOpError("Main Popup menu is NULL");
@@ -139,8 +160,20 @@ void ContextMenu(HWND window, POINT pt)
         return;
     }
     DialogWords *d = PCFActiveDialog;
-    if (d)
+    if (!d)
+        return;
+    QMS *rowLocation = row_location_at(d, pt);
+    if (!rowLocation) {
         dialog_menu(d, pt);
+        return;
+    }
+    /* the chosen command goes to the row's location, whatever the
+       dialog's selection */
+    HWND owner = PCFWnd(d->window);
+    LocContextMenu(rowLocation, window, 2, sharedPopup, 1);
+    int id = UtilTrackPopupMenu(sharedPopup, TPM_RIGHTBUTTON | TPM_RETURNCMD, pt.x, pt.y, owner);
+    if (id > 0)
+        DoAction(owner, rowLocation, nullptr, id);
 }
 
 /* The command dialogs' hook: the window under the click and the point. */

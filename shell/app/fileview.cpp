@@ -322,6 +322,40 @@ static LRESULT CALLBACK FileViewProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
     return DefWindowProcA(hwnd, msg, wp, lp);
 }
 
+/* The other viewers of this thread (the program's). */
+static int other_viewers(HWND self)
+{
+    struct COUNT { HWND self; int n; } c = { self, 0 };
+    EnumThreadWindows(GetCurrentThreadId(), [](HWND w, LPARAM lp) -> BOOL {
+        COUNT *c = (COUNT *)lp;
+        char cls[16] = "";
+        GetClassNameA(w, cls, sizeof cls);
+        if (w != c->self && IsWindow(w) && !strcmp(cls, "RAVOLT_FILE"))
+            c->n++;
+        return TRUE;
+    }, (LPARAM)&c);
+    return c.n;
+}
+
+/* The default position the system gives a new overlapped window: a
+ * cascade from the top-left corner of the work area, each window one
+ * caption lower and further right than the one before.  A system that
+ * leaves such a window in the corner itself (Wine) gets the same
+ * cascade, so that no viewer covers the screen's corner or another
+ * viewer exactly. */
+static void default_position(HWND w)
+{
+    RECT wa, rc;
+    SystemParametersInfoA(SPI_GETWORKAREA, 0, &wa, 0);
+    GetWindowRect(w, &rc);
+    if (rc.left != wa.left || rc.top != wa.top)
+        return;                               /* the system placed it */
+    int step = GetSystemMetrics(SM_CYCAPTION) + GetSystemMetrics(SM_CYSIZEFRAME);
+    int n = 1 + other_viewers(w) % 8;
+    PlaceRect r = { wa.left + n * step, wa.top + n * step, rc.right - rc.left, rc.bottom - rc.top };
+    WinFitWindowRect(w, &r, 1, 0);
+}
+
 HWND FileViewCreate(const char *title, const char *path)
 {
     static int registered;
@@ -349,6 +383,7 @@ HWND FileViewCreate(const char *title, const char *path)
         WinOpError("CreateWindow failed");
         return nullptr;
     }
+    default_position(w);
     ShowWindow(w, SW_SHOW);
     return w;
 }

@@ -316,11 +316,7 @@ static int caption(FrameWords *f, HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, LRE
     DialogWords *l = f->listPane;
     if (!l || !(Prf.po[2] & PO3_TIME_ON_RIGHT) || (Prf.po[0] & PO1_NO_TITLE_TIME))
         return 0;
-    CaptionTexts *texts = (CaptionTexts *)l->workBlocks[0];
-    if (!texts && (texts = (CaptionTexts *)CSGetMem(sizeof *texts, "CAPTION")) != nullptr) {
-        memset(texts, 0, sizeof *texts);
-        l->workBlocks[0] = texts;
-    }
+    CaptionTexts *texts = PCFCaptionTexts(l);
     int handled = 0;
     if (texts)
         *result = CaptionDefWindowProc(hwnd, msg, wp, lp, texts, &handled);

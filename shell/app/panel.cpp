@@ -403,7 +403,11 @@ LRESULT CALLBACK QmPanelProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
     case WM_SIZE:
         f->panelCx = LOWORD(lp);
         f->panelCy = HIWORD(lp);
-        if (f->panelCx >= PanelReadableWidth(f) && IsWindowVisible(f->window))
+        /* remembered of the frame in its normal state only, as its
+           placement is: a maximised frame's panel is the normal one
+           stretched, and would come back wider at each start */
+        if (f->panelCx >= PanelReadableWidth(f) && IsWindowVisible(f->window) &&
+            !IsZoomed(f->window) && !IsIconic(f->window))
             Shell.panelWidth[PCFPlacementSlot()] = f->panelCx;
         FrameLayout(f);
         return 0;

@@ -87,6 +87,26 @@ static FrameWords *tree_frame(HWND child)
     return nullptr;
 }
 
+/* A ring's line whose location is no longer the ring's latest: the line
+ * is handed to the latest at once (its icons and what pressing them
+ * opens), and its row is updated so that its texts name the latest too
+ * (they are built with the line, and the latest may differ in name,
+ * version and counts). */
+static QMS *switch_to_latest(CNTW *rec, QMS *r)
+{
+    QMS *latest = LocRingLatest(r);
+    if (latest == r)
+        return r;
+    for (cntITEM *it = cntFirstItem(rec->itemLine); it; it = cntNextItem(it))
+        if (it->type == CNTI_USERDATA && it->value == (uint64_t)(uintptr_t)r) {
+            it->value = (uint64_t)(uintptr_t)latest;
+            break;
+        }
+    if (Shell.mainWindow)
+        PostMessageA(Shell.mainWindow, FRM_UPDATEROW, 0, (LPARAM)latest);
+    return latest;
+}
+
 /* A location line's status icon: drawn, and pressed opens the queue
  * manager's dialog. */
 static int QmLineProc(HWND child, UINT code, cntITEM *item, CNTW *rec)
@@ -95,15 +115,8 @@ static int QmLineProc(HWND child, UINT code, cntITEM *item, CNTW *rec)
     if (!r)
         return 0;
     if (code == CN_PAINT) {
-        if (!(r->status & LS_FIRSTOFRING) && r->nextInRing) {
-            QMS *latest = LocRingLatest(r);
-            for (cntITEM *it = cntFirstItem(rec->itemLine); it; it = cntNextItem(it))
-                if (it->type == CNTI_USERDATA && it->value == (uint64_t)(uintptr_t)r) {
-                    it->value = (uint64_t)(uintptr_t)latest;
-                    break;
-                }
-            r = latest;
-        }
+        if (!(r->status & LS_FIRSTOFRING) && r->nextInRing)
+            r = switch_to_latest(rec, r);
         cntDrawItemBitmap(rec, LocStatusBitmap(r));
     } else if (code == CN_CLICKED) {
         (void)item;

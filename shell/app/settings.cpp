@@ -2,7 +2,8 @@
  * and search texts of new frames, the panel width and message-list
  * height, the object dialogs' queue-manager list width, the main
  * window's placement, and the histories of the panel's fields; taken at
- * start-up and put back before the configuration is written. */
+ * start-up and put back before the configuration is written.  Also what
+ * the toolkit reads of the profile's options. */
 #include "shell.h"
 #include "shellint.h"
 
@@ -11,6 +12,7 @@
 #include "cfgfile.h"
 #include "cmddlg.h"
 #include "prfdata.h"
+#include "tkutil.h"
 
 /* The frame flags the profile keeps (its option word 2's view bits). */
 static const uint32_t keptFlags = FF_SEARCH | FF_MQVERSION | FF_DEPTH | FF_QMNAME | FF_LOCATION |
@@ -32,8 +34,24 @@ void ShellLoadSettings(void)
     PcfWinPrefs.listHeightMany = Prf.mainMsgs[1];
 }
 
+/* Whether the main window was left maximised (also when it was then
+ * minimised from there, or is still to be maximised at start-up);
+ * unknown without a main window. */
+static int main_maximised(int *maximised)
+{
+    WINDOWPLACEMENT wp = { sizeof wp };
+    if (!Shell.mainWindow || !IsWindow(Shell.mainWindow) || !GetWindowPlacement(Shell.mainWindow, &wp))
+        return 0;
+    *maximised = wp.showCmd == SW_SHOWMAXIMIZED || Shell.maximisePending ||
+                 (wp.showCmd == SW_SHOWMINIMIZED && (wp.flags & WPF_RESTORETOMAXIMIZED));
+    return 1;
+}
+
 void ShellStoreSettings(void)
 {
+    int maximised;
+    if (main_maximised(&maximised))
+        Prf.mainMax = maximised;
     Prf.opt2 = (Prf.opt2 & ~keptFlags) | (Shell.defaultFlags & keptFlags);
     snprintf(Prf.dftsrchloc, sizeof Prf.dftsrchloc, "%s", Shell.defaultSearch[0]);
     snprintf(Prf.dftsrchq, sizeof Prf.dftsrchq, "%s", Shell.defaultSearch[1]);
@@ -42,6 +60,13 @@ void ShellStoreSettings(void)
     Prf.mainMsgs[0] = PcfWinPrefs.listHeightOne;
     Prf.mainMsgs[1] = PcfWinPrefs.listHeightMany;
     Prf.qmlistwid = PcfWinPrefs.qmListPosition;
+}
+
+void ShellHostFromProfile(void)
+{
+    tkHost.wholeDesktop = (Prf.po[1] & PO2_NO_INTEGRAL_MONITOR) != 0;
+    tkHost.monitorChecksOff = (Prf.po[1] & PO2_NO_DUAL_MONITOR) != 0;
+    tkHost.oemCharset = (Prf.po[0] & PO1_OEM_CHARSET) != 0;
 }
 
 int ShellWriteConfig(void)

@@ -80,6 +80,7 @@ struct SHELLSTATE {
     HBRUSH brushes[9];
     HICON icons[4];                /* 2 main, 3 sub, 4 main error, 5 */
     int noUserInterface;
+    int maximisePending;           /* the main frame left maximised, shown normal so far */
     int argc;
     char **argv;
     CSLIST history[3];             /* Search Locations, Search Queues, Queue Prefix */

@@ -57,6 +57,10 @@ enum ShellBitmapId {
  * configuration is written (placements, search texts, flags). */
 void ShellLoadSettings(void);
 void ShellStoreSettings(void);
+/* The toolkit's host settings from the profile's options (at start-up
+ * and whenever Preferences are applied): placement on the whole virtual
+ * screen, the monitor-arrangement checks off, fonts in the OEM set. */
+void ShellHostFromProfile(void);
 /* CfgFileWrite with the shell's settings stored first; 0 written. */
 int ShellWriteConfig(void);
 /* Saved dialogs: one opened (a start) or brought forward (a switch), by
@@ -83,12 +87,14 @@ int ShellBox(HWND owner, const char *text, const char *caption, UINT type);
 int ShellFrameMessage(FrameWords *frame, HWND hwnd, UINT msg, WPARAM wp, LPARAM lp,
                       LRESULT *result);
 
-/* The colour chooser's repaints and the Filter Manager's owner go to
- * the main window (wiring.cpp). */
+/* The colour chooser's repaints, the Filter Manager's owner, the
+ * credentials prompt and the password cache's dialogs follow the main
+ * window (wiring.cpp); the cache's news goes to the Preferences dialog
+ * when open. */
 void ShellFollowMainWindow(HWND main);
-/* The credentials prompt and the password cache's dialogs, owned by the
- * main window; their news goes to the Preferences dialog when open. */
-void ShellCacheWindows(HWND main);
+/* The password cache's news for the Preferences dialog, when it is open
+ * (PWCHOOKS.preferencesChanged). */
+void ShellCacheNews(void *ctx);
 
 /* The location the Windows-menu, command and context-menu code acts on. */
 QMS *ShellSelectedLocation(FrameWords *frame);

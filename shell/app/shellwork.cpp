@@ -54,19 +54,10 @@ static int error_counts(int32_t *seen, int32_t *inError)
 }
 void ShellCheckDialogs(void);
 
-/* The password cache's news for the Preferences dialog, when it is open. */
-static void cache_news(void *)
+void ShellCacheNews(void *)
 {
     if (HWND p = PrefWindow())
         PostMessageA(p, UM_PREF_CACHE, 0, 0);
-}
-
-void ShellCacheWindows(HWND main)
-{
-    PWCInitWindows(main);
-    PWCHOOKS h = *PWCHooks();
-    h.preferencesChanged = cache_news;
-    PWCSetHooks(&h);
 }
 
 /* 11354: the credentials a waiting worker asks for; the block is ours. */

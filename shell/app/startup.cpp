@@ -4,7 +4,6 @@
  * and "-t", and the exit that confirms, writes the configuration and lets
  * the timer end the locations' threads. */
 #include "shell.h"
-#include "cmdusage.h"
 #include "shellint.h"
 #include "shellwork.h"
 
@@ -167,6 +166,7 @@ static void load_profile(void)
 {
     Shell.accelerators = LoadAcceleratorsA(Shell.instance, "RAVOLTACCEL");
     LoadPrfData();
+    ShellHostFromProfile();               /* before the fonts: their character set */
     PrfApplyLook();
     PCFWinPrefsFromProfile();
     PCFPrefsFromProfile();
@@ -191,6 +191,18 @@ static void read_config(char *error)
     CfgFileRead(ConfigFile, &LocTree, exists, error);
 }
 
+/* A process whose window station is not the visible one (a service, a
+ * task run without a logged-on user) has no user interface: its boxes
+ * would wait for a click that never comes, so they become log lines. */
+static int without_user_interface(void)
+{
+    USEROBJECTFLAGS flags = {};
+    HWINSTA station = GetProcessWindowStation();
+    return station &&
+           GetUserObjectInformationA(station, UOI_FLAGS, &flags, sizeof flags, nullptr) &&
+           !(flags.dwFlags & WSF_VISIBLE);
+}
+
 int ShellStartup(HINSTANCE instance, int argc, char **argv)
 {
     Shell.instance = instance;
@@ -199,9 +211,7 @@ int ShellStartup(HINSTANCE instance, int argc, char **argv)
     Shell.startupPending = 1;
     Shell.tick = 7;
     CSInitPlatform();
-    ModelessSetNotFound(ModelessNotFound);
-    static const CMDUSAGEHOOKS usage = { SetCommandUsage, CommandUsageText };
-    CmdUsageSetHooks(&usage);
+    Shell.noUserInterface = tkHost.batch = without_user_interface();
     make_brushes();
     if (!load_icons() || !register_classes())
         return 0;
@@ -300,6 +310,12 @@ static void place_frame(FrameWords *f)
     }
     WinFitWindowRect(f->window, &rect, 1, FIT_TWO_THIRDS);
     ShowWindow(f->window, SW_SHOWNORMAL);
+    /* left maximised: so again at the timer's first tick, over this normal
+       placement, once the normal showing has been taken in (a display
+       server that takes it in after a maximising undoes that: Wine
+       without a window manager) */
+    if (FrameFirst() == f && Prf.mainMax)
+        Shell.maximisePending = 1;
 }
 
 void StartupStep2(FrameWords *f)

@@ -1,6 +1,7 @@
-/* The main frame's one-second timer: the exit, progress windows, column
- * filters, commands without reply, the version check, the search typed
- * into the panels, the tree rebuilds and the location timer. */
+/* The main frame's one-second timer: the frame maximised as it was left,
+ * the exit, progress windows, column filters, commands without reply, the
+ * version check, the search typed into the panels, the tree rebuilds and
+ * the location timer. */
 #include "shell.h"
 #include "shellint.h"
 #include "shellwork.h"
@@ -76,6 +77,10 @@ void ShellTimerTick(HWND hwnd)
     Shell.now = CSGetCurrentTime();
     if (Shell.startupPending)
         return;
+    if (Shell.maximisePending) {
+        Shell.maximisePending = 0;
+        ShowWindow(hwnd, SW_SHOWMAXIMIZED);
+    }
     if (Shell.status & SHELL_EXITING) {
         if (ShellExitTick() == 0)
             PostQuitMessage(0);

@@ -16,6 +16,7 @@
 #include "export.h"
 #include "filters.h"
 #include "locimport.h"
+#include "loccache.h"
 #include "locstore.h"
 #include "pcflists.h"
 #include "userfmt.h"
@@ -50,17 +51,20 @@ static void wire_records(void)
 
 /* ---- the engine, the dialogs' core and what they reach above them ---- */
 
-/* What the engine reaches above it: the version check's follow-up and the debug
- * dump (the shell), the import of the local queue managers, loads and
+/* What the engine reaches above it: the version check's follow-up and the
+ * debug dump (the shell's windows: the native build has neither, and the
+ * engine goes without), the import of the local queue managers, loads and
  * unloads (the transfer), the configuration file, the message editor of a
  * dialog and the MQSC console's automatic export. */
 static void wire_engine(void)
 {
     MQEHOOKS h = MQEHooks;
+#ifdef _WIN32
     h.verCheckRun = VerCheckRun;
+    h.debugDump = DebugDumpMessage;
+#endif
     h.importLocal = ImportLocalQMgrs;
     h.loadUnload = LoadUnloadQueue;
-    h.debugDump = DebugDumpMessage;
     h.writeConfig = CfgFileWrite;
     h.confirmDiscard = ConfirmDiscardEdits;
     h.setFormatName = EdSetFormatName;
@@ -104,10 +108,12 @@ static int message_summary(void *, DialogWords *d, QMS *r, const PCFMSGINFO *inf
                            const uint8_t *data, uint32_t length, char *text, uint32_t room,
                            uint32_t *textLength)
 {
-    char queue[MQ_Q_NAME_LENGTH + 1] = "";
-    if (d)
-        PCFGetValueText(d, MQCA_Q_NAME, queue, sizeof queue);
-    size_t n = strlen(queue);
+    /* a text field's value is the record's own text, not the buffer */
+    char buffer[MQ_Q_NAME_LENGTH + 1] = "";
+    const char *queue = d ? PCFGetValueText(d, MQCA_Q_NAME, buffer, sizeof buffer) : nullptr;
+    if (!queue)
+        queue = "";
+    size_t n = strnlen(queue, MQ_Q_NAME_LENGTH);
     while (n && queue[n - 1] == ' ')
         n--;
     MSGSUMCTX ctx = { queue, (uint32_t)n, r ? r->qmName : "", 0, 0, room };
@@ -122,6 +128,31 @@ static int message_summary(void *, DialogWords *d, QMS *r, const PCFMSGINFO *inf
     return 1;
 }
 
+/* The topic string of a topic object the location caches (its cached
+ * list of 48-character names with one text each), for the subscription
+ * replies of queue managers below command level 800: the list code takes
+ * it off the front of a subscription's topic string.  The value kept in
+ * the dialog is the cached entry.  Reply processing calls this on worker
+ * threads: the caches are read under their lock. */
+enum { TOPIC_KIND = 6 };
+
+static int find_topic(void *, QMS *r, const char *name, char *topicString, int size, uint64_t *value)
+{
+    char key[QMS_NAME + 1] = "";
+    strncpy(key, name, QMS_NAME);
+    int found = 0;
+    CSLockGlobal(CSLOCK_OBJECTS);
+    const LOCCACHES *c = r && size > 0 ? (const LOCCACHES *)r->objectCaches : nullptr;
+    const LOCOBJ *o = c ? (const LOCOBJ *)CSTreeFind(c->lists[TOPIC_KIND], key, QMS_NAME) : nullptr;
+    if (o && !(o->flags & LOCOBJ_STALE) && o->shared) {
+        snprintf(topicString, (size_t)size, "%s", o->shared);
+        *value = (uint64_t)(uintptr_t)o;
+        found = 1;
+    }
+    CSUnlockGlobal(CSLOCK_OBJECTS);
+    return found;
+}
+
 /* A list dialog's filter compiled anew before its default action. */
 static void new_filter(void *, DialogWords *d)
 {
@@ -129,12 +160,14 @@ static void new_filter(void *, DialogWords *d)
 }
 
 /* The dialogs' core: the list fill's filters and message summaries, the
- * parts freed with a dialog and the downloaded defaults. */
+ * parts freed with a dialog and the downloaded defaults; and the user
+ * formats' view of the message editor's panes. */
 static void wire_dialogs(void)
 {
     PCFHOOKS hooks = *PCFHooks();
     hooks.messageSummary = message_summary;
     hooks.newFilter = new_filter;
+    hooks.findTopic = find_topic;      /* subscriptions' topic strings (old levels) */
     PCFSetHooks(&hooks);
     PCFSetListFilter(&PCFFilterListHooks);
     PCFPARTHOOKS parts = {};
@@ -146,6 +179,7 @@ static void wire_dialogs(void)
     PCFDOWNLOADSTORE store = {};
     store.kept = kept_default;
     PCFSetDownloadStore(&store);
+    EdUseUserFormats();                /* the user formats read the editor's panes */
 }
 
 #ifdef _WIN32
@@ -175,9 +209,14 @@ static void pane_struct_menus(void *, DialogWords *d, HMENU bar)
     StructShowMenus(d, bar);
 }
 
-/* The dialogs' windows: the message editor pane. */
+/* The dialogs' windows: the message editor pane, and the editor's hosts
+ * in the pane's window code. */
 static void wire_dialog_windows(void)
 {
+    EdUsePaneHost();
+    EdUseSystemClipboard();
+    EdUseSelectionBox();
+    EdUseFindDialog();
     PCFPANEHOOKS pane = {};
     pane.registerClass = pane_class;
     pane.createWindow = pane_window;

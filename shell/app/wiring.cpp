@@ -15,6 +15,7 @@
 #include "mqengine.h"
 #include "xferwnd.h"
 #include "cfgfile.h"
+#include "cmdusage.h"
 #include "cmddlg.h"
 #include "cnt.h"
 #include "colours.h"
@@ -34,6 +35,7 @@
 #include "pcflistwin.h"
 #include "pcfwin.h"
 #include "prefs.h"
+#include "pwcwin.h"
 #include "prffile.h"
 #include "prfsect.h"
 #include "savedlg.h"
@@ -253,7 +255,6 @@ static void loc_add_modeless(void *, void *w, int kind, uintptr_t a, uintptr_t b
     AddModeless(w, kind, (void *)a, (void *)b);
 }
 static void loc_remove_modeless(void *, void *w) { UtilRemoveModeless(w); }
-static void config_changed(void *) {}
 /* The pending reply polls and the poll count of a location's get side
  * (developer diagnostics of Location Settings). */
 static void get_counters(void *, QMS *r, int32_t *first, int32_t *second)
@@ -265,20 +266,21 @@ static void get_counters(void *, QMS *r, int32_t *first, int32_t *second)
 }
 /* The dialogs, lists and filters take the profile's settings anew
  * (separators, local times and the time zone, contexts, sounds, list
- * options, histories). */
+ * options, histories); what the windows keep of the profile (the list
+ * widths and heights) goes back to it first, so that it is not lost. */
 static void prefs_derive(void *)
 {
+    ShellStoreSettings();
+    ShellHostFromProfile();
     PCFWinPrefsFromProfile();
     PCFPrefsFromProfile();
     PCFListPrefsFromProfile();
     FltPrefsFromProfile();
 }
-/* Preferences applied: what the windows keep of the profile goes back to
- * it first, then the dialogs take their settings anew and the windows
- * repaint what changed. */
+/* Preferences applied: the dialogs take their settings anew and the
+ * windows repaint what changed. */
 static void prefs_repaint(void *, uint32_t mask)
 {
-    ShellStoreSettings();
     prefs_derive(nullptr);
     repaint(nullptr, mask);
 }
@@ -335,6 +337,11 @@ static int cfg_error_box(void *, const char *caption, const char *text, int with
         return WinOpErrorEx(Shell.mainWindow, text, okCancel);
     return ShellBox(Shell.mainWindow, text, caption,
                     (okCancel ? MB_OKCANCEL : MB_OK) | MB_ICONEXCLAMATION) == IDCANCEL;
+}
+
+static void dialog_notice(const char *caption, const char *text)
+{
+    ShellBox(Shell.mainWindow, text, caption, MB_OK | MB_ICONINFORMATION);
 }
 
 static void cfg_notice(void *, const char *caption, const char *text)
@@ -474,8 +481,23 @@ static void install_timer_hooks(void)
 /* A repaint announcement on the object dialogs and the frames: each
  * frame's tree takes its colours again, a shown message is formatted
  * again when the mask asks, and the frame is repainted. */
+/* The filter windows' colours (the column filter pop-up, the Filter
+ * Manager's lists) from the live colour table. */
+static void filter_colours(void)
+{
+    FltColours.menuBack = *ColourRef(CLR_MENUBG);
+    FltColours.menuFore = *ColourRef(CLR_MENUFG);
+    FltColours.titlesBack = *ColourRef(13);             /* "List Titles Background" */
+    FltColours.listBack = *ColourRef(CLR_LISTBG);
+    FltColours.listFore = *ColourRef(CLR_LISTFG);
+    FltColours.selectBack = *ColourRef(CLR_SELECTBG);
+    FltColours.selectFore = *ColourRef(32);             /* "List Select Foreground" */
+}
+
 static void repaint_frames(uint32_t mask)
 {
+    if (mask & RP_COLOURS)
+        filter_colours();
     PCFRepaintDialogs(mask);
     for (FrameWords *f = FrameFirst(); f; f = FrameNext(f)) {
         if (f->tree)
@@ -495,8 +517,12 @@ static int64_t program_clock(void *) { return CSGetCurrentTime(); }
 
 void ShellFollowMainWindow(HWND main)
 {
-    ShellCacheWindows(main);
+    PWCInitWindows(main);                  /* the cache's dialogs, owned by the main window */
+    PWCHOOKS cache = *PWCHooks();
+    cache.preferencesChanged = ShellCacheNews;
+    PWCSetHooks(&cache);
     ColourInitWindows(main, repaint_frames);
+    filter_colours();
     FLTWINHOOKS filterWindows = {};
     filterWindows.owner = main;
     filterWindows.activeDialog = active_dialog;
@@ -516,6 +542,9 @@ static void bind_dialog_colours(void)
 void ShellInstallHooks(void)
 {
     WireLibraries();
+    ModelessSetNotFound(ModelessNotFound);
+    static const CMDUSAGEHOOKS usage = { SetCommandUsage, CommandUsageText };
+    CmdUsageSetHooks(&usage);
     install_timer_hooks();
     MQEPORT port = { nullptr, port_message, port_error };
     MQESetPort(&port);
@@ -545,6 +574,9 @@ void ShellInstallHooks(void)
     CmdDialogHooks(&h);
     h.postError = dialog_error;
     PCFSetHooks(&h);
+    /* with tracing on, the command dialogs' notices of missing pieces (the
+       combined date fields) are shown in a box of their own */
+    PCFNoticeSink = dialog_notice;
     PCFSHELLHOOKS s = {};
     s.doAction = do_action;
     s.contextMenu = ShellDialogContextMenu;
@@ -593,7 +625,6 @@ void ShellInstallHooks(void)
     d.repaint = repaint;
     d.addModeless = loc_add_modeless;
     d.removeModeless = loc_remove_modeless;
-    d.configChanged = config_changed;
     d.getCounters = get_counters;
     LocDlgSetHooks(&d);
 
@@ -609,7 +640,6 @@ void ShellInstallHooks(void)
     p.locListCommand = loc_list;
     p.programIcon = program_icon;
     p.dropQueueUserName = drop_user;
-    p.configChanged = config_changed;
     p.splashTest = splash_test;
     p.playSound = play;
     p.addModeless = pref_add_modeless;

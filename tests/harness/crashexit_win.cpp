@@ -30,6 +30,10 @@ void print_frame(int n, DWORD64 pc)
 /* The frames from the faulting context, unwound as the system does. */
 void print_backtrace(CONTEXT context)
 {
+    if (!context.Rip && context.Rsp) {         /* a call through a null pointer: start at its caller */
+        context.Rip = *(DWORD64 *)context.Rsp;
+        context.Rsp += 8;
+    }
     for (int n = 0; n < 48 && context.Rip; n++) {
         print_frame(n, context.Rip);
         DWORD64 base = 0;

@@ -7,6 +7,7 @@
 #include <algorithm>
 
 #include "apptest.h"
+#include "command.h"
 #include "cs.h"
 #include "locstore.h"
 #include "prfdata.h"
@@ -91,6 +92,8 @@ TEST(AppFrames, ASecondFrameCreatedAndClosedLeavesNoBlockBehind)
         ASSERT_TRUE(use());
     }
     EXPECT_EQ(FrameCount(), 1);
+    /* the panes' close commands (their queue let go) answered */
+    PumpUntil([] { return IfcmdCount() == 0; }, 5000);
     EXPECT_EQ(Blocks(), before);
 
     FrameWords *f = NewFrame();

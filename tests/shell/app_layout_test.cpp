@@ -120,7 +120,7 @@ TEST(AppLayout, APlantedOverlapIsCaught)
 
 /* ---- the windows a user opens first, as the program opens them ---- */
 
-enum { FW_NEAR = 1, FW_CONSOLE = 2, FW_RULES = 4, FW_LIST = 8 };
+enum { FW_NEAR = 1, FW_CONSOLE = 2, FW_RULES = 4, FW_LIST = 8, FW_CURSOR = 16 };
 
 struct FirstWindow {
     const char *name, *cls, *title;    /* no title: the frame's own Message List */
@@ -136,6 +136,7 @@ const FirstWindow FirstWindows[] = {
     {"Message List", nullptr, nullptr, 0, 0, FW_LIST, "layout_message_list"},
     {"Auto Refresh Rate", "DD_DLG_AUTOREFRESH", "Auto Refresh Rate", 542, 504, FW_RULES, "layout_auto_refresh_rate"},
     {"Location Settings", "DD_DLG_REMOTEDLG", "Location Settings", 749, 0, FW_RULES, "layout_location_settings"},
+    {"Preferences", "DD_DLG_PREFERENCE", "Kelvane Preferences", 546, 0, FW_CURSOR, nullptr},
 };
 
 /* Opened as a menu command opens it, the pointer left on the frame's menu
@@ -234,6 +235,12 @@ std::vector<std::string> FirstFaults(FrameWords *f, const FirstWindow &row, HWND
     int y = std::clamp((int)(o.top + o.bottom - cy) / 2, (int)a.top, (int)a.bottom - cy);
     if ((row.checks & FW_NEAR) && d && !(d->markFlags & DM_POS_SET) && (abs(r.left - x) > 2 || abs(r.top - y) > 2))
         faults.push_back("at " + std::to_string(r.left) + "," + std::to_string(r.top) + ", not centred over the frame");
+    POINT c;
+    GetCursorPos(&c);
+    x = std::clamp((int)c.x - cx / 2, (int)a.left, (int)a.right - cx);
+    y = std::clamp((int)c.y - cy / 2, (int)a.top, (int)a.bottom - cy);
+    if ((row.checks & FW_CURSOR) && (abs(r.left - x) > 2 || abs(r.top - y) > 2))
+        faults.push_back("at " + std::to_string(r.left) + "," + std::to_string(r.top) + ", not centred on the cursor");
     if (row.checks & FW_CONSOLE) {
         HWND console = PCFWnd(d->dataWindow), input = MQSCConsoleInput(console);
         RECT pane, box, status;

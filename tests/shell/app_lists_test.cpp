@@ -27,8 +27,11 @@
 #include "qms.h"
 #include "shellint.h"
 #include "tkharness.h"
+#include "prfdata.h"
+#include "userfmt.h"
 
 #include <algorithm>
+#include <fstream>
 #include <atomic>
 #include <cstring>
 #include <functional>
@@ -50,6 +53,37 @@ DialogWords *OpenFromMenu(FrameWords *f, int32_t id, PCFCommandDef *def)
         return found != nullptr;
     }, 20000);
     return found;
+}
+
+/* The text of an item of the menu a right click at a screen point pops
+ * up, read as it opens and closed unchosen; empty without one. */
+static std::string poppedText;
+static int poppedItem;
+
+static LRESULT CALLBACK CatchPopup(int code, WPARAM wp, LPARAM lp)
+{
+    const CWPSTRUCT *m = (const CWPSTRUCT *)lp;
+    if (code == HC_ACTION && m->message == WM_INITMENUPOPUP) {
+        char text[100] = "";
+        GetMenuStringA((HMENU)m->wParam, (UINT)poppedItem, text, sizeof text, MF_BYCOMMAND);
+        poppedText = text;
+        SetTimer(nullptr, 0, 50, [](HWND, UINT, UINT_PTR timer, DWORD) {
+            KillTimer(nullptr, timer);
+            EndMenu();
+        });
+    }
+    return CallNextHookEx(nullptr, code, wp, lp);
+}
+
+std::string PoppedItemText(HWND dialog, HWND over, POINT at, int item)
+{
+    poppedText.clear();
+    poppedItem = item;
+    HHOOK hook = SetWindowsHookExA(WH_CALLWNDPROC, CatchPopup, nullptr, GetCurrentThreadId());
+    SendMessageA(dialog, WM_CONTEXTMENU, (WPARAM)over, MAKELPARAM(at.x, at.y));
+    UnhookWindowsHookEx(hook);
+    PumpAll();
+    return poppedText;
 }
 
 std::vector<std::string> Titles(DialogWords *d)
@@ -160,6 +194,16 @@ TEST(AppLists, AQueueListFromTheMenuIsFilledAtOnceAndKeepsItsTitles)
     EXPECT_EQ(Titles(d), before);
     for (const std::string &t : Titles(d))
         EXPECT_FALSE(t.empty());
+    /* a right click over a row pops its location's menu up; over the
+       status line, the dialog's own */
+    HWND w = PCFWnd(d->window), list = PCFWnd(d->rightList);
+    SetForegroundWindow(w);
+    PumpAll();
+    POINT overRow = { 30, (int)SendMessageA(list, LB_GETITEMHEIGHT, 0, 0) / 2 }, overStatus = { 5, 5 };
+    ClientToScreen(list, &overRow);
+    ClientToScreen(PCFWnd(d->statusWindow), &overStatus);
+    EXPECT_EQ(PoppedItemText(w, list, overRow, 749), "Open Location RAVOLT.DEMO...");
+    EXPECT_EQ(PoppedItemText(w, PCFWnd(d->statusWindow), overStatus, 749), "");
     SendMessageA(PCFWnd(d->window), WM_CLOSE, 0, 0);
     PumpAll();
 }
@@ -975,12 +1019,15 @@ TEST(AppLists, ListsFollowTheChangesMadeThroughThem)
         const char *depth;           /* the Queue List's depth of REFRESH.Q after */
         bool gone;                   /* REFRESH.GONE no longer listed */
         const char *shown;           /* a message the Message List shows after, or null */
+        char typed;                  /* Update: the first letter typed over */
     } changes[] = {
         { "a message opened, its first letter typed over and saved by Update", 10, msgs, nullptr, 946, 3, "3",
-          false, "Xne to edit" },
-        { "a message deleted long after the refresh", 20, msgs, nullptr, 599, 2, "2", false, nullptr },
-        { "a message deleted within five seconds of it", 22, msgs, nullptr, 599, 1, "1", false, nullptr },
-        { "a queue deleted within five seconds of the Queue List's refresh", 40, queues, "REFRESH.GONE", 578, 1,
+          false, "Xne to edit", 'X' },
+        { "the message that Update put typed over and saved by Update again from the same window", 15, msgs,
+          nullptr, 946, 3, "3", false, "Yne to edit", 'Y' },
+        { "a message deleted long after the refresh", 30, msgs, nullptr, 599, 2, "2", false, nullptr },
+        { "a message deleted within five seconds of it", 32, msgs, nullptr, 599, 1, "1", false, nullptr },
+        { "a queue deleted within five seconds of the Queue List's refresh", 50, queues, "REFRESH.GONE", 578, 1,
           "1", true, nullptr },
     };
     auto shows = [&](const char *text) {
@@ -1000,7 +1047,8 @@ TEST(AppLists, ListsFollowTheChangesMadeThroughThem)
         wintest::AnswerConfirmation(1, nullptr);
         HWND to = PCFWnd(c.list->window);
         if (c.action == 946) {       /* Update is the message window's: the row opened and edited */
-            SendMessageA(to, WM_COMMAND, 596, 0);
+            if (!edited)
+                SendMessageA(to, WM_COMMAND, 596, 0);
             PumpUntil([&] {
                 for (DialogWords *o = PCFOpenDialogs; o && !edited; o = o->next)
                     if (o->editor && EdFindLine(o->editor, "one to edit") >= 0)
@@ -1008,9 +1056,10 @@ TEST(AppLists, ListsFollowTheChangesMadeThroughThem)
                 return edited != nullptr;
             }, 10000);
             ASSERT_NE(edited, nullptr) << c.what;
-            int32_t line = EdFindLine(edited->editor, "one to edit");
+            int32_t line = EdFindLine(edited->editor, "ne to edit");
+            ASSERT_GE(line, 0) << c.what;
             EdMoveCursor(edited->editor, 0, 0, MC_GOTO, EdGetLine(edited->editor, line)->valueColumn, line);
-            LoopMessage(PCFWnd(edited->dataWindow), WM_CHAR, 'X', 1);
+            LoopMessage(PCFWnd(edited->dataWindow), WM_CHAR, (WPARAM)(unsigned char)c.typed, 1);
             to = PCFWnd(edited->window);
         }
         SendMessageA(to, WM_COMMAND, (WPARAM)c.action, 0);
@@ -1022,7 +1071,8 @@ TEST(AppLists, ListsFollowTheChangesMadeThroughThem)
             PumpUntil([] { return false; }, 1000);
         }
         EXPECT_EQ(Rows(msgs), c.messages) << c.what;
-        EXPECT_TRUE(shows(c.shown)) << c.what << ": " << Cell(msgs, Rows(msgs) - 1, MYPCFA_MESSAGE);
+        EXPECT_TRUE(shows(c.shown)) << c.what << ": " << Cell(msgs, Rows(msgs) - 1, MYPCFA_MESSAGE) << " ("
+                                    << (edited ? Status(edited) : std::string()) << ")";
         EXPECT_EQ(Cell(queues, RowOf(queues, "REFRESH.Q"), MQIA_CURRENT_Q_DEPTH), c.depth) << c.what;
         EXPECT_EQ(RowOf(queues, "REFRESH.GONE") < 0, c.gone) << c.what;
     }
@@ -1196,14 +1246,25 @@ TEST(AppLists, AQueueDialogShowsTheQueueOfAnyType)
 }
 
 /* A queue's Message List summarises in its Message column what it knows
- * how to (a dead letter by its header) and shows the text of the rest; a
- * message opened from it that is longer than what was retrieved says so,
- * and the command's own last text does not cover that. */
+ * how to (a dead letter by its header, a message a user format chosen by
+ * the queue describes by its summary fields) and shows the text of the
+ * rest; a text the browse converted shows the CCSID and the encoding the
+ * data came in; a message opened from it that is longer than what was
+ * retrieved says so, and the command's own last text does not cover
+ * that. */
 TEST(AppLists, AMessageListSummarisesAndTellsWhatWasRetrieved)
 {
     FrameWords *f = AppDemoSelected();
     ASSERT_NE(f, nullptr);
     ASSERT_EQ(AppMqsc("RAVOLT.DEMO", "DEFINE QLOCAL(SUMMARY.Q) REPLACE\nCLEAR QLOCAL(SUMMARY.Q)\n"), 0);
+    std::string formats = AppConfigDir() + "SUMMARY.FMT";
+    std::ofstream(formats, std::ios::binary) << "struct Ledger ; A ledger entry\n{\n char id[4] : summary; Id\n"
+                                                " char note[6];\n}\nqueue SUMMARY.Q\n{\n format LEDGER\n {\n"
+                                                "  struct Ledger;\n }\n}\n";
+    const PRFDATA profile = Prf;
+    snprintf(Prf.userfmtfile, sizeof Prf.userfmtfile, "%s", formats.c_str());
+    Prf.po[3] |= UF_OPT_ALLOW | UF_OPT_SUMMARY;
+    ASSERT_EQ(UFLoadFormats(nullptr, 0), 1);
     MQDLH dlh = { MQDLH_DEFAULT };
     dlh.Reason = MQRC_UNKNOWN_OBJECT_NAME;
     memset(dlh.DestQName, ' ', sizeof dlh.DestQName);
@@ -1215,6 +1276,8 @@ TEST(AppLists, AMessageListSummarisesAndTellsWhatWasRetrieved)
     std::string dead((const char *)&dlh, sizeof dlh);
     ASSERT_TRUE(AppPutData("RAVOLT.DEMO", "SUMMARY.Q", MQFMT_DEAD_LETTER_HEADER, { dead + "lost" }));
     ASSERT_TRUE(AppPutData("RAVOLT.DEMO", "SUMMARY.Q", MQFMT_STRING, { "plain text", std::string(30000, 'x') }));
+    ASSERT_TRUE(AppPutData("RAVOLT.DEMO", "SUMMARY.Q", MQFMT_STRING, { "Latin-1 text" }, 819, 785));
+    ASSERT_TRUE(AppPutData("RAVOLT.DEMO", "SUMMARY.Q", "LEDGER  ", { "L-42ledger" }));
     /* a Message List of its own (Shift turns the reuse of an open one round) */
     BYTE keys[256], saved[256];
     GetKeyboardState(saved);
@@ -1230,9 +1293,13 @@ TEST(AppLists, AMessageListSummarisesAndTellsWhatWasRetrieved)
     ASSERT_NE(msgs, nullptr);
     PCFSetFieldText(msgs, MQCA_Q_NAME, "SUMMARY.Q");
     SendMessageA(PCFWnd(msgs->window), WM_COMMAND, 1, 0);
-    ASSERT_TRUE(PumpUntil([&] { return Rows(msgs) == 3; }, 10000));
+    ASSERT_TRUE(PumpUntil([&] { return Rows(msgs) == 5; }, 10000));
     EXPECT_EQ(Cell(msgs, 0, 10034), "DLQ: Reason(Unknown object name) QM2/TARGET.Q");
     EXPECT_EQ(Cell(msgs, 1, 10034), "plain text");
+    EXPECT_EQ(Cell(msgs, 3, 10034), "Latin-1 text");
+    EXPECT_EQ(Cell(msgs, 3, 10015), "437");     /* CCSID */
+    EXPECT_EQ(Cell(msgs, 3, 10014), "546");     /* Encoding */
+    EXPECT_EQ(Cell(msgs, 4, 10034), "Id(L-42)");
     SendMessageA(PCFWnd(msgs->rightList), LB_SETSEL, TRUE, 2);
     SendMessageA(PCFWnd(msgs->window), WM_COMMAND, 596, 0);
     DialogWords *shown = nullptr;
@@ -1248,4 +1315,6 @@ TEST(AppLists, AMessageListSummarisesAndTellsWhatWasRetrieved)
     SendMessageA(PCFWnd(shown->window), WM_CLOSE, 0, 0);
     SendMessageA(PCFWnd(msgs->window), WM_CLOSE, 0, 0);
     PumpAll();
+    Prf = profile;
+    UFLoadFormats(nullptr, 1);
 }

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 #include <thread>
@@ -425,18 +426,25 @@ TEST(AppLocation, DeletingALocationLeavesNoWindowHoldingIt)
 
 /* A location that connects with a user id and password asks for them: the
  * worker's request reaches the credentials prompt (it was answered at once
- * with nothing, and the connection failed for want of a password), and
- * what the user types is what the connection then uses. */
+ * with nothing, and the connection failed for want of a password), placed
+ * at the mouse cursor and top-most, and what the user types is what the
+ * connection then uses. */
 TEST(AppLocation, ALocationWithUseridAndPasswordAsksForThem)
 {
     AppMain();
     QMS *r = AppLocation("RAVOLT.CREDS");
     ASSERT_NE(r, nullptr);
     r->flags |= LF_USRP;                              /* "Userid and Password" ticked */
+    SetCursorPos(700, 400);
     ASSERT_EQ(StartPutThread(r), 0);                  /* the connection starts */
     ASSERT_TRUE(PumpUntil([r] { return r->credDialog && IsWindow((HWND)r->credDialog); }, 10000));
     HWND w = (HWND)r->credDialog;
     EXPECT_EQ(WindowText(w), "Credentials for connecting to 'RAVOLT.CREDS'");
+    RECT at;                                          /* at the cursor, over every window */
+    GetWindowRect(w, &at);
+    EXPECT_LE(abs((at.left + at.right) / 2 - 700), 1);
+    EXPECT_LE(abs((at.top + at.bottom) / 2 - 400), 1);
+    EXPECT_TRUE(GetWindowLongA(w, GWL_EXSTYLE) & WS_EX_TOPMOST);
     EXPECT_TRUE(r->credentialsPending);               /* the worker waits */
     DDHANDLE dd = DDFindHandle(w);
     SetWindowTextA(DDGetFieldWindow(dd, USR_USERID, 0), "app");

@@ -67,8 +67,9 @@ TEST(AppQueue, TheObjectsMenuOpensItsDialogsForTheSelectedLocation)
     cntLINE *was = tree->selLine;
     tree->selLine = demo;
     const struct { int32_t id; const char *title; } items[] = {
-        { 542, "RAVOLT.DEMO/Queue Manager" }, { 533, "RAVOLT.DEMO/Queue" },
-        { 534, "RAVOLT.DEMO/Queue List" }, { 566, "RAVOLT.DEMO/Message List" },
+        /* an empty caption tag keeps its brackets */
+        { 542, "[] RAVOLT.DEMO/Queue Manager" }, { 533, "[] RAVOLT.DEMO/Queue" },
+        { 534, "[] RAVOLT.DEMO/Queue List '*'" }, { 566, "[] RAVOLT.DEMO/Message List" },
     };
     for (const auto &item : items) {
         FrameCommand(f, item.id);
@@ -275,4 +276,37 @@ TEST(AppQueue, AMessageListRowOpensInTheFramesMessagePane)
     EXPECT_TRUE(PumpUntil([&] { return SendMessageA(rows, LB_GETCOUNT, 0, 0) >= 1; }, 20000)) << "the page was kept";
     EXPECT_STREQ(PCFGetValueText(f->listPane, MYPCFA_MSG_RANGE, range, sizeof range), "1,1");
     EXPECT_FALSE(PaneShows(f, "the first message to open")) << "the pane kept the other queue's message";
+
+    /* Update from the pane, twice: the second takes the message the first
+       put, as the first took the one read */
+    ASSERT_TRUE(PutTexts("DEMO.REPLY", { "update me" }));
+    PCFSetFieldText(f->listPane, MYPCFA_MSG_RANGE, "");
+    TreeActivated(f, FindLine(f, "DEMO.REPLY"));
+    auto listed = [&](int index) {
+        PCFROW *row = (PCFROW *)SendMessageA(rows, LB_GETITEMDATA, (WPARAM)index, 0);
+        int length = 0;
+        const char *v = row && row != (PCFROW *)LB_ERR ? PCFParmText(f->listPane, row, nullptr, MYPCFA_MESSAGE, &length)
+                                                       : nullptr;
+        return v ? std::string(v, (size_t)length) : std::string();
+    };
+    ASSERT_TRUE(PumpUntil([&] { return SendMessageA(rows, LB_GETCOUNT, 0, 0) == 4 && listed(3) == "update me"; },
+                          20000));
+    at = RowPoint(rows, 3);
+    SendMessageA(rows, WM_LBUTTONDOWN, MK_LBUTTON, at);
+    SendMessageA(rows, WM_LBUTTONUP, 0, at);
+    SendMessageA(rows, WM_LBUTTONDBLCLK, MK_LBUTTON, at);
+    ASSERT_TRUE(PumpUntil([&] { return PaneShows(f, "update me"); }, 20000));
+    for (const char *typed : { "U", "X" }) {
+        ClickAt(f, "pdate me", 0);
+        ed->insertMode = 0;
+        LoopMessage(edit, WM_CHAR, (WPARAM)typed[0], 1);
+        wintest::AnswerConfirmation(1, &asked);
+        SendMessageA(PCFWnd(pane->window), WM_COMMAND, 946, 0);
+        std::string want = std::string(typed) + "pdate me";
+        SendMessageA(listWnd, WM_COMMAND, 1, 0);
+        EXPECT_TRUE(PumpUntil([&] { return SendMessageA(rows, LB_GETCOUNT, 0, 0) == 4 && listed(3) == want; },
+                              20000))
+            << "Update " << typed << ": the queue's last message is \"" << listed(3) << "\"";
+        EXPECT_EQ(QueueDepth("RAVOLT.DEMO", "DEMO.REPLY"), 4);
+    }
 }

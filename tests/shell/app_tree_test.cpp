@@ -5,6 +5,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdio>
+#include <cstring>
 
 #include "apptest.h"
 #include "locstore.h"
@@ -194,4 +196,50 @@ TEST(AppTree, AnAutomaticLocationConnectsOnTheTimerAndExpandsStraightAway)
     EXPECT_TRUE(Has(ChildTexts(FindLine(f, "RAVOLT.AUTO")), "AUTO.Q"));
     r->flags &= ~LF_AUTO;
     AppRemoveLocation(r);
+}
+
+/* Two locations of one queue manager make a ring with one line, the
+ * latest used: using the other member hands the line to it at the next
+ * repaint, its name and icon's location alike, with no rebuild asked. */
+TEST(AppTree, ARingsLineNamesTheMemberUsedLast)
+{
+    FrameWords *f = AppMain();
+    uint32_t flags = f->flags;
+    f->flags = (f->flags & ~FF_QMNAME) | FF_LOCATION;     /* lines named by location */
+    QMS *a = AppLocation("RAVOLT.RING");
+    ASSERT_NE(a, nullptr);
+    QMS t;
+    memset(&t, 0, sizeof t);
+    InitLocationDefaults(&t);
+    snprintf(t.qmName, sizeof t.qmName, "RAVOLT.RING");
+    snprintf(t.locationName, sizeof t.locationName, "RING.OTHER");
+    snprintf(t.secondName, sizeof t.secondName, "OTHER");
+    QMS *b = LocCreate(&LocTree, &t, 0);
+    ASSERT_NE(b, nullptr);
+    ASSERT_EQ(a->nextInRing, b);
+    PostMessageA(f->window, FRM_TOUCH, 0, (LPARAM)a);
+    PumpAll();
+    SetWindowTextA(f->search, "RAVOLT.RING");           /* its line alone, in sight */
+    ApplySearch(f);
+    ASSERT_TRUE(PumpUntil([&] { return FindLine(f, "RAVOLT.RING") != nullptr; }, 5000));
+    EXPECT_EQ(FindLine(f, "RING.OTHER"), nullptr);
+
+    a->lastUsed -= 10;                                  /* b is used later */
+    PostMessageA(f->window, FRM_TOUCH, 0, (LPARAM)b);
+    PumpAll();
+    EXPECT_TRUE(b->status & LS_FIRSTOFRING);
+    RedrawWindow(f->tree, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+    EXPECT_TRUE(PumpUntil([&] { return FindLine(f, "RING.OTHER") != nullptr; }, 5000));
+    EXPECT_EQ(FindLine(f, "RAVOLT.RING"), nullptr);
+    QMS *owner = nullptr;
+    if (cntLINE *line = FindLine(f, "RING.OTHER"))
+        ShellLineKind(line, &owner);
+    EXPECT_EQ(owner, b);
+
+    f->flags = flags;
+    SetWindowTextA(f->search, "");
+    ApplySearch(f);
+    AppRemoveLocation(b);
+    AppRemoveLocation(a);
+    PumpAll();
 }

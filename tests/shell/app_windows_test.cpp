@@ -20,6 +20,9 @@
 #include "prefwin.h"
 #include "locdlg.h"
 #include "tkharness.h"
+#include "tkplace.h"
+#include "tkutil.h"
+#include "tkwin.h"
 #include "prfdata.h"
 
 enum { FV_STATUS = 103, FV_RELOAD = 133, FV_TEXT = 413 };
@@ -70,6 +73,28 @@ TEST(AppWindows, FileViewerShowsAnIniFileAndKeepsItsPlaceOnReload)
     SendMessageA(v, WM_COMMAND, FV_RELOAD, 0);
     PumpAll();
     EXPECT_EQ((int)SendMessageA(edit, EM_GETFIRSTVISIBLELINE, 0, 0), first);
+
+    /* at the default position: cascaded from the screen's corner, a
+       second viewer one step further, both on the screen at their size */
+    HWND second = FileViewCreate("qm.ini", path.c_str());
+    ASSERT_NE(second, nullptr);
+    PumpAll();
+    RECT one, two, work;
+    GetWindowRect(v, &one);
+    GetWindowRect(second, &two);
+    SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
+    int step = GetSystemMetrics(SM_CYCAPTION) + GetSystemMetrics(SM_CYSIZEFRAME);
+    const struct { const char *what; long got, want; } places[] = {
+        { "first viewer's x", one.left, work.left + step },
+        { "first viewer's y", one.top, work.top + step },
+        { "second viewer's x", two.left, one.left + step },
+        { "second viewer's y", two.top, one.top + step },
+        { "second viewer's width", two.right - two.left, Prf.dialogs[DLG_FILE][2] },
+        { "on the screen", two.bottom <= work.bottom && two.right <= work.right, 1 },
+    };
+    for (const auto &p : places)
+        EXPECT_EQ(p.got, p.want) << p.what;
+    DestroyWindow(second);
     DestroyWindow(v);
     PumpAll();
 }
@@ -147,42 +172,204 @@ TEST(AppWindows, MenuItemPicturesLoseTheirKeyColour)
     DeleteDC(dc);
 }
 
-/* Preferences applied, through the hook the program installs: the
- * settings the dialogs, lists and filters keep of the profile follow it
- * (histories, thousands separators, the initial add context), and what a
- * window changed of them (the queue-manager list's width) is not lost but
- * kept in the profile. */
+
+/* Preferences changed through the real window, each where the program
+ * shows it: every row's control is changed as the user does (a line of an
+ * option list clicked, a field typed, a drop-down chosen, a box ticked),
+ * "Apply" pressed and every effect read; then each put back and "OK"
+ * pressed, which closes the window, and every effect read again.  A
+ * preference read but not applied fails, and so do an Apply or an OK that
+ * applies nothing.  What a window changed of the profile (the
+ * queue-manager list's width) is not lost by the apply but kept; the OEM
+ * character set, which no line of the window carries, reaches the fonts. */
+enum PrefHow { P_LINE, P_TEXT, P_PICK, P_BOX };
+struct PrefCase {
+    const char *what;
+    int tab, how, id;
+    const char *line;                  /* P_LINE: the option's text */
+    const char *now, *was;             /* P_LINE: "1" ticked, "" not; else the text */
+    std::string (*read)(void);
+    const char *wasRead, *nowRead;     /* the effect before and after */
+};
+
+static std::string Num(int64_t v) { return std::to_string(v); }
+/* A queue's depth of 12345 as a list's count column shows it. */
+static std::string DepthShown(void)
+{
+    PCFFieldDef depth = {};
+    depth.attrId = 3;
+    depth.type = PCFT_INT;
+    char text[32];
+    return PCFIntValueText(&depth, 12345, text, sizeof text, 1);
+}
+/* The queue names a dialog remembers after twelve are shown. */
+static std::string NamesKept(void)
+{
+    PCFHistoryClear();
+    for (int i = 0; i < 12; i++)
+        PCFHistoryAdd(("PREF.Q" + std::to_string(i)).c_str(), PCFH_QUEUE);
+    std::string kept = Num(PCFHistoryCount(PCFH_QUEUE)) + " from " + PCFHistoryName(PCFH_QUEUE, 0);
+    PCFHistoryClear();
+    return kept;
+}
+/* A second monitor right of the first, and the repaints a display
+ * change asks for. */
+static int TwoMonitors(DisplayLayout *d)
+{
+    d->monitors = 2;
+    d->desktop = {0, 0, 3200, 1000};
+    d->monitor[0] = {0, 0, 1600, 960};
+    d->monitor[1] = {1600, 0, 3200, 1000};
+    return 1;
+}
+static int displayRepaints;
+static void CountRepaints(void *, int mask) { displayRepaints += mask; }
+/* A window mostly on the second monitor fitted: its x. */
+static std::string FittedX(void)
+{
+    UtilSetDisplaySource(TwoMonitors);
+    UtilCheckMonitors();
+    PlaceRect over = {1500, 10, 500, 300};
+    WinFitRect(&over, 1, 0);
+    UtilSetDisplaySource(nullptr);
+    UtilCheckMonitors();
+    return Num(over.x);
+}
+/* A display change: the repaints it asks for and whether a placement is
+ * recorded though the monitors changed. */
+static std::string DisplayChange(void)
+{
+    const TKHOOKS program = *TkHooks();
+    TKHOOKS counting = program;
+    counting.repaintAllWindows = CountRepaints;
+    TkSetHooks(&counting);
+    displayRepaints = 0;
+    UtilSetDisplaySource(TwoMonitors);
+    UtilCheckMonitors();
+    int32_t start = PCFMonitorsAtStart(), slots[2][4] = {};
+    PCFNoteMonitors(start + 1);
+    int recorded = PCFSetPlacementPos(slots, 10, 20);
+    PCFSetMonitors(start, start);
+    UtilSetDisplaySource(nullptr);
+    UtilCheckMonitors();
+    TkSetHooks(&program);
+    return "repaints " + Num(displayRepaints) + ", recorded " + Num(recorded);
+}
+
+#define READ(expr) [] { return std::string(expr); }
+static const PrefCase PrefCases[] = {
+    { "thousands separators in a count column", 2, P_LINE, 344, "Show thousands separators", "", "1",
+      DepthShown, "12,345", "12345" },
+    { "thousands separator", 2, P_TEXT, PF_SEP1000, nullptr, "'", ",", READ(PcfPrefs.sep1000), ",", "'" },
+    { "object name history", 2, P_TEXT, PF_HSO, nullptr, "4", "10", NamesKept, "10 from PREF.Q2", "4 from PREF.Q8" },
+    { "integral monitor positioning: a window over two monitors", 2, P_LINE, 344, "Integral monitor positioning",
+      "", "1", FittedX, "1600", "1500" },
+    { "dual monitors: a display change", 2, P_LINE, 344, "Adjust dialog positions for dual monitors", "", "1",
+      DisplayChange, "repaints 4, recorded 0", "repaints 0, recorded 1" },
+    { "recent filters", 3, P_TEXT, PF_HSF, nullptr, "3", "10", READ(Num(FltPrefs.recentMax)), "10", "3" },
+    { "column filter marks", 3, P_LINE, 347, "Show column filters", "", "1", READ(Num(FltPrefs.marksShown)), "1",
+      "0" },
+    { "column filter small font", 3, P_LINE, 347, "Use small font for column filters", "", "1",
+      READ(Num(FltPrefs.smallPopupFont)), "1", "0" },
+    { "column filter mark background", 3, P_LINE, 347, "Use column filter background colour when enabled", "1", "",
+      READ(Num(FltPrefs.popupMenuBrush)), "0", "1" },
+    { "column filter mark over the title", 3, P_LINE, 347, "Show column filters over column title", "1", "",
+      READ(Num(FltPrefs.markAlways)), "0", "1" },
+    { "select first entry on refresh", 3, P_LINE, 347, "Select first entry on refresh", "1", "",
+      READ(Num(PcfListPrefs.selectFirst)), "0", "1" },
+    { "global filter history", 3, P_LINE, 347, "Use global filter history", "1", "",
+      READ(Num(PcfWinPrefs.filterListGlobal)), "0", "1" },
+    { "size columns by data portion only", 3, P_LINE, 347, "Size columns by data portion only", "1", "",
+      READ(Num(PcfListPrefs.valuesOnly)), "0", "1" },
+    { "striped lists", 3, P_LINE, 347, "Lists should be striped", "", "1", READ(Num(PcfListPrefs.stripes)), "1", "0" },
+    { "list flash interval", 3, P_TEXT, PF_FLASH, nullptr, "3", "1", READ(Num(PcfListPrefs.flashSeconds)), "1", "3" },
+    { "initial add context", 0, P_PICK, PF_IACTX, nullptr, "Set All", "Default", READ(Num(PcfWinPrefs.addContext)),
+      "32", "2048" },
+    { "initial update context", 0, P_PICK, PF_IUCTX, nullptr, "Set Identity", "Pass All",
+      READ(Num(PcfWinPrefs.updateContext)), "512", "1024" },
+    { "local times of the lists' put times", 10, P_BOX, PF_LOCALTIMES, nullptr, "1", "",
+      READ(Num(PcfPrefs.localTime)), "0", "1" },
+    { "local times of new date-time column filters", 10, P_BOX, PF_LOCALTIMES, nullptr, "1", "",
+      READ(Num(FltPrefs.localTimeDefault)), "0", "1" },
+};
+
+/* A row's control changed as the user changes it. */
+static void PrefChange(HWND h, const PrefCase &c, const char *value)
+{
+    DDHANDLE dd = DDFindHandle(h);
+    TestSelectTab(dd, h, PF_TABS, c.tab);
+    HWND f = DDGetFieldWindow(dd, c.id, 0);
+    ASSERT_NE(f, nullptr) << c.what;
+    switch (c.how) {
+    case P_LINE: {
+        LRESULT at = SendMessageA(f, LB_FINDSTRINGEXACT, (WPARAM)-1, (LPARAM)c.line);
+        ASSERT_NE(at, LB_ERR) << c.line;
+        if ((SendMessageA(f, LB_GETSEL, (WPARAM)at, 0) > 0) != (*value != 0)) {
+            SendMessageA(f, LB_SETSEL, *value != 0, at);
+            SendMessageA(h, WM_COMMAND, MAKEWPARAM(c.id, LBN_SELCHANGE), (LPARAM)f);
+        }
+        break;
+    }
+    case P_TEXT:
+        SetWindowTextA(f, value);
+        SendMessageA(h, WM_COMMAND, MAKEWPARAM(c.id, EN_CHANGE), (LPARAM)f);
+        break;
+    case P_PICK:
+        ASSERT_NE(SendMessageA(f, CB_SELECTSTRING, (WPARAM)-1, (LPARAM)value), CB_ERR) << value;
+        SendMessageA(h, WM_COMMAND, MAKEWPARAM(c.id, CBN_SELCHANGE), (LPARAM)f);
+        break;
+    case P_BOX:
+        if ((SendMessageA(f, BM_GETCHECK, 0, 0) == BST_CHECKED) != (*value != 0))
+            SendMessageA(f, BM_CLICK, 0, 0);
+        break;
+    }
+    PumpAll();
+}
+
+/* Every row's effect: the value it must show now. */
+static void PrefEffects(const char *when, bool changed)
+{
+    for (const PrefCase &c : PrefCases)
+        EXPECT_EQ(c.read(), changed ? c.nowRead : c.wasRead) << c.what << " " << when;
+}
+
 TEST(AppWindows, AppliedPreferencesReachTheSettingsTheWindowsRead)
 {
     AppStart();
+    FrameWords *f = AppMain();
     const PRFDATA saved = Prf;
-    Prf.hsf = 3;
-    Prf.hso = 4;
-    Prf.iactx = 0x800;
-    Prf.po[2] ^= PO3_THOUSANDS;
-    Prf.po[3] ^= PO4_SMALL_FILTER_FONT | PO4_FILTER_BACKGROUND | PO4_FILTERS_OVER_TITLE | PO4_COLUMN_FILTERS;
-    Prf.po[1] ^= PO2_LOCAL_TIMES;
+    Prf.po[0] ^= PO1_OEM_CHARSET;
     PcfWinPrefs.qmListPosition = 123;
-    const PREFHOOKS *h = PrefHooks();
-    ASSERT_NE(h->repaint, nullptr);
-    h->repaint(h->context, 0);
-    const struct { const char *what; int64_t got, want; } read[] = {
-        { "recent filters", FltPrefs.recentMax, 3 },
-        { "object name history", PcfPrefs.historyMax, 4 },
-        { "initial add context", PcfWinPrefs.addContext, 0x800 },
-        { "thousands separators", PcfPrefs.thousands, (Prf.po[2] & PO3_THOUSANDS) != 0 },
-        { "column filter small font", FltPrefs.smallPopupFont, (Prf.po[3] & PO4_SMALL_FILTER_FONT) != 0 },
-        { "column filter mark background", FltPrefs.popupMenuBrush, (Prf.po[3] & PO4_FILTER_BACKGROUND) != 0 },
-        { "column filter mark over the title", FltPrefs.markAlways, (Prf.po[3] & PO4_FILTERS_OVER_TITLE) != 0 },
-        { "column filter marks", FltPrefs.marksShown, (Prf.po[3] & PO4_COLUMN_FILTERS) != 0 },
-        { "column filter local time", FltPrefs.localTimeDefault, (Prf.po[1] & PO2_LOCAL_TIMES) != 0 },
-        { "queue-manager list width", PcfWinPrefs.qmListPosition, 123 },
-        { "its width in the profile", Prf.qmlistwid, 123 },
-    };
-    for (const auto &r : read)
-        EXPECT_EQ(r.got, r.want) << r.what;
+    PrefEffects("before", false);
+    FrameCommand(f, 546);
+    PumpAll();
+    HWND h = PrefWindow();
+    ASSERT_NE(h, nullptr);
+    for (const PrefCase &c : PrefCases)
+        PrefChange(h, c, c.now);
+    PrefEffects("before Apply", false);
+    SendMessageA(DDGetFieldWindow(DDFindHandle(h), PF_APPLY, 0), BM_CLICK, 0, 0);
+    PumpAll();
+    EXPECT_EQ(PrefWindow(), h) << "Apply closed the window";
+    PrefEffects("after Apply", true);
+    HFONT font = nullptr;
+    LOGFONTA lf = {};
+    FontDesc desc = winFonts.mainDesc;
+    if (WinCreateFontFromDesc(&desc, &font) && font)
+        GetObjectA(font, sizeof lf, &lf);
+    if (font)
+        DeleteObject(font);
+    EXPECT_EQ(lf.lfCharSet, OEM_CHARSET) << "OEM character set of the fonts";
+    EXPECT_EQ(PcfWinPrefs.qmListPosition, 123) << "queue-manager list width";
+    EXPECT_EQ(Prf.qmlistwid, 123) << "its width in the profile";
+    for (const PrefCase &c : PrefCases)
+        PrefChange(h, c, c.was);
+    SendMessageA(DDGetFieldWindow(DDFindHandle(h), 1, 0), BM_CLICK, 0, 0);
+    PumpAll();
+    EXPECT_EQ(PrefWindow(), nullptr) << "OK left the window open";
+    PrefEffects("after OK", false);
     Prf = saved;
-    h->repaint(h->context, 0);
+    PrefHooks()->repaint(PrefHooks()->context, 0);
 }
 
 /* The hooks the program installs keep what the parts reach without the

@@ -25,6 +25,7 @@ static MQSimRunMqsc_FN runMqsc;
 static int (*engineRefresh)(QMS *, uint32_t, const char *, int);
 static std::string configDir;
 static QMS *demo;
+void (*AppWired)(void);
 
 static void SetEnv(const char *name, const char *value)
 {
@@ -96,11 +97,13 @@ HWND AppStart(void)
     demo = LocCreate(&LocTree, &t, 0);
     if (!demo)
         return nullptr;
-    engineRefresh = ShellWork.requestRefresh;
-    ShellWork.requestRefresh = AppRefresh;
     ShellConfirmHook = Answer;
     if (!CreateFrame(nullptr))
         return nullptr;
+    if (AppWired)
+        AppWired();                        /* the wiring complete, before the test's doubles */
+    engineRefresh = ShellWork.requestRefresh;
+    ShellWork.requestRefresh = AppRefresh;
     PumpUntil([] { return !Shell.startupPending; });
     return Shell.mainWindow;
 }
@@ -153,7 +156,8 @@ bool AppPut(const char *qmgr, const char *queue, std::initializer_list<const cha
     return AppPutData(qmgr, queue, MQFMT_STRING, data);
 }
 
-bool AppPutData(const char *qmgr, const char *queue, const char *format, const std::vector<std::string> &data)
+bool AppPutData(const char *qmgr, const char *queue, const char *format, const std::vector<std::string> &data,
+                int32_t ccsid, int32_t encoding)
 {
     HMODULE mqm = GetModuleHandleA("mqm.dll");
     auto put1 = mqm ? (MQPUT1_FN)GetProcAddress(mqm, "MQPUT1") : nullptr;
@@ -170,6 +174,10 @@ bool AppPutData(const char *qmgr, const char *queue, const char *format, const s
         memset(od.ObjectName, ' ', sizeof od.ObjectName);
         memcpy(od.ObjectName, queue, strlen(queue));
         memcpy(md.Format, format, MQ_FORMAT_LENGTH);
+        if (ccsid)
+            md.CodedCharSetId = ccsid;
+        if (encoding)
+            md.Encoding = encoding;
         pmo.Options = MQPMO_NO_SYNCPOINT;
         put1(h, &od, &md, &pmo, (MQLONG)bytes.size(), (PMQVOID)bytes.data(), &cc, &rc);
         ok = ok && cc == MQCC_OK;
@@ -238,6 +246,66 @@ std::string QmgrDesc(const char *qmgr)
 {
     std::string t;
     return Inquire(qmgr, nullptr, MQCA_Q_MGR_DESC, nullptr, &t) ? t : "(no queue manager)";
+}
+
+typedef void (*MQGET_FN)(MQHCONN, MQHOBJ, PMQVOID, PMQVOID, MQLONG, PMQVOID, PMQLONG, PMQLONG, PMQLONG);
+
+int QueueEnqueuedSinceReset(const char *qmgr, const char *queue)
+{
+    HMODULE mqm = GetModuleHandleA("mqm.dll");
+    auto open = mqm ? (MQOPEN_FN)GetProcAddress(mqm, "MQOPEN") : nullptr;
+    auto put1 = mqm ? (MQPUT1_FN)GetProcAddress(mqm, "MQPUT1") : nullptr;
+    auto get = mqm ? (MQGET_FN)GetProcAddress(mqm, "MQGET") : nullptr;
+    auto close = mqm ? (MQCLOSE_FN)GetProcAddress(mqm, "MQCLOSE") : nullptr;
+    MQDISC_FN disc = nullptr;
+    MQHCONN h = 0;
+    MQLONG cc = 0, rc = 0, count = -1;
+    if (!open || !put1 || !get || !close || !Connect(qmgr, &h, &disc))
+        return -1;
+    auto name = [](MQCHAR *field, const char *text) {
+        memset(field, ' ', MQ_Q_NAME_LENGTH);
+        memcpy(field, text, strlen(text));
+    };
+    MQOD reply = { MQOD_DEFAULT };
+    name(reply.ObjectName, "SYSTEM.DEFAULT.MODEL.QUEUE");
+    MQHOBJ o = 0;
+    open(h, &reply, MQOO_INPUT_EXCLUSIVE, &o, &cc, &rc);
+    alignas(8) static char buffer[4096];
+    void *area = buffer;
+    MQPP pp;
+    MQLONG command = 0;
+    PCFInitArea(&pp, &area, 0, (int32_t)sizeof buffer, 0, MQCMD_RESET_Q_STATS, &cc, &rc);
+    PCFAddParm(&pp, MQCFT_STRING, MQCA_Q_NAME, queue, -1, 1, &cc, &rc);
+    MQOD od = { MQOD_DEFAULT };
+    name(od.ObjectName, "SYSTEM.ADMIN.COMMAND.QUEUE");
+    MQMD md = { MQMD_DEFAULT };
+    MQPMO pmo = { MQPMO_DEFAULT };
+    md.MsgType = MQMT_REQUEST;
+    memcpy(md.Format, MQFMT_ADMIN, MQ_FORMAT_LENGTH);
+    memcpy(md.ReplyToQ, reply.ObjectName, sizeof md.ReplyToQ);
+    pmo.Options = MQPMO_NO_SYNCPOINT;
+    if (o)
+        put1(h, &od, &md, &pmo, (MQLONG)pp.position, pp.message, &cc, &rc);
+    MQMD rmd = { MQMD_DEFAULT };
+    MQGMO gmo = { MQGMO_DEFAULT };
+    gmo.Options = MQGMO_WAIT | MQGMO_NO_SYNCPOINT;
+    gmo.WaitInterval = 5000;
+    MQLONG length = 0;
+    if (o && cc == MQCC_OK)
+        get(h, o, &rmd, &gmo, (MQLONG)sizeof buffer, buffer, &length, &cc, &rc);
+    if (o && cc == MQCC_OK) {
+        PCFInitParse(&pp, buffer, length, &command, &cc, &rc);
+        for (MQLONG type, id, len, n; cc == MQCC_OK;) {
+            void *v = nullptr;
+            PCFGetNextParm(&pp, &type, &id, &v, &len, &n, &cc, &rc);
+            if (cc == MQCC_OK && type == MQCFT_INTEGER && id == MQIA_MSG_ENQ_COUNT)
+                count = *(MQLONG *)v;
+        }
+    }
+    if (o)
+        close(h, &o, MQCO_NONE, &cc, &rc);
+    disc(&h, &cc, &rc);
+    return (int)count;
 }
 
 /* ---- the refresh worker ---- */

@@ -16,6 +16,9 @@
 
 struct QMS;
 
+/* Called once by AppStart when the shell's start-up and first frame have
+ * filled every hook table, before the test's own doubles replace any. */
+extern void (*AppWired)(void);
 /* Starts the shell (once per process) and answers its main frame. */
 HWND AppStart(void);
 FrameWords *AppMain(void);
@@ -29,8 +32,10 @@ int AppMqsc(const char *qmgr, const std::string &text);
 /* Texts put on a queue of a stand-in queue manager through its MQI, as
  * another program would. */
 bool AppPut(const char *qmgr, const char *queue, std::initializer_list<const char *> texts);
-/* Messages of a format (8 characters) with the bytes given. */
-bool AppPutData(const char *qmgr, const char *queue, const char *format, const std::vector<std::string> &data);
+/* Messages of a format (8 characters) with the bytes given, in a CCSID
+ * and encoding when given (else the descriptor's defaults). */
+bool AppPutData(const char *qmgr, const char *queue, const char *format, const std::vector<std::string> &data,
+                int32_t ccsid = 0, int32_t encoding = 0);
 
 /* A queue manager's objects read back through the MQI, as another
  * program reads them: a queue's depth (-1 when there is no such queue)
@@ -38,6 +43,10 @@ bool AppPutData(const char *qmgr, const char *queue, const char *format, const s
 int QueueDepth(const char *qmgr, const char *queue);
 std::string QueueDesc(const char *qmgr, const char *queue);
 std::string QmgrDesc(const char *qmgr);
+/* The messages put to a local queue since its statistics were last reset,
+ * read by a Reset Queue Statistics of our own sent to the command server
+ * (which starts them again from now); -1 when it does not answer. */
+int QueueEnqueuedSinceReset(const char *qmgr, const char *queue);
 
 /* The refreshes the shell asks for, recorded and handed on to the MQ
  * engine's refresh; the calls made. */

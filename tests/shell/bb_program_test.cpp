@@ -3,7 +3,8 @@
  * box the program shows and answers it: the frame appears, closing it
  * asks and writes the configuration once (nothing with "-r"), a bad
  * option shows the usage box whose closing ends the program, and a
- * configuration that cannot be read is reported once at start-up.  Every wait
+ * configuration that cannot be read is reported once at start-up (a log
+ * line when it runs without a user interface).  Every wait
  * has a hard limit; a test ends only the process it started. */
 #include <gtest/gtest.h>
 
@@ -64,14 +65,31 @@ struct Program {
     std::thread watchdog;
     const char *answer = "Yes";
 
-    bool Start(const std::string &args)
+    HANDLE errRead = nullptr;           /* its standard error, when asked */
+
+    /* desktop: "station\\desktop" to start it on (null: ours); its
+     * standard error then comes through a pipe (ErrorText). */
+    bool Start(const std::string &args, const char *desktop = nullptr)
     {
         std::string line = "\"" + ProgramDir() + "ravolt.exe\" " + args;
         STARTUPINFOA si = {sizeof si};
+        HANDLE errWrite = nullptr;
+        if (desktop) {
+            SECURITY_ATTRIBUTES sa = {sizeof sa, nullptr, TRUE};
+            if (!CreatePipe(&errRead, &errWrite, &sa, 1 << 16))
+                return false;
+            SetHandleInformation(errRead, HANDLE_FLAG_INHERIT, 0);
+            si.lpDesktop = (char *)desktop;
+            si.dwFlags = STARTF_USESTDHANDLES;
+            si.hStdError = errWrite;
+        }
         std::vector<char> cmd(line.begin(), line.end());
         cmd.push_back(0);
-        if (!CreateProcessA(nullptr, cmd.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                            ProgramDir().c_str(), &si, &pi))
+        BOOL made = CreateProcessA(nullptr, cmd.data(), nullptr, nullptr, desktop != nullptr, 0,
+                                   nullptr, ProgramDir().c_str(), &si, &pi);
+        if (errWrite)
+            CloseHandle(errWrite);
+        if (!made)
             return false;
         watching = true;
         watchdog = std::thread([this] { Watch(); });
@@ -146,6 +164,20 @@ struct Program {
             Sleep(100);
         }
     }
+    /* What it wrote to its standard error until the text came (or ms). */
+    std::string ErrorText(const std::string &until, int ms)
+    {
+        std::string text;
+        for (int waited = 0; errRead && waited < ms && text.find(until) == std::string::npos; waited += 100) {
+            DWORD n = 0;
+            char buffer[4096];
+            while (PeekNamedPipe(errRead, nullptr, 0, nullptr, &n, nullptr) && n &&
+                   ReadFile(errRead, buffer, sizeof buffer, &n, nullptr) && n)
+                text.append(buffer, n);
+            Sleep(100);
+        }
+        return text;
+    }
     HWND WaitFor(const char *cls, int ms)
     {
         for (int waited = 0; waited < ms; waited += 100) {
@@ -171,6 +203,8 @@ struct Program {
     }
     ~Program()
     {
+        if (errRead)
+            CloseHandle(errRead);
         if (pi.hProcess) {
             if (WaitForSingleObject(pi.hProcess, 0) != WAIT_OBJECT_0) {
                 TerminateProcess(pi.hProcess, 99);
@@ -206,6 +240,64 @@ TEST(Program, FrameAppearsAndClosingAsksThenWritesTheConfigurationOnce)
     EXPECT_EQ(ReadAll(dir + "\\RAVOLT.BAK"), demoConfig);
 }
 
+/* The value of a key's line of a configuration ("" when it has none). */
+static std::string KeyLine(const std::string &text, const std::string &key)
+{
+    size_t at = text.find("\n" + key + "=");
+    if (at == std::string::npos)
+        return "";
+    at += key.size() + 2;
+    return text.substr(at, text.find_first_of("\r\n", at) - at);
+}
+
+/* Left maximised, the frame comes back maximised over the normal
+ * placement it keeps, and the queue-manager panel keeps the width it had
+ * in the normal frame (a maximised frame's panel is that one stretched):
+ * start after start, nothing drifts that the user did not change; the
+ * last time it is restored to its normal placement and left so. */
+TEST(Program, TheFrameComesBackAsItWasLeft)
+{
+    std::string dir = ConfigDir("AP:\nmainqm=300 300\nQM:RAVOLT.DEMO \"RAVOLT.DEMO\" 0 0\n");
+    std::string placement;
+    RECT normal = {};
+    for (int run = 0; run < 3; run++) {
+        Program p;
+        ASSERT_TRUE(p.Start("-f \"" + dir + "\"")) << run;
+        HWND frame = p.WaitFor("RAVOLT", 30000);
+        ASSERT_NE(frame, nullptr) << run;
+        /* start-up placed it: its status line cleared, that step ended */
+        HWND status = GetDlgItem(FindWindowExA(frame, nullptr, "RAVOLTQM", nullptr), 11);
+        for (int i = 0; i < 100 && Program::Text(status) == "Initialising..."; i++)
+            Sleep(100);
+        DWORD_PTR ignored;
+        SendMessageTimeoutA(frame, WM_NULL, 0, 0, SMTO_BLOCK, 5000, &ignored);
+        for (int i = 0; i < 50 && run && !IsZoomed(frame); i++)   /* at the timer's first tick */
+            Sleep(100);
+        EXPECT_EQ(IsZoomed(frame) != 0, run > 0) << run;
+        Sleep(1200);                                      /* the user acts after a moment */
+        if (!run) {
+            GetWindowRect(frame, &normal);
+            ShowWindow(frame, SW_MAXIMIZE);
+            EXPECT_TRUE(IsZoomed(frame));
+        } else if (run == 2) {
+            ShowWindow(frame, SW_RESTORE);
+            RECT now;
+            GetWindowRect(frame, &now);
+            EXPECT_TRUE(EqualRect(&now, &normal)) << now.left << "," << now.top << " " << now.right << ","
+                                                   << now.bottom;
+        }
+        Sleep(500);
+        PostMessageA(frame, WM_CLOSE, 0, 0);
+        EXPECT_EQ(p.WaitExit(30000), 0) << run;
+        std::string written = ReadAll(dir + "\\RAVOLT.CFG");
+        if (!run)
+            placement = KeyLine(written, "main");
+        EXPECT_EQ(KeyLine(written, "mainmax"), run < 2 ? "1" : "") << run;
+        EXPECT_EQ(KeyLine(written, "mainqm"), "300 300") << run;
+        EXPECT_EQ(KeyLine(written, "main"), placement) << run;
+    }
+}
+
 TEST(Program, ReadOnlyRunWritesNothing)
 {
     std::string dir = ConfigDir(demoConfig);
@@ -232,11 +324,34 @@ TEST(Program, BadOptionShowsTheUsageAndClosingItEnds)
     EXPECT_EQ(ReadAll(dir + "\\RAVOLT.CFG"), demoConfig);
 }
 
-TEST(Program, UnreadableConfigurationIsReportedOnceAndStartUpGoesOn)
+/* A folder whose RAVOLT.CFG is a folder: there, but no file to read. */
+static std::string UnreadableConfigDir(void)
 {
     std::string dir = ConfigDir("");
     DeleteFileA((dir + "\\RAVOLT.CFG").c_str());
-    CreateDirectoryA((dir + "\\RAVOLT.CFG").c_str(), nullptr);  /* there, but no file to read */
+    CreateDirectoryA((dir + "\\RAVOLT.CFG").c_str(), nullptr);
+    return dir;
+}
+
+/* A window station of our own that is not the visible one, with its
+ * desktop: a program started there runs without a user interface. */
+static const char *HiddenDesktop(void)
+{
+    static bool made;
+    if (!made) {
+        HWINSTA station = CreateWindowStationA("RavoltHidden", 0, GENERIC_ALL, nullptr);
+        HWINSTA ours = GetProcessWindowStation();
+        if (station && SetProcessWindowStation(station)) {
+            made = CreateDesktopA("Default", nullptr, nullptr, 0, GENERIC_ALL, nullptr) != nullptr;
+            SetProcessWindowStation(ours);
+        }
+    }
+    return made ? "RavoltHidden\\Default" : nullptr;
+}
+
+TEST(Program, UnreadableConfigurationIsReportedOnceAndStartUpGoesOn)
+{
+    std::string dir = UnreadableConfigDir();
     Program p;
     ASSERT_TRUE(p.Start("-f \"" + dir + "\""));
     HWND frame = p.WaitFor("RAVOLT", 30000);
@@ -251,4 +366,14 @@ TEST(Program, UnreadableConfigurationIsReportedOnceAndStartUpGoesOn)
     EXPECT_EQ(p.WaitExit(30000), 0);
     EXPECT_EQ(p.boxes.size(), 2u);
     EXPECT_FALSE(Exists(dir + "\\RAVOLT.BAK"));
+
+    /* without a user interface (a window station nobody sees) the same
+       report is a log line, not a box that would wait for a click forever */
+    const char *desktop = HiddenDesktop();
+    ASSERT_NE(desktop, nullptr);
+    Program hidden;
+    ASSERT_TRUE(hidden.Start("-f \"" + UnreadableConfigDir() + "\"", desktop));
+    std::string err = hidden.ErrorText("can not be opened", 30000);
+    EXPECT_NE(err.find("Ravolt - Operational error"), std::string::npos) << err;
+    EXPECT_NE(err.find("can not be opened"), std::string::npos) << err;
 }

@@ -2,6 +2,7 @@
  * windows answered (walk.h). */
 #include "walk.h"
 
+#include <cctype>
 #include <cstdio>
 #include <cstring>
 #include <set>
@@ -16,8 +17,13 @@
 #include "shellint.h"
 #include "shellwork.h"
 #include "locstore.h"
+#include "locdlg.h"
+#include "locdlgwin.h"
 #include "tktoolbar.h"
 #include "mqi.h"
+#include "mq/mqown.h"
+
+#include <commctrl.h>
 
 /* ---- rows ---- */
 
@@ -77,6 +83,48 @@ static BOOL CALLBACK ButtonRow(HWND w, LPARAM lp)
     return TRUE;
 }
 
+/* A command dialog's own keys: F5 its refresh (button 1 "&Refresh"), Alt
+ * with the letter after "&" of a button's text that button's action; a
+ * letter two buttons share, or that the frame's table takes first (Alt
+ * P, Q, S), is left out.  Not yet the message windows' and the frame's
+ * panes' (their Refresh and Open rows wait for their own mends). */
+static void DialogKeys(HWND window, std::vector<WalkRow> &out)
+{
+    DialogWords *d = WalkDialog(window);
+    if (!d || d->editor || (d->optionFlags & DO_CHILD))
+        return;
+    std::vector<WalkRow> keys;
+    std::string letters, twice = "PQS";
+    for (const WalkRow &b : out) {
+        size_t amp = b.via == VIA_BUTTON ? b.label.find('&') : std::string::npos;
+        if (amp == std::string::npos || amp + 1 >= b.label.size() || !isalnum((unsigned char)b.label[amp + 1]))
+            continue;
+        char c = (char)toupper((unsigned char)b.label[amp + 1]);
+        (letters.find(c) == std::string::npos ? letters : twice) += c;
+    }
+    for (const WalkRow &b : out) {
+        if (b.via != VIA_BUTTON)
+            continue;
+        size_t amp = b.label.find('&');
+        char c = amp == std::string::npos ? 0 : (char)toupper((unsigned char)b.label[amp + 1]);
+        WalkRow r = {};
+        r.via = VIA_ACCEL;
+        r.id = b.id;
+        r.control = window;
+        if (b.id == 1 && b.label == "&Refresh") {
+            r.key = { FVIRTKEY, VK_F5, 1 };
+            r.label = "F5";
+            keys.push_back(r);
+        }
+        if (c && isalnum((unsigned char)c) && twice.find(c) == std::string::npos) {
+            r.key = { (BYTE)(FVIRTKEY | FALT), (WORD)c, (WORD)b.id };
+            r.label = std::string("Alt+") + c;
+            keys.push_back(r);
+        }
+    }
+    out.insert(out.end(), keys.begin(), keys.end());
+}
+
 DialogWords *WalkDialog(HWND window)
 {
     return window && !FrameOf(window) ? PCFDialogOf(window) : nullptr;
@@ -125,6 +173,46 @@ std::vector<WalkRow> WalkRows(HWND window, bool frame)
         LocContextMenu(FrameGetSelLocation(window), f ? f->panel : window, 2, context, 1);
         MenuRows(context, VIA_CONTEXT, out);
     }
+    if (d && !frame)
+        DialogKeys(window, out);
+    return out;
+}
+
+/* The menu a right click over the frame's tree pops up, as the user meets
+ * it: caught as it opens and closed unchosen. */
+static HMENU popped;
+static HWND poppedOwner;          /* the window its chosen row goes to */
+
+static LRESULT CALLBACK CatchPopup(int code, WPARAM wp, LPARAM lp)
+{
+    const CWPSTRUCT *m = (const CWPSTRUCT *)lp;
+    if (code == HC_ACTION && m->message == WM_INITMENUPOPUP && !popped) {
+        popped = (HMENU)m->wParam;
+        poppedOwner = m->hwnd;
+        SetTimer(nullptr, 0, 50, [](HWND, UINT, UINT_PTR timer, DWORD) {
+            KillTimer(nullptr, timer);
+            EndMenu();
+        });
+    }
+    return CallNextHookEx(nullptr, code, wp, lp);
+}
+
+std::vector<WalkRow> WalkTreeMenuRows(HWND frame)
+{
+    std::vector<WalkRow> out;
+    FrameWords *f = FrameOf(frame);
+    if (!f || !f->tree)
+        return out;
+    popped = nullptr;
+    HHOOK hook = SetWindowsHookExA(WH_CALLWNDPROC, CatchPopup, nullptr, GetCurrentThreadId());
+    RECT r;
+    GetWindowRect(f->tree, &r);
+    SendMessageA(f->tree, WM_CONTEXTMENU, (WPARAM)f->tree, MAKELPARAM(r.left + 20, r.top + 20));
+    UnhookWindowsHookEx(hook);
+    PumpAll();
+    MenuRows(popped, VIA_CONTEXT, out);
+    for (WalkRow &r : out)
+        r.control = poppedOwner;
     return out;
 }
 
@@ -173,23 +261,35 @@ static bool ToolbarPoint(HWND bar, int32_t id, LPARAM *at)
     return false;
 }
 
-/* A row's control in the window as it is now (it may have been made
- * again since the rows were read). */
-struct FINDBUTTON {
+/* A control of a window by its id, at any depth, of a class when cls is
+ * given; the first found, else null. */
+struct FINDCONTROL {
     int32_t id;
+    const char *cls;
     HWND found;
 };
 
-static BOOL CALLBACK ButtonById(HWND w, LPARAM lp)
+static BOOL CALLBACK ControlById(HWND w, LPARAM lp)
 {
-    FINDBUTTON *f = (FINDBUTTON *)lp;
+    FINDCONTROL *f = (FINDCONTROL *)lp;
     char cls[32] = "";
-    GetClassNameA(w, cls, sizeof cls);
-    if (!f->found && GetDlgCtrlID(w) == f->id && !lstrcmpiA(cls, "Button"))
+    if (f->cls)
+        GetClassNameA(w, cls, sizeof cls);
+    if (!f->found && GetDlgCtrlID(w) == f->id && (!f->cls || !lstrcmpiA(cls, f->cls)))
         f->found = w;
     return TRUE;
 }
 
+HWND WalkControl(HWND window, int32_t id, const char *cls)
+{
+    FINDCONTROL f = { id, cls, nullptr };
+    if (window)
+        EnumChildWindows(window, ControlById, (LPARAM)&f);
+    return f.found;
+}
+
+/* A row's control in the window as it is now (it may have been made
+ * again since the rows were read). */
 static HWND Control(HWND window, const WalkRow &row)
 {
     if (row.via == VIA_TOOLBAR) {
@@ -198,9 +298,7 @@ static HWND Control(HWND window, const WalkRow &row)
     }
     if (IsWindow(row.control) && (GetAncestor(row.control, GA_ROOT) == window || IsChild(window, row.control)))
         return row.control;
-    FINDBUTTON f = { row.id, nullptr };
-    EnumChildWindows(window, ButtonById, (LPARAM)&f);
-    return f.found;
+    return WalkControl(window, row.id, "Button");
 }
 
 bool WalkEnabled(HWND window, const WalkRow &row)
@@ -213,12 +311,86 @@ bool WalkEnabled(HWND window, const WalkRow &row)
         return control && ToolbarEnabled(control, row.id) && IsWindowVisible(control);
     case VIA_CONTEXT:
         return !(GetMenuState(row.menu, (UINT)row.id, MF_BYCOMMAND) & (MF_GRAYED | MF_DISABLED));
+    case VIA_ACCEL:
+        if (row.control) {            /* a dialog's key: as its button */
+            HWND button = WalkControl(window, row.id, "Button");
+            return button && IsWindowEnabled(button);
+        }
+        break;
     }
     DialogWords *d = WalkDialog(window);
     HMENU bar = d && d->menu ? (HMENU)d->menu : GetMenu(window);
     SendMessageA(window, WM_INITMENU, (WPARAM)bar, 0);
     UINT state = GetMenuState(bar, (UINT)row.id, MF_BYCOMMAND);
     return state == (UINT)-1 || !(state & (MF_GRAYED | MF_DISABLED));
+}
+
+/* ---- what a toolbar button shows ---- */
+
+/* The button of a toolbar row: the one of its command with its text (a
+ * command given two buttons shows each row its own), else the first. */
+static int ButtonOf(const ToolbarButton *b, int n, const WalkRow &row)
+{
+    int first = -1;
+    for (int i = 0; i < n; i++)
+        if (b[i].id == row.id) {
+            if (b[i].text && row.label == b[i].text)
+                return i;
+            first = first < 0 ? i : first;
+        }
+    return first;
+}
+
+std::string WalkTooltip(HWND window, const WalkRow &row)
+{
+    HWND bar = Control(window, row);
+    int n = 0;
+    const ToolbarButton *b = bar ? TbButtons(bar, &n) : nullptr;
+    int i = b ? ButtonOf(b, n, row) : -1;
+    if (i < 0)
+        return "(no button)";
+    /* what the tooltip asks its toolbar for when it shows */
+    NMTTDISPINFOA di = {};
+    di.hdr.code = TTN_GETDISPINFOA;
+    di.hdr.idFrom = (UINT_PTR)i + 1;
+    SendMessageA(bar, WM_NOTIFY, 0, (LPARAM)&di);
+    return di.lpszText ? di.lpszText : "";
+}
+
+/* A bitmap's pixels, as 32-bit colours. */
+static std::vector<uint32_t> Pixels(HBITMAP bm)
+{
+    BITMAP info = {};
+    if (!bm || !GetObjectA(bm, sizeof info, &info))
+        return {};
+    std::vector<uint32_t> px((size_t)info.bmWidth * (size_t)info.bmHeight);
+    BITMAPINFO bi = {};
+    bi.bmiHeader.biSize = sizeof bi.bmiHeader;
+    bi.bmiHeader.biWidth = info.bmWidth;
+    bi.bmiHeader.biHeight = info.bmHeight;
+    bi.bmiHeader.biPlanes = 1;
+    bi.bmiHeader.biBitCount = 32;
+    HDC dc = GetDC(nullptr);
+    GetDIBits(dc, bm, 0, (UINT)info.bmHeight, px.data(), &bi, DIB_RGB_COLORS);
+    ReleaseDC(nullptr, dc);
+    return px;
+}
+
+bool WalkPictureIs(HWND window, const WalkRow &row, int32_t picture)
+{
+    HWND bar = Control(window, row);
+    int n = 0;
+    const ToolbarButton *b = bar ? TbButtons(bar, &n) : nullptr;
+    HBITMAP own = LoadBitmapA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(picture));
+    bool same = false;
+    int i = b ? ButtonOf(b, n, row) : -1;
+    if (i >= 0) {
+        std::vector<uint32_t> shown = Pixels((HBITMAP)b[i].normal);
+        same = own && !shown.empty() && shown == Pixels(own);
+    }
+    if (own)
+        DeleteObject(own);
+    return same;
 }
 
 /* ---- answering modal windows ---- */
@@ -325,7 +497,8 @@ void WalkPerform(HWND window, const WalkRow &row)
     EnumThreadWindows(GetCurrentThreadId(), Known, 0);
     switch (row.via) {
     case VIA_MENU: case VIA_CONTEXT:
-        SendMessageA(window, WM_COMMAND, MAKEWPARAM(row.id, 0), 0);
+        /* a popped menu's row goes to the window the menu was popped for */
+        SendMessageA(row.control ? row.control : window, WM_COMMAND, MAKEWPARAM(row.id, 0), 0);
         break;
     case VIA_BUTTON: {
         /* what a click of the button sends (its tab may not be shown) */
@@ -355,6 +528,11 @@ void WalkPerform(HWND window, const WalkRow &row)
         bool ctrl = row.key.fVirt & FCONTROL, shift = row.key.fVirt & FSHIFT, alt = row.key.fVirt & FALT;
         FrameWords *f = FrameOf(window);
         HWND at = f && f->tree ? f->tree : window;
+        if (row.control) {            /* a dialog's key, where its focus is */
+            SetActiveWindow(GetAncestor(window, GA_ROOT));
+            SetFocus(window);
+            at = GetFocus() ? GetFocus() : window;
+        }
         if (row.key.fVirt & FVIRTKEY)
             LoopKey(at, row.key.key, ctrl, shift, alt);
         else
@@ -388,16 +566,24 @@ static std::string Checked(HMENU menu)
     return out;
 }
 
-static std::string Editor(const PCFDATA *ed)
+/* The editor's state as named values: cursor, selection anchor and mark
+ * ("line,column"), descriptor and data lengths, top line and line count,
+ * insert mode. */
+static void Editor(Snapshot &s, const std::string &p, const PCFDATA *ed)
 {
-    if (!ed)
-        return "none";
-    char b[200];
-    snprintf(b, sizeof b, "gen %u bytes %u+%u cursor %d,%d anchor %d,%d mark %d,%d top %d lines %d ins %u quiet %u",
-             ed->generation, (unsigned)ed->descriptor.length, (unsigned)ed->data.length, ed->cursor.line,
-             ed->cursor.column, ed->anchor.line, ed->anchor.column, ed->mark.line, ed->mark.column,
-             (int)ed->scroll.top, (int)ed->scroll.lineCount, ed->insertMode, ed->quiet);
-    return b;
+    if (!ed) {
+        s[p + "editor"] = "none";
+        return;
+    }
+    auto at = [](int line, int column) { return std::to_string(line) + "," + std::to_string(column); };
+    s[p + "cursor"] = at(ed->cursor.line, ed->cursor.column);
+    s[p + "anchor"] = at(ed->anchor.line, ed->anchor.column);
+    s[p + "mark"] = at(ed->mark.line, ed->mark.column);
+    s[p + "descriptor"] = std::to_string(ed->descriptor.length);
+    s[p + "data"] = std::to_string(ed->data.length);
+    s[p + "top"] = std::to_string((int)ed->scroll.top);
+    s[p + "lines"] = std::to_string((int)ed->scroll.lineCount);
+    s[p + "insert"] = std::to_string(ed->insertMode);
 }
 
 /* Whether the message differs from its copy as loaded or last sent (the
@@ -440,7 +626,6 @@ static void ObserveDialog(Snapshot &s, DialogWords *d, const std::string &p)
     s[p + "status"] = WindowText(PCFWnd(d->statusWindow));
     if (!(d->optionFlags & DO_CHILD))
         s[p + "title"] = WindowText(w);
-    char b[300];
     const struct { const char *name; int on; } parts[] = {
         { "buttons", !!(d->stateFlags & DF_SHOW_BUTTONS) }, { "fields", !!(d->stateFlags & DF_SHOW_FIELDS) },
         { "filterbar", !!(d->stateFlags & DF_SHOW_FILTER) }, { "toolbar", !!(d->optionFlags & DO_TOOLBAR) },
@@ -452,9 +637,13 @@ static void ObserveDialog(Snapshot &s, DialogWords *d, const std::string &p)
         s[p + part.name] = part.on ? "on" : "off";
     s[p + "titles"] = Hex((d->stateFlags & DF_TITLE_MODES) >> 24);
     s[p + "view"] = Hex(d->viewOptions);
-    snprintf(b, sizeof b, "%x %x %x %x body %u switches %x %x", d->viewWords[0], d->viewWords[1],
-             d->numericWords[0], d->numericWords[1], d->bodyKind, d->viewSwitches[0], d->viewSwitches[1]);
-    s[p + "words"] = b;
+    const struct { const char *name; uint32_t value; } words[] = {
+        { "words0", d->viewWords[0] }, { "words1", d->viewWords[1] }, { "numeric0", d->numericWords[0] },
+        { "numeric1", d->numericWords[1] }, { "body", d->bodyKind }, { "switches0", d->viewSwitches[0] },
+        { "switches1", d->viewSwitches[1] },
+    };
+    for (const auto &word : words)
+        s[p + word.name] = Hex(word.value);
     s[p + "rows"] = std::to_string(d->rowCounts[0]);
     if (d->definition && d->definition->list) {
         PCFROW *row = nullptr;
@@ -462,10 +651,14 @@ static void ObserveDialog(Snapshot &s, DialogWords *d, const std::string &p)
         PCFLISTSTATE *st = PCFListState(d);
         s[p + "shown"] = std::to_string(st ? st->count : 0);
         std::string widths;
+        int shown = 0;            /* the columns shown (a width of their own) */
         if (st)
-            for (uint32_t i = 0; i < st->colCount; i++)
+            for (uint32_t i = 0; i < st->colCount; i++) {
                 widths += std::to_string(st->cols[i].width) + " ";
+                shown += st->cols[i].width > 0;
+            }
         s[p + "widths"] = widths;
+        s[p + "columns"] = std::to_string(shown);
     }
     s[p + "sent"] = std::to_string(d->first.sequence);
     s[p + "checks"] = Checked((HMENU)d->menu);
@@ -481,8 +674,15 @@ static void ObserveDialog(Snapshot &s, DialogWords *d, const std::string &p)
     if (d->dlgInfo)
         s[p + "deffilter"] = d->dlgInfo->dftFilter ? d->dlgInfo->dftFilter : "";
     s[p + "refresh"] = std::to_string(d->refreshRate);
+    if (p == "owner.")                /* what its own windows set in it */
+        s[p + "options"] = Hex(d->optionFlags & 0x1000c);
     s[p + "values"] = Values(d);
-    s[p + "editor"] = Editor(d->editor);
+    Editor(s, p, d->editor);
+    char value[100] = "";
+    if (d->editor && PCFGetValueText(d, MYPCFA_POSITION, value, sizeof value))
+        s[p + "position"] = value;
+    if (d->editor && PCFGetValueText(d, MYPCFA_MSGID, value, sizeof value))
+        s[p + "msgid"] = value;
     if (d->editor)
         s[p + "edited"] = Edited(d->editor) ? "yes" : "no";
     s[p + "statusflags"] = Hex(d->statusFlags);
@@ -491,7 +691,7 @@ static void ObserveDialog(Snapshot &s, DialogWords *d, const std::string &p)
 
 static BOOL CALLBACK TopWindow(HWND w, LPARAM lp)
 {
-    if (!IsWindowVisible(w) || (GetWindowLongA(w, GWL_STYLE) & WS_CHILD))
+    if ((!IsWindowVisible(w) && !IsIconic(w)) || (GetWindowLongA(w, GWL_STYLE) & WS_CHILD))
         return TRUE;
     char cls[40] = "", b[400];
     GetClassNameA(w, cls, sizeof cls);
@@ -503,35 +703,67 @@ static BOOL CALLBACK TopWindow(HWND w, LPARAM lp)
     return TRUE;
 }
 
-static std::string Clipboard(void)
+/* The clipboard's text (its first 200 characters), and its hex bytes
+ * under the editor's own format. */
+static void Clipboard(Snapshot &s)
 {
-    std::string text = std::to_string(GetClipboardSequenceNumber());
-    if (OpenClipboard(nullptr)) {
-        if (HANDLE h = GetClipboardData(CF_TEXT))
-            if (const char *t = (const char *)GlobalLock(h)) {
-                text += " " + std::string(t).substr(0, 100);
-                GlobalUnlock(h);
-            }
-        CloseClipboard();
-    }
-    return text;
+    s["clipboard.seq"] = std::to_string(GetClipboardSequenceNumber());
+    s["clipboard"] = "";
+    if (!OpenClipboard(nullptr))
+        return;
+    if (HANDLE h = GetClipboardData(CF_TEXT))
+        if (const char *t = (const char *)GlobalLock(h)) {
+            s["clipboard"] = std::string(t).substr(0, 200);
+            GlobalUnlock(h);
+        }
+    if (HANDLE h = GetClipboardData(RegisterClipboardFormatA("Vorsk HEX")))
+        if (const char *t = (const char *)GlobalLock(h)) {
+            s["clipboard.hex"] = std::string(t, strnlen(t, GlobalSize(h))).substr(0, 200);
+            GlobalUnlock(h);
+        }
+    CloseClipboard();
+}
+
+static std::vector<std::string> watched;
+
+void WalkWatchDepths(const std::vector<std::string> &queues)
+{
+    watched = queues;
 }
 
 Snapshot Observe(HWND window)
 {
     Snapshot s;
     EnumThreadWindows(GetCurrentThreadId(), TopWindow, (LPARAM)&s);
+    /* the titles of the windows shown, in order ("min" after a minimized one) */
+    std::set<std::string> titles;
+    for (const auto &[k, v] : s)
+        if (!k.rfind("window ", 0)) {
+            size_t a = v.find('\''), b = v.rfind("' ");
+            titles.insert(v.substr(a, b + 1 - a) + (v.find("' minimized") != std::string::npos ? " min" : ""));
+        }
+    for (const std::string &t : titles)
+        s["windows"] += t + " ";
+    for (const std::string &q : watched)
+        s["depth/" + q] = std::to_string(QueueDepth("RAVOLT.DEMO", q.c_str()));
     s["active"] = WindowText(GetActiveWindow());
     auto last = [](size_t n, const std::string &t) { return std::to_string(n) + " " + t; };
-    s["box"] = last(Boxes().size(), Boxes().empty() ? "" : Boxes().back().caption + ": " + Boxes().back().text);
-    s["question"] = last(Questions().size(),
-                         Questions().empty() ? "" : Questions().back().verb + " '" + Questions().back().name + "'");
-    s["modal"] = last(ModalsMet().size(), ModalsMet().empty() ? "" : ModalsMet().back());
+    /* what a row asked or showed: how many, and the last one's text */
+    s["boxes"] = std::to_string(Boxes().size());
+    s["box"] = Boxes().empty() ? "" : Boxes().back().caption + ": " + Boxes().back().text;
+    s["questions"] = std::to_string(Questions().size());
+    s["question"] = Questions().empty() ? "" : Questions().back().verb + " '" + Questions().back().name + "'";
+    s["modals"] = std::to_string(ModalsMet().size());
+    s["modal"] = ModalsMet().empty() ? "" : ModalsMet().back();
     s["link"] = last(OpenedLinks().size(), OpenedLinks().empty() ? "" : OpenedLinks().back());
-    s["refresh"] = last(Refreshes().size(), Refreshes().empty() ? "" : Hex(Refreshes().back().bits));
-    s["clipboard"] = Clipboard();
-    s["profile"] = Hex(Prf.opt1) + " " + Hex(Prf.po[0]) + " " + Hex(Prf.po[1]) + " " + Hex(Prf.po[2]) + " " +
-                   Hex(Prf.po[3]);
+    s["refreshes"] = std::to_string(Refreshes().size());
+    s["refresh"] = Refreshes().empty() ? "" : Refreshes().back().qm + " '" + Refreshes().back().prefix + "'";
+    Clipboard(s);
+    s["prf.opt1"] = Hex(Prf.opt1);
+    s["prf.po"] = Hex(Prf.po[0]);
+    s["prf.po2"] = Hex(Prf.po[1]);
+    s["prf.po3"] = Hex(Prf.po[2]);
+    s["prf.po4"] = Hex(Prf.po[3]);
     s["frames"] = std::to_string(FrameCount());
     WIN32_FILE_ATTRIBUTE_DATA cfg = {};
     if (GetFileAttributesExA((AppConfigDir() + "RAVOLT.CFG").c_str(), GetFileExInfoStandard, &cfg))
@@ -547,17 +779,76 @@ Snapshot Observe(HWND window)
         s["frame.flags"] = Hex(f->flags);
         s["frame.status"] = WindowText(f->status);
         s["frame.title"] = WindowText(f->window);
+        RECT r = {};
+        GetWindowRect(f->window, &r);
+        s["frame.rect"] = std::to_string(r.left) + "," + std::to_string(r.top) + " " +
+                          std::to_string(r.right - r.left) + "x" + std::to_string(r.bottom - r.top);
+        s["frame.iconic"] = IsIconic(f->window) ? "yes" : "no";
         s["frame.fields"] = std::string(IsWindowVisible(f->prefix) ? "prefix " : "") +
                             (IsWindowVisible(f->search) ? "search " : "") + (IsWindowVisible(f->searchQ) ? "queues " : "");
         s["frame.panes"] = std::string(f->listPane && IsWindowVisible(PCFWnd(f->listPane->window)) ? "list " : "") +
                            (f->msgPane && IsWindowVisible(PCFWnd(f->msgPane->window)) ? "message" : "");
-        s["frame.lines"] = std::to_string(TreeLines(f).size());
+        std::vector<TreeLine> lines = TreeLines(f);
+        s["frame.lines"] = std::to_string(lines.size());
+        /* the text of each location line, and of each queue line by its
+           queue's name */
+        int located = 0;
+        for (const TreeLine &l : lines)
+            if (l.depth == 0)
+                s["frame.line" + std::to_string(located++)] = l.text;
+            else if (!l.text.empty() && l.text[0] != ' ')
+                s["frame.queue/" + l.text.substr(0, l.text.find(' '))] = l.text;
         s["frame.searches"] = std::string(Shell.defaultSearch[0]) + "|" + Shell.defaultSearch[1];
         s["frame.searchtext"] = WindowText(f->search) + "|" + WindowText(f->searchQ);
         ObserveDialog(s, f->listPane, "listpane.");
         ObserveDialog(s, f->msgPane, "msgpane.");
     }
     ObserveDialog(s, WalkDialog(window), "dialog.");
+    /* a window a command dialog opened for itself: that dialog too (also
+       once the window is closed) */
+    static std::map<HWND, HWND> owners;
+    if (IsWindow(window) && !FrameOf(window) && !WalkDialog(window))
+        owners[window] = GetWindow(GetAncestor(window, GA_ROOT), GW_OWNER);
+    if (window && owners.count(window))
+        ObserveDialog(s, PCFDialogOf(owners[window]), "owner.");
+    if (IsWindow(window) && !FrameOf(window))
+        s["dialog.window"] = WindowText(GetAncestor(window, GA_ROOT));
+    if (window && !FrameOf(window) && !WalkDialog(window)) {
+        /* a window of its own (not a command dialog): its status line */
+        HWND status = WalkControl(window, 103);
+        if (!status)
+            status = WalkControl(window, 709);     /* the export window's */
+        if (status)
+            s["dialog.status"] = WindowText(status);
+        /* its lists: how many entries, which are selected, the first one */
+        EnumChildWindows(window, [](HWND w, LPARAM lp) -> BOOL {
+            char cls[32] = "", text[300] = "";
+            GetClassNameA(w, cls, sizeof cls);
+            if (lstrcmpiA(cls, "ListBox"))
+                return TRUE;
+            std::string key = "dialog.list" + std::to_string(GetDlgCtrlID(w)), selected;
+            LRESULT n = SendMessageA(w, LB_GETCOUNT, 0, 0);
+            for (LRESULT i = 0; i < n; i++)
+                if (SendMessageA(w, LB_GETSEL, (WPARAM)i, 0) > 0)
+                    selected += std::to_string(i) + " ";
+            if (n > 0 && SendMessageA(w, LB_GETTEXTLEN, 0, 0) < (LRESULT)sizeof text)
+                SendMessageA(w, LB_GETTEXT, 0, (LPARAM)text);
+            Snapshot &s = *(Snapshot *)lp;
+            s[key] = std::to_string(n);
+            s[key + ".sel"] = selected;
+            s[key + ".first"] = text;
+            return TRUE;
+        }, (LPARAM)&s);
+        /* the locations the Change Multiple Locations list has selected */
+        HWND root = GetAncestor(window, GA_ROOT);
+        if (!WindowText(root).rfind("Change Multiple Location", 0))
+            if (MCDIALOG *m = MultiChgRecord(root)) {
+                s["dialog.selected"] = "";
+                for (int i = 0; i < m->count; i++)
+                    if (m->entries[i].selected)
+                        s["dialog.selected"] += std::string(m->entries[i].location->qmName) + " ";
+            }
+    }
     return s;
 }
 

@@ -23,27 +23,44 @@ struct WalkRow {
     std::string label;
     ACCEL key;                    /* VIA_ACCEL */
     HMENU menu;                   /* VIA_MENU, VIA_CONTEXT: the menu holding it */
-    HWND control;                 /* VIA_BUTTON, VIA_TOOLBAR */
+    HWND control;                 /* VIA_BUTTON, VIA_TOOLBAR; VIA_ACCEL: the command
+                                     dialog whose own key it is (null: the frame's);
+                                     VIA_CONTEXT: the window the menu popped for */
 };
 
 /* The rows of a window: its menu bar (a command dialog's own menu), push
  * buttons, toolbar buttons; the frame's accelerators and the location
  * context menu (frame: true). */
 std::vector<WalkRow> WalkRows(HWND window, bool frame);
+/* The rows of the menu a right click over a frame's tree pops up, caught
+ * as it opens (VIA_CONTEXT, chosen as commands of the frame). */
+std::vector<WalkRow> WalkTreeMenuRows(HWND frame);
 /* Whether the row can be chosen now (menus after WM_INITMENU). */
+/* A control of a window by its id, at any depth (of a class when cls is
+ * given), else null. */
+HWND WalkControl(HWND window, int32_t id, const char *cls = nullptr);
 bool WalkEnabled(HWND window, const WalkRow &row);
 /* Chooses the row as the user does. */
 void WalkPerform(HWND window, const WalkRow &row);
 const char *WalkViaName(int via);
+/* A toolbar row's tooltip as the bar gives it to its tooltip window, and
+ * whether its button shows the program's picture (a bitmap resource). */
+std::string WalkTooltip(HWND window, const WalkRow &row);
+bool WalkPictureIs(HWND window, const WalkRow &row, int32_t picture);
 
 /* Named values of what the user sees and what the program did: the
  * windows of this thread, the boxes, questions and modal windows met, the
- * clipboard, the refreshes asked for, the profile words, the frame and
- * its panes, and the command dialog of the window in detail. */
+ * clipboard, the refreshes asked for, the profile words, the frame, its
+ * tree's lines and its panes, the command dialog of the window in detail
+ * (its words, editor and position among them), or the status line of a
+ * window of its own. */
 typedef std::map<std::string, std::string> Snapshot;
 Snapshot Observe(HWND window);
 /* "key: was -> now" lines of every value that changed or came. */
 std::string Changes(const Snapshot &before, const Snapshot &after);
+/* Queues of RAVOLT.DEMO whose depths Observe reads through the MQI
+ * ("depth/NAME"), until set again. */
+void WalkWatchDepths(const std::vector<std::string> &queues);
 
 /* The modal windows met while a row runs (a file dialog, the print
  * dialog, a confirmation box) are noted and answered: "No" or "Cancel". */
