@@ -1672,6 +1672,10 @@ static std::string WalkCase(const Kind &k, HWND &w, const WalkRow &row, const Ex
     if (e && e->before) {
         SendMessageA(w, WM_COMMAND, (WPARAM)e->before, 0);
         PumpAll();
+        /* its request answered first: a window waiting for a reply takes
+           no command, and a loaded machine answers late */
+        if (DialogWords *d = WalkDialog(w))
+            PumpUntil([d] { return !(d->markFlags & DM_REQUEST_SENT); }, 10000);
     }
     for (DialogWords *shown : { WalkDialog(w), Main->listPane, Main->msgPane })
         if (shown && shown->statusWindow)
