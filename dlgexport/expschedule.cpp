@@ -16,8 +16,13 @@ static int LocalDate(int64_t moment, char *date, int *weekday, int *minuteOfDay)
 {
     FmtDateState s;
     memset(&s, 0, sizeof s);
-    if (!TimeToTm(&s, &moment))
+    if (!TimeToTm(&s, &moment)) {
+        /* a moment no calendar holds (a damaged file): the epoch's day */
+        snprintf(date, 32, "1970-01-01");
+        *weekday = 4;
+        *minuteOfDay = 0;
         return 0;
+    }
     snprintf(date, 32, "%4.4d-%2.2d-%2.2d", s.tm.tm_year + 1900, s.tm.tm_mon + 1, s.tm.tm_mday);
     *weekday = s.tm.tm_wday;
     *minuteOfDay = s.tm.tm_hour * 60 + s.tm.tm_min;
