@@ -259,6 +259,34 @@ static cntLINE *queue_line(BUILD *b, cntLINE *parent, cntLINE *after, QMS *r, co
     return add(b, parent, after);
 }
 
+/* Whether a queue of the list falls under the frame's queue prefix. */
+static int in_prefix(const FrameWords *f, const QINFO *q)
+{
+    if (q->flags & QI_KEEP)
+        return 0;
+    int plen = f->prefixLength ? f->prefixLength : 1;
+    const char *prefix = f->prefixLength ? f->prefixText : "*";
+    return UTWildMatch(q->name, (int)strnlen(q->name, QMS_NAME), prefix, plen);
+}
+
+/* The counts the location's line shows: the queues under the prefix and
+ * those of them the queue search keeps, counted before the line's text is
+ * written. */
+static void count_queues(const FrameWords *f, QMS *r, const LOCCACHES *c)
+{
+    uint32_t inPrefix = 0, matching = 0;
+    for (CSTREE *e = CSTreeFirst(c->queues); e; e = e->next) {
+        const QINFO *q = (const QINFO *)e;
+        if (!in_prefix(f, q))
+            continue;
+        inPrefix++;
+        if (QMatchesSearch(&f->qSearch, q->name))
+            matching++;
+    }
+    r->queueCount = inPrefix;
+    r->queueMatchCount = matching;
+}
+
 /* The queue lines of a location: its group lines, then its queues.  While
  * a search or a prefix narrows the queues, a group shows only when a queue
  * stands in it. */
@@ -274,20 +302,10 @@ static void queue_lines(BUILD *b, cntLINE *loc, QMS *r, LOCCACHES *c)
         system = other ? text_line(b, loc, other, r, LINE_QGROUP, "  System Queues", open) : nullptr;
     }
     cntLINE *lastDirect = system, *lastOther = nullptr, *lastSystem = nullptr;
-    uint32_t inPrefix = 0, matching = 0;
-    int plen = f->prefixLength ? f->prefixLength : 1;
-    const char *prefix = f->prefixLength ? f->prefixText : "*";
     for (CSTREE *e = CSTreeFirst(c->queues); e && !b->failed; e = e->next) {
         const QINFO *q = (const QINFO *)e;
-        if (q->flags & QI_KEEP)
+        if (!in_prefix(f, q) || !QMatchesSearch(&f->qSearch, q->name))
             continue;
-        int nlen = (int)strnlen(q->name, QMS_NAME);
-        if (!UTWildMatch(q->name, nlen, prefix, plen))
-            continue;
-        inPrefix++;
-        if (!QMatchesSearch(&f->qSearch, q->name))
-            continue;
-        matching++;
         int place = ShellQueuePlace(q->type, (q->flags & QI_CLUSTER) != 0, q->name);
         if (place == QP_NONE || ShellQueueHidden(q->type, QInfoDefType(q), Prf.po[3]))
             continue;
@@ -305,8 +323,6 @@ static void queue_lines(BUILD *b, cntLINE *loc, QMS *r, LOCCACHES *c)
                 lastSystem = queue_line(b, system, lastSystem, r, q);
         }
     }
-    r->queueCount = inPrefix;
-    r->queueMatchCount = matching;
 }
 
 static void location_line(BUILD *b, cntLINE *parent, cntLINE **after, QMS *r)
@@ -328,6 +344,8 @@ static void location_line(BUILD *b, cntLINE *parent, cntLINE **after, QMS *r)
     if (b->scratch)
         cntAddSortLabelNoCase(b->scratch, &b->scratch, CNTI_SELECTABLE, 0, nullptr, label, -2,
                               nullptr, nullptr);
+    if (hasQueues)
+        count_queues(f, r, c);
     char text[300];
     ShellLocationText(r, f->flags, f->prefixInUse, text, sizeof text);
     const char *rest = text + strlen(label);

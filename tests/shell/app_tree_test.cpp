@@ -152,7 +152,8 @@ TEST(AppTree, ASearchIsAppliedAfterTheDelayWithoutTyping)
 }
 
 /* A queue search leaves out the groups it empties; clearing it brings
- * them back. */
+ * them back.  With queue counts on, the location's line counts the queues
+ * of the prefix and search of the same build. */
 TEST(AppTree, AQueueSearchHidesTheGroupsItEmpties)
 {
     FrameWords *f = AppMain();
@@ -173,6 +174,34 @@ TEST(AppTree, AQueueSearchHidesTheGroupsItEmpties)
     ApplySearch(f);
     EXPECT_TRUE(PumpUntil([&] { return FindLine(f, "System Queues") != nullptr; }, 5000));
     EXPECT_NE(FindLine(f, "Other Queues"), nullptr);
+
+    uint32_t flags = f->flags;
+    f->flags = (f->flags | FF_QCOUNT | FF_QMNAME) & ~(FF_LOCATION | FF_MQVERSION);
+    auto demoText = [&] {
+        cntLINE *demo = FindLine(f, "RAVOLT.DEMO");
+        for (const TreeLine &l : TreeLines(f))
+            if (l.line == demo)
+                return l.text;
+        return std::string("(none)");
+    };
+    const struct { const char *prefix, *search, *line; } counts[] = {
+        { "DEMO.RE", "", "RAVOLT.DEMO - (2/2)" },
+        { "DEMO.RE", "DEMO.REQ*", "RAVOLT.DEMO - (1/2)" },
+        { "DEMO.REQ", "", "RAVOLT.DEMO - (1/1)" },
+    };
+    for (const auto &c : counts) {
+        SetWindowTextA(f->prefix, c.prefix);
+        SetWindowTextA(f->searchQ, c.search);
+        ApplySearch(f);
+        std::string shown;
+        EXPECT_TRUE(PumpUntil([&] { return (shown = demoText()) == c.line; }, 3000))
+            << c.prefix << " " << c.search << ": " << shown;
+    }
+    f->flags = flags;
+    SetWindowTextA(f->prefix, "*");
+    SetWindowTextA(f->searchQ, "");
+    ApplySearch(f);
+    EXPECT_TRUE(PumpUntil([&] { return FindLine(f, "System Queues") != nullptr; }, 5000));
 }
 
 /* A location marked "auto" (as scripts/run writes RAVOLT.DEMO) is
