@@ -201,10 +201,11 @@ void EdCommandDone(DialogWords *d, uint32_t command)
 }
 
 /* After an Update the queue holds the message put in place of the one
- * read, a message with a token of its own that the window does not know:
- * the window drops the token it read (as a reply's options may drop it)
- * and names the message by the id it was put with, so that a further
- * Update takes that message as the first took the one read. */
+ * read.  The Update's reply has named it by its token in the dialog; the
+ * window names it as well by the id it was put with, all 24 bytes (an id
+ * of zeros is left to the queue manager: none).  A window that holds no
+ * token keeps no id either: a further Update is refused rather than
+ * given the first message that carries the id, which may be another. */
 static void FollowUpdated(DialogWords *d, const void *sentMd)
 {
     uint32_t length = 0;
@@ -215,15 +216,12 @@ static void FollowUpdated(DialogWords *d, const void *sentMd)
     PCFFieldEntry *token = PCFFindField(nullptr, nullptr, d->definition->fields, MYPCFA_MSG_TOKEN);
     PCFFieldEntry *id = PCFFindField(nullptr, nullptr, d->definition->fields, MYPCFA_MSGID);
     CSLockGlobal(CSLOCK_DIALOGS);
-    if (token && PCFStoresValue(token)) {
-        uint8_t *r = d->dataArea + token->offset;
-        PCFSetState(r, (uint16_t)(PCFState(r) & ~7u));
-    }
+    int named = token && PCFStoresValue(token) && (PCFState(d->dataArea + token->offset) & PCFS_SPECIFIED);
     if (id && PCFStoresValue(id)) {
         uint8_t *r = d->dataArea + id->offset;
-        uint32_t n = (uint32_t)UTTrimZeroLength(msgId, MQ_MSG_ID_LENGTH);
-        PCFSetRecBytes(r, id->field, msgId, n);
-        PCFSetState(r, (uint16_t)((PCFState(r) & ~7u) | (n ? PCFS_RECEIVED | PCFS_SPECIFIED : 0)));
+        int given = named && UTTrimZeroLength(msgId, MQ_MSG_ID_LENGTH) != 0;
+        PCFSetRecBytes(r, id->field, msgId, MQ_MSG_ID_LENGTH);
+        PCFSetState(r, (uint16_t)((PCFState(r) & ~7u) | (given ? PCFS_RECEIVED | PCFS_SPECIFIED : 0)));
     }
     CSUnlockGlobal(CSLOCK_DIALOGS);
 }

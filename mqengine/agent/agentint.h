@@ -14,8 +14,9 @@
 
 #define AGENT_NAME 48              /* queue and queue-manager names */
 /* An error response never grows: room for the header, a text of
- * AgentErrorText's 400 characters, its integers and the two target
- * names (a text that did not fit was dropped without a word). */
+ * AgentErrorText's 400 characters, its integers, an update's message
+ * token and the two target names (a text that did not fit was dropped
+ * without a word). */
 #define AGENT_ERROR_AREA 1024
 
 /* A handler of one command code: it answers through SendResponse. */
@@ -112,6 +113,9 @@ struct AGENTVALUE {
 };
 int AgentAnswer(AGENTREQ *rq, int32_t size, const char *tag, const AGENTVALUE *values, int count,
                 uint32_t mask, const MQMD *md);
+/* The information that ends an action (MYRC_INFORMATION with its text),
+ * with MYPCFA_MSG_TOKEN when a token is given. */
+int AgentInfo(AGENTREQ *rq, const char *text, const uint8_t *token);
 
 /* ---- reading messages ---- */
 
@@ -218,6 +222,10 @@ struct MSGACTION {
     int lockHeld;                  /* a browse may have locked a message */
     ACTIONTARGET target;           /* of every put, when no message header decides it */
     int targetKnown;
+    uint8_t putId[24];             /* the MsgId of the last put, as the queue manager left it */
+    AGENTLIST sharers;             /* update: tokens of the messages that carried its id before */
+    uint8_t putToken[16];          /* update: the token of the message it put, when found again */
+    int putFound;
 };
 
 /* Puts one message (copy, move, update or add) where it goes: 0, or the

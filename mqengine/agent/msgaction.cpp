@@ -441,12 +441,78 @@ static int walk_positions(MSGACTION *a, const ActionKind *k)
     return result;
 }
 
+/* ---- the message an update put ---- */
+
+/* The tokens of the messages that carry an id, browsed in queue order;
+ * each token is handed to take, with its context.  0, or the reason of a
+ * failed browse or take. */
+static MQLONG each_with_id(MSGACTION *a, const uint8_t *id, int (*take)(MSGACTION *, const uint8_t *))
+{
+    MQLONG browse = MQGMO_BROWSE_FIRST | MQGMO_ACCEPT_TRUNCATED_MSG | MQGMO_NO_SYNCPOINT;
+    for (;;) {
+        MQLONG rc = AgentGet(&a->src, browse, id, nullptr);
+        if (rc == MQRC_NO_MSG_AVAILABLE)
+            return 0;
+        if (!AgentReadOK(rc))
+            return rc;
+        if ((rc = take(a, a->src.gmo.MsgToken)) != 0)
+            return rc;
+        browse = (browse & ~MQGMO_BROWSE_FIRST) | MQGMO_BROWSE_NEXT;
+    }
+}
+
+static int note_sharer(MSGACTION *a, const uint8_t *token)
+{
+    return AgentListAdd(&a->sharers, token);
+}
+
+/* A message with the id that was not there before the put: the last of
+ * them is the one put (only a put of another program meanwhile adds one). */
+static int note_put(MSGACTION *a, const uint8_t *token)
+{
+    for (int32_t i = 0; i < a->sharers.count; i++)
+        if (!memcmp(AgentItem(&a->sharers, i), token, 16))
+            return 0;
+    memcpy(a->putToken, token, 16);
+    a->putFound = 1;
+    return 0;
+}
+
+static int zero_id(const uint8_t *id)
+{
+    for (int i = 0; i < 24; i++)
+        if (id[i])
+            return 0;
+    return 1;
+}
+
+/* Before the put: the messages that already carry the id it puts with (an
+ * id left to the queue manager is a new one, which none carries).  The
+ * message put can then be told from them, wherever it stands. */
+static int note_sharers(MSGACTION *a)
+{
+    if (zero_id(a->newMD.MsgId))
+        return 0;
+    MQLONG rc = each_with_id(a, a->newMD.MsgId, note_sharer);
+    return rc ? walk_failed(a, rc) : 0;
+}
+
+/* After the commit: the token of the message put, for the window to take
+ * its next Update by; none when it cannot be told (gone already). */
+static void find_put(MSGACTION *a)
+{
+    a->putFound = 0;
+    each_with_id(a, a->putId, note_put);
+}
+
 /* An update: the old message taken by its token (or id), the new one put
  * through the same handle. */
 static int update(MSGACTION *a, const ActionKind *k)
 {
     const uint8_t *token = a->tokens.count ? AgentItem(&a->tokens, 0) : nullptr;
     const uint8_t *id = !token && a->ids.count ? AgentItem(&a->ids, 0) : nullptr;
+    if (note_sharers(a))
+        return -1;
     MQLONG rc = read_msg(a, k->walk, id, token);
     if (rc == MQRC_NO_MSG_AVAILABLE)
         return AgentErrorText(&a->rq, MQRCCF_ATTR_VALUE_ERROR, "Message is no longer on the queue");
@@ -482,7 +548,8 @@ static int walk(MSGACTION *a, const ActionKind *k)
 
 static void run(MSGACTION *a, const ActionKind *k)
 {
-    a->src.gmoVersion = a->tokens.count ? MQGMO_VERSION_3 : MQGMO_VERSION_1;
+    int tokens = a->tokens.count || k->command == MYCMD_UPDATE_MSG;
+    a->src.gmoVersion = tokens ? MQGMO_VERSION_3 : MQGMO_VERSION_1;
     a->src.baseOptions = AgentGetOptions(a->rq.location, a->qualifier, 1);
     if (AgentArea(&a->src, ACTION_AREA)) {
         AgentErrorText(&a->rq, MQRC_STORAGE_NOT_AVAILABLE, "Failure allocating message area");
@@ -511,9 +578,11 @@ static void run(MSGACTION *a, const ActionKind *k)
         ProgSetDone(a->base.progress, 1);
         return;
     }
+    if (k->command == MYCMD_UPDATE_MSG)
+        find_put(a);
     char text[100];
     EngFormat(text, sizeof text, "%d message%s %s", (int)a->handled, a->handled == 1 ? "" : "s", k->done);
-    AgentError(&a->rq, MYRC_INFORMATION, MYPCFA_INFO_MESSAGE, (intptr_t)text);
+    AgentInfo(&a->rq, text, a->putFound ? a->putToken : nullptr);
 }
 
 /* Every way out: what is pending backed out, a browse lock let go, the
@@ -534,6 +603,7 @@ static void finish(MSGACTION *a)
     AgentListFree(&a->ids);
     AgentListFree(&a->positions);
     AgentListFree(&a->tokens);
+    AgentListFree(&a->sharers);
     FreeAllUOW(&a->base);
 }
 
@@ -554,6 +624,7 @@ int MsgActionCmd(QMS *loc, int32_t command, MQHCONN h, void **cache, MQMD *md, M
     a->rq = { loc, command, h, cache, md, 0, &a->base };
     a->ids.size = 24;
     a->tokens.size = 16;
+    a->sharers.size = 16;
     a->positions.size = 4;
     a->src.hobj = MQHO_UNUSABLE_HOBJ;
     a->src.progress = nullptr;

@@ -155,6 +155,7 @@ static int put_to(MSGACTION *a, TARGET *t, const MQMD *md, const uint8_t *data, 
         t->hobj = MQHO_UNUSABLE_HOBJ;
         return failed(a, t, "Error putting to queue", rc);
     }
+    memcpy(a->putId, put.MsgId, sizeof a->putId);
     if (a->putOptions & MQPMO_SYNCPOINT)
         *t->pending = 1;
     ProgCountWritten(p, 1, (uint64_t)length);

@@ -97,9 +97,12 @@ static void add_error_parm(MQPP *pp, int32_t id, intptr_t value)
     }
 }
 
-int SendErrorResponse(QMS *r, int32_t replyOptions, MQACTION *action, MQHCONN hconn, void **cache,
-                      int32_t command, MQMD *request, int32_t reason, int32_t extraId,
-                      int32_t extraValue, int32_t errorParmId, intptr_t errorParmValue)
+/* The one-part error response, with a message token after the error
+ * parameter when one is given. */
+static int error_response(QMS *r, int32_t replyOptions, MQACTION *action, MQHCONN hconn, void **cache,
+                          int32_t command, MQMD *request, int32_t reason, int32_t extraId,
+                          int32_t extraValue, int32_t errorParmId, intptr_t errorParmValue,
+                          const uint8_t *token)
 {
     alignas(8) uint8_t area[AGENT_ERROR_AREA];
     void *slot = area;
@@ -116,6 +119,8 @@ int SendErrorResponse(QMS *r, int32_t replyOptions, MQACTION *action, MQHCONN hc
     h->CompCode = MQCC_FAILED;
     h->Reason = reason;
     add_error_parm(&pp, errorParmId, errorParmValue);
+    if (token)
+        PCFAddParm(&pp, PCF_BYTE_STRING, MYPCFA_MSG_TOKEN, token, 16, 1, &cc, &rc);
     if (replyOptions)
         PCFAddParm(&pp, MQCFT_INTEGER, MYIA_REPLY_OPTIONS, &replyOptions, 4, 1, &cc, &rc);
     if (action && action->targetChosen) {
@@ -123,6 +128,21 @@ int SendErrorResponse(QMS *r, int32_t replyOptions, MQACTION *action, MQHCONN hc
         PCFAddParm(&pp, MQCFT_STRING, MYCA_ACTION_TARGET_Q, action->targetQ, -2, 1, &cc, &rc);
     }
     return SendResponse(r, hconn, cache, request, &pp, 1);
+}
+
+int SendErrorResponse(QMS *r, int32_t replyOptions, MQACTION *action, MQHCONN hconn, void **cache,
+                      int32_t command, MQMD *request, int32_t reason, int32_t extraId,
+                      int32_t extraValue, int32_t errorParmId, intptr_t errorParmValue)
+{
+    return error_response(r, replyOptions, action, hconn, cache, command, request, reason, extraId,
+                          extraValue, errorParmId, errorParmValue, nullptr);
+}
+
+int AgentInfo(AGENTREQ *rq, const char *text, const uint8_t *token)
+{
+    error_response(rq->location, rq->replyOptions, rq->action, rq->hconn, rq->cache, rq->command, rq->md,
+                   MYRC_INFORMATION, 0, 0, MYPCFA_INFO_MESSAGE, (intptr_t)text, token);
+    return MYRC_INFORMATION;
 }
 
 int AgentAnswer(AGENTREQ *rq, int32_t size, const char *tag, const AGENTVALUE *values, int count,

@@ -27,6 +27,7 @@ struct ERRTEXT {
     char *text;
     size_t size;
     char targetQm[49];           /* 10501, remembered */
+    const uint8_t *token;        /* 10038, the message a command left */
 };
 
 static void ReasonDefault(ERRTEXT *e)
@@ -52,6 +53,27 @@ static void ReplyOptions(IFCMD *r, int32_t options)
     }
     if (options & 0x6)
         LoadMessageFields(d);
+}
+
+/* The information that ends an Update names the message it put by its
+ * token, which the dialog takes in place of the token of the message it
+ * read.  Without one (the message put could not be found again) the
+ * dialog keeps the token read: it names a message that is gone, and no
+ * token is used again for another, so a further Update is refused as the
+ * message is no longer on the queue, never given to another message. */
+static void FollowUpdate(IFCMD *r, const uint8_t *token)
+{
+    DialogWords *d = r->dialog;
+    if (!token || !d || !d->dataArea || !d->definition)
+        return;
+    PCFFieldEntry *e = PCFFindField(nullptr, nullptr, d->definition->fields, MYPCFA_MSG_TOKEN);
+    if (!e || !PCFStoresValue(e))
+        return;
+    CSLockGlobal(CSLOCK_DIALOGS);
+    uint8_t *rec = d->dataArea + e->offset;
+    PCFSetRecBytes(rec, e->field, token, 16);
+    PCFSetState(rec, (uint16_t)((PCFState(rec) & ~0x7) | PCFS_RECEIVED | PCFS_SPECIFIED));
+    CSUnlockGlobal(CSLOCK_DIALOGS);
 }
 
 /* 10502: the target queue of a copy or move; its open dialogs refreshed. */
@@ -125,6 +147,8 @@ static void ErrorParm(ERRTEXT *e, MQLONG type, MQLONG id, const void *value, MQL
     } else if (id == ATTR_ESCAPE_TYPE) {
     } else if (id == ATTR_ESCAPE_TEXT && type == MQCFT_STRING) {
         snprintf(e->text, e->size, "%.511s", s);
+    } else if (id == MYPCFA_MSG_TOKEN && (type == PCF_BYTE_STRING || type == MQCFT_BYTE_STRING)) {
+        e->token = length == 16 ? (const uint8_t *)value : nullptr;
     } else if (id == MYIA_REPLY_OPTIONS && type == MQCFT_INTEGER) {
         ReplyOptions(r, n);
     } else if ((id == MYIA_PD_ID || id == MYIA_MON_ID) && type == MQCFT_INTEGER) {
@@ -166,6 +190,8 @@ void ErrorReplyText(IFCMD *r, const uint8_t *reply, uint32_t length, char *text,
             continue;
         ErrorParm(&e, type, id, value, len, info);
     }
+    if (*info && r->command == MYCMD_UPDATE_MSG)
+        FollowUpdate(r, e.token);
 }
 
 /* ---- the object name of a dialog ---- */

@@ -422,6 +422,59 @@ TEST_F(AgentTest, UpdateByTokenAndAddWithoutSyncpoint)
                    .Bytes(MYPCFA_FULLMESSAGE, "x"))[0];
     EXPECT_EQ(p.cfh.Reason, MQRCCF_ATTR_VALUE_ERROR);
 
+    /* The information names the message put by its token, and an Update
+     * by that token takes it, wherever another message with its id stands
+     * (ahead of it on a FIFO queue, behind it by priority).  A message put
+     * that cannot be found again is not named. */
+    auto tokenAt = [&](const char *queue, size_t item) {
+        return Run(r, Pcf(MYCMD_INQUIRE_MSGS).Str(MQCA_Q_NAME, queue).Ints(MYPCFA_MSG_ATTRS, {MYPCFA_MSG_TOKEN}))[0]
+            .Bytes(MYPCFA_MSG_TOKEN, item);
+    };
+    auto descOf = [](MQLONG priority) {
+        MQMD m = {MQMD_DEFAULT};
+        m.Version = MQMD_VERSION_2;
+        memcpy(m.Format, "MQSTR   ", 8);
+        memcpy(m.MsgId, "SHARED-BY-TWO-MESSAGES-1", 24);
+        m.Priority = priority;
+        return std::string((const char *)&m, MQMD_LENGTH_2);
+    };
+    const struct {
+        const char *queue, *sequence;
+        MQLONG priority;                        /* of the Updates' puts */
+        size_t putAt;                           /* where the first Update's message stands */
+        std::vector<std::string> first, second;
+    } twins[] = {
+        { "APP.FIFO", "FIFO", 0, 1, {"twin", "mine2"}, {"twin", "mine3"} },
+        { "APP.PRIO", "PRIORITY", 9, 0, {"mine2", "twin"}, {"mine3", "twin"} },
+    };
+    for (const auto &t : twins) {
+        Mqsc("QM1", (std::string("DEFINE QLOCAL(") + t.queue + ") MSGDLVSQ(" + t.sequence + ")").c_str());
+        for (const char *data : {"twin", "mine"})
+            ASSERT_EQ(Run(r, Pcf(MYCMD_ADD_MSG).Str(MQCA_Q_NAME, t.queue).Bytes(MYPCFA_MSGDESCRIPTOR, descOf(0))
+                                 .Bytes(MYPCFA_FULLMESSAGE, data))[0].Text(), "1 message added");
+        std::string mine = tokenAt(t.queue, 1);
+        p = Run(r, Pcf(MYCMD_UPDATE_MSG).Str(MQCA_Q_NAME, t.queue).Bytes(MYPCFA_MSG_TOKEN, mine)
+                       .Bytes(MYPCFA_MSGDESCRIPTOR, descOf(t.priority)).Bytes(MYPCFA_FULLMESSAGE, "mine2"))[0];
+        EXPECT_EQ(p.Text(), "1 message updated") << t.queue;
+        EXPECT_EQ(Datas(Browse("QM1", t.queue)), t.first) << t.queue;
+        std::string named = p.Bytes(MYPCFA_MSG_TOKEN);
+        EXPECT_EQ(named, tokenAt(t.queue, t.putAt)) << t.queue;
+        p = Run(r, Pcf(MYCMD_UPDATE_MSG).Str(MQCA_Q_NAME, t.queue).Bytes(MYPCFA_MSG_TOKEN, named)
+                       .Bytes(MYPCFA_MSGDESCRIPTOR, descOf(t.priority)).Bytes(MYPCFA_FULLMESSAGE, "mine3"))[0];
+        EXPECT_EQ(p.Text(), "1 message updated") << t.queue;
+        EXPECT_EQ(Datas(Browse("QM1", t.queue)), t.second) << t.queue;
+        EXPECT_EQ(p.Bytes(MYPCFA_MSG_TOKEN), tokenAt(t.queue, t.putAt)) << t.queue;
+    }
+    /* gets: the two messages with the id, the end, the old message; the
+     * fifth is the first look for the message put */
+    std::string mine3 = tokenAt("APP.FIFO", 1);
+    FaultAt("MQGET", "QM1", 5, MQRC_NO_MSG_AVAILABLE);
+    p = Run(r, Pcf(MYCMD_UPDATE_MSG).Str(MQCA_Q_NAME, "APP.FIFO").Bytes(MYPCFA_MSG_TOKEN, mine3)
+                   .Bytes(MYPCFA_MSGDESCRIPTOR, descOf(0)).Bytes(MYPCFA_FULLMESSAGE, "mine4"))[0];
+    EXPECT_EQ(p.Text(), "1 message updated");
+    EXPECT_FALSE(p.Has(MYPCFA_MSG_TOKEN));
+    EXPECT_EQ(Datas(Browse("QM1", "APP.FIFO")), (std::vector<std::string>{"twin", "mine4"}));
+
     /* add: put at once, outside any unit of work */
     Rec.Clear();
     std::string v1 = desc.substr(0, MQMD_LENGTH_1);

@@ -13,6 +13,7 @@
 #include "edpane.h"
 #include "mqi.h"
 #include "mq/mqown.h"
+#include "mqsim.h"
 
 #include <cstring>
 #include <functional>
@@ -278,8 +279,11 @@ TEST(AppQueue, AMessageListRowOpensInTheFramesMessagePane)
     EXPECT_FALSE(PaneShows(f, "the first message to open")) << "the pane kept the other queue's message";
 
     /* Update from the pane, twice: the second takes the message the first
-       put, as the first took the one read */
-    ASSERT_TRUE(PutTexts("DEMO.REPLY", { "update me" }));
+       put, as the first took the one read; also when another message
+       carries its id (the first Update's put stands behind it, where the
+       id alone would find the other) and when its id ends in a zero byte.
+       When the message put cannot be found again (the first look for it
+       fails), the second Update is refused and nothing more is replaced. */
     PCFSetFieldText(f->listPane, MYPCFA_MSG_RANGE, "");
     TreeActivated(f, FindLine(f, "DEMO.REPLY"));
     auto listed = [&](int index) {
@@ -289,24 +293,69 @@ TEST(AppQueue, AMessageListRowOpensInTheFramesMessagePane)
                                                        : nullptr;
         return v ? std::string(v, (size_t)length) : std::string();
     };
-    ASSERT_TRUE(PumpUntil([&] { return SendMessageA(rows, LB_GETCOUNT, 0, 0) == 4 && listed(3) == "update me"; },
-                          20000));
-    at = RowPoint(rows, 3);
-    SendMessageA(rows, WM_LBUTTONDOWN, MK_LBUTTON, at);
-    SendMessageA(rows, WM_LBUTTONUP, 0, at);
-    SendMessageA(rows, WM_LBUTTONDBLCLK, MK_LBUTTON, at);
-    ASSERT_TRUE(PumpUntil([&] { return PaneShows(f, "update me"); }, 20000));
-    for (const char *typed : { "U", "X" }) {
-        ClickAt(f, "pdate me", 0);
-        ed->insertMode = 0;
-        LoopMessage(edit, WM_CHAR, (WPARAM)typed[0], 1);
-        wintest::AnswerConfirmation(1, &asked);
-        SendMessageA(PCFWnd(pane->window), WM_COMMAND, 946, 0);
-        std::string want = std::string(typed) + "pdate me";
+    auto queueShows = [&](const std::vector<std::string> &want) {
+        if (SendMessageA(rows, LB_GETCOUNT, 0, 0) != (LRESULT)want.size())
+            return false;
+        for (size_t i = 0; i < want.size(); i++)
+            if (listed((int)i) != want[i])
+                return false;
+        return true;
+    };
+    auto shown = [&] {
+        std::string all;
+        for (int i = 0; i < (int)SendMessageA(rows, LB_GETCOUNT, 0, 0); i++)
+            all += "[" + listed(i) + "]";
+        return all;
+    };
+    const struct {
+        const char *what;
+        std::vector<std::string> put;
+        std::string id;                       /* "" the queue manager's own */
+        std::vector<std::string> afterU, afterX;
+        int lostAt;                           /* the MQGET that fails in the first Update, 0 none */
+        std::string refused;                  /* the second Update's status when refused */
+    } updates[] = {
+        { "own id", { "update me" }, "", { "Update me" }, { "Xpdate me" }, 0, "" },
+        { "shared id", { "update me", "the other one" }, "ABCDEFGHIJKLMNOPQRSTUVWX",
+          { "the other one", "Update me" }, { "the other one", "Xpdate me" }, 0, "" },
+        { "id ending in 0", { "update me" }, std::string("ABCDEFGHIJKLMNOPQRSTUVW") + '\0', { "Update me" },
+          { "Xpdate me" }, 0, "" },
+        { "put not found", { "update me", "the other one" }, "ABCDEFGHIJKLMNOPQRSTUVWX",
+          { "the other one", "Update me" }, { "the other one", "Update me" }, 5,
+          "Message is no longer on the queue" },
+    };
+    auto faultAt = (MQSimFaultAt_FN)GetProcAddress(GetModuleHandleA("mqm.dll"), "MQSimFaultAt");
+    ASSERT_NE(faultAt, nullptr);
+    for (const auto &u : updates) {
+        ASSERT_GE(AppTakeAll("RAVOLT.DEMO", "DEMO.REPLY"), 0);
+        ASSERT_TRUE(AppPutData("RAVOLT.DEMO", "DEMO.REPLY", MQFMT_STRING, u.put, 0, 0, u.id));
         SendMessageA(listWnd, WM_COMMAND, 1, 0);
-        EXPECT_TRUE(PumpUntil([&] { return SendMessageA(rows, LB_GETCOUNT, 0, 0) == 4 && listed(3) == want; },
-                              20000))
-            << "Update " << typed << ": the queue's last message is \"" << listed(3) << "\"";
-        EXPECT_EQ(QueueDepth("RAVOLT.DEMO", "DEMO.REPLY"), 4);
+        ASSERT_TRUE(PumpUntil([&] { return queueShows(u.put); }, 20000)) << u.what << ": " << shown();
+        at = RowPoint(rows, 0);
+        SendMessageA(rows, WM_LBUTTONDOWN, MK_LBUTTON, at);
+        SendMessageA(rows, WM_LBUTTONUP, 0, at);
+        SendMessageA(rows, WM_LBUTTONDBLCLK, MK_LBUTTON, at);
+        ASSERT_TRUE(PumpUntil([&] { return PaneShows(f, "update me"); }, 20000)) << u.what;
+        for (const char *typed : { "U", "X" }) {
+            ClickAt(f, "pdate me", 0);
+            ed->insertMode = 0;
+            LoopMessage(edit, WM_CHAR, (WPARAM)typed[0], 1);
+            wintest::AnswerConfirmation(1, &asked);
+            SetWindowTextA(PCFWnd(pane->statusWindow), "");
+            if (typed[0] == 'U' && u.lostAt)          /* the messages with the id, the end, the one read */
+                faultAt((PMQCHAR) "MQGET", (PMQCHAR) "RAVOLT.DEMO", u.lostAt, 1, MQRC_NO_MSG_AVAILABLE);
+            SendMessageA(PCFWnd(pane->window), WM_COMMAND, 946, 0);
+            std::string status;
+            PumpUntil([&] {
+                status = WindowText(PCFWnd(pane->statusWindow));
+                return !status.empty() && status != "Request sent...";
+            }, 20000);
+            bool refused = typed[0] == 'X' && !u.refused.empty();
+            EXPECT_EQ(status, refused ? u.refused : "1 message updated") << u.what << ", Update " << typed;
+            const std::vector<std::string> &want = typed[0] == 'U' ? u.afterU : u.afterX;
+            SendMessageA(listWnd, WM_COMMAND, 1, 0);
+            EXPECT_TRUE(PumpUntil([&] { return queueShows(want); }, 20000))
+                << u.what << ", Update " << typed << ": the queue holds " << shown();
+        }
     }
 }

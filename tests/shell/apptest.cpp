@@ -157,7 +157,7 @@ bool AppPut(const char *qmgr, const char *queue, std::initializer_list<const cha
 }
 
 bool AppPutData(const char *qmgr, const char *queue, const char *format, const std::vector<std::string> &data,
-                int32_t ccsid, int32_t encoding)
+                int32_t ccsid, int32_t encoding, const std::string &msgId)
 {
     HMODULE mqm = GetModuleHandleA("mqm.dll");
     auto put1 = mqm ? (MQPUT1_FN)GetProcAddress(mqm, "MQPUT1") : nullptr;
@@ -178,6 +178,7 @@ bool AppPutData(const char *qmgr, const char *queue, const char *format, const s
             md.CodedCharSetId = ccsid;
         if (encoding)
             md.Encoding = encoding;
+        memcpy(md.MsgId, msgId.data(), msgId.size() < 24 ? msgId.size() : 24);
         pmo.Options = MQPMO_NO_SYNCPOINT;
         put1(h, &od, &md, &pmo, (MQLONG)bytes.size(), (PMQVOID)bytes.data(), &cc, &rc);
         ok = ok && cc == MQCC_OK;
@@ -228,6 +229,42 @@ static bool Inquire(const char *qmgr, const char *queue, MQLONG selector, MQLONG
     }
     disc(&h, &cc, &rc);
     return ok;
+}
+
+typedef void (*MQGET_FN)(MQHCONN, MQHOBJ, PMQVOID, PMQVOID, MQLONG, PMQVOID, PMQLONG, PMQLONG, PMQLONG);
+
+int AppTakeAll(const char *qmgr, const char *queue)
+{
+    HMODULE mqm = GetModuleHandleA("mqm.dll");
+    auto open = mqm ? (MQOPEN_FN)GetProcAddress(mqm, "MQOPEN") : nullptr;
+    auto get = mqm ? (MQGET_FN)GetProcAddress(mqm, "MQGET") : nullptr;
+    auto close = mqm ? (MQCLOSE_FN)GetProcAddress(mqm, "MQCLOSE") : nullptr;
+    MQDISC_FN disc = nullptr;
+    MQHCONN h = 0;
+    MQLONG cc = 0, rc = 0;
+    if (!open || !get || !close || !Connect(qmgr, &h, &disc))
+        return -1;
+    MQOD od = { MQOD_DEFAULT };
+    memset(od.ObjectName, ' ', sizeof od.ObjectName);
+    memcpy(od.ObjectName, queue, strnlen(queue, sizeof od.ObjectName));
+    MQHOBJ o = 0;
+    int taken = -1;
+    open(h, &od, MQOO_INPUT_SHARED, &o, &cc, &rc);
+    if (cc != MQCC_FAILED) {
+        for (taken = 0;; taken++) {
+            MQMD md = { MQMD_DEFAULT };
+            MQGMO gmo = { MQGMO_DEFAULT };
+            gmo.Options = MQGMO_NO_SYNCPOINT | MQGMO_ACCEPT_TRUNCATED_MSG;
+            char byte;
+            MQLONG n = 0;
+            get(h, o, &md, &gmo, 1, &byte, &n, &cc, &rc);
+            if (cc == MQCC_FAILED)
+                break;
+        }
+        close(h, &o, MQCO_NONE, &cc, &rc);
+    }
+    disc(&h, &cc, &rc);
+    return taken;
 }
 
 int QueueDepth(const char *qmgr, const char *queue)

@@ -33,14 +33,17 @@ int AppMqsc(const char *qmgr, const std::string &text);
  * another program would. */
 bool AppPut(const char *qmgr, const char *queue, std::initializer_list<const char *> texts);
 /* Messages of a format (8 characters) with the bytes given, in a CCSID
- * and encoding when given (else the descriptor's defaults). */
+ * and encoding when given (else the descriptor's defaults), each with the
+ * 24-byte message id given (else one of the queue manager's). */
 bool AppPutData(const char *qmgr, const char *queue, const char *format, const std::vector<std::string> &data,
-                int32_t ccsid = 0, int32_t encoding = 0);
+                int32_t ccsid = 0, int32_t encoding = 0, const std::string &msgId = std::string());
 
 /* A queue manager's objects read back through the MQI, as another
  * program reads them: a queue's depth (-1 when there is no such queue)
  * and description, the queue manager's description. */
 int QueueDepth(const char *qmgr, const char *queue);
+/* Every message of a queue taken away: how many, or -1. */
+int AppTakeAll(const char *qmgr, const char *queue);
 std::string QueueDesc(const char *qmgr, const char *queue);
 std::string QmgrDesc(const char *qmgr);
 /* The messages put to a local queue since its statistics were last reset,
