@@ -690,6 +690,11 @@ int FieldHWNDData(DialogWords *dialog, int remember, uint8_t *area, int useAlter
         c.caps = PCFDialogCaps(dialog);
         c.insert = insert;
         c.index = dialog->listIndex;
+        /* another queue: the one in use is let go while its name is still
+           stored, outside the dialogs' lock */
+        int replaced = PCFNameReplaced(dialog, area, entry, t);
+        if (replaced)
+            PCFCloseOldName(dialog);
         CSLockGlobal(CSLOCK_DIALOGS);
         rc = StoreByType(&c, t);
         CSUnlockGlobal(CSLOCK_DIALOGS);

@@ -88,3 +88,9 @@ void PCFFreeDefCopy(PCFCommandDef *def);
 
 /* Unhandled parameter ids of a dialog (developer diagnostics). */
 void PCFUnhandled(DialogWords *dialog, int32_t id);
+
+/* A message dialog given another queue (pcfrename.cpp): whether the text
+ * replaces the queue its area names, and the close command for that
+ * queue. */
+int PCFNameReplaced(const DialogWords *dialog, uint8_t *area, const PCFFieldEntry *entry, const char *text);
+void PCFCloseOldName(DialogWords *dialog);

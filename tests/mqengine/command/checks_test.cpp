@@ -281,6 +281,12 @@ TEST_F(Checks, SavingAnEditedMessageNeverAsksToDropIt)
     EXPECT_EQ(Word(close, 12), 10010);          /* the header's Command */
     EXPECT_EQ(Word(close, 32), 1);              /* ParameterCount */
     EXPECT_NE(close.find("APP.EDIT"), std::string::npos);
+    /* another queue: the one in use is let go first, by its own name */
+    hooks.sent.clear();
+    m.Set(MQCA_Q_NAME, "APP.NEXT");
+    ASSERT_EQ(hooks.sent.size(), 2u);
+    EXPECT_NE(hooks.sent[0].data.find("APP.EDIT"), std::string::npos);
+    EXPECT_NE(hooks.sent[1].data.find("APP.NEXT"), std::string::npos);
     hooks.sent.clear();
     CMDHOOKS h = *CmdHooks();
     h.discardEdits = KeepEdits;

@@ -490,6 +490,15 @@ TEST_F(Road, AnUpdatedMessageKeepsItsContextAndAnAddedOneIsTheProgramsOwn)
     ASSERT_EQ(left.size(), 2u);
     EXPECT_NE(Trim(left[1].PutApplName, 28), "origin-app");
     EXPECT_NE(std::string(left[1].PutDate, 8), "20200102");
+    /* another queue named: the one in use is let go (it clears) */
+    Mqsc("QMCTX", "DEFINE QLOCAL(APP.CTX2)\n");
+    PutWithContext("QMCTX", "APP.CTX2", "second queue", model);
+    EXPECT_EQ(Do(m, 887), 0);
+    EXPECT_EQ(m.Value(MYPCFA_POSITION), "2");
+    Rec.Clear();
+    m.Set(MQCA_Q_NAME, "APP.CTX2");
+    ASSERT_TRUE(WaitFor([] { return IfcmdCount() == 0; }));
+    EXPECT_NE(Mqsc("QMCTX", "CLEAR QLOCAL(APP.CTX)\n").find("AMQ8022I: IBM MQ queue cleared."), std::string::npos);
 }
 
 /* A move whose target is the source queue asks first, also when the
