@@ -697,6 +697,8 @@ int FieldHWNDData(DialogWords *dialog, int remember, uint8_t *area, int useAlter
             PCFCloseOldName(dialog);
         CSLockGlobal(CSLOCK_DIALOGS);
         rc = StoreByType(&c, t);
+        if (replaced && !rc)
+            PCFForgetMessage(dialog, area);
         CSUnlockGlobal(CSLOCK_DIALOGS);
         if (c.nameCommand && h->doCommand)
             h->doCommand(h->context, dialog, c.def->secondCommand, nullptr, nullptr);

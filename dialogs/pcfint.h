@@ -90,7 +90,8 @@ void PCFFreeDefCopy(PCFCommandDef *def);
 void PCFUnhandled(DialogWords *dialog, int32_t id);
 
 /* A message dialog given another queue (pcfrename.cpp): whether the text
- * replaces the queue its area names, and the close command for that
- * queue. */
+ * replaces the queue its area names, the close command for that queue,
+ * and the shown message's position forgotten. */
 int PCFNameReplaced(const DialogWords *dialog, uint8_t *area, const PCFFieldEntry *entry, const char *text);
 void PCFCloseOldName(DialogWords *dialog);
+void PCFForgetMessage(DialogWords *dialog, uint8_t *area);

@@ -490,7 +490,8 @@ TEST_F(Road, AnUpdatedMessageKeepsItsContextAndAnAddedOneIsTheProgramsOwn)
     ASSERT_EQ(left.size(), 2u);
     EXPECT_NE(Trim(left[1].PutApplName, 28), "origin-app");
     EXPECT_NE(std::string(left[1].PutDate, 8), "20200102");
-    /* another queue named: the one in use is let go (it clears) */
+    /* another queue named: the one in use is let go (it clears), and the
+       next read shows the new queue's first message, not the old token */
     Mqsc("QMCTX", "DEFINE QLOCAL(APP.CTX2)\n");
     PutWithContext("QMCTX", "APP.CTX2", "second queue", model);
     EXPECT_EQ(Do(m, 887), 0);
@@ -499,6 +500,10 @@ TEST_F(Road, AnUpdatedMessageKeepsItsContextAndAnAddedOneIsTheProgramsOwn)
     m.Set(MQCA_Q_NAME, "APP.CTX2");
     ASSERT_TRUE(WaitFor([] { return IfcmdCount() == 0; }));
     EXPECT_NE(Mqsc("QMCTX", "CLEAR QLOCAL(APP.CTX)\n").find("AMQ8022I: IBM MQ queue cleared."), std::string::npos);
+    EXPECT_EQ(Do(m, 1), 0);
+    EXPECT_EQ(hooks.LastText(m.d), "Message refreshed");
+    EXPECT_EQ(m.Value(MYPCFA_POSITION), "1");
+    EXPECT_EQ(m.Value(MYPCFA_MSGLEN), "12");
 }
 
 /* A move whose target is the source queue asks first, also when the
