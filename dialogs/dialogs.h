@@ -287,6 +287,8 @@ struct PCFLISTREQ {
     uint32_t refreshFlags;       /* 8 refresh due */
     int64_t refreshDue;
     uint32_t comparePending;     /* a compare request (702, 703) was sent through it */
+    uint32_t parts;              /* a command of one request per listed name: its
+                                    requests still unanswered, and its sender */
 };
 #define PCFLR_SELECTED    0x1
 #define PCFLR_OUTSTANDING 0x4
@@ -605,6 +607,9 @@ void PCFHistoryClear(void);
 int FillListArea(DialogWords *dialog, QMS *answering, PCFLISTREQ *request,
                  const uint8_t *reply, uint32_t length, uint32_t extra);
 void PCFPostListArea(DialogWords *dialog, PCFLISTREQ *request);
+/* One part of a command of several requests whose rows go into one area
+ * is done: 1 while others are still due (the area is not posted yet). */
+int PCFListPartDone(PCFLISTREQ *request);
 /* The window's side of UM_PCF_UPDATE_LIST: the area becomes the record's
  * reply area (the previous one released). */
 void PCFTakeListArea(DialogWords *dialog, PCFLISTREQ *request, PCFLISTAREA *area);

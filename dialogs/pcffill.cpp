@@ -650,9 +650,19 @@ int FillListArea(DialogWords *dialog, QMS *answering, PCFLISTREQ *request, const
     return 0;
 }
 
+int PCFListPartDone(PCFLISTREQ *request)
+{
+    CSLockGlobal(CSLOCK_DIALOGS);
+    int due = request->parts > 1;
+    if (request->parts)
+        request->parts--;
+    CSUnlockGlobal(CSLOCK_DIALOGS);
+    return due;
+}
+
 void PCFPostListArea(DialogWords *dialog, PCFLISTREQ *request)
 {
-    if (!request)
+    if (!request || PCFListPartDone(request))
         return;
     request->state &= ~PCFLR_OUTSTANDING;
     PCFLISTAREA *area = request->filling;

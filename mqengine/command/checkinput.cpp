@@ -28,6 +28,7 @@
 #define CMD_CREATE_APP      10243
 #define PRF_LIST_DYNAMIC    0x4     /* option word 1: list dynamic queues */
 #define LONGEST_MESSAGE     104857600
+#define PCF_WORK_NAME       500
 
 struct CHECK {
     CHECKINPUT *in;
@@ -310,8 +311,9 @@ static void WriteString(CHECK *c, const PCFFieldDef *f, const char *t)
     Add(c, MQCFT_STRING, (int32_t)f->attrId, t, n, 1);
 }
 
-/* A multi-name field: the element after the index, one per call. */
-static void WriteMultiName(CHECK *c, const PCFFieldDef *f, const VALUE *v)
+/* The element after the index of a multi-name list, trailing blanks
+ * removed (into buffer); null, with the index -2, when none is left. */
+static const char *NextName(CHECK *c, const PCFFieldDef *f, const VALUE *v, char *buffer, size_t size)
 {
     PCFSTRLIST *l = v->record ? PCFRecStrList(v->record) : nullptr;
     int count = l ? l->count : 0;
@@ -320,14 +322,23 @@ static void WriteMultiName(CHECK *c, const PCFFieldDef *f, const VALUE *v)
     if (next < 0 || next >= count) {
         c->in->index = -2;
         c->stopped = 1;
-        return;
+        return nullptr;
     }
     const char *t = PCFStrListItem(l, f->maximum, next);
     int32_t n = UTTrimmedLength(t, f->maximum);
     c->in->index = next;
+    snprintf(buffer, size, "%.*s", (int)n, t);
     if (c->in->objectName)
-        snprintf(c->in->objectName, 500, "%.*s", (int)n, t);
-    Add(c, MQCFT_STRING, (int32_t)f->attrId, t, n, 1);
+        snprintf(c->in->objectName, 500, "%s", buffer);
+    return buffer;
+}
+
+/* A multi-name field: the element after the index, one per call. */
+static void WriteMultiName(CHECK *c, const PCFFieldDef *f, const VALUE *v)
+{
+    char name[PCF_WORK_NAME];
+    if (const char *t = NextName(c, f, v, name, sizeof name))
+        Add(c, MQCFT_STRING, (int32_t)f->attrId, t, (int32_t)strlen(t), 1);
 }
 
 static void WriteWhere(CHECK *c)
@@ -504,6 +515,34 @@ static int CopyName(CHECK *c, const PCFFieldEntry *e, const VALUE *v)
 
 /* ---- the walk ---- */
 
+/* Multi-name mode: the name entry (flag 0x40) stands for the names listed
+ * in the entry after it; each request carries the next of them as the
+ * name, checked as a typed name is.  1 handled, 0 not this case, -1
+ * failed (error set). */
+static int ListedName(CHECK *c, const PCFFieldEntry *e)
+{
+    CHECKINPUT *in = c->in;
+    const PCFFieldEntry *list = e + 1;
+    if (!(e->flags & PCFE_NOTMULTI) || !(in->dialogFlags & DF_MULTI_NAME) || !in->area || !list->field ||
+        !(list->flags & PCFE_MULTIONLY) || !PCFStoresValue(list) ||
+        (list->field->type != PCFT_STRLIST && list->field->type != PCFT_MULTISTR))
+        return 0;
+    uint32_t result = 0;
+    if (!UseOf(c, e, &result))
+        return 0;
+    VALUE v = {};
+    v.record = in->area + list->offset;
+    v.state = PCFState(v.record);
+    char name[PCF_WORK_NAME], prefix[QMS_NAME + 1];
+    const char *text = NextName(c, list->field, &v, name, sizeof name);
+    if (!text)
+        return 1;
+    if (!CheckValue(c, e, &text, prefix))
+        return -1;
+    Add(c, MQCFT_STRING, (int32_t)e->field->attrId, text, (int32_t)strlen(text), 1);
+    return 1;
+}
+
 /* 1 go on, 0 failed (error set). */
 static int Field(CHECK *c, const PCFFieldEntry *e, const char *defaultName)
 {
@@ -514,6 +553,8 @@ static int Field(CHECK *c, const PCFFieldEntry *e, const char *defaultName)
     const PCFCommandDef *def = in->definition;
     if (!CapTest(def, c->caps, e) || !CapTest(def, c->caps, f))
         return 1;
+    if (int listed = ListedName(c, e))
+        return listed > 0;
     /* a changed name marks the fields after it, also where the name is
        no parameter of the command (a copy's source is its own field) */
     if (in->area && PCFStoresValue(e) && (PCFState(in->area + e->offset) & PCFS_NAMECHG))

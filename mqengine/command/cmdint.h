@@ -153,6 +153,8 @@ struct DOCMD {
     int followUp;                /* the status follow-up is due */
     CMDSEQ *made;                /* the block made for it, or null */
     int32_t continuation;        /* -1 first; -2 nothing left */
+    int parts;                   /* requests sent for listed names: they share one
+                                    sequence, and their rows one area */
     int confirmed;               /* the confirmation was asked */
     int sameQueueYes;            /* the same-queue question got a yes */
     void *buffer;

@@ -212,6 +212,8 @@ int PCFDoCommand(DialogWords *d, uint32_t compileFilter, uint32_t fieldsRead, ui
     }
     while (!CmdPass(&c) && c.continuation >= 0 && !(c.action->flags & PCFA_ONEREQ)) {
     }
+    if (c.parts)
+        PCFPostListArea(d, c.entry);         /* the sender's own part */
     if (d && (c.action->flags & 0x1000))
         CmdDialogMessage(d, 0x0010 /* WM_CLOSE */, 0, 0, 0);
     CmdSeqRelease(c.sequence);               /* a shared block no record took */

@@ -333,11 +333,35 @@ static int ToMqsc(DOCMD *c, uint32_t command, uint32_t *length, MQSCPcf **state)
     return 1;
 }
 
+/* A list asked for one listed name after another: every request is one
+ * part of the area, which is posted once all parts and the sender are
+ * done (the sender counts itself off when the command ends).  A new
+ * command awaits nothing of an earlier one. */
+static void CountPart(DOCMD *c)
+{
+    if (!c->dialog || !c->entry || !c->definition->list)
+        return;
+    int part = c->continuation >= 0;
+    CSLockGlobal(CSLOCK_DIALOGS);
+    if (!c->parts)
+        c->entry->parts = (uint32_t)part;
+    c->entry->parts += (uint32_t)part;
+    CSUnlockGlobal(CSLOCK_DIALOGS);
+    c->parts += part;
+}
+
+static void PartFailed(DOCMD *c)
+{
+    if (c->parts)
+        PCFPostListArea(c->dialog, c->entry);
+}
+
 /* Steps 12 to 17: the record, its key and the thread request. */
 static void Send(DOCMD *c, QMS *location, const SELECTIONINFO *sel, const char *name, uint32_t length,
                  uint32_t command, MQSCPcf *mqsc)
 {
     DialogWords *d = c->dialog;
+    CountPart(c);
     const PCFActionDef *a = c->action;
     IFCMD image = {};
     image.created = CmdNow();
@@ -354,6 +378,7 @@ static void Send(DOCMD *c, QMS *location, const SELECTIONINFO *sel, const char *
     image.sequenceBlock = c->sequence;
     IFCMD *r = IfcmdAdd(&image, "IFCMD2");
     if (!r) {
+        PartFailed(c);
         CSFreeMem(mqsc);
         CmdStatus(d, "Out of memory", location, SK_FAILURE);
         c->result = 1;
@@ -364,7 +389,7 @@ static void Send(DOCMD *c, QMS *location, const SELECTIONINFO *sel, const char *
     if (d)
         d->statusFlags &= ~DS_UNTIL_REQUEST;
     if (d && c->entry) {
-        sequence = ++c->entry->sequence;
+        sequence = c->parts > 1 ? c->entry->sequence : ++c->entry->sequence;
         if (!sequence)
             sequence = c->entry->sequence = 1;
         c->entry->lastRequest = CmdNow();
@@ -414,6 +439,7 @@ static void Send(DOCMD *c, QMS *location, const SELECTIONINFO *sel, const char *
         c->made = nullptr;
     }
     IfcmdFree(r);
+    PartFailed(c);
     c->result = 1;
 }
 

@@ -305,6 +305,15 @@ TEST_F(Road, QueueListsRowsAndAWhereThatMatchesNothing)
     const char *title = PCFFindField(nullptr, nullptr, PCFQueueDef.fields, MQIA_CURRENT_Q_DEPTH)->field->title;
     EXPECT_EQ(hooks.LastText(d.d), std::string("No definitions found with a matching ") + title + " value.");
     PCFFreeWhereFilter(d.d);
+    /* several names ("APP.A+", then "APP.B"): one inquiry for each, the
+       rows of both in the one list */
+    d.Set(MQCA_Q_NAME, "APP.A+");
+    FieldHWNDData(d.d, 0, nullptr, 0, nullptr, "APP.B", -1, 1);
+    Rec.Clear();
+    EXPECT_EQ(Do(d, 1), 0);
+    EXPECT_EQ(Commands(), (std::vector<int32_t>{ MQCMD_INQUIRE_Q, MQCMD_INQUIRE_Q }));
+    EXPECT_EQ(d.Column(MQCA_Q_NAME), (std::vector<std::string>{ "APP.A", "APP.B" }));
+    EXPECT_EQ(hooks.LastText(d.d), "Display refreshed");
 }
 
 TEST_F(Road, AQueueShownAlteredDefinedAndRefused)
