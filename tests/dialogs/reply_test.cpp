@@ -303,15 +303,17 @@ TEST_F(Replies, RefreshAfterCommands)
     status.fields = fields;
     status.list = &list;
     PCFPrepareDef(&status);
-    Dialog msgs(&PCFMessageListDef, (void *)1), chls(&status, (void *)2);
+    Dialog msgs(&PCFMessageListDef, (void *)1), chls(&status, (void *)2), queues(&PCFQueueListDef, (void *)3);
     strcpy(msgs->objectName, "APP.Q");
     strcpy(chls->objectName, "TO.*");
-    for (Dialog *d : { &msgs, &chls }) {
+    strcpy(queues->objectName, "APP.*");
+    for (Dialog *d : { &msgs, &chls, &queues }) {
         d->get()->first.location = &location;
         d->get()->first.replyArea = PCFColumnOnlyList(PCFQueueListDef.list->current);
         d->get()->first.replyArea->rows = 1;
     }
     msgs->next = chls.get();
+    chls->next = queues.get();
     PCFOpenDialogs = msgs.get();
     PcfPrefs.refreshMessageLists = 1;
 
@@ -329,14 +331,23 @@ TEST_F(Replies, RefreshAfterCommands)
     EXPECT_EQ(chls->first.refreshDue, 2002);
     EXPECT_TRUE(chls->optionFlags & DO_LISTS_WAIT);              /* the timed check re-issues it */
 
-    Reply copy(10007);
-    copy.Str(MQCA_Q_NAME, "APP.Q");
+    /* messages moved or deleted: the queue lists showing the queue are
+       inquired again with the message list; copied: nothing */
+    int64_t now = 3000;
+    for (uint32_t command : { 10008u, 10009u, 10007u }) {
+        Reply moved(command);
+        moved.Str(MQCA_Q_NAME, "APP.Q");
+        now += 1000;
+        PCFRefreshAfterResponse(&location, 0, moved.Bytes(), moved.Length(), nullptr, msgs.get(), now);
+        EXPECT_EQ(queues->lastRefresh, command == 10007 ? 5000 : now) << command;
+    }
+    EXPECT_EQ(rec.commands.size(), 5u);
     location.flags |= LF_NAU;
     EXPECT_EQ(PCFRefreshObjectDialogs(&location, nullptr, 0, 10002, MQCA_Q_NAME, "APP.Q", 5000), 0);
     location.flags = 0;
     PcfPrefs.refreshMessageLists = 0;
     EXPECT_EQ(PCFRefreshObjectDialogs(&location, nullptr, 0, 10002, MQCA_Q_NAME, "APP.Q", 5000), 0);
-    EXPECT_EQ(rec.commands.size(), 1u);
+    EXPECT_EQ(rec.commands.size(), 5u);
     PCFOpenDialogs = nullptr;
 
     /* lists up to date: counts of requests, replies and ends */

@@ -371,6 +371,12 @@ TEST_F(Road, ThreeSelectedQueuesDeletedWhenTheSecondCannotBeQueued)
     d.Set(MQCA_Q_NAME, "APP.D*");
     EXPECT_EQ(Do(d, 1), 0);
     ASSERT_EQ(d.Rows(), 3);
+    char text[100];
+    const char *name;
+    uint32_t bit;
+    d.Select({ "APP.D1", "APP.D3" });          /* two already take the plural text */
+    ConfirmText(d.d, PCFFindActionDef(PCFQueueListDef.actions, 578), 1, text, sizeof text, &name, &bit);
+    EXPECT_STREQ(text, "delete these 2 queues");
     d.Select({ "APP.D1", "APP.D2", "APP.D3" });
     Prf.co |= 0x80000000u;
     hooks.failPost = hooks.posts + 2;
