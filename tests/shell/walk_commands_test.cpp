@@ -86,6 +86,7 @@ enum : uint64_t {
     PICKED = 1ull << 55,        /* its lists as they were at opening (Reset), the
                                    second entry of the first selected */
     UNPICKED = 1ull << 59,      /* its lists as at opening, nothing selected */
+    TWOPICKED = 1ull << 43,     /* as PICKED, with the third entry selected too */
     TOCLIP = 1ull << 56,        /* its export goes to the clipboard */
     TICKED = 1ull << 57,        /* its "Append" box ticked */
     RATED = 1ull << 58,         /* its rate typed: "1 Min" */
@@ -287,6 +288,11 @@ static const Expect Table[] = {
       "modals +1 && modal ~ 'Ravolt - Confirmation' | The password cache file && "
       "modal ~ RAVOLT.PWC' does not exist - do you want to create it?", 0, nullptr },
     { "Preferences", 484, nullptr, "grey", LONGPWC, nullptr },
+    /* with no cache file yet, setting its password offers to create it */
+    { "Preferences", 482, "Set Password",
+      "modals +1 && modal ~ 'Ravolt - Confirmation' | The password cache file && "
+      "modal ~ RAVOLT.PWC' does not exist - do you want to create it?", 0, nullptr },
+    { "Preferences", 482, nullptr, "grey", LONGPWC, nullptr },
     /* each notice window tried as it will show */
     { "Preferences", 551, "Test", "'Ravolt Splash Information'", 0, nullptr },
     { "Preferences", 559, "Test", "'Ravolt Splash Information'", 0, nullptr },
@@ -640,6 +646,8 @@ static const Expect Table[] = {
     { "Change List Contents", 416, nullptr, "dialog.list128.sel = 0", PICKED, nullptr },
     { "Change List Contents", 417, "", "grey", UNPICKED, nullptr },
     { "Change List Contents", 417, nullptr, "dialog.list128.sel = 2", PICKED, nullptr },
+    { "Change List Contents", 416, nullptr, "grey", TWOPICKED, nullptr },
+    { "Change List Contents", 417, nullptr, "grey", TWOPICKED, nullptr },
     { "Change List Contents", 212, "All >>", "dialog.list128 = 0", 0, nullptr },
     { "Change List Contents", 130, ">>", "grey", UNPICKED, nullptr },
     { "Change List Contents", 130, nullptr, "dialog.list128 -1 && dialog.list129 +1", PICKED, nullptr },
@@ -1148,7 +1156,11 @@ static const Kind Kinds[] = {
     { "Message List", [] { return Refreshed(ByFrameCommand(566), 2016, WalkQueue); }, false },
     { "Message", OpenMessage, false },
     { "Filter Manager", [] { return ByFrameCommand(685); }, false },
-    { "Preferences", [] { return ByFrameCommand(546); }, false },
+    { "Preferences", [] {
+          HWND w = ByFrameCommand(546);
+          DDGetFieldWindow(DDFindHandle(w), 482, 1);   /* Set Password kept while its tab is hidden */
+          return w;
+      }, false },
     { "Add Location", [] { return ByFrameCommand(518); }, false },
     { "Location Settings", [] { return ByFrameCommand(749); }, false },
     { "Change Multiple Locations", [] { return ByFrameCommand(938); }, false },
@@ -1279,20 +1291,20 @@ static void PrepareOwn(HWND w, uint64_t flags)
         objects += t && strncmp(t, "SYSTEM.", 7) != 0;
     }
     Kept["objects"] = std::to_string(objects);
-    if (flags & (PICKED | UNPICKED))
+    if (flags & (PICKED | UNPICKED | TWOPICKED))
         SendMessageA(w, WM_COMMAND, 118, 0);
-    if (flags & (PICKED | UNPICKED))
+    if (flags & (PICKED | UNPICKED | TWOPICKED))
         EnumChildWindows(w, [](HWND c, LPARAM picked) -> BOOL {
             char cls[32] = "";
             GetClassNameA(c, cls, sizeof cls);
             if (lstrcmpiA(cls, "ListBox"))
                 return TRUE;
             SendMessageA(c, LB_SETSEL, FALSE, -1);
-            if (picked)
-                SendMessageA(c, LB_SETSEL, TRUE, 1);
+            for (LPARAM i = 1; i <= picked; i++)
+                SendMessageA(c, LB_SETSEL, TRUE, i);
             SendMessageA(GetParent(c), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(c), LBN_SELCHANGE), (LPARAM)c);
             return !picked;
-        }, (flags & PICKED) != 0);
+        }, (flags & TWOPICKED) ? 2 : (flags & PICKED) ? 1 : 0);
     PumpAll();
 }
 
