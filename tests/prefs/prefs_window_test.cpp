@@ -135,7 +135,19 @@ TEST_F(PrefWindow, ExclusiveGroupKeepsOneRowAndApplyRepaints)
     EXPECT_EQ(on + Selected(347, "Raised", 12), 1);
 
     Tab(10);
+    /* local times off at first: the zone and the system's box greyed; on,
+       the zone is typed only while the system's zone is not used (the
+       system's box clicked twice: as it was) */
+    HWND zone = DDGetFieldWindow(dd, PF_TZ, 0), system = DDGetFieldWindow(dd, PF_SYSTEMZONE, 0);
+    EXPECT_FALSE(IsWindowEnabled(zone));
+    EXPECT_FALSE(IsWindowEnabled(system));
     Press(PF_LOCALTIMES);
+    EXPECT_TRUE(IsWindowEnabled(system));
+    for (int i = 0; i < 2; i++) {
+        bool systemZone = SendMessageA(system, BM_GETCHECK, 0, 0) == BST_CHECKED;
+        EXPECT_EQ(IsWindowEnabled(zone) != 0, !systemZone) << "the system's zone " << systemZone;
+        Press(PF_SYSTEMZONE);
+    }
     masks.clear();
     Press(PF_APPLY);
     ASSERT_EQ(masks.size(), 1u);
