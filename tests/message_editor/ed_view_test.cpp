@@ -1,5 +1,5 @@
 /* View commands: the message-view words with their check marks, buttons
- * and program-wide defaults, the body kinds, the raw view, the gutter,
+ * and program-wide defaults, the body kinds, the raw view, the offset prefix, the gutter,
  * the discard question and the display copy. */
 #include "edtest.h"
 #include "prfdata.h"
@@ -89,6 +89,16 @@ TEST_F(EdView, TheRawViewShowsTheDataAsOneDump)
     EdBuildLineData(ed, 1);
     EXPECT_EQ(Text(ed->scroll.lineCount - 1), "<Message Truncated>");
     EXPECT_GE(Find("line 00010"), 0);
+    /* the offset prefix of each line: hex with "Show offsets in hex", else
+       decimal ("line 00002" starts at byte 11) */
+    const uint32_t po4 = Prf.po[3];
+    Command(609);
+    for (uint32_t hex : { 0u, (uint32_t)PO4_HEX_OFFSETS }) {
+        Prf.po[3] = (po4 & ~(uint32_t)PO4_HEX_OFFSETS) | hex;
+        EdBuildLineData(ed, 1);
+        EXPECT_EQ(Text(Find("line 00002")), hex ? "+0000000B line 00002" : "+      11 line 00002");
+    }
+    Prf.po[3] = po4;
 }
 
 TEST_F(EdView, BodyKindsAndSwitches)
