@@ -285,8 +285,6 @@ std::string QmgrDesc(const char *qmgr)
     return Inquire(qmgr, nullptr, MQCA_Q_MGR_DESC, nullptr, &t) ? t : "(no queue manager)";
 }
 
-typedef void (*MQGET_FN)(MQHCONN, MQHOBJ, PMQVOID, PMQVOID, MQLONG, PMQVOID, PMQLONG, PMQLONG, PMQLONG);
-
 int QueueEnqueuedSinceReset(const char *qmgr, const char *queue)
 {
     HMODULE mqm = GetModuleHandleA("mqm.dll");
