@@ -311,6 +311,21 @@ TEST(Tables, DefinitionsHaveTheirShapeAndSizes)
         for (const PCFActionDef *a = r.def->actions; a->id; a++)
             EXPECT_FALSE(a->command && PCFIsViewCommand((int32_t)a->id))
                 << r.title << ": action " << a->id << " \"" << (a->text ? a->text : "") << "\"";
+    /* what an MQSC-speaking location is sent is the verb of the action's
+       PCF command: a Reset Statistics that said CLEAR would empty the queue */
+    const MQConstRow *commands = MQConstTable(MQTAB_COMMANDS, nullptr);
+    int verbs = 0;
+    for (const DefRow &r : rows)
+        for (const PCFActionDef *a = r.def->actions; a->id; a++) {
+            const MQConstRow *c = a->verb ? MQFindRow(commands, a->command) : nullptr;
+            if (!c || !c->keyword)
+                continue;
+            std::string own(a->verb), mqsc(c->keyword);
+            EXPECT_EQ(own.substr(0, own.find(' ')), mqsc.substr(0, mqsc.find(' ')))
+                << r.title << ": action " << a->id << " \"" << (a->text ? a->text : "") << "\"";
+            verbs++;
+        }
+    EXPECT_EQ(verbs, 49);
 }
 
 std::vector<std::string> ColumnTitles(const PCFCommandDef *def)
