@@ -313,10 +313,20 @@ static void drop_user(void *) { DynQueueUserNameReset(); }
 static void play(void *, const char *name) { WinPlaySound(name, 0, 1); }
 static void pref_add_modeless(void *, void *w) { AddModeless(w, 0, nullptr, nullptr); }
 static void pref_remove_modeless(void *, void *w) { UtilRemoveModeless(w); }
-static void splash_test(void *, int, const char *source)
+/* A splash source tried from Preferences: the start-up one as at start-up,
+ * a queue manager's for a sample location (kept: its window refers to it). */
+static void splash_test(void *, int which, const char *source)
 {
-    if (ShellWork.splashFile)
-        ShellWork.splashFile(Shell.mainWindow, "Ravolt Splash Test", nullptr, source, 1, 0);
+    static QMS sample;
+    if (!ShellWork.splashFile)
+        return;
+    if (which == 0) {
+        ShellWork.splashFile(Shell.mainWindow, "Ravolt Start-up", nullptr, source, 1, 0);
+        return;
+    }
+    snprintf(sample.qmName, sizeof sample.qmName, "vorskqm");
+    snprintf(sample.groupName, sizeof sample.groupName, "vorskgroup");
+    ShellWork.splashFile(Shell.mainWindow, "Ravolt Queue Manager Splash Test", &sample, source, 1, 0);
 }
 
 /* ---- saved dialogs: a start or switch of the dialog commands ---- */

@@ -4,10 +4,12 @@
  * window that has a Cancel or Close. */
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <fstream>
 #include <string>
 
 #include "apptest.h"
+#include "shelltest.h"
 #include "sampletest.h"
 #include "cs.h"
 #include "dd.h"
@@ -452,4 +454,44 @@ TEST(AppWindows, EscapeClosesEveryWindowThatHasACancelOrClose)
             SendMessageA(qm, WM_CLOSE, 0, 0);
         PumpAll();
     }
+}
+
+/* The splash "Test" buttons: the queue-manager sources are shown for the
+ * sample queue manager under their own caption, the start-up source under
+ * the start-up caption. */
+TEST(AppWindows, SplashTestsShowTheSampleQueueManager)
+{
+    AppStart();
+    FrameWords *f = AppMain();
+    std::string file = WriteScratch("vorskqm.txt", "sample splash\r\n");
+    std::string templ = file.substr(0, file.size() - strlen("vorskqm.txt")) + "%m.txt";
+    FrameCommand(f, 546);
+    PumpAll();
+    HWND h = PrefWindow();
+    ASSERT_NE(h, nullptr);
+    DDHANDLE dd = DDFindHandle(h);
+    const struct { int field, button; const char *source, *caption; } rows[] = {
+        { 558, 559, templ.c_str(), "Ravolt Queue Manager Splash Test" },
+        { 560, 561, templ.c_str(), "Ravolt Queue Manager Splash Test" },
+        { 550, 551, file.c_str(), "Ravolt Start-up" },
+    };
+    for (const auto &r : rows) {
+        DDSetFieldValue(dd, r.field, r.source);
+        SendMessageA(DDGetFieldWindow(dd, r.button, 0), BM_CLICK, 0, 0);
+        PumpAll();
+        HWND shown = FindWindowA(nullptr, r.caption);
+        char other[200] = "";
+        HWND info = FindWindowA(nullptr, "Ravolt Splash Test");
+        if (!info)
+            info = FindWindowA(nullptr, "Ravolt Splash Information");
+        if (info)
+            GetWindowTextA(info, other, sizeof other);
+        EXPECT_NE(shown, nullptr) << r.button << ": shown instead: '" << other << "'";
+        for (HWND w : { shown, info })
+            if (w)
+                SendMessageA(w, WM_CLOSE, 0, 0);
+        PumpAll();
+    }
+    SendMessageA(DDGetFieldWindow(dd, 2, 0), BM_CLICK, 0, 0);
+    PumpAll();
 }
