@@ -32,6 +32,10 @@ TEST_F(ImportTest, CcdtListIsTheTableReversedWithBlankQueueManagers)
         EXPECT_TRUE(e->selectable);
         EXPECT_EQ(e->position, 0);
     }
+    /* three rows chosen, two locations made: the count is of those made */
+    std::vector<IMPORTENTRY *> rows = Entries(list);
+    EXPECT_EQ(ImportEntries(list, rows.data(), 3, "", "", 0), 2);
+    EXPECT_EQ(LastBox(), "2 locations imported");
     ImportListFree(list);
 }
 
