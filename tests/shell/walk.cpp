@@ -66,7 +66,7 @@ static BOOL CALLBACK ButtonRow(HWND w, LPARAM lp)
 {
     BUTTONS *b = (BUTTONS *)lp;
     HWND owner = OwningDialog(w);
-    if (owner && owner != b->window)
+    if (owner && owner != b->window && IsChild(owner, w))
         return TRUE;              /* a pane's own, walked with the pane */
     char cls[32] = "";
     GetClassNameA(w, cls, sizeof cls);
@@ -772,6 +772,7 @@ Snapshot Observe(HWND window)
     QMS *demo = AppDemo();
     s["demo"] = std::string((demo->putThread.state & 0x4) ? "connected" : "not connected") +
                 ((demo->state & LST_SUSPENDED) ? " suspended" : "");
+    s["demo.password"] = demo->password ? demo->password : "";
     FrameWords *f = FrameOf(window);
     if (!f)
         f = AppMain();
