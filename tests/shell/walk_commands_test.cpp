@@ -96,6 +96,9 @@ enum : uint64_t {
                                    search for a name none has (cleared after) */
     WALKF = 1ull << 42,         /* needs a local filter WALKF added through the
                                    window and selected (deleted after) */
+    PASSWORD = 1ull << 44,      /* its password fields typed: "walk" (the location's
+                                   password emptied after) */
+    MISTYPED = 1ull << 45,      /* its password's confirmation typed otherwise: "run" */
 };
 
 struct Expect {
@@ -729,6 +732,17 @@ static const Expect Table[] = {
     { "Colour Chooser", 1, "OK", "dialog.window gone && config:", 0, nullptr },
     { "Colour Chooser", 131, "Apply", "config:", 0, nullptr },
     { "Colour Chooser", 2, "Cancel", "dialog.window gone && config same", 0, nullptr },
+    /* the location's credentials prompt: OK waits for a password, then
+       takes it; Cancel takes nothing */
+    { "Credentials", 1, "OK", "grey", 0, nullptr },
+    { "Credentials", 1, nullptr, "dialog.window gone && demo.password = walk", PASSWORD, nullptr },
+    { "Credentials", 2, "Cancel", "dialog.window gone && demo.password same", PASSWORD, nullptr },
+    /* the cache file created: OK waits for the password and its
+       confirmation, which must agree */
+    { "Password Cache", 1, "OK", "grey", 0, nullptr },
+    { "Password Cache", 1, nullptr, "dialog.status = Password fields do not match && dialog.window same",
+      PASSWORD | MISTYPED, nullptr },
+    { "Password Cache", 2, "Cancel", "dialog.window gone", 0, nullptr },
 
     /* ---- every command dialog: the dialog menu table and its own rows ---- */
     { "MQSC Commands", 1, "&Execute", ".status = Command sent && .sent +1", CONSOLE, nullptr },
@@ -1185,6 +1199,14 @@ static const Kind Kinds[] = {
     { "About", [] { return ByFrameCommand(528); }, false, nullptr, true },
     { "Error Log", [] { return ByFrameCommand(815); }, false, nullptr, true },
     { "INI File", [] { return ByFrameCommand(816); }, false, nullptr, true },
+    { "Credentials", [] { return OpenedBy([] { return ByFrameCommand(749); }, 482); }, false, nullptr, true },
+    /* no cache file yet: its creation agreed to */
+    { "Password Cache", [] {
+          WalkAnswerYes(1);
+          HWND w = OpenedBy([] { return ByFrameCommand(546); }, 484);
+          WalkAnswerYes(0);
+          return w;
+      }, false, nullptr, true },
 };
 
 /* ---- preparing a row, and putting things back after it ---- */
@@ -1370,6 +1392,9 @@ static void Prepare(HWND w, uint64_t flags)
         DeleteFileA((AppConfigDir() + "RAVOLT.CFG").c_str());
     if (flags & LONGPWC)
         TypeField(w, 478, std::string(299, 'p'));
+    for (int id : { 323, 472, 473 })
+        if (flags & PASSWORD)
+            TypeField(w, id, (flags & MISTYPED) && id == 473 ? "run" : "walk");
     if (flags & WINDOW) {
         /* the frame and the window beside, tiled over the work area */
         RECT area = {};
@@ -1604,6 +1629,8 @@ static void After(HWND w, uint64_t flags)
         TreeRecord(Main)->selLine = FindLine(Main, "RAVOLT.DEMO");
     if (flags & LONGPWC)
         TypeField(w, 478, "");
+    if (flags & PASSWORD)
+        CSFreeMemAndClear(&AppDemo()->password);
     if ((flags & WALKF) && IsWindow(w)) {
         AnswerQuestions(1);
         SendMessageA(w, WM_COMMAND, 260, 0);    /* when still there */
