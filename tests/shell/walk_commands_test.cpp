@@ -743,6 +743,11 @@ static const Expect Table[] = {
     { "Password Cache", 1, nullptr, "dialog.status = Password fields do not match && dialog.window same",
       PASSWORD | MISTYPED, nullptr },
     { "Password Cache", 2, "Cancel", "dialog.window gone", 0, nullptr },
+    /* an enumerated column's filter: none of its values shows no row,
+       all of them every row (the filter off); its close box keeps the list */
+    { "Column Filter", 887, "Select None", "owner.shown = 0", 0, nullptr },
+    { "Column Filter", 540, "Select All", "owner.shown = $owner.rows", 0, nullptr, 887 },
+    { "Column Filter", 2, "x", "dialog.window gone && owner.shown same", 0, nullptr },
 
     /* ---- every command dialog: the dialog menu table and its own rows ---- */
     { "MQSC Commands", 1, "&Execute", ".status = Command sent && .sent +1", CONSOLE, nullptr },
@@ -1136,6 +1141,35 @@ static HWND FromQueueList(int32_t id)
     return OpenedBy([] { return Rows(ByFrameCommand(534)); }, id);
 }
 
+/* The filter pop-up of a queue list's first enumerated column, opened by
+ * a click on the filter mark of its title cell. */
+static HWND ColumnFilter(void)
+{
+    if (!IsWindow(Opener))
+        Opener = Rows(ByFrameCommand(534));
+    DialogWords *d = Opener ? PCFDialogOf(Opener) : nullptr;
+    const PCFLISTENTRY *columns = d ? PCFDialogColumns(d) : nullptr;
+    HWND bar = d ? PCFWnd(d->rightTitle) : nullptr;
+    RECT band = {}, mark;
+    GetClientRect(bar, &band);
+    Snapshot before = Observe(Main->window);
+    for (int x = 2; columns && x < band.right; x += 2) {
+        int32_t left, right;
+        int border, column = PCFColumnAt(d, x, 3, &left, &right, &border);
+        RECT cell = { left, 0, right, band.bottom };
+        const PCFFieldDef *field = column < 0 ? nullptr : columns[column].field;
+        if (!field || field->type != PCFT_ENUM || !PCFFilterMarkAt(d, field, &cell, &mark))
+            continue;
+        LPARAM at = MAKELPARAM((mark.left + mark.right) / 2, (mark.top + mark.bottom) / 2);
+        SendMessageA(bar, WM_LBUTTONDOWN, MK_LBUTTON, at);
+        SendMessageA(bar, WM_LBUTTONUP, 0, at);
+        break;
+    }
+    HWND w = nullptr;
+    PumpUntil([&] { return (w = NewWindow(before)) != nullptr; }, 5000);
+    return w;
+}
+
 /* Only the rows of a command (a kind whose others are walked elsewhere). */
 static std::function<std::vector<WalkRow>(HWND)> Only(int32_t id)
 {
@@ -1207,6 +1241,7 @@ static const Kind Kinds[] = {
           WalkAnswerYes(0);
           return w;
       }, false, nullptr, true },
+    { "Column Filter", ColumnFilter, false, nullptr, true },
 };
 
 /* ---- preparing a row, and putting things back after it ---- */
