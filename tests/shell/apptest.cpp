@@ -125,28 +125,75 @@ std::string AppConfigDir(void)
     return configDir;
 }
 
-/* ---- messages put from outside ---- */
+/* ---- messages and objects through the MQI ---- */
 
 typedef void (*MQCONN_FN)(PMQCHAR, PMQHCONN, PMQLONG, PMQLONG);
-typedef void (*MQPUT1_FN)(MQHCONN, PMQVOID, PMQVOID, PMQVOID, MQLONG, PMQVOID, PMQLONG, PMQLONG);
 typedef void (*MQDISC_FN)(PMQHCONN, PMQLONG, PMQLONG);
+typedef void (*MQOPEN_FN)(MQHCONN, PMQVOID, MQLONG, PMQHOBJ, PMQLONG, PMQLONG);
+typedef void (*MQCLOSE_FN)(MQHCONN, PMQHOBJ, MQLONG, PMQLONG, PMQLONG);
+typedef void (*MQPUT1_FN)(MQHCONN, PMQVOID, PMQVOID, PMQVOID, MQLONG, PMQVOID, PMQLONG, PMQLONG);
+typedef void (*MQGET_FN)(MQHCONN, MQHOBJ, PMQVOID, PMQVOID, MQLONG, PMQVOID, PMQLONG, PMQLONG, PMQLONG);
+typedef void (*MQINQ_FN)(MQHCONN, MQHOBJ, MQLONG, PMQLONG, MQLONG, PMQLONG, MQLONG, PMQCHAR, PMQLONG, PMQLONG);
 
 /* A connection to a stand-in queue manager through the MQI the test
- * loaded, and its MQDISC. */
-static bool Connect(const char *qmgr, MQHCONN *h, MQDISC_FN *disc)
-{
-    HMODULE mqm = GetModuleHandleA("mqm.dll");
-    auto conn = mqm ? (MQCONN_FN)GetProcAddress(mqm, "MQCONN") : nullptr;
-    *disc = mqm ? (MQDISC_FN)GetProcAddress(mqm, "MQDISC") : nullptr;
-    if (!conn || !*disc)
-        return false;
-    MQCHAR qm[MQ_Q_MGR_NAME_LENGTH];
-    memset(qm, ' ', sizeof qm);
-    memcpy(qm, qmgr, strnlen(qmgr, sizeof qm));
+ * loaded, with at most one object open; both are let go at its end. */
+struct MqiSession {
+    MQDISC_FN disc = nullptr;
+    MQOPEN_FN open = nullptr;
+    MQCLOSE_FN close = nullptr;
+    MQPUT1_FN put1 = nullptr;
+    MQGET_FN get = nullptr;
+    MQINQ_FN inq = nullptr;
+    MQHCONN h = 0;
+    MQHOBJ o = 0;
+    MQOD od = { MQOD_DEFAULT };           /* as the open left it */
     MQLONG cc = 0, rc = 0;
-    conn(qm, h, &cc, &rc);
-    return cc != MQCC_FAILED;
-}
+    bool connected = false, opened = false;
+
+    explicit MqiSession(const char *qmgr)
+    {
+        HMODULE mqm = GetModuleHandleA("mqm.dll");
+        if (!mqm)
+            return;
+        auto conn = (MQCONN_FN)GetProcAddress(mqm, "MQCONN");
+        disc = (MQDISC_FN)GetProcAddress(mqm, "MQDISC");
+        open = (MQOPEN_FN)GetProcAddress(mqm, "MQOPEN");
+        close = (MQCLOSE_FN)GetProcAddress(mqm, "MQCLOSE");
+        put1 = (MQPUT1_FN)GetProcAddress(mqm, "MQPUT1");
+        get = (MQGET_FN)GetProcAddress(mqm, "MQGET");
+        inq = (MQINQ_FN)GetProcAddress(mqm, "MQINQ");
+        if (!conn || !disc || !open || !close || !put1 || !get || !inq)
+            return;
+        MQCHAR qm[MQ_Q_MGR_NAME_LENGTH];
+        Name(qm, qmgr, sizeof qm);
+        conn(qm, &h, &cc, &rc);
+        connected = cc != MQCC_FAILED;
+    }
+    ~MqiSession()
+    {
+        if (opened)
+            close(h, &o, MQCO_NONE, &cc, &rc);
+        if (connected)
+            disc(&h, &cc, &rc);
+    }
+    /* A blank-padded MQ name field. */
+    static void Name(MQCHAR *field, const char *text, size_t size)
+    {
+        memset(field, ' ', size);
+        if (text)
+            memcpy(field, text, strnlen(text, size));
+    }
+    /* The queue named (the queue manager itself without a name). */
+    bool Open(const char *queue, MQLONG options)
+    {
+        od.ObjectType = queue ? MQOT_Q : MQOT_Q_MGR;
+        Name(od.ObjectName, queue, sizeof od.ObjectName);
+        if (connected)
+            open(h, &od, options, &o, &cc, &rc);
+        opened = connected && cc != MQCC_FAILED;
+        return opened;
+    }
+};
 
 bool AppPut(const char *qmgr, const char *queue, std::initializer_list<const char *> texts)
 {
@@ -159,20 +206,15 @@ bool AppPut(const char *qmgr, const char *queue, std::initializer_list<const cha
 bool AppPutData(const char *qmgr, const char *queue, const char *format, const std::vector<std::string> &data,
                 int32_t ccsid, int32_t encoding, const std::string &msgId)
 {
-    HMODULE mqm = GetModuleHandleA("mqm.dll");
-    auto put1 = mqm ? (MQPUT1_FN)GetProcAddress(mqm, "MQPUT1") : nullptr;
-    MQDISC_FN disc = nullptr;
-    MQHCONN h = 0;
-    MQLONG cc = 0, rc = 0;
-    if (!put1 || !Connect(qmgr, &h, &disc))
+    MqiSession s(qmgr);
+    if (!s.connected)
         return false;
     bool ok = true;
     for (const std::string &bytes : data) {
         MQOD od = { MQOD_DEFAULT };
         MQMD md = { MQMD_DEFAULT };
         MQPMO pmo = { MQPMO_DEFAULT };
-        memset(od.ObjectName, ' ', sizeof od.ObjectName);
-        memcpy(od.ObjectName, queue, strlen(queue));
+        MqiSession::Name(od.ObjectName, queue, sizeof od.ObjectName);
         memcpy(md.Format, format, MQ_FORMAT_LENGTH);
         if (ccsid)
             md.CodedCharSetId = ccsid;
@@ -180,90 +222,47 @@ bool AppPutData(const char *qmgr, const char *queue, const char *format, const s
             md.Encoding = encoding;
         memcpy(md.MsgId, msgId.data(), msgId.size() < 24 ? msgId.size() : 24);
         pmo.Options = MQPMO_NO_SYNCPOINT;
-        put1(h, &od, &md, &pmo, (MQLONG)bytes.size(), (PMQVOID)bytes.data(), &cc, &rc);
-        ok = ok && cc == MQCC_OK;
+        s.put1(s.h, &od, &md, &pmo, (MQLONG)bytes.size(), (PMQVOID)bytes.data(), &s.cc, &s.rc);
+        ok = ok && s.cc == MQCC_OK;
     }
-    disc(&h, &cc, &rc);
     return ok;
 }
-
-/* ---- objects read back through the MQI ---- */
-
-typedef void (*MQOPEN_FN)(MQHCONN, PMQVOID, MQLONG, PMQHOBJ, PMQLONG, PMQLONG);
-typedef void (*MQINQ_FN)(MQHCONN, MQHOBJ, MQLONG, PMQLONG, MQLONG, PMQLONG, MQLONG, PMQCHAR, PMQLONG, PMQLONG);
-typedef void (*MQCLOSE_FN)(MQHCONN, PMQHOBJ, MQLONG, PMQLONG, PMQLONG);
 
 /* One MQINQ of an object (a queue, or the queue manager without a name):
  * the integer or the text of the selector; false when it cannot be read. */
 static bool Inquire(const char *qmgr, const char *queue, MQLONG selector, MQLONG *value, std::string *text)
 {
-    HMODULE mqm = GetModuleHandleA("mqm.dll");
-    auto open = mqm ? (MQOPEN_FN)GetProcAddress(mqm, "MQOPEN") : nullptr;
-    auto inq = mqm ? (MQINQ_FN)GetProcAddress(mqm, "MQINQ") : nullptr;
-    auto close = mqm ? (MQCLOSE_FN)GetProcAddress(mqm, "MQCLOSE") : nullptr;
-    MQDISC_FN disc = nullptr;
-    MQHCONN h = 0;
-    MQLONG cc = 0, rc = 0;
-    if (!open || !inq || !close || !Connect(qmgr, &h, &disc))
+    MqiSession s(qmgr);
+    if (!s.Open(queue, MQOO_INQUIRE))
         return false;
-    MQOD od = { MQOD_DEFAULT };
-    od.ObjectType = queue ? MQOT_Q : MQOT_Q_MGR;
-    memset(od.ObjectName, ' ', sizeof od.ObjectName);
-    if (queue)
-        memcpy(od.ObjectName, queue, strnlen(queue, sizeof od.ObjectName));
-    MQHOBJ o = 0;
-    open(h, &od, MQOO_INQUIRE, &o, &cc, &rc);
-    bool ok = cc != MQCC_FAILED;
-    if (ok) {
-        char chars[256] = "";
-        MQLONG n = 0;
-        inq(h, o, 1, &selector, text ? 0 : 1, &n, text ? (MQLONG)sizeof chars - 1 : 0, chars, &cc, &rc);
-        ok = cc != MQCC_FAILED;
-        if (value)
-            *value = n;
-        if (text) {
-            std::string t(chars);
-            *text = t.substr(0, t.find_last_not_of(' ') + 1);
-        }
-        close(h, &o, MQCO_NONE, &cc, &rc);
+    char chars[256] = "";
+    MQLONG n = 0;
+    s.inq(s.h, s.o, 1, &selector, text ? 0 : 1, &n, text ? (MQLONG)sizeof chars - 1 : 0, chars, &s.cc, &s.rc);
+    if (value)
+        *value = n;
+    if (text) {
+        std::string t(chars);
+        *text = t.substr(0, t.find_last_not_of(' ') + 1);
     }
-    disc(&h, &cc, &rc);
-    return ok;
+    return s.cc != MQCC_FAILED;
 }
-
-typedef void (*MQGET_FN)(MQHCONN, MQHOBJ, PMQVOID, PMQVOID, MQLONG, PMQVOID, PMQLONG, PMQLONG, PMQLONG);
 
 int AppTakeAll(const char *qmgr, const char *queue)
 {
-    HMODULE mqm = GetModuleHandleA("mqm.dll");
-    auto open = mqm ? (MQOPEN_FN)GetProcAddress(mqm, "MQOPEN") : nullptr;
-    auto get = mqm ? (MQGET_FN)GetProcAddress(mqm, "MQGET") : nullptr;
-    auto close = mqm ? (MQCLOSE_FN)GetProcAddress(mqm, "MQCLOSE") : nullptr;
-    MQDISC_FN disc = nullptr;
-    MQHCONN h = 0;
-    MQLONG cc = 0, rc = 0;
-    if (!open || !get || !close || !Connect(qmgr, &h, &disc))
+    MqiSession s(qmgr);
+    if (!s.Open(queue, MQOO_INPUT_SHARED))
         return -1;
-    MQOD od = { MQOD_DEFAULT };
-    memset(od.ObjectName, ' ', sizeof od.ObjectName);
-    memcpy(od.ObjectName, queue, strnlen(queue, sizeof od.ObjectName));
-    MQHOBJ o = 0;
-    int taken = -1;
-    open(h, &od, MQOO_INPUT_SHARED, &o, &cc, &rc);
-    if (cc != MQCC_FAILED) {
-        for (taken = 0;; taken++) {
-            MQMD md = { MQMD_DEFAULT };
-            MQGMO gmo = { MQGMO_DEFAULT };
-            gmo.Options = MQGMO_NO_SYNCPOINT | MQGMO_ACCEPT_TRUNCATED_MSG;
-            char byte;
-            MQLONG n = 0;
-            get(h, o, &md, &gmo, 1, &byte, &n, &cc, &rc);
-            if (cc == MQCC_FAILED)
-                break;
-        }
-        close(h, &o, MQCO_NONE, &cc, &rc);
+    int taken = 0;
+    for (;; taken++) {
+        MQMD md = { MQMD_DEFAULT };
+        MQGMO gmo = { MQGMO_DEFAULT };
+        gmo.Options = MQGMO_NO_SYNCPOINT | MQGMO_ACCEPT_TRUNCATED_MSG;
+        char byte;
+        MQLONG n = 0;
+        s.get(s.h, s.o, &md, &gmo, 1, &byte, &n, &s.cc, &s.rc);
+        if (s.cc == MQCC_FAILED)
+            break;
     }
-    disc(&h, &cc, &rc);
     return taken;
 }
 
@@ -285,61 +284,44 @@ std::string QmgrDesc(const char *qmgr)
     return Inquire(qmgr, nullptr, MQCA_Q_MGR_DESC, nullptr, &t) ? t : "(no queue manager)";
 }
 
+/* RESET QUEUE STATISTICS through the command server: the queue's count of
+ * messages put since the last reset (which it resets again). */
 int QueueEnqueuedSinceReset(const char *qmgr, const char *queue)
 {
-    HMODULE mqm = GetModuleHandleA("mqm.dll");
-    auto open = mqm ? (MQOPEN_FN)GetProcAddress(mqm, "MQOPEN") : nullptr;
-    auto put1 = mqm ? (MQPUT1_FN)GetProcAddress(mqm, "MQPUT1") : nullptr;
-    auto get = mqm ? (MQGET_FN)GetProcAddress(mqm, "MQGET") : nullptr;
-    auto close = mqm ? (MQCLOSE_FN)GetProcAddress(mqm, "MQCLOSE") : nullptr;
-    MQDISC_FN disc = nullptr;
-    MQHCONN h = 0;
-    MQLONG cc = 0, rc = 0, count = -1;
-    if (!open || !put1 || !get || !close || !Connect(qmgr, &h, &disc))
+    MqiSession s(qmgr);
+    if (!s.Open("SYSTEM.DEFAULT.MODEL.QUEUE", MQOO_INPUT_EXCLUSIVE))
         return -1;
-    auto name = [](MQCHAR *field, const char *text) {
-        memset(field, ' ', MQ_Q_NAME_LENGTH);
-        memcpy(field, text, strlen(text));
-    };
-    MQOD reply = { MQOD_DEFAULT };
-    name(reply.ObjectName, "SYSTEM.DEFAULT.MODEL.QUEUE");
-    MQHOBJ o = 0;
-    open(h, &reply, MQOO_INPUT_EXCLUSIVE, &o, &cc, &rc);
     alignas(8) static char buffer[4096];
     void *area = buffer;
     MQPP pp;
-    MQLONG command = 0;
-    PCFInitArea(&pp, &area, 0, (int32_t)sizeof buffer, 0, MQCMD_RESET_Q_STATS, &cc, &rc);
-    PCFAddParm(&pp, MQCFT_STRING, MQCA_Q_NAME, queue, -1, 1, &cc, &rc);
+    MQLONG command = 0, count = -1;
+    PCFInitArea(&pp, &area, 0, (int32_t)sizeof buffer, 0, MQCMD_RESET_Q_STATS, &s.cc, &s.rc);
+    PCFAddParm(&pp, MQCFT_STRING, MQCA_Q_NAME, queue, -1, 1, &s.cc, &s.rc);
     MQOD od = { MQOD_DEFAULT };
-    name(od.ObjectName, "SYSTEM.ADMIN.COMMAND.QUEUE");
+    MqiSession::Name(od.ObjectName, "SYSTEM.ADMIN.COMMAND.QUEUE", sizeof od.ObjectName);
     MQMD md = { MQMD_DEFAULT };
     MQPMO pmo = { MQPMO_DEFAULT };
     md.MsgType = MQMT_REQUEST;
     memcpy(md.Format, MQFMT_ADMIN, MQ_FORMAT_LENGTH);
-    memcpy(md.ReplyToQ, reply.ObjectName, sizeof md.ReplyToQ);
+    memcpy(md.ReplyToQ, s.od.ObjectName, sizeof md.ReplyToQ);     /* the dynamic queue made */
     pmo.Options = MQPMO_NO_SYNCPOINT;
-    if (o)
-        put1(h, &od, &md, &pmo, (MQLONG)pp.position, pp.message, &cc, &rc);
+    s.put1(s.h, &od, &md, &pmo, (MQLONG)pp.position, pp.message, &s.cc, &s.rc);
     MQMD rmd = { MQMD_DEFAULT };
     MQGMO gmo = { MQGMO_DEFAULT };
     gmo.Options = MQGMO_WAIT | MQGMO_NO_SYNCPOINT;
     gmo.WaitInterval = 5000;
     MQLONG length = 0;
-    if (o && cc == MQCC_OK)
-        get(h, o, &rmd, &gmo, (MQLONG)sizeof buffer, buffer, &length, &cc, &rc);
-    if (o && cc == MQCC_OK) {
-        PCFInitParse(&pp, buffer, length, &command, &cc, &rc);
-        for (MQLONG type, id, len, n; cc == MQCC_OK;) {
-            void *v = nullptr;
-            PCFGetNextParm(&pp, &type, &id, &v, &len, &n, &cc, &rc);
-            if (cc == MQCC_OK && type == MQCFT_INTEGER && id == MQIA_MSG_ENQ_COUNT)
-                count = *(MQLONG *)v;
-        }
+    if (s.cc == MQCC_OK)
+        s.get(s.h, s.o, &rmd, &gmo, (MQLONG)sizeof buffer, buffer, &length, &s.cc, &s.rc);
+    if (s.cc != MQCC_OK)
+        return -1;
+    PCFInitParse(&pp, buffer, length, &command, &s.cc, &s.rc);
+    for (MQLONG type, id, len, n; s.cc == MQCC_OK;) {
+        void *v = nullptr;
+        PCFGetNextParm(&pp, &type, &id, &v, &len, &n, &s.cc, &s.rc);
+        if (s.cc == MQCC_OK && type == MQCFT_INTEGER && id == MQIA_MSG_ENQ_COUNT)
+            count = *(MQLONG *)v;
     }
-    if (o)
-        close(h, &o, MQCO_NONE, &cc, &rc);
-    disc(&h, &cc, &rc);
     return (int)count;
 }
 
