@@ -320,24 +320,41 @@ TEST(AppLocation, AnEmptyFieldShowsItsCueTextWithOrWithoutTheFocus)
 
 /* ---- the display-mode word ---- */
 
-/* Only locations in trouble: a location whose queue manager is not there
- * keeps its line, the others leave the tree until the mode is off. */
-TEST(AppLocation, TheDisplayModeShowsOnlyLocationsInTrouble)
+/* Lines the display-mode word and the program's option word leave out:
+ * with only locations in trouble, a location whose queue manager is not
+ * there keeps its line and the others leave the tree; a foreign location
+ * leaves it with either word's "hide foreign" bit.  Each comes back when
+ * the bit is off. */
+TEST(AppLocation, TheDisplayModeAndOptionWordLeaveOutLines)
 {
     FrameWords *f = AppMain();
     QMS *r = AppLocation("RAVOLT.TROUBLE");
+    QMS *g = AppLocation("RAVOLT.FOREIGN");
     ASSERT_NE(r, nullptr);
+    ASSERT_NE(g, nullptr);
+    g->flags |= LF_FGN;
     StartPutThread(r);                                   /* its queue manager does not exist */
     ASSERT_TRUE(PumpUntil([&] { return (r->status & LS_UNAVAILABLE) != 0; }, 10000));
     ASSERT_TRUE(PumpUntil([&] { return FindLine(f, "RAVOLT.DEMO") != nullptr; }, 5000));
-    uint32_t saved = Shell.displayMode;
-    Shell.displayMode |= DM_TROUBLE_ONLY;
-    LocListCommand(f->window, 0);
-    EXPECT_TRUE(PumpUntil([&] { return FindLine(f, "RAVOLT.DEMO") == nullptr; }, 5000));
-    EXPECT_NE(FindLine(f, "RAVOLT.TROUBLE"), nullptr);
-    Shell.displayMode = saved;
-    LocListCommand(f->window, 0);
-    EXPECT_TRUE(PumpUntil([&] { return FindLine(f, "RAVOLT.DEMO") != nullptr; }, 5000));
+    const struct { uint32_t mode, po; const char *gone, *kept; } cases[] = {
+        { DM_TROUBLE_ONLY, 0, "RAVOLT.DEMO", "RAVOLT.TROUBLE" },
+        { DM_NO_FOREIGN, 0, "RAVOLT.FOREIGN", "RAVOLT.DEMO" },
+        { 0, PO1_HIDE_FOREIGN, "RAVOLT.FOREIGN", "RAVOLT.DEMO" },
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.gone);
+        uint32_t mode = Shell.displayMode, po = Prf.po[0];
+        Shell.displayMode |= c.mode;
+        Prf.po[0] |= c.po;
+        LocListCommand(f->window, 0);
+        EXPECT_TRUE(PumpUntil([&] { return FindLine(f, c.gone) == nullptr; }, 5000));
+        EXPECT_NE(FindLine(f, c.kept), nullptr);
+        Shell.displayMode = mode;
+        Prf.po[0] = po;
+        LocListCommand(f->window, 0);
+        EXPECT_TRUE(PumpUntil([&] { return FindLine(f, c.gone) != nullptr; }, 5000));
+    }
+    AppRemoveLocation(g);
     AppRemoveLocation(r);
 }
 
