@@ -22,6 +22,8 @@
 #include "tktoolbar.h"
 #include "mqi.h"
 #include "mq/mqown.h"
+#include "pwcache.h"
+#include "prefwin.h"
 
 #include <commctrl.h>
 
@@ -773,6 +775,11 @@ Snapshot Observe(HWND window)
     s["demo"] = std::string((demo->putThread.state & 0x4) ? "connected" : "not connected") +
                 ((demo->state & LST_SUSPENDED) ? " suspended" : "");
     s["demo.password"] = demo->password ? demo->password : "";
+    /* the password cache: its password while open, and the Preferences'
+       button that opens it */
+    s["cache.password"] = PWCCurrentPassword();
+    if (HWND access = PrefWindow() ? WalkControl(PrefWindow(), 484) : nullptr)
+        s["prefs.cache"] = WindowText(access) + (IsWindowEnabled(access) ? "" : " grey");
     FrameWords *f = FrameOf(window);
     if (!f)
         f = AppMain();

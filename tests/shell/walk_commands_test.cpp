@@ -29,6 +29,7 @@
 #include "edpane.h"
 #include "command.h"
 #include "dd.h"
+#include "pwcache.h"
 
 /* Rows found failing and not mended yet: each is reported on every run
  * (the closing note lists them); its fault mended, the mark goes. */
@@ -99,6 +100,8 @@ enum : uint64_t {
     PASSWORD = 1ull << 44,      /* its password fields typed: "walk" (the location's
                                    password emptied after) */
     MISTYPED = 1ull << 45,      /* its password's confirmation typed otherwise: "run" */
+    WRONGPW = 1ull << 46,       /* its old password (else its password) typed otherwise:
+                                   "run" */
 };
 
 struct Expect {
@@ -743,6 +746,26 @@ static const Expect Table[] = {
     { "Password Cache", 1, nullptr, "dialog.status = Password fields do not match && dialog.window same",
       PASSWORD | MISTYPED, nullptr },
     { "Password Cache", 2, "Cancel", "dialog.window gone", 0, nullptr },
+    /* the cache logged on to: OK waits for a password; a wrong one is
+       refused and counted, the right one opens the cache */
+    { "Cache Logon", 1, "OK", "grey", 0, nullptr },
+    { "Cache Logon", 1, nullptr,
+      "dialog.status = Incorrect password. 3 attempts remaining && dialog.window same && cache.password same",
+      WRONGPW, nullptr },
+    { "Cache Logon", 1, nullptr, "dialog.window gone && cache.password = walk && prefs.cache = Cache Accessed grey",
+      PASSWORD, nullptr },
+    { "Cache Logon", 2, "Cancel", "dialog.window gone && cache.password same", PASSWORD, nullptr },
+    /* the cache's password changed: OK waits for the new one and its
+       confirmation, which must agree, and the old one must be right */
+    { "Cache Password", 1, "OK", "grey", 0, nullptr },
+    { "Cache Password", 1, nullptr, "dialog.status = Password fields do not match && dialog.window same",
+      PASSWORD | MISTYPED, nullptr },
+    { "Cache Password", 1, nullptr,
+      "dialog.status = Incorrect password. 3 attempts remaining && dialog.window same && cache.password same",
+      PASSWORD | WRONGPW, nullptr },
+    { "Cache Password", 1, nullptr,
+      "dialog.window gone && cache.password = walk && prefs.cache = Cache Accessed grey", PASSWORD, nullptr },
+    { "Cache Password", 2, "Cancel", "dialog.window gone && cache.password same", PASSWORD, nullptr },
     /* an enumerated column's filter: none of its values shows no row,
        all of them every row (the filter off); its close box keeps the list */
     { "Column Filter", 887, "Select None", "owner.shown = 0", 0, nullptr },
@@ -1115,6 +1138,7 @@ struct Kind {
     std::function<std::vector<WalkRow>(HWND)> rows = nullptr;   /* else WalkRows */
     bool emptied = false;         /* a window of its own: its status line emptied
                                      before each row */
+    void (*done)(void) = nullptr; /* what its opener set up, put back after */
 };
 
 static bool Emptied;              /* the kind walked is such */
@@ -1134,6 +1158,24 @@ static HWND OpenedBy(const std::function<HWND()> &opener, int32_t id)
     HWND w = nullptr;
     PumpUntil([&] { return (w = NewWindow(before)) != nullptr; }, 5000);
     return w;
+}
+
+/* A password cache file of password "walk" with a hint, closed, and a
+ * fresh count of attempts; then Preferences' cache button id pressed. */
+static HWND CacheWindow(int32_t id)
+{
+    DeleteFileA(PWCFileName());
+    PWCLogon("walk", "walked");
+    PWCSetPassword("");
+    PWCResetAttempts();
+    return OpenedBy([] { return ByFrameCommand(546); }, id);
+}
+
+static void NoCache(void)
+{
+    DeleteFileA(PWCFileName());
+    PWCSetPassword("");
+    PWCResetAttempts();
 }
 
 static HWND FromQueueList(int32_t id)
@@ -1241,6 +1283,8 @@ static const Kind Kinds[] = {
           WalkAnswerYes(0);
           return w;
       }, false, nullptr, true },
+    { "Cache Logon", [] { return CacheWindow(484); }, false, nullptr, true, NoCache },
+    { "Cache Password", [] { return CacheWindow(482); }, false, nullptr, true, NoCache },
     { "Column Filter", ColumnFilter, false, nullptr, true },
 };
 
@@ -1427,9 +1471,11 @@ static void Prepare(HWND w, uint64_t flags)
         DeleteFileA((AppConfigDir() + "RAVOLT.CFG").c_str());
     if (flags & LONGPWC)
         TypeField(w, 478, std::string(299, 'p'));
-    for (int id : { 323, 472, 473 })
+    for (int id : { 323, 472, 473, 475 })
         if (flags & PASSWORD)
             TypeField(w, id, (flags & MISTYPED) && id == 473 ? "run" : "walk");
+    if (flags & WRONGPW)
+        TypeField(w, WalkControl(w, 475) ? 475 : 472, "run");
     if (flags & WINDOW) {
         /* the frame and the window beside, tiled over the work area */
         RECT area = {};
@@ -1887,6 +1933,8 @@ TEST(Walk, EveryCommandOfEveryWindowDoesWhatItSays)
         if (IsWindow(Opener))
             SendMessageA(Opener, WM_CLOSE, 0, 0);
         PumpAll();
+        if (k.done)
+            k.done();
     }
     WalkStopAnswering();
     /* the failures again, a line each, beside the counts: the end of a
