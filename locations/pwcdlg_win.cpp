@@ -17,7 +17,6 @@
 #include <cstdio>
 #include <cstring>
 
-HWND PWCPreferencesWindow;
 static HWND mainWindow;
 static HWND accessWindow, setWindow;
 static int accessOpening;
@@ -540,12 +539,6 @@ static void post_error(void *, QMS *location, const char *text)
     UtilPostError(location, 1, text);
 }
 
-static void preferences_changed(void *)
-{
-    if (PWCPreferencesWindow)
-        PostMessageA(PWCPreferencesWindow, UM_PREF_CACHE, 0, 0);
-}
-
 static void settings_text(void *, QMS *location, const char *text)
 {
     HWND w = (HWND)location->settingsWindow;
@@ -574,7 +567,6 @@ void PWCInitWindows(HWND main)
     mainWindow = main;
     PWCHOOKS h = {};
     h.postError = post_error;
-    h.preferencesChanged = preferences_changed;
     h.settingsText = settings_text;
     h.accessDialog = open_access;
     h.accessDialogOpen = access_open;

@@ -16,8 +16,6 @@ enum {
 
 /* mainWindow: the owner of the log-on dialog and of error reports. */
 void PWCInitWindows(HWND mainWindow);
-/* The Preferences dialog window, which gets 11228 (null when closed). */
-extern HWND PWCPreferencesWindow;
 
 HWND PWCAccessWindow(void);
 HWND PWCSetWindow(void);
