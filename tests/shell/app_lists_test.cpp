@@ -366,13 +366,6 @@ TEST(AppLists, TheMqscConsoleFromTheLocationsContextMenuRunsACommand)
 
 namespace {
 
-typedef void (*CONN_FN)(PMQCHAR, PMQHCONN, PMQLONG, PMQLONG);
-typedef void (*OPEN_FN)(MQHCONN, PMQVOID, MQLONG, PMQHOBJ, PMQLONG, PMQLONG);
-typedef void (*GET_FN)(MQHCONN, MQHOBJ, PMQVOID, PMQVOID, MQLONG, PMQVOID, PMQLONG, PMQLONG, PMQLONG);
-typedef void (*PUT1_FN)(MQHCONN, PMQVOID, PMQVOID, PMQVOID, MQLONG, PMQVOID, PMQLONG, PMQLONG);
-typedef void (*CLOSE_FN)(MQHCONN, PMQHOBJ, MQLONG, PMQLONG, PMQLONG);
-typedef void (*DISC_FN)(PMQHCONN, PMQLONG, PMQLONG);
-
 struct Identity {
     const char *qm, *queue, *sub, *user;
 };
@@ -381,51 +374,12 @@ struct Identity {
  * program's broker commands are read from the control queue and answered
  * as a broker answers them, with replies, the streams it supports and
  * one publication of identities for each kind. */
-struct Broker {
-    CONN_FN conn = nullptr;
-    OPEN_FN open = nullptr;
-    GET_FN get = nullptr;
-    PUT1_FN put1 = nullptr;
-    CLOSE_FN close = nullptr;
-    DISC_FN disc = nullptr;
-    MQHCONN h = 0;
-    MQHOBJ in = 0;
+struct Broker : MqiSession {
     std::vector<Identity> subscribers, publishers;
     int commands = 0;
 
-    bool Start()
-    {
-        HMODULE mqm = GetModuleHandleA("mqm.dll");
-        conn = (CONN_FN)GetProcAddress(mqm, "MQCONN");
-        open = (OPEN_FN)GetProcAddress(mqm, "MQOPEN");
-        get = (GET_FN)GetProcAddress(mqm, "MQGET");
-        put1 = (PUT1_FN)GetProcAddress(mqm, "MQPUT1");
-        close = (CLOSE_FN)GetProcAddress(mqm, "MQCLOSE");
-        disc = (DISC_FN)GetProcAddress(mqm, "MQDISC");
-        if (!conn || !open || !get || !put1 || !close || !disc)
-            return false;
-        MQCHAR qm[MQ_Q_MGR_NAME_LENGTH];
-        Blank(qm, sizeof qm, "RAVOLT.DEMO");
-        MQLONG cc, rc;
-        conn(qm, &h, &cc, &rc);
-        MQOD od = { MQOD_DEFAULT };
-        Blank(od.ObjectName, sizeof od.ObjectName, "SYSTEM.BROKER.CONTROL.QUEUE");
-        open(h, &od, MQOO_INPUT_SHARED, &in, &cc, &rc);
-        return cc != MQCC_FAILED;
-    }
-    ~Broker()
-    {
-        MQLONG cc, rc;
-        if (in)
-            close(h, &in, MQCO_NONE, &cc, &rc);
-        if (h)
-            disc(&h, &cc, &rc);
-    }
-    static void Blank(char *to, size_t n, const std::string &text)
-    {
-        memset(to, ' ', n);
-        memcpy(to, text.data(), std::min(n, text.size()));
-    }
+    Broker() : MqiSession("RAVOLT.DEMO") {}
+    bool Start() { return Open("SYSTEM.BROKER.CONTROL.QUEUE", MQOO_INPUT_SHARED); }
     static std::string Trim(const char *v, size_t n)
     {
         std::string s(v, n);
@@ -519,7 +473,7 @@ struct Broker {
             gmo.Options = MQGMO_NO_WAIT | MQGMO_NO_SYNCPOINT;
             std::vector<uint8_t> buf(4000);
             MQLONG n = 0, cc, rc;
-            get(h, in, &md, &gmo, (MQLONG)buf.size(), buf.data(), &n, &cc, &rc);
+            get(h, o, &md, &gmo, (MQLONG)buf.size(), buf.data(), &n, &cc, &rc);
             if (cc == MQCC_FAILED)
                 return;
             Answer(md, buf.data(), n);

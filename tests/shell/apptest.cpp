@@ -128,72 +128,51 @@ std::string AppConfigDir(void)
 /* ---- messages and objects through the MQI ---- */
 
 typedef void (*MQCONN_FN)(PMQCHAR, PMQHCONN, PMQLONG, PMQLONG);
-typedef void (*MQDISC_FN)(PMQHCONN, PMQLONG, PMQLONG);
-typedef void (*MQOPEN_FN)(MQHCONN, PMQVOID, MQLONG, PMQHOBJ, PMQLONG, PMQLONG);
-typedef void (*MQCLOSE_FN)(MQHCONN, PMQHOBJ, MQLONG, PMQLONG, PMQLONG);
-typedef void (*MQPUT1_FN)(MQHCONN, PMQVOID, PMQVOID, PMQVOID, MQLONG, PMQVOID, PMQLONG, PMQLONG);
-typedef void (*MQGET_FN)(MQHCONN, MQHOBJ, PMQVOID, PMQVOID, MQLONG, PMQVOID, PMQLONG, PMQLONG, PMQLONG);
-typedef void (*MQINQ_FN)(MQHCONN, MQHOBJ, MQLONG, PMQLONG, MQLONG, PMQLONG, MQLONG, PMQCHAR, PMQLONG, PMQLONG);
 
-/* A connection to a stand-in queue manager through the MQI the test
- * loaded, with at most one object open; both are let go at its end. */
-struct MqiSession {
-    MQDISC_FN disc = nullptr;
-    MQOPEN_FN open = nullptr;
-    MQCLOSE_FN close = nullptr;
-    MQPUT1_FN put1 = nullptr;
-    MQGET_FN get = nullptr;
-    MQINQ_FN inq = nullptr;
-    MQHCONN h = 0;
-    MQHOBJ o = 0;
-    MQOD od = { MQOD_DEFAULT };           /* as the open left it */
-    MQLONG cc = 0, rc = 0;
-    bool connected = false, opened = false;
+MqiSession::MqiSession(const char *qmgr)
+{
+    HMODULE mqm = GetModuleHandleA("mqm.dll");
+    if (!mqm)
+        return;
+    auto conn = (MQCONN_FN)GetProcAddress(mqm, "MQCONN");
+    disc = (MQDISC_FN)GetProcAddress(mqm, "MQDISC");
+    open = (MQOPEN_FN)GetProcAddress(mqm, "MQOPEN");
+    close = (MQCLOSE_FN)GetProcAddress(mqm, "MQCLOSE");
+    put1 = (MQPUT1_FN)GetProcAddress(mqm, "MQPUT1");
+    get = (MQGET_FN)GetProcAddress(mqm, "MQGET");
+    inq = (MQINQ_FN)GetProcAddress(mqm, "MQINQ");
+    if (!conn || !disc || !open || !close || !put1 || !get || !inq)
+        return;
+    MQCHAR qm[MQ_Q_MGR_NAME_LENGTH];
+    Name(qm, qmgr, sizeof qm);
+    conn(qm, &h, &cc, &rc);
+    connected = cc != MQCC_FAILED;
+}
 
-    explicit MqiSession(const char *qmgr)
-    {
-        HMODULE mqm = GetModuleHandleA("mqm.dll");
-        if (!mqm)
-            return;
-        auto conn = (MQCONN_FN)GetProcAddress(mqm, "MQCONN");
-        disc = (MQDISC_FN)GetProcAddress(mqm, "MQDISC");
-        open = (MQOPEN_FN)GetProcAddress(mqm, "MQOPEN");
-        close = (MQCLOSE_FN)GetProcAddress(mqm, "MQCLOSE");
-        put1 = (MQPUT1_FN)GetProcAddress(mqm, "MQPUT1");
-        get = (MQGET_FN)GetProcAddress(mqm, "MQGET");
-        inq = (MQINQ_FN)GetProcAddress(mqm, "MQINQ");
-        if (!conn || !disc || !open || !close || !put1 || !get || !inq)
-            return;
-        MQCHAR qm[MQ_Q_MGR_NAME_LENGTH];
-        Name(qm, qmgr, sizeof qm);
-        conn(qm, &h, &cc, &rc);
-        connected = cc != MQCC_FAILED;
-    }
-    ~MqiSession()
-    {
-        if (opened)
-            close(h, &o, MQCO_NONE, &cc, &rc);
-        if (connected)
-            disc(&h, &cc, &rc);
-    }
-    /* A blank-padded MQ name field. */
-    static void Name(MQCHAR *field, const char *text, size_t size)
-    {
-        memset(field, ' ', size);
-        if (text)
-            memcpy(field, text, strnlen(text, size));
-    }
-    /* The queue named (the queue manager itself without a name). */
-    bool Open(const char *queue, MQLONG options)
-    {
-        od.ObjectType = queue ? MQOT_Q : MQOT_Q_MGR;
-        Name(od.ObjectName, queue, sizeof od.ObjectName);
-        if (connected)
-            open(h, &od, options, &o, &cc, &rc);
-        opened = connected && cc != MQCC_FAILED;
-        return opened;
-    }
-};
+MqiSession::~MqiSession()
+{
+    if (opened)
+        close(h, &o, MQCO_NONE, &cc, &rc);
+    if (connected)
+        disc(&h, &cc, &rc);
+}
+
+void MqiSession::Name(MQCHAR *field, const char *text, size_t size)
+{
+    memset(field, ' ', size);
+    if (text)
+        memcpy(field, text, strnlen(text, size));
+}
+
+bool MqiSession::Open(const char *queue, MQLONG options)
+{
+    od.ObjectType = queue ? MQOT_Q : MQOT_Q_MGR;
+    Name(od.ObjectName, queue, sizeof od.ObjectName);
+    if (connected)
+        open(h, &od, options, &o, &cc, &rc);
+    opened = connected && cc != MQCC_FAILED;
+    return opened;
+}
 
 bool AppPut(const char *qmgr, const char *queue, std::initializer_list<const char *> texts)
 {

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "mqi.h"
 #include "shell.h"
 #include "shelltest.h"
 
@@ -37,6 +38,37 @@ bool AppPut(const char *qmgr, const char *queue, std::initializer_list<const cha
  * 24-byte message id given (else one of the queue manager's). */
 bool AppPutData(const char *qmgr, const char *queue, const char *format, const std::vector<std::string> &data,
                 int32_t ccsid = 0, int32_t encoding = 0, const std::string &msgId = std::string());
+
+/* A connection to a stand-in queue manager through the MQI the test
+ * loaded, with at most one object open (a queue, or the queue manager
+ * without a name); both are let go at its end. */
+typedef void (*MQDISC_FN)(PMQHCONN, PMQLONG, PMQLONG);
+typedef void (*MQOPEN_FN)(MQHCONN, PMQVOID, MQLONG, PMQHOBJ, PMQLONG, PMQLONG);
+typedef void (*MQCLOSE_FN)(MQHCONN, PMQHOBJ, MQLONG, PMQLONG, PMQLONG);
+typedef void (*MQPUT1_FN)(MQHCONN, PMQVOID, PMQVOID, PMQVOID, MQLONG, PMQVOID, PMQLONG, PMQLONG);
+typedef void (*MQGET_FN)(MQHCONN, MQHOBJ, PMQVOID, PMQVOID, MQLONG, PMQVOID, PMQLONG, PMQLONG, PMQLONG);
+typedef void (*MQINQ_FN)(MQHCONN, MQHOBJ, MQLONG, PMQLONG, MQLONG, PMQLONG, MQLONG, PMQCHAR, PMQLONG, PMQLONG);
+struct MqiSession {
+    MQDISC_FN disc = nullptr;
+    MQOPEN_FN open = nullptr;
+    MQCLOSE_FN close = nullptr;
+    MQPUT1_FN put1 = nullptr;
+    MQGET_FN get = nullptr;
+    MQINQ_FN inq = nullptr;
+    MQHCONN h = 0;
+    MQHOBJ o = 0;
+    MQOD od = { MQOD_DEFAULT };           /* as the open left it */
+    MQLONG cc = 0, rc = 0;
+    bool connected = false, opened = false;
+
+    explicit MqiSession(const char *qmgr);
+    ~MqiSession();
+    MqiSession(const MqiSession &) = delete;
+    MqiSession &operator=(const MqiSession &) = delete;
+    bool Open(const char *queue, MQLONG options);
+    /* A blank-padded MQ name field. */
+    static void Name(MQCHAR *field, const char *text, size_t size);
+};
 
 /* A queue manager's objects read back through the MQI, as another
  * program reads them: a queue's depth (-1 when there is no such queue)

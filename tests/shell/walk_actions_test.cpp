@@ -526,46 +526,24 @@ static bool Said(DialogWords *d, const std::string &status, const char *text)
 /* ---- the windows of their own that store or send: the Filter Manager,
  * Load/Unload, Put and Publish ---- */
 
-typedef void (*MQCONN_FN)(PMQCHAR, PMQHCONN, PMQLONG, PMQLONG);
-typedef void (*MQDISC_FN)(PMQHCONN, PMQLONG, PMQLONG);
-typedef void (*MQOPEN_FN)(MQHCONN, PMQVOID, MQLONG, PMQHOBJ, PMQLONG, PMQLONG);
-typedef void (*MQGET_FN)(MQHCONN, MQHOBJ, PMQVOID, PMQVOID, MQLONG, PMQVOID, PMQLONG, PMQLONG, PMQLONG);
-typedef void (*MQCLOSE_FN)(MQHCONN, PMQHOBJ, MQLONG, PMQLONG, PMQLONG);
-
 /* The messages of a queue of the demo, browsed through the MQI: each
  * one's bytes, "|" between them. */
 static std::string Browsed(const char *queue)
 {
-    HMODULE mqm = GetModuleHandleA("mqm.dll");
-    auto conn = (MQCONN_FN)GetProcAddress(mqm, "MQCONN");
-    auto disc = (MQDISC_FN)GetProcAddress(mqm, "MQDISC");
-    auto open = (MQOPEN_FN)GetProcAddress(mqm, "MQOPEN");
-    auto get = (MQGET_FN)GetProcAddress(mqm, "MQGET");
-    auto close = (MQCLOSE_FN)GetProcAddress(mqm, "MQCLOSE");
-    MQCHAR qm[MQ_Q_MGR_NAME_LENGTH];
-    memset(qm, ' ', sizeof qm);
-    memcpy(qm, Demo, strlen(Demo));
-    MQHCONN h = 0;
-    MQHOBJ o = 0;
-    MQLONG cc = 0, rc = 0;
-    conn(qm, &h, &cc, &rc);
-    MQOD od = { MQOD_DEFAULT };
-    memset(od.ObjectName, ' ', sizeof od.ObjectName);
-    memcpy(od.ObjectName, queue, strlen(queue));
-    open(h, &od, MQOO_BROWSE, &o, &cc, &rc);
+    MqiSession s(Demo);
     std::string all;
-    for (int n = 0; cc != MQCC_FAILED; n++) {
+    if (!s.Open(queue, MQOO_BROWSE))
+        return all;
+    for (int n = 0; s.cc != MQCC_FAILED; n++) {
         MQMD md = { MQMD_DEFAULT };
         MQGMO gmo = { MQGMO_DEFAULT };
         gmo.Options = MQGMO_BROWSE_NEXT | MQGMO_NO_WAIT | MQGMO_ACCEPT_TRUNCATED_MSG;
         char data[4000];
         MQLONG length = 0;
-        get(h, o, &md, &gmo, (MQLONG)sizeof data, data, &length, &cc, &rc);
-        if (cc != MQCC_FAILED)
+        s.get(s.h, s.o, &md, &gmo, (MQLONG)sizeof data, data, &length, &s.cc, &s.rc);
+        if (s.cc != MQCC_FAILED)
             all += (n ? "|" : "") + std::string(data, (size_t)length);
     }
-    close(h, &o, MQCO_NONE, &cc, &rc);
-    disc(&h, &cc, &rc);
     return all;
 }
 
