@@ -87,6 +87,31 @@ int CountRefresh(void *, DialogWords *, uint32_t, PCFLISTREQ *, void *)
     return 0;
 }
 
+struct CountedList {
+    DialogWords list = {};
+    CountedList(QMS *location, const char *queue)
+    {
+        PCFInitCommandDefs();
+        list.definition = &PCFMessageListDef;
+        strcpy(list.objectName, queue);
+        list.first.location = location;
+        list.first.replyArea = PCFColumnOnlyList(PCFMessageListDef.list->current);
+        list.first.replyArea->rows = 1;
+        PCFOpenDialogs = &list;
+        PcfPrefs.refreshMessageLists = 1;
+        PCFHOOKS hooks = {};
+        hooks.doCommand = CountRefresh;
+        PCFSetHooks(&hooks);
+        refreshes = 0;
+    }
+    ~CountedList()
+    {
+        PCFOpenDialogs = nullptr;
+        PCFSetHooks(nullptr);
+        ReleaseRefBlock(&list.first.replyArea);
+    }
+};
+
 } // namespace
 
 TEST_F(Windows, PutDialog)
@@ -114,32 +139,19 @@ TEST_F(Windows, PutDialog)
     EXPECT_EQ(Status(dd), "Please enter a value for 'Queue Name'");
 
     /* three messages under syncpoint, the open message list of Q1 refreshed */
-    PCFInitCommandDefs();
-    DialogWords list = {};
-    list.definition = &PCFMessageListDef;
-    strcpy(list.objectName, "Q1");
-    list.first.location = loc;
-    list.first.replyArea = PCFColumnOnlyList(PCFMessageListDef.list->current);
-    list.first.replyArea->rows = 1;
-    PCFOpenDialogs = &list;
-    PcfPrefs.refreshMessageLists = 1;
-    PCFHOOKS hooks = {};
-    hooks.doCommand = CountRefresh;
-    PCFSetHooks(&hooks);
-    refreshes = 0;
-    DDSetFieldText(dd, PF_QUEUE, -1, "Q1");
-    DDSetFieldText(dd, PF_COUNT, -1, "3");
-    DDSetCheck(dd, PF_SYNCPOINT, 1);
-    SendMessageA(w, WM_COMMAND, IDOK, 0);
-    EXPECT_EQ(Status(dd), "Putting....");
-    ASSERT_TRUE(PumpUntil([&] { return Status(dd).rfind("3 messages put in", 0) == 0; })) << Status(dd);
-    EXPECT_EQ(DepthOf("Q1"), 3);
-    EXPECT_EQ(Rec.Count("MQCMIT"), 1u);
-    EXPECT_STREQ(loc->lastQueue, "Q1");
-    EXPECT_EQ(refreshes, 1);
-    PCFOpenDialogs = nullptr;
-    PCFSetHooks(nullptr);
-    ReleaseRefBlock(&list.first.replyArea);
+    {
+        CountedList list(loc, "Q1");
+        DDSetFieldText(dd, PF_QUEUE, -1, "Q1");
+        DDSetFieldText(dd, PF_COUNT, -1, "3");
+        DDSetCheck(dd, PF_SYNCPOINT, 1);
+        SendMessageA(w, WM_COMMAND, IDOK, 0);
+        EXPECT_EQ(Status(dd), "Putting....");
+        ASSERT_TRUE(PumpUntil([&] { return Status(dd).rfind("3 messages put in", 0) == 0; })) << Status(dd);
+        EXPECT_EQ(DepthOf("Q1"), 3);
+        EXPECT_EQ(Rec.Count("MQCMIT"), 1u);
+        EXPECT_STREQ(loc->lastQueue, "Q1");
+        EXPECT_EQ(refreshes, 1);
+    }
     EXPECT_TRUE(GalleryShot(w, "transfer_put", true));
 
     /* a queue manager of another platform: one LF between the lines */
@@ -280,12 +292,17 @@ TEST_F(Windows, LoadUnloadDialog)
     PumpFor(100);
     EXPECT_EQ(Rec.Count("MQOPEN", "Q1"), opens);
     EXPECT_EQ(DepthOf("Q1"), 10);
-    /* Yes: every message is got, those not matching discarded */
+    /* Yes: every message is got, those not matching discarded; the open
+       message list of the queue emptied is due a refresh (asked off the
+       window thread, so its timed check sends it) */
+    CountedList list(loc, "Q1");
     AnswerConfirmation(1, &question);
     SendMessageA(w, WM_COMMAND, IDOK, 0);
     ASSERT_TRUE(PumpUntil([&] { return !IsWindow(w); }));          /* OK closes the dialog */
     ASSERT_TRUE(PumpUntil([&] { return DepthOf("Q1") == 0; }));
     EXPECT_EQ(ReadMessages(file).msgs.size(), 2u);                  /* "message 1" and "message 10" */
+    EXPECT_EQ(list.list.first.refreshFlags & PCFLR_REFRESH_DUE, (uint32_t)PCFLR_REFRESH_DUE);
+    EXPECT_EQ(list.list.stateFlags & DF_REFRESH_DUE, (uint32_t)DF_REFRESH_DUE);
 }
 
 /* An empty file, or one of blank lines, loads no message and says so. */
