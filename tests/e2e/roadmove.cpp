@@ -56,11 +56,14 @@ static void ListOption(Road *r, int id)
 }
 
 /* All Messages turned on or off as asked: whether the list's actions
- * then read as asked. */
+ * then read as asked (a busy machine renames them a moment later). */
 static bool SwitchAll(Road *r, bool on)
 {
-    if (AllMessages(r) != on)
-        ListOption(r, ALL_MESSAGES);
+    for (int tries = 0; tries < 2 && AllMessages(r) != on; tries++) {
+        ListOption(r, ALL_MESSAGES);        /* again when a refresh took the first */
+        for (int waited = 0; waited < 5000 && AllMessages(r) != on; waited += 100)
+            Sleep(100);
+    }
     return AllMessages(r) == on;
 }
 
