@@ -391,6 +391,29 @@ TEST_F(Console, FileErrorsAndTheNameDialog)
     }, nullptr);
     Type("file(?)");
     EXPECT_EQ(hooks.LastText(d->d), "Dialog failed RC(3002)");
+    /* with the confirming preference a file runs only after its question
+       is agreed to; without it, at once */
+    std::string one = Path("one.mqsc");
+    Write(one, "DEFINE QLOCAL(ONE)\n");
+    uint32_t po = Prf.po[2];
+    const struct { uint32_t confirm; int answer; size_t questions, sent; } asks[] = {
+        { PO3_CONFIRM_FILE, 0, 1, 0 }, { PO3_CONFIRM_FILE, 1, 1, 1 }, { 0, 0, 0, 1 },
+    };
+    for (const auto &a : asks) {
+        SCOPED_TRACE(a.confirm ? (a.answer ? "asked, yes" : "asked, no") : "not asked");
+        Prf.po[2] = (po & ~(uint32_t)PO3_CONFIRM_FILE) | a.confirm;
+        hooks.questions.clear();
+        hooks.answers = { a.answer };
+        Rec.Clear();
+        Type("file(" + one + ")");
+        ASSERT_TRUE(Answered());
+        RealSleep(50);
+        ASSERT_EQ(hooks.questions.size(), a.questions);
+        if (a.questions)
+            EXPECT_EQ(hooks.questions[0].text, "Are you sure you want to run MQSC file '" + one + "'?");
+        EXPECT_EQ(Sent().size(), a.sent);
+    }
+    Prf.po[2] = po;
 }
 
 /* A reply of more lines than the console keeps: the newest
