@@ -219,14 +219,16 @@ bool RoadActRows(Road *r, const char *step, RoadAct act, const char *queue, cons
     HWND line = E2EFindChild(ListDialog(r), "ComboBox", 17);
     int kept = line ? (int)SendMessageA(line, CB_GETCOUNT, 0, 0) : 0;
     for (int i = 0; i < kept && i < 10; i++) {
-        /* the text comes from the program's process: room for it four
-           times over, whatever width it travels in */
-        LRESULT n = SendMessageA(line, CB_GETLBTEXTLEN, (WPARAM)i, 0);
-        std::vector<char> text(n > 0 ? (size_t)n * 4 + 16 : 16, 0);
+        /* the text comes from the program's process: asked for in UTF-16
+           (an ANSI ask across processes came back as its first letter) */
+        LRESULT n = SendMessageW(line, CB_GETLBTEXTLEN, (WPARAM)i, 0);
+        std::vector<wchar_t> wide(n > 0 ? (size_t)n + 16 : 16, 0);
         if (n > 0)
-            SendMessageA(line, CB_GETLBTEXT, (WPARAM)i, (LPARAM)text.data());
-        text.back() = 0;
-        said->history.push_back(text.data());
+            SendMessageW(line, CB_GETLBTEXT, (WPARAM)i, (LPARAM)wide.data());
+        wide.back() = 0;
+        char text[1024] = "";
+        WideCharToMultiByte(CP_UTF8, 0, wide.data(), -1, text, sizeof text - 1, nullptr, nullptr);
+        said->history.push_back(text);
     }
     if (shot)
         E2EShot(r->frame, shot);
