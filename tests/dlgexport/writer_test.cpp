@@ -16,6 +16,8 @@
 #include "mqengine.h"
 #include "cs.h"
 #include "wirelibs.h"
+#include "prfbits.h"
+#include "prfdata.h"
 
 using namespace exptest;
 
@@ -104,6 +106,21 @@ TEST_F(Writers, QueueListAgainstGoldenFiles)
         EXPECT_EQ(e.count, 2) << e.message;
         Golden(names[type], e.text);
     }
+    /* each title option drops its own file's title line, only that */
+    static const struct { uint32_t off; int untitled; } options[] = {
+        { PO3_EXPORT_TEXT_TITLE, EXP_TEXT }, { PO3_EXPORT_MQSC_TITLE, EXP_MQSC } };
+    const uint32_t po3 = Prf.po[2];
+    for (const auto &o : options) {
+        Prf.po[2] = po3 & ~o.off;
+        for (int type = EXP_TEXT; type <= EXP_MQSC; type++) {
+            std::string whole = ExportText(list.get(), type, 0).text;
+            Prf.po[2] = po3;
+            std::string titled = ExportText(list.get(), type, 0).text;
+            Prf.po[2] = po3 & ~o.off;
+            EXPECT_EQ(whole, type == o.untitled ? titled.substr(titled.find('\n') + 1) : titled) << names[type];
+        }
+    }
+    Prf.po[2] = po3;
 }
 
 /* A dialog that shows date and time columns (its Timestamp option):
