@@ -29,8 +29,12 @@ function(ravolt_add_test)
   ravolt_use_gtest()
   add_executable(${T_NAME} ${T_SOURCES})
   if(RAVOLT_WINDOWS)
-    # A crash on any thread ends the program at once with its backtrace.
-    target_sources(${T_NAME} PRIVATE ${CMAKE_SOURCE_DIR}/tests/harness/crashexit_win.cpp)
+    # A crash on any thread ends the program at once with its backtrace
+    # (compiled once, its object linked into every test program).
+    if(NOT TARGET ravolt_crashexit)
+      add_library(ravolt_crashexit OBJECT ${CMAKE_SOURCE_DIR}/tests/harness/crashexit_win.cpp)
+    endif()
+    target_link_libraries(${T_NAME} PRIVATE ravolt_crashexit)
   endif()
   target_link_libraries(${T_NAME} PRIVATE ${T_LIBS} gtest gmock gtest_main)
   target_include_directories(${T_NAME} PRIVATE ${CMAKE_SOURCE_DIR}/tests)
