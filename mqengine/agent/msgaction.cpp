@@ -478,20 +478,12 @@ static int note_put(MSGACTION *a, const uint8_t *token)
     return 0;
 }
 
-static int zero_id(const uint8_t *id)
-{
-    for (int i = 0; i < 24; i++)
-        if (id[i])
-            return 0;
-    return 1;
-}
-
 /* Before the put: the messages that already carry the id it puts with (an
  * id left to the queue manager is a new one, which none carries).  The
  * message put can then be told from them, wherever it stands. */
 static int note_sharers(MSGACTION *a)
 {
-    if (zero_id(a->newMD.MsgId))
+    if (UTTrimZeroLength(a->newMD.MsgId, sizeof a->newMD.MsgId) == 0)
         return 0;
     MQLONG rc = each_with_id(a, a->newMD.MsgId, note_sharer);
     return rc ? walk_failed(a, rc) : 0;
