@@ -76,6 +76,6 @@ TEST_F(Sim, PublicationsUnderSyncpointArriveAtCommit)
     ASSERT_EQ(Put(h, t, "three", nullptr, MQPMO_SYNCPOINT), 0);
     MQBACK(h, &cc, &rc);
     EXPECT_EQ(Depth(h, "A.Q"), 2);
-    MQHCONN far = Connect("QM2");
-    EXPECT_EQ(Depth(far, "FAR.Q"), 2);
+    MQHCONN remote = Connect("QM2");
+    EXPECT_EQ(Depth(remote, "FAR.Q"), 2);
 }
