@@ -188,10 +188,13 @@ TEST_F(Popup, SelectAllAndNone)
     EXPECT_TRUE(Checked(t->d(), CFC_ENABLE));
     EXPECT_EQ(f->selectedCount, 0);
     EXPECT_EQ(Shown(), std::vector<int>());
-    /* a value box clicked checks Enable and the value passes */
+    /* a value box clicked checks Enable and the value passes, the list
+       filtered again */
+    int refreshes = t->refreshes;
     Click(Control(t->d(), 985));
     EXPECT_EQ(f->selectedCount, 1);
     EXPECT_EQ(Shown(), std::vector<int>({ 2 }));
+    EXPECT_EQ(t->refreshes, refreshes + 1);
     Click(Control(t->d(), CFC_SELECTALL));
     EXPECT_FALSE(Checked(t->d(), CFC_ENABLE));
     EXPECT_FALSE(f->enabled);
@@ -220,10 +223,12 @@ TEST_F(Popup, TheEnumeratedListCountsItsValues)
     for (COLFCTL *c = st->controls; c->layoutRow; c++)
         total += c->count;
     EXPECT_EQ(total, 6u);
-    /* deselecting entries enables the filter */
+    /* deselecting entries enables the filter, the list filtered again */
+    int refreshes = t->refreshes;
     SendMessageA(list, LB_SETSEL, FALSE, 0);
     SendMessageA(ColFilterWindow(t->d()), WM_COMMAND, MAKEWPARAM(CFC_ENUMLIST, LBN_SELCHANGE), (LPARAM)list);
     Pump();
+    EXPECT_EQ(t->refreshes, refreshes + 1);
     EXPECT_TRUE(Checked(t->d(), CFC_ENABLE));
     EXPECT_EQ(ColFilterFind(t->d(), &List16, 0)->selectedCount, 15);
     EXPECT_EQ(Shown(), std::vector<int>({ 1, 2, 3, 4, 5 }));
