@@ -102,6 +102,7 @@ enum : uint64_t {
     MISTYPED = 1ull << 45,      /* its password's confirmation typed otherwise: "run" */
     WRONGPW = 1ull << 46,       /* its old password (else its password) typed otherwise:
                                    "run" */
+    NOLOC = 1ull << 47,         /* needs no line of the tree selected */
 };
 
 struct Expect {
@@ -129,6 +130,20 @@ static const Expect Table[] = {
     { "frame", 749, "&Open Location...\tCtrl-o", "'Location Settings - RAVOLT.DEMO'", 0, nullptr },
     { "frame", 518, "&Add Location...", "'Add Location'", 0, nullptr },
     { "frame", 686, "&Copy location...", "'Add Location'", 0, nullptr },
+    /* with no location selected: added, but none to open, copy, delete,
+       refresh, disconnect, put to, publish to, load or unload, or read
+       the files of */
+    { "frame", 518, nullptr, "'Add Location'", NOLOC, nullptr },
+    { "frame", 749, nullptr, "grey", NOLOC, nullptr },
+    { "frame", 686, nullptr, "grey", NOLOC, nullptr },
+    { "frame", 750, nullptr, "grey", NOLOC, nullptr },
+    { "frame", 508, nullptr, "grey", NOLOC, nullptr },
+    { "frame", 621, nullptr, "grey", NOLOC, nullptr },
+    { "frame", 641, nullptr, "grey", NOLOC, nullptr },
+    { "frame", 747, nullptr, "grey", NOLOC, nullptr },
+    { "frame", 731, nullptr, "grey", NOLOC, nullptr },
+    { "frame", 815, nullptr, "grey", NOLOC, nullptr },
+    { "frame", 816, nullptr, "grey", NOLOC, nullptr },
     { "frame", 938, "Change &Multiple Locations...", "'Change Multiple Location'", 0, nullptr },
     { "frame", 884, "&From CCDT...", "'Ravolt Import CCDT Locations'", 0, nullptr },
     { "frame", 862, "&Local Queue Managers...",
@@ -1426,6 +1441,8 @@ static void Prepare(HWND w, uint64_t flags)
         TreeRecord(Main)->selLine = FindLine(Main, "RAVOLT.DEMO");
     if (flags & QLINE)
         TreeRecord(Main)->selLine = FindLine(Main, WalkQueue);
+    if (flags & NOLOC)
+        TreeRecord(Main)->selLine = nullptr;
     if ((flags & LASTROW) && d && d->splitList) {
         Command(d, 1);               /* the list as the queue is now */
         PumpUntil([d] { return !(d->markFlags & DM_REQUEST_SENT); }, 5000);
@@ -1873,6 +1890,8 @@ static void WalkRowOf(const Kind &k, HWND &w, const WalkRow &row, Tally &t, std:
         Fail(t, report, false, head, looks, "");
     if (row.via == VIA_ACCEL && row.control && cases.size() > 1)
         cases.resize(1);              /* a dialog's key: as its button's first case */
+    if (row.via == VIA_CONTEXT)       /* opened on a line, which it acts on */
+        std::erase_if(cases, [](const Expect *e) { return (e->flags & NOLOC) != 0; });
     if (cases.empty())
         cases.push_back(nullptr);
     for (const Expect *e : cases) {
