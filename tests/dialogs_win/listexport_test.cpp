@@ -153,8 +153,23 @@ TEST_F(ListExport, TheTimestampBoxStartsEachRowWithTheDateAndTime)
     SendMessageA(GetParent(tabs), WM_NOTIFY, n.idFrom, (LPARAM)&n);
     Pump();
     HWND type = DDGetFieldWindow(dd, 185, 0);            /* the box is for Text and CSV */
-    SendMessageA(type, CB_SELECTSTRING, (WPARAM)-1, (LPARAM)"CSV");
-    SendMessageA(rate, WM_COMMAND, MAKEWPARAM(185, CBN_SELCHANGE), (LPARAM)type);
+    auto choose = [&](const char *name) {
+        SendMessageA(type, CB_SELECTSTRING, (WPARAM)-1, (LPARAM)name);
+        SendMessageA(rate, WM_COMMAND, MAKEWPARAM(185, CBN_SELCHANGE), (LPARAM)type);
+    };
+    /* Timestamp (397) for a type that has one, Always Header (396) for
+       it when appending (188) */
+    static const struct { const char *type; bool append, stamp, header; } states[] = {
+        { "CSV", true, true, true }, { "MQSC", true, false, false }, { "Text", true, true, true },
+        { "XML", false, false, false }, { "CSV", false, true, false } };
+    for (const auto &s : states) {
+        choose(s.type);
+        if (DDGetCheck(dd, 188) != s.append)
+            SendMessageA(DDGetFieldWindow(dd, 188, 0), BM_CLICK, 0, 0);
+        Pump();
+        EXPECT_EQ(IsWindowEnabled(DDGetFieldWindow(dd, 397, 0)) != 0, s.stamp) << s.type << " " << s.append;
+        EXPECT_EQ(IsWindowEnabled(DDGetFieldWindow(dd, 396, 0)) != 0, s.header) << s.type << " " << s.append;
+    }
     ASSERT_TRUE(IsWindowEnabled(DDGetFieldWindow(dd, 397, 0)));
     SendMessageA(DDGetFieldWindow(dd, 397, 0), BM_CLICK, 0, 0);
     Pump();
