@@ -19,6 +19,7 @@
 #include "colourwin.h"
 #include "cs.h"
 #include "fltwin.h"
+#include "loccache.h"
 #include "locstore.h"
 #include "pcfwin.h"
 #include "prfdata.h"
@@ -321,6 +322,22 @@ TEST(AppCommands, OperationalErrorsGoWhereTheirFlagsSay)
     }, 2000));
     SendMessageA(PCFWnd(d->window), WM_CLOSE, 0, 0);
     PumpAll();
+
+    /* the timer pass's counts on the frame's status line, while the
+       option asks for them (it takes back only its own text) */
+    static const struct { int32_t seen, inError; uint32_t opt; const char *said; } ends[] = {
+        { 3, 1, 0x1, "1 of 3 are in error." }, { 3, 0, 0x1, "No errors detected." }, { 3, 2, 0, "" } };
+    const LOCCOUNTS counts = LocCounts;
+    const uint32_t opt1 = Prf.opt1;
+    for (const auto &e : ends) {
+        LocCounts.seen = e.seen;
+        LocCounts.inError = e.inError;
+        Prf.opt1 = (opt1 & ~0x1u) | e.opt;
+        ShowEndStatus(1);
+        EXPECT_EQ(WindowText(f->status), e.said) << e.seen << " " << e.inError;
+    }
+    LocCounts = counts;
+    Prf.opt1 = opt1;
 }
 
 /* 11391: a worker's question, answered on the user-interface thread while
