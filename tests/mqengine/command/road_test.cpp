@@ -93,8 +93,9 @@ struct Road : EngineTest {
         EXPECT_TRUE(WaitFor([&] { return IfcmdCount() == 0 && hooks.Count(UM_PCF_UPDATE_DIALOG, d.d) > ends; }));
         /* The first update may be the "sent" notice of a command whose
            end is still on its way: the end is the dialog falling quiet on
-           another text (a loaded machine may answer later than the quiet). */
-        for (int settled = 0, i = 0; settled < 4 && i < 200; i++) {
+           another text (a loaded machine may answer later than the quiet;
+           a two-core one under the sanitizers took over ten seconds). */
+        for (int settled = 0, i = 0; settled < 4 && i < 600; i++) {
             size_t seen = hooks.Count(UM_PCF_UPDATE_DIALOG, d.d) + hooks.Texts(d.d).size();
             std::this_thread::sleep_for(std::chrono::milliseconds(50));
             settled = IfcmdCount() == 0 && seen == hooks.Count(UM_PCF_UPDATE_DIALOG, d.d) + hooks.Texts(d.d).size() &&
