@@ -290,6 +290,154 @@ HWND WalkControl(HWND window, int32_t id, const char *cls)
     return f.found;
 }
 
+/* ---- switches: what greys what ---- */
+
+static int SwitchKind(HWND w)
+{
+    char cls[32] = "";
+    GetClassNameA(w, cls, sizeof cls);
+    LONG style = GetWindowLongA(w, GWL_STYLE), type = style & BS_TYPEMASK;
+    if (!IsWindowVisible(w) || !IsWindowEnabled(w))
+        return 0;
+    if (!lstrcmpiA(cls, "Edit"))
+        return style & ES_READONLY ? 0 : 'e';
+    if (lstrcmpiA(cls, "Button"))
+        return 0;
+    if (type == BS_CHECKBOX || type == BS_AUTOCHECKBOX || type == BS_3STATE || type == BS_AUTO3STATE)
+        return 'c';
+    return type == BS_RADIOBUTTON || type == BS_AUTORADIOBUTTON ? 'r' : 0;
+}
+
+/* The combo box whose edit a control is, else null. */
+static HWND ComboOf(HWND edit)
+{
+    char cls[32] = "";
+    GetClassNameA(GetParent(edit), cls, sizeof cls);
+    return lstrcmpiA(cls, "ComboBox") ? nullptr : GetParent(edit);
+}
+
+int32_t WalkSwitchId(HWND sw)
+{
+    return GetDlgCtrlID(ComboOf(sw) ? ComboOf(sw) : sw);
+}
+
+static BOOL CALLBACK SwitchOf(HWND w, LPARAM lp)
+{
+    if (SwitchKind(w) && WalkSwitchId(w) > 0 && (!ComboOf(w) || IsWindowEnabled(ComboOf(w))))
+        ((std::vector<HWND> *)lp)->push_back(w);
+    return TRUE;
+}
+
+std::vector<HWND> WalkSwitches(HWND window)
+{
+    std::vector<HWND> out;
+    if (window && !WalkDialog(window) && !FrameOf(window))
+        EnumChildWindows(window, SwitchOf, (LPARAM)&out);
+    return out;
+}
+
+static BOOL CALLBACK TabsOf(HWND w, LPARAM lp)
+{
+    char cls[32] = "";
+    GetClassNameA(w, cls, sizeof cls);
+    if (!lstrcmpiA(cls, WC_TABCONTROLA))
+        ((std::vector<HWND> *)lp)->push_back(w);
+    return TRUE;
+}
+
+std::vector<HWND> WalkTabs(HWND window)
+{
+    std::vector<HWND> tabs;
+    if (window)
+        EnumChildWindows(window, TabsOf, (LPARAM)&tabs);
+    return tabs;
+}
+
+void WalkSelectTab(HWND window, HWND tabs, int index)
+{
+    SendMessageA(tabs, TCM_SETCURSEL, (WPARAM)index, 0);
+    NMHDR nm = { tabs, (UINT_PTR)GetDlgCtrlID(tabs), (UINT)TCN_SELCHANGE };
+    SendMessageA(window, WM_NOTIFY, (WPARAM)nm.idFrom, (LPARAM)&nm);
+    PumpAll();
+}
+
+static BOOL CALLBACK EnabledOf(HWND w, LPARAM lp)
+{
+    int id = GetDlgCtrlID(w);
+    if (id > 0 && id != 0xffff)
+        ((std::vector<std::pair<HWND, bool>> *)lp)->push_back({ w, IsWindowEnabled(w) != 0 });
+    return TRUE;
+}
+
+static std::vector<std::pair<HWND, bool>> Enabling(HWND window)
+{
+    std::vector<std::pair<HWND, bool>> out;
+    PumpAll();
+    EnumChildWindows(window, EnabledOf, (LPARAM)&out);
+    return out;
+}
+
+/* An edit's text set as typed: its dialog told of the change (a combo
+ * box's edit: as its box tells it). */
+static void Type(HWND window, HWND edit, const std::string &text)
+{
+    SetWindowTextA(edit, text.c_str());
+    HWND combo = ComboOf(edit);
+    for (WORD code : { (WORD)CBN_EDITUPDATE, (WORD)CBN_EDITCHANGE })
+        if (combo)
+            SendMessageA(window, WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(combo), code), (LPARAM)combo);
+    if (!combo)
+        SendMessageA(window, WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(edit), EN_CHANGE), (LPARAM)edit);
+}
+
+/* The radio buttons of the group a radio button is in that are chosen. */
+static std::vector<HWND> Chosen(HWND radio)
+{
+    std::vector<HWND> out;
+    for (HWND s = GetWindow(GetParent(radio), GW_CHILD); s; s = GetWindow(s, GW_HWNDNEXT))
+        if (s != radio && SwitchKind(s) == 'r' && SendMessageA(s, BM_GETCHECK, 0, 0) == BST_CHECKED)
+            out.push_back(s);
+    return out;
+}
+
+std::string WalkSwitchEffect(HWND window, HWND sw)
+{
+    std::vector<std::pair<HWND, bool>> off, on;
+    int kind = SwitchKind(sw);
+    if (kind == 'e') {
+        std::string kept = WindowText(sw);
+        Type(window, sw, "");
+        off = Enabling(window);
+        Type(window, sw, "7");
+        on = Enabling(window);
+        Type(window, sw, kept);
+    } else if (kind == 'r') {
+        std::vector<HWND> first = Chosen(sw);
+        if (first.empty() || SendMessageA(sw, BM_GETCHECK, 0, 0) == BST_CHECKED)
+            return "";
+        off = Enabling(window);
+        SendMessageA(sw, BM_CLICK, 0, 0);
+        on = Enabling(window);
+        SendMessageA(first[0], BM_CLICK, 0, 0);
+    } else if (kind == 'c') {
+        bool checked = SendMessageA(sw, BM_GETCHECK, 0, 0) == BST_CHECKED;
+        (checked ? on : off) = Enabling(window);
+        SendMessageA(sw, BM_CLICK, 0, 0);
+        (checked ? off : on) = Enabling(window);
+        SendMessageA(sw, BM_CLICK, 0, 0);
+    }
+    PumpAll();
+    std::map<int, std::string> flips;
+    for (const auto &a : on)
+        for (const auto &b : off)
+            if (a.first == b.first && a.first != sw && a.first != ComboOf(sw) && a.second != b.second)
+                flips[GetDlgCtrlID(a.first)] = (a.second ? "+" : "-") + std::to_string(GetDlgCtrlID(a.first));
+    std::string out;
+    for (const auto &f : flips)
+        out += (out.empty() ? "" : " ") + f.second;
+    return out;
+}
+
 /* A row's control in the window as it is now (it may have been made
  * again since the rows were read). */
 static HWND Control(HWND window, const WalkRow &row)

@@ -40,6 +40,20 @@ std::vector<WalkRow> WalkTreeMenuRows(HWND frame);
  * given), else null. */
 HWND WalkControl(HWND window, int32_t id, const char *cls = nullptr);
 bool WalkEnabled(HWND window, const WalkRow &row);
+/* The switches of a window that is not a command dialog: its check boxes,
+ * radio buttons and edit fields, in the order of its children. */
+std::vector<HWND> WalkSwitches(HWND window);
+/* The id a switch is known by (a combo box's edit: its box's). */
+int32_t WalkSwitchId(HWND sw);
+/* The window's tab controls, and a page of one chosen as a click on its
+ * tab does. */
+std::vector<HWND> WalkTabs(HWND window);
+void WalkSelectTab(HWND window, HWND tabs, int index);
+/* What a switch greys: each control whose enabled state differs between the
+ * switch on (checked, chosen, or a text typed) and off (unchecked, the
+ * radio first chosen, or emptied), as "+id" (enabled when on) or "-id", in
+ * id order, a space between; the switch is put back. */
+std::string WalkSwitchEffect(HWND window, HWND sw);
 /* Chooses the row as the user does. */
 void WalkPerform(HWND window, const WalkRow &row);
 const char *WalkViaName(int via);

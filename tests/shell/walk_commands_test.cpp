@@ -13,6 +13,7 @@
 #include <cstring>
 #include <functional>
 #include <map>
+#include <set>
 
 #include "walk.h"
 #include "cmddlg.h"
@@ -30,6 +31,8 @@
 #include "command.h"
 #include "dd.h"
 #include "pwcache.h"
+
+#include <commctrl.h>
 
 /* Rows found failing and not mended yet: each is reported on every run
  * (the closing note lists them); its fault mended, the mark goes. */
@@ -1002,6 +1005,23 @@ static const struct { int32_t id; const char *text; } Context[] = {
     { 556, "MQSC &Commands  ..." }, { 885, "Show Queue Depth" }, { 621, "Disconnect" },
 };
 
+/* What each switch of a window greys (WalkSwitchEffect): "+id" enabled
+ * only while the switch is on, "-id" only while it is off.  A switch the
+ * table does not name must grey nothing. */
+static const struct { const char *kind; int32_t id; const char *greys; } Switches[] = {
+    { "Filter Manager", 468, "+1 +131 +259 +467" },             /* Local: the definition, Exportable, OK, Apply */
+    { "Preferences", 308, "+309" },                             /* Show local times: Use System settings */
+    { "Add Location|Location Settings", 148, "+149 +549" },     /* Client: Configure, CCDT URL */
+    { "Add Location|Location Settings", 151, "-146" },          /* Auto Connect: no Disconnect Interval */
+    { "Add Location|Location Settings", 324, "+441 +442 +480 +482 +483 +574 +575" },   /* Userid and Password */
+    { "Load/Unload", 569, "-566 -567 -568 -571" },              /* Single Message: no delimiters */
+    { "Put", 286, "-168 -170" },                                /* a file: no message text, no length */
+    { "Auto Refresh Rate", 188, "+396" },                       /* Append: Always Header */
+    { "Save Message", 412, "+243" }, { "Load Message", 412, "+244" },   /* a file name: Save, Load */
+    { "Find and Replace", 415, "+414 +529 +530" },              /* a text to find: Find, Replace, Replace All */
+    { "Credentials", 323, "+1" }, { "Cache Logon", 472, "+1" }, /* a password: OK */
+};
+
 static bool SameKey(const KeyRow &k, const ACCEL &a)
 {
     BYTE held = a.fVirt & (FCONTROL | FSHIFT | FALT);
@@ -1779,7 +1799,7 @@ static bool Settle(void)
 /* ---- the walk ---- */
 
 struct Tally {
-    int rows = 0, cases = 0, greyed = 0, failed = 0, expected = 0;
+    int rows = 0, cases = 0, greyed = 0, failed = 0, expected = 0, switches = 0;
     int via[5] = {};
 };
 
@@ -1906,6 +1926,43 @@ static void WalkRowOf(const Kind &k, HWND &w, const WalkRow &row, Tally &t, std:
     }
 }
 
+/* The switches of the page shown, each flipped and put back, its effect
+ * judged (each switch once). */
+static void WalkPageSwitches(const Kind &k, HWND w, std::set<HWND> &seen, Tally &t, std::string &report)
+{
+    for (HWND sw : WalkSwitches(w)) {
+        if (!seen.insert(sw).second)
+            continue;
+        int32_t id = WalkSwitchId(sw);
+        const char *want = "";
+        for (const auto &s : Switches)
+            if (InKinds(s.kind, k.name) && s.id == id)
+                want = s.greys;
+        std::string got = WalkSwitchEffect(w, sw);
+        t.switches++;
+        if (getenv("WALK_VERBOSE"))
+            printf("SWITCH %s %d '%s': '%s'\n", k.name, id, WindowText(sw).c_str(), got.c_str());
+        if (got != want)
+            Fail(t, report, false, std::string(k.name) + " switch " + std::to_string(id) + " '" + WindowText(sw) + "'",
+                 "it must grey '" + std::string(want) + "', not '" + got + "'", "");
+    }
+}
+
+/* The switches of each page of each of the window's tab controls; the
+ * first pages shown again after. */
+static void WalkSwitchesOf(const Kind &k, HWND w, Tally &t, std::string &report)
+{
+    std::set<HWND> seen;
+    WalkPageSwitches(k, w, seen, t, report);
+    for (HWND tabs : WalkTabs(w)) {
+        for (int page = 0, pages = (int)SendMessageA(tabs, TCM_GETITEMCOUNT, 0, 0); page < pages; page++) {
+            WalkSelectTab(w, tabs, page);
+            WalkPageSwitches(k, w, seen, t, report);
+        }
+        WalkSelectTab(w, tabs, 0);
+    }
+}
+
 TEST(Walk, EveryCommandOfEveryWindowDoesWhatItSays)
 {
     ASSERT_TRUE(Settle());
@@ -1930,6 +1987,9 @@ TEST(Walk, EveryCommandOfEveryWindowDoesWhatItSays)
         std::vector<WalkRow> rows = k.rows ? k.rows(w) : WalkRows(w, k.frame);
         for (const WalkRow &row : rows)
             WalkRowOf(k, w, row, t, report);
+        if (!IsWindow(w))
+            w = k.open();
+        WalkSwitchesOf(k, w, t, report);
         for (const KeyRow &key : Keys)
             if (k.frame && std::none_of(rows.begin(), rows.end(), [&](const WalkRow &r) {
                     return r.via == VIA_ACCEL && SameKey(key, r.key); }))
@@ -1942,8 +2002,9 @@ TEST(Walk, EveryCommandOfEveryWindowDoesWhatItSays)
                 Fail(t, report, false, std::string(k.name) + " context " + std::to_string(c.id), "the menu lacks the row", "");
         char line[300];
         snprintf(line, sizeof line, "%-26s %3d rows (menu %d, buttons %d, toolbar %d, keys %d, context %d), "
-                 "%d cases, %d greyed, %d failed, %d expected to fail, %lu s\n", k.name, t.rows, t.via[VIA_MENU],
-                 t.via[VIA_BUTTON], t.via[VIA_TOOLBAR], t.via[VIA_ACCEL], t.via[VIA_CONTEXT], t.cases, t.greyed,
+                 "%d cases, %d greyed, %d switches, %d failed, %d expected to fail, %lu s\n", k.name, t.rows,
+                 t.via[VIA_MENU], t.via[VIA_BUTTON], t.via[VIA_TOOLBAR], t.via[VIA_ACCEL], t.via[VIA_CONTEXT], t.cases,
+                 t.greyed, t.switches,
                  t.failed, t.expected, (unsigned long)(GetTickCount() - started) / 1000);
         counts += line;
         failed += t.failed;
