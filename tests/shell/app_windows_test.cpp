@@ -345,11 +345,16 @@ static void PrefChange(HWND h, const PrefCase &c, const char *value)
     PumpAll();
 }
 
-/* Every row's effect: the value it must show now. */
-static void PrefEffects(const char *when, bool changed)
+/* Every row's effect: the value it must show once the rows before end
+ * are applied (a row sharing a control with one of them: applied too). */
+static void PrefEffects(const char *when, size_t end)
 {
-    for (const PrefCase &c : PrefCases)
+    for (const PrefCase &c : PrefCases) {
+        bool changed = false;
+        for (size_t i = 0; i < end; i++)
+            changed |= PrefCases[i].id == c.id && !strcmp(PrefCases[i].line ? PrefCases[i].line : "", c.line ? c.line : "");
         EXPECT_EQ(c.read(), changed ? c.nowRead : c.wasRead) << c.what << " " << when;
+    }
 }
 
 TEST(AppWindows, AppliedPreferencesReachTheSettingsTheWindowsRead)
@@ -359,18 +364,21 @@ TEST(AppWindows, AppliedPreferencesReachTheSettingsTheWindowsRead)
     const PRFDATA saved = Prf;
     Prf.po[0] ^= PO1_OEM_CHARSET;
     PcfWinPrefs.qmListPosition = 123;
-    PrefEffects("before", false);
+    PrefEffects("before", 0);
     FrameCommand(f, 546);
     PumpAll();
     HWND h = PrefWindow();
     ASSERT_NE(h, nullptr);
-    for (const PrefCase &c : PrefCases)
-        PrefChange(h, c, c.now);
-    PrefEffects("before Apply", false);
-    SendMessageA(DDGetFieldWindow(DDFindHandle(h), PF_APPLY, 0), BM_CLICK, 0, 0);
-    PumpAll();
-    EXPECT_EQ(PrefWindow(), h) << "Apply closed the window";
-    PrefEffects("after Apply", true);
+    /* a row at a time, each applied alone: a row that sets another's
+       setting shows early */
+    for (size_t i = 0; i < std::size(PrefCases); i++) {
+        PrefChange(h, PrefCases[i], PrefCases[i].now);
+        PrefEffects(("before Apply of '" + std::string(PrefCases[i].what) + "'").c_str(), i);
+        SendMessageA(DDGetFieldWindow(DDFindHandle(h), PF_APPLY, 0), BM_CLICK, 0, 0);
+        PumpAll();
+        ASSERT_EQ(PrefWindow(), h) << "Apply closed the window";
+        PrefEffects(("after Apply of '" + std::string(PrefCases[i].what) + "'").c_str(), i + 1);
+    }
     HFONT font = nullptr;
     LOGFONTA lf = {};
     FontDesc desc = winFonts.mainDesc;
@@ -386,7 +394,7 @@ TEST(AppWindows, AppliedPreferencesReachTheSettingsTheWindowsRead)
     SendMessageA(DDGetFieldWindow(DDFindHandle(h), 1, 0), BM_CLICK, 0, 0);
     PumpAll();
     EXPECT_EQ(PrefWindow(), nullptr) << "OK left the window open";
-    PrefEffects("after OK", false);
+    PrefEffects("after OK", 0);
     Prf = saved;
     PrefHooks()->repaint(PrefHooks()->context, 0);
 }
