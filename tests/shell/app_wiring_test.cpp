@@ -274,12 +274,16 @@ struct Allow {
     const char *table;
     std::vector<std::string> slots;
     const char *why;
+    std::vector<const void *> is = {};   /* defaults that do the work: the function each slot must be
+                                            (null: not named here) */
 };
 static const Allow Allowed[] = {
     { "*", { "context" }, "the hooks take no context of their own" },
     /* defaults that do the work */
     { "MQESetHooks", { "analyse", "process", "errorResponse", "requestRefresh", "startDownload", "response", "markStale" },
-      "the engine's own functions (markStale: the dialogs' MarkDialogsStale, below it); tests replace them" },
+      "the engine's own functions (markStale: the dialogs' MarkDialogsStale, below it); tests replace them",
+      { (const void *)AnalyseCommand, (const void *)ProcessCommand, (const void *)SendErrorResponse,
+        (const void *)RequestQmgrRefresh, (const void *)StartDownload, (const void *)ProcessResponse, nullptr } },
     { "MQESetClock", { "time", "tick", "sleep", "wait" }, "the system's clock and sleeps; tests install their own" },
     { "FmtSetConstLinks", { "reasons", "parameters", "commands", "openOptions", "closeOptions", "pmoOptions",
                             "gmoOptions", "sdOptions", "sroOptions", "valueName" },
@@ -309,11 +313,15 @@ static const Allow Allowed[] = {
     { "PCFSetHooks", { "convertMessage" }, "messages are kept as the queue holds them; the pane converts only what it shows" },
 };
 
-static const char *Why(const std::string &table, const std::string &slot)
+static const char *Why(const std::string &table, const std::string &slot, const void **is = nullptr)
 {
     for (const Allow &a : Allowed)
-        if ((table == a.table || !strcmp(a.table, "*")) && std::count(a.slots.begin(), a.slots.end(), slot))
+        if ((table == a.table || !strcmp(a.table, "*")) && std::count(a.slots.begin(), a.slots.end(), slot)) {
+            size_t at = (size_t)(std::find(a.slots.begin(), a.slots.end(), slot) - a.slots.begin());
+            if (is)
+                *is = at < a.is.size() ? a.is[at] : nullptr;
             return a.why;
+        }
     return nullptr;
 }
 
@@ -375,7 +383,10 @@ TEST(Wiring, EveryHookOfEveryLibraryIsInstalledOrOptionalWithItsReason)
         const std::vector<const void *> &live = Wired[name], &library = Defaults[name];
         int unset = 0;
         for (size_t i = 0; i < slots.size(); i++, members++) {
-            const char *why = Why(name, slots[i]);
+            const void *is = nullptr;
+            const char *why = Why(name, slots[i], &is);
+            if (is && live[i] != is)
+                ADD_FAILURE() << name << "." << slots[i] << " is not the library's own function that does the work";
             bool kept = live[i] && live[i] == library[i] && !shell;
             optional += why != nullptr;
             unset += !live[i];
