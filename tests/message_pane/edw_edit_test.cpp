@@ -89,6 +89,11 @@ TEST_F(PaneEdit, TypedKeysAidsAndUndo)
     Chars("<");
     EXPECT_EQ(Body(), "<></>");
     EXPECT_EQ(ed()->cursor.digit, 2u);
+    Prf.po[3] &= ~0x80000u;                     /* XML Assist off: only the "<" */
+    host.Load(Md(), Bytes());
+    At(line, EdGetLine(ed(), line)->valueColumn);
+    Chars("<");
+    EXPECT_EQ(Body(), "<");
     /* Ctrl+Z twice, then Ctrl+Y */
     host.Load(Md(), Bytes().Raw("xy", 2));
     line = EdFindLine(ed(), "xy");
@@ -216,6 +221,22 @@ TEST_F(PaneEdit, TheSystemClipboard)
     Keys(false, false, false);
     EXPECT_EQ(asked.size(), 1u);
     EXPECT_EQ(Body(), "41 42ABABxy");
+    /* Ctrl+X cuts, Ctrl+C copies, Ctrl+V pastes */
+    host.Load(Md(), Bytes().Raw("wxyz", 4));
+    line = EdFindLine(ed(), "wxyz");
+    At(line, 1);
+    EdMoveCursor(ed(), 0, 0, MC_EXTEND_TO, 3, line);
+    Chars("\x18");
+    EXPECT_EQ(Body(), "wz");
+    EXPECT_EQ(Read(host.pane, CF_TEXT), "xy");
+    At(line, 0);
+    EdMoveCursor(ed(), 0, 0, MC_EXTEND_TO, 1, line);
+    Chars("\x03");
+    EXPECT_EQ(Body(), "wz");
+    EXPECT_EQ(Read(host.pane, CF_TEXT), "w");
+    At(line, 2);
+    Chars("\x16");
+    EXPECT_EQ(Body(), "wzw");
     /* Paste All in the descriptor overwrites and never grows it */
     PutRaw(host.pane, HexFormat(), "4142434445", 10);
     line = EdFindLine(ed(), "Original Len.");
