@@ -319,9 +319,12 @@ TEST_F(Replies, RefreshAfterCommands)
 
     Reply clear(MQCMD_CLEAR_Q);
     clear.Str(MQCA_Q_NAME, "APP.Q");
-    PCFRefreshAfterResponse(&location, 0, clear.Bytes(), clear.Length(), nullptr, msgs.get(), 1000);
+    /* cleared from the queue list: the queue's message list refreshed */
+    PCFRefreshAfterResponse(&location, 0, clear.Bytes(), clear.Length(), nullptr, queues.get(), 1000);
     EXPECT_EQ(rec.commands, std::vector<uint32_t>{ 1 });        /* refreshed at once */
-    PCFRefreshAfterResponse(&location, 0, clear.Bytes(), clear.Length(), nullptr, msgs.get(), 1003);
+    EXPECT_EQ(msgs->lastRefresh, 1000);
+    EXPECT_EQ(queues->lastRefresh, 0);
+    PCFRefreshAfterResponse(&location, 0, clear.Bytes(), clear.Length(), nullptr, queues.get(), 1003);
     EXPECT_TRUE(msgs->first.refreshFlags & PCFLR_REFRESH_DUE);  /* too soon: marked */
 
     Reply stop(MQCMD_STOP_CHANNEL);
