@@ -106,6 +106,8 @@ enum : uint64_t {
     WRONGPW = 1ull << 46,       /* its old password (else its password) typed otherwise:
                                    "run" */
     NOLOC = 1ull << 47,         /* needs no line of the tree selected */
+    VIA = 1ull << 48,           /* with OTHERLOC: WALK.LOC is reached through
+                                   RAVOLT.DEMO */
 };
 
 struct Expect {
@@ -147,6 +149,9 @@ static const Expect Table[] = {
     { "frame", 731, nullptr, "grey", NOLOC, nullptr },
     { "frame", 815, nullptr, "grey", NOLOC, nullptr },
     { "frame", 816, nullptr, "grey", NOLOC, nullptr },
+    /* nor those of a location reached through another queue manager */
+    { "frame", 815, nullptr, "grey", OTHERLOC | VIA, nullptr },
+    { "frame", 816, nullptr, "grey", OTHERLOC | VIA, nullptr },
     { "frame", 938, "Change &Multiple Locations...", "'Change Multiple Location'", 0, nullptr },
     { "frame", 884, "&From CCDT...", "'Ravolt Import CCDT Locations'", 0, nullptr },
     { "frame", 862, "&Local Queue Managers...",
@@ -1490,6 +1495,8 @@ static void Prepare(HWND w, uint64_t flags)
     }
     if (flags & OTHERLOC) {
         Other = AppLocation("WALK.LOC");
+        if (flags & VIA)
+            snprintf(Other->viaQm, sizeof Other->viaQm, "RAVOLT.DEMO");
         PumpUntil([] { return FindLine(Main, "WALK.LOC") != nullptr; }, 5000);
         TreeRecord(Main)->selLine = FindLine(Main, "WALK.LOC");
     }
