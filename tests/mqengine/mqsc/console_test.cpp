@@ -417,7 +417,8 @@ TEST_F(Console, FileErrorsAndTheNameDialog)
 }
 
 /* A reply of more lines than the console keeps: the newest
- * MQSC_MAX_LINES stay, in order, the dropped ones are counted, the view
+ * MQSC_MAX_LINES stay, in order, the dropped ones are counted (a reply
+ * says its own in the status line), the view
  * and the last find move with the lines, and each kept line is read by
  * its index at once (reading them all takes no quadratic time). */
 TEST_F(Console, AFloodOfReplyLinesKeepsTheNewest)
@@ -444,6 +445,24 @@ TEST_F(Console, AFloodOfReplyLinesKeepsTheNewest)
     EXPECT_EQ(Lines(d->d, ML_TITLE).size(), (size_t)(MQSC_MAX_LINES / 1000));
     Type("/LINE(" + std::to_string(MQSC_MAX_LINES + extra - 2) + ")");
     EXPECT_EQ(c->foundLine, MQSC_MAX_LINES - 2);
+    /* a reply that pushes out more: the status line says how many of its
+       own lines went, not the running total */
+    Type("DISPLAY QLOCAL(APP.F) MAXDEPTH");
+    ASSERT_TRUE(Answered());
+    all = Lines(d->d);
+    size_t replyLines = std::find(all.rbegin(), all.rend(), "DISPLAY QLOCAL(APP.F) MAXDEPTH") - all.rbegin();
+    ASSERT_GT(replyLines, 0u);
+    ASSERT_LT(replyLines, all.size());
+    auto said = [this] {
+        size_t n = 0;
+        for (const std::string &t : hooks.Texts(d->d))
+            if (t.ends_with(" lines dropped: the console keeps the last 100000"))
+                n += std::stoul(t);
+        return n;
+    };
+    WaitFor([&] { return said() >= replyLines; }, 3000);
+    EXPECT_EQ(said(), replyLines);
+    EXPECT_EQ(c->linesDropped, extra + 1 + replyLines);            /* and the command's own line */
     Type("cls");
     EXPECT_EQ(Lines(d->d).size(), 0u);
     EXPECT_EQ(c->linesDropped, 0u);
