@@ -315,13 +315,15 @@ static const Allow Allowed[] = {
 
 static const char *Why(const std::string &table, const std::string &slot, const void **is = nullptr)
 {
-    for (const Allow &a : Allowed)
-        if ((table == a.table || !strcmp(a.table, "*")) && std::count(a.slots.begin(), a.slots.end(), slot)) {
-            size_t at = (size_t)(std::find(a.slots.begin(), a.slots.end(), slot) - a.slots.begin());
-            if (is)
-                *is = at < a.is.size() ? a.is[at] : nullptr;
-            return a.why;
-        }
+    for (const Allow &a : Allowed) {
+        auto found = std::find(a.slots.begin(), a.slots.end(), slot);
+        if ((table != a.table && strcmp(a.table, "*")) || found == a.slots.end())
+            continue;
+        size_t at = (size_t)(found - a.slots.begin());
+        if (is)
+            *is = at < a.is.size() ? a.is[at] : nullptr;
+        return a.why;
+    }
     return nullptr;
 }
 

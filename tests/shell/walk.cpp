@@ -383,21 +383,22 @@ static void Type(HWND window, HWND edit, const std::string &text)
 {
     SetWindowTextA(edit, text.c_str());
     HWND combo = ComboOf(edit);
-    for (WORD code : { (WORD)CBN_EDITUPDATE, (WORD)CBN_EDITCHANGE })
-        if (combo)
-            SendMessageA(window, WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(combo), code), (LPARAM)combo);
-    if (!combo)
+    if (!combo) {
         SendMessageA(window, WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(edit), EN_CHANGE), (LPARAM)edit);
+        return;
+    }
+    for (WORD code : { (WORD)CBN_EDITUPDATE, (WORD)CBN_EDITCHANGE })
+        SendMessageA(window, WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(combo), code), (LPARAM)combo);
 }
 
-/* The radio buttons of the group a radio button is in that are chosen. */
-static std::vector<HWND> Chosen(HWND radio)
+/* The other radio button of the group a radio button is in that is
+ * chosen, or null. */
+static HWND Chosen(HWND radio)
 {
-    std::vector<HWND> out;
     for (HWND s = GetWindow(GetParent(radio), GW_CHILD); s; s = GetWindow(s, GW_HWNDNEXT))
         if (s != radio && SwitchKind(s) == 'r' && SendMessageA(s, BM_GETCHECK, 0, 0) == BST_CHECKED)
-            out.push_back(s);
-    return out;
+            return s;
+    return nullptr;
 }
 
 std::string WalkSwitchEffect(HWND window, HWND sw)
@@ -412,13 +413,13 @@ std::string WalkSwitchEffect(HWND window, HWND sw)
         on = Enabling(window);
         Type(window, sw, kept);
     } else if (kind == 'r') {
-        std::vector<HWND> first = Chosen(sw);
-        if (first.empty() || SendMessageA(sw, BM_GETCHECK, 0, 0) == BST_CHECKED)
+        HWND first = Chosen(sw);
+        if (!first || SendMessageA(sw, BM_GETCHECK, 0, 0) == BST_CHECKED)
             return "";
         off = Enabling(window);
         SendMessageA(sw, BM_CLICK, 0, 0);
         on = Enabling(window);
-        SendMessageA(first[0], BM_CLICK, 0, 0);
+        SendMessageA(first, BM_CLICK, 0, 0);
     } else if (kind == 'c') {
         bool checked = SendMessageA(sw, BM_GETCHECK, 0, 0) == BST_CHECKED;
         (checked ? on : off) = Enabling(window);
