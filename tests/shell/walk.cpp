@@ -353,14 +353,6 @@ std::vector<HWND> WalkTabs(HWND window)
     return tabs;
 }
 
-void WalkSelectTab(HWND window, HWND tabs, int index)
-{
-    SendMessageA(tabs, TCM_SETCURSEL, (WPARAM)index, 0);
-    NMHDR nm = { tabs, (UINT_PTR)GetDlgCtrlID(tabs), (UINT)TCN_SELCHANGE };
-    SendMessageA(window, WM_NOTIFY, (WPARAM)nm.idFrom, (LPARAM)&nm);
-    PumpAll();
-}
-
 static BOOL CALLBACK EnabledOf(HWND w, LPARAM lp)
 {
     int id = GetDlgCtrlID(w);

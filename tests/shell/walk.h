@@ -45,10 +45,8 @@ bool WalkEnabled(HWND window, const WalkRow &row);
 std::vector<HWND> WalkSwitches(HWND window);
 /* The id a switch is known by (a combo box's edit: its box's). */
 int32_t WalkSwitchId(HWND sw);
-/* The window's tab controls, and a page of one chosen as a click on its
- * tab does. */
+/* The window's tab controls. */
 std::vector<HWND> WalkTabs(HWND window);
-void WalkSelectTab(HWND window, HWND tabs, int index);
 /* What a switch greys: each control whose enabled state differs between the
  * switch on (checked, chosen, or a text typed) and off (unchecked, the
  * radio first chosen, or emptied), as "+id" (enabled when on) or "-id", in

@@ -1963,10 +1963,10 @@ static void WalkSwitchesOf(const Kind &k, HWND w, Tally &t, std::string &report)
     WalkPageSwitches(k, w, seen, t, report);
     for (HWND tabs : WalkTabs(w)) {
         for (int page = 0, pages = (int)SendMessageA(tabs, TCM_GETITEMCOUNT, 0, 0); page < pages; page++) {
-            WalkSelectTab(w, tabs, page);
+            TestSelectTab(DDFindHandle(w), w, GetDlgCtrlID(tabs), page);
             WalkPageSwitches(k, w, seen, t, report);
         }
-        WalkSelectTab(w, tabs, 0);
+        TestSelectTab(DDFindHandle(w), w, GetDlgCtrlID(tabs), 0);
     }
 }
 
