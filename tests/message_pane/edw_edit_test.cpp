@@ -237,11 +237,13 @@ TEST_F(PaneEdit, TheSystemClipboard)
     At(line, 2);
     Chars("\x16");
     EXPECT_EQ(Body(), "wzw");
-    /* Paste All in the descriptor overwrites and never grows it */
+    /* Paste All (Ctrl+Shift+V) in the descriptor overwrites and never grows it */
     PutRaw(host.pane, HexFormat(), "4142434445", 10);
     line = EdFindLine(ed(), "Original Len.");
     At(line, EdGetLine(ed(), line)->valueColumn);
-    host.Command(899);
+    Keys(true, false, false);
+    Chars("\x16");
+    Keys(false, false, false);
     EXPECT_EQ(ed()->descriptor.length, 364u);
     EXPECT_EQ(std::string((const char *)ed()->descriptor.data + 360, 4), "ABCD");
     /* the question before a large copy */
