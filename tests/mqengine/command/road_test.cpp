@@ -326,8 +326,27 @@ TEST_F(Road, AQueueShownAlteredDefinedAndRefused)
     EXPECT_EQ(Do(q, 1), 0);
     EXPECT_EQ(q.Value(MQCA_Q_DESC), "first queue");
     EXPECT_EQ(q.Value(MQIA_MAX_Q_DEPTH), "4,000");
+    /* a change refreshes the open lists that show the queue, unless
+       "refresh after a change" is off */
+    TestDialog list(&PCFQueueListDef, r);
+    list.Set(MQCA_Q_NAME, "APP.*");
+    EXPECT_EQ(Do(list, 1), 0);
+    auto refreshed = [&list](int64_t before) {
+        return list.d->lastRefresh != before || (list.d->first.refreshFlags & PCFLR_REFRESH_DUE);
+    };
+    uint32_t po3 = Prf.po[2];
+    Prf.po[2] &= ~0x10u;
+    int64_t before = list.d->lastRefresh;
+    q.Set(MQCA_Q_DESC, "first thoughts");
+    EXPECT_EQ(Do(q, 575), 0);
+    EXPECT_FALSE(refreshed(before));
+    Prf.po[2] = po3 | 0x10u;
+    list.d->first.refreshFlags &= ~PCFLR_REFRESH_DUE;
+    before = list.d->lastRefresh;
     q.Set(MQCA_Q_DESC, "second thoughts");
     EXPECT_EQ(Do(q, 575), 0);
+    EXPECT_TRUE(refreshed(before));
+    Prf.po[2] = po3;
     EXPECT_EQ(hooks.LastText(q.d), "Queue 'APP.ONE' altered");
     EXPECT_NE(Mqsc("QMQUEUE", "DISPLAY QLOCAL(APP.ONE) DESCR\n").find("second thoughts"), std::string::npos);
     q.Set(MQCA_Q_DESC, "");
