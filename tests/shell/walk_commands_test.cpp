@@ -335,6 +335,7 @@ static const Expect Table[] = {
     { "Location Settings", 2, "Cancel", "dialog.window gone", 0, nullptr },
     { "Location Settings", 131, "Apply", "none", 0, nullptr },
     { "Location Settings", 957, "Disconnect", "demo = not connected suspended", CONNECT, nullptr },
+    { "Location Settings", 957, nullptr, "demo = connected", OFFLINE | CONNECT, nullptr },
     { "Location Settings", 958, "INI File...", "'RAVOLT.DEMO Local INI file'", 0, nullptr },
     { "Location Settings", 959, "Error Log...", "'RAVOLT.DEMO Error Log'", 0, nullptr },
     /* the selection of the locations list, read back from the list and in
