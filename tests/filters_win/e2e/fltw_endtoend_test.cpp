@@ -1,6 +1,7 @@
 /* End to end under Xvfb: a Queue List and a Message List opened on the
  * stand-in queue manager, filled through the command engine and the
- * list pane, filtered from their filter field with the hooks the
+ * list pane, filtered from their filter field (system() running its
+ * command too) with the hooks the
  * program installs (the command dialog tests' helpers,
  * tests/dialogs_win/wintest.h). */
 #include "dialogs_win/wintest.h"
@@ -69,6 +70,15 @@ TEST_F(EndToEnd, ATypedFilterHidesAndShowsRows)
     EXPECT_EQ(HIWORD(sel), 25);
     /* the recent filters fill the drop-down */
     EXPECT_GE(SendMessageA((HWND)d->filterWindow, CB_GETCOUNT, 0, 0), 1);
+    /* system() runs its command for the rows it holds for */
+    RemoveDirectoryA("FLTRUN.APP.ONE");
+    Filter(d, "system(queue = 'APP.ONE', 'cmd /c mkdir FLTRUN.' + queue); type = local");
+    auto made = [] { return GetFileAttributesA("FLTRUN.APP.ONE") != INVALID_FILE_ATTRIBUTES; };
+    for (int i = 0; i < 100 && !made(); i++)
+        Sleep(100);
+    EXPECT_TRUE(made());
+    EXPECT_EQ(GetFileAttributesA("FLTRUN.APP.TWO"), INVALID_FILE_ATTRIBUTES);
+    RemoveDirectoryA("FLTRUN.APP.ONE");
     /* clearing shows every row */
     Filter(d, "");
     EXPECT_EQ(Rows(d), all);
