@@ -1,9 +1,8 @@
 /* End to end under Xvfb: a Queue List and a Message List opened on the
  * stand-in queue manager, filled through the command engine and the
  * list pane, filtered from their filter field (system() running its
- * command too) with the hooks the
- * program installs (the command dialog tests' helpers,
- * tests/dialogs_win/wintest.h). */
+ * command too) with the hooks the program installs (the command dialog
+ * tests' helpers, tests/dialogs_win/wintest.h). */
 #include "dialogs_win/wintest.h"
 #include "fltwin.h"
 #include "tkcontrols.h"
