@@ -1,8 +1,8 @@
 /* Editing through the pane's window under Xvfb: typed keys with the
- * typing aids, Return, Undo and Redo keys, the system clipboard (its keys, "Vorsk
- * HEX" and text from other programs), the Find and Replace dialog, the
- * selection box of named values, the structure sub-menus of a menu bar,
- * and the gallery pictures of the dialog and the open list. */
+ * typing aids, Return, Undo and Redo keys, the system clipboard (its
+ * keys, "Vorsk HEX" and text from other programs), the Find and Replace
+ * dialog, the selection box of named values, the structure sub-menus of a
+ * menu bar, and the gallery pictures of the dialog and the open list. */
 #include <gtest/gtest.h>
 #include "edhost.h"
 #include "edfind.h"

@@ -335,12 +335,12 @@ TEST_F(Road, AQueueShownAlteredDefinedAndRefused)
         return list.d->lastRefresh != before || (list.d->first.refreshFlags & PCFLR_REFRESH_DUE);
     };
     uint32_t po3 = Prf.po[2];
-    Prf.po[2] &= ~0x10u;
+    Prf.po[2] &= ~(uint32_t)PO3_REFRESH_AFTER_CHANGE;
     int64_t before = list.d->lastRefresh;
     q.Set(MQCA_Q_DESC, "first thoughts");
     EXPECT_EQ(Do(q, 575), 0);
     EXPECT_FALSE(refreshed(before));
-    Prf.po[2] = po3 | 0x10u;
+    Prf.po[2] = po3 | PO3_REFRESH_AFTER_CHANGE;
     list.d->first.refreshFlags &= ~PCFLR_REFRESH_DUE;
     before = list.d->lastRefresh;
     q.Set(MQCA_Q_DESC, "second thoughts");

@@ -418,9 +418,9 @@ TEST_F(Console, FileErrorsAndTheNameDialog)
 
 /* A reply of more lines than the console keeps: the newest
  * MQSC_MAX_LINES stay, in order, the dropped ones are counted (a reply
- * says its own in the status line), the view
- * and the last find move with the lines, and each kept line is read by
- * its index at once (reading them all takes no quadratic time). */
+ * says its own in the status line), the view and the last find move with
+ * the lines, and each kept line is read by its index at once (reading
+ * them all takes no quadratic time). */
 TEST_F(Console, AFloodOfReplyLinesKeepsTheNewest)
 {
     Mqsc("QMFLOOD", "DEFINE QLOCAL(APP.F)\n");
