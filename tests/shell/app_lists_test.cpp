@@ -1,7 +1,8 @@
 /* The frame's lists as a user reaches them: the Objects menu's "Default
  * Lists" opening their lists, a Queue List opened from the menu filled
- * at once with its column titles kept through a refresh, and a Queue
- * List row's "Put..." and "Browse" opening the put window and the
+ * at once with its column titles kept through a refresh and listed in
+ * the Windows menu (in the background only while browsers are listed),
+ * and a Queue List row's "Put..." and "Browse" opening the put window and the
  * queue's Message List; the MQSC console opened from the location's
  * context menu and from the Objects menu, running a command; a new
  * frame's hidden panes painted. */
@@ -204,6 +205,32 @@ TEST(AppLists, AQueueListFromTheMenuIsFilledAtOnceAndKeepsItsTitles)
     ClientToScreen(PCFWnd(d->statusWindow), &overStatus);
     EXPECT_EQ(PoppedItemText(w, list, overRow, 749), "Open Location RAVOLT.DEMO...");
     EXPECT_EQ(PoppedItemText(w, PCFWnd(d->statusWindow), overStatus, 749), "");
+    /* the frame's Windows menu lists the list; a list browsing in the
+       background only while "list browsers" is on */
+    ASSERT_EQ(d->instance, 1u);
+    auto listed = [&](const char *text) {
+        HMENU windows = nullptr;
+        for (int i = 0, n = GetMenuItemCount(f->menu); i < n && !windows; i++)
+            if (GetMenuState(GetSubMenu(f->menu, i), 651, MF_BYCOMMAND) != (UINT)-1)
+                windows = GetSubMenu(f->menu, i);
+        SendMessageA(f->window, WM_INITMENU, (WPARAM)f->menu, 0);
+        int found = 0;
+        for (int i = 0, n = GetMenuItemCount(windows); i < n; i++) {
+            char entry[300] = "";
+            GetMenuStringA(windows, (UINT)i, entry, sizeof entry, MF_BYPOSITION);
+            found += !strcmp(entry, text);
+        }
+        return found;
+    };
+    uint32_t po2 = Prf.po[1];
+    Prf.po[1] &= ~(uint32_t)PO2_LIST_BROWSERS;
+    EXPECT_EQ(listed("RAVOLT.DEMO/Queue List(*)"), 1);
+    d->optionFlags |= DO_BACKGROUND;
+    EXPECT_EQ(listed("RAVOLT.DEMO/Queue List(*)") + listed("HTTP:RAVOLT.DEMO/Queue List(*)"), 0);
+    Prf.po[1] |= PO2_LIST_BROWSERS;
+    EXPECT_EQ(listed("HTTP:RAVOLT.DEMO/Queue List(*)"), 1);
+    d->optionFlags &= ~(uint32_t)DO_BACKGROUND;
+    Prf.po[1] = po2;
     SendMessageA(PCFWnd(d->window), WM_CLOSE, 0, 0);
     PumpAll();
 }
