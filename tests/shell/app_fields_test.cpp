@@ -118,18 +118,6 @@ RECT ItemCell(CNTW *rec, cntLINE *line, int n)
     return { left, top, left + rec->indent, top + rec->rowHeight };
 }
 
-/* Pixels of a colour in a cell of a window as the screen shows it. */
-int PixelsOf(HWND w, const RECT &cell, COLORREF colour)
-{
-    int width = 0, height = 0, n = 0;
-    std::vector<uint32_t> px = ScreenCapture(w, &width, &height);
-    for (int y = cell.top; y < cell.bottom && y < height; y++)
-        for (int x = cell.left; x < cell.right && x < width; x++)
-            n += (PixelAt(px, width, x, y) & 0xFFFFFF) ==
-                 (uint32_t)(GetRValue(colour) << 16 | GetGValue(colour) << 8 | GetBValue(colour));
-    return n;
-}
-
 }  // namespace
 
 /* "5,000" in the Queue dialog's Maximum Queue Depth is 5000: typed over

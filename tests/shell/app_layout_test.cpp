@@ -3,7 +3,9 @@
  * control outside its parent's client area or over another, a label on
  * the line of the field beside it, a check box's text to the right of its
  * box, buttons of one row of one width, and no more than a row of empty
- * space below the last control.  A planted overlap is caught. */
+ * space below the last control.  A planted overlap is caught.  The
+ * windows a user opens first sit near their owner, and their list rows
+ * are painted as the list preferences say. */
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -13,6 +15,7 @@
 #include "apptest.h"
 #include "cmddlg.h"
 #include "dd.h"
+#include "dlgcolours.h"
 #include "consolewnd.h"
 #include "pcflistwin.h"
 #include "pcfwin.h"
@@ -168,12 +171,55 @@ HWND OpenFirst(FrameWords *f, const FirstWindow &row)
     return w;
 }
 
+/* A list's painted rows, each preference in both states: the odd rows on
+ * the stripe colour only while lists are striped; the row with the caret
+ * underlined in the selection colour while rule lines are on, dotted
+ * otherwise. */
+void RowPaint(HWND list, std::vector<std::string> &faults)
+{
+    enum { SELECT_BACK = 31, STRIPE_BACK = 33 };
+    const COLORREF mark = RGB(1, 160, 2), line = *ColourRef(SELECT_BACK);
+    const PCFLISTPREFS was = PcfListPrefs;
+    COLORREF stripe = *ColourRef(STRIPE_BACK);
+    *ColourRef(STRIPE_BACK) = mark;
+    SetForegroundWindow(GetAncestor(list, GA_ROOT));
+    SetFocus(list);
+    SendMessageA(list, LB_SETSEL, FALSE, -1);
+    SendMessageA(list, LB_SETCARETINDEX, 2, FALSE);
+    SendMessageA(list, LB_SETTOPINDEX, 0, 0);
+    RECT client;
+    GetClientRect(list, &client);
+    int height = (int)SendMessageA(list, LB_GETITEMHEIGHT, 0, 0), top = (int)SendMessageA(list, LB_GETTOPINDEX, 0, 0);
+    RECT odd = { 0, (1 - top) * height, client.right, (2 - top) * height };
+    RECT even = { 0, odd.bottom, client.right, odd.bottom + height };
+    RECT under = { even.left, even.bottom - 1, even.right, even.bottom };
+    for (int on : { 1, 0 }) {
+        PcfListPrefs.stripes = PcfListPrefs.focusLine = on;
+        InvalidateRect(list, nullptr, TRUE);
+        PumpAll();
+        int striped = PixelsOf(list, odd, mark), evenStriped = PixelsOf(list, even, mark);
+        int underlined = PixelsOf(list, under, line);
+        std::string state = on ? " (on)" : " (off)";
+        if (on ? striped < (odd.right - odd.left) / 2 || evenStriped : striped + evenStriped)
+            faults.push_back("stripes" + state + ": " + std::to_string(striped) + " px on row 1, " +
+                             std::to_string(evenStriped) + " on row 2");
+        if (on ? underlined < (under.right - under.left) / 2 : underlined)
+            faults.push_back("rule line" + state + ": " + std::to_string(underlined) + " px under the caret's row");
+    }
+    PcfListPrefs = was;
+    *ColourRef(STRIPE_BACK) = stripe;
+    InvalidateRect(list, nullptr, TRUE);
+    PumpAll();
+}
+
 /* A list's rows: room for the font and the cells' edges, every number
  * drawn with aligned digits (a slot of the widest digit each, separators
- * as measured) inside its column. */
+ * as measured) inside its column; their paint. */
 void ListRows(DialogWords *d, std::vector<std::string> &faults)
 {
     HWND list = PCFWnd(d->rightList);
+    if (SendMessageA(list, LB_GETCOUNT, 0, 0) > 3)
+        RowPaint(list, faults);
     HDC dc = GetDC(list);
     HGDIOBJ old = SelectObject(dc, (HFONT)SendMessageA(list, WM_GETFONT, 0, 0));
     TEXTMETRICA tm;

@@ -273,6 +273,17 @@ std::vector<uint32_t> ScreenCapture(HWND hwnd, int *width, int *height)
     return px;
 }
 
+int PixelsOf(HWND hwnd, const RECT &cell, COLORREF colour)
+{
+    int width = 0, height = 0, n = 0;
+    std::vector<uint32_t> px = ScreenCapture(hwnd, &width, &height);
+    for (int y = cell.top > 0 ? cell.top : 0; y < cell.bottom && y < height; y++)
+        for (int x = cell.left > 0 ? cell.left : 0; x < cell.right && x < width; x++)
+            n += PixelAt(px, width, x, y) ==
+                 (uint32_t)(GetRValue(colour) << 16 | GetGValue(colour) << 8 | GetBValue(colour));
+    return n;
+}
+
 bool GalleryShot(HWND hwnd, const char *name, bool fromScreen)
 {
     CreateDirectoryA(RAVOLT_GALLERY_DIR, NULL);

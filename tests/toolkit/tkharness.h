@@ -45,6 +45,8 @@ bool WriteBmp(const char *path, const std::vector<uint32_t> &px, int width, int 
 /* pixels of a window's client area as the screen shows it, children
  * included (printed first, then read back from the screen where it can) */
 std::vector<uint32_t> ScreenCapture(HWND hwnd, int *width, int *height);
+/* pixels of a colour in a rectangle of a window as the screen shows it */
+int PixelsOf(HWND hwnd, const RECT &cell, COLORREF colour);
 /* the gallery: a window's client area as <build>/gallery/<name>.bmp,
  * printed through WM_PRINTCLIENT or, with fromScreen, as on screen;
  * false when it cannot be written */
