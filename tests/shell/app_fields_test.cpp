@@ -124,7 +124,8 @@ RECT ItemCell(CNTW *rec, cntLINE *line, int n)
  * with "6,000" and altered it is 6000 on the queue manager; a number cut
  * short is refused; with the Preferences' separators turned off the
  * field shows "6000", their history length reaches the names, Up and
- * Down step through the lines and the title leaves the name out. */
+ * Down step through the lines (only while they tab between fields) and
+ * the title leaves the name out. */
 TEST(AppFields, ANumberShownWithSeparatorsIsStoredAsShown)
 {
     FrameWords *f = AppMain();
@@ -182,6 +183,11 @@ TEST(AppFields, ANumberShownWithSeparatorsIsStoredAsShown)
     Prf.hso = 10;
     PCFPrefsFromProfile();
     PCFWinPrefsFromProfile();
+    /* with Up/Down no longer tabbing, Down is the edit's own key */
+    ASSERT_EQ(PcfWinPrefs.arrowKeysMove, 0);
+    line = d->currentLine;
+    LoopKey(GetFocus(), VK_DOWN);
+    EXPECT_EQ(d->currentLine, line);
     SendMessageA(PCFWnd(d->window), WM_CLOSE, 0, 0);
     PumpAll();
 }
