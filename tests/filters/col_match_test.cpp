@@ -189,6 +189,14 @@ TEST_F(ColumnFilters, DateTimeBounds)
         c.set(f);
         EXPECT_EQ(Passing(), c.pass) << c.what;
     }
+    /* a new filter's times are local ones only while the preference says */
+    int local = FltPrefs.localTimeDefault;
+    for (int on : { 1, 0 }) {
+        Reset();
+        FltPrefs.localTimeDefault = on;
+        EXPECT_EQ(Filter(&When36)->localTime, (uint32_t)on);
+    }
+    FltPrefs.localTimeDefault = local;
 }
 
 TEST_F(ColumnFilters, AnUntilOfNowFollowsTheClockAtEachFill)

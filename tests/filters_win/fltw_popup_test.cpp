@@ -7,6 +7,7 @@
  * and a picture of each layout in the gallery. */
 #include "fltwtest.h"
 #include "tkspin.h"
+#include "tkwin.h"
 #include "dd.h"
 
 using namespace fltwtest;
@@ -133,6 +134,15 @@ TEST_F(Popup, LayoutByFieldType)
         ColFilterToggle(t->d(), l.column, &a);
         EXPECT_EQ(ColFilterWindow(t->d()), nullptr);
         EXPECT_FALSE(IsWindow(w));
+    }
+    /* its controls in the small font only while the preference asks */
+    ASSERT_TRUE(winFonts.smallFont && winFonts.mainFont && winFonts.smallFont != winFonts.mainFont);
+    for (int small : { 1, 0 }) {
+        FltPrefs.smallPopupFont = small;
+        Open(&Name);
+        EXPECT_EQ((HFONT)SendMessageA(Control(t->d(), 881), WM_GETFONT, 0, 0),
+                  small ? winFonts.smallFont : winFonts.mainFont);
+        ColFilterClose(t->d());
     }
     /* a new enumerated filter starts with every value, not enabled */
     Open(&Checks15);
@@ -352,6 +362,11 @@ TEST_F(Popup, TheFilterMark)
     EXPECT_FALSE(ColFilterHeaderRect(t->d(), &cell, 100, 10, &mark));
     RECT narrow = { 0, 0, 20, 22 };
     EXPECT_FALSE(ColFilterHeaderRect(t->d(), &narrow, 1000, 10, &mark));
+    FltPrefs.markAlways = 1;                          /* over the title: room for the mark alone */
+    EXPECT_TRUE(ColFilterHeaderRect(t->d(), &narrow, 1000, 10, &mark));
+    narrow.right = 10;
+    EXPECT_FALSE(ColFilterHeaderRect(t->d(), &narrow, 1000, 10, &mark));
+    FltPrefs.markAlways = 0;
     HDC screen = GetDC(nullptr);
     HDC dc = CreateCompatibleDC(screen);
     HBITMAP bm = CreateCompatibleBitmap(screen, 120, 22);
@@ -367,6 +382,10 @@ TEST_F(Popup, TheFilterMark)
     EXPECT_EQ(plain, FltColours.titlesBack);
     EXPECT_EQ(shaded, DDShadeColour(FltColours.titlesBack, -25));
     EXPECT_NE(plain, shaded);
+    FltPrefs.popupMenuBrush = 1;                      /* an enabled filter's mark on the menu colour */
+    EXPECT_EQ(fillAt(1), FltColours.menuBack);
+    EXPECT_EQ(fillAt(0), FltColours.titlesBack);
+    FltPrefs.popupMenuBrush = 0;
     DeleteDC(dc);
     DeleteObject(bm);
 }
