@@ -1,14 +1,17 @@
-/* Dialogs opened and closed: each kind with its windows, private
+/* Dialogs opened and closed: each kind with its windows (a list's title
+ * tips balloons only while the preference asks for them), private
  * definition copies, default capabilities without a location, the hidden
  * owner, instance numbers renumbered on closing, texts posted from worker
  * threads, the repeat command, the close-pending instance, and nothing
  * left behind after many dialogs. */
 #include "wintest.h"
 
+#include <commctrl.h>
 #include <thread>
 
 #include "cs.h"
 #include "mq/capability.h"
+#include "pcflists.h"
 #include "tkcontrols.h"
 
 using namespace wintest;
@@ -28,15 +31,18 @@ std::string Text(HWND w)
 TEST_F(Life, EveryKindOpensWithItsWindowsAndCloses)
 {
     Location qm("QMLIFE");
-    struct Kind { PCFCommandDef *def; const char *title; bool list, count, data; } kinds[] = {
-        { &PCFQueueManagerDef, "QMLIFE/Queue Manager", false, false, false },
-        { &PCFQueueDef, "QMLIFE/Queue", false, false, false },
-        { &PCFQueueListDef, "QMLIFE/Queue List", true, true, false },
-        { &PCFMessageListDef, "QMLIFE/Message List", true, true, false },
-        { &PCFMessageDef, "QMLIFE/Message", false, true, true },
+    /* balloon: the list's title tips are balloons (as the preference is set) */
+    struct Kind { PCFCommandDef *def; const char *title; bool list, count, data, balloon; } kinds[] = {
+        { &PCFQueueManagerDef, "QMLIFE/Queue Manager", false, false, false, false },
+        { &PCFQueueDef, "QMLIFE/Queue", false, false, false, false },
+        { &PCFQueueListDef, "QMLIFE/Queue List", true, true, false, true },
+        { &PCFMessageListDef, "QMLIFE/Message List", true, true, false, false },
+        { &PCFMessageDef, "QMLIFE/Message", false, true, true, false },
     };
+    const int balloons = PcfListPrefs.balloonTips;
     for (const Kind &k : kinds) {
         SCOPED_TRACE(k.def->title);
+        PcfListPrefs.balloonTips = k.balloon;
         DialogWords *d = Open(k.def, &qm.q);
         ASSERT_NE(d, nullptr);
         HWND hwnd = PCFWnd(d->window);
@@ -51,10 +57,13 @@ TEST_F(Life, EveryKindOpensWithItsWindowsAndCloses)
         EXPECT_NE(d->fieldWindow, nullptr);
         EXPECT_NE(GetMenu(hwnd), nullptr);
         EXPECT_TRUE(d->stateFlags & DF_MADE);
+        if (k.list)
+            EXPECT_EQ(GetWindowLongA(PCFWnd(d->tipWindow), GWL_STYLE) & TTS_BALLOON, k.balloon ? TTS_BALLOON : 0);
         Close(d);
         EXPECT_FALSE(IsWindow(hwnd));
         EXPECT_EQ(PCFOpenDialogs, nullptr);
     }
+    PcfListPrefs.balloonTips = balloons;
     Forget(&qm.q);
     EXPECT_EQ(Blocks(), blocks);
 }
