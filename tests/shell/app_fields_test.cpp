@@ -134,6 +134,7 @@ TEST(AppFields, ANumberShownWithSeparatorsIsStoredAsShown)
     DialogWords *d = Opened(f, 533, "RAVOLT.DEMO/Queue");
     ASSERT_NE(d, nullptr);
     TypeOver(d, "FIELDS.Q");
+    EXPECT_EQ(WindowText(PCFWnd(d->window)), "[] RAVOLT.DEMO/Queue 'FIELDS.Q'");   /* as it is typed */
     SendMessageA(PCFWnd(d->window), WM_COMMAND, 1, 0);
     uint16_t state = 0;
     ASSERT_TRUE(PumpUntil([&] {
