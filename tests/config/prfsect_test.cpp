@@ -181,6 +181,8 @@ TEST(Sections, SharedFilterFileAndExport)
     std::string file = dir + "/shared.flt";
     cfgtest::Spit(file, "; shared\nFLK:\n  n =\"common\"\n  v =\"curdepth > 1\"\n"
                         "  n =\"team\"\n  shr\n  v =\"curdepth > 2\"\n");
+    Load("AP:\npo4m=80 po4=0 sffile=\"" + file + "\"\n");        /* not asked for: not read */
+    EXPECT_EQ(Filter(FltSharedFilters, "team"), nullptr);
     Load("AP:\npo4m=80 po4=80 sffile=\"" + file + "\"\n"
          "FLK:\n n=\"common\" shr v=\"local version\"\n n=\"mine\" v=\"x\"\n"
          " n=\"marked\" shr v=\"y\"\n");

@@ -268,7 +268,7 @@ TEST_F(Timer, MonitorStatusAndSlaveMark)
 
 TEST_F(Timer, TickCountsIconAndEndStatus)
 {
-    Prf.po[0] |= 0x10;
+    Prf.po[0] |= PO1_SWAP_ICON;
     QMS *a = add("A"), *b = add("B");
     (void)a;
     LocTimerTick(NOW);
@@ -289,6 +289,12 @@ TEST_F(Timer, TickCountsIconAndEndStatus)
     EXPECT_EQ(rec.icons, 2);
     EXPECT_EQ(rec.lastIcon, 0);
     EXPECT_EQ(rec.endStatus, 4);
+    /* with the option off the icon stays, errors or not */
+    Prf.po[0] &= ~(uint32_t)PO1_SWAP_ICON;
+    LocSetStatus(b, LS_CANTSEND, LS_NORESPONSE | LS_DISABLED, 0);
+    LocTimerTick(NOW + 4);
+    EXPECT_EQ(LocCounts.inError, 1);
+    EXPECT_EQ(rec.icons, 2);
 }
 
 TEST_F(Timer, ExitEndsThreadsAndNamesTheStillConnected)

@@ -89,7 +89,7 @@ public:
         dir = cfgtest::TempDir("pwcreds");
         file = dir + "/RAVOLT.PWC";
         PrfSetDefaults();
-        Prf.po[3] |= 0x200;
+        Prf.po[3] |= PO4_USE_CACHE_FILE;
         snprintf(Prf.pwc, sizeof Prf.pwc, "%s", file.c_str());
         PWCResetState();
         PWCRefreshFileName();
@@ -218,6 +218,13 @@ TEST_F(Creds, PromptConnectCacheReconnectAndRefusal)
     EXPECT_EQ(ConnectOn(r), 0);
     EXPECT_TRUE(ui.calls.empty());
     EXPECT_STREQ(r->password, "pw1");
+    /* with the cache file switched off in the preferences: the prompt again */
+    Prf.po[3] &= ~(uint32_t)PO4_USE_CACHE_FILE;
+    forget(r);
+    ui.calls.clear();
+    EXPECT_EQ(ConnectOn(r), 0);
+    EXPECT_EQ(ui.calls, std::vector<std::string>{ "prompt QMCRED" });
+    Prf.po[3] |= PO4_USE_CACHE_FILE;
     /* the queue manager's password changed: 2035 forgets the entry */
     Mqsc("QMCRED", "ALTER QMGR CUSTOM('SIMUSER(app) SIMPWD(pw2)')\n");
     forget(r);

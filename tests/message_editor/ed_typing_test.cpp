@@ -407,13 +407,16 @@ TEST_F(EdTyping, RefusedEditsSayWhy)
         Type("Q");
     EXPECT_NE(Text(reply).find("QQREPLY.Q'"), std::string::npos) << Text(reply);
     EXPECT_EQ(Last(), "The current field is full");
-    /* time stamps while local time is shown */
-    Prf.po[1] |= 0x1000;
-    Load(md, EdTextLines(2));
-    Goto("Put Date");
-    Type("2");
-    EXPECT_EQ(Last(), "Cannot edit time or date field while local time displayed");
-    Prf.po[1] &= ~0x1000u;
+    /* time stamps: refused while local time is shown, else as any full field */
+    for (uint32_t local : { (uint32_t)PO2_LOCAL_TIMES, 0u }) {
+        Prf.po[1] = (Prf.po[1] & ~(uint32_t)PO2_LOCAL_TIMES) | local;
+        Load(md, EdTextLines(2));
+        rec.statuses.clear();
+        Goto("Put Date");
+        Type("2");
+        EXPECT_EQ(Last(), local ? "Cannot edit time or date field while local time displayed"
+                                : "The current field is full") << local;
+    }
     /* a character the field's code page lacks */
     Load(EdDescriptor("MQSTR   ", 500, 785), Bytes().Raw("\xC1\xC2", 2));
     int32_t body = ed->scroll.lineCount - 1;

@@ -193,17 +193,23 @@ TEST_F(PaneView, TheCodePageNoticeComesAfterThePaintOncePerCodePage)
 TEST_F(PaneView, DebugAndFrameCaptions)
 {
     strcpy(host.d->captionText, "MSG1");
-    Prf.po[0] &= ~0x80000000u;
-    Prf.po[2] &= ~0x800000u;
+    Prf.po[0] &= ~(uint32_t)PO1_NO_TITLE_TIME;
+    Prf.po[2] &= ~(uint32_t)PO3_TIME_ON_RIGHT;
     host.Load(BuildMD(true, 2, "MQSTR   ", 546, 850), EdTextLines(10));
     char title[300];
     GetWindowTextA(host.window, title, sizeof title);
     EXPECT_STREQ(title, "Ravolt - [MSG1] - QM1/APP.QUEUE");
-    Prf.po[2] |= 0x800000u;                          /* no title tag */
-    SetFrameTitle(host.d);
-    GetWindowTextA(host.window, title, sizeof title);
-    EXPECT_STREQ(title, "Ravolt - QM1/APP.QUEUE");
-    Prf.po[2] &= ~0x800000u;
+    /* no title tag with the time on the right, nor without a time */
+    const struct { uint32_t po1, po3; } untagged[] = { { 0, PO3_TIME_ON_RIGHT }, { PO1_NO_TITLE_TIME, 0 } };
+    for (const auto &u : untagged) {
+        Prf.po[0] |= u.po1;
+        Prf.po[2] |= u.po3;
+        SetFrameTitle(host.d);
+        GetWindowTextA(host.window, title, sizeof title);
+        EXPECT_STREQ(title, "Ravolt - QM1/APP.QUEUE") << u.po1 << "/" << u.po3;
+        Prf.po[0] &= ~u.po1;
+        Prf.po[2] &= ~u.po3;
+    }
     edDebugSwitch = 1;
     Key(host.pane, VK_DOWN);
     GetWindowTextA(host.window, title, sizeof title);

@@ -150,13 +150,16 @@ TEST_F(CacheTest, OptionsTheQueueManagerRefusesAreDropped)
     EXPECT_FALSE(opens[1].options & MQOO_READ_AHEAD);
     EXPECT_EQ(entry->options, (uint32_t)MQOO_BROWSE);
 
-    /* with the no-read-ahead preference, read-ahead is never asked for */
-    MQEmptyCache(&cache, 0);
-    Prf.po[2] |= 0x40;
-    MQHOBJ o;
-    ASSERT_EQ(MQOpenRetry(h, 0, &cache, nullptr, "APP.Q", nullptr, nullptr, MQOO_BROWSE | MQOO_READ_AHEAD, &o), 0);
-    EXPECT_TRUE(Rec.Of("MQOPEN", "APP.Q").back().options & MQOO_NO_READ_AHEAD);
-    EXPECT_FALSE(Rec.Of("MQOPEN", "APP.Q").back().options & MQOO_READ_AHEAD);
+    /* read-ahead is asked for as given, never with the no-read-ahead preference */
+    for (uint32_t no : { 0u, (uint32_t)PO3_NO_READ_AHEAD }) {
+        MQEmptyCache(&cache, 0);
+        Prf.po[2] = (Prf.po[2] & ~(uint32_t)PO3_NO_READ_AHEAD) | no;
+        MQHOBJ o;
+        ASSERT_EQ(MQOpenRetry(h, 0, &cache, nullptr, "APP.Q", nullptr, nullptr, MQOO_BROWSE | MQOO_READ_AHEAD, &o),
+                  0);
+        EXPECT_EQ(Rec.Of("MQOPEN", "APP.Q").back().options & (MQOO_READ_AHEAD | MQOO_NO_READ_AHEAD),
+                  no ? MQOO_NO_READ_AHEAD : MQOO_READ_AHEAD) << no;
+    }
 }
 
 TEST_F(CacheTest, AQueueHeldExclusivelyIsFreedAndGetsAllowedAgain)

@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "cs.h"
+#include "prfdata.h"
 
 namespace {
 
@@ -47,6 +48,19 @@ TEST(EngineNames, DynamicQueueNames)
     EXPECT_STREQ(out, "A%B_x*");
     MakeDynamicName("VERY.LONG.PREFIX.%u.*", "abcdefghijklmnopqrstuvwxyz0123456789", out);
     EXPECT_EQ(strlen(out), 48u);
+    /* the user's name as the system gives it, or in upper case */
+    const uint32_t po = Prf.po[0];
+    std::string upper = CSGetUserName();
+    for (char &c : upper)
+        c = (char)toupper((unsigned char)c);
+    ASSERT_NE(upper, CSGetUserName());
+    for (uint32_t option : { 0u, (uint32_t)PO1_UPPER_USER_NAMES }) {
+        Prf.po[0] = (po & ~(uint32_t)PO1_UPPER_USER_NAMES) | option;
+        DynQueueUserNameReset();
+        EXPECT_EQ(DynQueueUserName(), option ? upper : std::string(CSGetUserName()));
+    }
+    Prf.po[0] = po;
+    DynQueueUserNameReset();
 }
 
 TEST_F(EngineTest, ConnectingSetsUpBothSidesAndTellsTheMainWindow)

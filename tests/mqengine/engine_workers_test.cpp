@@ -73,6 +73,8 @@ std::vector<std::string> CommitOrder(const char *verb)
 
 }  // namespace
 
+void EngAnalyserStart(void);
+
 TEST_F(EngineTest, AnalyserRebuildsChecksVersionsAndImportsAtStart)
 {
     rebuilt.clear();
@@ -134,6 +136,11 @@ TEST_F(EngineTest, AnalyserRebuildsChecksVersionsAndImportsAtStart)
     EXPECT_EQ(main.rebuildPending, 0u);
     EXPECT_EQ(versionChecks, 1);
     MQEFrames = nullptr;
+
+    /* a start without the preference imports nothing */
+    Prf.po[3] &= ~(uint32_t)PO4_IMPORT_LOCAL;
+    EngAnalyserStart();
+    EXPECT_EQ(imports, 1);
 }
 
 TEST_F(EngineTest, MessageCommandsWaitForTheirConnection)

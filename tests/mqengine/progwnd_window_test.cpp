@@ -193,7 +193,7 @@ TEST_F(ProgressWindow, AnAbortedRunSaysSoInItsTitle)
 TEST_F(ProgressWindow, ClosesItselfWhenAskedAndRemembersItsSize)
 {
     Prf.prgdelay = 0;
-    Prf.po[4] |= 0x20;
+    Prf.po[4] |= PO5_AUTO_DISMISS;
     PROGRESS *p = ProgCreate(owner, key, "Deleting messages");
     HWND w = (HWND)p->window;
     SetWindowPos(w, nullptr, 0, 0, 420, 330, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
@@ -213,4 +213,14 @@ TEST_F(ProgressWindow, ClosesItselfWhenAskedAndRemembersItsSize)
     GetWindowRect((HWND)q->window, &rc);
     EXPECT_EQ(rc.right - rc.left, 420);
     EXPECT_EQ(rc.bottom - rc.top, 330);
+
+    /* without the option a window finished at 100% stays for the user */
+    Prf.po[4] &= ~(uint32_t)PO5_AUTO_DISMISS;
+    ASSERT_EQ(ProgFind(next), q);
+    ProgMarkTime(q);
+    ProgSetPosition(q, 7, 7);
+    Tick(1);
+    ProgFinish(q);
+    Tick(1);
+    EXPECT_TRUE(Listed(q));
 }

@@ -13,6 +13,7 @@
 #include "cs.h"
 #include "pcflists.h"
 #include "prfdata.h"
+#include "prffile.h"
 #include "prefs.h"
 #include "pwcache.h"
 #ifdef _WIN32
@@ -180,6 +181,12 @@ TEST_F(Prefs, StoresAndNormalisedTexts)
     snprintf(in.timeZone, sizeof in.timeZone, "-5000");
     ASSERT_EQ(Apply(), "");
     EXPECT_EQ(Prf.tz, -999 * 60);
+    /* the system's own zone, when asked and known, replaces the zone entered */
+    int32_t bias = 0, daylight = 0;
+    Prf.po[1] |= PO2_SYSTEM_ZONE;
+    PrfGetTimeZone();
+    EXPECT_EQ(Prf.tz, PrfHostTimeZone(&bias, &daylight) > 0 ? -bias : -999 * 60);
+    Prf.po[1] &= ~(uint32_t)PO2_SYSTEM_ZONE;
     PREFINPUT back;
     PrefLoad(&back);
     EXPECT_STREQ(back.locale, "Default");

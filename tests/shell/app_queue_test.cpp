@@ -1,7 +1,8 @@
 /* Opening a queue into a frame's panes: a queue line activated (the
- * panes shown with the queue and location, and the caption), the
- * start-up options "-m" and "-q", and a row of the message list opened
- * into the frame's message pane. */
+ * panes shown with the queue and location, the caption and who draws its
+ * texts), a queue line opened by the Alt-key option, the Objects menu and
+ * the location menu's pictures, the start-up options "-m" and "-q", and a
+ * row of the message list opened into the frame's message pane. */
 #include <gtest/gtest.h>
 
 #include "apptest.h"
@@ -14,6 +15,8 @@
 #include "mqi.h"
 #include "mq/mqown.h"
 #include "mqsim.h"
+#include "prfdata.h"
+#include "tktoolbar.h"
 
 #include <cstring>
 #include <functional>
@@ -41,6 +44,24 @@ TEST(AppQueue, ActivatingAQueueLineFillsBothPanes)
     EXPECT_EQ(WindowText(f->window), "Ravolt - [RAVOLT.DEMO/DEMO.REQUEST]");
     GalleryDialogShot(f->window, "frame_queue_open");
 
+    /* the frame draws the list's caption texts itself only with the time
+     * on the right, and not at all without a time */
+    CaptionTexts *texts = PCFCaptionTexts(f->listPane);
+    ASSERT_NE(texts, nullptr);
+    const uint32_t po1 = Prf.po[0], po3 = Prf.po[2];
+    const struct { uint32_t po1, po3, active; } captions[] = {
+        { 0, 0, 7 }, { 0, PO3_TIME_ON_RIGHT, 1 }, { PO1_NO_TITLE_TIME, PO3_TIME_ON_RIGHT, 7 },
+    };
+    for (const auto &c : captions) {
+        Prf.po[0] = (po1 & ~(uint32_t)PO1_NO_TITLE_TIME) | c.po1;
+        Prf.po[2] = (po3 & ~(uint32_t)PO3_TIME_ON_RIGHT) | c.po3;
+        texts->active = 7;
+        SendMessageA(f->window, WM_NCACTIVATE, 1, 0);
+        EXPECT_EQ(texts->active, c.active) << c.po1 << "/" << c.po3;
+    }
+    Prf.po[0] = po1;
+    Prf.po[2] = po3;
+
     /* an alias queue's picture: the Queue dialog of its own type finds it */
     ASSERT_EQ(QLineOpen(f->tree, FindLine(f, "DEMO.ALIAS")), 1);
     HWND dialog = nullptr;
@@ -53,6 +74,25 @@ TEST(AppQueue, ActivatingAQueueLineFillsBothPanes)
     EXPECT_EQ(status, "Display refreshed");
     SendMessageA(dialog, WM_CLOSE, 0, 0);
     PumpAll();
+
+    /* a local queue opens as its Queue dialog, or as its Message List with
+     * the Alt-key option turned round */
+    const struct { uint32_t alt; const char *title, *other; } opens[] = {
+        { 0, "RAVOLT.DEMO/Queue", "RAVOLT.DEMO/Message List" },
+        { PO1_ALT_KEY, "RAVOLT.DEMO/Message List", "RAVOLT.DEMO/Queue" },
+    };
+    for (const auto &o : opens) {
+        Prf.po[0] = (po1 & ~(uint32_t)PO1_ALT_KEY) | o.alt;
+        ASSERT_EQ(QLineOpen(f->tree, FindLine(f, "DEMO.REQUEST")), 1);
+        Prf.po[0] = po1;
+        PumpAll();
+        dialog = AppWindow(PCF_CLASS_COMMAND, o.title);
+        EXPECT_NE(dialog, nullptr) << o.title;
+        EXPECT_EQ(AppWindow(PCF_CLASS_COMMAND, o.other), nullptr) << o.title;
+        if (dialog)
+            SendMessageA(dialog, WM_CLOSE, 0, 0);
+        PumpAll();
+    }
 }
 
 /* The Objects menu opens its object and list dialogs for the location
@@ -87,6 +127,19 @@ TEST(AppQueue, TheObjectsMenuOpensItsDialogsForTheSelectedLocation)
             SendMessageA(found, WM_CLOSE, 0, 0);
         PumpAll();
     }
+    /* status pictures in the location's menu only with "menu bitmaps" */
+    HMENU popup = CreatePopupMenu();
+    const uint32_t po1 = Prf.po[0];
+    for (uint32_t bitmaps : { 0u, (uint32_t)PO1_MENU_BITMAPS }) {
+        Prf.po[0] = (po1 & ~(uint32_t)PO1_MENU_BITMAPS) | bitmaps;
+        LocContextMenu(AppDemo(), f->panel, 2, popup, 1);
+        MENUITEMINFOA mi = { sizeof mi };
+        mi.fMask = MIIM_BITMAP;
+        ASSERT_TRUE(GetMenuItemInfoA(popup, 749, FALSE, &mi));        /* "Open Location" */
+        EXPECT_EQ(mi.hbmpItem != nullptr, bitmaps != 0);
+    }
+    Prf.po[0] = po1;
+    DestroyMenu(popup);
     tree->selLine = was;
 }
 

@@ -106,8 +106,10 @@ TEST_F(Checks, NamingPatternsAndStandards)
     EXPECT_EQ(hooks.boxes.back(), "Naming Error|Name 'OTHER.Q' does not match the Queue Manager name pattern.\n\n"
                                   "Are you sure you want to create this object?");
     EXPECT_EQ(CheckGlobalNaming(q.d), 0);
-    q.Set(MQCA_Q_NAME, "SYSTEM.MINE");                  /* system names pass ... */
+    q.Set(MQCA_Q_NAME, "SYSTEM.MINE");                  /* system names pass unasked ... */
+    size_t boxes = hooks.boxes.size();
     EXPECT_EQ(CheckGlobalNaming(q.d), 1);
+    EXPECT_EQ(hooks.boxes.size(), boxes);
     Prf.po[3] = 0x20000;                                /* ... unless they are checked too */
     EXPECT_EQ(CheckGlobalNaming(q.d), 0);
     /* the location's pattern passes, the global standard does not */

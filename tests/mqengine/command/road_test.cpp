@@ -352,6 +352,19 @@ TEST_F(Road, AQueueShownAlteredDefinedAndRefused)
     q.Set(MQCA_Q_DESC, "");
     EXPECT_EQ(Do(q, 1), 0);
     EXPECT_EQ(q.Value(MQCA_Q_DESC), "second thoughts");
+    /* a second confirmation due is asked (style 1) only with its
+       preference, and is no longer due once agreed to */
+    for (uint32_t second : { 0u, (uint32_t)PO3_SECOND_CONFIRM }) {
+        Prf.po[2] = (po3 & ~(uint32_t)PO3_SECOND_CONFIRM) | second;
+        q->markFlags |= DM_CONFIRM_DUE;
+        hooks.questions.clear();
+        EXPECT_EQ(Do(q, 575), 0);
+        ASSERT_EQ(hooks.questions.size(), second ? 1u : 0u);
+        EXPECT_EQ(second ? hooks.questions[0].style : 1u, 1u);
+        EXPECT_EQ(q->markFlags & DM_CONFIRM_DUE, second ? 0u : (uint32_t)DM_CONFIRM_DUE);
+    }
+    Prf.po[2] = po3;
+    q->markFlags &= ~DM_CONFIRM_DUE;
     /* a queue that is not there: only an error reply, 10002 before 10004 */
     hooks.messages.clear();
     q.Set(MQCA_Q_NAME, "APP.NONE");
@@ -510,7 +523,21 @@ TEST_F(Road, AnUpdatedMessageKeepsItsContextAndAnAddedOneIsTheProgramsOwn)
     TestDialog m(&PCFMessageDef, r);
     m.Set(MQCA_Q_NAME, "APP.CTX");
     EXPECT_EQ(Do(m, 1), 0);
+    /* the information that ends an update or an add makes an open list of
+       the queue stale only with "auto update browse" (here alone) */
+    TestDialog list(&PCFMessageListDef, r);
+    list.Set(MQCA_Q_NAME, "APP.CTX");
+    EXPECT_EQ(Do(list, 1), 0);
+    ASSERT_EQ(list.Rows(), 1);
+    const uint32_t saved = Prf.po[2], po3 = saved & ~(uint32_t)(PO3_AUTO_UPDATE_BROWSE | PO3_REFRESH_AFTER_CHANGE);
+    auto refreshed = [&list](int64_t before) {
+        return list.d->lastRefresh != before || (list.d->first.refreshFlags & PCFLR_REFRESH_DUE);
+    };
+    int64_t before = list.d->lastRefresh;
+    Prf.po[2] = po3;
+    PCFPrefsFromProfile();
     EXPECT_EQ(Do(m, 946), 0);
+    EXPECT_FALSE(refreshed(before));
     EXPECT_EQ(hooks.LastText(m.d), "1 message updated");
     std::vector<MQMD> left = Descriptors("QMCTX", "APP.CTX");
     ASSERT_EQ(left.size(), 1u);
@@ -519,7 +546,12 @@ TEST_F(Road, AnUpdatedMessageKeepsItsContextAndAnAddedOneIsTheProgramsOwn)
     EXPECT_EQ(std::string(left[0].PutDate, 8), "20200102");
     EXPECT_EQ(std::string(left[0].PutTime, 8), "03040506");
     EXPECT_EQ(left[0].PutApplType, MQAT_UNIX);
+    Prf.po[2] = po3 | PO3_AUTO_UPDATE_BROWSE;
+    PCFPrefsFromProfile();
     EXPECT_EQ(Do(m, 941), 0);
+    EXPECT_TRUE(refreshed(before));
+    Prf.po[2] = saved;
+    PCFPrefsFromProfile();
     EXPECT_EQ(hooks.LastText(m.d), "1 message added");
     left = Descriptors("QMCTX", "APP.CTX");
     ASSERT_EQ(left.size(), 2u);
