@@ -1,6 +1,7 @@
 /* Single-message save and load with a message editor under Xvfb, opened
  * through the message dialog's commands 918 and 919: the file a save
- * writes (no blank line after the message), the overwrite question,
+ * writes (no blank line after the message), the questions before saving
+ * a message that does not format and before overwriting,
  * appended saves read back as two messages, a load that takes only the
  * first message into the editor, and a file whose first line is blank
  * refused. */
@@ -87,8 +88,15 @@ TEST(SingleMessage, SaveAndLoadWithTheEditor)
     EXPECT_STREQ(Prf.savemsgfile, file.c_str());
     EXPECT_TRUE(GalleryShot(save, "transfer_savemsg", true));
 
-    /* the file exists: No keeps it */
+    /* a message that does not format: asked first, No writes nothing */
     std::string question;
+    host.ed->noFormat = 1;
+    AnswerConfirmation(2, &question);
+    SendMessageA(save, WM_COMMAND, 243, 0);
+    host.ed->noFormat = 0;
+    EXPECT_EQ(question, "The message does not appear to format correctly.\r\n\r\nAre you sure you want to continue?");
+    EXPECT_EQ(ReadAll(file), text);
+    /* the file exists: No keeps it */
     AnswerConfirmation(2, &question);
     host.Load(Descriptor("MQSTR   "), Body("the second message"));
     SendMessageA(save, WM_COMMAND, 243, 0);
