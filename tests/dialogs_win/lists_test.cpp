@@ -1,10 +1,10 @@
 /* List dialogs under Xvfb, filled from the stand-in queue manager through
  * the engine's hooks: the Queue List's rows and count, a sort by a click
- * on a column title, the selection kept by key across a refresh, a WHERE
- * filter sent with the refresh, a row opened in the Queue dialog and
- * altered there, copying to the clipboard, printing onto a bitmap, and
- * the "Change List Contents" and "Auto Refresh Rate" windows, with their
- * gallery pictures. */
+ * on a column title, Export offered with no row selected, the selection
+ * kept by key across a refresh, a WHERE filter sent with the refresh, a
+ * row opened in the Queue dialog and altered there, copying to the
+ * clipboard, printing onto a bitmap, and the "Change List Contents" and
+ * "Auto Refresh Rate" windows, with their gallery pictures. */
 #include "listwin.h"
 
 #include <commctrl.h>
@@ -67,6 +67,10 @@ TEST_F(ListWindows, QueueListRowsSortSelectionAndCount)
     MouseUp(title, x, 200);
     Pump();
     EXPECT_EQ(Shown(d), before);
+    /* Export stands for every row shown, selected or not */
+    SendMessageA(List(d), LB_SETSEL, FALSE, -1);
+    PCFSetMenu(d);
+    EXPECT_EQ(GetMenuState((HMENU)d->menu, 657, MF_BYCOMMAND), (UINT)MF_ENABLED);
     /* select a block of three and keep it by key across a refresh in
        which the rows move */
     int first = IndexOf(d, "LIST.Q0010");
