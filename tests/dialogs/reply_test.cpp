@@ -327,12 +327,19 @@ TEST_F(Replies, RefreshAfterCommands)
     PCFRefreshAfterResponse(&location, 0, clear.Bytes(), clear.Length(), nullptr, queues.get(), 1003);
     EXPECT_TRUE(msgs->first.refreshFlags & PCFLR_REFRESH_DUE);  /* too soon: marked */
 
-    Reply stop(MQCMD_STOP_CHANNEL);
-    stop.Str(MQCACH_CHANNEL_NAME, "TO.QM2");
-    PCFRefreshAfterResponse(&location, 0, stop.Bytes(), stop.Length(), nullptr, chls.get(), 2000);
-    EXPECT_TRUE(chls->first.refreshFlags & PCFLR_REFRESH_DUE);
-    EXPECT_EQ(chls->first.refreshDue, 2002);
-    EXPECT_TRUE(chls->optionFlags & DO_LISTS_WAIT);              /* the timed check re-issues it */
+    /* a channel started or stopped: its status list a second or two later */
+    const struct { MQLONG command; int64_t due; } channels[] = { { MQCMD_START_CHANNEL, 2001 },
+                                                                 { MQCMD_STOP_CHANNEL, 2002 } };
+    for (const auto &c : channels) {
+        chls->first.refreshFlags = 0;
+        chls->optionFlags &= ~(uint32_t)DO_LISTS_WAIT;
+        Reply done(c.command);
+        done.Str(MQCACH_CHANNEL_NAME, "TO.QM2");
+        PCFRefreshAfterResponse(&location, 0, done.Bytes(), done.Length(), nullptr, chls.get(), 2000);
+        EXPECT_TRUE(chls->first.refreshFlags & PCFLR_REFRESH_DUE) << c.command;
+        EXPECT_EQ(chls->first.refreshDue, c.due);
+        EXPECT_TRUE(chls->optionFlags & DO_LISTS_WAIT);          /* the timed check re-issues it */
+    }
 
     /* messages moved or deleted: the queue lists showing the queue are
        inquired again with the message list; copied: nothing */
