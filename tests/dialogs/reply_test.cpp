@@ -289,7 +289,7 @@ TEST_F(Replies, HandOverBetweenThreads)
 
 TEST_F(Replies, RefreshAfterCommands)
 {
-    static const PCFActionDef statusActions[] = { { 0, 0, 0, 42, 1, nullptr, "&Refresh", 0x10001, 0, nullptr,
+    static PCFActionDef statusActions[] = { { 0, 0, 0, 42, 1, nullptr, "&Refresh", 0x10001, 0, nullptr,
                                                     nullptr, nullptr, nullptr },
                                                   {} };
     PCFFieldDef chl = {};
@@ -327,10 +327,18 @@ TEST_F(Replies, RefreshAfterCommands)
     PCFRefreshAfterResponse(&location, 0, clear.Bytes(), clear.Length(), nullptr, queues.get(), 1003);
     EXPECT_TRUE(msgs->first.refreshFlags & PCFLR_REFRESH_DUE);  /* too soon: marked */
 
-    /* a channel started or stopped: its status list a second or two later */
-    const struct { MQLONG command; int64_t due; } channels[] = { { MQCMD_START_CHANNEL, 2001 },
-                                                                 { MQCMD_STOP_CHANNEL, 2002 } };
-    for (const auto &c : channels) {
+    /* a channel, listener or service started or stopped: its status list
+       a second or two later */
+    const struct { MQLONG command, list; int64_t due; } started[] = {
+        { MQCMD_START_CHANNEL, MQCMD_INQUIRE_CHANNEL_STATUS, 2001 },
+        { MQCMD_STOP_CHANNEL, MQCMD_INQUIRE_CHANNEL_STATUS, 2002 },
+        { MQCMD_START_CHANNEL_LISTENER, MQCMD_INQUIRE_LISTENER_STATUS, 2001 },
+        { MQCMD_STOP_CHANNEL_LISTENER, MQCMD_INQUIRE_LISTENER_STATUS, 2002 },
+        { MQCMD_START_SERVICE, MQCMD_INQUIRE_SERVICE_STATUS, 2001 },
+        { MQCMD_STOP_SERVICE, MQCMD_INQUIRE_SERVICE_STATUS, 2002 },
+    };
+    for (const auto &c : started) {
+        statusActions[0].command = (uint32_t)c.list;     /* a status list of that kind */
         chls->first.refreshFlags = 0;
         chls->optionFlags &= ~(uint32_t)DO_LISTS_WAIT;
         Reply done(c.command);
@@ -340,6 +348,7 @@ TEST_F(Replies, RefreshAfterCommands)
         EXPECT_EQ(chls->first.refreshDue, c.due);
         EXPECT_TRUE(chls->optionFlags & DO_LISTS_WAIT);          /* the timed check re-issues it */
     }
+    statusActions[0].command = MQCMD_INQUIRE_CHANNEL_STATUS;
 
     /* messages moved or deleted: the queue lists showing the queue are
        inquired again with the message list; copied: nothing */
