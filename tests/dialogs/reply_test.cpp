@@ -290,8 +290,8 @@ TEST_F(Replies, HandOverBetweenThreads)
 TEST_F(Replies, RefreshAfterCommands)
 {
     static PCFActionDef statusActions[] = { { 0, 0, 0, 42, 1, nullptr, "&Refresh", 0x10001, 0, nullptr,
-                                                    nullptr, nullptr, nullptr },
-                                                  {} };
+                                              nullptr, nullptr, nullptr },
+                                            {} };
     PCFFieldDef chl = {};
     chl.title = "Channel", chl.attrId = MQCACH_CHANNEL_NAME, chl.type = PCFT_NAME, chl.maximum = 20;
     PCFFieldEntry fields[2] = {};

@@ -134,27 +134,6 @@ TEST(AppFrames, CtrlDInASecondFrameDeletesThatFramesLocation)
     CloseFrame(second);
 }
 
-static std::vector<std::string> MenuTexts(HMENU menu)
-{
-    std::vector<std::string> out;
-    for (int i = 0, n = GetMenuItemCount(menu); i < n; i++) {
-        char text[200] = "";
-        GetMenuStringA(menu, (UINT)i, text, sizeof text, MF_BYPOSITION);
-        out.push_back(text);
-    }
-    return out;
-}
-
-static HMENU WindowsMenu(FrameWords *f)
-{
-    for (int i = 0, n = GetMenuItemCount(f->menu); i < n; i++) {
-        HMENU sub = GetSubMenu(f->menu, i);
-        if (sub && GetMenuState(sub, 651, MF_BYCOMMAND) != (UINT)-1)
-            return sub;
-    }
-    return nullptr;
-}
-
 /* The Windows menu lists the other frames and the modeless windows by
  * their captions and activates them; tiling gives each its own tile. */
 TEST(AppFrames, TheWindowsMenuListsTheOpenWindowsAndTilingSharesTheScreen)

@@ -2,10 +2,10 @@
  * Lists" opening their lists, a Queue List opened from the menu filled
  * at once with its column titles kept through a refresh and listed in
  * the Windows menu (in the background only while browsers are listed),
- * and a Queue List row's "Put..." and "Browse" opening the put window and the
- * queue's Message List; the MQSC console opened from the location's
- * context menu and from the Objects menu, running a command; a new
- * frame's hidden panes painted. */
+ * and a Queue List row's "Put..." and "Browse" opening the put window
+ * and the queue's Message List; the MQSC console opened from the
+ * location's context menu and from the Objects menu, running a command;
+ * a new frame's hidden panes painted. */
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -208,19 +208,10 @@ TEST(AppLists, AQueueListFromTheMenuIsFilledAtOnceAndKeepsItsTitles)
     /* the frame's Windows menu lists the list; a list browsing in the
        background only while "list browsers" is on */
     ASSERT_EQ(d->instance, 1u);
-    auto listed = [&](const char *text) {
-        HMENU windows = nullptr;
-        for (int i = 0, n = GetMenuItemCount(f->menu); i < n && !windows; i++)
-            if (GetMenuState(GetSubMenu(f->menu, i), 651, MF_BYCOMMAND) != (UINT)-1)
-                windows = GetSubMenu(f->menu, i);
+    auto listed = [&](const std::string &text) {
         SendMessageA(f->window, WM_INITMENU, (WPARAM)f->menu, 0);
-        int found = 0;
-        for (int i = 0, n = GetMenuItemCount(windows); i < n; i++) {
-            char entry[300] = "";
-            GetMenuStringA(windows, (UINT)i, entry, sizeof entry, MF_BYPOSITION);
-            found += !strcmp(entry, text);
-        }
-        return found;
+        std::vector<std::string> texts = MenuTexts(WindowsMenu(f));
+        return (int)std::count(texts.begin(), texts.end(), text);
     };
     uint32_t po2 = Prf.po[1];
     Prf.po[1] &= ~(uint32_t)PO2_LIST_BROWSERS;

@@ -467,6 +467,27 @@ FrameWords *AppDemoSelected(void)
     return f;
 }
 
+std::vector<std::string> MenuTexts(HMENU menu)
+{
+    std::vector<std::string> out;
+    for (int i = 0, n = GetMenuItemCount(menu); i < n; i++) {
+        char text[200] = "";
+        GetMenuStringA(menu, (UINT)i, text, sizeof text, MF_BYPOSITION);
+        out.push_back(text);
+    }
+    return out;
+}
+
+HMENU WindowsMenu(FrameWords *f)
+{
+    for (int i = 0, n = GetMenuItemCount(f->menu); i < n; i++) {
+        HMENU sub = GetSubMenu(f->menu, i);
+        if (sub && GetMenuState(sub, 651, MF_BYCOMMAND) != (UINT)-1)
+            return sub;
+    }
+    return nullptr;
+}
+
 HWND AppWindow(const char *cls, const std::string &title)
 {
     for (HWND w : WindowsOfClass(cls))

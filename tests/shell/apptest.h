@@ -105,6 +105,10 @@ void AppRemoveLocation(QMS *location);
 bool AppDemoExpanded(FrameWords *frame);
 /* The main frame with RAVOLT.DEMO expanded and selected in its tree. */
 FrameWords *AppDemoSelected(void);
+/* The texts of a menu's items, in order. */
+std::vector<std::string> MenuTexts(HMENU menu);
+/* A frame's Windows menu (the one holding "Close all"), or null. */
+HMENU WindowsMenu(FrameWords *f);
 /* Our own top-level window of a class whose title holds a text, or null. */
 HWND AppWindow(const char *cls, const std::string &title);
 

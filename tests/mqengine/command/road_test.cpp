@@ -317,6 +317,12 @@ TEST_F(Road, QueueListsRowsAndAWhereThatMatchesNothing)
     EXPECT_EQ(hooks.LastText(d.d), "Display refreshed");
 }
 
+/* A list refreshed since a time, or marked to be. */
+bool ListRefreshed(const TestDialog &list, int64_t before)
+{
+    return list.d->lastRefresh != before || (list.d->first.refreshFlags & PCFLR_REFRESH_DUE);
+}
+
 TEST_F(Road, AQueueShownAlteredDefinedAndRefused)
 {
     Mqsc("QMQUEUE", "DEFINE QLOCAL(APP.ONE) DESCR('first queue') MAXDEPTH(4000)\n");
@@ -331,21 +337,18 @@ TEST_F(Road, AQueueShownAlteredDefinedAndRefused)
     TestDialog list(&PCFQueueListDef, r);
     list.Set(MQCA_Q_NAME, "APP.*");
     EXPECT_EQ(Do(list, 1), 0);
-    auto refreshed = [&list](int64_t before) {
-        return list.d->lastRefresh != before || (list.d->first.refreshFlags & PCFLR_REFRESH_DUE);
-    };
     uint32_t po3 = Prf.po[2];
     Prf.po[2] &= ~(uint32_t)PO3_REFRESH_AFTER_CHANGE;
     int64_t before = list.d->lastRefresh;
     q.Set(MQCA_Q_DESC, "first thoughts");
     EXPECT_EQ(Do(q, 575), 0);
-    EXPECT_FALSE(refreshed(before));
+    EXPECT_FALSE(ListRefreshed(list, before));
     Prf.po[2] = po3 | PO3_REFRESH_AFTER_CHANGE;
     list.d->first.refreshFlags &= ~PCFLR_REFRESH_DUE;
     before = list.d->lastRefresh;
     q.Set(MQCA_Q_DESC, "second thoughts");
     EXPECT_EQ(Do(q, 575), 0);
-    EXPECT_TRUE(refreshed(before));
+    EXPECT_TRUE(ListRefreshed(list, before));
     Prf.po[2] = po3;
     EXPECT_EQ(hooks.LastText(q.d), "Queue 'APP.ONE' altered");
     EXPECT_NE(Mqsc("QMQUEUE", "DISPLAY QLOCAL(APP.ONE) DESCR\n").find("second thoughts"), std::string::npos);
@@ -530,14 +533,11 @@ TEST_F(Road, AnUpdatedMessageKeepsItsContextAndAnAddedOneIsTheProgramsOwn)
     EXPECT_EQ(Do(list, 1), 0);
     ASSERT_EQ(list.Rows(), 1);
     const uint32_t saved = Prf.po[2], po3 = saved & ~(uint32_t)(PO3_AUTO_UPDATE_BROWSE | PO3_REFRESH_AFTER_CHANGE);
-    auto refreshed = [&list](int64_t before) {
-        return list.d->lastRefresh != before || (list.d->first.refreshFlags & PCFLR_REFRESH_DUE);
-    };
     int64_t before = list.d->lastRefresh;
     Prf.po[2] = po3;
     PCFPrefsFromProfile();
     EXPECT_EQ(Do(m, 946), 0);
-    EXPECT_FALSE(refreshed(before));
+    EXPECT_FALSE(ListRefreshed(list, before));
     EXPECT_EQ(hooks.LastText(m.d), "1 message updated");
     std::vector<MQMD> left = Descriptors("QMCTX", "APP.CTX");
     ASSERT_EQ(left.size(), 1u);
@@ -549,7 +549,7 @@ TEST_F(Road, AnUpdatedMessageKeepsItsContextAndAnAddedOneIsTheProgramsOwn)
     Prf.po[2] = po3 | PO3_AUTO_UPDATE_BROWSE;
     PCFPrefsFromProfile();
     EXPECT_EQ(Do(m, 941), 0);
-    EXPECT_TRUE(refreshed(before));
+    EXPECT_TRUE(ListRefreshed(list, before));
     Prf.po[2] = saved;
     PCFPrefsFromProfile();
     EXPECT_EQ(hooks.LastText(m.d), "1 message added");
