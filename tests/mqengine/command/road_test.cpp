@@ -548,8 +548,12 @@ TEST_F(Road, AnUpdatedMessageKeepsItsContextAndAnAddedOneIsTheProgramsOwn)
     EXPECT_EQ(left[0].PutApplType, MQAT_UNIX);
     Prf.po[2] = po3 | PO3_AUTO_UPDATE_BROWSE;
     PCFPrefsFromProfile();
-    EXPECT_EQ(Do(m, 941), 0);
-    EXPECT_TRUE(ListRefreshed(list, before));
+    for (uint32_t action : { 946u, 941u }) {     /* updated again, then added: each refreshes it */
+        list.d->first.refreshFlags &= ~PCFLR_REFRESH_DUE;
+        before = list.d->lastRefresh;
+        EXPECT_EQ(Do(m, action), 0);
+        EXPECT_TRUE(ListRefreshed(list, before)) << action;
+    }
     Prf.po[2] = saved;
     PCFPrefsFromProfile();
     EXPECT_EQ(hooks.LastText(m.d), "1 message added");
