@@ -241,6 +241,21 @@ TEST(AppFrames, ConnectAndDisconnectAllShownAskFirst)
     EXPECT_EQ(Boxes()[0].text, "There are no connected Queue Managers in the list");
     SetWindowTextA(f->search, "");
     ApplySearch(f);
+    /* both let go: the question counts them; both connected: nothing asked */
+    AnswerQuestions(1);
+    SendMessageA(f->window, WM_COMMAND, 882, 0);
+    ASSERT_TRUE(PumpUntil([&] { return !(AppDemo()->putThread.state & QMSTHREAD_RUNNING); }, 20000));
+    AnswerQuestions(1);
+    SendMessageA(f->window, WM_COMMAND, 883, 0);
+    ASSERT_EQ(Questions().size(), 1u);
+    EXPECT_EQ(Questions()[0].verb, "!This will attempt to connect to 2 Queue Managers.\nDo you want to continue?");
+    ASSERT_TRUE(PumpUntil([&] { return (AppDemo()->putThread.state & 0x4) && (other->putThread.state & 0x4); }, 20000));
+    Boxes().clear();
+    AnswerQuestions(1);
+    SendMessageA(f->window, WM_COMMAND, 883, 0);
+    EXPECT_TRUE(Questions().empty());
+    ASSERT_EQ(Boxes().size(), 1u);
+    EXPECT_EQ(Boxes()[0].text, "There are no Queue Managers in the list which need to be connected to");
     AppRemoveLocation(other);
     PumpAll();
 }
