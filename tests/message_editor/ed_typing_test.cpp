@@ -431,7 +431,7 @@ TEST_F(EdTyping, RefusedEditsSayWhy)
     Load(EdDescriptor("MQSTR   "), Bytes());
     EdMoveCursor(ed, 0, 0, MC_GOTO, 100, ed->scroll.lineCount - 1);
     Key(VK_DELETE_KEY);
-    EXPECT_FALSE(Last().empty());
+    EXPECT_EQ(Last(), "There is no data to delete");
     (void)reply;
 }
 

@@ -504,6 +504,7 @@ static const Expect Table[] = {
       "all updates will be lost.\r\n\r\nAre you sure you want to continue? && .position +1", FIRST | EDITED | YES,
       nullptr },
     { MSG, 562, "&Previous", ".position -1", FIRST, nullptr, 563 },
+    { MSG, 562, nullptr, ".status = Already at first message. && .position same && .sent same", FIRST, nullptr },
     { MSG, 563, "Ne&xt Position", ".position +1", FIRST, nullptr },
     /* the last message, edited and put back */
     { MSG, 946, "Update : (Pass All)", ".status = 1 message updated && .edited = no", LASTROW | EDITED | RELIST, nullptr },
