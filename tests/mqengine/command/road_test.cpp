@@ -744,7 +744,7 @@ TEST_F(Road, TheQueueManagerWithItsStatus)
     EXPECT_EQ(Do(d, 1), 0);
     EXPECT_EQ(Commands(), (std::vector<int32_t>{ MQCMD_INQUIRE_Q_MGR, MQCMD_INQUIRE_Q_MGR_STATUS }));
     EXPECT_EQ(d.Value(MQCA_Q_MGR_DESC), "the stand-in");
-    EXPECT_NE(d.Value(MQIACF_Q_MGR_STATUS), "");
+    EXPECT_EQ(d.Value(MQIACF_Q_MGR_STATUS), "Running");
     EXPECT_EQ(hooks.LastText(d.d), "Status refreshed");
 }
 
