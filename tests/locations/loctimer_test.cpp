@@ -271,8 +271,9 @@ TEST_F(Timer, TickCountsIconAndEndStatus)
     Prf.po[0] |= PO1_SWAP_ICON;
     QMS *a = add("A"), *b = add("B");
     (void)a;
+    add("F", [](QMS *t) { t->flags |= LF_FGN; });    /* a foreign location is counted too */
     LocTimerTick(NOW);
-    EXPECT_EQ(LocCounts.seen, 2);
+    EXPECT_EQ(LocCounts.seen, 3);
     EXPECT_EQ(LocCounts.inError, 0);
     EXPECT_EQ(rec.icons, 0);                 /* no change, no swap */
     EXPECT_EQ(rec.endStatus, 1);
