@@ -138,8 +138,10 @@ TEST_F(Zos, ALocationThatRefusesPcfSwitchesToMqsc)
     RequestQmgrRefresh(r, RK_QMGR, nullptr, 1);
     ASSERT_TRUE(WaitFor([r] { return (r->flags & LF_MVS) && r->commandLevel == 910; }));
     RequestQmgrRefresh(r, RK_QUEUES, "*", 1);
-    ASSERT_TRUE(Refreshed(r));
-    EXPECT_NE(LocFindQueueInfo(r, "APP.A"), nullptr);
+    /* the first refresh's marks may still stand: wait for the queue */
+    ASSERT_TRUE(WaitFor([r] {
+        return (r->refreshMarks & RM_QUEUES_DONE) && !(r->refreshMarks & RM_BUSY) && LocFindQueueInfo(r, "APP.A");
+    }));
     EXPECT_EQ(Puts().back().compare(0, 7, "DISPLAY"), 0);
 }
 
