@@ -89,11 +89,6 @@ int Live::Do(TestDialog &d, uint32_t action)
     return rc;
 }
 
-bool Live::Refreshed(QMS *r)
-{
-    return WaitFor([r] { return (r->refreshMarks & RM_QUEUES_DONE) && !(r->refreshMarks & RM_BUSY); });
-}
-
 std::vector<std::string> Live::Puts()
 {
     std::vector<std::string> out;

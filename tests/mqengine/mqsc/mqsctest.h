@@ -32,7 +32,6 @@ struct Live : EngineTest {
     QMS *Location(const char *qm, uint32_t flags = 0);
     /* The action of a dialog, waited for to its end and taken over. */
     int Do(cmdtest::TestDialog &d, uint32_t action);
-    bool Refreshed(QMS *r);
     /* The texts put to the command queue. */
     std::vector<std::string> Puts();
 };
