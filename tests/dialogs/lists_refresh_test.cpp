@@ -145,6 +145,11 @@ TEST_F(Refresh, ChecksFireRefreshesAndReportSilentQueueManagers)
     EXPECT_EQ(d->refreshNext, Monday + 120);
     EXPECT_TRUE(d->stateFlags & DF_REFRESH_DUE);
     d->refreshRate = 0;
+    /* marked stale (what its location lists has changed): refreshed at the next check */
+    EXPECT_EQ(MarkDialogsStale(&qm, MQCMD_INQUIRE_Q, 0, 1, 0), 1);
+    PCFCheckResponses(Monday + 60, &hooks);
+    EXPECT_EQ(asked.refreshed.size(), 2u);
+    EXPECT_FALSE(d->stateFlags & DF_STALE);
     /* the list request goes unanswered: reported once, its rows dropped */
     d->markFlags |= DM_WAITING;
     d->requestSent = Monday;
