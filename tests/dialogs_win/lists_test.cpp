@@ -47,6 +47,9 @@ TEST_F(ListWindows, QueueListRowsSortSelectionAndCount)
     ASSERT_GE(names.size(), (size_t)Defined);
     EXPECT_EQ((int)SendMessageA(List(d), LB_GETCOUNT, 0, 0), (int)names.size());
     EXPECT_GE(IndexOf(d, "LIST.Q0399"), 0);
+    /* the columns shown: all but the queue-sharing group's, which this queue manager lacks */
+    EXPECT_EQ(TitlesShown(d), std::vector<std::string>({ "QMgr", "Name", "Type", "Def Type", "Clus QMgr", "Clus",
+                                                         "Targ Type", "Depth" }));
     char count[40];
     PCFCountText(d, count, sizeof count);
     EXPECT_EQ(std::string(count), std::to_string(names.size()) + " / " + std::to_string(names.size()));

@@ -100,6 +100,21 @@ struct QueueLists : Windows {
         }
         return -1;
     }
+    /* The short titles of the columns shown, left to right. */
+    static std::vector<std::string> TitlesShown(DialogWords *d)
+    {
+        PCFLISTENTRY *c = PCFDialogColumns(d);
+        std::vector<std::string> titles;
+        for (int x = 0, last = -1; x < 3000; x += 2) {
+            int32_t left, right;
+            int border;
+            int at = PCFColumnAt(d, x, 4, &left, &right, &border);
+            if (at >= 0 && at != last)
+                titles.push_back(c[at].field->shortTitle);
+            last = at >= 0 ? at : last;
+        }
+        return titles;
+    }
     /* A click on the middle of a column's title. */
     static void ClickTitle(DialogWords *d, uint32_t attrId)
     {
