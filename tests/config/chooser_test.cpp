@@ -138,6 +138,8 @@ TEST_F(Chooser, SchemeColumnResetsApplyAndChange)
     Press(CLRDLG_APPLY);
     EXPECT_EQ(Prf.colours[1], ColourScheme(5)[1]);
     EXPECT_EQ(Prf.colours[0], before[0]);
+    ClickRow(2, false);                         /* another slot changed, then only it selected */
+    Press(CLRDLG_RESETSCHEME);
     Press(CLRDLG_RESETALLORIGINAL);
     Press(CLRDLG_APPLY);
     EXPECT_EQ(0, memcmp(before, Prf.colours, sizeof before));
