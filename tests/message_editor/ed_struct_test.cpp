@@ -24,8 +24,9 @@ struct EdStruct : EdFixture {
             EdMoveCursor(ed, 0, 0, MC_GOTO, Line(line)->valueColumn + column, line);
         return line;
     }
-    /* the menu as text: pop-ups in braces, items by title, | separators */
-    std::string Menu(int add)
+    /* the menu as text: pop-ups in braces, items by title (and command
+       id), | separators */
+    std::string Menu(int add, bool ids = false)
     {
         StructContext c;
         StructLocate(&c, &d);
@@ -41,7 +42,7 @@ struct EdStruct : EdFixture {
             if (it.kind == SMI_POPUP) s += std::string(it.text) + "{";
             else if (it.kind == SMI_POPUP_END) s += "}";
             else if (it.kind == SMI_SEPARATOR) s += "|";
-            else s += std::string(it.text) + ";";
+            else s += std::string(it.text) + (ids ? "=" + std::to_string(it.id) : "") + ";";
         }
         return s;
     }
@@ -192,7 +193,7 @@ TEST_F(EdStruct, ListElementsKeepTheirStructure)
     pcf.I32(5).I32(16).I32(1002).I32(0);                    /* MQCFIL, empty */
     Load(EdDescriptor("MQADMIN "), pcf);
     Goto("String Length");
-    EXPECT_NE(Menu(1).find("Add array element;"), std::string::npos);
+    EXPECT_NE(Menu(1, true).find("Add array element=6002;"), std::string::npos);
     EdEditCommand(&d, SM_ELEMENT_AFTER);
     EXPECT_EQ(Int(36 + 16), 1);                  /* Count */
     EXPECT_EQ(Int(36 + 20), 1);                  /* StringLength 1 */
@@ -201,6 +202,7 @@ TEST_F(EdStruct, ListElementsKeepTheirStructure)
     EXPECT_EQ(Walk(), 2);
     /* two more: 24 + 3, padded */
     Goto("String [1]");
+    EXPECT_NE(Menu(1, true).find("Add array element before=6001;Add array element after=6002;"), std::string::npos);
     EdEditCommand(&d, SM_ELEMENT_AFTER);
     EdEditCommand(&d, SM_ELEMENT_BEFORE);
     EXPECT_EQ(Int(36 + 16), 3);
@@ -224,7 +226,7 @@ TEST_F(EdStruct, ListElementsKeepTheirStructure)
     int32_t second = Find("Value [2]");
     ASSERT_GE(second, 0);
     EdMoveCursor(ed, 0, 0, MC_GOTO, Line(second)->valueColumn, second);
-    EXPECT_EQ(Menu(0), "Remove Structure 'Integer List (MQCFIL)';Remove array element;");
+    EXPECT_EQ(Menu(0, true), "Remove Structure 'Integer List (MQCFIL)'=6000;Remove array element=6003;");
     EdEditCommand(&d, SM_ELEMENT_REMOVE);
     EXPECT_EQ(Int(il + 12), 1);
     EXPECT_EQ(Int(il + 4), 20);
