@@ -524,6 +524,7 @@ static const Expect Table[] = {
     { MSG, 894, nullptr, "grey", FIRST, nullptr },
     { MSG, 895, "&Redo", ".data +1 && .cursor = 1,4", UNDONE | UNDO, nullptr },
     { MSG, 895, nullptr, "grey", FIRST, nullptr },
+    { MSG, 895, nullptr, "grey", FIRST | EDITED, nullptr },      /* an edit to undo, none to redo */
     { MSG, 896, "&Copy",
       "clipboard = [   17 bytes] Message Content\r\nfirst <a>walk</a> && clipboard.hex = 6669727374203C613E77616C6B3C2F613E "
       "&& .status = Copied to Clipboard  : Text(48 bytes) Data(17 bytes)", FIRST | SELECTED | CLIP, nullptr },
