@@ -338,6 +338,16 @@ TEST(AppCommands, OperationalErrorsGoWhereTheirFlagsSay)
     }
     LocCounts = counts;
     Prf.opt1 = opt1;
+    /* with the icon option a location in error gives the main window the
+       error icon, and the next pass without one the program's own */
+    const uint32_t po1 = Prf.po[0];
+    Prf.po[0] |= PO1_SWAP_ICON;
+    for (uint32_t error : { (uint32_t)LS_CANTSEND, 0u }) {
+        LocSetStatus(demo, error, LS_CANTSEND & ~error, 0);
+        LocTimerTick(CSGetCurrentTime());
+        EXPECT_EQ((HICON)SendMessageA(f->window, WM_GETICON, ICON_BIG, 0), Shell.icons[error ? 2 : 0]) << error;
+    }
+    Prf.po[0] = po1;
 }
 
 /* 11391: a worker's question, answered on the user-interface thread while
