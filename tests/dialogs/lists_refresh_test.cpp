@@ -145,7 +145,7 @@ TEST_F(Refresh, ChecksFireRefreshesAndReportSilentQueueManagers)
     EXPECT_EQ(d->refreshNext, Monday + 120);
     EXPECT_TRUE(d->stateFlags & DF_REFRESH_DUE);
     d->refreshRate = 0;
-    /* marked stale (what its location lists has changed): refreshed at the next check */
+    /* marked stale (what it lists has changed): refreshed at the next check */
     EXPECT_EQ(MarkDialogsStale(&qm, MQCMD_INQUIRE_Q, 0, 1, 0), 1);
     PCFCheckResponses(Monday + 60, &hooks);
     EXPECT_EQ(asked.refreshed.size(), 2u);
