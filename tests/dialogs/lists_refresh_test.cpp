@@ -6,6 +6,8 @@
 
 #include "csdate.h"
 #include "locstore.h"
+#include "mq/mqown.h"
+#include "mqehooks.h"
 
 using namespace listtest;
 
@@ -150,6 +152,17 @@ TEST_F(Refresh, ChecksFireRefreshesAndReportSilentQueueManagers)
     PCFCheckResponses(Monday + 60, &hooks);
     EXPECT_EQ(asked.refreshed.size(), 2u);
     EXPECT_FALSE(d->stateFlags & DF_STALE);
+    /* the engine's own sink marks the lists of the event console's command alone */
+    static const PCFActionDef consoleActions[] = {
+        { 0, 0, 0, MYCMD_INQUIRE_CONSOLE, 1, nullptr, "&Refresh", 0x10001, 0, nullptr, nullptr, nullptr, nullptr }, {} };
+    PCFCommandDef consoleList = PCFQueueListDef;
+    consoleList.actions = consoleActions;
+    DialogWords *events = Open(&consoleList);
+    MQEResetHooks();
+    MQEHooks.markStale(MYCMD_INQUIRE_CONSOLE);
+    EXPECT_TRUE(events->stateFlags & DF_STALE);
+    EXPECT_FALSE(d->stateFlags & DF_STALE);
+    Close(events);
     /* the list request goes unanswered: reported once, its rows dropped */
     d->markFlags |= DM_WAITING;
     d->requestSent = Monday;
