@@ -8,6 +8,7 @@
 #include "wintest.h"
 
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "fltwin.h"
@@ -87,17 +88,27 @@ struct QueueLists : Windows {
                 return (int)i;
         return -1;
     }
-    /* The title-bar x of the middle of a column (-1 when not shown). */
-    static int TitleX(DialogWords *d, uint32_t attrId)
+    /* The columns across the title bar, left to right: each one's index
+       and the x of its middle. */
+    static std::vector<std::pair<int, int>> Across(DialogWords *d)
     {
-        PCFLISTENTRY *c = PCFDialogColumns(d);
+        std::vector<std::pair<int, int>> columns;
         for (int x = 0; x < 3000; x += 2) {
             int32_t left, right;
             int border;
             int at = PCFColumnAt(d, x, 4, &left, &right, &border);
-            if (at >= 0 && c[at].field->attrId == attrId)
-                return (left + right) / 2;
+            if (at >= 0 && (columns.empty() || columns.back().first != at))
+                columns.push_back({ at, (left + right) / 2 });
         }
+        return columns;
+    }
+    /* The title-bar x of the middle of a column (-1 when not shown). */
+    static int TitleX(DialogWords *d, uint32_t attrId)
+    {
+        PCFLISTENTRY *c = PCFDialogColumns(d);
+        for (const auto &column : Across(d))
+            if (c[column.first].field->attrId == attrId)
+                return column.second;
         return -1;
     }
     /* The short titles of the columns shown, left to right. */
@@ -105,14 +116,8 @@ struct QueueLists : Windows {
     {
         PCFLISTENTRY *c = PCFDialogColumns(d);
         std::vector<std::string> titles;
-        for (int x = 0, last = -1; x < 3000; x += 2) {
-            int32_t left, right;
-            int border;
-            int at = PCFColumnAt(d, x, 4, &left, &right, &border);
-            if (at >= 0 && at != last)
-                titles.push_back(c[at].field->shortTitle);
-            last = at >= 0 ? at : last;
-        }
+        for (const auto &column : Across(d))
+            titles.push_back(c[column.first].field->shortTitle);
         return titles;
     }
     /* A click on the middle of a column's title. */
