@@ -89,6 +89,18 @@ int Live::Do(TestDialog &d, uint32_t action)
     return rc;
 }
 
+bool Live::Listed(QMS *r, std::initializer_list<const char *> queues)
+{
+    return WaitFor([r, queues] {
+        if (!(r->refreshMarks & RM_QUEUES_DONE) || (r->refreshMarks & RM_BUSY))
+            return false;
+        for (const char *q : queues)
+            if (!LocFindQueueInfo(r, q))
+                return false;
+        return true;
+    });
+}
+
 std::vector<std::string> Live::Puts()
 {
     std::vector<std::string> out;

@@ -6,6 +6,7 @@
 #include "../command/cmdtest.h"
 #include "../enginetest.h"
 
+#include <initializer_list>
 #include <map>
 
 #include "mqsc.h"
@@ -32,6 +33,9 @@ struct Live : EngineTest {
     QMS *Location(const char *qm, uint32_t flags = 0);
     /* The action of a dialog, waited for to its end and taken over. */
     int Do(cmdtest::TestDialog &d, uint32_t action);
+    /* The queue refresh done and the named queues in its list (the marks
+       of an earlier refresh may still stand when a new one is posted). */
+    bool Listed(QMS *r, std::initializer_list<const char *> queues);
     /* The texts put to the command queue. */
     std::vector<std::string> Puts();
 };
