@@ -183,6 +183,7 @@ void ResetHost(EdHostDialog &host)
     RECT r;                                         /* the dialog lays its panes out again */
     GetClientRect(host.window, &r);
     SendMessageA(host.window, WM_SIZE, SIZE_RESTORED, MAKELPARAM(r.right, r.bottom));
+    SetForegroundWindow(host.window);               /* a window of another test may have been made active */
     SetFocus(host.pane);
     ToggleViewOption(&d, &d.viewWords[0], &d.viewWords[1], 0);
     PumpWith(&host);
