@@ -68,6 +68,29 @@ TEST(AppTree, AQueueListAskedBeforeConnectingArrivesWithTheQueueManager)
     ASSERT_TRUE(AppRefreshDone(20000, r));
     EXPECT_TRUE(PumpUntil([r] { return ShellDownloadBitmap(r) == ShellBitmap(BMP_DL_DONE); }, 10000));
     EXPECT_TRUE(Has(ChildTexts(FindLine(f, "RAVOLT.TREE")), "TREE.ONE"));
+
+    /* a permanent dynamic queue has a line only with its option on */
+    ASSERT_EQ(AppMqsc("RAVOLT.TREE", "DEFINE QMODEL(TREE.MODEL) DEFTYPE(PERMDYN)\n"), 0);
+    {
+        MqiSession s("RAVOLT.TREE");
+        MqiSession::Name(s.od.DynamicQName, "TREE.PERM", sizeof s.od.DynamicQName);
+        ASSERT_TRUE(s.Open("TREE.MODEL", MQOO_INPUT_AS_Q_DEF));
+    }
+    /* the queue list asks for dynamic queues only with "dynamic"; a
+     * refresh that changes nothing builds no lines: the option's change
+     * rebuilds them */
+    const uint32_t po4 = Prf.po[3], opt1 = Prf.opt1;
+    Prf.opt1 |= 0x4;
+    for (uint32_t shown : { 0u, (uint32_t)PO4_PERMANENT_DYNAMIC }) {
+        Prf.po[3] = (po4 & ~(uint32_t)PO4_PERMANENT_DYNAMIC) | shown;
+        DoAction(f->window, r, nullptr, 508);
+        ASSERT_TRUE(AppRefreshDone(20000, r));
+        LocListCommand(f->window, 0);
+        PumpAll();
+        EXPECT_EQ(FindLine(f, "TREE.PERM") != nullptr, shown != 0) << shown;
+    }
+    Prf.po[3] = po4;
+    Prf.opt1 = opt1;
     AppRemoveLocation(r);
     EXPECT_EQ(FindLine(f, "RAVOLT.TREE"), nullptr);
     Prf.objo = idle;
