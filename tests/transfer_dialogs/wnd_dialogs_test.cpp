@@ -303,6 +303,28 @@ TEST_F(Windows, LoadUnloadDialog)
     EXPECT_EQ(ReadMessages(file).msgs.size(), 2u);                  /* "message 1" and "message 10" */
     EXPECT_EQ(list.list.first.refreshFlags & PCFLR_REFRESH_DUE, (uint32_t)PCFLR_REFRESH_DUE);
     EXPECT_EQ(list.list.stateFlags & DF_REFRESH_DUE, (uint32_t)DF_REFRESH_DUE);
+
+    /* Move without Purge empties the queue too, and its list is due a
+       refresh; an unload that only browses leaves the list be */
+    PutMany("Q1", 2);
+    w = Open(731, "DD_DRASKDLG", &dd);
+    ASSERT_NE(dd, nullptr);
+    DDSetFieldText(dd, DF_INQUEUE, -1, "Q1");
+    Tab(w, dd, DF_OUTPUTTAB, 1);
+    DDSetFieldText(dd, DF_OUTFILE, -1, file.c_str());
+    DDSetCheck(dd, DF_OVERWRITE, 1);
+    for (int move : { 0, 1 }) {
+        SCOPED_TRACE(move);
+        list.list.first.refreshFlags &= ~(uint32_t)PCFLR_REFRESH_DUE;
+        list.list.stateFlags &= ~(uint32_t)DF_REFRESH_DUE;
+        DDSetCheck(dd, DF_MOVE, move);
+        size_t closes = Rec.Count("MQCLOSE");
+        SendMessageA(w, WM_COMMAND, DF_APPLY, 0);
+        ASSERT_TRUE(PumpUntil([&] { return Rec.Count("MQCLOSE") > closes; }));
+        EXPECT_EQ(DepthOf("Q1"), move ? 0 : 2);
+        EXPECT_EQ(list.list.stateFlags & DF_REFRESH_DUE, move ? (uint32_t)DF_REFRESH_DUE : 0u);
+    }
+    SendMessageA(w, WM_CLOSE, 0, 0);
 }
 
 /* An empty file, or one of blank lines, loads no message and says so. */
