@@ -80,7 +80,7 @@ TEST(AppTree, AQueueListAskedBeforeConnectingArrivesWithTheQueueManager)
      * refresh that changes nothing builds no lines: the option's change
      * rebuilds them */
     const uint32_t po4 = Prf.po[3], opt1 = Prf.opt1;
-    Prf.opt1 |= 0x4;
+    Prf.opt1 |= 0x4;                                  /* option word 1: list dynamic queues */
     for (uint32_t shown : { 0u, (uint32_t)PO4_PERMANENT_DYNAMIC }) {
         Prf.po[3] = (po4 & ~(uint32_t)PO4_PERMANENT_DYNAMIC) | shown;
         DoAction(f->window, r, nullptr, 508);

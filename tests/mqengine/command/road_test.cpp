@@ -410,7 +410,7 @@ TEST_F(Road, ThreeSelectedQueuesDeletedWhenTheSecondCannotBeQueued)
     char text[100];
     const char *name;
     uint32_t bit;
-    d.Select({ "APP.D2" });                    /* one: the singular, with the row's name */
+    d.Select({ "APP.D2" });                    /* one takes the singular */
     ConfirmText(d.d, PCFFindActionDef(PCFQueueListDef.actions, 578), 3, text, sizeof text, &name, &bit);
     EXPECT_STREQ(text, "delete queue");
     d.Select({ "APP.D1", "APP.D3" });          /* two already take the plural text */
