@@ -76,15 +76,15 @@ TEST(AppTree, AQueueListAskedBeforeConnectingArrivesWithTheQueueManager)
         MqiSession::Name(s.od.DynamicQName, "TREE.PERM", sizeof s.od.DynamicQName);
         ASSERT_TRUE(s.Open("TREE.MODEL", MQOO_INPUT_AS_Q_DEF));
     }
-    /* the queue list asks for dynamic queues only with "dynamic"; a
-     * refresh that changes nothing builds no lines: the option's change
-     * rebuilds them */
+    /* the queue list asks for dynamic queues only with "dynamic"; one
+     * refresh brings it, and the lines are built again for each state of
+     * the option (a refresh that changes nothing builds none) */
     const uint32_t po4 = Prf.po[3], opt1 = Prf.opt1;
     Prf.opt1 |= 0x4;                                  /* option word 1: list dynamic queues */
+    DoAction(f->window, r, nullptr, 508);
+    ASSERT_TRUE(AppRefreshDone(20000, r));
     for (uint32_t shown : { 0u, (uint32_t)PO4_PERMANENT_DYNAMIC }) {
         Prf.po[3] = (po4 & ~(uint32_t)PO4_PERMANENT_DYNAMIC) | shown;
-        DoAction(f->window, r, nullptr, 508);
-        ASSERT_TRUE(AppRefreshDone(20000, r));
         LocListCommand(f->window, 0);
         PumpAll();
         EXPECT_EQ(FindLine(f, "TREE.PERM") != nullptr, shown != 0) << shown;
