@@ -78,8 +78,8 @@ std::string Field(DDHANDLE dd, int id)
     return text;
 }
 
-/* A message list of a queue, as open dialogs are, whose refreshes are
- * counted. */
+/* A list of a queue's messages (or of queues), as open dialogs are,
+ * whose refreshes are counted. */
 int refreshes;
 int CountRefresh(void *, DialogWords *, uint32_t, PCFLISTREQ *, void *)
 {
@@ -89,14 +89,15 @@ int CountRefresh(void *, DialogWords *, uint32_t, PCFLISTREQ *, void *)
 
 struct CountedList {
     DialogWords list = {};
-    CountedList(QMS *location, const char *queue)
+    CountedList(QMS *location, const char *queue, PCFCommandDef *definition = &PCFMessageListDef)
     {
         PCFInitCommandDefs();
-        list.definition = &PCFMessageListDef;
+        list.definition = definition;
         strcpy(list.objectName, queue);
         list.first.location = location;
-        list.first.replyArea = PCFColumnOnlyList(PCFMessageListDef.list->current);
+        list.first.replyArea = PCFColumnOnlyList(definition->list->current);
         list.first.replyArea->rows = 1;
+        list.next = PCFOpenDialogs;
         PCFOpenDialogs = &list;
         PcfPrefs.refreshMessageLists = 1;
         PCFHOOKS hooks = {};
@@ -106,7 +107,7 @@ struct CountedList {
     }
     ~CountedList()
     {
-        PCFOpenDialogs = nullptr;
+        PCFOpenDialogs = list.next;
         PCFSetHooks(nullptr);
         ReleaseRefBlock(&list.first.replyArea);
     }
@@ -138,20 +139,25 @@ TEST_F(Windows, PutDialog)
     SendMessageA(w, WM_COMMAND, IDOK, 0);
     EXPECT_EQ(Status(dd), "Please enter a value for 'Queue Name'");
 
-    /* three messages under syncpoint, the open message list of Q1 refreshed */
-    {
-        CountedList list(loc, "Q1");
+    /* three messages under syncpoint: the open message list of Q1
+       refreshed, its open queue list only with "refresh after a change" */
+    const uint32_t po3 = Prf.po[2];
+    for (uint32_t change : { (uint32_t)PO3_REFRESH_AFTER_CHANGE, 0u }) {
+        SCOPED_TRACE(change);
+        Prf.po[2] = (po3 & ~(uint32_t)PO3_REFRESH_AFTER_CHANGE) | change;
+        CountedList list(loc, "Q1"), queues(loc, "Q1", &PCFQueueListDef);
         DDSetFieldText(dd, PF_QUEUE, -1, "Q1");
         DDSetFieldText(dd, PF_COUNT, -1, "3");
         DDSetCheck(dd, PF_SYNCPOINT, 1);
         SendMessageA(w, WM_COMMAND, IDOK, 0);
         EXPECT_EQ(Status(dd), "Putting....");
         ASSERT_TRUE(PumpUntil([&] { return Status(dd).rfind("3 messages put in", 0) == 0; })) << Status(dd);
-        EXPECT_EQ(DepthOf("Q1"), 3);
-        EXPECT_EQ(Rec.Count("MQCMIT"), 1u);
+        EXPECT_EQ(DepthOf("Q1"), change ? 3 : 6);
+        EXPECT_EQ(Rec.Count("MQCMIT"), change ? 1u : 2u);
         EXPECT_STREQ(loc->lastQueue, "Q1");
-        EXPECT_EQ(refreshes, 1);
+        EXPECT_EQ(refreshes, change ? 2 : 1);
     }
+    Prf.po[2] = po3;
     EXPECT_TRUE(GalleryShot(w, "transfer_put", true));
 
     /* a queue manager of another platform: one LF between the lines */
