@@ -655,6 +655,19 @@ TEST_F(EndToEnd, MessageDialogShowsEditsAndUpdatesTheMessage)
     Command(d, 1);                                     /* read again: the message as it is now */
     EXPECT_EQ(std::string((const char *)ed->data.data, ed->data.length), "Jello queue") << Status(d);
     EXPECT_EQ(Messages("APP.TWO").size(), 1u);
+    /* Next Position goes by position from a token only read with the
+       message, and on from a token the user gives (Next) */
+    char token[64] = "";
+    ASSERT_NE(PCFGetValueText(d, MYPCFA_MSG_TOKEN, token, sizeof token), nullptr);
+    for (bool given : { false, true }) {
+        if (given) {                                   /* typed again over the one read */
+            PCFSetFieldText(d, MYPCFA_MSG_TOKEN, "");
+            PCFSetFieldText(d, MYPCFA_MSG_TOKEN, token);
+        }
+        engine.calls.clear();
+        Command(d, 563);
+        EXPECT_EQ(engine.calls, std::vector<std::string>({ given ? "do 887" : "do 1" })) << token;
+    }
 }
 
 /* The count window of a message dialog follows the cursor: its offset in

@@ -29,6 +29,7 @@
 #include "tkharness.h"
 #include "filters.h"
 #include "fltlist.h"
+#include "prfdata.h"
 
 static const char *const Demo = "RAVOLT.DEMO", *const Zos = "WALKZ";
 
@@ -290,6 +291,30 @@ static void Hold(const char *queue)
     holder = l ? PCFWnd(l->window) : nullptr;
 }
 
+/* A Message List of a move's target open beside the walked list (a
+ * window of its own, whatever the preference to reuse one says): the
+ * move's reply has it read again. */
+static DialogWords *beside;
+
+static void Beside(const char *queue)
+{
+    const uint32_t opt1 = Prf.opt1;
+    Prf.opt1 &= ~0x40000u;
+    beside = DoAction(AppMain()->window, AppDemo(), nullptr, OpenId("Message List"));
+    Prf.opt1 = opt1;
+    Shown(beside, MQCA_Q_NAME, queue);
+}
+
+static bool BesideShows(uint32_t count)
+{
+    bool shows = Rows(beside, count);
+    if (beside && IsWindow(PCFWnd(beside->window)))
+        SendMessageA(PCFWnd(beside->window), WM_CLOSE, 0, 0);
+    beside = nullptr;
+    PumpAll();
+    return shows;
+}
+
 static bool Gone(const char *queue)
 {
     bool clear = Clears(queue);
@@ -411,9 +436,10 @@ static const Action Actions[] = {
       "1 message copied",
       CHECK(Depth(Demo, "ACT.TARGET", 1) && Depth(Demo, "ACT.MSGS", 3) && Rows(d, 3)), nullptr },
     { "Message List", 598, Demo,
-      Q(Shown(d, MQCA_Q_NAME, "ACT.MSGS"); PCFSetFieldText(d, MYPCFA_TARGET_Q, "ACT.TARGET"); Row(d, nullptr)),
+      Q(Beside("ACT.TARGET"); Shown(d, MQCA_Q_NAME, "ACT.MSGS"); PCFSetFieldText(d, MYPCFA_TARGET_Q, "ACT.TARGET");
+        Row(d, nullptr)),
       "1 message moved",
-      CHECK(Depth(Demo, "ACT.TARGET", 2) && Depth(Demo, "ACT.MSGS", 2) && Rows(d, 2)), nullptr },
+      CHECK(Depth(Demo, "ACT.TARGET", 2) && Depth(Demo, "ACT.MSGS", 2) && Rows(d, 2) && BesideShows(2)), nullptr },
     { "Message List", 599, Demo, Q(Shown(d, MQCA_Q_NAME, "ACT.TARGET"); Row(d, nullptr)), "1 message deleted",
       CHECK(Depth(Demo, "ACT.TARGET", 1) && Rows(d, 1)), nullptr },
     { "Message List", 567, Demo, Q(Shown(d, MQCA_Q_NAME, "ACT.MSGS"); Row(d, nullptr)), "",
