@@ -418,7 +418,7 @@ static const Expect Table[] = {
     { "Queue List", 585, "Show &All Types", ".sent +1", 0, nullptr },
     { "Queue List", 505, "Alter List...", "'Change Queue List attributes'", 0, nullptr },
     { "Queue List", 616, "Make Filter Default", ".deffilter = curdepth > 100000", FILTER, nullptr },
-    { "Queue List", 748, "Hide System Objects", ".hidesys = on && .checks ~ 748", TWICE, nullptr },
+    { "Queue List", 748, "Hide System Objects", ".hidesys = on && .checks ~ 748 && .shown -56", TWICE, nullptr },
     /* the display text of the selected row */
     { "Queue List", 796, "Copy to clipboard", "clipboard ~ WALK.Q", ROW | CLIP, nullptr },
     { "Queue List", 1, "&Refresh", ".status = Display refreshed && .sent +1||.status = RAVOLT.DEMO:Display refreshed && .sent +1",
