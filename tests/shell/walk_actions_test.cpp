@@ -279,6 +279,18 @@ static bool Edited(DialogWords *d, uint32_t length, const char *format)
            Is("message format", got, format);
 }
 
+/* A Message List of the queue in a window of its own (whatever the
+ * preference to reuse an open one says), shown. */
+static DialogWords *ListOf(const char *queue)
+{
+    const uint32_t opt1 = Prf.opt1;
+    Prf.opt1 &= ~0x40000u;
+    DialogWords *l = DoAction(AppMain()->window, AppDemo(), nullptr, OpenId("Message List"));
+    Prf.opt1 = opt1;
+    Shown(l, MQCA_Q_NAME, queue);
+    return l;
+}
+
 /* A message list held open on the queue while the row runs, closed by
  * Gone after reading that the queue is let go. */
 static HWND holder;
@@ -286,24 +298,13 @@ static HWND holder;
 static void Hold(const char *queue)
 {
     Held();
-    DialogWords *l = DoAction(AppMain()->window, AppDemo(), nullptr, OpenId("Message List"));
-    Shown(l, MQCA_Q_NAME, queue);
+    DialogWords *l = ListOf(queue);
     holder = l ? PCFWnd(l->window) : nullptr;
 }
 
-/* A Message List of a move's target open beside the walked list (a
- * window of its own, whatever the preference to reuse one says): the
+/* A Message List of a move's target open beside the walked list: the
  * move's reply has it read again. */
 static DialogWords *beside;
-
-static void Beside(const char *queue)
-{
-    const uint32_t opt1 = Prf.opt1;
-    Prf.opt1 &= ~0x40000u;
-    beside = DoAction(AppMain()->window, AppDemo(), nullptr, OpenId("Message List"));
-    Prf.opt1 = opt1;
-    Shown(beside, MQCA_Q_NAME, queue);
-}
 
 static bool BesideShows(uint32_t count)
 {
@@ -436,7 +437,7 @@ static const Action Actions[] = {
       "1 message copied",
       CHECK(Depth(Demo, "ACT.TARGET", 1) && Depth(Demo, "ACT.MSGS", 3) && Rows(d, 3)), nullptr },
     { "Message List", 598, Demo,
-      Q(Beside("ACT.TARGET"); Shown(d, MQCA_Q_NAME, "ACT.MSGS"); PCFSetFieldText(d, MYPCFA_TARGET_Q, "ACT.TARGET");
+      Q(beside = ListOf("ACT.TARGET"); Shown(d, MQCA_Q_NAME, "ACT.MSGS"); PCFSetFieldText(d, MYPCFA_TARGET_Q, "ACT.TARGET");
         Row(d, nullptr)),
       "1 message moved",
       CHECK(Depth(Demo, "ACT.TARGET", 2) && Depth(Demo, "ACT.MSGS", 2) && Rows(d, 2) && BesideShows(2)), nullptr },
