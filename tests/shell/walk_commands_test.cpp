@@ -1559,7 +1559,12 @@ static void Prepare(HWND w, uint64_t flags)
         PCFSetFieldText(pane, MQCA_Q_NAME, "WALK.BIG");
         PCFSetFieldText(pane, MYPCFA_POSITION, "1");
         Command(pane, 1);
-        PumpUntil([pane] { return !(pane->markFlags & DM_REQUEST_SENT); }, 3000);
+        /* the big message is in once the reply has filled the id emptied above */
+        PumpUntil([pane] {
+            char id[100] = "";
+            const char *v = PCFGetValueText(pane, MYPCFA_MSGID, id, sizeof id);
+            return !(pane->markFlags & DM_REQUEST_SENT) && v && *v;
+        }, 8000);
     }
     if (flags & STEP)
         Command(pane, 563);
