@@ -127,6 +127,12 @@ static void DialogKeys(HWND window, std::vector<WalkRow> &out)
     out.insert(out.end(), keys.begin(), keys.end());
 }
 
+void WalkAnswered(DialogWords *d)
+{
+    PumpUntil([d] { return !(d->markFlags & DM_REQUEST_SENT) && d->first.sequence == d->first.lastAnswered; }, 8000);
+    PumpAll();
+}
+
 DialogWords *WalkDialog(HWND window)
 {
     return window && !FrameOf(window) ? PCFDialogOf(window) : nullptr;

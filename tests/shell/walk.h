@@ -86,6 +86,10 @@ std::vector<std::string> &ModalsMet(void);
  * (frames included), and pumps. */
 void CloseNewWindows(const Snapshot &before, HWND keep = nullptr);
 
+/* The reply of the dialog's last command in (nothing outstanding, the
+ * last sequence answered), and pumped; 8 s at the most. */
+void WalkAnswered(DialogWords *d);
+
 /* The command dialog of a window (a frame: none). */
 DialogWords *WalkDialog(HWND window);
 /* The newest open command dialog whose definition title is title. */

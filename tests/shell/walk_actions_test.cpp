@@ -54,17 +54,11 @@ static void Command(DialogWords *d, int32_t id)
     PumpAll();
 }
 
-/* The reply of the dialog's command in: nothing outstanding, a status. */
-static void Answered(DialogWords *d)
-{
-    PumpUntil([d] { return !(d->markFlags & DM_REQUEST_SENT) && d->first.sequence == d->first.lastAnswered; }, 8000);
-    PumpAll();
-}
 
 static void Refresh(DialogWords *d)
 {
     Command(d, 1);
-    Answered(d);
+    WalkAnswered(d);
 }
 
 /* The object typed into the dialog's name field, and shown. */
@@ -756,7 +750,7 @@ TEST(Walk, EveryActionOfEveryDefinitionTakesEffect)
         SetWindowTextA(PCFWnd(d->statusWindow), "");
         Command(d, t.id);
         if (IsWindow(w) && PCFDialogOf(w) == d)
-            Answered(d);
+            WalkAnswered(d);
         bool alive = IsWindow(w) && PCFDialogOf(w) == d;
         std::string status = alive ? WindowText(PCFWnd(d->statusWindow)) : "";
         bool said = !*t.status || Said(alive ? d : nullptr, status, t.status);

@@ -1559,12 +1559,7 @@ static void Prepare(HWND w, uint64_t flags)
         PCFSetFieldText(pane, MQCA_Q_NAME, "WALK.BIG");
         PCFSetFieldText(pane, MYPCFA_POSITION, "1");
         Command(pane, 1);
-        /* the big message is in once the reply has filled the id emptied above */
-        PumpUntil([pane] {
-            char id[100] = "";
-            const char *v = PCFGetValueText(pane, MYPCFA_MSGID, id, sizeof id);
-            return !(pane->markFlags & DM_REQUEST_SENT) && v && *v;
-        }, 8000);
+        WalkAnswered(pane);          /* the big message takes longer than the waits above */
     }
     if (flags & STEP)
         Command(pane, 563);
