@@ -286,30 +286,36 @@ static int HexValue(int ch)
     return ch >= 'A' && ch <= 'F' ? ch - 'A' + 10 : -1;
 }
 
+/* 1 when a typed byte string does not fit its field: characters kept as
+ * bytes count one each, hexadecimal digits one byte a pair. */
+static int BytesTooLong(const PCFFieldDef *f, size_t n)
+{
+    uint32_t room = PCFBytesRoom(f);
+    return f->type == PCFT_BYTES ? n > room : (n & 1) || n / 2 > room;
+}
+
 static int StoreBytes(StoreCtx *c, uint8_t *r, const char *text)
 {
     const PCFFieldDef *f = c->entry->field;
     size_t n = strlen(text);
-    uint32_t room = PCFBytesRoom(f);
-    uint8_t *bytes = (uint8_t *)CSGetMem(n / 2 + 1, "FieldHWNDBytes");
+    int bad = BytesTooLong(f, n);
+    /* the block holds what the record can, and is filled only once the
+       text is known to fit it */
+    uint8_t *bytes = (uint8_t *)CSGetMem(PCFBytesRoom(f) + 1, "FieldHWNDBytes");
     if (!bytes) {
         return NoMemory(c);
     }
     uint32_t count = 0;
-    int bad = 0;
-    if (f->type == PCFT_BYTES) {
+    if (!bad && f->type == PCFT_BYTES) {
         memcpy(bytes, text, n);
         count = (uint32_t)n;
-        bad = count > room;
-    } else {
-        bad = (n & 1) || n / 2 > room;
-        for (size_t i = 0; !bad && i < n; i += 2) {
-            int hi = HexValue((unsigned char)text[i]), lo = HexValue((unsigned char)text[i + 1]);
-            if (hi < 0 || lo < 0)
-                bad = 1;
-            else
-                bytes[count++] = (uint8_t)(hi << 4 | lo);
-        }
+    }
+    for (size_t i = 0; !bad && f->type != PCFT_BYTES && i < n; i += 2) {
+        int hi = HexValue((unsigned char)text[i]), lo = HexValue((unsigned char)text[i + 1]);
+        if (hi < 0 || lo < 0)
+            bad = 1;
+        else
+            bytes[count++] = (uint8_t)(hi << 4 | lo);
     }
     if (bad) {
         Message(c, f->type == PCFT_BYTES ? MsgInvalid : MsgHex, f);

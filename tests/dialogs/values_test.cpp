@@ -8,6 +8,9 @@
 
 using namespace dlgtest;
 
+/* The byte-string fields of the message dialogs. */
+extern const PCFFieldDef FD_MYPCFA_MSGID, FD_MYPCFA_CMSGID, FD_MYPCFA_CCORRELID, FD_MYPCFA_MESSAGE;
+
 namespace {
 
 struct Values : ::testing::Test {
@@ -126,6 +129,65 @@ TEST_F(Values, NamesHistoryAndMultiNameMode)
     EXPECT_EQ(PCFHistoryCount(PCFH_QUEUE), 0);
 }
 
+/* Every form of byte string typed at the lengths around its room, into
+ * an area of exactly its definition's size (the sanitizers watch both the
+ * area and the blocks the store takes): characters kept as bytes count one
+ * each, hexadecimal digits one byte a pair; what does not fit is refused
+ * and leaves the value as it was. */
+TEST_F(Values, ByteStringsAtTheirRoom)
+{
+    PCFFieldDef wide = {};
+    wide.title = "Wide";
+    wide.attrId = 99023;
+    wide.type = PCFT_WIDEHEX;
+    wide.maximum = 4;                   /* 8 bytes */
+    const PCFFieldDef *forms[] = { &FD_MYPCFA_MSGID, &FD_MYPCFA_CMSGID, &FD_MYPCFA_CCORRELID,
+                                   &FD_MYPCFA_MESSAGE, &wide };
+    PCFFieldEntry fields[6] = {};
+    for (int i = 0; i < 5; i++) {
+        fields[i].field = forms[i];
+        fields[i].mqcdOffset = 0xFFFFFFFF;
+    }
+    PCFCommandDef def = {};
+    def.title = "Bytes";
+    def.fields = fields;
+    PCFPrepareDef(&def);
+    for (PCFFieldEntry *e = fields; e->field; e++) {
+        const PCFFieldDef *f = e->field;
+        bool text = f->type == PCFT_BYTES;
+        uint32_t room = PCFBytesRoom(f), roomChars = text ? room : 2 * room;
+        SCOPED_TRACE(f->title);
+        for (uint32_t n : { 0u, 1u, 2u, 3u, roomChars, roomChars + 1, roomChars + 2 }) {
+            SCOPED_TRACE(n);
+            uint8_t *area = (uint8_t *)CSGetMem(def.dataSize, "TESTDATA");
+            PCFInitData(&def, area, nullptr, 0, 0, 0);
+            uint8_t *r = area + e->offset;
+            char m[100];
+            ASSERT_EQ(PCFStoreText(&def, area, e, "0A", -1, m, sizeof m), 0);
+            std::string typed(n, 'A');
+            for (uint32_t i = 1; i < n; i += 2)
+                typed[i] = '5';
+            bool fits = text ? n <= room : n % 2 == 0 && n / 2 <= room;
+            EXPECT_EQ(PCFStoreText(&def, area, e, typed.c_str(), -1, m, sizeof m), fits ? 0 : 1);
+            if (fits) {
+                uint32_t stored = text ? n : n / 2;
+                ASSERT_EQ(PCFRecBytesLength(r), stored);
+                EXPECT_EQ(PCFState(r) & PCFS_PRESENT, stored ? PCFS_PRESENT : 0);
+                for (uint32_t i = 0; i < stored; i++)
+                    EXPECT_EQ(PCFRecBytes(r)[i], text ? (uint8_t)typed[i] : 0xA5);
+                EXPECT_STREQ(m, "");
+            } else {
+                EXPECT_EQ(PCFRecBytesLength(r), text ? 2u : 1u);     /* "0A" kept */
+                EXPECT_EQ(std::string(m), std::string(text ? "Invalid value for field '" :
+                                                             "The value of '") + f->title +
+                                              (text ? "'." : "' should be hexidecimal."));
+                EXPECT_TRUE(PCFState(r) & PCFS_ERROR);
+            }
+            PCFFreeData(&def, area, 1);
+        }
+    }
+}
+
 TEST_F(Values, ByteStringsFlagSetsAndFaultTwo)
 {
     Dialog m(&PCFMessageDetailDef, (void *)1);
@@ -139,6 +201,12 @@ TEST_F(Values, ByteStringsFlagSetsAndFaultTwo)
     EXPECT_EQ(m.Text(10019), "0A0B");
     EXPECT_EQ(Type(m, 10019, ""), 0);
     EXPECT_EQ(m.State(10019) & PCFS_PRESENT, 0);
+    /* characters kept as bytes, through the dialog's own field */
+    EXPECT_EQ(Type(m, 10059, "ABC"), 0);
+    EXPECT_EQ(m.Text(10059), "ABC");
+    EXPECT_EQ(Type(m, 10059, std::string(25, 'I').c_str()), 1);
+    EXPECT_EQ(Last(), "Invalid value for field 'Message Id (Character)'.");
+    EXPECT_EQ(m.Text(10059), "ABC");
     /* strings are cut at the field's maximum */
     std::string longName(300, 'N');
     Type(m, 10022, longName.c_str());
