@@ -182,9 +182,7 @@ int UTEndsWith(const char *text, int length, const char *end, int endLength)
         length = (int)strlen(text);
     if (endLength < 0)
         endLength = (int)strlen(end);
-    return endLength <= length &&
-           EqualNoCase((const unsigned char *)text + length - endLength,
-                       (const unsigned char *)end, endLength);
+    return endLength <= length && memcmp(text + length - endLength, end, (size_t)endLength) == 0;
 }
 
 int UTIsAll(const void *bytes, int count, int value)

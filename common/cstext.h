@@ -97,7 +97,7 @@ int UTWildMatchNoCase(const char *text, int length, const char *pattern,
  * in longer, or null. */
 char *UTFindInsertion(const char *longer, int longLength, const char *shorter,
                       int shortLength);
-/* 1 when text ends with end (letter case aside); -1: NUL-terminated. */
+/* 1 when text ends with end, byte for byte; -1: NUL-terminated. */
 int UTEndsWith(const char *text, int length, const char *end, int endLength);
 int UTIsAll(const void *bytes, int count, int value);
 

@@ -304,7 +304,8 @@ TEST(Search, InsertionEndsAndAll)
     EXPECT_EQ(UTFindInsertion("ABC", 3, "ABC", 3), nullptr);
     EXPECT_EQ(UTFindInsertion("AB", 2, "ABC", 3), nullptr);
 
-    EXPECT_EQ(UTEndsWith("QUEUE.XMITQ", -1, ".xmitq", -1), 1);
+    EXPECT_EQ(UTEndsWith("QUEUE.XMITQ", -1, ".XMITQ", -1), 1);
+    EXPECT_EQ(UTEndsWith("QUEUE.XMITQ", -1, ".xmitq", -1), 0);    /* letter case counts */
     EXPECT_EQ(UTEndsWith("Q", 1, "QQ", 2), 0);
     EXPECT_EQ(UTEndsWith("ABCD", 3, "C", 1), 1);
     EXPECT_EQ(UTEndsWith("ABCD", 3, "D", -1), 0);
