@@ -172,13 +172,11 @@ int CSRunCommand(char *commandLine, int flags, CSHANDLE *process, char **errorTe
         SetText(text, "No command supplied");
         return 0;
     }
+    /* a line of blanks is not empty: it goes to the system like any other
+       and fails there, with the system's code and text */
     char *line = commandLine;
     while (*line == ' ')
         line++;
-    if (!*line) {
-        SetText(text, "No command supplied");
-        return 0;
-    }
     const char *program = InterpreterLine(line) ? Interpreter() : nullptr;
     void *proc = nullptr;
     int rc = CSSysStartProcess(program, line, flags & CSRUN_HIDDEN, &proc);
