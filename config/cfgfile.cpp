@@ -178,6 +178,9 @@ static void read_locations(PRFIN *in, CSTREE **tree, int64_t readTime, READNOTES
         CfgLocationDefaults(r);
         PrfGetToken(in, &q, 0, token);
         UTStrCopy(r->qmName, token, sizeof r->qmName);
+        /* blanks after the name are never written: kept, they would key
+           the location apart from the one the next start reads back */
+        UTTrimRightChars(r->qmName, (int)strlen(r->qmName), " ");
         PrfGetToken(in, &q, 0, token);
         UTStrCopy(r->locationName, token, sizeof r->locationName);
         PrfGetInt(in, &r->platform, token);

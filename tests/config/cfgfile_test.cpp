@@ -675,7 +675,8 @@ std::string TrimmedLines(const std::string &text)
 /* Damaged files the fuzz campaigns found (tests/data/config/damaged): a
  * filter text whose quote stays open, NUL bytes inside kept sections (and
  * after an empty one), zero and bad numbers, an option word before its
- * mask, a column list cut short or naming a column twice.  Each start writes what the next one reads back as itself: the
+ * mask, a column list cut short or naming a column twice, a queue-manager
+ * name ending in a blank beside the same name without it.  Each start writes what the next one reads back as itself: the
  * first writing says what the second says (blanks at line ends aside),
  * and the second and third are the same bytes. */
 TEST_F(Fixture, DamagedFilesReadBackAsTheyWereWritten)
