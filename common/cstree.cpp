@@ -407,10 +407,11 @@ static void WalkSubtree(CSTREE **root, CSTREE **slot, CSTREEWALKFUNC callback, v
         return;
     WalkSubtree(root, &e->left, callback, context);
     WalkSubtree(root, &e->right, callback, context);
-    /* Cleared before the callback, so a callback that unlinks or frees the
-     * element leaves nothing dangling in the tree. */
-    *slot = nullptr;
+    /* The callback sees the element still in its slot; the slot lies in
+     * the parent (not yet called back) or is the root slot, so clearing
+     * it afterwards reads nothing the callback may have freed. */
     callback(root, e, context);
+    *slot = nullptr;
 }
 
 void CSTreeWalk(CSTREE **root, CSTREEWALKFUNC callback, void *context)

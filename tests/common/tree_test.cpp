@@ -286,15 +286,21 @@ TEST(Tree, RisingKeysGiveBalancedTree)
     EXPECT_EQ(CSTreeDelete(&root, nullptr, nullptr, nullptr, 4), CSTREE_NOTFOUND);
     IntElem two = IntImage(2);
     EXPECT_EQ(CSTreeDelete(&root, nullptr, nullptr, &two.hdr, CSKEY_INT32), CSTREE_NOTFOUND);
-    /* Post-order walk: the callback releases every element. */
-    int count = 0;
-    CSTreeWalk(&root, [](CSTREE **, CSTREE *e, void *ctx) {
+    /* Post-order walk: the callback releases every element, and only
+     * then is the slot that held it cleared (the root's element, called
+     * back last, still sits in the root slot). */
+    struct Walk { int count, inRoot; CSTREE **root; } walk = { 0, 0, &root };
+    CSTreeWalk(&root, [](CSTREE **slot, CSTREE *e, void *ctx) {
+        Walk *w = (Walk *)ctx;
+        EXPECT_EQ(slot, w->root);
         EXPECT_EQ(e->left, nullptr);
         EXPECT_EQ(e->right, nullptr);
-        ++*(int *)ctx;
+        w->count++;
+        w->inRoot += *slot == e;
         CSFreeMem(e);
-    }, &count);
-    EXPECT_EQ(count, 6);
+    }, &walk);
+    EXPECT_EQ(walk.count, 6);
+    EXPECT_EQ(walk.inRoot, 1);
     EXPECT_EQ(root, nullptr);
 }
 
