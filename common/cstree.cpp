@@ -296,18 +296,9 @@ CSTREE *CSTreeFindInt(CSTREE *root, uint32_t n)
     return e;
 }
 
-/* Whether the chain around an element carries its order numbers: a tree
- * filled with CSTREE_NORENUM leaves them alone (all 0), and walking the
- * rest of its chain on every removal would make taking its elements out
- * one by one cost the square of their number. */
-static int KeptNumbered(const CSTREE *e)
-{
-    return e->next && e->next->order == e->order + 1;
-}
-
 /* Takes the element with element's key out of the tree and the chain;
- * the elements after it are numbered again where the chain is kept
- * numbered. */
+ * the elements after it are numbered again, whether or not the tree was
+ * filled with CSTREE_NORENUM. */
 static CSTREE *Remove(CSTREE **root, CSTREE *element, int keyMode)
 {
     if (!element || !(keyMode >= 0 || keyMode == CSKEY_STRPTR_NOCASE || keyMode == CSKEY_STRPTR))
@@ -358,8 +349,7 @@ static CSTREE *Remove(CSTREE **root, CSTREE *element, int keyMode)
         t->prev->next = t->next;
     if (t->next)
         t->next->prev = t->prev;
-    if (KeptNumbered(t))
-        RenumberAfter(t->prev, t->next);
+    RenumberAfter(t->prev, t->next);
     t->left = t->right = t->prev = t->next = nullptr;
     return t;
 }

@@ -208,8 +208,9 @@ TEST(Tree, LongByteKeysSortAsUnsignedBytes)
 
 /* A tree whose order numbers are left alone (as the location tree is
  * filled) emptied one element at a time: from the front, the back and
- * the middle, its shape, chain and lookups stay right throughout, and
- * the numbers stay as the adds left them. */
+ * the middle, its shape, chain and lookups stay right throughout.  Each
+ * removal renumbers: the first one, of the first element, numbers the
+ * rest from 0, and the numbers then run 0, 1, 2 ... along the chain. */
 TEST(Tree, UnnumberedTreeEmptiedOneByOne)
 {
     std::mt19937 rng(4242);
@@ -241,16 +242,19 @@ TEST(Tree, UnnumberedTreeEmptiedOneByOne)
         if (n % 200 == 0 || ref.size() < 4) {
             CheckShape(root);
             CSTREE *c = CSTreeFirst(root), *prev = nullptr;
+            uint32_t order = 0;
             for (auto &kv : ref) {
                 ASSERT_NE(c, nullptr);
                 IntElem img = ByteImage(kv.first);
                 EXPECT_EQ(KeyOf(c), img.key);
                 EXPECT_EQ(((IntElem *)c)->value, kv.second);
                 EXPECT_EQ(c->prev, prev);
-                EXPECT_EQ(c->order, 0u);
+                EXPECT_EQ(c->order, order);
+                EXPECT_EQ(CSTreeFindInt(root, order), c);
                 EXPECT_EQ(CSTreeFind(root, &img.key, 4), c);
                 prev = c;
                 c = c->next;
+                order++;
             }
             EXPECT_EQ(c, nullptr);
             EXPECT_EQ(CSTreeLast(root), prev);
