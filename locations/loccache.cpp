@@ -183,8 +183,10 @@ static int refresh_list(QMS *r, int kind, uint32_t message)
     }
     LOCCACHES *c = (LOCCACHES *)r->objectCaches;
     CSTREE **tree = c ? &c->lists[kind] : nullptr;
-    for (CSTREE *e = tree ? CSTreeFirst(*tree) : nullptr, *next; e; e = next) {
-        next = e->next;
+    /* from the last: each removal renumbers the entries after it, and
+       those still to be walked are then not among them */
+    for (CSTREE *e = tree ? CSTreeLast(*tree) : nullptr, *prev; e; e = prev) {
+        prev = e->prev;
         LOCOBJ *o = (LOCOBJ *)e;
         if (!(o->flags & LOCOBJ_STALE))
             continue;
@@ -236,8 +238,8 @@ int LocRefreshQueueInfo(QMS *r)
         return 0;
     }
     LOCCACHES *c = (LOCCACHES *)r->objectCaches;
-    for (CSTREE *e = c ? CSTreeFirst(c->queues) : nullptr, *next; e; e = next) {
-        next = e->next;
+    for (CSTREE *e = c ? CSTreeLast(c->queues) : nullptr, *prev; e; e = prev) {   /* as above */
+        prev = e->prev;
         QINFO *q = (QINFO *)e;
         if (!(q->flags & QI_REMOVE) || (q->flags & QI_KEEP))
             continue;
@@ -401,8 +403,8 @@ int LocRefreshListA(QMS *r)
     PASS p = { r, (LOCCACHES *)r->objectCaches, nullptr, nullptr, nullptr };
     for (int changes = 1; p.c && changes;) {
         uint32_t before = r->caches[7].count;
-        for (CSTREE *e = CSTreeFirst(p.c->named), *next; e; e = next) {
-            next = e->next;
+        for (CSTREE *e = CSTreeLast(p.c->named), *prev; e; e = prev) {     /* as above */
+            prev = e->prev;
             LOCNAMED *n = (LOCNAMED *)e;
             if (!(n->flags & LOCOBJ_STALE))
                 continue;

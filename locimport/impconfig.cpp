@@ -15,10 +15,11 @@
 char ImportMasterPath[300];
 int ImportMasterPrune;
 
+/* From the last: each deletion renumbers the locations after it. */
 void ImportEmptyTree(CSTREE **tree)
 {
     while (*tree)
-        LocDelete(tree, (QMS *)CSTreeFirst(*tree), nullptr);
+        LocDelete(tree, (QMS *)CSTreeLast(*tree), nullptr);
 }
 
 /* Reads a configuration file into a tree of its own; the program's own

@@ -37,7 +37,7 @@ static double now_ms()
 static void clear_tree()
 {
     while (LocTree)
-        LocDelete(&LocTree, (QMS *)CSTreeFirst(LocTree), nullptr);
+        LocDelete(&LocTree, (QMS *)CSTreeLast(LocTree), nullptr);   /* nothing to renumber */
     LocFlushFreed();
 }
 

@@ -85,7 +85,7 @@ static void clear_tree()
     for (CSTREE *e = CSTreeFirst(LocTree); e; e = e->next)
         ((QMS *)e)->putThread.state = ((QMS *)e)->getThread.state = 0;
     while (LocTree)
-        LocDelete(&LocTree, (QMS *)CSTreeFirst(LocTree), nullptr);
+        LocDelete(&LocTree, (QMS *)CSTreeLast(LocTree), nullptr);   /* nothing to renumber */
     LocFlushFreed();
 }
 
