@@ -318,6 +318,26 @@ static HWND create_control(DDHANDLE dd, DDField *f, HWND parent)
     return w;
 }
 
+/* A one-line edit keeps the scroll it took while it was narrow: focused
+ * (its text selected, the caret at the end) before the dialog had its
+ * size, it shows nothing of its text once widened, and typing adds to a
+ * text the user cannot see.  Scrolled back to the start, then to the
+ * caret, it shows what it holds. */
+static void show_text_again(int type, HWND w)
+{
+    COMBOBOXINFO ci = {sizeof ci};
+    HWND edit = type == DD_EDIT ? w : type == DD_COMBOBOX && GetComboBoxInfo(w, &ci) ? ci.hwndItem : nullptr;
+    if (!edit || (GetWindowLongA(edit, GWL_STYLE) & ES_MULTILINE) ||
+        SendMessageA(edit, EM_GETFIRSTVISIBLELINE, 0, 0) <= 0)
+        return;
+    DWORD start = 0, end = 0;
+    SendMessageA(edit, EM_GETSEL, (WPARAM)&start, (LPARAM)&end);
+    SendMessageA(edit, EM_SETSEL, 0, 0);
+    SendMessageA(edit, EM_SCROLLCARET, 0, 0);
+    SendMessageA(edit, EM_SETSEL, start, end);
+    SendMessageA(edit, EM_SCROLLCARET, 0, 0);
+}
+
 int DDRestoreWindow(DDHANDLE dd, DDField *f, const POINT *pos, const SIZE *size)
 {
     int t = DD_TYPE(f);
@@ -389,6 +409,7 @@ int DDRestoreWindow(DDHANDLE dd, DDField *f, const POINT *pos, const SIZE *size)
         if (t == DD_COMBOBOX)
             swp |= SWP_NOREDRAW;
         SetWindowPos(f->hwnd, nullptr, pos->x, pos->y, size->cx, size->cy, swp);
+        show_text_again(t, f->hwnd);
         if (t == DD_COMBOBOX || (show && t == DD_GROUPBOX) ||
             (t == DD_STATIC && f->row && (f->row->style & 0x603)))
             InvalidateRect(f->hwnd, nullptr, TRUE);

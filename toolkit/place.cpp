@@ -55,11 +55,21 @@ void WinCentreOverWindow(HWND hwnd, HWND other)
     SetWindowPos(hwnd, NULL, a.left, a.top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
-/* fit and apply position and size */
+/* fit and apply position and size; a window that takes another size
+ * than asked (its least size is larger) is fitted again at the size it
+ * took, about the same centre, so no part of it leaves the area */
 static void apply(HWND hwnd, PlaceRect *r, uint32_t fit)
 {
     WinFitRect(r, 1, fit);
     SetWindowPos(hwnd, NULL, r->x, r->y, r->cx, r->cy, SWP_NOZORDER | SWP_NOACTIVATE);
+    PlaceRect took;
+    WinGetWindowRect(hwnd, &took);
+    if (took.cx == r->cx && took.cy == r->cy)
+        return;
+    took.x = r->x - (took.cx - r->cx) / 2;
+    took.y = r->y - (took.cy - r->cy) / 2;
+    WinFitRect(&took, 1, 0);
+    SetWindowPos(hwnd, NULL, took.x, took.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void WinCentreOnWindow(HWND hwnd, HWND other, int cx, int cy, uint32_t fit)

@@ -119,16 +119,25 @@ static void draw_image(ToolbarState *t, HDC dc, HBITMAP bm, RECT slot, int shift
     DeleteDC(src);
 }
 
+/* a separator: a bump line as wide as the separator width, centred in
+ * its slot (the edge is cut to that width: it would draw two pixels) */
+static void draw_separator(ToolbarState *t, HDC dc, RECT slot)
+{
+    RECT s = {slot.left + (slot.right - slot.left - t->sepWidth) / 2, slot.top, 0, slot.bottom};
+    s.right = s.left + t->sepWidth;
+    int saved = SaveDC(dc);
+    IntersectClipRect(dc, s.left, s.top, s.right, s.bottom);
+    DrawEdge(dc, &s, EDGE_BUMP, BF_LEFT);
+    RestoreDC(dc, saved);
+}
+
 static void draw_button(ToolbarState *t, HDC dc, int i, RECT r)
 {
     ToolbarButton *b = &t->buttons[i];
     FillRect(dc, &r, *t->light);
     if (b->id == 0) {
-        if (b->flags & TBB_SEP) {
-            RECT s = {r.left + (r.right - r.left - t->sepWidth) / 2, r.top, 0, r.bottom};
-            s.right = s.left + 2;
-            DrawEdge(dc, &s, EDGE_ETCHED, BF_LEFT);
-        }
+        if (b->flags & TBB_SEP)
+            draw_separator(t, dc, r);
         return;
     }
     int hot = (b->flags & TBB_HOT) != 0;

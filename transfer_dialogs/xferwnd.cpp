@@ -184,15 +184,17 @@ void XferPlaceWindow(HWND hwnd, DDHANDLE dd, int slot)
         cx = frame.right - frame.left;
         cy = frame.bottom - frame.top;
     }
-    WinPositionAtCursor(hwnd, cx, cy, 0);
-    /* a frame wider than the system said still leaves the fields room */
+    /* sized before it is placed, so that the place suits the size it
+       takes: a frame wider than the system said still leaves the fields
+       room, and grown after its placement the window could reach past
+       the screen's edge */
+    SetWindowPos(hwnd, nullptr, 0, 0, cx, cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     RECT client, window;
     GetClientRect(hwnd, &client);
     GetWindowRect(hwnd, &window);
     int dx = need.cx - client.right, dy = need.cy - client.bottom;
-    if (dx > 0 || dy > 0)
-        SetWindowPos(hwnd, nullptr, 0, 0, window.right - window.left + (dx > 0 ? dx : 0),
-                     window.bottom - window.top + (dy > 0 ? dy : 0), SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    WinPositionAtCursor(hwnd, window.right - window.left + (dx > 0 ? dx : 0),
+                        window.bottom - window.top + (dy > 0 ? dy : 0), 0);
 }
 
 void XferRememberSize(HWND hwnd, int slot)

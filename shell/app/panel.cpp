@@ -392,6 +392,38 @@ static LRESULT panel_colour(HWND hwnd, WPARAM wp, LPARAM lp)
     return (LRESULT)ColourBrush(9);
 }
 
+/* The panel's width in the frame's normal placement, for a width it has
+ * in the maximised frame: restored, the frame's panes keep their lines
+ * in proportion to its client width, and the panel's line lies one
+ * splitter beyond its right edge. */
+static int32_t normal_width(FrameWords *f, int32_t width)
+{
+    WINDOWPLACEMENT wp = { sizeof wp };
+    RECT wr;
+    if (f->cx <= 0 || !GetWindowPlacement(f->window, &wp) || !GetWindowRect(f->window, &wr))
+        return 0;
+    int32_t frame = (wr.right - wr.left) - f->cx;
+    int64_t normal = (wp.rcNormalPosition.right - wp.rcNormalPosition.left) - frame;
+    int32_t line = width + BAG_THICK / 10;
+    return normal > 0 ? (int32_t)((line * normal + f->cx / 2) / f->cx) - BAG_THICK / 10 : 0;
+}
+
+/* The width kept for the next frames and the next start is the panel's
+ * in the normal frame.  In the maximised frame (the normal one
+ * stretched) only the user's dragging sets it, as the width it will have
+ * when the frame is restored: the stretch alone would bring it back
+ * wider at each start. */
+static void remember_width(FrameWords *f)
+{
+    if (!IsWindowVisible(f->window) || IsIconic(f->window))
+        return;
+    int32_t width = f->panelCx;
+    if (IsZoomed(f->window))
+        width = f->bag.dragging ? normal_width(f, width) : 0;
+    if (width >= PanelReadableWidth(f))
+        Shell.panelWidth[PCFPlacementSlot()] = width;
+}
+
 LRESULT CALLBACK QmPanelProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
 {
     FrameWords *f = (FrameWords *)GetPropA(hwnd, PROP_FRAME);
@@ -403,12 +435,7 @@ LRESULT CALLBACK QmPanelProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
     case WM_SIZE:
         f->panelCx = LOWORD(lp);
         f->panelCy = HIWORD(lp);
-        /* remembered of the frame in its normal state only, as its
-           placement is: a maximised frame's panel is the normal one
-           stretched, and would come back wider at each start */
-        if (f->panelCx >= PanelReadableWidth(f) && IsWindowVisible(f->window) &&
-            !IsZoomed(f->window) && !IsIconic(f->window))
-            Shell.panelWidth[PCFPlacementSlot()] = f->panelCx;
+        remember_width(f);
         FrameLayout(f);
         return 0;
     case WM_CONTEXTMENU: {

@@ -250,16 +250,47 @@ static std::string KeyLine(const std::string &text, const std::string &key)
     return text.substr(at, text.find_first_of("\r\n", at) - at);
 }
 
+/* The width of a frame's queue-manager panel. */
+static int PanelWidth(HWND frame)
+{
+    RECT r = {};
+    GetClientRect(FindWindowExA(frame, nullptr, "RAVOLTQM", nullptr), &r);
+    return r.right;
+}
+
+/* Drags the splitter right of the frame's queue-manager panel by dx. */
+static void DragPanelEdge(HWND frame, int dx)
+{
+    HWND panel = FindWindowExA(frame, nullptr, "RAVOLTQM", nullptr);
+    RECT pr;
+    GetWindowRect(panel, &pr);
+    for (HWND s = nullptr; (s = FindWindowExA(frame, s, "BAGSPLIT", nullptr));) {
+        RECT sr;
+        GetWindowRect(s, &sr);
+        if (sr.left != pr.right || sr.bottom - sr.top < 10)
+            continue;
+        int y = (sr.bottom - sr.top) / 2;
+        DWORD_PTR ignored;
+        SendMessageTimeoutA(s, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(1, y), SMTO_BLOCK, 5000, &ignored);
+        SendMessageTimeoutA(s, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(1 + dx, y), SMTO_BLOCK, 5000, &ignored);
+        SendMessageTimeoutA(s, WM_LBUTTONUP, 0, MAKELPARAM(1 + dx, y), SMTO_BLOCK, 5000, &ignored);
+        return;
+    }
+}
+
 /* Left maximised, the frame comes back maximised over the normal
  * placement it keeps, and the queue-manager panel keeps the width it had
- * in the normal frame (a maximised frame's panel is that one stretched):
- * start after start, nothing drifts that the user did not change; the
- * last time it is restored to its normal placement and left so. */
+ * in the normal frame (a maximised frame's panel is that one stretched);
+ * a width the user drags in the maximised frame is kept as the normal
+ * frame's, and is back in the maximised frame at the next start: start
+ * after start, nothing drifts that the user did not change; the last
+ * time it is restored to its normal placement and left so. */
 TEST(Program, TheFrameComesBackAsItWasLeft)
 {
     std::string dir = ConfigDir("AP:\nmainqm=300 300\nQM:RAVOLT.DEMO \"RAVOLT.DEMO\" 0 0\n");
-    std::string placement;
+    std::string placement, kept;
     RECT normal = {};
+    int dragged = 0;
     for (int run = 0; run < 3; run++) {
         Program p;
         ASSERT_TRUE(p.Start("-f \"" + dir + "\"")) << run;
@@ -277,23 +308,34 @@ TEST(Program, TheFrameComesBackAsItWasLeft)
         Sleep(1200);                                      /* the user acts after a moment */
         if (!run) {
             GetWindowRect(frame, &normal);
+            EXPECT_EQ(PanelWidth(frame), 300);
             ShowWindow(frame, SW_MAXIMIZE);
             EXPECT_TRUE(IsZoomed(frame));
-        } else if (run == 2) {
+            int stretched = PanelWidth(frame);
+            DragPanelEdge(frame, 120);
+            dragged = PanelWidth(frame);
+            EXPECT_GT(dragged, stretched + 100);        /* (the drag snaps to a few pixels) */
+        } else if (run == 1) {
+            EXPECT_NEAR(PanelWidth(frame), dragged, 1);
+        } else {
             ShowWindow(frame, SW_RESTORE);
             RECT now;
             GetWindowRect(frame, &now);
             EXPECT_TRUE(EqualRect(&now, &normal)) << now.left << "," << now.top << " " << now.right << ","
                                                    << now.bottom;
+            EXPECT_EQ(std::to_string(PanelWidth(frame)) + " 300", kept);
         }
         Sleep(500);
         PostMessageA(frame, WM_CLOSE, 0, 0);
         EXPECT_EQ(p.WaitExit(30000), 0) << run;
         std::string written = ReadAll(dir + "\\RAVOLT.CFG");
-        if (!run)
+        if (!run) {
             placement = KeyLine(written, "main");
+            kept = KeyLine(written, "mainqm");
+            EXPECT_NE(kept, "300 300");
+        }
         EXPECT_EQ(KeyLine(written, "mainmax"), run < 2 ? "1" : "") << run;
-        EXPECT_EQ(KeyLine(written, "mainqm"), "300 300") << run;
+        EXPECT_EQ(KeyLine(written, "mainqm"), kept) << run;
         EXPECT_EQ(KeyLine(written, "main"), placement) << run;
     }
 }

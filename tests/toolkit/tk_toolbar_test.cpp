@@ -1,10 +1,12 @@
 /* The toolbar: clicks, exclusive groups, press-move-release without a
  * command, disabled and inert buttons, width sharing on resize, heights
- * with bands, painted images; and the caption text choice. */
+ * with bands, painted images and the separator's line; and the caption
+ * text choice. */
 #include <gtest/gtest.h>
 #include "tkharness.h"
 #include "tktoolbar.h"
 #include <commctrl.h>
+#include <string>
 
 static HBITMAP solid_bitmap(COLORREF c)
 {
@@ -121,14 +123,29 @@ TEST(Toolbar, PaintsImagesTransparently)
 {
     HWND parent = TestParent(400, 100);
     HBITMAP red = solid_bitmap(RGB(255, 0, 0)), green = solid_bitmap(RGB(0, 255, 0));
-    ToolbarButton b[] = {button(1, 1, 0, 0, red), button(2, 2, TBB_DISABLED, 0, green)};
-    HWND bar = TbCreate(parent, TBS_FLAT, 2, b);
+    ToolbarButton b[] = {button(1, 1, 0, 0, red), button(0, 2, TBB_SEP), button(2, 3, TBB_DISABLED, 0, green)};
+    HWND bar = TbCreate(parent, TBS_FLAT, 3, b);
     TbSetColour(bar, RGB(0, 0, 255));
     int w, h;
     auto px = Capture(bar, &w, &h);
     EXPECT_EQ(PixelAt(px, w, 10, 10), 0xFF0000u);          /* the image's middle */
     EXPECT_EQ(PixelAt(px, w, 10 - 6, 10 - 6) , 0xC0C0C0u); /* transparent: light brush */
-    EXPECT_EQ(PixelAt(px, w, 25, 5), 0x0000FFu);           /* disabled: background colour */
+    EXPECT_EQ(PixelAt(px, w, 45, 5), 0x0000FFu);           /* disabled: background colour */
+    /* the separator (20..40): one column of the bump's light shade at 29,
+       the bar's whole height, and the light brush beside it */
+    COLORREF bump = GetSysColor(COLOR_3DLIGHT);
+    uint32_t line = (uint32_t)GetRValue(bump) << 16 | GetGValue(bump) << 8 | GetBValue(bump);
+    ASSERT_NE(line, 0xC0C0C0u);
+    std::string wrong;                                      /* "x:colour" of each wrong column */
+    for (int x = 20; x < 40; x++)
+        for (int y = 0; y < h; y++)
+            if (PixelAt(px, w, x, y) != (x == 29 ? line : 0xC0C0C0u)) {
+                char cell[24];
+                snprintf(cell, sizeof cell, " %d:%06X", x, PixelAt(px, w, x, y));
+                wrong += cell;
+                break;
+            }
+    EXPECT_EQ(wrong, "");
     DestroyWindow(bar);
     DeleteObject(red);
     DeleteObject(green);

@@ -332,6 +332,29 @@ TEST(Placement, InjectedTwoMonitorLayout)
     EXPECT_EQ(r.x, 2700);                       /* the whole desktop */
     tkHost.wholeDesktop = 0;
     DestroyWindow(pop);
+    /* at the pointer near the first monitor's bottom-right corner, a
+       window that takes no less than 300 x 200 though 100 x 80 is asked:
+       its centre on the pointer, then moved wholly onto the work area */
+    static const char *const cls = "TK_MINSIZE";
+    WNDCLASSA wc = {};
+    wc.lpfnWndProc = [](HWND h, UINT m, WPARAM w, LPARAM l) -> LRESULT {
+        if (m == WM_GETMINMAXINFO) {
+            ((MINMAXINFO *)l)->ptMinTrackSize = {300, 200};
+            return 0;
+        }
+        return DefWindowProcA(h, m, w, l);
+    };
+    wc.hInstance = GetModuleHandleA(NULL);
+    wc.lpszClassName = cls;
+    RegisterClassA(&wc);
+    HWND big = CreateWindowExA(0, cls, "", WS_POPUP | WS_THICKFRAME, 0, 0, 300, 200, parent, NULL,
+                               GetModuleHandleA(NULL), NULL);
+    ASSERT_TRUE(SetCursorPos(1580, 950));
+    WinPositionAtCursor(big, 100, 80, 0);
+    WinGetWindowRect(big, &got);
+    EXPECT_EQ(std::to_string(got.x) + "," + std::to_string(got.y) + " " + std::to_string(got.cx) + "x" +
+              std::to_string(got.cy), "1300,760 300x200");
+    DestroyWindow(big);
     UtilSetDisplaySource(nullptr);
     UtilCheckMonitors();
     TkSetHooks(nullptr);

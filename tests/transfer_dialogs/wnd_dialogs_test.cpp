@@ -15,6 +15,7 @@
 #include "dialogs.h"
 #include "prfdata.h"
 #include "tkharness.h"
+#include "tkutil.h"
 
 namespace {
 
@@ -357,18 +358,37 @@ TEST_F(Windows, LoadingAnEmptyFileSaysSo)
 }
 
 /* As a list dialog opens them for its selected row: the queue, stream or
- * topic given; without one the location's last-used queue. */
+ * topic given (the focused input queue shown from its start: the focus,
+ * given before the window had its size, left it scrolled out of the
+ * field); without one the location's last-used queue.  Opened at the
+ * pointer in a corner, the window stays on the work area. */
 TEST_F(Windows, OpenedForASelectedRow)
 {
     HWND put = PutDialog(loc, "ROW.Q");
     DDHANDLE dd = DDFindHandle(put);
     EXPECT_EQ(Field(dd, PF_QUEUE), "ROW.Q");
     DestroyWindow(put);
+    /* at the pointer in the work area's bottom-right corner, its
+       remembered size below the least it takes: wholly on the work area */
+    const AreaRect &a = UtilDisplayLayout()->desktop;
+    SetCursorPos(a.right - 5, a.bottom - 5);
+    int32_t kept[4];
+    memcpy(kept, Prf.dialogs[DLG_DRASK], sizeof kept);
+    Prf.dialogs[DLG_DRASK][2] = 200;
+    Prf.dialogs[DLG_DRASK][3] = 100;
     HWND drask = DraskDialog(loc, "ROW.Q");
+    RECT r;
+    GetWindowRect(drask, &r);
+    EXPECT_TRUE(r.left >= a.left && r.top >= a.top && r.right <= a.right && r.bottom <= a.bottom)
+        << r.left << "," << r.top << "-" << r.right << "," << r.bottom << " on " << a.right << "x" << a.bottom;
     dd = DDFindHandle(drask);
     EXPECT_EQ(Field(dd, DF_INQUEUE), "ROW.Q");
     EXPECT_EQ(Field(dd, DF_OUTQUEUE), "ROW.Q");
+    COMBOBOXINFO ci = {sizeof ci};
+    ASSERT_TRUE(GetComboBoxInfo(DDGetFieldWindow(dd, DF_INQUEUE, 0), &ci));
+    EXPECT_EQ(SendMessageA(ci.hwndItem, EM_GETFIRSTVISIBLELINE, 0, 0), 0);     /* the first character shown */
     DestroyWindow(drask);
+    memcpy(Prf.dialogs[DLG_DRASK], kept, sizeof kept);
     HWND pub = PublishDialog(loc, "MY.STREAM", "price/fruit");
     dd = DDFindHandle(pub);
     EXPECT_EQ(Field(dd, PF_STREAM), "MY.STREAM");
