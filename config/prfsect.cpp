@@ -9,6 +9,7 @@
 #include "savedlg.h"
 #include "pdgfile.h"
 #include "cs.h"
+#include "mqsc.h"
 
 #include <cstring>
 #include <initializer_list>
@@ -433,7 +434,7 @@ int PrfReadSections(PRFIN *in, char *token, int len)
         case SK_GDG: len = read_gdg(in, token); break;
         case SK_PDG: len = PrfReadSavedDialog(in, token); break;
         case SK_MON: len = PrfSkipMonitorSection(in, token); break;
-        case SK_MQS: len = read_strings(in, &p.mqscHistory, "MQSCCMD2", token); break;
+        case SK_MQS: len = read_strings(in, MQSCGlobalHistory(), "MQSCCMD2", token); break;
         case SK_QMSRCH: len = read_strings(in, &p.qmSearch, "QMSRCH", token); break;
         case SK_QSRCH: len = read_strings(in, &p.qSearch, "QSRCH", token); break;
         case SK_QPFX: len = read_strings(in, &p.qPrefix, "QPFX", token); break;
@@ -461,7 +462,7 @@ void PrfWriteSections(PRFOUT *out)
     CfgWriteDialogs(DlgInfoGlobal, out);
     write_gdg(out);
     PrfWriteSavedDialogs(out);
-    write_strings(out, &p.mqscHistory, "MQS:");
+    write_strings(out, MQSCGlobalHistory(), "MQS:");
     write_strings(out, &p.qmSearch, "QMSRCH:");
     write_strings(out, &p.qSearch, "QSRCH:");
     write_strings(out, &p.qPrefix, "QPFX:");
@@ -499,7 +500,7 @@ void PrfFreeSections(void)
         reset_layout(&l);
     free_list(&p.findList, free_fr);
     free_list(&p.replaceList, free_fr);
-    for (CSLIST *l : { &p.mqscHistory, &p.qmSearch, &p.qSearch, &p.qPrefix })
+    for (CSLIST *l : { MQSCGlobalHistory(), &p.qmSearch, &p.qSearch, &p.qPrefix })
         free_list(l, nothing);
     for (CSLIST &l : p.objectNames)
         free_list(&l, nothing);

@@ -30,7 +30,6 @@ struct FRENTRY {
 struct PRFSECTIONS {
     PRFLAYOUT layouts[3];              /* "PRT:", "PRH:", "PRF:" */
     CSLIST findList, replaceList;      /* FRENTRY */
-    CSLIST mqscHistory;                /* texts, "MQSCCMD2" */
     CSLIST qmSearch, qSearch;          /* "QMSRCH", "QSRCH" */
     CSLIST qPrefix;                    /* "QPFX" */
     CSLIST objectNames[PRF_OBJLISTS];  /* "OBJNAME" */

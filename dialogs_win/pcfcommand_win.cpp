@@ -13,6 +13,7 @@
 #include "cnt.h"
 #include "cs.h"
 #include "command.h"
+#include "consolewnd.h"
 #include "mq/mqown.h"
 #include "tktoolbar.h"
 
@@ -68,10 +69,16 @@ static LRESULT FilterButton(DialogWords *d, int32_t, int, LPARAM, int *)
     return 0;
 }
 
-static LRESULT HistoryDrop(DialogWords *d, int32_t, int notify, LPARAM, int *)
+/* 26: the history combo's list filled again as it drops down; a combo
+ * another window took as its own (the MQSC console's input box) still
+ * tells the dialog, which passes it on. */
+static LRESULT HistoryDrop(DialogWords *d, int32_t id, int notify, LPARAM lp, int *)
 {
+    HWND combo = PCFWnd(d->historyCombo), taker = combo ? GetParent(combo) : nullptr;
+    if (taker && taker != Wnd(d))
+        return SendMessageA(taker, WM_COMMAND, MAKEWPARAM(id, notify), lp);
     if (notify == CBN_DROPDOWN)
-        FillHistoryCombo(d->first.location, PCFWnd(d->historyCombo));
+        FillHistoryCombo(d->first.location, combo);
     return 0;
 }
 

@@ -315,6 +315,15 @@ static int MakeMenu(DialogWords *d)
     return 1;
 }
 
+/* The console of a definition whose default action issues its input as
+ * MQSC commands: its lines take the data window's place, over the
+ * dialog's history combo box as its input box. */
+static const PCFActionDef *ConsoleAction(const PCFCommandDef *def)
+{
+    const PCFActionDef *a = def->list ? nullptr : PCFFindActionDef(def->actions, 1);
+    return a && (a->flags2 & 0x800) ? a : nullptr;
+}
+
 /* Step 4: status line, count window, history combo. */
 static int MakeStatus(DialogWords *d, HWND hwnd)
 {
@@ -332,6 +341,8 @@ static int MakeStatus(DialogWords *d, HWND hwnd)
         if (!d->countWindow)
             return 0;
     }
+    if (ConsoleAction(def))
+        d->stateFlags |= DF_HISTORY_COMBO;
     if (d->stateFlags & DF_HISTORY_COMBO) {
         HWND h = Child(d, hwnd, "COMBOBOX", WS_VISIBLE | CBS_DROPDOWN | WS_VSCROLL | WS_TABSTOP | CBS_AUTOHSCROLL,
                        PCFC_HISTORY, "WinCreateWindow failed: Status");
@@ -405,14 +416,6 @@ static int MakeDataWindow(DialogWords *d, HWND hwnd)
         return 0;
     }
     return PCFPaneCreateWindow(d, hwnd, ed) != nullptr;
-}
-
-/* The console of a definition whose default action issues its input as
- * MQSC commands: its lines and input box take the data window's place. */
-static const PCFActionDef *ConsoleAction(const PCFCommandDef *def)
-{
-    const PCFActionDef *a = def->list ? nullptr : PCFFindActionDef(def->actions, 1);
-    return a && (a->flags2 & 0x800) ? a : nullptr;
 }
 
 static int MakeConsole(DialogWords *d, HWND hwnd, const PCFActionDef *action)

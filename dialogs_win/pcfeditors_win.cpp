@@ -482,12 +482,3 @@ int PCFDependChanged(DialogWords *d)
     }
     return 0;
 }
-
-void FillHistoryCombo(QMS *, HWND combo)
-{
-    if (!combo)
-        return;
-    SendMessageA(combo, CB_RESETCONTENT, 0, 0);
-    for (int i = PCFHistoryCount(PCFH_QUEUE) - 1; i >= 0; i--)
-        SendMessageA(combo, CB_ADDSTRING, 0, (LPARAM)PCFHistoryName(PCFH_QUEUE, i));
-}

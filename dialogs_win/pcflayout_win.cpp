@@ -100,6 +100,13 @@ void PCFPositionButtons(DialogWords *d, int relabel)
 
 /* ---- the panes ---- */
 
+/* The history combo box laid out by the dialog (the MQSC console lays out
+ * the one it takes as its input box). */
+static int HistoryInDialog(const DialogWords *d)
+{
+    return d->historyCombo && GetParent(PCFWnd(d->historyCombo)) == Wnd(d);
+}
+
 void PCFSizeListArea(DialogWords *d)
 {
     RECT rc;
@@ -183,7 +190,7 @@ static void PlaceFields(DialogWords *d, const Bands *b, int bottom)
     }
     if (data)
         MoveWindow(data, 0, y, b->cx, bottom - y > 0 ? bottom - y : 0, TRUE);
-    if (d->historyCombo) {
+    if (HistoryInDialog(d)) {
         MoveWindow(PCFWnd(d->historyCombo), 0, bottom, b->cx, 11 * d->lineHeight, TRUE);
         bottom += (5 * d->lineHeight) / 3;
     }
@@ -203,7 +210,7 @@ void PCFPositionDialogFields(DialogWords *d, int)
     const PCFCommandDef *def = d->definition;
     Bands b = { rc.right, rc.bottom, 0, 0, 0 };
     int buttons = (d->stateFlags & DF_SHOW_BUTTONS) ? d->buttonHeight + d->margin : 0;
-    int statusBand = (5 * d->lineHeight) / 3, history = d->historyCombo ? statusBand : 0;
+    int statusBand = (5 * d->lineHeight) / 3, history = HistoryInDialog(d) ? statusBand : 0;
     int toolbar = (d->toolbar && (d->optionFlags & DO_TOOLBAR)) ? TbHeightFor(PCFWnd(d->toolbar), rc.right) : 0;
     int message = (def->flags & PCFD_MSGDIALOG) && !def->list;
     d->countWidth = (uint16_t)(def->list ? ((def->flags & PCFD_PAIR) ? 32 : 16) * d->charWidth

@@ -116,7 +116,6 @@ void PCFFieldTextChanged(DialogWords *dialog, HWND control, int fromList);
 /* The editing window's rectangle for the current line (client
  * coordinates of the field window); 0 when none is placed. */
 int PCFEditorRect(DialogWords *dialog, HWND editor, RECT *rc);
-void FillHistoryCombo(QMS *location, HWND combo);
 
 /* ---- buttons, menus, toolbar ---- */
 

@@ -1,5 +1,5 @@
 /* The MQSC console window (Windows): a console dialog's reply lines in a
- * scrolled pane over an input box that keeps the location's history;
+ * scrolled pane over an input box, the dialog's history combo box;
  * Enter issues the input through the console's action. */
 #pragma once
 
@@ -13,3 +13,7 @@ HWND MQSCConsoleWindow(HWND parent, DialogWords *dialog, const PCFActionDef *act
  * window, for the dialog that hosts it and for tests. */
 HWND MQSCConsoleInput(HWND console);
 HWND MQSCConsolePane(HWND console);
+/* Fills a history combo box's list again from the MQSC command history
+ * (the location's, or the program's by the shared-history option, Alt
+ * swapping the two), keeping the text typed in it. */
+void FillHistoryCombo(QMS *location, HWND combo);

@@ -9,12 +9,13 @@
 
 #include <cstring>
 
+#include "cmddlg.h"
 #include "tkscroll.h"
 
 #define CONSOLE_CLASS "RavoltMQSCConsole"
 #define PANE_CLASS "RavoltMQSCLines"
 
-enum { ID_PANE = 1, ID_INPUT = 2 };
+enum { ID_PANE = 1, ID_INPUT = PCFC_HISTORY };
 enum { POLL_TIMER = 1, POLL_MS = 200 };
 enum { INPUT_HEIGHT = 200, MARGIN = 2 };
 
@@ -86,14 +87,10 @@ static void Sync(CONSOLEWND *w)
     InvalidateRect(w->pane, nullptr, TRUE);
 }
 
-/* The input box's list: the location's history, newest first. */
+/* The input box's list: the command history, the typed text kept. */
 static void FillHistory(CONSOLEWND *w)
 {
-    SendMessageA(w->input, CB_RESETCONTENT, 0, 0);
-    QMS *r = w->dialog->first.location;
-    CSLIST *h = r ? &r->mqscCommands : MQSCGlobalHistory();
-    for (CSLISTELEM *e = h->last; e; e = e->prev)
-        SendMessageA(w->input, CB_ADDSTRING, 0, (LPARAM)(const char *)(e + 1));
+    FillHistoryCombo(w->dialog->first.location, w->input);
 }
 
 /* An input taken (by Enter here, or by the dialog's Execute): the box
@@ -269,6 +266,17 @@ static void MakeFonts(CONSOLEWND *w)
     w->v.unit = (uint16_t)w->lineHeight;
 }
 
+/* The input box: the dialog's history combo box, laid out here under the
+ * lines; a box of its own for a dialog without one. */
+static HWND TakeInput(CONSOLEWND *w, HINSTANCE inst)
+{
+    HWND combo = (HWND)w->dialog->historyCombo;
+    if (combo && SetParent(combo, w->hwnd))
+        return combo;
+    return CreateWindowExA(0, "COMBOBOX", "", WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWN |
+                           CBS_AUTOHSCROLL, 0, 0, 0, INPUT_HEIGHT, w->hwnd, (HMENU)(intptr_t)ID_INPUT, inst, nullptr);
+}
+
 static int Create(HWND hwnd, CREATESTRUCTA *cs)
 {
     CONSOLEWND *w = (CONSOLEWND *)cs->lpCreateParams;
@@ -278,8 +286,7 @@ static int Create(HWND hwnd, CREATESTRUCTA *cs)
     HINSTANCE inst = cs->hInstance;
     w->pane = CreateWindowExA(WS_EX_CLIENTEDGE, PANE_CLASS, "", WS_CHILD | WS_VISIBLE | WS_VSCROLL, 0, 0, 0, 0, hwnd,
                               (HMENU)(intptr_t)ID_PANE, inst, nullptr);
-    w->input = CreateWindowExA(0, "COMBOBOX", "", WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWN |
-                               CBS_AUTOHSCROLL, 0, 0, 0, INPUT_HEIGHT, hwnd, (HMENU)(intptr_t)ID_INPUT, inst, nullptr);
+    w->input = TakeInput(w, inst);
     if (!w->pane || !w->input) {
         DeleteObject(w->font);
         DeleteObject(w->bold);
@@ -331,6 +338,8 @@ static LRESULT CALLBACK ConsoleProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
     case WM_COMMAND:
         if (w && LOWORD(wp) == ID_INPUT && (HIWORD(wp) == CBN_EDITCHANGE || HIWORD(wp) == CBN_SELCHANGE))
             Typed(w, HIWORD(wp) == CBN_SELCHANGE);
+        else if (w && LOWORD(wp) == ID_INPUT && HIWORD(wp) == CBN_DROPDOWN)
+            FillHistory(w);
         return 0;
     case WM_SETFOCUS:
         if (w)

@@ -13,6 +13,7 @@
 #include "prfsect.h"
 #include "savedlg.h"
 #include "cs.h"
+#include "mqsc.h"
 
 namespace {
 
@@ -67,6 +68,7 @@ TEST(Sections, GoldenFileRoundTripsByteForByte)
     EXPECT_EQ(fr->hexDigits, 4);
     EXPECT_STREQ(((const FRENTRY *)PrfSections.replaceList.first)->text, "replace \"x\"");
     EXPECT_EQ(Item(PrfSections.qPrefix, 0), "ENDS:");                 /* quoted: an item */
+    EXPECT_EQ(Item(*MQSCGlobalHistory(), 0), "DISPLAY QMGR");        /* the console's own */
     EXPECT_EQ(Items(PrfSections.objectNames[0]), 3);                  /* OBQ: twice */
     EXPECT_EQ(Item(PrfSections.objectNames[21], 0), "OBJ1");          /* "OBJ" has no colon */
     EXPECT_EQ(Item(PrfSections.objectNames[31], 0), "EM1");           /* "OEEM:" */
@@ -96,7 +98,7 @@ TEST(Sections, OrderStopsTheProfile)
     Load("AP:\nQPFX:\n\"P\"\nQPFX:\n\"Q\"\n");                    /* a second QPFX: */
     EXPECT_EQ(Items(PrfSections.qPrefix), 1);
     Load("AP:\nOBQ:\n\"Q\"\nMQS:\n\"M\"\n");                      /* back to step 9 */
-    EXPECT_EQ(Items(PrfSections.mqscHistory), 0);
+    EXPECT_EQ(Items(*MQSCGlobalHistory()), 0);
     Load("AP:\nOBQ:\n\"Q\"\nword \"R\"\n");                       /* a bare word ends */
     EXPECT_EQ(Items(PrfSections.objectNames[0]), 1);
     Load("AP:\nQPFX:\n\"P\"\nOBJ\n\"O\"\n");                       /* OBJ ends QPFX: */

@@ -343,6 +343,10 @@ TEST(AppLists, TheMqscConsoleFromTheLocationsContextMenuRunsACommand)
     HWND input = MQSCConsoleInput(PCFWnd(d->dataWindow));
     HWND edit = input ? FindWindowExA(input, nullptr, "Edit", nullptr) : nullptr;
     ASSERT_NE(edit, nullptr);
+    /* the input box is the dialog's history combo box */
+    EXPECT_EQ(d->stateFlags & DF_HISTORY_COMBO, (uint32_t)DF_HISTORY_COMBO);
+    EXPECT_EQ(input, PCFWnd(d->historyCombo));
+    EXPECT_EQ(GetDlgCtrlID(input), 26);
     std::string all;
     /* a command typed into the box through the program's loop, run by
        Enter or by Execute: whether its answer came */
@@ -365,6 +369,18 @@ TEST(AppLists, TheMqscConsoleFromTheLocationsContextMenuRunsACommand)
     EXPECT_TRUE(run("DISPLAY QLOCAL(*)", false, "QUEUE(DEMO.REQUEST)")) << "Enter ran nothing: " << all;
     EXPECT_EQ(WindowText(input), "") << "the command stays in the box";
     EXPECT_TRUE(run("DISPLAY QMGR", true, "QMNAME(RAVOLT.DEMO)")) << "Execute ran nothing: " << all;
+    /* dropped down, the box offers the location's commands, the newest
+       last, and keeps what is typed */
+    SetWindowTextA(input, "ALTER");
+    SendMessageA(input, CB_SHOWDROPDOWN, TRUE, 0);
+    SendMessageA(input, CB_SHOWDROPDOWN, FALSE, 0);
+    EXPECT_EQ(WindowText(input), "ALTER");
+    LRESULT n = SendMessageA(input, CB_GETCOUNT, 0, 0);
+    char newest[400] = "";
+    if (n > 0)
+        SendMessageA(input, CB_GETLBTEXT, (WPARAM)(n - 1), (LPARAM)newest);
+    EXPECT_STREQ(newest, "DISPLAY QMGR");
+    SetWindowTextA(input, "");
     PumpUntil([] { return false; }, 400);
     GalleryDialogShot(w, "mqsc_console");
     SendMessageA(w, WM_CLOSE, 0, 0);

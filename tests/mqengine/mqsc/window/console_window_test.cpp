@@ -1,14 +1,18 @@
 /* The MQSC console window under Xvfb, on the engine's threads against the
  * stand-in: a command typed and entered, its reply lines painted and
  * followed to the end, the pane's size told to the console, scrolling,
- * a search marked in the pane, the input box's history, and the picture
+ * a search marked in the pane, the input box's history (the typed text
+ * kept, the location's or the program's, Alt swapping), and the picture
  * of the gallery. */
 #include "../mqsctest.h"
 
 #include <cstring>
+#include <string>
+#include <vector>
 
 #include "cs.h"
 #include "tkharness.h"
+#include "cmddlg.h"
 #include "consolewnd.h"
 
 using namespace cmdtest;
@@ -104,6 +108,38 @@ TEST_F(ConsoleWindow, TypedCommandsRepliesScrollingSearchAndHistory)
     SendMessageA(MQSCConsoleInput(w), CB_GETLBTEXT, 0, (LPARAM)item);
     EXPECT_STREQ(item, "DISPLAY QLOCAL(APP.*) ALL");
     EXPECT_EQ(Rec.Of("MQPUT", "SYSTEM.ADMIN.COMMAND.QUEUE").size(), 1u);
+
+    /* the list dropped down again: the text typed stays; the history is
+     * the location's, or the program's with the shared-history option,
+     * Alt held taking the other one; entries in the history's order */
+    MQSCHistoryPush(MQSCGlobalHistory(), "DISPLAY CHANNEL(*)");
+    struct { int shared, alt; std::vector<std::string> list; } offers[] = {
+        { 0, 0, { "DISPLAY QLOCAL(APP.*) ALL" } },
+        { 1, 0, { "DISPLAY QLOCAL(APP.*) ALL", "DISPLAY CHANNEL(*)" } },
+        { 0, 1, { "DISPLAY QLOCAL(APP.*) ALL", "DISPLAY CHANNEL(*)" } },
+        { 1, 1, { "DISPLAY QLOCAL(APP.*) ALL" } },
+    };
+    for (const auto &o : offers) {
+        SetWindowTextA(MQSCConsoleInput(w), "DIS Q");
+        PcfWinPrefs.filterListGlobal = o.shared;
+        BYTE keys[256];
+        GetKeyboardState(keys);
+        keys[VK_MENU] = o.alt ? 0x80 : 0;
+        SetKeyboardState(keys);
+        SendMessageA(w, WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(MQSCConsoleInput(w)), CBN_DROPDOWN),
+                     (LPARAM)MQSCConsoleInput(w));
+        keys[VK_MENU] = 0;
+        SetKeyboardState(keys);
+        std::vector<std::string> list;
+        for (int i = 0; i < SendMessageA(MQSCConsoleInput(w), CB_GETCOUNT, 0, 0); i++) {
+            SendMessageA(MQSCConsoleInput(w), CB_GETLBTEXT, i, (LPARAM)item);
+            list.push_back(item);
+        }
+        EXPECT_EQ(list, o.list) << "shared " << o.shared << ", Alt " << o.alt;
+        EXPECT_EQ(Input(), "DIS Q") << "shared " << o.shared << ", Alt " << o.alt;
+    }
+    PcfWinPrefs.filterListGlobal = 0;
+    SetWindowTextA(MQSCConsoleInput(w), "");
 
     /* the scroll bar moves the console's top line */
     SendMessageA(MQSCConsolePane(w), WM_VSCROLL, SB_TOP, 0);
