@@ -273,7 +273,7 @@ static const PaneKeyRow paneKeys[] = {
     { "Ctrl+X", WM_CHAR, 24, 0, 1, "", 1, "walk", "li 00100", 0, 2, 0, 0,
       "Copied to Clipboard  : Text(2 bytes) Data(2 bytes)", "6E65" },
     { "Ctrl+V", WM_CHAR, 22, 0, 1, "", 0, "walk", "liwalkne 00100", 0, 6, 0, 0, nullptr, nullptr },
-    { "Ctrl+Shift+V", WM_CHAR, 22, 1, 1, "", 1, "walk", "liwalk 00100", 0, 6, 0, 0, nullptr, nullptr },
+    { "Ctrl+Shift+V", WM_CHAR, 22, 1, 1, "", 1, "walk", "liABC 00100", 0, 5, 0, 0, nullptr, nullptr },
     { "Ctrl+Z", WM_CHAR, 26, 0, 1, "k", 0, nullptr, "line 00100", 0, 2, 0, 0, nullptr, nullptr },
     { "z with Ctrl", WM_CHAR, 'z', 0, 1, "k", 0, nullptr, "line 00100", 0, 2, 0, 0, nullptr, nullptr },
     { "Ctrl+Y", WM_CHAR, 25, 0, 1, "k\x1A", 0, nullptr, "likne 00100", 0, 3, 0, 0, nullptr, nullptr },
@@ -289,7 +289,8 @@ static const PaneKeyRow paneKeys[] = {
     { "k typed over a selection", WM_CHAR, 'k', 0, 0, "", 1, nullptr, "lik 00100", 0, 3, 0, 0, nullptr, nullptr },
 };
 
-/* Text on the clipboard, and nothing else. */
+/* Text on the clipboard, with the bytes "ABC" as "Vorsk HEX" beside it
+ * (Paste in a text field takes the text, Paste All the bytes). */
 static void ClipText(HWND owner, const char *text)
 {
     ASSERT_TRUE(OpenClipboard(owner));
@@ -298,6 +299,10 @@ static void ClipText(HWND owner, const char *text)
     memcpy(GlobalLock(g), text, strlen(text) + 1);
     GlobalUnlock(g);
     SetClipboardData(CF_TEXT, g);
+    HGLOBAL h = GlobalAlloc(GMEM_MOVEABLE, 6);
+    memcpy(GlobalLock(h), "414243", 6);
+    GlobalUnlock(h);
+    SetClipboardData(RegisterClipboardFormatA("Vorsk HEX"), h);
     CloseClipboard();
 }
 
