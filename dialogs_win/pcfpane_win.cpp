@@ -54,10 +54,18 @@ void PCFPaneStructMenus(DialogWords *d)
         Pane.structMenus(Pane.context, d, (HMENU)d->menu);
 }
 
-/* 1 when the pane shows a message (or had one loaded). */
+/* The bytes a saved copy of the loaded message holds (0 without one). */
+static uint32_t SavedLength(const void *copy)
+{
+    return copy ? ((const PCFMSGBUF *)copy)->length : 0;
+}
+
+/* 1 when the pane shows a message (or had one loaded that its edits
+ * emptied); a pane that let its message go keeps an empty saved copy. */
 static int ShowsMessage(const PCFDATA *ed)
 {
-    return ed->descriptor.length || ed->data.length || ed->savedDescriptor || ed->savedData;
+    return ed->descriptor.length || ed->data.length || SavedLength(ed->savedDescriptor) ||
+           SavedLength(ed->savedData);
 }
 
 int PCFEditorBrowseBits(DialogWords *d)

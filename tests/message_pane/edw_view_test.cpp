@@ -1,8 +1,9 @@
 /* View commands through the dialog: accelerators on the view words with
  * their check marks and tool bar buttons, the display copies read back
  * from the clipboard (and a clipboard that refuses), the debug and frame
- * captions, the code-page notice after the paint, the menu state's tool
- * bar on a new message, and a message from the stand-in queue manager
+ * captions, the code-page notice after the paint, the editor's rows
+ * greyed and enabled by the pane's state, the menu state's tool bar on a
+ * new message, and a message from the stand-in queue manager
  * through the MQ binding. */
 #include <gtest/gtest.h>
 #include "edhost.h"
@@ -13,6 +14,7 @@
 #include "pcfwin.h"
 #include "prfdata.h"
 #include <algorithm>
+#include <vector>
 
 struct PaneView : ::testing::Test {
     EdHostDialog &host = SharedHost();
@@ -248,6 +250,64 @@ TEST_F(PaneView, TheFrameCaptionIsSetOnlyWhenItChanges)
     GetWindowTextA(host.window, title, sizeof title);
     EXPECT_STREQ(title, "Ravolt - [MSG2] - QM1/APP.QUEUE");
     SetWindowLongPtrA(host.window, GWLP_WNDPROC, (LONG_PTR)frameProc);
+}
+
+/* The editor's rows of the Message window greyed by the pane's state:
+ * each state reached as the user reaches it, with the rows it leaves
+ * enabled (the others greyed); the rows with a tool bar button (Undo to
+ * Paste All, Set Mark, Go to Mark) show the same on the button. */
+static const int editorRows[] = { 894, 895, 896, 897, 898, 899, 905, 906, 937, 900 };
+static const int editorButtons[] = { 894, 895, 896, 897, 898, 899, 905, 906 };
+
+/* A message shown (no mark yet), the cursor at its start. */
+static void Shown(EdHostDialog &h)
+{
+    h.ed->mark = EdPosition{};
+    h.Load(BuildMD(true, 2, "MQSTR   ", 546, 850), Bytes().Raw("first walk", 10));
+    SendMessageA(h.window, UM_PCF_UPDATE_DIALOG, 0, 0);    /* the dialog takes it over */
+    PumpWith(&h);
+}
+/* The message let go, as the frame's pane does when another queue opens. */
+static void LetGo(EdHostDialog &h)
+{
+    ASSERT_EQ(EdForgetMessage(h.d), 1);
+    SendMessageA(h.pane, UM_PCF_UPDATE_DIALOG, 0, 3);
+    PCFSetMenu(h.d);
+    PumpWith(&h);
+}
+
+static const struct {
+    const char *state;
+    void (*reach)(EdHostDialog &);
+    std::vector<int> enabled;
+} editorStates[] = {
+    { "a message shown", Shown, { 898, 899, 905, 937, 900 } },
+    { "everything selected", [](EdHostDialog &h) { h.Command(937); }, { 896, 897, 898, 899, 905, 937, 900 } },
+    { "typed over the selection",
+      [](EdHostDialog &h) { SendMessageA(h.pane, WM_CHAR, 'w', 1); PumpWith(&h); },
+      { 894, 898, 899, 905, 937, 900 } },
+    /* the bytes typed over come back selected */
+    { "the typing undone", [](EdHostDialog &h) { h.Command(894); }, { 895, 896, 897, 898, 899, 905, 937, 900 } },
+    { "the mark set", [](EdHostDialog &h) { h.Command(905); }, { 895, 896, 897, 898, 899, 905, 906, 937, 900 } },
+    { "the selection dropped", [](EdHostDialog &h) { Key(h.pane, VK_LEFT); PumpWith(&h); },
+      { 895, 898, 899, 905, 906, 937, 900 } },
+    { "the message let go", LetGo, {} },
+};
+
+TEST_F(PaneView, EachEditorRowGreyedAndEnabledByThePanesState)
+{
+    for (int id : editorButtons)
+        ASSERT_GE(ButtonFlags(id), 0) << id << " has a tool bar button";
+    for (const auto &s : editorStates) {
+        SCOPED_TRACE(s.state);
+        s.reach(host);
+        for (int id : editorRows) {
+            bool on = std::find(s.enabled.begin(), s.enabled.end(), id) != s.enabled.end();
+            EXPECT_EQ(MenuGrayed(id), !on) << id;
+            if (std::find(std::begin(editorButtons), std::end(editorButtons), id) != std::end(editorButtons))
+                EXPECT_EQ((ButtonFlags(id) & TBB_DISABLED) == 0, on) << id << " (tool bar)";
+        }
+    }
 }
 
 /* A new message taken over by the dialog sets the menu state again: the
