@@ -922,6 +922,12 @@ Snapshot Observe(HWND window)
     s["demo"] = std::string((demo->putThread.state & 0x4) ? "connected" : "not connected") +
                 ((demo->state & LST_SUSPENDED) ? " suspended" : "");
     s["demo.password"] = demo->password ? demo->password : "";
+    /* what the location dialogs store: its flag words, network names and
+       the password of its key database */
+    s["demo.flags"] = Hex(demo->flags);
+    s["demo.flags2"] = Hex(demo->flags2);
+    s["demo.netnames"] = demo->networkNames ? demo->networkNames : "";
+    s["demo.kdb"] = demo->kdbEntry ? ((KDBS *)demo->kdbEntry)->password : "(none)";
     /* the password cache: its password while open, and the Preferences'
        button that opens it */
     s["cache.password"] = PWCCurrentPassword();

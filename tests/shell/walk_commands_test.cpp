@@ -52,7 +52,8 @@ enum : uint64_t {
     FIND = 0x200,       /* needs a find text */
     FILTER = 0x400,     /* needs a text in the filter field (cleared after) */
     NEWQ = 0x800,       /* needs a queue name no queue has yet */
-    SEARCH = 0x1000,    /* needs a search text other than the saved one */
+    SEARCH = 0x1000,    /* needs a search other than the saved one, applied:
+                           "walked", or none when that is the saved one */
     RESTORE = 0x4000,   /* the windows are restored after */
     FIRST = 0x8000,     /* needs the first message shown */
     BIG = 0x10000,      /* needs the message retrieved only in part */
@@ -106,6 +107,16 @@ enum : uint64_t {
     WRONGPW = 1ull << 46,       /* its old password (else its password) typed otherwise:
                                    "run" */
     NOLOC = 1ull << 47,         /* needs no line of the tree selected */
+    USERID = 0x2000,            /* its "Userid and Password" ticked (stored at once) and
+                                   its upper case "Userid" ticked (not yet stored); the
+                                   location's password "walk" (all cleared after, the
+                                   window closed) */
+    KDB = 1ull << 49,           /* the location's key database password "walk" (the
+                                   location without a key database after) */
+    CHOSEN = 1ull << 60,        /* every location shown selected, the field "Network
+                                   Names" chosen and "WALKNET" typed as its new value;
+                                   the location's names "DEMONET" (put back after, the
+                                   window closed) */
     VIA = 1ull << 48,           /* with OTHERLOC: WALK.LOC is reached through
                                    RAVOLT.DEMO */
 };
@@ -234,21 +245,29 @@ static const Expect Table[] = {
     { "frame", 747, "Publish Message...", "'Publish from 'RAVOLT.DEMO''", 0, nullptr },
     { "frame", 731, "Load/Unload Queue...\tCtrl-l", "'Queue Load/Unload from 'RAVOLT.DEMO''", 0, nullptr },
     { "frame", 685, "Filters...\tCtrl-m", "'Filter Manager'", 0, nullptr },
-    /* the display flags, each read back in the tree's lines */
+    /* the display flags, each read back in the tree's lines: set, and
+       cleared again (the lines rebuilt both ways) */
     { "frame", 885, "Show Queue Depth", "frame.flags ^8000 && frame.queue/WALK.MSGS = WALK.MSGS  (3)", TWICE, nullptr },
+    { "frame", 885, nullptr, "frame.flags ^8000 && frame.queue/WALK.MSGS = WALK.MSGS", 0, nullptr, 885 },
     { "frame", 907, "Include Queue Manager Name", "frame.flags ^10000 && frame.line0 = RAVOLT.DEMO", TWICE, nullptr, 908 },
     /* the name stays while the location is not included: said, not done */
     { "frame", 907, nullptr,
       "frame.status = The queue manager name stays while the location is not included && frame.flags same", 0, nullptr },
     { "frame", 908, "Include Location", "frame.flags ^20000 && frame.line0 = RAVOLT.DEMO - RAVOLT.DEMO", TWICE, nullptr },
+    { "frame", 908, nullptr, "frame.flags ^20000 && frame.line0 = RAVOLT.DEMO", 0, nullptr, 908 },
     { "frame", 790, "Include &MQ Version", "frame.flags ^40 && frame.line0 = RAVOLT.DEMO - MQ9.4", TWICE, nullptr },
+    { "frame", 790, nullptr, "frame.flags ^40 && frame.line0 = RAVOLT.DEMO", 0, nullptr, 790 },
     { "frame", 933, "Include Queue Count", "frame.flags ^100000 && frame.line0 = RAVOLT.DEMO - ($queues)", TWICE, nullptr },
+    { "frame", 933, nullptr, "frame.flags ^100000 && frame.line0 = RAVOLT.DEMO", 0, nullptr, 933 },
     { "frame", 939, "&Queues Prefix\tAlt-p", "frame.flags ^800000 && frame.fields = prefix ", TWICE, nullptr },
     { "frame", 881, "&Search Locations\tAlt-s", "frame.flags ^8 && frame.fields = search ", TWICE, nullptr },
     { "frame", 909, "&Search Queues\tAlt-q", "frame.flags ^80000 && frame.fields = queues ", TWICE, nullptr },
     { "frame", 934, "Save search values",
       "frame.status = Default search values saved. && frame.searches = walked|", SEARCH, nullptr },
-    { "frame", 935, "Restore search values", "frame.searchtext = walked|", SEARCH, nullptr },
+    /* the saved search back in its field and applied: no location
+       matches "walked", so the tree has no location line */
+    { "frame", 935, "Restore search values", "frame.searchtext = walked| && frame.line0 gone && frame.lines = 0",
+      SEARCH, nullptr },
     { "frame", 893, "Expert Mode", "prf.opt1 ^200000", TWICE, nullptr },
     { "frame", 815, "&Local Error Log File...", "'RAVOLT.DEMO Error Log'", 0, nullptr },
     { "frame", 816, "&Local INI File...", "'RAVOLT.DEMO Local INI file'", 0, nullptr },
@@ -337,6 +356,17 @@ static const Expect Table[] = {
     { "Location Settings", 957, "Disconnect", "demo = not connected suspended", CONNECT, nullptr },
     { "Location Settings", 957, nullptr, "demo = connected", OFFLINE | CONNECT, nullptr },
     { "Location Settings", 958, "INI File...", "'RAVOLT.DEMO Local INI file'", 0, nullptr },
+    /* the Security tab's buttons: each stores the tab first (its upper
+       case "Userid" read back from the location), then asks for the
+       credentials or forgets the saved password; the key database's
+       password is forgotten, and without one there is nothing to do */
+    { "Location Settings", 482, "Set Password", "grey", 0, nullptr },
+    { "Location Settings", 482, nullptr, "'Credentials for connecting to 'RAVOLT.DEMO'' && demo.flags2 set 80", USERID,
+      nullptr },
+    { "Location Settings", 483, "Delete Password", "grey", 0, nullptr },
+    { "Location Settings", 483, nullptr, "demo.password = && demo.flags2 set 80 && demo.flags same", USERID, nullptr },
+    { "Location Settings", 604, "Forget KDB Password", "none", 0, nullptr },
+    { "Location Settings", 604, nullptr, "demo.kdb = && demo.password same", KDB, nullptr },
     { "Location Settings", 959, "Error Log...", "'RAVOLT.DEMO Error Log'", 0, nullptr },
     /* the selection of the locations list, read back from the list and in
        the status line (shown, all, selected); with the selected location
@@ -356,6 +386,12 @@ static const Expect Table[] = {
     { "Change Multiple Locations", 594, "Set New Value", "grey", 0, nullptr },
     { "Change Multiple Locations", 595, "Add", "grey", 0, nullptr },
     { "Change Multiple Locations", 596, "Remove", "grey", 0, nullptr },
+    /* "Network Names" chosen: each button's result read back from the
+       location's stored names */
+    { "Change Multiple Locations", 594, nullptr,
+      "demo.netnames = WALKNET && dialog.status = Locations set to new values", CHOSEN, nullptr },
+    { "Change Multiple Locations", 595, nullptr, "demo.netnames = DEMONET, WALKNET", CHOSEN, nullptr },
+    { "Change Multiple Locations", 596, nullptr, "demo.netnames = DEMONET", CHOSEN, nullptr, 595 },
     { "Change Multiple Locations", 2, "Cancel", "dialog.window gone", 0, nullptr },
     /* no queue: refused with its reason (the actions walk loads and unloads) */
     { "Load/Unload", 1, "OK", "dialog.status = Please enter a value for 'Input Queue' && dialog.window same", 0,
@@ -1295,7 +1331,12 @@ static const Kind Kinds[] = {
           return w;
       }, false },
     { "Add Location", [] { return ByFrameCommand(518); }, false },
-    { "Location Settings", [] { return ByFrameCommand(749); }, false },
+    { "Location Settings", [] {
+          HWND w = ByFrameCommand(749);
+          for (int id : { 482, 483, 604 })            /* the Security tab's buttons, while it is hidden */
+              DDGetFieldWindow(DDFindHandle(w), id, 1);
+          return w;
+      }, false },
     { "Change Multiple Locations", [] { return ByFrameCommand(938); }, false },
     { "Load/Unload", [] { return ByFrameCommand(731); }, false },
     { "Put", [] { return ByFrameCommand(641); }, false },
@@ -1663,8 +1704,39 @@ static void Prepare(HWND w, uint64_t flags)
             }
             return TRUE;
         }, 0);
-    if (flags & SEARCH)
-        SetWindowTextA(Main->search, strcmp(Shell.defaultSearch[0], "walked") ? "walked" : "again");
+    if (flags & USERID) {
+        DDHANDLE dd = DDFindHandle(w);
+        DDSetCheck(dd, 324, 1);
+        SendMessageA(w, WM_COMMAND, MAKEWPARAM(324, BN_CLICKED), (LPARAM)DDGetFieldWindow(dd, 324, 1));
+        DDSetCheck(dd, 574, 1);
+        QMS *demo = AppDemo();
+        CSFreeMemAndClear(&demo->password);
+        demo->password = (char *)CSGetMem(sizeof "walk", "PWD");
+        memcpy(demo->password, "walk", sizeof "walk");
+    }
+    if (flags & KDB) {
+        KDBS *kdb = nullptr;
+        KDBFind("walk.kdb", &kdb, 1);
+        snprintf(kdb->password, sizeof kdb->password, "walk");
+        AppDemo()->kdbEntry = kdb;
+    }
+    if (flags & CHOSEN) {
+        QMS *demo = AppDemo();
+        Kept["netnames"] = demo->networkNames ? demo->networkNames : "";
+        CSStringSet(&demo->networkNames, "DEMONET", -1);
+        SendMessageA(w, WM_COMMAND, 581, 0);
+        HWND fields = WalkControl(w, 590);
+        LRESULT row = SendMessageA(fields, LB_FINDSTRINGEXACT, (WPARAM)-1, (LPARAM)"Network Names");
+        SendMessageA(fields, LB_SETCURSEL, (WPARAM)row, 0);
+        SendMessageA(w, WM_COMMAND, MAKEWPARAM(590, LBN_SELCHANGE), (LPARAM)fields);
+        SetWindowTextA(WalkControl(w, 593), "WALKNET");
+        SetWindowTextA(WalkControl(w, 103), "");       /* the status line as the row leaves it */
+    }
+    if (flags & SEARCH) {
+        SetWindowTextA(Main->search, strcmp(Shell.defaultSearch[0], "walked") ? "walked" : "");
+        SetWindowTextA(Main->searchQ, "");
+        ApplySearch(Main);           /* nothing left waiting for the timer */
+    }
     if ((flags & WINDOW) && !IsWindow(Beside)) {
         SendMessageA(Main->window, WM_COMMAND, 543, 0);
         PumpAll();
@@ -1748,6 +1820,34 @@ static void After(HWND w, uint64_t flags)
         Command(d, 6013);
     if ((flags & AUTOBODY) && pane && pane->editor)
         Command(pane, 922);
+    if (flags & USERID) {
+        DDHANDLE dd = DDFindHandle(w);
+        DDSetCheck(dd, 324, 1);
+        SendMessageA(w, WM_COMMAND, MAKEWPARAM(324, BN_CLICKED), (LPARAM)DDGetFieldWindow(dd, 324, 1));
+        DDSetCheck(dd, 574, 1);
+        QMS *demo = AppDemo();
+        CSFreeMemAndClear(&demo->password);
+        demo->password = (char *)CSGetMem(sizeof "walk", "PWD");
+        memcpy(demo->password, "walk", sizeof "walk");
+    }
+    if (flags & KDB) {
+        KDBS *kdb = nullptr;
+        KDBFind("walk.kdb", &kdb, 1);
+        snprintf(kdb->password, sizeof kdb->password, "walk");
+        AppDemo()->kdbEntry = kdb;
+    }
+    if (flags & CHOSEN) {
+        QMS *demo = AppDemo();
+        Kept["netnames"] = demo->networkNames ? demo->networkNames : "";
+        CSStringSet(&demo->networkNames, "DEMONET", -1);
+        SendMessageA(w, WM_COMMAND, 581, 0);
+        HWND fields = WalkControl(w, 590);
+        LRESULT row = SendMessageA(fields, LB_FINDSTRINGEXACT, (WPARAM)-1, (LPARAM)"Network Names");
+        SendMessageA(fields, LB_SETCURSEL, (WPARAM)row, 0);
+        SendMessageA(w, WM_COMMAND, MAKEWPARAM(590, LBN_SELCHANGE), (LPARAM)fields);
+        SetWindowTextA(WalkControl(w, 593), "WALKNET");
+        SetWindowTextA(WalkControl(w, 103), "");       /* the status line as the row leaves it */
+    }
     if (flags & SEARCH) {
         SetWindowTextA(Main->search, "");
         SetWindowTextA(Main->searchQ, "");
@@ -1767,6 +1867,18 @@ static void After(HWND w, uint64_t flags)
     if ((flags & HIDDEN) && IsWindow(w)) {
         SetWindowTextA(WalkControl(w, 579), "");
         SendMessageA(w, WM_COMMAND, 541, 0);
+    }
+    if (flags & (USERID | KDB | CHOSEN)) {
+        QMS *demo = AppDemo();
+        demo->flags &= ~(uint32_t)LF_USRP;
+        demo->flags2 &= ~(uint32_t)LF2_UCUSER;
+        if (flags & USERID)
+            CSFreeMemAndClear(&demo->password);
+        demo->kdbEntry = nullptr;
+        if (flags & CHOSEN)
+            CSStringSet(&demo->networkNames, Kept["netnames"].c_str(), -1);
+        if (flags & (USERID | CHOSEN) && IsWindow(w))
+            SendMessageA(w, WM_CLOSE, 0, 0);
     }
     if (flags & RESTORE)
         for (HWND top : { Main->window, Beside })
