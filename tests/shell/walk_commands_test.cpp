@@ -1801,6 +1801,11 @@ static bool Settle(void)
     SendMessageA(PCFWnd(list->window), WM_COMMAND, 596, 0);
     PumpUntil([] { return Main->msgPane->editor && Main->msgPane->editor->data.length > 0; }, 5000);
     TreeRecord(Main)->selLine = FindLine(Main, "RAVOLT.DEMO");
+    /* the location's first automatic refresh, which its timer asks for
+       once it is connected, made and settled before the first row: landing
+       in a row it is a refresh that row never asked for */
+    if (!PumpUntil([] { return AppDemo()->lastAutoRefresh != 0; }, 20000) || !AppRefreshDone())
+        return false;
     AnswerQuestions(0);
     Prf.po[2] |= 0x40000u;        /* Exit asks first */
     return true;
