@@ -63,7 +63,7 @@ enum : uint64_t {
     DRAG = 0x100000,    /* needs a column made wider by its title's border */
     TONAME = 0x200000,  /* needs a new name to copy to */
     QMAGAIN = 0x400000, /* the dialog's own queue manager is chosen again after */
-    RELIST = 0x800000,  /* the queue's lists are refreshed a while after (waited for) */
+    RELIST = 0x800000,  /* the lists its answer makes stale are refreshed after (waited for) */
     YES = 0x1000000,    /* its questions are answered yes (else no) */
     NOROW = 0x2000000,  /* needs no list row selected */
     NOCLIP = 0x4000000, /* needs the clipboard empty */
@@ -474,14 +474,15 @@ static const Expect Table[] = {
     { MSGS, 597, "&Copy",
       "modals +1 && modal = #32770 'Ravolt - Confirmation' | Are you sure you want to copy message 'WALK.Q' ? "
       "&& depth/WALK.Q same", ROW | TOQ, nullptr },
-    { MSGS, 597, nullptr, "modals +1 && depth/WALK.Q +1", ROW | TOQ | YES, nullptr },
-    { MSGS, 597, nullptr, "modals same && depth/WALK.Q +1", ROW | TOQ | NOASK, nullptr },
+    { MSGS, 597, nullptr, "modals +1 && depth/WALK.Q +1", ROW | TOQ | YES | RELIST, nullptr },
+    { MSGS, 597, nullptr, "modals same && depth/WALK.Q +1", ROW | TOQ | NOASK | RELIST, nullptr },
     { MSGS, 597, nullptr,
       "modals +1 && modal = #32770 'Ravolt - Confirmation' | The source and target queue is the same queue, "
       "'WALK.MSGS'.\r\n\r\nAre you sure you want to continue? && depth/WALK.MSGS same", ROW | SAME, nullptr },
     { MSGS, 597, nullptr,
       "modals +1 && modal = #32770 'Ravolt - Confirmation' | The source and target queue is the same queue, "
-      "'WALK.MSGS'.\r\n\r\nAre you sure you want to continue? && depth/WALK.MSGS +1", ROW | SAME | YES, nullptr },
+      "'WALK.MSGS'.\r\n\r\nAre you sure you want to continue? && depth/WALK.MSGS +1", ROW | SAME | YES | RELIST,
+      nullptr },
     { MSGS, 597, nullptr, "grey", NOROW, nullptr },
     { MSGS, 598, "&Move",
       "modals +1 && modal = #32770 'Ravolt - Confirmation' | Are you sure you want to move message 'WALK.Q' ? "
@@ -494,7 +495,7 @@ static const Expect Table[] = {
     { MSGS, 599, "De&lete",
       "modals +1 && modal = #32770 'Ravolt - Confirmation' | Are you sure you want to delete message 'WALK.MSGS' ? "
       "&& depth/WALK.MSGS same", ROW | TOQ, nullptr },
-    { MSGS, 599, nullptr, "modals +1 && depth/WALK.MSGS -1", LASTROW | TOQ | YES, nullptr },
+    { MSGS, 599, nullptr, "modals +1 && depth/WALK.MSGS -1", LASTROW | TOQ | YES | RELIST, nullptr },
     { MSGS, 599, nullptr, "grey", NOROW, nullptr },
     /* a list holds no edited message to put as a new one */
     { MSGS, 941, "Add : (Default)", "grey", ROW, nullptr },
@@ -1749,6 +1750,18 @@ static void Prepare(HWND w, uint64_t flags)
     PumpAll();
 }
 
+/* The lists a row's answer made stale, asked again and answered before
+ * the next row: the row's own request answered first (its answer marks
+ * them), then each list while its refresh waits for the timer's next
+ * tick, and until that refresh is answered. */
+static void ListsRefreshed(HWND w)
+{
+    for (DialogWords *d : { WalkDialog(w), Main->msgPane, Main->listPane })
+        if (d)
+            PumpUntil([d] { return !(d->markFlags & DM_REQUEST_SENT) && !(d->optionFlags & DO_LISTS_WAIT); }, 10000);
+    PumpAll();
+}
+
 static void After(HWND w, uint64_t flags)
 {
     DialogWords *d = WalkDialog(w);
@@ -1773,15 +1786,8 @@ static void After(HWND w, uint64_t flags)
         PumpAll();
         WalkAnswerYes(0);
     }
-    if ((flags & RELIST) && Main->listPane) {
-        /* a refresh asked within five seconds of the last one is issued
-           by the timer once they have passed: let it land before the next
-           row edits the message it would show again */
-        DialogWords *list = Main->listPane;
-        PumpUntil([] { return false; }, 6500);
-        PumpUntil([list] { return !(list->markFlags & DM_REQUEST_SENT); }, 3000);
-        PumpAll();
-    }
+    if (flags & RELIST)
+        ListsRefreshed(w);
     if (flags & CONNECT) {
         AppDemo()->state &= ~LST_SUSPENDED;
         AppConnect();
@@ -1913,6 +1919,11 @@ static bool Settle(void)
     SendMessageA(PCFWnd(list->window), WM_COMMAND, 596, 0);
     PumpUntil([] { return Main->msgPane->editor && Main->msgPane->editor->data.length > 0; }, 5000);
     TreeRecord(Main)->selLine = FindLine(Main, "RAVOLT.DEMO");
+    /* the location's first automatic refresh, which its timer asks for
+       once it is connected, made and settled before the first row: landing
+       in a row it is a refresh that row never asked for */
+    if (!PumpUntil([] { return AppDemo()->lastAutoRefresh != 0; }, 20000) || !AppRefreshDone())
+        return false;
     AnswerQuestions(0);
     Prf.po[2] |= 0x40000u;        /* Exit asks first */
     return true;
