@@ -25,6 +25,7 @@
 #include "shellwork.h"
 #include "cs.h"
 #include "qms.h"
+#include "locstore.h"
 #include "mq/mqown.h"
 #include "mqi.h"
 #include "edpane.h"
@@ -1957,6 +1958,9 @@ static std::string WalkCase(const Kind &k, HWND &w, const WalkRow &row, const Ex
 {
     if (!IsWindow(w))
         w = k.open();
+    /* the location's next automatic refresh a whole interval away: one
+       landing in the case is a refresh the case never asked for */
+    AppDemo()->lastAutoRefresh = LocNow();
     uint64_t flags = e ? e->flags : 0;
     Prepare(w, flags);
     if (e && e->before) {
