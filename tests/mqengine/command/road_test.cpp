@@ -582,12 +582,14 @@ TEST_F(Road, AnUpdatedMessageKeepsItsContextAndAnAddedOneIsTheProgramsOwn)
 
 /* A copy or move whose target is the source queue asks first, also when
  * the target queue manager is left blank or "*" (the source's own): no
- * leaves the messages where they are (the commands walk answers yes). */
+ * leaves the messages where they are, yes goes on without asking again
+ * (a copy adds one, a move puts it back where it was). */
 TEST_F(Road, AMoveOntoItsOwnQueueAsksFirst)
 {
     Mqsc("QMSAME", "DEFINE QLOCAL(APP.SAME)\nDEFINE QLOCAL(APP.OTHER)\n");
     Fill("QMSAME", "APP.SAME", 2);
     QMS *r = Location("QMSAME");
+    ASSERT_EQ(StartMessageThread(), 0);                  /* as the program starts it */
     TestDialog l(&PCFMessageListDef, r);
     l.Set(MQCA_Q_NAME, "APP.SAME");
     EXPECT_EQ(Do(l, 1), 0);
@@ -598,12 +600,19 @@ TEST_F(Road, AMoveOntoItsOwnQueueAsksFirst)
         uint32_t action;
         const char *qm;
         int answer, depth;
+        const char *text;
     } cases[] = {
-        { 598, "", 0, 2 }, { 598, "*", 0, 2 }, { 598, "QMSAME", 0, 2 },
-        { 597, "", 0, 2 }, { 597, "*", 0, 2 }, { 597, "QMSAME", 0, 2 },
+        { 598, "", 0, 2, nullptr }, { 598, "", 1, 2, "1 message moved" },
+        { 598, "*", 0, 2, nullptr }, { 598, "*", 1, 2, "1 message moved" },
+        { 598, "QMSAME", 0, 2, nullptr }, { 598, "QMSAME", 1, 2, "1 message moved" },
+        { 597, "", 0, 2, nullptr }, { 597, "", 1, 3, "1 message copied" },
+        { 597, "*", 0, 3, nullptr }, { 597, "*", 1, 4, "1 message copied" },
+        { 597, "QMSAME", 0, 4, nullptr }, { 597, "QMSAME", 1, 5, "1 message copied" },
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(std::to_string(c.action) + " '" + c.qm + "' " + std::to_string(c.answer));
+        EXPECT_EQ(Do(l, 1), 0);                          /* a moved message is now the last */
+        l.SelectFirst(1);
         hooks.questions.clear();
         hooks.answers = { c.answer };
         l.Set(MYPCFA_TARGET_QM, c.qm);
@@ -615,8 +624,8 @@ TEST_F(Road, AMoveOntoItsOwnQueueAsksFirst)
         ASSERT_EQ(hooks.questions.size(), 1u);
         EXPECT_EQ(hooks.questions[0].text.rfind("!The source and target queue is the same queue, 'APP.SAME'.", 0), 0u)
             << hooks.questions[0].text;
-        if (c.answer)
-            EXPECT_EQ(hooks.LastText(l.d), "1 message copied");
+        if (c.text)
+            EXPECT_EQ(hooks.LastText(l.d), c.text);
         EXPECT_EQ(Depth("QMSAME", "APP.SAME"), c.depth);
     }
     /* another queue: no such question */
