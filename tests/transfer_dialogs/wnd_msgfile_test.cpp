@@ -102,7 +102,7 @@ TEST(SingleMessage, SaveAndLoadWithTheEditor)
     } saves[] = {
         { "the second message", 1, 0, 2, notFormatted, nullptr },
         { "the second message", 0, 0, 2, exists, nullptr },
-        { "the second message", 0, 0, 1, exists, "the second message" },
+        { "the third message", 0, 0, 1, exists, "the third message" },
         { "the first message", 1, 1, 1, notFormatted, "the first message" },
     };
     for (const auto &c : saves) {
