@@ -353,6 +353,12 @@ void PCFSetDropTarget(const char *queue, const char *qmgr)
     UTStrCopy(LastTarget[1], qmgr ? qmgr : "", sizeof LastTarget[1]);
 }
 
+/* 1 when a text holds nothing but blanks (an emptied field keeps one). */
+static int AllBlank(const char *text)
+{
+    return text[strspn(text, " ")] == 0;
+}
+
 /* A parameter from the dialog's data area; 2110 for a type it cannot send. */
 static int AreaParm(MQPP *pp, DialogWords *d, const PCFFieldEntry *e, MQLONG *cc, MQLONG *rc)
 {
@@ -373,8 +379,8 @@ static int AreaParm(MQPP *pp, DialogWords *d, const PCFFieldEntry *e, MQLONG *cc
             text = last;
         }
         /* an empty object name, and a copy's or move's target queue
-           manager left blank (the location's own), go as "*" */
-        if (!*text && (f->type == PCFT_NAME || f->attrId == TARGET_QM))
+           manager left blank or emptied (the location's own), go as "*" */
+        if ((!*text && f->type == PCFT_NAME) || (f->attrId == TARGET_QM && AllBlank(text)))
             text = "*";
         if (*text)
             AddString(pp, (int32_t)f->attrId, text, (int32_t)strlen(text), cc, rc);

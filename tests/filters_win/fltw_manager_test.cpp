@@ -166,25 +166,44 @@ TEST_F(Manager, DeleteAndDiscardQuestions)
     EXPECT_EQ(Asked.asked.back(), "delete local filter|LOCALS");
     EXPECT_EQ(Status(), "Filter 'LOCALS' deleted.");
     EXPECT_EQ(FltFindFilter("LOCALS"), nullptr);
-    /* switching entries after an edit asks before it is lost */
-    Select("DEEP");
-    Type(FLTC_DEFINITION, "curdepth > 101");
-    Asked.answer = 0;
-    Select("DEEP$");
-    EXPECT_EQ(Asked.asked.back(), "!The filter content has changed are you sure you want to continue without saving?");
-    EXPECT_EQ(WindowText(Find(FLTC_DEFINITION)), "curdepth > 101");
-    EXPECT_EQ(SendMessageA(Find(FLTC_LIST), LB_GETCURSEL, 0, 0), 0);
-    Asked.answer = 1;
-    Select("DEEP$");
-    EXPECT_EQ(WindowText(Find(FLTC_DEFINITION)), "curdepth > 5000");
-    /* Cancel asks too */
-    Type(FLTC_DEFINITION, "x");
-    Asked.answer = 0;
-    Press(2);
-    EXPECT_NE(FltManagerWindow(), nullptr);
-    Asked.answer = 1;
-    Press(2);
-    EXPECT_EQ(FltManagerWindow(), nullptr);
+    /* leaving an edited definition (another entry, Cancel, the close box)
+       asks first: no keeps the edit shown and the window open, yes drops
+       it; neither answer stores it */
+    enum { OTHER, CANCEL, CLOSE };
+    const struct {
+        int how, answer;
+        bool open;
+        const char *shown;
+    } leaves[] = {
+        { OTHER, 0, true, "curdepth > 101" }, { OTHER, 1, true, "curdepth > 5000" },
+        { CANCEL, 0, true, "curdepth > 101" }, { CANCEL, 1, false, nullptr },
+        { CLOSE, 0, true, "curdepth > 101" }, { CLOSE, 1, false, nullptr },
+    };
+    for (const auto &c : leaves) {
+        SCOPED_TRACE(std::to_string(c.how) + " answered " + std::to_string(c.answer));
+        if (!FltManagerWindow())
+            FltOpenDialog(nullptr);
+        Select("DEEP");
+        Type(FLTC_DEFINITION, "curdepth > 101");
+        Asked.asked.clear();
+        Asked.answer = c.answer;
+        if (c.how == OTHER)
+            Select("DEEP$");
+        else if (c.how == CANCEL)
+            Press(2);
+        else
+            SendMessageA(FltManagerWindow(), WM_CLOSE, 0, 0);
+        Pump();
+        EXPECT_EQ(Asked.asked, std::vector<std::string>(
+                                   { "!The filter content has changed are you sure you want to continue without saving?" }));
+        EXPECT_EQ(FltManagerWindow() != nullptr, c.open);
+        if (c.shown) {
+            EXPECT_EQ(WindowText(Find(FLTC_DEFINITION)), c.shown);
+            EXPECT_EQ(Entries()[(size_t)SendMessageA(Find(FLTC_LIST), LB_GETCURSEL, 0, 0)],
+                      c.answer ? "DEEP$" : "DEEP");
+        }
+        EXPECT_STREQ(FltFindFilter("DEEP")->text, "curdepth > 100");
+    }
 }
 
 TEST_F(Manager, SelectingByName)

@@ -535,17 +535,66 @@ TEST_F(AgentTest, TheProgressRecordCountsAndFinishes)
     Mqsc("QM1", "DEFINE QLOCAL(APP.Q)\nDEFINE QLOCAL(TARGET.Q)");
     Fill("QM1", "APP.Q", 5, "12345");
     QMS *r = Connected("QM1");
+    /* what was asked for (the total), what was read and what was done
+       differ: each count in its own place */
+    const struct {
+        int32_t command, qualifier;
+        std::vector<int32_t> positions, ids, gone; /* ids and the messages gone: indexes */
+        MQLONG reason;
+        const char *text;
+        uint64_t total, done;
+        uint32_t read;
+        size_t left, copied;
+    } cases[] = {
+        /* message 3 read and passed over */
+        { MYCMD_COPY_MSGS, 0x2, {1, 2, 4}, {}, {}, MYRC_INFORMATION, "3 messages copied", 3, 3, 4, 5, 3 },
+        /* message 6 gone before the walk reached it: the walk ends there
+           (a finished record's counter is at its total) */
+        { MYCMD_COPY_MSGS, 0x2, {2, 4, 6}, {}, {}, MYRC_INFORMATION, "2 messages copied", 3, 3, 5, 5, 2 },
+        /* the third listed message got by another program: named by the
+           count done so far, and the two deleted before it are back */
+        { MYCMD_DELETE_MSGS, 0x4, {}, {0, 1, 3, 4}, {3}, MQRCCF_ATTR_VALUE_ERROR, "Message 3 is missing", 4, 2, 2,
+          4, 0 },
+    };
+    uint8_t key = 0x60;
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.text);
+        Drain("QM1", "APP.Q");
+        Drain("QM1", "TARGET.Q");
+        std::vector<std::string> ids = Fill("QM1", "APP.Q", 5, "12345");
+        std::string listed;
+        for (int32_t i : c.ids)
+            listed += ids[(size_t)i];
+        for (int32_t i : c.gone)
+            Run(r, Pcf(MYCMD_DELETE_MSGS).Str(MQCA_Q_NAME, "APP.Q").Int(MYPCFA_DIALOG_QUALIFIER, 0x4)
+                       .Bytes(MYPCFA_MSGID, ids[(size_t)i]));
+        PROGRESS *p = TestProgress(key);
+        MQMD md = RequestMD(r, key++);
+        Pcf req(c.command);
+        req.Str(MQCA_Q_NAME, "APP.Q").Int(MYPCFA_DIALOG_QUALIFIER, c.qualifier);
+        if (c.command == MYCMD_COPY_MSGS)
+            req.Str(MYPCFA_TARGET_Q, "TARGET.Q").Str(MYPCFA_TARGET_QM, "*");
+        if (!c.positions.empty())
+            req.Ints(MYPCFA_POSITION, c.positions);
+        if (!listed.empty())
+            req.Bytes(MYPCFA_MSGID, listed);
+        PcfPart part = Run(r, req, &md)[0];
+        EXPECT_EQ(part.cfh.Reason, c.reason);
+        EXPECT_EQ(part.Text(), c.text);
+        EXPECT_EQ(p->now.total, c.total);
+        EXPECT_EQ(p->now.done, c.done);
+        EXPECT_EQ(p->now.messagesRead, c.read);
+        EXPECT_EQ(p->now.messagesWritten, (uint32_t)c.copied);
+        EXPECT_EQ(p->now.bytesWritten, 6u * c.copied);
+        EXPECT_EQ(Browse("QM1", "APP.Q").size(), c.left);
+        EXPECT_EQ(Browse("QM1", "TARGET.Q").size(), c.copied);
+    }
+    Drain("QM1", "APP.Q");
+    Fill("QM1", "APP.Q", 5, "12345");
     PROGRESS *p = TestProgress(0x42);
     MQMD md = RequestMD(r, 0x42);
-    PcfPart part = Run(r, Pcf(MYCMD_COPY_MSGS).Str(MQCA_Q_NAME, "APP.Q").Str(MYPCFA_TARGET_Q, "TARGET.Q")
-                              .Str(MYPCFA_TARGET_QM, "*").Int(MYPCFA_DIALOG_QUALIFIER, 0x2)
-                              .Ints(MYPCFA_POSITION, {1, 2, 4}), &md)[0];
-    EXPECT_EQ(part.Text(), "3 messages copied");
-    EXPECT_EQ(p->now.total, 3u);
-    EXPECT_EQ(p->now.done, 3u);
-    EXPECT_EQ(p->now.messagesRead, 4u);             /* message 3 was read and passed over */
-    EXPECT_EQ(p->now.messagesWritten, 3u);
-    EXPECT_EQ(p->now.bytesWritten, 18u);
+    Run(r, Pcf(MYCMD_COPY_MSGS).Str(MQCA_Q_NAME, "APP.Q").Str(MYPCFA_TARGET_Q, "TARGET.Q")
+               .Str(MYPCFA_TARGET_QM, "*").Int(MYPCFA_DIALOG_QUALIFIER, 0x2).Ints(MYPCFA_POSITION, {1}), &md);
     EXPECT_NE(p->started, 0u);
     EXPECT_NE(p->finished, 0u);
     EXPECT_FALSE(p->ended);

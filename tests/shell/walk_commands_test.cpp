@@ -120,6 +120,10 @@ enum : uint64_t {
                                    window closed) */
     VIA = 1ull << 48,           /* with OTHERLOC: WALK.LOC is reached through
                                    RAVOLT.DEMO */
+    OWNQM = 1ull << 60,         /* with SAME: the target queue manager left blank
+                                   (the source's own) */
+    STARQM = 1ull << 61,        /* with SAME: the target queue manager "*" (the
+                                   source's own) */
 };
 
 struct Expect {
@@ -484,6 +488,22 @@ static const Expect Table[] = {
       "modals +1 && modal = #32770 'Ravolt - Confirmation' | The source and target queue is the same queue, "
       "'WALK.MSGS'.\r\n\r\nAre you sure you want to continue? && depth/WALK.MSGS +1", ROW | SAME | YES | RELIST,
       nullptr },
+    /* the target's queue manager left blank or "*": the source's own, so
+       the same question, refused and agreed */
+    { MSGS, 597, nullptr,
+      "modals +1 && modal = #32770 'Ravolt - Confirmation' | The source and target queue is the same queue, "
+      "'WALK.MSGS'.\r\n\r\nAre you sure you want to continue? && depth/WALK.MSGS same", ROW | SAME | OWNQM, nullptr },
+    { MSGS, 597, nullptr,
+      "modals +1 && modal = #32770 'Ravolt - Confirmation' | The source and target queue is the same queue, "
+      "'WALK.MSGS'.\r\n\r\nAre you sure you want to continue? && depth/WALK.MSGS +1", ROW | SAME | OWNQM | YES |
+      RELIST, nullptr },
+    { MSGS, 597, nullptr,
+      "modals +1 && modal = #32770 'Ravolt - Confirmation' | The source and target queue is the same queue, "
+      "'WALK.MSGS'.\r\n\r\nAre you sure you want to continue? && depth/WALK.MSGS same", ROW | SAME | STARQM, nullptr },
+    { MSGS, 597, nullptr,
+      "modals +1 && modal = #32770 'Ravolt - Confirmation' | The source and target queue is the same queue, "
+      "'WALK.MSGS'.\r\n\r\nAre you sure you want to continue? && depth/WALK.MSGS +1", ROW | SAME | STARQM | YES |
+      RELIST, nullptr },
     { MSGS, 597, nullptr, "grey", NOROW, nullptr },
     { MSGS, 598, "&Move",
       "modals +1 && modal = #32770 'Ravolt - Confirmation' | Are you sure you want to move message 'WALK.Q' ? "
@@ -1533,7 +1553,7 @@ static void Prepare(HWND w, uint64_t flags)
         WalkWatchDepths({ WalkQueue, "WALK.Q" });
     if ((flags & (SAME | TOQ)) && d) {
         PCFSetFieldText(d, MYPCFA_TARGET_Q, (flags & SAME) ? WalkQueue : "WALK.Q");
-        PCFSetFieldText(d, MYPCFA_TARGET_QM, "RAVOLT.DEMO");
+        PCFSetFieldText(d, MYPCFA_TARGET_QM, (flags & OWNQM) ? "" : (flags & STARQM) ? "*" : "RAVOLT.DEMO");
     }
     if (flags & NOASK) {
         KeptConfirm = Prf.co;

@@ -27,11 +27,21 @@ using V = std::vector<std::string>;
 TEST_F(Transfer, RangesReadNoFurtherThanTheLastIndex)
 {
     PutMany("Q1", 10);
-    Mqsc("QM1", "DEFINE QLOCAL(Q4)\n");
-    const struct { int64_t first, last; int from, to; size_t reads; } ranges[] = {
-        { 3, 5, 3, 5, 5 },           /* no sixth read */
-        { 8, 0, 8, 10, 11 },         /* no upper bound */
-        { 0, 3, 1, 10, 11 },         /* a first index of 0 is no range at all */
+    Mqsc("QM1", "DEFINE QLOCAL(Q4)\nDEFINE QLOCAL(Q5)\n");
+    /* the completion counts what was written: neither the range asked
+       for nor the messages read */
+    const struct {
+        int64_t first, last;
+        int from, to;
+        size_t reads;
+        const char *search, *done;
+    } ranges[] = {
+        { 3, 5, 3, 5, 5, "", "Completed: 3 Messages (27 Bytes) written" },     /* no sixth read */
+        { 8, 0, 8, 10, 11, "", "Completed: 3 Messages (28 Bytes) written" },   /* no upper bound */
+        /* a first index of 0 is no range at all */
+        { 0, 3, 1, 10, 11, "", "Completed: 10 Messages (91 Bytes) written" },
+        /* three asked for, five read, one written */
+        { 3, 5, 5, 5, 5, "5", "Completed: 1 Message (9 Bytes) written" },
     };
     int target = 2;
     for (const auto &r : ranges) {
@@ -42,7 +52,10 @@ TEST_F(Transfer, RangesReadNoFurtherThanTheLastIndex)
         strcpy(o->targetQ, q.c_str());
         o->first = r.first;
         o->last = r.last;
+        o->search[DRS_TEXT][0].length = (int32_t)strlen(r.search);
+        memcpy(o->search[DRS_TEXT][0].bytes, r.search, strlen(r.search));
         ASSERT_EQ(Run(o), 0) << LastText();
+        EXPECT_EQ(LastText(), r.done);
         V want;
         for (int i = r.from; i <= r.to; i++)
             want.push_back("message " + std::to_string(i));

@@ -88,20 +88,44 @@ TEST(SingleMessage, SaveAndLoadWithTheEditor)
     EXPECT_STREQ(Prf.savemsgfile, file.c_str());
     EXPECT_TRUE(GalleryShot(save, "transfer_savemsg", true));
 
-    /* a message that does not format: asked first, No writes nothing */
-    std::string question;
-    host.ed->noFormat = 1;
-    AnswerConfirmation(2, &question);
-    SendMessageA(save, WM_COMMAND, 243, 0);
-    host.ed->noFormat = 0;
-    EXPECT_EQ(question, "The message does not appear to format correctly.\r\n\r\nAre you sure you want to continue?");
-    EXPECT_EQ(ReadAll(file), text);
-    /* the file exists: No keeps it */
-    AnswerConfirmation(2, &question);
+    /* the questions before a save, each answered both ways: a message
+       that does not format, and a file that exists (not when Overwrite is
+       ticked); no writes nothing, yes writes the message shown */
+    const std::string notFormatted =
+        "The message does not appear to format correctly.\r\n\r\nAre you sure you want to continue?";
+    const std::string exists = "File '" + file + "' already exists. Would you like to overwrite it ?";
+    const struct {
+        const char *message;
+        int noFormat, overwrite, answer;
+        const std::string &question;
+        const char *written;                     /* null: the file as it was */
+    } saves[] = {
+        { "the second message", 1, 0, 2, notFormatted, nullptr },
+        { "the second message", 0, 0, 2, exists, nullptr },
+        { "the third message", 0, 0, 1, exists, "the third message" },
+        { "the first message", 1, 1, 1, notFormatted, "the first message" },
+    };
+    for (const auto &c : saves) {
+        SCOPED_TRACE(c.question + " answered " + std::to_string(c.answer));
+        std::string before = ReadAll(file), question;
+        host.Load(Descriptor("MQSTR   "), Body(c.message));
+        host.ed->noFormat = c.noFormat;
+        DDSetCheck(sd, 187, c.overwrite);
+        AnswerConfirmation(c.answer, &question);
+        SendMessageA(save, WM_COMMAND, 243, 0);
+        host.ed->noFormat = 0;
+        EXPECT_EQ(question, c.question);
+        if (!c.written) {
+            EXPECT_EQ(ReadAll(file), before);
+            continue;
+        }
+        XRead one = ReadMessages(file);
+        ASSERT_EQ(one.rc, 0) << one.error;
+        ASSERT_EQ(one.msgs.size(), 1u);
+        EXPECT_EQ(one.msgs[0].data, c.written);
+    }
+    DDSetCheck(sd, 187, 0);
     host.Load(Descriptor("MQSTR   "), Body("the second message"));
-    SendMessageA(save, WM_COMMAND, 243, 0);
-    EXPECT_EQ(question, "File '" + file + "' already exists. Would you like to overwrite it ?");
-    EXPECT_EQ(ReadAll(file), text);
     /* appended: two messages */
     DDSetCheck(sd, 188, 1);
     SendMessageA(save, WM_COMMAND, 243, 0);

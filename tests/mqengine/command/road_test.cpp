@@ -580,30 +580,54 @@ TEST_F(Road, AnUpdatedMessageKeepsItsContextAndAnAddedOneIsTheProgramsOwn)
     EXPECT_EQ(m.Value(MYPCFA_MSGLEN), "12");
 }
 
-/* A move whose target is the source queue asks first, also when the
- * target queue manager is left blank or "*" (the source's own); no
- * leaves the messages where they are. */
+/* A copy or move whose target is the source queue asks first, also when
+ * the target queue manager is left blank or "*" (the source's own): no
+ * leaves the messages where they are, yes goes on without asking again
+ * (a copy adds one, a move puts it back where it was). */
 TEST_F(Road, AMoveOntoItsOwnQueueAsksFirst)
 {
     Mqsc("QMSAME", "DEFINE QLOCAL(APP.SAME)\nDEFINE QLOCAL(APP.OTHER)\n");
     Fill("QMSAME", "APP.SAME", 2);
     QMS *r = Location("QMSAME");
+    ASSERT_EQ(StartMessageThread(), 0);                  /* as the program starts it */
     TestDialog l(&PCFMessageListDef, r);
     l.Set(MQCA_Q_NAME, "APP.SAME");
     EXPECT_EQ(Do(l, 1), 0);
     ASSERT_EQ(l.Rows(), 2);
     l.SelectFirst(1);
     l.Set(MYPCFA_TARGET_Q, "APP.SAME");
-    for (const char *qm : { "", "*", "QMSAME" }) {
+    const struct {
+        uint32_t action;
+        const char *qm;
+        int answer, depth;
+        const char *text;
+    } cases[] = {
+        { 598, "", 0, 2, nullptr }, { 598, "", 1, 2, "1 message moved" },
+        { 598, "*", 0, 2, nullptr }, { 598, "*", 1, 2, "1 message moved" },
+        { 598, "QMSAME", 0, 2, nullptr }, { 598, "QMSAME", 1, 2, "1 message moved" },
+        { 597, "", 0, 2, nullptr }, { 597, "", 1, 3, "1 message copied" },
+        { 597, "*", 0, 3, nullptr }, { 597, "*", 1, 4, "1 message copied" },
+        { 597, "QMSAME", 0, 4, nullptr }, { 597, "QMSAME", 1, 5, "1 message copied" },
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(std::to_string(c.action) + " '" + c.qm + "' " + std::to_string(c.answer));
+        EXPECT_EQ(Do(l, 1), 0);                          /* a moved message is now the last */
+        l.SelectFirst(1);
         hooks.questions.clear();
-        hooks.answers = { 0 };
-        l.Set(MYPCFA_TARGET_QM, qm);
-        PCFDoCommand(l.d, 0, 1, 598, nullptr, nullptr, nullptr, nullptr, 0, 0, nullptr, nullptr, nullptr);
-        ASSERT_FALSE(hooks.questions.empty()) << "'" << qm << "'";
+        hooks.answers = { c.answer };
+        l.Set(MYPCFA_TARGET_QM, c.qm);
+        if (c.answer) {
+            EXPECT_EQ(Do(l, c.action), 0);
+        } else {
+            PCFDoCommand(l.d, 0, 1, c.action, nullptr, nullptr, nullptr, nullptr, 0, 0, nullptr, nullptr, nullptr);
+        }
+        ASSERT_EQ(hooks.questions.size(), 1u);
         EXPECT_EQ(hooks.questions[0].text.rfind("!The source and target queue is the same queue, 'APP.SAME'.", 0), 0u)
-            << "'" << qm << "': " << hooks.questions[0].text;
+            << hooks.questions[0].text;
+        if (c.text)
+            EXPECT_EQ(hooks.LastText(l.d), c.text);
+        EXPECT_EQ(Depth("QMSAME", "APP.SAME"), c.depth);
     }
-    EXPECT_EQ(Depth("QMSAME", "APP.SAME"), 2);
     /* another queue: no such question */
     hooks.questions.clear();
     l.Set(MYPCFA_TARGET_Q, "APP.OTHER");
