@@ -1847,34 +1847,6 @@ static void After(HWND w, uint64_t flags)
         Command(d, 6013);
     if ((flags & AUTOBODY) && pane && pane->editor)
         Command(pane, 922);
-    if (flags & USERID) {
-        DDHANDLE dd = DDFindHandle(w);
-        DDSetCheck(dd, 324, 1);
-        SendMessageA(w, WM_COMMAND, MAKEWPARAM(324, BN_CLICKED), (LPARAM)DDGetFieldWindow(dd, 324, 1));
-        DDSetCheck(dd, 574, 1);
-        QMS *demo = AppDemo();
-        CSFreeMemAndClear(&demo->password);
-        demo->password = (char *)CSGetMem(sizeof "walk", "PWD");
-        memcpy(demo->password, "walk", sizeof "walk");
-    }
-    if (flags & KDB) {
-        KDBS *kdb = nullptr;
-        KDBFind("walk.kdb", &kdb, 1);
-        snprintf(kdb->password, sizeof kdb->password, "walk");
-        AppDemo()->kdbEntry = kdb;
-    }
-    if (flags & CHOSEN) {
-        QMS *demo = AppDemo();
-        Kept["netnames"] = demo->networkNames ? demo->networkNames : "";
-        CSStringSet(&demo->networkNames, "DEMONET", -1);
-        SendMessageA(w, WM_COMMAND, 581, 0);
-        HWND fields = WalkControl(w, 590);
-        LRESULT row = SendMessageA(fields, LB_FINDSTRINGEXACT, (WPARAM)-1, (LPARAM)"Network Names");
-        SendMessageA(fields, LB_SETCURSEL, (WPARAM)row, 0);
-        SendMessageA(w, WM_COMMAND, MAKEWPARAM(590, LBN_SELCHANGE), (LPARAM)fields);
-        SetWindowTextA(WalkControl(w, 593), "WALKNET");
-        SetWindowTextA(WalkControl(w, 103), "");       /* the status line as the row leaves it */
-    }
     if (flags & SEARCH) {
         SetWindowTextA(Main->search, "");
         SetWindowTextA(Main->searchQ, "");
