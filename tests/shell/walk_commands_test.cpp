@@ -120,9 +120,9 @@ enum : uint64_t {
                                    window closed) */
     VIA = 1ull << 48,           /* with OTHERLOC: WALK.LOC is reached through
                                    RAVOLT.DEMO */
-    OWNQM = 1ull << 60,         /* with SAME: the target queue manager left blank
+    OWNQM = 1ull << 62,         /* with SAME: the target queue manager left blank
                                    (the source's own) */
-    STARQM = 1ull << 61,        /* with SAME: the target queue manager "*" (the
+    STARQM = 1ull << 63,        /* with SAME: the target queue manager "*" (the
                                    source's own) */
 };
 
