@@ -82,7 +82,9 @@ void StoppedLocationTries(Road *r, int autod, int seconds)
 {
     const char *step = "stopped location";
     std::set<std::string> seen;
-    for (int waited = 0; waited < seconds * 1000; waited += 100) {
+    /* the clock's seconds, not the sleeps': on a loaded machine each
+       look takes longer than its sleep */
+    for (ULONGLONG start = GetTickCount64(); GetTickCount64() - start < (ULONGLONG)seconds * 1000;) {
         std::string s = Status(r);
         if (s.find("E2ESTOPPED") != std::string::npos)
             seen.insert(s);
