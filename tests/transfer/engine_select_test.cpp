@@ -34,14 +34,15 @@ TEST_F(Transfer, RangesReadNoFurtherThanTheLastIndex)
         int64_t first, last;
         int from, to;
         size_t reads;
+        uint32_t shownRead, shownWritten;      /* the progress window's counters */
         const char *search, *done;
     } ranges[] = {
-        { 3, 5, 3, 5, 5, "", "Completed: 3 Messages (27 Bytes) written" },     /* no sixth read */
-        { 8, 0, 8, 10, 11, "", "Completed: 3 Messages (28 Bytes) written" },   /* no upper bound */
+        { 3, 5, 3, 5, 5, 5, 3, "", "Completed: 3 Messages (27 Bytes) written" },     /* no sixth read */
+        { 8, 0, 8, 10, 11, 10, 3, "", "Completed: 3 Messages (28 Bytes) written" },  /* no upper bound */
         /* a first index of 0 is no range at all */
-        { 0, 3, 1, 10, 11, "", "Completed: 10 Messages (91 Bytes) written" },
+        { 0, 3, 1, 10, 11, 10, 10, "", "Completed: 10 Messages (91 Bytes) written" },
         /* three asked for, five read, one written */
-        { 3, 5, 5, 5, 5, "5", "Completed: 1 Message (9 Bytes) written" },
+        { 3, 5, 5, 5, 5, 5, 1, "5", "Completed: 1 Message (9 Bytes) written" },
     };
     int target = 2;
     for (const auto &r : ranges) {
@@ -54,8 +55,17 @@ TEST_F(Transfer, RangesReadNoFurtherThanTheLastIndex)
         o->last = r.last;
         o->search[DRS_TEXT][0].length = (int32_t)strlen(r.search);
         memcpy(o->search[DRS_TEXT][0].bytes, r.search, strlen(r.search));
+        uint8_t key[24] = "range";
+        key[20] = (uint8_t)target;
+        PROGRESS *p = ProgCreate(nullptr, key, "Moving messages");
+        ASSERT_NE(p, nullptr);
+        ProgAddRef(p);                             /* the run's */
+        o->progress = p;
         ASSERT_EQ(Run(o), 0) << LastText();
         EXPECT_EQ(LastText(), r.done);
+        EXPECT_EQ(p->now.messagesRead, r.shownRead) << r.first << ".." << r.last;
+        EXPECT_EQ(p->now.messagesWritten, r.shownWritten) << r.first << ".." << r.last;
+        ProgRelease(p);
         V want;
         for (int i = r.from; i <= r.to; i++)
             want.push_back("message " + std::to_string(i));

@@ -284,13 +284,14 @@ void TestDialog::Select(const std::vector<std::string> &names)
 {
     std::vector<PCFROW *> &chosen = Selections[d];
     chosen.clear();
-    for (PCFROW *r = PCFFirstRow(d->first.replyArea); r; r = PCFNextRow(d->first.replyArea, r)) {
-        uint8_t *v = FindItemAttr(d->first.replyArea, MQCA_Q_NAME, r);
-        std::string name = v ? std::string((const char *)v + PCFLV_TEXT, PCFListLength(v)) : "";
-        for (const std::string &n : names)
-            if (n == name)
-                chosen.push_back(r);
-    }
+    for (PCFLISTREQ *q = d->lists ? d->lists : &d->first; q; q = q->next)
+        for (PCFROW *r = PCFFirstRow(q->replyArea); r; r = PCFNextRow(q->replyArea, r)) {
+            uint8_t *v = FindItemAttr(q->replyArea, MQCA_Q_NAME, r);
+            std::string name = v ? std::string((const char *)v + PCFLV_TEXT, PCFListLength(v)) : "";
+            for (const std::string &n : names)
+                if (n == name)
+                    chosen.push_back(r);
+        }
 }
 
 void TestDialog::SelectFirst(int n)

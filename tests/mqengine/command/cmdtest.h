@@ -99,7 +99,7 @@ struct TestDialog {
     /* The rows of the first list taken over. */
     int Rows();
     std::vector<std::string> Column(uint32_t attrId);
-    /* Marks rows selected by their object name. */
+    /* Marks rows selected by their object name, in every list of the dialog. */
     void Select(const std::vector<std::string> &names);
     /* Marks the first n rows selected (rows without an object name). */
     void SelectFirst(int n);

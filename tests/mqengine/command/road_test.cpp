@@ -510,6 +510,21 @@ TEST_F(Road, OneActionToTwoQueueManagersOfAGroup)
     EXPECT_EQ(std::string((const char *)v + PCFLV_TEXT, PCFListLength(v)), "APP.ONLY.B");
     v = FindItemAttr(other->replyArea, MYPCFA_MULTI_QMNAME, PCFFirstRow(other->replyArea));
     EXPECT_EQ(std::string((const char *)v + PCFLV_TEXT, PCFListLength(v)), "QMGRPB");
+
+    /* a row of the second queue manager opens its windows on that one */
+    static std::vector<std::string> opened;
+    CMDHOOKS c = *CmdHooks();
+    c.putDialog = [](void *, QMS *l, const char *q) { opened.push_back(std::string("put ") + l->qmName + " " + q); };
+    c.draskDialog = [](void *, QMS *l, const char *q) { opened.push_back(std::string("load ") + l->qmName + " " + q); };
+    CmdSetHooks(&c);
+    d.Select({ "APP.ONLY.A", "APP.ONLY.B" });
+    for (uint32_t action : { 567u, 583u }) {
+        opened.clear();
+        PCFDoCommand(d.d, 0, 1, action, nullptr, nullptr, nullptr, nullptr, 0, 0, nullptr, nullptr, nullptr);
+        const char *kind = action == 567 ? "put " : "load ";
+        EXPECT_EQ(opened, (std::vector<std::string>{ std::string(kind) + "QMGRPA APP.ONLY.A",
+                                                     std::string(kind) + "QMGRPB APP.ONLY.B" }));
+    }
 }
 
 /* Saving a message from the Message dialog keeps who put it and when:
