@@ -525,6 +525,16 @@ TEST_F(Road, OneActionToTwoQueueManagersOfAGroup)
         EXPECT_EQ(opened, (std::vector<std::string>{ std::string(kind) + "QMGRPA APP.ONLY.A",
                                                      std::string(kind) + "QMGRPB APP.ONLY.B" }));
     }
+    /* a user command on it names that queue manager */
+    char line[500];
+    ExpandUserCommand(a, d.d, PCFFirstRow(other->replyArea), "%m %o", line);
+    EXPECT_STREQ(line, "QMGRPB APP.ONLY.B");
+    /* and a command on the selected rows goes to each row's own */
+    EXPECT_EQ(PCFDoCommand(d.d, 0, 1, 578, nullptr, nullptr, nullptr, nullptr, 0, 0, nullptr, nullptr, nullptr), 0);
+    ASSERT_TRUE(WaitFor([] { return IfcmdCount() == 0; }));
+    hooks.Pump();
+    EXPECT_EQ(Mqsc("QMGRPA", "DISPLAY QUEUE(*)\n").find("APP.ONLY.A)"), std::string::npos);
+    EXPECT_EQ(Mqsc("QMGRPB", "DISPLAY QUEUE(*)\n").find("APP.ONLY.B)"), std::string::npos);
 }
 
 /* Saving a message from the Message dialog keeps who put it and when:
