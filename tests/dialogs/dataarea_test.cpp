@@ -208,6 +208,11 @@ TEST(DataArea, ActionsByLetterAndLookups)
     PCFLISTREQ r = {};
     PCFIssueDefaultAction(&r, q.get(), nullptr);
     EXPECT_EQ(rec.commands, (std::vector<uint32_t>{ 100001, 1 }));
+    EXPECT_EQ(rec.filtersCompiled, 0);
+    /* a list's default action compiles its typed filter again */
+    Dialog l(&PCFQueueListDef, (void *)7);
+    PCFIssueDefaultAction(&r, l.get(), nullptr);
+    EXPECT_EQ(rec.filtersCompiled, 1);
 
     EXPECT_EQ(PCFFindCommandByName("Queue List", 0), &PCFQueueListDef);
     EXPECT_EQ(PCFFindCommandByName("Client Channel Definition", 0), nullptr);

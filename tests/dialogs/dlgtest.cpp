@@ -48,6 +48,7 @@ static int HookSendToAll(void *, DialogWords *, uint32_t actionId)
 }
 
 static void HookDepend(void *, DialogWords *) { Rec->dependChanged++; }
+static void HookNewFilter(void *, DialogWords *) { Rec->filtersCompiled++; }
 
 static int HookValueText(void *, DialogWords *, char *buffer, int size)
 {
@@ -77,6 +78,7 @@ void Recorder::Install()
     h.doCommand = HookDoCommand;
     h.sendToAll = HookSendToAll;
     h.dependChanged = HookDepend;
+    h.newFilter = HookNewFilter;
     h.valueText = HookValueText;
     h.setValueText = HookSetValueText;
     h.setSelectionText = HookSelection;

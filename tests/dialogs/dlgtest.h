@@ -106,6 +106,7 @@ struct Recorder {
     std::vector<std::string> selections;
     std::vector<std::string> errors;
     int dependChanged = 0;
+    int filtersCompiled = 0;        /* a list's typed filter compiled again */
     int windowGone = 0;             /* posts fail */
     std::string windowText;         /* what the value window holds */
     std::string valueWindow;        /* what FieldHWNDData put into it */
