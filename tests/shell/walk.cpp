@@ -938,6 +938,7 @@ Snapshot Observe(HWND window)
         f = AppMain();
     if (f) {
         s["frame.flags"] = Hex(f->flags);
+        s["frame.checks"] = Checked(GetMenu(f->window));
         s["frame.status"] = WindowText(f->status);
         s["frame.title"] = WindowText(f->window);
         RECT r = {};
