@@ -441,6 +441,19 @@ TEST_F(Road, ThreeSelectedQueuesDeletedWhenTheSecondCannotBeQueued)
     Prf.co = 0;
 }
 
+/* The windows the Put and Load/Unload hooks were asked to open, as
+ * "put QM QUEUE" and "load QM QUEUE"; the hooks installed are returned. */
+static std::vector<std::string> Opened;
+
+static CMDHOOKS RecordOpened(void)
+{
+    CMDHOOKS c = *CmdHooks();
+    c.putDialog = [](void *, QMS *l, const char *q) { Opened.push_back(std::string("put ") + l->qmName + " " + q); };
+    c.draskDialog = [](void *, QMS *l, const char *q) { Opened.push_back(std::string("load ") + l->qmName + " " + q); };
+    CmdSetHooks(&c);
+    return c;
+}
+
 /* Put and Load/Unload of a list open one window per selected row, in
  * the rows' order, on the row's queue manager; none without a selection. */
 TEST_F(Road, PutAndLoadOpenAWindowForEverySelectedQueue)
@@ -451,15 +464,11 @@ TEST_F(Road, PutAndLoadOpenAWindowForEverySelectedQueue)
     d.Set(MQCA_Q_NAME, "APP.R*");
     EXPECT_EQ(Do(d, 1), 0);
     ASSERT_EQ(d.Rows(), 3);
-    static std::vector<std::string> opened;
-    CMDHOOKS c = *CmdHooks();
-    c.putDialog = [](void *, QMS *l, const char *q) { opened.push_back(std::string("put ") + l->qmName + " " + q); };
-    c.draskDialog = [](void *, QMS *l, const char *q) { opened.push_back(std::string("load ") + l->qmName + " " + q); };
-    CmdSetHooks(&c);
+    CMDHOOKS c = RecordOpened();
     auto run = [&d](uint32_t action) {
-        opened.clear();
+        Opened.clear();
         PCFDoCommand(d.d, 0, 1, action, nullptr, nullptr, nullptr, nullptr, 0, 0, nullptr, nullptr, nullptr);
-        return opened;
+        return Opened;
     };
     using Texts = std::vector<std::string>;
     d.Select({ "APP.R3", "APP.R1" });
@@ -512,17 +521,13 @@ TEST_F(Road, OneActionToTwoQueueManagersOfAGroup)
     EXPECT_EQ(std::string((const char *)v + PCFLV_TEXT, PCFListLength(v)), "QMGRPB");
 
     /* a row of the second queue manager opens its windows on that one */
-    static std::vector<std::string> opened;
-    CMDHOOKS c = *CmdHooks();
-    c.putDialog = [](void *, QMS *l, const char *q) { opened.push_back(std::string("put ") + l->qmName + " " + q); };
-    c.draskDialog = [](void *, QMS *l, const char *q) { opened.push_back(std::string("load ") + l->qmName + " " + q); };
-    CmdSetHooks(&c);
+    RecordOpened();
     d.Select({ "APP.ONLY.A", "APP.ONLY.B" });
     for (uint32_t action : { 567u, 583u }) {
-        opened.clear();
+        Opened.clear();
         PCFDoCommand(d.d, 0, 1, action, nullptr, nullptr, nullptr, nullptr, 0, 0, nullptr, nullptr, nullptr);
         const char *kind = action == 567 ? "put " : "load ";
-        EXPECT_EQ(opened, (std::vector<std::string>{ std::string(kind) + "QMGRPA APP.ONLY.A",
+        EXPECT_EQ(Opened, (std::vector<std::string>{ std::string(kind) + "QMGRPA APP.ONLY.A",
                                                      std::string(kind) + "QMGRPB APP.ONLY.B" }));
     }
     /* a user command on it names that queue manager */
