@@ -232,8 +232,9 @@ TEST_F(Prefs, OptionRowsInvertedAndExclusive)
     EXPECT_EQ(shown, 10 + 19 + 22 + 3 + 2 + 25 + 28 + 3 + 4);
 }
 
-/* What the user ticks on the Lists and Dialogs pages reaches the lists:
- * each row alone turns its list setting on, and no other row does. */
+/* What the user ticks on the Lists and Dialogs pages reaches the lists,
+ * and on the Confirmations page the questions: each row alone turns its
+ * own setting on, and no other row does. */
 TEST_F(Prefs, ListRowsReachTheListSettings)
 {
     struct Want {
@@ -280,6 +281,37 @@ TEST_F(Prefs, ListRowsReachTheListSettings)
             EXPECT_EQ(on, &o == &w) << "ticked " << w.row << ", setting of " << o.row;
         }
     }
+    /* each row of the Confirmations page switches its own question alone */
+    const struct {
+        const char *row;
+        uint32_t co;
+    } confirms[] = {
+        { "Show confirmation dialogs", 0x80000000u }, { "Confirm message copy", 0x1 },
+        { "Confirm message move", 0x4 }, { "Confirm message delete", 0x10 },
+        { "Confirm message 'copy all'", 0x2 }, { "Confirm message 'move all'", 0x8 },
+        { "Confirm message 'delete all'", 0x20 }, { "Confirm message add", 0x80 },
+        { "Confirm message update", 0x40 }, { "Confirm unapplied edit", 0x100 },
+        { "Confirm retrieval of full message", 0x200 }, { "Confirm add of truncated message", 0x400 },
+        { "Confirm edit of converted message", 0x800 },
+        { "Confirm edit of message in character substitution mode", 0x2000 },
+        { "Confirm put of a message with formatting error", 0x1000 },
+    };
+    const PrefOptionList *confirmations = PrefFindOptionList(523);
+    ASSERT_NE(confirmations, nullptr);
+    const uint32_t savedCo = Prf.co;
+    none.word[PW_CO] = 0;
+    for (const auto &want : confirms) {
+        const PrefOptionRow *row = nullptr;
+        for (int i = 0; i < confirmations->count; i++)
+            if (!strcmp(confirmations->rows[i].text, want.row))
+                row = &confirmations->rows[i];
+        ASSERT_NE(row, nullptr) << want.row;
+        PREFWORDS words = none;
+        PrefRowSet(row, &words, 1);
+        PrefStoreWords(&words);
+        EXPECT_EQ(Prf.co, want.co) << want.row;
+    }
+    Prf.co = savedCo;
     /* rows of other pages leave the grid alone */
     PREFWORDS words = none;
     words.word[PW_PO3] = ~0u;

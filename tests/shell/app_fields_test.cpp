@@ -315,12 +315,14 @@ TEST(AppFields, TheRepaintMaskReachesEveryOpenWindow)
  * the program's pictures (a ticked box, green when ticks should be, or an
  * empty one; a page when the list is there); a click on the state picture
  * of a listed queue manager asks nothing again; ticking one that has no
- * list asks for it. */
+ * list asks for it.  A row of that queue manager then puts and opens its
+ * dialog on its own queue manager. */
 TEST(AppFields, TheQueueManagerListShowsItsPicturesAndAsksOnlyForMissingLists)
 {
     FrameWords *f = AppMain();
     ASSERT_TRUE(AppDemoExpanded(f));
     QMS *other = AppLocation("FIELDS.OTHER");
+    ASSERT_EQ(AppMqsc("FIELDS.OTHER", "DEFINE QLOCAL(FIELDS.ONLY.B)\n"), 0);
     DialogWords *l = Opened(f, 534, "RAVOLT.DEMO/Queue List");
     ASSERT_TRUE(other && l);
     ASSERT_TRUE(PumpUntil([&] { return PCFCurrentArea(&l->first) != nullptr; }, 20000));
@@ -359,6 +361,45 @@ TEST(AppFields, TheQueueManagerListShowsItsPicturesAndAsksOnlyForMissingLists)
     EXPECT_EQ(l->first.flags & PCFLR_ISSUED, 0u);
     Click(rec->child, (empty.left + empty.right) / 2, (empty.top + empty.bottom) / 2);
     EXPECT_EQ(otherList->flags & (PCFLR_SELECTED | PCFLR_ISSUED), (uint32_t)(PCFLR_SELECTED | PCFLR_ISSUED));
+
+    /* a row of the other queue manager, alone selected: its location's
+       commands and its own dialog go to that queue manager */
+    HWND rows = PCFWnd(l->rightList);
+    int at = -1;
+    ASSERT_TRUE(PumpUntil([&] {
+        for (int i = 0; at < 0 && i < (int)SendMessageA(rows, LB_GETCOUNT, 0, 0); i++) {
+            PCFROW *row = (PCFROW *)SendMessageA(rows, LB_GETITEMDATA, (WPARAM)i, 0);
+            int length = 0;
+            const char *v = PCFParmText(l, row, nullptr, MQCA_Q_NAME, &length);
+            if (v && std::string(v, (size_t)length).rfind("FIELDS.ONLY.B", 0) == 0)
+                at = i;
+        }
+        return at >= 0;
+    }, 20000));
+    SendMessageA(rows, LB_SETSEL, FALSE, -1);
+    SendMessageA(rows, LB_SETSEL, TRUE, at);
+    SendMessageA(PCFWnd(l->window), WM_COMMAND, MAKEWPARAM(1000, LBN_SELCHANGE), (LPARAM)rows);
+    SendMessageA(PCFWnd(l->window), WM_COMMAND, 567, 0);
+    HWND put = nullptr;
+    EXPECT_TRUE(PumpUntil([&] { return (put = AppWindow("RAVOLT_PUT", "MQPUT from 'FIELDS.OTHER'")) != nullptr; },
+                          5000));
+    if (put)
+        SendMessageA(put, WM_CLOSE, 0, 0);
+    for (int32_t id : { 517, 534 }) {                  /* the row's Queue; the location's Queue List */
+        PCFCommandDef *def = id == 517 ? &PCFQueueDef : &PCFQueueListDef;
+        DialogWords *opened = nullptr;
+        SendMessageA(PCFWnd(l->window), WM_COMMAND, (WPARAM)id, 0);
+        PumpUntil([&] {
+            for (DialogWords *d = PCFOpenDialogs; d && !opened; d = d->next)
+                if (d != l && d->definition == def)
+                    opened = d;
+            return opened != nullptr;
+        }, 10000);
+        ASSERT_NE(opened, nullptr) << id;
+        EXPECT_EQ(opened->first.location, other) << id;
+        SendMessageA(PCFWnd(opened->window), WM_CLOSE, 0, 0);
+        PumpAll();
+    }
     SendMessageA(PCFWnd(l->window), WM_CLOSE, 0, 0);
     PumpAll();
     AppRemoveLocation(other);
