@@ -38,6 +38,15 @@ static int OneHourEast(int64_t, CSZoneInfo *zone)
     return 1;
 }
 
+/* The row of an option list with the text shown, or null. */
+const PrefOptionRow *RowNamed(const PrefOptionList *list, const char *text)
+{
+    for (int i = 0; list && i < list->count; i++)
+        if (!strcmp(list->rows[i].text, text))
+            return &list->rows[i];
+    return nullptr;
+}
+
 struct Prefs : ::testing::Test {
     Calls c;
     PREFINPUT in;
@@ -198,10 +207,7 @@ TEST_F(Prefs, OptionRowsInvertedAndExclusive)
 {
     const PrefOptionList *dialogs = PrefFindOptionList(344), *display = PrefFindOptionList(346);
     ASSERT_TRUE(dialogs && display);
-    const PrefOptionRow *integral = nullptr;
-    for (int i = 0; i < dialogs->count; i++)
-        if (!strcmp(dialogs->rows[i].text, "Integral monitor positioning"))
-            integral = &dialogs->rows[i];
+    const PrefOptionRow *integral = RowNamed(dialogs, "Integral monitor positioning");
     ASSERT_NE(integral, nullptr);
     PREFWORDS w;
     PrefTakeWords(&w);
@@ -264,12 +270,7 @@ TEST_F(Prefs, ListRowsReachTheListSettings)
     for (int i = PW_PO; i <= PW_PO5; i++)
         none.word[i] = 0;
     for (const Want &w : wants) {
-        const PrefOptionList *list = PrefFindOptionList(w.list);
-        ASSERT_NE(list, nullptr);
-        const PrefOptionRow *row = nullptr;
-        for (int i = 0; i < list->count; i++)
-            if (!strcmp(list->rows[i].text, w.row))
-                row = &list->rows[i];
+        const PrefOptionRow *row = RowNamed(PrefFindOptionList(w.list), w.row);
         ASSERT_NE(row, nullptr) << w.row;
         PREFWORDS words = none;
         PrefRowSet(row, &words, 1);
@@ -296,15 +297,10 @@ TEST_F(Prefs, ListRowsReachTheListSettings)
         { "Confirm edit of message in character substitution mode", 0x2000 },
         { "Confirm put of a message with formatting error", 0x1000 },
     };
-    const PrefOptionList *confirmations = PrefFindOptionList(523);
-    ASSERT_NE(confirmations, nullptr);
     const uint32_t savedCo = Prf.co;
     none.word[PW_CO] = 0;
     for (const auto &want : confirms) {
-        const PrefOptionRow *row = nullptr;
-        for (int i = 0; i < confirmations->count; i++)
-            if (!strcmp(confirmations->rows[i].text, want.row))
-                row = &confirmations->rows[i];
+        const PrefOptionRow *row = RowNamed(PrefFindOptionList(523), want.row);
         ASSERT_NE(row, nullptr) << want.row;
         PREFWORDS words = none;
         PrefRowSet(row, &words, 1);
