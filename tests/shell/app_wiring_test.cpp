@@ -57,6 +57,8 @@
 #include "shellwork.h"
 #include "tkutil.h"
 #include "userfmt.h"
+#include "xferfields.h"
+#include "xferwnd.h"
 
 /* ---- the headers read: identifiers and punctuation, no comments or
  * preprocessor lines ---- */
@@ -562,6 +564,23 @@ TEST(Wiring, WhatTheMendedSeamsDo)
                 LocRefreshListF(r);
             }
             return topic == "leaf" ? std::string() : "the topic string read '" + topic + "'";
+        },
+        /* the engine's Publish window: the stream and the topic it is given,
+           each in its own field */
+        [&] {
+            const CMDHOOKS *h = CmdHooks();
+            h->publishDialog(h->context, AppDemo(), "SEAM.STREAM", "seam/topic");
+            HWND w = AppWindow("RAVOLT_PUBLISH", "Publish from 'RAVOLT.DEMO'");
+            PUTWORDS *pw = w ? (PUTWORDS *)GetWindowLongPtrA(w, 0) : nullptr;
+            char stream[64] = "", topic[64] = "";
+            if (pw) {
+                XferFieldText(pw->dd, PF_STREAM, stream, sizeof stream);
+                XferFieldText(pw->dd, PF_TOPIC, topic, sizeof topic);
+                SendMessageA(w, WM_CLOSE, 0, 0);
+                PumpAll();
+            }
+            std::string shown = std::string(stream) + " | " + topic;
+            return shown == "SEAM.STREAM | seam/topic" ? std::string() : "Publish shows stream | topic: " + shown;
         },
         /* the menu bar and the column filter pop-up take the "Menu" colours,
            and follow a change of them */
