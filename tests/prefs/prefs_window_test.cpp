@@ -135,18 +135,19 @@ TEST_F(PrefWindow, ExclusiveGroupKeepsOneRowAndApplyRepaints)
     EXPECT_EQ(on + Selected(347, "Raised", 12), 1);
 
     Tab(10);
-    /* local times off at first: the zone and the system's box greyed; on,
-       the zone is typed only while the system's zone is not used (the
-       system's box clicked twice: as it was) */
-    HWND zone = DDGetFieldWindow(dd, PF_TZ, 0), system = DDGetFieldWindow(dd, PF_SYSTEMZONE, 0);
-    EXPECT_FALSE(IsWindowEnabled(zone));
-    EXPECT_FALSE(IsWindowEnabled(system));
-    Press(PF_LOCALTIMES);
-    EXPECT_TRUE(IsWindowEnabled(system));
-    for (int i = 0; i < 2; i++) {
-        bool systemZone = SendMessageA(system, BM_GETCHECK, 0, 0) == BST_CHECKED;
-        EXPECT_EQ(IsWindowEnabled(zone) != 0, !systemZone) << "the system's zone " << systemZone;
-        Press(PF_SYSTEMZONE);
+    /* the zone is typed only with local times on and the system's zone
+       not used, the system's box only with local times on: each of the
+       four pairs, local times off at first, ending with local times on and
+       the system's box as it was */
+    HWND zone = DDGetFieldWindow(dd, PF_TZ, 0), system = DDGetFieldWindow(dd, PF_SYSTEMZONE, 0),
+         local = DDGetFieldWindow(dd, PF_LOCALTIMES, 0);
+    auto ticked = [](HWND w) { return SendMessageA(w, BM_GETCHECK, 0, 0) == BST_CHECKED; };
+    EXPECT_FALSE(ticked(local));
+    for (int press : { PF_LOCALTIMES, PF_SYSTEMZONE, PF_LOCALTIMES, PF_LOCALTIMES, PF_SYSTEMZONE }) {
+        bool l = ticked(local), s = ticked(system);
+        EXPECT_EQ(IsWindowEnabled(zone) != 0, l && !s) << "local times " << l << ", the system's zone " << s;
+        EXPECT_EQ(IsWindowEnabled(system) != 0, l) << "local times " << l << ", the system's zone " << s;
+        Press(press);
     }
     masks.clear();
     Press(PF_APPLY);
