@@ -939,6 +939,14 @@ Snapshot Observe(HWND window)
     if (f) {
         s["frame.flags"] = Hex(f->flags);
         s["frame.checks"] = Checked(GetMenu(f->window));
+        /* and the location's context menu, as it would open now */
+        static HMENU context;
+        if (!context)
+            context = CreatePopupMenu();
+        if (QMS *r = FrameGetSelLocation(f->window)) {
+            LocContextMenu(r, f->panel, 2, context, 1);
+            s["frame.ctxchecks"] = Checked(context);
+        }
         s["frame.status"] = WindowText(f->status);
         s["frame.title"] = WindowText(f->window);
         RECT r = {};

@@ -251,12 +251,13 @@ static const Expect Table[] = {
     { "frame", 731, "Load/Unload Queue...\tCtrl-l", "'Queue Load/Unload from 'RAVOLT.DEMO''", 0, nullptr },
     { "frame", 685, "Filters...\tCtrl-m", "'Filter Manager'", 0, nullptr },
     /* the display flags, each read back in the tree's lines and the
-       View menu's check marks: set, and cleared again (the lines rebuilt
-       both ways) */
+       check marks of the View menu (and of the location's context menu,
+       which has the depth's row): set, and cleared again (the lines
+       rebuilt both ways) */
     { "frame", 885, "Show Queue Depth",
-      "frame.flags ^8000 && frame.checks ~ 885 && frame.queue/WALK.MSGS = WALK.MSGS  (3)", TWICE, nullptr },
+      "frame.flags ^8000 && frame.checks ~ 885 && frame.ctxchecks ~ 885 && frame.queue/WALK.MSGS = WALK.MSGS  (3)", TWICE, nullptr },
     { "frame", 885, nullptr,
-      "frame.flags ^8000 && frame.checks !~ 885 && frame.queue/WALK.MSGS = WALK.MSGS", 0, nullptr, 885 },
+      "frame.flags ^8000 && frame.checks !~ 885 && frame.ctxchecks !~ 885 && frame.queue/WALK.MSGS = WALK.MSGS", 0, nullptr, 885 },
     { "frame", 907, "Include Queue Manager Name",
       "frame.flags ^10000 && frame.checks !~ 907 && frame.line0 = RAVOLT.DEMO", TWICE, nullptr, 908 },
     /* the name stays while the location is not included: said, not done */
