@@ -364,21 +364,8 @@ TEST(AppFields, TheQueueManagerListShowsItsPicturesAndAsksOnlyForMissingLists)
 
     /* a row of the other queue manager, alone selected: its location's
        commands and its own dialog go to that queue manager */
-    HWND rows = PCFWnd(l->rightList);
-    int at = -1;
-    ASSERT_TRUE(PumpUntil([&] {
-        for (int i = 0; at < 0 && i < (int)SendMessageA(rows, LB_GETCOUNT, 0, 0); i++) {
-            PCFROW *row = (PCFROW *)SendMessageA(rows, LB_GETITEMDATA, (WPARAM)i, 0);
-            int length = 0;
-            const char *v = PCFParmText(l, row, nullptr, MQCA_Q_NAME, &length);
-            if (v && std::string(v, (size_t)length).rfind("FIELDS.ONLY.B", 0) == 0)
-                at = i;
-        }
-        return at >= 0;
-    }, 20000));
-    SendMessageA(rows, LB_SETSEL, FALSE, -1);
-    SendMessageA(rows, LB_SETSEL, TRUE, at);
-    SendMessageA(PCFWnd(l->window), WM_COMMAND, MAKEWPARAM(1000, LBN_SELCHANGE), (LPARAM)rows);
+    ASSERT_TRUE(PumpUntil([&] { return RowOf(l, "FIELDS.ONLY.B") >= 0; }, 20000));
+    SelectRow(l, RowOf(l, "FIELDS.ONLY.B"));
     SendMessageA(PCFWnd(l->window), WM_COMMAND, 567, 0);
     HWND put = nullptr;
     EXPECT_TRUE(PumpUntil([&] { return (put = AppWindow("RAVOLT_PUT", "MQPUT from 'FIELDS.OTHER'")) != nullptr; },

@@ -97,23 +97,6 @@ std::vector<std::string> Titles(DialogWords *d)
     return out;
 }
 
-/* The row of a queue in a list window, or -1. */
-int RowOf(DialogWords *d, const char *queue)
-{
-    HWND list = PCFWnd(d->rightList);
-    int n = (int)SendMessageA(list, LB_GETCOUNT, 0, 0);
-    for (int i = 0; i < n; i++) {
-        PCFROW *row = (PCFROW *)SendMessageA(list, LB_GETITEMDATA, (WPARAM)i, 0);
-        int length = 0;
-        const char *v = PCFParmText(d, row, nullptr, 2016, &length);
-        std::string name = v ? std::string(v, (size_t)length) : "";
-        name.erase(name.find_last_not_of(' ') + 1);
-        if (name == queue)
-            return i;
-    }
-    return -1;
-}
-
 /* The dark pixels of a menu bar item as the screen shows it: a greyed
  * item's text has none. */
 int DarkPixels(HWND w, UINT id)
@@ -919,17 +902,6 @@ std::string Cell(DialogWords *d, int rowIndex, uint32_t attrId)
     int numeric = 0;
     int n = PCFListCellText(&parts.columns[index], value, buf, sizeof buf, &text, &numeric);
     return text ? std::string(text, (size_t)(n > 0 ? n : 0)) : "";
-}
-
-/* A row selected as the list selects it, the dialog told (no mouse: a
- * press on a message list may start a drag). */
-void SelectRow(DialogWords *d, int index)
-{
-    HWND list = PCFWnd(d->rightList);
-    SendMessageA(list, LB_SETSEL, FALSE, -1);
-    SendMessageA(list, LB_SETSEL, TRUE, index);
-    SendMessageA(PCFWnd(d->window), WM_COMMAND, MAKEWPARAM(1000, LBN_SELCHANGE), (LPARAM)list);
-    PumpAll();
 }
 
 int Rows(DialogWords *d)

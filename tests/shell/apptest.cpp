@@ -16,6 +16,7 @@
 #include "mqi.h"
 #include "mq/mqbind.h"
 #include "mq/pcf.h"
+#include "pcfwin.h"
 #include "command.h"
 #include "prfdata.h"
 #include "shellint.h"
@@ -495,6 +496,33 @@ HWND AppWindow(const char *cls, const std::string &title)
             WindowText(w).find(title) != std::string::npos)
             return w;
     return nullptr;
+}
+
+/* ---- list windows ---- */
+
+int RowOf(DialogWords *d, const char *queue)
+{
+    HWND list = PCFWnd(d->rightList);
+    int n = (int)SendMessageA(list, LB_GETCOUNT, 0, 0);
+    for (int i = 0; i < n; i++) {
+        PCFROW *row = (PCFROW *)SendMessageA(list, LB_GETITEMDATA, (WPARAM)i, 0);
+        int length = 0;
+        const char *v = PCFParmText(d, row, nullptr, MQCA_Q_NAME, &length);
+        std::string name = v ? std::string(v, (size_t)length) : "";
+        name.erase(name.find_last_not_of(' ') + 1);
+        if (name == queue)
+            return i;
+    }
+    return -1;
+}
+
+void SelectRow(DialogWords *d, int index)
+{
+    HWND list = PCFWnd(d->rightList);
+    SendMessageA(list, LB_SETSEL, FALSE, -1);
+    SendMessageA(list, LB_SETSEL, TRUE, index);
+    SendMessageA(PCFWnd(d->window), WM_COMMAND, MAKEWPARAM(1000, LBN_SELCHANGE), (LPARAM)list);
+    PumpAll();
 }
 
 /* ---- keys and messages through the loop ---- */

@@ -111,6 +111,11 @@ std::vector<std::string> MenuTexts(HMENU menu);
 HMENU WindowsMenu(FrameWords *f);
 /* Our own top-level window of a class whose title holds a text, or null. */
 HWND AppWindow(const char *cls, const std::string &title);
+/* The row of a queue (or object of that name) in a list window, or -1;
+ * and a row selected as the list selects it, the dialog told (no mouse:
+ * a press on a message list may start a drag). */
+int RowOf(DialogWords *d, const char *queue);
+void SelectRow(DialogWords *d, int index);
 
 /* Confirmations: the questions asked, answered with answer. */
 struct Question {

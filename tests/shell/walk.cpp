@@ -27,6 +27,18 @@
 
 #include <commctrl.h>
 
+/* The location's context menu of a frame's selected location, as a right
+ * click would open it now (one popup, built again each time). */
+static HMENU LocationMenu(HWND frame)
+{
+    static HMENU context;
+    if (!context)
+        context = CreatePopupMenu();
+    FrameWords *f = FrameOf(frame);
+    LocContextMenu(FrameGetSelLocation(frame), f ? f->panel : frame, 2, context, 1);
+    return context;
+}
+
 /* ---- rows ---- */
 
 static void MenuRows(HMENU menu, int via, std::vector<WalkRow> &out)
@@ -174,12 +186,7 @@ std::vector<WalkRow> WalkRows(HWND window, bool frame)
             r.label = name;
             out.push_back(r);
         }
-        static HMENU context;
-        if (!context)
-            context = CreatePopupMenu();
-        FrameWords *f = FrameOf(window);
-        LocContextMenu(FrameGetSelLocation(window), f ? f->panel : window, 2, context, 1);
-        MenuRows(context, VIA_CONTEXT, out);
+        MenuRows(LocationMenu(window), VIA_CONTEXT, out);
     }
     if (d && !frame)
         DialogKeys(window, out);
@@ -940,13 +947,8 @@ Snapshot Observe(HWND window)
         s["frame.flags"] = Hex(f->flags);
         s["frame.checks"] = Checked(GetMenu(f->window));
         /* and the location's context menu, as it would open now */
-        static HMENU context;
-        if (!context)
-            context = CreatePopupMenu();
-        if (QMS *r = FrameGetSelLocation(f->window)) {
-            LocContextMenu(r, f->panel, 2, context, 1);
-            s["frame.ctxchecks"] = Checked(context);
-        }
+        if (FrameGetSelLocation(f->window))
+            s["frame.ctxchecks"] = Checked(LocationMenu(f->window));
         s["frame.status"] = WindowText(f->status);
         s["frame.title"] = WindowText(f->window);
         RECT r = {};

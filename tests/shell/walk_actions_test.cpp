@@ -68,8 +68,8 @@ static void Shown(DialogWords *d, uint32_t attr, const char *name)
     Refresh(d);
 }
 
-/* The index of a list's row of the object, or -1. */
-static int RowOf(DialogWords *d, const char *name)
+/* The index of a list's row of the object among the list state's rows, or -1. */
+static int StateRowOf(DialogWords *d, const char *name)
 {
     PCFLISTSTATE *st = PCFListState(d);
     for (uint32_t i = 0; st && i < st->count; i++) {
@@ -86,7 +86,7 @@ static int RowOf(DialogWords *d, const char *name)
 static void Row(DialogWords *d, const char *name)
 {
     PumpUntil([d] { return d->rowCounts[0] > 0; }, 5000);
-    int at = name ? RowOf(d, name) : 0;
+    int at = name ? StateRowOf(d, name) : 0;
     PCFSelectRows(d, PCFSEL_NONE);
     SendMessageA(PCFWnd(d->splitList), LB_SETSEL, TRUE, (LPARAM)(at < 0 ? 0 : at));
     PCFSetMenu(d);
@@ -119,8 +119,8 @@ static bool Rows(DialogWords *d, uint32_t count)
 
 static bool Lists(DialogWords *d, const char *name, bool shown)
 {
-    PumpUntil([d, name, shown] { return d && (RowOf(d, name) >= 0) == shown; }, 5000);
-    return Is(std::string("row of ") + name, d && RowOf(d, name) >= 0 ? "listed" : "not listed",
+    PumpUntil([d, name, shown] { return d && (StateRowOf(d, name) >= 0) == shown; }, 5000);
+    return Is(std::string("row of ") + name, d && StateRowOf(d, name) >= 0 ? "listed" : "not listed",
               shown ? "listed" : "not listed");
 }
 
