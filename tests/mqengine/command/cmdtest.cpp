@@ -2,6 +2,7 @@
 #include "cmdtest.h"
 #include "locstore.h"
 
+#include <algorithm>
 #include <cstring>
 #include <map>
 
@@ -16,10 +17,24 @@ Hooks *H;
 
 /* ---- the engine's hooks ---- */
 
-static void HStatus(void *, DialogWords *d, const char *text, QMS *location, uint32_t kind, int)
+/* A status text where the dialog window would show it: its own thread's
+ * at once, after what the window has shown; another thread's is posted
+ * and comes after those until the window takes its posts. */
+static void Show(const Status &s)
 {
     std::lock_guard<std::mutex> g(H->lock);
-    H->statuses.push_back({ d, text, location, kind });
+    if (std::this_thread::get_id() != H->owner) {
+        H->statuses.push_back(s);
+        return;
+    }
+    size_t at = std::min(H->shown, H->statuses.size());
+    H->statuses.insert(H->statuses.begin() + (std::ptrdiff_t)at, s);
+    H->shown = at + 1;
+}
+
+static void HStatus(void *, DialogWords *d, const char *text, QMS *location, uint32_t kind, int)
+{
+    Show({ d, text, location, kind });
 }
 
 static void HTitle(void *, DialogWords *, const char *suffix)
@@ -130,8 +145,7 @@ static int HPost(void *, void *window, uint32_t message, uintptr_t wp, intptr_t 
 
 static void HLibStatus(void *, DialogWords *d, const char *text, uint32_t flags)
 {
-    std::lock_guard<std::mutex> g(H->lock);
-    H->statuses.push_back({ d, text ? text : "", nullptr, flags });
+    Show({ d, text ? text : "", nullptr, flags });
 }
 
 /* The rows a test selected, as the list window's selection would give
@@ -150,6 +164,7 @@ static int TestSelection(DialogWords *d, PCFROW **rows, int max)
 void Hooks::Install()
 {
     H = this;
+    owner = std::this_thread::get_id();
     PCFSetSelectionSource(TestSelection);
     CMDHOOKS c = {};
     c.status = HStatus;
@@ -185,6 +200,7 @@ void Hooks::Pump()
     {
         std::lock_guard<std::mutex> g(lock);
         take.swap(queued);
+        shown = statuses.size();      /* the posted texts, taken in their order */
     }
     for (const DlgMsg &m : take) {
         if (m.message == UM_PCF_UPDATE_LIST)

@@ -12,6 +12,7 @@
 #include <map>
 #include <mutex>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "command.h"
@@ -59,7 +60,12 @@ struct Sent {
 /* What reached the windows. */
 struct Hooks {
     std::mutex lock;
+    /* The status texts in the order the dialog window shows them: its own
+       thread's at once, another thread's (posted to the window) after
+       every text shown before the window next takes its posts (Pump). */
     std::vector<Status> statuses;
+    size_t shown = 0;                 /* statuses[0, shown) taken by the window */
+    std::thread::id owner;            /* the dialog window's thread: the installer's */
     std::vector<std::string> titles;
     std::vector<DlgMsg> messages;     /* the engine's and the library's, in order */
     std::vector<FrameMsg> frames;
