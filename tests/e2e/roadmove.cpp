@@ -220,14 +220,20 @@ bool RoadActRows(Road *r, const char *step, RoadAct act, const char *queue, cons
     int kept = line ? (int)SendMessageA(line, CB_GETCOUNT, 0, 0) : 0;
     for (int i = 0; i < kept && i < 10; i++) {
         /* the text comes from the program's process: asked for in UTF-16
-           (an ANSI ask across processes came back as its first letter) */
+           (an ANSI ask across processes came back as its first letter).
+           The program goes on adding lines at the top while they are
+           read, so the line asked for may be longer than the one whose
+           length was asked: the room is the longest line the program
+           keeps (its status texts are under 752 characters) */
+        wchar_t wide[1024];
         LRESULT n = SendMessageW(line, CB_GETLBTEXTLEN, (WPARAM)i, 0);
-        std::vector<wchar_t> wide(n > 0 ? (size_t)n + 16 : 16, 0);
-        if (n > 0)
-            SendMessageW(line, CB_GETLBTEXT, (WPARAM)i, (LPARAM)wide.data());
-        wide.back() = 0;
-        char text[1024] = "";
-        WideCharToMultiByte(CP_UTF8, 0, wide.data(), -1, text, sizeof text - 1, nullptr, nullptr);
+        if (n < 0 || n >= (LRESULT)(sizeof wide / sizeof *wide))
+            continue;
+        wide[0] = 0;
+        SendMessageW(line, CB_GETLBTEXT, (WPARAM)i, (LPARAM)wide);
+        wide[sizeof wide / sizeof *wide - 1] = 0;
+        char text[3 * 1024] = "";
+        WideCharToMultiByte(CP_UTF8, 0, wide, -1, text, sizeof text - 1, nullptr, nullptr);
         said->history.push_back(text);
     }
     if (shot)
