@@ -1,6 +1,7 @@
 /* Test helpers of the command engine (cmdtest.h). */
 #include "cmdtest.h"
 #include "locstore.h"
+#include "../enginetest.h"
 
 #include <algorithm>
 #include <cstring>
@@ -269,6 +270,20 @@ TestDialog::~TestDialog()
     if (H)
         H->Pump();
     FreeDialogWords(d);
+}
+
+int DoAction(Hooks &hooks, TestDialog &d, uint32_t action)
+{
+    hooks.Pump();                     /* a user acts once the window took its posts */
+    size_t ends = hooks.Count(UM_PCF_UPDATE_DIALOG, d.d);
+    int rc = PCFDoCommand(d.d, 0, 1, action, nullptr, nullptr, nullptr, nullptr, 0, 0, nullptr, nullptr, nullptr);
+    EXPECT_TRUE(WaitFor([&] {
+        hooks.Pump();
+        return IfcmdCount() == 0 && hooks.Count(UM_PCF_UPDATE_DIALOG, d.d) > ends &&
+               hooks.LastText(d.d) != "Request sent...";
+    })) << "action " << action << ": " << hooks.LastText(d.d);
+    hooks.Pump();
+    return rc;
 }
 
 std::string TestDialog::Value(uint32_t attrId)

@@ -111,6 +111,12 @@ struct TestDialog {
     void SelectFirst(int n);
 };
 
+/* The action of a dialog, waited for to its end: no command in flight,
+ * the dialog told its data changed, and its last text (as the window
+ * shows it) other than the notice of a request sent.  What the window
+ * would take meanwhile is taken (a command may go on from there). */
+int DoAction(Hooks &hooks, TestDialog &d, uint32_t action);
+
 /* A location outside the location tree, a Windows queue manager of a
  * level (0: not yet known). */
 struct Loc {

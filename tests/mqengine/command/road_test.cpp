@@ -85,23 +85,7 @@ struct Road : EngineTest {
         }
         StandIn.MQCLOSE(h, &o, MQCO_NONE, &cc, &rc);
     }
-    /* The action of a dialog, waited for to its end: no command in
-       flight, the dialog told its data changed, and its last text (as the
-       window shows it) other than the notice of a request sent; what the
-       window would take meanwhile is taken (a command may go on from
-       there). */
-    int Do(TestDialog &d, uint32_t action)
-    {
-        size_t ends = hooks.Count(UM_PCF_UPDATE_DIALOG, d.d);
-        int rc = PCFDoCommand(d.d, 0, 1, action, nullptr, nullptr, nullptr, nullptr, 0, 0, nullptr, nullptr, nullptr);
-        EXPECT_TRUE(WaitFor([&] {
-            hooks.Pump();
-            return IfcmdCount() == 0 && hooks.Count(UM_PCF_UPDATE_DIALOG, d.d) > ends &&
-                   hooks.LastText(d.d) != "Request sent...";
-        })) << hooks.LastText(d.d);
-        hooks.Pump();
-        return rc;
-    }
+    int Do(TestDialog &d, uint32_t action) { return DoAction(hooks, d, action); }
     /* The command codes put to the command queue. */
     std::vector<int32_t> Commands()
     {

@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 
@@ -52,6 +53,17 @@ std::vector<std::string> Lines(DialogWords *d, uint32_t type = 99)
 struct Console : Live {
     QMS *r = nullptr;
     TestDialog *d = nullptr;
+    std::filesystem::path was;
+    /* The console is given names relative to the test's own folder, its
+       current one meanwhile: no name depends on where the checkout or
+       the temporary folder lies (the console takes names of up to 127
+       characters). */
+    void SetUp() override
+    {
+        Live::SetUp();
+        was = std::filesystem::current_path();
+        std::filesystem::current_path(home);
+    }
     void Open(const char *qm, uint32_t flags = 0)
     {
         r = Location(qm, flags);
@@ -66,10 +78,13 @@ struct Console : Live {
             delete d;
         }
         MQSCSetFileRunner(nullptr, nullptr);
+        std::filesystem::current_path(was);
         Live::TearDown();
     }
+    /* Typed once the window has taken its posts, as a user types. */
     void Type(const std::string &input)
     {
+        hooks.Pump();
         CmdCopy(MQSCConsoleOf(d->d)->input, input.c_str(), MQSC_INPUT_SIZE + 1);
         IssueMQSC(d->d, &ConsoleAction);
     }
@@ -85,7 +100,7 @@ struct Console : Live {
         });
     }
     std::vector<MQCall> Sent() { return Rec.Of("MQPUT", "SYSTEM.ADMIN.COMMAND.QUEUE"); }
-    std::string Path(const char *name) { return home + "/" + name; }
+    std::string Path(const char *name) { return name; }
 };
 
 TEST(ConsoleText, EscapeRequestSplittingAndRedirection)
@@ -282,7 +297,8 @@ TEST_F(Console, AConsoleClosedWhileItsCommandWaitsGoesWithItsDialog)
 
 TEST_F(Console, TheConfigurationExportRunsAsAFile)
 {
-    std::string in = samples::File("ini-mqsc/SalaiMadhavan__MQ__Dublin_Dublin.mqsc");
+    std::string in = "Dublin.mqsc";
+    std::filesystem::copy_file(samples::File("ini-mqsc/SalaiMadhavan__MQ__Dublin_Dublin.mqsc"), in);
     std::string text = ReadAll(in);
     ASSERT_FALSE(text.empty());
     /* the commands the file holds: lines that end without "+", outside comments */
@@ -335,6 +351,7 @@ TEST_F(Console, FileErrorsAndTheNameDialog)
         { "file(abc", "No closing ')' found after file command" },
         { "file(abc) junk", "File command should be 'file(infile)' or 'file(infile,outfile)'" },
         { "file(" + script + ") > " + Path("out(1).txt"), "Command continuation not completed" },
+        { "file(" + std::string(127, 'n') + ")", "Can't open input file '" + std::string(127, 'n') + "'" },
         { "file(" + std::string(128, 'n') + ")", "Input file name too long" },
         { "file(a," + std::string(128, 'n') + ")", "Output file name too long" },
         { "file(" + Path("none.mqsc") + ")", "Can't open input file '" + Path("none.mqsc") + "'" },
@@ -378,10 +395,10 @@ TEST_F(Console, FileErrorsAndTheNameDialog)
         return 1;
     }, nullptr);
     Rec.Clear();
-    Type("file(" + home + "\\?)");
+    Type("file(scripts\\?)");
     ASSERT_TRUE(Answered());
     EXPECT_EQ(asked.title, "Input MQSC file name");
-    EXPECT_EQ(asked.folder, home);
+    EXPECT_EQ(asked.folder, "scripts");
     EXPECT_EQ(asked.size, 128u);
     EXPECT_EQ(asked.mustExist, 1);
     EXPECT_EQ(Sent().size(), 3u);
@@ -409,8 +426,9 @@ TEST_F(Console, FileErrorsAndTheNameDialog)
         ASSERT_TRUE(Answered());
         RealSleep(50);
         ASSERT_EQ(hooks.questions.size(), a.questions);
-        if (a.questions)
+        if (a.questions) {
             EXPECT_EQ(hooks.questions[0].text, "Are you sure you want to run MQSC file '" + one + "'?");
+        }
         EXPECT_EQ(Sent().size(), a.sent);
     }
     Prf.po[2] = po;

@@ -83,10 +83,7 @@ QMS *Live::Location(const char *qm, uint32_t flags)
 
 int Live::Do(TestDialog &d, uint32_t action)
 {
-    int rc = PCFDoCommand(d.d, 0, 1, action, nullptr, nullptr, nullptr, nullptr, 0, 0, nullptr, nullptr, nullptr);
-    EXPECT_TRUE(WaitFor([&] { return IfcmdCount() == 0; }));
-    hooks.Pump();
-    return rc;
+    return DoAction(hooks, d, action);
 }
 
 bool Live::Listed(QMS *r, std::initializer_list<const char *> queues)
