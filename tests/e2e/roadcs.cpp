@@ -9,6 +9,7 @@
 #include "mqsim.h"
 
 #include <cstring>
+#include <functional>
 #include <string>
 
 /* ---- small helpers ---------------------------------------------------------- */
@@ -32,30 +33,54 @@ static void CommandServer(Road *r, const char *step, bool stopped)
                           ", reason " + std::to_string(rc));
 }
 
+/* Polls done until it holds, for up to ms of real time. */
+static bool Until(const std::function<bool()> &done, int ms)
+{
+    for (ULONGLONG end = GetTickCount64() + (ULONGLONG)ms;; Sleep(100)) {
+        if (done())
+            return true;
+        if (GetTickCount64() > end)
+            return done();
+    }
+}
+
+/* The requests waiting on the command queue (-1: not to be asked). */
+static MQLONG Waiting(void)
+{
+    return Depth("SYSTEM.ADMIN.COMMAND.QUEUE");
+}
+
 /* Waits up to ms for the command queue to be empty: every request
  * answered. */
 static bool CommandsAnswered(int ms)
 {
-    for (int waited = 0;; waited += 250) {
-        if (Depth("SYSTEM.ADMIN.COMMAND.QUEUE") == 0)
-            return true;
-        if (waited >= ms)
-            return false;
-        Sleep(250);
-    }
+    return Until([] { return Waiting() == 0; }, ms);
+}
+
+/* Waits up to ms for a request put to the command queue after it held
+ * before: one that a silent server leaves waiting. */
+static bool RequestWaits(MQLONG before, int ms)
+{
+    return Until([before] { return Waiting() > before; }, ms);
+}
+
+/* Whether the window is visible, waited for up to ms to be shown. */
+static bool Visible(HWND w, bool shown, int ms)
+{
+    return Until([w, shown] { return w && (IsWindowVisible(w) != FALSE) == shown; }, ms);
 }
 
 /* ---- a second frame ------------------------------------------------------------ */
 
 /* A key pressed in a window brought forward: false when it would not
- * come forward (the key then goes nowhere). */
+ * come forward (the key then goes nowhere).  The caller waits for what
+ * the key does. */
 static bool KeyIn(HWND w, WORD vk, bool ctrl, bool shift = false, bool alt = false)
 {
     E2EBringForward(w);
     if (GetForegroundWindow() != w)
         return false;
     E2EKey(vk, ctrl, shift, alt);
-    Sleep(300);
     return true;
 }
 
@@ -74,22 +99,21 @@ void SecondFrame(Road *r)
         return;
     }
     HWND second = nullptr;
-    for (int waited = 0; !second && waited < 10000; waited += 200) {
+    Until([&] {
         for (HWND w : E2ETopWindows(r->program.pid)) {
             char cls[32] = "";
             GetClassNameA(w, cls, sizeof cls);
             if (w != first && strcmp(cls, "RAVOLT") == 0)
                 second = w;
         }
-        Sleep(200);
-    }
+        return second != nullptr;
+    }, 10000);
     if (!second) {
         Fail(r, step, "Ctrl+I opened no second frame");
         return;
     }
-    Sleep(500);
     std::string why;
-    if (!PanelReadable(second, &why))
+    if (!Until([&] { return PanelReadable(second, &why); }, 10000))
         Fail(r, step, "the second frame: " + why);
 
     /* Alt+Q: the second frame's Search Queues field comes or goes, the
@@ -98,12 +122,12 @@ void SecondFrame(Road *r)
     bool shown = field && IsWindowVisible(field), firstShown = firstField && IsWindowVisible(firstField);
     if (!KeyIn(second, 'Q', false, false, true))
         Fail(r, step, "the second frame does not come forward");
-    if (!field || IsWindowVisible(field) == shown)
+    if (!Visible(field, !shown, 10000))
         Fail(r, step, "Alt+Q did not toggle the second frame's Search Queues field");
     if (firstField && IsWindowVisible(firstField) != firstShown)
         Fail(r, step, "Alt+Q in the second frame toggled the first frame's field");
-    if (field && !IsWindowVisible(field))
-        KeyIn(second, 'Q', false, false, true);
+    if (field && !IsWindowVisible(field) && (!KeyIn(second, 'Q', false, false, true) || !Visible(field, true, 10000)))
+        Fail(r, step, "a second Alt+Q did not bring the second frame's Search Queues field back");
     if (field)
         SendMessageA(field, WM_SETTEXT, 0, (LPARAM) "E2E.");
 
@@ -129,12 +153,12 @@ void SecondFrame(Road *r)
     HWND list = MessageList(second), firstList = MessageList(first);
     bool firstListShown = firstList && IsWindowVisible(firstList);
     KeyIn(second, 'E', true);
-    if (!list || IsWindowVisible(list))
+    if (!Visible(list, false, 10000))
         Fail(r, step, "Ctrl+E did not expand the second frame's edit panel");
     if (firstList && IsWindowVisible(firstList) != firstListShown)
         Fail(r, step, "Ctrl+E in the second frame changed the first frame");
     KeyIn(second, 'E', true);
-    if (list && !IsWindowVisible(list))
+    if (list && !Visible(list, true, 10000))
         Fail(r, step, "a second Ctrl+E did not bring the second frame's list back");
     E2EShot(second, "road-08-second-frame");
 
@@ -142,7 +166,7 @@ void SecondFrame(Road *r)
        named in its title */
     KeyIn(second, 'L', true);
     HWND drask = nullptr;
-    for (int waited = 0; !drask && waited < 10000; waited += 200) {
+    Until([&] {
         for (HWND w : E2ETopWindows(r->program.pid)) {
             char cls[32] = "";
             GetClassNameA(w, cls, sizeof cls);
@@ -150,8 +174,8 @@ void SecondFrame(Road *r)
                 E2EText(w).find("Load/Unload from 'E2EQM'") != std::string::npos)
                 drask = w;
         }
-        Sleep(200);
-    }
+        return drask != nullptr;
+    }, 10000);
     if (!drask) {
         Fail(r, step, "Ctrl+L in the second frame opened no Load/Unload dialog");
     } else {
@@ -161,9 +185,7 @@ void SecondFrame(Road *r)
 
     /* the second frame closed: the program goes on in the first */
     PostMessageA(second, WM_CLOSE, 0, 0);
-    for (int waited = 0; IsWindow(second) && waited < 10000; waited += 200)
-        Sleep(200);
-    if (IsWindow(second))
+    if (!Until([second] { return !IsWindow(second); }, 10000))
         Fail(r, step, "the second frame did not close");
     if (E2EEnded(&r->program, 500) || !Answers(first))
         Fail(r, step, "closing the second frame ended the program or its first frame");
@@ -193,8 +215,11 @@ void SilentServer(Road *r)
         CommandServer(r, step, false);
         return;
     }
+    MQLONG waiting = Waiting();
     if (!KeyIn(r->frame, 'R', true))                 /* File, Refresh Information */
         Fail(r, step, "the frame does not come forward for Ctrl+R");
+    else if (!RequestWaits(waiting, 15000))
+        Fail(r, step, "Ctrl+R left no refresh waiting on the command queue");
     if (!Answers(r->frame))
         Fail(r, step, "the frame does not answer while its refresh waits");
     E2EBringForward(qm);
@@ -223,10 +248,18 @@ void SilentServer(Road *r)
     CommandServer(r, step, false);
     if (!CommandsAnswered(15000))
         Fail(r, step, "requests wait on the command queue after the server started");
-    Press(qm, 1);                                    /* Refresh */
-    Sleep(7000);                                     /* past the time the silence shows */
-    if (DialogStatus(qm).find("No response") != std::string::npos)
-        Fail(r, step, "the refresh after the server started was not answered");
+    /* the status line marked first: the text that follows "Request
+       sent..." is this refresh's end (its answer, or the silence) */
+    const char *mark = "(refresh pressed)";
+    SendMessageA(E2EFindChild(qm, "ComboBox", 17), WM_SETTEXT, 0, (LPARAM)mark);
+    Press(qm, 1);
+    std::string said;
+    Until([&] {
+        said = DialogStatus(qm);
+        return said != mark && said != "Request sent...";
+    }, 30000);
+    if (said == mark || said == "Request sent..." || said.find("No response") != std::string::npos)
+        Fail(r, step, "the refresh after the server started was not answered: \"" + said + "\"");
     if (!FieldShown(qm, "road queue manager"))
         Fail(r, step, "the refreshed dialog does not show the queue manager's description");
     E2EBringForward(qm);
@@ -234,9 +267,11 @@ void SilentServer(Road *r)
 
     /* silent again, a refresh waiting: File Exit ends the program */
     CommandServer(r, step, true);
+    waiting = Waiting();
     KeyIn(r->frame, 'R', true);
     Press(qm, 1);
-    Sleep(1000);
+    if (!RequestWaits(waiting, 15000))
+        Fail(r, step, "no refresh waits on the silent command server before File Exit");
     E2ECommand(r->frame, 519);
     if (!E2EEnded(&r->program, 30000))
         Fail(r, step, "File Exit did not end the program while the command server is silent");
@@ -245,12 +280,20 @@ void SilentServer(Road *r)
     if (FileText(r->config + "\\RAVOLT.CFG").find("QM:E2EQM") == std::string::npos)
         Fail(r, step, "the configuration written holds no location E2EQM");
 
-    /* started again: what the first program left waiting is answered */
+    /* started again: the program loads its queue manager and shows its
+       queues, the requests the first program left waiting answered
+       before its own.  This process reaches the queue manager only
+       then: the first process whose connection reaches a queue manager
+       that no process has loaded loads it, and a connection of the
+       program while this one loaded it would be refused (its tree left
+       empty, the faults after this step struck in the wrong process). */
     if (Launch(r, step)) {
         Fail(r, step, "the program did not start again");
         return;
     }
     SearchQueues(r, "E2E.");
+    if (!TreeShowsRoad(r, 30000, &missing))
+        Fail(r, step, "queues missing from the tree after the start: " + missing);
     if (!CommandsAnswered(15000))
         Fail(r, step, "requests of the ended program wait on the command queue");
     std::vector<E2EMsg> dlq;
@@ -267,8 +310,6 @@ void SilentServer(Road *r)
         if (!before.count(m.msgId) && memcmp(m.md.Format, MQFMT_DEAD_LETTER_HEADER, 8) != 0)
             Fail(r, step, "a message other than a dead reply came to E2E.DLQ: " + m.msgId);
     r->queues[RQ_DLQ] = dlq;
-    if (!TreeShowsRoad(r, 30000, &missing))
-        Fail(r, step, "queues missing from the tree after the start: " + missing);
     static const char *const touched[] = {"E2E.DLQ"};
     CheckQueues(r, step, touched, 1);
 }
