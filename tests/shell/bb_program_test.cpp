@@ -16,6 +16,7 @@
 #include <fstream>
 #include <iterator>
 #include <map>
+#include <mutex>
 #include <string>
 #include <thread>
 #include <vector>
@@ -60,7 +61,10 @@ struct Shown {
 /* The started program and the watchdog over its boxes. */
 struct Program {
     PROCESS_INFORMATION pi = {};
+    std::mutex lock;                    /* the boxes and the windows seen */
     std::vector<Shown> boxes;
+    std::vector<HWND> seen;
+    std::map<HWND, int> tries;
     std::atomic<bool> watching{false};
     std::thread watchdog;
     const char *answer = "Yes";
@@ -125,43 +129,55 @@ struct Program {
         size_t b = t.find_first_not_of(' '), e = t.find_last_not_of(' ');
         return b == std::string::npos ? "" : t.substr(b, e - b + 1);
     }
-    /* Every dialog box: logged once with its static texts, then its
-     * answer button (or its close) pressed. */
+    /* The watchdog: a look at the program's boxes every 100 ms. */
     void Watch(void)
     {
-        std::vector<HWND> seen;
-        std::map<HWND, int> tries;
         while (watching) {
-            for (HWND w : Windows("#32770")) {
-                if (std::find(seen.begin(), seen.end(), w) != seen.end())
-                    continue;
-                seen.push_back(w);
-                Shown s{Text(w), ""};
-                std::vector<HWND> children;
-                EnumChildWindows(w, [](HWND c, LPARAM lp) -> BOOL {
-                    ((std::vector<HWND> *)lp)->push_back(c);
-                    return TRUE;
-                }, (LPARAM)&children);
-                HWND button = nullptr;
-                for (HWND c : children) {
-                    char cls[32] = "";
-                    GetClassNameA(c, cls, sizeof cls);
-                    if (!strcmp(cls, "Button") && (Label(c) == answer || Label(c) == "OK"))
-                        button = c;
-                    else if (strcmp(cls, "Button") && !Text(c).empty())
-                        s.text += Text(c) + "|";
-                }
-                if (!button && ++tries[w] < 30) {       /* its controls may come later */
-                    seen.pop_back();
-                    continue;
-                }
-                boxes.push_back(s);
-                if (button)
-                    PostMessageA(button, BM_CLICK, 0, 0);
-                else
-                    PostMessageA(w, WM_COMMAND, IDCANCEL, 0);
-            }
+            Scan();
             Sleep(100);
+        }
+    }
+    /* The boxes logged so far, after a look of our own: a box the program
+     * shows before now is among them. */
+    std::vector<Shown> Boxes(void)
+    {
+        Scan();
+        std::lock_guard<std::mutex> g(lock);
+        return boxes;
+    }
+    /* Every dialog box shown now: logged once with its static texts, then
+     * its answer button (or its close) pressed. */
+    void Scan(void)
+    {
+        std::lock_guard<std::mutex> g(lock);
+        for (HWND w : Windows("#32770")) {
+            if (std::find(seen.begin(), seen.end(), w) != seen.end())
+                continue;
+            seen.push_back(w);
+            Shown s{Text(w), ""};
+            std::vector<HWND> children;
+            EnumChildWindows(w, [](HWND c, LPARAM lp) -> BOOL {
+                ((std::vector<HWND> *)lp)->push_back(c);
+                return TRUE;
+            }, (LPARAM)&children);
+            HWND button = nullptr;
+            for (HWND c : children) {
+                char cls[32] = "";
+                GetClassNameA(c, cls, sizeof cls);
+                if (!strcmp(cls, "Button") && (Label(c) == answer || Label(c) == "OK"))
+                    button = c;
+                else if (strcmp(cls, "Button") && !Text(c).empty())
+                    s.text += Text(c) + "|";
+            }
+            if (!button && ++tries[w] < 30) {       /* its controls may come later */
+                seen.pop_back();
+                continue;
+            }
+            boxes.push_back(s);
+            if (button)
+                PostMessageA(button, BM_CLICK, 0, 0);
+            else
+                PostMessageA(w, WM_COMMAND, IDCANCEL, 0);
         }
     }
     /* What it wrote to its standard error until the text came (or ms). */
@@ -188,6 +204,17 @@ struct Program {
                 return nullptr;
         }
         return nullptr;
+    }
+    /* Start-up has placed the frame: its status line's "Initialising..."
+     * cleared by the second start-up step, which the first one posts after
+     * the reports it posts (a report shows its box first); within ms. */
+    static bool Started(HWND frame, int ms)
+    {
+        HWND status = GetDlgItem(FindWindowExA(frame, nullptr, "RAVOLTQM", nullptr), 11);
+        for (int waited = 0; waited < ms; waited += 50, Sleep(50))
+            if (status && Text(status) != "Initialising...")
+                return true;
+        return false;
     }
     /* The exit code, or -1 when it did not end within ms (then ended). */
     long WaitExit(int ms)
@@ -231,8 +258,9 @@ TEST(Program, FrameAppearsAndClosingAsksThenWritesTheConfigurationOnce)
     EXPECT_EQ(Program::Text(frame).rfind("Ravolt", 0), 0u);
     PostMessageA(frame, WM_CLOSE, 0, 0);
     EXPECT_EQ(p.WaitExit(30000), 0);
-    ASSERT_EQ(p.boxes.size(), 1u);
-    EXPECT_EQ(p.boxes[0].caption, "Ravolt - Confirmation");
+    std::vector<Shown> boxes = p.Boxes();
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].caption, "Ravolt - Confirmation");
     std::string written = ReadAll(dir + "\\RAVOLT.CFG");
     EXPECT_NE(written.find("AP:"), std::string::npos);
     EXPECT_NE(written.find("QM:RAVOLT.DEMO"), std::string::npos);
@@ -248,6 +276,28 @@ static std::string KeyLine(const std::string &text, const std::string &key)
         return "";
     at += key.size() + 2;
     return text.substr(at, text.find_first_of("\r\n", at) - at);
+}
+
+/* The program has taken in what the display server made of what it has
+ * asked so far (a late answer to the frame's showing would undo a
+ * maximising done before it): it sends its requests before it waits for
+ * a message, so once it answers ours they are sent; a round trip of our
+ * own to the same server (a pixel of the screen read) comes back after
+ * the server has handled them and sent their events; and the program
+ * reads the events that came before it takes its next message.  Twice:
+ * an event may make the program ask again. */
+static bool DisplayCaughtUp(HWND frame)
+{
+    for (int i = 0; i < 2; i++) {
+        DWORD_PTR ignored;
+        if (!SendMessageTimeoutA(frame, WM_NULL, 0, 0, SMTO_BLOCK, 30000, &ignored))
+            return false;
+        HDC screen = GetDC(nullptr);
+        GetPixel(screen, 0, 0);
+        ReleaseDC(nullptr, screen);
+    }
+    DWORD_PTR ignored;
+    return SendMessageTimeoutA(frame, WM_NULL, 0, 0, SMTO_BLOCK, 30000, &ignored) != 0;
 }
 
 /* The width of a frame's queue-manager panel. */
@@ -296,16 +346,11 @@ TEST(Program, TheFrameComesBackAsItWasLeft)
         ASSERT_TRUE(p.Start("-f \"" + dir + "\"")) << run;
         HWND frame = p.WaitFor("RAVOLT", 30000);
         ASSERT_NE(frame, nullptr) << run;
-        /* start-up placed it: its status line cleared, that step ended */
-        HWND status = GetDlgItem(FindWindowExA(frame, nullptr, "RAVOLTQM", nullptr), 11);
-        for (int i = 0; i < 100 && Program::Text(status) == "Initialising..."; i++)
-            Sleep(100);
-        DWORD_PTR ignored;
-        SendMessageTimeoutA(frame, WM_NULL, 0, 0, SMTO_BLOCK, 5000, &ignored);
+        ASSERT_TRUE(Program::Started(frame, 30000)) << run;
         for (int i = 0; i < 50 && run && !IsZoomed(frame); i++)   /* at the timer's first tick */
             Sleep(100);
+        ASSERT_TRUE(DisplayCaughtUp(frame)) << run;      /* the user acts on the frame as shown */
         EXPECT_EQ(IsZoomed(frame) != 0, run > 0) << run;
-        Sleep(1200);                                      /* the user acts after a moment */
         if (!run) {
             GetWindowRect(frame, &normal);
             EXPECT_EQ(PanelWidth(frame), 300);
@@ -325,7 +370,7 @@ TEST(Program, TheFrameComesBackAsItWasLeft)
                                                    << now.bottom;
             EXPECT_EQ(std::to_string(PanelWidth(frame)) + " 300", kept);
         }
-        Sleep(500);
+        ASSERT_TRUE(DisplayCaughtUp(frame)) << run;      /* the placement it keeps is the one shown */
         PostMessageA(frame, WM_CLOSE, 0, 0);
         EXPECT_EQ(p.WaitExit(30000), 0) << run;
         std::string written = ReadAll(dir + "\\RAVOLT.CFG");
@@ -360,8 +405,9 @@ TEST(Program, BadOptionShowsTheUsageAndClosingItEnds)
     p.answer = "OK";
     ASSERT_TRUE(p.Start("-x -f \"" + dir + "\""));
     EXPECT_GE(p.WaitExit(30000), 0);
-    ASSERT_FALSE(p.boxes.empty());
-    EXPECT_EQ(p.boxes[0].caption, "Ravolt - Program Usage");
+    std::vector<Shown> boxes = p.Boxes();
+    ASSERT_FALSE(boxes.empty());
+    EXPECT_EQ(boxes[0].caption, "Ravolt - Program Usage");
     EXPECT_TRUE(p.Windows("RAVOLT").empty());
     EXPECT_EQ(ReadAll(dir + "\\RAVOLT.CFG"), demoConfig);
 }
@@ -398,15 +444,18 @@ TEST(Program, UnreadableConfigurationIsReportedOnceAndStartUpGoesOn)
     ASSERT_TRUE(p.Start("-f \"" + dir + "\""));
     HWND frame = p.WaitFor("RAVOLT", 30000);
     ASSERT_NE(frame, nullptr);
-    for (int i = 0; i < 50 && p.boxes.empty(); i++)
-        Sleep(100);
-    Sleep(500);
-    ASSERT_EQ(p.boxes.size(), 1u);
-    EXPECT_EQ(p.boxes[0].caption, "Ravolt - Operational error");
-    EXPECT_NE(p.boxes[0].text.find("can not be opened"), std::string::npos) << p.boxes[0].text;
+    /* the report is posted at the first start-up step, before the second:
+       a second report would show its box before that step ends */
+    ASSERT_TRUE(Program::Started(frame, 30000));
+    std::vector<Shown> boxes = p.Boxes();
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].caption, "Ravolt - Operational error");
+    EXPECT_NE(boxes[0].text.find("can not be opened"), std::string::npos) << boxes[0].text;
     PostMessageA(frame, WM_CLOSE, 0, 0);
     EXPECT_EQ(p.WaitExit(30000), 0);
-    EXPECT_EQ(p.boxes.size(), 2u);
+    boxes = p.Boxes();
+    ASSERT_EQ(boxes.size(), 2u);
+    EXPECT_EQ(boxes[1].caption, "Ravolt - Confirmation");
     EXPECT_FALSE(Exists(dir + "\\RAVOLT.BAK"));
 
     /* without a user interface (a window station nobody sees) the same
