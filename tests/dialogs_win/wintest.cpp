@@ -18,6 +18,8 @@
 #include "tkcontrols.h"
 #include "wirelibs.h"
 
+#include <chrono>
+
 using namespace dlgtest;
 
 namespace wintest {
@@ -45,14 +47,39 @@ static void FreeInfo(CSTREE *e, void *)
     CSFreeMemAndClear(&info->dftFilter);
 }
 
-/* Messages pumped until no command is in flight, ms at the most. */
-static void SettleCommands(int ms)
+/* The thread's messages taken as Pump takes them; how many there were. */
+static int Taken(void)
 {
-    for (int waited = 0; IfcmdCount() && waited < ms; waited += 10) {
-        Pump();
-        Sleep(10);
+    int n = 0;
+    MSG m;
+    while (PeekMessageA(&m, nullptr, 0, 0, PM_REMOVE)) {
+        TranslateMessage(&m);
+        DispatchMessageA(&m);
+        n++;
     }
-    Pump();
+    return n;
+}
+
+bool PumpUntil(const std::function<bool()> &done, int ms)
+{
+    auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
+    for (;;) {
+        Pump();
+        if (done())
+            return true;
+        if (std::chrono::steady_clock::now() > end)
+            return false;
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+    }
+}
+
+/* No command in flight and none of their replies waiting: a reply handler
+ * posts to its dialog before it lets its record go, so once the count is
+ * read as 0 a pass that finds no message has taken every reply (and a
+ * command a reply started would count again).  False after ms. */
+static bool SettleCommands(int ms)
+{
+    return PumpUntil([] { return IfcmdCount() == 0 && Taken() == 0 && IfcmdCount() == 0; }, ms);
 }
 
 /* The dialogs of a location close before it goes: a message kind's close
@@ -70,13 +97,23 @@ static void CloseDialogsOf(QMS *q)
     }
 }
 
+/* The location's threads ended as the main window ends them, the get
+ * thread first and then the put thread, each waited for while this thread
+ * takes its messages (a thread may send to a window of it). */
+static void EndThreads(QMS *q)
+{
+    auto starting = [q] { return (MQEState(&q->putThread) | MQEState(&q->getThread)) & TS_STARTING; };
+    EXPECT_TRUE(PumpUntil([&] { return !starting(); })) << q->qmName << ": a thread never started";
+    EndGetThread(q);
+    EXPECT_TRUE(PumpUntil([q] { return !MQEState(&q->getThread); })) << q->qmName << ": the get thread did not end";
+    EndPutThread(q, 0);
+    EXPECT_TRUE(PumpUntil([q] { return !MQEState(&q->putThread); })) << q->qmName << ": the put thread did not end";
+}
+
 Location::~Location()
 {
     CloseDialogsOf(&q);
-    EndGetThread(&q);
-    EndPutThread(&q, 0);
-    for (int i = 0; i < 1000 && (MQEState(&q.putThread) || MQEState(&q.getThread)); i++)
-        Sleep(5);
+    EndThreads(&q);
     IfcmdPurge(0, &q, 1);
     MQEForgetLocation(&q);
     CSTreeFree(&q.dialogs, FreeInfo, nullptr);
@@ -227,7 +264,7 @@ void Windows::Close(DialogWords *d)
 
 void Windows::Settle(int ms)
 {
-    SettleCommands(ms);
+    EXPECT_TRUE(SettleCommands(ms)) << IfcmdCount() << " commands still in flight after " << ms << " ms";
 }
 
 /* ---- lookups and input ---- */
@@ -337,12 +374,7 @@ RECT InParent(HWND w)
 bool Windows::DownloadDefaults(QMS *location)
 {
     RequestQmgrRefresh(location, RK_DOWNLOAD, nullptr, 0);
-    for (int i = 0; i < 200 && !FindDownloadedObject(location, MQCA_Q_NAME, MQQT_LOCAL); i++) {
-        Settle();
-        Pump();
-        Sleep(50);
-    }
-    return FindDownloadedObject(location, MQCA_Q_NAME, MQQT_LOCAL) != nullptr;
+    return PumpUntil([location] { return FindDownloadedObject(location, MQCA_Q_NAME, MQQT_LOCAL) != nullptr; });
 }
 
 std::string ClipboardText(void)

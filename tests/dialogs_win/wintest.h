@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -47,7 +48,8 @@ struct Windows : ::testing::Test {
     void Close(DialogWords *d);
     /* The dialog records kept by a location (null: none) and program-wide. */
     void Forget(QMS *location);
-    /* Pumps until no command is in flight (at most ms). */
+    /* Pumps until no command is in flight and their replies are taken; a
+     * failure of the test when that takes more than ms. */
     void Settle(int ms = 10000);
     /* The location's default objects downloaded, as its timer asks for
      * them; false when the default local queue never arrives. */
@@ -61,6 +63,9 @@ int CountWindows(const char *cls);
 /* The texts of a menu's items ("-" separators, ">name" submenus). */
 std::vector<std::string> MenuItems(HMENU menu);
 HMENU Submenu(HMENU menu, const char *name);
+/* Takes the thread's messages (as Pump) until done() holds, waking for
+ * each new message; false when it still does not after ms of real time. */
+bool PumpUntil(const std::function<bool()> &done, int ms = 20000);
 /* A message loop pass as the program's: keys first to PCFTranslateKey. */
 void Loop(void);
 /* A key through the loop: WM_KEYDOWN (and WM_CHAR) to the focus window. */
