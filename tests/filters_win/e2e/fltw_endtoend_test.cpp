@@ -9,12 +9,39 @@
 #include "pcflistwin.h"
 #include "mq/capability.h"
 
+#include <tlhelp32.h>
+
 #include <cstring>
+#include <map>
 #include <set>
 
 using namespace wintest;
 
 namespace {
+
+/* The command lines system() asked to run, each passed on to the hook
+ * installed before. */
+std::vector<std::string> Asked;
+int (*Installed)(void *, QMS *, DialogWords *, PCFROW *, const char *, char **);
+int RecordRun(void *ctx, QMS *location, DialogWords *d, PCFROW *row, const char *text, char **error)
+{
+    Asked.push_back(text);
+    return Installed(ctx, location, d, row, text, error);
+}
+
+/* The processes this program started that still run. */
+int Children(void)
+{
+    HANDLE all = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    if (all == INVALID_HANDLE_VALUE)
+        return -1;
+    int n = 0;
+    PROCESSENTRY32 p = { sizeof p };
+    for (BOOL more = Process32First(all, &p); more; more = Process32Next(all, &p))
+        n += p.th32ParentProcessID == GetCurrentProcessId();
+    CloseHandle(all);
+    return n;
+}
 
 struct EndToEnd : Windows {
     Location *loc = nullptr;
@@ -52,6 +79,19 @@ struct EndToEnd : Windows {
         SendMessageA((HWND)d->window, WM_COMMAND, MAKEWPARAM(23, BN_CLICKED), (LPARAM)d->filterButton);
         Settle();
     }
+    /* The command lines a filter's system() asks to run while it runs. */
+    std::vector<std::string> RunCommands(DialogWords *d, const char *text)
+    {
+        FLTHOOKS h = *FltHooks();
+        Asked.clear();
+        Installed = h.runCommand;
+        h.runCommand = RecordRun;
+        FltSetHooks(&h);
+        Filter(d, text);
+        h.runCommand = Installed;
+        FltSetHooks(&h);
+        return Asked;
+    }
 };
 
 TEST_F(EndToEnd, ATypedFilterHidesAndShowsRows)
@@ -69,14 +109,17 @@ TEST_F(EndToEnd, ATypedFilterHidesAndShowsRows)
     EXPECT_EQ(HIWORD(sel), 25);
     /* the recent filters fill the drop-down */
     EXPECT_GE(SendMessageA((HWND)d->filterWindow, CB_GETCOUNT, 0, 0), 1);
-    /* system() runs its command for the rows it holds for */
+    /* system() runs its command for the rows it holds for, and only for
+       them, each time the rows are filtered: the commands asked for are
+       read at once (the filter asks while it runs), and once their
+       processes have ended the folder they make is there */
     RemoveDirectoryA("FLTRUN.APP.ONE");
-    Filter(d, "system(queue = 'APP.ONE', 'cmd /c mkdir FLTRUN.' + queue); type = local");
-    auto made = [] { return GetFileAttributesA("FLTRUN.APP.ONE") != INVALID_FILE_ATTRIBUTES; };
-    for (int i = 0; i < 100 && !made(); i++)
-        Sleep(100);
-    EXPECT_TRUE(made());
-    EXPECT_EQ(GetFileAttributesA("FLTRUN.APP.TWO"), INVALID_FILE_ATTRIBUTES);
+    std::vector<std::string> ran = RunCommands(d, "system(queue = 'APP.ONE', 'cmd /c mkdir FLTRUN.' + queue); "
+                                                  "type = local");
+    EXPECT_EQ(std::set<std::string>(ran.begin(), ran.end()),
+              std::set<std::string>({ "cmd /c mkdir FLTRUN.APP.ONE" }));
+    EXPECT_TRUE(PumpUntil([] { return Children() == 0; })) << "the commands' processes never ended";
+    EXPECT_NE(GetFileAttributesA("FLTRUN.APP.ONE"), INVALID_FILE_ATTRIBUTES) << "the command made no folder";
     RemoveDirectoryA("FLTRUN.APP.ONE");
     /* clearing shows every row */
     Filter(d, "");
@@ -119,16 +162,19 @@ TEST_F(EndToEnd, ColumnsColoursAndFlashing)
         std::vector<uint32_t> px = Capture(List(d), &w, &h);
         return y >= 0 && y < h && w > 3 ? PixelAt(px, w, 3, y) : 0u;
     };
-    std::set<uint32_t> seen;
-    std::set<int> phases;
-    for (int i = 0; i < 60 && (phases.size() < 2 || seen.size() < 2); i++) {
-        for (DWORD end = GetTickCount() + 100; (int)(end - GetTickCount()) > 0; Sleep(10))
-            Loop();
-        phases.insert(PCFFlashPhase);
-        seen.insert(pixel());
+    /* the row's pixel in each phase of the flash clock: read, then read
+       again once the phase has turned (Capture paints it with the phase
+       its own pumping leaves) */
+    std::map<int, uint32_t> looks;
+    for (;;) {
+        uint32_t px = pixel();
+        int phase = PCFFlashPhase;
+        looks[phase] = px;
+        if (looks.size() == 2)
+            break;
+        ASSERT_TRUE(PumpUntil([phase] { return PCFFlashPhase != phase; })) << "the flash phase never turned";
     }
-    EXPECT_EQ(phases.size(), 2u) << "the flash phase never turned";
-    EXPECT_EQ(seen.size(), 2u) << "the flashing row looked the same in both phases";
+    EXPECT_NE(looks[0], looks[1]) << "the flashing row looked the same in both phases";
     /* a filter without flash stops it */
     Filter(d, "1");
     EXPECT_FALSE(d->markFlags & DM_FLASHING);
