@@ -37,7 +37,7 @@ public:
         for (const char *cls : {"RAVOLT_PUT", "RAVOLT_PUBLISH", "DD_DRASKDLG"})
             while (HWND w = FindTransferWindow(cls))
                 DestroyWindow(w);
-        PumpFor(20);
+        Pump();
         Transfer::TearDown();
     }
     /* Opens a window with DoAction: the window and its dialog. */
@@ -175,7 +175,7 @@ TEST_F(Windows, PutDialog)
     HWND file = DDGetFieldWindow(dd, PF_FILE, 0);
     ASSERT_NE(file, nullptr);
     SetWindowTextA(file, TempFile("put.bin", bytes).c_str());
-    PumpFor(20);
+    Pump();
     EXPECT_FALSE(Enabled(dd, PF_MESSAGE));
     EXPECT_FALSE(Enabled(dd, PF_LENGTH));
     DDSetFieldText(dd, PF_QUEUE, -1, "Q3");
@@ -183,7 +183,7 @@ TEST_F(Windows, PutDialog)
     ASSERT_TRUE(PumpUntil([&] { return DepthOf("Q3") == 1; }));
     EXPECT_EQ(Browse("Q3")[0].data, bytes);
     SetWindowTextA(file, "");
-    PumpFor(20);
+    Pump();
     EXPECT_TRUE(Enabled(dd, PF_MESSAGE));
     EXPECT_TRUE(Enabled(dd, PF_LENGTH));
 }
@@ -264,49 +264,65 @@ TEST_F(Windows, LoadUnloadDialog)
         {"3#1", "Processing message index 3 only.", "Completed: 1 Message (9 Bytes) written"},
         {"..2", "Processing up to message index 2.", "Completed: 2 Messages (18 Bytes) written"},
     };
+    /* a run has ended when it closes its queue: its file closed and its
+       result sent to the window before */
     for (const Range &r : ranges) {
         SCOPED_TRACE(r.text);
         DDSetFieldText(dd, DF_RANGE, -1, r.text);
+        size_t closes = Rec.Count("MQCLOSE", "Q1");
         SendMessageA(w, WM_COMMAND, DF_APPLY, 0);
         EXPECT_EQ(Status(dd), r.status);
-        ASSERT_TRUE(PumpUntil([&] { return Status(dd).rfind("Completed", 0) == 0; })) << Status(dd);
+        ASSERT_TRUE(PumpUntil([&] { return Rec.Count("MQCLOSE", "Q1") > closes; })) << Status(dd);
         EXPECT_EQ(Status(dd), r.result);
     }
     EXPECT_EQ(ReadMessages(file).msgs.size(), 2u);
 
     /* Apply twice: two runs */
-    size_t opens = Rec.Count("MQOPEN", "Q1");
+    size_t opens = Rec.Count("MQOPEN", "Q1"), closes = Rec.Count("MQCLOSE", "Q1");
     DDSetFieldText(dd, DF_RANGE, -1, "");
     SendMessageA(w, WM_COMMAND, DF_APPLY, 0);
     SendMessageA(w, WM_COMMAND, DF_APPLY, 0);
-    ASSERT_TRUE(PumpUntil([&] { return Rec.Count("MQOPEN", "Q1") == opens + 2 && Rec.Count("MQCLOSE") >= 2; }));
-    /* the status still says the last range's "Completed" while the runs
-       write: the file is read until the last run has written it whole */
-    EXPECT_TRUE(PumpUntil([&] { return ReadMessages(file).msgs.size() == 10u; })) << ReadMessages(file).msgs.size();
+    ASSERT_TRUE(PumpUntil([&] { return Rec.Count("MQCLOSE", "Q1") == closes + 2; }));
+    EXPECT_EQ(Rec.Count("MQOPEN", "Q1"), opens + 2);
+    EXPECT_EQ(ReadMessages(file).msgs.size(), 10u);
     EXPECT_TRUE(GalleryShot(w, "transfer_loadunload", true));
 
-    /* Purge asks first; No queues nothing */
+    /* Purge asks first; No queues nothing: a browse of every message asked
+       for after it, which the put thread serves in order, is the one run
+       that opened Q1 once it has ended, and finds every message there */
     DDSetCheck(dd, DF_MOVE, 1);
     DDSetCheck(dd, DF_PURGE, 1);
     DDSetFieldText(dd, DF_SEARCH, -1, "message 1");
     opens = Rec.Count("MQOPEN", "Q1");
+    closes = Rec.Count("MQCLOSE", "Q1");
     std::string question;
     AnswerConfirmation(2, &question);
     SendMessageA(w, WM_COMMAND, DF_APPLY, 0);
     question.erase(std::remove(question.begin(), question.end(), '\r'), question.end());
     EXPECT_EQ(question, "Are you sure you want to purge the messages which don't match any filter?\n"
                         "This may discard messages. ?");
-    PumpFor(100);
-    EXPECT_EQ(Rec.Count("MQOPEN", "Q1"), opens);
+    DDSetCheck(dd, DF_MOVE, 0);
+    DDSetCheck(dd, DF_PURGE, 0);
+    DDSetFieldText(dd, DF_SEARCH, -1, "");
+    SendMessageA(w, WM_COMMAND, DF_APPLY, 0);
+    EXPECT_EQ(Status(dd), "Processing all messages.");
+    ASSERT_TRUE(PumpUntil([&] { return Rec.Count("MQCLOSE", "Q1") > closes; }));
+    EXPECT_EQ(Status(dd), "Completed: 10 Messages (91 Bytes) written");
+    EXPECT_EQ(Rec.Count("MQOPEN", "Q1"), opens + 1);
     EXPECT_EQ(DepthOf("Q1"), 10);
     /* Yes: every message is got, those not matching discarded; the open
        message list of the queue emptied is due a refresh (asked off the
        window thread, so its timed check sends it) */
+    DDSetCheck(dd, DF_MOVE, 1);
+    DDSetCheck(dd, DF_PURGE, 1);
+    DDSetFieldText(dd, DF_SEARCH, -1, "message 1");
     CountedList list(loc, "Q1");
+    closes = Rec.Count("MQCLOSE", "Q1");
     AnswerConfirmation(1, &question);
     SendMessageA(w, WM_COMMAND, IDOK, 0);
     ASSERT_TRUE(PumpUntil([&] { return !IsWindow(w); }));          /* OK closes the dialog */
-    ASSERT_TRUE(PumpUntil([&] { return DepthOf("Q1") == 0; }));
+    ASSERT_TRUE(PumpUntil([&] { return Rec.Count("MQCLOSE", "Q1") > closes; }));
+    EXPECT_EQ(DepthOf("Q1"), 0);
     EXPECT_EQ(ReadMessages(file).msgs.size(), 2u);                  /* "message 1" and "message 10" */
     EXPECT_EQ(list.list.first.refreshFlags & PCFLR_REFRESH_DUE, (uint32_t)PCFLR_REFRESH_DUE);
     EXPECT_EQ(list.list.stateFlags & DF_REFRESH_DUE, (uint32_t)DF_REFRESH_DUE);
@@ -325,9 +341,9 @@ TEST_F(Windows, LoadUnloadDialog)
         list.list.first.refreshFlags &= ~(uint32_t)PCFLR_REFRESH_DUE;
         list.list.stateFlags &= ~(uint32_t)DF_REFRESH_DUE;
         DDSetCheck(dd, DF_MOVE, move);
-        size_t closes = Rec.Count("MQCLOSE");
+        closes = Rec.Count("MQCLOSE", "Q1");
         SendMessageA(w, WM_COMMAND, DF_APPLY, 0);
-        ASSERT_TRUE(PumpUntil([&] { return Rec.Count("MQCLOSE") > closes; }));
+        ASSERT_TRUE(PumpUntil([&] { return Rec.Count("MQCLOSE", "Q1") > closes; }));
         EXPECT_EQ(DepthOf("Q1"), move ? 0 : 2);
         EXPECT_EQ(list.list.stateFlags & DF_REFRESH_DUE, move ? (uint32_t)DF_REFRESH_DUE : 0u);
     }
@@ -350,7 +366,7 @@ TEST_F(Windows, LoadingAnEmptyFileSaysSo)
         DDSetFieldText(dd, DF_INFILE, -1, file.c_str());
         DDSetFieldText(dd, DF_STATUS, -1, "");
         SendMessageA(w, WM_COMMAND, DF_APPLY, 0);
-        EXPECT_TRUE(PumpUntil([&] { return Status(dd).rfind("Completed", 0) == 0; }, 5000)) << Status(dd);
+        EXPECT_TRUE(PumpUntil([&] { return Status(dd).rfind("Completed", 0) == 0; })) << Status(dd);
         EXPECT_EQ(Status(dd), "Completed: 0 Messages (0 Bytes) written");
     }
     EXPECT_EQ(Rec.Count("MQBACK"), 0u);
@@ -398,7 +414,7 @@ TEST_F(Windows, OpenedForASelectedRow)
     put = PutDialog(loc, nullptr);
     EXPECT_EQ(Field(DDFindHandle(put), PF_QUEUE), "LAST.Q");
     DestroyWindow(put);
-    PumpFor(10);
+    Pump();
 }
 
 /* The put window tiled small and large: laid out again each time, no

@@ -73,10 +73,10 @@ TEST(SingleMessage, SaveAndLoadWithTheEditor)
     GetWindowTextA(save, title, sizeof title);
     EXPECT_STREQ(title, "Kelvane Save Message");
     DDSetFieldText(sd, 412, -1, "");
-    PumpFor(10);
+    Pump();
     EXPECT_FALSE(IsWindowEnabled(DDGetFieldWindow(sd, 243, 0)));
     DDSetFieldText(sd, 412, -1, file.c_str());
-    PumpFor(10);
+    Pump();
     EXPECT_TRUE(IsWindowEnabled(DDGetFieldWindow(sd, 243, 0)));
     SendMessageA(save, WM_COMMAND, 243, 0);
     EXPECT_EQ(Status(sd), "Message written to '" + file + "' successfully");
@@ -147,7 +147,7 @@ TEST(SingleMessage, SaveAndLoadWithTheEditor)
     HWND load = Dialog("DD_DLG_LOADMSG", &ld);
     ASSERT_NE(load, nullptr);
     DDSetFieldText(ld, 412, -1, file.c_str());
-    PumpFor(10);
+    Pump();
     SendMessageA(load, WM_COMMAND, 244, 0);
     EXPECT_EQ(Status(ld), "Message successfully loaded");
     EXPECT_EQ(EditorData(host.ed), "the first message");
@@ -161,7 +161,7 @@ TEST(SingleMessage, SaveAndLoadWithTheEditor)
     /* a blank first line: refused, the editor unchanged */
     std::string blank = TempFile("blank_first.drask", "\n" + ReadAll(file));
     DDSetFieldText(ld, 412, -1, blank.c_str());
-    PumpFor(10);
+    Pump();
     host.ed->data.data[0] = 'X';
     SendMessageA(load, WM_COMMAND, 244, 0);
     EXPECT_EQ(Status(ld), "File '" + blank + "' does not appear to be a DRASK file");
@@ -169,7 +169,7 @@ TEST(SingleMessage, SaveAndLoadWithTheEditor)
     /* the same file saved by a text editor with a UTF-8 byte order mark */
     std::string marked = TempFile("marked_first.drask", "\xEF\xBB\xBF" + ReadAll(file));
     DDSetFieldText(ld, 412, -1, marked.c_str());
-    PumpFor(10);
+    Pump();
     confirmations.clear();
     SendMessageA(load, WM_COMMAND, 244, 0);
     EXPECT_EQ(Status(ld), "Message successfully loaded");
@@ -183,12 +183,12 @@ TEST(SingleMessage, SaveAndLoadWithTheEditor)
     EXPECT_EQ(ConfirmDiscardEdits(host.d), 0);       /* agreed to */
     EXPECT_EQ(confirmations.size(), 1u);
     DDSetFieldText(ld, 412, -1, (TempDir() + "/missing.drask").c_str());
-    PumpFor(10);
+    Pump();
     SendMessageA(load, WM_COMMAND, 244, 0);
     EXPECT_EQ(Status(ld), "Can not open file '" + TempDir() + "/missing.drask'");
 
     DestroyWindow(load);
     DestroyWindow(save);
-    PumpFor(10);
+    Pump();
     edHost.confirm = savedConfirm;
 }

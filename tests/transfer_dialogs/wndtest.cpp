@@ -2,12 +2,12 @@
 #include "wndtest.h"
 
 #include <chrono>
-#include <thread>
 
 #include "confirm.h"
 #include "cs.h"
 #include "dd.h"
 #include "tkcontrols.h"
+#include "tkharness.h"
 
 static int port_message(void *, void *window, uint32_t message, uintptr_t wp, void *lp, int send)
 {
@@ -32,33 +32,16 @@ void WindowPort(void)
     MQESetPort(&port);
 }
 
-void PumpFor(uint32_t realMs)
-{
-    auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(realMs);
-    while (std::chrono::steady_clock::now() < until) {
-        MSG m;
-        while (PeekMessageA(&m, nullptr, 0, 0, PM_REMOVE)) {
-            TranslateMessage(&m);
-            DispatchMessageA(&m);
-        }
-        Sleep(2);
-    }
-}
-
 bool PumpUntil(std::function<bool()> done, uint32_t realMs)
 {
     auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(realMs);
     for (;;) {
-        MSG m;
-        while (PeekMessageA(&m, nullptr, 0, 0, PM_REMOVE)) {
-            TranslateMessage(&m);
-            DispatchMessageA(&m);
-        }
+        Pump();
         if (done())
             return true;
         if (std::chrono::steady_clock::now() > until)
             return done();
-        Sleep(2);
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
     }
 }
 

@@ -15,9 +15,9 @@
 /* The engine's port of these tests: messages for a window reach it (the
  * put thread's texts), 11237 starts the get thread, others go nowhere. */
 void WindowPort(void);
-/* Runs the thread's messages until done() holds or realMs pass. */
+/* Runs the thread's messages until done() holds, waking for each new
+ * message; done()'s last value once realMs of real time have passed. */
 bool PumpUntil(std::function<bool()> done, uint32_t realMs = 20000);
-void PumpFor(uint32_t realMs);
 /* The engine of dynamic dialogs and the program's controls, once. */
 void StartWindows(void);
 /* The status line (103) of a dynamic dialog. */
