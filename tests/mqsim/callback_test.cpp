@@ -4,6 +4,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <condition_variable>
 #include <cstring>
 #include <mutex>
 #include <string>
@@ -12,6 +13,7 @@
 
 struct Seen {
     std::mutex lock;
+    std::condition_variable changed;
     std::vector<std::string> data;
     std::vector<MQLONG> types;
     bool stopAfterTwo = false;
@@ -26,6 +28,7 @@ static void MQENTRY Consumer(MQHCONN hc, PMQVOID md, PMQVOID gmo, PMQVOID buf, P
     s->types.push_back(ctx->CallType);
     if (ctx->CallType == MQCBCT_MSG_REMOVED || ctx->CallType == MQCBCT_MSG_NOT_REMOVED)
         s->data.push_back(std::string((char *)buf, (size_t)ctx->DataLength));
+    s->changed.notify_all();
     if (s->stopAfterTwo && s->data.size() == 2) {
         MQLONG cc, rc;
         MQCTL(hc, MQOP_STOP, nullptr, &cc, &rc);
@@ -35,6 +38,14 @@ static void MQENTRY Consumer(MQHCONN hc, PMQVOID md, PMQVOID gmo, PMQVOID buf, P
 static size_t Count(Seen *s)
 {
     std::lock_guard<std::mutex> lk(s->lock);
+    return s->data.size();
+}
+
+/* Waits until the consumers have had n messages: how many they had. */
+static size_t WaitCount(Seen *s, size_t n)
+{
+    std::unique_lock<std::mutex> lk(s->lock);
+    s->changed.wait_for(lk, std::chrono::milliseconds(SimTestEventMs), [&] { return s->data.size() >= n; });
     return s->data.size();
 }
 
@@ -66,18 +77,16 @@ TEST_F(Sim, ConsumersOnLibraryThread)
     Put(p, o1, "a");
     Put(p, o2, "b");
     Put(p, o1, "c");
-    for (int i = 0; i < 200 && Count(&s) < 3; i++)
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    EXPECT_EQ(Count(&s), 3u);
+    EXPECT_EQ(WaitCount(&s, 3), 3u);
     MQCTL(h, MQOP_SUSPEND, nullptr, &cc, &rc);
     EXPECT_EQ(rc, 0);
     Put(p, o1, "d");
+    /* nothing marks a suspended dispatcher's having passed the message by:
+     * this only gives one that ignores the suspension time to deliver it */
     std::this_thread::sleep_for(std::chrono::milliseconds(100));
     EXPECT_EQ(Count(&s), 3u);
     MQCTL(h, MQOP_RESUME, nullptr, &cc, &rc);
-    for (int i = 0; i < 200 && Count(&s) < 4; i++)
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    EXPECT_EQ(Count(&s), 4u);
+    EXPECT_EQ(WaitCount(&s, 4), 4u);
     MQCTL(h, MQOP_STOP, nullptr, &cc, &rc);
     EXPECT_EQ(rc, 0);
     EXPECT_EQ(Depth(p, "Q1"), 0);
@@ -133,8 +142,7 @@ TEST_F(Sim, ConsumerGetsEmptyMessages)
     EXPECT_EQ(rc, 0);
     MQCTL(h, MQOP_START, nullptr, &cc, &rc);
     EXPECT_EQ(rc, 0);
-    for (int i = 0; i < 100 && Count(&s) < 3; i++)
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    WaitCount(&s, 3);
     MQCTL(h, MQOP_STOP, nullptr, &cc, &rc);
     std::lock_guard<std::mutex> lk(s.lock);
     EXPECT_EQ(s.data, (std::vector<std::string>{"", "y", ""}));
@@ -163,6 +171,7 @@ TEST_F(Sim, ConsumerWithNegativeMaxMsgLengthRefused)
 
 struct Truncated {
     std::mutex lock;
+    std::condition_variable changed;
     std::vector<MQLONG> reasons;
     std::vector<std::string> data;
     std::vector<MQLONG> lengths;
@@ -178,6 +187,7 @@ static void MQENTRY TruncConsumer(MQHCONN, PMQVOID, PMQVOID, PMQVOID buf, PMQCBC
     t->lengths.push_back(ctx->DataLength);
     MQLONG n = ctx->DataLength < ctx->BufferLength ? ctx->DataLength : ctx->BufferLength;
     t->data.push_back(std::string((char *)buf, (size_t)n));
+    t->changed.notify_all();
 }
 
 /* A message longer than the consumer's MaxMsgLength stays on the queue
@@ -202,13 +212,9 @@ TEST_F(Sim, ConsumerMaxMsgLengthTruncation)
         MQCB(h, MQOP_REGISTER, &cbd, q, &md, &gmo, &cc, &rc);
         ASSERT_EQ(rc, 0);
         MQCTL(h, MQOP_START, nullptr, &cc, &rc);
-        for (int i = 0; i < 100; i++) {
-            {
-                std::lock_guard<std::mutex> lk(t.lock);
-                if (!t.reasons.empty())
-                    break;
-            }
-            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        {
+            std::unique_lock<std::mutex> lk(t.lock);
+            t.changed.wait_for(lk, std::chrono::milliseconds(SimTestEventMs), [&] { return !t.reasons.empty(); });
         }
         MQCTL(h, MQOP_STOP, nullptr, &cc, &rc);
         MQCB(h, MQOP_DEREGISTER, &cbd, q, &md, &gmo, &cc, &rc);

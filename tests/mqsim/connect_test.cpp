@@ -2,6 +2,7 @@
  * handle sharing between threads. */
 #include "simtest.h"
 
+#include <atomic>
 #include <chrono>
 #include <cstring>
 #include <thread>
@@ -74,6 +75,11 @@ TEST_F(Sim, CredentialsRequired)
     EXPECT_EQ(std::string(md.UserIdentifier, 12), "app         ");
 }
 
+/* A get that waits holds its connection for the whole wait: a put of
+ * another thread on the connection (shared with blocking) waits for it
+ * instead of failing with 2219, and lands only once the get has run out.
+ * The put is made once the get is seen inside its call; a get that runs
+ * out before it is seen is tried again. */
 TEST_F(Sim, SharedHandleBlocksSecondThread)
 {
     Mqsc("QM1", "DEFINE QLOCAL(Q1)");
@@ -81,24 +87,33 @@ TEST_F(Sim, SharedHandleBlocksSecondThread)
     cno.Options = MQCNO_HANDLE_SHARE_BLOCK;
     MQHCONN h = Connect("QM1", 0, &cno);
     MQHOBJ in = Open(h, "Q1", MQOO_INPUT_SHARED | MQOO_OUTPUT);
-    MQLONG otherReason = -1;
-    auto start = std::chrono::steady_clock::now();
-    std::thread t([&] {
-        std::this_thread::sleep_for(std::chrono::milliseconds(50));
-        otherReason = Put(h, in, "from other thread");
-    });
-    /* this get holds the connection while it waits; the other thread's
-     * put waits for it instead of failing with 2219 */
-    MQGMO gmo = {MQGMO_DEFAULT};
-    gmo.Options = MQGMO_WAIT;
-    gmo.WaitInterval = 300;
-    EXPECT_EQ(Get(h, in, nullptr, 0, nullptr, &gmo), MQRC_NO_MSG_AVAILABLE);
-    t.join();
-    EXPECT_EQ(otherReason, 0);
-    EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(290));
-    std::string data;
-    EXPECT_EQ(Get(h, in, &data), 0);
-    EXPECT_EQ(data, "from other thread");
+    const int interval = 300;
+    bool seen = false;
+    for (int round = 0; round < 20 && !seen; round++) {
+        std::atomic<bool> ended{false};
+        MQLONG getReason = -1;
+        auto start = std::chrono::steady_clock::now();
+        std::thread getter([&] {
+            MQGMO gmo = {MQGMO_DEFAULT};
+            gmo.Options = MQGMO_WAIT;
+            gmo.WaitInterval = interval;
+            getReason = Get(h, in, nullptr, 0, nullptr, &gmo);
+            ended = true;
+        });
+        seen = SimTestWaitInputCall("Q1", &ended);
+        MQLONG putReason = seen ? Put(h, in, "from other thread") : 0;
+        auto took = std::chrono::steady_clock::now() - start;
+        getter.join();
+        EXPECT_EQ(getReason, MQRC_NO_MSG_AVAILABLE);     /* the put did not land during the wait */
+        EXPECT_EQ(putReason, 0);
+        if (seen) {
+            EXPECT_GE(took, std::chrono::milliseconds(interval - 10));
+            std::string data;
+            EXPECT_EQ(Get(h, in, &data), 0);
+            EXPECT_EQ(data, "from other thread");
+        }
+    }
+    EXPECT_TRUE(seen) << "the get was never seen in its call";
 }
 
 TEST_F(Sim, BadArgumentsGiveReasonsNotCrashes)

@@ -2,10 +2,13 @@
  * truncation and conversion. */
 #include "simtest.h"
 
+#include <atomic>
 #include <chrono>
 #include <cstring>
 #include <filesystem>
+#include <functional>
 #include <thread>
+#include <vector>
 
 class SimGet : public Sim {
 protected:
@@ -73,11 +76,12 @@ TEST_F(SimGet, LockedMessageExpires)
     MQMD md = {MQMD_DEFAULT};
     md.Expiry = 1;
     ASSERT_EQ(Put(h, q, "short", &md), 0);
+    int64_t put = SimTestClockMs();
     ASSERT_EQ(Put(h, q, "long"), 0);
     std::string d;
     EXPECT_EQ(Get(h, q, &d, MQGMO_BROWSE_FIRST | MQGMO_LOCK), 0);
     EXPECT_EQ(Get(h, q, &d, MQGMO_BROWSE_NEXT), 0);         /* cursor leaves it, still locked */
-    std::this_thread::sleep_for(std::chrono::milliseconds(250));
+    SimTestWaitExpired(put, md.Expiry);
     md = MQMD{MQMD_DEFAULT};
     memcpy(md.MsgId, "no such message", 16);
     EXPECT_EQ(Get(h, q, &d, MQGMO_NO_WAIT, &md), MQRC_NO_MSG_AVAILABLE);  /* the expired one removed */
@@ -157,37 +161,51 @@ TEST_F(SimGet, NegativeWaitIntervalRefused)
     EXPECT_EQ(Get(h, q, &d, 0, nullptr, &gmo), 0);      /* without a wait it is not looked at */
 }
 
+/* A waiting get is woken by another connection's put, and by the commit
+ * of a put under syncpoint, which it does not see before (a put behind
+ * the uncommitted one reaches it first).  Each put or commit is made once
+ * the get is seen in its call; each get ends before its interval would:
+ * a get not woken finds the message only when its interval runs out. */
 TEST_F(SimGet, WaitIsWokenByPutFromAnotherThread)
 {
     MQHCONN h2 = Connect("QM1");
     MQHOBJ out = Open(h2, "Q1", MQOO_OUTPUT);
-    auto start = std::chrono::steady_clock::now();
+    const int interval = 10000;
+    std::atomic<int> gets{0};
+    /* what the other thread does once get n + 1 is in its call */
+    std::vector<std::function<void()>> steps = {
+        [&] { EXPECT_EQ(Put(h2, out, "wake"), 0); },
+        [&] {
+            EXPECT_EQ(Put(h2, out, "later", nullptr, MQPMO_SYNCPOINT), 0);
+            EXPECT_EQ(Put(h2, out, "behind"), 0);
+        },
+        [&] {
+            MQLONG cc, rc;
+            MQCMIT(h2, &cc, &rc);
+            EXPECT_EQ(rc, 0);
+        },
+    };
     std::thread t([&] {
-        std::this_thread::sleep_for(std::chrono::milliseconds(100));
-        Put(h2, out, "wake");
+        for (size_t n = 0; n < steps.size(); n++) {
+            if (!SimTestPoll([&] { return gets == (int)n + 1 && SimTestInputCallInProgress("Q1"); }))
+                return;
+            steps[n]();
+        }
     });
     MQGMO gmo = {MQGMO_DEFAULT};
     gmo.Options = MQGMO_WAIT;
-    gmo.WaitInterval = 10000;
-    std::string d;
-    EXPECT_EQ(Get(h, q, &d, 0, nullptr, &gmo), 0);
-    auto waited = std::chrono::steady_clock::now() - start;
+    gmo.WaitInterval = interval;
+    for (const char *want : {"wake", "behind", "later"}) {
+        gets++;
+        auto start = std::chrono::steady_clock::now();
+        std::string d;
+        EXPECT_EQ(Get(h, q, &d, 0, nullptr, &gmo), 0);
+        EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(interval)) << want;
+        EXPECT_EQ(d, want);
+    }
     t.join();
-    EXPECT_EQ(d, "wake");
-    EXPECT_LT(waited, std::chrono::seconds(2));
     gmo.WaitInterval = 50;
-    EXPECT_EQ(Get(h, q, &d, 0, nullptr, &gmo), MQRC_NO_MSG_AVAILABLE);
-    /* a put under syncpoint wakes the waiter only when committed */
-    std::thread t2([&] {
-        Put(h2, out, "later", nullptr, MQPMO_SYNCPOINT);
-        std::this_thread::sleep_for(std::chrono::milliseconds(100));
-        MQLONG cc, rc;
-        MQCMIT(h2, &cc, &rc);
-    });
-    gmo.WaitInterval = 10000;
-    EXPECT_EQ(Get(h, q, &d, 0, nullptr, &gmo), 0);
-    EXPECT_EQ(d, "later");
-    t2.join();
+    EXPECT_EQ(Get(h, q, nullptr, 0, nullptr, &gmo), MQRC_NO_MSG_AVAILABLE);
 }
 
 TEST(SimGetRace, WaitEndingAsItsQueueIsDeletedReports2052)

@@ -8,7 +8,14 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <cstdint>
+#include <functional>
 #include <string>
+
+/* How long, in real time, a test waits for what must happen however
+ * loaded the machine: only a failing test waits this long. */
+const int SimTestEventMs = 20000;
 
 /* Runs the test executable again as a child: its result (exit code), or
  * -1 when it could not be started. */
@@ -17,8 +24,23 @@ int SimTestRunChild(const char *mode, const std::string &home);
  * started). */
 intptr_t SimTestStartChild(const char *mode, const std::string &home);
 int SimTestWaitChild(intptr_t child);
+/* Looks at done() every few milliseconds until it holds (true) or ms of
+ * real time have passed (false). */
+bool SimTestPoll(const std::function<bool()> &done, int ms = SimTestEventMs);
 /* Waits up to ms for a file to exist. */
-bool SimTestWaitFile(const std::string &path, int ms);
+bool SimTestWaitFile(const std::string &path, int ms = SimTestEventMs);
+/* Whether another thread is inside an MQI call (a waiting get, say) on a
+ * connection of this process that has queue open for input: that thread
+ * holds the connection. */
+bool SimTestInputCallInProgress(const char *queue);
+/* Waits until such a call is in progress (true); false when *ended says
+ * the call waited for is over already, or after SimTestEventMs. */
+bool SimTestWaitInputCall(const char *queue, const std::atomic<bool> *ended = nullptr);
+/* Waits until a message put before the queue manager's clock read
+ * putDoneMs (SimTestClockMs) with an expiry of tenths has expired. */
+void SimTestWaitExpired(int64_t putDoneMs, MQLONG tenths);
+/* The queue manager's clock, in milliseconds. */
+int64_t SimTestClockMs(void);
 /* Makes an empty file. */
 void SimTestTouch(const std::string &path);
 

@@ -1,6 +1,7 @@
 /* Test helpers and main(): the executable also serves as the child
  * process of the persistence tests ("--child MODE HOME"). */
 #include "simtest.h"
+#include "simcall.h"
 
 #include <atomic>
 #include <chrono>
@@ -69,17 +70,74 @@ int SimTestRunChild(const char *mode, const std::string &home)
     return SimTestWaitChild(SimTestStartChild(mode, home));
 }
 
+bool SimTestPoll(const std::function<bool()> &done, int ms)
+{
+    auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
+    for (;;) {
+        if (done())
+            return true;
+        if (std::chrono::steady_clock::now() >= deadline)
+            return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
+}
+
 bool SimTestWaitFile(const std::string &path, int ms)
 {
-    for (int waited = 0;; waited += 10) {
-        if (FILE *f = fopen(path.c_str(), "rb")) {
+    return SimTestPoll([&] {
+        FILE *f = fopen(path.c_str(), "rb");
+        if (f)
             fclose(f);
+        return f != nullptr;
+    }, ms);
+}
+
+/* Whether another thread holds the connection's call lock (it is inside
+ * a verb on it); SimLock held.  Only tried: the lock is taken before
+ * SimLock by the verbs. */
+static bool CallHeld(SimConn *c)
+{
+    if (!c->call.try_lock())
+        return true;
+    c->call.unlock();
+    return false;
+}
+
+/* Whether the connection has the queue open for input. */
+static bool OpenForInput(const SimConn *c, const char *queue)
+{
+    for (const auto &hv : c->handles) {
+        const SimHandle *x = hv.second;
+        if (x->target && x->target->name == queue && (x->options & SimInputOptions))
             return true;
-        }
-        if (waited >= ms)
-            return false;
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
+    return false;
+}
+
+bool SimTestInputCallInProgress(const char *queue)
+{
+    std::lock_guard<std::mutex> lk(SimLock);
+    for (const auto &kv : SimConns)
+        if (OpenForInput(kv.second, queue) && CallHeld(kv.second))
+            return true;
+    return false;
+}
+
+bool SimTestWaitInputCall(const char *queue, const std::atomic<bool> *ended)
+{
+    bool seen = false;
+    SimTestPoll([&] { return (seen = SimTestInputCallInProgress(queue)) || (ended && *ended); });
+    return seen;
+}
+
+int64_t SimTestClockMs(void)
+{
+    return SimNowMs();
+}
+
+void SimTestWaitExpired(int64_t putDoneMs, MQLONG tenths)
+{
+    SimTestPoll([&] { return SimNowMs() >= putDoneMs + (int64_t)tenths * 100; });
 }
 
 void SimTestTouch(const std::string &path)
