@@ -30,6 +30,10 @@ static MQLONG PutText(MQHCONN h, MQHOBJ o, const char *text, MQLONG options)
     return rc;
 }
 
+/* How long an owner waits for its orders: as long as a test program may
+ * run. */
+static const int OwnerLifeMs = 600000;
+
 /* The owner's work when told ("go"): five puts and a commit on a
  * connection of its own, each reason written to "result". */
 static void OwnerWork(const std::string &home)
@@ -66,16 +70,18 @@ int SimChannelChild(const char *mode, const std::string &home)
         return 1;
     if (strcmp(mode, "chan-owner") == 0) {
         SimTestTouch(home + "/ready");
-        for (int i = 0; i < 6000; i++) {
+        bool quit = false;
+        SimTestPoll([&] {
             if (remove((home + "/go").c_str()) == 0)
                 OwnerWork(home);
-            if (remove((home + "/quit").c_str()) == 0) {
-                MQSimShutdown();
-                return 0;
-            }
-            std::this_thread::sleep_for(std::chrono::milliseconds(10));
-        }
-        return 2;
+            if (remove((home + "/await-get").c_str()) == 0 && SimTestWaitInputCall("R.Q"))
+                SimTestTouch(home + "/get-awaited");       /* a served get of R.Q is in its call */
+            return quit = remove((home + "/quit").c_str()) == 0;
+        }, OwnerLifeMs);
+        if (!quit)
+            return 2;
+        MQSimShutdown();
+        return 0;
     }
     if (strcmp(mode, "chan-vanish") == 0) {
         /* a client killed with a destructive get uncommitted */
@@ -103,7 +109,7 @@ public:
     {
         MQSimShutdown();
         owner = SimTestStartChild("chan-owner", home);
-        ASSERT_TRUE(SimTestWaitFile(home + "/ready", 20000));
+        ASSERT_TRUE(SimTestWaitFile(home + "/ready"));
     }
     int StopOwner()
     {
@@ -123,9 +129,16 @@ public:
     MQLONG DepthBecomes(MQHCONN h, const char *queue, MQLONG want)
     {
         MQLONG d = -1;
-        for (int i = 0; i < 500 && (d = Depth(h, queue)) != want; i++)
-            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        SimTestPoll([&] { return (d = Depth(h, queue)) == want; });
         return d;
+    }
+    /* Browses the first message of a queue, waiting for one to come. */
+    MQLONG BrowseFirst(MQHCONN h, MQHOBJ o, std::string *data, MQMD *md)
+    {
+        MQGMO gmo = {MQGMO_DEFAULT};
+        gmo.Options = MQGMO_BROWSE_FIRST | MQGMO_WAIT;
+        gmo.WaitInterval = SimTestEventMs;
+        return Get(h, o, data, 0, md, &gmo);
     }
 };
 
@@ -199,22 +212,30 @@ TEST_F(Channel, ServesEveryVerbToASecondProcess)
     inhibit = MQQA_PUT_ALLOWED;
     MQSET(h, o, 1, &sels[1], 1, &inhibit, 0, nullptr, &cc, &rc);
 
-    /* a waiting get on one connection, woken by a put on another */
+    /* a waiting get on one connection, woken by a put on another made once
+     * the owner serves the get; it ends before its interval would (a get
+     * not woken finds the message only when its interval runs out) */
     MQHOBJ r = Open(h2, "R.Q", MQOO_INPUT_SHARED);
+    MQHOBJ ro = Open(h, "R.Q", MQOO_OUTPUT);
+    const int interval = 10000;
     std::string waited;
     MQLONG waitRc = -1;
+    std::chrono::steady_clock::duration took{};
     std::thread waiter([&] {
         MQGMO wg = {MQGMO_DEFAULT};
         wg.Options = MQGMO_WAIT;
-        wg.WaitInterval = 10000;
+        wg.WaitInterval = interval;
+        auto start = std::chrono::steady_clock::now();
         waitRc = Get(h2, r, &waited, 0, nullptr, &wg);
+        took = std::chrono::steady_clock::now() - start;
     });
-    std::this_thread::sleep_for(std::chrono::milliseconds(100));
-    MQHOBJ ro = Open(h, "R.Q", MQOO_OUTPUT);
+    SimTestTouch(home + "/await-get");
+    EXPECT_TRUE(SimTestWaitFile(home + "/get-awaited"));
     EXPECT_EQ(Put(h, ro, "wake"), 0);
     waiter.join();
     EXPECT_EQ(waitRc, 0);
     EXPECT_EQ(waited, "wake");
+    EXPECT_LT(took, std::chrono::milliseconds(interval));
 
     /* the tool lists and dumps while the owner runs */
 #ifdef _WIN32
@@ -314,18 +335,14 @@ TEST_F(Channel, VanishedClientIsBackedOutAndKeysAreChecked)
     MQHOBJ o = Open(h, "P.Q", MQOO_OUTPUT | MQOO_BROWSE);
     ASSERT_EQ(Put(h, o, "kept"), 0);
     EXPECT_NE(SimTestRunChild("chan-vanish", home), 3);
-    EXPECT_EQ(DepthBecomes(h, "P.Q", 1), 1);
+    /* hidden by the client's get until the owner, seeing the channel
+     * close, backs it out */
     MQMD md = {MQMD_DEFAULT};
     std::string data;
-    MQLONG bc = 0;
-    for (int i = 0; i < 200 && bc == 0; i++) {        /* the back out may lag the kill */
-        ASSERT_EQ(Get(h, o, &data, MQGMO_BROWSE_FIRST, &md), 0);
-        bc = md.BackoutCount;
-        if (!bc)
-            std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
+    ASSERT_EQ(BrowseFirst(h, o, &data, &md), 0);
     EXPECT_EQ(data, "kept");
-    EXPECT_EQ(bc, 1);
+    EXPECT_EQ(md.BackoutCount, 1);
+    EXPECT_EQ(Depth(h, "P.Q"), 1);
 
     std::string chan = home + "/QM1/channel";
     FILE *f = fopen(chan.c_str(), "rb");
@@ -355,7 +372,7 @@ TEST_F(Channel, FaultsInTheOwnerAndBrokenConnections)
     EXPECT_EQ(Put(h, o, "served, not struck"), 0);
     EXPECT_EQ(Put(h, o, "served, not struck"), 0);
     SimTestTouch(home + "/go");
-    ASSERT_TRUE(SimTestWaitFile(home + "/result", 20000));
+    ASSERT_TRUE(SimTestWaitFile(home + "/result"));
     FILE *f = fopen((home + "/result").c_str(), "rb");
     char result[128] = "";
     ASSERT_TRUE(fgets(result, sizeof result, f));
@@ -393,11 +410,17 @@ TEST_F(Channel, CommandServerStoppedInTheOwner)
     memcpy(md.Format, MQFMT_ADMIN, 8);
     FILL(md.ReplyToQ, "REPLY.Q");
     ASSERT_EQ(Put(h, o, std::string((const char *)&ping, sizeof ping), &md), 0);
+    /* nothing marks a stopped server's having passed the request by: this
+     * only gives one that ignores the stop time to answer it */
     std::this_thread::sleep_for(std::chrono::milliseconds(400));
     EXPECT_EQ(Depth(h, "SYSTEM.ADMIN.COMMAND.QUEUE"), 1);
     EXPECT_EQ(Depth(h, "REPLY.Q"), 0);
     ASSERT_EQ(MQSimFaultInOwner((PMQCHAR)MQSIM_COMMAND_SERVER, (PMQCHAR) "QM1", 1, 0, 0, 0), 0);
-    EXPECT_EQ(DepthBecomes(h, "REPLY.Q", 1), 1);
+    MQHOBJ reply = Open(h, "REPLY.Q", MQOO_BROWSE);
+    std::string data;
+    MQMD rmd = {MQMD_DEFAULT};
+    EXPECT_EQ(BrowseFirst(h, reply, &data, &rmd), 0);
+    EXPECT_EQ(Depth(h, "REPLY.Q"), 1);
     EXPECT_EQ(Depth(h, "SYSTEM.ADMIN.COMMAND.QUEUE"), 0);
 }
 
