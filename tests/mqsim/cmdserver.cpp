@@ -10,7 +10,6 @@
 #include <fstream>
 #include <map>
 #include <sstream>
-#include <thread>
 
 int SimChildMain(const char *, const char *)
 {
@@ -855,8 +854,16 @@ TEST_F(Cmd, PersistentRepliesOutliveARestartOnceEach)
     Begin(MQCMD_INQUIRE_Q);
     Str(MQCA_Q_NAME, "MANY.*");
     Send(MQRO_PASS_MSG_ID, MQFMT_ADMIN, nullptr, 0);
-    for (int i = 0; i < 500 && Depth(h, "KEPT.REPLY") < count; i++)
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    MQHOBJ browse = Open(h, "KEPT.REPLY", MQOO_BROWSE);     /* each reply browsed as it comes */
+    MQGMO gmo = {MQGMO_DEFAULT};
+    gmo.WaitInterval = SimTestEventMs;
+    int put = 0;
+    for (MQLONG next = MQGMO_BROWSE_FIRST; put < count; next = MQGMO_BROWSE_NEXT, put++) {
+        gmo.Options = next | MQGMO_WAIT;
+        if (Get(h, browse, nullptr, 0, nullptr, &gmo) != 0)
+            break;
+    }
+    ASSERT_EQ(put, count);
     ASSERT_EQ(Depth(h, "KEPT.REPLY"), count);
 
     MQSimShutdown();
@@ -965,29 +972,39 @@ TEST_F(Cmd, StringListCountPastItsBytes)
     Ok();
 }
 
+/* Faults armed for the command server: no reply at all, an error reply,
+ * a reply no sooner than its delay.  Each is armed once the server has
+ * answered the request before it, so that it strikes the request meant:
+ * one left without a reply is followed by one answered after it, in
+ * order.  "*" faults are the client's own: the server's calls neither
+ * take them nor count towards them. */
 TEST_F(Cmd, InjectedFaultsReachTheServer)
 {
     Start();
     MQSimFault((PMQCHAR)MQSIM_COMMAND_SERVER, 1, -1, 0);
+    Begin(MQCMD_INQUIRE_Q_MGR);
+    EXPECT_TRUE(Send(MQRO_PASS_MSG_ID, MQFMT_ADMIN, nullptr, 0).empty());
     Begin(MQCMD_PING_Q_MGR);
-    EXPECT_TRUE(Send(MQRO_PASS_MSG_ID, MQFMT_ADMIN, nullptr, 400).empty());
+    std::vector<Reply> r = Send();                  /* the first reply since */
+    ASSERT_EQ(r.size(), 1u);
+    EXPECT_EQ(r[0].cfh.Command, MQCMD_PING_Q_MGR);
     MQSimFault((PMQCHAR)MQSIM_COMMAND_SERVER, 1, MQRC_NOT_AUTHORIZED, 0);
     Begin(MQCMD_INQUIRE_Q_MGR);
     Fails(MQRC_NOT_AUTHORIZED);
-    MQSimFault((PMQCHAR)MQSIM_COMMAND_SERVER, 1, 0, 600);
+    const int delay = 600;
+    MQSimFault((PMQCHAR)MQSIM_COMMAND_SERVER, 1, 0, delay);
     Begin(MQCMD_PING_Q_MGR);
-    EXPECT_TRUE(Send(MQRO_PASS_MSG_ID, MQFMT_ADMIN, nullptr, 200).empty());   /* late ... */
-    MQMD md = {MQMD_DEFAULT};
-    std::string data;
-    MQGMO gmo = {MQGMO_DEFAULT};
-    gmo.WaitInterval = 3000;
-    gmo.Options = MQGMO_WAIT;
-    EXPECT_EQ(Get(h, replyq, &data, MQGMO_WAIT, &md, &gmo), 0);              /* ... but it comes */
-    /* "*" faults are the client's own; the server is not hit by them. */
-    MQSimFault((PMQCHAR) "*", 1, MQRC_CONNECTION_BROKEN, 200);
-    MQSimFault((PMQCHAR) "*", 0, 0, 0);
+    auto start = std::chrono::steady_clock::now();
+    r = Send();
+    EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(delay - 50));
+    ASSERT_EQ(r.size(), 1u);
+    EXPECT_EQ(r[0].cfh.CompCode, MQCC_OK);
+    /* the client's put and get of this request are its first and second
+     * calls; its third takes the fault */
+    MQSimFaultAt((PMQCHAR) "*", (PMQCHAR) "QMC", 3, 1, MQRC_NOT_AUTHORIZED);
     Begin(MQCMD_PING_Q_MGR);
     Ok();
+    Open(h, "SYSTEM.ADMIN.COMMAND.QUEUE", MQOO_INQUIRE, MQRC_NOT_AUTHORIZED);
 }
 
 /* A stopped command server leaves its requests on the command queue and
