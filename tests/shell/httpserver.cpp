@@ -107,6 +107,8 @@ void TestHttpServer::Answer(uintptr_t c)
         s = script;
     }
     for (size_t i = 0; i < s.pieces.size(); i++) {
+        if (i == 1 && s.held)
+            WaitForSingleObject((HANDLE)s.held, 60000);
         if (i && s.pauseMs)
             Sleep((DWORD)s.pauseMs);
         send(client, s.pieces[i].data(), (int)s.pieces[i].size(), 0);

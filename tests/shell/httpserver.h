@@ -12,7 +12,8 @@
 
 struct HttpScript {
     std::vector<std::string> pieces;
-    int pauseMs = 0;
+    int pauseMs = 0;                     /* between the pieces, so that each comes in a read of its own */
+    void *held = nullptr;                /* an event: the pieces after the first wait until it is set */
     enum End { CLOSE, HOLD, ENDLESS } end = CLOSE;
     std::string endless;                 /* sent again and again with ENDLESS */
 };

@@ -319,7 +319,9 @@ TEST(BrowserReal, Child)
     fprintf(out, "SplashShowFile=%d BrowserEmbed=%d Navigate2=0x%08lx window=%s\n", rc, BrowserLastEmbed,
             (unsigned long)BrowserLastNavigate, loc.splashWindow ? "open" : "none");
     fflush(out);
-    PumpUntil([] { return false; }, 3000);
+    /* what the control posted itself (its navigation, a prompt it would
+       show) taken: until the thread's queue holds nothing */
+    PumpUntil([] { return HIWORD(GetQueueStatus(QS_ALLINPUT)) == 0; }, 20000);
     if (loc.splashWindow) {
         int width = 0, height = 0;
         std::vector<uint32_t> px = ScreenCapture((HWND)loc.splashWindow, &width, &height);

@@ -4,6 +4,7 @@
  * from the fifth failure in a row, and results whose window went. */
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <string>
 
@@ -31,11 +32,29 @@ static std::string Field(HWND dialog, int id)
     return text;
 }
 
+/* Waits until a message is queued for a window, not taking it; every
+ * other message is taken through the loop filters meanwhile. */
+static bool QueuedFor(HWND w, UINT message, int ms)
+{
+    for (DWORD start = GetTickCount(); GetTickCount() - start < (DWORD)ms;) {
+        MSG m;
+        if (PeekMessageA(&m, w, message, message, PM_NOREMOVE))
+            return true;
+        while (PeekMessageA(&m, nullptr, 0, message - 1, PM_REMOVE) ||
+               PeekMessageA(&m, nullptr, message + 1, 0xFFFFFFFF, PM_REMOVE))
+            if (!ShellFilterMessage(&m))
+                DispatchMessageA(&m);
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
+    }
+    return false;
+}
+
 struct VersionWnd : ::testing::Test {
     TestHttpServer server;
     std::string url;
     HWND frame = nullptr;
     CSMEMSTATS before;
+    HANDLE answer = CreateEventA(nullptr, TRUE, FALSE, nullptr);   /* lets a held page go */
     void SetUp() override
     {
         WireLibraries();             /* the analyser's follow-up of a check */
@@ -54,6 +73,7 @@ struct VersionWnd : ::testing::Test {
     }
     void TearDown() override
     {
+        SetEvent(answer);
         CloseAllOfClass("DD_TK47_VERSION");
         DestroyWindow(frame);
         PumpAll();
@@ -61,15 +81,37 @@ struct VersionWnd : ::testing::Test {
         CSMEMSTATS after;
         CSMemStats(&after);
         EXPECT_EQ(after.blocks, before.blocks);
+        CloseHandle(answer);
     }
-    /* a page served after a pause, so that the dialog is seen waiting */
-    void ServeSlowly(const char *versionLine)
+    /* a page whose body is held until answer is set, so that the dialog
+     * is seen waiting */
+    void ServeHeld(const char *versionLine)
     {
         std::string body = VersionPage(versionLine);
         HttpScript s;
         s.pieces = {"HTTP/1.1 200 OK\r\nContent-Length: " + std::to_string(body.size()) + "\r\n\r\n", body};
-        s.pauseMs = 400;
+        s.held = answer;
         server.Serve(s);
+    }
+    /* The connections made up to the end of a check the user asks for:
+     * the analyser thread serves checks in the order asked, so a check an
+     * earlier tick asked for has connected, and posted its result to the
+     * frame, before this one's result comes. */
+    int ConnectionsAfterACommand(void)
+    {
+        std::vector<HWND> open = WindowsOfClass("DD_TK47_VERSION");
+        SendMessageA(frame, WM_COMMAND, IDM_CHECK_VERSION, 0);
+        HWND d = nullptr;
+        for (HWND w : WindowsOfClass("DD_TK47_VERSION"))
+            if (std::find(open.begin(), open.end(), w) == open.end())
+                d = w;
+        EXPECT_NE(d, nullptr);
+        if (!d)
+            return -1;
+        EXPECT_TRUE(PumpUntil([&] { return Field(d, 103) != "Retrieving information..."; }, 20000));
+        DestroyWindow(d);
+        PumpAll();
+        return server.Connections();
     }
     /* one tick of the frame's timer at the given count */
     void TickAt(int32_t tick)
@@ -82,7 +124,7 @@ struct VersionWnd : ::testing::Test {
 
 TEST_F(VersionWnd, MenuCommandShowsRetrievingThenTheVersions)
 {
-    ServeSlowly("9.4.0 Jan 1 2030");
+    ServeHeld("9.4.0 Jan 1 2030");
     SendMessageA(frame, WM_COMMAND, IDM_CHECK_VERSION, 0);
     HWND d = VersionDialog();
     ASSERT_NE(d, nullptr);
@@ -95,6 +137,11 @@ TEST_F(VersionWnd, MenuCommandShowsRetrievingThenTheVersions)
     EXPECT_EQ(Field(d, 553), "9.3.3");
     EXPECT_EQ(Field(d, 552), date);
     EXPECT_EQ(Field(d, 555), "");
+    /* asked and still unanswered, the messages taken: still waiting */
+    ASSERT_TRUE(PumpUntil([&] { return server.Connections() == 1; }));
+    PumpAll();
+    EXPECT_EQ(Field(d, 103), "Retrieving information...");
+    SetEvent(answer);
     ASSERT_TRUE(PumpUntil([&] { return Field(d, 103) != "Retrieving information..."; }));
     EXPECT_EQ(Field(d, 103), "A later version of Ravolt is available.");
     EXPECT_EQ(Field(d, 555), "9.4.0");
@@ -141,21 +188,20 @@ TEST_F(VersionWnd, TimerChecksAtTick60AndShowsAsTheSettingSays)
 {
     server.ServeBody(VersionPage("9.4.0 Jan 1 2001"));
     TickAt(59);
-    PumpAll();
-    EXPECT_EQ(server.Connections(), 0);
+    EXPECT_EQ(ConnectionsAfterACommand(), 1);        /* the command's own */
+    EXPECT_EQ(verResultArrived, 0);
+    Prf.vcl = 0;
     TickAt(60);
     ASSERT_TRUE(PumpUntil([] { return verResultArrived != 0; }));
-    EXPECT_EQ(server.Connections(), 1);
+    EXPECT_EQ(server.Connections(), 2);
     HWND d = VersionDialog();
     ASSERT_NE(d, nullptr);
     EXPECT_EQ(Field(d, 103), "A later version of Ravolt is available.");
     DestroyWindow(d);
     /* the check just made: not due again a day of ticks later */
     TickAt(60 + 86400);
-    PumpAll();
-    Sleep(200);
-    PumpAll();
-    EXPECT_EQ(server.Connections(), 1);
+    EXPECT_EQ(ConnectionsAfterACommand(), 3);
+    EXPECT_EQ(verResultArrived, 0);
 
     /* same version, later build: "V" shows nothing, "B" the dialog */
     server.ServeBody(VersionPage("9.3.3 Dec 31 2099"));
@@ -176,9 +222,8 @@ TEST_F(VersionWnd, TimerChecksAtTick60AndShowsAsTheSettingSays)
     Prf.vcl = 0;
     int connections = server.Connections();
     TickAt(60);
-    Sleep(300);
-    PumpAll();
-    EXPECT_EQ(server.Connections(), connections);
+    EXPECT_EQ(ConnectionsAfterACommand(), connections + 1);
+    EXPECT_EQ(verResultArrived, 0);
 }
 
 TEST_F(VersionWnd, FailureBoxFromTheFifthFailureInARow)
@@ -207,12 +252,12 @@ TEST_F(VersionWnd, ResultsForWindowsThatWentAreFreed)
     t.kind = TRK_VERCHECK;
     t.resultWindow = gone;
     EXPECT_EQ(VerCheckRun(&t), 0);
-    /* a result still queued for a dialog that closes */
+    /* a result still queued for a dialog that closes: the worker's,
+       waited for in the queue (not taken), and one more */
     SendMessageA(frame, WM_COMMAND, IDM_CHECK_VERSION, 0);
     HWND d = VersionDialog();
     ASSERT_NE(d, nullptr);
-    ASSERT_TRUE(PumpUntil([&] { return server.Connections() == 2; }));
-    Sleep(300);
+    ASSERT_TRUE(QueuedFor(d, UM_VERSION_RESULT, 20000));
     TK47VERSION *extra = (TK47VERSION *)CSGetMem(sizeof(TK47VERSION), "TK47VERSION");
     memset(extra, 0, sizeof *extra);
     PostMessageA(d, UM_VERSION_RESULT, 0, (LPARAM)extra);
