@@ -13,6 +13,7 @@
 
 #include "cs.h"
 #include "locstore.h"
+#include "mqsim.h"
 #include "prfdata.h"
 #include "pcflists.h"
 
@@ -81,25 +82,44 @@ struct Console : Live {
         std::filesystem::current_path(was);
         Live::TearDown();
     }
-    /* Typed once the window has taken its posts, as a user types. */
-    void Type(const std::string &input)
+    /* Typed once the window has taken its posts, as a user types (into
+       the test's console, or another). */
+    void Type(const std::string &input, TestDialog *into = nullptr)
     {
+        DialogWords *w = (into ? into : d)->d;
         hooks.Pump();
-        CmdCopy(MQSCConsoleOf(d->d)->input, input.c_str(), MQSC_INPUT_SIZE + 1);
-        IssueMQSC(d->d, &ConsoleAction);
+        CmdCopy(MQSCConsoleOf(w)->input, input.c_str(), MQSC_INPUT_SIZE + 1);
+        IssueMQSC(w, &ConsoleAction);
     }
     /* Every command of the console answered. */
-    bool Answered()
+    bool Answered(TestDialog *of = nullptr)
     {
-        return WaitFor([this] {
-            IFCMD *c = IfcmdFind(d->d, MQSCResponseLines);
+        DialogWords *w = (of ? of : d)->d;
+        return WaitFor([w] {
             CSLockGlobal(CSLOCK_DIALOGS);
+            IFCMD *c = IfcmdFind(w, MQSCResponseLines);
             bool done = !c || c->consoleCommands.count == 0;
             CSUnlockGlobal(CSLOCK_DIALOGS);
             return done;
         });
     }
     std::vector<MQCall> Sent() { return Rec.Of("MQPUT", "SYSTEM.ADMIN.COMMAND.QUEUE"); }
+    /* The commands the consoles posted: the window's own thread posts
+       each as it is typed, so none comes later. */
+    std::vector<std::string> Posted()
+    {
+        std::lock_guard<std::mutex> g(hooks.lock);
+        std::vector<std::string> out;
+        for (const cmdtest::Sent &p : hooks.sent) {
+            const char *text;
+            uint32_t n;
+            if (p.flags & TRF_TEXT)
+                out.push_back(p.data);
+            else if (MQSCEscapeText((const uint8_t *)p.data.data(), (uint32_t)p.data.size(), &text, &n))
+                out.push_back(std::string(text, n));
+        }
+        return out;
+    }
     std::string Path(const char *name) { return name; }
 };
 
@@ -177,8 +197,7 @@ TEST_F(Console, CommandsRepliesRedirectionAndSearch)
     Mqsc("QMCON", "DEFINE QLOCAL(APP.A) DESCR('first')\nDEFINE QLOCAL(APP.B)\n");
     Open("QMCON");
     Type("* a comment");
-    RealSleep(50);
-    EXPECT_EQ(Sent().size(), 0u);
+    EXPECT_EQ(Posted().size(), 0u);
     Type("DISPLAY QLOCAL(APP.A) DESCR;DISPLAY QLOCAL(APP.B)");
     ASSERT_TRUE(Answered());
     std::vector<MQCall> sent = Sent();
@@ -269,30 +288,39 @@ TEST_F(Console, TheAutomaticExportFollowsACommandAndTheConsoleGoesWithItsDialog)
     EXPECT_TRUE(WaitFor([gone] { return IfcmdCount() == 0 && MQSCConsoleFind(gone) == nullptr; }));
 }
 
-/* A console closed while its command waits on a slow command server goes
- * at once, record and reply lines with it; the late reply, when it comes,
- * finds nothing to go to. */
+/* A console closed while its command waits on a stopped command server
+ * goes at once, record and reply lines with it; the late reply, when the
+ * server answers, finds nothing to go to. */
 TEST_F(Console, AConsoleClosedWhileItsCommandWaitsGoesWithItsDialog)
 {
     Mqsc("QMLATE", "DEFINE QLOCAL(APP.L)\n");
     Open("QMLATE");
+    TestDialog other(&PCFQueueManagerDef, r);
     auto repliesGot = [] {
         size_t n = 0;
         for (const MQCall &c : Rec.Of("MQGET"))
             n += c.cc == MQCC_OK && c.object != "SYSTEM.ADMIN.COMMAND.QUEUE";
         return n;
     };
-    StandInFault("CMDSERVER", 1, 0, 3000);
+    StandInFault("CMDSERVER", 1, MQSIM_CMDSERVER_STOPPED, 0);
     Type("DISPLAY QLOCAL(APP.L) DESCR");
     ASSERT_TRUE(WaitFor([this] { return Sent().size() == 1; }));
     size_t got = repliesGot();
     DialogWords *gone = d->d;
     delete d;
     d = nullptr;
-    EXPECT_TRUE(WaitFor([gone] { return IfcmdCount() == 0 && MQSCConsoleFind(gone) == nullptr; }, 1500));
-    EXPECT_TRUE(WaitFor([&] { return repliesGot() > got; }, 10000)) << "the late reply never came";
-    RealSleep(200);
-    EXPECT_EQ(IfcmdCount(), 0);
+    EXPECT_EQ(IfcmdCount(), 0);                       /* at once, the reply still to come */
+    EXPECT_EQ(MQSCConsoleFind(gone), nullptr);
+    /* the server answers in order and the get thread hands the replies
+       on in order: the other console's answer comes after the late one */
+    Type("DISPLAY QLOCAL(APP.L) CURDEPTH", &other);
+    StandInFault("CMDSERVER", 0, 0, 0);
+    ASSERT_TRUE(Answered(&other));
+    EXPECT_GE(repliesGot(), got + 2) << "the late reply never came";
+    EXPECT_EQ(MQSCConsoleFind(gone), nullptr);
+    EXPECT_EQ(Lines(other.d, ML_TITLE), std::vector<std::string>{ "DISPLAY QLOCAL(APP.L) CURDEPTH" });
+    EXPECT_EQ(IfcmdCount(), 1);                       /* the other console's record alone */
+    MQSCConsoleFree(other.d);
 }
 
 TEST_F(Console, TheConfigurationExportRunsAsAFile)
@@ -345,8 +373,7 @@ TEST_F(Console, FileErrorsAndTheNameDialog)
     Write(script, "* only a start\nDEFINE QLOCAL(PART) +\n  DESCR('never') +\n");
     Type("file(" + script + ")");
     EXPECT_EQ(hooks.LastText(d->d), "Command continuation not completed");
-    RealSleep(50);
-    EXPECT_EQ(Sent().size(), 0u);
+    EXPECT_EQ(Posted().size(), 0u);
     const struct { std::string input, text; } errors[] = {
         { "file(abc", "No closing ')' found after file command" },
         { "file(abc) junk", "File command should be 'file(infile)' or 'file(infile,outfile)'" },
@@ -422,13 +449,14 @@ TEST_F(Console, FileErrorsAndTheNameDialog)
         hooks.questions.clear();
         hooks.answers = { a.answer };
         Rec.Clear();
+        size_t posted = Posted().size();
         Type("file(" + one + ")");
-        ASSERT_TRUE(Answered());
-        RealSleep(50);
         ASSERT_EQ(hooks.questions.size(), a.questions);
         if (a.questions) {
             EXPECT_EQ(hooks.questions[0].text, "Are you sure you want to run MQSC file '" + one + "'?");
         }
+        EXPECT_EQ(Posted().size() - posted, a.sent);
+        ASSERT_TRUE(Answered());
         EXPECT_EQ(Sent().size(), a.sent);
     }
     Prf.po[2] = po;
@@ -478,7 +506,7 @@ TEST_F(Console, AFloodOfReplyLinesKeepsTheNewest)
                 n += std::stoul(t);
         return n;
     };
-    WaitFor([&] { return said() >= replyLines; }, 3000);
+    EXPECT_TRUE(WaitFor([&] { return said() >= replyLines; }));
     EXPECT_EQ(said(), replyLines);
     EXPECT_EQ(c->linesDropped, extra + 1 + replyLines);            /* and the command's own line */
     Type("cls");

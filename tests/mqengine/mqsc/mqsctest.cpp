@@ -63,7 +63,7 @@ void Live::SetUp()
 
 void Live::TearDown()
 {
-    WaitFor([] { return IfcmdCount() == 0; }, 3000);
+    WaitFor([] { return IfcmdCount() == 0; });
     hooks.Pump();
     IfcmdPurge(0, nullptr, 1);
     for (QMS *r : locations)

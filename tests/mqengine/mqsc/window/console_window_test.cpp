@@ -59,8 +59,8 @@ struct ConsoleWindow : Live {
     bool Answered()
     {
         return Until([this] {
-            IFCMD *c = IfcmdFind(d->d, MQSCResponseLines);
             CSLockGlobal(CSLOCK_DIALOGS);
+            IFCMD *c = IfcmdFind(d->d, MQSCResponseLines);
             bool done = c && c->consoleCommands.count == 0;
             CSUnlockGlobal(CSLOCK_DIALOGS);
             return done;
