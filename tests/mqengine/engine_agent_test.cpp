@@ -402,6 +402,6 @@ TEST_F(AgentTest, AReplyThatCannotBeConvertedIsStillHandedOn)
         memcpy(md.Format, "MQADMIN ", 8);
         Put("QM1", MQELocOf(r)->replyQ, std::string(reply.begin(), reply.end()), &md);
     }
-    ASSERT_TRUE(WaitFor([] { return Agent.Replies() == 2; }, 5000)) << Agent.Replies();
+    ASSERT_TRUE(WaitFor([] { return Agent.Replies() == 2; })) << Agent.Replies();
     EXPECT_TRUE(MQEState(&r->getThread) & TS_RUNNING);
 }

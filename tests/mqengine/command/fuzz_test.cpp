@@ -49,7 +49,7 @@ struct Fuzz : EngineTest {
     }
     void TearDown() override
     {
-        WaitFor([] { return IfcmdCount() == 0; }, 5000);
+        WaitFor([] { return IfcmdCount() == 0; });
         IfcmdPurge(0, nullptr, 1);
         hooks.Pump();
         if (r) {

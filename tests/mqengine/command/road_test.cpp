@@ -8,9 +8,7 @@
 #include "../enginetest.h"
 
 #include <algorithm>
-#include <chrono>
 #include <cstring>
-#include <thread>
 
 #include "cs.h"
 #include "locstore.h"
@@ -61,7 +59,7 @@ struct Road : EngineTest {
     }
     void TearDown() override
     {
-        WaitFor([] { return IfcmdCount() == 0; }, 5000);
+        WaitFor([] { return IfcmdCount() == 0; });
         hooks.Pump();
         IfcmdPurge(0, nullptr, 1);
         for (QMS *r : locations)
@@ -86,6 +84,22 @@ struct Road : EngineTest {
         StandIn.MQCLOSE(h, &o, MQCO_NONE, &cc, &rc);
     }
     int Do(TestDialog &d, uint32_t action) { return DoAction(hooks, d, action); }
+    /* The thread requests the engine asked for: a refresh and a download
+       post theirs on the caller's thread, before they return. */
+    size_t Posts()
+    {
+        std::lock_guard<std::mutex> g(hooks.lock);
+        return hooks.sent.size();
+    }
+    /* Of those, the downloads of the default objects. */
+    size_t DownloadPosts()
+    {
+        std::lock_guard<std::mutex> g(hooks.lock);
+        size_t n = 0;
+        for (const Sent &p : hooks.sent)
+            n += p.data.find("SYSTEM.DEFAULT.*") != std::string::npos;
+        return n;
+    }
     /* The command codes put to the command queue. */
     std::vector<int32_t> Commands()
     {
@@ -203,10 +217,9 @@ TEST_F(Road, ALocationLearnsItsQueueManagerAndQueues)
     Prf.po[3] &= ~0x4000000u;
     /* a foreign location is never refreshed */
     r->flags |= LF_FGN;
-    Rec.Clear();
+    size_t posts = Posts();
     EXPECT_EQ(RequestQmgrRefresh(r, RK_QMGR | RK_QUEUES, "*", 1), 0);
-    RealSleep(50);
-    EXPECT_EQ(Rec.Count("MQPUT"), 0u);
+    EXPECT_EQ(Posts(), posts);
     r->flags &= ~LF_FGN;
     /* a blank queue-manager name is the default queue manager's: the
        location connects to it and learns it */
@@ -680,7 +693,7 @@ TEST_F(Road, AQueueManagerReplyBeforeItsSenderReturns)
     Mqsc("QMFAST", "DEFINE QLOCAL(APP.FAST)\n");
     QMS *r = Location("QMFAST");
     Connect(r);
-    hooks.afterPost = [] { WaitFor([] { return IfcmdCount() == 0; }, 5000); };
+    hooks.afterPost = [] { WaitFor([] { return IfcmdCount() == 0; }); };
     RequestQmgrRefresh(r, RK_QMGR, nullptr, 0);
     hooks.afterPost = nullptr;
     ASSERT_TRUE(WaitFor([] { return IfcmdCount() == 0; }));
@@ -712,35 +725,30 @@ TEST_F(Road, TheTimerDownloadsTheDefaultsOnceAndAgainAfterTheRepeatTime)
     Connect(r);
     RequestQmgrRefresh(r, RK_QMGR, nullptr, 0);
     ASSERT_TRUE(WaitFor([r] { return r->commandLevel > 0 && IfcmdCount() == 0; }));
-    auto downloads = [] {
-        size_t n = 0;
-        for (const MQCall &c : Rec.Of("MQPUT", "SYSTEM.ADMIN.COMMAND.QUEUE"))
-            n += c.data.find("SYSTEM.DEFAULT.*") != std::string::npos;
-        return n;
-    };
     int64_t now = r->lastUsed + Prf.objr;
-    Rec.Clear();
+    size_t downloads = DownloadPosts();
     LocGlobals.now = now;
     LocTimerTick(now);
+    EXPECT_EQ(DownloadPosts(), downloads + 1);
     ASSERT_TRUE(WaitFor([r] { return DownloadState(r) == DL_DONE && IfcmdCount() == 0; }));
-    EXPECT_EQ(downloads(), 1u);
+    EXPECT_EQ(DownloadPosts(), downloads + 1);
     ASSERT_NE(FindDownloadedObject(r, MQCA_Q_NAME, MQQT_LOCAL), nullptr);
     size_t repaints = hooks.Frames(11228, r);
+    size_t posts = Posts();
+    /* the ticks post nothing: each would have posted before it returned */
     for (int i = 1; i <= 5; i++) {
         LocGlobals.now = now + i;
         LocTimerTick(now + i);
         EXPECT_NE(FindDownloadedObject(r, MQCA_Q_NAME, MQQT_LOCAL), nullptr) << i;
-        RealSleep(20);
+        EXPECT_EQ(Posts(), posts) << i;
     }
-    WaitFor([] { return IfcmdCount() == 0; }, 2000);
-    EXPECT_EQ(downloads(), 1u);
     EXPECT_EQ(hooks.Frames(11228, r), repaints);         /* nor a repaint of the location list */
     /* the repeat time passed: once more, the defaults kept meanwhile */
     LocGlobals.now = now + Prf.objr;
     LocTimerTick(now + Prf.objr);
     EXPECT_NE(FindDownloadedObject(r, MQCA_Q_NAME, MQQT_LOCAL), nullptr);
+    EXPECT_EQ(DownloadPosts(), downloads + 2);
     ASSERT_TRUE(WaitFor([r] { return DownloadState(r) == DL_DONE && IfcmdCount() == 0; }));
-    EXPECT_EQ(downloads(), 2u);
     EXPECT_NE(FindDownloadedObject(r, MQCA_Q_NAME, MQQT_MODEL), nullptr);
     LocGlobals.now = 0;
     LocSetTimerHooks(nullptr);
