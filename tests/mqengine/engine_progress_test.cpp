@@ -192,15 +192,16 @@ TEST_F(EngineTest, FinishAndDestroyRacingFreeARecordOnce)
         ASSERT_NE(p, nullptr);
         ASSERT_EQ(ProgFind(key), p);
         std::atomic<int> go{0};
+        /* both start together; on one core a spinner gives way */
         std::thread worker([&] {
-            while (!go.load()) {
-            }
+            while (!go.load())
+                std::this_thread::yield();
             ProgCountWritten(p, 1, 10);
             ProgFinish(p);
         });
         std::thread window([&] {
-            while (!go.load()) {
-            }
+            while (!go.load())
+                std::this_thread::yield();
             ProgRelease(p);
         });
         go = 1;
