@@ -10,6 +10,7 @@
  * move cut off by a broken connection finished on a new one. */
 #include "agenttest.h"
 
+#include <atomic>
 #include <cstring>
 #include <thread>
 
@@ -51,7 +52,7 @@ public:
     void SetUp() override
     {
         AgentTest::SetUp();
-        Clock.scale = 1;                       /* the get threads' waits outlast the test */
+        Clock.SetScale(1);                     /* the get threads' waits outlast the test */
         Mqsc("QM1", "ALTER QMGR MAXUMSGS(10)\nDEFINE QLOCAL(SRC.Q) MAXDEPTH(100000)\n"
                     "DEFINE QLOCAL(TARGET.Q) MAXDEPTH(100000)");
         Mqsc("QM2", "ALTER QMGR MAXUMSGS(10)\nDEFINE QLOCAL(REMOTE.Q) MAXDEPTH(100000)");
@@ -198,9 +199,16 @@ TEST_F(ExactlyOnce, AMoveAndAPutDialogShareTheConnectionSafely)
 {
     std::vector<std::string> ids = Fill("QM1", "SRC.Q", 4);
     ASSERT_EQ(StartMessageThread(), 0);
-    /* the move's gets are slow; its last put fails */
-    Rec.Fail("MQGET", "SRC.Q", 0, 4, 40);
-    Rec.Fail("MQPUT", "TARGET.Q", MQRC_RESOURCE_PROBLEM, 1, 0, 3);
+    /* the move's second get waits until the put thread has taken the
+       dialog's request; its last put fails.  A put thread that did not
+       wait for the connection's lock would commit from then on: nothing
+       marks a thread blocked on the lock, so such a commit is caught when
+       it comes before the move's back-out */
+    static std::atomic<bool> posted;
+    posted = false;
+    QMS *r = r1;
+    Rec.Hold("MQGET", "SRC.Q", [r] { return posted && PutRequestsWaiting(r) == 0; }, 1);
+    Rec.Fail("MQPUT", "TARGET.Q", MQRC_RESOURCE_PROBLEM, 1, 3);
     std::vector<uint8_t> move = Pcf(MYCMD_MOVE_MSGS).Str(MQCA_Q_NAME, "SRC.Q").Str(MYPCFA_TARGET_Q, "TARGET.Q")
                                     .Str(MYPCFA_TARGET_QM, "*").Int(MYPCFA_DIALOG_QUALIFIER, 0x8).Data();
     void *block = Block(move.data(), move.size());
@@ -216,6 +224,7 @@ TEST_F(ExactlyOnce, AMoveAndAPutDialogShareTheConnectionSafely)
     put.resultWindow = (void *)0x4711;
     void *data = Block("dialog", 6);
     ASSERT_EQ(PostThreadRequest(r1, nullptr, TRF_MSGINFO | TRF_TEXT, &put, nullptr, data, 6), 0);
+    posted = true;
     ASSERT_TRUE(WaitFor([] { return Got.Count() == 1; }));
     ASSERT_TRUE(WaitFor([] { return Main.Texts(FM_TEXT).size() == 1; }));
     PcfPart p = Got.All()[0];

@@ -300,7 +300,7 @@ TEST_F(AgentTest, ManyMessagesToOneTargetOrToTheQueuesTheirHeadersName)
     /* the third put fails: nothing moved; then all of them are */
     Drain("QM1", "TARGET.Q");
     Fill("QM1", "XMITQ", 4);
-    Rec.Fail("MQPUT", "TARGET.Q", MQRC_RESOURCE_PROBLEM, 1, 0, 2);
+    Rec.Fail("MQPUT", "TARGET.Q", MQRC_RESOURCE_PROBLEM, 1, 2);
     PcfPart failed = action(MYCMD_MOVE_MSGS, "TARGET.Q", 0x8);
     EXPECT_EQ(failed.cfh.Reason, MQRC_RESOURCE_PROBLEM);
     EXPECT_EQ(failed.Text().rfind("Message(3) : Error putting to queue 'TARGET.Q' RC(2102)", 0), 0u) << failed.Text();

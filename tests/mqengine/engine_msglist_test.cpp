@@ -249,7 +249,7 @@ TEST_F(AgentTest, RefusedDescriptorVersionsAndStaleHandles)
         EXPECT_EQ(Rec.Count("MQOPEN", "APP.Q"), opens + 1);
     }
     /* any other failure ends the list with its reason and nothing else */
-    Rec.Fail("MQGET", "APP.Q", MQRC_RESOURCE_PROBLEM, 1, 0, 1);
+    Rec.Fail("MQGET", "APP.Q", MQRC_RESOURCE_PROBLEM, 1, 1);
     auto parts = Run(r, Pcf(MYCMD_INQUIRE_MSGS).Str(MQCA_Q_NAME, "APP.Q"));
     ASSERT_EQ(parts.size(), 1u);
     EXPECT_EQ(parts[0].cfh.Reason, MQRC_RESOURCE_PROBLEM);

@@ -6,7 +6,9 @@
  * message command's unit of work apart from a put dialog's. */
 #include "enginetest.h"
 
+#include <atomic>
 #include <cstring>
+#include <functional>
 #include <thread>
 
 #include "cs.h"
@@ -71,6 +73,21 @@ std::vector<std::string> CommitOrder(const char *verb)
     return out;
 }
 
+/* On a manual clock: the sleeps of ms after the first seen sleeps pass
+ * one by one, each once a thread has begun it, until done() holds or n
+ * have passed; how many passed. */
+int PassSleeps(uint32_t ms, size_t seen, int n, std::function<bool()> done)
+{
+    for (int i = 0; i < n; i++) {
+        if (!WaitFor([&] { return Clock.Sleeps(ms) > seen + i || done(); }))
+            return -1;
+        if (done())
+            return i;
+        Clock.Advance(ms);
+    }
+    return n;
+}
+
 }  // namespace
 
 void EngAnalyserStart(void);
@@ -94,6 +111,7 @@ TEST_F(EngineTest, AnalyserRebuildsChecksVersionsAndImportsAtStart)
         imports++;
     };
     Prf.po[3] |= 0x100;
+    Clock.SetScale(1000);                      /* the analyser's 300-second waits last 0.3 s */
     MQEFRAMELINK main = {}, second = {};
     main.next = &second;
     main.rebuildPending = 1;
@@ -114,9 +132,10 @@ TEST_F(EngineTest, AnalyserRebuildsChecksVersionsAndImportsAtStart)
     EXPECT_EQ(main.rebuildPending, 1u);
     EXPECT_EQ(imports, 1);
 
-    /* 300-second waits come and go; a version check is still served */
-    Clock.scale = 1000;
-    RealSleep(700);
+    /* 300-second waits come and go; a version check is still served.
+       Two waits begun with nothing queued: the first ended by its time-out */
+    size_t waits = Clock.Waits(300000);
+    ASSERT_TRUE(WaitFor([waits] { return Clock.Waits(300000) >= waits + 2; }));
     ThreadRequest check = {};
     check.kind = TRK_VERCHECK;
     ASSERT_EQ(Post(nullptr, TRF_ANALYSER | TRF_KIND, &check), 0);
@@ -150,10 +169,21 @@ TEST_F(EngineTest, MessageCommandsWaitForTheirConnection)
     Mqsc("QM2", "DEFINE QLOCAL(APP.Q)");
     ASSERT_EQ(StartMessageThread(), 0);
 
-    /* queued while connecting: runs once connected, on that connection */
+    /* queued while connecting: runs once connected, on that connection.
+       Engine time passes only as the test lets it: ten of the command's
+       twenty seconds, then the connection is made, then one more step */
+    Clock.Manual();
     QMS *r = Location("QM1");
-    Rec.Fail("MQCONNX", "QM1", 0, 1, 100);
+    static std::atomic<bool> connect;
+    connect = false;
+    Rec.Hold("MQCONNX", "QM1", [] { return connect.load(); });
+    size_t rounds = Clock.Sleeps(250);
     ASSERT_EQ(Post(r, TRF_MESSAGE), 0);
+    ASSERT_EQ(PassSleeps(250, rounds, 40, [] { return Agent.Commands() > 0; }), 40);
+    connect = true;
+    ASSERT_TRUE(WaitFor([r] { return (MQEState(&r->putThread) & TS_SETUP) != 0; }));
+    EXPECT_EQ(Agent.Commands(), 0u);
+    ASSERT_EQ(PassSleeps(250, rounds + 40, 1, [] { return Agent.Commands() > 0; }), 1);
     ASSERT_TRUE(WaitFor([] { return Agent.Commands() == 1; }));
     EXPECT_EQ(Agent.commands[0].hconn, r->putThread.hConn);
     EXPECT_NE(Agent.commands[0].hconn, MQHC_UNUSABLE_HCONN);
@@ -166,19 +196,21 @@ TEST_F(EngineTest, MessageCommandsWaitForTheirConnection)
     ASSERT_EQ(Post(r, TRF_MESSAGE), 0);
     ASSERT_TRUE(WaitFor([] { return Agent.Commands() == 2; }));
 
-    /* a connection that takes too long: the command runs after 20 s */
-    Clock.scale = 1000;
+    /* a connection that takes too long: the command runs after its twenty
+       seconds (the connection is made only once it has) */
     QMS *slow = Location("QM2");
-    Rec.Fail("MQCONNX", "QM2", 0, 1, 400);
+    Rec.Hold("MQCONNX", "QM2", [] { return Agent.Commands() == 3; });
     uint64_t posted = MQETick();
+    rounds = Clock.Sleeps(250);
     ASSERT_EQ(Post(slow, TRF_MESSAGE), 0);
+    EXPECT_EQ(PassSleeps(250, rounds, 100, [] { return Agent.Commands() == 3; }), 80);
     ASSERT_TRUE(WaitFor([] { return Agent.Commands() == 3; }));
-    EXPECT_GE(Agent.commands[2].tick - posted, 20000u);
+    EXPECT_EQ(Agent.commands[2].tick - posted, 20000u);
     EXPECT_EQ(Agent.commands[2].hconn, MQHC_UNUSABLE_HCONN);
     ASSERT_TRUE(WaitFor([slow] { return (MQEState(&slow->putThread) & TS_SETUP) != 0; }));
 
     /* a connection that fails: dropped, though the thread retries */
-    Clock.scale = 100;
+    Clock.Thaw();
     QMS *gone = Location("QM9", 0, 30);
     ASSERT_EQ(Post(gone, TRF_MESSAGE), 0);
     ASSERT_TRUE(WaitFor([gone] { return (MQEState(&gone->putThread) & TS_RETRYING) != 0; }));
@@ -278,7 +310,11 @@ TEST_F(EngineTest, APutDialogNeverCommitsAMessageCommandsWork)
             PutUnderSyncpoint(t, h, "APP.Q", "command's");
         commandPut = true;
         WaitFor([] { return dialogPosted.load(); });
-        RealSleep(100);                       /* room for a commit that must not come */
+        /* the put thread has taken the dialog's request: one that did not
+           wait for the connection's lock would put and commit from here on.
+           Nothing marks a thread blocked on the lock, so such a commit is
+           caught when it comes before the back-out below */
+        WaitFor([r = c.location] { return PutRequestsWaiting(r) == 0; });
         MQLONG cc, rc;
         t->MQBACK(h, &cc, &rc);
     };

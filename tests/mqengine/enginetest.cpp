@@ -87,6 +87,8 @@ void Recorder::Clear()
     calls.clear();
     faults.clear();
     onInq = nullptr;
+    onCall = nullptr;
+    letGo = false;
 }
 
 std::vector<MQCall> Recorder::Of(const std::string &verb, const std::string &object)
@@ -104,17 +106,22 @@ size_t Recorder::Count(const std::string &verb, const std::string &object)
     return Of(verb, object).size();
 }
 
-void Recorder::Fail(const std::string &verb, const std::string &object, MQLONG reason, int count,
-                    uint32_t delayMs, int skip)
+void Recorder::Fail(const std::string &verb, const std::string &object, MQLONG reason, int count, int skip)
 {
     std::lock_guard<std::mutex> g(lock);
-    faults.push_back({verb, object, reason, count, delayMs, skip, false});
+    faults.push_back({verb, object, reason, count, skip, false, nullptr});
+}
+
+void Recorder::Hold(const std::string &verb, const std::string &object, std::function<bool()> until, int skip)
+{
+    std::lock_guard<std::mutex> g(lock);
+    faults.push_back({verb, object, 0, 1, skip, false, std::move(until)});
 }
 
 void Recorder::Break(const std::string &verb, const std::string &object, int skip)
 {
     std::lock_guard<std::mutex> g(lock);
-    faults.push_back({verb, object, MQRC_CONNECTION_BROKEN, 1, 0, skip, true});
+    faults.push_back({verb, object, MQRC_CONNECTION_BROKEN, 1, skip, true, nullptr});
 }
 
 static std::string ObjectOf(MQHCONN h, MQHOBJ o)
@@ -137,14 +144,14 @@ static void BreakConnection(MQHCONN h)
     StandIn.MQSTAT(h, MQSTAT_TYPE_ASYNC_ERROR, &sts, &cc, &rc);
 }
 
-/* An injected fault of the call on connection h, or 0; its delay is
+/* An injected fault of the call on connection h, or 0; its hold is
  * served first.  Every matching fault still skipping counts the call; the
  * first other one fires.  A fault that breaks the connection does so and
  * answers 0: the call goes on and meets the broken connection. */
 static MQLONG Injected(const std::string &verb, const std::string &object, MQHCONN h)
 {
     MQLONG reason = 0;
-    uint32_t delay = 0;
+    std::function<bool()> until;
     bool breaks = false;
     {
         std::lock_guard<std::mutex> g(Rec.lock);
@@ -161,14 +168,16 @@ static MQLONG Injected(const std::string &verb, const std::string &object, MQHCO
                 continue;
             fired = true;
             reason = f.reason;
-            delay = f.delayMs;
+            until = f.until;
             breaks = f.breaks;
             if (f.count > 0 && --f.count == 0)
                 Rec.faults.erase(Rec.faults.begin() + (long)i--);
         }
     }
-    if (delay)
-        RealSleep(delay);
+    if (until) {
+        EXPECT_TRUE(WaitFor([&until] { return until() || Rec.letGo; }))
+            << verb << " " << object << " held for an event that never came";
+    }
     if (breaks) {
         BreakConnection(h);
         return 0;
@@ -180,8 +189,14 @@ static void Keep(MQCall &c)
 {
     c.tick = MQETick();
     c.thread = CSGetThreadId();
-    std::lock_guard<std::mutex> g(Rec.lock);
-    Rec.calls.push_back(c);
+    std::function<void(const MQCall &)> after;
+    {
+        std::lock_guard<std::mutex> g(Rec.lock);
+        Rec.calls.push_back(c);
+        after = Rec.onCall;
+    }
+    if (after)
+        after(c);
 }
 
 static void Fake(PMQLONG cc, PMQLONG rc, MQLONG reason)
@@ -443,23 +458,110 @@ static uint64_t RealMs(void)
     return (uint64_t)duration_cast<milliseconds>(steady_clock::now() - start).count();
 }
 
-void RealSleep(uint32_t ms)
+static void RealSleep(uint32_t ms)
 {
     std::this_thread::sleep_for(std::chrono::milliseconds(ms));
 }
 
 static int64_t startTime;
 
-static uint64_t ClockTick(void *)
+uint64_t TestClock::Running()
 {
-    uint64_t base = Clock.frozen ? Clock.frozenAt.load() : 10000000 + RealMs() * Clock.scale;
-    return base + (uint64_t)Clock.offsetMs.load();
+    std::lock_guard<std::mutex> g(lock);
+    return base + (RealMs() - since) * scale;
+}
+
+void TestClock::SetScale(uint32_t n)
+{
+    std::lock_guard<std::mutex> g(lock);
+    uint64_t now = RealMs();
+    base += (now - since) * scale;
+    since = now;
+    scale = n;
+}
+
+void TestClock::Advance(int64_t ms)
+{
+    offsetMs += ms;
+    std::lock_guard<std::mutex> g(lock);
+    moved.notify_all();
 }
 
 void TestClock::Freeze()
 {
-    frozenAt = 10000000 + RealMs() * scale;
+    frozenAt = Running();
     frozen = true;
+}
+
+void TestClock::Manual()
+{
+    Freeze();
+    manual = true;
+}
+
+void TestClock::Thaw()
+{
+    std::lock_guard<std::mutex> g(lock);
+    if (!frozen)
+        return;
+    base = frozenAt;
+    since = RealMs();
+    manual = false;
+    frozen = false;
+    moved.notify_all();
+}
+
+/* Notes a sleep or wait the engine asked for. */
+static void NoteAsked(uint32_t ms, bool wait)
+{
+    std::lock_guard<std::mutex> g(Clock.lock);
+    Clock.asked.push_back({CSGetThreadId(), ms, wait});
+}
+
+static size_t CountAsked(uint32_t ms, bool wait)
+{
+    std::lock_guard<std::mutex> g(Clock.lock);
+    size_t n = 0;
+    for (const TestClock::Asked &a : Clock.asked)
+        n += a.ms == ms && a.wait == wait;
+    return n;
+}
+
+size_t TestClock::Sleeps(uint32_t ms)
+{
+    return CountAsked(ms, false);
+}
+
+size_t TestClock::Waits(uint32_t ms)
+{
+    return CountAsked(ms, true);
+}
+
+std::vector<uint32_t> TestClock::WaitsOf(uint32_t thread)
+{
+    std::lock_guard<std::mutex> g(lock);
+    std::vector<uint32_t> out;
+    for (const Asked &a : asked)
+        if (a.wait && a.thread == thread)
+            out.push_back(a.ms);
+    return out;
+}
+
+/* A test's own clock: scale 100, the tick going on from where it
+ * stands, nothing asked yet. */
+void TestClock::Reset()
+{
+    Thaw();
+    SetScale(100);
+    std::lock_guard<std::mutex> g(lock);
+    base += (uint64_t)offsetMs.exchange(0);
+    asked.clear();
+}
+
+static uint64_t ClockTick(void *)
+{
+    uint64_t base = Clock.frozen ? Clock.frozenAt.load() : Clock.Running();
+    return base + (uint64_t)Clock.offsetMs.load();
 }
 
 static int64_t ClockTime(void *ctx)
@@ -469,6 +571,13 @@ static int64_t ClockTime(void *ctx)
 
 static void ClockSleep(void *, uint32_t ms)
 {
+    NoteAsked(ms, false);
+    if (Clock.manual) {
+        uint64_t end = ClockTick(nullptr) + ms;
+        std::unique_lock<std::mutex> g(Clock.lock);
+        Clock.moved.wait(g, [end] { return !Clock.manual || ClockTick(nullptr) >= end; });
+        return;
+    }
     if (Clock.frozen) {
         Clock.Advance(ms);
         return;
@@ -488,6 +597,7 @@ static void ClockSleep(void *, uint32_t ms)
 
 static uint32_t ClockWait(void *, uint32_t ms)
 {
+    NoteAsked(ms, true);
     if (!ms)
         return 0;
     uint32_t real = ms / Clock.scale;
@@ -705,9 +815,7 @@ void EngineTest::SetUp()
     Rec.Clear();
     Main.Clear();
     Agent.Clear();
-    Clock.scale = 100;
-    Clock.offsetMs = 0;
-    Clock.frozen = false;
+    Clock.Reset();
     MQESetClock(&testClock);
     MQESetPort(&testPort);
     MQEResetHooks();
@@ -740,13 +848,14 @@ static void StopWorker(uint32_t flag, uint32_t bit)
 
 void EngineTest::TearDown()
 {
+    Clock.Thaw();                /* no engine thread sleeps on a stopped clock */
+    Rec.letGo = true;            /* nor waits in a held call */
     Main.startGetThread = false;
     for (QMS *r : locations)
         Stop(r);
     StopWorker(TRF_ANALYSER, PS_ANALYSER);
     StopWorker(TRF_MESSAGE, PS_MESSAGE);
-    Clock.frozen = false;
-    Clock.scale = 1000;
+    Clock.SetScale(1000);
     MQEShutdown();
     for (QMS *r : locations)
         LocDelete(&LocTree, r, nullptr);
@@ -844,6 +953,14 @@ MQHCONN EngineTest::Own(const char *qm)
     EXPECT_EQ(rc, 0);
     own.push_back(h);
     return h;
+}
+
+int32_t PutRequestsWaiting(QMS *r)
+{
+    CSLockGlobal(CSLOCK_MEMORY);
+    int32_t n = MQELocOf(r)->requests.count;
+    CSUnlockGlobal(CSLOCK_MEMORY);
+    return n;
 }
 
 MQHOBJ OpenOwn(MQHCONN h, const char *queue, MQLONG options)

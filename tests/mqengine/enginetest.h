@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <condition_variable>
 #include <cstdint>
 #include <functional>
 #include <mutex>
@@ -45,15 +46,15 @@ struct MQCall {
     std::string data;
 };
 
-/* A failure (or delay) the recording table injects. */
+/* A failure (or hold) the recording table injects. */
 struct MQFault {
     std::string verb;            /* "MQPUT", ... */
     std::string object;          /* "" any; else the object the call concerns */
-    MQLONG reason;               /* 0: only the delay */
+    MQLONG reason;               /* 0: only the hold */
     int count;                   /* calls still to hit; -1 unlimited */
-    uint32_t delayMs;            /* real milliseconds before the call */
     int skip;                    /* matching calls let through first */
     bool breaks;                 /* reason 2009: the connection broken for real */
+    std::function<bool()> until; /* the call waits until it holds */
 };
 
 /* The recording table over the stand-in. */
@@ -63,12 +64,19 @@ struct Recorder {
     std::vector<MQFault> faults;
     /* called after an MQINQ that succeeded (integers may be changed) */
     std::function<void(MQLONG count, const MQLONG *selectors, MQLONG intCount, MQLONG *ints)> onInq;
+    /* called on the caller's thread after each call is recorded */
+    std::function<void(const MQCall &)> onCall;
 
     void Clear();
     std::vector<MQCall> Of(const std::string &verb, const std::string &object = "");
     size_t Count(const std::string &verb, const std::string &object = "");
-    void Fail(const std::string &verb, const std::string &object, MQLONG reason, int count = 1,
-              uint32_t delayMs = 0, int skip = 0);
+    void Fail(const std::string &verb, const std::string &object, MQLONG reason, int count = 1, int skip = 0);
+    /* The call after skip matching ones waits until until() holds: a
+     * connection or an open that stays slow until the event the test
+     * names, however long the engine's own time runs meanwhile. */
+    void Hold(const std::string &verb, const std::string &object, std::function<bool()> until, int skip = 0);
+    /* Every held call goes on (the test ends). */
+    std::atomic<bool> letGo{false};
     /* The call after skip matching ones breaks its connection in the
      * stand-in, as a lost channel does (its unit of work backed out, every
      * later call on it 2009), and meets the break itself: a fault that
@@ -115,21 +123,46 @@ extern MainWindowPlay Main;
 void RecordPort(void);
 
 /* The engine clock of the tests: engine time runs scale times faster
- * than real time, and can be moved on. */
+ * than real time, and can be moved on.  The engine's sleeps and waits
+ * are kept as they are asked (engine milliseconds), for tests that wait
+ * for a thread to have gone to sleep or to wait. */
 struct TestClock {
     std::atomic<uint32_t> scale{100};
     std::atomic<int64_t> offsetMs{0};
-    /* frozen: the tick stands still but for Advance, sleeps pass at once */
-    std::atomic<bool> frozen{false};
+    /* frozen: the tick stands still but for Advance, sleeps pass at once;
+       manual too: a sleep lasts until Advance has moved the tick past its
+       end (the test lets engine time pass step by step) */
+    std::atomic<bool> frozen{false}, manual{false};
     std::atomic<uint64_t> frozenAt{0};
-    void Advance(int64_t ms) { offsetMs += ms; }
+    void Advance(int64_t ms);
     void Freeze();
+    void Manual();
+    /* The tick runs on from where it stood. */
+    void Thaw();
+    /* Engine time runs n times faster from now on, the tick going on
+     * from where it stands (never back). */
+    void SetScale(uint32_t n);
+    /* The tick as it runs, without the offset. */
+    uint64_t Running();
+    /* The engine's sleeps and waits of ms asked so far. */
+    size_t Sleeps(uint32_t ms);
+    size_t Waits(uint32_t ms);
+    /* The waits a thread asked for, in order. */
+    std::vector<uint32_t> WaitsOf(uint32_t thread);
+    void Reset();
+
+    std::mutex lock;
+    std::condition_variable moved;               /* Advance, Thaw: for manual sleeps */
+    uint64_t base = 10000000, since = 0;         /* the running tick at real ms since */
+    struct Asked { uint32_t thread, ms; bool wait; };
+    std::vector<Asked> asked;
 };
 extern TestClock Clock;
 
-/* Waits (real milliseconds) until done() holds; its last value. */
+/* Waits until done() holds, polling it; its last value.  The bound (real
+ * milliseconds) only ends a wait for what never comes: no test passes
+ * or fails by how long something takes. */
 bool WaitFor(std::function<bool()> done, uint32_t realMs = 20000);
-void RealSleep(uint32_t ms);
 
 class EngineTest : public ::testing::Test {
 public:
@@ -189,6 +222,9 @@ void StandInFaultAt(const char *verb, const char *qmgr, MQLONG nth, MQLONG count
  * the command servers' answers); count 0 takes it back. */
 void StandInFault(const char *verb, MQLONG count, MQLONG reason, MQLONG delayMs);
 
+/* Requests waiting in a location's put-thread queue (0 once the thread
+ * has taken the last one posted). */
+int32_t PutRequestsWaiting(QMS *r);
 /* A queue opened through the stand-in's own table (expects success). */
 MQHOBJ OpenOwn(MQHCONN h, const char *queue, MQLONG options);
 /* A PCF command message of one code, no parameters. */

@@ -9,7 +9,6 @@
 
 #include <atomic>
 #include <cstring>
-#include <thread>
 
 #include "mq/mqconst.h"
 #include "mqsim.h"
@@ -35,19 +34,17 @@ TEST_F(Transfer, AbortBacksOutTheUnitOfWork)
     PROGRESS *p = ProgCreate(nullptr, key, "Moving messages");
     ASSERT_NE(p, nullptr);
     ProgAddRef(p);                                 /* the run's */
-    Rec.Fail("MQGET", "Q1", 0, -1, 1);            /* each get takes a while */
-    std::atomic<bool> done{false};
-    std::thread watcher([&] {
-        while (!done && Rec.Count("MQGET", "Q1") < 60)
-            RealSleep(1);
-        std::atomic_ref<int32_t>(p->abortRequested).store(1);
-    });
+    /* the user aborts as the 60th message is got */
+    Rec.onCall = [p](const MQCall &c) {
+        if (c.verb == "MQGET" && c.object == "Q1" && Rec.Count("MQGET", "Q1") == 60)
+            std::atomic_ref<int32_t>(p->abortRequested).store(1);
+    };
     DROPT *o = Move(this);
     o->progress = p;
     int rc = Run(o);
-    done = true;
-    watcher.join();
+    Rec.onCall = nullptr;
     EXPECT_EQ(rc, DRC_ABORTED);
+    EXPECT_EQ(Rec.Count("MQGET", "Q1"), 60u);       /* seen before the next message is read */
     EXPECT_EQ(LastText(), "Operation aborted by user");
     EXPECT_EQ(Rec.Count("MQBACK"), 1u);
     EXPECT_EQ(DepthOf("Q1"), 150);
@@ -70,7 +67,7 @@ TEST_F(Transfer, RefusedPutsBackOutAndLoseNothing)
     EXPECT_EQ(DepthOf("Q1"), 300);
     EXPECT_EQ(DepthOf("Q2"), 0);
     /* a failure in the second unit: the first stays committed */
-    Rec.Fail("MQPUT", "Q2", MQRC_Q_FULL, 1, 0, 249);
+    Rec.Fail("MQPUT", "Q2", MQRC_Q_FULL, 1, 249);
     EXPECT_EQ(Run(Move(this)), MQRC_Q_FULL);
     EXPECT_EQ(DepthOf("Q1"), 100);
     EXPECT_EQ(DepthOf("Q2"), 200);
@@ -129,7 +126,7 @@ TEST_F(Transfer, AFailedUnloadKeepsWhatItWrote)
     PutMany("Q1", 10);
     /* the fifth message fails (the first get is made twice: its buffer
      * was too small) */
-    Rec.Fail("MQGET", "Q1", MQRC_CONNECTION_BROKEN, 1, 0, 5);
+    Rec.Fail("MQGET", "Q1", MQRC_CONNECTION_BROKEN, 1, 5);
     std::string out = TempDir() + "/stopped.drask";
     DROPT *o = Block();
     strcpy(o->sourceQ, "Q1");
@@ -205,7 +202,7 @@ TEST_F(Transfer, TruncatedNotConvertedAndVanishedMessages)
     Mqsc("QM1", "CLEAR QLOCAL(Q1)\nCLEAR QLOCAL(Q2)");
     PutMany("Q1", 4);
     Rec.Clear();
-    Rec.Fail("MQGET", "Q1", MQRC_NO_MSG_UNDER_CURSOR, 1, 0, 2);
+    Rec.Fail("MQGET", "Q1", MQRC_NO_MSG_UNDER_CURSOR, 1, 2);
     o = Move(this);
     o->options |= DRO_BROWSEGET;
     o->search[DRS_TEXT][0].length = 7;
