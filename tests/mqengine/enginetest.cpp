@@ -515,16 +515,17 @@ void TestClock::Thaw()
 static void NoteAsked(uint32_t ms, bool wait)
 {
     std::lock_guard<std::mutex> g(Clock.lock);
-    Clock.asked.push_back({CSGetThreadId(), ms, wait});
+    Clock.asked[{wait, ms}]++;
+    Clock.recent.push_back({CSGetThreadId(), ms, wait});
+    if (Clock.recent.size() > 1000)
+        Clock.recent.pop_front();
 }
 
 static size_t CountAsked(uint32_t ms, bool wait)
 {
     std::lock_guard<std::mutex> g(Clock.lock);
-    size_t n = 0;
-    for (const TestClock::Asked &a : Clock.asked)
-        n += a.ms == ms && a.wait == wait;
-    return n;
+    auto it = Clock.asked.find({wait, ms});
+    return it == Clock.asked.end() ? 0 : it->second;
 }
 
 size_t TestClock::Sleeps(uint32_t ms)
@@ -541,7 +542,7 @@ std::vector<uint32_t> TestClock::WaitsOf(uint32_t thread)
 {
     std::lock_guard<std::mutex> g(lock);
     std::vector<uint32_t> out;
-    for (const Asked &a : asked)
+    for (const Asked &a : recent)
         if (a.wait && a.thread == thread)
             out.push_back(a.ms);
     return out;
@@ -556,6 +557,7 @@ void TestClock::Reset()
     std::lock_guard<std::mutex> g(lock);
     base += (uint64_t)offsetMs.exchange(0);
     asked.clear();
+    recent.clear();
 }
 
 static uint64_t ClockTick(void *)

@@ -8,7 +8,9 @@
 #include <atomic>
 #include <condition_variable>
 #include <cstdint>
+#include <deque>
 #include <functional>
+#include <map>
 #include <mutex>
 #include <string>
 #include <vector>
@@ -147,7 +149,7 @@ struct TestClock {
     /* The engine's sleeps and waits of ms asked so far. */
     size_t Sleeps(uint32_t ms);
     size_t Waits(uint32_t ms);
-    /* The waits a thread asked for, in order. */
+    /* The waits a thread asked for, in order (of the last thousand asked). */
     std::vector<uint32_t> WaitsOf(uint32_t thread);
     void Reset();
 
@@ -155,7 +157,8 @@ struct TestClock {
     std::condition_variable moved;               /* Advance, Thaw: for manual sleeps */
     uint64_t base = 10000000, since = 0;         /* the running tick at real ms since */
     struct Asked { uint32_t thread, ms; bool wait; };
-    std::vector<Asked> asked;
+    std::deque<Asked> recent;                    /* a fuzz run asks without end */
+    std::map<std::pair<bool, uint32_t>, size_t> asked;
 };
 extern TestClock Clock;
 
