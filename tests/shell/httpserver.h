@@ -13,9 +13,9 @@
 struct HttpScript {
     std::vector<std::string> pieces;
     int pauseMs = 0;                     /* between the pieces, so that each comes in a read of its own */
-    void *held = nullptr;                /* an event: the pieces after the first wait until it is set */
     enum End { CLOSE, HOLD, ENDLESS } end = CLOSE;
     std::string endless;                 /* sent again and again with ENDLESS */
+    void *held = nullptr;                /* an event: the pieces after the first wait until it is set */
 };
 
 class TestHttpServer {
