@@ -5,6 +5,7 @@
 
 #include <atomic>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <mutex>
 #include <thread>
@@ -84,13 +85,14 @@ std::vector<HWND> E2ETopWindows(DWORD pid)
 
 HWND E2EWaitWindow(DWORD pid, const char *part, int ms, HWND exclude)
 {
-    for (int waited = 0; waited <= ms; waited += 50) {
+    HWND found = nullptr;
+    E2EUntil(ms, [&] {
         for (HWND w : E2ETopWindows(pid))
             if (w != exclude && (!part || E2EText(w).find(part) != std::string::npos))
-                return w;
-        Sleep(50);
-    }
-    return nullptr;
+                found = w;
+        return found != nullptr;
+    });
+    return found;
 }
 
 std::string E2EText(HWND hwnd)
@@ -137,12 +139,20 @@ HWND E2EFindChild(HWND parent, const char *cls, int id)
     return f.found;
 }
 
-void E2EBringForward(HWND hwnd)
+bool E2EAnswers(HWND w, int ms)
+{
+    DWORD_PTR out;
+    return w && SendMessageTimeoutA(w, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, (UINT)ms, &out) != 0;
+}
+
+bool E2EBringForward(HWND hwnd)
 {
     ShowWindow(hwnd, SW_SHOWNORMAL);
     SetForegroundWindow(hwnd);
     BringWindowToTop(hwnd);
-    Sleep(100);
+    /* the activation is sent to the window's thread ahead of this */
+    E2EAnswers(hwnd);
+    return E2EUntil(E2E_WINDOW_MS, [&] { return GetForegroundWindow() == hwnd; });
 }
 
 void E2ETypeText(const char *text)
@@ -155,7 +165,6 @@ void E2ETypeText(const char *text)
         in[1].ki.dwFlags = KEYEVENTF_UNICODE | KEYEVENTF_KEYUP;
         SendInput(2, in, sizeof(INPUT));
     }
-    Sleep(50);
 }
 
 void E2EKey(WORD vk, bool ctrl, bool shift, bool alt)
@@ -179,8 +188,25 @@ void E2EKey(WORD vk, bool ctrl, bool shift, bool alt)
         if (held[i])
             key(mods[i], true);
     SendInput((UINT)in.size(), in.data(), sizeof(INPUT));
-    Sleep(50);
 }
+
+void E2EKeys(std::initializer_list<WORD> keys, bool down)
+{
+    std::vector<INPUT> in;
+    for (WORD k : keys) {
+        INPUT i = {};
+        i.type = INPUT_KEYBOARD;
+        i.ki.wVk = k;
+        i.ki.dwFlags = down ? 0 : KEYEVENTF_KEYUP;
+        in.push_back(i);
+    }
+    SendInput((UINT)in.size(), in.data(), sizeof(INPUT));
+}
+
+/* When and where the last button was pressed, for the pause before a
+ * press on the same spot. */
+static ULONGLONG LastPress;
+static POINT LastPressAt;
 
 void E2EMouse(POINT screen, DWORD buttons)
 {
@@ -192,11 +218,21 @@ void E2EMouse(POINT screen, DWORD buttons)
     in[0].mi.dy = screen.y * 65535 / (h - 1);
     in[0].mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
     UINT n = 1;
+    if (buttons & (MOUSEEVENTF_LEFTDOWN | MOUSEEVENTF_RIGHTDOWN)) {
+        /* the pause that keeps two presses two single clicks: it is the
+           time itself that the system tells a double click by */
+        ULONGLONG apart = GetDoubleClickTime() + 100, since = GetTickCount64() - LastPress;
+        bool sameSpot = abs(screen.x - LastPressAt.x) <= GetSystemMetrics(SM_CXDOUBLECLK) &&
+                    abs(screen.y - LastPressAt.y) <= GetSystemMetrics(SM_CYDOUBLECLK);
+        if (LastPress && sameSpot && since < apart)
+            Sleep((DWORD)(apart - since));
+        LastPress = GetTickCount64();
+        LastPressAt = screen;
+    }
     for (DWORD b : {MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_RIGHTDOWN, MOUSEEVENTF_LEFTUP, MOUSEEVENTF_RIGHTUP})
         if (buttons & b)
             in[n++].mi.dwFlags = b;
     SendInput(n, in, sizeof(INPUT));
-    Sleep(80);
 }
 
 void E2EClick(HWND hwnd, int x, int y, bool right)
@@ -211,11 +247,31 @@ void E2ECommand(HWND frame, int id)
     PostMessageA(frame, WM_COMMAND, MAKEWPARAM(id, 0), 0);
 }
 
+bool E2EDo(HWND w, int id, LPARAM lp)
+{
+    DWORD_PTR out;
+    return w && SendMessageTimeoutA(w, WM_COMMAND, MAKEWPARAM(id, 0), lp, SMTO_ABORTIFHUNG, E2E_WINDOW_MS, &out) != 0;
+}
+
+/* The clipboard opened: another process may hold it for a moment. */
+static bool OpenedClipboard(void)
+{
+    return E2EUntil(E2E_WINDOW_MS, [] { return OpenClipboard(nullptr) != FALSE; }, 20);
+}
+
+void E2EEmptyClipboard(void)
+{
+    if (OpenedClipboard()) {
+        EmptyClipboard();
+        CloseClipboard();
+    }
+}
+
 std::string E2EClipboard(void)
 {
     std::string s;
-    for (int i = 0; i < 20 && !OpenClipboard(nullptr); i++)
-        Sleep(50);
+    if (!OpenedClipboard())
+        return s;
     if (HANDLE h = GetClipboardData(CF_TEXT)) {
         if (const char *p = (const char *)GlobalLock(h)) {
             s = p;
@@ -275,9 +331,10 @@ static void Watch(DWORD pid)
             }
             fprintf(stderr, "e2e: message box \"%s\": %s\n", b.caption.c_str(), b.text.c_str());
             PostMessageA(w, WM_COMMAND, MAKEWPARAM(Answer.load(), BN_CLICKED), 0);
-            Sleep(200);
+            /* logged once: the box gone before the next look */
+            E2EUntil(E2E_WINDOW_MS, [&] { return !Watching || !IsWindow(w) || !IsWindowVisible(w); });
         }
-        Sleep(100);
+        Sleep(100);                                /* the next look */
     }
 }
 

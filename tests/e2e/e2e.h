@@ -10,9 +10,33 @@
 
 #include "mqi.h"
 
+#include <initializer_list>
 #include <map>
 #include <string>
 #include <vector>
+
+/* ---- waits ---------------------------------------------------------------- */
+
+/* How long a wait gives the program, on the clock: its windows' answer
+ * to what they were sent or shown (its thread gets a share of a loaded
+ * machine), and an answer that waits on the queue manager as well.  A
+ * wait that sees its event ends at once: these bound a failure only. */
+enum { E2E_WINDOW_MS = 30000, E2E_QMGR_MS = 60000 };
+
+/* Looks until holds() is true or ms have passed on the clock (not the
+ * sum of the sleeps between looks, which a loaded machine stretches):
+ * whether it held. */
+template <class Holds> bool E2EUntil(int ms, Holds holds, int every = 50)
+{
+    ULONGLONG start = GetTickCount64();
+    for (;;) {
+        if (holds())
+            return true;
+        if (GetTickCount64() - start >= (ULONGLONG)ms)
+            return false;
+        Sleep((DWORD)every);
+    }
+}
 
 /* ---- processes ---------------------------------------------------------- */
 
@@ -43,20 +67,38 @@ HWND E2EWaitWindow(DWORD pid, const char *part, int ms, HWND exclude = nullptr);
 std::string E2EText(HWND hwnd);
 /* A descendant by class (null: any) and control id (-1: any). */
 HWND E2EFindChild(HWND parent, const char *cls, int id);
-/* Brings a window forward so that synthesized input reaches it. */
-void E2EBringForward(HWND hwnd);
+/* Brings a window forward so that synthesized input reaches it: back
+ * once its thread has taken the activation and it is the foreground
+ * window (false when it did not become so). */
+bool E2EBringForward(HWND hwnd);
 /* Synthesized input: text as typed, one key with modifiers, a mouse
- * click at client coordinates of a window. */
+ * click at client coordinates of a window.  Each goes into the input
+ * queue of the foreground window's thread, after the input before it,
+ * and is taken there later: a caller waits for its effect. */
 void E2ETypeText(const char *text);
 void E2EKey(WORD vk, bool ctrl = false, bool shift = false, bool alt = false);
 void E2EClick(HWND hwnd, int x, int y, bool right = false);
 /* The pointer moved to a screen point, then the buttons given
- * (MOUSEEVENTF_LEFTDOWN, ...) pressed or let go there. */
+ * (MOUSEEVENTF_LEFTDOWN, ...) pressed or let go there.  A press on the
+ * spot of the last comes no sooner after it than a user's next single
+ * click: the system's double-click time (the road never double-clicks
+ * with the mouse). */
 void E2EMouse(POINT screen, DWORD buttons);
-/* A menu command sent as the menu sends it. */
+/* Keys (VK_SHIFT, ...) pressed or let go, into the same input queue: the
+ * mouse input after them is taken with them held, as a user's is. */
+void E2EKeys(std::initializer_list<WORD> keys, bool down);
+/* A menu command posted as the menu posts it (taken after what the
+ * window's thread was given before it). */
 void E2ECommand(HWND frame, int id);
-/* The clipboard's text. */
+/* A command sent to a window: back once its thread has handled it (not
+ * for one that opens a modal window, which would hold this send). */
+bool E2EDo(HWND w, int id, LPARAM lp = 0);
+/* Whether the window's thread answers: back once it has handled what it
+ * was sent before. */
+bool E2EAnswers(HWND w, int ms = E2E_WINDOW_MS);
+/* The clipboard's text; emptied. */
 std::string E2EClipboard(void);
+void E2EEmptyClipboard(void);
 /* A screen picture of the window into the gallery folder
  * (<gallery>/<name>.bmp). */
 bool E2EShot(HWND hwnd, const char *name);

@@ -21,13 +21,12 @@ static std::string ExeDir(void)
 
 static bool BoxSaid(const char *text)
 {
-    for (int i = 0; i < 100; i++) {
+    return E2EUntil(E2E_WINDOW_MS, [&] {
         for (const E2EBox &b : E2EWatchdogTake())
             if (b.text.find(text) != std::string::npos)
                 return true;
-        Sleep(50);
-    }
-    return false;
+        return false;
+    });
 }
 
 TEST(Harness, DrivesAProgramThatOwnsItsQueueManager)
@@ -55,8 +54,7 @@ TEST(Harness, DrivesAProgramThatOwnsItsQueueManager)
     GetClientRect(field, &rc);
     E2EClick(field, rc.right / 2, rc.bottom / 2);
     E2ETypeText("typed by the harness");
-    for (int i = 0; i < 40 && E2EText(field) != "typed by the harness"; i++)
-        Sleep(50);
+    E2EUntil(E2E_WINDOW_MS, [&] { return E2EText(field) == "typed by the harness"; });
     EXPECT_EQ(E2EText(field), "typed by the harness");
     GetClientRect(put, &rc);
     E2EClick(put, rc.right / 2, rc.bottom / 2);

@@ -26,6 +26,8 @@
 #include "road.h"
 #include "mqsim.h"
 
+#include <commctrl.h>
+
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -102,9 +104,11 @@ static int Start(Road *r)
     return 0;
 }
 
+static std::string CopiedRows(Road *r);
+
 /* 2: a queue's message list opened from the tree (the frame's title
  * names it): as many rows as the depth; the queue of a few thousand
- * shows its first page. */
+ * shows its first page, Next Page its second (its 101st message first). */
 static void Browse(Road *r)
 {
     int n = OpenFromTree(r, "browse", "E2E.TEXT", (int)r->queues[RQ_TEXT].size());
@@ -119,8 +123,12 @@ static void Browse(Road *r)
        shows from its first message, every one of them */
     HWND list = MessageList(r->frame);
     HWND dialog = list ? GetParent(GetParent(list)) : nullptr;
-    PostMessageA(dialog, WM_COMMAND, 6014, 0);                   /* Range, Next Page */
-    Sleep(1500);
+    E2EDo(dialog, 6014);                                         /* Range, Next Page */
+    std::string second = r->queues[RQ_MANY].size() > 100 ? r->queues[RQ_MANY][100].msgId : "(none)";
+    std::string shown;
+    if (!E2EUntil(E2E_QMGR_MS, [&] { return (shown = CopiedRows(r)).find(second) != std::string::npos; }, 200))
+        Fail(r, "browse", "Next Page on E2E.MANY does not show its 101st message " + second + ": \"" +
+                              shown.substr(0, 400) + "\"");
     n = OpenFromTree(r, "browse", "E2E.TEXT", (int)r->queues[RQ_TEXT].size());
     if (n != (int)r->queues[RQ_TEXT].size())
         Fail(r, "browse", "after Next Page on E2E.MANY the list of E2E.TEXT shows " + std::to_string(n) + " rows");
@@ -129,7 +137,8 @@ static void Browse(Road *r)
 
 /* Every row of the frame's message list as text, as a user copies it:
  * the list's Copy with Ctrl (the rows' text, not their export) and Shift
- * (all rows) held. */
+ * (all rows) held; the command puts the text on the clipboard before it
+ * returns. */
 static std::string CopiedRows(Road *r)
 {
     HWND pane = nullptr;                                  /* the list's command window */
@@ -139,25 +148,12 @@ static std::string CopiedRows(Road *r)
         if (strncmp(cls, "RAVOLT_", 7) == 0 && strstr(cls, "COMMAND"))
             pane = w;
     }
-    if (OpenClipboard(nullptr)) {
-        EmptyClipboard();
-        CloseClipboard();
-    }
-    E2EBringForward(r->frame);
-    INPUT keys[2] = {};
-    for (int i = 0; i < 2; i++) {
-        keys[i].type = INPUT_KEYBOARD;
-        keys[i].ki.wVk = i ? VK_SHIFT : VK_CONTROL;
-    }
-    SendInput(2, keys, sizeof(INPUT));
-    Sleep(300);
-    DWORD_PTR done = 0;
-    SendMessageTimeoutA(pane, WM_COMMAND, 796, 0, SMTO_ABORTIFHUNG, 5000, &done);
-    for (INPUT &k : keys)
-        k.ki.dwFlags = KEYEVENTF_KEYUP;
-    SendInput(2, keys, sizeof(INPUT));
-    Sleep(100);
-    return E2EClipboard();
+    E2EEmptyClipboard();
+    bool held = HoldKeys(r, {VK_CONTROL, VK_SHIFT}, true);
+    if (held)
+        E2EDo(pane, 796);
+    HoldKeys(r, {VK_CONTROL, VK_SHIFT}, false);
+    return held ? E2EClipboard() : std::string();
 }
 
 /* 8: the dead-letter queue's list; its summary column gives each dead
@@ -182,14 +178,14 @@ static HWND ObjectDialog(Road *r, int command, const char *title)
 {
     E2ECommand(r->frame, command);
     HWND dialog = nullptr;
-    for (int waited = 0; !dialog && waited < 10000; waited += 200) {
+    E2EUntil(E2E_WINDOW_MS, [&] {
         for (HWND w : E2ETopWindows(r->program.pid)) {
             std::string t = E2EText(w);
             if (t.size() >= strlen(title) && t.compare(t.size() - strlen(title), strlen(title), title) == 0)
                 dialog = w;
         }
-        Sleep(200);
-    }
+        return dialog != nullptr;
+    }, 200);
     return dialog;
 }
 
@@ -215,7 +211,7 @@ static HWND AlterField(Road *r, const char *step, int command, const char *title
     }
     /* the reply fills the fields; then each line is clicked from the top
        until the editor lies over the one that shows was, on the tab shown
-       first, then on each tab clicked in turn */
+       first, then (once the reply is in) on each tab clicked in turn */
     HWND fields = E2EFindChild(dialog, "PCFFields", 19), tabs = E2EFindChild(dialog, "SysTabControl32", 30);
     auto scan = [&] {
         for (int y = 5; y < 400; y += 10) {
@@ -228,20 +224,27 @@ static HWND AlterField(Road *r, const char *step, int command, const char *title
         }
         return false;
     };
-    bool found = false;
-    for (int round = 0; round < 20 && !found; round++) {
-        Sleep(250);
-        found = scan();
-    }
     RECT strip = {};
     if (tabs)
         GetClientRect(tabs, &strip);
-    for (int x = 8; !found && x < strip.right; x += 16) {
-        E2EBringForward(dialog);
-        E2EClick(tabs, x, 8);
-        Sleep(150);
-        found = scan();
-    }
+    auto scanTabs = [&] {
+        for (int x = 8; x < strip.right; x += 16) {
+            /* a click along the headers: a tab it selects shows its page
+               at once (the dialog takes the tab's notice as it is sent) */
+            LRESULT shown = SendMessageA(tabs, TCM_GETCURSEL, 0, 0);
+            SendMessageA(tabs, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(x, 8));
+            SendMessageA(tabs, WM_LBUTTONUP, 0, MAKELPARAM(x, 8));
+            if (SendMessageA(tabs, TCM_GETCURSEL, 0, 0) != shown && scan())
+                return true;
+        }
+        return false;
+    };
+    /* the answer's fields are in place by the time its status shows: the
+       tab shown is looked at until then, every tab after it */
+    bool found = E2EUntil(E2E_QMGR_MS, [&] {
+        bool answered = DialogStatus(dialog).find("Display refreshed") != std::string::npos;
+        return scan() || (answered && scanTabs());
+    }, 250);
     editor = FieldEditor(dialog);
     if (!found) {
         Fail(r, step, std::string("the field showing \"") + was + "\" was not reached");
@@ -249,7 +252,7 @@ static HWND AlterField(Road *r, const char *step, int command, const char *title
     }
     TypeOver(editor, now);
     Press(dialog, 575);
-    if (!StatusComes(dialog, "altered", 10000))
+    if (!StatusComes(dialog, "altered", E2E_QMGR_MS))
         Fail(r, step, "Alter was not confirmed: \"" + DialogStatus(dialog) + "\"");
     E2EShot(dialog, shot);
     return dialog;
@@ -299,7 +302,7 @@ static void CopyQueue(Road *r, HWND dialog, const char *source, const char *copy
     }
     TypeOver(editor, copy);
     Press(dialog, 577);
-    if (!StatusComes(dialog, "copied", 10000))
+    if (!StatusComes(dialog, "copied", E2E_QMGR_MS))
         Fail(r, step, "Copy was not confirmed: \"" + DialogStatus(dialog) + "\"");
     std::string text;
     if (!Inquire(copy, MQCA_Q_DESC, nullptr, &text) || text != desc)
@@ -321,21 +324,21 @@ static void Alter(Road *r)
         Fail(r, "queue", "MQINQ shows the description \"" + text + "\"");
     if (d)
         CopyQueue(r, d, "E2E.TARGET1", "E2E.COPY", "target of the road");
-    if (d)
-        PostMessageA(d, WM_CLOSE, 0, 0);
+    if (d && !Closed(d))                             /* gone before the next Queue dialog is looked for */
+        Fail(r, "queue", "the Queue dialog did not close");
     /* a number shown with thousands separators, typed over with them */
     d = AlterField(r, "queue depth", 533, "/Queue", "E2E.TARGET1", "5,000", "6,000", "road-09-queue-depth");
     MQLONG depth = 0;
     if (!Inquire("E2E.TARGET1", MQIA_MAX_Q_DEPTH, &depth, nullptr) || depth != 6000)
         Fail(r, "queue depth", "MQINQ shows the maximum depth " + std::to_string(depth));
-    if (d)
-        PostMessageA(d, WM_CLOSE, 0, 0);
+    if (d && !Closed(d))
+        Fail(r, "queue depth", "the Queue dialog did not close");
     d = AlterField(r, "queue manager", 542, "/Queue Manager", nullptr, "road queue manager", "altered on the road",
                    "road-09-queue-manager");
     if (!Inquire(nullptr, MQCA_Q_MGR_DESC, nullptr, &text) || text != "altered on the road")
         Fail(r, "queue manager", "MQINQ shows the description \"" + text + "\"");
-    if (d)
-        PostMessageA(d, WM_CLOSE, 0, 0);
+    if (d && !Closed(d))
+        Fail(r, "queue manager", "the Queue Manager dialog did not close");
     CheckQueues(r, "alter", nullptr, 0);
 }
 
@@ -358,13 +361,14 @@ static void QueueOfAnyType(Road *r)
     } else {
         TypeOver(FieldEditor(dialog), "All");
         Press(dialog, 1);
-        if (!StatusComes(dialog, "Display refreshed", 10000))
+        if (!StatusComes(dialog, "Display refreshed", E2E_QMGR_MS))
             Fail(r, step, "Refresh was not answered: \"" + DialogStatus(dialog) + "\"");
         else if (!FieldShown(dialog, "target of the road"))
             Fail(r, step, "the dialog does not show the queue's description after a Refresh with Queue Type All");
     }
     E2EShot(dialog, "road-09-queue-all");
-    PostMessageA(dialog, WM_CLOSE, 0, 0);
+    if (!Closed(dialog))
+        Fail(r, step, "the Queue dialog did not close");
     CheckQueues(r, step, nullptr, 0);
 }
 

@@ -53,6 +53,12 @@ void ClickLine(HWND tree, int y, bool twice = false);
 void ScanTree(Road *r);
 const TreeLine *LineOf(Road *r, const char *queue);
 bool TreeShowsRoad(Road *r, int ms, std::string *missing);
+/* Keys (VK_SHIFT, VK_CONTROL) pressed, or let go, as a user holds them
+ * while the program works: back once the program has taken them.  The
+ * program reads such keys when it takes them from its input queue, after
+ * what it is sent or posted; so a key behind them whose effect shows is
+ * the sign: the tree's selection stepped a line down (or up again). */
+bool HoldKeys(Road *r, std::initializer_list<WORD> keys, bool down);
 
 /* the frame's message list: a frame's split list, its rows */
 HWND MessageList(HWND frame);
@@ -71,6 +77,19 @@ std::string DialogStatus(HWND dialog);
 /* waits up to ms for it to hold (or, with absent, no longer hold) text:
    whether it came to */
 bool StatusComes(HWND dialog, const char *text, int ms, bool absent = false);
+/* A line of a status history (a combo box's list), read across
+   processes into room for the longest the program keeps. */
+std::string HistoryLine(HWND combo, int i);
+/* A mark put at the top of a dialog's status history: every text the
+   dialog says afterwards goes above it (the history keeps each text that
+   differs from its top).  The texts above the mark, newest first; and
+   the newest of them that answers, waited for up to ms ("" if none). */
+void MarkStatus(HWND dialog);
+std::vector<std::string> StatusSinceMark(HWND dialog);
+std::string StatusAnswer(HWND dialog, bool (*answers)(const std::string &), int ms);
+/* A window closed as its close box closes it: whether it went (or was
+   hidden, as a dialog kept for its next use is). */
+bool Closed(HWND w);
 
 /* roadpanel.cpp: whether a frame's queue-manager panel is wide enough
    to read (why not); the frame made small and large again; the stopped

@@ -33,11 +33,9 @@ void PutDuringMove(Road *r)
     std::atomic<bool> ended{false}, during{false};
     std::atomic<int> waited{0};
     std::thread presser([&] {
-        for (; !ended && waited < 120000; waited += 50) {
-            if (Depth("E2E.MANY") > 0)
-                break;
-            Sleep(50);
-        }
+        ULONGLONG start = GetTickCount64();
+        E2EUntil(120000, [&] { return ended || Depth("E2E.MANY") > 0; });
+        waited = (int)(GetTickCount64() - start);
         during = !ended;
         Press(put, IDOK);
     });

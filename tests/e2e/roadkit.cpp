@@ -199,21 +199,36 @@ const TreeLine *LineOf(Road *r, const char *queue)
  * waited for up to ms. */
 bool TreeShowsRoad(Road *r, int ms, std::string *missing)
 {
-    for (int waited = 0;; waited += 500) {
+    return E2EUntil(ms, [&] {
         ScanTree(r);
         missing->clear();
         for (int i = 0; i < RoadQueueCount; i++)
             if (!LineOf(r, RoadQueues[i]))
                 *missing += std::string(missing->empty() ? "" : " ") + RoadQueues[i];
-        if (missing->empty() || waited >= ms)
-            return missing->empty();
-        Sleep(500);
-    }
+        return missing->empty();
+    }, 200);
 }
 
 HWND MessageList(HWND frame)
 {
     return E2EFindChild(frame, "ZKTSPLITLIST", -1);
+}
+
+bool HoldKeys(Road *r, std::initializer_list<WORD> keys, bool down)
+{
+    /* two queue lines one below the other: the tree's first two */
+    HWND tree = Tree(r);
+    auto at = [&](const TreeLine &l) { return Status(r) == "E2EQM/" + l.queue; };
+    if (r->lines.size() < 2 || (ClickLine(tree, r->lines[0].y), !at(r->lines[0])))
+        ScanTree(r);
+    if (r->lines.size() < 2)
+        return false;
+    const TreeLine &from = r->lines[down ? 0 : 1], &to = r->lines[down ? 1 : 0];
+    E2EBringForward(r->frame);
+    ClickLine(tree, from.y);                          /* the tree takes the keys */
+    E2EKeys(keys, down);
+    E2EKey(down ? VK_DOWN : VK_UP);
+    return E2EUntil(E2E_WINDOW_MS, [&] { return at(to); });
 }
 
 /* The rows of the frame's message list (its split list's list box). */
@@ -268,12 +283,10 @@ int OpenFromTree(Road *r, const char *step, const char *queue, int rows)
         return -1;
     }
     int n = -1;
-    for (int waited = 0; waited < 8000; waited += 200) {
+    E2EUntil(E2E_QMGR_MS, [&] {
         n = ListRows(r);
-        if (E2EText(r->frame).find(want) != std::string::npos && n == rows)
-            break;
-        Sleep(200);
-    }
+        return E2EText(r->frame).find(want) != std::string::npos && n == rows;
+    });
     if (E2EText(r->frame).find(want) == std::string::npos)
         Fail(r, step, "the frame's title names no " + want + ": " + E2EText(r->frame));
     return n;
@@ -341,12 +354,74 @@ std::string DialogStatus(HWND dialog)
 
 bool StatusComes(HWND dialog, const char *text, int ms, bool absent)
 {
-    for (int waited = 0;; waited += 200) {
-        bool holds = DialogStatus(dialog).find(text) != std::string::npos;
-        if (holds != absent)
-            return true;
-        if (waited >= ms)
-            return false;
-        Sleep(200);
+    return E2EUntil(ms, [&] { return (DialogStatus(dialog).find(text) != std::string::npos) != absent; });
+}
+
+/* The status history of a dialog: its status line's list. */
+static HWND StatusHistory(HWND dialog)
+{
+    return dialog ? E2EFindChild(dialog, "ComboBox", 17) : nullptr;
+}
+
+/* The mark the road puts at the top of a status history. */
+static const char StatusMark[] = "(the road's mark)";
+
+std::string HistoryLine(HWND combo, int i)
+{
+    /* the text comes from the program's process: asked for in UTF-16
+       (an ANSI ask across processes came back as its first letter).
+       The program goes on adding lines at the top while they are read,
+       so the line asked for may be longer than the one whose length was
+       asked: the room is the longest line the program keeps (its status
+       texts are under 752 characters) */
+    wchar_t wide[1024];
+    LRESULT n = SendMessageW(combo, CB_GETLBTEXTLEN, (WPARAM)i, 0);
+    if (n < 0 || n >= (LRESULT)(sizeof wide / sizeof *wide))
+        return std::string();
+    wide[0] = 0;
+    SendMessageW(combo, CB_GETLBTEXT, (WPARAM)i, (LPARAM)wide);
+    wide[sizeof wide / sizeof *wide - 1] = 0;
+    char text[3 * 1024] = "";
+    WideCharToMultiByte(CP_UTF8, 0, wide, -1, text, sizeof text - 1, nullptr, nullptr);
+    return text;
+}
+
+void MarkStatus(HWND dialog)
+{
+    HWND combo = StatusHistory(dialog);
+    DWORD_PTR out;
+    if (combo)
+        SendMessageTimeoutA(combo, CB_INSERTSTRING, 0, (LPARAM)StatusMark, SMTO_ABORTIFHUNG, E2E_WINDOW_MS, &out);
+}
+
+std::vector<std::string> StatusSinceMark(HWND dialog)
+{
+    std::vector<std::string> said;
+    HWND combo = StatusHistory(dialog);
+    int kept = combo ? (int)SendMessageA(combo, CB_GETCOUNT, 0, 0) : 0;
+    for (int i = 0; i < kept && i < 30; i++) {
+        std::string line = HistoryLine(combo, i);
+        if (line == StatusMark)
+            break;
+        said.push_back(line);
     }
+    return said;
+}
+
+std::string StatusAnswer(HWND dialog, bool (*answers)(const std::string &), int ms)
+{
+    std::string found;
+    E2EUntil(ms, [&] {
+        for (const std::string &line : StatusSinceMark(dialog))
+            if (found.empty() && answers(line))
+                found = line;
+        return !found.empty();
+    }, 100);
+    return found;
+}
+
+bool Closed(HWND w)
+{
+    PostMessageA(w, WM_CLOSE, 0, 0);
+    return E2EUntil(E2E_WINDOW_MS, [&] { return !IsWindow(w) || !IsWindowVisible(w); });
 }

@@ -27,13 +27,14 @@ static const char *const Shown[] = { "E2E.TARGET1", "E2E.TARGET2", "E2E.TEXT" };
 /* A top-level window of the program whose title holds text. */
 static HWND WindowEnding(Road *r, const char *text, int ms)
 {
-    for (int waited = 0; waited <= ms; waited += 200) {
+    HWND found = nullptr;
+    E2EUntil(ms, [&] {
         for (HWND w : E2ETopWindows(r->program.pid))
             if (E2EText(w).find(text) != std::string::npos && IsWindowVisible(w))
-                return w;
-        Sleep(200);
-    }
-    return nullptr;
+                found = w;
+        return found != nullptr;
+    }, 200);
+    return found;
 }
 
 static std::string Titles(Road *r)
@@ -68,12 +69,7 @@ static int Rows(HWND list)
 
 static bool WaitRows(HWND list, int rows, int ms)
 {
-    for (int waited = 0; waited <= ms; waited += 200) {
-        if (Rows(list) == rows)
-            return true;
-        Sleep(200);
-    }
-    return false;
+    return E2EUntil(ms, [&] { return Rows(list) == rows; });
 }
 
 /* The road queue a line of text names (the first of Shown it holds as
@@ -113,12 +109,19 @@ static std::string Joined(const std::vector<std::string> &names)
     return "[" + out + "]";
 }
 
+/* The selected rows' text as the list's Copy puts it on the clipboard
+ * (its command puts it there before it returns). */
+static std::string CopiedText(HWND dialog)
+{
+    E2EEmptyClipboard();
+    E2EDo(dialog, CMD_COPY);
+    return E2EClipboard();
+}
+
 /* The selected rows the list shows, copied as a user copies them. */
 static std::vector<std::string> Copied(HWND dialog)
 {
-    SendMessageA(dialog, WM_COMMAND, CMD_COPY, 0);
-    Sleep(300);
-    return NamesOf(E2EClipboard());
+    return NamesOf(CopiedText(dialog));
 }
 
 /* The export dialog of the list: CSV into a file with a selection; its
@@ -127,7 +130,7 @@ static std::string Export(Road *r, HWND dialog, const char *selection, const std
                           std::vector<std::string> *names)
 {
     PostMessageA(dialog, WM_COMMAND, CMD_EXPORT, 0);
-    HWND ex = WindowEnding(r, "Export IBM MQ Definition", 10000);
+    HWND ex = WindowEnding(r, "Export IBM MQ Definition", E2E_WINDOW_MS);
     if (!ex)
         return "no export dialog";
     for (int id : { EXD_TYPE, EXD_SELECTION }) {
@@ -147,11 +150,15 @@ static std::string Export(Road *r, HWND dialog, const char *selection, const std
     if (!file)
         file = E2EFindChild(E2EFindChild(ex, "ComboBox", EXD_FILE), "Edit", -1);
     SendMessageA(file, WM_SETTEXT, 0, (LPARAM)path.c_str());
-    Press(ex, EXD_APPLY);
-    Sleep(500);
     HWND status = E2EFindChild(ex, nullptr, EXD_STATUS);
-    std::string said = status ? E2EText(status) : "";
-    PostMessageA(ex, WM_CLOSE, 0, 0);
+    std::string was = status ? E2EText(status) : "", said;
+    Press(ex, EXD_APPLY);
+    E2EUntil(E2E_WINDOW_MS, [&] {                       /* what the export says of itself */
+        said = status ? E2EText(status) : "";
+        return !said.empty() && said != was;
+    });
+    if (!Closed(ex))                                  /* gone before the next export looks for its own */
+        said += " (and the export dialog stays)";
     *names = NamesOf(FileText(path));
     return said;
 }
@@ -164,7 +171,6 @@ static void ClickRow(HWND list, int index, bool ctrl)
     WPARAM keys = MK_LBUTTON | (ctrl ? MK_CONTROL : 0);
     SendMessageA(list, WM_LBUTTONDOWN, keys, at);
     SendMessageA(list, WM_LBUTTONUP, ctrl ? MK_CONTROL : 0, at);
-    Sleep(100);
 }
 
 /* The Queue List of the location a tree line shows, once it has rows
@@ -174,21 +180,15 @@ static HWND OpenQueueList(Road *r, const char *step, const char *location, int y
     ClickLine(Tree(r), y);
     E2ECommand(r->frame, CMD_QUEUE_LIST);
     std::string title = std::string(location) + "/Queue List";
-    HWND dialog = WindowEnding(r, title.c_str(), 20000);
+    HWND dialog = WindowEnding(r, title.c_str(), E2E_QMGR_MS);
     HWND list = nullptr;
-    for (int waited = 0; dialog && !list && waited < 10000; waited += 200) {
-        list = ListBox(dialog);
-        if (!list)
-            Sleep(200);
-    }
+    E2EUntil(dialog ? E2E_WINDOW_MS : 0, [&] { return (list = dialog ? ListBox(dialog) : nullptr) != nullptr; });
     if (!list) {
         Fail(r, step, "no " + title + " window with a list among" + Titles(r));
         return nullptr;
     }
     MoveWindow(dialog, 50, 50, 900, 560, TRUE);
-    for (int waited = 0; Rows(list) <= 0 && waited < 20000; waited += 200)
-        Sleep(200);
-    if (Rows(list) <= 0)
+    if (!E2EUntil(E2E_QMGR_MS, [&] { return Rows(list) > 0; }))
         Fail(r, step, title + " shows no rows");
     return dialog;
 }
@@ -208,13 +208,10 @@ static void ApplyFilter(HWND dialog, const char *text)
  * ms: the title says the condition is active and no longer waits. */
 static bool WhereAnswered(HWND dialog, int ms)
 {
-    for (int waited = 0; waited <= ms; waited += 200) {
+    return E2EUntil(ms, [&] {
         std::string title = E2EText(dialog);
-        if (title.find("[WHERE Active]") != std::string::npos && title.find("waiting") == std::string::npos)
-            return true;
-        Sleep(200);
-    }
-    return false;
+        return title.find("[WHERE Active]") != std::string::npos && title.find("waiting") == std::string::npos;
+    });
 }
 
 HWND RoadQueueList(Road *r, const char *step, const char *filterText, int rows, HWND *list)
@@ -228,7 +225,7 @@ HWND RoadQueueList(Road *r, const char *step, const char *filterText, int rows, 
         return nullptr;
     }
     ApplyFilter(dialog, filterText);
-    if (!WaitRows(*list, rows, 10000))
+    if (!WaitRows(*list, rows, E2E_QMGR_MS))
         Fail(r, step, std::string("the filter ") + filterText + " leaves " + std::to_string(Rows(*list)) +
                           " rows, not " + std::to_string(rows));
     return dialog;
@@ -253,9 +250,9 @@ void QueueListExport(Road *r)
         return;
     }
     ApplyFilter(dialog, "queue == 'E2E.T*'");            /* the queue manager is asked for E2E.T* */
-    if (!WhereAnswered(dialog, 15000))
+    if (!WhereAnswered(dialog, E2E_QMGR_MS))
         Fail(r, step, "the filter's WHERE condition was not answered: \"" + E2EText(dialog) + "\"");
-    if (!WaitRows(list, 3, 10000))
+    if (!WaitRows(list, 3, E2E_QMGR_MS))
         Fail(r, step, "the filter leaves " + std::to_string(Rows(list)) + " rows, not 3");
     /* a click on the first column's title sorts by it, a second turns
        the order round */
@@ -266,9 +263,9 @@ void QueueListExport(Road *r)
     std::vector<std::string> shown = before;
     for (int x = 20; title && x < 600 && (shown.empty() || shown.front() != "E2E.TEXT"); x += 30) {
         for (int clicks = 0; clicks < 2 && (shown.empty() || shown.front() != "E2E.TEXT"); clicks++) {
+            /* the list sorts as the click is sent */
             SendMessageA(title, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(x, 6));
             SendMessageA(title, WM_LBUTTONUP, 0, MAKELPARAM(x, 6));
-            Sleep(300);
             SendMessageA(dialog, WM_COMMAND, CMD_SELECT_ALL, 0);
             shown = Copied(dialog);
         }
@@ -304,7 +301,7 @@ void QueueListExport(Road *r)
         ClickRow(list, row, false);
     MQLONG depth = Depth("E2E.TARGET2");
     PostMessageA(dialog, WM_COMMAND, CMD_PUT, 0);
-    HWND put = WindowEnding(r, "MQPUT from", 10000);
+    HWND put = WindowEnding(r, "MQPUT from", E2E_WINDOW_MS);
     if (!put) {
         Fail(r, "put from the list", "Put... opened no put window");
     } else {
@@ -316,15 +313,16 @@ void QueueListExport(Road *r)
         if (text)
             SendMessageA(text, WM_SETTEXT, 0, (LPARAM)"put from the queue list");
         Press(put, IDOK);
-        std::string result = RoadPutResult(put, 15000);
+        std::string result = RoadPutResult(put, E2E_QMGR_MS);
         if (Depth("E2E.TARGET2") != depth + 1)
             Fail(r, "put from the list", "E2E.TARGET2 holds " + std::to_string(Depth("E2E.TARGET2")) +
                                              " messages after the put (\"" + result + "\")");
         E2EShot(put, "road-10-put-from-list");
-        PostMessageA(put, WM_CLOSE, 0, 0);
+        if (!Closed(put))
+            Fail(r, "put from the list", "the put window did not close");
     }
-    PostMessageA(dialog, WM_CLOSE, 0, 0);
-    Sleep(300);
+    if (!Closed(dialog))                             /* gone before the next Queue List is looked for */
+        Fail(r, step, "the Queue List did not close");
     const char *touched[] = { "E2E.TARGET2" };
     CheckQueues(r, step, touched, 1);
 }
@@ -338,15 +336,13 @@ static void DepthFilter(Road *r, const char *step, HWND dialog, const char *filt
 {
     HWND list = ListBox(dialog);
     ApplyFilter(dialog, filter);
-    if (!WhereAnswered(dialog, 20000))
+    if (!WhereAnswered(dialog, E2E_QMGR_MS))
         Fail(r, step, std::string(filter) + " is not answered under a WHERE condition: \"" + E2EText(dialog) + "\"");
-    if (!WaitRows(list, (int)want.size(), 20000))
+    if (!WaitRows(list, (int)want.size(), E2E_QMGR_MS))
         Fail(r, step, std::string(filter) + " leaves " + std::to_string(Rows(list)) + " rows, not " +
                           std::to_string(want.size()));
     SendMessageA(dialog, WM_COMMAND, CMD_SELECT_ALL, 0);
-    SendMessageA(dialog, WM_COMMAND, CMD_COPY, 0);
-    Sleep(300);
-    std::string copied = E2EClipboard();
+    std::string copied = CopiedText(dialog);
     for (const std::string &q : want)
         if (copied.find(q) == std::string::npos)
             Fail(r, step, std::string(filter) + " does not show " + q + ": \"" + copied.substr(0, 300) + "\"");
@@ -355,7 +351,7 @@ static void DepthFilter(Road *r, const char *step, HWND dialog, const char *filt
             Fail(r, step, std::string(filter) + " shows " + q);
     E2EShot(dialog, shot);
     ApplyFilter(dialog, nothing);
-    if (!StatusComes(dialog, none, 20000))
+    if (!StatusComes(dialog, none, E2E_QMGR_MS))
         Fail(r, step, std::string(nothing) + " brought no answer saying \"" + none + "\": \"" +
                           DialogStatus(dialog) + "\"");
     if (Rows(list) != 0)
@@ -379,8 +375,8 @@ void FilteredLists(Road *r)
     if (dialog) {
         DepthFilter(r, step, dialog, "curdepth > 2 & queue == 'E2E.*'", deep, shallow, "curdepth > 100000000",
                     "No definitions found with a matching", "road-10-queue-list-where");
-        PostMessageA(dialog, WM_CLOSE, 0, 0);
-        Sleep(300);
+        if (!Closed(dialog))
+            Fail(r, step, "the Queue List of E2EQM did not close");
     }
     /* the z/OS location alone in the tree: its line is the first */
     HWND panel = Panel(r);
@@ -389,17 +385,33 @@ void FilteredLists(Road *r)
         Fail(r, step, "no location search field");
         return;
     }
+    /* the search applies after a pause in the typing: the tree then
+       shows the road's location no more */
     SendMessageA(search, WM_SETTEXT, 0, (LPARAM)"E2EZOS");
-    Sleep(2500);                                     /* the search applies after a pause */
+    if (!E2EUntil(E2E_WINDOW_MS, [&] { ScanTree(r); return r->lines.empty(); }, 200))
+        Fail(r, step, "the location search E2EZOS leaves E2EQM's queues in the tree");
     dialog = OpenQueueList(r, step, "E2EZOS", 8);
     if (dialog) {
         DepthFilter(r, step, dialog, "curdepth > 10", { "APP.DEEP" }, { "APP.EMPTY" }, "curdepth > 100000",
                     "CSQM297I", "road-10-queue-list-zos");
-        PostMessageA(dialog, WM_CLOSE, 0, 0);
-        Sleep(300);
+        if (!Closed(dialog))
+            Fail(r, step, "the Queue List of E2EZOS did not close");
     }
+    /* emptied, the search shows E2EQM again at the top, closed: opened
+       by its box as a user opens it (its queues are known), the road's
+       queues are back.  Until the search applies, the box opens or
+       closes E2EZOS instead. */
     SendMessageA(search, WM_SETTEXT, 0, (LPARAM)"");
-    Sleep(2500);
+    HWND tree = Tree(r);
+    std::string missing;
+    if (!E2EUntil(E2E_QMGR_MS, [&] {
+            if (TreeShowsRoad(r, 0, &missing))
+                return true;
+            SendMessageA(tree, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(9, 8));
+            SendMessageA(tree, WM_LBUTTONUP, 0, MAKELPARAM(9, 8));
+            return TreeShowsRoad(r, 0, &missing);
+        }, 500))
+        Fail(r, step, "the location search emptied, the tree lacks " + missing);
     CheckQueues(r, step, nullptr, 0);
 }
 
@@ -423,20 +435,17 @@ void PrintList(Road *r)
     PostMessageA(pane, WM_COMMAND, 786, 0);
     HWND print = nullptr;
     bool none = false;
-    for (int waited = 0; !print && !none && waited <= 10000; waited += 200) {
+    E2EUntil(E2E_WINDOW_MS, [&] {
         for (HWND w : E2ETopWindows(r->program.pid))
             if (E2EText(w) == "Print" && IsWindowVisible(w) && E2EFindChild(w, "ComboBox", -1))
                 print = w;
         none = DialogStatus(pane).find("No printer is installed") != std::string::npos;
-        if (!print && !none)
-            Sleep(200);
-    }
+        return print || none;
+    }, 200);
     if (print) {
         E2EShot(print, "road-11-print");
         PostMessageA(print, WM_COMMAND, IDCANCEL, 0);
-        for (int waited = 0; IsWindow(print) && waited < 5000; waited += 200)
-            Sleep(200);
-        if (IsWindow(print))
+        if (!E2EUntil(E2E_WINDOW_MS, [&] { return !IsWindow(print); }))
             Fail(r, step, "the print dialog stays after Cancel");
     } else if (!none) {
         Fail(r, step, "neither a print dialog nor the status \"No printer is installed\": \"" + DialogStatus(pane) +
@@ -454,7 +463,7 @@ void MqscConsole(Road *r)
     const char *step = "mqsc console";
     ClickLine(Tree(r), 8);
     E2ECommand(r->frame, CMD_MQSC);                  /* as the location's context menu sends it */
-    HWND dialog = WindowEnding(r, "/MQSC Commands", 10000);
+    HWND dialog = WindowEnding(r, "/MQSC Commands", E2E_WINDOW_MS);
     if (!dialog)
         Fail(r, step, std::string("no MQSC Commands window among") + Titles(r));
     HWND console = dialog ? E2EFindChild(dialog, "RavoltMQSCConsole", -1) : nullptr;
@@ -477,20 +486,15 @@ void MqscConsole(Road *r)
             E2EClick(E2EFindChild(dialog, "Button", button), 8, 8);
         else
             E2EKey(VK_RETURN);
-        for (int waited = 0; waited < 15000 && text.find(answer) == std::string::npos; waited += 300) {
-            Sleep(300);
-            text = FileText(path);
-        }
-        if (text.find(answer) == std::string::npos)
+        if (!E2EUntil(E2E_QMGR_MS, [&] { return (text = FileText(path)).find(answer) != std::string::npos; }, 200))
             Fail(r, step, std::string(command) + " answered no " + answer + ": \"" + text.substr(0, 300) + "\"");
     };
     run("DISPLAY QMGR", "qmgr.txt", 0, "QMNAME(E2EQM)");
     if (!E2EText(input).empty())
         Fail(r, step, "the command stays in the input box: \"" + E2EText(input) + "\"");
     run("DISPLAY QLOCAL(E2E.*)", "qlocal.txt", 1, "QUEUE(E2E.TEXT)");
-    Sleep(500);
     E2EShot(dialog, "road-11-mqsc-console");
-    PostMessageA(dialog, WM_CLOSE, 0, 0);
-    Sleep(300);
+    if (!Closed(dialog))
+        Fail(r, step, "the MQSC Commands window did not close");
     CheckQueues(r, step, nullptr, 0);
 }

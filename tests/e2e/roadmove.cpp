@@ -48,23 +48,19 @@ static bool AllMessages(Road *r)
 }
 
 /* An item of the list's Options menu chosen (the list's context menu
- * offers its menu): what the item sends. */
+ * offers its menu): what the item sends, taken once this returns. */
 static void ListOption(Road *r, int id)
 {
-    SendMessageA(ListDialog(r), WM_COMMAND, id, 0);
-    Sleep(200);
+    E2EDo(ListDialog(r), id);
 }
 
 /* All Messages turned on or off as asked: whether the list's actions
- * then read as asked (a busy machine renames them a moment later). */
+ * then read as asked (the option renames them as it is taken). */
 static bool SwitchAll(Road *r, bool on)
 {
-    for (int tries = 0; tries < 2 && AllMessages(r) != on; tries++) {
-        ListOption(r, ALL_MESSAGES);        /* again when a refresh took the first */
-        for (int waited = 0; waited < 5000 && AllMessages(r) != on; waited += 100)
-            Sleep(100);
-    }
-    return AllMessages(r) == on;
+    if (AllMessages(r) != on)
+        ListOption(r, ALL_MESSAGES);
+    return E2EUntil(E2E_WINDOW_MS, [&] { return AllMessages(r) == on; });
 }
 
 /* Commit in Batches, whose state only the menu's check mark shows: the
@@ -96,7 +92,6 @@ static bool ClickRows(Road *r, const std::vector<int> &rows)
         SendMessageA(rowsBox, WM_LBUTTONDOWN, keys, at);
         SendMessageA(rowsBox, WM_LBUTTONUP, keys & ~MK_LBUTTON, at);
     }
-    Sleep(200);
     return (int)SendMessageA(ListBox(r), LB_GETSELCOUNT, 0, 0) == (int)rows.size();
 }
 
@@ -117,37 +112,58 @@ static bool TreePoint(Road *r, const char *queue, POINT *pt)
     return true;
 }
 
-static void Shift(bool down)
+/* The screen point of a row of the list (by the rows' height). */
+static bool RowPoint(Road *r, int index, POINT *pt)
 {
-    INPUT in = {};
-    in.type = INPUT_KEYBOARD;
-    in.ki.wVk = VK_SHIFT;
-    in.ki.dwFlags = down ? 0 : KEYEVENTF_KEYUP;
-    SendInput(1, &in, sizeof in);
-    Sleep(150);
+    HWND rowsBox = E2EFindChild(ListBox(r), "ZKTLISTBOX", -1);
+    if (!rowsBox)
+        return false;
+    int height = (int)SendMessageA(rowsBox, LB_GETITEMHEIGHT, 0, 0);
+    if (height <= 0)
+        height = 16;
+    int top = (int)SendMessageA(rowsBox, LB_GETTOPINDEX, 0, 0);
+    *pt = {60, (index - top) * height + height / 2};
+    ClientToScreen(rowsBox, pt);
+    return true;
+}
+
+/* The selected rows dragged with the mouse as a user drags them:
+ * pressed on one of them, Shift held, moved in steps to a point, all in
+ * the one input queue in order.  (Here the pointer's moves come back
+ * from the display without Shift, which lets it go: a drop at the end
+ * moves.) */
+static void DragRows(POINT from, POINT to)
+{
+    E2EMouse(from, MOUSEEVENTF_LEFTDOWN);
+    E2EKeys({VK_SHIFT}, true);
+    for (int i = 1; i <= 10; i++)
+        E2EMouse({from.x + (to.x - from.x) * i / 10, from.y + (to.y - from.y) * i / 10}, 0);
 }
 
 /* The program's confirmation box, waited for up to ms. */
 static HWND Confirmation(Road *r, int ms)
 {
-    for (int waited = 0; waited <= ms; waited += 100) {
+    HWND box = nullptr;
+    E2EUntil(ms, [&] {
         for (HWND w : E2ETopWindows(r->program.pid)) {
             char cls[32];
             GetClassNameA(w, cls, sizeof cls);
             if (strcmp(cls, "#32770") == 0)
-                return w;
+                box = w;
         }
-        Sleep(100);
-    }
-    return nullptr;
+        return box != nullptr;
+    });
+    return box;
 }
 
-/* Whether a status line tells the end of a copy, move or delete. */
-static bool Ended(const std::string &status)
+/* Whether a status text answers a copy, move or delete: its count, or
+ * its failure (a refresh's "Display refreshed" answers none). */
+static bool ActAnswer(const std::string &said)
 {
-    if (status.empty())
-        return false;
-    return status.find("Request sent") == std::string::npos && status.find("waiting") == std::string::npos;
+    for (const char *w : {" copied", " moved", " deleted", "RC(", "MQRC_"})
+        if (said.find(w) != std::string::npos)
+            return true;
+    return false;
 }
 
 bool RoadActRows(Road *r, const char *step, RoadAct act, const char *queue, const std::vector<int> &rows,
@@ -160,9 +176,8 @@ bool RoadActRows(Road *r, const char *step, RoadAct act, const char *queue, cons
     if (E2EText(r->frame).find(want + "]") == std::string::npos) {
         OpenFromTree(r, step, queue, shown);
     } else {                                       /* the list refreshed, as a user does first */
-        SendMessageA(ListDialog(r), WM_COMMAND, 1, 0);
-        for (int waited = 0; waited < 8000 && ListRows(r) != shown; waited += 200)
-            Sleep(200);
+        E2EDo(ListDialog(r), 1);
+        E2EUntil(E2E_QMGR_MS, [&] { return ListRows(r) == shown; });
     }
     E2EBringForward(r->frame);
     if (!SwitchAll(r, rows.empty())) {
@@ -179,19 +194,19 @@ bool RoadActRows(Road *r, const char *step, RoadAct act, const char *queue, cons
         Fail(r, step, std::string(target) + " has no tree line to drop the rows on");
         return false;
     }
-    std::string before = ListStatus(r);
+    /* what the list says from here on goes above the mark */
+    MarkStatus(ListDialog(r));
     E2EWatchdogTake();
     E2EWatchdogAnswer(0x7FFF);                       /* the confirmation is answered here */
     if (act == RA_DELETE) {
         PostMessageA(ListDialog(r), WM_COMMAND, act, 0);
     } else {
-        if (act == RA_COPY)
-            Shift(true);
+        /* the drop as the list tells its pane of it, Shift held for a copy */
+        if (act == RA_COPY && !HoldKeys(r, {VK_SHIFT}, true))
+            Fail(r, step, "the program does not take Shift held for the copy");
         PostMessageA(ListPane(r), CN_DROP, 0, MAKELPARAM(drop.x, drop.y));
     }
-    HWND box = Confirmation(r, 10000);
-    if (act == RA_COPY)
-        Shift(false);
+    HWND box = Confirmation(r, E2E_WINDOW_MS);
     if (box) {
         std::string name = shot ? std::string(shot) + "-confirm" : std::string();
         if (shot)
@@ -202,40 +217,18 @@ bool RoadActRows(Road *r, const char *step, RoadAct act, const char *queue, cons
             b.text = E2EText(question);
         said->boxes.push_back(b);
         PostMessageA(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+        if (!E2EUntil(E2E_WINDOW_MS, [&] { return !IsWindow(box); }))
+            Fail(r, step, "the confirmation stays after Yes");
     }
     E2EWatchdogAnswer(IDOK);
-    bool changed = false;
-    for (int waited = 0; waited <= ms && !said->ended; waited += 200) {
-        Sleep(200);
-        std::string now = ListStatus(r);
-        changed |= now != before;
-        said->ended = changed && Ended(now) && now == said->status;     /* the same twice: all written */
-        if (now != said->status && now != before)
-            said->history.push_back(now);                               /* seen, if only for a moment */
-        said->status = now;
-    }
+    if (act == RA_COPY)                              /* let go once the box is gone */
+        HoldKeys(r, {VK_SHIFT}, false);
+    /* the command's answer: its count or its failure, above the mark */
+    said->ended = !StatusAnswer(ListDialog(r), ActAnswer, ms).empty();
+    said->history = StatusSinceMark(ListDialog(r));
+    said->status = ListStatus(r);
     for (E2EBox &b : E2EWatchdogTake())
         said->boxes.push_back(b);
-    HWND line = E2EFindChild(ListDialog(r), "ComboBox", 17);
-    int kept = line ? (int)SendMessageA(line, CB_GETCOUNT, 0, 0) : 0;
-    for (int i = 0; i < kept && i < 10; i++) {
-        /* the text comes from the program's process: asked for in UTF-16
-           (an ANSI ask across processes came back as its first letter).
-           The program goes on adding lines at the top while they are
-           read, so the line asked for may be longer than the one whose
-           length was asked: the room is the longest line the program
-           keeps (its status texts are under 752 characters) */
-        wchar_t wide[1024];
-        LRESULT n = SendMessageW(line, CB_GETLBTEXTLEN, (WPARAM)i, 0);
-        if (n < 0 || n >= (LRESULT)(sizeof wide / sizeof *wide))
-            continue;
-        wide[0] = 0;
-        SendMessageW(line, CB_GETLBTEXT, (WPARAM)i, (LPARAM)wide);
-        wide[sizeof wide / sizeof *wide - 1] = 0;
-        char text[3 * 1024] = "";
-        WideCharToMultiByte(CP_UTF8, 0, wide, -1, text, sizeof text - 1, nullptr, nullptr);
-        said->history.push_back(text);
-    }
     if (shot)
         E2EShot(r->frame, shot);
     return said->ended;
@@ -346,36 +339,36 @@ static void DragTip(Road *r, const char *step, const char *queue, const char *ta
 {
     OpenFromTree(r, step, queue, (int)Depth(queue));
     E2EBringForward(r->frame);
-    HWND rows = E2EFindChild(ListBox(r), "ZKTLISTBOX", -1), tip = nullptr;
-    POINT from = {60, 8}, to = {};
-    if (!rows || !TreePoint(r, target, &to))
+    HWND tip = nullptr;
+    POINT from = {}, to = {};
+    if (!RowPoint(r, 0, &from) || !TreePoint(r, target, &to))
         return Fail(r, step, std::string("no row of ") + queue + " or no line of " + target + " to drag between");
-    ClientToScreen(rows, &from);
-    E2EMouse(from, MOUSEEVENTF_LEFTDOWN | MOUSEEVENTF_LEFTUP);
-    Sleep(700);                                      /* no double click */
-    E2EMouse(from, MOUSEEVENTF_LEFTDOWN);
-    Shift(true);
-    for (int i = 1; i <= 10; i++)
-        E2EMouse({from.x + (to.x - from.x) * i / 10, from.y + (to.y - from.y) * i / 10}, 0);
-    char cls[32];
-    for (HWND w : E2ETopWindows(r->program.pid))
-        if (GetClassNameA(w, cls, sizeof cls) && !strcmp(cls, "ZKTDROPTIP"))
-            tip = w;
+    E2EMouse(from, MOUSEEVENTF_LEFTDOWN | MOUSEEVENTF_LEFTUP);   /* the row clicked, then dragged */
+    DragRows(from, to);
+    /* the tip follows the pointer as the list takes its moves */
     RECT at = {};
-    if (tip)
-        GetWindowRect(tip, &at);
-    if (!tip || at.left < to.x - 200 || at.left > to.x + 60 || at.top < to.y - 80 || at.top > to.y + 60)
+    auto beside = [&] {
+        return at.left >= to.x - 200 && at.left <= to.x + 60 && at.top >= to.y - 80 && at.top <= to.y + 60;
+    };
+    E2EUntil(E2E_WINDOW_MS, [&] {
+        char cls[32];
+        tip = nullptr;
+        for (HWND w : E2ETopWindows(r->program.pid))
+            if (GetClassNameA(w, cls, sizeof cls) && !strcmp(cls, "ZKTDROPTIP"))
+                tip = w;
+        return tip && GetWindowRect(tip, &at) && beside();
+    });
+    if (!tip || !beside())
         Fail(r, step, "no drop tip beside the pointer at " + std::to_string(to.x) + "," + std::to_string(to.y));
     E2EWatchdogAnswer(0x7FFF);                       /* the question is answered here */
     E2EMouse(to, MOUSEEVENTF_LEFTUP);
-    Shift(false);
-    HWND box = Confirmation(r, 10000), question = box ? E2EFindChild(box, nullptr, CONFIRM_QUESTION) : nullptr;
+    E2EKeys({VK_SHIFT}, false);
+    HWND box = Confirmation(r, E2E_WINDOW_MS), question = box ? E2EFindChild(box, nullptr, CONFIRM_QUESTION) : nullptr;
     std::string asked = question ? E2EText(question) : std::string();
     if (asked.find(std::string("'") + target + "'") == std::string::npos)
         Fail(r, step, "the drop's question \"" + asked + "\" does not name " + target);
     PostMessageA(box, WM_COMMAND, 2, 0);             /* No */
-    for (int waited = 0; box && IsWindow(box) && waited < 5000; waited += 100)
-        Sleep(100);
+    E2EUntil(E2E_WINDOW_MS, [&] { return !box || !IsWindow(box); });
     E2EWatchdogAnswer(IDOK);
 }
 
@@ -406,15 +399,14 @@ void CopyMoveDelete(Road *r)
     ok = RoadActRows(r, step, RA_DELETE, "E2E.TARGET1", {0}, nullptr, &said, 30000, "road-06-delete");
     Said(r, step, ok, said, "1 message deleted");
     Expect(r, step, "E2E.TARGET1", {text[2]});
-    for (int waited = 0; ListRows(r) != 1 && waited < 15000; waited += 200)
-        Sleep(200);
-    if (ListRows(r) != 1)
+    if (!E2EUntil(E2E_QMGR_MS, [&] { return ListRows(r) == 1; }))
         Fail(r, step, "the list of E2E.TARGET1 shows " + std::to_string(ListRows(r)) + " rows after the delete");
-    if (queues && !RoadRowsCome(list, 1, 15000))
+    if (queues && !RoadRowsCome(list, 1, E2E_QMGR_MS))
         Fail(r, step, "the Queue List does not show the depth of E2E.TARGET1 fall to 1");
     if (queues) {
         E2EShot(queues, "road-06-delete-queue-list");
-        PostMessageA(queues, WM_CLOSE, 0, 0);
+        if (!Closed(queues))
+            Fail(r, step, "the Queue List did not close");
     }
     ok = RoadActRows(r, step, RA_DELETE, "E2E.TARGET1", {0}, nullptr, &said, 30000, "road-06-delete-last");
     Said(r, step, ok, said, "1 message deleted");

@@ -30,8 +30,8 @@ static std::string LastCopied;      /* the pane's text as last copied */
 /* A row of the frame's message list opened as a user opens it: clicked,
  * then its Open command; the message comes into the frame's message pane.
  * The pane's Message dialog once it shows a message other than the one
- * it showed (or, after a while, the same one), or null with the failure
- * logged. */
+ * it showed (the road never opens the message shown), or null with the
+ * failure logged. */
 static HWND OpenMessage(Road *r, const char *step, int row)
 {
     std::string was = LastCopied;
@@ -56,21 +56,21 @@ static HWND OpenMessage(Road *r, const char *step, int row)
         lists = GetParent(lists);
     if (lists)
         E2ECommand(lists, 596);                     /* the row's Open */
-    for (int waited = 0; waited < 4000; waited += 500) {
-        Sleep(500);
-        std::string text = PaneText(dialog);
-        if (!text.empty() && text != was)
-            return dialog;
-    }
-    if (!was.empty())
+    if (E2EUntil(E2E_QMGR_MS, [&] {
+            std::string text = PaneText(dialog);
+            return !text.empty() && text != was;
+        }, 200))
         return dialog;
     E2EShot(r->frame, "e2e-open-failed");
     Fail(r, step, "row " + std::to_string(row) + " brought no message into the message pane");
     return nullptr;
 }
 
-/* The message pane's whole text: a click in the pane, Ctrl+A and Ctrl+C,
- * and the clipboard read. */
+/* The message pane's whole text: a click in the pane, Edit Select All
+ * and Copy, and the clipboard read.  The click and the commands are
+ * posted: the pane's thread takes them after the keys and characters
+ * posted to it before, so the text copied holds every one of them (and
+ * a click never lands among them). */
 static std::string PaneText(HWND dialog)
 {
     HWND pane = Pane(dialog);
@@ -79,18 +79,14 @@ static std::string PaneText(HWND dialog)
     E2EBringForward(GetAncestor(dialog, GA_ROOT));
     RECT rc;
     GetClientRect(pane, &rc);
-    E2EClick(pane, rc.right / 2, 4);
-    if (OpenClipboard(nullptr)) {
-        EmptyClipboard();
-        CloseClipboard();
-    }
+    LPARAM at = MAKELPARAM(rc.right / 2, 4);
+    E2EEmptyClipboard();
+    PostMessageA(pane, WM_LBUTTONDOWN, MK_LBUTTON, at);
+    PostMessageA(pane, WM_LBUTTONUP, 0, at);
     E2ECommand(dialog, 937);                        /* Edit, Select All */
     E2ECommand(dialog, 896);                        /* Edit, Copy */
     std::string text;
-    for (int waited = 0; text.empty() && waited < 1000; waited += 100) {
-        Sleep(100);
-        text = E2EClipboard();
-    }
+    E2EUntil(E2E_WINDOW_MS, [&] { return !(text = E2EClipboard()).empty(); });
     LastCopied = text;
     return text;
 }
@@ -103,9 +99,7 @@ static void ShowDescriptor(Road *r, HWND dialog)
     if (PaneText(dialog).find("(MQMD)") != std::string::npos)
         return;
     E2ECommand(r->frame, 573);
-    for (int waited = 0; waited < 3000; waited += 300)
-        if (PaneText(dialog).find("(MQMD)") != std::string::npos)
-            return;
+    E2EUntil(E2E_WINDOW_MS, [&] { return PaneText(dialog).find("(MQMD)") != std::string::npos; }, 100);
 }
 
 /* The number of the first line of text holding what (-1: none). */
@@ -131,8 +125,17 @@ static void Expect(Road *r, const char *step, const std::string &text, const cha
         Fail(r, step, std::string(what) + " lacks" + missing + "; the pane copied:\n" + text);
 }
 
-/* Opens row of the list, copies the pane, checks what it must show and
- * leaves a picture. */
+/* Whether text holds every one wanted. */
+static bool HoldsAll(const std::string &text, const char *const *wanted)
+{
+    for (const char *const *w = wanted; *w; w++)
+        if (text.find(*w) == std::string::npos)
+            return false;
+    return true;
+}
+
+/* Opens row of the list, copies the pane until it shows what it must
+ * (the message formatted), checks that and leaves a picture. */
 static void ReadMessage(Road *r, const char *step, int row, const char *const *wanted, const char *what,
                         const char *shot)
 {
@@ -140,7 +143,8 @@ static void ReadMessage(Road *r, const char *step, int row, const char *const *w
     if (!d)
         return;
     ShowDescriptor(r, d);
-    std::string text = PaneText(d);
+    std::string text;
+    E2EUntil(E2E_WINDOW_MS, [&] { return HoldsAll(text = PaneText(d), wanted); }, 100);
     if (text.empty())
         Fail(r, step, std::string(what) + ": Select All and Copy left nothing on the clipboard");
     else
@@ -239,31 +243,35 @@ static bool TypeEdits(Road *r, const char *step, HWND d)
             return false;
         if (i == 0)                                    /* Insert: the empty queue name grows as typed */
             PaneKey(pane, WM_KEYDOWN, VK_INSERT);
-        for (const char *c = typed[i]; *c; c++) {    /* at a typist's pace: the pane redraws between keys */
+        for (const char *c = typed[i]; *c; c++)
             PaneKey(pane, WM_CHAR, (WPARAM)(unsigned char)*c);
-            Sleep(60);
-        }
         if (i == 0)                                    /* back to overwriting for the body's word */
             PaneKey(pane, WM_KEYDOWN, VK_INSERT);
-        Sleep(500);
+    }
+    /* the pane's text copied after the keys: it shows both edits */
+    std::string text = PaneText(d);
+    if (text.find(ReplyTo) == std::string::npos || text.find("The fixed text") == std::string::npos) {
+        Fail(r, step, "the pane does not show what was typed:\n" + text);
+        return false;
     }
     return true;
 }
 
-/* Update pressed (the dialog's own command) and its answer awaited in
- * the status line: the status text. */
+/* Whether a status text answers an Update: done, or failed. */
+static bool UpdateAnswer(const std::string &said)
+{
+    return said.find("updated") != std::string::npos || said.find("RC(") != std::string::npos ||
+           said.find("MQRC_") != std::string::npos;
+}
+
+/* Update pressed (the dialog's own command, posted after the keys typed
+ * before it) and its answer awaited in the status history: the text that
+ * came after the press ("" when none came). */
 static std::string Save(HWND d)
 {
+    MarkStatus(d);
     E2ECommand(d, 946);
-    std::string said;
-    for (int waited = 0; waited < 10000; waited += 200) {
-        said = DialogStatus(d);
-        if (said.find("updated") != std::string::npos || said.find("RC(") != std::string::npos ||
-            said.find("MQRC_") != std::string::npos)
-            break;
-        Sleep(200);
-    }
-    return said;
+    return StatusAnswer(d, UpdateAnswer, E2E_QMGR_MS);
 }
 
 /* A context field of the saved message as the original had it. */
@@ -375,11 +383,11 @@ static HWND OpenEdit(Road *r, const char *step, int rows, int row)
 }
 
 /* One character typed over at the cursor and the message saved with
- * Update: whether the program said it was updated. */
+ * Update (taken after the character): whether the program said it was
+ * updated. */
 static bool TypeAndUpdate(Road *r, const char *step, HWND d, char c)
 {
     PaneKey(Pane(d), WM_CHAR, (WPARAM)(unsigned char)c);
-    Sleep(500);
     std::string said = Save(d);
     if (said.find("updated") == std::string::npos)
         Fail(r, step, "Update was not confirmed: \"" + said + "\"");
@@ -441,11 +449,13 @@ void EditByField(Road *r)
     /* the IMS header: Add Message Header, IMS, then Add */
     if (d && CursorTo(r, step, d, "Kaf", 2)) {
         E2ECommand(d, 4026);
-        if (PaneText(d).find("IMS Information Header (MQIIH)") == std::string::npos)
+        if (!E2EUntil(E2E_WINDOW_MS, [&] {
+                return PaneText(d).find("IMS Information Header (MQIIH)") != std::string::npos;
+            }, 100))
             Fail(r, step, "no IMS header in the pane after Add Message Header:\n" + LastCopied);
         E2EShot(GetAncestor(d, GA_ROOT), "road-04-ims-header");
         E2ECommand(d, 941);
-        if (!StatusComes(d, "added", 10000))
+        if (!StatusComes(d, "added", E2E_QMGR_MS))
             Fail(r, step, "Add was not confirmed: \"" + DialogStatus(d) + "\"");
         E2EQueue("E2EQM", EditQueue, &now);
         const E2EMsg *ims = nullptr;

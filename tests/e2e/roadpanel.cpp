@@ -38,19 +38,21 @@ bool PanelReadable(HWND frame, std::string *why)
     return false;
 }
 
-/* The frame dragged small and back to its size: its panel reads again. */
+/* The frame dragged small and back to its size: its panel reads again.
+ * Each size is awaited in the panel itself: too narrow to read a queue
+ * name in the small frame, wide enough again in the large one. */
 void SmallFrame(Road *r)
 {
     const char *step = "small frame";
     RECT was;
     GetWindowRect(r->frame, &was);
     MoveWindow(r->frame, was.left, was.top, 140, 300, TRUE);
-    Sleep(700);
+    std::string why;
+    if (!E2EUntil(E2E_WINDOW_MS, [&] { return !PanelReadable(r->frame, &why); }))
+        Fail(r, step, "the panel stays wide in a frame 140 pixels wide");
     E2EShot(r->frame, "road-08-small-frame");
     MoveWindow(r->frame, was.left, was.top, was.right - was.left, was.bottom - was.top, TRUE);
-    Sleep(700);
-    std::string why;
-    if (!PanelReadable(r->frame, &why))
+    if (!E2EUntil(E2E_WINDOW_MS, [&] { return PanelReadable(r->frame, &why); }))
         Fail(r, step, "made large again: " + why);
     CheckQueues(r, step, nullptr, 0);
 }
@@ -88,7 +90,7 @@ void StoppedLocationTries(Road *r, int autod, int seconds)
         std::string s = Status(r);
         if (s.find("E2ESTOPPED") != std::string::npos)
             seen.insert(s);
-        Sleep(100);
+        Sleep(100);                                  /* the next look at the line */
     }
     int most = seconds / autod + 1, least = seconds / autod - 1;
     int n = (int)seen.size();
@@ -139,14 +141,14 @@ void SetPassword(Road *r)
     const char *step = "set password";
     ClickLine(Tree(r), 8);                                   /* E2EAUTH's line, the first */
     E2ECommand(r->frame, 749);                               /* Location Settings */
-    HWND settings = E2EWaitWindow(r->program.pid, "Location Settings - E2EAUTH", 10000);
+    HWND settings = E2EWaitWindow(r->program.pid, "Location Settings - E2EAUTH", E2E_WINDOW_MS);
     if (!settings) {
         Fail(r, step, "no Location Settings of E2EAUTH opened");
         return;
     }
     /* Set Password, on the Security tab, as its click sends it */
     PostMessageA(settings, WM_COMMAND, MAKEWPARAM(482, BN_CLICKED), 0);
-    HWND prompt = E2EWaitWindow(r->program.pid, "Credentials for connecting to 'E2EAUTH'", 10000);
+    HWND prompt = E2EWaitWindow(r->program.pid, "Credentials for connecting to 'E2EAUTH'", E2E_WINDOW_MS);
     if (!prompt) {
         Fail(r, step, "Set Password opened no credentials prompt");
         PostMessageA(settings, WM_CLOSE, 0, 0);
@@ -156,26 +158,16 @@ void SetPassword(Road *r)
         Fail(r, step, "the prompt's fields did not take the typing");
     E2EShot(prompt, "road-12-set-password");
     Press(prompt, IDOK);
-    for (int waited = 0; IsWindow(prompt) && waited < 5000; waited += 100)
-        Sleep(100);
-    if (IsWindow(prompt))
+    if (!E2EUntil(E2E_WINDOW_MS, [&] { return !IsWindow(prompt); }))
         Fail(r, step, "the credentials prompt stayed open after OK");
     HWND note = E2EFindChild(settings, nullptr, 115);          /* the error line */
     PostMessageA(settings, WM_COMMAND, MAKEWPARAM(604, BN_CLICKED), 0);   /* Forget KDB Password */
-    for (int waited = 0; E2EText(note) != "No current KDB password known" && waited < 5000; waited += 100)
-        Sleep(100);
-    if (E2EText(note) != "No current KDB password known")
+    if (!E2EUntil(E2E_WINDOW_MS, [&] { return E2EText(note) == "No current KDB password known"; }))
         Fail(r, step, "Forget KDB Password said \"" + E2EText(note) + "\"");
     HWND status = E2EFindChild(settings, nullptr, 103);
     Press(settings, 957);                                    /* Connect */
     std::string shown;
-    for (int waited = 0; waited < 20000; waited += 200) {
-        shown = status ? E2EText(status) : "";
-        if (shown.find("Connected") != std::string::npos)
-            break;
-        Sleep(200);
-    }
-    if (shown.find("Connected") == std::string::npos)
+    if (!E2EUntil(E2E_QMGR_MS, [&] { return (shown = status ? E2EText(status) : "").find("Connected") != std::string::npos; }))
         Fail(r, step, "E2EAUTH did not connect with the user id and password typed: " + shown + " " + E2EText(note));
     E2EShot(settings, "road-12-connected");
     PostMessageA(settings, WM_CLOSE, 0, 0);

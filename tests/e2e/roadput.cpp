@@ -86,15 +86,13 @@ static std::string StatusOf(HWND dialog)
 static std::string WaitStatus(HWND dialog, const char *const *busy, int nbusy, int ms)
 {
     std::string said;
-    for (int waited = 0; waited <= ms; waited += 100) {
+    E2EUntil(ms, [&] {
         said = StatusOf(dialog);
         bool waiting = said.empty();
         for (int i = 0; i < nbusy; i++)
             waiting |= said == busy[i];
-        if (!waiting)
-            break;
-        Sleep(100);
-    }
+        return !waiting;
+    });
     return said;
 }
 
@@ -105,7 +103,7 @@ static HWND OpenByMenu(Road *r, const char *step, int command, const char *title
     if (const TreeLine *l = LineOf(r, "E2E.TEXT"))
         ClickLine(Tree(r), l->y);
     E2ECommand(r->frame, command);
-    HWND dialog = E2EWaitWindow(r->program.pid, title, 10000);
+    HWND dialog = E2EWaitWindow(r->program.pid, title, E2E_WINDOW_MS);
     if (!dialog)
         Fail(r, step, std::string("no window \"") + title + "\" came");
     return dialog;
@@ -168,11 +166,12 @@ void PutNew(Road *r)
     HWND dialog = RoadPutDialog(r, "put", put);
     if (!dialog)
         return;
-    std::string said = RoadPutResult(dialog, 15000);
+    std::string said = RoadPutResult(dialog, E2E_QMGR_MS);
     if (said.compare(0, 17, "1 message put in ") != 0)
         Fail(r, "put", "the put dialog says \"" + said + "\"");
     E2EShot(dialog, "road-05-put");
-    PostMessageA(dialog, WM_CLOSE, 0, 0);
+    if (!Closed(dialog))                             /* gone before the next put window is looked for */
+        Fail(r, "put", "the put window did not close");
 
     MQLONG platform = 0;
     Inquire(nullptr, MQIA_PLATFORM, &platform, nullptr);
@@ -269,7 +268,7 @@ static void CheckLoaded(Road *r, const std::vector<E2EMsg> &source, const std::v
 static std::string RunResult(HWND dialog)
 {
     static const char *const busy[] = {"Processing all messages."};
-    return WaitStatus(dialog, busy, 1, 30000);
+    return WaitStatus(dialog, busy, 1, E2E_QMGR_MS);
 }
 
 /* A queue unloaded to a file, its messages got (Move), then the file
@@ -336,6 +335,7 @@ void UnloadLoad(Road *r)
     UnloadThenLoad(r, dialog, RQ_RFH2, (r->home + "\\rfh2.drask").c_str(), "Set all context", "road-07-unload",
                    "road-07-load");
     UnloadThenLoad(r, dialog, RQ_JSON, (r->home + "\\json.drask").c_str(), "Default context", nullptr, nullptr);
-    PostMessageA(dialog, WM_CLOSE, 0, 0);
+    if (!Closed(dialog))
+        Fail(r, "load", "the Load/Unload window did not close");
 }
 
