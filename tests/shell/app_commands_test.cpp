@@ -47,18 +47,17 @@ static HWND FocusOn(HWND dialog, HWND field)
         HWND f = GetFocus();
         return f && (f == field || IsChild(field, f)) ? f : nullptr;
     };
-    for (int i = 0; i < 50; i++) {
-        if (HWND f = on())
-            return f;
+    HWND found = nullptr;
+    PumpUntil([&] {
+        if ((found = on()))
+            return true;
         SetForegroundWindow(dialog);
         SetActiveWindow(dialog);
         SetFocus(field);
         PumpAll();
-        if (HWND f = on())
-            return f;
-        Sleep(20);
-    }
-    return nullptr;
+        return (found = on()) != nullptr;
+    }, 10000);
+    return found;
 }
 
 /* ParseOptions over another command line, the test's put back after. */
@@ -234,7 +233,7 @@ TEST(AppCommands, AnAnsweredDialogIsNotReportedSilent)
     for (int id : {542, 534}) {
         DialogWords *d = DoAction(f->window, AppDemo(), nullptr, id);
         ASSERT_NE(d, nullptr);
-        PumpUntil([] { return false; }, 1500);       /* the answers, follow-up included */
+        EXPECT_TRUE(AppSettled()) << id;             /* the answers, follow-up included */
         EXPECT_FALSE(d->markFlags & DM_REQUEST_SENT) << id;
         d->requestSent = CSGetCurrentTime() - 30;
         ShellTimerTick(Shell.mainWindow);
@@ -517,7 +516,7 @@ TEST(AppCommands, AnExitWhileConnectedQuitsOnceNoThreadRuns)
         }
         if (none && !quit)
             ticksAfterNone++;
-        Sleep(20);
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
     }
     EXPECT_TRUE(quit);
     EXPECT_EQ(runningAtQuit, 0);

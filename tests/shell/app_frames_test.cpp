@@ -45,9 +45,7 @@ static FrameWords *NewFrame(void)
 static void CloseFrame(FrameWords *f)
 {
     SendMessageA(f->window, WM_CLOSE, 0, 0);
-    PumpAll();
-    Sleep(50);
-    PumpAll();
+    AppSettled();
 }
 
 static void Select(FrameWords *f, cntLINE *line)
@@ -81,9 +79,8 @@ TEST(AppFrames, ASecondFrameCreatedAndClosedLeavesNoBlockBehind)
         AppRefreshDone();
         if (cntLINE *q = FindLine(f, "DEMO.REQUEST"))
             TreeActivated(f, q);
-        PumpUntil([] { return false; }, 300);
+        AppSettled();
         CloseFrame(f);
-        PumpUntil([] { return false; }, 300);
         return true;
     };
     ASSERT_TRUE(use());                           /* what the first one sets up for good */

@@ -174,7 +174,7 @@ TEST(AppLists, AQueueListFromTheMenuIsFilledAtOnceAndKeepsItsTitles)
     EXPECT_NE(std::string(count), "0 / 0");
     std::vector<std::string> before = Titles(d);
     SendMessageA(PCFWnd(d->window), WM_COMMAND, 1, 0);
-    PumpUntil([] { return false; }, 1500);
+    EXPECT_TRUE(AppSettled());                      /* the refresh answered and shown */
     EXPECT_EQ(Titles(d), before);
     for (const std::string &t : Titles(d))
         EXPECT_FALSE(t.empty());
@@ -253,7 +253,7 @@ TEST(AppLists, PutAndBrowseOfAQueueListRowOpenTheQueuesWindows)
                 msgs = o;
         return msgs != nullptr;
     }, 10000);
-    PumpUntil([] { return false; }, 1000);
+    AppSettled();                                   /* the list's own request answered */
     char status[300] = "";
     GetWindowTextA(PCFWnd(d->statusWindow), status, sizeof status);
     ASSERT_NE(msgs, nullptr) << "Browse opened no Message List; the status says \"" << status << "\"";
@@ -279,7 +279,7 @@ TEST(AppLists, ANewFramePaintsItsHiddenMessageListPane)
     ASSERT_NE(f, nullptr);
     ShowWindow(w, SW_SHOW);
     MoveWindow(w, 10, 10, 900, 640, TRUE);
-    PumpUntil([] { return false; }, 300);
+    AppSettled();                                   /* its start-up steps taken */
     ASSERT_NE(f->listPane, nullptr);
     HWND pane = PCFWnd(f->listPane->listPane);
     ASSERT_NE(pane, nullptr);
@@ -364,7 +364,7 @@ TEST(AppLists, TheMqscConsoleFromTheLocationsContextMenuRunsACommand)
         SendMessageA(input, CB_GETLBTEXT, (WPARAM)(n - 1), (LPARAM)newest);
     EXPECT_STREQ(newest, "DISPLAY QMGR");
     SetWindowTextA(input, "");
-    PumpUntil([] { return false; }, 400);
+    AppSettled();
     GalleryDialogShot(w, "mqsc_console");
     SendMessageA(w, WM_CLOSE, 0, 0);
     PumpAll();
@@ -574,7 +574,8 @@ TEST(AppLists, TheBrokerListsShowWhatTheQueuedBrokerAnswers)
         for (const std::string &t : Cells(d, MQCACF_TOPIC))
             EXPECT_EQ(t, "Prices/Fruit");
         MoveWindow(w, 40, 40, 900, 360, TRUE);
-        PumpUntil([&] { broker.Play(); return false; }, 400);
+        /* the move's layout and paint taken: until the thread's queue holds nothing */
+        PumpUntil([&] { broker.Play(); return HIWORD(GetQueueStatus(QS_ALLINPUT)) == 0; }, 10000);
         GalleryDialogShot(w, e.picture);
         SendMessageA(w, WM_CLOSE, 0, 0);
         PumpAll();
@@ -778,16 +779,18 @@ TEST(AppLists, ARefreshFromAGetThreadBesideTheWindowThreadsChecks)
         if (!done && fprintf(stderr, "the get thread and the window thread wait for each other\n"))
             _exit(3);
     });
-    for (DWORD until = GetTickCount() + 3000; !done || GetTickCount() < until;) {
+    /* the window thread's checks beside the get thread, then until the
+       refresh marked is asked for */
+    auto checks = [] {
         PCFCheckResponses(CSGetCurrentTime() + 2, nullptr);
         PCFBroadcast(WM_NULL, 0, 0);
-        PumpAll();
-        Sleep(10);
-    }
+    };
+    PumpUntil([&] { checks(); return done.load() != 0; }, 60000);
     getThread.join();
     watchdog.join();
     EXPECT_EQ(marked, 40);
-    EXPECT_GT(d->first.requestCount, asked) << "the refresh was never asked for";
+    EXPECT_TRUE(PumpUntil([&] { checks(); return d->first.requestCount > asked; }, 20000))
+        << "the refresh was never asked for";
     SendMessageA(PCFWnd(d->window), WM_CLOSE, 0, 0);
     PumpAll();
 }
@@ -866,6 +869,13 @@ namespace {
 int64_t ClockNow(void)
 {
     return CSGetCurrentTime();
+}
+
+/* The main frame's timer has ticked once more (at the clock set). */
+static void NextTick(void)
+{
+    int at = Shell.tick;
+    PumpUntil([at] { return Shell.tick != at; }, 10000);
 }
 
 void SetClock(int64_t t)
@@ -1028,7 +1038,8 @@ TEST(AppLists, ListsFollowTheChangesMadeThroughThem)
                                               Cell(queues, RowOf(queues, "REFRESH.Q"), MQIA_CURRENT_Q_DEPTH) == c.depth &&
                                               (RowOf(queues, "REFRESH.GONE") < 0) == c.gone); tick++) {
             SetClock(t + c.clock + tick);
-            PumpUntil([] { return false; }, 1000);
+            NextTick();
+            AppSettled();                       /* what the tick asked, answered */
         }
         EXPECT_EQ(Rows(msgs), c.messages) << c.what;
         EXPECT_TRUE(shows(c.shown)) << c.what << ": " << Cell(msgs, Rows(msgs) - 1, MYPCFA_MESSAGE) << " ("
@@ -1148,7 +1159,7 @@ TEST(AppLists, TheTimedChecksOfOpenDialogs)
         SetClock(t + s.clock);
         if (s.act)
             s.act();
-        PumpUntil([] { return false; }, 1200);      /* a tick of the timer at least */
+        NextTick();                                 /* a tick of the timer at least */
         bool met = PumpUntil(s.expect, 4000);
         EXPECT_TRUE(met) << s.what << ": the list says \"" << Status(queues) << "\", the Queue dialog \""
                          << Status(queue) << "\"";
@@ -1270,7 +1281,7 @@ TEST(AppLists, AMessageListSummarisesAndTellsWhatWasRetrieved)
         return shown != nullptr;
     }, 10000);
     ASSERT_NE(shown, nullptr) << "no message dialog tells what was retrieved";
-    PumpUntil([] { return false; }, 500);
+    AppSettled();
     EXPECT_EQ(Status(shown), "Only the first 10000 bytes have been retrieved from the Queue Manager");
     SendMessageA(PCFWnd(shown->window), WM_CLOSE, 0, 0);
     SendMessageA(PCFWnd(msgs->window), WM_CLOSE, 0, 0);

@@ -243,15 +243,15 @@ TEST(AppLocation, AFrameMadeSmallLeavesNewFramesAReadablePanel)
     GetWindowRect(f->window, &was);
     int readable = QueueLineWidth(f, "DEMO.REQUEST");
     SetWindowPos(f->window, nullptr, 0, 0, 120, 300, SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOMOVE);
-    PumpUntil([] { return false; }, 300);
+    AppSettled();
     ASSERT_LT(f->panelCx, readable);                    /* the frame is too small to read */
     SetWindowPos(f->window, nullptr, 0, 0, was.right - was.left, was.bottom - was.top,
                  SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOMOVE);
-    PumpUntil([] { return false; }, 300);
+    AppSettled();
 
     HWND second = CreateFrame(f);
     ASSERT_NE(second, nullptr);
-    PumpUntil([] { return false; }, 300);
+    AppSettled();
     FrameWords *g = FrameOf(second);
     ASSERT_NE(g, nullptr);
     RECT gr, pr;
@@ -261,7 +261,7 @@ TEST(AppLocation, AFrameMadeSmallLeavesNewFramesAReadablePanel)
                                     << " panel " << pr.right << " kept " << Shell.panelWidth[0] << "/"
                                     << Shell.panelWidth[1] << " main " << f->panelCx;
     SendMessageA(second, WM_CLOSE, 0, 0);
-    PumpUntil([] { return false; }, 200);
+    AppSettled();
 
     ShellStoreSettings();
     int32_t kept = Prf.mainQm[PCFPlacementSlot()];
@@ -376,11 +376,11 @@ TEST(AppLocation, TheDisplayModeNamesByQueueManagerAndRepaintsOnly)
     LocUpdateRow(r, 0);
     EXPECT_EQ(std::string(r->displayName).rfind("Named Location", 0), 0u) << r->displayName;
 
-    PumpUntil([] { return false; }, 500);              /* the rebuilds asked so far are done */
+    AppSettled();                                      /* the rebuilds asked so far are done */
     Shell.displayMode |= DM_REPAINT_ONLY;
     QMS *quiet = AppLocation("RAVOLT.QUIET");
     ASSERT_NE(quiet, nullptr);
-    PumpUntil([] { return false; }, 500);
+    AppSettled();                                      /* a line would come with a rebuild asked by now */
     EXPECT_EQ(FindLine(f, "RAVOLT.QUIET"), nullptr);
     /* a location deleted meanwhile leaves no line naming it */
     ASSERT_NE(FindLine(f, "RAVOLT.NAMED"), nullptr);

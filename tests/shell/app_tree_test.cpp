@@ -153,7 +153,7 @@ TEST(AppTree, ASearchIsAppliedAfterTheDelayWithoutTyping)
     FrameWords *f = AppMain();
     ASSERT_TRUE(AppDemoExpanded(f));
     int32_t saved = Prf.sdelay;
-    Prf.sdelay = 400;
+    Prf.sdelay = 60000;                               /* no tick of this test comes that late */
     SetWindowTextA(f->search, "NOSUCHLOCATION");
     ASSERT_TRUE(Shell.searchPending);
     ASSERT_NE(f->searchTick, 0u);
@@ -161,7 +161,7 @@ TEST(AppTree, ASearchIsAppliedAfterTheDelayWithoutTyping)
     EXPECT_NE(f->searchTick, 0u);
     PumpAll();
     EXPECT_NE(FindLine(f, "RAVOLT.DEMO"), nullptr);
-    Sleep(500);
+    f->searchTick -= 60001;                           /* as typed the delay and a moment ago */
     ShellTimerTick(Shell.mainWindow);
     EXPECT_EQ(f->searchTick, 0u);
     ASSERT_TRUE(PumpUntil([&] { return FindLine(f, "RAVOLT.DEMO") == nullptr; }, 5000));

@@ -59,7 +59,7 @@ TEST(AppWindows, AboutBoxOpensOnceAndCloses)
 TEST(AppWindows, FileViewerShowsAnIniFileAndKeepsItsPlaceOnReload)
 {
     AppStart();
-    std::string path = samples::In(std::string(RAVOLT_TOP) + "/../shared/samples", "ini-mqsc/ODOWDAIBM__mq01__qm.ini");
+    std::string path = samples::File("ini-mqsc/ODOWDAIBM__mq01__qm.ini");
     HWND v = FileViewCreate("qm.ini", path.c_str());
     ASSERT_NE(v, nullptr);
     PumpAll();
@@ -450,8 +450,7 @@ static HWND OpenWindow(int frameId, int dialogId, bool pane, const char *cls, co
     if (!strcmp(cls, "DD_DLG_ABOUTDLG"))
         AboutDialog(f->window);
     if (!strcmp(cls, "RAVOLT_FILE"))
-        FileViewCreate("qm.ini", samples::In(std::string(RAVOLT_TOP) + "/../shared/samples",
-                                             "ini-mqsc/ODOWDAIBM__mq01__qm.ini").c_str());
+        FileViewCreate("qm.ini", samples::File("ini-mqsc/ODOWDAIBM__mq01__qm.ini").c_str());
     PumpAll();
     return AppWindow(cls, title);
 }

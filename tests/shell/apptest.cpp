@@ -3,6 +3,8 @@
  * back. */
 #include "apptest.h"
 
+#include <atomic>
+#include <chrono>
 #include <cstdio>
 #include <cstring>
 #include <fstream>
@@ -17,7 +19,9 @@
 #include "mq/mqbind.h"
 #include "mq/pcf.h"
 #include "pcfwin.h"
+#include "cmddlg.h"
 #include "command.h"
+#include "mqehooks.h"
 #include "prfdata.h"
 #include "shellint.h"
 #include "shellwork.h"
@@ -67,6 +71,8 @@ static int Answer(HWND, const char *verb, const char *name)
     return answerWith;
 }
 
+static void WatchRebuilds(void);
+
 HWND AppStart(void)
 {
     static bool started;
@@ -105,6 +111,7 @@ HWND AppStart(void)
         AppWired();                        /* the wiring complete, before the test's doubles */
     engineRefresh = ShellWork.requestRefresh;
     ShellWork.requestRefresh = AppRefresh;
+    WatchRebuilds();
     PumpUntil([] { return !Shell.startupPending; });
     return Shell.mainWindow;
 }
@@ -325,31 +332,123 @@ static bool Settled(QMS *r)
     return (r->refreshMarks & RM_QUEUES_DONE) && !(r->refreshMarks & RM_BUSY);
 }
 
-/* Every frame's lines rebuilt as asked. */
-static bool Rebuilt(int ms)
-{
-    return PumpUntil([] {
-        for (FrameWords *f = FrameFirst(); f; f = FrameNext(f))
-            if (f->link.rebuildPending)
-                return false;
-        return true;
-    }, ms);
-}
-
 bool AppRefreshDone(int ms, QMS *r)
 {
     if (!r)
         r = demo;
-    if (!PumpUntil([r] { return Settled(r); }, ms))
-        return false;
-    /* the posted list refresh, then the rebuild it asks for */
-    for (int i = 0; i < 5; i++) {
-        PumpAll();
-        Rebuilt(2000);
-        Sleep(30);
+    return PumpUntil([r] { return Settled(r); }, ms) && AppSettled(ms);
+}
+
+/* ---- the program at rest ---- */
+
+static MQEFRAMELINK marker;             /* the link of no frame */
+static std::atomic<int> markerBuilt, builds;
+static int (*frameBuild)(void *frame);
+
+/* The analyser's rebuild of a frame's lines, counted; the marker's only
+ * noted (no frame has its link). */
+static int CountedBuild(void *frame)
+{
+    if (frame == &marker) {
+        markerBuilt = 1;
+        return 0;
     }
-    PumpAll();
-    return true;
+    int rc = frameBuild ? frameBuild(frame) : 0;
+    builds++;
+    return rc;
+}
+
+static void WatchRebuilds(void)
+{
+    frameBuild = MQEHooks.qlistBuild;
+    MQEHooks.qlistBuild = CountedBuild;
+}
+
+/* The analyser has served every request queued so far, and what they
+ * posted here is taken: a rebuild of the marker queued behind them (the
+ * thread serves its queue in order), waited for. */
+static bool AnalyserCaughtUp(int ms)
+{
+    if (!(MQEProgramState() & PS_ANALYSER))
+        return true;
+    ThreadRequest t = {};
+    t.kind = TRK_REBUILD;
+    markerBuilt = 0;
+    if (PostThreadRequest((QMS *)(void *)&marker, nullptr, TRF_ANALYSER | TRF_KIND, &t, nullptr, nullptr, 0))
+        return false;
+    return PumpUntil([] { return markerBuilt.load() != 0; }, ms);
+}
+
+/* Whether a location's connection is up: what it was asked can come. */
+static bool Connected(const QMS *r)
+{
+    return r && (r->putThread.state & 0x4);
+}
+
+/* One of the program's own commands (a refresh, an inquiry: they are
+ * handled by a callback) whose reply can come: of a connected location,
+ * to its command server (not a broker's query), not a console's record.
+ * A dialog's commands are waited for by the dialog's own mark: a broker
+ * list waits for good where no broker runs. */
+static bool Answerable(const IFCMD *r)
+{
+    return r->callback && !r->keep && !r->publish && Connected(r->location);
+}
+
+/* The program's commands still waiting for a reply that can come. */
+static int Waiting(void)
+{
+    int n = 0;
+    IfcmdHoldMatch([](const IFCMD *r, const void *count) {
+        *(int *)count += Answerable(r);
+        return 0;                        /* none held: only counted */
+    }, &n);
+    return n;
+}
+
+/* A dialog of a connected location whose request has not been answered. */
+static bool DialogWaits(void)
+{
+    int waits = 0;
+    PCFForEachDialog([](DialogWords *d, void *found) {
+        *(int *)found |= (d->markFlags & DM_REQUEST_SENT) && Connected(d->first.location);
+        return 0;
+    }, &waits);
+    return waits != 0;
+}
+
+bool AppSettled(int ms)
+{
+    auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
+    auto left = [&end] {
+        auto n = std::chrono::duration_cast<std::chrono::milliseconds>(end - std::chrono::steady_clock::now());
+        return (int)std::max<long long>(n.count(), 0);
+    };
+    /* rounds until one in which the analyser built nothing and nothing
+       was left posted: a reply's handler posts before its record goes,
+       and a rebuild asked before the marker is built before it */
+    auto late = [](const char *what) {
+        fprintf(stderr, "AppSettled: %s (commands waiting %d, a dialog waiting %d, %d rebuilds)\n", what, Waiting(),
+                DialogWaits(), builds.load());
+        IfcmdHoldMatch([](const IFCMD *r, const void *) {
+            if (Answerable(r))
+                fprintf(stderr, "  command %u of %s: %u replies\n", r->command, r->location->qmName,
+                        r->errorReplies + r->otherReplies);
+            return 0;
+        }, nullptr);
+        return false;
+    };
+    for (;;) {
+        if (!PumpUntil([] { return Waiting() == 0 && !DialogWaits(); }, left()))
+            return late("replies still to come");
+        int before = builds;
+        if (!AnalyserCaughtUp(left()))
+            return late("the analyser not caught up");
+        bool posted = HIWORD(GetQueueStatus(QS_POSTMESSAGE | QS_SENDMESSAGE)) != 0;
+        PumpAll();
+        if (!posted && builds == before && Waiting() == 0 && !DialogWaits())
+            return true;
+    }
 }
 
 bool AppConnect(QMS *r)
@@ -380,9 +479,7 @@ void AppRemoveLocation(QMS *r)
         EndPutThread(r, 0);
     PumpUntil([r] { return !((r->putThread.state | r->getThread.state) & QMSTHREAD_RUNNING); }, 20000);
     LocDelete(&LocTree, r, nullptr);
-    PumpAll();
-    Rebuilt(5000);
-    PumpAll();
+    AppSettled();
 }
 
 bool AppDemoExpanded(FrameWords *f)

@@ -92,8 +92,13 @@ struct RefreshCall {
 std::vector<RefreshCall> &Refreshes(void);
 int AppRefresh(QMS *location, uint32_t bits, const char *prefix, int force);
 /* Waits until the location's (RAVOLT.DEMO's) queue list has arrived with
- * nothing outstanding and the frames' lines are rebuilt. */
+ * nothing outstanding and the program is at rest (AppSettled). */
 bool AppRefreshDone(int ms = 20000, QMS *location = nullptr);
+/* Waits until the program is at rest: no command of its waits for a reply
+ * (a console's record, kept while its window is open, aside), no dialog
+ * waits for its request, every rebuild asked of the analyser thread is
+ * made, and what the threads posted here is taken; false after ms. */
+bool AppSettled(int ms = 20000);
 /* Connects a location (RAVOLT.DEMO) and waits until its queue manager's
  * attributes have arrived. */
 bool AppConnect(QMS *location = nullptr);

@@ -1214,8 +1214,7 @@ static HWND Refreshed(HWND w, uint32_t attr, const char *name)
     if (attr)
         PCFSetFieldText(d, attr, name);
     SendMessageA(w, WM_COMMAND, 1, 0);
-    PumpUntil([d] { return !(d->markFlags & DM_REQUEST_SENT); }, 5000);
-    PumpUntil([] { return false; }, 300);
+    AppSettled();
     return w;
 }
 
@@ -1240,7 +1239,7 @@ static HWND OpenMessage(void)
     SendMessageA(list, WM_COMMAND, 596, 0);
     HWND w = nullptr;
     PumpUntil([&] { return (w = NewWindow(before)) != nullptr && PCFDialogOf(w); }, 5000);
-    PumpUntil([] { return false; }, 500);
+    AppSettled();                    /* its message retrieved and shown */
     return w;
 }
 
@@ -1957,6 +1956,17 @@ static std::string WithoutActivation(const std::string &changes)
     return kept;
 }
 
+/* Nothing more to come of a row that must do nothing: the program at
+ * rest, then a tick of the main frame's timer (work a row leaves for the
+ * timer is done at its tick) and at rest again. */
+static void Quiet(void)
+{
+    AppSettled(10000);
+    int at = Shell.tick;
+    PumpUntil([at] { return Shell.tick != at; }, 10000);
+    AppSettled(10000);
+}
+
 /* One case of a row: prepared, then found greyed or chosen, and judged;
  * what is wrong, or nothing. */
 static std::string WalkCase(const Kind &k, HWND &w, const WalkRow &row, const Expect *e, Tally &t,
@@ -1998,8 +2008,11 @@ static std::string WalkCase(const Kind &k, HWND &w, const WalkRow &row, const Ex
     WalkPerform(w, row);
     bool none = e && !strcmp(e->effect, "none");
     std::string why, failure;
-    PumpUntil([&] { return e && !none && Holds(before, Observe(w), e->effect, &why); },
-              e && !none ? 10000 : 1000);   /* a loaded machine answers late */
+    if (e && !none)
+        PumpUntil([&] { return Holds(before, Observe(w), e->effect, &why); }, 10000);
+    else
+        Quiet();                     /* what it would do has come by now */
+    AppSettled(10000);               /* and what it still asked is answered */
     Snapshot after = Observe(w);
     *changes = Changes(before, after);
     if (getenv("WALK_VERBOSE"))
