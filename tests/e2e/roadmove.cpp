@@ -75,19 +75,31 @@ void RoadBatches(Road *r, bool on)
 }
 
 
-/* The rows clicked as a user clicks them: the first alone, the others
- * with Ctrl held. */
-static bool ClickRows(Road *r, const std::vector<int> &rows)
+/* The list's rows box and the client point of one of its rows (by the
+ * rows' height). */
+static HWND RowAt(Road *r, int index, POINT *pt)
 {
     HWND rowsBox = E2EFindChild(ListBox(r), "ZKTLISTBOX", -1);
     if (!rowsBox)
-        return false;
+        return nullptr;
     int height = (int)SendMessageA(rowsBox, LB_GETITEMHEIGHT, 0, 0);
     if (height <= 0)
         height = 16;
     int top = (int)SendMessageA(rowsBox, LB_GETTOPINDEX, 0, 0);
+    *pt = {60, (index - top) * height + height / 2};
+    return rowsBox;
+}
+
+/* The rows clicked as a user clicks them: the first alone, the others
+ * with Ctrl held. */
+static bool ClickRows(Road *r, const std::vector<int> &rows)
+{
     for (size_t i = 0; i < rows.size(); i++) {
-        LPARAM at = MAKELPARAM(60, (rows[i] - top) * height + height / 2);
+        POINT pt;
+        HWND rowsBox = RowAt(r, rows[i], &pt);
+        if (!rowsBox)
+            return false;
+        LPARAM at = MAKELPARAM(pt.x, pt.y);
         WPARAM keys = MK_LBUTTON | (i ? MK_CONTROL : 0);
         SendMessageA(rowsBox, WM_LBUTTONDOWN, keys, at);
         SendMessageA(rowsBox, WM_LBUTTONUP, keys & ~MK_LBUTTON, at);
@@ -112,19 +124,13 @@ static bool TreePoint(Road *r, const char *queue, POINT *pt)
     return true;
 }
 
-/* The screen point of a row of the list (by the rows' height). */
+/* The screen point of a row of the list. */
 static bool RowPoint(Road *r, int index, POINT *pt)
 {
-    HWND rowsBox = E2EFindChild(ListBox(r), "ZKTLISTBOX", -1);
-    if (!rowsBox)
-        return false;
-    int height = (int)SendMessageA(rowsBox, LB_GETITEMHEIGHT, 0, 0);
-    if (height <= 0)
-        height = 16;
-    int top = (int)SendMessageA(rowsBox, LB_GETTOPINDEX, 0, 0);
-    *pt = {60, (index - top) * height + height / 2};
-    ClientToScreen(rowsBox, pt);
-    return true;
+    HWND rowsBox = RowAt(r, index, pt);
+    if (rowsBox)
+        ClientToScreen(rowsBox, pt);
+    return rowsBox != nullptr;
 }
 
 /* The selected rows dragged with the mouse as a user drags them:
