@@ -180,6 +180,7 @@ struct SimConn {
     bool ctlStop;
     std::thread dispatcher;
     std::thread::id dispatcherId;
+    uint64_t dispatchPasses;  /* the dispatcher's passes over its consumers, delivering or not */
     bool broken;              /* broken: every call answers 2009 */
 };
 

@@ -114,6 +114,7 @@ static MQLONG Dispatch(SimConn *c, MQHCONN hconn, MQPTR connArea, bool untilIdle
             break;
         }
         bool delivered = c->ctlState == CTL_STARTED && Round(c, &lock, connArea);
+        c->dispatchPasses++;
         callLock.unlock();
         if (!delivered && c->hconn == hconn && !c->ctlStop)
             SimWake.wait_for(lock, std::chrono::milliseconds(200));

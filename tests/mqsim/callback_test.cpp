@@ -81,9 +81,10 @@ TEST_F(Sim, ConsumersOnLibraryThread)
     MQCTL(h, MQOP_SUSPEND, nullptr, &cc, &rc);
     EXPECT_EQ(rc, 0);
     Put(p, o1, "d");
-    /* nothing marks a suspended dispatcher's having passed the message by:
-     * this only gives one that ignores the suspension time to deliver it */
-    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    /* the suspended dispatcher has passed the message by: a whole pass of
+     * it began after the put */
+    uint64_t passes = SimTestDispatchPasses(h);
+    EXPECT_TRUE(SimTestPoll([&] { return SimTestDispatchPasses(h) >= passes + 2; }));
     EXPECT_EQ(Count(&s), 3u);
     MQCTL(h, MQOP_RESUME, nullptr, &cc, &rc);
     EXPECT_EQ(WaitCount(&s, 4), 4u);

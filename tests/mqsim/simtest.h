@@ -36,6 +36,10 @@ bool SimTestInputCallInProgress(const char *queue);
 /* Waits until such a call is in progress (true); false when *ended says
  * the call waited for is over already, or after SimTestEventMs. */
 bool SimTestWaitInputCall(const char *queue, const std::atomic<bool> *ended = nullptr);
+/* The passes its dispatcher has made over a connection's consumers (a
+ * suspended one's too): one that ends at two more than now began after
+ * what was done before now. */
+uint64_t SimTestDispatchPasses(MQHCONN h);
 /* Waits until a message put before the queue manager's clock read
  * putDoneMs (SimTestClockMs) with an expiry of tenths has expired. */
 void SimTestWaitExpired(int64_t putDoneMs, MQLONG tenths);

@@ -130,6 +130,13 @@ bool SimTestWaitInputCall(const char *queue, const std::atomic<bool> *ended)
     return seen;
 }
 
+uint64_t SimTestDispatchPasses(MQHCONN h)
+{
+    std::lock_guard<std::mutex> lk(SimLock);
+    auto it = SimConns.find(h);
+    return it == SimConns.end() ? 0 : it->second->dispatchPasses;
+}
+
 int64_t SimTestClockMs(void)
 {
     return SimNowMs();
