@@ -9,7 +9,6 @@
 #include "mqsim.h"
 
 #include <cstring>
-#include <functional>
 #include <string>
 
 /* ---- small helpers ---------------------------------------------------------- */
@@ -33,17 +32,6 @@ static void CommandServer(Road *r, const char *step, bool stopped)
                           ", reason " + std::to_string(rc));
 }
 
-/* Polls done until it holds, for up to ms of real time. */
-static bool Until(const std::function<bool()> &done, int ms)
-{
-    for (ULONGLONG end = GetTickCount64() + (ULONGLONG)ms;; Sleep(100)) {
-        if (done())
-            return true;
-        if (GetTickCount64() > end)
-            return done();
-    }
-}
-
 /* The requests waiting on the command queue (-1: not to be asked). */
 static MQLONG Waiting(void)
 {
@@ -54,20 +42,20 @@ static MQLONG Waiting(void)
  * answered. */
 static bool CommandsAnswered(int ms)
 {
-    return Until([] { return Waiting() == 0; }, ms);
+    return E2EUntil(ms, [] { return Waiting() == 0; }, 100);
 }
 
 /* Waits up to ms for a request put to the command queue after it held
  * before: one that a silent server leaves waiting. */
 static bool RequestWaits(MQLONG before, int ms)
 {
-    return Until([before] { return Waiting() > before; }, ms);
+    return E2EUntil(ms, [before] { return Waiting() > before; }, 100);
 }
 
 /* Whether the window is visible, waited for up to ms to be shown. */
 static bool Visible(HWND w, bool shown, int ms)
 {
-    return Until([w, shown] { return w && (IsWindowVisible(w) != FALSE) == shown; }, ms);
+    return E2EUntil(ms, [w, shown] { return w && (IsWindowVisible(w) != FALSE) == shown; }, 100);
 }
 
 /* ---- a second frame ------------------------------------------------------------ */
@@ -99,7 +87,7 @@ void SecondFrame(Road *r)
         return;
     }
     HWND second = nullptr;
-    Until([&] {
+    E2EUntil(10000, [&] {
         for (HWND w : E2ETopWindows(r->program.pid)) {
             char cls[32] = "";
             GetClassNameA(w, cls, sizeof cls);
@@ -107,13 +95,13 @@ void SecondFrame(Road *r)
                 second = w;
         }
         return second != nullptr;
-    }, 10000);
+    }, 100);
     if (!second) {
         Fail(r, step, "Ctrl+I opened no second frame");
         return;
     }
     std::string why;
-    if (!Until([&] { return PanelReadable(second, &why); }, 10000))
+    if (!E2EUntil(10000, [&] { return PanelReadable(second, &why); }, 100))
         Fail(r, step, "the second frame: " + why);
 
     /* Alt+Q: the second frame's Search Queues field comes or goes, the
@@ -166,7 +154,7 @@ void SecondFrame(Road *r)
        named in its title */
     KeyIn(second, 'L', true);
     HWND drask = nullptr;
-    Until([&] {
+    E2EUntil(10000, [&] {
         for (HWND w : E2ETopWindows(r->program.pid)) {
             char cls[32] = "";
             GetClassNameA(w, cls, sizeof cls);
@@ -175,7 +163,7 @@ void SecondFrame(Road *r)
                 drask = w;
         }
         return drask != nullptr;
-    }, 10000);
+    }, 100);
     if (!drask) {
         Fail(r, step, "Ctrl+L in the second frame opened no Load/Unload dialog");
     } else {
@@ -185,7 +173,7 @@ void SecondFrame(Road *r)
 
     /* the second frame closed: the program goes on in the first */
     PostMessageA(second, WM_CLOSE, 0, 0);
-    if (!Until([second] { return !IsWindow(second); }, 10000))
+    if (!E2EUntil(10000, [second] { return !IsWindow(second); }, 100))
         Fail(r, step, "the second frame did not close");
     if (E2EEnded(&r->program, 500) || !Answers(first))
         Fail(r, step, "closing the second frame ended the program or its first frame");
@@ -254,10 +242,10 @@ void SilentServer(Road *r)
     SendMessageA(E2EFindChild(qm, "ComboBox", 17), WM_SETTEXT, 0, (LPARAM)mark);
     Press(qm, 1);
     std::string said;
-    Until([&] {
+    E2EUntil(30000, [&] {
         said = DialogStatus(qm);
         return said != mark && said != "Request sent...";
-    }, 30000);
+    }, 100);
     if (said == mark || said == "Request sent..." || said.find("No response") != std::string::npos)
         Fail(r, step, "the refresh after the server started was not answered: \"" + said + "\"");
     if (!FieldShown(qm, "road queue manager"))
