@@ -282,6 +282,13 @@ std::string E2EClipboard(void)
     return s;
 }
 
+std::string E2ECopiedText(int ms)
+{
+    if (!E2EUntil(ms, [] { return IsClipboardFormatAvailable(CF_TEXT) != FALSE; }, 20))
+        return std::string();
+    return E2EClipboard();
+}
+
 bool E2EShot(HWND hwnd, const char *name)
 {
     int w, h;

@@ -99,6 +99,10 @@ bool E2EAnswers(HWND w, int ms = E2E_WINDOW_MS);
 /* The clipboard's text; emptied. */
 std::string E2EClipboard(void);
 void E2EEmptyClipboard(void);
+/* The text a copy that comes later puts on the emptied clipboard, waited
+ * for up to ms without opening the clipboard till the text is there: an
+ * open of ours while the program copies would make its own open fail. */
+std::string E2ECopiedText(int ms = E2E_WINDOW_MS);
 /* A screen picture of the window into the gallery folder
  * (<gallery>/<name>.bmp). */
 bool E2EShot(HWND hwnd, const char *name);

@@ -85,8 +85,7 @@ static std::string PaneText(HWND dialog)
     PostMessageA(pane, WM_LBUTTONUP, 0, at);
     E2ECommand(dialog, 937);                        /* Edit, Select All */
     E2ECommand(dialog, 896);                        /* Edit, Copy */
-    std::string text;
-    E2EUntil(E2E_WINDOW_MS, [&] { return !(text = E2EClipboard()).empty(); });
+    std::string text = E2ECopiedText();
     LastCopied = text;
     return text;
 }
