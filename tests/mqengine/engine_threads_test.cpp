@@ -115,7 +115,8 @@ TEST_F(EngineTest, ConnectingSetsUpBothSidesAndTellsTheMainWindow)
 
     /* EndGetThread: MYCMD_STOP_SVR through the reply queue ends the loop */
     ASSERT_EQ(EndGetThread(r), 0);
-    ASSERT_TRUE(WaitFor([r] { return MQEState(&r->getThread) == 0; }));
+    /* its end told to the main window after its state is cleared */
+    ASSERT_TRUE(WaitFor([r] { return MQEState(&r->getThread) == 0 && Main.Count(FM_GET_ENDED, r) > 0; }));
     EXPECT_EQ(Main.Count(FM_GET_ENDED, r), 1u);
     EXPECT_EQ(Rec.Of("MQPUT", e->replyQ).back().md.Expiry, 150);
     EXPECT_TRUE(MQEState(&r->putThread) & TS_CONNECTED);
@@ -177,7 +178,7 @@ TEST_F(EngineTest, FailedConnectionsAreRetriedButNotWithinFourSeconds)
     /* without a retry interval the thread ends after the failure */
     QMS *gone = Location("QM7");
     ASSERT_EQ(StartPutThread(gone), 0);
-    ASSERT_TRUE(WaitFor([gone] { return MQEState(&gone->putThread) == 0; }));
+    ASSERT_TRUE(WaitFor([gone] { return MQEState(&gone->putThread) == 0 && Main.Count(FM_PUT_ENDED, gone) > 0; }));
     EXPECT_EQ(Main.Count(FM_PUT_ENDED, gone), 1u);
 }
 
@@ -228,7 +229,10 @@ TEST_F(EngineTest, IdleThreadsEndAfterTheDisconnectInterval)
     QMS *r = Location("QM1", 0, 0, 300);
     uint64_t start = MQETick();
     Connect(r);
-    ASSERT_TRUE(WaitFor([r] { return MQEState(&r->putThread) == 0 && MQEState(&r->getThread) == 0; }));
+    ASSERT_TRUE(WaitFor([r] {
+        return MQEState(&r->putThread) == 0 && MQEState(&r->getThread) == 0 &&
+               Main.Count(FM_PUT_ENDED, r) > 0 && Main.Count(FM_GET_ENDED, r) > 0;
+    }));
     EXPECT_GE(MQETick() - start, 300000u);
     EXPECT_EQ(Main.Count(FM_PUT_ENDED, r), 1u);
     EXPECT_EQ(Main.Count(FM_GET_ENDED, r), 1u);
@@ -290,6 +294,8 @@ TEST_F(EngineTest, ReplyQueueFailures)
     EXPECT_EQ(Rec.Of("MQSET", reply).back().options, MQQA_GET_ALLOWED);
     EXPECT_TRUE(MQEState(&r->getThread) & TS_RUNNING);
 
+    MQHCONN putSide = r->putThread.hConn;
+
     /* the queue deleted: the get thread ends without a word */
     Rec.Fail("MQGET", reply, MQRC_Q_DELETED);
     ToOwnReplyQueue(r, 1, 36, 2);
@@ -297,14 +303,25 @@ TEST_F(EngineTest, ReplyQueueFailures)
     EXPECT_FALSE(HasText(Main.ErrorTexts(r), "Error on MQGET"));
     EXPECT_FALSE(r->status & LS_UNAVAILABLE);
 
-    /* a broken handle or a stopping queue manager: connection failed */
+    /* a broken handle or a stopping queue manager: connection failed.
+       The get after the reply's is struck, so the put thread has served
+       the reply's request by then: struck first, the failed connection
+       would have the put thread connect again for the request, and the
+       new connection bring a get thread of its own */
     for (MQLONG reason : {MQRC_HOBJ_ERROR, MQRC_Q_MGR_QUIESCING, MQRC_Q_MGR_STOPPING}) {
         LocSetStatus(r, 0, LS_UNAVAILABLE, 0);
         ASSERT_EQ(StartGetThread(r), 0);
         ASSERT_TRUE(WaitFor([r] { return (MQEState(&r->getThread) & TS_SETUP) != 0; }));
-        Rec.Fail("MQGET", reply, reason);
+        {
+            std::lock_guard<std::mutex> g(Rec.lock);
+            Rec.onCall = [reply, reason](const MQCall &c) {
+                if (c.verb == "MQGET" && c.object == reply && c.rc == 0 && c.md.MsgId[0] == 3)
+                    Rec.Fail("MQGET", reply, reason);
+            };
+        }
         ToOwnReplyQueue(r, 1, 36, 3);
         ASSERT_TRUE(WaitFor([r] { return MQEState(&r->getThread) == 0; })) << reason;
+        EXPECT_EQ(r->putThread.hConn, putSide) << reason << ": the put thread connected again";
         EXPECT_TRUE(r->status & LS_UNAVAILABLE) << reason;
         EXPECT_TRUE(HasText(Main.ErrorTexts(r), "Error on MQGET from queue '" + reply + "' RC(" +
                             std::to_string(reason) + ")"));
@@ -336,7 +353,9 @@ TEST_F(EngineTest, CommandPutFailures)
     Rec.Fail("MQPUT", "APP.Q", MQRC_CONNECTION_BROKEN);
     ASSERT_EQ(PostThreadRequest(r, nullptr, 0, nullptr, nullptr, Block(msg.data(), msg.size()),
                                 (uint32_t)msg.size()), 0);
-    ASSERT_TRUE(WaitFor([r] { return MQEState(&r->putThread) == 0 && MQEState(&r->getThread) == 0; }));
+    ASSERT_TRUE(WaitFor([r] {
+        return MQEState(&r->putThread) == 0 && MQEState(&r->getThread) == 0 && Main.Count(FM_PUT_ENDED, r) > 0;
+    }));
     EXPECT_EQ(Main.Count(FM_PUT_ENDED, r), 1u);
     EXPECT_TRUE(HasText(Main.ErrorTexts(r), "Error putting to queue 'QM1/APP.Q' RC(2009)"));
 }

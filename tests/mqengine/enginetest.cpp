@@ -573,13 +573,17 @@ static int64_t ClockTime(void *ctx)
 
 static void ClockSleep(void *, uint32_t ms)
 {
-    NoteAsked(ms, false);
     if (Clock.manual) {
+        /* its end reckoned before it is counted as asked: the test moves
+           the clock once it sees the sleep asked, and a move made before
+           the end was reckoned would lengthen the sleep by itself */
         uint64_t end = ClockTick(nullptr) + ms;
+        NoteAsked(ms, false);
         std::unique_lock<std::mutex> g(Clock.lock);
         Clock.moved.wait(g, [end] { return !Clock.manual || ClockTick(nullptr) >= end; });
         return;
     }
+    NoteAsked(ms, false);
     if (Clock.frozen) {
         Clock.Advance(ms);
         return;
