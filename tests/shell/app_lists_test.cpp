@@ -885,14 +885,6 @@ void SetClock(int64_t t)
     PCFClock = t ? ClockNow : nullptr;
 }
 
-/* The stand-in's fault of a verb, armed in this process. */
-void StandInFault(const char *verb, MQLONG count, MQLONG reason)
-{
-    auto fault = (MQSimFault_FN)GetProcAddress(GetModuleHandleA("mqm.dll"), "MQSimFault");
-    if (fault)
-        fault((PMQCHAR)verb, count, reason, 0);
-}
-
 /* The text of a row's cell as the list draws it ("" without a value). */
 std::string Cell(DialogWords *d, int rowIndex, uint32_t attrId)
 {

@@ -10,6 +10,7 @@
 
 #include "apptest.h"
 #include "locstore.h"
+#include "mqsim.h"
 #include "command.h"
 #include "prfdata.h"
 #include "shellint.h"
@@ -58,13 +59,17 @@ TEST(AppTree, AQueueListAskedBeforeConnectingArrivesWithTheQueueManager)
     EXPECT_FALSE(Has(lines, "Definitions not yet loaded..."));
     EXPECT_TRUE(PumpUntil([r] { return ShellDownloadBitmap(r) == ShellBitmap(BMP_DL_DONE); }, 10000));
 
-    /* a forced refresh: the loading icon until its replies are in */
+    /* a forced refresh: the loading icon until its replies are in (the
+       command server stopped meanwhile, so that none comes before the
+       look) */
     Refreshes().clear();
+    StandInFault(MQSIM_COMMAND_SERVER, 1, MQSIM_CMDSERVER_STOPPED);
     DoAction(f->window, r, nullptr, 508);
     ASSERT_EQ(Refreshes().size(), 1u);
     EXPECT_EQ(Refreshes()[0].bits, (uint32_t)(RK_QMGR | RK_QUEUES));
     EXPECT_NE(r->refreshMarks & RM_BUSY, 0u);
     EXPECT_EQ(ShellDownloadBitmap(r), ShellBitmap(BMP_DL_LOADING));
+    StandInFault(MQSIM_COMMAND_SERVER, 0, MQSIM_CMDSERVER_STOPPED);
     ASSERT_TRUE(AppRefreshDone(20000, r));
     EXPECT_TRUE(PumpUntil([r] { return ShellDownloadBitmap(r) == ShellBitmap(BMP_DL_DONE); }, 10000));
     EXPECT_TRUE(Has(ChildTexts(FindLine(f, "RAVOLT.TREE")), "TREE.ONE"));

@@ -451,6 +451,13 @@ bool AppSettled(int ms)
     }
 }
 
+void StandInFault(const char *verb, MQLONG count, MQLONG reason)
+{
+    auto fault = (MQSimFault_FN)GetProcAddress(GetModuleHandleA("mqm.dll"), "MQSimFault");
+    if (fault)
+        fault((PMQCHAR)verb, count, reason, 0);
+}
+
 bool AppConnect(QMS *r)
 {
     if (!r)

@@ -99,6 +99,9 @@ bool AppRefreshDone(int ms = 20000, QMS *location = nullptr);
  * waits for its request, every rebuild asked of the analyser thread is
  * made, and what the threads posted here is taken; false after ms. */
 bool AppSettled(int ms = 20000);
+/* The stand-in's fault of a verb, armed in this process (the command
+ * servers' with MQSIM_COMMAND_SERVER). */
+void StandInFault(const char *verb, MQLONG count, MQLONG reason);
 /* Connects a location (RAVOLT.DEMO) and waits until its queue manager's
  * attributes have arrived. */
 bool AppConnect(QMS *location = nullptr);
