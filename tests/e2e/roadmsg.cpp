@@ -43,22 +43,33 @@ static HWND OpenMessage(Road *r, const char *step, int row)
     }
     HWND dialog = GetParent(pane);
     E2EBringForward(r->frame);
-    int height = (int)SendMessageA(list, LB_GETITEMHEIGHT, 0, 0);
-    if (height <= 0)
-        height = 16;
-    int top = (int)SendMessageA(list, LB_GETTOPINDEX, 0, 0);
-    LPARAM at = MAKELPARAM(40, (row - top) * height + height / 2);
-    SendMessageA(list, WM_LBUTTONDOWN, MK_LBUTTON, at);
-    SendMessageA(list, WM_LBUTTONUP, 0, at);
     HWND lists = list;
     char cls[64] = "";
     while (lists && (GetClassNameA(lists, cls, sizeof cls), strcmp(cls, "RAVOLT_CHLD_COMMAND") != 0))
         lists = GetParent(lists);
-    if (lists)
-        E2ECommand(lists, 596);                     /* the row's Open */
+    /* the row clicked, then its Open: a list filled again under the
+       click loses its selection, and the Open then brings the pane an
+       empty message; the row is clicked and opened again until it stays
+       selected and its message shows */
+    auto open = [&] {
+        int height = (int)SendMessageA(list, LB_GETITEMHEIGHT, 0, 0);
+        if (height <= 0)
+            height = 16;
+        int top = (int)SendMessageA(list, LB_GETTOPINDEX, 0, 0);
+        LPARAM at = MAKELPARAM(40, (row - top) * height + height / 2);
+        SendMessageA(list, WM_LBUTTONDOWN, MK_LBUTTON, at);
+        SendMessageA(list, WM_LBUTTONUP, 0, at);
+        if (lists)
+            E2ECommand(lists, 596);                 /* the row's Open */
+    };
+    open();
     if (E2EUntil(E2E_QMGR_MS, [&] {
             std::string text = PaneText(dialog);
-            return !text.empty() && text != was;
+            if (!text.empty() && text != was && text.find(" 0 bytes] Message Content") == std::string::npos)
+                return true;
+            if (SendMessageA(list, LB_GETSEL, (WPARAM)row, 0) <= 0)
+                open();
+            return false;
         }, 200))
         return dialog;
     E2EShot(r->frame, "e2e-open-failed");
