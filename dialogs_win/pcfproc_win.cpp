@@ -376,6 +376,14 @@ static void DropPostedTexts(HWND hwnd)
  * asked to go, the instance freed. */
 static void Destroyed(DialogWords *d, HWND hwnd)
 {
+    /* a worker's late text goes to no window from here on (workers read
+       the window under the dialogs lock), and what came before is
+       dropped: a text posted in between was left in the queue for good */
+    CSLockGlobal(CSLOCK_DIALOGS);
+    d->stateFlags |= DF_CLOSING;
+    d->markFlags |= DM_DESTROYED;
+    d->window = nullptr;
+    CSUnlockGlobal(CSLOCK_DIALOGS);
     DropPostedTexts(hwnd);
     HWND owner = PCFWnd(d->ownerWindow);
     if (owner && !(d->optionFlags & (DO_CHILD | DO_IN_CALLER_WINDOW)))
@@ -383,8 +391,6 @@ static void Destroyed(DialogWords *d, HWND hwnd)
     SetWindowLongPtrA(hwnd, GWLP_USERDATA, 0);
     if (PCFActiveDialog == d)
         PCFActiveDialog = nullptr;
-    d->stateFlags |= DF_CLOSING;
-    d->markFlags |= DM_DESTROYED;
     PCFRenumberSharing(d, [](DialogWords *o) { PCFDialogTitle(o, nullptr); });
     CSFreeMemAndClear(&d->bag);
     d->menu = nullptr;
