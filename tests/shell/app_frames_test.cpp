@@ -91,8 +91,8 @@ TEST(AppFrames, ASecondFrameCreatedAndClosedLeavesNoBlockBehind)
     EXPECT_EQ(FrameCount(), 1);
     /* the panes' close commands (their queue let go) answered, and what
        the threads still carried for the frames let go as it comes in */
-    EXPECT_TRUE(PumpUntil([before] { return IfcmdCount() == 0 && Blocks() == before; }, 60000))
-        << Blocks() << " blocks, " << before << " before; " << IfcmdCount() << " commands waiting";
+    AppSettled();
+    EXPECT_TRUE(PumpUntil([before] { return Blocks() == before; }, 60000)) << Blocks() << " blocks, " << before << " before";
 
     FrameWords *f = NewFrame();
     ASSERT_NE(f, nullptr);
